@@ -1,0 +1,68 @@
+# Build helpers shared by every subsystem.
+
+set(IRONBELL_WARNINGS -Wall -Wextra)
+# The sound mix uses double arithmetic that must give the same samples everywhere.
+add_compile_options(-ffp-contract=off)
+
+if(IRONBELL_SANITIZE OR IRONBELL_FUZZ)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(IRONBELL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_custom_target(fuzz_all)
+endif()
+
+# ironbell_library(NAME SOURCES ... [DEPS ...])
+function(ironbell_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${IRONBELL_WARNINGS})
+  if(A_DEPS)
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+  endif()
+endfunction()
+
+# ironbell_test(NAME SOURCES ... [DEPS ...] [LABELS ...])
+# One GoogleTest binary; every test case becomes a CTest test.
+function(ironbell_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${IRONBELL_WARNINGS})
+  target_compile_definitions(${name} PRIVATE
+    IRONBELL_TESTDATA="${IRONBELL_TESTDATA}"
+    IRONBELL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main)
+  set(labels unit ${A_LABELS})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS "${labels}")
+endfunction()
+
+# ironbell_fuzz(NAME SOURCES ... [DEPS ...] [CORPUS dir])
+# A libFuzzer target, built only with IRONBELL_FUZZ; CTest runs it for
+# IRONBELL_FUZZ_SECONDS on a scratch copy of its seed corpus.
+function(ironbell_fuzz name)
+  if(NOT IRONBELL_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${IRONBELL_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${A_DEPS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(fuzz_all ${name})
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  set(seed "")
+  if(A_CORPUS)
+    set(seed ${A_CORPUS})
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+                   $<TARGET_FILE:${name}> -max_total_time=${IRONBELL_FUZZ_SECONDS}
+                   -timeout=10 -rss_limit_mb=2048 ${work} ${seed})
+  set_tests_properties(${name} PROPERTIES LABELS fuzz)
+  file(MAKE_DIRECTORY ${work})
+endfunction()

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, runs every test, then the unit tests again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc)
+"$root/scripts/deps.sh"
+
+passed=0
+failed=0
+status=0
+# run_ctest DIR ARGS...: runs ctest and adds its counts to the totals.
+run_ctest() {
+  local dir=$1; shift
+  local log
+  log=$(mktemp)
+  set +e
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 1200 "$@") 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  set -e
+  local line total bad
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1 || true)
+  if [ -n "$line" ]; then
+    bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
+    total=$(echo "$line" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  fi
+  rm -f "$log"
+  [ "$rc" -eq 0 ] || status=1
+}
+
+echo "== optimised build"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" -j"$jobs"
+echo "== every test"
+run_ctest "$root/build" -LE fuzz
+
+echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DIRONBELL_SANITIZE=ON \
+      -DIRONBELL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1 >/dev/null
+cmake --build "$root/build-asan" -j"$jobs"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_ctest "$root/build-asan" -L unit -LE 'slow|fuzz'
+
+echo "== fuzz targets"
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=Debug \
+      -DIRONBELL_FUZZ=ON -DIRONBELL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1 \
+      -DIRONBELL_FUZZ_SECONDS="${IRONBELL_FUZZ_SECONDS:-10}" >/dev/null
+cmake --build "$root/build-fuzz" --target fuzz_all -j"$jobs"
+run_ctest "$root/build-fuzz" -L fuzz
+
+echo "ironbell: $passed passed, $failed failed"
+exit $status

@@ -1,0 +1,78 @@
+// The V60 processor state, the table of translated routines, control
+// transfer, interrupt entry, the run API and the instructions that need
+// support routines.
+#pragma once
+#include <cstdint>
+
+struct v60_state {
+    uint32_t reg[32];         // R0-R31; R31 is SP
+    uint32_t privileged[29];  // 0 ISP, 1-4 L0SP-L3SP, 5 SBR; the rest only stored
+    uint32_t psw;             // bits 0-3 fresh only after v60_read_psw
+    uint8_t z, s, ov, cy;     // the live condition flags, each 0 or 1
+    uint32_t pc;              // set by guest returns and v60_jump, checked after calls
+    uint8_t irq_line;
+    uint64_t frames;
+    uint32_t interrupts;
+};
+extern v60_state cpu;
+
+constexpr int V60_SP = 31;
+constexpr int V60_ISP = 0;
+constexpr int V60_SBR = 5;
+constexpr uint32_t V60_PSW_IE = 1u << 18;  // interrupt enable
+constexpr uint32_t V60_PSW_IS = 1u << 28;  // interrupt stack in use
+
+using v60_routine = void (*)();
+struct v60_code_entry {
+    uint32_t address;
+    v60_routine function;
+};
+// The table of translated routines, strictly ascending by address. The product
+// links the game's table; test binaries link tables of their own.
+extern const v60_code_entry v60_code_entries[];
+extern const uint64_t v60_code_entry_count;
+
+// Control transfer.
+const v60_code_entry* v60_lookup(uint32_t target);
+int v60_returned_to(uint32_t expected, uint32_t from);
+void v60_call(uint32_t target);
+void v60_jump(uint32_t target);
+[[noreturn]] void v60_unknown_jump(uint32_t target, uint32_t from);
+void run_task();
+
+// Processor state, PSW and privileged registers.
+void program_reset();
+void v60_reset();
+uint32_t v60_read_psw();
+void v60_write_psw(uint32_t value);
+void v60_load_privileged(uint32_t index, uint32_t value);
+uint32_t v60_read_privileged(uint32_t index);
+void program_irq_line(int level);
+uint64_t program_frames();
+uint32_t program_interrupts();
+
+// Interrupt entry, frame hooks and the run API.
+extern void (*program_frame_done)();
+void program_run();
+void program_stop();
+void v60_frame_wait(uint32_t address);
+void v60_take_interrupts(uint32_t poll);
+void v60_frame_end();
+
+// String, search, bit-string and division instructions.
+void v60_move_string(uint32_t src, uint32_t src_len, uint32_t dst, uint32_t dst_len,
+                     uint32_t element, uint32_t fill, uint32_t down);
+void v60_search_bytes(uint32_t addr, uint32_t count, uint32_t value, uint32_t condition);
+void v60_search_halfwords(uint32_t addr, uint32_t count, uint32_t value, uint32_t condition);
+void v60_divx(uint32_t divisor, int index, uint32_t addr);
+void v60_divux(uint32_t divisor, int index, uint32_t addr);
+void v60_move_bits_up(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit,
+                      uint32_t count);
+void v60_move_bits_down(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit,
+                        uint32_t count);
+
+// The one way out of a run that cannot go on: prints the line (the format ends
+// with its own "\n"), lets the host save what must survive, exits with status 3.
+[[noreturn]] void v60_fatal(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Called by v60_fatal before it exits; the host saves its EEPROM file there.
+extern void (*program_fatal_hook)();

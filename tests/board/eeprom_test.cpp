@@ -59,9 +59,9 @@ protected:
         send(value, 16);
         deselect();
     }
-    // The output right after a READ command and after each of `clocks` clocks.
-    static Bits read_bits(uint32_t address, int clocks) {
-        select();
+    // Sends a READ to an EEPROM that is already selected; returns the output
+    // right after the command and after each of `clocks` clocks.
+    static Bits read_selected(uint32_t address, int clocks) {
         command(2, address);
         Bits bits{data_out()};
         for (int i = 0; i < clocks; ++i) {
@@ -71,12 +71,17 @@ protected:
         deselect();
         return bits;
     }
-    static uint16_t read_word(uint32_t address) {
-        Bits bits = read_bits(address, 16);
+    static Bits read_bits(uint32_t address, int clocks) {
+        select();
+        return read_selected(address, clocks);
+    }
+    // The 16 data bits that follow the leading 0.
+    static uint16_t word_of(const Bits& bits) {
         uint16_t value = 0;
         for (int i = 1; i <= 16; ++i) value = static_cast<uint16_t>(value << 1 | bits[i]);
         return value;
     }
+    static uint16_t read_word(uint32_t address) { return word_of(read_bits(address, 16)); }
     static void fill_pattern() {
         for (int i = 0; i < 64; ++i) orb_board.eeprom[i] = static_cast<uint16_t>(i * 0x0101 ^ 0x5A3C);
     }
@@ -103,16 +108,9 @@ TEST_F(EepromProtocol, ZerosBeforeTheStartBitAreSkipped) {
     select();
     for (int i = 0; i < 5; ++i) clock(0);
     EXPECT_EQ(orb_board.eeprom_state.state, ORB_EEPROM_SELECTED);
-    command(2, 9);
-    Bits bits{data_out()};
-    for (int i = 0; i < 16; ++i) {
-        clock(0);
-        bits.push_back(data_out());
-    }
-    uint16_t value = 0;
-    for (int i = 1; i <= 16; ++i) value = static_cast<uint16_t>(value << 1 | bits[i]);
+    const Bits bits = read_selected(9, 16);
     EXPECT_EQ(bits[0], 0);
-    EXPECT_EQ(value, 0xBEEF);
+    EXPECT_EQ(word_of(bits), 0xBEEF);
 }
 
 TEST_F(EepromProtocol, StartBitThatComesWithTheCsRiseIsRefused) {
@@ -257,61 +255,55 @@ TEST_F(EepromProtocol, DataLineIsHighWhileBusyBeforeDeselection) {
     EXPECT_EQ(orb_board.eeprom[2], 0xAAAA);
 }
 
+// Sends standard error into a scratch file until finish() hands back the text.
+class StderrCapture {
+public:
+    StderrCapture() : file_(std::tmpfile()), saved_(dup(2)) {
+        std::fflush(stderr);
+        dup2(fileno(file_), 2);
+    }
+    std::string finish() {
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        std::rewind(file_);
+        char text[1024] = {};
+        const size_t length = std::fread(text, 1, sizeof text - 1, file_);
+        return std::string(text, length);
+    }
+
+private:
+    std::FILE* file_;
+    int saved_;
+};
+
 // The trace switch is read once per process, so the traced run happens in a
 // fresh child that sets ORB_LOG_EEPROM before its first command and compares
 // what reached standard error.
-void traced_session() {
-    setenv("ORB_LOG_EEPROM", "1", 1);
-    std::FILE* capture = std::tmpfile();
-    const int saved = dup(2);
-    std::fflush(stderr);
-    dup2(fileno(capture), 2);
-
-    orb_board.frame_count = 600;
-    orb_board.eeprom_instant = 1;
-    orb_write8(0xC0001E, 0x08);
-    auto lines = [](int cs, int clk, int di) {
-        orb_write8(0xC00006, static_cast<uint8_t>(di << 7 | clk << 6 | cs << 5));
-    };
-    auto send = [&](uint32_t bits, int count) {
-        for (int i = count - 1; i >= 0; --i) {
-            lines(1, 0, (bits >> i) & 1);
-            lines(1, 1, (bits >> i) & 1);
-        }
-    };
-    auto session = [&](uint32_t bits, int count) {
-        lines(1, 0, 0);
-        send(bits, count);
-        lines(0, 0, 0);
-    };
-    session(0x130, 9);                // EWEN
-    session(0x145u << 16 | 0x1234, 25);  // WRITE 0x1234 to word 5
-    session(0x100, 9);                // EWDS
-    session(0x146u << 16 | 0x5678, 25);  // WRITE refused: no write line
-    session(0x185u << 16, 25);        // READ word 5 and its 16 bits
-
-    std::fflush(stderr);
-    dup2(saved, 2);
-    std::rewind(capture);
-    char text[1024] = {};
-    const size_t length = std::fread(text, 1, sizeof text - 1, capture);
-    text[length] = 0;
-    const std::string expected =
-        "eeprom command 00 0004 frame 600\n"
-        "eeprom command 05 0001 frame 600\n"
-        "eeprom write 05 1234 frame 600\n"
-        "eeprom command 00 0003 frame 600\n"
-        "eeprom command 06 0001 frame 600\n"
-        "eeprom command 05 0000 frame 600\n";
-    if (text != expected) {
-        std::fprintf(stderr, "trace was:\n%s", text);
-        std::exit(1);
-    }
-    std::exit(0);
-}
-
 TEST_F(EepromProtocol, TraceLinesWhenSwitchedOn) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto traced_session = [] {
+        setenv("ORB_LOG_EEPROM", "1", 1);
+        StderrCapture capture;
+        orb_board.frame_count = 600;
+        ewen();
+        write_word(5, 0x1234);
+        ewds();
+        write_word(6, 0x5678);  // refused: no write line
+        read_word(5);
+        const std::string text = capture.finish();
+        const std::string expected =
+            "eeprom command 00 0004 frame 600\n"
+            "eeprom command 05 0001 frame 600\n"
+            "eeprom write 05 1234 frame 600\n"
+            "eeprom command 00 0003 frame 600\n"
+            "eeprom command 06 0001 frame 600\n"
+            "eeprom command 05 0000 frame 600\n";
+        if (text != expected) {
+            std::fprintf(stderr, "trace was:\n%s", text.c_str());
+            std::exit(1);
+        }
+        std::exit(0);
+    };
     EXPECT_EXIT(traced_session(), ::testing::ExitedWithCode(0), "");
 }
 

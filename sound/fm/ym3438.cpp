@@ -314,6 +314,7 @@ void fm_engine::prepare() {
         ch.am_shift = kAmShift[(pan >> 4) & 3];
         ch.pms = pan & 7;
         ch.pm = lfo_on && ch.pms != 0;
+        ch.pm_for = kNoPm;
         bool active = false;
         for (int k = 0; k < kOperators; ++k) {
             prepare_operator(ch, c, k);
@@ -408,64 +409,66 @@ void fm_engine::start_release(op_state& op) {
     }
 }
 
-void fm_engine::clock_operator(channel_state& ch, op_state& op, bool eg_tick) {
-    if (!op.ssg) {
-        op.ssg_inv = false;
-    } else if (op.att & 0x200) {
-        uint32_t mode = op.ssg & 7;
-        if (mode & 1) {
-            op.ssg_inv = ((mode >> 2) ^ (mode >> 1)) & 1;
-            if (op.state != ATTACK)
-                op.att = op.ssg_inv ? 0x200 : 0x3FF;
-        } else {
-            op.ssg_inv ^= (mode >> 1) & 1;
-            if (op.state == DECAY || op.state == SUSTAIN)
-                start_attack(op, false);
-            if (!(mode & 2))
-                op.phase = 0;
-        }
-        if (op.state == RELEASE)
-            op.att = 0x3FF;
+void fm_engine::clock_ssg(op_state& op) {
+    if (!(op.att & 0x200))
+        return;
+    uint32_t mode = op.ssg & 7;
+    if (mode & 1) {
+        op.ssg_inv = ((mode >> 2) ^ (mode >> 1)) & 1;
+        if (op.state != ATTACK)
+            op.att = op.ssg_inv ? 0x200 : 0x3FF;
+    } else {
+        op.ssg_inv ^= (mode >> 1) & 1;
+        if (op.state == DECAY || op.state == SUSTAIN)
+            start_attack(op, false);
+        if (!(mode & 2))
+            op.phase = 0;
     }
+    if (op.state == RELEASE)
+        op.att = 0x3FF;
+}
 
-    if (eg_tick) {
-        if (op.state == ATTACK && op.att == 0)
-            op.state = DECAY;
-        if (op.state == DECAY && op.att >= op.sustain)
-            op.state = SUSTAIN;
-        uint32_t rate = op.rate[op.state];
-        uint32_t sh = rate >> 2;
-        uint32_t t = m_eg_ticks;
-        bool step = true;
-        uint32_t index = t & 7;
-        if (sh < 11) {
-            uint32_t s = 11 - sh;
-            step = (t & ((1u << s) - 1)) == 0;
-            index = (t >> s) & 7;
-        }
-        if (step) {
-            int32_t inc = kIncrements[rate][index];
-            int32_t att = op.att;
-            if (op.state == ATTACK) {
-                // Rates 62 and 63 act only when the attack starts.
-                if (rate < 62)
-                    att += (-(att + 1) * inc) >> 4;
-            } else {
-                if (!op.ssg)
-                    att += inc;
-                else if (att < 0x200)
-                    att += 4 * inc;
-                if (att >= 0x400)
-                    att = 0x3FF;
-            }
-            op.att = static_cast<uint16_t>(att);
-        }
+void fm_engine::clock_envelope(op_state& op) {
+    if (op.state == ATTACK && op.att == 0)
+        op.state = DECAY;
+    if (op.state == DECAY && op.att >= op.sustain)
+        op.state = SUSTAIN;
+    uint32_t rate = op.rate[op.state];
+    uint32_t sh = rate >> 2;
+    uint32_t t = m_eg_ticks;
+    uint32_t index = t & 7;
+    if (sh < 11) {
+        // Slow rates step only on every 2^(11 - sh)-th tick.
+        uint32_t s = 11 - sh;
+        if (t & ((1u << s) - 1))
+            return;
+        index = (t >> s) & 7;
     }
+    int32_t inc = kIncrements[rate][index];
+    int32_t att = op.att;
+    if (op.state == ATTACK) {
+        // Rates 62 and 63 act only when the attack starts.
+        if (rate < 62)
+            att += (-(att + 1) * inc) >> 4;
+    } else {
+        if (!op.ssg)
+            att += inc;
+        else if (att < 0x200)
+            att += 4 * inc;
+        if (att >= 0x400)
+            att = 0x3FF;
+    }
+    op.att = static_cast<uint16_t>(att);
+}
 
-    uint32_t step = op.step;
-    if (ch.pm)
-        step = phase_step(op.fnum, op.block, op.detune, op.mul, pm_adjust(op.fnum, ch.pms, m_lfo_pm));
-    op.phase += step;
+// Under PM the phase steps follow the LFO's PM value, which changes only
+// every few hundred samples: recompute them when it does.
+void fm_engine::update_pm_steps(channel_state& ch) {
+    if (ch.pm_for == m_lfo_pm)
+        return;
+    ch.pm_for = m_lfo_pm;
+    for (auto& op : ch.op)
+        op.step = phase_step(op.fnum, op.block, op.detune, op.mul, pm_adjust(op.fnum, ch.pms, m_lfo_pm));
 }
 
 void fm_engine::clock_lfo() {
@@ -578,12 +581,27 @@ void fm_engine::clock_and_output(int32_t& left, int32_t& right, bool skip_channe
     }
     clock_lfo();
 
+    // Operators are independent of each other here, so each stage runs
+    // over all of them in turn: SSG-EG, then the envelope, then the phase.
     for (auto& ch : m_ch) {
         ch.fb0 = ch.fb1;
         ch.fb1 = ch.op1_out;
-        for (auto& op : ch.op)
-            clock_operator(ch, op, eg_tick);
+        if (ch.pm)
+            update_pm_steps(ch);
+        for (auto& op : ch.op) {
+            if (op.ssg)
+                clock_ssg(op);
+            else
+                op.ssg_inv = false;
+        }
     }
+    if (eg_tick)
+        for (auto& ch : m_ch)
+            for (auto& op : ch.op)
+                clock_envelope(op);
+    for (auto& ch : m_ch)
+        for (auto& op : ch.op)
+            op.phase += op.step;
 
     int channels = skip_channel6 ? kChannels - 1 : kChannels;
     for (int c = 0; c < channels; ++c) {

@@ -71,10 +71,11 @@ public:
 
 private:
     enum eg_state : uint8_t { ATTACK, DECAY, SUSTAIN, RELEASE };
+    static constexpr int32_t kNoPm = 99;
 
     struct op_state {
         uint32_t phase;      // accumulator; bits 19..10 are the 10-bit phase
-        uint32_t step;       // phase step when no PM applies
+        uint32_t step;       // phase step at the current PM value
         uint16_t att;        // 0 loud .. 0x3FF silent
         uint16_t tl8;        // total level << 3
         uint16_t sustain;    // sustain level as an attenuation
@@ -100,7 +101,8 @@ private:
         uint8_t alg;
         uint8_t am_shift;
         uint8_t pms;
-        bool pm;             // recompute the phase step every sample
+        bool pm;             // phase steps follow the LFO
+        int32_t pm_for;      // PM value the steps were made for
         bool left, right;
         bool active;
     };
@@ -113,7 +115,9 @@ private:
     void prepare();
     void prepare_operator(channel_state& ch, int chnum, int opnum);
     void clock_lfo();
-    void clock_operator(channel_state& ch, op_state& op, bool eg_tick);
+    void clock_ssg(op_state& op);
+    void clock_envelope(op_state& op);
+    void update_pm_steps(channel_state& ch);
     void start_attack(op_state& op, bool key_on);
     void start_release(op_state& op);
     int32_t compute_channel(channel_state& ch, bool sum_wanted);

@@ -1,7 +1,7 @@
 #include "sound/fm/ym3438.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <numbers>
 
 #include "sound/fm/fm_tables.h"
 
@@ -12,7 +12,7 @@ namespace {
 std::array<uint16_t, 256> make_log_sin() {
     std::array<uint16_t, 256> t{};
     for (int i = 0; i < 256; ++i) {
-        double s = std::sin((2.0 * i + 1.0) * M_PI / 1024.0);
+        double s = std::sin((2.0 * i + 1.0) * std::numbers::pi / 1024.0);
         t[i] = static_cast<uint16_t>(std::lround(-std::log2(s) * 256.0));
     }
     return t;
@@ -130,14 +130,15 @@ const std::array<uint16_t, 256> kExp = make_exp();
 
 namespace {
 
-// One operator's wave at 10-bit phase p and final attenuation e.
+// One operator's wave at 10-bit phase p and final attenuation e: a
+// quarter-wave log-sine lookup mirrored by bit 8, the attenuation added in
+// the log domain, then the exponent table and the sign from bit 9.
 inline int32_t op_wave(uint32_t p, uint32_t e) {
-    uint32_t q = p & 0xFF;
-    if (p & 0x100)
-        q ^= 0xFF;
+    uint32_t q = (p ^ (0u - ((p >> 8) & 1))) & 0xFF;
     uint32_t total = kLogSin[q] + (e << 2);
     int32_t mag = static_cast<int32_t>((static_cast<uint32_t>(kExp[total & 0xFF]) << 2) >> (total >> 8));
-    return (p & 0x200) ? -mag : mag;
+    int32_t sign = -static_cast<int32_t>((p >> 9) & 1);
+    return (mag ^ sign) - sign;
 }
 
 }  // namespace
@@ -371,7 +372,7 @@ void fm_engine::prepare_operator(channel_state& ch, int chnum, int opnum) {
     op.rate[RELEASE] = rate(4u * (sl_rr & 15) + 2);
     uint32_t sl = sl_rr >> 4;
     op.sustain = static_cast<uint16_t>(sl == 15 ? 0x3E0 : sl * 32);
-    op.am = (am_dr & 0x80) != 0;
+    op.am_mask = (am_dr & 0x80) ? 0xFFFF : 0;
     op.ssg = (ssg & 8) ? static_cast<uint8_t>(8 | (ssg & 7)) : 0;
 
     bool wanted = op.key_req || op.csm_req;
@@ -496,20 +497,19 @@ void fm_engine::clock_lfo() {
 
 uint32_t fm_engine::op_attenuation(const op_state& op, uint32_t am_offset) const {
     uint32_t e = op.att;
-    if (op.ssg_inv)
-        e = (0x200 - e) & 0x3FF;
-    if (op.am)
-        e += am_offset;
+    e = op.ssg_inv ? (0x200 - e) & 0x3FF : e;
+    e += am_offset & op.am_mask;
     e += op.tl8;
-    return e > 0x3FF ? 0x3FF : e;
+    e = e > 0x3FF ? 0x3FF : e;
+    // An operator whose own envelope is nearly silent is cut to nothing;
+    // full attenuation gives exactly 0 out of the wave.
+    return op.att > 0x380 ? 0x3FF : e;
 }
 
 int32_t fm_engine::compute_channel(channel_state& ch, bool sum_wanted) {
     uint32_t am = (m_lfo_am * 2) >> ch.am_shift;
     auto out = [&](int k, int32_t mod) -> int32_t {
         const op_state& op = ch.op[k];
-        if (op.att > 0x380)
-            return 0;
         uint32_t p = ((op.phase >> 10) + static_cast<uint32_t>(mod)) & 0x3FF;
         return op_wave(p, op_attenuation(op, am));
     };

@@ -80,6 +80,7 @@ private:
         uint16_t tl8;        // total level << 3
         uint16_t sustain;    // sustain level as an attenuation
         uint16_t fnum;       // 11 bits
+        uint16_t am_mask;    // all ones when AM applies, else 0
         uint8_t block;
         uint8_t state;
         uint8_t rate[4];     // effective rate per envelope state
@@ -87,7 +88,6 @@ private:
         uint8_t mul;         // multiple × 2 (MUL 0 = 1)
         int8_t detune;
         bool ssg_inv;
-        bool am;
         bool key_on;
         bool key_req;
         bool csm_req;

@@ -130,13 +130,32 @@ const std::array<uint16_t, 256> kExp = make_exp();
 
 namespace {
 
+// The wave tables expanded for speed: the log-sine over a half wave (the
+// mirror of the second quarter folded in) and the exponent with its shift
+// folded in, indexed by the whole log-domain total.
+constexpr uint32_t kMaxTotal = 2137 + 4 * 0x3FF;
+
+struct wave_tables {
+    uint16_t half_sin[512];
+    uint16_t power[kMaxTotal + 1];
+};
+
+wave_tables make_wave_tables() {
+    wave_tables t{};
+    for (uint32_t p = 0; p < 512; ++p)
+        t.half_sin[p] = kLogSin[(p & 0x100) ? 0xFF - (p & 0xFF) : p];
+    for (uint32_t total = 0; total <= kMaxTotal; ++total)
+        t.power[total] = static_cast<uint16_t>((4u * kExp[total & 0xFF]) >> (total >> 8));
+    return t;
+}
+
+const wave_tables kWave = make_wave_tables();
+
 // One operator's wave at 10-bit phase p and final attenuation e: a
 // quarter-wave log-sine lookup mirrored by bit 8, the attenuation added in
 // the log domain, then the exponent table and the sign from bit 9.
 inline int32_t op_wave(uint32_t p, uint32_t e) {
-    uint32_t q = (p ^ (0u - ((p >> 8) & 1))) & 0xFF;
-    uint32_t total = kLogSin[q] + (e << 2);
-    int32_t mag = static_cast<int32_t>((static_cast<uint32_t>(kExp[total & 0xFF]) << 2) >> (total >> 8));
+    int32_t mag = kWave.power[kWave.half_sin[p & 0x1FF] + (e << 2)];
     int32_t sign = -static_cast<int32_t>((p >> 9) & 1);
     return (mag ^ sign) - sign;
 }

@@ -320,6 +320,7 @@ void fm_engine::engine_timer_expired(uint32_t tnum) {
 
 void fm_engine::prepare() {
     bool lfo_on = (m_regs[0x22] & 8) != 0;
+    m_any_ssg = false;
     for (int c = 0; c < kChannels; ++c) {
         channel_state& ch = m_ch[c];
         uint32_t reg = (c >= 3 ? 0x100 : 0) + c % 3;
@@ -403,6 +404,11 @@ void fm_engine::prepare_operator(channel_state& ch, int chnum, int opnum) {
             start_release(op);
     }
     op.csm_req = false;
+    // Without SSG-EG the inversion is off; clearing it here, after the key
+    // change has used it, spares a store per operator and sample.
+    if (!op.ssg)
+        op.ssg_inv = false;
+    m_any_ssg |= op.ssg != 0;
 }
 
 // ---------------------------------------------------------------- envelope
@@ -600,27 +606,26 @@ void fm_engine::clock_and_output(int32_t& left, int32_t& right, bool skip_channe
     }
     clock_lfo();
 
-    // Operators are independent of each other here, so each stage runs
-    // over all of them in turn: SSG-EG, then the envelope, then the phase.
+    // Operators are independent of each other here, and the envelope step
+    // never looks at the phase, so the envelope can come after the phase
+    // advance; SSG-EG must come before both (it may restart the phase).
     for (auto& ch : m_ch) {
         ch.fb0 = ch.fb1;
         ch.fb1 = ch.op1_out;
         if (ch.pm)
             update_pm_steps(ch);
-        for (auto& op : ch.op) {
-            if (op.ssg)
-                clock_ssg(op);
-            else
-                op.ssg_inv = false;
+        if (m_any_ssg) {
+            for (auto& op : ch.op)
+                if (op.ssg)
+                    clock_ssg(op);
         }
+        for (auto& op : ch.op)
+            op.phase += op.step;
     }
     if (eg_tick)
         for (auto& ch : m_ch)
             for (auto& op : ch.op)
                 clock_envelope(op);
-    for (auto& ch : m_ch)
-        for (auto& op : ch.op)
-            op.phase += op.step;
 
     int channels = skip_channel6 ? kChannels - 1 : kChannels;
     for (int c = 0; c < channels; ++c) {

@@ -134,6 +134,7 @@ private:
     uint32_t m_samples = 0;  // samples since construction (mod 16 used)
     uint32_t m_prepare_count = 0;
     bool m_modified = true;
+    bool m_any_ssg = false;  // some operator has SSG-EG enabled
     uint32_t m_eg_sub = 0;
     uint32_t m_eg_ticks = 0;
     uint32_t m_lfo_counter = 0;

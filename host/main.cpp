@@ -1,7 +1,4 @@
 // Ironbell's entry point.
-#include <cstdio>
+#include "host/shell.h"
 
-int main(int, char**) {
-    std::fprintf(stderr, "Ironbell: the host shell is not built yet; nothing to run.\n");
-    return 1;
-}
+int main(int argc, char** argv) { return host_main(argc, argv); }

@@ -100,6 +100,13 @@ void reset() {
     orb_write8(0xD00000, 0);     // vblank start uses vector 0
     orb_write8(0xD00007, 0x00);  // nothing pending
     orb_write8(0xD00006, 0xFE);  // only vblank start unmasked
+    // A picture a person can recognise: display on, every layer off, the
+    // mixer cleared, and every palette entry the same green, so the backdrop
+    // fills the screen with it.
+    orb_write8(0xC0001C, 0x02);
+    orb_write16(0x31FF02, 0x003F);
+    for (uint32_t i = 0; i < 64; ++i) orb_write16(0x610000 + 2 * i, 0);
+    for (uint32_t i = 0; i < 0x4000; ++i) orb_write16(0x600000 + 2 * i, kGreen);
     v60_write_psw(V60_PSW_IE);   // leave the interrupt stack, interrupts on
     sub_000100();
 }

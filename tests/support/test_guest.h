@@ -23,6 +23,7 @@ constexpr uint32_t kLoopPasses = 0x208020;   // 32-bit: frames the idle loop fin
 constexpr uint32_t kVblankCount = 0x208024;  // 32-bit: vblank interrupts handled
 constexpr uint32_t kHandlerSelect = 0x208030;  // byte: 1 installs the fresh-context handler
 constexpr uint32_t kVectorBase = 0x20F000;     // SBR; the vectors lie 0x100 above it
+constexpr uint16_t kGreen = 0x03E0;           // the colour of its picture
 constexpr uint32_t kMainStack = 0x20FF00;
 constexpr uint32_t kInterruptStack = 0x210000;
 

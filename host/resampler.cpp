@@ -1,0 +1,62 @@
+#include "host/resampler.h"
+
+#include <cstdlib>
+#include <cstring>
+
+bool host_mixed_append(host_mixed_buffer& m, const int16_t* samples, uint64_t frames) {
+    const uint64_t needed = m.count + frames;
+    if (needed > m.capacity) {
+        const uint64_t capacity = needed * 2;
+        auto* grown = static_cast<int16_t*>(std::realloc(m.frames, capacity * 2 * sizeof(int16_t)));
+        if (!grown) return false;
+        m.frames = grown;
+        m.capacity = capacity;
+    }
+    if (frames) std::memcpy(m.frames + m.count * 2, samples, frames * 2 * sizeof(int16_t));
+    m.count = needed;
+    return true;
+}
+
+static int16_t scale_and_clip(double value, double volume) {
+    const double v = value * volume;
+    if (v > 32767.0) return 32767;
+    if (v < -32768.0) return -32768;
+    return static_cast<int16_t>(v);  // toward zero
+}
+
+void host_resample(host_mixed_buffer& m, double volume, int16_t out[HOST_OUT_FRAMES * 2]) {
+    const uint64_t n = m.count;
+    double q = m.position;
+    for (int i = 0; i < HOST_OUT_FRAMES; ++i, q += m.step) {
+        double left = 0, right = 0;
+        if (n > 0) {
+            const uint64_t h = static_cast<uint64_t>(q);
+            if (h + 1 >= n) {  // at or past the last frame: hold it
+                const uint64_t last = h >= n ? n - 1 : h;
+                left = m.frames[last * 2];
+                right = m.frames[last * 2 + 1];
+            } else {
+                const double t = q - static_cast<double>(h);
+                const double l0 = m.frames[h * 2], l1 = m.frames[h * 2 + 2];
+                const double r0 = m.frames[h * 2 + 1], r1 = m.frames[h * 2 + 3];
+                left = l0 + (l1 - l0) * t;
+                right = r0 + (r1 - r0) * t;
+            }
+        }
+        out[i * 2] = scale_and_clip(left, volume);
+        out[i * 2 + 1] = scale_and_clip(right, volume);
+    }
+    m.position = q;
+    const uint64_t d = static_cast<uint64_t>(m.position);
+    if (d > 0) {
+        const uint64_t k = d < n ? d : n;
+        if (k < n) std::memmove(m.frames, m.frames + k * 2, (n - k) * 2 * sizeof(int16_t));
+        m.count = n - k;
+        m.position -= static_cast<double>(k);
+    }
+}
+
+void host_mixed_free(host_mixed_buffer& m) {
+    std::free(m.frames);
+    m = {};
+}

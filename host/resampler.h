@@ -1,0 +1,22 @@
+// Turns each game frame's mix (about 932 stereo frames at the sound board's
+// rate) into exactly 800 stereo frames at 48,000 Hz, by linear interpolation.
+#pragma once
+#include <cstdint>
+
+constexpr int HOST_OUT_FRAMES = 800;
+
+struct host_mixed_buffer {
+    double step;          // input frames per output frame
+    double position;      // read position, in input frames from the first buffered one
+    int16_t* frames;      // stereo pairs, left first
+    uint64_t count;       // buffered stereo frames
+    uint64_t capacity;    // in stereo frames
+};
+
+// Appends a frame's mix; returns false when memory runs out (nothing is lost
+// that was buffered before).
+bool host_mixed_append(host_mixed_buffer& mixed, const int16_t* samples, uint64_t frames);
+// Produces the 800 output frames, scaled by volume and clipped, and drops the
+// input frames the read position has passed.
+void host_resample(host_mixed_buffer& mixed, double volume, int16_t out[HOST_OUT_FRAMES * 2]);
+void host_mixed_free(host_mixed_buffer& mixed);

@@ -1,0 +1,261 @@
+// Start-up, the host's side of every frame, and shut-down.
+#include "host/shell.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/machine.h"
+#include "host/eeprom_file.h"
+#include "host/script.h"
+#include "host/settings.h"
+#include "romset/rom_set.h"
+#include "runtime/v60.h"
+#include "sound/orbsound.h"
+#include "video/video.h"
+
+host_shell host;
+
+namespace {
+
+constexpr const char* kTitle = "Ironbell: The Arcade Game";
+constexpr uint32_t kQueueLimit = 19199;  // bytes: fewer than six blocks wait
+
+bool file_opens(const char* path) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+void parse_command_line(int argc, char** argv, const char** script_path) {
+    for (int i = 1; i < argc; ++i) {
+        const bool has_value = i + 1 < argc;
+        if (std::strcmp(argv[i], "--script") == 0) {
+            if (!has_value) break;
+            *script_path = argv[++i];
+        } else if (std::strcmp(argv[i], "--frames") == 0) {
+            if (!has_value) break;
+            host.frames_wanted = std::strtoull(argv[++i], nullptr, 10);
+        }
+    }
+}
+
+void find_rom_set(char* path, size_t size, const char* base, const char* pref) {
+    const char* named = std::getenv("IRONBELL_ROM");
+    if (named && *named) {
+        std::snprintf(path, size, "%s", named);
+        return;
+    }
+    std::snprintf(path, size, "%sirnbell.zip", base);
+    if (file_opens(path)) return;
+    if (*pref) {
+        std::snprintf(path, size, "%sirnbell.zip", pref);
+        if (file_opens(path)) return;
+    }
+    std::snprintf(path, size, "rom/%s", "irnbell.zip");
+}
+
+SDL_ScaleMode scale_mode() { return settings.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest; }
+
+int scaled(double scale, int size) { return static_cast<int>(scale * size); }
+
+void load_eeprom_file() {
+    uint16_t words[64];
+    if (host_eeprom_load(host.eeprom_path, words))
+        std::memcpy(orb_board.eeprom, words, sizeof words);
+}
+
+void pace() {
+    const uint64_t f = SDL_GetPerformanceFrequency();
+    const uint64_t now = SDL_GetPerformanceCounter();
+    if (now > host.next_frame + f / 60 + f / 4)
+        host.next_frame = now;  // far behind: resume from the present
+    else
+        host.next_frame += f / 60;
+    for (;;) {
+        const uint64_t counter = SDL_GetPerformanceCounter();
+        if (counter >= host.next_frame) break;
+        const uint64_t remaining = (host.next_frame - counter) * 1000 / f;
+        if (remaining > 2) SDL_Delay(static_cast<uint32_t>(remaining - 1));
+    }
+}
+
+void trace_sound(const int16_t* mix, uint64_t frames) {
+    if (!std::getenv("IRONBELL_SOUND_TRACE") || program_frames() % 60 != 0) return;
+    int peak = 0;
+    for (uint64_t i = 0; i < frames * 2; ++i) {
+        const int v = std::abs(static_cast<int>(mix[i]));
+        if (v > peak) peak = v;
+    }
+    std::fprintf(stderr, "sound: frame %llu, %zu samples at %u Hz, peak %d\n",
+                 static_cast<unsigned long long>(program_frames()), static_cast<size_t>(frames),
+                 game_sound_rate(), peak);
+}
+
+void shut_down() {
+    host_save_eeprom_if_dirty();
+    if (host.sound_raw) std::fclose(host.sound_raw);
+    host.sound_raw = nullptr;
+    if (host.audio) SDL_CloseAudioDevice(host.audio);
+    for (auto& pad : host.controllers) {
+        if (pad) SDL_GameControllerClose(pad);
+        pad = nullptr;
+    }
+    orb_script_free(host.script);
+    host.script = nullptr;
+    host_mixed_free(host.mixed);
+    SDL_Quit();
+}
+
+}  // namespace
+
+int fail(const char* message, const char* detail) {
+    char text[1200];
+    std::snprintf(text, sizeof text, "%s\n%s", message, detail);
+    std::fprintf(stderr, "%s\n", text);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kTitle, text, nullptr);
+    return 1;
+}
+
+void on_log(const char*) {}
+
+// Settings problems go to SDL's log; they never stop the run.
+static void settings_log(const char* text) { SDL_Log("%s", text); }
+
+void on_irq_changed(int level) { program_irq_line(level & 0xFF); }
+
+void on_frame_shown() {
+    orb_video_draw_frame();
+    int width = 320;
+    const void* pixels = orb_video_frame(&width);
+    SDL_UpdateTexture(host.texture, nullptr, pixels, 416 * 4);
+    SDL_RenderSetLogicalSize(host.renderer, width, 224);
+    SDL_RenderClear(host.renderer);
+    const SDL_Rect source{0, 0, width, 224};
+    SDL_RenderCopy(host.renderer, host.texture, &source, nullptr);
+    SDL_RenderPresent(host.renderer);
+}
+
+void host_save_eeprom_if_dirty() {
+    if (!orb_board.eeprom_state.eeprom_dirty) return;
+    // The flag is cleared only once the file is safely in place; otherwise the
+    // next save point tries again.
+    if (host_eeprom_save(host.eeprom_path, orb_board.eeprom)) orb_board.eeprom_state.eeprom_dirty = 0;
+}
+
+void host_apply_settings() {
+    SDL_SetTextureScaleMode(host.texture, scale_mode());
+    const bool full = SDL_GetWindowFlags(host.window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (full != (settings.full_screen != 0))
+        SDL_SetWindowFullscreen(host.window, settings.full_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!(settings.scale == host.shown_scale)) {  // a NaN on either side counts as a change
+        host.shown_scale = settings.scale;
+        SDL_SetWindowSize(host.window, scaled(settings.scale, 320), scaled(settings.scale, 224));
+    }
+}
+
+void on_frame_done() {
+    if (host.quit_requested) {
+        program_stop();
+        return;
+    }
+    game_sound_end_frame(orb_board.now);
+    uint64_t frames = 0;
+    const int16_t* mix = game_sound_frame_mix(&frames);
+    trace_sound(mix, frames);
+    host_mixed_append(host.mixed, mix, frames);
+    host_resample(host.mixed, settings.volume, host.out);
+    if (host.sound_raw) std::fwrite(host.out, 1, sizeof host.out, host.sound_raw);
+    if (host.audio && SDL_GetQueuedAudioSize(host.audio) <= kQueueLimit)
+        SDL_QueueAudio(host.audio, host.out, sizeof host.out);
+    if (host.frames_wanted && program_frames() >= host.frames_wanted) {
+        program_stop();
+        return;
+    }
+    if (program_frames() % 600 == 0) host_save_eeprom_if_dirty();
+    if (program_frames() % 30 == 0 && settings_reread()) host_apply_settings();
+    pace();
+}
+
+int host_main(int argc, char** argv) {
+    const char* script_path = nullptr;
+    parse_command_line(argc, argv, &script_path);
+    if (script_path) {
+        char problem[256] = "";
+        host.script = orb_script_load(script_path, problem, sizeof problem);
+        if (!host.script) return fail("The control script cannot be read.", problem);
+    }
+
+    // Audio starts on its own, so a machine without an audio back-end still runs (silently).
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0)
+        return fail("SDL could not start.", SDL_GetError());
+    const bool audio_started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+
+    char* base = SDL_GetBasePath();
+    char* pref = SDL_GetPrefPath("", "IronBell");
+    char settings_path[1024];
+    std::snprintf(settings_path, sizeof settings_path, "%sirnbell.ini", pref ? pref : "");
+    std::snprintf(host.eeprom_path, sizeof host.eeprom_path, "%sirnbell.eeprom", pref ? pref : "");
+    char rom_path[1024];
+    find_rom_set(rom_path, sizeof rom_path, base ? base : "", pref ? pref : "");
+    SDL_free(base);
+    SDL_free(pref);
+    if (game_rom_set_load(rom_path, game_rom_members) != nullptr)
+        return fail("The ROM set is missing or incomplete.",
+                    "Put your own Kestrel irnbell.zip beside the executable (or in rom/), or set "
+                    "IRONBELL_ROM.");
+
+    settings_set_log(settings_log);
+    settings_open(settings_path);
+    host.shown_scale = settings.scale;
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
+    if (settings.full_screen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    host.window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   scaled(settings.scale, 320), scaled(settings.scale, 224), flags);
+    if (host.window) {
+        host.renderer = SDL_CreateRenderer(host.window, -1, SDL_RENDERER_ACCELERATED);
+        if (!host.renderer) host.renderer = SDL_CreateRenderer(host.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (host.renderer)
+        host.texture = SDL_CreateTexture(host.renderer, SDL_PIXELFORMAT_ARGB8888,
+                                         SDL_TEXTUREACCESS_STREAMING, 416, 224);
+    if (!host.texture) return fail("The window could not be opened.", SDL_GetError());
+    SDL_RenderSetIntegerScale(host.renderer, SDL_FALSE);
+    SDL_SetTextureScaleMode(host.texture, scale_mode());
+    // The picture's top byte is 0: draw it opaque, not as a transparent texture.
+    SDL_SetTextureBlendMode(host.texture, SDL_BLENDMODE_NONE);
+
+    if (audio_started) {
+        SDL_AudioSpec want{};
+        want.freq = 48000;
+        want.format = AUDIO_S16LSB;
+        want.channels = 2;
+        want.samples = 1024;
+        host.audio = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        if (host.audio) SDL_PauseAudioDevice(host.audio, 0);
+    }
+
+    orb_board.eeprom_instant = 1;
+    orb_board.irq_changed = on_irq_changed;
+    orb_board.controls_update = on_controls_update;
+    orb_board.log = on_log;
+    orb_board.sound_rom = game_sound;
+    orb_video_init(game_tiles, 0x400000, game_sprites, 0x800000);
+    orb_board.frame = on_frame_shown;
+    game_sound_attach();
+    host.mixed.step = game_sound_rate() / 48000.0;
+    orb_init(game_program);
+    load_eeprom_file();
+    program_reset();
+    program_frame_done = on_frame_done;
+    // A run that ends on a fatal guest error still keeps its EEPROM changes.
+    program_fatal_hook = host_save_eeprom_if_dirty;
+    host.next_frame = SDL_GetPerformanceCounter();
+    if (const char* raw = std::getenv("IRONBELL_SOUND_RAW")) host.sound_raw = std::fopen(raw, "wb");
+
+    program_run();
+    shut_down();
+    return 0;
+}

@@ -1,0 +1,62 @@
+// The host shell's state and its entry points: start-up, the frame cycle,
+// input mapping and hot keys. Only host/ includes SDL.
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "host/resampler.h"
+
+struct script_record;
+
+struct host_shell {
+    SDL_Window* window;
+    SDL_Renderer* renderer;
+    SDL_Texture* texture;
+    SDL_AudioDeviceID audio;  // 0: a silent run
+    SDL_GameController* controllers[4];
+    script_record* script;
+    uint8_t quit_requested;
+    uint64_t frames_wanted;   // 0: no limit
+    host_mixed_buffer mixed;
+    int16_t out[HOST_OUT_FRAMES * 2];
+    FILE* sound_raw;
+    uint64_t next_frame;
+    double shown_scale;
+    char eeprom_path[1024];
+};
+extern host_shell host;
+
+int host_main(int argc, char** argv);
+int fail(const char* message, const char* detail);
+
+// Board and runtime callbacks.
+void on_log(const char* text);
+void on_irq_changed(int level);
+void on_frame_shown();
+void on_frame_done();
+void on_controls_update();
+
+// Input: the 34 control flags are input * 4 + player for the inputs below,
+// then service and test.
+enum host_input : int {
+    HOST_UP, HOST_DOWN, HOST_LEFT, HOST_RIGHT, HOST_BUTTON1, HOST_BUTTON2, HOST_COIN, HOST_START,
+};
+constexpr int HOST_SERVICE = 32;
+constexpr int HOST_TEST = 33;
+constexpr int HOST_CONTROLS = 34;
+
+struct host_pad_state {
+    int16_t axis_x, axis_y;
+    bool up, down, left, right, a, b, start, back;
+};
+
+void host_input_keyboard(const uint8_t* keys, uint8_t controls[HOST_CONTROLS]);
+void host_input_pad(int player, const host_pad_state& pad, uint8_t controls[HOST_CONTROLS]);
+// Writes the six bytes the host owns: players 1-4, system, starts 3 and 4.
+void host_input_compose(const uint8_t controls[HOST_CONTROLS], uint8_t io_inputs[8]);
+// One SDL event: quit, hot keys, controller hot-plug.
+void host_input_event(const SDL_Event& event);
+// The window's scale, full-screen state and smoothing follow the settings.
+void host_apply_settings();
+void host_save_eeprom_if_dirty();

@@ -38,7 +38,9 @@ constexpr uint32_t local_signature = 0x04034B50;
 constexpr size_t end_record_size = 22;
 constexpr size_t central_header_size = 46;
 constexpr size_t local_header_size = 30;
-constexpr size_t max_comment = 0xFFFF;
+// The end record is looked for from 22 bytes before the end back to this
+// many: room for the longest comment, and one byte more.
+constexpr size_t end_search_reach = 65558;
 
 const char not_a_zip[] = "not a .zip";
 
@@ -216,7 +218,7 @@ std::unique_ptr<uint8_t[]> read_whole(const char* path, size_t& size) {
 const char* rom_zip_walk(const uint8_t* archive, size_t size, std::span<const rom_member> files,
                          std::span<rom_slot> slots) {
   if (size < end_record_size) return not_a_zip;
-  const size_t lowest = size > end_record_size + max_comment ? size - end_record_size - max_comment : 0;
+  const size_t lowest = size > end_search_reach ? size - end_search_reach : 0;
   size_t end = size - end_record_size;
   while (read32(archive + end) != end_signature) {
     if (end == lowest) return not_a_zip;

@@ -11,6 +11,8 @@
 namespace {
 
 using romset_fixture::bytes;
+using romset_fixture::random_like;
+using romset_fixture::text_like;
 
 // Writes DEFLATE bit fields: plain fields least significant bit first,
 // Huffman codes most significant bit first.
@@ -96,32 +98,6 @@ bool inflates_to(const bytes& stream, const bytes& expected) {
 int inflate_into(const bytes& stream, size_t size) {
   bytes out(size);
   return inflate_raw(stream.data(), stream.size(), out.data(), size);
-}
-
-bytes text_like(size_t size) {
-  static const char* const words[] = {"the ", "sound ", "board ", "answers ", "every ", "tile ",
-                                      "of ", "a ", "sprite\n", "and ", "frame, ", "again "};
-  bytes out;
-  uint32_t r = 12345;
-  while (out.size() < size) {
-    r = r * 1103515245 + 12345;
-    const std::string w = words[(r >> 16) % 12];
-    out.insert(out.end(), w.begin(), w.end());
-  }
-  out.resize(size);
-  return out;
-}
-
-bytes random_like(size_t size) {
-  bytes out(size);
-  uint32_t r = 99;
-  for (auto& b : out) {
-    r ^= r << 13;
-    r ^= r >> 17;
-    r ^= r << 5;
-    b = uint8_t(r);
-  }
-  return out;
 }
 
 // Every zlib level and strategy over data of several kinds and sizes decodes

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 
 namespace romset_fixture {
 
@@ -122,6 +123,32 @@ bytes member_bytes(int number, size_t size) {
   for (size_t i = 0; i < size; i += 16) {
     const uint64_t r = next();
     for (size_t k = 0; k < 16 && i + k < size; ++k) out[i + k] = alphabet[(r >> (4 * k)) & 15];
+  }
+  return out;
+}
+
+bytes text_like(size_t size) {
+  static const char* const words[] = {"the ", "sound ", "board ", "answers ", "every ", "tile ",
+                                      "of ", "a ", "sprite\n", "and ", "frame, ", "again "};
+  bytes out;
+  uint32_t r = 12345;
+  while (out.size() < size) {
+    r = r * 1103515245 + 12345;
+    const std::string word = words[(r >> 16) % 12];
+    out.insert(out.end(), word.begin(), word.end());
+  }
+  out.resize(size);
+  return out;
+}
+
+bytes random_like(size_t size) {
+  bytes out(size);
+  uint32_t r = 99;
+  for (auto& b : out) {
+    r ^= r << 13;
+    r ^= r >> 17;
+    r ^= r << 5;
+    b = uint8_t(r);
   }
   return out;
 }

@@ -54,6 +54,11 @@ void write_file(const std::filesystem::path& path, std::span<const uint8_t> data
 // (or two places of one member) look alike.
 bytes member_bytes(int number, size_t size);
 
+// 1 MB-style sample data for decoder tests: words of a small vocabulary in a
+// random order, and random bytes.
+bytes text_like(size_t size);
+bytes random_like(size_t size);
+
 using member_set = std::array<bytes, rom_member_count>;
 
 // The 20 members at the sizes of the product's table.

@@ -1,0 +1,57 @@
+#pragma once
+// The user's ROM set (a zip archive or a folder of 20 member files), checked
+// member by member and assembled into the four ROM regions.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+inline constexpr size_t game_program_size = 0x200000;
+inline constexpr size_t game_tiles_size = 0x400000;
+inline constexpr size_t game_sprites_size = 0x800000;
+inline constexpr size_t game_sound_size = 0x400000;
+
+// Zero at program start; written once by a successful load, read afterwards.
+extern uint8_t game_program[game_program_size];  // guest ROM 0x000000-0x1FFFFF
+extern uint8_t game_tiles[game_tiles_size];
+extern uint8_t game_sprites[game_sprites_size];
+extern uint8_t game_sound[game_sound_size];      // the sound board's ROM
+
+struct rom_member {
+  const char* name;
+  uint32_t crc;     // expected CRC-32; meaningful only when crc_known
+  bool crc_known;
+  uint32_t size;
+};
+
+inline constexpr size_t rom_member_count = 20;
+using rom_member_table = std::array<rom_member, rom_member_count>;
+
+// The member table of the supported ROM set, in assembly order. Its CRC-32
+// values are not known, so every member is recognised by name and size.
+extern const rom_member_table game_rom_members;
+
+// Loads the archive or folder at `path`, checking members against `files`
+// (whose names and sizes must be those of game_rom_members; an entry of
+// another size can never be filled). Result: null when all members were
+// found and the regions are filled; otherwise "not a .zip" or
+// "no <name> (or not this version of it)", and the regions are untouched.
+const char* game_rom_set_load(const char* path, const rom_member_table& files);
+
+// The zip CRC-32 (reflected polynomial 0xEDB88320).
+uint32_t rom_crc32(const uint8_t* data, size_t size);
+
+// Reads a regular file whole. Null when it cannot be opened, is not a regular
+// file, is empty, or cannot be read in full.
+std::unique_ptr<uint8_t[]> read_whole(const char* path, size_t& size);
+
+// One buffer per member table entry: empty, or the member's verified bytes.
+using rom_slot = std::unique_ptr<uint8_t[]>;
+
+// Walks a zip archive held in memory and fills the empty slots of the members
+// it recognises. Result: null, or "not a .zip" for a fault of the archive's
+// structure (the walk then stops at once). `slots` has one entry per file.
+const char* rom_zip_walk(const uint8_t* archive, size_t size, std::span<const rom_member> files,
+                         std::span<rom_slot> slots);

@@ -1,0 +1,279 @@
+// The tile layers (NBG0 and NBG1 with zoom, NBG2 and NBG3 with line scroll),
+// the text layer, the bitmap layer and the backdrop. Each writes colour values
+// (palette number << 4 | pen, 0 transparent) into its layer record.
+#include <algorithm>
+#include <cstring>
+
+#include "video/record.h"
+
+namespace {
+
+// Byte of a tile row that holds column c; even columns in the high nibble.
+constexpr uint8_t byte_of_column[16] = {0, 0, 2, 2, 1, 1, 3, 3, 4, 4, 6, 6, 5, 5, 7, 7};
+
+// The 2 x 2 pages of a tile layer and the tile bank, with the tile of the last
+// map entry fetched kept so that the 16 pixels of a tile share one lookup.
+struct tile_map {
+    uint8_t pages[4];
+    uint32_t bank;
+    uint32_t cached_offset = ~0u;
+    uint16_t entry = 0;
+    const uint8_t* tile = nullptr;
+
+    tile_map(int k) {
+        const uint16_t a = video_reg(0x40 + 4 * k);
+        const uint16_t b = video_reg(0x42 + 4 * k);
+        pages[0] = a & 0x7F;
+        pages[1] = (a >> 8) & 0x7F;
+        pages[2] = b & 0x7F;
+        pages[3] = (b >> 8) & 0x7F;
+        bank = (orb_board.io.tile_bank & 1u) << 1 | ((video_reg(0x00) >> 10) & 1u);
+    }
+
+    // The colour value at map point (mx, my); mx wraps at 1024, my at 512.
+    uint16_t pixel(uint32_t mx, uint32_t my) {
+        mx &= 0x3FF;
+        my &= 0x1FF;
+        const uint32_t page = pages[((my >> 8) & 1) * 2 + ((mx >> 9) & 1)];
+        const uint32_t offset = page * 1024 + (((my >> 4) & 15) * 32 + ((mx >> 4) & 31)) * 2;
+        if (offset != cached_offset) {
+            cached_offset = offset;
+            entry = vram_word(offset);
+            if (video.tile_count) {
+                const uint32_t number = ((entry & 0x1FFFu) | bank << 13) % video.tile_count;
+                tile = video.tile_rom + static_cast<uint64_t>(number) * 128;
+            } else {
+                tile = nullptr;
+            }
+        }
+        if (!tile) return 0;
+        uint32_t px = mx & 15;
+        uint32_t py = my & 15;
+        if (entry & 0x4000) px = 15 - px;
+        if (entry & 0x8000) py = 15 - py;
+        const uint8_t b = tile[py * 8 + byte_of_column[px]];
+        const uint32_t pen = (px & 1) ? b & 15u : b >> 4;
+        return pen ? static_cast<uint16_t>((entry & 0x1FF0u) | pen) : 0;
+    }
+};
+
+struct layer_flip {
+    bool horizontal, vertical;
+};
+
+// Tile layer k mirrors with the screen flip xor its own bit; bit 8 limits the
+// layer's own bit to the horizontal axis.
+layer_flip tile_layer_flip(int k) {
+    const uint16_t r = video_reg(0x00);
+    const bool screen = (r >> 9) & 1;
+    const bool own = (r >> k) & 1;
+    const bool horizontal_only = (r >> 8) & 1;
+    return {screen != own, screen != (own && !horizontal_only)};
+}
+
+// Walks the clip runs of row y: drawn runs come from fill(row, a, b), which
+// returns how many of its pixels are transparent; blank runs are zeroed.
+// Writing and counting stay within the shown columns even when an edge wrapped
+// (a flipped window whose left edge lies beyond the screen gives a huge right
+// edge).
+template <class Fill>
+void walk_runs(layer_record& layer, int y, int first_state, Fill fill) {
+    const clip_rect& c = video.clip;
+    const clip_run_sets& runs = video.clip_runs;
+    const int set = runs.set_of_row[y];
+    const uint16_t* e = runs.edges[set];
+    const int n = runs.edge_count[set];
+    uint16_t* row = layer.pixels[y];
+    const int lo = c.x_min;
+    const int hi = c.x_max + 1;
+    int state = first_state;
+    int transparent = 0;
+    int reached = lo;
+    bool overlapped = false;
+    for (int i = 0; i + 1 < n; ++i) {
+        const int a = std::clamp<int>(e[i], lo, hi);
+        const int b = std::clamp<int>(e[i + 1], lo, hi);
+        if (b > a) {
+            if (a < reached) overlapped = true;
+            if (state) {
+                transparent += fill(row, a, b);
+            } else {
+                std::fill(row + a, row + b, uint16_t{0});
+                transparent += b - a;
+            }
+            reached = std::max(reached, b);
+        }
+        if (e[i + 1] > c.x_max) break;
+        state ^= 1;
+    }
+    // Runs that went backward make later runs cover columns again, and the
+    // count would then include those columns twice: look at the row itself.
+    if (overlapped) {
+        layer.row_empty[y] = std::all_of(row + lo, row + hi, [](uint16_t p) { return p == 0; });
+    } else {
+        layer.row_empty[y] = transparent == hi - lo;
+    }
+}
+
+// Clip-run request of tile layer k (0 to 3) or the bitmap (k = 4).
+int request_clip_runs(int k) {
+    const uint16_t r = video_reg(0x02);
+    const unsigned selection = k == 4 ? 0x10u : (video_reg(0x06) >> (4 * k)) & 15u;
+    return find_clip_runs((r >> (11 + k)) & 1, (r >> (6 + k)) & 1, selection);
+}
+
+template <class Pixel>
+int fill_pixels(uint16_t* row, int a, int b, Pixel pixel) {
+    int transparent = 0;
+    for (int x = a; x < b; ++x) {
+        const uint16_t v = pixel(x);
+        row[x] = v;
+        transparent += v == 0;
+    }
+    return transparent;
+}
+
+}  // namespace
+
+void draw_scrolled_layer(int k) {
+    layer_record& layer = video.layers[LAYER_NBG0 + k];
+    const clip_rect& c = video.clip;
+    const int first = request_clip_runs(k);
+    const layer_flip flip = tile_layer_flip(k);
+    tile_map map(k);
+
+    const uint16_t line = video_reg(0x04);
+    const bool cancel = (line >> (k + 2)) & 1;  // bits 4 and 5 serve the clip windows
+    const bool line_x = !cancel && ((line >> (k - 2)) & 1);
+    const bool line_y = !cancel && ((line >> k) & 1);
+    const uint32_t table = (line >> 10) * 1024u;
+    const uint32_t x_table = table + (k == 2 ? 0 : 256);
+    const uint32_t y_table = table + (k == 2 ? 512 : 768);
+    const uint32_t scroll_x = video_reg(0x12 + 8 * k) & 0x3FF;
+    const uint32_t scroll_y = video_reg(0x16 + 8 * k);
+    const uint32_t centre_x = video_reg(0x30 + 4 * k) & 0x1FF;
+
+    for (int y = c.y_min; y <= c.y_max; ++y) {
+        const uint32_t r = static_cast<uint32_t>(flip.vertical ? c.y_max - y : y);
+        const uint32_t my = line_y ? (vram_word(((y_table + r) & 0xFFFF) * 2) + scroll_y) & 0x1FF
+                                   : (r + (scroll_y & 0x1FF)) & 0x1FF;
+        uint32_t start = scroll_x - centre_x + static_cast<uint32_t>(flip.horizontal ? c.x_max : c.x_min);
+        if (line_x) start += vram_word(((x_table + r) & 0xFFFF) * 2) & 0x3FF;
+        walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
+            return fill_pixels(row, a, b, [&](int x) {
+                const uint32_t d = static_cast<uint32_t>(x - c.x_min);
+                return map.pixel(flip.horizontal ? start - d : start + d, my);
+            });
+        });
+    }
+}
+
+void draw_zoomed_layer(int k) {
+    layer_record& layer = video.layers[LAYER_NBG0 + k];
+    const clip_rect& c = video.clip;
+    const int first = request_clip_runs(k);
+    const layer_flip flip = tile_layer_flip(k);
+    tile_map map(k);
+
+    const uint32_t zx = video_reg(0x50 + 4 * k) & 0xFFF;
+    const uint32_t zy = (video_reg(0x00) & 0x4000) ? video_reg(0x52 + 4 * k) & 0xFFF : zx;
+    // Steps in 12.20 fixed point: 0x200 is 1:1, 0x80 and below four map
+    // pixels per screen pixel.
+    const uint32_t step_x = 0x20000000u / std::max(zx, 0x80u);
+    const uint32_t step_y = 0x20000000u / std::max(zy, 0x80u);
+    const uint32_t origin_x = (video_reg(0x12 + 8 * k) & 0x3FFu) << 20 | (video_reg(0x10 + 8 * k) >> 8) << 12;
+    const uint32_t origin_y =
+        (video_reg(0x16 + 8 * k) & 0x1FFu) << 20 | (((video_reg(0x14 + 8 * k) >> 8) << 12) & 0xFE000u);
+    // At exactly 1:1 the centre is a 9-bit signed value, otherwise 10 bits.
+    const int32_t centre_x = sign_extend(video_reg(0x30 + 4 * k), zx == 0x200 ? 9 : 10);
+    const int32_t centre_y = sign_extend(video_reg(0x32 + 4 * k), zy == 0x200 ? 9 : 10);
+
+    for (int y = c.y_min; y <= c.y_max; ++y) {
+        const int32_t sy = (flip.vertical ? c.y_max - y : y) - centre_y;
+        const uint32_t my = (origin_y + static_cast<uint32_t>(sy) * step_y) >> 20;
+        walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
+            return fill_pixels(row, a, b, [&](int x) {
+                const int32_t sx = (flip.horizontal ? c.x_max - x : x) - centre_x;
+                return map.pixel((origin_x + static_cast<uint32_t>(sx) * step_x) >> 20, my);
+            });
+        });
+    }
+}
+
+void draw_text_layer() {
+    layer_record& layer = video.layers[LAYER_TEXT];
+    const clip_rect& c = video.clip;
+    const uint16_t r = video_reg(0x5C);
+    const uint32_t char_base = (r & 7u) * 16384;
+    const uint32_t map_base = ((r >> 4) & 0x1Fu) * 4096;
+    const bool flip = (video_reg(0x00) >> 9) & 1;
+    for (int y = c.y_min; y <= c.y_max; ++y) {
+        const uint32_t my = static_cast<uint32_t>(flip ? 255 - y : y) & 0xFF;
+        uint16_t* row = layer.pixels[y];
+        for (int x = c.x_min; x <= c.x_max; ++x) {
+            const uint32_t mx = static_cast<uint32_t>(flip ? 511 - x : x) & 0x1FF;
+            const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + (mx >> 3)) * 2);
+            const uint8_t b =
+                orb_board.video_ram[(char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4 + ((mx >> 1) & 3)) & 0x1FFFF];
+            const uint32_t pen = (mx & 1) ? b & 15u : b >> 4;
+            row[x] = pen ? static_cast<uint16_t>((cell >> 9) << 4 | pen) : 0;
+        }
+        layer.row_empty[y] = 0;
+    }
+}
+
+void draw_bitmap_layer() {
+    layer_record& layer = video.layers[LAYER_BITMAP];
+    const clip_rect& c = video.clip;
+    const int first = request_clip_runs(4);
+    const bool eight_bit = (video_reg(0x00) >> 11) & 1;
+    const uint32_t scroll_x = video_reg(0x88) & 0x1FF;
+    const uint32_t scroll_y = video_reg(0x8A) & 0x1FF;
+    const uint32_t palette = video_reg(0x8C);
+    const uint32_t base = eight_bit ? (palette << 4) & 0xFF00 : (palette << 4) & 0xFFF0;
+    const uint8_t* ram = orb_board.video_ram;
+    for (int y = c.y_min; y <= c.y_max; ++y) {
+        const uint32_t by = (static_cast<uint32_t>(y) + scroll_y) & (eight_bit ? 0xFF : 0x1FF);
+        walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
+            return fill_pixels(row, a, b, [&](int x) -> uint16_t {
+                const uint32_t bx = (static_cast<uint32_t>(x) + scroll_x) & 0x1FF;
+                uint32_t pen;
+                if (eight_bit) {
+                    pen = ram[by * 512 + bx];
+                } else {
+                    const uint16_t word = vram_word((by * 128 + (bx >> 2)) * 2);
+                    pen = (word >> ((bx & 3) * 4)) & 15;
+                }
+                return pen ? static_cast<uint16_t>(base | pen) : 0;
+            });
+        });
+    }
+}
+
+void draw_backdrop() {
+    layer_record& layer = video.layers[LAYER_BACKDROP];
+    const clip_rect& c = video.clip;
+    const uint16_t r = video_reg(0x5E);
+    const bool flip = (video_reg(0x00) >> 9) & 1;
+    for (int y = c.y_min; y <= c.y_max; ++y) {
+        uint16_t value = r & 0x1E00;
+        // Per-line mode ramps through the block's colours, one a row.
+        if (r & 0x8000) value |= (r + y) & 0x1FF;
+        const int row = flip ? c.y_max - y : y;
+        std::fill(layer.pixels[row] + c.x_min, layer.pixels[row] + c.x_max + 1, value);
+        layer.row_empty[row] = 0;
+    }
+}
+
+void report_tile_pages(int k) {
+    if (!orb_video_tile_observer) return;
+    const tile_map map(k);
+    for (int i = 0; i < 4; ++i) {
+        if (std::find(map.pages, map.pages + i, map.pages[i]) != map.pages + i) continue;
+        for (uint32_t n = 0; n < 512; ++n) {
+            const uint16_t entry = vram_word(map.pages[i] * 1024u + n * 2);
+            orb_video_tile_observer(k, static_cast<uint16_t>((entry & 0x1FFFu) | map.bank << 13),
+                                    static_cast<uint16_t>((entry >> 4) & 0x1FF));
+        }
+    }
+}

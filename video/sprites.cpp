@@ -1,0 +1,256 @@
+// The sprite engine: walks the sprite list in sprite RAM and draws each entry,
+// zoomed, mirrored, clipped and coloured, into an off-screen frame of 16-bit
+// pixels. Two frames alternate: the mixer shows one while the next is drawn.
+#include <algorithm>
+
+#include "video/record.h"
+
+namespace {
+
+constexpr int LIST_ENTRIES = 8192;
+
+// Masks of indirect colour values that count as transparent, by latched
+// registers 4 and 5 (bits 1-0 each).
+constexpr uint16_t transparent_bits[16] = {
+    0x7FFF, 0x3FFF, 0x1FFF, 0x0FFF, 0x3FFF, 0x1FFF, 0x0FFF, 0x07FF,
+    0x3FFF, 0x1FFF, 0x0FFF, 0x07FF, 0x1FFF, 0x0FFF, 0x07FF, 0x03FF,
+};
+
+struct sprite_window {
+    int32_t x0, x1, y0, y1;  // inclusive
+};
+
+struct list_state {
+    sprite_window clip;
+    sprite_window exclusion;
+    int32_t origin_x, origin_y;
+    int32_t screen_x_max;
+};
+
+uint16_t entry_word(uint32_t entry, int k) {
+    const uint32_t offset = ((entry & 0x1FFF) * 16 + static_cast<uint32_t>(k) * 2) & 0x1FFFF;
+    return static_cast<uint16_t>(orb_board.sprite_ram[offset] | orb_board.sprite_ram[offset + 1] << 8);
+}
+
+// A word of a colour table that starts at the first word of `entry` (it may
+// run on into the following entries).
+uint16_t table_word(uint32_t entry, int k) {
+    const uint32_t offset = ((entry & 0x1FFF) * 16 + static_cast<uint32_t>(k) * 2) & 0x1FFFF;
+    return static_cast<uint16_t>(orb_board.sprite_ram[offset] | orb_board.sprite_ram[(offset + 1) & 0x1FFFF] << 8);
+}
+
+int32_t s12(uint16_t v) { return sign_extend(v, 12); }
+
+uint32_t big_endian(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+           static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+// Everything one draw entry needs, resolved once per entry.
+struct sprite_draw {
+    bool eight_bit, all_ones_is_pen, from_ram, indirect, shadow;
+    uint32_t bank;
+    uint16_t base;        // direct colour base
+    uint16_t table[16];   // indirect colour table
+    uint16_t transparent; // indirect transparency mask
+    uint32_t pen_bits, pens_per_word, all_ones;
+
+    uint32_t word(uint32_t address) const {
+        if (from_ram) return big_endian(&orb_board.sprite_ram[(address & 0x7FFF) * 4]);
+        if (!video.sprite_word_count) return 0;
+        const uint32_t index = ((address & 0xFFFFF) | bank << 20) % video.sprite_word_count;
+        return big_endian(video.sprite_rom + static_cast<uint64_t>(index) * 4);
+    }
+
+    // Puts pen e at a frame pixel; `edge` says e is its word's first or last
+    // pixel, where the all-ones pen is a marker unless bit 8 says otherwise.
+    void put(uint16_t& pixel, uint32_t e, bool edge) const {
+        const uint32_t marker = (edge && !all_ones_is_pen) ? all_ones : 0;
+        uint16_t value;
+        if (!indirect) {
+            if (e == 0 || e == marker) return;
+            value = static_cast<uint16_t>(0x8000 | base | e);
+        } else {
+            if (e == marker) return;
+            value = eight_bit ? static_cast<uint16_t>(table[e >> 4] | (e & 15)) : table[e];
+            if ((value & transparent) == transparent) return;
+        }
+        if (shadow) {
+            pixel &= 0x7FFF;
+        } else {
+            pixel = value;
+        }
+    }
+};
+
+// Draws entry n; returns the extra entries it occupies (its inline colour table).
+int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_COLUMNS]) {
+    uint16_t w[8];
+    for (int k = 0; k < 8; ++k) w[k] = entry_word(n, k);
+    const bool inline_table = (w[0] & 0x3000) == 0x3000;
+    const int extra = inline_table ? 2 : 0;
+    const uint8_t* latched = orb_board.sprite_latched;
+
+    sprite_draw d{};
+    d.eight_bit = (w[0] >> 9) & 1;
+    d.all_ones_is_pen = (w[0] >> 8) & 1;
+    d.from_ram = (w[0] >> 10) & 1;
+    d.indirect = (w[0] >> 13) & 1;
+    d.shadow = ((w[0] >> 11) & 1) && (latched[5] & 1);
+    d.pen_bits = d.eight_bit ? 8 : 4;
+    d.pens_per_word = d.eight_bit ? 4 : 8;
+    d.all_ones = d.eight_bit ? 255 : 15;
+    d.bank = (((w[3] >> 11) & 1) | ((w[3] >> 14) & 1) << 1) % std::max(video.sprite_bank_count, 1u);
+    d.base = static_cast<uint16_t>(w[7] & (d.eight_bit ? 0x7F00 : 0x7FF0));
+    d.transparent = transparent_bits[(latched[4] & 3) * 4 + (latched[5] & 3)];
+    if (d.eight_bit) d.transparent &= 0xFFF0;
+    if (d.indirect) {
+        const uint32_t table_entry = inline_table ? n + 1 : w[7] & 0x1FFFu;
+        for (int k = 0; k < 16; ++k) {
+            const uint16_t t = table_word(table_entry, k);
+            d.table[k] = static_cast<uint16_t>((d.eight_bit ? t & 0xFFF0 : t) | (latched[5] & 1) << 15);
+        }
+    }
+    const uint32_t address = w[6] | static_cast<uint32_t>(w[2] >> 12) << 16;
+    const uint32_t words_across = d.eight_bit ? w[1] & 0x3Fu : (w[1] >> 1) & 0x3Fu;
+    const uint32_t source_rows = w[1] >> 8;
+
+    if (orb_video_sprite_observer && !d.from_ram) {
+        uint16_t colours[256];
+        const uint32_t pens = 1u << d.pen_bits;
+        for (uint32_t i = 0; i < pens; ++i) {
+            if (!d.indirect) {
+                colours[i] = static_cast<uint16_t>(d.base | i);
+            } else {
+                colours[i] = d.eight_bit ? static_cast<uint16_t>(d.table[i >> 4] | (i & 15)) : d.table[i];
+            }
+        }
+        orb_video_sprite_observer(d.bank << 20 | address, static_cast<int>(words_across),
+                                  static_cast<int>(source_rows), d.eight_bit, d.all_ones_is_pen, colours);
+    }
+
+    const int32_t height = w[2] & 0x3FF;
+    const int32_t width = w[3] & 0x3FF;
+    if (!words_across || !source_rows || !height || !width) return extra;
+
+    const uint32_t step_x = d.pens_per_word * words_across * 0x10000u / static_cast<uint32_t>(width);
+    const uint32_t step_y = source_rows * 0x10000u / static_cast<uint32_t>(height);
+
+    int32_t x = s12(w[5]) + ((w[0] & 0x10) ? list.origin_x : 0);
+    int32_t y = s12(w[4]) + ((w[0] & 0x20) ? list.origin_y : 0);
+    // Anchors: 0 and 3 centre, 1 right, 2 left (and the same for top/bottom).
+    const auto anchor = [](int code, int32_t& pos, int32_t size) {
+        if (code == 1) pos -= size - 1;
+        else if (code != 2) pos -= (size - 1) / 2;
+    };
+    anchor(w[0] & 3, x, width);
+    anchor((w[0] >> 2) & 3, y, height);
+
+    const bool mirror_x = (w[0] >> 6) & 1;
+    const bool mirror_y = (w[0] >> 7) & 1;
+    const sprite_window& clip = list.clip;
+    int32_t first_col, end_col, dir;
+    if (!mirror_x) {
+        first_col = x;
+        end_col = std::min(x + width, clip.x1 + 1);
+        dir = 1;
+        if (first_col >= end_col) return extra;
+    } else {
+        first_col = x + width - 1;
+        end_col = std::max(x - 1, clip.x0 - 1);
+        dir = -1;
+        if (first_col <= end_col) return extra;
+    }
+    // Columns actually written: inside the clip window, on the way to end_col.
+    int32_t j_from, j_to;
+    if (!mirror_x) {
+        j_from = std::max(0, clip.x0 - first_col);
+        j_to = end_col - first_col;
+    } else {
+        j_from = std::max(0, first_col - clip.x1);
+        j_to = first_col - end_col;
+    }
+    const sprite_window& ex = list.exclusion;
+    const uint32_t pens = d.pens_per_word;
+    const uint32_t pen_mask = d.all_ones;
+
+    uint32_t row_address = address;
+    uint32_t accumulator = 0;
+    for (int32_t i = 0; i < height; ++i) {
+        const int32_t row = mirror_y ? y + height - 1 - i : y + i;
+        if (row >= clip.y0 && row <= clip.y1) {
+            uint16_t* out = target[row];
+            const bool row_excluded = row >= ex.y0 && row <= ex.y1;
+            // Destination column j shows source pixel (j * step_x) >> 16: the
+            // hardware adds the step per column and takes 0x10000 off per
+            // source pixel. Words are still read in order, because a word
+            // ending in the all-ones pen ends the row (unless bit 8 makes it
+            // an ordinary pen), even when the step skips all its pixels.
+            uint32_t word_number = 0;
+            uint32_t data = d.word(row_address);
+            for (int32_t j = j_from; j < j_to; ++j) {
+                const uint64_t source = (static_cast<uint64_t>(j) * step_x) >> 16;
+                const uint64_t k = source / pens;
+                bool ended = false;
+                while (word_number < k) {
+                    if (!d.all_ones_is_pen && (data & pen_mask) == pen_mask) {
+                        ended = true;
+                        break;
+                    }
+                    data = d.word(row_address + ++word_number);
+                }
+                if (ended) break;
+                const uint32_t p = static_cast<uint32_t>(source % pens);
+                const int32_t col = first_col + dir * j;
+                if (row_excluded && col >= ex.x0 && col <= ex.x1) continue;
+                const uint32_t e = (data >> (32 - d.pen_bits * (p + 1))) & pen_mask;
+                d.put(out[col], e, p == 0 || p + 1 == pens);
+            }
+        }
+        accumulator += step_y;
+        row_address += (accumulator >> 16) * words_across;
+        accumulator &= 0xFFFF;
+    }
+    return extra;
+}
+
+}  // namespace
+
+void draw_sprite_list(uint16_t (*target)[ORB_VIDEO_COLUMNS]) {
+    list_state list{};
+    list.screen_x_max = (orb_board.sprite_latched[6] & 1) ? 415 : 319;
+    list.clip = {0, list.screen_x_max, 0, ORB_VIDEO_ROWS - 1};
+    list.exclusion = {0, -1, 0, -1};
+    uint32_t n = 0;
+    for (int step = 0; step < LIST_ENTRIES; ++step) {
+        const uint16_t w0 = entry_word(n, 0);
+        switch (w0 >> 14) {
+        case 3: return;
+        case 1:
+            if (w0 & 0x1000) {
+                list.clip.y0 = std::max(s12(w0), 0);
+                list.clip.y1 = std::min(s12(entry_word(n, 1)), ORB_VIDEO_ROWS - 1);
+                list.clip.x0 = std::max(s12(entry_word(n, 2)), 0);
+                list.clip.x1 = std::min(s12(entry_word(n, 3)), list.screen_x_max);
+            }
+            if (w0 & 0x2000) {
+                list.exclusion = {s12(entry_word(n, 6)), s12(entry_word(n, 7)), s12(entry_word(n, 4)),
+                                  s12(entry_word(n, 5))};
+            }
+            n = (n + 1) & 0x1FFF;
+            break;
+        case 2:
+            if (w0 & 0x2000) {
+                list.origin_y = s12(entry_word(n, 1));
+                list.origin_x = s12(entry_word(n, 2));
+            }
+            n = w0 & 0x1FFF;
+            break;
+        default: {
+            const int extra = draw_entry(n, list, target);
+            n = (n + 1 + static_cast<uint32_t>(extra)) & 0x1FFF;
+            break;
+        }
+        }
+    }
+}

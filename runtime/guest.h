@@ -34,7 +34,25 @@ inline uint32_t pop() {
     return value;
 }
 
+// PUSHM and POPM of R[low] to R[high]: the highest register goes first, so
+// R[low] ends on top, and pop_range takes them back in the opposite order.
+inline void push_range(int low, int high) {
+    for (int r = high; r >= low; --r) push(cpu.reg[r]);
+}
+
+inline void pop_range(int low, int high) {
+    for (int r = low; r <= high; ++r) cpu.reg[r] = pop();
+}
+
 // ---- flags, per class of instruction and width (uint8_t, uint16_t, uint32_t) ----
+
+// All four flags at once, as the guest's own stores of a flag word leave them.
+inline void set_flags(uint8_t z, uint8_t s, uint8_t ov, uint8_t cy) {
+    cpu.z = z;
+    cpu.s = s;
+    cpu.ov = ov;
+    cpu.cy = cy;
+}
 
 template <typename T>
 constexpr T top_bit = static_cast<T>(T(1) << (sizeof(T) * 8 - 1));
@@ -158,6 +176,36 @@ inline T sha(uint32_t a, int count) {  // arithmetic
 inline void bit_flags(uint32_t value, unsigned bit) {
     cpu.cy = (value >> (bit & 31)) & 1;
     cpu.z = !cpu.cy;
+}
+
+// Bit instructions on a 32-bit word in memory (TEST1, SET1, CLR1): flags as
+// bit_flags, and the result is the old bit, so `if (clear_bit(a, 0))` reads as
+// the guest's test-and-clear followed by a branch on carry.
+inline bool test_bit(uint32_t address, unsigned bit) {
+    bit_flags(orb_read32(address), bit);
+    return cpu.cy;
+}
+
+inline bool set_bit(uint32_t address, unsigned bit) {
+    const uint32_t value = orb_read32(address);
+    bit_flags(value, bit);
+    orb_write32(address, value | 1u << (bit & 31));
+    return cpu.cy;
+}
+
+inline bool clear_bit(uint32_t address, unsigned bit) {
+    const uint32_t value = orb_read32(address);
+    bit_flags(value, bit);
+    orb_write32(address, value & ~(1u << (bit & 31)));
+    return cpu.cy;
+}
+
+// ---- block moves ----
+
+// MOVCUH with equal lengths: count halfwords upward; R27 and R28 are left at
+// the ends of the destination and the source. Changes no flag.
+inline void move_halfwords(uint32_t src, uint32_t dst, uint32_t count) {
+    v60_move_string(src, count, dst, count, 2, 0, 0);
 }
 
 // ---- branch conditions ----

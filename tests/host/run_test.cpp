@@ -1,0 +1,171 @@
+// The whole program, headless: the host shell over the test guest program,
+// started as a separate process with SDL's dummy drivers, a fresh preferences
+// folder per run and no display, so no message box can block.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/romset_fixture.h"
+
+namespace fs = std::filesystem;
+using romset_fixture::temp_dir;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string err;
+};
+
+class WholeProgram : public ::testing::Test {
+protected:
+    temp_dir dir;
+    fs::path home() const { return dir / "home"; }
+    fs::path prefs() const { return dir / "data" / "IronBell"; }
+    fs::path work() const { return dir / "work"; }
+    std::map<std::string, std::string> env;
+
+    void SetUp() override {
+        fs::create_directories(home());
+        fs::create_directories(work());
+        env = {{"SDL_VIDEODRIVER", "dummy"},
+               {"SDL_AUDIODRIVER", "dummy"},
+               {"HOME", home().string()},
+               {"XDG_DATA_HOME", (dir / "data").string()},
+               {"PATH", "/usr/bin:/bin"}};
+    }
+
+    // Writes the fixture ROM set as a folder of its 20 members.
+    fs::path write_rom_folder(const fs::path& folder) {
+        fs::create_directories(folder);
+        const auto& set = romset_fixture::standard_set();
+        for (size_t i = 0; i < rom_member_count; ++i)
+            romset_fixture::write_file(folder / game_rom_members[i].name, set[i]);
+        return folder;
+    }
+
+    Outcome run(const std::vector<std::string>& args) {
+        const fs::path err_path = dir / "stderr.txt";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(work().c_str()) != 0) _exit(120);
+            FILE* err = std::freopen(err_path.c_str(), "w", stderr);
+            if (!err) _exit(121);
+            std::vector<std::string> env_text;
+            for (const auto& [k, v] : env) env_text.push_back(k + "=" + v);
+            std::vector<char*> envp, argv{const_cast<char*>(IRONBELL_GUEST_EXE)};
+            for (auto& e : env_text) envp.push_back(e.data());
+            envp.push_back(nullptr);
+            std::vector<std::string> copies(args);
+            for (auto& a : copies) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execve(IRONBELL_GUEST_EXE, argv.data(), envp.data());
+            _exit(122);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        Outcome o;
+        o.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::ifstream in(err_path);
+        std::stringstream text;
+        text << in.rdbuf();
+        o.err = text.str();
+        return o;
+    }
+};
+
+TEST_F(WholeProgram, NoRomSetFailsWithoutTouchingThePreferences) {
+    Outcome o = run({"--frames", "5"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("The ROM set is missing or incomplete.\nPut your own Kestrel irnbell.zip "
+                         "beside the executable (or in rom/), or set IRONBELL_ROM.\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_FALSE(fs::exists(prefs() / "irnbell.ini"));
+    EXPECT_FALSE(fs::exists(prefs() / "irnbell.eeprom"));
+}
+
+TEST_F(WholeProgram, AnEmptyRomVariableRunsTheNormalSearch) {
+    write_rom_folder(work() / "rom" / "irnbell.zip");  // a folder by the archive's name
+    env["IRONBELL_ROM"] = "";
+    Outcome o = run({"--frames", "3"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(fs::exists(prefs() / "irnbell.ini")) << "settings are written at the first start";
+}
+
+TEST_F(WholeProgram, ABadScriptFailsBeforeSdlStarts) {
+    env["SDL_VIDEODRIVER"] = "no-such-driver";  // SDL would fail to start with another message
+    Outcome o = run({"--script", (dir / "missing.txt").string()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("The control script cannot be read.\n"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("missing.txt: cannot be read"), std::string::npos) << o.err;
+}
+
+TEST_F(WholeProgram, RunsFramesDumpsSoundAndTraces) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    env["IRONBELL_SOUND_RAW"] = (dir / "sound.raw").string();
+    env["IRONBELL_SOUND_TRACE"] = "1";
+    Outcome o = run({"ignored", "--frames", "120"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(fs::file_size(dir / "sound.raw"), 120u * 3200);
+    EXPECT_NE(o.err.find("sound: frame 60, "), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("sound: frame 120, "), std::string::npos) << o.err;
+    EXPECT_EQ(o.err.find("sound: frame 30, "), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find(" samples at 55930 Hz, peak "), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(prefs() / "irnbell.eeprom")) << "no EEPROM change, no file";
+}
+
+// The EEPROM protocol driven bit by bit through I/O port D, as script pokes.
+struct EepromScript {
+    std::ostringstream text;
+    int frame = 1;
+    void poke(int value) { text << frame << " poke C00006 " << std::hex << value << std::dec << "\n"; }
+    void line_state(int cs, int clk, int di) { poke((di << 7) | (clk << 6) | (cs << 5)); }
+    void clock_bit(int bit) {
+        line_state(1, 0, bit);
+        line_state(1, 1, bit);
+    }
+    void command(uint32_t bits, int count) {
+        line_state(0, 0, 0);
+        line_state(1, 0, 0);
+        clock_bit(1);  // start bit
+        for (int i = count - 1; i >= 0; --i) clock_bit((bits >> i) & 1);
+        line_state(0, 0, 0);
+        ++frame;
+    }
+};
+
+TEST_F(WholeProgram, AScriptThatWritesTheEepromLeavesTheFile) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    EepromScript s;
+    s.text << "1 poke C0001E 08  # port D an output\n";
+    s.command(0x30, 8);                          // EWEN
+    s.command((0x40 | 5) << 16 | 0x1234, 24);    // WRITE word 5
+    std::ofstream(dir / "eeprom.script") << s.text.str();
+    Outcome o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const fs::path file = prefs() / "irnbell.eeprom";
+    ASSERT_TRUE(fs::exists(file)) << o.err;
+    ASSERT_EQ(fs::file_size(file), 128u);
+    std::ifstream in(file, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(uint8_t(bytes[10]), 0x34);
+    EXPECT_EQ(uint8_t(bytes[11]), 0x12);
+    EXPECT_EQ(uint8_t(bytes[0]), 0xFF);
+
+    // A second run without changes reads the file and leaves it as it is.
+    const auto written = fs::last_write_time(file);
+    Outcome again = run({"--frames", "20"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(fs::last_write_time(file), written);
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// A real window: the host shell over the test guest under Xvfb, a screenshot
+// of the screen, and the window's picture checked at the settings' scale.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "tests/support/romset_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string capture(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (fgets(buffer, sizeof buffer, p)) out += buffer;
+        pclose(p);
+    }
+    return out;
+}
+
+int field(const std::string& text, const std::string& name) {
+    const auto at = text.find(name);
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + name.size());
+}
+
+pid_t spawn(const std::vector<std::string>& argv_text, const std::vector<std::string>& env_text,
+            const fs::path& cwd, const fs::path& err) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(cwd.c_str()) != 0) _exit(120);
+        if (!std::freopen(err.c_str(), "w", stderr)) _exit(121);
+        std::vector<std::string> a(argv_text), e(env_text);
+        std::vector<char*> argv, envp;
+        for (auto& s : a) argv.push_back(s.data());
+        for (auto& s : e) envp.push_back(s.data());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(122);
+    }
+    return pid;
+}
+
+TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
+    if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/import") ||
+        !fs::exists("/usr/bin/xwininfo"))
+        GTEST_SKIP() << "Xvfb, ImageMagick or xwininfo is not installed";
+    romset_fixture::temp_dir dir;
+    const fs::path prefs = dir / "data" / "IronBell";
+    fs::create_directories(prefs);
+    std::ofstream(prefs / "irnbell.ini") << "[video]\nscale = 2\n";
+    const fs::path set = dir / "set";
+    fs::create_directories(set);
+    const auto& members = romset_fixture::standard_set();
+    for (size_t i = 0; i < rom_member_count; ++i)
+        romset_fixture::write_file(set / game_rom_members[i].name, members[i]);
+
+    const std::string display = ":" + std::to_string(90 + getpid() % 400);
+    const pid_t xvfb = spawn({"/usr/bin/Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                             {"PATH=/usr/bin:/bin"}, dir.path(), dir / "xvfb.txt");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const pid_t game = spawn({IRONBELL_GUEST_EXE, "--frames", "300"},
+                             {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
+                              "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(),
+                              "PATH=/usr/bin:/bin"},
+                             dir.path(), dir / "game.txt");
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const std::string shot = (dir / "screen.png").string();
+    const std::string info = capture("xwininfo -display " + display +
+                                     " -name 'Ironbell: The Arcade Game' 2>&1");
+    capture("import -display " + display + " -window root " + shot + " 2>&1");
+    int status = 0;
+    waitpid(game, &status, 0);
+    kill(xvfb, SIGTERM);
+    waitpid(xvfb, nullptr, 0);
+
+    std::ifstream err_in(dir / "game.txt");
+    std::stringstream err;
+    err << err_in.rdbuf();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err.str();
+    const int x = field(info, "Absolute upper-left X:"), y = field(info, "Absolute upper-left Y:");
+    const int w = field(info, "Width:"), h = field(info, "Height:");
+    EXPECT_EQ(w, 640) << info;
+    EXPECT_EQ(h, 448) << info;
+    // The mean colour of the window's area: the guest's green, not black.
+    const std::string mean =
+        capture("convert " + shot + " -crop " + std::to_string(w) + "x" + std::to_string(h) + "+" +
+                std::to_string(x) + "+" + std::to_string(y) +
+                " -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info:");
+    double r = -1, g = -1, b = -1;
+    std::istringstream(mean) >> r >> g >> b;
+    const bool green = g > 0.9 && r < 0.1 && b < 0.1;
+    EXPECT_TRUE(green) << "mean colour " << mean << " of the window at " << x << "," << y;
+    if (!green || HasFailure()) {
+        const fs::path keep = fs::path(IRONBELL_ARTEFACTS) / "real_window.png";
+        fs::create_directories(keep.parent_path());
+        fs::copy_file(shot, keep, fs::copy_options::overwrite_existing);
+        ADD_FAILURE() << "screenshot kept at " << keep;
+    }
+}
+
+}  // namespace

@@ -1,5 +1,5 @@
 // Feeds arbitrary streams to inflate_raw. The first three bytes choose the
-// destination size (up to 1 MB); the buffer has exactly that size, so any
+// destination size (up to 256 KB); the buffer has exactly that size, so any
 // write past it is caught. Where zlib decodes the stream to exactly that size,
 // inflate_raw must too, with the same bytes.
 
@@ -32,11 +32,11 @@ bool zlib_inflates(const uint8_t* source, size_t length, uint8_t* out, size_t si
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
-  const size_t out_size = size_t(data[0]) | size_t(data[1]) << 8 | size_t(data[2] & 0x0F) << 16;
-  const auto ours = std::make_unique<uint8_t[]>(out_size);
+  const size_t out_size = size_t(data[0]) | size_t(data[1]) << 8 | size_t(data[2] & 0x03) << 16;
+  const std::unique_ptr<uint8_t[]> ours(new uint8_t[out_size]);
   const int result = inflate_raw(data + 3, size - 3, ours.get(), out_size);
 
-  const auto theirs = std::make_unique<uint8_t[]>(out_size);
+  const std::unique_ptr<uint8_t[]> theirs(new uint8_t[out_size]);
   if (zlib_inflates(data + 3, size - 3, theirs.get(), out_size)) {
     if (result != 1 || std::memcmp(ours.get(), theirs.get(), out_size) != 0) __builtin_trap();
   }

@@ -95,9 +95,7 @@ class RomSetLoad : public ::testing::Test {
   // A folder of the standard members under their product names.
   std::string write_folder() {
     const fs::path folder = dir / "set";
-    fs::create_directory(folder);
-    for (size_t i = 0; i < rom_member_count; ++i)
-      romset_fixture::write_file(folder / part_name(i), romset_fixture::standard_set()[i]);
+    romset_fixture::write_folder(folder, romset_fixture::standard_set());
     return folder.string();
   }
   void expect_problem(const std::string& path, const rom_member_table& files, const std::string& text) {

@@ -172,6 +172,12 @@ rom_member_table table_with_crcs(const member_set& contents, const rom_member_ta
   return table;
 }
 
+void write_folder(const std::filesystem::path& folder, const member_set& contents,
+                  const rom_member_table& files) {
+  std::filesystem::create_directories(folder);
+  for (size_t i = 0; i < rom_member_count; ++i) write_file(folder / files[i].name, contents[i]);
+}
+
 const rom_member_table& tiny_table() {
   static const rom_member_table table = [] {
     rom_member_table t = game_rom_members;

@@ -67,6 +67,11 @@ const member_set& standard_set();
 rom_member_table table_with_crcs(const member_set& contents,
                                  const rom_member_table& files = game_rom_members);
 
+// Writes `contents` into `folder` (created when missing), each member under
+// its name in `files`.
+void write_folder(const std::filesystem::path& folder, const member_set& contents,
+                  const rom_member_table& files = game_rom_members);
+
 // A tiny member table (sizes 1 to 40 bytes; odd entries with a known CRC-32)
 // and its contents, for walking small archives.
 const rom_member_table& tiny_table();

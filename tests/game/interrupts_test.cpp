@@ -7,19 +7,12 @@
 #include "game/routines.h"
 #include "game/vars.h"
 #include "runtime/guest.h"
+#include "tests/game/callees.h"
 #include "tests/support/game_harness.h"
 
 namespace {
 
-enum : uint32_t {
-    kSystemInputs = 0x060480,
-    kSoundHandOff = 0x09F6E2,
-    kCoins = 0x060D76,
-    kBookkeepingVerify = 0x0610E1,
-    kCheckValueStore = 0x0610CF,
-    kFadeStep = 0x08973C,
-    kPaletteDrain = 0x0896CB,
-};
+using namespace callee;
 
 constexpr uint32_t kMixer = 0x610000;
 constexpr uint32_t kVideoRegs = 0x31FF00;

@@ -24,8 +24,7 @@ protected:
         const uint32_t handlers[] = {0x09F500, 0x09F610, 0x09F61C, 0x09F628, 0x09F640};
         for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
         // Vector numbers 0-4, byte 5, mask (every source on), pending, timer counts.
-        const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, 0x00, 0x00, 50, 0, 57, 0};
-        for (uint32_t i = 0; i < 12; ++i) plant8(0x060098 + i, controller[i]);
+        plant_controller_table(0x060098);
         fake_all({kIoSetUp, kBackupData, kMixerSetUp, kFixedPalettes, kSpriteHeader, kLayers,
                   kBookkeepingCheck, kSettings, kRankingTables, kSoundRings, kPlayerRecords,
                   kPlayerInputs, kSystemInputs, kModeMachine, kPlayerSlots, kSpriteList,
@@ -33,13 +32,19 @@ protected:
                   kPaletteDrain, kServiceEnter, kServiceScreen, kDecompressStep});
     }
 
-    // Runs the game from reset until `frames` frames are counted; on_frame
-    // sees each counted frame first.
-    void run_frames(uint64_t frames) {
+    // Vector numbers 0-4, byte 5, mask (every source on), pending, timer counts.
+    void plant_controller_table(uint32_t at, uint8_t mask = 0) {
+        const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, mask, 0x00, 50, 0, 57, 0};
+        for (uint32_t i = 0; i < 12; ++i) plant8(at + i, controller[i]);
+    }
+
+    // Runs the game from reset (or another entry) until `frames` frames are
+    // counted; on_frame sees each counted frame first.
+    void run_frames(uint64_t frames, uint32_t entry = 0xFFFFFFF0) {
         stop_at_ = frames;
         cpu.psw = V60_PSW_IS;
         cpu.reg[V60_SP] = 0;
-        cpu.pc = 0xFFFFFFF0;
+        cpu.pc = entry;
         program_frame_done = frame_done;
         program_run();
         EXPECT_EQ(cpu.frames, frames);
@@ -61,6 +66,7 @@ private:
 };
 
 TEST_F(Boot, StartsUpInOrderThenRunsOneGamePassPerVblank) {
+    for (uint32_t i = 0; i < 16; ++i) plant8(0x060088 + i, static_cast<uint8_t>(i));
     plant32(0x060B3A, 2);  // a two-halfword block for sprite RAM
     plant16(0x060B3E, 0x1234);
     plant16(0x060B40, 0x5678);
@@ -93,6 +99,7 @@ TEST_F(Boot, StartsUpInOrderThenRunsOneGamePassPerVblank) {
     }
     EXPECT_EQ(std::vector<uint32_t>(call_log().begin() + start_up.size(), call_log().end()), frames);
 
+    EXPECT_EQ(orb_board.unmapped_writes, 16u) << "the 16 bytes for 0xE00000 reach no device";
     EXPECT_EQ(orb_read16(0x408000), 0x1234);
     EXPECT_EQ(orb_read16(0x408002), 0x5678);
     EXPECT_EQ(ram16(var::game_mode), 3);
@@ -178,6 +185,19 @@ TEST_F(Boot, ReturnToTheResetLabelRestartsTheGame) {
     EXPECT_EQ(calls(kIoSetUp), 2);
     EXPECT_EQ(calls(kBackupData), 1) << "the first start ended at the restart";
     EXPECT_EQ(calls(kModeMachine), 1);
+}
+
+// The twin at the bottom of ROM takes its tables from 0x000088 and 0x000098
+// and restarts at 0x000057.
+TEST_F(Boot, BottomOfRomEntryStartsTheSameWay) {
+    plant_controller_table(0x000098, 0x02);  // this one masks the vblank-end source
+    fake(kIoSetUp, [this] {
+        if (calls(kIoSetUp) == 1) orb_write32(cpu.reg[V60_SP], 0x000057);
+    });
+    run_frames(3, 0);
+    EXPECT_EQ(calls(kIoSetUp), 2);
+    EXPECT_EQ(ram16(var::vblank_count), 3);
+    EXPECT_EQ(orb_board.int_control[6], 0x02) << "the mask came from 0x00009E";
 }
 
 TEST_F(Boot, ReturnToAnUnknownAddressEndsTheRun) {

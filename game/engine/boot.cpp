@@ -112,18 +112,18 @@ void sub_0603DA() {
 L_0603DA:
     test<uint32_t>(orb_read32(var::decomp_job));
     if (ne()) goto L_0603E0;
-L_0603E6:
+L_0603E8:
     v60_frame_wait(var::system_flags);
     v60_take_interrupts(0x0603EF);
     // L_0603EF: interrupts return here.
-    if (!clear_bit(var::system_flags, system_flag::frame_ready)) goto L_0603E6;
+    if (!clear_bit(var::system_flags, system_flag::frame_ready)) goto L_0603E8;
 L_0603F4:
     v60_frame_end();
     ret();
     return;
 L_0603E0:
     if (clear_bit(var::system_flags, system_flag::frame_ready)) goto L_0603F4;
-    if (!call(sub_087660, 0x0603E6, 0x0603E3)) return;
+    if (!call(sub_087660, 0x0603E5, 0x0603E2)) return;
     goto L_0603DA;
 }
 

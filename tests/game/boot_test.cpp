@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "board/machine.h"
+#include "game/routines.h"
+#include "game/vars.h"
+#include "runtime/guest.h"
+#include "tests/game/callees.h"
+#include "tests/support/game_harness.h"
+
+namespace {
+
+using namespace callee;
+
+// The game from reset on a fixture program region: the vector table, the
+// interrupt controller's reset table, and stand-ins for every callee that is
+// not written yet.
+class Boot : public GameRoutineTest {
+protected:
+    void SetUp() override {
+        GameRoutineTest::SetUp();
+        const uint32_t handlers[] = {0x09F500, 0x09F610, 0x09F61C, 0x09F628, 0x09F640};
+        for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
+        // Vector numbers 0-4, byte 5, mask (every source on), pending, timer counts.
+        plant_controller_table(0x060098);
+        fake_all({kIoSetUp, kBackupData, kMixerSetUp, kFixedPalettes, kSpriteHeader, kLayers,
+                  kBookkeepingCheck, kSettings, kRankingTables, kSoundRings, kPlayerRecords,
+                  kPlayerInputs, kSystemInputs, kModeMachine, kPlayerSlots, kSpriteList,
+                  kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore, kFadeStep,
+                  kPaletteDrain, kServiceEnter, kServiceScreen, kDecompressStep});
+    }
+
+    // Vector numbers 0-4, byte 5, mask (every source on), pending, timer counts.
+    void plant_controller_table(uint32_t at, uint8_t mask = 0) {
+        const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, mask, 0x00, 50, 0, 57, 0};
+        for (uint32_t i = 0; i < 12; ++i) plant8(at + i, controller[i]);
+    }
+
+    // Runs the game from reset (or another entry) until `frames` frames are
+    // counted; on_frame sees each counted frame first.
+    void run_frames(uint64_t frames, uint32_t entry = 0xFFFFFFF0) {
+        stop_at_ = frames;
+        cpu.psw = V60_PSW_IS;
+        cpu.reg[V60_SP] = 0;
+        cpu.pc = entry;
+        program_frame_done = frame_done;
+        program_run();
+        EXPECT_EQ(cpu.frames, frames);
+    }
+
+    static inline std::function<void(uint64_t)> on_frame;
+
+    void TearDown() override {
+        on_frame = nullptr;
+        GameRoutineTest::TearDown();
+    }
+
+private:
+    static void frame_done() {
+        if (on_frame) on_frame(cpu.frames);
+        if (cpu.frames >= stop_at_) program_stop();
+    }
+    static inline uint64_t stop_at_ = 0;
+};
+
+TEST_F(Boot, StartsUpInOrderThenRunsOneGamePassPerVblank) {
+    for (uint32_t i = 0; i < 16; ++i) plant8(0x060088 + i, static_cast<uint8_t>(i));
+    plant32(0x060B3A, 2);  // a two-halfword block for sprite RAM
+    plant16(0x060B3E, 0x1234);
+    plant16(0x060B40, 0x5678);
+    uint16_t vblanks_at_1 = 0, vblanks_at_11 = 0;
+    uint8_t passes_at_1 = 0, passes_at_11 = 0;
+    on_frame = [&](uint64_t frame) {
+        if (frame == 1) vblanks_at_1 = ram16(var::vblank_count), passes_at_1 = ram8(var::frame_counter);
+        if (frame == 11) vblanks_at_11 = ram16(var::vblank_count), passes_at_11 = ram8(var::frame_counter);
+    };
+    run_frames(11);
+    EXPECT_EQ(vblanks_at_11 - vblanks_at_1, 10);
+    EXPECT_EQ(passes_at_11 - passes_at_1, 10);
+    EXPECT_EQ(calls(kModeMachine), 10);
+
+    const std::vector<uint32_t> start_up = {
+        kIoSetUp,      kBackupData,   kMixerSetUp,    kFixedPalettes, kSpriteHeader,
+        kLayers,       kBookkeepingCheck, kSettings,  kRankingTables, kSoundRings,
+        kPlayerRecords, kPlayerInputs, kPlayerInputs, kPlayerInputs,  kSystemInputs,
+        kSystemInputs, kSystemInputs};
+    ASSERT_GE(call_log().size(), start_up.size());
+    EXPECT_EQ(std::vector<uint32_t>(call_log().begin(), call_log().begin() + start_up.size()), start_up);
+    // Then per frame: the vblank handler's callees, then the game pass; the
+    // run stops inside the frame sync of frame 11.
+    const std::vector<uint32_t> vblank = {kSystemInputs, kCoins, kSoundHandOff};
+    const std::vector<uint32_t> pass = {kPlayerInputs, kModeMachine, kPlayerSlots, kSpriteList};
+    std::vector<uint32_t> frames;
+    for (int frame = 1; frame <= 11; ++frame) {
+        frames.insert(frames.end(), vblank.begin(), vblank.end());
+        if (frame <= 10) frames.insert(frames.end(), pass.begin(), pass.end());
+    }
+    EXPECT_EQ(std::vector<uint32_t>(call_log().begin() + start_up.size(), call_log().end()), frames);
+
+    EXPECT_EQ(orb_board.unmapped_writes, 16u) << "the 16 bytes for 0xE00000 reach no device";
+    EXPECT_EQ(orb_read16(0x408000), 0x1234);
+    EXPECT_EQ(orb_read16(0x408002), 0x5678);
+    EXPECT_EQ(ram16(var::game_mode), 3);
+    EXPECT_EQ(v60_read_privileged(V60_SBR), 0x09F000u);
+    EXPECT_EQ(v60_read_privileged(2), 0x20FE00u);
+    EXPECT_EQ(cpu.reg[25], 0x208000u);
+    EXPECT_TRUE(cpu.psw & V60_PSW_IE);
+    EXPECT_GT(ram32(var::timer0_count), 0u) << "timer 0 runs meanwhile";
+}
+
+TEST_F(Boot, TestSwitchEntersServiceModeAtTheNextPass) {
+    // The press shows in the system inputs sampled by the fifth vblank.
+    fake(kSystemInputs, [] {
+        orb_write8(var::system_presses, orb_read16(var::vblank_count) == 4 ? 2 : 0);
+    });
+    std::vector<int> coins_by_frame;
+    on_frame = [&](uint64_t) { coins_by_frame.push_back(calls(kCoins)); };
+    run_frames(10);
+    EXPECT_EQ(ram8(var::service_request), 0xFF);
+    EXPECT_EQ(calls(kModeMachine), 4) << "the pass after the press runs no mode machine";
+    EXPECT_EQ(ram8(var::frame_counter), 4);
+    EXPECT_EQ(calls(kServiceEnter), 1);
+    EXPECT_EQ(calls(kServiceScreen), 4);
+    // The coin handling stops from the vblank that saw the press on; the
+    // handler reads the service request once, before the test-switch check.
+    EXPECT_EQ(coins_by_frame, (std::vector<int>{1, 2, 3, 4, 5, 5, 5, 5, 5, 5}));
+    EXPECT_EQ(ram16(var::vblank_count), 10) << "the vblank work goes on in service mode";
+}
+
+TEST_F(Boot, LeavingServiceModeReinitialisesAndFadesIn) {
+    fake(kServiceEnter, [] { orb_write8(0x208300, 0x5A); });
+    bool pressed = false;  // once: work RAM, vblank_count with it, starts again
+    fake(kSystemInputs, [&] {
+        const bool press = !pressed && orb_read16(var::vblank_count) == 1;
+        pressed |= press;
+        orb_write8(var::system_presses, press ? 2 : 0);
+    });
+    fake(kServiceScreen, [this] {
+        if (calls(kServiceScreen) == 2) orb_write8(var::service_request, 0);
+    });
+    run_frames(8);
+    EXPECT_EQ(calls(kIoSetUp), 2) << "the whole start-up runs again";
+    EXPECT_EQ(ram8(0x208300), 0) << "work RAM is cleared again";
+    EXPECT_EQ(ram8(var::fade_preset), 3);
+    EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::fade_running));
+    EXPECT_GT(calls(kFadeStep), 0);
+    EXPECT_EQ(ram16(var::game_mode), 3);
+    // Frames 1 and 8 bracket: a pass after frame 1, service mode from frame 2
+    // to 4, passes again after frames 5, 6 and 7.
+    EXPECT_EQ(calls(kModeMachine), 1 + 3);
+}
+
+TEST_F(Boot, DecompressionJobEndsBeforeBoardTimeMoves) {
+    uint64_t started_at = 0, started_frame = 0;
+    fake(kModeMachine, [&] {
+        if (calls(kModeMachine) != 2) return;
+        orb_write32(var::decomp_job, 1);
+        started_at = orb_board.now;
+        started_frame = cpu.frames;
+    });
+    std::vector<uint64_t> step_times, step_frames;
+    fake(kDecompressStep, [&] {
+        step_times.push_back(orb_board.now);
+        step_frames.push_back(cpu.frames);
+        if (step_times.size() == 5) orb_write32(var::decomp_job, 0);
+    });
+    run_frames(5);
+    ASSERT_EQ(step_times.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(step_times[i], started_at) << "step " << i;
+        EXPECT_EQ(step_frames[i], started_frame) << "step " << i;
+    }
+    EXPECT_EQ(calls(kModeMachine), 4) << "frames go on after the job";
+}
+
+// A routine that replaces its return address with 0x060057 restarts the game
+// from reset's loop; any other address no frame expects ends the run.
+TEST_F(Boot, ReturnToTheResetLabelRestartsTheGame) {
+    fake(kIoSetUp, [this] {
+        if (calls(kIoSetUp) == 1) orb_write32(cpu.reg[V60_SP], 0x060057);
+    });
+    run_frames(2);
+    EXPECT_EQ(calls(kIoSetUp), 2);
+    EXPECT_EQ(calls(kBackupData), 1) << "the first start ended at the restart";
+    EXPECT_EQ(calls(kModeMachine), 1);
+}
+
+// The twin at the bottom of ROM takes its tables from 0x000088 and 0x000098
+// and restarts at 0x000057.
+TEST_F(Boot, BottomOfRomEntryStartsTheSameWay) {
+    plant_controller_table(0x000098, 0x02);  // this one masks the vblank-end source
+    fake(kIoSetUp, [this] {
+        if (calls(kIoSetUp) == 1) orb_write32(cpu.reg[V60_SP], 0x000057);
+    });
+    run_frames(3, 0);
+    EXPECT_EQ(calls(kIoSetUp), 2);
+    EXPECT_EQ(ram16(var::vblank_count), 3);
+    EXPECT_EQ(orb_board.int_control[6], 0x02) << "the mask came from 0x00009E";
+}
+
+TEST_F(Boot, ReturnToAnUnknownAddressEndsTheRun) {
+    fake(kIoSetUp, [] { orb_write32(cpu.reg[V60_SP], 0x123456); });
+    EXPECT_EXIT(run_frames(2), ::testing::ExitedWithCode(3),
+                "The task started at FFFFF0 came to its end at 123456 \\(frame 0\\)\n"
+                "The last call that came back past its caller: from 0600A4, to 123456 instead of 0600A7");
+}
+
+using FrameSync = GameRoutineTest;
+
+TEST_F(FrameSync, PendingJobWithTheFrameReadyEndsTheFrameWithoutAStep) {
+    fake(kDecompressStep);
+    orb_write32(var::decomp_job, 1);
+    orb_write32(var::system_flags, 0x11);
+    ASSERT_TRUE(run(sub_0603DA));
+    EXPECT_EQ(calls(kDecompressStep), 0);
+    EXPECT_EQ(cpu.frames, 1u);
+    EXPECT_EQ(ram32(var::system_flags), 0x10u);
+    EXPECT_EQ(orb_board.now, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "game/routines.h"
+#include "runtime/v60.h"
+#include "tests/support/game_harness.h"
+
+namespace {
+
+TEST(RoutineTable, IsCompleteAndStrictlyAscending) {
+    ASSERT_EQ(v60_code_entry_count, 742u);
+    EXPECT_EQ(v60_code_entries[0].address, 0x000000u);
+    EXPECT_EQ(v60_code_entries[741].address, 0xFFFFF0u);
+    for (uint64_t i = 1; i < v60_code_entry_count; ++i)
+        EXPECT_LT(v60_code_entries[i - 1].address, v60_code_entries[i].address) << "row " << i;
+    for (uint64_t i = 0; i < v60_code_entry_count; ++i)
+        EXPECT_NE(v60_code_entries[i].function, nullptr) << "row " << i;
+}
+
+TEST(RoutineTable, HandlerRowsSitAtTheirVectors) {
+    const struct {
+        uint32_t address;
+        v60_routine routine;
+    } rows[] = {
+        {0x09F500, int_vblank_start}, {0x09F610, int_vblank_end}, {0x09F61C, int_sound},
+        {0x09F628, int_timer0},       {0x09F640, int_timer1},     {0x09F6BC, int_default},
+        {0x09F6C8, int_nmi},          {0x09F6D1, sub_09F6D1},     {0x09F6E2, sub_09F6E2},
+        {0xFFFFF0, reset},
+    };
+    for (uint64_t i = 0; i < 10; ++i) {
+        const v60_code_entry& row = v60_code_entries[v60_code_entry_count - 10 + i];
+        EXPECT_EQ(row.address, rows[i].address) << "row " << i;
+        EXPECT_EQ(row.function, rows[i].routine) << std::hex << rows[i].address;
+    }
+}
+
+// Information only: the last game issue brings this to 0.
+TEST(RoutineTable, ReportsHowManyAreUnwritten) {
+    const uint64_t unwritten = game_unwritten_count();
+    std::printf("translated routines: %llu of %llu written, %llu not yet\n",
+                static_cast<unsigned long long>(game_routine_count() - unwritten),
+                static_cast<unsigned long long>(game_routine_count()),
+                static_cast<unsigned long long>(unwritten));
+    RecordProperty("unwritten", static_cast<int>(unwritten));
+    EXPECT_TRUE(game_routine_written(0x088B00));
+    EXPECT_FALSE(game_routine_written(0x060148));
+    EXPECT_FALSE(game_routine_written(0x088B01));  // starts no routine
+}
+
+using UnwrittenRoutine = GameRoutineTest;
+
+// An unwritten routine ends the run as a computed call to a missing address
+// does, whether it is reached by name or through the table.
+TEST_F(UnwrittenRoutine, EndsTheRunNamingItsAddress) {
+    cpu.frames = 42;
+    EXPECT_EXIT(sub_060148(), ::testing::ExitedWithCode(3),
+                "^No translated code starts at 060148 \\(frame 42\\)\n$");
+    EXPECT_EXIT(v60_call(0x0633C0), ::testing::ExitedWithCode(3),
+                "^No translated code starts at 0633C0 \\(frame 42\\)\n$");
+    // A stand-in planted for another address does not catch it.
+    fake(0x062121);
+    EXPECT_EXIT(v60_call(0x01060148), ::testing::ExitedWithCode(3),
+                "^No translated code starts at 060148 \\(frame 42\\)\n$");
+}
+
+TEST_F(UnwrittenRoutine, RunsAPlantedStandIn) {
+    fake(0x060148, [] { cpu.reg[5] = 0x55; });
+    ASSERT_TRUE(run(sub_060148));
+    EXPECT_EQ(r(5), 0x55u);
+    EXPECT_EQ(calls(0x060148), 1);
+}
+
+}  // namespace

@@ -7,56 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "board/machine.h"
 #include "sound/orbsound.h"
 #include "sound/orbsound_state.h"
-
-// A tiny Z80 assembler: bytes at an origin, labels, and relative jumps
-// patched once every label is known.
-class z80_asm {
-public:
-    explicit z80_asm(uint16_t origin = 0) : m_pc(origin) {}
-    z80_asm& org(uint16_t address) {
-        m_pc = address;
-        return *this;
-    }
-    z80_asm& db(std::initializer_list<uint8_t> bytes) {
-        for (uint8_t b : bytes) m_bytes[m_pc++] = b;
-        return *this;
-    }
-    z80_asm& label(const std::string& name) {
-        m_labels[name] = m_pc;
-        return *this;
-    }
-    // JR-style instruction (opcode, then a displacement to `target`).
-    z80_asm& jr(uint8_t opcode, const std::string& target) {
-        m_bytes[m_pc++] = opcode;
-        m_fixups[m_pc] = target;
-        m_bytes[m_pc++] = 0;
-        return *this;
-    }
-    uint16_t here() const { return m_pc; }
-    uint16_t at(const std::string& name) const { return m_labels.at(name); }
-    void load(uint8_t* rom) const {
-        for (const auto& [address, target] : m_fixups) {
-            const int displacement = int(m_labels.at(target)) - int(address + 1);
-            EXPECT_TRUE(displacement >= -128 && displacement <= 127) << target;
-            rom[address] = static_cast<uint8_t>(displacement);
-        }
-        for (const auto& [address, byte] : m_bytes)
-            if (!m_fixups.count(address)) rom[address] = byte;
-    }
-
-private:
-    uint16_t m_pc;
-    std::map<uint16_t, uint8_t> m_bytes;
-    std::map<std::string, uint16_t> m_labels;
-    std::map<uint16_t, std::string> m_fixups;
-};
+#include "tests/sound/sound_program.h"
 
 // Puts every item of the sound board back to its program-start value.
 inline void sound_board_to_start_state() {
@@ -102,6 +59,9 @@ protected:
         orbs_log_writes(nullptr);
         if (m_log_file) std::fclose(m_log_file);
         std::free(m_log_text);
+        m_log_file = nullptr;
+        m_log_text = nullptr;
+        m_log_size = 0;
     }
 
     static std::vector<std::string>& board_log() {

@@ -30,9 +30,39 @@ z80_machine::z80_machine() {
     cpu.spaces[2].write = [this](uint32_t a, uint8_t v) {
         if (log) events.push_back({now(), bus_access::out, uint16_t(a), v});
     };
+    cpu.instruction_hook = [this](uint32_t pc) { hooks.emplace_back(now(), uint16_t(pc)); };
     cpu.device_start();
     cpu.device_reset();
     cpu.cycle_budget = 0;
+}
+
+bool z80_machine::run_until_hook(uint16_t pc, int32_t budget, int max_slices) {
+    for (int k = 0; k < max_slices; ++k) {
+        size_t seen = hooks.size();
+        run(budget);
+        for (size_t h = seen; h < hooks.size(); ++h)
+            if (hooks[h].second == pc) return true;
+    }
+    return false;
+}
+
+std::string z80_machine::state_text() {
+    auto& c = cpu;
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "AF=%02X%02X BC=%04X DE=%04X HL=%04X IX=%04X IY=%04X SP=%04X PC=%04X WZ=%04X AF'=%04X BC'=%04X "
+                  "DE'=%04X HL'=%04X I=%02X R=%02X/%02X IFF=%d%d IM=%d halted=%d q=%02X/%02X ev=%02X state=%06X",
+                  c.A(), c.get_f(), c.bc, c.de, c.hl, c.ix, c.iy, c.sp, c.pc, c.wz, c.af2, c.bc2, c.de2, c.hl2, c.i,
+                  c.r, c.r2, c.iff1, c.iff2, c.im, c.halted, c.q_latch_prev, c.q_latch, c.pending_events,
+                  c.exec_state);
+    return text;
+}
+
+void z80_machine::acknowledge_with(int value) {
+    cpu.irq_acknowledge = [this, value] {
+        ++acknowledges;
+        return value;
+    };
 }
 
 int z80_machine::run(int32_t budget) {

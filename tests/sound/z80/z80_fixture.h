@@ -48,10 +48,19 @@ public:
     void finish();
     uint64_t now() const { return given - uint64_t(int64_t(cpu.cycle_budget)); }
     void load(uint16_t address, const std::vector<uint8_t>& bytes);
+    // Runs slices of the given budget until the hook is called with pc.
+    bool run_until_hook(uint16_t pc, int32_t budget = 1, int max_slices = 100000);
+    // Registers and hidden state as text, for comparing two runs.
+    std::string state_text();
+    // Installs an acknowledge callback returning value, counting its calls.
+    void acknowledge_with(int value);
 
     logging_cpu cpu;
     std::array<uint8_t, 0x10000> memory{};
     std::vector<bus_event> events;
+    // (tick, pc) of every instruction-hook call.
+    std::vector<std::pair<uint64_t, uint16_t>> hooks;
+    int acknowledges = 0;
     bool log = true;
     uint64_t given = 0;
 };

@@ -15,29 +15,6 @@
 #include "sound/orbsound_state.h"
 #include "tests/sound/sound_program.h"
 
-// Puts every item of the sound board back to its program-start value.
-inline void sound_board_to_start_state() {
-    using namespace orbsound;
-    g_pcm.reset();
-    g_fm[1].reset();
-    g_fm[0].reset();
-    g_z80.reset();
-    g_model = timing_model{};
-    for (auto& fifo : g_fm_samples) fifo = samples{};
-    g_pcm_samples = samples{};
-    g_mix.clear();
-    g_frame_samples_hash = 0;
-    g_write_log = nullptr;
-    std::memset(g_executed, 0, sizeof g_executed);
-    g_z80_cycles = 0;
-    g_time = g_slice_start = 0;
-    g_slice_budget = 0;
-    g_running = false;
-    g_vector = 0xFF;
-    g_z80_held = true;
-    g_now_override = NO_TIME;
-}
-
 class SoundBoardTest : public ::testing::Test {
 protected:
     static inline std::vector<uint8_t> sound_rom = std::vector<uint8_t>(0x400000);

@@ -1,11 +1,38 @@
-// A small hand-assembled sound program for tests and benchmarks, and the
-// tiny assembler it is written with.
+// Support for running the sound board in tests and benchmarks: a way back to
+// its start state, a tiny Z80 assembler and a small hand-assembled sound
+// program written with it.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string>
+
+#include "sound/orbsound_state.h"
+
+// Puts every item of the sound board back to its program-start value.
+inline void sound_board_to_start_state() {
+    using namespace orbsound;
+    g_pcm.reset();
+    g_fm[1].reset();
+    g_fm[0].reset();
+    g_z80.reset();
+    g_model = timing_model{};
+    for (auto& fifo : g_fm_samples) fifo = samples{};
+    g_pcm_samples = samples{};
+    g_mix.clear();
+    g_frame_samples_hash = 0;
+    g_write_log = nullptr;
+    std::memset(g_executed, 0, sizeof g_executed);
+    g_z80_cycles = 0;
+    g_time = g_slice_start = 0;
+    g_slice_budget = 0;
+    g_running = false;
+    g_vector = 0xFF;
+    g_z80_held = true;
+    g_now_override = NO_TIME;
+}
 
 // A tiny Z80 assembler: bytes at an origin, labels, and relative jumps
 // patched once every label is known.

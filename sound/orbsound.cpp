@@ -43,6 +43,8 @@ constexpr uint64_t PCM_NUM = 15'625;
 constexpr uint64_t PCM_DEN = 7'731'816;
 static_assert(PCM_NUM * 800 == PCM_CLOCK && PCM_DEN * 800 == ORB_TICKS_PER_SECOND * 384);
 
+constexpr uint64_t MAX_SLICE_TICKS = uint64_t{1} << 30;
+
 constexpr uint64_t FNV_OFFSET = 0xcbf29ce484222325ull;
 constexpr uint64_t FNV_PRIME = 0x100000001b3ull;
 
@@ -105,7 +107,9 @@ void on_time_passes(uint64_t t) {
         return;
     }
     while (g_time < t) {
-        uint64_t stop = t;
+        // A slice's budget is a signed 32-bit cycle count: a far instant is
+        // reached in several slices, which give the same result as one.
+        uint64_t stop = std::min(t, g_time + MAX_SLICE_TICKS);
         for (const auto& fm : g_fm)
             if (fm) stop = std::min(stop, fm->earliest_end());
         if (stop > g_time) {

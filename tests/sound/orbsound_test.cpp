@@ -34,6 +34,15 @@ TEST_F(SoundTiming, SlicesRunWholeCyclesUpToTheInstant) {
     EXPECT_EQ(z80().exec_state, 0xFFFF25u);
 }
 
+TEST_F(SoundTiming, FarInstantIsReachedInSlicesThatFitTheBudget) {
+    release();
+    z80().execute_set_input(orbs::z80_device::INPUT_LINE_WAIT, 1);  // spends slices without running
+    const uint64_t far = uint64_t{1} << 33;  // more cycles than a 32-bit budget holds
+    on_time_passes(far);
+    EXPECT_EQ(g_time, far);
+    EXPECT_EQ(orbs_z80_cycles(), far / 2);
+}
+
 TEST_F(SoundTiming, HeldZ80LetsTimeAndTimersPass) {
     fm_write(0, 0, 0x24);
     fm_write(0, 1, 0xFF);  // timer A: 4 counts = 1152 ticks

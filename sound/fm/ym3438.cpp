@@ -151,9 +151,9 @@ wave_tables make_wave_tables() {
 
 const wave_tables kWave = make_wave_tables();
 
-// One operator's wave at 10-bit phase p and final attenuation e: a
-// quarter-wave log-sine lookup mirrored by bit 8, the attenuation added in
-// the log domain, then the exponent table and the sign from bit 9.
+// One operator's wave at 10-bit phase p and final attenuation e: the
+// log-sine of the half wave, the attenuation added in the log domain, back
+// through the exponent, and the sign from phase bit 9.
 inline int32_t op_wave(uint32_t p, uint32_t e) {
     int32_t mag = kWave.power[kWave.half_sin[p & 0x1FF] + (e << 2)];
     int32_t sign = -static_cast<int32_t>((p >> 9) & 1);
@@ -487,8 +487,8 @@ void fm_engine::clock_envelope(op_state& op) {
     op.att = static_cast<uint16_t>(att);
 }
 
-// Under PM the phase steps follow the LFO's PM value, which changes only
-// every few hundred samples: recompute them when it does.
+// Under PM the phase steps follow the LFO's PM value, which changes at
+// most every 20 samples: recompute them only when it does.
 void fm_engine::update_pm_steps(channel_state& ch) {
     if (ch.pm_for == m_lfo_pm)
         return;

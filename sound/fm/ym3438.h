@@ -56,7 +56,7 @@ public:
     void reset();
     // Writes one FM register: 0x000-0x0FF bank 0, 0x100-0x1FF bank 1.
     void write(uint32_t reg, uint8_t data);
-    // Status byte: bit 0 timer-A flag, bit 1 timer-B flag, bit 7 busy.
+    // Timer flags: bit 0 timer A, bit 1 timer B (the chip adds busy).
     uint8_t status() const;
     // Timer tnum armed through ymfm_set_timer has run out.
     void engine_timer_expired(uint32_t tnum);
@@ -73,38 +73,39 @@ private:
     enum eg_state : uint8_t { ATTACK, DECAY, SUSTAIN, RELEASE };
     static constexpr int32_t kNoPm = 99;
 
+    // Operators start silent, in release, until reset or a key-on.
     struct op_state {
-        uint32_t phase;      // accumulator; bits 19..10 are the 10-bit phase
-        uint32_t step;       // phase step at the current PM value
-        uint16_t att;        // 0 loud .. 0x3FF silent
-        uint16_t tl8;        // total level << 3
-        uint16_t sustain;    // sustain level as an attenuation
-        uint16_t fnum;       // 11 bits
-        uint16_t am_mask;    // all ones when AM applies, else 0
-        uint8_t block;
-        uint8_t state;
-        uint8_t rate[4];     // effective rate per envelope state
-        uint8_t ssg;         // 0 = off, else 8 | mode
-        uint8_t mul;         // multiple × 2 (MUL 0 = 1)
-        int8_t detune;
-        bool ssg_inv;
-        bool key_on;
-        bool key_req;
-        bool csm_req;
+        uint32_t phase = 0;      // accumulator; bits 19..10 are the 10-bit phase
+        uint32_t step = 0;       // phase step at the current PM value
+        uint16_t att = 0x3FF;    // 0 loud .. 0x3FF silent
+        uint16_t tl8 = 0;        // total level << 3
+        uint16_t sustain = 0;    // sustain level as an attenuation
+        uint16_t fnum = 0;       // 11 bits
+        uint16_t am_mask = 0;    // all ones when AM applies, else 0
+        uint8_t block = 0;
+        uint8_t state = RELEASE;
+        uint8_t rate[4] = {};    // effective rate per envelope state
+        uint8_t ssg = 0;         // 0 = off, else 8 | mode
+        uint8_t mul = 1;         // multiple × 2 (MUL 0 = 1)
+        int8_t detune = 0;
+        bool ssg_inv = false;
+        bool key_on = false;
+        bool key_req = false;
+        bool csm_req = false;
     };
 
     struct channel_state {
         op_state op[kOperators];
-        int32_t fb0, fb1;    // feedback history
-        int32_t op1_out;     // last op1 output
-        uint8_t fb_shift;    // 10 - FB, or 0 for no feedback
-        uint8_t alg;
-        uint8_t am_shift;
-        uint8_t pms;
-        bool pm;             // phase steps follow the LFO
-        int32_t pm_for;      // PM value the steps were made for
-        bool left, right;
-        bool active;
+        int32_t fb0 = 0, fb1 = 0;  // feedback history
+        int32_t op1_out = 0;       // last op1 output
+        uint8_t fb_shift = 0;      // 10 - FB, or 0 for no feedback
+        uint8_t alg = 0;
+        uint8_t am_shift = 7;
+        uint8_t pms = 0;
+        bool pm = false;           // phase steps follow the LFO
+        int32_t pm_for = kNoPm;    // PM value the steps were made for
+        bool left = false, right = false;
+        bool active = false;
     };
 
     void mode_write(uint8_t data);
@@ -125,7 +126,7 @@ private:
 
     fm_interface& m_intf;
     std::array<uint8_t, 512> m_regs{};
-    channel_state m_ch[kChannels]{};
+    channel_state m_ch[kChannels];
     struct latch {
         uint8_t value;
         bool pending;

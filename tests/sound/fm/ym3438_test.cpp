@@ -189,3 +189,44 @@ TEST(FmScenarioScript, MalformedLinesAreReportedWithTheirPosition) {
 }
 
 }  // namespace
+
+namespace {
+
+class silent_host : public orbfm::fm_interface {
+public:
+    int calls = 0;
+    void ymfm_set_timer(uint32_t, int32_t) override { ++calls; }
+    void ymfm_set_busy_end(uint32_t) override { ++calls; }
+    bool ymfm_is_busy() override { return false; }
+    void ymfm_update_irq(bool) override { ++calls; }
+};
+
+// The owner reaches the engine for timer expiries through its interface;
+// the link lives exactly as long as the chip.
+TEST(FmChip, EngineIsReachableThroughTheInterfaceWhileTheChipLives) {
+    silent_host host;
+    EXPECT_EQ(host.engine(), nullptr);
+    {
+        orbfm::ym3438 chip(host);
+        ASSERT_NE(host.engine(), nullptr);
+        chip.reset();
+        host.engine()->engine_timer_expired(0);  // flags disabled: no IRQ
+        EXPECT_EQ(chip.read(0), 0);
+    }
+    EXPECT_EQ(host.engine(), nullptr);
+}
+
+// Before its first reset a chip makes no calls and produces silence.
+TEST(FmChip, FreshChipIsSilentAndQuiet) {
+    silent_host host;
+    orbfm::ym3438 chip(host);
+    orbfm::fm_output out[64];
+    chip.generate(out, 64);
+    for (const auto& o : out) {
+        EXPECT_EQ(o.data[0], 0);
+        EXPECT_EQ(o.data[1], 0);
+    }
+    EXPECT_EQ(host.calls, 0);
+}
+
+}  // namespace

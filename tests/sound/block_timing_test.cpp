@@ -153,10 +153,7 @@ TEST_F(BlockTiming, ParksAtTheIdleLoopButNotStraightAfterReti) {
 
 TEST_F(BlockTiming, HeldZ80FollowsBoardTimeAndTimersFire) {
     ASSERT_TRUE(use("block 0 4 0 0 0\n"));
-    fm_write(0, 0, 0x24);
-    fm_write(0, 1, 0xFF);
-    fm_write(0, 0, 0x27);
-    fm_write(0, 1, 0x05);
+    arm_timer_a(0, 0xFF);
     on_time_passes(5000);
     EXPECT_EQ(g_model.time, 5000u);
     EXPECT_EQ(g_time, 5000u);
@@ -232,10 +229,7 @@ TEST_F(BlockTiming, HaltedOrWaitingZ80DoesNotHangTheRun) {
     sound_rom[0] = 0xFB;  // EI
     sound_rom[1] = 0x76;  // HALT: this mode never raises the interrupt input
     ASSERT_TRUE(use("block 0 4 0 0 0\nloop 100\n"));
-    fm_write(0, 0, 0x24);
-    fm_write(0, 1, 0xFF);
-    fm_write(0, 0, 0x27);
-    fm_write(0, 1, 0x05);
+    arm_timer_a(0, 0xFF);
     release();
     on_time_passes(268'465);
     EXPECT_TRUE(z80().halted);

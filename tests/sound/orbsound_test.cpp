@@ -44,10 +44,7 @@ TEST_F(SoundTiming, FarInstantIsReachedInSlicesThatFitTheBudget) {
 }
 
 TEST_F(SoundTiming, HeldZ80LetsTimeAndTimersPass) {
-    fm_write(0, 0, 0x24);
-    fm_write(0, 1, 0xFF);  // timer A: 4 counts = 1152 ticks
-    fm_write(0, 0, 0x27);
-    fm_write(0, 1, 0x05);  // load and flag A
+    arm_timer_a(0, 0xFF);  // timer A: 4 counts = 1152 ticks
     EXPECT_EQ(fm(0).timer_end[0], 1152u);
     on_time_passes(2400);
     EXPECT_EQ(g_time, 2400u);
@@ -143,10 +140,7 @@ TEST_F(SoundTiming, InterruptLevelAndVectorReachTheZ80) {
 
 TEST_F(SoundTiming, OnlyChip0InterruptReachesTheZ80) {
     for (int chip : {1, 0}) {
-        fm_write(chip, 0, 0x24);
-        fm_write(chip, 1, 0xFF);
-        fm_write(chip, 0, 0x27);
-        fm_write(chip, 1, 0x05);
+        arm_timer_a(chip, 0xFF);
         on_time_passes(g_time + 1200);
         EXPECT_EQ(fm_read(chip, 0) & 1, 1);
         EXPECT_EQ(orb_board.sound_irq_regs.sound_irq_pending & 1, chip == 0 ? 1 : 0) << chip;

@@ -50,6 +50,13 @@ protected:
     static orbs::sound_cpu& z80() { return *orbsound::g_z80; }
     static orbsound::fm_chip& fm(int i) { return *orbsound::g_fm[i]; }
     static orbsound::pcm_chip& pcm() { return *orbsound::g_pcm; }
+    // Loads FM timer A with (high << 2) and starts it with its flag enabled.
+    static void arm_timer_a(int chip, uint8_t high) {
+        orbsound::fm_write(chip, 0, 0x24);
+        orbsound::fm_write(chip, 1, high);
+        orbsound::fm_write(chip, 0, 0x27);
+        orbsound::fm_write(chip, 1, 0x05);
+    }
 
     // Starts logging chip writes into memory.
     void start_log() {

@@ -360,6 +360,7 @@ void orbs_attach() {
 }
 
 void orbs_end_frame(uint64_t t) {
+    if (!g_pcm) return;  // nothing attached: no chips, no samples
     on_time_passes(t);
     const uint64_t last = fm_due(t);
     fm_catch_up(*g_fm[0], last);

@@ -407,6 +407,14 @@ TEST_F(SoundAssembly, HostEntryPointsForward) {
     EXPECT_EQ(frames, 10u);
 }
 
+TEST_F(SoundAssembly, FrameEndBeforeAttachDoesNothing) {
+    sound_board_to_start_state();
+    orbs_end_frame(268'465);
+    EXPECT_EQ(mix_frames(), 0u);
+    EXPECT_EQ(orbs_frame_samples_hash(), 0u);
+    EXPECT_EQ(orbs_mix_rate(), 55'930u);
+}
+
 TEST_F(SoundAssembly, StateHashSkipsTheStackPage) {
     const uint64_t base = orbs_state_hash();
     orb_board.shared_ram[0x1E00] = 1;

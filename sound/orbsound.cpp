@@ -3,6 +3,7 @@
 #include "sound/orbsound.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "board/machine.h"
 #include "sound/orbsound_state.h"
@@ -45,15 +46,8 @@ static_assert(PCM_NUM * 800 == PCM_CLOCK && PCM_DEN * 800 == ORB_TICKS_PER_SECON
 
 constexpr uint64_t MAX_SLICE_TICKS = uint64_t{1} << 30;
 
-constexpr uint64_t FNV_OFFSET = 0xcbf29ce484222325ull;
-constexpr uint64_t FNV_PRIME = 0x100000001b3ull;
-
-uint64_t fnv_byte(uint64_t h, uint8_t b) { return (h ^ b) * FNV_PRIME; }
-
-uint64_t fnv_bytes(uint64_t h, const uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) h = fnv_byte(h, p[i]);
-    return h;
-}
+// Sample hashes read each value's bytes least significant first.
+static_assert(std::endian::native == std::endian::little);
 
 void wire_z80(orbs::sound_cpu& z80) {
     z80.spaces[0].read = [](uint32_t a) { return orb_z80_read(static_cast<uint16_t>(a)); };
@@ -278,11 +272,7 @@ uint64_t take(samples& fifo, uint64_t count, uint64_t hash, std::vector<int32_t>
     out.assign(fifo.data.begin(), fifo.data.begin() + values);
     fifo.data.erase(fifo.data.begin(), fifo.data.begin() + values);
     fifo.taken += static_cast<uint64_t>(values / 2);
-    for (int32_t v : out) {
-        const auto u = static_cast<uint32_t>(v);
-        for (int shift = 0; shift < 32; shift += 8) hash = fnv_byte(hash, static_cast<uint8_t>(u >> shift));
-    }
-    return hash;
+    return orb_fnv1a(hash, out.data(), out.size() * sizeof(int32_t));
 }
 
 void mix(const std::vector<int32_t>& fm0, const std::vector<int32_t>& fm1, const std::vector<int32_t>& pcm,
@@ -370,7 +360,7 @@ void orbs_end_frame(uint64_t t) {
 
     // Reused between frames: only their contents belong to one frame end.
     static std::vector<int32_t> fm0_frames, fm1_frames, pcm_frames;
-    uint64_t h = take(g_fm_samples[0], last, FNV_OFFSET, fm0_frames);
+    uint64_t h = take(g_fm_samples[0], last, ORB_FNV_OFFSET, fm0_frames);
     h = take(g_fm_samples[1], last, h, fm1_frames);
     h = take(g_pcm_samples, due, h, pcm_frames);
     g_frame_samples_hash = h;
@@ -388,9 +378,9 @@ uint64_t orbs_frame_samples_hash() { return g_frame_samples_hash; }
 
 uint64_t orbs_state_hash() {
     // Shared-RAM offsets 0x1E00-0x1EFF (the Z80's stack page) stay out of it.
-    uint64_t h = fnv_bytes(FNV_OFFSET, orb_board.shared_ram, 0x1E00);
-    h = fnv_bytes(h, orb_board.shared_ram + 0x1F00, 0x100);
-    return fnv_bytes(h, orb_board.pcm_ram, sizeof orb_board.pcm_ram);
+    uint64_t h = orb_fnv1a(ORB_FNV_OFFSET, orb_board.shared_ram, 0x1E00);
+    h = orb_fnv1a(h, orb_board.shared_ram + 0x1F00, 0x100);
+    return orb_fnv1a(h, orb_board.pcm_ram, sizeof orb_board.pcm_ram);
 }
 
 void orbs_log_writes(std::FILE* file) { g_write_log = file; }

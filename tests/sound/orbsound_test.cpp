@@ -370,6 +370,14 @@ TEST_F(FrameMix, HashCoversEveryTakenByteInChipOrder) {
     EXPECT_NE(hash_of({5, 6, 7, 8}, {1, 2, 3, 4}, {9, 10}), base);
     EXPECT_NE(hash_of({1, 2, 3, 4}, {5, 6, 7, 8}, {9, 11}), base);
 
+    // The bytes of each value, least significant first.
+    uint64_t reference = 0xcbf29ce484222325ull;
+    for (uint8_t byte : {0x01, 0x00, 0x00, 0x00, 0xFE, 0xFF, 0xFF, 0xFF})
+        reference = (reference ^ byte) * 0x100000001b3ull;
+    samples one{{1, -2}, 0};
+    std::vector<int32_t> taken;
+    EXPECT_EQ(take(one, 1, 0xcbf29ce484222325ull, taken), reference);
+
     // A FIFO short of frames gives what it has and owes the rest.
     samples fifo{{1, 2}, 10};
     std::vector<int32_t> out{7, 7, 7};

@@ -83,8 +83,21 @@ TEST_F(SoundTiming, TimerArmedInsideASliceCutsIt) {
     p.db({0x3E, 0x24, 0xD3, 0x80, 0x3E, 0xFF, 0xD3, 0x81})   // 7+11+7+11 = 36 cycles
         .db({0x3E, 0x27, 0xD3, 0x80, 0x3E, 0x05, 0xD3, 0x81});  // the last OUT writes at cycle 68
     p.load(sound_rom.data());
+    // Where the sound board stands when the first timer interrupt rises.
+    static uint64_t raised_at, raised_now;
+    raised_at = raised_now = 0;
+    orb_board.sound_irq = [](bool asserted, uint8_t vector) {
+        if (asserted && !raised_at) {
+            raised_at = g_time;
+            raised_now = sound_now();
+        }
+        on_sound_irq(asserted, vector);
+    };
     release();
     on_time_passes(100'000);
+    EXPECT_EQ(raised_now, 1288u);
+    EXPECT_GE(raised_at, 1288u) << "the slice ran up to the expiry";
+    EXPECT_LT(raised_at, 1288u + 8) << "and no further than the NOP it was in";
     EXPECT_EQ(g_time, 100'000u);
     // Armed at tick 136, it ends at 1288 and then every 1152 ticks.
     EXPECT_EQ(fm_read(0, 0) & 1, 1);

@@ -12,7 +12,7 @@
 #include "host/settings.h"
 #include "romset/rom_set.h"
 #include "runtime/v60.h"
-#include "sound/orbsound.h"
+#include "sound/sound_reference.h"
 #include "video/video.h"
 
 host_shell host;

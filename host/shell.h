@@ -47,8 +47,9 @@ constexpr int HOST_TEST = 33;
 constexpr int HOST_CONTROLS = 34;
 
 struct host_pad_state {
-    int16_t axis_x, axis_y;
-    bool up, down, left, right, a, b, start, back;
+    int16_t axis_x = 0, axis_y = 0;
+    bool up = false, down = false, left = false, right = false;
+    bool a = false, b = false, start = false, back = false;
 };
 
 void host_input_keyboard(const uint8_t* keys, uint8_t controls[HOST_CONTROLS]);

@@ -12,7 +12,7 @@ namespace {
 // The model: a vector of frames, a read position, a running-sum step.
 struct Model {
     double step, position = 0;
-    std::vector<int16_t> frames;  // interleaved
+    std::vector<int16_t> frames{};  // interleaved
 
     std::vector<int16_t> block(const std::vector<int16_t>& mix, double volume) {
         frames.insert(frames.end(), mix.begin(), mix.end());
@@ -74,6 +74,9 @@ TEST(Resampler, EmptyMixIsSilenceAndShortMixHoldsTheLastFrame) {
     int16_t out[1600];
     host_resample(mixed, 1.0, out);
     for (int16_t s : out) ASSERT_EQ(s, 0);
+    EXPECT_GT(mixed.position, 900.0) << "a position beyond the buffer keeps its remainder";
+    host_mixed_free(mixed);
+    mixed.step = 55930 / 48000.0;
     const int16_t two[] = {100, -100, 200, -200};
     host_mixed_append(mixed, two, 2);
     host_resample(mixed, 1.0, out);

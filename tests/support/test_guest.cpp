@@ -104,6 +104,7 @@ void reset() {
     // mixer cleared, and every palette entry the same green, so the backdrop
     // fills the screen with it.
     orb_write8(0xC0001C, 0x02);
+    orb_write16(0x31FF00, 0x0000);  // 320 pixels wide
     orb_write16(0x31FF02, 0x003F);
     for (uint32_t i = 0; i < 64; ++i) orb_write16(0x610000 + 2 * i, 0);
     for (uint32_t i = 0; i < 0x4000; ++i) orb_write16(0x600000 + 2 * i, kGreen);

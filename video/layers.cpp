@@ -11,16 +11,19 @@ namespace {
 // Byte of a tile row that holds column c; even columns in the high nibble.
 constexpr uint8_t byte_of_column[16] = {0, 0, 2, 2, 1, 1, 3, 3, 4, 4, 6, 6, 5, 5, 7, 7};
 
-// The 2 x 2 pages of a tile layer and the tile bank, with the tile of the last
-// map entry fetched kept so that the 16 pixels of a tile share one lookup.
+// The 2 x 2 pages of a tile layer and the tile bank. Within a row the tile of
+// the last map entry fetched is kept, so the 16 pixels of a tile share one
+// lookup.
 struct tile_map {
     uint8_t pages[4];
     uint32_t bank;
-    uint32_t cached_offset = ~0u;
-    uint16_t entry = 0;
-    const uint8_t* tile = nullptr;
+    uint32_t my = 0;
+    uint32_t cached_tile = ~0u;        // map x >> 4 of the kept tile
+    const uint8_t* tile_row = nullptr; // its 8 bytes on this row, after the entry's vertical mirror
+    uint16_t colour = 0;               // entry & 0x1FF0
+    uint32_t mirror_x = 0;             // 15 when the entry mirrors horizontally
 
-    tile_map(int k) {
+    explicit tile_map(int k) {
         const uint16_t a = video_reg(0x40 + 4 * k);
         const uint16_t b = video_reg(0x42 + 4 * k);
         pages[0] = a & 0x7F;
@@ -30,30 +33,36 @@ struct tile_map {
         bank = (orb_board.io.tile_bank & 1u) << 1 | ((video_reg(0x00) >> 10) & 1u);
     }
 
-    // The colour value at map point (mx, my); mx wraps at 1024, my at 512.
-    uint16_t pixel(uint32_t mx, uint32_t my) {
-        mx &= 0x3FF;
-        my &= 0x1FF;
-        const uint32_t page = pages[((my >> 8) & 1) * 2 + ((mx >> 9) & 1)];
-        const uint32_t offset = page * 1024 + (((my >> 4) & 15) * 32 + ((mx >> 4) & 31)) * 2;
-        if (offset != cached_offset) {
-            cached_offset = offset;
-            entry = vram_word(offset);
-            if (video.tile_count) {
-                const uint32_t number = ((entry & 0x1FFFu) | bank << 13) % video.tile_count;
-                tile = video.tile_rom + static_cast<uint64_t>(number) * 128;
-            } else {
-                tile = nullptr;
-            }
+    // Map y of the row about to be read; it wraps at 512.
+    void start_row(uint32_t map_y) {
+        my = map_y & 0x1FF;
+        cached_tile = ~0u;
+    }
+
+    void fetch(uint32_t tile_x) {
+        cached_tile = tile_x;
+        const uint32_t page = pages[((my >> 8) & 1) * 2 + ((tile_x >> 5) & 1)];
+        const uint16_t entry = vram_word(page * 1024 + (((my >> 4) & 15) * 32 + (tile_x & 31)) * 2);
+        colour = entry & 0x1FF0;
+        mirror_x = (entry & 0x4000) ? 15 : 0;
+        if (!video.tile_count) {
+            tile_row = nullptr;
+            return;
         }
-        if (!tile) return 0;
-        uint32_t px = mx & 15;
-        uint32_t py = my & 15;
-        if (entry & 0x4000) px = 15 - px;
-        if (entry & 0x8000) py = 15 - py;
-        const uint8_t b = tile[py * 8 + byte_of_column[px]];
-        const uint32_t pen = (px & 1) ? b & 15u : b >> 4;
-        return pen ? static_cast<uint16_t>((entry & 0x1FF0u) | pen) : 0;
+        const uint32_t number = wrap_to((entry & 0x1FFFu) | bank << 13, video.tile_count);
+        const uint32_t py = (entry & 0x8000) ? 15 - (my & 15) : my & 15;
+        tile_row = video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
+    }
+
+    // The colour value at map x on the current row; map x wraps at 1024.
+    [[gnu::always_inline]] uint16_t pixel(uint32_t mx) {
+        mx &= 0x3FF;
+        if ((mx >> 4) != cached_tile) fetch(mx >> 4);
+        if (!tile_row) return 0;
+        const uint32_t px = (mx & 15) ^ mirror_x;
+        const uint8_t b = tile_row[byte_of_column[px]];
+        const uint32_t pen = (px & 1) ? b & 15u : b >> 4u;
+        return pen ? static_cast<uint16_t>(colour | pen) : 0;
     }
 };
 
@@ -159,10 +168,11 @@ void draw_scrolled_layer(int k) {
                                    : (r + (scroll_y & 0x1FF)) & 0x1FF;
         uint32_t start = scroll_x - centre_x + static_cast<uint32_t>(flip.horizontal ? c.x_max : c.x_min);
         if (line_x) start += vram_word(((x_table + r) & 0xFFFF) * 2) & 0x3FF;
+        map.start_row(my);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             return fill_pixels(row, a, b, [&](int x) {
                 const uint32_t d = static_cast<uint32_t>(x - c.x_min);
-                return map.pixel(flip.horizontal ? start - d : start + d, my);
+                return map.pixel(flip.horizontal ? start - d : start + d);
             });
         });
     }
@@ -190,11 +200,16 @@ void draw_zoomed_layer(int k) {
 
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const int32_t sy = (flip.vertical ? c.y_max - y : y) - centre_y;
-        const uint32_t my = (origin_y + static_cast<uint32_t>(sy) * step_y) >> 20;
+        map.start_row((origin_y + static_cast<uint32_t>(sy) * step_y) >> 20);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
-            return fill_pixels(row, a, b, [&](int x) {
-                const int32_t sx = (flip.horizontal ? c.x_max - x : x) - centre_x;
-                return map.pixel((origin_x + static_cast<uint32_t>(sx) * step_x) >> 20, my);
+            // Map x moves by one step a column (positions wrap in 32 bits).
+            const int32_t sx = (flip.horizontal ? c.x_max - a : a) - centre_x;
+            uint32_t position = origin_x + static_cast<uint32_t>(sx) * step_x;
+            const uint32_t step = flip.horizontal ? 0u - step_x : step_x;
+            return fill_pixels(row, a, b, [&](int) {
+                const uint16_t v = map.pixel(position >> 20);
+                position += step;
+                return v;
             });
         });
     }

@@ -161,7 +161,7 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
     m.shadow_clear15 = (sprites >> 2) & 1;
 }
 
-rgb colour_of(const mix_setup& m, const source_entry& s, uint32_t value) {
+[[gnu::always_inline]] inline rgb colour_of(const mix_setup& m, const source_entry& s, uint32_t value) {
     const uint16_t e = orb_board.palette[palette_index(s, value)];
     const rgb& o = m.offsets[s.offset_set];
     return {(e & 31) + o.r, ((e >> 5) & 31) + o.g, ((e >> 10) & 31) + o.b};
@@ -177,7 +177,7 @@ enum class sprite_kind { opaque, empty, shadow_pen };
 // One walk down a list from entry `from`: returns the index of the first
 // opaque source (the backdrop always is) and its value; meeting the sprite
 // entry sets the shadow flag.
-int walk(const source_list& list, const uint16_t* const* rows, int from, int x, sprite_kind kind,
+[[gnu::always_inline]] inline int walk(const source_list& list, const uint16_t* const* rows, int from, int x, sprite_kind kind,
          uint32_t sprite_value, bool sprite_shadows, bool& shadow, uint32_t& value) {
     for (int i = from; i < list.count; ++i) {
         const int slot = list.layer_slot[i];

@@ -64,6 +64,36 @@ struct tile_map {
         const uint32_t pen = (px & 1) ? b & 15u : b >> 4u;
         return pen ? static_cast<uint16_t>(colour | pen) : 0;
     }
+
+    // Fills `count` pixels from map x on, stepping one map pixel left
+    // (dir -1) or right (dir 1) a column, a tile at a time. Returns how many
+    // are transparent.
+    int fill_span(uint16_t* out, int count, uint32_t mx, int dir) {
+        int transparent = 0;
+        while (count > 0) {
+            mx &= 0x3FF;
+            if ((mx >> 4) != cached_tile) fetch(mx >> 4);
+            const uint32_t px = mx & 15;
+            const int n = std::min(count, dir > 0 ? static_cast<int>(16 - px) : static_cast<int>(px + 1));
+            if (!tile_row) {
+                std::fill(out, out + n, uint16_t{0});
+                transparent += n;
+            } else {
+                uint32_t c = px;
+                for (int i = 0; i < n; ++i, c += static_cast<uint32_t>(dir)) {
+                    const uint32_t column = (c & 15) ^ mirror_x;
+                    const uint8_t b = tile_row[byte_of_column[column]];
+                    const uint32_t pen = (column & 1) ? b & 15u : b >> 4u;
+                    out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
+                    transparent += pen == 0;
+                }
+            }
+            out += n;
+            count -= n;
+            mx += static_cast<uint32_t>(n * dir);
+        }
+        return transparent;
+    }
 };
 
 struct layer_flip {
@@ -170,10 +200,8 @@ void draw_scrolled_layer(int k) {
         if (line_x) start += vram_word(((x_table + r) & 0xFFFF) * 2) & 0x3FF;
         map.start_row(my);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
-            return fill_pixels(row, a, b, [&](int x) {
-                const uint32_t d = static_cast<uint32_t>(x - c.x_min);
-                return map.pixel(flip.horizontal ? start - d : start + d);
-            });
+            const uint32_t d = static_cast<uint32_t>(a - c.x_min);
+            return map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, flip.horizontal ? -1 : 1);
         });
     }
 }

@@ -2,6 +2,9 @@
 // zoomed, mirrored, clipped and coloured, into an off-screen frame of 16-bit
 // pixels. Two frames alternate: the mixer shows one while the next is drawn.
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "video/record.h"
 
@@ -94,6 +97,37 @@ struct sprite_rows {
     const list_state& list;
 };
 
+// Eight 4-bit pens of a word with direct colours into out[0..7] (in reverse
+// order when mirrored): pen 0 is transparent, and so is the all-ones pen at
+// the word's first and last pixel unless bit 8 makes it an ordinary pen.
+inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, bool mirrored) {
+#if defined(__SSE2__)
+    // Spread the nibbles to bytes: byte i = nibble i (bits 4i+3..4i), i.e.
+    // pixel 7 - i of the word; unmirrored the bytes are reversed.
+    uint64_t v = data;
+    v = (v | v << 16) & 0x0000FFFF0000FFFFull;
+    v = (v | v << 8) & 0x00FF00FF00FF00FFull;
+    v = (v | v << 4) & 0x0F0F0F0F0F0F0F0Full;
+    if (!mirrored) v = __builtin_bswap64(v);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i pens = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(v)), zero);
+    __m128i skip = _mm_cmpeq_epi16(pens, zero);
+    if (!d.all_ones_is_pen) {
+        const __m128i edges = _mm_set_epi16(-1, 0, 0, 0, 0, 0, 0, -1);
+        skip = _mm_or_si128(skip, _mm_and_si128(edges, _mm_cmpeq_epi16(pens, _mm_set1_epi16(15))));
+    }
+    const __m128i value = _mm_or_si128(pens, _mm_set1_epi16(static_cast<short>(0x8000 | d.base)));
+    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+    const __m128i merged = _mm_or_si128(_mm_and_si128(skip, old), _mm_andnot_si128(skip, value));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), merged);
+#else
+    for (uint32_t q = 0; q < 8; ++q) {
+        const uint32_t e = (data >> (28 - 4 * q)) & 15;
+        d.put<false, false>(out[mirrored ? 7 - q : q], e, q == 0 || q == 7);
+    }
+#endif
+}
+
 template <bool EightBit, bool Indirect>
 void draw_row(const sprite_rows& s, uint16_t* out, uint32_t row_address, bool row_excluded) {
     constexpr uint32_t pen_bits = EightBit ? 8 : 4;
@@ -118,8 +152,26 @@ void draw_row(const sprite_rows& s, uint16_t* out, uint32_t row_address, bool ro
         for (;;) {
             uint32_t p = static_cast<uint32_t>(j) & (pens - 1);
             const int32_t n = std::min<int32_t>(static_cast<int32_t>(pens - p), s.j_to - j);
-            for (int32_t t = 0; t < n; ++t, ++p, col += s.dir)
-                d.put<EightBit, Indirect>(out[col], pen(data, p), p == 0 || p == pens - 1);
+            if constexpr (!EightBit && !Indirect) {
+                if (n == static_cast<int32_t>(pens) && !d.shadow) {
+                    put_direct_word(d, out + (s.dir > 0 ? col : col - 7), data, s.dir < 0);
+                    col += s.dir * 8;
+                    j += n;
+                    if (j >= s.j_to || ends_row(data)) return;
+                    data = d.word(row_address + ++word_number);
+                    continue;
+                }
+            }
+            if (n == static_cast<int32_t>(pens)) {
+                // A whole word: unrolled, with the edge pixels known.
+                for (uint32_t q = 0; q < pens; ++q)
+                    d.put<EightBit, Indirect>(out[col + s.dir * static_cast<int32_t>(q)], pen(data, q),
+                                              q == 0 || q == pens - 1);
+                col += s.dir * static_cast<int32_t>(pens);
+            } else {
+                for (int32_t t = 0; t < n; ++t, ++p, col += s.dir)
+                    d.put<EightBit, Indirect>(out[col], pen(data, p), p == 0 || p == pens - 1);
+            }
             j += n;
             if (j >= s.j_to || ends_row(data)) return;
             data = d.word(row_address + ++word_number);

@@ -39,19 +39,30 @@ struct tile_map {
         cached_tile = ~0u;
     }
 
-    void fetch(uint32_t tile_x) {
-        cached_tile = tile_x;
+    uint16_t entry_at(uint32_t tile_x) const {
         const uint32_t page = pages[((my >> 8) & 1) * 2 + ((tile_x >> 5) & 1)];
-        const uint16_t entry = vram_word(page * 1024 + (((my >> 4) & 15) * 32 + (tile_x & 31)) * 2);
+        return vram_word(page * 1024 + (((my >> 4) & 15) * 32 + (tile_x & 31)) * 2);
+    }
+
+    const uint8_t* row_of(uint16_t entry) const {
+        const uint32_t number = wrap_to((entry & 0x1FFFu) | bank << 13, video.tile_count);
+        const uint32_t py = (entry & 0x8000) ? 15 - (my & 15) : my & 15;
+        return video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
+    }
+
+    // Fetches the tile at tile_x and starts loading the row of the tile after
+    // it in the direction of travel: tile graphics are read far apart.
+    void fetch(uint32_t tile_x, int dir = 1) {
+        cached_tile = tile_x;
+        const uint16_t entry = entry_at(tile_x);
         colour = entry & 0x1FF0;
         mirror_x = (entry & 0x4000) ? 15 : 0;
         if (!video.tile_count) {
             tile_row = nullptr;
             return;
         }
-        const uint32_t number = wrap_to((entry & 0x1FFFu) | bank << 13, video.tile_count);
-        const uint32_t py = (entry & 0x8000) ? 15 - (my & 15) : my & 15;
-        tile_row = video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
+        tile_row = row_of(entry);
+        __builtin_prefetch(row_of(entry_at((tile_x + static_cast<uint32_t>(dir)) & 63)));
     }
 
     // The colour value at map x on the current row; map x wraps at 1024.
@@ -72,7 +83,7 @@ struct tile_map {
         int transparent = 0;
         while (count > 0) {
             mx &= 0x3FF;
-            if ((mx >> 4) != cached_tile) fetch(mx >> 4);
+            if ((mx >> 4) != cached_tile) fetch(mx >> 4, dir);
             const uint32_t px = mx & 15;
             const int n = std::min(count, dir > 0 ? static_cast<int>(16 - px) : static_cast<int>(px + 1));
             if (!tile_row) {
@@ -253,13 +264,21 @@ void draw_text_layer() {
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const uint32_t my = static_cast<uint32_t>(flip ? 255 - y : y) & 0xFF;
         uint16_t* row = layer.pixels[y];
+        uint32_t cached_cell = ~0u;
+        const uint8_t* pattern = nullptr;  // the character's 4 bytes on this row
+        uint16_t colour = 0;
         for (int x = c.x_min; x <= c.x_max; ++x) {
             const uint32_t mx = static_cast<uint32_t>(flip ? 511 - x : x) & 0x1FF;
-            const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + (mx >> 3)) * 2);
-            const uint8_t b =
-                orb_board.video_ram[(char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4 + ((mx >> 1) & 3)) & 0x1FFFF];
+            if ((mx >> 3) != cached_cell) {
+                cached_cell = mx >> 3;
+                const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + cached_cell) * 2);
+                // Bank 7, character 511, row 7 ends at the last byte of video RAM.
+                pattern = &orb_board.video_ram[char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4];
+                colour = static_cast<uint16_t>((cell >> 9) << 4);
+            }
+            const uint8_t b = pattern[(mx >> 1) & 3];
             const uint32_t pen = (mx & 1) ? b & 15u : b >> 4;
-            row[x] = pen ? static_cast<uint16_t>((cell >> 9) << 4 | pen) : 0;
+            row[x] = pen ? static_cast<uint16_t>(colour | pen) : 0;
         }
         layer.row_empty[y] = 0;
     }

@@ -177,11 +177,11 @@ TEST_F(FrameTest, RandomStatesRenderWithoutFault) {
     fill_random(big_tiles.data(), 0x10000);
     fill_random(big_sprites.data(), 0x10000);
     const auto start = std::chrono::steady_clock::now();
-    constexpr int kStates = 2000;
+    constexpr int kStates = 500;
     for (int state = 0; state < kStates; ++state) {
-        if (state % 100 == 0) {
+        if (state % 50 == 0) {
             // Regions: full size, tiny, or too small to hold one tile or word.
-            switch (state / 100 % 3) {
+            switch (state / 50 % 3) {
             case 0: orb_video_init(big_tiles.data(), big_tiles.size(), big_sprites.data(), big_sprites.size()); break;
             case 1: orb_video_init(tiles.data(), tiles.size(), sprites.data(), sprites.size()); break;
             default: orb_video_init(tiles.data(), 100, sprites.data(), 3); break;
@@ -206,11 +206,48 @@ TEST_F(FrameTest, RandomStatesRenderWithoutFault) {
         (void)orb_video_frame_hash();
         (void)orb_video_tile_pen_color(static_cast<int>(rng()), static_cast<int>(rng()), static_cast<int>(rng()));
         (void)orb_video_sprite_pixel_color(static_cast<uint16_t>(rng()));
+        uint32_t stray = 0;
         for (const auto& row : video.frame)
-            for (uint32_t p : row) ASSERT_EQ(p & 0xFF070707u, 0u) << "components are 5 bits, top byte 0";
+            for (uint32_t p : row) stray |= p & 0xFF070707u;
+        ASSERT_EQ(stray, 0u) << "components are 5 bits, top byte 0";
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%d random states in %.2f s\n", kStates, seconds);
+}
+
+// Thousands of random sprite lists and clip-window states, cheaper than whole
+// frames: lists must stay inside sprite RAM and the frames, and every row's
+// run set must be well formed.
+TEST_F(FrameTest, RandomSpriteListsAndClipWindows) {
+    std::mt19937 rng(7);
+    auto fill_random = [&](uint8_t* p, size_t n) {
+        for (size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(rng());
+    };
+    fill_random(sprites.data(), sprites.size());
+    restart_video();
+    fill_random(orb_board.sprite_ram, sizeof orb_board.sprite_ram);
+    fill_random(orb_board.video_ram, sizeof orb_board.video_ram);
+    for (int state = 0; state < 8000; ++state) {
+        fill_random(orb_board.sprite_ram + (rng() & 0x1FFF) * 16, 256);
+        fill_random(orb_board.sprite_latched, sizeof orb_board.sprite_latched);
+        // Lists that start with a few plausible draw entries, not only noise.
+        for (uint32_t n = 0; n < 4; ++n) orb_board.sprite_ram[n * 16 + 1] &= 0x3F;
+        orb_video_sprites(rng() & 1, true);
+
+        fill_random(orb_board.video_ram + 0x1FF00, 0x90);
+        video.clip = {0, (rng() & 1) ? 415 : 319, 0, 223};
+        find_clip_runs(true, static_cast<int>(rng() & 1), rng() & 0x1F);
+        const clip_run_sets& runs = video.clip_runs;
+        for (int y = 0; y < ORB_VIDEO_ROWS; ++y) {
+            const int set = runs.set_of_row[y];
+            ASSERT_LT(static_cast<uint32_t>(set), runs.set_count);
+            const int n = runs.edge_count[set];
+            ASSERT_GE(n, 2);
+            ASSERT_LE(n, 12);
+            ASSERT_EQ(runs.edges[set][0], 0);
+            ASSERT_EQ(runs.edges[set][n - 1], video.clip.x_max + 1);
+        }
+    }
 }
 
 }  // namespace

@@ -44,6 +44,18 @@ public:
             }
         return {first, last + 1};
     }
+    // Replaces sprite RAM by the given entries (words from w0 on), the rest 0.
+    static void write_list(const std::vector<std::vector<uint16_t>>& list) {
+        std::fill(orb_board.sprite_ram, orb_board.sprite_ram + 0x20000, uint8_t{0});
+        for (size_t n = 0; n < list.size(); ++n) {
+            uint32_t k = 0;
+            for (uint16_t w : list[n]) {
+                orb_board.sprite_ram[n * 16 + k * 2] = static_cast<uint8_t>(w);
+                orb_board.sprite_ram[n * 16 + k * 2 + 1] = static_cast<uint8_t>(w >> 8);
+                ++k;
+            }
+        }
+    }
     // A 4-bit sprite of `words` words by `rows` rows whose every pen is 1, at word 0.
     void solid_graphics(int words, int rows) {
         for (int i = 0; i < words * rows; ++i) sprite_word(static_cast<uint32_t>(i), 0x11111111);
@@ -257,15 +269,7 @@ TEST_F(SpriteTest, WindowsJumpsAndOrigin) {
     };
     for (const Case& tc : cases) {
         SCOPED_TRACE(tc.name);
-        std::fill(orb_board.sprite_ram, orb_board.sprite_ram + 0x20000, uint8_t{0});
-        for (size_t n = 0; n < tc.list.size(); ++n) {
-            uint32_t k = 0;
-            for (uint16_t w : tc.list[n]) {
-                orb_board.sprite_ram[n * 16 + k * 2] = static_cast<uint8_t>(w);
-                orb_board.sprite_ram[n * 16 + k * 2 + 1] = static_cast<uint8_t>(w >> 8);
-                ++k;
-            }
-        }
+        write_list(tc.list);
         // Entries 1 to 4 of the jump cases would draw if walked: make them ends.
         if (tc.list.size() > 5)
             for (uint32_t n = 1; n < 5; ++n) end_list(n);
@@ -300,15 +304,7 @@ TEST_F(SpriteTest, RunawayListsStopAfter8192Entries) {
     };
     for (const Case& tc : cases) {
         SCOPED_TRACE(tc.name);
-        std::fill(orb_board.sprite_ram, orb_board.sprite_ram + 0x20000, uint8_t{0});
-        for (size_t n = 0; n < tc.list.size(); ++n) {
-            uint32_t k = 0;
-            for (uint16_t w : tc.list[n]) {
-                orb_board.sprite_ram[n * 16 + k * 2] = static_cast<uint8_t>(w);
-                orb_board.sprite_ram[n * 16 + k * 2 + 1] = static_cast<uint8_t>(w >> 8);
-                ++k;
-            }
-        }
+        write_list(tc.list);
         draw_list();  // returns
     }
     EXPECT_EQ(drawn_sprite(20, 10), 0xFFFF);  // the last case's zero entries draw nothing

@@ -164,6 +164,34 @@ TEST_F(FrameTest, BoardCallbacksDriveTheRenderer) {
     orb_board.frame = nullptr;
 }
 
+struct Observed {
+    int layer;
+    uint16_t tile, colour;
+};
+std::vector<Observed> observed_tiles;
+void observe_tile(int layer, uint16_t tile, uint16_t colour) { observed_tiles.push_back({layer, tile, colour}); }
+
+TEST_F(FrameTest, TileObserverSeesEachDistinctPageOnce) {
+    only_layers(1u << 2);                 // NBG1 only
+    vreg(0x44, 5 | 6 << 8);               // pages 5, 6, 5, 6: two distinct pages
+    vreg(0x46, 5 | 6 << 8);
+    vreg(0x00, 0x8400);                   // tile bank bit 0
+    orb_board.io.tile_bank = 1;           // tile bank bit 1
+    vram16(5 * 1024 + 3 * 2, 0xC123);     // page 5, entry 3
+    vram16(6 * 1024 + 511 * 2, 0x1FFF);   // page 6, last entry
+    orb_video_tile_observer = observe_tile;
+    observed_tiles.clear();
+    orb_video_draw_frame();
+    orb_video_tile_observer = nullptr;
+    ASSERT_EQ(observed_tiles.size(), 1024u);
+    for (const Observed& o : observed_tiles) ASSERT_EQ(o.layer, 1);
+    EXPECT_EQ(observed_tiles[3].tile, 0x6000 | 0x0123);
+    EXPECT_EQ(observed_tiles[3].colour, 0x012);
+    EXPECT_EQ(observed_tiles[1023].tile, 0x6000 | 0x1FFF);
+    EXPECT_EQ(observed_tiles[1023].colour, 0x1FF);
+    EXPECT_EQ(observed_tiles[0].tile, 0x6000);
+}
+
 // Random video RAM, sprite RAM, palette, registers and region sizes: every
 // state must render without touching memory out of bounds (run it under
 // AddressSanitizer) and without hanging.

@@ -177,8 +177,9 @@ enum class sprite_kind { opaque, empty, shadow_pen };
 // One walk down a list from entry `from`: returns the index of the first
 // opaque source (the backdrop always is) and its value; meeting the sprite
 // entry sets the shadow flag.
-[[gnu::always_inline]] inline int walk(const source_list& list, const uint16_t* const* rows, int from, int x, sprite_kind kind,
-         uint32_t sprite_value, bool sprite_shadows, bool& shadow, uint32_t& value) {
+[[gnu::always_inline]] inline int walk(const source_list& list, const uint16_t* const* rows, int from, int x,
+                                       sprite_kind kind, uint32_t sprite_value, bool sprite_shadows, bool& shadow,
+                                       uint32_t& value) {
     for (int i = from; i < list.count; ++i) {
         const int slot = list.layer_slot[i];
         if (slot < 0) {

@@ -2,7 +2,6 @@
 // the text layer, the bitmap layer and the backdrop. Each writes colour values
 // (palette number << 4 | pen, 0 transparent) into its layer record.
 #include <algorithm>
-#include <cstring>
 
 #include "video/record.h"
 

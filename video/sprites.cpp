@@ -30,16 +30,11 @@ struct list_state {
     int32_t screen_x_max;
 };
 
+// Word k of list entry `entry`; k may pass 7 into the following entries (a
+// colour table runs over two), wrapping at the end of sprite RAM.
 uint16_t entry_word(uint32_t entry, int k) {
     const uint32_t offset = ((entry & 0x1FFF) * 16 + static_cast<uint32_t>(k) * 2) & 0x1FFFF;
     return static_cast<uint16_t>(orb_board.sprite_ram[offset] | orb_board.sprite_ram[offset + 1] << 8);
-}
-
-// A word of a colour table that starts at the first word of `entry` (it may
-// run on into the following entries).
-uint16_t table_word(uint32_t entry, int k) {
-    const uint32_t offset = ((entry & 0x1FFF) * 16 + static_cast<uint32_t>(k) * 2) & 0x1FFFF;
-    return static_cast<uint16_t>(orb_board.sprite_ram[offset] | orb_board.sprite_ram[(offset + 1) & 0x1FFFF] << 8);
 }
 
 int32_t s12(uint16_t v) { return sign_extend(v, 12); }
@@ -233,7 +228,7 @@ int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_
     if (d.indirect) {
         const uint32_t table_entry = inline_table ? n + 1 : w[7] & 0x1FFFu;
         for (int k = 0; k < 16; ++k) {
-            const uint16_t t = table_word(table_entry, k);
+            const uint16_t t = entry_word(table_entry, k);
             d.table[k] = static_cast<uint16_t>((d.eight_bit ? t & 0xFFF0 : t) | (latched[5] & 1) << 15);
         }
     }

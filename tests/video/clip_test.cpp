@@ -84,6 +84,8 @@ TEST_F(ClipTest, WindowsCutRunsOutOfTheLayer) {
         {"flip mirrors y", 0x8200, {{0, 0, 0, 9, 9}}, true, 0, 1, 0, {}},
         {"flip mirrors y (covered row)", 0x8200, {{0, 0, 0, 9, 9}}, true, 0, 1, 223, {{406, 416}}},
         {"right edge beyond the screen is clamped", 0x0000, {{0, 300, 0, 400, 255}}, true, 0, 1, 25, {{300, 320}}},
+        {"window beyond the right edge: outside 1", 0x8000, {{0, 500, 0, 510, 255}}, true, 1, 1, 25, {{0, 416}}},
+        {"window beyond the right edge: outside 0", 0x8000, {{0, 500, 0, 510, 255}}, true, 0, 1, 25, {}},
         {"bottom 255 reaches row 223", 0x8000, {{0, 10, 200, 19, 255}}, true, 0, 1, 223, {{10, 20}}},
         {"flipped left edge 511 runs to the row's end and absorbs windows to its right", 0x8200,
          {{0, 511, 0, 100, 255}, {1, 10, 0, 20, 255}, {2, 300, 0, 310, 255}}, true, 0, 7, 25,

@@ -55,6 +55,7 @@ struct source_list {
     source_entry entries[8];
     int8_t layer_slot[8];
     int count;
+    int backdrop_at;
 };
 
 uint8_t offset_set(bool offset_bit, bool set_a) {
@@ -150,6 +151,8 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
             list.entries[list.count] = sprite;
             list.layer_slot[list.count++] = -1;
         }
+        for (int i = 0; i < list.count; ++i)
+            if (list.layer_slot[i] == LAYER_BACKDROP) list.backdrop_at = i;
     }
 
     for (int s = 0; s < 2; ++s)
@@ -174,15 +177,16 @@ uint32_t pack(rgb c) {
 
 enum class sprite_kind { opaque, empty, shadow_pen };
 
-// One walk down a list from entry `from`: returns the index of the first
-// opaque source (the backdrop always is) and its value; meeting the sprite
-// entry sets the shadow flag.
+// One walk down a list from entry `from` over the row's pixels of each entry
+// (null for the sprite entry): returns the index of the first opaque source
+// (the backdrop always is) and its value; meeting the sprite entry sets the
+// shadow flag.
 [[gnu::always_inline]] inline int walk(const source_list& list, const uint16_t* const* rows, int from, int x,
                                        sprite_kind kind, uint32_t sprite_value, bool sprite_shadows, bool& shadow,
                                        uint32_t& value) {
     for (int i = from; i < list.count; ++i) {
-        const int slot = list.layer_slot[i];
-        if (slot < 0) {
+        const uint16_t* row = rows[i];
+        if (!row) {
             shadow = kind == sprite_kind::shadow_pen || sprite_shadows;
             if (kind == sprite_kind::opaque) {
                 value = sprite_value;
@@ -190,8 +194,8 @@ enum class sprite_kind { opaque, empty, shadow_pen };
             }
             continue;
         }
-        const uint32_t v = rows[slot][x] & 0x1FFFu;
-        if (v || slot == LAYER_BACKDROP) {
+        const uint32_t v = row[x] & 0x1FFFu;
+        if (v || i == list.backdrop_at) {
             value = v;
             return i;
         }
@@ -211,10 +215,17 @@ void mix_layers(unsigned layer_mask) {
     const uint32_t shadow_pen = colour_bits & 0x3FFE;
 
     for (int y = c.y_min; y <= c.y_max; ++y) {
-        const uint16_t* rows[8];
+        const uint16_t* layer_rows[8];
         for (int i = 0; i < 8; ++i) {
             const layer_record& layer = video.layers[i];
-            rows[i] = layer.row_empty[y] ? transparent_row : layer.pixels[y];
+            layer_rows[i] = layer.row_empty[y] ? transparent_row : layer.pixels[y];
+        }
+        // Each list's entries point straight at their rows.
+        const uint16_t* list_rows[16][8];
+        for (int g = 0; g <= m.split.mask; ++g) {
+            const source_list& list = m.lists[g];
+            for (int i = 0; i < list.count; ++i)
+                list_rows[g][i] = list.layer_slot[i] < 0 ? nullptr : layer_rows[list.layer_slot[i]];
         }
         const uint16_t* sprite_row = sprite_frame[(flips & 2) ? c.y_max - y + c.y_min : y];
         uint32_t* out = video.frame[y];
@@ -233,13 +244,13 @@ void mix_layers(unsigned layer_mask) {
 
             bool shadow = false;
             uint32_t value = 0;
-            const int top = walk(list, rows, 0, x, kind, sprite_value, sprite_shadows, shadow, value);
+            const int top = walk(list, list_rows[g], 0, x, kind, sprite_value, sprite_shadows, shadow, value);
             const source_entry& s = list.entries[top];
             rgb colour = colour_of(m, s, value);
             if (s.blend_mask) {
                 uint32_t below_value = 0;
                 const int below =
-                    walk(list, rows, top + 1, x, kind, sprite_value, sprite_shadows, shadow, below_value);
+                    walk(list, list_rows[g], top + 1, x, kind, sprite_value, sprite_shadows, shadow, below_value);
                 if (below >= 0) {
                     const source_entry& b = list.entries[below];
                     const bool group_ok =

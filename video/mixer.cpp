@@ -3,6 +3,7 @@
 // optional blend with the next opaque source below, colour offsets and the
 // sprite shadow, packed into the output picture.
 #include <algorithm>
+#include <array>
 
 #include "video/record.h"
 
@@ -45,9 +46,23 @@ struct source_entry {
     uint8_t offset_set;
 };
 
-struct rgb {
-    int r, g, b;
-};
+// Colours are worked on as three 10-bit lanes of one word (red bits 0-9,
+// green 10-19, blue 20-29), each held with a bias of 32 so that offsets down
+// to -32 stay non-negative. Every step keeps a lane below 1024: a palette
+// component and offset give 0 to 94, a blend sums at most 8 x 94 = 752.
+constexpr uint32_t lanes(uint32_t v) { return v | v << 10 | v << 20; }
+constexpr uint32_t LANE_BIAS = lanes(32);
+
+// Clamped and placed components of the output pixel, by biased lane value.
+template <int Shift>
+constexpr std::array<uint32_t, 128> clamp_table() {
+    std::array<uint32_t, 128> t{};
+    for (int v = 0; v < 128; ++v) t[static_cast<size_t>(v)] = static_cast<uint32_t>(std::clamp(v - 32, 0, 31)) << Shift;
+    return t;
+}
+constexpr auto clamp_red = clamp_table<19>();
+constexpr auto clamp_green = clamp_table<11>();
+constexpr auto clamp_blue = clamp_table<3>();
 
 // One per sprite group: the sorted sources with the group's sprite entry
 // inserted; `layer_slot` points each entry at the row it reads (-1 sprite).
@@ -92,7 +107,7 @@ uint16_t sprite_bank(int group) {
 struct mix_setup {
     source_list lists[16];
     grouping split;
-    rgb offsets[3];      // A, B, none
+    uint32_t offsets[3];  // A, B, none: biased lanes
     int blend_level;
     bool shadow_clear15; // 0x61004C bit 2: bit 15 clear means shadowed
 };
@@ -155,24 +170,25 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
             if (list.layer_slot[i] == LAYER_BACKDROP) list.backdrop_at = i;
     }
 
-    for (int s = 0; s < 2; ++s)
-        m.offsets[s] = {sign_extend(mixer_reg(MIX_OFFSET_A + 3 * s), 6),
-                        sign_extend(mixer_reg(MIX_OFFSET_A + 3 * s + 1), 6),
-                        sign_extend(mixer_reg(MIX_OFFSET_A + 3 * s + 2), 6)};
-    m.offsets[OFFSET_NONE] = {0, 0, 0};
+    for (int s = 0; s < 2; ++s) {
+        const auto lane = [s](int c) {
+            return static_cast<uint32_t>(sign_extend(mixer_reg(MIX_OFFSET_A + 3 * s + c), 6) + 32);
+        };
+        m.offsets[s] = lane(0) | lane(1) << 10 | lane(2) << 20;
+    }
+    m.offsets[OFFSET_NONE] = LANE_BIAS;
     m.blend_level = (mixer_reg(MIX_BLEND) >> 8) & 7;
     m.shadow_clear15 = (sprites >> 2) & 1;
 }
 
-[[gnu::always_inline]] inline rgb colour_of(const mix_setup& m, const source_entry& s, uint32_t value) {
-    const uint16_t e = orb_board.palette[palette_index(s, value)];
-    const rgb& o = m.offsets[s.offset_set];
-    return {(e & 31) + o.r, ((e >> 5) & 31) + o.g, ((e >> 10) & 31) + o.b};
+// The palette colour of a source's value plus its offsets, as biased lanes.
+[[gnu::always_inline]] inline uint32_t colour_of(const mix_setup& m, const source_entry& s, uint32_t value) {
+    const uint32_t e = orb_board.palette[palette_index(s, value)];
+    return ((e & 0x1F) | (e & 0x3E0) << 5 | (e & 0x7C00) << 10) + m.offsets[s.offset_set];
 }
 
-uint32_t pack(rgb c) {
-    const auto clamp5 = [](int v) { return static_cast<uint32_t>(std::clamp(v, 0, 31)); };
-    return clamp5(c.r) << 19 | clamp5(c.g) << 11 | clamp5(c.b) << 3;
+uint32_t pack(uint32_t colour) {
+    return clamp_red[colour & 0x7F] | clamp_green[(colour >> 10) & 0x7F] | clamp_blue[(colour >> 20) & 0x7F];
 }
 
 enum class sprite_kind { opaque, empty, shadow_pen };
@@ -246,7 +262,7 @@ void mix_layers(unsigned layer_mask) {
             uint32_t value = 0;
             const int top = walk(list, list_rows[g], 0, x, kind, sprite_value, sprite_shadows, shadow, value);
             const source_entry& s = list.entries[top];
-            rgb colour = colour_of(m, s, value);
+            uint32_t colour = colour_of(m, s, value);
             if (s.blend_mask) {
                 uint32_t below_value = 0;
                 const int below =
@@ -256,15 +272,19 @@ void mix_layers(unsigned layer_mask) {
                     const bool group_ok =
                         b.source != SOURCE_SPRITES || ((s.group_mask >> (m.split.base | g)) & 1);
                     if (((s.blend_mask >> b.source) & 1) && group_ok) {
-                        const rgb under = colour_of(m, b, below_value);
-                        const int x1 = m.blend_level + 1;
-                        const int x0 = 7 - m.blend_level;
-                        colour = {(colour.r * x0 + under.r * x1) >> 3, (colour.g * x0 + under.g * x1) >> 3,
-                                  (colour.b * x0 + under.b * x1) >> 3};
+                        // (top * (7 - x) + below * (x + 1)) >> 3 in every lane; the
+                        // bias comes out unchanged (32 * 8 / 8) and flooring
+                        // matches an arithmetic shift of the unbiased value.
+                        const uint32_t under = colour_of(m, b, below_value);
+                        colour = ((colour * static_cast<uint32_t>(7 - m.blend_level) +
+                                   under * static_cast<uint32_t>(m.blend_level + 1)) >>
+                                  3) &
+                                 lanes(0x7F);
                     }
                 }
             }
-            if (shadow) colour = {colour.r >> 1, colour.g >> 1, colour.b >> 1};
+            // Halving the biased lane halves the bias too: put 16 back.
+            if (shadow) colour = ((colour >> 1) & lanes(0x3F)) + lanes(16);
             out[x] = pack(colour);
         }
     }

@@ -2,7 +2,6 @@
 // the text layer, the bitmap layer and the backdrop. Each writes colour values
 // (palette number << 4 | pen, 0 transparent) into its layer record.
 #include <algorithm>
-#include <cstring>
 
 #include "video/record.h"
 
@@ -11,16 +10,19 @@ namespace {
 // Byte of a tile row that holds column c; even columns in the high nibble.
 constexpr uint8_t byte_of_column[16] = {0, 0, 2, 2, 1, 1, 3, 3, 4, 4, 6, 6, 5, 5, 7, 7};
 
-// The 2 x 2 pages of a tile layer and the tile bank, with the tile of the last
-// map entry fetched kept so that the 16 pixels of a tile share one lookup.
+// The 2 x 2 pages of a tile layer and the tile bank. Within a row the tile of
+// the last map entry fetched is kept, so the 16 pixels of a tile share one
+// lookup.
 struct tile_map {
     uint8_t pages[4];
     uint32_t bank;
-    uint32_t cached_offset = ~0u;
-    uint16_t entry = 0;
-    const uint8_t* tile = nullptr;
+    uint32_t my = 0;
+    uint32_t cached_tile = ~0u;        // map x >> 4 of the kept tile
+    const uint8_t* tile_row = nullptr; // its 8 bytes on this row, after the entry's vertical mirror
+    uint16_t colour = 0;               // entry & 0x1FF0
+    uint32_t mirror_x = 0;             // 15 when the entry mirrors horizontally
 
-    tile_map(int k) {
+    explicit tile_map(int k) {
         const uint16_t a = video_reg(0x40 + 4 * k);
         const uint16_t b = video_reg(0x42 + 4 * k);
         pages[0] = a & 0x7F;
@@ -30,30 +32,77 @@ struct tile_map {
         bank = (orb_board.io.tile_bank & 1u) << 1 | ((video_reg(0x00) >> 10) & 1u);
     }
 
-    // The colour value at map point (mx, my); mx wraps at 1024, my at 512.
-    uint16_t pixel(uint32_t mx, uint32_t my) {
-        mx &= 0x3FF;
-        my &= 0x1FF;
-        const uint32_t page = pages[((my >> 8) & 1) * 2 + ((mx >> 9) & 1)];
-        const uint32_t offset = page * 1024 + (((my >> 4) & 15) * 32 + ((mx >> 4) & 31)) * 2;
-        if (offset != cached_offset) {
-            cached_offset = offset;
-            entry = vram_word(offset);
-            if (video.tile_count) {
-                const uint32_t number = ((entry & 0x1FFFu) | bank << 13) % video.tile_count;
-                tile = video.tile_rom + static_cast<uint64_t>(number) * 128;
-            } else {
-                tile = nullptr;
-            }
+    // Map y of the row about to be read; it wraps at 512.
+    void start_row(uint32_t map_y) {
+        my = map_y & 0x1FF;
+        cached_tile = ~0u;
+    }
+
+    uint16_t entry_at(uint32_t tile_x) const {
+        const uint32_t page = pages[((my >> 8) & 1) * 2 + ((tile_x >> 5) & 1)];
+        return vram_word(page * 1024 + (((my >> 4) & 15) * 32 + (tile_x & 31)) * 2);
+    }
+
+    const uint8_t* row_of(uint16_t entry) const {
+        const uint32_t number = wrap_to((entry & 0x1FFFu) | bank << 13, video.tile_count);
+        const uint32_t py = (entry & 0x8000) ? 15 - (my & 15) : my & 15;
+        return video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
+    }
+
+    // Fetches the tile at tile_x and starts loading the row of the tile after
+    // it in the direction of travel: tile graphics are read far apart.
+    void fetch(uint32_t tile_x, int dir = 1) {
+        cached_tile = tile_x;
+        const uint16_t entry = entry_at(tile_x);
+        colour = entry & 0x1FF0;
+        mirror_x = (entry & 0x4000) ? 15 : 0;
+        if (!video.tile_count) {
+            tile_row = nullptr;
+            return;
         }
-        if (!tile) return 0;
-        uint32_t px = mx & 15;
-        uint32_t py = my & 15;
-        if (entry & 0x4000) px = 15 - px;
-        if (entry & 0x8000) py = 15 - py;
-        const uint8_t b = tile[py * 8 + byte_of_column[px]];
-        const uint32_t pen = (px & 1) ? b & 15u : b >> 4;
-        return pen ? static_cast<uint16_t>((entry & 0x1FF0u) | pen) : 0;
+        tile_row = row_of(entry);
+        __builtin_prefetch(row_of(entry_at((tile_x + static_cast<uint32_t>(dir)) & 63)));
+    }
+
+    // The colour value at map x on the current row; map x wraps at 1024.
+    [[gnu::always_inline]] uint16_t pixel(uint32_t mx) {
+        mx &= 0x3FF;
+        if ((mx >> 4) != cached_tile) fetch(mx >> 4);
+        if (!tile_row) return 0;
+        const uint32_t px = (mx & 15) ^ mirror_x;
+        const uint8_t b = tile_row[byte_of_column[px]];
+        const uint32_t pen = (px & 1) ? b & 15u : b >> 4u;
+        return pen ? static_cast<uint16_t>(colour | pen) : 0;
+    }
+
+    // Fills `count` pixels from map x on, stepping one map pixel left
+    // (dir -1) or right (dir 1) a column, a tile at a time. Returns how many
+    // are transparent.
+    int fill_span(uint16_t* out, int count, uint32_t mx, int dir) {
+        int transparent = 0;
+        while (count > 0) {
+            mx &= 0x3FF;
+            if ((mx >> 4) != cached_tile) fetch(mx >> 4, dir);
+            const uint32_t px = mx & 15;
+            const int n = std::min(count, dir > 0 ? static_cast<int>(16 - px) : static_cast<int>(px + 1));
+            if (!tile_row) {
+                std::fill(out, out + n, uint16_t{0});
+                transparent += n;
+            } else {
+                uint32_t c = px;
+                for (int i = 0; i < n; ++i, c += static_cast<uint32_t>(dir)) {
+                    const uint32_t column = (c & 15) ^ mirror_x;
+                    const uint8_t b = tile_row[byte_of_column[column]];
+                    const uint32_t pen = (column & 1) ? b & 15u : b >> 4u;
+                    out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
+                    transparent += pen == 0;
+                }
+            }
+            out += n;
+            count -= n;
+            mx += static_cast<uint32_t>(n * dir);
+        }
+        return transparent;
     }
 };
 
@@ -159,11 +208,10 @@ void draw_scrolled_layer(int k) {
                                    : (r + (scroll_y & 0x1FF)) & 0x1FF;
         uint32_t start = scroll_x - centre_x + static_cast<uint32_t>(flip.horizontal ? c.x_max : c.x_min);
         if (line_x) start += vram_word(((x_table + r) & 0xFFFF) * 2) & 0x3FF;
+        map.start_row(my);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
-            return fill_pixels(row, a, b, [&](int x) {
-                const uint32_t d = static_cast<uint32_t>(x - c.x_min);
-                return map.pixel(flip.horizontal ? start - d : start + d, my);
-            });
+            const uint32_t d = static_cast<uint32_t>(a - c.x_min);
+            return map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, flip.horizontal ? -1 : 1);
         });
     }
 }
@@ -190,11 +238,16 @@ void draw_zoomed_layer(int k) {
 
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const int32_t sy = (flip.vertical ? c.y_max - y : y) - centre_y;
-        const uint32_t my = (origin_y + static_cast<uint32_t>(sy) * step_y) >> 20;
+        map.start_row((origin_y + static_cast<uint32_t>(sy) * step_y) >> 20);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
-            return fill_pixels(row, a, b, [&](int x) {
-                const int32_t sx = (flip.horizontal ? c.x_max - x : x) - centre_x;
-                return map.pixel((origin_x + static_cast<uint32_t>(sx) * step_x) >> 20, my);
+            // Map x moves by one step a column (positions wrap in 32 bits).
+            const int32_t sx = (flip.horizontal ? c.x_max - a : a) - centre_x;
+            uint32_t position = origin_x + static_cast<uint32_t>(sx) * step_x;
+            const uint32_t step = flip.horizontal ? 0u - step_x : step_x;
+            return fill_pixels(row, a, b, [&](int) {
+                const uint16_t v = map.pixel(position >> 20);
+                position += step;
+                return v;
             });
         });
     }
@@ -210,13 +263,21 @@ void draw_text_layer() {
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const uint32_t my = static_cast<uint32_t>(flip ? 255 - y : y) & 0xFF;
         uint16_t* row = layer.pixels[y];
+        uint32_t cached_cell = ~0u;
+        const uint8_t* pattern = nullptr;  // the character's 4 bytes on this row
+        uint16_t colour = 0;
         for (int x = c.x_min; x <= c.x_max; ++x) {
             const uint32_t mx = static_cast<uint32_t>(flip ? 511 - x : x) & 0x1FF;
-            const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + (mx >> 3)) * 2);
-            const uint8_t b =
-                orb_board.video_ram[(char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4 + ((mx >> 1) & 3)) & 0x1FFFF];
+            if ((mx >> 3) != cached_cell) {
+                cached_cell = mx >> 3;
+                const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + cached_cell) * 2);
+                // Bank 7, character 511, row 7 ends at the last byte of video RAM.
+                pattern = &orb_board.video_ram[char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4];
+                colour = static_cast<uint16_t>((cell >> 9) << 4);
+            }
+            const uint8_t b = pattern[(mx >> 1) & 3];
             const uint32_t pen = (mx & 1) ? b & 15u : b >> 4;
-            row[x] = pen ? static_cast<uint16_t>((cell >> 9) << 4 | pen) : 0;
+            row[x] = pen ? static_cast<uint16_t>(colour | pen) : 0;
         }
         layer.row_empty[y] = 0;
     }

@@ -3,6 +3,7 @@
 // optional blend with the next opaque source below, colour offsets and the
 // sprite shadow, packed into the output picture.
 #include <algorithm>
+#include <array>
 
 #include "video/record.h"
 
@@ -45,9 +46,23 @@ struct source_entry {
     uint8_t offset_set;
 };
 
-struct rgb {
-    int r, g, b;
-};
+// Colours are worked on as three 10-bit lanes of one word (red bits 0-9,
+// green 10-19, blue 20-29), each held with a bias of 32 so that offsets down
+// to -32 stay non-negative. Every step keeps a lane below 1024: a palette
+// component and offset give 0 to 94, a blend sums at most 8 x 94 = 752.
+constexpr uint32_t lanes(uint32_t v) { return v | v << 10 | v << 20; }
+constexpr uint32_t LANE_BIAS = lanes(32);
+
+// Clamped and placed components of the output pixel, by biased lane value.
+template <int Shift>
+constexpr std::array<uint32_t, 128> clamp_table() {
+    std::array<uint32_t, 128> t{};
+    for (int v = 0; v < 128; ++v) t[static_cast<size_t>(v)] = static_cast<uint32_t>(std::clamp(v - 32, 0, 31)) << Shift;
+    return t;
+}
+constexpr auto clamp_red = clamp_table<19>();
+constexpr auto clamp_green = clamp_table<11>();
+constexpr auto clamp_blue = clamp_table<3>();
 
 // One per sprite group: the sorted sources with the group's sprite entry
 // inserted; `layer_slot` points each entry at the row it reads (-1 sprite).
@@ -55,6 +70,7 @@ struct source_list {
     source_entry entries[8];
     int8_t layer_slot[8];
     int count;
+    int backdrop_at;
 };
 
 uint8_t offset_set(bool offset_bit, bool set_a) {
@@ -91,7 +107,7 @@ uint16_t sprite_bank(int group) {
 struct mix_setup {
     source_list lists[16];
     grouping split;
-    rgb offsets[3];      // A, B, none
+    uint32_t offsets[3];  // A, B, none: biased lanes
     int blend_level;
     bool shadow_clear15; // 0x61004C bit 2: bit 15 clear means shadowed
 };
@@ -150,38 +166,43 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
             list.entries[list.count] = sprite;
             list.layer_slot[list.count++] = -1;
         }
+        for (int i = 0; i < list.count; ++i)
+            if (list.layer_slot[i] == LAYER_BACKDROP) list.backdrop_at = i;
     }
 
-    for (int s = 0; s < 2; ++s)
-        m.offsets[s] = {sign_extend(mixer_reg(MIX_OFFSET_A + 3 * s), 6),
-                        sign_extend(mixer_reg(MIX_OFFSET_A + 3 * s + 1), 6),
-                        sign_extend(mixer_reg(MIX_OFFSET_A + 3 * s + 2), 6)};
-    m.offsets[OFFSET_NONE] = {0, 0, 0};
+    for (int s = 0; s < 2; ++s) {
+        const auto lane = [s](int c) {
+            return static_cast<uint32_t>(sign_extend(mixer_reg(MIX_OFFSET_A + 3 * s + c), 6) + 32);
+        };
+        m.offsets[s] = lane(0) | lane(1) << 10 | lane(2) << 20;
+    }
+    m.offsets[OFFSET_NONE] = LANE_BIAS;
     m.blend_level = (mixer_reg(MIX_BLEND) >> 8) & 7;
     m.shadow_clear15 = (sprites >> 2) & 1;
 }
 
-rgb colour_of(const mix_setup& m, const source_entry& s, uint32_t value) {
-    const uint16_t e = orb_board.palette[palette_index(s, value)];
-    const rgb& o = m.offsets[s.offset_set];
-    return {(e & 31) + o.r, ((e >> 5) & 31) + o.g, ((e >> 10) & 31) + o.b};
+// The palette colour of a source's value plus its offsets, as biased lanes.
+[[gnu::always_inline]] inline uint32_t colour_of(const mix_setup& m, const source_entry& s, uint32_t value) {
+    const uint32_t e = orb_board.palette[palette_index(s, value)];
+    return ((e & 0x1F) | (e & 0x3E0) << 5 | (e & 0x7C00) << 10) + m.offsets[s.offset_set];
 }
 
-uint32_t pack(rgb c) {
-    const auto clamp5 = [](int v) { return static_cast<uint32_t>(std::clamp(v, 0, 31)); };
-    return clamp5(c.r) << 19 | clamp5(c.g) << 11 | clamp5(c.b) << 3;
+uint32_t pack(uint32_t colour) {
+    return clamp_red[colour & 0x7F] | clamp_green[(colour >> 10) & 0x7F] | clamp_blue[(colour >> 20) & 0x7F];
 }
 
 enum class sprite_kind { opaque, empty, shadow_pen };
 
-// One walk down a list from entry `from`: returns the index of the first
-// opaque source (the backdrop always is) and its value; meeting the sprite
-// entry sets the shadow flag.
-int walk(const source_list& list, const uint16_t* const* rows, int from, int x, sprite_kind kind,
-         uint32_t sprite_value, bool sprite_shadows, bool& shadow, uint32_t& value) {
+// One walk down a list from entry `from` over the row's pixels of each entry
+// (null for the sprite entry): returns the index of the first opaque source
+// (the backdrop always is) and its value; meeting the sprite entry sets the
+// shadow flag.
+[[gnu::always_inline]] inline int walk(const source_list& list, const uint16_t* const* rows, int from, int x,
+                                       sprite_kind kind, uint32_t sprite_value, bool sprite_shadows, bool& shadow,
+                                       uint32_t& value) {
     for (int i = from; i < list.count; ++i) {
-        const int slot = list.layer_slot[i];
-        if (slot < 0) {
+        const uint16_t* row = rows[i];
+        if (!row) {
             shadow = kind == sprite_kind::shadow_pen || sprite_shadows;
             if (kind == sprite_kind::opaque) {
                 value = sprite_value;
@@ -189,8 +210,8 @@ int walk(const source_list& list, const uint16_t* const* rows, int from, int x, 
             }
             continue;
         }
-        const uint32_t v = rows[slot][x] & 0x1FFFu;
-        if (v || slot == LAYER_BACKDROP) {
+        const uint32_t v = row[x] & 0x1FFFu;
+        if (v || i == list.backdrop_at) {
             value = v;
             return i;
         }
@@ -210,10 +231,17 @@ void mix_layers(unsigned layer_mask) {
     const uint32_t shadow_pen = colour_bits & 0x3FFE;
 
     for (int y = c.y_min; y <= c.y_max; ++y) {
-        const uint16_t* rows[8];
+        const uint16_t* layer_rows[8];
         for (int i = 0; i < 8; ++i) {
             const layer_record& layer = video.layers[i];
-            rows[i] = layer.row_empty[y] ? transparent_row : layer.pixels[y];
+            layer_rows[i] = layer.row_empty[y] ? transparent_row : layer.pixels[y];
+        }
+        // Each list's entries point straight at their rows.
+        const uint16_t* list_rows[16][8];
+        for (int g = 0; g <= m.split.mask; ++g) {
+            const source_list& list = m.lists[g];
+            for (int i = 0; i < list.count; ++i)
+                list_rows[g][i] = list.layer_slot[i] < 0 ? nullptr : layer_rows[list.layer_slot[i]];
         }
         const uint16_t* sprite_row = sprite_frame[(flips & 2) ? c.y_max - y + c.y_min : y];
         uint32_t* out = video.frame[y];
@@ -232,27 +260,31 @@ void mix_layers(unsigned layer_mask) {
 
             bool shadow = false;
             uint32_t value = 0;
-            const int top = walk(list, rows, 0, x, kind, sprite_value, sprite_shadows, shadow, value);
+            const int top = walk(list, list_rows[g], 0, x, kind, sprite_value, sprite_shadows, shadow, value);
             const source_entry& s = list.entries[top];
-            rgb colour = colour_of(m, s, value);
+            uint32_t colour = colour_of(m, s, value);
             if (s.blend_mask) {
                 uint32_t below_value = 0;
                 const int below =
-                    walk(list, rows, top + 1, x, kind, sprite_value, sprite_shadows, shadow, below_value);
+                    walk(list, list_rows[g], top + 1, x, kind, sprite_value, sprite_shadows, shadow, below_value);
                 if (below >= 0) {
                     const source_entry& b = list.entries[below];
                     const bool group_ok =
                         b.source != SOURCE_SPRITES || ((s.group_mask >> (m.split.base | g)) & 1);
                     if (((s.blend_mask >> b.source) & 1) && group_ok) {
-                        const rgb under = colour_of(m, b, below_value);
-                        const int x1 = m.blend_level + 1;
-                        const int x0 = 7 - m.blend_level;
-                        colour = {(colour.r * x0 + under.r * x1) >> 3, (colour.g * x0 + under.g * x1) >> 3,
-                                  (colour.b * x0 + under.b * x1) >> 3};
+                        // (top * (7 - x) + below * (x + 1)) >> 3 in every lane; the
+                        // bias comes out unchanged (32 * 8 / 8) and flooring
+                        // matches an arithmetic shift of the unbiased value.
+                        const uint32_t under = colour_of(m, b, below_value);
+                        colour = ((colour * static_cast<uint32_t>(7 - m.blend_level) +
+                                   under * static_cast<uint32_t>(m.blend_level + 1)) >>
+                                  3) &
+                                 lanes(0x7F);
                     }
                 }
             }
-            if (shadow) colour = {colour.r >> 1, colour.g >> 1, colour.b >> 1};
+            // Halving the biased lane halves the bias too: put 16 back.
+            if (shadow) colour = ((colour >> 1) & lanes(0x3F)) + lanes(16);
             out[x] = pack(colour);
         }
     }

@@ -63,6 +63,12 @@ inline uint16_t video_reg(uint32_t offset) { return vram_word(0x1FF00 + offset);
 // Mixer register at guest 0x610000 + 2 * index.
 inline uint16_t mixer_reg(int index) { return orb_board.mixer_regs[index & 0x3F]; }
 
+// v modulo a non-zero count, without a division when the count is a power of
+// two (as the real regions are).
+inline uint32_t wrap_to(uint32_t v, uint32_t count) {
+    return (count & (count - 1)) == 0 ? v & (count - 1) : v % count;
+}
+
 // Sign-extends the low `bits` bits of v.
 inline int32_t sign_extend(uint32_t v, int bits) {
     const uint32_t m = 1u << (bits - 1);

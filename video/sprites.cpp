@@ -2,6 +2,9 @@
 // zoomed, mirrored, clipped and coloured, into an off-screen frame of 16-bit
 // pixels. Two frames alternate: the mixer shows one while the next is drawn.
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "video/record.h"
 
@@ -27,16 +30,11 @@ struct list_state {
     int32_t screen_x_max;
 };
 
+// Word k of list entry `entry`; k may pass 7 into the following entries (a
+// colour table runs over two), wrapping at the end of sprite RAM.
 uint16_t entry_word(uint32_t entry, int k) {
     const uint32_t offset = ((entry & 0x1FFF) * 16 + static_cast<uint32_t>(k) * 2) & 0x1FFFF;
     return static_cast<uint16_t>(orb_board.sprite_ram[offset] | orb_board.sprite_ram[offset + 1] << 8);
-}
-
-// A word of a colour table that starts at the first word of `entry` (it may
-// run on into the following entries).
-uint16_t table_word(uint32_t entry, int k) {
-    const uint32_t offset = ((entry & 0x1FFF) * 16 + static_cast<uint32_t>(k) * 2) & 0x1FFFF;
-    return static_cast<uint16_t>(orb_board.sprite_ram[offset] | orb_board.sprite_ram[(offset + 1) & 0x1FFFF] << 8);
 }
 
 int32_t s12(uint16_t v) { return sign_extend(v, 12); }
@@ -58,21 +56,22 @@ struct sprite_draw {
     uint32_t word(uint32_t address) const {
         if (from_ram) return big_endian(&orb_board.sprite_ram[(address & 0x7FFF) * 4]);
         if (!video.sprite_word_count) return 0;
-        const uint32_t index = ((address & 0xFFFFF) | bank << 20) % video.sprite_word_count;
+        const uint32_t index = wrap_to((address & 0xFFFFF) | bank << 20, video.sprite_word_count);
         return big_endian(video.sprite_rom + static_cast<uint64_t>(index) * 4);
     }
 
     // Puts pen e at a frame pixel; `edge` says e is its word's first or last
     // pixel, where the all-ones pen is a marker unless bit 8 says otherwise.
+    template <bool EightBit, bool Indirect>
     void put(uint16_t& pixel, uint32_t e, bool edge) const {
         const uint32_t marker = (edge && !all_ones_is_pen) ? all_ones : 0;
         uint16_t value;
-        if (!indirect) {
+        if constexpr (!Indirect) {
             if (e == 0 || e == marker) return;
             value = static_cast<uint16_t>(0x8000 | base | e);
         } else {
             if (e == marker) return;
-            value = eight_bit ? static_cast<uint16_t>(table[e >> 4] | (e & 15)) : table[e];
+            value = EightBit ? static_cast<uint16_t>(table[e >> 4] | (e & 15)) : table[e];
             if ((value & transparent) == transparent) return;
         }
         if (shadow) {
@@ -82,6 +81,128 @@ struct sprite_draw {
         }
     }
 };
+
+// Geometry of one draw entry, resolved before its rows are walked.
+struct sprite_rows {
+    const sprite_draw& d;
+    uint32_t address, words_across, step_x, step_y;
+    int32_t first_col, dir, j_from, j_to;  // destination columns first_col + dir * j
+    int32_t y, height;
+    bool mirror_y;
+    const list_state& list;
+};
+
+// Eight 4-bit pens of a word with direct colours into out[0..7] (in reverse
+// order when mirrored): pen 0 is transparent, and so is the all-ones pen at
+// the word's first and last pixel unless bit 8 makes it an ordinary pen.
+inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, bool mirrored) {
+#if defined(__SSE2__)
+    // Spread the nibbles to bytes: byte i = nibble i (bits 4i+3..4i), i.e.
+    // pixel 7 - i of the word; unmirrored the bytes are reversed.
+    uint64_t v = data;
+    v = (v | v << 16) & 0x0000FFFF0000FFFFull;
+    v = (v | v << 8) & 0x00FF00FF00FF00FFull;
+    v = (v | v << 4) & 0x0F0F0F0F0F0F0F0Full;
+    if (!mirrored) v = __builtin_bswap64(v);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i pens = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(v)), zero);
+    __m128i skip = _mm_cmpeq_epi16(pens, zero);
+    if (!d.all_ones_is_pen) {
+        const __m128i edges = _mm_set_epi16(-1, 0, 0, 0, 0, 0, 0, -1);
+        skip = _mm_or_si128(skip, _mm_and_si128(edges, _mm_cmpeq_epi16(pens, _mm_set1_epi16(15))));
+    }
+    const __m128i value = _mm_or_si128(pens, _mm_set1_epi16(static_cast<short>(0x8000 | d.base)));
+    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+    const __m128i merged = _mm_or_si128(_mm_and_si128(skip, old), _mm_andnot_si128(skip, value));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), merged);
+#else
+    for (uint32_t q = 0; q < 8; ++q) {
+        const uint32_t e = (data >> (28 - 4 * q)) & 15;
+        d.put<false, false>(out[mirrored ? 7 - q : q], e, q == 0 || q == 7);
+    }
+#endif
+}
+
+template <bool EightBit, bool Indirect>
+void draw_row(const sprite_rows& s, uint16_t* out, uint32_t row_address, bool row_excluded) {
+    constexpr uint32_t pen_bits = EightBit ? 8 : 4;
+    constexpr uint32_t pen_shift = EightBit ? 2 : 3;  // log2 of the pens in a word
+    constexpr uint32_t pens = 1u << pen_shift;
+    constexpr uint32_t pen_mask = (1u << pen_bits) - 1;
+    const sprite_draw& d = s.d;
+    const sprite_window& ex = s.list.exclusion;
+    // A word ending in the all-ones pen ends the row, unless bit 8 makes it
+    // an ordinary pen.
+    const auto ends_row = [&d](uint32_t data) { return !d.all_ones_is_pen && (data & pen_mask) == pen_mask; };
+    const auto pen = [](uint32_t data, uint32_t p) { return (data >> (32 - pen_bits * (p + 1))) & pen_mask; };
+    uint32_t word_number = 0;
+    uint32_t data = d.word(row_address);
+    int32_t col = s.first_col + s.dir * s.j_from;
+
+    if (s.step_x == 0x10000 && !row_excluded) {
+        // 1:1: column j shows source pixel j, a word at a time.
+        int32_t j = s.j_from;
+        for (; word_number < (static_cast<uint32_t>(j) >> pen_shift); data = d.word(row_address + ++word_number))
+            if (ends_row(data)) return;
+        for (;;) {
+            uint32_t p = static_cast<uint32_t>(j) & (pens - 1);
+            const int32_t n = std::min<int32_t>(static_cast<int32_t>(pens - p), s.j_to - j);
+            if constexpr (!EightBit && !Indirect) {
+                if (n == static_cast<int32_t>(pens) && !d.shadow) {
+                    put_direct_word(d, out + (s.dir > 0 ? col : col - 7), data, s.dir < 0);
+                    col += s.dir * 8;
+                    j += n;
+                    if (j >= s.j_to || ends_row(data)) return;
+                    data = d.word(row_address + ++word_number);
+                    continue;
+                }
+            }
+            if (n == static_cast<int32_t>(pens)) {
+                // A whole word: unrolled, with the edge pixels known.
+                for (uint32_t q = 0; q < pens; ++q)
+                    d.put<EightBit, Indirect>(out[col + s.dir * static_cast<int32_t>(q)], pen(data, q),
+                                              q == 0 || q == pens - 1);
+                col += s.dir * static_cast<int32_t>(pens);
+            } else {
+                for (int32_t t = 0; t < n; ++t, ++p, col += s.dir)
+                    d.put<EightBit, Indirect>(out[col], pen(data, p), p == 0 || p == pens - 1);
+            }
+            j += n;
+            if (j >= s.j_to || ends_row(data)) return;
+            data = d.word(row_address + ++word_number);
+        }
+    }
+
+    // Destination column j shows source pixel (j * step_x) >> 16: the hardware
+    // adds the step per column and takes 0x10000 off per source pixel. Words
+    // are still read in order, even those whose pixels the step skips, since
+    // any of them may end the row.
+    uint64_t position = static_cast<uint64_t>(s.j_from) * s.step_x;
+    for (int32_t j = s.j_from; j < s.j_to; ++j, col += s.dir, position += s.step_x) {
+        const uint64_t source = position >> 16;
+        for (; word_number < (source >> pen_shift); data = d.word(row_address + ++word_number))
+            if (ends_row(data)) return;
+        if (row_excluded && col >= ex.x0 && col <= ex.x1) continue;
+        const uint32_t p = static_cast<uint32_t>(source) & (pens - 1);
+        d.put<EightBit, Indirect>(out[col], pen(data, p), p == 0 || p == pens - 1);
+    }
+}
+
+template <bool EightBit, bool Indirect>
+void draw_rows(const sprite_rows& s, uint16_t (*target)[ORB_VIDEO_COLUMNS]) {
+    const sprite_window& clip = s.list.clip;
+    const sprite_window& ex = s.list.exclusion;
+    uint32_t row_address = s.address;
+    uint32_t accumulator = 0;
+    for (int32_t i = 0; i < s.height; ++i) {
+        const int32_t row = s.mirror_y ? s.y + s.height - 1 - i : s.y + i;
+        if (row >= clip.y0 && row <= clip.y1)
+            draw_row<EightBit, Indirect>(s, target[row], row_address, row >= ex.y0 && row <= ex.y1);
+        accumulator += s.step_y;
+        row_address += (accumulator >> 16) * s.words_across;
+        accumulator &= 0xFFFF;
+    }
+}
 
 // Draws entry n; returns the extra entries it occupies (its inline colour table).
 int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_COLUMNS]) {
@@ -107,7 +228,7 @@ int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_
     if (d.indirect) {
         const uint32_t table_entry = inline_table ? n + 1 : w[7] & 0x1FFFu;
         for (int k = 0; k < 16; ++k) {
-            const uint16_t t = table_word(table_entry, k);
+            const uint16_t t = entry_word(table_entry, k);
             d.table[k] = static_cast<uint16_t>((d.eight_bit ? t & 0xFFF0 : t) | (latched[5] & 1) << 15);
         }
     }
@@ -170,46 +291,12 @@ int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_
         j_from = std::max(0, first_col - clip.x1);
         j_to = first_col - end_col;
     }
-    const sprite_window& ex = list.exclusion;
-    const uint32_t pens = d.pens_per_word;
-    const uint32_t pen_mask = d.all_ones;
-
-    uint32_t row_address = address;
-    uint32_t accumulator = 0;
-    for (int32_t i = 0; i < height; ++i) {
-        const int32_t row = mirror_y ? y + height - 1 - i : y + i;
-        if (row >= clip.y0 && row <= clip.y1) {
-            uint16_t* out = target[row];
-            const bool row_excluded = row >= ex.y0 && row <= ex.y1;
-            // Destination column j shows source pixel (j * step_x) >> 16: the
-            // hardware adds the step per column and takes 0x10000 off per
-            // source pixel. Words are still read in order, because a word
-            // ending in the all-ones pen ends the row (unless bit 8 makes it
-            // an ordinary pen), even when the step skips all its pixels.
-            uint32_t word_number = 0;
-            uint32_t data = d.word(row_address);
-            for (int32_t j = j_from; j < j_to; ++j) {
-                const uint64_t source = (static_cast<uint64_t>(j) * step_x) >> 16;
-                const uint64_t k = source / pens;
-                bool ended = false;
-                while (word_number < k) {
-                    if (!d.all_ones_is_pen && (data & pen_mask) == pen_mask) {
-                        ended = true;
-                        break;
-                    }
-                    data = d.word(row_address + ++word_number);
-                }
-                if (ended) break;
-                const uint32_t p = static_cast<uint32_t>(source % pens);
-                const int32_t col = first_col + dir * j;
-                if (row_excluded && col >= ex.x0 && col <= ex.x1) continue;
-                const uint32_t e = (data >> (32 - d.pen_bits * (p + 1))) & pen_mask;
-                d.put(out[col], e, p == 0 || p + 1 == pens);
-            }
-        }
-        accumulator += step_y;
-        row_address += (accumulator >> 16) * words_across;
-        accumulator &= 0xFFFF;
+    const sprite_rows rows{d, address, words_across, step_x, step_y, first_col, dir, j_from, j_to,
+                           y, height, mirror_y, list};
+    if (d.eight_bit) {
+        d.indirect ? draw_rows<true, true>(rows, target) : draw_rows<true, false>(rows, target);
+    } else {
+        d.indirect ? draw_rows<false, true>(rows, target) : draw_rows<false, false>(rows, target);
     }
     return extra;
 }

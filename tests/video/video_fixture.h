@@ -82,7 +82,7 @@ public:
 
     // Sprite region word (big-endian) and sprite list entry.
     void sprite_word(uint32_t index, uint32_t v) {
-        for (int i = 0; i < 4; ++i) sprites[index * 4 + static_cast<uint32_t>(i)] = static_cast<uint8_t>(v >> (24 - 8 * i));
+        for (uint32_t i = 0; i < 4; ++i) sprites[index * 4 + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
     }
     static void sprite_entry(uint32_t n, std::initializer_list<uint16_t> words) {
         uint32_t k = 0;

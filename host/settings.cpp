@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -166,7 +167,7 @@ void take_status() {
     seen_size = static_cast<int64_t>(status.st_size);
 }
 
-bool read_file() {
+bool read_file() try {
     std::string text;
     if (!read_text_file(path.c_str(), text)) return false;
     long long number = 0;
@@ -193,6 +194,8 @@ bool read_file() {
     }
     take_status();
     return true;
+} catch (const std::bad_alloc&) {
+    return false;
 }
 
 std::string value_text(const entry_record& entry) {
@@ -332,16 +335,25 @@ void settings_open(const char* file_path) {
 void settings_save() {
     std::string text;
     std::vector<std::string_view> lines;
-    if (read_text_file(path.c_str(), text)) lines = split_lines(text);
-    file_writer writer(lines);
-    writer.write();
+    std::string out;
+    try {
+        if (read_text_file(path.c_str(), text)) lines = split_lines(text);
+        file_writer writer(lines);
+        writer.write();
+        out = std::move(writer.out);
+    } catch (const std::bad_alloc&) {
+        // Writing only the lines that fitted in memory would lose the rest of
+        // the user's file: leave the file as it is.
+        report("%s: the settings cannot be written", path.c_str());
+        return;
+    }
 
     FILE* file = std::fopen(path.c_str(), "w");
     if (!file) {
         report("%s: the settings cannot be written", path.c_str());
         return;
     }
-    bool written = std::fwrite(writer.out.data(), 1, writer.out.size(), file) == writer.out.size();
+    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
     if (std::fclose(file) != 0) written = false;
     if (!written) report("%s: the settings cannot be written", path.c_str());
     take_status();

@@ -307,15 +307,19 @@ private:
             out += entry.key;
             out += " = ";
             out += value_text(entry);
-            if (at + piece.size() < whole.size()) {
-                // The line goes on beyond this piece: everything after the old
-                // value stays as it was.
-                size_t value_end = static_cast<size_t>(line.value.data() - piece.data()) +
-                                   line.value.size();
-                out += whole.substr(at + value_end);
-            } else if (!line.comment.empty()) {
+            // The rest of the whole line after the old value: blanks and a
+            // comment, or, when the line is longer than a piece, text the
+            // value's piece did not hold, which stays as it was.
+            size_t value_end =
+                static_cast<size_t>(line.value.data() - piece.data()) + line.value.size();
+            std::string_view rest = whole.substr(at + value_end);
+            std::string_view comment = trim(rest, " \t\r");
+            if (comment.empty()) return false;
+            if (comment[0] == ';' || comment[0] == '#') {
                 out += ' ';
-                out += line.comment;
+                out += comment;
+            } else {
+                out += rest;
             }
             return false;
         });

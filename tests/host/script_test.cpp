@@ -112,6 +112,8 @@ TEST_F(ControlScript, CommentsBlankAndOverlongLinesAreCounted) {
     // A line of more than 255 characters reads as two lines.
     expect_fault("1 hold start1" + std::string(242, ' ') + "2 jump\n", 2, "unknown action 'jump'");
     expect_fault(std::string(300, ' ') + "\n3 jump\n", 3, "unknown action 'jump'");
+    // One of exactly 255 characters is one line.
+    expect_fault("1 hold start1" + std::string(242, ' ') + "\n2 jump\n", 2, "unknown action 'jump'");
     // A field of more than 31 characters reads as two fields.
     expect_fault("1 hold " + std::string(40, 'a') + "\n", 1, "expected 'hold INPUT'");
     expect_fault("1 press start1 " + std::string(32, '1') + "\n", 1,

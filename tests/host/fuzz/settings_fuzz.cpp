@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     // A file of short lines is settled by one save. On a long line a rejected
     // value may run into the text after its piece, which the next save then
-    // replaces too, so such a file takes a few more saves, each shorter.
+    // replaces too, so such a file takes a few more saves, none longer.
     std::string input(reinterpret_cast<const char*>(data), size);
     std::string before, after;
     for (size_t round = 0;; ++round) {
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (settings_reread()) std::abort();  // a save is not a change on disk
         if (round > 0 && after == before) break;
         if (round == 1 && all_lines_short(input)) std::abort();
-        if (round > 0 && after.size() >= before.size()) std::abort();
+        if (round > 0 && after.size() > before.size()) std::abort();
         if (round > size / 64 + 2) std::abort();
         before = std::move(after);
     }

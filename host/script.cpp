@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -119,7 +120,8 @@ size_t split_fields(std::string_view text, std::string_view (&fields)[kMaxFields
 
 class script_loader {
 public:
-    script_loader(script_record& script, std::string& problem) : script_(script), problem_(problem) {}
+    script_loader(script_record& script, std::string& problem)
+        : script_(script), problem_(problem) {}
 
     // Reads one piece of a line; false (with the problem set) on a fault.
     bool line(std::string_view text, long long number) {
@@ -236,7 +238,7 @@ script_record* orb_script_load(const char* path, char* problem, size_t problem_s
         return nullptr;
     }
     try {
-        auto* script = new script_record;
+        auto script = std::make_unique<script_record>();
         std::string message;
         script_loader loader(*script, message);
         long long number = 0;
@@ -252,11 +254,10 @@ script_record* orb_script_load(const char* path, char* problem, size_t problem_s
             char where[32];
             std::snprintf(where, sizeof where, ":%lld: ", number);
             set_problem(problem, problem_size, std::string(path) + where + message);
-            delete script;
             return nullptr;
         }
         std::stable_sort(script->items.begin(), script->items.end(), compare_events);
-        return script;
+        return script.release();
     } catch (const std::bad_alloc&) {
         set_problem(problem, problem_size, std::string(path) + ": out of memory");
         return nullptr;
@@ -305,9 +306,11 @@ void orb_script_apply(script_record* script, uint64_t frame) {
             break;
         }
     }
+    // The analog counters are 16 bits wide and wrap.
+    orb_io_block& io = orb_board.io;
     for (int p = 0; p < SCRIPT_PLAYER_COUNT; ++p) {
-        orb_board.io.counter_x[p] = static_cast<uint16_t>(orb_board.io.counter_x[p] + script->roll_dx[p]);
-        orb_board.io.counter_y[p] = static_cast<uint16_t>(orb_board.io.counter_y[p] + script->roll_dy[p]);
+        io.counter_x[p] = static_cast<uint16_t>(io.counter_x[p] + script->roll_dx[p]);
+        io.counter_y[p] = static_cast<uint16_t>(io.counter_y[p] + script->roll_dy[p]);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -166,7 +167,7 @@ void take_status() {
     seen_size = static_cast<int64_t>(status.st_size);
 }
 
-bool read_file() {
+bool read_file() try {
     std::string text;
     if (!read_text_file(path.c_str(), text)) return false;
     long long number = 0;
@@ -193,6 +194,8 @@ bool read_file() {
     }
     take_status();
     return true;
+} catch (const std::bad_alloc&) {
+    return false;
 }
 
 std::string value_text(const entry_record& entry) {
@@ -304,15 +307,19 @@ private:
             out += entry.key;
             out += " = ";
             out += value_text(entry);
-            if (at + piece.size() < whole.size()) {
-                // The line goes on beyond this piece: everything after the old
-                // value stays as it was.
-                size_t value_end = static_cast<size_t>(line.value.data() - piece.data()) +
-                                   line.value.size();
-                out += whole.substr(at + value_end);
-            } else if (!line.comment.empty()) {
+            // The rest of the whole line after the old value: blanks and a
+            // comment, or, when the line is longer than a piece, text the
+            // value's piece did not hold, which stays as it was.
+            size_t value_end =
+                static_cast<size_t>(line.value.data() - piece.data()) + line.value.size();
+            std::string_view rest = whole.substr(at + value_end);
+            std::string_view comment = trim(rest, " \t\r");
+            if (comment.empty()) return false;
+            if (comment[0] == ';' || comment[0] == '#') {
                 out += ' ';
-                out += line.comment;
+                out += comment;
+            } else {
+                out += rest;
             }
             return false;
         });
@@ -332,16 +339,25 @@ void settings_open(const char* file_path) {
 void settings_save() {
     std::string text;
     std::vector<std::string_view> lines;
-    if (read_text_file(path.c_str(), text)) lines = split_lines(text);
-    file_writer writer(lines);
-    writer.write();
+    std::string out;
+    try {
+        if (read_text_file(path.c_str(), text)) lines = split_lines(text);
+        file_writer writer(lines);
+        writer.write();
+        out = std::move(writer.out);
+    } catch (const std::bad_alloc&) {
+        // Writing only the lines that fitted in memory would lose the rest of
+        // the user's file: leave the file as it is.
+        report("%s: the settings cannot be written", path.c_str());
+        return;
+    }
 
     FILE* file = std::fopen(path.c_str(), "w");
     if (!file) {
         report("%s: the settings cannot be written", path.c_str());
         return;
     }
-    bool written = std::fwrite(writer.out.data(), 1, writer.out.size(), file) == writer.out.size();
+    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
     if (std::fclose(file) != 0) written = false;
     if (!written) report("%s: the settings cannot be written", path.c_str());
     take_status();

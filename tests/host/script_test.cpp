@@ -55,7 +55,8 @@ struct fault_case {
 };
 
 TEST_F(ControlScript, LoadFaultsNameTheLineAndWhatIsWrong) {
-    const std::string roll = "expected 'roll PLAYER DX DY' with PLAYER 1-4 and DX, DY in -2048..2048";
+    const std::string roll =
+        "expected 'roll PLAYER DX DY' with PLAYER 1-4 and DX, DY in -2048..2048";
     const std::string dip = "expected 'dip SWITCH on|off' with SWITCH 1-4";
     const std::string poke =
         "expected 'poke ADDRESS VALUE' in hexadecimal, a 24-bit address and a byte";
@@ -112,6 +113,9 @@ TEST_F(ControlScript, CommentsBlankAndOverlongLinesAreCounted) {
     // A line of more than 255 characters reads as two lines.
     expect_fault("1 hold start1" + std::string(242, ' ') + "2 jump\n", 2, "unknown action 'jump'");
     expect_fault(std::string(300, ' ') + "\n3 jump\n", 3, "unknown action 'jump'");
+    // One of exactly 255 characters is one line.
+    expect_fault("1 hold start1" + std::string(242, ' ') + "\n2 jump\n", 2,
+                 "unknown action 'jump'");
     // A field of more than 31 characters reads as two fields.
     expect_fault("1 hold " + std::string(40, 'a') + "\n", 1, "expected 'hold INPUT'");
     expect_fault("1 press start1 " + std::string(32, '1') + "\n", 1,
@@ -242,8 +246,8 @@ TEST_F(ControlScript, PokeIsAGuestWrite) {
 }
 
 TEST_F(ControlScript, RelativeFramesChainThroughEveryLine) {
-    script_ptr script =
-        load("+10 hold start1\n+5 end\n+5 release start1\n# note\n+0 hold coin1\n900 end\n+1 end\n");
+    script_ptr script = load("+10 hold start1\r\n+5 end\r\n+5 release start1\r\n# note\n"
+                             "+0 hold coin1\n900 end\n+1 end");
     ASSERT_NE(script, nullptr) << problem;
     ASSERT_EQ(script->items.size(), 3u);
     EXPECT_EQ(script->items[0].frame, 10u);

@@ -215,32 +215,47 @@ TEST_F(SettingsFile, LongLinesStayWholeWhenSaved) {
     // line 4.
     const std::string long_comment = "; " + std::string(509, 'c') + "bogus = 1";
     const std::string long_key = "SCALE=2 ;" + std::string(600, 'k');
-    open_with("[video]\n" + long_comment + "\n" + long_key + "\nwrong = 1");
+    const std::string full_piece = "; " + std::string(509, 'p');  // one line, not two
+    open_with("[video]\n" + long_comment + "\n" + long_key + "\n" + full_piece + "\nwrong = 1");
     EXPECT_EQ(reports, (std::vector<std::string>{at(3) + "[video] has no setting 'bogus'",
-                                                 at(6) + "[video] has no setting 'wrong'"}));
+                                                 at(7) + "[video] has no setting 'wrong'"}));
     EXPECT_EQ(settings.scale, 2.0);
 
     settings.scale = 4;
     settings_save();
     const std::string expected = "[video]\n" + long_comment + "\nscale = 4 ;" +
-                                 std::string(600, 'k') + "\nwrong = 1\n" + kFullScreenEntry +
+                                 std::string(600, 'k') + "\n" + full_piece + "\nwrong = 1\n" +
+                                 kFullScreenEntry +
                                  kSmoothEntry + kSoundSection;
     EXPECT_EQ(read(path), expected);
     settings_save();
     EXPECT_EQ(read(path), expected);
 }
 
-TEST_F(SettingsFile, LongKeyLineKeepsEverythingAfterItsValue) {
-    // The value ends in the first piece; what follows it on the same line,
-    // spaces included, is kept byte for byte.
-    const std::string tail = std::string(600, ' ') + "; far";
-    open_with("[sound]\nvolume=0" + tail + "\n");
-    settings.volume = 2;
-    settings_save();
-    std::string saved = read(path);
-    EXPECT_EQ(saved.rfind("[sound]\nvolume = 2" + tail + "\n", 0), 0u);
-    settings_save();
-    EXPECT_EQ(read(path), saved);
+TEST_F(SettingsFile, LongKeyLineKeepsItsCommentAndTheTextItsPieceDidNotHold) {
+    struct long_case {
+        std::string line;
+        std::string saved;
+    };
+    const long_case cases[] = {
+        // Blanks before the comment shrink to one, as on a short line.
+        {"volume=0" + std::string(600, ' ') + "; far", "volume = 2 ; far"},
+        // The value ends with the first piece; the text after it reads as a
+        // line of its own and stays byte for byte.
+        {"volume=0" + std::string(503, ' ') + "xyz", "volume = 2" + std::string(503, ' ') + "xyz"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.saved);
+        settings = SETTINGS_DEFAULTS;
+        open_with("[sound]\n" + c.line + "\n");
+        EXPECT_EQ(settings.volume, 0.0);
+        settings.volume = 2;
+        settings_save();
+        std::string saved = read(path);
+        EXPECT_EQ(saved.rfind("[sound]\n" + c.saved + "\n", 0), 0u);
+        settings_save();
+        EXPECT_EQ(read(path), saved);
+    }
 }
 
 TEST_F(SettingsFile, UnwritableFileIsReportedAndTheDefaultsStay) {

@@ -1,7 +1,5 @@
 // Any control script either loads or gives a problem text, without a crash, a
 // hang or an access out of bounds; a loaded script applies for a few frames.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,26 +9,11 @@
 
 #include "board/machine.h"
 #include "host/script.h"
-
-namespace {
-
-std::string scratch_path() {
-    char pattern[] = "/tmp/ironbell-script-fuzz-XXXXXX";
-    int fd = mkstemp(pattern);
-    if (fd < 0) std::abort();
-    close(fd);
-    return pattern;
-}
-
-}  // namespace
+#include "tests/host/fuzz/scratch_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = scratch_path();
     static std::vector<uint8_t> program(0x200000, 0);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const std::string& path = write_scratch_file(data, size);
 
     char problem[256];
     std::memset(problem, 'x', sizeof problem);

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "board/machine.h"
+#include "host/script.h"
 #include "host/settings.h"
 #include "host/shell.h"
 
@@ -172,6 +174,25 @@ TEST_F(HotKeys, QuitSmoothAndRepeats) {
     host.quit_requested = 0;
     host_input_event(quit);
     EXPECT_EQ(host.quit_requested, 1);
+}
+
+TEST_F(HotKeys, AScriptTakesPrecedenceOverKeysAndControllers) {
+    const std::string path = ::testing::TempDir() + "ironbell_precedence.script";
+    std::ofstream(path) << "100 hold button1\n";
+    char problem[256] = "";
+    host.script = orb_script_load(path.c_str(), problem, sizeof problem);
+    ASSERT_NE(host.script, nullptr) << problem;
+    orb_board.frame_count = 100;
+    std::memset(orb_board.io.io_inputs, 0xFF, sizeof orb_board.io.io_inputs);
+    orb_board.io.io_inputs[ORB_INPUT_P2] = 0x00;
+    on_controls_update();
+    EXPECT_EQ(orb_board.io.io_inputs[ORB_INPUT_P1], 0xFE) << "the script's input reached the game";
+    EXPECT_EQ(orb_board.io.io_inputs[ORB_INPUT_P2], 0x00) << "the keyboard did not write the bytes";
+    orb_script_free(host.script);
+    host.script = nullptr;
+    on_controls_update();
+    EXPECT_EQ(orb_board.io.io_inputs[ORB_INPUT_P2], 0xFF) << "without a script the host writes them";
+    std::remove(path.c_str());
 }
 
 }  // namespace

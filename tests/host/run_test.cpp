@@ -168,4 +168,34 @@ TEST_F(WholeProgram, AScriptThatWritesTheEepromLeavesTheFile) {
     EXPECT_EQ(fs::last_write_time(file), written);
 }
 
+TEST_F(WholeProgram, AFatalGuestErrorStillSavesTheEeprom) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    EepromScript s;
+    s.text << "1 poke C0001E 08\n";
+    s.command(0x30, 8);
+    s.command((0x40 | 9) << 16 | 0xBEEF, 24);
+    // Then point the guest's vblank vector (in work RAM) where no routine starts.
+    s.text << s.frame << " poke 20F100 02\n" << s.frame << " poke 20F101 15\n";
+    std::ofstream(dir / "fatal.script") << s.text.str();
+    Outcome o = run({"--script", (dir / "fatal.script").string(), "--frames", "50"});
+    EXPECT_EQ(o.status, 3);
+    EXPECT_NE(o.err.find("No translated code starts at 001502"), std::string::npos) << o.err;
+    const fs::path file = prefs() / "irnbell.eeprom";
+    ASSERT_TRUE(fs::exists(file));
+    std::ifstream in(file, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_EQ(bytes.size(), 128u);
+    EXPECT_EQ(uint8_t(bytes[18]), 0xEF);
+    EXPECT_EQ(uint8_t(bytes[19]), 0xBE);
+}
+
+TEST_F(WholeProgram, NoAudioBackEndRunsSilently) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    env["SDL_AUDIODRIVER"] = "no-such-driver";
+    env["IRONBELL_SOUND_RAW"] = (dir / "sound.raw").string();
+    Outcome o = run({"--frames", "10"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(fs::file_size(dir / "sound.raw"), 10u * 3200) << "the dump works without a device";
+}
+
 }  // namespace

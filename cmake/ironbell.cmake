@@ -24,7 +24,7 @@ function(ironbell_library name)
   endif()
 endfunction()
 
-# ironbell_test(NAME SOURCES ... [DEPS ...] [LABELS ...])
+# ironbell_test(NAME SOURCES ... [DEPS ...] [LABELS label])
 # One GoogleTest binary; every test case becomes a CTest test.
 function(ironbell_test name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
@@ -35,9 +35,14 @@ function(ironbell_test name)
     IRONBELL_TESTDATA="${IRONBELL_TESTDATA}"
     IRONBELL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main)
-  set(labels unit ${A_LABELS})
+  # One label a binary (the discovered tests' properties cannot carry a
+  # list): `unit` unless the binary says otherwise (`whole`, `slow`).
+  set(label unit)
+  if(A_LABELS)
+    set(label ${A_LABELS})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS "${labels}")
+                       PROPERTIES LABELS ${label})
 endfunction()
 
 # ironbell_fuzz(NAME SOURCES ... [DEPS ...] [CORPUS dir])

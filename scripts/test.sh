@@ -41,7 +41,7 @@ cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DIRONBELL_SANIT
       -DIRONBELL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1 >/dev/null
 cmake --build "$root/build-asan" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_ctest "$root/build-asan" -L unit -LE 'slow|fuzz|whole'
+  run_ctest "$root/build-asan" -L unit
 
 echo "== fuzz targets"
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=Debug \

@@ -2,8 +2,7 @@
 // the direct-address 16-bit loads, NEG, RETN, IM, the I and R loads, RRD and
 // RLD, and the block instructions. Undefined ED opcodes cost their two fetches
 // and do nothing else.
-#include "sound/z80/z80.h"
-#include "sound/z80/z80_steps.h"
+#include "sound/z80/z80_ops_shared.h"
 
 namespace orbs {
 
@@ -82,37 +81,16 @@ bool z80_device::op_ed(unsigned step) {
             }
             Z_END
         } else if constexpr (z == 3 && q == 0) {  // LD (nn),rr
-            Z_BEGIN
-            Z_READ_NN_TO_EA()
-            tmp = reg16<p>();
-            wr_mem(ea, tmp_lo());
-            Z_MEM(6)
-            wr_mem(uint16_t(ea + 1), tmp_hi());
-            Z_MEM(8)
-            wz = uint16_t(ea + 1);
-            Z_END
+            return store_pair_direct<p, 0>(step);
         } else if constexpr (z == 3) {  // LD rr,(nn)
-            Z_BEGIN
-            Z_READ_NN_TO_EA()
-            tmp_lo() = rd_mem(ea);
-            Z_MEM(6)
-            tmp_hi() = rd_mem(uint16_t(ea + 1));
-            Z_MEM(8)
-            reg16<p>() = tmp;
-            wz = uint16_t(ea + 1);
-            Z_END
+            return load_pair_direct<p, 0>(step);
         } else if constexpr (z == 4) {
             Z_BEGIN
             neg();
             Z_END
         } else if constexpr (z == 5) {  // RETN; RETI behaves the same
             Z_BEGIN
-            tmp_lo() = rd_stack(sp);
-            Z_MEM(2)
-            sp++;
-            tmp_hi() = rd_stack(sp);
-            Z_MEM(4)
-            sp++;
+            Z_POP_TMP(2)
             pc = wz = tmp;
             iff1 = iff2;
             Z_END

@@ -1,6 +1,5 @@
 // Unprefixed instructions, and their IX and IY forms after DD and FD.
-#include "sound/z80/z80.h"
-#include "sound/z80/z80_steps.h"
+#include "sound/z80/z80_ops_shared.h"
 
 namespace orbs {
 
@@ -55,11 +54,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6) {  // LD r,(IX+d)
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
+            Z_INDEXED_ADDRESS()
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             reg8<y>() = tmp_lo();
@@ -71,11 +66,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (y == 6) {  // LD (IX+d),r
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
+            Z_INDEXED_ADDRESS()
             wr_mem(ea, reg8<z>());
             Z_MEM_LAST();
             Z_END
@@ -93,11 +84,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6) {
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
+            Z_INDEXED_ADDRESS()
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             alu<y>(tmp_lo());
@@ -121,29 +108,17 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             if (--B()) {
-                tmp_lo() = rd_arg();
-                Z_MEM(3)
-                pc++;
-                Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7) Z_INT(8)
-                pc = wz = uint16_t(pc + int8_t(tmp_lo()));
+                Z_RELATIVE_JUMP(3)
             } else {
-                tmp_lo() = rd_arg();
-                Z_MEM(10)
-                pc++;
+                Z_SKIP_ARG(10)
             }
             Z_END
         } else if constexpr (z == 0) {  // JR e, JR cc,e
             Z_BEGIN
             if (OP == 0x18 || cond<int(y) - 4>()) {
-                tmp_lo() = rd_arg();
-                Z_MEM(2)
-                pc++;
-                Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
-                pc = wz = uint16_t(pc + int8_t(tmp_lo()));
+                Z_RELATIVE_JUMP(2)
             } else {
-                tmp_lo() = rd_arg();
-                Z_MEM(9)
-                pc++;
+                Z_SKIP_ARG(9)
             }
             Z_END
         } else if constexpr (z == 1 && q == 0) {  // LD rr,nn
@@ -176,25 +151,9 @@ bool z80_device::op_main(unsigned step) {
             wz = uint16_t(reg16<p>() + 1);
             Z_END
         } else if constexpr (OP == 0x22) {  // LD (nn),HL
-            Z_BEGIN
-            Z_READ_NN_TO_EA()
-            tmp = idx<X>();
-            wr_mem(ea, tmp_lo());
-            Z_MEM(6)
-            wr_mem(uint16_t(ea + 1), tmp_hi());
-            Z_MEM(8)
-            wz = uint16_t(ea + 1);
-            Z_END
+            return store_pair_direct<2, X>(step);
         } else if constexpr (OP == 0x2A) {  // LD HL,(nn)
-            Z_BEGIN
-            Z_READ_NN_TO_EA()
-            tmp_lo() = rd_mem(ea);
-            Z_MEM(6)
-            tmp_hi() = rd_mem(uint16_t(ea + 1));
-            Z_MEM(8)
-            idx<X>() = tmp;
-            wz = uint16_t(ea + 1);
-            Z_END
+            return load_pair_direct<2, X>(step);
         } else if constexpr (OP == 0x32) {  // LD (nn),A
             Z_BEGIN
             Z_READ_NN_TO_EA()
@@ -232,11 +191,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr ((z == 4 || z == 5) && y == 6) {  // INC (IX+d), DEC (IX+d)
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
+            Z_INDEXED_ADDRESS()
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             Z_INT(10)
@@ -265,10 +220,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6 && y == 6) {  // LD (IX+d),n
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
+            Z_DISPLACEMENT()
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
@@ -316,23 +268,13 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             if (cond<y>()) {
-                tmp_lo() = rd_stack(sp);
-                Z_MEM(3)
-                sp++;
-                tmp_hi() = rd_stack(sp);
-                Z_MEM(5)
-                sp++;
+                Z_POP_TMP(3)
                 pc = wz = tmp;
             }
             Z_END
         } else if constexpr (z == 1 && q == 0) {  // POP
             Z_BEGIN
-            tmp_lo() = rd_stack(sp);
-            Z_MEM(2)
-            sp++;
-            tmp_hi() = rd_stack(sp);
-            Z_MEM(4)
-            sp++;
+            Z_POP_TMP(2)
             if constexpr (p == 3) {
                 A() = tmp_hi();
                 set_f(tmp_lo());
@@ -342,12 +284,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xC9) {  // RET
             Z_BEGIN
-            tmp_lo() = rd_stack(sp);
-            Z_MEM(2)
-            sp++;
-            tmp_hi() = rd_stack(sp);
-            Z_MEM(4)
-            sp++;
+            Z_POP_TMP(2)
             pc = wz = tmp;
             Z_END
         } else if constexpr (OP == 0xD9) {
@@ -394,10 +331,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xCB) {  // DD CB d op
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
+            Z_DISPLACEMENT()
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
@@ -535,26 +469,15 @@ void z80_device::exx() {
 
 #define Z_MAIN_CASE(n) \
     case (n):          \
-        return op_main<(n), 0>(step);
-bool z80_device::exec_main(unsigned op, unsigned step) {
+        return op_main<(n), X>(step);
+template <int X>
+bool z80_device::exec_index_group(unsigned op, unsigned step) {
     switch (op) { Z_CASES_256(Z_MAIN_CASE) }
     return bad_step();
 }
 
-#define Z_DD_CASE(n) \
-    case (n):        \
-        return op_main<(n), 1>(step);
-bool z80_device::exec_dd(unsigned op, unsigned step) {
-    switch (op) { Z_CASES_256(Z_DD_CASE) }
-    return bad_step();
-}
-
-#define Z_FD_CASE(n) \
-    case (n):        \
-        return op_main<(n), 2>(step);
-bool z80_device::exec_fd(unsigned op, unsigned step) {
-    switch (op) { Z_CASES_256(Z_FD_CASE) }
-    return bad_step();
-}
+bool z80_device::exec_main(unsigned op, unsigned step) { return exec_index_group<0>(op, step); }
+bool z80_device::exec_dd(unsigned op, unsigned step) { return exec_index_group<1>(op, step); }
+bool z80_device::exec_fd(unsigned op, unsigned step) { return exec_index_group<2>(op, step); }
 
 }  // namespace orbs

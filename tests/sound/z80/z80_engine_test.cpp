@@ -11,14 +11,6 @@ namespace {
 using namespace z80test;
 using orbs::z80_device;
 
-// Cycles of the next instruction, run alone.
-int run_one(z80_machine& m) {
-    uint64_t before = m.given;
-    m.run(1);
-    m.finish();
-    return int(m.given - before);
-}
-
 TEST(Z80Slices, BudgetOfOneStopsAfterHalfTheFetch) {
     z80_machine m;
     m.load(0, {0x3C});  // INC A
@@ -147,7 +139,7 @@ TEST(Z80Timing, PrefixesAndBranchesCostWhatTheManualSays) {
         z80_machine m;
         m.load(0, c.code);
         m.cpu.set_f(0x40);
-        EXPECT_EQ(run_one(m), c.cycles) << c.what;
+        EXPECT_EQ(m.run_one(), c.cycles) << c.what;
         EXPECT_EQ(m.cpu.r, c.r) << c.what;
     }
 }
@@ -161,7 +153,7 @@ TEST(Z80Timing, PrefixChainsPickTheLastIndexRegister) {
     for (auto& [code, iy] : cases) {
         z80_machine m;
         m.load(0, code);
-        EXPECT_EQ(run_one(m), 18);
+        EXPECT_EQ(m.run_one(), 18);
         EXPECT_EQ(iy ? m.cpu.iy : m.cpu.ix, 0x1234);
         EXPECT_EQ(iy ? m.cpu.ix : m.cpu.iy, 0xFFFF);
     }
@@ -171,15 +163,15 @@ TEST(Z80Timing, DjnzAndConditionalJumpsTouchWzOnlyWhenTaken) {
     z80_machine m;
     m.load(0, {0x06, 0x01, 0x10, 0x05, 0x20, 0x10});  // LD B,1; DJNZ; JR NZ
     m.cpu.set_f(0x40);
-    run_one(m);
-    EXPECT_EQ(run_one(m), 8);
+    m.run_one();
+    EXPECT_EQ(m.run_one(), 8);
     EXPECT_EQ(m.cpu.B(), 0);
     EXPECT_EQ(m.cpu.wz, 0);
-    EXPECT_EQ(run_one(m), 7);
+    EXPECT_EQ(m.run_one(), 7);
     EXPECT_EQ(m.cpu.wz, 0);
     m.cpu.pc = 4;
     m.cpu.set_f(0x00);
-    EXPECT_EQ(run_one(m), 12);
+    EXPECT_EQ(m.run_one(), 12);
     EXPECT_EQ(m.cpu.pc, 0x16);
     EXPECT_EQ(m.cpu.wz, 0x16);
 }
@@ -188,13 +180,13 @@ TEST(Z80Timing, WzOfPortAndDirectStores) {
     z80_machine m;
     m.load(0, {0xDB, 0x34, 0xD3, 0xFF, 0x02});  // IN A,(34h); OUT (FFh),A; LD (BC),A
     m.cpu.A() = 0x12;
-    run_one(m);
+    m.run_one();
     EXPECT_EQ(m.events[2], (bus_event{7, bus_access::in, 0x1234, 0x12}));
     EXPECT_EQ(m.cpu.wz, 0x1235);
-    run_one(m);
+    m.run_one();
     EXPECT_EQ(m.cpu.wz, 0x1200);
     m.cpu.bc = 0x40FF;
-    run_one(m);
+    m.run_one();
     EXPECT_EQ(m.cpu.wz, 0x1200);
 }
 
@@ -212,7 +204,7 @@ TEST(Z80Flags, ScfSeesWhetherThePreviousInstructionWroteF) {
     for (auto& [code, xy] : cases) {
         z80_machine m;
         m.load(0, code);
-        while (m.cpu.pc < code.size()) run_one(m);
+        while (m.cpu.pc < code.size()) m.run_one();
         EXPECT_EQ(m.cpu.get_f() & 0x28, xy) << "program of " << code.size() << " bytes";
         EXPECT_EQ(m.cpu.get_f() & 1, 1);
     }
@@ -224,7 +216,7 @@ TEST(Z80Flags, ExAfTwiceAndPushPopKeepEveryBit) {
     m.cpu.A() = 0x5A;
     m.cpu.set_f(0xD7);
     m.cpu.sp = 0x8000;
-    for (int k = 0; k < 4; ++k) run_one(m);
+    for (int k = 0; k < 4; ++k) m.run_one();
     EXPECT_EQ(m.cpu.A(), 0x5A);
     EXPECT_EQ(m.cpu.get_f(), 0xD7);
     EXPECT_EQ(m.cpu.bc, 0x5AD7);

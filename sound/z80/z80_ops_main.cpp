@@ -48,6 +48,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6 && X == 0) {  // LD r,(HL)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             reg8<y>() = tmp_lo();
@@ -55,18 +56,21 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 6) {  // LD r,(IX+d)
             Z_BEGIN
             Z_INDEXED_ADDRESS()
+            Z_TODO(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             reg8<y>() = tmp_lo();
             Z_END
         } else if constexpr (y == 6 && X == 0) {  // LD (HL),r
             Z_BEGIN
+            Z_TODO(1)
             wr_mem(hl, reg8<z>());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (y == 6) {  // LD (IX+d),r
             Z_BEGIN
             Z_INDEXED_ADDRESS()
+            Z_TODO(8)
             wr_mem(ea, reg8<z>());
             Z_MEM_LAST();
             Z_END
@@ -78,6 +82,7 @@ bool z80_device::op_main(unsigned step) {
     } else if constexpr (x == 2) {
         if constexpr (z == 6 && X == 0) {
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             alu<y>(tmp_lo());
@@ -85,6 +90,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 6) {
             Z_BEGIN
             Z_INDEXED_ADDRESS()
+            Z_TODO(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             alu<y>(tmp_lo());
@@ -123,9 +129,11 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 1 && q == 0) {  // LD rr,nn
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
+            Z_TODO(3)
             tmp_hi() = rd_arg();
             Z_MEM(4)
             pc++;
@@ -139,12 +147,14 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0x02 || OP == 0x12) {  // LD (BC),A / LD (DE),A
             Z_BEGIN
+            Z_TODO(1)
             wr_mem(reg16<p>(), A());
             Z_MEM(2)
             wz = uint16_t(((reg16<p>() + 1) & 0xFF) | (A() << 8));
             Z_END
         } else if constexpr (OP == 0x0A || OP == 0x1A) {  // LD A,(BC) / LD A,(DE)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(reg16<p>());
             Z_MEM(2)
             A() = tmp_lo();
@@ -157,6 +167,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (OP == 0x32) {  // LD (nn),A
             Z_BEGIN
             Z_READ_NN_TO_EA()
+            Z_TODO(5)
             wr_mem(ea, A());
             Z_MEM(6)
             wz = uint16_t(((ea + 1) & 0xFF) | (A() << 8));
@@ -164,6 +175,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (OP == 0x3A) {  // LD A,(nn)
             Z_BEGIN
             Z_READ_NN_TO_EA()
+            Z_TODO(5)
             tmp_lo() = rd_mem(ea);
             Z_MEM(6)
             A() = tmp_lo();
@@ -179,6 +191,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr ((z == 4 || z == 5) && y == 6 && X == 0) {  // INC (HL), DEC (HL)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             Z_INT(3)
@@ -186,12 +199,14 @@ bool z80_device::op_main(unsigned step) {
                 inc(tmp_lo());
             else
                 dec(tmp_lo());
+            Z_TODO(4)
             wr_mem(hl, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr ((z == 4 || z == 5) && y == 6) {  // INC (IX+d), DEC (IX+d)
             Z_BEGIN
             Z_INDEXED_ADDRESS()
+            Z_TODO(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             Z_INT(10)
@@ -199,6 +214,7 @@ bool z80_device::op_main(unsigned step) {
                 inc(tmp_lo());
             else
                 dec(tmp_lo());
+            Z_TODO(11)
             wr_mem(ea, tmp_lo());
             Z_MEM_LAST();
             Z_END
@@ -212,24 +228,29 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6 && y == 6 && X == 0) {  // LD (HL),n
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
+            Z_TODO(3)
             wr_mem(hl, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (z == 6 && y == 6) {  // LD (IX+d),n
             Z_BEGIN
             Z_DISPLACEMENT()
+            Z_TODO(3)
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
             Z_INT(5) Z_INT(6)
+            Z_TODO(7)
             wr_mem(ea, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (z == 6) {  // LD r,n
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
@@ -303,16 +324,20 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 2 || OP == 0xC3) {  // JP cc,nn and JP nn
             Z_BEGIN
             if (OP == 0xC3 || cond<y>()) {
+                Z_TODO(1)
                 tmp_lo() = rd_arg();
                 Z_MEM(2)
                 pc++;
+                Z_TODO(3)
                 tmp_hi() = rd_arg();
                 Z_MEM(4)
                 pc = wz = tmp;
             } else {
+                Z_TODO(5)
                 tmp_lo() = rd_arg();
                 Z_MEM(6)
                 pc++;
+                Z_TODO(7)
                 tmp_hi() = rd_arg();
                 Z_MEM(8)
                 pc++;
@@ -321,6 +346,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xCB && X == 0) {
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_opcode();
             Z_FETCH(2)
             pc++;
@@ -332,6 +358,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (OP == 0xCB) {  // DD CB d op
             Z_BEGIN
             Z_DISPLACEMENT()
+            Z_TODO(3)
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
@@ -341,20 +368,24 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xD3) {  // OUT (n),A
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
             port = uint16_t((A() << 8) | tmp_lo());
+            Z_TODO(3)
             wr_io(port, A());
             Z_IO(4)
             wz = uint16_t(((port + 1) & 0xFF) | (A() << 8));
             Z_END
         } else if constexpr (OP == 0xDB) {  // IN A,(n)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
             port = uint16_t((A() << 8) | tmp_lo());
+            Z_TODO(3)
             tmp_lo() = rd_io(port);
             Z_IO(4)
             A() = tmp_lo();
@@ -362,13 +393,17 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xE3) {  // EX (SP),HL
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_stack(sp);
             Z_MEM(2)
+            Z_TODO(3)
             tmp_hi() = rd_stack(uint16_t(sp + 1));
             Z_MEM(4)
             Z_INT(5)
+            Z_TODO(6)
             wr_stack(uint16_t(sp + 1), idx_h<X>());
             Z_MEM(7)
+            Z_TODO(8)
             wr_stack(sp, idx_l<X>());
             Z_MEM(9)
             idx<X>() = tmp;
@@ -390,9 +425,11 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 4 || OP == 0xCD) {  // CALL cc,nn and CALL nn
             Z_BEGIN
             if (OP == 0xCD || cond<y>()) {
+                Z_TODO(1)
                 tmp_lo() = rd_arg();
                 Z_MEM(2)
                 pc++;
+                Z_TODO(3)
                 tmp_hi() = rd_arg();
                 Z_MEM(4)
                 pc++;
@@ -400,16 +437,20 @@ bool z80_device::op_main(unsigned step) {
                 Z_INT(5)
                 wz = ea;
                 sp--;
+                Z_TODO(6)
                 wr_stack(sp, hi(pc));
                 Z_MEM(7)
                 sp--;
+                Z_TODO(8)
                 wr_stack(sp, lo(pc));
                 Z_MEM(9)
                 pc = ea;
             } else {
+                Z_TODO(10)
                 tmp_lo() = rd_arg();
                 Z_MEM(11)
                 pc++;
+                Z_TODO(12)
                 tmp_hi() = rd_arg();
                 Z_MEM(13)
                 pc++;
@@ -420,14 +461,17 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             sp--;
+            Z_TODO(2)
             wr_stack(sp, p == 3 ? A() : hi(reg16<p, X>()));
             Z_MEM(3)
             sp--;
+            Z_TODO(4)
             wr_stack(sp, p == 3 ? get_f() : lo(reg16<p, X>()));
             Z_MEM_LAST();
             Z_END
         } else if constexpr (OP == 0xDD || OP == 0xED || OP == 0xFD) {  // prefixes
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_opcode();
             Z_FETCH(2)
             pc++;
@@ -440,6 +484,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6) {  // ALU A,n
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
@@ -450,9 +495,11 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             sp--;
+            Z_TODO(2)
             wr_stack(sp, hi(pc));
             Z_MEM(3)
             sp--;
+            Z_TODO(4)
             wr_stack(sp, lo(pc));
             Z_MEM(5)
             pc = wz = OP & 0x38;

@@ -108,6 +108,34 @@ TEST(Z80Slices, UnknownStateWordsRunAsBetweenInstructions) {
     }
 }
 
+// A state word may also name the point before an access still to do (no
+// suspension stores one): resuming there makes that access.
+TEST(Z80Slices, StepsOfAnAccessStillToDoMakeTheAccess) {
+    struct todo_case {
+        const char* what;
+        uint32_t state;
+        bus_event first;
+    };
+    const todo_case cases[] = {
+        {"LD A,(nn) before its data read", 0x003A05, {0, bus_access::read, 0x4000, 0x77}},
+        {"LD (HL),B before its write", 0x007001, {0, bus_access::write, 0x5000, 0x12}},
+        {"INC (IX+d) before its write", 0xDD340B, {0, bus_access::write, 0x4000, 0x77}},
+        {"CB prefix before its fetch", 0x00CB01, {0, bus_access::fetch, 0x0000, 0x00}},
+        {"RET before its second pop", 0x00C903, {0, bus_access::read, 0x8000, 0x00}},
+        {"BIT 0,(HL) has no write to make", 0xCB4604, {0, bus_access::fetch, 0x0000, 0x00}},
+    };
+    for (const auto& c : cases) {
+        z80_machine m;
+        m.cpu.exec_state = c.state;
+        m.cpu.ea = 0x4000, m.cpu.hl = 0x5000, m.cpu.B() = 0x12, m.cpu.sp = 0x8000;
+        m.cpu.tmp = 0x0077;
+        m.memory[0x4000] = 0x77;
+        m.run(1);
+        ASSERT_FALSE(m.events.empty()) << c.what;
+        EXPECT_EQ(m.events[0], c.first) << c.what;
+    }
+}
+
 struct timing_case {
     const char* what;
     std::vector<uint8_t> code;

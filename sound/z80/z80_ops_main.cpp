@@ -14,8 +14,8 @@ constexpr bool xy_affected(unsigned op) {
     if (x == 2) return z == 4 || z == 5 || z == 6;
     if (x == 0) {
         if (z == 1 && (op & 8)) return true;  // ADD HL,rr
-        return (op >= 0x21 && op <= 0x2E && op != 0x27 && op != 0x28 && op != 0x2F && op != 0x20) ||
-               op == 0x34 || op == 0x35 || op == 0x36;
+        // 21-2E name HL, H or L, except DAA and JR Z.
+        return (op >= 0x21 && op <= 0x2E && op != 0x27 && op != 0x28) || op == 0x34 || op == 0x35 || op == 0x36;
     }
     return op == 0xE1 || op == 0xE3 || op == 0xE5 || op == 0xE9 || op == 0xF9 || op == 0xCB;
 }

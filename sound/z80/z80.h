@@ -261,6 +261,13 @@ private:
         else if constexpr (OPN == 6) return sll(v);
         else return srl(v);
     }
+    // INC for opcode column 4, DEC for column 5.
+    template <unsigned Z> void inc_dec(uint8_t& v) {
+        if constexpr (Z == 4)
+            inc(v);
+        else
+            dec(v);
+    }
     void add16(uint16_t& d, uint16_t v);
     void add8(uint8_t v, unsigned carry);
     void sub8(uint8_t v, unsigned carry);

@@ -129,14 +129,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 1 && q == 0) {  // LD rr,nn
             Z_BEGIN
-            Z_TODO(1)
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            pc++;
-            Z_TODO(3)
-            tmp_hi() = rd_arg();
-            Z_MEM(4)
-            pc++;
+            Z_READ_NN(2)
             reg16<p, X>() = tmp;
             Z_END
         } else if constexpr (z == 1) {  // ADD HL,rr
@@ -195,10 +188,7 @@ bool z80_device::op_main(unsigned step) {
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             Z_INT(3)
-            if constexpr (z == 4)
-                inc(tmp_lo());
-            else
-                dec(tmp_lo());
+            inc_dec<z>(tmp_lo());
             Z_TODO(4)
             wr_mem(hl, tmp_lo());
             Z_MEM_LAST();
@@ -210,21 +200,14 @@ bool z80_device::op_main(unsigned step) {
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             Z_INT(10)
-            if constexpr (z == 4)
-                inc(tmp_lo());
-            else
-                dec(tmp_lo());
+            inc_dec<z>(tmp_lo());
             Z_TODO(11)
             wr_mem(ea, tmp_lo());
             Z_MEM_LAST();
             Z_END
-        } else if constexpr (z == 4) {
+        } else if constexpr (z == 4 || z == 5) {  // INC r, DEC r
             Z_BEGIN
-            inc(reg8<y, X>());
-            Z_END
-        } else if constexpr (z == 5) {
-            Z_BEGIN
-            dec(reg8<y, X>());
+            inc_dec<z>(reg8<y, X>());
             Z_END
         } else if constexpr (z == 6 && y == 6 && X == 0) {  // LD (HL),n
             Z_BEGIN
@@ -324,23 +307,10 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 2 || OP == 0xC3) {  // JP cc,nn and JP nn
             Z_BEGIN
             if (OP == 0xC3 || cond<y>()) {
-                Z_TODO(1)
-                tmp_lo() = rd_arg();
-                Z_MEM(2)
-                pc++;
-                Z_TODO(3)
-                tmp_hi() = rd_arg();
-                Z_MEM(4)
+                Z_READ_NN(2)
                 pc = wz = tmp;
             } else {
-                Z_TODO(5)
-                tmp_lo() = rd_arg();
-                Z_MEM(6)
-                pc++;
-                Z_TODO(7)
-                tmp_hi() = rd_arg();
-                Z_MEM(8)
-                pc++;
+                Z_READ_NN(6)
                 wz = tmp;
             }
             Z_END
@@ -425,14 +395,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 4 || OP == 0xCD) {  // CALL cc,nn and CALL nn
             Z_BEGIN
             if (OP == 0xCD || cond<y>()) {
-                Z_TODO(1)
-                tmp_lo() = rd_arg();
-                Z_MEM(2)
-                pc++;
-                Z_TODO(3)
-                tmp_hi() = rd_arg();
-                Z_MEM(4)
-                pc++;
+                Z_READ_NN(2)
                 ea = tmp;
                 Z_INT(5)
                 wz = ea;
@@ -446,14 +409,7 @@ bool z80_device::op_main(unsigned step) {
                 Z_MEM(9)
                 pc = ea;
             } else {
-                Z_TODO(10)
-                tmp_lo() = rd_arg();
-                Z_MEM(11)
-                pc++;
-                Z_TODO(12)
-                tmp_hi() = rd_arg();
-                Z_MEM(13)
-                pc++;
+                Z_READ_NN(11)
                 wz = tmp;
             }
             Z_END

@@ -48,16 +48,20 @@
     cycle_budget -= 2;                    \
     Z_STOP(n + 1)
 
+// The two operand bytes of nn into tmp (steps n and n + 2).
+#define Z_READ_NN(n)          \
+    Z_TODO(n - 1)             \
+    tmp_lo() = rd_arg();      \
+    Z_MEM(n)                  \
+    pc++;                     \
+    Z_TODO(n + 1)             \
+    tmp_hi() = rd_arg();      \
+    Z_MEM(n + 2)              \
+    pc++;
+
 // The two operand bytes of nn, latched into ea.
 #define Z_READ_NN_TO_EA() \
-    Z_TODO(1)             \
-    tmp_lo() = rd_arg();  \
-    Z_MEM(2)              \
-    pc++;                 \
-    Z_TODO(3)             \
-    tmp_hi() = rd_arg();  \
-    Z_MEM(4)              \
-    pc++;                 \
+    Z_READ_NN(2)          \
     ea = tmp;
 
 // A taken relative jump: the displacement read (step n), five internal

@@ -182,7 +182,6 @@ protected:
     z80_device(const machine_config& config, device_type type, const char* tag, device_t* owner, uint32_t clock);
 
 private:
-    friend struct z80_ops;
 
     // Between instructions: the boundary, then fetch and dispatch, until the
     // budget is spent. `entry` is a stored group-0xFF step.
@@ -207,6 +206,10 @@ private:
     template <unsigned OP> bool op_cb(unsigned step);
     template <unsigned OP> bool op_ed(unsigned step);
     template <unsigned OP> bool op_xycb(unsigned step);
+    template <int X> bool exec_index_group(unsigned op, unsigned step);
+    template <int P, int X> bool store_pair_direct(unsigned step);
+    template <int P, int X> bool load_pair_direct(unsigned step);
+    template <unsigned OP, bool INDEXED> bool bit_op_memory(unsigned step);
     template <int X> uint16_t& idx() { return X == 0 ? hl : X == 1 ? ix : iy; }
     template <int X> uint8_t& idx_h() { return hi(idx<X>()); }
     template <int X> uint8_t& idx_l() { return lo(idx<X>()); }
@@ -258,7 +261,16 @@ private:
         else if constexpr (OPN == 6) return sll(v);
         else return srl(v);
     }
+    // INC for opcode column 4, DEC for column 5.
+    template <unsigned Z> void inc_dec(uint8_t& v) {
+        if constexpr (Z == 4)
+            inc(v);
+        else
+            dec(v);
+    }
     void add16(uint16_t& d, uint16_t v);
+    void add8(uint8_t v, unsigned carry);
+    void sub8(uint8_t v, unsigned carry);
     void szp(uint8_t v) { flag_s = flag_z = flag_xy = flag_pv = v; }
 
     // A step that names no resume point: drop it, go on between instructions.

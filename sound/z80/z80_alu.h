@@ -19,9 +19,9 @@ inline void z80_device::set_f(uint8_t f) {
     flag_c = f & 1;
 }
 
-inline void z80_device::add_a(uint8_t v) {
-    unsigned a = A(), t = a + v;
-    flag_h = uint8_t((a & 0x0F) + (v & 0x0F));
+inline void z80_device::add8(uint8_t v, unsigned carry) {
+    unsigned a = A(), t = a + v + carry;
+    flag_h = uint8_t((a & 0x0F) + (v & 0x0F) + carry);
     flag_pv = ((a ^ t) & (v ^ t) & 0x80) ? 0 : 1;
     flag_c = uint8_t(t >> 8);
     flag_n = 0;
@@ -29,19 +29,9 @@ inline void z80_device::add_a(uint8_t v) {
     q_latch = 0;
 }
 
-inline void z80_device::adc_a(uint8_t v) {
-    unsigned a = A(), c = flag_c, t = a + v + c;
-    flag_h = uint8_t((a & 0x0F) + (v & 0x0F) + c);
-    flag_pv = ((a ^ t) & (v ^ t) & 0x80) ? 0 : 1;
-    flag_c = uint8_t(t >> 8);
-    flag_n = 0;
-    flag_s = flag_z = flag_xy = A() = uint8_t(t);
-    q_latch = 0;
-}
-
-inline void z80_device::sub_a(uint8_t v) {
-    unsigned a = A(), t = (a - v) & 0xFFFF;
-    flag_h = uint8_t((a & 0x0F) - (v & 0x0F));
+inline void z80_device::sub8(uint8_t v, unsigned carry) {
+    unsigned a = A(), t = (a - v - carry) & 0xFFFF;
+    flag_h = uint8_t((a & 0x0F) - (v & 0x0F) - carry);
     flag_pv = ((a ^ v) & (a ^ t) & 0x80) ? 0 : 1;
     flag_c = (t >> 8) & 1;
     flag_n = 1;
@@ -49,26 +39,17 @@ inline void z80_device::sub_a(uint8_t v) {
     q_latch = 0;
 }
 
-inline void z80_device::sbc_a(uint8_t v) {
-    unsigned a = A(), c = flag_c, t = (a - v - c) & 0xFFFF;
-    flag_h = uint8_t((a & 0x0F) - (v & 0x0F) - c);
-    flag_pv = ((a ^ v) & (a ^ t) & 0x80) ? 0 : 1;
-    flag_c = (t >> 8) & 1;
-    flag_n = 1;
-    flag_s = flag_z = flag_xy = A() = uint8_t(t);
-    q_latch = 0;
-}
+inline void z80_device::add_a(uint8_t v) { add8(v, 0); }
+inline void z80_device::adc_a(uint8_t v) { add8(v, flag_c); }
+inline void z80_device::sub_a(uint8_t v) { sub8(v, 0); }
+inline void z80_device::sbc_a(uint8_t v) { sub8(v, flag_c); }
 
 inline void z80_device::cp(uint8_t v) {
-    unsigned a = A(), t = (a - v) & 0xFFFF;
-    flag_h = uint8_t((a & 0x0F) - (v & 0x0F));
-    flag_pv = ((a ^ v) & (a ^ t) & 0x80) ? 0 : 1;
-    flag_c = (t >> 8) & 1;
-    flag_n = 1;
-    flag_s = flag_z = uint8_t(t);
+    uint8_t a = A();
+    sub8(v, 0);
+    A() = a;
     // Bits 5 and 3 come from the operand, not from the difference.
     flag_xy = v;
-    q_latch = 0;
 }
 
 inline void z80_device::and_a(uint8_t v) {

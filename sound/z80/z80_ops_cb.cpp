@@ -1,7 +1,6 @@
 // CB-prefixed instructions, and the indexed bit operations DD CB d op and
 // FD CB d op, which work on the address latched in ea.
-#include "sound/z80/z80.h"
-#include "sound/z80/z80_steps.h"
+#include "sound/z80/z80_ops_shared.h"
 
 namespace orbs {
 
@@ -20,54 +19,19 @@ bool z80_device::op_cb(unsigned step) {
             reg8<z>() = set(y, reg8<z>());
         Z_END
     } else {
-        Z_BEGIN
-        tmp_lo() = rd_mem(hl);
-        Z_MEM(2)
-        Z_INT(3)
-        if constexpr (x == 1) {
-            bit_hl(y, tmp_lo());
-        } else {
-            if constexpr (x == 0)
-                tmp_lo() = shift<y>(tmp_lo());
-            else if constexpr (x == 2)
-                tmp_lo() = res(y, tmp_lo());
-            else
-                tmp_lo() = set(y, tmp_lo());
-            wr_mem(hl, tmp_lo());
-            Z_MEM_LAST();
-        }
-        Z_END
+        return bit_op_memory<OP, false>(step);
     }
 }
 
 template <unsigned OP>
 bool z80_device::op_xycb(unsigned step) {
-    constexpr unsigned x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7;
+    constexpr unsigned x = OP >> 6, z = OP & 7;
     if constexpr (x == 1 && z != 6) {
         // Every BIT row runs as its (IX+d) form.
         exec_state = (exec_state & 0xFF00FFu) | (((OP & ~7u) | 6) << 8);
         return op_xycb<(OP & ~7u) | 6>(step);
     } else {
-        Z_BEGIN
-        tmp_lo() = rd_mem(ea);
-        Z_MEM(2)
-        Z_INT(3)
-        if constexpr (x == 1) {
-            bit_xy(y, tmp_lo());
-        } else {
-            if constexpr (x == 0)
-                tmp_lo() = shift<y>(tmp_lo());
-            else if constexpr (x == 2)
-                tmp_lo() = res(y, tmp_lo());
-            else
-                tmp_lo() = set(y, tmp_lo());
-            // The undocumented forms also copy the result into a register
-            // (H and L, never the index halves).
-            if constexpr (z != 6) reg8<z>() = tmp_lo();
-            wr_mem(ea, tmp_lo());
-            Z_MEM_LAST();
-        }
-        Z_END
+        return bit_op_memory<OP, true>(step);
     }
 }
 

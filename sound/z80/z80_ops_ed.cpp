@@ -2,8 +2,7 @@
 // the direct-address 16-bit loads, NEG, RETN, IM, the I and R loads, RRD and
 // RLD, and the block instructions. Undefined ED opcodes cost their two fetches
 // and do nothing else.
-#include "sound/z80/z80.h"
-#include "sound/z80/z80_steps.h"
+#include "sound/z80/z80_ops_shared.h"
 
 namespace orbs {
 
@@ -37,6 +36,7 @@ bool z80_device::op_ed(unsigned step) {
     if constexpr (OP >= 0x40 && OP <= 0x7F) {
         if constexpr (z == 0) {  // IN r,(C) and IN (C)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_io(bc);
             Z_IO(2)
             if constexpr (y != 6) reg8<y>() = tmp_lo();
@@ -52,6 +52,7 @@ bool z80_device::op_ed(unsigned step) {
                 tmp_lo() = 0;
             else
                 tmp_lo() = reg8<y>();
+            Z_TODO(1)
             wr_io(bc, tmp_lo());
             Z_IO(2)
             wz = uint16_t(bc + 1);
@@ -82,37 +83,16 @@ bool z80_device::op_ed(unsigned step) {
             }
             Z_END
         } else if constexpr (z == 3 && q == 0) {  // LD (nn),rr
-            Z_BEGIN
-            Z_READ_NN_TO_EA()
-            tmp = reg16<p>();
-            wr_mem(ea, tmp_lo());
-            Z_MEM(6)
-            wr_mem(uint16_t(ea + 1), tmp_hi());
-            Z_MEM(8)
-            wz = uint16_t(ea + 1);
-            Z_END
+            return store_pair_direct<p, 0>(step);
         } else if constexpr (z == 3) {  // LD rr,(nn)
-            Z_BEGIN
-            Z_READ_NN_TO_EA()
-            tmp_lo() = rd_mem(ea);
-            Z_MEM(6)
-            tmp_hi() = rd_mem(uint16_t(ea + 1));
-            Z_MEM(8)
-            reg16<p>() = tmp;
-            wz = uint16_t(ea + 1);
-            Z_END
+            return load_pair_direct<p, 0>(step);
         } else if constexpr (z == 4) {
             Z_BEGIN
             neg();
             Z_END
         } else if constexpr (z == 5) {  // RETN; RETI behaves the same
             Z_BEGIN
-            tmp_lo() = rd_stack(sp);
-            Z_MEM(2)
-            sp++;
-            tmp_hi() = rd_stack(sp);
-            Z_MEM(4)
-            sp++;
+            Z_POP_TMP(2)
             pc = wz = tmp;
             iff1 = iff2;
             Z_END
@@ -141,6 +121,7 @@ bool z80_device::op_ed(unsigned step) {
             Z_END
         } else if constexpr (y == 4 || y == 5) {  // RRD, RLD
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             wz = uint16_t(hl + 1);
@@ -150,6 +131,7 @@ bool z80_device::op_ed(unsigned step) {
                 tmp_lo() = uint8_t((A() << 4) | (tmp_hi() >> 4));
             else
                 tmp_lo() = uint8_t((tmp_hi() << 4) | (A() & 0x0F));
+            Z_TODO(7)
             wr_mem(hl, tmp_lo());
             Z_MEM(8)
             if constexpr (y == 4)
@@ -170,8 +152,10 @@ bool z80_device::op_ed(unsigned step) {
         constexpr uint16_t delta = decrement ? 0xFFFF : 1;
         if constexpr (kind == 0) {  // LDI, LDD, LDIR, LDDR
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
+            Z_TODO(3)
             wr_mem(de, tmp_lo());
             Z_MEM(4)
             Z_INT(5) Z_INT(6)
@@ -191,6 +175,7 @@ bool z80_device::op_ed(unsigned step) {
             Z_END
         } else if constexpr (kind == 1) {  // CPI, CPD, CPIR, CPDR
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
@@ -218,21 +203,22 @@ bool z80_device::op_ed(unsigned step) {
             Z_INT(1)
             // The two kinds differ only in the direction of their accesses;
             // both resume at steps 3 and 5.
+            Z_TODO(2)
             if (kind == 2)
                 tmp_lo() = rd_io(bc);
             else
                 tmp_lo() = rd_mem(hl);
             cycle_budget -= kind == 2 ? cycles_io : cycles_memory;
             Z_STOP(3)
-            if (kind == 2) {
-                wz = uint16_t(bc + delta);
-                B()--;
+            // INI steps WZ from BC before the decrement, OUTI after it.
+            if (kind == 2) wz = uint16_t(bc + delta);
+            B()--;
+            if (kind != 2) wz = uint16_t(bc + delta);
+            Z_TODO(4)
+            if (kind == 2)
                 wr_mem(hl, tmp_lo());
-            } else {
-                B()--;
-                wz = uint16_t(bc + delta);
+            else
                 wr_io(bc, tmp_lo());
-            }
             cycle_budget -= kind == 2 ? cycles_memory : cycles_io;
             Z_STOP(5)
             hl += delta;

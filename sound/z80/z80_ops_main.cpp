@@ -1,6 +1,5 @@
 // Unprefixed instructions, and their IX and IY forms after DD and FD.
-#include "sound/z80/z80.h"
-#include "sound/z80/z80_steps.h"
+#include "sound/z80/z80_ops_shared.h"
 
 namespace orbs {
 
@@ -15,8 +14,8 @@ constexpr bool xy_affected(unsigned op) {
     if (x == 2) return z == 4 || z == 5 || z == 6;
     if (x == 0) {
         if (z == 1 && (op & 8)) return true;  // ADD HL,rr
-        return (op >= 0x21 && op <= 0x2E && op != 0x27 && op != 0x28 && op != 0x2F && op != 0x20) ||
-               op == 0x34 || op == 0x35 || op == 0x36;
+        // 21-2E name HL, H or L, except DAA and JR Z.
+        return (op >= 0x21 && op <= 0x2E && op != 0x27 && op != 0x28) || op == 0x34 || op == 0x35 || op == 0x36;
     }
     return op == 0xE1 || op == 0xE3 || op == 0xE5 || op == 0xE9 || op == 0xF9 || op == 0xCB;
 }
@@ -49,33 +48,29 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6 && X == 0) {  // LD r,(HL)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             reg8<y>() = tmp_lo();
             Z_END
         } else if constexpr (z == 6) {  // LD r,(IX+d)
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
+            Z_INDEXED_ADDRESS()
+            Z_TODO(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             reg8<y>() = tmp_lo();
             Z_END
         } else if constexpr (y == 6 && X == 0) {  // LD (HL),r
             Z_BEGIN
+            Z_TODO(1)
             wr_mem(hl, reg8<z>());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (y == 6) {  // LD (IX+d),r
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
+            Z_INDEXED_ADDRESS()
+            Z_TODO(8)
             wr_mem(ea, reg8<z>());
             Z_MEM_LAST();
             Z_END
@@ -87,17 +82,15 @@ bool z80_device::op_main(unsigned step) {
     } else if constexpr (x == 2) {
         if constexpr (z == 6 && X == 0) {
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             alu<y>(tmp_lo());
             Z_END
         } else if constexpr (z == 6) {
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
+            Z_INDEXED_ADDRESS()
+            Z_TODO(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             alu<y>(tmp_lo());
@@ -121,39 +114,22 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             if (--B()) {
-                tmp_lo() = rd_arg();
-                Z_MEM(3)
-                pc++;
-                Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7) Z_INT(8)
-                pc = wz = uint16_t(pc + int8_t(tmp_lo()));
+                Z_RELATIVE_JUMP(3)
             } else {
-                tmp_lo() = rd_arg();
-                Z_MEM(10)
-                pc++;
+                Z_SKIP_ARG(10)
             }
             Z_END
         } else if constexpr (z == 0) {  // JR e, JR cc,e
             Z_BEGIN
             if (OP == 0x18 || cond<int(y) - 4>()) {
-                tmp_lo() = rd_arg();
-                Z_MEM(2)
-                pc++;
-                Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
-                pc = wz = uint16_t(pc + int8_t(tmp_lo()));
+                Z_RELATIVE_JUMP(2)
             } else {
-                tmp_lo() = rd_arg();
-                Z_MEM(9)
-                pc++;
+                Z_SKIP_ARG(9)
             }
             Z_END
         } else if constexpr (z == 1 && q == 0) {  // LD rr,nn
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            pc++;
-            tmp_hi() = rd_arg();
-            Z_MEM(4)
-            pc++;
+            Z_READ_NN(2)
             reg16<p, X>() = tmp;
             Z_END
         } else if constexpr (z == 1) {  // ADD HL,rr
@@ -164,40 +140,27 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0x02 || OP == 0x12) {  // LD (BC),A / LD (DE),A
             Z_BEGIN
+            Z_TODO(1)
             wr_mem(reg16<p>(), A());
             Z_MEM(2)
             wz = uint16_t(((reg16<p>() + 1) & 0xFF) | (A() << 8));
             Z_END
         } else if constexpr (OP == 0x0A || OP == 0x1A) {  // LD A,(BC) / LD A,(DE)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(reg16<p>());
             Z_MEM(2)
             A() = tmp_lo();
             wz = uint16_t(reg16<p>() + 1);
             Z_END
         } else if constexpr (OP == 0x22) {  // LD (nn),HL
-            Z_BEGIN
-            Z_READ_NN_TO_EA()
-            tmp = idx<X>();
-            wr_mem(ea, tmp_lo());
-            Z_MEM(6)
-            wr_mem(uint16_t(ea + 1), tmp_hi());
-            Z_MEM(8)
-            wz = uint16_t(ea + 1);
-            Z_END
+            return store_pair_direct<2, X>(step);
         } else if constexpr (OP == 0x2A) {  // LD HL,(nn)
-            Z_BEGIN
-            Z_READ_NN_TO_EA()
-            tmp_lo() = rd_mem(ea);
-            Z_MEM(6)
-            tmp_hi() = rd_mem(uint16_t(ea + 1));
-            Z_MEM(8)
-            idx<X>() = tmp;
-            wz = uint16_t(ea + 1);
-            Z_END
+            return load_pair_direct<2, X>(step);
         } else if constexpr (OP == 0x32) {  // LD (nn),A
             Z_BEGIN
             Z_READ_NN_TO_EA()
+            Z_TODO(5)
             wr_mem(ea, A());
             Z_MEM(6)
             wz = uint16_t(((ea + 1) & 0xFF) | (A() << 8));
@@ -205,6 +168,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (OP == 0x3A) {  // LD A,(nn)
             Z_BEGIN
             Z_READ_NN_TO_EA()
+            Z_TODO(5)
             tmp_lo() = rd_mem(ea);
             Z_MEM(6)
             A() = tmp_lo();
@@ -220,64 +184,56 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr ((z == 4 || z == 5) && y == 6 && X == 0) {  // INC (HL), DEC (HL)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             Z_INT(3)
-            if constexpr (z == 4)
-                inc(tmp_lo());
-            else
-                dec(tmp_lo());
+            inc_dec<z>(tmp_lo());
+            Z_TODO(4)
             wr_mem(hl, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr ((z == 4 || z == 5) && y == 6) {  // INC (IX+d), DEC (IX+d)
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
+            Z_INDEXED_ADDRESS()
+            Z_TODO(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             Z_INT(10)
-            if constexpr (z == 4)
-                inc(tmp_lo());
-            else
-                dec(tmp_lo());
+            inc_dec<z>(tmp_lo());
+            Z_TODO(11)
             wr_mem(ea, tmp_lo());
             Z_MEM_LAST();
             Z_END
-        } else if constexpr (z == 4) {
+        } else if constexpr (z == 4 || z == 5) {  // INC r, DEC r
             Z_BEGIN
-            inc(reg8<y, X>());
-            Z_END
-        } else if constexpr (z == 5) {
-            Z_BEGIN
-            dec(reg8<y, X>());
+            inc_dec<z>(reg8<y, X>());
             Z_END
         } else if constexpr (z == 6 && y == 6 && X == 0) {  // LD (HL),n
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
+            Z_TODO(3)
             wr_mem(hl, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (z == 6 && y == 6) {  // LD (IX+d),n
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
+            Z_DISPLACEMENT()
+            Z_TODO(3)
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
             Z_INT(5) Z_INT(6)
+            Z_TODO(7)
             wr_mem(ea, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (z == 6) {  // LD r,n
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
@@ -316,23 +272,13 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             if (cond<y>()) {
-                tmp_lo() = rd_stack(sp);
-                Z_MEM(3)
-                sp++;
-                tmp_hi() = rd_stack(sp);
-                Z_MEM(5)
-                sp++;
+                Z_POP_TMP(3)
                 pc = wz = tmp;
             }
             Z_END
         } else if constexpr (z == 1 && q == 0) {  // POP
             Z_BEGIN
-            tmp_lo() = rd_stack(sp);
-            Z_MEM(2)
-            sp++;
-            tmp_hi() = rd_stack(sp);
-            Z_MEM(4)
-            sp++;
+            Z_POP_TMP(2)
             if constexpr (p == 3) {
                 A() = tmp_hi();
                 set_f(tmp_lo());
@@ -342,12 +288,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xC9) {  // RET
             Z_BEGIN
-            tmp_lo() = rd_stack(sp);
-            Z_MEM(2)
-            sp++;
-            tmp_hi() = rd_stack(sp);
-            Z_MEM(4)
-            sp++;
+            Z_POP_TMP(2)
             pc = wz = tmp;
             Z_END
         } else if constexpr (OP == 0xD9) {
@@ -366,24 +307,16 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 2 || OP == 0xC3) {  // JP cc,nn and JP nn
             Z_BEGIN
             if (OP == 0xC3 || cond<y>()) {
-                tmp_lo() = rd_arg();
-                Z_MEM(2)
-                pc++;
-                tmp_hi() = rd_arg();
-                Z_MEM(4)
+                Z_READ_NN(2)
                 pc = wz = tmp;
             } else {
-                tmp_lo() = rd_arg();
-                Z_MEM(6)
-                pc++;
-                tmp_hi() = rd_arg();
-                Z_MEM(8)
-                pc++;
+                Z_READ_NN(6)
                 wz = tmp;
             }
             Z_END
         } else if constexpr (OP == 0xCB && X == 0) {
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_opcode();
             Z_FETCH(2)
             pc++;
@@ -394,10 +327,8 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xCB) {  // DD CB d op
             Z_BEGIN
-            tmp_lo() = rd_arg();
-            Z_MEM(2)
-            ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));
-            pc++;
+            Z_DISPLACEMENT()
+            Z_TODO(3)
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
@@ -407,20 +338,24 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xD3) {  // OUT (n),A
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
             port = uint16_t((A() << 8) | tmp_lo());
+            Z_TODO(3)
             wr_io(port, A());
             Z_IO(4)
             wz = uint16_t(((port + 1) & 0xFF) | (A() << 8));
             Z_END
         } else if constexpr (OP == 0xDB) {  // IN A,(n)
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
             port = uint16_t((A() << 8) | tmp_lo());
+            Z_TODO(3)
             tmp_lo() = rd_io(port);
             Z_IO(4)
             A() = tmp_lo();
@@ -428,13 +363,17 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xE3) {  // EX (SP),HL
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_stack(sp);
             Z_MEM(2)
+            Z_TODO(3)
             tmp_hi() = rd_stack(uint16_t(sp + 1));
             Z_MEM(4)
             Z_INT(5)
+            Z_TODO(6)
             wr_stack(uint16_t(sp + 1), idx_h<X>());
             Z_MEM(7)
+            Z_TODO(8)
             wr_stack(sp, idx_l<X>());
             Z_MEM(9)
             idx<X>() = tmp;
@@ -456,29 +395,21 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 4 || OP == 0xCD) {  // CALL cc,nn and CALL nn
             Z_BEGIN
             if (OP == 0xCD || cond<y>()) {
-                tmp_lo() = rd_arg();
-                Z_MEM(2)
-                pc++;
-                tmp_hi() = rd_arg();
-                Z_MEM(4)
-                pc++;
+                Z_READ_NN(2)
                 ea = tmp;
                 Z_INT(5)
                 wz = ea;
                 sp--;
+                Z_TODO(6)
                 wr_stack(sp, hi(pc));
                 Z_MEM(7)
                 sp--;
+                Z_TODO(8)
                 wr_stack(sp, lo(pc));
                 Z_MEM(9)
                 pc = ea;
             } else {
-                tmp_lo() = rd_arg();
-                Z_MEM(11)
-                pc++;
-                tmp_hi() = rd_arg();
-                Z_MEM(13)
-                pc++;
+                Z_READ_NN(11)
                 wz = tmp;
             }
             Z_END
@@ -486,14 +417,17 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             sp--;
+            Z_TODO(2)
             wr_stack(sp, p == 3 ? A() : hi(reg16<p, X>()));
             Z_MEM(3)
             sp--;
+            Z_TODO(4)
             wr_stack(sp, p == 3 ? get_f() : lo(reg16<p, X>()));
             Z_MEM_LAST();
             Z_END
         } else if constexpr (OP == 0xDD || OP == 0xED || OP == 0xFD) {  // prefixes
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_opcode();
             Z_FETCH(2)
             pc++;
@@ -506,6 +440,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6) {  // ALU A,n
             Z_BEGIN
+            Z_TODO(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
@@ -516,9 +451,11 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             sp--;
+            Z_TODO(2)
             wr_stack(sp, hi(pc));
             Z_MEM(3)
             sp--;
+            Z_TODO(4)
             wr_stack(sp, lo(pc));
             Z_MEM(5)
             pc = wz = OP & 0x38;
@@ -535,26 +472,15 @@ void z80_device::exx() {
 
 #define Z_MAIN_CASE(n) \
     case (n):          \
-        return op_main<(n), 0>(step);
-bool z80_device::exec_main(unsigned op, unsigned step) {
+        return op_main<(n), X>(step);
+template <int X>
+bool z80_device::exec_index_group(unsigned op, unsigned step) {
     switch (op) { Z_CASES_256(Z_MAIN_CASE) }
     return bad_step();
 }
 
-#define Z_DD_CASE(n) \
-    case (n):        \
-        return op_main<(n), 1>(step);
-bool z80_device::exec_dd(unsigned op, unsigned step) {
-    switch (op) { Z_CASES_256(Z_DD_CASE) }
-    return bad_step();
-}
-
-#define Z_FD_CASE(n) \
-    case (n):        \
-        return op_main<(n), 2>(step);
-bool z80_device::exec_fd(unsigned op, unsigned step) {
-    switch (op) { Z_CASES_256(Z_FD_CASE) }
-    return bad_step();
-}
+bool z80_device::exec_main(unsigned op, unsigned step) { return exec_index_group<0>(op, step); }
+bool z80_device::exec_dd(unsigned op, unsigned step) { return exec_index_group<1>(op, step); }
+bool z80_device::exec_fd(unsigned op, unsigned step) { return exec_index_group<2>(op, step); }
 
 }  // namespace orbs

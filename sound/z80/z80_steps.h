@@ -16,6 +16,13 @@
         return bad_step(); \
         }
 
+// The point before an access that is still to do (an access takes two step
+// numbers: to do, then done). No suspension stores it, but a state word that
+// names it resumes by making the access.
+#define Z_TODO(n)       \
+    [[fallthrough]];    \
+    case n:;
+
 // Suspend with step n when the budget is spent; resume there.
 #define Z_STOP(n)                                              \
     if (cycle_budget <= 0) {                                   \
@@ -41,15 +48,63 @@
     cycle_budget -= 2;                    \
     Z_STOP(n + 1)
 
+// The two operand bytes of nn into tmp (steps n and n + 2).
+#define Z_READ_NN(n)          \
+    Z_TODO(n - 1)             \
+    tmp_lo() = rd_arg();      \
+    Z_MEM(n)                  \
+    pc++;                     \
+    Z_TODO(n + 1)             \
+    tmp_hi() = rd_arg();      \
+    Z_MEM(n + 2)              \
+    pc++;
+
 // The two operand bytes of nn, latched into ea.
 #define Z_READ_NN_TO_EA() \
-    tmp_lo() = rd_arg();  \
-    Z_MEM(2)              \
-    pc++;                 \
-    tmp_hi() = rd_arg();  \
-    Z_MEM(4)              \
-    pc++;                 \
+    Z_READ_NN(2)          \
     ea = tmp;
+
+// A taken relative jump: the displacement read (step n), five internal
+// cycles, then the jump from the byte after the displacement.
+#define Z_RELATIVE_JUMP(n)                                      \
+    Z_TODO(n - 1)                                               \
+    tmp_lo() = rd_arg();                                        \
+    Z_MEM(n)                                                    \
+    pc++;                                                       \
+    Z_INT(n + 1) Z_INT(n + 2) Z_INT(n + 3) Z_INT(n + 4) Z_INT(n + 5) \
+    pc = wz = uint16_t(pc + int8_t(tmp_lo()));
+
+// An operand byte read and passed over (step n).
+#define Z_SKIP_ARG(n)     \
+    Z_TODO(n - 1)         \
+    tmp_lo() = rd_arg();  \
+    Z_MEM(n)              \
+    pc++;
+
+// Two stack reads into tmp (steps n and n + 2).
+#define Z_POP_TMP(n)            \
+    Z_TODO(n - 1)               \
+    tmp_lo() = rd_stack(sp);    \
+    Z_MEM(n)                    \
+    sp++;                       \
+    Z_TODO(n + 1)               \
+    tmp_hi() = rd_stack(sp);    \
+    Z_MEM(n + 2)                \
+    sp++;
+
+// The displacement d of an (IX+d) or (IY+d) form (step 2), latched as the
+// effective address in ea and WZ.
+#define Z_DISPLACEMENT()                                  \
+    Z_TODO(1)                                             \
+    tmp_lo() = rd_arg();                                  \
+    Z_MEM(2)                                              \
+    ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));      \
+    pc++;
+
+// The displacement and the five internal cycles that add it (steps 2 to 7).
+#define Z_INDEXED_ADDRESS() \
+    Z_DISPLACEMENT()        \
+    Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
 
 // The last access of an instruction: when it spends the budget, the boundary
 // that follows stores the between-instructions state.

@@ -103,8 +103,7 @@ TEST(Z80Disassembler, LengthEqualsTheCorePcAdvance) {
         m.load(0x0100, bytes);
         m.cpu.pc = 0x0100;
         m.cpu.sp = 0x8000;
-        m.run(1);
-        m.finish();
+        m.run_one();
         EXPECT_EQ(m.cpu.pc - 0x0100, int(listed.result & 0x0FFFFFFF)) << listed.text;
         ++compared;
     }

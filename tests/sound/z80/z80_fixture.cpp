@@ -89,6 +89,13 @@ void z80_machine::finish() {
     }
 }
 
+int z80_machine::run_one() {
+    uint64_t before = given;
+    run(1);
+    finish();
+    return int(given - before);
+}
+
 void z80_machine::load(uint16_t address, const std::vector<uint8_t>& bytes) {
     for (size_t k = 0; k < bytes.size(); ++k) memory[uint16_t(address + k)] = bytes[k];
 }

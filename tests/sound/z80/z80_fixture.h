@@ -44,6 +44,8 @@ public:
 
     // Runs one slice with the given budget; returns the cycles it spent.
     int run(int32_t budget);
+    // Runs the next instruction alone; returns its cycles.
+    int run_one();
     // Completes the instruction in progress without starting another.
     void finish();
     uint64_t now() const { return given - uint64_t(int64_t(cpu.cycle_budget)); }

@@ -3,9 +3,9 @@
 #pragma once
 #include <cstdint>
 
-#define ROUTINE(address, name, written) void name();
-#include "game/routines.def"
-#undef ROUTINE
+#define ROUTINE_NAME(address, name) void name();
+#include "game/routine_names.def"
+#undef ROUTINE_NAME
 
 // Rows of the routine list and how many of them are not written yet.
 uint64_t game_routine_count();
@@ -16,9 +16,17 @@ bool game_routine_written(uint32_t address);
 
 // A routine that is not written yet calls this with its own entry address:
 // it ends the run with the message of a computed call to a missing address.
-void game_unwritten(uint32_t address);
+[[noreturn]] void game_unwritten(uint32_t address);
 
-// Empty in the product. A test binary may set it to run stand-ins for routines
-// that are not written yet: it gets the unwritten routine's address and
-// returns true when it ran a stand-in in the routine's place.
-extern bool (*game_stand_in)(uint32_t address);
+// The first line of every routine, written or not: ROUTINE_ENTRY(0x088B00);
+// with the routine's own entry address. In the product it is nothing. In the
+// build the game's tests use, a test may put a stand-in in any routine's
+// place: the hook runs it and says so, and the routine then returns at once
+// without running its own body.
+#ifdef IRONBELL_GAME_SEAM
+extern bool (*game_seam)(uint32_t address);
+#define ROUTINE_ENTRY(address) \
+    if (game_seam && game_seam(address)) return; else (void)0
+#else
+#define ROUTINE_ENTRY(address) (void)0
+#endif

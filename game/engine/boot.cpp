@@ -1,6 +1,7 @@
 // Boot: the reset entries, start-up, the main loop and the frame sync.
 #include "game/routines.h"
-#include "game/vars.h"
+#include "game/engine/vars.h"
+#include "game/hardware.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -12,15 +13,6 @@ constexpr uint32_t kInterruptStack = 0x210000;
 constexpr uint32_t kMainStack = 0x20FF00;
 constexpr uint32_t kLevelStacks = 0x20FE00;
 constexpr uint32_t kWorkRamBase = 0x208000;
-
-constexpr uint32_t kIoControl = 0xC0001C;     // bit 1: display on
-constexpr uint32_t kIoUnused = 0xC00074;      // a register the board ignores
-constexpr uint32_t kIntPending = 0xD00007;
-constexpr uint32_t kIntByte5 = 0xD00005;
-constexpr uint32_t kTimer1Count = 0xD0000A;
-constexpr uint32_t kNoDevice = 0xE00000;      // nothing answers here
-constexpr uint32_t kIntController = 0xD00000;
-constexpr uint32_t kSpriteBlock = 0x408000;
 
 // The reset tables go out a byte at a time, two bytes per pass: the interrupt
 // controller takes each of its registers as a byte of its own.
@@ -38,8 +30,8 @@ void start_game(uint32_t base) {
     v60_load_privileged(V60_SBR, kVectorBase);
     sp() = kInterruptStack;
     cpu.reg[25] = kWorkRamBase;
-    copy_byte_pairs(base + 0x88, kNoDevice, 16);
-    copy_byte_pairs(base + 0x98, kIntController, 12);
+    copy_byte_pairs(base + 0x88, hw::no_device, 16);
+    copy_byte_pairs(base + 0x98, hw::int_controller, 12);
     // Leave the interrupt stack through an interrupt return to our own label:
     // PSW 0 selects level 0 with interrupts off.
     const uint32_t label = base + 0x57;
@@ -61,19 +53,23 @@ void start_game(uint32_t base) {
 
 // The reset code's twin at the bottom of ROM, with its tables at 0x000088 and
 // its return label 0x000057. Nothing calls it.
-void sub_000000() { start_game(0x000000); }
+void sub_000000() {
+    ROUTINE_ENTRY(0x000000);
+    start_game(0x000000);
+}
 
 // Game main: start-up, then one game frame per pass of the main loop, and the
 // service mode when the test switch asks for it. Never returns in a normal run.
 void sub_0600A4() {
+    ROUTINE_ENTRY(0x0600A4);
     if (!call(sub_0603F7, 0x0600A7, 0x0600A4)) return;
-    orb_write8(kIntPending, 0);
-    orb_write8(kIntByte5, 0);
+    orb_write8(hw::int_pending, 0);
+    orb_write8(hw::int_byte5, 0);
     orb_write16(var::game_mode, 3);  // mode 3, submode 0
 L_0600B9:
-    orb_write8(kIoControl, logic<uint8_t>(orb_read8(kIoControl) | 2));
+    orb_write8(hw::io_control, logic<uint8_t>(orb_read8(hw::io_control) | 2));
     enable_interrupts();
-    orb_write16(kTimer1Count, 57);
+    orb_write16(hw::timer1_count, 57);
 L_0600CB:
     if (!call(sub_0603DA, 0x0600CE, 0x0600CB)) return;
     if (!call(sub_0604CF, 0x0600D1, 0x0600CE)) return;
@@ -96,7 +92,7 @@ L_0600F6:
     } while (ne());
     // Leaving the service mode re-initialises everything and fades in.
     disable_interrupts();
-    orb_write8(kIoControl, logic<uint8_t>(orb_read8(kIoControl) & ~2u));
+    orb_write8(hw::io_control, logic<uint8_t>(orb_read8(hw::io_control) & ~2u));
     if (!call(sub_0603F7, 0x060117, 0x060114)) return;
     orb_write16(var::game_mode, 3);
     orb_write8(var::fade_preset, 3);
@@ -109,6 +105,7 @@ L_0600F6:
 // a graphics decompression job is pending it runs the decompressor one output
 // byte per pass in place of waiting, so the job ends before board time moves.
 void sub_0603DA() {
+    ROUTINE_ENTRY(0x0603DA);
 L_0603DA:
     test<uint32_t>(orb_read32(var::decomp_job));
     if (ne()) goto L_0603E0;
@@ -130,17 +127,18 @@ L_0603E0:
 // Start-up: I/O set-up, work RAM cleared, then every subsystem initialised in
 // order. Also run when the service mode is left.
 void sub_0603F7() {
-    orb_write8(kIoUnused, 19);
-    orb_write8(kIoUnused, 0);
-    orb_write8(kIoUnused, 0);
-    orb_write8(kIoUnused, 31);
+    ROUTINE_ENTRY(0x0603F7);
+    orb_write8(hw::io_unused, 19);
+    orb_write8(hw::io_unused, 0);
+    orb_write8(hw::io_unused, 0);
+    orb_write8(hw::io_unused, 31);
     if (!call(sub_060886, 0x060413, 0x060410)) return;
     if (!call(sub_0609F3, 0x060416, 0x060413)) return;
     if (!call(sub_089389, 0x060419, 0x060416)) return;
     if (!call(sub_0609D3, 0x06041C, 0x060419)) return;
     if (!call(sub_089674, 0x06041F, 0x06041C)) return;
     if (!call(sub_060978, 0x060422, 0x06041F)) return;
-    move_halfwords(0x060B3E, kSpriteBlock, orb_read32(0x060B3A));
+    move_halfwords(0x060B3E, hw::sprite_block, orb_read32(0x060B3A));
     if (!call(sub_0608A8, 0x060440, 0x06043D)) return;
     if (!call(sub_061077, 0x060443, 0x060440)) return;
     if (!call(sub_060CCE, 0x060446, 0x060443)) return;
@@ -160,6 +158,7 @@ void sub_0603F7() {
 // Clears work RAM 0x200000-0x20FBFF, 16 bytes per pass; the stacks above it
 // survive.
 void sub_060886() {
+    ROUTINE_ENTRY(0x060886);
     for (uint32_t a = var::object_area; a < 0x20FC00; a += 16) {
         orb_write32(a, 0);
         orb_write32(a + 4, 0);
@@ -172,4 +171,7 @@ void sub_060886() {
 // Reset entry: vector base, stacks and the work-RAM base, the interrupt
 // controller from ROM 0x060098, then the game, restarted whenever it returns
 // to 0x060057. Never returns in a normal run.
-void reset() { start_game(0x060000); }
+void reset() {
+    ROUTINE_ENTRY(0xFFFFF0);
+    start_game(0x060000);
+}

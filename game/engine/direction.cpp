@@ -1,7 +1,7 @@
 // Direction maths: the direction from one point to another through an octant
 // fold, a ratio in 1/256 steps and a ROM arctangent table.
 #include "game/routines.h"
-#include "game/vars.h"
+#include "game/engine/vars.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -22,6 +22,7 @@ int32_t s16(uint32_t v) { return static_cast<int16_t>(v); }
 // aim offset. In: R20 = the running object, R19 = the target. Out: as
 // sub_08923F (R0-R3 hold its arguments).
 void sub_08921C() {
+    ROUTINE_ENTRY(0x08921C);
     const uint32_t aim = kAimOffsets + 4u * (orb_read8(cpu.reg[19] + kAimSelect) & 15);
     set16(cpu.reg[0], orb_read16(cpu.reg[19] + object_record::world_x) + orb_read16(aim));
     set16(cpu.reg[1], orb_read16(cpu.reg[19] + object_record::world_y) + orb_read16(aim + 2));
@@ -36,6 +37,7 @@ void sub_08921C() {
 // arctangent table, then unfolded with the octant's sign and base.
 // Out: R0 low half = the direction, R2 = the octant; flags from the last add.
 void sub_08923F() {
+    ROUTINE_ENTRY(0x08923F);
     int16_t dx = static_cast<int16_t>(cpu.reg[0] - cpu.reg[2]);
     int16_t dy = static_cast<int16_t>(cpu.reg[1] - cpu.reg[3]);
     uint32_t octant = 0;

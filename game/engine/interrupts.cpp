@@ -1,28 +1,21 @@
 // Interrupt handlers: vblank start (shadow uploads, inputs, coins, sound,
 // sprite list), vblank end, sound, the two timers, and the test-switch check.
 #include "game/routines.h"
-#include "game/vars.h"
+#include "game/engine/vars.h"
+#include "game/hardware.h"
 #include "runtime/guest.h"
 
 using namespace guest;
 
 namespace {
 
-constexpr uint32_t kIntPending = 0xD00007;  // acknowledge: write the source's bit as 0
-constexpr uint32_t kTimer0Count = 0xD00008;
-constexpr uint32_t kTimer1Count = 0xD0000A;
-constexpr uint32_t kMixerRegs = 0x610000;
-constexpr uint32_t kVideoRegs = 0x31FF00;
-constexpr uint32_t kSpriteListSelect = 0x400010;
-constexpr uint32_t kPortD = 0xC00006;
-
 // The mixer shadow goes up as 31 words from its start and 2 from +0x4C.
 void upload_mixer(uint32_t shadow) {
-    move_halfwords(shadow, kMixerRegs, 31);
-    move_halfwords(shadow + 0x4C, kMixerRegs + 0x4C, 2);
+    move_halfwords(shadow, hw::mixer_regs, 31);
+    move_halfwords(shadow + 0x4C, hw::mixer_regs + 0x4C, 2);
 }
 
-void acknowledge(uint8_t value) { orb_write8(kIntPending, value); }
+void acknowledge(uint8_t value) { orb_write8(hw::int_pending, value); }
 
 // Adds one to the counter byte; when it reaches the limit it goes back to 0
 // and the result says to carry into the next one.
@@ -52,10 +45,11 @@ void advance_power_on_time() {
 // test switch and runs the coins outside the service mode, sends the queued
 // sound commands, selects the new sprite list and marks the frame ready.
 void int_vblank_start() {
+    ROUTINE_ENTRY(0x09F500);
     push_range(0, 28);
     if (test_bit(var::system_flags, system_flag::fade_running)) {
         if (!call(sub_08973C, 0x09F513, 0x09F510)) return;
-        move_halfwords(var::mixer_shadow + 0x3E, kMixerRegs + 0x3E, 7);
+        move_halfwords(var::mixer_shadow + 0x3E, hw::mixer_regs + 0x3E, 7);
     }
     if (clear_bit(var::system_flags, system_flag::mixer_upload)) upload_mixer(var::mixer_shadow);
     if (clear_bit(var::system_flags, system_flag::mixer_take_pending)) {
@@ -64,10 +58,10 @@ void int_vblank_start() {
         upload_mixer(var::mixer_pending);
     }
     if (clear_bit(var::system_flags, system_flag::video_upload_all)) {
-        move_halfwords(var::video_shadow, kVideoRegs, 72);
+        move_halfwords(var::video_shadow, hw::video_regs, 72);
     } else {
-        move_halfwords(var::video_shadow + 0x10, kVideoRegs + 0x10, 16);
-        move_halfwords(var::video_shadow + 0x40, kVideoRegs + 0x40, 8);
+        move_halfwords(var::video_shadow + 0x10, hw::video_regs + 0x10, 16);
+        move_halfwords(var::video_shadow + 0x40, hw::video_regs + 0x40, 8);
     }
     test<uint32_t>(orb_read32(var::palette_queue));
     if (ne() && !call(sub_0896CB, 0x09F5A3, 0x09F5A0)) return;
@@ -78,14 +72,14 @@ void int_vblank_start() {
         cmp<uint8_t>(orb_read8(var::free_play_active), 0);
         if (eq()) {
             if (!call(sub_060D76, 0x09F5BA, 0x09F5B7)) return;
-            orb_write8(kPortD, orb_read8(var::output_port_shadow));
+            orb_write8(hw::port_d, orb_read8(var::output_port_shadow));
         }
     }
     if (!call(sub_09F6E2, 0x09F5C7, 0x09F5C4)) return;
     if (!test_bit(var::system_flags, system_flag::sprite_switch_off) &&
         clear_bit(var::system_flags, system_flag::sprite_list_ready)) {
         const uint32_t list = orb_read32(var::sprite_list_pointer);
-        orb_write16(kSpriteListSelect, static_cast<uint16_t>(0xA000 | ((list >> 4) & 0xFFFF)));
+        orb_write16(hw::sprite_list_select, static_cast<uint16_t>(0xA000 | ((list >> 4) & 0xFFFF)));
     }
     acknowledge(0xFE);
     orb_write16(var::vblank_count, inc<uint16_t>(orb_read16(var::vblank_count)));
@@ -96,20 +90,23 @@ void int_vblank_start() {
 
 // Vblank end: acknowledged, nothing else.
 void int_vblank_end() {
+    ROUTINE_ENTRY(0x09F610);
     acknowledge(0xFD);
     reti();
 }
 
 // Sound board: acknowledged, nothing else.
 void int_sound() {
+    ROUTINE_ENTRY(0x09F61C);
     acknowledge(0xFB);
     reti();
 }
 
 // Timer 0: counted and restarted.
 void int_timer0() {
+    ROUTINE_ENTRY(0x09F628);
     orb_write32(var::timer0_count, inc<uint32_t>(orb_read32(var::timer0_count)));
-    orb_write16(kTimer0Count, 50);
+    orb_write16(hw::timer0_count, 50);
     acknowledge(0xF7);
     reti();
 }
@@ -119,7 +116,8 @@ void int_timer0() {
 // by a second, stores the block's check value and copies the time to the
 // mirror.
 void int_timer1() {
-    orb_write16(kTimer1Count, 0x0BE6);
+    ROUTINE_ENTRY(0x09F640);
+    orb_write16(hw::timer1_count, 0x0BE6);
     cmp<uint8_t>(orb_read8(var::service_request), 0);
     if (ne()) goto L_09F6B0;
     orb_write8(var::timer1_phase, logic<uint8_t>(inc<uint8_t>(orb_read8(var::timer1_phase)) & 3));
@@ -138,12 +136,19 @@ L_09F6B0:
 
 // Unused vectors: the test-switch check, left with a plain return (the PSW
 // stays on the interrupt stack).
-void int_default() { sub_09F6D1(); }
-void int_nmi() { sub_09F6D1(); }
+void int_default() {
+    ROUTINE_ENTRY(0x09F6BC);
+    sub_09F6D1();
+}
+void int_nmi() {
+    ROUTINE_ENTRY(0x09F6C8);
+    sub_09F6D1();
+}
 
 // Test switch: a new press (bit 1 of the system presses) asks for the service
 // mode. Out: R0 low byte = the presses.
 void sub_09F6D1() {
+    ROUTINE_ENTRY(0x09F6D1);
     set8(cpu.reg[0], orb_read8(var::system_presses));
     bit_flags(cpu.reg[0], 1);
     if (carry()) orb_write8(var::service_request, 0xFF);

@@ -1,7 +1,7 @@
 // The object system: three pools with free stacks, allocation from a ROM
 // template, the active ring with its runner's cursor, release, and the runner.
 #include "game/routines.h"
-#include "game/vars.h"
+#include "game/engine/vars.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -36,6 +36,7 @@ void allocate_from(uint32_t stack, uint32_t halfwords) {
 // the object and R23 = the cursor. An object linked during the pass joins the
 // tail and runs in it; one that unlinks itself hands the cursor on.
 void sub_088B00() {
+    ROUTINE_ENTRY(0x088B00);
     test<uint16_t>(orb_read16(var::active_count));
     if (eq()) {
         ret();
@@ -55,11 +56,15 @@ void sub_088B00() {
 }
 
 // Object system re-initialisation: the same as sub_088B7C.
-void sub_088B2D() { sub_088B7C(); }
+void sub_088B2D() {
+    ROUTINE_ENTRY(0x088B2D);
+    sub_088B7C();
+}
 
 // Object system initialisation: every object free, the ring empty.
 // Out: R22 = R24 = 0x200000.
 void sub_088B7C() {
+    ROUTINE_ENTRY(0x088B7C);
     orb_write32(var::active_head, var::object_area);
     orb_write32(var::active_tail, var::object_area);
     cpu.reg[22] = cpu.reg[24] = var::object_area;
@@ -72,13 +77,22 @@ void sub_088B7C() {
 
 // Allocate a 256-byte object. Out: R21 = the object and Z clear, or Z set when
 // the pool is empty (R21 unchanged). R0 preserved; R19 = the free stack.
-void sub_088C57() { allocate_from(var::free_stack_256, 128); }
+void sub_088C57() {
+    ROUTINE_ENTRY(0x088C57);
+    allocate_from(var::free_stack_256, 128);
+}
 
 // Allocate a 128-byte object; as sub_088C57.
-void sub_088C67() { allocate_from(var::free_stack_128, 64); }
+void sub_088C67() {
+    ROUTINE_ENTRY(0x088C67);
+    allocate_from(var::free_stack_128, 64);
+}
 
 // Allocate a 64-byte object; as sub_088C57.
-void sub_088C77() { allocate_from(var::free_stack_64, 32); }
+void sub_088C77() {
+    ROUTINE_ENTRY(0x088C77);
+    allocate_from(var::free_stack_64, 32);
+}
 
 // Common allocator: takes the top entry of the free stack and fills the object
 // from the ROM template; it is not linked.
@@ -86,6 +100,7 @@ void sub_088C77() { allocate_from(var::free_stack_64, 32); }
 // stack (above the return address). Out: R21 = the object, all flags clear;
 // or Z alone set when the pool is empty, R21 unchanged. R0 restored.
 void sub_088C85() {
+    ROUTINE_ENTRY(0x088C85);
     const uint16_t count = orb_read16(cpu.reg[19]);
     if (count == 0) {
         set_flags(1, 0, 0, 0);
@@ -104,6 +119,7 @@ void sub_088C85() {
 // Links an object at the tail of the active ring; the first one forms a ring
 // of one. In: R21 = the object. Out: R24 (and R22 for the first) updated.
 void sub_088CA5() {
+    ROUTINE_ENTRY(0x088CA5);
     test<uint16_t>(orb_read16(var::active_count));
     if (eq()) {
         set16(cpu.reg[22], cpu.reg[21]);
@@ -126,6 +142,7 @@ void sub_088CA5() {
 // cursor is the removed object (its own links stay as they were), otherwise
 // its predecessor. In: R20 = the object. Out: R22, R23, R24 updated.
 void sub_088CD3() {
+    ROUTINE_ENTRY(0x088CD3);
     orb_write16(var::active_count, dec<uint16_t>(orb_read16(var::active_count)));
     const uint32_t prev = link_at(cpu.reg[20], object_record::prev);
     const uint32_t next = link_at(cpu.reg[20], object_record::next);
@@ -145,6 +162,7 @@ void sub_088CD3() {
 
 // Releases a 128-byte object to its free stack. In: R20 = the object.
 void sub_088D0C() {
+    ROUTINE_ENTRY(0x088D0C);
     const uint16_t count = inc<uint16_t>(orb_read16(var::free_stack_128));
     orb_write16(var::free_stack_128, count);
     orb_write16(var::free_stack_128 + 2u * count, static_cast<uint16_t>(cpu.reg[20]));

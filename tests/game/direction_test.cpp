@@ -2,7 +2,7 @@
 
 #include "board/machine.h"
 #include "game/routines.h"
-#include "game/vars.h"
+#include "game/engine/vars.h"
 #include "tests/support/game_harness.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "board/machine.h"
 #include "game/routines.h"
-#include "game/vars.h"
+#include "game/engine/vars.h"
 #include "runtime/guest.h"
 #include "tests/game/callees.h"
 #include "tests/support/game_harness.h"

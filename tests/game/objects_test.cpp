@@ -5,14 +5,14 @@
 
 #include "board/machine.h"
 #include "game/routines.h"
-#include "game/vars.h"
+#include "game/engine/vars.h"
 #include "runtime/guest.h"
 #include "tests/support/game_harness.h"
 
 namespace {
 
-// Routines of other areas, not written yet, stand in as object routines.
-constexpr uint32_t kRoutine = 0x0885A4;
+// A test entry stands in as the objects' routine.
+constexpr uint32_t kRoutine = GameRoutineTest::kTestEntry[0];
 constexpr uint32_t kTemplate = 0x088D58;
 
 class Objects : public GameRoutineTest {

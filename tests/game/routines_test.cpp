@@ -8,10 +8,16 @@
 
 namespace {
 
+// The tests' build of the table: the game's 742 rows and the eight test
+// entries just below the reset row (the product's table is checked when it
+// compiles).
 TEST(RoutineTable, IsCompleteAndStrictlyAscending) {
-    ASSERT_EQ(v60_code_entry_count, 742u);
+    ASSERT_EQ(game_routine_count(), 742u);
+    ASSERT_EQ(v60_code_entry_count, 742u + 8);
     EXPECT_EQ(v60_code_entries[0].address, 0x000000u);
-    EXPECT_EQ(v60_code_entries[741].address, 0xFFFFF0u);
+    EXPECT_EQ(v60_code_entries[v60_code_entry_count - 1].address, 0xFFFFF0u);
+    for (uint64_t i = 0; i < 8; ++i)
+        EXPECT_EQ(v60_code_entries[v60_code_entry_count - 9 + i].address, 0xFE0000 + i);
     for (uint64_t i = 1; i < v60_code_entry_count; ++i)
         EXPECT_LT(v60_code_entries[i - 1].address, v60_code_entries[i].address) << "row " << i;
     for (uint64_t i = 0; i < v60_code_entry_count; ++i)
@@ -28,11 +34,12 @@ TEST(RoutineTable, HandlerRowsSitAtTheirVectors) {
         {0x09F6C8, int_nmi},          {0x09F6D1, sub_09F6D1},     {0x09F6E2, sub_09F6E2},
         {0xFFFFF0, reset},
     };
-    for (uint64_t i = 0; i < 10; ++i) {
-        const v60_code_entry& row = v60_code_entries[v60_code_entry_count - 10 + i];
-        EXPECT_EQ(row.address, rows[i].address) << "row " << i;
-        EXPECT_EQ(row.function, rows[i].routine) << std::hex << rows[i].address;
+    for (const auto& row : rows) {
+        const v60_code_entry* entry = v60_lookup(row.address);
+        ASSERT_NE(entry, nullptr) << std::hex << row.address;
+        EXPECT_EQ(entry->function, row.routine) << std::hex << row.address;
     }
+    EXPECT_EQ(v60_lookup(0x09F500) + 9 + 8, v60_lookup(0xFFFFF0)) << "the last ten game rows";
 }
 
 // Information only: the last game issue brings this to 0.
@@ -59,7 +66,7 @@ TEST_F(UnwrittenRoutine, EndsTheRunNamingItsAddress) {
     EXPECT_EXIT(v60_call(0x0633C0), ::testing::ExitedWithCode(3),
                 "^No translated code starts at 0633C0 \\(frame 42\\)\n$");
     // A stand-in planted for another address does not catch it.
-    fake(0x062121);
+    fake(0x0633C0 + 1);
     EXPECT_EXIT(v60_call(0x01060148), ::testing::ExitedWithCode(3),
                 "^No translated code starts at 060148 \\(frame 42\\)\n$");
 }

@@ -4,7 +4,7 @@
 
 #include "board/machine.h"
 #include "game/routines.h"
-#include "game/vars.h"
+#include "game/engine/vars.h"
 #include "runtime/guest.h"
 
 GameRoutineTest* GameRoutineTest::current_ = nullptr;
@@ -40,11 +40,11 @@ void GameRoutineTest::SetUp() {
     calls_.clear();
     log_.clear();
     current_ = this;
-    game_stand_in = stand_in;
+    game_seam = stand_in;
 }
 
 void GameRoutineTest::TearDown() {
-    game_stand_in = nullptr;
+    game_seam = nullptr;
     program_frame_done = nullptr;
     current_ = nullptr;
     orb_board.irq_changed = nullptr;
@@ -64,11 +64,21 @@ void GameRoutineTest::plant32(uint32_t address, uint32_t value) {
 
 bool GameRoutineTest::run(v60_routine routine) {
     const uint32_t sp0 = cpu.reg[V60_SP];
+    guest::push(kCanary);
     guest::push(kSentinel);
     routine();
-    EXPECT_EQ(cpu.pc, kSentinel) << "the routine returned elsewhere";
-    EXPECT_EQ(cpu.reg[V60_SP], sp0) << "the routine left the stack moved";
-    return cpu.pc == kSentinel && cpu.reg[V60_SP] == sp0;
+    const uint32_t sp = cpu.reg[V60_SP];
+    bool back = false;
+    if (sp > sp0 - 4 || cpu.pc == kCanary)
+        ADD_FAILURE() << "the routine unwound past its own frame: it popped the sentinel";
+    else if (cpu.pc != kSentinel)
+        ADD_FAILURE() << std::hex << "the routine returned to " << cpu.pc;
+    else if (sp != sp0 - 4 || ram32(sp) != kCanary)
+        ADD_FAILURE() << "the routine left the stack moved";
+    else
+        back = true;
+    cpu.reg[V60_SP] = sp0;
+    return back;
 }
 
 bool GameRoutineTest::run_handler(v60_routine handler) {
@@ -89,14 +99,12 @@ void GameRoutineTest::call_routine(v60_routine routine) {
     EXPECT_TRUE(guest::call(routine, kFakeReturn, kFakeReturn)) << "a routine called by a stand-in returned elsewhere";
 }
 
-void GameRoutineTest::fake(uint32_t address, std::function<void()> body) {
-    if (game_routine_written(address)) {
-        ADD_FAILURE() << std::hex << "the routine at " << address
-                      << " is written now: give the test what the real routine needs instead of a stand-in";
-        return;
-    }
-    fakes_[address] = std::move(body);
+bool GameRoutineTest::try_call(v60_routine routine) {
+    constexpr uint32_t kFakeReturn = 0xFEED10;
+    return guest::call(routine, kFakeReturn, kFakeReturn);
 }
+
+void GameRoutineTest::fake(uint32_t address, body_fn body) { fakes_[address & 0xFFFFFF] = std::move(body); }
 
 void GameRoutineTest::fake_all(std::initializer_list<uint32_t> addresses) {
     for (uint32_t address : addresses) fake(address);
@@ -113,8 +121,8 @@ bool GameRoutineTest::stand_in(uint32_t address) {
     if (it == current_->fakes_.end()) return false;
     ++current_->calls_[address];
     current_->log_.push_back(address);
-    if (it->second) it->second();
-    guest::ret();
+    const ended how = it->second ? it->second() : ended::by_return;
+    if (how == ended::by_return) guest::ret();
     return true;
 }
 

@@ -1,24 +1,38 @@
 // A fixture for running translated game routines one at a time on a clean
-// board: a program region the test fills, stand-ins for routines that are not
-// written yet, and helpers for objects and work RAM.
+// board: a program region the test fills, stand-ins that take the place of any
+// routine (written or not) for one test, and helpers for objects and work RAM.
+//
+// Game tests link the build of the game in which every routine's entry
+// (ROUTINE_ENTRY) asks this fixture first, and whose table has the test
+// entries below: addresses no game routine has, for fixture object routines
+// and computed-call targets, answered only by stand-ins.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <type_traits>
 #include <vector>
 
 #include "runtime/v60.h"
 
 class GameRoutineTest : public ::testing::Test {
-protected:
+public:
     // A return address where no routine starts; run() pushes it and expects
     // the routine to come back there.
     static constexpr uint32_t kSentinel = 0xFEED00;
     static constexpr uint32_t kMainStack = 0x20FF00;
     static constexpr uint32_t kInterruptStack = 0x210000;
     static constexpr uint32_t kWorkRamBase = 0x208000;
+    // Pushed before the sentinel: a routine that unwinds past its own frame
+    // returns here instead, and run() fails.
+    static constexpr uint32_t kCanary = 0xFEED04;
+    // The tests' own entry points (test_entry_0 to test_entry_7).
+    static constexpr uint32_t kTestEntry[8] = {0xFE0000, 0xFE0001, 0xFE0002, 0xFE0003,
+                                               0xFE0004, 0xFE0005, 0xFE0006, 0xFE0007};
+
+protected:
 
     void SetUp() override;
     void TearDown() override;
@@ -30,7 +44,8 @@ protected:
 
     // ---- running ----
     // Runs one routine as a guest call from the sentinel; true when it came
-    // back there with SP where it was.
+    // back there with SP where it was. A routine that returns past the
+    // sentinel (it popped more than its own frame) fails the test.
     bool run(v60_routine routine);
     // Runs an interrupt handler as interrupt entry does: PSW and the sentinel
     // pushed on the interrupt stack; true when it returned there with SP and
@@ -39,11 +54,30 @@ protected:
     // A guest call from inside a stand-in (say, an object routine that unlinks
     // itself); fails the test when the routine does not come back.
     static void call_routine(v60_routine routine);
+    // A guest call from inside a stand-in that may come back elsewhere: true
+    // when it came back. On false the stand-in's body ends with
+    // `return ended::already`, as a guest routine returns at once.
+    static bool try_call(v60_routine routine);
 
-    // ---- stand-ins for routines that are not written yet ----
-    // The stand-in runs body (if any) and returns like a guest routine. Planting
-    // one for a written routine fails the test: the real routine runs there.
-    void fake(uint32_t address, std::function<void()> body = {});
+    // ---- stand-ins: any routine, written or not, for the length of a test ----
+    // How a stand-in's body ended. By default the stand-in then returns like a
+    // guest routine, popping its return address. A body that has left the
+    // routine itself (it dropped its own return address and returned past it,
+    // or a call it made came back elsewhere) returns ended::already, and the
+    // stand-in returns at once without popping.
+    enum class ended { by_return, already };
+    using body_fn = std::function<ended()>;
+    // The stand-in at address runs body (if any) in the routine's place.
+    void fake(uint32_t address, body_fn body);
+    template <typename F>
+        requires std::is_void_v<std::invoke_result_t<F>>
+    void fake(uint32_t address, F body) {
+        fake(address, body_fn([body] {
+            body();
+            return ended::by_return;
+        }));
+    }
+    void fake(uint32_t address) { fake(address, body_fn{}); }
     void fake_all(std::initializer_list<uint32_t> addresses);
     int calls(uint32_t address) const;
     // Addresses of the stand-ins in the order they ran.
@@ -67,7 +101,7 @@ protected:
 private:
     static bool stand_in(uint32_t address);
     static GameRoutineTest* current_;
-    std::map<uint32_t, std::function<void()>> fakes_;
+    std::map<uint32_t, body_fn> fakes_;
     std::map<uint32_t, int> calls_;
     std::vector<uint32_t> log_;
 };

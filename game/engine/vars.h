@@ -1,5 +1,8 @@
-// Game variables, named once. The guest reaches work RAM as R25 (0x208000)
-// plus an offset; the names here are the absolute guest addresses.
+// Variables of the game engine (objects, system state, inputs, sound rings,
+// palettes, video shadows), named once. The guest reaches work RAM as R25
+// (0x208000) plus an offset; the names here are the absolute guest addresses.
+// Each area keeps its own header (engine, flow, actors, operator); one
+// namespace `var` spans them, so a name given twice does not compile.
 #pragma once
 #include <cstdint>
 

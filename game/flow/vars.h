@@ -1,0 +1,7 @@
+// Variables of the game flow and the players (modes, attract cycle, player
+// slots and records, panels, results and ranking), named once. Absolute guest
+// addresses; see game/engine/vars.h for the conventions.
+#pragma once
+#include <cstdint>
+
+namespace var {}  // namespace var

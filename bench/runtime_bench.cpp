@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "bench/guest_call_routines.h"
 #include "board/machine.h"
+#include "runtime/guest.h"
 #include "runtime/v60.h"
 
 namespace {
@@ -54,5 +56,24 @@ void BM_PaletteWriteAlternate(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_PaletteWriteAlternate);
+
+// One guest call of a small routine through call(): push, the routine, its
+// return, the check. The product's build and the tests' build (with the
+// entry seam) side by side.
+void guest_calls(benchmark::State& state, v60_routine routine) {
+    static std::vector<uint8_t> rom(0x200000);
+    orb_init(rom.data());
+    program_reset();
+    cpu.reg[V60_SP] = 0x20FF00;
+    for (auto _ : state) {
+        if (!guest::call(routine, 0x088B30, 0x088B2D)) state.SkipWithError("came back elsewhere");
+        benchmark::DoNotOptimize(cpu.reg[1]);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+void BM_GuestCallProduct(benchmark::State& state) { guest_calls(state, bench_routine_product); }
+void BM_GuestCallSeamBuild(benchmark::State& state) { guest_calls(state, bench_routine_seam); }
+BENCHMARK(BM_GuestCallProduct);
+BENCHMARK(BM_GuestCallSeamBuild);
 
 }  // namespace

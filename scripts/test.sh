@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, runs every test, then the unit tests again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets.
+#
+#   scripts/test.sh           everything, as CI runs it
+#   scripts/test.sh AREA      one area's tests (a folder of tests/: board, runtime,
+#                             romset, video, sound, game, host), optimised and then
+#                             under the sanitizers; no fuzz targets
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
+area=${1:-}
+if [ -n "$area" ] && { [ "$area" != "${area//[^a-z0-9]/}" ] || [ ! -d "$root/tests/$area" ]; }; then
+  echo "usage: scripts/test.sh [board|runtime|romset|video|sound|game|host]" >&2
+  exit 1
+fi
 "$root/scripts/deps.sh"
 
 passed=0
@@ -30,18 +40,33 @@ run_ctest() {
   [ "$rc" -eq 0 ] || status=1
 }
 
+# build DIR: the whole tree, or with an area only the targets of its test folder.
+build() {
+  if [ -n "$area" ]; then
+    make -C "$1/tests/$area" -j"$jobs" --no-print-directory
+  else
+    cmake --build "$1" -j"$jobs"
+  fi
+}
+tests_of() { echo "$1${area:+/tests/$area}"; }
+
 echo "== optimised build"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" -j"$jobs"
-echo "== every test"
-run_ctest "$root/build" -LE fuzz
+build "$root/build"
+echo "== every test${area:+ of $area}"
+run_ctest "$(tests_of "$root/build")" -LE fuzz
 
-echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== unit tests${area:+ of $area} under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DIRONBELL_SANITIZE=ON \
       -DIRONBELL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1 >/dev/null
-cmake --build "$root/build-asan" -j"$jobs"
+build "$root/build-asan"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_ctest "$root/build-asan" -L unit
+  run_ctest "$(tests_of "$root/build-asan")" -L unit
+
+if [ -n "$area" ]; then
+  echo "ironbell: $passed passed, $failed failed"
+  exit $status
+fi
 
 echo "== fuzz targets"
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=Debug \

@@ -129,6 +129,17 @@ TEST_F(Boot, TestSwitchEntersServiceModeAtTheNextPass) {
     EXPECT_EQ(ram16(var::vblank_count), 10) << "the vblank work goes on in service mode";
 }
 
+// The clear stops below the stacks: 0x20FBFF is its last byte.
+TEST_F(Boot, RamClearEndsBelowTheStacks) {
+    for (uint32_t a : {0x200000u, 0x20FBFCu, 0x20FBFFu, 0x20FC00u, 0x20FD00u}) orb_write8(a, 0xA5);
+    ASSERT_TRUE(run(sub_060886));
+    EXPECT_EQ(ram8(0x200000), 0);
+    EXPECT_EQ(ram8(0x20FBFC), 0);
+    EXPECT_EQ(ram8(0x20FBFF), 0);
+    EXPECT_EQ(ram8(0x20FC00), 0xA5) << "the first byte above the clear";
+    EXPECT_EQ(ram8(0x20FD00), 0xA5) << "the level stacks' region";
+}
+
 TEST_F(Boot, LeavingServiceModeReinitialisesAndFadesIn) {
     fake(kServiceEnter, [] { orb_write8(0x208300, 0x5A); });
     bool pressed = false;  // once: work RAM, vblank_count with it, starts again

@@ -127,8 +127,10 @@ TEST_F(Handlers, VblankRunsCoinsTestSwitchAndPaletteAsTheStateSays) {
         orb_write8(var::system_presses, c.presses);
         orb_write32(var::palette_queue, c.palette_jobs);
         orb_write8(var::output_port_shadow, 0x5A);
+        orb_board.io.port_latches[3] = 0;
         ASSERT_TRUE(run_handler(int_vblank_start));
         EXPECT_EQ(calls(kCoins), c.coin_calls);
+        EXPECT_EQ(orb_board.io.port_latches[3], c.coin_calls ? 0x5A : 0x00) << "port D gets the shadow after the coins";
         EXPECT_EQ(ram8(var::service_request), c.service_after);
         EXPECT_EQ(calls(kPaletteDrain), c.palette_jobs ? 1 : 0);
         EXPECT_EQ(calls(kSystemInputs), 1);

@@ -23,9 +23,11 @@ constexpr uint32_t objects_64 = 0x204E00;        // 200 objects of 64 bytes
 // ---- system (0x208000 up) ----
 constexpr uint32_t game_mode = 0x208000;         // 8-bit; with game_submode the mode word
 constexpr uint32_t game_submode = 0x208001;      // 8-bit
+constexpr uint32_t game_flags = 0x208008;        // 32-bit game-state bits
 constexpr uint32_t system_flags = 0x208010;      // 32-bit frame hand-over bits
 constexpr uint32_t fade_record = 0x208014;       // 5 bytes
 constexpr uint32_t fade_preset = 0x208017;       // 8-bit, byte +3 of fade_record
+constexpr uint32_t display_count = 0x20801A;    // 16-bit, objects linked into buckets this frame
 constexpr uint32_t sprite_list_pointer = 0x20801C;  // 32-bit
 constexpr uint32_t free_play_active = 0x20808A;  // 8-bit
 constexpr uint32_t output_port_shadow = 0x20810C;  // 8-bit, written to I/O port D
@@ -36,6 +38,10 @@ constexpr uint32_t timer1_phase = 0x208154;      // 8-bit, 0 to 3
 constexpr uint32_t vblank_count = 0x208168;      // 16-bit
 constexpr uint32_t frame_counter = 0x20816C;     // 8-bit
 constexpr uint32_t video_shadow = 0x208200;      // 72 halfwords
+constexpr uint32_t camera_pointer = 0x2082B0;    // 32-bit, the playfield's camera record
+constexpr uint32_t camera_records = 0x208300;    // four camera records of 64 bytes
+constexpr uint32_t display_buckets = 0x208700;   // 512 halfwords: heads of the depth chains
+constexpr uint32_t display_bucket_zero = 0x208800;  // the bucket of depth key 0 (keys -128 up)
 constexpr uint32_t mixer_shadow = 0x208B00;      // 40 halfwords
 constexpr uint32_t mixer_pending = 0x208B80;     // 40 halfwords
 constexpr uint32_t palette_queue = 0x208D00;     // 32-bit count, then jobs
@@ -58,6 +64,11 @@ constexpr unsigned sprite_switch_off = 6;
 constexpr unsigned mixer_upload = 12;
 constexpr unsigned mixer_take_pending = 13;
 }  // namespace system_flag
+
+// game_flags bits.
+namespace game_flag {
+constexpr unsigned placed_objects = 12;  // screen y leaves the height out
+}  // namespace game_flag
 
 // time_record: seconds, minutes, hours, then a 16-bit day count at +3.
 namespace time_record {
@@ -96,4 +107,28 @@ constexpr uint32_t attack_kind = 58;
 constexpr uint32_t hit_reaction = 59;
 constexpr uint32_t last_attacker = 60;  // 16-bit
 constexpr uint32_t energy = 64;         // s16, 128- and 256-byte records
+constexpr uint32_t copied_parts = 95;   // part count, then the parts copied in modes 1 and 2
 }  // namespace object_record
+
+// Bits of object_record.flags that the display reads.
+namespace object_flag {
+constexpr unsigned hidden = 1;
+constexpr unsigned listed = 5;    // linked into a depth bucket this frame
+constexpr unsigned mirror_x = 6;
+constexpr unsigned mirror_y = 7;
+}  // namespace object_flag
+
+// The animation modes of object_record.anim_mode.
+namespace anim_mode {
+constexpr uint8_t pointer = 0;
+constexpr uint8_t copy = 1;
+constexpr uint8_t fixed_a = 3;  // the two fixed part sets, taken in turn
+constexpr uint8_t fixed_b = 4;
+}  // namespace anim_mode
+
+// camera_record: the fields the engine's placement reads.
+namespace camera_record {
+constexpr uint32_t size = 64;
+constexpr uint32_t x = 4;  // s16, quarter pixels
+constexpr uint32_t y = 6;
+}  // namespace camera_record

@@ -4,4 +4,9 @@
 #pragma once
 #include <cstdint>
 
-namespace var {}  // namespace var
+namespace var {
+
+// ---- backup settings, loaded from the EEPROM at start ----
+constexpr uint32_t flip_screen = 0x20910A;  // 8-bit, backup_record.flip_screen: not 0 = picture flipped
+
+}  // namespace var

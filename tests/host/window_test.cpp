@@ -69,16 +69,28 @@ TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
     const std::string display = ":" + std::to_string(90 + getpid() % 400);
     const pid_t xvfb = spawn({"/usr/bin/Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
                              {"PATH=/usr/bin:/bin"}, dir.path(), dir / "xvfb.txt");
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    const pid_t game = spawn({IRONBELL_GUEST_EXE, "--frames", "300"},
+    // Wait for the server, then for the window: a loaded machine may take
+    // seconds for either, so poll rather than sleep a fixed time.
+    auto wait_for = [](const std::string& command, const char* sign) {
+        std::string out;
+        for (int i = 0; i < 150; ++i) {
+            out = capture(command);
+            if (out.find(sign) != std::string::npos) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        return out;
+    };
+    wait_for("xwininfo -display " + display + " -root 2>&1", "Width:");
+    const pid_t game = spawn({IRONBELL_GUEST_EXE, "--frames", "600"},
                              {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
                               "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(),
                               "PATH=/usr/bin:/bin"},
                              dir.path(), dir / "game.txt");
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const std::string info = wait_for("xwininfo -display " + display +
+                                          " -name 'Ironbell: The Arcade Game' 2>&1",
+                                      "Width:");
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // a few frames drawn
     const std::string shot = (dir / "screen.png").string();
-    const std::string info = capture("xwininfo -display " + display +
-                                     " -name 'Ironbell: The Arcade Game' 2>&1");
     capture("import -display " + display + " -window root " + shot + " 2>&1");
     int status = 0;
     waitpid(game, &status, 0);

@@ -131,8 +131,8 @@ void sub_0610CF() {
     ret();
 }
 
-// In-play check: on a mismatch the ROM defaults replace the data and then the
-// mirror; the mirror is not consulted.
+// In-play check: on a mismatch the ROM defaults replace the data and the
+// mirror at once; the mirror is not consulted.
 void sub_0610E1() {
     ROUTINE_ENTRY(0x0610E1);
     cpu.reg[2] = var::bookkeeping_data;
@@ -142,12 +142,7 @@ void sub_0610E1() {
         ret();
         return;
     }
-    cpu.reg[2] = kDefaults;
-    cpu.reg[3] = var::bookkeeping_data;
-    if (!call(sub_0610C3, 0x0610F2, 0x0610EF)) return;
-    cpu.reg[2] = var::bookkeeping_data;
-    cpu.reg[3] = var::bookkeeping_mirror;
-    sub_0610C3();
+    sub_06109C();
 }
 
 // Check value of 62 halfwords: from 1, each halfword XORed in, then one shift

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 #include "board/machine.h"
@@ -156,7 +157,12 @@ TEST_F(Bookkeeping, CountersWrapAndKeepTheMirror) {
 struct time_value {
     uint8_t s, m, h;
     uint16_t days;
+    bool operator==(const time_value&) const = default;
 };
+
+void PrintTo(const time_value& t, std::ostream* out) {
+    *out << "day " << t.days << " " << int{t.h} << ":" << int{t.m} << ":" << int{t.s};
+}
 
 void write_time(uint32_t at, time_value t) {
     orb_write8(at, t.s);
@@ -172,56 +178,36 @@ time_value read_time(uint32_t at) {
 // Records at odd addresses, as the block holds them (the days unaligned).
 constexpr uint32_t kTimeA = 0x208301, kTimeB = 0x208311;
 
-TEST_F(Bookkeeping, TimeAdditionCarriesAndStopsAtDay9999) {
+// Addition B += A carries at 60, 60 and 24 and stops at day 9,999; the
+// difference B = A - B borrows and never goes below zero.
+TEST_F(Bookkeeping, TimeArithmetic) {
     const struct {
-        time_value a, b, sum;
+        const char* name;
+        v60_routine routine;
+        time_value a, b, result;
     } cases[] = {
-        {{1, 0, 0, 0}, {59, 59, 23, 255}, {0, 0, 0, 256}},
-        {{1, 0, 0, 0}, {59, 59, 23, 9999}, {0, 0, 0, 9999}},
-        {{30, 45, 20, 3}, {40, 20, 5, 10}, {10, 6, 2, 14}},
-        {{0, 0, 0, 5000}, {0, 0, 0, 4998}, {0, 0, 0, 9998}},
-        {{0, 0, 0, 5000}, {0, 0, 0, 5000}, {0, 0, 0, 9999}},
+        {"+ a second at the end of day 255", sub_089050, {1, 0, 0, 0}, {59, 59, 23, 255}, {0, 0, 0, 256}},
+        {"+ a second at the end of day 9999", sub_089050, {1, 0, 0, 0}, {59, 59, 23, 9999}, {0, 0, 0, 9999}},
+        {"+ carries in every unit", sub_089050, {30, 45, 20, 3}, {40, 20, 5, 10}, {10, 6, 2, 14}},
+        {"+ to day 9998", sub_089050, {0, 0, 0, 5000}, {0, 0, 0, 4998}, {0, 0, 0, 9998}},
+        {"+ to day 10000", sub_089050, {0, 0, 0, 5000}, {0, 0, 0, 5000}, {0, 0, 0, 9999}},
+        {"- borrows from the day", sub_08909C, {10, 0, 0, 1}, {20, 0, 0, 0}, {50, 59, 23, 0}},
+        {"- borrows in every unit", sub_08909C, {5, 30, 12, 7}, {6, 31, 13, 2}, {59, 58, 22, 4}},
+        {"- A a second earlier", sub_08909C, {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 0, 0, 0}},
+        {"- A a day earlier", sub_08909C, {30, 10, 10, 3}, {30, 10, 10, 4}, {0, 0, 0, 0}},
+        {"- equal", sub_08909C, {30, 10, 10, 3}, {30, 10, 10, 3}, {0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "days " << c.b.days);
+        SCOPED_TRACE(c.name);
         write_time(kTimeA, c.a);
         write_time(kTimeB, c.b);
         orb_write8(kTimeB + 5, 0x77);
         cpu.reg[10] = kTimeA;
         cpu.reg[11] = kTimeB;
-        ASSERT_TRUE(run(sub_089050));
-        const time_value got = read_time(kTimeB);
-        EXPECT_EQ(got.s, c.sum.s);
-        EXPECT_EQ(got.m, c.sum.m);
-        EXPECT_EQ(got.h, c.sum.h);
-        EXPECT_EQ(got.days, c.sum.days);
+        ASSERT_TRUE(run(c.routine));
+        EXPECT_EQ(read_time(kTimeB), c.result);
+        EXPECT_EQ(read_time(kTimeA), c.a) << "A stays";
         EXPECT_EQ(ram8(kTimeB + 5), 0x77);
-        EXPECT_EQ(read_time(kTimeA).days, c.a.days) << "A stays";
-    }
-}
-
-TEST_F(Bookkeeping, TimeDifferenceBorrowsAndNeverGoesBelowZero) {
-    const struct {
-        time_value a, b, difference;
-    } cases[] = {
-        {{10, 0, 0, 1}, {20, 0, 0, 0}, {50, 59, 23, 0}},
-        {{5, 30, 12, 7}, {6, 31, 13, 2}, {59, 58, 22, 4}},
-        {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 0, 0, 0}},       // A earlier than B
-        {{30, 10, 10, 3}, {30, 10, 10, 4}, {0, 0, 0, 0}},  // earlier by a day
-        {{30, 10, 10, 3}, {30, 10, 10, 3}, {0, 0, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "A day " << c.a.days << " B day " << c.b.days);
-        write_time(kTimeA, c.a);
-        write_time(kTimeB, c.b);
-        cpu.reg[10] = kTimeA;
-        cpu.reg[11] = kTimeB;
-        ASSERT_TRUE(run(sub_08909C));
-        const time_value got = read_time(kTimeB);
-        EXPECT_EQ(got.s, c.difference.s);
-        EXPECT_EQ(got.m, c.difference.m);
-        EXPECT_EQ(got.h, c.difference.h);
-        EXPECT_EQ(got.days, c.difference.days);
     }
 }
 

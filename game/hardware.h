@@ -25,6 +25,7 @@ constexpr uint32_t shared_ram_last = 0x701FFF;
 // ---- I/O chip: input ports at even bytes, outputs, control ----
 constexpr uint32_t io_ports = 0xC00000;
 constexpr uint32_t port_d = 0xC00006;            // outputs: coin meters, lamps
+constexpr uint32_t port_f = 0xC0000A;            // DIP switches; bit 7 the EEPROM's data out
 constexpr uint32_t io_control = 0xC0001C;        // bit 1: display on
 constexpr uint32_t io_unused = 0xC00074;         // a register the board ignores
 

@@ -6,7 +6,78 @@
 
 namespace var {
 
-// ---- backup settings, loaded from the EEPROM at start ----
-constexpr uint32_t flip_screen = 0x20910A;  // 8-bit, backup_record.flip_screen: not 0 = picture flipped
+// ---- settings, coins and credits (0x208005-0x2080BF) ----
+// free_play_active (0x20808A) and output_port_shadow (0x20810C, the coin-meter
+// bits for port D) are named with the engine's variables.
+constexpr uint32_t coin_mode = 0x208005;            // 8-bit, credit layout 0 to 6
+constexpr uint32_t difficulty_rank = 0x208006;      // 8-bit, set at start from the settings
+constexpr uint32_t coin_meter_1 = 0x208080;         // coin_meter_record, port D bit 0
+constexpr uint32_t coin_meter_2 = 0x208083;         // coin_meter_record, port D bit 1
+constexpr uint32_t coin_sound_pending = 0x208086;   // 8-bit, 0xA5 sounds still to queue
+constexpr uint32_t service_sound_pending = 0x208087;  // 8-bit, 0xAD sounds still to queue
+constexpr uint32_t same_chute_units = 0x20808B;     // 8-bit, 0xFF when both chutes are worth the same
+constexpr uint32_t coin_setting_copy = 0x20808C;    // 4 bytes: per credit, chute 1, chute 2, bonus period
+constexpr uint32_t credit_records = 0x2080A0;       // 4 credit_records of 8 bytes
+constexpr uint32_t system_releases = 0x208113;      // 8-bit, byte +3 of system_inputs
+
+// ---- backup image of the serial EEPROM (0x209100-0x20917F) ----
+constexpr uint32_t backup_image = 0x209100;         // 64 words, EEPROM word k at +2k
+constexpr uint32_t backup_primary = 0x209100;       // backup_record the game reads
+constexpr uint32_t backup_spare = 0x209140;         // backup_record kept as the spare
+constexpr uint32_t flip_screen = 0x20910A;          // 8-bit, backup_record.flip_screen: not 0 = picture flipped
+
+// ---- bookkeeping block in the RAM shared with the sound board (0x701F00-0x701FF9) ----
+constexpr uint32_t bookkeeping_block = 0x701F00;    // 16-bit check value, then the data
+constexpr uint32_t bookkeeping_data = 0x701F02;     // 62 halfwords under the check value
+constexpr uint32_t bookkeeping_mirror = 0x701F7E;   // copy of the data, 0x7C higher
+constexpr uint32_t coin_credits = 0x701F02;         // 16-bit
+constexpr uint32_t service_credits = 0x701F04;      // 16-bit
+constexpr uint32_t coin_count = 0x701F06;           // 4 × 16-bit, by chute
+constexpr uint32_t longest_play = 0x701F22;         // 4 bytes of a time_record
+constexpr uint32_t shortest_play = 0x701F28;        // 4 bytes; empty while bit 7 of +0 is set
+constexpr uint32_t saved_credits = 0x701F74;        // 4 × 16-bit, credit_record +0 halfwords
 
 }  // namespace var
+
+// A credit record: one per coin chute in the per-player layouts, record 0 for
+// every player in the shared ones.
+namespace credit_record {
+constexpr uint32_t credits = 0;       // 0 to 9
+constexpr uint32_t coin_units = 1;    // units toward the next credit
+constexpr uint32_t bonus_units = 2;   // bonus accumulator
+constexpr uint32_t credit_added = 3;  // credits the last coin made (1 after a service credit)
+constexpr uint32_t size = 8;
+}  // namespace credit_record
+
+// A coin meter: on and off timers, then the pulses still to give.
+namespace coin_meter_record {
+constexpr uint32_t on = 0;
+constexpr uint32_t off = 1;
+constexpr uint32_t pending = 2;
+}  // namespace coin_meter_record
+
+// A copy of the operator settings, two of which make up the backup image.
+namespace backup_record {
+constexpr uint32_t signature = 0x00;         // "KOTA"
+constexpr uint32_t version = 0x04;           // 16-bit, 0x8101
+constexpr uint32_t revision = 0x06;          // 16-bit, 1
+constexpr uint32_t crc = 0x08;               // 16-bit, over +0x0A..+0x3F
+constexpr uint32_t flip_screen = 0x0A;
+constexpr uint32_t player_count = 0x10;      // 0, 1, 2 for 2, 3, 4 player slots
+constexpr uint32_t chute_per_player = 0x11;
+constexpr uint32_t coins_per_credit = 0x12;
+constexpr uint32_t chute1_units = 0x13;
+constexpr uint32_t chute2_units = 0x14;
+constexpr uint32_t bonus_period = 0x15;
+constexpr uint32_t demo_sound = 0x16;
+constexpr uint32_t start_credits = 0x17;
+constexpr uint32_t continue_credits = 0x18;
+constexpr uint32_t free_play = 0x19;
+constexpr uint32_t join_option = 0x1A;
+constexpr uint32_t coin_item = 0x1B;         // coin preset 0 to 25, 26 = none
+constexpr uint32_t difficulty = 0x20;        // 0 to 7
+constexpr uint32_t start_energy = 0x22;      // 16-bit, 200 to 600
+constexpr uint32_t save_count = 0x3C;        // 32-bit
+constexpr uint32_t settings = 0x10;          // +0x10..+0x3B, what the settings default covers
+constexpr uint32_t size = 0x40;
+}  // namespace backup_record

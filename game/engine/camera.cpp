@@ -39,18 +39,19 @@ constexpr uint32_t kStep = 4;         // a camera moves one pixel per axis and f
 uint32_t pixels(uint32_t field) { return static_cast<uint32_t>(static_cast<int16_t>(orb_read16(field)) >> 2); }
 
 // A follow step toward lower values: the field moves by 4 when it then stays
-// at or above its limit (signed 16-bit).
+// at or above its limit. The signed 16-bit values are compared in 32 bits, so
+// a step near the end of the range does not wrap round to the other end.
 void step_down(uint32_t field, uint32_t limit) {
-    const uint16_t moved = static_cast<uint16_t>(orb_read16(field) - kStep);
-    cmp<uint16_t>(moved, orb_read16(limit));
-    if (greater_equal()) orb_write16(field, moved);
+    const uint32_t moved = sx16(orb_read16(field)) - kStep;
+    cmp<uint32_t>(moved, sx16(orb_read16(limit)));
+    if (greater_equal()) orb_write16(field, static_cast<uint16_t>(moved));
 }
 
 // ... and toward higher values, staying at or below its limit.
 void step_up(uint32_t field, uint32_t limit) {
-    const uint16_t moved = static_cast<uint16_t>(orb_read16(field) + kStep);
-    cmp<uint16_t>(moved, orb_read16(limit));
-    if (less_equal()) orb_write16(field, moved);
+    const uint32_t moved = sx16(orb_read16(field)) + kStep;
+    cmp<uint32_t>(moved, sx16(orb_read16(limit)));
+    if (less_equal()) orb_write16(field, static_cast<uint16_t>(moved));
 }
 
 // The players' midpoint in pixels from two bounds in world units: the two
@@ -94,13 +95,14 @@ void shake_step() {
     orb_write8(var::camera_shake_step, (step + 1) & 15);
 }
 
-void add_to_state(uint32_t object, uint8_t amount) {
+void next_state(uint32_t object) {
     const uint32_t state = object + object_record::state;
-    orb_write8(state, add<uint8_t>(orb_read8(state), amount));
+    orb_write8(state, inc<uint8_t>(orb_read8(state)));
 }
 
-void count_enemies(uint8_t amount) {
-    orb_write8(var::live_enemy_count, add<uint8_t>(orb_read8(var::live_enemy_count), amount));
+// The controller counts itself as a live enemy while layers 2 and 3 scroll in.
+void count_enemies(int8_t change) {
+    orb_write8(var::live_enemy_count, add<uint8_t>(orb_read8(var::live_enemy_count), static_cast<uint32_t>(change)));
 }
 
 }  // namespace
@@ -213,7 +215,7 @@ L_0859B8:  // state 1
         if (!call(sub_086BDF, 0x0859CB, 0x0859C6)) return;
         goto L_085AF0;
     }
-    add_to_state(cpu.reg[20], 1);
+    next_state(cpu.reg[20]);
     count_enemies(1);
     set8(cpu.reg[0], 0xE8);
     if (!call(sub_088F98, 0x0859E5, 0x0859E0)) return;
@@ -224,8 +226,8 @@ L_0859E5:  // state 2
     if (less()) {
         orb_write16(kLayer2 + camera_record::x, 0);
         orb_write16(kLayer3 + camera_record::x, 0);
-        add_to_state(cpu.reg[20], 1);
-        count_enemies(0xFF);
+        next_state(cpu.reg[20]);
+        count_enemies(-1);
         set8(cpu.reg[0], 0xE9);
         if (!call(sub_088F98, 0x085A25, 0x085A20)) return;
     }
@@ -259,7 +261,7 @@ L_085A86:  // state 6
         clear_bit(var::system_flags, system_flag::area_won);
         set_bit(var::system_flags, system_flag::area_change_by_zoom);
         clear_bit(var::game_flags, game_flag::wave_gate);
-        add_to_state(cpu.reg[20], 1);
+        next_state(cpu.reg[20]);
     }
     if (!call(sub_063C2C, 0x085AB5, 0x085AB0)) return;
     ret();
@@ -305,7 +307,7 @@ void sub_0868D2() {
         ret();
         return;
     }
-    add_to_state(cpu.reg[20], 1);
+    next_state(cpu.reg[20]);
     set_bit(var::system_flags, system_flag::area_changing);
     // Only the low byte: the word was counted down to 0 by the script.
     orb_write8(cpu.reg[20] + camera_controller::timer, 90);
@@ -384,7 +386,7 @@ L_086C2A:  // step 3: gates
         const uint16_t next = orb_read16(gate + 6);
         if (next & 0x8000) {
             orb_write32(pointer, gate + 18);
-            add_to_state(cpu.reg[20], 1);
+            next_state(cpu.reg[20]);
             copy_limits(gate + 8);
             ret();
             return;
@@ -566,7 +568,7 @@ void sub_086F8B() {
     orb_write16(camera + camera_record::y, logic<uint16_t>(orb_read16(camera + camera_record::y) & ~3u));
     orb_write16(camera + camera_record::target_x, orb_read16(cpu.reg[10]));
     orb_write16(camera + camera_record::target_y, orb_read16(cpu.reg[10] + 2));
-    add_to_state(cpu.reg[20], 1);
+    next_state(cpu.reg[20]);
     orb_write8(var::camera_target_reached, 0);
     ret();
 }
@@ -575,7 +577,7 @@ void sub_086F8B() {
 void sub_08702C() {
     ROUTINE_ENTRY(0x08702C);
     orb_write16(cpu.reg[20] + camera_controller::timer, kScriptWait);
-    add_to_state(cpu.reg[20], 1);
+    next_state(cpu.reg[20]);
     ret();
 }
 

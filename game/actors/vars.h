@@ -4,4 +4,8 @@
 #pragma once
 #include <cstdint>
 
-namespace var {}  // namespace var
+namespace var {
+
+constexpr uint32_t live_enemy_count = 0x20C14C;  // 8-bit, raised by every enemy set-up
+
+}  // namespace var

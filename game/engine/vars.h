@@ -24,6 +24,8 @@ constexpr uint32_t objects_64 = 0x204E00;        // 200 objects of 64 bytes
 constexpr uint32_t game_mode = 0x208000;         // 8-bit; with game_submode the mode word
 constexpr uint32_t game_submode = 0x208001;      // 8-bit
 constexpr uint32_t game_flags = 0x208008;        // 32-bit game-state bits
+constexpr uint32_t stage = 0x20800C;             // 8-bit, 1-4 in play
+constexpr uint32_t area = 0x20800D;              // 8-bit, area within the stage
 constexpr uint32_t system_flags = 0x208010;      // 32-bit frame hand-over bits
 constexpr uint32_t fade_record = 0x208014;       // 5 bytes
 constexpr uint32_t fade_preset = 0x208017;       // 8-bit, byte +3 of fade_record
@@ -38,14 +40,24 @@ constexpr uint32_t timer1_phase = 0x208154;      // 8-bit, 0 to 3
 constexpr uint32_t vblank_count = 0x208168;      // 16-bit
 constexpr uint32_t frame_counter = 0x20816C;     // 8-bit
 constexpr uint32_t video_shadow = 0x208200;      // 72 halfwords
-constexpr uint32_t camera_pointer = 0x2082B0;    // 32-bit, the playfield's camera record
-constexpr uint32_t camera_records = 0x208300;    // four camera records of 64 bytes
+constexpr uint32_t scroll_words = 0x208212;      // layer k: x at +8k, y at +8k + 4 (in video_shadow)
+constexpr uint32_t page_picks = 0x208240;        // layer k: 4 page bytes at +4k
+
+// ---- cameras (0x2082B0-0x2083FF) ----
+constexpr uint32_t camera_pointer = 0x2082B0;    // 32-bit, the playfield camera_record
+constexpr uint32_t camera_target_reached = 0x2082B4;  // 8-bit, 0xFF when the move found its target
+constexpr uint32_t camera_script_hold = 0x2082B5;     // 8-bit, 0 while a reached gate waits
+constexpr uint32_t camera_script_byte = 0x2082BE;     // 8-bit, last byte of a limits block
+constexpr uint32_t camera_shake_step = 0x2082C0;      // 8-bit, 0 = no shake
+constexpr uint32_t camera_records = 0x208300;    // 4 camera_records of 64 bytes
+constexpr uint32_t playfield_camera = 0x208340;  // camera record 1
 constexpr uint32_t display_buckets = 0x208700;   // 512 halfwords: heads of the depth chains
 constexpr uint32_t display_bucket_zero = 0x208800;  // the bucket of depth key 0 (keys -128 up)
 constexpr uint32_t mixer_shadow = 0x208B00;      // 40 halfwords
 constexpr uint32_t mixer_pending = 0x208B80;     // 40 halfwords
 constexpr uint32_t palette_queue = 0x208D00;     // 32-bit count, then jobs
 constexpr uint32_t service_request = 0x208E00;   // 8-bit
+constexpr uint32_t terrain_map = 0x20B000;       // one bit per 64 x 64 world-unit cell
 constexpr uint32_t decomp_job = 0x20C000;        // 32-bit, 0 = none
 
 // ---- bookkeeping block in the RAM shared with the sound board ----
@@ -63,11 +75,17 @@ constexpr unsigned sprite_list_ready = 4;
 constexpr unsigned sprite_switch_off = 6;
 constexpr unsigned mixer_upload = 12;
 constexpr unsigned mixer_take_pending = 13;
+constexpr unsigned area_change_by_zoom = 10;  // a request to the in-game flow
+constexpr unsigned area_won = 11;
+constexpr unsigned area_changing = 14;
+constexpr unsigned shake_request = 15;
 }  // namespace system_flag
 
 // game_flags bits.
 namespace game_flag {
-constexpr unsigned placed_objects = 12;  // screen y leaves the height out
+constexpr unsigned area_change = 11;
+constexpr unsigned placed_objects = 12;  // a placed-object area: no terrain map, screen y leaves the height out
+constexpr unsigned wave_gate = 15;
 }  // namespace game_flag
 
 // time_record: seconds, minutes, hours, then a 16-bit day count at +3.
@@ -126,9 +144,27 @@ constexpr uint8_t fixed_a = 3;  // the two fixed part sets, taken in turn
 constexpr uint8_t fixed_b = 4;
 }  // namespace anim_mode
 
-// camera_record: the fields the engine's placement reads.
+// A layer's camera: position and follow limits in world units (quarter
+// pixels), and the position last applied to the video shadow.
 namespace camera_record {
+constexpr uint32_t map_header = 0;  // 32-bit: width and height in pages, then the page numbers
+constexpr uint32_t x = 4;           // s16, left edge
+constexpr uint32_t y = 6;           // s16, top edge
+constexpr uint32_t applied_x = 8;   // s16
+constexpr uint32_t applied_y = 10;  // s16
+constexpr uint32_t x_min = 16;      // s16 limits of the follow steps
+constexpr uint32_t y_min = 18;
+constexpr uint32_t x_max = 20;
+constexpr uint32_t y_max = 22;
+constexpr uint32_t target_x = 32;   // s16, end of a scripted move
+constexpr uint32_t target_y = 34;
 constexpr uint32_t size = 64;
-constexpr uint32_t x = 4;  // s16, quarter pixels
-constexpr uint32_t y = 6;
 }  // namespace camera_record
+
+// The camera controller object (64 bytes) beyond the common head; its
+// partner object is object_record::partner.
+namespace camera_controller {
+constexpr uint32_t script_step = 38;     // 8-bit, 0-3
+constexpr uint32_t script_pointer = 48;  // 32-bit
+constexpr uint32_t timer = 54;           // 16-bit
+}  // namespace camera_controller

@@ -4,4 +4,8 @@
 #pragma once
 #include <cstdint>
 
-namespace var {}  // namespace var
+namespace var {
+
+constexpr uint32_t player_records = 0x20A000;  // 4 player records of 256 bytes, slot 0 first
+
+}  // namespace var

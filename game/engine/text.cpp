@@ -2,6 +2,7 @@
 // layer's cells (attribute in the high byte, character in the low byte, 0 =
 // empty), erasing printed lines, and packed decimal for number displays.
 #include "game/routines.h"
+#include "game/engine/common.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
 #include "runtime/guest.h"
@@ -22,7 +23,7 @@ uint32_t cell_at(uint32_t pointer) { return hw::text_page + orb_read16(pointer);
 // Clears the text layer: every cell of 0x31F000-0x31FEFF empty.
 void sub_060942() {
     ROUTINE_ENTRY(0x060942);
-    for (uint32_t a = hw::text_layer; a < hw::text_layer + kTextLayerBytes; a += 4) orb_write32(a, 0);
+    engine::clear_words(hw::text_layer, hw::text_layer + kTextLayerBytes);
     ret();
 }
 

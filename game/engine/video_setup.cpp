@@ -3,6 +3,7 @@
 // defaults, the I/O chip and a sprite RAM block at boot; and the switch of the
 // two zoomable tile layers into and out of the centred mode of area changes.
 #include "game/routines.h"
+#include "game/engine/common.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
 #include "runtime/guest.h"
@@ -107,12 +108,7 @@ void sub_0608DF() {
 // above it keep their values.
 void sub_060931() {
     ROUTINE_ENTRY(0x060931);
-    for (uint32_t a = hw::video_ram; a < kVideoRamEnd; a += 16) {
-        orb_write32(a, 0);
-        orb_write32(a + 4, 0);
-        orb_write32(a + 8, 0);
-        orb_write32(a + 12, 0);
-    }
+    engine::clear_words(hw::video_ram, kVideoRamEnd);
     ret();
 }
 
@@ -134,7 +130,7 @@ void sub_060953() {
 void sub_060964() {
     ROUTINE_ENTRY(0x060964);
     const uint32_t block = hw::video_ram + (cpu.reg[9] & 0xFFFF);
-    for (uint32_t a = block; a < block + kBlock; a += 4) orb_write32(a, 0);
+    engine::clear_words(block, block + kBlock);
     ret();
 }
 

@@ -155,7 +155,8 @@ class CentredLayers : public VideoSetUp {
 protected:
     void SetUp() override {
         VideoSetUp::SetUp();
-        for (uint32_t d = 0; d < 20; ++d) {
+        // Entries -1 to 19; entry d's words carry d in their top byte.
+        for (uint32_t d = 0xFFFFFFFF; d != 20; ++d) {
             plant32(kPageTable + 8 * d, 0x01000000u * d + 0x11);
             plant32(kPageTable + 8 * d + 4, 0x01000000u * d + 0x22);
         }
@@ -198,7 +199,10 @@ TEST_F(CentredLayers, PageEntryByStageAreaAndR9) {
     const struct {
         uint8_t stage, area;
         uint32_t r9, entry;
-    } cases[] = {{2, 3, 1, 7}, {1, 1, 1, 0}, {3, 5, 2, 13}, {4, 2, 0x102, 15}};
+    } cases[] = {
+        {2, 3, 1, 7}, {1, 1, 1, 0}, {3, 5, 2, 13}, {4, 2, 0x102, 15},
+        {1, 1, 2, 0xFFFFFFFF},  // d = 255 is a signed byte: the entry below the table
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.stage) << "-" << int(c.area) << " R9 " << c.r9);
         SetUp();

@@ -1,5 +1,6 @@
 // Boot: the reset entries, start-up, the main loop and the frame sync.
 #include "game/routines.h"
+#include "game/engine/common.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
 #include "runtime/guest.h"
@@ -159,12 +160,7 @@ void sub_0603F7() {
 // survive.
 void sub_060886() {
     ROUTINE_ENTRY(0x060886);
-    for (uint32_t a = var::object_area; a < 0x20FC00; a += 16) {
-        orb_write32(a, 0);
-        orb_write32(a + 4, 0);
-        orb_write32(a + 8, 0);
-        orb_write32(a + 12, 0);
-    }
+    engine::clear_words(var::object_area, 0x20FC00);
     ret();
 }
 

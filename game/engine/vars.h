@@ -31,10 +31,13 @@ constexpr uint32_t fade_record = 0x208014;       // 5 bytes
 constexpr uint32_t fade_preset = 0x208017;       // 8-bit, byte +3 of fade_record
 constexpr uint32_t display_count = 0x20801A;    // 16-bit, objects linked into buckets this frame
 constexpr uint32_t sprite_list_pointer = 0x20801C;  // 32-bit
+constexpr uint32_t demo_input_pointer = 0x208020;  // 32-bit, the next word of the recorded inputs
 constexpr uint32_t free_play_active = 0x20808A;  // 8-bit
 constexpr uint32_t output_port_shadow = 0x20810C;  // 8-bit, written to I/O port D
 constexpr uint32_t system_inputs = 0x208110;     // 4 bytes
 constexpr uint32_t system_presses = 0x208112;    // 8-bit, byte +2 of system_inputs
+constexpr uint32_t player_inputs = 0x208118;     // input_block, a byte per player in each word
+constexpr uint32_t demo_inputs = 0x208130;       // input_block fed from the recorded stream
 constexpr uint32_t timer0_count = 0x208150;      // 32-bit
 constexpr uint32_t timer1_phase = 0x208154;      // 8-bit, 0 to 3
 constexpr uint32_t vblank_count = 0x208168;      // 16-bit
@@ -42,6 +45,15 @@ constexpr uint32_t frame_counter = 0x20816C;     // 8-bit
 constexpr uint32_t video_shadow = 0x208200;      // 72 halfwords
 constexpr uint32_t scroll_words = 0x208212;      // layer k: x at +8k, y at +8k + 4 (in video_shadow)
 constexpr uint32_t page_picks = 0x208240;        // layer k: 4 page bytes at +4k
+// The same shadow words by layer, as the screen set-ups use them.
+constexpr uint32_t layer_control = video_shadow; // 16-bit image of the first video register
+constexpr uint32_t nbg0_scroll_x = scroll_words;
+constexpr uint32_t nbg0_scroll_y = scroll_words + 4;
+constexpr uint32_t nbg1_scroll_x = scroll_words + 8;
+constexpr uint32_t nbg1_scroll_y = scroll_words + 12;
+constexpr uint32_t layer_centres = 0x208230;     // NBG0 x, y, NBG1 x, y (16-bit each)
+constexpr uint32_t nbg0_zoom = 0x208250;         // 16-bit, 0x200 = 1:1
+constexpr uint32_t nbg1_zoom = 0x208254;
 
 // ---- cameras (0x2082B0-0x2083FF) ----
 constexpr uint32_t camera_pointer = 0x2082B0;    // 32-bit, the playfield camera_record
@@ -58,6 +70,8 @@ constexpr uint32_t mixer_pending = 0x208B80;     // 40 halfwords
 constexpr uint32_t palette_queue = 0x208D00;     // 32-bit count, then jobs
 constexpr uint32_t service_request = 0x208E00;   // 8-bit
 constexpr uint32_t terrain_map = 0x20B000;       // one bit per 64 x 64 world-unit cell
+constexpr uint32_t sound_ring_a = 0x209180;      // sound_ring, handed to the sound board's first byte
+constexpr uint32_t sound_ring_b = 0x209200;      // sound_ring, handed to its second
 constexpr uint32_t decomp_job = 0x20C000;        // 32-bit, 0 = none
 
 // ---- bookkeeping block in the RAM shared with the sound board ----
@@ -83,10 +97,37 @@ constexpr unsigned shake_request = 15;
 
 // game_flags bits.
 namespace game_flag {
-constexpr unsigned area_change = 11;
+constexpr unsigned demo_play = 8;
+constexpr unsigned area_change = 11;  // the zoomed layers are centred
 constexpr unsigned placed_objects = 12;  // a placed-object area: no terrain map, screen y leaves the height out
 constexpr unsigned wave_gate = 15;
 }  // namespace game_flag
+
+// Six words of inputs, one byte per player (or the system bits) in each.
+namespace input_block {
+constexpr uint32_t newest = 0;
+constexpr uint32_t mask = 4;       // loses the bits of every older sample
+constexpr uint32_t current = 8;    // one sample behind the newest
+constexpr uint32_t previous = 12;
+constexpr uint32_t pressed = 16;
+constexpr uint32_t released = 20;
+}  // namespace input_block
+
+// A ring of 32 sound codes: read and write indices, then the slots.
+namespace sound_ring {
+constexpr uint32_t read = 0;   // 8-bit
+constexpr uint32_t write = 1;  // 8-bit
+constexpr uint32_t slots = 2;  // 32 bytes
+}  // namespace sound_ring
+
+// The fade in progress (5 bytes at fade_record).
+namespace fade_record {
+constexpr uint32_t level = 0;     // 0 to 63
+constexpr uint32_t step = 1;      // added modulo 64 each frame
+constexpr uint32_t target = 2;
+constexpr uint32_t preset = 3;    // a preset to load, or 18 while running
+constexpr uint32_t channels = 4;  // bits 7, 6, 5: which colour offsets follow the level
+}  // namespace fade_record
 
 // time_record: seconds, minutes, hours, then a 16-bit day count at +3.
 namespace time_record {

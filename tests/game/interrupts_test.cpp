@@ -98,6 +98,39 @@ TEST_F(Handlers, VblankStepsARunningFadeAndKeepsItsBit) {
     EXPECT_EQ(flags(), 1u << 3 | 1u);
 }
 
+// The vblank's own services for real: inputs, sound hand-off, palette drain
+// and fade step; only the coins of another area stand in.
+class VblankServices : public GameRoutineTest {};
+
+TEST_F(VblankServices, EachVblankRunsEveryServiceOnce) {
+    fake(kCoins);
+    orb_board.io.io_inputs[ORB_INPUT_SYSTEM] = 0xFB;  // coin 1
+    for (uint8_t code : {0x81, 0x82}) {
+        cpu.reg[0] = code;
+        ASSERT_TRUE(run(sub_088F98));
+    }
+    plant16(0x070000, 0x20);  // a palette block of one colour at entry 0x10
+    plant16(0x070002, 1);
+    plant16(0x070004, 0x7FFF);
+    cpu.reg[19] = 0x070000;
+    ASSERT_TRUE(run(sub_0896A9));
+    plant32(0x0897F0, 0x80000408);  // preset 6: level 8, step 4, target 0, one channel
+    orb_write8(var::fade_preset, 6);
+    orb_write32(var::system_flags, 1u << 3);
+    ASSERT_TRUE(run_handler(int_vblank_start));
+    EXPECT_EQ(ram8(var::system_inputs), 0x04);
+    EXPECT_EQ(ram8(var::system_presses), 0x04);
+    EXPECT_EQ(ram8(0x700000), 0x81) << "one code a vblank";
+    EXPECT_EQ(ram16(0x600020), 0x7FFF);
+    EXPECT_EQ(ram32(var::palette_queue), 0u);
+    EXPECT_EQ(orb_read16(kMixer + 0x40), 12) << "the fade's level uploaded";
+    EXPECT_EQ(orb_read16(kMixer + 0x3E), 0xC000);
+    EXPECT_EQ(calls(kCoins), 1);
+    ASSERT_TRUE(run_handler(int_vblank_start));
+    EXPECT_EQ(ram8(0x700000), 0x82);
+    EXPECT_EQ(orb_read16(kMixer + 0x40), 16);
+}
+
 TEST_F(Handlers, VblankKeepsEveryRegisterItPushed) {
     for (int n = 0; n < 29; ++n) cpu.reg[n] = 0x01010101u * n;
     set_flags(1u << 12);  // the string moves use R27 and R28

@@ -66,8 +66,10 @@ bool overlaps(uint32_t at, uint32_t lo, uint32_t hi) {
 // Enters the boxes of R20's current frame in the table at R19 after the
 // entries already there: per box, the count byte += 1 and an entry naming R20
 // with its x span, then what `rest` writes from the box's second pair.
-// A list of no boxes enters nothing, and the table's room is kept: the boxes
-// that do not fit are dropped. Changes R0, R1, R3.
+// A list of no boxes enters nothing (a loop that counts down after its body
+// would make 256 passes of it), and the table's room is kept: boxes that do
+// not fit are dropped rather than written over the header of the table's
+// copy that follows it. Changes R0, R1, R3.
 template <typename Rest>
 void enter_boxes(uint32_t room, Rest rest) {
     cpu.reg[1] = orb_read32(cpu.reg[20] + object_record::hitbox_data);

@@ -491,44 +491,36 @@ TEST_F(HitBoxModes, VerticalModes) {
     }
 }
 
-TEST_F(HitBoxModes, VerticalEntriesSetTheirMode) {
+// Each entry of the vertical family sets its mode (R12 = 0x55 before) or
+// keeps the caller's (R12 = 0 before), and walks its table.
+TEST_F(HitBoxModes, VerticalEntriesSetTheirModeAndTable) {
     const struct {
         const char* name;
         v60_routine routine;
         uint32_t table;
         bool words;
-        uint32_t mode;
+        uint32_t r12, mode;
     } cases[] = {
-        {"sub_088180", sub_088180, var::hitbox_table_a, false, 1},
-        {"sub_088185", sub_088185, var::hitbox_table_a, false, 0},
-        {"sub_0881A4", sub_0881A4, var::hitbox_table_b, false, 0},
-        {"sub_08819A", sub_08819A, var::hitbox_table_b, false, 2},
-        {"sub_088171", sub_088171, var::hitbox_copy_b, false, 0},
-        {"sub_0882AF", sub_0882AF, var::hitbox_table_a, true, 0},
-        {"sub_0882A0", sub_0882A0, var::hitbox_copy_b, true, 0},
+        {"sub_088180", sub_088180, var::hitbox_table_a, false, 0x55, 1},
+        {"sub_088185", sub_088185, var::hitbox_table_a, false, 0x55, 0},
+        {"sub_0881A4", sub_0881A4, var::hitbox_table_b, false, 0x55, 0},
+        {"sub_08819A", sub_08819A, var::hitbox_table_b, false, 0x55, 2},
+        {"sub_088171", sub_088171, var::hitbox_copy_b, false, 0x55, 0},
+        {"sub_0882AF", sub_0882AF, var::hitbox_table_a, true, 0x55, 0},
+        {"sub_0882A0", sub_0882A0, var::hitbox_copy_b, true, 0x55, 0},
+        {"sub_0881A7", sub_0881A7, var::hitbox_table_b, false, 0, 0},
+        {"sub_0882B2", sub_0882B2, var::hitbox_table_a, true, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
         if (c.words) plant_box_words({-2, 4, -2, 4});
         three_targets(c.table);
-        cpu.reg[12] = 0x55;
+        cpu.reg[12] = c.r12;
         ASSERT_TRUE(run(c.routine));
         EXPECT_EQ(r(12), c.mode);
         EXPECT_EQ(energy(kTargetA), c.mode == 0 ? 95 : 100);
-        TearDown();
-    }
-}
-
-TEST_F(HitBoxModes, VerticalCallersModeAndTables) {
-    for (const auto& [routine, table] : std::vector<std::pair<v60_routine, uint32_t>>{
-             {sub_0881A7, var::hitbox_table_b}, {sub_0882B2, var::hitbox_table_a}}) {
-        SetUp();
-        if (routine == sub_0882B2) plant_box_words({-2, 4, -2, 4});
-        three_targets(table);
-        cpu.reg[12] = 0;
-        ASSERT_TRUE(run(routine));
-        EXPECT_EQ(energy(kTargetC), 295);
+        EXPECT_EQ(energy(kTargetC), c.mode == 0 ? 295 : 300);
         TearDown();
     }
 }

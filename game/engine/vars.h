@@ -72,7 +72,15 @@ constexpr uint32_t service_request = 0x208E00;   // 8-bit
 constexpr uint32_t terrain_map = 0x20B000;       // one bit per 64 x 64 world-unit cell
 constexpr uint32_t sound_ring_a = 0x209180;      // sound_ring, handed to the sound board's first byte
 constexpr uint32_t sound_ring_b = 0x209200;      // sound_ring, handed to its second
-constexpr uint32_t decomp_job = 0x20C000;        // 32-bit, 0 = none
+
+// ---- hit-box tables: a 16-byte header (count in its first byte), then entries ----
+constexpr uint32_t hitbox_table_a = 0x20A800;    // the players' bodies, 4 entries
+constexpr uint32_t hitbox_copy_a = 0x20A850;     // table A as the frame began
+constexpr uint32_t hitbox_table_b = 0x20A900;    // the other objects' bodies, 47 entries
+constexpr uint32_t hitbox_copy_b = 0x20AC00;     // table B of the previous frame
+
+// ---- graphics decompression job (decomp_field offsets) ----
+constexpr uint32_t decomp_job = 0x20C000;        // 32-bit job-list pointer, 0 = none
 
 // ---- bookkeeping block in the RAM shared with the sound board ----
 constexpr uint32_t power_on_time = 0x701F10;     // time_record
@@ -128,6 +136,18 @@ constexpr uint32_t target = 2;
 constexpr uint32_t preset = 3;    // a preset to load, or 18 while running
 constexpr uint32_t channels = 4;  // bits 7, 6, 5: which colour offsets follow the level
 }  // namespace fade_record
+
+// The graphics decompressor's state beside its job-list pointer.
+namespace decomp_field {
+constexpr uint32_t state = 3;          // 8-bit, the pointer's top byte: 0 next job, 1 tokens, 0xFF copying
+constexpr uint32_t source_base = 4;    // 32-bit, added to every job's source offset
+constexpr uint32_t source = 8;         // 32-bit, next byte of the compressed stream
+constexpr uint32_t destination = 12;   // 32-bit, next output byte in video RAM
+constexpr uint32_t copy_offset = 16;   // 32-bit, negative, added to the destination
+constexpr uint32_t bits = 20;          // 16-bit descriptor bits not yet used, lowest next
+constexpr uint32_t bit_count = 22;     // 8-bit, 1 to 16
+constexpr uint32_t copy_count = 23;    // 8-bit bytes of the reference still to copy (0 = 256)
+}  // namespace decomp_field
 
 // time_record: seconds, minutes, hours, then a 16-bit day count at +3.
 namespace time_record {
@@ -209,3 +229,15 @@ constexpr uint32_t script_step = 38;     // 8-bit, 0-3
 constexpr uint32_t script_pointer = 48;  // 32-bit
 constexpr uint32_t timer = 54;           // 16-bit
 }  // namespace camera_controller
+
+// One box of a hit-box table; its header is one entry long.
+namespace hitbox_entry {
+constexpr uint32_t object = 0;         // 32-bit address of the object the box belongs to
+constexpr uint32_t x_from = 4;         // s16 each
+constexpr uint32_t x_to = 6;
+constexpr uint32_t depth_from = 8;
+constexpr uint32_t depth_to = 10;
+constexpr uint32_t vertical_from = 12;
+constexpr uint32_t vertical_to = 14;
+constexpr uint32_t size = 16;
+}  // namespace hitbox_entry

@@ -23,6 +23,7 @@ constexpr uint32_t objects_64 = 0x204E00;        // 200 objects of 64 bytes
 // ---- system (0x208000 up) ----
 constexpr uint32_t game_mode = 0x208000;         // 8-bit; with game_submode the mode word
 constexpr uint32_t game_submode = 0x208001;      // 8-bit
+constexpr uint32_t game_flags = 0x208008;       // 32-bit, bit 8 demo play
 constexpr uint32_t system_flags = 0x208010;      // 32-bit frame hand-over bits
 constexpr uint32_t fade_record = 0x208014;       // 5 bytes
 constexpr uint32_t fade_preset = 0x208017;       // 8-bit, byte +3 of fade_record

@@ -451,7 +451,6 @@ void sub_08BDA8() {
         cpu.reg[10] = kBonusAfterText;
         if (!call(sub_08C494, 0x08BDEF, 0x08BDEC)) return;
     }
-    // The editors' reprint joins here in the guest, sharing the rest.
     cpu.reg[0] = setting(backup_record::chute1_units);
     cpu.reg[1] = 0x04;
     cpu.reg[2] = 5;

@@ -74,7 +74,8 @@ inline bool settings_differ(uint32_t list) {
     for (cpu.reg[19] = list;; ++cpu.reg[19]) {
         const uint8_t offset = guest::test<uint8_t>(orb_read8(cpu.reg[19]));
         if (guest::eq()) return false;
-        guest::cmp<uint8_t>(orb_read8(var::backup_primary + offset), orb_read8(var::backup_spare + offset));
+        const uint32_t field = var::backup_image + offset;
+        guest::cmp<uint8_t>(orb_read8(field), orb_read8(field + backup_record::spare));
         if (guest::ne()) return true;
     }
 }

@@ -118,7 +118,7 @@ void sub_08C51D() {
     }
     cpu.reg[10] = kSaveCountLabel;
     if (!call(sub_08C494, 0x08C52A, 0x08C527)) return;
-    cpu.reg[0] = orb_read32(var::backup_primary + backup_record::save_count);
+    cpu.reg[0] = orb_read32(var::backup_image + backup_record::save_count);
     cpu.reg[10] = kSaveCountEnd;
     sub_08C4EE();
 }

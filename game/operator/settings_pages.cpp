@@ -16,7 +16,7 @@ using namespace service;
 
 namespace {
 
-constexpr uint32_t kBackup = var::backup_primary;
+constexpr uint32_t kBackup = var::backup_image;
 
 // Game settings.
 constexpr uint32_t kGameText = 0x08CDA2;

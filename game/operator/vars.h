@@ -12,25 +12,25 @@ constexpr uint32_t service_menu_index = 0x208E02;   // 8-bit, main-menu line 0 t
 constexpr uint32_t service_cursor = 0x208E03;       // 8-bit, line of a page
 constexpr uint32_t service_screen = 0x208E04;       // 32-bit routine address, run each frame
 constexpr uint32_t service_blink_cell = 0x208E08;   // 32-bit cursor cell, or a message's text list
-constexpr uint32_t input_test_lists = 0x208E0C;     // 32-bit
 constexpr uint32_t self_test_results = 0x208E10;    // 19 bytes: 0 not run, 1 testing, 2 good, 3 bad
 constexpr uint32_t service_blink_timer = 0x208E23;  // s8
 constexpr uint32_t sound_test_positions = 0x208E24; // 3 bytes
 
 // ---- backup image in work RAM: the settings edited by the service pages ----
-constexpr uint32_t backup_primary = 0x209100;       // backup_record, the copy in use
-constexpr uint32_t backup_spare = 0x209140;         // backup_record, as last saved
+constexpr uint32_t backup_image = 0x209100;         // the primary backup_record, then the spare
 
 }  // namespace var
 
 namespace service_flag {
 constexpr unsigned auto_run = 0;
-constexpr unsigned reset_choice = 1;
 constexpr unsigned settings_changed = 2;  // the service exit saves the backup image
 }  // namespace service_flag
 
 // Fields of backup_record (64 bytes) that the service pages show and edit.
+// The primary copy in use starts the backup image; the spare, as last saved,
+// follows it.
 namespace backup_record {
+constexpr uint32_t spare = 0x40;            // the spare copy, from the image's start
 constexpr uint32_t flip_screen = 0x0A;
 constexpr uint32_t player_count = 0x10;     // 0 to 2: 2 to 4 player slots
 constexpr uint32_t chute_per_player = 0x11;

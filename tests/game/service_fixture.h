@@ -28,8 +28,8 @@ enum : uint32_t {
     kClearSavedCredits = 0x061055,
 };
 
-constexpr uint32_t kBackup = var::backup_primary;
-constexpr uint32_t kSpare = var::backup_spare;
+constexpr uint32_t kBackup = var::backup_image;
+constexpr uint32_t kSpare = var::backup_image + backup_record::spare;
 constexpr uint8_t kPressService = 1, kPressTest = 2;
 
 // A text cell by row and column.

@@ -423,6 +423,14 @@ TEST_F(SettingsPages, CoinsToCreditsRows) {
     }
 }
 
+// The row divides by the coins per credit; a 0 there ends the run.
+TEST_F(SettingsPages, CoinsToCreditsRowWithNoCoinsPerCreditEndsTheRun) {
+    cpu.reg[0] = 0;
+    cpu.reg[2] = 1;
+    cpu.reg[10] = 0x31F686;
+    EXPECT_EXIT(run(sub_08BE5D), ::testing::ExitedWithCode(3), "V60 division by zero \\(frame 0\\)");
+}
+
 TEST_F(SettingsPages, BonusTexts) {
     plant_text_here(0x08D867, {{0xF410, "NONE"}});
     plant_text_here(0x08D886, {{0xF410, "FREE"}});

@@ -12,6 +12,7 @@ constexpr uint32_t text_page = 0x310000;         // the high half of every text 
 constexpr uint32_t text_patterns = 0x31C000;     // the text layer's character patterns
 constexpr uint32_t text_layer = 0x31F000;        // text cells, row × 64 + column halfwords
 constexpr uint32_t video_regs = 0x31FF00;        // 128 halfwords, the last 256 bytes of video RAM
+constexpr uint32_t layer_control = 0x31FF00;     // bit 9 flips the picture
 constexpr uint32_t sprite_ram = 0x400000;
 constexpr uint32_t sprite_list_select = 0x400010;
 constexpr uint32_t sprite_block = 0x408000;
@@ -23,6 +24,7 @@ constexpr uint32_t mixer_regs = 0x610000;
 // ---- shared RAM with the sound board ----
 constexpr uint32_t sound_command = 0x700000;
 constexpr uint32_t sound_command_b = 0x700010;
+constexpr uint32_t music_level = 0x700012;       // 0xFF full level
 constexpr uint32_t shared_ram_last = 0x701FFF;
 
 // ---- I/O chip: input ports at even bytes, outputs, control ----

@@ -20,6 +20,16 @@ constexpr uint32_t coin_setting_copy = 0x20808C;    // 4 bytes: per credit, chut
 constexpr uint32_t credit_records = 0x2080A0;       // 4 credit_records of 8 bytes
 constexpr uint32_t system_releases = 0x208113;      // 8-bit, byte +3 of system_inputs
 
+// ---- service mode (0x208E00 up; service_request is the engine's) ----
+constexpr uint32_t service_flags = 0x208E01;        // 8-bit, bits in service_flag
+constexpr uint32_t service_menu_index = 0x208E02;   // 8-bit, main-menu line 0 to 9
+constexpr uint32_t service_cursor = 0x208E03;       // 8-bit, line of a page
+constexpr uint32_t service_screen = 0x208E04;       // 32-bit routine address, run each frame
+constexpr uint32_t service_blink_cell = 0x208E08;   // 32-bit cursor cell, or a message's text list
+constexpr uint32_t self_test_results = 0x208E10;    // 19 bytes: 0 not run, 1 testing, 2 good, 3 bad
+constexpr uint32_t service_blink_timer = 0x208E23;  // s8
+constexpr uint32_t sound_test_positions = 0x208E24; // 3 bytes
+
 // ---- backup image of the serial EEPROM (0x209100-0x20917F) ----
 constexpr uint32_t backup_image = 0x209100;         // 64 words, EEPROM word k at +2k
 constexpr uint32_t backup_primary = 0x209100;       // backup_record the game reads
@@ -56,8 +66,14 @@ constexpr uint32_t off = 1;
 constexpr uint32_t pending = 2;
 }  // namespace coin_meter_record
 
+namespace service_flag {
+constexpr unsigned auto_run = 0;
+constexpr unsigned settings_changed = 2;  // the service exit saves the backup image
+}  // namespace service_flag
+
 // A copy of the operator settings, two of which make up the backup image.
 namespace backup_record {
+constexpr uint32_t spare = 0x40;             // the spare copy, from the image's start
 constexpr uint32_t signature = 0x00;         // "KOTA"
 constexpr uint32_t version = 0x04;           // 16-bit, 0x8101
 constexpr uint32_t revision = 0x06;          // 16-bit, 1

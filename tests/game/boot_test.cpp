@@ -29,7 +29,9 @@ protected:
                   kBookkeepingCheck, kSettings, kRankingTables, kSoundRings, kPlayerRecords,
                   kPlayerInputs, kSystemInputs, kModeMachine, kPlayerSlots, kSpriteList,
                   kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore, kFadeStep,
-                  kPaletteDrain, kServiceEnter, kServiceScreen});
+                  kPaletteDrain, kSpriteListReset, kTextClear, kSoundA});
+        // The service palette continues after the block it copies.
+        fake(kPaletteBlock, [] { cpu.reg[27] = 0x600040; });
     }
 
     // Vector numbers 0-4, byte 5, mask (every source on), pending, timer counts.
@@ -121,8 +123,12 @@ TEST_F(Boot, TestSwitchEntersServiceModeAtTheNextPass) {
     EXPECT_EQ(ram8(var::service_request), 0xFF);
     EXPECT_EQ(calls(kModeMachine), 4) << "the pass after the press runs no mode machine";
     EXPECT_EQ(ram8(var::frame_counter), 4);
-    EXPECT_EQ(calls(kServiceEnter), 1);
-    EXPECT_EQ(calls(kServiceScreen), 4);
+    // Entered once (one palette), then four service frames: the first draws
+    // the main menu (one text clear) and runs its loop, the others run the loop.
+    EXPECT_EQ(calls(kPaletteBlock), 1);
+    EXPECT_EQ(calls(kTextClear), 1);
+    EXPECT_EQ(ram32(0x208E04), 0x08B093u) << "the main-menu loop";
+    EXPECT_EQ(ram8(0x208E23), 10 - 3) << "the cursor blink counted three more frames";
     // The coin handling stops from the vblank that saw the press on; the
     // handler reads the service request once, before the test-switch check.
     EXPECT_EQ(coins_by_frame, (std::vector<int>{1, 2, 3, 4, 5, 5, 5, 5, 5, 5}));
@@ -141,19 +147,20 @@ TEST_F(Boot, RamClearEndsBelowTheStacks) {
 }
 
 TEST_F(Boot, LeavingServiceModeReinitialisesAndFadesIn) {
-    fake(kServiceEnter, [] { orb_write8(0x208300, 0x5A); });
+    plant32(0x08B101 + 4 * 9, 0x08C35C);  // the main menu's exit line
     bool pressed = false;  // once: work RAM, vblank_count with it, starts again
     fake(kSystemInputs, [&] {
-        const bool press = !pressed && orb_read16(var::vblank_count) == 1;
-        pressed |= press;
-        orb_write8(var::system_presses, press ? 2 : 0);
-    });
-    fake(kServiceScreen, [this] {
-        if (calls(kServiceScreen) == 2) orb_write8(var::service_request, 0);
+        // The test switch enters the service mode, and again in its first
+        // frame picks the menu's line 9, so that the second frame leaves.
+        const bool enter = !pressed && orb_read16(var::vblank_count) == 1;
+        const bool pick = orb_read8(var::service_request) && orb_read32(0x208E04) == 0x08B04A;
+        pressed |= enter;
+        orb_write8(var::system_presses, enter || pick ? 2 : 0);
     });
     run_frames(8);
+    EXPECT_EQ(calls(kTextClear), 1) << "the menu was drawn once";
     EXPECT_EQ(calls(kIoSetUp), 2) << "the whole start-up runs again";
-    EXPECT_EQ(ram8(0x208300), 0) << "work RAM is cleared again";
+    EXPECT_EQ(ram8(0x208E02), 0) << "work RAM is cleared again (the service entry set the menu line)";
     EXPECT_EQ(ram8(var::fade_preset), 3);
     EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::fade_running));
     EXPECT_GT(calls(kFadeStep), 0);

@@ -1,5 +1,5 @@
-// Guest addresses of the routines of other areas that boot, the main loop and
-// the interrupt handlers call; the tests plant stand-ins there while those
+// Guest addresses of the routines of other areas that boot, the main loop,
+// the interrupt handlers and the service mode's entry and menu call; the tests plant stand-ins there while those
 // routines are not written.
 #pragma once
 #include <cstdint>
@@ -28,8 +28,10 @@ enum : uint32_t {
     kCheckValueStore = 0x0610CF,
     kFadeStep = 0x08973C,
     kPaletteDrain = 0x0896CB,
-    kServiceEnter = 0x08AFB4,
-    kServiceScreen = 0x08B046,
+    kSpriteListReset = 0x0609AA,
+    kTextClear = 0x060942,
+    kPaletteBlock = 0x0896F1,
+    kSoundA = 0x088F98,
     kDecompressStep = 0x087660,
 };
 }  // namespace callee

@@ -241,15 +241,20 @@ struct EepromScript {
         line_state(0, 0, 0);
         ++frame;
     }
+    // Port D made an output, writes enabled (EWEN), then WRITE of one word.
+    void write_word(int word, int value) {
+        text << "1 poke C0001E 08\n";
+        command(0x30, 8);
+        command(uint32_t((0x40 | word) << 16 | value), 24);
+    }
+    void save(const fs::path& path) const { std::ofstream(path) << text.str(); }
 };
 
 TEST_F(WholeProgram, AScriptThatWritesTheEepromLeavesTheFile) {
     env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
     EepromScript s;
-    s.text << "1 poke C0001E 08  # port D an output\n";
-    s.command(0x30, 8);                          // EWEN
-    s.command((0x40 | 5) << 16 | 0x1234, 24);    // WRITE word 5
-    std::ofstream(dir / "eeprom.script") << s.text.str();
+    s.write_word(5, 0x1234);
+    s.save(dir / "eeprom.script");
     Outcome o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
     ASSERT_EQ(o.status, 0) << o.err;
     const fs::path file = prefs() / "irnbell.eeprom";
@@ -273,10 +278,8 @@ TEST_F(WholeProgram, AScriptThatWritesTheEepromLeavesTheFile) {
 TEST_F(WholeProgram, AnEepromSaveThatFailsIsReported) {
     env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
     EepromScript s;
-    s.text << "1 poke C0001E 08\n";
-    s.command(0x30, 8);
-    s.command((0x40 | 5) << 16 | 0x1234, 24);
-    std::ofstream(dir / "eeprom.script") << s.text.str();
+    s.write_word(5, 0x1234);
+    s.save(dir / "eeprom.script");
     const fs::path eeprom = prefs() / "irnbell.eeprom";
     fs::create_directories(eeprom);
     Outcome o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
@@ -302,10 +305,8 @@ TEST_F(WholeProgram, NoPreferencesFolderKeepsNothingAndSaysSo) {
     env.erase("HOME");
     env.erase("XDG_DATA_HOME");
     EepromScript s;
-    s.text << "1 poke C0001E 08\n";
-    s.command(0x30, 8);
-    s.command((0x40 | 5) << 16 | 0x1234, 24);
-    std::ofstream(dir / "eeprom.script") << s.text.str();
+    s.write_word(5, 0x1234);
+    s.save(dir / "eeprom.script");
     Outcome o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
     EXPECT_EQ(o.status, 0) << o.err;
     const std::string said = "The preferences folder cannot be had (";
@@ -328,9 +329,7 @@ TEST_F(WholeProgram, ASoundDumpThatCannotBeCreatedIsReported) {
 TEST_F(WholeProgram, AFatalGuestErrorStillSavesTheEeprom) {
     env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
     EepromScript s;
-    s.text << "1 poke C0001E 08\n";
-    s.command(0x30, 8);
-    s.command((0x40 | 9) << 16 | 0xBEEF, 24);
+    s.write_word(9, 0xBEEF);
     // Then point the guest's vblank vector (in work RAM) where no routine starts.
     s.text << s.frame << " poke 20F100 02\n" << s.frame << " poke 20F101 15\n";
     std::ofstream(dir / "fatal.script") << s.text.str();

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -132,23 +131,12 @@ TEST_F(ControlScript, CommentsBlankAndLongLinesAreCountedAsTheFilesLines) {
 // Anything but a readable regular file of at most 16 MB is refused with its
 // name and the reason, at once (a FIFO does not block the start).
 TEST_F(ControlScript, FilesThatAreNotScriptsAreRefusedWithTheReason) {
-    struct bad_case {
-        const char* what;
-        std::function<void()> make;
-        const char* reason;
-    };
-    const bad_case cases[] = {
-        {"missing", [] {}, "there is no such file"},
-        {"folder", [&] { std::filesystem::create_directory(path); }, "it is a folder, not a file"},
-        {"FIFO", [&] { ASSERT_TRUE(bad_files::make_fifo(path)); },
-         "it is not a regular file (a FIFO, a socket or a device)"},
-        {"oversized", [&] { ASSERT_TRUE(bad_files::make_sparse(path, (16u << 20) + 1)); },
-         "it is larger than 16 MB"},
-    };
-    for (const auto& c : cases) {
+    EXPECT_EQ(orb_script_load(path.c_str(), problem, sizeof problem), nullptr);
+    EXPECT_EQ(std::string(problem), path + ": cannot be read\nthere is no such file");
+    for (const auto& c : bad_files::text_file_refusals) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(path);
-        c.make();
+        ASSERT_TRUE(c.make(path));
         EXPECT_EQ(orb_script_load(path.c_str(), problem, sizeof problem), nullptr);
         EXPECT_EQ(std::string(problem), path + ": cannot be read\n" + c.reason);
     }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -267,22 +265,10 @@ TEST_F(SettingsFile, UnwritableFileIsReportedAndTheDefaultsStay) {
 // writes over it.
 TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
     namespace fs = std::filesystem;
-    struct bad_case {
-        const char* what;
-        std::function<void()> make;
-        const char* reason;
-    };
-    const bad_case cases[] = {
-        {"folder", [&] { fs::create_directory(path); }, "it is a folder, not a file"},
-        {"FIFO", [&] { ASSERT_TRUE(bad_files::make_fifo(path)); },
-         "it is not a regular file (a FIFO, a socket or a device)"},
-        {"oversized", [&] { ASSERT_TRUE(bad_files::make_sparse(path, (16u << 20) + 1)); },
-         "it is larger than 16 MB"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : bad_files::text_file_refusals) {
         SCOPED_TRACE(c.what);
         fs::remove_all(path);
-        c.make();
+        ASSERT_TRUE(c.make(path));
         const auto kind = fs::status(path).type();
         reports.clear();
         settings = SETTINGS_DEFAULTS;

@@ -268,6 +268,12 @@ TEST_F(RomSetLoad, EveryRefusalSaysWhy) {
     change(fs::path(folder) / "part07.rom");
     return folder;
   };
+  auto member_replaced_by = [&](bool (*make)(const fs::path&)) {
+    return folder_with([make](const fs::path& p) {
+      fs::remove(p);
+      make(p);
+    });
+  };
   bytes shorter = romset_fixture::standard_set()[6];
   shorter.pop_back();
   const reason_case cases[] = {
@@ -329,21 +335,9 @@ TEST_F(RomSetLoad, EveryRefusalSaysWhy) {
       {"folder member 1 GB",
        [&] { return folder_with([](const fs::path& p) { bad_files::make_sparse(p, 1u << 30); }); },
        no_07.c_str(), "part07.rom is 1,073,741,824 bytes, 524,288 expected"},
-      {"folder member a folder",
-       [&] {
-         return folder_with([](const fs::path& p) {
-           fs::remove(p);
-           fs::create_directory(p);
-         });
-       },
+      {"folder member a folder", [&] { return member_replaced_by(bad_files::make_folder); },
        no_07.c_str(), "part07.rom is not a regular file"},
-      {"folder member a FIFO",
-       [&] {
-         return folder_with([](const fs::path& p) {
-           fs::remove(p);
-           bad_files::make_fifo(p);
-         });
-       },
+      {"folder member a FIFO", [&] { return member_replaced_by(bad_files::make_fifo); },
        no_07.c_str(), "part07.rom is not a regular file"},
   };
   for (const auto& c : cases) {

@@ -27,6 +27,28 @@ inline bool make_sparse(const std::filesystem::path& path, uint64_t size) {
     return ok;
 }
 
+inline bool make_folder(const std::filesystem::path& path) {
+    return std::filesystem::create_directory(path);
+}
+
+// A file one byte larger than the 16 MB a settings file or script may have.
+inline bool make_oversized(const std::filesystem::path& path) {
+    return make_sparse(path, (16u << 20) + 1);
+}
+
+// What the host's text files (settings, control script) may meet in their
+// place, and the reason given when it is refused.
+struct text_file_refusal {
+    const char* what;
+    bool (*make)(const std::filesystem::path&);
+    const char* reason;
+};
+inline const text_file_refusal text_file_refusals[] = {
+    {"folder", make_folder, "it is a folder, not a file"},
+    {"FIFO", make_fifo, "it is not a regular file (a FIFO, a socket or a device)"},
+    {"oversized", make_oversized, "it is larger than 16 MB"},
+};
+
 // Runs body in a child process as an ordinary user (nobody, when the tests run
 // as root; folder is then opened to everyone so that user can work in it) and
 // returns body's result, or -1 when the child did not end normally. A file of

@@ -322,6 +322,7 @@ void settings_open(const char* file_path) {
         // The user's lines are in there: never write over them.
         report("%s: cannot be read\n%s; the settings are the defaults, and the file is left as it is",
                path.c_str(), reason.c_str());
+        take_status();  // said once: the re-reads look again only when it changes
         break;
     case host_read::ok:
         // An empty file (a save cut short by a full disk) gets the defaults

@@ -286,11 +286,15 @@ TEST_F(ControlScript, RelativeFramesChainThroughEveryLine) {
 }
 
 TEST_F(ControlScript, ScriptWithoutEventsLeavesEveryInputReleased) {
-    script_ptr script = load("# nothing to do\n\n");
-    ASSERT_NE(script, nullptr) << problem;
-    EXPECT_EQ(orb_script_frames(script.get()), 0u);
-    run(script.get(), 0, 100);
-    for (int byte = 0; byte < 8; ++byte) EXPECT_EQ(input(byte), 0xFF);
+    for (const char* text : {"# nothing to do\n\n", ""}) {  // an empty file is such a script too
+        SCOPED_TRACE(text);
+        script_ptr script = load(text);
+        ASSERT_NE(script, nullptr) << problem;
+        EXPECT_TRUE(script->items.empty());
+        EXPECT_EQ(orb_script_frames(script.get()), 0u);
+        run(script.get(), 0, 100);
+        for (int byte = 0; byte < 8; ++byte) EXPECT_EQ(input(byte), 0xFF);
+    }
 
     orb_script_apply(nullptr, 5);
     orb_script_free(nullptr);

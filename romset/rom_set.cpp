@@ -192,13 +192,26 @@ central_entry parse_central(const uint8_t* archive, size_t size, size_t position
   return entry;
 }
 
+// Reads exactly length bytes; false when the file ends or fails first.
+bool read_fully(int fd, uint8_t* buffer, size_t length) {
+  size_t got = 0;
+  while (got < length) {
+    const ssize_t n = ::read(fd, buffer + got, length - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    got += size_t(n);
+  }
+  return true;
+}
+
 // A member file of the folder, read only when it is a regular file of the
 // expected size; otherwise null with the reason.
 rom_slot read_member(const char* path, const rom_member& file, std::string& why) {
   const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    why = errno == ENOENT ? "there is no " + std::string(file.name) + " in it"
-                          : std::string(file.name) + " cannot be read (" + std::strerror(errno) + ")";
+    const int error = errno;
+    why = error == ENOENT ? "there is no " + std::string(file.name) + " in it"
+                          : std::string(file.name) + " cannot be read (" + std::strerror(error) + ")";
     return nullptr;
   }
   rom_slot data;
@@ -209,16 +222,9 @@ rom_slot read_member(const char* path, const rom_member& file, std::string& why)
     why = wrong_size(file.name, uint64_t(status.st_size), file.size);
   } else {
     data.reset(new (std::nothrow) uint8_t[file.size]);
-    size_t got = 0;
-    while (data && got < file.size) {
-      const ssize_t n = ::read(fd, data.get() + got, file.size - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += size_t(n);
-    }
     if (!data) {
       why = "no memory is left for " + std::string(file.name);
-    } else if (got != file.size) {
+    } else if (!read_fully(fd, data.get(), file.size)) {
       why = std::string(file.name) + " cannot be read whole";
       data.reset();
     } else if (file.crc_known && rom_crc32(data.get(), file.size) != file.crc) {
@@ -325,14 +331,7 @@ std::unique_ptr<uint8_t[]> read_whole(const char* path, size_t& size) {
   if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
     const size_t length = size_t(status.st_size);
     buffer.reset(new (std::nothrow) uint8_t[length]);
-    size_t got = 0;
-    while (buffer && got < length) {
-      const ssize_t n = ::read(fd, buffer.get() + got, length - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += size_t(n);
-    }
-    if (buffer && got == length)
+    if (buffer && read_fully(fd, buffer.get(), length))
       size = length;
     else
       buffer.reset();

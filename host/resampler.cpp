@@ -54,6 +54,17 @@ void host_resample(host_mixed_buffer& m, double volume, int16_t out[HOST_OUT_FRA
         m.count = n - k;
         m.position -= static_cast<double>(k);
     }
+    // The sound board makes 16,107,950 / 288 = 55,930.38 samples a second, a
+    // little more than the step takes (55,930 a second): left alone, the
+    // unread input would grow by about 25 ms of delay an hour. Input beyond
+    // one frame's worth (the output queue holds the rest of the latency
+    // allowed) is dropped from the front, one sample now and then.
+    const uint64_t bound = static_cast<uint64_t>(m.step * HOST_OUT_FRAMES);
+    if (m.count > bound) {
+        const uint64_t excess = m.count - bound;
+        std::memmove(m.frames, m.frames + excess * 2, bound * 2 * sizeof(int16_t));
+        m.count = bound;
+    }
 }
 
 void host_mixed_free(host_mixed_buffer& m) {

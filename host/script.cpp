@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "board/machine.h"
+#include "host/file_io.h"
 #include "host/text_lines.h"
 
 namespace {
@@ -37,9 +38,8 @@ constexpr control_record controls[SCRIPT_INPUT_COUNT] = {
     {"start3", ORB_INPUT_START34, 0x01}, {"start4", ORB_INPUT_START34, 0x02},
 };
 
-// Lines are read in pieces of this many characters, fields in pieces of
-// kFieldLength; a longer line or field reads as several.
-constexpr size_t kLineLength = 255;
+// Fields are read in pieces of this many characters: a longer field reads as
+// several. Lines are read whole, whatever their length.
 constexpr size_t kFieldLength = 31;
 constexpr size_t kMaxFields = 5;
 constexpr uint64_t kMaxPressFrames = 100'000;
@@ -98,7 +98,7 @@ int find_control(std::string_view name) {
     return -1;
 }
 
-// Splits a piece of a line into fields; stops counting after one field more
+// Splits a line into fields; stops counting after one field more
 // than a line may have.
 size_t split_fields(std::string_view text, std::string_view (&fields)[kMaxFields + 1]) {
     size_t count = 0;
@@ -123,7 +123,7 @@ public:
     script_loader(script_record& script, std::string& problem)
         : script_(script), problem_(problem) {}
 
-    // Reads one piece of a line; false (with the problem set) on a fault.
+    // Reads one line; false (with the problem set) on a fault.
     bool line(std::string_view text, long long number) {
         text = text.substr(0, text.find('#'));
         std::string_view fields[kMaxFields + 1];
@@ -232,25 +232,20 @@ bool compare_events(const script_event_record& a, const script_event_record& b) 
 }
 
 script_record* orb_script_load(const char* path, char* problem, size_t problem_size) {
-    std::string text;
-    if (!read_text_file(path, text)) {
-        set_problem(problem, problem_size, std::string(path) + ": cannot be read");
-        return nullptr;
-    }
     try {
+        std::string text, reason;
+        const host_read read = host_read_file(path, HOST_TEXT_FILE_LIMIT, text, reason);
+        if (read != host_read::ok) {
+            if (read == host_read::missing) reason = "there is no such file";
+            set_problem(problem, problem_size, std::string(path) + ": cannot be read\n" + reason);
+            return nullptr;
+        }
         auto script = std::make_unique<script_record>();
         std::string message;
         script_loader loader(*script, message);
         long long number = 0;
-        bool ok = true;
-        for (std::string_view whole : split_lines(text)) {
-            for_each_piece(whole, kLineLength, [&](std::string_view piece) {
-                ok = loader.line(piece, ++number);
-                return ok;
-            });
-            if (!ok) break;
-        }
-        if (!ok) {
+        for (std::string_view line : split_lines(text)) {
+            if (loader.line(line, ++number)) continue;
             char where[32];
             std::snprintf(where, sizeof where, ":%lld: ", number);
             set_problem(problem, problem_size, std::string(path) + where + message);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/file_io.h"
 #include "host/text_lines.h"
 
 settings_record settings = SETTINGS_DEFAULTS;
@@ -41,12 +42,9 @@ constexpr const char* kYesWords[] = {"yes", "true", "on", "1"};
 constexpr const char* kNoWords[] = {"no", "false", "off", "0"};
 
 constexpr const char* kHeader =
-    "; Comet Runner: the settings of the game's window.\n"
+    "; Ironbell: the settings of the game's window.\n"
     "; Read when the game starts, and again whenever this file is saved while the game runs.\n";
 
-// Lines are parsed in pieces of this many characters: a longer line reads as
-// several lines.
-constexpr size_t kPieceLength = 511;
 constexpr size_t kSectionNameLength = 63;
 
 std::string path;
@@ -98,11 +96,11 @@ struct parsed_line {
     std::string_view comment;  // key lines: from the ';' or '#' on, or empty
 };
 
-parsed_line parse_line(std::string_view piece) {
+parsed_line parse_line(std::string_view whole) {
     parsed_line line;
-    size_t start = piece.find_first_not_of(" \t");
-    if (start == std::string_view::npos) start = piece.size();
-    std::string_view text = piece.substr(start);
+    size_t start = whole.find_first_not_of(" \t");
+    if (start == std::string_view::npos) start = whole.size();
+    std::string_view text = whole.substr(start);
     size_t last = text.find_last_not_of(" \t\r\n");
     text = text.substr(0, last == std::string_view::npos ? 0 : last + 1);
     if (text.empty() || text[0] == ';' || text[0] == '#') {
@@ -167,35 +165,36 @@ void take_status() {
     seen_size = static_cast<int64_t>(status.st_size);
 }
 
-bool read_file() try {
-    std::string text;
-    if (!read_text_file(path.c_str(), text)) return false;
+// Reads the file into text; on a refusal, reason says why.
+host_read read_text(std::string& text, std::string& reason) {
+    try {
+        return host_read_file(path.c_str(), HOST_TEXT_FILE_LIMIT, text, reason);
+    } catch (const std::bad_alloc&) {
+        reason = "out of memory";
+        return host_read::refused;
+    }
+}
+
+void parse_text(std::string_view text) {
     long long number = 0;
     std::string section;
     for (std::string_view whole : split_lines(text)) {
-        for_each_piece(whole, kPieceLength, [&](std::string_view piece) {
-            ++number;
-            parsed_line line = parse_line(piece);
-            if (line.kind == line_kind::section) section = line.name;
-            if (line.kind != line_kind::key) return true;
-            std::string key(line.name);
-            int index = find_entry(section, key);
-            if (index < 0) {
-                report("%s:%lld: [%s] has no setting '%s'", path.c_str(), number,
-                       section.c_str(), key.c_str());
-                return true;
-            }
-            std::string value(line.value);
-            if (!accept_value(entries[index], value))
-                report("%s:%lld: '%s' is not a value of %s", path.c_str(), number, value.c_str(),
-                       key.c_str());
-            return true;
-        });
+        ++number;
+        parsed_line line = parse_line(whole);
+        if (line.kind == line_kind::section) section = line.name;
+        if (line.kind != line_kind::key) continue;
+        std::string key(line.name);
+        int index = find_entry(section, key);
+        if (index < 0) {
+            report("%s:%lld: [%s] has no setting '%s'", path.c_str(), number, section.c_str(),
+                   key.c_str());
+            continue;
+        }
+        std::string value(line.value);
+        if (!accept_value(entries[index], value))
+            report("%s:%lld: '%s' is not a value of %s", path.c_str(), number, value.c_str(),
+                   key.c_str());
     }
-    take_status();
-    return true;
-} catch (const std::bad_alloc&) {
-    return false;
 }
 
 std::string value_text(const entry_record& entry) {
@@ -243,16 +242,11 @@ private:
     void mark_present() {
         std::string section;
         for (std::string_view whole : lines_) {
-            for_each_piece(whole, kPieceLength, [&](std::string_view piece) {
-                parsed_line line = parse_line(piece);
-                if (line.kind == line_kind::section) section = line.name;
-                if (line.kind != line_kind::key) return true;
-                int index = find_entry(section, line.name);
-                if (index < 0) return true;
-                missing_[index] = false;
-                // The rest of the line is kept as this key line's tail.
-                return false;
-            });
+            parsed_line line = parse_line(whole);
+            if (line.kind == line_kind::section) section = line.name;
+            if (line.kind != line_kind::key) continue;
+            int index = find_entry(section, line.name);
+            if (index >= 0) missing_[index] = false;
         }
     }
 
@@ -281,48 +275,32 @@ private:
         for (; blanks_ > 0; --blanks_) out += '\n';
     }
 
-    // A line longer than one piece stays one line: its pieces are handled one
-    // after another and only the whole line ends in a line feed.
     void write_line(std::string_view whole, std::string& section) {
         if (trim(whole, " \t\r").empty()) {
             ++blanks_;
             return;
         }
-        // Keys still missing from the section that ends are added before the
-        // header; a header in the middle of a long line leaves them for the end.
-        if (parse_line(whole.substr(0, kPieceLength)).kind == line_kind::section)
+        parsed_line line = parse_line(whole);
+        // Keys still missing from the section that ends are added before the header.
+        if (line.kind == line_kind::section) {
             write_missing(section);
+            section = line.name;
+        }
         write_blanks();
-        size_t at = 0;
-        for_each_piece(whole, kPieceLength, [&](std::string_view piece) {
-            parsed_line line = parse_line(piece);
-            int index = line.kind == line_kind::key ? find_entry(section, line.name) : -1;
-            if (line.kind == line_kind::section) section = line.name;
-            if (index < 0) {
-                out += piece;
-                at += piece.size();
-                return true;
-            }
-            const entry_record& entry = entries[index];
-            out += entry.key;
-            out += " = ";
-            out += value_text(entry);
-            // The rest of the whole line after the old value: blanks and a
-            // comment, or, when the line is longer than a piece, text the
-            // value's piece did not hold, which stays as it was.
-            size_t value_end =
-                static_cast<size_t>(line.value.data() - piece.data()) + line.value.size();
-            std::string_view rest = whole.substr(at + value_end);
-            std::string_view comment = trim(rest, " \t\r");
-            if (comment.empty()) return false;
-            if (comment[0] == ';' || comment[0] == '#') {
-                out += ' ';
-                out += comment;
-            } else {
-                out += rest;
-            }
-            return false;
-        });
+        int index = line.kind == line_kind::key ? find_entry(section, line.name) : -1;
+        if (index < 0) {
+            out += whole;
+            out += '\n';
+            return;
+        }
+        const entry_record& entry = entries[index];
+        out += entry.key;
+        out += " = ";
+        out += value_text(entry);
+        if (!line.comment.empty()) {
+            out += ' ';
+            out += line.comment;
+        }
         out += '\n';
     }
 };
@@ -332,42 +310,74 @@ private:
 void settings_set_log(settings_log_fn log) { log_fn = log; }
 
 void settings_open(const char* file_path) {
-    path = file_path;
-    if (!read_file()) settings_save();
+    path = file_path ? file_path : "";
+    seen_time = seen_size = -1;
+    if (path.empty()) return;  // no file: the defaults, and nothing is saved
+    std::string text, reason;
+    switch (read_text(text, reason)) {
+    case host_read::missing:
+        settings_save();
+        break;
+    case host_read::refused:
+        // The user's lines are in there: never write over them.
+        report("%s: cannot be read\n%s; the settings are the defaults, and the file is left as it is",
+               path.c_str(), reason.c_str());
+        take_status();  // said once: the re-reads look again only when it changes
+        break;
+    case host_read::ok:
+        // An empty file (a save cut short by a full disk) gets the defaults
+        // written, as a missing one does.
+        if (text.empty()) {
+            settings_save();
+            break;
+        }
+        parse_text(text);
+        take_status();
+        break;
+    }
 }
 
 void settings_save() {
-    std::string text;
-    std::vector<std::string_view> lines;
-    std::string out;
+    if (path.empty()) return;
+    std::string text, reason, out;
+    const host_read read = read_text(text, reason);
+    if (read == host_read::refused) {
+        report("%s: the settings cannot be written\nthe file cannot be read (%s), so it is left as it is",
+               path.c_str(), reason.c_str());
+        return;
+    }
     try {
-        if (read_text_file(path.c_str(), text)) lines = split_lines(text);
+        const std::vector<std::string_view> lines = split_lines(text);
         file_writer writer(lines);
         writer.write();
         out = std::move(writer.out);
     } catch (const std::bad_alloc&) {
         // Writing only the lines that fitted in memory would lose the rest of
         // the user's file: leave the file as it is.
-        report("%s: the settings cannot be written", path.c_str());
+        report("%s: the settings cannot be written\nout of memory", path.c_str());
         return;
     }
-
-    FILE* file = std::fopen(path.c_str(), "w");
-    if (!file) {
-        report("%s: the settings cannot be written", path.c_str());
-        return;
-    }
-    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    if (std::fclose(file) != 0) written = false;
-    if (!written) report("%s: the settings cannot be written", path.c_str());
+    if (!host_replace_file(path.c_str(), out, reason))
+        report("%s: the settings cannot be written\n%s", path.c_str(), reason.c_str());
     take_status();
 }
 
 bool settings_reread() {
+    if (path.empty()) return false;
     struct stat status;
     if (stat(path.c_str(), &status) != 0) return false;
     if (static_cast<int64_t>(status.st_mtime) == seen_time &&
         static_cast<int64_t>(status.st_size) == seen_size)
         return false;
-    return read_file();
+    std::string text, reason;
+    if (read_text(text, reason) != host_read::ok) {
+        // Reported once per change on disk, not every 30 frames.
+        seen_time = static_cast<int64_t>(status.st_mtime);
+        seen_size = static_cast<int64_t>(status.st_size);
+        report("%s: cannot be read\n%s; the settings stay as they are", path.c_str(), reason.c_str());
+        return false;
+    }
+    parse_text(text);
+    take_status();
+    return true;
 }

@@ -20,11 +20,16 @@ extern settings_record settings;
 using settings_log_fn = void (*)(const char* text);
 void settings_set_log(settings_log_fn log);
 
-// Remembers the path and reads the file; a file that cannot be opened is
-// written anew with every setting.
+// Remembers the path and reads the file. A missing or empty file is written
+// anew with every setting; one that exists but cannot be read (a folder, a
+// FIFO, no read permission, larger than 16 MB) is reported and left as it is,
+// and the defaults stay. Without a path (no preferences folder) the defaults
+// stay and nothing is ever written.
 void settings_open(const char* path);
 
-// Writes the current values into the file, keeping the user's own lines.
+// Writes the current values into the file, keeping the user's own lines. The
+// file is replaced whole, so a failed write leaves the old one; a file that
+// cannot be read is never written over.
 void settings_save();
 
 // True when the file changed on disk since it was last read or written here,

@@ -1,10 +1,15 @@
 // Start-up, the host's side of every frame, and shut-down.
 #include "host/shell.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "board/machine.h"
 #include "host/eeprom_file.h"
@@ -22,39 +27,86 @@ namespace {
 constexpr const char* kTitle = "Ironbell: The Arcade Game";
 constexpr uint32_t kQueueLimit = 19199;  // bytes: fewer than six blocks wait
 
+constexpr const char* kUsage = "usage: ironbell [--script FILE] [--frames N]";
+
+// Whether the file opens for reading; a FIFO opens at once instead of waiting
+// for a writer (the loader then refuses it with its name).
 bool file_opens(const char* path) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    std::fclose(f);
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
     return true;
 }
 
-void parse_command_line(int argc, char** argv, const char** script_path) {
+// A frame count: decimal digits only, without a sign, that fit 64 bits.
+bool parse_frames(const char* text, uint64_t& frames) {
+    if (!*text) return false;
+    uint64_t value = 0;
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        const uint64_t digit = static_cast<uint64_t>(*c - '0');
+        if (value > (UINT64_MAX - digit) / 10) return false;
+        value = value * 10 + digit;
+    }
+    frames = value;
+    return true;
+}
+
+// Reads the options; false, with the usage line printed, on anything else.
+bool parse_command_line(int argc, char** argv, const char** script_path) {
+    auto refuse = [](const std::string& what) {
+        std::fprintf(stderr, "ironbell: %s; %s\n", what.c_str(), kUsage);
+        return false;
+    };
     for (int i = 1; i < argc; ++i) {
         const bool has_value = i + 1 < argc;
         if (std::strcmp(argv[i], "--script") == 0) {
-            if (!has_value) break;
+            if (!has_value) return refuse("--script needs a file name");
             *script_path = argv[++i];
         } else if (std::strcmp(argv[i], "--frames") == 0) {
-            if (!has_value) break;
-            host.frames_wanted = std::strtoull(argv[++i], nullptr, 10);
+            if (!has_value) return refuse("--frames needs a number of frames");
+            if (!parse_frames(argv[++i], host.frames_wanted))
+                return refuse(std::string("--frames takes a whole number of frames, not '") +
+                              argv[i] + "'");
+        } else {
+            return refuse(std::string("unknown argument '") + argv[i] + "'");
         }
     }
+    return true;
 }
 
-void find_rom_set(char* path, size_t size, const char* base, const char* pref) {
+// Where the search for the ROM set ended, and why there.
+struct rom_choice {
+    bool named = false;     // by IRONBELL_ROM
+    bool fallback = false;  // nothing found: rom/irnbell.zip, untested
+};
+
+rom_choice find_rom_set(char* path, size_t size, const char* base, const char* pref) {
     const char* named = std::getenv("IRONBELL_ROM");
     if (named && *named) {
         std::snprintf(path, size, "%s", named);
-        return;
+        return {true, false};
     }
     std::snprintf(path, size, "%sirnbell.zip", base);
-    if (file_opens(path)) return;
+    if (file_opens(path)) return {};
     if (*pref) {
         std::snprintf(path, size, "%sirnbell.zip", pref);
-        if (file_opens(path)) return;
+        if (file_opens(path)) return {};
     }
     std::snprintf(path, size, "rom/%s", "irnbell.zip");
+    return {false, true};
+}
+
+// The third line of a ROM set failure: the file and what is wrong with it.
+std::string rom_set_reason(const char* path, const rom_choice& choice, const std::string& reason,
+                           const char* base, const char* pref) {
+    if (choice.named) return std::string("IRONBELL_ROM=") + path + ": " + reason;
+    if (choice.fallback && ::access(path, F_OK) != 0) {
+        std::string where = std::string("no irnbell.zip beside the executable (") + base + ")";
+        if (*pref) where += std::string(", in ") + pref;
+        return where + " or in rom/ of the working folder";
+    }
+    return std::string(path) + ": " + reason;
 }
 
 SDL_ScaleMode scale_mode() { return settings.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest; }
@@ -62,9 +114,14 @@ SDL_ScaleMode scale_mode() { return settings.smooth ? SDL_ScaleModeLinear : SDL_
 int scaled(double scale, int size) { return static_cast<int>(scale * size); }
 
 void load_eeprom_file() {
+    if (!host.eeprom_path[0]) return;  // no preferences folder: nothing is kept
     uint16_t words[64];
-    if (host_eeprom_load(host.eeprom_path, words))
+    std::string ignored;
+    if (host_eeprom_load(host.eeprom_path, words, ignored))
         std::memcpy(orb_board.eeprom, words, sizeof words);
+    else if (!ignored.empty())
+        std::fprintf(stderr, "%s: not used (%s); the EEPROM starts blank\n", host.eeprom_path,
+                     ignored.c_str());
 }
 
 void pace() {
@@ -111,11 +168,11 @@ void shut_down() {
 
 }  // namespace
 
-int fail(const char* message, const char* detail) {
-    char text[1200];
-    std::snprintf(text, sizeof text, "%s\n%s", message, detail);
-    std::fprintf(stderr, "%s\n", text);
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kTitle, text, nullptr);
+int fail(const char* message, const char* detail, const std::string& reason) {
+    std::string text = std::string(message) + "\n" + detail;
+    if (!reason.empty()) text += "\n" + reason;
+    std::fprintf(stderr, "%s\n", text.c_str());
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kTitle, text.c_str(), nullptr);
     return 1;
 }
 
@@ -139,10 +196,15 @@ void on_frame_shown() {
 }
 
 void host_save_eeprom_if_dirty() {
-    if (!orb_board.eeprom_state.eeprom_dirty) return;
+    if (!orb_board.eeprom_state.eeprom_dirty || !host.eeprom_path[0]) return;
     // The flag is cleared only once the file is safely in place; otherwise the
     // next save point tries again.
-    if (host_eeprom_save(host.eeprom_path, orb_board.eeprom)) orb_board.eeprom_state.eeprom_dirty = 0;
+    std::string reason;
+    if (host_eeprom_save(host.eeprom_path, orb_board.eeprom, reason))
+        orb_board.eeprom_state.eeprom_dirty = 0;
+    else
+        std::fprintf(stderr, "%s: the EEPROM cannot be saved (%s); it is tried again later\n",
+                     host.eeprom_path, reason.c_str());
 }
 
 void host_apply_settings() {
@@ -181,9 +243,9 @@ void on_frame_done() {
 
 int host_main(int argc, char** argv) {
     const char* script_path = nullptr;
-    parse_command_line(argc, argv, &script_path);
+    if (!parse_command_line(argc, argv, &script_path)) return 1;
     if (script_path) {
-        char problem[256] = "";
+        char problem[2048] = "";
         host.script = orb_script_load(script_path, problem, sizeof problem);
         if (!host.script) return fail("The control script cannot be read.", problem);
     }
@@ -195,20 +257,37 @@ int host_main(int argc, char** argv) {
 
     char* base = SDL_GetBasePath();
     char* pref = SDL_GetPrefPath("", "IronBell");
-    char settings_path[1024];
-    std::snprintf(settings_path, sizeof settings_path, "%sirnbell.ini", pref ? pref : "");
-    std::snprintf(host.eeprom_path, sizeof host.eeprom_path, "%sirnbell.eeprom", pref ? pref : "");
+    const std::string pref_error = pref ? "" : SDL_GetError();
+    // Without a preferences folder nothing is kept, rather than the settings
+    // and the EEPROM landing in whatever folder the program was started from.
+    char settings_path[1024] = "";
+    host.eeprom_path[0] = '\0';
+    if (pref) {
+        std::snprintf(settings_path, sizeof settings_path, "%sirnbell.ini", pref);
+        std::snprintf(host.eeprom_path, sizeof host.eeprom_path, "%sirnbell.eeprom", pref);
+    }
     char rom_path[1024];
-    find_rom_set(rom_path, sizeof rom_path, base ? base : "", pref ? pref : "");
+    const char* base_text = base ? base : "";
+    const char* pref_text = pref ? pref : "";
+    const rom_choice choice = find_rom_set(rom_path, sizeof rom_path, base_text, pref_text);
+    std::string reason;
+    const bool loaded = game_rom_set_load(rom_path, game_rom_members, &reason) == nullptr;
+    if (!loaded) reason = rom_set_reason(rom_path, choice, reason, base_text, pref_text);
     SDL_free(base);
     SDL_free(pref);
-    if (game_rom_set_load(rom_path, game_rom_members) != nullptr)
+    if (!loaded)
         return fail("The ROM set is missing or incomplete.",
                     "Put your own Kestrel irnbell.zip beside the executable (or in rom/), or set "
-                    "IRONBELL_ROM.");
+                    "IRONBELL_ROM.",
+                    reason);
+    if (!pref)
+        std::fprintf(stderr,
+                     "The preferences folder cannot be had (%s): the settings and the EEPROM are "
+                     "not kept in this run.\n",
+                     pref_error.c_str());
 
     settings_set_log(settings_log);
-    settings_open(settings_path);
+    settings_open(settings_path[0] ? settings_path : nullptr);
     host.shown_scale = settings.scale;
     Uint32 flags = SDL_WINDOW_RESIZABLE;
     if (settings.full_screen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -253,7 +332,12 @@ int host_main(int argc, char** argv) {
     // A run that ends on a fatal guest error still keeps its EEPROM changes.
     program_fatal_hook = host_save_eeprom_if_dirty;
     host.next_frame = SDL_GetPerformanceCounter();
-    if (const char* raw = std::getenv("IRONBELL_SOUND_RAW")) host.sound_raw = std::fopen(raw, "wb");
+    if (const char* raw = std::getenv("IRONBELL_SOUND_RAW")) {
+        host.sound_raw = std::fopen(raw, "wb");
+        if (!host.sound_raw)
+            std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: cannot be created (%s); no sound dump\n",
+                         raw, std::strerror(errno));
+    }
 
     program_run();
     shut_down();

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 
 #include "host/resampler.h"
 
@@ -28,7 +29,9 @@ struct host_shell {
 extern host_shell host;
 
 int host_main(int argc, char** argv);
-int fail(const char* message, const char* detail);
+// Reports a start-up failure: the message, its detail and, when given, a
+// third line with the reason, on standard error and in a message box.
+int fail(const char* message, const char* detail, const std::string& reason = {});
 
 // Board and runtime callbacks.
 void on_log(const char* text);

@@ -2,8 +2,12 @@
 
 #include "romset/rom_set.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -90,27 +94,85 @@ int choose_slot(const central_entry& entry, std::span<const rom_member> files,
   return -1;
 }
 
+// "524,288": a count as a person reads it.
+std::string with_commas(uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+std::string hex32(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", value);
+  return text;
+}
+
+std::string wrong_size(const char* name, uint64_t size, uint64_t expected) {
+  return std::string(name) + " is " + with_commas(size) + " bytes, " + with_commas(expected) +
+         " expected";
+}
+
+std::string wrong_crc(const char* name, uint32_t crc, uint32_t expected) {
+  return std::string(name) + " has the CRC-32 " + hex32(crc) + ", " + hex32(expected) +
+         " expected (another version of it)";
+}
+
 // The member's verified bytes, or null when its local header, sizes, method,
-// data or CRC-32 are wrong (or no memory is left for it).
-rom_slot extract(const uint8_t* archive, size_t size, const central_entry& entry) {
-  if (entry.local_offset > size || size - entry.local_offset < local_header_size) return nullptr;
+// data or CRC-32 are wrong (or no memory is left for it); `why` then says
+// which, naming the member `name`.
+rom_slot extract(const uint8_t* archive, size_t size, const central_entry& entry, const char* name,
+                 std::string& why) {
+  const std::string member = name;
+  if (entry.local_offset > size || size - entry.local_offset < local_header_size ||
+      read32(archive + entry.local_offset) != local_signature) {
+    why = member + "'s local header is damaged";
+    return nullptr;
+  }
   const uint8_t* local = archive + entry.local_offset;
-  if (read32(local) != local_signature) return nullptr;
   const size_t data = size_t(entry.local_offset) + local_header_size + read16(local + 26) +
                       read16(local + 28);
-  if (data > size || entry.compressed_size > size - data) return nullptr;
-  if (entry.method == 0 && entry.compressed_size != entry.size) return nullptr;
-  if (entry.method != 0 && entry.method != 8) return nullptr;
+  if (data > size || entry.compressed_size > size - data) {
+    why = member + "'s data run past the end of the archive";
+    return nullptr;
+  }
+  if (entry.method == 0 && entry.compressed_size != entry.size) {
+    why = member + " is stored uncompressed with two different sizes";
+    return nullptr;
+  }
+  if (entry.method != 0 && entry.method != 8) {
+    why = member + " is compressed with method " + std::to_string(entry.method) +
+          "; only stored and deflated members can be read";
+    return nullptr;
+  }
 
   rom_slot buffer(new (std::nothrow) uint8_t[entry.size]);
-  if (!buffer) return nullptr;
+  if (!buffer) {
+    why = "no memory is left for " + member;
+    return nullptr;
+  }
   if (entry.method == 0) {
     if (entry.size != 0) std::memcpy(buffer.get(), archive + data, entry.size);
   } else if (!inflate_raw(archive + data, entry.compressed_size, buffer.get(), entry.size)) {
+    why = member + "'s compressed data are damaged";
     return nullptr;
   }
-  if (rom_crc32(buffer.get(), entry.size) != entry.crc) return nullptr;
+  if (rom_crc32(buffer.get(), entry.size) != entry.crc) {
+    why = member + "'s data do not match the archive's CRC-32 for it (the archive is damaged)";
+    return nullptr;
+  }
   return buffer;
+}
+
+// Why an archive entry named like a member was not taken for it.
+void note_refused_by_name(const central_entry& entry, std::span<const rom_member> files,
+                          std::span<rom_slot> slots, rom_walk_notes& notes) {
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (slots[i] || !name_matches(entry, files[i].name)) continue;
+    if (entry.size != files[i].size)
+      notes.members[i] = wrong_size(files[i].name, entry.size, files[i].size);
+    else if (files[i].crc_known && entry.crc != files[i].crc)
+      notes.members[i] = wrong_crc(files[i].name, entry.crc, files[i].crc);
+  }
 }
 
 central_entry parse_central(const uint8_t* archive, size_t size, size_t position) {
@@ -130,19 +192,84 @@ central_entry parse_central(const uint8_t* archive, size_t size, size_t position
   return entry;
 }
 
-void load_folder(const char* path, std::span<const rom_member> files, std::span<rom_slot> slots) {
+// Reads exactly length bytes; false when the file ends or fails first.
+bool read_fully(int fd, uint8_t* buffer, size_t length) {
+  size_t got = 0;
+  while (got < length) {
+    const ssize_t n = ::read(fd, buffer + got, length - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    got += size_t(n);
+  }
+  return true;
+}
+
+// A member file of the folder, read only when it is a regular file of the
+// expected size; otherwise null with the reason.
+rom_slot read_member(const char* path, const rom_member& file, std::string& why) {
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    why = error == ENOENT ? "there is no " + std::string(file.name) + " in it"
+                          : std::string(file.name) + " cannot be read (" + std::strerror(error) + ")";
+    return nullptr;
+  }
+  rom_slot data;
+  struct stat status;
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    why = std::string(file.name) + " is not a regular file";
+  } else if (uint64_t(status.st_size) != file.size) {
+    why = wrong_size(file.name, uint64_t(status.st_size), file.size);
+  } else {
+    data.reset(new (std::nothrow) uint8_t[file.size]);
+    if (!data) {
+      why = "no memory is left for " + std::string(file.name);
+    } else if (!read_fully(fd, data.get(), file.size)) {
+      why = std::string(file.name) + " cannot be read whole";
+      data.reset();
+    } else if (file.crc_known && rom_crc32(data.get(), file.size) != file.crc) {
+      why = wrong_crc(file.name, rom_crc32(data.get(), file.size), file.crc);
+      data.reset();
+    }
+  }
+  ::close(fd);
+  return data;
+}
+
+void load_folder(const char* path, std::span<const rom_member> files, std::span<rom_slot> slots,
+                 rom_walk_notes& notes) {
   char member_path[1024];
   for (size_t i = 0; i < files.size(); ++i) {
     const int length = std::snprintf(member_path, sizeof member_path, "%s/%s", path, files[i].name);
     // A cut-off path would name some other file.
-    if (length < 0 || size_t(length) >= sizeof member_path) continue;
-    size_t size = 0;
-    rom_slot data = read_whole(member_path, size);
-    if (!data || size != files[i].size) continue;
-    if (files[i].crc_known && rom_crc32(data.get(), size) != files[i].crc) continue;
-    slots[i] = std::move(data);
+    if (length < 0 || size_t(length) >= sizeof member_path) {
+      notes.members[i] = "the path of " + std::string(files[i].name) + " in it is too long";
+      continue;
+    }
+    slots[i] = read_member(member_path, files[i], notes.members[i]);
   }
 }
+
+// The archive's bytes, mapped rather than read: the walk touches only the
+// end record, the directory and the members it takes.
+class mapped_file {
+ public:
+  mapped_file(int fd, size_t size) : size_(size) {
+    void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (at != MAP_FAILED) data_ = static_cast<const uint8_t*>(at);
+  }
+  ~mapped_file() {
+    if (data_) ::munmap(const_cast<uint8_t*>(data_), size_);
+  }
+  mapped_file(const mapped_file&) = delete;
+  mapped_file& operator=(const mapped_file&) = delete;
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  const uint8_t* data_ = nullptr;
+  size_t size_;
+};
 
 void assemble(const std::array<rom_slot, rom_member_count>& slots) {
   auto part = [&](int number) { return slots[size_t(number - 1)].get(); };
@@ -195,66 +322,114 @@ uint32_t rom_crc32(const uint8_t* data, size_t size) {
 }
 
 std::unique_ptr<uint8_t[]> read_whole(const char* path, size_t& size) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) return nullptr;
+  // Opened without waiting: a FIFO would otherwise hold the open until a writer came.
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
   std::unique_ptr<uint8_t[]> buffer;
   // A directory opens for reading too; only a regular file is content.
   struct stat status;
-  if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) &&
-      std::fseek(file, 0, SEEK_END) == 0) {
-    const long length = std::ftell(file);
-    if (length > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-      buffer.reset(new (std::nothrow) uint8_t[size_t(length)]);
-      if (buffer && std::fread(buffer.get(), 1, size_t(length), file) == size_t(length))
-        size = size_t(length);
-      else
-        buffer.reset();
-    }
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+    const size_t length = size_t(status.st_size);
+    buffer.reset(new (std::nothrow) uint8_t[length]);
+    if (buffer && read_fully(fd, buffer.get(), length))
+      size = length;
+    else
+      buffer.reset();
   }
-  std::fclose(file);
+  ::close(fd);
   return buffer;
 }
 
 const char* rom_zip_walk(const uint8_t* archive, size_t size, std::span<const rom_member> files,
-                         std::span<rom_slot> slots) {
-  if (size < end_record_size) return not_a_zip;
+                         std::span<rom_slot> slots, rom_walk_notes* notes) {
+  auto structural = [&](std::string why) {
+    if (notes) notes->structure = "not a .zip: " + why;
+    return not_a_zip;
+  };
+  if (size < end_record_size)
+    return structural("it is " + with_commas(size) + " bytes, too short for one");
   const size_t lowest = size > end_search_reach ? size - end_search_reach : 0;
   size_t end = size - end_record_size;
   while (read32(archive + end) != end_signature) {
-    if (end == lowest) return not_a_zip;
+    if (end == lowest) return structural("it has no zip end record near its end");
     --end;
   }
   const uint16_t entries = read16(archive + end + 10);
   size_t position = read32(archive + end + 16);
   if (entries == 0) return nullptr;
-  if (position > size || size - position < central_header_size) return not_a_zip;
+  if (position > size || size - position < central_header_size)
+    return structural("its directory lies outside the file");
 
   for (uint32_t n = 0;; ++n) {
     const uint8_t* header = archive + position;
-    if (read32(header) != central_signature) return not_a_zip;
+    if (read32(header) != central_signature)
+      return structural("directory entry " + std::to_string(n + 1) + " is damaged");
     const central_entry entry = parse_central(archive, size, position);
     const int slot = choose_slot(entry, files, slots);
-    if (slot >= 0) slots[size_t(slot)] = extract(archive, size, entry);
+    std::string why;
+    if (slot >= 0) {
+      slots[size_t(slot)] = extract(archive, size, entry, files[size_t(slot)].name, why);
+      if (notes && !slots[size_t(slot)]) notes->members[size_t(slot)] = why;
+    } else if (notes) {
+      note_refused_by_name(entry, files, slots, *notes);
+    }
     if (n + 1 == entries) return nullptr;
     position += central_header_size + read16(header + 28) + read16(header + 30) + read16(header + 32);
-    if (position > size || size - position < central_header_size) return not_a_zip;
+    if (position > size || size - position < central_header_size)
+      return structural("directory entry " + std::to_string(n + 2) + " runs past the end");
   }
 }
 
-const char* game_rom_set_load(const char* path, const rom_member_table& files) {
+const char* game_rom_set_load(const char* path, const rom_member_table& files, std::string* reason) {
   static char problem[96];
   std::array<rom_slot, rom_member_count> slots;
+  rom_walk_notes notes;
+  bool archive = false;
+  auto missing_first = [&](const std::string& why) {
+    if (reason) *reason = why;
+    std::snprintf(problem, sizeof problem, "no %s (or not this version of it)", files[0].name);
+    return problem;
+  };
   {
-    size_t size = 0;
-    const std::unique_ptr<uint8_t[]> archive = read_whole(path, size);
-    if (archive) {
-      if (const char* fault = rom_zip_walk(archive.get(), size, files, slots)) return fault;
+    // Opened without waiting: a FIFO would otherwise hold the start-up.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      const int error = errno;
+      return missing_first(error == ENOENT ? "there is no such file or folder"
+                                           : std::string("it cannot be read (") +
+                                                 std::strerror(error) + ")");
+    }
+    struct stat status;
+    const bool known = ::fstat(fd, &status) == 0;
+    if (known && S_ISREG(status.st_mode) && status.st_size > 0) {
+      archive = true;
+      const mapped_file map(fd, size_t(status.st_size));
+      ::close(fd);
+      if (!map.data()) return missing_first("it cannot be mapped into memory");
+      if (const char* fault = rom_zip_walk(map.data(), map.size(), files, slots, &notes)) {
+        if (reason) *reason = notes.structure;
+        return fault;
+      }
     } else {
-      load_folder(path, files, slots);
+      ::close(fd);
+      if (!known || !(S_ISREG(status.st_mode) || S_ISDIR(status.st_mode)))
+        return missing_first("it is neither a file nor a folder");
+      if (S_ISREG(status.st_mode)) return missing_first("it is an empty file, not a .zip");
+      load_folder(path, files, slots, notes);
     }
   }
   for (size_t i = 0; i < rom_member_count; ++i) {
     if (!slots[i] || files[i].size != game_rom_members[i].size) {
+      if (reason) {
+        *reason = notes.members[i];
+        if (reason->empty() && archive)
+          *reason = files[i].crc_known ? "no member has the size and CRC-32 of " +
+                                             std::string(files[i].name)
+                                       : "there is no " + std::string(files[i].name) + " in it";
+        if (files[i].size != game_rom_members[i].size)
+          *reason = std::string(files[i].name) + " cannot have the size " +
+                    with_commas(files[i].size);
+      }
       std::snprintf(problem, sizeof problem, "no %s (or not this version of it)", files[i].name);
       return problem;
     }

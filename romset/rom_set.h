@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 inline constexpr size_t game_program_size = 0x200000;
 inline constexpr size_t game_tiles_size = 0x400000;
@@ -38,7 +39,13 @@ extern const rom_member_table game_rom_members;
 // another size can never be filled). Result: null when all members were
 // found and the regions are filled; otherwise "not a .zip" or
 // "no <name> (or not this version of it)", and the regions are untouched.
-const char* game_rom_set_load(const char* path, const rom_member_table& files);
+// On a failure, `reason` (when given) says what was wrong, naming the member
+// and its fault: "part07.rom is 524,287 bytes, 524,288 expected", "there is
+// no such file or folder", "not a .zip: ...". An archive is mapped, not read,
+// so a huge file costs nothing before it is refused; a FIFO or a device at
+// `path` is refused without waiting for it.
+const char* game_rom_set_load(const char* path, const rom_member_table& files,
+                              std::string* reason = nullptr);
 
 // The zip CRC-32 (reflected polynomial 0xEDB88320).
 uint32_t rom_crc32(const uint8_t* data, size_t size);
@@ -50,8 +57,16 @@ std::unique_ptr<uint8_t[]> read_whole(const char* path, size_t& size);
 // One buffer per member table entry: empty, or the member's verified bytes.
 using rom_slot = std::unique_ptr<uint8_t[]>;
 
+// Why the walk failed or left members out: the archive's structural fault,
+// and for each table entry the fault of the last entry of the archive that
+// was taken for it (by CRC-32 and size, or by name) and refused.
+struct rom_walk_notes {
+  std::string structure;
+  std::array<std::string, rom_member_count> members;
+};
+
 // Walks a zip archive held in memory and fills the empty slots of the members
 // it recognises. Result: null, or "not a .zip" for a fault of the archive's
 // structure (the walk then stops at once). `slots` has one entry per file.
 const char* rom_zip_walk(const uint8_t* archive, size_t size, std::span<const rom_member> files,
-                         std::span<rom_slot> slots);
+                         std::span<rom_slot> slots, rom_walk_notes* notes = nullptr);

@@ -18,6 +18,7 @@ fi
 
 passed=0
 failed=0
+skipped=0
 status=0
 # run_ctest DIR ARGS...: runs ctest and adds its counts to the totals.
 run_ctest() {
@@ -28,13 +29,16 @@ run_ctest() {
   (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 1200 "$@") 2>&1 | tee "$log"
   local rc=${PIPESTATUS[0]}
   set -e
-  local line total bad
+  local line total bad skip
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1 || true)
+  # Skipped tests (reference data missing) are listed by ctest under "did not run".
+  skip=$(grep -cE '^[[:space:]]*[0-9]+ - .*\(Skipped\)$' "$log" || true)
   if [ -n "$line" ]; then
     bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
     total=$(echo "$line" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
-    passed=$((passed + total - bad))
+    passed=$((passed + total - bad - skip))
     failed=$((failed + bad))
+    skipped=$((skipped + skip))
   fi
   rm -f "$log"
   [ "$rc" -eq 0 ] || status=1
@@ -75,5 +79,5 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=D
 cmake --build "$root/build-fuzz" --target fuzz_all -j"$jobs"
 run_ctest "$root/build-fuzz" -L fuzz
 
-echo "ironbell: $passed passed, $failed failed"
+echo "ironbell: $passed passed, $failed failed, $skipped skipped"
 exit $status

@@ -1,6 +1,7 @@
 // The sound resampler against a plain model of its arithmetic.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -84,6 +85,40 @@ TEST(Resampler, EmptyMixIsSilenceAndShortMixHoldsTheLastFrame) {
     EXPECT_EQ(out[1598], 200);
     EXPECT_EQ(out[1599], -200);
     EXPECT_EQ(mixed.count, 0u) << "the position passed both frames";
+    host_mixed_free(mixed);
+}
+
+// The board's real per-frame counts: the FM samples (one per 288 ticks) due
+// by the end of each frame of 16,107,950 / 60 ticks.
+uint64_t board_samples(uint64_t frame) {
+    const uint64_t end = frame * 16'107'950 / 60;
+    const uint64_t before = (frame - 1) * 16'107'950 / 60;
+    return end / 288 - before / 288;
+}
+
+// An hour of play: the unread input stays within one frame's samples of where
+// it started, and the first frames sound exactly as before the bound existed.
+TEST(Resampler, AnHourOfTheBoardsRateBuildsNoDelay) {
+    host_mixed_buffer mixed{};
+    mixed.step = 55930 / 48000.0;
+    Model model{mixed.step};
+    std::vector<int16_t> mix(2000);
+    for (size_t i = 0; i < mix.size(); ++i) mix[i] = int16_t((i * 7919) % 20000 - 10000);
+    int16_t out[1600];
+    uint64_t start = 0, largest = 0;
+    for (uint64_t frame = 1; frame <= 216'000; ++frame) {
+        const uint64_t count = board_samples(frame);
+        ASSERT_TRUE(host_mixed_append(mixed, mix.data(), count));
+        host_resample(mixed, 1.0, out);
+        if (frame == 1) start = mixed.count;
+        largest = std::max(largest, mixed.count);
+        if (frame <= 3600) {  // the first minute, against the plain arithmetic
+            auto expected = model.block(std::vector<int16_t>(mix.begin(), mix.begin() + long(count * 2)), 1.0);
+            for (int i = 0; i < 1600; ++i) ASSERT_EQ(out[i], expected[i]) << "frame " << frame;
+        }
+    }
+    EXPECT_LE(largest, start + 932) << "more than one frame's samples of delay";
+    EXPECT_GE(largest, start + 900) << "the board's rate should have built some up";
     host_mixed_free(mixed);
 }
 

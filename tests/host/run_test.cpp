@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/bad_files.h"
 #include "tests/support/romset_fixture.h"
 
 namespace fs = std::filesystem;
@@ -93,6 +94,105 @@ TEST_F(WholeProgram, NoRomSetFailsWithoutTouchingThePreferences) {
     EXPECT_FALSE(fs::exists(prefs() / "irnbell.eeprom"));
 }
 
+TEST_F(WholeProgram, ARefusedRomSetNamesTheFileAndTheReason) {
+    const std::string head =
+        "The ROM set is missing or incomplete.\nPut your own Kestrel irnbell.zip beside the "
+        "executable (or in rom/), or set IRONBELL_ROM.\n";
+    // Nothing found anywhere: the third line says where it was looked for.
+    Outcome o = run({});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(head + "no irnbell.zip beside the executable ("), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("), in " + prefs().string() + "/ or in rom/ of the working folder\n"),
+              std::string::npos)
+        << o.err;
+
+    const fs::path set = write_rom_folder(dir / "set");
+    fs::resize_file(set / "part07.rom", 524287);
+    env["IRONBELL_ROM"] = set.string();
+    o = run({});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(head + "IRONBELL_ROM=" + set.string() +
+                         ": part07.rom is 524,287 bytes, 524,288 expected\n"),
+              std::string::npos)
+        << o.err;
+
+    // A FIFO named as the set is refused at once instead of holding the start.
+    ASSERT_TRUE(bad_files::make_fifo(dir / "fifo.zip"));
+    env["IRONBELL_ROM"] = (dir / "fifo.zip").string();
+    o = run({});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(head + "IRONBELL_ROM=" + (dir / "fifo.zip").string() +
+                         ": it is neither a file nor a folder\n"),
+              std::string::npos)
+        << o.err;
+}
+
+// Malformed values and unknown arguments stop the program before SDL starts,
+// with one line of usage.
+TEST_F(WholeProgram, MalformedArgumentsAreRefusedWithTheUsage) {
+    env["SDL_VIDEODRIVER"] = "no-such-driver";  // SDL would fail to start with another message
+    struct argument_case {
+        std::vector<std::string> args;
+        std::string what;
+    };
+    const argument_case cases[] = {
+        {{"--frames", "-1"}, "--frames takes a whole number of frames, not '-1'"},
+        {{"--frames", "abc"}, "--frames takes a whole number of frames, not 'abc'"},
+        {{"--frames", "1e3"}, "--frames takes a whole number of frames, not '1e3'"},
+        {{"--frames", "+5"}, "--frames takes a whole number of frames, not '+5'"},
+        {{"--frames", ""}, "--frames takes a whole number of frames, not ''"},
+        {{"--frames", "18446744073709551616"},
+         "--frames takes a whole number of frames, not '18446744073709551616'"},
+        {{"--frames"}, "--frames needs a number of frames"},
+        {{"--script"}, "--script needs a file name"},
+        {{"--frames", "5", "extra"}, "unknown argument 'extra'"},
+        {{"-frames", "5"}, "unknown argument '-frames'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Outcome o = run(c.args);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, "ironbell: " + c.what + "; usage: ironbell [--script FILE] [--frames N]\n");
+    }
+}
+
+// Whatever sits where the settings file or the EEPROM file belongs, the game
+// runs, says what it did not use, and leaves it as it is.
+TEST_F(WholeProgram, BadPreferenceFilesAreNamedAndLeftAsTheyAre) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    fs::create_directories(prefs());
+    const fs::path ini = prefs() / "irnbell.ini";
+    const fs::path eeprom = prefs() / "irnbell.eeprom";
+    ASSERT_TRUE(bad_files::make_fifo(ini));
+    ASSERT_TRUE(bad_files::make_sparse(eeprom, 2ull << 30));
+    Outcome o = run({"--frames", "3"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find(ini.string() + ": cannot be read\nit is not a regular file"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find(eeprom.string() +
+                         ": not used (it is larger than 128 bytes); the EEPROM starts blank\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(fs::status(ini).type(), fs::file_type::fifo);
+    EXPECT_EQ(fs::file_size(eeprom), 2ull << 30);
+
+    fs::remove(ini);
+    fs::create_directory(ini);
+    fs::remove(eeprom);
+    fs::create_directory(eeprom);
+    o = run({"--frames", "3"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find(ini.string() + ": cannot be read\nit is a folder, not a file"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find(eeprom.string() + ": not used (it is a folder, not a file)"),
+              std::string::npos)
+        << o.err;
+    EXPECT_TRUE(fs::is_directory(ini));
+    EXPECT_TRUE(fs::is_directory(eeprom));
+}
+
 TEST_F(WholeProgram, AnEmptyRomVariableRunsTheNormalSearch) {
     write_rom_folder(work() / "rom" / "irnbell.zip");  // a folder by the archive's name
     env["IRONBELL_ROM"] = "";
@@ -113,7 +213,7 @@ TEST_F(WholeProgram, RunsFramesDumpsSoundAndTraces) {
     env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
     env["IRONBELL_SOUND_RAW"] = (dir / "sound.raw").string();
     env["IRONBELL_SOUND_TRACE"] = "1";
-    Outcome o = run({"ignored", "--frames", "120"});
+    Outcome o = run({"--frames", "120"});
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(fs::file_size(dir / "sound.raw"), 120u * 3200);
     EXPECT_NE(o.err.find("sound: frame 60, "), std::string::npos) << o.err;
@@ -141,15 +241,20 @@ struct EepromScript {
         line_state(0, 0, 0);
         ++frame;
     }
+    // Port D made an output, writes enabled (EWEN), then WRITE of one word.
+    void write_word(int word, int value) {
+        text << "1 poke C0001E 08\n";
+        command(0x30, 8);
+        command(uint32_t((0x40 | word) << 16 | value), 24);
+    }
+    void save(const fs::path& path) const { std::ofstream(path) << text.str(); }
 };
 
 TEST_F(WholeProgram, AScriptThatWritesTheEepromLeavesTheFile) {
     env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
     EepromScript s;
-    s.text << "1 poke C0001E 08  # port D an output\n";
-    s.command(0x30, 8);                          // EWEN
-    s.command((0x40 | 5) << 16 | 0x1234, 24);    // WRITE word 5
-    std::ofstream(dir / "eeprom.script") << s.text.str();
+    s.write_word(5, 0x1234);
+    s.save(dir / "eeprom.script");
     Outcome o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
     ASSERT_EQ(o.status, 0) << o.err;
     const fs::path file = prefs() / "irnbell.eeprom";
@@ -168,12 +273,63 @@ TEST_F(WholeProgram, AScriptThatWritesTheEepromLeavesTheFile) {
     EXPECT_EQ(fs::last_write_time(file), written);
 }
 
+// A save that fails is reported at each save point and the run goes on; a
+// FIFO in the file's place is replaced by the saved bytes.
+TEST_F(WholeProgram, AnEepromSaveThatFailsIsReported) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    EepromScript s;
+    s.write_word(5, 0x1234);
+    s.save(dir / "eeprom.script");
+    const fs::path eeprom = prefs() / "irnbell.eeprom";
+    fs::create_directories(eeprom);
+    Outcome o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find(eeprom.string() +
+                         ": the EEPROM cannot be saved (it is a folder, not a file); it is tried "
+                         "again later\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_TRUE(fs::is_directory(eeprom));
+
+    fs::remove(eeprom);
+    ASSERT_TRUE(bad_files::make_fifo(eeprom));
+    o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    ASSERT_TRUE(fs::is_regular_file(eeprom));
+    EXPECT_EQ(fs::file_size(eeprom), 128u);
+}
+
+// Without a preferences folder nothing is written anywhere, and it is said once.
+TEST_F(WholeProgram, NoPreferencesFolderKeepsNothingAndSaysSo) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    env.erase("HOME");
+    env.erase("XDG_DATA_HOME");
+    EepromScript s;
+    s.write_word(5, 0x1234);
+    s.save(dir / "eeprom.script");
+    Outcome o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    const std::string said = "The preferences folder cannot be had (";
+    ASSERT_NE(o.err.find(said), std::string::npos) << o.err;
+    EXPECT_EQ(o.err.find(said, o.err.find(said) + 1), std::string::npos) << "said once";
+    EXPECT_TRUE(fs::is_empty(work())) << "nothing lands in the working folder";
+}
+
+TEST_F(WholeProgram, ASoundDumpThatCannotBeCreatedIsReported) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    env["IRONBELL_SOUND_RAW"] = (dir / "no" / "sound.raw").string();
+    Outcome o = run({"--frames", "3"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find("IRONBELL_SOUND_RAW=" + (dir / "no" / "sound.raw").string() +
+                         ": cannot be created (No such file or directory); no sound dump\n"),
+              std::string::npos)
+        << o.err;
+}
+
 TEST_F(WholeProgram, AFatalGuestErrorStillSavesTheEeprom) {
     env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
     EepromScript s;
-    s.text << "1 poke C0001E 08\n";
-    s.command(0x30, 8);
-    s.command((0x40 | 9) << 16 | 0xBEEF, 24);
+    s.write_word(9, 0xBEEF);
     // Then point the guest's vblank vector (in work RAM) where no routine starts.
     s.text << s.frame << " poke 20F100 02\n" << s.frame << " poke 20F101 15\n";
     std::ofstream(dir / "fatal.script") << s.text.str();

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "board/machine.h"
 #include "temp_folder.h"
+#include "tests/support/bad_files.h"
 
 namespace {
 
@@ -107,28 +109,54 @@ TEST_F(ControlScript, LoadFaultsNameTheLineAndWhatIsWrong) {
     for (const auto& c : cases) expect_fault(std::string(c.line) + "\n", 1, c.message);
 }
 
-TEST_F(ControlScript, CommentsBlankAndOverlongLinesAreCounted) {
+TEST_F(ControlScript, CommentsBlankAndLongLinesAreCountedAsTheFilesLines) {
     expect_fault("# a comment\n\n \t\r\n10 hold start1 # held\n5 jump\n", 5,
                  "unknown action 'jump'");
-    // A line of more than 255 characters reads as two lines.
-    expect_fault("1 hold start1" + std::string(242, ' ') + "2 jump\n", 2, "unknown action 'jump'");
-    expect_fault(std::string(300, ' ') + "\n3 jump\n", 3, "unknown action 'jump'");
-    // One of exactly 255 characters is one line.
-    expect_fault("1 hold start1" + std::string(242, ' ') + "\n2 jump\n", 2,
+    // Lines are read whole whatever their length: a long comment or a long
+    // run of blanks is one line.
+    expect_fault("1 hold start1 #" + std::string(5000, 'c') + " 2 jump\n3 jump\n", 2,
                  "unknown action 'jump'");
+    expect_fault(std::string(300, ' ') + "\n3 jump\n", 2, "unknown action 'jump'");
+    expect_fault("1 hold start1" + std::string(242, ' ') + "2 jump\n", 1, "expected 'hold INPUT'");
+    script_ptr script = load("1 hold start1 # " + std::string(300, '#') + "\n2 release start1\n");
+    ASSERT_NE(script, nullptr) << problem;
+    EXPECT_EQ(script->items.size(), 2u);
+    EXPECT_EQ(script->items[1].line, 2);
     // A field of more than 31 characters reads as two fields.
     expect_fault("1 hold " + std::string(40, 'a') + "\n", 1, "expected 'hold INPUT'");
     expect_fault("1 press start1 " + std::string(32, '1') + "\n", 1,
                  "expected 'press INPUT [FRAMES]'");
 }
 
-TEST_F(ControlScript, UnreadableFileAndShortProblemBuffer) {
-    const std::string missing = file("missing.script");
-    EXPECT_EQ(orb_script_load(missing.c_str(), problem, sizeof problem), nullptr);
-    EXPECT_EQ(std::string(problem), missing + ": cannot be read");
-    EXPECT_EQ(orb_script_load(folder.c_str(), problem, sizeof problem), nullptr);
-    EXPECT_EQ(std::string(problem), folder.string() + ": cannot be read");
+// Anything but a readable regular file of at most 16 MB is refused with its
+// name and the reason, at once (a FIFO does not block the start).
+TEST_F(ControlScript, FilesThatAreNotScriptsAreRefusedWithTheReason) {
+    EXPECT_EQ(orb_script_load(path.c_str(), problem, sizeof problem), nullptr);
+    EXPECT_EQ(std::string(problem), path + ": cannot be read\nthere is no such file");
+    for (const auto& c : bad_files::text_file_refusals) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(path);
+        ASSERT_TRUE(c.make(path));
+        EXPECT_EQ(orb_script_load(path.c_str(), problem, sizeof problem), nullptr);
+        EXPECT_EQ(std::string(problem), path + ": cannot be read\n" + c.reason);
+    }
+    const int result = bad_files::as_ordinary_user(folder, [&] {
+        std::filesystem::remove_all(path);
+        write(path, "1 hold start1\n");
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write);
+        if (orb_script_load(path.c_str(), problem, sizeof problem)) return 1;
+        return std::string(problem) == path + ": cannot be read\nPermission denied" ? 0 : 2;
+    });
+    EXPECT_EQ(result, 0) << "mode 0200: 1 loaded, 2 another problem text";
 
+    // A script of exactly 16 MB is read (and fails on its first line).
+    std::filesystem::remove_all(path);
+    write(path, "1 jump" + std::string((16u << 20) - 6, ' '));
+    EXPECT_EQ(orb_script_load(path.c_str(), problem, sizeof problem), nullptr);
+    EXPECT_EQ(std::string(problem), path + ":1: unknown action 'jump'");
+}
+
+TEST_F(ControlScript, ShortProblemBuffer) {
     write(path, "5 jump\n");
     char small[8];
     EXPECT_EQ(orb_script_load(path.c_str(), small, sizeof small), nullptr);
@@ -258,11 +286,15 @@ TEST_F(ControlScript, RelativeFramesChainThroughEveryLine) {
 }
 
 TEST_F(ControlScript, ScriptWithoutEventsLeavesEveryInputReleased) {
-    script_ptr script = load("# nothing to do\n\n");
-    ASSERT_NE(script, nullptr) << problem;
-    EXPECT_EQ(orb_script_frames(script.get()), 0u);
-    run(script.get(), 0, 100);
-    for (int byte = 0; byte < 8; ++byte) EXPECT_EQ(input(byte), 0xFF);
+    for (const char* text : {"# nothing to do\n\n", ""}) {  // an empty file is such a script too
+        SCOPED_TRACE(text);
+        script_ptr script = load(text);
+        ASSERT_NE(script, nullptr) << problem;
+        EXPECT_TRUE(script->items.empty());
+        EXPECT_EQ(orb_script_frames(script.get()), 0u);
+        run(script.get(), 0, 100);
+        for (int byte = 0; byte < 8; ++byte) EXPECT_EQ(input(byte), 0xFF);
+    }
 
     orb_script_apply(nullptr, 5);
     orb_script_free(nullptr);

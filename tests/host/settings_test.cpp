@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "temp_folder.h"
+#include "tests/support/bad_files.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ protected:
 TEST_F(SettingsFile, MissingFileIsCreatedWithEveryKeyAndItsComment) {
     settings_open(path.c_str());
     EXPECT_EQ(read(path),
-              "; Comet Runner: the settings of the game's window.\n"
+              "; Ironbell: the settings of the game's window.\n"
               "; Read when the game starts, and again whenever this file is saved while the "
               "game runs.\n"
               "\n"
@@ -61,12 +63,15 @@ TEST_F(SettingsFile, MissingFileIsCreatedWithEveryKeyAndItsComment) {
 }
 
 TEST_F(SettingsFile, EmptyFileIsWrittenAsANewOne) {
+    // A save cut short by a full disk leaves such a file: it gets the defaults
+    // at the next start, as a missing one does.
     write(path, "");
     settings_open(path.c_str());
-    settings_save();
     std::string text = read(path);
-    EXPECT_EQ(text.rfind("; Comet Runner", 0), 0u);
+    EXPECT_EQ(text.rfind("; Ironbell: the settings", 0), 0u) << text;
     EXPECT_NE(text.find("scale = 3\n"), std::string::npos);
+    EXPECT_TRUE(reports.empty());
+    EXPECT_FALSE(settings_reread());
 }
 
 TEST_F(SettingsFile, SaveKeepsUserLinesAndAddsMissingKeysWhereTheirSectionEnds) {
@@ -209,61 +214,98 @@ TEST_F(SettingsFile, RereadFollowsSizeAndModificationTime) {
     EXPECT_FALSE(settings_reread());
 }
 
-TEST_F(SettingsFile, LongLinesStayWholeWhenSaved) {
-    // Lines are parsed in pieces of 511 characters: the tail of this comment
-    // reads as its own line (a key line of [video]), and the line after it is
-    // line 4.
-    const std::string long_comment = "; " + std::string(509, 'c') + "bogus = 1";
+TEST_F(SettingsFile, LongLinesAreReadAndSavedWhole) {
+    // A comment line is a comment whatever its length, also when its tail
+    // looks like a key line; line numbers count the file's lines.
+    const std::string long_comment = "; " + std::string(5000, 'c') + " scale = 10";
     const std::string long_key = "SCALE=2 ;" + std::string(600, 'k');
-    const std::string full_piece = "; " + std::string(509, 'p');  // one line, not two
-    open_with("[video]\n" + long_comment + "\n" + long_key + "\n" + full_piece + "\nwrong = 1");
-    EXPECT_EQ(reports, (std::vector<std::string>{at(3) + "[video] has no setting 'bogus'",
-                                                 at(7) + "[video] has no setting 'wrong'"}));
+    const std::string long_unknown = std::string(700, 'u') + " = 1";
+    open_with("[video]\n" + long_comment + "\n" + long_key + "\n" + long_unknown + "\nwrong = 1");
+    EXPECT_EQ(reports, (std::vector<std::string>{
+                           at(4) + "[video] has no setting '" + std::string(700, 'u') + "'",
+                           at(5) + "[video] has no setting 'wrong'"}));
     EXPECT_EQ(settings.scale, 2.0);
 
     settings.scale = 4;
     settings_save();
     const std::string expected = "[video]\n" + long_comment + "\nscale = 4 ;" +
-                                 std::string(600, 'k') + "\n" + full_piece + "\nwrong = 1\n" +
-                                 kFullScreenEntry +
-                                 kSmoothEntry + kSoundSection;
+                                 std::string(600, 'k') + "\n" + long_unknown + "\nwrong = 1\n" +
+                                 kFullScreenEntry + kSmoothEntry + kSoundSection;
     EXPECT_EQ(read(path), expected);
     settings_save();
     EXPECT_EQ(read(path), expected);
 }
 
-TEST_F(SettingsFile, LongKeyLineKeepsItsCommentAndTheTextItsPieceDidNotHold) {
-    struct long_case {
-        std::string line;
-        std::string saved;
-    };
-    const long_case cases[] = {
-        // Blanks before the comment shrink to one, as on a short line.
-        {"volume=0" + std::string(600, ' ') + "; far", "volume = 2 ; far"},
-        // The value ends with the first piece; the text after it reads as a
-        // line of its own and stays byte for byte.
-        {"volume=0" + std::string(503, ' ') + "xyz", "volume = 2" + std::string(503, ' ') + "xyz"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.saved);
-        settings = SETTINGS_DEFAULTS;
-        open_with("[sound]\n" + c.line + "\n");
-        EXPECT_EQ(settings.volume, 0.0);
-        settings.volume = 2;
-        settings_save();
-        std::string saved = read(path);
-        EXPECT_EQ(saved.rfind("[sound]\n" + c.saved + "\n", 0), 0u);
-        settings_save();
-        EXPECT_EQ(read(path), saved);
-    }
+TEST_F(SettingsFile, LongKeyLineKeepsItsCommentAndAValueWithTextAfterItIsRejected) {
+    open_with("[sound]\nvolume=0" + std::string(600, ' ') + "; far\n");
+    EXPECT_EQ(settings.volume, 0.0);
+    settings.volume = 2;
+    settings_save();
+    EXPECT_EQ(read(path).rfind("[sound]\nvolume = 2 ; far\n", 0), 0u);
+
+    reports.clear();
+    settings = SETTINGS_DEFAULTS;
+    const std::string value = "0" + std::string(600, ' ') + "xyz";
+    open_with("[sound]\nvolume=" + value + "\n");
+    EXPECT_EQ(settings.volume, 1.0);
+    EXPECT_EQ(reports, std::vector<std::string>{at(2) + "'" + value + "' is not a value of volume"});
 }
 
 TEST_F(SettingsFile, UnwritableFileIsReportedAndTheDefaultsStay) {
     const std::string nowhere = file("no-such-folder/irnbell.ini");
     settings_open(nowhere.c_str());
-    EXPECT_EQ(reports, std::vector<std::string>{nowhere + ": the settings cannot be written"});
+    EXPECT_EQ(reports, std::vector<std::string>{nowhere + ": the settings cannot be written\n" +
+                                                nowhere + ".new: No such file or directory"});
     EXPECT_EQ(settings.scale, 3.0);
     EXPECT_FALSE(settings_reread());
+}
+
+// Something that is not a readable settings file: reported with its reason,
+// the defaults stay, and neither the start nor a later save (a hot key)
+// writes over it.
+TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
+    namespace fs = std::filesystem;
+    for (const auto& c : bad_files::text_file_refusals) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(path);
+        ASSERT_TRUE(c.make(path));
+        const auto kind = fs::status(path).type();
+        reports.clear();
+        settings = SETTINGS_DEFAULTS;
+        settings.scale = 5;
+        settings_open(path.c_str());  // returns: a FIFO does not block
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0], path + ": cannot be read\n" + c.reason +
+                                  "; the settings are the defaults, and the file is left as it is");
+        EXPECT_EQ(settings.scale, 5.0) << "the values from before stay";
+        settings_save();
+        ASSERT_EQ(reports.size(), 2u);
+        EXPECT_EQ(reports[1], path + ": the settings cannot be written\nthe file cannot be read (" +
+                                  c.reason + "), so it is left as it is");
+        EXPECT_EQ(fs::status(path).type(), kind);
+        EXPECT_FALSE(fs::exists(path + ".new"));
+        EXPECT_FALSE(settings_reread());
+        EXPECT_EQ(reports.size(), 2u) << "the 30-frame re-read does not say it again";
+    }
+    EXPECT_EQ(fs::file_size(path), (16u << 20) + 1);
+}
+
+// A file its owner may write but not read (mode 0200) keeps its lines.
+TEST_F(SettingsFile, AWriteOnlyFileKeepsTheUsersLines) {
+    const std::string text = "[video]\nscale = 7 ; mine\n";
+    const int result = bad_files::as_ordinary_user(folder, [&] {
+        write(path, text);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write);
+        settings_open(path.c_str());
+        settings_save();
+        if (settings.scale != 3.0) return 1;
+        if (reports.size() != 2 || reports[0].rfind(path + ": cannot be read\nPermission denied", 0) != 0)
+            return 2;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                               std::filesystem::perms::owner_write);
+        return read(path) == text ? 0 : 3;
+    });
+    EXPECT_EQ(result, 0) << "1: not the defaults, 2: not reported, 3: the file was written over";
 }
 
 TEST_F(SettingsFile, CarriageReturnsAreTrimmedAndLinesWithoutSenseAreKept) {

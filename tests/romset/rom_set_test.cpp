@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 
+#include "tests/support/bad_files.h"
 #include "tests/support/romset_fixture.h"
 
 namespace {
@@ -240,6 +244,168 @@ TEST_F(RomSetLoad, TableEntryOfAnotherSizeIsNeverFilled) {
   const std::string folder = write_folder();
   romset_fixture::write_file(fs::path(folder) / "part04.rom", longer);
   expect_problem(folder, odd, "no part04.rom (or not this version of it)");
+}
+
+// Every refusal comes with the reason the user needs: which file or member,
+// and what is wrong with it.
+struct reason_case {
+  const char* what;
+  std::function<std::string()> make;  // writes the set, returns its path
+  const char* problem;
+  std::string reason;
+};
+
+TEST_F(RomSetLoad, EveryRefusalSaysWhy) {
+  const std::string no_07 = "no part07.rom (or not this version of it)";
+  const std::string no_01 = "no part01.rom (or not this version of it)";
+  auto zip_with = [&](std::function<void(std::vector<zip_member>&)> change) {
+    auto members = standard_members(part_name);
+    change(members);
+    return write_zip(members);
+  };
+  auto folder_with = [&](std::function<void(const fs::path&)> change) {
+    const std::string folder = write_folder();
+    change(fs::path(folder) / "part07.rom");
+    return folder;
+  };
+  auto member_replaced_by = [&](bool (*make)(const fs::path&)) {
+    return folder_with([make](const fs::path& p) {
+      fs::remove(p);
+      make(p);
+    });
+  };
+  bytes shorter = romset_fixture::standard_set()[6];
+  shorter.pop_back();
+  const reason_case cases[] = {
+      {"no file", [&] { return (dir / "absent.zip").string(); }, no_01.c_str(),
+       "there is no such file or folder"},
+      {"a FIFO", [&] { bad_files::make_fifo(dir / "fifo.zip"); return (dir / "fifo.zip").string(); },
+       no_01.c_str(), "it is neither a file nor a folder"},
+      {"an empty file", [&] { return write_bytes({}); }, no_01.c_str(),
+       "it is an empty file, not a .zip"},
+      {"too short", [&] { return write_bytes(bytes(21, 0)); }, "not a .zip",
+       "not a .zip: it is 21 bytes, too short for one"},
+      {"no end record", [&] { return write_bytes(bytes(5000, 'x')); }, "not a .zip",
+       "not a .zip: it has no zip end record near its end"},
+      {"directory outside",
+       [&] {
+         auto zip = make_zip(standard_members(part_name));
+         zip.archive[zip.end_offset + 19] = 0x7F;
+         return write_bytes(zip.archive);
+       },
+       "not a .zip", "not a .zip: its directory lies outside the file"},
+      {"damaged directory entry",
+       [&] {
+         auto zip = make_zip(standard_members(part_name));
+         zip.archive[zip.central_offsets[3]] ^= 0xFF;
+         return write_bytes(zip.archive);
+       },
+       "not a .zip", "not a .zip: directory entry 4 is damaged"},
+      {"member one byte short", [&] { return zip_with([&](auto& m) { m[6].data = shorter; }); },
+       no_07.c_str(), "part07.rom is 524,287 bytes, 524,288 expected"},
+      {"member absent", [&] { return zip_with([](auto& m) { m.erase(m.begin() + 6); }); },
+       no_07.c_str(), "there is no part07.rom in it"},
+      {"member damaged",
+       [&] {
+         return zip_with([](auto& m) {
+           m[6].method = 0;
+           m[6].payload = m[6].data;
+           m[6].payload->at(7) ^= 1;
+         });
+       },
+       no_07.c_str(),
+       "part07.rom's data do not match the archive's CRC-32 for it (the archive is damaged)"},
+      {"compressed data damaged",
+       [&] {
+         return zip_with([](auto& m) {
+           m[6].method = 8;
+           m[6].payload = romset_fixture::deflate_raw(m[6].data, 1);
+           m[6].payload->resize(m[6].payload->size() / 2);
+         });
+       },
+       no_07.c_str(), "part07.rom's compressed data are damaged"},
+      {"unknown method", [&] { return zip_with([](auto& m) { m[6].method = 12; }); },
+       no_07.c_str(),
+       "part07.rom is compressed with method 12; only stored and deflated members can be read"},
+      {"folder member missing", [&] { return folder_with([](const fs::path& p) { fs::remove(p); }); },
+       no_07.c_str(), "there is no part07.rom in it"},
+      {"folder member one byte short",
+       [&] { return folder_with([&](const fs::path& p) { romset_fixture::write_file(p, shorter); }); },
+       no_07.c_str(), "part07.rom is 524,287 bytes, 524,288 expected"},
+      {"folder member 1 GB",
+       [&] { return folder_with([](const fs::path& p) { bad_files::make_sparse(p, 1u << 30); }); },
+       no_07.c_str(), "part07.rom is 1,073,741,824 bytes, 524,288 expected"},
+      {"folder member a folder", [&] { return member_replaced_by(bad_files::make_folder); },
+       no_07.c_str(), "part07.rom is not a regular file"},
+      {"folder member a FIFO", [&] { return member_replaced_by(bad_files::make_fifo); },
+       no_07.c_str(), "part07.rom is not a regular file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir / "set");
+    fs::remove_all(dir / "set.zip");
+    const std::string path = c.make();
+    fill_regions(0xA5);
+    std::string reason;
+    const char* problem = game_rom_set_load(path.c_str(), game_rom_members, &reason);
+    ASSERT_NE(problem, nullptr);
+    EXPECT_EQ(std::string(problem), c.problem);
+    EXPECT_EQ(reason, c.reason);
+    EXPECT_TRUE(regions_hold_only(0xA5));
+  }
+}
+
+TEST_F(RomSetLoad, AKnownCrcNamesTheOtherVersion) {
+  auto members = standard_members(part_name);
+  members[6].data[5] ^= 1;
+  std::string reason;
+  ASSERT_NE(game_rom_set_load(write_zip(members).c_str(), with_crcs, &reason), nullptr);
+  const std::string want = "part07.rom has the CRC-32 " + [&] {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", romset_fixture::reference_crc32(members[6].data));
+    return std::string(text);
+  }();
+  EXPECT_EQ(reason.rfind(want + ", ", 0), 0u) << reason;
+  EXPECT_NE(reason.find(" expected (another version of it)"), std::string::npos) << reason;
+
+  members.erase(members.begin() + 6);
+  ASSERT_NE(game_rom_set_load(write_zip(members).c_str(), with_crcs, &reason), nullptr);
+  EXPECT_EQ(reason, "no member has the size and CRC-32 of part07.rom");
+
+  const std::string folder = write_folder();
+  romset_fixture::write_file(fs::path(folder) / "part07.rom", members[6].data);  // part08's bytes
+  ASSERT_NE(game_rom_set_load(folder.c_str(), with_crcs, &reason), nullptr);
+  EXPECT_NE(reason.find(" expected (another version of it)"), std::string::npos) << reason;
+}
+
+TEST_F(RomSetLoad, AnUnreadableFolderMemberSaysSo) {
+  const std::string folder = write_folder();
+  fs::permissions(folder, fs::perms::all);
+  const int result = bad_files::as_ordinary_user(dir.path(), [&] {
+    const fs::path member = fs::path(folder) / "part07.rom";
+    romset_fixture::write_file(member.string() + ".mine", romset_fixture::standard_set()[6]);
+    fs::remove(member);
+    fs::rename(member.string() + ".mine", member);
+    fs::permissions(member, fs::perms::owner_write);
+    std::string reason;
+    if (!game_rom_set_load(folder.c_str(), game_rom_members, &reason)) return 1;
+    return reason == "part07.rom cannot be read (Permission denied)" ? 0 : 2;
+  });
+  EXPECT_EQ(result, 0) << "1: loaded, 2: another reason";
+}
+
+// A huge file is mapped, not read: refusing it costs neither the time nor
+// the memory of reading it.
+TEST_F(RomSetLoad, AHugeFileIsRefusedWithoutReadingIt) {
+  const fs::path huge = dir / "huge.zip";
+  ASSERT_TRUE(bad_files::make_sparse(huge, 1ull << 30));
+  rusage before{}, after{};
+  getrusage(RUSAGE_SELF, &before);
+  std::string reason;
+  EXPECT_STREQ(game_rom_set_load(huge.c_str(), game_rom_members, &reason), "not a .zip");
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_EQ(reason, "not a .zip: it has no zip end record near its end");
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes more resident";
 }
 
 // The zip walk over small archives, with the tiny member table: odd entries

@@ -1,5 +1,6 @@
 // The instruction hook and the block-timing model: the timing file, block
 // costs, repeats, hand-taken interrupts, parking at the idle loop.
+#include <cstdio>
 #include <fstream>
 
 #include "tests/sound/sound_fixture.h"
@@ -16,7 +17,13 @@ protected:
         std::ofstream(path) << text;
         return path;
     }
-    bool use(const std::string& text) { return orbs_use_timing(write_file(text).c_str()); }
+    // The file is read at once and removed, so no test leaves one behind.
+    bool use(const std::string& text) {
+        const std::string path = write_file(text);
+        const bool used = orbs_use_timing(path.c_str());
+        std::remove(path.c_str());
+        return used;
+    }
     const block_timing& block(uint16_t at) { return g_model.blocks.at(at); }
     // The Z80 calls its hook with its own PC, just before the fetch.
     static void hook(uint16_t pc) {

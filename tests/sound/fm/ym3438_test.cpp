@@ -8,6 +8,7 @@
 #include "sound/fm/fm_tables.h"
 #include "sound/fm/ym3438.h"
 #include "tests/sound/fm/fm_scenario.h"
+#include "tests/support/testdata.h"
 
 namespace {
 
@@ -82,6 +83,9 @@ class ScenarioReplay : public testing::TestWithParam<const char*> {};
 
 TEST_P(ScenarioReplay, MatchesReferenceOutputReadsAndCalls) {
     const std::string name = GetParam();
+    IRONBELL_NEEDS_TESTDATA("fm/scenarios/" + name + ".txt");
+    IRONBELL_NEEDS_TESTDATA("fm/expected/" + name + ".out");
+    IRONBELL_NEEDS_TESTDATA("fm/manifest.tsv");
     std::ifstream script(kFmData + "scenarios/" + name + ".txt");
     ASSERT_TRUE(script) << "missing scenario " << name;
     std::vector<scenario_command> commands;
@@ -125,6 +129,7 @@ INSTANTIATE_TEST_SUITE_P(AllScenarios, ScenarioReplay,
 // The log-sine and exponent tables are built from their formulas; they must
 // equal the tables printed in the fact sheet's appendices.
 TEST(FmTables, LogSinAndExpMatchPublishedValues) {
+    IRONBELL_NEEDS_TESTDATA("fm/BEHAVIOUR.md");
     std::vector<std::string> lines = read_lines(kFmData + "BEHAVIOUR.md");
     auto table_after = [&](const std::string& heading) {
         std::vector<int> values;

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "tests/sound/z80/z80_fixture.h"
+#include "tests/support/testdata.h"
 
 namespace {
 
@@ -200,6 +201,8 @@ std::string run_case(const fuse_case& c, const fuse_result& want) {
 }
 
 TEST(Z80Fuse, EveryCaseMatchesRegistersMemoryAndAccessTicks) {
+    IRONBELL_NEEDS_TESTDATA("z80/fuse/tests.in");
+    IRONBELL_NEEDS_TESTDATA("z80/fuse/tests.expected");
     auto inputs = load_inputs();
     auto expected = load_expected();
     ASSERT_EQ(inputs.size(), 1356u) << "cannot read " IRONBELL_TESTDATA "/z80/fuse/tests.in";

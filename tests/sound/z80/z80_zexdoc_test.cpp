@@ -6,10 +6,13 @@
 #include <sstream>
 
 #include "tests/sound/z80/zexdoc_runner.h"
+#include "tests/support/testdata.h"
 
 namespace {
 
 TEST(Z80Zexdoc, EveryGroupPassesAndTheConsoleMatches) {
+    IRONBELL_NEEDS_TESTDATA("z80/zexdoc/zexdoc.com");
+    IRONBELL_NEEDS_TESTDATA("z80/zexdoc/zexdoc.expected.txt");
     auto result = z80test::run_zexdoc(IRONBELL_TESTDATA "/z80/zexdoc/zexdoc.com", 60'000'000'000ull);
     ASSERT_TRUE(result.loaded) << "cannot read " IRONBELL_TESTDATA "/z80/zexdoc/zexdoc.com";
     EXPECT_TRUE(result.finished) << "still running after " << result.cycles << " cycles";

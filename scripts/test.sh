@@ -68,7 +68,7 @@ ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   run_ctest "$(tests_of "$root/build-asan")" -L unit
 
 if [ -n "$area" ]; then
-  echo "ironbell: $passed passed, $failed failed"
+  echo "ironbell: $passed passed, $failed failed, $skipped skipped"
   exit $status
 fi
 

@@ -115,6 +115,23 @@ constexpr std::array<uint16_t, 4> kNibbles = {0xF000, 0x0F00, 0x00F0, 0x000F};
 constexpr std::array<uint16_t, 2> kBytes = {0xFF00, 0x00FF};
 constexpr std::array<uint16_t, 1> kAnyBit = {0x00FF};
 
+// One pass of a RAM test over R0 bytes from R10 (halfwords or bytes by T),
+// the sequence seeded by R2: true when every element read back; else R0 is
+// the bits that differed.
+template <typename T, std::size_t N>
+bool good_pass(const std::array<uint32_t, N>& multiples) {
+    const uint32_t count = sizeof(T) == 1 ? cpu.reg[0] : cpu.reg[0] >> 1;
+    const T seed = static_cast<T>(cpu.reg[2]);
+    write_patterns<T>(cpu.reg[10], count, seed, multiples);
+    const uint32_t error = check_patterns<T>(cpu.reg[10], count, seed, multiples);
+    if (!error) return true;
+    cpu.reg[0] = error;
+    return false;
+}
+
+// The RAM tests leave through the return address they keep in R11.
+void leave_ram_test() { v60_jump(cpu.reg[11]); }
+
 }  // namespace
 
 // The whole self test, in one go with interrupts off: each group of items is
@@ -263,22 +280,13 @@ void sub_08C59F() {
     ROUTINE_ENTRY(0x08C59F);
     cpu.reg[11] = pop();
     cpu.reg[2] = 0x0101;
-    for (;;) {
-        write_patterns<uint16_t>(cpu.reg[10], cpu.reg[0] >> 1, static_cast<uint16_t>(cpu.reg[2]),
-                                 kByteLaneMultiples);
-        const uint32_t error = check_patterns<uint16_t>(cpu.reg[10], cpu.reg[0] >> 1,
-                                                        static_cast<uint16_t>(cpu.reg[2]), kByteLaneMultiples);
-        if (error) {
-            cpu.reg[0] = error;
-            v60_jump(cpu.reg[11]);
-            return;
-        }
+    do {
+        if (!good_pass<uint16_t>(kByteLaneMultiples)) return leave_ram_test();
         if (!call(sub_08C7A2, 0x08C61B, 0x08C618)) return;
         set16(cpu.reg[2], rot<uint16_t>(cpu.reg[2], 1));
-        if (carry()) break;
-    }
+    } while (!carry());
     cpu.reg[0] = 0;
-    v60_jump(cpu.reg[11]);
+    leave_ram_test();
 }
 
 // RAM test by halfwords, judged per 4-bit group (seeds 0x1111 to 0x8888, 4
@@ -287,22 +295,13 @@ void sub_08C641() {
     ROUTINE_ENTRY(0x08C641);
     cpu.reg[11] = pop();
     cpu.reg[2] = 0x1111;
-    for (;;) {
-        write_patterns<uint16_t>(cpu.reg[10], cpu.reg[0] >> 1, static_cast<uint16_t>(cpu.reg[2]),
-                                 kNibbleMultiples);
-        const uint32_t error = check_patterns<uint16_t>(cpu.reg[10], cpu.reg[0] >> 1,
-                                                        static_cast<uint16_t>(cpu.reg[2]), kNibbleMultiples);
-        if (error) {
-            cpu.reg[0] = error;
-            v60_jump(cpu.reg[11]);
-            return;
-        }
+    do {
+        if (!good_pass<uint16_t>(kNibbleMultiples)) return leave_ram_test();
         if (!call(sub_08C7A2, 0x08C6EF, 0x08C6EC)) return;
         set16(cpu.reg[2], rot<uint16_t>(cpu.reg[2], 1));
-        if (carry()) break;
-    }
+    } while (!carry());
     cpu.reg[0] = 0;
-    v60_jump(cpu.reg[11]);
+    leave_ram_test();
 }
 
 // RAM test by bytes (seeds 0x01 to 0x80, 8 passes). In: R10 start, R0 length
@@ -312,21 +311,13 @@ void sub_08C715() {
     ROUTINE_ENTRY(0x08C715);
     cpu.reg[11] = pop();
     cpu.reg[2] = 0x01;
-    for (;;) {
-        write_patterns<uint8_t>(cpu.reg[10], cpu.reg[0], static_cast<uint8_t>(cpu.reg[2]), kByteMultiples);
-        const uint32_t error =
-            check_patterns<uint8_t>(cpu.reg[10], cpu.reg[0], static_cast<uint8_t>(cpu.reg[2]), kByteMultiples);
-        if (error) {
-            cpu.reg[0] = error;
-            v60_jump(cpu.reg[11]);
-            return;
-        }
+    do {
+        if (!good_pass<uint8_t>(kByteMultiples)) return leave_ram_test();
         if (!call(sub_08C7A2, 0x08C78D, 0x08C78A)) return;
         set8(cpu.reg[2], rot<uint8_t>(cpu.reg[2], 1));
-        if (carry()) break;
-    }
+    } while (!carry());
     cpu.reg[0] = 0;
-    v60_jump(cpu.reg[11]);
+    leave_ram_test();
 }
 
 // Progress message of the RAM tests, shown and erased on alternate passes.

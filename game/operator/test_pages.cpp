@@ -78,6 +78,19 @@ void park_flags_and_force_auto_run() {
 }
 void restore_flags() { orb_write8(var::service_flags, orb_read8(var::service_cursor)); }
 
+// Bookkeeping page 1, chute lines (rows 5 to 8): the coins of a chute that is
+// shown, added into R3 and set up in R0 and R10 for the decimal print, or the
+// line of one that is not, set up in R10 and R0 for greying.
+void chute_count(uint32_t chute) {
+    cpu.reg[0] = load_zx16(var::coin_count + 2 * chute);
+    cpu.reg[3] = add<uint32_t>(cpu.reg[3], cpu.reg[0]);
+    cpu.reg[10] = cell_at(5 + chute, 30);
+}
+void grey_chute(uint32_t chute) {
+    cpu.reg[10] = cell_at(5 + chute, 12);
+    set8(cpu.reg[0], 0x0E);
+}
+
 // The cursor blink that closes every menu loop: the mark shows 11 frames and
 // hides 6.
 void blink_cursor() {
@@ -319,34 +332,25 @@ void sub_08C007() {
     cpu.reg[4] = load_sx8(var::backup_primary + backup_record::player_count) - 3;
     test<uint8_t>(orb_read8(var::backup_primary + backup_record::chute_per_player));
     if (ne()) cpu.reg[4] += 3;
-    cpu.reg[3] = load_zx16(var::coin_count);
-    cpu.reg[0] = cpu.reg[3];
-    cpu.reg[10] = cell_at(5, 30);
+    cpu.reg[3] = 0;
+    chute_count(0);
     if (!call(sub_08C4EE, 0x08C022, 0x08C01F)) return;
-    cpu.reg[0] = load_zx16(var::coin_count + 2);
-    cpu.reg[3] = add<uint32_t>(cpu.reg[3], cpu.reg[0]);
-    cpu.reg[10] = cell_at(6, 30);
+    chute_count(1);
     if (!call(sub_08C4EE, 0x08C034, 0x08C031)) return;
     cmp<uint32_t>(cpu.reg[4], 1);
     if (less()) {
-        cpu.reg[10] = cell_at(7, 12);
-        set8(cpu.reg[0], 0x0E);
+        grey_chute(2);
         if (!call(sub_08C50C, 0x08C046, 0x08C043)) return;
     } else {
-        cpu.reg[0] = load_zx16(var::coin_count + 4);
-        cpu.reg[3] = add<uint32_t>(cpu.reg[3], cpu.reg[0]);
-        cpu.reg[10] = cell_at(7, 30);
+        chute_count(2);
         if (!call(sub_08C4EE, 0x08C05B, 0x08C058)) return;
     }
     cmp<uint32_t>(cpu.reg[4], 2);
     if (less()) {
-        cpu.reg[10] = cell_at(8, 12);
-        set8(cpu.reg[0], 0x0E);
+        grey_chute(3);
         if (!call(sub_08C50C, 0x08C06D, 0x08C06A)) return;
     } else {
-        cpu.reg[0] = load_zx16(var::coin_count + 6);
-        cpu.reg[3] = add<uint32_t>(cpu.reg[3], cpu.reg[0]);
-        cpu.reg[10] = cell_at(8, 30);
+        chute_count(3);
         if (!call(sub_08C4EE, 0x08C082, 0x08C07F)) return;
     }
     // Counts carry their plural mark six cells left of their end.

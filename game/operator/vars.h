@@ -47,6 +47,19 @@ constexpr uint32_t longest_play = 0x701F22;         // 4 bytes of a time_record
 constexpr uint32_t shortest_play = 0x701F28;        // 4 bytes; empty while bit 7 of +0 is set
 constexpr uint32_t saved_credits = 0x701F74;        // 4 × 16-bit, credit_record +0 halfwords
 
+// ---- read by the test and bookkeeping pages and the self test ----
+constexpr uint32_t input_test_lists = 0x208E0C;     // 32-bit, the two descriptor-list pointers
+constexpr uint32_t join_count = 0x701F0E;           // 16-bit
+constexpr uint32_t game_time = 0x701F16;            // time_record
+constexpr uint32_t play_time = 0x701F1C;            // time_record
+constexpr uint32_t new_play_count = 0x701F2C;       // 16-bit
+constexpr uint32_t score_total = 0x701F2E;          // 32-bit
+constexpr uint32_t score_overflow = 0x701F32;       // 16-bit, carries out of score_total
+constexpr uint32_t score_high = 0x701F34;           // 32-bit
+constexpr uint32_t score_low = 0x701F38;            // 32-bit; empty while bit 31 is set
+constexpr uint32_t play_histogram = 0x701F3C;       // 12 × 16-bit
+constexpr uint32_t shared_ram_flag = 0x701FFF;      // 8-bit, 0xFF while the self test runs
+
 }  // namespace var
 
 // A credit record: one per coin chute in the per-player layouts, record 0 for
@@ -68,6 +81,7 @@ constexpr uint32_t pending = 2;
 
 namespace service_flag {
 constexpr unsigned auto_run = 0;
+constexpr unsigned reset_choice = 1;
 constexpr unsigned settings_changed = 2;  // the service exit saves the backup image
 }  // namespace service_flag
 

@@ -163,7 +163,8 @@ void sub_077558() {
     }
 }
 
-// Entries of the flying pieces of types 0, 1 and 2.
+// Entry of a flying piece of type 0: the type, the flying routine, and its
+// first step in this frame. In: R20 = the object.
 void sub_0775D1() {
     ROUTINE_ENTRY(0x0775D1);
     orb_write8(cpu.reg[20] + object_record::type, 0);
@@ -171,6 +172,7 @@ void sub_0775D1() {
     sub_0775F9();
 }
 
+// The same for type 1.
 void sub_0775DF() {
     ROUTINE_ENTRY(0x0775DF);
     orb_write8(cpu.reg[20] + object_record::type, 1);
@@ -178,6 +180,7 @@ void sub_0775DF() {
     sub_0775F9();
 }
 
+// The same for type 2.
 void sub_0775ED() {
     ROUTINE_ENTRY(0x0775ED);
     orb_write8(cpu.reg[20] + object_record::type, 2);

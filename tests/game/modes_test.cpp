@@ -16,6 +16,7 @@
 #include "game/routines.h"
 #include "runtime/guest.h"
 #include "tests/game/callees.h"
+#include "tests/game/object_passes.h"
 #include "tests/support/game_harness.h"
 
 namespace {
@@ -66,10 +67,6 @@ protected:
     }
     static std::pair<int, int> mode() { return {ram8(var::game_mode), ram8(var::game_submode)}; }
 
-    static void set_fade(bool running) {
-        const uint32_t f = ram32(var::system_flags), bit = 1u << system_flag::fade_running;
-        orb_write32(var::system_flags, running ? f | bit : f & ~bit);
-    }
     static bool fading() { return ram32(var::system_flags) & (1u << system_flag::fade_running); }
 
     // Runs the mode machine once.

@@ -9,6 +9,7 @@
 #include "game/flow/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
+#include "tests/game/object_passes.h"
 #include "tests/support/game_harness.h"
 
 namespace {
@@ -26,34 +27,23 @@ constexpr uint32_t kRanking = 0x08A364;
 constexpr uint32_t kEmitter = 0x08A876;
 constexpr uint32_t kParticle = 0x08A8DD;
 
-class Actors : public GameRoutineTest {
+class Actors : public ObjectPasses {
 protected:
     void SetUp() override {
-        GameRoutineTest::SetUp();
-        init_objects();
-        frame_ = 0;
+        ObjectPasses::SetUp();
         listed_.clear();
         orb_write8(var::game_mode, 21);
         fake_all({kStartScript, kTick, kShowFrame});
         fake(kList, [this] { listed_[r(20)].push_back(frame_); });
         // Print: cells (attribute << 8 | character) from R18; R19 one past the 0.
-        fake(kPrint, [] {
+        printed_.clear();
+        fake(kPrint, [this] {
+            printed_.push_back(frame_);
             for (uint8_t c; (c = orb_read8(cpu.reg[19]++)) != 0; cpu.reg[18] += 2)
                 orb_write16(cpu.reg[18], static_cast<uint16_t>((cpu.reg[9] & 0xFF) << 8 | c));
         });
     }
 
-    void pass() {
-        ++frame_;
-        ASSERT_TRUE(run(sub_088B00));
-    }
-    void passes(int n) {
-        for (int i = 0; i < n; ++i) pass();
-    }
-    static void set_fade(bool running) {
-        const uint32_t f = ram32(var::system_flags), bit = 1u << system_flag::fade_running;
-        orb_write32(var::system_flags, running ? f | bit : f & ~bit);
-    }
     // A presentation actor as the mode machine makes it.
     static uint32_t actor(uint32_t routine, uint8_t scene, uint32_t owner = 0) {
         const uint32_t o = spawn(routine, sub_088C57);
@@ -62,8 +52,8 @@ protected:
         return o;
     }
 
-    int frame_ = 0;
     std::map<uint32_t, std::vector<int>> listed_;  // frames in which each object was listed
+    std::vector<int> printed_;                     // frames in which a line was printed
 };
 
 std::vector<int> frames(int first, int last) {
@@ -141,14 +131,8 @@ TEST_F(Actors, TextWriterPrintsALineEverySecondFrameAfter150) {
     plant16(0x081F78, 0xF104);
     plant8(0x081F7A + 1, 0x22);
     const uint32_t writer = actor(kWriter, 1);
-    std::vector<int> printed;
-    fake(kPrint, [&] {
-        printed.push_back(frame_);
-        for (uint8_t c; (c = orb_read8(cpu.reg[19]++)) != 0; cpu.reg[18] += 2)
-            orb_write16(cpu.reg[18], static_cast<uint16_t>((cpu.reg[9] & 0xFF) << 8 | c));
-    });
     passes(160);
-    EXPECT_EQ(printed, (std::vector<int>{151, 153, 155}));
+    EXPECT_EQ(printed_, (std::vector<int>{151, 153, 155}));
     EXPECT_EQ(ram16(0x31F104), 0x2241);
     EXPECT_EQ(ram16(0x31F106), 0x2242);
     EXPECT_EQ(ram16(0x31F184), 0x0043);

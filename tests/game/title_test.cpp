@@ -10,6 +10,7 @@
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
+#include "tests/game/object_passes.h"
 #include "tests/support/game_harness.h"
 
 namespace {
@@ -40,12 +41,10 @@ struct listing {
     bool operator==(const listing&) const = default;
 };
 
-class TitleObjects : public GameRoutineTest {
+class TitleObjects : public ObjectPasses {
 protected:
     void SetUp() override {
-        GameRoutineTest::SetUp();
-        init_objects();
-        frame_ = 0;
+        ObjectPasses::SetUp();
         listed_.clear();
         orb_write8(var::game_mode, 3);
         fake_all({kStartScript, kTick, kQueuePalette, kPrintRecord, kPrintHex2, kEndText});
@@ -57,18 +56,6 @@ protected:
         });
     }
 
-    // One pass of the object runner; frames count from 1.
-    void pass() {
-        ++frame_;
-        ASSERT_TRUE(run(sub_088B00));
-    }
-    void passes(int n) {
-        for (int i = 0; i < n; ++i) pass();
-    }
-    static void set_fade(bool running) {
-        const uint32_t f = ram32(var::system_flags), bit = 1u << system_flag::fade_running;
-        orb_write32(var::system_flags, running ? f | bit : f & ~bit);
-    }
     // Type t's tables: timer, position, steps.
     void plant_type(uint32_t t, uint16_t timer, int16_t x, int16_t y, int8_t dx = 0, int8_t dy = 0) {
         plant16(0x077B1C + 2 * t, timer);
@@ -85,7 +72,6 @@ protected:
         return out;
     }
 
-    int frame_ = 0;
     std::vector<listing> listed_;
 };
 

@@ -462,6 +462,11 @@ protected:
         });
     }
 
+    void TearDown() override {
+        stop_ = nullptr;
+        ModeMachine::TearDown();
+    }
+
     // Runs from reset until `until` says stop at a frame's end (or the limit).
     void run_from_reset(std::function<bool()> until, uint64_t limit) {
         stop_ = std::move(until);

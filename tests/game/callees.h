@@ -33,5 +33,7 @@ enum : uint32_t {
     kPaletteBlock = 0x0896F1,
     kSoundA = 0x088F98,
     kDecompressStep = 0x087660,
+    kServiceEnter = 0x08AFB4,
+    kServiceScreen = 0x08B046,
 };
 }  // namespace callee

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <set>
 #include <vector>
 
@@ -213,6 +215,33 @@ TEST_F(Flow, PlayRunsTheScheduleFirstAndAGameEndGoesToGameOver) {
     EXPECT_EQ(ram8(var::fade_preset), 0);
     EXPECT_TRUE(flag(var::system_flags, 3));
     EXPECT_TRUE(flag(var::system_flags, 8)) << "left for the next frame";
+}
+
+TEST_F(Flow, ARankRestartEndsOnlyTheScheduleForTheFrame) {
+    state(20);
+    orb_write8(var::rank_events, 1u << 3);
+    orb_write16(var::rank_timer, 5);
+    orb_write8(var::stage, 1);
+    orb_write8(var::area, 1);
+    orb_write32(var::system_flags, 1u << 9);
+    step();
+    EXPECT_EQ(ram16(var::rank_timer), 1800);
+    EXPECT_EQ(state(), 22) << "play went on to the area change";
+}
+
+TEST_F(Flow, FinalAreaPaletteFollowsTheStagePalette) {
+    state(17);
+    orb_write8(var::stage, 4);
+    orb_write8(var::area, 4);
+    std::vector<uint32_t> lists;
+    fake(kQueuePaletteList, [&lists] { lists.push_back(cpu.reg[19]); });
+    step();
+    EXPECT_EQ(lists, std::vector<uint32_t>{0x121234});
+    const auto& log = call_log();
+    const auto stage_palette = std::find(log.begin(), log.end(), kStagePalette);
+    const auto final_palette = std::find(log.begin(), log.end(), kQueuePaletteList);
+    ASSERT_NE(stage_palette, log.end());
+    EXPECT_LT(stage_palette, final_palette);
 }
 
 TEST_F(Flow, PlayRequests) {
@@ -592,6 +621,20 @@ TEST_F(TargetSlots, TargetPointsBesideEachPlayer) {
     EXPECT_EQ(ram16(var::target_points), 500);
     EXPECT_EQ(ram16(var::target_points + 2), 0xFFFF);
     EXPECT_EQ(ram16(var::target_points + 4), 0xFFFF);
+}
+
+}  // namespace
+
+namespace {
+
+// The routines the area changes, the ending and game over with stage 0
+// install have no translated code: a slot that runs one ends the run.
+TEST_F(Flow, InstalledContinuationsWithoutCodeEndTheRun) {
+    for (uint32_t address : {0x063A0Au, 0x063A42u, 0x063A88u, 0x063A9Bu, 0x063B91u, 0x063805u, 0x08A3C9u}) {
+        char message[64];
+        std::snprintf(message, sizeof message, "No translated code starts at %06X", address);
+        EXPECT_EXIT(v60_call(address), ::testing::ExitedWithCode(3), message);
+    }
 }
 
 }  // namespace

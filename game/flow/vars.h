@@ -22,6 +22,24 @@ constexpr uint32_t notice_text_pointer = 0x20C018;   // 32-bit
 constexpr uint32_t notice_cell_pointer = 0x20C01C;   // 32-bit
 constexpr uint32_t notice_blink_timer = 0x20C020;    // 16-bit: attribute in bits 8-15 while typing
 
+// ---- in-game flow, rank and stage set-up ----
+constexpr uint32_t rank_events = 0x208030;       // 8-bit, bits in rank_event
+constexpr uint32_t rank_base = 0x208032;         // 8-bit, the area's base rank
+constexpr uint32_t rank_step = 0x208033;         // 8-bit, 0-7 in the schedule
+constexpr uint32_t rank_timer = 0x208034;        // 16-bit, frames to the next step
+constexpr uint32_t game_start_time = 0x2081E0;   // time_record of the power-on time at the start
+constexpr uint32_t stage_descriptor_pointer = 0x2082A0;  // 32-bit
+constexpr uint32_t area_controller = 0x2082C8;   // 32-bit, the area's 64-byte controller object
+constexpr uint32_t playfield_camera_copy = 0x2082CC;  // 32-bit, a second camera_pointer
+constexpr uint32_t area_mixer_words = 0x208B22;  // 4 mixer shadow words the descriptors set
+constexpr uint32_t fade_mixer_word = 0x208B30;   // 16-bit, bit 14 off during a faded area change
+constexpr uint32_t placed_groups = 0x20B800;     // 16 lists of 64 bytes: count, bank, entries
+constexpr uint32_t placed_objects = 0x20BC00;    // 16-bit low halves in creation order
+constexpr uint32_t target_slot_distances = 0x20C104;  // 8 × 32-bit claims, -1 = free
+constexpr uint32_t target_slot_holders = 0x20C124;    // 8 × 16-bit low halves of the holders
+constexpr uint32_t target_points = 0x20C134;     // 4 target_point_entry, one per player slot
+constexpr uint32_t game_time_mirror = 0x701F92;
+
 }  // namespace var
 
 // The player records' fields that the mode machine resets.
@@ -53,3 +71,63 @@ constexpr uint32_t nbg0_mix = 0x32;       // group and blend-mask bits of NBG0
 constexpr uint32_t nbg2_mix = 0x36;
 constexpr uint32_t blend = 0x4E;          // bits 10-8 blend level
 }  // namespace mixer_reg
+// rank_events bits, each taken by the rank schedule.
+namespace rank_event {
+constexpr unsigned continued = 0;
+constexpr unsigned up = 1;
+constexpr unsigned down = 2;
+constexpr unsigned restart = 3;
+}  // namespace rank_event
+
+// The in-game flow's bits of system_flags and game_flags beside the engine's.
+namespace system_flag {
+constexpr unsigned game_ended = 7;
+constexpr unsigned stage_cleared = 8;
+constexpr unsigned area_change_by_terrain = 9;
+constexpr unsigned area_change_with_fade = 17;
+}  // namespace system_flag
+
+namespace game_flag {
+constexpr unsigned play_running = 9;
+constexpr unsigned slot_out = 13;
+constexpr unsigned play_over = 14;
+}  // namespace game_flag
+
+// A player slot's record as the flow sets it up (the object head beside it).
+namespace player_record {
+constexpr uint32_t character = 149;  // 8-bit, 0-3
+}  // namespace player_record
+
+// Fields of an enemy that the target-slot bookkeeping reads and writes.
+namespace target_claim {
+constexpr uint32_t distance = 72;  // 32-bit claim, the smaller wins (unsigned)
+constexpr uint32_t slot = 83;      // s8, the slot claimed; negative = none
+constexpr uint8_t waiting = 2;     // object_record.state while waiting for a slot
+constexpr uint8_t holding = 3;     // ... and while holding one
+}  // namespace target_claim
+
+// target_points entry: the player's world y and the two points beside him.
+namespace target_point_entry {
+constexpr uint32_t y = 0;
+constexpr uint32_t left_x = 2;
+constexpr uint32_t right_x = 4;
+constexpr uint32_t size = 6;
+}  // namespace target_point_entry
+
+// A placed object (64 bytes) beyond the common head.
+namespace placed_object {
+constexpr uint32_t index = 3;        // 8-bit, position in its list
+constexpr uint32_t group_list = 20;  // 32-bit address of its group list
+constexpr uint32_t retire_mark = 27; // 8-bit, cleared when it retires
+constexpr uint32_t x1 = 32, y1 = 34, x2 = 36, y2 = 38;  // s16 rectangle
+constexpr uint32_t link_prev = 40;   // 16-bit low half
+constexpr uint32_t link_next = 42;   // 16-bit low half
+constexpr uint32_t link_in = 44;     // 8-bit list bytes: link-in mode, link-out mode, group, extra
+constexpr uint32_t link_out = 45;
+constexpr uint32_t group = 46;
+constexpr uint32_t extra = 47;
+constexpr uint32_t max_x = 48, min_x = 50, max_y = 52, min_y = 54;
+constexpr uint32_t window_max_x = 56, window_min_x = 58, window_max_y = 60, window_min_y = 62;
+constexpr unsigned active = 0;       // flags bits
+constexpr unsigned retired = 11;
+}  // namespace placed_object

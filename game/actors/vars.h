@@ -9,3 +9,52 @@ namespace var {
 constexpr uint32_t live_enemy_count = 0x20C14C;  // 8-bit, raised by every enemy set-up
 
 }  // namespace var
+
+// ---- objects attached to an actor: companions, child effects, the enemy
+// kinds' children (the record layouts below are read beside object_record) ----
+
+// A companion (64 bytes) beyond the common head: the sizes and offsets its
+// two fixed part sets are drawn with.
+namespace companion_record {
+constexpr uint32_t x_offset_base = 48;  // 16-bit, word 0 of the creator's data
+constexpr uint32_t source_width = 50;   // 8-bit, scaled during an area change
+constexpr uint32_t source_height = 51;  // 8-bit
+constexpr uint32_t part_height = 52;    // 16-bit, word 2 of the drawn parts
+constexpr uint32_t part_width = 54;     // 16-bit, word 3: low 10 bits the width
+constexpr uint32_t y_offset = 56;       // 16-bit, word 1 of the creator's data
+constexpr uint32_t x_offset = 58;       // 16-bit, base + the parent's first-part X offset
+constexpr uint32_t parent_x_offset = 106;  // 16-bit, read on the parent
+}  // namespace companion_record
+
+// A child effect (128 bytes) beyond the common head.
+namespace child_effect_record {
+constexpr uint32_t scale = 39;       // 8-bit, the pulse's current scale
+constexpr uint32_t scale_step = 40;  // s8, negated at every reversal
+constexpr uint32_t period = 41;      // 8-bit, frames between reversals
+constexpr uint32_t delay = 54;       // 8-bit start delay, then ...
+constexpr uint32_t lifetime = 54;    // ... 16-bit frames left
+constexpr uint32_t entry = 72;       // 32-bit, the table entry's header, then its offsets
+constexpr uint32_t countdown = 76;   // 8-bit, blink or pulse
+}  // namespace child_effect_record
+
+// Enemy fields that the kinds' children and the entrance state use.
+namespace enemy_child {
+constexpr uint32_t velocity_x = 39;    // s8 per frame
+constexpr uint32_t velocity_y = 40;    // s8 per frame
+constexpr uint32_t rise_speed = 41;    // s8, added to the height, then less 1
+constexpr uint32_t enemy_timer = 54;   // 8-bit (16-bit in the entrance)
+constexpr uint32_t substate = 56;      // 8-bit
+constexpr uint32_t last_state = 57;    // 8-bit
+constexpr uint32_t state_record = 68;  // 32-bit, the kind's enemy_state_record
+constexpr uint32_t bar_energy = 32;    // 16-bit, on a boss bar: the energy shown
+constexpr uint32_t bar_step = 34;      // 16-bit, on a boss bar: its step
+}  // namespace enemy_child
+
+// Bits of object_record.flags that actors use beyond the display's.
+namespace owner_flag {
+constexpr unsigned alive = 0;
+constexpr unsigned not_target = 2;
+constexpr unsigned defeated = 9;
+constexpr unsigned effect_lives = 11;
+constexpr unsigned enemy = 15;
+}  // namespace owner_flag

@@ -40,6 +40,17 @@ bool count_down(uint32_t object) {
     return eq();
 }
 
+// The head of an actor's ROM record (+66): its script into R19, then its
+// delay and screen position. Returns the record.
+uint32_t read_record_head(uint32_t object) {
+    const uint32_t record = orb_read32(object + kRecord);
+    r(19) = orb_read32(record);
+    orb_write16(object + kCountdown, orb_read16(record + 4));
+    orb_write16(object + object_record::screen_x, orb_read16(record + 6));
+    orb_write16(object + object_record::screen_y, orb_read16(record + 8));
+    return record;
+}
+
 // The low 10 bits of a part word grow by a signed step up to a signed limit;
 // the top 6 bits stay.
 void grow(uint32_t word, uint32_t step, uint32_t limit) {
@@ -167,11 +178,7 @@ void sub_0899DB() {
     if (state == 3) goto L_089A56;
     if (state != 0) v60_unknown_jump(0x0899E7 + 3 * state, 0x0899E4);
     {
-        const uint32_t record = orb_read32(self + kRecord);
-        r(19) = orb_read32(record);
-        orb_write16(self + kCountdown, orb_read16(record + 4));
-        orb_write16(self + object_record::screen_x, orb_read16(record + 6));
-        orb_write16(self + object_record::screen_y, orb_read16(record + 8));
+        const uint32_t record = read_record_head(self);
         orb_write8(self + kStepX, orb_read8(record + 10));
         orb_write8(self + kStepY, orb_read8(record + 11));
         orb_write16(self + kLimitX, orb_read16(record + 12));
@@ -221,13 +228,7 @@ void sub_089ABE() {
     if (state == 3) goto L_089B2A;
     if (state != 0) v60_unknown_jump(0x089ACA + 3 * state, 0x089AC7);
     orb_write32(self + object_record::routine, 0x089ABE);
-    {
-        const uint32_t record = orb_read32(self + kRecord);
-        r(19) = orb_read32(record);
-        orb_write16(self + kCountdown, orb_read16(record + 4));
-        orb_write16(self + object_record::screen_x, orb_read16(record + 6));
-        orb_write16(self + object_record::screen_y, orb_read16(record + 8));
-    }
+    read_record_head(self);
     set_state(self, 1);
     orb_write8(self + object_record::anim_mode, 1);
     orb_write16(self + object_record::height, 320);

@@ -75,6 +75,9 @@ void sub_08A3D6() {
 
     orb_write8(player + player_record::state, 1);
     orb_write16(player + player_record::timer, kEntryFrames);
+    // The record keeps its fields from one game to the next: a pointer left by
+    // an earlier play would hand this play's initials to another saved entry.
+    orb_write32(player + player_record::best_entry_pointer, 0);
     {
         uint32_t s = orb_read32(player + player_record::score);
         const uint32_t plays = orb_read8(player + player_record::plays);

@@ -281,6 +281,23 @@ TEST_F(Ranking, TimeOutKeepsTheLettersAndTheSavedBestTakesThem) {
     expect_check_value_current();
 }
 
+TEST_F(Ranking, ASavedBestReplacedInAnEarlierGameKeepsItsInitials) {
+    constexpr uint32_t kOtherBest = 0x701F54 + 8 * 3;
+    orb_write32(kOtherBest, 90000);
+    orb_write32(kOtherBest + 4, 0x444C4F);
+    orb_write32(kPlayer + player_record::best_entry_pointer, kOtherBest + 4);  // left by an earlier game
+    orb_write32(kBest, 99999);
+    play(60000);
+    step();
+    step(0, 0x04);
+    press();  // "A"
+    while (state() != 0) step();
+    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(initials(kTable + 4), std::string("A\0\0\0", 4));
+    EXPECT_EQ(ram32(kOtherBest + 4), 0x444C4Fu);
+    EXPECT_EQ(ram32(kBest + 4), 0u);
+}
+
 TEST_F(Ranking, AStateWithoutACaseEndsTheRun) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     orb_write8(kPlayer + player_record::state, 6);

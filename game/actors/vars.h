@@ -7,6 +7,7 @@
 namespace var {
 
 constexpr uint32_t live_enemy_count = 0x20C14C;  // 8-bit, raised by every enemy set-up
+constexpr uint32_t enemy_flags = 0x20C14E;       // 32-bit; bit 0 a boss bar is on screen
 
 }  // namespace var
 

@@ -40,6 +40,12 @@ constexpr uint32_t target_slot_holders = 0x20C124;    // 8 × 16-bit low halves 
 constexpr uint32_t target_points = 0x20C134;     // 4 target_point_entry, one per player slot
 constexpr uint32_t game_time_mirror = 0x701F92;
 
+// ---- boss bar, indicators, results, ranking, stage intro ----
+constexpr uint32_t tally_records = 0x208400;    // 4 tally_records of 32 bytes, slot 0 first
+constexpr uint32_t ranking_tables = 0x208C00;   // 4 ranking tables of 32 bytes, by character
+constexpr uint32_t player_held = 0x208120;      // held bits of player_inputs, a byte per slot
+constexpr uint32_t player_presses = 0x208128;   // pressed edges of player_inputs, a byte per slot
+
 }  // namespace var
 
 // The player records' fields that the mode machine resets.
@@ -131,3 +137,25 @@ constexpr uint32_t window_max_x = 56, window_min_x = 58, window_max_y = 60, wind
 constexpr unsigned active = 0;       // flags bits
 constexpr unsigned retired = 11;
 }  // namespace placed_object
+
+// The fields of a player record (object head, then the player's own) that
+// the results, ranking and indicator routines use.
+namespace player_record {
+constexpr uint32_t energy = 64;              // s16
+constexpr uint32_t timer = 74;               // 16-bit frames
+constexpr uint32_t slot = 129;               // 8-bit
+constexpr uint32_t score = 140;              // 32-bit, at most 99,999,999
+constexpr uint32_t ranking_position = 167;   // 8-bit, entry 0-3
+constexpr uint32_t initials_cursor = 168;    // 32-bit, the next initial to write
+constexpr uint32_t initials_entry = 172;     // position, choice index, choice code (8-bit each)
+constexpr uint32_t best_entry_pointer = 176; // 32-bit, the saved best entry's initials this play replaced
+constexpr uint32_t plays = 180;              // 8-bit, joins including continues
+constexpr uint32_t shown_energy = 232;       // 16-bit
+}  // namespace player_record
+
+// A ranking entry: a score and four initials (0 ends them early).
+namespace ranking_entry {
+constexpr uint32_t score = 0;
+constexpr uint32_t initials = 4;
+constexpr uint32_t size = 8;
+}  // namespace ranking_entry

@@ -46,6 +46,13 @@ constexpr uint32_t coin_count = 0x701F06;           // 4 × 16-bit, by chute
 constexpr uint32_t longest_play = 0x701F22;         // 4 bytes of a time_record
 constexpr uint32_t shortest_play = 0x701F28;        // 4 bytes; empty while bit 7 of +0 is set
 constexpr uint32_t saved_credits = 0x701F74;        // 4 × 16-bit, credit_record +0 halfwords
+// Play scores (ranking routine); each mirrored at +bookkeeping_mirror_offset.
+constexpr uint32_t score_total = 0x701F2E;          // 32-bit
+constexpr uint32_t score_total_overflow = 0x701F32; // 16-bit carries out of score_total
+constexpr uint32_t score_high = 0x701F34;           // 32-bit
+constexpr uint32_t score_low = 0x701F38;            // 32-bit; bit 31 set = none yet
+constexpr uint32_t best_entries = 0x701F54;         // 4 ranking entries, by character; score 0 = none
+constexpr uint32_t bookkeeping_mirror_offset = bookkeeping_mirror - bookkeeping_data;  // 0x7C
 
 // ---- read by the test and bookkeeping pages and the self test ----
 constexpr uint32_t input_test_lists = 0x208E0C;     // 32-bit, the two descriptor-list pointers
@@ -53,10 +60,7 @@ constexpr uint32_t join_count = 0x701F0E;           // 16-bit
 constexpr uint32_t game_time = 0x701F16;            // time_record
 constexpr uint32_t play_time = 0x701F1C;            // time_record
 constexpr uint32_t new_play_count = 0x701F2C;       // 16-bit
-constexpr uint32_t score_total = 0x701F2E;          // 32-bit
 constexpr uint32_t score_overflow = 0x701F32;       // 16-bit, carries out of score_total
-constexpr uint32_t score_high = 0x701F34;           // 32-bit
-constexpr uint32_t score_low = 0x701F38;            // 32-bit; empty while bit 31 is set
 constexpr uint32_t play_histogram = 0x701F3C;       // 12 × 16-bit
 constexpr uint32_t shared_ram_flag = 0x701FFF;      // 8-bit, 0xFF while the self test runs
 

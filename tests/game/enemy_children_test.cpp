@@ -30,9 +30,9 @@ protected:
 
 // ---- boss bar ----
 
-using BossBar = EnemyChildren;
+using EnemyBossBar = EnemyChildren;
 
-TEST_F(BossBar, StepFromTheEnergyIn16Bits) {
+TEST_F(EnemyBossBar, StepFromTheEnergyIn16Bits) {
     const struct {
         int16_t energy;
         uint16_t step;
@@ -49,7 +49,7 @@ TEST_F(BossBar, StepFromTheEnergyIn16Bits) {
     }
 }
 
-TEST_F(BossBar, EntriesSetSubjectAndVariant) {
+TEST_F(EnemyBossBar, EntriesSetSubjectAndVariant) {
     const struct {
         const char* name;
         v60_routine entry;
@@ -78,7 +78,7 @@ TEST_F(BossBar, EntriesSetSubjectAndVariant) {
     }
 }
 
-TEST_F(BossBar, AnEmptyPoolMakesNothing) {
+TEST_F(EnemyBossBar, AnEmptyPoolMakesNothing) {
     const uint32_t e = enemy();
     orb_write16(var::free_stack_64, 0);
     const auto before = ring();

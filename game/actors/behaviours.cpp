@@ -41,10 +41,6 @@ constexpr int16_t kApproachFar = 400;
 constexpr uint8_t kLeapSound = 0xF4;
 constexpr uint8_t kLeapSpeed = 6;
 constexpr uint8_t kLeapRise = 30;
-constexpr uint32_t kFirstPart = object_record::copied_parts + 1;
-constexpr uint32_t kPartX = kFirstPart + 4;
-constexpr uint32_t kPartSize = kFirstPart + 6;
-constexpr uint16_t kSizeMask = 0x03FF;
 
 uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
 uint32_t table(uint32_t name) { return actors::state_table(cpu.reg[20], name); }
@@ -83,14 +79,40 @@ uint32_t pattern_script() {
     return orb_read32(scripts + 4u * orb_read8(field(object_record::attack_pattern)));
 }
 
-// A size field of the first copied part: low 10 bits plus delta, OR-ed with its top 6 bits.
-void reshape(uint32_t part_word, int delta) {
-    const uint16_t word = orb_read16(field(part_word));
-    orb_write16(field(part_word),
-                static_cast<uint16_t>((word & ~kSizeMask) | static_cast<uint16_t>((word & kSizeMask) + delta)));
+bool player_flag(uint32_t player, unsigned bit) { return test_bit(player + object_record::flags, bit); }
+
+// The walk sub-state's count: true when a running walk time has just run out
+// (the enemy then stands still for the pause).
+bool walk_time_up() {
+    test<uint8_t>(orb_read8(field(object_record::enemy_timer)));
+    if (eq()) return false;
+    count_down();
+    if (ne()) return false;
+    stand_still();
+    return true;
 }
 
-bool player_flag(uint32_t player, unsigned bit) { return test_bit(player + object_record::flags, bit); }
+// The pause sub-state for (R0 AND 15) + 15 frames, R0 a random number.
+void start_pause() {
+    orb_write8(field(object_record::enemy_timer), static_cast<uint8_t>((cpu.reg[0] & 15) + 15));
+    orb_write8(field(object_record::substate), 1);
+}
+
+// False, with state 1, when the target player has left play.
+bool target_in_play(uint32_t player) {
+    if (player_flag(player, player_bit::in_play)) return true;
+    orb_write8(field(object_record::state), enemy_state::regroup);
+    return false;
+}
+
+// The steering's arguments: the target (x, y) in R1, R2, the enemy's own
+// position in R3, R4 (low halves).
+void aim(uint32_t x, uint32_t y) {
+    set16(cpu.reg[1], x);
+    set16(cpu.reg[2], y);
+    set16(cpu.reg[3], orb_read16(field(object_record::world_x)));
+    set16(cpu.reg[4], orb_read16(field(object_record::world_y)));
+}
 
 // The hit frame reached: the pattern's value gives attack_kind (top 4 bits)
 // and the strength R16 (low 12 bits) of the attack test.
@@ -133,23 +155,14 @@ void sub_06A36F() {
         if (target != kWalkStep) v60_unknown_jump(target, 0x06A382);
     }
 L_06A3A6:
-    test<uint8_t>(orb_read8(field(object_record::enemy_timer)));
-    if (ne()) {
-        count_down();
-        if (eq()) {
-            stand_still();
-            if (!call(sub_06925A, 0x06A3B5, 0x06A3B0)) return;
-            orb_write8(field(object_record::enemy_timer), static_cast<uint8_t>((cpu.reg[0] & 15) + 15));
-            orb_write8(field(object_record::substate), 1);
-            goto L_06A429;
-        }
+    if (walk_time_up()) {
+        if (!call(sub_06925A, 0x06A3B5, 0x06A3B0)) return;
+        start_pause();
+        goto L_06A429;
     }
     {
         const uint32_t player = actors::target_player_record(cpu.reg[20]);
-        if (!player_flag(player, player_bit::in_play)) {
-            orb_write8(field(object_record::state), enemy_state::regroup);
-            goto L_06A420;
-        }
+        if (!target_in_play(player)) goto L_06A420;
         const uint16_t own_x = orb_read16(field(object_record::world_x));
         const uint16_t player_x = orb_read16(player + object_record::world_x);
         sub<uint16_t>(own_x, player_x);
@@ -157,10 +170,8 @@ L_06A3A6:
             set_bit(field(object_record::flags), object_flag::mirror_x);
         else
             clear_bit(field(object_record::flags), object_flag::mirror_x);
-        set16(cpu.reg[1], player_x + orb_read16(field(object_record::approach_dx)));
-        set16(cpu.reg[2], orb_read16(player + object_record::world_y) + orb_read16(field(object_record::approach_dy)));
-        set16(cpu.reg[3], own_x);
-        set16(cpu.reg[4], orb_read16(field(object_record::world_y)));
+        aim(player_x + orb_read16(field(object_record::approach_dx)),
+            orb_read16(player + object_record::world_y) + orb_read16(field(object_record::approach_dy)));
         if (!call(sub_069393, 0x06A3E5, 0x06A3E0)) return;
         test<uint32_t>(cpu.reg[0]);
         if (eq()) {
@@ -202,23 +213,14 @@ L_06A466:
         if (target != kApproachStep) v60_unknown_jump(target, 0x06A469);
     }
 L_06A49D:
-    test<uint8_t>(orb_read8(field(object_record::enemy_timer)));
-    if (ne()) {
-        count_down();
-        if (eq()) {
-            stand_still();
-            if (!call(sub_06925A, 0x06A4B5, 0x06A4B0)) return;
-            orb_write8(field(object_record::enemy_timer), static_cast<uint8_t>((cpu.reg[0] & 15) + 15));
-            orb_write8(field(object_record::substate), 1);
-            goto L_06A585;
-        }
+    if (walk_time_up()) {
+        if (!call(sub_06925A, 0x06A4B5, 0x06A4B0)) return;
+        start_pause();
+        goto L_06A585;
     }
     {
         const uint32_t player = actors::target_player_record(cpu.reg[20]);
-        if (!player_flag(player, player_bit::in_play)) {
-            orb_write8(field(object_record::state), enemy_state::regroup);
-            goto L_06A570;
-        }
+        if (!target_in_play(player)) goto L_06A570;
         const uint16_t own_x = orb_read16(field(object_record::world_x));
         const uint16_t player_x = orb_read16(player + object_record::world_x);
         const uint16_t distance = orb_read16(field(object_record::approach_dx));
@@ -235,10 +237,7 @@ L_06A49D:
         }
         if (own_side) flags |= 1u << enemy_bit::touched;
         orb_write16(field(object_record::flags), flags);
-        set16(cpu.reg[1], right_side ? player_x + distance : player_x - distance);
-        set16(cpu.reg[2], orb_read16(player + object_record::world_y));
-        set16(cpu.reg[3], own_x);
-        set16(cpu.reg[4], orb_read16(field(object_record::world_y)));
+        aim(right_side ? player_x + distance : player_x - distance, orb_read16(player + object_record::world_y));
         if (!call(sub_069393, 0x06A525, 0x06A520)) return;
         test<uint32_t>(cpu.reg[0]);
         if (eq()) {
@@ -284,19 +283,20 @@ void sub_06AFAA() {
         stand_still();
         cpu.reg[19] = orb_read32(table(enemy_state_record::animation_set) + enemy_animation_set::appearance);
         if (!call(sub_061F67, 0x06AFE5, 0x06AFE0)) return;
-        const uint16_t size_word = orb_read16(field(kPartSize));
-        const uint16_t steps = (size_word & kSizeMask) >> 2;
-        orb_write16(field(kPartSize), static_cast<uint16_t>((size_word & ~kSizeMask) | (size_word & 3)));
+        const uint32_t size = field(actors::first_part_size);
+        const uint16_t size_word = orb_read16(size);
+        const uint16_t steps = (size_word & actors::size_bits) >> 2;
+        orb_write16(size, static_cast<uint16_t>((size_word & ~actors::size_bits) | (size_word & 3)));
         orb_write8(field(object_record::enemy_timer), static_cast<uint8_t>(steps));
-        reshape(kPartX, 10 * steps);
+        actors::reshape(field(actors::first_part_x), 10 * steps);
         orb_write8(field(object_record::substate), 0);
     }
     {
         const uint32_t target = substate_entry(kGrowTable);
         if (target != kGrowStep) v60_unknown_jump(target, 0x06AFBA);
     }
-    reshape(kPartX, -10);
-    reshape(kPartSize, 4);
+    actors::reshape(field(actors::first_part_x), -10);
+    actors::reshape(field(actors::first_part_size), 4);
     count_down();
     if (eq()) {
         clear_bit(field(object_record::flags), enemy_bit::intangible);

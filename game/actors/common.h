@@ -25,4 +25,17 @@ inline uint32_t target_player_record(uint32_t enemy) {
     return (cpu.reg[25] & 0xFFFF0000u) | orb_read16(enemy + object_record::target_player);
 }
 
+// The first copied sprite part's two size fields, in the low 10 bits of its
+// words 2 (+100) and 3 (+102); their top 6 bits are other part data.
+constexpr uint32_t first_part_x = object_record::copied_parts + 1 + 4;
+constexpr uint32_t first_part_size = object_record::copied_parts + 1 + 6;
+constexpr uint16_t size_bits = 0x03FF;
+
+// A size field's low 10 bits plus delta, the sum OR-ed with the top 6 bits
+// as they were (a sum past 10 bits spills into them, as the guest's does).
+inline void reshape(uint32_t address, int delta) {
+    const uint16_t word = orb_read16(address);
+    orb_write16(address, static_cast<uint16_t>((word & ~size_bits) | static_cast<uint16_t>((word & size_bits) + delta)));
+}
+
 }  // namespace actors

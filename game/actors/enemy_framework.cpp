@@ -25,17 +25,8 @@ constexpr uint8_t kStaggerStep = 6;
 constexpr int16_t kStripLeft = -40;                   // screen x of the strip where enemies always move
 constexpr int16_t kStripRight = 360;
 constexpr uint8_t kLastPlainKind = 18;                // kinds 1-18 stay when an area is won
-constexpr uint32_t kFirstPart = object_record::copied_parts + 1;
-constexpr uint32_t kPartX = kFirstPart + 4;           // word 2 of the first copied part
-constexpr uint32_t kPartSize = kFirstPart + 6;        // word 3: the size in its low 10 bits
-constexpr uint16_t kSizeMask = 0x03FF;
 
 uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
-
-// A size field: its low 10 bits plus delta, OR-ed with its top 6 bits as they were.
-uint16_t reshaped(uint16_t word, int delta) {
-    return static_cast<uint16_t>((word & ~kSizeMask) | static_cast<uint16_t>((word & kSizeMask) + delta));
-}
 
 }  // namespace
 
@@ -258,11 +249,12 @@ L_06A286:
         // The loop works on the first part once per part of the frame.
         uint32_t sum = 0;
         for (uint8_t n = orb_read8(field(object_record::copied_parts)); n != 0; --n) {
-            const uint16_t size_word = orb_read16(field(kPartSize));
-            int size = (size_word & kSizeMask) - 4;
+            const uint32_t size_field = field(actors::first_part_size);
+            const uint16_t size_word = orb_read16(size_field);
+            int size = (size_word & actors::size_bits) - 4;
             if (size < 0) size = 0;
-            orb_write16(field(kPartSize), static_cast<uint16_t>((size_word & ~kSizeMask) | size));
-            orb_write16(field(kPartX), reshaped(orb_read16(field(kPartX)), 10));
+            orb_write16(size_field, static_cast<uint16_t>((size_word & ~actors::size_bits) | size));
+            actors::reshape(field(actors::first_part_x), 10);
             sum += static_cast<uint32_t>(size);
         }
         test<uint32_t>(sum);

@@ -2,6 +2,8 @@
 // rank, the pattern's box, hit frame, value and attack test, the rank byte;
 // the direction code and its velocities, the steering toward a target point,
 // the animation that follows the motion, and the next approach offset.
+#include <initializer_list>
+
 #include "game/actors/common.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
@@ -129,7 +131,7 @@ void sub_069348() {
 void sub_069393() {
     ROUTINE_ENTRY(0x069393);
     const uint32_t tx = cpu.reg[1], ty = cpu.reg[2], px = cpu.reg[3], py = cpu.reg[4];
-    uint8_t c1, c, w;
+    uint8_t c1;
     uint32_t dx, dy;
     if (!call(sub_06946D, 0x0693A5, 0x0693A0)) return;
     c1 = static_cast<uint8_t>(cpu.reg[0]);
@@ -147,44 +149,24 @@ void sub_069393() {
     set16(cpu.reg[4], py + dy);
     if (!call(sub_0877D1, 0x0693D5, 0x0693D0)) return;
     if (eq()) goto L_069440;
-    if (c1 & kXPart) {
-        // Y only.
-        w = c1 & kYPart;
-        cpu.reg[0] = w;
+    // A Y-only try when the direction has an X part, then an X-only try when
+    // it has a Y part: the part kept is trimmed toward the target as before.
+    for (const uint8_t keep : {kYPart, kXPart}) {
+        if (!(c1 & (kXPart | kYPart) & ~keep)) continue;
+        cpu.reg[0] = c1 & keep;
         if (!call(sub_06948F, 0x0693E5, 0x0693E0)) return;
         set16(cpu.reg[1], tx - cpu.reg[6]);
         set16(cpu.reg[2], ty - cpu.reg[7]);
         set16(cpu.reg[3], px);
         set16(cpu.reg[4], py);
         if (!call(sub_06946D, 0x0693ED, 0x0693E8)) return;
-        c = c1 & cpu.reg[0] & kYPart;
-        cpu.reg[0] = c;
+        cpu.reg[0] = c1 & cpu.reg[0] & keep;
         if (!call(sub_06948F, 0x0693F5, 0x0693F0)) return;
         dx = cpu.reg[6];
         dy = cpu.reg[7];
         set16(cpu.reg[3], px + dx);
         set16(cpu.reg[4], py + dy);
         if (!call(sub_0877D1, 0x0693FD, 0x0693F8)) return;
-        if (eq()) goto L_069440;
-    }
-    if (c1 & kYPart) {
-        // X only.
-        w = c1 & kXPart;
-        cpu.reg[0] = w;
-        if (!call(sub_06948F, 0x06940D, 0x069408)) return;
-        set16(cpu.reg[1], tx - cpu.reg[6]);
-        set16(cpu.reg[2], ty - cpu.reg[7]);
-        set16(cpu.reg[3], px);
-        set16(cpu.reg[4], py);
-        if (!call(sub_06946D, 0x069415, 0x069410)) return;
-        c = c1 & cpu.reg[0] & kXPart;
-        cpu.reg[0] = c;
-        if (!call(sub_06948F, 0x06941D, 0x069418)) return;
-        dx = cpu.reg[6];
-        dy = cpu.reg[7];
-        set16(cpu.reg[3], px + dx);
-        set16(cpu.reg[4], py + dy);
-        if (!call(sub_0877D1, 0x069425, 0x069420)) return;
         if (eq()) goto L_069440;
     }
     dx = dy = 0;

@@ -51,12 +51,12 @@ void sub_0692A1() {
     const uint32_t list = rank_list(enemy_state_record::pattern_thresholds);
     if (!call(sub_06925A, 0x0692B5, 0x0692B0)) return;
     const uint8_t b = static_cast<uint8_t>(cpu.reg[0]);
-    uint8_t index = 0;
+    uint32_t index = 0;
     for (;; ++index) {
         cmp<uint8_t>(orb_read8(list + index), b);
         if (no_carry()) break;
     }
-    orb_write8(field(object_record::attack_pattern), index);
+    orb_write8(field(object_record::attack_pattern), static_cast<uint8_t>(index));
     ret();
 }
 

@@ -6,8 +6,11 @@
 
 namespace var {
 
-constexpr uint32_t live_enemy_count = 0x20C14C;  // 8-bit, raised by every enemy set-up
-constexpr uint32_t enemy_flags = 0x20C14E;       // 32-bit; bit 0 a boss bar is on screen
+// ---- enemy bookkeeping (0x20C100-0x20C151), reset at every stage and area start ----
+constexpr uint32_t random_state = 0x20C100;           // 32-bit state of the demo's seeded generator
+constexpr uint32_t live_enemy_count = 0x20C14C;       // 8-bit, raised by every enemy set-up
+constexpr uint32_t vanish_stagger = 0x20C14D;         // 8-bit, wait of the next enemy sent to vanish
+constexpr uint32_t enemy_flags = 0x20C14E;            // 32-bit, bits in enemy_flag; the reset clears the low byte
 
 }  // namespace var
 
@@ -59,3 +62,85 @@ constexpr unsigned defeated = 9;
 constexpr unsigned effect_lives = 11;
 constexpr unsigned enemy = 15;
 }  // namespace owner_flag
+
+namespace enemy_flag {
+constexpr unsigned boss_bar = 0;
+constexpr unsigned wave_lock = 1;
+}  // namespace enemy_flag
+
+// The enemy fields of a 128-byte object beyond the engine's common head.
+namespace object_record {
+constexpr uint32_t enemy_tick = 38;       // 8-bit, frames moved; target re-pick when its low 4 bits are 0
+constexpr uint32_t velocity_x = 39;       // s8 world units per frame
+constexpr uint32_t velocity_y = 40;       // s8
+constexpr uint32_t rise_speed = 41;       // 8-bit, added to the height while vanishing or leaping
+constexpr uint32_t enemy_timer = 54;      // 8-bit
+constexpr uint32_t approach_timer = 55;   // 8-bit
+constexpr uint32_t substate = 56;         // 8-bit
+constexpr uint32_t last_state = 57;       // 8-bit, differs from state in a state's first frame
+constexpr uint32_t target_player = 66;    // 16-bit low half of the target's player record
+constexpr uint32_t state_record = 68;     // 32-bit ROM address of the kind's enemy_state_record
+constexpr uint32_t target_distance = 72;  // 32-bit squared distance to the chosen point (the claim)
+constexpr uint32_t approach_dx = 76;      // s16
+constexpr uint32_t approach_dy = 78;      // s16
+constexpr uint32_t attack_pattern = 82;   // 8-bit
+constexpr uint32_t target_slot = 83;      // 8-bit 0-7 (bit 0 the side), 0xFF none
+constexpr uint32_t offset_index = 84;     // 8-bit, 0-15 into the approach offsets
+}  // namespace object_record
+
+// object_record.flags bits of the enemies (mirror_x, bit 6, is the facing).
+namespace enemy_bit {
+constexpr unsigned alive = 0;
+constexpr unsigned intangible = 2;
+constexpr unsigned held = 4;         // the player character keeps the enemy: state 5
+constexpr unsigned hit = 8;          // state 6
+constexpr unsigned defeated = 9;     // state 7
+constexpr unsigned touched = 10;     // a box test found something
+constexpr unsigned free_move = 12;   // moves without terrain tests
+constexpr unsigned airborne = 13;
+constexpr unsigned holds_player = 14;
+constexpr unsigned enemy = 15;
+}  // namespace enemy_bit
+
+// The enemy states the framework gives a meaning to.
+namespace enemy_state {
+constexpr uint8_t first = 0;      // moves without terrain tests
+constexpr uint8_t regroup = 1;    // where grow-in ends and a lost target sends walk and approach
+constexpr uint8_t slot_chosen = 2;
+constexpr uint8_t slot_granted = 3;
+constexpr uint8_t attack = 4;     // claims distance 0
+constexpr uint8_t held = 5;
+constexpr uint8_t hit = 6;
+constexpr uint8_t defeated = 7;
+}  // namespace enemy_state
+
+// A kind's ROM record: every field the address of a table.
+namespace enemy_state_record {
+constexpr uint32_t state_routines = 0;        // u32 code address per state
+constexpr uint32_t animation_set = 4;         // enemy_animation_set
+constexpr uint32_t idle_animations = 8;       // 2 × u32 scripts: normal, energy below 50
+constexpr uint32_t direction_velocities = 12; // (s8 dx, s8 dy) per direction index
+constexpr uint32_t rank_bytes = 20;           // u8 per rank tier
+constexpr uint32_t pattern_thresholds = 24;   // s16 offsets per rank tier to ascending u8 lists
+constexpr uint32_t pattern_values = 28;       // s16 offsets per rank tier to u16 lists by pattern
+constexpr uint32_t pattern_boxes = 32;        // 6-byte entries by pattern
+constexpr uint32_t pattern_attacks = 36;      // 6-byte entries by pattern
+constexpr uint32_t approach_offsets = 44;     // 16 × (s16 dx, s16 dy)
+constexpr uint32_t behaviour_params = 48;     // u8 walk time, then bytes of the kind
+}  // namespace enemy_state_record
+
+// The scripts an enemy_state_record's animation set names (u32 each).
+namespace enemy_animation_set {
+constexpr uint32_t appearance = 0;  // grow-in
+constexpr uint32_t seek = 4;
+constexpr uint32_t walk = 8;        // frame list stepped by the motion
+constexpr uint32_t patterns = 16;   // address of u32 scripts by attack pattern
+}  // namespace enemy_animation_set
+
+// A 6-byte entry of pattern_boxes and pattern_attacks.
+namespace pattern_entry {
+constexpr uint32_t hit_frame = 0;  // pattern_attacks only
+constexpr uint32_t flag = 1;       // bit 7 set: the box is stored at +2; clear: +2 holds its address
+constexpr uint32_t box = 2;
+constexpr uint32_t size = 6;
+}  // namespace pattern_entry

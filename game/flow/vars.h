@@ -159,3 +159,13 @@ constexpr uint32_t score = 0;
 constexpr uint32_t initials = 4;
 constexpr uint32_t size = 8;
 }  // namespace ranking_entry
+// Fields of a player record beyond the common object head.
+namespace player_record {
+constexpr uint32_t hit_pending = 159;  // 8-bit, non-zero while an enemy holds the player
+}  // namespace player_record
+
+// player_record.flags bits the enemies read.
+namespace player_bit {
+constexpr unsigned in_play = 0;
+constexpr unsigned untouchable = 2;
+}  // namespace player_bit

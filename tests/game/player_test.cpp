@@ -234,6 +234,160 @@ TEST_F(Player, StateAboveTheLastEndsTheRun) {
                 "^Jump from 063F5D to 064011 has no translated target \\(frame 0\\)\n$");
 }
 
+TEST_F(Player, EntryChecksTheGroundAndTheScreen) {
+    const uint32_t start_cell = 37 * 32 + 23;
+    const struct {
+        const char* name;
+        uint8_t state;
+        bool blocked;
+        int16_t screen_x, screen_y, energy;
+        uint8_t state_after;
+    } cases[] = {
+        {"blocked ground", 0, true, 125, 100, 100, 47},
+        {"clear ground, strong", 0, false, 125, 100, 100, 2},
+        {"weak", 1, false, 25, 33, 50, 3},
+        {"above the screen", 1, false, 125, 32, 100, 47},
+        {"below the screen", 1, false, 125, 256, 100, 47},
+        {"left of the screen", 1, false, 24, 100, 100, 47},
+        {"right of the screen", 1, false, 296, 100, 100, 47},
+        {"last column", 1, false, 295, 255, 100, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        orb_write8(var::terrain_map + start_cell / 8, c.blocked ? 1 << (start_cell & 7) : 0);
+        orb_write16(kPlayer + ob::screen_x, static_cast<uint16_t>(c.screen_x));
+        orb_write16(kPlayer + ob::screen_y, static_cast<uint16_t>(c.screen_y));
+        orb_write16(kPlayer + ob::energy, static_cast<uint16_t>(c.energy));
+        orb_write8(kPlayer + pr::idle_count, 9);
+        state(c.state);
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(state(), c.state_after);
+        EXPECT_EQ(ram8(kPlayer + pr::idle_count), c.state_after == 47 ? 9 : 0);
+    }
+}
+
+TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
+    plant16(0x0650D0 + 2 * 5, kFacingRight);
+    plant32(0x0650A0 + 4 * 8 + 4 * kCharacter, 0x160000);
+    plant32(0x0650A0 + 4 * 4 + 4 * kCharacter, 0x161000);
+    plant8(0x0651B1 + kCharacter, 0x31);
+    plant_by_character(0x063336, 0x171000);
+    plant16(0x171000, 12);
+    const struct {
+        uint8_t reaction;
+        uint16_t facing;
+        uint32_t anim;
+        int16_t x;
+    } cases[] = {{5, kFacingRight, 0x160000, kStartX + 12}, {2, 0, 0x161000, kStartX}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.reaction));
+        effects.clear();
+        anims.clear();
+        sounds.clear();
+        orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
+        orb_write8(kPlayer + ob::frame_index, 0);
+        orb_write8(kPlayer + ob::hit_reaction, c.reaction);
+        orb_write8(kPlayer + pr::buffered_buttons, kButton1);
+        state(14);
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(state(), 15);
+        EXPECT_EQ(effects, std::vector<uint32_t>{39});
+        EXPECT_EQ(sounds, std::vector<uint32_t>{0x31});
+        EXPECT_EQ(anims, std::vector<uint32_t>{c.anim});
+        EXPECT_EQ(flags() & kFacingRight, c.facing);
+        EXPECT_EQ(ram8(kPlayer + pr::buffered_buttons), 0);
+        EXPECT_EQ(s16(ob::world_x), c.x);
+    }
+}
+
+TEST_F(Player, DefeatFacesTheAttacker) {
+    plant8(0x0651B9 + kCharacter, 0x32);
+    plant_by_character(0x0650DC, 0x162000);
+    plant_by_character(0x063336, 0x171000);
+    plant16(0x171000, 12);
+    orb_write16(kEnemy + ob::flags, kFacingRight);
+    orb_write16(kPlayer + ob::last_attacker, static_cast<uint16_t>(kEnemy));
+    const struct {
+        uint8_t state, state_after;
+        uint16_t facing_before, facing_after;
+    } cases[] = {{17, 18, kFacingRight, 0}, {28, 29, kFacingRight, 0}, {46, 29, kFacingRight, kFacingRight}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.state));
+        effects.clear();
+        anims.clear();
+        sounds.clear();
+        orb_write16(kPlayer + ob::flags, kInPlay | c.facing_before);
+        orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
+        orb_write8(kPlayer + pr::in_view, 255);
+        orb_write8(kPlayer + pr::rise_speed, 9);
+        state(c.state);
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(state(), c.state_after);
+        EXPECT_EQ(flags() & kFacingRight, c.facing_after);
+        EXPECT_EQ(effects, std::vector<uint32_t>{40});
+        EXPECT_EQ(sounds, std::vector<uint32_t>{0x32});
+        EXPECT_EQ(anims, std::vector<uint32_t>{0x162000});
+        EXPECT_EQ(ram8(kPlayer + pr::in_view), 0);
+        EXPECT_EQ(s16(ob::world_x), c.facing_after ? kStartX + 12 : kStartX - 12);
+        EXPECT_EQ(ram8(kPlayer + pr::rise_speed), c.state == 17 ? 9 : 0);
+    }
+}
+
+TEST_F(Player, GrabTakesAGrabbableTarget) {
+    plant8(0x06330E + 4 * kCharacter, 0);
+    plant8(0x06330E + 4 * kCharacter + 1, 10);
+    plant8(0x06330E + 4 * kCharacter + 2, static_cast<uint8_t>(-10));
+    plant8(0x06330E + 4 * kCharacter + 3, 20);
+    plant_by_character(0x065090, 0x163000);
+    for (uint16_t enemy_flags : {0xA001, 0x8001}) {
+        SCOPED_TRACE(enemy_flags);
+        anims.clear();
+        enemy_in(var::hitbox_table_b);
+        orb_write16(kEnemy + ob::flags, enemy_flags);
+        orb_write16(kEnemy + ob::last_attacker, 0);
+        orb_write8(kPlayer + pr::holding, 0);
+        orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight | kHidden | 0x10);
+        state(11);
+        const int loads = calls(kInputs);
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(flags() & (kHidden | 0x10), 0);
+        if (enemy_flags & 0x2000) {
+            EXPECT_EQ(state(), 12) << "not grabbable: an attack";
+            EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
+            continue;
+        }
+        EXPECT_EQ(state(), 53);
+        EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8011);
+        EXPECT_EQ(ram16(kEnemy + ob::last_attacker), static_cast<uint16_t>(kPlayer));
+        EXPECT_EQ(ram32(kPlayer + pr::held_object), kEnemy);
+        EXPECT_EQ(ram8(kPlayer + pr::holding), 255);
+        EXPECT_EQ(ram8(kPlayer + pr::state_timer), 35);
+        EXPECT_EQ(anims, std::vector<uint32_t>{0x163000});
+        EXPECT_EQ(calls(kInputs) - loads, 2);
+    }
+    // Holding: button 2 lets go and jumps, button 1 throws.
+    inputs(0, kButton2);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8001);
+    EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
+}
+
+TEST_F(Player, ArcTermsFollowTheAngle) {
+    plant16(0x065158, 2048);
+    plant16(0x100000 + 2 * 100, 8192);
+    plant16(0x100200 + 2 * 100, static_cast<uint16_t>(-16384));
+    orb_write16(kPlayer + pr::angle, 100);
+    cpu.reg[20] = kPlayer;
+    ASSERT_TRUE(run(sub_06475C));
+    EXPECT_EQ(static_cast<int32_t>(r(3)), 1024);
+    orb_write16(kPlayer + ob::flags, kInPlay);
+    ASSERT_TRUE(run(sub_06475C));
+    EXPECT_EQ(static_cast<int32_t>(r(3)), -1024);
+    ASSERT_TRUE(run(sub_06477F));
+    EXPECT_EQ(static_cast<int32_t>(r(3)), -2048);
+}
+
 // ---- moves, bounds and the walk step ----
 
 TEST_F(Player, BoundsFollowTheCameraThenTheTerrain) {
@@ -663,6 +817,13 @@ TEST_F(Player, FreePlaceSearchEndsWithoutAClearCell) {
     orb_write8(var::terrain_map + cell / 8, static_cast<uint8_t>(~(1 << (cell & 7))));
     ASSERT_TRUE(run(sub_06495A));
     EXPECT_EQ(s16(ob::world_x), 1500 + 3 * 64);
+    // A clear cell past the screen's right margin (screen x 272): pulled back.
+    const uint32_t far = (2412 / 64) * 32 + (1500 + 12 * 64) / 64;
+    orb_write8(var::terrain_map + cell / 8, 0xFF);
+    orb_write8(var::terrain_map + far / 8, static_cast<uint8_t>(~(1 << (far & 7))));
+    orb_write16(kPlayer + ob::world_x, 1500);
+    ASSERT_TRUE(run(sub_06495A));
+    EXPECT_EQ(s16(ob::world_x), 2268 - 4 * ((2268 >> 2) - (1000 >> 2) - 272));
 }
 
 // ---- grab and throw ----

@@ -31,7 +31,6 @@ constexpr uint32_t kFreezeBits = 0x0F00;  // system_flags bits 8-11
 constexpr unsigned kRankDown = 2;         // rank_events bit
 
 // Player flags.
-constexpr unsigned kInPlay = 0;
 constexpr unsigned kHidden = 1;
 constexpr unsigned kUntouchable = 2;
 constexpr unsigned kHeldByPlayer = 4;  // on an enemy: the player holds it
@@ -41,7 +40,7 @@ constexpr unsigned kDefeated = 9;
 constexpr unsigned kTouched = 10;
 
 // Input bits.
-constexpr uint32_t kDown = 0x01, kRight = 0x04, kLeft = 0x08, kDirections = 0x0F;
+constexpr uint32_t kDown = 0x01, kUp = 0x02, kRight = 0x04, kLeft = 0x08, kDirections = 0x0F;
 constexpr unsigned kButton1 = 4, kButton2 = 5;
 
 constexpr uint8_t kStates = 59;
@@ -1153,7 +1152,7 @@ void sub_064C43() {
         cmp<uint16_t>(cpu.reg[4], cpu.reg[9] + kBoundDown);
         if (greater()) goto L_064CDE;
     }
-    if (cpu.reg[0] & 0x02) {
+    if (cpu.reg[0] & kUp) {
         cmp<uint16_t>(cpu.reg[4], cpu.reg[9] + kBoundUp);
         if (less()) goto L_064CDE;
     }

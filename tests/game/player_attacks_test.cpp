@@ -305,4 +305,160 @@ TEST_F(AttackObjects, OwnerCheckRemovesTheObjectOnceTheOwnerLetsGo) {
     EXPECT_EQ(ram16(var::active_count), 0);
 }
 
+// A box test stand-in's view: the box data, the strength and the object's y.
+struct box_test {
+    uint32_t box, strength;
+    int16_t y;
+    bool operator==(const box_test&) const = default;
+};
+
+class AttackKinds : public AttackObjects {
+protected:
+    void SetUp() override {
+        AttackObjects::SetUp();
+        for (uint32_t test : {kAimedTest, kPlacedTest, kPlacedWordTest})
+            fake(test, [this, test] {
+                tests.push_back({cpu.reg[10], cpu.reg[16] & 0xFFFF,
+                                 static_cast<int16_t>(orb_read16(cpu.reg[20] + ob::world_y))});
+                test_routines.push_back(test);
+                if (touch) orb_write16(cpu.reg[20] + ob::flags, orb_read16(cpu.reg[20] + ob::flags) | 0x400);
+            });
+        plant8(0x078EAF + kCharacter, 11);
+        plant8(0x078EB3 + kCharacter, 13);
+    }
+    std::vector<box_test> tests;
+    std::vector<uint32_t> test_routines;
+    bool touch = false;
+};
+
+TEST_F(AttackKinds, ThrownFliesTouchesAndPlaysOut) {
+    plant8(0x0787FC, 10);
+    plant16(0x07885C, 4);
+    plant16(0x07885C + 2, 8);
+    const uint32_t o = launch(5, 0x077F14);
+    cpu.reg[20] = o;
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram16(o + ob::world_x), 2004);
+    EXPECT_EQ(ram16(o + ob::world_y), 3008);
+    EXPECT_EQ(ram16(o + ob::flags) & 0x40, 0x40) << "a non-negative step";
+    EXPECT_EQ(ram8(o + ar::length), 18);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram16(o + ob::world_x), 2014);
+    EXPECT_EQ(tests, (std::vector<box_test>{{0x0787F8, 11, 3008}}));
+    EXPECT_EQ(calls(kListByGround), 1);
+    touch = true;
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram8(o + ob::state), 2);
+    EXPECT_EQ(calls(kListByGround), 1) << "not drawn in the frame it touched";
+    orb_write8(o + ob::frame_duration, 1);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(calls(kListByGround), 2);
+    orb_write8(o + ob::frame_duration, 0);
+    const uint16_t free64 = ram16(var::free_stack_64);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram16(var::active_count), 0);
+    EXPECT_EQ(ram16(var::free_stack_64), free64 + 1);
+}
+
+TEST_F(AttackKinds, AimedKindsGoWhenTheirLifeOrTheirOwnerEnds) {
+    const struct {
+        const char* name;
+        uint32_t routine;
+        uint8_t length;
+        bool owner_in_play, touched, removed;
+    } cases[] = {
+        {"thrown, life left", 0x077F14, 2, true, false, false},
+        {"thrown, life over", 0x077F14, 1, true, false, true},
+        {"thrown, owner out", 0x077F14, 5, false, false, true},
+        {"shot, life left", 0x077FD1, 2, true, false, false},
+        {"shot, after a touch", 0x077FD1, 5, true, true, true},
+        {"shot, owner out", 0x077FD1, 5, false, false, true},
+        {"carried, life left", 0x07807D, 2, true, false, false},
+        {"carried, life over", 0x07807D, 1, true, false, true},
+        {"carried, owner out", 0x07807D, 5, false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        init_objects();
+        const uint32_t o = launch(5, c.routine);
+        orb_write8(o + ob::state, 1);
+        orb_write8(o + ar::length, c.length);
+        orb_write16(o + ob::flags, c.touched ? 0x400 : 0);
+        orb_write16(kOwner + ob::flags, c.owner_in_play ? 0x41 : 0x40);
+        cpu.reg[20] = o;
+        ASSERT_TRUE(run(sub_077D19));
+        EXPECT_EQ(ram16(var::active_count), c.removed ? 0 : 1);
+        EXPECT_EQ(ram8(o + ar::length), c.length - 1);
+    }
+}
+
+TEST_F(AttackKinds, SweepFollowsTheOwnersAnimation) {
+    plant8(0x078DC0 + 0, static_cast<uint8_t>(-8));
+    plant8(0x078DC0 + 2, 6);
+    const uint32_t o = launch(4, 0x078179);
+    orb_write32(kOwner + pr::score, 500);
+    cpu.reg[20] = o;
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram8(o + ob::state), 1);
+    EXPECT_EQ(ram16(o + ar::base_y), 3000);
+    EXPECT_EQ(ram32(o + ar::score_mark), 500u);
+    ASSERT_TRUE(run(sub_077D19));  // owner frame still 0
+    EXPECT_EQ(ram8(o + ob::state), 1);
+    orb_write8(kOwner + ob::frame_index, 2);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram8(o + ob::state), 2);
+    orb_write32(kOwner + pr::score, 800);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram8(o + ob::state), 3);
+    EXPECT_EQ(tests, (std::vector<box_test>{{0x078DA8, 13, 2992}, {0x078DA8, 13, 2992}, {0x078DA8 + 8, 13, 3006},
+                                            {0x078DA8 + 8, 13, 3006}}));
+    EXPECT_EQ(calls(kListByGround) + calls(kListByHeight), 0) << "nothing drawn";
+    orb_write8(kOwner + ob::frame_index, 0);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram16(var::active_count), 0);
+    EXPECT_EQ(tests.size(), 4u);
+}
+
+TEST_F(AttackKinds, DoubleSweepTestsAboveAndBelowWhileTheOwnerAnimates) {
+    plant8(0x078E56 + 3, 20);
+    const uint32_t o = launch(6, 0x0783BF);
+    cpu.reg[20] = o;
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram16(o + ob::world_x), 2000);
+    EXPECT_EQ(ram16(o + ar::base_y), 3000);
+    orb_write8(kOwner + ob::frame_duration, 4);
+    orb_write8(kOwner + ob::frame_index, 3);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(tests, (std::vector<box_test>{{0x078DC6 + 24, 13, 3020}, {0x078E0E + 24, 13, 2980}}));
+    EXPECT_EQ(test_routines, (std::vector<uint32_t>{kPlacedWordTest, kPlacedWordTest}));
+    orb_write8(kOwner + ob::frame_duration, 0);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram16(var::active_count), 0);
+}
+
+TEST_F(AttackKinds, WaveStartsFromItsOwnerAndTestsBothBoxes) {
+    const uint32_t o = launch(5, 0x07820E);
+    orb_write16(o + ar::part_width, 0xABCD);
+    orb_write16(o + ar::part_height, 0x1234);
+    fake(kAnimStart);
+    cpu.reg[20] = o;
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram8(o + ob::state), 1);
+    EXPECT_EQ(ram8(o + ar::length), 2);
+    EXPECT_EQ(ram16(o + ar::base_x), 2000);
+    EXPECT_EQ(ram16(o + ar::part_width), 0xA800 | 2);
+    EXPECT_EQ(ram16(o + ar::part_height), 0x1000 | 1) << "height 1, not grown in state 1";
+    EXPECT_EQ(static_cast<int16_t>(ram16(o + ob::world_x)), 2000 + 4);
+    EXPECT_EQ(tests, (std::vector<box_test>{{o + ar::box, 13, 3000}, {0x077B74, 13, 3000}}));
+    EXPECT_EQ(test_routines, (std::vector<uint32_t>{kPlacedWordTest, kPlacedTest}));
+    orb_write8(o + ob::state, 3);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram8(o + ob::state), 4);
+    EXPECT_EQ(ram8(o + ar::timer), 8);
+    for (int f = 1; f < 8; ++f) ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram16(var::active_count), 1);
+    ASSERT_TRUE(run(sub_077D19));
+    EXPECT_EQ(ram16(var::active_count), 0);
+}
+
 }  // namespace

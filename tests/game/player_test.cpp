@@ -742,6 +742,145 @@ TEST_F(Player, EnergyCostsNeverDefeat) {
     EXPECT_EQ(effects.back(), 14u + kCharacter + 4) << "facing right";
 }
 
+// ---- jump attack and air specials ----
+
+TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
+    plant_strike(3, 6);
+    plant32(0x065010 + 4 * (4 * 5 + kCharacter), 0x164000);
+    plant8(0x06332A + kCharacter, 7);
+    plant8(0x064FA0 + 4 * kRight, 1);
+    plant8(0x064FA0 + 4 * kRight + 1, 3);
+    state(32);
+    orb_write8(kPlayer + pr::action, 5);
+    orb_write8(kPlayer + pr::action_timer, 20);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 33);
+    EXPECT_EQ(ram8(kPlayer + pr::action_timer), 0);
+    EXPECT_EQ(anims, std::vector<uint32_t>{0x164000});
+    EXPECT_EQ(sounds, std::vector<uint32_t>{0x55});
+    EXPECT_EQ(s16(ob::energy), 93);
+    const struct {
+        int8_t rise;
+        int16_t height;
+        uint8_t timer;
+        int8_t rise_after;
+        int16_t height_after;
+        uint8_t timer_after, state_after;
+        int16_t drift;
+    } cases[] = {
+        {10, 100, 0, 8, 108, 0, 33, 3},   // still rising
+        {0, 100, 2, 0, 100, 1, 33, 3},    // hanging: the count runs first
+        {0, 100, 1, 6 - 8, 98, 0, 33, 3}, // the count has run out: falling again
+        {-4, 3, 0, 0, 0, 6, 34, 0},       // landed: no drift
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.rise) << " " << c.height << " " << int(c.timer));
+        state(33);
+        orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
+        orb_write8(kPlayer + pr::rise_speed, static_cast<uint8_t>(c.rise));
+        orb_write16(kPlayer + ob::height, static_cast<uint16_t>(c.height));
+        orb_write8(kPlayer + pr::state_timer, c.timer);
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(static_cast<int8_t>(ram8(kPlayer + pr::rise_speed)), c.rise_after);
+        EXPECT_EQ(s16(ob::height), c.height_after);
+        EXPECT_EQ(ram8(kPlayer + pr::state_timer), c.timer_after);
+        EXPECT_EQ(state(), c.state_after);
+        EXPECT_EQ(s16(ob::world_x), kStartX + c.drift);
+    }
+    // At the strike frame the box is tested instead of the tick; a connect sounds 202.
+    sounds.clear();
+    state(33);
+    orb_write16(kPlayer + ob::height, 100);
+    orb_write8(kPlayer + pr::rise_speed, 10);
+    orb_write8(kPlayer + ob::frame_index, 3);
+    next_frame = 9;
+    enemy_in(var::hitbox_table_b, 100);
+    orb_write16(kPlayer + ob::height, 0);
+    orb_write8(kPlayer + pr::rise_speed, 12);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(ram8(kPlayer + ob::frame_index), 3);
+    EXPECT_EQ(sounds, std::vector<uint32_t>{202});
+    EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 94);
+    // Landing: 34 goes back to 0 with the chain bookkeeping of the connect.
+    state(34);
+    orb_write8(kPlayer + pr::action, 5);
+    sounds.clear();
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(sounds, std::vector<uint32_t>{0x65});
+    EXPECT_EQ(ram8(kPlayer + pr::action), 6);
+    EXPECT_EQ(ram8(kPlayer + pr::action_timer), 48);
+}
+
+TEST_F(Player, DashMovesWithoutGravityUntilItsTimeOrAWall) {
+    plant8(0x063302 + 3 * kCharacter, 3);
+    plant8(0x063302 + 3 * kCharacter + 1, 12);
+    plant8(0x063302 + 3 * kCharacter + 2, 5);
+    plant8(0x06332E + kCharacter, 4);
+    state(38);
+    orb_write8(kPlayer + pr::action, 6);
+    orb_write16(kPlayer + ob::height, 40);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 39);
+    EXPECT_EQ(ram8(kPlayer + pr::long_landing), 255);
+    EXPECT_EQ(static_cast<int8_t>(ram8(kPlayer + pr::step_x)), -12) << "negated facing right";
+    EXPECT_EQ(ram8(kPlayer + pr::state_timer), 3);
+    EXPECT_EQ(s16(ob::energy), 96);
+    for (int f = 1; f <= 2; ++f) {
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(state(), 39);
+        EXPECT_EQ(s16(ob::world_x), kStartX - 12 * f);
+        EXPECT_EQ(s16(ob::height), 40 + 5 * f);
+    }
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 8) << "the time is up";
+    EXPECT_EQ(s16(ob::world_x), kStartX - 24);
+    // A wall ends it at once.
+    state(39);
+    orb_write8(kPlayer + pr::state_timer, 3);
+    orb_write16(kPlayer + ob::world_x, 1200);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 8);
+    EXPECT_EQ(s16(ob::world_x), 1200);
+}
+
+TEST_F(Player, ArcSwingsAroundItsCentre) {
+    plant16(0x065154, 510);
+    plant16(0x065156, 520);
+    plant16(0x065158, 1 << 14);  // radius terms equal the table values
+    for (uint32_t a = 500; a < 530; ++a) {
+        plant16(0x100000 + 2 * a, static_cast<uint16_t>(a - 500));
+        plant16(0x100200 + 2 * a, static_cast<uint16_t>(2 * (a - 500)));
+    }
+    plant_by_character(0x06515A, 0x155555);
+    plant8(0x06332E + kCharacter, 4);
+    state(35);
+    orb_write8(kPlayer + pr::action, 6);
+    orb_write16(kPlayer + ob::height, 100);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 36);
+    EXPECT_EQ(s16(pr::arc_centre_x), kStartX - 10);
+    EXPECT_EQ(s16(pr::arc_centre_height), 100 - 20);
+    const auto objects = ring();
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_EQ(ram32(objects[0] + ob::routine), 0x155555u);
+    EXPECT_EQ(ram16(objects[0] + ob::owner), static_cast<uint16_t>(kPlayer));
+    EXPECT_EQ(ram16(kPlayer + pr::attack_object), static_cast<uint16_t>(objects[0]));
+    EXPECT_GE(objects[0], 0x200400u);
+    EXPECT_LT(objects[0], 0x201000u) << "a 256-byte object";
+    // Speeds: +1 below angle 512, -1 from it on; angle += speed / 2.
+    const int angles[] = {510, 511, 512, 513, 513};
+    for (int angle : angles) {
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(s16(pr::angle), angle);
+        EXPECT_EQ(s16(ob::world_x), kStartX - 10 + (angle - 500));
+        EXPECT_EQ(s16(ob::height), 80 + 2 * (angle - 500));
+    }
+    orb_write16(kPlayer + pr::angle, 521);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 8) << "past the end angle";
+}
+
 // ---- held by an enemy ----
 
 TEST_F(Player, HeldFacesTheHolderAtItsOffsets) {

@@ -690,6 +690,85 @@ TEST_F(Player, RecoveryTakesTheBufferedButton) {
     }
 }
 
+TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
+    const struct {
+        const char* name;
+        uint8_t state;
+        uint8_t frame_before, frame_after, duration, timer;
+        int16_t height;
+        uint8_t state_after;
+        bool untouchable_after;
+    } cases[] = {
+        {"hurt, frame 0", 15, 0, 0, 1, 0, 0, 15, true},
+        {"hurt, frame on", 15, 0, 1, 1, 0, 0, 16, true},
+        {"hurt, frame back at 0", 16, 1, 0, 1, 0, 0, 0, false},
+        {"hurt, frame on again", 16, 1, 2, 1, 0, 0, 16, true},
+        {"defeated, frame 3", 18, 2, 3, 1, 0, 0, 18, true},
+        {"defeated, frame 4", 18, 3, 4, 1, 64, 0, 19, true},
+        {"hurt in the air, landed", 26, 0, 0, 1, 0, 2, 27, true},
+        {"hurt in the air, falling", 26, 0, 0, 1, 0, 90, 26, true},
+        {"special, not yet back", 23, 2, 3, 1, 0, 0, 23, false},
+        {"special, back at 0", 23, 2, 0, 1, 0, 0, 0, false},
+        {"thrown, animating", 55, 4, 5, 1, 0, 0, 55, false},
+        {"thrown, stopped", 55, 4, 5, 0, 10, 0, 56, false},
+        {"after the throw", 56, 0, 0, 1, 0, 0, 57, false},
+        {"done", 57, 0, 0, 1, 0, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        state(c.state);
+        orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight);
+        orb_write8(kPlayer + ob::frame_index, c.frame_before);
+        next_frame = c.frame_after;
+        orb_write8(kPlayer + ob::frame_duration, c.duration);
+        orb_write8(kPlayer + pr::state_timer, c.state == 56 ? 1 : 9);
+        orb_write16(kPlayer + ob::height, static_cast<uint16_t>(c.height));
+        orb_write8(kPlayer + pr::rise_speed, 0);
+        orb_write8(kPlayer + pr::action, 9);
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(state(), c.state_after);
+        EXPECT_EQ((flags() & kUntouchable) != 0, c.untouchable_after);
+        if (c.timer) {
+            EXPECT_EQ(ram8(kPlayer + pr::state_timer), c.timer);
+        }
+        EXPECT_EQ(ram8(kPlayer + pr::action), c.state == 57 ? 0 : 9);
+    }
+}
+
+TEST_F(Player, SpecialStrikeUsesTheBoxAfterItsFrame) {
+    plant8(0x06514B, 2);
+    plant8(0x06514C, 0);
+    plant8(0x06514D, 10);
+    plant8(0x06514E, static_cast<uint8_t>(-10));
+    plant8(0x06514F, 20);
+    enemy_in(var::hitbox_table_b, 100);
+    state(21);
+    next_frame = 1;
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 21);
+    next_frame = 2;
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 22);
+    EXPECT_EQ(sounds, std::vector<uint32_t>{201});
+    EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 76);
+}
+
+TEST_F(Player, GrabTimesOut) {
+    orb_write8(kPlayer + pr::holding, 255);
+    orb_write32(kPlayer + pr::held_object, kEnemy);
+    orb_write16(kEnemy + ob::flags, 0x8011);
+    orb_write8(kPlayer + pr::state_timer, 2);
+    state(53);
+    inputs(kLeft, 0);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 53);
+    EXPECT_EQ(flags() & kFacingRight, 0) << "left turns the player";
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
+    EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8001);
+}
+
 // ---- standing ----
 
 TEST_F(Player, StandingTurnsIdleAt128AndRestartsAt256) {

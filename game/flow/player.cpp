@@ -524,7 +524,7 @@ L_06412E:
         set_bit(cpu.reg[20], kFacingRight);
 L_064130:
     if (!call(sub_064EE2, 0x064137, 0x064132)) return;
-    orb_write8(at(pr::in_view), 0);
+    orb_write8(at(pr::followed), 0);
     cpu.reg[0] = load_zx8(kDefeatSound + character());
     if (!call(sub_088F98, 0x06413D, 0x064138)) return;
     cpu.reg[19] = by_character(kDefeatAnim);
@@ -567,7 +567,7 @@ L_06415E:
     // continue countdown.
     set_bit(var::game_flags, kSlotOut);
     orb_write8(var::rank_events, orb_read8(var::rank_events) | 1u << kRankDown);
-    orb_write8(at(pr::in_view), 0);
+    orb_write8(at(pr::followed), 0);
     if (!call(sub_062E7E, 0x064165, 0x064160)) return;
     set_bit(var::character_places_free, cpu.reg[0] & 31);
     orb_write16(at(ob::flags), 0);

@@ -318,7 +318,7 @@ TEST_F(Player, DefeatFacesTheAttacker) {
         sounds.clear();
         orb_write16(kPlayer + ob::flags, kInPlay | c.facing_before);
         orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
-        orb_write8(kPlayer + pr::in_view, 255);
+        orb_write8(kPlayer + pr::followed, 255);
         orb_write8(kPlayer + pr::rise_speed, 9);
         state(c.state);
         ASSERT_TRUE(frame());
@@ -327,7 +327,7 @@ TEST_F(Player, DefeatFacesTheAttacker) {
         EXPECT_EQ(effects, std::vector<uint32_t>{40});
         EXPECT_EQ(sounds, std::vector<uint32_t>{0x32});
         EXPECT_EQ(anims, std::vector<uint32_t>{0x162000});
-        EXPECT_EQ(ram8(kPlayer + pr::in_view), 0);
+        EXPECT_EQ(ram8(kPlayer + pr::followed), 0);
         EXPECT_EQ(s16(ob::world_x), c.facing_after ? kStartX + 12 : kStartX - 12);
         EXPECT_EQ(ram8(kPlayer + pr::rise_speed), c.state == 17 ? 9 : 0);
     }
@@ -1144,14 +1144,14 @@ TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
     orb_write8(var::character_places_free, 0x01);
     state(19);
     orb_write8(kPlayer + pr::state_timer, 1);
-    orb_write8(kPlayer + pr::in_view, 255);
+    orb_write8(kPlayer + pr::followed, 255);
     ASSERT_TRUE(frame());
     EXPECT_EQ(flags(), 0);
     EXPECT_EQ(state(), 0);
     EXPECT_EQ(ram16(kPlayer + pr::timer), 1260);
     EXPECT_EQ(ram8(var::rank_events), 4);
     EXPECT_EQ(ram8(var::character_places_free), 0x05);
-    EXPECT_EQ(ram8(kPlayer + pr::in_view), 0);
+    EXPECT_EQ(ram8(kPlayer + pr::followed), 0);
     EXPECT_NE(ram32(var::game_flags) & 1u << 13, 0u);
     EXPECT_EQ(ram32(kPlayer + ob::routine), 0x063799u);
     ASSERT_GE(call_log().size(), 2u);

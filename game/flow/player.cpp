@@ -1,0 +1,1395 @@
+// The player character controller: the slot routine a player in play runs
+// every frame. A fixed preamble (panel lines, energy drain, body boxes,
+// timers, inputs) and a machine of 59 states for standing, walking, jumping,
+// the attack chain, jump attacks, the characters' specials, grabbing and
+// throwing, being hurt, held and defeated, re-entry and going out; then the
+// small routines the states share (walk step, moves with walls, bounds test,
+// hit check, knock-back, strikes, child effects).
+// Register use: R20 the player record; at dispatch R0 = held inputs, R1 =
+// pressed edges, R2 = the previous sample, R7 = the input mask OR the pressed
+// edges (bits 0 down, 1 up, 2 right, 3 left, 4 button 1, 5 button 2).
+#include "game/routines.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "runtime/guest.h"
+
+using namespace guest;
+
+namespace {
+
+namespace pr = player_record;
+namespace ob = object_record;
+
+constexpr uint32_t kHigh = 0x00200000;  // records and objects are linked by low halves
+
+// game_flags and system_flags bits read or written here.
+constexpr unsigned kDemo = 8;
+constexpr unsigned kControllerRan = 10;
+constexpr unsigned kSlotOut = 13;
+constexpr unsigned kPlayOver = 14;
+constexpr uint32_t kFreezeBits = 0x0F00;  // system_flags bits 8-11
+constexpr unsigned kRankDown = 2;         // rank_events bit
+
+// Player flags.
+constexpr unsigned kHidden = 1;
+constexpr unsigned kUntouchable = 2;
+constexpr unsigned kHeldByPlayer = 4;  // on an enemy: the player holds it
+constexpr unsigned kFacingRight = 6;
+constexpr unsigned kHit = 8;
+constexpr unsigned kDefeated = 9;
+constexpr unsigned kTouched = 10;
+
+// Input bits.
+constexpr uint32_t kDown = 0x01, kUp = 0x02, kRight = 0x04, kLeft = 0x08, kDirections = 0x0F;
+constexpr unsigned kButton1 = 4, kButton2 = 5;
+
+constexpr uint8_t kStates = 59;
+constexpr uint32_t kStateTable = 0x063F60;  // the dispatch's branch table
+
+// ROM tables by character c (4c for 32-bit entries) and action a.
+constexpr uint32_t kStandingAnim = 0x063E1C;
+constexpr uint32_t kWeakStandingAnim = 0x064FF0;
+constexpr uint32_t kIdleAnim = 0x065000;
+constexpr uint32_t kWalkingAnim = 0x063E2C;
+constexpr uint32_t kWalkTable = 0x064F20;
+constexpr uint32_t kSteerTable = 0x064F60;
+constexpr uint32_t kDriftTable = 0x064FA0;
+constexpr uint32_t kPressedByteTable = 0x064FE0;
+constexpr uint32_t kJumpAnim = 0x0650EC;
+constexpr uint32_t kFallAnim = 0x0650FC;
+constexpr uint32_t kLandAnim = 0x06510C;
+constexpr uint32_t kAttackAnim = 0x065010;
+constexpr uint32_t kStrikeFrame = 0x06513C;
+constexpr uint32_t kAttackBoxes = 0x063288;
+constexpr uint32_t kStrengths = 0x06325C;
+constexpr uint32_t kSwingSounds = 0x06516A;
+constexpr uint32_t kConnectSounds = 0x06519A;
+constexpr uint32_t kSwingEffects = 0x0651C7;
+constexpr uint32_t kConnectEffects = 0x0651BD;
+constexpr uint32_t kGrabBox = 0x06330E;
+constexpr uint32_t kGrabAnim = 0x065090;
+constexpr uint32_t kThrowStrength = 0x06331E;
+constexpr uint32_t kTopState = 0x065150;
+constexpr uint32_t kSpecialState = 0x065143;
+constexpr uint32_t kSpecialAnim = 0x065080;
+constexpr uint32_t kSpecialStrike = 0x06514B;  // the strike frame, then its box
+constexpr uint32_t kLaunchFrame = 0x065147;
+constexpr uint32_t kSpecialCost = 0x063326;
+constexpr uint32_t kJumpAttackCost = 0x06332A;
+constexpr uint32_t kAirSpecialCost = 0x06332E;
+constexpr uint32_t kThrowCost = 0x063332;
+constexpr uint32_t kArcStart = 0x065154;
+constexpr uint32_t kArcEnd = 0x065156;
+constexpr uint32_t kArcRadius = 0x065158;
+constexpr uint32_t kArcObject = 0x06515A;
+constexpr uint32_t kDash = 0x063302;
+constexpr uint32_t kHeldAnim = 0x06511C;
+constexpr uint32_t kHeldAnimB = 0x06512C;
+constexpr uint32_t kHurtAnim = 0x0650A0;
+constexpr uint32_t kHitFacing = 0x0650D0;
+constexpr uint32_t kDefeatAnim = 0x0650DC;
+constexpr uint32_t kKnockBack = 0x063336;
+constexpr uint32_t kHitSound = 0x0651B1;
+constexpr uint32_t kReleaseSound = 0x0651B5;
+constexpr uint32_t kDefeatSound = 0x0651B9;
+constexpr uint32_t kPanelCells = 0x061B46;
+
+// The sine table of the direction maths (1,024 steps a turn) and its cosine
+// view a quarter turn further on.
+constexpr uint32_t kSine = 0x100000;
+constexpr uint32_t kCosine = 0x100200;
+
+constexpr uint32_t kAttackObjectRoutine = 0x077D19;
+constexpr uint32_t kStageCleared = 0x06389E;
+constexpr uint32_t kContinue = 0x063799;
+
+// The camera bounds of the walk (quarter pixels from the camera's corner).
+constexpr int16_t kBoundDown = 864, kBoundUp = 320, kBoundLeft = 192, kBoundRight = 1088;
+
+// The steps of the free-place search: one pass through the 16-bit x range.
+constexpr int kPlaceSteps = 1024;
+
+uint32_t at(uint32_t offset) { return cpu.reg[20] + offset; }
+uint32_t character() { return orb_read8(at(pr::character)); }
+uint32_t action() { return orb_read8(at(pr::action)); }
+int16_t s16_at(uint32_t address) { return static_cast<int16_t>(orb_read16(address)); }
+// The entry of a 32-bit table by character.
+uint32_t by_character(uint32_t table) { return orb_read32(table + 4 * character()); }
+// A byte of the per-character table of bytes by action.
+uint32_t action_byte(uint32_t table) { return orb_read8(by_character(table) + action()); }
+uint32_t attack_animation() { return orb_read32(kAttackAnim + 4 * (4 * action() + character())); }
+bool facing_right() { return (orb_read16(at(ob::flags)) >> kFacingRight) & 1; }
+uint32_t other(uint32_t low_half_at) { return kHigh | orb_read16(low_half_at); }
+
+// Energy costs never defeat: a result of 0 or less leaves 1.
+void pay_energy(uint32_t cost_table) {
+    const uint16_t left = sub<uint16_t>(orb_read16(at(ob::energy)), orb_read8(cost_table + character()));
+    orb_write16(at(ob::energy), static_cast<int16_t>(left) <= 0 ? uint16_t{1} : left);
+}
+
+// The enemy the player holds lets go: its bit 4 cleared, holding 0.
+void release_held() {
+    orb_write8(at(pr::holding), 0);
+    clear_bit(orb_read32(at(pr::held_object)), kHeldByPlayer);
+}
+
+// Steps a byte counter at `offset` down by 1; true when it reached 0.
+bool count_down(uint32_t offset) {
+    const uint8_t v = dec<uint8_t>(orb_read8(at(offset)));
+    orb_write8(at(offset), v);
+    return eq();
+}
+
+void end_frame() { ret(); }
+
+}  // namespace
+
+// The player character controller, once a frame. In: R20 = the player record.
+void sub_063EB6() {
+    ROUTINE_ENTRY(0x063EB6);
+    if (test_bit(var::game_flags, kPlayOver)) {
+        cpu.reg[19] = kPanelCells;
+        if (!call(sub_06179F, 0x063EBF, 0x063EBA)) return;
+        if (!call(sub_088A15, 0x063EC5, 0x063EC0)) return;
+    }
+    cmp<uint8_t>(orb_read8(var::ingame_state), 32);
+    if (eq()) {
+        orb_write32(at(ob::routine), kStageCleared);
+        orb_write8(at(ob::state), 0);
+        return end_frame();
+    }
+    test<uint32_t>(orb_read32(var::system_flags) & kFreezeBits);
+    if (ne()) {
+        set_bit(cpu.reg[20], kUntouchable);
+    } else {
+        if (!call(sub_063D72, 0x063ECB, 0x063EC6)) return;
+    }
+    if (!call(sub_061975, 0x063ED1, 0x063ECC)) return;
+    if (!test_bit(var::game_flags, kDemo)) {
+        if (!call(sub_0619CD, 0x063ED7, 0x063ED2)) return;
+    }
+    if (!call(sub_08800A, 0x063EDD, 0x063ED8)) return;
+    if (!call(sub_064CE5, 0x063EE3, 0x063EDE)) return;
+    if (!call(sub_063BBA, 0x063EE9, 0x063EE4)) return;
+    set_bit(var::game_flags, kControllerRan);
+
+    cpu.reg[8] = load_zx8(at(ob::state));
+    cmp<uint8_t>(cpu.reg[8], kStates - 1);
+    if (higher()) v60_unknown_jump(kStateTable + 3 * cpu.reg[8], 0x063F5D);
+    switch (cpu.reg[8]) {
+    case 0: case 58: goto L_064012;
+    case 1: goto L_06401A;
+    case 2: goto L_06401C;
+    case 3: goto L_064030;
+    case 4: goto L_064040;
+    case 5: goto L_064048;
+    case 6: goto L_06405C;
+    case 7: goto L_064070;
+    case 8: goto L_064084;
+    case 9: goto L_064098;
+    case 10: goto L_0640B4;
+    case 11: goto L_0640BC;
+    case 12: goto L_0640CA;
+    case 13: goto L_0640E6;
+    case 14: goto L_0640F4;
+    case 15: case 25: goto L_06410A;
+    case 16: case 27: goto L_06411E;
+    case 17: goto L_06412E;
+    case 18: case 29: goto L_06414A;
+    case 19: case 31: goto L_06415E;
+    case 20: goto L_06416C;
+    case 21: goto L_06417A;
+    case 22: goto L_06418E;
+    case 23: goto L_0641A8;
+    case 24: goto L_0641B6;
+    case 26: case 30: goto L_0641B8;
+    case 28: goto L_06412C;
+    case 32: goto L_0641CC;
+    case 33: goto L_0641E0;
+    case 34: goto L_064200;
+    case 35: goto L_064208;
+    case 36: goto L_064234;
+    case 37: case 40: goto L_06424E;
+    case 38: goto L_064256;
+    case 39: goto L_06426A;
+    case 41: goto L_064278;
+    case 42: goto L_064280;
+    case 43: goto L_064282;
+    case 44: goto L_064290;
+    case 45: goto L_064298;
+    case 46: goto L_0642A2;
+    case 47: goto L_0642A4;
+    case 48: goto L_0642A6;
+    case 49: goto L_0642AE;
+    case 50: goto L_0642B6;
+    case 51: goto L_0642BE;
+    case 52: goto L_0642C0;
+    case 53: goto L_0642CE;
+    case 54: goto L_0642D6;
+    case 55: goto L_0642F6;
+    case 56: goto L_0642FE;
+    default: goto L_064306;
+    }
+
+// ---- standing and walking ----
+L_064012:
+    orb_write8(at(ob::state), 1);
+    cpu.reg[3] = load_sx16(at(ob::world_x));
+    cpu.reg[4] = load_sx16(at(ob::world_y));
+    if (!call(sub_0877D1, 0x064019, 0x064014)) return;
+    if (ne()) {
+        orb_write8(at(ob::state), 47);
+        return end_frame();
+    }
+L_06401A:
+    cpu.reg[8] = load_sx16(at(ob::screen_y));
+    cpu.reg[9] = load_sx16(at(ob::screen_x));
+    if (static_cast<int32_t>(cpu.reg[8]) < 33 || static_cast<int32_t>(cpu.reg[8]) >= 256 ||
+        static_cast<int32_t>(cpu.reg[9]) < 25 || static_cast<int32_t>(cpu.reg[9]) >= 296) {
+        orb_write8(at(ob::state), 47);
+        return end_frame();
+    }
+    orb_write8(at(pr::idle_count), 0);
+    cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
+    orb_write8(at(ob::state), greater() ? 2 : 3);
+    return end_frame();
+
+L_06401C:
+    cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
+    if (less_equal()) {
+        orb_write8(at(ob::state), 0);
+        return end_frame();
+    }
+    orb_write8(at(pr::idle_count), inc<uint8_t>(orb_read8(at(pr::idle_count))));
+    if (!call(sub_064D3E, 0x064023, 0x06401E)) return;
+    if (ne()) return end_frame();
+    cpu.reg[8] = load_zx8(at(pr::idle_count));
+    if (cpu.reg[8] == 0) {
+        cpu.reg[19] = by_character(kStandingAnim);
+        if (!call(sub_061F06, 0x064029, 0x064024)) return;
+    } else if (cpu.reg[8] == 128) {
+        cpu.reg[19] = by_character(kIdleAnim);
+        if (!call(sub_061F06, 0x06402F, 0x06402A)) return;
+    }
+    cpu.reg[18] = by_character(kStandingAnim);
+    goto L_064038;
+
+L_064030:
+    cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
+    if (greater()) {
+        orb_write8(at(ob::state), 0);
+        return end_frame();
+    }
+    if (!call(sub_064D3E, 0x064037, 0x064032)) return;
+    if (ne()) return end_frame();
+    cpu.reg[18] = by_character(kWeakStandingAnim);
+    // The standing choice: an attack, a jump, both buttons for the special,
+    // or a walk step.
+L_064038:
+    if ((cpu.reg[1] >> kButton1) & 1) {
+        orb_write8(at(ob::state), (cpu.reg[7] >> kButton2) & 1 ? 20 : 11);
+        return end_frame();
+    }
+    if ((cpu.reg[1] >> kButton2) & 1) {
+        orb_write8(at(ob::state), (cpu.reg[7] >> kButton1) & 1 ? 20 : 4);
+        return end_frame();
+    }
+    if (!call(sub_064B86, 0x06403F, 0x06403A)) return;
+    sub_061FB6();
+    return;
+
+// ---- jumping ----
+L_064040:
+    orb_write8(at(ob::state), 5);
+    orb_write8(at(pr::long_landing), 0);
+    orb_write8(at(pr::rise_speed), 28);
+    cpu.reg[19] = by_character(kJumpAnim);
+    if (!call(sub_061F06, 0x064047, 0x064042)) return;
+L_064048:
+    if (!call(sub_064D3E, 0x06404F, 0x06404A)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_064DEC, 0x064055, 0x064050)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_061FB6, 0x06405B, 0x064056)) return;
+    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    if (eq()) return end_frame();
+    orb_write8(at(ob::state), 6);
+    goto L_0640B2;
+
+L_06405C:
+    if (!call(sub_064D47, 0x064063, 0x06405E)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_064DEC, 0x064069, 0x064064)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_061FB6, 0x06406F, 0x06406A)) return;
+    cmp<uint8_t>(orb_read8(at(pr::rise_speed)), 3);
+    if (less()) {
+        orb_write8(at(pr::rise_speed), 0);
+        orb_write8(at(pr::state_timer), 6);
+        orb_write8(at(ob::state), 7);
+    } else {
+        cpu.reg[8] = sub<uint8_t>(orb_read8(at(pr::rise_speed)), 2);
+        orb_write8(at(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+        orb_write16(at(ob::height), add<uint16_t>(orb_read16(at(ob::height)), sx8(cpu.reg[8])));
+    }
+    goto L_0640B2;
+
+L_064070:
+    if (!call(sub_064D47, 0x064077, 0x064072)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_064E05, 0x06407D, 0x064078)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_061FB6, 0x064083, 0x06407E)) return;
+    test<uint8_t>(orb_read8(at(ob::frame_duration)));
+    if (eq() && count_down(pr::state_timer)) orb_write8(at(ob::state), 8);
+    goto L_0640B2;
+
+L_064084:
+    if (!call(sub_064D47, 0x06408B, 0x064086)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_064DEC, 0x064091, 0x06408C)) return;
+    if (ne()) return end_frame();
+    cpu.reg[19] = by_character(kFallAnim);
+    if (!call(sub_061F06, 0x064097, 0x064092)) return;
+    orb_write8(at(ob::state), 9);
+    goto L_0640B2;
+
+L_064098:
+    if (!call(sub_064D47, 0x06409F, 0x06409A)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_064DEC, 0x0640A5, 0x0640A0)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_061FB6, 0x0640AB, 0x0640A6)) return;
+    push_range(0, 2);
+    if (!call(sub_064E25, 0x0640B1, 0x0640AC)) return;
+    pop_range(0, 2);
+    test<uint16_t>(orb_read16(at(ob::height)));
+    if (ne()) goto L_0640B2;
+    orb_write8(at(ob::state), 10);
+    test<uint8_t>(orb_read8(at(pr::long_landing)));
+    orb_write8(at(pr::state_timer), ne() ? 16 : 6);
+    cpu.reg[19] = by_character(kLandAnim);
+    sub_061F06();
+    return;
+    // Steering in the air: the walk step with the steering table, no
+    // animation of its own.
+L_0640B2:
+    cpu.reg[12] = kSteerTable;
+    cpu.reg[1] = 0;
+    cpu.reg[2] = 0;
+    sub_064B9A();
+    return;
+
+L_0640B4:
+    if (!call(sub_064D3E, 0x0640BB, 0x0640B6)) return;
+    if (ne()) return end_frame();
+    if ((cpu.reg[1] >> kButton1) & 1) {
+        orb_write8(at(ob::state), 11);
+        return end_frame();
+    }
+    if ((cpu.reg[1] >> kButton2) & 1) {
+        orb_write8(at(ob::state), 4);
+        return end_frame();
+    }
+    if (count_down(pr::state_timer)) orb_write8(at(ob::state), 0);
+    return end_frame();
+
+// ---- the attack chain ----
+L_0640BC:
+    orb_write16(at(ob::flags), orb_read16(at(ob::flags)) & ~(1u << kHeldByPlayer | 1u << kHidden));
+    if (!call(sub_064D3E, 0x0640C3, 0x0640BE)) return;
+    if (ne()) return end_frame();
+    cpu.reg[10] = kGrabBox + 4 * character();
+    if (!call(sub_08819A, 0x0640C9, 0x0640C4)) return;
+    if (test_bit(cpu.reg[20], kTouched)) goto L_0642C0;
+    orb_write8(at(ob::state), 12);
+    orb_write8(at(pr::action_timer), 0);
+    cpu.reg[19] = attack_animation();
+    sub_061F06();
+    return;
+
+L_0640CA:
+    if (!call(sub_064D3E, 0x0640D1, 0x0640CC)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_061FB6, 0x0640D7, 0x0640D2)) return;
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kStrikeFrame + action()));
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 13);
+    orb_write8(at(pr::buffered_buttons), 0);
+    if (!call(sub_064E44, 0x0640DD, 0x0640D8)) return;
+    // Chain bookkeeping: a connect raises the chain step (and rounds it off
+    // after the fourth), a miss ends the chain.
+L_0640DE:
+    if (clear_bit(cpu.reg[20], kTouched)) {
+        cpu.reg[0] = action_byte(kConnectSounds);
+        if (!call(sub_088F98, 0x0640E5, 0x0640E0)) return;
+        orb_write8(at(pr::action_timer), 48);
+        cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::action)));
+        orb_write8(at(pr::action), static_cast<uint8_t>(cpu.reg[8]));
+        cmp<uint8_t>(cpu.reg[8], 4);
+        if (ne()) return end_frame();
+    }
+    orb_write8(at(pr::action), 0);
+    orb_write8(at(pr::action_timer), 0);
+    return end_frame();
+
+L_0640E6:
+    if (!call(sub_064D3E, 0x0640ED, 0x0640E8)) return;
+    if (ne()) return end_frame();
+    orb_write8(at(pr::buffered_buttons),
+               orb_read8(at(pr::buffered_buttons)) | (cpu.reg[1] & (1u << kButton1 | 1u << kButton2)));
+    push(cpu.reg[0]);
+    if (!call(sub_061FB6, 0x0640F3, 0x0640EE)) return;
+    cpu.reg[0] = pop();
+    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    if (ne()) return end_frame();
+    cpu.reg[8] = load_zx8(at(pr::buffered_buttons));
+    if ((cpu.reg[8] >> kButton2) & 1) {
+        orb_write8(at(ob::state), 4);
+        goto L_064040;
+    }
+    if ((cpu.reg[8] >> kButton1) & 1) {
+        orb_write8(at(ob::state), 11);
+        cpu.reg[9] = load_zx16(at(ob::flags));
+        if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], kFacingRight);
+        if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], kFacingRight);
+        cmp<uint16_t>(orb_read16(at(ob::flags)), cpu.reg[9]);
+        if (ne()) orb_write8(at(pr::action), 4);
+        goto L_0640BC;
+    }
+    orb_write8(at(ob::state), 0);
+    return end_frame();
+
+// ---- hurt and defeated ----
+L_0640F4:
+    if (!call(sub_064ED8, 0x0640FB, 0x0640F6)) return;
+    cpu.reg[0] = load_zx8(kHitSound + character());
+    // Hurt entry: the sound, the next state, the facing and the hurt
+    // animation by the reaction, and a knock-back step for a strong one.
+L_0640FC:
+    if (!call(sub_088F98, 0x064103, 0x0640FE)) return;
+    orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
+    orb_write8(at(pr::buffered_buttons), 0);
+    cpu.reg[8] = load_zx8(at(ob::hit_reaction));
+    orb_write16(at(ob::flags), (orb_read16(at(ob::flags)) & ~(1u << kFacingRight)) |
+                                   orb_read16(kHitFacing + 2 * cpu.reg[8]));
+    cpu.reg[19] = orb_read32(kHurtAnim + 4 * ((2 * cpu.reg[8]) & 0xFC) + 4 * character());
+    if (!call(sub_061F06, 0x064109, 0x064104)) return;
+    sub_064DB2();
+    return;
+
+    // Hurt on the ground (15) or in the air after the fall step (25).
+L_06410A:
+    cmp<uint8_t>(orb_read8(at(ob::state)), 25);
+    if (eq()) {
+        if (!call(sub_064E25, 0x064111, 0x06410C)) return;
+    }
+    cpu.reg[9] = load_zx8(at(ob::frame_index));
+    push(cpu.reg[9]);
+    if (!call(sub_061FB6, 0x064117, 0x064112)) return;
+    cpu.reg[9] = pop();
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), cpu.reg[9]);
+    if (ne()) {
+        if (!call(sub_064DB2, 0x06411D, 0x064118)) return;
+    }
+    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    if (ne()) orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
+    set_bit(cpu.reg[20], kUntouchable);
+    return end_frame();
+
+L_06411E:
+    set_bit(cpu.reg[20], kUntouchable);
+    cpu.reg[9] = load_zx8(at(ob::frame_index));
+    push(cpu.reg[9]);
+    if (!call(sub_061FB6, 0x064125, 0x064120)) return;
+    cpu.reg[9] = pop();
+    cpu.reg[8] = load_zx8(at(ob::frame_index));
+    if (cpu.reg[8] != 0 && cpu.reg[8] != cpu.reg[9]) {
+        if (!call(sub_064DB2, 0x06412B, 0x064126)) return;
+    }
+    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    if (ne()) return end_frame();
+    clear_bit(cpu.reg[20], kUntouchable);
+    orb_write8(at(ob::state), 0);
+    return end_frame();
+
+L_06412C:
+    orb_write8(at(pr::rise_speed), 0);
+L_06412E:
+    // Facing the attacker: bit 6 the inverse of its own.
+    cpu.reg[8] = other(at(ob::last_attacker));
+    if (test_bit(cpu.reg[8], kFacingRight))
+        clear_bit(cpu.reg[20], kFacingRight);
+    else
+        set_bit(cpu.reg[20], kFacingRight);
+L_064130:
+    if (!call(sub_064EE2, 0x064137, 0x064132)) return;
+    orb_write8(at(pr::followed), 0);
+    cpu.reg[0] = load_zx8(kDefeatSound + character());
+    if (!call(sub_088F98, 0x06413D, 0x064138)) return;
+    cpu.reg[19] = by_character(kDefeatAnim);
+    if (!call(sub_061F06, 0x064143, 0x06413E)) return;
+    if (!call(sub_064DB9, 0x064149, 0x064144)) return;
+    orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
+    return end_frame();
+
+    // Falling down defeated (18), in the air after the fall step (29).
+L_06414A:
+    cmp<uint8_t>(orb_read8(at(ob::state)), 29);
+    if (eq()) {
+        if (!call(sub_064E25, 0x064151, 0x06414C)) return;
+    }
+    cpu.reg[9] = load_zx8(at(ob::frame_index));
+    push(cpu.reg[9]);
+    if (!call(sub_061FB6, 0x064157, 0x064152)) return;
+    cpu.reg[9] = pop();
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), cpu.reg[9]);
+    if (ne()) {
+        if (!call(sub_064DB9, 0x06415D, 0x064158)) return;
+    }
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), 3);
+    if (higher()) {
+        orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
+        orb_write8(at(pr::state_timer), 64);
+    }
+    set_bit(cpu.reg[20], kUntouchable);
+    return end_frame();
+
+L_06415E:
+    clear_bit(cpu.reg[20], kHidden);
+    if (!count_down(pr::state_timer)) {
+        if ((orb_read8(at(pr::state_timer)) & 1) == 0) set_bit(cpu.reg[20], kHidden);
+        return end_frame();
+    }
+    set_bit(cpu.reg[20], kHidden);
+    if (test_bit(var::game_flags, kPlayOver)) return end_frame();
+    // Out: the character's place is free again and the slot goes to the
+    // continue countdown.
+    set_bit(var::game_flags, kSlotOut);
+    orb_write8(var::rank_events, orb_read8(var::rank_events) | 1u << kRankDown);
+    orb_write8(at(pr::followed), 0);
+    if (!call(sub_062E7E, 0x064165, 0x064160)) return;
+    set_bit(var::character_places_free, cpu.reg[0] & 31);
+    orb_write16(at(ob::flags), 0);
+    orb_write8(at(ob::state), 0);
+    orb_write16(at(pr::timer), 1260);
+    if (!call(sub_061628, 0x06416B, 0x064166)) return;
+    orb_write32(at(ob::routine), kContinue);
+    sub_063722();
+    return;
+
+// ---- specials ----
+L_06416C:
+    if (!call(sub_064D3E, 0x064173, 0x06416E)) return;
+    if (ne()) return end_frame();
+    pay_energy(kSpecialCost);
+    orb_write8(at(ob::state), 20 + orb_read8(kSpecialState + character()));
+    cpu.reg[19] = by_character(kSpecialAnim);
+    if (!call(sub_061F06, 0x064179, 0x064174)) return;
+    cpu.reg[0] = 14;
+    sub_064F09();
+    return;
+
+L_06417A:
+    if (!call(sub_064D3E, 0x064181, 0x06417C)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_061FB6, 0x064187, 0x064182)) return;
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kSpecialStrike));
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 22);
+    cpu.reg[0] = 201;
+    if (!call(sub_088F98, 0x06418D, 0x064188)) return;
+    cpu.reg[10] = kSpecialStrike + 1;
+    cpu.reg[16] = 24;
+    sub_0881A4();
+    return;
+
+L_06418E:
+    if (!call(sub_064D3E, 0x064195, 0x064190)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_061FB6, 0x06419B, 0x064196)) return;
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kLaunchFrame + character()));
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 23);
+    if (!call(sub_088C67, 0x0641A1, 0x06419C)) return;
+    if (ne()) {
+        orb_write8(cpu.reg[21] + ob::state, 0);
+        orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
+        orb_write8(cpu.reg[21] + ob::type, static_cast<uint8_t>(character() + 4));
+        orb_write32(cpu.reg[21] + ob::routine, kAttackObjectRoutine);
+        if (!call(sub_088CA5, 0x0641A7, 0x0641A2)) return;
+        orb_write16(at(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
+    }
+    cpu.reg[0] = load_zx8(by_character(kSwingSounds) + 7);
+    sub_088F98();
+    return;
+
+L_0641A8:
+    if (!call(sub_064D3E, 0x0641AF, 0x0641AA)) return;
+    if (ne()) return end_frame();
+    if (!call(sub_061FB6, 0x0641B5, 0x0641B0)) return;
+    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    if (eq()) orb_write8(at(ob::state), 0);
+    return end_frame();
+
+L_0641B6:
+    orb_write8(at(pr::rise_speed), 0);
+    orb_write8(at(ob::hit_reaction), test_bit(other(at(ob::last_attacker)), kFacingRight) ? 4 : 5);
+    goto L_0640F4;
+
+L_0641B8:
+    set_bit(cpu.reg[20], kUntouchable);
+    cpu.reg[9] = load_zx8(at(ob::frame_index));
+    push(cpu.reg[9]);
+    if (!call(sub_061FB6, 0x0641BF, 0x0641BA)) return;
+    cpu.reg[9] = pop();
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), cpu.reg[9]);
+    if (ne()) {
+        if (!call(sub_064DB9, 0x0641C5, 0x0641C0)) return;
+    }
+    if (!call(sub_064E25, 0x0641CB, 0x0641C6)) return;
+    cmp<uint16_t>(orb_read16(at(ob::height)), 1);
+    if (less()) orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
+    return end_frame();
+
+// ---- jump attack and air specials ----
+L_0641CC:
+    if (!call(sub_064D47, 0x0641D3, 0x0641CE)) return;
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 33);
+    orb_write8(at(pr::action_timer), 0);
+    cpu.reg[19] = attack_animation();
+    if (!call(sub_061F06, 0x0641D9, 0x0641D4)) return;
+    cpu.reg[0] = action_byte(kSwingSounds);
+    if (!call(sub_088F98, 0x0641DF, 0x0641DA)) return;
+    pay_energy(kJumpAttackCost);
+    return end_frame();
+
+L_0641E0:
+    if (!call(sub_064D47, 0x0641E7, 0x0641E2)) return;
+    if (ne()) return end_frame();
+    test<uint8_t>(orb_read8(at(pr::rise_speed)));
+    if (ne()) goto L_0641E8;
+    cmp<uint16_t>(orb_read16(at(ob::height)), 0);
+    if (greater()) {
+        cpu.reg[8] = dec<uint8_t>(orb_read8(at(pr::state_timer)));
+        orb_write8(at(pr::state_timer), static_cast<uint8_t>(cpu.reg[8]));
+        if (greater()) goto L_0641F0;
+    }
+L_0641E8:
+    if (!call(sub_064E25, 0x0641EF, 0x0641EA)) return;
+    if (eq()) {
+        orb_write8(at(pr::state_timer), 6);
+        orb_write8(at(ob::state), 34);
+        return end_frame();
+    }
+L_0641F0:
+    if (!call(sub_064B42, 0x0641F7, 0x0641F2)) return;
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kStrikeFrame + action()));
+    if (ne()) {
+        sub_061FB6();
+        return;
+    }
+    // The air strikes: the action's box against the other objects, sound 202
+    // on a connect.
+L_0641F8:
+    cpu.reg[10] = by_character(kAttackBoxes) + 4 * action();
+    cpu.reg[16] = action_byte(kStrengths);
+    if (!call(sub_0881A4, 0x0641FF, 0x0641FA)) return;
+    if (!test_bit(cpu.reg[20], kTouched)) return end_frame();
+    cpu.reg[0] = 202;
+    sub_088F98();
+    return;
+
+L_064200:
+    if (!call(sub_064D3E, 0x064207, 0x064202)) return;
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 0);
+    goto L_0640DE;
+
+L_064208:
+    if (!call(sub_064D47, 0x06420F, 0x06420A)) return;
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 36);
+    orb_write8(at(pr::long_landing), 255);
+    cpu.reg[19] = attack_animation();
+    if (!call(sub_061F06, 0x064215, 0x064210)) return;
+    orb_write16(at(pr::angle), orb_read16(kArcStart));
+    orb_write16(at(pr::arc_speed), 0);
+    if (!call(sub_06475C, 0x06421B, 0x064216)) return;
+    orb_write16(at(pr::arc_centre_x), static_cast<uint16_t>(orb_read16(at(ob::world_x)) - cpu.reg[3]));
+    if (!call(sub_06477F, 0x064221, 0x06421C)) return;
+    orb_write16(at(pr::arc_centre_height), static_cast<uint16_t>(orb_read16(at(ob::height)) - cpu.reg[3]));
+    cpu.reg[8] = by_character(kArcObject);
+    test<uint32_t>(cpu.reg[8]);
+    if (ne()) {
+        if (!call(sub_088C57, 0x064227, 0x064222)) return;
+        if (ne()) {
+            orb_write32(cpu.reg[21] + ob::routine, by_character(kArcObject));
+            orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
+            if (!call(sub_088CA5, 0x06422D, 0x064228)) return;
+            orb_write16(at(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
+        }
+    }
+    cpu.reg[0] = action_byte(kSwingSounds);
+    if (!call(sub_088F98, 0x064233, 0x06422E)) return;
+    pay_energy(kAirSpecialCost);
+    return end_frame();
+
+L_064234:
+    if (!call(sub_064D47, 0x06423B, 0x064236)) return;
+    if (ne()) return end_frame();
+    cmp<uint16_t>(orb_read16(at(pr::angle)), orb_read16(kArcEnd));
+    if (greater()) goto L_06424E;
+    cmp<uint16_t>(orb_read16(at(pr::angle)), 512);
+    orb_write16(at(pr::arc_speed), static_cast<uint16_t>(orb_read16(at(pr::arc_speed)) + (greater_equal() ? -1 : 1)));
+    orb_write16(at(pr::angle), static_cast<uint16_t>(orb_read16(at(pr::angle)) +
+                                                      (s16_at(at(pr::arc_speed)) >> 1)));
+    if (!call(sub_06475C, 0x064241, 0x06423C)) return;
+    cpu.reg[3] = sx16(orb_read16(at(pr::arc_centre_x)) + cpu.reg[3]);
+    cpu.reg[4] = load_sx16(at(ob::world_y));
+    cpu.reg[0] = 12;
+    if (!call(sub_064C43, 0x064247, 0x064242)) return;
+    test<uint32_t>(cpu.reg[9]);
+    if (ne()) goto L_06424E;
+    orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    if (!call(sub_06477F, 0x06424D, 0x064248)) return;
+    orb_write16(at(ob::height), static_cast<uint16_t>(orb_read16(at(pr::arc_centre_height)) + cpu.reg[3]));
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kStrikeFrame + action()));
+    if (eq()) goto L_0641F8;
+    sub_061FB6();
+    return;
+
+L_06424E:
+    if (!call(sub_064D47, 0x064255, 0x064250)) return;
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 8);
+    goto L_0640DE;
+
+L_064256:
+    if (!call(sub_064D47, 0x06425D, 0x064258)) return;
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 39);
+    orb_write8(at(pr::long_landing), 255);
+    cpu.reg[19] = attack_animation();
+    if (!call(sub_061F06, 0x064263, 0x06425E)) return;
+    cpu.reg[8] = kDash + 3 * character();
+    orb_write8(at(pr::state_timer), orb_read8(cpu.reg[8]));
+    orb_write8(at(pr::step_x), facing_right() ? static_cast<uint8_t>(-orb_read8(cpu.reg[8] + 1))
+                                              : orb_read8(cpu.reg[8] + 1));
+    orb_write8(at(pr::rise_speed), orb_read8(cpu.reg[8] + 2));
+    cpu.reg[0] = action_byte(kSwingSounds);
+    if (!call(sub_088F98, 0x064269, 0x064264)) return;
+    pay_energy(kAirSpecialCost);
+    return end_frame();
+
+L_06426A:
+    if (!call(sub_064D47, 0x064271, 0x06426C)) return;
+    if (ne()) return end_frame();
+    if (count_down(pr::state_timer)) goto L_06424E;
+    cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + load_sx8(at(pr::step_x)));
+    cpu.reg[4] = load_sx16(at(ob::world_y));
+    cpu.reg[0] = 12;
+    if (!call(sub_064C43, 0x064277, 0x064272)) return;
+    test<uint32_t>(cpu.reg[9]);
+    if (ne()) goto L_06424E;
+    orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    orb_write16(at(ob::height), static_cast<uint16_t>(orb_read16(at(ob::height)) + load_sx8(at(pr::rise_speed))));
+    goto L_0641F8;
+
+// ---- held by an enemy ----
+L_064278:
+    orb_write8(at(ob::state), 42);
+    orb_write8(at(pr::buffered_buttons), 0);
+    cpu.reg[10] = other(at(ob::last_attacker));
+    cpu.reg[8] = load_zx8(cpu.reg[10] + ob::type);
+    cpu.reg[19] = by_character(cpu.reg[8] == 5 || cpu.reg[8] == 6 ? kHeldAnimB : kHeldAnim);
+    if (!call(sub_061F06, 0x06427F, 0x06427A)) return;
+    if (test_bit(cpu.reg[10], kFacingRight))
+        clear_bit(cpu.reg[20], kFacingRight);
+    else
+        set_bit(cpu.reg[20], kFacingRight);
+    orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(cpu.reg[10] + ob::world_y) - 4));
+    cpu.reg[8] = load_sx16(at(pr::hold_offset_x));
+    if (test_bit(cpu.reg[10], kFacingRight)) cpu.reg[8] = 0u - cpu.reg[8];
+    orb_write16(at(ob::world_x), static_cast<uint16_t>(orb_read16(cpu.reg[10] + ob::world_x) + cpu.reg[8]));
+    orb_write16(at(ob::height), orb_read16(at(pr::hold_height)));
+    orb_write16(at(pr::hold_time), 240);
+    orb_write8(at(pr::hold_ticks), 0);
+    return end_frame();
+
+L_064280:
+    set_bit(cpu.reg[20], kUntouchable);
+    cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::hold_ticks)));
+    orb_write8(at(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
+    if ((cpu.reg[8] & 7) == 0) {
+        orb_write8(at(ob::state), 43);
+        cpu.reg[8] = sub<uint16_t>(orb_read16(at(ob::energy)), orb_read16(at(pr::hold_damage)));
+        orb_write16(at(ob::energy), static_cast<uint16_t>(cpu.reg[8]));
+        if (less_equal()) goto L_06429A;
+    }
+    sub_061FB6();
+    return;
+
+L_064282:
+    set_bit(cpu.reg[20], kUntouchable);
+    cpu.reg[11] = cpu.reg[1];  // the presses of this frame, kept over the effect
+    cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::hold_ticks)));
+    orb_write8(at(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
+    if ((cpu.reg[8] & 15) == 0) {
+        cpu.reg[8] = load_zx8(other(at(ob::last_attacker)) + ob::type);
+        push(cpu.reg[11]);
+        if (cpu.reg[8] == 5 || cpu.reg[8] == 6) {
+            if (!call(sub_064EF6, 0x064289, 0x064284)) return;
+        } else {
+            if (!call(sub_064EEC, 0x06428F, 0x06428A)) return;
+        }
+        cpu.reg[11] = pop();
+        cpu.reg[8] = dec<uint16_t>(orb_read16(at(ob::energy)));
+        orb_write16(at(ob::energy), static_cast<uint16_t>(cpu.reg[8]));
+        if (less_equal()) goto L_06429A;
+    }
+    test<uint8_t>(orb_read8(at(pr::hit_pending)));
+    if (eq()) goto L_064290;
+    cpu.reg[8] = load_zx16(at(pr::hold_time));
+    if (cpu.reg[11] != 0) cpu.reg[8] -= 10;
+    cpu.reg[8] = dec<uint16_t>(cpu.reg[8]);
+    orb_write16(at(pr::hold_time), static_cast<uint16_t>(cpu.reg[8]));
+    if (less_equal()) goto L_064290;
+    sub_061FB6();
+    return;
+
+L_064290:
+    if (!call(sub_06495A, 0x064297, 0x064292)) return;
+    orb_write8(at(ob::state), 45);
+    return end_frame();
+
+L_064298:
+    orb_write8(at(ob::state), 24);
+    orb_write8(at(pr::rise_speed), 0);
+    orb_write8(at(ob::hit_reaction), facing_right() ? 5 : 4);
+    cpu.reg[0] = load_zx8(kReleaseSound + character());
+    goto L_0640FC;
+
+    // Hold defeat: no energy left, placed free, defeated in the air.
+L_06429A:
+    orb_write16(at(ob::energy), 0);
+    if (!call(sub_06495A, 0x0642A1, 0x06429C)) return;
+    orb_write8(at(ob::state), 46);
+    return end_frame();
+
+L_0642A2:
+    orb_write8(at(ob::state), 28);
+    orb_write8(at(pr::rise_speed), 0);
+    goto L_064130;
+
+// ---- re-entry from above ----
+L_0642A4:
+    set_bit(cpu.reg[20], kUntouchable);
+    orb_write8(at(ob::state), 48);
+    orb_write8(at(pr::rise_speed), 44);
+    cpu.reg[19] = by_character(kJumpAnim);
+    sub_061F06();
+    return;
+
+L_0642A6:
+    if (!call(sub_061FB6, 0x0642AD, 0x0642A8)) return;
+    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    if (ne()) orb_write8(at(ob::state), 49);
+    return end_frame();
+
+L_0642AE:
+    cmp<uint16_t>(orb_read16(at(ob::screen_y)), 0);
+    if (greater()) {
+        orb_write16(at(ob::height), static_cast<uint16_t>(orb_read16(at(ob::height)) + 44));
+        return end_frame();
+    }
+    orb_write8(at(ob::state), 50);
+    orb_write8(at(pr::rise_speed), 4);
+    if (!call(sub_063D29, 0x0642B5, 0x0642B0)) return;
+    orb_write16(at(ob::height), 896);
+    return end_frame();
+
+L_0642B6:
+    cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::rise_speed)));
+    orb_write8(at(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+    cpu.reg[9] = sub<uint16_t>(orb_read16(at(ob::height)), sx8(cpu.reg[8]));
+    orb_write16(at(ob::height), static_cast<uint16_t>(cpu.reg[9]));
+    if (!less()) return end_frame();
+    orb_write16(at(ob::height), 0);
+    orb_write8(at(ob::state), 51);
+    orb_write8(at(pr::state_timer), 6);
+    cpu.reg[19] = by_character(kLandAnim);
+    if (!call(sub_061F06, 0x0642BD, 0x0642B8)) return;
+    cpu.reg[0] = load_zx8(at(pr::slot));
+    sub_0824F0();
+    return;
+
+L_0642BE:
+    if (count_down(pr::state_timer)) {
+        orb_write8(at(ob::state), 0);
+        clear_bit(cpu.reg[20], kUntouchable);
+    }
+    return end_frame();
+
+// ---- grab and throw ----
+L_0642C0:
+    orb_write8(at(ob::state), 53);
+    set_bit(cpu.reg[18], kHeldByPlayer);
+    orb_write8(at(pr::holding), 255);
+    orb_write16(cpu.reg[18] + ob::last_attacker, static_cast<uint16_t>(cpu.reg[20]));
+    orb_write32(at(pr::held_object), cpu.reg[18]);
+    orb_write8(at(pr::state_timer), 36);
+    cpu.reg[19] = by_character(kGrabAnim);
+    if (!call(sub_061F06, 0x0642C7, 0x0642C2)) return;
+    if (!call(sub_063BBA, 0x0642CD, 0x0642C8)) return;
+L_0642CE:
+    if (!call(sub_064D3E, 0x0642D5, 0x0642D0)) return;
+    if (ne()) return end_frame();
+    test<uint8_t>(orb_read8(at(pr::holding)));
+    if (eq()) goto L_064306;
+    if (count_down(pr::state_timer)) {
+        release_held();
+        goto L_064306;
+    }
+    if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], kFacingRight);
+    if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], kFacingRight);
+    if ((cpu.reg[1] >> kButton1) & 1) {
+        orb_write8(at(ob::state), 54);
+        pay_energy(kThrowCost);
+    } else if ((cpu.reg[1] >> kButton2) & 1) {
+        orb_write8(at(ob::state), 4);
+        release_held();
+    }
+    return end_frame();
+
+L_0642D6:
+    if (!call(sub_064D3E, 0x0642DD, 0x0642D8)) return;
+    if (ne()) return end_frame();
+    test<uint8_t>(orb_read8(at(pr::holding)));
+    if (eq()) goto L_064306;
+    if (!call(sub_061FB6, 0x0642E3, 0x0642DE)) return;
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), 3);
+    if (ne()) return end_frame();
+    orb_write8(at(ob::state), 55);
+    cpu.reg[16] = load_zx16(kThrowStrength + 2 * character());
+    orb_write8(at(pr::action), 9);
+    orb_write8(at(pr::action_timer), 0);
+    orb_write8(at(pr::holding), 0);
+    cpu.reg[18] = orb_read32(at(pr::held_object));
+    if (!call(sub_08852B, 0x0642E9, 0x0642E4)) return;
+    orb_write8(at(pr::action), 0);
+    cpu.reg[0] = 243;
+    if (!call(sub_088F98, 0x0642EF, 0x0642EA)) return;
+    if (!call(sub_06925A, 0x0642F5, 0x0642F0)) return;
+    cpu.reg[0] = 42 + remu<uint32_t>(cpu.reg[0], 3) + (facing_right() ? 3 : 0);
+    sub_0824F0();
+    return;
+
+L_0642F6:
+    if (!call(sub_061FB6, 0x0642FD, 0x0642F8)) return;
+    test<uint8_t>(orb_read8(at(ob::frame_duration)));
+    if (eq()) {
+        orb_write8(at(ob::state), 56);
+        orb_write8(at(pr::state_timer), 10);
+    }
+    return end_frame();
+
+L_0642FE:
+    if (!call(sub_064D3E, 0x064305, 0x064300)) return;
+    if (ne()) return end_frame();
+    if (count_down(pr::state_timer)) orb_write8(at(ob::state), 57);
+    return end_frame();
+
+L_064306:
+    orb_write8(at(ob::state), 0);
+    orb_write8(at(pr::action), 0);
+    return end_frame();
+}
+
+// Sine term of the arc special. In: R20. Out: R3 = (sine[angle] × radius)
+// >> 14, negated when the player faces decreasing x.
+void sub_06475C() {
+    ROUTINE_ENTRY(0x06475C);
+    cpu.reg[3] = mul<uint32_t>(load_sx16(kSine + 2 * orb_read16(at(pr::angle))), load_sx16(kArcRadius));
+    cpu.reg[3] = sha<uint32_t>(cpu.reg[3], static_cast<uint32_t>(-14));
+    if (!test_bit(cpu.reg[20], kFacingRight)) cpu.reg[3] = neg<uint32_t>(cpu.reg[3]);
+    ret();
+}
+
+// Cosine term of the arc special. In: R20. Out: R3 = (cosine[angle] ×
+// radius) >> 14.
+void sub_06477F() {
+    ROUTINE_ENTRY(0x06477F);
+    cpu.reg[3] = mul<uint32_t>(load_sx16(kCosine + 2 * orb_read16(at(pr::angle))), load_sx16(kArcRadius));
+    cpu.reg[3] = sha<uint32_t>(cpu.reg[3], static_cast<uint32_t>(-14));
+    ret();
+}
+
+// Free place after a hold: untouchable, no hold pending; from (x, y + 4) x
+// steps by 64 towards the facing until the terrain there is clear, is pulled
+// back towards the screen and stored with y + 4. A search that finds no
+// clear cell within one pass through the 16-bit x range keeps the start x.
+// In: R20. Changes R3, R4, R8-R11.
+void sub_06495A() {
+    ROUTINE_ENTRY(0x06495A);
+    set_bit(cpu.reg[20], kUntouchable);
+    orb_write8(at(pr::hit_pending), 0);
+    cpu.reg[3] = load_sx16(at(ob::world_x));
+    cpu.reg[4] = sx16(orb_read16(at(ob::world_y)) + 4);
+    cpu.reg[11] = cpu.reg[3];
+    cpu.reg[10] = kPlaceSteps;
+L_06497A:
+    if (!call(sub_0877D1, 0x064983, 0x06497E)) return;
+    if (eq()) goto L_06499C;
+    cpu.reg[3] = sx16(cpu.reg[3] + (test_bit(cpu.reg[20], kFacingRight) ? 64u : static_cast<uint32_t>(-64)));
+    cpu.reg[10] = dec<uint32_t>(cpu.reg[10]);
+    if (ne()) goto L_06497A;
+    cpu.reg[3] = cpu.reg[11];
+L_06499C:
+    if (!call(sub_064E9C, 0x0649A5, 0x0649A0)) return;
+    orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    orb_write16(at(ob::world_y), static_cast<uint16_t>(cpu.reg[4]));
+    ret();
+}
+
+// Forward drift of the jump attack: the inputs reloaded, then the walk step
+// with the drift table in the facing direction alone. In: R20.
+void sub_064B42() {
+    ROUTINE_ENTRY(0x064B42);
+    if (!call(sub_063BBA, 0x064B4B, 0x064B46)) return;
+    cpu.reg[0] = test_bit(cpu.reg[20], kFacingRight) ? kRight : kLeft;
+    cpu.reg[1] = 0;
+    cpu.reg[2] = 0;
+    cpu.reg[12] = kDriftTable;
+    sub_064B9A();
+}
+
+// Walk on the ground: the walk step with the walk table and the walking
+// animation. In: R20, R0-R2 the inputs, R18 the standing animation.
+void sub_064B86() {
+    ROUTINE_ENTRY(0x064B86);
+    cpu.reg[12] = kWalkTable;
+    cpu.reg[19] = by_character(kWalkingAnim);
+    sub_064B9A();
+}
+
+// Walk step. In: R20, R12 the step table (4 bytes per direction: move code,
+// x step, y step, mirror bits), R0 held, R1 newly pressed, R2 previous
+// inputs (directions used), R19 the animation of a new move, R18 the
+// standing animation. A move (code not 0) sets idle_count 1, takes the
+// steps (bit 7 of the code: the mirror bits from byte 3) and moves with the
+// walls; a newly pressed direction not already held sets the record byte
+// that table 0x064FE0 names to 32 and starts R19. No move: R18 starts when
+// a direction was held before.
+void sub_064B9A() {
+    ROUTINE_ENTRY(0x064B9A);
+    orb_write8(at(pr::step_x), 0);
+    orb_write8(at(pr::step_y), 0);
+    cpu.reg[0] &= kDirections;
+    cpu.reg[1] &= kDirections;
+    cpu.reg[2] &= kDirections;
+    cpu.reg[8] = cpu.reg[12] + 4 * cpu.reg[0];
+    test<uint8_t>(orb_read8(cpu.reg[8]));
+    if (ne()) goto L_064BB8;
+    test<uint32_t>(cpu.reg[2]);
+    if (eq()) return end_frame();
+    cpu.reg[19] = cpu.reg[18];
+    sub_061F06();
+    return;
+L_064BB8:
+    orb_write8(at(pr::idle_count), 1);
+    orb_write8(at(pr::step_x), orb_read8(cpu.reg[8] + 1));
+    orb_write8(at(pr::step_y), orb_read8(cpu.reg[8] + 2));
+    if (orb_read8(cpu.reg[8]) & 0x80)
+        orb_write16(at(ob::flags), (orb_read16(at(ob::flags)) & ~0xC0u) | (orb_read8(cpu.reg[8] + 3) & 0xC0u));
+    push_range(0, 2);
+    if (!call(sub_064BFC, 0x064BDC, 0x064BD7)) return;
+    pop_range(0, 2);
+    test<uint32_t>(cpu.reg[1]);
+    if (eq()) return end_frame();
+    test<uint32_t>(cpu.reg[0] & cpu.reg[2]);
+    if (ne()) return end_frame();
+    cpu.reg[8] = load_zx8(kPressedByteTable + cpu.reg[1]);
+    if (cpu.reg[8] != 0) orb_write8(cpu.reg[20] + cpu.reg[8], 32);
+    sub_061F06();
+}
+
+// Move with walls: (x + step_x, y + step_y), else (x, y + step_y), else (x
+// + step_x, y); the first the bounds test allows is taken, none leaves the
+// player where it is. In: R20, R0 = the bounds mask. Changes R3, R4, R8, R9.
+void sub_064BFC() {
+    ROUTINE_ENTRY(0x064BFC);
+    cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + load_sx8(at(pr::step_x)));
+    cpu.reg[4] = sx16(orb_read16(at(ob::world_y)) + load_sx8(at(pr::step_y)));
+    if (!call(sub_064C43, 0x064C11, 0x064C0C)) return;
+    test<uint32_t>(cpu.reg[9]);
+    if (eq()) goto L_064C35;
+    cpu.reg[3] = load_sx16(at(ob::world_x));
+    if (!call(sub_064C43, 0x064C21, 0x064C1C)) return;
+    test<uint32_t>(cpu.reg[9]);
+    if (eq()) goto L_064C35;
+    cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + load_sx8(at(pr::step_x)));
+    cpu.reg[4] = load_sx16(at(ob::world_y));
+    if (!call(sub_064C43, 0x064C33, 0x064C2E)) return;
+    test<uint32_t>(cpu.reg[9]);
+    if (ne()) return end_frame();
+L_064C35:
+    orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    orb_write16(at(ob::world_y), static_cast<uint16_t>(cpu.reg[4]));
+    ret();
+}
+
+// Bounds and terrain test of the point (R3 x, R4 y) for the bounds of mask
+// R0 (bit 0 down, 1 up, 2 right, 3 left) against the playfield camera, then
+// the terrain bit. Out: R9 = 0 allowed, -1 refused. Changes R8-R10.
+void sub_064C43() {
+    ROUTINE_ENTRY(0x064C43);
+    cpu.reg[10] = orb_read32(var::camera_pointer);
+    cpu.reg[8] = load_sx16(cpu.reg[10] + camera_record::x);
+    cpu.reg[9] = load_sx16(cpu.reg[10] + camera_record::y);
+    if (cpu.reg[0] & kDown) {
+        cmp<uint16_t>(cpu.reg[4], cpu.reg[9] + kBoundDown);
+        if (greater()) goto L_064CDE;
+    }
+    if (cpu.reg[0] & kUp) {
+        cmp<uint16_t>(cpu.reg[4], cpu.reg[9] + kBoundUp);
+        if (less()) goto L_064CDE;
+    }
+    if (cpu.reg[0] & kLeft) {
+        cmp<uint16_t>(cpu.reg[3], cpu.reg[8] + kBoundLeft);
+        if (less()) goto L_064CDE;
+    }
+    if (cpu.reg[0] & kRight) {
+        cmp<uint16_t>(cpu.reg[3], cpu.reg[8] + kBoundRight);
+        if (greater()) goto L_064CDE;
+    }
+    if (!call(sub_0877D1, 0x064CD5, 0x064CD0)) return;
+    if (ne()) goto L_064CDE;
+    cpu.reg[9] = 0;
+    ret();
+    return;
+L_064CDE:
+    cpu.reg[9] = 0xFFFFFFFF;
+    ret();
+}
+
+// Per-frame timers: the chain window (at 0 the chain step is cleared), the
+// hurt time (at 0 or less held at 0, untouchable cleared) and the two
+// countdowns. In: R20. Changes R8.
+void sub_064CE5() {
+    ROUTINE_ENTRY(0x064CE5);
+    test<uint8_t>(orb_read8(at(pr::action_timer)));
+    if (ne() && count_down(pr::action_timer)) orb_write8(at(pr::action), 0);
+    cpu.reg[8] = dec<uint8_t>(orb_read8(at(pr::hurt_timer)));
+    orb_write8(at(pr::hurt_timer), static_cast<uint8_t>(cpu.reg[8]));
+    if (less_equal()) {
+        orb_write8(at(pr::hurt_timer), 0);
+        clear_bit(cpu.reg[20], kUntouchable);
+    }
+    for (uint32_t k = 0; k < 2; ++k) {
+        test<uint8_t>(orb_read8(at(pr::countdowns + k)));
+        if (ne()) orb_write8(at(pr::countdowns + k), dec<uint8_t>(orb_read8(at(pr::countdowns + k))));
+    }
+    ret();
+}
+
+// Hit check on the ground: hurt state 14, defeat state 17.
+void sub_064D3E() {
+    ROUTINE_ENTRY(0x064D3E);
+    cpu.reg[18] = 14;
+    cpu.reg[19] = 17;
+    sub_064D4F();
+}
+
+// Hit check in the air: hurt state 24, defeat state 28.
+void sub_064D47() {
+    ROUTINE_ENTRY(0x064D47);
+    cpu.reg[18] = 24;
+    cpu.reg[19] = 28;
+    sub_064D4F();
+}
+
+// Hit check: defeated → state R19; hit → state R18, untouchable, hurt time
+// 32; held by an enemy → state 41, hurt time 32. On any of them a held enemy
+// is let go, the player is untouchable and its attack object forgotten.
+// In: R20, R18 hurt state, R19 defeat state. Out: Z clear when the state
+// changed (the calling state does nothing more this frame). Changes R8.
+void sub_064D4F() {
+    ROUTINE_ENTRY(0x064D4F);
+    if (clear_bit(cpu.reg[20], kDefeated)) {
+        orb_write8(at(ob::state), static_cast<uint8_t>(cpu.reg[19]));
+        goto L_064D8C;
+    }
+    if (clear_bit(cpu.reg[20], kHit)) {
+        orb_write8(at(ob::state), static_cast<uint8_t>(cpu.reg[18]));
+        set_bit(cpu.reg[20], kUntouchable);
+        orb_write8(at(pr::hurt_timer), 32);
+        orb_write8(at(pr::action), 0);
+        goto L_064D8C;
+    }
+    test<uint8_t>(orb_read8(at(pr::hit_pending)));
+    if (eq()) {
+        ret();
+        return;
+    }
+    orb_write8(at(pr::action), 0);
+    orb_write8(at(ob::state), 41);
+    orb_write8(at(pr::hurt_timer), 32);
+L_064D8C:
+    test<uint8_t>(orb_read8(at(pr::holding)));
+    if (ne()) release_held();
+    set_bit(cpu.reg[20], kUntouchable);
+    orb_write16(at(pr::attack_object), 0);
+    cpu.z = 0;
+    ret();
+}
+
+// Knock-back step for a strong reaction (hit_reaction above 3). In: R20.
+void sub_064DB2() {
+    ROUTINE_ENTRY(0x064DB2);
+    cmp<uint8_t>(orb_read8(at(ob::hit_reaction)), 3);
+    if (higher()) {
+        sub_064DB9();
+        return;
+    }
+    ret();
+}
+
+// Knock-back step: the character's x offset for the current frame (negated
+// facing decreasing x) is taken when the bounds test with both sides allows
+// it. In: R20. Changes R0, R3, R4, R8-R10.
+void sub_064DB9() {
+    ROUTINE_ENTRY(0x064DB9);
+    cpu.reg[8] = load_sx16(by_character(kKnockBack) + 2 * orb_read8(at(ob::frame_index)));
+    if (!test_bit(cpu.reg[20], kFacingRight)) cpu.reg[8] = 0u - cpu.reg[8];
+    cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + cpu.reg[8]);
+    cpu.reg[4] = load_sx16(at(ob::world_y));
+    cpu.reg[0] = 12;
+    if (!call(sub_064C43, 0x064DE1, 0x064DDC)) return;
+    test<uint32_t>(cpu.reg[9]);
+    if (eq()) orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    ret();
+}
+
+// Button 1 in a jump: the jump attack (state 32, action 5). In: R20, R1 the
+// pressed edges. Out: Z clear when it started.
+void sub_064DEC() {
+    ROUTINE_ENTRY(0x064DEC);
+    bit_flags(cpu.reg[1], kButton1);
+    if (eq()) {
+        ret();
+        return;
+    }
+    orb_write8(at(ob::state), 32);
+    orb_write8(at(pr::action), 5);
+    cpu.z = 0;
+    ret();
+}
+
+// Button 1 at the top of a jump: the character's air special (state
+// 0x065150[c], action 6). In: R20, R1. Out: Z clear when it started.
+void sub_064E05() {
+    ROUTINE_ENTRY(0x064E05);
+    bit_flags(cpu.reg[1], kButton1);
+    if (eq()) {
+        ret();
+        return;
+    }
+    orb_write8(at(ob::state), orb_read8(kTopState + character()));
+    orb_write8(at(pr::action), 6);
+    cpu.z = 0;
+    ret();
+}
+
+// Falling: rise_speed -= 2, height += rise_speed; at 0 or below the player
+// has landed (height and rise_speed 0). In: R20. Out: Z set when landed.
+// Changes R8.
+void sub_064E25() {
+    ROUTINE_ENTRY(0x064E25);
+    cpu.reg[8] = sub<uint8_t>(orb_read8(at(pr::rise_speed)), 2);
+    orb_write8(at(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+    cpu.reg[8] = add<uint16_t>(orb_read16(at(ob::height)), sx8(cpu.reg[8]));
+    orb_write16(at(ob::height), static_cast<uint16_t>(cpu.reg[8]));
+    if (greater()) {
+        ret();
+        return;
+    }
+    orb_write16(at(ob::height), 0);
+    orb_write8(at(pr::rise_speed), 0);
+    cpu.z = 1;
+    ret();
+}
+
+// Attack strike of the current action: the swing effect and sound, the
+// action's box against the other objects (the copy of table A at half
+// strength when table B is empty), the connect effect on a touch.
+// In: R20. Changes R0-R19 as the box test does.
+void sub_064E44() {
+    ROUTINE_ENTRY(0x064E44);
+    cpu.reg[0] = load_zx8(kSwingEffects + action());
+    test<uint32_t>(cpu.reg[0]);
+    if (ne()) {
+        if (!call(sub_0824F0, 0x064E57, 0x064E52)) return;
+    }
+    cpu.reg[0] = action_byte(kSwingSounds);
+    if (!call(sub_088F98, 0x064E68, 0x064E63)) return;
+    cpu.reg[10] = by_character(kAttackBoxes) + 4 * action();
+    cpu.reg[16] = action_byte(kStrengths);
+    if (!call(sub_0881A4, 0x064E84, 0x064E7F)) return;
+    if (!test_bit(cpu.reg[20], kTouched)) return end_frame();
+    cpu.reg[0] = load_zx8(kConnectEffects + action());
+    test<uint32_t>(cpu.reg[0]);
+    if (eq()) return end_frame();
+    sub_0824F0();
+}
+
+// Pulls R3 back towards the screen: with s = R3's screen x against the
+// playfield camera, R3 -= 4 × (s - 48) below 48 and 4 × (s - 272) above 272.
+// Changes R8, R10.
+void sub_064E9C() {
+    ROUTINE_ENTRY(0x064E9C);
+    cpu.reg[10] = orb_read32(var::camera_pointer);
+    cpu.reg[8] = sx16((static_cast<int16_t>(cpu.reg[3]) >> 2) - (s16_at(cpu.reg[10] + camera_record::x) >> 2));
+    cmp<uint16_t>(cpu.reg[8], 48);
+    if (less()) {
+        cpu.reg[3] = sx16(cpu.reg[3] - 4 * (cpu.reg[8] - 48));
+    } else {
+        cmp<uint16_t>(cpu.reg[8], 272);
+        if (greater()) cpu.reg[3] = sx16(cpu.reg[3] - 4 * (cpu.reg[8] - 272));
+    }
+    ret();
+}
+
+// Child effects of the player: type 39 (hurt), 40 (defeat), 41 and 66 (held).
+void sub_064ED8() {
+    ROUTINE_ENTRY(0x064ED8);
+    cpu.reg[0] = 39;
+    sub_0824F0();
+}
+
+void sub_064EE2() {
+    ROUTINE_ENTRY(0x064EE2);
+    cpu.reg[0] = 40;
+    sub_0824F0();
+}
+
+void sub_064EEC() {
+    ROUTINE_ENTRY(0x064EEC);
+    cpu.reg[0] = 41;
+    sub_0824F0();
+}
+
+void sub_064EF6() {
+    ROUTINE_ENTRY(0x064EF6);
+    cpu.reg[0] = 66;
+    sub_0824F0();
+}
+
+// Child effect of type R0 + character, + 4 facing increasing x. In: R20, R0.
+void sub_064F09() {
+    ROUTINE_ENTRY(0x064F09);
+    cpu.reg[0] += character();
+    if (test_bit(cpu.reg[20], kFacingRight)) cpu.reg[0] += 4;
+    sub_0824F0();
+}

@@ -10,6 +10,7 @@
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
+#include "tests/game/callees.h"
 #include "tests/support/game_harness.h"
 
 namespace {
@@ -636,6 +637,49 @@ TEST_F(SlotChain, DemoSpawnsNoEffectAndPlacedAreasLeaveForTheirController) {
     EXPECT_EQ(run_until_left(sub_063955), 0x0651D1u);
     EXPECT_EQ(effect_, 5u) << "slot + 4";
     EXPECT_EQ(ram16(rec(1) + 136), 16);
+}
+
+// From reset: the real slot runner and power-on set-up, every other callee
+// of boot and the main loop a stand-in. A mode machine that starts play on
+// its third pass with a press from slot 0 in free play: the idle slot's join
+// has no translated continuation, and the run ends there.
+class JoinFromReset : public GameRoutineTest {
+protected:
+    void SetUp() override {
+        GameRoutineTest::SetUp();
+        using namespace callee;
+        const uint32_t handlers[] = {0x09F500, 0x09F610, 0x09F61C, 0x09F628, 0x09F640};
+        for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
+        const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, 0, 0x00, 50, 0, 57, 0};
+        for (uint32_t i = 0; i < 12; ++i) plant8(0x060098 + i, controller[i]);
+        fake_all({kIoSetUp, kBackupData, kMixerSetUp, kFixedPalettes, kSpriteHeader, kLayers,
+                  kBookkeepingCheck, kSettings, kRankingTables, kSoundRings, kPlayerInputs, kSystemInputs,
+                  kSpriteList, kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore, kFadeStep,
+                  kPaletteDrain, kSpriteListReset, kTextClear, kSoundA});
+        fake(kPaletteBlock, [] { cpu.reg[27] = 0x600040; });
+        fake(kModeMachine, [this] {
+            if (++passes_ != 3) return;
+            orb_write8(var::game_mode, 15);
+            orb_write32(var::game_flags, 1u << 9);
+            orb_write8(var::free_play_active, 1);
+            orb_write8(0x208128, 0x10);
+        });
+    }
+    void run_from_reset() {
+        cpu.psw = V60_PSW_IS;
+        cpu.reg[V60_SP] = 0;
+        cpu.pc = 0xFFFFFFF0;
+        program_frame_done = [] {
+            if (cpu.frames >= 20) program_stop();
+        };
+        program_run();
+    }
+    int passes_ = 0;
+};
+
+TEST_F(JoinFromReset, AJoinDuringAGameEndsTheRunAtItsContinuation) {
+    EXPECT_EXIT(run_from_reset(), testing::ExitedWithCode(3),
+                "^The task started at FFFFF0 came to its end at 0635E5 \\(frame 3\\)\n");
 }
 
 }  // namespace

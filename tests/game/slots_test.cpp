@@ -140,6 +140,7 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
     orb_write8(chute, 4);
     orb_write32(rec(2) + 140, 12345);
     orb_write8(rec(2) + 180, 9);
+    orb_write16(rec(2) + 184, 77);
     orb_write32(var::game_flags, 0x300);
     for (uint32_t i = 0; i < 5; ++i) orb_write8(var::power_on_time + i, static_cast<uint8_t>(0x11 * (i + 1)));
     press(2, 0x20);

@@ -49,6 +49,14 @@ constexpr uint32_t player_presses = 0x208128;   // pressed edges of player_input
 // ---- what the player character controller reads and writes ----
 constexpr uint32_t character_places_free = 0x20800B;  // 8-bit, bit n = place n free (bit ops as 32-bit)
 
+// ---- player slots, joining, panels and character select ----
+constexpr uint32_t panel_layout_shift = 0x208007;    // 8-bit, not 0: the second set of place layouts
+constexpr uint32_t join_times = 0x2081C0;            // time_record per slot, 8 bytes apart
+constexpr uint32_t bookkeeping_joins = 0x701F0E;     // 16-bit
+constexpr uint32_t total_play_time = 0x701F1C;       // time_record
+constexpr uint32_t bookkeeping_new_plays = 0x701F2C; // 16-bit
+constexpr uint32_t play_length_bands = 0x701F3C;     // 12 × 16-bit: half minutes to 4:59, 5-9 min, longer
+
 }  // namespace var
 
 // The player records' fields that the mode machine resets.
@@ -168,10 +176,16 @@ constexpr uint32_t hit_pending = 159;  // 8-bit, non-zero while an enemy holds t
 }  // namespace player_record
 
 // player_record.flags bits the enemies read.
+// Bits of a player record's flags word.
 namespace player_bit {
 constexpr unsigned in_play = 0;
+constexpr unsigned hidden = 1;
 constexpr unsigned untouchable = 2;
+constexpr unsigned set_up_clear = 4;
+constexpr unsigned facing = 6;
+constexpr unsigned continuing = 13;
 }  // namespace player_bit
+
 // The player record (256 bytes, the object head first) as the character
 // controller uses it beyond the head; the slot fields are the slot code's.
 namespace player_record {
@@ -213,3 +227,24 @@ constexpr uint32_t base_x = 80;       // s16
 constexpr uint32_t part_height = 100; // 16-bit word 2 of the first copied part
 constexpr uint32_t part_width = 102;  // 16-bit word 3 of the first copied part
 }  // namespace attack_record
+// game_flags bits of the running game (bits 0-3: the slots in play; bits
+// 24-27 are character_places_free).
+namespace game_flag {
+constexpr unsigned places_free = 24;  // character_places_free's bit 0
+}  // namespace game_flag
+
+// A player slot's record: the object head (flags, state, routine, owner,
+// positions, animation), then the player's own fields.
+namespace player_record {
+constexpr uint32_t owner = 12;              // 16-bit, low half of its own address
+constexpr uint32_t appear_timer = 54;       // 8-bit: appearance blink, then the out timer
+constexpr uint32_t shown_second = 76;       // 8-bit, last big continue second shown
+constexpr uint32_t credit_offset = 128;     // 8-bit, low byte of its credit_record's address
+constexpr uint32_t placed_frame = 136;      // 16-bit, 16 at set-up in placed-object areas
+constexpr uint32_t follow_weight = 148;     // 8-bit, 0 at a reset, 255 at set-up
+constexpr uint32_t converted_credits = 181; // 8-bit
+constexpr uint32_t drain_timer = 183;       // 8-bit
+constexpr uint32_t drain_ticks = 184;       // 16-bit
+constexpr uint32_t join_byte = 187;         // 8-bit, 0 at a join
+}  // namespace player_record
+

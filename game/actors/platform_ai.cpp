@@ -112,6 +112,20 @@ bool over_segment(uint32_t o, uint32_t s) {
     return less_equal();
 }
 
+// One walk step towards greater X (right) or smaller; at or past the
+// segment's end the enemy stops on it and takes the landing state (true).
+bool walked_to_end(uint32_t o, bool right) {
+    const uint16_t old_x = orb_read16(o + object_record::world_x);
+    const uint16_t x = right ? add<uint16_t>(old_x, walk_speed(o)) : sub<uint16_t>(old_x, walk_speed(o));
+    orb_write16(o + object_record::world_x, x);
+    const uint16_t end = orb_read16(segment(o) + (right ? pl::right : pl::left));
+    cmp<uint16_t>(x, end);
+    if (right ? less() : greater()) return false;
+    orb_write16(o + object_record::world_x, end);
+    set_state(o, landing_state(o));
+    return true;
+}
+
 // Knock-back fall (the second half of sub_07A6CC): down by the growing speed
 // until the segment's floor, where the landing state follows and the enemy
 // is tangible and on the ground again.
@@ -409,19 +423,11 @@ void sub_07A54F() {
     const uint32_t o = cpu.reg[20];
     if (!call_at(per_type32(kIdleCallbacks, o), 0x07A558, 0x07A555)) return;
     if (!call(sub_061FB6, 0x07A55D, 0x07A558)) return;
-    const uint16_t x = add<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
-    orb_write16(o + object_record::world_x, x);
-    const uint16_t end = orb_read16(segment(o) + pl::right);
-    cmp<uint16_t>(x, end);
-    if (greater_equal()) {
-        orb_write16(o + object_record::world_x, end);
-        set_state(o, landing_state(o));
-        sub_07A523();
-        return;
+    if (!walked_to_end(o, true)) {
+        count_down(o + pe::enemy_timer);
+        if (eq())
+            if (!call(sub_07A81E, 0x07A58D, 0x07A58A)) return;
     }
-    count_down(o + pe::enemy_timer);
-    if (eq())
-        if (!call(sub_07A81E, 0x07A58D, 0x07A58A)) return;
     sub_07A523();
 }
 
@@ -443,19 +449,11 @@ void sub_07A5AC() {
     const uint32_t o = cpu.reg[20];
     if (!call_at(per_type32(kIdleCallbacks, o), 0x07A5B5, 0x07A5B2)) return;
     if (!call(sub_061FB6, 0x07A5BA, 0x07A5B5)) return;
-    const uint16_t x = sub<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
-    orb_write16(o + object_record::world_x, x);
-    const uint16_t end = orb_read16(segment(o) + pl::left);
-    cmp<uint16_t>(x, end);
-    if (less_equal()) {
-        orb_write16(o + object_record::world_x, end);
-        set_state(o, landing_state(o));
-        sub_07A523();
-        return;
+    if (!walked_to_end(o, false)) {
+        count_down(o + pe::enemy_timer);
+        if (eq())
+            if (!call(sub_07A81E, 0x07A5EA, 0x07A5E7)) return;
     }
-    count_down(o + pe::enemy_timer);
-    if (eq())
-        if (!call(sub_07A81E, 0x07A5EA, 0x07A5E7)) return;
     sub_07A523();
 }
 
@@ -629,12 +627,10 @@ void sub_07A77A() {
 void sub_07A7B0() {
     ROUTINE_ENTRY(0x07A7B0);
     const uint32_t o = cpu.reg[20];
-    count_down(o + pe::ai_attack_timer);
-    if (greater()) {
+    if (!watch_due(o)) {
         ret();
         return;
     }
-    orb_write8(o + pe::ai_attack_timer, 0);
     if (!on_screen(o)) {
         ret();
         return;

@@ -46,6 +46,15 @@ inline void move_by(uint32_t o, uint32_t field, uint32_t speed) {
 // The byte timer - 1; the flags tell what is left.
 inline void count_down(uint32_t at) { orb_write8(at, guest::dec<uint8_t>(orb_read8(at))); }
 
+// A watch's interval: ai_attack_timer - 1; false while it stays above 0
+// (signed), else the timer is left at 0 and the watch probes this frame.
+inline bool watch_due(uint32_t o) {
+    count_down(o + platform_enemy::ai_attack_timer);
+    if (guest::greater()) return false;
+    orb_write8(o + platform_enemy::ai_attack_timer, 0);
+    return true;
+}
+
 // Word +100 of the first copied part (a size field in its low 10 bits) grows
 // by 6, or becomes 0x3FF when the low 10 bits of the sum come to 0, ORed
 // over its own top 6 bits: the shrink of a defeat and of type 3's object.

@@ -403,12 +403,10 @@ void sub_07BEB0() {
 void sub_07BEB3() {
     ROUTINE_ENTRY(0x07BEB3);
     const uint32_t o = cpu.reg[20];
-    count_down(o + pe::ai_attack_timer);
-    if (greater()) {
+    if (!watch_due(o)) {
         ret();
         return;
     }
-    orb_write8(o + pe::ai_attack_timer, 0);
     const uint8_t side = inc<uint8_t>(orb_read8(o + pe::ai_probe_side));
     orb_write8(o + pe::ai_probe_side, side);
     const uint32_t index = (cpu.reg[1] & 0xFF) + (side & 1);

@@ -59,11 +59,32 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
     }
 }
 
-TEST_F(PlatformTypes, AnUnknownStateTableEntryEndsTheRun) {
-    plant32(kType1States + 4 * 3, 0x07A70C);  // the defeat pop is reached through 0x07BE9B only
-    const uint32_t o = placed(kType1, 1, 3);
-    cpu.reg[20] = o;
-    EXPECT_EXIT(run(sub_07BBC9), ::testing::ExitedWithCode(3), "Jump from 07BBF4 to 07A70C has no translated target");
+// A state-table entry none of the type's cases names ends the run, and so
+// does a thrown object's state past the guest's table.
+TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
+    // The defeat pop is reached through each type's own defeat state only.
+    plant32(kType1States + 4 * 3, 0x07A70C);
+    plant32(kType2States + 4 * 3, 0x07A535);  // no walks for type 2
+    plant32(kType3States + 4 * 3, 0x07A4F5);
+    const struct {
+        const char* name;
+        uint32_t routine;
+        v60_routine body;
+        uint8_t state;
+        const char* message;
+    } cases[] = {
+        {"types 1 and 4", kType1, sub_07BBC9, 3, "Jump from 07BBF4 to 07A70C has no translated target"},
+        {"type 2", kType2, sub_07D5BE, 3, "Jump from 07D5FA to 07A535 has no translated target"},
+        {"type 3", kType3, sub_07D95C, 3, "Jump from 07D98C to 07A4F5 has no translated target"},
+        {"type 3's object", 0x07DABD, sub_07DABD, 7, "Jump from 07DAEB to 07DB03 has no translated target"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const uint32_t o = placed(c.routine, 3, c.state);
+        orb_write16(o + object_record::owner, static_cast<uint16_t>(o));
+        cpu.reg[20] = o;
+        EXPECT_EXIT(run(c.body), ::testing::ExitedWithCode(3), c.message);
+    }
 }
 
 // The watch of types 1 and 4: index R1 + probe side bit 0; the interval goes

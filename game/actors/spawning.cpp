@@ -82,6 +82,25 @@ void players_in_play() {
     bit_flags(flags, 0);
 }
 
+// A pass's loop head: one record fewer left; unless it is the last, the
+// loop head's label goes on the stack for its handler's return. True for the
+// last record.
+bool begin_record(uint32_t label) {
+    set8(cpu.reg[9], dec<uint8_t>(cpu.reg[9]));
+    if (eq()) return true;
+    push(label);
+    return false;
+}
+
+// After a record's handler: true, with the next record and counter, when the
+// handler came back to the loop head; false when the pass is over.
+bool next_record(bool last, uint32_t label) {
+    if (last || !at_label(label)) return false;
+    cpu.reg[10] += spawn_record::size;
+    cpu.reg[11] += 2;
+    return true;
+}
+
 }  // namespace
 
 // ---- generators ----
@@ -138,9 +157,7 @@ void sub_06623F() {
         // L_06626C
         set16(cpu.reg[0], sub<uint16_t>(camera_word(camera_record::x), kWindowMargin));
         set16(cpu.reg[1], sub<uint16_t>(camera_word(camera_record::y), kWindowMargin));
-        set8(cpu.reg[9], dec<uint8_t>(cpu.reg[9]));
-        const bool last = eq();
-        if (!last) push(kWindowLabel);
+        const bool last = begin_record(kWindowLabel);
         const uint16_t counter = orb_read16(cpu.reg[11]);
         if (counter == spawn_counter::armed) {
             if (!call(sub_0663EC, 0x066279, 0x066275)) return;
@@ -161,9 +178,7 @@ void sub_06623F() {
             if (ne()) orb_write16(cpu.reg[11], spawn_counter::armed);
             ret();
         }
-        if (last || !at_label(kWindowLabel)) return;
-        cpu.reg[10] += spawn_record::size;
-        cpu.reg[11] += 2;
+        if (!next_record(last, kWindowLabel)) return;
     }
 }
 
@@ -197,9 +212,7 @@ void sub_06628B() {
     cpu.reg[9] = orb_read8(generator + spawn_generator::count);
     for (;;) {
         // L_0662BB
-        set8(cpu.reg[9], dec<uint8_t>(cpu.reg[9]));
-        const bool last = eq();
-        if (!last) push(kSweepLabel);
+        const bool last = begin_record(kSweepLabel);
         const uint16_t counter = orb_read16(cpu.reg[11]);
         if (counter == spawn_counter::armed) {
             cmp<uint16_t>(sub<uint16_t>(orb_read16(cpu.reg[10] + spawn_record::trigger_x), cpu.reg[2]), cpu.reg[3]);
@@ -216,9 +229,7 @@ void sub_06628B() {
             orb_write16(cpu.reg[11], inc<uint16_t>(counter));
             ret();
         }
-        if (last || !at_label(kSweepLabel)) return;
-        cpu.reg[10] += spawn_record::size;
-        cpu.reg[11] += 2;
+        if (!next_record(last, kSweepLabel)) return;
     }
 }
 

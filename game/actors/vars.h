@@ -63,6 +63,8 @@ constexpr unsigned effect_lives = 11;
 constexpr unsigned enemy = 15;
 }  // namespace owner_flag
 
+// ---- spawn generators, the progress watcher and the enemy kinds' set-ups ----
+
 namespace enemy_flag {
 constexpr unsigned boss_bar = 0;
 constexpr unsigned wave_lock = 1;
@@ -197,3 +199,51 @@ constexpr uint32_t left = 0;   // s16
 constexpr uint32_t right = 2;  // s16
 constexpr uint32_t floor = 4;  // s16
 }  // namespace platform_list
+// A ROM spawn list entry (10 bytes); a type byte with bit 7 ends the list.
+namespace spawn_record {
+constexpr uint32_t type = 0;         // 8-bit, index into the spawn routine table
+constexpr uint32_t flags = 1;        // s8: 0 or negative = boss record
+constexpr uint32_t trigger_x = 2;    // 16-bit camera X (sweep mode)
+constexpr uint32_t world_x = 4;      // 16-bit
+constexpr uint32_t world_y = 6;      // 16-bit
+constexpr uint32_t data_offset = 8;  // 16-bit, from this field to the spawn data; 0 = none
+constexpr uint32_t size = 10;
+constexpr unsigned respawn = 0;      // flags bits of an ordinary record
+constexpr unsigned after_boss = 5;
+constexpr unsigned wave_lock = 6;
+}  // namespace spawn_record
+
+// The generator (a 256-byte object) beyond the common head.
+namespace spawn_generator {
+constexpr uint32_t count = 2;        // 8-bit, records in the list
+constexpr uint32_t last_x = 12;      // 16-bit, camera X of the last pass
+constexpr uint32_t counters = 16;    // 16-bit spawn_counter per record
+}  // namespace spawn_generator
+
+// spawn_counter values beside a live object's low half.
+namespace spawn_counter {
+constexpr uint16_t armed = 0x0000;
+constexpr uint16_t done = 0x8000;
+constexpr uint16_t respawn_delay = 0xFE20;  // re-armed 480 passes later
+}  // namespace spawn_counter
+
+// The progress watcher (a 128-byte object) beyond the common head.
+namespace progress_watcher {
+constexpr uint32_t peak = 3;         // 8-bit, most live enemies since the restart
+constexpr uint32_t last_x = 16;      // 16-bit camera X of the last counted frame
+constexpr uint32_t stallers = 45;    // 8-bit, its kind-58 enemies alive
+constexpr uint32_t frames = 54;      // 16-bit frames counted
+constexpr uint32_t progress = 72;    // 16-bit camera progress since the restart
+}  // namespace progress_watcher
+
+// Enemy fields the kinds' set-ups write beyond enemy_child's.
+namespace enemy_setup {
+constexpr uint32_t kind2_companion = 66;  // 16-bit, kind 2's companion
+constexpr uint32_t field_80 = 80;         // 16-bit, 0 at set-up
+constexpr uint32_t target_slot = 83;      // 8-bit, 255 = none
+constexpr uint32_t offset_index = 84;     // 8-bit, random 0-15
+constexpr uint32_t overlay_flag = 85;     // 8-bit, kind 14
+constexpr uint32_t overlay_companion = 86;  // 16-bit, kinds 13 and 14
+constexpr uint32_t spawn_data = 88;       // 32-bit, kinds 7 and 8
+constexpr uint32_t boss_byte = 92;        // 8-bit, kinds 7 and 8
+}  // namespace enemy_setup

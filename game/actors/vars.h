@@ -247,3 +247,60 @@ constexpr uint32_t overlay_companion = 86;  // 16-bit, kinds 13 and 14
 constexpr uint32_t spawn_data = 88;       // 32-bit, kinds 7 and 8
 constexpr uint32_t boss_byte = 92;        // 8-bit, kinds 7 and 8
 }  // namespace enemy_setup
+// ---- passers-by, the zoomed placement, the camera indicator, the stage
+// events with their decorations, and the props ----
+
+namespace var {
+constexpr uint32_t layer_camera = 0x2083C0;  // camera record 3, the background layer's
+}  // namespace var
+
+// Video shadow words (offsets in var::video_shadow) and the mixer word (in
+// var::mixer_shadow) that the stage events write.
+namespace video_reg {
+constexpr uint32_t wipe_position = 0x7A;  // 16-bit, counts 0 to 96 during the wipe
+constexpr uint32_t wipe_extent = 0x7E;    // 16-bit, 96 during the wipe, 223 after it
+}  // namespace video_reg
+namespace mixer_reg {
+constexpr uint32_t nbg3_priority = 0x28;  // bits 0-3 the layer's priority
+}  // namespace mixer_reg
+
+// Passer-by fields beyond enemy_child's (velocities, rise speed, timer) and
+// target_claim::slot; the zoomed placement's fields of any object.
+namespace passer_by {
+constexpr uint32_t wave_phase = 41;          // 8-bit, type 53's bobbing phase
+constexpr uint32_t zoom_dx = 72;             // s16, offset from the screen centre
+constexpr uint32_t zoom_dy = 74;             // s16
+constexpr uint32_t offset_index = 84;        // 8-bit, type 53: non-zero keeps its gun still
+constexpr uint32_t part_source_width = 98;   // 8-bit, of the first copied sprite part
+constexpr uint32_t part_source_height = 99;  // 8-bit
+constexpr uint32_t part_height = 100;        // 16-bit, bits 0-9 the drawn height
+constexpr uint32_t part_width = 102;         // 16-bit, bits 0-9 the drawn width
+}  // namespace passer_by
+
+// The stage-event object (128 bytes, not on the ring) beyond the head.
+namespace stage_event {
+constexpr uint32_t wipe_speed = 54;  // s16, the layer's fall during the wipe
+}  // namespace stage_event
+
+// A decoration's ROM record: its animation and where it stands.
+namespace decoration_record {
+constexpr uint32_t animation = 0;  // 32-bit
+constexpr uint32_t world_x = 4;    // s16 each
+constexpr uint32_t world_y = 6;
+constexpr uint32_t height = 8;
+constexpr uint32_t size = 10;
+}  // namespace decoration_record
+
+// A prop (128 bytes) beyond the head.
+namespace prop_record {
+constexpr uint32_t data_pointer = 16;    // 32-bit, its first byte the prop type; screen_x later
+constexpr uint32_t velocity_x = 39;      // s8, knocked away
+constexpr uint32_t vertical_speed = 41;  // s8
+constexpr uint32_t bounce_speed = 54;    // s8, knocked away ...
+constexpr uint32_t counter = 54;         // ... or 8-bit frames of the wait and the blink
+constexpr uint32_t flash_timer = 57;     // 8-bit, frames without hit boxes after a hit
+}  // namespace prop_record
+
+namespace owner_flag {
+constexpr unsigned hit = 8;
+}  // namespace owner_flag

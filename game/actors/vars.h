@@ -165,6 +165,7 @@ constexpr uint32_t piece_variant = 3;   // on the attack piece: the body's varia
 }  // namespace two_piece_record
 
 namespace volley_record {
+constexpr uint32_t stun_timer = 57; // 8-bit, the generic stun's
 constexpr uint32_t step_timer = 56;  // 8-bit
 constexpr uint32_t stun_count = 62;  // 8-bit, 0 after a volley
 constexpr uint32_t target = 86;      // 32-bit player_record

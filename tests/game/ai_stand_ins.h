@@ -57,16 +57,23 @@ protected:
         fake(kDecision, [] { orb_write8(cpu.reg[20] + object_record::state, 2); });
         fake(kWait);
         fake(kShortEffect);
-        // Animations: the script into +20, frame 0, running; each tick one
-        // frame on, stopping at the last of anim_frames.
-        fake(kStart, [] {
+        // Animations: the script into +20, frame 0, running; every anim_hold
+        // ticks one frame on, stopping at the last of anim_frames.
+        fake(kStart, [this] {
             orb_write32(cpu.reg[20] + object_record::frame, cpu.reg[19]);
             orb_write8(cpu.reg[20] + object_record::frame_index, 0);
             orb_write8(cpu.reg[20] + object_record::frame_duration, 1);
+            orb_write8(cpu.reg[20] + object_record::frame_timer, anim_hold);
         });
         fake(kTick, [this] {
             const uint32_t e = cpu.reg[20];
             if (orb_read8(e + object_record::frame_duration) == 0) return;
+            const uint8_t timer = orb_read8(e + object_record::frame_timer);
+            if (timer > 1) {
+                orb_write8(e + object_record::frame_timer, static_cast<uint8_t>(timer - 1));
+                return;
+            }
+            orb_write8(e + object_record::frame_timer, anim_hold);
             const uint8_t index = static_cast<uint8_t>(orb_read8(e + object_record::frame_index) + 1);
             orb_write8(e + object_record::frame_index, index);
             if (index + 1 >= anim_frames) orb_write8(e + object_record::frame_duration, 0);
@@ -101,5 +108,6 @@ protected:
     bool touch = false;
     uint8_t walk_length = 50;
     int anim_frames = 4;
+    uint8_t anim_hold = 1;
     uint32_t reaction_r10 = 0, reaction_r11 = 0;
 };

@@ -5,6 +5,7 @@
 // music fades out. Also the stationary attacker bound to the area it was made
 // in. Every routine runs with R20 = the running object.
 #include "game/actors/common.h"
+#include "game/actors/running_object.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -54,7 +55,6 @@ constexpr uint8_t kBodyBar = 18;
 constexpr uint8_t kDefeatFrames = 10;
 constexpr uint8_t kBodyEffect = 4;
 constexpr uint16_t kBossFlash = 0x4E0;
-constexpr uint16_t kColourKept = 0xF800;
 constexpr uint8_t kExitState = 5;
 constexpr uint8_t kRiseState = 9;
 constexpr uint8_t kFadeCode = 175;
@@ -73,20 +73,14 @@ constexpr uint8_t kHitSound = 0xCA;
 constexpr uint16_t kGuardColour = 0x6C0;
 constexpr uint16_t kGuardFlash = 0x6D0;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
-uint8_t by_rank(uint32_t table) { return orb_read8(table + actors::rank_tier()); }
-void next_state() { orb_write8(field(object_record::state), static_cast<uint8_t>(orb_read8(field(object_record::state)) + 1)); }
-void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
+using namespace actors::self;
+
 uint32_t controller() { return orb_read32(field(spr::controller)); }
 uint32_t first_part() { return orb_read32(controller() + spr::first_part); }
 uint8_t phase() { return orb_read8(first_part() + spr::phase); }
 uint32_t body() { return orb_read32(controller() + spr::body); }
 bool beaten() { return (orb_read16(controller() + object_record::flags) >> kBeaten) & 1; }
 bool in_last_area() { return orb_read8(var::area) == kLastArea; }
-
-void colour(uint32_t address, uint16_t value) {
-    orb_write16(address, static_cast<uint16_t>((orb_read16(address) & kColourKept) | value));
-}
 
 // An 8-bit field - 1. Out: Z set when it reached 0.
 void count_down(uint32_t name) { orb_write8(field(name), dec<uint8_t>(orb_read8(field(name)))); }

@@ -5,6 +5,7 @@
 // direction, and its boxes count as the body's. Every routine runs with R20 =
 // the running object.
 #include "game/actors/common.h"
+#include "game/actors/running_object.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
@@ -43,6 +44,8 @@ constexpr uint32_t kShortEffect = 0x07B615;
 constexpr uint32_t kFollowerStates = 0x07E0C6;   // the pieces' three- and six-entry tables
 constexpr uint32_t kAttackPieceStates = 0x07E134;
 
+constexpr uint32_t kLeftLimit = 4;     // platform list words
+constexpr uint32_t kRightLimit = 6;
 constexpr uint8_t kStrikeState = 11;   // from here only the attack piece shows
 constexpr uint8_t kHiddenState = 13;   // from here neither piece shows
 constexpr uint8_t kGoneState = 23;     // the defeat: the pieces remove themselves
@@ -52,19 +55,10 @@ constexpr uint8_t kDefeatFrames = 10;
 constexpr uint8_t kJumpSpeed = 0xE8;   // -24
 constexpr uint16_t kNormal = 0x200;
 constexpr uint16_t kFlash = 0x470;
-constexpr uint16_t kColourKept = 0xF800;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
-uint8_t by_rank(uint32_t table) { return orb_read8(table + actors::rank_tier()); }
+using namespace actors::self;
+
 uint8_t direction() { return orb_read8(field(tp::direction)); }
-void next_state() { orb_write8(field(object_record::state), static_cast<uint8_t>(orb_read8(field(object_record::state)) + 1)); }
-void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
-
-void colour(uint32_t address, uint16_t value) {
-    orb_write16(address, static_cast<uint16_t>((orb_read16(address) & kColourKept) | value));
-}
-
-void add16(uint32_t address, uint32_t delta) { orb_write16(address, static_cast<uint16_t>(orb_read16(address) + delta)); }
 
 // The piece's owner (the body) by the low half at +12.
 uint32_t body_of_piece() { return actors::linked(cpu.reg[20], object_record::owner); }
@@ -108,6 +102,26 @@ void fall_step() {
     set_state(1);
     orb_write16(field(object_record::flags),
                 static_cast<uint16_t>(orb_read16(field(object_record::flags)) & ~(1u << enemy_bit::intangible | 1u << enemy_bit::airborne)));
+}
+
+// One step of a walk by the direction's (dx, dy) pair from the table: x
+// moves; past the platform limit (list +4 left, +6 right, signed) x is
+// clamped, state 1 taken and true returned; otherwise y moves and the walk
+// length counts down (Z set when it ran out).
+bool walk_step(uint32_t steps, uint32_t limit_field) {
+    const uint32_t pair = steps + 4u * direction();
+    const uint16_t x = static_cast<uint16_t>(orb_read16(field(object_record::world_x)) + orb_read16(pair));
+    orb_write16(field(object_record::world_x), x);
+    const uint16_t limit = orb_read16(orb_read32(field(tp::platform_list)) + limit_field);
+    cmp<uint16_t>(x, limit);
+    if (limit_field == kRightLimit ? greater_equal() : less_equal()) {
+        orb_write16(field(object_record::world_x), limit);
+        set_state(1);
+        return true;
+    }
+    add16(field(object_record::world_y), orb_read16(pair + 2));
+    orb_write8(field(tp::walk_length), dec<uint8_t>(orb_read8(field(tp::walk_length))));
+    return false;
 }
 
 }  // namespace
@@ -207,21 +221,10 @@ void sub_07DE44() {
 void sub_07DE52() {
     ROUTINE_ENTRY(0x07DE52);
     if (!call(sub_07E336, 0x07DE57, 0x07DE52)) return;
-    {
-        const uint32_t pair = kStepsRight + 4u * direction();
-        const uint16_t x = static_cast<uint16_t>(orb_read16(field(object_record::world_x)) + orb_read16(pair));
-        orb_write16(field(object_record::world_x), x);
-        const uint16_t limit = orb_read16(orb_read32(field(tp::platform_list)) + 6);
-        cmp<uint16_t>(x, limit);
-        if (greater_equal()) {
-            orb_write16(field(object_record::world_x), limit);
-            set_state(1);
-            sub_07A523();
-            return;
-        }
-        add16(field(object_record::world_y), orb_read16(pair + 2));
+    if (walk_step(kStepsRight, kRightLimit)) {
+        sub_07A523();
+        return;
     }
-    orb_write8(field(tp::walk_length), dec<uint8_t>(orb_read8(field(tp::walk_length))));
     if (eq())
         if (!call(sub_07A81E, 0x07DE87, 0x07DE82)) return;
     sub_07A523();
@@ -240,21 +243,10 @@ void sub_07DE8C() {
 void sub_07DE9A() {
     ROUTINE_ENTRY(0x07DE9A);
     if (!call(sub_07E336, 0x07DE9F, 0x07DE9A)) return;
-    {
-        const uint32_t pair = kStepsLeft + 4u * direction();
-        const uint16_t x = static_cast<uint16_t>(orb_read16(field(object_record::world_x)) + orb_read16(pair));
-        orb_write16(field(object_record::world_x), x);
-        const uint16_t limit = orb_read16(orb_read32(field(tp::platform_list)) + 4);
-        cmp<uint16_t>(x, limit);
-        if (less_equal()) {
-            orb_write16(field(object_record::world_x), limit);
-            set_state(1);
-            sub_07A523();
-            return;
-        }
-        add16(field(object_record::world_y), orb_read16(pair + 2));
+    if (walk_step(kStepsLeft, kLeftLimit)) {
+        sub_07A523();
+        return;
     }
-    orb_write8(field(tp::walk_length), dec<uint8_t>(orb_read8(field(tp::walk_length))));
     if (eq())
         if (!call(sub_07A81E, 0x07DECF, 0x07DECA)) return;
     sub_07A523();

@@ -4,6 +4,7 @@
 // Also the props' guard that removes an object during an area change. Every
 // routine runs with R20 = the running object.
 #include "game/actors/common.h"
+#include "game/actors/running_object.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -66,16 +67,10 @@ constexpr int16_t kBandTop = -80;
 constexpr int16_t kBandBottom = 400;
 constexpr uint32_t kSlotMask = 0x300;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
-uint8_t by_rank(uint32_t table) { return orb_read8(table + actors::rank_tier()); }
-void next_state() { orb_write8(field(object_record::state), static_cast<uint8_t>(orb_read8(field(object_record::state)) + 1)); }
-void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
+using namespace actors::self;
 
 // The step timer - 1. Out: Z set when it reached 0.
 void count_step() { orb_write8(field(vr::step_timer), dec<uint8_t>(orb_read8(field(vr::step_timer)))); }
-
-// A 16-bit field plus a signed delta.
-void add16(uint32_t address, uint32_t delta) { orb_write16(address, static_cast<uint16_t>(orb_read16(address) + delta)); }
 
 }  // namespace
 

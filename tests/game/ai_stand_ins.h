@@ -97,6 +97,13 @@ protected:
         orb_write16(o + object_record::world_x, static_cast<uint16_t>(x));
         orb_write16(o + object_record::world_y, static_cast<uint16_t>(y));
     }
+    // The objects on the ring running a routine, in ring order.
+    static std::vector<uint32_t> running(uint32_t routine) {
+        std::vector<uint32_t> found;
+        for (uint32_t o : ring())
+            if (ram32(o + object_record::routine) == routine) found.push_back(o);
+        return found;
+    }
     std::vector<BoxTest> tests_of(uint32_t box, int applies = -1) const {
         std::vector<BoxTest> found;
         for (const BoxTest& b : boxes)

@@ -179,10 +179,8 @@ TEST_F(SetPieceTest, DefeatRunsTheExitAndFadesTheMusicOut) {
     pass(5);
     orb_write8(body() + object_record::state, 4);
     pass();
-    uint32_t effect = 0;
-    for (uint32_t o : ring())
-        if (ram32(o + object_record::routine) == kShortEffect) effect = o;
-    ASSERT_NE(effect, 0u);
+    ASSERT_EQ(running(kShortEffect).size(), 1u);
+    const uint32_t effect = running(kShortEffect)[0];
     EXPECT_EQ(ram8(effect + object_record::type), 4);
     pass(8);
     EXPECT_FALSE(flag(controller, 9));
@@ -341,10 +339,11 @@ TEST_F(AreaGuardTest, DefeatShowsTenFramesWithEffectAndTally) {
         EXPECT_EQ(state_of(guard), 6);
         pass();
         EXPECT_FALSE(on_ring(guard));
-        bool effect = false;
-        for (uint32_t o : ring())
-            if (ram32(o + object_record::routine) == kShortEffect && ram8(o + object_record::type) == 8) effect = true;
-        EXPECT_EQ(effect, free);
+        const auto effects = running(kShortEffect);
+        ASSERT_EQ(effects.size(), free ? 1u : 0u);
+        if (free) {
+            EXPECT_EQ(ram8(effects[0] + object_record::type), 8);
+        }
         EXPECT_EQ(ram16(var::tally_records + 32 * 2 + 20), free ? 1 : 0);
         EXPECT_EQ(ram8(var::live_enemy_count), count);
     }

@@ -52,9 +52,8 @@ protected:
         return b;
     }
     static uint32_t piece(uint32_t b, uint32_t routine) {
-        for (uint32_t o : ring())
-            if (ram32(o + object_record::routine) == routine && (0x200000u | ram16(o + object_record::owner)) == b)
-                return o;
+        for (uint32_t o : running(routine))
+            if ((0x200000u | ram16(o + object_record::owner)) == b) return o;
         return 0;
     }
     static void enter(uint32_t b, uint8_t state, uint8_t timer = 9) {
@@ -304,10 +303,8 @@ TEST_F(TwoPieceTest, DefeatMakesTheEffectAndLeavesTenFramesLater) {
     const uint32_t b = body();
     enter(b, 23);
     pass();
-    uint32_t effect = 0;
-    for (uint32_t o : ring())
-        if (ram32(o + object_record::routine) == kShortEffect) effect = o;
-    ASSERT_NE(effect, 0u);
+    ASSERT_EQ(running(kShortEffect).size(), 1u);
+    const uint32_t effect = running(kShortEffect)[0];
     EXPECT_EQ(ram8(effect + object_record::type), 6);
     EXPECT_EQ(ram16(effect + object_record::owner), static_cast<uint16_t>(b));
     pass(8);

@@ -67,12 +67,7 @@ protected:
         orb_write8(enemy + object_record::state, state);
         orb_write8(enemy + 56, timer);
     }
-    std::vector<uint32_t> shots() const {
-        std::vector<uint32_t> found;
-        for (uint32_t o : ring())
-            if (ram32(o + object_record::routine) == 0x07F70Bu) found.push_back(o);
-        return found;
-    }
+    static std::vector<uint32_t> shots() { return running(0x07F70B); }
 
     uint32_t enemy = 0;
     std::deque<uint32_t> randoms;

@@ -250,6 +250,23 @@ TEST_F(SetPieceTest, DefeatRunsTheExitAndFadesTheMusicOut) {
     EXPECT_EQ(ram8(var::live_enemy_count), 0);
 }
 
+// A state past a table's known entries ends the run.
+TEST_F(SetPieceTest, UnknownStatesEndTheRun) {
+    pass();
+    ASSERT_EQ(running(0x083502).size(), 1u);
+    const uint32_t objects[4] = {body(), first(), second(), running(0x083502)[0]};
+    const uint8_t states[4] = {8, 11, 4, 5};
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EXIT(
+            {
+                orb_write8(objects[k] + object_record::state, states[k]);
+                pass();
+            },
+            ::testing::ExitedWithCode(3), "has no translated target");
+    }
+}
+
 // A hit on the body flashes its five parts and registers no boxes.
 TEST_F(SetPieceTest, BodyFlashesAfterAHitWithoutBoxes) {
     pass(2);
@@ -347,6 +364,24 @@ TEST_F(AreaGuardTest, DefeatShowsTenFramesWithEffectAndTally) {
         EXPECT_EQ(ram16(var::tally_records + 32 * 2 + 20), free ? 1 : 0);
         EXPECT_EQ(ram8(var::live_enemy_count), count);
     }
+}
+
+// Removed by the active-area guard, it does nothing more that frame.
+TEST_F(AreaGuardTest, ActiveAreaGuardEndsTheFrame) {
+    fake(kAreaGuard, body_fn([] {
+             call_routine(sub_088CD3);
+             call_routine(sub_088D0C);
+             guest::sp() += 4;
+             guest::ret();
+             return ended::already;
+         }));
+    orb_write8(guard + 54, 1);
+    orb_write16(guard, ram16(guard) | 1u << enemy_bit::hit);
+    pass();
+    EXPECT_FALSE(on_ring(guard));
+    EXPECT_EQ(state_of(guard), 2);
+    EXPECT_TRUE(flag(guard, enemy_bit::hit));
+    EXPECT_TRUE(sounds(var::sound_ring_a).empty());
 }
 
 // It leaves when the area byte changes, without touching the count.

@@ -95,14 +95,18 @@ TEST_F(TwoPieceTest, StartTakesDirectionListAndPiecesWhileObjectsAreFree) {
 TEST_F(TwoPieceTest, WalksClampToThePlatformLimits) {
     struct Case {
         uint8_t state;
-        int x, want_x, want_y;
-        uint8_t want_state;
+        int x;
+        uint8_t length;
+        int want_x, want_y;
+        uint8_t want_state;  // 2: the decision ran
     } cases[] = {
-        {3, 380, kRight, 500, 1}, {3, 300, 330, 502, 4}, {5, 120, kLeft, 500, 1}, {5, 200, 170, 498, 6},
+        {3, 380, 50, kRight, 500, 1}, {3, 300, 50, 330, 502, 4}, {3, 300, 1, 330, 502, 2},
+        {5, 120, 50, kLeft, 500, 1},  {5, 200, 50, 170, 498, 6}, {5, 200, 1, 170, 498, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x);
         SetUp();
+        walk_length = c.length;
         const uint32_t b = body();
         enter(b, c.state);
         put(b, c.x, 500);

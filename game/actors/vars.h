@@ -304,3 +304,50 @@ constexpr uint32_t flash_timer = 57;     // 8-bit, frames without hit boxes afte
 namespace owner_flag {
 constexpr unsigned hit = 8;
 }  // namespace owner_flag
+// ---- the two-piece enemies (types 5 and 6), the volley enemy (type 7) and
+// their pieces and projectiles, beside object_record ----
+namespace two_piece_record {
+constexpr uint32_t spawn_data = 16;     // 32-bit: the start direction byte, then the platform list
+constexpr uint32_t direction = 38;      // 8-bit 0-15, index of the per-direction tables
+constexpr uint32_t jump_step_x = 39;    // s8
+constexpr uint32_t jump_speed = 40;     // s8, +1 per frame
+constexpr uint32_t walk_length = 54;    // 8-bit
+constexpr uint32_t attack_timer = 56;   // 8-bit, frames until the next attack or approach check
+constexpr uint32_t stun_timer = 57;     // 8-bit, set by the hit reaction
+constexpr uint32_t platform_list = 72;  // 32-bit; +4 and +6 the walk's left and right limits
+constexpr uint32_t variant = 88;        // 8-bit, 0 (type 5) or 1 (type 6)
+constexpr uint32_t walk_side = 89;      // 8-bit, 255 right, 0 left
+constexpr uint32_t floor_y = 90;        // s16, world y where the jump began
+constexpr uint32_t part0_colour = 110;  // 16-bit colour words of copied parts 0 and 1
+constexpr uint32_t part1_colour = 126;
+constexpr uint32_t piece_variant = 3;   // on the attack piece: the body's variant
+}  // namespace two_piece_record
+
+namespace volley_record {
+constexpr uint32_t stun_timer = 57; // 8-bit, the generic stun's
+constexpr uint32_t step_timer = 56;  // 8-bit
+constexpr uint32_t stun_count = 62;  // 8-bit, 0 after a volley
+constexpr uint32_t target = 86;      // 32-bit player_record
+constexpr uint32_t aim = 90;         // 16-bit direction word, 1024 per turn
+constexpr uint32_t octant = 92;      // 8-bit 0-7
+constexpr uint32_t shot_index = 3;   // on a projectile: 0-7
+constexpr uint32_t shot_step_x = 39; // s8 per frame
+constexpr uint32_t shot_step_y = 40;
+}  // namespace volley_record
+
+// ---- the set-piece boss (controller, body, two parts, music fader) and the
+// area-bound attacker ----
+namespace set_piece_record {
+constexpr uint32_t controller = 12;   // 32-bit on every object of the set piece
+constexpr uint32_t body = 72;         // 32-bit, on the controller
+constexpr uint32_t first_part = 76;
+constexpr uint32_t second_part = 80;
+constexpr uint32_t phase = 54;        // 8-bit on the first part, 0-5 (6 for one frame)
+constexpr uint32_t phase_timer = 55;  // 8-bit
+constexpr uint32_t cycle = 72;        // 8-bit on the first part, 0-3
+constexpr uint32_t countdown = 54;    // 8-bit: the body's defeat, the fader's level, the attacker's timer
+constexpr uint32_t flash_timer = 57;  // 8-bit
+constexpr uint32_t stun_count = 62;   // 16-bit on the body
+constexpr uint32_t home_area = 72;    // 8-bit on the area-bound attacker
+constexpr uint32_t part0_colour = 110;
+}  // namespace set_piece_record

@@ -5,6 +5,7 @@
 // routine runs with R20 = the running object.
 #include "game/actors/common.h"
 #include "game/actors/running_object.h"
+#include "game/actors/platform_ai.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -33,7 +34,6 @@ constexpr uint32_t kRestTimer = 0x07F94A;
 constexpr uint32_t kAimStrength = 0x07F94E;
 constexpr uint32_t kShotStrength = 0x07F952;
 constexpr uint32_t kVolleyStrength = 0x07F956;
-constexpr uint32_t kLandingStates = 0x07AD6E;  // ai_landing_states, u8 per type
 constexpr uint32_t kVolley1 = 0x135BB2;
 constexpr uint32_t kVolley2 = 0x135BBF;
 constexpr uint32_t kVolley3 = 0x135BC6;
@@ -116,13 +116,8 @@ void sub_07F3EE() {
         case 0x07F6D0: goto L_07F6D0;
         case 0x07F6F4: goto L_07F6F4;
         case 0x07F6FD: goto L_07F6FD;
-        case kStunCountdown:
-            orb_write8(field(vr::stun_timer), dec<uint8_t>(orb_read8(field(vr::stun_timer))));
-            if (less_equal()) {
-                clear_bit(field(object_record::flags), enemy_bit::intangible);
-                set_state(orb_read8(kLandingStates + kType));
-            }
-            sub_07A523();
+        case kStunCountdown:  // the generic stun's countdown (type 7 set at the start)
+            ai_stun_countdown();
             return;
         default:
             // A generic action, entered as a jump (it ends the frame and

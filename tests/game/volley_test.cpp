@@ -59,6 +59,7 @@ protected:
         }
         rank(1);
         enemy = actor(0x8001);
+        orb_write8(enemy + object_record::type, 7);  // as its start state sets it
         orb_write32(enemy + object_record::routine, 0x07F3EE);
         put(enemy, 800, 1200);
     }

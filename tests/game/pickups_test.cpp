@@ -142,6 +142,7 @@ TEST_F(Pickup, FlightAimsAtThePanelAndEndsWithin300Frames) {
 
 TEST_F(Pickup, FlightMovesInSixteenthsAndArrivesWithinDistance40) {
     direction_ = 0;
+    const uint16_t before = free128();
     const uint32_t o = item();
     pass();
     touching_ = {0};  // target (40, 10)
@@ -160,6 +161,7 @@ TEST_F(Pickup, FlightMovesInSixteenthsAndArrivesWithinDistance40) {
         ++frames;
     }
     EXPECT_EQ(frames, 5) << "at x 35: 5² + 3² = 34";
+    EXPECT_EQ(free128(), before);
 }
 
 TEST_F(Pickup, ATimerRunningOutNearTheTargetFreesTheItemOnce) {

@@ -246,6 +246,18 @@ TEST_F(RiderCarrier, AnEmptyPoolKeepsItInStateZeroUnchanged) {
     EXPECT_EQ(ram32(rider_of(c) + object_record::routine), kRider);
 }
 
+TEST_F(RiderCarrier, WithoutAFreeObjectItFliesWithoutTheAttachedPart) {
+    const uint32_t c = carrier(0);
+    pass();
+    while (free128() > 0) spawn(kIdle, sub_088C67);
+    orb_write16(c + object_record::world_x, 400);
+    pass();
+    EXPECT_EQ(state_of(c), 2);
+    EXPECT_TRUE(running(kAttachment).empty());
+    pass();
+    EXPECT_EQ(x_of(c), 410);
+}
+
 using RiderCarrierDeathTest = RiderCarrier;
 
 TEST_F(RiderCarrierDeathTest, RiderTypeSixEndsTheRun) {

@@ -351,3 +351,88 @@ constexpr uint32_t stun_count = 62;   // 16-bit on the body
 constexpr uint32_t home_area = 72;    // 8-bit on the area-bound attacker
 constexpr uint32_t part0_colour = 110;
 }  // namespace set_piece_record
+// ---- path-scripted actors: the flyer, the pickup carrier and their children ----
+
+namespace var {
+constexpr uint32_t wave_table = 0x100000;  // ROM s16 × 1,024 per period (to 0x1009FF), the cosine 256 further
+}  // namespace var
+
+// A path-scripted object (128 bytes) beyond the common head.
+namespace path_object {
+constexpr uint32_t data_pointer = 16;       // 32-bit at birth: the path_script_header
+constexpr uint32_t path_mode = 38;          // 8-bit: 0 read, 1 timed, 2 command, 3/4 wait for a player in X/Y, 5 read
+constexpr uint32_t path_velocity_x = 39;    // s8 quarter pixels per frame
+constexpr uint32_t path_velocity_y = 40;    // s8
+constexpr uint32_t path_frames = 54;        // s16, frames left of the timed entry
+constexpr uint32_t contact_cooldown = 56;   // 8-bit, frames before the next contact test
+constexpr uint32_t stun_timer = 57;         // 8-bit
+constexpr uint32_t anim_choice = 62;        // 8-bit direction index shown, 0xFF = choose again
+constexpr uint32_t side_probe_timers = 62;  // 2 × 8-bit on the pickup carrier
+constexpr uint32_t saved_state = 66;        // 8-bit, state at the last hit
+constexpr uint32_t path_angle_x = 68;       // 16-bit phase, 0-1023
+constexpr uint32_t path_angle_y = 70;
+constexpr uint32_t path_script_start = 72;  // 32-bit
+constexpr uint32_t frame_mark = 72;         // 8-bit on the flyer's turret: frame index last seen
+constexpr uint32_t path_cursor = 76;        // 32-bit, the current entry's parameter block
+constexpr uint32_t shot_list_start = 80;    // 32-bit
+constexpr uint32_t shot_list_cursor = 84;   // 32-bit
+constexpr uint32_t path_base_x = 88;        // s16 centre of the oscillation
+constexpr uint32_t path_base_y = 90;
+constexpr uint32_t shot_delay = 92;         // s16, -1 = no more shots
+constexpr uint32_t shot_burst = 94;         // 8-bit shots left in the burst
+constexpr uint32_t colour_word = 110;       // word 7 of the first copied sprite part
+constexpr uint32_t timer = 54;              // 8-bit life of a shell or an aimed shot
+}  // namespace path_object
+
+// The ROM header a path object's data pointer names.
+namespace path_script_header {
+constexpr uint32_t first_entry = 0;  // 32-bit
+constexpr uint32_t shot_list = 4;    // 32-bit, u16 words; bit 15 ends the list
+}  // namespace path_script_header
+
+// A 14-byte script entry: a control word, then the parameter block the cursor names.
+namespace path_params {
+constexpr uint32_t velocity_x = 0;      // s8 whole pixels, 0x80 = keep
+constexpr uint32_t velocity_y = 1;      // s8, 0x80 = keep and re-centre on the spot
+constexpr uint32_t accel_x = 2;         // s8
+constexpr uint32_t accel_y = 3;
+constexpr uint32_t amplitude_x = 4;     // s16
+constexpr uint32_t amplitude_y = 6;
+constexpr uint32_t phase_step_x = 8;    // u16
+constexpr uint32_t phase_step_y = 10;
+constexpr uint32_t next_entry = 12;     // the next entry's control word
+}  // namespace path_params
+
+// ROM: what a pickup gives.
+namespace pickup_record {
+constexpr uint32_t kind = 0;   // u16
+constexpr uint32_t value = 2;  // u16
+}  // namespace pickup_record
+
+// A pickup item (128 bytes) beyond the common head.
+namespace pickup_item {
+constexpr uint32_t data_pointer = 16;   // 32-bit at birth: the pickup_record
+constexpr uint32_t fine_x = 32;         // flying: screen position in 1/16 pixel
+constexpr uint32_t fine_y = 34;
+constexpr uint32_t velocity_x = 39;     // s8, 1/16 pixel per frame
+constexpr uint32_t velocity_y = 40;
+constexpr uint32_t pickup_timer = 54;   // 16-bit flight frames left
+constexpr uint32_t pickup_kind = 72;    // 16-bit
+constexpr uint32_t pickup_value = 74;   // 16-bit
+constexpr uint32_t pickup_collector = 76;  // 32-bit player record
+constexpr uint32_t pickup_target_x = 80;   // s16 screen target of the flight
+constexpr uint32_t pickup_target_y = 82;
+constexpr uint32_t colour_word = 110;
+}  // namespace pickup_item
+
+// The rider carrier and the set-piece enemies of the generic AI (128 bytes).
+namespace set_piece {
+constexpr uint32_t route_index = 38;     // 8-bit, written as 32-bit with the velocities
+constexpr uint32_t velocity_x = 39;      // s8 per frame
+constexpr uint32_t velocity_y = 40;
+constexpr uint32_t enemy_timer = 54;     // 8-bit
+constexpr uint32_t attack_cooldown = 56; // 8-bit; the u32 at +56 clears the three after it
+constexpr uint32_t ai_stun_timer = 57;   // 8-bit
+constexpr uint32_t resume_state = 62;    // 8-bit, state after a stun
+constexpr uint32_t rider_platform = 72;  // 10 bytes: a one-segment platform list
+}  // namespace set_piece

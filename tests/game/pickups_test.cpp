@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/game/path_fixture.h"
+
+namespace {
+
+using namespace path_fixture;
+
+constexpr uint32_t kItem = 0x07CB0C;
+constexpr uint32_t kRecord = 0x130800;  // pickup_record: kind 1, value 250
+constexpr uint32_t kCallbacks = 0x07CDA0;
+constexpr uint32_t kPanelTargets = 0x07CDD0;
+constexpr uint32_t kDirectionOf = 0x08923F;
+constexpr uint32_t kDirectionTo = 0x08921C;
+constexpr uint32_t kEnergyCallback = 0x07CD01;
+constexpr uint32_t kScoreCallback = 0x07CD0C;
+
+constexpr uint32_t kCarrierType3 = 0x07CE00;
+constexpr uint32_t kCarrierType1 = 0x07CE0E;
+constexpr uint32_t kCarrierRoutine = 0x07CE1C;
+constexpr uint32_t kAttachment = 0x07CFC2;
+constexpr uint32_t kShot = 0x07D041;
+constexpr uint32_t kSideBurst = 0x07D12D;
+constexpr uint32_t kLeftItem = 0x07D5BA;
+
+class Pickup : public PathTest {
+protected:
+    void SetUp() override {
+        PathTest::SetUp();
+        plant16(kRecord, 1);
+        plant16(kRecord + 2, 250);
+        plant32(kCallbacks + 4, kEnergyCallback);
+        plant32(kCallbacks + 8, kScoreCallback);
+        // player_count 1 (three slots): targets at row 4.
+        orb_write8(var::backup_primary + backup_record::player_count, 1);
+        for (int s = 0; s < 4; ++s) {
+            plant16(kPanelTargets + 4 * (4 + s), static_cast<uint16_t>(40 + 80 * s));
+            plant16(kPanelTargets + 4 * (4 + s) + 2, 10);
+        }
+        fake(kDirectionOf, [] { cpu.reg[0] = direction_; });
+    }
+    uint32_t item(uint32_t record = kRecord) {
+        const uint32_t o = spawn(kItem, sub_088C67);
+        orb_write32(o + pickup_item::data_pointer, record);
+        orb_write16(o + object_record::world_x, 400);
+        orb_write16(o + object_record::world_y, 400);
+        return o;
+    }
+    static bool hit_mark(int slot) { return ram32(player(slot)) >> enemy_bit::hit & 1; }
+    static std::vector<uint16_t> free_entries() {
+        std::vector<uint16_t> v;
+        for (uint16_t i = 1; i <= free128(); ++i) v.push_back(ram16(var::free_stack_128 + 2 * i));
+        return v;
+    }
+    static inline uint32_t direction_ = 0;
+};
+
+TEST_F(Pickup, TheLowerOfTwoTouchingSlotsCollects) {
+    const uint32_t o = item();
+    pass();
+    EXPECT_EQ(ram16(o + pickup_item::pickup_kind), 1);
+    EXPECT_EQ(ram16(o + pickup_item::pickup_value), 250);
+    EXPECT_EQ(state_of(o), 1);
+    orb_write16(player(1) + player_record::energy, 100);
+    orb_write16(player(3) + player_record::energy, 100);
+    touching_ = {3, 1};
+    pass();
+    EXPECT_EQ(ram16(player(1) + player_record::energy), 350);
+    EXPECT_EQ(ram16(player(3) + player_record::energy), 100);
+    EXPECT_FALSE(hit_mark(1));
+    EXPECT_FALSE(hit_mark(3)) << "the other player loses its hit mark";
+    EXPECT_EQ(ram32(o + pickup_item::pickup_collector), player(1));
+    EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{167});
+    EXPECT_EQ(state_of(o), 2);
+    EXPECT_EQ(live(), 0) << "items are not counted";
+}
+
+TEST_F(Pickup, CallbacksAddEnergyUnboundedAndScoreUpToTheCap) {
+    const struct {
+        const char* name;
+        v60_routine callback;
+        uint32_t field;
+        uint32_t before, value, after;
+    } cases[] = {
+        {"energy", sub_07CD01, player_record::energy, 100, 50, 150},
+        {"energy past 16 bits", sub_07CD01, player_record::energy, 0xFFF0, 0x20, 0x10},
+        {"score", sub_07CD0C, player_record::score, 1000, 500, 1500},
+        {"score to the cap", sub_07CD0C, player_record::score, 99999990, 9, 99999999},
+        {"score past the cap", sub_07CD0C, player_record::score, 99999990, 5000, 99999999},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        const uint32_t o = actor(1);
+        orb_write16(o + pickup_item::pickup_value, static_cast<uint16_t>(k.value));
+        if (k.field == player_record::energy)
+            orb_write16(player(2) + k.field, static_cast<uint16_t>(k.before));
+        else
+            orb_write32(player(2) + k.field, k.before);
+        cpu.reg[20] = o;
+        cpu.reg[15] = player(2);
+        ASSERT_TRUE(run(k.callback));
+        EXPECT_EQ(k.field == player_record::energy ? ram16(player(2) + k.field) : ram32(player(2) + k.field), k.after);
+        EXPECT_EQ(ram32(o + pickup_item::pickup_collector), player(2));
+    }
+}
+
+TEST_F(Pickup, InTheDemoACollectedItemVanishes) {
+    set_game_flag(game_flag::demo_play);
+    const uint16_t before = free128();
+    const uint32_t o = item();
+    pass();
+    touching_ = {0};
+    pass();
+    touching_.clear();
+    pass();
+    EXPECT_FALSE(on_ring(o));
+    EXPECT_EQ(free128(), before);
+}
+
+TEST_F(Pickup, FlightAimsAtThePanelAndEndsWithin300Frames) {
+    direction_ = 0;  // straight right: x step wave[256] >> 8 = 16, y step 0
+    const uint16_t before = free128();
+    const uint32_t o = item();
+    pass();
+    touching_ = {2};
+    pass();
+    touching_.clear();
+    // Target of slot 2 with three slots is (200, 10); the item sits at
+    // screen (100, 100) and flies right, passing it at a distance of 90.
+    int frames = 0;
+    while (on_ring(o) && frames < 400) {
+        pass();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 300);
+    EXPECT_EQ(ram16(o + pickup_item::pickup_target_x), 200);
+    EXPECT_EQ(ram16(o + pickup_item::pickup_target_y), 10);
+    EXPECT_EQ(free128(), before);
+}
+
+TEST_F(Pickup, FlightMovesInSixteenthsAndArrivesWithinDistance40) {
+    direction_ = 0;
+    const uint16_t before = free128();
+    const uint32_t o = item();
+    pass();
+    touching_ = {0};  // target (40, 10)
+    pass();
+    touching_.clear();
+    orb_write16(o + object_record::screen_x, 30);
+    orb_write16(o + object_record::screen_y, 7);
+    pass();
+    ASSERT_EQ(state_of(o), 3);
+    // 10² + 3² = 109: flies on by 16/16 pixel per frame.
+    EXPECT_EQ(s16(o + object_record::screen_x), 31);
+    EXPECT_EQ(ram16(o + path_object::colour_word) & 0xF800, 0);
+    int frames = 0;
+    while (on_ring(o) && frames < 20) {
+        pass();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 5) << "at x 35: 5² + 3² = 34";
+    EXPECT_EQ(free128(), before);
+}
+
+TEST_F(Pickup, ATimerRunningOutNearTheTargetFreesTheItemOnce) {
+    direction_ = 0;
+    const uint32_t o = item();
+    pass();
+    touching_ = {0};
+    pass();
+    touching_.clear();
+    pass();  // state 3
+    orb_write16(o + object_record::screen_x, 40);
+    orb_write16(o + object_record::screen_y, 10);
+    orb_write16(o + pickup_item::pickup_timer, 1);
+    const uint16_t before = free128();
+    pass();
+    EXPECT_FALSE(on_ring(o));
+    EXPECT_EQ(free128(), before + 1);
+    const auto entries = free_entries();
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), static_cast<uint16_t>(o)), 1);
+    EXPECT_EQ(s16(o + object_record::screen_x), 40) << "a freed item is not moved";
+}
+
+TEST_F(Pickup, AnAreaChangeFreesTheItem) {
+    const uint16_t before = free128();
+    const uint32_t o = item();
+    pass();
+    set_game_flag(game_flag::area_change);
+    pass();
+    EXPECT_FALSE(on_ring(o));
+    EXPECT_EQ(free128(), before);
+}
+
+// ---- the pickup carrier ----
+
+constexpr uint32_t kShotGaps = 0x07D534;
+constexpr uint32_t kBurstShots = 0x07D544;
+constexpr uint32_t kContactCooldowns = 0x07D554;
+constexpr uint32_t kProbeReloads = 0x07D564;
+constexpr uint32_t kCarrierHitTable = 0x07D578;
+
+class PickupCarrier : public Pickup {
+protected:
+    void SetUp() override {
+        Pickup::SetUp();
+        for (uint32_t t : {1u, 3u}) {
+            plant8(kShotGaps + 4 * t + kRankTier, 4);
+            plant8(kBurstShots + 4 * t + kRankTier, 1);
+            plant8(kContactCooldowns + 4 * t + kRankTier, static_cast<uint8_t>(20 + t));
+            plant8(kProbeReloads + 4 * t + kRankTier, 6);
+        }
+        plant8(kCarrierHitTable + kRankTier, 3);
+        plant8(kCarrierHitTable + 4, 2);
+        plant8(kCarrierHitTable + 5, 4);
+        plant16(kLeftItem, 2);
+        plant16(kLeftItem + 2, 1000);
+        fake(kRandomPlayer, [] { cpu.reg[0] = 0; });  // shots wait for a player
+    }
+    // Contact tests so far: the box of a frame whose box list is at 0.
+    size_t contact_tests() const {
+        return static_cast<size_t>(std::count_if(tests_.begin(), tests_.end(), [](const Test& t) { return t.box == 1; }));
+    }
+    uint32_t carrier(uint32_t entry_routine) {
+        const uint32_t o = path_object(entry_routine, 400, 400);
+        return o;
+    }
+};
+
+TEST_F(PickupCarrier, TypeThreeLeavesAnItemWhenDefeatedOrAtTheScriptEnd) {
+    const struct {
+        const char* name;
+        uint32_t routine;
+        bool defeat;
+        bool item;
+    } cases[] = {
+        {"type 3 defeated", kCarrierType3, true, true},
+        {"type 3 script end", kCarrierType3, false, true},
+        {"type 1 defeated", kCarrierType1, true, false},
+        {"type 1 script end", kCarrierType1, false, false},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        init_objects();
+        orb_write8(var::live_enemy_count, 0);
+        at_ = kScript;
+        entry(k.defeat ? 500 : 2, 1, 0);
+        command(0);
+        const uint16_t before = free128();
+        const uint32_t o = carrier(k.routine);
+        pass();
+        EXPECT_EQ(live(), 1);
+        EXPECT_EQ(ram32(o + object_record::routine), kCarrierRoutine);
+        EXPECT_EQ(running(kAttachment).size(), 1u);
+        if (k.defeat) {
+            orb_write16(o, ram16(o) | 1u << enemy_bit::hit | 1u << enemy_bit::defeated);
+            pass(10);
+        } else {
+            pass(3);
+        }
+        EXPECT_EQ(live(), 0);
+        pass();  // the attachment sees bit 0 gone
+        EXPECT_TRUE(running(kAttachment).empty());
+        if (k.item) {
+            EXPECT_TRUE(on_ring(o));
+            EXPECT_EQ(ram32(o + object_record::routine), kItem);
+            EXPECT_EQ(ram16(o + pickup_item::pickup_kind), 2) << "the item started in the next frame";
+            EXPECT_EQ(ram16(o + pickup_item::pickup_value), 1000);
+            EXPECT_EQ(x_of(o), k.defeat ? 401 : 402);
+        } else {
+            EXPECT_FALSE(on_ring(o));
+            EXPECT_EQ(free128(), before + (k.defeat ? -1 : 0)) << "the defeat effect (a stand-in) stays";
+        }
+    }
+}
+
+TEST_F(PickupCarrier, AContactHitSetsTheCooldownAsAWordClearingTheStun) {
+    entry(500, 1, 0);
+    command(1);
+    const uint32_t o = carrier(kCarrierType3);
+    pass();
+    orb_write8(o + path_object::stun_timer, 9);
+    orb_write8(o + 58, 7);
+    touching_ = {0};
+    pass();
+    EXPECT_EQ(ram32(o + path_object::contact_cooldown), 23u);
+    touching_.clear();
+    const size_t tests = contact_tests();
+    pass(23);
+    EXPECT_EQ(ram8(o + path_object::contact_cooldown), 0);
+    EXPECT_EQ(contact_tests(), tests) << "no contact test while cooling down";
+    pass();
+    EXPECT_EQ(contact_tests(), tests + 1);
+}
+
+TEST_F(PickupCarrier, ASideBurstPausesPathAnimationAndShots) {
+    shot_list({0, 0, 0x8000, 1});
+    entry(500, 1, 0);
+    command(1);
+    orb_write8(var::frame_counter, 1);
+    const uint32_t o = carrier(kCarrierType1);
+    orb_write16(o + object_record::world_x, 400);
+    pass();
+    // The side-1 probe touches a player.
+    touching_ = {0};
+    pass();
+    touching_.clear();
+    const auto bursts = running(kSideBurst);
+    ASSERT_EQ(bursts.size(), 1u);
+    EXPECT_EQ(ram8(bursts[0] + object_record::type), 1);
+    EXPECT_EQ(ram8(o + path_object::side_probe_timers + 1), 6);
+    const size_t shots = running(kShot).size();
+    const int x_at_burst = x_of(o);
+    pass(5);
+    EXPECT_EQ(x_of(o), x_at_burst) << "the path waits";
+    EXPECT_EQ(running(kShot).size(), shots) << "no shots";
+    pass(8);
+    EXPECT_GT(x_of(o), x_at_burst);
+}
+
+TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {
+    const uint32_t parent = actor(1);
+    orb_write8(parent + object_record::type, 3);
+    orb_write16(parent + object_record::world_x, 300);
+    orb_write16(parent + object_record::world_y, 500);
+    plant8(0x07D57A + 12 + kRankTier, 17);
+    const uint32_t shot = spawn(kShot, sub_088C67);
+    orb_write16(shot + object_record::owner, static_cast<uint16_t>(parent));
+    // No player in play: the shot waits in state 0.
+    fake(kRandomPlayer, [] { cpu.reg[0] = 0; });
+    pass();
+    EXPECT_EQ(state_of(shot), 0);
+    fake(kRandomPlayer, [] {
+        cpu.reg[0] = 1;
+        cpu.reg[19] = player(1);
+    });
+    fake(kDirectionTo, [] { cpu.reg[0] = 100; });
+    pass();
+    EXPECT_EQ(state_of(shot), 1);
+    const int vx = (3 * wave(356)) >> 12, vy = (3 * wave(100)) >> 12;
+    EXPECT_EQ(static_cast<int8_t>(ram8(shot + path_object::path_velocity_x)), vx);
+    EXPECT_EQ(static_cast<int8_t>(ram8(shot + path_object::path_velocity_y)), vy);
+    EXPECT_EQ(x_of(shot), 300 + vx);
+    EXPECT_EQ(tests_.back().strength, 17u);
+    touching_ = {0};
+    pass();
+    EXPECT_FALSE(on_ring(shot)) << "gone at its first touch";
+}
+
+}  // namespace

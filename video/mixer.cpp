@@ -64,15 +64,6 @@ constexpr auto clamp_red = clamp_table<19>();
 constexpr auto clamp_green = clamp_table<11>();
 constexpr auto clamp_blue = clamp_table<3>();
 
-// One per sprite group: the sorted sources with the group's sprite entry
-// inserted; `layer_slot` points each entry at the row it reads (-1 sprite).
-struct source_list {
-    source_entry entries[8];
-    int8_t layer_slot[8];
-    int count;
-    int backdrop_at;
-};
-
 uint8_t offset_set(bool offset_bit, bool set_a) {
     const bool mode = (mixer_reg(MIX_OFFSET_CONTROL) >> 15) & 1;
     if (!mode && offset_bit) return OFFSET_NONE;
@@ -104,19 +95,30 @@ uint16_t sprite_bank(int group) {
     return (sprites & 3) == 3 ? bank_of(sprites) : bank_of(mixer_reg(MIX_GROUP0 + group));
 }
 
+// The frame's sources. The layers and the backdrop are sorted once, highest
+// key first; each sprite group's entry would go in front of the first of them
+// with a lower key. So a walk meets a group's sprite entry before a layer
+// exactly when the sprite key is the higher, and for every pixel the two walks
+// come down to comparing the sprite key with the keys of the top opaque layer
+// and of the one under it.
 struct mix_setup {
-    source_list lists[16];
+    source_entry layers[7];  // the backdrop last
+    int8_t layer_slot[7];    // `video.layers` index of each
+    int count;
+    source_entry sprites[16];  // by group g = 0 .. split.mask
+    uint32_t offset_of[7];     // biased offset lanes of each layer entry
     grouping split;
     uint32_t offsets[3];  // A, B, none: biased lanes
     int blend_level;
     bool shadow_clear15; // 0x61004C bit 2: bit 15 clear means shadowed
+    bool any_blend;      // some layer entry has a blend mask
 };
 
 void build_lists(unsigned layer_mask, mix_setup& m) {
     const bool blending = (mixer_reg(MIX_BLEND) >> 11) & 1;
     const uint16_t control = mixer_reg(MIX_OFFSET_CONTROL);
-    source_entry sorted[8];
-    int8_t slot[8];
+    source_entry* sorted = m.layers;
+    int8_t* slot = m.layer_slot;
     int n = 0;
     for (int i = 0; i < 6; ++i) {
         const uint16_t r = mixer_reg(MIX_LAYER0 + i);
@@ -141,6 +143,7 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
             std::swap(sorted[j], sorted[j - 1]);
             std::swap(slot[j], slot[j - 1]);
         }
+    m.count = n;
 
     const uint16_t sprites = mixer_reg(MIX_SPRITES);
     m.split = groupings[sprites & 15];
@@ -148,26 +151,8 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
     for (int g = 0; g <= m.split.mask; ++g) {
         const int group = m.split.base | g;
         const uint16_t r = mixer_reg(MIX_GROUP0 + group);
-        const source_entry sprite{sprite_bank(group), 0, 0, SOURCE_SPRITES,
-                                  static_cast<uint8_t>((r & 15) << 3 | 7), shift_of(r), sprite_offsets};
-        source_list& list = m.lists[g];
-        list.count = 0;
-        bool placed = false;
-        for (int i = 0; i < n; ++i) {
-            if (!placed && sorted[i].key < sprite.key) {
-                list.entries[list.count] = sprite;
-                list.layer_slot[list.count++] = -1;
-                placed = true;
-            }
-            list.entries[list.count] = sorted[i];
-            list.layer_slot[list.count++] = slot[i];
-        }
-        if (!placed) {
-            list.entries[list.count] = sprite;
-            list.layer_slot[list.count++] = -1;
-        }
-        for (int i = 0; i < list.count; ++i)
-            if (list.layer_slot[i] == LAYER_BACKDROP) list.backdrop_at = i;
+        m.sprites[g] = {sprite_bank(group), 0, 0, SOURCE_SPRITES, static_cast<uint8_t>((r & 15) << 3 | 7),
+                        shift_of(r), sprite_offsets};
     }
 
     for (int s = 0; s < 2; ++s) {
@@ -177,46 +162,92 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
         m.offsets[s] = lane(0) | lane(1) << 10 | lane(2) << 20;
     }
     m.offsets[OFFSET_NONE] = LANE_BIAS;
+    m.any_blend = false;
+    for (int i = 0; i < n; ++i) {
+        m.offset_of[i] = m.offsets[sorted[i].offset_set];
+        m.any_blend |= sorted[i].blend_mask != 0;
+    }
     m.blend_level = (mixer_reg(MIX_BLEND) >> 8) & 7;
     m.shadow_clear15 = (sprites >> 2) & 1;
 }
 
-// The palette colour of a source's value plus its offsets, as biased lanes.
-[[gnu::always_inline]] inline uint32_t colour_of(const mix_setup& m, const source_entry& s, uint32_t value) {
-    const uint32_t e = orb_board.palette[palette_index(s, value)];
-    return ((e & 0x1F) | (e & 0x3E0) << 5 | (e & 0x7C00) << 10) + m.offsets[s.offset_set];
+// A palette entry as biased lanes, without offsets.
+[[gnu::always_inline]] inline uint32_t lanes_of(uint32_t index) {
+    const uint32_t e = orb_board.palette[index];
+    return (e & 0x1F) | (e & 0x3E0) << 5 | (e & 0x7C00) << 10;
 }
 
-uint32_t pack(uint32_t colour) {
-    return clamp_red[colour & 0x7F] | clamp_green[(colour >> 10) & 0x7F] | clamp_blue[(colour >> 20) & 0x7F];
-}
+// Per column of a row: the palette index and entry number of the top opaque
+// layer (the backdrop when no layer is) and, with blending, of the first
+// opaque one under it. Rows are worked in blocks of 16 columns, the shown
+// widths being multiples of 16.
+constexpr int BLOCK = 16;
+struct row_sources {
+    alignas(16) uint16_t top_index[ORB_VIDEO_COLUMNS];
+    alignas(16) uint16_t top[ORB_VIDEO_COLUMNS];
+    alignas(16) uint16_t under_index[ORB_VIDEO_COLUMNS];
+    alignas(16) uint16_t under[ORB_VIDEO_COLUMNS];
+};
 
-enum class sprite_kind { opaque, empty, shadow_pen };
-
-// One walk down a list from entry `from` over the row's pixels of each entry
-// (null for the sprite entry): returns the index of the first opaque source
-// (the backdrop always is) and its value; meeting the sprite entry sets the
-// shadow flag.
-[[gnu::always_inline]] inline int walk(const source_list& list, const uint16_t* const* rows, int from, int x,
-                                       sprite_kind kind, uint32_t sprite_value, bool sprite_shadows, bool& shadow,
-                                       uint32_t& value) {
-    for (int i = from; i < list.count; ++i) {
-        const uint16_t* row = rows[i];
-        if (!row) {
-            shadow = kind == sprite_kind::shadow_pen || sprite_shadows;
-            if (kind == sprite_kind::opaque) {
-                value = sprite_value;
-                return i;
+// Lays entry e's row over the sources found so far: where its pixel is
+// opaque it becomes the top, and the old top moves under it.
+template <bool Under>
+void lay_over(row_sources& r, const uint16_t* __restrict row, const source_entry& s, uint16_t e, int from,
+              int to) {
+    const uint16_t shift = s.shift;
+    const uint16_t bank = s.bank;
+    uint16_t* __restrict top_index = r.top_index;
+    uint16_t* __restrict top = r.top;
+    uint16_t* __restrict under_index = r.under_index;
+    uint16_t* __restrict under = r.under;
+    for (int b = from; b < to; b += BLOCK)
+        for (int x = b; x < b + BLOCK; ++x) {
+            const uint16_t v = row[x] & 0x1FFF;
+            const uint16_t index = static_cast<uint16_t>((((v >> shift) & 0xFFF0) + bank + (v & 0xF)) & 0x3FFF);
+            const uint16_t opaque = static_cast<uint16_t>(-(v != 0));  // all ones where opaque
+            if constexpr (Under) {
+                under_index[x] = static_cast<uint16_t>((top_index[x] & opaque) | (under_index[x] & ~opaque));
+                under[x] = static_cast<uint16_t>((top[x] & opaque) | (under[x] & ~opaque));
             }
-            continue;
+            top_index[x] = static_cast<uint16_t>((index & opaque) | (top_index[x] & ~opaque));
+            top[x] = static_cast<uint16_t>((e & opaque) | (top[x] & ~opaque));
         }
-        const uint32_t v = row[x] & 0x1FFFu;
-        if (v || i == list.backdrop_at) {
-            value = v;
-            return i;
+}
+
+template <bool Under>
+void find_sources(row_sources& r, const mix_setup& m, int y, int from, int to) {
+    const int backdrop = m.count - 1;
+    const uint16_t* __restrict back_row = video.layers[LAYER_BACKDROP].pixels[y];
+    const uint16_t shift = m.layers[backdrop].shift;
+    const uint16_t bank = m.layers[backdrop].bank;
+    const auto e = static_cast<uint16_t>(backdrop);
+    uint16_t* __restrict top_index = r.top_index;
+    uint16_t* __restrict top = r.top;
+    uint16_t* __restrict under = r.under;
+    for (int b = from; b < to; b += BLOCK)
+        for (int x = b; x < b + BLOCK; ++x) {
+            const uint16_t v = back_row[x] & 0x1FFF;
+            top_index[x] = static_cast<uint16_t>((((v >> shift) & 0xFFF0) + bank + (v & 0xF)) & 0x3FFF);
+            top[x] = e;
+            if constexpr (Under) under[x] = e;
         }
+    for (int i = backdrop - 1; i >= 0; --i) {
+        const layer_record& layer = video.layers[m.layer_slot[i]];
+        if (layer.row_empty[y]) continue;
+        lay_over<Under>(r, layer.pixels[y], m.layers[i], static_cast<uint16_t>(i), from, to);
     }
-    return -1;  // unreachable: every list ends in the backdrop or the sprite after it
+}
+
+// Clamps each biased lane to 0..31 and places the components.
+void pack_row(const uint32_t* __restrict colour, uint32_t* __restrict out, int from, int to) {
+    for (int b = from; b < to; b += BLOCK)
+        for (int x = b; x < b + BLOCK; ++x) {
+            const uint32_t c = colour[x];
+            const int32_t red = std::clamp(static_cast<int32_t>(c & 0x7F) - 32, 0, 31);
+            const int32_t green = std::clamp(static_cast<int32_t>((c >> 10) & 0x7F) - 32, 0, 31);
+            const int32_t blue = std::clamp(static_cast<int32_t>((c >> 20) & 0x7F) - 32, 0, 31);
+            out[x] = static_cast<uint32_t>(red << 19 | green << 11 | blue << 3);
+        }
 }
 
 }  // namespace
@@ -229,64 +260,82 @@ void mix_layers(unsigned layer_mask) {
     const uint16_t(*sprite_frame)[ORB_VIDEO_COLUMNS] = video.sprite_frames[video.sprite_frame_index & 1];
     const uint32_t colour_bits = (1u << m.split.shift) - 1;
     const uint32_t shadow_pen = colour_bits & 0x3FFE;
+    const uint32_t keep = static_cast<uint32_t>(7 - m.blend_level);
+    const uint32_t take = static_cast<uint32_t>(m.blend_level + 1);
+    const auto blend = [keep, take](uint32_t top, uint32_t under) {
+        // (top * (7 - x) + under * (x + 1)) >> 3 in every lane; the bias
+        // comes out unchanged (32 * 8 / 8) and flooring matches an
+        // arithmetic shift of the unbiased value.
+        return ((top * keep + under * take) >> 3) & lanes(0x7F);
+    };
+    const int from = c.x_min;
+    const int to = c.x_max + 1;
 
+    static row_sources r;
+    alignas(16) uint16_t mirrored[ORB_VIDEO_COLUMNS];
+    alignas(16) uint32_t colour[ORB_VIDEO_COLUMNS];
     for (int y = c.y_min; y <= c.y_max; ++y) {
-        const uint16_t* layer_rows[8];
-        for (int i = 0; i < 8; ++i) {
-            const layer_record& layer = video.layers[i];
-            layer_rows[i] = layer.row_empty[y] ? transparent_row : layer.pixels[y];
-        }
-        // Each list's entries point straight at their rows.
-        const uint16_t* list_rows[16][8];
-        for (int g = 0; g <= m.split.mask; ++g) {
-            const source_list& list = m.lists[g];
-            for (int i = 0; i < list.count; ++i)
-                list_rows[g][i] = list.layer_slot[i] < 0 ? nullptr : layer_rows[list.layer_slot[i]];
-        }
-        const uint16_t* sprite_row = sprite_frame[(flips & 2) ? c.y_max - y + c.y_min : y];
-        uint32_t* out = video.frame[y];
-        for (int x = c.x_min; x <= c.x_max; ++x) {
-            const uint32_t p = sprite_row[(flips & 1) ? c.x_max - x + c.x_min : x];
-            const int g = static_cast<int>((p >> m.split.shift) & m.split.mask);
-            const source_list& list = m.lists[g];
-            const uint32_t sprite_value = p & colour_bits & 0x3FFF;
-            sprite_kind kind = sprite_kind::opaque;
-            if ((p & 0x7FFF) == 0x7FFF) {
-                kind = sprite_kind::empty;
-            } else if ((sprite_value & 0x3FFE) == shadow_pen) {
-                kind = sprite_kind::shadow_pen;
+        // First every pixel as if no sprite covered it: the top layer, blended
+        // with the one under it when its mask says so.
+        if (m.any_blend) {
+            find_sources<true>(r, m, y, from, to);
+            for (int x = from; x < to; ++x) {
+                const int t = r.top[x];
+                const source_entry& s = m.layers[t];
+                uint32_t col = lanes_of(r.top_index[x]) + m.offset_of[t];
+                if (s.blend_mask) {
+                    const int u = r.under[x];
+                    if ((s.blend_mask >> m.layers[u].source) & 1)
+                        col = blend(col, lanes_of(r.under_index[x]) + m.offset_of[u]);
+                }
+                colour[x] = col;
             }
-            const bool sprite_shadows = !(p & 0x8000) && m.shadow_clear15;
+        } else {
+            find_sources<false>(r, m, y, from, to);
+            for (int x = from; x < to; ++x) colour[x] = lanes_of(r.top_index[x]) + m.offset_of[r.top[x]];
+        }
 
+        // Then the pixels a sprite covers (0xFFFF neither shows nor shadows).
+        const uint16_t* sprite_row = sprite_frame[(flips & 2) ? c.y_max - y + c.y_min : y];
+        if (flips & 1) {
+            for (int x = from; x < to; ++x) mirrored[x] = sprite_row[c.x_max - x + c.x_min];
+            sprite_row = mirrored;
+        }
+        for (int x = from; x < to; ++x) {
+            const uint32_t p = sprite_row[x];
+            if (p == 0xFFFF) continue;
+            const int t = r.top[x];
+            const source_entry& s = m.layers[t];
+            const int g = static_cast<int>((p >> m.split.shift) & m.split.mask);
+            const source_entry& sprite = m.sprites[g];
+            const uint32_t sprite_value = p & colour_bits & 0x3FFF;
+            const bool empty = (p & 0x7FFF) == 0x7FFF;
+            const bool opaque = !empty && (sprite_value & 0x3FFE) != shadow_pen;
+            // Meeting the sprite entry sets the shadow flag: a shadow pen, or
+            // bit 15 clear when 0x61004C bit 2 says so. A sprite that is not
+            // opaque leaves the layers' colour as it is.
+            const bool shadow_met = (!empty && !opaque) || (!(p & 0x8000) && m.shadow_clear15);
             bool shadow = false;
-            uint32_t value = 0;
-            const int top = walk(list, list_rows[g], 0, x, kind, sprite_value, sprite_shadows, shadow, value);
-            const source_entry& s = list.entries[top];
-            uint32_t colour = colour_of(m, s, value);
-            if (s.blend_mask) {
-                uint32_t below_value = 0;
-                const int below =
-                    walk(list, list_rows[g], top + 1, x, kind, sprite_value, sprite_shadows, shadow, below_value);
-                if (below >= 0) {
-                    const source_entry& b = list.entries[below];
-                    const bool group_ok =
-                        b.source != SOURCE_SPRITES || ((s.group_mask >> (m.split.base | g)) & 1);
-                    if (((s.blend_mask >> b.source) & 1) && group_ok) {
-                        // (top * (7 - x) + below * (x + 1)) >> 3 in every lane; the
-                        // bias comes out unchanged (32 * 8 / 8) and flooring
-                        // matches an arithmetic shift of the unbiased value.
-                        const uint32_t under = colour_of(m, b, below_value);
-                        colour = ((colour * static_cast<uint32_t>(7 - m.blend_level) +
-                                   under * static_cast<uint32_t>(m.blend_level + 1)) >>
-                                  3) &
-                                 lanes(0x7F);
-                    }
+            if (sprite.key > s.key) {
+                // The first walk meets the sprite before the top layer.
+                shadow = shadow_met;
+                if (opaque)
+                    colour[x] = lanes_of(palette_index(sprite, sprite_value)) + m.offsets[sprite.offset_set];
+            } else if (s.blend_mask && sprite.key > m.layers[r.under[x]].key) {
+                // The second walk meets the sprite between the top layer and
+                // the one under it; an opaque sprite is the blend candidate.
+                shadow = shadow_met;
+                if (opaque) {
+                    uint32_t col = lanes_of(r.top_index[x]) + m.offset_of[t];
+                    if ((s.blend_mask >> SOURCE_SPRITES) & 1 && (s.group_mask >> (m.split.base | g)) & 1)
+                        col = blend(col, lanes_of(palette_index(sprite, sprite_value)) + m.offsets[sprite.offset_set]);
+                    colour[x] = col;
                 }
             }
             // Halving the biased lane halves the bias too: put 16 back.
-            if (shadow) colour = ((colour >> 1) & lanes(0x3F)) + lanes(16);
-            out[x] = pack(colour);
+            if (shadow) colour[x] = ((colour[x] >> 1) & lanes(0x3F)) + lanes(16);
         }
+        pack_row(colour, video.frame[y], from, to);
     }
 }
 

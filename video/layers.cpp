@@ -2,6 +2,10 @@
 // the text layer, the bitmap layer and the backdrop. Each writes colour values
 // (palette number << 4 | pen, 0 transparent) into its layer record.
 #include <algorithm>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "video/record.h"
 
@@ -10,17 +14,54 @@ namespace {
 // Byte of a tile row that holds column c; even columns in the high nibble.
 constexpr uint8_t byte_of_column[16] = {0, 0, 2, 2, 1, 1, 3, 3, 4, 4, 6, 6, 5, 5, 7, 7};
 
+// Expands 2 * Bytes 4-bit pens, byte i holding pixel 2i in its high nibble and
+// 2i + 1 in its low one (in reverse order when `reversed`), into colour values:
+// colour | pen, or 0 for pen 0.
+template <int Bytes>
+inline void expand_pens(const uint8_t* bytes, bool reversed, uint16_t colour, uint16_t* out) {
+#if defined(__SSE2__) && !defined(IRONBELL_PORTABLE_VIDEO)
+    uint64_t v = 0;
+    std::memcpy(&v, bytes, Bytes);
+    if (reversed) v = Bytes == 8 ? __builtin_bswap64(v) : __builtin_bswap32(static_cast<uint32_t>(v));
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i packed = _mm_cvtsi64_si128(static_cast<long long>(v));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(packed, 4), nibble);
+    const __m128i low = _mm_and_si128(packed, nibble);
+    const __m128i pens = reversed ? _mm_unpacklo_epi8(low, high) : _mm_unpacklo_epi8(high, low);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i base = _mm_set1_epi16(static_cast<short>(colour));
+    const auto values = [&](__m128i p) { return _mm_andnot_si128(_mm_cmpeq_epi16(p, zero), _mm_or_si128(p, base)); };
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), values(_mm_unpacklo_epi8(pens, zero)));
+    if constexpr (Bytes == 8)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), values(_mm_unpackhi_epi8(pens, zero)));
+#else
+    for (int i = 0; i < 2 * Bytes; ++i) {
+        const int c = reversed ? 2 * Bytes - 1 - i : i;
+        const uint8_t b = bytes[c >> 1];
+        const uint32_t pen = (c & 1) ? b & 15u : b >> 4u;
+        out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
+    }
+#endif
+}
+
+// The 16 values of a tile row, columns 0 to 15 or 15 to 0.
+inline void expand_tile_row(const uint8_t* row, bool reversed, uint16_t colour, uint16_t* out) {
+    // Put the bytes in column order first (0 2 1 3 4 6 5 7).
+    const uint8_t ordered[8] = {row[0], row[2], row[1], row[3], row[4], row[6], row[5], row[7]};
+    expand_pens<8>(ordered, reversed, colour, out);
+}
+
 // The 2 x 2 pages of a tile layer and the tile bank. Within a row the tile of
-// the last map entry fetched is kept, so the 16 pixels of a tile share one
-// lookup.
+// the last map entry fetched is kept, expanded, so the pixels of a tile share
+// one lookup.
 struct tile_map {
     uint8_t pages[4];
     uint32_t bank;
     uint32_t my = 0;
-    uint32_t cached_tile = ~0u;        // map x >> 4 of the kept tile
-    const uint8_t* tile_row = nullptr; // its 8 bytes on this row, after the entry's vertical mirror
-    uint16_t colour = 0;               // entry & 0x1FF0
-    uint32_t mirror_x = 0;             // 15 when the entry mirrors horizontally
+    uint32_t cached_tile = ~0u;  // map x >> 4 of the kept tile
+    // Its values in the order of travel (after the entry's own mirrors):
+    // by map x & 15 to the right, by 15 - (map x & 15) to the left.
+    alignas(16) uint16_t values[16];
 
     explicit tile_map(int k) {
         const uint16_t a = video_reg(0x40 + 4 * k);
@@ -49,60 +90,47 @@ struct tile_map {
         return video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
     }
 
-    // Fetches the tile at tile_x and starts loading the row of the tile after
-    // it in the direction of travel: tile graphics are read far apart.
-    void fetch(uint32_t tile_x, int dir = 1) {
-        cached_tile = tile_x;
+    // Starts loading the rows of the `count` tiles from tile_x on in the
+    // direction of travel: tile graphics lie far apart, and a row's tiles
+    // are known before its pixels are wanted.
+    void prefetch(uint32_t tile_x, int count, int dir) const {
+        if (!video.tile_count) return;
+        for (int i = 0; i < std::min(count, 64); ++i, tile_x += static_cast<uint32_t>(dir))
+            __builtin_prefetch(row_of(entry_at(tile_x & 63)));
+    }
+
+    // Expands the tile at tile_x into `values` for a walk in direction dir.
+    void fetch(uint32_t tile_x, int dir) {
+        cached_tile = tile_x & 63;
         const uint16_t entry = entry_at(tile_x);
-        colour = entry & 0x1FF0;
-        mirror_x = (entry & 0x4000) ? 15 : 0;
         if (!video.tile_count) {
-            tile_row = nullptr;
+            std::fill(values, values + 16, uint16_t{0});
             return;
         }
-        tile_row = row_of(entry);
-        __builtin_prefetch(row_of(entry_at((tile_x + static_cast<uint32_t>(dir)) & 63)));
+        expand_tile_row(row_of(entry), ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
     }
 
     // The colour value at map x on the current row; map x wraps at 1024.
     [[gnu::always_inline]] uint16_t pixel(uint32_t mx) {
         mx &= 0x3FF;
-        if ((mx >> 4) != cached_tile) fetch(mx >> 4);
-        if (!tile_row) return 0;
-        const uint32_t px = (mx & 15) ^ mirror_x;
-        const uint8_t b = tile_row[byte_of_column[px]];
-        const uint32_t pen = (px & 1) ? b & 15u : b >> 4u;
-        return pen ? static_cast<uint16_t>(colour | pen) : 0;
+        if ((mx >> 4) != cached_tile) fetch(mx >> 4, 1);
+        return values[mx & 15];
     }
 
     // Fills `count` pixels from map x on, stepping one map pixel left
-    // (dir -1) or right (dir 1) a column, a tile at a time. Returns how many
-    // are transparent.
-    int fill_span(uint16_t* out, int count, uint32_t mx, int dir) {
-        int transparent = 0;
+    // (dir -1) or right (dir 1) a column, a tile at a time. One row's walk
+    // keeps one direction.
+    void fill_span(uint16_t* out, int count, uint32_t mx, int dir) {
         while (count > 0) {
             mx &= 0x3FF;
             if ((mx >> 4) != cached_tile) fetch(mx >> 4, dir);
-            const uint32_t px = mx & 15;
-            const int n = std::min(count, dir > 0 ? static_cast<int>(16 - px) : static_cast<int>(px + 1));
-            if (!tile_row) {
-                std::fill(out, out + n, uint16_t{0});
-                transparent += n;
-            } else {
-                uint32_t c = px;
-                for (int i = 0; i < n; ++i, c += static_cast<uint32_t>(dir)) {
-                    const uint32_t column = (c & 15) ^ mirror_x;
-                    const uint8_t b = tile_row[byte_of_column[column]];
-                    const uint32_t pen = (column & 1) ? b & 15u : b >> 4u;
-                    out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
-                    transparent += pen == 0;
-                }
-            }
+            const uint32_t first = dir > 0 ? mx & 15 : 15 - (mx & 15);
+            const int n = std::min(count, static_cast<int>(16 - first));
+            std::copy_n(values + first, n, out);
             out += n;
             count -= n;
             mx += static_cast<uint32_t>(n * dir);
         }
-        return transparent;
     }
 };
 
@@ -120,11 +148,17 @@ layer_flip tile_layer_flip(int k) {
     return {screen != own, screen != (own && !horizontal_only)};
 }
 
-// Walks the clip runs of row y: drawn runs come from fill(row, a, b), which
-// returns how many of its pixels are transparent; blank runs are zeroed.
-// Writing and counting stay within the shown columns even when an edge wrapped
-// (a flipped window whose left edge lies beyond the screen gives a huge right
-// edge).
+// Whether columns lo to hi - 1 of a row are all 0.
+bool row_is_clear(const uint16_t* row, int lo, int hi) {
+    uint16_t any = 0;
+    for (int x = lo; x < hi; ++x) any |= row[x];
+    return any == 0;
+}
+
+// Walks the clip runs of row y: drawn runs come from fill(row, a, b), blank
+// runs are zeroed; then the row's row_empty flag is set from what it holds.
+// Writing stays within the shown columns even when an edge wrapped (a flipped
+// window whose left edge lies beyond the screen gives a huge right edge).
 template <class Fill>
 void walk_runs(layer_record& layer, int y, int first_state, Fill fill) {
     const clip_rect& c = video.clip;
@@ -136,32 +170,20 @@ void walk_runs(layer_record& layer, int y, int first_state, Fill fill) {
     const int lo = c.x_min;
     const int hi = c.x_max + 1;
     int state = first_state;
-    int transparent = 0;
-    int reached = lo;
-    bool overlapped = false;
     for (int i = 0; i + 1 < n; ++i) {
         const int a = std::clamp<int>(e[i], lo, hi);
         const int b = std::clamp<int>(e[i + 1], lo, hi);
         if (b > a) {
-            if (a < reached) overlapped = true;
             if (state) {
-                transparent += fill(row, a, b);
+                fill(row, a, b);
             } else {
                 std::fill(row + a, row + b, uint16_t{0});
-                transparent += b - a;
             }
-            reached = std::max(reached, b);
         }
         if (e[i + 1] > c.x_max) break;
         state ^= 1;
     }
-    // Runs that went backward make later runs cover columns again, and the
-    // count would then include those columns twice: look at the row itself.
-    if (overlapped) {
-        layer.row_empty[y] = std::all_of(row + lo, row + hi, [](uint16_t p) { return p == 0; });
-    } else {
-        layer.row_empty[y] = transparent == hi - lo;
-    }
+    layer.row_empty[y] = row_is_clear(row, lo, hi);
 }
 
 // Clip-run request of tile layer k (0 to 3) or the bitmap (k = 4).
@@ -172,14 +194,8 @@ int request_clip_runs(int k) {
 }
 
 template <class Pixel>
-int fill_pixels(uint16_t* row, int a, int b, Pixel pixel) {
-    int transparent = 0;
-    for (int x = a; x < b; ++x) {
-        const uint16_t v = pixel(x);
-        row[x] = v;
-        transparent += v == 0;
-    }
-    return transparent;
+void fill_pixels(uint16_t* row, int a, int b, Pixel pixel) {
+    for (int x = a; x < b; ++x) row[x] = pixel(x);
 }
 
 }  // namespace
@@ -209,9 +225,11 @@ void draw_scrolled_layer(int k) {
         uint32_t start = scroll_x - centre_x + static_cast<uint32_t>(flip.horizontal ? c.x_max : c.x_min);
         if (line_x) start += vram_word(((x_table + r) & 0xFFFF) * 2) & 0x3FF;
         map.start_row(my);
+        const int dir = flip.horizontal ? -1 : 1;
+        map.prefetch((start & 0x3FF) >> 4, (c.x_max - c.x_min + 1) / 16 + 2, dir);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             const uint32_t d = static_cast<uint32_t>(a - c.x_min);
-            return map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, flip.horizontal ? -1 : 1);
+            map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, dir);
         });
     }
 }
@@ -239,12 +257,24 @@ void draw_zoomed_layer(int k) {
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const int32_t sy = (flip.vertical ? c.y_max - y : y) - centre_y;
         map.start_row((origin_y + static_cast<uint32_t>(sy) * step_y) >> 20);
+        {
+            const int32_t sx = (flip.horizontal ? c.x_max : c.x_min) - centre_x;
+            const uint32_t from = origin_x + static_cast<uint32_t>(sx) * step_x;
+            const uint64_t span = static_cast<uint64_t>(c.x_max - c.x_min + 1) * step_x >> 20;
+            map.prefetch((from >> 24) & 63, static_cast<int>(std::min<uint64_t>(span / 16 + 2, 64)),
+                         flip.horizontal ? -1 : 1);
+        }
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             // Map x moves by one step a column (positions wrap in 32 bits).
             const int32_t sx = (flip.horizontal ? c.x_max - a : a) - centre_x;
             uint32_t position = origin_x + static_cast<uint32_t>(sx) * step_x;
+            if (step_x == 0x100000) {
+                // 1:1: map x moves by exactly one a column.
+                map.fill_span(row + a, b - a, position >> 20, flip.horizontal ? -1 : 1);
+                return;
+            }
             const uint32_t step = flip.horizontal ? 0u - step_x : step_x;
-            return fill_pixels(row, a, b, [&](int) {
+            fill_pixels(row, a, b, [&](int) {
                 const uint16_t v = map.pixel(position >> 20);
                 position += step;
                 return v;
@@ -263,21 +293,18 @@ void draw_text_layer() {
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const uint32_t my = static_cast<uint32_t>(flip ? 255 - y : y) & 0xFF;
         uint16_t* row = layer.pixels[y];
-        uint32_t cached_cell = ~0u;
-        const uint8_t* pattern = nullptr;  // the character's 4 bytes on this row
-        uint16_t colour = 0;
-        for (int x = c.x_min; x <= c.x_max; ++x) {
+        // A character's 8 pixels at a time, in the order the row meets them.
+        for (int x = c.x_min; x <= c.x_max;) {
             const uint32_t mx = static_cast<uint32_t>(flip ? 511 - x : x) & 0x1FF;
-            if ((mx >> 3) != cached_cell) {
-                cached_cell = mx >> 3;
-                const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + cached_cell) * 2);
-                // Bank 7, character 511, row 7 ends at the last byte of video RAM.
-                pattern = &orb_board.video_ram[char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4];
-                colour = static_cast<uint16_t>((cell >> 9) << 4);
-            }
-            const uint8_t b = pattern[(mx >> 1) & 3];
-            const uint32_t pen = (mx & 1) ? b & 15u : b >> 4;
-            row[x] = pen ? static_cast<uint16_t>(colour | pen) : 0;
+            const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + (mx >> 3)) * 2);
+            // Bank 7, character 511, row 7 ends at the last byte of video RAM.
+            const uint8_t* pattern = &orb_board.video_ram[char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4];
+            alignas(16) uint16_t values[8];
+            expand_pens<4>(pattern, flip, static_cast<uint16_t>((cell >> 9) << 4), values);
+            const int first = static_cast<int>(flip ? 7 - (mx & 7) : mx & 7);
+            const int n = std::min(8 - first, c.x_max + 1 - x);
+            std::copy_n(values + first, n, row + x);
+            x += n;
         }
         layer.row_empty[y] = 0;
     }
@@ -296,7 +323,7 @@ void draw_bitmap_layer() {
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const uint32_t by = (static_cast<uint32_t>(y) + scroll_y) & (eight_bit ? 0xFF : 0x1FF);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
-            return fill_pixels(row, a, b, [&](int x) -> uint16_t {
+            fill_pixels(row, a, b, [&](int x) -> uint16_t {
                 const uint32_t bx = (static_cast<uint32_t>(x) + scroll_x) & 0x1FF;
                 uint32_t pen;
                 if (eight_bit) {

@@ -79,35 +79,36 @@ struct tile_map {
         cached_tile = ~0u;
     }
 
-    uint16_t entry_at(uint32_t tile_x) const {
-        const uint32_t page = pages[((my >> 8) & 1) * 2 + ((tile_x >> 5) & 1)];
-        return vram_word(page * 1024 + (((my >> 4) & 15) * 32 + (tile_x & 31)) * 2);
+    uint16_t entry_at(uint32_t tile_x, uint32_t map_y) const {
+        const uint32_t page = pages[((map_y >> 8) & 1) * 2 + ((tile_x >> 5) & 1)];
+        return vram_word(page * 1024 + (((map_y >> 4) & 15) * 32 + (tile_x & 31)) * 2);
     }
 
-    const uint8_t* row_of(uint16_t entry) const {
+    const uint8_t* row_of(uint16_t entry, uint32_t map_y) const {
         const uint32_t number = wrap_to((entry & 0x1FFFu) | bank << 13, video.tile_count);
-        const uint32_t py = (entry & 0x8000) ? 15 - (my & 15) : my & 15;
+        const uint32_t py = (entry & 0x8000) ? 15 - (map_y & 15) : map_y & 15;
         return video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
     }
 
-    // Starts loading the rows of the `count` tiles from tile_x on in the
-    // direction of travel: tile graphics lie far apart, and a row's tiles
-    // are known before its pixels are wanted.
-    void prefetch(uint32_t tile_x, int count, int dir) const {
+    // Starts loading the tile rows of map y for the `count` tiles from
+    // tile_x on in the direction of travel. Tile graphics lie far apart; the
+    // layers ask for the next row's while they draw the current one.
+    void prefetch(uint32_t map_y, uint32_t tile_x, int count, int dir) const {
         if (!video.tile_count) return;
+        map_y &= 0x1FF;
         for (int i = 0; i < std::min(count, 64); ++i, tile_x += static_cast<uint32_t>(dir))
-            __builtin_prefetch(row_of(entry_at(tile_x & 63)));
+            __builtin_prefetch(row_of(entry_at(tile_x & 63, map_y), map_y));
     }
 
     // Expands the tile at tile_x into `values` for a walk in direction dir.
     void fetch(uint32_t tile_x, int dir) {
         cached_tile = tile_x & 63;
-        const uint16_t entry = entry_at(tile_x);
+        const uint16_t entry = entry_at(tile_x, my);
         if (!video.tile_count) {
             std::fill(values, values + 16, uint16_t{0});
             return;
         }
-        expand_tile_row(row_of(entry), ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
+        expand_tile_row(row_of(entry, my), ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
     }
 
     // The colour value at map x on the current row; map x wraps at 1024.
@@ -218,15 +219,31 @@ void draw_scrolled_layer(int k) {
     const uint32_t scroll_y = video_reg(0x16 + 8 * k);
     const uint32_t centre_x = video_reg(0x30 + 4 * k) & 0x1FF;
 
-    for (int y = c.y_min; y <= c.y_max; ++y) {
+    // Map y and the map x of the first column of row y.
+    struct row_start {
+        uint32_t my, start;
+    };
+    const auto row_at = [&](int y) {
         const uint32_t r = static_cast<uint32_t>(flip.vertical ? c.y_max - y : y);
         const uint32_t my = line_y ? (vram_word(((y_table + r) & 0xFFFF) * 2) + scroll_y) & 0x1FF
                                    : (r + (scroll_y & 0x1FF)) & 0x1FF;
         uint32_t start = scroll_x - centre_x + static_cast<uint32_t>(flip.horizontal ? c.x_max : c.x_min);
         if (line_x) start += vram_word(((x_table + r) & 0xFFFF) * 2) & 0x3FF;
-        map.start_row(my);
-        const int dir = flip.horizontal ? -1 : 1;
-        map.prefetch((start & 0x3FF) >> 4, (c.x_max - c.x_min + 1) / 16 + 2, dir);
+        return row_start{my, start};
+    };
+    const int dir = flip.horizontal ? -1 : 1;
+    const int tiles_across = (c.x_max - c.x_min + 1) / 16 + 2;
+    const auto prefetch_row = [&](row_start at) { map.prefetch(at.my, (at.start & 0x3FF) >> 4, tiles_across, dir); };
+
+    row_start next = row_at(c.y_min);
+    prefetch_row(next);
+    for (int y = c.y_min; y <= c.y_max; ++y) {
+        const uint32_t start = next.start;
+        map.start_row(next.my);
+        if (y < c.y_max) {
+            next = row_at(y + 1);
+            prefetch_row(next);
+        }
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             const uint32_t d = static_cast<uint32_t>(a - c.x_min);
             map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, dir);
@@ -254,16 +271,21 @@ void draw_zoomed_layer(int k) {
     const int32_t centre_x = sign_extend(video_reg(0x30 + 4 * k), zx == 0x200 ? 9 : 10);
     const int32_t centre_y = sign_extend(video_reg(0x32 + 4 * k), zy == 0x200 ? 9 : 10);
 
-    for (int y = c.y_min; y <= c.y_max; ++y) {
+    const auto map_y_of = [&](int y) {
         const int32_t sy = (flip.vertical ? c.y_max - y : y) - centre_y;
-        map.start_row((origin_y + static_cast<uint32_t>(sy) * step_y) >> 20);
-        {
-            const int32_t sx = (flip.horizontal ? c.x_max : c.x_min) - centre_x;
-            const uint32_t from = origin_x + static_cast<uint32_t>(sx) * step_x;
-            const uint64_t span = static_cast<uint64_t>(c.x_max - c.x_min + 1) * step_x >> 20;
-            map.prefetch((from >> 24) & 63, static_cast<int>(std::min<uint64_t>(span / 16 + 2, 64)),
-                         flip.horizontal ? -1 : 1);
-        }
+        return (origin_y + static_cast<uint32_t>(sy) * step_y) >> 20;
+    };
+    // Every row covers the same map x range.
+    const int32_t left = (flip.horizontal ? c.x_max : c.x_min) - centre_x;
+    const uint32_t first_tile = ((origin_x + static_cast<uint32_t>(left) * step_x) >> 24) & 63;
+    const auto tiles_across = static_cast<int>(
+        std::min<uint64_t>((static_cast<uint64_t>(c.x_max - c.x_min + 1) * step_x >> 20) / 16 + 2, 64));
+    const auto prefetch_row = [&](uint32_t my) { map.prefetch(my, first_tile, tiles_across, flip.horizontal ? -1 : 1); };
+
+    prefetch_row(map_y_of(c.y_min));
+    for (int y = c.y_min; y <= c.y_max; ++y) {
+        map.start_row(map_y_of(y));
+        if (y < c.y_max) prefetch_row(map_y_of(y + 1));
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             // Map x moves by one step a column (positions wrap in 32 bits).
             const int32_t sx = (flip.horizontal ? c.x_max - a : a) - centre_x;

@@ -4,6 +4,7 @@
 // sprite shadow, packed into the output picture.
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "video/record.h"
 
@@ -171,11 +172,19 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
     m.shadow_clear15 = (sprites >> 2) & 1;
 }
 
-// A palette entry as biased lanes, without offsets.
-[[gnu::always_inline]] inline uint32_t lanes_of(uint32_t index) {
-    const uint32_t e = orb_board.palette[index];
-    return (e & 0x1F) | (e & 0x3E0) << 5 | (e & 0x7C00) << 10;
+// The palette as lanes (without bias or offsets), converted once a frame.
+uint32_t palette_lanes[0x4000];
+
+void convert_palette() {
+    const uint16_t* __restrict palette = orb_board.palette;
+    uint32_t* __restrict out = palette_lanes;
+    for (int i = 0; i < 0x4000; ++i) {
+        const uint32_t e = palette[i];
+        out[i] = (e & 0x1F) | (e & 0x3E0) << 5 | (e & 0x7C00) << 10;
+    }
 }
+
+[[gnu::always_inline]] inline uint32_t lanes_of(uint32_t index) { return palette_lanes[index]; }
 
 // Per column of a row: the palette index and entry number of the top opaque
 // layer (the backdrop when no layer is) and, with blending, of the first
@@ -202,8 +211,9 @@ void lay_over(row_sources& r, const uint16_t* __restrict row, const source_entry
     uint16_t* __restrict under = r.under;
     for (int b = from; b < to; b += BLOCK)
         for (int x = b; x < b + BLOCK; ++x) {
-            const uint16_t v = row[x] & 0x1FFF;
-            const uint16_t index = static_cast<uint16_t>((((v >> shift) & 0xFFF0) + bank + (v & 0xF)) & 0x3FFF);
+            const auto v = static_cast<uint16_t>(row[x] & 0x1FFF);
+            const auto high = static_cast<uint16_t>(static_cast<uint16_t>(v >> shift) & 0xFFF0);
+            const auto index = static_cast<uint16_t>(static_cast<uint16_t>(high + bank + (v & 0xF)) & 0x3FFF);
             const uint16_t opaque = static_cast<uint16_t>(-(v != 0));  // all ones where opaque
             if constexpr (Under) {
                 under_index[x] = static_cast<uint16_t>((top_index[x] & opaque) | (under_index[x] & ~opaque));
@@ -226,8 +236,9 @@ void find_sources(row_sources& r, const mix_setup& m, int y, int from, int to) {
     uint16_t* __restrict under = r.under;
     for (int b = from; b < to; b += BLOCK)
         for (int x = b; x < b + BLOCK; ++x) {
-            const uint16_t v = back_row[x] & 0x1FFF;
-            top_index[x] = static_cast<uint16_t>((((v >> shift) & 0xFFF0) + bank + (v & 0xF)) & 0x3FFF);
+            const auto v = static_cast<uint16_t>(back_row[x] & 0x1FFF);
+            const auto high = static_cast<uint16_t>(static_cast<uint16_t>(v >> shift) & 0xFFF0);
+            top_index[x] = static_cast<uint16_t>(static_cast<uint16_t>(high + bank + (v & 0xF)) & 0x3FFF);
             top[x] = e;
             if constexpr (Under) under[x] = e;
         }
@@ -256,6 +267,7 @@ void mix_layers(unsigned layer_mask) {
     const clip_rect& c = video.clip;
     mix_setup m;
     build_lists(layer_mask, m);
+    convert_palette();
     const uint8_t flips = orb_board.sprite_latched[2];
     const uint16_t(*sprite_frame)[ORB_VIDEO_COLUMNS] = video.sprite_frames[video.sprite_frame_index & 1];
     const uint32_t colour_bits = (1u << m.split.shift) - 1;
@@ -302,6 +314,10 @@ void mix_layers(unsigned layer_mask) {
             sprite_row = mirrored;
         }
         for (int x = from; x < to; ++x) {
+            // Four columns at a time while none is covered.
+            uint64_t four;
+            while (x + 4 <= to && (std::memcpy(&four, sprite_row + x, 8), four == ~0ull)) x += 4;
+            if (x >= to) break;
             const uint32_t p = sprite_row[x];
             if (p == 0xFFFF) continue;
             const int t = r.top[x];

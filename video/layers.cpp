@@ -2,6 +2,7 @@
 // the text layer, the bitmap layer and the backdrop. Each writes colour values
 // (palette number << 4 | pen, 0 transparent) into its layer record.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -14,14 +15,24 @@ namespace {
 // Byte of a tile row that holds column c; even columns in the high nibble.
 constexpr uint8_t byte_of_column[16] = {0, 0, 2, 2, 1, 1, 3, 3, 4, 4, 6, 6, 5, 5, 7, 7};
 
-// Expands 2 * Bytes 4-bit pens, byte i holding pixel 2i in its high nibble and
-// 2i + 1 in its low one (in reverse order when `reversed`), into colour values:
-// colour | pen, or 0 for pen 0.
+// Loads n bytes as a little-endian number: byte i of memory is bits 8i to 8i + 7.
 template <int Bytes>
-inline void expand_pens(const uint8_t* bytes, bool reversed, uint16_t colour, uint16_t* out) {
-#if defined(__SSE2__) && !defined(IRONBELL_PORTABLE_VIDEO)
+inline uint64_t load_le(const uint8_t* p) {
     uint64_t v = 0;
-    std::memcpy(&v, bytes, Bytes);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, p, Bytes);
+    } else {
+        for (int i = 0; i < Bytes; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
+    }
+    return v;
+}
+
+// Expands 2 * Bytes 4-bit pens, byte i of `v` (bits 8i to 8i + 7) holding pixel
+// 2i in its high nibble and 2i + 1 in its low one (in reverse order when
+// `reversed`), into colour values: colour | pen, or 0 for pen 0.
+template <int Bytes>
+inline void expand_pens(uint64_t v, bool reversed, uint16_t colour, uint16_t* out) {
+#if defined(__SSE2__) && !defined(IRONBELL_PORTABLE_VIDEO)
     if (reversed) v = Bytes == 8 ? __builtin_bswap64(v) : __builtin_bswap32(static_cast<uint32_t>(v));
     const __m128i nibble = _mm_set1_epi8(0x0F);
     const __m128i packed = _mm_cvtsi64_si128(static_cast<long long>(v));
@@ -37,18 +48,38 @@ inline void expand_pens(const uint8_t* bytes, bool reversed, uint16_t colour, ui
 #else
     for (int i = 0; i < 2 * Bytes; ++i) {
         const int c = reversed ? 2 * Bytes - 1 - i : i;
-        const uint8_t b = bytes[c >> 1];
+        const auto b = static_cast<uint8_t>(v >> (8 * (c >> 1)));
         const uint32_t pen = (c & 1) ? b & 15u : b >> 4u;
         out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
     }
 #endif
 }
 
+// Copies n (at most 16) values: a tile's or a character's share of a run.
+inline void copy_short(const uint16_t* from, int n, uint16_t* to) {
+    if (n == 16) {
+        std::memcpy(to, from, 32);
+    } else if (n == 8) {
+        std::memcpy(to, from, 16);
+    } else {
+        for (int i = 0; i < n; ++i) to[i] = from[i];
+    }
+}
+
+// Sets n values of a row to v, 16 at a time where it can.
+inline void fill_row(uint16_t* row, int n, uint16_t v) {
+    int i = 0;
+    for (; i + 16 <= n; i += 16)
+        for (int k = 0; k < 16; ++k) row[i + k] = v;
+    for (; i < n; ++i) row[i] = v;
+}
+
 // The 16 values of a tile row, columns 0 to 15 or 15 to 0.
 inline void expand_tile_row(const uint8_t* row, bool reversed, uint16_t colour, uint16_t* out) {
     // Put the bytes in column order first (0 2 1 3 4 6 5 7).
-    const uint8_t ordered[8] = {row[0], row[2], row[1], row[3], row[4], row[6], row[5], row[7]};
-    expand_pens<8>(ordered, reversed, colour, out);
+    const uint64_t v = load_le<8>(row);
+    expand_pens<8>((v & 0xFF0000FFFF0000FFull) | (v & 0x0000FF000000FF00ull) << 8 | (v & 0x00FF000000FF0000ull) >> 8,
+                   reversed, colour, out);
 }
 
 // The 2 x 2 pages of a tile layer and the tile bank. Within a row the tile of
@@ -127,7 +158,7 @@ struct tile_map {
             if ((mx >> 4) != cached_tile) fetch(mx >> 4, dir);
             const uint32_t first = dir > 0 ? mx & 15 : 15 - (mx & 15);
             const int n = std::min(count, static_cast<int>(16 - first));
-            std::copy_n(values + first, n, out);
+            copy_short(values + first, n, out);
             out += n;
             count -= n;
             mx += static_cast<uint32_t>(n * dir);
@@ -152,7 +183,10 @@ layer_flip tile_layer_flip(int k) {
 // Whether columns lo to hi - 1 of a row are all 0.
 bool row_is_clear(const uint16_t* row, int lo, int hi) {
     uint16_t any = 0;
-    for (int x = lo; x < hi; ++x) any |= row[x];
+    int x = lo;
+    for (; x + 16 <= hi; x += 16)
+        for (int k = 0; k < 16; ++k) any |= row[x + k];
+    for (; x < hi; ++x) any |= row[x];
     return any == 0;
 }
 
@@ -322,10 +356,10 @@ void draw_text_layer() {
             // Bank 7, character 511, row 7 ends at the last byte of video RAM.
             const uint8_t* pattern = &orb_board.video_ram[char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4];
             alignas(16) uint16_t values[8];
-            expand_pens<4>(pattern, flip, static_cast<uint16_t>((cell >> 9) << 4), values);
+            expand_pens<4>(load_le<4>(pattern), flip, static_cast<uint16_t>((cell >> 9) << 4), values);
             const int first = static_cast<int>(flip ? 7 - (mx & 7) : mx & 7);
             const int n = std::min(8 - first, c.x_max + 1 - x);
-            std::copy_n(values + first, n, row + x);
+            copy_short(values + first, n, row + x);
             x += n;
         }
         layer.row_empty[y] = 0;
@@ -370,7 +404,7 @@ void draw_backdrop() {
         // Per-line mode ramps through the block's colours, one a row.
         if (r & 0x8000) value |= (r + y) & 0x1FF;
         const int row = flip ? c.y_max - y : y;
-        std::fill(layer.pixels[row] + c.x_min, layer.pixels[row] + c.x_max + 1, value);
+        fill_row(layer.pixels[row] + c.x_min, c.x_max - c.x_min + 1, value);
         layer.row_empty[row] = 0;
     }
 }

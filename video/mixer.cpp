@@ -200,10 +200,11 @@ struct row_sources {
 
 // Lays entry e's row over the sources found so far: where its pixel is
 // opaque it becomes the top, and the old top moves under it.
-template <bool Under>
+// Shift is the entry's colour shift, a constant so that the compiler can keep
+// 16-bit lanes.
+template <bool Under, int Shift>
 void lay_over(row_sources& r, const uint16_t* __restrict row, const source_entry& s, uint16_t e, int from,
               int to) {
-    const uint16_t shift = s.shift;
     const uint16_t bank = s.bank;
     uint16_t* __restrict top_index = r.top_index;
     uint16_t* __restrict top = r.top;
@@ -212,7 +213,7 @@ void lay_over(row_sources& r, const uint16_t* __restrict row, const source_entry
     for (int b = from; b < to; b += BLOCK)
         for (int x = b; x < b + BLOCK; ++x) {
             const auto v = static_cast<uint16_t>(row[x] & 0x1FFF);
-            const auto high = static_cast<uint16_t>(static_cast<uint16_t>(v >> shift) & 0xFFF0);
+            const auto high = static_cast<uint16_t>(static_cast<uint16_t>(v >> Shift) & 0xFFF0);
             const auto index = static_cast<uint16_t>(static_cast<uint16_t>(high + bank + (v & 0xF)) & 0x3FFF);
             const uint16_t opaque = static_cast<uint16_t>(-(v != 0));  // all ones where opaque
             if constexpr (Under) {
@@ -245,20 +246,38 @@ void find_sources(row_sources& r, const mix_setup& m, int y, int from, int to) {
     for (int i = backdrop - 1; i >= 0; --i) {
         const layer_record& layer = video.layers[m.layer_slot[i]];
         if (layer.row_empty[y]) continue;
-        lay_over<Under>(r, layer.pixels[y], m.layers[i], static_cast<uint16_t>(i), from, to);
+        const source_entry& s = m.layers[i];
+        const auto entry = static_cast<uint16_t>(i);
+        switch (s.shift) {
+        case 0: lay_over<Under, 0>(r, layer.pixels[y], s, entry, from, to); break;
+        case 1: lay_over<Under, 1>(r, layer.pixels[y], s, entry, from, to); break;
+        case 2: lay_over<Under, 2>(r, layer.pixels[y], s, entry, from, to); break;
+        default: lay_over<Under, 3>(r, layer.pixels[y], s, entry, from, to); break;
+        }
     }
 }
 
 // Clamps each biased lane to 0..31 and places the components.
+[[gnu::always_inline]] inline uint32_t pack(uint32_t c) {
+    const int32_t red = std::clamp(static_cast<int32_t>(c & 0x7F) - 32, 0, 31);
+    const int32_t green = std::clamp(static_cast<int32_t>((c >> 10) & 0x7F) - 32, 0, 31);
+    const int32_t blue = std::clamp(static_cast<int32_t>((c >> 20) & 0x7F) - 32, 0, 31);
+    return static_cast<uint32_t>(red << 19 | green << 11 | blue << 3);
+}
+
 void pack_row(const uint32_t* __restrict colour, uint32_t* __restrict out, int from, int to) {
     for (int b = from; b < to; b += BLOCK)
-        for (int x = b; x < b + BLOCK; ++x) {
-            const uint32_t c = colour[x];
-            const int32_t red = std::clamp(static_cast<int32_t>(c & 0x7F) - 32, 0, 31);
-            const int32_t green = std::clamp(static_cast<int32_t>((c >> 10) & 0x7F) - 32, 0, 31);
-            const int32_t blue = std::clamp(static_cast<int32_t>((c >> 20) & 0x7F) - 32, 0, 31);
-            out[x] = static_cast<uint32_t>(red << 19 | green << 11 | blue << 3);
-        }
+        for (int x = b; x < b + BLOCK; ++x) out[x] = pack(colour[x]);
+}
+
+// With one offset for every source and no blending, each palette entry has
+// one output pixel, converted once a frame.
+uint32_t palette_packed[0x4000];
+
+void pack_palette(uint32_t offset) {
+    const uint32_t* __restrict lanes = palette_lanes;
+    uint32_t* __restrict out = palette_packed;
+    for (int i = 0; i < 0x4000; ++i) out[i] = pack(lanes[i] + offset);
 }
 
 }  // namespace
@@ -280,15 +299,104 @@ void mix_layers(unsigned layer_mask) {
         // arithmetic shift of the unbiased value.
         return ((top * keep + under * take) >> 3) & lanes(0x7F);
     };
+    const uint32_t sprite_offset = m.offsets[m.sprites[0].offset_set];  // the same for every group
+    uint8_t top_key[7], sprite_key[16];
+    for (int i = 0; i < m.count; ++i) top_key[i] = m.layers[i].key;
+    for (int g = 0; g <= m.split.mask; ++g) sprite_key[g] = m.sprites[g].key;
+    bool uniform = !m.any_blend;
+    for (int i = 0; i < m.count; ++i) uniform &= m.offset_of[i] == sprite_offset;
+    if (uniform) pack_palette(sprite_offset);
     const int from = c.x_min;
     const int to = c.x_max + 1;
 
     static row_sources r;
+    // The colour at column x of the current row where sprite pixel p covers
+    // it, from `layers`, the colour of the layers alone there.
+    const auto covered = [&](int x, uint32_t p, uint32_t layers) {
+        const int t = r.top[x];
+        const source_entry& s = m.layers[t];
+        const int g = static_cast<int>((p >> m.split.shift) & m.split.mask);
+        const source_entry& sprite = m.sprites[g];
+        const uint32_t sprite_value = p & colour_bits & 0x3FFF;
+        const bool empty = (p & 0x7FFF) == 0x7FFF;
+        const bool opaque = !empty && (sprite_value & 0x3FFE) != shadow_pen;
+        // Meeting the sprite entry sets the shadow flag: a shadow pen, or bit
+        // 15 clear when 0x61004C bit 2 says so. A sprite that is not opaque
+        // leaves the layers' colour as it is.
+        const bool shadow_met = (!empty && !opaque) || (!(p & 0x8000) && m.shadow_clear15);
+        bool shadow = false;
+        uint32_t colour = layers;
+        if (sprite.key > s.key) {
+            // The first walk meets the sprite before the top layer.
+            shadow = shadow_met;
+            if (opaque) colour = lanes_of(palette_index(sprite, sprite_value)) + sprite_offset;
+        } else if (s.blend_mask && sprite.key > m.layers[r.under[x]].key) {
+            // The second walk meets the sprite between the top layer and the
+            // one under it; an opaque sprite is the blend candidate.
+            shadow = shadow_met;
+            if (opaque) {
+                colour = lanes_of(r.top_index[x]) + m.offset_of[t];
+                if ((s.blend_mask >> SOURCE_SPRITES) & 1 && (s.group_mask >> (m.split.base | g)) & 1)
+                    colour = blend(colour, lanes_of(palette_index(sprite, sprite_value)) + sprite_offset);
+            }
+        }
+        // Halving the biased lane halves the bias too: put 16 back.
+        if (shadow) colour = ((colour >> 1) & lanes(0x3F)) + lanes(16);
+        return colour;
+    };
+
     alignas(16) uint16_t mirrored[ORB_VIDEO_COLUMNS];
     alignas(16) uint32_t colour[ORB_VIDEO_COLUMNS];
     for (int y = c.y_min; y <= c.y_max; ++y) {
+        const uint16_t* sprite_row = sprite_frame[(flips & 2) ? c.y_max - y + c.y_min : y];
+        if (flips & 1) {
+            for (int x = from; x < to; ++x) mirrored[x] = sprite_row[c.x_max - x + c.x_min];
+            sprite_row = mirrored;
+        }
+        // Calls f(x, p) for each column x whose sprite pixel p is not 0xFFFF
+        // (that one neither shows nor shadows).
+        const auto each_covered = [&](auto f) {
+            for (int x = from; x < to;) {
+                // Sixteen columns at a time while none is covered.
+                if (x + 16 <= to) {
+                    uint64_t w[4];
+                    std::memcpy(w, sprite_row + x, 32);
+                    if ((w[0] & w[1] & w[2] & w[3]) == ~0ull) {
+                        x += 16;
+                        continue;
+                    }
+                }
+                const int end = std::min(x + 16, to);
+                for (; x < end; ++x)
+                    if (sprite_row[x] != 0xFFFF) f(x, sprite_row[x]);
+            }
+        };
+        uint32_t* out = video.frame[y];
+
+        if (uniform) {
+            find_sources<false>(r, m, y, from, to);
+            for (int x = from; x < to; ++x) out[x] = palette_packed[r.top_index[x]];
+            // Without blending a sprite matters only where the first walk
+            // meets it, above the top layer.
+            each_covered([&](int x, uint32_t p) {
+                const int g = static_cast<int>((p >> m.split.shift) & m.split.mask);
+                if (sprite_key[g] <= top_key[r.top[x]]) return;
+                const uint32_t value = p & colour_bits & 0x3FFF;
+                const bool empty = (p & 0x7FFF) == 0x7FFF;
+                const bool opaque = !empty && (value & 0x3FFE) != shadow_pen;
+                const bool shadow = (!empty && !opaque) || (!(p & 0x8000) && m.shadow_clear15);
+                if (!shadow) {
+                    if (opaque) out[x] = palette_packed[palette_index(m.sprites[g], value)];
+                    return;
+                }
+                const uint32_t colour = opaque ? lanes_of(palette_index(m.sprites[g], value)) + sprite_offset
+                                               : lanes_of(r.top_index[x]) + sprite_offset;
+                out[x] = pack(((colour >> 1) & lanes(0x3F)) + lanes(16));
+            });
+            continue;
+        }
         // First every pixel as if no sprite covered it: the top layer, blended
-        // with the one under it when its mask says so.
+        // with the one under it when its mask says so; then the covered ones.
         if (m.any_blend) {
             find_sources<true>(r, m, y, from, to);
             for (int x = from; x < to; ++x) {
@@ -306,52 +414,8 @@ void mix_layers(unsigned layer_mask) {
             find_sources<false>(r, m, y, from, to);
             for (int x = from; x < to; ++x) colour[x] = lanes_of(r.top_index[x]) + m.offset_of[r.top[x]];
         }
-
-        // Then the pixels a sprite covers (0xFFFF neither shows nor shadows).
-        const uint16_t* sprite_row = sprite_frame[(flips & 2) ? c.y_max - y + c.y_min : y];
-        if (flips & 1) {
-            for (int x = from; x < to; ++x) mirrored[x] = sprite_row[c.x_max - x + c.x_min];
-            sprite_row = mirrored;
-        }
-        for (int x = from; x < to; ++x) {
-            // Four columns at a time while none is covered.
-            uint64_t four;
-            while (x + 4 <= to && (std::memcpy(&four, sprite_row + x, 8), four == ~0ull)) x += 4;
-            if (x >= to) break;
-            const uint32_t p = sprite_row[x];
-            if (p == 0xFFFF) continue;
-            const int t = r.top[x];
-            const source_entry& s = m.layers[t];
-            const int g = static_cast<int>((p >> m.split.shift) & m.split.mask);
-            const source_entry& sprite = m.sprites[g];
-            const uint32_t sprite_value = p & colour_bits & 0x3FFF;
-            const bool empty = (p & 0x7FFF) == 0x7FFF;
-            const bool opaque = !empty && (sprite_value & 0x3FFE) != shadow_pen;
-            // Meeting the sprite entry sets the shadow flag: a shadow pen, or
-            // bit 15 clear when 0x61004C bit 2 says so. A sprite that is not
-            // opaque leaves the layers' colour as it is.
-            const bool shadow_met = (!empty && !opaque) || (!(p & 0x8000) && m.shadow_clear15);
-            bool shadow = false;
-            if (sprite.key > s.key) {
-                // The first walk meets the sprite before the top layer.
-                shadow = shadow_met;
-                if (opaque)
-                    colour[x] = lanes_of(palette_index(sprite, sprite_value)) + m.offsets[sprite.offset_set];
-            } else if (s.blend_mask && sprite.key > m.layers[r.under[x]].key) {
-                // The second walk meets the sprite between the top layer and
-                // the one under it; an opaque sprite is the blend candidate.
-                shadow = shadow_met;
-                if (opaque) {
-                    uint32_t col = lanes_of(r.top_index[x]) + m.offset_of[t];
-                    if ((s.blend_mask >> SOURCE_SPRITES) & 1 && (s.group_mask >> (m.split.base | g)) & 1)
-                        col = blend(col, lanes_of(palette_index(sprite, sprite_value)) + m.offsets[sprite.offset_set]);
-                    colour[x] = col;
-                }
-            }
-            // Halving the biased lane halves the bias too: put 16 back.
-            if (shadow) colour[x] = ((colour[x] >> 1) & lanes(0x3F)) + lanes(16);
-        }
-        pack_row(colour, video.frame[y], from, to);
+        each_covered([&](int x, uint32_t p) { colour[x] = covered(x, p, colour[x]); });
+        pack_row(colour, out, from, to);
     }
 }
 

@@ -269,15 +269,14 @@ void draw_scrolled_layer(int k) {
     const int tiles_across = (c.x_max - c.x_min + 1) / 16 + 2;
     const auto prefetch_row = [&](row_start at) { map.prefetch(at.my, (at.start & 0x3FF) >> 4, tiles_across, dir); };
 
-    row_start next = row_at(c.y_min);
-    prefetch_row(next);
+    // Rows are prefetched two ahead.
+    prefetch_row(row_at(c.y_min));
+    if (c.y_min < c.y_max) prefetch_row(row_at(c.y_min + 1));
     for (int y = c.y_min; y <= c.y_max; ++y) {
-        const uint32_t start = next.start;
-        map.start_row(next.my);
-        if (y < c.y_max) {
-            next = row_at(y + 1);
-            prefetch_row(next);
-        }
+        const row_start at = row_at(y);
+        const uint32_t start = at.start;
+        map.start_row(at.my);
+        if (y + 2 <= c.y_max) prefetch_row(row_at(y + 2));
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             const uint32_t d = static_cast<uint32_t>(a - c.x_min);
             map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, dir);
@@ -317,9 +316,10 @@ void draw_zoomed_layer(int k) {
     const auto prefetch_row = [&](uint32_t my) { map.prefetch(my, first_tile, tiles_across, flip.horizontal ? -1 : 1); };
 
     prefetch_row(map_y_of(c.y_min));
+    if (c.y_min < c.y_max) prefetch_row(map_y_of(c.y_min + 1));
     for (int y = c.y_min; y <= c.y_max; ++y) {
         map.start_row(map_y_of(y));
-        if (y < c.y_max) prefetch_row(map_y_of(y + 1));
+        if (y + 2 <= c.y_max) prefetch_row(map_y_of(y + 2));
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             // Map x moves by one step a column (positions wrap in 32 bits).
             const int32_t sx = (flip.horizontal ? c.x_max - a : a) - centre_x;

@@ -377,19 +377,29 @@ void draw_bitmap_layer() {
     const uint32_t base = eight_bit ? (palette << 4) & 0xFF00 : (palette << 4) & 0xFFF0;
     const uint8_t* ram = orb_board.video_ram;
     for (int y = c.y_min; y <= c.y_max; ++y) {
+        // Rows wrap at 256 (8 bits a pixel) or 512, both within video RAM.
         const uint32_t by = (static_cast<uint32_t>(y) + scroll_y) & (eight_bit ? 0xFF : 0x1FF);
-        walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
-            fill_pixels(row, a, b, [&](int x) -> uint16_t {
+        // The picture's row is one run of bytes; a run of the screen reads it
+        // in at most two pieces, split where x wraps at 512.
+        const uint8_t* __restrict source = ram + by * (eight_bit ? 512 : 256);
+        walk_runs(layer, y, first, [&](uint16_t* __restrict row, int a, int b) {
+            for (int x = a; x < b;) {
                 const uint32_t bx = (static_cast<uint32_t>(x) + scroll_x) & 0x1FF;
-                uint32_t pen;
+                const int n = std::min(b - x, static_cast<int>(512 - bx));
+                uint16_t* out = row + x;
                 if (eight_bit) {
-                    pen = ram[by * 512 + bx];
+                    const uint8_t* in = source + bx;
+                    for (int i = 0; i < n; ++i) out[i] = in[i] ? static_cast<uint16_t>(base | in[i]) : uint16_t{0};
                 } else {
-                    const uint16_t word = vram_word((by * 128 + (bx >> 2)) * 2);
-                    pen = (word >> ((bx & 3) * 4)) & 15;
+                    // Pixel bx is the low nibble of byte bx / 2 when even, the high one when odd.
+                    for (int i = 0; i < n; ++i) {
+                        const uint32_t at = bx + static_cast<uint32_t>(i);
+                        const uint32_t pen = (source[at >> 1] >> ((at & 1) * 4)) & 15;
+                        out[i] = pen ? static_cast<uint16_t>(base | pen) : uint16_t{0};
+                    }
                 }
-                return pen ? static_cast<uint16_t>(base | pen) : 0;
-            });
+                x += n;
+            }
         });
     }
 }

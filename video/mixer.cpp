@@ -300,8 +300,13 @@ void mix_layers(unsigned layer_mask) {
         return ((top * keep + under * take) >> 3) & lanes(0x7F);
     };
     const uint32_t sprite_offset = m.offsets[m.sprites[0].offset_set];  // the same for every group
-    uint8_t top_key[7], sprite_key[16];
-    for (int i = 0; i < m.count; ++i) top_key[i] = m.layers[i].key;
+    uint8_t top_key[7], sprite_key[16], blend_of[7];
+    uint8_t blends_with[7][8] = {};  // entry t blends with entry u under it
+    for (int i = 0; i < m.count; ++i) {
+        top_key[i] = m.layers[i].key;
+        blend_of[i] = m.layers[i].blend_mask;
+        for (int u = 0; u < m.count; ++u) blends_with[i][u] = (m.layers[i].blend_mask >> m.layers[u].source) & 1;
+    }
     for (int g = 0; g <= m.split.mask; ++g) sprite_key[g] = m.sprites[g].key;
     bool uniform = !m.any_blend;
     for (int i = 0; i < m.count; ++i) uniform &= m.offset_of[i] == sprite_offset;
@@ -314,8 +319,11 @@ void mix_layers(unsigned layer_mask) {
     // it, from `layers`, the colour of the layers alone there.
     const auto covered = [&](int x, uint32_t p, uint32_t layers) {
         const int t = r.top[x];
-        const source_entry& s = m.layers[t];
         const int g = static_cast<int>((p >> m.split.shift) & m.split.mask);
+        // The walks meet the sprite entry only above the top layer or, when
+        // that one blends, between it and the layer under it.
+        if (sprite_key[g] <= top_key[t] && !(blend_of[t] && sprite_key[g] > top_key[r.under[x]])) return layers;
+        const source_entry& s = m.layers[t];
         const source_entry& sprite = m.sprites[g];
         const uint32_t sprite_value = p & colour_bits & 0x3FFF;
         const bool empty = (p & 0x7FFF) == 0x7FFF;
@@ -330,7 +338,7 @@ void mix_layers(unsigned layer_mask) {
             // The first walk meets the sprite before the top layer.
             shadow = shadow_met;
             if (opaque) colour = lanes_of(palette_index(sprite, sprite_value)) + sprite_offset;
-        } else if (s.blend_mask && sprite.key > m.layers[r.under[x]].key) {
+        } else {
             // The second walk meets the sprite between the top layer and the
             // one under it; an opaque sprite is the blend candidate.
             shadow = shadow_met;
@@ -401,14 +409,9 @@ void mix_layers(unsigned layer_mask) {
             find_sources<true>(r, m, y, from, to);
             for (int x = from; x < to; ++x) {
                 const int t = r.top[x];
-                const source_entry& s = m.layers[t];
-                uint32_t col = lanes_of(r.top_index[x]) + m.offset_of[t];
-                if (s.blend_mask) {
-                    const int u = r.under[x];
-                    if ((s.blend_mask >> m.layers[u].source) & 1)
-                        col = blend(col, lanes_of(r.under_index[x]) + m.offset_of[u]);
-                }
-                colour[x] = col;
+                const int u = r.under[x];
+                const uint32_t col = lanes_of(r.top_index[x]) + m.offset_of[t];
+                colour[x] = blends_with[t][u] ? blend(col, lanes_of(r.under_index[x]) + m.offset_of[u]) : col;
             }
         } else {
             find_sources<false>(r, m, y, from, to);

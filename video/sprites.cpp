@@ -2,6 +2,8 @@
 // zoomed, mirrored, clipped and coloured, into an off-screen frame of 16-bit
 // pixels. Two frames alternate: the mixer shows one while the next is drawn.
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -40,8 +42,9 @@ uint16_t entry_word(uint32_t entry, int k) {
 int32_t s12(uint16_t v) { return sign_extend(v, 12); }
 
 uint32_t big_endian(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-           static_cast<uint32_t>(p[2]) << 8 | p[3];
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return std::endian::native == std::endian::little ? __builtin_bswap32(v) : v;
 }
 
 // Everything one draw entry needs, resolved once per entry.
@@ -53,8 +56,29 @@ struct sprite_draw {
     uint16_t transparent; // indirect transparency mask
     uint32_t pen_bits, pens_per_word, all_ones;
 
+    // Where data words come from: word (address & word_mask) | word_bits of
+    // `words`, unless the region's word count is not a power of two.
+    const uint8_t* words;
+    uint32_t word_mask, word_bits;
+    bool masked;
+
+    void locate_words() {
+        const uint32_t count = video.sprite_word_count;
+        masked = from_ram || (count && (count & (count - 1)) == 0);
+        if (from_ram) {
+            words = orb_board.sprite_ram;
+            word_mask = 0x7FFF;
+            word_bits = 0;
+        } else {
+            // ((address & 0xFFFFF) | bank << 20) & (count - 1), split.
+            words = video.sprite_rom;
+            word_mask = 0xFFFFF & (count - 1);
+            word_bits = (bank << 20) & (count - 1);
+        }
+    }
+
     uint32_t word(uint32_t address) const {
-        if (from_ram) return big_endian(&orb_board.sprite_ram[(address & 0x7FFF) * 4]);
+        if (masked) return big_endian(words + static_cast<uint64_t>((address & word_mask) | word_bits) * 4);
         if (!video.sprite_word_count) return 0;
         const uint32_t index = wrap_to((address & 0xFFFFF) | bank << 20, video.sprite_word_count);
         return big_endian(video.sprite_rom + static_cast<uint64_t>(index) * 4);
@@ -144,6 +168,33 @@ void draw_row(const sprite_rows& s, uint16_t* out, uint32_t row_address, bool ro
         int32_t j = s.j_from;
         for (; word_number < (static_cast<uint32_t>(j) >> pen_shift); data = d.word(row_address + ++word_number))
             if (ends_row(data)) return;
+        if constexpr (!EightBit && !Indirect) {
+            if (!d.shadow && d.masked && (j & 7) == 0 && j + 8 <= s.j_to) {
+                // Whole words of direct colours, the common case, with what
+                // they need in locals (the frame's pixels could alias `d`).
+                const uint8_t* const words = d.words;
+                const uint32_t mask = d.word_mask;
+                const uint32_t bits = d.word_bits;
+                const bool marker = !d.all_ones_is_pen;
+                const bool mirrored = s.dir < 0;
+                const int32_t step = s.dir * 8;
+                const int32_t j_to = s.j_to;
+                const sprite_draw local = d;
+                const int32_t offset = mirrored ? -7 : 0;
+                for (;;) {
+                    const uint32_t word =
+                        big_endian(words + static_cast<uint64_t>(((row_address + word_number) & mask) | bits) * 4);
+                    put_direct_word(local, out + col + offset, word, mirrored);
+                    col += step;
+                    j += 8;
+                    if (marker && (word & 15) == 15) return;
+                    if (j + 8 > j_to) break;
+                    ++word_number;
+                }
+                if (j >= j_to) return;
+                data = d.word(row_address + ++word_number);
+            }
+        }
         for (;;) {
             uint32_t p = static_cast<uint32_t>(j) & (pens - 1);
             const int32_t n = std::min<int32_t>(static_cast<int32_t>(pens - p), s.j_to - j);
@@ -222,6 +273,7 @@ int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_
     d.pens_per_word = d.eight_bit ? 4 : 8;
     d.all_ones = d.eight_bit ? 255 : 15;
     d.bank = (((w[3] >> 11) & 1) | ((w[3] >> 14) & 1) << 1) % std::max(video.sprite_bank_count, 1u);
+    d.locate_words();
     d.base = static_cast<uint16_t>(w[7] & (d.eight_bit ? 0x7F00 : 0x7FF0));
     d.transparent = transparent_bits[(latched[4] & 3) * 4 + (latched[5] & 3)];
     if (d.eight_bit) d.transparent &= 0xFFF0;

@@ -142,11 +142,18 @@ struct tile_map {
         expand_tile_row(row_of(entry, my), ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
     }
 
-    // The colour value at map x on the current row; map x wraps at 1024.
-    [[gnu::always_inline]] uint16_t pixel(uint32_t mx) {
-        mx &= 0x3FF;
-        if ((mx >> 4) != cached_tile) fetch(mx >> 4, 1);
-        return values[mx & 15];
+    // Fills `count` pixels from a 12.20 map x position on, the position
+    // moving by `move` a column (wrapping in 32 bits); map x is position bits
+    // 29-20, its tile bits 29-24.
+    void fill_stepped(uint16_t* out, int count, uint32_t position, uint32_t move) {
+        while (count > 0) {
+            const uint32_t tile = (position >> 24) & 63;
+            if (tile != cached_tile) fetch(tile, 1);
+            do {
+                *out++ = values[(position >> 20) & 15];
+                position += move;
+            } while (--count > 0 && ((position >> 24) & 63) == tile);
+        }
     }
 
     // Fills `count` pixels from map x on, stepping one map pixel left
@@ -226,11 +233,6 @@ int request_clip_runs(int k) {
     const uint16_t r = video_reg(0x02);
     const unsigned selection = k == 4 ? 0x10u : (video_reg(0x06) >> (4 * k)) & 15u;
     return find_clip_runs((r >> (11 + k)) & 1, (r >> (6 + k)) & 1, selection);
-}
-
-template <class Pixel>
-void fill_pixels(uint16_t* row, int a, int b, Pixel pixel) {
-    for (int x = a; x < b; ++x) row[x] = pixel(x);
 }
 
 }  // namespace
@@ -329,12 +331,7 @@ void draw_zoomed_layer(int k) {
                 map.fill_span(row + a, b - a, position >> 20, flip.horizontal ? -1 : 1);
                 return;
             }
-            const uint32_t step = flip.horizontal ? 0u - step_x : step_x;
-            fill_pixels(row, a, b, [&](int) {
-                const uint16_t v = map.pixel(position >> 20);
-                position += step;
-                return v;
-            });
+            map.fill_stepped(row + a, b - a, position, flip.horizontal ? 0u - step_x : step_x);
         });
     }
 }

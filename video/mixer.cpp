@@ -3,7 +3,6 @@
 // optional blend with the next opaque source below, colour offsets and the
 // sprite shadow, packed into the output picture.
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include "video/record.h"
@@ -35,8 +34,6 @@ constexpr grouping groupings[16] = {
     {14, 1, 0}, {13, 3, 0}, {12, 7, 0}, {11, 15, 0}, {13, 1, 0}, {12, 3, 0}, {11, 7, 0}, {10, 15, 0},
 };
 
-const uint16_t transparent_row[ORB_VIDEO_COLUMNS] = {};
-
 struct source_entry {
     uint16_t bank;        // first palette entry, bank * 1024
     uint16_t group_mask;  // sprite groups this source may blend with
@@ -53,17 +50,6 @@ struct source_entry {
 // component and offset give 0 to 94, a blend sums at most 8 x 94 = 752.
 constexpr uint32_t lanes(uint32_t v) { return v | v << 10 | v << 20; }
 constexpr uint32_t LANE_BIAS = lanes(32);
-
-// Clamped and placed components of the output pixel, by biased lane value.
-template <int Shift>
-constexpr std::array<uint32_t, 128> clamp_table() {
-    std::array<uint32_t, 128> t{};
-    for (int v = 0; v < 128; ++v) t[static_cast<size_t>(v)] = static_cast<uint32_t>(std::clamp(v - 32, 0, 31)) << Shift;
-    return t;
-}
-constexpr auto clamp_red = clamp_table<19>();
-constexpr auto clamp_green = clamp_table<11>();
-constexpr auto clamp_blue = clamp_table<3>();
 
 uint8_t offset_set(bool offset_bit, bool set_a) {
     const bool mode = (mixer_reg(MIX_OFFSET_CONTROL) >> 15) & 1;
@@ -188,8 +174,9 @@ void convert_palette() {
 
 // Per column of a row: the palette index and entry number of the top opaque
 // layer (the backdrop when no layer is) and, with blending, of the first
-// opaque one under it. Rows are worked in blocks of 16 columns, the shown
-// widths being multiples of 16.
+// opaque one under it. Rows are worked in blocks of 16 columns; the shown
+// widths are multiples of 16, and in any case a last block stays within the
+// 416 columns of these scratch rows and of the layer rows it reads.
 constexpr int BLOCK = 16;
 struct row_sources {
     alignas(16) uint16_t top_index[ORB_VIDEO_COLUMNS];
@@ -266,8 +253,10 @@ void find_sources(row_sources& r, const mix_setup& m, int y, int from, int to) {
 }
 
 void pack_row(const uint32_t* __restrict colour, uint32_t* __restrict out, int from, int to) {
-    for (int b = from; b < to; b += BLOCK)
-        for (int x = b; x < b + BLOCK; ++x) out[x] = pack(colour[x]);
+    int x = from;
+    for (; x + BLOCK <= to; x += BLOCK)
+        for (int k = x; k < x + BLOCK; ++k) out[k] = pack(colour[k]);
+    for (; x < to; ++x) out[x] = pack(colour[x]);
 }
 
 // With one offset for every source and no blending, each palette entry has

@@ -76,10 +76,21 @@ inline void fill_row(uint16_t* row, int n, uint16_t v) {
 
 // The 16 values of a tile row, columns 0 to 15 or 15 to 0.
 inline void expand_tile_row(const uint8_t* row, bool reversed, uint16_t colour, uint16_t* out) {
-    // Put the bytes in column order first (0 2 1 3 4 6 5 7).
+#if defined(__SSE2__) && !defined(IRONBELL_PORTABLE_VIDEO)
+    // Put the bytes in column order first: swap the middle two of each four.
+    static_assert(byte_of_column[2] == 2 && byte_of_column[4] == 1 && byte_of_column[10] == 6 &&
+                  byte_of_column[12] == 5);
     const uint64_t v = load_le<8>(row);
     expand_pens<8>((v & 0xFF0000FFFF0000FFull) | (v & 0x0000FF000000FF00ull) << 8 | (v & 0x00FF000000FF0000ull) >> 8,
                    reversed, colour, out);
+#else
+    for (int i = 0; i < 16; ++i) {
+        const int c = reversed ? 15 - i : i;
+        const uint8_t b = row[byte_of_column[c]];
+        const uint32_t pen = (c & 1) ? b & 15u : b >> 4u;
+        out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
+    }
+#endif
 }
 
 // The 2 x 2 pages of a tile layer and the tile bank. Within a row the tile of

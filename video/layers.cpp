@@ -4,9 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "video/record.h"
 
@@ -32,7 +29,7 @@ inline uint64_t load_le(const uint8_t* p) {
 // `reversed`), into colour values: colour | pen, or 0 for pen 0.
 template <int Bytes>
 inline void expand_pens(uint64_t v, bool reversed, uint16_t colour, uint16_t* out) {
-#if defined(__SSE2__) && !defined(IRONBELL_PORTABLE_VIDEO)
+#ifdef VIDEO_SSE2
     if (reversed) v = Bytes == 8 ? __builtin_bswap64(v) : __builtin_bswap32(static_cast<uint32_t>(v));
     const __m128i nibble = _mm_set1_epi8(0x0F);
     const __m128i packed = _mm_cvtsi64_si128(static_cast<long long>(v));
@@ -76,7 +73,7 @@ inline void fill_row(uint16_t* row, int n, uint16_t v) {
 
 // The 16 values of a tile row, columns 0 to 15 or 15 to 0.
 inline void expand_tile_row(const uint8_t* row, bool reversed, uint16_t colour, uint16_t* out) {
-#if defined(__SSE2__) && !defined(IRONBELL_PORTABLE_VIDEO)
+#ifdef VIDEO_SSE2
     // Put the bytes in column order first: swap the middle two of each four.
     static_assert(byte_of_column[2] == 2 && byte_of_column[4] == 1 && byte_of_column[10] == 6 &&
                   byte_of_column[12] == 5);

@@ -4,9 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "video/record.h"
 
@@ -120,7 +117,7 @@ struct sprite_rows {
 // order when mirrored): pen 0 is transparent, and so is the all-ones pen at
 // the word's first and last pixel unless bit 8 makes it an ordinary pen.
 inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, bool mirrored) {
-#if defined(__SSE2__)
+#ifdef VIDEO_SSE2
     // Spread the nibbles to bytes: byte i = nibble i (bits 4i+3..4i), i.e.
     // pixel 7 - i of the word; unmirrored the bytes are reversed.
     uint64_t v = data;

@@ -53,6 +53,31 @@ std::mt19937 fresh_renderer() {
     return r.rng;
 }
 
+// A list of `count` square sprites of `size` pixels (4 bits a pixel), sprite
+// n at x = n * x_step % x_wrap and y = n * y_step % y_wrap, each with its own
+// graphics and colour; then the two updates that make it the shown frame.
+void sprite_list(uint32_t count, uint16_t size, uint32_t x_step, uint32_t x_wrap, uint32_t y_step,
+                 uint32_t y_wrap) {
+    const auto words_across = static_cast<uint16_t>(size / 8);
+    for (uint32_t n = 0; n < count; ++n) {
+        const auto x = static_cast<uint16_t>((n * x_step) % x_wrap);
+        const auto y = static_cast<uint16_t>((n * y_step) % y_wrap);
+        const uint16_t words[8] = {0x000A,
+                                   static_cast<uint16_t>(size << 8 | words_across << 1),
+                                   size,
+                                   size,
+                                   y,
+                                   x,
+                                   static_cast<uint16_t>(n * size * words_across),
+                                   static_cast<uint16_t>(n << 4)};
+        for (int k = 0; k < 8; ++k) sprite_word(n, k, words[k]);
+    }
+    sprite_word(count, 0, 0xC000);
+    orb_board.sprite_latched[6] = 1;
+    orb_video_sprites(true, true);
+    orb_video_sprites(true, true);
+}
+
 void worst_scene() {
     std::mt19937 rng = fresh_renderer();
     for (auto& b : orb_board.video_ram) b = static_cast<uint8_t>(rng());
@@ -80,18 +105,7 @@ void worst_scene() {
     orb_board.mixer_regs[0x26] = 0x0B;
     orb_board.mixer_regs[0x27] = 0x0B00;  // blending on, level 3
 
-    // 300 sprites of 64 x 64 (4 bits a pixel: 8 words a row).
-    for (uint32_t n = 0; n < 300; ++n) {
-        const uint16_t x = static_cast<uint16_t>((n * 37) % 400);
-        const uint16_t y = static_cast<uint16_t>((n * 53) % 210);
-        const uint16_t words[8] = {0x000A, 64 << 8 | 8 << 1, 64, 64, y, x, static_cast<uint16_t>(n * 512),
-                                   static_cast<uint16_t>(n << 4)};
-        for (int k = 0; k < 8; ++k) sprite_word(n, k, words[k]);
-    }
-    sprite_word(300, 0, 0xC000);
-    orb_board.sprite_latched[6] = 1;
-    orb_video_sprites(true, true);
-    orb_video_sprites(true, true);
+    sprite_list(300, 64, 37, 400, 53, 210);  // 300 sprites of 64 x 64
 }
 
 // The typical scene: NBG2 and NBG3 scroll per line, NBG3 over a map with a
@@ -157,18 +171,7 @@ void typical_scene() {
     orb_board.mixer_regs[0x26] = 0x0B;
     orb_board.mixer_regs[0x27] = 0;  // no blending
 
-    // 60 sprites of 32 x 32 (4 bits a pixel: 4 words a row).
-    for (uint32_t n = 0; n < 60; ++n) {
-        const uint16_t x = static_cast<uint16_t>((n * 67) % 390);
-        const uint16_t y = static_cast<uint16_t>((n * 41) % 200);
-        const uint16_t words[8] = {0x000A, 32 << 8 | 4 << 1, 32, 32, y, x, static_cast<uint16_t>(n * 128),
-                                   static_cast<uint16_t>(n << 4)};
-        for (int k = 0; k < 8; ++k) sprite_word(n, k, words[k]);
-    }
-    sprite_word(60, 0, 0xC000);
-    orb_board.sprite_latched[6] = 1;
-    orb_video_sprites(true, true);
-    orb_video_sprites(true, true);
+    sprite_list(60, 32, 67, 390, 41, 200);  // 60 sprites of 32 x 32
 }
 
 void BM_VideoDrawFrame(benchmark::State& state) {

@@ -186,13 +186,11 @@ struct row_sources {
 };
 
 // Lays entry e's row over the sources found so far: where its pixel is
-// opaque it becomes the top, and the old top moves under it.
-// Shift is the entry's colour shift, a constant so that the compiler can keep
-// 16-bit lanes.
-template <bool Under, int Shift>
-void lay_over(row_sources& r, const uint16_t* __restrict row, const source_entry& s, uint16_t e, int from,
-              int to) {
-    const uint16_t bank = s.bank;
+// opaque it becomes the top, and the old top moves under it. The backdrop
+// (Base) is opaque everywhere and starts the row. Shift is the entry's colour
+// shift, a constant so that the compiler can keep 16-bit lanes.
+template <bool Under, bool Base, int Shift>
+void lay_over(row_sources& r, const uint16_t* __restrict row, uint16_t bank, uint16_t e, int from, int to) {
     uint16_t* __restrict top_index = r.top_index;
     uint16_t* __restrict top = r.top;
     uint16_t* __restrict under_index = r.under_index;
@@ -202,6 +200,12 @@ void lay_over(row_sources& r, const uint16_t* __restrict row, const source_entry
             const auto v = static_cast<uint16_t>(row[x] & 0x1FFF);
             const auto high = static_cast<uint16_t>(static_cast<uint16_t>(v >> Shift) & 0xFFF0);
             const auto index = static_cast<uint16_t>(static_cast<uint16_t>(high + bank + (v & 0xF)) & 0x3FFF);
+            if constexpr (Base) {
+                top_index[x] = index;
+                top[x] = e;
+                if constexpr (Under) under[x] = e;
+                continue;
+            }
             const uint16_t opaque = static_cast<uint16_t>(-(v != 0));  // all ones where opaque
             if constexpr (Under) {
                 under_index[x] = static_cast<uint16_t>((top_index[x] & opaque) | (under_index[x] & ~opaque));
@@ -212,35 +216,24 @@ void lay_over(row_sources& r, const uint16_t* __restrict row, const source_entry
         }
 }
 
+template <bool Under, bool Base>
+void lay_entry(row_sources& r, const uint16_t* row, const source_entry& s, int e, int from, int to) {
+    const auto entry = static_cast<uint16_t>(e);
+    switch (s.shift) {
+    case 0: lay_over<Under, Base, 0>(r, row, s.bank, entry, from, to); break;
+    case 1: lay_over<Under, Base, 1>(r, row, s.bank, entry, from, to); break;
+    case 2: lay_over<Under, Base, 2>(r, row, s.bank, entry, from, to); break;
+    default: lay_over<Under, Base, 3>(r, row, s.bank, entry, from, to); break;
+    }
+}
+
 template <bool Under>
 void find_sources(row_sources& r, const mix_setup& m, int y, int from, int to) {
     const int backdrop = m.count - 1;
-    const uint16_t* __restrict back_row = video.layers[LAYER_BACKDROP].pixels[y];
-    const uint16_t shift = m.layers[backdrop].shift;
-    const uint16_t bank = m.layers[backdrop].bank;
-    const auto e = static_cast<uint16_t>(backdrop);
-    uint16_t* __restrict top_index = r.top_index;
-    uint16_t* __restrict top = r.top;
-    uint16_t* __restrict under = r.under;
-    for (int b = from; b < to; b += BLOCK)
-        for (int x = b; x < b + BLOCK; ++x) {
-            const auto v = static_cast<uint16_t>(back_row[x] & 0x1FFF);
-            const auto high = static_cast<uint16_t>(static_cast<uint16_t>(v >> shift) & 0xFFF0);
-            top_index[x] = static_cast<uint16_t>(static_cast<uint16_t>(high + bank + (v & 0xF)) & 0x3FFF);
-            top[x] = e;
-            if constexpr (Under) under[x] = e;
-        }
+    lay_entry<Under, true>(r, video.layers[LAYER_BACKDROP].pixels[y], m.layers[backdrop], backdrop, from, to);
     for (int i = backdrop - 1; i >= 0; --i) {
         const layer_record& layer = video.layers[m.layer_slot[i]];
-        if (layer.row_empty[y]) continue;
-        const source_entry& s = m.layers[i];
-        const auto entry = static_cast<uint16_t>(i);
-        switch (s.shift) {
-        case 0: lay_over<Under, 0>(r, layer.pixels[y], s, entry, from, to); break;
-        case 1: lay_over<Under, 1>(r, layer.pixels[y], s, entry, from, to); break;
-        case 2: lay_over<Under, 2>(r, layer.pixels[y], s, entry, from, to); break;
-        default: lay_over<Under, 3>(r, layer.pixels[y], s, entry, from, to); break;
-        }
+        if (!layer.row_empty[y]) lay_entry<Under, false>(r, layer.pixels[y], m.layers[i], i, from, to);
     }
 }
 

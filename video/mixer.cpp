@@ -246,10 +246,13 @@ void find_sources(row_sources& r, const mix_setup& m, int y, int from, int to) {
 }
 
 void pack_row(const uint32_t* __restrict colour, uint32_t* __restrict out, int from, int to) {
-    int x = from;
-    for (; x + BLOCK <= to; x += BLOCK)
-        for (int k = x; k < x + BLOCK; ++k) out[k] = pack(colour[k]);
-    for (; x < to; ++x) out[x] = pack(colour[x]);
+    const int blocks = (to - from) / BLOCK;
+    for (int b = 0; b < blocks; ++b) {
+        const uint32_t* in = colour + from + b * BLOCK;
+        uint32_t* at = out + from + b * BLOCK;
+        for (int k = 0; k < BLOCK; ++k) at[k] = pack(in[k]);
+    }
+    for (int x = from + blocks * BLOCK; x < to; ++x) out[x] = pack(colour[x]);
 }
 
 // With one offset for every source and no blending, each palette entry has
@@ -297,42 +300,49 @@ void mix_layers(unsigned layer_mask) {
     const int to = c.x_max + 1;
 
     static row_sources r;
+    // A sprite pixel's group and colour value, whether it shows, and whether
+    // a walk that meets its entry sets the shadow flag: for a shadow pen, or
+    // with bit 15 clear when 0x61004C bit 2 says so.
+    struct sprite_pixel {
+        int g;
+        uint32_t value;
+        bool opaque, shadow;
+    };
+    const auto classify = [&](uint32_t p) {
+        const uint32_t value = p & colour_bits & 0x3FFF;
+        const bool empty = (p & 0x7FFF) == 0x7FFF;
+        const bool opaque = !empty && (value & 0x3FFE) != shadow_pen;
+        return sprite_pixel{static_cast<int>((p >> m.split.shift) & m.split.mask), value, opaque,
+                            (!empty && !opaque) || (!(p & 0x8000) && m.shadow_clear15)};
+    };
+    const auto sprite_colour = [&](const sprite_pixel& sp) {
+        return lanes_of(palette_index(m.sprites[sp.g], sp.value)) + sprite_offset;
+    };
+    // Halving the biased lanes halves the bias too: put 16 back.
+    const auto shadowed = [](uint32_t colour) { return ((colour >> 1) & lanes(0x3F)) + lanes(16); };
+
     // The colour at column x of the current row where sprite pixel p covers
-    // it, from `layers`, the colour of the layers alone there.
+    // it, from `layers`, the colour of the layers alone there. A sprite that
+    // is not opaque leaves that colour as it is.
     const auto covered = [&](int x, uint32_t p, uint32_t layers) {
         const int t = r.top[x];
         const int g = static_cast<int>((p >> m.split.shift) & m.split.mask);
         // The walks meet the sprite entry only above the top layer or, when
         // that one blends, between it and the layer under it.
-        if (sprite_key[g] <= top_key[t] && !(blend_of[t] && sprite_key[g] > top_key[r.under[x]])) return layers;
-        const source_entry& s = m.layers[t];
-        const source_entry& sprite = m.sprites[g];
-        const uint32_t sprite_value = p & colour_bits & 0x3FFF;
-        const bool empty = (p & 0x7FFF) == 0x7FFF;
-        const bool opaque = !empty && (sprite_value & 0x3FFE) != shadow_pen;
-        // Meeting the sprite entry sets the shadow flag: a shadow pen, or bit
-        // 15 clear when 0x61004C bit 2 says so. A sprite that is not opaque
-        // leaves the layers' colour as it is.
-        const bool shadow_met = (!empty && !opaque) || (!(p & 0x8000) && m.shadow_clear15);
-        bool shadow = false;
+        const bool first_walk = sprite_key[g] > top_key[t];
+        if (!first_walk && !(blend_of[t] && sprite_key[g] > top_key[r.under[x]])) return layers;
+        const sprite_pixel sp = classify(p);
         uint32_t colour = layers;
-        if (sprite.key > s.key) {
-            // The first walk meets the sprite before the top layer.
-            shadow = shadow_met;
-            if (opaque) colour = lanes_of(palette_index(sprite, sprite_value)) + sprite_offset;
-        } else {
-            // The second walk meets the sprite between the top layer and the
-            // one under it; an opaque sprite is the blend candidate.
-            shadow = shadow_met;
-            if (opaque) {
-                colour = lanes_of(r.top_index[x]) + m.offset_of[t];
-                if ((s.blend_mask >> SOURCE_SPRITES) & 1 && (s.group_mask >> (m.split.base | g)) & 1)
-                    colour = blend(colour, lanes_of(palette_index(sprite, sprite_value)) + sprite_offset);
-            }
+        if (first_walk) {
+            if (sp.opaque) colour = sprite_colour(sp);
+        } else if (sp.opaque) {
+            // The second walk: an opaque sprite is the blend candidate.
+            const source_entry& s = m.layers[t];
+            colour = lanes_of(r.top_index[x]) + m.offset_of[t];
+            if ((s.blend_mask >> SOURCE_SPRITES) & 1 && (s.group_mask >> (m.split.base | g)) & 1)
+                colour = blend(colour, sprite_colour(sp));
         }
-        // Halving the biased lane halves the bias too: put 16 back.
-        if (shadow) colour = ((colour >> 1) & lanes(0x3F)) + lanes(16);
-        return colour;
+        return sp.shadow ? shadowed(colour) : colour;
     };
 
     alignas(16) uint16_t mirrored[ORB_VIDEO_COLUMNS];
@@ -369,19 +379,13 @@ void mix_layers(unsigned layer_mask) {
             // Without blending a sprite matters only where the first walk
             // meets it, above the top layer.
             each_covered([&](int x, uint32_t p) {
-                const int g = static_cast<int>((p >> m.split.shift) & m.split.mask);
-                if (sprite_key[g] <= top_key[r.top[x]]) return;
-                const uint32_t value = p & colour_bits & 0x3FFF;
-                const bool empty = (p & 0x7FFF) == 0x7FFF;
-                const bool opaque = !empty && (value & 0x3FFE) != shadow_pen;
-                const bool shadow = (!empty && !opaque) || (!(p & 0x8000) && m.shadow_clear15);
-                if (!shadow) {
-                    if (opaque) out[x] = palette_packed[palette_index(m.sprites[g], value)];
+                if (sprite_key[(p >> m.split.shift) & m.split.mask] <= top_key[r.top[x]]) return;
+                const sprite_pixel sp = classify(p);
+                if (!sp.shadow) {
+                    if (sp.opaque) out[x] = palette_packed[palette_index(m.sprites[sp.g], sp.value)];
                     return;
                 }
-                const uint32_t colour = opaque ? lanes_of(palette_index(m.sprites[g], value)) + sprite_offset
-                                               : lanes_of(r.top_index[x]) + sprite_offset;
-                out[x] = pack(((colour >> 1) & lanes(0x3F)) + lanes(16));
+                out[x] = pack(shadowed(sp.opaque ? sprite_colour(sp) : lanes_of(r.top_index[x]) + sprite_offset));
             });
             continue;
         }

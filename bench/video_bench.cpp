@@ -186,24 +186,19 @@ void BM_VideoSpriteList(benchmark::State& state) {
 }
 BENCHMARK(BM_VideoSpriteList)->Unit(benchmark::kMillisecond);
 
-// One whole frame as the board runs it: the sprite update and the picture.
-void BM_VideoWholeFrame(benchmark::State& state) {
-    worst_scene();
+// Whole frames as the board runs them: the sprite update and the picture.
+void whole_frames(benchmark::State& state, void (*scene)()) {
+    scene();
     for (auto _ : state) {
         orb_video_sprites(true, true);
         orb_video_draw_frame();
     }
 }
+
+void BM_VideoWholeFrame(benchmark::State& state) { whole_frames(state, worst_scene); }
 BENCHMARK(BM_VideoWholeFrame)->Unit(benchmark::kMillisecond);
 
-// The typical scene's whole frame.
-void BM_VideoTypicalFrame(benchmark::State& state) {
-    typical_scene();
-    for (auto _ : state) {
-        orb_video_sprites(true, true);
-        orb_video_draw_frame();
-    }
-}
+void BM_VideoTypicalFrame(benchmark::State& state) { whole_frames(state, typical_scene); }
 BENCHMARK(BM_VideoTypicalFrame)->Unit(benchmark::kMillisecond);
 
 }  // namespace

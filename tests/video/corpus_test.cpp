@@ -4,10 +4,9 @@
 // every layer's pixels and row_empty flags, both sprite frames and the
 // observers' calls). Any change to the renderer must keep every entry.
 //
-// To record the table again (only after a deliberate change of the picture):
-//   IRONBELL_VIDEO_CORPUS_OUT=tests/video/corpus_hashes.inc
-//   build/tests/video/video_test --gtest_filter=VideoCorpus.*
-// (the variable set for the second line).
+// To record the table again (only after a deliberate change of the picture),
+// from the source folder:
+//   IRONBELL_VIDEO_CORPUS_OUT=tests/video/corpus_hashes.inc build/tests/video/video_test --gtest_filter=VideoCorpus.*
 #include <cstdio>
 #include <cstdlib>
 #include <random>

@@ -52,14 +52,14 @@ inline void expand_pens(uint64_t v, bool reversed, uint16_t colour, uint16_t* ou
 #endif
 }
 
-// Copies n (at most 16) values: a tile's or a character's share of a run.
-inline void copy_short(const uint16_t* from, int n, uint16_t* to) {
-    if (n == 16) {
-        std::memcpy(to, from, 32);
-    } else if (n == 8) {
-        std::memcpy(to, from, 16);
+// Copies n (at most Max) values: a tile's or a character's share of a run,
+// most often the whole of it.
+template <int Max>
+inline void copy_short(const uint16_t (&from)[Max], int first, int n, uint16_t* to) {
+    if (n == Max) {
+        std::memcpy(to, from, sizeof from);
     } else {
-        for (int i = 0; i < n; ++i) to[i] = from[i];
+        for (int i = 0; i < n; ++i) to[i] = from[first + i];
     }
 }
 
@@ -173,7 +173,7 @@ struct tile_map {
             if ((mx >> 4) != cached_tile) fetch(mx >> 4, dir);
             const uint32_t first = dir > 0 ? mx & 15 : 15 - (mx & 15);
             const int n = std::min(count, static_cast<int>(16 - first));
-            copy_short(values + first, n, out);
+            copy_short(values, static_cast<int>(first), n, out);
             out += n;
             count -= n;
             mx += static_cast<uint32_t>(n * dir);
@@ -364,7 +364,7 @@ void draw_text_layer() {
             expand_pens<4>(load_le<4>(pattern), flip, static_cast<uint16_t>((cell >> 9) << 4), values);
             const int first = static_cast<int>(flip ? 7 - (mx & 7) : mx & 7);
             const int n = std::min(8 - first, c.x_max + 1 - x);
-            copy_short(values + first, n, row + x);
+            copy_short(values, first, n, row + x);
             x += n;
         }
         layer.row_empty[y] = 0;

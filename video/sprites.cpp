@@ -114,9 +114,10 @@ struct sprite_rows {
 };
 
 // Eight 4-bit pens of a word with direct colours into out[0..7] (in reverse
-// order when mirrored): pen 0 is transparent, and so is the all-ones pen at
-// the word's first and last pixel unless bit 8 makes it an ordinary pen.
-inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, bool mirrored) {
+// order when Mirrored): pen 0 is transparent, and so is the all-ones pen at
+// the word's first and last pixel when Marker (bit 8 clear).
+template <bool Mirrored, bool Marker>
+inline void put_direct_word(uint16_t base, uint16_t* out, uint32_t data) {
 #ifdef VIDEO_SSE2
     // Spread the nibbles to bytes: byte i = nibble i (bits 4i+3..4i), i.e.
     // pixel 7 - i of the word; unmirrored the bytes are reversed.
@@ -124,24 +125,57 @@ inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, 
     v = (v | v << 16) & 0x0000FFFF0000FFFFull;
     v = (v | v << 8) & 0x00FF00FF00FF00FFull;
     v = (v | v << 4) & 0x0F0F0F0F0F0F0F0Full;
-    if (!mirrored) v = __builtin_bswap64(v);
+    if constexpr (!Mirrored) v = __builtin_bswap64(v);
     const __m128i zero = _mm_setzero_si128();
     const __m128i pens = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(v)), zero);
     __m128i skip = _mm_cmpeq_epi16(pens, zero);
-    if (!d.all_ones_is_pen) {
+    if constexpr (Marker) {
         const __m128i edges = _mm_set_epi16(-1, 0, 0, 0, 0, 0, 0, -1);
         skip = _mm_or_si128(skip, _mm_and_si128(edges, _mm_cmpeq_epi16(pens, _mm_set1_epi16(15))));
     }
-    const __m128i value = _mm_or_si128(pens, _mm_set1_epi16(static_cast<short>(0x8000 | d.base)));
+    const __m128i value = _mm_or_si128(pens, _mm_set1_epi16(static_cast<short>(0x8000 | base)));
     const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
     const __m128i merged = _mm_or_si128(_mm_and_si128(skip, old), _mm_andnot_si128(skip, value));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), merged);
 #else
     for (uint32_t q = 0; q < 8; ++q) {
         const uint32_t e = (data >> (28 - 4 * q)) & 15;
-        d.put<false, false>(out[mirrored ? 7 - q : q], e, q == 0 || q == 7);
+        const bool edge = q == 0 || q == 7;
+        if (e == 0 || (Marker && edge && e == 15)) continue;
+        out[Mirrored ? 7 - q : q] = static_cast<uint16_t>(0x8000 | base | e);
     }
 #endif
+}
+
+inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, bool mirrored) {
+    const bool marker = !d.all_ones_is_pen;
+    if (mirrored) {
+        marker ? put_direct_word<true, true>(d.base, out, data) : put_direct_word<true, false>(d.base, out, data);
+    } else {
+        marker ? put_direct_word<false, true>(d.base, out, data) : put_direct_word<false, false>(d.base, out, data);
+    }
+}
+
+// Whole words of direct colours at 1:1 from word `word_number` of the row on,
+// while a whole word fits before column j_to; the common case, with what it
+// needs in locals (the frame's pixels could alias `d`). Returns whether the
+// row ended (its last column, or the all-ones pen closing a word).
+template <bool Mirrored, bool Marker>
+bool put_direct_words(const sprite_draw& d, uint16_t* out, uint32_t row_address, uint32_t& word_number,
+                      int32_t& j, int32_t& col, int32_t j_to) {
+    const uint8_t* const words = d.words;
+    const uint32_t mask = d.word_mask;
+    const uint32_t bits = d.word_bits;
+    const uint16_t base = d.base;
+    for (;;) {
+        const uint32_t word = big_endian(words + static_cast<uint64_t>(((row_address + word_number) & mask) | bits) * 4);
+        put_direct_word<Mirrored, Marker>(base, out + (Mirrored ? col - 7 : col), word);
+        col += Mirrored ? -8 : 8;
+        j += 8;
+        if (Marker && (word & 15) == 15) return true;
+        if (j + 8 > j_to) return j >= j_to;
+        ++word_number;
+    }
 }
 
 template <bool EightBit, bool Indirect>
@@ -167,28 +201,16 @@ void draw_row(const sprite_rows& s, uint16_t* out, uint32_t row_address, bool ro
             if (ends_row(data)) return;
         if constexpr (!EightBit && !Indirect) {
             if (!d.shadow && d.masked && (j & 7) == 0 && j + 8 <= s.j_to) {
-                // Whole words of direct colours, the common case, with what
-                // they need in locals (the frame's pixels could alias `d`).
-                const uint8_t* const words = d.words;
-                const uint32_t mask = d.word_mask;
-                const uint32_t bits = d.word_bits;
                 const bool marker = !d.all_ones_is_pen;
-                const bool mirrored = s.dir < 0;
-                const int32_t step = s.dir * 8;
-                const int32_t j_to = s.j_to;
-                const sprite_draw local = d;
-                const int32_t offset = mirrored ? -7 : 0;
-                for (;;) {
-                    const uint32_t word =
-                        big_endian(words + static_cast<uint64_t>(((row_address + word_number) & mask) | bits) * 4);
-                    put_direct_word(local, out + col + offset, word, mirrored);
-                    col += step;
-                    j += 8;
-                    if (marker && (word & 15) == 15) return;
-                    if (j + 8 > j_to) break;
-                    ++word_number;
+                bool ended;
+                if (s.dir < 0) {
+                    ended = marker ? put_direct_words<true, true>(d, out, row_address, word_number, j, col, s.j_to)
+                                   : put_direct_words<true, false>(d, out, row_address, word_number, j, col, s.j_to);
+                } else {
+                    ended = marker ? put_direct_words<false, true>(d, out, row_address, word_number, j, col, s.j_to)
+                                   : put_direct_words<false, false>(d, out, row_address, word_number, j, col, s.j_to);
                 }
-                if (j >= j_to) return;
+                if (ended) return;
                 data = d.word(row_address + ++word_number);
             }
         }

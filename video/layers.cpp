@@ -71,19 +71,19 @@ inline void fill_row(uint16_t* row, int n, uint16_t v) {
     for (; i < n; ++i) row[i] = v;
 }
 
-// The 16 values of a tile row, columns 0 to 15 or 15 to 0.
-inline void expand_tile_row(const uint8_t* row, bool reversed, uint16_t colour, uint16_t* out) {
+// The 16 values of a tile row (its 8 bytes as a little-endian number),
+// columns 0 to 15 or 15 to 0.
+inline void expand_tile_row(uint64_t v, bool reversed, uint16_t colour, uint16_t* out) {
 #ifdef VIDEO_SSE2
     // Put the bytes in column order first: swap the middle two of each four.
     static_assert(byte_of_column[2] == 2 && byte_of_column[4] == 1 && byte_of_column[10] == 6 &&
                   byte_of_column[12] == 5);
-    const uint64_t v = load_le<8>(row);
     expand_pens<8>((v & 0xFF0000FFFF0000FFull) | (v & 0x0000FF000000FF00ull) << 8 | (v & 0x00FF000000FF0000ull) >> 8,
                    reversed, colour, out);
 #else
     for (int i = 0; i < 16; ++i) {
         const int c = reversed ? 15 - i : i;
-        const uint8_t b = row[byte_of_column[c]];
+        const auto b = static_cast<uint8_t>(v >> (8 * byte_of_column[c]));
         const uint32_t pen = (c & 1) ? b & 15u : b >> 4u;
         out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
     }
@@ -98,6 +98,11 @@ struct tile_map {
     uint32_t bank;
     uint32_t my = 0;
     uint32_t cached_tile = ~0u;  // map x >> 4 of the kept tile
+    // The current row's tiles read ahead of their pixels: entry and 8 bytes
+    // on this row by map x >> 4, for the tiles whose bit is set.
+    uint64_t read = 0;
+    uint16_t read_entry[64];
+    uint64_t read_bytes[64];
     // Its values in the order of travel (after the entry's own mirrors):
     // by map x & 15 to the right, by 15 - (map x & 15) to the left.
     alignas(16) uint16_t values[16];
@@ -116,6 +121,20 @@ struct tile_map {
     void start_row(uint32_t map_y) {
         my = map_y & 0x1FF;
         cached_tile = ~0u;
+        read = 0;
+    }
+
+    // Reads the entries and the tile rows of the `count` tiles from tile_x on
+    // in the direction of travel, all before any is expanded, so that their
+    // loads overlap instead of waiting one for another.
+    void read_ahead(uint32_t tile_x, int count, int dir) {
+        if (!video.tile_count) return;
+        for (int i = 0; i < std::min(count, 64); ++i, tile_x += static_cast<uint32_t>(dir)) {
+            const uint32_t t = tile_x & 63;
+            read_entry[t] = entry_at(t, my);
+            read_bytes[t] = load_le<8>(row_of(read_entry[t], my));
+            read |= 1ull << t;
+        }
     }
 
     uint16_t entry_at(uint32_t tile_x, uint32_t map_y) const {
@@ -129,25 +148,18 @@ struct tile_map {
         return video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
     }
 
-    // Starts loading the tile rows of map y for the `count` tiles from
-    // tile_x on in the direction of travel. Tile graphics lie far apart; the
-    // layers ask for the next row's while they draw the current one.
-    void prefetch(uint32_t map_y, uint32_t tile_x, int count, int dir) const {
-        if (!video.tile_count) return;
-        map_y &= 0x1FF;
-        for (int i = 0; i < std::min(count, 64); ++i, tile_x += static_cast<uint32_t>(dir))
-            __builtin_prefetch(row_of(entry_at(tile_x & 63, map_y), map_y));
-    }
-
     // Expands the tile at tile_x into `values` for a walk in direction dir.
     void fetch(uint32_t tile_x, int dir) {
-        cached_tile = tile_x & 63;
-        const uint16_t entry = entry_at(tile_x, my);
+        const uint32_t t = tile_x & 63;
+        cached_tile = t;
         if (!video.tile_count) {
             std::fill(values, values + 16, uint16_t{0});
             return;
         }
-        expand_tile_row(row_of(entry, my), ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
+        const bool ready = (read >> t) & 1;
+        const uint16_t entry = ready ? read_entry[t] : entry_at(t, my);
+        const uint64_t bytes = ready ? read_bytes[t] : load_le<8>(row_of(entry, my));
+        expand_tile_row(bytes, ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
     }
 
     // Fills `count` pixels from a 12.20 map x position on, the position
@@ -263,30 +275,17 @@ void draw_scrolled_layer(int k) {
     const uint32_t scroll_y = video_reg(0x16 + 8 * k);
     const uint32_t centre_x = video_reg(0x30 + 4 * k) & 0x1FF;
 
-    // Map y and the map x of the first column of row y.
-    struct row_start {
-        uint32_t my, start;
-    };
-    const auto row_at = [&](int y) {
+    const int dir = flip.horizontal ? -1 : 1;
+    const int tiles_across = (c.x_max - c.x_min + 1) / 16 + 2;
+
+    for (int y = c.y_min; y <= c.y_max; ++y) {
         const uint32_t r = static_cast<uint32_t>(flip.vertical ? c.y_max - y : y);
         const uint32_t my = line_y ? (vram_word(((y_table + r) & 0xFFFF) * 2) + scroll_y) & 0x1FF
                                    : (r + (scroll_y & 0x1FF)) & 0x1FF;
         uint32_t start = scroll_x - centre_x + static_cast<uint32_t>(flip.horizontal ? c.x_max : c.x_min);
         if (line_x) start += vram_word(((x_table + r) & 0xFFFF) * 2) & 0x3FF;
-        return row_start{my, start};
-    };
-    const int dir = flip.horizontal ? -1 : 1;
-    const int tiles_across = (c.x_max - c.x_min + 1) / 16 + 2;
-    const auto prefetch_row = [&](row_start at) { map.prefetch(at.my, (at.start & 0x3FF) >> 4, tiles_across, dir); };
-
-    // Rows are prefetched two ahead.
-    prefetch_row(row_at(c.y_min));
-    if (c.y_min < c.y_max) prefetch_row(row_at(c.y_min + 1));
-    for (int y = c.y_min; y <= c.y_max; ++y) {
-        const row_start at = row_at(y);
-        const uint32_t start = at.start;
-        map.start_row(at.my);
-        if (y + 2 <= c.y_max) prefetch_row(row_at(y + 2));
+        map.start_row(my);
+        map.read_ahead((start & 0x3FF) >> 4, tiles_across, dir);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             const uint32_t d = static_cast<uint32_t>(a - c.x_min);
             map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, dir);
@@ -314,22 +313,16 @@ void draw_zoomed_layer(int k) {
     const int32_t centre_x = sign_extend(video_reg(0x30 + 4 * k), zx == 0x200 ? 9 : 10);
     const int32_t centre_y = sign_extend(video_reg(0x32 + 4 * k), zy == 0x200 ? 9 : 10);
 
-    const auto map_y_of = [&](int y) {
-        const int32_t sy = (flip.vertical ? c.y_max - y : y) - centre_y;
-        return (origin_y + static_cast<uint32_t>(sy) * step_y) >> 20;
-    };
     // Every row covers the same map x range.
     const int32_t left = (flip.horizontal ? c.x_max : c.x_min) - centre_x;
     const uint32_t first_tile = ((origin_x + static_cast<uint32_t>(left) * step_x) >> 24) & 63;
     const auto tiles_across = static_cast<int>(
         std::min<uint64_t>((static_cast<uint64_t>(c.x_max - c.x_min + 1) * step_x >> 20) / 16 + 2, 64));
-    const auto prefetch_row = [&](uint32_t my) { map.prefetch(my, first_tile, tiles_across, flip.horizontal ? -1 : 1); };
 
-    prefetch_row(map_y_of(c.y_min));
-    if (c.y_min < c.y_max) prefetch_row(map_y_of(c.y_min + 1));
     for (int y = c.y_min; y <= c.y_max; ++y) {
-        map.start_row(map_y_of(y));
-        if (y + 2 <= c.y_max) prefetch_row(map_y_of(y + 2));
+        const int32_t sy = (flip.vertical ? c.y_max - y : y) - centre_y;
+        map.start_row((origin_y + static_cast<uint32_t>(sy) * step_y) >> 20);
+        map.read_ahead(first_tile, tiles_across, flip.horizontal ? -1 : 1);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             // Map x moves by one step a column (positions wrap in 32 bits).
             const int32_t sx = (flip.horizontal ? c.x_max - a : a) - centre_x;

@@ -2,6 +2,8 @@
 // the text layer, the bitmap layer and the backdrop. Each writes colour values
 // (palette number << 4 | pen, 0 transparent) into its layer record.
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "video/record.h"
 
@@ -10,17 +12,100 @@ namespace {
 // Byte of a tile row that holds column c; even columns in the high nibble.
 constexpr uint8_t byte_of_column[16] = {0, 0, 2, 2, 1, 1, 3, 3, 4, 4, 6, 6, 5, 5, 7, 7};
 
+// Loads n bytes as a little-endian number: byte i of memory is bits 8i to 8i + 7.
+template <int Bytes>
+inline uint64_t load_le(const uint8_t* p) {
+    uint64_t v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, p, Bytes);
+    } else {
+        for (int i = 0; i < Bytes; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
+    }
+    return v;
+}
+
+// Expands 2 * Bytes 4-bit pens, byte i of `v` (bits 8i to 8i + 7) holding pixel
+// 2i in its high nibble and 2i + 1 in its low one (in reverse order when
+// `reversed`), into colour values: colour | pen, or 0 for pen 0.
+template <int Bytes>
+inline void expand_pens(uint64_t v, bool reversed, uint16_t colour, uint16_t* out) {
+#ifdef VIDEO_SSE2
+    if (reversed) v = Bytes == 8 ? __builtin_bswap64(v) : __builtin_bswap32(static_cast<uint32_t>(v));
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i packed = _mm_cvtsi64_si128(static_cast<long long>(v));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(packed, 4), nibble);
+    const __m128i low = _mm_and_si128(packed, nibble);
+    const __m128i pens = reversed ? _mm_unpacklo_epi8(low, high) : _mm_unpacklo_epi8(high, low);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i base = _mm_set1_epi16(static_cast<short>(colour));
+    const auto values = [&](__m128i p) { return _mm_andnot_si128(_mm_cmpeq_epi16(p, zero), _mm_or_si128(p, base)); };
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), values(_mm_unpacklo_epi8(pens, zero)));
+    if constexpr (Bytes == 8)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), values(_mm_unpackhi_epi8(pens, zero)));
+#else
+    for (int i = 0; i < 2 * Bytes; ++i) {
+        const int c = reversed ? 2 * Bytes - 1 - i : i;
+        const auto b = static_cast<uint8_t>(v >> (8 * (c >> 1)));
+        const uint32_t pen = (c & 1) ? b & 15u : b >> 4u;
+        out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
+    }
+#endif
+}
+
+// Copies n (at most Max) values: a tile's or a character's share of a run,
+// most often the whole of it.
+template <int Max>
+inline void copy_short(const uint16_t (&from)[Max], int first, int n, uint16_t* to) {
+    if (n == Max) {
+        std::memcpy(to, from, sizeof from);
+    } else {
+        for (int i = 0; i < n; ++i) to[i] = from[first + i];
+    }
+}
+
+// Sets n values of a row to v, 16 at a time where it can.
+inline void fill_row(uint16_t* row, int n, uint16_t v) {
+    int i = 0;
+    for (; i + 16 <= n; i += 16)
+        for (int k = 0; k < 16; ++k) row[i + k] = v;
+    for (; i < n; ++i) row[i] = v;
+}
+
+// The 16 values of a tile row (its 8 bytes as a little-endian number),
+// columns 0 to 15 or 15 to 0.
+inline void expand_tile_row(uint64_t v, bool reversed, uint16_t colour, uint16_t* out) {
+#ifdef VIDEO_SSE2
+    // Put the bytes in column order first: swap the middle two of each four.
+    static_assert(byte_of_column[2] == 2 && byte_of_column[4] == 1 && byte_of_column[10] == 6 &&
+                  byte_of_column[12] == 5);
+    expand_pens<8>((v & 0xFF0000FFFF0000FFull) | (v & 0x0000FF000000FF00ull) << 8 | (v & 0x00FF000000FF0000ull) >> 8,
+                   reversed, colour, out);
+#else
+    for (int i = 0; i < 16; ++i) {
+        const int c = reversed ? 15 - i : i;
+        const auto b = static_cast<uint8_t>(v >> (8 * byte_of_column[c]));
+        const uint32_t pen = (c & 1) ? b & 15u : b >> 4u;
+        out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
+    }
+#endif
+}
+
 // The 2 x 2 pages of a tile layer and the tile bank. Within a row the tile of
-// the last map entry fetched is kept, so the 16 pixels of a tile share one
-// lookup.
+// the last map entry fetched is kept, expanded, so the pixels of a tile share
+// one lookup.
 struct tile_map {
     uint8_t pages[4];
     uint32_t bank;
     uint32_t my = 0;
-    uint32_t cached_tile = ~0u;        // map x >> 4 of the kept tile
-    const uint8_t* tile_row = nullptr; // its 8 bytes on this row, after the entry's vertical mirror
-    uint16_t colour = 0;               // entry & 0x1FF0
-    uint32_t mirror_x = 0;             // 15 when the entry mirrors horizontally
+    uint32_t cached_tile = ~0u;  // map x >> 4 of the kept tile
+    // The current row's tiles read ahead of their pixels: entry and 8 bytes
+    // on this row by map x >> 4, for the tiles whose bit is set.
+    uint64_t read = 0;
+    uint16_t read_entry[64];
+    uint64_t read_bytes[64];
+    // Its values in the order of travel (after the entry's own mirrors):
+    // by map x & 15 to the right, by 15 - (map x & 15) to the left.
+    alignas(16) uint16_t values[16];
 
     explicit tile_map(int k) {
         const uint16_t a = video_reg(0x40 + 4 * k);
@@ -36,73 +121,75 @@ struct tile_map {
     void start_row(uint32_t map_y) {
         my = map_y & 0x1FF;
         cached_tile = ~0u;
+        read = 0;
     }
 
-    uint16_t entry_at(uint32_t tile_x) const {
-        const uint32_t page = pages[((my >> 8) & 1) * 2 + ((tile_x >> 5) & 1)];
-        return vram_word(page * 1024 + (((my >> 4) & 15) * 32 + (tile_x & 31)) * 2);
+    // Reads the entries and the tile rows of the `count` tiles from tile_x on
+    // in the direction of travel, all before any is expanded, so that their
+    // loads overlap instead of waiting one for another.
+    void read_ahead(uint32_t tile_x, int count, int dir) {
+        if (!video.tile_count) return;
+        for (int i = 0; i < std::min(count, 64); ++i, tile_x += static_cast<uint32_t>(dir)) {
+            const uint32_t t = tile_x & 63;
+            read_entry[t] = entry_at(t, my);
+            read_bytes[t] = load_le<8>(row_of(read_entry[t], my));
+            read |= 1ull << t;
+        }
     }
 
-    const uint8_t* row_of(uint16_t entry) const {
+    uint16_t entry_at(uint32_t tile_x, uint32_t map_y) const {
+        const uint32_t page = pages[((map_y >> 8) & 1) * 2 + ((tile_x >> 5) & 1)];
+        return vram_word(page * 1024 + (((map_y >> 4) & 15) * 32 + (tile_x & 31)) * 2);
+    }
+
+    const uint8_t* row_of(uint16_t entry, uint32_t map_y) const {
         const uint32_t number = wrap_to((entry & 0x1FFFu) | bank << 13, video.tile_count);
-        const uint32_t py = (entry & 0x8000) ? 15 - (my & 15) : my & 15;
+        const uint32_t py = (entry & 0x8000) ? 15 - (map_y & 15) : map_y & 15;
         return video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
     }
 
-    // Fetches the tile at tile_x and starts loading the row of the tile after
-    // it in the direction of travel: tile graphics are read far apart.
-    void fetch(uint32_t tile_x, int dir = 1) {
-        cached_tile = tile_x;
-        const uint16_t entry = entry_at(tile_x);
-        colour = entry & 0x1FF0;
-        mirror_x = (entry & 0x4000) ? 15 : 0;
+    // Expands the tile at tile_x into `values` for a walk in direction dir.
+    void fetch(uint32_t tile_x, int dir) {
+        const uint32_t t = tile_x & 63;
+        cached_tile = t;
         if (!video.tile_count) {
-            tile_row = nullptr;
+            std::fill(values, values + 16, uint16_t{0});
             return;
         }
-        tile_row = row_of(entry);
-        __builtin_prefetch(row_of(entry_at((tile_x + static_cast<uint32_t>(dir)) & 63)));
+        const bool ready = (read >> t) & 1;
+        const uint16_t entry = ready ? read_entry[t] : entry_at(t, my);
+        const uint64_t bytes = ready ? read_bytes[t] : load_le<8>(row_of(entry, my));
+        expand_tile_row(bytes, ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
     }
 
-    // The colour value at map x on the current row; map x wraps at 1024.
-    [[gnu::always_inline]] uint16_t pixel(uint32_t mx) {
-        mx &= 0x3FF;
-        if ((mx >> 4) != cached_tile) fetch(mx >> 4);
-        if (!tile_row) return 0;
-        const uint32_t px = (mx & 15) ^ mirror_x;
-        const uint8_t b = tile_row[byte_of_column[px]];
-        const uint32_t pen = (px & 1) ? b & 15u : b >> 4u;
-        return pen ? static_cast<uint16_t>(colour | pen) : 0;
+    // Fills `count` pixels from a 12.20 map x position on, the position
+    // moving by `move` a column (wrapping in 32 bits); map x is position bits
+    // 29-20, its tile bits 29-24.
+    void fill_stepped(uint16_t* out, int count, uint32_t position, uint32_t move) {
+        while (count > 0) {
+            const uint32_t tile = (position >> 24) & 63;
+            if (tile != cached_tile) fetch(tile, 1);
+            do {
+                *out++ = values[(position >> 20) & 15];
+                position += move;
+            } while (--count > 0 && ((position >> 24) & 63) == tile);
+        }
     }
 
     // Fills `count` pixels from map x on, stepping one map pixel left
-    // (dir -1) or right (dir 1) a column, a tile at a time. Returns how many
-    // are transparent.
-    int fill_span(uint16_t* out, int count, uint32_t mx, int dir) {
-        int transparent = 0;
+    // (dir -1) or right (dir 1) a column, a tile at a time. One row's walk
+    // keeps one direction.
+    void fill_span(uint16_t* out, int count, uint32_t mx, int dir) {
         while (count > 0) {
             mx &= 0x3FF;
             if ((mx >> 4) != cached_tile) fetch(mx >> 4, dir);
-            const uint32_t px = mx & 15;
-            const int n = std::min(count, dir > 0 ? static_cast<int>(16 - px) : static_cast<int>(px + 1));
-            if (!tile_row) {
-                std::fill(out, out + n, uint16_t{0});
-                transparent += n;
-            } else {
-                uint32_t c = px;
-                for (int i = 0; i < n; ++i, c += static_cast<uint32_t>(dir)) {
-                    const uint32_t column = (c & 15) ^ mirror_x;
-                    const uint8_t b = tile_row[byte_of_column[column]];
-                    const uint32_t pen = (column & 1) ? b & 15u : b >> 4u;
-                    out[i] = pen ? static_cast<uint16_t>(colour | pen) : 0;
-                    transparent += pen == 0;
-                }
-            }
+            const uint32_t first = dir > 0 ? mx & 15 : 15 - (mx & 15);
+            const int n = std::min(count, static_cast<int>(16 - first));
+            copy_short(values, static_cast<int>(first), n, out);
             out += n;
             count -= n;
             mx += static_cast<uint32_t>(n * dir);
         }
-        return transparent;
     }
 };
 
@@ -120,11 +207,20 @@ layer_flip tile_layer_flip(int k) {
     return {screen != own, screen != (own && !horizontal_only)};
 }
 
-// Walks the clip runs of row y: drawn runs come from fill(row, a, b), which
-// returns how many of its pixels are transparent; blank runs are zeroed.
-// Writing and counting stay within the shown columns even when an edge wrapped
-// (a flipped window whose left edge lies beyond the screen gives a huge right
-// edge).
+// Whether columns lo to hi - 1 of a row are all 0.
+bool row_is_clear(const uint16_t* row, int lo, int hi) {
+    uint16_t any = 0;
+    int x = lo;
+    for (; x + 16 <= hi; x += 16)
+        for (int k = 0; k < 16; ++k) any |= row[x + k];
+    for (; x < hi; ++x) any |= row[x];
+    return any == 0;
+}
+
+// Walks the clip runs of row y: drawn runs come from fill(row, a, b), blank
+// runs are zeroed; then the row's row_empty flag is set from what it holds.
+// Writing stays within the shown columns even when an edge wrapped (a flipped
+// window whose left edge lies beyond the screen gives a huge right edge).
 template <class Fill>
 void walk_runs(layer_record& layer, int y, int first_state, Fill fill) {
     const clip_rect& c = video.clip;
@@ -136,32 +232,20 @@ void walk_runs(layer_record& layer, int y, int first_state, Fill fill) {
     const int lo = c.x_min;
     const int hi = c.x_max + 1;
     int state = first_state;
-    int transparent = 0;
-    int reached = lo;
-    bool overlapped = false;
     for (int i = 0; i + 1 < n; ++i) {
         const int a = std::clamp<int>(e[i], lo, hi);
         const int b = std::clamp<int>(e[i + 1], lo, hi);
         if (b > a) {
-            if (a < reached) overlapped = true;
             if (state) {
-                transparent += fill(row, a, b);
+                fill(row, a, b);
             } else {
                 std::fill(row + a, row + b, uint16_t{0});
-                transparent += b - a;
             }
-            reached = std::max(reached, b);
         }
         if (e[i + 1] > c.x_max) break;
         state ^= 1;
     }
-    // Runs that went backward make later runs cover columns again, and the
-    // count would then include those columns twice: look at the row itself.
-    if (overlapped) {
-        layer.row_empty[y] = std::all_of(row + lo, row + hi, [](uint16_t p) { return p == 0; });
-    } else {
-        layer.row_empty[y] = transparent == hi - lo;
-    }
+    layer.row_empty[y] = row_is_clear(row, lo, hi);
 }
 
 // Clip-run request of tile layer k (0 to 3) or the bitmap (k = 4).
@@ -169,17 +253,6 @@ int request_clip_runs(int k) {
     const uint16_t r = video_reg(0x02);
     const unsigned selection = k == 4 ? 0x10u : (video_reg(0x06) >> (4 * k)) & 15u;
     return find_clip_runs((r >> (11 + k)) & 1, (r >> (6 + k)) & 1, selection);
-}
-
-template <class Pixel>
-int fill_pixels(uint16_t* row, int a, int b, Pixel pixel) {
-    int transparent = 0;
-    for (int x = a; x < b; ++x) {
-        const uint16_t v = pixel(x);
-        row[x] = v;
-        transparent += v == 0;
-    }
-    return transparent;
 }
 
 }  // namespace
@@ -202,6 +275,9 @@ void draw_scrolled_layer(int k) {
     const uint32_t scroll_y = video_reg(0x16 + 8 * k);
     const uint32_t centre_x = video_reg(0x30 + 4 * k) & 0x1FF;
 
+    const int dir = flip.horizontal ? -1 : 1;
+    const int tiles_across = (c.x_max - c.x_min + 1) / 16 + 2;
+
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const uint32_t r = static_cast<uint32_t>(flip.vertical ? c.y_max - y : y);
         const uint32_t my = line_y ? (vram_word(((y_table + r) & 0xFFFF) * 2) + scroll_y) & 0x1FF
@@ -209,9 +285,10 @@ void draw_scrolled_layer(int k) {
         uint32_t start = scroll_x - centre_x + static_cast<uint32_t>(flip.horizontal ? c.x_max : c.x_min);
         if (line_x) start += vram_word(((x_table + r) & 0xFFFF) * 2) & 0x3FF;
         map.start_row(my);
+        map.read_ahead((start & 0x3FF) >> 4, tiles_across, dir);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             const uint32_t d = static_cast<uint32_t>(a - c.x_min);
-            return map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, flip.horizontal ? -1 : 1);
+            map.fill_span(row + a, b - a, flip.horizontal ? start - d : start + d, dir);
         });
     }
 }
@@ -236,19 +313,26 @@ void draw_zoomed_layer(int k) {
     const int32_t centre_x = sign_extend(video_reg(0x30 + 4 * k), zx == 0x200 ? 9 : 10);
     const int32_t centre_y = sign_extend(video_reg(0x32 + 4 * k), zy == 0x200 ? 9 : 10);
 
+    // Every row covers the same map x range.
+    const int32_t left = (flip.horizontal ? c.x_max : c.x_min) - centre_x;
+    const uint32_t first_tile = ((origin_x + static_cast<uint32_t>(left) * step_x) >> 24) & 63;
+    const auto tiles_across = static_cast<int>(
+        std::min<uint64_t>((static_cast<uint64_t>(c.x_max - c.x_min + 1) * step_x >> 20) / 16 + 2, 64));
+
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const int32_t sy = (flip.vertical ? c.y_max - y : y) - centre_y;
         map.start_row((origin_y + static_cast<uint32_t>(sy) * step_y) >> 20);
+        map.read_ahead(first_tile, tiles_across, flip.horizontal ? -1 : 1);
         walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
             // Map x moves by one step a column (positions wrap in 32 bits).
             const int32_t sx = (flip.horizontal ? c.x_max - a : a) - centre_x;
             uint32_t position = origin_x + static_cast<uint32_t>(sx) * step_x;
-            const uint32_t step = flip.horizontal ? 0u - step_x : step_x;
-            return fill_pixels(row, a, b, [&](int) {
-                const uint16_t v = map.pixel(position >> 20);
-                position += step;
-                return v;
-            });
+            if (step_x == 0x100000) {
+                // 1:1: map x moves by exactly one a column.
+                map.fill_span(row + a, b - a, position >> 20, flip.horizontal ? -1 : 1);
+                return;
+            }
+            map.fill_stepped(row + a, b - a, position, flip.horizontal ? 0u - step_x : step_x);
         });
     }
 }
@@ -263,21 +347,18 @@ void draw_text_layer() {
     for (int y = c.y_min; y <= c.y_max; ++y) {
         const uint32_t my = static_cast<uint32_t>(flip ? 255 - y : y) & 0xFF;
         uint16_t* row = layer.pixels[y];
-        uint32_t cached_cell = ~0u;
-        const uint8_t* pattern = nullptr;  // the character's 4 bytes on this row
-        uint16_t colour = 0;
-        for (int x = c.x_min; x <= c.x_max; ++x) {
+        // A character's 8 pixels at a time, in the order the row meets them.
+        for (int x = c.x_min; x <= c.x_max;) {
             const uint32_t mx = static_cast<uint32_t>(flip ? 511 - x : x) & 0x1FF;
-            if ((mx >> 3) != cached_cell) {
-                cached_cell = mx >> 3;
-                const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + cached_cell) * 2);
-                // Bank 7, character 511, row 7 ends at the last byte of video RAM.
-                pattern = &orb_board.video_ram[char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4];
-                colour = static_cast<uint16_t>((cell >> 9) << 4);
-            }
-            const uint8_t b = pattern[(mx >> 1) & 3];
-            const uint32_t pen = (mx & 1) ? b & 15u : b >> 4;
-            row[x] = pen ? static_cast<uint16_t>(colour | pen) : 0;
+            const uint16_t cell = vram_word(map_base + ((my >> 3) * 64 + (mx >> 3)) * 2);
+            // Bank 7, character 511, row 7 ends at the last byte of video RAM.
+            const uint8_t* pattern = &orb_board.video_ram[char_base + (cell & 0x1FFu) * 32 + (my & 7) * 4];
+            alignas(16) uint16_t values[8];
+            expand_pens<4>(load_le<4>(pattern), flip, static_cast<uint16_t>((cell >> 9) << 4), values);
+            const int first = static_cast<int>(flip ? 7 - (mx & 7) : mx & 7);
+            const int n = std::min(8 - first, c.x_max + 1 - x);
+            copy_short(values, first, n, row + x);
+            x += n;
         }
         layer.row_empty[y] = 0;
     }
@@ -294,19 +375,29 @@ void draw_bitmap_layer() {
     const uint32_t base = eight_bit ? (palette << 4) & 0xFF00 : (palette << 4) & 0xFFF0;
     const uint8_t* ram = orb_board.video_ram;
     for (int y = c.y_min; y <= c.y_max; ++y) {
+        // Rows wrap at 256 (8 bits a pixel) or 512, both within video RAM.
         const uint32_t by = (static_cast<uint32_t>(y) + scroll_y) & (eight_bit ? 0xFF : 0x1FF);
-        walk_runs(layer, y, first, [&](uint16_t* row, int a, int b) {
-            return fill_pixels(row, a, b, [&](int x) -> uint16_t {
+        // The picture's row is one run of bytes; a run of the screen reads it
+        // in at most two pieces, split where x wraps at 512.
+        const uint8_t* __restrict source = ram + by * (eight_bit ? 512 : 256);
+        walk_runs(layer, y, first, [&](uint16_t* __restrict row, int a, int b) {
+            for (int x = a; x < b;) {
                 const uint32_t bx = (static_cast<uint32_t>(x) + scroll_x) & 0x1FF;
-                uint32_t pen;
+                const int n = std::min(b - x, static_cast<int>(512 - bx));
+                uint16_t* out = row + x;
                 if (eight_bit) {
-                    pen = ram[by * 512 + bx];
+                    const uint8_t* in = source + bx;
+                    for (int i = 0; i < n; ++i) out[i] = in[i] ? static_cast<uint16_t>(base | in[i]) : uint16_t{0};
                 } else {
-                    const uint16_t word = vram_word((by * 128 + (bx >> 2)) * 2);
-                    pen = (word >> ((bx & 3) * 4)) & 15;
+                    // Pixel bx is the low nibble of byte bx / 2 when even, the high one when odd.
+                    for (int i = 0; i < n; ++i) {
+                        const uint32_t at = bx + static_cast<uint32_t>(i);
+                        const uint32_t pen = (source[at >> 1] >> ((at & 1) * 4)) & 15;
+                        out[i] = pen ? static_cast<uint16_t>(base | pen) : uint16_t{0};
+                    }
                 }
-                return pen ? static_cast<uint16_t>(base | pen) : 0;
-            });
+                x += n;
+            }
         });
     }
 }
@@ -321,7 +412,7 @@ void draw_backdrop() {
         // Per-line mode ramps through the block's colours, one a row.
         if (r & 0x8000) value |= (r + y) & 0x1FF;
         const int row = flip ? c.y_max - y : y;
-        std::fill(layer.pixels[row] + c.x_min, layer.pixels[row] + c.x_max + 1, value);
+        fill_row(layer.pixels[row] + c.x_min, c.x_max - c.x_min + 1, value);
         layer.row_empty[row] = 0;
     }
 }

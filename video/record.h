@@ -6,6 +6,13 @@
 #include "board/machine.h"
 #include "video/video.h"
 
+// SSE2 intrinsics where they pay; IRONBELL_PORTABLE_VIDEO (a CMake option)
+// builds the plain C++ that stands beside each of them.
+#if defined(__SSE2__) && !defined(IRONBELL_PORTABLE_VIDEO)
+#define VIDEO_SSE2 1
+#include <emmintrin.h>
+#endif
+
 // A layer's pixels: 0 transparent, else palette number << 4 | pen.
 struct layer_record {
     uint16_t pixels[ORB_VIDEO_ROWS][ORB_VIDEO_COLUMNS];

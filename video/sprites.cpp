@@ -2,9 +2,8 @@
 // zoomed, mirrored, clipped and coloured, into an off-screen frame of 16-bit
 // pixels. Two frames alternate: the mixer shows one while the next is drawn.
 #include <algorithm>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <bit>
+#include <cstring>
 
 #include "video/record.h"
 
@@ -40,8 +39,9 @@ uint16_t entry_word(uint32_t entry, int k) {
 int32_t s12(uint16_t v) { return sign_extend(v, 12); }
 
 uint32_t big_endian(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-           static_cast<uint32_t>(p[2]) << 8 | p[3];
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return std::endian::native == std::endian::little ? __builtin_bswap32(v) : v;
 }
 
 // Everything one draw entry needs, resolved once per entry.
@@ -53,8 +53,29 @@ struct sprite_draw {
     uint16_t transparent; // indirect transparency mask
     uint32_t pen_bits, pens_per_word, all_ones;
 
+    // Where data words come from: word (address & word_mask) | word_bits of
+    // `words`, unless the region's word count is not a power of two.
+    const uint8_t* words;
+    uint32_t word_mask, word_bits;
+    bool masked;
+
+    void locate_words() {
+        const uint32_t count = video.sprite_word_count;
+        masked = from_ram || (count && (count & (count - 1)) == 0);
+        if (from_ram) {
+            words = orb_board.sprite_ram;
+            word_mask = 0x7FFF;
+            word_bits = 0;
+        } else {
+            // ((address & 0xFFFFF) | bank << 20) & (count - 1), split.
+            words = video.sprite_rom;
+            word_mask = 0xFFFFF & (count - 1);
+            word_bits = (bank << 20) & (count - 1);
+        }
+    }
+
     uint32_t word(uint32_t address) const {
-        if (from_ram) return big_endian(&orb_board.sprite_ram[(address & 0x7FFF) * 4]);
+        if (masked) return big_endian(words + static_cast<uint64_t>((address & word_mask) | word_bits) * 4);
         if (!video.sprite_word_count) return 0;
         const uint32_t index = wrap_to((address & 0xFFFFF) | bank << 20, video.sprite_word_count);
         return big_endian(video.sprite_rom + static_cast<uint64_t>(index) * 4);
@@ -93,34 +114,68 @@ struct sprite_rows {
 };
 
 // Eight 4-bit pens of a word with direct colours into out[0..7] (in reverse
-// order when mirrored): pen 0 is transparent, and so is the all-ones pen at
-// the word's first and last pixel unless bit 8 makes it an ordinary pen.
-inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, bool mirrored) {
-#if defined(__SSE2__)
+// order when Mirrored): pen 0 is transparent, and so is the all-ones pen at
+// the word's first and last pixel when Marker (bit 8 clear).
+template <bool Mirrored, bool Marker>
+inline void put_direct_word(uint16_t base, uint16_t* out, uint32_t data) {
+#ifdef VIDEO_SSE2
     // Spread the nibbles to bytes: byte i = nibble i (bits 4i+3..4i), i.e.
     // pixel 7 - i of the word; unmirrored the bytes are reversed.
     uint64_t v = data;
     v = (v | v << 16) & 0x0000FFFF0000FFFFull;
     v = (v | v << 8) & 0x00FF00FF00FF00FFull;
     v = (v | v << 4) & 0x0F0F0F0F0F0F0F0Full;
-    if (!mirrored) v = __builtin_bswap64(v);
+    if constexpr (!Mirrored) v = __builtin_bswap64(v);
     const __m128i zero = _mm_setzero_si128();
     const __m128i pens = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(v)), zero);
     __m128i skip = _mm_cmpeq_epi16(pens, zero);
-    if (!d.all_ones_is_pen) {
+    if constexpr (Marker) {
         const __m128i edges = _mm_set_epi16(-1, 0, 0, 0, 0, 0, 0, -1);
         skip = _mm_or_si128(skip, _mm_and_si128(edges, _mm_cmpeq_epi16(pens, _mm_set1_epi16(15))));
     }
-    const __m128i value = _mm_or_si128(pens, _mm_set1_epi16(static_cast<short>(0x8000 | d.base)));
+    const __m128i value = _mm_or_si128(pens, _mm_set1_epi16(static_cast<short>(0x8000 | base)));
     const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
     const __m128i merged = _mm_or_si128(_mm_and_si128(skip, old), _mm_andnot_si128(skip, value));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), merged);
 #else
     for (uint32_t q = 0; q < 8; ++q) {
         const uint32_t e = (data >> (28 - 4 * q)) & 15;
-        d.put<false, false>(out[mirrored ? 7 - q : q], e, q == 0 || q == 7);
+        const bool edge = q == 0 || q == 7;
+        if (e == 0 || (Marker && edge && e == 15)) continue;
+        out[Mirrored ? 7 - q : q] = static_cast<uint16_t>(0x8000 | base | e);
     }
 #endif
+}
+
+inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, bool mirrored) {
+    const bool marker = !d.all_ones_is_pen;
+    if (mirrored) {
+        marker ? put_direct_word<true, true>(d.base, out, data) : put_direct_word<true, false>(d.base, out, data);
+    } else {
+        marker ? put_direct_word<false, true>(d.base, out, data) : put_direct_word<false, false>(d.base, out, data);
+    }
+}
+
+// Whole words of direct colours at 1:1 from word `word_number` of the row on,
+// while a whole word fits before column j_to; the common case, with what it
+// needs in locals (the frame's pixels could alias `d`). Returns whether the
+// row ended (its last column, or the all-ones pen closing a word).
+template <bool Mirrored, bool Marker>
+bool put_direct_words(const sprite_draw& d, uint16_t* out, uint32_t row_address, uint32_t& word_number,
+                      int32_t& j, int32_t& col, int32_t j_to) {
+    const uint8_t* const words = d.words;
+    const uint32_t mask = d.word_mask;
+    const uint32_t bits = d.word_bits;
+    const uint16_t base = d.base;
+    for (;;) {
+        const uint32_t word = big_endian(words + static_cast<uint64_t>(((row_address + word_number) & mask) | bits) * 4);
+        put_direct_word<Mirrored, Marker>(base, out + (Mirrored ? col - 7 : col), word);
+        col += Mirrored ? -8 : 8;
+        j += 8;
+        if (Marker && (word & 15) == 15) return true;
+        if (j + 8 > j_to) return j >= j_to;
+        ++word_number;
+    }
 }
 
 template <bool EightBit, bool Indirect>
@@ -144,6 +199,21 @@ void draw_row(const sprite_rows& s, uint16_t* out, uint32_t row_address, bool ro
         int32_t j = s.j_from;
         for (; word_number < (static_cast<uint32_t>(j) >> pen_shift); data = d.word(row_address + ++word_number))
             if (ends_row(data)) return;
+        if constexpr (!EightBit && !Indirect) {
+            if (!d.shadow && d.masked && (j & 7) == 0 && j + 8 <= s.j_to) {
+                const bool marker = !d.all_ones_is_pen;
+                bool ended;
+                if (s.dir < 0) {
+                    ended = marker ? put_direct_words<true, true>(d, out, row_address, word_number, j, col, s.j_to)
+                                   : put_direct_words<true, false>(d, out, row_address, word_number, j, col, s.j_to);
+                } else {
+                    ended = marker ? put_direct_words<false, true>(d, out, row_address, word_number, j, col, s.j_to)
+                                   : put_direct_words<false, false>(d, out, row_address, word_number, j, col, s.j_to);
+                }
+                if (ended) return;
+                data = d.word(row_address + ++word_number);
+            }
+        }
         for (;;) {
             uint32_t p = static_cast<uint32_t>(j) & (pens - 1);
             const int32_t n = std::min<int32_t>(static_cast<int32_t>(pens - p), s.j_to - j);
@@ -222,6 +292,7 @@ int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_
     d.pens_per_word = d.eight_bit ? 4 : 8;
     d.all_ones = d.eight_bit ? 255 : 15;
     d.bank = (((w[3] >> 11) & 1) | ((w[3] >> 14) & 1) << 1) % std::max(video.sprite_bank_count, 1u);
+    d.locate_words();
     d.base = static_cast<uint16_t>(w[7] & (d.eight_bit ? 0x7F00 : 0x7FF0));
     d.transparent = transparent_bits[(latched[4] & 3) * 4 + (latched[5] & 3)];
     if (d.eight_bit) d.transparent &= 0xFFF0;

@@ -6,6 +6,7 @@
 // its own record, waits until that enemy is gone and flies back out. Each
 // object routine runs with R20 = its object.
 #include "game/actors/common.h"
+#include "game/actors/platform_ai.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -27,8 +28,6 @@ constexpr uint32_t kCameraTrigger = 0x082C19;
 constexpr uint32_t kCountdown = 0x082C4C;
 constexpr uint32_t kDefeatSignal = 0x082C60;
 constexpr uint32_t kSetUpObject = 0x082C72;     // no translated code starts there
-constexpr uint32_t kStartAnimations = 0x07ABF4; // ai_start_animations by AI type
-constexpr uint32_t kLandingStates = 0x07AD6E;   // ai_landing_states by AI type
 constexpr uint32_t kFightAnimation = 0x1364CB;
 constexpr uint8_t kCameraEnemyType = 8;
 constexpr uint16_t kSetUpObjects = 4;
@@ -89,17 +88,6 @@ void count_in() { orb_write8(var::live_enemy_count, inc<uint8_t>(orb_read8(var::
 
 uint16_t free_128() { return orb_read16(var::free_stack_128); }
 
-// The generic stun count: at 0 or below the enemy lands in the state of its
-// AI type and is a target again.
-void stun_count() {
-    const uint8_t timer = dec<uint8_t>(orb_read8(field(set_piece::ai_stun_timer)));
-    orb_write8(field(set_piece::ai_stun_timer), timer);
-    if (less_equal()) {
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
-        set_state(orb_read8(kLandingStates + orb_read8(field(object_record::type))));
-    }
-}
-
 // The rider stands on the carrier: the carrier's X, its Y less 56.
 void ride_on(uint32_t rider, uint32_t carrier) {
     orb_write16(rider + object_record::world_x, orb_read16(carrier + object_record::world_x));
@@ -157,17 +145,10 @@ void sub_082B50() {
         }
     }
 L_07A4F5:
-    // The generic AI's start, as its state 1.
-    clear_bit(field(object_record::flags), enemy_bit::airborne);
-    next_state();
-    if (!call(sub_07A9D7, 0x082B8D, 0x082B88)) return;
-    cpu.reg[19] = orb_read32(kStartAnimations + 4u * orb_read8(field(object_record::type)));
-    if (!call(sub_061F06, 0x082B95, 0x082B90)) return;
-    sub_07A50F();
+    ai_start_code();  // the generic AI's start, as its state 1
     return;
 L_07A6A0:
-    stun_count();
-    sub_07A523();
+    ai_stun_countdown();
     return;
 L_082BCC:
     // The four set-up objects are taken only together.
@@ -456,8 +437,7 @@ L_084581:
     return;
 L_0845A1:
     ride_on(cpu.reg[20], carrier);
-    stun_count();
-    sub_07A523();
+    ai_stun_countdown();
     return;
 L_0845C1:
     orb_write16(field(object_record::partner), 0);

@@ -678,9 +678,10 @@ protected:
     int passes_ = 0;
 };
 
+// Not anchored: under AddressSanitizer a warning about the host tasks comes first.
 TEST_F(JoinFromReset, AJoinDuringAGameEndsTheRunAtItsContinuation) {
     EXPECT_EXIT(run_from_reset(), testing::ExitedWithCode(3),
-                "^The task started at FFFFF0 came to its end at 0635E5 \\(frame 3\\)\n");
+                "The task started at FFFFF0 came to its end at 0635E5 \\(frame 3\\)\n");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
+#include "game/operator/service.h"
 #include "game/operator/vars.h"
 #include "runtime/guest.h"
 
@@ -10,9 +11,13 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kMainMenu = 0x08B04A;
-constexpr uint32_t kFooterText = 0x08DBD8;
-constexpr uint16_t kCursorMark = 0x0A7F;
+using service::blink_cursor;
+using service::kCursorMark;
+using service::kFooterText;
+using service::kMainMenu;
+using service::service_pressed;
+using service::test_pressed;
+using service::text_cell;
 
 // Input test.
 constexpr uint32_t kInputTestText = 0x08C9D8;
@@ -39,19 +44,7 @@ constexpr uint32_t kResetLineToggle = 0x0F00;
 // The cell of text-layer row and column.
 constexpr uint32_t cell_at(uint32_t row, uint32_t column) { return hw::text_layer + (row * 64 + column) * 2; }
 
-// Tables and texts hold the low half of a cell; the text layer is at 0x31xxxx.
-uint32_t text_cell(uint32_t low) { return 0x310000 | (low & 0xFFFF); }
-
-// Edges of the system inputs this frame: bit 1 of the presses is the test
-// switch going down, bit 1 of the releases the test switch coming up.
-bool test_pressed() {
-    bit_flags(orb_read8(var::system_presses), 1);
-    return carry();
-}
-bool service_pressed() {
-    bit_flags(orb_read8(var::system_presses), 0);
-    return carry();
-}
+// The test switch coming up this frame (bit 1 of the releases).
 bool test_released() {
     bit_flags(orb_read8(var::system_releases), 1);
     return carry();
@@ -89,19 +82,6 @@ void chute_count(uint32_t chute) {
 void grey_chute(uint32_t chute) {
     cpu.reg[10] = cell_at(5 + chute, 12);
     set8(cpu.reg[0], 0x0E);
-}
-
-// The cursor blink that closes every menu loop: the mark shows 11 frames and
-// hides 6.
-void blink_cursor() {
-    const uint8_t t = dec<uint8_t>(orb_read8(var::service_blink_timer));
-    orb_write8(var::service_blink_timer, t);
-    if (!negative()) return;
-    orb_write8(var::service_blink_timer, 5);
-    const uint32_t cell = orb_read32(var::service_blink_cell);
-    const uint16_t v = logic<uint16_t>(orb_read16(cell) ^ kCursorMark);
-    orb_write16(cell, v);
-    if (ne()) orb_write8(var::service_blink_timer, shl<uint8_t>(5, 1));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "video/video.h"
 
 host_shell host;
+host_observer_hooks host_observers;
 
 namespace {
 
@@ -232,6 +233,7 @@ void on_frame_done() {
     if (host.sound_raw) std::fwrite(host.out, 1, sizeof host.out, host.sound_raw);
     if (host.audio && SDL_GetQueuedAudioSize(host.audio) <= kQueueLimit)
         SDL_QueueAudio(host.audio, host.out, sizeof host.out);
+    if (host_observers.frame_done) host_observers.frame_done();
     if (host.frames_wanted && program_frames() >= host.frames_wanted) {
         program_stop();
         return;
@@ -339,6 +341,7 @@ int host_main(int argc, char** argv) {
                          raw, std::strerror(errno));
     }
 
+    if (host_observers.started) host_observers.started();
     program_run();
     shut_down();
     return 0;

@@ -29,6 +29,15 @@ struct host_shell {
 extern host_shell host;
 
 int host_main(int argc, char** argv);
+// Observers a test program may install before host_main (null in the game):
+// `started` once the board is wired and reset, just before the guest runs;
+// `frame_done` at each end of frame, after the frame's sound is out and
+// before the frame limit is checked.
+struct host_observer_hooks {
+    void (*started)() = nullptr;
+    void (*frame_done)() = nullptr;
+};
+extern host_observer_hooks host_observers;
 // Reports a start-up failure: the message, its detail and, when given, a
 // third line with the reason, on standard error and in a message box.
 int fail(const char* message, const char* detail, const std::string& reason = {});

@@ -1,0 +1,78 @@
+#pragma once
+// A made-up ROM set for whole-program runs: a zero program region plus the
+// least data the game needs to be played through, every table written here
+// from its format alone. Nothing of any real ROM set is in it.
+//
+// Tables are planted by guest address (program ROM) or by region offset
+// (tiles, sprites, sound). Each write names what it stands for; two tables
+// that would claim the same ROM byte with different values (directly or
+// through one of the program region's mirrors) stop the build with both
+// names, so areas planted apart cannot overwrite each other unnoticed.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "romset/rom_set.h"
+
+namespace synthetic {
+
+using bytes = std::vector<uint8_t>;
+
+class rom_builder {
+ public:
+  rom_builder();
+
+  // Program ROM, guest 0x000000-0x1FFFFF; values are little-endian, as the
+  // guest reads them. 0x140000-0x17FFFF and 0x1C0000-0x1FFFFF always read
+  // zero and cannot be planted.
+  void put8(uint32_t address, uint8_t value, const char* what);
+  void put16(uint32_t address, uint16_t value, const char* what);
+  void put32(uint32_t address, uint32_t value, const char* what);
+  void put_bytes(uint32_t address, std::span<const uint8_t> data, const char* what);
+  // The text's bytes, then a 0 byte when `terminate` is set.
+  void put_text(uint32_t address, std::string_view text, const char* what, bool terminate = true);
+  // The program region as the board will see it after assembly.
+  uint8_t program8(uint32_t address) const;
+  uint16_t program16(uint32_t address) const;
+  uint32_t program32(uint32_t address) const;
+
+  // Graphics and sound ROM, by offset into their regions.
+  void tile8(uint32_t offset, uint8_t value);
+  void sprite8(uint32_t offset, uint8_t value);
+  void sound8(uint32_t offset, uint8_t value);
+  void sound_bytes(uint32_t offset, std::span<const uint8_t> data);
+
+  // The 20 member files, in the order of the product's member table.
+  const std::array<bytes, rom_member_count>& members() const { return members_; }
+  // Writes the members into `folder` (created when missing) under their names.
+  void write_folder(const std::filesystem::path& folder) const;
+
+ private:
+  struct place {
+    size_t member;
+    uint32_t offset;
+  };
+  static place program_place(uint32_t address);
+  void claim(place p, uint8_t value, const char* what, uint32_t address);
+
+  std::array<bytes, rom_member_count> members_;
+  // Who planted each byte of the program members (parts 1 to 4).
+  std::array<std::vector<const char*>, 4> owners_;
+};
+
+// Each area of the game plants its own tables (tests/support/synthetic/).
+void plant_boot(rom_builder& rom);     // vectors, boot blocks, object template, palettes, fonts
+void plant_attract(rom_builder& rom);  // title, presentation, demo, ranking
+void plant_play(rom_builder& rom);     // coin-up to game over: select, stage 1, areas, panels
+void plant_enemies(rom_builder& rom);  // the spawn list and its two enemy kinds
+void plant_service(rom_builder& rom);  // service pages, backup defaults
+void plant_sound(rom_builder& rom);    // the sound board's program
+
+// Everything above, built once per process.
+const rom_builder& synthetic_set();
+
+}  // namespace synthetic

@@ -1,0 +1,212 @@
+#include "tests/support/whole_run.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cinttypes>
+#include <thread>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/synthetic_rom.h"
+
+namespace fs = std::filesystem;
+
+namespace whole_run {
+
+namespace {
+
+std::string read_text(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+checkpoint parse_checkpoint(std::istringstream& line) {
+  checkpoint c;
+  line >> std::dec >> c.frame >> std::hex >> c.video >> c.ram >> c.sound;
+  uint64_t p;
+  while (line >> p) c.pages.push_back(p);
+  return c;
+}
+
+}  // namespace
+
+std::vector<uint64_t> outcome::frames_of(uint32_t address) const {
+  std::vector<uint64_t> out;
+  for (const auto& c : changes)
+    if (c.address == address) out.push_back(c.frame);
+  return out;
+}
+
+std::vector<uint64_t> outcome::values_of(uint32_t address) const {
+  std::vector<uint64_t> out;
+  for (const auto& c : changes)
+    if (c.address == address) out.push_back(c.value);
+  return out;
+}
+
+runner::runner(std::string probe_exe) : exe_(std::move(probe_exe)) {
+  synthetic::synthetic_set().write_folder(dir_ / "rom");
+}
+
+fs::path runner::eeprom_file() const { return dir_ / "data" / "IronBell" / "irnbell.eeprom"; }
+
+outcome runner::run(const options& o) {
+  const fs::path run_dir = dir_ / ("run" + std::to_string(++count_));
+  const fs::path work = run_dir / "work", home = run_dir / "home";
+  fs::create_directories(work);
+  fs::create_directories(home);
+  fs::remove_all(dir_ / "data");
+  fs::create_directories(eeprom_file().parent_path());
+  if (o.eeprom) romset_fixture::write_file(eeprom_file(), *o.eeprom);
+
+  std::vector<std::string> args;
+  if (!o.script.empty()) {
+    const fs::path script = run_dir / "script.txt";
+    std::ofstream(script) << o.script;
+    args.push_back("--script");
+    args.push_back(script.string());
+  }
+  if (o.frames) {
+    args.push_back("--frames");
+    args.push_back(std::to_string(o.frames));
+  }
+  std::string watch;
+  for (const auto& [address, size] : o.watch) {
+    char item[32];
+    std::snprintf(item, sizeof item, "%s%X:%d", watch.empty() ? "" : ",", address, size);
+    watch += item;
+  }
+  std::map<std::string, std::string> env = {
+      {"SDL_VIDEODRIVER", "dummy"},
+      {"SDL_AUDIODRIVER", "dummy"},
+      {"HOME", home.string()},
+      {"XDG_DATA_HOME", (dir_ / "data").string()},
+      {"PATH", "/usr/bin:/bin"},
+      {"IRONBELL_ROM", (dir_ / "rom").string()},
+      {"IRONBELL_PROBE_OUT", (run_dir / "probe.txt").string()},
+      {"IRONBELL_PROBE_EVERY", std::to_string(o.every)},
+      {"IRONBELL_PROBE_SLICES", std::to_string(o.slices)},
+      {"IRONBELL_PROBE_WATCH", watch},
+  };
+  for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
+    if (const char* v = std::getenv(keep)) env[keep] = v;
+  for (const auto& [k, v] : o.env) env[k] = v;
+
+  const fs::path err_path = run_dir / "stderr.txt";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(work.c_str()) != 0) _exit(120);
+    if (!std::freopen(err_path.c_str(), "w", stderr)) _exit(121);
+    std::vector<std::string> env_text;
+    for (const auto& [k, v] : env) env_text.push_back(k + "=" + v);
+    std::vector<char*> envp, argv{exe_.data()};
+    for (auto& e : env_text) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execve(exe_.c_str(), argv.data(), envp.data());
+    _exit(122);
+  }
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(o.seconds);
+  bool killed = false;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (!killed && std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      killed = true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  outcome r;
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.err = read_text(err_path);
+  if (killed) r.err += "(the run was killed after " + std::to_string(o.seconds) + " s)\n";
+  std::istringstream lines(read_text(run_dir / "probe.txt"));
+  for (std::string text; std::getline(lines, text);) {
+    std::istringstream line(text);
+    std::string kind;
+    line >> kind;
+    if (kind == "C") {
+      r.checkpoints.push_back(parse_checkpoint(line));
+    } else if (kind == "W") {
+      change c{};
+      line >> std::dec >> c.frame >> std::hex >> c.address >> c.value;
+      r.changes.push_back(c);
+    }
+  }
+  if (fs::exists(eeprom_file())) {
+    const std::string bytes = read_text(eeprom_file());
+    r.eeprom = std::vector<uint8_t>(bytes.begin(), bytes.end());
+  }
+  return r;
+}
+
+std::vector<checkpoint> parse_checkpoints(const std::string& text) {
+  std::vector<checkpoint> out;
+  std::istringstream lines(text);
+  for (std::string t; std::getline(lines, t);) {
+    if (t.find_first_not_of(" \t") == std::string::npos) continue;
+    std::istringstream line(t);
+    out.push_back(parse_checkpoint(line));
+  }
+  return out;
+}
+
+std::string format_checkpoints(const std::vector<checkpoint>& cps) {
+  std::string out;
+  for (const auto& c : cps) {
+    char head[80];
+    std::snprintf(head, sizeof head, "%" PRIu64 " %016" PRIX64 " %016" PRIX64 " %016" PRIX64, c.frame,
+                  c.video, c.ram, c.sound);
+    out += head;
+    for (uint64_t p : c.pages) {
+      char page[20];
+      std::snprintf(page, sizeof page, " %016" PRIX64, p);
+      out += page;
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+std::string first_difference(const std::vector<checkpoint>& expected,
+                             const std::vector<checkpoint>& actual) {
+  char text[160];
+  for (size_t i = 0; i < expected.size() || i < actual.size(); ++i) {
+    if (i >= expected.size() || i >= actual.size()) {
+      std::snprintf(text, sizeof text, "%zu checkpoints expected, %zu seen", expected.size(),
+                    actual.size());
+      return text;
+    }
+    const checkpoint& e = expected[i];
+    const checkpoint& a = actual[i];
+    if (e == a) continue;
+    if (e.frame != a.frame) {
+      std::snprintf(text, sizeof text, "checkpoint %zu: frame %" PRIu64 " expected, %" PRIu64 " seen",
+                    i, e.frame, a.frame);
+      return text;
+    }
+    std::string what;
+    if (e.video != a.video) what += " the picture;";
+    if (e.sound != a.sound) what += " the sound;";
+    for (size_t p = 0; p < e.pages.size() && p < a.pages.size(); ++p)
+      if (e.pages[p] != a.pages[p]) {
+        std::snprintf(text, sizeof text, " work RAM from 0x%06zX;", 0x200000 + p * 0x1000);
+        what += text;
+        break;
+      }
+    if (e.pages.size() != a.pages.size()) what += " the number of RAM pages;";
+    std::snprintf(text, sizeof text, "first difference at frame %" PRIu64 ":", e.frame);
+    return text + what;
+  }
+  return {};
+}
+
+}  // namespace whole_run

@@ -1,0 +1,77 @@
+#pragma once
+// Whole-program runs of the game on the synthetic ROM set: the probe
+// executable (the game with an observer) started as a separate process with
+// SDL's dummy drivers, its own preferences folder and a control script.
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/romset_fixture.h"
+
+namespace whole_run {
+
+// What the probe saw at one checkpoint.
+struct checkpoint {
+  uint64_t frame = 0;
+  uint64_t video = 0, ram = 0, sound = 0;
+  std::vector<uint64_t> pages;  // work RAM in 4 KB pages, 0x200000 upwards
+  bool operator==(const checkpoint&) const = default;
+};
+
+// A watched guest value at the frame it took it.
+struct change {
+  uint64_t frame;
+  uint32_t address;
+  uint64_t value;
+};
+
+struct options {
+  std::string script;          // control script text; empty: none
+  uint64_t frames = 0;         // --frames; 0: no limit
+  uint64_t every = 300;        // checkpoint interval
+  int slices = 1;              // time slices per stretch of sound-board time
+  std::vector<std::pair<uint32_t, int>> watch;  // address, bytes
+  std::optional<std::vector<uint8_t>> eeprom;   // the EEPROM file before the run
+  std::map<std::string, std::string> env;       // extra environment
+  int seconds = 300;                            // killed (SIGKILL) after this long
+};
+
+struct outcome {
+  int status = -1;  // exit status, or 128 + the signal
+  std::string err;  // standard error
+  std::vector<checkpoint> checkpoints;
+  std::vector<change> changes;
+  std::optional<std::vector<uint8_t>> eeprom;  // the EEPROM file after the run
+  std::vector<uint64_t> frames_of(uint32_t address) const;  // frames a value changed
+  std::vector<uint64_t> values_of(uint32_t address) const;  // the values it took, in order
+};
+
+// One folder per runner: the synthetic ROM set, a preferences folder, a
+// working folder; each run starts from an empty preferences folder unless
+// `options.eeprom` plants the EEPROM file.
+class runner {
+ public:
+  explicit runner(std::string probe_exe);
+  outcome run(const options& o);
+  const std::filesystem::path& folder() const { return dir_.path(); }
+  std::filesystem::path eeprom_file() const;
+
+ private:
+  std::string exe_;
+  romset_fixture::temp_dir dir_;
+  int count_ = 0;
+};
+
+// Expected checkpoints kept in a test, one line each: "FRAME VIDEO RAM SOUND"
+// in hexadecimal (frame decimal) plus the 16 page hashes.
+std::vector<checkpoint> parse_checkpoints(const std::string& text);
+std::string format_checkpoints(const std::vector<checkpoint>& cps);
+// Empty when equal; otherwise the first frame that differs and what differs
+// there: the picture, the sound, or the first 4 KB page of work RAM.
+std::string first_difference(const std::vector<checkpoint>& expected,
+                             const std::vector<checkpoint>& actual);
+
+}  // namespace whole_run

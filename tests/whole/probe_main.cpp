@@ -1,0 +1,128 @@
+// The game's executable with an observer: the real host frame cycle over the
+// real game, writing what a whole-program test checks to a file.
+//
+//   IRONBELL_PROBE_OUT     the file that receives the lines below (required)
+//   IRONBELL_PROBE_EVERY   checkpoint every N game frames (default 300)
+//   IRONBELL_PROBE_SLICES  cut each stretch of board time the sound board is
+//                          given into this many equal calls (default 1)
+//   IRONBELL_PROBE_WATCH   guest addresses to follow every frame, as
+//                          ADDRESS:BYTES pairs in hexadecimal:decimal, comma
+//                          separated (e.g. 208000:2,208A40:4)
+//
+// Lines, one per event, fields separated by spaces, numbers in hexadecimal
+// except frame numbers:
+//   C FRAME VIDEO RAM SOUND P0 ... P15   checkpoint: hash of the last picture,
+//                                        of work RAM, of every sound block since
+//                                        the previous checkpoint, then of each
+//                                        4 KB page of work RAM
+//   W FRAME ADDRESS VALUE                a watched value, at the first frame and
+//                                        whenever it changes
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "board/machine.h"
+#include "host/shell.h"
+#include "runtime/v60.h"
+#include "video/video.h"
+
+namespace {
+
+FILE* out = nullptr;
+uint64_t every = 300;
+uint64_t slices = 1;
+orb_time_passes_fn sound_time_passes = nullptr;
+uint64_t sliced_until = 0;
+uint64_t sound_hash = 0;
+
+struct watch {
+    uint32_t address;
+    int size;
+    uint64_t last;
+    bool seen;
+};
+std::vector<watch> watches;
+
+uint64_t fnv(uint64_t hash, const uint8_t* data, size_t size) { return orb_fnv1a(hash, data, size); }
+constexpr uint64_t kFnvStart = ORB_FNV_OFFSET;
+
+void sliced_time_passes(uint64_t until) {
+    if (until > sliced_until) {
+        const uint64_t from = sliced_until;
+        for (uint64_t k = 1; k < slices; ++k) sound_time_passes(from + (until - from) * k / slices);
+        sliced_until = until;
+    }
+    sound_time_passes(until);
+}
+
+void started() {
+    if (slices > 1 && orb_board.time_passes) {
+        sound_time_passes = orb_board.time_passes;
+        sliced_until = orb_board.now;
+        orb_board.time_passes = sliced_time_passes;
+    }
+    sound_hash = kFnvStart;
+}
+
+void frame_done() {
+    const uint64_t frame = program_frames();
+    sound_hash = fnv(sound_hash, reinterpret_cast<const uint8_t*>(host.out), sizeof host.out);
+    for (auto& w : watches) {
+        uint64_t v = 0;
+        for (int i = w.size - 1; i >= 0; --i) v = v << 8 | orb_read8(w.address + uint32_t(i));
+        if (!w.seen || v != w.last)
+            std::fprintf(out, "W %llu %06X %llX\n", static_cast<unsigned long long>(frame), w.address,
+                         static_cast<unsigned long long>(v));
+        w.seen = true;
+        w.last = v;
+    }
+    if (frame % every == 0) {
+        const uint8_t* ram = orb_board.work_ram;
+        std::fprintf(out, "C %llu %016llX %016llX %016llX", static_cast<unsigned long long>(frame),
+                     static_cast<unsigned long long>(orb_video_frame_hash()),
+                     static_cast<unsigned long long>(fnv(kFnvStart, ram, sizeof orb_board.work_ram)),
+                     static_cast<unsigned long long>(sound_hash));
+        for (size_t page = 0; page < sizeof orb_board.work_ram; page += 0x1000)
+            std::fprintf(out, " %016llX",
+                         static_cast<unsigned long long>(fnv(kFnvStart, ram + page, 0x1000)));
+        std::fputc('\n', out);
+        sound_hash = kFnvStart;
+    }
+    std::fflush(out);
+}
+
+bool parse_watches(const char* text) {
+    while (text && *text) {
+        char* end = nullptr;
+        const unsigned long address = std::strtoul(text, &end, 16);
+        if (*end != ':') return false;
+        const long size = std::strtol(end + 1, &end, 10);
+        if (size < 1 || size > 8) return false;
+        watches.push_back({static_cast<uint32_t>(address), static_cast<int>(size), 0, false});
+        if (*end == ',') ++end;
+        else if (*end) return false;
+        text = end;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* path = std::getenv("IRONBELL_PROBE_OUT");
+    if (!path || !(out = std::fopen(path, "w"))) {
+        std::fprintf(stderr, "probe: IRONBELL_PROBE_OUT must name a file that can be written\n");
+        return 2;
+    }
+    if (const char* e = std::getenv("IRONBELL_PROBE_EVERY")) every = std::strtoull(e, nullptr, 10);
+    if (const char* s = std::getenv("IRONBELL_PROBE_SLICES")) slices = std::strtoull(s, nullptr, 10);
+    if (every == 0 || slices == 0 || !parse_watches(std::getenv("IRONBELL_PROBE_WATCH"))) {
+        std::fprintf(stderr, "probe: bad IRONBELL_PROBE_EVERY, _SLICES or _WATCH\n");
+        return 2;
+    }
+    host_observers.started = started;
+    host_observers.frame_done = frame_done;
+    return host_main(argc, argv);
+}

@@ -23,6 +23,9 @@ constexpr uint32_t kCoinSettingCopy = 0x20808C;   // coins per credit, chute uni
 constexpr uint32_t kCredits = 0x2080A0;           // credit record 0: credits
 constexpr uint32_t kServiceRequest = 0x208E00;
 constexpr uint32_t kBackupDifficulty = 0x209120;
+constexpr uint32_t kSelfTestResults = 0x208E10;   // 19 bytes
+constexpr uint32_t kServiceFlags = 0x208E01;
+constexpr uint32_t kMenuLine = 0x208E02;
 constexpr uint32_t kCoinCredits = 0x701F02;
 constexpr uint32_t kChute1Coins = 0x701F06;
 constexpr uint32_t kJoins = 0x701F0E;
@@ -62,6 +65,9 @@ struct service_walk {
   uint64_t f = 0;
   uint64_t game_page_edited = 0;  // game settings shown after the difficulty edit
   uint64_t bookkeeping_shown = 0;  // bookkeeping page 1 on screen
+  uint64_t self_tested = 0;        // the self test's page after its run
+  uint64_t input_held = 0;         // input test, button 1 of player 1 held
+  uint64_t auto_bookkeeping = 0;   // bookkeeping page 1 again, after the self test
   uint64_t left = 0;               // the exit line chosen
 
   void at(uint64_t frame, const char* what) {
@@ -117,8 +123,24 @@ struct service_walk {
     bookkeeping_shown = f;
     f += 20;
     press("test", 2);
+    // Auto-run on (line 0), then from line 1 every page in turn, each left
+    // with the test switch: self test, input test (button 1 held a while),
+    // sound test, colour test (two pages), game settings, coin and credit,
+    // bookkeeping (two pages), bookkeeping reset (answered no); the menu
+    // comes back on its exit line.
+    press("service", 3);
+    press("test");
+    press("service");
+    press("test");
+    self_tested = f - 2;
+    press("test");
+    script += std::to_string(f - 8) + " hold button1\n";
+    input_held = f - 1;
+    script += std::to_string(f) + " release button1\n";
+    press("test", 6);
+    auto_bookkeeping = f - 2;
+    press("test", 3);
     // Exit (line 9), saving.
-    press("service", 2);
     left = f;
     press("test");
   }
@@ -134,15 +156,18 @@ std::vector<std::pair<uint32_t, int>> watches() {
   std::vector<std::pair<uint32_t, int>> w = {
       {kGameMode, 2},   {kDifficultyRank, 1}, {kCoinSettingCopy, 4}, {kCredits, 1}, {kServiceRequest, 1},
       {kBackupDifficulty, 1}, {kCoinCredits, 2}, {kChute1Coins, 2},  {kJoins, 2},    {kNewPlays, 2},
+      {kSelfTestResults, 8},  {kSelfTestResults + 8, 8}, {kSelfTestResults + 16, 3}, {kServiceFlags, 1},
+      {kMenuLine, 1},
   };
   // Text cells: the difficulty on the game page, the bookkeeping counts.
   for (auto [row, col] : {std::pair{5, 30}, {5, 28}, {5, 29}, {6, 29}, {7, 12}, {9, 24}, {9, 29}, {11, 29},
-                          {12, 29}, {13, 29}, {15, 24}, {15, 28}, {15, 29}})
+                          {12, 29}, {13, 29}, {15, 24}, {15, 28}, {15, 29},
+                          {11, 16}, {11, 17}, {11, 28}, {6, 4}})
     w.push_back({cell_address(row, col), 2});
   return w;
 }
 
-constexpr uint64_t kFrames = 1200;
+constexpr uint64_t kFrames = 1400;
 
 whole_run::options walk_options(int slices) {
   whole_run::options o;
@@ -162,7 +187,8 @@ const char* const kWalkCheckpoints = R"(
 600 ED40DC4A6C4FC325 8FD54D129CDBE6D0 7365D61115EA35AE 83ED7489C4C2A695 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8D6E40E291E6FD05 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7062A7AC1397BCD3 FC878BE381A0CAA1 ED167BCE460CCEC1 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 1B0C6E1515546809
 800 F3E9354C42F7C325 448087B6F7E01143 C57B1EB92571E3E4 83ED7489C4C2A695 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8D6E40E291E6FD05 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 D388363F1741B850 6ED9C1A1E5F948E9 ED167BCE460CCEC1 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 17EA782745743F01
 1000 F3E9354C42F7C325 F0C41985F05C66E7 39234CBC8A85F3A3 83ED7489C4C2A695 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8D6E40E291E6FD05 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 875E45C59D2C9974 C12290680A9F4B82 ED167BCE460CCEC1 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 336E5390BE0B29D2
-1200 F3E9354C42F7C325 A061121C92842D37 84C02A93525DC124 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8D6E40E291E6FD05 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 52731AADDE1DCDD7 A9A935E1FDEB63DF 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 87031DC564B7CF75
+1200 F3E9354C42F7C325 E550CF6274B56115 84C02A93525DC124 83ED7489C4C2A695 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8D6E40E291E6FD05 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 15DFFBAEA6AB1467 594E95BBD4CB51F6 ED167BCE460CCEC1 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 23F28F3CF1FB45D7
+1400 F3E9354C42F7C325 43F5CCB4FC42FA9D 76BC2E183E29BD63 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8D6E40E291E6FD05 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EBA972894D83712D A9A935E1FDEB63DF 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 87031DC564B7CF75
 )";
 
 TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
@@ -204,8 +230,39 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
       {15, 28, 0x0000, "joins: one digit"},
       {15, 24, 0x0A00, "joins: no plural mark"},
   };
-  for (const auto& c : cells)
-    EXPECT_EQ(value_at(out, cell_address(c.row, c.col), seen), c.value) << c.what;
+  // The same after the self test, which tests the shared RAM and restores it.
+  for (uint64_t frame : {seen, walk.auto_bookkeeping})
+    for (const auto& c : cells)
+      EXPECT_EQ(value_at(out, cell_address(c.row, c.col), frame), c.value) << c.what << ", frame " << frame;
+
+  // The self test finds every RAM good (items 4 to 18); the ROM items depend
+  // on signature words the set does not carry, but are judged.
+  const uint64_t results[3] = {value_at(out, kSelfTestResults, walk.self_tested),
+                               value_at(out, kSelfTestResults + 8, walk.self_tested),
+                               value_at(out, kSelfTestResults + 16, walk.self_tested)};
+  for (int item = 0; item < 19; ++item) {
+    const uint64_t r = results[item / 8] >> (8 * (item % 8)) & 0xFF;
+    if (item < 4)
+      EXPECT_TRUE(r == 2 || r == 3) << "item " << item << ": " << r;
+    else
+      EXPECT_EQ(r, 2u) << "item " << item;
+  }
+
+  // The input test lights player 1's button 1 while it is held, not player
+  // 2's, and greys the start line with the join option off.
+  const cell_case inputs[] = {
+      {11, 16, 0x0411, "player 1 button 1: pressed"},
+      {11, 17, 0x0412, "player 1 button 1: pressed, second cell"},
+      {11, 28, 0x0013, "player 2 button 1: released"},
+      {6, 4, 0x0E00 | 'S', "start line greyed"},
+  };
+  for (const auto& c : inputs)
+    EXPECT_EQ(value_at(out, cell_address(c.row, c.col), walk.input_held), c.value) << c.what;
+
+  // Auto-run went through every page and brought the menu back on its exit
+  // line, auto-run still on and the settings marked changed.
+  EXPECT_EQ(value_at(out, kMenuLine, walk.left), 9u);
+  EXPECT_EQ(value_at(out, kServiceFlags, walk.left), 0x05u);
 
   // Leaving ends the service request; the game starts again at the title with
   // the saved settings applied, and the changed coin settings dropped the

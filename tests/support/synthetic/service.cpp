@@ -1,10 +1,12 @@
 // Synthetic ROM data: the operator's service mode (menus, pages, texts, coin
 // presets) and the defaults of the backup record and the bookkeeping block.
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/synthetic_rom.h"
@@ -21,9 +23,11 @@ using namespace service_layout;
 // of 0 ends the list.
 class text_list {
  public:
-  text_list& at(int row, int col) {
+  text_list& at(int row, int col) { return at_offset(cell(row, col)); }
+  // An entry of a relative list: its first cell is the base plus `offset`.
+  text_list& at_offset(uint16_t offset) {
     close();
-    put16(cell(row, col));
+    put16(offset);
     open_ = true;
     return *this;
   }
@@ -35,18 +39,26 @@ class text_list {
     for (char c : s) data_.push_back(uint8_t(c));
     return *this;
   }
-  // Writes the list at `address`; it must end before `limit` (the next table).
-  void plant(rom_builder& rom, uint32_t address, uint32_t limit, const char* what) {
-    close();
-    put16(0);
-    if (address + data_.size() > limit) {
+  // The list's bytes, its last entry closed and the end marker added.
+  bytes finished() const {
+    bytes b = data_;
+    if (open_) b.push_back(0);
+    b.push_back(0);
+    b.push_back(0);
+    return b;
+  }
+  // Writes the list at `address`; it must end before `limit` (the next
+  // table). Returns the address after it.
+  uint32_t plant(rom_builder& rom, uint32_t address, uint32_t limit, const char* what) const {
+    const bytes b = finished();
+    if (address + b.size() > limit) {
       char msg[160];
-      std::snprintf(msg, sizeof msg, "%s: %zu bytes at %06X run past %06X", what, data_.size(), address, limit);
+      std::snprintf(msg, sizeof msg, "%s: %zu bytes at %06X run past %06X", what, b.size(), address, limit);
       throw std::logic_error(msg);
     }
-    rom.put_bytes(address, data_, what);
+    rom.put_bytes(address, b, what);
+    return address + uint32_t(b.size());
   }
-  size_t size() const { return data_.size() + (open_ ? 1 : 0) + 2; }
 
  private:
   void close() {
@@ -60,6 +72,24 @@ class text_list {
   bytes data_;
   bool open_ = false;
 };
+
+// Text lists reached through a table of u32 pointers at `pointers`: the
+// lists are placed one after another from `at`, ending before `limit`.
+void plant_pointed(rom_builder& rom, uint32_t pointers, uint32_t at, uint32_t limit,
+                   const std::vector<text_list>& lists, const char* what) {
+  for (const auto& list : lists) {
+    rom.put32(pointers, at, what);
+    pointers += 4;
+    at = list.plant(rom, at, limit, what);
+  }
+}
+
+// A one-entry text list.
+text_list line(int row, int col, uint8_t attribute, std::string_view s) {
+  text_list t;
+  t.at(row, col).colour(attribute).text(s);
+  return t;
+}
 
 // Cell offsets of a page's cursor lines, as its cursor-line table holds them
 // (offsets from the text layer's first cell).
@@ -135,13 +165,8 @@ void plant_main_menu(rom_builder& rom) {
   }
   menu.plant(rom, 0x08C822, 0x08C8B8, "service menu text");
   // The auto-run state, printed after line 0's text so that it joins its run.
-  rom.put32(0x08C8B8, 0x08C8C0, "auto-run off text pointer");
-  rom.put32(0x08C8BC, 0x08C8CA, "auto-run on text pointer");
-  text_list off, on;
-  off.at(4, 20).colour(0x02).text(" OFF");
-  on.at(4, 20).colour(0x02).text(" ON ");
-  off.plant(rom, 0x08C8C0, 0x08C8CA, "auto-run off text");
-  on.plant(rom, 0x08C8CA, 0x08C8E6, "auto-run on text");
+  plant_pointed(rom, 0x08C8B8, 0x08C8C0, 0x08C8E6, {line(4, 20, 0x02, " OFF"), line(4, 20, 0x02, " ON ")},
+                "auto-run state texts");
 
   // Footer of the menu and the settings pages; the bookkeeping reset erases
   // its first line.
@@ -150,17 +175,11 @@ void plant_main_menu(rom_builder& rom) {
   footer.at(27, 4).text("TEST SWITCH: SELECT");
   footer.plant(rom, 0x08DBD8, 0x08DC1F, "service footer");
   // The blinking message of the test and bookkeeping pages, plain and auto-run.
-  rom.put32(0x08DC1F, 0x08DC27, "page message pointer");
-  rom.put32(0x08DC23, 0x08DC40, "auto-run page message pointer");
-  text_list msg, auto_msg;
-  msg.at(25, 12).colour(0x0A).text("PRESS TEST SWITCH");
-  auto_msg.at(25, 12).colour(0x0A).text("AUTO RUN: PRESS TEST");
-  msg.plant(rom, 0x08DC27, 0x08DC40, "page message");
-  auto_msg.plant(rom, 0x08DC40, 0x08DC79, "auto-run page message");
+  plant_pointed(rom, 0x08DC1F, 0x08DC27, 0x08DC79,
+                {line(25, 12, 0x0A, "PRESS TEST SWITCH"), line(25, 12, 0x0A, "AUTO RUN: PRESS TEST")},
+                "page messages");
   // Label of the save count shown while the service switch is held.
-  text_list saves;
-  saves.at(26, 20).colour(0x00).text("SAVES");
-  saves.plant(rom, 0x08DC79, 0x08DC92, "save count label");
+  line(26, 20, 0x00, "SAVES").plant(rom, 0x08DC79, 0x08DC92, "save count label");
 
   // Service palette block: eight 16-colour palettes from palette 224 in the
   // alternate-layout view, one per text colour code 0, 2, ... 14: colour 0
@@ -175,6 +194,116 @@ void plant_main_menu(rom_builder& rom) {
   for (int p = 0; p < 8; ++p)
     for (int c = 0; c < 16; ++c) put16(c == 0 ? 0 : uint16_t(0x7FFF ^ (p << 2) ^ (c << 7)));
   rom.put_bytes(0x08DC92, pal, "service palette block");
+}
+
+// Self test page: a title, the progress message (11 characters that the RAM
+// tests show and erase on their own at 0x08C908, so the list carries them
+// there), the group labels, the 19 result cells and the four status texts.
+void plant_self_test(rom_builder& rom) {
+  constexpr uint32_t kList = 0x08C8E6, kProgress = 0x08C908;
+  constexpr std::string_view kProgressText = "TESTING NOW";
+  // Title entry: cell, colour byte, text, 0; the next entry's cell and
+  // colour byte come before the progress characters.
+  const size_t title = kProgress - kList - 2 - 1 - 1 - 2 - 1;
+  text_list page;
+  std::string head = "SELF TEST OF ROM AND RAM";
+  head.resize(title, ' ');
+  page.at(1, 6).colour(0x00).text(head);
+  page.at(25, 14).colour(0x06).text(kProgressText);
+  // Items by group: row, label, count; results from column 14, six apart.
+  struct group {
+    int row;
+    const char* label;
+    int items;
+  };
+  const group groups[] = {{5, "PROGRAM", 2}, {7, "DATA", 2},  {9, "VIDEO", 4},  {11, "SPRITE", 4},
+                          {13, "PALETTE", 4}, {15, "WORK", 2}, {17, "SHARED", 1}};
+  bytes cells;
+  for (const auto& g : groups) {
+    page.at(g.row, 4).text(g.label);
+    for (int i = 0; i < g.items; ++i) {
+      const uint16_t c = cell(g.row, 14 + 6 * i);
+      cells.push_back(uint8_t(c));
+      cells.push_back(uint8_t(c >> 8));
+    }
+  }
+  const bytes planted = page.finished();
+  if (planted.size() < kProgress - kList + kProgressText.size() ||
+      !std::equal(kProgressText.begin(), kProgressText.end(), planted.begin() + (kProgress - kList)))
+    throw std::logic_error("self test page: the progress message is not at 0x08C908");
+  page.plant(rom, kList, 0x08C99A, "self test page text");
+  rom.put_bytes(0x08C99A, cells, "self test result cells");
+  // Status texts: attribute, four characters, one byte not read.
+  const char* status[4] = {"----", "TEST", "GOOD", "BAD "};
+  const uint8_t attribute[4] = {0x00, 0x06, 0x04, 0x0A};
+  for (int k = 0; k < 4; ++k) {
+    const uint8_t t[6] = {attribute[k], uint8_t(status[k][0]), uint8_t(status[k][1]), uint8_t(status[k][2]),
+                          uint8_t(status[k][3]), 0};
+    rom.put_bytes(0x08C9C0 + 6 * uint32_t(k), t, "self test status text");
+  }
+}
+
+// Input test: the same layout for all twelve combinations of players, chutes
+// and join option: labels in column 4, player 1's indicators in column 16,
+// player 2's in column 28, the service and test indicators on row 23.
+void plant_input_test(rom_builder& rom) {
+  line(1, 14, 0x00, "INPUT TEST").plant(rom, 0x08C9D8, 0x08C9E8, "input test title");
+  constexpr uint32_t kLayouts = 0x08C9E8, kData = 0x08CAA8, kEnd = 0x08CC96;
+  // The base cell; the join-option line (start) is greyed at base - 0x06FE.
+  const uint16_t base = cell(20, 3);
+  text_list heads;
+  heads.at(4, 14).colour(0x00).text("PLAYER 1");
+  heads.at(4, 26).text("PLAYER 2");
+  text_list labels;
+  const char* names[] = {"START", "UP", "DOWN", "LEFT", "RIGHT", "BUTTON 1", "BUTTON 2", "COIN"};
+  const int rows[] = {6, 7, 8, 9, 10, 11, 12, 14};
+  labels.at_offset(uint16_t(cell(rows[0], 4) - base)).colour(0x00).text(names[0]);
+  for (int i = 1; i < 8; ++i) labels.at_offset(uint16_t(cell(rows[i], 4) - base)).text(names[i]);
+  text_list system;
+  system.at(23, 9).colour(0x00).text("SERVICE");
+  system.at(23, 24).text("TEST");
+  // Indicator lists: cell, I/O register offset, bit (pressed when 0).
+  auto indicators = [&](int col, uint8_t pad, uint8_t start_bit, uint8_t coin_bit) {
+    const uint8_t reg_bit[8][2] = {{8, start_bit}, {pad, 5}, {pad, 4}, {pad, 7},
+                                   {pad, 6},       {pad, 0}, {pad, 1}, {8, coin_bit}};
+    bytes b;
+    for (int i = 0; i < 8; ++i) {
+      const uint16_t c = cell(rows[i], col);
+      b.insert(b.end(), {uint8_t(c), uint8_t(c >> 8), reg_bit[i][0], reg_bit[i][1]});
+    }
+    b.insert(b.end(), {0, 0});
+    return b;
+  };
+  const bytes player1 = indicators(16, 0, 4, 2), player2 = indicators(28, 2, 5, 3);
+
+  uint32_t at = kData;
+  auto place = [&](const bytes& b, const char* what) {
+    if (at + b.size() > kEnd) throw std::logic_error("input test data runs past its end");
+    rom.put_bytes(at, b, what);
+    const uint32_t placed = at;
+    at += uint32_t(b.size());
+    return placed;
+  };
+  const uint32_t heads_at = place(heads.finished(), "input test headings");
+  const uint32_t labels_at = place(labels.finished(), "input test labels (relative)");
+  const uint32_t system_at = place(system.finished(), "input test system labels");
+  const uint32_t list1 = place(player1, "input test indicators, player 1");
+  const uint32_t list2 = place(player2, "input test indicators, player 2");
+  for (uint32_t k = 0; k < 12; ++k) {
+    const uint32_t e = kLayouts + 16 * k;
+    rom.put16(e, base, "input test layout: base cell");
+    rom.put16(e + 2, uint16_t(heads_at - (e + 2)), "input test layout: headings");
+    rom.put16(e + 4, uint16_t(labels_at - (e + 4)), "input test layout: labels");
+    rom.put16(e + 6, uint16_t(system_at - (e + 6)), "input test layout: system labels");
+    rom.put32(e + 8, list1, "input test layout: first indicator list");
+    rom.put32(e + 12, list2, "input test layout: second indicator list");
+  }
+}
+
+// Colour test: the titles of its two pages.
+void plant_colour_test(rom_builder& rom) {
+  line(1, 14, 0x00, "COLOUR TEST").plant(rom, 0x08CD76, 0x08CD8B, "colour test title");
+  line(13, 14, 0x00, "COLOUR GRID").plant(rom, 0x08CD8B, 0x08CDA2, "colour grid title");
 }
 
 // Sound test: three lines of sound codes and a leave line, cursor in column
@@ -212,17 +341,12 @@ void plant_game_settings(rom_builder& rom) {
   page.at(11, 15).text(std::string(16, '='));  // energy bar
   page.plant(rom, 0x08CDA2, 0x08CE72, "game settings text");
   // Off/on texts of demo sound, screen flip and join option.
-  const int rows[3] = {kGameRows[2], kGameRows[3], kGameRows[5]};
-  uint32_t text = 0x08CE98;
-  for (int k = 0; k < 3; ++k) {
-    for (int on = 0; on < 2; ++on) {
-      rom.put32(0x08CE80 + 8 * k + 4 * on, text, "off/on text pointer");
-      text_list t;
-      t.at(rows[k], 26).colour(0x00).text(on ? "ON " : "OFF");
-      t.plant(rom, text, text + 9, "off/on text");
-      text += 9;
-    }
+  std::vector<text_list> off_on;
+  for (int row : {kGameRows[2], kGameRows[3], kGameRows[5]}) {
+    off_on.push_back(line(row, 26, 0x00, "OFF"));
+    off_on.push_back(line(row, 26, 0x00, "ON "));
   }
+  plant_pointed(rom, 0x08CE80, 0x08CE98, 0x08CEDC, off_on, "off/on texts");
   // Fields whose change sets the changed bit on leaving.
   plant_offsets(rom, 0x08CEDC, {0x0A, 0x10, 0x16, 0x1A, 0x20, 0x22, 0x23}, "game settings compare list");
 }
@@ -245,13 +369,9 @@ void plant_coin_settings(rom_builder& rom) {
   credit.at(kCreditRows[4], 4).text("EXIT");
   credit.plant(rom, 0x08CEE4, 0x08CF7C, "coin and credit text");
   // Shared chutes / one chute per player.
-  rom.put32(0x08D0C4, 0x08D0CC, "shared chutes text pointer");
-  rom.put32(0x08D0C8, 0x08D0DC, "chute per player text pointer");
-  text_list shared, own;
-  shared.at(kCreditRows[0], 20).colour(0x00).text("SHARED    ");
-  own.at(kCreditRows[0], 20).colour(0x00).text("PER PLAYER");
-  shared.plant(rom, 0x08D0CC, 0x08D0DC, "shared chutes text");
-  own.plant(rom, 0x08D0DC, 0x08D0EC, "chute per player text");
+  plant_pointed(rom, 0x08D0C4, 0x08D0CC, 0x08D0EC,
+                {line(kCreditRows[0], 20, 0x00, "SHARED    "), line(kCreditRows[0], 20, 0x00, "PER PLAYER")},
+                "chute texts");
 
   plant_routines(rom, 0x08BEE0, {0x08BEF4, 0x08BF1D, 0x08BF4A, 0x08BF50, 0x08BF56}, "coin settings lines");
   plant_cursor_lines(rom, 0x08D0BA, {kCoinRows[0], kCoinRows[1], kCoinRows[2], kCoinRows[3], kCoinRows[4]},
@@ -273,51 +393,40 @@ void plant_coin_settings(rom_builder& rom) {
   coin.at(kCoinRows[4], 4).text("BACK");
   coin.plant(rom, 0x08CF7C, 0x08D0B0, "coin settings text");
   // Bonus texts: none, the free-play marker, and the words after a period.
-  text_list none, free, after;
-  none.at(8, 12).colour(0x00).text("    NONE     ");
-  free.at(8, 12).colour(0x00).text("  FREE PLAY  ");
+  text_list after;
   after.at(8, 12).colour(0x00).text("  ");
   after.at(8, 16).text(" UNITS +1");
-  none.plant(rom, 0x08D867, 0x08D886, "no bonus text");
-  free.plant(rom, 0x08D886, 0x08D8A5, "free-play bonus text");
+  line(8, 12, 0x00, "    NONE     ").plant(rom, 0x08D867, 0x08D886, "no bonus text");
+  line(8, 12, 0x00, "  FREE PLAY  ").plant(rom, 0x08D886, 0x08D8A5, "free-play bonus text");
   after.plant(rom, 0x08D8A5, 0x08D8C2, "bonus period text");
 
-  // Presets: coins per credit, bonus period, chute-1 units, chute-2 units.
-  // Their descriptions have one more pointer, for item 26 (no preset), which
-  // the page prints once a coin field was edited by hand.
-  uint32_t description = 0x08D158;
-  rom.put32(0x08D154, description, "custom coin settings description pointer");
-  {
-    text_list d;
-    d.at(9, 19).colour(0x00).text("CUSTOM");
-    const uint32_t end = description + uint32_t(d.size());
-    d.plant(rom, description, 0x08D867, "custom coin settings description");
-    description = end;
-  }
+  // Presets (coins per credit, bonus period, chute-1 units, chute-2 units)
+  // and their descriptions, with one description more for item 26 (no
+  // preset), which the page prints once a coin field was edited by hand.
+  std::vector<text_list> descriptions;
   for (int k = 0; k < kPresetCount; ++k) {
     const auto& p = kPresets[k];
     const uint32_t at = 0x08D8C2 + 4 * uint32_t(k);
-    rom.put32(0x08D0EC + 4 * uint32_t(k), description, "coin preset description pointer");
-    text_list d;
     if (p[0] & 0x80) {
       rom.put8(at, p[0], "coin preset (free play)");
-      d.at(9, 19).colour(0x00).text("FREE PLAY");
-    } else {
-      rom.put_bytes(at, p, "coin preset");
-      char line[40];
-      std::snprintf(line, sizeof line, "%d UNIT, %d PER CREDIT", p[2], p[0]);
-      d.at(9, 19).colour(0x00).text(line);
-      if (p[1]) {
-        std::snprintf(line, sizeof line, "BONUS EVERY %d", p[1]);
-        d.at(10, 19).text(line);
-      }
-      std::snprintf(line, sizeof line, "%d UNIT", p[3]);
-      d.at(14, 19).text(line);
+      descriptions.push_back(line(9, 19, 0x00, "FREE PLAY"));
+      continue;
     }
-    const uint32_t end = description + uint32_t(d.size());
-    d.plant(rom, description, 0x08D867, "coin preset description");
-    description = end;
+    rom.put_bytes(at, p, "coin preset");
+    char text[40];
+    std::snprintf(text, sizeof text, "%d UNIT, %d PER CREDIT", p[2], p[0]);
+    text_list d = line(9, 19, 0x00, text);
+    if (p[1]) {
+      std::snprintf(text, sizeof text, "BONUS EVERY %d", p[1]);
+      d.at(10, 19).text(text);
+    }
+    std::snprintf(text, sizeof text, "%d UNIT", p[3]);
+    d.at(14, 19).text(text);
+    descriptions.push_back(d);
   }
+  descriptions.push_back(line(9, 19, 0x00, "CUSTOM"));
+  plant_pointed(rom, 0x08D0EC, 0x08D0EC + 4 * uint32_t(descriptions.size()), 0x08D867, descriptions,
+                "coin preset descriptions");
   // Fields whose change sets the changed bit (and drops the saved credits).
   plant_offsets(rom, 0x08D927, {0x11, 0x12, 0x13, 0x14, 0x15, 0x17, 0x19, 0x1B}, "coin settings compare list");
 }
@@ -357,13 +466,11 @@ void plant_bookkeeping(rom_builder& rom) {
   p2.at(22, 4).text("LOWEST SCORE");
   p2.plant(rom, 0x08DAA8, 0x08DBA6, "bookkeeping page 2 text");
 
-  text_list reset, done;
-  reset.at(8, 10).colour(0x00).text("CLEAR BOOKKEEPING");
+  text_list reset = line(8, 10, 0x00, "CLEAR BOOKKEEPING");
   reset.at(12, 19).text("NO");
   reset.at(18, 19).text("YES");
-  done.at(20, 16).colour(0x0A).text("CLEARED");
   reset.plant(rom, 0x08DBA6, 0x08DBC9, "bookkeeping reset text");
-  done.plant(rom, 0x08DBC9, 0x08DBD8, "bookkeeping cleared text");
+  line(20, 16, 0x0A, "CLEARED").plant(rom, 0x08DBC9, 0x08DBD8, "bookkeeping cleared text");
 }
 
 }  // namespace
@@ -371,7 +478,10 @@ void plant_bookkeeping(rom_builder& rom) {
 void plant_service(rom_builder& rom) {
   plant_backup_defaults(rom);
   plant_main_menu(rom);
+  plant_self_test(rom);
+  plant_input_test(rom);
   plant_sound_test(rom);
+  plant_colour_test(rom);
   plant_game_settings(rom);
   plant_coin_settings(rom);
   plant_bookkeeping(rom);

@@ -279,9 +279,7 @@ void plant_demo(data_block& data) {
   }
   const uint32_t streams = data.take(16);
   for (uint32_t d = 0; d < 4; ++d) rom.put32(streams + 4 * d, kDemoStream, "demo streams by demo number");
-  const uint32_t by_players = data.take(16);
-  for (uint32_t n = 0; n < 4; ++n) rom.put32(by_players + 4 * n, streams, "demo streams by player count");
-  rom.put32(0x103F02, by_players, "demo stream table");
+  for (uint32_t n = 0; n < 4; ++n) rom.put32(0x103F02 + 4 * n, streams, "demo streams by player count");
 
   // Set-up rows: the demo stage and area, no slot playing; the character row.
   const uint32_t rows = data.take(16), characters = data.take(16);

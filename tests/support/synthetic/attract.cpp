@@ -7,6 +7,7 @@
 // input stream from kDemoStream (0x13C000).
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/synthetic_rom.h"
@@ -65,13 +66,14 @@ void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, uint16_t co
 }
 
 // A frame definition: a part count, then the parts; each part's x offset is
-// taken from `dx` in turn. The frames here are never hit-tested, so no hit-box
+// taken from `dx` in turn, the y offset is `dy`. The frames here are never hit-tested, so no hit-box
 // list follows them.
-uint32_t put_frame(data_block& data, std::vector<int16_t> dx, uint16_t colour, const char* what) {
+uint32_t put_frame(data_block& data, std::vector<int16_t> dx, uint16_t colour, const char* what,
+                   int16_t dy = 0) {
   const auto n = static_cast<uint32_t>(dx.size());
   const uint32_t at = data.take(1 + 16 * n);
   data.rom().put8(at, static_cast<uint8_t>(n), what);
-  for (uint32_t k = 0; k < n; ++k) put_part(data.rom(), at + 1 + 16 * k, dx[k], 0, colour, what);
+  for (uint32_t k = 0; k < n; ++k) put_part(data.rom(), at + 1 + 16 * k, dx[k], dy, colour, what);
   return at;
 }
 
@@ -83,6 +85,9 @@ uint32_t put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::
   rom.put8(at, duration, what);
   uint32_t entry = at + 1;
   for (uint32_t frame : frames) {
+    // Frames lie after their entries: entry 0 is read unsigned, the others
+    // must be positive.
+    if (frame <= entry || frame - entry > 0x7FFF) throw std::runtime_error(std::string(what) + ": frame out of reach");
     rom.put16(entry, static_cast<uint16_t>(frame - entry), what);
     entry += 2;
   }
@@ -93,11 +98,11 @@ uint32_t put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::
   return entry - at;
 }
 
-// A script planted in the data block, frames planted first.
-uint32_t script_in_block(data_block& data, uint8_t duration, const std::vector<uint32_t>& frames,
-                         const std::vector<int16_t>& tail, const char* what) {
-  const uint32_t at = data.take(1 + 2 * static_cast<uint32_t>(frames.size() + tail.size()));
-  put_script(data.rom(), at, duration, frames, tail, what);
+// A still script in the data block: its one frame follows it, since the
+// offset of entry 0 is read unsigned and must point forward.
+uint32_t still_script_in_block(data_block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
+  const uint32_t at = data.take(3);
+  put_script(data.rom(), at, 0, {put_frame(data, std::move(dx), 0x0000, what, dy)}, {}, what);
   return at;
 }
 
@@ -182,10 +187,8 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
   // Set-up tables of the title objects by type: type 0 (a flying piece) and
   // type 4 (the still picture) are used; type 6's timer is the background
   // scene's time, read by the mode machine.
-  const uint32_t piece_frame = put_frame(data, {0}, 0x0000, "flying piece frame");
-  const uint32_t still_frame = put_frame(data, {-8, 8}, 0x0000, "still picture frame");
-  const uint32_t piece_script = script_in_block(data, 0, {piece_frame}, {}, "flying piece script");
-  const uint32_t still_script = script_in_block(data, 0, {still_frame}, {}, "still picture script");
+  const uint32_t piece_script = still_script_in_block(data, {0}, "flying piece script");
+  const uint32_t still_script = still_script_in_block(data, {-8, 8}, "still picture script");
   rom.put32(0x077AFC + 4 * 0, piece_script, "title type scripts");
   rom.put32(0x077AFC + 4 * 4, still_script, "title type scripts");
   rom.put16(0x077B1C + 2 * 0, 20, "title type timers");
@@ -240,9 +243,9 @@ void plant_presentation(data_block& data) {
   // Split sprite: two parts that move apart.
   const uint32_t split_frame = put_frame(data, {-8, 8}, 0x0000, "split sprite frame");
   put_script(rom, 0x13236D, 0, {split_frame}, {}, "split sprite script");
-  // Drop-in sprite and text writer, named by the actor list.
-  const uint32_t drop_frame = put_frame(data, {0}, 0x0000, "drop-in sprite frame");
-  const uint32_t drop_script = script_in_block(data, 0, {drop_frame}, {}, "drop-in sprite script");
+  // Drop-in sprite and text writer, named by the actor list. The drop-in
+  // sprite comes to rest at screen y 0; its part hangs 96 pixels below that.
+  const uint32_t drop_script = still_script_in_block(data, {0}, "drop-in sprite script", 96);
   const uint32_t actors = data.take(4 + 8);
   rom.put32(actors, 2, "presentation actor list");
   rom.put32(actors + 4, 0x081D57, "presentation actor list");
@@ -302,7 +305,7 @@ void plant_demo(data_block& data) {
 
 // The demo's stage: a descriptor with one area record whose controller is
 // the camera controller, 2 x 2-page maps, a camera script with one gate,
-// no terrain list, no placed objects and an empty object list.
+// no terrain list, no placed objects and an effect emitter as its only object.
 void plant_demo_stage(data_block& data) {
   rom_builder& rom = data.rom();
   const uint32_t s = kDemoStage, a = kDemoArea;
@@ -364,8 +367,8 @@ void plant_demo_stage(data_block& data) {
   const uint32_t stage_entry = 0x133022 + 2 * s, area_entry = areas + 2 * a;
   rom.put16(stage_entry, static_cast<uint16_t>(areas - stage_entry), "placed list offsets: demo stage");
   rom.put16(area_entry, static_cast<uint16_t>(placed - area_entry), "placed list offsets: demo area");
-  // Object lists of the stage: the demo area's is empty.
-  const uint32_t objects = put_object_list(data, {}, {}, {}, "demo area object list");
+  // Object lists of the stage: the demo area's holds an effect emitter.
+  const uint32_t objects = put_object_list(data, {}, {0x08A876}, {}, "demo area object list");
   const uint32_t by_area = data.take(4 * (a + 1));
   rom.put32(by_area + 4 * a, objects, "demo stage object lists: demo area");
   rom.put32(0x08DD98 + 4 * s, by_area, "object lists: demo stage");

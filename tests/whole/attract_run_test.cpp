@@ -19,6 +19,7 @@ constexpr uint32_t kGameFlags = 0x208008;
 constexpr uint32_t kDemoIndex = 0x20800E;
 constexpr uint32_t kPresentationIndex = 0x20800F;
 constexpr uint32_t kDemoInputPointer = 0x208020;
+constexpr uint32_t kDemoInputs = 0x208130;  // newest demo sample, player 1 in the low byte
 // Text-layer cells the synthetic set prints to (row r, column c at
 // 0x31F000 + 128r + 2c): the first title text, the presentation text's two
 // lines, and on the ranking page row 1: the first row label, the last digit
@@ -46,7 +47,7 @@ whole_run::options attract_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kModeWord, 2},       {kIngameState, 1}, {kGameFlags, 4},  {kDemoIndex, 1},
-             {kPresentationIndex, 1}, {kDemoInputPointer, 4}, {kTitleCell, 2}, {kSceneLine1, 2},
+             {kPresentationIndex, 1}, {kDemoInputPointer, 4}, {kDemoInputs, 4}, {kTitleCell, 2}, {kSceneLine1, 2},
              {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2}};
   return o;
 }
@@ -156,6 +157,16 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
     ASSERT_EQ(steps[i].value, steps[i - 1].value + 4) << "step " << i;
   }
   EXPECT_EQ(steps.back().frame, ranking + 1);
+
+  // Word n of the stream is the newest demo sample one frame after the
+  // pointer was set plus n: player 1 walks right for 120 frames, then left,
+  // pressing button 1 every 16th frame.
+  const struct {
+    uint64_t n, sample;
+  } samples[] = {{0, 0x14}, {1, 0x04}, {15, 0x04}, {16, 0x14}, {119, 0x04}, {120, 0x08}, {128, 0x18},
+                 {240, 0x14}, {241, 0x04}};
+  for (const auto& s : samples)
+    EXPECT_EQ(value_at(out, kDemoInputs, demo + 2 + s.n), s.sample) << "stream word " << s.n;
   EXPECT_LE(steps.back().value, kDemoStream + 4 * kDemoStreamWords) << "the demo read past its stream";
 }
 

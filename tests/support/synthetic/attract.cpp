@@ -3,8 +3,9 @@
 //
 // Tables at fixed addresses are planted where the game reads them; what they
 // point at (scripts, frames, lists, texts, palettes, the demo's inputs) lives
-// in blocks of our own choosing: kData below (0x138000-0x13BFFF) and the demo
-// input stream from kDemoStream (0x13C000).
+// in blocks of our own choosing: kData below (0x138000-0x13BFEF), the table
+// of stage 0's object lists (0x13BFF0) and the demo input stream from
+// kDemoStream (0x13C000-0x13D5DF).
 #include <stdexcept>
 #include <string>
 #include <utility>

@@ -66,15 +66,14 @@ constexpr uint32_t kPlaceMarker = 0x062CCF;
 constexpr uint32_t kCursor = 0x062C06;
 constexpr uint32_t kIntroController = 0x089800;
 constexpr uint32_t kCameraController = 0x08595F;
+constexpr uint32_t kSpawnGenerator = 0x066200;
+// Stage 0's per-area list table, shared with the attract screens (which
+// fill area 0, the title's background scene).
+constexpr uint32_t kStage0ObjectLists = 0x13BFF0;
 
 }  // namespace
 
 void plant_play(rom_builder& rom) {
-  // Player-input masks, one 32-bit word per player-count setting (2, 3, 4 and
-  // 4 players): the bytes of absent players are cleared.
-  constexpr uint32_t kInputMasks[4] = {0x0000FFFF, 0x00FFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
-  for (uint32_t n = 0; n < 4; ++n) rom.put32(0x06060F + 4 * n, kInputMasks[n], "player-input masks");
-
   block b(rom, 0x110000);
 
   // --- Pictures -----------------------------------------------------------
@@ -151,12 +150,14 @@ void plant_play(rom_builder& rom) {
   const uint32_t empty_list = object_list({}, {}, {}, "empty object list");
   const uint32_t select_list = object_list({kSelectController}, {}, {}, "character-select objects");
   const uint32_t intro_list = object_list({kIntroController}, {}, {}, "stage 1 intro objects");
-  const uint32_t area1_list = object_list({}, {}, {}, "stage 1 area 1 objects");
+  // Area 1 runs the spawn generator, which walks the area's spawn list.
+  const uint32_t area1_list = object_list({kSpawnGenerator}, {}, {}, "stage 1 area 1 objects");
   const uint32_t area2_list = object_list({}, {}, {}, "stage 1 area 2 objects");
   b.align(4);
-  const uint32_t stage0_areas = b.longs({0, 0, select_list, empty_list}, "stage 0 object lists by area");
+  rom.put32(kStage0ObjectLists + 8, select_list, "stage 0 object lists: area 2, character select");
+  rom.put32(kStage0ObjectLists + 12, empty_list, "stage 0 object lists: area 3, game over");
   const uint32_t stage1_areas = b.longs({intro_list, area1_list, area2_list}, "stage 1 object lists by area");
-  rom.put32(0x08DD98, stage0_areas, "object lists: stage 0");
+  rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");
   rom.put32(0x08DD9C, stage1_areas, "object lists: stage 1");
 
   // --- Stage 1 intro -------------------------------------------------------------
@@ -218,11 +219,11 @@ void plant_play(rom_builder& rom) {
   per_character32(rom, 0x0650DC, defeat, "player defeat animation");
   for (uint32_t k = 0; k < 16; ++k) rom.put32(0x065010 + 4 * k, once, "player attack animations");
   for (uint32_t k = 0; k < 12; ++k) rom.put32(0x0650A0 + 4 * k, loop, "player hurt animations");
-  // Walk steps by held direction bits (up, down, right, left in bits 0-3):
+  // Walk steps by held direction bits (down, up, right, left in bits 0-3):
   // 8 quarter pixels a frame; going right or left also sets the facing.
   auto walk_table = [&](uint32_t table, const char* what) {
     for (uint32_t d = 0; d < 16; ++d) {
-      const int dy = (d & 1) ? -8 : (d & 2) ? 8 : 0;
+      const int dy = (d & 1) ? 8 : (d & 2) ? -8 : 0;
       const int dx = (d & 4) ? 8 : (d & 8) ? -8 : 0;
       const uint8_t code = (dx || dy) ? uint8_t(dx ? 0x81 : 0x01) : 0;
       rom.put8(table + 4 * d, code, what);
@@ -235,11 +236,12 @@ void plant_play(rom_builder& rom) {
   walk_table(0x064F60, "jump steering steps");
   walk_table(0x064FA0, "jump attack drift steps");
   // Attacks: strike at step 1 of the attack animation; every action's box
-  // reaches 32 pixels ahead of the player, 16 deep, with strength 8 (12 for
-  // the fourth blow of the chain).
+  // reaches 32 pixels ahead of the player and 32 up, with strength 8 (12 for
+  // the fourth blow of the chain). Boxes are drawn for a figure facing left
+  // (decreasing x); the facing bit mirrors them.
   for (uint32_t a = 0; a < 10; ++a) rom.put8(0x06513C + a, 1, "attack strike frames");
   const uint32_t attack_boxes = b.here();
-  for (uint32_t a = 0; a < 10; ++a) b.bytes({0, 32, uint8_t(-8), 16}, "attack boxes");
+  for (uint32_t a = 0; a < 10; ++a) b.bytes({uint8_t(-32), 32, uint8_t(-32), 32}, "attack boxes");
   const uint32_t strengths = b.bytes({8, 8, 8, 12, 8, 8, 8, 8, 8, 8}, "attack strengths");
   const uint32_t swing_sounds = b.bytes({0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40}, "swing sounds");
   const uint32_t connect_sounds = b.bytes({0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41}, "connect sounds");
@@ -248,14 +250,27 @@ void plant_play(rom_builder& rom) {
   per_character32(rom, 0x06325C, strengths, "attack strength tables");
   per_character32(rom, 0x06516A, swing_sounds, "swing sound tables");
   per_character32(rom, 0x06519A, connect_sounds, "connect sound tables");
-  // The grab probe: a box 8 pixels ahead, 8 deep.
-  per_character32(rom, 0x06330E, 0x08F80800u, "grab probe boxes");
+  // The grab probe: a box 8 pixels ahead, 16 up.
+  per_character32(rom, 0x06330E, 0x10F008F8u, "grab probe boxes");
   // The special stays on the ground (state 21: a strike at step 1 with the
   // box that follows); button 1 at the top of a jump makes a jump attack.
   per_character8(rom, 0x065143, 1, "special states");
   rom.put8(0x06514B, 1, "special strike frame");
-  rom.put32(0x06514C, 0x10F82000u, "special strike box");
+  rom.put32(0x06514C, 0x20E020E0u, "special strike box");
   per_character8(rom, 0x065150, 32, "state of button 1 at the top of a jump");
+
+  // --- Initials entry -----------------------------------------------------------------
+  // Choices of positions 0-2: back, end, then the letters A to F; arriving
+  // at a position ORs 2 into the choice (it starts on a letter). Position 3
+  // offers back and end only and starts on end.
+  const uint32_t letters = b.bytes({7, '<', '.', 'A', 'B', 'C', 'D', 'E', 'F'}, "initials choices: letters");
+  const uint32_t closing = b.bytes({1, '<', '.'}, "initials choices: back or end");
+  for (uint32_t p = 0; p < 4; ++p) {
+    rom.put32(0x08A818 + 4 * p, p < 3 ? letters : closing, "initials choice sets by position");
+    rom.put8(0x08A84C + p, p < 3 ? 2 : 1, "initials choice on arrival");
+  }
+  rom.put8(0x08A850, 0x05, "rank label attribute");
+  rom.put_text(0x08A851, "1ST 2ND 3RD 4TH ", "rank labels", false);
 
 }
 

@@ -55,8 +55,8 @@ class data_block {
 
 // A sprite part in the layout of a draw entry: 4 bits a pixel, 16 x 16 pixels
 // from the planted picture, anchored at its centre, offset (dx, dy) from the
-// object's screen position, colours from `colour`.
-void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, uint16_t colour, const char* what) {
+// object's screen position, colours 0-15 of the sprites' palette bank.
+void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, const char* what) {
   const uint16_t words[8] = {0x0000,
                              0x1004,  // 16 rows of 2 words (16 pixels)
                              16,      // destination height
@@ -64,33 +64,33 @@ void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, uint16_t co
                              static_cast<uint16_t>(dy),
                              static_cast<uint16_t>(dx),
                              kSpriteWord,
-                             colour};
+                             0x0000};
   for (uint32_t i = 0; i < 8; ++i) rom.put16(at + 2 * i, words[i], what);
 }
 
 // A frame definition: a part count, then the parts; each part's x offset is
-// taken from `dx` in turn, the y offset is `dy`. The frames here are never hit-tested, so no hit-box
-// list follows them.
-uint32_t put_frame(data_block& data, std::vector<int16_t> dx, uint16_t colour, const char* what,
-                   int16_t dy = 0) {
+// taken from `dx` in turn, the y offset is `dy`. No object here is hit-tested,
+// so no hit-box list follows.
+uint32_t put_frame(data_block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
   const auto n = static_cast<uint32_t>(dx.size());
   const uint32_t at = data.take(1 + 16 * n);
   data.rom().put8(at, static_cast<uint8_t>(n), what);
-  for (uint32_t k = 0; k < n; ++k) put_part(data.rom(), at + 1 + 16 * k, dx[k], dy, colour, what);
+  for (uint32_t k = 0; k < n; ++k) put_part(data.rom(), at + 1 + 16 * k, dx[k], dy, what);
   return at;
 }
 
 // An animation script at `at`: a duration byte, then one offset word per frame
 // (each relative to its own address), then `tail` words (-1 stop, -2 loop) when
-// given. Returns the size of the script.
-uint32_t put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::vector<uint32_t>& frames,
+// given.
+void put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::vector<uint32_t>& frames,
                     const std::vector<int16_t>& tail, const char* what) {
   rom.put8(at, duration, what);
   uint32_t entry = at + 1;
   for (uint32_t frame : frames) {
     // Frames lie after their entries: entry 0 is read unsigned, the others
     // must be positive.
-    if (frame <= entry || frame - entry > 0x7FFF) throw std::runtime_error(std::string(what) + ": frame out of reach");
+    if (frame <= entry || frame - entry > 0x7FFF)
+      throw std::runtime_error(std::string(what) + ": frame out of reach");
     rom.put16(entry, static_cast<uint16_t>(frame - entry), what);
     entry += 2;
   }
@@ -98,14 +98,13 @@ uint32_t put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::
     rom.put16(entry, static_cast<uint16_t>(code), what);
     entry += 2;
   }
-  return entry - at;
 }
 
 // A still script in the data block: its one frame follows it, since the
 // offset of entry 0 is read unsigned and must point forward.
 uint32_t still_script_in_block(data_block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
   const uint32_t at = data.take(3);
-  put_script(data.rom(), at, 0, {put_frame(data, std::move(dx), 0x0000, what, dy)}, {}, what);
+  put_script(data.rom(), at, 0, {put_frame(data, std::move(dx), what, dy)}, {}, what);
   return at;
 }
 
@@ -184,7 +183,7 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
   put_palette_at(rom, 0x08E264, 0x0000, 16, 3, "title palette");
   put_palette_at(rom, 0x08E21C, 0x0200, 16, 5, "background scene palette");
   // The title object's picture: one part.
-  const uint32_t title_frame = put_frame(data, {0}, 0x0000, "title object frame");
+  const uint32_t title_frame = put_frame(data, {0}, "title object frame");
   put_script(rom, 0x132352, 0, {title_frame}, {}, "title object script");
 
   // Set-up tables of the title objects by type: type 0 (a flying piece) and
@@ -206,8 +205,8 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
 
   // Effect emitter and its particles: one still frame each; the particle's
   // script runs four frames and stops.
-  const uint32_t emitter_frame = put_frame(data, {0}, 0x0000, "emitter frame");
-  const uint32_t particle_frame = put_frame(data, {0}, 0x0000, "particle frame");
+  const uint32_t emitter_frame = put_frame(data, {0}, "emitter frame");
+  const uint32_t particle_frame = put_frame(data, {0}, "particle frame");
   put_script(rom, 0x132398, 0, {emitter_frame}, {}, "emitter script");
   put_script(rom, 0x13239D, 4, {particle_frame}, {-1}, "particle script");
   for (uint16_t j = 0; j < 16; ++j) {
@@ -244,7 +243,7 @@ void plant_presentation(data_block& data) {
   const uint32_t palette = put_palette(data, 0x0400, 16, 7, "presentation palette");
   put_palette_at(rom, 0x126EFE, 0x0600, 16, 9, "presentation second palette");
   // Split sprite: two parts that move apart.
-  const uint32_t split_frame = put_frame(data, {-8, 8}, 0x0000, "split sprite frame");
+  const uint32_t split_frame = put_frame(data, {-8, 8}, "split sprite frame");
   put_script(rom, 0x13236D, 0, {split_frame}, {}, "split sprite script");
   // Drop-in sprite and text writer, named by the actor list. The drop-in
   // sprite comes to rest at screen y 0; its part hangs 96 pixels below that.
@@ -320,7 +319,7 @@ void plant_ranking(data_block& data) {
   // Four sprites: frame k of the script for sprite k.
   std::vector<uint32_t> frames;
   for (int16_t k = 0; k < 4; ++k)
-    frames.push_back(put_frame(data, {static_cast<int16_t>(4 * k)}, 0x0000, "ranking sprite frame"));
+    frames.push_back(put_frame(data, {static_cast<int16_t>(4 * k)}, "ranking sprite frame"));
   put_script(rom, 0x1319A2, 0, frames, {}, "ranking sprite script");
   for (uint16_t k = 0; k < 4; ++k) {
     rom.put16(0x08A862 + 4u * k, 300, "ranking sprite places");

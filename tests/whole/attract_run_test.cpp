@@ -1,20 +1,242 @@
-// The attract cycle on the synthetic ROM set.
+// The attract cycle on the synthetic ROM set: from boot through the title,
+// the presentation scene, the demo and the score-ranking screen back to the
+// title, with nothing pressed.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "tests/support/whole_run.h"
 
 namespace {
 
-TEST(AttractRun, TheSyntheticSetStartsTheProgram) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
+constexpr uint32_t kModeWord = 0x208000;  // game_mode, then game_submode
+constexpr uint32_t kIngameState = 0x208004;
+constexpr uint32_t kGameFlags = 0x208008;
+constexpr uint32_t kDemoIndex = 0x20800E;
+constexpr uint32_t kPresentationIndex = 0x20800F;
+constexpr uint32_t kDemoInputPointer = 0x208020;
+constexpr uint32_t kDemoInputs = 0x208130;  // newest demo sample, player 1 in the low byte
+// Player 1's record: energy and world x.
+constexpr uint32_t kPlayer1Energy = 0x20A040;
+constexpr uint32_t kPlayer1X = 0x20A020;
+// Text-layer cells the synthetic set prints to (row r, column c at
+// 0x31F000 + 128r + 2c): the first title text, the presentation text's two
+// lines, and on the ranking page row 1: the first row label, the last digit
+// of the best score and its first initial.
+constexpr uint32_t kTitleCell = 0x31F000 + 128 * 8 + 2 * 12;
+constexpr uint32_t kSceneLine1 = 0x31F000 + 128 * 12 + 2 * 8;
+constexpr uint32_t kSceneLine2 = kSceneLine1 + 128;
+constexpr uint32_t kRankLabel = 0x31F000 + 128 * 1 + 2 * 4;
+constexpr uint32_t kRankScoreFirst = 0x31F000 + 128 * 1 + 2 * 13;  // "50000" in cells 13-17
+constexpr uint32_t kRankInitial = 0x31F000 + 128 * 1 + 2 * 22;
+// Where the demo's input stream starts, and how many words it holds.
+constexpr uint64_t kDemoStream = 0x13C000;
+constexpr uint64_t kDemoStreamWords = 1400;
+// The title's background scene time planted in the set.
+constexpr uint64_t kTitleSceneTime = 120;
+
+constexpr uint64_t kFrames = 2400;
+
+uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | m); }
+
+whole_run::options attract_options(int slices) {
   whole_run::options o;
-  o.frames = 60;
-  o.every = 30;
-  o.seconds = 20;
-  o.watch = {{0x208000, 2}};
-  const auto out = r.run(o);
+  o.frames = kFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 240;
+  o.watch = {{kModeWord, 2},       {kIngameState, 1}, {kGameFlags, 4},  {kDemoIndex, 1},
+             {kPresentationIndex, 1}, {kDemoInputPointer, 4}, {kDemoInputs, 4}, {kPlayer1Energy, 2}, {kPlayer1X, 2}, {kTitleCell, 2}, {kSceneLine1, 2},
+             {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2}};
+  return o;
+}
+
+// One run with one time slice, shared by the tests that read what it saw.
+const whole_run::outcome& attract_run() {
+  static std::optional<whole_run::outcome> out;
+  if (!out) {
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    out = r.run(attract_options(1));
+  }
+  return *out;
+}
+
+// The frame at which the mode word first took `value` at or after `from`.
+uint64_t frame_of(const whole_run::outcome& out, uint16_t value, uint64_t from = 0) {
+  for (const auto& c : out.changes)
+    if (c.address == kModeWord && c.value == value && c.frame >= from) return c.frame;
+  ADD_FAILURE() << "mode word " << std::hex << value << " never seen from frame " << std::dec << from;
+  return 0;
+}
+
+// The value `address` held at the end of `frame`.
+uint64_t value_at(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
+  uint64_t v = 0;
+  for (const auto& c : out.changes)
+    if (c.address == address && c.frame <= frame) v = c.value;
+  return v;
+}
+
+TEST(AttractRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = attract_run();
   EXPECT_EQ(out.status, 0) << out.err;
-  EXPECT_EQ(out.checkpoints.size(), 2u) << out.err;
+  EXPECT_EQ(out.checkpoints.size(), kFrames / 300) << out.err;
+}
+
+// Title (3) → presentation (21) → demo (9) → ranking (12) → title, each
+// mode through its sub-modes in steps of 3.
+TEST(AttractRun, ModesFollowTheAttractCycle) {
+  const auto& out = attract_run();
+  const std::vector<uint64_t> expected = {
+      mode(3, 0),  mode(3, 3),  mode(3, 6),  mode(3, 9),  mode(3, 12), mode(3, 15), mode(3, 18),
+      mode(21, 0), mode(21, 3), mode(21, 6),
+      mode(9, 0),  mode(9, 3),  mode(9, 6),
+      mode(12, 0), mode(12, 3), mode(12, 6), mode(12, 9), mode(12, 12), mode(12, 15),
+      mode(3, 0),  mode(3, 3),  mode(3, 6)};
+  auto seen = out.values_of(kModeWord);
+  ASSERT_GE(seen.size(), expected.size()) << out.err;
+  seen.resize(expected.size());
+  EXPECT_EQ(seen, expected);
+}
+
+// Each scene lasts its own time: the title 180 frames after its fade in, the
+// background scene the planted time (the frame that loads it counts once),
+// the presentation 480, the demo 1200, the ranking screen 60 + 57 + 240.
+TEST(AttractRun, ScenesLastTheirTimes) {
+  const auto& out = attract_run();
+  struct span {
+    const char* what;
+    uint16_t from, to;
+    uint64_t frames;
+  };
+  const span spans[] = {
+      {"title", mode(3, 6), mode(3, 9), 180},
+      {"background scene", mode(3, 15), mode(3, 18), kTitleSceneTime - 1},
+      {"presentation", mode(21, 3), mode(21, 6), 480},
+      {"demo", mode(9, 3), mode(9, 6), 1200},
+      {"ranking pause", mode(12, 6), mode(12, 9), 60},
+      {"ranking reveal", mode(12, 9), mode(12, 12), 57},
+      {"ranking shown", mode(12, 12), mode(12, 15), 240},
+  };
+  for (const auto& s : spans) {
+    const uint64_t from = frame_of(out, s.from);
+    EXPECT_EQ(frame_of(out, s.to, from) - from, s.frames) << s.what;
+  }
+}
+
+// The demo: its set-up state 25 goes to play (20) in the frame it starts,
+// with the demo flag set, the demo number advanced and one input word read
+// per frame from the stream until the ranking screen clears the flag; player
+// 1 plays by those inputs. The presentation index advances with its scene.
+TEST(AttractRun, DemoPlaysItsRecordedInputs) {
+  const auto& out = attract_run();
+  const uint64_t demo = frame_of(out, mode(9, 0));
+  const uint64_t ranking = frame_of(out, mode(12, 0), demo);
+  const uint64_t presentation = frame_of(out, mode(21, 0));
+
+  EXPECT_EQ(value_at(out, kPresentationIndex, presentation - 1), 0u);
+  EXPECT_EQ(value_at(out, kPresentationIndex, presentation + 1), 1u);
+  EXPECT_EQ(value_at(out, kDemoIndex, demo), 0u);
+  EXPECT_EQ(value_at(out, kDemoIndex, demo + 1), 1u);
+  EXPECT_EQ(value_at(out, kIngameState, demo + 1), 20u);
+  EXPECT_TRUE(value_at(out, kGameFlags, demo + 1) & 0x100) << "demo flag";
+  EXPECT_TRUE(value_at(out, kGameFlags, ranking - 1) & 0x100) << "demo flag";
+  EXPECT_FALSE(value_at(out, kGameFlags, ranking + 1) & 0x100) << "demo flag";
+
+  // The pointer is set in the demo's first frame (after that frame's inputs)
+  // and moves one word in each following frame with the flag still set.
+  std::vector<whole_run::change> steps;
+  for (const auto& c : out.changes)
+    if (c.address == kDemoInputPointer && c.value != 0) steps.push_back(c);
+  ASSERT_FALSE(steps.empty());
+  EXPECT_EQ(steps.front().frame, demo + 1);
+  EXPECT_EQ(steps.front().value, kDemoStream);
+  for (size_t i = 1; i < steps.size(); ++i) {
+    ASSERT_EQ(steps[i].frame, steps[i - 1].frame + 1) << "step " << i;
+    ASSERT_EQ(steps[i].value, steps[i - 1].value + 4) << "step " << i;
+  }
+  EXPECT_EQ(steps.back().frame, ranking + 1);
+
+  // Word n of the stream is the newest demo sample one frame after the
+  // pointer was set plus n: in every 160 words player 1 walks right for 80,
+  // presses button 1 at 80 and 90, then walks left.
+  const struct {
+    uint64_t n, sample;
+  } samples[] = {{0, 0x04}, {79, 0x04}, {80, 0x10}, {81, 0x00}, {90, 0x10},
+                 {99, 0x00}, {100, 0x08}, {159, 0x08}, {160, 0x04}};
+  for (const auto& s : samples)
+    EXPECT_EQ(value_at(out, kDemoInputs, demo + 2 + s.n), s.sample) << "stream word " << s.n;
+
+  // Player 1 plays: it starts with the demo's energy, 1,280, and follows the
+  // recorded inputs (each reaches it a frame after it is sampled).
+  EXPECT_EQ(value_at(out, kPlayer1Energy, demo + 1), 1280u);
+  const auto x = [&](uint64_t n) { return static_cast<int16_t>(value_at(out, kPlayer1X, demo + 3 + n)); };
+  EXPECT_GT(x(79), x(1)) << "walking right";
+  EXPECT_LT(x(159), x(100)) << "walking left";
+  EXPECT_LE(steps.back().value, kDemoStream + 4 * kDemoStreamWords) << "the demo read past its stream";
+}
+
+// Texts reach the text layer: the title's records while the title shows
+// (cleared when the background scene is built, printed again on return);
+// the presentation text's first line with its scene attribute 150 frames
+// after the scene is built, the second line two frames later with
+// attribute 0; the ranking page's row once the reveal has copied it.
+TEST(AttractRun, TextsReachTheTextLayer) {
+  const auto& out = attract_run();
+  const uint64_t title = frame_of(out, mode(3, 0));
+  const uint64_t scene = frame_of(out, mode(3, 9));
+  const uint64_t presentation = frame_of(out, mode(21, 0));
+  const uint64_t reveal = frame_of(out, mode(12, 9));
+  const uint64_t back = frame_of(out, mode(3, 0), reveal);
+
+  // A value written in a frame's pass shows at the next frame's end.
+  EXPECT_EQ(value_at(out, kTitleCell, title + 1), 0x0200u | 'S');
+  EXPECT_EQ(value_at(out, kTitleCell, scene + 1), 0u);
+  EXPECT_EQ(value_at(out, kTitleCell, back + 1), 0x0200u | 'S');
+
+  EXPECT_EQ(value_at(out, kSceneLine1, presentation + 150), 0u);
+  EXPECT_EQ(value_at(out, kSceneLine1, presentation + 151), 0x0200u | 'P');
+  EXPECT_EQ(value_at(out, kSceneLine2, presentation + 152), 0u);
+  EXPECT_EQ(value_at(out, kSceneLine2, presentation + 153), 'S');
+
+  // Row 1 is revealed at step s = 2, the third frame of sub-mode 9.
+  for (uint32_t cell : {kRankLabel, kRankScoreFirst, kRankInitial})
+    EXPECT_EQ(value_at(out, cell, reveal + 2), 0u) << std::hex << cell;
+  EXPECT_EQ(value_at(out, kRankLabel, reveal + 3), 0x0400u | '1');
+  EXPECT_EQ(value_at(out, kRankScoreFirst, reveal + 3), '5');
+  EXPECT_EQ(value_at(out, kRankInitial, reveal + 3), 0x0600u | 'A');
+  EXPECT_EQ(value_at(out, kRankLabel, back), 0u) << "the title clears the text layer";
+}
+
+// The checkpoints are the same with the sound board's time cut into 1, 7 and
+// 1,000 slices per stretch, and match the recorded table.
+constexpr const char* kExpected = R"(
+300 603D7CCA7314CA7D 8BC2F83C07AFBAAD FFD29CC31AFAF8D9 651466FD58342661 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B0B75B333DED19A0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 4C7AE3EC9C2661F8 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 C4DACF90EECC0260
+600 F93BA5D108F2BF95 8E1CE7A73B1AC4F5 D3BFD57B4FE242CF F198B06DD1E95C48 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 4B5411CCF8CD6CF6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 200A50768B7BAA3A FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 94677CD10B58187D
+900 5193EAB61F6DA325 F638504E408B9509 BF3EC8C8B1DCE104 FAB1BB4493892161 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1DBEB9E34F0796D8 92681B8593592BD5 11A754A1B38D21F5 19F32268761060DD D5DB84B86AEDE81C FC7B8D42BBB8E6B3 5F81001702C76666 3452B11651123A9D 14033E04AEFA4E94 B93A0C83CE3B6325 B93A0C83CE3B6325 3D93BE613EA14159
+1200 9E0B76F751D68025 F3F71C76E510A443 F8497CA696BA6208 6EF4E957BAF5ACBA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 39D1A096BFCD4D48 92681B8593592BD5 11A754A1B38D21F5 7E96472B5DEA6C2C 014697E04E06F349 FC7B8D42BBB8E6B3 8527DD16C3A8303E 3452B11651123A9D 7028B8E0EA695F8F B93A0C83CE3B6325 B93A0C83CE3B6325 AEB193846E62F42B
+1500 B72EFFAFE3F41B25 C9A7567B2EC513E4 72B5A55BFA1B76D2 106981383C97D97B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B45042DCCE266E69 92681B8593592BD5 11A754A1B38D21F5 647D099312BD420D 99B7CF4DF9D427D9 FC7B8D42BBB8E6B3 87D164780E0D24C5 3452B11651123A9D 2EF0E7A315FB6F36 B93A0C83CE3B6325 B93A0C83CE3B6325 39BDFBC07EC36F4B
+1800 EC409E43CF7C3F25 1519AC6EE961E8B5 C9FBE5ACAC266C60 166E6D3FCEEEB561 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7489D28A5D90835E 92681B8593592BD5 11A754A1B38D21F5 647D099312BD420D 8D9C04047BFAF299 FC7B8D42BBB8E6B3 608A5AA973C5A38C 3452B11651123A9D 5D968E0D7670C24F B93A0C83CE3B6325 B93A0C83CE3B6325 3770C3EC25EFA33B
+2100 4CBD989D1CA19135 D6F3A01F050B73C6 E04656986382415C C6EC1FED413B6512 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 89B90403A559940A 92681B8593592BD5 11A754A1B38D21F5 647D099312BD420D BE1676CFEBB93C21 FC7B8D42BBB8E6B3 FF99B04F308DE251 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 1C228B8DE41CAD27
+2400 8E3B791B2F015E3D 5E6CDF1C0B15A5FB 524A07A281D65A98 B18396A58B142E87 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 FFB9D1DC8717F2E6 92681B8593592BD5 11A754A1B38D21F5 647D099312BD420D 7B683BADD09A8C9F FC7B8D42BBB8E6B3 FF99B04F308DE251 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 D7405459D7D06299
+)";
+
+TEST(AttractRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  const auto expected = whole_run::parse_checkpoints(kExpected);
+  const auto& first = attract_run();
+  EXPECT_EQ(whole_run::first_difference(expected, first.checkpoints), "")
+      << "1 slice; seen:\n" << whole_run::format_checkpoints(first.checkpoints);
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  for (int slices : {7, 1000}) {
+    const auto out = r.run(attract_options(slices));
+    EXPECT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "")
+        << slices << " slices; seen:\n" << whole_run::format_checkpoints(out.checkpoints);
+  }
 }
 
 }  // namespace

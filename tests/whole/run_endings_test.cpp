@@ -1,0 +1,220 @@
+// The game paths that end a run because their continuation has no translated
+// code: each is reached on purpose in a whole-program run, which must end
+// with status 3, the runtime's message naming the guest addresses and the
+// frame, and the EEPROM saved first although the run never reached an
+// autosave or a normal shut-down.
+//
+// Every run starts the same way: a coin and player 1's button join a game
+// from the title (the real join check and play start). The character select
+// runs for a few frames; then pokes put the game where the synthetic set has
+// no data to take it yet: stage 1 area 1 (or 2), play running, in-game state
+// 20 (play). The player's own chain (wait for play, placement, set-up,
+// appearance, controller) then runs on translated code. Each case adds the
+// inputs, or pokes standing in for an event the data would raise, that lead
+// to its path.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/support/whole_run.h"
+
+namespace {
+
+// ---- the EEPROM the runs start from ----
+
+// The settings record's CRC, as the game's loader checks it: a 32-bit
+// register primed with the first four bytes of +0x0A..+0x3F, each further
+// byte shifted in below them through the polynomial 0x1021 in the top half,
+// eight more zero bits, then the top half.
+uint16_t record_crc(const uint8_t* record) {
+  const uint8_t* b = record + 0x0A;
+  uint32_t r = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+  auto shift8 = [&r] {
+    for (int bit = 0; bit < 8; ++bit) {
+      const bool out = r & 0x80000000u;
+      r <<= 1;
+      if (out) r ^= 0x10210000u;
+    }
+  };
+  for (int i = 3; i < 0x40 - 0x0A; ++i) {
+    r = (r & 0xFFFFFF00u) | b[i];
+    shift8();
+  }
+  shift8();
+  return uint16_t(r >> 16);
+}
+
+constexpr size_t kSpare = 0x40;
+constexpr size_t kCrc = 0x08, kDifficulty = 0x20, kStartEnergy = 0x22, kSaveCount = 0x3C;
+constexpr uint32_t kSavesBefore = 5;
+
+void put16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
+  v[at] = uint8_t(x);
+  v[at + 1] = uint8_t(x >> 8);
+}
+uint16_t get16(const std::vector<uint8_t>& v, size_t at) { return uint16_t(v[at] | v[at + 1] << 8); }
+uint32_t get32(const std::vector<uint8_t>& v, size_t at) { return get16(v, at) | uint32_t(get16(v, at + 2)) << 16; }
+
+// Two slots on one coin chute, a coin a credit, one credit to start and to
+// continue, button 1 joins, difficulty 3, 300 energy. The primary copy is
+// intact; the spare's CRC no longer matches (its difficulty byte differs),
+// so the game's start-up rewrites the EEPROM: dirty from the first frame,
+// with the first autosave due only at frame 600.
+std::vector<uint8_t> starting_eeprom() {
+  std::vector<uint8_t> image(128, 0);
+  const uint8_t head[] = {'K', 'O', 'T', 'A', 0x01, 0x81, 0x01, 0x00};
+  std::copy(std::begin(head), std::end(head), image.begin());
+  image[0x12] = 1;   // coins per credit
+  image[0x13] = 1;   // units of chute 1
+  image[0x14] = 1;   // units of chute 2
+  image[0x17] = 1;   // credits to start
+  image[0x18] = 1;   // credits to continue
+  image[0x1B] = 26;  // no coin item
+  image[kDifficulty] = 3;
+  put16(image, kStartEnergy, 300);
+  image[kSaveCount] = kSavesBefore;
+  put16(image, kCrc, record_crc(image.data()));
+  std::copy(image.begin(), image.begin() + kSpare, image.begin() + kSpare);
+  image[kSpare + kDifficulty] ^= 1;
+  return image;
+}
+
+// ---- the runs ----
+
+// Shared by every case: the join from the title, then play.
+constexpr const char* kIntoPlay =
+    "100 press coin1\n"
+    "+30 press button1\n"  // slot 0 joins: the game starts at character select
+    "140 poke 20800C 01\n"  // stage 1
+    "140 poke 20800D %AREA%\n"
+    "140 poke 208009 %FLAGS%\n"  // game_flags bits 8-15: play running (+ placed objects)
+    "140 poke 208004 14\n";     // in-game state 20, play
+
+struct ending {
+  const char* name;
+  const char* area;   // area byte poked with the stage
+  const char* flags;  // game_flags bits 8-15 poked
+  const char* script;  // what leads to the path after the common start
+  const char* message;  // regular expression of the runtime's lines; (\d+) = the frame
+  uint32_t watched;    // a guest value the path passes through on the way...
+  int bytes;           // ... its width (0 = none) ...
+  uint64_t value;      // ... and the value it must take at some frame end
+};
+
+const ending kEndings[] = {
+    // A second player puts a coin in and presses button 1 while slot 0 plays.
+    {"JoinDuringPlay", "01", "02", "290 press coin1\n300 press button2\n",
+     "The task started at FFFFF0 came to its end at 0635E5 \\(frame (\\d+)\\)\n"
+     "The last call that came back past its caller: from 0600E7, to 0635E5 instead of 0600EA\n",
+     0x2080A0, 1, 1},  // the coin counted as a credit
+    // The player is out (energy 0, the last frame of the defeat, standing for
+    // the hits an enemy would land) and continues with a coin and button 1.
+    {"ContinueDuringPlay", "01", "02",
+     "290 poke 20A040 00\n290 poke 20A041 00\n290 poke 20A037 01\n290 poke 20A002 13\n"
+     "320 press coin1\n340 press button1\n",
+     "The task started at FFFFF0 came to its end at 0635E5 \\(frame (\\d+)\\)\n"
+     "The last call that came back past its caller: from 0600E7, to 0635E5 instead of 0600EA\n",
+     0x20A004, 4, 0x063799},  // the continue countdown
+    // The three area changes, each requested by its system_flags bit as the
+    // terrain, the camera or an area's end would.
+    {"AreaChangeByTerrain", "01", "02", "300 poke 208011 02\n",
+     "No translated code starts at 063A0A \\(frame (\\d+)\\)\n", 0, 0, 0},
+    {"AreaChangeByZoom", "01", "02", "300 poke 208011 04\n",
+     "No translated code starts at 063A88 \\(frame (\\d+)\\)\n", 0, 0, 0},
+    {"AreaChangeWithFade", "01", "02", "300 poke 208012 02\n",
+     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, 28},  // the fade out before the change
+    // The last stage cleared: results (their 1200-frame wait cut short),
+    // then the ending.
+    {"Ending", "01", "02", "300 poke 20800C 04\n300 poke 208011 01\n400 poke 208002 02\n400 poke 208003 00\n",
+     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, 43},  // the state after the last stage
+    // The game ends while a slot still plays, on a menu scene (stage 0).
+    {"GameOverAtStageZero", "01", "02", "300 poke 20800C 00\n300 poke 20800D 00\n300 poke 208010 80\n",
+     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", 0x208004, 1, 50},
+    // An area with placed objects: the appearance hands over to that area's
+    // controller in the set-up's frame.
+    {"PlacedObjectArea", "02", "12", "",
+     "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
+     "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
+     0x20A004, 4, 0x063955},  // the set-up, next after placement
+    // The special's launch state (the control script has no button 2 to
+    // start the special with): the object is launched, runs its first frame
+    // and ends the run on its second.
+    {"SpecialLaunchesAnObject", "01", "02", "300 poke 20A002 16\n",
+     "No translated code starts at 07836B \\(frame (\\d+)\\)\n", 0x20A002, 1, 23},  // launched
+};
+
+std::string replace(std::string text, const std::string& key, const std::string& value) {
+  for (size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
+  return text;
+}
+
+// The frames before the paths part: the same for every case, whatever its
+// time slicing.
+const char* const kCommonCheckpoints = R"(
+100 ED40DC4A6C4FC325 12DFB63C8A70F8F3 4B40E2658FA2086F 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8D6E40E291E6FD05 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 D29335C913835200 EA530513EDD69537 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 ECFD1A57F0A3755E
+200 ED40DC4A6C4FC325 E059FDB25923DBEF 79CFEB27D2EFD645 17869737798C4025 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 84B2631A019A97B4 B93A0C83CE3B6325 B93A0C83CE3B6325 66C37FEE2B2EB782 0888DA6653C9B60E EDB5C4D3A5B1A642 10044390D42C6985 B93A0C83CE3B6325 5974F3E46274297D B93A0C83CE3B6325 B93A0C83CE3B6325 677021393593E6F5
+)";
+
+class RunEndings : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
+  const ending& e = kEndings[GetParam()];
+  static constexpr int kSlices[] = {1, 7, 1000};
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  whole_run::options o;
+  o.script = replace(replace(kIntoPlay, "%AREA%", e.area), "%FLAGS%", e.flags) + e.script;
+  o.frames = 590;  // ends before the first autosave at frame 600
+  o.every = 100;
+  o.slices = kSlices[GetParam() % 3];
+  o.seconds = 120;
+  o.eeprom = starting_eeprom();
+  o.watch = {{0x208000, 1}, {0x208008, 1}};
+  if (e.bytes) o.watch.push_back({e.watched, e.bytes});
+  const auto out = r.run(o);
+
+  EXPECT_EQ(out.status, 3) << out.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(out.err, m, std::regex(e.message))) << out.err;
+  const uint64_t frame = std::stoull(m[1].str());
+  EXPECT_GT(frame, 140u) << "in play";
+  EXPECT_LT(frame, 590u) << "before the frame limit and the autosave";
+
+  // A game was started by the join from the title: game mode 15, slot 0.
+  EXPECT_EQ(out.values_of(0x208000), (std::vector<uint64_t>{3, 15})) << out.err;
+  const auto slots = out.values_of(0x208008);
+  ASSERT_FALSE(slots.empty());
+  EXPECT_EQ(slots.back() & 0x0F, 1u) << "slot 0 in play to the end";
+  if (e.bytes) {
+    const auto values = out.values_of(e.watched);
+    EXPECT_NE(std::find(values.begin(), values.end(), e.value), values.end())
+        << std::hex << e.watched << " never took " << e.value;
+  }
+  // The frames before the paths part are every case's.
+  auto cps = out.checkpoints;
+  cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 200; }), cps.end());
+  auto expected = whole_run::parse_checkpoints(kCommonCheckpoints);
+  expected.erase(std::remove_if(expected.begin(), expected.end(), [frame](const auto& c) { return c.frame >= frame; }),
+                 expected.end());
+  EXPECT_EQ(whole_run::first_difference(expected, cps), "") << whole_run::format_checkpoints(cps);
+
+  // The start-up's repair was saved on the way out: the spare copied from
+  // the primary, the save counted, the settings kept.
+  ASSERT_TRUE(out.eeprom.has_value()) << "no EEPROM file";
+  const auto& ee = *out.eeprom;
+  ASSERT_EQ(ee.size(), 128u);
+  EXPECT_TRUE(std::equal(ee.begin(), ee.begin() + kSpare, ee.begin() + kSpare)) << "spare repaired";
+  EXPECT_EQ(get32(ee, kSaveCount), kSavesBefore + 1);
+  EXPECT_EQ(get16(ee, kCrc), record_crc(ee.data()));
+  EXPECT_EQ(ee[kDifficulty], 3);
+  EXPECT_EQ(get16(ee, kStartEnergy), 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RunEndings, ::testing::Range<size_t>(0, std::size(kEndings)),
+                         [](const auto& info) { return std::string(kEndings[info.param].name); });
+
+}  // namespace

@@ -146,6 +146,12 @@ const ending kEndings[] = {
     // and ends the run on its second.
     {"SpecialLaunchesAnObject", "01", "02", "300 poke 20A002 16\n",
      "No translated code starts at 07836B \\(frame (\\d+)\\)\n", 0x20A002, 1, 23},  // launched
+    // States no branch table holds, as damaged work RAM would give them: the
+    // in-game flow's and the player controller's.
+    {"InGameStateOutOfRange", "01", "02", "300 poke 208004 3B\n",
+     "Jump from 06224F to 062303 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0},
+    {"PlayerStateOutOfRange", "01", "02", "300 poke 20A002 3B\n",
+     "Jump from 063F5D to 064011 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0},
 };
 
 std::string replace(std::string text, const std::string& key, const std::string& value) {

@@ -103,7 +103,8 @@ struct ending {
   const char* message;  // regular expression of the runtime's lines; (\d+) = the frame
   uint32_t watched;    // a guest value the path passes through on the way...
   int bytes;           // ... its width (0 = none) ...
-  uint64_t value;      // ... and the value it must take at some frame end
+  uint64_t value;      // ... and its value at the last frame end before the run ended
+  bool next_frame;     // the run ends in the frame right after it took that value
 };
 
 const ending kEndings[] = {
@@ -111,7 +112,7 @@ const ending kEndings[] = {
     {"JoinDuringPlay", "01", "02", "290 press coin1\n300 press button2\n",
      "The task started at FFFFF0 came to its end at 0635E5 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0635E5 instead of 0600EA\n",
-     0x2080A0, 1, 1},  // the coin counted as a credit
+     0x2080A0, 1, 1, false},  // the second coin counted as a credit
     // The player is out (energy 0, the last frame of the defeat, standing for
     // the hits an enemy would land) and continues with a coin and button 1.
     {"ContinueDuringPlay", "01", "02",
@@ -119,39 +120,39 @@ const ending kEndings[] = {
      "320 press coin1\n340 press button1\n",
      "The task started at FFFFF0 came to its end at 0635E5 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0635E5 instead of 0600EA\n",
-     0x20A004, 4, 0x063799},  // the continue countdown
+     0x20A004, 4, 0x063799, false},  // the continue countdown
     // The three area changes, each requested by its system_flags bit as the
     // terrain, the camera or an area's end would.
     {"AreaChangeByTerrain", "01", "02", "300 poke 208011 02\n",
-     "No translated code starts at 063A0A \\(frame (\\d+)\\)\n", 0, 0, 0},
+     "No translated code starts at 063A0A \\(frame (\\d+)\\)\n", 0, 0, 0, false},
     {"AreaChangeByZoom", "01", "02", "300 poke 208011 04\n",
-     "No translated code starts at 063A88 \\(frame (\\d+)\\)\n", 0, 0, 0},
+     "No translated code starts at 063A88 \\(frame (\\d+)\\)\n", 0, 0, 0, false},
     {"AreaChangeWithFade", "01", "02", "300 poke 208012 02\n",
-     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, 28},  // the fade out before the change
+     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, 29, true},  // faded out: the change itself
     // The last stage cleared: results (their 1200-frame wait cut short),
     // then the ending.
     {"Ending", "01", "02", "300 poke 20800C 04\n300 poke 208011 01\n400 poke 208002 02\n400 poke 208003 00\n",
-     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, 43},  // the state after the last stage
+     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, 43, true},  // the state after the last stage
     // The game ends while a slot still plays, on a menu scene (stage 0).
     {"GameOverAtStageZero", "01", "02", "300 poke 20800C 00\n300 poke 20800D 00\n300 poke 208010 80\n",
-     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", 0x208004, 1, 50},
+     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", 0x208004, 1, 50, true},
     // An area with placed objects: the appearance hands over to that area's
     // controller in the set-up's frame.
     {"PlacedObjectArea", "02", "12", "",
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
-     0x20A004, 4, 0x063955},  // the set-up, next after placement
+     0x20A004, 4, 0x063955, true},  // the set-up, next after placement
     // The special's launch state (the control script has no button 2 to
     // start the special with): the object is launched, runs its first frame
     // and ends the run on its second.
     {"SpecialLaunchesAnObject", "01", "02", "300 poke 20A002 16\n",
-     "No translated code starts at 07836B \\(frame (\\d+)\\)\n", 0x20A002, 1, 23},  // launched
+     "No translated code starts at 07836B \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},  // launched
     // States no branch table holds, as damaged work RAM would give them: the
     // in-game flow's and the player controller's.
     {"InGameStateOutOfRange", "01", "02", "300 poke 208004 3B\n",
-     "Jump from 06224F to 062303 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0},
+     "Jump from 06224F to 062303 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
     {"PlayerStateOutOfRange", "01", "02", "300 poke 20A002 3B\n",
-     "Jump from 063F5D to 064011 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0},
+     "Jump from 063F5D to 064011 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
 };
 
 std::string replace(std::string text, const std::string& key, const std::string& value) {
@@ -197,8 +198,13 @@ TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
   EXPECT_EQ(slots.back() & 0x0F, 1u) << "slot 0 in play to the end";
   if (e.bytes) {
     const auto values = out.values_of(e.watched);
-    EXPECT_NE(std::find(values.begin(), values.end(), e.value), values.end())
-        << std::hex << e.watched << " never took " << e.value;
+    ASSERT_FALSE(values.empty());
+    EXPECT_EQ(values.back(), e.value) << std::hex << e.watched;
+    // Frame numbers count finished frames: the frame that ends the run is
+    // the one after the last frame end seen.
+    if (e.next_frame) {
+      EXPECT_EQ(out.frames_of(e.watched).back(), frame);
+    }
   }
   // The frames before the paths part are every case's.
   auto cps = out.checkpoints;

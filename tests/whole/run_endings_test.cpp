@@ -4,14 +4,12 @@
 // frame, and the EEPROM saved first although the run never reached an
 // autosave or a normal shut-down.
 //
-// Every run starts the same way: a coin and player 1's button join a game
-// from the title (the real join check and play start). The character select
-// runs for a few frames; then pokes put the game where the synthetic set has
-// no data to take it yet: stage 1 area 1 (or 2), play running, in-game state
-// 20 (play). The player's own chain (wait for play, placement, set-up,
-// appearance, controller) then runs on translated code. Each case adds the
-// inputs, or pokes standing in for an event the data would raise, that lead
-// to its path.
+// Every run starts the same way, on inputs alone: a coin and player 1's
+// button join a game from the title, the button takes a character, and the
+// stage intro, the first area and the character's appearance follow. Each
+// case then adds the inputs, or the pokes standing in for what the data set
+// has no way to raise (an enemy's hits, the area's end, the fourth stage,
+// a special that needs button 2), that lead to its path.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,85 +84,80 @@ std::vector<uint8_t> starting_eeprom() {
 
 // ---- the runs ----
 
-// Shared by every case: the join from the title, then play.
+// Shared by every case: a coin and player 1's button join a game from the
+// title, the same button takes a character, the stage intro and the area's
+// start run, and the character appears (frames 370 to 497).
 constexpr const char* kIntoPlay =
     "100 press coin1\n"
-    "+30 press button1\n"  // slot 0 joins: the game starts at character select
-    "140 poke 20800C 01\n"  // stage 1
-    "140 poke 20800D %AREA%\n"
-    "140 poke 208009 %FLAGS%\n"  // game_flags bits 8-15: play running (+ placed objects)
-    "140 poke 208004 14\n";     // in-game state 20, play
+    "+30 press button1\n"
+    "200 press button1\n";
 
 struct ending {
   const char* name;
-  const char* area;   // area byte poked with the stage
-  const char* flags;  // game_flags bits 8-15 poked
-  const char* script;  // what leads to the path after the common start
+  const char* script;   // what leads to the path after the common start
   const char* message;  // regular expression of the runtime's lines; (\d+) = the frame
-  uint32_t watched;    // a guest value the path passes through on the way...
-  int bytes;           // ... its width (0 = none) ...
-  uint64_t value;      // ... and its value at the last frame end before the run ended
-  bool next_frame;     // the run ends in the frame right after it took that value
+  uint32_t watched;     // a guest value the path passes through on the way...
+  int bytes;            // ... its width (0 = none) ...
+  uint64_t value;       // ... and its value at the last frame end before the run ended
+  bool next_frame;      // the run ends in the frame right after it took that value
 };
+
+constexpr const char* kUnwoundAt0635E5 =
+    "The task started at FFFFF0 came to its end at 0635E5 \\(frame (\\d+)\\)\n"
+    "The last call that came back past its caller: from 0600E7, to 0635E5 instead of 0600EA\n";
 
 const ending kEndings[] = {
     // A second player puts a coin in and presses button 1 while slot 0 plays.
-    {"JoinDuringPlay", "01", "02", "290 press coin1\n300 press button2\n",
-     "The task started at FFFFF0 came to its end at 0635E5 \\(frame (\\d+)\\)\n"
-     "The last call that came back past its caller: from 0600E7, to 0635E5 instead of 0600EA\n",
+    {"JoinDuringPlay", "400 press coin1\n410 press button2\n", kUnwoundAt0635E5,
      0x2080A0, 1, 1, false},  // the second coin counted as a credit
-    // The player is out (energy 0, the last frame of the defeat, standing for
-    // the hits an enemy would land) and continues with a coin and button 1.
-    {"ContinueDuringPlay", "01", "02",
-     "290 poke 20A040 00\n290 poke 20A041 00\n290 poke 20A037 01\n290 poke 20A002 13\n"
-     "320 press coin1\n340 press button1\n",
-     "The task started at FFFFF0 came to its end at 0635E5 \\(frame (\\d+)\\)\n"
-     "The last call that came back past its caller: from 0600E7, to 0635E5 instead of 0600EA\n",
-     0x20A004, 4, 0x063799, false},  // the continue countdown
+    // The player is out (energy 0 and the last frame of the defeat, standing
+    // for the hits an enemy would land) and continues with a coin and button 1.
+    {"ContinueDuringPlay",
+     "400 poke 20A040 00\n400 poke 20A041 00\n400 poke 20A037 01\n400 poke 20A002 13\n"
+     "420 press coin1\n440 press button1\n",
+     kUnwoundAt0635E5, 0x20A004, 4, 0x063799, false},  // the continue countdown
     // The three area changes, each requested by its system_flags bit as the
     // terrain, the camera or an area's end would.
-    {"AreaChangeByTerrain", "01", "02", "300 poke 208011 02\n",
+    {"AreaChangeByTerrain", "400 poke 208011 02\n",
      "No translated code starts at 063A0A \\(frame (\\d+)\\)\n", 0, 0, 0, false},
-    {"AreaChangeByZoom", "01", "02", "300 poke 208011 04\n",
+    {"AreaChangeByZoom", "400 poke 208011 04\n",
      "No translated code starts at 063A88 \\(frame (\\d+)\\)\n", 0, 0, 0, false},
-    {"AreaChangeWithFade", "01", "02", "300 poke 208012 02\n",
-     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, 29, true},  // faded out: the change itself
-    // The last stage cleared: results (their 1200-frame wait cut short),
-    // then the ending.
-    {"Ending", "01", "02", "300 poke 20800C 04\n300 poke 208011 01\n400 poke 208002 02\n400 poke 208003 00\n",
-     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, 43, true},  // the state after the last stage
-    // The game ends while a slot still plays, on a menu scene (stage 0).
-    {"GameOverAtStageZero", "01", "02", "300 poke 20800C 00\n300 poke 20800D 00\n300 poke 208010 80\n",
+    {"AreaChangeWithFade", "400 poke 208012 02\n",
+     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, 29, true},  // faded out
+    // The last stage cleared (stage 4 and the clear request poked): results,
+    // their 1200-frame wait cut short, then the ending.
+    {"Ending", "400 poke 20800C 04\n400 poke 208011 01\n450 poke 208002 02\n450 poke 208003 00\n",
+     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, 43, true},
+    // The game ends (system_flags bit 7) while a slot still plays, on a menu
+    // scene (stage 0).
+    {"GameOverAtStageZero", "400 poke 20800C 00\n400 poke 20800D 00\n400 poke 208010 80\n",
      "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", 0x208004, 1, 50, true},
-    // An area with placed objects: the appearance hands over to that area's
-    // controller in the set-up's frame.
-    {"PlacedObjectArea", "02", "12", "",
+    // The area marked as one with placed objects (game_flags bit 12) after its
+    // start and before the player is placed: the appearance hands over to that
+    // area's controller in the set-up's frame.
+    {"PlacedObjectArea", "366 poke 208009 10\n",
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
      0x20A004, 4, 0x063955, true},  // the set-up, next after placement
     // The special's launch state (the control script has no button 2 to
     // start the special with): the object is launched, runs its first frame
     // and ends the run on its second.
-    {"SpecialLaunchesAnObject", "01", "02", "300 poke 20A002 16\n",
+    {"SpecialLaunchesAnObject", "400 poke 20A002 16\n",
      "No translated code starts at 07836B \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},  // launched
     // States no branch table holds, as damaged work RAM would give them: the
     // in-game flow's and the player controller's.
-    {"InGameStateOutOfRange", "01", "02", "300 poke 208004 3B\n",
+    {"InGameStateOutOfRange", "400 poke 208004 3B\n",
      "Jump from 06224F to 062303 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
-    {"PlayerStateOutOfRange", "01", "02", "300 poke 20A002 3B\n",
+    {"PlayerStateOutOfRange", "400 poke 20A002 3B\n",
      "Jump from 063F5D to 064011 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
 };
-
-std::string replace(std::string text, const std::string& key, const std::string& value) {
-  for (size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
-  return text;
-}
 
 // The frames before the paths part: the same for every case, whatever its
 // time slicing.
 const char* const kCommonCheckpoints = R"(
-100 ED40DC4A6C4FC325 12DFB63C8A70F8F3 4B40E2658FA2086F 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8D6E40E291E6FD05 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 D29335C913835200 EA530513EDD69537 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 ECFD1A57F0A3755E
-200 ED40DC4A6C4FC325 E059FDB25923DBEF 79CFEB27D2EFD645 17869737798C4025 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 84B2631A019A97B4 B93A0C83CE3B6325 B93A0C83CE3B6325 66C37FEE2B2EB782 0888DA6653C9B60E EDB5C4D3A5B1A642 10044390D42C6985 B93A0C83CE3B6325 5974F3E46274297D B93A0C83CE3B6325 B93A0C83CE3B6325 677021393593E6F5
+100 8E3B791B2F015E3D 146CF3D8B1EA7C20 4B40E2658FA2086F 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EC58CCA594AC299E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0B873EACBAF89DB0 EA530513EDD69537 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 069516E9CC0B40CE
+200 26230730460DC325 80942E45127BCF7A 79CFEB27D2EFD645 223ADCCDD27DC6B5 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 730C606C39F33E33 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B674A527C1F8B0FE EDB5C4D3A5B1A642 F3B81C8846662934 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8E6EE70E028DFAD9
+300 26230730460DC325 5351971509E011DA 8CB25BBA068824EE E9EE9E284A8DEAD4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AA3978C9C626D8FC B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1327CAE251995156 7F5FA561B0D30D93 F3B81C8846662934 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5BCFD5D1367A4B52
 )";
 
 class RunEndings : public ::testing::TestWithParam<size_t> {};
@@ -174,7 +167,7 @@ TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
   static constexpr int kSlices[] = {1, 7, 1000};
   whole_run::runner r(IRONBELL_PROBE_EXE);
   whole_run::options o;
-  o.script = replace(replace(kIntoPlay, "%AREA%", e.area), "%FLAGS%", e.flags) + e.script;
+  o.script = std::string(kIntoPlay) + e.script;
   o.frames = 590;  // ends before the first autosave at frame 600
   o.every = 100;
   o.slices = kSlices[GetParam() % 3];
@@ -188,7 +181,7 @@ TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
   std::smatch m;
   ASSERT_TRUE(std::regex_search(out.err, m, std::regex(e.message))) << out.err;
   const uint64_t frame = std::stoull(m[1].str());
-  EXPECT_GT(frame, 140u) << "in play";
+  EXPECT_GT(frame, 366u) << "in play";
   EXPECT_LT(frame, 590u) << "before the frame limit and the autosave";
 
   // A game was started by the join from the title: game mode 15, slot 0.
@@ -208,7 +201,7 @@ TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
   }
   // The frames before the paths part are every case's.
   auto cps = out.checkpoints;
-  cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 200; }), cps.end());
+  cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 300; }), cps.end());
   auto expected = whole_run::parse_checkpoints(kCommonCheckpoints);
   expected.erase(std::remove_if(expected.begin(), expected.end(), [frame](const auto& c) { return c.frame >= frame; }),
                  expected.end());

@@ -25,27 +25,8 @@ namespace {
 
 // ---- the EEPROM the runs start from ----
 
-// The settings record's CRC, as the game's loader checks it: a 32-bit
-// register primed with the first four bytes of +0x0A..+0x3F, each further
-// byte shifted in below them through the polynomial 0x1021 in the top half,
-// eight more zero bits, then the top half.
-uint16_t record_crc(const uint8_t* record) {
-  const uint8_t* b = record + 0x0A;
-  uint32_t r = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
-  auto shift8 = [&r] {
-    for (int bit = 0; bit < 8; ++bit) {
-      const bool out = r & 0x80000000u;
-      r <<= 1;
-      if (out) r ^= 0x10210000u;
-    }
-  };
-  for (int i = 3; i < 0x40 - 0x0A; ++i) {
-    r = (r & 0xFFFFFF00u) | b[i];
-    shift8();
-  }
-  shift8();
-  return uint16_t(r >> 16);
-}
+// The CRC of a settings record, the record being its first byte.
+uint16_t record_crc(const uint8_t* record) { return whole_run::backup_crc(record + 0x0A); }
 
 constexpr size_t kSpare = 0x40;
 constexpr size_t kCrc = 0x08, kDifficulty = 0x20, kStartEnergy = 0x22, kSaveCount = 0x3C;

@@ -117,6 +117,33 @@ void rom_builder::write_folder(const std::filesystem::path& folder) const {
   }
 }
 
+uint16_t rom_signature(std::span<const uint16_t> halfwords) {
+  uint16_t s = 1;
+  for (uint16_t h : halfwords) {
+    s ^= h;
+    const bool low = s & 1;
+    s >>= 1;
+    if (low) s ^= 0x8810;
+  }
+  return s;
+}
+
+void plant_signatures(rom_builder& rom) {
+  auto words = [&](uint32_t from, uint32_t bytes, uint32_t stride) {
+    std::vector<uint16_t> out;
+    for (uint32_t a = from; a < from + bytes; a += stride)
+      out.push_back(uint16_t(rom.program8(a) | rom.program8(a + stride / 2) << 8));
+    return out;
+  };
+  // Program ROM halves as little-endian halfwords (the second without the
+  // signatures themselves); the data ROM's even and odd byte lanes, each
+  // taken as halfwords of two bytes of its lane.
+  rom.put16(0x09FFF8, rom_signature(words(0x060000, 0x20000, 2)), "ROM signature 0");
+  rom.put16(0x09FFFA, rom_signature(words(0x080000, 0x1FFF8, 2)), "ROM signature 1");
+  rom.put16(0x09FFFC, rom_signature(words(0x100000, 0x40000, 4)), "ROM signature 2");
+  rom.put16(0x09FFFE, rom_signature(words(0x100001, 0x40000, 4)), "ROM signature 3");
+}
+
 const rom_builder& synthetic_set() {
   static const rom_builder rom = [] {
     rom_builder r;
@@ -127,6 +154,7 @@ const rom_builder& synthetic_set() {
     plant_service(r);
     plant_sound(r);
     plant_endings(r);
+    plant_signatures(r);
     return r;
   }();
   return rom;

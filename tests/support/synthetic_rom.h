@@ -72,6 +72,11 @@ void plant_enemies(rom_builder& rom);  // the spawn list and its two enemy kinds
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
 void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above
+// The self test's four ROM signature words (0x09FFF8-0x09FFFF, read by the
+// game at 0xFFFFF8), over everything planted before: planted last.
+void plant_signatures(rom_builder& rom);
+// The self test's signature step over halfwords.
+uint16_t rom_signature(std::span<const uint16_t> halfwords);
 
 // Everything above, built once per process.
 const rom_builder& synthetic_set();

@@ -58,4 +58,20 @@ TEST(SyntheticRom, TheWholeSetBuildsWithoutOverlaps) {
   EXPECT_NO_THROW(synthetic::synthetic_set());
 }
 
+// The signature step on halfwords worked by hand: 1 ^ 3 = 2 -> 1; 1 ^ 0 = 1
+// -> 0 ^ 0x8810; and a planted set carries the words of its own ROM.
+TEST(SyntheticRom, SignatureWordsCoverWhatIsPlanted) {
+  const uint16_t two[] = {3, 0};
+  EXPECT_EQ(synthetic::rom_signature(two), 0x8810);
+  EXPECT_EQ(synthetic::rom_signature({}), 1);
+  rom_builder rom;
+  rom.put8(0x060010, 0x42, "a byte");
+  synthetic::plant_signatures(rom);
+  std::vector<uint16_t> program(0x10000);
+  for (uint32_t i = 0; i < program.size(); ++i) program[i] = rom.program16(0x060000 + 2 * i);
+  EXPECT_EQ(rom.program16(0x09FFF8), synthetic::rom_signature(program));
+  EXPECT_NE(rom.program16(0x09FFF8), rom.program16(0x09FFFA));
+  EXPECT_EQ(rom.program16(0x09FFFC), rom.program16(0x09FFFE)) << "both empty data lanes";
+}
+
 }  // namespace

@@ -29,6 +29,12 @@ constexpr uint32_t kCameraX = 0x208344;       // playfield camera record 1: x
 constexpr uint32_t kLiveEnemies = 0x20C14C;
 constexpr uint32_t kRankingEntry3 = 0x208C18;  // character 0's table, entry 3: score
 constexpr uint32_t kRankingInitials3 = 0x208C1C;
+// Text cells (attribute over character) of slot 0's panel and the continue.
+constexpr uint32_t kNameCell = 0x31F004;        // row 0, column 2: name, then messages
+constexpr uint32_t kEnergyUnits = 0x31F090;     // row 1, column 8: last digit of the energy
+constexpr uint32_t kHeadingCell = 0x31F620;     // row 12, column 16
+constexpr uint32_t kBigTens = 0x31F7A4;         // two cells each
+constexpr uint32_t kBigUnits = 0x31F7A8;
 
 // The script's moments (frames).
 constexpr uint64_t kDefeat = 4080;        // about 3,600 frames after the controller takes over
@@ -85,7 +91,8 @@ whole_run::options play_options(int slices) {
   o.seconds = 300;
   o.watch = {{kModeWord, 2}, {kIngameState, 1}, {kStageArea, 2},  {kCredits, 1},
              {kRoutine, 4},  {kEnergy, 2},      {kScore, 4},      {kCameraX, 2},
-             {kLiveEnemies, 1}, {kRankingEntry3, 4}, {kRankingInitials3, 4}};
+             {kLiveEnemies, 1}, {kRankingEntry3, 4}, {kRankingInitials3, 4}, {kNameCell, 2},
+             {kEnergyUnits, 2}, {kHeadingCell, 2}, {kBigTens, 4}, {kBigUnits, 4}};
   return o;
 }
 
@@ -176,6 +183,28 @@ TEST(PlayRun, EnergyDrainsAndRunsOut) {
   for (size_t i = 2; i + 1 < energy.size(); ++i) EXPECT_EQ(energy[i], energy[i - 1] - 1) << i;
   EXPECT_EQ(energy.back(), 0u);
   EXPECT_EQ(value_at(out, kEnergy, kDefeat + 1), 0u);
+}
+
+// The panel shows the character's name and the rolling energy; once the
+// energy is gone, the slot's message, the continue heading and the seconds
+// left in big digits from 20 down to 0, which go when the countdown ends.
+TEST(PlayRun, ThePanelAndTheContinueCountdownAreShown) {
+  const auto& out = play_run();
+  EXPECT_EQ(value_at(out, kNameCell, 1000), 0x0200u | 'R');
+  EXPECT_EQ(value_at(out, kEnergyUnits, 1000), 0x0300u | ('0' + value_at(out, kEnergy, 1000) % 10));
+  const uint64_t countdown = first_frame(out, kRoutine, 0x063799);
+  EXPECT_EQ(value_at(out, kNameCell, countdown), 0x0400u | 'O');
+  EXPECT_EQ(value_at(out, kHeadingCell, countdown), 0x0500u | 'C');
+  std::vector<uint64_t> shown;
+  for (const auto& c : out.changes) {
+    if (c.address != kBigUnits || c.frame <= countdown || c.value == 0) continue;
+    const uint64_t tens = value_at(out, kBigTens, c.frame) & 0xFF;
+    shown.push_back((tens ? tens - '0' : 0) * 10 + (c.value & 0xFF) - '0');
+  }
+  std::vector<uint64_t> seconds;
+  for (int n = 20; n >= 0; --n) seconds.push_back(uint64_t(n));
+  EXPECT_EQ(shown, seconds);
+  EXPECT_EQ(value_at(out, kBigUnits, first_frame(out, kRoutine, 0x08A3D6)), 0u);
 }
 
 // The in-game flow: the area change with fade runs its states 26-31 and

@@ -259,6 +259,47 @@ void plant_play(rom_builder& rom) {
   rom.put32(0x06514C, 0x20E020E0u, "special strike box");
   per_character8(rom, 0x065150, 32, "state of button 1 at the top of a jump");
 
+  // --- Panels -------------------------------------------------------------------------------
+  // Per-slot cells, entries 0-1 for two slots, 2-4 for three, 5-8 for four;
+  // the slots share the width of the screen.
+  auto cell = [](uint32_t row, uint32_t col) { return uint16_t(0xF000 + (row * 64 + col) * 2); };
+  const uint32_t columns[9] = {2, 22, 2, 15, 28, 1, 11, 21, 31};
+  for (uint32_t e = 0; e < 9; ++e) {
+    rom.put16(0x061B4E + 2 * e, cell(0, columns[e]), "slot name, prompt and message cells");
+    rom.put16(0x061B90 + 2 * e, cell(1, columns[e]), "slot credit and energy line cells");
+    rom.put16(0x06310C + 2 * e, cell(2, columns[e] + 6), "slot continue countdown cells");
+  }
+  rom.put16(0x061B4E + 2 * 10, cell(27, 10), "requirement line cell");
+  const char* names[4] = {"RED", "BLUE", "GREEN", "GOLD"};
+  for (uint32_t c = 0; c < 4; ++c) {
+    const uint32_t name = b.bytes({0x02}, "character names: attribute");
+    b.text(names[c], "character names");
+    rom.put32(0x061CFE + 4 * c, name, "character names");
+  }
+  rom.put_bytes(0x061D36, bytes{0x03, 'E', 0}, "energy label");
+  const uint32_t out_message = b.bytes({0x04}, "energy-out message: attribute");
+  b.text("OUT", "energy-out message");
+  const uint32_t leave_message = b.bytes({0x04}, "leaving message: attribute");
+  b.text("GAME OVER", "leaving message");
+  b.align(4);
+  for (uint32_t e = 0; e < 2; ++e) {
+    rom.put32(0x061B3E + 4 * e, out_message, "energy-out message pair");
+    rom.put32(0x061B46 + 4 * e, leave_message, "leaving message pair");
+  }
+  // Continue headings above the big countdown (rows 12 and 13).
+  rom.put16(0x061C9C, cell(12, 16), "continue heading: cell");
+  rom.put8(0x061C9E, 0x05, "continue heading: attribute");
+  rom.put_text(0x061C9F, "CONTINUE", "continue heading");
+  rom.put16(0x061CB0, cell(13, 14), "second continue heading: cell");
+  rom.put8(0x061CB2, 0x05, "second continue heading: attribute");
+  rom.put_text(0x061CB3, "PRESS BUTTON", "second continue heading");
+  // Big digits: two cells by three rows; the digit's character stands in
+  // the top row, the rows below stay empty; entry 10 is blank.
+  for (uint32_t d = 0; d < 11; ++d) {
+    const uint32_t glyph = d < 10 ? uint32_t('0' + d) | uint32_t('0' + d) << 16 : 0;
+    rom.put32(0x061D3A + 4 * d, b.longs({glyph, 0, 0}, "big digit cells"), "big digits");
+  }
+
   // --- Initials entry -----------------------------------------------------------------
   // Choices of positions 0-2: back, end, then the letters A to F; arriving
   // at a position ORs 2 into the choice (it starts on a letter). Position 3

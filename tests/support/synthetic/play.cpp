@@ -1,10 +1,12 @@
 // Synthetic ROM data: play, from coin-up to game over.
 //
-// Our own data lives at 0x110000-0x113FFF (scripts, frames, lists, the stage
-// and its camera); everything else is written at the fixed addresses the
-// game reads.
+// Our own data lives at 0x110000-0x1107FF (scripts, the frame, lists, texts,
+// the stage and its camera); everything else is written at the fixed
+// addresses the game reads.
 #include <cstdint>
 #include <initializer_list>
+#include <stdexcept>
+#include <string_view>
 
 #include "tests/support/synthetic_rom.h"
 
@@ -17,27 +19,21 @@ class block {
  public:
   explicit block(rom_builder& rom, uint32_t start) : rom_(rom), at_(start) {}
   uint32_t here() const { return at_; }
-  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
+  // Little-endian values of one width, one after the other.
+  template <typename T>
+  uint32_t put(std::initializer_list<T> data, const char* what) {
     const uint32_t start = at_;
-    for (uint8_t b : data) rom_.put8(at_++, b, what);
-    return start;
-  }
-  uint32_t words(std::initializer_list<uint16_t> data, const char* what) {
-    const uint32_t start = at_;
-    for (uint16_t w : data) {
-      rom_.put16(at_, w, what);
-      at_ += 2;
+    for (T v : data) {
+      if constexpr (sizeof(T) == 1) rom_.put8(at_, v, what);
+      if constexpr (sizeof(T) == 2) rom_.put16(at_, v, what);
+      if constexpr (sizeof(T) == 4) rom_.put32(at_, v, what);
+      at_ += sizeof(T);
     }
     return start;
   }
-  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
-    const uint32_t start = at_;
-    for (uint32_t v : data) {
-      rom_.put32(at_, v, what);
-      at_ += 4;
-    }
-    return start;
-  }
+  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) { return put(data, what); }
+  uint32_t words(std::initializer_list<uint16_t> data, const char* what) { return put(data, what); }
+  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) { return put(data, what); }
   uint32_t text(const char* s, const char* what) {
     const uint32_t start = at_;
     std::string_view v(s);
@@ -74,14 +70,16 @@ constexpr uint32_t kStage0ObjectLists = 0x13BFF0;
 }  // namespace
 
 void plant_play(rom_builder& rom) {
-  block b(rom, 0x110000);
+  // Animation scripts from 0x110000, the frame they show at 0x110100 (script
+  // entries are positive offsets), everything else from 0x110200.
+  block scripts(rom, 0x110000);
+  constexpr uint32_t kFrame = 0x110100;
+  block b(rom, 0x110200);
 
   // --- Pictures -----------------------------------------------------------
-  // One frame definition shared by every figure (at 0x110800, after the
-  // scripts, as script entries are positive offsets): a single 16 x 16 sprite
+  // One frame definition shared by every figure: a single 16 x 16 sprite
   // part standing on the object's position, then its body box list (one box
-  // 16 pixels wide and 8 deep around the feet).
-  constexpr uint32_t kFrame = 0x110800;
+  // 16 pixels wide around the position, 8 high).
   {
     block f(rom, kFrame);
     f.bytes({1}, "figure frame: part count");
@@ -91,9 +89,9 @@ void plant_play(rom_builder& rom) {
   // Animation scripts: a duration byte, then `steps` offset words to the
   // frame, then an end word (-2 loops back to entry 0, -1 stops).
   auto script = [&](uint8_t duration, int steps, int16_t end, const char* what) {
-    const uint32_t start = b.bytes({duration}, what);
-    for (int k = 0; k < steps; ++k) b.words({uint16_t(kFrame - b.here())}, what);
-    b.words({uint16_t(end)}, what);
+    const uint32_t start = scripts.bytes({duration}, what);
+    for (int k = 0; k < steps; ++k) scripts.words({uint16_t(kFrame - scripts.here())}, what);
+    scripts.words({uint16_t(end)}, what);
     return start;
   };
   // Standing, walking, being hurt, portraits, cursors: two steps in a loop.
@@ -313,6 +311,7 @@ void plant_play(rom_builder& rom) {
   rom.put8(0x08A850, 0x05, "rank label attribute");
   rom.put_text(0x08A851, "1ST 2ND 3RD 4TH ", "rank labels", false);
 
+  if (scripts.here() > kFrame || b.here() > 0x110800) throw std::logic_error("play data runs past its block");
 }
 
 }  // namespace synthetic

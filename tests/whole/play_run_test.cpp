@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,8 +57,9 @@ std::string at(uint64_t frame, const std::string& action) { return std::to_strin
 // to the one pacing below and blows on it, a walk right that scrolls the
 // camera, a jump, a walk back. Energy never runs out on its own here (the
 // enemies' attacks never reach the player), so the script takes it: energy 0
-// with the hit and defeated bits, as a lethal hit leaves them. The lowest
-// ranking entry is emptied so that this play's score ranks; the area change
+// with the hit and defeated bits, as a lethal hit leaves them. The two
+// enemies are worth 5,600 points, below the lowest default ranking score,
+// so the lowest entry is emptied for this play's score to rank; the area change
 // with fade is asked for while the slot counts down, and the initials "ACE"
 // are entered: right (A), button; right, right (C), button; E is the next
 // choice, button; the fourth position is on "end", button.

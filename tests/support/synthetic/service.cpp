@@ -140,9 +140,11 @@ void plant_backup_defaults(rom_builder& rom) {
   b[0x28 - 2] = 0x80;
   b[0x3B - 2] = 0x80;
   rom.put_bytes(kBookkeepingDefault, b, "bookkeeping block default");
+}
 
-  // Player-input masks by the player-count setting (2, 3, 4 players): the
-  // bytes of the absent players are cleared.
+// Player-input masks, chosen by the player-count setting (2, 3, 4 players):
+// the bytes of the absent players are cleared.
+void plant_player_masks(rom_builder& rom) {
   rom.put32(0x06060F, 0x0000FFFF, "player input mask, 2 players");
   rom.put32(0x060613, 0x00FFFFFF, "player input mask, 3 players");
   rom.put32(0x060617, 0xFFFFFFFF, "player input mask, 4 players");
@@ -477,6 +479,7 @@ void plant_bookkeeping(rom_builder& rom) {
 
 void plant_service(rom_builder& rom) {
   plant_backup_defaults(rom);
+  plant_player_masks(rom);
   plant_main_menu(rom);
   plant_self_test(rom);
   plant_input_test(rom);

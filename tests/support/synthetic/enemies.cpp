@@ -11,7 +11,12 @@
 // walk so that a camera that stands still meets no empty state table.
 //
 // Positions are world units (quarter pixels); the area's camera starts at
-// x 0, where both spawn triggers lie.
+// x 0, where both spawn triggers lie. What the stage must give them: the
+// spawn generator (routine 0x066200) among the 256-byte objects of the
+// area's object list, and player strikes whose boxes reach the stalker where
+// it stands, 100 units (25 pixels) ahead of a player facing it: its body
+// spans 12 pixels either side of its x, from 28 pixels above the ground to 2
+// below, and 16 pixels of depth either side of its y.
 #include <array>
 #include <cstdint>
 #include <vector>

@@ -112,6 +112,14 @@ protected:
         const auto r = ring();
         return std::find(r.begin(), r.end(), o) != r.end();
     }
+    // Runs frames until the object has left the ring, 120 at most.
+    bool leaves(uint32_t o) {
+        for (int f = 0; f < 120; ++f) {
+            frame();
+            if (!in_ring(o)) return true;
+        }
+        return false;
+    }
 };
 
 TEST_F(SyntheticEnemies, BothKindsEnterAsTheAreaStarts) {
@@ -168,12 +176,7 @@ TEST_F(SyntheticEnemies, TheStalkerIsHitUntilDefeatedThenLeaves) {
     EXPECT_EQ(ram8(var::live_enemy_count), 2) << "still falling";
 
     // It pops up, falls off the bottom of the screen and is gone.
-    int gone = -1;
-    for (int f = 0; f < 120 && gone < 0; ++f) {
-        frame();
-        if (!in_ring(stalker)) gone = f;
-    }
-    ASSERT_GE(gone, 0);
+    ASSERT_TRUE(leaves(stalker));
     EXPECT_EQ(ram8(var::live_enemy_count), 1);
     EXPECT_EQ(ram16(stalker + kFlags) & 1, 0);
     EXPECT_EQ(this->stalker(), 0u);
@@ -199,12 +202,7 @@ TEST_F(SyntheticEnemies, ThePacerIsBeatenByAWeaponAndFallsAway) {
     EXPECT_EQ(energy, (std::vector<int16_t>{14, 4, 0}));
     EXPECT_EQ(ram32(kPlayer + player_record::score), 320u);
     EXPECT_EQ(ram16(var::tally_records), 1) << "category 0 of slot 0";
-    int gone = -1;
-    for (int f = 0; f < 120 && gone < 0; ++f) {
-        frame();
-        if (!in_ring(pacer)) gone = f;
-    }
-    ASSERT_GE(gone, 0);
+    ASSERT_TRUE(leaves(pacer));
     EXPECT_EQ(ram8(var::live_enemy_count), 1);
     EXPECT_NE(this->stalker(), 0u) << "the stalker stays";
 }

@@ -139,7 +139,11 @@ TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
         orb_write32(rec + 4, 0x0638B4);
         orb_write8(rec + 148, 255);
     }
+    // The play start calls the reset with its own record in R20 and goes on
+    // with it afterwards.
+    cpu.reg[20] = 0x20A100;
     ASSERT_TRUE(run(sub_0634A7));
+    EXPECT_EQ(cpu.reg[20], 0x20A100u) << "the caller's record";
     EXPECT_EQ(ram32(var::game_flags), 0u);
     for (uint32_t n = 0; n < 4; ++n) {
         const uint32_t rec = 0x20A000 + 0x100 * n;

@@ -1,0 +1,235 @@
+// A one-player game on the synthetic ROM set: a coin, a join, the character
+// select, stage 1 area 1 played with scripted inputs (both enemies of the
+// area hit until defeated, walking, a jump), the player's energy gone, the
+// continue countdown left to run out while the area changes with no slot in
+// play, the ranking with initials entered, game over, the score-ranking
+// screen and back to the title.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/whole_run.h"
+
+namespace {
+
+// Work RAM the run follows.
+constexpr uint32_t kModeWord = 0x208000;      // game mode, sub-mode
+constexpr uint32_t kIngameState = 0x208004;
+constexpr uint32_t kStageArea = 0x20800C;     // stage, area
+constexpr uint32_t kCredits = 0x2080A0;       // shared credit record: credits
+constexpr uint32_t kRecord = 0x20A000;        // slot 0's player record
+constexpr uint32_t kRoutine = kRecord + 4;
+constexpr uint32_t kEnergy = kRecord + 64;
+constexpr uint32_t kScore = kRecord + 140;
+constexpr uint32_t kCameraX = 0x208344;       // playfield camera record 1: x
+constexpr uint32_t kLiveEnemies = 0x20C14C;
+constexpr uint32_t kRankingEntry3 = 0x208C18;  // character 0's table, entry 3: score
+constexpr uint32_t kRankingInitials3 = 0x208C1C;
+
+// The script's moments (frames).
+constexpr uint64_t kDefeat = 4080;        // about 3,600 frames after the controller takes over
+constexpr uint64_t kTableRoom = 4380;     // the lowest ranking entry emptied
+constexpr uint64_t kAreaRequest = 4480;   // an area change with fade asked for
+constexpr uint64_t kInitials = 5450;      // initials entry starts
+constexpr uint64_t kFrames = 6400;
+
+// Pokes a byte of guest memory at a frame.
+std::string poke(uint64_t frame, uint32_t address, uint8_t value) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address, value);
+  return line;
+}
+std::string at(uint64_t frame, const std::string& action) { return std::to_string(frame) + " " + action + "\n"; }
+
+// Coin, join with button 1 (the default join option), take the first place,
+// then play: blows on the enemy that comes up from the right, down and left
+// to the one pacing below and blows on it, a walk right that scrolls the
+// camera, a jump, a walk back. Energy never runs out on its own here (the
+// enemies' attacks never reach the player), so the script takes it: energy 0
+// with the hit and defeated bits, as a lethal hit leaves them. The lowest
+// ranking entry is emptied so that this play's score ranks; the area change
+// with fade is asked for while the slot counts down, and the initials "ACE"
+// are entered: right (A), button; right, right (C), button; E is the next
+// choice, button; the fourth position is on "end", button.
+std::string play_script() {
+  std::string s = at(60, "press coin1") + at(120, "press button1") + at(180, "press button1");
+  for (uint64_t f = 480; f < 940; f += 16) s += at(f, "press button1");
+  s += at(960, "press down1 20") + at(1000, "press left1 30");
+  for (uint64_t f = 1040; f < 1120; f += 16) s += at(f, "press button1");
+  s += at(1200, "hold right1") + at(1600, "release right1") + at(1700, "press button2") +
+       at(1800, "press left1 100") + at(2000, "press up1 20");
+  for (uint64_t f = 2200; f < 4000; f += 200) s += at(f, f % 400 ? "press right1 40" : "press left1 40");
+  s += poke(kDefeat, kEnergy, 0) + poke(kDefeat, kEnergy + 1, 0) + poke(kDefeat, kRecord + 1, 0x03);
+  for (uint32_t i = 0; i < 4; ++i) s += poke(kTableRoom, kRankingEntry3 + i, 0);
+  s += poke(kAreaRequest, 0x208012, 0x02);  // system_flags bit 17
+  const char* initials[] = {"press right1 2", "press button1",  "press right1 2", "press right1 2",
+                            "press button1",  "press button1", "press button1"};
+  uint64_t f = kInitials + 20;
+  for (const char* a : initials) {
+    s += at(f, a);
+    f += 10;
+  }
+  return s;
+}
+
+whole_run::options play_options(int slices) {
+  whole_run::options o;
+  o.script = play_script();
+  o.frames = kFrames;
+  o.every = 600;
+  o.slices = slices;
+  o.seconds = 300;
+  o.watch = {{kModeWord, 2}, {kIngameState, 1}, {kStageArea, 2},  {kCredits, 1},
+             {kRoutine, 4},  {kEnergy, 2},      {kScore, 4},      {kCameraX, 2},
+             {kLiveEnemies, 1}, {kRankingEntry3, 4}, {kRankingInitials3, 4}};
+  return o;
+}
+
+const whole_run::outcome& play_run() {
+  static std::optional<whole_run::outcome> out;
+  if (!out) {
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    out = r.run(play_options(1));
+  }
+  return *out;
+}
+
+// The values a watched address took, each run of equal values once.
+std::vector<uint64_t> sequence(const whole_run::outcome& out, uint32_t address) {
+  std::vector<uint64_t> v = out.values_of(address);
+  v.erase(std::unique(v.begin(), v.end()), v.end());
+  return v;
+}
+
+uint64_t value_at(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
+  uint64_t v = ~0ull;
+  for (const auto& c : out.changes)
+    if (c.address == address && c.frame <= frame) v = c.value;
+  return v;
+}
+
+uint64_t first_frame(const whole_run::outcome& out, uint32_t address, uint64_t value) {
+  for (const auto& c : out.changes)
+    if (c.address == address && c.value == value) return c.frame;
+  return 0;
+}
+
+TEST(PlayRun, TheGameGoesFromTheTitleThroughPlayToTheRankingScreenAndBack) {
+  const auto& out = play_run();
+  ASSERT_EQ(out.status, 0) << out.err;
+  std::vector<uint64_t> modes;
+  for (uint64_t w : out.values_of(kModeWord))
+    if (modes.empty() || modes.back() != (w & 0xFF)) modes.push_back(w & 0xFF);
+  EXPECT_EQ(modes, (std::vector<uint64_t>{3, 15, 12, 3})) << "title, the game, the ranking screen, the title";
+  // Stage and area (stage in the low byte): character select, stage 1's
+  // intro, area 1, area 2 while nobody plays, the game-over screen.
+  EXPECT_EQ(sequence(out, kStageArea), (std::vector<uint64_t>{0x0000, 0x0200, 0x0000, 0x0001, 0x0101, 0x0201, 0x0300, 0x0000}));
+}
+
+TEST(PlayRun, TheCoinBuysOneCreditAndTheJoinSpendsIt) {
+  const auto& out = play_run();
+  EXPECT_EQ(sequence(out, kCredits), (std::vector<uint64_t>{0, 1, 0}));
+  EXPECT_EQ(value_at(out, kCredits, 130), 0u);
+}
+
+// The slot's routines: idle, waiting for play, placement, set-up, appearance,
+// the controller, the continue countdown, the ranking, out, idle again.
+TEST(PlayRun, TheSlotGoesThroughItsChain) {
+  const auto& out = play_run();
+  EXPECT_EQ(sequence(out, kRoutine), (std::vector<uint64_t>{0x063514, 0x0638B4, 0x0638C6, 0x063955, 0x0639CB,
+                                                            0x063EB6, 0x063799, 0x08A3D6, 0x063818, 0x063514}));
+  // The countdown lasts 1,260 frames after the defeat's blink.
+  const uint64_t countdown = first_frame(out, kRoutine, 0x063799);
+  EXPECT_EQ(first_frame(out, kRoutine, 0x08A3D6) - countdown, 1260u);
+}
+
+// Both enemies are hit and defeated: each blow scores 10, each defeat the
+// enemy's own points instead; the live count falls from 2 to 0 as they go
+// (a later enemy sent by the progress watcher comes and goes on its own).
+TEST(PlayRun, BlowsScoreAndBothEnemiesAreDefeated) {
+  const auto& out = play_run();
+  const auto scores = sequence(out, kScore);
+  ASSERT_GE(scores.size(), 3u);
+  EXPECT_TRUE(std::is_sorted(scores.begin(), scores.end()));
+  int blows = 0, defeats = 0;
+  for (size_t i = 1; i < scores.size(); ++i) (scores[i] - scores[i - 1] == 10 ? blows : defeats) += 1;
+  EXPECT_EQ(defeats, 2);
+  EXPECT_GE(blows, 20);
+  EXPECT_EQ(scores.back(), 5600u);
+  const auto live = sequence(out, kLiveEnemies);
+  ASSERT_GE(live.size(), 4u);
+  EXPECT_EQ(std::vector<uint64_t>(live.begin(), live.begin() + 4), (std::vector<uint64_t>{0, 2, 1, 0}));
+  EXPECT_GT(value_at(out, kCameraX, kDefeat), 0u) << "the walk right scrolled the camera";
+}
+
+// Energy: the start energy at the join, one point less every 180 frames of
+// controller time, then gone.
+TEST(PlayRun, EnergyDrainsAndRunsOut) {
+  const auto& out = play_run();
+  const auto energy = sequence(out, kEnergy);
+  ASSERT_GE(energy.size(), 3u);
+  EXPECT_EQ(energy[1], 400u);
+  for (size_t i = 2; i + 1 < energy.size(); ++i) EXPECT_EQ(energy[i], energy[i - 1] - 1) << i;
+  EXPECT_EQ(energy.back(), 0u);
+  EXPECT_EQ(value_at(out, kEnergy, kDefeat + 1), 0u);
+}
+
+// The in-game flow: the area change with fade runs its states 26-31 and
+// returns to play while nobody plays; the game ends through the game-over
+// states 50-57.
+TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
+  const auto& out = play_run();
+  const auto states = sequence(out, kIngameState);
+  auto find = [&](std::vector<uint64_t> run) {
+    return std::search(states.begin(), states.end(), run.begin(), run.end()) != states.end();
+  };
+  EXPECT_TRUE(find({0, 1, 2, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}))
+      << "select, stage set-up, intro, area start, play";
+  EXPECT_TRUE(find({20, 27, 28, 29, 30, 31, 20})) << "the area change with fade";
+  EXPECT_TRUE(find({20, 50, 51, 52, 53, 54, 55, 56, 57, 0})) << "game over";
+  EXPECT_GT(first_frame(out, kStageArea, 0x0201), first_frame(out, kRoutine, 0x063799));
+  EXPECT_LT(first_frame(out, kStageArea, 0x0201), first_frame(out, kRoutine, 0x08A3D6));
+}
+
+// The play's score takes the emptied lowest entry of its character's table
+// with the initials entered.
+TEST(PlayRun, TheRankingEntryHoldsTheScoreAndTheInitials) {
+  const auto& out = play_run();
+  EXPECT_EQ(value_at(out, kRankingEntry3, kFrames), 5600u);
+  EXPECT_EQ(value_at(out, kRankingInitials3, kFrames), uint64_t('A' | 'C' << 8 | 'E' << 16));
+}
+
+// The checkpoints are the same with the sound board's time cut into 1, 7 and
+// 1,000 slices per stretch, and match the recorded table.
+constexpr const char* kExpected = R"(
+600 3058C47796FCB425 3E321DA69D5B0613 9C89125F19E0F0C7 9F2EDCEBF9D7FF6B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 FC41FCD30244B24F B93A0C83CE3B6325 B93A0C83CE3B6325 54FCF24569BB3F35 C524A0B7FB3AFDBF 392BE75F22D46E3F 619542CC5C7BA4CD B93A0C83CE3B6325 CC4EAC1329D6EDBB B93A0C83CE3B6325 B93A0C83CE3B6325 5F13549ADEA4F7C5
+1200 26230730460DC325 4651DD04F7B727F8 E7854F83108FBEB9 EFFB744E7F66BBFE B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9F0CE7A6517D88D0 B93A0C83CE3B6325 B93A0C83CE3B6325 11A7A153EA8D2F3B A65711BA17149229 81A1C2819C915CCD DA14EBDE10521FCE B93A0C83CE3B6325 5E08E1A9F950DCC1 B93A0C83CE3B6325 B93A0C83CE3B6325 395DC9BC10FFF137
+1800 26230730460DC325 8804C0C4056A6BBC 98913B0CE2B44F33 E8C990FE56108B3F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 BF7B708E7ACF9FB7 B93A0C83CE3B6325 B93A0C83CE3B6325 C6EC3788C5BF4005 C6C75707E42F46AC 72813C5B303E2D79 87831AAB1DD52968 B93A0C83CE3B6325 311FD2011618276E B93A0C83CE3B6325 B93A0C83CE3B6325 E2AA4E579936BE1F
+2400 26230730460DC325 B4850998130843E8 0EEE4CFFEEEAC526 47272BE3AD3DAA35 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 CC1EA730DB4F2A47 B93A0C83CE3B6325 B93A0C83CE3B6325 3D5DAA31208214CF B1C79B1D4A78365B 72813C5B303E2D79 C26BE26A283DD135 B93A0C83CE3B6325 F5970664F89955AA B93A0C83CE3B6325 B93A0C83CE3B6325 37F61CCAD0241F71
+3000 26230730460DC325 CA4A19A2A735F738 14B102ABB0049BEE AC7E52386840FA0A B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 613FA93FC1918B38 B93A0C83CE3B6325 B93A0C83CE3B6325 D6C12AF53ECA49B1 F07F1E1F3336873C 72813C5B303E2D79 307C53CF3ADB82A0 B93A0C83CE3B6325 27D549DDAD8D18A0 B93A0C83CE3B6325 B93A0C83CE3B6325 B0B50E80B80C8437
+3600 26230730460DC325 3575506AD6581968 F3D10403BB7C55E7 47272BE3AD3DAA35 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 37951EE661133BAB B93A0C83CE3B6325 B93A0C83CE3B6325 3D5DAA31208214CF B0671FCAF8FE27B1 72813C5B303E2D79 3236709BFAD11063 B93A0C83CE3B6325 F5970664F89955AA B93A0C83CE3B6325 B93A0C83CE3B6325 37F61CCAD0241F71
+4200 26230730460DC325 B68002BCBD7DB60D C5CAF8B0C8513A1F 527DDEE5BF8E2336 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C8618B43B7D6A661 B93A0C83CE3B6325 B93A0C83CE3B6325 06E53CF1A0C48511 4B8B3D30BC3ABC00 1C6A1A91E43586EC 5CA43481CAAE380B B93A0C83CE3B6325 493571BA7FDE87A7 B93A0C83CE3B6325 B93A0C83CE3B6325 9879790436D28DB2
+4800 26230730460DC325 D49F39ED044A33D5 11753F0BFD17FDF2 096BBD02435181F2 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 36489642840502E0 B93A0C83CE3B6325 B93A0C83CE3B6325 50778D73CE9C2673 35FE90F794DE9C2A FDFD572B6AEC1E26 E1CB32E5C8C7CAC7 B93A0C83CE3B6325 493571BA7FDE87A7 B93A0C83CE3B6325 B93A0C83CE3B6325 CC339F15A9D33DE5
+5400 26230730460DC325 87A109A6B14941D8 77FDAEE41522059C 096BBD02435181F2 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 36489642840502E0 B93A0C83CE3B6325 B93A0C83CE3B6325 50778D73CE9C2673 17309411ED275EF0 31580D495B4482F5 4137AAF36DAD91FB B93A0C83CE3B6325 493571BA7FDE87A7 B93A0C83CE3B6325 B93A0C83CE3B6325 CC339F15A9D33DE5
+6000 4CBD989D1CA19135 7196475B00A781F7 9435002A02CDB1D1 1BC7C43648864E7D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 13B6D68CCBC0A6CC B93A0C83CE3B6325 B93A0C83CE3B6325 50778D73CE9C2673 5D7BE6B0A7DEF99B 81612EA723AE3068 40687337E6A58A19 B93A0C83CE3B6325 493571BA7FDE87A7 B93A0C83CE3B6325 B93A0C83CE3B6325 7F0EB8F359AD602D
+)";
+
+TEST(PlayRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  const auto expected = whole_run::parse_checkpoints(kExpected);
+  const auto& first = play_run();
+  EXPECT_EQ(whole_run::first_difference(expected, first.checkpoints), "")
+      << "1 slice; seen:\n" << whole_run::format_checkpoints(first.checkpoints);
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  for (int slices : {7, 1000}) {
+    const auto out = r.run(play_options(slices));
+    EXPECT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "")
+        << slices << " slices; seen:\n" << whole_run::format_checkpoints(out.checkpoints);
+  }
+}
+
+}  // namespace

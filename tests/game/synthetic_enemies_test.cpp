@@ -207,4 +207,18 @@ TEST_F(SyntheticEnemies, ThePacerIsBeatenByAWeaponAndFallsAway) {
     EXPECT_NE(this->stalker(), 0u) << "the stalker stays";
 }
 
+// A camera that never moves: the progress watcher sends its stand-in enemy
+// after 900 frames for each live enemy at most plus one (2,700 here); it
+// seeks and walks up to the player like the stalker, counted apart.
+TEST_F(SyntheticEnemies, TheWatchersStandInFindsItsTables) {
+    for (int f = 0; f < 2699; ++f) frame();
+    EXPECT_EQ(enemy(0x06AEA4, 58), 0u) << "not yet";
+    frame();
+    const uint32_t stand_in = enemy(0x06AEA4, 58);
+    ASSERT_NE(stand_in, 0u);
+    for (int f = 0; f < 300; ++f) frame();
+    EXPECT_EQ(ram8(var::live_enemy_count), 2) << "not counted";
+    EXPECT_GE(ram8(stand_in + kState), 2) << "it took a slot";
+}
+
 }  // namespace

@@ -29,6 +29,8 @@ constexpr uint16_t kPlayerX = 640, kPlayerY = 760;
 // size, pixels) in a corner of the data ROM that the set leaves empty.
 constexpr uint32_t kStrikeBox = 0x13FF00;
 constexpr uint16_t kStrength = 40;
+// A thrown weapon's box (bytes: x start, x size, depth start, depth size).
+constexpr uint32_t kWeaponBox = 0x13FF10;
 
 // Fields as the routines use them.
 constexpr uint32_t kX = 32, kY = 34, kOwner = 12, kFlags = 0, kType = 3, kState = 2, kEnergy = 64,
@@ -43,6 +45,8 @@ protected:
             if (const uint8_t b = set.program8(a)) plant8(a, b);
         const uint8_t box[] = {4, 28, static_cast<uint8_t>(-40), 30};
         for (uint32_t i = 0; i < sizeof box; ++i) plant8(kStrikeBox + i, box[i]);
+        const uint8_t weapon[] = {static_cast<uint8_t>(-4), 8, static_cast<uint8_t>(-4), 8};
+        for (uint32_t i = 0; i < sizeof weapon; ++i) plant8(kWeaponBox + i, weapon[i]);
         init_objects();
         orb_write32(var::camera_pointer, kCamera);
         orb_write32(0x20801C, 0x410020);  // sprite list pointer
@@ -66,16 +70,32 @@ protected:
     }
 
     // One frame: the strike (when asked) tests table B, which is then
-    // emptied; the objects run.
-    void frame(bool strike = false) {
+    // copied and emptied; a weapon at `weapon` (when asked) tests the copy;
+    // the objects run.
+    void frame(bool strike = false, uint32_t weapon = 0) {
+        orb_write8(kPlayer + kAction, 2);
         if (strike) {
-            orb_write8(kPlayer + kAction, 2);
             cpu.reg[20] = kPlayer;
             cpu.reg[10] = kStrikeBox;
             cpu.reg[16] = kStrength;
             ASSERT_TRUE(run(sub_0881A4));
         }
+        for (uint32_t i = 0; i < 16u * (ram8(var::hitbox_table_b) + 1); ++i)
+            orb_write8(var::hitbox_copy_b + i, ram8(var::hitbox_table_b + i));
         orb_write8(var::hitbox_table_b, 0);
+        if (weapon) {
+            // The weapon (in player record 3, out of play), owned by player
+            // 0, where the target stands.
+            const uint32_t w = kPlayer + 0x300;
+            orb_write16(w + kOwner, static_cast<uint16_t>(kPlayer));
+            orb_write8(w + kAction, 2);
+            orb_write16(w + kX, ram16(weapon + kX));
+            orb_write16(w + kY, ram16(weapon + kY));
+            cpu.reg[20] = w;
+            cpu.reg[10] = kWeaponBox;
+            cpu.reg[16] = 10;
+            ASSERT_TRUE(run(sub_08833D));
+        }
         ASSERT_TRUE(run(sub_088B00));
         ASSERT_TRUE(run(sub_062121));  // the sprite list empties the display buckets
     }
@@ -91,6 +111,14 @@ protected:
     static bool in_ring(uint32_t o) {
         const auto r = ring();
         return std::find(r.begin(), r.end(), o) != r.end();
+    }
+    // Runs frames until the object has left the ring, 120 at most.
+    bool leaves(uint32_t o) {
+        for (int f = 0; f < 120; ++f) {
+            frame();
+            if (!in_ring(o)) return true;
+        }
+        return false;
     }
 };
 
@@ -148,12 +176,7 @@ TEST_F(SyntheticEnemies, TheStalkerIsHitUntilDefeatedThenLeaves) {
     EXPECT_EQ(ram8(var::live_enemy_count), 2) << "still falling";
 
     // It pops up, falls off the bottom of the screen and is gone.
-    int gone = -1;
-    for (int f = 0; f < 120 && gone < 0; ++f) {
-        frame();
-        if (!in_ring(stalker)) gone = f;
-    }
-    ASSERT_GE(gone, 0);
+    ASSERT_TRUE(leaves(stalker));
     EXPECT_EQ(ram8(var::live_enemy_count), 1);
     EXPECT_EQ(ram16(stalker + kFlags) & 1, 0);
     EXPECT_EQ(this->stalker(), 0u);
@@ -163,6 +186,39 @@ TEST_F(SyntheticEnemies, TheStalkerIsHitUntilDefeatedThenLeaves) {
     for (uint32_t o : ring())
         EXPECT_NE(ram16(o + kOwner), static_cast<uint16_t>(stalker)) << std::hex << o;
     EXPECT_EQ(ram32(kPlayer + player_record::score), 5060u) << "nothing more";
+}
+
+TEST_F(SyntheticEnemies, ThePacerIsBeatenByAWeaponAndFallsAway) {
+    for (int f = 0; f < 200; ++f) frame();
+    const uint32_t pacer = this->pacer();
+    ASSERT_NE(pacer, 0u);
+    // Three throws of strength 10 at every 8th frame: 24 energy, 14, 4, 0;
+    // 10 points each for the first two, the pacer's 300 for the last.
+    std::vector<int16_t> energy;
+    for (int f = 0; f < 24; ++f) {
+        frame(false, f % 8 == 0 ? pacer : 0);
+        if (f % 8 == 0) energy.push_back(static_cast<int16_t>(ram16(pacer + kEnergy)));
+    }
+    EXPECT_EQ(energy, (std::vector<int16_t>{14, 4, 0}));
+    EXPECT_EQ(ram32(kPlayer + player_record::score), 320u);
+    EXPECT_EQ(ram16(var::tally_records), 1) << "category 0 of slot 0";
+    ASSERT_TRUE(leaves(pacer));
+    EXPECT_EQ(ram8(var::live_enemy_count), 1);
+    EXPECT_NE(this->stalker(), 0u) << "the stalker stays";
+}
+
+// A camera that never moves: the progress watcher sends its stand-in enemy
+// after 900 frames for each live enemy at most plus one (2,700 here); it
+// seeks and walks up to the player like the stalker, counted apart.
+TEST_F(SyntheticEnemies, TheWatchersStandInFindsItsTables) {
+    for (int f = 0; f < 2699; ++f) frame();
+    EXPECT_EQ(enemy(0x06AEA4, 58), 0u) << "not yet";
+    frame();
+    const uint32_t stand_in = enemy(0x06AEA4, 58);
+    ASSERT_NE(stand_in, 0u);
+    for (int f = 0; f < 300; ++f) frame();
+    EXPECT_EQ(ram8(var::live_enemy_count), 2) << "not counted";
+    EXPECT_GE(ram8(stand_in + kState), 2) << "it took a slot";
 }
 
 }  // namespace

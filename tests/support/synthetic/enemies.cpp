@@ -11,9 +11,17 @@
 // walk so that a camera that stands still meets no empty state table.
 //
 // Positions are world units (quarter pixels); the area's camera starts at
-// x 0, where both spawn triggers lie.
+// x 0, where both spawn triggers lie. What the stage must give them: the
+// spawn generator (routine 0x066200) among the 256-byte objects of the
+// area's object list, and player strikes whose boxes reach the stalker where
+// it stands, 100 units (25 pixels) ahead of a player facing it: its body
+// spans 12 pixels either side of its x, from 28 pixels above the ground to 2
+// below, and 16 pixels of depth either side of its y.
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "tests/support/synthetic_rom.h"
@@ -420,7 +428,7 @@ void plant_enemies(rom_builder& rom) {
     rom.put16(kTargetPlayerOffsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n), "target player offsets");
   // Difficulty factor by the slots in play: the number of players.
   for (uint32_t slots = 0; slots < 16; ++slots)
-    rom.put8(kDifficultyFactors + slots, static_cast<uint8_t>(__builtin_popcount(slots)), "difficulty factors");
+    rom.put8(kDifficultyFactors + slots, static_cast<uint8_t>(std::popcount(slots)), "difficulty factors");
   // Points for a hit that does not defeat, by attack kind.
   for (uint32_t kind = 0; kind < 16; ++kind) rom.put16(kHitPoints + 2 * kind, kPointsPerHit, "hit points");
 

@@ -1,10 +1,12 @@
 // Synthetic ROM data: play, from coin-up to game over.
 //
-// Our own data lives at 0x110000-0x113FFF (scripts, frames, lists, the stage
-// and its camera); everything else is written at the fixed addresses the
-// game reads.
+// Our own data lives at 0x110000-0x1107FF (scripts, the frame, lists, texts,
+// the stage and its camera); everything else is written at the fixed
+// addresses the game reads.
 #include <cstdint>
 #include <initializer_list>
+#include <stdexcept>
+#include <string_view>
 
 #include "tests/support/synthetic_rom.h"
 
@@ -17,27 +19,21 @@ class block {
  public:
   explicit block(rom_builder& rom, uint32_t start) : rom_(rom), at_(start) {}
   uint32_t here() const { return at_; }
-  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
+  // Little-endian values of one width, one after the other.
+  template <typename T>
+  uint32_t put(std::initializer_list<T> data, const char* what) {
     const uint32_t start = at_;
-    for (uint8_t b : data) rom_.put8(at_++, b, what);
-    return start;
-  }
-  uint32_t words(std::initializer_list<uint16_t> data, const char* what) {
-    const uint32_t start = at_;
-    for (uint16_t w : data) {
-      rom_.put16(at_, w, what);
-      at_ += 2;
+    for (T v : data) {
+      if constexpr (sizeof(T) == 1) rom_.put8(at_, v, what);
+      if constexpr (sizeof(T) == 2) rom_.put16(at_, v, what);
+      if constexpr (sizeof(T) == 4) rom_.put32(at_, v, what);
+      at_ += sizeof(T);
     }
     return start;
   }
-  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
-    const uint32_t start = at_;
-    for (uint32_t v : data) {
-      rom_.put32(at_, v, what);
-      at_ += 4;
-    }
-    return start;
-  }
+  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) { return put(data, what); }
+  uint32_t words(std::initializer_list<uint16_t> data, const char* what) { return put(data, what); }
+  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) { return put(data, what); }
   uint32_t text(const char* s, const char* what) {
     const uint32_t start = at_;
     std::string_view v(s);
@@ -74,14 +70,16 @@ constexpr uint32_t kStage0ObjectLists = 0x13BFF0;
 }  // namespace
 
 void plant_play(rom_builder& rom) {
-  block b(rom, 0x110000);
+  // Animation scripts from 0x110000, the frame they show at 0x110100 (script
+  // entries are positive offsets), everything else from 0x110200.
+  block scripts(rom, 0x110000);
+  constexpr uint32_t kFrame = 0x110100;
+  block b(rom, 0x110200);
 
   // --- Pictures -----------------------------------------------------------
-  // One frame definition shared by every figure (at 0x110800, after the
-  // scripts, as script entries are positive offsets): a single 16 x 16 sprite
+  // One frame definition shared by every figure: a single 16 x 16 sprite
   // part standing on the object's position, then its body box list (one box
-  // 16 pixels wide and 8 deep around the feet).
-  constexpr uint32_t kFrame = 0x110800;
+  // 16 pixels wide around the position, 8 high).
   {
     block f(rom, kFrame);
     f.bytes({1}, "figure frame: part count");
@@ -91,9 +89,9 @@ void plant_play(rom_builder& rom) {
   // Animation scripts: a duration byte, then `steps` offset words to the
   // frame, then an end word (-2 loops back to entry 0, -1 stops).
   auto script = [&](uint8_t duration, int steps, int16_t end, const char* what) {
-    const uint32_t start = b.bytes({duration}, what);
-    for (int k = 0; k < steps; ++k) b.words({uint16_t(kFrame - b.here())}, what);
-    b.words({uint16_t(end)}, what);
+    const uint32_t start = scripts.bytes({duration}, what);
+    for (int k = 0; k < steps; ++k) scripts.words({uint16_t(kFrame - scripts.here())}, what);
+    scripts.words({uint16_t(end)}, what);
     return start;
   };
   // Standing, walking, being hurt, portraits, cursors: two steps in a loop.
@@ -259,6 +257,47 @@ void plant_play(rom_builder& rom) {
   rom.put32(0x06514C, 0x20E020E0u, "special strike box");
   per_character8(rom, 0x065150, 32, "state of button 1 at the top of a jump");
 
+  // --- Panels -------------------------------------------------------------------------------
+  // Per-slot cells, entries 0-1 for two slots, 2-4 for three, 5-8 for four;
+  // the slots share the width of the screen.
+  auto cell = [](uint32_t row, uint32_t col) { return uint16_t(0xF000 + (row * 64 + col) * 2); };
+  const uint32_t columns[9] = {2, 22, 2, 15, 28, 1, 11, 21, 31};
+  for (uint32_t e = 0; e < 9; ++e) {
+    rom.put16(0x061B4E + 2 * e, cell(0, columns[e]), "slot name, prompt and message cells");
+    rom.put16(0x061B90 + 2 * e, cell(1, columns[e]), "slot credit and energy line cells");
+    rom.put16(0x06310C + 2 * e, cell(2, columns[e] + 6), "slot continue countdown cells");
+  }
+  rom.put16(0x061B4E + 2 * 10, cell(27, 10), "requirement line cell");
+  const char* names[4] = {"RED", "BLUE", "GREEN", "GOLD"};
+  for (uint32_t c = 0; c < 4; ++c) {
+    const uint32_t name = b.bytes({0x02}, "character names: attribute");
+    b.text(names[c], "character names");
+    rom.put32(0x061CFE + 4 * c, name, "character names");
+  }
+  rom.put_bytes(0x061D36, bytes{0x03, 'E', 0}, "energy label");
+  const uint32_t out_message = b.bytes({0x04}, "energy-out message: attribute");
+  b.text("OUT", "energy-out message");
+  const uint32_t leave_message = b.bytes({0x04}, "leaving message: attribute");
+  b.text("GAME OVER", "leaving message");
+  b.align(4);
+  for (uint32_t e = 0; e < 2; ++e) {
+    rom.put32(0x061B3E + 4 * e, out_message, "energy-out message pair");
+    rom.put32(0x061B46 + 4 * e, leave_message, "leaving message pair");
+  }
+  // Continue headings above the big countdown (rows 12 and 13).
+  rom.put16(0x061C9C, cell(12, 16), "continue heading: cell");
+  rom.put8(0x061C9E, 0x05, "continue heading: attribute");
+  rom.put_text(0x061C9F, "CONTINUE", "continue heading");
+  rom.put16(0x061CB0, cell(13, 14), "second continue heading: cell");
+  rom.put8(0x061CB2, 0x05, "second continue heading: attribute");
+  rom.put_text(0x061CB3, "PRESS BUTTON", "second continue heading");
+  // Big digits: two cells by three rows; the digit's character stands in
+  // the top row, the rows below stay empty; entry 10 is blank.
+  for (uint32_t d = 0; d < 11; ++d) {
+    const uint32_t glyph = d < 10 ? uint32_t('0' + d) | uint32_t('0' + d) << 16 : 0;
+    rom.put32(0x061D3A + 4 * d, b.longs({glyph, 0, 0}, "big digit cells"), "big digits");
+  }
+
   // --- Initials entry -----------------------------------------------------------------
   // Choices of positions 0-2: back, end, then the letters A to F; arriving
   // at a position ORs 2 into the choice (it starts on a letter). Position 3
@@ -272,6 +311,7 @@ void plant_play(rom_builder& rom) {
   rom.put8(0x08A850, 0x05, "rank label attribute");
   rom.put_text(0x08A851, "1ST 2ND 3RD 4TH ", "rank labels", false);
 
+  if (scripts.here() > kFrame || b.here() > 0x110800) throw std::logic_error("play data runs past its block");
 }
 
 }  // namespace synthetic

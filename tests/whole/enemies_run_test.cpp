@@ -1,0 +1,191 @@
+// A one-player game on the synthetic ROM set meets the enemies of stage 1
+// area 1: the stalker walks up beside the player and takes its punches until
+// it is beaten, scoring, and falls away; the pacer walks its platform.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/whole_run.h"
+
+namespace {
+
+constexpr uint32_t kLiveEnemies = 0x20C14C;
+constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
+constexpr uint32_t kPlayerScore = kPlayer + 140;
+constexpr uint32_t kPlayerX = kPlayer + 32;
+constexpr uint32_t kTallySlot0 = 0x208400;  // 16 counters by category
+// The 128-byte objects; of each, the fields the checks follow.
+constexpr uint32_t kObjects128 = 0x201000;
+constexpr uint32_t kObjectCount = 124;
+constexpr uint32_t kFlags = 0, kStateType = 2, kWorldX = 32, kEnergy = 64;
+
+constexpr uint64_t kFrames = 1560;
+constexpr int kPunches = 42;
+
+// Coins and start, the character taken, then a punch every 20 frames: the
+// stalker comes to stand beside the player on the side the player faces.
+std::string script() {
+  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n";
+  for (int i = 0; i < kPunches; ++i) s += std::to_string(760 + 20 * i) + " press button1\n";
+  return s;
+}
+
+whole_run::options enemies_options(int slices) {
+  whole_run::options o;
+  o.script = script();
+  o.frames = kFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 240;
+  o.watch = {{kLiveEnemies, 1}, {kPlayerScore, 4}, {kPlayerX, 2}, {kTallySlot0 + 2, 2}};
+  for (uint32_t i = 0; i < kObjectCount; ++i) {
+    const uint32_t o128 = kObjects128 + 128 * i;
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}})
+      o.watch.push_back({o128 + field, bytes});
+  }
+  return o;
+}
+
+const whole_run::outcome& enemies_run() {
+  static std::optional<whole_run::outcome> out;
+  if (!out) {
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    out = r.run(enemies_options(1));
+  }
+  return *out;
+}
+
+// What a watched address held at `frame` (its last change at or before it).
+uint64_t at(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
+  uint64_t v = 0;
+  for (const auto& c : out.changes)
+    if (c.address == address && c.frame <= frame) v = c.value;
+  return v;
+}
+
+// The changes of a watched address from `frame` on.
+std::vector<whole_run::change> since(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
+  std::vector<whole_run::change> v;
+  for (const auto& c : out.changes)
+    if (c.address == address && c.frame >= frame) v.push_back(c);
+  return v;
+}
+
+// The first 128-byte object whose type byte turned to `type` with `energy`:
+// the enemy a spawn set up. 0 when none did.
+struct found {
+  uint32_t object = 0;
+  uint64_t frame = 0;
+};
+found enemy(const whole_run::outcome& out, uint8_t type, uint16_t energy) {
+  for (const auto& c : out.changes) {
+    if (c.address < kObjects128 || (c.address - kObjects128) % 128 != kStateType) continue;
+    const uint32_t o = c.address - kStateType;
+    if ((c.value >> 8) == type && at(out, o + kEnergy, c.frame) == energy) return {o, c.frame};
+  }
+  return {};
+}
+
+TEST(EnemiesRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = enemies_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+TEST(EnemiesRun, BothKindsEnterWhenThePlayerArrives) {
+  const auto& out = enemies_run();
+  const found stalker = enemy(out, 3, 260), pacer = enemy(out, 0, 24);
+  ASSERT_NE(stalker.object, 0u);
+  ASSERT_NE(pacer.object, 0u);
+  // Both count as live enemies from their set-up, in the frame the area
+  // starts.
+  EXPECT_EQ(stalker.frame, pacer.frame);
+  EXPECT_EQ(at(out, kLiveEnemies, stalker.frame - 1), 0u);
+  EXPECT_EQ(at(out, kLiveEnemies, stalker.frame), 2u);
+
+  // The pacer lives on and walks within its segment (64 to 1216).
+  EXPECT_EQ(at(out, pacer.object + kFlags, kFrames) & 1, 1u);
+  std::vector<uint64_t> xs;
+  for (const auto& c : since(out, pacer.object + kWorldX, pacer.frame)) xs.push_back(c.value);
+  ASSERT_GT(xs.size(), 10u) << "it walks";
+  EXPECT_GE(*std::min_element(xs.begin(), xs.end()), 64u);
+  EXPECT_LE(*std::max_element(xs.begin(), xs.end()), 1216u);
+}
+
+TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
+  const auto& out = enemies_run();
+  const found stalker = enemy(out, 3, 260);
+  ASSERT_NE(stalker.object, 0u);
+  // It came to stand beside the player: 100 units to the right, stopping
+  // short of a step that would reach its point.
+  const auto hits_seen = since(out, stalker.object + kEnergy, stalker.frame);
+  ASSERT_GE(hits_seen.size(), 3u);
+  const uint64_t first_hit = hits_seen[1].frame;
+  const uint64_t gap = at(out, stalker.object + kWorldX, first_hit) - at(out, kPlayerX, first_hit);
+  EXPECT_GE(gap, 100u);
+  EXPECT_LT(gap, 108u);
+
+  // Its energy falls with every punch that lands, down to 0; each landed
+  // punch but the last scores 10 points in the same frame, the last the
+  // kind's 5000.
+  std::vector<uint64_t> energy, hit_frames;
+  for (const auto& c : hits_seen) {
+    energy.push_back(c.value);
+    hit_frames.push_back(c.frame);
+  }
+  EXPECT_EQ(energy.front(), 260u);
+  EXPECT_EQ(energy.back(), 0u);
+  EXPECT_TRUE(std::is_sorted(energy.rbegin(), energy.rend()) &&
+              std::adjacent_find(energy.begin(), energy.end()) == energy.end())
+      << "strictly falling";
+  const size_t hits = energy.size() - 1;
+  uint64_t expected_score = 0;
+  for (size_t h = 1; h < energy.size(); ++h) {
+    expected_score += h == hits ? 5000 : 10;
+    EXPECT_EQ(at(out, kPlayerScore, hit_frames[h]), expected_score) << "hit " << h;
+  }
+  EXPECT_EQ(at(out, kPlayerScore, kFrames), expected_score);
+  EXPECT_EQ(at(out, kTallySlot0 + 2, kFrames), 1u) << "one defeat in its category";
+
+  // It pops up and falls off the screen: then its flags are cleared and it
+  // no longer counts; the pacer is the one live enemy left.
+  const uint64_t defeat = hit_frames.back();
+  const auto flags = since(out, stalker.object + kFlags, defeat);
+  ASSERT_FALSE(flags.empty());
+  ASSERT_EQ(flags.back().value, 0u);
+  const uint64_t removal = flags.back().frame;
+  EXPECT_GT(removal, defeat + 8) << "the fall takes a while";
+  EXPECT_LT(removal, defeat + 80);
+  EXPECT_EQ(at(out, kLiveEnemies, removal - 1), 2u);
+  EXPECT_EQ(at(out, kLiveEnemies, removal), 1u);
+  EXPECT_EQ(at(out, kLiveEnemies, kFrames), 1u);
+}
+
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
+constexpr const char* kExpected = R"(
+300 8E3B791B2F015E3D 601D0AE62C3B0AC6 4373718C6256B1C8 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AD79383F0E56DEF4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 175851093E6A1571 A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
+600 26230730460DC325 84DAFA3D99ADCA1C 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD6BFBD6A2D1C43 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 028600E4EE1BB352 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
+900 D20E337138420325 BCAA1A638D6A3D48 183AE8A573D78125 6B1CADFB51CCCCEF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5799E9E36567D550 B93A0C83CE3B6325 B93A0C83CE3B6325 86697D1E9C36967F 26D2137339FC520C 213C833B1E82C211 2BB539C57E368F25 B93A0C83CE3B6325 CC4EAC1329D6EDBB B93A0C83CE3B6325 B93A0C83CE3B6325 539FA2D1F8EA51E6
+1200 D1A6829CFFAC8325 10FBB1EBC4F2CE2E 3A3BED1FE24A04A4 6B1CADFB51CCCCEF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 FB6C1CF11951CB35 B93A0C83CE3B6325 B93A0C83CE3B6325 38713E3F0A5A1507 F12E8CE04DAFA8E6 0E67EFD6E8D8E796 6145A7ECDD9E23CE B93A0C83CE3B6325 CC4EAC1329D6EDBB B93A0C83CE3B6325 B93A0C83CE3B6325 A76AFCD3DE44444B
+1500 9E01FBBF6F486325 B81A34DB69BA259E 9AE24880649D165C A8FB220A38F1701C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 004864A74409BB86 B93A0C83CE3B6325 B93A0C83CE3B6325 18D71BEA8FC3E57A BE40DAEE281C0BCF 4ABA18A7F2F9B5FF 9C2F06F5265AB09C B93A0C83CE3B6325 1F392448966D6198 B93A0C83CE3B6325 B93A0C83CE3B6325 47C891AD4C37A117
+)";
+
+TEST(EnemiesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  const auto expected = whole_run::parse_checkpoints(kExpected);
+  const auto& first = enemies_run();
+  EXPECT_EQ(whole_run::first_difference(expected, first.checkpoints), "")
+      << "seen:\n" << whole_run::format_checkpoints(first.checkpoints);
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  for (int slices : {7, 1000}) {
+    const auto out = r.run(enemies_options(slices));
+    EXPECT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "")
+        << slices << " slices; seen:\n" << whole_run::format_checkpoints(out.checkpoints);
+  }
+}
+
+}  // namespace

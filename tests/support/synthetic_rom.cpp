@@ -126,6 +126,7 @@ const rom_builder& synthetic_set() {
     plant_enemies(r);
     plant_service(r);
     plant_sound(r);
+    plant_endings(r);
     return r;
   }();
   return rom;

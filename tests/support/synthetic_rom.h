@@ -71,6 +71,7 @@ void plant_play(rom_builder& rom);     // coin-up to game over: select, stage 1,
 void plant_enemies(rom_builder& rom);  // the spawn list and its two enemy kinds
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
+void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above
 
 // Everything above, built once per process.
 const rom_builder& synthetic_set();

@@ -209,4 +209,17 @@ std::string first_difference(const std::vector<checkpoint>& expected,
   return {};
 }
 
+uint16_t backup_crc(const uint8_t* p) {
+  uint32_t r = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+  auto shift8 = [&r] {
+    for (int i = 0; i < 8; ++i) r = (r & 0x80000000u) ? (r << 1) ^ 0x10210000u : r << 1;
+  };
+  for (int i = 3; i < 54; ++i) {
+    r = (r & ~0xFFu) | p[i];
+    shift8();
+  }
+  shift8();
+  return uint16_t(r >> 16);
+}
+
 }  // namespace whole_run

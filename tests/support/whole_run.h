@@ -74,4 +74,11 @@ std::string format_checkpoints(const std::vector<checkpoint>& cps);
 std::string first_difference(const std::vector<checkpoint>& expected,
                              const std::vector<checkpoint>& actual);
 
+// CRC of a settings record in the EEPROM image, over the 54 bytes from `p`
+// (the record's +0x0A): a 32-bit register starts with the first four bytes,
+// big-endian; each further byte replaces its low 8 bits and is shifted
+// through with the polynomial 0x1021 in the top half; 8 shifts more; the top
+// half is the CRC.
+uint16_t backup_crc(const uint8_t* p);
+
 }  // namespace whole_run

@@ -31,22 +31,7 @@ constexpr uint32_t kChute1Coins = 0x701F06;
 constexpr uint32_t kJoins = 0x701F0E;
 constexpr uint32_t kNewPlays = 0x701F2C;
 
-// CRC of the 54 bytes from `p`: a 32-bit register starts with the first four
-// bytes, big-endian; each further byte replaces its low 8 bits and is shifted
-// through with the polynomial 0x1021 in the top half; 8 shifts more; the top
-// half is the CRC.
-uint16_t backup_crc(const uint8_t* p) {
-  uint32_t r = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-  auto shift8 = [&r] {
-    for (int i = 0; i < 8; ++i) r = (r & 0x80000000u) ? (r << 1) ^ 0x10210000u : r << 1;
-  };
-  for (int i = 3; i < 54; ++i) {
-    r = (r & ~0xFFu) | p[i];
-    shift8();
-  }
-  shift8();
-  return uint16_t(r >> 16);
-}
+using whole_run::backup_crc;
 
 uint16_t le16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 

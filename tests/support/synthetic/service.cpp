@@ -456,7 +456,7 @@ void plant_bookkeeping(rom_builder& rom) {
   text_list p2;
   p2.at(1, 14).colour(0x00).text("PLAY LENGTHS");
   for (int i = 0; i < 12; ++i) {
-    char band[8];
+    char band[24];
     if (i < 10)
       std::snprintf(band, sizeof band, "%d:%02d", i / 2, 30 * (i % 2));
     else

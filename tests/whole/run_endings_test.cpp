@@ -1,0 +1,207 @@
+// The game paths that end a run because their continuation has no translated
+// code: each is reached on purpose in a whole-program run, which must end
+// with status 3, the runtime's message naming the guest addresses and the
+// frame, and the EEPROM saved first although the run never reached an
+// autosave or a normal shut-down.
+//
+// Every run starts the same way, on inputs alone: a coin and player 1's
+// button join a game from the title, the button takes a character, and the
+// stage intro, the first area and the character's appearance follow. Each
+// case then adds the inputs, or the pokes standing in for what the data set
+// has no way to raise (an enemy's hits, the area's end, the fourth stage,
+// a special that needs button 2), that lead to its path.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/support/whole_run.h"
+
+namespace {
+
+// ---- the EEPROM the runs start from ----
+
+// The CRC of a settings record, the record being its first byte.
+uint16_t record_crc(const uint8_t* record) { return whole_run::backup_crc(record + 0x0A); }
+
+constexpr size_t kSpare = 0x40;
+constexpr size_t kCrc = 0x08, kDifficulty = 0x20, kStartEnergy = 0x22, kSaveCount = 0x3C;
+constexpr uint32_t kSavesBefore = 5;
+
+void put16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
+  v[at] = uint8_t(x);
+  v[at + 1] = uint8_t(x >> 8);
+}
+uint16_t get16(const std::vector<uint8_t>& v, size_t at) { return uint16_t(v[at] | v[at + 1] << 8); }
+uint32_t get32(const std::vector<uint8_t>& v, size_t at) { return get16(v, at) | uint32_t(get16(v, at + 2)) << 16; }
+
+// Two slots on one coin chute, a coin a credit, one credit to start and to
+// continue, button 1 joins, difficulty 3, 300 energy. The primary copy is
+// intact; the spare's CRC no longer matches (its difficulty byte differs),
+// so the game's start-up rewrites the EEPROM: dirty from the first frame,
+// with the first autosave due only at frame 600.
+std::vector<uint8_t> starting_eeprom() {
+  std::vector<uint8_t> image(128, 0);
+  const uint8_t head[] = {'K', 'O', 'T', 'A', 0x01, 0x81, 0x01, 0x00};
+  std::copy(std::begin(head), std::end(head), image.begin());
+  image[0x12] = 1;   // coins per credit
+  image[0x13] = 1;   // units of chute 1
+  image[0x14] = 1;   // units of chute 2
+  image[0x17] = 1;   // credits to start
+  image[0x18] = 1;   // credits to continue
+  image[0x1B] = 26;  // no coin item
+  image[kDifficulty] = 3;
+  put16(image, kStartEnergy, 300);
+  image[kSaveCount] = kSavesBefore;
+  put16(image, kCrc, record_crc(image.data()));
+  std::copy(image.begin(), image.begin() + kSpare, image.begin() + kSpare);
+  image[kSpare + kDifficulty] ^= 1;
+  return image;
+}
+
+// ---- the runs ----
+
+// Shared by every case: a coin and player 1's button join a game from the
+// title, the same button takes a character, the stage intro and the area's
+// start run, and the character appears (frames 309 to 436); the cases act
+// while it appears, the controller already running.
+constexpr const char* kIntoPlay =
+    "100 press coin1\n"
+    "+30 press button1\n"
+    "140 press button1\n";
+
+struct ending {
+  const char* name;
+  const char* script;   // what leads to the path after the common start
+  const char* message;  // regular expression of the runtime's lines; (\d+) = the frame
+  uint32_t watched;     // a guest value the path passes through on the way...
+  int bytes;            // ... its width (0 = none) ...
+  uint64_t value;       // ... and its value at the last frame end before the run ended
+  bool next_frame;      // the run ends in the frame right after it took that value
+};
+
+constexpr const char* kUnwoundAt0635E5 =
+    "The task started at FFFFF0 came to its end at 0635E5 \\(frame (\\d+)\\)\n"
+    "The last call that came back past its caller: from 0600E7, to 0635E5 instead of 0600EA\n";
+
+const ending kEndings[] = {
+    // A second player puts a coin in and presses button 1 while slot 0 plays.
+    {"JoinDuringPlay", "340 press coin1\n350 press button2\n", kUnwoundAt0635E5,
+     0x2080A0, 1, 1, false},  // the second coin counted as a credit
+    // The player is out (energy 0 and the last frame of the defeat, standing
+    // for the hits an enemy would land) and continues with a coin and button 1.
+    {"ContinueDuringPlay",
+     "340 poke 20A040 00\n340 poke 20A041 00\n340 poke 20A037 01\n340 poke 20A002 13\n"
+     "360 press coin1\n380 press button1\n",
+     kUnwoundAt0635E5, 0x20A004, 4, 0x063799, false},  // the continue countdown
+    // The three area changes, each requested by its system_flags bit as the
+    // terrain, the camera or an area's end would.
+    {"AreaChangeByTerrain", "340 poke 208011 02\n",
+     "No translated code starts at 063A0A \\(frame (\\d+)\\)\n", 0, 0, 0, false},
+    {"AreaChangeByZoom", "340 poke 208011 04\n",
+     "No translated code starts at 063A88 \\(frame (\\d+)\\)\n", 0, 0, 0, false},
+    {"AreaChangeWithFade", "340 poke 208012 02\n",
+     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, 29, true},  // faded out
+    // The last stage cleared (stage 4 and the clear request poked): results,
+    // their 1200-frame wait cut short, then the ending.
+    {"Ending", "340 poke 20800C 04\n340 poke 208011 01\n390 poke 208002 02\n390 poke 208003 00\n",
+     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, 43, true},
+    // The game ends (system_flags bit 7) while a slot still plays, on a menu
+    // scene (stage 0).
+    {"GameOverAtStageZero", "340 poke 20800C 00\n340 poke 20800D 00\n340 poke 208010 80\n",
+     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", 0x208004, 1, 50, true},
+    // The area marked as one with placed objects (game_flags bit 12) after its
+    // start and before the player is placed: the appearance hands over to that
+    // area's controller in the set-up's frame.
+    {"PlacedObjectArea", "306 poke 208009 10\n",
+     "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
+     "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
+     0x20A004, 4, 0x063955, true},  // the set-up, next after placement
+    // The special's launch state (the control script has no button 2 to
+    // start the special with): the object is launched, runs its first frame
+    // and ends the run on its second.
+    {"SpecialLaunchesAnObject", "340 poke 20A002 16\n",
+     "No translated code starts at 07836B \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},  // launched
+    // States no branch table holds, as damaged work RAM would give them: the
+    // in-game flow's and the player controller's.
+    {"InGameStateOutOfRange", "340 poke 208004 3B\n",
+     "Jump from 06224F to 062303 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
+    {"PlayerStateOutOfRange", "340 poke 20A002 3B\n",
+     "Jump from 063F5D to 064011 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
+};
+
+// The frames before the paths part: the same for every case, whatever its
+// time slicing.
+const char* const kCommonCheckpoints = R"(
+100 8E3B791B2F015E3D 146CF3D8B1EA7C20 4B40E2658FA2086F 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EC58CCA594AC299E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0B873EACBAF89DB0 EA530513EDD69537 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 069516E9CC0B40CE
+200 26230730460DC325 3358DC3E7BFD1442 C24D5CCBB5164743 DFB7A1EAF95DBF82 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AA3978C9C626D8FC B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9DECD03A2C06EA8E 843F07CCA2365428 F3B81C8846662934 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8A8C62249EABA60F
+300 26230730460DC325 9C8248C846981456 A5DA60AD352D34D4 A5D4D179313E8918 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AA3978C9C626D8FC B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1327CAE251995156 7F5FA561B0D30D93 F3B81C8846662934 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5BCFD5D1367A4B52
+)";
+
+class RunEndings : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
+  const ending& e = kEndings[GetParam()];
+  static constexpr int kSlices[] = {1, 7, 1000};
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  whole_run::options o;
+  o.script = std::string(kIntoPlay) + e.script;
+  o.frames = 590;  // ends before the first autosave at frame 600
+  o.every = 100;
+  o.slices = kSlices[GetParam() % 3];
+  o.seconds = 120;
+  o.eeprom = starting_eeprom();
+  o.watch = {{0x208000, 1}, {0x208008, 1}};
+  if (e.bytes) o.watch.push_back({e.watched, e.bytes});
+  const auto out = r.run(o);
+
+  EXPECT_EQ(out.status, 3) << out.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(out.err, m, std::regex(e.message))) << out.err;
+  const uint64_t frame = std::stoull(m[1].str());
+  EXPECT_GT(frame, 306u) << "in play";
+  EXPECT_LT(frame, 590u) << "before the frame limit and the autosave";
+
+  // A game was started by the join from the title: game mode 15, slot 0.
+  EXPECT_EQ(out.values_of(0x208000), (std::vector<uint64_t>{3, 15})) << out.err;
+  const auto slots = out.values_of(0x208008);
+  ASSERT_FALSE(slots.empty());
+  EXPECT_EQ(slots.back() & 0x0F, 1u) << "slot 0 in play to the end";
+  if (e.bytes) {
+    const auto values = out.values_of(e.watched);
+    ASSERT_FALSE(values.empty());
+    EXPECT_EQ(values.back(), e.value) << std::hex << e.watched;
+    // Frame numbers count finished frames: the frame that ends the run is
+    // the one after the last frame end seen.
+    if (e.next_frame) {
+      EXPECT_EQ(out.frames_of(e.watched).back(), frame);
+    }
+  }
+  // The frames before the paths part are every case's.
+  auto cps = out.checkpoints;
+  cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 300; }), cps.end());
+  auto expected = whole_run::parse_checkpoints(kCommonCheckpoints);
+  expected.erase(std::remove_if(expected.begin(), expected.end(), [frame](const auto& c) { return c.frame >= frame; }),
+                 expected.end());
+  EXPECT_EQ(whole_run::first_difference(expected, cps), "") << whole_run::format_checkpoints(cps);
+
+  // The start-up's repair was saved on the way out: the spare copied from
+  // the primary, the save counted, the settings kept.
+  ASSERT_TRUE(out.eeprom.has_value()) << "no EEPROM file";
+  const auto& ee = *out.eeprom;
+  ASSERT_EQ(ee.size(), 128u);
+  EXPECT_TRUE(std::equal(ee.begin(), ee.begin() + kSpare, ee.begin() + kSpare)) << "spare repaired";
+  EXPECT_EQ(get32(ee, kSaveCount), kSavesBefore + 1);
+  EXPECT_EQ(get16(ee, kCrc), record_crc(ee.data()));
+  EXPECT_EQ(ee[kDifficulty], 3);
+  EXPECT_EQ(get16(ee, kStartEnergy), 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RunEndings, ::testing::Range<size_t>(0, std::size(kEndings)),
+                         [](const auto& info) { return std::string(kEndings[info.param].name); });
+
+}  // namespace

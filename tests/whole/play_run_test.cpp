@@ -36,6 +36,9 @@ constexpr uint32_t kEnergyUnits = 0x31F090;     // row 1, column 8: last digit o
 constexpr uint32_t kHeadingCell = 0x31F620;     // row 12, column 16
 constexpr uint32_t kBigTens = 0x31F7A4;         // two cells each
 constexpr uint32_t kBigUnits = 0x31F7A8;
+constexpr uint32_t kGameOverCell = 0x31F61E;    // row 12, column 15
+// The ranking page in video RAM: character 0's block, entry 3's initials.
+constexpr uint32_t kPageInitials3 = 0x300400 + 128 * 4 + 2 * 22;
 
 // The script's moments (frames).
 constexpr uint64_t kDefeat = 4080;        // about 3,600 frames after the controller takes over
@@ -94,7 +97,8 @@ whole_run::options play_options(int slices) {
   o.watch = {{kModeWord, 2}, {kIngameState, 1}, {kStageArea, 2},  {kCredits, 1},
              {kRoutine, 4},  {kEnergy, 2},      {kScore, 4},      {kCameraX, 2},
              {kLiveEnemies, 1}, {kRankingEntry3, 4}, {kRankingInitials3, 4}, {kNameCell, 2},
-             {kEnergyUnits, 2}, {kHeadingCell, 2}, {kBigTens, 4}, {kBigUnits, 4}};
+             {kEnergyUnits, 2}, {kHeadingCell, 2}, {kBigTens, 4}, {kBigUnits, 4},
+             {kGameOverCell, 2}, {kPageInitials3, 4}};
   return o;
 }
 
@@ -222,6 +226,8 @@ TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
       << "select, stage set-up, intro, area start, play";
   EXPECT_TRUE(find({20, 27, 28, 29, 30, 31, 20})) << "the area change with fade";
   EXPECT_TRUE(find({20, 50, 51, 52, 53, 54, 55, 56, 57, 0})) << "game over";
+  EXPECT_EQ(value_at(out, kGameOverCell, first_frame(out, kIngameState, 52)), 0x0500u | 'G')
+      << "the game-over screen's first line";
   EXPECT_GT(first_frame(out, kStageArea, 0x0201), first_frame(out, kRoutine, 0x063799));
   EXPECT_LT(first_frame(out, kStageArea, 0x0201), first_frame(out, kRoutine, 0x08A3D6));
 }
@@ -232,6 +238,10 @@ TEST(PlayRun, TheRankingEntryHoldsTheScoreAndTheInitials) {
   const auto& out = play_run();
   EXPECT_EQ(value_at(out, kRankingEntry3, kFrames), 5600u);
   EXPECT_EQ(value_at(out, kRankingInitials3, kFrames), uint64_t('A' | 'C' << 8 | 'E' << 16));
+  // The score-ranking screen that follows draws them on its page.
+  const uint64_t page = value_at(out, kPageInitials3, first_frame(out, kModeWord, 0x0C0C));
+  EXPECT_EQ(page & 0xFF, uint64_t('A'));
+  EXPECT_EQ(page >> 16 & 0xFF, uint64_t('C'));
 }
 
 // The checkpoints are the same with the sound board's time cut into 1, 7 and

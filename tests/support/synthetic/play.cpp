@@ -298,6 +298,17 @@ void plant_play(rom_builder& rom) {
     rom.put32(0x061D3A + 4 * d, b.longs({glyph, 0, 0}, "big digit cells"), "big digits");
   }
 
+  // --- Game over ---------------------------------------------------------------------------
+  // The two lines of the game-over screen: text records of 16-bit codes
+  // (cell, attribute, codes up to a 0 code).
+  auto code_record = [&](uint32_t at, uint16_t where, uint8_t attribute, std::string_view text, const char* what) {
+    rom.put16(at, where, what);
+    rom.put8(at + 2, attribute, what);
+    for (size_t i = 0; i <= text.size(); ++i) rom.put16(uint32_t(at + 3 + 2 * i), i < text.size() ? uint8_t(text[i]) : 0, what);
+  };
+  code_record(0x062B11, cell(12, 15), 0x05, "GAME OVER", "game-over line");
+  code_record(0x062B36, cell(14, 15), 0x03, "THANK YOU", "game-over second line");
+
   // --- Initials entry -----------------------------------------------------------------
   // Choices of positions 0-2: back, end, then the letters A to F; arriving
   // at a position ORs 2 into the choice (it starts on a letter). Position 3

@@ -51,6 +51,13 @@ std::vector<uint64_t> outcome::values_of(uint32_t address) const {
   return out;
 }
 
+uint64_t outcome::value_at(uint32_t address, uint64_t frame) const {
+  uint64_t v = 0;
+  for (const auto& c : changes)
+    if (c.address == address && c.frame <= frame) v = c.value;
+  return v;
+}
+
 runner::runner(std::string probe_exe) : exe_(std::move(probe_exe)) {
   synthetic::synthetic_set().write_folder(dir_ / "rom");
 }
@@ -220,6 +227,21 @@ uint16_t backup_crc(const uint8_t* p) {
   }
   shift8();
   return uint16_t(r >> 16);
+}
+
+std::string slicing_mismatches(const std::string& expected_table, const outcome& first,
+                               const std::function<outcome(int slices)>& run_with) {
+  const auto expected = parse_checkpoints(expected_table);
+  std::string report;
+  auto check = [&](int slices, const outcome& out) {
+    const std::string difference = first_difference(expected, out.checkpoints);
+    if (out.status == 0 && difference.empty()) return;
+    report += std::to_string(slices) + " slice(s): status " + std::to_string(out.status) + "; " +
+              difference + "\n" + out.err + "seen:\n" + format_checkpoints(out.checkpoints);
+  };
+  check(1, first);
+  for (int slices : {7, 1000}) check(slices, run_with(slices));
+  return report;
 }
 
 }  // namespace whole_run

@@ -4,6 +4,7 @@
 // SDL's dummy drivers, its own preferences folder and a control script.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -47,6 +48,9 @@ struct outcome {
   std::optional<std::vector<uint8_t>> eeprom;  // the EEPROM file after the run
   std::vector<uint64_t> frames_of(uint32_t address) const;  // frames a value changed
   std::vector<uint64_t> values_of(uint32_t address) const;  // the values it took, in order
+  // The value a watched address held at the end of `frame` (its last change
+  // at or before it; 0 before the first, which the probe reports at frame 1).
+  uint64_t value_at(uint32_t address, uint64_t frame) const;
 };
 
 // One folder per runner: the synthetic ROM set, a preferences folder, a
@@ -73,6 +77,12 @@ std::string format_checkpoints(const std::vector<checkpoint>& cps);
 // there: the picture, the sound, or the first 4 KB page of work RAM.
 std::string first_difference(const std::vector<checkpoint>& expected,
                              const std::vector<checkpoint>& actual);
+// Compares `first` (a run with one time slice) and the same run made with 7
+// and 1,000 slices (`run_with(slices)`) with the expected table. Empty when
+// every run ended with status 0 and matched; otherwise, for each run that did
+// not, its slicing, the first difference and the table it saw.
+std::string slicing_mismatches(const std::string& expected_table, const outcome& first,
+                               const std::function<outcome(int slices)>& run_with);
 
 // CRC of a settings record in the EEPROM image, over the 54 bytes from `p`
 // (the record's +0x0A): a 32-bit register starts with the first four bytes,

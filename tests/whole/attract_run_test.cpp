@@ -73,14 +73,6 @@ uint64_t frame_of(const whole_run::outcome& out, uint16_t value, uint64_t from =
   return 0;
 }
 
-// The value `address` held at the end of `frame`.
-uint64_t value_at(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
-  uint64_t v = 0;
-  for (const auto& c : out.changes)
-    if (c.address == address && c.frame <= frame) v = c.value;
-  return v;
-}
-
 TEST(AttractRun, EndsCleanlyAtItsFrameLimit) {
   const auto& out = attract_run();
   EXPECT_EQ(out.status, 0) << out.err;
@@ -138,14 +130,14 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
   const uint64_t ranking = frame_of(out, mode(12, 0), demo);
   const uint64_t presentation = frame_of(out, mode(21, 0));
 
-  EXPECT_EQ(value_at(out, kPresentationIndex, presentation - 1), 0u);
-  EXPECT_EQ(value_at(out, kPresentationIndex, presentation + 1), 1u);
-  EXPECT_EQ(value_at(out, kDemoIndex, demo), 0u);
-  EXPECT_EQ(value_at(out, kDemoIndex, demo + 1), 1u);
-  EXPECT_EQ(value_at(out, kIngameState, demo + 1), 20u);
-  EXPECT_TRUE(value_at(out, kGameFlags, demo + 1) & 0x100) << "demo flag";
-  EXPECT_TRUE(value_at(out, kGameFlags, ranking - 1) & 0x100) << "demo flag";
-  EXPECT_FALSE(value_at(out, kGameFlags, ranking + 1) & 0x100) << "demo flag";
+  EXPECT_EQ(out.value_at(kPresentationIndex, presentation - 1), 0u);
+  EXPECT_EQ(out.value_at(kPresentationIndex, presentation + 1), 1u);
+  EXPECT_EQ(out.value_at(kDemoIndex, demo), 0u);
+  EXPECT_EQ(out.value_at(kDemoIndex, demo + 1), 1u);
+  EXPECT_EQ(out.value_at(kIngameState, demo + 1), 20u);
+  EXPECT_TRUE(out.value_at(kGameFlags, demo + 1) & 0x100) << "demo flag";
+  EXPECT_TRUE(out.value_at(kGameFlags, ranking - 1) & 0x100) << "demo flag";
+  EXPECT_FALSE(out.value_at(kGameFlags, ranking + 1) & 0x100) << "demo flag";
 
   // The pointer is set in the demo's first frame (after that frame's inputs)
   // and moves one word in each following frame with the flag still set.
@@ -169,12 +161,12 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
   } samples[] = {{0, 0x04}, {79, 0x04}, {80, 0x10}, {81, 0x00}, {90, 0x10},
                  {99, 0x00}, {100, 0x08}, {159, 0x08}, {160, 0x04}};
   for (const auto& s : samples)
-    EXPECT_EQ(value_at(out, kDemoInputs, demo + 2 + s.n), s.sample) << "stream word " << s.n;
+    EXPECT_EQ(out.value_at(kDemoInputs, demo + 2 + s.n), s.sample) << "stream word " << s.n;
 
   // Player 1 plays: it starts with the demo's energy, 1,280, and follows the
   // recorded inputs (each reaches it a frame after it is sampled).
-  EXPECT_EQ(value_at(out, kPlayer1Energy, demo + 1), 1280u);
-  const auto x = [&](uint64_t n) { return static_cast<int16_t>(value_at(out, kPlayer1X, demo + 3 + n)); };
+  EXPECT_EQ(out.value_at(kPlayer1Energy, demo + 1), 1280u);
+  const auto x = [&](uint64_t n) { return static_cast<int16_t>(out.value_at(kPlayer1X, demo + 3 + n)); };
   EXPECT_GT(x(79), x(1)) << "walking right";
   EXPECT_LT(x(159), x(100)) << "walking left";
   EXPECT_LE(steps.back().value, kDemoStream + 4 * kDemoStreamWords) << "the demo read past its stream";
@@ -194,22 +186,22 @@ TEST(AttractRun, TextsReachTheTextLayer) {
   const uint64_t back = frame_of(out, mode(3, 0), reveal);
 
   // A value written in a frame's pass shows at the next frame's end.
-  EXPECT_EQ(value_at(out, kTitleCell, title + 1), 0x0200u | 'S');
-  EXPECT_EQ(value_at(out, kTitleCell, scene + 1), 0u);
-  EXPECT_EQ(value_at(out, kTitleCell, back + 1), 0x0200u | 'S');
+  EXPECT_EQ(out.value_at(kTitleCell, title + 1), 0x0200u | 'S');
+  EXPECT_EQ(out.value_at(kTitleCell, scene + 1), 0u);
+  EXPECT_EQ(out.value_at(kTitleCell, back + 1), 0x0200u | 'S');
 
-  EXPECT_EQ(value_at(out, kSceneLine1, presentation + 150), 0u);
-  EXPECT_EQ(value_at(out, kSceneLine1, presentation + 151), 0x0200u | 'P');
-  EXPECT_EQ(value_at(out, kSceneLine2, presentation + 152), 0u);
-  EXPECT_EQ(value_at(out, kSceneLine2, presentation + 153), 'S');
+  EXPECT_EQ(out.value_at(kSceneLine1, presentation + 150), 0u);
+  EXPECT_EQ(out.value_at(kSceneLine1, presentation + 151), 0x0200u | 'P');
+  EXPECT_EQ(out.value_at(kSceneLine2, presentation + 152), 0u);
+  EXPECT_EQ(out.value_at(kSceneLine2, presentation + 153), 'S');
 
   // Row 1 is revealed at step s = 2, the third frame of sub-mode 9.
   for (uint32_t cell : {kRankLabel, kRankScoreFirst, kRankInitial})
-    EXPECT_EQ(value_at(out, cell, reveal + 2), 0u) << std::hex << cell;
-  EXPECT_EQ(value_at(out, kRankLabel, reveal + 3), 0x0400u | '1');
-  EXPECT_EQ(value_at(out, kRankScoreFirst, reveal + 3), '5');
-  EXPECT_EQ(value_at(out, kRankInitial, reveal + 3), 0x0600u | 'A');
-  EXPECT_EQ(value_at(out, kRankLabel, back), 0u) << "the title clears the text layer";
+    EXPECT_EQ(out.value_at(cell, reveal + 2), 0u) << std::hex << cell;
+  EXPECT_EQ(out.value_at(kRankLabel, reveal + 3), 0x0400u | '1');
+  EXPECT_EQ(out.value_at(kRankScoreFirst, reveal + 3), '5');
+  EXPECT_EQ(out.value_at(kRankInitial, reveal + 3), 0x0600u | 'A');
+  EXPECT_EQ(out.value_at(kRankLabel, back), 0u) << "the title clears the text layer";
 }
 
 // The checkpoints are the same with the sound board's time cut into 1, 7 and
@@ -226,17 +218,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(AttractRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  const auto expected = whole_run::parse_checkpoints(kExpected);
-  const auto& first = attract_run();
-  EXPECT_EQ(whole_run::first_difference(expected, first.checkpoints), "")
-      << "1 slice; seen:\n" << whole_run::format_checkpoints(first.checkpoints);
   whole_run::runner r(IRONBELL_PROBE_EXE);
-  for (int slices : {7, 1000}) {
-    const auto out = r.run(attract_options(slices));
-    EXPECT_EQ(out.status, 0) << out.err;
-    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "")
-        << slices << " slices; seen:\n" << whole_run::format_checkpoints(out.checkpoints);
-  }
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, attract_run(),
+                                          [&](int slices) { return r.run(attract_options(slices)); }),
+            "");
 }
 
 }  // namespace

@@ -59,14 +59,6 @@ const whole_run::outcome& enemies_run() {
   return *out;
 }
 
-// What a watched address held at `frame` (its last change at or before it).
-uint64_t at(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
-  uint64_t v = 0;
-  for (const auto& c : out.changes)
-    if (c.address == address && c.frame <= frame) v = c.value;
-  return v;
-}
-
 // The changes of a watched address from `frame` on.
 std::vector<whole_run::change> since(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
   std::vector<whole_run::change> v;
@@ -85,7 +77,7 @@ found enemy(const whole_run::outcome& out, uint8_t type, uint16_t energy) {
   for (const auto& c : out.changes) {
     if (c.address < kObjects128 || (c.address - kObjects128) % 128 != kStateType) continue;
     const uint32_t o = c.address - kStateType;
-    if ((c.value >> 8) == type && at(out, o + kEnergy, c.frame) == energy) return {o, c.frame};
+    if ((c.value >> 8) == type && out.value_at(o + kEnergy, c.frame) == energy) return {o, c.frame};
   }
   return {};
 }
@@ -103,11 +95,11 @@ TEST(EnemiesRun, BothKindsEnterWhenThePlayerArrives) {
   // Both count as live enemies from their set-up, in the frame the area
   // starts.
   EXPECT_EQ(stalker.frame, pacer.frame);
-  EXPECT_EQ(at(out, kLiveEnemies, stalker.frame - 1), 0u);
-  EXPECT_EQ(at(out, kLiveEnemies, stalker.frame), 2u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, stalker.frame - 1), 0u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, stalker.frame), 2u);
 
   // The pacer lives on and walks within its segment (64 to 1216).
-  EXPECT_EQ(at(out, pacer.object + kFlags, kFrames) & 1, 1u);
+  EXPECT_EQ(out.value_at(pacer.object + kFlags, kFrames) & 1, 1u);
   std::vector<uint64_t> xs;
   for (const auto& c : since(out, pacer.object + kWorldX, pacer.frame)) xs.push_back(c.value);
   ASSERT_GT(xs.size(), 10u) << "it walks";
@@ -124,7 +116,7 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
   const auto hits_seen = since(out, stalker.object + kEnergy, stalker.frame);
   ASSERT_GE(hits_seen.size(), 3u);
   const uint64_t first_hit = hits_seen[1].frame;
-  const uint64_t gap = at(out, stalker.object + kWorldX, first_hit) - at(out, kPlayerX, first_hit);
+  const uint64_t gap = out.value_at(stalker.object + kWorldX, first_hit) - out.value_at(kPlayerX, first_hit);
   EXPECT_GE(gap, 100u);
   EXPECT_LT(gap, 108u);
 
@@ -145,10 +137,10 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
   uint64_t expected_score = 0;
   for (size_t h = 1; h < energy.size(); ++h) {
     expected_score += h == hits ? 5000 : 10;
-    EXPECT_EQ(at(out, kPlayerScore, hit_frames[h]), expected_score) << "hit " << h;
+    EXPECT_EQ(out.value_at(kPlayerScore, hit_frames[h]), expected_score) << "hit " << h;
   }
-  EXPECT_EQ(at(out, kPlayerScore, kFrames), expected_score);
-  EXPECT_EQ(at(out, kTallySlot0 + 2, kFrames), 1u) << "one defeat in its category";
+  EXPECT_EQ(out.value_at(kPlayerScore, kFrames), expected_score);
+  EXPECT_EQ(out.value_at(kTallySlot0 + 2, kFrames), 1u) << "one defeat in its category";
 
   // It pops up and falls off the screen: then its flags are cleared and it
   // no longer counts; the pacer is the one live enemy left.
@@ -159,9 +151,9 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
   const uint64_t removal = flags.back().frame;
   EXPECT_GT(removal, defeat + 8) << "the fall takes a while";
   EXPECT_LT(removal, defeat + 80);
-  EXPECT_EQ(at(out, kLiveEnemies, removal - 1), 2u);
-  EXPECT_EQ(at(out, kLiveEnemies, removal), 1u);
-  EXPECT_EQ(at(out, kLiveEnemies, kFrames), 1u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, removal - 1), 2u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, removal), 1u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 1u);
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -175,17 +167,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(EnemiesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  const auto expected = whole_run::parse_checkpoints(kExpected);
-  const auto& first = enemies_run();
-  EXPECT_EQ(whole_run::first_difference(expected, first.checkpoints), "")
-      << "seen:\n" << whole_run::format_checkpoints(first.checkpoints);
   whole_run::runner r(IRONBELL_PROBE_EXE);
-  for (int slices : {7, 1000}) {
-    const auto out = r.run(enemies_options(slices));
-    EXPECT_EQ(out.status, 0) << out.err;
-    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "")
-        << slices << " slices; seen:\n" << whole_run::format_checkpoints(out.checkpoints);
-  }
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, enemies_run(),
+                                          [&](int slices) { return r.run(enemies_options(slices)); }),
+            "");
 }
 
 }  // namespace

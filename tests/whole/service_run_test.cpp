@@ -35,14 +35,6 @@ using whole_run::backup_crc;
 
 uint16_t le16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 
-// The value a watched address held at `frame` (its last change at or before).
-uint64_t value_at(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
-  uint64_t v = ~0ull;
-  for (const auto& c : out.changes)
-    if (c.address == address && c.frame <= frame) v = c.value;
-  return v;
-}
-
 // The control script, one press every ten frames from the test switch on,
 // with the frames the checks look at.
 struct service_walk {
@@ -187,13 +179,13 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
   // The play before the service mode left its counts: two coins of chute 1,
   // two credits from coins, one join of a new player.
   const uint64_t seen = walk.bookkeeping_shown;
-  EXPECT_EQ(value_at(out, kChute1Coins, seen), 2u);
-  EXPECT_EQ(value_at(out, kCoinCredits, seen), 2u);
-  EXPECT_EQ(value_at(out, kJoins, seen), 1u);
-  EXPECT_EQ(value_at(out, kNewPlays, seen), 1u);
+  EXPECT_EQ(out.value_at(kChute1Coins, seen), 2u);
+  EXPECT_EQ(out.value_at(kCoinCredits, seen), 2u);
+  EXPECT_EQ(out.value_at(kJoins, seen), 1u);
+  EXPECT_EQ(out.value_at(kNewPlays, seen), 1u);
 
   // The game page shows the new difficulty (1-based) in the column before 31.
-  EXPECT_EQ(value_at(out, cell_address(5, 30), walk.game_page_edited + 5), 0x0430u + kNewDifficulty + 1);
+  EXPECT_EQ(out.value_at(cell_address(5, 30), walk.game_page_edited + 5), 0x0430u + kNewDifficulty + 1);
 
   // Bookkeeping page 1: numbers in attribute 4 end before column 30; a count
   // above 1 carries the plural mark six cells left of the number's end, in
@@ -220,13 +212,13 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
   // The same after the self test, which tests the shared RAM and restores it.
   for (uint64_t frame : {seen, walk.auto_bookkeeping})
     for (const auto& c : cells)
-      EXPECT_EQ(value_at(out, cell_address(c.row, c.col), frame), c.value) << c.what << ", frame " << frame;
+      EXPECT_EQ(out.value_at(cell_address(c.row, c.col), frame), c.value) << c.what << ", frame " << frame;
 
   // The self test finds every ROM and RAM good: the set carries the ROM
   // signature words over what it plants.
-  const uint64_t results[3] = {value_at(out, kSelfTestResults, walk.self_tested),
-                               value_at(out, kSelfTestResults + 8, walk.self_tested),
-                               value_at(out, kSelfTestResults + 16, walk.self_tested)};
+  const uint64_t results[3] = {out.value_at(kSelfTestResults, walk.self_tested),
+                               out.value_at(kSelfTestResults + 8, walk.self_tested),
+                               out.value_at(kSelfTestResults + 16, walk.self_tested)};
   for (int item = 0; item < 19; ++item) {
     const uint64_t r = results[item / 8] >> (8 * (item % 8)) & 0xFF;
     EXPECT_EQ(r, 2u) << "item " << item;
@@ -241,12 +233,12 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
       {6, 4, 0x0E00 | 'S', "start line greyed"},
   };
   for (const auto& c : inputs)
-    EXPECT_EQ(value_at(out, cell_address(c.row, c.col), walk.input_held), c.value) << c.what;
+    EXPECT_EQ(out.value_at(cell_address(c.row, c.col), walk.input_held), c.value) << c.what;
 
   // Auto-run went through every page and brought the menu back on its exit
   // line, auto-run still on and the settings marked changed.
-  EXPECT_EQ(value_at(out, kMenuLine, walk.left), 9u);
-  EXPECT_EQ(value_at(out, kServiceFlags, walk.left), 0x05u);
+  EXPECT_EQ(out.value_at(kMenuLine, walk.left), 9u);
+  EXPECT_EQ(out.value_at(kServiceFlags, walk.left), 0x05u);
 
   // Leaving ends the service request; the game starts again at the title with
   // the saved settings applied, and the changed coin settings dropped the
@@ -255,16 +247,16 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
   ASSERT_EQ(requests, (std::vector<uint64_t>{0, 0xFF, 0})) << out.err;
   const uint64_t back = out.frames_of(kServiceRequest).back();
   EXPECT_GT(back, walk.left);
-  EXPECT_EQ(value_at(out, kGameMode, kFrames) & 0xFF, 3u);
-  EXPECT_EQ(value_at(out, kDifficultyRank, kFrames), kNewDifficulty);
-  EXPECT_EQ(value_at(out, kCoinSettingCopy, kFrames),
+  EXPECT_EQ(out.value_at(kGameMode, kFrames) & 0xFF, 3u);
+  EXPECT_EQ(out.value_at(kDifficultyRank, kFrames), kNewDifficulty);
+  EXPECT_EQ(out.value_at(kCoinSettingCopy, kFrames),
             uint64_t(kNewCoinsPerCredit) | uint64_t(kPreset1[2]) << 8 | uint64_t(kPreset1[3]) << 16 |
                 uint64_t(kPreset1[1]) << 24);
-  EXPECT_EQ(value_at(out, kCredits, kFrames), 0u);
+  EXPECT_EQ(out.value_at(kCredits, kFrames), 0u);
   // The bookkeeping reset emptied the block, and it stays so: it lives in
   // the RAM shared with the sound board, which the re-initialisation keeps.
   for (uint32_t counter : {kChute1Coins, kCoinCredits, kJoins, kNewPlays})
-    EXPECT_EQ(value_at(out, counter, kFrames), 0u) << std::hex << counter;
+    EXPECT_EQ(out.value_at(counter, kFrames), 0u) << std::hex << counter;
 
   // The EEPROM file: two equal records, each with its CRC, the new settings
   // and the save count raised once by the exit (the first start wrote the
@@ -303,7 +295,7 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
   ASSERT_EQ(next.status, 0) << next.err;
   EXPECT_EQ(next.values_of(kDifficultyRank), (std::vector<uint64_t>{kNewDifficulty}));
   EXPECT_EQ(next.values_of(kBackupDifficulty), (std::vector<uint64_t>{kNewDifficulty}));
-  EXPECT_EQ(next.values_of(kCoinSettingCopy), (std::vector<uint64_t>{value_at(out, kCoinSettingCopy, kFrames)}));
+  EXPECT_EQ(next.values_of(kCoinSettingCopy), (std::vector<uint64_t>{out.value_at(kCoinSettingCopy, kFrames)}));
   ASSERT_TRUE(next.eeprom);
   EXPECT_EQ(*next.eeprom, e);
 

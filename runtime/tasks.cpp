@@ -1,6 +1,9 @@
 // Host tasks on POSIX user contexts.
 #include "runtime/tasks.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -51,6 +54,28 @@ void task_start() {
     v60_fatal("A task came to its end\n");
 }
 
+// A zeroed stack with its guard region below it; null when memory is short.
+void* new_stack() {
+    void* block = mmap(nullptr, HOST_TASK_GUARD_SIZE + HOST_TASK_STACK_SIZE, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (block == MAP_FAILED) return nullptr;
+    if (mprotect(block, HOST_TASK_GUARD_SIZE, PROT_NONE) != 0) {
+        munmap(block, HOST_TASK_GUARD_SIZE + HOST_TASK_STACK_SIZE);
+        return nullptr;
+    }
+    return static_cast<char*>(block) + HOST_TASK_GUARD_SIZE;
+}
+
+bool prepare(host_task_record* task, void (*entry)()) {
+    if (getcontext(&task->context) != 0) return false;
+    task->entry = entry;
+    task->context.uc_link = nullptr;
+    task->context.uc_stack.ss_sp = task->stack;
+    task->context.uc_stack.ss_size = HOST_TASK_STACK_SIZE;
+    makecontext(&task->context, task_start, 0);
+    return true;
+}
+
 }  // namespace
 
 host_task_record* host_task_main() {
@@ -62,16 +87,21 @@ host_task_record* host_task_current() { return current; }
 
 host_task_record* host_task_create(void (*entry)()) {
     auto* task = new (std::nothrow) host_task_record{};
-    void* stack = task ? std::calloc(1, HOST_TASK_STACK_SIZE) : nullptr;
-    if (!task || !stack || getcontext(&task->context) != 0)
-        v60_fatal("A task could not be created\n");
-    task->stack = stack;
-    task->entry = entry;
-    task->context.uc_link = nullptr;
-    task->context.uc_stack.ss_sp = stack;
-    task->context.uc_stack.ss_size = HOST_TASK_STACK_SIZE;
-    makecontext(&task->context, task_start, 0);
+    if (task) task->stack = new_stack();
+    if (!task || !task->stack || !prepare(task, entry)) v60_fatal("A task could not be created\n");
     return task;
+}
+
+void host_task_renew(host_task_record* task, void (*entry)()) {
+    if (task == current || !task->stack || !prepare(task, entry))
+        v60_fatal("A task could not be created\n");
+}
+
+bool host_task_in_guard(const void* address) {
+    if (!current || !current->stack) return false;
+    const auto a = reinterpret_cast<uintptr_t>(address);
+    const auto bottom = reinterpret_cast<uintptr_t>(current->stack);
+    return a < bottom && a >= bottom - HOST_TASK_GUARD_SIZE;
 }
 
 void host_task_switch(host_task_record* task) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "runtime/v60.h"
 
@@ -21,6 +22,8 @@ host_task_record main_record;
 host_task_record* current = nullptr;
 
 host_task_record* previous = nullptr;  // the task that switched to the running one
+// Every task ever created: never freed, always reachable.
+std::vector<host_task_record*> created;
 
 #if IRONBELL_ASAN_FIBERS
 // AddressSanitizer must be told when the native stack changes under it. The
@@ -89,6 +92,7 @@ host_task_record* host_task_create(void (*entry)()) {
     auto* task = new (std::nothrow) host_task_record{};
     if (task) task->stack = new_stack();
     if (!task || !task->stack || !prepare(task, entry)) v60_fatal("A task could not be created\n");
+    created.push_back(task);
     return task;
 }
 

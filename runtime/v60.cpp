@@ -44,6 +44,8 @@ constexpr uint32_t kNoStart = 0xFFFFFFFF;
 uint32_t task_start = kNoStart;
 // The task a restart left; its stack carries the next restart.
 host_task_record* spare_task = nullptr;
+// The task the game runs on; a later run starts afresh on its stack.
+host_task_record* game_task = nullptr;
 
 void push(uint32_t value) {
     cpu.reg[V60_SP] -= 4;
@@ -149,8 +151,7 @@ void v60_restart_task(uint32_t entry) {
     else
         next = host_task_create(run_task);
     spare_task = running;
-    // The guest contexts parked at interrupts went with the reset.
-    waiting_count = 0;
+    if (game_task == running) game_task = next;
     cpu.pc = entry;
     host_task_switch(next);
     v60_fatal("A task came back after its reset\n");  // nothing switches to a left task
@@ -227,7 +228,13 @@ void program_run() {
     waiting_count = 0;
     task_start = kNoStart;
     main_task = host_task_main();
-    host_task_switch(host_task_create(run_task));
+    // Runs one after another (tests, the fuzz target) reuse one stack instead
+    // of leaving a new one behind each time.
+    if (game_task && game_task != host_task_current())
+        host_task_renew(game_task, run_task);
+    else
+        game_task = host_task_create(run_task);
+    host_task_switch(game_task);
 }
 
 void program_stop() { host_task_switch(main_task); }

@@ -12,8 +12,15 @@
 #include "runtime/v60.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/common_interface_defs.h>
 #define IRONBELL_ASAN_FIBERS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define IRONBELL_ASAN_FIBERS 1
+#endif
+#endif
+#if IRONBELL_ASAN_FIBERS
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/common_interface_defs.h>
 #endif
 
 namespace {
@@ -70,6 +77,11 @@ void* new_stack() {
 }
 
 bool prepare(host_task_record* task, void (*entry)()) {
+#if IRONBELL_ASAN_FIBERS
+    // A renewed task's stack still carries the poisoned red zones of the
+    // frames it was left in; the new frames start from a clean stack.
+    __asan_unpoison_memory_region(task->stack, HOST_TASK_STACK_SIZE);
+#endif
     if (getcontext(&task->context) != 0) return false;
     task->entry = entry;
     task->context.uc_link = nullptr;

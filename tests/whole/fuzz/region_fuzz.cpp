@@ -24,7 +24,7 @@
 namespace {
 
 constexpr uint64_t kFrames = 120;
-constexpr unsigned kHungSeconds = 2;
+constexpr unsigned kHungSeconds = 1;
 
 void to_cpu(int level) { program_irq_line(level & 0xFF); }
 

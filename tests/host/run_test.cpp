@@ -345,6 +345,25 @@ TEST_F(WholeProgram, AFatalGuestErrorStillSavesTheEeprom) {
     EXPECT_EQ(uint8_t(bytes[19]), 0xBE);
 }
 
+// A guest that loops inside a frame: the host's watchdog ends the run after its
+// five processor seconds, naming the routine, and saves the EEPROM first.
+TEST_F(WholeProgram, AHungFrameEndsTheRunNamingItsRoutineAndSavesTheEeprom) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    EepromScript s;
+    s.write_word(9, 0xBEEF);
+    // Then point the guest's vblank vector (in work RAM) at a routine that never returns.
+    s.text << s.frame << " poke 20F100 00\n" << s.frame << " poke 20F101 18\n";
+    std::ofstream(dir / "hung.script") << s.text.str();
+    Outcome o = run({"--script", (dir / "hung.script").string(), "--frames", "500"});
+    EXPECT_EQ(o.status, 3);
+    EXPECT_NE(o.err.find("has not ended after 5 s: the guest loops in the routine at 001800"),
+              std::string::npos)
+        << o.err;
+    const fs::path file = prefs() / "irnbell.eeprom";
+    ASSERT_TRUE(fs::exists(file));
+    EXPECT_EQ(fs::file_size(file), 128u);
+}
+
 TEST_F(WholeProgram, NoAudioBackEndRunsSilently) {
     env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
     env["SDL_AUDIODRIVER"] = "no-such-driver";

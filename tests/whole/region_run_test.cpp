@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <random>
 #include <regex>
 #include <string>
@@ -42,6 +43,8 @@ struct region_case {
     // the loop spans several routines).
     const char* hangs_in;
 };
+
+void PrintTo(const region_case& c, std::ostream* os) { *os << c.name; }
 
 class Region : public ::testing::TestWithParam<region_case> {};
 

@@ -75,8 +75,9 @@ void v60_take_interrupts(uint32_t poll);
 void v60_frame_end();
 // Ends the run with a fatal line naming the routine it is in when one game
 // frame has used `seconds` of the game thread's processor time, or when the
-// guest's calls nest deeper than a task's native stack holds. No cost on the
-// guest's call path: a processor-time timer and the stacks' guard regions.
+// guest's calls nest deeper than a task's native stack holds. The guest's
+// call path pays only the stores to `v60_where`: the rest is a processor-time
+// timer and the stacks' guard regions.
 // 0 stops the timer.
 void program_watchdog(unsigned seconds);
 

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "runtime/v60.h"
+
 #define ROUTINE_NAME(address, name) void name();
 #include "game/routine_names.def"
 #undef ROUTINE_NAME
@@ -19,14 +21,16 @@ bool game_routine_written(uint32_t address);
 [[noreturn]] void game_unwritten(uint32_t address);
 
 // The first line of every routine, written or not: ROUTINE_ENTRY(0x088B00);
-// with the routine's own entry address. In the product it is nothing. In the
-// build the game's tests use, a test may put a stand-in in any routine's
-// place: the hook runs it and says so, and the routine then returns at once
-// without running its own body.
+// with the routine's own entry address. In the product it only notes where
+// the guest is (one store, for the runtime's report of a run that stops
+// making progress). In the build the game's tests use, a test may also put a
+// stand-in in any routine's place: the hook runs it and says so, and the
+// routine then returns at once without running its own body.
 #ifdef IRONBELL_GAME_SEAM
 extern bool (*game_seam)(uint32_t address);
 #define ROUTINE_ENTRY(address) \
+    v60_where = (address);     \
     if (game_seam && game_seam(address)) return; else (void)0
 #else
-#define ROUTINE_ENTRY(address) (void)0
+#define ROUTINE_ENTRY(address) v60_where = (address)
 #endif

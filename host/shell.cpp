@@ -28,6 +28,10 @@ namespace {
 constexpr const char* kTitle = "Ironbell: The Arcade Game";
 constexpr uint32_t kQueueLimit = 19199;  // bytes: fewer than six blocks wait
 
+// Processor seconds one game frame may take before the run is taken for hung
+// (a real frame takes a few milliseconds).
+constexpr unsigned kHungFrameSeconds = 5;
+
 constexpr const char* kUsage = "usage: ironbell [--script FILE] [--frames N]";
 
 // Whether the file opens for reading; a FIFO opens at once instead of waiting
@@ -341,6 +345,7 @@ int host_main(int argc, char** argv) {
                          raw, std::strerror(errno));
     }
 
+    program_watchdog(kHungFrameSeconds);
     if (host_observers.started) host_observers.started();
     program_run();
     shut_down();

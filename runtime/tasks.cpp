@@ -1,15 +1,26 @@
 // Host tasks on POSIX user contexts.
 #include "runtime/tasks.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "runtime/v60.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/common_interface_defs.h>
 #define IRONBELL_ASAN_FIBERS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define IRONBELL_ASAN_FIBERS 1
+#endif
+#endif
+#if IRONBELL_ASAN_FIBERS
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/common_interface_defs.h>
 #endif
 
 namespace {
@@ -18,6 +29,8 @@ host_task_record main_record;
 host_task_record* current = nullptr;
 
 host_task_record* previous = nullptr;  // the task that switched to the running one
+// Every task ever created: never freed, always reachable.
+std::vector<host_task_record*> created;
 
 #if IRONBELL_ASAN_FIBERS
 // AddressSanitizer must be told when the native stack changes under it. The
@@ -51,6 +64,33 @@ void task_start() {
     v60_fatal("A task came to its end\n");
 }
 
+// A zeroed stack with its guard region below it; null when memory is short.
+void* new_stack() {
+    void* block = mmap(nullptr, HOST_TASK_GUARD_SIZE + HOST_TASK_STACK_SIZE, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (block == MAP_FAILED) return nullptr;
+    if (mprotect(block, HOST_TASK_GUARD_SIZE, PROT_NONE) != 0) {
+        munmap(block, HOST_TASK_GUARD_SIZE + HOST_TASK_STACK_SIZE);
+        return nullptr;
+    }
+    return static_cast<char*>(block) + HOST_TASK_GUARD_SIZE;
+}
+
+bool prepare(host_task_record* task, void (*entry)()) {
+#if IRONBELL_ASAN_FIBERS
+    // A renewed task's stack still carries the poisoned red zones of the
+    // frames it was left in; the new frames start from a clean stack.
+    __asan_unpoison_memory_region(task->stack, HOST_TASK_STACK_SIZE);
+#endif
+    if (getcontext(&task->context) != 0) return false;
+    task->entry = entry;
+    task->context.uc_link = nullptr;
+    task->context.uc_stack.ss_sp = task->stack;
+    task->context.uc_stack.ss_size = HOST_TASK_STACK_SIZE;
+    makecontext(&task->context, task_start, 0);
+    return true;
+}
+
 }  // namespace
 
 host_task_record* host_task_main() {
@@ -62,16 +102,22 @@ host_task_record* host_task_current() { return current; }
 
 host_task_record* host_task_create(void (*entry)()) {
     auto* task = new (std::nothrow) host_task_record{};
-    void* stack = task ? std::calloc(1, HOST_TASK_STACK_SIZE) : nullptr;
-    if (!task || !stack || getcontext(&task->context) != 0)
-        v60_fatal("A task could not be created\n");
-    task->stack = stack;
-    task->entry = entry;
-    task->context.uc_link = nullptr;
-    task->context.uc_stack.ss_sp = stack;
-    task->context.uc_stack.ss_size = HOST_TASK_STACK_SIZE;
-    makecontext(&task->context, task_start, 0);
+    if (task) task->stack = new_stack();
+    if (!task || !task->stack || !prepare(task, entry)) v60_fatal("A task could not be created\n");
+    created.push_back(task);
     return task;
+}
+
+void host_task_renew(host_task_record* task, void (*entry)()) {
+    if (task == current || !task->stack || !prepare(task, entry))
+        v60_fatal("A task could not be created\n");
+}
+
+bool host_task_in_guard(const void* address) {
+    if (!current || !current->stack) return false;
+    const auto a = reinterpret_cast<uintptr_t>(address);
+    const auto bottom = reinterpret_cast<uintptr_t>(current->stack);
+    return a < bottom && a >= bottom - HOST_TASK_GUARD_SIZE;
 }
 
 void host_task_switch(host_task_record* task) {

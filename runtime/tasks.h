@@ -9,8 +9,17 @@ struct host_task_record {
 };
 
 constexpr unsigned long HOST_TASK_STACK_SIZE = 0x1000000;
+// Below each task's stack lies an inaccessible guard region: a native call
+// chain that outgrows the stack faults there instead of running into other
+// memory.
+constexpr unsigned long HOST_TASK_GUARD_SIZE = 0x10000;
 
 host_task_record* host_task_main();
 host_task_record* host_task_create(void (*entry)());
 void host_task_switch(host_task_record* task);
 host_task_record* host_task_current();
+// Starts `task` afresh with `entry` on its own stack, dropping whatever native
+// frames it held. The task must not be the running one.
+void host_task_renew(host_task_record* task, void (*entry)());
+// True when `address` lies in the guard region below the running task's stack.
+bool host_task_in_guard(const void* address);

@@ -12,6 +12,7 @@
 v60_state cpu;
 void (*program_frame_done)() = nullptr;
 void (*program_fatal_hook)() = nullptr;
+uint32_t v60_where = 0;
 
 namespace {
 
@@ -37,6 +38,14 @@ constexpr uint64_t kMaxWaiting = 8;
 waiting_task waiting[kMaxWaiting];
 uint64_t waiting_count;
 host_task_record* main_task;
+
+// The routine run_task is starting, until a reset entry takes it as its own.
+constexpr uint32_t kNoStart = 0xFFFFFFFF;
+uint32_t task_start = kNoStart;
+// The task a restart left; its stack carries the next restart.
+host_task_record* spare_task = nullptr;
+// The task the game runs on; a later run starts afresh on its stack.
+host_task_record* game_task = nullptr;
 
 void push(uint32_t value) {
     cpu.reg[V60_SP] -= 4;
@@ -97,7 +106,10 @@ void v60_jump(uint32_t target) {
 }
 
 int v60_returned_to(uint32_t expected, uint32_t from) {
-    if (cpu.pc == expected) return 1;
+    if (cpu.pc == expected) {
+        v60_where = from;
+        return 1;
+    }
     if (tracing())
         std::fprintf(stderr, "return frame %llu from %06X expected %06X actual %06X sp %08X\n",
                      static_cast<unsigned long long>(cpu.frames), from & 0xFFFFFF,
@@ -113,8 +125,41 @@ void v60_unknown_jump(uint32_t target, uint32_t from) {
               target & 0xFFFFFF, static_cast<unsigned long long>(cpu.frames));
 }
 
+uint32_t v60_routine_at(uint32_t address) {
+    const uint32_t a = address & 0xFFFFFF;
+    uint64_t lo = 0, hi = v60_code_entry_count;
+    while (lo < hi) {
+        const uint64_t mid = (lo + hi) / 2;
+        if (v60_code_entries[mid].address <= a)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo ? v60_code_entries[lo - 1].address : v60_code_entries[0].address;
+}
+
+void v60_restart_task(uint32_t entry) {
+    const bool first = task_start == (entry & 0xFFFFFF);
+    task_start = kNoStart;
+    host_task_record* running = host_task_current();
+    // Called outside any task (a routine run directly on the host's own
+    // context) there is no other stack to move to: run in place.
+    if (first || !running || !running->stack) return;
+    host_task_record* next = spare_task;
+    if (next)
+        host_task_renew(next, run_task);
+    else
+        next = host_task_create(run_task);
+    spare_task = running;
+    if (game_task == running) game_task = next;
+    cpu.pc = entry;
+    host_task_switch(next);
+    v60_fatal("A task came back after its reset\n");  // nothing switches to a left task
+}
+
 void run_task() {
     const uint32_t start = cpu.pc;
+    task_start = start & 0xFFFFFF;
     v60_call(start);
     const unsigned long long frame = cpu.frames;
     if (past_to == 0)
@@ -181,8 +226,15 @@ uint32_t program_interrupts() { return cpu.interrupts; }
 
 void program_run() {
     waiting_count = 0;
+    task_start = kNoStart;
     main_task = host_task_main();
-    host_task_switch(host_task_create(run_task));
+    // Runs one after another (tests, the fuzz target) reuse one stack instead
+    // of leaving a new one behind each time.
+    if (game_task && game_task != host_task_current())
+        host_task_renew(game_task, run_task);
+    else
+        game_task = host_task_create(run_task);
+    host_task_switch(game_task);
 }
 
 void program_stop() { host_task_switch(main_task); }
@@ -207,7 +259,10 @@ void v60_take_interrupts(uint32_t poll) {
         push(poll);
         const uint32_t table = (cpu.privileged[V60_SBR] & ~0xFFFu) + 0x100;
         v60_call(orb_read32((table + 4u * vector) & 0xFFFFFF));
-        if (cpu.pc == poll && cpu.reg[V60_SP] == sp0) continue;
+        if (cpu.pc == poll && cpu.reg[V60_SP] == sp0) {
+            v60_where = poll;
+            continue;
+        }
 
         // The handler returned into another guest context: park this one.
         host_task_record* next = nullptr;

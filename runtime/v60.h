@@ -40,6 +40,21 @@ void v60_jump(uint32_t target);
 [[noreturn]] void v60_unknown_jump(uint32_t target, uint32_t from);
 void run_task();
 
+// A guest address inside the routine that runs now, kept for the fatal lines
+// of a run that stops making progress: a routine's entry as it is entered
+// (ROUTINE_ENTRY), the call site when a call comes back to its caller, the
+// poll address when an interrupt returns to the idle loop. One store each.
+extern uint32_t v60_where;
+// The entry of the translated routine whose range holds `address`: the last
+// row of the table at or below it.
+uint32_t v60_routine_at(uint32_t address);
+// The first act of a reset entry. The guest's reset reloads every stack
+// pointer, so whatever ran before it is gone: entered anywhere but at the
+// start of a host task (from an interrupt vector, a computed call), it drops
+// the running task's native frames and starts `entry` afresh on another task,
+// and does not return. At the start of a task it returns at once.
+void v60_restart_task(uint32_t entry);
+
 // Processor state, PSW and privileged registers.
 void program_reset();
 void v60_reset();
@@ -58,6 +73,13 @@ void program_stop();
 void v60_frame_wait(uint32_t address);
 void v60_take_interrupts(uint32_t poll);
 void v60_frame_end();
+// Ends the run with a fatal line naming the routine it is in when one game
+// frame has used `seconds` of the game thread's processor time, or when the
+// guest's calls nest deeper than a task's native stack holds. The guest's
+// call path pays only the stores to `v60_where`: the rest is a processor-time
+// timer and the stacks' guard regions.
+// 0 stops the timer.
+void program_watchdog(unsigned seconds);
 
 // String, search, bit-string and division instructions.
 void v60_move_string(uint32_t src, uint32_t src_len, uint32_t dst, uint32_t dst_len,

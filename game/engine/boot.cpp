@@ -53,9 +53,12 @@ void start_game(uint32_t base) {
 }  // namespace
 
 // The reset code's twin at the bottom of ROM, with its tables at 0x000088 and
-// its return label 0x000057. Nothing calls it.
+// its return label 0x000057. Nothing calls it; reached through a zero vector
+// or routine address it drops what ran before, as the guest's stack reload
+// does, instead of nesting the game inside it.
 void sub_000000() {
     ROUTINE_ENTRY(0x000000);
+    v60_restart_task(0x000000);
     start_game(0x000000);
 }
 
@@ -166,8 +169,10 @@ void sub_060886() {
 
 // Reset entry: vector base, stacks and the work-RAM base, the interrupt
 // controller from ROM 0x060098, then the game, restarted whenever it returns
-// to 0x060057. Never returns in a normal run.
+// to 0x060057. Never returns in a normal run. Reached other than as the first
+// routine of the run, it starts over on a fresh native stack.
 void reset() {
     ROUTINE_ENTRY(0xFFFFF0);
+    v60_restart_task(0xFFFFF0);
     start_game(0x060000);
 }

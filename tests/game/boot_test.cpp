@@ -224,6 +224,23 @@ TEST_F(Boot, BottomOfRomEntryStartsTheSameWay) {
     EXPECT_EQ(orb_board.int_control[6], 0x02) << "the mask came from 0x00009E";
 }
 
+// A zero vector sends the first interrupt to the bottom-of-ROM entry, which
+// starts the game over as the guest's stack reload would: every second start
+// stands at the same native stack address instead of one game deeper.
+TEST_F(Boot, AZeroVectorRestartsTheGameWithoutNestingIt) {
+    plant32(0x09F100, 0x000000);  // vblank start
+    plant_controller_table(0x000098);
+    std::vector<const void*> frames;
+    fake(kIoSetUp, [&frames] {
+        frames.push_back(__builtin_frame_address(0));
+        if (frames.size() == 500) program_stop();
+    });
+    run_frames(0);
+    ASSERT_EQ(frames.size(), 500u);
+    EXPECT_EQ(ram16(var::vblank_count), 0) << "no handler ever ran";
+    for (size_t i = 3; i < frames.size(); ++i) ASSERT_EQ(frames[i], frames[i - 2]) << "start " << i;
+}
+
 TEST_F(Boot, ReturnToAnUnknownAddressEndsTheRun) {
     fake(kIoSetUp, [] { orb_write32(cpu.reg[V60_SP], 0x123456); });
     EXPECT_EXIT(run_frames(2), ::testing::ExitedWithCode(3),

@@ -326,23 +326,38 @@ TEST_F(WholeProgram, ASoundDumpThatCannotBeCreatedIsReported) {
         << o.err;
 }
 
-TEST_F(WholeProgram, AFatalGuestErrorStillSavesTheEeprom) {
+// After an EEPROM write, the guest's vblank vector (in work RAM) is pointed
+// where no routine starts, or at a routine that never returns (the host's
+// watchdog ends that frame after five processor seconds): either way the run
+// ends with status 3 and its line, and the EEPROM is saved first.
+TEST_F(WholeProgram, AFatalGuestErrorOrAHungFrameStillSavesTheEeprom) {
     env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
-    EepromScript s;
-    s.write_word(9, 0xBEEF);
-    // Then point the guest's vblank vector (in work RAM) where no routine starts.
-    s.text << s.frame << " poke 20F100 02\n" << s.frame << " poke 20F101 15\n";
-    std::ofstream(dir / "fatal.script") << s.text.str();
-    Outcome o = run({"--script", (dir / "fatal.script").string(), "--frames", "50"});
-    EXPECT_EQ(o.status, 3);
-    EXPECT_NE(o.err.find("No translated code starts at 001502"), std::string::npos) << o.err;
-    const fs::path file = prefs() / "irnbell.eeprom";
-    ASSERT_TRUE(fs::exists(file));
-    std::ifstream in(file, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
-    ASSERT_EQ(bytes.size(), 128u);
-    EXPECT_EQ(uint8_t(bytes[18]), 0xEF);
-    EXPECT_EQ(uint8_t(bytes[19]), 0xBE);
+    const struct {
+        const char* vector_low;
+        const char* vector_high;
+        const char* line;
+    } cases[] = {
+        {"02", "15", "No translated code starts at 001502"},
+        {"00", "18", "has not ended after 5 s: the guest loops in the routine at 001800"},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(prefs());
+        EepromScript s;
+        s.write_word(9, 0xBEEF);
+        s.text << s.frame << " poke 20F100 " << c.vector_low << "\n"
+               << s.frame << " poke 20F101 " << c.vector_high << "\n";
+        std::ofstream(dir / "fatal.script") << s.text.str();
+        Outcome o = run({"--script", (dir / "fatal.script").string(), "--frames", "500"});
+        EXPECT_EQ(o.status, 3) << c.line;
+        EXPECT_NE(o.err.find(c.line), std::string::npos) << o.err;
+        const fs::path file = prefs() / "irnbell.eeprom";
+        ASSERT_TRUE(fs::exists(file)) << c.line;
+        std::ifstream in(file, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+        ASSERT_EQ(bytes.size(), 128u);
+        EXPECT_EQ(uint8_t(bytes[18]), 0xEF);
+        EXPECT_EQ(uint8_t(bytes[19]), 0xBE);
+    }
 }
 
 TEST_F(WholeProgram, NoAudioBackEndRunsSilently) {

@@ -43,7 +43,7 @@ TEST_F(Interrupts, TheTestGuestRunsExactlyNFrames) {
     EXPECT_EQ(orb_board.frame_count, 9u);
     EXPECT_EQ(orb_board.frame_phase, 1u) << "stopped right after the tenth vblank start";
 
-    // A second run starts the guest afresh from reset on a new task.
+    // A second run starts the guest afresh from reset, on the first run's stack.
     orb_init(program.data());
     program_reset();
     stop_after = 3;

@@ -68,6 +68,11 @@ void rom_builder::put_text(uint32_t address, std::string_view text, const char* 
   if (terminate) put8(address + uint32_t(text.size()), 0, what);
 }
 
+void rom_builder::damage8(uint32_t address, uint8_t value) {
+  const place p = program_place(address);
+  members_[p.member][p.offset] = value;
+}
+
 uint8_t rom_builder::program8(uint32_t address) const {
   address &= 0xFFFFFF;
   if (address >= 0x200000 || (address >= 0x100000 && (address & 0x40000))) return 0;

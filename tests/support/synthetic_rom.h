@@ -35,6 +35,9 @@ class rom_builder {
   void put_bytes(uint32_t address, std::span<const uint8_t> data, const char* what);
   // The text's bytes, then a 0 byte when `terminate` is set.
   void put_text(uint32_t address, std::string_view text, const char* what, bool terminate = true);
+  // For damaged regions only (robustness runs): the byte, through the
+  // mirrors like put8, whatever any table planted there.
+  void damage8(uint32_t address, uint8_t value);
   // The program region as the board will see it after assembly.
   uint8_t program8(uint32_t address) const;
   uint16_t program16(uint32_t address) const;

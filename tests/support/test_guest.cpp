@@ -1,6 +1,8 @@
 // The test guest program's routines and its table of translated routines.
 #include "tests/support/test_guest.h"
 
+#include <vector>
+
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -90,6 +92,33 @@ void sub_001500() {
     ret();
 }
 
+std::vector<const void*> restarter_frames;
+
+// Each run notes its native stack address, then enters itself again by a
+// computed call as a guest would through a zero vector, until the limit.
+void sub_001600() {
+    v60_restart_task(kRestarter);
+    const uint32_t run = orb_read32(kRestarts);
+    if (run == 0) restarter_frames.clear();
+    restarter_frames.push_back(__builtin_frame_address(0));
+    orb_write32(kRestarts, run + 1);
+    if (run + 1 >= orb_read32(kRestartLimit)) program_stop();
+    if (!call_at(kRestarter, 0x001608, 0x001604)) return;
+    ret();
+}
+
+void sub_001700() {
+    v60_where = kNester;
+    if (!call_at(kNester, 0x001708, 0x001704)) return;
+    ret();
+}
+
+void sub_001800() {
+    v60_where = kSpinner;
+    for (;;)
+        if (!call_at(kIncrementR0, 0x001808, 0x001804)) return;
+}
+
 // Reset: stacks, vector base and vectors, the interrupt controller, interrupts on.
 void reset() {
     sp() = kInterruptStack;
@@ -119,6 +148,11 @@ extern const v60_code_entry v60_code_entries[] = {
     {kIdleLoop, sub_000100},    {kVblank, sub_000200},    {kAckAll, sub_000240}, {kVblankFresh, sub_000280},
     {kFreshContext, sub_000300}, {kLabelFrame, sub_001000}, {kCaller, sub_001100},
     {kSkipper, sub_001200},      {kLostCaller, sub_001300}, {kStray, sub_001400},
-    {kIncrementR0, sub_001500},  {kReset, reset},
+    {kIncrementR0, sub_001500},  {kRestarter, sub_001600}, {kNester, sub_001700},
+    {kSpinner, sub_001800},      {kReset, reset},
 };
 extern const uint64_t v60_code_entry_count = sizeof v60_code_entries / sizeof v60_code_entries[0];
+
+const void* test_guest::restarter_frame(uint32_t run) {
+    return run < restarter_frames.size() ? restarter_frames[run] : nullptr;
+}

@@ -37,4 +37,14 @@ constexpr uint32_t kStray = 0x001400;         // returns to 0x00ABCD
 constexpr uint32_t kIncrementR0 = 0x001500;   // R0 += 1
 constexpr uint32_t kMarks = 0x208040;         // byte marks the control-transfer routines set
 
+// Routines for the runtime's watch over runs that stop making progress.
+constexpr uint32_t kRestarter = 0x001600;     // a reset entry that enters itself again
+constexpr uint32_t kRestarts = 0x208050;      // 32-bit: times kRestarter ran its body
+constexpr uint32_t kRestartLimit = 0x208054;  // 32-bit: at this count it stops the run
+constexpr uint32_t kNester = 0x001700;        // calls itself by address without end
+constexpr uint32_t kSpinner = 0x001800;       // loops without end, calling kIncrementR0
+
+// The native stack address kRestarter saw on each of its runs.
+const void* restarter_frame(uint32_t run);
+
 }  // namespace test_guest

@@ -62,6 +62,14 @@ runner::runner(std::string probe_exe) : exe_(std::move(probe_exe)) {
   synthetic::synthetic_set().write_folder(dir_ / "rom");
 }
 
+runner::runner(std::string probe_exe,
+               const std::array<std::vector<uint8_t>, rom_member_count>& members)
+    : exe_(std::move(probe_exe)) {
+  fs::create_directories(dir_ / "rom");
+  for (size_t i = 0; i < rom_member_count; ++i)
+    romset_fixture::write_file(dir_ / "rom" / game_rom_members[i].name, members[i]);
+}
+
 fs::path runner::eeprom_file() const { return dir_ / "data" / "IronBell" / "irnbell.eeprom"; }
 
 outcome runner::run(const options& o) {

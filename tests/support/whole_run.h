@@ -2,6 +2,7 @@
 // Whole-program runs of the game on the synthetic ROM set: the probe
 // executable (the game with an observer) started as a separate process with
 // SDL's dummy drivers, its own preferences folder and a control script.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "romset/rom_set.h"
 #include "tests/support/romset_fixture.h"
 
 namespace whole_run {
@@ -59,6 +61,9 @@ struct outcome {
 class runner {
  public:
   explicit runner(std::string probe_exe);
+  // The same over a ROM set of the caller's: the 20 member files in the order
+  // of the product's member table.
+  runner(std::string probe_exe, const std::array<std::vector<uint8_t>, rom_member_count>& members);
   outcome run(const options& o);
   const std::filesystem::path& folder() const { return dir_.path(); }
   std::filesystem::path eeprom_file() const;

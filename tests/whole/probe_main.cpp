@@ -5,6 +5,8 @@
 //   IRONBELL_PROBE_EVERY   checkpoint every N game frames (default 300)
 //   IRONBELL_PROBE_SLICES  cut each stretch of board time the sound board is
 //                          given into this many equal calls (default 1)
+//   IRONBELL_PROBE_HUNG    processor seconds a frame may take before the run
+//                          ends as hung (default: the game's own limit)
 //   IRONBELL_PROBE_WATCH   guest addresses to follow every frame, as
 //                          ADDRESS:BYTES pairs in hexadecimal:decimal, comma
 //                          separated (e.g. 208000:2,208A40:4)
@@ -59,7 +61,10 @@ void sliced_time_passes(uint64_t until) {
     sound_time_passes(until);
 }
 
+unsigned hung_seconds = 0;
+
 void started() {
+    if (hung_seconds) program_watchdog(hung_seconds);
     if (slices > 1 && orb_board.time_passes) {
         sound_time_passes = orb_board.time_passes;
         sliced_until = orb_board.now;
@@ -120,6 +125,8 @@ int main(int argc, char** argv) {
     }
     if (const char* e = std::getenv("IRONBELL_PROBE_EVERY")) every = std::strtoull(e, nullptr, 10);
     if (const char* s = std::getenv("IRONBELL_PROBE_SLICES")) slices = std::strtoull(s, nullptr, 10);
+    if (const char* h = std::getenv("IRONBELL_PROBE_HUNG"))
+        hung_seconds = static_cast<unsigned>(std::strtoul(h, nullptr, 10));
     if (every == 0 || slices == 0 || !parse_watches(std::getenv("IRONBELL_PROBE_WATCH"))) {
         std::fprintf(stderr, "probe: bad IRONBELL_PROBE_EVERY, _SLICES or _WATCH\n");
         return 2;

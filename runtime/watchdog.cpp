@@ -1,0 +1,121 @@
+// The runtime's watch over a run that stops making progress: a game frame
+// that never ends (the guest loops inside it) and guest calls that nest
+// deeper than a task's native stack (a guest loop made of calls or computed
+// jumps, which grows the native stack where the guest's own does not). Both
+// end the run with a fatal line naming the routine the guest is in, found from
+// `v60_where`, after the host has saved what must survive.
+//
+// Nothing here runs on the guest's call path (which only stores `v60_where`):
+// a timer on the game thread's processor time ticks once a second, and the
+// stacks' guard regions fault only when they are reached.
+#include <signal.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "runtime/tasks.h"
+#include "runtime/v60.h"
+
+namespace {
+
+unsigned limit_seconds = 0;
+uint64_t seen_frames = 0;
+unsigned still_seconds = 0;
+timer_t timer;
+pid_t timer_thread = 0;  // the thread the timer watches; 0: none yet
+struct sigaction previous_segv;
+alignas(16) char signal_stack[1 << 16];
+
+// From a signal handler: the line goes out with write(2), then the host's
+// save, then the exit without the process's exit handlers (the interrupted
+// code may hold any lock).
+[[noreturn]] void end_run(const char* line) {
+    const ssize_t ignored = write(STDERR_FILENO, line, std::strlen(line));
+    (void)ignored;
+    if (program_fatal_hook) program_fatal_hook();
+    _exit(3);
+}
+
+void on_tick(int) {
+    if (cpu.frames != seen_frames) {
+        seen_frames = cpu.frames;
+        still_seconds = 0;
+        return;
+    }
+    if (++still_seconds < limit_seconds) return;
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "Frame %llu has not ended after %u s: the guest loops in the routine at %06X "
+                  "(last seen at %06X)\n",
+                  static_cast<unsigned long long>(cpu.frames + 1), limit_seconds,
+                  v60_routine_at(v60_where), v60_where & 0xFFFFFF);
+    end_run(line);
+}
+
+void on_segv(int signal, siginfo_t* info, void* context) {
+    if (host_task_in_guard(info->si_addr)) {
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "The guest's calls nest deeper than the native stack holds, in the routine "
+                      "at %06X (last seen at %06X, frame %llu)\n",
+                      v60_routine_at(v60_where), v60_where & 0xFFFFFF,
+                      static_cast<unsigned long long>(cpu.frames));
+        end_run(line);
+    }
+    // Any other fault is not ours: hand it to whoever had it before.
+    if (previous_segv.sa_flags & SA_SIGINFO) {
+        previous_segv.sa_sigaction(signal, info, context);
+        return;
+    }
+    sigaction(SIGSEGV, &previous_segv, nullptr);  // the fault repeats under the old action
+}
+
+}  // namespace
+
+void program_watchdog(unsigned seconds) {
+    limit_seconds = seconds;
+    seen_frames = cpu.frames;
+    still_seconds = 0;
+    const pid_t thread = static_cast<pid_t>(syscall(SYS_gettid));
+    if (seconds == 0) {
+        if (timer_thread == thread) {
+            const itimerspec off{};
+            timer_settime(timer, 0, &off, nullptr);
+        }
+        return;
+    }
+
+    // The fault of an exhausted task stack is handled on a stack of its own.
+    stack_t alt{};
+    alt.ss_sp = signal_stack;
+    alt.ss_size = sizeof signal_stack;
+    sigaltstack(&alt, nullptr);
+    struct sigaction segv{};
+    segv.sa_sigaction = on_segv;
+    segv.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&segv.sa_mask);
+    sigaction(SIGSEGV, &segv, &previous_segv);
+
+    struct sigaction tick{};
+    tick.sa_handler = on_tick;
+    tick.sa_flags = SA_RESTART | SA_ONSTACK;
+    sigemptyset(&tick.sa_mask);
+    sigaction(SIGXCPU, &tick, nullptr);
+    // The game thread's own processor time: a paused or starved process never
+    // counts as a hung frame. A forked process inherits no timer: it makes its own.
+    if (timer_thread != thread) {
+        sigevent event{};
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = SIGXCPU;
+        event._sigev_un._tid = thread;
+        if (timer_create(CLOCK_THREAD_CPUTIME_ID, &event, &timer) != 0) return;
+        timer_thread = thread;
+    }
+    itimerspec every{};
+    every.it_interval.tv_sec = 1;
+    every.it_value.tv_sec = 1;
+    timer_settime(timer, 0, &every, nullptr);
+}

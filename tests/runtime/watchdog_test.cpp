@@ -1,0 +1,113 @@
+// What the runtime does with a run that stops making progress: a reset entry
+// reached from inside the game, calls that nest without end, a frame that
+// never ends. On the test guest.
+#include <gtest/gtest.h>
+
+#include "runtime/guest.h"
+#include "runtime/tasks.h"
+#include "tests/support/board_fixture.h"
+#include "tests/support/test_guest.h"
+
+namespace {
+
+using namespace test_guest;
+
+class Watchdog : public BoardFixture {
+protected:
+    // Runs the test guest from `entry` on a task of its own, as the host does.
+    void run_from(uint32_t entry) {
+        cpu.pc = entry;
+        program_run();
+    }
+};
+
+TEST_F(Watchdog, RoutineAtFindsTheRoutineWhoseRangeHoldsTheAddress) {
+    const struct {
+        uint32_t address, routine;
+    } cases[] = {
+        {kIdleLoop, kIdleLoop},          {kPoll, kIdleLoop},      {kVblank - 1, kIdleLoop},
+        {kRestarter, kRestarter},        {0x001604, kRestarter},  {kReset - 1, kSpinner},
+        {0xFFFFFF, kReset},              {0x000000, kIdleLoop},   {0xFF001604, kRestarter},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(v60_routine_at(c.address), c.routine) << std::hex << "address " << c.address;
+}
+
+// Entered again from inside itself, a reset entry starts over on the other of
+// two stacks instead of nesting: every second run stands at the same native
+// address, however many runs there are.
+TEST_F(Watchdog, AResetEntryReachedFromInsideTheGameStartsOverWithoutNesting) {
+    orb_write32(kRestarts, 0);
+    orb_write32(kRestartLimit, 2000);
+    const uint32_t sp = 0x20FF00;
+    cpu.reg[V60_SP] = sp;
+    run_from(kRestarter);
+    ASSERT_EQ(orb_read32(kRestarts), 2000u);
+    ASSERT_NE(restarter_frame(0), restarter_frame(1));
+    for (uint32_t run = 2; run < 2000; ++run)
+        ASSERT_EQ(restarter_frame(run), restarter_frame(run - 2)) << "run " << run;
+    EXPECT_EQ(cpu.reg[V60_SP], sp - 4 * 1999) << "the guest's own stack is the guest's business";
+}
+
+// Called straight from the host's own context there is no other stack: the
+// entry runs in place.
+TEST_F(Watchdog, AResetEntryOutsideAnyTaskRunsInPlace) {
+    host_task_main();
+    v60_restart_task(kReset);  // returns
+    SUCCEED();
+}
+
+TEST_F(Watchdog, CallsThatNestWithoutEndEndTheRunAtTheStackGuard) {
+    EXPECT_EXIT(
+        {
+            program_watchdog(60);
+            run_from(kNester);
+        },
+        ::testing::ExitedWithCode(3),
+        "The guest's calls nest deeper than the native stack holds, in the routine at 001700 "
+        "\\(last seen at 001700, frame 0\\)\n");
+}
+
+// The call a routine makes last decides where the report says it is: here the
+// spinner's own call site, after each call to the incrementer returned.
+TEST_F(Watchdog, AFrameThatNeverEndsEndsTheRunNamingItsRoutine) {
+    EXPECT_EXIT(
+        {
+            program_watchdog(1);
+            run_from(kSpinner);
+        },
+        ::testing::ExitedWithCode(3),
+        "Frame 1 has not ended after 1 s: the guest loops in the routine at 001800 \\(last seen "
+        "at 001804\\)\n");
+}
+
+// A frame that ends in time keeps the run going, and the host's save runs
+// before a hung run ends.
+bool saved = false;
+void note_save() {
+    saved = true;
+    std::fprintf(stderr, "saved\n");
+}
+
+TEST_F(Watchdog, FramesThatEndKeepTheRunGoingAndAHungRunSavesFirst) {
+    static uint64_t stop_after;
+    orb_board.irq_changed = [](int level) { program_irq_line(level); };
+    orb_init(program.data());
+    program_frame_done = [] {
+        if (program_frames() >= stop_after) program_stop();
+    };
+    program_watchdog(1);
+    stop_after = 3;
+    program_run();
+    program_watchdog(0);
+    EXPECT_EQ(program_frames(), 3u);
+    EXPECT_EXIT(
+        {
+            program_fatal_hook = note_save;
+            program_watchdog(1);
+            run_from(kSpinner);
+        },
+        ::testing::ExitedWithCode(3), "has not ended after 1 s.*\nsaved\n");
+}
+
+}  // namespace

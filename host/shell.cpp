@@ -240,7 +240,7 @@ void on_frame_done() {
     }
     if (program_frames() % 600 == 0) host_save_eeprom_if_dirty();
     if (program_frames() % 30 == 0 && settings_reread()) host_apply_settings();
-    pace();
+    if (!host_observers.unpaced) pace();
 }
 
 int host_main(int argc, char** argv) {

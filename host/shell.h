@@ -32,10 +32,12 @@ int host_main(int argc, char** argv);
 // Observers a test program may install before host_main (null in the game):
 // `started` once the board is wired and reset, just before the guest runs;
 // `frame_done` at each end of frame, after the frame's sound is out and
-// before the frame limit is checked.
+// before the frame limit is checked. A test program may also turn the pacing
+// off, so frames run as fast as they come.
 struct host_observer_hooks {
     void (*started)() = nullptr;
     void (*frame_done)() = nullptr;
+    bool unpaced = false;
 };
 extern host_observer_hooks host_observers;
 // Reports a start-up failure: the message, its detail and, when given, a

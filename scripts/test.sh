@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, runs every test, then the unit tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets.
+# Installs what is missing, builds, runs every test, then the unit tests and the
+# whole-game runs again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the fuzz targets.
 #
 #   scripts/test.sh           everything, as CI runs it
 #   scripts/test.sh AREA      one area's tests (a folder of tests/: board, runtime,
@@ -11,7 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
 area=${1:-}
 if [ -n "$area" ] && { [ "$area" != "${area//[^a-z0-9]/}" ] || [ ! -d "$root/tests/$area" ]; }; then
-  echo "usage: scripts/test.sh [board|runtime|romset|video|sound|game|host]" >&2
+  echo "usage: scripts/test.sh [board|runtime|romset|video|sound|game|host|whole]" >&2
   exit 1
 fi
 "$root/scripts/deps.sh"
@@ -60,12 +61,12 @@ build "$root/build"
 echo "== every test${area:+ of $area}"
 run_ctest "$(tests_of "$root/build")" -LE fuzz
 
-echo "== unit tests${area:+ of $area} under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== unit tests and game runs${area:+ of $area} under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DIRONBELL_SANITIZE=ON \
       -DIRONBELL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1 >/dev/null
 build "$root/build-asan"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_ctest "$(tests_of "$root/build-asan")" -L unit
+  run_ctest "$(tests_of "$root/build-asan")" -L '^(unit|game_run)$'
 
 if [ -n "$area" ]; then
   echo "ironbell: $passed passed, $failed failed, $skipped skipped"

@@ -9,6 +9,8 @@
 //                          ADDRESS:BYTES pairs in hexadecimal:decimal, comma
 //                          separated (e.g. 208000:2,208A40:4)
 //
+// Frames are not paced to 60 a second: they run as fast as they come.
+//
 // Lines, one per event, fields separated by spaces, numbers in hexadecimal
 // except frame numbers:
 //   C FRAME VIDEO RAM SOUND P0 ... P15   checkpoint: hash of the last picture,
@@ -124,5 +126,6 @@ int main(int argc, char** argv) {
     }
     host_observers.started = started;
     host_observers.frame_done = frame_done;
+    host_observers.unpaced = true;
     return host_main(argc, argv);
 }

@@ -1,8 +1,32 @@
-// Synthetic ROM data: boot.
+// Synthetic ROM data: what start-up reads before the first frame.
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
 
-void plant_boot(rom_builder& rom) { (void)rom; }
+namespace {
+
+// Interrupt vector numbers we give the controller's five sources; the
+// vector of number n lies at SBR (0x09F000) + 0x100 + 4n.
+constexpr uint8_t kVectorBase = 0x40;
+constexpr uint32_t kHandlers[5] = {
+    0x09F500,  // vblank start
+    0x09F610,  // vblank end
+    0x09F61C,  // sound board
+    0x09F628,  // timer 0
+    0x09F640,  // timer 1
+};
+
+}  // namespace
+
+void plant_boot(rom_builder& rom) {
+  // Interrupt controller set-up copied by reset: five vector bytes, an unused
+  // byte, the mask (nothing masked), the pending byte, timer 0's count (50
+  // counts, re-armed by its handler) and timer 1's count (off until the main
+  // loop starts it).
+  for (uint8_t n = 0; n < 5; ++n) rom.put8(0x060098 + n, uint8_t(kVectorBase + n), "interrupt vectors");
+  rom.put16(0x0600A0, 50, "timer 0 count");
+  // Vector table: one handler per source.
+  for (uint32_t n = 0; n < 5; ++n) rom.put32(0x09F100 + 4 * (kVectorBase + n), kHandlers[n], "vector table");
+}
 
 }  // namespace synthetic

@@ -1,8 +1,434 @@
-// Synthetic ROM data: attract.
+// Synthetic ROM data: the attract cycle (title, presentation scene, demo,
+// score-ranking screen) and the one stage the demo plays.
+//
+// Tables at fixed addresses are planted where the game reads them; what they
+// point at (scripts, frames, lists, texts, palettes, the demo's inputs) lives
+// in blocks of our own choosing: kData below (0x138000-0x13BFFF) and the demo
+// input stream from kDemoStream (0x13C000).
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
 
-void plant_attract(rom_builder& rom) { (void)rom; }
+namespace {
+
+constexpr uint32_t kData = 0x138000;        // scripts, frames, lists, texts, palettes
+constexpr uint32_t kDataEnd = 0x13BFF0;
+// Object lists of stage 0, by area: 0 the title's background scene (planted
+// here), 1 the ending, 2 character select, 3 game over (planted by the areas
+// that own those scenes, at this table's entries).
+constexpr uint32_t kStage0ObjectLists = 0x13BFF0;
+constexpr uint32_t kDemoStream = 0x13C000;  // the recorded inputs of the demo
+// The stage the demo plays: one no other run sets up, so its stage-indexed
+// rows stand apart from those of the stages a game plays.
+constexpr uint8_t kDemoStage = 4;
+constexpr uint8_t kDemoArea = 1;
+// Frames the title's background scene stays (type 6 of the title timers).
+constexpr uint16_t kTitleSceneTime = 120;
+// One 16 x 16 sprite picture, 4 bits a pixel, in the sprite graphics at this
+// 32-bit word address (bank 0).
+constexpr uint16_t kSpriteWord = 0xF000;
+
+// Hands out room in the data block, in planting order.
+class data_block {
+ public:
+  explicit data_block(rom_builder& rom) : rom_(rom) {}
+  uint32_t take(uint32_t size) {
+    const uint32_t at = next_;
+    next_ += size;
+    if (next_ > kDataEnd) throw std::runtime_error("attract data block full");
+    return at;
+  }
+  rom_builder& rom() { return rom_; }
+
+ private:
+  rom_builder& rom_;
+  uint32_t next_ = kData;
+};
+
+// A sprite part in the layout of a draw entry: 4 bits a pixel, 16 x 16 pixels
+// from the planted picture, anchored at its centre, offset (dx, dy) from the
+// object's screen position, colours from `colour`.
+void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, uint16_t colour, const char* what) {
+  const uint16_t words[8] = {0x0000,
+                             0x1004,  // 16 rows of 2 words (16 pixels)
+                             16,      // destination height
+                             16,      // destination width
+                             static_cast<uint16_t>(dy),
+                             static_cast<uint16_t>(dx),
+                             kSpriteWord,
+                             colour};
+  for (uint32_t i = 0; i < 8; ++i) rom.put16(at + 2 * i, words[i], what);
+}
+
+// A frame definition: a part count, then the parts; each part's x offset is
+// taken from `dx` in turn. The frames here are never hit-tested, so no hit-box
+// list follows them.
+uint32_t put_frame(data_block& data, std::vector<int16_t> dx, uint16_t colour, const char* what) {
+  const auto n = static_cast<uint32_t>(dx.size());
+  const uint32_t at = data.take(1 + 16 * n);
+  data.rom().put8(at, static_cast<uint8_t>(n), what);
+  for (uint32_t k = 0; k < n; ++k) put_part(data.rom(), at + 1 + 16 * k, dx[k], 0, colour, what);
+  return at;
+}
+
+// An animation script at `at`: a duration byte, then one offset word per frame
+// (each relative to its own address), then `tail` words (-1 stop, -2 loop) when
+// given. Returns the size of the script.
+uint32_t put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::vector<uint32_t>& frames,
+                    const std::vector<int16_t>& tail, const char* what) {
+  rom.put8(at, duration, what);
+  uint32_t entry = at + 1;
+  for (uint32_t frame : frames) {
+    rom.put16(entry, static_cast<uint16_t>(frame - entry), what);
+    entry += 2;
+  }
+  for (int16_t code : tail) {
+    rom.put16(entry, static_cast<uint16_t>(code), what);
+    entry += 2;
+  }
+  return entry - at;
+}
+
+// A script planted in the data block, frames planted first.
+uint32_t script_in_block(data_block& data, uint8_t duration, const std::vector<uint32_t>& frames,
+                         const std::vector<int16_t>& tail, const char* what) {
+  const uint32_t at = data.take(1 + 2 * static_cast<uint32_t>(frames.size() + tail.size()));
+  put_script(data.rom(), at, duration, frames, tail, what);
+  return at;
+}
+
+// A plain palette block at `at`: byte offset into palette RAM, count, then
+// colours made from `seed`.
+void put_palette_at(rom_builder& rom, uint32_t at, uint16_t offset, uint16_t count, uint16_t seed,
+                    const char* what) {
+  rom.put16(at, offset, what);
+  rom.put16(at + 2, count, what);
+  for (uint16_t i = 0; i < count; ++i)
+    rom.put16(at + 4 + 2u * i, static_cast<uint16_t>(seed * (i + 1) * 0x0421u & 0x7FFF), what);
+}
+
+// The same in the data block.
+uint32_t put_palette(data_block& data, uint16_t offset, uint16_t count, uint16_t seed, const char* what) {
+  const uint32_t at = data.take(4 + 2u * count);
+  put_palette_at(data.rom(), at, offset, count, seed, what);
+  return at;
+}
+
+// A text record: cell (row, column) of the text layer, attribute, characters.
+uint32_t put_text_record(rom_builder& rom, uint32_t at, int row, int column, uint8_t attribute,
+                         const std::string& text, const char* what) {
+  rom.put16(at, static_cast<uint16_t>(0xF000 + 128 * row + 2 * column), what);
+  rom.put8(at + 2, attribute, what);
+  rom.put_text(at + 3, text, what);
+  return at + 3 + static_cast<uint32_t>(text.size()) + 1;
+}
+
+// A null-terminated string in the data block.
+uint32_t put_string(data_block& data, const std::string& text, const char* what) {
+  const uint32_t at = data.take(static_cast<uint32_t>(text.size()) + 1);
+  data.rom().put_text(at, text, what);
+  return at;
+}
+
+// An object list: the 256-byte, 128-byte and 64-byte objects' routines.
+uint32_t put_object_list(data_block& data, const std::vector<uint32_t>& big, const std::vector<uint32_t>& mid,
+                         const std::vector<uint32_t>& small, const char* what) {
+  const uint32_t at = data.take(3 + 4 * static_cast<uint32_t>(big.size() + mid.size() + small.size()));
+  uint32_t p = at;
+  for (const auto* group : {&big, &mid, &small}) {
+    data.rom().put8(p++, static_cast<uint8_t>(group->size()), what);
+    for (uint32_t routine : *group) {
+      data.rom().put32(p, routine, what);
+      p += 4;
+    }
+  }
+  return at;
+}
+
+void plant_sprite_picture(rom_builder& rom) {
+  // A 16 x 16 picture, 4 bits a pixel: a framed square whose pens run 1-14.
+  const uint32_t base = uint32_t(kSpriteWord) * 4;
+  for (uint32_t y = 0; y < 16; ++y)
+    for (uint32_t x = 0; x < 16; x += 2) {
+      auto pen = [&](uint32_t px) -> uint8_t {
+        const bool edge = y == 0 || y == 15 || px == 0 || px == 15;
+        return static_cast<uint8_t>(edge ? 1 : 2 + (px + y) % 13);
+      };
+      rom.sprite8(base + y * 8 + x / 2, static_cast<uint8_t>(pen(x) | pen(x + 1) << 4));
+    }
+}
+
+// Title: its texts, palette, title object picture, the background scene with
+// its object list (a flying piece, the still picture and an effect emitter)
+// and the scene's time.
+void plant_title(data_block& data, uint32_t stage0_areas) {
+  rom_builder& rom = data.rom();
+  // Title text records, ended by a 0 halfword.
+  uint32_t p = put_text_record(rom, 0x06075A, 8, 12, 0x02, "SYNTHETIC TITLE", "title texts");
+  p = put_text_record(rom, p, 20, 10, 0x04, "NO GAME DATA INSIDE", "title texts");
+  rom.put16(p, 0, "title texts end");
+  // Palettes queued by the title and by its background scene (the latter is
+  // also one of the fixed palettes start-up loads, and the demo's).
+  put_palette_at(rom, 0x08E264, 0x0000, 16, 3, "title palette");
+  put_palette_at(rom, 0x08E21C, 0x0200, 16, 5, "background scene palette");
+  // The title object's picture: one part.
+  const uint32_t title_frame = put_frame(data, {0}, 0x0010, "title object frame");
+  put_script(rom, 0x132352, 0, {title_frame}, {}, "title object script");
+
+  // Set-up tables of the title objects by type: type 0 (a flying piece) and
+  // type 4 (the still picture) are used; type 6's timer is the background
+  // scene's time, read by the mode machine.
+  const uint32_t piece_frame = put_frame(data, {0}, 0x0020, "flying piece frame");
+  const uint32_t still_frame = put_frame(data, {-8, 8}, 0x0030, "still picture frame");
+  const uint32_t piece_script = script_in_block(data, 0, {piece_frame}, {}, "flying piece script");
+  const uint32_t still_script = script_in_block(data, 0, {still_frame}, {}, "still picture script");
+  rom.put32(0x077AFC + 4 * 0, piece_script, "title type scripts");
+  rom.put32(0x077AFC + 4 * 4, still_script, "title type scripts");
+  rom.put16(0x077B1C + 2 * 0, 20, "title type timers");
+  rom.put16(0x077B1C + 2 * 4, 30, "title type timers");
+  rom.put16(0x077B28, kTitleSceneTime, "title background scene time (type 6 timer)");
+  rom.put16(0x077B2C + 4 * 0, 40, "title type positions");
+  rom.put16(0x077B2C + 4 * 0 + 2, 40, "title type positions");
+  rom.put16(0x077B2C + 4 * 4, 160, "title type positions");
+  rom.put16(0x077B2C + 4 * 4 + 2, 150, "title type positions");
+  rom.put8(0x077B4C + 2 * 0, 1, "title type steps");
+  rom.put8(0x077B4C + 2 * 0 + 1, 0, "title type steps");
+
+  // Effect emitter and its particles: one still frame each; the particle's
+  // script runs four frames and stops.
+  const uint32_t emitter_frame = put_frame(data, {0}, 0x0040, "emitter frame");
+  const uint32_t particle_frame = put_frame(data, {0}, 0x0050, "particle frame");
+  put_script(rom, 0x132398, 0, {emitter_frame}, {}, "emitter script");
+  put_script(rom, 0x13239D, 4, {particle_frame}, {-1}, "particle script");
+  for (uint16_t j = 0; j < 16; ++j) {
+    rom.put16(0x08AD0A + 4u * j, static_cast<uint16_t>(16 + 18 * j), "particle positions");
+    rom.put16(0x08AD0A + 4u * j + 2, static_cast<uint16_t>(200 - 4 * (j % 4)), "particle positions");
+  }
+
+  // Background scene descriptor: no graphics job; page picks; mixer nibbles;
+  // layer mode 0; a palette block list of one 16-colour set over two rows.
+  rom.put32(0x09DC50, 0, "title scene: graphics job list (none)");
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(0x09DC54 + i, static_cast<uint8_t>(i), "title scene: page picks");
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(0x09DC58 + i, static_cast<uint8_t>(8 - i), "title scene: mixer nibbles");
+  rom.put16(0x09DC5C, 0, "title scene: layer mode");
+  const uint32_t set_offset = 0x0F00;  // our 16 colours in the shared colour sets
+  for (uint16_t i = 0; i < 16; ++i)
+    rom.put16(0x1212CA + set_offset + 2u * i, static_cast<uint16_t>(0x1000 + 0x0111u * i), "title scene colour set");
+  const uint32_t list = data.take(2 + 6);
+  rom.put16(list, 1, "title scene palette list");
+  rom.put16(list + 2, set_offset, "title scene palette list");
+  rom.put16(list + 4, 0x0400, "title scene palette list");
+  rom.put16(list + 6, 2, "title scene palette list");
+  rom.put32(0x09DC5E, list, "title scene: palette job list");
+
+  // Object list of stage 0 area 0 (the title's background scene).
+  const uint32_t objects =
+      put_object_list(data, {}, {0x0775D1, 0x077697, 0x08A876}, {}, "title scene object list");
+  rom.put32(stage0_areas + 4 * 0, objects, "stage 0 object lists: area 0, title scene");
+}
+
+// Presentation scene: the same palettes and actors for all five scene
+// indexes; the split sprite, one drop-in sprite and a text writer.
+void plant_presentation(data_block& data) {
+  rom_builder& rom = data.rom();
+  const uint32_t palette = put_palette(data, 0x0400, 16, 7, "presentation palette");
+  put_palette_at(rom, 0x126EFE, 0x0600, 16, 9, "presentation second palette");
+  // Split sprite: two parts that move apart.
+  const uint32_t split_frame = put_frame(data, {-8, 8}, 0x0010, "split sprite frame");
+  put_script(rom, 0x13236D, 0, {split_frame}, {}, "split sprite script");
+  // Drop-in sprite and text writer, named by the actor list.
+  const uint32_t drop_frame = put_frame(data, {0}, 0x0020, "drop-in sprite frame");
+  const uint32_t drop_script = script_in_block(data, 0, {drop_frame}, {}, "drop-in sprite script");
+  const uint32_t actors = data.take(4 + 8);
+  rom.put32(actors, 2, "presentation actor list");
+  rom.put32(actors + 4, 0x081D57, "presentation actor list");
+  rom.put32(actors + 8, 0x081E2A, "presentation actor list");
+  // Scene text: two lines; the byte after the last terminator has bit 7 set.
+  const std::string text = std::string("PRESENTATION SCENE") + '\0' + "SECOND LINE" + '\0' + '\x80';
+  const uint32_t text_at = data.take(static_cast<uint32_t>(text.size()));
+  rom.put_text(text_at, text, "presentation text", false);
+  rom.put16(0x081F78, static_cast<uint16_t>(0xF000 + 128 * 12 + 2 * 8), "presentation text first cell");
+  for (uint32_t e = 0; e < 5; ++e) {
+    rom.put32(0x081F1E + 4 * e, palette, "presentation palettes");
+    rom.put32(0x081ECE + 4 * e, actors, "presentation actor lists");
+    rom.put32(0x081F32 + 4 * e, drop_script, "drop-in sprite scripts");
+    rom.put16(0x081F46 + 6 * e, static_cast<uint16_t>(60 + 40 * e), "drop-in sprite places");
+    rom.put16(0x081F46 + 6 * e + 2, static_cast<uint16_t>(-100), "drop-in sprite places");
+    rom.put16(0x081F46 + 6 * e + 4, 100, "drop-in sprite places");
+    rom.put32(0x081F64 + 4 * e, text_at, "presentation texts");
+    rom.put8(0x081F7A + e, static_cast<uint8_t>(2 + e), "presentation text attributes");
+  }
+}
+
+// Demo: the pointers to the input streams and set-up rows by player-count
+// setting and demo number, one input stream, and the demo's stage.
+void plant_demo(data_block& data) {
+  rom_builder& rom = data.rom();
+  // The input stream: one 32-bit word a frame (player 1 in the low byte),
+  // long enough for the demo's 1,200 frames and its fades. Player 1 walks
+  // right, then left, pressing button 1 every 16th frame.
+  constexpr uint32_t kStreamWords = 1400;
+  for (uint32_t f = 0; f < kStreamWords; ++f) {
+    uint32_t bits = (f / 120) % 2 == 0 ? 0x04 : 0x08;  // right, left
+    if (f % 16 == 0) bits |= 0x10;                      // button 1
+    rom.put32(kDemoStream + 4 * f, bits, "demo input stream");
+  }
+  const uint32_t streams = data.take(16);
+  for (uint32_t d = 0; d < 4; ++d) rom.put32(streams + 4 * d, kDemoStream, "demo streams by demo number");
+  const uint32_t by_players = data.take(16);
+  for (uint32_t n = 0; n < 4; ++n) rom.put32(by_players + 4 * n, streams, "demo streams by player count");
+  rom.put32(0x103F02, by_players, "demo stream table");
+
+  // Set-up rows: the demo stage and area, no slot playing; the character row.
+  const uint32_t rows = data.take(16), characters = data.take(16);
+  for (uint32_t d = 0; d < 4; ++d) {
+    rom.put8(rows + 4 * d, kDemoStage, "demo set-up rows: stage");
+    rom.put8(rows + 4 * d + 1, kDemoArea, "demo set-up rows: area");
+    rom.put16(rows + 4 * d + 2, 0, "demo set-up rows: slots");
+    for (uint32_t s = 0; s < 4; ++s) rom.put8(characters + 4 * d + s, static_cast<uint8_t>(s), "demo characters");
+  }
+  for (uint32_t n = 0; n < 4; ++n) {
+    rom.put32(0x062A88 + 4 * n, rows, "demo set-ups by player count");
+    rom.put32(0x062AA4 + 4 * n, characters, "demo characters by player count");
+  }
+  // Demo graphics (replacing the stage descriptor's first two words): no job.
+  const uint32_t graphics = data.take(8);
+  rom.put32(graphics, 0, "demo graphics: job list (none)");
+  rom.put32(graphics + 4, 0x108F36, "demo graphics: source base");
+  for (uint32_t d = 0; d < 4; ++d) rom.put32(0x085432 + 4 * d, graphics, "demo graphics by demo number");
+}
+
+// The demo's stage: a descriptor with one area record whose controller is
+// the camera controller, 2 x 2-page maps, a camera script with one gate,
+// no terrain list, no placed objects and an empty object list.
+void plant_demo_stage(data_block& data) {
+  rom_builder& rom = data.rom();
+  const uint32_t s = kDemoStage, a = kDemoArea;
+  const uint32_t index = (s - 1) * 5 + (a - 1);  // by stage and area
+  // Map header: 2 x 2 pages.
+  const uint32_t map = data.take(6);
+  rom.put8(map, 2, "demo stage map");
+  rom.put8(map + 1, 2, "demo stage map");
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(map + 2 + i, static_cast<uint8_t>(i), "demo stage map");
+  // Stage descriptor: graphics (replaced in the demo), selectors, area records.
+  const uint32_t descriptor = data.take(16 + 36 * (a + 1));
+  rom.put32(descriptor, 0, "demo stage descriptor: job list (none)");
+  rom.put32(descriptor + 4, 0x108F36, "demo stage descriptor: source base");
+  rom.put8(descriptor + 8 + a, 3, "demo stage descriptor: playfield camera 1");
+  const uint32_t record = descriptor + 16 + 36 * a;
+  rom.put32(record, 0x08595F, "demo stage area record: camera controller");
+  for (uint32_t k = 0; k < 4; ++k) {
+    rom.put32(record + 4 + 8 * k, map, "demo stage area record: map");
+    rom.put16(record + 8 + 8 * k, 0, "demo stage area record: x");
+    rom.put16(record + 10 + 8 * k, 0, "demo stage area record: y");
+  }
+  rom.put32(0x08541E + 4 * s, descriptor, "stage descriptors: demo stage");
+  rom.put8(0x085402 + s, 0, "stage layer modes: demo stage");
+  // Stage palettes: a block list (the same set as the title's scene) and the
+  // plain block of the stage palette table.
+  const uint32_t list = data.take(2 + 6);
+  rom.put16(list, 1, "demo stage palette list");
+  rom.put16(list + 2, 0x0F00, "demo stage palette list");
+  rom.put16(list + 4, 0x0800, "demo stage palette list");
+  rom.put16(list + 6, 1, "demo stage palette list");
+  rom.put32(0x08540A + 4 * s, list, "stage palette lists: demo stage");
+  rom.put32(0x0897D8 + 4 * (s - 1), put_palette(data, 0x0A00, 16, 11, "demo stage palette"),
+            "stage palettes: demo stage");
+  for (uint32_t i = 0; i < 4; ++i)
+    rom.put8(0x0853B2 + 4 * index + i, static_cast<uint8_t>(4 + i), "area mixer nibbles: demo area");
+  // Camera script: limits, one gate at x 0 that opens with no enemy left,
+  // the end mark, final limits and their thresholds.
+  const uint32_t script = data.take(10 + 6 + 2 + 10 + 4);
+  auto limits = [&](uint32_t at, int16_t x_max) {
+    rom.put16(at, 0, "demo camera script: limits");
+    rom.put16(at + 2, 0, "demo camera script: limits");
+    rom.put16(at + 4, static_cast<uint16_t>(x_max), "demo camera script: limits");
+    rom.put16(at + 6, 0, "demo camera script: limits");
+    rom.put8(at + 8, 1, "demo camera script: limits");
+    rom.put8(at + 9, 0, "demo camera script: limits");
+  };
+  limits(script, 0);
+  rom.put16(script + 10, 0, "demo camera script: gate x");
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(script + 12 + i, 0, "demo camera script: gate thresholds");
+  rom.put16(script + 16, 0x8000, "demo camera script: end mark");
+  limits(script + 18, 1024);
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(script + 28 + i, 0, "demo camera script: final thresholds");
+  rom.put32(0x08731A + 4 * index, script, "camera scripts: demo area");
+  rom.put32(0x132992 + 4 * index, 0, "terrain lists: demo area (none)");
+  // Placed lists: the stage's offset to its area offsets, the area's offset
+  // to a list that is only the end byte.
+  const uint32_t areas = data.take(2 * (a + 1)), placed = data.take(1);
+  rom.put8(placed, 0xFF, "demo area placed list (empty)");
+  const uint32_t stage_entry = 0x133022 + 2 * s, area_entry = areas + 2 * a;
+  rom.put16(stage_entry, static_cast<uint16_t>(areas - stage_entry), "placed list offsets: demo stage");
+  rom.put16(area_entry, static_cast<uint16_t>(placed - area_entry), "placed list offsets: demo area");
+  // Object lists of the stage: the demo area's is empty.
+  const uint32_t objects = put_object_list(data, {}, {}, {}, "demo area object list");
+  const uint32_t by_area = data.take(4 * (a + 1));
+  rom.put32(by_area + 4 * a, objects, "demo stage object lists: demo area");
+  rom.put32(0x08DD98 + 4 * s, by_area, "object lists: demo stage");
+}
+
+// Score-ranking screen: palette, reveal mask, the four sprites, the default
+// tables and the page layout.
+void plant_ranking(data_block& data) {
+  rom_builder& rom = data.rom();
+  put_palette_at(rom, 0x08E240, 0x0C00, 16, 13, "ranking palette");
+  // Rows 0-27 of the page; the empty rows between the blocks are skipped.
+  uint32_t mask = 0;
+  for (uint32_t c = 0; c < 4; ++c) mask |= 0x3Fu << (7 * c);
+  rom.put32(0x08A872, mask, "ranking reveal mask");
+  // Four sprites: frame k of the script for sprite k.
+  std::vector<uint32_t> frames;
+  for (int16_t k = 0; k < 4; ++k) frames.push_back(put_frame(data, {static_cast<int16_t>(4 * k)}, 0x0010, "ranking sprite frame"));
+  put_script(rom, 0x1319A2, 0, frames, {}, "ranking sprite script");
+  for (uint16_t k = 0; k < 4; ++k) {
+    rom.put16(0x08A862 + 4u * k, 300, "ranking sprite places");
+    rom.put16(0x08A862 + 4u * k + 2, static_cast<uint16_t>(24 + 56 * k), "ranking sprite places");
+  }
+  // Default table: four entries, best first.
+  const uint32_t scores[4] = {50000, 30000, 20000, 10000};
+  const char* initials[4] = {"AAA", "BBB", "CCC", "DDD"};
+  for (uint32_t i = 0; i < 4; ++i) {
+    rom.put32(0x08A77E + 8 * i, scores[i], "default ranking table: score");
+    rom.put_bytes(0x08A77E + 8 * i + 4, {reinterpret_cast<const uint8_t*>(initials[i]), 4},
+                  "default ranking table: initials");
+  }
+  // Page layout: character c's block starts at row 7c; the title on its first
+  // row, then per entry i a row holding label, score and initials.
+  for (uint32_t c = 0; c < 4; ++c) rom.put16(0x08A79E + 2 * c, static_cast<uint16_t>(7 * 128 * c), "ranking blocks");
+  rom.put16(0x08A7A6, 2 * 12, "ranking title offset");
+  rom.put8(0x08A7A8, 0x02, "ranking title attribute");
+  const char* titles[4] = {"FIRST CHARACTER", "SECOND CHARACTER", "THIRD CHARACTER", "FOURTH CHARACTER"};
+  for (uint32_t c = 0; c < 4; ++c) rom.put32(0x08A7A9 + 4 * c, put_string(data, titles[c], "ranking titles"), "ranking titles");
+  rom.put8(0x08A7DD, 0x04, "ranking row label attribute");
+  const char* labels[4] = {"1ST", "2ND", "3RD", "4TH"};
+  for (uint32_t i = 0; i < 4; ++i) {
+    const uint32_t label = data.take(2 + 4);
+    rom.put16(label, static_cast<uint16_t>(128 * (i + 1) + 2 * 4), "ranking row label: offset");
+    rom.put_text(label + 2, labels[i], "ranking row label: text");
+    rom.put32(0x08A7DE + 4 * i, label, "ranking row labels");
+    rom.put16(0x08A807 + 2 * i, static_cast<uint16_t>(128 * (i + 1) + 2 * 10), "ranking score fields");
+    rom.put16(0x08A810 + 2 * i, static_cast<uint16_t>(128 * (i + 1) + 2 * 22), "ranking initials fields");
+  }
+  rom.put8(0x08A80F, 0x06, "ranking initials attribute");
+}
+
+}  // namespace
+
+void plant_attract(rom_builder& rom) {
+  plant_sprite_picture(rom);
+  data_block data(rom);
+  rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");
+  plant_title(data, kStage0ObjectLists);
+  plant_presentation(data);
+  plant_demo(data);
+  plant_demo_stage(data);
+  plant_ranking(data);
+}
 
 }  // namespace synthetic

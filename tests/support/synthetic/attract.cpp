@@ -176,14 +176,14 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
   put_palette_at(rom, 0x08E264, 0x0000, 16, 3, "title palette");
   put_palette_at(rom, 0x08E21C, 0x0200, 16, 5, "background scene palette");
   // The title object's picture: one part.
-  const uint32_t title_frame = put_frame(data, {0}, 0x0010, "title object frame");
+  const uint32_t title_frame = put_frame(data, {0}, 0x0000, "title object frame");
   put_script(rom, 0x132352, 0, {title_frame}, {}, "title object script");
 
   // Set-up tables of the title objects by type: type 0 (a flying piece) and
   // type 4 (the still picture) are used; type 6's timer is the background
   // scene's time, read by the mode machine.
-  const uint32_t piece_frame = put_frame(data, {0}, 0x0020, "flying piece frame");
-  const uint32_t still_frame = put_frame(data, {-8, 8}, 0x0030, "still picture frame");
+  const uint32_t piece_frame = put_frame(data, {0}, 0x0000, "flying piece frame");
+  const uint32_t still_frame = put_frame(data, {-8, 8}, 0x0000, "still picture frame");
   const uint32_t piece_script = script_in_block(data, 0, {piece_frame}, {}, "flying piece script");
   const uint32_t still_script = script_in_block(data, 0, {still_frame}, {}, "still picture script");
   rom.put32(0x077AFC + 4 * 0, piece_script, "title type scripts");
@@ -200,8 +200,8 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
 
   // Effect emitter and its particles: one still frame each; the particle's
   // script runs four frames and stops.
-  const uint32_t emitter_frame = put_frame(data, {0}, 0x0040, "emitter frame");
-  const uint32_t particle_frame = put_frame(data, {0}, 0x0050, "particle frame");
+  const uint32_t emitter_frame = put_frame(data, {0}, 0x0000, "emitter frame");
+  const uint32_t particle_frame = put_frame(data, {0}, 0x0000, "particle frame");
   put_script(rom, 0x132398, 0, {emitter_frame}, {}, "emitter script");
   put_script(rom, 0x13239D, 4, {particle_frame}, {-1}, "particle script");
   for (uint16_t j = 0; j < 16; ++j) {
@@ -238,10 +238,10 @@ void plant_presentation(data_block& data) {
   const uint32_t palette = put_palette(data, 0x0400, 16, 7, "presentation palette");
   put_palette_at(rom, 0x126EFE, 0x0600, 16, 9, "presentation second palette");
   // Split sprite: two parts that move apart.
-  const uint32_t split_frame = put_frame(data, {-8, 8}, 0x0010, "split sprite frame");
+  const uint32_t split_frame = put_frame(data, {-8, 8}, 0x0000, "split sprite frame");
   put_script(rom, 0x13236D, 0, {split_frame}, {}, "split sprite script");
   // Drop-in sprite and text writer, named by the actor list.
-  const uint32_t drop_frame = put_frame(data, {0}, 0x0020, "drop-in sprite frame");
+  const uint32_t drop_frame = put_frame(data, {0}, 0x0000, "drop-in sprite frame");
   const uint32_t drop_script = script_in_block(data, 0, {drop_frame}, {}, "drop-in sprite script");
   const uint32_t actors = data.take(4 + 8);
   rom.put32(actors, 2, "presentation actor list");
@@ -279,9 +279,7 @@ void plant_demo(data_block& data) {
   }
   const uint32_t streams = data.take(16);
   for (uint32_t d = 0; d < 4; ++d) rom.put32(streams + 4 * d, kDemoStream, "demo streams by demo number");
-  const uint32_t by_players = data.take(16);
-  for (uint32_t n = 0; n < 4; ++n) rom.put32(by_players + 4 * n, streams, "demo streams by player count");
-  rom.put32(0x103F02, by_players, "demo stream table");
+  for (uint32_t n = 0; n < 4; ++n) rom.put32(0x103F02 + 4 * n, streams, "demo streams by player count");
 
   // Set-up rows: the demo stage and area, no slot playing; the character row.
   const uint32_t rows = data.take(16), characters = data.take(16);
@@ -384,7 +382,8 @@ void plant_ranking(data_block& data) {
   rom.put32(0x08A872, mask, "ranking reveal mask");
   // Four sprites: frame k of the script for sprite k.
   std::vector<uint32_t> frames;
-  for (int16_t k = 0; k < 4; ++k) frames.push_back(put_frame(data, {static_cast<int16_t>(4 * k)}, 0x0010, "ranking sprite frame"));
+  for (int16_t k = 0; k < 4; ++k)
+    frames.push_back(put_frame(data, {static_cast<int16_t>(4 * k)}, 0x0000, "ranking sprite frame"));
   put_script(rom, 0x1319A2, 0, frames, {}, "ranking sprite script");
   for (uint16_t k = 0; k < 4; ++k) {
     rom.put16(0x08A862 + 4u * k, 300, "ranking sprite places");
@@ -400,11 +399,13 @@ void plant_ranking(data_block& data) {
   }
   // Page layout: character c's block starts at row 7c; the title on its first
   // row, then per entry i a row holding label, score and initials.
-  for (uint32_t c = 0; c < 4; ++c) rom.put16(0x08A79E + 2 * c, static_cast<uint16_t>(7 * 128 * c), "ranking blocks");
+  for (uint32_t c = 0; c < 4; ++c)
+    rom.put16(0x08A79E + 2 * c, static_cast<uint16_t>(7 * 128 * c), "ranking blocks");
   rom.put16(0x08A7A6, 2 * 12, "ranking title offset");
   rom.put8(0x08A7A8, 0x02, "ranking title attribute");
   const char* titles[4] = {"FIRST CHARACTER", "SECOND CHARACTER", "THIRD CHARACTER", "FOURTH CHARACTER"};
-  for (uint32_t c = 0; c < 4; ++c) rom.put32(0x08A7A9 + 4 * c, put_string(data, titles[c], "ranking titles"), "ranking titles");
+  for (uint32_t c = 0; c < 4; ++c)
+    rom.put32(0x08A7A9 + 4 * c, put_string(data, titles[c], "ranking titles"), "ranking titles");
   rom.put8(0x08A7DD, 0x04, "ranking row label attribute");
   const char* labels[4] = {"1ST", "2ND", "3RD", "4TH"};
   for (uint32_t i = 0; i < 4; ++i) {
@@ -420,7 +421,16 @@ void plant_ranking(data_block& data) {
 
 }  // namespace
 
+// Boot-time table the attract screens need to be seen (start-up copies it;
+// it belongs with the boot data): the 40 mixer register defaults. Sprite
+// groups 0-15 get priority 4, in front of the backdrop; the layers stay off.
+void plant_mixer_defaults(rom_builder& rom) {
+  for (uint32_t n = 0; n < 40; ++n)
+    rom.put16(0x060A36 + 2 * n, n < 16 ? 0x0004 : 0x0000, "mixer register defaults");
+}
+
 void plant_attract(rom_builder& rom) {
+  plant_mixer_defaults(rom);
   plant_sprite_picture(rom);
   data_block data(rom);
   rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");

@@ -153,24 +153,9 @@ struct tile_map {
         return video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
     }
 
-    // Expands the tile at tile_x into `values` for a walk in direction dir.
-    void fetch(uint32_t tile_x, int dir) {
-        const uint32_t t = tile_x & 63;
-        cached_tile = t;
-        if (!video.tile_count) {
-            std::fill(values, values + 16, uint16_t{0});
-            return;
-        }
-        const bool ready = (read >> t) & 1;
-        const uint16_t entry = ready ? read_entry[t] : entry_at(t, my);
-        const uint64_t bytes = ready ? read_bytes[t] : load_le<8>(row_of(entry, my));
-        expand_tile_row(bytes, ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
-    }
-
-    // Expands tile t of the row into row_values, in map x order.
-    void expand_into_row(uint32_t t) {
-        expanded |= 1ull << t;
-        uint16_t* out = row_values + t * 16;
+    // Expands tile t of the current row into out: its 16 values in map x
+    // order, or in reverse for a leftward walk.
+    void expand(uint32_t t, bool leftward, uint16_t* out) const {
         if (!video.tile_count) {
             std::fill(out, out + 16, uint16_t{0});
             return;
@@ -178,7 +163,20 @@ struct tile_map {
         const bool ready = (read >> t) & 1;
         const uint16_t entry = ready ? read_entry[t] : entry_at(t, my);
         const uint64_t bytes = ready ? read_bytes[t] : load_le<8>(row_of(entry, my));
-        expand_tile_row(bytes, (entry & 0x4000) != 0, entry & 0x1FF0, out);
+        expand_tile_row(bytes, ((entry & 0x4000) != 0) != leftward, entry & 0x1FF0, out);
+    }
+
+    // Expands the tile at tile_x into `values` for a walk in direction dir.
+    void fetch(uint32_t tile_x, int dir) {
+        const uint32_t t = tile_x & 63;
+        cached_tile = t;
+        expand(t, dir < 0, values);
+    }
+
+    // Expands tile t of the row into row_values, in map x order.
+    void expand_into_row(uint32_t t) {
+        expanded |= 1ull << t;
+        expand(t, false, row_values + t * 16);
     }
 
     // Fills `count` pixels from a 12.20 map x position on, the position

@@ -179,22 +179,31 @@ void started() {
 // ---- the parent's side
 
 // The ROM set, the script and a working folder, written once for all runs.
-const romset_fixture::temp_dir& bench_folder() {
-    static const romset_fixture::temp_dir dir;
+// The folder belongs to the benchmark's own process: a child that leaves
+// through exit() runs the static destructors too, and must not remove it.
+const fs::path& bench_folder() {
+    static const pid_t owner = getpid();
+    static const struct owned {
+        romset_fixture::temp_dir* dir = new romset_fixture::temp_dir;
+        ~owned() {
+            if (getpid() == owner) delete dir;
+        }
+    } folder;
     static const bool written = [] {
+        const romset_fixture::temp_dir& dir = *folder.dir;
         synthetic::synthetic_set().write_folder(dir / "rom");
-        std::ofstream(dir / "script.txt") << bench_frame_script;
+        std::ofstream(dir / "script.txt") << bench_frame_script();
         fs::create_directories(dir / "home");
         return true;
     }();
     (void)written;
-    return dir;
+    return folder.dir->path();
 }
 
 // One run at the given window scale, from a fresh preferences folder (a blank
 // EEPROM, default settings but the scale).
 bool run_once(int scale, report& r, std::string& why) {
-    const fs::path folder = bench_folder().path();
+    const fs::path& folder = bench_folder();
     fs::remove_all(folder / "data");
     fs::create_directories(folder / "data" / "IronBell");
     std::ofstream(folder / "data" / "IronBell" / "irnbell.ini") << "[video]\nscale = " << scale << "\n";

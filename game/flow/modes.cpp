@@ -494,15 +494,16 @@ L_slot_reset_0:
 }
 
 // Slot reset: game_flags 0, and every player record idle with its flags and
-// byte +148 cleared (its state byte stays).
+// byte +148 cleared (its state byte stays). Registers are left as they were:
+// the play start goes on with its own record in R20 afterwards.
 void sub_0634A7() {
     ROUTINE_ENTRY(0x0634A7);
     orb_write32(var::game_flags, 0);
-    for (cpu.reg[20] = var::player_records; cpu.reg[20] < var::player_records + 4 * player_record::size;
-         cpu.reg[20] += player_record::size) {
-        orb_write32(cpu.reg[20] + player_record::flags, 0);
-        orb_write8(cpu.reg[20] + player_record::reset_byte, 0);
-        orb_write32(cpu.reg[20] + player_record::routine, kIdleSlot);
+    for (uint32_t rec = var::player_records; rec < var::player_records + 4 * player_record::size;
+         rec += player_record::size) {
+        orb_write32(rec + player_record::flags, 0);
+        orb_write8(rec + player_record::reset_byte, 0);
+        orb_write32(rec + player_record::routine, kIdleSlot);
     }
     ret();
 }

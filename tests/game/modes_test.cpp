@@ -151,6 +151,21 @@ TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
     }
 }
 
+// The play start resets every slot first and then sets up its own record:
+// the reset must leave R20 on that record.
+TEST_F(ModeMachine, PlayStartAfterTheRealSlotResetSetsUpItsOwnRecord) {
+    auto rec = [](uint32_t n) { return 0x20A000 + 0x100 * n; };
+    orb_write16(var::backup_primary + backup_record::start_energy, 100);
+    for (uint32_t n = 0; n < 4; ++n) orb_write8(rec(n) + 129, uint8_t(n));
+    cpu.reg[20] = rec(1);
+    ASSERT_TRUE(run(sub_0635B4));
+    EXPECT_EQ(ram32(rec(1) + 4), 0x0638B4u);
+    EXPECT_EQ(ram16(rec(1)), 7);
+    EXPECT_EQ(ram32(var::game_flags), 0x2u);
+    for (uint32_t slot : {0u, 2u, 3u}) EXPECT_EQ(ram32(rec(slot) + 4), 0x063514u) << slot;
+    EXPECT_EQ(ram32(0x20A400 + 4), 0u) << "nothing written past the four records";
+}
+
 // ---- title ----
 
 TEST_F(ModeMachine, TitleBuildsItsScreenWithTheDisplayOffUntilTheNextFrame) {

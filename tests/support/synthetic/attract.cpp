@@ -1,12 +1,15 @@
 // Synthetic ROM data: the attract cycle (title, presentation scene, demo,
-// score-ranking screen) and the one stage the demo plays.
+// score-ranking screen), with the demo's inputs; the stage it plays is the
+// play data's.
 //
 // Tables at fixed addresses are planted where the game reads them; what they
 // point at (scripts, frames, lists, texts, palettes, the demo's inputs) lives
-// in blocks of our own choosing: kData below (0x138000-0x13BFFF) and the demo
-// input stream from kDemoStream (0x13C000).
+// in blocks of our own choosing: kData below (0x138000-0x13BFEF), the table
+// of stage 0's object lists (0x13BFF0) and the demo input stream from
+// kDemoStream (0x13C000-0x13D5DF).
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/synthetic_rom.h"
@@ -22,10 +25,11 @@ constexpr uint32_t kDataEnd = 0x13BFF0;
 // that own those scenes, at this table's entries).
 constexpr uint32_t kStage0ObjectLists = 0x13BFF0;
 constexpr uint32_t kDemoStream = 0x13C000;  // the recorded inputs of the demo
-// The stage the demo plays: one no other run sets up, so its stage-indexed
-// rows stand apart from those of the stages a game plays.
-constexpr uint8_t kDemoStage = 4;
+// The demo plays the first area of stage 1 (the stage a game plays, set up
+// by the play data) with player 1 as the first character.
+constexpr uint8_t kDemoStage = 1;
 constexpr uint8_t kDemoArea = 1;
+constexpr uint16_t kDemoSlots = 0x0001;
 // Frames the title's background scene stays (type 6 of the title timers).
 constexpr uint16_t kTitleSceneTime = 120;
 // One 16 x 16 sprite picture, 4 bits a pixel, in the sprite graphics at this
@@ -51,8 +55,8 @@ class data_block {
 
 // A sprite part in the layout of a draw entry: 4 bits a pixel, 16 x 16 pixels
 // from the planted picture, anchored at its centre, offset (dx, dy) from the
-// object's screen position, colours from `colour`.
-void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, uint16_t colour, const char* what) {
+// object's screen position, colours 0-15 of the sprites' palette bank.
+void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, const char* what) {
   const uint16_t words[8] = {0x0000,
                              0x1004,  // 16 rows of 2 words (16 pixels)
                              16,      // destination height
@@ -60,29 +64,33 @@ void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, uint16_t co
                              static_cast<uint16_t>(dy),
                              static_cast<uint16_t>(dx),
                              kSpriteWord,
-                             colour};
+                             0x0000};
   for (uint32_t i = 0; i < 8; ++i) rom.put16(at + 2 * i, words[i], what);
 }
 
 // A frame definition: a part count, then the parts; each part's x offset is
-// taken from `dx` in turn. The frames here are never hit-tested, so no hit-box
-// list follows them.
-uint32_t put_frame(data_block& data, std::vector<int16_t> dx, uint16_t colour, const char* what) {
+// taken from `dx` in turn, the y offset is `dy`. No object here is hit-tested,
+// so no hit-box list follows.
+uint32_t put_frame(data_block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
   const auto n = static_cast<uint32_t>(dx.size());
   const uint32_t at = data.take(1 + 16 * n);
   data.rom().put8(at, static_cast<uint8_t>(n), what);
-  for (uint32_t k = 0; k < n; ++k) put_part(data.rom(), at + 1 + 16 * k, dx[k], 0, colour, what);
+  for (uint32_t k = 0; k < n; ++k) put_part(data.rom(), at + 1 + 16 * k, dx[k], dy, what);
   return at;
 }
 
 // An animation script at `at`: a duration byte, then one offset word per frame
 // (each relative to its own address), then `tail` words (-1 stop, -2 loop) when
-// given. Returns the size of the script.
-uint32_t put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::vector<uint32_t>& frames,
+// given.
+void put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::vector<uint32_t>& frames,
                     const std::vector<int16_t>& tail, const char* what) {
   rom.put8(at, duration, what);
   uint32_t entry = at + 1;
   for (uint32_t frame : frames) {
+    // Frames lie after their entries: entry 0 is read unsigned, the others
+    // must be positive.
+    if (frame <= entry || frame - entry > 0x7FFF)
+      throw std::runtime_error(std::string(what) + ": frame out of reach");
     rom.put16(entry, static_cast<uint16_t>(frame - entry), what);
     entry += 2;
   }
@@ -90,14 +98,13 @@ uint32_t put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::
     rom.put16(entry, static_cast<uint16_t>(code), what);
     entry += 2;
   }
-  return entry - at;
 }
 
-// A script planted in the data block, frames planted first.
-uint32_t script_in_block(data_block& data, uint8_t duration, const std::vector<uint32_t>& frames,
-                         const std::vector<int16_t>& tail, const char* what) {
-  const uint32_t at = data.take(1 + 2 * static_cast<uint32_t>(frames.size() + tail.size()));
-  put_script(data.rom(), at, duration, frames, tail, what);
+// A still script in the data block: its one frame follows it, since the
+// offset of entry 0 is read unsigned and must point forward.
+uint32_t still_script_in_block(data_block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
+  const uint32_t at = data.take(3);
+  put_script(data.rom(), at, 0, {put_frame(data, std::move(dx), what, dy)}, {}, what);
   return at;
 }
 
@@ -176,16 +183,14 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
   put_palette_at(rom, 0x08E264, 0x0000, 16, 3, "title palette");
   put_palette_at(rom, 0x08E21C, 0x0200, 16, 5, "background scene palette");
   // The title object's picture: one part.
-  const uint32_t title_frame = put_frame(data, {0}, 0x0000, "title object frame");
+  const uint32_t title_frame = put_frame(data, {0}, "title object frame");
   put_script(rom, 0x132352, 0, {title_frame}, {}, "title object script");
 
   // Set-up tables of the title objects by type: type 0 (a flying piece) and
   // type 4 (the still picture) are used; type 6's timer is the background
   // scene's time, read by the mode machine.
-  const uint32_t piece_frame = put_frame(data, {0}, 0x0000, "flying piece frame");
-  const uint32_t still_frame = put_frame(data, {-8, 8}, 0x0000, "still picture frame");
-  const uint32_t piece_script = script_in_block(data, 0, {piece_frame}, {}, "flying piece script");
-  const uint32_t still_script = script_in_block(data, 0, {still_frame}, {}, "still picture script");
+  const uint32_t piece_script = still_script_in_block(data, {0}, "flying piece script");
+  const uint32_t still_script = still_script_in_block(data, {-8, 8}, "still picture script");
   rom.put32(0x077AFC + 4 * 0, piece_script, "title type scripts");
   rom.put32(0x077AFC + 4 * 4, still_script, "title type scripts");
   rom.put16(0x077B1C + 2 * 0, 20, "title type timers");
@@ -200,8 +205,8 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
 
   // Effect emitter and its particles: one still frame each; the particle's
   // script runs four frames and stops.
-  const uint32_t emitter_frame = put_frame(data, {0}, 0x0000, "emitter frame");
-  const uint32_t particle_frame = put_frame(data, {0}, 0x0000, "particle frame");
+  const uint32_t emitter_frame = put_frame(data, {0}, "emitter frame");
+  const uint32_t particle_frame = put_frame(data, {0}, "particle frame");
   put_script(rom, 0x132398, 0, {emitter_frame}, {}, "emitter script");
   put_script(rom, 0x13239D, 4, {particle_frame}, {-1}, "particle script");
   for (uint16_t j = 0; j < 16; ++j) {
@@ -238,11 +243,11 @@ void plant_presentation(data_block& data) {
   const uint32_t palette = put_palette(data, 0x0400, 16, 7, "presentation palette");
   put_palette_at(rom, 0x126EFE, 0x0600, 16, 9, "presentation second palette");
   // Split sprite: two parts that move apart.
-  const uint32_t split_frame = put_frame(data, {-8, 8}, 0x0000, "split sprite frame");
+  const uint32_t split_frame = put_frame(data, {-8, 8}, "split sprite frame");
   put_script(rom, 0x13236D, 0, {split_frame}, {}, "split sprite script");
-  // Drop-in sprite and text writer, named by the actor list.
-  const uint32_t drop_frame = put_frame(data, {0}, 0x0000, "drop-in sprite frame");
-  const uint32_t drop_script = script_in_block(data, 0, {drop_frame}, {}, "drop-in sprite script");
+  // Drop-in sprite and text writer, named by the actor list. The drop-in
+  // sprite comes to rest at screen y 0; its part hangs 96 pixels below that.
+  const uint32_t drop_script = still_script_in_block(data, {0}, "drop-in sprite script", 96);
   const uint32_t actors = data.take(4 + 8);
   rom.put32(actors, 2, "presentation actor list");
   rom.put32(actors + 4, 0x081D57, "presentation actor list");
@@ -265,28 +270,30 @@ void plant_presentation(data_block& data) {
 }
 
 // Demo: the pointers to the input streams and set-up rows by player-count
-// setting and demo number, one input stream, and the demo's stage.
+// setting and demo number, and one input stream.
 void plant_demo(data_block& data) {
   rom_builder& rom = data.rom();
   // The input stream: one 32-bit word a frame (player 1 in the low byte),
-  // long enough for the demo's 1,200 frames and its fades. Player 1 walks
-  // right, then left, pressing button 1 every 16th frame.
+  // long enough for the demo's 1,200 frames and its fades. In every 160
+  // frames player 1 walks right for 80, presses button 1 at 80 and 90, then
+  // walks left for 60 (bits: 2 right, 3 left, 4 button 1).
   constexpr uint32_t kStreamWords = 1400;
   for (uint32_t f = 0; f < kStreamWords; ++f) {
-    uint32_t bits = (f / 120) % 2 == 0 ? 0x04 : 0x08;  // right, left
-    if (f % 16 == 0) bits |= 0x10;                      // button 1
+    const uint32_t t = f % 160;
+    const uint32_t bits = t < 80 ? 0x04 : t == 80 || t == 90 ? 0x10 : t < 100 ? 0x00 : 0x08;
     rom.put32(kDemoStream + 4 * f, bits, "demo input stream");
   }
   const uint32_t streams = data.take(16);
   for (uint32_t d = 0; d < 4; ++d) rom.put32(streams + 4 * d, kDemoStream, "demo streams by demo number");
   for (uint32_t n = 0; n < 4; ++n) rom.put32(0x103F02 + 4 * n, streams, "demo streams by player count");
 
-  // Set-up rows: the demo stage and area, no slot playing; the character row.
+  // Set-up rows: the demo stage and area, the slots that play; the characters
+  // of slots 0-3.
   const uint32_t rows = data.take(16), characters = data.take(16);
   for (uint32_t d = 0; d < 4; ++d) {
     rom.put8(rows + 4 * d, kDemoStage, "demo set-up rows: stage");
     rom.put8(rows + 4 * d + 1, kDemoArea, "demo set-up rows: area");
-    rom.put16(rows + 4 * d + 2, 0, "demo set-up rows: slots");
+    rom.put16(rows + 4 * d + 2, kDemoSlots, "demo set-up rows: slots");
     for (uint32_t s = 0; s < 4; ++s) rom.put8(characters + 4 * d + s, static_cast<uint8_t>(s), "demo characters");
   }
   for (uint32_t n = 0; n < 4; ++n) {
@@ -298,77 +305,6 @@ void plant_demo(data_block& data) {
   rom.put32(graphics, 0, "demo graphics: job list (none)");
   rom.put32(graphics + 4, 0x108F36, "demo graphics: source base");
   for (uint32_t d = 0; d < 4; ++d) rom.put32(0x085432 + 4 * d, graphics, "demo graphics by demo number");
-}
-
-// The demo's stage: a descriptor with one area record whose controller is
-// the camera controller, 2 x 2-page maps, a camera script with one gate,
-// no terrain list, no placed objects and an empty object list.
-void plant_demo_stage(data_block& data) {
-  rom_builder& rom = data.rom();
-  const uint32_t s = kDemoStage, a = kDemoArea;
-  const uint32_t index = (s - 1) * 5 + (a - 1);  // by stage and area
-  // Map header: 2 x 2 pages.
-  const uint32_t map = data.take(6);
-  rom.put8(map, 2, "demo stage map");
-  rom.put8(map + 1, 2, "demo stage map");
-  for (uint32_t i = 0; i < 4; ++i) rom.put8(map + 2 + i, static_cast<uint8_t>(i), "demo stage map");
-  // Stage descriptor: graphics (replaced in the demo), selectors, area records.
-  const uint32_t descriptor = data.take(16 + 36 * (a + 1));
-  rom.put32(descriptor, 0, "demo stage descriptor: job list (none)");
-  rom.put32(descriptor + 4, 0x108F36, "demo stage descriptor: source base");
-  rom.put8(descriptor + 8 + a, 3, "demo stage descriptor: playfield camera 1");
-  const uint32_t record = descriptor + 16 + 36 * a;
-  rom.put32(record, 0x08595F, "demo stage area record: camera controller");
-  for (uint32_t k = 0; k < 4; ++k) {
-    rom.put32(record + 4 + 8 * k, map, "demo stage area record: map");
-    rom.put16(record + 8 + 8 * k, 0, "demo stage area record: x");
-    rom.put16(record + 10 + 8 * k, 0, "demo stage area record: y");
-  }
-  rom.put32(0x08541E + 4 * s, descriptor, "stage descriptors: demo stage");
-  rom.put8(0x085402 + s, 0, "stage layer modes: demo stage");
-  // Stage palettes: a block list (the same set as the title's scene) and the
-  // plain block of the stage palette table.
-  const uint32_t list = data.take(2 + 6);
-  rom.put16(list, 1, "demo stage palette list");
-  rom.put16(list + 2, 0x0F00, "demo stage palette list");
-  rom.put16(list + 4, 0x0800, "demo stage palette list");
-  rom.put16(list + 6, 1, "demo stage palette list");
-  rom.put32(0x08540A + 4 * s, list, "stage palette lists: demo stage");
-  rom.put32(0x0897D8 + 4 * (s - 1), put_palette(data, 0x0A00, 16, 11, "demo stage palette"),
-            "stage palettes: demo stage");
-  for (uint32_t i = 0; i < 4; ++i)
-    rom.put8(0x0853B2 + 4 * index + i, static_cast<uint8_t>(4 + i), "area mixer nibbles: demo area");
-  // Camera script: limits, one gate at x 0 that opens with no enemy left,
-  // the end mark, final limits and their thresholds.
-  const uint32_t script = data.take(10 + 6 + 2 + 10 + 4);
-  auto limits = [&](uint32_t at, int16_t x_max) {
-    rom.put16(at, 0, "demo camera script: limits");
-    rom.put16(at + 2, 0, "demo camera script: limits");
-    rom.put16(at + 4, static_cast<uint16_t>(x_max), "demo camera script: limits");
-    rom.put16(at + 6, 0, "demo camera script: limits");
-    rom.put8(at + 8, 1, "demo camera script: limits");
-    rom.put8(at + 9, 0, "demo camera script: limits");
-  };
-  limits(script, 0);
-  rom.put16(script + 10, 0, "demo camera script: gate x");
-  for (uint32_t i = 0; i < 4; ++i) rom.put8(script + 12 + i, 0, "demo camera script: gate thresholds");
-  rom.put16(script + 16, 0x8000, "demo camera script: end mark");
-  limits(script + 18, 1024);
-  for (uint32_t i = 0; i < 4; ++i) rom.put8(script + 28 + i, 0, "demo camera script: final thresholds");
-  rom.put32(0x08731A + 4 * index, script, "camera scripts: demo area");
-  rom.put32(0x132992 + 4 * index, 0, "terrain lists: demo area (none)");
-  // Placed lists: the stage's offset to its area offsets, the area's offset
-  // to a list that is only the end byte.
-  const uint32_t areas = data.take(2 * (a + 1)), placed = data.take(1);
-  rom.put8(placed, 0xFF, "demo area placed list (empty)");
-  const uint32_t stage_entry = 0x133022 + 2 * s, area_entry = areas + 2 * a;
-  rom.put16(stage_entry, static_cast<uint16_t>(areas - stage_entry), "placed list offsets: demo stage");
-  rom.put16(area_entry, static_cast<uint16_t>(placed - area_entry), "placed list offsets: demo area");
-  // Object lists of the stage: the demo area's is empty.
-  const uint32_t objects = put_object_list(data, {}, {}, {}, "demo area object list");
-  const uint32_t by_area = data.take(4 * (a + 1));
-  rom.put32(by_area + 4 * a, objects, "demo stage object lists: demo area");
-  rom.put32(0x08DD98 + 4 * s, by_area, "object lists: demo stage");
 }
 
 // Score-ranking screen: palette, reveal mask, the four sprites, the default
@@ -383,7 +319,7 @@ void plant_ranking(data_block& data) {
   // Four sprites: frame k of the script for sprite k.
   std::vector<uint32_t> frames;
   for (int16_t k = 0; k < 4; ++k)
-    frames.push_back(put_frame(data, {static_cast<int16_t>(4 * k)}, 0x0000, "ranking sprite frame"));
+    frames.push_back(put_frame(data, {static_cast<int16_t>(4 * k)}, "ranking sprite frame"));
   put_script(rom, 0x1319A2, 0, frames, {}, "ranking sprite script");
   for (uint16_t k = 0; k < 4; ++k) {
     rom.put16(0x08A862 + 4u * k, 300, "ranking sprite places");
@@ -437,7 +373,6 @@ void plant_attract(rom_builder& rom) {
   plant_title(data, kStage0ObjectLists);
   plant_presentation(data);
   plant_demo(data);
-  plant_demo_stage(data);
   plant_ranking(data);
 }
 

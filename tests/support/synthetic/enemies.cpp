@@ -1,8 +1,433 @@
-// Synthetic ROM data: enemies.
+// Synthetic ROM data: the enemies of stage 1 area 1 and what they need.
+//
+// Two kinds enter the area from its spawn list as the camera starts:
+// - the "stalker", enemy kind 3 on the state dispatcher: it seeks a target
+//   slot, then walks up to stand beside its target player; a hit runs the
+//   platform enemies' hit reaction (one-frame stun), the defeating hit their
+//   defeat pop, rise, fall and shrink, after which it leaves the area;
+// - the "pacer", a platform enemy of AI type 0: it waits and walks to and fro
+//   on its one segment, and reacts and falls like the stalker when beaten.
+// The progress watcher's stand-in enemy (kind 58) gets the stalker's seek and
+// walk so that a camera that stands still meets no empty state table.
+//
+// Positions are world units (quarter pixels); the area's camera starts at
+// x 0, where both spawn triggers lie.
+#include <array>
+#include <cstdint>
+#include <vector>
+
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
 
-void plant_enemies(rom_builder& rom) { (void)rom; }
+namespace {
+
+// ---- addresses the routines read ----
+constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
+constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
+constexpr uint32_t kTargetPlayerOffsets = 0x0699A8;
+constexpr uint32_t kDirectionMap = 0x0699BD;
+constexpr uint32_t kDifficultyFactors = 0x0699CD;
+constexpr uint32_t kKind58Record = 0x06AE3A;
+constexpr uint32_t kKind58Companion = 0x06B150;
+constexpr uint32_t kKind3Record = 0x06C862;
+constexpr uint32_t kKind3Companion = 0x06CB16;
+constexpr uint32_t kVanishSteps = 0x06A272;       // u32 per vanish state
+constexpr uint32_t kWalkSubstates = 0x06A386;     // u32 per walk sub-state
+constexpr uint32_t kHitPoints = 0x088611;          // u16 per attack kind
+constexpr uint32_t kSparkScript = 0x131957;
+
+// Platform enemies: per-type tables (entry = AI type; the stalker's kind 3
+// reads entry 3 in the actions it borrows), shared tests and boxes, type 0.
+constexpr uint32_t kConditionRoutines = 0x07A846;
+constexpr uint32_t kConditionLists = 0x07AB88;
+constexpr uint32_t kNextStateLists = 0x07ABAC;
+constexpr uint32_t kIdleCallbacks = 0x07ABD0;
+constexpr uint32_t kStartAnimations = 0x07ABF4;
+constexpr uint32_t kWalkAnimations = 0x07AC18;
+constexpr uint32_t kDefeatAnimations = 0x07AC3C;
+constexpr uint32_t kJumpAnimations = 0x07AC60;
+constexpr uint32_t kFallAnimations = 0x07AC84;
+constexpr uint32_t kStunAnimations = 0x07ACA8;
+constexpr uint32_t kKnockbackAnimations = 0x07ACCC;
+constexpr uint32_t kWindowMargins = 0x07ACF0;
+constexpr uint32_t kEnergies = 0x07AD38;
+constexpr uint32_t kScores = 0x07AD4A;
+constexpr uint32_t kWalkSpeeds = 0x07AD5C;
+constexpr uint32_t kLandingStates = 0x07AD6E;
+constexpr uint32_t kHitSounds = 0x07AD77;
+constexpr uint32_t kTallyCategories = 0x07AE11;
+constexpr uint32_t kProbeBoxes = 0x07AE1A;  // right, left, next, previous: 4 x s16 each
+constexpr uint32_t kType0Boxes = 0x07AE5A;  // strike (probe 0), probe 1
+constexpr uint32_t kType0AttackStates = 0x07AE6A;
+constexpr uint32_t kType0Throw = 0x07AE6C;
+constexpr uint32_t kType0ThrownBox = 0x07AE72;
+constexpr uint32_t kType0HitStates = 0x07AE76;
+constexpr uint32_t kType0StunFrames = 0x07AE79;
+constexpr uint32_t kType0Windup = 0x07AE7D;
+constexpr uint32_t kType0StrikeStrengths = 0x07AE81;
+constexpr uint32_t kType0ThrowStrengths = 0x07AE85;
+
+// Routines the tables name.
+constexpr uint32_t kPacerRoutine = 0x07A278;    // AI type 0's per-frame routine
+constexpr uint32_t kStalkerSetup = 0x06C7E2;    // kind 3's set-up
+constexpr uint32_t kType0Watch = 0x07A7B0;
+constexpr uint32_t kSeek = 0x06A333;
+constexpr uint32_t kWalkAround = 0x06A36F;
+constexpr uint32_t kHitReaction = 0x07A976;     // type 0's hit states and stun frames
+constexpr uint32_t kStunStart = 0x07A68D;
+constexpr uint32_t kKnockback = 0x07A6B9;
+constexpr uint32_t kKnockbackFall = 0x07A6CC;
+constexpr uint32_t kDefeatPop = 0x07A70C;
+constexpr uint32_t kDefeatRise = 0x07A725;
+constexpr uint32_t kDefeatFall = 0x07A72D;
+constexpr uint32_t kDefeatShrink = 0x07A73B;
+constexpr uint32_t kTestOnScreen = 0x07A86E;
+constexpr uint32_t kTestAlways = 0x07A892;
+constexpr uint32_t kTestRoomRight = 0x07A89F;
+constexpr uint32_t kTestRoomLeft = 0x07A8C8;
+
+// ---- where our own tables go: the spaces beside the tables that name them ----
+constexpr uint32_t kStage1Areas = 0x066530;     // u32 per area of stage 1
+constexpr uint32_t kEmptyList = 0x066540;
+constexpr uint32_t kArea1List = 0x066550;
+constexpr uint32_t kPacerPlatforms = 0x066580;
+constexpr uint32_t kPacerConditions = 0x07AE90;  // 16 condition codes
+constexpr uint32_t kPacerNextStates = 0x07AEA0;  // a state per code
+constexpr uint32_t kStalkerStates = 0x06C8A0;    // u32 per state, 27 states
+constexpr uint32_t kStalkerAnimationSet = 0x06C910;
+constexpr uint32_t kStalkerIdle = 0x06C928;
+constexpr uint32_t kStalkerVelocities = 0x06C930;  // 11 pairs by direction code
+constexpr uint32_t kStalkerRanks = 0x06C948;       // 16 bytes
+constexpr uint32_t kStalkerOffsets = 0x06C960;     // 16 x (s16 dx, s16 dy)
+constexpr uint32_t kStalkerParams = 0x06C9A0;
+constexpr uint32_t kKind58States = 0x06C9B0;       // 8 states
+constexpr uint32_t kAnimations = 0x134C00;         // scripts, then frames
+
+// ---- values ----
+constexpr uint8_t kSpawnStalker = 1, kSpawnPacer = 0;  // spawn types
+// Flags of an ordinary record: spawns for 1 to 4 players (bits 1-4).
+constexpr uint8_t kAnyPlayerCount = 0x1E;
+constexpr uint16_t kStalkerX = 960, kStalkerY = 760;
+constexpr uint16_t kPacerX = 320, kPacerY = 720;
+constexpr uint16_t kPacerLeft = 64, kPacerRight = 1216;
+constexpr uint8_t kStalkerStep = 8;  // world units per frame along each axis
+constexpr int16_t kStalkerDistance = 100;  // stands this far right of its player
+constexpr uint16_t kPacerEnergy = 24, kPacerScore = 300, kPacerSpeed = 4;
+constexpr uint16_t kPointsPerHit = 10;
+
+// Sprite pictures: solid shapes in 4-bit pixels at the end of the sprite ROM.
+constexpr uint32_t kStalkerPixels = 0x7E0000, kPacerPixels = 0x7E1000, kSparkPixels = 0x7E2000;
+
+void put_s16(rom_builder& rom, uint32_t a, int16_t v, const char* what) {
+  rom.put16(a, static_cast<uint16_t>(v), what);
+}
+
+// A sprite part of `width` x `height` pixels (width a multiple of 8) drawn
+// from the 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom
+// centre, in the colour group `colour`.
+std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour) {
+  const uint32_t word = pixels / 4;
+  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
+  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
+  return {0x0004,
+          static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
+          static_cast<uint16_t>(address_high | height),
+          static_cast<uint16_t>(bank | width),
+          0,
+          0,
+          static_cast<uint16_t>(word & 0xFFFF),
+          colour};
+}
+
+// A picture for `part`: rows of `pen`, the top quarter in `head`.
+void put_picture(rom_builder& rom, uint32_t pixels, uint16_t width, uint16_t height, uint8_t pen,
+                 uint8_t head) {
+  for (uint16_t y = 0; y < height; ++y) {
+    const uint8_t p = y < height / 4 ? head : pen;
+    for (uint16_t x = 0; x < width / 2; ++x) rom.sprite8(pixels + y * (width / 2) + x, uint8_t(p << 4 | p));
+  }
+}
+
+struct box {
+  int8_t start_a;
+  uint8_t size_a;
+  int8_t start_c;
+  uint8_t size_c;
+};
+
+// A frame definition: one part, then its hit-box list. Returns its size.
+uint32_t put_frame(rom_builder& rom, uint32_t a, const std::array<uint16_t, 8>& p,
+                   const std::vector<box>& boxes, const char* what) {
+  rom.put8(a, 1, what);
+  for (int w = 0; w < 8; ++w) rom.put16(a + 1 + 2 * w, p[w], what);
+  uint32_t b = a + 17;
+  rom.put8(b++, static_cast<uint8_t>(boxes.size()), what);
+  for (const box& x : boxes) {
+    rom.put8(b++, static_cast<uint8_t>(x.start_a), what);
+    rom.put8(b++, x.size_a, what);
+    rom.put8(b++, static_cast<uint8_t>(x.start_c), what);
+    rom.put8(b++, x.size_c, what);
+  }
+  return b - a;
+}
+
+// An animation script: its duration byte, an offset word per frame, then the
+// end word (-1 stop, -2 from the start again). Returns its size.
+uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames,
+                    int16_t end, const char* what) {
+  rom.put8(a, duration, what);
+  uint32_t e = a + 1;
+  for (uint32_t f : frames) {
+    put_s16(rom, e, static_cast<int16_t>(f - e), what);
+    e += 2;
+  }
+  put_s16(rom, e, end, what);
+  return e + 2 - a;
+}
+
+// A spawn record: type, flags, trigger camera X, world X and Y, and the
+// offset from its own +8 field to its spawn data (0 = none).
+void put_spawn(rom_builder& rom, uint32_t a, uint8_t type, uint8_t flags, uint16_t trigger, uint16_t x,
+               uint16_t y, uint32_t data) {
+  const char* what = "spawn record";
+  rom.put8(a, type, what);
+  rom.put8(a + 1, flags, what);
+  rom.put16(a + 2, trigger, what);
+  rom.put16(a + 4, x, what);
+  rom.put16(a + 6, y, what);
+  rom.put16(a + 8, static_cast<uint16_t>(data ? data - (a + 8) : 0), what);
+}
+
+struct pictures {
+  uint32_t stalker_stand, stalker_walk, stalker_hurt, pacer_stand, pacer_walk, pacer_hurt;
+};
+
+// Animation scripts and their frames. Every script of an enemy loops, so a
+// defeat fall driven by the running animation never stalls.
+pictures plant_animations(rom_builder& rom) {
+  const char* what = "enemy animation";
+  put_picture(rom, kStalkerPixels, 24, 40, 3, 5);
+  put_picture(rom, kPacerPixels, 32, 32, 7, 9);
+  put_picture(rom, kSparkPixels, 16, 16, 12, 14);
+  const auto stalker = part(kStalkerPixels, 24, 40, 0x0100);
+  const auto stalker_lean = part(kStalkerPixels, 24, 36, 0x0100);
+  const auto pacer = part(kPacerPixels, 32, 32, 0x0110);
+  const auto pacer_low = part(kPacerPixels, 32, 28, 0x0110);
+  const auto spark = part(kSparkPixels, 16, 16, 0x0120);
+
+  // Frames after the scripts (each script's offsets are positive).
+  // Stalker body: x -12..+12 pixels, from 28 above the ground to 2 below
+  // (its vertical pair; depth comes from the registration).
+  const std::vector<box> stalker_body = {{-12, 24, -28, 30}};
+  // Pacer body: x -16..+16 pixels, depth -16..+16 pixels.
+  const std::vector<box> pacer_body = {{-16, 32, -16, 32}};
+  const std::vector<box> no_body = {{0, 1, 0, 1}};
+  uint32_t f = kAnimations + 0x100;
+  const uint32_t fs0 = f; f += put_frame(rom, f, stalker, stalker_body, what);
+  const uint32_t fs1 = f; f += put_frame(rom, f, stalker_lean, stalker_body, what);
+  const uint32_t fp0 = f; f += put_frame(rom, f, pacer, pacer_body, what);
+  const uint32_t fp1 = f; f += put_frame(rom, f, pacer_low, pacer_body, what);
+  const uint32_t fk0 = f; f += put_frame(rom, f, spark, no_body, what);
+
+  pictures p{};
+  uint32_t s = kAnimations;
+  p.stalker_stand = s; s += put_script(rom, s, 16, {fs0, fs1}, -2, what);
+  p.stalker_walk = s;  s += put_script(rom, s, 6, {fs0, fs1, fs0, fs1}, -2, what);
+  p.stalker_hurt = s;  s += put_script(rom, s, 4, {fs1}, -2, what);
+  p.pacer_stand = s;   s += put_script(rom, s, 20, {fp0, fp1}, -2, what);
+  p.pacer_walk = s;    s += put_script(rom, s, 5, {fp0, fp1}, -2, what);
+  p.pacer_hurt = s;    s += put_script(rom, s, 3, {fp1, fp0}, -2, what);
+  if (s > kAnimations + 0x100) throw std::logic_error("enemy scripts overrun their frames");
+  // The hit spark: three steps, then it stops (and frees itself).
+  put_script(rom, kSparkScript, 3, {fk0, fk0, fk0}, -1, "hit spark animation");
+  return p;
+}
+
+// The stalker (kind 3) and the watcher's stand-in (kind 58) on the state
+// dispatcher: state records, state tables and their behaviour tables.
+void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
+  const char* what = "stalker state table";
+  // States: 0/1 seek, 2/3 walk up to the target player (slot chosen or
+  // granted), 4 (never reached: no attack pattern) walk, 5 (held by a
+  // player) seek; 6/7 the hit reaction; 8-18 unused, seek; 19-22 stun and
+  // knock-back, 23-26 the defeat, as the platform enemies run them.
+  const std::array<uint32_t, 27> states = {
+      kSeek, kSeek, kWalkAround, kWalkAround, kWalkAround, kSeek, kHitReaction, kHitReaction,
+      kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek,
+      kStunStart, kStunStart, kKnockback, kKnockbackFall, kDefeatPop, kDefeatRise, kDefeatFall,
+      kDefeatShrink};
+  for (uint32_t i = 0; i < states.size(); ++i) rom.put32(kStalkerStates + 4 * i, states[i], what);
+  // The sub-state tables of the walk and of the vanish sequence.
+  rom.put32(kWalkSubstates, 0x06A3A6, "walk sub-states");
+  rom.put32(kWalkSubstates + 4, 0x06A429, "walk sub-states");
+  rom.put32(kVanishSteps, 0x06A27A, "vanish steps");
+  rom.put32(kVanishSteps + 4, 0x06A286, "vanish steps");
+  // Kind 58 has no defeat of its own here: held, hit or beaten it seeks on.
+  const std::array<uint32_t, 8> kind58 = {kSeek, kSeek, kWalkAround, kWalkAround, kWalkAround,
+                                          kSeek, kSeek, kSeek};
+  for (uint32_t i = 0; i < kind58.size(); ++i) rom.put32(kKind58States + 4 * i, kind58[i], "kind-58 state table");
+
+  // Animation set: appearance (unused), seek, walk frames, (unused), attack
+  // animations (none).
+  rom.put32(kStalkerAnimationSet + 0, p.stalker_stand, "stalker animation set");
+  rom.put32(kStalkerAnimationSet + 4, p.stalker_stand, "stalker animation set");
+  rom.put32(kStalkerAnimationSet + 8, p.stalker_walk, "stalker animation set");
+  rom.put32(kStalkerAnimationSet + 16, p.stalker_walk, "stalker animation set");
+  // Idle animations: normal, and below 50 energy.
+  rom.put32(kStalkerIdle + 0, p.stalker_stand, "stalker idle animations");
+  rom.put32(kStalkerIdle + 4, p.stalker_hurt, "stalker idle animations");
+  // Direction velocities indexed straight by the direction code (the map is
+  // the identity): X part 4 = towards greater X, 8 = smaller; Y part 1 =
+  // greater, 2 = smaller; 0 stands.
+  for (uint8_t code = 0; code < 11; ++code) {
+    const int8_t dx = (code & 4) ? kStalkerStep : (code & 8) ? -kStalkerStep : 0;
+    const int8_t dy = (code & 1) ? kStalkerStep : (code & 2) ? -kStalkerStep : 0;
+    const bool used = (code & 3) != 3 && (code & 12) != 12;
+    rom.put8(kStalkerVelocities + 2 * code, used ? uint8_t(dx) : 0, "stalker direction velocities");
+    rom.put8(kStalkerVelocities + 2 * code + 1, used ? uint8_t(dy) : 0, "stalker direction velocities");
+    rom.put8(kDirectionMap + code, code, "direction map");
+  }
+  for (uint32_t r = 0; r < 16; ++r) rom.put8(kStalkerRanks + r, 40, "stalker rank bytes");
+  // Approach offsets: every one beside the player on its right, same depth.
+  for (uint32_t i = 0; i < 16; ++i) {
+    put_s16(rom, kStalkerOffsets + 4 * i, kStalkerDistance, "stalker approach offsets");
+    put_s16(rom, kStalkerOffsets + 4 * i + 2, 0, "stalker approach offsets");
+  }
+  // Behaviour: walk 48 frames between pauses.
+  rom.put8(kStalkerParams, 48, "stalker behaviour parameters");
+
+  // The two state records (fields +16 and +40 are not read).
+  for (const auto& [record, table] : {std::pair{kKind3Record, kStalkerStates}, std::pair{kKind58Record, kKind58States}}) {
+    const char* r = "enemy state record";
+    rom.put32(record + 0, table, r);
+    rom.put32(record + 4, kStalkerAnimationSet, r);
+    rom.put32(record + 8, kStalkerIdle, r);
+    rom.put32(record + 12, kStalkerVelocities, r);
+    rom.put32(record + 20, kStalkerRanks, r);
+    rom.put32(record + 44, kStalkerOffsets, r);
+    rom.put32(record + 48, kStalkerParams, r);
+  }
+  // Companion data: X offset base 0, Y offset 0 (right under the enemy).
+  for (uint32_t c : {kKind3Companion, kKind58Companion}) {
+    rom.put16(c, 0, "companion data");
+    rom.put16(c + 2, 0, "companion data");
+  }
+}
+
+// Platform-enemy tables: AI type 0 (the pacer), and entry 3 for the actions
+// the stalker borrows (stun, knock-back, defeat).
+void plant_platform_tables(rom_builder& rom, const pictures& p) {
+  const char* what = "platform enemy tables";
+  // The decision's tests by condition code: 0 always, 1 room on the right,
+  // 2 room on the left, 3 on screen.
+  const std::array<uint32_t, 4> tests = {kTestAlways, kTestRoomRight, kTestRoomLeft, kTestOnScreen};
+  for (uint32_t c = 0; c < tests.size(); ++c) rom.put32(kConditionRoutines + 4 * c, tests[c], "condition tests");
+  // The pacer mostly walks, now and then waits again.
+  const std::array<uint8_t, 16> codes = {1, 2, 1, 2, 0, 1, 2, 3, 2, 1, 2, 1, 0, 2, 1, 3};
+  rom.put_bytes(kPacerConditions, codes, "pacer condition codes");
+  const std::array<uint8_t, 4> next = {1, 3, 5, 1};  // wait, walk right, walk left, wait
+  rom.put_bytes(kPacerNextStates, next, "pacer next states");
+  rom.put32(kConditionLists, kPacerConditions, what);
+  rom.put32(kNextStateLists, kPacerNextStates, what);
+  rom.put32(kIdleCallbacks, kType0Watch, what);
+
+  struct per_type {
+    uint32_t type, start, walk, defeat, stun;
+    uint8_t landing, hit_sound, tally;
+  };
+  for (const per_type& t : {per_type{0, p.pacer_stand, p.pacer_walk, p.pacer_hurt, p.pacer_hurt, 1, 0, 0},
+                            per_type{3, p.stalker_stand, p.stalker_walk, p.stalker_hurt, p.stalker_hurt, 1, 0, 1}}) {
+    rom.put32(kStartAnimations + 4 * t.type, t.start, what);
+    rom.put32(kWalkAnimations + 4 * t.type, t.walk, what);
+    rom.put32(kDefeatAnimations + 4 * t.type, t.defeat, what);
+    rom.put32(kJumpAnimations + 4 * t.type, t.stun, what);
+    rom.put32(kFallAnimations + 4 * t.type, t.stun, what);
+    rom.put32(kStunAnimations + 4 * t.type, t.stun, what);
+    rom.put32(kKnockbackAnimations + 4 * t.type, t.stun, what);
+    rom.put8(kLandingStates + t.type, t.landing, what);
+    rom.put8(kHitSounds + t.type, t.hit_sound, what);
+    rom.put8(kTallyCategories + t.type, t.tally, what);
+  }
+  // The pacer's camera window reaches 4096 units past its segment each way.
+  const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
+  for (uint32_t i = 0; i < 4; ++i) put_s16(rom, kWindowMargins + 2 * i, margins[i], what);
+  rom.put16(kEnergies, kPacerEnergy, what);
+  rom.put16(kScores, kPacerScore, what);
+  rom.put16(kWalkSpeeds, kPacerSpeed, what);
+
+  // Probe boxes of the walk and segment tests (x start, x size, depth start,
+  // depth size; times 4): a pacer's width ahead of it, its own depth.
+  const std::array<std::array<int16_t, 4>, 4> probes = {{{8, 24, -8, 16}, {-32, 24, -8, 16},
+                                                         {-8, 16, -8, 16}, {-8, 16, -8, 16}}};
+  for (uint32_t b = 0; b < 4; ++b)
+    for (uint32_t w = 0; w < 4; ++w) put_s16(rom, kProbeBoxes + 8 * b + 2 * w, probes[b][w], "probe boxes");
+
+  // Type 0's attack data. Its watch probes lie 1000 pixels deep behind it,
+  // where no player stands, so the pacer never starts an attack.
+  for (uint32_t b = 0; b < 2; ++b) {
+    const std::array<int16_t, 4> far = {-8, 16, 1000, 8};
+    for (uint32_t w = 0; w < 4; ++w) put_s16(rom, kType0Boxes + 8 * b + 2 * w, far[w], "pacer attack boxes");
+  }
+  rom.put8(kType0AttackStates, 11, "pacer attack states");
+  rom.put8(kType0AttackStates + 1, 15, "pacer attack states");
+  const std::array<uint8_t, 6> thrown = {6, 0, 0x40, 0, 0, 0};  // x step 6, x offset 64
+  rom.put_bytes(kType0Throw, thrown, "pacer throw");
+  const std::array<uint8_t, 4> thrown_box = {0xFC, 8, 0xFC, 8};
+  rom.put_bytes(kType0ThrownBox, thrown_box, "pacer thrown box");
+  // Hit states: on the ground the stun (19), in the air the knock-back (21),
+  // beaten the defeat (23). One stun frame: a hit enemy is a target again at
+  // once.
+  const std::array<uint8_t, 3> hit_states = {19, 21, 23};
+  rom.put_bytes(kType0HitStates, hit_states, "hit states");
+  for (uint32_t i = 0; i < 4; ++i) {
+    rom.put8(kType0StunFrames + i, 1, "stun frames");
+    rom.put8(kType0Windup + i, 12, "pacer wind-up frames");
+    rom.put8(kType0StrikeStrengths + i, 8, "pacer strike strengths");
+    rom.put8(kType0ThrowStrengths + i, 6, "pacer throw strengths");
+  }
+}
+
+// The spawn tables and stage 1's lists.
+void plant_spawns(rom_builder& rom) {
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnPacer, kPacerRoutine, "spawn routine table");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnStalker, kStalkerSetup, "spawn routine table");
+  rom.put32(kSpawnListTable + 4 * 1, kStage1Areas, "spawn list table");
+  // Stage 1: area 1 has the two enemies; the other areas an empty list.
+  for (uint32_t area = 0; area < 3; ++area)
+    rom.put32(kStage1Areas + 4 * area, area == 1 ? kArea1List : kEmptyList, "stage 1 spawn lists");
+  rom.put8(kEmptyList, 0x80, "empty spawn list");
+  put_spawn(rom, kArea1List, kSpawnStalker, kAnyPlayerCount, 0, kStalkerX, kStalkerY, 0);
+  put_spawn(rom, kArea1List + 10, kSpawnPacer, kAnyPlayerCount, 0, kPacerX, kPacerY, kPacerPlatforms);
+  rom.put8(kArea1List + 20, 0x80, "area 1 spawn list end");
+  // The pacer's platform list: one segment (offset 4, the last and the
+  // start); the window's x from its left and right words.
+  const char* what = "pacer platform list";
+  rom.put8(kPacerPlatforms + 0, 4, what);
+  rom.put8(kPacerPlatforms + 1, 4, what);
+  rom.put8(kPacerPlatforms + 2, 0, what);
+  rom.put8(kPacerPlatforms + 3, 1, what);
+  rom.put16(kPacerPlatforms + 4, kPacerLeft, what);
+  rom.put16(kPacerPlatforms + 6, kPacerRight, what);
+  rom.put16(kPacerPlatforms + 8, kPacerY, what);
+}
+
+}  // namespace
+
+void plant_enemies(rom_builder& rom) {
+  // Player records lie 0x100 apart from 0x20A000: their offsets from 0x208000.
+  for (uint32_t n = 0; n < 4; ++n)
+    rom.put16(kTargetPlayerOffsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n), "target player offsets");
+  // Difficulty factor by the slots in play: the number of players.
+  for (uint32_t slots = 0; slots < 16; ++slots)
+    rom.put8(kDifficultyFactors + slots, static_cast<uint8_t>(__builtin_popcount(slots)), "difficulty factors");
+  // Points for a hit that does not defeat, by attack kind.
+  for (uint32_t kind = 0; kind < 16; ++kind) rom.put16(kHitPoints + 2 * kind, kPointsPerHit, "hit points");
+
+  const pictures p = plant_animations(rom);
+  plant_dispatcher_kinds(rom, p);
+  plant_platform_tables(rom, p);
+  plant_spawns(rom);
+}
 
 }  // namespace synthetic

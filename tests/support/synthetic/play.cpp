@@ -1,8 +1,277 @@
-// Synthetic ROM data: play.
+// Synthetic ROM data: play, from coin-up to game over.
+//
+// Our own data lives at 0x110000-0x113FFF (scripts, frames, lists, the stage
+// and its camera); everything else is written at the fixed addresses the
+// game reads.
+#include <cstdint>
+#include <initializer_list>
+
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
 
-void plant_play(rom_builder& rom) { (void)rom; }
+namespace {
+
+// A cursor through our own data block: each table takes the next free bytes.
+class block {
+ public:
+  explicit block(rom_builder& rom, uint32_t start) : rom_(rom), at_(start) {}
+  uint32_t here() const { return at_; }
+  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
+    const uint32_t start = at_;
+    for (uint8_t b : data) rom_.put8(at_++, b, what);
+    return start;
+  }
+  uint32_t words(std::initializer_list<uint16_t> data, const char* what) {
+    const uint32_t start = at_;
+    for (uint16_t w : data) {
+      rom_.put16(at_, w, what);
+      at_ += 2;
+    }
+    return start;
+  }
+  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
+    const uint32_t start = at_;
+    for (uint32_t v : data) {
+      rom_.put32(at_, v, what);
+      at_ += 4;
+    }
+    return start;
+  }
+  uint32_t text(const char* s, const char* what) {
+    const uint32_t start = at_;
+    std::string_view v(s);
+    rom_.put_text(at_, v, what);
+    at_ += uint32_t(v.size()) + 1;
+    return start;
+  }
+  void align(uint32_t n) { at_ = (at_ + n - 1) / n * n; }
+
+ private:
+  rom_builder& rom_;
+  uint32_t at_;
+};
+
+// Every table indexed by character c (0-3) gets the same value four times.
+void per_character32(rom_builder& rom, uint32_t table, uint32_t value, const char* what) {
+  for (uint32_t c = 0; c < 4; ++c) rom.put32(table + 4 * c, value, what);
+}
+void per_character8(rom_builder& rom, uint32_t table, uint8_t value, const char* what) {
+  for (uint32_t c = 0; c < 4; ++c) rom.put8(table + c, value, what);
+}
+
+// Object routines the lists name.
+constexpr uint32_t kSelectController = 0x062B7D;
+constexpr uint32_t kPlaceMarker = 0x062CCF;
+constexpr uint32_t kCursor = 0x062C06;
+constexpr uint32_t kIntroController = 0x089800;
+constexpr uint32_t kCameraController = 0x08595F;
+constexpr uint32_t kSpawnGenerator = 0x066200;
+// Stage 0's per-area list table, shared with the attract screens (which
+// fill area 0, the title's background scene).
+constexpr uint32_t kStage0ObjectLists = 0x13BFF0;
+
+}  // namespace
+
+void plant_play(rom_builder& rom) {
+  block b(rom, 0x110000);
+
+  // --- Pictures -----------------------------------------------------------
+  // One frame definition shared by every figure (at 0x110800, after the
+  // scripts, as script entries are positive offsets): a single 16 x 16 sprite
+  // part standing on the object's position, then its body box list (one box
+  // 16 pixels wide and 8 deep around the feet).
+  constexpr uint32_t kFrame = 0x110800;
+  {
+    block f(rom, kFrame);
+    f.bytes({1}, "figure frame: part count");
+    f.words({0x0000, 0x1004, 16, 16, uint16_t(-16), 0, 0x0000, 0x0010}, "figure frame: sprite part");
+    f.bytes({1, uint8_t(-8), 16, uint8_t(-4), 8}, "figure frame: body box list");
+  }
+  // Animation scripts: a duration byte, then `steps` offset words to the
+  // frame, then an end word (-2 loops back to entry 0, -1 stops).
+  auto script = [&](uint8_t duration, int steps, int16_t end, const char* what) {
+    const uint32_t start = b.bytes({duration}, what);
+    for (int k = 0; k < steps; ++k) b.words({uint16_t(kFrame - b.here())}, what);
+    b.words({uint16_t(end)}, what);
+    return start;
+  };
+  // Standing, walking, being hurt, portraits, cursors: two steps in a loop.
+  const uint32_t loop = script(8, 2, -2, "looping animation");
+  // Attacks, jumps, landings, grabs, specials: three steps, then stopped.
+  const uint32_t once = script(4, 3, -1, "animation played once");
+  // Defeat: six steps, then stopped (the controller waits for step 4).
+  const uint32_t defeat = script(4, 6, -1, "defeat animation");
+
+  // --- Character select -----------------------------------------------------
+  // Objects the selection controller creates: five place markers (types 0-4)
+  // and four cursors (types 0-3, one per slot).
+  {
+    const uint32_t t = 0x06301C;
+    rom.put8(t, 9, "select objects: count");
+    for (uint32_t n = 0; n < 9; ++n) {
+      rom.put32(t + 1 + 5 * n, n < 5 ? kPlaceMarker : kCursor, "select objects: routine");
+      rom.put8(t + 5 + 5 * n, uint8_t(n < 5 ? n : n - 5), "select objects: type");
+    }
+  }
+  // Cursor type n belongs to the player record at 0x208000 + 0x2000 + 0x100n.
+  for (uint32_t n = 0; n < 4; ++n) rom.put16(0x063014 + 2 * n, uint16_t(0x2000 + 0x100 * n), "cursor player records");
+  // Six layouts: place p shows character p (the fifth place, character 0),
+  // and character c sits on place c.
+  for (uint32_t l = 0; l < 6; ++l) {
+    for (uint32_t p = 0; p < 5; ++p) rom.put8(0x06304A + 5 * l + p, uint8_t(p & 3), "character at place");
+    for (uint32_t c = 0; c < 4; ++c) rom.put8(0x063068 + 4 * l + c, uint8_t(c), "place of character");
+  }
+  per_character32(rom, 0x063080, loop, "portrait animations");
+  for (uint32_t p = 0; p < 5; ++p) {
+    rom.put16(0x063094 + 4 * p, uint16_t(40 + 60 * p), "marker positions: x");
+    rom.put16(0x063096 + 4 * p, 120, "marker positions: y");
+  }
+  for (uint32_t p = 0; p < 4; ++p) {
+    rom.put16(0x0630A8 + 4 * p, uint16_t(40 + 60 * p), "cursor positions: x");
+    rom.put16(0x0630AA + 4 * p, 160, "cursor positions: y");
+  }
+  per_character32(rom, 0x0630C8, loop, "cursor animations");
+  per_character8(rom, 0x063136, 0x30, "sound when a character is taken");
+
+  // --- Object lists by stage and area ------------------------------------------
+  // 0x08DD98: per stage a table of per-area list pointers. Stage 0 is the
+  // menu scenes (area 0 title background, 1 ending, 2 character select,
+  // 3 game over); stage 1 has its intro (area 0) and two areas.
+  auto object_list = [&](std::initializer_list<uint32_t> big, std::initializer_list<uint32_t> mid,
+                         std::initializer_list<uint32_t> small, const char* what) {
+    const uint32_t start = b.here();
+    for (auto group : {big, mid, small}) {
+      b.bytes({uint8_t(group.size())}, what);
+      for (uint32_t r : group) b.longs({r}, what);
+    }
+    return start;
+  };
+  const uint32_t empty_list = object_list({}, {}, {}, "empty object list");
+  const uint32_t select_list = object_list({kSelectController}, {}, {}, "character-select objects");
+  const uint32_t intro_list = object_list({kIntroController}, {}, {}, "stage 1 intro objects");
+  // Area 1 runs the spawn generator, which walks the area's spawn list.
+  const uint32_t area1_list = object_list({kSpawnGenerator}, {}, {}, "stage 1 area 1 objects");
+  const uint32_t area2_list = object_list({}, {}, {}, "stage 1 area 2 objects");
+  b.align(4);
+  rom.put32(kStage0ObjectLists + 8, select_list, "stage 0 object lists: area 2, character select");
+  rom.put32(kStage0ObjectLists + 12, empty_list, "stage 0 object lists: area 3, game over");
+  const uint32_t stage1_areas = b.longs({intro_list, area1_list, area2_list}, "stage 1 object lists by area");
+  rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");
+  rom.put32(0x08DD9C, stage1_areas, "object lists: stage 1");
+
+  // --- Stage 1 intro -------------------------------------------------------------
+  const uint32_t no_actors = b.bytes({0}, "stage 1 intro actors: none");
+  b.align(4);
+  rom.put32(0x089E34, no_actors, "stage intro actor lists: stage 1");
+  rom.put16(0x089EBC, 90, "stage intro countdown: stage 1");
+  rom.put16(0x089EC4, 30, "stage intro title delay: stage 1");
+  rom.put8(0x08A005, 0x31, "stage intro sound: stage 1");
+
+  // --- Stage 1: descriptor, areas, cameras ----------------------------------------
+  // A map two pages wide and one high (page numbers 0 and 1), padded so that
+  // the page picks may read past its last page.
+  const uint32_t map = b.bytes({2, 1, 0, 1, 0, 0, 0, 0}, "stage 1 map header");
+  b.align(4);
+  // Camera script of area 1: limits up to 256 pixels right, one gate at
+  // 256 pixels that always opens, then the final limits (up to 512 pixels).
+  const uint32_t script1 = b.here();
+  b.words({0, 0, 1024, 0}, "area 1 camera script: limits");
+  b.bytes({1, 0}, "area 1 camera script: hold, byte");
+  b.words({1024}, "area 1 camera script: gate x");
+  b.bytes({0xFF, 0xFF, 0xFF, 0xFF}, "area 1 camera script: gate thresholds");
+  b.words({0x8000}, "area 1 camera script: end mark");
+  b.words({0, 0, 2048, 0}, "area 1 camera script: final limits");
+  b.bytes({1, 0}, "area 1 camera script: final hold, byte");
+  b.bytes({0xFF, 0xFF, 0xFF, 0xFF}, "area 1 camera script: final thresholds");
+  b.align(4);
+  rom.put32(0x08731A, script1, "camera scripts: stage 1 area 1");
+  rom.put32(0x08731E, script1, "camera scripts: stage 1 area 2");
+  // Stage descriptor: no graphics job, playfield selector 3 (camera record 1)
+  // for every area, and per area the camera controller with four cameras on
+  // the map: the playfield camera at the left edge, the background layers
+  // 256 pixels right (they scroll in when the area starts).
+  const uint32_t stage1 = b.longs({0, 0}, "stage 1 descriptor: graphics job, source base");
+  b.bytes({3, 3, 3, 3, 3, 3, 3, 3}, "stage 1 descriptor: playfield selectors");
+  for (int area = 0; area < 3; ++area) {
+    b.longs({kCameraController}, "stage 1 area record: controller");
+    for (int k = 0; k < 4; ++k) {
+      b.longs({map}, "stage 1 area record: camera map");
+      b.words({uint16_t(k >= 2 ? 1024 : 0), 0}, "stage 1 area record: camera start");
+    }
+  }
+  rom.put32(0x08541E + 4, stage1, "stage descriptors: stage 1");
+
+  // --- Players ------------------------------------------------------------------------
+  // Start y of stage 1's areas: 150 pixels down, well inside the walkable band.
+  for (uint32_t a = 0; a < 5; ++a) rom.put16(0x063E4C + 2 * a, 600, "player start y: stage 1");
+  // Slot offsets: one row for every player-count setting, players 64 pixels apart.
+  for (uint32_t n = 0; n < 4; ++n) rom.put8(0x063E7E + n, 0, "slot offset rows");
+  for (uint32_t s = 0; s < 4; ++s) {
+    rom.put16(0x063E82 + 4 * s, uint16_t(256 * s), "slot offsets: x");
+    rom.put16(0x063E84 + 4 * s, uint16_t(64 * s), "slot offsets: y");
+  }
+  // Controller animations, the same for every character.
+  for (uint32_t t : {0x063E1Cu, 0x063E3Cu, 0x064FF0u, 0x065000u, 0x063E2Cu, 0x06511Cu, 0x06512Cu})
+    per_character32(rom, t, loop, "player looping animations");
+  for (uint32_t t : {0x0650ECu, 0x0650FCu, 0x06510Cu, 0x065090u, 0x065080u})
+    per_character32(rom, t, once, "player animations played once");
+  per_character32(rom, 0x0650DC, defeat, "player defeat animation");
+  for (uint32_t k = 0; k < 16; ++k) rom.put32(0x065010 + 4 * k, once, "player attack animations");
+  for (uint32_t k = 0; k < 12; ++k) rom.put32(0x0650A0 + 4 * k, loop, "player hurt animations");
+  // Walk steps by held direction bits (down, up, right, left in bits 0-3):
+  // 8 quarter pixels a frame; going right or left also sets the facing.
+  auto walk_table = [&](uint32_t table, const char* what) {
+    for (uint32_t d = 0; d < 16; ++d) {
+      const int dy = (d & 1) ? 8 : (d & 2) ? -8 : 0;
+      const int dx = (d & 4) ? 8 : (d & 8) ? -8 : 0;
+      const uint8_t code = (dx || dy) ? uint8_t(dx ? 0x81 : 0x01) : 0;
+      rom.put8(table + 4 * d, code, what);
+      rom.put8(table + 4 * d + 1, uint8_t(dx), what);
+      rom.put8(table + 4 * d + 2, uint8_t(dy), what);
+      rom.put8(table + 4 * d + 3, uint8_t(dx > 0 ? 0x40 : 0), what);
+    }
+  };
+  walk_table(0x064F20, "ground walk steps");
+  walk_table(0x064F60, "jump steering steps");
+  walk_table(0x064FA0, "jump attack drift steps");
+  // Attacks: strike at step 1 of the attack animation; every action's box
+  // reaches 32 pixels ahead of the player and 32 up, with strength 8 (12 for
+  // the fourth blow of the chain). Boxes are drawn for a figure facing left
+  // (decreasing x); the facing bit mirrors them.
+  for (uint32_t a = 0; a < 10; ++a) rom.put8(0x06513C + a, 1, "attack strike frames");
+  const uint32_t attack_boxes = b.here();
+  for (uint32_t a = 0; a < 10; ++a) b.bytes({uint8_t(-32), 32, uint8_t(-32), 32}, "attack boxes");
+  const uint32_t strengths = b.bytes({8, 8, 8, 12, 8, 8, 8, 8, 8, 8}, "attack strengths");
+  const uint32_t swing_sounds = b.bytes({0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40}, "swing sounds");
+  const uint32_t connect_sounds = b.bytes({0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41}, "connect sounds");
+  b.align(4);
+  per_character32(rom, 0x063288, attack_boxes, "attack box tables");
+  per_character32(rom, 0x06325C, strengths, "attack strength tables");
+  per_character32(rom, 0x06516A, swing_sounds, "swing sound tables");
+  per_character32(rom, 0x06519A, connect_sounds, "connect sound tables");
+  // The grab probe: a box 8 pixels ahead, 16 up.
+  per_character32(rom, 0x06330E, 0x10F008F8u, "grab probe boxes");
+  // The special stays on the ground (state 21: a strike at step 1 with the
+  // box that follows); button 1 at the top of a jump makes a jump attack.
+  per_character8(rom, 0x065143, 1, "special states");
+  rom.put8(0x06514B, 1, "special strike frame");
+  rom.put32(0x06514C, 0x20E020E0u, "special strike box");
+  per_character8(rom, 0x065150, 32, "state of button 1 at the top of a jump");
+
+  // --- Initials entry -----------------------------------------------------------------
+  // Choices of positions 0-2: back, end, then the letters A to F; arriving
+  // at a position ORs 2 into the choice (it starts on a letter). Position 3
+  // offers back and end only and starts on end.
+  const uint32_t letters = b.bytes({7, '<', '.', 'A', 'B', 'C', 'D', 'E', 'F'}, "initials choices: letters");
+  const uint32_t closing = b.bytes({1, '<', '.'}, "initials choices: back or end");
+  for (uint32_t p = 0; p < 4; ++p) {
+    rom.put32(0x08A818 + 4 * p, p < 3 ? letters : closing, "initials choice sets by position");
+    rom.put8(0x08A84C + p, p < 3 ? 2 : 1, "initials choice on arrival");
+  }
+  rom.put8(0x08A850, 0x05, "rank label attribute");
+  rom.put_text(0x08A851, "1ST 2ND 3RD 4TH ", "rank labels", false);
+
+}
 
 }  // namespace synthetic

@@ -1,0 +1,168 @@
+// The synthetic ROM set's enemies of stage 1 area 1 through the real
+// routines: the spawn generator, the two kinds' set-ups and behaviours, hits
+// from a player's strike, the defeat, the points and the removal. The frame
+// is reduced to what these need: a player standing still with its target
+// points, table B emptied after the strike tests it, the object runner and
+// the sprite list.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "board/machine.h"
+#include "game/actors/vars.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/routines.h"
+#include "runtime/guest.h"
+#include "tests/support/game_harness.h"
+#include "tests/support/synthetic_rom.h"
+
+namespace {
+
+constexpr uint32_t kGenerator = 0x066200;
+constexpr uint32_t kCamera = 0x208340;
+constexpr uint32_t kPlayer = var::player_records;  // slot 0
+constexpr uint16_t kPlayerX = 640, kPlayerY = 760;
+// The test's strike box (bytes: x start, x size, vertical start, vertical
+// size, pixels) in a corner of the data ROM that the set leaves empty.
+constexpr uint32_t kStrikeBox = 0x13FF00;
+constexpr uint16_t kStrength = 40;
+
+// Fields as the routines use them.
+constexpr uint32_t kX = 32, kY = 34, kOwner = 12, kFlags = 0, kType = 3, kState = 2, kEnergy = 64,
+                   kScoreValue = 52, kAction = 58;
+
+class SyntheticEnemies : public GameRoutineTest {
+protected:
+    void SetUp() override {
+        GameRoutineTest::SetUp();
+        const synthetic::rom_builder& set = synthetic::synthetic_set();
+        for (uint32_t a = 0; a < 0x200000; ++a)
+            if (const uint8_t b = set.program8(a)) plant8(a, b);
+        const uint8_t box[] = {4, 28, static_cast<uint8_t>(-40), 30};
+        for (uint32_t i = 0; i < sizeof box; ++i) plant8(kStrikeBox + i, box[i]);
+        init_objects();
+        orb_write32(var::camera_pointer, kCamera);
+        orb_write32(0x20801C, 0x410020);  // sprite list pointer
+        orb_write32(var::game_flags, 1);  // slot 0 in play
+        orb_write8(var::stage, 1);
+        orb_write8(var::area, 1);
+        orb_write32(kPlayer + kFlags, 1);
+        orb_write16(kPlayer + kOwner, static_cast<uint16_t>(kPlayer));
+        orb_write16(kPlayer + kX, kPlayerX);
+        orb_write16(kPlayer + kY, kPlayerY);
+        orb_write8(kPlayer + player_record::slot, 0);
+        // Target points of player 0 beside it; the other players' unusable.
+        for (uint32_t p = 0; p < 4; ++p) {
+            const uint32_t e = var::target_points + 6 * p;
+            orb_write16(e, kPlayerY);
+            orb_write16(e + 2, p == 0 ? kPlayerX - 160 : 0xFFFF);
+            orb_write16(e + 4, p == 0 ? kPlayerX + 160 : 0xFFFF);
+        }
+        EXPECT_TRUE(run(sub_068FD2));
+        spawn(kGenerator, sub_088C57);
+    }
+
+    // One frame: the strike (when asked) tests table B, which is then
+    // emptied; the objects run.
+    void frame(bool strike = false) {
+        if (strike) {
+            orb_write8(kPlayer + kAction, 2);
+            cpu.reg[20] = kPlayer;
+            cpu.reg[10] = kStrikeBox;
+            cpu.reg[16] = kStrength;
+            ASSERT_TRUE(run(sub_0881A4));
+        }
+        orb_write8(var::hitbox_table_b, 0);
+        ASSERT_TRUE(run(sub_088B00));
+        ASSERT_TRUE(run(sub_062121));  // the sprite list empties the display buckets
+    }
+
+    // The live object on the ring with this routine and type.
+    static uint32_t enemy(uint32_t routine, uint8_t type) {
+        for (uint32_t o : ring())
+            if ((ram16(o + kFlags) & 1) && ram32(o + 4) == routine && ram8(o + kType) == type) return o;
+        return 0;
+    }
+    static uint32_t stalker() { return enemy(0x06A1DA, 3); }
+    static uint32_t pacer() { return enemy(0x07A278, 0); }
+    static bool in_ring(uint32_t o) {
+        const auto r = ring();
+        return std::find(r.begin(), r.end(), o) != r.end();
+    }
+};
+
+TEST_F(SyntheticEnemies, BothKindsEnterAsTheAreaStarts) {
+    frame();
+    const uint32_t stalker = this->stalker();
+    ASSERT_NE(stalker, 0u) << "kind 3";
+    EXPECT_EQ(ram16(stalker + kX), 960);
+    EXPECT_EQ(ram16(stalker + kEnergy), 260) << "one player: the base energy";
+    EXPECT_EQ(ram16(stalker + kScoreValue), 5000);
+    // The pacer set itself up in the same pass (state 0 to its wait).
+    frame();
+    const uint32_t pacer = this->pacer();
+    ASSERT_NE(pacer, 0u) << "AI type 0";
+    EXPECT_EQ(ram16(pacer + kEnergy), 24);
+    EXPECT_EQ(ram16(pacer + kScoreValue), 300);
+    EXPECT_EQ(ram8(var::live_enemy_count), 2);
+
+    // The pacer keeps to its segment; the stalker comes to stand beside the
+    // player on its right, at its depth.
+    uint16_t pacer_min = 0xFFFF, pacer_max = 0;
+    for (int f = 0; f < 600; ++f) {
+        frame();
+        ASSERT_TRUE(in_ring(pacer)) << "frame " << f;
+        pacer_min = std::min(pacer_min, ram16(pacer + kX));
+        pacer_max = std::max(pacer_max, ram16(pacer + kX));
+    }
+    EXPECT_GE(pacer_min, 64);
+    EXPECT_LE(pacer_max, 1216);
+    EXPECT_GT(pacer_max, pacer_min) << "it walked";
+    // It stops short of a step that would reach its point.
+    EXPECT_GT(ram16(stalker + kX), kPlayerX + 100);
+    EXPECT_LT(ram16(stalker + kX), kPlayerX + 100 + 8);
+    EXPECT_EQ(ram16(stalker + kY), kPlayerY);
+    EXPECT_EQ(ram8(var::live_enemy_count), 2);
+}
+
+TEST_F(SyntheticEnemies, TheStalkerIsHitUntilDefeatedThenLeaves) {
+    uint32_t stalker = 0;
+    for (int f = 0; f < 400; ++f) frame();
+    stalker = this->stalker();
+    ASSERT_NE(stalker, 0u);
+    ASSERT_LT(ram16(stalker + kX), kPlayerX + 100 + 8);
+
+    // Strike every 8th frame: 260 energy takes 7 strikes of 40; each but the
+    // last scores the hit points (10), the last the kind's 5000.
+    std::vector<int16_t> energy;
+    for (int f = 0; f < 8 * 7; ++f) {
+        frame(f % 8 == 0);
+        if (f % 8 == 0) energy.push_back(static_cast<int16_t>(ram16(stalker + kEnergy)));
+    }
+    EXPECT_EQ(energy, (std::vector<int16_t>{220, 180, 140, 100, 60, 20, 0}));
+    EXPECT_EQ(ram32(kPlayer + player_record::score), 6u * 10 + 5000);
+    EXPECT_EQ(ram16(var::tally_records + 2 * 1), 1) << "counted in its category for slot 0";
+    EXPECT_EQ(ram8(var::live_enemy_count), 2) << "still falling";
+
+    // It pops up, falls off the bottom of the screen and is gone.
+    int gone = -1;
+    for (int f = 0; f < 120 && gone < 0; ++f) {
+        frame();
+        if (!in_ring(stalker)) gone = f;
+    }
+    ASSERT_GE(gone, 0);
+    EXPECT_EQ(ram8(var::live_enemy_count), 1);
+    EXPECT_EQ(ram16(stalker + kFlags) & 1, 0);
+    EXPECT_EQ(this->stalker(), 0u);
+    // Its companion went with it: only the pacer's kind is left on the ring
+    // with the generator and the watcher.
+    for (int f = 0; f < 2; ++f) frame();
+    for (uint32_t o : ring())
+        EXPECT_NE(ram16(o + kOwner), static_cast<uint16_t>(stalker)) << std::hex << o;
+    EXPECT_EQ(ram32(kPlayer + player_record::score), 5060u) << "nothing more";
+}
+
+}  // namespace

@@ -1,0 +1,356 @@
+// The operator's service mode on the synthetic ROM set: coins and a join for
+// the bookkeeping, then the test switch, every settings page walked, the
+// difficulty and the coin setting changed, the bookkeeping read, and the mode
+// left saving; the EEPROM file then holds the change and the next start reads
+// it back.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/support/synthetic/service_layout.h"
+#include "tests/support/whole_run.h"
+
+namespace {
+
+using namespace synthetic::service_layout;
+
+// Work RAM and shared RAM the run follows.
+constexpr uint32_t kGameMode = 0x208000;          // mode, sub-mode
+constexpr uint32_t kDifficultyRank = 0x208006;
+constexpr uint32_t kCoinSettingCopy = 0x20808C;   // coins per credit, chute units 1 and 2, bonus
+constexpr uint32_t kCredits = 0x2080A0;           // credit record 0: credits
+constexpr uint32_t kServiceRequest = 0x208E00;
+constexpr uint32_t kBackupDifficulty = 0x209120;
+constexpr uint32_t kSelfTestResults = 0x208E10;   // 19 bytes
+constexpr uint32_t kServiceFlags = 0x208E01;
+constexpr uint32_t kMenuLine = 0x208E02;
+constexpr uint32_t kCoinCredits = 0x701F02;
+constexpr uint32_t kChute1Coins = 0x701F06;
+constexpr uint32_t kJoins = 0x701F0E;
+constexpr uint32_t kNewPlays = 0x701F2C;
+
+// CRC of the 54 bytes from `p`: a 32-bit register starts with the first four
+// bytes, big-endian; each further byte replaces its low 8 bits and is shifted
+// through with the polynomial 0x1021 in the top half; 8 shifts more; the top
+// half is the CRC.
+uint16_t backup_crc(const uint8_t* p) {
+  uint32_t r = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+  auto shift8 = [&r] {
+    for (int i = 0; i < 8; ++i) r = (r & 0x80000000u) ? (r << 1) ^ 0x10210000u : r << 1;
+  };
+  for (int i = 3; i < 54; ++i) {
+    r = (r & ~0xFFu) | p[i];
+    shift8();
+  }
+  shift8();
+  return uint16_t(r >> 16);
+}
+
+uint16_t le16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+
+// The value a watched address held at `frame` (its last change at or before).
+uint64_t value_at(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
+  uint64_t v = ~0ull;
+  for (const auto& c : out.changes)
+    if (c.address == address && c.frame <= frame) v = c.value;
+  return v;
+}
+
+// The control script, one press every ten frames from the test switch on,
+// with the frames the checks look at.
+struct service_walk {
+  std::string script;
+  uint64_t f = 0;
+  uint64_t game_page_edited = 0;  // game settings shown after the difficulty edit
+  uint64_t bookkeeping_shown = 0;  // bookkeeping page 1 on screen
+  uint64_t self_tested = 0;        // the self test's page after its run
+  uint64_t input_held = 0;         // input test, button 1 of player 1 held
+  uint64_t auto_bookkeeping = 0;   // bookkeeping page 1 again, after the self test
+  uint64_t left = 0;               // the exit line chosen
+
+  void at(uint64_t frame, const char* what) {
+    f = frame;
+    press(what);
+  }
+  void press(const char* what, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      script += std::to_string(f) + " press " + what + "\n";
+      f += 10;
+    }
+  }
+
+  service_walk() {
+    // Two coins, then player 1 joins with button 1 (the join option is off).
+    at(100, "coin1");
+    at(130, "coin1");
+    at(400, "button1");
+    // The test switch during the game; the menu starts on its exit line.
+    at(600, "test");
+    // Sound test (line 3): play the first music line once, leave.
+    press("service", 4);
+    press("test");
+    press("service");
+    press("test");
+    press("service", 3);
+    press("test");
+    // Game settings (line 5): difficulty one step up, every line passed, leave.
+    press("service", 2);
+    press("test");
+    press("service");
+    press("test");
+    game_page_edited = f;
+    press("service", 6);
+    press("test");
+    // Coin and credit (line 6): the next coin preset, then the coin details
+    // page: one more coin per credit; back, leave.
+    press("service");
+    press("test");
+    press("service", 3);
+    press("test");
+    press("service");
+    press("test");
+    press("service");
+    press("test");
+    press("service", 4);
+    press("test");
+    press("service");
+    press("test");
+    // Bookkeeping (line 7): page 1, page 2, back to the menu.
+    press("service");
+    press("test");
+    bookkeeping_shown = f;
+    f += 20;
+    press("test", 2);
+    // Auto-run on (line 0), then from line 1 every page in turn, each left
+    // with the test switch: self test, input test (button 1 held a while),
+    // sound test, colour test (two pages), game settings, coin and credit,
+    // bookkeeping (two pages), bookkeeping reset (answered yes, then its
+    // message page); the menu comes back on its exit line.
+    press("service", 3);
+    press("test");
+    press("service");
+    press("test");
+    self_tested = f - 2;
+    press("test");
+    script += std::to_string(f - 8) + " hold button1\n";
+    input_held = f - 1;
+    script += std::to_string(f) + " release button1\n";
+    press("test", 6);
+    auto_bookkeeping = f - 2;
+    press("test", 2);
+    press("service");
+    press("test", 2);
+    // Exit (line 9), saving.
+    left = f;
+    press("test");
+  }
+};
+
+// Preset 1 is what the coin preset step gives from the default preset 0; one
+// step of the coins-per-credit editor then adds one coin.
+constexpr auto kPreset1 = kPresets[1];
+constexpr uint8_t kNewCoinsPerCredit = uint8_t(kPreset1[0] + 1);
+constexpr uint8_t kNewDifficulty = uint8_t(kDefaultSettings[0x20 - 0x10] + 1);
+
+std::vector<std::pair<uint32_t, int>> watches() {
+  std::vector<std::pair<uint32_t, int>> w = {
+      {kGameMode, 2},   {kDifficultyRank, 1}, {kCoinSettingCopy, 4}, {kCredits, 1}, {kServiceRequest, 1},
+      {kBackupDifficulty, 1}, {kCoinCredits, 2}, {kChute1Coins, 2},  {kJoins, 2},    {kNewPlays, 2},
+      {kSelfTestResults, 8},  {kSelfTestResults + 8, 8}, {kSelfTestResults + 16, 3}, {kServiceFlags, 1},
+      {kMenuLine, 1},
+  };
+  // Text cells: the difficulty on the game page, the bookkeeping counts.
+  for (auto [row, col] : {std::pair{5, 30}, {5, 28}, {5, 29}, {6, 29}, {7, 12}, {9, 24}, {9, 29}, {11, 29},
+                          {12, 29}, {13, 29}, {15, 24}, {15, 28}, {15, 29},
+                          {11, 16}, {11, 17}, {11, 28}, {6, 4}})
+    w.push_back({cell_address(row, col), 2});
+  return w;
+}
+
+constexpr uint64_t kFrames = 1400;
+
+whole_run::options walk_options(int slices) {
+  whole_run::options o;
+  o.script = service_walk().script;
+  o.frames = kFrames;
+  o.every = 200;
+  o.slices = slices;
+  o.watch = watches();
+  o.seconds = 240;
+  return o;
+}
+
+// Checkpoints of the walk, the same for every slicing.
+const char* const kWalkCheckpoints = R"(
+200 8E3B791B2F015E3D E9FACD484E3FBE97 87FC3CA0F6BDBE2D 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EC58CCA594AC299E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9A912068C7EF11FD A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 CD8F013D82D81C6E
+400 D8C9412DB9028EFD CE1413360B02D9C8 3B6B53A054FAB50D 3B2968BCD15DACB4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1165A8AA60E78C22 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0AC5A9E5DFAB289E A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 26825193C85A63DE
+600 26230730460DC325 A795E43B671C9053 7365D61115EA35AE 33E09068F9E7F0A3 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 730C606C39F33E33 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F5F4786E83BA2506 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 A61E6C2467C8FB56
+800 F3E9354C42F7C325 0A5CE49BCFCC21D9 C57B1EB92571E3E4 0B0389112D327998 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 730C606C39F33E33 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 115A6016508C6B55 6ED9C1A1E5F948E9 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 41077E692068E5B8
+1000 F3E9354C42F7C325 D947788B19B4B44B 39234CBC8A85F3A3 0B0389112D327998 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 730C606C39F33E33 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 08024537966A2E09 C12290680A9F4B82 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B1B3810E90650215
+1200 F3E9354C42F7C325 343019BDEC181350 84C02A93525DC124 0B0389112D327998 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 730C606C39F33E33 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E366974914BC42AA 594E95BBD4CB51F6 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E6ADCA5AAFD63EA1
+1400 8E3B791B2F015E3D 8FF0D815BE889EF1 76BC2E183E29BD63 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EC58CCA594AC299E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B3719B9B6B0CFFBE A9A935E1FDEB63DF 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B4B5CF5088E32B65
+)";
+
+TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  const service_walk walk;
+  const auto out = r.run(walk_options(1));
+  ASSERT_EQ(out.status, 0) << out.err;
+
+  // The play before the service mode left its counts: two coins of chute 1,
+  // two credits from coins, one join of a new player.
+  const uint64_t seen = walk.bookkeeping_shown;
+  EXPECT_EQ(value_at(out, kChute1Coins, seen), 2u);
+  EXPECT_EQ(value_at(out, kCoinCredits, seen), 2u);
+  EXPECT_EQ(value_at(out, kJoins, seen), 1u);
+  EXPECT_EQ(value_at(out, kNewPlays, seen), 1u);
+
+  // The game page shows the new difficulty (1-based) in the column before 31.
+  EXPECT_EQ(value_at(out, cell_address(5, 30), walk.game_page_edited + 5), 0x0430u + kNewDifficulty + 1);
+
+  // Bookkeeping page 1: numbers in attribute 4 end before column 30; a count
+  // above 1 carries the plural mark six cells left of the number's end, in
+  // attribute 0x0A; chutes 3 and 4 are greyed with two shared chutes.
+  struct cell_case {
+    int row, col;
+    uint16_t value;
+    const char* what;
+  };
+  const cell_case cells[] = {
+      {5, 29, 0x0432, "chute 1 coins: 2"},
+      {5, 28, 0x0000, "chute 1 coins: one digit"},
+      {6, 29, 0x0430, "chute 2 coins: 0"},
+      {7, 12, 0x0E00 | 'C', "chute 3 line greyed"},
+      {9, 29, 0x0432, "coins in total: 2"},
+      {9, 24, 0x0A53, "coins in total: plural mark"},
+      {11, 29, 0x0432, "credits from coins: 2"},
+      {12, 29, 0x0430, "service credits: 0"},
+      {13, 29, 0x0432, "credits in total: 2"},
+      {15, 29, 0x0431, "joins: 1"},
+      {15, 28, 0x0000, "joins: one digit"},
+      {15, 24, 0x0A00, "joins: no plural mark"},
+  };
+  // The same after the self test, which tests the shared RAM and restores it.
+  for (uint64_t frame : {seen, walk.auto_bookkeeping})
+    for (const auto& c : cells)
+      EXPECT_EQ(value_at(out, cell_address(c.row, c.col), frame), c.value) << c.what << ", frame " << frame;
+
+  // The self test finds every RAM good (items 4 to 18); the ROM items depend
+  // on signature words the set does not carry, but are judged.
+  const uint64_t results[3] = {value_at(out, kSelfTestResults, walk.self_tested),
+                               value_at(out, kSelfTestResults + 8, walk.self_tested),
+                               value_at(out, kSelfTestResults + 16, walk.self_tested)};
+  for (int item = 0; item < 19; ++item) {
+    const uint64_t r = results[item / 8] >> (8 * (item % 8)) & 0xFF;
+    if (item < 4)
+      EXPECT_TRUE(r == 2 || r == 3) << "item " << item << ": " << r;
+    else
+      EXPECT_EQ(r, 2u) << "item " << item;
+  }
+
+  // The input test lights player 1's button 1 while it is held, not player
+  // 2's, and greys the start line with the join option off.
+  const cell_case inputs[] = {
+      {11, 16, 0x0411, "player 1 button 1: pressed"},
+      {11, 17, 0x0412, "player 1 button 1: pressed, second cell"},
+      {11, 28, 0x0013, "player 2 button 1: released"},
+      {6, 4, 0x0E00 | 'S', "start line greyed"},
+  };
+  for (const auto& c : inputs)
+    EXPECT_EQ(value_at(out, cell_address(c.row, c.col), walk.input_held), c.value) << c.what;
+
+  // Auto-run went through every page and brought the menu back on its exit
+  // line, auto-run still on and the settings marked changed.
+  EXPECT_EQ(value_at(out, kMenuLine, walk.left), 9u);
+  EXPECT_EQ(value_at(out, kServiceFlags, walk.left), 0x05u);
+
+  // Leaving ends the service request; the game starts again at the title with
+  // the saved settings applied, and the changed coin settings dropped the
+  // standing credit.
+  const auto requests = out.values_of(kServiceRequest);
+  ASSERT_EQ(requests, (std::vector<uint64_t>{0, 0xFF, 0})) << out.err;
+  const uint64_t back = out.frames_of(kServiceRequest).back();
+  EXPECT_GT(back, walk.left);
+  EXPECT_EQ(value_at(out, kGameMode, kFrames) & 0xFF, 3u);
+  EXPECT_EQ(value_at(out, kDifficultyRank, kFrames), kNewDifficulty);
+  EXPECT_EQ(value_at(out, kCoinSettingCopy, kFrames),
+            uint64_t(kNewCoinsPerCredit) | uint64_t(kPreset1[2]) << 8 | uint64_t(kPreset1[3]) << 16 |
+                uint64_t(kPreset1[1]) << 24);
+  EXPECT_EQ(value_at(out, kCredits, kFrames), 0u);
+  // The bookkeeping reset emptied the block, and it stays so: it lives in
+  // the RAM shared with the sound board, which the re-initialisation keeps.
+  for (uint32_t counter : {kChute1Coins, kCoinCredits, kJoins, kNewPlays})
+    EXPECT_EQ(value_at(out, counter, kFrames), 0u) << std::hex << counter;
+
+  // The EEPROM file: two equal records, each with its CRC, the new settings
+  // and the save count raised once by the exit (the first start wrote the
+  // default record without counting).
+  ASSERT_TRUE(out.eeprom);
+  const auto& e = *out.eeprom;
+  ASSERT_EQ(e.size(), 128u);
+  EXPECT_EQ(std::vector<uint8_t>(e.begin(), e.begin() + 64), std::vector<uint8_t>(e.begin() + 64, e.end()));
+  EXPECT_EQ(std::string(e.begin(), e.begin() + 4), "KOTA");
+  EXPECT_EQ(le16(e, 0x04), 0x8101);
+  EXPECT_EQ(le16(e, 0x06), 1);
+  EXPECT_EQ(le16(e, 0x08), backup_crc(&e[0x0A]));
+  EXPECT_EQ(le16(e, 0x48), backup_crc(&e[0x4A]));
+  EXPECT_EQ(e[0x20], kNewDifficulty);
+  EXPECT_EQ(e[0x12], kNewCoinsPerCredit);
+  EXPECT_EQ(e[0x13], kPreset1[2]);
+  EXPECT_EQ(e[0x14], kPreset1[3]);
+  EXPECT_EQ(e[0x15], kPreset1[1]);
+  EXPECT_EQ(e[0x1B], 26) << "a coin field edited by hand leaves no preset";
+  EXPECT_EQ(e[0x19], 0) << "no free play";
+  EXPECT_EQ(le16(e, 0x3C) | le16(e, 0x3E) << 16, 1u);
+  for (size_t i = 0x10; i < 0x3C; ++i) {
+    if (i == 0x12 || i == 0x13 || i == 0x14 || i == 0x15 || i == 0x1B || i == 0x20) continue;
+    EXPECT_EQ(e[i], kDefaultSettings[i - 0x10]) << "record byte +" << std::hex << i;
+  }
+
+  // The next start reads the file back: the settings variables show the
+  // change from the first frame, and nothing is written.
+  whole_run::options again;
+  again.frames = 60;
+  again.every = 60;
+  again.eeprom = e;
+  again.watch = {{kDifficultyRank, 1}, {kCoinSettingCopy, 4}, {kBackupDifficulty, 1}};
+  again.seconds = 60;
+  const auto next = r.run(again);
+  ASSERT_EQ(next.status, 0) << next.err;
+  EXPECT_EQ(next.values_of(kDifficultyRank), (std::vector<uint64_t>{kNewDifficulty}));
+  EXPECT_EQ(next.values_of(kBackupDifficulty), (std::vector<uint64_t>{kNewDifficulty}));
+  EXPECT_EQ(next.values_of(kCoinSettingCopy), (std::vector<uint64_t>{value_at(out, kCoinSettingCopy, kFrames)}));
+  ASSERT_TRUE(next.eeprom);
+  EXPECT_EQ(*next.eeprom, e);
+
+  const auto expected = whole_run::parse_checkpoints(kWalkCheckpoints);
+  EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "")
+      << whole_run::format_checkpoints(out.checkpoints);
+}
+
+// The CRC as the run checks it, on the vector that fixes it: 54 bytes 0x00 to
+// 0x35 give 0x1342, 54 zero bytes give 0.
+TEST(ServiceRun, TheCheckOfTheRunComputesTheBackupCrc) {
+  uint8_t b[54];
+  for (int i = 0; i < 54; ++i) b[i] = uint8_t(i);
+  EXPECT_EQ(backup_crc(b), 0x1342);
+  for (auto& x : b) x = 0;
+  EXPECT_EQ(backup_crc(b), 0);
+}
+
+// The same walk cut into 7 and 1000 time slices per stretch of sound-board
+// time gives the same checkpoints.
+TEST(ServiceRun, TheWalkIsTheSameInEveryTimeSlicing) {
+  const auto expected = whole_run::parse_checkpoints(kWalkCheckpoints);
+  for (int slices : {7, 1000}) {
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    const auto out = r.run(walk_options(slices));
+    ASSERT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "")
+        << slices << " slices\n" << whole_run::format_checkpoints(out.checkpoints);
+  }
+}
+
+}  // namespace

@@ -1,8 +1,9 @@
 // The whole game's frame: the real host frame cycle over the real game on the
 // synthetic ROM set, headless (SDL's dummy drivers), with video and sound, for
-// a scripted run of 3,600 frames. Each repetition runs in a child process of
-// its own (the host owns global state and ends its run by leaving), so every
-// run starts from a fresh board and an empty preferences folder.
+// the scripted play run (bench/frame_script.h). Each repetition runs in a
+// child process of its own (the host owns global state and ends its run by
+// leaving), so every run starts from a fresh board and an empty preferences
+// folder.
 //
 // The figure is milliseconds of one core per game frame: the CPU time of the
 // thread that runs the game, from the first guest instruction to the last
@@ -47,7 +48,7 @@ namespace {
 namespace fs = std::filesystem;
 using clock_type = std::chrono::steady_clock;
 
-constexpr uint64_t kFrames = 3600;
+constexpr uint64_t kFrames = bench_frames;
 constexpr unsigned kChildSeconds = 600;  // a run stuck inside a frame is killed
 
 // What the child measured, sent to the parent through a pipe.

@@ -106,6 +106,10 @@ struct tile_map {
     // Its values in the order of travel (after the entry's own mirrors):
     // by map x & 15 to the right, by 15 - (map x & 15) to the left.
     alignas(16) uint16_t values[16];
+    // A zoomed row's values by map x (0 to 1023), for the tiles whose bit is
+    // set in `expanded`.
+    uint64_t expanded = 0;
+    alignas(16) uint16_t row_values[1024];
 
     explicit tile_map(int k) {
         const uint16_t a = video_reg(0x40 + 4 * k);
@@ -122,6 +126,7 @@ struct tile_map {
         my = map_y & 0x1FF;
         cached_tile = ~0u;
         read = 0;
+        expanded = 0;
     }
 
     // Reads the entries and the tile rows of the `count` tiles from tile_x on
@@ -148,31 +153,51 @@ struct tile_map {
         return video.tile_rom + static_cast<uint64_t>(number) * 128 + py * 8;
     }
 
-    // Expands the tile at tile_x into `values` for a walk in direction dir.
-    void fetch(uint32_t tile_x, int dir) {
-        const uint32_t t = tile_x & 63;
-        cached_tile = t;
+    // Expands tile t of the current row into out: its 16 values in map x
+    // order, or in reverse for a leftward walk.
+    void expand(uint32_t t, bool leftward, uint16_t* out) const {
         if (!video.tile_count) {
-            std::fill(values, values + 16, uint16_t{0});
+            std::fill(out, out + 16, uint16_t{0});
             return;
         }
         const bool ready = (read >> t) & 1;
         const uint16_t entry = ready ? read_entry[t] : entry_at(t, my);
         const uint64_t bytes = ready ? read_bytes[t] : load_le<8>(row_of(entry, my));
-        expand_tile_row(bytes, ((entry & 0x4000) != 0) != (dir < 0), entry & 0x1FF0, values);
+        expand_tile_row(bytes, ((entry & 0x4000) != 0) != leftward, entry & 0x1FF0, out);
+    }
+
+    // Expands the tile at tile_x into `values` for a walk in direction dir.
+    void fetch(uint32_t tile_x, int dir) {
+        const uint32_t t = tile_x & 63;
+        cached_tile = t;
+        expand(t, dir < 0, values);
+    }
+
+    // Expands tile t of the row into row_values, in map x order.
+    void expand_into_row(uint32_t t) {
+        expanded |= 1ull << t;
+        expand(t, false, row_values + t * 16);
     }
 
     // Fills `count` pixels from a 12.20 map x position on, the position
     // moving by `move` a column (wrapping in 32 bits); map x is position bits
-    // 29-20, its tile bits 29-24.
+    // 29-20, its tile bits 29-24. The tiles the walk meets are expanded into
+    // the row first, so each pixel is one look-up.
     void fill_stepped(uint16_t* out, int count, uint32_t position, uint32_t move) {
-        while (count > 0) {
-            const uint32_t tile = (position >> 24) & 63;
-            if (tile != cached_tile) fetch(tile, 1);
-            do {
-                *out++ = values[(position >> 20) & 15];
-                position += move;
-            } while (--count > 0 && ((position >> 24) & 63) == tile);
+        const bool left = move >> 31;  // a step is at most 4 map pixels
+        const uint64_t step = left ? 0u - move : move;
+        const uint64_t distance = step * static_cast<uint64_t>(count - 1);
+        // How far the walk reaches, in map pixels from the first tile's
+        // near edge in the direction of travel (at most one more than it
+        // truly does), and so how many tiles it meets.
+        const uint32_t mx = (position >> 20) & 0x3FF;
+        const uint64_t reach = (left ? 15 - (mx & 15) : mx & 15) + (distance >> 20) + 1;
+        const uint32_t tiles = reach >= 1024 ? 64 : static_cast<uint32_t>(reach / 16 + 1);
+        for (uint32_t i = 0, t = mx >> 4; i < tiles; ++i, t = (t + (left ? 63 : 1)) & 63)
+            if (!((expanded >> t) & 1)) expand_into_row(t);
+        for (int i = 0; i < count; ++i) {
+            out[i] = row_values[(position >> 20) & 0x3FF];
+            position += move;
         }
     }
 
@@ -390,11 +415,20 @@ void draw_bitmap_layer() {
                     for (int i = 0; i < n; ++i) out[i] = in[i] ? static_cast<uint16_t>(base | in[i]) : uint16_t{0};
                 } else {
                     // Pixel bx is the low nibble of byte bx / 2 when even, the high one when odd.
-                    for (int i = 0; i < n; ++i) {
+                    const auto pixel = [&](int i) {
                         const uint32_t at = bx + static_cast<uint32_t>(i);
                         const uint32_t pen = (source[at >> 1] >> ((at & 1) * 4)) & 15;
                         out[i] = pen ? static_cast<uint16_t>(base | pen) : uint16_t{0};
+                    };
+                    int i = 0;
+                    if ((bx & 1) && n > 0) pixel(i++);
+                    // From an even pixel on, 8 bytes give 16 pixels, low nibble first.
+                    for (; i + 16 <= n; i += 16) {
+                        const uint64_t v = load_le<8>(source + ((bx + static_cast<uint32_t>(i)) >> 1));
+                        const uint64_t swapped = (v >> 4 & 0x0F0F0F0F0F0F0F0Full) | (v & 0x0F0F0F0F0F0F0F0Full) << 4;
+                        expand_pens<8>(swapped, false, static_cast<uint16_t>(base), out + i);
                     }
+                    for (; i < n; ++i) pixel(i);
                 }
                 x += n;
             }

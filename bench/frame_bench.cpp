@@ -1,6 +1,6 @@
 // The whole game's frame: the real host frame cycle over the real game on the
 // synthetic ROM set, headless (SDL's dummy drivers), with video and sound, for
-// the scripted play run (bench/frame_script.h). Each repetition runs in a
+// the scripted play run (tests/support/play_script.h). Each repetition runs in a
 // child process of its own (the host owns global state and ends its run by
 // leaving), so every run starts from a fresh board and an empty preferences
 // folder.
@@ -36,7 +36,7 @@
 #include <fstream>
 #include <string>
 
-#include "bench/frame_script.h"
+#include "tests/support/play_script.h"
 #include "board/machine.h"
 #include "host/shell.h"
 #include "runtime/v60.h"
@@ -48,7 +48,7 @@ namespace {
 namespace fs = std::filesystem;
 using clock_type = std::chrono::steady_clock;
 
-constexpr uint64_t kFrames = bench_frames;
+constexpr uint64_t kFrames = play_script::kFrames;
 constexpr unsigned kChildSeconds = 600;  // a run stuck inside a frame is killed
 
 // What the child measured, sent to the parent through a pipe.
@@ -193,7 +193,7 @@ const fs::path& bench_folder() {
     static const bool written = [] {
         const romset_fixture::temp_dir& dir = *folder.dir;
         synthetic::synthetic_set().write_folder(dir / "rom");
-        std::ofstream(dir / "script.txt") << bench_frame_script();
+        std::ofstream(dir / "script.txt") << play_script::text();
         fs::create_directories(dir / "home");
         return true;
     }();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
 
 namespace {
@@ -22,13 +23,13 @@ constexpr uint32_t kModeWord = 0x208000;      // game mode, sub-mode
 constexpr uint32_t kIngameState = 0x208004;
 constexpr uint32_t kStageArea = 0x20800C;     // stage, area
 constexpr uint32_t kCredits = 0x2080A0;       // shared credit record: credits
-constexpr uint32_t kRecord = 0x20A000;        // slot 0's player record
+using play_script::kRecord;                    // slot 0's player record
 constexpr uint32_t kRoutine = kRecord + 4;
-constexpr uint32_t kEnergy = kRecord + 64;
+using play_script::kEnergy;
 constexpr uint32_t kScore = kRecord + 140;
 constexpr uint32_t kCameraX = 0x208344;       // playfield camera record 1: x
 constexpr uint32_t kLiveEnemies = 0x20C14C;
-constexpr uint32_t kRankingEntry3 = 0x208C18;  // character 0's table, entry 3: score
+using play_script::kRankingEntry3;             // character 0's table, entry 3: score
 constexpr uint32_t kRankingInitials3 = 0x208C1C;
 // Text cells (attribute over character) of slot 0's panel and the continue.
 constexpr uint32_t kNameCell = 0x31F004;        // row 0, column 2: name, then messages
@@ -40,57 +41,10 @@ constexpr uint32_t kGameOverCell = 0x31F61E;    // row 12, column 15
 // The ranking page in video RAM: character 0's block, entry 3's initials.
 constexpr uint32_t kPageInitials3 = 0x300400 + 128 * 4 + 2 * 22;
 
-// The script's moments (frames).
-constexpr uint64_t kDefeat = 4080;        // about 3,600 frames after the controller takes over
-constexpr uint64_t kTableRoom = 4380;     // the lowest ranking entry emptied
-constexpr uint64_t kAreaRequest = 4480;   // an area change with fade asked for
-constexpr uint64_t kInitials = 5450;      // initials entry starts
-constexpr uint64_t kFrames = 6400;
-
-// Pokes a byte of guest memory at a frame.
-std::string poke(uint64_t frame, uint32_t address, uint8_t value) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address, value);
-  return line;
-}
-std::string at(uint64_t frame, const std::string& action) { return std::to_string(frame) + " " + action + "\n"; }
-
-// Coin, join with button 1 (the default join option), take the first place,
-// then play: blows on the enemy that comes up from the right, down and left
-// to the one pacing below and blows on it, a walk right that scrolls the
-// camera, a jump, a walk back. Energy never runs out on its own here (the
-// enemies' attacks never reach the player), so the script takes it: energy 0
-// with the hit and defeated bits, as a lethal hit leaves them. The two
-// enemies are worth 5,600 points, below the lowest default ranking score,
-// so the lowest entry is emptied for this play's score to rank; the area change
-// with fade is asked for while the slot counts down, and the initials "ACE"
-// are entered: right (A), button; right, right (C), button; E is the next
-// choice, button; the fourth position is on "end", button.
-std::string play_script() {
-  std::string s = at(60, "press coin1") + at(120, "press button1") + at(180, "press button1");
-  for (uint64_t f = 480; f < 940; f += 16) s += at(f, "press button1");
-  s += at(960, "press down1 20") + at(1000, "press left1 30");
-  for (uint64_t f = 1040; f < 1120; f += 16) s += at(f, "press button1");
-  s += at(1200, "hold right1") + at(1600, "release right1") + at(1700, "press button2") +
-       at(1800, "press left1 100") + at(2000, "press up1 20");
-  for (uint64_t f = 2200; f < 4000; f += 200) s += at(f, f % 400 ? "press right1 40" : "press left1 40");
-  s += poke(kDefeat, kEnergy, 0) + poke(kDefeat, kEnergy + 1, 0) + poke(kDefeat, kRecord + 1, 0x03);
-  for (uint32_t i = 0; i < 4; ++i) s += poke(kTableRoom, kRankingEntry3 + i, 0);
-  s += poke(kAreaRequest, 0x208012, 0x02);  // system_flags bit 17
-  const char* initials[] = {"press right1 2", "press button1",  "press right1 2", "press right1 2",
-                            "press button1",  "press button1", "press button1"};
-  uint64_t f = kInitials + 20;
-  for (const char* a : initials) {
-    s += at(f, a);
-    f += 10;
-  }
-  return s;
-}
-
 whole_run::options play_options(int slices) {
   whole_run::options o;
-  o.script = play_script();
-  o.frames = kFrames;
+  o.script = play_script::text();
+  o.frames = play_script::kFrames;
   o.every = 600;
   o.slices = slices;
   o.seconds = 300;
@@ -169,7 +123,7 @@ TEST(PlayRun, BlowsScoreAndBothEnemiesAreDefeated) {
   const auto live = sequence(out, kLiveEnemies);
   ASSERT_GE(live.size(), 4u);
   EXPECT_EQ(std::vector<uint64_t>(live.begin(), live.begin() + 4), (std::vector<uint64_t>{0, 2, 1, 0}));
-  EXPECT_GT(out.value_at(kCameraX, kDefeat), 0u) << "the walk right scrolled the camera";
+  EXPECT_GT(out.value_at(kCameraX, play_script::kDefeat), 0u) << "the walk right scrolled the camera";
 }
 
 // Energy: the start energy at the join, one point less every 180 frames of
@@ -181,7 +135,7 @@ TEST(PlayRun, EnergyDrainsAndRunsOut) {
   EXPECT_EQ(energy[1], 400u);
   for (size_t i = 2; i + 1 < energy.size(); ++i) EXPECT_EQ(energy[i], energy[i - 1] - 1) << i;
   EXPECT_EQ(energy.back(), 0u);
-  EXPECT_EQ(out.value_at(kEnergy, kDefeat + 1), 0u);
+  EXPECT_EQ(out.value_at(kEnergy, play_script::kDefeat + 1), 0u);
 }
 
 // The panel shows the character's name and the rolling energy; once the
@@ -229,8 +183,8 @@ TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
 // with the initials entered.
 TEST(PlayRun, TheRankingEntryHoldsTheScoreAndTheInitials) {
   const auto& out = play_run();
-  EXPECT_EQ(out.value_at(kRankingEntry3, kFrames), 5600u);
-  EXPECT_EQ(out.value_at(kRankingInitials3, kFrames), uint64_t('A' | 'C' << 8 | 'E' << 16));
+  EXPECT_EQ(out.value_at(kRankingEntry3, play_script::kFrames), 5600u);
+  EXPECT_EQ(out.value_at(kRankingInitials3, play_script::kFrames), uint64_t('A' | 'C' << 8 | 'E' << 16));
   // The score-ranking screen that follows draws them on its page.
   const uint64_t page = out.value_at(kPageInitials3, first_frame(out, kModeWord, 0x0C0C));
   EXPECT_EQ(page & 0xFF, uint64_t('A'));

@@ -74,6 +74,11 @@ class runner {
   int count_ = 0;
 };
 
+// Runs `o` on a runner of its own the first time `name` is asked for and
+// keeps what it saw for the rest of the process, for tests that all read
+// one run.
+const outcome& run_once(const std::string& probe_exe, const std::string& name, const options& o);
+
 // Expected checkpoints kept in a test, one line each: "FRAME VIDEO RAM SOUND"
 // in hexadecimal (frame decimal) plus the 16 page hashes.
 std::vector<checkpoint> parse_checkpoints(const std::string& text);

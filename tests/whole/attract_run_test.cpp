@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,12 +56,7 @@ whole_run::options attract_options(int slices) {
 
 // One run with one time slice, shared by the tests that read what it saw.
 const whole_run::outcome& attract_run() {
-  static std::optional<whole_run::outcome> out;
-  if (!out) {
-    whole_run::runner r(IRONBELL_PROBE_EXE);
-    out = r.run(attract_options(1));
-  }
-  return *out;
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "attract", attract_options(1));
 }
 
 // The frame at which the mode word first took `value` at or after `from`.

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,12 +50,7 @@ whole_run::options enemies_options(int slices) {
 }
 
 const whole_run::outcome& enemies_run() {
-  static std::optional<whole_run::outcome> out;
-  if (!out) {
-    whole_run::runner r(IRONBELL_PROBE_EXE);
-    out = r.run(enemies_options(1));
-  }
-  return *out;
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "enemies", enemies_options(1));
 }
 
 // The changes of a watched address from `frame` on.

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,12 +56,7 @@ whole_run::options play_options(int slices) {
 }
 
 const whole_run::outcome& play_run() {
-  static std::optional<whole_run::outcome> out;
-  if (!out) {
-    whole_run::runner r(IRONBELL_PROBE_EXE);
-    out = r.run(play_options(1));
-  }
-  return *out;
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "play", play_options(1));
 }
 
 // The values a watched address took, each run of equal values once.

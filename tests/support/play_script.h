@@ -8,9 +8,9 @@
 // camera, a jump, a walk back. Energy never runs out on its own here (the
 // enemies' attacks never reach the player), so the script takes it: energy 0
 // with the hit and defeated bits, as a lethal hit leaves them. The two
-// enemies are worth 5,600 points, below the lowest default ranking score,
-// so the lowest entry is emptied for this play's score to rank; the area
-// change with fade is asked for while the slot counts down, and the initials
+// enemies are worth 5,600 points, which take the lowest default ranking
+// entry's place; the area change with fade is asked for while the slot
+// counts down, and the initials
 // "ACE" are entered: right (A), button; right, right (C), button; E is the
 // next choice, button; the fourth position is on "end", button.
 #include <cstdint>
@@ -21,7 +21,6 @@ namespace play_script {
 
 // The script's moments (frames).
 constexpr uint64_t kDefeat = 4080;       // about 3,600 frames after the controller takes over
-constexpr uint64_t kTableRoom = 4380;    // the lowest ranking entry emptied
 constexpr uint64_t kAreaRequest = 4480;  // an area change with fade asked for
 constexpr uint64_t kInitials = 5450;     // initials entry starts
 constexpr uint64_t kFrames = 6400;
@@ -29,7 +28,6 @@ constexpr uint64_t kFrames = 6400;
 // Work RAM it writes.
 constexpr uint32_t kRecord = 0x20A000;          // slot 0's player record
 constexpr uint32_t kEnergy = kRecord + 64;
-constexpr uint32_t kRankingEntry3 = 0x208C18;   // character 0's table, entry 3: score
 constexpr uint32_t kSystemFlagsBits16 = 0x208012;  // system_flags bits 16-23
 
 inline std::string poke(uint64_t frame, uint32_t address, uint8_t value) {
@@ -51,7 +49,6 @@ inline std::string text() {
        at(2000, "press up1 20");
   for (uint64_t f = 2200; f < 4000; f += 200) s += at(f, f % 400 ? "press right1 40" : "press left1 40");
   s += poke(kDefeat, kEnergy, 0) + poke(kDefeat, kEnergy + 1, 0) + poke(kDefeat, kRecord + 1, 0x03);
-  for (uint32_t i = 0; i < 4; ++i) s += poke(kTableRoom, kRankingEntry3 + i, 0);
   s += poke(kAreaRequest, kSystemFlagsBits16, 0x02);  // system_flags bit 17: an area change with fade
   const char* initials[] = {"press right1 2", "press button1", "press right1 2", "press right1 2",
                             "press button1",  "press button1", "press button1"};

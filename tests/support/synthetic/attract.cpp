@@ -326,7 +326,7 @@ void plant_ranking(data_block& data) {
     rom.put16(0x08A862 + 4u * k + 2, static_cast<uint16_t>(24 + 56 * k), "ranking sprite places");
   }
   // Default table: four entries, best first.
-  const uint32_t scores[4] = {50000, 30000, 20000, 10000};
+  const uint32_t scores[4] = {50000, 20000, 8000, 4000};
   const char* initials[4] = {"AAA", "BBB", "CCC", "DDD"};
   for (uint32_t i = 0; i < 4; ++i) {
     rom.put32(0x08A77E + 8 * i, scores[i], "default ranking table: score");

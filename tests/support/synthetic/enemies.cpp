@@ -7,8 +7,11 @@
 //   defeat pop, rise, fall and shrink, after which it leaves the area;
 // - the "pacer", a platform enemy of AI type 0: it waits and walks to and fro
 //   on its one segment, and reacts and falls like the stalker when beaten.
-// The progress watcher's stand-in enemy (kind 58) gets the stalker's seek and
-// walk so that a camera that stands still meets no empty state table.
+// The enemy the progress watcher sends when the camera stands still (kind
+// 58) shares the stalker's seek, animations and steering, but with a target
+// slot it approaches the player and swings at it: one attack pattern whose
+// box touches the player from where the approach stops, each landed swing
+// taking 100 energy. Nothing in the area defeats it.
 //
 // Positions are world units (quarter pixels); the area's camera starts at
 // x 0, where both spawn triggers lie. What the stage must give them: the
@@ -42,6 +45,9 @@ constexpr uint32_t kKind3Record = 0x06C862;
 constexpr uint32_t kKind3Companion = 0x06CB16;
 constexpr uint32_t kVanishSteps = 0x06A272;       // u32 per vanish state
 constexpr uint32_t kWalkSubstates = 0x06A386;     // u32 per walk sub-state
+constexpr uint32_t kApproachSubstates = 0x06A46E;  // u32 per approach sub-state
+constexpr uint32_t kPatternRoutines = 0x06B0AA;    // u32 per attack pattern
+constexpr uint32_t kMeleeSubstates = 0x06A5AA;     // u32 per melee sub-state
 constexpr uint32_t kHitPoints = 0x088611;          // u16 per attack kind
 constexpr uint32_t kSparkScript = 0x131957;
 
@@ -82,6 +88,8 @@ constexpr uint32_t kStalkerSetup = 0x06C7E2;    // kind 3's set-up
 constexpr uint32_t kType0Watch = 0x07A7B0;
 constexpr uint32_t kSeek = 0x06A333;
 constexpr uint32_t kWalkAround = 0x06A36F;
+constexpr uint32_t kApproach = 0x06A458;
+constexpr uint32_t kAttackPatterns = 0x06B09E;
 constexpr uint32_t kHitReaction = 0x07A976;     // type 0's hit states and stun frames
 constexpr uint32_t kStunStart = 0x07A68D;
 constexpr uint32_t kKnockback = 0x07A6B9;
@@ -110,6 +118,11 @@ constexpr uint32_t kStalkerRanks = 0x06C948;       // 16 bytes
 constexpr uint32_t kStalkerOffsets = 0x06C960;     // 16 x (s16 dx, s16 dy)
 constexpr uint32_t kStalkerParams = 0x06C9A0;
 constexpr uint32_t kKind58States = 0x06C9B0;       // 8 states
+constexpr uint32_t kAttackAnimations = 0x06C9D0;   // u32 per attack pattern
+constexpr uint32_t kKind58Thresholds = 0x06C9E0;   // 16 offsets, then the list
+constexpr uint32_t kKind58Values = 0x06CA08;       // 16 offsets, then the list
+constexpr uint32_t kKind58Boxes = 0x06CA30;        // 6 bytes per pattern
+constexpr uint32_t kKind58Attacks = 0x06CA38;      // 6 bytes per pattern
 constexpr uint32_t kAnimations = 0x134C00;         // scripts, then frames
 
 // ---- values ----
@@ -123,6 +136,7 @@ constexpr uint8_t kStalkerStep = 8;  // world units per frame along each axis
 constexpr int16_t kStalkerDistance = 100;  // stands this far right of its player
 constexpr uint16_t kPacerEnergy = 24, kPacerScore = 300, kPacerSpeed = 4;
 constexpr uint16_t kPointsPerHit = 10;
+constexpr uint16_t kKind58Strength = 100;  // energy one landed swing takes
 
 // Sprite pictures: solid shapes in 4-bit pixels at the end of the sprite ROM.
 constexpr uint32_t kStalkerPixels = 0x7E0000, kPacerPixels = 0x7E1000, kSparkPixels = 0x7E2000;
@@ -208,7 +222,7 @@ void put_spawn(rom_builder& rom, uint32_t a, uint8_t type, uint8_t flags, uint16
 }
 
 struct pictures {
-  uint32_t stalker_stand, stalker_walk, stalker_hurt, pacer_stand, pacer_walk, pacer_hurt;
+  uint32_t stalker_stand, stalker_walk, stalker_hurt, stalker_swing, pacer_stand, pacer_walk, pacer_hurt;
 };
 
 // Animation scripts and their frames. Every script of an enemy loops, so a
@@ -243,6 +257,8 @@ pictures plant_animations(rom_builder& rom) {
   p.stalker_stand = s; s += put_script(rom, s, 16, {fs0, fs1}, -2, what);
   p.stalker_walk = s;  s += put_script(rom, s, 6, {fs0, fs1, fs0, fs1}, -2, what);
   p.stalker_hurt = s;  s += put_script(rom, s, 4, {fs1}, -2, what);
+  // The swing: lean, stand, then it stops (the follow-through waits for that).
+  p.stalker_swing = s; s += put_script(rom, s, 4, {fs1, fs0}, -1, what);
   p.pacer_stand = s;   s += put_script(rom, s, 20, {fp0, fp1}, -2, what);
   p.pacer_walk = s;    s += put_script(rom, s, 5, {fp0, fp1}, -2, what);
   p.pacer_hurt = s;    s += put_script(rom, s, 3, {fp1, fp0}, -2, what);
@@ -250,6 +266,28 @@ pictures plant_animations(rom_builder& rom) {
   // The hit spark: three steps, then it stops (and frees itself).
   put_script(rom, kSparkScript, 3, {fk0, fk0, fk0}, -1, "hit spark animation");
   return p;
+}
+
+// Kind 58's one attack pattern (0) at every rank step: a swing of attack
+// kind 0 and strength kKind58Strength whose box, like the box that starts
+// it, reaches 80 pixels either side of the enemy and from 100 pixels above
+// the ground to 20 below: from the approach's near stop (200 units, 50
+// pixels, beside the player) it touches the player's body.
+void plant_kind58_attack(rom_builder& rom) {
+  const char* what = "kind-58 attack pattern";
+  // Thresholds and values: one offset per rank step, all to one list.
+  for (uint32_t r = 0; r < 16; ++r) {
+    put_s16(rom, kKind58Thresholds + 2 * r, 32, what);
+    put_s16(rom, kKind58Values + 2 * r, 32, what);
+  }
+  rom.put8(kKind58Thresholds + 32, 0xFF, what);  // every random byte picks pattern 0
+  rom.put16(kKind58Values + 32, kKind58Strength, what);  // attack kind 0 in the top 4 bits
+  // Box entries with the box inline (flag bit 7): the start test's, then the
+  // swing's (hit frame 1; flag byte 0xFF: sound 0xFF + 1 = none).
+  const std::array<uint8_t, 6> start = {0, 0x80, uint8_t(-80), 160, uint8_t(-100), 120};
+  rom.put_bytes(kKind58Boxes, start, what);
+  const std::array<uint8_t, 6> swing = {1, 0xFF, uint8_t(-80), 160, uint8_t(-100), 120};
+  rom.put_bytes(kKind58Attacks, swing, what);
 }
 
 // The stalker (kind 3) and the watcher's stand-in (kind 58) on the state
@@ -271,17 +309,26 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
   rom.put32(kWalkSubstates + 4, 0x06A429, "walk sub-states");
   rom.put32(kVanishSteps, 0x06A27A, "vanish steps");
   rom.put32(kVanishSteps + 4, 0x06A286, "vanish steps");
-  // Kind 58 has no defeat of its own here: held, hit or beaten it seeks on.
-  const std::array<uint32_t, 8> kind58 = {kSeek, kSeek, kWalkAround, kWalkAround, kWalkAround,
+  // Kind 58 comes for the player: with a slot it approaches for an attack
+  // (chosen or granted), state 4 swings at it; it has no defeat of its own
+  // here: held, hit or beaten it seeks on.
+  const std::array<uint32_t, 8> kind58 = {kSeek, kSeek, kApproach, kApproach, kAttackPatterns,
                                           kSeek, kSeek, kSeek};
   for (uint32_t i = 0; i < kind58.size(); ++i) rom.put32(kKind58States + 4 * i, kind58[i], "kind-58 state table");
+  rom.put32(kApproachSubstates, 0x06A49D, "approach sub-states");
+  rom.put32(kApproachSubstates + 4, 0x06A585, "approach sub-states");
+  rom.put32(kPatternRoutines, 0x06A593, "attack pattern routines: melee");
+  const std::array<uint32_t, 4> melee = {0x06A608, 0x06A61D, 0x06A65E, 0x06A672};
+  for (uint32_t i = 0; i < melee.size(); ++i) rom.put32(kMeleeSubstates + 4 * i, melee[i], "melee sub-states");
+  plant_kind58_attack(rom);
 
   // Animation set: appearance (unused), seek, walk frames, (unused), attack
-  // animations (none).
+  // animations by pattern (kind 58's swing).
   rom.put32(kStalkerAnimationSet + 0, p.stalker_stand, "stalker animation set");
   rom.put32(kStalkerAnimationSet + 4, p.stalker_stand, "stalker animation set");
   rom.put32(kStalkerAnimationSet + 8, p.stalker_walk, "stalker animation set");
-  rom.put32(kStalkerAnimationSet + 16, p.stalker_walk, "stalker animation set");
+  rom.put32(kStalkerAnimationSet + 16, kAttackAnimations, "stalker animation set");
+  rom.put32(kAttackAnimations, p.stalker_swing, "attack animations by pattern");
   // Idle animations: normal, and below 50 energy.
   rom.put32(kStalkerIdle + 0, p.stalker_stand, "stalker idle animations");
   rom.put32(kStalkerIdle + 4, p.stalker_hurt, "stalker idle animations");
@@ -316,6 +363,10 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
     rom.put32(record + 44, kStalkerOffsets, r);
     rom.put32(record + 48, kStalkerParams, r);
   }
+  rom.put32(kKind58Record + 24, kKind58Thresholds, "enemy state record");
+  rom.put32(kKind58Record + 28, kKind58Values, "enemy state record");
+  rom.put32(kKind58Record + 32, kKind58Boxes, "enemy state record");
+  rom.put32(kKind58Record + 36, kKind58Attacks, "enemy state record");
   // Companion data: X offset base 0, Y offset 0 (right under the enemy).
   for (uint32_t c : {kKind3Companion, kKind58Companion}) {
     rom.put16(c, 0, "companion data");

@@ -19,27 +19,7 @@ namespace pl = platform_list;
 
 namespace {
 
-// Per-type ROM tables, one entry per AI type 0 to 8.
-constexpr uint32_t kConditionLists = 0x07AB88;   // u32: 16 condition codes
-constexpr uint32_t kNextStateLists = 0x07ABAC;   // u32: a state per condition code
-constexpr uint32_t kIdleCallbacks = 0x07ABD0;    // u32: the type's watch
-constexpr uint32_t kStartAnimations = 0x07ABF4;  // u32 each
-constexpr uint32_t kWalkAnimations = 0x07AC18;
-constexpr uint32_t kDefeatAnimations = 0x07AC3C;
-constexpr uint32_t kJumpAnimations = 0x07AC60;
-constexpr uint32_t kFallAnimations = 0x07AC84;
-constexpr uint32_t kStunAnimations = 0x07ACA8;
-constexpr uint32_t kKnockbackAnimations = 0x07ACCC;
-constexpr uint32_t kWindowMargins = 0x07ACF0;    // 4 x s16: left, right, top, bottom
-constexpr uint32_t kEnergies = 0x07AD38;         // u16
-constexpr uint32_t kScores = 0x07AD4A;           // u16
-constexpr uint32_t kWalkSpeeds = 0x07AD5C;       // u16
-constexpr uint32_t kLandingStates = 0x07AD6E;    // u8
-constexpr uint32_t kHitSounds = 0x07AD77;        // u8
-constexpr uint32_t kTallyCategories = 0x07AE11;  // u8
-
-// The decision's tests by condition code, and the probe boxes of the tests.
-constexpr uint32_t kConditionRoutines = 0x07A846;
+// The probe boxes of the decision's tests.
 constexpr uint32_t kProbeRight = 0x07AE1A;
 constexpr uint32_t kProbeLeft = 0x07AE22;
 constexpr uint32_t kProbeNext = 0x07AE2A;

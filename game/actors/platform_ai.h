@@ -21,6 +21,27 @@ void ai_stun_countdown();
 
 namespace platform_ai {
 
+// Per-type ROM tables, one entry per AI type 0 to 8.
+inline constexpr uint32_t kConditionLists = 0x07AB88;   // u32: 16 condition codes
+inline constexpr uint32_t kNextStateLists = 0x07ABAC;   // u32: a state per condition code
+inline constexpr uint32_t kIdleCallbacks = 0x07ABD0;    // u32: the type's watch
+inline constexpr uint32_t kStartAnimations = 0x07ABF4;  // u32 each
+inline constexpr uint32_t kWalkAnimations = 0x07AC18;
+inline constexpr uint32_t kDefeatAnimations = 0x07AC3C;
+inline constexpr uint32_t kJumpAnimations = 0x07AC60;
+inline constexpr uint32_t kFallAnimations = 0x07AC84;
+inline constexpr uint32_t kStunAnimations = 0x07ACA8;
+inline constexpr uint32_t kKnockbackAnimations = 0x07ACCC;
+inline constexpr uint32_t kWindowMargins = 0x07ACF0;    // 4 x s16: left, right, top, bottom
+inline constexpr uint32_t kEnergies = 0x07AD38;         // u16
+inline constexpr uint32_t kScores = 0x07AD4A;           // u16
+inline constexpr uint32_t kWalkSpeeds = 0x07AD5C;       // u16
+inline constexpr uint32_t kLandingStates = 0x07AD6E;    // u8
+inline constexpr uint32_t kHitSounds = 0x07AD77;        // u8
+inline constexpr uint32_t kTallyCategories = 0x07AE11;  // u8
+// The decision's tests by condition code.
+inline constexpr uint32_t kConditionRoutines = 0x07A846;
+
 inline constexpr uint32_t kHigh = 0x00200000;  // objects are named by the low halves of their addresses
 
 // The nibble index of the small per-type byte tables: bits 4 to 7 of byte +6.

@@ -27,6 +27,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/platform_ai.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -53,24 +54,7 @@ constexpr uint32_t kSparkScript = 0x131957;
 
 // Platform enemies: per-type tables (entry = AI type; the stalker's kind 3
 // reads entry 3 in the actions it borrows), shared tests and boxes, type 0.
-constexpr uint32_t kConditionRoutines = 0x07A846;
-constexpr uint32_t kConditionLists = 0x07AB88;
-constexpr uint32_t kNextStateLists = 0x07ABAC;
-constexpr uint32_t kIdleCallbacks = 0x07ABD0;
-constexpr uint32_t kStartAnimations = 0x07ABF4;
-constexpr uint32_t kWalkAnimations = 0x07AC18;
-constexpr uint32_t kDefeatAnimations = 0x07AC3C;
-constexpr uint32_t kJumpAnimations = 0x07AC60;
-constexpr uint32_t kFallAnimations = 0x07AC84;
-constexpr uint32_t kStunAnimations = 0x07ACA8;
-constexpr uint32_t kKnockbackAnimations = 0x07ACCC;
-constexpr uint32_t kWindowMargins = 0x07ACF0;
-constexpr uint32_t kEnergies = 0x07AD38;
-constexpr uint32_t kScores = 0x07AD4A;
-constexpr uint32_t kWalkSpeeds = 0x07AD5C;
-constexpr uint32_t kLandingStates = 0x07AD6E;
-constexpr uint32_t kHitSounds = 0x07AD77;
-constexpr uint32_t kTallyCategories = 0x07AE11;
+using namespace platform_ai;  // the per-type tables the routines read
 constexpr uint32_t kProbeBoxes = 0x07AE1A;  // right, left, next, previous: 4 x s16 each
 constexpr uint32_t kType0Boxes = 0x07AE5A;  // strike (probe 0), probe 1
 constexpr uint32_t kType0AttackStates = 0x07AE6A;

@@ -1,0 +1,255 @@
+// A one-player game on the synthetic ROM set meets the crowd of stage 2 area
+// 1: an enemy of every kind the spawn generator sets up, each with its
+// score, its energy for one player, its state record and its companion,
+// and the parts, overlays, afterimages and boss bar its kind brings. The
+// player punches into the crowd: the kinds that take the platform enemies'
+// hit reaction (0 to 8) are beaten for their points and counted in the
+// tally; the others take a hit and stand, and the weakest of them falls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/whole_run.h"
+
+namespace {
+
+constexpr uint32_t kInGameState = 0x208004;
+constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
+constexpr uint32_t kLiveEnemies = 0x20C14C;
+constexpr uint32_t kPlayerScore = 0x20A000 + 140;  // slot 0's record
+constexpr uint32_t kTallySlot0 = 0x208400;         // 16 counters by category
+constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
+constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+// Fields of an object the checks follow.
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kScore = 52, kEnergy = 64,
+                   kStateRecord = 68;
+
+constexpr uint64_t kFrames = 1950;
+constexpr int kPunches = 50;
+constexpr uint64_t kStageTwoPoke = 844;  // after stage 1's intro, before its first area starts
+
+// Coins, start and the character taken as in the other runs of play; then,
+// once stage 1's intro has run, the stage byte set to 2 (no input leads to
+// stage 2: the synthetic set has one stage of scenery), so that the first
+// area started is stage 2's; then a punch every 20 frames into the crowd.
+std::string script() {
+  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+  s += std::to_string(kStageTwoPoke) + " poke 20800C 02\n";
+  for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 20 * i) + " press button1\n";
+  return s;
+}
+
+whole_run::options crowd_options(int slices) {
+  whole_run::options o;
+  o.script = script();
+  o.frames = kFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 240;
+  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerScore, 4}};
+  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({kTallySlot0 + 2 * c, 2});
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t a = kObjects128 + 128 * i;
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kScore, 2}, {kEnergy, 2},
+                                {kStateRecord, 4}})
+      o.watch.push_back({a + field, bytes});
+  }
+  for (uint32_t i = 0; i < kCount64; ++i) {
+    const uint32_t a = kObjects64 + 64 * i;
+    o.watch.push_back({a + kRoutine, 4});
+    o.watch.push_back({a + kOwner, 2});
+  }
+  return o;
+}
+
+const whole_run::outcome& crowd_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "crowd", crowd_options(1));
+}
+
+// The kinds of the crowd: score, base energy (one player: difficulty factor
+// 1) and state record, as the set-ups give them.
+struct kind {
+  uint8_t number;
+  uint16_t score, energy;
+  uint32_t record;
+};
+const std::vector<kind> kKinds = {
+    {0, 4000, 110, 0x06B412},  {1, 5000, 320, 0x06BD1E},  {2, 5000, 220, 0x06BFA2},  {3, 5000, 260, 0x06C862},
+    {4, 50000, 380, 0x06CC9A}, {5, 5000, 270, 0x0713C6},  {6, 5000, 300, 0x071CFE},  {7, 3000, 140, 0x071F26},
+    {8, 1000, 100, 0x072D46},  {9, 5000, 360, 0x06EDB8},  {11, 4000, 80, 0x06E250},  {12, 15000, 400, 0x06EA04},
+    {13, 20000, 360, 0x06F93C}, {14, 20000, 300, 0x070BBE}, {19, 100, 60, 0x06D88A},  {20, 80, 50, 0x06DD70},
+    {21, 160, 70, 0x06DFCE},   {22, 200, 70, 0x073696},   {23, 160, 60, 0x073B82},   {24, 400, 120, 0x073F6A},
+    {25, 320, 100, 0x074352},  {26, 320, 80, 0x074742},   {27, 400, 10, 0x074AF2},   {28, 200, 40, 0x074E50},
+    {29, 100, 20, 0x075162},   {30, 300, 60, 0x075398},   {31, 600, 120, 0x0757A4},  {32, 600, 80, 0x075CA2},
+    {33, 800, 120, 0x0761A0},  {34, 400, 70, 0x0766AA},   {35, 300, 50, 0x076A50},   {36, 500, 90, 0x076DFA},
+};
+
+// The frame stage 2 area 1 started in (the area byte turned 1 in stage 2).
+uint64_t area_start(const whole_run::outcome& out) {
+  for (uint64_t f : out.frames_of(kArea))
+    if (out.value_at(kArea, f) == 1 && out.value_at(kStage, f) == 2) return f;
+  return 0;
+}
+
+// The enemy each kind's set-up made: the 128-byte object whose type byte
+// took the kind's number in the frame the area started.
+std::map<uint8_t, uint32_t> enemies(const whole_run::outcome& out, uint64_t start) {
+  std::map<uint8_t, uint32_t> found;
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t o = kObjects128 + 128 * i;
+    if (out.value_at(o + kFlags, start) & 0x8000) found[uint8_t(out.value_at(o + kStateType, start) >> 8)] = o;
+  }
+  return found;
+}
+
+// The frame an object's energy first reached 0 after `from`; 0 if never.
+uint64_t beaten(const whole_run::outcome& out, uint32_t o, uint64_t from) {
+  for (const auto& c : out.changes)
+    if (c.address == o + kEnergy && c.frame > from && c.value == 0) return c.frame;
+  return 0;
+}
+
+// The 128- or 64-byte objects whose routine was `routine` in `frame`.
+std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint32_t size, uint32_t count,
+                              uint32_t routine, uint64_t frame) {
+  std::vector<uint32_t> v;
+  for (uint32_t i = 0; i < count; ++i)
+    if (out.value_at(base + size * i + kRoutine, frame) == routine) v.push_back(base + size * i);
+  return v;
+}
+
+TEST(CrowdRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = crowd_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+TEST(CrowdRun, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, kStageTwoPoke);
+  const auto found = enemies(out, start);
+  for (const kind& k : kKinds) {
+    const auto it = found.find(k.number);
+    ASSERT_NE(it, found.end()) << "kind " << int(k.number);
+    const uint32_t o = it->second;
+    EXPECT_EQ(out.value_at(o + kScore, start), k.score) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kEnergy, start), k.energy) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kStateRecord, start), k.record) << "kind " << int(k.number);
+  }
+  EXPECT_EQ(found.size(), kKinds.size()) << "no other enemy";
+  // Each counts as a live enemy from its set-up, kinds 7 and 8 as three.
+  EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, start), kKinds.size() + 4);
+}
+
+TEST(CrowdRun, EachEnemyBringsItsCompanionAndItsKindsChildren) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  // One companion per enemy, its owner the enemy.
+  std::multiset<uint32_t> owners;
+  for (uint32_t c : running(out, kObjects64, 64, kCount64, 0x077BD6, start))
+    owners.insert(0x200000 | uint32_t(out.value_at(c + kOwner, start)));
+  for (const auto& [number, o] : found) EXPECT_EQ(owners.count(o), 1u) << "kind " << int(number);
+
+  // Kind 2's three parts, the overlays of kinds 5 and 6 and of 13 and 14.
+  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x06C4B8, start).size(), 3u);
+  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x071A49, start).size(), 2u);
+  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x0703E6, start).size(), 2u);
+  // Afterimage spawners of kinds 6, 21, 25 and 26, then their afterimages.
+  EXPECT_EQ(running(out, kObjects64, 64, kCount64, 0x0696C6, start).size(), 4u);
+  EXPECT_GE(running(out, kObjects128, 128, kCount128, 0x069755, start + 12).size(), 4u);
+  // One boss bar shows at a time: the first kind with a bar has it.
+  EXPECT_EQ(running(out, kObjects64, 64, kCount64, 0x06988C, start + 1).size(), 1u);
+}
+
+TEST(CrowdRun, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  // Kinds 0 to 8 are beaten, fall and are removed; each defeat counts in
+  // its tally category (kind 0 in the pacer's 0, kind 3 in the stalker's 1,
+  // the others in 4 + the kind).
+  for (const kind& k : kKinds) {
+    if (k.number > 8) continue;
+    const uint32_t o = found.at(k.number);
+    const uint64_t defeat = beaten(out, o, start);
+    ASSERT_GT(defeat, start) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u) << "kind " << int(k.number) << " removed";
+    const uint32_t category = k.number == 0 ? 0 : k.number == 3 ? 1 : 4u + k.number;
+    EXPECT_EQ(out.value_at(kTallySlot0 + 2 * category, defeat - 1), 0u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(kTallySlot0 + 2 * category, kFrames), 1u) << "kind " << int(k.number);
+  }
+  // The player's score moves with the hits: in each frame that lowers
+  // enemies' energy, 10 points per enemy hit and the kind's score for each
+  // one beaten.
+  std::map<uint64_t, uint64_t> expected;
+  std::map<uint32_t, uint16_t> score_of;
+  for (const kind& k : kKinds) score_of[found.at(k.number)] = k.score;
+  for (const auto& c : out.changes) {
+    if (c.frame <= start || c.address < kObjects128 || c.address >= kObjects128 + 128 * kCount128) continue;
+    const uint32_t o = c.address - kEnergy;
+    if ((c.address - kObjects128) % 128 != kEnergy || !score_of.count(o)) continue;
+    if (out.value_at(o + kStateType, c.frame - 1) == 0) continue;  // a new object in the place
+    expected[c.frame] += c.value == 0 ? score_of[o] : 10;
+  }
+  ASSERT_GE(expected.size(), 10u);
+  for (const auto& [frame, points] : expected)
+    EXPECT_EQ(out.value_at(kPlayerScore, frame) - out.value_at(kPlayerScore, frame - 1), points) << "frame " << frame;
+}
+
+TEST(CrowdRun, OtherKindsTakeAHitAndStandUnlessItBeatsThem) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  for (const kind& k : kKinds) {
+    if (k.number <= 8) continue;
+    const uint32_t o = found.at(k.number);
+    std::vector<uint64_t> energy;
+    for (const auto& c : out.changes)
+      if (c.address == o + kEnergy && c.frame > start && c.frame <= kFrames) energy.push_back(c.value);
+    ASSERT_EQ(energy.size(), 1u) << "kind " << int(k.number) << ": one hit";
+    if (k.number == 27) {  // 10 energy: one punch beats it; it falls away, counted off
+      EXPECT_EQ(energy[0], 0u);
+      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u);
+    } else {
+      EXPECT_GT(energy[0], 0u) << "kind " << int(k.number);
+      EXPECT_LT(energy[0], k.energy) << "kind " << int(k.number);
+      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 0x0101, 0x0101u) << "kind " << int(k.number) << ": alive, hit";
+    }
+  }
+  // Kinds 7 and 8 counted three each and off one each when removed: 26 are
+  // left of the 36.
+  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 26u);
+}
+
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
+constexpr const char* kExpected = R"(
+300 8E3B791B2F015E3D 590269F589455F66 4373718C6256B1C8 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AD79383F0E56DEF4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8FF15177F3D18471 A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
+600 26230730460DC325 CEA460B16C21D0BC 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD6BFBD6A2D1C43 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A0FA0151D50C24B2 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
+900 5A2FA91AF1C01525 875DE6E4A617202D 1BF57E35F95A8CB2 293FF501C1E936A7 B93A0C83CE3B6325 B93A0C83CE3B6325 10C9B1360CE265DD EAA6E4BACC34D7C3 B93A0C83CE3B6325 B93A0C83CE3B6325 780F419400A0435B 9BD0656C2F53569A D8B1A1C394D61F0C DA03F6816A32142B B93A0C83CE3B6325 7010778456274D91 B93A0C83CE3B6325 B93A0C83CE3B6325 A0C0F167D581F40B
+1200 EB308D391799BD25 B9A2C02DE5CCA372 32DE5E43256BD462 6889DDCB6145D461 B93A0C83CE3B6325 B93A0C83CE3B6325 8FBBD36BFC57A016 AC98A481729A2CE2 B93A0C83CE3B6325 0375FBDEF6EE9CB5 BFDF07F18F77821D AF0E611108847381 8F0E311C0CAF864E 261B0010E63C7873 B93A0C83CE3B6325 AF783567180FE3CE B93A0C83CE3B6325 B93A0C83CE3B6325 61BEB7E7F2955BC8
+1500 7CE4A6741E252E25 4C85EF285570FF50 98613493BB8132D1 DD0973E6EFCC6C05 B93A0C83CE3B6325 B93A0C83CE3B6325 6B1C94F019EC6FC4 6062FC88E07CA370 B93A0C83CE3B6325 8F58D8FA130BD9A0 F1B953B86559CD1B 19D075305C6CA9A0 5677B76D4580AA79 D0C100A399BBD5CA B93A0C83CE3B6325 0C1766A54FB4F9A0 B93A0C83CE3B6325 B93A0C83CE3B6325 48F03E91C776E054
+1800 CF6B0F0952D9DD25 856FD3EBB15E4300 74C5D7A629620DBF 64B5A2A0A29CC9D2 B93A0C83CE3B6325 B93A0C83CE3B6325 F977578E88D70BD0 FA548E7FB8B2F596 B93A0C83CE3B6325 1ACBFA043DC2F6AC 2D050074144FCA61 01C7A141C8A2E2B1 72B3E607227B9785 9FC8DFC618B2CEB5 B93A0C83CE3B6325 B6F72547ED2766A9 B93A0C83CE3B6325 B93A0C83CE3B6325 94B1E9ED0DCAA3FC
+)";
+
+TEST(CrowdRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, crowd_run(),
+                                          [&](int slices) { return r.run(crowd_options(slices)); }),
+            "");
+}
+
+}  // namespace

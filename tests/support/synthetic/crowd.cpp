@@ -1,6 +1,7 @@
 // Synthetic ROM data: the crowd of stage 2 area 1, one enemy of every kind
-// the enemy generator sets up (kinds 0 to 9, 11 to 14 and 19 to 36; kind 58
-// is the progress watcher's, met in stage 1).
+// the enemy generator sets up (kinds 0 to 9, 11 to 14 and 19 to 36; kind 9
+// twice, through both its entries; kind 58 is the progress watcher's, met
+// in stage 1).
 //
 // No run reaches stage 2 on inputs: the synthetic game has one stage of
 // scenery. Stage 2 is entered by setting the stage byte between stage 1's
@@ -68,6 +69,7 @@ constexpr uint32_t kBarPortrait = 0x08F09B;        // the portrait's animation s
 constexpr uint32_t kSpawnGenerator = 0x066200;
 constexpr uint32_t kSeek = 0x06A333;
 constexpr uint32_t kEntrance = 0x073716;
+
 constexpr uint32_t kHitReaction = 0x07A976;
 constexpr uint32_t kStunStart = 0x07A68D;
 constexpr uint32_t kKnockback = 0x07A6B9;
@@ -96,14 +98,15 @@ struct kind {
   uint8_t number;
   uint32_t setup, record, companion;
 };
-// Kind 9 enters through its first entry (sound 0x9A).
-constexpr std::array<kind, 32> kKinds = {{
+// Kind 9 comes twice, through its first and its second entry (sounds 0x9A
+// and 0x9B).
+constexpr std::array<kind, 33> kKinds = {{
     {0, 0x06B392, 0x06B412, 0x06BAF8},  {1, 0x06BC9E, 0x06BD1E, 0x06BDD6},
     {2, 0x06BF22, 0x06BFA2, 0x06C6DE},  {3, kStalkerSetup, 0, 0},
     {4, 0x06CC1A, 0x06CC9A, 0x06D26A},  {5, 0x071346, 0x0713C6, 0x071B16},
     {6, 0x071C7E, 0x071CFE, 0x071D60},  {7, 0x071EA6, 0x071F26, 0x072BD4},
     {8, 0x072CC6, 0x072D46, 0x0734FE},  {9, 0x06ED28, 0x06EDB8, 0x06F006},
-    {11, 0x06E1C4, 0x06E250, 0x06E83C}, {12, 0x06E984, 0x06EA04, 0x06EBE8},
+    {9, 0x06ED2E, 0x06EDB8, 0x06F006},      {11, 0x06E1C4, 0x06E250, 0x06E83C}, {12, 0x06E984, 0x06EA04, 0x06EBE8},
     {13, 0x06F8BC, 0x06F93C, 0x070994}, {14, 0x070B3E, 0x070BBE, 0x071150},
     {19, 0x06D806, 0x06D88A, 0x06DB8E}, {20, 0x06DCEC, 0x06DD70, 0x06DDEC},
     {21, 0x06DF4A, 0x06DFCE, 0x06E052}, {22, 0x073612, 0x073696, 0x073896},

@@ -24,6 +24,8 @@ constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
 constexpr uint32_t kLiveEnemies = 0x20C14C;
 constexpr uint32_t kPlayerScore = 0x20A000 + 140;  // slot 0's record
 constexpr uint32_t kTallySlot0 = 0x208400;         // 16 counters by category
+// The two sound rings: read and write indices, then 32 code slots.
+constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
 constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
 constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
 // Fields of an object the checks follow.
@@ -54,6 +56,8 @@ whole_run::options crowd_options(int slices) {
   o.seconds = 240;
   o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerScore, 4}};
   for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({kTallySlot0 + 2 * c, 2});
+  for (uint32_t ring : {kRingA, kRingB})
+    for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   for (uint32_t i = 0; i < kCount128; ++i) {
     const uint32_t a = kObjects128 + 128 * i;
     for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kScore, 2}, {kEnergy, 2},
@@ -130,6 +134,28 @@ std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint
   std::vector<uint32_t> v;
   for (uint32_t i = 0; i < count; ++i)
     if (out.value_at(base + size * i + kRoutine, frame) == routine) v.push_back(base + size * i);
+  return v;
+}
+
+// The codes queued on a ring, by frame: read from the slots between the
+// write index before and after each of its moves.
+std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t ring) {
+  std::multimap<uint64_t, uint8_t> codes;
+  uint64_t before = 0;
+  for (const auto& c : out.changes) {
+    if (c.address != ring + 1) continue;
+    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
+      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
+    before = c.value;
+  }
+  return codes;
+}
+
+// The frames in which `code` was queued, from `from` on.
+std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from) {
+  std::vector<uint64_t> v;
+  for (const auto& [frame, c] : codes)
+    if (c == code && frame >= from) v.push_back(frame);
   return v;
 }
 
@@ -244,6 +270,38 @@ TEST(CrowdRun, OtherKindsTakeAHitAndStandUnlessItBeatsThem) {
   // Kinds 7 and 8 counted three each and off one each when removed: 27 are
   // left of the 37.
   EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 27u);
+}
+
+TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  const auto a = queued(out, kRingA), b = queued(out, kRingB);
+  using frames = std::vector<uint64_t>;
+  // At the set-ups: kind 4 on ring A, kind 11 and kind 9's two entries on
+  // ring B.
+  EXPECT_EQ(frames_of(a, 0x8C, start - 1), frames{start});
+  EXPECT_EQ(frames_of(b, 0xAE, start - 1), frames{start});
+  EXPECT_EQ(frames_of(b, 0x9A, start - 1), frames{start});
+  EXPECT_EQ(frames_of(b, 0x9B, start - 1), frames{start});
+  // Each of the 18 scripted entrances (kinds 19 to 36) starts with its
+  // sound, in the frame after the set-up.
+  EXPECT_EQ(frames_of(a, 0xF4, start - 1), frames(18, start + 1));
+  // Kind 4's defeat sound once, kinds 7 and 8 one each, in the frame the
+  // defeat is seen (the energy reaches 0 as the player's punch lands, before
+  // the enemy runs); no hit of theirs had a reaction that sounds.
+  auto defeat_of = [&](uint8_t number) {
+    for (size_t i = 0; i < kKinds.size(); ++i)
+      if (kKinds[i].number == number) return beaten(out, found[i], start);
+    return uint64_t(0);
+  };
+  EXPECT_EQ(frames_of(b, 0xA9, start), frames{defeat_of(4)});
+  frames b4 = {defeat_of(7), defeat_of(8)};
+  std::sort(b4.begin(), b4.end());
+  EXPECT_EQ(frames_of(b, 0xB4, start), b4);
+  EXPECT_TRUE(frames_of(b, 0xB3, start).empty());
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7

@@ -22,10 +22,14 @@
 //   them for a frame, the defeating hit counts them in the tally of the
 //   attacker's slot, pops them up and lets them fall away;
 // - the kinds 9 and up cannot: those tables have no entry for their kind
-//   number, so they stand through their hits and, once beaten, take the
-//   defeat fall alone (state 7), which reads no per-type table.
+//   number. Nothing clears the hit mark of such an enemy, and the hit test
+//   passes over a marked target, so each takes one hit and stands; one that
+//   hit beats (kind 27, 10 energy) takes the defeat fall alone (state 7),
+//   which reads no per-type table.
 // Both ways the player scores the hits and the kind's points for the
 // defeat, and the enemy is counted off when it has fallen off the screen.
+// The flying piece of kinds 22 to 26 and the defeat sounds of kinds 19 to
+// 26 wait for a defeat these kinds cannot have here.
 //
 // What the set-ups bring along is planted too: the kind-2 parts, the
 // overlays of kinds 5, 6, 13 and 14 (shown while their enemy seeks), the

@@ -32,7 +32,7 @@ constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kScore = 52, kEnergy = 64,
                    kStateRecord = 68;
 
-constexpr uint64_t kFrames = 1950;
+constexpr uint64_t kFrames = 2200;
 constexpr int kPunches = 50;
 constexpr uint64_t kStageTwoPoke = 844;  // after stage 1's intro, before its first area starts
 
@@ -203,8 +203,68 @@ TEST(CrowdRun, EachEnemyBringsItsCompanionAndItsKindsChildren) {
   // Afterimage spawners of kinds 6, 21, 25 and 26, then their afterimages.
   EXPECT_EQ(running(out, kObjects64, 64, kCount64, 0x0696C6, start).size(), 4u);
   EXPECT_GE(running(out, kObjects128, 128, kCount128, 0x069755, start + 12).size(), 4u);
-  // One boss bar shows at a time: the first kind with a bar has it.
-  EXPECT_EQ(running(out, kObjects64, 64, kCount64, 0x06988C, start + 1).size(), 1u);
+}
+
+TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  std::map<uint32_t, size_t> entry_of;
+  for (size_t i = 0; i < kKinds.size(); ++i) entry_of[found[i]] = i;
+  // A bar object of each of the nine bosses (kinds 1, 6 to 9, 12 to 14)
+  // from the set-up: one shows its boss's energy, the others wait; a bar
+  // drains from the frame its boss is beaten, and when it has gone the
+  // next waiting one takes its turn.
+  constexpr uint32_t kWaiting = 0x0697D7, kShowing = 0x06988C, kDraining = 0x069975;
+  EXPECT_EQ(running(out, kObjects64, 64, kCount64, kWaiting, start).size(), 8u);
+  EXPECT_EQ(running(out, kObjects64, 64, kCount64, kShowing, start).size(), 1u);
+  struct turn {
+    uint64_t from;
+    uint8_t kind;
+    uint64_t drain;  // the frame it began to drain, 0 if not
+  };
+  std::vector<turn> turns;
+  for (uint32_t i = 0; i < kCount64; ++i) {
+    const uint32_t bar = kObjects64 + 64 * i;
+    auto begin = [&](uint64_t frame) {
+      const uint32_t owner = 0x200000 | uint32_t(out.value_at(bar + kOwner, frame));
+      ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
+      turns.push_back({frame, kKinds[entry_of[owner]].number, 0});
+    };
+    uint64_t was = out.value_at(bar + kRoutine, start);
+    bool mine = was == kShowing;  // this bar has the turn
+    if (mine) begin(start);
+    for (const auto& c : out.changes) {
+      if (c.address != bar + kRoutine || c.frame <= start) continue;
+      if (was == kWaiting && (c.value == kShowing || c.value == kDraining)) {
+        begin(c.frame);
+        mine = true;
+      }
+      if (mine && c.value == kDraining && turns.back().drain == 0) turns.back().drain = c.frame;
+      if (c.value != kShowing && c.value != kDraining) mine = false;
+      was = c.value;
+    }
+  }
+  std::sort(turns.begin(), turns.end(), [](const turn& a, const turn& b) { return a.from < b.from; });
+  // Kind 1's bar first; kinds 6, 7 and 8, beaten while they waited, drain
+  // as soon as they have their turn; then a kind-9 boss's bar shows.
+  std::vector<uint8_t> kinds;
+  for (const turn& t : turns) kinds.push_back(t.kind);
+  EXPECT_EQ(kinds, (std::vector<uint8_t>{1, 6, 7, 8, 9}));
+  ASSERT_EQ(turns.size(), 5u);
+  for (size_t i = 1; i < turns.size(); ++i)
+    EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
+  for (size_t i = 0; i < 4; ++i) {
+    const size_t entry = size_t(std::find_if(kKinds.begin(), kKinds.end(),
+                                             [&](const kind& k) { return k.number == turns[i].kind; }) -
+                                kKinds.begin());
+    const uint64_t defeat = beaten(out, found[entry], start);
+    ASSERT_GT(defeat, start) << "kind " << int(turns[i].kind);
+    EXPECT_EQ(turns[i].drain, std::max(defeat, turns[i].from)) << "kind " << int(turns[i].kind);
+  }
+  EXPECT_EQ(turns[4].drain, 0u) << "its boss stands";
 }
 
 TEST(CrowdRun, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
@@ -314,6 +374,7 @@ constexpr const char* kExpected = R"(
 1200 EB308D391799BD25 8BD7054A5762E117 B4A7940BEB8B36EC 797AFA383BBEF16E B93A0C83CE3B6325 B93A0C83CE3B6325 5749F4D3E15A6588 61BB3C18950DB7A7 B93A0C83CE3B6325 518AA8E4EBD87E4D D46DE08224696C54 AF0E611108847381 5347EF8EEEFAA1B1 9D974CDB0B695F35 B93A0C83CE3B6325 C505ACF51DF37C2D B93A0C83CE3B6325 B93A0C83CE3B6325 DF71A426AFF3DBAE
 1500 7CE4A6741E252E25 4735A326ED67DC54 ECB566C983F1EE30 47898D978516B4FE B93A0C83CE3B6325 B93A0C83CE3B6325 5FA91E2D1F3F8EBE 670F761D8558E03E B93A0C83CE3B6325 D9536C8CE659A17F 2612F04491FB30CF 19D075305C6CA9A0 35D75AFFD201E9EA CFE77CC4BEB00BFC B93A0C83CE3B6325 AA01CDA5AF8972CF B93A0C83CE3B6325 B93A0C83CE3B6325 2E420C0650EBD756
 1800 CF6B0F0952D9DD25 0A2C0218A5E835AB 6A35323BD675AF1F FEBC7719D79E7762 B93A0C83CE3B6325 B93A0C83CE3B6325 44C4D894235FB6FD C8E8FF508CF71C93 B93A0C83CE3B6325 ACB5BF798A6E2016 16021C03BF5F0FA9 01C7A141C8A2E2B1 3721A2DD0B4C1AC4 D7F00DDCBCE40933 B93A0C83CE3B6325 F98583032A8EE0A8 B93A0C83CE3B6325 B93A0C83CE3B6325 2B030E1A8BB03AAF
+2100 F24B1F4CB0283D25 FB457C8820AC0D53 FE9F354D41F5DE64 41CE7DECCB834D79 B93A0C83CE3B6325 B93A0C83CE3B6325 5FDA2F03BDA93163 A73E5A4D28501D7D B93A0C83CE3B6325 ACB5BF798A6E2016 DA4BD045674A3F2A 416D08ED4DC3630E D68FB3B70AC5D479 395FC4674B74F234 B93A0C83CE3B6325 F98583032A8EE0A8 B93A0C83CE3B6325 B93A0C83CE3B6325 D17AC8FFF85FA9AA
 )";
 
 TEST(CrowdRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

@@ -343,6 +343,7 @@ TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {
     EXPECT_EQ(static_cast<int8_t>(ram8(shot + path_object::path_velocity_x)), vx);
     EXPECT_EQ(static_cast<int8_t>(ram8(shot + path_object::path_velocity_y)), vy);
     EXPECT_EQ(x_of(shot), 300 + vx);
+    ASSERT_GE(tests_.size(), 1u);
     EXPECT_EQ(tests_.back().strength, 17u);
     touching_ = {0};
     pass();

@@ -210,6 +210,7 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
     pass();  // speed 0: the fall animation, no move
     EXPECT_EQ(ram8(o + object_record::state), 10);
     EXPECT_EQ(s16(o + object_record::world_y), y);
+    ASSERT_GE(started_.size(), 1u);
     EXPECT_EQ(started_.back(), kAnimFall);
     int frames = 0;
     while (ram8(o + object_record::state) == 10 && frames < 100) {
@@ -406,6 +407,7 @@ TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
         w3.push_back(ram16(o + pe::part_word3));
         pass();
     }
+    ASSERT_GE(w3.size(), 3u);
     EXPECT_EQ(w2[0], 0xA400 | 0x3FA);
     EXPECT_EQ(w2[1], 0xA400 | 0x3FF) << "0x400 has low bits 0";
     EXPECT_EQ(w3[0], 5);
@@ -567,6 +569,7 @@ TEST_F(TypeZero, ThrownObjectFliesUntilItTouchesOrLeavesTheScreen) {
             EXPECT_EQ(ram16(var::free_stack_64 + 2 * (free + 1)), static_cast<uint16_t>(t));
         }
         const int sign = c.mirrored ? -1 : 1;
+        ASSERT_GE(xs.size(), 1u);
         EXPECT_EQ(xs[0], c.owner_x + sign * (-40 - 6));
         if (xs.size() > 1) {
             EXPECT_EQ(xs[1], c.owner_x + sign * (-40 - 12));

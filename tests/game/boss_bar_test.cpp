@@ -245,6 +245,7 @@ TEST_F(PlayerIndicators, NoneInTheSubmodeWithBitZeroOrWhenThePoolRunsOut) {
     fake(kTestEntry[1]);
     frame();
     EXPECT_EQ(ram16(var::free_stack_128), 1) << "one indicator, then the starter freed";
+    ASSERT_GE(ring().size(), 1u);
     EXPECT_EQ(ram32(ring().back() + object_record::routine), 0x084FA6u);
 }
 
@@ -273,7 +274,9 @@ TEST_F(PlayerIndicators, ReasonAndBlinkFollowThePlayer) {
         orb_write8(record(0) + 2, c.state);
         orb_write16(record(0) + 64, static_cast<uint16_t>(c.energy));
         orb_write32(var::game_flags, c.placed ? 1u << 12 : 0);
-        const uint32_t indicator = started()[0];
+        const auto indicators = started();
+        ASSERT_GE(indicators.size(), 1u);
+        const uint32_t indicator = indicators[0];
         orb_write16(indicator + 110, 0xA800);
         EXPECT_EQ(lit_of_eight(indicator), c.lit);
         EXPECT_EQ(colour(indicator), c.colour);

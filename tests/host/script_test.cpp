@@ -120,7 +120,7 @@ TEST_F(ControlScript, CommentsBlankAndLongLinesAreCountedAsTheFilesLines) {
     expect_fault("1 hold start1" + std::string(242, ' ') + "2 jump\n", 1, "expected 'hold INPUT'");
     script_ptr script = load("1 hold start1 # " + std::string(300, '#') + "\n2 release start1\n");
     ASSERT_NE(script, nullptr) << problem;
-    EXPECT_EQ(script->items.size(), 2u);
+    ASSERT_EQ(script->items.size(), 2u);
     EXPECT_EQ(script->items[1].line, 2);
     // A field of more than 31 characters reads as two fields.
     expect_fault("1 hold " + std::string(40, 'a') + "\n", 1, "expected 'hold INPUT'");

@@ -63,10 +63,11 @@ void sub_089343() {
 
 // Start-up load: reads the EEPROM into the backup image and makes sure the
 // primary record is usable. An intact primary stays, and a spare with a bad
-// CRC is rewritten from it (the spare's words first, see sub_089478); an intact spare replaces a primary that is not;
-// with neither, a foreign signature gets the whole default record (saved
-// without counting), a wrong version or revision or damaged contents get the
-// settings default (saved with counting).
+// CRC is rewritten from it (the spare's words first, see sub_089478); an
+// intact spare replaces a primary that is not; with neither, a foreign
+// signature gets the whole default record (saved without counting), a wrong
+// version or revision or damaged contents get the settings default (saved
+// with counting).
 void sub_089389() {
     ROUTINE_ENTRY(0x089389);
     const uint32_t primary = var::backup_primary, spare = var::backup_spare;
@@ -175,6 +176,11 @@ void sub_089478() {
         cpu.reg[5] += 2;
         ++cpu.reg[6];
     }
+    // Either way the registers end as a save in word order leaves them, after
+    // word 63: nothing that runs after the save sees which half went first.
+    cpu.reg[4] = kWrite + kWords - 1;
+    cpu.reg[5] = var::backup_image + 2 * kWords;
+    cpu.reg[6] = kWrite + kWords;
     ret();
 }
 

@@ -5,10 +5,11 @@
 // end the run with a fatal line naming the routine the guest is in, found from
 // `v60_where`, after the host has saved what must survive.
 //
-// Nothing here runs on the guest's call path (which only stores `v60_where`):
-// a timer on the game thread's processor time ticks once a second (four times
-// per limit, for a limit in milliseconds), and the stacks' guard regions fault
-// only when they are reached.
+// Nothing here runs on the guest's call path (which only stores `v60_where`
+// and the routine's entered mark): a timer on the game thread's processor
+// time ticks once a second (four times per limit, for a limit in
+// milliseconds), and the stacks' guard regions fault only when they are
+// reached.
 #include <signal.h>
 #include <sys/syscall.h>
 #include <time.h>

@@ -1,5 +1,6 @@
 #include "tests/support/whole_run.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -115,20 +116,25 @@ outcome runner::run(const options& o) {
   for (const auto& [k, v] : o.env) env[k] = v;
 
   const fs::path err_path = run_dir / "stderr.txt";
+  // Everything the child needs is made before the fork: the child only makes
+  // calls that are safe after a fork, so runs may be started from several
+  // threads at once.
+  std::vector<std::string> env_text;
+  for (const auto& [k, v] : env) env_text.push_back(k + "=" + v);
+  std::vector<char*> envp, argv{exe_.data()};
+  for (auto& e : env_text) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(work.c_str()) != 0) _exit(120);
-    if (!std::freopen(err_path.c_str(), "w", stderr)) _exit(121);
-    std::vector<std::string> env_text;
-    for (const auto& [k, v] : env) env_text.push_back(k + "=" + v);
-    std::vector<char*> envp, argv{exe_.data()};
-    for (auto& e : env_text) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    if (err_fd < 0 || dup2(err_fd, STDERR_FILENO) < 0) _exit(121);
     execve(exe_.c_str(), argv.data(), envp.data());
     _exit(122);
   }
+  if (err_fd >= 0) close(err_fd);
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(o.seconds);
   bool killed = false;
@@ -154,6 +160,8 @@ outcome runner::run(const options& o) {
       change c{};
       line >> std::dec >> c.frame >> std::hex >> c.address >> c.value;
       r.changes.push_back(c);
+    } else if (kind == "E") {
+      for (uint32_t address; line >> std::hex >> address;) r.entered.push_back(address);
     }
   }
   if (fs::exists(eeprom_file())) {

@@ -48,6 +48,9 @@ struct outcome {
   std::vector<checkpoint> checkpoints;
   std::vector<change> changes;
   std::optional<std::vector<uint8_t>> eeprom;  // the EEPROM file after the run
+  // Entry addresses of the routines the run entered, ascending; empty when
+  // the probe ended without writing them (a signal).
+  std::vector<uint32_t> entered;
   std::vector<uint64_t> frames_of(uint32_t address) const;  // frames a value changed
   std::vector<uint64_t> values_of(uint32_t address) const;  // the values it took, in order
   // The value a watched address held at the end of `frame` (its last change

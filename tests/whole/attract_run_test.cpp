@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
 
 namespace {
 
@@ -53,6 +54,8 @@ whole_run::options attract_options(int slices) {
              {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2}};
   return o;
 }
+
+const whole_reach::listed kReach("attract", [] { return attract_options(1); });
 
 // One run with one time slice, shared by the tests that read what it saw.
 const whole_run::outcome& attract_run() {

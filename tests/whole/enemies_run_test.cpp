@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
 
 namespace {
 
@@ -48,6 +49,8 @@ whole_run::options enemies_options(int slices) {
   }
   return o;
 }
+
+const whole_reach::listed kReach("enemies", [] { return enemies_options(1); });
 
 const whole_run::outcome& enemies_run() {
   return whole_run::run_once(IRONBELL_PROBE_EXE, "enemies", enemies_options(1));

@@ -15,6 +15,7 @@
 
 #include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ whole_run::options play_options(int slices) {
              {kGameOverCell, 2}, {kPageInitials3, 4}};
   return o;
 }
+
+const whole_reach::listed kReach("play", [] { return play_options(1); });
 
 const whole_run::outcome& play_run() {
   return whole_run::run_once(IRONBELL_PROBE_EXE, "play", play_options(1));

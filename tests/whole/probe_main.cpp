@@ -21,6 +21,10 @@
 //                                        4 KB page of work RAM
 //   W FRAME ADDRESS VALUE                a watched value, at the first frame and
 //                                        whenever it changes
+//   E ADDRESS ...                        the last line, as the run ends (normally
+//                                        or through the runtime's fatal line):
+//                                        the entry address of every routine
+//                                        entered in the run, in list order
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +32,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/routines.h"
 #include "host/shell.h"
 #include "runtime/v60.h"
 #include "video/video.h"
@@ -100,6 +105,14 @@ void frame_done() {
     std::fflush(out);
 }
 
+void write_entered() {
+    std::fputc('E', out);
+    for (uint64_t row = 0; row < game_routine_count(); ++row)
+        if (game_entered[row]) std::fprintf(out, " %06X", game_routine_address(row));
+    std::fputc('\n', out);
+    std::fflush(out);
+}
+
 bool parse_watches(const char* text) {
     while (text && *text) {
         char* end = nullptr;
@@ -131,6 +144,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "probe: bad IRONBELL_PROBE_EVERY, _SLICES or _WATCH\n");
         return 2;
     }
+    // exit() runs it on every way out that is not a signal: the end of
+    // host_main and the runtime's fatal line alike.
+    std::atexit(write_entered);
     host_observers.started = started;
     host_observers.frame_done = frame_done;
     host_observers.unpaced = true;

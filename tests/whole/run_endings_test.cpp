@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
 
 namespace {
 
@@ -142,22 +143,32 @@ const char* const kCommonCheckpoints = R"(
 300 26230730460DC325 2C91FF1778E7FC3F A5DA60AD352D34D4 A5D4D179313E8918 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 41045F6E48D6B86C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 03ADEBE4381AC7AC 7F5FA561B0D30D93 F3B81C8846662934 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0F3E6146149929D5
 )";
 
+whole_run::options ending_options(const ending& e, int slices) {
+  whole_run::options o;
+  o.script = std::string(kIntoPlay) + e.script;
+  o.frames = 590;  // ends before the first autosave at frame 600
+  o.every = 100;
+  o.slices = slices;
+  o.seconds = 120;
+  o.eeprom = starting_eeprom();
+  o.watch = {{0x208000, 1}, {0x208008, 1}};
+  if (e.bytes) o.watch.push_back({e.watched, e.bytes});
+  return o;
+}
+
+const whole_reach::listed kReach("run endings", [](whole_run::runner& r) {
+  std::vector<whole_run::outcome> out;
+  for (const ending& e : kEndings) out.push_back(r.run(ending_options(e, 1)));
+  return out;
+});
+
 class RunEndings : public ::testing::TestWithParam<size_t> {};
 
 TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
   const ending& e = kEndings[GetParam()];
   static constexpr int kSlices[] = {1, 7, 1000};
   whole_run::runner r(IRONBELL_PROBE_EXE);
-  whole_run::options o;
-  o.script = std::string(kIntoPlay) + e.script;
-  o.frames = 590;  // ends before the first autosave at frame 600
-  o.every = 100;
-  o.slices = kSlices[GetParam() % 3];
-  o.seconds = 120;
-  o.eeprom = starting_eeprom();
-  o.watch = {{0x208000, 1}, {0x208008, 1}};
-  if (e.bytes) o.watch.push_back({e.watched, e.bytes});
-  const auto out = r.run(o);
+  const auto out = r.run(ending_options(e, kSlices[GetParam() % 3]));
 
   EXPECT_EQ(out.status, 3) << out.err;
   std::smatch m;

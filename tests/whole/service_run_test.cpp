@@ -11,6 +11,7 @@
 
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
 
 namespace {
 
@@ -159,6 +160,23 @@ whole_run::options walk_options(int slices) {
   return o;
 }
 
+// The start after the walk, on the EEPROM file the walk left.
+whole_run::options again_options(const std::vector<uint8_t>& eeprom) {
+  whole_run::options again;
+  again.frames = 60;
+  again.every = 60;
+  again.eeprom = eeprom;
+  again.watch = {{kDifficultyRank, 1}, {kCoinSettingCopy, 4}, {kBackupDifficulty, 1}};
+  again.seconds = 60;
+  return again;
+}
+
+const whole_reach::listed kReach("service", [](whole_run::runner& r) {
+  std::vector<whole_run::outcome> out{r.run(walk_options(1))};
+  if (out[0].eeprom) out.push_back(r.run(again_options(*out[0].eeprom)));
+  return out;
+});
+
 // Checkpoints of the walk, the same for every slicing.
 const char* const kWalkCheckpoints = R"(
 200 8E3B791B2F015E3D 343697B869264317 87FC3CA0F6BDBE2D 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EC58CCA594AC299E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AA559A60A9A59E7D A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 CD8F013D82D81C6E
@@ -285,13 +303,7 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
 
   // The next start reads the file back: the settings variables show the
   // change from the first frame, and nothing is written.
-  whole_run::options again;
-  again.frames = 60;
-  again.every = 60;
-  again.eeprom = e;
-  again.watch = {{kDifficultyRank, 1}, {kCoinSettingCopy, 4}, {kBackupDifficulty, 1}};
-  again.seconds = 60;
-  const auto next = r.run(again);
+  const auto next = r.run(again_options(e));
   ASSERT_EQ(next.status, 0) << next.err;
   EXPECT_EQ(next.values_of(kDifficultyRank), (std::vector<uint64_t>{kNewDifficulty}));
   EXPECT_EQ(next.values_of(kBackupDifficulty), (std::vector<uint64_t>{kNewDifficulty}));

@@ -156,6 +156,7 @@ const rom_builder& synthetic_set() {
     plant_attract(r);
     plant_play(r);
     plant_enemies(r);
+    plant_crowd(r);
     plant_service(r);
     plant_sound(r);
     plant_endings(r);

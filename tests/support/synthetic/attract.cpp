@@ -357,16 +357,7 @@ void plant_ranking(data_block& data) {
 
 }  // namespace
 
-// Boot-time table the attract screens need to be seen (start-up copies it;
-// it belongs with the boot data): the 40 mixer register defaults. Sprite
-// groups 0-15 get priority 4, in front of the backdrop; the layers stay off.
-void plant_mixer_defaults(rom_builder& rom) {
-  for (uint32_t n = 0; n < 40; ++n)
-    rom.put16(0x060A36 + 2 * n, n < 16 ? 0x0004 : 0x0000, "mixer register defaults");
-}
-
 void plant_attract(rom_builder& rom) {
-  plant_mixer_defaults(rom);
   plant_sprite_picture(rom);
   data_block data(rom);
   rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");

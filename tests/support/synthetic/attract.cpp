@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/synthetic/stage_graphics.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -300,10 +301,11 @@ void plant_demo(data_block& data) {
     rom.put32(0x062A88 + 4 * n, rows, "demo set-ups by player count");
     rom.put32(0x062AA4 + 4 * n, characters, "demo characters by player count");
   }
-  // Demo graphics (replacing the stage descriptor's first two words): no job.
+  // Demo graphics (replacing the stage descriptor's first two words): the
+  // same job as the stage's.
   const uint32_t graphics = data.take(8);
-  rom.put32(graphics, 0, "demo graphics: job list (none)");
-  rom.put32(graphics + 4, 0x108F36, "demo graphics: source base");
+  rom.put32(graphics, stage_graphics::kJobList, "demo graphics: job list");
+  rom.put32(graphics + 4, stage_graphics::kSourceBase, "demo graphics: source base");
   for (uint32_t d = 0; d < 4; ++d) rom.put32(0x085432 + 4 * d, graphics, "demo graphics by demo number");
 }
 

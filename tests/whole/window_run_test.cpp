@@ -8,10 +8,8 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,44 +17,16 @@
 #include "tests/support/picture_text.h"
 #include "tests/support/romset_fixture.h"
 #include "tests/support/synthetic_rom.h"
+#include "tests/support/xvfb.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string capture(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    pclose(p);
-  }
-  return out;
-}
-
-int field(const std::string& text, const std::string& name) {
-  const auto at = text.find(name);
-  return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + name.size());
-}
-
-pid_t spawn(const std::vector<std::string>& argv_text, const std::vector<std::string>& env_text,
-            const fs::path& cwd, const fs::path& err) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(cwd.c_str()) != 0) _exit(120);
-    if (!std::freopen(err.c_str(), "w", stderr)) _exit(121);
-    std::vector<std::string> a(argv_text), e(env_text);
-    std::vector<char*> argv, envp;
-    for (auto& s : a) argv.push_back(s.data());
-    for (auto& s : e) envp.push_back(s.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    execve(argv[0], argv.data(), envp.data());
-    _exit(122);
-  }
-  return pid;
-}
+using xvfb::capture;
+using xvfb::field;
+using xvfb::spawn;
+using xvfb::wait_for;
 
 // The title's two lines, where the synthetic set prints them (text rows and
 // columns of the game's picture).
@@ -77,17 +47,8 @@ TEST(RealWindowRun, ShowsTheTitleTextOfTheSyntheticSet) {
   synthetic::synthetic_set().write_folder(dir / "set");
 
   const std::string display = ":" + std::to_string(500 + getpid() % 400);
-  const pid_t xvfb = spawn({"/usr/bin/Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+  const pid_t server = spawn({"/usr/bin/Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
                            {"PATH=/usr/bin:/bin"}, dir.path(), dir / "xvfb.txt");
-  auto wait_for = [](const std::string& command, const char* sign) {
-    std::string out;
-    for (int i = 0; i < 150; ++i) {
-      out = capture(command);
-      if (out.find(sign) != std::string::npos) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    return out;
-  };
   wait_for("xwininfo -display " + display + " -root 2>&1", "Width:");
   // Paced at 60 frames a second, the title shows from the start for about
   // three seconds; the run ends at the presentation scene.
@@ -125,13 +86,8 @@ TEST(RealWindowRun, ShowsTheTitleTextOfTheSyntheticSet) {
     }
   }
   if (!shown_in.empty()) waitpid(game, &status, 0);
-  kill(xvfb, SIGTERM);
-  waitpid(xvfb, nullptr, 0);
-
-  std::ifstream err_in(dir / "game.txt");
-  std::stringstream err;
-  err << err_in.rdbuf();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err.str();
+  xvfb::stop(server);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << xvfb::read_file(dir / "game.txt");
   EXPECT_EQ(w, 320 * kScale) << info;
   EXPECT_EQ(h, 224 * kScale) << info;
   EXPECT_FALSE(shown_in.empty()) << shots << " screenshots, the last read \"" << seen << "\"";

@@ -92,6 +92,23 @@ std::optional<uint32_t> parse_hex(std::string_view text, uint32_t limit) {
     return static_cast<uint32_t>(value);
 }
 
+// A field as a message quotes it: control bytes written as \xNN, so that a
+// NUL does not cut the message and nothing of the field is invisible.
+std::string shown(std::string_view field) {
+    std::string out;
+    for (char c : field) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+            continue;
+        }
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+        out += escaped;
+    }
+    return out;
+}
+
 int find_control(std::string_view name) {
     for (int i = 0; i < SCRIPT_INPUT_COUNT; ++i)
         if (name == controls[i].name) return i;
@@ -143,12 +160,12 @@ public:
                             (press ? " [FRAMES]" : "") + "'");
             event.kind = press ? SCRIPT_PRESS : action == "hold" ? SCRIPT_HOLD : SCRIPT_RELEASE;
             event.argument = find_control(fields[2]);
-            if (event.argument < 0) return fail("unknown input '" + std::string(fields[2]) + "'");
+            if (event.argument < 0) return fail("unknown input '" + shown(fields[2]) + "'");
             event.frames = 4;
             if (count == 4) {
                 auto frames = parse_decimal(fields[3]);
                 if (!frames || *frames < 1 || *frames > kMaxPressFrames)
-                    return fail("bad frame count '" + std::string(fields[3]) + "'");
+                    return fail("bad frame count '" + shown(fields[3]) + "'");
                 event.frames = static_cast<int32_t>(*frames);
             }
         } else if (action == "roll") {
@@ -186,7 +203,7 @@ public:
             if (script_.end_frame == 0 || script_.end_frame > end) script_.end_frame = end;
             return true;
         } else {
-            return fail("unknown action '" + std::string(action) + "'");
+            return fail("unknown action '" + shown(action) + "'");
         }
         script_.items.push_back(event);
         return true;
@@ -204,17 +221,18 @@ private:
 
     bool frame(std::string_view field) {
         if (field.empty() || field[0] == '-')
-            return fail("bad frame '" + std::string(field) + "'");
+            return fail("bad frame '" + shown(field) + "'");
         if (field[0] == '+') {
             auto step = parse_decimal(field.substr(1));
+            if (!step) return fail("bad relative frame '" + shown(field) + "'");
             // A sum beyond the frame count would wrap to an early frame.
-            if (!step || *step > UINT64_MAX - previous_frame_)
-                return fail("bad relative frame '" + std::string(field) + "'");
+            if (*step > UINT64_MAX - previous_frame_)
+                return fail("relative frame '" + shown(field) + "' overflows the frame count");
             previous_frame_ += *step;
             return true;
         }
         auto absolute = parse_decimal(field);
-        if (!absolute) return fail("bad frame '" + std::string(field) + "'");
+        if (!absolute) return fail("bad frame '" + shown(field) + "'");
         previous_frame_ = *absolute;
         return true;
     }
@@ -243,8 +261,11 @@ script_record* orb_script_load(const char* path, char* problem, size_t problem_s
         auto script = std::make_unique<script_record>();
         std::string message;
         script_loader loader(*script, message);
+        // A UTF-8 byte-order mark, as some editors write one, is not part of the first line.
+        std::string_view body = text;
+        if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
         long long number = 0;
-        for (std::string_view line : split_lines(text)) {
+        for (std::string_view line : split_lines(body)) {
             if (loader.line(line, ++number)) continue;
             char where[32];
             std::snprintf(where, sizeof where, ":%lld: ", number);

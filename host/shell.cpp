@@ -2,10 +2,12 @@
 #include "host/shell.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -58,17 +60,22 @@ bool parse_frames(const char* text, uint64_t& frames) {
 }
 
 // Reads the options; false, with the usage line printed, on anything else.
+// An option given twice is refused: which of its values was meant is not known.
 bool parse_command_line(int argc, char** argv, const char** script_path) {
     auto refuse = [](const std::string& what) {
         std::fprintf(stderr, "ironbell: %s; %s\n", what.c_str(), kUsage);
         return false;
     };
+    bool frames_seen = false;
     for (int i = 1; i < argc; ++i) {
         const bool has_value = i + 1 < argc;
         if (std::strcmp(argv[i], "--script") == 0) {
+            if (*script_path) return refuse("--script is given twice");
             if (!has_value) return refuse("--script needs a file name");
             *script_path = argv[++i];
         } else if (std::strcmp(argv[i], "--frames") == 0) {
+            if (frames_seen) return refuse("--frames is given twice");
+            frames_seen = true;
             if (!has_value) return refuse("--frames needs a number of frames");
             if (!parse_frames(argv[++i], host.frames_wanted))
                 return refuse(std::string("--frames takes a whole number of frames, not '") +
@@ -156,10 +163,76 @@ void trace_sound(const int16_t* mix, uint64_t frames) {
                  game_sound_rate(), peak);
 }
 
+// A closed terminal ends the run as a window close does, so a changed EEPROM
+// is saved (SDL turns SIGINT and SIGTERM into a quit event by itself).
+volatile std::sig_atomic_t hung_up = 0;
+
+void on_hang_up(int) { hung_up = 1; }
+
+void catch_hang_up() {
+    struct sigaction previous {};
+    if (::sigaction(SIGHUP, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+        return;  // started under nohup: the hang-up stays ignored
+    struct sigaction action {};
+    action.sa_handler = on_hang_up;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGHUP, &action, nullptr);
+}
+
+// The sound dump. A FIFO is opened without waiting for a reader (with none
+// the run goes on without the dump), then written like a file, so a slow
+// reader gets every byte.
+void open_sound_dump(const char* path) {
+    host.sound_raw_path = path;
+    host.sound_raw_written = 0;
+    host.sound_raw = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (host.sound_raw < 0) {
+        const int error = errno;
+        struct stat status;
+        if (error == ENXIO && ::stat(path, &status) == 0 && S_ISFIFO(status.st_mode))
+            std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: no program reads this FIFO; no sound dump\n",
+                         path);
+        else
+            std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: cannot be created (%s); no sound dump\n",
+                         path, std::strerror(error));
+        return;
+    }
+    const int flags = ::fcntl(host.sound_raw, F_GETFL);
+    if (flags >= 0) ::fcntl(host.sound_raw, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+// Appends the frame's output block to the dump. A failed write (a full disk,
+// a reader that went away) is said once; the dump ends there, the game goes on.
+void write_sound_dump() {
+    const auto* at = reinterpret_cast<const uint8_t*>(host.out);
+    size_t left = sizeof host.out;
+    while (left > 0) {
+        const ssize_t n = ::write(host.sound_raw, at, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            std::fprintf(stderr,
+                         "IRONBELL_SOUND_RAW=%s: cannot be written (%s); the sound dump ends after "
+                         "%llu bytes\n",
+                         host.sound_raw_path, n < 0 ? std::strerror(errno) : "no byte was taken",
+                         static_cast<unsigned long long>(host.sound_raw_written));
+            ::close(host.sound_raw);
+            host.sound_raw = -1;
+            return;
+        }
+        at += n;
+        left -= static_cast<size_t>(n);
+        host.sound_raw_written += static_cast<uint64_t>(n);
+    }
+}
+
 void shut_down() {
     host_save_eeprom_if_dirty();
-    if (host.sound_raw) std::fclose(host.sound_raw);
-    host.sound_raw = nullptr;
+    if (host.sound_raw >= 0 && ::close(host.sound_raw) != 0)
+        std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: cannot be written (%s); the sound dump may "
+                             "be incomplete\n",
+                     host.sound_raw_path, std::strerror(errno));
+    host.sound_raw = -1;
     if (host.audio) SDL_CloseAudioDevice(host.audio);
     for (auto& pad : host.controllers) {
         if (pad) SDL_GameControllerClose(pad);
@@ -224,7 +297,7 @@ void host_apply_settings() {
 }
 
 void on_frame_done() {
-    if (host.quit_requested) {
+    if (host.quit_requested || hung_up) {
         program_stop();
         return;
     }
@@ -234,7 +307,7 @@ void on_frame_done() {
     trace_sound(mix, frames);
     host_mixed_append(host.mixed, mix, frames);
     host_resample(host.mixed, settings.volume, host.out);
-    if (host.sound_raw) std::fwrite(host.out, 1, sizeof host.out, host.sound_raw);
+    if (host.sound_raw >= 0) write_sound_dump();
     if (host.audio && SDL_GetQueuedAudioSize(host.audio) <= kQueueLimit)
         SDL_QueueAudio(host.audio, host.out, sizeof host.out);
     if (host_observers.frame_done) host_observers.frame_done();
@@ -256,11 +329,19 @@ int host_main(int argc, char** argv) {
         if (!host.script) return fail("The control script cannot be read.", problem);
     }
 
+    catch_hang_up();
+    // A dump reader that goes away is a failed write, not the end of the game.
+    std::signal(SIGPIPE, SIG_IGN);
+
     // Audio starts on its own, so a machine without an audio back-end still runs (silently).
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0)
         return fail("SDL could not start.", SDL_GetError());
     const bool audio_started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 
+    // A relative XDG_DATA_HOME is to be ignored (it would name a folder under
+    // wherever the game was started): the preferences go under HOME then.
+    if (const char* data_home = std::getenv("XDG_DATA_HOME"); data_home && data_home[0] != '/')
+        ::unsetenv("XDG_DATA_HOME");
     char* base = SDL_GetBasePath();
     char* pref = SDL_GetPrefPath("", "IronBell");
     const std::string pref_error = pref ? "" : SDL_GetError();
@@ -338,12 +419,7 @@ int host_main(int argc, char** argv) {
     // A run that ends on a fatal guest error still keeps its EEPROM changes.
     program_fatal_hook = host_save_eeprom_if_dirty;
     host.next_frame = SDL_GetPerformanceCounter();
-    if (const char* raw = std::getenv("IRONBELL_SOUND_RAW")) {
-        host.sound_raw = std::fopen(raw, "wb");
-        if (!host.sound_raw)
-            std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: cannot be created (%s); no sound dump\n",
-                         raw, std::strerror(errno));
-    }
+    if (const char* raw = std::getenv("IRONBELL_SOUND_RAW")) open_sound_dump(raw);
 
     program_watchdog(kHungFrameSeconds);
     if (host_observers.started) host_observers.started();

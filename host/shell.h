@@ -21,7 +21,9 @@ struct host_shell {
     uint64_t frames_wanted;   // 0: no limit
     host_mixed_buffer mixed;
     int16_t out[HOST_OUT_FRAMES * 2];
-    FILE* sound_raw;
+    int sound_raw = -1;             // the sound dump's file; -1: no dump
+    const char* sound_raw_path;     // as IRONBELL_SOUND_RAW names it
+    uint64_t sound_raw_written;     // bytes in the dump so far
     uint64_t next_frame;
     double shown_scale;
     char eeprom_path[1024];

@@ -343,8 +343,19 @@ std::unique_ptr<uint8_t[]> read_whole(const char* path, size_t& size) {
 const char* rom_zip_walk(const uint8_t* archive, size_t size, std::span<const rom_member> files,
                          std::span<rom_slot> slots, rom_walk_notes* notes) {
   auto structural = [&](std::string why) {
-    if (notes) notes->structure = "not a .zip: " + why;
+    if (notes) notes->stopped = "not a .zip: " + why;
     return not_a_zip;
+  };
+  // A member known by its name alone may appear once: of two copies neither
+  // can be told for the right one. The directory entry (from 1) naming each.
+  std::array<uint32_t, rom_member_count> named_at{};
+  auto named_twice = [&](size_t member, uint32_t first, uint32_t second) {
+    static char problem[96];
+    if (notes)
+      notes->stopped = "it holds " + std::string(files[member].name) + " twice (directory entries " +
+                       std::to_string(first) + " and " + std::to_string(second) + ")";
+    std::snprintf(problem, sizeof problem, "no %s (or not this version of it)", files[member].name);
+    return problem;
   };
   if (size < end_record_size)
     return structural("it is " + with_commas(size) + " bytes, too short for one");
@@ -365,6 +376,11 @@ const char* rom_zip_walk(const uint8_t* archive, size_t size, std::span<const ro
     if (read32(header) != central_signature)
       return structural("directory entry " + std::to_string(n + 1) + " is damaged");
     const central_entry entry = parse_central(archive, size, position);
+    for (size_t i = 0; i < files.size() && i < rom_member_count; ++i) {
+      if (files[i].crc_known || !name_matches(entry, files[i].name)) continue;
+      if (named_at[i]) return named_twice(i, named_at[i], n + 1);
+      named_at[i] = n + 1;
+    }
     const int slot = choose_slot(entry, files, slots);
     std::string why;
     if (slot >= 0) {
@@ -407,7 +423,7 @@ const char* game_rom_set_load(const char* path, const rom_member_table& files, s
       ::close(fd);
       if (!map.data()) return missing_first("it cannot be mapped into memory");
       if (const char* fault = rom_zip_walk(map.data(), map.size(), files, slots, &notes)) {
-        if (reason) *reason = notes.structure;
+        if (reason) *reason = notes.stopped;
         return fault;
       }
     } else {

@@ -57,16 +57,19 @@ std::unique_ptr<uint8_t[]> read_whole(const char* path, size_t& size);
 // One buffer per member table entry: empty, or the member's verified bytes.
 using rom_slot = std::unique_ptr<uint8_t[]>;
 
-// Why the walk failed or left members out: the archive's structural fault,
-// and for each table entry the fault of the last entry of the archive that
-// was taken for it (by CRC-32 and size, or by name) and refused.
+// Why the walk failed or left members out: why it stopped (the archive's
+// structural fault, or a member named twice), and for each table entry the
+// fault of the last entry of the archive that was taken for it (by CRC-32
+// and size, or by name) and refused.
 struct rom_walk_notes {
-  std::string structure;
+  std::string stopped;
   std::array<std::string, rom_member_count> members;
 };
 
 // Walks a zip archive held in memory and fills the empty slots of the members
-// it recognises. Result: null, or "not a .zip" for a fault of the archive's
-// structure (the walk then stops at once). `slots` has one entry per file.
+// it recognises. Result: null, "not a .zip" for a fault of the archive's
+// structure, or "no <name> (or not this version of it)" for a member known by
+// name (no known CRC-32) that the archive holds twice, in any sub-folders;
+// either way the walk stops at once. `slots` has one entry per file.
 const char* rom_zip_walk(const uint8_t* archive, size_t size, std::span<const rom_member> files,
                          std::span<rom_slot> slots, rom_walk_notes* notes = nullptr);

@@ -80,6 +80,10 @@ void v60_frame_end();
 // timer and the stacks' guard regions.
 // 0 stops the timer.
 void program_watchdog(unsigned seconds);
+// The same with a limit in milliseconds and a line that gives it in ms, for a
+// run that must give up on a hung frame much sooner than a person would (the
+// fuzz target, which runs many short games one after another).
+void program_watchdog_ms(unsigned milliseconds);
 
 // String, search, bit-string and division instructions.
 void v60_move_string(uint32_t src, uint32_t src_len, uint32_t dst, uint32_t dst_len,

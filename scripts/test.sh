@@ -7,9 +7,16 @@
 #   scripts/test.sh AREA      one area's tests (a folder of tests/: board, runtime,
 #                             romset, video, sound, game, host), optimised and then
 #                             under the sanitizers; no fuzz targets
+#
+# IRONBELL_JOBS=N limits the parallel build and test jobs (default: one per core).
+# The summary at the end lists each skipped test with the reason it gave.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-jobs=$(nproc)
+jobs=${IRONBELL_JOBS:-$(nproc)}
+if [ "$jobs" != "${jobs//[^0-9]/}" ] || [ -z "$jobs" ] || [ "$jobs" -eq 0 ]; then
+  echo "IRONBELL_JOBS must be a number of jobs, 1 or more, not '$jobs'" >&2
+  exit 1
+fi
 area=${1:-}
 if [ -n "$area" ] && { [ "$area" != "${area//[^a-z0-9]/}" ] || [ ! -d "$root/tests/$area" ]; }; then
   echo "usage: scripts/test.sh [board|runtime|romset|video|sound|game|host|whole]" >&2
@@ -21,11 +28,41 @@ passed=0
 failed=0
 skipped=0
 status=0
-# run_ctest DIR ARGS...: runs ctest and adds its counts to the totals.
+stage=""
+skip_notes=$(mktemp)
+trap 'rm -f "$skip_notes"' EXIT
+
+# skip_reasons CONSOLE LOG: "NAME: REASON" for each test that ctest's output
+# CONSOLE lists as skipped, the reason being the message of its GTEST_SKIP, on
+# one line, from ctest's LOG of every test's whole output.
+skip_reasons() {
+  awk '
+    FNR == NR {
+      if ($0 ~ /^[[:space:]]*[0-9]+ - .* \(Skipped\)$/) {
+        n = $0
+        sub(/^[[:space:]]*[0-9]+ - /, "", n)
+        sub(/ \(Skipped\)$/, "", n)
+        skipped[n] = 1
+      }
+      next
+    }
+    /^[0-9]+\/[0-9]+ Test: / { name = $0; sub(/^[0-9]+\/[0-9]+ Test: /, "", name); collecting = 0; next }
+    /^\[  SKIPPED \] / && collecting { collecting = 0; reason[name] = text; next }
+    collecting { text = text (text == "" ? "" : " ") $0; next }
+    /:[0-9]+: Skipped$/ { collecting = 1; text = "" }
+    END {
+      for (n in skipped) print n ": " ((n in reason) && reason[n] != "" ? reason[n] : "(no reason given)")
+    }' "$1" "$2" | sort
+}
+
+# run_ctest DIR ARGS...: runs ctest and adds its counts, and its skipped tests'
+# reasons, to the totals.
 run_ctest() {
   local dir=$1; shift
   local log
   log=$(mktemp)
+  # ctest keeps every test's whole output here; the reasons are read from it.
+  rm -f "$dir/Testing/Temporary/LastTest.log"
   set +e
   (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 1200 "$@") 2>&1 | tee "$log"
   local rc=${PIPESTATUS[0]}
@@ -41,8 +78,19 @@ run_ctest() {
     failed=$((failed + bad))
     skipped=$((skipped + skip))
   fi
+  if [ "$skip" -gt 0 ] && [ -f "$dir/Testing/Temporary/LastTest.log" ]; then
+    skip_reasons "$log" "$dir/Testing/Temporary/LastTest.log" | sed "s/^/  ($stage) /" >>"$skip_notes"
+  fi
   rm -f "$log"
   [ "$rc" -eq 0 ] || status=1
+}
+
+summary() {
+  echo "ironbell: $passed passed, $failed failed, $skipped skipped"
+  if [ -s "$skip_notes" ]; then
+    echo "skipped:"
+    cat "$skip_notes"
+  fi
 }
 
 # build DIR: the whole tree, or with an area only the targets of its test folder.
@@ -56,20 +104,25 @@ build() {
 tests_of() { echo "$1${area:+/tests/$area}"; }
 
 echo "== optimised build"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The benchmarks are built here; scripts/run.sh, sharing build/, turns them off
+# for its own configuration, so each script says what it needs.
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DIRONBELL_BENCH=ON \
+      -DIRONBELL_SANITIZE=OFF -DIRONBELL_FUZZ=OFF >/dev/null
 build "$root/build"
 echo "== every test${area:+ of $area}"
+stage=optimised
 run_ctest "$(tests_of "$root/build")" -LE fuzz
 
 echo "== unit tests and game runs${area:+ of $area} under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DIRONBELL_SANITIZE=ON \
       -DIRONBELL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1 >/dev/null
 build "$root/build-asan"
+stage=sanitizers
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   run_ctest "$(tests_of "$root/build-asan")" -L '^(unit|game_run)$'
 
 if [ -n "$area" ]; then
-  echo "ironbell: $passed passed, $failed failed, $skipped skipped"
+  summary
   exit $status
 fi
 
@@ -78,7 +131,8 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=D
       -DIRONBELL_FUZZ=ON -DIRONBELL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1 \
       -DIRONBELL_FUZZ_SECONDS="${IRONBELL_FUZZ_SECONDS:-10}" >/dev/null
 cmake --build "$root/build-fuzz" --target fuzz_all -j"$jobs"
+stage=fuzz
 run_ctest "$root/build-fuzz" -L fuzz
 
-echo "ironbell: $passed passed, $failed failed, $skipped skipped"
+summary
 exit $status

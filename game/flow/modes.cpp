@@ -494,7 +494,8 @@ L_slot_reset_0:
 }
 
 // Slot reset: game_flags 0, and every player record idle with its flags and
-// byte +148 cleared (its state byte stays). R20 walks the records and is
+// byte +148 cleared. The flags go as one 32-bit store, so the state and type
+// bytes at +2 and +3 are cleared with them. R20 walks the records and is
 // given back as it came: the play start goes on with its own record.
 void sub_0634A7() {
     ROUTINE_ENTRY(0x0634A7);

@@ -242,8 +242,11 @@ L_0635AA:
 // energy, in the per-chute layouts times one more than the chute's remaining
 // credits, which all turn into energy. In: R20 = record.
 //
-// The join writes only the flags' low byte, so the continuing bit is still
-// there for the test that follows.
+// The slot reset called first clears every record's flags, this one's
+// continuing bit with them, and the join writes only the flags' low byte: the
+// test that follows finds the bit clear and always takes the new player's
+// branch. The continuing branch stays as the guest has it, unreachable
+// through this reset.
 void sub_0635B4() {
     ROUTINE_ENTRY(0x0635B4);
     orb_write32(kPressed, 0);

@@ -87,6 +87,7 @@ TEST_F(ChildEffect, SpawnMarksAnEnemyCallerNotTheEffect) {
         ASSERT_TRUE(run(k.entry));
         const uint32_t e = r(21);
         EXPECT_FALSE(cpu.z);
+        ASSERT_GE(ring().size(), 1u);
         EXPECT_EQ(ring().back(), e);
         EXPECT_EQ(ram32(e + object_record::routine), kEffectRoutine);
         EXPECT_EQ(ram8(e + object_record::type), 9);
@@ -161,6 +162,7 @@ TEST_F(ChildEffect, ARandomPlayerInPlayOwnsIt) {
             EXPECT_EQ(ring(), before);
             continue;
         }
+        ASSERT_GE(ring().size(), 1u);
         EXPECT_EQ(ring().back(), r(21));
         EXPECT_EQ(ram8(r(21) + object_record::type), 5) << "R0 kept";
         EXPECT_EQ(ram16(r(21) + object_record::owner), static_cast<uint16_t>(k.owner));

@@ -121,6 +121,7 @@ TEST_F(Coins, OneCoinMakesEveryCreditItsUnitsAllow) {
     EXPECT_EQ(ram8(rec(0) + cr::credit_added), 3);
     EXPECT_EQ(calls(kAttractExit), 3);
     EXPECT_EQ(sounds(0xA5), 1);
+    ASSERT_GE(sounds_.size(), 1u);
     EXPECT_EQ(sounds_.front().first, 2) << "queued on the next vblank";
     EXPECT_EQ(ram16(var::coin_credits), 3);
     EXPECT_EQ(ram16(var::coin_count), 1);

@@ -43,6 +43,7 @@ TEST_F(Companion, SpawnFillsItFromTheCreatorsDataAndTheFixedParts) {
     EXPECT_EQ(c, 0x207FC0u) << "the first 64-byte object";
     EXPECT_FALSE(cpu.z);
     EXPECT_EQ(r(10), 0x13164Fu);
+    ASSERT_GE(ring().size(), 1u);
     EXPECT_EQ(ring().back(), c);
     EXPECT_EQ(ram32(c + object_record::routine), kCompanionRoutine);
     EXPECT_EQ(ram8(c + object_record::state), 0);

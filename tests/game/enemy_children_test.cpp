@@ -70,6 +70,7 @@ TEST_F(EnemyBossBar, EntriesSetSubjectAndVariant) {
         const uint32_t bar = call_on(k.entry, e);
         EXPECT_EQ(bar & 0xFFFFC0, bar) << "a 64-byte object";
         EXPECT_GE(bar, var::objects_64);
+        ASSERT_GE(ring().size(), 1u);
         EXPECT_EQ(ring().back(), bar);
         EXPECT_EQ(ram8(bar + object_record::type), k.type);
         EXPECT_EQ(ram8(bar + object_record::state), k.state);
@@ -110,6 +111,7 @@ protected:
 };
 
 TEST_F(Afterimage, SpawnerIsA64ByteObjectOfTheEnemy) {
+    ASSERT_GE(ring().size(), 1u);
     EXPECT_EQ(ring().back(), spawner_);
     EXPECT_EQ(ram16(spawner_ + object_record::owner), static_cast<uint16_t>(enemy_));
     EXPECT_EQ(ram8(spawner_ + enemy_child::enemy_timer), 4);
@@ -209,6 +211,7 @@ TEST_F(Kind2Part, SpawnNamesItsEntry) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.index);
         const uint32_t p = call_on(k.entry, enemy_);
+        ASSERT_GE(ring().size(), 1u);
         EXPECT_EQ(ring().back(), p);
         EXPECT_EQ(ram16(p + object_record::flags), 0);
         EXPECT_EQ(ram16(p + object_record::owner), static_cast<uint16_t>(enemy_));
@@ -357,6 +360,7 @@ TEST_F(Overlay, TheKinds5And6OverlayHasACompanion) {
     plant16(0x071AEC, 0x0033);
     prepare(kFamilies[1]);
     pass();
+    ASSERT_GE(ring().size(), 1u);
     const uint32_t companion = ring().back();
     EXPECT_EQ(ram32(companion + object_record::routine), 0x077BD6u);
     EXPECT_EQ(ram16(companion + object_record::owner), static_cast<uint16_t>(overlay_));
@@ -404,6 +408,7 @@ TEST_F(FlyingPiece, StartsAboveTheEnemyThrownTheWayItFaces) {
         SCOPED_TRACE(k.flags);
         const uint32_t e = enemy(k.flags);
         const uint32_t piece = call_on(sub_0737D9, e);
+        ASSERT_GE(ring().size(), 1u);
         EXPECT_EQ(ring().back(), piece);
         EXPECT_EQ(ram16(piece + object_record::owner), static_cast<uint16_t>(e));
         EXPECT_EQ(s16(piece + object_record::world_x), 800);

@@ -160,6 +160,7 @@ TEST_F(FlyerShots, BurstsFollowTheListAndAZeroAfterTheEndStopsForGood) {
     // Delay 2, shot, gap 5, shot (burst over: delay 3), then the end marker.
     EXPECT_EQ(shots(o, 40), (std::vector<int>{3, 9}));
     EXPECT_EQ(ram16(o + path_object::shot_delay), 0xFFFF);
+    ASSERT_GE(running(kShell).size(), 1u);
     const uint32_t shell = running(kShell)[0];
     EXPECT_EQ(ram8(shell + object_record::type), kRankTier);
     EXPECT_EQ(ram16(shell + object_record::owner), static_cast<uint16_t>(o));
@@ -236,6 +237,7 @@ TEST_F(Flyer, TurretFlashesWhenItsAnimationStartsOver) {
     command(1);
     const uint32_t flyer = path_object(kFlyer);
     pass();
+    ASSERT_GE(running(kTurret).size(), 1u);
     const uint32_t turret = running(kTurret)[0];
     EXPECT_TRUE(running(kFlash).empty());
     orb_write8(turret + object_record::frame_index, 1);

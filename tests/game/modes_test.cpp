@@ -343,6 +343,7 @@ TEST_F(ModeMachine, DemoRunsTheInGameFlowAfterEveryStepAndOnceMoreAtItsEnd) {
     step();
     EXPECT_EQ(mode(), std::make_pair(12, 0));
     EXPECT_EQ(calls(kInGameFlow), 2 + counted + 2) << "once a frame, the last before the mode change";
+    ASSERT_GE(flow_submodes.size(), 1u);
     EXPECT_EQ(flow_submodes.back(), 6);
     EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::mixer_take_pending));
 }

@@ -95,6 +95,7 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     EXPECT_EQ(state(a), 2);
     EXPECT_FALSE(flag(a, object_flag::mirror_x));
     EXPECT_EQ(effects_, std::vector<uint8_t>{62});
+    ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xD8);
     pass(5);
     EXPECT_EQ(state(a), 2);
@@ -103,6 +104,7 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     pass();
     EXPECT_EQ(state(a), 3);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
+    ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xE4);
     orb_write16(a + object_record::world_x, 4000);  // off the screen
     pass();
@@ -113,6 +115,7 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     EXPECT_TRUE(freed_128(gun));
     EXPECT_FALSE(flag(a, owner_flag::alive));
     EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
+    ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xFF);
     EXPECT_TRUE(on_ring(a));
     pass();
@@ -157,6 +160,7 @@ TEST_F(PassersBy, Type53GunWithoutBit0TurnsIntoAnExplosion) {
     EXPECT_EQ(ram16(gun) & 3, 1);
     EXPECT_EQ(ram32(gun + object_record::routine), 0x07B615u);
     EXPECT_EQ(effects_, std::vector<uint8_t>{49});
+    ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xFF);
 }
 

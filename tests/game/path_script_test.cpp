@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tests/game/path_fixture.h"
 
 namespace {
@@ -219,6 +221,18 @@ TEST_F(PathScriptDeathTest, UnknownCommandModeSixAndBadModesEndTheRun) {
     entry(3);
     start();
     EXPECT_EXIT(step(), ::testing::ExitedWithCode(3), "has no translated target");
+    // A mode word above 6 takes the step through its jump table past the end.
+    for (const uint8_t m : {7, 0x40, 0xFF}) {
+        SCOPED_TRACE(int(m));
+        at_ = kScript;
+        entry(0x4000 | m);
+        entry(3);
+        start();
+        char message[80];
+        std::snprintf(message, sizeof message, "^Jump from 07D258 to %06X has no translated target \\(frame 0\\)\n$",
+                      0x07D25C + 3 * m);
+        EXPECT_EXIT(step(), ::testing::ExitedWithCode(3), message);
+    }
 }
 
 TEST_F(PathScript, RemovalCountsOffUnlinksAndFrees) {

@@ -140,6 +140,25 @@ TEST_F(Pickup, FlightAimsAtThePanelAndEndsWithin300Frames) {
     EXPECT_EQ(free128(), before);
 }
 
+// The direction comes back in R0's low half only; the upper half still holds
+// the sign-extended target x, all ones for a target left of the screen.
+TEST_F(Pickup, FlightStepsComeFromTheDirectionInR0sLowHalf) {
+    plant16(kPanelTargets + 4 * (4 + 2), static_cast<uint16_t>(-8));
+    fake(kDirectionOf, [] {
+        EXPECT_EQ(cpu.reg[0], 0xFFFFFFF8u) << "the target x, sign-extended";
+        guest::set16(cpu.reg[0], 100);
+    });
+    const uint32_t o = item();
+    pass();
+    touching_ = {2};
+    pass();
+    touching_.clear();
+    pass();
+    ASSERT_EQ(state_of(o), 3);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + pickup_item::velocity_x)), wave(356) >> 8);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + pickup_item::velocity_y)), wave(100) >> 8);
+}
+
 TEST_F(Pickup, FlightMovesInSixteenthsAndArrivesWithinDistance40) {
     direction_ = 0;
     const uint16_t before = free128();
@@ -162,6 +181,41 @@ TEST_F(Pickup, FlightMovesInSixteenthsAndArrivesWithinDistance40) {
     }
     EXPECT_EQ(frames, 5) << "at x 35: 5² + 3² = 34";
     EXPECT_EQ(free128(), before);
+}
+
+// The flight ends at a squared distance of 40 or less from the target, on
+// either side of it; at 41 the item flies on.
+TEST_F(Pickup, FlightEndsAtASquaredDistanceOf40AndGoesOnAt41) {
+    direction_ = 0;  // one pixel right a frame
+    const struct {
+        int16_t x, y;
+        bool arrives;
+    } rows[] = {
+        {34, 8, true},    // 6² + 2² = 40
+        {42, 4, true},    // (-2)² + 6² = 40
+        {46, 12, true},   // (-6)² + (-2)² = 40
+        {35, 6, false},   // 5² + 4² = 41
+        {44, 15, false},  // (-4)² + (-5)² = 41
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "at " << row.x << ", " << row.y);
+        const uint32_t o = item();
+        pass();
+        touching_ = {0};  // target (40, 10)
+        pass();
+        touching_.clear();
+        orb_write16(o + object_record::screen_x, static_cast<uint16_t>(row.x));
+        orb_write16(o + object_record::screen_y, static_cast<uint16_t>(row.y));
+        const uint16_t before = free128();
+        pass();
+        EXPECT_EQ(on_ring(o), !row.arrives);
+        EXPECT_EQ(free128(), row.arrives ? before + 1 : before);
+        if (!row.arrives) {
+            EXPECT_EQ(s16(o + object_record::screen_x), row.x + 1) << "flew on";
+        }
+        for (int f = 0; f < 300 && on_ring(o); ++f) pass();
+        ASSERT_FALSE(on_ring(o));
+    }
 }
 
 TEST_F(Pickup, ATimerRunningOutNearTheTargetFreesTheItemOnce) {
@@ -343,6 +397,7 @@ TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {
     EXPECT_EQ(static_cast<int8_t>(ram8(shot + path_object::path_velocity_x)), vx);
     EXPECT_EQ(static_cast<int8_t>(ram8(shot + path_object::path_velocity_y)), vy);
     EXPECT_EQ(x_of(shot), 300 + vx);
+    ASSERT_GE(tests_.size(), 1u);
     EXPECT_EQ(tests_.back().strength, 17u);
     touching_ = {0};
     pass();

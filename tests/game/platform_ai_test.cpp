@@ -104,8 +104,9 @@ TEST_F(PlatformAi, AnUnknownTestAddressEndsTheRun) {
     EXPECT_EXIT(run(sub_07A81E), ::testing::ExitedWithCode(3), "Jump from 07A84E to 07A893 has no translated target");
 }
 
-// The segment tests: within 4 .. byte 0, over the neighbour, no player in the
-// probe box; ai_segment moves before the jump starts.
+// The segment tests: within 4 .. byte 0, over the neighbour (both its ends
+// included), no player in the probe box; ai_segment moves before the jump
+// starts.
 TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
     const struct {
         const char* name;
@@ -120,9 +121,17 @@ TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
         {"next", 0x07A921, 10, 1150, false, true, 16, 0x07AE2A},
         {"next past the last", 0x07A921, 16, 1150, false, false, 16, 0},
         {"next not over it", 0x07A921, 10, 1000, false, false, 10, 0},
+        {"next at its left end", 0x07A921, 10, 1100, false, true, 16, 0x07AE2A},
+        {"next just before its left end", 0x07A921, 10, 1099, false, false, 10, 0},
+        {"next at its right end", 0x07A921, 10, 1800, false, true, 16, 0x07AE2A},
+        {"next just past its right end", 0x07A921, 10, 1801, false, false, 10, 0},
         {"next, a player there", 0x07A921, 10, 1150, true, false, 10, 0x07AE2A},
         {"previous", 0x07A8F0, 10, 550, false, true, 4, 0x07AE32},
         {"previous before the first", 0x07A8F0, 4, 550, false, false, 4, 0},
+        {"previous at its right end", 0x07A8F0, 10, 600, false, true, 4, 0x07AE32},
+        {"previous just past its right end", 0x07A8F0, 10, 601, false, false, 10, 0},
+        {"previous at its left end", 0x07A8F0, 10, 100, false, true, 4, 0x07AE32},
+        {"previous just before its left end", 0x07A8F0, 10, 99, false, false, 10, 0},
         {"right", 0x07A89F, 10, 1195, false, true, 10, 0x07AE1A},
         {"right at the end", 0x07A89F, 10, 1196, false, false, 10, 0},
         {"left", 0x07A8C8, 10, 505, false, true, 10, 0x07AE22},
@@ -210,6 +219,7 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
     pass();  // speed 0: the fall animation, no move
     EXPECT_EQ(ram8(o + object_record::state), 10);
     EXPECT_EQ(s16(o + object_record::world_y), y);
+    ASSERT_GE(started_.size(), 1u);
     EXPECT_EQ(started_.back(), kAnimFall);
     int frames = 0;
     while (ram8(o + object_record::state) == 10 && frames < 100) {
@@ -406,6 +416,7 @@ TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
         w3.push_back(ram16(o + pe::part_word3));
         pass();
     }
+    ASSERT_GE(w3.size(), 3u);
     EXPECT_EQ(w2[0], 0xA400 | 0x3FA);
     EXPECT_EQ(w2[1], 0xA400 | 0x3FF) << "0x400 has low bits 0";
     EXPECT_EQ(w3[0], 5);
@@ -567,6 +578,7 @@ TEST_F(TypeZero, ThrownObjectFliesUntilItTouchesOrLeavesTheScreen) {
             EXPECT_EQ(ram16(var::free_stack_64 + 2 * (free + 1)), static_cast<uint16_t>(t));
         }
         const int sign = c.mirrored ? -1 : 1;
+        ASSERT_GE(xs.size(), 1u);
         EXPECT_EQ(xs[0], c.owner_x + sign * (-40 - 6));
         if (xs.size() > 1) {
             EXPECT_EQ(xs[1], c.owner_x + sign * (-40 - 12));

@@ -165,6 +165,7 @@ TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
         EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_x)), faced_right ? -3 : 3);
         EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -24);
         EXPECT_EQ(s16(o + object_record::world_x), 800) << "not moved in the first frame";
+        ASSERT_GE(started_.size(), 1u);
         EXPECT_EQ(started_.back(), 0x130000u);
         EXPECT_EQ(sounds_, std::vector<uint8_t>{0xF4});
         passes(2);
@@ -273,6 +274,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     EXPECT_FALSE(flag(o, pe::airborne));
     EXPECT_EQ(ram16(o + object_record::partner), 0);
     EXPECT_GT(calls_of_box(kBoxBytesHit), 30);
+    ASSERT_GE(probes_.size(), 1u);
     EXPECT_EQ(probes_.back().box, 0x07D94Cu);
     EXPECT_EQ(probes_.back().strength, 4u);
 }
@@ -341,7 +343,7 @@ TEST_F(ThrownByTypeThree, FliesOutSlowsComesBackAndIsFreedPastThirtyOne) {
             }
         }
         EXPECT_EQ(frames, 65) << "speeds -32 .. 31 move it, 32 frees it";
-        EXPECT_EQ(probes_.size(), 64u);
+        ASSERT_EQ(probes_.size(), 64u);
         EXPECT_EQ(probes_[0].box, 0x07DC64u);
         EXPECT_EQ(probes_[0].strength, 6u) << "by the rank step";
     }
@@ -376,8 +378,8 @@ TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
         if (pool_empty) orb_write16(var::free_stack_128, 0);
         pass();
         EXPECT_EQ(ram8(o + object_record::state), 12);
+        ASSERT_EQ(started_.size(), pool_empty ? 1u : 2u) << "a thrown object starts its own in the same pass";
         EXPECT_EQ(started_[0], 0x131000u);
-        EXPECT_EQ(started_.size(), pool_empty ? 1u : 2u) << "a thrown object starts its own in the same pass";
         const auto objects = ring();
         ASSERT_EQ(objects.size(), pool_empty ? 1u : 2u);
         if (!pool_empty) {

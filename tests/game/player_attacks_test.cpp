@@ -147,20 +147,50 @@ TEST_F(AttackObjects, BeamTakesTheFragmentsThePoolHas) {
     EXPECT_EQ(ram16(var::free_stack_64), 0);
 }
 
+// The pause counts its timer down once and moves on to the shrinking while
+// the count is not yet 0; a count that reaches 0 keeps the pause one frame
+// more, and the next count wraps to 255 and ends it.
 TEST_F(AttackObjects, BeamGrowsPausesAndShrinksAway) {
     const uint32_t o = launch(4, 0x077D29);
     orb_write8(o + ob::state, 1);
     orb_write8(o + ar::length, 7);
-    cpu.reg[20] = o;
-    ASSERT_TRUE(run(sub_077D19));
+    orb_write16(o + ob::flags, 1);
+    const auto frame = [&] {
+        cpu.reg[20] = o;
+        return run(sub_077D19);
+    };
+    ASSERT_TRUE(frame());
     EXPECT_EQ(ram8(o + ob::state), 2);
     EXPECT_EQ(ram8(o + ar::timer), 4);
     EXPECT_EQ(calls(kAimedTest), 1);
-    orb_write8(o + ob::state, 3);
-    orb_write8(o + ar::length, 0);
-    orb_write16(o + ob::flags, 1);
+    ASSERT_TRUE(frame());  // the pause
+    EXPECT_EQ(ram8(o + ob::state), 3);
+    EXPECT_EQ(ram8(o + ar::timer), 3);
+    EXPECT_EQ(ram8(o + ar::length), 8) << "the whole beam through the pause";
+    EXPECT_EQ(calls(kAimedTest), 2) << "its box is tested in the pause too";
+
+    const struct {
+        uint8_t timer, timer_after, state_after;
+    } pauses[] = {{4, 3, 3}, {2, 1, 3}, {1, 0, 2}, {0, 255, 3}};
+    for (const auto& p : pauses) {
+        SCOPED_TRACE(int(p.timer));
+        orb_write8(o + ob::state, 2);
+        orb_write8(o + ar::timer, p.timer);
+        ASSERT_TRUE(frame());
+        EXPECT_EQ(ram8(o + ar::timer), p.timer_after);
+        EXPECT_EQ(ram8(o + ob::state), p.state_after);
+        EXPECT_EQ(ram8(o + ar::length), 8);
+    }
+
+    // Shrinking: 7 down to 0 drawn, the ninth frame goes below 0 and removes it.
     const uint16_t free64 = ram16(var::free_stack_64);
-    ASSERT_TRUE(run(sub_077D19));
+    for (int length = 7; length >= 0; --length) {
+        ASSERT_TRUE(frame());
+        ASSERT_EQ(ram8(o + ar::length), length);
+        ASSERT_EQ(ram16(var::active_count), 1) << length;
+    }
+    EXPECT_NE(ram16(o + ob::flags) & 1, 0);
+    ASSERT_TRUE(frame());
     EXPECT_EQ(ram16(o + ob::flags) & 1, 0);
     EXPECT_EQ(ram16(var::active_count), 0);
     EXPECT_EQ(ram16(var::free_stack_64), free64 + 1);

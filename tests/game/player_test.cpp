@@ -818,6 +818,7 @@ TEST_F(Player, EnergyCostsNeverDefeat) {
         EXPECT_EQ(s16(ob::energy), c.after) << c.energy;
         EXPECT_EQ(state(), 21);
     }
+    ASSERT_GE(effects.size(), 1u);
     EXPECT_EQ(effects.back(), 14u + kCharacter + 4) << "facing right";
 }
 

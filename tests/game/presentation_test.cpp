@@ -217,6 +217,7 @@ TEST_F(Emitter, ParticlesTakeTheSixteenPositionsInTurn) {
     plant16(0x08AD0A + 4 * 5 + 2, 44);
     const uint32_t emitter = spawn(kEmitter, sub_088C67);
     passes(6);
+    ASSERT_GE(ring().size(), 1u);
     const uint32_t sixth = ring().back();
     EXPECT_EQ(ram8(sixth + object_record::type), 5);
     EXPECT_EQ(ram32(sixth + object_record::routine), kParticle);
@@ -246,6 +247,7 @@ TEST_F(Emitter, AnEmptyPoolLinksNothing) {
     pass();
     const auto before = ring();
     orb_write16(var::free_stack_128, 0);
+    ASSERT_GE(before.size(), 1u);
     cpu.reg[21] = before.back();  // the stale R21 an empty pool leaves
     pass();
     EXPECT_EQ(ring(), before);

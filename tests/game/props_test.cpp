@@ -95,6 +95,7 @@ TEST_F(Props, HitAndDefeatInOneFrameSoundAndEnterTheDefeat) {
         pass(2);
         hit(p, true);
         pass();
+        ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
         EXPECT_EQ(sounds(var::sound_ring_a).back(), 0x90 + type);
         EXPECT_EQ(state(p), 2);
         EXPECT_FALSE(flag(p, owner_flag::defeated));
@@ -167,6 +168,7 @@ TEST_F(Props, KnockedAwayPropBouncesLowerUntilItLeavesTheScreen) {
     ASSERT_GE(bounces.size(), 6u);
     EXPECT_EQ(std::vector<int>(bounces.begin(), bounces.begin() + 6), (std::vector<int>{20, 15, 10, 5, 0, -5}));
     EXPECT_EQ(sounds(var::sound_ring_a).size() - queued, bounces.size());
+    ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 151);
     EXPECT_GE(s16(p + object_record::screen_x), 384);
     EXPECT_EQ(state(p), 4);

@@ -278,6 +278,7 @@ TEST_F(Results, PortraitsFallStretchingUntilOffTheScreen) {
     const uint32_t ctl = controller();
     frame();
     const uint32_t p = portrait(ctl, 1);
+    ASSERT_GE(scripts.size(), 1u);
     EXPECT_EQ(scripts[0], 0x130000u);
     orb_write16(p + 100, 0xFC00 | 0x3F4);
     orb_write16(p + 102, 0xA800 | 6);

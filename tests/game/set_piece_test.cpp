@@ -150,7 +150,7 @@ TEST_F(SetPieceTest, SecondPartAttacksThroughPhaseThreeWithTheBodyHidden) {
     EXPECT_EQ(phase3_frames, 3);
     EXPECT_EQ(ram8(second() + object_record::attack_kind), 2);
     const auto a = tests_of(0x083604 + 16), b = tests_of(0x083604 + 20);
-    EXPECT_EQ(a.size(), 3u);
+    ASSERT_EQ(a.size(), 3u);
     EXPECT_EQ(b.size(), 3u);
     EXPECT_EQ(a[0].strength, 43u);
     EXPECT_EQ(phase(), 4);
@@ -194,6 +194,7 @@ TEST_F(SetPieceTest, DefeatRunsTheExitAndFadesTheMusicOut) {
     EXPECT_EQ(ram8(var::live_enemy_count), 0);
     EXPECT_FALSE(on_ring(second()));
     EXPECT_EQ(state_of(part), 5);
+    ASSERT_GE(sounds(var::sound_ring_b).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_b).back(), 176);
     // 120 frames in place
     const int16_t x0 = x_of(part), y0 = y_of(part);
@@ -239,6 +240,7 @@ TEST_F(SetPieceTest, DefeatRunsTheExitAndFadesTheMusicOut) {
     ASSERT_EQ(levels.front(), 254);
     for (int k = 0; k < 254; ++k) ASSERT_EQ(levels[k], 254 - k) << k;
     EXPECT_EQ(levels.back(), 1);
+    ASSERT_GE(sounds(var::sound_ring_b).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_b).back(), 175);
     EXPECT_TRUE(on_ring(controller));
     EXPECT_TRUE(on_ring(body()));

@@ -173,8 +173,13 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
     EXPECT_EQ(ram8(var::rank_events), 0);
 }
 
+// The continuing branch of the play start. The real slot reset clears the
+// continuing bit before the test (see the play start), so this branch is
+// reached only through the stand-in below, which leaves the record as it
+// was; ModeMachine.PlayStartAfterTheRealSlotResetSetsUpItsOwnRecord runs the
+// play start with the real reset.
 TEST_F(Slots, PlayStartOfAContinuingPlayerKeepsTheScoreAndTellsTheRank) {
-    fake(kResetSlots);  // leaves the record as it was
+    fake(kResetSlots);  // does nothing: the record keeps its continuing bit
     orb_write16(rec(1), 0x2000);
     orb_write8(rec(1) + 149, 3);
     orb_write32(rec(1) + 140, 12345);

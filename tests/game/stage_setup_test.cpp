@@ -251,6 +251,7 @@ TEST_F(ObjectListSpawn, AnEmptyPoolSkipsTheRestOfItsGroup) {
     orb_write16(var::free_stack_256, 1);
     ASSERT_TRUE(run(sub_088BED));
     EXPECT_EQ(routines(), (std::vector<uint32_t>{kTestEntry[0], kTestEntry[3], kTestEntry[4]}));
+    ASSERT_GE(ring().size(), 1u);
     EXPECT_EQ(ram16(var::active_tail), ring().back() & 0xFFFF);
 }
 

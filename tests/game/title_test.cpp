@@ -233,7 +233,7 @@ TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
     EXPECT_EQ(hex, (std::vector<uint32_t>{0x0107, 0, 0x31F0C6}));
     EXPECT_EQ(ram32(watcher + object_record::routine), 0x077971u);
     passes(2);
-    EXPECT_EQ(listed_by(watcher).size(), 9u) << "listed every frame after the first";
+    ASSERT_EQ(listed_by(watcher).size(), 9u) << "listed every frame after the first";
     EXPECT_EQ(listed_.back().key, -128);
 }
 
@@ -251,6 +251,7 @@ TEST_F(TitleObjects, SquashSpriteSpringsBackIntoPlace) {
     std::vector<int16_t> xs;
     for (const auto& l : listed_by(sprite)) xs.push_back(l.x);
     EXPECT_EQ(xs, (std::vector<int16_t>{235, 239, 242, 244, 245, 245}));
+    ASSERT_GE(listed_.size(), 1u);
     EXPECT_EQ(listed_.front().frame, 460);
     EXPECT_EQ(listed_.front().y, 176);
     EXPECT_EQ(listed_.front().key, -64);

@@ -148,7 +148,7 @@ TEST_F(VolleyTest, TurnAimsFromAboveAndAttacksInTheOctant) {
         EXPECT_EQ(ram8(enemy + 92), c.octant);
         EXPECT_EQ(ram32(enemy + object_record::frame), 0x135900u + c.octant);
         pass(3);  // step timer 3: two frames of attack, then rest
-        EXPECT_EQ(tests_of(0x07F82A + 8).size(), 2u);
+        ASSERT_EQ(tests_of(0x07F82A + 8).size(), 2u);
         EXPECT_EQ(tests_of(0x07F82A + 24).size(), 2u);
         EXPECT_EQ(tests_of(0x07F82A + 8)[0].strength, 31u);
         EXPECT_EQ(state_of(enemy), 1);
@@ -209,7 +209,7 @@ TEST_F(VolleyTest, VolleyWithFewObjectsFiresWhatIsFree) {
     pass();
     free_128(3);
     pass();
-    EXPECT_EQ(shots().size(), 3u);
+    ASSERT_EQ(shots().size(), 3u);
     for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(ram8(shots()[i] + 3), i);
     EXPECT_EQ(state_of(enemy), 25);
     EXPECT_EQ(ram8(enemy + 56), 2);
@@ -250,7 +250,7 @@ TEST_F(VolleyTest, ProjectileFliesOnUntilItLeavesTheBand) {
             ++alive;
         }
         EXPECT_EQ(alive, c.frames_alive);
-        EXPECT_EQ(tests_of(0x07F88E + 16).size(), static_cast<size_t>(c.frames_alive));
+        ASSERT_EQ(tests_of(0x07F88E + 16).size(), static_cast<size_t>(c.frames_alive));
         if (c.frames_alive) {
             EXPECT_EQ(tests_of(0x07F88E + 16)[0].strength, 51u);
         }

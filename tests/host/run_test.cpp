@@ -1,16 +1,22 @@
 // The whole program, headless: the host shell over the test guest program,
 // started as a separate process with SDL's dummy drivers, a fresh preferences
 // folder per run and no display, so no message box can block.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/bad_files.h"
@@ -22,9 +28,23 @@ using romset_fixture::temp_dir;
 namespace {
 
 struct Outcome {
-    int status = -1;
+    int status = -1;  // the exit status, or 128 + the signal that ended the run
     std::string err;
 };
+
+// How a run is started and watched.
+struct RunOptions {
+    std::function<void()> in_child;          // in the child, just before the program starts
+    std::function<void(pid_t)> meanwhile;    // about every millisecond while it runs
+    std::chrono::seconds limit{300};         // then it is killed (status 128 + 9)
+};
+
+// How many times text holds what.
+size_t count_of(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
 
 class WholeProgram : public ::testing::Test {
 protected:
@@ -53,11 +73,12 @@ protected:
         return folder;
     }
 
-    Outcome run(const std::vector<std::string>& args) {
+    Outcome run(const std::vector<std::string>& args, const RunOptions& options = {}) {
         const fs::path err_path = dir / "stderr.txt";
         const pid_t pid = fork();
         if (pid == 0) {
             if (chdir(work().c_str()) != 0) _exit(120);
+            if (options.in_child) options.in_child();
             FILE* err = std::freopen(err_path.c_str(), "w", stderr);
             if (!err) _exit(121);
             std::vector<std::string> env_text;
@@ -72,7 +93,16 @@ protected:
             _exit(122);
         }
         int status = 0;
-        waitpid(pid, &status, 0);
+        const auto give_up = std::chrono::steady_clock::now() + options.limit;
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > give_up) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                break;
+            }
+            if (options.meanwhile) options.meanwhile(pid);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         Outcome o;
         o.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         std::ifstream in(err_path);
@@ -147,6 +177,9 @@ TEST_F(WholeProgram, MalformedArgumentsAreRefusedWithTheUsage) {
         {{"--script"}, "--script needs a file name"},
         {{"--frames", "5", "extra"}, "unknown argument 'extra'"},
         {{"-frames", "5"}, "unknown argument '-frames'"},
+        {{"--frames", "5", "--frames", "7"}, "--frames is given twice"},
+        {{"--frames", "0", "--frames", "0"}, "--frames is given twice"},
+        {{"--script", "A", "--frames", "1", "--script", "B"}, "--script is given twice"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -367,6 +400,149 @@ TEST_F(WholeProgram, NoAudioBackEndRunsSilently) {
     Outcome o = run({"--frames", "10"});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(fs::file_size(dir / "sound.raw"), 10u * 3200) << "the dump works without a device";
+}
+
+// A relative XDG_DATA_HOME is not a place: the preferences go under HOME,
+// as when it is not set, and nothing lands in the working folder.
+TEST_F(WholeProgram, ARelativeDataHomeFallsBackToHome) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    for (const char* relative : {"data", "", "./data"}) {
+        SCOPED_TRACE(relative);
+        env["XDG_DATA_HOME"] = relative;
+        fs::remove_all(home());
+        fs::create_directories(home());
+        Outcome o = run({"--frames", "3"});
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_TRUE(fs::exists(home() / ".local" / "share" / "IronBell" / "irnbell.ini")) << o.err;
+        EXPECT_TRUE(fs::is_empty(work())) << "nothing lands in the working folder";
+    }
+}
+
+// Closing the terminal (SIGHUP) ends the run as SIGTERM and SIGINT do: the
+// frame ends, the changed EEPROM is saved, the exit status is 0.
+TEST_F(WholeProgram, AHangUpSavesTheEepromAsATermDoes) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    const fs::path dump = dir / "sound.raw";
+    env["IRONBELL_SOUND_RAW"] = dump.string();
+    EepromScript s;
+    s.write_word(5, 0x1234);
+    s.save(dir / "eeprom.script");
+    for (int signal : {SIGHUP, SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        fs::remove_all(prefs());
+        fs::remove(dump);
+        bool sent = false;
+        RunOptions watch;
+        watch.limit = std::chrono::seconds(60);
+        // As a terminal's program gets them, whatever the test runner ignores.
+        watch.in_child = [] {
+            for (int s : {SIGHUP, SIGTERM, SIGINT}) std::signal(s, SIG_DFL);
+        };
+        watch.meanwhile = [&](pid_t pid) {
+            // 30 frames of sound: the script's EEPROM write is long done.
+            std::error_code error;
+            if (!sent && fs::file_size(dump, error) >= 30 * 3200 && !error) {
+                kill(pid, signal);
+                sent = true;
+            }
+        };
+        Outcome o = run({"--script", (dir / "eeprom.script").string()}, watch);
+        EXPECT_TRUE(sent);
+        EXPECT_EQ(o.status, 0) << o.err;
+        const fs::path file = prefs() / "irnbell.eeprom";
+        ASSERT_TRUE(fs::exists(file)) << o.err;
+        std::ifstream in(file, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+        ASSERT_EQ(bytes.size(), 128u);
+        EXPECT_EQ(uint8_t(bytes[10]), 0x34);
+        EXPECT_EQ(uint8_t(bytes[11]), 0x12);
+    }
+}
+
+// A dump that cannot be written is named once with the reason; the dump
+// stops and the game runs its frames to the end.
+TEST_F(WholeProgram, ASoundDumpThatCannotBeWrittenIsReportedOnce) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    env["IRONBELL_SOUND_RAW"] = "/dev/full";
+    Outcome o = run({"--frames", "120"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    const std::string line =
+        "IRONBELL_SOUND_RAW=/dev/full: cannot be written (No space left on device); the sound "
+        "dump ends after 0 bytes\n";
+    EXPECT_EQ(count_of(o.err, line), 1u) << o.err;
+
+    // A file that may grow to 10,000 bytes (a disk that fills up): the dump
+    // holds every byte that fitted, and the frames go on.
+    const fs::path dump = dir / "sound.raw";
+    env["IRONBELL_SOUND_RAW"] = dump.string();
+    RunOptions limited;
+    limited.in_child = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{10000, 10000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    env["IRONBELL_SOUND_TRACE"] = "1";
+    o = run({"--frames", "120"}, limited);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(fs::file_size(dump), 10000u);
+    EXPECT_EQ(count_of(o.err, "IRONBELL_SOUND_RAW=" + dump.string() +
+                                  ": cannot be written (File too large); the sound dump ends "
+                                  "after 10000 bytes\n"),
+              1u)
+        << o.err;
+    EXPECT_NE(o.err.find("sound: frame 120, "), std::string::npos) << o.err;
+}
+
+// A FIFO as the dump: without a reader the game starts at once without the
+// dump; with one it gets the whole sound; a reader that goes away is a
+// failed write, not the end of the game.
+TEST_F(WholeProgram, ASoundDumpIntoAFifo) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    const fs::path fifo = dir / "sound.fifo";
+    ASSERT_TRUE(bad_files::make_fifo(fifo));
+    env["IRONBELL_SOUND_RAW"] = fifo.string();
+    RunOptions quick;
+    quick.limit = std::chrono::seconds(30);
+    Outcome o = run({"--frames", "10"}, quick);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(count_of(o.err, "IRONBELL_SOUND_RAW=" + fifo.string() +
+                                  ": no program reads this FIFO; no sound dump\n"),
+              1u)
+        << o.err;
+
+    for (const bool reader_leaves : {false, true}) {
+        SCOPED_TRACE(reader_leaves ? "the reader goes away" : "the reader stays");
+        const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(reader, 0);
+        bool open = true;
+        size_t got = 0;
+        auto drain = [&] {
+            char buffer[65536];
+            ssize_t n;
+            while (open && (n = ::read(reader, buffer, sizeof buffer)) > 0) got += size_t(n);
+            if (open && reader_leaves && got >= 10 * 3200) {
+                ::close(reader);
+                open = false;
+            }
+        };
+        RunOptions watch;
+        watch.limit = std::chrono::seconds(60);
+        watch.meanwhile = [&](pid_t) { drain(); };
+        o = run({"--frames", "120"}, watch);
+        drain();
+        if (open) ::close(reader);
+        EXPECT_EQ(o.status, 0) << o.err;
+        if (reader_leaves) {
+            EXPECT_EQ(count_of(o.err, "IRONBELL_SOUND_RAW=" + fifo.string() +
+                                          ": cannot be written (Broken pipe); the sound dump "
+                                          "ends after "),
+                      1u)
+                << o.err;
+        } else {
+            EXPECT_EQ(got, 120u * 3200);
+            EXPECT_EQ(o.err.find("IRONBELL_SOUND_RAW"), std::string::npos) << o.err;
+        }
+    }
 }
 
 }  // namespace

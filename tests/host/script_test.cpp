@@ -109,6 +109,34 @@ TEST_F(ControlScript, LoadFaultsNameTheLineAndWhatIsWrong) {
     for (const auto& c : cases) expect_fault(std::string(c.line) + "\n", 1, c.message);
 }
 
+// What a message quotes shows every byte: control bytes escaped, so a NUL
+// does not cut the message short. A leading UTF-8 byte-order mark is not
+// part of the first line.
+TEST_F(ControlScript, MessagesShowEveryByteOfWhatTheyQuote) {
+    const struct {
+        std::string text;
+        int line;
+        const char* message;
+    } cases[] = {
+        {std::string("5 press coin1\0\n", 15), 1, "unknown input 'coin1\\x00'"},
+        {"5 jump\x01\n", 1, "unknown action 'jump\\x01'"},
+        {"5\x7F hold start1\n", 1, "bad frame '5\\x7F'"},
+        {"5 press start1 4\x0B\n", 1, "bad frame count '4\\x0B'"},
+        {"\xEF\xBB\xBF" "10 hold start1\n5 jump\n", 2, "unknown action 'jump'"},
+        {"\xEF\xBB\xBF" "+x end\n", 1, "bad relative frame '+x'"},
+        {"+18446744073709551615 end\n+1 end\n", 2,
+         "relative frame '+1' overflows the frame count"},
+        {"18446744073709551614 end\n+2 end\n", 2,
+         "relative frame '+2' overflows the frame count"},
+    };
+    for (const auto& c : cases) expect_fault(c.text, c.line, c.message);
+
+    script_ptr script = load("\xEF\xBB\xBF" "10 hold start1\n");
+    ASSERT_NE(script, nullptr) << problem;
+    ASSERT_EQ(script->items.size(), 1u);
+    EXPECT_EQ(script->items[0].frame, 10u);
+}
+
 TEST_F(ControlScript, CommentsBlankAndLongLinesAreCountedAsTheFilesLines) {
     expect_fault("# a comment\n\n \t\r\n10 hold start1 # held\n5 jump\n", 5,
                  "unknown action 'jump'");
@@ -120,7 +148,7 @@ TEST_F(ControlScript, CommentsBlankAndLongLinesAreCountedAsTheFilesLines) {
     expect_fault("1 hold start1" + std::string(242, ' ') + "2 jump\n", 1, "expected 'hold INPUT'");
     script_ptr script = load("1 hold start1 # " + std::string(300, '#') + "\n2 release start1\n");
     ASSERT_NE(script, nullptr) << problem;
-    EXPECT_EQ(script->items.size(), 2u);
+    ASSERT_EQ(script->items.size(), 2u);
     EXPECT_EQ(script->items[1].line, 2);
     // A field of more than 31 characters reads as two fields.
     expect_fault("1 hold " + std::string(40, 'a') + "\n", 1, "expected 'hold INPUT'");

@@ -339,6 +339,35 @@ TEST_F(RomSetLoad, EveryRefusalSaysWhy) {
        no_07.c_str(), "part07.rom is not a regular file"},
       {"folder member a FIFO", [&] { return member_replaced_by(bad_files::make_fifo); },
        no_07.c_str(), "part07.rom is not a regular file"},
+      // Members are known by name: two of one name leave no way to tell
+      // which is meant, whatever their sizes and wherever they sit.
+      {"member twice", [&] { return zip_with([](auto& m) { m.push_back(m[6]); }); },
+       no_07.c_str(), "it holds part07.rom twice (directory entries 7 and 21)"},
+      {"member twice, the second one byte short",
+       [&] {
+         return zip_with([&](auto& m) {
+           m.push_back(m[6]);
+           m.back().data = shorter;
+         });
+       },
+       no_07.c_str(), "it holds part07.rom twice (directory entries 7 and 21)"},
+      {"member twice, the first one byte short",
+       [&] {
+         return zip_with([&](auto& m) {
+           m.insert(m.begin(), m[6]);
+           m[0].data = shorter;
+         });
+       },
+       no_07.c_str(), "it holds part07.rom twice (directory entries 1 and 8)"},
+      {"member twice in two sub-folders",
+       [&] {
+         return zip_with([](auto& m) {
+           m.push_back(m[6]);
+           m[6].name = "a/part07.rom";
+           m.back().name = "b/part07.rom";
+         });
+       },
+       no_07.c_str(), "it holds part07.rom twice (directory entries 7 and 21)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -498,6 +527,22 @@ TEST_F(ZipWalk, FirstGoodCopyFillsTheSlot) {
     EXPECT_EQ(walk(make_zip(members).archive), "");
     EXPECT_EQ(missing(), "") << "damaged copy first: " << damaged_first;
   }
+}
+
+// A member known by its CRC-32 may come twice (the first good copy fills
+// its slot); one known by name may not: the walk stops at the second copy.
+TEST_F(ZipWalk, AMemberKnownByNameMayNotComeTwice) {
+  auto members = tiny_members();
+  members.insert(members.begin() + 3, members[1]);  // part02.rom, by name
+  members.push_back(members[0]);                     // part01.rom, by CRC-32
+  EXPECT_EQ(walk(make_zip(members).archive), "no part02.rom (or not this version of it)");
+  EXPECT_EQ(missing(), "part04.rom part05.rom part06.rom part07.rom part08.rom part09.rom "
+                       "part10.rom part11.rom part12.rom part13.rom part14.rom part15.rom "
+                       "part16.rom part17.rom part18.rom part19.rom part20.rom ");
+
+  members.erase(members.begin() + 3);
+  EXPECT_EQ(walk(make_zip(members).archive), "");
+  EXPECT_EQ(missing(), "");
 }
 
 TEST_F(ZipWalk, NamesCountFromTheLastSlash) {

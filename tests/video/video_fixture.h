@@ -1,11 +1,13 @@
 // Shared set-up of the renderer tests: a fresh board with an identity palette
 // (entry i holds i, so each output pixel names the palette index the mixer
 // chose), every mixer register 0, the display on, and small synthetic tile and
-// sprite regions. A failing test leaves a PNG of its picture behind.
+// sprite regions. A failing test leaves a PNG of its picture in the build
+// tree's test-artefacts folder.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -38,10 +40,13 @@ public:
         std::string name = std::string(info->test_suite_name()) + "." + info->name() + ".png";
         for (char& ch : name)
             if (ch == '/') ch = '_';
+        std::error_code ignored;
+        std::filesystem::create_directories(IRONBELL_ARTEFACTS, ignored);
+        const std::string path = std::string(IRONBELL_ARTEFACTS) + "/" + name;
         int width = 0;
         const uint32_t* frame = orb_video_frame(&width);
-        if (write_png(name, frame, width, ORB_VIDEO_ROWS, ORB_VIDEO_COLUMNS))
-            std::printf("picture of the failed test: %s\n", name.c_str());
+        if (write_png(path, frame, width, ORB_VIDEO_ROWS, ORB_VIDEO_COLUMNS))
+            std::printf("picture of the failed test: %s\n", path.c_str());
     }
 
     void restart_video() { orb_video_init(tiles.data(), tiles.size(), sprites.data(), sprites.size()); }

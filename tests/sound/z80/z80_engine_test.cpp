@@ -210,6 +210,7 @@ TEST(Z80Timing, WzOfPortAndDirectStores) {
     m.load(0, {0xDB, 0x34, 0xD3, 0xFF, 0x02});  // IN A,(34h); OUT (FFh),A; LD (BC),A
     m.cpu.A() = 0x12;
     m.run_one();
+    ASSERT_GE(m.events.size(), 3u);
     EXPECT_EQ(m.events[2], (bus_event{7, bus_access::in, 0x1234, 0x12}));
     EXPECT_EQ(m.cpu.wz, 0x1235);
     m.run_one();

@@ -30,11 +30,13 @@ TEST(Z80BlockAndIo, OutiAndIniUseBcOnEitherSideOfTheDecrement) {
     m.cpu.bc = 0x0110;
     m.cpu.hl = 0x4000;
     m.run_one();
+    ASSERT_GE(m.events.size(), 1u);
     EXPECT_EQ(m.events.back().address, 0x0010);
     EXPECT_EQ(m.events.back().kind, bus_access::out);
     EXPECT_EQ(m.cpu.wz, 0x0011);
     m.cpu.bc = 0x0110;
     m.run_one();
+    ASSERT_GE(m.events.size(), 2u);
     EXPECT_EQ(m.events[m.events.size() - 2], (bus_event{m.events[m.events.size() - 2].tick, bus_access::in, 0x0110, 0x01}));
     EXPECT_EQ(m.cpu.wz, 0x0111);
 }

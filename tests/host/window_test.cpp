@@ -45,9 +45,10 @@ TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
     using xvfb::wait_for;
     wait_for("xwininfo -display " + display + " -root 2>&1", "Width:");
     const pid_t game = spawn({IRONBELL_GUEST_EXE, "--frames", "600"},
-                             {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
-                              "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(),
-                              "PATH=/usr/bin:/bin"},
+                             xvfb::with_sanitizer_options(
+                                 {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
+                                  "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(),
+                                  "PATH=/usr/bin:/bin"}),
                              dir.path(), dir / "game.txt");
     const std::string info = wait_for("xwininfo -display " + display +
                                           " -name 'Ironbell: The Arcade Game' 2>&1",

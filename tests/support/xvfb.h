@@ -69,6 +69,14 @@ inline std::string wait_for(const std::string& command, const char* sign) {
   return out;
 }
 
+// `env` with the sanitizers' options of this process added, so that a game
+// built with them reports as the test asks.
+inline std::vector<std::string> with_sanitizer_options(std::vector<std::string> env) {
+  for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
+    if (const char* v = std::getenv(keep)) env.push_back(std::string(keep) + "=" + v);
+  return env;
+}
+
 // Stops a program started by `spawn` (the server) and waits for it.
 inline void stop(pid_t pid) {
   kill(pid, SIGTERM);

@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -50,11 +49,9 @@ TEST(RealWindowRun, ShowsTheTitleTextOfTheSyntheticSet) {
   wait_for("xwininfo -display " + display + " -root 2>&1", "Width:");
   // Paced at 60 frames a second, the title shows from the start for about
   // three seconds; the run ends at the presentation scene.
-  std::vector<std::string> env = {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
-                                   "XDG_DATA_HOME=" + (dir / "data").string(),
-                                   "IRONBELL_ROM=" + (dir / "set").string(), "PATH=/usr/bin:/bin"};
-  for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
-    if (const char* v = std::getenv(keep)) env.push_back(std::string(keep) + "=" + v);
+  const auto env = xvfb::with_sanitizer_options(
+      {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
+       "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + (dir / "set").string(), "PATH=/usr/bin:/bin"});
   const pid_t game = spawn({IRONBELL_GAME_EXE, "--frames", "420"}, env, dir.path(), dir / "game.txt");
   const std::string info =
       wait_for("xwininfo -display " + display + " -name 'Ironbell: The Arcade Game' 2>&1", "Width:");

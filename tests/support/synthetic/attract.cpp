@@ -336,10 +336,13 @@ void plant_ranking(data_block& data) {
                   "default ranking table: initials");
   }
   // Page layout: character c's block starts at row 7c; the title on its first
-  // row, then per entry i a row holding label, score and initials.
+  // row from column 14, then per entry i a row holding label, score and
+  // initials. (The attract screens' coin prompt, erased every 64 frames at
+  // row 14 from column 12 up to the first empty cell, must find column 13
+  // empty, or it erases the third block's title.)
   for (uint32_t c = 0; c < 4; ++c)
     rom.put16(0x08A79E + 2 * c, static_cast<uint16_t>(7 * 128 * c), "ranking blocks");
-  rom.put16(0x08A7A6, 2 * 12, "ranking title offset");
+  rom.put16(0x08A7A6, 2 * 14, "ranking title offset");
   rom.put8(0x08A7A8, 0x02, "ranking title attribute");
   const char* titles[4] = {"FIRST CHARACTER", "SECOND CHARACTER", "THIRD CHARACTER", "FOURTH CHARACTER"};
   for (uint32_t c = 0; c < 4; ++c)

@@ -160,6 +160,7 @@ const rom_builder& synthetic_set() {
     plant_service(r);
     plant_sound(r);
     plant_endings(r);
+    plant_graphics(r);
     plant_signatures(r);
     return r;
   }();

@@ -111,6 +111,9 @@ outcome runner::run(const options& o) {
       {"IRONBELL_PROBE_SLICES", std::to_string(o.slices)},
       {"IRONBELL_PROBE_WATCH", watch},
   };
+  std::string pictures;
+  for (uint64_t frame : o.pictures) pictures += (pictures.empty() ? "" : ",") + std::to_string(frame);
+  env["IRONBELL_PROBE_PICTURES"] = pictures;
   for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
     if (const char* v = std::getenv(keep)) env[keep] = v;
   for (const auto& [k, v] : o.env) env[k] = v;
@@ -164,6 +167,9 @@ outcome runner::run(const options& o) {
       for (uint32_t address; line >> std::hex >> address;) r.entered.push_back(address);
     }
   }
+  for (uint64_t frame : o.pictures)
+    if (auto p = picture_text::read_ppm(run_dir / ("picture-" + std::to_string(frame) + ".ppm")))
+      r.pictures[frame] = std::move(*p);
   if (fs::exists(eeprom_file())) {
     const std::string bytes = read_text(eeprom_file());
     r.eeprom = std::vector<uint8_t>(bytes.begin(), bytes.end());
@@ -179,6 +185,17 @@ const outcome& run_once(const std::string& probe_exe, const std::string& name, c
     it = runs.emplace(name, r.run(o)).first;
   }
   return it->second;
+}
+
+std::string shown_text(const outcome& out, uint64_t frame, int row, int column, int length) {
+  const auto it = out.pictures.find(frame);
+  if (it == out.pictures.end()) return "(no picture of frame " + std::to_string(frame) + ")";
+  return picture_text::text_at(it->second, row, column, length);
+}
+
+void keep_pictures(const outcome& out, const std::string& name, const fs::path& folder) {
+  for (const auto& [frame, p] : out.pictures)
+    picture_text::write_ppm(p, folder / (name + "-" + std::to_string(frame) + ".ppm"));
 }
 
 std::vector<checkpoint> parse_checkpoints(const std::string& text) {

@@ -17,7 +17,6 @@ constexpr uint32_t kPlacedRoutine = 0x087A55;
 constexpr uint8_t kEnd = 0xFF;
 constexpr uint32_t kEntrySize = 12;
 constexpr uint8_t kNoMode = 0xFF;
-constexpr uint32_t kHigh = 0x00200000;
 
 // Link-mode dispatch: a sign test, then a table of 3-byte branches.
 constexpr uint32_t kLinkOutJump = 0x08794D;

@@ -47,7 +47,6 @@ constexpr uint32_t area_size = 36;   // controller routine, then per camera map,
 }  // namespace stage_descriptor
 
 constexpr uint32_t kLayerBit = 1u << 10;
-constexpr uint32_t kHigh = 0x00200000;
 
 // A layer mode: layer control bit 10 and bit 0 of port H (read, changed,
 // written back).

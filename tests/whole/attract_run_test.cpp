@@ -36,9 +36,18 @@ constexpr uint32_t kRankInitial = 0x31F000 + 128 * 1 + 2 * 22;
 constexpr uint64_t kDemoStream = 0x13C000;
 constexpr uint64_t kDemoStreamWords = 1400;
 // The title's background scene time planted in the set.
-constexpr uint64_t kTitleSceneTime = 120;
+constexpr uint64_t kTitleSceneTime = 480;
+// The title objects: NBG0's zoom word, the blend level word and NBG0's
+// off bit in the shadows; the cell of the logo's closing text (row 24,
+// column 15); the object pools, of each object its routine and screen place.
+constexpr uint32_t kNbg0Zoom = 0x208250;
+constexpr uint32_t kBlend = 0x208B4E;
+constexpr uint32_t kLayerOff = 0x208202;
+constexpr uint32_t kClosingCell = 0x31F000 + 128 * 24 + 2 * 15;
+constexpr uint32_t kObjects256 = 0x200400, kObjects128 = 0x201000;
+constexpr uint32_t kRoutine = 4, kScreen = 16;  // screen x, then y (one 32-bit watch)
 
-constexpr uint64_t kFrames = 2400;
+constexpr uint64_t kFrames = 2760;
 
 uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | m); }
 
@@ -50,7 +59,12 @@ whole_run::options attract_options(int slices) {
   o.seconds = 240;
   o.watch = {{kModeWord, 2},       {kIngameState, 1}, {kGameFlags, 4},  {kDemoIndex, 1},
              {kPresentationIndex, 1}, {kDemoInputPointer, 4}, {kDemoInputs, 4}, {kPlayer1Energy, 2}, {kPlayer1X, 2}, {kTitleCell, 2}, {kSceneLine1, 2},
-             {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2}};
+             {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2},
+             {kNbg0Zoom, 2},       {kBlend, 2},       {kLayerOff, 2},     {kClosingCell, 2}};
+  for (uint32_t i = 0; i < 12; ++i)
+    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}}) o.watch.push_back({kObjects256 + 256 * i + field, bytes});
+  for (uint32_t i = 0; i < 124; ++i)
+    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}}) o.watch.push_back({kObjects128 + 128 * i + field, bytes});
   return o;
 }
 
@@ -198,17 +212,121 @@ TEST(AttractRun, TextsReachTheTextLayer) {
   EXPECT_EQ(out.value_at(kRankLabel, back), 0u) << "the title clears the text layer";
 }
 
+// The objects of every address whose routine field took `routine`.
+std::vector<uint32_t> objects_with(const whole_run::outcome& out, uint32_t routine) {
+  std::vector<uint32_t> v;
+  for (const auto& c : out.changes)
+    if (c.value == routine && c.address >= kObjects256 && c.address < kObjects128 + 128 * 124 &&
+        c.address % 128 == kRoutine && std::find(v.begin(), v.end(), c.address - kRoutine) == v.end())
+      v.push_back(c.address - kRoutine);
+  return v;
+}
+int16_t screen_x(uint64_t xy) { return static_cast<int16_t>(xy & 0xFFFF); }
+int16_t screen_y(uint64_t xy) { return static_cast<int16_t>(xy >> 16); }
+
+// The title's background scene plays every title object: the logo shows on
+// NBG0 once its delay is over, its two pictures shrink to 1:1 by their
+// steps, the blend runs down on NBG2 and up on NBG0, and its closing text
+// is printed; the three flying pieces fly by their steps, the falling piece
+// lands at y 200, the accelerating piece moves and goes, the sequence
+// watcher stands at (160, 0) waiting, and the squash sprite appears 460
+// frames after the scene was built, flattened 5 steps, and springs back to
+// x 245.
+TEST(AttractRun, TheTitleScenePlaysEveryTitleObject) {
+  const auto& out = attract_run();
+  const uint64_t built = frame_of(out, mode(3, 12));
+  const uint64_t leaves = frame_of(out, mode(21, 0), built);
+
+  // Zoom: 0x0FF0 while hidden, then 2432 ... 608 in steps of 96, then from
+  // 4307 less 22², 21², ... down to 512.
+  std::vector<uint64_t> zooms;
+  for (const auto& c : out.changes)
+    if (c.address == kNbg0Zoom && c.frame >= built && c.frame < leaves) zooms.push_back(c.value);
+  std::vector<uint64_t> expected = {0x0FF0};
+  for (int z = 2432; z >= 608; z -= 96) expected.push_back(uint64_t(z));
+  for (int z = 4307, k = 22; z > 512; --k) expected.push_back(uint64_t(z -= k * k));
+  EXPECT_EQ(zooms, expected);
+  EXPECT_EQ(expected.back(), 512u);
+  // NBG0 is off while the logo waits, on from its first zoom step.
+  EXPECT_EQ(out.value_at(kLayerOff, built) & 1, 1u);
+  EXPECT_EQ(out.value_at(kLayerOff, leaves - 1) & 1, 0u);
+
+  // Blend levels (bits 10-8): 7, then 6 down to 0, then 1 up to 7.
+  std::vector<uint64_t> levels;
+  for (const auto& c : out.changes)
+    if (c.address == kBlend && c.frame >= built && c.frame < leaves &&
+        (levels.empty() || levels.back() != (c.value >> 8 & 7)))
+      levels.push_back(c.value >> 8 & 7);
+  EXPECT_EQ(levels, (std::vector<uint64_t>{7, 6, 5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5, 6, 7}));
+  const uint64_t closing = out.frames_of(kClosingCell).empty() ? 0 : out.frames_of(kClosingCell).back();
+  EXPECT_EQ(out.value_at(kClosingCell, leaves - 1), 0x0300u | 'P') << "the logo's closing text";
+  EXPECT_GT(closing, built);
+
+  // Flying pieces: each moved by its step from its table place.
+  const auto pieces = objects_with(out, 0x0775F9);
+  ASSERT_EQ(pieces.size(), 3u);
+  std::vector<std::pair<int, int>> steps;
+  for (uint32_t o : pieces) {
+    // The first two places of consecutive frames while the object flies.
+    const auto frames = out.frames_of(o + kScreen);
+    const auto places = out.values_of(o + kScreen);
+    for (size_t i = 1; i < frames.size(); ++i)
+      if (frames[i] == frames[i - 1] + 1 && out.value_at(o + kRoutine, frames[i - 1]) == 0x0775F9 &&
+          out.value_at(o + kRoutine, frames[i]) == 0x0775F9) {
+        steps.push_back({screen_x(places[i]) - screen_x(places[i - 1]), screen_y(places[i]) - screen_y(places[i - 1])});
+        break;
+      }
+  }
+  std::sort(steps.begin(), steps.end());
+  EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{-1, 0}, {0, -1}, {1, 0}}));
+
+  // The falling piece lands at screen y 200 and stays there.
+  const auto falling = objects_with(out, 0x077558);
+  ASSERT_EQ(falling.size(), 1u);
+  EXPECT_EQ(screen_y(out.value_at(falling[0] + kScreen, leaves - 1)), 200);
+  EXPECT_EQ(screen_x(out.value_at(falling[0] + kScreen, leaves - 1)), 240);
+
+  // The accelerating piece (a 256-byte object) moves from its place.
+  const auto accelerating = objects_with(out, 0x0774AC);
+  ASSERT_EQ(accelerating.size(), 1u);
+  EXPECT_GE(accelerating[0], kObjects256);
+  EXPECT_LT(accelerating[0], kObjects128);
+  EXPECT_GE(out.values_of(accelerating[0] + kScreen).size(), 5u);
+
+  // The watcher waits for its sequence at (160, 0).
+  const auto watcher = objects_with(out, 0x07792B);
+  ASSERT_EQ(watcher.size(), 1u);
+  EXPECT_EQ(out.value_at(watcher[0] + kScreen, leaves - 1), 160u);
+  EXPECT_EQ(out.value_at(watcher[0] + kRoutine, leaves - 1), 0x07792Bu) << "nothing was entered";
+
+  // The squash sprite: 230 (245 less 1 + 2 + ... + 5), then 5, 4, 3, 2, 1
+  // pixels right, at y 176.
+  const auto squash = objects_with(out, 0x077A34);
+  ASSERT_EQ(squash.size(), 1u);
+  std::vector<int> xs;
+  uint64_t shown = 0;
+  for (const auto& c : out.changes)
+    if (c.address == squash[0] + kScreen && c.frame > built && c.frame < leaves) {
+      if (xs.empty()) shown = c.frame;
+      xs.push_back(screen_x(c.value));
+      EXPECT_EQ(screen_y(c.value), 176);
+    }
+  EXPECT_EQ(xs, (std::vector<int>{230, 235, 239, 242, 244, 245}));
+  EXPECT_EQ(shown - built, 459u);
+}
+
 // The checkpoints are the same with the sound board's time cut into 1, 7 and
 // 1,000 slices per stretch, and match the recorded table.
 constexpr const char* kExpected = R"(
-300 603D7CCA7314CA7D C15CCFE0D35DD6AD FFD29CC31AFAF8D9 651466FD58342661 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B0B75B333DED19A0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 D6E1976AA830EEF8 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 C4DACF90EECC0260
-600 F93BA5D108F2BF95 47D643FE302472F5 D3BFD57B4FE242CF F198B06DD1E95C48 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 4B5411CCF8CD6CF6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5DF885F6953DCC5A FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 94677CD10B58187D
-900 5193EAB61F6DA325 CFD7F03322440235 BF3EC8C8B1DCE104 FAB1BB4493892161 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A8DE214C6E881073 92681B8593592BD5 11A754A1B38D21F5 FD05C1C9FD6671B3 45D820794BBAAC56 FC7B8D42BBB8E6B3 4CBE7DCF96F4DC81 3452B11651123A9D 14033E04AEFA4E94 B93A0C83CE3B6325 B93A0C83CE3B6325 3D93BE613EA14159
-1200 9E0B76F751D68025 FDF7CFBB9382CE5D F8497CA696BA6208 6EF4E957BAF5ACBA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 466CABB1A02AED1D 92681B8593592BD5 11A754A1B38D21F5 5B0919CE9BDA6B96 BE21B251FE41B3D7 FC7B8D42BBB8E6B3 FBBB6890DED11D69 3452B11651123A9D 7028B8E0EA695F8F B93A0C83CE3B6325 B93A0C83CE3B6325 AEB193846E62F42B
-1500 B72EFFAFE3F41B25 5B2B2D2AF1B67D82 72B5A55BFA1B76D2 106981383C97D97B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 017820515E2EF1B8 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 F0CA8C6BDF752DCF FC7B8D42BBB8E6B3 620783E8F8C8CB86 3452B11651123A9D 2EF0E7A315FB6F36 B93A0C83CE3B6325 B93A0C83CE3B6325 39BDFBC07EC36F4B
-1800 EC409E43CF7C3F25 C318CF5D569D49FF C9FBE5ACAC266C60 166E6D3FCEEEB561 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 FAACB0F85CB33513 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 DAC1746DBA80EA87 FC7B8D42BBB8E6B3 5CE612B5D30D7FDF 3452B11651123A9D 5D968E0D7670C24F B93A0C83CE3B6325 B93A0C83CE3B6325 3770C3EC25EFA33B
-2100 4CBD989D1CA19135 629A3A132FBC87FD E04656986382415C C6EC1FED413B6512 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 89B90403A559940A 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 4A25B48917FA244F FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 1C228B8DE41CAD27
-2400 8E3B791B2F015E3D 7F7E18E7D9B3543C 524A07A281D65A98 B18396A58B142E87 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 FFB9D1DC8717F2E6 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 816FE8CD561943AD FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 D7405459D7D06299
+300 18D5860E68BBD555 AC68505FF04314A3 FFD29CC31AFAF8D9 D5FB3EF6083E9B0F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5B7662EEE39832B1 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 2E6E6DB5A0058018 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 75AF36CF46F94E59
+600 7A8CB65788187EA5 1EB55FF4A8A37D86 D3BFD57B4FE242CF 00785C22CF9F3893 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 66548191A5068AFE B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E19AC1463D791350 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 35F5778931B305B3
+900 F93BA5D108F2BF95 E91DDE1B0920514F BF3EC8C8B1DCE104 B4B721887C2C2F68 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD9A876451DF8B8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E7E80A9A28E5CF12 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 F974374E14F9013D
+1200 D3DE7C6085A6A125 6F374630B3350486 F8497CA696BA6208 83352EDAE0EB8558 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 103A20353696CDFB 92681B8593592BD5 11A754A1B38D21F5 9A60DA6B32BAD7FD CE7BD747C21B6CDE FC7B8D42BBB8E6B3 D19B2C8B7744B874 3452B11651123A9D 85A1212E4CC592F9 B93A0C83CE3B6325 B93A0C83CE3B6325 89233612B6C12D15
+1500 2DAC23A3B2692925 E7357B3EB9400668 72B5A55BFA1B76D2 7C61637AE3DE051E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 609EF1BF313FA7BF 92681B8593592BD5 11A754A1B38D21F5 B0CEE2CAA9730CD6 0A18CE5D75AB059A FC7B8D42BBB8E6B3 F2E67C8741BF1C50 3452B11651123A9D 4B1AF624528623F6 B93A0C83CE3B6325 B93A0C83CE3B6325 C6AE1170549B65E1
+1800 8F454554F434D925 A4CF92AAD1FDF6C7 C9FBE5ACAC266C60 0849454F09FEE7FB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C658B0F37B208359 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 CFB7329F8BE6C035 FC7B8D42BBB8E6B3 D73317F56DFFC41F 3452B11651123A9D 76289B3D6A77574D B93A0C83CE3B6325 B93A0C83CE3B6325 2FFA22704702BABF
+2100 D75A6266F3B4D425 6B37D658A9B393AD E04656986382415C 2AE6294E999F9B00 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E26D16ED133F82A1 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 07528B963E9D7087 FC7B8D42BBB8E6B3 4C9DACCBBADD02EE 3452B11651123A9D 62DC7FED06CF3031 B93A0C83CE3B6325 B93A0C83CE3B6325 2DF626D957698F5D
+2400 4CBD989D1CA19135 2294801F1F44C3AE 524A07A281D65A98 D969246E9F731CA3 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 593C45686B22F6A6 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 43F14D2C34FA1497 FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 431491944482E335
+2700 4CBD989D1CA19135 DB44ACAD635B239B 810163AA70237EE2 D969246E9F731CA3 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 593C45686B22F6A6 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 21A844CD0FA27E02 FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 FD91C797DE0211F5
 )";
 
 TEST(AttractRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

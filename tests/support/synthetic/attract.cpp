@@ -352,7 +352,7 @@ void plant_presentation(data_block& data) {
 // records of {low half of the first cell, attribute, characters up to 0},
 // ended by a 0 halfword; the wide screen moves them 6 cells right.
 void plant_notice(rom_builder& rom) {
-  uint32_t p = put_text_record(rom, 0x06061B, 4, 16, 0x02, "NOTICE", "typed notice");
+  uint32_t p = put_text_record(rom, 0x06061B, 4, 17, 0x02, "NOTICE", "typed notice");
   p = put_text_record(rom, p, 8, 6, 0x04, "THIS SET IS MADE UP", "typed notice");
   p = put_text_record(rom, p, 10, 6, 0x00, "FOR TESTS ONLY", "typed notice");
   rom.put16(p, 0, "typed notice end");

@@ -6,7 +6,6 @@
 // 0x11C000-0x11CFFF, except the frames of scripts whose fixed address lies
 // too far from it (their frames follow them).
 #include <cstdint>
-#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -39,13 +38,20 @@ class block {
   uint32_t at_, end_;
 };
 
-// A frame definition of one 16 x 16 part offset (dx, dy) from the object.
-uint32_t put_frame(block& b, int16_t dx, int16_t dy, const char* what) {
-  const uint32_t at = b.take(1 + 16);
-  b.rom().put8(at, 1, what);
+// A frame definition at `at` of one 16 x 16 part, 4 bits a pixel, offset
+// (dx, dy) from the object: a part count, then the part's eight words.
+void put_frame_at(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, const char* what) {
+  rom.put8(at, 1, what);
   const uint16_t words[8] = {0x0000, 0x1004, 16, 16, static_cast<uint16_t>(dy), static_cast<uint16_t>(dx),
                              kSpriteWord, 0x0000};
-  for (uint32_t i = 0; i < 8; ++i) b.rom().put16(at + 1 + 2 * i, words[i], what);
+  for (uint32_t i = 0; i < 8; ++i) rom.put16(at + 1 + 2 * i, words[i], what);
+}
+constexpr uint32_t kFrameSize = 1 + 16;
+
+// The same in our block.
+uint32_t put_frame(block& b, int16_t dx, int16_t dy, const char* what) {
+  const uint32_t at = b.take(kFrameSize);
+  put_frame_at(b.rom(), at, dx, dy, what);
   return at;
 }
 
@@ -73,12 +79,9 @@ void fixed_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::ve
   uint32_t frame = at + 1 + 2 * n + (end ? 2 : 0);
   std::vector<uint32_t> frames;
   for (const auto& [dx, dy] : parts) {
-    rom.put8(frame, 1, what);
-    const uint16_t words[8] = {0x0000, 0x1004, 16, 16, static_cast<uint16_t>(dy), static_cast<uint16_t>(dx),
-                               kSpriteWord, 0x0000};
-    for (uint32_t i = 0; i < 8; ++i) rom.put16(frame + 1 + 2 * i, words[i], what);
+    put_frame_at(rom, frame, dx, dy, what);
     frames.push_back(frame);
-    frame += 17;
+    frame += kFrameSize;
   }
   put_script(rom, at, duration, frames, end, what);
 }

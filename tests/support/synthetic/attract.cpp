@@ -1,6 +1,7 @@
-// Synthetic ROM data: the attract cycle (title, presentation scene, demo,
-// score-ranking screen), with the demo's inputs; the stage it plays is the
-// play data's.
+// Synthetic ROM data: the attract cycle (title with its animated objects,
+// presentation scenes 0-4, demo, score-ranking screen), with the demo's
+// inputs, and the typed notice no mode of the cycle shows; the stage the
+// demo plays is the play data's.
 //
 // Tables at fixed addresses are planted where the game reads them; what they
 // point at (scripts, frames, lists, texts, palettes, the demo's inputs) lives

@@ -68,8 +68,11 @@ static_assert(kRowCount == 742, "the game program has 742 entry points");
 static_assert(strictly_ascending(), "the routine list must be strictly ascending");
 static_assert(kRows[0].address == 0x000000, "the first row is the bottom of ROM");
 static_assert(kRows[kRowCount - 1].address == 0xFFFFF0, "the last row is the reset entry");
+static_assert(game_list::kGameRows == kRowCount, "ROUTINE_ENTRY counts the same rows");
 
 }  // namespace
+
+uint8_t game_entered[kRowCount + 1];
 
 const v60_code_entry v60_code_entries[] = {
 #define ROUTINE(address, name, written) {address, name},
@@ -86,6 +89,8 @@ const uint64_t v60_code_entry_count = sizeof v60_code_entries / sizeof v60_code_
 
 uint64_t game_routine_count() { return kRowCount; }
 uint64_t game_unwritten_count() { return count_unwritten(); }
+
+uint32_t game_routine_address(uint64_t row) { return kRows[row].address; }
 
 bool game_routine_written(uint32_t address) {
     for (const row_info& row : kRows)

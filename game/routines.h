@@ -16,21 +16,69 @@ uint64_t game_unwritten_count();
 // unwritten row and for an address that starts no routine.
 bool game_routine_written(uint32_t address);
 
+// The guest entry address of the game's row `row` (0 to game_routine_count() - 1).
+uint32_t game_routine_address(uint64_t row);
+
+// Which routines have run since the start: one byte per row of the game's own
+// list (rows as in game_routine_address), set to 1 by ROUTINE_ENTRY as the
+// routine is entered and never cleared by the game; the tests' own entries
+// share the one byte past the last row.
+extern uint8_t game_entered[];
+
+namespace game_list {
+
+struct entry_row {
+    uint32_t address;
+    bool test;
+};
+inline constexpr entry_row kEntryRows[] = {
+#define ROUTINE(address, name, written) {address, false},
+#define TEST_ENTRY(address, name) {address, true},
+#include "game/routines.def"
+#undef ROUTINE
+#undef TEST_ENTRY
+};
+
+constexpr uint32_t game_rows() {
+    uint32_t n = 0;
+    for (const entry_row& row : kEntryRows) n += !row.test;
+    return n;
+}
+inline constexpr uint32_t kGameRows = game_rows();
+
+// The game's row of a routine entry address, for ROUTINE_ENTRY: found at
+// compile time, so the hook stores to a fixed byte. A tests' entry gives the
+// byte past the last row; an address the list does not hold does not compile.
+consteval uint32_t entered_row(uint32_t address) {
+    uint32_t game_row = 0;
+    for (const entry_row& row : kEntryRows) {
+        if (row.address == address) return row.test ? kGameRows : game_row;
+        game_row += !row.test;
+    }
+    throw "ROUTINE_ENTRY names an address that starts no row of the routine list";
+}
+
+}  // namespace game_list
+
 // A routine that is not written yet calls this with its own entry address:
 // it ends the run with the message of a computed call to a missing address.
 [[noreturn]] void game_unwritten(uint32_t address);
 
 // The first line of every routine, written or not: ROUTINE_ENTRY(0x088B00);
-// with the routine's own entry address. In the product it only notes where
-// the guest is (one store, for the runtime's report of a run that stops
-// making progress). In the build the game's tests use, a test may also put a
+// with the routine's own entry address. In the product it notes where the
+// guest is (one store, for the runtime's report of a run that stops making
+// progress) and marks the routine entered (one store of a constant to a byte
+// fixed at compile time). In the build the game's tests use, a test may also put a
 // stand-in in any routine's place: the hook runs it and says so, and the
 // routine then returns at once without running its own body.
 #ifdef IRONBELL_GAME_SEAM
 extern bool (*game_seam)(uint32_t address);
-#define ROUTINE_ENTRY(address) \
-    v60_where = (address);     \
+#define ROUTINE_ENTRY(address)                              \
+    v60_where = (address);                                  \
+    game_entered[game_list::entered_row(address)] = 1;      \
     if (game_seam && game_seam(address)) return; else (void)0
 #else
-#define ROUTINE_ENTRY(address) v60_where = (address)
+#define ROUTINE_ENTRY(address) \
+    v60_where = (address);     \
+    game_entered[game_list::entered_row(address)] = 1
 #endif

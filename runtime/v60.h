@@ -76,10 +76,14 @@ void v60_frame_end();
 // Ends the run with a fatal line naming the routine it is in when one game
 // frame has used `seconds` of the game thread's processor time, or when the
 // guest's calls nest deeper than a task's native stack holds. The guest's
-// call path pays only the stores to `v60_where`: the rest is a processor-time
-// timer and the stacks' guard regions.
+// call path pays only the stores of its entry hooks: the rest is a
+// processor-time timer and the stacks' guard regions.
 // 0 stops the timer.
 void program_watchdog(unsigned seconds);
+// The same with a limit in milliseconds and a line that gives it in ms, for a
+// run that must give up on a hung frame much sooner than a person would (the
+// fuzz target, which runs many short games one after another).
+void program_watchdog_ms(unsigned milliseconds);
 
 // String, search, bit-string and division instructions.
 void v60_move_string(uint32_t src, uint32_t src_len, uint32_t dst, uint32_t dst_len,

@@ -5,9 +5,11 @@
 // end the run with a fatal line naming the routine the guest is in, found from
 // `v60_where`, after the host has saved what must survive.
 //
-// Nothing here runs on the guest's call path (which only stores `v60_where`):
-// a timer on the game thread's processor time ticks once a second, and the
-// stacks' guard regions fault only when they are reached.
+// Nothing here runs on the guest's call path (which only stores `v60_where`
+// and the routine's entered mark): a timer on the game thread's processor
+// time ticks once a second (four times per limit, for a limit in
+// milliseconds), and the stacks' guard regions fault only when they are
+// reached.
 #include <signal.h>
 #include <sys/syscall.h>
 #include <time.h>
@@ -21,12 +23,17 @@
 
 namespace {
 
-unsigned limit_seconds = 0;
+// A hung frame is one that `limit_ticks` ticks in a row find unchanged; the
+// line gives the limit as it was asked for.
+unsigned limit_ticks = 0;
+unsigned limit_shown = 0;
+const char* limit_unit = "s";
 uint64_t seen_frames = 0;
-unsigned still_seconds = 0;
+unsigned still_ticks = 0;
 timer_t timer;
 pid_t timer_thread = 0;  // the thread the timer watches; 0: none yet
 struct sigaction previous_segv;
+bool segv_installed = false;
 alignas(16) char signal_stack[1 << 16];
 
 // From a signal handler: the line goes out with write(2), then the host's
@@ -42,15 +49,15 @@ alignas(16) char signal_stack[1 << 16];
 void on_tick(int) {
     if (cpu.frames != seen_frames) {
         seen_frames = cpu.frames;
-        still_seconds = 0;
+        still_ticks = 0;
         return;
     }
-    if (++still_seconds < limit_seconds) return;
+    if (++still_ticks < limit_ticks) return;
     char line[160];
     std::snprintf(line, sizeof line,
-                  "Frame %llu has not ended after %u s: the guest loops in the routine at %06X "
+                  "Frame %llu has not ended after %u %s: the guest loops in the routine at %06X "
                   "(last seen at %06X)\n",
-                  static_cast<unsigned long long>(cpu.frames + 1), limit_seconds,
+                  static_cast<unsigned long long>(cpu.frames + 1), limit_shown, limit_unit,
                   v60_routine_at(v60_where), v60_where & 0xFFFFFF);
     end_run(line);
 }
@@ -73,14 +80,16 @@ void on_segv(int signal, siginfo_t* info, void* context) {
     sigaction(SIGSEGV, &previous_segv, nullptr);  // the fault repeats under the old action
 }
 
-}  // namespace
-
-void program_watchdog(unsigned seconds) {
-    limit_seconds = seconds;
+// Arms the watch: a tick every `period` of processor time, `ticks` of them in
+// one frame end the run; 0 ticks stop the timer.
+void arm(unsigned ticks, timespec period, unsigned shown, const char* unit) {
+    limit_ticks = ticks;
+    limit_shown = shown;
+    limit_unit = unit;
     seen_frames = cpu.frames;
-    still_seconds = 0;
+    still_ticks = 0;
     const pid_t thread = static_cast<pid_t>(syscall(SYS_gettid));
-    if (seconds == 0) {
+    if (ticks == 0) {
         if (timer_thread == thread) {
             const itimerspec off{};
             timer_settime(timer, 0, &off, nullptr);
@@ -89,15 +98,20 @@ void program_watchdog(unsigned seconds) {
     }
 
     // The fault of an exhausted task stack is handled on a stack of its own.
+    // The handler goes in once: taken again, it would keep itself as the
+    // handler before it, and a fault not of its stacks would go round it.
     stack_t alt{};
     alt.ss_sp = signal_stack;
     alt.ss_size = sizeof signal_stack;
     sigaltstack(&alt, nullptr);
-    struct sigaction segv{};
-    segv.sa_sigaction = on_segv;
-    segv.sa_flags = SA_SIGINFO | SA_ONSTACK;
-    sigemptyset(&segv.sa_mask);
-    sigaction(SIGSEGV, &segv, &previous_segv);
+    if (!segv_installed) {
+        struct sigaction segv{};
+        segv.sa_sigaction = on_segv;
+        segv.sa_flags = SA_SIGINFO | SA_ONSTACK;
+        sigemptyset(&segv.sa_mask);
+        sigaction(SIGSEGV, &segv, &previous_segv);
+        segv_installed = true;
+    }
 
     struct sigaction tick{};
     tick.sa_handler = on_tick;
@@ -115,7 +129,19 @@ void program_watchdog(unsigned seconds) {
         timer_thread = thread;
     }
     itimerspec every{};
-    every.it_interval.tv_sec = 1;
-    every.it_value.tv_sec = 1;
+    every.it_interval = period;
+    every.it_value = period;
     timer_settime(timer, 0, &every, nullptr);
+}
+
+}  // namespace
+
+void program_watchdog(unsigned seconds) { arm(seconds, timespec{1, 0}, seconds, "s"); }
+
+void program_watchdog_ms(unsigned milliseconds) {
+    // Four ticks a limit: the run ends between 1 and 1.25 limits into the frame.
+    const uint64_t tick_ns = uint64_t{milliseconds} * 250'000;
+    const timespec tick{static_cast<time_t>(tick_ns / 1'000'000'000),
+                        static_cast<long>(tick_ns % 1'000'000'000)};
+    arm(milliseconds ? 4 : 0, tick, milliseconds, "ms");
 }

@@ -125,10 +125,10 @@ void setup_identity(const kind_data& d) {
 // would let the enemy write through it later.
 uint16_t made() { return eq() ? 0 : static_cast<uint16_t>(cpu.reg[21]); }
 
-// The scripted kinds' entrance script: the u32 the spawn data address at +16
-// names.
+// The scripted kinds' entrance script: the spawn data itself, whose address
+// the u32 at +16 holds.
 void take_entrance_script(uint32_t enemy) {
-    orb_write32(enemy + object_record::next_script, orb_read32(orb_read32(enemy + object_record::screen_x)));
+    orb_write32(enemy + object_record::next_script, orb_read32(enemy + object_record::screen_x));
 }
 
 // A hit sound for kinds 7 and 8: ring B when the enemy is hit hard.

@@ -185,8 +185,13 @@ L_07CC20:
     cpu.reg[2] = load_sx16(field(object_record::screen_x));
     cpu.reg[3] = load_sx16(field(object_record::screen_y));
     if (!call(sub_08923F, 0x07CC5A, 0x07CC55)) return;
-    orb_write8(field(pickup_item::velocity_x), high_byte(var::wave_table + 2u * (cpu.reg[0] + 256)));
-    orb_write8(field(pickup_item::velocity_y), high_byte(var::wave_table + 2u * cpu.reg[0]));
+    {
+        // The direction is R0's low half; the upper half still holds the
+        // sign-extended target x.
+        const uint32_t direction = static_cast<uint16_t>(cpu.reg[0]);
+        orb_write8(field(pickup_item::velocity_x), high_byte(var::wave_table + 2u * (direction + 256)));
+        orb_write8(field(pickup_item::velocity_y), high_byte(var::wave_table + 2u * direction));
+    }
     orb_write16(field(pickup_item::fine_x), shl<uint16_t>(orb_read16(field(object_record::screen_x)), 4));
     orb_write16(field(pickup_item::fine_y), shl<uint16_t>(orb_read16(field(object_record::screen_y)), 4));
     orb_write16(field(pickup_item::pickup_timer), kFlightFrames);

@@ -90,11 +90,11 @@ void enter_boxes(uint32_t room, Rest rest) {
     }
 }
 
-// Table B takes an object listed on screen this frame while its count, read
-// as a 16-bit word, is below 47; the test is made once per object.
+// Table B takes an object listed on screen this frame while its count byte
+// is below 47; the test is made once per object.
 bool table_b_takes_r20() {
     if (!test_bit(cpu.reg[20], kListed)) return false;
-    cmp<uint16_t>(orb_read16(var::hitbox_table_b), kRoomB);
+    cmp<uint8_t>(orb_read8(var::hitbox_table_b), kRoomB);
     return carry();
 }
 

@@ -34,10 +34,12 @@ uint16_t s16_min(uint32_t a, uint32_t b) {
 }
 
 // The middle of where the attacker's span lo .. hi meets the entry's span at
-// `at`, halved with an arithmetic shift.
+// `at`, halved with an arithmetic shift. The bounds are added in 32 bits: two
+// positions right of 16,383 would overflow a 16-bit sum.
 uint16_t middle_of_overlap(uint32_t lo, uint32_t hi, uint32_t at) {
-    const uint16_t sum = static_cast<uint16_t>(s16_max(lo, orb_read16(at)) + s16_min(hi, orb_read16(at + 2)));
-    return static_cast<uint16_t>(static_cast<int16_t>(sum) >> 1);
+    const int32_t sum = int32_t{static_cast<int16_t>(s16_max(lo, orb_read16(at)))} +
+                        int32_t{static_cast<int16_t>(s16_min(hi, orb_read16(at + 2)))};
+    return static_cast<uint16_t>(sum >> 1);
 }
 
 }  // namespace

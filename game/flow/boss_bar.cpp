@@ -2,6 +2,8 @@
 // a portrait sprite beside them. The bar falls one step a frame towards the
 // boss's energy while a palette entry flashes, and everything is erased once
 // the shown energy has run out. One bar shows at a time.
+#include <algorithm>
+
 #include "game/routines.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
@@ -138,9 +140,10 @@ void sub_0698A6() {
     orb_write16(bar + kShown, shown);
     {
         // A step of 0 (a start of 0, or energy × 32 + 85 wrapped below 86)
-        // ends the run as the guest's own division by 0 does. Starts above
-        // 2,045 give more units than the bar has: they are kept to 86.
-        const uint32_t step = orb_read16(bar + kStep);
+        // would divide by 0: it draws as a step of 1, the step of the starts
+        // just above. Starts above 2,045 give more units than the bar has:
+        // they are kept to 86.
+        const uint32_t step = std::max<uint32_t>(orb_read16(bar + kStep), 1);
         const uint32_t dividend = static_cast<uint16_t>(shown * 32u) + step - 1u;
         uint32_t units = divu<uint32_t>(dividend, step);
         if (units > kFullUnits) units = kFullUnits;

@@ -4,6 +4,7 @@
 // cycle shows.
 #include "game/routines.h"
 #include "game/engine/vars.h"
+#include "game/flow/players.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
@@ -193,9 +194,8 @@ L_08A55F:  // pause; then the saved best entry takes the initials
 // The slot's message cell. In: R20 = the player record. Out: R18.
 void sub_08A5B4() {
     ROUTINE_ENTRY(0x08A5B4);
-    // Position base 0, 2 or 5 for 2, 3 or 4 slots.
-    const uint32_t count = orb_read8(var::backup_primary + backup_record::player_count);
-    const uint32_t base = count * (count + 3) / 2;
+    // Position base 0, 2 or 5 for 2, 3 or 4 slots, as the panels take it.
+    const uint32_t base = players::base_by_players(0x08A5BE, 0x08A5BB);
     const uint32_t index = base + orb_read8(r(20) + player_record::slot);
     r(18) = hw::text_layer | orb_read16(0x061B4E + 2 * index);
     ret();

@@ -63,10 +63,11 @@ void sub_089343() {
 
 // Start-up load: reads the EEPROM into the backup image and makes sure the
 // primary record is usable. An intact primary stays, and a spare with a bad
-// CRC is rewritten from it; an intact spare replaces a primary that is not;
-// with neither, a foreign signature gets the whole default record (saved
-// without counting), a wrong version or revision or damaged contents get the
-// settings default (saved with counting).
+// CRC is rewritten from it (the spare's words first, see sub_089478); an
+// intact spare replaces a primary that is not; with neither, a foreign
+// signature gets the whole default record (saved without counting), a wrong
+// version or revision or damaged contents get the settings default (saved
+// with counting).
 void sub_089389() {
     ROUTINE_ENTRY(0x089389);
     const uint32_t primary = var::backup_primary, spare = var::backup_spare;
@@ -139,8 +140,21 @@ void sub_089474() {
 
 // Save: the primary's CRC stored, the primary copied over the spare, and all
 // 64 words written. Leaves the EEPROM write-enabled, interrupts disabled.
+//
+// The copy that the EEPROM holds damaged is written first: a spare whose CRC
+// fails (the start-up repair of a damaged spare) before the primary, else the
+// primary first, words 0 to 63. The new CRC (word 4) goes out before the new
+// save count (words 30 and 31), so a copy is unusable while it is half
+// written; with the damaged copy first, the intact one stays whole until the
+// other is complete, and a power cut after any word leaves one that holds.
 void sub_089478() {
     ROUTINE_ENTRY(0x089478);
+    // The spare's check, with the routine's own CRC call, before it is
+    // overwritten.
+    cpu.reg[4] = var::backup_spare + backup_record::flip_screen;
+    if (!call(sub_08954D, 0x089481, 0x08947E)) return;
+    cmp<uint16_t>(cpu.reg[0], orb_read16(var::backup_spare + backup_record::crc));
+    const uint32_t first = eq() ? 0 : kWords / 2;
     cpu.reg[4] = var::backup_primary + backup_record::flip_screen;
     if (!call(sub_08954D, 0x089481, 0x08947E)) return;
     orb_write16(var::backup_primary + backup_record::crc, static_cast<uint16_t>(cpu.reg[0]));
@@ -149,13 +163,24 @@ void sub_089478() {
     cpu.reg[4] = kWriteEnable;
     if (!call(sub_089587, 0x089498, 0x089495)) return;
     if (!call(sub_0895D7, 0x08949B, 0x089498)) return;
-    cpu.reg[5] = var::backup_image;
-    for (cpu.reg[6] = kWrite; cpu.reg[6] < kWrite + kWords; ++cpu.reg[6]) {
+    cpu.reg[5] = var::backup_image + 2 * first;
+    cpu.reg[6] = kWrite + first;
+    for (uint32_t n = 0; n < kWords; ++n) {
+        if (cpu.reg[6] == kWrite + kWords) {  // the spare done, on to the primary
+            cpu.reg[5] = var::backup_image;
+            cpu.reg[6] = kWrite;
+        }
         cpu.reg[4] = cpu.reg[6];
         cpu.reg[0] = orb_read16(cpu.reg[5]);
         if (!call(sub_0894E4, 0x0894A9, 0x0894A6)) return;
         cpu.reg[5] += 2;
+        ++cpu.reg[6];
     }
+    // Either way the registers end as a save in word order leaves them, after
+    // word 63: nothing that runs after the save sees which half went first.
+    cpu.reg[4] = kWrite + kWords - 1;
+    cpu.reg[5] = var::backup_image + 2 * kWords;
+    cpu.reg[6] = kWrite + kWords;
     ret();
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
@@ -131,6 +132,29 @@ protected:
         bytes.insert(bytes.end(), spare.begin(), spare.end());
         return bytes;
     }
+
+    // The power goes after `words` word writes have completed: from then on
+    // the part takes no more writes (it stays write-protected, whatever the
+    // routine sends), while the routine runs on as though nothing happened.
+    // Every port write reaches the board as the real routine makes it.
+    void cut_power_after(int words) {
+        cut_after_ = words;
+        written_ = 0;
+        order_.clear();
+        fake(0x0895EE, [this] {
+            auto& e = orb_board.eeprom_state;
+            const bool was_busy = e.state == ORB_EEPROM_BUSY;
+            orb_write8(r(13), static_cast<uint8_t>(r(2)));
+            if (!was_busy && e.state == ORB_EEPROM_BUSY && e.kind == ORB_EEPROM_WRITE) {
+                ++written_;
+                order_.push_back(e.address);
+            }
+            if (written_ >= cut_after_) e.protect = 1;
+        });
+    }
+    int cut_after_ = 0;
+    int written_ = 0;
+    std::vector<uint32_t> order_;  // the words written, in order
 };
 
 TEST_F(Backup, CrcIsTheRemainderOfTheFiftyFourBytes) {
@@ -314,6 +338,98 @@ TEST_F(Backup, ServiceExitSavesCountedAndWriteDisables) {
     orb_board.eeprom[0] = 0;
     ASSERT_TRUE(run(sub_089478));
     EXPECT_EQ(orb_board.eeprom[0], get16(expected, 0));
+}
+
+// A power cut after any number of word writes of a save (0 to all 64), then a
+// fresh board holding what the EEPROM kept and the start-up load on it: the
+// settings that come up are those of one copy or the other, never the
+// defaults where the operator's settings were being saved, and the start
+// leaves two copies whose CRCs hold. The start-up repairs of either copy are
+// cut as well as the service exit's save and the saves of defaults; a save
+// count of 0xFFFF carries into its upper word, so the count takes two writes.
+// A damaged spare is written before the primary, every other save in word
+// order.
+TEST_F(Backup, APowerCutDuringASaveKeepsTheOperatorsSettings) {
+    auto settings = [](const record& r) {
+        return std::vector<uint8_t>(r.begin() + br::flip_screen, r.begin() + br::save_count);
+    };
+    for (uint32_t saves : {20u, 0xFFFFu}) {
+        const record operators = make_record(6, 550, saves);
+        record edited = make_record(3, 400, saves);  // as the service mode leaves the primary
+        edited[br::difficulty] = 6;
+        put16(edited, br::start_energy, 550);
+        const record earlier = make_record(3, 400, saves);
+        record bad_spare = operators;
+        bad_spare[0x30] ^= 0x40;
+        record bad_primary = operators;
+        bad_primary[br::difficulty] ^= 0x01;
+        record blank;
+        blank.fill(0xFF);
+
+        const struct {
+            const char* name;
+            record primary, spare;
+            bool service_exit;             // else the start-up load is cut
+            bool spare_first;
+            std::vector<record> accepted;  // the settings that may come up
+        } cases[] = {
+            {"start-up repair of a spare with a bad CRC", operators, bad_spare, false, true, {operators}},
+            {"start-up repair of a primary with a bad CRC", bad_primary, operators, false, false, {operators}},
+            {"service exit's save of changed settings", earlier, earlier, true, false, {earlier, edited}},
+            {"both copies damaged: settings default", bad_primary, bad_spare, false, true,
+             {with_settings_default(bad_primary)}},
+            {"blank EEPROM: default record", blank, blank, false, true, {kDefault}},
+        };
+        for (const auto& c : cases) {
+            for (int k = 0; k <= 64; ++k) {
+                SCOPED_TRACE(::testing::Message() << c.name << ", save count " << saves << ", cut after "
+                                                  << k << " words");
+                SetUp();
+                load_eeprom(c.primary, c.spare);
+                if (c.service_exit) {
+                    ASSERT_TRUE(run(sub_089389));
+                    ASSERT_EQ(orb_board.eeprom_state.eeprom_dirty, 0) << "the start wrote nothing";
+                    for (uint32_t i = 0; i < 64; ++i) orb_write8(var::backup_primary + i, edited[i]);
+                    cut_power_after(k);
+                    ASSERT_TRUE(run(sub_08946D));
+                } else {
+                    cut_power_after(k);
+                    ASSERT_TRUE(run(sub_089389));
+                }
+                ASSERT_EQ(written_, k) << "every save writes all 64 words";
+                if (k == 64 && !c.service_exit) {
+                    // Whichever half went first, the save leaves the registers
+                    // as one in word order does.
+                    EXPECT_EQ(r(4), 0x7Fu);
+                    EXPECT_EQ(r(5), 0x209180u);
+                    EXPECT_EQ(r(6), 0x80u);
+                }
+                std::vector<uint32_t> order;
+                for (int n = 0; n < k; ++n) order.push_back((n + (c.spare_first ? 32u : 0u)) % 64);
+                EXPECT_EQ(order_, order) << "the words in the order written";
+                std::array<uint16_t, 64> kept;
+                std::copy(std::begin(orb_board.eeprom), std::end(orb_board.eeprom), kept.begin());
+                TearDown();
+
+                SetUp();
+                std::copy(kept.begin(), kept.end(), std::begin(orb_board.eeprom));
+                ASSERT_TRUE(run(sub_089389));
+                record loaded;
+                for (uint32_t i = 0; i < 64; ++i) loaded[i] = ram8(var::backup_primary + i);
+                bool accepted = false;
+                for (const record& a : c.accepted) accepted = accepted || settings(loaded) == settings(a);
+                EXPECT_TRUE(accepted) << "difficulty " << int{loaded[br::difficulty]} << ", start energy "
+                                      << get16(loaded, br::start_energy);
+                const std::vector<uint8_t> ee = eeprom_bytes();
+                ASSERT_EQ(ee.size(), 128u);
+                record primary, spare;
+                std::copy(ee.begin(), ee.begin() + 64, primary.begin());
+                std::copy(ee.begin() + 64, ee.end(), spare.begin());
+                EXPECT_TRUE(crc_valid(primary) && crc_valid(spare)) << "both copies hold after the start";
+                TearDown();
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -162,17 +162,34 @@ TEST_F(BossBar, StartsBeyondTheBarsRangeKeepToItsCells) {
     EXPECT_EQ(ram16(kBarCell + 44), 0xBEEF) << "nothing past the bar";
 }
 
-TEST_F(BossBar, AStepOfZeroEndsTheRunWithTheDivisionMessage) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    bar_for(0);
-    EXPECT_EXIT(frame(), ::testing::ExitedWithCode(3), "V60 division by zero \\(frame 0\\)");
-    init_objects();
-    boss = spawn(kTestEntry[0], sub_088C57);
-    orb_write32(var::enemy_flags, 0);
-    bar_for(2048);
-    frame();
-    set_energy(2047);
-    EXPECT_EXIT(frame(), ::testing::ExitedWithCode(3), "V60 division by zero");
+// Starts of 0 and 2,046 to 2,048 give a step of 0 ((start × 32 + 85) kept to
+// 16 bits, over 86): such a bar draws as one with a step of 1 does.
+TEST_F(BossBar, AStepOfZeroDrawsAsAStepOfOne) {
+    // The bar's cells after each frame: set-up, two hits of one point, then
+    // the boss's energy at 0 and three frames of the drain.
+    auto run_bar = [this](uint16_t start, bool step_one) {
+        init_objects();
+        boss = spawn(kTestEntry[0], sub_088C57);
+        orb_write32(var::enemy_flags, 0);
+        const uint32_t bar = bar_for(start);
+        if (step_one) orb_write16(bar + 34, 1);
+        std::vector<std::vector<int>> shown;
+        for (int n = 0; n < 6; ++n) {
+            if (n == 1 && start > 0) set_energy(static_cast<uint16_t>(start - 2));
+            if (n == 3) set_energy(0);
+            frame();
+            shown.push_back(bar_cells());
+        }
+        return shown;
+    };
+    for (const uint16_t start : {0, 2046, 2047, 2048}) {
+        SCOPED_TRACE(testing::Message() << "start energy " << start);
+        const auto with_one = run_bar(start, true);
+        const auto with_zero = run_bar(start, false);
+        EXPECT_EQ(with_zero, with_one);
+        for (const auto& cells : with_zero)
+            for (int u : cells) EXPECT_GE(u, 0) << "every cell holds a code of the bar";
+    }
 }
 
 // ---- player indicators ----

@@ -181,7 +181,7 @@ TEST_F(EnemySetup, EveryKindGetsItsFiguresCompanionAndExtras) {
             EXPECT_EQ(children(e, c.overlay).size(), 1u);
         }
         if (c.script) {
-            EXPECT_EQ(ram32(e + object_record::next_script), kScript);
+            EXPECT_EQ(ram32(e + object_record::next_script), kSpawnData) << "the spawn data is the script";
         }
     }
 }
@@ -212,6 +212,19 @@ TEST_F(EnemySetup, KindsSevenAndEightKeepTheirSpawnData) {
         const uint32_t e = set_up(kind(k).setup);
         EXPECT_EQ(ram32(e + enemy_setup::spawn_data), kSpawnData);
         EXPECT_EQ(ram8(e + enemy_setup::boss_byte), 1);
+    }
+}
+
+// The scripted kinds run their spawn data as their entrance script: here a
+// timed wait (command 5) of 7 frames.
+TEST_F(EnemySetup, ScriptedKindsStartTheScriptTheirSpawnDataIs) {
+    plant8(kSpawnData, 5);
+    plant8(kSpawnData + 1, 7);
+    for (uint8_t k : {19, 22, 27}) {
+        SCOPED_TRACE(int(k));
+        const uint32_t e = set_up(kind(k).setup);
+        EXPECT_EQ(ram32(e + object_record::next_script), kSpawnData);
+        EXPECT_EQ(ram32(e + object_record::screen_x), kSpawnData) << "the spawn data address stays";
     }
 }
 

@@ -168,7 +168,6 @@ TEST_F(HitBoxes, RegistrationConditions) {
         {"B: not listed", sub_088134, var::hitbox_table_b, 0, 0, false},
         {"B: listed, count 46", sub_088134, var::hitbox_table_b, kListed, 46, true},
         {"B: listed, count 47", sub_088134, var::hitbox_table_b, kListed, 47, false},
-        {"B: count read as a word", sub_088134, var::hitbox_table_b, kListed, 0x0100, false},
         {"B flat: not listed", sub_08814E, var::hitbox_table_b, 0, 0, false},
         {"B flat: count 47", sub_08814E, var::hitbox_table_b, kListed, 47, false},
         {"B flat: listed, count 10", sub_08814E, var::hitbox_table_b, kListed, 10, true},
@@ -187,6 +186,24 @@ TEST_F(HitBoxes, RegistrationConditions) {
         } else {
             EXPECT_EQ(bytes(c.table, 0x300), before);
         }
+        TearDown();
+    }
+}
+
+// The count is the header's first byte, the byte the slot runner clears: a
+// stray second header byte does not close table B.
+TEST_F(HitBoxes, TableBsRoomIsTestedOnItsCountByte) {
+    for (const uint8_t count : {0, 46}) {
+        SCOPED_TRACE(testing::Message() << "count " << int{count});
+        SetUp();
+        place(kTester, 100, 100, 0, kListed);
+        plant_boxes(kTester, {{0, 2, 0, 2}});
+        orb_write8(var::hitbox_table_b, count);
+        orb_write8(var::hitbox_table_b + 1, 0x01);
+        ASSERT_TRUE(run(sub_088134));
+        EXPECT_EQ(ram8(var::hitbox_table_b), count + 1);
+        EXPECT_EQ(ram8(var::hitbox_table_b + 1), 0x01);
+        EXPECT_EQ(entry_object(var::hitbox_table_b, count), kTester);
         TearDown();
     }
 }

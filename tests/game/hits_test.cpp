@@ -163,6 +163,11 @@ TEST_F(HitEffect, SparkAppearsWhereTheBoxesMeet) {
         {"entry inside the box", {0, 1000, -200, 0, 150, 300, -60, -20}, 330, 320, 225, 40, 334},
         {"negative x", {-300, -100, -80, -20, -200, 0, -60, 0}, -20, -40, -150, 40, -16},
         {"odd sums round down", {100, 201, -81, -20, 150, 300, -61, 0}, 0, 0, 175, 41, 4},
+        // The two bounds add up beyond 16 bits: the middle still lies between them.
+        {"far right", {20000, 20200, -20200, -20000, 20100, 20300, -20300, -20100}, 0, 0, 20150, 20150, 4},
+        {"far left and low", {-20300, -20100, 20000, 20200, -20200, -20000, 20100, 20300}, 0, 0, -20150, -20150, 4},
+        {"at the ends of the range", {32000, 32767, -32768, -32000, 32700, 32767, -32767, -32700}, 0, 0, 32733, 32734,
+         4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -140,6 +140,25 @@ TEST_F(Pickup, FlightAimsAtThePanelAndEndsWithin300Frames) {
     EXPECT_EQ(free128(), before);
 }
 
+// The direction comes back in R0's low half only; the upper half still holds
+// the sign-extended target x, all ones for a target left of the screen.
+TEST_F(Pickup, FlightStepsComeFromTheDirectionInR0sLowHalf) {
+    plant16(kPanelTargets + 4 * (4 + 2), static_cast<uint16_t>(-8));
+    fake(kDirectionOf, [] {
+        EXPECT_EQ(cpu.reg[0], 0xFFFFFFF8u) << "the target x, sign-extended";
+        guest::set16(cpu.reg[0], 100);
+    });
+    const uint32_t o = item();
+    pass();
+    touching_ = {2};
+    pass();
+    touching_.clear();
+    pass();
+    ASSERT_EQ(state_of(o), 3);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + pickup_item::velocity_x)), wave(356) >> 8);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + pickup_item::velocity_y)), wave(100) >> 8);
+}
+
 TEST_F(Pickup, FlightMovesInSixteenthsAndArrivesWithinDistance40) {
     direction_ = 0;
     const uint16_t before = free128();

@@ -144,6 +144,30 @@ TEST_F(Ranking, ThePlayGoesAboveEqualScoresAndPushesTheRestDown) {
     }
 }
 
+// The message cell is the one the panels use: entry slot + base of 0x061B4E,
+// base 0, 2, 5 for player_count 0, 1, 2, and 3 taking the four-slot base.
+TEST_F(Ranking, TheMessageCellIsThePanelsCellForEveryPlayerCount) {
+    for (uint32_t i = 0; i < 16; ++i) plant16(0x061B4E + 2 * i, static_cast<uint16_t>(0x0100 * (i + 1)));
+    const struct {
+        uint8_t count, slot;
+        uint32_t index;
+    } cases[] = {{0, 1, 1}, {1, 0, 2}, {1, 2, 4}, {2, 3, 8}, {3, 0, 5}, {3, 1, 6}, {3, 3, 8}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "player_count " << int{c.count} << ", slot " << int{c.slot});
+        orb_write8(var::backup_primary + backup_record::player_count, c.count);
+        orb_write8(kPlayer + player_record::slot, c.slot);
+        cpu.reg[20] = kPlayer;
+        ASSERT_TRUE(run(sub_08A5B4));
+        EXPECT_EQ(cpu.reg[18], 0x31F000u + 0x0100 * (c.index + 1));
+    }
+}
+
+TEST_F(Ranking, APlayerCountWithoutACaseEndsTheRun) {
+    orb_write8(var::backup_primary + backup_record::player_count, 4);
+    cpu.reg[20] = kPlayer;
+    EXPECT_EXIT(sub_08A5B4(), testing::ExitedWithCode(3), "^Jump from 08A5BB to 08A5CA has no translated target");
+}
+
 TEST_F(Ranking, APlayBelowAllFourLeavesAtOnce) {
     orb_write16(kMessageCell, 0x1234);
     play(19990);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -72,6 +73,36 @@ TEST(RoutineTable, EveryRowIsWritten) {
     EXPECT_EQ(game_routine_count(), 742u);
     EXPECT_FALSE(game_routine_written(0x088B01));  // starts no routine
     EXPECT_FALSE(game_routine_written(kTestEntry0));  // a test entry is no game row
+}
+
+// Each routine marks its own row entered, and only that row: a routine whose
+// entry hook named another routine's address would be counted as that one.
+// The stand-in answers every routine, so no body runs.
+TEST(RoutineTable, EachRoutineMarksItsOwnRowAsItIsEntered) {
+    bool (*const saved)(uint32_t) = game_seam;
+    game_seam = [](uint32_t) { return true; };
+    const uint64_t rows = game_routine_count();
+    std::string wrong;
+    uint64_t row = 0;
+    for (uint64_t i = 0; i < v60_code_entry_count; ++i) {
+        const uint32_t address = v60_code_entries[i].address;
+        const bool test_entry = address >= 0xFE0000 && address <= 0xFE0007;
+        std::fill(game_entered, game_entered + rows + 1, 0);
+        v60_code_entries[i].function();
+        const uint64_t own = test_entry ? rows : row;
+        uint64_t marked = 0;
+        for (uint64_t k = 0; k <= rows; ++k) marked += game_entered[k];
+        if (game_entered[own] != 1 || marked != 1 || (!test_entry && game_routine_address(row) != address)) {
+            char line[64];
+            std::snprintf(line, sizeof line, " %06X", address);
+            wrong += line;
+        }
+        row += !test_entry;
+    }
+    game_seam = saved;
+    std::fill(game_entered, game_entered + rows + 1, 0);
+    EXPECT_EQ(row, rows);
+    EXPECT_EQ(wrong, "") << "routines that mark another row:" << wrong;
 }
 
 using UnwrittenRoutine = GameRoutineTest;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,43 +13,15 @@
 #include <thread>
 
 #include "tests/support/romset_fixture.h"
+#include "tests/support/xvfb.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string capture(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (fgets(buffer, sizeof buffer, p)) out += buffer;
-        pclose(p);
-    }
-    return out;
-}
-
-int field(const std::string& text, const std::string& name) {
-    const auto at = text.find(name);
-    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + name.size());
-}
-
-pid_t spawn(const std::vector<std::string>& argv_text, const std::vector<std::string>& env_text,
-            const fs::path& cwd, const fs::path& err) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(cwd.c_str()) != 0) _exit(120);
-        if (!std::freopen(err.c_str(), "w", stderr)) _exit(121);
-        std::vector<std::string> a(argv_text), e(env_text);
-        std::vector<char*> argv, envp;
-        for (auto& s : a) argv.push_back(s.data());
-        for (auto& s : e) envp.push_back(s.data());
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(122);
-    }
-    return pid;
-}
+using xvfb::capture;
+using xvfb::field;
+using xvfb::spawn;
 
 TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
     if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/import") ||
@@ -67,24 +38,17 @@ TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
         romset_fixture::write_file(set / game_rom_members[i].name, members[i]);
 
     const std::string display = ":" + std::to_string(90 + getpid() % 400);
-    const pid_t xvfb = spawn({"/usr/bin/Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+    const pid_t server = spawn({"/usr/bin/Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
                              {"PATH=/usr/bin:/bin"}, dir.path(), dir / "xvfb.txt");
     // Wait for the server, then for the window: a loaded machine may take
     // seconds for either, so poll rather than sleep a fixed time.
-    auto wait_for = [](const std::string& command, const char* sign) {
-        std::string out;
-        for (int i = 0; i < 150; ++i) {
-            out = capture(command);
-            if (out.find(sign) != std::string::npos) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        }
-        return out;
-    };
+    using xvfb::wait_for;
     wait_for("xwininfo -display " + display + " -root 2>&1", "Width:");
     const pid_t game = spawn({IRONBELL_GUEST_EXE, "--frames", "600"},
-                             {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
-                              "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(),
-                              "PATH=/usr/bin:/bin"},
+                             xvfb::with_sanitizer_options(
+                                 {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
+                                  "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(),
+                                  "PATH=/usr/bin:/bin"}),
                              dir.path(), dir / "game.txt");
     const std::string info = wait_for("xwininfo -display " + display +
                                           " -name 'Ironbell: The Arcade Game' 2>&1",
@@ -94,13 +58,8 @@ TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
     capture("import -display " + display + " -window root " + shot + " 2>&1");
     int status = 0;
     waitpid(game, &status, 0);
-    kill(xvfb, SIGTERM);
-    waitpid(xvfb, nullptr, 0);
-
-    std::ifstream err_in(dir / "game.txt");
-    std::stringstream err;
-    err << err_in.rdbuf();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err.str();
+    xvfb::stop(server);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << xvfb::read_file(dir / "game.txt");
     const int x = field(info, "Absolute upper-left X:"), y = field(info, "Absolute upper-left Y:");
     const int w = field(info, "Width:"), h = field(info, "Height:");
     EXPECT_EQ(w, 640) << info;

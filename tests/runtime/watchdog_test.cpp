@@ -3,6 +3,9 @@
 // never ends. On the test guest.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include "runtime/guest.h"
 #include "runtime/tasks.h"
 #include "tests/support/board_fixture.h"
@@ -79,6 +82,60 @@ TEST_F(Watchdog, AFrameThatNeverEndsEndsTheRunNamingItsRoutine) {
         ::testing::ExitedWithCode(3),
         "Frame 1 has not ended after 1 s: the guest loops in the routine at 001800 \\(last seen "
         "at 001804\\)\n");
+}
+
+// Armed again and again (as a run after run does), the watch still hands a
+// fault that is not its stacks' to the handler that was there before it.
+void previous_handler(int, siginfo_t*, void*) {
+    const char line[] = "the previous handler\n";
+    const ssize_t ignored = write(STDERR_FILENO, line, sizeof line - 1);
+    (void)ignored;
+    _exit(7);
+}
+
+TEST_F(Watchdog, AFaultOfItsOwnStillReachesThePreviousHandlerAfterArmingAgain) {
+    EXPECT_EXIT(
+        {
+            struct sigaction action{};
+            action.sa_sigaction = previous_handler;
+            action.sa_flags = SA_SIGINFO;
+            sigemptyset(&action.sa_mask);
+            sigaction(SIGSEGV, &action, nullptr);
+            program_watchdog(60);
+            program_watchdog(0);
+            program_watchdog_ms(500);
+            raise(SIGSEGV);
+        },
+        ::testing::ExitedWithCode(7), "the previous handler\n");
+}
+
+// A limit in milliseconds ends the frame as a limit in seconds does, and says
+// so in its own unit.
+TEST_F(Watchdog, ALimitInMillisecondsEndsAFrameThatNeverEndsInItsOwnUnit) {
+    EXPECT_EXIT(
+        {
+            program_watchdog_ms(50);
+            run_from(kSpinner);
+        },
+        ::testing::ExitedWithCode(3),
+        "Frame 1 has not ended after 50 ms: the guest loops in the routine at 001800 \\(last "
+        "seen at 001804\\)\n");
+}
+
+// Under a limit of a few milliseconds, frames that end keep the run going
+// however long it is: the ticks that find a new frame start the count again.
+TEST_F(Watchdog, FramesThatEndKeepARunGoingUnderALimitInMilliseconds) {
+    static uint64_t stop_after;
+    orb_board.irq_changed = [](int level) { program_irq_line(level); };
+    orb_init(program.data());
+    program_frame_done = [] {
+        if (program_frames() >= stop_after) program_stop();
+    };
+    program_watchdog_ms(2);
+    stop_after = 200'000;
+    program_run();
+    program_watchdog_ms(0);
+    EXPECT_EQ(program_frames(), 200'000u);
 }
 
 // A frame that ends in time keeps the run going, and the host's save runs

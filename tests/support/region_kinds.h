@@ -26,6 +26,18 @@ std::array<synthetic::bytes, rom_member_count> members(kind k, uint32_t seed);
 constexpr uint32_t kProgramBytes = 0x80000;
 void flip(synthetic::rom_builder& rom, uint32_t index, uint8_t mask);
 // The 2 MB program region as the board sees it after assembly.
+constexpr uint32_t kRegionBytes = 0x200000;
 void assemble_program(const synthetic::rom_builder& rom, std::span<uint8_t> region);
+// The same steps straight on the assembled region (which holds kRegionBytes),
+// without a copy of the whole ROM set each time, for a run that makes regions
+// by the thousand (the fuzz target): the region of region(k, seed) with
+// flip(rom, index, mask) for each of `flips` in turn, as assemble_program
+// gives it.
+struct flip_at {
+  uint32_t index;
+  uint8_t mask;
+};
+void assemble_region(kind k, uint32_t seed, std::span<const flip_at> flips,
+                     std::span<uint8_t> region);
 
 }  // namespace region_kinds

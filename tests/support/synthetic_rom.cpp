@@ -156,9 +156,11 @@ const rom_builder& synthetic_set() {
     plant_attract(r);
     plant_play(r);
     plant_enemies(r);
+    plant_crowd(r);
     plant_service(r);
     plant_sound(r);
     plant_endings(r);
+    plant_graphics(r);
     plant_stage_clear(r);
     plant_signatures(r);
     return r;

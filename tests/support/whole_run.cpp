@@ -1,5 +1,6 @@
 #include "tests/support/whole_run.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,25 +111,33 @@ outcome runner::run(const options& o) {
       {"IRONBELL_PROBE_SLICES", std::to_string(o.slices)},
       {"IRONBELL_PROBE_WATCH", watch},
   };
+  std::string pictures;
+  for (uint64_t frame : o.pictures) pictures += (pictures.empty() ? "" : ",") + std::to_string(frame);
+  env["IRONBELL_PROBE_PICTURES"] = pictures;
   for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
     if (const char* v = std::getenv(keep)) env[keep] = v;
   for (const auto& [k, v] : o.env) env[k] = v;
 
   const fs::path err_path = run_dir / "stderr.txt";
+  // Everything the child needs is made before the fork: the child only makes
+  // calls that are safe after a fork, so runs may be started from several
+  // threads at once.
+  std::vector<std::string> env_text;
+  for (const auto& [k, v] : env) env_text.push_back(k + "=" + v);
+  std::vector<char*> envp, argv{exe_.data()};
+  for (auto& e : env_text) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(work.c_str()) != 0) _exit(120);
-    if (!std::freopen(err_path.c_str(), "w", stderr)) _exit(121);
-    std::vector<std::string> env_text;
-    for (const auto& [k, v] : env) env_text.push_back(k + "=" + v);
-    std::vector<char*> envp, argv{exe_.data()};
-    for (auto& e : env_text) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    if (err_fd < 0 || dup2(err_fd, STDERR_FILENO) < 0) _exit(121);
     execve(exe_.c_str(), argv.data(), envp.data());
     _exit(122);
   }
+  if (err_fd >= 0) close(err_fd);
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(o.seconds);
   bool killed = false;
@@ -154,8 +163,13 @@ outcome runner::run(const options& o) {
       change c{};
       line >> std::dec >> c.frame >> std::hex >> c.address >> c.value;
       r.changes.push_back(c);
+    } else if (kind == "E") {
+      for (uint32_t address; line >> std::hex >> address;) r.entered.push_back(address);
     }
   }
+  for (uint64_t frame : o.pictures)
+    if (auto p = picture_text::read_ppm(run_dir / ("picture-" + std::to_string(frame) + ".ppm")))
+      r.pictures[frame] = std::move(*p);
   if (fs::exists(eeprom_file())) {
     const std::string bytes = read_text(eeprom_file());
     r.eeprom = std::vector<uint8_t>(bytes.begin(), bytes.end());
@@ -171,6 +185,17 @@ const outcome& run_once(const std::string& probe_exe, const std::string& name, c
     it = runs.emplace(name, r.run(o)).first;
   }
   return it->second;
+}
+
+std::string shown_text(const outcome& out, uint64_t frame, int row, int column, int length) {
+  const auto it = out.pictures.find(frame);
+  if (it == out.pictures.end()) return "(no picture of frame " + std::to_string(frame) + ")";
+  return picture_text::text_at(it->second, row, column, length);
+}
+
+void keep_pictures(const outcome& out, const std::string& name, const fs::path& folder) {
+  for (const auto& [frame, p] : out.pictures)
+    picture_text::write_ppm(p, folder / (name + "-" + std::to_string(frame) + ".ppm"));
 }
 
 std::vector<checkpoint> parse_checkpoints(const std::string& text) {

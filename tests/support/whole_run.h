@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "romset/rom_set.h"
+#include "tests/support/picture_text.h"
 #include "tests/support/romset_fixture.h"
 
 namespace whole_run {
@@ -40,6 +41,7 @@ struct options {
   std::optional<std::vector<uint8_t>> eeprom;   // the EEPROM file before the run
   std::map<std::string, std::string> env;       // extra environment
   int seconds = 300;                            // killed (SIGKILL) after this long
+  std::vector<uint64_t> pictures;               // frames whose picture the probe writes
 };
 
 struct outcome {
@@ -48,6 +50,10 @@ struct outcome {
   std::vector<checkpoint> checkpoints;
   std::vector<change> changes;
   std::optional<std::vector<uint8_t>> eeprom;  // the EEPROM file after the run
+  // Entry addresses of the routines the run entered, ascending; empty when
+  // the probe ended without writing them (a signal).
+  std::vector<uint32_t> entered;
+  std::map<uint64_t, picture_text::picture> pictures;  // by frame, those asked for and written
   std::vector<uint64_t> frames_of(uint32_t address) const;  // frames a value changed
   std::vector<uint64_t> values_of(uint32_t address) const;  // the values it took, in order
   // The value a watched address held at the end of `frame` (its last change
@@ -78,6 +84,14 @@ class runner {
 // keeps what it saw for the rest of the process, for tests that all read
 // one run.
 const outcome& run_once(const std::string& probe_exe, const std::string& name, const options& o);
+
+// The text shown in `length` text cells from (row, column) in the picture the
+// run wrote of `frame` (picture_text::text_at); a note saying so when the run
+// wrote no picture of that frame.
+std::string shown_text(const outcome& out, uint64_t frame, int row, int column, int length);
+// Writes every picture of the run as NAME-FRAME.ppm into `folder`, for a
+// person to look at.
+void keep_pictures(const outcome& out, const std::string& name, const std::filesystem::path& folder);
 
 // Expected checkpoints kept in a test, one line each: "FRAME VIDEO RAM SOUND"
 // in hexadecimal (frame decimal) plus the 16 page hashes.

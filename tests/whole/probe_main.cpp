@@ -10,6 +10,10 @@
 //   IRONBELL_PROBE_WATCH   guest addresses to follow every frame, as
 //                          ADDRESS:BYTES pairs in hexadecimal:decimal, comma
 //                          separated (e.g. 208000:2,208A40:4)
+//   IRONBELL_PROBE_PICTURES game frames whose picture is written, comma
+//                          separated, each as picture-FRAME.ppm (binary PPM,
+//                          the shown width by 224 rows) in the folder of the
+//                          IRONBELL_PROBE_OUT file
 //
 // Frames are not paced to 60 a second: they run as fast as they come.
 //
@@ -21,13 +25,19 @@
 //                                        4 KB page of work RAM
 //   W FRAME ADDRESS VALUE                a watched value, at the first frame and
 //                                        whenever it changes
+//   E ADDRESS ...                        the last line, as the run ends (normally
+//                                        or through the runtime's fatal line):
+//                                        the entry address of every routine
+//                                        entered in the run, in list order
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "board/machine.h"
+#include "game/routines.h"
 #include "host/shell.h"
 #include "runtime/v60.h"
 #include "video/video.h"
@@ -48,6 +58,43 @@ struct watch {
     bool seen;
 };
 std::vector<watch> watches;
+
+std::set<uint64_t> picture_frames;
+std::string picture_folder;
+
+// The picture last drawn, as 8-bit red, green and blue.
+void write_picture(uint64_t frame) {
+    int width = 0;
+    const uint32_t* pixels = orb_video_frame(&width);
+    const std::string path = picture_folder + "picture-" + std::to_string(frame) + ".ppm";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    std::fprintf(f, "P6\n%d 224\n255\n", width);
+    std::vector<uint8_t> row(3 * size_t(width));
+    for (int y = 0; y < 224; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = pixels[416 * y + x];
+            row[3 * x] = uint8_t(p >> 16);
+            row[3 * x + 1] = uint8_t(p >> 8);
+            row[3 * x + 2] = uint8_t(p);
+        }
+        std::fwrite(row.data(), 1, row.size(), f);
+    }
+    std::fclose(f);
+}
+
+bool parse_frames(const char* text) {
+    while (text && *text) {
+        char* end = nullptr;
+        const unsigned long long frame = std::strtoull(text, &end, 10);
+        if (end == text) return false;
+        picture_frames.insert(frame);
+        if (*end == ',') ++end;
+        else if (*end) return false;
+        text = end;
+    }
+    return true;
+}
 
 uint64_t fnv(uint64_t hash, const uint8_t* data, size_t size) { return orb_fnv1a(hash, data, size); }
 constexpr uint64_t kFnvStart = ORB_FNV_OFFSET;
@@ -85,6 +132,7 @@ void frame_done() {
         w.seen = true;
         w.last = v;
     }
+    if (picture_frames.count(frame)) write_picture(frame);
     if (frame % every == 0) {
         const uint8_t* ram = orb_board.work_ram;
         std::fprintf(out, "C %llu %016llX %016llX %016llX", static_cast<unsigned long long>(frame),
@@ -97,6 +145,14 @@ void frame_done() {
         std::fputc('\n', out);
         sound_hash = kFnvStart;
     }
+    std::fflush(out);
+}
+
+void write_entered() {
+    std::fputc('E', out);
+    for (uint64_t row = 0; row < game_routine_count(); ++row)
+        if (game_entered[row]) std::fprintf(out, " %06X", game_routine_address(row));
+    std::fputc('\n', out);
     std::fflush(out);
 }
 
@@ -127,10 +183,16 @@ int main(int argc, char** argv) {
     if (const char* s = std::getenv("IRONBELL_PROBE_SLICES")) slices = std::strtoull(s, nullptr, 10);
     if (const char* h = std::getenv("IRONBELL_PROBE_HUNG"))
         hung_seconds = static_cast<unsigned>(std::strtoul(h, nullptr, 10));
-    if (every == 0 || slices == 0 || !parse_watches(std::getenv("IRONBELL_PROBE_WATCH"))) {
-        std::fprintf(stderr, "probe: bad IRONBELL_PROBE_EVERY, _SLICES or _WATCH\n");
+    if (every == 0 || slices == 0 || !parse_watches(std::getenv("IRONBELL_PROBE_WATCH")) ||
+        !parse_frames(std::getenv("IRONBELL_PROBE_PICTURES"))) {
+        std::fprintf(stderr, "probe: bad IRONBELL_PROBE_EVERY, _SLICES, _WATCH or _PICTURES\n");
         return 2;
     }
+    // exit() runs it on every way out that is not a signal: the end of
+    // host_main and the runtime's fatal line alike.
+    std::atexit(write_entered);
+    const std::string out_path = path;
+    picture_folder = out_path.substr(0, out_path.find_last_of('/') + 1);
     host_observers.started = started;
     host_observers.frame_done = frame_done;
     host_observers.unpaced = true;

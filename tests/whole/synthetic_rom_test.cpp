@@ -4,7 +4,9 @@
 
 #include <cstring>
 
+#include "tests/support/picture_text.h"
 #include "tests/support/romset_fixture.h"
+#include "tests/support/synthetic/font.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace {
@@ -72,6 +74,65 @@ TEST(SyntheticRom, SignatureWordsCoverWhatIsPlanted) {
   EXPECT_EQ(rom.program16(0x09FFF8), synthetic::rom_signature(program));
   EXPECT_NE(rom.program16(0x09FFF8), rom.program16(0x09FFFA));
   EXPECT_EQ(rom.program16(0x09FFFC), rom.program16(0x09FFFE)) << "both empty data lanes";
+}
+
+// The font planted as the text layer's characters is the one the runs read
+// pictures with: each pattern holds its glyph's ink and shadow pens, with
+// character 0 (the empty cell) blank.
+TEST(SyntheticFont, PlantedPatternsHoldTheGlyphs) {
+  const rom_builder& rom = synthetic::synthetic_set();
+  namespace font = synthetic::font;
+  auto planted = [&](int n, int x, int y) {
+    const uint8_t b = rom.program8(font::kPatterns + uint32_t(32 * n + 4 * y + x / 2));
+    return x % 2 ? b & 15 : b >> 4;
+  };
+  for (int n : {0, int('A'), int('z'), int('0'), int(':'), 0x100 | 'E', 0x17F})
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) ASSERT_EQ(planted(n, x, y), font::pen(n, x, y)) << n << " " << x << "," << y;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(planted(0, x, y), 0);
+  EXPECT_EQ(planted('E', 1, 0), font::kInk);
+  EXPECT_EQ(planted('E', 2, 1), font::kShadow);
+  EXPECT_EQ(planted(0x100 | 'E', 1, 0), font::kInk) << "an odd attribute prints the same letter";
+}
+
+// Every glyph drawn into a picture (ink, a shadow of another colour, a third
+// colour around them) reads back as itself, scaled or not, so no two glyphs
+// can be taken for each other; a glyph in two colours, or one colour
+// everywhere, reads as a space.
+TEST(SyntheticFont, EveryGlyphReadsBackFromAPicture) {
+  namespace font = synthetic::font;
+  std::string text;
+  for (int c = 0x21; c < 0x7F; ++c)
+    if (!(c >= 'a' && c <= 'z') && font::glyph(uint8_t(c)) != font::rows{}) text += char(c);
+  ASSERT_GE(text.size(), 36u) << "letters and digits at least";
+  for (int scale : {1, 2}) {
+    picture_text::picture p;
+    p.width = scale * 8 * int(text.size() + 2);
+    p.height = scale * 8;
+    p.rgb.assign(3 * size_t(p.width) * size_t(p.height), 0x20);
+    auto put = [&](int x, int y, uint32_t rgb) {
+      for (int dy = 0; dy < scale; ++dy)
+        for (int dx = 0; dx < scale; ++dx) {
+          const size_t i = 3 * (size_t(scale * y + dy) * size_t(p.width) + size_t(scale * x + dx));
+          p.rgb[i] = uint8_t(rgb >> 16);
+          p.rgb[i + 1] = uint8_t(rgb >> 8);
+          p.rgb[i + 2] = uint8_t(rgb);
+        }
+    };
+    for (size_t k = 0; k < text.size(); ++k)
+      for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+          const uint8_t pen = font::pen(uint8_t(text[k]), x, y);
+          if (pen) put(int(8 * k) + x, y, pen == font::kInk ? 0xF8F8F8 : 0x080818);
+        }
+    // Cell n: 'H' with its first row in another colour.
+    const int n = int(text.size());
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x)
+        if (font::pen('H', x, y) == font::kInk) put(8 * n + x, y, y == 0 ? 0xF80000 : 0xF8F8F8);
+    EXPECT_EQ(picture_text::text_at(p, 0, 0, n + 2, scale), text + "  ") << "scale " << scale;
+  }
 }
 
 }  // namespace

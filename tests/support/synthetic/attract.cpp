@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/synthetic/stage_graphics.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -390,10 +391,11 @@ void plant_demo(data_block& data) {
     rom.put32(0x062A88 + 4 * n, rows, "demo set-ups by player count");
     rom.put32(0x062AA4 + 4 * n, characters, "demo characters by player count");
   }
-  // Demo graphics (replacing the stage descriptor's first two words): no job.
+  // Demo graphics (replacing the stage descriptor's first two words): the
+  // same job as the stage's.
   const uint32_t graphics = data.take(8);
-  rom.put32(graphics, 0, "demo graphics: job list (none)");
-  rom.put32(graphics + 4, 0x108F36, "demo graphics: source base");
+  rom.put32(graphics, stage_graphics::kJobList, "demo graphics: job list");
+  rom.put32(graphics + 4, stage_graphics::kSourceBase, "demo graphics: source base");
   for (uint32_t d = 0; d < 4; ++d) rom.put32(0x085432 + 4 * d, graphics, "demo graphics by demo number");
 }
 
@@ -424,10 +426,13 @@ void plant_ranking(data_block& data) {
                   "default ranking table: initials");
   }
   // Page layout: character c's block starts at row 7c; the title on its first
-  // row, then per entry i a row holding label, score and initials.
+  // row from column 14, then per entry i a row holding label, score and
+  // initials. (The attract screens' coin prompt, erased every 64 frames at
+  // row 14 from column 12 up to the first empty cell, must find column 13
+  // empty, or it erases the third block's title.)
   for (uint32_t c = 0; c < 4; ++c)
     rom.put16(0x08A79E + 2 * c, static_cast<uint16_t>(7 * 128 * c), "ranking blocks");
-  rom.put16(0x08A7A6, 2 * 12, "ranking title offset");
+  rom.put16(0x08A7A6, 2 * 14, "ranking title offset");
   rom.put8(0x08A7A8, 0x02, "ranking title attribute");
   const char* titles[4] = {"FIRST CHARACTER", "SECOND CHARACTER", "THIRD CHARACTER", "FOURTH CHARACTER"};
   for (uint32_t c = 0; c < 4; ++c)
@@ -447,16 +452,7 @@ void plant_ranking(data_block& data) {
 
 }  // namespace
 
-// Boot-time table the attract screens need to be seen (start-up copies it;
-// it belongs with the boot data): the 40 mixer register defaults. Sprite
-// groups 0-15 get priority 4, in front of the backdrop; the layers stay off.
-void plant_mixer_defaults(rom_builder& rom) {
-  for (uint32_t n = 0; n < 40; ++n)
-    rom.put16(0x060A36 + 2 * n, n < 16 ? 0x0004 : 0x0000, "mixer register defaults");
-}
-
 void plant_attract(rom_builder& rom) {
-  plant_mixer_defaults(rom);
   plant_sprite_picture(rom);
   data_block data(rom);
   rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");

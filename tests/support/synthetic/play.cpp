@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "tests/support/synthetic/stage_graphics.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -183,11 +184,12 @@ void plant_play(rom_builder& rom) {
   b.align(4);
   rom.put32(0x08731A, script1, "camera scripts: stage 1 area 1");
   rom.put32(0x08731E, script1, "camera scripts: stage 1 area 2");
-  // Stage descriptor: no graphics job, playfield selector 3 (camera record 1)
-  // for every area, and per area the camera controller with four cameras on
-  // the map: the playfield camera at the left edge, the background layers
+  // Stage descriptor: the graphics job that fills the map's pages,
+  // playfield selector 3 (camera record 1) for every area, and per area the
+  // camera controller with four cameras on the map: the playfield camera at the left edge, the background layers
   // 256 pixels right (they scroll in when the area starts).
-  const uint32_t stage1 = b.longs({0, 0}, "stage 1 descriptor: graphics job, source base");
+  const uint32_t stage1 = b.longs({stage_graphics::kJobList, stage_graphics::kSourceBase},
+                                  "stage 1 descriptor: graphics job, source base");
   b.bytes({3, 3, 3, 3, 3, 3, 3, 3}, "stage 1 descriptor: playfield selectors");
   for (int area = 0; area < 3; ++area) {
     b.longs({kCameraController}, "stage 1 area record: controller");

@@ -183,18 +183,19 @@ void plant_main_menu(rom_builder& rom) {
   // Label of the save count shown while the service switch is held.
   line(26, 20, 0x00, "SAVES").plant(rom, 0x08DC79, 0x08DC92, "save count label");
 
-  // Service palette block: eight 16-colour palettes from palette 224 in the
-  // alternate-layout view, one per text colour code 0, 2, ... 14: colour 0
-  // black, the rest a tint of the code.
+  // Service palette block: eight 16-colour palettes from palette 192 (text
+  // colour 0 of the text layer's bank) in the alternate-layout view, one per
+  // text colour code 0, 2, ... 14: colour 0 and colour 2 (the font's
+  // shadow) black, the rest a tint of the code.
   bytes pal;
   auto put16 = [&](uint16_t v) {
     pal.push_back(uint8_t(v));
     pal.push_back(uint8_t(v >> 8));
   };
-  put16(0x9C00);
+  put16(0x9800);
   put16(8 * 16);
   for (int p = 0; p < 8; ++p)
-    for (int c = 0; c < 16; ++c) put16(c == 0 ? 0 : uint16_t(0x7FFF ^ (p << 2) ^ (c << 7)));
+    for (int c = 0; c < 16; ++c) put16(c == 0 || c == 2 ? 0 : uint16_t(0x7FFF ^ (p << 2) ^ (c << 7)));
   rom.put_bytes(0x08DC92, pal, "service palette block");
 }
 

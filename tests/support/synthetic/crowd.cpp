@@ -1,0 +1,446 @@
+// Synthetic ROM data: the crowd of stage 2 area 1, one enemy of every kind
+// the enemy generator sets up (kinds 0 to 9, 11 to 14 and 19 to 36; kind 9
+// twice, through both its entries; kind 58 is the progress watcher's, met
+// in stage 1).
+//
+// No run reaches stage 2 on inputs: the synthetic game has one stage of
+// scenery. Stage 2 is entered by setting the stage byte between stage 1's
+// intro and its first area (the crowd run's control script does so); the
+// area then starts from stage 1's descriptor (its controller and cameras,
+// set when the stage began), with stage 2's own object list, spawn list,
+// camera script and player start row, planted here.
+//
+// Every enemy of the crowd stands where the player's punches land, 104
+// units right of the player's start (640, 600): the kinds 19 to 36 come
+// there through their scripted entrance (from the left, the right, above,
+// the front, or after a wait), the others are set there by their spawn
+// records, and the stalker (kind 3, with its stage 1 tables) walks there.
+// Standing, they seek a target slot and stay. What a hit does depends on
+// the state table:
+// - kinds 0 to 8 borrow the platform enemies' hit reaction, stun and defeat
+//   (their per-type tables have an entry for AI types 0 to 8): a hit stuns
+//   them for a frame, the defeating hit counts them in the tally of the
+//   attacker's slot, pops them up and lets them fall away;
+// - the kinds 9 and up cannot: those tables have no entry for their kind
+//   number. Nothing clears the hit mark of such an enemy, and the hit test
+//   passes over a marked target, so each takes one hit and stands; one that
+//   hit beats (kind 27, 10 energy) takes the defeat fall alone (state 7),
+//   which reads no per-type table.
+// Both ways the player scores the hits and the kind's points for the
+// defeat, and the enemy is counted off when it has fallen off the screen.
+// The flying piece of kinds 22 to 26 and the defeat sounds of kinds 19 to
+// 26 wait for a defeat these kinds cannot have here.
+//
+// What the set-ups bring along is planted too: the kind-2 parts, the
+// overlays of kinds 5, 6, 13 and 14 (shown while their enemy seeks), the
+// flying piece of kinds 22 to 26, the boss bars' names (kinds 1, 6 to 9
+// and 12 to 14; one bar shows at a time) and the companions' data.
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <vector>
+
+#include "game/actors/platform_ai.h"
+#include "tests/support/synthetic_rom.h"
+
+namespace synthetic {
+
+namespace {
+
+// ---- addresses the routines read ----
+constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
+constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
+constexpr uint32_t kObjectListTable = 0x08DD98;    // u32 per stage -> u32 per area
+constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
+constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
+constexpr uint32_t kStage2Area1 = 5;               // that index for stage 2 area 1
+constexpr uint32_t kKind2Parts = 0x06C6AE;         // 12 bytes per part
+constexpr uint32_t kKind2PartStates = 0x06C4C6;    // u32 per state
+constexpr uint32_t kOverlay13Scripts = 0x07046C;   // enemy scripts showing the overlay, then < 0
+constexpr uint32_t kOverlay5Scripts = 0x071AD6;
+constexpr uint32_t kOverlay5Companion = 0x071AEA;
+constexpr uint32_t kOverlay13Animation = 0x097998;
+constexpr uint32_t kOverlay5Animation = 0x098A3C;
+constexpr uint32_t kFlyingPieceAnimation = 0x09985F;
+constexpr uint32_t kEntranceCommands = 0x06D956;  // u32 per entrance command
+constexpr uint32_t kEntranceSteps = 0x06D91E;     // u32 per entrance sub-state
+constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
+constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
+constexpr uint32_t kBarPortrait = 0x08F09B;        // the portrait's animation script
+
+// Routines the tables name.
+constexpr uint32_t kSpawnGenerator = 0x066200;
+constexpr uint32_t kSeek = 0x06A333;
+constexpr uint32_t kEntrance = 0x073716;
+
+constexpr uint32_t kHitReaction = 0x07A976;
+constexpr uint32_t kStunStart = 0x07A68D;
+constexpr uint32_t kKnockback = 0x07A6B9;
+constexpr uint32_t kKnockbackFall = 0x07A6CC;
+constexpr uint32_t kDefeatPop = 0x07A70C;
+constexpr uint32_t kDefeatRise = 0x07A725;
+constexpr uint32_t kDefeatFall = 0x07A72D;
+constexpr uint32_t kDefeatShrink = 0x07A73B;
+constexpr uint32_t kFallAway = 0x07A777;  // the defeat fall with no per-type table
+constexpr uint32_t kStalkerSetup = 0x06C7E2;
+
+// ---- where our own tables go ----
+constexpr uint32_t kScripts = 0x128000;  // animation scripts, then their frames
+constexpr uint32_t kFrames = 0x128200;
+constexpr uint32_t kData = 0x128400;     // everything else
+constexpr uint32_t kDataEnd = 0x129000;
+constexpr uint32_t kCrowdPixels = 0x7E4000, kPartPixels = 0x7E5000;
+
+// ---- values ----
+constexpr uint8_t kFirstSpawnType = 2;  // types 0 and 1 are stage 1's
+constexpr uint8_t kAnyPlayerCount = 0x1E;
+constexpr uint16_t kSpotX = 744, kSpotY = 600;
+constexpr uint8_t kFirstTally = 4;  // tally category of AI type t: 4 + t
+
+struct kind {
+  uint8_t number;
+  uint32_t setup, record, companion;
+};
+// Kind 9 comes twice, through its first and its second entry (sounds 0x9A
+// and 0x9B).
+constexpr std::array<kind, 33> kKinds = {{
+    {0, 0x06B392, 0x06B412, 0x06BAF8},  {1, 0x06BC9E, 0x06BD1E, 0x06BDD6},
+    {2, 0x06BF22, 0x06BFA2, 0x06C6DE},  {3, kStalkerSetup, 0, 0},
+    {4, 0x06CC1A, 0x06CC9A, 0x06D26A},  {5, 0x071346, 0x0713C6, 0x071B16},
+    {6, 0x071C7E, 0x071CFE, 0x071D60},  {7, 0x071EA6, 0x071F26, 0x072BD4},
+    {8, 0x072CC6, 0x072D46, 0x0734FE},  {9, 0x06ED28, 0x06EDB8, 0x06F006},
+    {9, 0x06ED2E, 0x06EDB8, 0x06F006},      {11, 0x06E1C4, 0x06E250, 0x06E83C}, {12, 0x06E984, 0x06EA04, 0x06EBE8},
+    {13, 0x06F8BC, 0x06F93C, 0x070994}, {14, 0x070B3E, 0x070BBE, 0x071150},
+    {19, 0x06D806, 0x06D88A, 0x06DB8E}, {20, 0x06DCEC, 0x06DD70, 0x06DDEC},
+    {21, 0x06DF4A, 0x06DFCE, 0x06E052}, {22, 0x073612, 0x073696, 0x073896},
+    {23, 0x073AFE, 0x073B82, 0x073C7C}, {24, 0x073EE6, 0x073F6A, 0x074064},
+    {25, 0x0742CE, 0x074352, 0x074454}, {26, 0x0746BE, 0x074742, 0x074844},
+    {27, 0x074A72, 0x074AF2, 0x074C92}, {28, 0x074DCC, 0x074E50, 0x074F9C},
+    {29, 0x0750DE, 0x075162, 0x0751D2}, {30, 0x075314, 0x075398, 0x07552E},
+    {31, 0x075720, 0x0757A4, 0x075AB8}, {32, 0x075C1E, 0x075CA2, 0x075FB4},
+    {33, 0x07611C, 0x0761A0, 0x0764B4}, {34, 0x076626, 0x0766AA, 0x076852},
+    {35, 0x0769CC, 0x076A50, 0x076BFA}, {36, 0x076D76, 0x076DFA, 0x076FA2},
+}};
+
+// A cursor through our own data: each table takes the next free bytes.
+class block {
+ public:
+  block(rom_builder& rom, uint32_t start, uint32_t end) : rom_(rom), at_(start), end_(end) {}
+  uint32_t here() const { return at_; }
+  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
+    const uint32_t start = take(uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint8_t v : data) rom_.put8(a++, v, what);
+    return start;
+  }
+  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
+    align(4);
+    const uint32_t start = take(4 * uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint32_t v : data) rom_.put32(a, v, what), a += 4;
+    return start;
+  }
+  uint32_t text(const char* s, const char* what) {
+    const uint32_t start = at_;
+    const std::string_view v(s);
+    take(uint32_t(v.size()) + 1);
+    rom_.put_text(start, v, what);
+    return start;
+  }
+  uint32_t take(uint32_t n) {
+    const uint32_t start = at_;
+    at_ += n;
+    if (at_ > end_) throw std::logic_error("crowd data runs past its block");
+    return start;
+  }
+  void align(uint32_t n) { at_ = (at_ + n - 1) / n * n; }
+
+ private:
+  rom_builder& rom_;
+  uint32_t at_, end_;
+};
+
+// A sprite part of `width` x `height` pixels (width a multiple of 8) from
+// the 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom
+// centre, in the colour group `colour`.
+std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour) {
+  const uint32_t word = pixels / 4;
+  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
+  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
+  return {0x0004,
+          static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
+          static_cast<uint16_t>(address_high | height),
+          static_cast<uint16_t>(bank | width),
+          0,
+          0,
+          static_cast<uint16_t>(word & 0xFFFF),
+          colour};
+}
+
+// Rows of `pen`, the top quarter in `head`.
+void put_picture(rom_builder& rom, uint32_t pixels, uint16_t width, uint16_t height, uint8_t pen,
+                 uint8_t head) {
+  for (uint16_t y = 0; y < height; ++y) {
+    const uint8_t p = y < height / 4 ? head : pen;
+    for (uint16_t x = 0; x < width / 2; ++x) rom.sprite8(pixels + y * (width / 2) + x, uint8_t(p << 4 | p));
+  }
+}
+
+struct box {
+  int8_t start_a;
+  uint8_t size_a;
+  int8_t start_c;
+  uint8_t size_c;
+};
+
+// A frame definition: one part, then its hit-box list. Returns its size.
+uint32_t put_frame(rom_builder& rom, uint32_t a, const std::array<uint16_t, 8>& p, const std::vector<box>& boxes,
+                   const char* what) {
+  rom.put8(a, 1, what);
+  for (int w = 0; w < 8; ++w) rom.put16(a + 1 + 2 * w, p[w], what);
+  uint32_t b = a + 17;
+  rom.put8(b++, static_cast<uint8_t>(boxes.size()), what);
+  for (const box& x : boxes) {
+    rom.put8(b++, static_cast<uint8_t>(x.start_a), what);
+    rom.put8(b++, x.size_a, what);
+    rom.put8(b++, static_cast<uint8_t>(x.start_c), what);
+    rom.put8(b++, x.size_c, what);
+  }
+  return b - a;
+}
+
+// An animation script: its duration byte, an offset word per frame (each
+// frame after the script), then the end word (-1 stop, -2 from the start
+// again). Returns its size.
+uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames, int16_t end,
+                    const char* what) {
+  rom.put8(a, duration, what);
+  uint32_t e = a + 1;
+  for (uint32_t f : frames) {
+    rom.put16(e, static_cast<uint16_t>(f - e), what);
+    e += 2;
+  }
+  rom.put16(e, static_cast<uint16_t>(end), what);
+  return e + 2 - a;
+}
+
+// A looping one-frame script at a fixed address with its frame right after
+// it: the pictures the child objects start by address.
+void put_fixed_animation(rom_builder& rom, uint32_t at, const std::array<uint16_t, 8>& p, const char* what) {
+  const uint32_t frame = at + 8;
+  put_script(rom, at, 8, {frame}, -2, what);
+  put_frame(rom, frame, p, {{0, 1, 0, 1}}, what);
+}
+
+struct pictures {
+  uint32_t stand, hurt, fall, entrance, part;
+};
+
+pictures plant_animations(rom_builder& rom) {
+  const char* what = "crowd animation";
+  put_picture(rom, kCrowdPixels, 24, 40, 4, 6);
+  put_picture(rom, kPartPixels, 16, 16, 10, 11);
+  const auto body = part(kCrowdPixels, 24, 40, 0x0130);
+  const auto lean = part(kCrowdPixels, 24, 36, 0x0130);
+  const auto small = part(kPartPixels, 16, 16, 0x0140);
+  // The stalker's body: 12 pixels either side, from 28 above the ground to 2 below.
+  const std::vector<box> body_box = {{-12, 24, -28, 30}};
+  uint32_t f = kFrames;
+  const uint32_t f0 = f; f += put_frame(rom, f, body, body_box, what);
+  const uint32_t f1 = f; f += put_frame(rom, f, lean, body_box, what);
+  const uint32_t fp = f; f += put_frame(rom, f, small, {{0, 1, 0, 1}}, what);
+  if (f > kData) throw std::logic_error("crowd frames overrun their block");
+
+  pictures p{};
+  uint32_t s = kScripts;
+  p.stand = s;    s += put_script(rom, s, 16, {f0, f1}, -2, what);
+  p.hurt = s;     s += put_script(rom, s, 4, {f1}, -2, what);
+  p.fall = s;     s += put_script(rom, s, 4, {f1, f0}, -2, what);
+  p.entrance = s; s += put_script(rom, s, 6, {f1, f1, f0}, -2, what);
+  p.part = s;     s += put_script(rom, s, 10, {fp}, -2, what);
+  if (s > kFrames) throw std::logic_error("crowd scripts overrun their frames");
+
+  // The pictures the child objects and the boss bar start by address.
+  put_fixed_animation(rom, kOverlay13Animation, small, "kinds 13/14 overlay animation");
+  put_fixed_animation(rom, kOverlay5Animation, small, "kinds 5/6 overlay animation");
+  put_fixed_animation(rom, kFlyingPieceAnimation, small, "flying piece animation");
+  put_fixed_animation(rom, kBarPortrait, small, "boss bar portrait animation");
+  return p;
+}
+
+// State tables, one per way of taking hits (see the top of the file).
+struct state_tables {
+  uint32_t platform, standing, entering;
+};
+
+state_tables plant_state_tables(block& b) {
+  state_tables t{};
+  // Kinds 0 to 8: states 0-5 and 8-18 seek; 6/7 the platform enemies' hit
+  // reaction, 19-22 their stun and knock-back, 23-26 their defeat.
+  t.platform = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kHitReaction, kSeek,
+                        kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kStunStart,
+                        kStunStart, kKnockback, kKnockbackFall, kDefeatPop, kDefeatRise, kDefeatFall,
+                        kDefeatShrink},
+                       "crowd state table: platform hit reaction");
+  // Kinds 9 to 14: seek through everything, the fall away when beaten.
+  t.standing = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
+                       "crowd state table: standing");
+  // Kinds 19 to 36: the scripted entrance first, then as kinds 9 to 14.
+  t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
+                       "crowd state table: entrance");
+  return t;
+}
+
+// The platform enemies' per-type entries of AI types 1, 2 and 4 to 8, for
+// the kinds of those numbers (types 0 and 3 are stage 1's pacer and stalker).
+void plant_platform_entries(rom_builder& rom, const pictures& p) {
+  using namespace platform_ai;
+  const char* what = "platform enemy tables: crowd kinds";
+  for (uint32_t t : {1u, 2u, 4u, 5u, 6u, 7u, 8u}) {
+    rom.put32(kDefeatAnimations + 4 * t, p.fall, what);
+    rom.put32(kStunAnimations + 4 * t, p.hurt, what);
+    rom.put32(kKnockbackAnimations + 4 * t, p.hurt, what);
+    rom.put8(kLandingStates + t, 1, what);
+    rom.put8(kHitSounds + t, 0, what);
+    rom.put8(kTallyCategories + t, uint8_t(kFirstTally + t), what);
+  }
+}
+
+// The kinds' state records, at the addresses their set-ups name, with the
+// tables they share.
+void plant_records(rom_builder& rom, block& b, const pictures& p, const state_tables& t) {
+  // Animation sets: appearance (or the entrance animations by command),
+  // seek, walk frames, (unused), attack animations (none).
+  const uint32_t entrance_animations =
+      b.longs({p.entrance, p.entrance, p.fall, p.entrance, p.stand, p.stand, p.stand},
+              "crowd entrance animations by command");
+  const uint32_t animation_set = b.longs({p.stand, p.stand, p.stand, 0, 0}, "crowd animation set");
+  const uint32_t entrance_set = b.longs({entrance_animations, p.stand, p.stand, 0, 0}, "crowd animation set: entrance");
+  const uint32_t idle = b.longs({p.stand, p.hurt}, "crowd idle animations");
+  const uint32_t velocities = b.take(22);  // zero: the crowd does not steer
+  const uint32_t ranks = b.take(16);
+  for (uint32_t r = 0; r < 16; ++r) rom.put8(ranks + r, 40, "crowd rank bytes");
+  b.align(2);
+  const uint32_t offsets = b.take(64);
+  for (uint32_t i = 0; i < 16; ++i) rom.put16(offsets + 4 * i, 104, "crowd approach offsets");
+  const uint32_t params = b.bytes({48}, "crowd behaviour parameters");
+  for (uint32_t i = 0; i < 22; ++i) rom.put8(velocities + i, 0, "crowd direction velocities");
+
+  for (const kind& k : kKinds) {
+    if (k.number == 3) continue;  // the stalker's record is stage 1's
+    const char* r = "enemy state record: crowd";
+    const uint32_t table = k.number <= 8 ? t.platform : k.number <= 14 ? t.standing : t.entering;
+    rom.put32(k.record + 0, table, r);
+    rom.put32(k.record + 4, k.number >= 19 ? entrance_set : animation_set, r);
+    rom.put32(k.record + 8, idle, r);
+    rom.put32(k.record + 12, velocities, r);
+    rom.put32(k.record + 20, ranks, r);
+    rom.put32(k.record + 44, offsets, r);
+    rom.put32(k.record + 48, params, r);
+    // Companion right under the enemy.
+    rom.put16(k.companion, 0, "companion data: crowd");
+    rom.put16(k.companion + 2, 0, "companion data: crowd");
+  }
+}
+
+// What the set-ups bring: kind 2's parts, the overlays, the boss bars.
+void plant_children(rom_builder& rom, block& b, const pictures& p) {
+  // Kind 2's three parts stand beside, behind and above where it was set up.
+  const std::array<std::array<int16_t, 4>, 3> parts = {{{-40, 0, 0, 0}, {40, -8, 0, 0}, {0, 0, 48, 0}}};
+  for (uint32_t n = 0; n < 3; ++n) {
+    const uint32_t e = kKind2Parts + 12 * n;
+    rom.put32(e, p.part, "kind-2 parts");
+    for (uint32_t w = 0; w < 4; ++w) rom.put16(e + 4 + 2 * w, uint16_t(parts[n][w]), "kind-2 parts");
+  }
+  rom.put32(kKind2PartStates, 0x06C4CE, "kind-2 part states");
+  rom.put32(kKind2PartStates + 4, 0x06C4F6, "kind-2 part states");
+  // The entrance's command and running-step tables.
+  const std::array<uint32_t, 7> commands = {0x06D972, 0x06D981, 0x06D9A4, 0x06D9E8, 0x06DA2F, 0x06DA60, 0x06DA7B};
+  for (uint32_t c = 0; c < commands.size(); ++c) rom.put32(kEntranceCommands + 4 * c, commands[c], "entrance commands");
+  const std::array<uint32_t, 3> steps = {0x06DA18, 0x06DA4A, 0x06DA55};
+  for (uint32_t n = 0; n < steps.size(); ++n) rom.put32(kEntranceSteps + 4 * n, steps[n], "entrance steps");
+  // The overlays show while their enemy plays the seek animation.
+  for (uint32_t list : {kOverlay13Scripts, kOverlay5Scripts}) {
+    rom.put32(list, p.stand, "overlay script list");
+    rom.put32(list + 4, 0xFFFFFFFF, "overlay script list");
+  }
+  rom.put16(kOverlay5Companion, 0, "kinds 5/6 overlay companion data");
+  rom.put16(kOverlay5Companion + 2, 0, "kinds 5/6 overlay companion data");
+  // Boss bar names and portrait frames of the kinds with a bar.
+  struct named {
+    uint8_t kind;
+    const char* name;
+  };
+  for (const named& n : {named{1, "GRUNT"}, named{6, "TWIN"}, named{7, "HULK"}, named{8, "BRUTE"},
+                         named{9, "SPIKE"}, named{12, "WARDEN"}, named{13, "TITAN"}, named{14, "GIANT"}}) {
+    const uint32_t text = b.text(n.name, "boss bar names");
+    const uint32_t entry = kBarNames + 2 * n.kind;
+    rom.put16(entry, uint16_t(text - entry), "boss bar name offsets");
+    rom.put8(kBarPortraitFrames + n.kind, 0, "boss bar portrait frames");
+  }
+}
+
+// Stage 2: its object lists, its spawn list and the area's camera script
+// and player start row.
+void plant_stage2(rom_builder& rom, block& b) {
+  const uint32_t empty_objects = b.bytes({0, 0, 0}, "stage 2 intro objects: none");
+  // One 256-byte object, the spawn generator; no 128- or 64-byte ones.
+  const uint32_t crowd_objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
+                                          uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
+                                         "stage 2 area 1 objects");
+  const uint32_t object_areas = b.longs({empty_objects, crowd_objects}, "stage 2 object lists by area");
+  rom.put32(kObjectListTable + 4 * 2, object_areas, "object lists: stage 2");
+  rom.put32(kCameraScripts + 4 * kStage2Area1, rom.program32(kCameraScripts), "camera scripts: stage 2 area 1");
+  rom.put16(kPlayerStartY + 2 * kStage2Area1, 600, "player start y: stage 2 area 1");
+
+  // The spawn data: the entrances by kind (a command, then its parameter),
+  // kind 9's sub-state byte, kinds 7 and 8's word.
+  const std::array<uint8_t, 7> commands = {0, 1, 2, 3, 4, 5, 6};  // left, right, drop, front, camera, timer, none
+  std::vector<uint32_t> data(kKinds.size(), 0);
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const uint8_t n = kKinds[i].number;
+    if (n >= 19) {
+      const uint8_t c = commands[(n - 19) % commands.size()];
+      const uint16_t parameter = c == 5 ? 40 : 0;  // the timed wait: 40 frames
+      data[i] = b.bytes({c, uint8_t(parameter), uint8_t(parameter >> 8)}, "crowd entrance scripts");
+    } else if (n == 9) {
+      data[i] = b.bytes({0}, "kind 9 spawn data");
+    } else if (n == 7 || n == 8) {
+      data[i] = b.bytes({0, 0, 0, 0}, "kinds 7 and 8 spawn data");
+    }
+  }
+  b.align(2);
+  const uint32_t list = b.take(10 * uint32_t(kKinds.size()) + 1);
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const char* what = "crowd spawn record";
+    const uint32_t a = list + 10 * uint32_t(i);
+    const uint8_t type = kKinds[i].number == 3 ? 1 : uint8_t(kFirstSpawnType + i);
+    rom.put8(a, type, what);
+    rom.put8(a + 1, kAnyPlayerCount, what);
+    rom.put16(a + 2, 0, what);
+    rom.put16(a + 4, kSpotX, what);
+    rom.put16(a + 6, kSpotY, what);
+    rom.put16(a + 8, uint16_t(data[i] ? data[i] - (a + 8) : 0), what);
+    if (kKinds[i].number != 3)
+      rom.put32(kSpawnRoutineTable + 4 * type, kKinds[i].setup, "spawn routine table: crowd kinds");
+  }
+  rom.put8(list + 10 * uint32_t(kKinds.size()), 0x80, "crowd spawn list end");
+  const uint32_t empty_list = b.bytes({0x80}, "stage 2 empty spawn list");
+  const uint32_t spawn_areas = b.longs({empty_list, list}, "stage 2 spawn lists by area");
+  rom.put32(kSpawnListTable + 4 * 2, spawn_areas, "spawn list table: stage 2");
+}
+
+}  // namespace
+
+void plant_crowd(rom_builder& rom) {
+  block b(rom, kData, kDataEnd);
+  const pictures p = plant_animations(rom);
+  const state_tables t = plant_state_tables(b);
+  plant_platform_entries(rom, p);
+  plant_records(rom, b, p, t);
+  plant_children(rom, b, p);
+  plant_stage2(rom, b);
+}
+
+}  // namespace synthetic

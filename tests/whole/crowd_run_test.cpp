@@ -1,0 +1,390 @@
+// A one-player game on the synthetic ROM set meets the crowd of stage 2 area
+// 1: an enemy of every kind the spawn generator sets up, each with its
+// score, its energy for one player, its state record and its companion,
+// and the parts, overlays, afterimages and boss bar its kind brings. The
+// player punches into the crowd: the kinds that take the platform enemies'
+// hit reaction (0 to 8) are beaten for their points and counted in the
+// tally; the others take a hit and stand, and the weakest of them falls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
+
+namespace {
+
+constexpr uint32_t kInGameState = 0x208004;
+constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
+constexpr uint32_t kLiveEnemies = 0x20C14C;
+constexpr uint32_t kPlayerScore = 0x20A000 + 140;  // slot 0's record
+constexpr uint32_t kTallySlot0 = 0x208400;         // 16 counters by category
+// The two sound rings: read and write indices, then 32 code slots.
+constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
+constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
+constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+// Fields of an object the checks follow.
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kScore = 52, kEnergy = 64,
+                   kStateRecord = 68;
+
+constexpr uint64_t kFrames = 2200;
+constexpr int kPunches = 50;
+constexpr uint64_t kStageTwoPoke = 844;  // after stage 1's intro, before its first area starts
+
+// Coins, start and the character taken as in the other runs of play; then,
+// once stage 1's intro has run, the stage byte set to 2 (no input leads to
+// stage 2: the synthetic set has one stage of scenery), so that the first
+// area started is stage 2's; then a punch every 20 frames into the crowd.
+std::string script() {
+  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+  s += std::to_string(kStageTwoPoke) + " poke 20800C 02\n";
+  for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 20 * i) + " press button1\n";
+  return s;
+}
+
+whole_run::options crowd_options(int slices) {
+  whole_run::options o;
+  o.script = script();
+  o.frames = kFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 240;
+  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerScore, 4}};
+  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({kTallySlot0 + 2 * c, 2});
+  for (uint32_t ring : {kRingA, kRingB})
+    for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t a = kObjects128 + 128 * i;
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kScore, 2}, {kEnergy, 2},
+                                {kStateRecord, 4}})
+      o.watch.push_back({a + field, bytes});
+  }
+  for (uint32_t i = 0; i < kCount64; ++i) {
+    const uint32_t a = kObjects64 + 64 * i;
+    o.watch.push_back({a + kRoutine, 4});
+    o.watch.push_back({a + kOwner, 2});
+  }
+  return o;
+}
+
+const whole_reach::listed kReach("crowd", [] { return crowd_options(1); });
+
+const whole_run::outcome& crowd_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "crowd", crowd_options(1));
+}
+
+// The enemies of the crowd by kind (kind 9 twice, through both its entries):
+// score, base energy (one player: difficulty factor 1) and state record, as
+// the set-ups give them.
+struct kind {
+  uint8_t number;
+  uint16_t score, energy;
+  uint32_t record;
+};
+const std::vector<kind> kKinds = {
+    {0, 4000, 110, 0x06B412}, {1, 5000, 320, 0x06BD1E}, {2, 5000, 220, 0x06BFA2}, {3, 5000, 260, 0x06C862},
+    {4, 50000, 380, 0x06CC9A}, {5, 5000, 270, 0x0713C6}, {6, 5000, 300, 0x071CFE}, {7, 3000, 140, 0x071F26},
+    {8, 1000, 100, 0x072D46}, {9, 5000, 360, 0x06EDB8}, {9, 5000, 360, 0x06EDB8}, {11, 4000, 80, 0x06E250},
+    {12, 15000, 400, 0x06EA04}, {13, 20000, 360, 0x06F93C}, {14, 20000, 300, 0x070BBE}, {19, 100, 60, 0x06D88A},
+    {20, 80, 50, 0x06DD70}, {21, 160, 70, 0x06DFCE}, {22, 200, 70, 0x073696}, {23, 160, 60, 0x073B82},
+    {24, 400, 120, 0x073F6A}, {25, 320, 100, 0x074352}, {26, 320, 80, 0x074742}, {27, 400, 10, 0x074AF2},
+    {28, 200, 40, 0x074E50}, {29, 100, 20, 0x075162}, {30, 300, 60, 0x075398}, {31, 600, 120, 0x0757A4},
+    {32, 600, 80, 0x075CA2}, {33, 800, 120, 0x0761A0}, {34, 400, 70, 0x0766AA}, {35, 300, 50, 0x076A50},
+    {36, 500, 90, 0x076DFA},
+};
+
+// The frame stage 2 area 1 started in (the area byte turned 1 in stage 2).
+uint64_t area_start(const whole_run::outcome& out) {
+  for (uint64_t f : out.frames_of(kArea))
+    if (out.value_at(kArea, f) == 1 && out.value_at(kStage, f) == 2) return f;
+  return 0;
+}
+
+// The enemies the set-ups made, in the order of kKinds: the 128-byte
+// objects marked as enemies in the frame the area started, taken by their
+// type byte (the kind) in object order. 0 where none was found.
+std::vector<uint32_t> enemies(const whole_run::outcome& out, uint64_t start) {
+  std::multimap<uint8_t, uint32_t> by_kind;
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t o = kObjects128 + 128 * i;
+    if (out.value_at(o + kFlags, start) & 0x8000) by_kind.emplace(uint8_t(out.value_at(o + kStateType, start) >> 8), o);
+  }
+  std::vector<uint32_t> found;
+  for (const kind& k : kKinds) {
+    const auto it = by_kind.find(k.number);
+    found.push_back(it == by_kind.end() ? 0 : it->second);
+    if (it != by_kind.end()) by_kind.erase(it);
+  }
+  EXPECT_TRUE(by_kind.empty()) << by_kind.size() << " enemies of no kind of the crowd";
+  return found;
+}
+
+// The frame an object's energy first reached 0 after `from`; 0 if never.
+uint64_t beaten(const whole_run::outcome& out, uint32_t o, uint64_t from) {
+  for (const auto& c : out.changes)
+    if (c.address == o + kEnergy && c.frame > from && c.value == 0) return c.frame;
+  return 0;
+}
+
+// The 128- or 64-byte objects whose routine was `routine` in `frame`.
+std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint32_t size, uint32_t count,
+                              uint32_t routine, uint64_t frame) {
+  std::vector<uint32_t> v;
+  for (uint32_t i = 0; i < count; ++i)
+    if (out.value_at(base + size * i + kRoutine, frame) == routine) v.push_back(base + size * i);
+  return v;
+}
+
+// The codes queued on a ring, by frame: read from the slots between the
+// write index before and after each of its moves.
+std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t ring) {
+  std::multimap<uint64_t, uint8_t> codes;
+  uint64_t before = 0;
+  for (const auto& c : out.changes) {
+    if (c.address != ring + 1) continue;
+    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
+      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
+    before = c.value;
+  }
+  return codes;
+}
+
+// The frames in which `code` was queued, from `from` on.
+std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from) {
+  std::vector<uint64_t> v;
+  for (const auto& [frame, c] : codes)
+    if (c == code && frame >= from) v.push_back(frame);
+  return v;
+}
+
+TEST(CrowdRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = crowd_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+TEST(CrowdRun, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, kStageTwoPoke);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const kind& k = kKinds[i];
+    const uint32_t o = found[i];
+    ASSERT_NE(o, 0u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kScore, start), k.score) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kEnergy, start), k.energy) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kStateRecord, start), k.record) << "kind " << int(k.number);
+  }
+  // Each counts as a live enemy from its set-up, kinds 7 and 8 as three.
+  EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, start), kKinds.size() + 4);
+}
+
+TEST(CrowdRun, EachEnemyBringsItsCompanionAndItsKindsChildren) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  // One companion per enemy, its owner the enemy.
+  std::multiset<uint32_t> owners;
+  for (uint32_t c : running(out, kObjects64, 64, kCount64, 0x077BD6, start))
+    owners.insert(0x200000 | uint32_t(out.value_at(c + kOwner, start)));
+  for (size_t i = 0; i < kKinds.size(); ++i) EXPECT_EQ(owners.count(found[i]), 1u) << "kind " << int(kKinds[i].number);
+
+  // Kind 2's three parts, the overlays of kinds 5 and 6 and of 13 and 14.
+  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x06C4B8, start).size(), 3u);
+  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x071A49, start).size(), 2u);
+  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x0703E6, start).size(), 2u);
+  // Afterimage spawners of kinds 6, 21, 25 and 26, then their afterimages.
+  EXPECT_EQ(running(out, kObjects64, 64, kCount64, 0x0696C6, start).size(), 4u);
+  EXPECT_GE(running(out, kObjects128, 128, kCount128, 0x069755, start + 12).size(), 4u);
+}
+
+TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  std::map<uint32_t, size_t> entry_of;
+  for (size_t i = 0; i < kKinds.size(); ++i) entry_of[found[i]] = i;
+  // A bar object of each of the nine bosses (kinds 1, 6 to 9, 12 to 14)
+  // from the set-up: one shows its boss's energy, the others wait; a bar
+  // drains from the frame its boss is beaten, and when it has gone the
+  // next waiting one takes its turn.
+  constexpr uint32_t kWaiting = 0x0697D7, kShowing = 0x06988C, kDraining = 0x069975;
+  EXPECT_EQ(running(out, kObjects64, 64, kCount64, kWaiting, start).size(), 8u);
+  EXPECT_EQ(running(out, kObjects64, 64, kCount64, kShowing, start).size(), 1u);
+  struct turn {
+    uint64_t from;
+    uint8_t kind;
+    uint64_t drain;  // the frame it began to drain, 0 if not
+  };
+  std::vector<turn> turns;
+  for (uint32_t i = 0; i < kCount64; ++i) {
+    const uint32_t bar = kObjects64 + 64 * i;
+    auto begin = [&](uint64_t frame) {
+      const uint32_t owner = 0x200000 | uint32_t(out.value_at(bar + kOwner, frame));
+      ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
+      turns.push_back({frame, kKinds[entry_of[owner]].number, 0});
+    };
+    uint64_t was = out.value_at(bar + kRoutine, start);
+    bool mine = was == kShowing;  // this bar has the turn
+    if (mine) begin(start);
+    for (const auto& c : out.changes) {
+      if (c.address != bar + kRoutine || c.frame <= start) continue;
+      if (was == kWaiting && (c.value == kShowing || c.value == kDraining)) {
+        begin(c.frame);
+        mine = true;
+      }
+      if (mine && c.value == kDraining && turns.back().drain == 0) turns.back().drain = c.frame;
+      if (c.value != kShowing && c.value != kDraining) mine = false;
+      was = c.value;
+    }
+  }
+  std::sort(turns.begin(), turns.end(), [](const turn& a, const turn& b) { return a.from < b.from; });
+  // Kind 1's bar first; kinds 6, 7 and 8, beaten while they waited, drain
+  // as soon as they have their turn; then a kind-9 boss's bar shows.
+  std::vector<uint8_t> kinds;
+  for (const turn& t : turns) kinds.push_back(t.kind);
+  EXPECT_EQ(kinds, (std::vector<uint8_t>{1, 6, 7, 8, 9}));
+  ASSERT_EQ(turns.size(), 5u);
+  for (size_t i = 1; i < turns.size(); ++i)
+    EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
+  for (size_t i = 0; i < 4; ++i) {
+    const size_t entry = size_t(std::find_if(kKinds.begin(), kKinds.end(),
+                                             [&](const kind& k) { return k.number == turns[i].kind; }) -
+                                kKinds.begin());
+    const uint64_t defeat = beaten(out, found[entry], start);
+    ASSERT_GT(defeat, start) << "kind " << int(turns[i].kind);
+    EXPECT_EQ(turns[i].drain, std::max(defeat, turns[i].from)) << "kind " << int(turns[i].kind);
+  }
+  EXPECT_EQ(turns[4].drain, 0u) << "its boss stands";
+}
+
+TEST(CrowdRun, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  // Kinds 0 to 8 are beaten, fall and are removed; each defeat counts in
+  // its tally category (kind 0 in the pacer's 0, kind 3 in the stalker's 1,
+  // the others in 4 + the kind).
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const kind& k = kKinds[i];
+    if (k.number > 8) continue;
+    const uint32_t o = found[i];
+    const uint64_t defeat = beaten(out, o, start);
+    ASSERT_GT(defeat, start) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u) << "kind " << int(k.number) << " removed";
+    const uint32_t category = k.number == 0 ? 0 : k.number == 3 ? 1 : 4u + k.number;
+    EXPECT_EQ(out.value_at(kTallySlot0 + 2 * category, defeat - 1), 0u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(kTallySlot0 + 2 * category, kFrames), 1u) << "kind " << int(k.number);
+  }
+  // The player's score moves with the hits: in each frame that lowers
+  // enemies' energy, 10 points per enemy hit and the kind's score for each
+  // one beaten.
+  std::map<uint64_t, uint64_t> expected;
+  std::map<uint32_t, uint16_t> score_of;
+  for (size_t i = 0; i < kKinds.size(); ++i) score_of[found[i]] = kKinds[i].score;
+  for (const auto& c : out.changes) {
+    if (c.frame <= start || c.address < kObjects128 || c.address >= kObjects128 + 128 * kCount128) continue;
+    const uint32_t o = c.address - kEnergy;
+    if ((c.address - kObjects128) % 128 != kEnergy || !score_of.count(o)) continue;
+    if (out.value_at(o + kStateType, c.frame - 1) == 0) continue;  // a new object in the place
+    expected[c.frame] += c.value == 0 ? score_of[o] : 10;
+  }
+  ASSERT_GE(expected.size(), 10u);
+  for (const auto& [frame, points] : expected)
+    EXPECT_EQ(out.value_at(kPlayerScore, frame) - out.value_at(kPlayerScore, frame - 1), points) << "frame " << frame;
+}
+
+TEST(CrowdRun, OtherKindsTakeAHitAndStandUnlessItBeatsThem) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const kind& k = kKinds[i];
+    if (k.number <= 8) continue;
+    const uint32_t o = found[i];
+    std::vector<uint64_t> energy;
+    for (const auto& c : out.changes)
+      if (c.address == o + kEnergy && c.frame > start && c.frame <= kFrames) energy.push_back(c.value);
+    ASSERT_EQ(energy.size(), 1u) << "kind " << int(k.number) << ": one hit";
+    if (k.number == 27) {  // 10 energy: one punch beats it; it falls away, counted off
+      EXPECT_EQ(energy[0], 0u);
+      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u);
+    } else {
+      EXPECT_GT(energy[0], 0u) << "kind " << int(k.number);
+      EXPECT_LT(energy[0], k.energy) << "kind " << int(k.number);
+      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 0x0101, 0x0101u) << "kind " << int(k.number) << ": alive, hit";
+    }
+  }
+  // Kinds 7 and 8 counted three each and off one each when removed: 27 are
+  // left of the 37.
+  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 27u);
+}
+
+TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  const auto a = queued(out, kRingA), b = queued(out, kRingB);
+  using frames = std::vector<uint64_t>;
+  // At the set-ups: kind 4 on ring A, kind 11 and kind 9's two entries on
+  // ring B.
+  EXPECT_EQ(frames_of(a, 0x8C, start - 1), frames{start});
+  EXPECT_EQ(frames_of(b, 0xAE, start - 1), frames{start});
+  EXPECT_EQ(frames_of(b, 0x9A, start - 1), frames{start});
+  EXPECT_EQ(frames_of(b, 0x9B, start - 1), frames{start});
+  // Each of the 18 scripted entrances (kinds 19 to 36) starts with its
+  // sound, in the frame after the set-up.
+  EXPECT_EQ(frames_of(a, 0xF4, start - 1), frames(18, start + 1));
+  // Kind 4's defeat sound once, kinds 7 and 8 one each, in the frame the
+  // defeat is seen (the energy reaches 0 as the player's punch lands, before
+  // the enemy runs); no hit of theirs had a reaction that sounds.
+  auto defeat_of = [&](uint8_t number) {
+    for (size_t i = 0; i < kKinds.size(); ++i)
+      if (kKinds[i].number == number) return beaten(out, found[i], start);
+    return uint64_t(0);
+  };
+  EXPECT_EQ(frames_of(b, 0xA9, start), frames{defeat_of(4)});
+  frames b4 = {defeat_of(7), defeat_of(8)};
+  std::sort(b4.begin(), b4.end());
+  EXPECT_EQ(frames_of(b, 0xB4, start), b4);
+  EXPECT_TRUE(frames_of(b, 0xB3, start).empty());
+}
+
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
+constexpr const char* kExpected = R"(
+300 317D699BB65C72F5 80BCCD80B5A537B3 4373718C6256B1C8 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
+600 34BD08EDCCD6E48D E68C70E9E472A8E6 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 25CCF1B94A4AAF36 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 49D3BB20ECCE0A39 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
+900 7E903CAF27615D35 01AF7D065F7EE5DA 636B17092B1FEEF9 5C2FFE738C737896 B93A0C83CE3B6325 B93A0C83CE3B6325 DA0532E8F4819E98 8EBBC2B043E67EC4 B93A0C83CE3B6325 B93A0C83CE3B6325 447C537D34CD5AE0 A653C6B2C188FC11 374E3DFFF73A5A3E 7E98E1C2C947D3C7 B93A0C83CE3B6325 F9F4B7ED97124294 B93A0C83CE3B6325 B93A0C83CE3B6325 5BEEC4917C1E2594
+1200 0B5F033184A58B2D 45B572A2E8C19B9D 748E583E4294F398 A38ED0F52877011F B93A0C83CE3B6325 B93A0C83CE3B6325 85E16B76F2F7AAD0 CF66BD0ABE8EC0F2 B93A0C83CE3B6325 518AA8E4EBD87E4D 98758961D8150B50 D9704FF8D6FB9B0A 4A6FCEA27762A856 9D974CDB0B695F35 B93A0C83CE3B6325 469905220DF8FDA9 B93A0C83CE3B6325 B93A0C83CE3B6325 AE53C6F356A7B344
+1500 2BEEAFCD80742965 AE8CB3EF10045AB8 14112FF02C3A0759 203F6DCF5368BD3F B93A0C83CE3B6325 B93A0C83CE3B6325 73D8B28859457FDA 62008256964F86BF B93A0C83CE3B6325 D9536C8CE659A17F 620B4764DE4F91D3 B9002DCD80B6E96B A274783360C37C9B CFE77CC4BEB00BFC B93A0C83CE3B6325 2B9525D29F8EF44B B93A0C83CE3B6325 B93A0C83CE3B6325 FE4D72FEA51A86BC
+1800 8BA025B5DBD85C45 62B3DBBF26BCE3C1 98823E0EFBDB0971 9353ADD1F43E727B B93A0C83CE3B6325 B93A0C83CE3B6325 C9BCAD697D8A8C79 CC51D3933FD5F676 B93A0C83CE3B6325 ACB5BF798A6E2016 ABD9AAE85D49C385 2F93B9D197771A1A D3CC170732BDC143 D7F00DDCBCE40933 B93A0C83CE3B6325 94A3EF867809473C B93A0C83CE3B6325 B93A0C83CE3B6325 49F67063B4BF7271
+2100 B32FA8D1F6A1B73D 3A302C9E3D16953F 9F1D3D3C1D1F16FE CD5C12B083E605A8 B93A0C83CE3B6325 B93A0C83CE3B6325 9898D277F134ACFB EB43A69DBD4431FC B93A0C83CE3B6325 ACB5BF798A6E2016 16442765B39EA02E 385F390A9FF909AD 99C3AD51A568C434 395FC4674B74F234 B93A0C83CE3B6325 94A3EF867809473C B93A0C83CE3B6325 B93A0C83CE3B6325 5CBA43902DD08FC8
+)";
+
+TEST(CrowdRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, crowd_run(),
+                                          [&](int slices) { return r.run(crowd_options(slices)); }),
+            "");
+}
+
+}  // namespace

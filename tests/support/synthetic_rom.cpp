@@ -161,6 +161,7 @@ const rom_builder& synthetic_set() {
     plant_sound(r);
     plant_endings(r);
     plant_graphics(r);
+    plant_stage_clear(r);
     plant_signatures(r);
     return r;
   }();

@@ -38,14 +38,23 @@ constexpr uint32_t kRankInitial = 0x31F000 + 128 * 1 + 2 * 22;
 constexpr uint64_t kDemoStream = 0x13C000;
 constexpr uint64_t kDemoStreamWords = 1400;
 // The title's background scene time planted in the set.
-constexpr uint64_t kTitleSceneTime = 120;
+constexpr uint64_t kTitleSceneTime = 480;
+// The title objects: NBG0's zoom word, the blend level word and NBG0's
+// off bit in the shadows; the cell of the logo's closing text (row 24,
+// column 15); the object pools, of each object its routine and screen place.
+constexpr uint32_t kNbg0Zoom = 0x208250;
+constexpr uint32_t kBlend = 0x208B4E;
+constexpr uint32_t kLayerOff = 0x208202;
+constexpr uint32_t kClosingCell = 0x31F000 + 128 * 24 + 2 * 15;
+constexpr uint32_t kObjects256 = 0x200400, kObjects128 = 0x201000;
+constexpr uint32_t kRoutine = 4, kScreen = 16;  // screen x, then y (one 32-bit watch)
 
-constexpr uint64_t kFrames = 2400;
+constexpr uint64_t kFrames = 2760;
 // Frames whose pictures the run writes: the title, the presentation scene
 // with both its lines, the score-ranking page.
 constexpr uint64_t kTitlePicture = 100;
-constexpr uint64_t kPresentationPicture = 500;
-constexpr uint64_t kRankingPicture = 2300;
+constexpr uint64_t kPresentationPicture = 900;
+constexpr uint64_t kRankingPicture = 2660;
 
 uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | m); }
 
@@ -57,7 +66,12 @@ whole_run::options attract_options(int slices) {
   o.seconds = 240;
   o.watch = {{kModeWord, 2},       {kIngameState, 1}, {kGameFlags, 4},  {kDemoIndex, 1},
              {kPresentationIndex, 1}, {kDemoInputPointer, 4}, {kDemoInputs, 4}, {kPlayer1Energy, 2}, {kPlayer1X, 2}, {kTitleCell, 2}, {kSceneLine1, 2},
-             {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2}};
+             {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2},
+             {kNbg0Zoom, 2},       {kBlend, 2},       {kLayerOff, 2},     {kClosingCell, 2}};
+  for (uint32_t i = 0; i < 12; ++i)
+    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}}) o.watch.push_back({kObjects256 + 256 * i + field, bytes});
+  for (uint32_t i = 0; i < 124; ++i)
+    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}}) o.watch.push_back({kObjects128 + 128 * i + field, bytes});
   o.pictures = {kTitlePicture, kPresentationPicture, kRankingPicture};
   return o;
 }
@@ -208,6 +222,109 @@ TEST(AttractRun, TextsReachTheTextLayer) {
   EXPECT_EQ(out.value_at(kRankLabel, back), 0u) << "the title clears the text layer";
 }
 
+// The objects of every address whose routine field took `routine`.
+std::vector<uint32_t> objects_with(const whole_run::outcome& out, uint32_t routine) {
+  std::vector<uint32_t> v;
+  for (const auto& c : out.changes)
+    if (c.value == routine && c.address >= kObjects256 && c.address < kObjects128 + 128 * 124 &&
+        c.address % 128 == kRoutine && std::find(v.begin(), v.end(), c.address - kRoutine) == v.end())
+      v.push_back(c.address - kRoutine);
+  return v;
+}
+int16_t screen_x(uint64_t xy) { return static_cast<int16_t>(xy & 0xFFFF); }
+int16_t screen_y(uint64_t xy) { return static_cast<int16_t>(xy >> 16); }
+
+// The title's background scene plays every title object: the logo shows on
+// NBG0 once its delay is over, its two pictures shrink to 1:1 by their
+// steps, the blend runs down on NBG2 and up on NBG0, and its closing text
+// is printed; the three flying pieces fly by their steps, the falling piece
+// lands at y 200, the accelerating piece moves and goes, the sequence
+// watcher stands at (160, 0) waiting, and the squash sprite appears 460
+// frames after the scene was built, flattened 5 steps, and springs back to
+// x 245.
+TEST(AttractRun, TheTitleScenePlaysEveryTitleObject) {
+  const auto& out = attract_run();
+  const uint64_t built = frame_of(out, mode(3, 12));
+  const uint64_t leaves = frame_of(out, mode(21, 0), built);
+
+  // Zoom: 0x0FF0 while hidden, then 2432 ... 608 in steps of 96, then from
+  // 4307 less 22², 21², ... down to 512.
+  std::vector<uint64_t> zooms;
+  for (const auto& c : out.changes)
+    if (c.address == kNbg0Zoom && c.frame >= built && c.frame < leaves) zooms.push_back(c.value);
+  std::vector<uint64_t> expected = {0x0FF0};
+  for (int z = 2432; z >= 608; z -= 96) expected.push_back(uint64_t(z));
+  for (int z = 4307, k = 22; z > 512; --k) expected.push_back(uint64_t(z -= k * k));
+  EXPECT_EQ(zooms, expected);
+  EXPECT_EQ(expected.back(), 512u);
+  // NBG0 is off while the logo waits, on from its first zoom step.
+  EXPECT_EQ(out.value_at(kLayerOff, built) & 1, 1u);
+  EXPECT_EQ(out.value_at(kLayerOff, leaves - 1) & 1, 0u);
+
+  // Blend levels (bits 10-8): 7, then 6 down to 0, then 1 up to 7.
+  std::vector<uint64_t> levels;
+  for (const auto& c : out.changes)
+    if (c.address == kBlend && c.frame >= built && c.frame < leaves &&
+        (levels.empty() || levels.back() != (c.value >> 8 & 7)))
+      levels.push_back(c.value >> 8 & 7);
+  EXPECT_EQ(levels, (std::vector<uint64_t>{7, 6, 5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5, 6, 7}));
+  const uint64_t closing = out.frames_of(kClosingCell).empty() ? 0 : out.frames_of(kClosingCell).back();
+  EXPECT_EQ(out.value_at(kClosingCell, leaves - 1), 0x0300u | 'P') << "the logo's closing text";
+  EXPECT_GT(closing, built);
+
+  // Flying pieces: each moved by its step from its table place.
+  const auto pieces = objects_with(out, 0x0775F9);
+  ASSERT_EQ(pieces.size(), 3u);
+  std::vector<std::pair<int, int>> steps;
+  for (uint32_t o : pieces) {
+    // The first two places of consecutive frames while the object flies.
+    const auto frames = out.frames_of(o + kScreen);
+    const auto places = out.values_of(o + kScreen);
+    for (size_t i = 1; i < frames.size(); ++i)
+      if (frames[i] == frames[i - 1] + 1 && out.value_at(o + kRoutine, frames[i - 1]) == 0x0775F9 &&
+          out.value_at(o + kRoutine, frames[i]) == 0x0775F9) {
+        steps.push_back({screen_x(places[i]) - screen_x(places[i - 1]), screen_y(places[i]) - screen_y(places[i - 1])});
+        break;
+      }
+  }
+  std::sort(steps.begin(), steps.end());
+  EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{-1, 0}, {0, -1}, {1, 0}}));
+
+  // The falling piece lands at screen y 200 and stays there.
+  const auto falling = objects_with(out, 0x077558);
+  ASSERT_EQ(falling.size(), 1u);
+  EXPECT_EQ(screen_y(out.value_at(falling[0] + kScreen, leaves - 1)), 200);
+  EXPECT_EQ(screen_x(out.value_at(falling[0] + kScreen, leaves - 1)), 240);
+
+  // The accelerating piece (a 256-byte object) moves from its place.
+  const auto accelerating = objects_with(out, 0x0774AC);
+  ASSERT_EQ(accelerating.size(), 1u);
+  EXPECT_GE(accelerating[0], kObjects256);
+  EXPECT_LT(accelerating[0], kObjects128);
+  EXPECT_GE(out.values_of(accelerating[0] + kScreen).size(), 5u);
+
+  // The watcher waits for its sequence at (160, 0).
+  const auto watcher = objects_with(out, 0x07792B);
+  ASSERT_EQ(watcher.size(), 1u);
+  EXPECT_EQ(out.value_at(watcher[0] + kScreen, leaves - 1), 160u);
+  EXPECT_EQ(out.value_at(watcher[0] + kRoutine, leaves - 1), 0x07792Bu) << "nothing was entered";
+
+  // The squash sprite: 230 (245 less 1 + 2 + ... + 5), then 5, 4, 3, 2, 1
+  // pixels right, at y 176.
+  const auto squash = objects_with(out, 0x077A34);
+  ASSERT_EQ(squash.size(), 1u);
+  std::vector<int> xs;
+  uint64_t shown = 0;
+  for (const auto& c : out.changes)
+    if (c.address == squash[0] + kScreen && c.frame > built && c.frame < leaves) {
+      if (xs.empty()) shown = c.frame;
+      xs.push_back(screen_x(c.value));
+      EXPECT_EQ(screen_y(c.value), 176);
+    }
+  EXPECT_EQ(xs, (std::vector<int>{230, 235, 239, 242, 244, 245}));
+  EXPECT_EQ(shown - built, 459u);
+}
+
 // The same texts in the picture itself, drawn with the set's font: the
 // title's two lines, the presentation scene's, and the ranking page's first
 // block's best entry (label, score, initials) and all four blocks' titles.
@@ -233,14 +350,15 @@ TEST(AttractRun, TextsShowInThePicture) {
 // The checkpoints are the same with the sound board's time cut into 1, 7 and
 // 1,000 slices per stretch, and match the recorded table.
 constexpr const char* kExpected = R"(
-300 B510D6E84D010835 7207D0BF31BB58B2 FFD29CC31AFAF8D9 651466FD58342661 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B0B75B333DED19A0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 ADA7EBF7ACC767E3 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 C4DACF90EECC0260
-600 A203C07A2A426BCD 52E85A7703E15BAE D3BFD57B4FE242CF F198B06DD1E95C48 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 4B5411CCF8CD6CF6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 02AD026F895EA895 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 94677CD10B58187D
-900 009126944E59D78D 7CB61728E61AEE0B BF3EC8C8B1DCE104 FAB1BB4493892161 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A8DE214C6E881073 92681B8593592BD5 11A754A1B38D21F5 FD05C1C9FD6671B3 38130B2D79EF2B00 FC7B8D42BBB8E6B3 4CBE7DCF96F4DC81 3452B11651123A9D 4FEA8B9650B6F02B B93A0C83CE3B6325 B93A0C83CE3B6325 25054F90D6823132
-1200 5F31D29583398605 FAEABF2D542BDFCB F8497CA696BA6208 6EF4E957BAF5ACBA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 466CABB1A02AED1D 92681B8593592BD5 11A754A1B38D21F5 5B0919CE9BDA6B96 9FC54B002736F3C5 FC7B8D42BBB8E6B3 FBBB6890DED11D69 3452B11651123A9D 6B6191AD2BF389D8 B93A0C83CE3B6325 B93A0C83CE3B6325 E6E5F818A5EFD174
-1500 C7A4B1ACE6D1CC65 7C5FD2FC4C0D95D9 72B5A55BFA1B76D2 106981383C97D97B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 017820515E2EF1B8 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 55431780F6076A70 FC7B8D42BBB8E6B3 620783E8F8C8CB86 3452B11651123A9D B36BD95E4D329D09 B93A0C83CE3B6325 B93A0C83CE3B6325 EE14AEDE6E30EC94
-1800 D89FE052659B6F25 CAC62127902838B0 C9FBE5ACAC266C60 166E6D3FCEEEB561 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 FAACB0F85CB33513 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 C4E43C815D51A3A0 FC7B8D42BBB8E6B3 5CE612B5D30D7FDF 3452B11651123A9D ACB97BEDB369F024 B93A0C83CE3B6325 B93A0C83CE3B6325 AC1D41BC9B11D8B4
-2100 7390947A1DACEC9D 48D300D248DF4597 E04656986382415C C6EC1FED413B6512 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 89B90403A559940A 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 9D4AC16D34B94C95 FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D B50B1665C970B28D B93A0C83CE3B6325 B93A0C83CE3B6325 51DA8E07FE429568
-2400 317D699BB65C72F5 825CFBE5F08E36F2 524A07A281D65A98 B18396A58B142E87 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 FFB9D1DC8717F2E6 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 DC9394958F42C89B FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D B50B1665C970B28D B93A0C83CE3B6325 B93A0C83CE3B6325 699B05DE4FADB55A
+300 1041CBA67B0179DD 4476C9943CFE618A FFD29CC31AFAF8D9 D5FB3EF6083E9B0F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5B7662EEE39832B1 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7150752FEF0E9D39 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 75AF36CF46F94E59
+600 48EBAAED2F51C715 AD7FCEDB95341DD3 D3BFD57B4FE242CF 00785C22CF9F3893 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 66548191A5068AFE B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7D92ADC91EE1F459 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 35F5778931B305B3
+900 A203C07A2A426BCD E449D55921C9AD38 BF3EC8C8B1DCE104 B4B721887C2C2F68 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD9A876451DF8B8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7E67516356312ED5 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 F974374E14F9013D
+1200 5A33895E8B18C94D A03E53C182C72598 F8497CA696BA6208 83352EDAE0EB8558 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 103A20353696CDFB 92681B8593592BD5 11A754A1B38D21F5 3A786A503896B8F9 A085A16231C6A72C FC7B8D42BBB8E6B3 D19B2C8B7744B874 3452B11651123A9D DF791E76C809DF36 B93A0C83CE3B6325 B93A0C83CE3B6325 6A532BD9117E073E
+1500 04C7415A7EC1324D 9EC2BC9ABBFA8696 72B5A55BFA1B76D2 7C61637AE3DE051E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 609EF1BF313FA7BF 92681B8593592BD5 11A754A1B38D21F5 74D68BAA5D1EABD2 E5ABA4D0D6670504 FC7B8D42BBB8E6B3 F2E67C8741BF1C50 3452B11651123A9D 99E7A6060DEB5FC5 B93A0C83CE3B6325 B93A0C83CE3B6325 3DF6FAA6C9BB0B66
+1800 635F7C7B868C86E5 CCF50C24512360BC C9FBE5ACAC266C60 0849454F09FEE7FB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C658B0F37B208359 92681B8593592BD5 11A754A1B38D21F5 C62E5E91776C2C57 02DB75F775ABF182 FC7B8D42BBB8E6B3 D73317F56DFFC41F 3452B11651123A9D 69248E30A5D33DB2 B93A0C83CE3B6325 B93A0C83CE3B6325 EBA64FDB96E2AFF0
+2100 D89FE052659B6F25 C56BE7B4F1F135DA E04656986382415C 2AE6294E999F9B00 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E26D16ED133F82A1 92681B8593592BD5 11A754A1B38D21F5 C62E5E91776C2C57 1047228B6D5B629C FC7B8D42BBB8E6B3 4C9DACCBBADD02EE 3452B11651123A9D A31EBB4F13099A06 B93A0C83CE3B6325 B93A0C83CE3B6325 91A3BAF5B5085FE6
+2400 B11AC151FF863955 D95D0CD7CB3D1A48 524A07A281D65A98 D969246E9F731CA3 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 593C45686B22F6A6 92681B8593592BD5 11A754A1B38D21F5 C62E5E91776C2C57 1172EA467EA2E505 FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D B50B1665C970B28D B93A0C83CE3B6325 B93A0C83CE3B6325 CD80B7E5AA1241BA
+2700 6CBE9C35EE24606D 04D4AE936DA0A901 810163AA70237EE2 D969246E9F731CA3 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 593C45686B22F6A6 92681B8593592BD5 11A754A1B38D21F5 C62E5E91776C2C57 C734BEEB6798EA7C FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D B50B1665C970B28D B93A0C83CE3B6325 B93A0C83CE3B6325 3C994346FEC20BFA
 )";
 
 TEST(AttractRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

@@ -1,6 +1,7 @@
-// Synthetic ROM data: the attract cycle (title, presentation scene, demo,
-// score-ranking screen), with the demo's inputs; the stage it plays is the
-// play data's.
+// Synthetic ROM data: the attract cycle (title with its animated objects,
+// presentation scenes 0-4, demo, score-ranking screen), with the demo's
+// inputs, and the typed notice no mode of the cycle shows; the stage the
+// demo plays is the play data's.
 //
 // Tables at fixed addresses are planted where the game reads them; what they
 // point at (scripts, frames, lists, texts, palettes, the demo's inputs) lives
@@ -32,7 +33,7 @@ constexpr uint8_t kDemoStage = 1;
 constexpr uint8_t kDemoArea = 1;
 constexpr uint16_t kDemoSlots = 0x0001;
 // Frames the title's background scene stays (type 6 of the title timers).
-constexpr uint16_t kTitleSceneTime = 120;
+constexpr uint16_t kTitleSceneTime = 480;
 // One 16 x 16 sprite picture, 4 bits a pixel, in the sprite graphics at this
 // 32-bit word address (bank 0).
 constexpr uint16_t kSpriteWord = 0xF000;
@@ -171,8 +172,10 @@ void plant_sprite_picture(rom_builder& rom) {
 }
 
 // Title: its texts, palette, title object picture, the background scene with
-// its object list (a flying piece, the still picture and an effect emitter)
-// and the scene's time.
+// its object list (every kind of title object: the three flying pieces, the
+// accelerating piece, the falling piece, the still picture, the zooming logo,
+// the sequence watcher, the squash sprite, and an effect emitter) and the
+// scene's time.
 void plant_title(data_block& data, uint32_t stage0_areas) {
   rom_builder& rom = data.rom();
   // Title text records, ended by a 0 halfword.
@@ -187,22 +190,70 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
   const uint32_t title_frame = put_frame(data, {0}, "title object frame");
   put_script(rom, 0x132352, 0, {title_frame}, {}, "title object script");
 
-  // Set-up tables of the title objects by type: type 0 (a flying piece) and
-  // type 4 (the still picture) are used; type 6's timer is the background
-  // scene's time, read by the mode machine.
+  // Set-up tables of the title objects by type t: 0-2 flying pieces, 3 the
+  // accelerating piece, 4 the still picture, 5 the logo (its delay only),
+  // 6 the background scene's time (read by the mode machine), 7 the falling
+  // piece.
+  struct title_type {
+    uint32_t script;
+    uint16_t timer;
+    int16_t x, y;
+    int8_t step_x, step_y;
+  };
   const uint32_t piece_script = still_script_in_block(data, {0}, "flying piece script");
   const uint32_t still_script = still_script_in_block(data, {-8, 8}, "still picture script");
-  rom.put32(0x077AFC + 4 * 0, piece_script, "title type scripts");
-  rom.put32(0x077AFC + 4 * 4, still_script, "title type scripts");
-  rom.put16(0x077B1C + 2 * 0, 20, "title type timers");
-  rom.put16(0x077B1C + 2 * 4, 30, "title type timers");
-  rom.put16(0x077B28, kTitleSceneTime, "title background scene time (type 6 timer)");
-  rom.put16(0x077B2C + 4 * 0, 40, "title type positions");
-  rom.put16(0x077B2C + 4 * 0 + 2, 40, "title type positions");
-  rom.put16(0x077B2C + 4 * 4, 160, "title type positions");
-  rom.put16(0x077B2C + 4 * 4 + 2, 150, "title type positions");
-  rom.put8(0x077B4C + 2 * 0, 1, "title type steps");
-  rom.put8(0x077B4C + 2 * 0 + 1, 0, "title type steps");
+  // The accelerating piece runs four frames of 6 frames each and loops, so it
+  // goes when its animation comes back to frame 0; the falling piece's two
+  // frames loop once it has landed.
+  const uint32_t spin_at = data.take(1 + 2 * 5);
+  std::vector<uint32_t> spin_frames;
+  for (int16_t k = 0; k < 4; ++k) spin_frames.push_back(put_frame(data, {static_cast<int16_t>(2 * k)}, "accelerating piece frames"));
+  put_script(rom, spin_at, 6, spin_frames, {-2}, "accelerating piece script");
+  const uint32_t fall_at = data.take(1 + 2 * 3);
+  put_script(rom, fall_at, 8,
+             {put_frame(data, {0}, "falling piece frames"), put_frame(data, {0}, "falling piece frames", 4)}, {-2},
+             "falling piece script");
+  const title_type types[8] = {
+      {piece_script, 20, 40, 40, 1, 0},     // flies right
+      {piece_script, 40, 280, 60, -1, 0},   // flies left
+      {piece_script, 1, 160, 220, 0, -1},   // flies up from the frame the fade ends
+      {spin_at, 50, 40, 180, 8, -8},        // eighths of a pixel a frame
+      {still_script, 30, 160, 150, 0, 0},
+      {0, 10, 0, 0, 0, 0},                  // the logo's delay
+      {0, kTitleSceneTime, 0, 0, 0, 0},     // the background scene's time
+      {fall_at, 30, 240, 20, 0, 2},         // steps shared with the accelerations of frame 0
+  };
+  for (uint32_t t = 0; t < 8; ++t) {
+    if (types[t].script) rom.put32(0x077AFC + 4 * t, types[t].script, "title type scripts");
+    rom.put16(0x077B1C + 2 * t, types[t].timer,
+              t == 6 ? "title background scene time (type 6 timer)" : "title type timers");
+    rom.put16(0x077B2C + 4 * t, static_cast<uint16_t>(types[t].x), "title type positions");
+    rom.put16(0x077B2C + 4 * t + 2, static_cast<uint16_t>(types[t].y), "title type positions");
+    if (t == 7) continue;  // the steps of type 7 are the accelerations of frame index 0
+    rom.put8(0x077B4C + 2 * t, static_cast<uint8_t>(types[t].step_x), "title type steps");
+    rom.put8(0x077B4C + 2 * t + 1, static_cast<uint8_t>(types[t].step_y), "title type steps");
+  }
+  // Accelerations of the accelerating piece by animation frame index (eighths
+  // of a pixel a frame per frame); frame index 0's pair is also type 7's steps
+  // (the falling piece starts falling at 2 quarter pixels a frame).
+  const int8_t accelerations[4][2] = {{0, 2}, {1, 0}, {0, -1}, {-1, 1}};
+  for (uint32_t i = 0; i < 4; ++i)
+    for (uint32_t k = 0; k < 2; ++k)
+      rom.put8(0x077B5A + 2 * i + k, static_cast<uint8_t>(accelerations[i][k]),
+               "title accelerations by frame index (frame 0: type 7 steps)");
+  // The logo's closing text, printed when its blend has run.
+  put_text_record(rom, 0x061CF0, 24, 15, 0x03, "PUSH START", "title logo closing text");
+
+  // Sequence watcher: its picture and palette, the hidden sequence of player
+  // 1's presses (up, down, right, left, then up again, in the game's input
+  // bits) and the text shown once it is complete, beside which the settings
+  // revision is printed (row 1, column 35).
+  put_script(rom, 0x132763, 0, {put_frame(data, {0}, "sequence watcher frame")}, {}, "sequence watcher script");
+  put_palette_at(rom, 0x125852, 0x0800, 16, 11, "sequence watcher palette");
+  rom.put_bytes(0x07797A, bytes{0x02, 0x01, 0x04, 0x08, 0x02, 0x00}, "hidden input sequence");
+  put_text_record(rom, 0x077985, 1, 26, 0x05, "REVISION", "hidden sequence text");
+  // Squash sprite: one 16-pixel-high part, so it shows 5 steps flattened.
+  put_script(rom, 0x13168B, 0, {put_frame(data, {0}, "squash sprite frame")}, {}, "squash sprite script");
 
   // Effect emitter and its particles: one still frame each; the particle's
   // script runs four frames and stops.
@@ -231,43 +282,82 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
   rom.put16(list + 6, 2, "title scene palette list");
   rom.put32(0x09DC5E, list, "title scene: palette job list");
 
-  // Object list of stage 0 area 0 (the title's background scene).
-  const uint32_t objects =
-      put_object_list(data, {}, {0x0775D1, 0x077697, 0x08A876}, {}, "title scene object list");
+  // Object list of stage 0 area 0 (the title's background scene): the
+  // accelerating piece needs a 256-byte object, the others 128 bytes.
+  const uint32_t objects = put_object_list(
+      data, {0x0774AC},
+      {0x0775D1, 0x0775DF, 0x0775ED, 0x077558, 0x077697, 0x077707, 0x0778EB, 0x0779A9, 0x08A876}, {},
+      "title scene object list");
   rom.put32(stage0_areas + 4 * 0, objects, "stage 0 object lists: area 0, title scene");
 }
 
-// Presentation scene: the same palettes and actors for all five scene
-// indexes; the split sprite, one drop-in sprite and a text writer.
+// Presentation scenes 0-4, each with its own palette and actors beside the
+// split sprite: 0 a drop-in sprite falling from above and a two-line text;
+// 1 a drop-in sprite already below the top (it stops at once) and a text
+// writer with no text; 2 a three-line text and an effect emitter; 3 a drop-in
+// sprite and a one-line text; 4 (shown before the index returns to 0) a
+// drop-in sprite from far above and a two-line text.
 void plant_presentation(data_block& data) {
   rom_builder& rom = data.rom();
-  const uint32_t palette = put_palette(data, 0x0400, 16, 7, "presentation palette");
   put_palette_at(rom, 0x126EFE, 0x0600, 16, 9, "presentation second palette");
   // Split sprite: two parts that move apart.
   const uint32_t split_frame = put_frame(data, {-8, 8}, "split sprite frame");
   put_script(rom, 0x13236D, 0, {split_frame}, {}, "split sprite script");
-  // Drop-in sprite and text writer, named by the actor list. The drop-in
-  // sprite comes to rest at screen y 0; its part hangs 96 pixels below that.
+  // The drop-in sprite comes to rest at screen y 0; its part hangs 96 pixels
+  // below that.
   const uint32_t drop_script = still_script_in_block(data, {0}, "drop-in sprite script", 96);
-  const uint32_t actors = data.take(4 + 8);
-  rom.put32(actors, 2, "presentation actor list");
-  rom.put32(actors + 4, 0x081D57, "presentation actor list");
-  rom.put32(actors + 8, 0x081E2A, "presentation actor list");
-  // Scene text: two lines; the byte after the last terminator has bit 7 set.
-  const std::string text = std::string("PRESENTATION SCENE") + '\0' + "SECOND LINE" + '\0' + '\x80';
-  const uint32_t text_at = data.take(static_cast<uint32_t>(text.size()));
-  rom.put_text(text_at, text, "presentation text", false);
+  auto actor_list = [&](const std::vector<uint32_t>& routines) {
+    const uint32_t at = data.take(4 + 4 * static_cast<uint32_t>(routines.size()));
+    rom.put32(at, static_cast<uint32_t>(routines.size()), "presentation actor list");
+    for (uint32_t i = 0; i < routines.size(); ++i) rom.put32(at + 4 + 4 * i, routines[i], "presentation actor list");
+    return at;
+  };
+  constexpr uint32_t kDrop = 0x081D57, kWriter = 0x081E2A, kEmitter = 0x08A876;
+  // A scene text: lines, each ended by 0; the byte after the last terminator
+  // has bit 7 set.
+  auto scene_text = [&](const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + '\0';
+    text += '\x80';
+    const uint32_t at = data.take(static_cast<uint32_t>(text.size()));
+    rom.put_text(at, text, "presentation text", false);
+    return at;
+  };
+  struct scene {
+    std::vector<uint32_t> actors;
+    int16_t drop_y;
+    std::vector<std::string> text;  // none: the writer finds no text
+  };
+  const scene scenes[5] = {
+      {{kDrop, kWriter}, -100, {"PRESENTATION SCENE", "SECOND LINE"}},
+      {{kDrop, kWriter}, 40, {}},
+      {{kWriter, kEmitter}, 0, {"SCENE THREE", "MIDDLE LINE", "LAST LINE"}},
+      {{kDrop, kWriter}, -16, {"SCENE FOUR"}},
+      {{kDrop, kWriter}, -200, {"FIFTH SCENE", "BACK TO THE FIRST"}},
+  };
   rom.put16(0x081F78, static_cast<uint16_t>(0xF000 + 128 * 12 + 2 * 8), "presentation text first cell");
   for (uint32_t e = 0; e < 5; ++e) {
-    rom.put32(0x081F1E + 4 * e, palette, "presentation palettes");
-    rom.put32(0x081ECE + 4 * e, actors, "presentation actor lists");
+    const scene& s = scenes[e];
+    rom.put32(0x081F1E + 4 * e, put_palette(data, 0x0400, 16, static_cast<uint16_t>(7 + 2 * e), "presentation palette"),
+              "presentation palettes");
+    rom.put32(0x081ECE + 4 * e, actor_list(s.actors), "presentation actor lists");
     rom.put32(0x081F32 + 4 * e, drop_script, "drop-in sprite scripts");
     rom.put16(0x081F46 + 6 * e, static_cast<uint16_t>(60 + 40 * e), "drop-in sprite places");
-    rom.put16(0x081F46 + 6 * e + 2, static_cast<uint16_t>(-100), "drop-in sprite places");
+    rom.put16(0x081F46 + 6 * e + 2, static_cast<uint16_t>(s.drop_y), "drop-in sprite places");
     rom.put16(0x081F46 + 6 * e + 4, 100, "drop-in sprite places");
-    rom.put32(0x081F64 + 4 * e, text_at, "presentation texts");
+    rom.put32(0x081F64 + 4 * e, s.text.empty() ? 0 : scene_text(s.text), "presentation texts");
     rom.put8(0x081F7A + e, static_cast<uint8_t>(2 + e), "presentation text attributes");
   }
+}
+
+// The typed notice (modes 0 and 24, which nothing in the program enters):
+// records of {low half of the first cell, attribute, characters up to 0},
+// ended by a 0 halfword; the wide screen moves them 6 cells right.
+void plant_notice(rom_builder& rom) {
+  uint32_t p = put_text_record(rom, 0x06061B, 4, 17, 0x02, "NOTICE", "typed notice");
+  p = put_text_record(rom, p, 8, 6, 0x04, "THIS SET IS MADE UP", "typed notice");
+  p = put_text_record(rom, p, 10, 6, 0x00, "FOR TESTS ONLY", "typed notice");
+  rom.put16(p, 0, "typed notice end");
 }
 
 // Demo: the pointers to the input streams and set-up rows by player-count
@@ -368,6 +458,7 @@ void plant_attract(rom_builder& rom) {
   rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");
   plant_title(data, kStage0ObjectLists);
   plant_presentation(data);
+  plant_notice(rom);
   plant_demo(data);
   plant_ranking(data);
 }

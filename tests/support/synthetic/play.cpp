@@ -160,9 +160,7 @@ void plant_play(rom_builder& rom) {
   rom.put32(0x08DD9C, stage1_areas, "object lists: stage 1");
 
   // --- Stage 1 intro -------------------------------------------------------------
-  const uint32_t no_actors = b.bytes({0}, "stage 1 intro actors: none");
-  b.align(4);
-  rom.put32(0x089E34, no_actors, "stage intro actor lists: stage 1");
+  // (its actors, palette and title: the stage clear data)
   rom.put16(0x089EBC, 90, "stage intro countdown: stage 1");
   rom.put16(0x089EC4, 30, "stage intro title delay: stage 1");
   rom.put8(0x08A005, 0x31, "stage intro sound: stage 1");

@@ -1,6 +1,8 @@
 // The whole game's frame: the real host frame cycle over the real game on the
 // synthetic ROM set, headless (SDL's dummy drivers), with video and sound, for
-// the scripted play run (tests/support/play_script.h). Each repetition runs in a
+// two scripted runs: the play run (tests/support/play_script.h) and stage 2's
+// crowd (tests/support/crowd_script.h), the busiest scene the set makes. Each
+// repetition runs in a
 // child process of its own (the host owns global state and ends its run by
 // leaving), so every run starts from a fresh board and an empty preferences
 // folder.
@@ -36,6 +38,7 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/crowd_script.h"
 #include "tests/support/play_script.h"
 #include "board/machine.h"
 #include "host/shell.h"
@@ -48,7 +51,12 @@ namespace {
 namespace fs = std::filesystem;
 using clock_type = std::chrono::steady_clock;
 
-constexpr uint64_t kFrames = play_script::kFrames;
+// The scenes, by the benchmark's first argument.
+struct scene {
+    const char* script_file;
+    uint64_t frames;
+};
+constexpr scene kScenes[] = {{"play.txt", play_script::kFrames}, {"crowd.txt", crowd_script::kFrames}};
 constexpr unsigned kChildSeconds = 600;  // a run stuck inside a frame is killed
 
 // What the child measured, sent to the parent through a pipe.
@@ -155,7 +163,7 @@ void started() {
     cpu_start = thread_cpu_seconds();
 }
 
-[[noreturn]] void run_child(const fs::path& folder, int fd) {
+[[noreturn]] void run_child(const fs::path& folder, const scene& sc, int fd) {
     report_fd = fd;
     alarm(kChildSeconds);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -167,11 +175,11 @@ void started() {
     std::atexit(send_report);
     host_observers.started = started;
     host_observers.unpaced = true;
-    const std::string script = (folder / "script.txt").string();
-    const std::string frames = std::to_string(kFrames);
+    const std::string script = (folder / sc.script_file).string();
+    const std::string frames = std::to_string(sc.frames);
     const char* argv[] = {"ironbell", "--script", script.c_str(), "--frames", frames.c_str(), nullptr};
     const int status = host_main(5, const_cast<char**>(argv));
-    measured.finished = status == 0 && program_frames() >= kFrames;
+    measured.finished = status == 0 && program_frames() >= sc.frames;
     send_report();
     std::fflush(nullptr);
     _exit(status);
@@ -193,7 +201,8 @@ const fs::path& bench_folder() {
     static const bool written = [] {
         const romset_fixture::temp_dir& dir = *folder.dir;
         synthetic::synthetic_set().write_folder(dir / "rom");
-        std::ofstream(dir / "script.txt") << play_script::text();
+        std::ofstream(dir / kScenes[0].script_file) << play_script::text();
+        std::ofstream(dir / kScenes[1].script_file) << crowd_script::text();
         fs::create_directories(dir / "home");
         return true;
     }();
@@ -203,7 +212,7 @@ const fs::path& bench_folder() {
 
 // One run at the given window scale, from a fresh preferences folder (a blank
 // EEPROM, default settings but the scale).
-bool run_once(int scale, report& r, std::string& why) {
+bool run_once(const scene& sc, int scale, report& r, std::string& why) {
     const fs::path& folder = bench_folder();
     fs::remove_all(folder / "data");
     fs::create_directories(folder / "data" / "IronBell");
@@ -217,7 +226,7 @@ bool run_once(int scale, report& r, std::string& why) {
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
-        run_child(folder, fds[1]);
+        run_child(folder, sc, fds[1]);
     }
     close(fds[1]);
     r = report{};
@@ -244,7 +253,7 @@ void BM_GameFrame(benchmark::State& state) {
     for (auto _ : state) {
         report r;
         std::string why;
-        if (!run_once(static_cast<int>(state.range(0)), r, why)) {
+        if (!run_once(kScenes[state.range(0)], static_cast<int>(state.range(1)), r, why)) {
             state.SkipWithError(why.c_str());
             return;
         }
@@ -270,14 +279,17 @@ void BM_GameFrame(benchmark::State& state) {
     state.counters["host_share"] = total.host_seconds / wall;
     if (!problem.empty()) state.SetLabel(problem);
 }
-// The argument is the window's scale: 3, the default, and 1. Under the dummy
+// The arguments are the scene (0 the play run, 1 the crowd) and the window's
+// scale: 3, the default, and 1. Under the dummy
 // driver SDL draws with its software renderer, which stretches the picture
 // to the window's size; with a real display the renderer is accelerated and
 // the stretch costs the processor next to nothing, which scale 1 approaches.
 BENCHMARK(BM_GameFrame)
-    ->ArgName("scale")
-    ->Arg(3)
-    ->Arg(1)
+    ->ArgNames({"scene", "scale"})
+    ->Args({0, 3})
+    ->Args({0, 1})
+    ->Args({1, 3})
+    ->Args({1, 1})
     ->Iterations(1)
     ->Repetitions(3)
     ->UseManualTime()

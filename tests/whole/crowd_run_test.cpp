@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/crowd_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
@@ -33,24 +34,12 @@ constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kScore = 52, kEnergy = 64,
                    kStateRecord = 68;
 
-constexpr uint64_t kFrames = 2200;
-constexpr int kPunches = 50;
-constexpr uint64_t kStageTwoPoke = 844;  // after stage 1's intro, before its first area starts
-
-// Coins, start and the character taken as in the other runs of play; then,
-// once stage 1's intro has run, the stage byte set to 2 (no input leads to
-// stage 2: the synthetic set has one stage of scenery), so that the first
-// area started is stage 2's; then a punch every 20 frames into the crowd.
-std::string script() {
-  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
-  s += std::to_string(kStageTwoPoke) + " poke 20800C 02\n";
-  for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 20 * i) + " press button1\n";
-  return s;
-}
+constexpr uint64_t kFrames = crowd_script::kFrames;
+constexpr uint64_t kStageTwoPoke = crowd_script::kStageTwoPoke;
 
 whole_run::options crowd_options(int slices) {
   whole_run::options o;
-  o.script = script();
+  o.script = crowd_script::text();
   o.frames = kFrames;
   o.every = 300;
   o.slices = slices;

@@ -159,6 +159,7 @@ const rom_builder& synthetic_set() {
     plant_service(r);
     plant_sound(r);
     plant_endings(r);
+    plant_generic_ai(r);
     plant_signatures(r);
     return r;
   }();

@@ -75,6 +75,7 @@ void plant_enemies(rom_builder& rom);  // the spawn list and its two enemy kinds
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
 void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above
+void plant_generic_ai(rom_builder& rom);  // stage 3: platform enemies of AI types 1 to 4
 // The self test's four ROM signature words (0x09FFF8-0x09FFFF, read by the
 // game at 0xFFFFF8), over everything planted before: planted last.
 void plant_signatures(rom_builder& rom);

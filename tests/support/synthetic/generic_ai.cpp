@@ -1,5 +1,5 @@
-// Synthetic ROM data: stage 3, whose first area holds four platform enemies
-// of the generic AI, one of each of the AI types 1 to 4.
+// Synthetic ROM data: stage 3, whose first area holds five platform enemies
+// of the generic AI, of the AI types 1 to 4.
 //
 // Stage 3 is stage 1 over again (the same descriptor, intro, object lists,
 // cameras, start lines and music: its rows of the per-stage tables are
@@ -8,8 +8,8 @@
 // - the "hopper", AI type 1, on two segments (an upper one it starts on and
 //   a lower one in front of it): it waits, walks, drops to the lower segment
 //   with the low jump and goes back up with the high jump; a player close to
-//   it brings its ground strike (a wind-up, then a blow on both sides), one
-//   a little further off its high jump with a strike from above;
+//   it brings its high jump with a strike from above, one a little further
+//   off its ground strike (a wind-up, then a blow on both sides);
 // - the "brawler", AI type 4 on the same routine with the second animation
 //   set, on one segment left of the players: a player near it brings its
 //   high jump, or its jump back (when there is room behind it) striking
@@ -18,7 +18,10 @@
 //   player is about to strike (state 11) inside its reach it winds up,
 //   leaps onto the spot where the player stood and strikes there; hit in
 //   the rise it flies back home, hit in the descent it drops onto its aim;
-// - the "thrower", AI type 3, right of the players: every 90 frames it
+// - the "vaulter", a second leaper, in front of the players (50 pixels of
+//   depth nearer the screen's bottom): a blow in the first frames of its
+//   leap's rise, as it passes the players' depth, sends it flying back home;
+// - the "thrower", AI type 3, right of the players: every 240 frames it
 //   throws an object that flies out towards the players at 32 units a
 //   frame, slows, turns and comes back, striking the players it passes.
 // Every one of them is stunned by a blow on the ground, knocked back by one
@@ -119,7 +122,7 @@ constexpr uint32_t kBranchHighJump = 0x07BF03, kBranchGroundStrike = 0x07BEF9, k
 
 // ---- values ----
 constexpr uint8_t kStage = 3;
-// Spawn types of the four (above those of stage 1 and of the other stages).
+// Spawn types of the four types (above those of stage 1 and of the other stages).
 constexpr uint8_t kSpawnHopper = 50, kSpawnBrawler = 51, kSpawnLeaper = 52, kSpawnThrower = 53;
 constexpr uint8_t kAnyPlayerCount = 0x1E;  // spawn flags: for 1 to 4 players
 constexpr uint8_t kAttackStrength = 10;    // energy each of their blows takes
@@ -247,13 +250,14 @@ void plant_stage(rom_builder& rom) {
 
 struct pictures {
   uint32_t f0, f1;  // frames: standing, crouched
-  uint32_t stand, walk, hurt, jump, strike, fall;  // scripts
+  uint32_t stand, walk, hurt, jump, strike, fall, defeat;  // scripts
 };
 
 // Animation scripts and frames of one enemy: `pixels` and its size, in
 // colour group `colour`. Standing, walking, being hurt and falling loop;
 // the jump and the strike play two frames once and stop (the attacks wait
-// for their frame 1 and for their end).
+// for their frame 1 and for their end), the defeat three (then the beaten
+// enemy shrinks as it falls).
 pictures plant_pictures(rom_builder& rom, cursor& c, cursor& frames, uint32_t pixels, uint16_t width, uint16_t height,
                         uint16_t colour) {
   const char* what = "platform enemy animation";
@@ -272,6 +276,7 @@ pictures plant_pictures(rom_builder& rom, cursor& c, cursor& frames, uint32_t pi
   script(p.fall, 6, {f1}, -2);
   script(p.jump, 6, {f1, f0}, -1);
   script(p.strike, 5, {f1, f0}, -1);
+  script(p.defeat, 4, {f1, f0, f1}, -1);
   return p;
 }
 
@@ -299,7 +304,7 @@ void plant_per_type(rom_builder& rom, const per_type& t) {
   if (!t.animations) return;
   rom.put32(kStartAnimations + 4 * t.type, t.p->stand, what);
   rom.put32(kWalkAnimations + 4 * t.type, t.p->walk, what);
-  rom.put32(kDefeatAnimations + 4 * t.type, t.p->hurt, what);
+  rom.put32(kDefeatAnimations + 4 * t.type, t.p->defeat, what);
   rom.put32(kJumpAnimations + 4 * t.type, t.p->jump, what);
   rom.put32(kFallAnimations + 4 * t.type, t.p->fall, what);
   rom.put32(kStunAnimations + 4 * t.type, t.p->hurt, what);
@@ -343,7 +348,7 @@ void plant_types_1_and_4(rom_builder& rom, const pictures& hopper, const picture
   rom.put_bytes(kType1HitStates, hits, "hopper and brawler hit states");
   for (uint32_t i = 0; i < 4; ++i) {
     rom.put8(kType1StunFrames + i, 8, "hopper and brawler stun frames");
-    rom.put8(kType1WatchInterval + i, 24, "hopper and brawler watch interval");
+    rom.put8(kType1WatchInterval + i, 60, "hopper and brawler watch interval");
     rom.put8(kGroundStrikeStrengths + i, kAttackStrength, "ground strike strengths");
     rom.put8(kHighJumpStrengths + i, kAttackStrength, "high-jump strike strengths");
     rom.put8(kJumpBackStrengths + i, kAttackStrength, "jump-back strengths");
@@ -379,9 +384,10 @@ void plant_type_2(rom_builder& rom, const pictures& p) {
   rom.put_bytes(kType2HitStates, hits, "leaper hit states");
   for (uint32_t code = 0; code < 16; ++code) rom.put32(kType2StartAnimations + 4 * code, p.stand, "leaper start animations");
   rom.put16(kReachMask, 0xFFFF, "leaper reach mask: every player code");
-  // Reach: 300 pixels either side, 40 pixels of depth either side.
+  // Reach: 300 pixels either side, from 60 pixels of depth behind to 40
+  // in front.
   for (uint32_t i = 0; i < 4; ++i)
-    put_s16(rom, kReachBox + 2 * i, std::array<int16_t, 4>{-1200, 1200, -160, 160}[i], "leaper reach box");
+    put_s16(rom, kReachBox + 2 * i, std::array<int16_t, 4>{-1200, 1200, -240, 160}[i], "leaper reach box");
   put_box(rom, kLandingBox, -16, 32, -16, 32, "leaper landing box");
   for (uint32_t i = 0; i < 4; ++i) {
     rom.put8(kType2StunFrames + i, 8, "leaper stun frames");
@@ -404,7 +410,7 @@ void plant_type_3(rom_builder& rom, cursor& frames, const pictures& p) {
   const std::array<uint8_t, 3> hits = {kT3Stun, kT3Knockback, kT3Defeat};
   rom.put_bytes(kType3HitStates, hits, "thrower hit states");
   for (uint32_t i = 0; i < 4; ++i) rom.put8(kType3StunFrames + i, 8, "thrower stun frames");
-  rom.put8(kType3Interval, 90, "thrower throw interval");
+  rom.put8(kType3Interval, 200, "thrower throw interval");
   rom.put8(kRecoveryFrames, 20, "thrower recovery frames");
   // Variant 0 faces the players on its left (no flag bits); variant 1 would
   // face right.
@@ -426,14 +432,14 @@ void plant_type_3(rom_builder& rom, cursor& frames, const pictures& p) {
 }
 
 // The watches of types 1 and 4: their boxes (flat, 4 bytes) and branches.
-// The brawler (indexes 0 and 1): a player within 96 pixels brings the high
-// jump, within 40 the jump back. The hopper (2 and 3): within 40 pixels the
-// ground strike, within 96 the high jump.
+// The brawler (indexes 0 and 1): a player within 40 pixels brings the jump
+// back or the high jump, by the box its watch tests first. The hopper (2 and 3): within 24 pixels the
+// high jump, within 40 the ground strike.
 void plant_watches(rom_builder& rom, cursor& c) {
-  const uint32_t wide = c.bytes({uint8_t(-96), 192, uint8_t(-16), 32}, "watch box: 96 pixels either side");
   const uint32_t close = c.bytes({uint8_t(-40), 80, uint8_t(-16), 32}, "watch box: 40 pixels either side");
-  const std::array<uint32_t, 4> boxes = {wide, close, close, wide};
-  const std::array<uint32_t, 4> branches = {kBranchHighJump, kBranchJumpBack, kBranchGroundStrike, kBranchHighJump};
+  const uint32_t near = c.bytes({uint8_t(-24), 48, uint8_t(-16), 32}, "watch box: 24 pixels either side");
+  const std::array<uint32_t, 4> boxes = {close, close, near, close};
+  const std::array<uint32_t, 4> branches = {kBranchJumpBack, kBranchHighJump, kBranchHighJump, kBranchGroundStrike};
   for (uint32_t i = 0; i < 4; ++i) {
     rom.put32(kType1WatchBoxes + 4 * i, boxes[i], "hopper and brawler watch boxes");
     rom.put32(kType1WatchBranches + 4 * i, branches[i], "hopper and brawler watch branches");
@@ -467,8 +473,13 @@ void plant_generic_ai(rom_builder& rom) {
 
   // The decisions. Codes: 0 always, 1 room on the right, 2 room on the
   // left, 3 on screen, 4 next segment, 5 previous segment.
-  const uint32_t walker_codes =
-      c.bytes({1, 2, 4, 5, 0, 1, 2, 4, 5, 3, 1, 2, 4, 5, 1, 2}, "hopper and brawler condition codes");
+  const uint32_t brawler_codes =
+      c.bytes({1, 2, 4, 5, 0, 1, 2, 4, 5, 3, 1, 2, 4, 5, 1, 2}, "brawler condition codes");
+  // The hopper mostly jumps between its segments (down from the upper one,
+  // up from the lower one: the other test fails and the next frame draws
+  // again).
+  const uint32_t hopper_codes =
+      c.bytes({4, 5, 4, 5, 1, 2, 4, 5, 0, 4, 5, 3, 4, 5, 1, 2}, "hopper condition codes");
   // Start again (a new wait), walk right, walk left, start again, low jump
   // down to the next segment, high jump up to the previous one.
   const uint32_t walker_next = c.bytes({kLanding, 3, 5, kLanding, 9, 7}, "hopper and brawler next states");
@@ -476,8 +487,8 @@ void plant_generic_ai(rom_builder& rom) {
   const uint32_t still_codes = c.bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "still condition codes");
   const uint32_t still_next = c.bytes({kLanding}, "still next states");
 
-  plant_per_type(rom, {1, walker_codes, walker_next, kType1Watch, &hopper, 24, 1000, 4, 0, 2, true});
-  plant_per_type(rom, {4, walker_codes, walker_next, kType4Watch, &brawler, 24, 1500, 6, 0, 3, true});
+  plant_per_type(rom, {1, hopper_codes, walker_next, kType1Watch, &hopper, 24, 1000, 4, 0, 2, true});
+  plant_per_type(rom, {4, brawler_codes, walker_next, kType4Watch, &brawler, 24, 1500, 6, 0, 3, true});
   plant_per_type(rom, {2, still_codes, still_next, kType2Watch, &leaper, 16, 2000, 0, 0, 4, true});
   plant_per_type(rom, {3, still_codes, still_next, kType3Watch, nullptr, 16, 2500, 0, 0, 0, false});
 
@@ -486,26 +497,29 @@ void plant_generic_ai(rom_builder& rom) {
   plant_type_3(rom, frames, thrower);
   plant_watches(rom, c);
 
-  // Stage 3's spawn lists: area 1 has the four, the others none. Spawn data
+  // Stage 3's spawn lists: area 1 has the five, the others none. Spawn data
   // lies after its records (the records name it by an unsigned offset).
   const uint32_t area1 = c.here();
-  cursor data(rom, area1 + 4 * 10 + 1);
+  cursor data(rom, area1 + 5 * 10 + 1);
   // The hopper's platform list: an upper segment (offset 4, where it
-  // starts) over x 760-1320 at y 560, a lower one (offset 10) in front of it
-  // over x 800-1280 at y 600; its window's x from the upper segment's ends.
+  // starts) over x 960-1400 at y 560, a wider lower one (offset 10) in front
+  // of it over x 900-1460 at y 600; its window's x from the upper segment's
+  // ends.
   const char* what = "platform list";
   const uint32_t hopper_list = data.bytes({10, 4, 0, 1}, what);
-  data.words({760, 1320, 560, 800, 1280, 600}, what);
-  // The brawler's: one segment over x 120-560 at y 600.
+  data.words({960, 1400, 560, 900, 1460, 600}, what);
+  // The brawler's: one segment over x 200-440 at y 600.
   const uint32_t brawler_list = data.bytes({4, 4, 0, 1}, what);
-  data.words({120, 560, 600}, what);
+  data.words({200, 440, 600}, what);
   // The leaper faces right (code 1), the thrower is variant 0.
   const uint32_t leaper_data = data.bytes({1}, "leaper spawn data: facing code");
   const uint32_t thrower_data = data.bytes({0}, "thrower spawn data: variant");
-  put_spawn(c, kSpawnHopper, 1000, 560, hopper_list);
+  const uint32_t vaulter_data = data.bytes({9}, "vaulter spawn data: facing code");
+  put_spawn(c, kSpawnHopper, 1100, 560, hopper_list);
   put_spawn(c, kSpawnBrawler, 400, 600, brawler_list);
   put_spawn(c, kSpawnLeaper, 160, 600, leaper_data);
   put_spawn(c, kSpawnThrower, 1160, 600, thrower_data);
+  put_spawn(c, kSpawnLeaper, 700, 800, vaulter_data);
   c.bytes({0x80}, "stage 3 area 1 spawn list end");
   c.skip(data.here() - c.here());
   const uint32_t none = c.bytes({0x80}, "stage 3 empty spawn list");

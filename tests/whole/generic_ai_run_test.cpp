@@ -53,11 +53,13 @@ std::string punches(uint64_t from, uint64_t to) {
   return s;
 }
 
-// Coins, start, the character taken; stage 3; then blows in place (the
+// Stage 3; then blows in place (the
 // leapers come), a walk left to the brawler and blows, walks right (the
 // thrower's objects cut some short) to the hopper and blows, a walk back
 // left to the thrower and blows.
-std::string script() {
+// Coins, start, the character taken, stage 3 and the vertical words: the
+// start of both runs.
+std::string into_stage3() {
   std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n500 press button1\n";
   s += play_script::poke(568, kStage, 2);
   for (uint32_t entry = 1; entry <= 6; ++entry) {
@@ -65,6 +67,11 @@ std::string script() {
     const uint8_t span[4] = {0x90, 0xFF, 0x08, 0x00};  // -112 .. 8 world units
     for (uint32_t i = 0; i < 4; ++i) s += play_script::poke(690, vertical + i, span[i]);
   }
+  return s;
+}
+
+std::string script() {
+  std::string s = into_stage3();
   s += punches(700, 1100) + play_script::at(1100, "press left1 35") + punches(1145, 1500);
   for (uint64_t f = 1500; f < 2100; f += 60) s += play_script::at(f, "press right1 12");
   for (uint64_t f : {1900, 1950, 2000}) s += play_script::at(f, "press right1 6");
@@ -321,18 +328,178 @@ TEST(GenericAiRun, EachIsBeatenForItsScoreAndTally) {
 constexpr const char* kExpected = R"(
 300 8E3B791B2F015E3D 590269F589455F66 4373718C6256B1C8 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AD79383F0E56DEF4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8FF15177F3D18471 A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 26230730460DC325 0B01689CE3088FBE F47D2ED0E7466638 E9EE9E284A8DEAD4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 41045F6E48D6B86C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 19CCFDE683561573 A5E332065071A9BA B2FC4EAB2E2E7A04 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0416E2AB7FF27B16
-900 AC80C190F8B23325 F55A44916764B420 64B1323A007DFF52 613F1A5610EDE75E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 3AE668B1FF08700D B93A0C83CE3B6325 B93A0C83CE3B6325 204FEAFCCDEB51EF 4B26BD004F2FCA87 5A887A9B39113279 80A9CB7FE0A01B83 B93A0C83CE3B6325 8E5DED10366168AC B93A0C83CE3B6325 B93A0C83CE3B6325 7B94F5EA78B94E3C
-1200 B43325D817869B25 2BBD5CBBEE9D0DD4 A6E1220F7E3FBF9F 426646F97107F298 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 CF4D092CAE39A0C3 B93A0C83CE3B6325 B93A0C83CE3B6325 5A5A47550FAEF9F1 2B52FC32C07E6344 B1601F3E3F65345B E34FCFF037E96100 B93A0C83CE3B6325 D10FB4D1644137A5 B93A0C83CE3B6325 B93A0C83CE3B6325 FE2B5605DEB71FB1
-1500 ADD7195AB0B05025 2A51FA193A591C64 0E44401C93414A00 187BBEAADE4E4FCA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 4BFA277C0561EDA0 B93A0C83CE3B6325 B93A0C83CE3B6325 ED392BE33EE2320B 33480E87C1D6B5AC FE3B0B013354BB3D 8562376ADE5989BC B93A0C83CE3B6325 EC139420D2AB4103 B93A0C83CE3B6325 B93A0C83CE3B6325 A1916811D5BCD936
-1800 D2D46830CAD9DB25 36E81E616E968503 15184BC194F4727A 840D5BED4A764902 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 BED840A016DDD76C B93A0C83CE3B6325 B93A0C83CE3B6325 F7A7BFBA1072F45E 1900D9B40C64AE24 F16EB292659CC310 2F6DBDB9A76B39B8 B93A0C83CE3B6325 7524FB4B93BAE822 B93A0C83CE3B6325 B93A0C83CE3B6325 39F55D243C7F74A0
-2100 15F3DED5855E0B25 C2CA94BBE1DF8520 7745837C9C67E94A CC4E0B8ADA187721 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5DE68D2080C3B585 B93A0C83CE3B6325 B93A0C83CE3B6325 D8D5BBBFB6EAFD44 811AEF24561FBD20 107EA1967513C025 A30D33A108A12FB0 B93A0C83CE3B6325 5B8FCD2F53448143 B93A0C83CE3B6325 B93A0C83CE3B6325 AC1E22B13D3B00FB
-2400 26230730460DC325 6F51CE75E311524E D9D3AC77D37ABBDE D806D5FB815F5273 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F0750B5EA3830FC1 B93A0C83CE3B6325 B93A0C83CE3B6325 76D4B25BDC75AE85 715086BF6A7809E1 7DDC35233C94BE0D E12A7F7A11502F8E B93A0C83CE3B6325 C7AF27EF00554090 B93A0C83CE3B6325 B93A0C83CE3B6325 D6C28CC3D934C85A
+900 AC80C190F8B23325 7677269B96ED4B7E 64B1323A007DFF52 355C8D66A7B779F4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 04B0FCFE12E5E709 B93A0C83CE3B6325 B93A0C83CE3B6325 204FEAFCCDEB51EF 4B26BD004F2FCA87 5A887A9B39113279 80A9CB7FE0A01B83 B93A0C83CE3B6325 8E5DED10366168AC B93A0C83CE3B6325 B93A0C83CE3B6325 7B94F5EA78B94E3C
+1200 B43325D817869B25 9B72574B47F15C11 A6E1220F7E3FBF9F 24AC36186692E3C6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 846C7643C1E961B0 B93A0C83CE3B6325 B93A0C83CE3B6325 5A5A47550FAEF9F1 2B52FC32C07E6344 B1601F3E3F65345B E34FCFF037E96100 B93A0C83CE3B6325 D10FB4D1644137A5 B93A0C83CE3B6325 B93A0C83CE3B6325 FE2B5605DEB71FB1
+1500 ADD7195AB0B05025 8BE42158239A13F1 0E44401C93414A00 E6198BA419978B0C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 93E4CD67D5601C3B B93A0C83CE3B6325 B93A0C83CE3B6325 ED392BE33EE2320B 33480E87C1D6B5AC FE3B0B013354BB3D 8562376ADE5989BC B93A0C83CE3B6325 EC139420D2AB4103 B93A0C83CE3B6325 B93A0C83CE3B6325 A1916811D5BCD936
+1800 D2D46830CAD9DB25 E6BDF7CF79CB93D2 15184BC194F4727A 3B6ADD77887ADC84 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E0FAAD9C65F7043F B93A0C83CE3B6325 B93A0C83CE3B6325 F7A7BFBA1072F45E 1900D9B40C64AE24 F16EB292659CC310 2F6DBDB9A76B39B8 B93A0C83CE3B6325 7524FB4B93BAE822 B93A0C83CE3B6325 B93A0C83CE3B6325 39F55D243C7F74A0
+2100 15F3DED5855E0B25 A9121B1D654C01D6 7745837C9C67E94A 67D7E15F10C2AB77 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9C14A70E6EFE7C29 B93A0C83CE3B6325 B93A0C83CE3B6325 D8D5BBBFB6EAFD44 811AEF24561FBD20 107EA1967513C025 A30D33A108A12FB0 B93A0C83CE3B6325 5B8FCD2F53448143 B93A0C83CE3B6325 B93A0C83CE3B6325 AC1E22B13D3B00FB
+2400 26230730460DC325 AA056A6633AF3873 D9D3AC77D37ABBDE 00400B717D442851 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A0FBCF0227097D2E B93A0C83CE3B6325 B93A0C83CE3B6325 76D4B25BDC75AE85 715086BF6A7809E1 7DDC35233C94BE0D E12A7F7A11502F8E B93A0C83CE3B6325 C7AF27EF00554090 B93A0C83CE3B6325 B93A0C83CE3B6325 6A9CF0047E4DB936
 )";
 
 TEST(GenericAiRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
   whole_run::runner r(IRONBELL_PROBE_EXE);
   EXPECT_EQ(whole_run::slicing_mismatches(kExpected, generic_ai_run(),
                                           [&](int slices) { return r.run(generic_ai_options(slices)); }),
+            "");
+}
+
+// ---- the pieces run: the right part of the same area ----
+//
+// The player walks right through the area until the camera passes x 1600,
+// where the two enemies with pieces (types 5 and 6 on the generic actions)
+// enter, each with a follower piece and an attack piece; then the player
+// stands and strikes. They wait, walk their segment, strike, are stunned by
+// the blows and beaten, each leaving with its effect ten frames later.
+
+constexpr uint32_t kCameraX = 0x208344;  // the playfield camera record's x
+constexpr uint32_t kRoutine = 4;
+constexpr uint64_t kPiecesFrames = 2400;
+constexpr uint16_t kPiecesTrigger = 1600;
+constexpr uint32_t kFollower = 0x07E0B0, kAttackPiece = 0x07E11E, kShortEffect = 0x07B615;
+
+struct piece_kind {
+  const char* name;
+  uint8_t type;
+  uint16_t x, score;
+};
+constexpr piece_kind kType5{"type 5", 5, 2500, 3000}, kType6{"type 6", 6, 2800, 3500};
+
+whole_run::options pieces_options(int slices) {
+  whole_run::options o;
+  o.script = into_stage3() + play_script::at(700, "hold right1") + play_script::at(1045, "release right1") +
+             punches(1055, kPiecesFrames);
+  o.frames = kPiecesFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 240;
+  o.watch = {{kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
+  for (uint32_t i = 0; i < kObjectCount; ++i) {
+    const uint32_t o128 = kObjects128 + 128 * i;
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kEnergy, 2}})
+      o.watch.push_back({o128 + field, bytes});
+  }
+  return o;
+}
+
+const whole_run::outcome& pieces_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_pieces", pieces_options(1));
+}
+
+// The body of `k`: the 128-byte object whose type byte turned to k.type at
+// k.x (the first such).
+found body(const whole_run::outcome& out, const piece_kind& k) {
+  for (const auto& c : out.changes) {
+    if (c.address < kObjects128 || (c.address - kObjects128) % 128 != kStateType) continue;
+    const uint32_t o = c.address - kStateType;
+    if ((c.value >> 8) == k.type && out.value_at(o + kWorldX, c.frame) == k.x) return {o, c.frame};
+  }
+  return {};
+}
+
+// The objects that took `routine` at `frame`.
+std::vector<uint32_t> installed(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
+  std::vector<uint32_t> v;
+  for (const auto& c : out.changes)
+    if (c.frame == frame && c.value == routine && c.address >= kObjects128 &&
+        (c.address - kObjects128) % 128 == kRoutine)
+      v.push_back(c.address - kRoutine);
+  return v;
+}
+
+TEST(GenericAiPiecesRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = pieces_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+TEST(GenericAiPiecesRun, BothEnterWithTheirPiecesAsTheCameraPassesTheirTrigger) {
+  const auto& out = pieces_run();
+  const found five = body(out, kType5), six = body(out, kType6);
+  ASSERT_NE(five.object, 0u);
+  ASSERT_NE(six.object, 0u);
+  EXPECT_EQ(five.frame, six.frame);
+  EXPECT_LT(out.value_at(kCameraX, five.frame - 1), kPiecesTrigger);
+  EXPECT_GE(out.value_at(kCameraX, five.frame), kPiecesTrigger);
+  EXPECT_EQ(out.value_at(kLiveEnemies, five.frame) - out.value_at(kLiveEnemies, five.frame - 1), 2u);
+  for (const found& b : {five, six}) EXPECT_EQ(out.value_at(b.object + kEnergy, b.frame), 24u);
+  // Each set-up takes a follower piece and an attack piece.
+  EXPECT_EQ(installed(out, kFollower, five.frame).size(), 2u);
+  EXPECT_EQ(installed(out, kAttackPiece, five.frame).size(), 2u);
+}
+
+// They wait and walk their segment (2300 to 2900) and strike: the body's
+// strike winds up, hits on frame 1 of its animation and ends.
+TEST(GenericAiPiecesRun, TheyWaitWalkAndStrike) {
+  const auto& out = pieces_run();
+  const found five = body(out, kType5), six = body(out, kType6);
+  ASSERT_NE(five.object, 0u);
+  ASSERT_NE(six.object, 0u);
+  const auto s5 = states(out, five.object, five.frame), s6 = states(out, six.object, six.frame);
+  EXPECT_TRUE(passes(s5, {1, 2})) << "stop and wait";
+  EXPECT_TRUE(passes(s5, {5, 6}) || passes(s5, {3, 4})) << "type 5 walks";
+  EXPECT_TRUE(passes(s6, {3, 4})) << "type 6 walks right";
+  EXPECT_TRUE(passes(s6, {5, 6})) << "type 6 walks left";
+  EXPECT_TRUE(passes(s6, {7, 8, 9, 10, 1})) << "strike";
+  for (const auto& c : out.changes)
+    if ((c.address == five.object + kWorldX || c.address == six.object + kWorldX) && c.frame > five.frame) {
+      EXPECT_GE(c.value, 2300u);
+      EXPECT_LE(c.value, 2900u);
+    }
+}
+
+// Blows stun them (the countdown state 20) until the last one beats them
+// for their score; ten frames later the body is gone with its pieces, and
+// a short effect stood where it fell.
+TEST(GenericAiPiecesRun, EachIsStunnedThenBeatenAndLeavesWithItsEffect) {
+  const auto& out = pieces_run();
+  uint64_t expected = 0;
+  for (const piece_kind& k : {kType5, kType6}) {
+    const found b = body(out, k);
+    ASSERT_NE(b.object, 0u) << k.name;
+    const auto followers = installed(out, kFollower, b.frame), attackers = installed(out, kAttackPiece, b.frame);
+    ASSERT_EQ(followers.size(), 2u);
+    ASSERT_EQ(attackers.size(), 2u);
+    std::vector<uint64_t> energy, frames;
+    for (const auto& c : out.changes)
+      if (c.address == b.object + kEnergy && c.frame > b.frame) {
+        energy.push_back(c.value);
+        frames.push_back(c.frame);
+      }
+    ASSERT_GE(energy.size(), 2u) << k.name;
+    EXPECT_EQ(energy.back(), 0u) << k.name;
+    const uint64_t defeat = frames.back();
+    EXPECT_EQ(out.value_at(kPlayerScore, defeat) - out.value_at(kPlayerScore, defeat - 1), k.score) << k.name;
+    expected += k.score + 10 * (energy.size() - 1);
+    EXPECT_TRUE(passes(states(out, b.object, b.frame), {20})) << k.name << " stunned";
+    EXPECT_EQ(out.value_at(b.object + kStateType, defeat) & 0xFF, 24u) << k.name << " defeat countdown";
+    // Gone ten frames after the defeat began (its flags cleared, counted off).
+    uint64_t gone = 0;
+    for (const auto& c : out.changes)
+      if (c.address == b.object + kFlags && c.frame > defeat && c.value == 0) {
+        gone = c.frame;
+        break;
+      }
+    EXPECT_EQ(gone, defeat + 9) << k.name;
+    EXPECT_EQ(out.value_at(kLiveEnemies, gone - 1) - out.value_at(kLiveEnemies, gone), 1u) << k.name;
+    EXPECT_EQ(installed(out, kShortEffect, defeat).size(), 1u) << k.name << ": its effect";
+  }
+  EXPECT_EQ(out.value_at(kPlayerScore, kPiecesFrames), expected);
+}
+
+constexpr const char* kPiecesExpected = R"(
+300 8E3B791B2F015E3D 590269F589455F66 4373718C6256B1C8 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AD79383F0E56DEF4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8FF15177F3D18471 A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
+600 26230730460DC325 0B01689CE3088FBE F47D2ED0E7466638 E9EE9E284A8DEAD4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 41045F6E48D6B86C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 19CCFDE683561573 A5E332065071A9BA B2FC4EAB2E2E7A04 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0416E2AB7FF27B16
+900 46C9D7EF5EC0D325 546B51012F445960 A48067EE9EC9839A 2E6B87DE8D5799E0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B7F3343D8D9CC771 B93A0C83CE3B6325 B93A0C83CE3B6325 66830058E006032F DE8EFB7E1C1C6F79 9BFBF6082D3C7273 B6F9595D4B79A9DF B93A0C83CE3B6325 1EB5643FC986E3C7 B93A0C83CE3B6325 B93A0C83CE3B6325 366751B41377BCC5
+1200 65649E77C2BA2725 5C3519152D6892F9 42945F3C3AB1C8A1 7322B3C35C6DF057 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 56474B5794AF65F1 B93A0C83CE3B6325 B93A0C83CE3B6325 6677480B0CF7BDAE 998492DECA3DB0A0 3E2169123E3D393D 1BC1458CBCD37208 B93A0C83CE3B6325 DB66DA7317FD1735 B93A0C83CE3B6325 B93A0C83CE3B6325 64FB10F581831E34
+1500 E9B857CF0A2FA1E5 84AF7B863620DA34 0F3D8F98C0C84018 87F3CB0ACBA3BEBB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 530D592F03AD869B B93A0C83CE3B6325 B93A0C83CE3B6325 3108E315B6E8A262 092053D4DEC01E87 A023DB6971384AA9 E96D9516C553027D B93A0C83CE3B6325 68E8CA1ACF321BE4 B93A0C83CE3B6325 B93A0C83CE3B6325 F03CF3D931409808
+1800 04F6AA038DD58325 610A7DC40C00B59E 6D16F2A381305948 87F3CB0ACBA3BEBB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 2AA051F37C355149 B93A0C83CE3B6325 B93A0C83CE3B6325 3108E315B6E8A262 D84F2BA46D7EFC67 4914CD70883E02FF 2D001FC1438290CF B93A0C83CE3B6325 68E8CA1ACF321BE4 B93A0C83CE3B6325 B93A0C83CE3B6325 F03CF3D931409808
+2100 616811D2F7511B25 5F78CA329412422B C27959C3ED7C1F74 80548681C8644888 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C10D414E3E59CA9D B93A0C83CE3B6325 B93A0C83CE3B6325 F3882881A3C87126 02FC06B09FB443DD 058DFE2AE370CB8F AD1AF58B7E93445D B93A0C83CE3B6325 68E8CA1ACF321BE4 B93A0C83CE3B6325 B93A0C83CE3B6325 D2C071028F3470DE
+2400 26230730460DC325 1B0F7BE5C788617C 9498E3B537F8DDE9 D424B26419BA849B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 58E665547CB4F297 B93A0C83CE3B6325 B93A0C83CE3B6325 0B797BD5651BA028 5E9E077363CEA81D 75000BD28CA459CB 75A0D27D9F6A3D2E B93A0C83CE3B6325 F66AB9C286672093 B93A0C83CE3B6325 B93A0C83CE3B6325 700AD4001065C55E
+)";
+
+TEST(GenericAiPiecesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kPiecesExpected, pieces_run(),
+                                          [&](int slices) { return r.run(pieces_options(slices)); }),
             "");
 }
 

@@ -105,6 +105,30 @@ constexpr uint32_t kType3Interval = 0x07DCD8;
 constexpr uint32_t kThrownStrengths = 0x07DCDC;     // u8 by the rank step
 constexpr uint32_t kThrownAnimation = 0x135957;
 
+// Types 5 and 6, the enemies with a follower piece and an attack piece.
+constexpr uint32_t kT5States = 0x07DD4D;          // u32 per state
+constexpr uint32_t kT5WaitAnimations = 0x07E378;  // u32 per direction
+constexpr uint32_t kT5MirrorBits = 0x07E3B8;      // u16 per direction
+constexpr uint32_t kT5StepsLeft = 0x07E3D8;       // s16 dx, s16 dy per direction
+constexpr uint32_t kT5StepsRight = 0x07E418;
+constexpr uint32_t kT5FollowerAnimations = 0x07E458;  // u32 per direction
+constexpr uint32_t kT5IdleAnimations = 0x07E498;      // u32 per 16 x variant + direction
+constexpr uint32_t kT5AttackAnimations = 0x07E518;
+constexpr uint32_t kT5AttackBoxNumbers = 0x07E598;  // u32 per variant -> byte per 16 x frame + direction
+constexpr uint32_t kT5AttackBoxes = 0x07E880;       // 4 bytes per box number
+constexpr uint32_t kT5HitStates = 0x07E904;
+constexpr uint32_t kT5ProbeState = 0x07E907;
+constexpr uint32_t kT5ApproachBox = 0x07E90C;
+constexpr uint32_t kT5ProbeBoxes = 0x07E910;      // 4 bytes per variant
+constexpr uint32_t kT5StunFrames = 0x07E918;      // 4 per variant, by rank step
+constexpr uint32_t kT5Reloads = 0x07E920;         // attack timer by rank step (and +1: after an approach)
+constexpr uint32_t kT5Strengths = 0x07E928;       // 4 per variant, by rank step
+constexpr uint32_t kT5LandingStrengths = 0x07E930;
+constexpr uint32_t kT5JumpAnimations = 0x07E938;  // u32 per variant
+constexpr uint32_t kT5StrikeAnimation = 0x136E0A;
+constexpr uint32_t kShortEffectOffsets = 0x07BB66;  // s16 x, y per effect type
+constexpr uint32_t kShortEffectAnimation = 0x134B1E;
+
 // Routines the tables name.
 constexpr uint32_t kType1Entry = 0x07BBAA, kType4Entry = 0x07BBB6, kType2Routine = 0x07D5BE,
                    kType3Routine = 0x07D95C;
@@ -115,6 +139,7 @@ constexpr uint32_t kStartCode = 0x07A4F5, kWait = 0x07A50F, kWalkRight = 0x07A53
                    kLowJump = 0x07A637, kFlight = 0x07A657, kStunStart = 0x07A68D, kStunCountdown = 0x07A6A0,
                    kKnockback = 0x07A6B9, kKnockbackFall = 0x07A6CC, kDefeatRise = 0x07A725,
                    kDefeatFall = 0x07A72D, kDefeatShrink = 0x07A73B;
+constexpr uint32_t kActiveAreaTest = 0x07AB3F;
 constexpr uint32_t kTestNextSegment = 0x07A921, kTestPreviousSegment = 0x07A8F0;
 // The watch branches of types 1 and 4: the high jump (state 24), the ground
 // strike (19), the jump back (15, with room behind).
@@ -123,7 +148,11 @@ constexpr uint32_t kBranchHighJump = 0x07BF03, kBranchGroundStrike = 0x07BEF9, k
 // ---- values ----
 constexpr uint8_t kStage = 3;
 // Spawn types of the four types (above those of stage 1 and of the other stages).
-constexpr uint8_t kSpawnHopper = 50, kSpawnBrawler = 51, kSpawnLeaper = 52, kSpawnThrower = 53;
+constexpr uint8_t kSpawnHopper = 50, kSpawnBrawler = 51, kSpawnLeaper = 52, kSpawnThrower = 53,
+                  kSpawnType5 = 54, kSpawnType6 = 55;
+// The types 5 and 6 enter when the camera passes x 1600, which only a walk
+// to the area's right part brings.
+constexpr uint16_t kPiecesTrigger = 1600;
 constexpr uint8_t kAnyPlayerCount = 0x1E;  // spawn flags: for 1 to 4 players
 constexpr uint8_t kAttackStrength = 10;    // energy each of their blows takes
 // State numbers of the tables below.
@@ -446,13 +475,72 @@ void plant_watches(rom_builder& rom, cursor& c) {
   }
 }
 
+// Types 5 and 6 (the same design, variants 0 and 1): start with the two
+// pieces (0), stop and wait (1, 2), walks (3-6), the strike (7-10), the jump
+// at a player that the approach check starts (15-18), stun (19, 20),
+// knock-down (21, 22), defeat with its effect (23-25); 11 to 14 are never
+// entered and wait. The attack piece strikes a player in its probe with the
+// box of its attack animation's frame 1; the body's strike and its jump's
+// landing hit too.
+void plant_types_5_and_6(rom_builder& rom, cursor& frames, const pictures& p) {
+  put_states(rom, kT5States,
+             {0x07DDB5, 0x07DE16, kWait, 0x07DE44, 0x07DE52, 0x07DE8C, 0x07DE9A, 0x07DF92, 0x07DFA5, 0x07DFAE,
+              0x07DFDB, 0x07DE16, 0x07DE16, 0x07DE16, 0x07DE16, 0x07DED4, 0x07DF0A, 0x07DF38, 0x07DF7A,
+              0x07E031, 0x07E034, 0x07E048, 0x07E05A, 0x07DFEF, 0x07E017, 0x07E01D},
+             "two-piece enemy state table");
+  const std::array<uint8_t, 4> hits = {19, 21, 23, 2};  // hit, in the air, defeated; the piece's attack state
+  rom.put_bytes(kT5HitStates, hits, "two-piece hit states, the attack piece's attack state");
+  for (uint32_t d = 0; d < 16; ++d) {
+    rom.put32(kT5WaitAnimations + 4 * d, p.stand, "two-piece wait animations");
+    rom.put16(kT5MirrorBits + 2 * d, d < 8 ? 0x0040 : 0, "two-piece facing by direction");
+    put_s16(rom, kT5StepsLeft + 4 * d, -4, "two-piece steps left");
+    put_s16(rom, kT5StepsLeft + 4 * d + 2, 0, "two-piece steps left");
+    put_s16(rom, kT5StepsRight + 4 * d, 4, "two-piece steps right");
+    put_s16(rom, kT5StepsRight + 4 * d + 2, 0, "two-piece steps right");
+    rom.put32(kT5FollowerAnimations + 4 * d, p.fall, "follower piece animations");
+    for (uint32_t v = 0; v < 2; ++v) {
+      rom.put32(kT5IdleAnimations + 4 * (16 * v + d), p.walk, "attack piece idle animations");
+      rom.put32(kT5AttackAnimations + 4 * (16 * v + d), p.defeat, "attack piece attack animations");
+    }
+  }
+  // The attack's box numbers: box 1 on frame index 1, none on the others.
+  std::array<uint8_t, 48> numbers{};
+  for (uint32_t d = 0; d < 16; ++d) numbers[16 + d] = 1;
+  const uint32_t table = frames.here();
+  rom.put_bytes(table, numbers, "attack piece box numbers by frame and direction");
+  frames.skip(numbers.size());
+  for (uint32_t v = 0; v < 2; ++v) rom.put32(kT5AttackBoxNumbers + 4 * v, table, "attack piece box number tables");
+  put_box(rom, kT5AttackBoxes + 4 * 1, -40, 80, -16, 32, "attack piece box 1");
+  put_box(rom, kT5ApproachBox, -64, 128, -16, 32, "two-piece approach and landing box");
+  for (uint32_t v = 0; v < 2; ++v) put_box(rom, kT5ProbeBoxes + 4 * v, -32, 64, -16, 32, "attack piece probes");
+  for (uint32_t i = 0; i < 8; ++i) {
+    rom.put8(kT5StunFrames + i, 8, "two-piece stun frames");
+    rom.put8(kT5Reloads + i, 40, "two-piece attack timer reloads");
+    rom.put8(kT5Strengths + i, kAttackStrength, "two-piece strike strengths");
+  }
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(kT5LandingStrengths + i, kAttackStrength, "two-piece landing strengths");
+  for (uint32_t v = 0; v < 2; ++v) rom.put32(kT5JumpAnimations + 4 * v, p.jump, "two-piece jump animations");
+  // The body's strike (a script the routine names, its frames after it):
+  // two frames, then it stops.
+  cursor strike(rom, kT5StrikeAnimation + 8);
+  const uint32_t s0 = put_frame(strike, part(kSquatPixels, 32, 32, 0x0190), "two-piece strike frame");
+  const uint32_t s1 = put_frame(strike, part(kSquatPixels, 32, 28, 0x0190), "two-piece strike frame");
+  put_script(rom, kT5StrikeAnimation, 5, {s1, s0}, -1, "two-piece strike animation");
+  // The defeat's short effect (type 6): at the body, three frames, then it
+  // ends.
+  rom.put16(kShortEffectOffsets + 4 * 6, 0, "short effect offsets: x");
+  rom.put16(kShortEffectOffsets + 4 * 6 + 2, 0, "short effect offsets: y");
+  const uint32_t spark = put_frame(frames, part(kSquatPixels, 16, 16, 0x0180), "short effect frame");
+  put_script(rom, kShortEffectAnimation, 3, {spark, spark, spark}, -1, "short effect animation");
+}
+
 // A spawn record: type, flags, trigger camera X, world X and Y, and the
 // offset from its own +8 field to its spawn data (0 = none).
-void put_spawn(cursor& c, uint8_t type, uint16_t x, uint16_t y, uint32_t data) {
+void put_spawn(cursor& c, uint8_t type, uint16_t x, uint16_t y, uint32_t data, uint16_t trigger = 0) {
   const char* what = "stage 3 area 1 spawn record";
   const uint32_t a = c.here();
   c.bytes({type, kAnyPlayerCount}, what);
-  c.words({0, int16_t(x), int16_t(y)}, what);
+  c.words({int16_t(trigger), int16_t(x), int16_t(y)}, what);
   c.words({int16_t(data ? data - (a + 8) : 0)}, what);
 }
 
@@ -470,6 +558,7 @@ void plant_generic_ai(rom_builder& rom) {
   const pictures brawler = plant_pictures(rom, scripts, frames, kTallPixels, 24, 40, 0x0140);
   const pictures leaper = plant_pictures(rom, scripts, frames, kSquatPixels, 32, 32, 0x0150);
   const pictures thrower = plant_pictures(rom, scripts, frames, kTallPixels, 24, 40, 0x0160);
+  const pictures pieces = plant_pictures(rom, scripts, frames, kSquatPixels, 32, 32, 0x0190);
 
   // The decisions. Codes: 0 always, 1 room on the right, 2 room on the
   // left, 3 on screen, 4 next segment, 5 previous segment.
@@ -492,15 +581,24 @@ void plant_generic_ai(rom_builder& rom) {
   plant_per_type(rom, {2, still_codes, still_next, kType2Watch, &leaper, 16, 2000, 0, 0, 4, true});
   plant_per_type(rom, {3, still_codes, still_next, kType3Watch, nullptr, 16, 2500, 0, 0, 0, false});
 
+  // Types 5 and 6 watch nothing while they wait (the active-area test
+  // stands in for a watch); they walk and strike.
+  const uint32_t pieces_codes =
+      c.bytes({1, 2, 3, 1, 2, 3, 0, 1, 2, 3, 1, 2, 3, 0, 1, 2}, "two-piece condition codes");
+  const uint32_t pieces_next = c.bytes({kLanding, 3, 5, 7}, "two-piece next states");
+  plant_per_type(rom, {5, pieces_codes, pieces_next, kActiveAreaTest, &pieces, 24, 3000, 4, 0, 5, true});
+  plant_per_type(rom, {6, pieces_codes, pieces_next, kActiveAreaTest, &pieces, 24, 3500, 4, 0, 6, true});
+
   plant_types_1_and_4(rom, hopper, brawler);
   plant_type_2(rom, leaper);
   plant_type_3(rom, frames, thrower);
   plant_watches(rom, c);
+  plant_types_5_and_6(rom, frames, pieces);
 
   // Stage 3's spawn lists: area 1 has the five, the others none. Spawn data
   // lies after its records (the records name it by an unsigned offset).
   const uint32_t area1 = c.here();
-  cursor data(rom, area1 + 5 * 10 + 1);
+  cursor data(rom, area1 + 7 * 10 + 1);
   // The hopper's platform list: an upper segment (offset 4, where it
   // starts) over x 960-1400 at y 560, a wider lower one (offset 10) in front
   // of it over x 900-1460 at y 600; its window's x from the upper segment's
@@ -515,11 +613,19 @@ void plant_generic_ai(rom_builder& rom) {
   const uint32_t leaper_data = data.bytes({1}, "leaper spawn data: facing code");
   const uint32_t thrower_data = data.bytes({0}, "thrower spawn data: variant");
   const uint32_t vaulter_data = data.bytes({9}, "vaulter spawn data: facing code");
+  // Types 5 and 6: a direction, then the platform list (one segment over x
+  // 2300-2900 at y 600).
+  const uint32_t type5_data = data.bytes({4, 4, 4, 0, 1}, "type 5 spawn data: direction, platform list");
+  data.words({2300, 2900, 600}, what);
+  const uint32_t type6_data = data.bytes({12, 4, 4, 0, 1}, "type 6 spawn data: direction, platform list");
+  data.words({2300, 2900, 600}, what);
   put_spawn(c, kSpawnHopper, 1100, 560, hopper_list);
   put_spawn(c, kSpawnBrawler, 400, 600, brawler_list);
   put_spawn(c, kSpawnLeaper, 160, 600, leaper_data);
   put_spawn(c, kSpawnThrower, 1160, 600, thrower_data);
   put_spawn(c, kSpawnLeaper, 700, 800, vaulter_data);
+  put_spawn(c, kSpawnType5, 2500, 600, type5_data, kPiecesTrigger);
+  put_spawn(c, kSpawnType6, 2800, 600, type6_data, kPiecesTrigger);
   c.bytes({0x80}, "stage 3 area 1 spawn list end");
   c.skip(data.here() - c.here());
   const uint32_t none = c.bytes({0x80}, "stage 3 empty spawn list");
@@ -530,6 +636,8 @@ void plant_generic_ai(rom_builder& rom) {
   rom.put32(kSpawnRoutineTable + 4 * kSpawnBrawler, kType4Entry, "spawn routine table: AI type 4");
   rom.put32(kSpawnRoutineTable + 4 * kSpawnLeaper, kType2Routine, "spawn routine table: AI type 2");
   rom.put32(kSpawnRoutineTable + 4 * kSpawnThrower, kType3Routine, "spawn routine table: AI type 3");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnType5, 0x07DCE0, "spawn routine table: type 5");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnType6, 0x07DCF3, "spawn routine table: type 6");
   if (scripts.here() > kFrames || frames.here() > kData || c.here() > kBlockEnd) throw std::logic_error("generic-AI data runs past its block");
 }
 

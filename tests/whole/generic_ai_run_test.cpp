@@ -348,8 +348,10 @@ TEST(GenericAiRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 // The player walks right through the area until the camera passes x 1600,
 // where the two enemies with pieces (types 5 and 6 on the generic actions)
 // enter, each with a follower piece and an attack piece; then the player
-// stands and strikes. They wait, walk their segment, strike, are stunned by
-// the blows and beaten, each leaving with its effect ten frames later.
+// strikes, walks on a little and strikes again. They wait, walk their
+// segment, strike, jump at the player coming near, attack with their attack
+// piece, are stunned by the blows and beaten, each leaving with its effect
+// ten frames later.
 
 constexpr uint32_t kCameraX = 0x208344;  // the playfield camera record's x
 constexpr uint32_t kRoutine = 4;
@@ -367,7 +369,7 @@ constexpr piece_kind kType5{"type 5", 5, 2500, 3000}, kType6{"type 6", 6, 2800, 
 whole_run::options pieces_options(int slices) {
   whole_run::options o;
   o.script = into_stage3() + play_script::at(700, "hold right1") + play_script::at(1045, "release right1") +
-             punches(1055, kPiecesFrames);
+             punches(1055, 1800) + play_script::at(1800, "press right1 30") + punches(1840, kPiecesFrames);
   o.frames = kPiecesFrames;
   o.every = 300;
   o.slices = slices;
@@ -439,16 +441,36 @@ TEST(GenericAiPiecesRun, TheyWaitWalkAndStrike) {
   EXPECT_TRUE(passes(s6, {3, 4})) << "type 6 walks right";
   EXPECT_TRUE(passes(s6, {5, 6})) << "type 6 walks left";
   EXPECT_TRUE(passes(s6, {7, 8, 9, 10, 1})) << "strike";
-  for (const auto& c : out.changes)
-    if ((c.address == five.object + kWorldX || c.address == six.object + kWorldX) && c.frame > five.frame) {
-      EXPECT_GE(c.value, 2300u);
-      EXPECT_LE(c.value, 2900u);
-    }
+  for (const found& b : {five, six}) {
+    const uint64_t defeat = first_in(out, b.object, 24, b.frame);
+    ASSERT_NE(defeat, 0u);
+    for (const auto& c : out.changes)
+      if (c.address == b.object + kWorldX && c.frame > b.frame && c.frame <= defeat) {
+        EXPECT_GE(c.value, 2300u);
+        EXPECT_LE(c.value, 2900u);
+      }
+  }
 }
 
 // Blows stun them (the countdown state 20) until the last one beats them
 // for their score; ten frames later the body is gone with its pieces, and
 // a short effect stood where it fell.
+// A player inside the approach box during a walk brings the jump in place
+// (start, rise, descent with its landing hit, back to the wait); a player
+// in the attack piece's probe while the body's attack timer has run out
+// brings the piece's attack (start, attack frames, end).
+TEST(GenericAiPiecesRun, TheyJumpAtAPlayerComingNearAndTheirAttackPieceStrikes) {
+  const auto& out = pieces_run();
+  const found six = body(out, kType6);
+  ASSERT_NE(six.object, 0u);
+  EXPECT_TRUE(passes(states(out, six.object, six.frame), {6, 15, 16, 17, 1})) << "jump";
+  const auto attackers = installed(out, kAttackPiece, six.frame);
+  ASSERT_EQ(attackers.size(), 2u);
+  bool attacked = false;
+  for (uint32_t piece : attackers) attacked = attacked || passes(states(out, piece, six.frame), {1, 2, 3, 1});
+  EXPECT_TRUE(attacked) << "an attack piece attacks";
+}
+
 TEST(GenericAiPiecesRun, EachIsStunnedThenBeatenAndLeavesWithItsEffect) {
   const auto& out = pieces_run();
   uint64_t expected = 0;
@@ -491,9 +513,9 @@ constexpr const char* kPiecesExpected = R"(
 900 46C9D7EF5EC0D325 546B51012F445960 A48067EE9EC9839A 2E6B87DE8D5799E0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B7F3343D8D9CC771 B93A0C83CE3B6325 B93A0C83CE3B6325 66830058E006032F DE8EFB7E1C1C6F79 9BFBF6082D3C7273 B6F9595D4B79A9DF B93A0C83CE3B6325 1EB5643FC986E3C7 B93A0C83CE3B6325 B93A0C83CE3B6325 366751B41377BCC5
 1200 65649E77C2BA2725 5C3519152D6892F9 42945F3C3AB1C8A1 7322B3C35C6DF057 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 56474B5794AF65F1 B93A0C83CE3B6325 B93A0C83CE3B6325 6677480B0CF7BDAE 998492DECA3DB0A0 3E2169123E3D393D 1BC1458CBCD37208 B93A0C83CE3B6325 DB66DA7317FD1735 B93A0C83CE3B6325 B93A0C83CE3B6325 64FB10F581831E34
 1500 E9B857CF0A2FA1E5 84AF7B863620DA34 0F3D8F98C0C84018 87F3CB0ACBA3BEBB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 530D592F03AD869B B93A0C83CE3B6325 B93A0C83CE3B6325 3108E315B6E8A262 092053D4DEC01E87 A023DB6971384AA9 E96D9516C553027D B93A0C83CE3B6325 68E8CA1ACF321BE4 B93A0C83CE3B6325 B93A0C83CE3B6325 F03CF3D931409808
-1800 04F6AA038DD58325 610A7DC40C00B59E 6D16F2A381305948 87F3CB0ACBA3BEBB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 2AA051F37C355149 B93A0C83CE3B6325 B93A0C83CE3B6325 3108E315B6E8A262 D84F2BA46D7EFC67 4914CD70883E02FF 2D001FC1438290CF B93A0C83CE3B6325 68E8CA1ACF321BE4 B93A0C83CE3B6325 B93A0C83CE3B6325 F03CF3D931409808
-2100 616811D2F7511B25 5F78CA329412422B C27959C3ED7C1F74 80548681C8644888 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C10D414E3E59CA9D B93A0C83CE3B6325 B93A0C83CE3B6325 F3882881A3C87126 02FC06B09FB443DD 058DFE2AE370CB8F AD1AF58B7E93445D B93A0C83CE3B6325 68E8CA1ACF321BE4 B93A0C83CE3B6325 B93A0C83CE3B6325 D2C071028F3470DE
-2400 26230730460DC325 1B0F7BE5C788617C 9498E3B537F8DDE9 D424B26419BA849B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 58E665547CB4F297 B93A0C83CE3B6325 B93A0C83CE3B6325 0B797BD5651BA028 5E9E077363CEA81D 75000BD28CA459CB 75A0D27D9F6A3D2E B93A0C83CE3B6325 F66AB9C286672093 B93A0C83CE3B6325 B93A0C83CE3B6325 700AD4001065C55E
+1800 4997D4B9CFA49B25 622204972BD2461B 319A36B083C566BD 66025CFAA3C6D4C0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 45071BCD4D843C40 B93A0C83CE3B6325 B93A0C83CE3B6325 1946D2083F4A060E D84F2BA46D7EFC67 1CDAE89240BF4935 174BE2DF36940B94 B93A0C83CE3B6325 68E8CA1ACF321BE4 B93A0C83CE3B6325 B93A0C83CE3B6325 37CD87B83DCC661E
+2100 40945032381A3B25 CAB3F0489262B763 FD976AFF60B3B90F C2238C4979469A2E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 84FA22008A3C15CC B93A0C83CE3B6325 B93A0C83CE3B6325 3ACA7BFA50624570 28253D823231DD3D 83E7BCB04573CB19 968AF1DA981BE9C6 B93A0C83CE3B6325 CEE380EA532590F5 B93A0C83CE3B6325 B93A0C83CE3B6325 8FFD89A22136CEFB
+2400 26230730460DC325 1305BDA6DA7962F2 277F21FEF9E57F7D F2CCE8E3149C385C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E5BF1C73B8DF8DE9 B93A0C83CE3B6325 B93A0C83CE3B6325 3EF5D24D5390D3F8 58ADF580CBE6B83D B21829B832F895B9 3522DC1A48DE7372 B93A0C83CE3B6325 77694FE178C49F02 B93A0C83CE3B6325 B93A0C83CE3B6325 0E5D7E2ED71E2E7A
 )";
 
 TEST(GenericAiPiecesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

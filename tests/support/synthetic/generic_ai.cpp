@@ -511,8 +511,8 @@ void plant_types_5_and_6(rom_builder& rom, cursor& frames, const pictures& p) {
   frames.skip(numbers.size());
   for (uint32_t v = 0; v < 2; ++v) rom.put32(kT5AttackBoxNumbers + 4 * v, table, "attack piece box number tables");
   put_box(rom, kT5AttackBoxes + 4 * 1, -40, 80, -16, 32, "attack piece box 1");
-  put_box(rom, kT5ApproachBox, -64, 128, -16, 32, "two-piece approach and landing box");
-  for (uint32_t v = 0; v < 2; ++v) put_box(rom, kT5ProbeBoxes + 4 * v, -32, 64, -16, 32, "attack piece probes");
+  put_box(rom, kT5ApproachBox, -96, 192, -16, 32, "two-piece approach and landing box");
+  for (uint32_t v = 0; v < 2; ++v) put_box(rom, kT5ProbeBoxes + 4 * v, -48, 96, -16, 32, "attack piece probes");
   for (uint32_t i = 0; i < 8; ++i) {
     rom.put8(kT5StunFrames + i, 8, "two-piece stun frames");
     rom.put8(kT5Reloads + i, 40, "two-piece attack timer reloads");

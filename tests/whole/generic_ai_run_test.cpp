@@ -4,9 +4,10 @@
 // with ground strikes, high jumps and jumps back; the leaper leaps onto the
 // player's spot; the vaulter, hit as its leap rises, flies back home; the
 // thrower throws an object that flies out and comes back. The player beats
-// each of them in turn, for its score and its tally.
+// each of them in turn, for its score and its tally. A second run walks on
+// to the area's right part and meets the two enemies with pieces there.
 //
-// Two pokes stand in for what the data cannot raise:
+// In both runs two pokes stand in for what the data cannot raise:
 // - the stage: the flow resets the stage to 0 and advances it by one as a
 //   game starts, so stage 3 is reached by setting the stage variable to 2
 //   between the two (the poke of frame 568 lands in frame 569, after the
@@ -21,7 +22,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>

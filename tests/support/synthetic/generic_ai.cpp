@@ -1,15 +1,16 @@
-// Synthetic ROM data: stage 3, whose first area holds five platform enemies
-// of the generic AI, of the AI types 1 to 4.
+// Synthetic ROM data: stage 3, whose first area holds platform enemies of
+// the generic AI: five of the AI types 1 to 4 where the area starts, and the
+// two enemies with pieces (types 5 and 6) in its right part.
 //
 // Stage 3 is stage 1 over again (the same descriptor, intro, object lists,
 // cameras, start lines and music: its rows of the per-stage tables are
 // copies of stage 1's, planted beside them) except for its spawn lists:
 // area 1 sends, as the camera starts,
 // - the "hopper", AI type 1, on two segments (an upper one it starts on and
-//   a lower one in front of it): it waits, walks, drops to the lower segment
-//   with the low jump and goes back up with the high jump; a player close to
-//   it brings its high jump with a strike from above, one a little further
-//   off its ground strike (a wind-up, then a blow on both sides);
+//   a wider lower one in front of it): it waits, walks, drops to the lower
+//   segment with the low jump and goes back up with the high jump; a player
+//   close to it brings its high jump with a strike from above, one a little
+//   further off its ground strike (a wind-up, then a blow on both sides);
 // - the "brawler", AI type 4 on the same routine with the second animation
 //   set, on one segment left of the players: a player near it brings its
 //   high jump, or its jump back (when there is room behind it) striking
@@ -23,13 +24,17 @@
 //   leap's rise, as it passes the players' depth, sends it flying back home;
 // - the "thrower", AI type 3, right of the players: every 240 frames it
 //   throws an object that flies out towards the players at 32 units a
-//   frame, slows, turns and comes back, striking the players it passes.
+//   frame, slows, turns and comes back, striking the players it passes;
+// and, once the camera passes x 1600, types 5 and 6, each with a follower
+// piece and an attack piece, on one segment: they wait, walk, strike, jump
+// at a player that comes near and attack with their attack piece.
 // Every one of them is stunned by a blow on the ground, knocked back by one
-// in the air, and beaten pops up, falls and shrinks off the screen, worth
-// its score and counted in its tally category.
+// in the air, and beaten pops up, falls and shrinks off the screen (types 5
+// and 6: leave after their effect), worth its score and counted in its
+// tally category.
 //
-// The run reaches stage 3 by a poke of the stage variable between the
-// flow's stage reset and its stage advance (see the run's script); stage 1
+// The runs reach stage 3 by a poke of the stage variable between the
+// flow's stage reset and its stage advance (see the runs' script); stage 1
 // and its runs never read these rows.
 //
 // What the types share with stage 1's platform enemies stays as planted
@@ -38,7 +43,8 @@
 // landing, sound and tally tables (the stalker's). AI type 0's attacks are
 // not planted here: their boxes are the pacer's, which lie out of reach.
 //
-// Our own tables lie in 0x136000-0x1367FF; positions are world units
+// Our own tables lie in 0x136000-0x1367FF (and the frames of the two-piece
+// strike right after its script at 0x136E0A); positions are world units
 // (quarter pixels). The players start at x 640, y 600.
 #include <array>
 #include <cstdint>

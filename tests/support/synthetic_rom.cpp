@@ -162,6 +162,7 @@ const rom_builder& synthetic_set() {
     plant_endings(r);
     plant_graphics(r);
     plant_stage_clear(r);
+    plant_generic_ai(r);
     plant_signatures(r);
     return r;
   }();

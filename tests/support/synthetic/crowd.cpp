@@ -96,7 +96,7 @@ constexpr uint32_t kCrowdPixels = 0x7E4000, kPartPixels = 0x7E5000;
 constexpr uint8_t kFirstSpawnType = 2;  // types 0 and 1 are stage 1's
 constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint16_t kSpotX = 744, kSpotY = 600;
-constexpr uint8_t kFirstTally = 4;  // tally category of AI type t: 4 + t
+constexpr uint8_t kFirstTally = 4;  // tally category of AI types 7 and 8: 4 + t
 
 struct kind {
   uint8_t number;
@@ -292,12 +292,15 @@ state_tables plant_state_tables(block& b) {
   return t;
 }
 
-// The platform enemies' per-type entries of AI types 1, 2 and 4 to 8, for
-// the kinds of those numbers (types 0 and 3 are stage 1's pacer and stalker).
+// The platform enemies' per-type entries of AI types 7 and 8, for the kinds
+// of those numbers. The tables hold one entry per AI type for the whole game:
+// types 0 and 3 are stage 1's pacer and stalker, and types 1, 2 and 4 to 6
+// are stage 3's generic-AI enemies (generic_ai.cpp), whose entries the
+// crowd's kinds of those numbers use too.
 void plant_platform_entries(rom_builder& rom, const pictures& p) {
   using namespace platform_ai;
   const char* what = "platform enemy tables: crowd kinds";
-  for (uint32_t t : {1u, 2u, 4u, 5u, 6u, 7u, 8u}) {
+  for (uint32_t t : {7u, 8u}) {
     rom.put32(kDefeatAnimations + 4 * t, p.fall, what);
     rom.put32(kStunAnimations + 4 * t, p.hurt, what);
     rom.put32(kKnockbackAnimations + 4 * t, p.hurt, what);

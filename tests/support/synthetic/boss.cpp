@@ -73,6 +73,7 @@ constexpr uint32_t kGuardBox = 0x0841DC;
 constexpr uint32_t kPathTally = 0x07CB06;         // u8 per path-scripted type
 constexpr uint32_t kBarNames = 0x069A02;          // s16 per bar subject, to its text
 constexpr uint32_t kBarPortraitFrames = 0x0699DD; // u8 per bar subject
+constexpr uint32_t kBarName = 0x069A60;  // the name, in reach of its offset word (the offsets are s16)
 constexpr uint32_t kChildEffects = 0x0826E0;      // 16 bytes per child effect type
 constexpr uint32_t kShortEffectOffsets = 0x07BB66;  // s16 x, y per short effect type
 
@@ -262,7 +263,7 @@ pictures plant_animations(rom_builder& rom) {
 }
 
 // The set piece's and the attacker's own tables.
-void plant_set_piece(rom_builder& rom, block& b, const pictures& p) {
+void plant_set_piece(rom_builder& rom, const pictures& p) {
   for (uint32_t i = 0; i < 24; ++i) rom.put32(kFirstAnimations + 4 * i, p.phase, "boss first part animations");
   const std::array<uint8_t, 6> lengths = {30, 30, 30, 60, 30, 60};
   for (uint32_t i = 0; i < lengths.size(); ++i) rom.put8(kPhaseLengths + i, lengths[i], "boss phase lengths");
@@ -296,7 +297,8 @@ void plant_set_piece(rom_builder& rom, block& b, const pictures& p) {
     rom.put16(kShortEffectOffsets + 4 * t + 2, 0, "short effect offsets: y");
   }
   // The boss bar.
-  const uint32_t name = b.text("OVERLORD", "boss bar names");
+  rom.put_text(kBarName, "OVERLORD", "boss bar names");
+  const uint32_t name = kBarName;
   const uint32_t entry = kBarNames + 2 * kBarSubject;
   rom.put16(entry, uint16_t(name - entry), "boss bar name offsets");
   rom.put8(kBarPortraitFrames + kBarSubject, 0, "boss bar portrait frames");
@@ -389,7 +391,7 @@ void plant_boss(rom_builder& rom) {
   block b(rom, boss_stage_descriptor, kDataEnd);
   plant_area(rom, b);  // the descriptor first, at its fixed address
   const pictures p = plant_animations(rom);
-  plant_set_piece(rom, b, p);
+  plant_set_piece(rom, p);
 }
 
 }  // namespace synthetic

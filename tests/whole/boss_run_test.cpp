@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -305,7 +304,9 @@ TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
   for (uint64_t f : hits) {
     const uint64_t points = f == beaten ? 10000 : 10;
     EXPECT_GE(out.value_at(kPlayerScore, f) - out.value_at(kPlayerScore, f - 1), points) << "frame " << f;
-    EXPECT_FALSE(frames_of(a, 0xCA, f).empty()) << "frame " << f;
+    const auto sounded = frames_of(a, 0xCA, f);
+    ASSERT_FALSE(sounded.empty()) << "frame " << f;
+    EXPECT_LE(sounded.front(), f + 1) << "frame " << f;
   }
   const uint64_t hit = hits.front();
   EXPECT_EQ(out.value_at(s.body + kStateType, hit) & 0xFF, 3u);

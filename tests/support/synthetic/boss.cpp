@@ -25,6 +25,10 @@
 // places and are hit through the words they left. So the fight begins when
 // the weak enemies have fallen.
 //
+// Stage 4's per-area tables of object lists and spawn lists are planted
+// here with empty areas 0 to 2; another area of stage 4 takes its row in
+// these same tables.
+//
 // The body: 490 energy, 10000 points, a boss bar named "OVERLORD", a still
 // path script (one 100-frame entry at rest, looped by command 1). The first
 // part cycles through six phases of 30, 30, 30, 60, 30 and 60 frames; the

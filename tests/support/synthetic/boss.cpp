@@ -1,0 +1,401 @@
+// Synthetic ROM data: the set-piece boss of stage 4 area 3, with the
+// stationary attacker bound to the area.
+//
+// No run reaches stage 4 area 3 on inputs (the synthetic game has one stage
+// of scenery, and every area change with a player in play ends the run).
+// The boss run sets the stage byte to 4 and the area byte to 2 between
+// stage 1's intro and its first area, so that the area started is area 3,
+// and names the stage descriptor planted here in place of stage 1's (the
+// stage set-up, had it run for stage 4, would have named it). An odd area
+// uses the terrain map, as the first area of a stage does; an even one
+// would use placed objects, whose player controller ends the run.
+//
+// The area's playfield camera starts at x 0x4000, where the set piece's
+// controller starts: in the area's first frame the generator spawns, in
+// list order, two weak enemies of kind 27 (the crowd's, one punch beats
+// each), the stationary attacker, and the boss record with the set piece's
+// controller. They all stand where the player's punches land, 104 units
+// right of the player's start (0x4000 + 640, 600).
+//
+// The set piece's body and the attacker enter their boxes with the
+// registration that leaves the vertical words of their table entries as
+// they were; the player's punches test those words. The two weak enemies,
+// listed first, enter full entries in the first two places of the table
+// while they live; once they are gone the attacker and the body take those
+// places and are hit through the words they left. So the fight begins when
+// the weak enemies have fallen.
+//
+// Stage 4's per-area tables of object lists and spawn lists are planted
+// here with empty areas 0 to 2; another area of stage 4 takes its row in
+// these same tables.
+//
+// The body: 490 energy, 10000 points, a boss bar named "OVERLORD", a still
+// path script (one 100-frame entry at rest, looped by command 1). The first
+// part cycles through six phases of 30, 30, 30, 60, 30 and 60 frames; the
+// second part shows from phase 2, and in phase 3 attacks with one box that
+// reaches the player's body (strength 2) and one that does not. At phase 5
+// the fader sends the music-fade codes. The attacker waits 90 frames, winds
+// up, attacks with a box out of the player's reach, and is beaten by the
+// punches for its 600 points and tally category 10.
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include "tests/support/synthetic_rom.h"
+
+namespace synthetic {
+
+namespace {
+
+// ---- addresses the routines read ----
+constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
+constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
+constexpr uint32_t kObjectListTable = 0x08DD98;    // u32 per stage -> u32 per area
+constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
+constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
+constexpr uint32_t kStage = 4, kArea = 3;
+constexpr uint32_t kAreaIndex = (kStage - 1) * 5 + kArea - 1;
+
+constexpr uint32_t kBodyAnimation = 0x090474;
+constexpr uint32_t kAppearAnimation = 0x090469;
+constexpr uint32_t kFixedFrames = 0x090480;       // the frames of the two scripts above
+constexpr uint32_t kBodyHits = 0x083692;          // flash frames by rank, state after a hit, after the defeat
+constexpr uint32_t kFirstAnimations = 0x08362C;   // u32 per 4 x phase + cycle
+constexpr uint32_t kPhaseLengths = 0x08368C;      // u8 per phase
+constexpr uint32_t kAttackKinds = 0x0835E8;       // u8 per 2 x cycle + random bit
+constexpr uint32_t kAttackAnimations = 0x0835F0;  // u32 per attack kind (0-4)
+constexpr uint32_t kAttackBoxes = 0x083604;       // two 4-byte boxes per attack kind
+constexpr uint32_t kAttackStrength = 0x083698;    // u8 by rank step
+constexpr uint32_t kGuardAnimation = 0x0922F8;
+constexpr uint32_t kGuardFrames = 0x092328;
+constexpr uint32_t kGuardWait = 0x0841D4;         // u8 by rank step
+constexpr uint32_t kGuardStrength = 0x0841D8;     // u8 by rank step
+constexpr uint32_t kGuardBox = 0x0841DC;
+constexpr uint32_t kPathTally = 0x07CB06;         // u8 per path-scripted type
+constexpr uint32_t kBarNames = 0x069A02;          // s16 per bar subject, to its text
+constexpr uint32_t kBarPortraitFrames = 0x0699DD; // u8 per bar subject
+constexpr uint32_t kBarName = 0x069A60;  // the name, in reach of its offset word (the offsets are s16)
+constexpr uint32_t kChildEffects = 0x0826E0;      // 16 bytes per child effect type
+constexpr uint32_t kShortEffectOffsets = 0x07BB66;  // s16 x, y per short effect type
+
+// Routines the tables name.
+constexpr uint32_t kSpawnGenerator = 0x066200;
+constexpr uint32_t kCameraController = 0x08595F;
+constexpr uint32_t kSetPiece = 0x083074;
+constexpr uint32_t kGuard = 0x0837C2;
+
+// ---- where our own tables go ----
+constexpr uint32_t kScripts = 0x12C000;  // animation scripts, then their frames
+constexpr uint32_t kFrames = 0x12C200;
+constexpr uint32_t kData = 0x12C400;     // everything else, the stage descriptor first
+static_assert(kData == boss_stage_descriptor);
+constexpr uint32_t kDataEnd = 0x12D000;
+constexpr uint32_t kBodyPixels = 0x7E8000, kPartPixels = 0x7E9000;
+
+// ---- values ----
+constexpr uint8_t kSetPieceType = 56, kGuardType = 57;  // spawn types
+constexpr uint8_t kWeakType = 2;  // the crowd's spawn type of kind 0
+constexpr uint8_t kAnyPlayerCount = 0x1E;
+constexpr uint16_t kCameraX = 0x4000;
+constexpr uint16_t kSpotX = kCameraX + 640 + 104, kSpotY = 600;
+constexpr uint8_t kBarSubject = 18;
+constexpr uint8_t kExitEffect = 60;
+constexpr uint8_t kBodyTally = 13;
+
+// A cursor through our own data: each table takes the next free bytes.
+class block {
+ public:
+  block(rom_builder& rom, uint32_t start, uint32_t end) : rom_(rom), at_(start), end_(end) {}
+  uint32_t here() const { return at_; }
+  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
+    const uint32_t start = take(uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint8_t v : data) rom_.put8(a++, v, what);
+    return start;
+  }
+  uint32_t words(std::initializer_list<uint16_t> data, const char* what) {
+    align(2);
+    const uint32_t start = take(2 * uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint16_t v : data) rom_.put16(a, v, what), a += 2;
+    return start;
+  }
+  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
+    align(4);
+    const uint32_t start = take(4 * uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint32_t v : data) rom_.put32(a, v, what), a += 4;
+    return start;
+  }
+  uint32_t text(const char* s, const char* what) {
+    const uint32_t start = at_;
+    const std::string_view v(s);
+    take(uint32_t(v.size()) + 1);
+    rom_.put_text(start, v, what);
+    return start;
+  }
+  uint32_t take(uint32_t n) {
+    const uint32_t start = at_;
+    at_ += n;
+    if (at_ > end_) throw std::logic_error("boss data runs past its block");
+    return start;
+  }
+  void align(uint32_t n) { at_ = (at_ + n - 1) / n * n; }
+
+ private:
+  rom_builder& rom_;
+  uint32_t at_, end_;
+};
+
+// A sprite part of `width` x `height` pixels (width a multiple of 8) from
+// the 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom
+// centre, in the colour group `colour`.
+std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour) {
+  const uint32_t word = pixels / 4;
+  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
+  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
+  return {0x0004,
+          static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
+          static_cast<uint16_t>(address_high | height),
+          static_cast<uint16_t>(bank | width),
+          0,
+          0,
+          static_cast<uint16_t>(word & 0xFFFF),
+          colour};
+}
+
+// Rows of `pen`, the top quarter in `head`.
+void put_picture(rom_builder& rom, uint32_t pixels, uint16_t width, uint16_t height, uint8_t pen, uint8_t head) {
+  for (uint16_t y = 0; y < height; ++y) {
+    const uint8_t p = y < height / 4 ? head : pen;
+    for (uint16_t x = 0; x < width / 2; ++x) rom.sprite8(pixels + y * (width / 2) + x, uint8_t(p << 4 | p));
+  }
+}
+
+struct box {
+  int8_t start_a;
+  uint8_t size_a;
+  int8_t start_c;
+  uint8_t size_c;
+};
+
+void put_box(rom_builder& rom, uint32_t a, const box& x, const char* what) {
+  rom.put8(a, static_cast<uint8_t>(x.start_a), what);
+  rom.put8(a + 1, x.size_a, what);
+  rom.put8(a + 2, static_cast<uint8_t>(x.start_c), what);
+  rom.put8(a + 3, x.size_c, what);
+}
+
+// A frame definition: one part, then its hit-box list. Returns its size.
+uint32_t put_frame(rom_builder& rom, uint32_t a, const std::array<uint16_t, 8>& p, const std::vector<box>& boxes,
+                   const char* what) {
+  rom.put8(a, 1, what);
+  for (int w = 0; w < 8; ++w) rom.put16(a + 1 + 2 * w, p[w], what);
+  uint32_t b = a + 17;
+  rom.put8(b++, static_cast<uint8_t>(boxes.size()), what);
+  for (const box& x : boxes) put_box(rom, b, x, what), b += 4;
+  return b - a;
+}
+
+// An animation script: its duration byte, an offset word per frame (each
+// frame after the script), then the end word (-1 stop, -2 from the start
+// again). Returns its size.
+uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames, int16_t end,
+                    const char* what) {
+  rom.put8(a, duration, what);
+  uint32_t e = a + 1;
+  for (uint32_t f : frames) {
+    if (f <= e || f - e > 0x7FFF) throw std::logic_error("boss script frame out of reach");
+    rom.put16(e, static_cast<uint16_t>(f - e), what);
+    e += 2;
+  }
+  rom.put16(e, static_cast<uint16_t>(end), what);
+  return e + 2 - a;
+}
+
+// The boxes: the body's (in pixels around its position, the second pair
+// its depth: 40 units either side of its ground line), the attacks'.
+// The player stands 26 pixels left of the spot and faces it.
+constexpr box kBodyBox = {-16, 32, -10, 20};
+constexpr box kHighBox = {-40, 24, -60, 16};     // in front of the part, behind the player's ground line
+constexpr box kMissingBox = {16, 24, -8, 16};    // on the far side
+constexpr box kGuardBodyBox = {-12, 24, -10, 20};
+
+struct pictures {
+  uint32_t phase, attack, exit_effect;
+};
+
+pictures plant_animations(rom_builder& rom) {
+  const char* what = "boss animation";
+  put_picture(rom, kBodyPixels, 32, 48, 12, 13);
+  put_picture(rom, kPartPixels, 16, 16, 14, 15);
+  const auto body = part(kBodyPixels, 32, 48, 0x0150);
+  const auto crouch = part(kBodyPixels, 32, 40, 0x0150);
+  const auto small = part(kPartPixels, 16, 16, 0x0160);
+
+  // The scripts at the addresses the routines start, with their frames
+  // beside them.
+  uint32_t f = kFixedFrames;
+  const uint32_t body_frame = f; f += put_frame(rom, f, body, {kBodyBox}, what);
+  const uint32_t part_frame = f; f += put_frame(rom, f, small, {{0, 1, -100, 1}}, what);
+  // The body: four steps, since the second part restarts it at step 3.
+  put_script(rom, kBodyAnimation, 16, {body_frame, body_frame, body_frame, body_frame}, -2, "boss body animation");
+  put_script(rom, kAppearAnimation, 8, {part_frame}, -2, "boss second part appearance");
+  // The attacker: 19 frames of 2 each, standing and crouching by turns.
+  uint32_t g = kGuardFrames;
+  const uint32_t stand = g; g += put_frame(rom, g, body, {kGuardBodyBox}, what);
+  const uint32_t duck = g; g += put_frame(rom, g, crouch, {kGuardBodyBox}, what);
+  std::vector<uint32_t> guard_frames;
+  for (int i = 0; i < 19; ++i) guard_frames.push_back(i % 2 ? duck : stand);
+  if (kGuardAnimation + put_script(rom, kGuardAnimation, 2, guard_frames, -2, "stationary attacker animation") >
+      kGuardFrames)
+    throw std::logic_error("attacker script overruns its frames");
+
+  uint32_t fr = kFrames;
+  const uint32_t part0 = fr; fr += put_frame(rom, fr, small, {{0, 1, -100, 1}}, what);
+  if (fr > kData) throw std::logic_error("boss frames overrun their block");
+  pictures p{};
+  uint32_t s = kScripts;
+  p.phase = s;       s += put_script(rom, s, 10, {part0, part0}, -2, what);
+  p.attack = s;      s += put_script(rom, s, 4, {part0, part0, part0}, -2, what);
+  p.exit_effect = s; s += put_script(rom, s, 6, {part0}, -2, what);
+  if (s > kFrames) throw std::logic_error("boss scripts overrun their frames");
+  return p;
+}
+
+// The set piece's and the attacker's own tables.
+void plant_set_piece(rom_builder& rom, const pictures& p) {
+  for (uint32_t i = 0; i < 24; ++i) rom.put32(kFirstAnimations + 4 * i, p.phase, "boss first part animations");
+  const std::array<uint8_t, 6> lengths = {30, 30, 30, 60, 30, 60};
+  for (uint32_t i = 0; i < lengths.size(); ++i) rom.put8(kPhaseLengths + i, lengths[i], "boss phase lengths");
+  const std::array<uint8_t, 6> hits = {6, 6, 6, 6, 2, 4};  // flash frames by rank; states 2 (hit), 4 (defeat)
+  for (uint32_t i = 0; i < hits.size(); ++i) rom.put8(kBodyHits + i, hits[i], "boss body hit parameters");
+  for (uint32_t r = 0; r < 4; ++r) rom.put8(kAttackStrength + r, 2, "boss second part attack strength");
+  const std::array<uint8_t, 8> kinds = {0, 1, 2, 3, 4, 0, 1, 2};
+  for (uint32_t i = 0; i < kinds.size(); ++i) rom.put8(kAttackKinds + i, kinds[i], "boss attack kinds");
+  for (uint32_t k = 0; k < 5; ++k) {
+    rom.put32(kAttackAnimations + 4 * k, p.attack, "boss attack animations");
+    put_box(rom, kAttackBoxes + 8 * k, kHighBox, "boss attack boxes");
+    put_box(rom, kAttackBoxes + 8 * k + 4, kMissingBox, "boss attack boxes");
+  }
+  rom.put8(kPathTally + 5, kBodyTally, "path-scripted tally category: the boss body (type 5)");
+  // The exit's effect (child effect type 60): 200 frames over the first part.
+  const uint32_t e = kChildEffects + 16 * kExitEffect;
+  rom.put32(e, p.exit_effect, "child effect 60: animation");
+  rom.put8(e + 4, 0, "child effect 60: first frame");
+  rom.put8(e + 5, 1, "child effect 60: delay");
+  rom.put16(e + 6, 200, "child effect 60: lifetime");
+  rom.put8(e + 8, 0, "child effect 60: sound");
+  rom.put8(e + 9, 0, "child effect 60: follow");
+  rom.put16(e + 10, 0, "child effect 60: x offset");
+  rom.put16(e + 12, 0, "child effect 60: y offset");
+  rom.put8(e + 14, 0, "child effect 60: pulse step");
+  rom.put8(e + 15, 0, "child effect 60: pulse frames");
+  // The defeat effects of the body (type 4) and the attacker (type 8) stand
+  // on their owner.
+  for (uint32_t t : {4u, 8u}) {
+    rom.put16(kShortEffectOffsets + 4 * t, 0, "short effect offsets: x");
+    rom.put16(kShortEffectOffsets + 4 * t + 2, 0, "short effect offsets: y");
+  }
+  // The boss bar.
+  rom.put_text(kBarName, "OVERLORD", "boss bar names");
+  const uint32_t name = kBarName;
+  const uint32_t entry = kBarNames + 2 * kBarSubject;
+  rom.put16(entry, uint16_t(name - entry), "boss bar name offsets");
+  rom.put8(kBarPortraitFrames + kBarSubject, 0, "boss bar portrait frames");
+  // The attacker.
+  for (uint32_t r = 0; r < 4; ++r) {
+    rom.put8(kGuardWait + r, 90, "stationary attacker wait");
+    rom.put8(kGuardStrength + r, 2, "stationary attacker strength");
+  }
+  put_box(rom, kGuardBox, kMissingBox, "stationary attacker attack box");
+  rom.put32(kSpawnRoutineTable + 4 * kSetPieceType, kSetPiece, "spawn routine table: set-piece boss");
+  rom.put32(kSpawnRoutineTable + 4 * kGuardType, kGuard, "spawn routine table: stationary attacker");
+}
+
+// Stage 4 area 3: its descriptor, object list, spawn list, camera script
+// and player start row.
+void plant_area(rom_builder& rom, block& b) {
+  // The descriptor: no graphics job, playfield selector 3 (camera record 1);
+  // every area record names the camera controller, the playfield camera at
+  // x 0x4000, the background layers 256 pixels right of their start.
+  const uint32_t descriptor = b.longs({0, 0}, "stage 4 descriptor: graphics job, source base");
+  if (descriptor != boss_stage_descriptor) throw std::logic_error("the boss stage descriptor moved");
+  b.bytes({3, 3, 3, 3, 3, 3, 3, 3}, "stage 4 descriptor: playfield selectors");
+  const uint32_t map = descriptor + 16 + 36 * (kArea + 1);  // right after the area records
+  for (uint32_t area = 0; area <= kArea; ++area) {
+    b.longs({kCameraController}, "stage 4 area record: controller");
+    for (int k = 0; k < 4; ++k) {
+      b.longs({map}, "stage 4 area record: camera map");
+      b.words({uint16_t(k >= 2 ? 1024 : kCameraX), 0}, "stage 4 area record: camera start");
+    }
+  }
+  if (b.bytes({2, 1, 0, 1, 0, 0, 0, 0}, "stage 4 map header") != map) throw std::logic_error("stage 4 map misplaced");
+  // The spawn list, then the data its records name (a record's data offset
+  // counts forward from its +8 field, unsigned).
+  constexpr uint32_t kRecords = 4;
+  b.align(2);
+  const uint32_t list = b.take(10 * kRecords + 1);
+  // The body's path script: 100 frames at rest, then again (command 1);
+  // its shot list ends at once.
+  const uint32_t path = b.words({100, 0, 0, 0, 0, 0, 0, 0x8000, 1}, "boss path script");
+  const uint32_t shots = b.words({0x8000, 0}, "boss shot list: none");
+  const uint32_t header = b.longs({path, shots}, "boss path-script header");
+  struct record {
+    uint8_t type, flags;
+    uint32_t data;
+  };
+  const std::array<record, kRecords> records = {{{kWeakType, kAnyPlayerCount, 0},
+                                                 {kWeakType, kAnyPlayerCount, 0},
+                                                 {kGuardType, kAnyPlayerCount, 0},
+                                                 {kSetPieceType, 0, header}}};  // the boss record
+  for (size_t i = 0; i < records.size(); ++i) {
+    const char* what = "stage 4 area 3 spawn record";
+    const uint32_t a = list + 10 * uint32_t(i);
+    rom.put8(a, records[i].type, what);
+    rom.put8(a + 1, records[i].flags, what);
+    rom.put16(a + 2, kCameraX, what);
+    rom.put16(a + 4, kSpotX, what);
+    rom.put16(a + 6, kSpotY, what);
+    rom.put16(a + 8, uint16_t(records[i].data ? records[i].data - (a + 8) : 0), what);
+  }
+  rom.put8(list + 10 * uint32_t(records.size()), 0x80, "stage 4 area 3 spawn list end");
+  const uint32_t empty_list = b.bytes({0x80}, "stage 4 empty spawn list");
+  const uint32_t spawn_areas = b.longs({empty_list, empty_list, empty_list, list}, "stage 4 spawn lists by area");
+  rom.put32(kSpawnListTable + 4 * kStage, spawn_areas, "spawn list table: stage 4");
+
+  const uint32_t no_objects = b.bytes({0, 0, 0}, "stage 4 objects: none");
+  const uint32_t objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
+                                    uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
+                                   "stage 4 area 3 objects");
+  const uint32_t object_areas = b.longs({no_objects, no_objects, no_objects, objects}, "stage 4 object lists by area");
+  rom.put32(kObjectListTable + 4 * kStage, object_areas, "object lists: stage 4");
+
+  // Camera script: the left limit at the start, a gate far to the right
+  // that the fight never reaches.
+  const uint32_t script = b.words({kCameraX, 0, kCameraX + 1024, 0}, "stage 4 area 3 camera script: limits");
+  b.bytes({1, 0}, "stage 4 area 3 camera script: hold, byte");
+  b.words({kCameraX + 1024}, "stage 4 area 3 camera script: gate x");
+  b.bytes({0xFF, 0xFF, 0xFF, 0xFF}, "stage 4 area 3 camera script: gate thresholds");
+  b.words({0x8000}, "stage 4 area 3 camera script: end mark");
+  b.words({kCameraX, 0, kCameraX + 2048, 0}, "stage 4 area 3 camera script: final limits");
+  b.bytes({1, 0}, "stage 4 area 3 camera script: final hold, byte");
+  b.bytes({0xFF, 0xFF, 0xFF, 0xFF}, "stage 4 area 3 camera script: final thresholds");
+  rom.put32(kCameraScripts + 4 * kAreaIndex, script, "camera scripts: stage 4 area 3");
+  rom.put16(kPlayerStartY + 2 * kAreaIndex, kSpotY, "player start y: stage 4 area 3");
+
+}
+
+}  // namespace
+
+void plant_boss(rom_builder& rom) {
+  block b(rom, boss_stage_descriptor, kDataEnd);
+  plant_area(rom, b);  // the descriptor first, at its fixed address
+  const pictures p = plant_animations(rom);
+  plant_set_piece(rom, p);
+}
+
+}  // namespace synthetic

@@ -1,0 +1,431 @@
+// A one-player game on the synthetic ROM set meets the set-piece boss of
+// stage 4 area 3 and the stationary attacker that stands with it. The
+// player punches into them: two weak enemies fall first, then the attacker
+// is beaten, and the boss's body is worn down through its bar while its
+// parts cycle through their phases and the music rises at every fifth one;
+// beaten, the parts leave the screen, the area is won and the music fades.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/synthetic_rom.h"
+#include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
+
+namespace {
+
+constexpr uint32_t kInGameState = 0x208004;
+constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
+constexpr uint32_t kGameFlags = 0x208008, kSystemFlags = 0x208010;
+constexpr uint32_t kLiveEnemies = 0x20C14C;
+constexpr uint32_t kPlayer = 0x20A000;
+constexpr uint32_t kPlayerScore = kPlayer + 140, kPlayerEnergy = kPlayer + 64, kPlayerState = kPlayer + 2;
+constexpr uint32_t kTallySlot0 = 0x208400;  // 16 counters by category
+constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
+constexpr uint32_t kMusicLevel = 0x700012;
+constexpr uint32_t kBarName = 0x31F096, kBarCells = 0x31F116;
+constexpr uint32_t kObjects256 = 0x200400, kCount256 = 12;
+constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
+constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kScore = 52, kByte54 = 54,
+                   kByte55 = 55, kByte57 = 57, kEnergy = 64, kByte72 = 72, kShown = 32;
+
+constexpr uint64_t kFrames = 2700;
+constexpr int kPunches = 75;
+constexpr uint64_t kPokes = 844;  // after stage 1's intro, before its first area starts
+
+// Coins, start and the character taken as in the other runs of play; then,
+// once stage 1's intro has run, the stage byte set to 4, the area byte to 2
+// (the area start counts it on to 3) and the stage descriptor pointer to
+// stage 4's (no input leads there: the synthetic set has one stage of
+// scenery, and an area change with a player in play ends the run); then a
+// punch every 16 frames into the set piece.
+std::string script() {
+  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+  const std::string at = std::to_string(kPokes);
+  s += at + " poke 20800C 04\n" + at + " poke 20800D 02\n";
+  for (int i = 0; i < 4; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%s poke %06X %02X\n", at.c_str(), 0x2082A0 + i,
+                  (synthetic::boss_stage_descriptor >> (8 * i)) & 0xFF);
+    s += line;
+  }
+  for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 16 * i) + " press button1\n";
+  return s;
+}
+
+whole_run::options boss_options(int slices) {
+  whole_run::options o;
+  o.script = script();
+  o.frames = kFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 300;
+  o.watch = {{kInGameState, 1}, {kStage, 1},       {kArea, 1},         {kGameFlags, 4},  {kSystemFlags, 4},
+             {kLiveEnemies, 1}, {kPlayerScore, 4}, {kPlayerEnergy, 2}, {kPlayerState, 1}, {kMusicLevel, 1},
+             {kPlayer + kWorldX, 2}};
+  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({kTallySlot0 + 2 * c, 2});
+  for (uint32_t ring : {kRingA, kRingB})
+    for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
+  for (uint32_t c = 0; c < 22; ++c) o.watch.push_back({kBarCells + 2 * c, 2});
+  for (uint32_t i = 0; i < kCount256; ++i) {
+    const uint32_t a = kObjects256 + 256 * i;
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kScore, 2},
+                                {kByte54, 1}, {kByte55, 1}, {kByte57, 1}, {kByte72, 1}})
+      o.watch.push_back({a + field, bytes});
+  }
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t a = kObjects128 + 128 * i;
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kByte54, 1}})
+      o.watch.push_back({a + field, bytes});
+  }
+  for (uint32_t i = 0; i < kCount64; ++i) {
+    const uint32_t a = kObjects64 + 64 * i;
+    o.watch.push_back({a + kRoutine, 4});
+    o.watch.push_back({a + kOwner, 2});
+    o.watch.push_back({a + kStateType, 1});
+    o.watch.push_back({a + kByte54, 1});
+    o.watch.push_back({a + kShown, 2});
+  }
+  return o;
+}
+
+const whole_reach::listed kReach("boss", [] { return boss_options(1); });
+
+const whole_run::outcome& boss_run() { return whole_run::run_once(IRONBELL_PROBE_EXE, "boss", boss_options(1)); }
+
+// Routines the checks know the objects by.
+constexpr uint32_t kController = 0x083106, kControllerDone = 0x083118, kBody = 0x08312C, kFirstPart = 0x083278,
+                   kSecondPart = 0x0833F8, kFader = 0x083502, kAttacker = 0x0837C2, kBarShowing = 0x06988C,
+                   kBarDraining = 0x069975, kChildEffect = 0x08254E, kShortEffect = 0x07B615,
+                   kCameraController = 0x08595F;
+constexpr uint8_t kPhaseFrames[6] = {30, 30, 30, 60, 30, 60};
+constexpr uint8_t kFadeStart = 175, kFadeEnd = 176;
+constexpr unsigned kHidden = 1u << 1, kAreaWon = 1u << 11;
+constexpr uint32_t kBodyTally = 13, kAttackerTally = 10;
+
+// The frame stage 4 area 3 started in.
+uint64_t area_start(const whole_run::outcome& out) {
+  for (uint64_t f : out.frames_of(kArea))
+    if (out.value_at(kArea, f) == 3 && out.value_at(kStage, f) == 4) return f;
+  return 0;
+}
+
+// The objects of a pool whose routine was `routine` in `frame`.
+std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint32_t size, uint32_t count,
+                              uint32_t routine, uint64_t frame) {
+  std::vector<uint32_t> v;
+  for (uint32_t i = 0; i < count; ++i)
+    if (out.value_at(base + size * i + kRoutine, frame) == routine) v.push_back(base + size * i);
+  return v;
+}
+
+// The codes queued on a ring, by frame: read from the slots between the
+// write index before and after each of its moves.
+std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t ring) {
+  std::multimap<uint64_t, uint8_t> codes;
+  uint64_t before = 0;
+  for (const auto& c : out.changes) {
+    if (c.address != ring + 1) continue;
+    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
+      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
+    before = c.value;
+  }
+  return codes;
+}
+
+std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from) {
+  std::vector<uint64_t> v;
+  for (const auto& [frame, c] : codes)
+    if (c == code && frame >= from) v.push_back(frame);
+  return v;
+}
+
+// The frames after `from` in which a watched value became `value`.
+std::vector<uint64_t> became(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from = 0) {
+  std::vector<uint64_t> v;
+  for (const auto& c : out.changes)
+    if (c.address == address && c.value == value && c.frame > from) v.push_back(c.frame);
+  return v;
+}
+
+uint64_t first(const std::vector<uint64_t>& v) { return v.empty() ? 0 : v.front(); }
+
+// The set piece's objects, as the area's first frame made them.
+struct set_piece {
+  uint64_t start = 0;
+  uint32_t controller = 0, body = 0, first = 0, second = 0, fader = 0, attacker = 0, bar = 0;
+};
+
+set_piece find_set_piece(const whole_run::outcome& out) {
+  set_piece s;
+  s.start = area_start(out);
+  auto one = [&](uint32_t base, uint32_t size, uint32_t count, uint32_t routine) {
+    const auto v = running(out, base, size, count, routine, s.start);
+    EXPECT_EQ(v.size(), 1u) << std::hex << routine;
+    return v.empty() ? 0 : v.front();
+  };
+  s.controller = one(kObjects128, 128, kCount128, kController);
+  s.attacker = one(kObjects128, 128, kCount128, kAttacker);
+  s.body = one(kObjects256, 256, kCount256, kBody);
+  s.first = one(kObjects256, 256, kCount256, kFirstPart);
+  s.second = one(kObjects256, 256, kCount256, kSecondPart);
+  s.fader = one(kObjects64, 64, kCount64, kFader);
+  s.bar = one(kObjects64, 64, kCount64, kBarShowing);
+  return s;
+}
+
+// The frame the body's energy reached 0.
+uint64_t body_beaten(const whole_run::outcome& out, const set_piece& s) {
+  return first(became(out, s.body + kEnergy, 0, s.start));
+}
+
+std::string text_at(const whole_run::outcome& out, uint32_t cells, int count, uint64_t frame) {
+  std::string t;
+  for (int c = 0; c < count; ++c) {
+    const uint64_t v = out.value_at(cells + 2 * uint32_t(c), frame);
+    if (v == 0) break;
+    t += char(v & 0xFF);
+  }
+  return t;
+}
+
+TEST(BossRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = boss_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+TEST(BossRun, TheSetPieceStandsUpWithItsBodyPartsFaderAndBar) {
+  const auto& out = boss_run();
+  const set_piece s = find_set_piece(out);
+  ASSERT_GT(s.start, kPokes);
+  ASSERT_NE(s.body, 0u);
+  ASSERT_NE(s.bar, 0u);
+  // The boss record's spawn: the wave gate and its two sounds on ring A.
+  EXPECT_TRUE(out.value_at(kGameFlags, s.start) & 0x8000);
+  const auto a = queued(out, kRingA);
+  EXPECT_EQ(frames_of(a, 0x84, s.start - 1), std::vector<uint64_t>{s.start});
+  EXPECT_EQ(frames_of(a, 0x90, s.start - 1), std::vector<uint64_t>{s.start});
+  // The body: type 5, 490 energy, 10000 points, in its moving state.
+  EXPECT_EQ(out.value_at(s.body + kStateType, s.start), 0x0501u);
+  EXPECT_EQ(out.value_at(s.body + kEnergy, s.start), 490u);
+  EXPECT_EQ(out.value_at(s.body + kScore, s.start), 10000u);
+  // Its bar: the name and a full bar of 22 cells; the bar object follows it.
+  EXPECT_EQ(0x200000u | uint32_t(out.value_at(s.bar + kOwner, s.start)), s.body);
+  EXPECT_EQ(text_at(out, kBarName, 8, s.start), "OVERLORD");
+  EXPECT_EQ(out.value_at(kBarCells, s.start), 0x1176u);
+  for (uint32_t c = 1; c < 21; ++c) EXPECT_EQ(out.value_at(kBarCells + 2 * c, s.start), 0x117Bu) << c;
+  EXPECT_EQ(out.value_at(kBarCells + 42, s.start), 0x117Fu);
+  // The attacker: 100 energy, 600 points.
+  EXPECT_EQ(out.value_at(s.attacker + kEnergy, s.start), 100u);
+}
+
+TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
+  const auto& out = boss_run();
+  const set_piece s = find_set_piece(out);
+  ASSERT_NE(s.first, 0u);
+  const uint64_t beaten = body_beaten(out, s);
+  ASSERT_GT(beaten, s.start);
+  // The phases while the fight lasts: 0 to 5 for their lengths, the cycle
+  // number one up each time round (phase 6 shows for one frame between).
+  std::vector<std::pair<uint64_t, uint64_t>> phases;  // frame, phase
+  for (const auto& c : out.changes)
+    if (c.address == s.first + kByte54 && c.frame >= s.start && c.frame < beaten) phases.push_back({c.frame, c.value});
+  ASSERT_GE(phases.size(), 20u);
+  uint64_t expected = 1, cycles = 0;
+  for (size_t i = 0; i + 1 < phases.size(); ++i) {
+    const auto [frame, phase] = phases[i];
+    ASSERT_EQ(phase, expected) << "frame " << frame;
+    const uint64_t length = phases[i + 1].first - frame;
+    if (phase == 6) {
+      EXPECT_EQ(length, 1u) << "frame " << frame;
+      EXPECT_EQ(out.value_at(s.first + kByte72, frame + 1), (cycles + 2) & 3) << "frame " << frame;
+      ++cycles;
+    } else {
+      // Phase 0 counts from the frame of phase 6 before it.
+      EXPECT_EQ(length, kPhaseFrames[phase] - (phase == 0 ? 1u : 0u)) << "frame " << frame;
+    }
+    expected = phase == 6 ? 0 : phase + 1;
+  }
+  EXPECT_GE(cycles, 3u);
+  // The second part shows from phase 2, attacks in phase 3 while the body is
+  // hidden, and waits again from phase 4.
+  for (const auto& [frame, phase] : phases) {
+    if (phase == 2) {
+      EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 1u) << "frame " << frame;
+    }
+    if (phase == 3) {
+      EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 2u) << "frame " << frame;
+      EXPECT_TRUE(out.value_at(s.body + kFlags, frame) & kHidden) << "frame " << frame;
+    }
+    if (phase == 4) {
+      EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 0u) << "frame " << frame;
+      EXPECT_FALSE(out.value_at(s.body + kFlags, frame) & kHidden) << "frame " << frame;
+    }
+  }
+  // Ring B: code 175 and the music at full level as phase 5 begins, code
+  // 176 as it ends.
+  const auto b = queued(out, kRingB);
+  std::vector<uint64_t> rise, fall;
+  for (const auto& [frame, phase] : phases) {
+    if (phase == 5) rise.push_back(frame);
+    if (phase == 6) fall.push_back(frame);
+  }
+  ASSERT_FALSE(rise.empty());
+  std::vector<uint64_t> rose = frames_of(b, kFadeStart, s.start), ended = frames_of(b, kFadeEnd, s.start);
+  rose.resize(std::min(rose.size(), rise.size()));
+  ended.resize(std::min(ended.size(), fall.size()));
+  EXPECT_EQ(rose, rise);
+  EXPECT_EQ(ended, fall);
+  EXPECT_EQ(out.value_at(kMusicLevel, rise.front()), 0xFFu);
+  EXPECT_EQ(out.value_at(kMusicLevel, rise.front() - 1), 0u);
+}
+
+TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
+  const auto& out = boss_run();
+  const set_piece s = find_set_piece(out);
+  ASSERT_NE(s.body, 0u);
+  const uint64_t beaten = body_beaten(out, s);
+  ASSERT_GT(beaten, s.start);
+  // Every punch that lands takes energy, scores 10 (the defeat 10000) and
+  // sounds 0xCA; after each the body flashes untouchable for 6 frames.
+  std::vector<uint64_t> hits;
+  for (const auto& c : out.changes)
+    if (c.address == s.body + kEnergy && c.frame > s.start) hits.push_back(c.frame);
+  ASSERT_GE(hits.size(), 30u);
+  const auto a = queued(out, kRingA);
+  for (uint64_t f : hits) {
+    const uint64_t points = f == beaten ? 10000 : 10;
+    EXPECT_GE(out.value_at(kPlayerScore, f) - out.value_at(kPlayerScore, f - 1), points) << "frame " << f;
+    const auto sounded = frames_of(a, 0xCA, f);
+    ASSERT_FALSE(sounded.empty()) << "frame " << f;
+    EXPECT_LE(sounded.front(), f + 1) << "frame " << f;
+  }
+  const uint64_t hit = hits.front();
+  EXPECT_EQ(out.value_at(s.body + kStateType, hit) & 0xFF, 3u);
+  EXPECT_EQ(first(became(out, s.body + kStateType, 0x0501, hit)), hit + 5);
+  // The bar's shown energy falls one a frame towards the body's, and the
+  // bar cells go down with it; from the defeat the bar drains and is gone.
+  const uint64_t shown_before = out.value_at(s.bar + kShown, hit);
+  EXPECT_EQ(out.value_at(s.bar + kShown, hit + 1), shown_before - 1);
+  EXPECT_EQ(out.value_at(s.bar + kShown, hit - 1), 490u);
+  EXPECT_NE(out.value_at(kBarCells + 42, beaten - 1), 0x117Fu) << "the right end has drained";
+  EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten - 1), kBarShowing);
+  EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten), kBarDraining);
+  uint64_t gone = 0;
+  for (uint64_t f = beaten; f < kFrames && !gone; ++f)
+    if (out.value_at(kBarCells, f) == 0) gone = f;
+  ASSERT_GT(gone, beaten);
+  EXPECT_EQ(text_at(out, kBarName, 8, gone), "");
+  // The defeat counted in the boss's tally category.
+  EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kBodyTally, beaten - 1), 0u);
+  EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kBodyTally, beaten), 1u);
+}
+
+TEST(BossRun, BeatenTheBossLeavesTheAreaIsWonAndTheMusicFadesOut) {
+  const auto& out = boss_run();
+  const set_piece s = find_set_piece(out);
+  ASSERT_NE(s.first, 0u);
+  const uint64_t beaten = body_beaten(out, s);
+  ASSERT_GT(beaten, s.start);
+  // The body's defeat: a short effect, a 10-frame countdown, then the
+  // controller's bit 9; the controller counts the set piece off and the
+  // area's camera controller moves on a state.
+  EXPECT_EQ(out.value_at(s.body + kStateType, beaten) & 0xFF, 5u);
+  EXPECT_FALSE(running(out, kObjects128, 128, kCount128, kShortEffect, beaten).empty());
+  const uint64_t counted = first(became(out, s.body + kStateType, 0x0506, beaten));
+  EXPECT_EQ(counted, beaten + 9);
+  EXPECT_EQ(first(became(out, s.controller + kRoutine, kControllerDone, beaten)), counted + 1);
+  EXPECT_EQ(out.value_at(kLiveEnemies, counted + 1), out.value_at(kLiveEnemies, counted) - 1);
+  const auto cameras = running(out, kObjects64, 64, kCount64, kCameraController, counted);
+  ASSERT_EQ(cameras.size(), 1u);
+  EXPECT_EQ(out.value_at(cameras[0] + kStateType, counted) & 0xFF,
+            (out.value_at(cameras[0] + kStateType, counted - 1) & 0xFF) + 1);
+  // The second part leaves at once; the first plays its exit: 120 frames in
+  // place, the move to the screen's (160, 160), 250 frames with its child
+  // effect, the rise off the top; then the area is won.
+  const uint64_t exit = first(became(out, s.first + kStateType, 6, beaten));
+  ASSERT_GT(exit, counted);
+  const uint64_t move = first(became(out, s.first + kStateType, 7, exit));
+  EXPECT_EQ(move, exit + 119);
+  const uint64_t hold = first(became(out, s.first + kStateType, 8, move));
+  ASSERT_GT(hold, move);
+  const auto effects = running(out, kObjects128, 128, kCount128, kChildEffect, hold);
+  EXPECT_FALSE(effects.empty());
+  const uint64_t rise = first(became(out, s.first + kStateType, 9, hold));
+  EXPECT_EQ(rise, hold + 249);
+  const uint64_t won = first(became(out, kSystemFlags, kAreaWon, rise - 1));
+  ASSERT_GT(won, rise);
+  EXPECT_FALSE(out.value_at(kSystemFlags, won - 1) & kAreaWon);
+  // The music: code 176 as the exit begins, code 175 as the rise begins, the
+  // level 254 down to 1 a frame apart; then the fader is gone, leaving 1.
+  const auto b = queued(out, kRingB);
+  EXPECT_FALSE(frames_of(b, kFadeEnd, exit - 1).empty());
+  EXPECT_EQ(first(frames_of(b, kFadeEnd, beaten)), exit - 1);
+  EXPECT_EQ(frames_of(b, kFadeStart, rise), std::vector<uint64_t>{rise});
+  for (uint64_t k = 0; k < 254; ++k) EXPECT_EQ(out.value_at(kMusicLevel, rise + k), 254 - k) << k;
+  EXPECT_EQ(out.value_at(kMusicLevel, kFrames), 1u);
+  EXPECT_EQ(out.value_at(s.fader + kByte54, rise + 254), 0u);  // the frame it gives itself back
+  EXPECT_EQ(out.frames_of(kMusicLevel).back(), rise + 253);
+}
+
+TEST(BossRun, TheWeakEnemiesFallFirstThenTheAttackerIsBeaten) {
+  const auto& out = boss_run();
+  const set_piece s = find_set_piece(out);
+  ASSERT_NE(s.attacker, 0u);
+  const uint64_t beaten = body_beaten(out, s);
+  ASSERT_GT(beaten, s.start);
+  // The attacker rests 90 frames, winds up, attacks and recovers, round
+  // after round, until the punches beat it for its 600 points and tally.
+  const uint64_t wound = first(became(out, s.attacker + kStateType, 3, s.start));
+  EXPECT_EQ(wound, s.start + 89);
+  const uint64_t down = first(became(out, s.attacker + kEnergy, 0, s.start));
+  ASSERT_GT(down, s.start);
+  EXPECT_EQ(out.value_at(kPlayerScore, down) - out.value_at(kPlayerScore, down - 1), 610u);
+  EXPECT_EQ(out.value_at(s.attacker + kStateType, down) & 0xFF, 6u);
+  EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kAttackerTally, down), 1u);
+  EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kAttackerTally, down - 1), 0u);
+  // The body takes its first punch only once the weak enemies are down.
+  const uint64_t first_hit = first([&] {
+    std::vector<uint64_t> v;
+    for (const auto& c : out.changes)
+      if (c.address == s.body + kEnergy && c.frame > s.start) v.push_back(c.frame);
+    return v;
+  }());
+  ASSERT_GT(first_hit, s.start);
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t o = kObjects128 + 128 * i;
+    if ((out.value_at(o + kStateType, s.start) >> 8) != 0 || !(out.value_at(o + kFlags, s.start) & 0x8000)) continue;
+    EXPECT_EQ(out.value_at(o + kEnergy, first_hit), 0u) << std::hex << o;
+  }
+}
+
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
+constexpr const char* kExpected = R"(
+300 8E3B791B2F015E3D 590269F589455F66 4373718C6256B1C8 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AD79383F0E56DEF4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8FF15177F3D18471 A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
+600 26230730460DC325 CEA460B16C21D0BC 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD6BFBD6A2D1C43 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A0FA0151D50C24B2 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
+900 5374761776406325 58D969D8D5787452 9EF422A6514202D6 F3C8594A12477BB1 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E8DB14DE4029E0DC B93A0C83CE3B6325 B93A0C83CE3B6325 A7274F88EDA1AAE4 E921D8F72D3A5C74 C3E09B278F2F1AF6 B859F8D70708ACBB B93A0C83CE3B6325 8605029505D84C34 B93A0C83CE3B6325 B93A0C83CE3B6325 D7D265B6C2BC0943
+1200 5374761776406325 0BFCBCFCE73F6349 2439EF1016EF0874 82CB508B67DAF25D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 400B1D9EE9E5A691 B93A0C83CE3B6325 B93A0C83CE3B6325 7D0F2AAF2EB5319A 5E4482ABCE1BF8CD CF814DB98FE25A52 78FFDA8065D3DF3A B93A0C83CE3B6325 DDE09C429A09FA81 B93A0C83CE3B6325 B93A0C83CE3B6325 AB89C6837E92EB76
+1500 4B318F49B37908DD C7D7F398D165964E 55703A5F4AFEE02E 5CB45BC52CCB8865 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 899B5834DA8184E6 B93A0C83CE3B6325 B93A0C83CE3B6325 232CFFE0A313616C 3E3E9AC3A6E740DC 21D128F378690378 8943AEDA1D9DCB8D B93A0C83CE3B6325 DDE09C429A09FA81 B93A0C83CE3B6325 B93A0C83CE3B6325 2A4A6CF172476EB0
+1800 C257BD3D0D1F1325 3638AD418752E8B6 EC32B094A9F376DC F5C983FE18E8ACF2 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 224469F314C42DBF B93A0C83CE3B6325 B93A0C83CE3B6325 C81FF5A0D07F3E00 A31E9D0CD0663262 CBC895040E46705C 9CB615D4D98566F4 B93A0C83CE3B6325 DDE09C429A09FA81 B93A0C83CE3B6325 B93A0C83CE3B6325 13C2EB5EC92B74DD
+2100 91F378A5AB9442A5 C2FE62DE3F0AAA10 80DED81C4B995431 8497777B48106C30 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C6008101BB02150E B93A0C83CE3B6325 B93A0C83CE3B6325 1ED82B63F937D0D8 DEE88C30EA1B403F 5C0183D5F26A9742 0E7E1FAFB9B66A47 B93A0C83CE3B6325 54A71F82128231E9 B93A0C83CE3B6325 B93A0C83CE3B6325 908CAD2D7A910990
+2400 5FFA76601338FDA5 C12777BD14942666 4255A68E441DA495 1DF9C285C16A5D3A B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 76BDFB4EDA3BB313 B93A0C83CE3B6325 B93A0C83CE3B6325 B20E1308BA2A00DE F3E2E67BC004619C CC8A693D1BB1E715 88F937F785954C40 B93A0C83CE3B6325 54A71F82128231E9 B93A0C83CE3B6325 B93A0C83CE3B6325 908CAD2D7A910990
+2700 26230730460DC325 5F247402367EB030 5D60EDD69CC6181B CF5554CEF122A292 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 3EE6AB83560444F8 B93A0C83CE3B6325 B93A0C83CE3B6325 0D1C11F1A1BDDC75 DCC0F24B9D26F9AF CC8A693D1BB1E715 D2CF90EB3172219A B93A0C83CE3B6325 F7FCB01A73CFE926 B93A0C83CE3B6325 B93A0C83CE3B6325 877C9BCE33117F48
+)";
+
+TEST(BossRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, boss_run(),
+                                          [&](int slices) { return r.run(boss_options(slices)); }),
+            "");
+}
+
+}  // namespace

@@ -3,10 +3,10 @@
 // switch; the bookkeeping shows the service credits; the game settings are
 // opened, one setting changed and changed back, and left unchanged; then
 // every game setting but the difficulty, the chute and start-credit settings
-// and every coin setting are changed, the coin settings page opened again
-// with one chute per player; the input test follows the
-// join option; the mode is left saving. The EEPROM file then holds every
-// change, and the next start plays by them.
+// and every coin setting are changed, and the coin settings page is opened
+// again with one chute per player; the input test follows the join option;
+// the mode is left saving. The EEPROM file then holds every change, and the
+// next start plays by them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -37,7 +37,7 @@ constexpr uint32_t kScreen = 0x208E04;
 constexpr uint32_t kRecord = 0x209100;            // backup record in use
 constexpr uint32_t kRingA = 0x209180;             // read and write index, then 32 codes
 constexpr uint32_t kServiceCredits = 0x701F04;
-constexpr uint32_t kSavedCredits = 0x701F74;     // credit record 0's credits and coin units
+constexpr uint32_t kSavedCredits = 0x701F74;      // credit record 0's credits and coin units
 constexpr uint32_t kLayerControl = 0x31FF00;      // bit 9 flips the picture
 
 // Backup record fields the pages edit.
@@ -186,8 +186,9 @@ std::vector<std::pair<uint32_t, int>> watches() {
       // coin and credit: chutes, start credits, item, greyed runs
       {4, 20}, {6, 25}, {6, 33}, {8, 32}, {8, 33}, {9, 15}, {9, 16}, {14, 4}, {14, 19},
       // coin settings: bonus, units, the coins-to-credits rows, chute 2 cells of line 2
-      {8, 15}, {8, 16}, {8, 17}, {11, 32}, {11, 38}, {17, 32}, {17, 38}, {13, 3}, {13, 4}, {13, 5}, {13, 6}, {13, 8}, {13, 9},
-      {13, 12}, {13, 16}, {19, 4}, {19, 8}, {19, 12}, {19, 16}, {10, 14}, {10, 15}, {16, 3}, {17, 15}, {20, 2},
+      {8, 15}, {8, 16}, {8, 17}, {11, 32}, {11, 38}, {17, 32}, {17, 38}, {13, 3}, {13, 4}, {13, 5}, {13, 6},
+      {13, 8}, {13, 9}, {13, 12}, {13, 16}, {19, 4}, {19, 8}, {19, 12}, {19, 16}, {10, 14}, {10, 15}, {16, 3},
+      {17, 15}, {20, 2},
       // input test: the start line
       {6, 4},
   };
@@ -425,7 +426,8 @@ TEST(ServicePagesRun, CoinEditorsShowTheirValuesAndOneChutePerPlayerGreysChuteTw
   EXPECT_EQ(out.value_at(kCursor, w.coin_greyed), 4u);
   EXPECT_EQ(out.value_at(kCursor, w.chute_line), 2u);
   expect_cells(out, w.chute_line,
-               {{10, 14, 0x0E00, "chute 2 cells of line 2 greyed"}, {10, 15, 0x0E00, "chute 2 cells of line 2 greyed"}});
+               {{10, 14, 0x0E00, "chute 2 cells of line 2 greyed"},
+                {10, 15, 0x0E00, "chute 2 cells of line 2 greyed"}});
   EXPECT_EQ(out.value_at(kCursor, w.skipped), 4u) << "line 3 passed over";
 
   // Leaving: the settings marked changed, the saved credits dropped.

@@ -61,7 +61,11 @@ struct pages_walk {
   uint64_t bare_left = 0;          // first visit left
   uint64_t game_edited = 0;        // second visit: every line but the difficulty changed
   uint64_t start_credits = 0;      // coin and credit page: two credits to start
-  uint64_t coin_edited = 0;        // coin settings: bonus and both chutes' units changed
+  uint64_t free_play = 0;          // coin and credit page: the free-play preset
+  uint64_t free_play_coins = 0;    // coin settings page under free play
+  uint64_t free_play_kept = 0;     // ... coins per credit changed
+  uint64_t free_play_ended = 0;    // ... the bonus stepped off the free-play marker
+  uint64_t coin_edited = 0;        // coin settings: every line changed
   uint64_t per_player = 0;         // coin and credit page: one chute per player
   uint64_t coin_greyed = 0;        // coin settings again, chute 2 greyed
   uint64_t chute_line = 0;         // its cursor on line 2
@@ -118,19 +122,28 @@ struct pages_walk {
     }
     game_edited = f - 15;
     press("test");
-    // Coin and credit (line 6): two credits to start (line 1); the coin
-    // settings page (line 3): coins per credit (line 0), bonus (line 1),
-    // chute 1 units (line 2), chute 2 units twice (line 3); back.
+    // Coin and credit (line 6): two credits to start (line 1); the presets
+    // stepped through to the last, free play (line 2); the coin settings
+    // page (line 3): coins per credit (line 0), bonus twice, the first ending
+    // free play (line 1), chute 1 units (line 2), chute 2 units twice (line
+    // 3); back.
     press("service");
     press("test");
     press("service", 2);
     press("test");
     start_credits = now();
-    press("service", 2);
-    press("test");
+    press("service");
+    press("test", kPresetCount - 1);
+    free_play = now();
     press("service");
     press("test");
+    free_play_coins = now();
     press("service");
+    press("test");
+    free_play_kept = now();
+    press("service");
+    press("test");
+    free_play_ended = now();
     press("test");
     press("service");
     press("test");
@@ -184,9 +197,9 @@ std::vector<std::pair<uint32_t, int>> watches() {
       {9, 28}, {9, 29}, {9, 30}, {11, 15}, {11, 16}, {11, 17}, {13, 26}, {13, 27}, {15, 27}, {17, 29},
       {19, 27},
       // coin and credit: chutes, start credits, item, greyed runs
-      {4, 20}, {6, 25}, {6, 33}, {8, 32}, {8, 33}, {9, 15}, {9, 16}, {14, 4}, {14, 19},
+      {4, 20}, {6, 25}, {6, 33}, {8, 32}, {8, 33}, {9, 15}, {9, 16}, {14, 4}, {14, 19}, {9, 19},
       // coin settings: bonus, units, the coins-to-credits rows, chute 2 cells of line 2
-      {8, 15}, {8, 16}, {8, 17}, {11, 32}, {11, 38}, {17, 32}, {17, 38}, {13, 3}, {13, 4}, {13, 5}, {13, 6},
+      {8, 14}, {8, 15}, {8, 16}, {8, 17}, {11, 32}, {11, 38}, {17, 32}, {17, 38}, {13, 3}, {13, 4}, {13, 5}, {13, 6},
       {13, 8}, {13, 9}, {13, 12}, {13, 16}, {19, 4}, {19, 8}, {19, 12}, {19, 16}, {10, 14}, {10, 15}, {16, 3},
       {17, 15}, {20, 2},
       // input test: the start line
@@ -196,7 +209,7 @@ std::vector<std::pair<uint32_t, int>> watches() {
   return w;
 }
 
-constexpr uint64_t kFrames = 1700;
+constexpr uint64_t kFrames = 2000;
 
 whole_run::options walk_options(int slices) {
   whole_run::options o;
@@ -436,6 +449,32 @@ TEST(ServicePagesRun, CoinEditorsShowTheirValuesAndOneChutePerPlayerGreysChuteTw
   EXPECT_EQ(out.value_at(kSavedCredits, w.per_player), 9u);
 }
 
+// Stepping the presets onto the last one sets free play, which the coin
+// settings page shows as its bonus and which keeps the preset through a coin
+// field's edit; the bonus editor on the free-play marker ends free play and
+// leaves no bonus and no preset.
+TEST(ServicePagesRun, TheFreePlayPresetAndTheBonusEditorThatEndsIt) {
+  const auto& out = walk_run();
+  const pages_walk w;
+  EXPECT_EQ(setting_at(out, kCoinItem, w.free_play), uint64_t(kPresetCount - 1));
+  EXPECT_EQ(setting_at(out, kFreePlay, w.free_play), 0xFFu);
+  EXPECT_EQ(setting_at(out, kCoinsPerCredit, w.free_play), 1u);
+  EXPECT_EQ(setting_at(out, kBonus, w.free_play), 0xFFu);
+  EXPECT_EQ(setting_at(out, kChute1Units, w.free_play), 1u);
+  EXPECT_EQ(setting_at(out, kChute2Units, w.free_play), 1u);
+  expect_cells(out, w.free_play,
+               {{8, 32, 0x0432, "preset 26"}, {8, 33, 0x0436, "preset 26"}, {9, 19, 'F', "FREE PLAY"}});
+  expect_cells(out, w.free_play_coins, {{8, 14, 'F', "bonus: FREE PLAY"}});
+
+  EXPECT_EQ(setting_at(out, kCoinsPerCredit, w.free_play_kept), 2u);
+  EXPECT_EQ(setting_at(out, kCoinItem, w.free_play_kept), uint64_t(kPresetCount - 1)) << "the preset stays";
+
+  EXPECT_EQ(setting_at(out, kBonus, w.free_play_ended), 0u);
+  EXPECT_EQ(setting_at(out, kFreePlay, w.free_play_ended), 0u);
+  EXPECT_EQ(setting_at(out, kCoinItem, w.free_play_ended), 26u);
+  expect_cells(out, w.free_play_ended, {{8, 16, 'N', "bonus: NONE"}});
+}
+
 // With the join option on, the input test's start line applies.
 TEST(ServicePagesRun, TheInputTestFollowsTheJoinOption) {
   const auto& out = walk_run();
@@ -502,10 +541,12 @@ const char* const kWalkCheckpoints = R"(
 400 00767C413B67AC5D A8F539E4CBCA2F2D 2E6A0BAE194C9D91 651466FD58342661 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AAED6D1FB7D1140C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 568938C2497F71AF 02E0C4A4D6DF139A 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 79D9FF569B7BFB0A
 600 F3E9354C42F7C325 B6496488C62FC237 DD5C3D0390C7643B 87BC04D78B8AD5C7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 71DB874965E7EBAA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 718DBE9F275B0226 1230FC8BAECAE150 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 8A1421FDAEF6D527
 800 F3E9354C42F7C325 D0A38345C74B9790 CD4AF19D5885BFD1 87BC04D78B8AD5C7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 71DB874965E7EBAA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1EF432AD25879A46 60772C815642B7CE 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 9A5AC8B29A06705A
-1000 F3E9354C42F7C325 57D7F8B7BDDC47A9 75039E385818BDEF 87BC04D78B8AD5C7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 71DB874965E7EBAA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A3B2C3CD4B03565B 152C19AED2273CBF 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 D6DCACFAB4FEC3DB
-1200 F3E9354C42F7C325 F99180FA5A14C9DE 75ED13A089F667BE 87BC04D78B8AD5C7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 71DB874965E7EBAA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B3320E6B8BFC319D 87D6EF70D1AEDAB8 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 464C23484B6595A9
-1400 1AE4FD7F6804221D 439AC1FB908D425D 530AFE3B523C775D 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EC58CCA594AC299E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1FB7FAA5819CB17A 2AF4BCE8144EEE5B E14FA27A9B25BAD5 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9B2A5AFC8C4271B5
-1600 83CCD3D5E086B09D 43C7A8F21404797B 05914247421C2F5A 651466FD58342661 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E671E9FE44FECF60 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B946E4CABE5C5658 2AF4BCE8144EEE5B E14FA27A9B25BAD5 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 EBC72E0D129F06CA
+1000 F3E9354C42F7C325 8054F48ADFE66D78 75039E385818BDEF 87BC04D78B8AD5C7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 71DB874965E7EBAA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 DAD0BAB336B3262F 13CA15F71DF75BB5 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 F6B10EC893A806DC
+1200 F3E9354C42F7C325 9873BC888595E037 75ED13A089F667BE 87BC04D78B8AD5C7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 71DB874965E7EBAA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5AD7AB419912F2C1 73967770D154908D 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 1AB7451890A2D85D
+1400 F3E9354C42F7C325 330461BD3E12F14C 530AFE3B523C775D 87BC04D78B8AD5C7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 71DB874965E7EBAA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A5A41D761FC2AF7E 87D6EF70D1AEDAB8 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 7D15DD4BA996039C
+1600 1AE4FD7F6804221D 566965F0B001C733 05914247421C2F5A 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EC58CCA594AC299E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C71CCFC4B9FDBA78 2AF4BCE8144EEE5B E14FA27A9B25BAD5 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9B2A5AFC8C4271B5
+1800 FBCCD122B3106D3D 226D0749EC35C681 BB37E6D8A6F0DA21 651466FD58342661 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 3413FF8B3FDB51C7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 57740951A8D774D9 2AF4BCE8144EEE5B E14FA27A9B25BAD5 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 CA44C2AF1CE99FAA
+2000 6B5CBC12340CEFE5 DBA0774F72B43B3D 5243927C7A494D7A B55DC16BAB4577C5 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 4B5411CCF8CD6CF6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B0F24BCD4B438764 2AF4BCE8144EEE5B E14FA27A9B25BAD5 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 2C0C236A21BBF3F6
 )";
 
 TEST(ServicePagesRun, TheWalkIsTheSameInEveryTimeSlicing) {

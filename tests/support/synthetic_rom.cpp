@@ -158,6 +158,7 @@ const rom_builder& synthetic_set() {
     plant_enemies(r);
     plant_crowd(r);
     plant_boss(r);
+    plant_moves(r);
     plant_service(r);
     plant_sound(r);
     plant_endings(r);

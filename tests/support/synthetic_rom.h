@@ -76,6 +76,9 @@ void plant_crowd(rom_builder& rom);    // stage 2 area 1: an enemy of every kind
 void plant_boss(rom_builder& rom);     // stage 4 area 3: the set-piece boss and the stationary attacker
 // The boss run's stage descriptor, which the run names in place of stage 1's.
 inline constexpr uint32_t boss_stage_descriptor = 0x12C400;
+void plant_moves(rom_builder& rom);    // the second demo's inputs: jumps, the arc, a grab and a throw
+// Where the second demo's recorded inputs start (planted by plant_moves).
+constexpr uint32_t kSecondDemoStream = 0x13E000;
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
 void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above

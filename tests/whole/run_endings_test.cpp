@@ -127,6 +127,14 @@ const ending kEndings[] = {
     // and ends the run on its second.
     {"SpecialLaunchesAnObject", "340 poke 20A002 16\n",
      "No translated code starts at 07836B \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},  // launched
+    // The same from the special's first state (its effect, its strike, then
+    // the launch), with the second character (a beam: its fragments run
+    // their first frame beside it) and the third (a sweep that follows the
+    // player's animation).
+    {"SpecialLaunchesABeam", "340 poke 20A095 01\n340 poke 20A002 14\n",
+     "No translated code starts at 077D29 \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},
+    {"SpecialLaunchesASweep", "340 poke 20A095 02\n340 poke 20A002 14\n",
+     "No translated code starts at 078179 \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},
     // States no branch table holds, as damaged work RAM would give them: the
     // in-game flow's and the player controller's.
     {"InGameStateOutOfRange", "340 poke 208004 3B\n",

@@ -375,7 +375,9 @@ void plant_demo(data_block& data) {
     rom.put32(kDemoStream + 4 * f, bits, "demo input stream");
   }
   const uint32_t streams = data.take(16);
-  for (uint32_t d = 0; d < 4; ++d) rom.put32(streams + 4 * d, kDemoStream, "demo streams by demo number");
+  // The second demo plays the moves' stream.
+  for (uint32_t d = 0; d < 4; ++d)
+    rom.put32(streams + 4 * d, d == 1 ? kSecondDemoStream : kDemoStream, "demo streams by demo number");
   for (uint32_t n = 0; n < 4; ++n) rom.put32(0x103F02 + 4 * n, streams, "demo streams by player count");
 
   // Set-up rows: the demo stage and area, the slots that play; the characters
@@ -385,7 +387,9 @@ void plant_demo(data_block& data) {
     rom.put8(rows + 4 * d, kDemoStage, "demo set-up rows: stage");
     rom.put8(rows + 4 * d + 1, kDemoArea, "demo set-up rows: area");
     rom.put16(rows + 4 * d + 2, kDemoSlots, "demo set-up rows: slots");
-    for (uint32_t s = 0; s < 4; ++s) rom.put8(characters + 4 * d + s, static_cast<uint8_t>(s), "demo characters");
+    // The second demo's player is the second character (the moves' data).
+    for (uint32_t s = 0; s < 4; ++s)
+      rom.put8(characters + 4 * d + s, static_cast<uint8_t>(d == 1 ? (s + 1) & 3 : s), "demo characters");
   }
   for (uint32_t n = 0; n < 4; ++n) {
     rom.put32(0x062A88 + 4 * n, rows, "demo set-ups by player count");

@@ -212,8 +212,10 @@ void plant_play(rom_builder& rom) {
   // Controller animations, the same for every character.
   for (uint32_t t : {0x063E1Cu, 0x063E3Cu, 0x064FF0u, 0x065000u, 0x063E2Cu, 0x06511Cu, 0x06512Cu})
     per_character32(rom, t, loop, "player looping animations");
-  for (uint32_t t : {0x0650ECu, 0x0650FCu, 0x06510Cu, 0x065090u, 0x065080u})
+  for (uint32_t t : {0x0650ECu, 0x0650FCu, 0x06510Cu, 0x065080u})
     per_character32(rom, t, once, "player animations played once");
+  // The second character's grab is planted with the moves (it throws).
+  for (uint32_t c : {0u, 2u, 3u}) rom.put32(0x065090 + 4 * c, once, "player grab animations");
   per_character32(rom, 0x0650DC, defeat, "player defeat animation");
   for (uint32_t k = 0; k < 16; ++k) rom.put32(0x065010 + 4 * k, once, "player attack animations");
   for (uint32_t k = 0; k < 12; ++k) rom.put32(0x0650A0 + 4 * k, loop, "player hurt animations");
@@ -251,11 +253,12 @@ void plant_play(rom_builder& rom) {
   // The grab probe: a box 8 pixels ahead, 16 up.
   per_character32(rom, 0x06330E, 0x10F008F8u, "grab probe boxes");
   // The special stays on the ground (state 21: a strike at step 1 with the
-  // box that follows); button 1 at the top of a jump makes a jump attack.
+  // box that follows); button 1 at the top of a jump makes a jump attack
+  // (the second character's is planted with the moves: the arc).
   per_character8(rom, 0x065143, 1, "special states");
   rom.put8(0x06514B, 1, "special strike frame");
   rom.put32(0x06514C, 0x20E020E0u, "special strike box");
-  per_character8(rom, 0x065150, 32, "state of button 1 at the top of a jump");
+  for (uint32_t c : {0u, 2u, 3u}) rom.put8(0x065150 + c, 32, "state of button 1 at the top of a jump");
 
   // --- Panels -------------------------------------------------------------------------------
   // Per-slot cells, entries 0-1 for two slots, 2-4 for three, 5-8 for four;

@@ -1,0 +1,305 @@
+// The player's moves on the synthetic ROM set, played by the attract cycle's
+// second demo (stage 1 area 1, the second character): a jump, a jump attack
+// while rising, the arc special from the top of a jump, a grab of the
+// stalker and a throw; then held by an enemy twice, struggling free of the
+// first hold and let go above the screen by the second, from where the
+// player drops back in (the re-entry).
+//
+// No control script can press button 2, and no run reaches the second demo
+// but this one (the attract run ends during the first): its recorded inputs
+// are the moves' own. No translated enemy routine starts a hold of the
+// player, so the run stands in for the holding enemy with pokes of what
+// such an enemy writes into the player's record when its hold starts: the
+// x offset from it, the height, the energy taken every 8 frames, its own
+// address as the last attacker, then the hold byte. The first holder is the
+// stalker; the second is player 2's idle record, whose place (0, 0) lies
+// above the playfield and whose type byte is set to 5, a holder that takes
+// the second held animation and effect.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
+
+namespace {
+
+constexpr uint32_t kModeWord = 0x208000;          // game_mode, then game_submode
+constexpr uint32_t kDemoInputPointer = 0x208020;
+constexpr uint32_t kCameraX = 0x208344;           // playfield camera record 1: x
+// Slot 0's player record, the fields the moves change.
+constexpr uint32_t kRecord = 0x20A000;
+constexpr uint32_t kFlags = kRecord + 0, kState = kRecord + 2, kX = kRecord + 32, kY = kRecord + 34,
+                   kHeight = kRecord + 36, kHoldTime = kRecord + 54, kEnergy = kRecord + 64,
+                   kCharacter = kRecord + 149, kHitPending = kRecord + 159, kHeldObject = kRecord + 220,
+                   kHolding = kRecord + 224;
+// The stalker, the enemy within the player's reach (its 128-byte object).
+constexpr uint32_t kStalker = 0x204C80;
+constexpr uint32_t kStalkerFlags = kStalker + 0, kStalkerX = kStalker + 32, kStalkerY = kStalker + 34,
+                   kStalkerAttacker = kStalker + 60, kStalkerEnergy = kStalker + 64;
+// Player 2's idle record, the second holder.
+constexpr uint32_t kSecondHolder = 0x20A100;
+
+constexpr uint64_t kFrames = 4400;
+// Where the two demos' recorded inputs start.
+constexpr uint64_t kFirstStream = 0x13C000, kSecondStream = 0x13E000;
+// The two holds start with these pokes (stream frames 420 and 560).
+constexpr uint64_t kFirstHold = 3558, kSecondHold = 3698;
+// Planted with the moves: the throw's strength and the energy costs of the
+// second character.
+constexpr uint64_t kThrowStrength = 16, kThrowCost = 4, kJumpAttackCost = 2, kArcCost = 6;
+
+std::string poke16(uint64_t frame, uint32_t address, uint16_t value) {
+  char line[96];
+  std::snprintf(line, sizeof line, "%llu poke %06X %02X\n%llu poke %06X %02X\n",
+                static_cast<unsigned long long>(frame), address, value & 0xFF,
+                static_cast<unsigned long long>(frame), address + 1, value >> 8);
+  return line;
+}
+std::string poke8(uint64_t frame, uint32_t address, uint8_t value) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address, value);
+  return line;
+}
+
+// A hold as the holding enemy starts it: offset, height and damage, the
+// holder's address as the last attacker, then the hold byte.
+std::string hold(uint64_t frame, uint16_t holder, uint16_t offset, uint16_t height, uint16_t damage) {
+  return poke16(frame, kRecord + 160, offset) + poke16(frame, kRecord + 162, height) +
+         poke16(frame, kRecord + 164, damage) + poke16(frame, kRecord + 60, holder) + poke8(frame, kHitPending, 1);
+}
+
+std::string script() {
+  return hold(kFirstHold, kStalker & 0xFFFF, 64, 64, 16) + poke8(kSecondHold, kSecondHolder + 3, 5) +
+         hold(kSecondHold, kSecondHolder & 0xFFFF, 0, 128, 2);
+}
+
+whole_run::options moves_options(int slices) {
+  whole_run::options o;
+  o.script = script();
+  o.frames = kFrames;
+  o.every = 400;
+  o.slices = slices;
+  o.seconds = 240;
+  o.watch = {{kModeWord, 2}, {kDemoInputPointer, 4}, {kCameraX, 2},   {kFlags, 2},        {kState, 1},
+             {kX, 2},        {kY, 2},                {kHeight, 2},    {kHoldTime, 2},     {kEnergy, 2},
+             {kCharacter, 1}, {kHitPending, 1},      {kHeldObject, 4}, {kHolding, 1},     {kStalkerFlags, 2},
+             {kStalkerX, 2}, {kStalkerY, 2},         {kStalkerAttacker, 2}, {kStalkerEnergy, 2}};
+  return o;
+}
+
+const whole_reach::listed kReach("moves", [] { return moves_options(1); });
+
+const whole_run::outcome& moves_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "moves", moves_options(1));
+}
+
+uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | m); }
+
+// The frame a watched address first took `value` after `from`; 0 if never.
+uint64_t first(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from = 0) {
+  for (const auto& c : out.changes)
+    if (c.address == address && c.value == value && c.frame > from) return c.frame;
+  return 0;
+}
+
+// The controller states from `from` to `to`, each run of one state once.
+std::vector<uint64_t> states(const whole_run::outcome& out, uint64_t from, uint64_t to) {
+  std::vector<uint64_t> v;
+  for (const auto& c : out.changes)
+    if (c.address == kState && c.frame >= from && c.frame <= to && (v.empty() || v.back() != c.value))
+      v.push_back(c.value);
+  return v;
+}
+
+// The second demo: the frame it starts (mode 9, sub-mode 0, the second
+// time) and the frame the ranking screen follows it.
+uint64_t second_demo(const whole_run::outcome& out) {
+  return first(out, kModeWord, mode(9, 0), first(out, kModeWord, mode(9, 0)));
+}
+
+TEST(MovesRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = moves_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+  EXPECT_EQ(out.checkpoints.size(), kFrames / 400) << out.err;
+}
+
+// The first demo reads the first stream with the first character; the
+// second its own stream with the second character, one word a frame.
+TEST(MovesRun, TheSecondDemoPlaysItsOwnInputs) {
+  const auto& out = moves_run();
+  const uint64_t demo1 = first(out, kModeWord, mode(9, 0));
+  const uint64_t demo2 = second_demo(out);
+  ASSERT_GT(demo1, 0u);
+  ASSERT_GT(demo2, demo1);
+  auto in_stream = [](uint64_t pointer, uint64_t stream) { return pointer >= stream && pointer < stream + 4 * 1400; };
+  EXPECT_TRUE(in_stream(out.value_at(kDemoInputPointer, demo1 + 50), kFirstStream));
+  EXPECT_TRUE(in_stream(out.value_at(kDemoInputPointer, demo2 + 50), kSecondStream));
+  EXPECT_EQ(out.value_at(kDemoInputPointer, demo2 + 150) - out.value_at(kDemoInputPointer, demo2 + 50), 400u);
+  EXPECT_EQ(out.value_at(kCharacter, demo1 + 10), 0u);
+  EXPECT_EQ(out.value_at(kCharacter, demo2 + 10), 1u);
+}
+
+// Button 2 jumps: take-off, rising, the top, falling, the landing pause,
+// then standing. The height rises by 26, 24, ... 2 to 182 and falls back
+// the same way to the ground, with no steering on a still pad.
+TEST(MovesRun, AJumpRisesAndFallsOnItsArc) {
+  const auto& out = moves_run();
+  const uint64_t demo2 = second_demo(out);
+  const uint64_t take_off = first(out, kState, 4, demo2);
+  ASSERT_GT(take_off, 0u);
+  const uint64_t landed = first(out, kState, 0, take_off);
+  EXPECT_EQ(states(out, take_off, landed), (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 0}));
+  std::vector<uint64_t> heights;
+  for (const auto& c : out.changes)
+    if (c.address == kHeight && c.frame > take_off && c.frame <= landed) heights.push_back(c.value);
+  std::vector<uint64_t> arc;
+  uint64_t h = 0;
+  for (int rise = 26; rise >= 2; rise -= 2) arc.push_back(h += rise);
+  for (int i = int(arc.size()) - 2; i >= 0; --i) arc.push_back(arc[size_t(i)]);
+  arc.push_back(0);
+  EXPECT_EQ(heights, arc);
+  EXPECT_EQ(out.value_at(kX, landed), out.value_at(kX, take_off));
+  // The landing pause: 6 frames.
+  EXPECT_EQ(landed - first(out, kState, 10, take_off), 6u);
+}
+
+// Button 1 while rising turns the jump into the jump attack (its own
+// states, drifting forward, paying its energy); button 1 at the top of a
+// jump is the second character's air special, the arc: it swings the
+// player along a circle (x changes every frame, the height follows the
+// cosine), pays its cost and lands with the long landing pause.
+TEST(MovesRun, JumpAttackAndTheArcFromTheAir) {
+  const auto& out = moves_run();
+  const uint64_t demo2 = second_demo(out);
+  const uint64_t attack = first(out, kState, 32, demo2);
+  ASSERT_GT(attack, 0u);
+  EXPECT_TRUE(out.value_at(kState, attack - 1) == 5 || out.value_at(kState, attack - 1) == 6);  // rising
+  const auto around_attack = states(out, attack, first(out, kState, 2, attack));
+  EXPECT_EQ(around_attack, (std::vector<uint64_t>{32, 33, 34, 0, 2}));
+  // Each cost is paid as the new state first runs, in the next frame.
+  EXPECT_EQ(out.value_at(kEnergy, attack) - out.value_at(kEnergy, attack + 1), kJumpAttackCost);
+  EXPECT_GT(out.value_at(kX, first(out, kState, 34, attack)), out.value_at(kX, attack));  // drifted forward
+
+  const uint64_t arc = first(out, kState, 35, attack);
+  ASSERT_GT(arc, 0u);
+  EXPECT_EQ(out.value_at(kState, arc - 1), 7u);  // from the top of a jump
+  EXPECT_EQ(out.value_at(kEnergy, arc) - out.value_at(kEnergy, arc + 1), kArcCost);
+  const uint64_t arc_end = first(out, kState, 8, arc);
+  ASSERT_GT(arc_end, arc);
+  size_t x_changes = 0;
+  for (const auto& c : out.changes)
+    if (c.address == kX && c.frame > arc && c.frame < arc_end) ++x_changes;
+  EXPECT_GE(x_changes, arc_end - arc - 12);
+  // Facing decreasing x, the swing carries the player left, past 100 pixels.
+  EXPECT_GT(out.value_at(kX, arc) - out.value_at(kX, arc_end), 400u);
+  // The long landing pause after an air special: 16 frames.
+  const uint64_t pause = first(out, kState, 10, arc);
+  EXPECT_EQ(first(out, kState, 0, pause) - pause, 16u);
+}
+
+// Button 1 beside the stalker grabs it (the stalker marked as held, the
+// player as its last attacker); button 1 again throws it: the throw's hit
+// takes its strength from the stalker's energy and marks it hit, the
+// player pays the throw and lets go, and stands again.
+TEST(MovesRun, AGrabOfTheStalkerAndAThrow) {
+  const auto& out = moves_run();
+  const uint64_t demo2 = second_demo(out);
+  const uint64_t grab = first(out, kState, 53, demo2);
+  ASSERT_GT(grab, 0u);
+  EXPECT_EQ(out.value_at(kHeldObject, grab), kStalker);
+  EXPECT_EQ(out.value_at(kHolding, grab), 255u);
+  EXPECT_EQ(out.value_at(kStalkerFlags, grab) & 0x10, 0x10u);
+  EXPECT_EQ(out.value_at(kStalkerAttacker, grab), kRecord & 0xFFFF);
+  const uint64_t wind_up = first(out, kState, 54, grab);
+  ASSERT_GT(wind_up, 0u);
+  EXPECT_EQ(out.value_at(kEnergy, wind_up - 1) - out.value_at(kEnergy, wind_up), kThrowCost);
+  const uint64_t thrown = first(out, kState, 55, wind_up);
+  ASSERT_GT(thrown, 0u);
+  EXPECT_EQ(out.value_at(kHolding, thrown), 0u);
+  EXPECT_EQ(out.value_at(kStalkerEnergy, thrown - 1) - out.value_at(kStalkerEnergy, thrown), kThrowStrength);
+  EXPECT_EQ(out.value_at(kStalkerFlags, thrown) & 0x100, 0x100u);
+  EXPECT_EQ(states(out, thrown, first(out, kState, 2, thrown)), (std::vector<uint64_t>{55, 56, 57, 0, 2}));
+}
+
+// Held by the stalker: the player hangs beside it (64 units off, 4 up the
+// ground line), loses the hold's damage once and a unit every 16 frames,
+// and struggling (a new direction every other frame) breaks the hold long
+// before its 240 frames; the controller then clears the hold byte, places
+// the player free, and the release knocks it down and up again.
+TEST(MovesRun, HeldByTheStalkerTheStruggleBreaksFree) {
+  const auto& out = moves_run();
+  const uint64_t held = first(out, kState, 41, kFirstHold);
+  ASSERT_GT(held, 0u);
+  EXPECT_LE(held, kFirstHold + 2);
+  const uint64_t hanging = first(out, kState, 42, held);
+  EXPECT_EQ(out.value_at(kY, hanging), out.value_at(kStalkerY, hanging) - 4);
+  EXPECT_EQ(uint16_t(out.value_at(kX, hanging) - out.value_at(kStalkerX, hanging)), 64u);
+  EXPECT_EQ(out.value_at(kHeight, hanging), 64u);
+  const uint64_t struggle = first(out, kState, 43, hanging);
+  EXPECT_EQ(struggle - hanging, 8u);
+  EXPECT_EQ(out.value_at(kEnergy, hanging) - out.value_at(kEnergy, struggle), 16u);
+  // Free placement (44) runs within the frame the hold ends and hands on
+  // to the release (45) at once.
+  const uint64_t free = first(out, kState, 45, struggle);
+  ASSERT_GT(free, 0u);
+  EXPECT_LT(free - held, 80u);
+  EXPECT_EQ(out.value_at(kHitPending, free), 0u);
+  EXPECT_EQ(states(out, free, first(out, kState, 2, free)), (std::vector<uint64_t>{45, 25, 26, 27, 0, 2}));
+  EXPECT_EQ(out.value_at(kHeight, first(out, kState, 0, free)), 0u);
+}
+
+// Held by the second holder nobody struggles against: the hold runs its
+// 240 frames from the first hold tick; the player is let go at the
+// holder's place, above the playfield, and re-enters: it leaps off the top
+// of the screen, comes down from 896 units up at the camera's x + 640 and
+// the area's start line, lands, and stands, touchable.
+TEST(MovesRun, LetGoAboveTheScreenThePlayerReEnters) {
+  const auto& out = moves_run();
+  const uint64_t held = first(out, kState, 41, kSecondHold);
+  ASSERT_GT(held, 0u);
+  const uint64_t ticking = first(out, kState, 43, held);
+  const uint64_t free = first(out, kState, 45, ticking);
+  ASSERT_GT(free, 0u);
+  EXPECT_EQ(free - ticking, 240u);
+  EXPECT_EQ(out.value_at(kY, free), 0u);
+  const uint64_t reentry = first(out, kState, 47, free);
+  ASSERT_GT(reentry, 0u);
+  const uint64_t standing = first(out, kState, 2, reentry);
+  EXPECT_EQ(states(out, reentry, standing), (std::vector<uint64_t>{47, 48, 49, 50, 51, 0, 2}));
+  const uint64_t drop = first(out, kState, 50, reentry);
+  EXPECT_EQ(out.value_at(kX, drop), out.value_at(kCameraX, drop) + 640);
+  EXPECT_EQ(out.value_at(kY, drop), 600u);
+  EXPECT_GE(out.value_at(kHeight, drop), 800u);
+  EXPECT_EQ(out.value_at(kHeight, first(out, kState, 51, drop)), 0u);
+  EXPECT_EQ(out.value_at(kFlags, standing) & 0x04, 0u);  // touchable
+}
+
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
+constexpr const char* kExpected = R"(
+400 F93BA5D108F2BF95 035C65E762A5B433 1CE2B3069238CF0B E75453D8FFE432AD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 4B5411CCF8CD6CF6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9B0E6D371780A990 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 5D93305DD7084F6C
+800 438A42555EA04025 4E4D9B3299C1674B 7D41C50C58790AE1 A7A0B31D768393D9 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5140568EF1BBD22E 92681B8593592BD5 11A754A1B38D21F5 9D7643D88B48C5A5 145C03554BFEB0D8 FC7B8D42BBB8E6B3 939153978BA4AE6E 3452B11651123A9D 30F4286D16AD50B9 B93A0C83CE3B6325 B93A0C83CE3B6325 0CED6A2CB9198404
+1200 9E0B76F751D68025 FDF7CFBB9382CE5D D41B7E2A04A22795 6EF4E957BAF5ACBA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 466CABB1A02AED1D 92681B8593592BD5 11A754A1B38D21F5 5B0919CE9BDA6B96 BE21B251FE41B3D7 FC7B8D42BBB8E6B3 FBBB6890DED11D69 3452B11651123A9D 7028B8E0EA695F8F B93A0C83CE3B6325 B93A0C83CE3B6325 AEB193846E62F42B
+1600 8F454554F434D925 054EB633E6FBA571 899CEE4E8D470A75 FB6A996188FD989B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 998E5A7A434245A4 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 7A9CA9BC7E43601A FC7B8D42BBB8E6B3 D9EC89BE0019F82D 3452B11651123A9D E87D505CB2E17001 B93A0C83CE3B6325 B93A0C83CE3B6325 F1C161CC106CCA41
+2000 4CBD989D1CA19135 DB75922945E6F943 ADF3350619259190 C6EC1FED413B6512 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 89B90403A559940A 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 18FBF1FF219E736A FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 31673CC51D462CA0
+2400 8E3B791B2F015E3D 7F7E18E7D9B3543C FCFA040C7C265822 B18396A58B142E87 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 FFB9D1DC8717F2E6 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 816FE8CD561943AD FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 D7405459D7D06299
+2800 94959491E69D3515 B7AE1FF7768037A3 EF988B3D5CF0EEF5 5F9386FD15933CC8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9FEBD54AE91D9EA9 92681B8593592BD5 11A754A1B38D21F5 C884C4EB0F873263 DE1FE440865700E4 FC7B8D42BBB8E6B3 B914E704B6C85C32 3452B11651123A9D 31FB9F77A9CAA50E B93A0C83CE3B6325 B93A0C83CE3B6325 72CF3859FBFDA65B
+3200 D20E337138420325 9857DA5DE479138F AE17010861792123 509DA28E080EF6BD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 6F66E29816F8DC70 92681B8593592BD5 11A754A1B38D21F5 87476EB174FD85B1 D0DB08323D167615 FC7B8D42BBB8E6B3 64C8A17012999256 3452B11651123A9D 016D55A708033348 B93A0C83CE3B6325 B93A0C83CE3B6325 6BF842B7E822342A
+3600 CA68E0A95A8C2F25 BDD72793780DDB86 BA119783DC43357F 3610C5968DFFC5E4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 DB9D7E0C5BEDAE5E 92681B8593592BD5 11A754A1B38D21F5 D5162D601BA40C8A 4FE589FD3E545D08 FC7B8D42BBB8E6B3 8A96B89ECA440A61 3452B11651123A9D D44E48F09ECB0260 B93A0C83CE3B6325 B93A0C83CE3B6325 144243BF957C4801
+4000 50DD5B77A1489A25 E706CFE6FD539DF7 AA5580011E897CC9 958B3C0D79040A1C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1793B3FD22B6158F 92681B8593592BD5 11A754A1B38D21F5 77B4CD8607C515F2 2288C90823284A8E FC7B8D42BBB8E6B3 6097A8EC0BB4A373 3452B11651123A9D 53447B5E02930506 B93A0C83CE3B6325 B93A0C83CE3B6325 8D421C85957A59E3
+4400 4CBD989D1CA19135 C1C81087CE0F5ABC FB7B19EEEC8488E1 BC61FB23EDBCC5E1 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 68769399E2AFBA1E 92681B8593592BD5 11A754A1B38D21F5 FDD276F4E9C6B572 3D9B09CBCAFF0098 FC7B8D42BBB8E6B3 07015DA2FFE600AA 3452B11651123A9D 88F1D0A995E9A487 B93A0C83CE3B6325 B93A0C83CE3B6325 44A5DFF1D6B4043E
+)";
+
+TEST(MovesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, moves_run(),
+                                          [&](int slices) { return r.run(moves_options(slices)); }),
+            "");
+}
+
+}  // namespace

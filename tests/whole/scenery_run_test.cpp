@@ -36,7 +36,9 @@ constexpr uint32_t kFlags = 0, kState = 2, kType = 3, kRoutine = 4, kOwner = 12,
                    kHeight = 36, kScore = 52, kTimer = 54, kEnergy = 64;
 
 constexpr uint64_t kFrames = 2600;
-constexpr uint64_t kAreaPoke = 844;  // after stage 1's intro, before its first area starts
+constexpr uint64_t kAreaPoke = 844;
+constexpr uint64_t kZoomFrom = 2540, kZoomTo = 2570;
+constexpr uint32_t kGameFlags = 0x208008, kPlayfieldZoom = 0x208250;  // after stage 1's intro, before its first area starts
 
 // Coins, start and the character taken as in the other runs of play; then,
 // once stage 1's intro has run, the stage byte set to 4 (no input leads
@@ -48,6 +50,13 @@ std::string script() {
   s += "900 press button1\n920 press button1\n940 press button1\n";
   s += "970 press left1 2\n990 press button1\n";
   s += "1040 hold right1\n";
+  // The area change cannot be played through with a slot in play (its
+  // player routines have no translated code): its flag is set by hand for
+  // 30 frames, with the playfield at half size, to see what zooms with it.
+  s += std::to_string(kZoomFrom) + " poke 208009 0A\n";
+  s += std::to_string(kZoomFrom) + " poke 208251 01\n";
+  s += std::to_string(kZoomTo) + " poke 208009 02\n";
+  s += std::to_string(kZoomTo) + " poke 208251 02\n";
   return s;
 }
 
@@ -60,7 +69,8 @@ whole_run::options scenery_options(int slices) {
   o.seconds = 240;
   o.watch = {{kInGameState, 1}, {kStage, 1},       {kArea, 1},         {kLiveEnemies, 1},  {kPlayerScore, 4},
              {kCameraX, 2},     {kLayerCameraX, 2}, {kLayerCameraY, 2}, {kCameraHold, 1},   {kLayerWord, 2},
-             {kWipePosition, 2}, {kWipeEnd, 2},     {kMixerNbg3, 2}};
+             {kWipePosition, 2}, {kWipeEnd, 2},     {kMixerNbg3, 2},
+             {kGameFlags, 4},   {kPlayfieldZoom, 2}};
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   for (uint32_t i = 0; i < kCount128; ++i) {
@@ -343,10 +353,40 @@ TEST(SceneryRun, LayerDecorationsCrossIntoThePlayfieldFrame) {
   }
   std::sort(xs.begin(), xs.end());
   EXPECT_EQ(xs, (std::vector<uint64_t>{700 + 384, 1000 + 384}));
-  // The decorations that zoom at an area change stand (state 1).
+  // The decorations that zoom at an area change stand (state 1) until one.
   const auto area = running(out, 0x0812CD, start + 1);
   ASSERT_EQ(area.size(), 2u);
-  for (uint32_t d : area) EXPECT_EQ(out.value_at(d + kState, kFrames), 1u);
+  for (uint32_t d : area) EXPECT_EQ(out.value_at(d + kState, kZoomFrom), 1u);
+}
+
+TEST(SceneryRun, AtAnAreaChangeTypeFiftyOneAndTheDecorationsZoomWithThePlayfield) {
+  const auto& out = scenery_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, kAreaPoke);
+  const auto type51 = running(out, 0x069C3C, start);
+  const auto companion = running(out, 0x07966D, start);
+  const auto area = running(out, 0x0812CD, start + 1);
+  ASSERT_EQ(type51.size(), 1u);
+  ASSERT_EQ(companion.size(), 1u);
+  ASSERT_EQ(area.size(), 2u);
+  // The area-change flag, set by the poke, is seen in the next frame: type
+  // 51, its companion and the decorations take their zoomed display.
+  const uint64_t zoom = kZoomFrom + 1;
+  ASSERT_EQ(out.value_at(kGameFlags, zoom) & 0x800, 0x800u);
+  ASSERT_EQ(out.value_at(kPlayfieldZoom, zoom), 0x100u);
+  for (uint32_t o : {type51[0], companion[0], area[0], area[1]}) {
+    EXPECT_EQ(out.value_at(o + kState, zoom - 1), 1u) << std::hex << o;
+    EXPECT_EQ(out.value_at(o + kState, zoom + 1), 2u) << std::hex << o;
+  }
+  // Type 51 doubled its offsets from the screen centre: at half size it
+  // keeps its place on the screen.
+  EXPECT_EQ(out.value_at(type51[0] + kScreenX, zoom + 5), out.value_at(type51[0] + kScreenX, zoom - 1));
+  // The decorations, which do not double theirs, move halfway to the centre.
+  for (uint32_t d : area) {
+    const int before = int16_t(out.value_at(d + kScreenX, zoom - 1)) - 160;
+    const int during = int16_t(out.value_at(d + kScreenX, zoom + 5)) - 160;
+    EXPECT_NEAR(during, before / 2, 1) << std::hex << d;
+  }
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7

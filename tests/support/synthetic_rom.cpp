@@ -159,6 +159,7 @@ const rom_builder& synthetic_set() {
     plant_crowd(r);
     plant_boss(r);
     plant_moves(r);
+    plant_scenery(r);
     plant_service(r);
     plant_sound(r);
     plant_endings(r);

@@ -1,0 +1,448 @@
+// Synthetic ROM data: stage 4 area 1, the scenery area. Passers-by play
+// their scenes (types 49 to 53, with type 49's part, type 52's struck
+// object, type 53's gun and shots; type 51 and its companion stand), two
+// props wait by the player's start (one that breaks under blows, one that
+// is knocked away), decorations stand in the layer and playfield frames, a
+// screen-fixed indicator shows whether the camera may go on, and the area's
+// stage-event object raises a background layer, pins its camera and wipes
+// it away as the camera advances.
+//
+// No run reaches stage 4 on inputs (the synthetic game has one stage of
+// scenery): the scenery run sets the stage byte to 4 between stage 1's
+// intro and its first area, so that the area started is stage 4's area 1,
+// with stage 1's controller and cameras (its descriptor stays in force) and
+// stage 4's own object list, spawn list, camera script and player start
+// row, planted here. An even area cannot be played so: the player's
+// controller of placed-object areas has no translated code.
+//
+// The camera script holds the camera at X 512 while any passer-by plays
+// (the gate's thresholds are 0), so the indicator hides its icon there and
+// shows it again, with its sound, once the last of them has left; then the
+// camera may go on to X 2800, past where the stage event wipes the layer.
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include "tests/support/synthetic_rom.h"
+
+namespace synthetic {
+
+namespace {
+
+// ---- addresses the routines read ----
+constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
+constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
+constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
+constexpr uint32_t kStage4Area1 = 15;              // that index for stage 4 area 1
+constexpr uint32_t kObjectListTable = 0x08DD98;    // u32 per stage -> u32 per area
+constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
+constexpr uint32_t kStage = 4;
+constexpr uint32_t kChildEffects = 0x0826E0;       // 16 bytes per effect type
+
+// Passers-by: state tables, companion data, the pictures they start by address.
+constexpr uint32_t k49States = 0x069AAA, k49Companion = 0x069B72, k49PartData = 0x069B76;
+constexpr uint32_t k49PartStates = 0x069F3E;
+constexpr uint32_t k50States = 0x069B86, k50Companion = 0x069C38;
+constexpr uint32_t k51States = 0x069C4A;
+constexpr uint32_t k52States = 0x069CCE, k52Companion = 0x069DAC;
+constexpr uint32_t k53States = 0x069DBE, k53Companion = 0x069EE2, kGunStates = 0x072872;
+constexpr uint32_t k49Script = 0x08F43B, k49PartScript = 0x08F480;
+constexpr uint32_t kStruckScript = 0x090009, k51CompanionScript = 0x09001E;
+constexpr uint32_t k50Script = 0x096CA2, kLeaveScript = 0x096CA7, k50ActScript = 0x096CE6, kStrikeScript = 0x096D4C;
+constexpr uint32_t k53Script = 0x099048, kGunScript = 0x09906D, kShotScript = 0x099078;
+constexpr uint32_t k51Script = 0x1364A0;
+// The indicator's icon by camera hold value, and the icons' scripts.
+constexpr uint32_t kIcons = 0x079ED4, kIconScripts = 0x079EE0;
+// Decoration records: animation, world x, world y, height.
+constexpr uint32_t kAreaDecorationA = 0x081556, kAreaDecorationB = 0x081560;
+constexpr uint32_t kLayerDecorationA = 0x08156A, kLayerDecorationB = 0x081574;
+// Props, by prop type.
+constexpr uint32_t kPropRoutines = 0x081ABA, kPropAnimations = 0x081AD2, kPropKnockAnimations = 0x081AEA;
+constexpr uint32_t kPropEnergy = 0x081B1A, kPropScores = 0x081B26, kPropHitSounds = 0x081B32;
+constexpr uint32_t kPropCompanions = 0x081B3A;
+
+// Routines the tables name.
+constexpr uint32_t kSpawnGenerator = 0x066200;
+constexpr uint32_t kIndicator = 0x079924;
+constexpr uint32_t kProp = 0x0815E2, kBreakable = 0x0815F6, kKnockAway = 0x081732;
+constexpr uint32_t kType49 = 0x069A9E, kType50 = 0x069B78, kType51 = 0x069C3C, kType52 = 0x069CC1,
+                   kType53 = 0x069DB0;
+constexpr uint32_t kAreaDecorationEntryA = 0x0812B2, kAreaDecorationEntryB = 0x0812C1;
+constexpr uint32_t kLayerDecorationEntryA = 0x081308, kLayerDecorationEntryB = 0x081316;
+
+// ---- where our own tables go ----
+constexpr uint32_t kData = 0x12E000, kDataEnd = 0x12F000;
+constexpr uint32_t kFigurePixels = 0x7E8000, kSmallPixels = 0x7E9000, kPropPixels = 0x7EA000;
+
+// ---- values ----
+// Spawn types of this area's records: well clear of the other stages'.
+constexpr uint8_t kFirstSpawnType = 112;
+constexpr uint8_t kAnyPlayerCount = 0x1E;
+
+class block {
+ public:
+  block(rom_builder& rom, uint32_t start, uint32_t end) : rom_(rom), at_(start), end_(end) {}
+  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
+    const uint32_t start = take(uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint8_t v : data) rom_.put8(a++, v, what);
+    return start;
+  }
+  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
+    align(4);
+    const uint32_t start = take(4 * uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint32_t v : data) rom_.put32(a, v, what), a += 4;
+    return start;
+  }
+  uint32_t take(uint32_t n) {
+    const uint32_t start = at_;
+    at_ += n;
+    if (at_ > end_) throw std::logic_error("scenery data runs past its block");
+    return start;
+  }
+  void align(uint32_t n) { at_ = (at_ + n - 1) / n * n; }
+
+ private:
+  rom_builder& rom_;
+  uint32_t at_, end_;
+};
+
+// A sprite part of `width` x `height` pixels (width a multiple of 8) from
+// the 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom
+// centre, in the colour group `colour`.
+std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour) {
+  const uint32_t word = pixels / 4;
+  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
+  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
+  return {0x0004,
+          static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
+          static_cast<uint16_t>(address_high | height),
+          static_cast<uint16_t>(bank | width),
+          0,
+          0,
+          static_cast<uint16_t>(word & 0xFFFF),
+          colour};
+}
+
+// Rows of `pen`, the top quarter in `head`.
+void put_picture(rom_builder& rom, uint32_t pixels, uint16_t width, uint16_t height, uint8_t pen, uint8_t head) {
+  for (uint16_t y = 0; y < height; ++y) {
+    const uint8_t p = y < height / 4 ? head : pen;
+    for (uint16_t x = 0; x < width / 2; ++x) rom.sprite8(pixels + y * (width / 2) + x, uint8_t(p << 4 | p));
+  }
+}
+
+// A frame definition: one part, then one hit box (12 pixels either side,
+// from 28 above the ground to 2 below; only the props register theirs).
+// Returns the address after it.
+uint32_t put_frame(rom_builder& rom, uint32_t a, const std::array<uint16_t, 8>& p, const char* what) {
+  rom.put8(a, 1, what);
+  for (int w = 0; w < 8; ++w) rom.put16(a + 1 + 2 * w, p[w], what);
+  rom.put8(a + 17, 1, what);
+  rom.put8(a + 18, uint8_t(-12), what);
+  rom.put8(a + 19, 24, what);
+  rom.put8(a + 20, uint8_t(-28), what);
+  rom.put8(a + 21, 30, what);
+  return a + 22;
+}
+
+// An animation script at `a`: its duration byte, an offset word per frame
+// (each frame after the script), then the end word (-1 stop, -2 from the
+// start again). Returns the address after it.
+uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames, int16_t end,
+                    const char* what) {
+  rom.put8(a, duration, what);
+  uint32_t e = a + 1;
+  for (uint32_t f : frames) {
+    if (f <= e || f - e > 0x7FFF) throw std::logic_error("scenery script frame out of reach");
+    rom.put16(e, static_cast<uint16_t>(f - e), what);
+    e += 2;
+  }
+  rom.put16(e, static_cast<uint16_t>(end), what);
+  return e + 2;
+}
+
+// The scripts the passers-by start by address, each with its frames in the
+// free bytes after its group. Sizes are bound by the next fixed address.
+void plant_passer_scripts(rom_builder& rom) {
+  const auto figure = part(kFigurePixels, 24, 40, 0x0150);
+  const auto bent = part(kFigurePixels, 24, 36, 0x0150);
+  const auto small = part(kSmallPixels, 16, 16, 0x0160);
+  auto frames = [&](uint32_t at, std::initializer_list<std::array<uint16_t, 8>> parts, const char* what) {
+    std::vector<uint32_t> v;
+    for (const auto& p : parts) v.push_back(at), at = put_frame(rom, at, p, what);
+    return v;
+  };
+  // Type 49 and its part (0x08F43B-0x08F4BF).
+  {
+    const auto f = frames(0x08F4A0, {figure, bent, small}, "type-49 frames");
+    put_script(rom, k49Script, 8, {f[0], f[1]}, -2, "type-49 animation: walking");
+    put_script(rom, k49PartScript, 8, {f[2]}, -2, "type-49 part animation");
+  }
+  // Type 52's struck object (stops after its third step) and type 51's
+  // companion (0x090009-0x09003F).
+  {
+    const auto f = frames(0x090040, {small, figure}, "struck-object frames");
+    put_script(rom, kStruckScript, 6, {f[0], f[1], f[0]}, -1, "struck object animation: knocked over, stops");
+    put_script(rom, k51CompanionScript, 8, {f[1]}, -2, "type-51 companion animation");
+  }
+  // Types 50 and 52 (0x096CA2-0x096D7F): 0x096CA2 has room for one step.
+  {
+    const auto f = frames(0x096D80, {figure, bent}, "types 50/52 frames");
+    put_script(rom, k50Script, 8, {f[0]}, -2, "type-50 animation: standing");
+    put_script(rom, kLeaveScript, 4, {f[0], f[1]}, -2, "types 50/52 animation: walking off");
+    put_script(rom, k50ActScript, 6, {f[1], f[0]}, -2, "type-50 animation: releasing its effect");
+    // Five steps: the strike lands at step 3, then the animation stops.
+    put_script(rom, kStrikeScript, 4, {f[0], f[1], f[1], f[0], f[1]}, -1, "type-52 animation: the strike");
+  }
+  // Type 53, its gun (four steps, a shot at step 3; exactly fills
+  // 0x09906D-0x099077) and its shot (three steps, then stops).
+  {
+    const auto f = frames(0x0990A0, {figure, small, bent}, "type-53 frames");
+    put_script(rom, k53Script, 8, {f[0], f[2]}, -2, "type-53 animation: flying");
+    put_script(rom, kGunScript, 4, {f[1], f[1], f[1], f[1]}, -2, "type-53 gun animation");
+    put_script(rom, kShotScript, 4, {f[1], f[1], f[1]}, -1, "type-53 shot animation");
+  }
+  // Type 51.
+  {
+    const auto f = frames(0x1364C0, {figure}, "type-51 frames");
+    put_script(rom, k51Script, 8, {f[0]}, -2, "type-51 animation: standing");
+  }
+}
+
+// What a passer-by's state table names, companion data and part data.
+void plant_passers(rom_builder& rom) {
+  const char* what = "passer-by state tables";
+  auto table = [&](uint32_t at, std::initializer_list<uint32_t> states) {
+    for (uint32_t s : states) rom.put32(at, s, what), at += 4;
+  };
+  table(k49States, {0x069ABE, 0x069B0F, 0x069B28, 0x069B3E, 0x069B4C});
+  table(k49PartStates, {0x069F46, 0x069F5F});
+  table(k50States, {0x069B96, 0x069BD2, 0x069BFE, 0x069C19});
+  table(k51States, {0x069C56, 0x069C7D, 0x069CA7});
+  table(k52States, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
+  table(k53States, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
+  table(kGunStates, {0x07288C, 0x0728A9});
+  // Companions right under the actors.
+  for (uint32_t c : {k49Companion, k50Companion, k52Companion, k53Companion}) {
+    rom.put16(c, 0, "companion data: passers-by");
+    rom.put16(c + 2, 0, "companion data: passers-by");
+  }
+  // Type 49's part: 8 pixels ahead, 16 up (the height byte is one more).
+  rom.put8(k49PartData, 2, "type-49 part data: x offset / 4");
+  rom.put8(k49PartData + 1, 5, "type-49 part data: height offset / 4 + 1");
+}
+
+struct scripts {
+  uint32_t loop, effect, icon, prop_stand_a, prop_stand_b, prop_knocked, decoration;
+};
+
+// Our own scripts and frames: effects, the icon, props, decorations.
+scripts plant_own_scripts(rom_builder& rom, block& b) {
+  const auto figure = part(kFigurePixels, 24, 40, 0x0150);
+  const auto small = part(kSmallPixels, 16, 16, 0x0160);
+  const auto prop = part(kPropPixels, 24, 24, 0x0170);
+  const auto piece = part(kPropPixels, 16, 16, 0x0170);
+  const auto flat = part(kPropPixels, 24, 8, 0x0170);
+  const uint32_t frames = b.take(22 * 5);
+  uint32_t f = frames;
+  const uint32_t f_figure = f; f = put_frame(rom, f, figure, "scenery frames");
+  const uint32_t f_small = f;  f = put_frame(rom, f, small, "scenery frames");
+  const uint32_t f_prop = f;   f = put_frame(rom, f, prop, "scenery frames");
+  const uint32_t f_piece = f;  f = put_frame(rom, f, piece, "scenery frames");
+  const uint32_t f_flat = f;   put_frame(rom, f, flat, "scenery frames");
+  // Scripts come after their frames in our block: they start before it.
+  scripts s{};
+  const uint32_t at = 0x12DF00;  // 0x12DF00-0x12DFFF: the scripts
+  uint32_t a = at;
+  s.loop = a;         a = put_script(rom, a, 8, {f_figure}, -2, "scenery script: standing");
+  s.effect = a;       a = put_script(rom, a, 4, {f_small, f_piece}, -2, "scenery script: effect");
+  s.icon = a;         a = put_script(rom, a, 8, {f_small}, -2, "scenery script: camera icon");
+  // A prop stands on its first step; the steps after it are its breaking
+  // into pieces, shown once it is beaten, then the animation stops.
+  s.prop_stand_a = a; a = put_script(rom, a, 6, {f_prop, f_piece, f_flat}, -1, "scenery script: breakable prop");
+  s.prop_stand_b = a; a = put_script(rom, a, 6, {f_prop}, -2, "scenery script: knock-away prop");
+  s.prop_knocked = a; a = put_script(rom, a, 4, {f_prop, f_flat}, -2, "scenery script: prop tumbling");
+  s.decoration = a;   a = put_script(rom, a, 10, {f_small, f_figure}, -2, "scenery script: decoration");
+  if (a > 0x12E000) throw std::logic_error("scenery scripts overrun their block");
+  return s;
+}
+
+// Child effects the passers-by release (types 10, 11, 59, 61 and 62): a
+// short follow or blink at the owner.
+void plant_effects(rom_builder& rom, const scripts& s) {
+  struct effect {
+    uint8_t type;
+    uint16_t lifetime;
+    uint8_t sound, command;
+    int16_t dx, dy;
+  };
+  for (const effect& e : {effect{10, 90, 0, 0, 0, 16},  // at a random player: type 49 calls out
+                          effect{11, 240, 0xC1, 1, -32, 0},  // type 49's: blinking beside it
+                          effect{59, 40, 0xC2, 0, 32, 0},    // type 50's
+                          effect{61, 30, 0, 0, 0, 0},        // the struck object's
+                          effect{62, 40, 0xC3, 1, 0, 0}}) {  // type 53's
+    const uint32_t a = kChildEffects + 16 * e.type;
+    const char* what = "child effect table: passers-by";
+    rom.put32(a, s.effect, what);
+    rom.put8(a + 4, 0, what);
+    rom.put8(a + 5, 1, what);
+    rom.put16(a + 6, e.lifetime, what);
+    rom.put8(a + 8, e.sound, what);
+    rom.put8(a + 9, e.command, what);
+    rom.put16(a + 10, uint16_t(e.dx), what);
+    rom.put16(a + 12, uint16_t(e.dy), what);
+    rom.put8(a + 14, 0, what);
+    rom.put8(a + 15, 0, what);
+  }
+}
+
+// The indicator's icon: none while a gate waits for its enemies (hold 0),
+// icon 1 while the camera may go on (hold 1).
+void plant_indicator(rom_builder& rom, const scripts& s) {
+  rom.put8(kIcons + 0, 0, "camera icons by hold value");
+  rom.put8(kIcons + 1, 1, "camera icons by hold value");
+  rom.put32(kIconScripts + 4, s.icon, "camera icon scripts");
+}
+
+// Props: type 0 breaks under blows, type 1 is knocked away.
+void plant_props(rom_builder& rom, const scripts& s) {
+  const char* what = "prop tables";
+  struct prop {
+    uint32_t routine, animation, knocked;
+    uint16_t energy, score;
+    uint8_t sound;
+  };
+  const std::array<prop, 2> props = {{{kBreakable, s.prop_stand_a, s.prop_knocked, 16, 500, 0x50},
+                                      {kKnockAway, s.prop_stand_b, s.prop_knocked, 8, 300, 0x51}}};
+  for (uint32_t t = 0; t < props.size(); ++t) {
+    rom.put32(kPropRoutines + 4 * t, props[t].routine, what);
+    rom.put32(kPropAnimations + 4 * t, props[t].animation, what);
+    rom.put32(kPropKnockAnimations + 4 * t, props[t].knocked, what);
+    rom.put16(kPropEnergy + 2 * t, props[t].energy, what);
+    rom.put16(kPropScores + 2 * t, props[t].score, what);
+    rom.put8(kPropHitSounds + t, props[t].sound, what);
+    rom.put16(kPropCompanions + 4 * t, 0, "prop companion data");
+    rom.put16(kPropCompanions + 4 * t + 2, 0, "prop companion data");
+  }
+}
+
+// Decorations: two that turn into zoomed ones at an area change, two in the
+// layer frame that cross over into the playfield frame.
+void plant_decorations(rom_builder& rom, const scripts& s) {
+  struct decoration {
+    uint32_t record;
+    int16_t x, y, height;
+  };
+  for (const decoration& d : {decoration{kAreaDecorationA, 1200, 520, 0}, decoration{kAreaDecorationB, 2000, 520, 0},
+                              decoration{kLayerDecorationA, 1000, 400, 0}, decoration{kLayerDecorationB, 700, 400, 0}}) {
+    const char* what = "decoration records";
+    rom.put32(d.record, s.decoration, what);
+    rom.put16(d.record + 4, uint16_t(d.x), what);
+    rom.put16(d.record + 6, uint16_t(d.y), what);
+    rom.put16(d.record + 8, uint16_t(d.height), what);
+  }
+}
+
+// The area: its object list, spawn list, camera script and player start
+// row; stage 4's intro (area 0) has no objects and no spawn list.
+void plant_area(rom_builder& rom, block& b) {
+  // One 256-byte object, the spawn generator; no 128-byte ones; one 64-byte
+  // one, the indicator.
+  auto routine = [](uint32_t r, int k) { return uint8_t(r >> (8 * k)); };
+  const uint32_t no_objects = b.bytes({0, 0, 0}, "stage 4 intro objects: none");
+  const uint32_t objects = b.bytes({1, routine(kSpawnGenerator, 0), routine(kSpawnGenerator, 1),
+                                    routine(kSpawnGenerator, 2), routine(kSpawnGenerator, 3), 0, 1,
+                                    routine(kIndicator, 0), routine(kIndicator, 1), routine(kIndicator, 2),
+                                    routine(kIndicator, 3)},
+                                   "stage 4 area 1 objects");
+  rom.put32(kObjectListTable + 4 * kStage, b.longs({no_objects, objects}, "stage 4 object lists by area"),
+            "object lists: stage 4");
+
+  // The prop types the prop records name, after the list: a record's data
+  // offset is unsigned.
+  b.align(2);
+  constexpr uint32_t kRecords = 11;
+  const uint32_t list = b.take(10 * kRecords + 1);
+  const uint32_t breakable = b.bytes({0}, "prop data: breakable");
+  const uint32_t knock_away = b.bytes({1}, "prop data: knock-away");
+  struct record {
+    uint32_t routine;
+    uint16_t trigger;
+    int16_t x, y;
+    uint32_t data;
+  };
+  // Sweep mode: a record spawns when the camera's X passes its trigger; the
+  // camera starts at 0, so those of trigger 0 spawn with the area. The props
+  // stand by the player's start (640, 600): the breakable 26 pixels to its
+  // right, the knock-away 20 to its left. The passers-by: type 49 walks in
+  // from the left edge, type 53 flies in from just past it, type 52 waits
+  // mid-screen to strike its object, type 51 stands; type 50 comes in once
+  // the camera has left the gate, far right, to wait there.
+  const std::vector<record> records = {
+      {kProp, 0, 744, 600, breakable},       {kProp, 0, 560, 600, knock_away},
+      {kType49, 0, 0, 700, 0},               {kType53, 0, -150, 640, 0},
+      {kType52, 0, 1000, 720, 0},            {kType51, 0, 600, 900, 0},
+      {kType50, 1000, 3600, 760, 0},         {kAreaDecorationEntryA, 0, 0, 0, 0},
+      {kAreaDecorationEntryB, 0, 0, 0, 0},   {kLayerDecorationEntryA, 0, 0, 0, 0},
+      {kLayerDecorationEntryB, 0, 0, 0, 0},
+  };
+  if (records.size() != kRecords) throw std::logic_error("scenery spawn list: its size");
+  for (size_t i = 0; i < records.size(); ++i) {
+    const char* what = "scenery spawn record";
+    const uint32_t a = list + 10 * uint32_t(i);
+    const uint8_t type = uint8_t(kFirstSpawnType + i);
+    rom.put8(a, type, what);
+    rom.put8(a + 1, kAnyPlayerCount, what);
+    rom.put16(a + 2, records[i].trigger, what);
+    rom.put16(a + 4, uint16_t(records[i].x), what);
+    rom.put16(a + 6, uint16_t(records[i].y), what);
+    rom.put16(a + 8, uint16_t(records[i].data ? records[i].data - (a + 8) : 0), what);
+    rom.put32(kSpawnRoutineTable + 4 * type, records[i].routine, "spawn routine table: scenery");
+  }
+  rom.put8(list + 10 * uint32_t(records.size()), 0x80, "scenery spawn list end");
+  const uint32_t no_list = b.bytes({0x80}, "stage 4 intro spawn list: empty");
+  rom.put32(kSpawnListTable + 4 * kStage, b.longs({no_list, list}, "stage 4 spawn lists by area"),
+            "spawn list table: stage 4");
+
+  // The camera: up to X 512; a gate there that opens when no passer-by
+  // plays; then up to 2800.
+  b.align(2);
+  const uint32_t script = b.take(32);
+  auto words = [&](uint32_t at, std::initializer_list<int16_t> w, const char* what) {
+    for (int16_t v : w) rom.put16(at, uint16_t(v), what), at += 2;
+  };
+  words(script, {0, 0, 512, 0}, "scenery camera script: limits");
+  rom.put_bytes(script + 8, bytes{1, 0}, "scenery camera script: hold, byte");
+  words(script + 10, {512}, "scenery camera script: gate x");
+  rom.put_bytes(script + 12, bytes{0, 0, 0, 0}, "scenery camera script: gate thresholds");
+  words(script + 16, {int16_t(0x8000)}, "scenery camera script: end mark");
+  words(script + 18, {0, 0, 2800, 0}, "scenery camera script: final limits");
+  rom.put_bytes(script + 26, bytes{1, 0}, "scenery camera script: final hold, byte");
+  rom.put_bytes(script + 28, bytes{0xFF, 0xFF, 0xFF, 0xFF}, "scenery camera script: final thresholds");
+  rom.put32(kCameraScripts + 4 * kStage4Area1, script, "camera scripts: stage 4 area 1");
+  rom.put16(kPlayerStartY + 2 * kStage4Area1, 600, "player start y: stage 4 area 1");
+}
+
+}  // namespace
+
+void plant_scenery(rom_builder& rom) {
+  block b(rom, kData, kDataEnd);
+  put_picture(rom, kFigurePixels, 24, 40, 5, 7);
+  put_picture(rom, kSmallPixels, 16, 16, 12, 13);
+  put_picture(rom, kPropPixels, 24, 24, 8, 9);
+  plant_passer_scripts(rom);
+  plant_passers(rom);
+  const scripts s = plant_own_scripts(rom, b);
+  plant_effects(rom, s);
+  plant_indicator(rom, s);
+  plant_props(rom, s);
+  plant_decorations(rom, s);
+  plant_area(rom, b);
+}
+
+}  // namespace synthetic

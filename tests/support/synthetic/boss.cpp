@@ -25,9 +25,8 @@
 // places and are hit through the words they left. So the fight begins when
 // the weak enemies have fallen.
 //
-// Stage 4's per-area tables of object lists and spawn lists are planted
-// here with empty areas 0 to 2; another area of stage 4 takes its row in
-// these same tables.
+// Stage 4's per-area tables of object lists and spawn lists are shared with
+// the scenery's area 1 (stage4.h).
 //
 // The body: 490 energy, 10000 points, a boss bar named "OVERLORD", a still
 // path script (one 100-frame entry at rest, looped by command 1). The first
@@ -44,6 +43,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/synthetic/stage4.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -52,8 +52,6 @@ namespace {
 
 // ---- addresses the routines read ----
 constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
-constexpr uint32_t kObjectListTable = 0x08DD98;    // u32 per stage -> u32 per area
 constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kStage = 4, kArea = 3;
@@ -363,16 +361,10 @@ void plant_area(rom_builder& rom, block& b) {
     rom.put16(a + 8, uint16_t(records[i].data ? records[i].data - (a + 8) : 0), what);
   }
   rom.put8(list + 10 * uint32_t(records.size()), 0x80, "stage 4 area 3 spawn list end");
-  const uint32_t empty_list = b.bytes({0x80}, "stage 4 empty spawn list");
-  const uint32_t spawn_areas = b.longs({empty_list, empty_list, empty_list, list}, "stage 4 spawn lists by area");
-  rom.put32(kSpawnListTable + 4 * kStage, spawn_areas, "spawn list table: stage 4");
-
-  const uint32_t no_objects = b.bytes({0, 0, 0}, "stage 4 objects: none");
   const uint32_t objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
                                     uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
                                    "stage 4 area 3 objects");
-  const uint32_t object_areas = b.longs({no_objects, no_objects, no_objects, objects}, "stage 4 object lists by area");
-  rom.put32(kObjectListTable + 4 * kStage, object_areas, "object lists: stage 4");
+  stage4::plant_area(rom, kArea, objects, list);
 
   // Camera script: the left limit at the start, a gate far to the right
   // that the fight never reaches.

@@ -43,8 +43,10 @@
 // landing, sound and tally tables (the stalker's). AI type 0's attacks are
 // not planted here: their boxes are the pacer's, which lie out of reach.
 //
-// Our own tables lie in 0x136000-0x1367FF (and the frames of the two-piece
-// strike right after its script at 0x136E0A); positions are world units
+// Our own tables lie in 0x136000-0x1363FF and 0x136800-0x136BFF, around the
+// animations the passers-by and set pieces start by address (and the frames
+// of the two-piece strike right after its script at 0x136E0A); positions are
+// world units
 // (quarter pixels). The players start at x 640, y 600.
 #include <array>
 #include <cstdint>
@@ -174,7 +176,7 @@ constexpr uint32_t kSquatPixels = 0x7E1000;  // 32 x 32
 
 // Our block: animation scripts, the frames they show (script entries are
 // positive offsets), then the rest.
-constexpr uint32_t kScripts = 0x136000, kFrames = 0x136200, kData = 0x136400, kBlockEnd = 0x136800;
+constexpr uint32_t kScripts = 0x136000, kFrames = 0x136200, kData = 0x136800, kBlockEnd = 0x136C00;
 
 void put_s16(rom_builder& rom, uint32_t a, int16_t v, const char* what) {
   rom.put16(a, static_cast<uint16_t>(v), what);

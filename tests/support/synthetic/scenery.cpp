@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/synthetic/stage4.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -37,9 +38,6 @@ constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
 constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kStage4Area1 = 15;              // that index for stage 4 area 1
-constexpr uint32_t kObjectListTable = 0x08DD98;    // u32 per stage -> u32 per area
-constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
-constexpr uint32_t kStage = 4;
 constexpr uint32_t kChildEffects = 0x0826E0;       // 16 bytes per effect type
 
 // Passers-by: state tables, companion data, the pictures they start by address.
@@ -349,19 +347,16 @@ void plant_decorations(rom_builder& rom, const scripts& s) {
 }
 
 // The area: its object list, spawn list, camera script and player start
-// row; stage 4's intro (area 0) has no objects and no spawn list.
+// row (stage 4's other rows: stage4.h).
 void plant_area(rom_builder& rom, block& b) {
   // One 256-byte object, the spawn generator; no 128-byte ones; one 64-byte
   // one, the indicator.
   auto routine = [](uint32_t r, int k) { return uint8_t(r >> (8 * k)); };
-  const uint32_t no_objects = b.bytes({0, 0, 0}, "stage 4 intro objects: none");
   const uint32_t objects = b.bytes({1, routine(kSpawnGenerator, 0), routine(kSpawnGenerator, 1),
                                     routine(kSpawnGenerator, 2), routine(kSpawnGenerator, 3), 0, 1,
                                     routine(kIndicator, 0), routine(kIndicator, 1), routine(kIndicator, 2),
                                     routine(kIndicator, 3)},
                                    "stage 4 area 1 objects");
-  rom.put32(kObjectListTable + 4 * kStage, b.longs({no_objects, objects}, "stage 4 object lists by area"),
-            "object lists: stage 4");
 
   // The prop types the prop records name, after the list: a record's data
   // offset is unsigned.
@@ -405,9 +400,7 @@ void plant_area(rom_builder& rom, block& b) {
     rom.put32(kSpawnRoutineTable + 4 * type, records[i].routine, "spawn routine table: scenery");
   }
   rom.put8(list + 10 * uint32_t(records.size()), 0x80, "scenery spawn list end");
-  const uint32_t no_list = b.bytes({0x80}, "stage 4 intro spawn list: empty");
-  rom.put32(kSpawnListTable + 4 * kStage, b.longs({no_list, list}, "stage 4 spawn lists by area"),
-            "spawn list table: stage 4");
+  stage4::plant_area(rom, 1, objects, list);
 
   // The camera: up to X 512; a gate there that opens when no passer-by
   // plays; then up to 2800.

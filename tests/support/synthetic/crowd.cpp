@@ -37,11 +37,11 @@
 // and 12 to 14; one bar shows at a time) and the companions' data.
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <stdexcept>
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -122,108 +122,6 @@ constexpr std::array<kind, 33> kKinds = {{
     {33, 0x07611C, 0x0761A0, 0x0764B4}, {34, 0x076626, 0x0766AA, 0x076852},
     {35, 0x0769CC, 0x076A50, 0x076BFA}, {36, 0x076D76, 0x076DFA, 0x076FA2},
 }};
-
-// A cursor through our own data: each table takes the next free bytes.
-class block {
- public:
-  block(rom_builder& rom, uint32_t start, uint32_t end) : rom_(rom), at_(start), end_(end) {}
-  uint32_t here() const { return at_; }
-  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
-    const uint32_t start = take(uint32_t(data.size()));
-    uint32_t a = start;
-    for (uint8_t v : data) rom_.put8(a++, v, what);
-    return start;
-  }
-  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
-    align(4);
-    const uint32_t start = take(4 * uint32_t(data.size()));
-    uint32_t a = start;
-    for (uint32_t v : data) rom_.put32(a, v, what), a += 4;
-    return start;
-  }
-  uint32_t text(const char* s, const char* what) {
-    const uint32_t start = at_;
-    const std::string_view v(s);
-    take(uint32_t(v.size()) + 1);
-    rom_.put_text(start, v, what);
-    return start;
-  }
-  uint32_t take(uint32_t n) {
-    const uint32_t start = at_;
-    at_ += n;
-    if (at_ > end_) throw std::logic_error("crowd data runs past its block");
-    return start;
-  }
-  void align(uint32_t n) { at_ = (at_ + n - 1) / n * n; }
-
- private:
-  rom_builder& rom_;
-  uint32_t at_, end_;
-};
-
-// A sprite part of `width` x `height` pixels (width a multiple of 8) from
-// the 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom
-// centre, in the colour group `colour`.
-std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour) {
-  const uint32_t word = pixels / 4;
-  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
-  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
-  return {0x0004,
-          static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
-          static_cast<uint16_t>(address_high | height),
-          static_cast<uint16_t>(bank | width),
-          0,
-          0,
-          static_cast<uint16_t>(word & 0xFFFF),
-          colour};
-}
-
-// Rows of `pen`, the top quarter in `head`.
-void put_picture(rom_builder& rom, uint32_t pixels, uint16_t width, uint16_t height, uint8_t pen,
-                 uint8_t head) {
-  for (uint16_t y = 0; y < height; ++y) {
-    const uint8_t p = y < height / 4 ? head : pen;
-    for (uint16_t x = 0; x < width / 2; ++x) rom.sprite8(pixels + y * (width / 2) + x, uint8_t(p << 4 | p));
-  }
-}
-
-struct box {
-  int8_t start_a;
-  uint8_t size_a;
-  int8_t start_c;
-  uint8_t size_c;
-};
-
-// A frame definition: one part, then its hit-box list. Returns its size.
-uint32_t put_frame(rom_builder& rom, uint32_t a, const std::array<uint16_t, 8>& p, const std::vector<box>& boxes,
-                   const char* what) {
-  rom.put8(a, 1, what);
-  for (int w = 0; w < 8; ++w) rom.put16(a + 1 + 2 * w, p[w], what);
-  uint32_t b = a + 17;
-  rom.put8(b++, static_cast<uint8_t>(boxes.size()), what);
-  for (const box& x : boxes) {
-    rom.put8(b++, static_cast<uint8_t>(x.start_a), what);
-    rom.put8(b++, x.size_a, what);
-    rom.put8(b++, static_cast<uint8_t>(x.start_c), what);
-    rom.put8(b++, x.size_c, what);
-  }
-  return b - a;
-}
-
-// An animation script: its duration byte, an offset word per frame (each
-// frame after the script), then the end word (-1 stop, -2 from the start
-// again). Returns its size.
-uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames, int16_t end,
-                    const char* what) {
-  rom.put8(a, duration, what);
-  uint32_t e = a + 1;
-  for (uint32_t f : frames) {
-    rom.put16(e, static_cast<uint16_t>(f - e), what);
-    e += 2;
-  }
-  rom.put16(e, static_cast<uint16_t>(end), what);
-  return e + 2 - a;
-}
 
 // A looping one-frame script at a fixed address with its frame right after
 // it: the pictures the child objects start by address.
@@ -437,7 +335,7 @@ void plant_stage2(rom_builder& rom, block& b) {
 }  // namespace
 
 void plant_crowd(rom_builder& rom) {
-  block b(rom, kData, kDataEnd);
+  block b(rom, kData, kDataEnd, "crowd");
   const pictures p = plant_animations(rom);
   const state_tables t = plant_state_tables(b);
   plant_platform_entries(rom, p);

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -127,69 +128,6 @@ constexpr uint32_t kStalkerPixels = 0x7E0000, kPacerPixels = 0x7E1000, kSparkPix
 
 void put_s16(rom_builder& rom, uint32_t a, int16_t v, const char* what) {
   rom.put16(a, static_cast<uint16_t>(v), what);
-}
-
-// A sprite part of `width` x `height` pixels (width a multiple of 8) drawn
-// from the 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom
-// centre, in the colour group `colour`.
-std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour) {
-  const uint32_t word = pixels / 4;
-  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
-  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
-  return {0x0004,
-          static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
-          static_cast<uint16_t>(address_high | height),
-          static_cast<uint16_t>(bank | width),
-          0,
-          0,
-          static_cast<uint16_t>(word & 0xFFFF),
-          colour};
-}
-
-// A picture for `part`: rows of `pen`, the top quarter in `head`.
-void put_picture(rom_builder& rom, uint32_t pixels, uint16_t width, uint16_t height, uint8_t pen,
-                 uint8_t head) {
-  for (uint16_t y = 0; y < height; ++y) {
-    const uint8_t p = y < height / 4 ? head : pen;
-    for (uint16_t x = 0; x < width / 2; ++x) rom.sprite8(pixels + y * (width / 2) + x, uint8_t(p << 4 | p));
-  }
-}
-
-struct box {
-  int8_t start_a;
-  uint8_t size_a;
-  int8_t start_c;
-  uint8_t size_c;
-};
-
-// A frame definition: one part, then its hit-box list. Returns its size.
-uint32_t put_frame(rom_builder& rom, uint32_t a, const std::array<uint16_t, 8>& p,
-                   const std::vector<box>& boxes, const char* what) {
-  rom.put8(a, 1, what);
-  for (int w = 0; w < 8; ++w) rom.put16(a + 1 + 2 * w, p[w], what);
-  uint32_t b = a + 17;
-  rom.put8(b++, static_cast<uint8_t>(boxes.size()), what);
-  for (const box& x : boxes) {
-    rom.put8(b++, static_cast<uint8_t>(x.start_a), what);
-    rom.put8(b++, x.size_a, what);
-    rom.put8(b++, static_cast<uint8_t>(x.start_c), what);
-    rom.put8(b++, x.size_c, what);
-  }
-  return b - a;
-}
-
-// An animation script: its duration byte, an offset word per frame, then the
-// end word (-1 stop, -2 from the start again). Returns its size.
-uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames,
-                    int16_t end, const char* what) {
-  rom.put8(a, duration, what);
-  uint32_t e = a + 1;
-  for (uint32_t f : frames) {
-    put_s16(rom, e, static_cast<int16_t>(f - e), what);
-    e += 2;
-  }
-  put_s16(rom, e, end, what);
-  return e + 2 - a;
 }
 
 // A spawn record: type, flags, trigger camera X, world X and Y, and the

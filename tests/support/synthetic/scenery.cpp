@@ -23,9 +23,9 @@
 #include <cstdint>
 #include <initializer_list>
 #include <stdexcept>
-#include <string_view>
 #include <vector>
 
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage4.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -80,89 +80,9 @@ constexpr uint32_t kFigurePixels = 0x7E8000, kSmallPixels = 0x7E9000, kPropPixel
 constexpr uint8_t kFirstSpawnType = 112;
 constexpr uint8_t kAnyPlayerCount = 0x1E;
 
-class block {
- public:
-  block(rom_builder& rom, uint32_t start, uint32_t end) : rom_(rom), at_(start), end_(end) {}
-  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
-    const uint32_t start = take(uint32_t(data.size()));
-    uint32_t a = start;
-    for (uint8_t v : data) rom_.put8(a++, v, what);
-    return start;
-  }
-  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
-    align(4);
-    const uint32_t start = take(4 * uint32_t(data.size()));
-    uint32_t a = start;
-    for (uint32_t v : data) rom_.put32(a, v, what), a += 4;
-    return start;
-  }
-  uint32_t take(uint32_t n) {
-    const uint32_t start = at_;
-    at_ += n;
-    if (at_ > end_) throw std::logic_error("scenery data runs past its block");
-    return start;
-  }
-  void align(uint32_t n) { at_ = (at_ + n - 1) / n * n; }
-
- private:
-  rom_builder& rom_;
-  uint32_t at_, end_;
-};
-
-// A sprite part of `width` x `height` pixels (width a multiple of 8) from
-// the 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom
-// centre, in the colour group `colour`.
-std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour) {
-  const uint32_t word = pixels / 4;
-  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
-  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
-  return {0x0004,
-          static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
-          static_cast<uint16_t>(address_high | height),
-          static_cast<uint16_t>(bank | width),
-          0,
-          0,
-          static_cast<uint16_t>(word & 0xFFFF),
-          colour};
-}
-
-// Rows of `pen`, the top quarter in `head`.
-void put_picture(rom_builder& rom, uint32_t pixels, uint16_t width, uint16_t height, uint8_t pen, uint8_t head) {
-  for (uint16_t y = 0; y < height; ++y) {
-    const uint8_t p = y < height / 4 ? head : pen;
-    for (uint16_t x = 0; x < width / 2; ++x) rom.sprite8(pixels + y * (width / 2) + x, uint8_t(p << 4 | p));
-  }
-}
-
-// A frame definition: one part, then one hit box (12 pixels either side,
-// from 28 above the ground to 2 below; only the props register theirs).
-// Returns the address after it.
-uint32_t put_frame(rom_builder& rom, uint32_t a, const std::array<uint16_t, 8>& p, const char* what) {
-  rom.put8(a, 1, what);
-  for (int w = 0; w < 8; ++w) rom.put16(a + 1 + 2 * w, p[w], what);
-  rom.put8(a + 17, 1, what);
-  rom.put8(a + 18, uint8_t(-12), what);
-  rom.put8(a + 19, 24, what);
-  rom.put8(a + 20, uint8_t(-28), what);
-  rom.put8(a + 21, 30, what);
-  return a + 22;
-}
-
-// An animation script at `a`: its duration byte, an offset word per frame
-// (each frame after the script), then the end word (-1 stop, -2 from the
-// start again). Returns the address after it.
-uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames, int16_t end,
-                    const char* what) {
-  rom.put8(a, duration, what);
-  uint32_t e = a + 1;
-  for (uint32_t f : frames) {
-    if (f <= e || f - e > 0x7FFF) throw std::logic_error("scenery script frame out of reach");
-    rom.put16(e, static_cast<uint16_t>(f - e), what);
-    e += 2;
-  }
-  rom.put16(e, static_cast<uint16_t>(end), what);
-  return e + 2;
-}
+// The hit box of every frame: 12 pixels either side, from 28 above the
+// ground to 2 below (only the props register theirs).
+const std::vector<box> kFrameBox = {{-12, 24, -28, 30}};
 
 // The scripts the passers-by start by address, each with its frames in the
 // free bytes after its group. Sizes are bound by the next fixed address.
@@ -172,7 +92,7 @@ void plant_passer_scripts(rom_builder& rom) {
   const auto small = part(kSmallPixels, 16, 16, 0x0160);
   auto frames = [&](uint32_t at, std::initializer_list<std::array<uint16_t, 8>> parts, const char* what) {
     std::vector<uint32_t> v;
-    for (const auto& p : parts) v.push_back(at), at = put_frame(rom, at, p, what);
+    for (const auto& p : parts) v.push_back(at), at += put_frame(rom, at, p, kFrameBox, what);
     return v;
   };
   // Type 49 and its part (0x08F43B-0x08F4BF).
@@ -248,24 +168,24 @@ scripts plant_own_scripts(rom_builder& rom, block& b) {
   const auto flat = part(kPropPixels, 24, 8, 0x0170);
   const uint32_t frames = b.take(22 * 5);
   uint32_t f = frames;
-  const uint32_t f_figure = f; f = put_frame(rom, f, figure, "scenery frames");
-  const uint32_t f_small = f;  f = put_frame(rom, f, small, "scenery frames");
-  const uint32_t f_prop = f;   f = put_frame(rom, f, prop, "scenery frames");
-  const uint32_t f_piece = f;  f = put_frame(rom, f, piece, "scenery frames");
-  const uint32_t f_flat = f;   put_frame(rom, f, flat, "scenery frames");
+  const uint32_t f_figure = f; f += put_frame(rom, f, figure, kFrameBox, "scenery frames");
+  const uint32_t f_small = f;  f += put_frame(rom, f, small, kFrameBox, "scenery frames");
+  const uint32_t f_prop = f;   f += put_frame(rom, f, prop, kFrameBox, "scenery frames");
+  const uint32_t f_piece = f;  f += put_frame(rom, f, piece, kFrameBox, "scenery frames");
+  const uint32_t f_flat = f;   put_frame(rom, f, flat, kFrameBox, "scenery frames");
   // Scripts come after their frames in our block: they start before it.
   scripts s{};
   const uint32_t at = 0x12DF00;  // 0x12DF00-0x12DFFF: the scripts
   uint32_t a = at;
-  s.loop = a;         a = put_script(rom, a, 8, {f_figure}, -2, "scenery script: standing");
-  s.effect = a;       a = put_script(rom, a, 4, {f_small, f_piece}, -2, "scenery script: effect");
-  s.icon = a;         a = put_script(rom, a, 8, {f_small}, -2, "scenery script: camera icon");
+  s.loop = a;         a += put_script(rom, a, 8, {f_figure}, -2, "scenery script: standing");
+  s.effect = a;       a += put_script(rom, a, 4, {f_small, f_piece}, -2, "scenery script: effect");
+  s.icon = a;         a += put_script(rom, a, 8, {f_small}, -2, "scenery script: camera icon");
   // A prop stands on its first step; the steps after it are its breaking
   // into pieces, shown once it is beaten, then the animation stops.
-  s.prop_stand_a = a; a = put_script(rom, a, 6, {f_prop, f_piece, f_flat}, -1, "scenery script: breakable prop");
-  s.prop_stand_b = a; a = put_script(rom, a, 6, {f_prop}, -2, "scenery script: knock-away prop");
-  s.prop_knocked = a; a = put_script(rom, a, 4, {f_prop, f_flat}, -2, "scenery script: prop tumbling");
-  s.decoration = a;   a = put_script(rom, a, 10, {f_small, f_figure}, -2, "scenery script: decoration");
+  s.prop_stand_a = a; a += put_script(rom, a, 6, {f_prop, f_piece, f_flat}, -1, "scenery script: breakable prop");
+  s.prop_stand_b = a; a += put_script(rom, a, 6, {f_prop}, -2, "scenery script: knock-away prop");
+  s.prop_knocked = a; a += put_script(rom, a, 4, {f_prop, f_flat}, -2, "scenery script: prop tumbling");
+  s.decoration = a;   a += put_script(rom, a, 10, {f_small, f_figure}, -2, "scenery script: decoration");
   if (a > 0x12E000) throw std::logic_error("scenery scripts overrun their block");
   return s;
 }
@@ -424,7 +344,7 @@ void plant_area(rom_builder& rom, block& b) {
 }  // namespace
 
 void plant_scenery(rom_builder& rom) {
-  block b(rom, kData, kDataEnd);
+  block b(rom, kData, kDataEnd, "scenery");
   put_picture(rom, kFigurePixels, 24, 40, 5, 7);
   put_picture(rom, kSmallPixels, 16, 16, 12, 13);
   put_picture(rom, kPropPixels, 24, 24, 8, 9);

@@ -157,6 +157,7 @@ const rom_builder& synthetic_set() {
     plant_play(r);
     plant_enemies(r);
     plant_crowd(r);
+    plant_pickups(r);
     plant_service(r);
     plant_sound(r);
     plant_endings(r);

@@ -73,6 +73,7 @@ void plant_attract(rom_builder& rom);  // title, presentation, demo, ranking
 void plant_play(rom_builder& rom);     // coin-up to game over: select, stage 1, areas, panels
 void plant_enemies(rom_builder& rom);  // the spawn list and its two enemy kinds
 void plant_crowd(rom_builder& rom);    // stage 2 area 1: an enemy of every kind the generator sets up
+void plant_pickups(rom_builder& rom);  // stage 4 area 1: path-scripted flyer, pickups, carriers
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
 void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above

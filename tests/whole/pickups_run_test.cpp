@@ -1,0 +1,348 @@
+// A one-player game on the synthetic ROM set meets stage 4 area 1: a
+// scripted flyer follows its path and drops shells, an energy pickup and a
+// score pickup lie on the player's way, a rider carrier brings its rider and
+// sets it down, and a pickup carrier flies its path, shooting, and leaves a
+// score pickup where its path ends. The player walks right, taking the
+// pickups, each of which flies to the player's panel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
+
+namespace {
+
+constexpr uint32_t kInGameState = 0x208004;
+constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
+constexpr uint32_t kLiveEnemies = 0x20C14C;
+constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
+constexpr uint32_t kPlayerX = kPlayer + 32, kPlayerY = kPlayer + 34, kPlayerEnergy = kPlayer + 64,
+                   kPlayerScore = kPlayer + 140;
+constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
+constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
+// Fields of an object the checks follow.
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kPartner = 14, kScreenX = 16, kScreenY = 18,
+                   kWorldX = 32, kWorldY = 34, kEnergy = 64;
+
+constexpr uint64_t kFrames = 1800;
+constexpr uint64_t kStageFourPoke = 844;  // after stage 1's intro, before its first area starts
+
+// Coins, start and the character taken as in the other runs of play; then,
+// once stage 1's intro has run, the stage byte set to 4 (no input leads to
+// stage 4: the synthetic set has one stage of scenery); then the player
+// walks right in four stretches, to each of the pickups.
+std::string script() {
+  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+  s += std::to_string(kStageFourPoke) + " poke 20800C 04\n";
+  s += "950 press right1 20\n1100 press right1 12\n1250 press right1 15\n1400 press right1 15\n";
+  return s;
+}
+
+whole_run::options pickups_options(int slices) {
+  whole_run::options o;
+  o.script = script();
+  o.frames = kFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 240;
+  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerY, 2},
+             {kPlayerEnergy, 2}, {kPlayerScore, 4}};
+  for (uint32_t ring : {kRingA, kRingB})
+    for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t a = kObjects128 + 128 * i;
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kPartner, 2},
+                                {kScreenX, 2}, {kScreenY, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}})
+      o.watch.push_back({a + field, bytes});
+  }
+  return o;
+}
+
+const whole_reach::listed kReach("pickups", [] { return pickups_options(1); });
+
+const whole_run::outcome& pickups_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "pickups", pickups_options(1));
+}
+
+TEST(PickupsRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = pickups_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+// The frame stage 4 area 1 started in (the area byte turned 1 in stage 4).
+uint64_t area_start(const whole_run::outcome& out) {
+  for (uint64_t f : out.frames_of(kArea))
+    if (out.value_at(kArea, f) == 1 && out.value_at(kStage, f) == 4) return f;
+  return 0;
+}
+
+// The 128-byte objects whose routine was `routine` in `frame`.
+std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
+  std::vector<uint32_t> v;
+  for (uint32_t i = 0; i < kCount128; ++i)
+    if (out.value_at(kObjects128 + 128 * i + kRoutine, frame) == routine) v.push_back(kObjects128 + 128 * i);
+  return v;
+}
+
+// The frames in which an object took up `routine` (it did not run it in the
+// frame before, or ran it in another state than its first).
+std::vector<std::pair<uint64_t, uint32_t>> births(const whole_run::outcome& out, uint32_t routine, uint64_t from) {
+  std::vector<std::pair<uint64_t, uint32_t>> v;
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t o = kObjects128 + 128 * i;
+    std::vector<uint64_t> frames = out.frames_of(o + kRoutine);
+    for (uint64_t f : out.frames_of(o + kStateType)) frames.push_back(f);
+    std::sort(frames.begin(), frames.end());
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+    for (uint64_t f : frames) {
+      if (f <= from || out.value_at(o + kRoutine, f) != routine) continue;
+      const bool was = out.value_at(o + kRoutine, f - 1) == routine;
+      const bool restarted = (out.value_at(o + kStateType, f) & 0xFF) < (out.value_at(o + kStateType, f - 1) & 0xFF);
+      if (!was || restarted) v.push_back({f, o});
+    }
+  }
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+// The codes queued on a ring, by frame: read from the slots between the
+// write index before and after each of its moves.
+std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t ring) {
+  std::multimap<uint64_t, uint8_t> codes;
+  uint64_t before = 0;
+  for (const auto& c : out.changes) {
+    if (c.address != ring + 1) continue;
+    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
+      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
+    before = c.value;
+  }
+  return codes;
+}
+
+int16_t s16(uint64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+
+constexpr uint32_t kFlyer = 0x07C57E, kTurret = 0x07C6A0, kFlash = 0x07C77C, kShell = 0x07C7FD, kItem = 0x07CB0C,
+                   kItemCarrier = 0x07CE1C, kAttachment = 0x07CFC2, kShot = 0x07D041, kRiderCarrier = 0x08425C,
+                   kRider = 0x0844B2, kPacer = 0x07A278;
+
+TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, kStageFourPoke);
+  // One flyer with its turret, two pickups, a rider carrier with its rider,
+  // a pickup carrier with its attachment (the rider carrier's attached part
+  // runs the same routine).
+  EXPECT_EQ(running(out, kFlyer, start).size(), 1u);
+  EXPECT_EQ(running(out, kTurret, start).size(), 1u);
+  EXPECT_EQ(running(out, kItem, start).size(), 2u);
+  EXPECT_EQ(running(out, kRiderCarrier, start).size(), 1u);
+  EXPECT_EQ(running(out, kRider, start).size(), 1u);
+  EXPECT_EQ(running(out, kItemCarrier, start).size(), 1u);
+  EXPECT_EQ(running(out, kAttachment, start).size(), 2u);
+  // The flyer with its energy and points, counted with both carriers and
+  // the rider (which appears as soon as its carrier flies).
+  const auto flyer = running(out, kFlyer, start);
+  ASSERT_EQ(flyer.size(), 1u);
+  EXPECT_EQ(out.value_at(flyer[0] + kEnergy, start), 100u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, start), 4u);
+}
+
+TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto flyers = running(out, kFlyer, start);
+  ASSERT_EQ(flyers.size(), 1u);
+  const uint32_t flyer = flyers[0];
+  // 90 frames left at 2 units a frame from x 1000, 90 back, and again; its
+  // depth swings 32 units either side of 180 (the wave's amplitude 8).
+  int min_y = 1 << 16, max_y = -(1 << 16);
+  for (uint64_t f = start; f < kFrames; ++f) {
+    const uint64_t t = (f - start + 1) % 180;
+    const int x = t <= 90 ? 1000 - 2 * int(t) : 820 + 2 * int(t - 90);
+    ASSERT_EQ(s16(out.value_at(flyer + kWorldX, f)), x) << "frame " << f;
+    const int y = s16(out.value_at(flyer + kWorldY, f));
+    min_y = std::min(min_y, y), max_y = std::max(max_y, y);
+  }
+  EXPECT_EQ(min_y, 148);
+  EXPECT_EQ(max_y, 212);
+  // Its turret rides it, flashing each time its animation starts over.
+  EXPECT_EQ(running(out, kTurret, kFrames).size(), 1u);
+  EXPECT_GE(births(out, kFlash, start).size(), 10u);
+  // Shells: each starts where the flyer is, falls toward the front for at
+  // most 30 frames and bursts.
+  const auto shells = births(out, kShell, start);
+  ASSERT_GE(shells.size(), 10u);
+  for (const auto& [born, shell] : shells) {
+    if (born + 40 > kFrames) continue;
+    // Its first step: 2 units ahead of the flyer, the way the flyer faces.
+    EXPECT_EQ(std::abs(s16(out.value_at(shell + kWorldX, born)) - s16(out.value_at(flyer + kWorldX, born))), 2)
+        << "frame " << born;
+    uint64_t burst = 0;
+    for (uint64_t f = born; f <= born + 30 && !burst; ++f)
+      if ((out.value_at(shell + kStateType, f) & 0xFF) == 2) burst = f;
+    ASSERT_GT(burst, born) << "the shell of frame " << born << " bursts";
+    for (uint64_t f = born + 1; f < burst; ++f)
+      EXPECT_GT(s16(out.value_at(shell + kWorldY, f)), s16(out.value_at(shell + kWorldY, f - 1))) << "frame " << f;
+  }
+  // A burst that reaches the player takes 6 of its energy.
+  bool hurt = false;
+  for (uint64_t f : out.frames_of(kPlayerEnergy)) {
+    if (f <= start || s16(out.value_at(kPlayerEnergy, f - 1)) - s16(out.value_at(kPlayerEnergy, f)) != 6) continue;
+    for (const auto& [born, shell] : shells)
+      if (born < f && f <= born + 40 && (out.value_at(shell + kStateType, f) & 0xFF) == 2 &&
+          (out.value_at(shell + kFlags, f) & 0x400))
+        hurt = true;
+  }
+  EXPECT_TRUE(hurt);
+}
+
+// A pickup taken: its frame (the item's alive bit cleared), the player's
+// energy and score then, and the item's flight.
+struct taken {
+  uint64_t frame;
+  uint32_t item;
+};
+std::vector<taken> pickups_taken(const whole_run::outcome& out, uint64_t start) {
+  std::vector<taken> v;
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t o = kObjects128 + 128 * i;
+    for (uint64_t f : out.frames_of(o + kStateType))
+      if (f > start && out.value_at(o + kRoutine, f) == kItem && (out.value_at(o + kStateType, f) & 0xFF) == 2)
+        v.push_back({f, o});
+  }
+  std::sort(v.begin(), v.end(), [](const taken& a, const taken& b) { return a.frame < b.frame; });
+  return v;
+}
+
+TEST(PickupsRun, PickupsGiveEnergyAndScoreAndFlyToThePanel) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto got = pickups_taken(out, start);
+  // The energy pickup, the score pickup and the one the carrier left, as
+  // the player walks right to each.
+  ASSERT_EQ(got.size(), 3u);
+  const int energy_gain = s16(out.value_at(kPlayerEnergy, got[0].frame)) - s16(out.value_at(kPlayerEnergy, got[0].frame - 1));
+  EXPECT_EQ(energy_gain, 40);
+  EXPECT_EQ(out.value_at(kPlayerScore, got[0].frame), out.value_at(kPlayerScore, got[0].frame - 1));
+  EXPECT_EQ(out.value_at(kPlayerScore, got[1].frame) - out.value_at(kPlayerScore, got[1].frame - 1), 5000u);
+  EXPECT_EQ(out.value_at(kPlayerScore, got[2].frame) - out.value_at(kPlayerScore, got[2].frame - 1), 300u);
+  EXPECT_EQ(out.value_at(kPlayerScore, kFrames), 5300u);
+  // Sound 167 as each is taken.
+  const auto a = queued(out, kRingA);
+  for (const taken& t : got) {
+    bool sounded = false;
+    for (auto [it, end] = a.equal_range(t.frame); it != end; ++it) sounded |= it->second == 167;
+    EXPECT_TRUE(sounded) << "frame " << t.frame;
+  }
+  // Each flies on screen to slot 0's panel (24, 12), nearer every frame,
+  // and goes (stops moving) once it is within the squared distance 40.
+  for (const taken& t : got) {
+    const uint32_t o = t.item;
+    auto distance = [&](uint64_t f) {
+      const int dx = 24 - s16(out.value_at(o + kScreenX, f)), dy = 12 - s16(out.value_at(o + kScreenY, f));
+      return dx * dx + dy * dy;
+    };
+    auto moved = [&](uint64_t f) {
+      return out.value_at(o + kScreenX, f) != out.value_at(o + kScreenX, f - 1) ||
+             out.value_at(o + kScreenY, f) != out.value_at(o + kScreenY, f - 1);
+    };
+    EXPECT_GT(distance(t.frame), 40 * 40) << "frame " << t.frame;
+    uint64_t last = t.frame + 1;
+    while (last < t.frame + 300 && moved(last + 1)) ++last;
+    for (uint64_t f = t.frame + 2; f <= last; ++f) EXPECT_LT(distance(f), distance(f - 1)) << "frame " << f;
+    EXPECT_LT(last, t.frame + 100) << "the flight of frame " << t.frame << " ends";
+    EXPECT_LE(distance(last), 40) << "frame " << last;
+    EXPECT_GT(distance(last - 1), 40) << "frame " << last;
+    EXPECT_EQ(out.value_at(o + kRoutine, last), kItem);
+  }
+}
+
+TEST(PickupsRun, TheRiderCarrierSetsItsRiderDown) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto carriers = running(out, kRiderCarrier, start);
+  const auto riders = running(out, kRider, start);
+  ASSERT_EQ(carriers.size(), 1u);
+  ASSERT_EQ(riders.size(), 1u);
+  const uint32_t carrier = carriers[0], rider = riders[0];
+  EXPECT_EQ(0x200000u | uint32_t(out.value_at(carrier + kPartner, start)), rider);
+  EXPECT_EQ(0x200000u | uint32_t(out.value_at(rider + kPartner, start)), carrier);
+  // In its window at once: it jumps 320 units right of where it was set
+  // (760, 440) and flies left 3 units a frame for 100 frames, its rider on
+  // it 56 units up.
+  for (uint64_t f = start; f < start + 100; ++f) {
+    const int x = 760 + 320 - 3 * int(f - start);
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), x) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 440) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(rider + kWorldX, f)), x) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(rider + kWorldY, f)), 440 - 56) << "frame " << f;
+    EXPECT_EQ(out.value_at(rider + kRoutine, f), kRider) << "frame " << f;
+  }
+  // Then it sets the rider down: a platform enemy of AI type 0 with the
+  // pacer's energy, where the carrier stopped; the carrier stays (state 3)
+  // while its rider lives.
+  const uint64_t down = start + 100;
+  EXPECT_EQ(out.value_at(rider + kRoutine, down), kPacer);
+  EXPECT_EQ(out.value_at(rider + kStateType, down) >> 8, 0u);
+  EXPECT_EQ(s16(out.value_at(rider + kWorldX, down)), 760 + 320 - 300);
+  EXPECT_EQ(s16(out.value_at(rider + kWorldY, down)), 440 - 56);
+  EXPECT_EQ(out.value_at(rider + kEnergy, down), 24u);
+  EXPECT_EQ(out.value_at(carrier + kStateType, down) & 0xFF, 3u);
+  EXPECT_EQ(out.value_at(carrier + kStateType, kFrames) & 0xFF, 3u);
+  EXPECT_EQ(out.value_at(rider + kRoutine, kFrames), kPacer);
+}
+
+TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto carriers = running(out, kItemCarrier, start);
+  ASSERT_EQ(carriers.size(), 1u);
+  const uint32_t carrier = carriers[0];
+  // 140 frames left along the player's line, a unit a frame from x 1240.
+  for (uint64_t f = start; f < start + 140; ++f) {
+    ASSERT_EQ(out.value_at(carrier + kRoutine, f), kItemCarrier) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), 1240 - int(f - start + 1)) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 720) << "frame " << f;
+  }
+  // Its shots fly from it at the player.
+  const auto shots = births(out, kShot, start);
+  ASSERT_GE(shots.size(), 1u);
+  EXPECT_LT(shots[0].first, start + 140);
+  // At the path's end it is counted off and becomes a pickup where it stands.
+  const uint64_t end = start + 141;
+  EXPECT_EQ(out.value_at(carrier + kRoutine, end), kItem);
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, end)), 1100);
+  EXPECT_EQ(out.value_at(kLiveEnemies, end), out.value_at(kLiveEnemies, end - 1) - 1);
+}
+
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
+constexpr const char* kExpected = R"(
+300 8E3B791B2F015E3D 590269F589455F66 4373718C6256B1C8 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AD79383F0E56DEF4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8FF15177F3D18471 A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
+600 26230730460DC325 CEA460B16C21D0BC 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD6BFBD6A2D1C43 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A0FA0151D50C24B2 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
+900 26230730460DC325 C7BC44616A1FCBB8 FBFA388755B1552E BC8815B38F03A9AC B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 41045F6E48D6B86C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 D4A036DDFF53D0D1 A5E332065071A9BA B2FC4EAB2E2E7A04 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0416E2AB7FF27B16
+1200 8A600F95AD2B5525 8083B5D14834BB6B B950BA5361FD70FC 92750B4710E49494 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 34B195068D058DD1 B93A0C83CE3B6325 B93A0C83CE3B6325 55D751BA50EEC94D 7FE79EED90AEFF7F C575BBC49BFA8E8C 532669EA283937EA B93A0C83CE3B6325 4AC8D27F16C75CD0 B93A0C83CE3B6325 B93A0C83CE3B6325 FDC6D68B84D185A7
+1500 C97A5F8728027325 6F4BBA46FB6FA8E9 3637BFEF2CF1884D 1B69D98DDAC7A4C0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 940F0F2ECB9C0877 B93A0C83CE3B6325 B93A0C83CE3B6325 BE7E86121028C102 D9C79AC8A0E9FA8B 829E0EF5D6174E6E A36FF353DF11D5E6 B93A0C83CE3B6325 569755B10F2A2358 B93A0C83CE3B6325 B93A0C83CE3B6325 45550800BBBDC036
+1800 208457D829417FA5 9BBC4A83F5BBE06F 8E10DB4DF9F3B58D 4CAA159DF169DD58 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 2F25E0463EC7CE8A B93A0C83CE3B6325 B93A0C83CE3B6325 3006B18AC9B7C386 560C162ECBFB8BF5 68CDC679CA4C1B24 4A883E5C23C5ACD6 B93A0C83CE3B6325 569755B10F2A2358 B93A0C83CE3B6325 B93A0C83CE3B6325 FBCB0090230E3799
+)";
+
+TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, pickups_run(),
+                                          [&](int slices) { return r.run(pickups_options(slices)); }),
+            "");
+}
+
+}  // namespace

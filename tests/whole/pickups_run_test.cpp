@@ -37,7 +37,8 @@ constexpr uint64_t kStageFourPoke = 844;  // after stage 1's intro, before its f
 // Coins, start and the character taken as in the other runs of play; then,
 // once stage 1's intro has run, the stage byte set to 4 (no input leads to
 // stage 4: the synthetic set has one stage of scenery); then the player
-// walks right in four stretches, to each of the pickups.
+// walks right in four stretches, to each of the pickups, the
+// last up to the plain carrier.
 std::string script() {
   std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
   s += std::to_string(kStageFourPoke) + " poke 20800C 04\n";
@@ -144,15 +145,15 @@ TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
   EXPECT_EQ(running(out, kItem, start).size(), 2u);
   EXPECT_EQ(running(out, kRiderCarrier, start).size(), 1u);
   EXPECT_EQ(running(out, kRider, start).size(), 1u);
-  EXPECT_EQ(running(out, kItemCarrier, start).size(), 1u);
-  EXPECT_EQ(running(out, kAttachment, start).size(), 2u);
+  EXPECT_EQ(running(out, kItemCarrier, start).size(), 2u);
+  EXPECT_EQ(running(out, kAttachment, start).size(), 3u);
   // The flyer with its energy and points, counted with both carriers and
   // the rider (which appears as soon as its carrier flies).
   const auto flyer = running(out, kFlyer, start);
   ASSERT_EQ(flyer.size(), 1u);
   EXPECT_EQ(out.value_at(flyer[0] + kEnergy, start), 100u);
   EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, start), 4u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, start), 5u);
 }
 
 TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
@@ -308,8 +309,10 @@ TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
   const uint64_t start = area_start(out);
   ASSERT_GT(start, 0u);
   const auto carriers = running(out, kItemCarrier, start);
-  ASSERT_EQ(carriers.size(), 1u);
-  const uint32_t carrier = carriers[0];
+  ASSERT_EQ(carriers.size(), 2u);
+  const uint32_t carrier =
+      s16(out.value_at(carriers[0] + kWorldX, start)) < s16(out.value_at(carriers[1] + kWorldX, start)) ? carriers[1]
+                                                                                                         : carriers[0];
   // 140 frames left along the player's line, a unit a frame from x 1240.
   for (uint64_t f = start; f < start + 140; ++f) {
     ASSERT_EQ(out.value_at(carrier + kRoutine, f), kItemCarrier) << "frame " << f;
@@ -327,15 +330,39 @@ TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
   EXPECT_EQ(out.value_at(kLiveEnemies, end), out.value_at(kLiveEnemies, end - 1) - 1);
 }
 
+TEST(PickupsRun, ThePlainCarrierWaitsForThePlayerInXThenComesToTheFront) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  uint32_t carrier = 0;
+  for (uint32_t c : running(out, kItemCarrier, start))
+    if (s16(out.value_at(c + kWorldX, start)) == 1110) carrier = c;
+  ASSERT_NE(carrier, 0u);
+  // It stands at (1110, 600) until the player is within 16 units left of it
+  // or 15 right (x + 16 - player x in 0..31).
+  uint64_t met = 0;
+  for (uint64_t f = start; f < kFrames && !met; ++f)
+    if (s16(out.value_at(carrier + kWorldY, f)) != 600) met = f;
+  ASSERT_GT(met, start);
+  for (uint64_t f = start; f < met; ++f) EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), 1110) << "frame " << f;
+  const int gap = 1110 + 16 - s16(out.value_at(kPlayerX, met));
+  EXPECT_GE(gap, 0);
+  EXPECT_LT(gap, 32);
+  EXPECT_GE(1110 + 16 - s16(out.value_at(kPlayerX, met - 2)), 32) << "the player came up just now";
+  // Then it starts to the front, 2 units a frame.
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldY, met)), 602);
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, met)), 1110);
+}
+
 // Checkpoints of the run recorded once with one time slice; the runs with 7
 // and 1,000 slices per stretch must match them.
 constexpr const char* kExpected = R"(
 300 8E3B791B2F015E3D 590269F589455F66 4373718C6256B1C8 323F1854711E56EB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AD79383F0E56DEF4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8FF15177F3D18471 A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 26230730460DC325 CEA460B16C21D0BC 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD6BFBD6A2D1C43 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 A0FA0151D50C24B2 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
 900 26230730460DC325 C7BC44616A1FCBB8 FBFA388755B1552E BC8815B38F03A9AC B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 41045F6E48D6B86C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 D4A036DDFF53D0D1 A5E332065071A9BA B2FC4EAB2E2E7A04 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0416E2AB7FF27B16
-1200 8A600F95AD2B5525 8083B5D14834BB6B B950BA5361FD70FC 92750B4710E49494 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 34B195068D058DD1 B93A0C83CE3B6325 B93A0C83CE3B6325 55D751BA50EEC94D 7FE79EED90AEFF7F C575BBC49BFA8E8C 532669EA283937EA B93A0C83CE3B6325 4AC8D27F16C75CD0 B93A0C83CE3B6325 B93A0C83CE3B6325 FDC6D68B84D185A7
-1500 C97A5F8728027325 6F4BBA46FB6FA8E9 3637BFEF2CF1884D 1B69D98DDAC7A4C0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 940F0F2ECB9C0877 B93A0C83CE3B6325 B93A0C83CE3B6325 BE7E86121028C102 D9C79AC8A0E9FA8B 829E0EF5D6174E6E A36FF353DF11D5E6 B93A0C83CE3B6325 569755B10F2A2358 B93A0C83CE3B6325 B93A0C83CE3B6325 45550800BBBDC036
-1800 208457D829417FA5 9BBC4A83F5BBE06F 8E10DB4DF9F3B58D 4CAA159DF169DD58 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 2F25E0463EC7CE8A B93A0C83CE3B6325 B93A0C83CE3B6325 3006B18AC9B7C386 560C162ECBFB8BF5 68CDC679CA4C1B24 4A883E5C23C5ACD6 B93A0C83CE3B6325 569755B10F2A2358 B93A0C83CE3B6325 B93A0C83CE3B6325 FBCB0090230E3799
+1200 BACA23FB1A519525 6A904CA655FE80A0 B950BA5361FD70FC CA45262818B1F81E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 549B924F13720B25 B93A0C83CE3B6325 B93A0C83CE3B6325 1BC8221437E1E7AC 7FE79EED90AEFF7F C575BBC49BFA8E8C 1C27D7877D906F76 B93A0C83CE3B6325 CFB9DC586EA1E951 B93A0C83CE3B6325 B93A0C83CE3B6325 1AE805C295D45BFE
+1500 CAEBD896E5986325 2A5551AD3789B8C4 F4A7E5A0B50428AD ADD185B6084E2198 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 685A89E34392E812 B93A0C83CE3B6325 B93A0C83CE3B6325 4F02539E9D592B4B D9C79AC8A0E9FA8B BDA8F36D216202D4 2812DFF082305BE1 B93A0C83CE3B6325 DB885F8A6704AFD9 B93A0C83CE3B6325 B93A0C83CE3B6325 F6A7193D2421BCC7
+1800 F23D4A7BF563BFA5 3BB2A3078841D2A8 A9F3359B325390FB 5A4207EE528752DB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 4C3CC19A790EF732 B93A0C83CE3B6325 B93A0C83CE3B6325 B7C38093963E1698 560C162ECBFB8BF5 67892DADC5254896 EE8D66FAE5A04AC3 B93A0C83CE3B6325 DB885F8A6704AFD9 B93A0C83CE3B6325 B93A0C83CE3B6325 3AE694A7519E56CD
 )";
 
 TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

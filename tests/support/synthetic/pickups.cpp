@@ -23,7 +23,11 @@
 //   of AI type 0, stage 1's pacer) down on a platform of its own;
 // - a pickup carrier of type 3 that flies its path left toward the player's
 //   line, shooting at the player, and when its path ends becomes a score
-//   pickup where it stands.
+//   pickup where it stands;
+// - a plain pickup carrier (type 1) behind the player's line where the
+//   walk ends, that waits there until the player comes up to it in x, then
+//   makes for the player's line (its side bursts stop it while the player
+//   stands beside it).
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -122,6 +126,7 @@ constexpr uint32_t kSpawnGenerator = 0x066200;
 constexpr uint32_t kFlyer = 0x07C57E;
 constexpr uint32_t kItem = 0x07CB0C;
 constexpr uint32_t kItemCarrier = 0x07CE00;
+constexpr uint32_t kPlainCarrier = 0x07CE0E;
 constexpr uint32_t kRiderCarrier = 0x08425C;
 constexpr uint32_t kRider = 0x0844B2;
 constexpr uint32_t kPacer = 0x07A278;  // AI type 0's routine: the rider once set down
@@ -151,7 +156,8 @@ constexpr uint32_t kDataEnd = 0x12B000;
 constexpr uint32_t kFixedFrames = 0x136A00, kFixedFramesEnd = 0x136A80;
 
 // ---- values ----
-constexpr uint8_t kSpawnFlyer = 40, kSpawnItem = 41, kSpawnRiderCarrier = 42, kSpawnItemCarrier = 43;
+constexpr uint8_t kSpawnFlyer = 40, kSpawnItem = 41, kSpawnRiderCarrier = 42, kSpawnItemCarrier = 43,
+                  kSpawnPlainCarrier = 44;
 constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint16_t kEnergyKind = 0, kScoreKind = 1;
 // The player's line: the pickups lie on it and the pickup carrier flies
@@ -442,7 +448,7 @@ void plant_stage4(rom_builder& rom, block& b) {
 
   // The spawn list comes first: a record's data offset is added unsigned,
   // so its data lies after it.
-  constexpr uint32_t kRecords = 5;
+  constexpr uint32_t kRecords = 6;
   b.align(2);
   const uint32_t list = b.take(10 * kRecords + 1);
 
@@ -470,6 +476,21 @@ void plant_stage4(rom_builder& rom, block& b) {
   b.words({0x8000, 0}, "pickup carrier path: the end");
   const uint32_t carrier_shots = b.words({60, 0x8000, 1}, "pickup carrier shot list");
   const uint32_t carrier_header = b.longs({carrier_path, carrier_shots}, "pickup carrier path header");
+  // The plain carrier's path: a wait for a player in x, 60 frames toward
+  // the front (2 units a frame) onto the player's line, a wait for a player
+  // there in depth (met at once), and the end.
+  const uint32_t plain_path = b.words({0x4003}, "plain carrier path: wait in x");
+  b.bytes({0, 0, 0, 0}, "plain carrier path");
+  b.words({0, 0, 0, 0}, "plain carrier path");
+  b.words({60}, "plain carrier path: to the front");
+  b.bytes({0, 2, 0, 0}, "plain carrier path");
+  b.words({0, 0, 0, 0}, "plain carrier path");
+  b.words({0x4004}, "plain carrier path: wait in depth");
+  b.bytes({0, 0, 0, 0}, "plain carrier path");
+  b.words({0, 0, 0, 0}, "plain carrier path");
+  b.words({0x8000, 0}, "plain carrier path: the end");
+  const uint32_t plain_shots = b.words({0x8000, 0}, "plain carrier shot list: none");
+  const uint32_t plain_header = b.longs({plain_path, plain_shots}, "plain carrier path header");
   // The pickups: energy 40, score 5,000.
   const uint32_t energy_item = b.words({kEnergyKind, 40}, "pickup record: energy");
   const uint32_t score_item = b.words({kScoreKind, 5000}, "pickup record: score");
@@ -486,6 +507,7 @@ void plant_stage4(rom_builder& rom, block& b) {
       {kSpawnItem, 1000, kLine, score_item},
       {kSpawnRiderCarrier, 760, 440, rider_data},
       {kSpawnItemCarrier, 1240, kLine, carrier_header},
+      {kSpawnPlainCarrier, 1110, kLine - 120, plain_header},
   }};
   for (size_t i = 0; i < records.size(); ++i) {
     const char* what = "stage 4 area 1 spawn record";
@@ -505,6 +527,7 @@ void plant_stage4(rom_builder& rom, block& b) {
   rom.put32(kSpawnRoutineTable + 4 * kSpawnItem, kItem, "spawn routine table: pickup");
   rom.put32(kSpawnRoutineTable + 4 * kSpawnRiderCarrier, kRiderCarrier, "spawn routine table: rider carrier");
   rom.put32(kSpawnRoutineTable + 4 * kSpawnItemCarrier, kItemCarrier, "spawn routine table: pickup carrier");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnPlainCarrier, kPlainCarrier, "spawn routine table: plain carrier");
 
   // The flyer's boss bar (subject 17).
   const uint32_t name = b.text("FLYER", "boss bar names: flyer");

@@ -4,8 +4,9 @@
 //
 // Stage 3 is stage 1 over again (the same descriptor, intro, object lists,
 // cameras, start lines and music: its rows of the per-stage tables are
-// copies of stage 1's, planted beside them) except for its spawn lists:
-// area 1 sends, as the camera starts,
+// copies of stage 1's, planted beside them) except for its spawn lists and
+// its area 3, which is the pickups' (pickups.cpp; the two share the stage's
+// tables by area, stage_areas.h). Area 1 sends, as the camera starts,
 // - the "hopper", AI type 1, on two segments (an upper one it starts on and
 //   a wider lower one in front of it): it waits, walks, drops to the lower
 //   segment with the low jump and goes back up with the high jump; a player

@@ -160,6 +160,7 @@ const rom_builder& synthetic_set() {
     plant_boss(r);
     plant_moves(r);
     plant_scenery(r);
+    plant_pickups(r);
     plant_service(r);
     plant_sound(r);
     plant_endings(r);

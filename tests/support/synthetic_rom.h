@@ -80,6 +80,7 @@ void plant_moves(rom_builder& rom);    // the second demo's inputs: jumps, the a
 // Where the second demo's recorded inputs start (planted by plant_moves).
 constexpr uint32_t kSecondDemoStream = 0x13E000;
 void plant_scenery(rom_builder& rom);  // stage 4 area 1: passers-by, props, decorations, the stage event
+void plant_pickups(rom_builder& rom);  // stage 3 area 3: path-scripted flyer, pickups, carriers
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
 void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above

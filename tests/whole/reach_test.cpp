@@ -63,7 +63,7 @@ constexpr size_t kListedCount = std::size(kListed);
 // was written. Raise it with the synthetic data each session plants, to 700
 // once every enemy kind, actor, pickup, prop, boss and screen plays; never
 // lower it to make a change pass.
-constexpr size_t kReachFloor = 659;
+constexpr size_t kReachFloor = 686;
 
 // Why a routine is not expected to be entered by any whole run.
 enum class why {

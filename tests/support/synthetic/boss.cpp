@@ -26,7 +26,7 @@
 // the weak enemies have fallen.
 //
 // Stage 4's per-area tables of object lists and spawn lists are shared with
-// the scenery's area 1 (stage4.h).
+// the scenery's area 1 (stage_areas.h).
 //
 // The body: 490 energy, 10000 points, a boss bar named "OVERLORD", a still
 // path script (one 100-frame entry at rest, looped by command 1). The first
@@ -42,7 +42,7 @@
 #include <vector>
 
 #include "tests/support/synthetic/data_block.h"
-#include "tests/support/synthetic/stage4.h"
+#include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -252,7 +252,7 @@ void plant_area(rom_builder& rom, block& b) {
   const uint32_t objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
                                     uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
                                    "stage 4 area 3 objects");
-  stage4::plant_area(rom, kArea, objects, list);
+  stage_areas::plant_area(rom, stage_areas::kStage4, kArea, objects, list);
 
   // Camera script: the left limit at the start, a gate far to the right
   // that the fight never reaches.

@@ -4,8 +4,9 @@
 //
 // Stage 3 is stage 1 over again (the same descriptor, intro, object lists,
 // cameras, start lines and music: its rows of the per-stage tables are
-// copies of stage 1's, planted beside them) except for its spawn lists:
-// area 1 sends, as the camera starts,
+// copies of stage 1's, planted beside them) except for its spawn lists and
+// its area 3, which is the pickups' (pickups.cpp; the two share the stage's
+// tables by area, stage_areas.h). Area 1 sends, as the camera starts,
 // - the "hopper", AI type 1, on two segments (an upper one it starts on and
 //   a wider lower one in front of it): it waits, walks, drops to the lower
 //   segment with the low jump and goes back up with the high jump; a player
@@ -56,6 +57,7 @@
 
 #include "game/actors/platform_ai.h"
 #include "tests/support/synthetic_rom.h"
+#include "tests/support/synthetic/stage_areas.h"
 
 namespace synthetic {
 
@@ -65,7 +67,6 @@ using namespace platform_ai;  // the per-type tables the routines read
 
 // ---- addresses the routines read ----
 constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
 
 // Types 1 and 4.
 constexpr uint32_t kType1States = 0x07BBF7;        // u32 per state
@@ -252,17 +253,18 @@ uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::v
 // Stage 3's rows of the per-stage tables: stage 1's rows copied (the bytes
 // stage 1 planted; the rest read 0 in both). `first` is the table's entry of
 // stage 1, `per_stage` its entries per stage, `size` the bytes of each.
+// Entry `skip` of the row (area 3's, which is the pickups' own: pickups.cpp)
+// is left out.
 void copy_stage_row(rom_builder& rom, uint32_t table, uint32_t first, uint32_t per_stage, uint32_t size,
-                    const char* what) {
+                    const char* what, uint32_t skip = ~0u) {
   const uint32_t from = table + first * size;
   const uint32_t to = from + (kStage - 1) * per_stage * size;
   for (uint32_t i = 0; i < per_stage * size; ++i)
-    if (const uint8_t v = rom.program8(from + i)) rom.put8(to + i, v, what);
+    if (const uint8_t v = rom.program8(from + i); v != 0 && i / size != skip) rom.put8(to + i, v, what);
 }
 
 void plant_stage(rom_builder& rom) {
   // By stage (entry = stage).
-  copy_stage_row(rom, 0x08DD98, 1, 1, 4, "object lists: stage 3 (stage 1's)");
   copy_stage_row(rom, 0x08541E, 1, 1, 4, "stage descriptors: stage 3 (stage 1's)");
   copy_stage_row(rom, 0x08540A, 1, 1, 4, "stage palettes: stage 3 (stage 1's)");
   copy_stage_row(rom, 0x085402, 1, 1, 1, "stage layer modes: stage 3 (stage 1's)");
@@ -274,15 +276,15 @@ void plant_stage(rom_builder& rom) {
   copy_stage_row(rom, 0x089EC4, 0, 1, 2, "stage intro title delays: stage 3 (stage 1's)");
   copy_stage_row(rom, 0x063231, 0, 1, 1, "stage ranks: stage 3 (stage 1's)");
   copy_stage_row(rom, 0x084DC0, 0, 1, 4, "results records: stage 3 (stage 1's)");
-  // By (stage - 1) x 5 + area - 1.
-  copy_stage_row(rom, 0x08731A, 0, 5, 4, "camera scripts: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x132992, 0, 5, 4, "terrain lists: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x063E4C, 0, 5, 2, "player start y: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x062B5B, 0, 5, 1, "area music: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x0853B2, 0, 5, 4, "area mixer nibbles: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x08880D, 0, 5, 8, "area page words: stage 3 (stage 1's)");
-  // By 6 x stage + area.
-  copy_stage_row(rom, 0x063237, 6, 6, 1, "area ranks: stage 3 (stage 1's)");
+  // By (stage - 1) x 5 + area - 1, but for area 3.
+  copy_stage_row(rom, 0x08731A, 0, 5, 4, "camera scripts: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, 0x132992, 0, 5, 4, "terrain lists: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, 0x063E4C, 0, 5, 2, "player start y: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, 0x062B5B, 0, 5, 1, "area music: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, 0x0853B2, 0, 5, 4, "area mixer nibbles: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, 0x08880D, 0, 5, 8, "area page words: stage 3 (stage 1's)", 2);
+  // By 6 x stage + area, but for area 3.
+  copy_stage_row(rom, 0x063237, 6, 6, 1, "area ranks: stage 3 (stage 1's)", 3);
 }
 
 struct pictures {
@@ -636,10 +638,10 @@ void plant_generic_ai(rom_builder& rom) {
   put_spawn(c, kSpawnType6, 2800, 600, type6_data, kPiecesTrigger);
   c.bytes({0x80}, "stage 3 area 1 spawn list end");
   c.skip(data.here() - c.here());
-  const uint32_t none = c.bytes({0x80}, "stage 3 empty spawn list");
-  c.skip((4 - c.here() % 4) % 4);
-  const uint32_t areas = c.longs({none, area1, none}, "stage 3 spawn lists by area");
-  rom.put32(kSpawnListTable + 4 * kStage, areas, "spawn list table: stage 3");
+  // Area 1 runs stage 1's area 1 objects (its spawn generator); the
+  // stage's other rows: stage_areas.h.
+  const uint32_t stage1_areas = rom.program32(stage_areas::kStage1ObjectAreas);
+  stage_areas::plant_area(rom, stage_areas::kStage3, 1, rom.program32(stage1_areas + 4), area1);
   rom.put32(kSpawnRoutineTable + 4 * kSpawnHopper, kType1Entry, "spawn routine table: AI type 1");
   rom.put32(kSpawnRoutineTable + 4 * kSpawnBrawler, kType4Entry, "spawn routine table: AI type 4");
   rom.put32(kSpawnRoutineTable + 4 * kSpawnLeaper, kType2Routine, "spawn routine table: AI type 2");

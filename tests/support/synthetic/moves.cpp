@@ -92,11 +92,13 @@ void plant_moves(rom_builder& rom) {
   rom.put16(0x065156, kArcEnd, "arc special: end angle");
   rom.put16(0x065158, kArcRadius, "arc special: radius");
   rom.put32(0x06515A + 4 * kCharacter, 0, "arc special: launched routine of the second character (none)");
-  // Sine in 1.14 fixed point, a turn of 1,024 steps.
+  // Sine in 1.14 fixed point, a turn of 1,024 steps. The one table serves
+  // the arc special here and the path scripts' waves and directions of the
+  // pickups' area (pickups.cpp), which plants no table of its own.
   for (uint32_t i = 0; i < 1280; ++i)
     rom.put16(kSineTable + 2 * i,
               static_cast<uint16_t>(static_cast<int16_t>(std::lround(16384.0 * std::sin(i * M_PI / 512.0)))),
-              "sine table");
+              "sine table: the arc special's angles and the path scripts' waves");
 }
 
 }  // namespace synthetic

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "tests/support/synthetic/data_block.h"
-#include "tests/support/synthetic/stage4.h"
+#include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -267,7 +267,7 @@ void plant_decorations(rom_builder& rom, const scripts& s) {
 }
 
 // The area: its object list, spawn list, camera script and player start
-// row (stage 4's other rows: stage4.h).
+// row (stage 4's other rows: stage_areas.h).
 void plant_area(rom_builder& rom, block& b) {
   // One 256-byte object, the spawn generator; no 128-byte ones; one 64-byte
   // one, the indicator.
@@ -320,7 +320,7 @@ void plant_area(rom_builder& rom, block& b) {
     rom.put32(kSpawnRoutineTable + 4 * type, records[i].routine, "spawn routine table: scenery");
   }
   rom.put8(list + 10 * uint32_t(records.size()), 0x80, "scenery spawn list end");
-  stage4::plant_area(rom, 1, objects, list);
+  stage_areas::plant_area(rom, stage_areas::kStage4, 1, objects, list);
 
   // The camera: up to X 512; a gate there that opens when no passer-by
   // plays; then up to 2800.

@@ -1,0 +1,549 @@
+// Synthetic ROM data: stage 3 area 3, the path-scripted objects, the pickups
+// and the carriers.
+//
+// No run reaches stage 3 area 3 on inputs: the synthetic game has one stage
+// of scenery. The pickups run sets the stage byte to 3, the area byte to 2
+// (the area start counts it on to 3) and the stage descriptor pointer to the
+// boss run's descriptor (which has area records 0-3) between stage 1's intro
+// and its first area, as the boss run does; the area then starts with stage
+// 3 area 3's own object list, spawn list, camera script and player start
+// row, planted here.
+//
+// The area's spawn list brings, as the camera starts (positions in world
+// units, quarter pixels, x from the area's 0x4000; the player starts at 640, 600):
+// - a scripted flyer high above the ground to the player's right: it flies
+//   left and right on its path script, bobbing up and down, its direction
+//   animation turning with its horizontal phase, a turret on its back that
+//   flashes each time its animation starts over, and drops shells in bursts
+//   of two from its shot list; the shells fall and burst where they land;
+// - an energy pickup and a score pickup lying on the player's line, to the
+//   right, where the player walks to take them: the one gives energy, the
+//   other score, and each flies to the player's panel;
+// - a rider carrier that comes into its screen window at once, jumps to the
+//   right edge of its route, flies left and sets its rider (a platform enemy
+//   of AI type 0, stage 1's pacer) down on a platform of its own;
+// - a pickup carrier of type 3 that flies its path left toward the player's
+//   line, shooting at the player, and when its path ends becomes a score
+//   pickup where it stands;
+// - a plain pickup carrier (type 1) behind the player's line where the
+//   walk ends, that waits there until the player comes up to it in x, then
+//   makes for the player's line (its side bursts stop it while the player
+//   stands beside it).
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "tests/support/synthetic_rom.h"
+#include "tests/support/synthetic/stage_areas.h"
+
+namespace synthetic {
+
+namespace {
+
+// ---- addresses the routines read ----
+constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
+constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
+constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
+constexpr uint32_t kArea = 3;
+constexpr uint32_t kAreaIndex = (3 - 1) * 5 + kArea - 1;  // that index for stage 3 area 3
+constexpr uint32_t kBossAreaIndex = (4 - 1) * 5 + 3 - 1;  // and for stage 4 area 3
+// The area's x 0: the boss descriptor's area records start the playfield
+// camera there, and the players at 640 on from it. Spawn positions below
+// are the area's, from there.
+constexpr uint16_t kOriginX = 0x4000;
+constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
+constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
+
+// The engine's wave and direction tables.
+constexpr uint32_t kArctangent = 0x100A00;  // u8 x 257 by ratio minor / major x 256
+constexpr uint32_t kOctantBase = 0x089290;  // u16 x 8 by octant (bit 0 x < 0, 1 y < 0, 2 |x| < |y|)
+constexpr uint32_t kOctantSign = 0x0892A0;  // s16 x 8
+
+// The scripted flyer's tables.
+constexpr uint32_t kDirections = 0x07CA50;        // u8 by path_angle_x >> 6
+constexpr uint32_t kFlyerAnimations = 0x07CA60;   // u32 by direction
+constexpr uint32_t kDirectionFlags = 0x07CA80;    // u16 by direction
+constexpr uint32_t kTurretAnimations = 0x07CA90;  // u32 by direction
+constexpr uint32_t kTurretOffsets = 0x07CAB0;     // {s16, s16} by direction
+constexpr uint32_t kShellBox = 0x07CAD0;
+constexpr uint32_t kBurstBoxes = 0x07CAD4;        // 3 boxes
+constexpr uint32_t kShotGaps = 0x07CAE0;          // u8 by rank step
+constexpr uint32_t kFlyerHitTable = 0x07CAE4;
+constexpr uint32_t kBurstStrengths = 0x07CAEA;
+constexpr uint32_t kBurstShots = 0x07CAEE;
+constexpr uint32_t kContactStrengths = 0x07CAF2;  // 4 per type
+constexpr uint32_t kPathTallies = 0x07CB06;       // u8 per type
+constexpr uint32_t kStunAnimation = 0x136108;
+constexpr uint32_t kDefeatAnimation = 0x13610D;
+constexpr uint32_t kShellAnimation = 0x13613F;
+constexpr uint32_t kFlashAnimation = 0x13615C;
+constexpr uint32_t kBurstAnimation = 0x136165;
+
+// The pickups' tables, by pickup kind.
+constexpr uint32_t kShadowParams = 0x07CD2C;
+constexpr uint32_t kItemAnimations = 0x07CD30;
+constexpr uint32_t kItemBoxes = 0x07CD70;
+constexpr uint32_t kItemCallbacks = 0x07CDA0;
+constexpr uint32_t kPanelTargets = 0x07CDD0;  // by player-count setting x 4 + slot
+constexpr uint32_t kEnergyCallback = 0x07CD01;
+constexpr uint32_t kScoreCallback = 0x07CD0C;
+
+// The pickup carrier's tables (rows for types 1 and 3, by rank step).
+constexpr uint32_t kCarrierShotGaps = 0x07D534;
+constexpr uint32_t kCarrierBurstShots = 0x07D544;
+constexpr uint32_t kContactCooldowns = 0x07D554;
+constexpr uint32_t kProbeReloads = 0x07D564;
+constexpr uint32_t kCarrierHitTable = 0x07D578;
+constexpr uint32_t kShotStrengths = 0x07D57A;
+constexpr uint32_t kSideBurstStrengths = 0x07D58A;
+constexpr uint32_t kAttachmentOffset = 0x07D59E;
+constexpr uint32_t kShotBox = 0x07D5A2;
+constexpr uint32_t kProbeBoxes = 0x07D5A6;
+constexpr uint32_t kSideBurstBox = 0x07D5AE;
+constexpr uint32_t kSideBurstOffsets = 0x07D5B2;
+constexpr uint32_t kLeftItem = 0x07D5BA;
+constexpr uint32_t kCarrierAnimation = 0x1366D0;
+constexpr uint32_t kAttachmentAnimation = 0x1366D9;
+constexpr uint32_t kSideBurstAnimation = 0x1366E8;
+constexpr uint32_t kShotAnimation = 0x1366FB;
+
+// The rider carrier's tables.
+constexpr uint32_t kRiderStates = 0x0844D4;       // u32 per rider state
+constexpr uint32_t kRidingRoutines = 0x08467C;    // u32 by rider type
+constexpr uint32_t kRouteJumps = 0x084690;        // {s16, s16} by route
+constexpr uint32_t kRouteSteps = 0x0846B0;        // {s8, s8} by route
+constexpr uint32_t kRouteFrames = 0x0846C0;       // u8 by route
+constexpr uint32_t kLandedRoutines = 0x0846C8;    // u32 by rider type
+constexpr uint32_t kRidingAnimations = 0x0846E0;  // u32 by rider type
+constexpr uint32_t kRiderCarrierHitTable = 0x0846F4;
+constexpr uint32_t kRiderCooldowns = 0x0846FA;    // u8 by rank step
+constexpr uint32_t kRiderHitStates = 0x0846FE;    // ground, airborne, defeated
+constexpr uint32_t kRiderStunFrames = 0x084701;   // u8 by rank step
+
+// Routines the tables name.
+constexpr uint32_t kSpawnGenerator = 0x066200;
+constexpr uint32_t kFlyer = 0x07C57E;
+constexpr uint32_t kItem = 0x07CB0C;
+constexpr uint32_t kItemCarrier = 0x07CE00;
+constexpr uint32_t kPlainCarrier = 0x07CE0E;
+constexpr uint32_t kRiderCarrier = 0x08425C;
+constexpr uint32_t kRider = 0x0844B2;
+constexpr uint32_t kPacer = 0x07A278;  // AI type 0's routine: the rider once set down
+enum : uint32_t {
+  kRiderAppear = 0x0844FC,
+  kRide = 0x084555,
+  kRiderStun = 0x084581,
+  kRiderStunCount = 0x0845A1,
+  kRiderDefeat = 0x0845C1,
+  kKnockback = 0x07A6B9,
+  kKnockbackFall = 0x07A6CC,
+  kDefeatRise = 0x07A725,
+  kDefeatFall = 0x07A72D,
+  kDefeatShrink = 0x07A73B,
+};
+
+// Sprite pictures the crowd planted (sprite ROM bytes): 24 x 40 and 16 x 16.
+constexpr uint32_t kBodyPixels = 0x7E4000, kSmallPixels = 0x7E5000;
+
+// ---- where our own tables go ----
+constexpr uint32_t kScripts = 0x12A000;  // animation scripts, then their frames
+constexpr uint32_t kFrames = 0x12A200;
+constexpr uint32_t kData = 0x12A400;
+constexpr uint32_t kDataEnd = 0x12B000;
+// The frames of the animations at fixed addresses lie after all of them
+// (an animation's frame offsets are positive).
+constexpr uint32_t kFixedFrames = 0x136A00, kFixedFramesEnd = 0x136A80;
+
+// ---- values ----
+constexpr uint8_t kSpawnFlyer = 40, kSpawnItem = 41, kSpawnRiderCarrier = 42, kSpawnItemCarrier = 43,
+                  kSpawnPlainCarrier = 44;
+constexpr uint8_t kAnyPlayerCount = 0x1E;
+constexpr uint16_t kEnergyKind = 0, kScoreKind = 1;
+// The player's line: the pickups lie on it and the pickup carrier flies
+// along it; the flyer's shells land well behind it.
+constexpr uint16_t kLine = 720;
+
+// A cursor through a block: each table takes the next free bytes.
+class block {
+ public:
+  block(rom_builder& rom, uint32_t start, uint32_t end) : rom_(rom), at_(start), end_(end) {}
+  uint32_t here() const { return at_; }
+  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
+    const uint32_t start = take(uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint8_t v : data) rom_.put8(a++, v, what);
+    return start;
+  }
+  uint32_t words(std::initializer_list<uint16_t> data, const char* what) {
+    align(2);
+    const uint32_t start = take(2 * uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint16_t v : data) rom_.put16(a, v, what), a += 2;
+    return start;
+  }
+  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
+    align(4);
+    const uint32_t start = take(4 * uint32_t(data.size()));
+    uint32_t a = start;
+    for (uint32_t v : data) rom_.put32(a, v, what), a += 4;
+    return start;
+  }
+  uint32_t text(std::string_view s, const char* what) {
+    const uint32_t start = take(uint32_t(s.size()) + 1);
+    rom_.put_text(start, s, what);
+    return start;
+  }
+  uint32_t take(uint32_t n) {
+    const uint32_t start = at_;
+    at_ += n;
+    if (at_ > end_) throw std::logic_error("pickups data runs past its block");
+    return start;
+  }
+  void align(uint32_t n) { at_ = (at_ + n - 1) / n * n; }
+
+ private:
+  rom_builder& rom_;
+  uint32_t at_, end_;
+};
+
+// A frame definition of one sprite part (`width` x `height` pixels from the
+// 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom centre,
+// colour group `colour`) with one hit box of `half` pixels either side of the
+// position and `half` of depth either side. Returns its address.
+uint32_t frame(rom_builder& rom, block& b, uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour,
+               int8_t half, const char* what) {
+  const uint32_t word = pixels / 4;
+  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
+  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
+  const std::array<uint16_t, 8> part = {0x0004,
+                                        static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
+                                        static_cast<uint16_t>(address_high | height),
+                                        static_cast<uint16_t>(bank | width),
+                                        0,
+                                        0,
+                                        static_cast<uint16_t>(word & 0xFFFF),
+                                        colour};
+  const uint32_t a = b.take(1 + 16 + 1 + 4);
+  rom.put8(a, 1, what);
+  for (int w = 0; w < 8; ++w) rom.put16(a + 1 + 2 * w, part[w], what);
+  rom.put8(a + 17, 1, what);
+  rom.put8(a + 18, uint8_t(-half), what);
+  rom.put8(a + 19, uint8_t(2 * half), what);
+  rom.put8(a + 20, uint8_t(-half), what);
+  rom.put8(a + 21, uint8_t(2 * half), what);
+  return a;
+}
+
+// An animation script at `a`: its duration byte, an offset word per frame
+// (every frame after the script), then the end word (-1 stop, -2 from the
+// start again). Returns its size.
+uint32_t script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames, int16_t end,
+                const char* what) {
+  rom.put8(a, duration, what);
+  uint32_t e = a + 1;
+  for (uint32_t f : frames) {
+    if (f <= e) throw std::logic_error("an animation's frame lies before its script");
+    rom.put16(e, static_cast<uint16_t>(f - e), what);
+    e += 2;
+  }
+  rom.put16(e, static_cast<uint16_t>(end), what);
+  return e + 2 - a;
+}
+
+constexpr int16_t kStop = -1, kLoop = -2;
+
+struct pictures {
+  uint32_t flyer, turret, item, carrier_rider;
+};
+
+pictures plant_animations(rom_builder& rom) {
+  block f(rom, kFrames, kData);
+  const uint32_t body = frame(rom, f, kBodyPixels, 24, 40, 0x0150, 12, "flyer frame");
+  const uint32_t lean = frame(rom, f, kBodyPixels, 24, 36, 0x0150, 12, "flyer frame");
+  const uint32_t small = frame(rom, f, kSmallPixels, 16, 16, 0x0160, 8, "turret and item frame");
+  const uint32_t small2 = frame(rom, f, kSmallPixels, 16, 12, 0x0160, 8, "turret and item frame");
+  const uint32_t rider = frame(rom, f, kBodyPixels, 24, 40, 0x0170, 12, "rider frame");
+
+  pictures p{};
+  uint32_t s = kScripts;
+  p.flyer = s;         s += script(rom, s, 8, {body, lean}, kLoop, "flyer animation");
+  p.turret = s;        s += script(rom, s, 12, {small, small2}, kLoop, "turret animation");
+  p.item = s;          s += script(rom, s, 10, {small, small2}, kLoop, "pickup animation");
+  p.carrier_rider = s; s += script(rom, s, 8, {rider, rider}, kLoop, "rider animation");
+  if (s > kFrames) throw std::logic_error("pickups scripts overrun their frames");
+
+  // The animations the routines start by address, with their frames after
+  // them: a part of the small picture (with a box), in two heights.
+  block ff(rom, kFixedFrames, kFixedFramesEnd);
+  const uint32_t fa = frame(rom, ff, kSmallPixels, 16, 16, 0x0180, 8, "fixed animations' frame");
+  const uint32_t fb = frame(rom, ff, kSmallPixels, 16, 12, 0x0180, 8, "fixed animations' frame");
+  script(rom, kStunAnimation, 4, {fa}, kLoop, "flyer stun animation");
+  script(rom, kDefeatAnimation, 6, {fa, fb}, kStop, "flyer defeat animation");
+  script(rom, kShellAnimation, 4, {fb}, kLoop, "shell animation");
+  script(rom, kFlashAnimation, 3, {fa, fb}, kStop, "turret flash animation");
+  script(rom, kBurstAnimation, 3, {fa, fb, fa, fb}, kStop, "shell burst animation");
+  script(rom, kCarrierAnimation, 8, {fa, fb}, kLoop, "pickup carrier animation");
+  script(rom, kAttachmentAnimation, 8, {fb}, kLoop, "pickup carrier attachment animation");
+  script(rom, kSideBurstAnimation, 2, {fa, fb, fa, fb, fa, fb, fa}, kStop, "side burst animation");
+  script(rom, kShotAnimation, 4, {fb}, kLoop, "aimed shot animation");
+  return p;
+}
+
+void box(rom_builder& rom, uint32_t a, int8_t x, uint8_t width, int8_t depth, uint8_t deep, const char* what) {
+  rom.put8(a, uint8_t(x), what);
+  rom.put8(a + 1, width, what);
+  rom.put8(a + 2, uint8_t(depth), what);
+  rom.put8(a + 3, deep, what);
+}
+
+void by_rank(rom_builder& rom, uint32_t a, uint8_t v, const char* what) {
+  for (uint32_t r = 0; r < 4; ++r) rom.put8(a + r, v, what);
+}
+
+// The arctangent with its octants, so that a direction d points along
+// (wave[d + 256], wave[d]) on the sine table (moves.cpp plants it).
+void plant_directions(rom_builder& rom) {
+  for (uint32_t r = 0; r <= 256; ++r)
+    rom.put8(kArctangent + r, static_cast<uint8_t>(std::lround(std::atan(r / 256.0) * 512.0 / M_PI)),
+             "arctangent by ratio");
+  // By octant: the angle a of the ratio becomes base + sign x a.
+  const std::array<std::pair<uint16_t, int16_t>, 8> octants = {{
+      {0, 1}, {512, -1}, {1024, -1}, {512, 1}, {256, -1}, {256, 1}, {768, 1}, {768, -1},
+  }};
+  for (uint32_t o = 0; o < 8; ++o) {
+    rom.put16(kOctantBase + 2 * o, octants[o].first, "direction octant bases");
+    rom.put16(kOctantSign + 2 * o, static_cast<uint16_t>(octants[o].second), "direction octant signs");
+  }
+}
+
+// The flyer, its turret and shells.
+void plant_flyer(rom_builder& rom, const pictures& p) {
+  // Eight directions, two by two from the phase's 16 steps; the left half
+  // of the turn faces the other way (mirrored).
+  for (uint32_t i = 0; i < 16; ++i) rom.put8(kDirections + i, uint8_t(i / 2), "flyer directions by phase");
+  for (uint32_t d = 0; d < 8; ++d) {
+    rom.put32(kFlyerAnimations + 4 * d, p.flyer, "flyer animations by direction");
+    rom.put16(kDirectionFlags + 2 * d, d >= 4 ? 0x0040 : 0, "direction flag bits");
+    rom.put32(kTurretAnimations + 4 * d, p.turret, "turret animations by direction");
+    rom.put16(kTurretOffsets + 4 * d, uint16_t(d >= 4 ? 8 : -8), "turret offsets: x");
+    rom.put16(kTurretOffsets + 4 * d + 2, uint16_t(-4), "turret offsets: y");
+  }
+  box(rom, kShellBox, -4, 8, -4, 8, "shell touch box");
+  for (uint32_t f = 0; f < 3; ++f)
+    box(rom, kBurstBoxes + 4 * f, int8_t(-8 - 4 * f), uint8_t(16 + 8 * f), -8, 16, "shell burst boxes");
+  by_rank(rom, kShotGaps, 12, "flyer frames between shots");
+  // Stunned 12 frames in state 2 by a hit, state 4 when beaten.
+  by_rank(rom, kFlyerHitTable, 12, "flyer hit table: stun frames");
+  rom.put8(kFlyerHitTable + 4, 2, "flyer hit table: hit state");
+  rom.put8(kFlyerHitTable + 5, 4, "flyer hit table: defeat state");
+  by_rank(rom, kBurstStrengths, 6, "shell burst strengths");
+  by_rank(rom, kBurstShots, 2, "flyer shots per burst");
+  // Contact strengths of the path-scripted types: the flyer (0), the pickup
+  // carriers (1, 3) and the rider carrier (2); their tally categories.
+  for (uint32_t t = 0; t < 4; ++t) {
+    by_rank(rom, kContactStrengths + 4 * t, 5, "path enemies' contact strengths");
+    rom.put8(kPathTallies + t, uint8_t(t == 0 ? 13 : 14), "path enemies' tally categories");
+  }
+}
+
+// The pickups' per-kind tables and the panels they fly to.
+void plant_items(rom_builder& rom, const pictures& p) {
+  rom.put16(kShadowParams, 0, "pickup shadow data");
+  rom.put16(kShadowParams + 2, 0, "pickup shadow data");
+  for (uint16_t kind : {kEnergyKind, kScoreKind}) {
+    rom.put32(kItemAnimations + 4 * kind, p.item, "pickup animations by kind");
+    box(rom, kItemBoxes + 4 * kind, -4, 8, -8, 16, "pickup touch boxes by kind");
+  }
+  rom.put32(kItemCallbacks + 4 * kEnergyKind, kEnergyCallback, "pickup callbacks: energy");
+  rom.put32(kItemCallbacks + 4 * kScoreKind, kScoreCallback, "pickup callbacks: score");
+  // Each slot's panel on the top line of the screen, by the player-count
+  // setting (2, 3 or 4 slots sharing its width).
+  for (uint32_t setting = 0; setting < 3; ++setting)
+    for (uint32_t slot = 0; slot < 4; ++slot) {
+      const uint32_t e = kPanelTargets + 4 * (4 * setting + slot);
+      rom.put16(e, uint16_t(24 + slot * (320 / (setting + 2))), "pickup panel targets: x");
+      rom.put16(e + 2, 12, "pickup panel targets: y");
+    }
+}
+
+// The pickup carrier's tables and the item a type-3 carrier leaves.
+void plant_item_carrier(rom_builder& rom) {
+  for (uint32_t t : {1u, 3u}) {
+    by_rank(rom, kCarrierShotGaps + 4 * t, 20, "pickup carrier frames between shots");
+    by_rank(rom, kCarrierBurstShots + 4 * t, 1, "pickup carrier shots per burst");
+    by_rank(rom, kContactCooldowns + 4 * t, 30, "pickup carrier contact cooldowns");
+    by_rank(rom, kProbeReloads + 4 * t, 40, "pickup carrier side probe reloads");
+    by_rank(rom, kShotStrengths + 4 * t, 3, "aimed shot strengths");
+    by_rank(rom, kSideBurstStrengths + 4 * t, 4, "side burst strengths");
+  }
+  // The hit table shares its last bytes with the type-0 row of the shot
+  // strengths, which no carrier reads: stun 10 frames in state 2, state 4
+  // when beaten.
+  rom.put8(kCarrierHitTable, 10, "pickup carrier hit table: stun frames");
+  rom.put8(kCarrierHitTable + 1, 10, "pickup carrier hit table: stun frames");
+  rom.put8(kCarrierHitTable + 2, 10, "pickup carrier hit table and type-0 shot strengths");
+  rom.put8(kCarrierHitTable + 3, 10, "pickup carrier hit table and type-0 shot strengths");
+  rom.put8(kCarrierHitTable + 4, 2, "pickup carrier hit table: hit state");
+  rom.put8(kCarrierHitTable + 5, 4, "pickup carrier hit table: defeat state");
+  rom.put16(kAttachmentOffset, 0, "pickup carrier attachment offset: x");
+  rom.put16(kAttachmentOffset + 2, uint16_t(-16), "pickup carrier attachment offset: y");
+  box(rom, kShotBox, -4, 8, -4, 8, "aimed shot box");
+  box(rom, kProbeBoxes, -48, 40, -16, 32, "side probe box: left");
+  box(rom, kProbeBoxes + 4, 8, 40, -16, 32, "side probe box: right");
+  box(rom, kSideBurstBox, -16, 32, -16, 32, "side burst box");
+  for (uint32_t side = 0; side < 2; ++side) {
+    rom.put16(kSideBurstOffsets + 4 * side, uint16_t(side ? 96 : -96), "side burst offsets: x");
+    rom.put16(kSideBurstOffsets + 4 * side + 2, 0, "side burst offsets: y");
+  }
+  rom.put16(kLeftItem, kScoreKind, "item a type-3 carrier leaves: kind");
+  rom.put16(kLeftItem + 2, 300, "item a type-3 carrier leaves: value");
+}
+
+// The rider carrier: route 0 and rider type 0 (stage 1's pacer once set down).
+void plant_rider_carrier(rom_builder& rom, const pictures& p) {
+  rom.put32(kRidingRoutines, kRider, "riding routines by rider type");
+  rom.put32(kLandedRoutines, kPacer, "rider routines after the set-down by rider type");
+  rom.put32(kRidingAnimations, p.carrier_rider, "riding animations by rider type");
+  // Route 0: a jump to the right edge of the window, then 100 frames of
+  // flight to the left.
+  rom.put16(kRouteJumps, 320, "carrier route jumps: x");
+  rom.put16(kRouteJumps + 2, 0, "carrier route jumps: y");
+  rom.put8(kRouteSteps, uint8_t(-3), "carrier route steps: x");
+  rom.put8(kRouteSteps + 1, 0, "carrier route steps: y");
+  rom.put8(kRouteFrames, 100, "carrier route frames");
+  // Stunned 10 frames in state 4, destroyed from state 6.
+  by_rank(rom, kRiderCarrierHitTable, 10, "rider carrier hit table: stun frames");
+  rom.put8(kRiderCarrierHitTable + 4, 4, "rider carrier hit table: hit state");
+  rom.put8(kRiderCarrierHitTable + 5, 6, "rider carrier hit table: defeat state");
+  by_rank(rom, kRiderCooldowns, 40, "rider carrier attack cooldowns");
+  // The rider while it rides: appear, ride, the generic stun (2, 3),
+  // knock-back (4, 5) and its own defeat with the generic rise, fall and
+  // shrink (6 to 9).
+  const std::array<uint32_t, 10> states = {kRiderAppear, kRide,     kRiderStun,   kRiderStunCount, kKnockback,
+                                           kKnockbackFall, kRiderDefeat, kDefeatRise, kDefeatFall, kDefeatShrink};
+  for (uint32_t s = 0; s < states.size(); ++s) rom.put32(kRiderStates + 4 * s, states[s], "rider state table");
+  rom.put8(kRiderHitStates, 2, "rider hit states: on the ground");
+  rom.put8(kRiderHitStates + 1, 4, "rider hit states: airborne");
+  rom.put8(kRiderHitStates + 2, 6, "rider hit states: defeated");
+  by_rank(rom, kRiderStunFrames, 10, "rider stun frames");
+}
+
+// Stage 3 area 3: its object list (the spawn generator), the area's spawn
+// list, camera script and player start row (generic_ai.cpp leaves area 3's
+// rows of stage 3 to us; the stage's other rows: stage_areas.h).
+void plant_area(rom_builder& rom, block& b) {
+  const uint32_t area_objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
+                                         uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
+                                        "stage 3 area 3 objects");
+  // The boss area's camera script (its limits from the descriptor's camera
+  // start, as stage 1 area 1's are from 0).
+  rom.put32(kCameraScripts + 4 * kAreaIndex, rom.program32(kCameraScripts + 4 * kBossAreaIndex),
+            "camera scripts: stage 3 area 3 (stage 4 area 3's)");
+  rom.put16(kPlayerStartY + 2 * kAreaIndex, kLine, "player start y: stage 3 area 3");
+
+  // The spawn list comes first: a record's data offset is added unsigned,
+  // so its data lies after it.
+  constexpr uint32_t kRecords = 6;
+  b.align(2);
+  const uint32_t list = b.take(10 * kRecords + 1);
+
+  // The flyer's path: 90 frames left and 90 right, bobbing with a vertical
+  // swing of 32 units (amplitude 8 on the wave's 1.14), the horizontal phase turning its direction; then
+  // from the start again. Its shot list: a burst, 48 frames, again.
+  auto entry = [&](uint16_t control, int8_t vx, int8_t vy, uint16_t amp_x, uint16_t amp_y, uint16_t step_x,
+                   uint16_t step_y) {
+    const uint32_t e = b.words({control}, "flyer path entries");
+    b.bytes({uint8_t(vx), uint8_t(vy), 0, 0}, "flyer path entries");
+    b.words({amp_x, amp_y, step_x, step_y}, "flyer path entries");
+    return e;
+  };
+  const uint32_t flyer_path = entry(90, -2, 0, 0, 8, 4, 16);
+  entry(90, 2, 0, 0, 8, 4, 16);
+  b.words({0x8000, 2}, "flyer path: from the start again");
+  const uint32_t flyer_shots = b.words({48, 0x8000, 1}, "flyer shot list");
+  const uint32_t flyer_header = b.longs({flyer_path, flyer_shots}, "flyer path header");
+  // The pickup carrier's path: 140 frames left (a unit a frame), then
+  // the end; it shoots a shot every 60 frames.
+  b.align(2);
+  const uint32_t carrier_path = b.words({140}, "pickup carrier path");
+  b.bytes({uint8_t(-1), 0, 0, 0}, "pickup carrier path");
+  b.words({0, 0, 0, 0}, "pickup carrier path");
+  b.words({0x8000, 0}, "pickup carrier path: the end");
+  const uint32_t carrier_shots = b.words({60, 0x8000, 1}, "pickup carrier shot list");
+  const uint32_t carrier_header = b.longs({carrier_path, carrier_shots}, "pickup carrier path header");
+  // The plain carrier's path: a wait for a player in x, 60 frames toward
+  // the front (2 units a frame) onto the player's line, a wait for a player
+  // there in depth (met at once), and the end.
+  const uint32_t plain_path = b.words({0x4003}, "plain carrier path: wait in x");
+  b.bytes({0, 0, 0, 0}, "plain carrier path");
+  b.words({0, 0, 0, 0}, "plain carrier path");
+  b.words({60}, "plain carrier path: to the front");
+  b.bytes({0, 2, 0, 0}, "plain carrier path");
+  b.words({0, 0, 0, 0}, "plain carrier path");
+  b.words({0x4004}, "plain carrier path: wait in depth");
+  b.bytes({0, 0, 0, 0}, "plain carrier path");
+  b.words({0, 0, 0, 0}, "plain carrier path");
+  b.words({0x8000, 0}, "plain carrier path: the end");
+  const uint32_t plain_shots = b.words({0x8000, 0}, "plain carrier shot list: none");
+  const uint32_t plain_header = b.longs({plain_path, plain_shots}, "plain carrier path header");
+  // The pickups: energy 40, score 5,000.
+  const uint32_t energy_item = b.words({kEnergyKind, 40}, "pickup record: energy");
+  const uint32_t score_item = b.words({kScoreKind, 5000}, "pickup record: score");
+  const uint32_t rider_data = b.bytes({0, 0}, "rider carrier data: rider type 0, route 0");
+
+  struct record {
+    uint8_t type;
+    uint16_t x, y;
+    uint32_t data;
+  };
+  const std::array<record, kRecords> records = {{
+      {kSpawnFlyer, 1000, 180, flyer_header},
+      {kSpawnItem, 880, kLine, energy_item},
+      {kSpawnItem, 1000, kLine, score_item},
+      {kSpawnRiderCarrier, 760, 440, rider_data},
+      {kSpawnItemCarrier, 1240, kLine, carrier_header},
+      {kSpawnPlainCarrier, 1110, kLine - 120, plain_header},
+  }};
+  for (size_t i = 0; i < records.size(); ++i) {
+    const char* what = "stage 3 area 3 spawn record";
+    const uint32_t a = list + 10 * uint32_t(i);
+    rom.put8(a, records[i].type, what);
+    rom.put8(a + 1, kAnyPlayerCount, what);
+    rom.put16(a + 2, kOriginX, what);  // the camera x that brings it: where the camera starts
+    rom.put16(a + 4, uint16_t(kOriginX + records[i].x), what);
+    rom.put16(a + 6, records[i].y, what);
+    rom.put16(a + 8, uint16_t(records[i].data - (a + 8)), what);
+  }
+  rom.put8(list + 10 * uint32_t(records.size()), 0x80, "stage 3 area 3 spawn list end");
+  stage_areas::plant_area(rom, stage_areas::kStage3, kArea, area_objects, list);
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnFlyer, kFlyer, "spawn routine table: scripted flyer");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnItem, kItem, "spawn routine table: pickup");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnRiderCarrier, kRiderCarrier, "spawn routine table: rider carrier");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnItemCarrier, kItemCarrier, "spawn routine table: pickup carrier");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnPlainCarrier, kPlainCarrier, "spawn routine table: plain carrier");
+
+  // The flyer's boss bar (subject 17).
+  const uint32_t name = b.text("FLYER", "boss bar names: flyer");
+  rom.put16(kBarNames + 2 * 17, uint16_t(name - (kBarNames + 2 * 17)), "boss bar name offsets: flyer");
+  rom.put8(kBarPortraitFrames + 17, 0, "boss bar portrait frames: flyer");
+}
+
+}  // namespace
+
+void plant_pickups(rom_builder& rom) {
+  block b(rom, kData, kDataEnd);
+  const pictures p = plant_animations(rom);
+  plant_directions(rom);
+  plant_flyer(rom, p);
+  plant_items(rom, p);
+  plant_item_carrier(rom);
+  plant_rider_carrier(rom, p);
+  plant_area(rom, b);
+}
+
+}  // namespace synthetic

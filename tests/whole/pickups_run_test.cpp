@@ -1,0 +1,390 @@
+// A one-player game on the synthetic ROM set meets stage 3 area 3: a
+// scripted flyer follows its path and drops shells, an energy pickup and a
+// score pickup lie on the player's way, a rider carrier brings its rider and
+// sets it down, and a pickup carrier flies its path, shooting, and leaves a
+// score pickup where its path ends. The player walks right, taking the
+// pickups, each of which flies to the player's panel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/synthetic_rom.h"
+#include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
+
+namespace {
+
+constexpr uint32_t kInGameState = 0x208004;
+constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
+constexpr uint32_t kLiveEnemies = 0x20C14C;
+constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
+constexpr uint32_t kPlayerX = kPlayer + 32, kPlayerY = kPlayer + 34, kPlayerEnergy = kPlayer + 64,
+                   kPlayerScore = kPlayer + 140;
+constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
+constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
+// Fields of an object the checks follow.
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kPartner = 14, kScreenX = 16, kScreenY = 18,
+                   kWorldX = 32, kWorldY = 34, kEnergy = 64;
+
+constexpr uint64_t kFrames = 1800;
+// The area's x 0: where the boss descriptor's area records start the
+// playfield camera (x positions below are the area's, from there).
+constexpr int kOriginX = 0x4000;
+constexpr uint64_t kAreaPoke = 844;  // after stage 1's intro, before its first area starts
+
+// Coins, start and the character taken as in the other runs of play; then,
+// once stage 1's intro has run, the stage byte set to 3, the area byte to 2
+// (the area start counts it on to 3) and the stage descriptor pointer to the
+// boss run's descriptor, which has area records 0-3 (no input leads to
+// stage 3 area 3: the synthetic set has one stage of scenery); then the
+// player walks right in four stretches, to each of the pickups, the last up
+// to the plain carrier.
+std::string script() {
+  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+  const std::string at = std::to_string(kAreaPoke);
+  s += at + " poke 20800C 03\n" + at + " poke 20800D 02\n";
+  for (int i = 0; i < 4; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%s poke %06X %02X\n", at.c_str(), 0x2082A0 + i,
+                  (synthetic::boss_stage_descriptor >> (8 * i)) & 0xFF);
+    s += line;
+  }
+  s += "950 press right1 20\n1100 press right1 12\n1250 press right1 15\n1400 press right1 15\n";
+  return s;
+}
+
+whole_run::options pickups_options(int slices) {
+  whole_run::options o;
+  o.script = script();
+  o.frames = kFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 240;
+  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerY, 2},
+             {kPlayerEnergy, 2}, {kPlayerScore, 4}};
+  for (uint32_t ring : {kRingA, kRingB})
+    for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t a = kObjects128 + 128 * i;
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kPartner, 2},
+                                {kScreenX, 2}, {kScreenY, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}})
+      o.watch.push_back({a + field, bytes});
+  }
+  return o;
+}
+
+const whole_reach::listed kReach("pickups", [] { return pickups_options(1); });
+
+const whole_run::outcome& pickups_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "pickups", pickups_options(1));
+}
+
+TEST(PickupsRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = pickups_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+// The frame stage 3 area 3 started in (the area byte turned 3 in stage 3).
+uint64_t area_start(const whole_run::outcome& out) {
+  for (uint64_t f : out.frames_of(kArea))
+    if (out.value_at(kArea, f) == 3 && out.value_at(kStage, f) == 3) return f;
+  return 0;
+}
+
+// The 128-byte objects whose routine was `routine` in `frame`.
+std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
+  std::vector<uint32_t> v;
+  for (uint32_t i = 0; i < kCount128; ++i)
+    if (out.value_at(kObjects128 + 128 * i + kRoutine, frame) == routine) v.push_back(kObjects128 + 128 * i);
+  return v;
+}
+
+// The frames in which an object took up `routine` (it did not run it in the
+// frame before, or ran it in another state than its first).
+std::vector<std::pair<uint64_t, uint32_t>> births(const whole_run::outcome& out, uint32_t routine, uint64_t from) {
+  std::vector<std::pair<uint64_t, uint32_t>> v;
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t o = kObjects128 + 128 * i;
+    std::vector<uint64_t> frames = out.frames_of(o + kRoutine);
+    for (uint64_t f : out.frames_of(o + kStateType)) frames.push_back(f);
+    std::sort(frames.begin(), frames.end());
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+    for (uint64_t f : frames) {
+      if (f <= from || out.value_at(o + kRoutine, f) != routine) continue;
+      const bool was = out.value_at(o + kRoutine, f - 1) == routine;
+      const bool restarted = (out.value_at(o + kStateType, f) & 0xFF) < (out.value_at(o + kStateType, f - 1) & 0xFF);
+      if (!was || restarted) v.push_back({f, o});
+    }
+  }
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+// The codes queued on a ring, by frame: read from the slots between the
+// write index before and after each of its moves.
+std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t ring) {
+  std::multimap<uint64_t, uint8_t> codes;
+  uint64_t before = 0;
+  for (const auto& c : out.changes) {
+    if (c.address != ring + 1) continue;
+    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
+      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
+    before = c.value;
+  }
+  return codes;
+}
+
+int16_t s16(uint64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+
+constexpr uint32_t kFlyer = 0x07C57E, kTurret = 0x07C6A0, kFlash = 0x07C77C, kShell = 0x07C7FD, kItem = 0x07CB0C,
+                   kItemCarrier = 0x07CE1C, kAttachment = 0x07CFC2, kShot = 0x07D041, kRiderCarrier = 0x08425C,
+                   kRider = 0x0844B2, kPacer = 0x07A278;
+
+TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, kAreaPoke);
+  // One flyer with its turret, two pickups, a rider carrier with its rider,
+  // a pickup carrier with its attachment (the rider carrier's attached part
+  // runs the same routine).
+  EXPECT_EQ(running(out, kFlyer, start).size(), 1u);
+  EXPECT_EQ(running(out, kTurret, start).size(), 1u);
+  EXPECT_EQ(running(out, kItem, start).size(), 2u);
+  EXPECT_EQ(running(out, kRiderCarrier, start).size(), 1u);
+  EXPECT_EQ(running(out, kRider, start).size(), 1u);
+  EXPECT_EQ(running(out, kItemCarrier, start).size(), 2u);
+  EXPECT_EQ(running(out, kAttachment, start).size(), 3u);
+  // The flyer with its energy and points, counted with the three carriers
+  // and the rider (which appears as soon as its carrier flies: here its
+  // carrier is in its window, state 2, from the area's first frame).
+  const auto flyer = running(out, kFlyer, start);
+  ASSERT_EQ(flyer.size(), 1u);
+  EXPECT_EQ(out.value_at(flyer[0] + kEnergy, start), 100u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, start), 6u);
+}
+
+TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto flyers = running(out, kFlyer, start);
+  ASSERT_EQ(flyers.size(), 1u);
+  const uint32_t flyer = flyers[0];
+  // 90 frames left at 2 units a frame from x 1000, 90 back, and again; its
+  // depth swings 32 units either side of 180 (the wave's amplitude 8).
+  int min_y = 1 << 16, max_y = -(1 << 16);
+  for (uint64_t f = start; f < kFrames; ++f) {
+    const uint64_t t = (f - start + 1) % 180;
+    const int x = kOriginX + (t <= 90 ? 1000 - 2 * int(t) : 820 + 2 * int(t - 90));
+    ASSERT_EQ(s16(out.value_at(flyer + kWorldX, f)), x) << "frame " << f;
+    const int y = s16(out.value_at(flyer + kWorldY, f));
+    min_y = std::min(min_y, y), max_y = std::max(max_y, y);
+  }
+  EXPECT_EQ(min_y, 148);
+  EXPECT_EQ(max_y, 212);
+  // Its turret rides it, flashing each time its animation starts over.
+  EXPECT_EQ(running(out, kTurret, kFrames).size(), 1u);
+  EXPECT_GE(births(out, kFlash, start).size(), 10u);
+  // Shells: each starts where the flyer is, falls toward the front for at
+  // most 30 frames and bursts.
+  const auto shells = births(out, kShell, start);
+  ASSERT_GE(shells.size(), 10u);
+  for (const auto& [born, shell] : shells) {
+    if (born + 40 > kFrames) continue;
+    // Its first step: 2 units ahead of the flyer, the way the flyer faces.
+    EXPECT_EQ(std::abs(s16(out.value_at(shell + kWorldX, born)) - s16(out.value_at(flyer + kWorldX, born))), 2)
+        << "frame " << born;
+    uint64_t burst = 0;
+    for (uint64_t f = born; f <= born + 30 && !burst; ++f)
+      if ((out.value_at(shell + kStateType, f) & 0xFF) == 2) burst = f;
+    ASSERT_GT(burst, born) << "the shell of frame " << born << " bursts";
+    for (uint64_t f = born + 1; f < burst; ++f)
+      EXPECT_GT(s16(out.value_at(shell + kWorldY, f)), s16(out.value_at(shell + kWorldY, f - 1))) << "frame " << f;
+  }
+  // A burst that reaches the player takes 6 of its energy.
+  bool hurt = false;
+  for (uint64_t f : out.frames_of(kPlayerEnergy)) {
+    if (f <= start || s16(out.value_at(kPlayerEnergy, f - 1)) - s16(out.value_at(kPlayerEnergy, f)) != 6) continue;
+    for (const auto& [born, shell] : shells)
+      if (born < f && f <= born + 40 && (out.value_at(shell + kStateType, f) & 0xFF) == 2 &&
+          (out.value_at(shell + kFlags, f) & 0x400))
+        hurt = true;
+  }
+  EXPECT_TRUE(hurt);
+}
+
+// A pickup taken: its frame (the item's alive bit cleared), the player's
+// energy and score then, and the item's flight.
+struct taken {
+  uint64_t frame;
+  uint32_t item;
+};
+std::vector<taken> pickups_taken(const whole_run::outcome& out, uint64_t start) {
+  std::vector<taken> v;
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t o = kObjects128 + 128 * i;
+    for (uint64_t f : out.frames_of(o + kStateType))
+      if (f > start && out.value_at(o + kRoutine, f) == kItem && (out.value_at(o + kStateType, f) & 0xFF) == 2)
+        v.push_back({f, o});
+  }
+  std::sort(v.begin(), v.end(), [](const taken& a, const taken& b) { return a.frame < b.frame; });
+  return v;
+}
+
+TEST(PickupsRun, PickupsGiveEnergyAndScoreAndFlyToThePanel) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto got = pickups_taken(out, start);
+  // The energy pickup, the score pickup and the one the carrier left, as
+  // the player walks right to each.
+  ASSERT_EQ(got.size(), 3u);
+  const int energy_gain = s16(out.value_at(kPlayerEnergy, got[0].frame)) - s16(out.value_at(kPlayerEnergy, got[0].frame - 1));
+  EXPECT_EQ(energy_gain, 40);
+  EXPECT_EQ(out.value_at(kPlayerScore, got[0].frame), out.value_at(kPlayerScore, got[0].frame - 1));
+  EXPECT_EQ(out.value_at(kPlayerScore, got[1].frame) - out.value_at(kPlayerScore, got[1].frame - 1), 5000u);
+  EXPECT_EQ(out.value_at(kPlayerScore, got[2].frame) - out.value_at(kPlayerScore, got[2].frame - 1), 300u);
+  EXPECT_EQ(out.value_at(kPlayerScore, kFrames), 5300u);
+  // Sound 167 as each is taken.
+  const auto a = queued(out, kRingA);
+  for (const taken& t : got) {
+    bool sounded = false;
+    for (auto [it, end] = a.equal_range(t.frame); it != end; ++it) sounded |= it->second == 167;
+    EXPECT_TRUE(sounded) << "frame " << t.frame;
+  }
+  // Each flies on screen to slot 0's panel (24, 12), nearer every frame,
+  // and goes (stops moving) once it is within the squared distance 40.
+  for (const taken& t : got) {
+    const uint32_t o = t.item;
+    auto distance = [&](uint64_t f) {
+      const int dx = 24 - s16(out.value_at(o + kScreenX, f)), dy = 12 - s16(out.value_at(o + kScreenY, f));
+      return dx * dx + dy * dy;
+    };
+    auto moved = [&](uint64_t f) {
+      return out.value_at(o + kScreenX, f) != out.value_at(o + kScreenX, f - 1) ||
+             out.value_at(o + kScreenY, f) != out.value_at(o + kScreenY, f - 1);
+    };
+    EXPECT_GT(distance(t.frame), 40 * 40) << "frame " << t.frame;
+    uint64_t last = t.frame + 1;
+    while (last < t.frame + 300 && moved(last + 1)) ++last;
+    for (uint64_t f = t.frame + 2; f <= last; ++f) EXPECT_LT(distance(f), distance(f - 1)) << "frame " << f;
+    EXPECT_LT(last, t.frame + 100) << "the flight of frame " << t.frame << " ends";
+    EXPECT_LE(distance(last), 40) << "frame " << last;
+    EXPECT_GT(distance(last - 1), 40) << "frame " << last;
+    EXPECT_EQ(out.value_at(o + kRoutine, last), kItem);
+  }
+}
+
+TEST(PickupsRun, TheRiderCarrierSetsItsRiderDown) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto carriers = running(out, kRiderCarrier, start);
+  const auto riders = running(out, kRider, start);
+  ASSERT_EQ(carriers.size(), 1u);
+  ASSERT_EQ(riders.size(), 1u);
+  const uint32_t carrier = carriers[0], rider = riders[0];
+  EXPECT_EQ(0x200000u | uint32_t(out.value_at(carrier + kPartner, start)), rider);
+  EXPECT_EQ(0x200000u | uint32_t(out.value_at(rider + kPartner, start)), carrier);
+  // In its window at once: it jumps 320 units right of where it was set
+  // (760, 440) and flies left 3 units a frame for 100 frames, its rider on
+  // it 56 units up.
+  for (uint64_t f = start; f < start + 100; ++f) {
+    const int x = kOriginX + 760 + 320 - 3 * int(f - start);
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), x) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 440) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(rider + kWorldX, f)), x) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(rider + kWorldY, f)), 440 - 56) << "frame " << f;
+    EXPECT_EQ(out.value_at(rider + kRoutine, f), kRider) << "frame " << f;
+  }
+  // Then it sets the rider down: a platform enemy of AI type 0 with the
+  // pacer's energy, where the carrier stopped; the carrier stays (state 3)
+  // while its rider lives.
+  const uint64_t down = start + 100;
+  EXPECT_EQ(out.value_at(rider + kRoutine, down), kPacer);
+  EXPECT_EQ(out.value_at(rider + kStateType, down) >> 8, 0u);
+  EXPECT_EQ(s16(out.value_at(rider + kWorldX, down)), kOriginX + 760 + 320 - 300);
+  EXPECT_EQ(s16(out.value_at(rider + kWorldY, down)), 440 - 56);
+  EXPECT_EQ(out.value_at(rider + kEnergy, down), 24u);
+  EXPECT_EQ(out.value_at(carrier + kStateType, down) & 0xFF, 3u);
+  EXPECT_EQ(out.value_at(carrier + kStateType, kFrames) & 0xFF, 3u);
+  EXPECT_EQ(out.value_at(rider + kRoutine, kFrames), kPacer);
+}
+
+TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto carriers = running(out, kItemCarrier, start);
+  ASSERT_EQ(carriers.size(), 2u);
+  const uint32_t carrier =
+      s16(out.value_at(carriers[0] + kWorldX, start)) < s16(out.value_at(carriers[1] + kWorldX, start)) ? carriers[1]
+                                                                                                         : carriers[0];
+  // 140 frames left along the player's line, a unit a frame from x 1240.
+  for (uint64_t f = start; f < start + 140; ++f) {
+    ASSERT_EQ(out.value_at(carrier + kRoutine, f), kItemCarrier) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), kOriginX + 1240 - int(f - start + 1)) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 720) << "frame " << f;
+  }
+  // Its shots fly from it at the player.
+  const auto shots = births(out, kShot, start);
+  ASSERT_GE(shots.size(), 1u);
+  EXPECT_LT(shots[0].first, start + 140);
+  // At the path's end it is counted off and becomes a pickup where it stands.
+  const uint64_t end = start + 141;
+  EXPECT_EQ(out.value_at(carrier + kRoutine, end), kItem);
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, end)), kOriginX + 1100);
+  EXPECT_EQ(out.value_at(kLiveEnemies, end), out.value_at(kLiveEnemies, end - 1) - 1);
+}
+
+TEST(PickupsRun, ThePlainCarrierWaitsForThePlayerInXThenComesToTheFront) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  uint32_t carrier = 0;
+  for (uint32_t c : running(out, kItemCarrier, start))
+    if (s16(out.value_at(c + kWorldX, start)) == kOriginX + 1110) carrier = c;
+  ASSERT_NE(carrier, 0u);
+  // It stands at (1110, 600) until the player is within 16 units left of it
+  // or 15 right (x + 16 - player x in 0..31).
+  uint64_t met = 0;
+  for (uint64_t f = start; f < kFrames && !met; ++f)
+    if (s16(out.value_at(carrier + kWorldY, f)) != 600) met = f;
+  ASSERT_GT(met, start);
+  for (uint64_t f = start; f < met; ++f) EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), kOriginX + 1110) << "frame " << f;
+  const int gap = kOriginX + 1110 + 16 - s16(out.value_at(kPlayerX, met));
+  EXPECT_GE(gap, 0);
+  EXPECT_LT(gap, 32);
+  EXPECT_GE(kOriginX + 1110 + 16 - s16(out.value_at(kPlayerX, met - 2)), 32) << "the player came up just now";
+  // Then it starts to the front, 2 units a frame.
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldY, met)), 602);
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, met)), kOriginX + 1110);
+}
+
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
+constexpr const char* kExpected = R"(
+300 317D699BB65C72F5 80BCCD80B5A537B3 4373718C6256B1C8 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
+600 34BD08EDCCD6E48D E68C70E9E472A8E6 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 25CCF1B94A4AAF36 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 49D3BB20ECCE0A39 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
+900 25C8CC6D453A99F5 AB8ABF2B25BC9820 48022D0C16E8BFBB 5A8A8EFC8266EA5F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0595272B9F2D2959 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1E165991ACFE0C47 CCD0AFA17A7B4D27 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 14B299E956A7E399 B93A0C83CE3B6325 B93A0C83CE3B6325 256C71DDDAF3C823
+1200 16A875F1A6BA7A25 797BB5B870CF7808 27ACD0B7F7529A8F F220DD02B197C57E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0B98B728EA525372 B93A0C83CE3B6325 B93A0C83CE3B6325 6A8DF80711246A18 48F163BE59AEC33F C7AD69BC64E1604D 24DCCA3068D3B5B6 B93A0C83CE3B6325 EA6870F7F5EF13E5 B93A0C83CE3B6325 B93A0C83CE3B6325 097CF7E3D81EC20C
+1500 16A875F1A6BA7A25 32B8B40C733DBFEC 895402A57321A62D B8C2C0486B3B3EF8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 879664207DCD93D9 B93A0C83CE3B6325 B93A0C83CE3B6325 007F2DAA0C015787 2A9615ED896FAF0B C93353DC0A12E6C5 B9EB99C2D4713C21 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 721AE0EA678690D9
+1800 16A875F1A6BA7A25 B59EE01533ED73A4 124054700E79F532 2E86A6D061DBE69B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 82447CFFADA65E61 B93A0C83CE3B6325 B93A0C83CE3B6325 7079EA63CC6E8C74 FD4F928904C2EAA9 53C84CEB069B37C7 89B0E17DF541F183 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 694FD42D7DFCDB5F
+)";
+
+TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, pickups_run(),
+                                          [&](int slices) { return r.run(pickups_options(slices)); }),
+            "");
+}
+
+}  // namespace

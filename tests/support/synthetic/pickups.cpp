@@ -38,8 +38,9 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/synthetic_rom.h"
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
+#include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
 
@@ -168,49 +169,6 @@ constexpr uint16_t kEnergyKind = 0, kScoreKind = 1;
 // along it; the flyer's shells land well behind it.
 constexpr uint16_t kLine = 720;
 
-// A cursor through a block: each table takes the next free bytes.
-class block {
- public:
-  block(rom_builder& rom, uint32_t start, uint32_t end) : rom_(rom), at_(start), end_(end) {}
-  uint32_t here() const { return at_; }
-  uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
-    const uint32_t start = take(uint32_t(data.size()));
-    uint32_t a = start;
-    for (uint8_t v : data) rom_.put8(a++, v, what);
-    return start;
-  }
-  uint32_t words(std::initializer_list<uint16_t> data, const char* what) {
-    align(2);
-    const uint32_t start = take(2 * uint32_t(data.size()));
-    uint32_t a = start;
-    for (uint16_t v : data) rom_.put16(a, v, what), a += 2;
-    return start;
-  }
-  uint32_t longs(std::initializer_list<uint32_t> data, const char* what) {
-    align(4);
-    const uint32_t start = take(4 * uint32_t(data.size()));
-    uint32_t a = start;
-    for (uint32_t v : data) rom_.put32(a, v, what), a += 4;
-    return start;
-  }
-  uint32_t text(std::string_view s, const char* what) {
-    const uint32_t start = take(uint32_t(s.size()) + 1);
-    rom_.put_text(start, s, what);
-    return start;
-  }
-  uint32_t take(uint32_t n) {
-    const uint32_t start = at_;
-    at_ += n;
-    if (at_ > end_) throw std::logic_error("pickups data runs past its block");
-    return start;
-  }
-  void align(uint32_t n) { at_ = (at_ + n - 1) / n * n; }
-
- private:
-  rom_builder& rom_;
-  uint32_t at_, end_;
-};
-
 // A frame definition of one sprite part (`width` x `height` pixels from the
 // 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom centre,
 // colour group `colour`) with one hit box of `half` pixels either side of the
@@ -262,7 +220,7 @@ struct pictures {
 };
 
 pictures plant_animations(rom_builder& rom) {
-  block f(rom, kFrames, kData);
+  block f(rom, kFrames, kData, "pickups");
   const uint32_t body = frame(rom, f, kBodyPixels, 24, 40, 0x0150, 12, "flyer frame");
   const uint32_t lean = frame(rom, f, kBodyPixels, 24, 36, 0x0150, 12, "flyer frame");
   const uint32_t small = frame(rom, f, kSmallPixels, 16, 16, 0x0160, 8, "turret and item frame");
@@ -279,7 +237,7 @@ pictures plant_animations(rom_builder& rom) {
 
   // The animations the routines start by address, with their frames after
   // them: a part of the small picture (with a box), in two heights.
-  block ff(rom, kFixedFrames, kFixedFramesEnd);
+  block ff(rom, kFixedFrames, kFixedFramesEnd, "pickups");
   const uint32_t fa = frame(rom, ff, kSmallPixels, 16, 16, 0x0180, 8, "fixed animations' frame");
   const uint32_t fb = frame(rom, ff, kSmallPixels, 16, 12, 0x0180, 8, "fixed animations' frame");
   script(rom, kStunAnimation, 4, {fa}, kLoop, "flyer stun animation");
@@ -536,7 +494,7 @@ void plant_area(rom_builder& rom, block& b) {
 }  // namespace
 
 void plant_pickups(rom_builder& rom) {
-  block b(rom, kData, kDataEnd);
+  block b(rom, kData, kDataEnd, "pickups");
   const pictures p = plant_animations(rom);
   plant_directions(rom);
   plant_flyer(rom, p);

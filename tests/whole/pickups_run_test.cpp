@@ -2,8 +2,11 @@
 // scripted flyer follows its path and drops shells, an energy pickup and a
 // score pickup lie on the player's way, a rider carrier brings its rider and
 // sets it down, and a pickup carrier flies its path, shooting, and leaves a
-// score pickup where its path ends. The player walks right, taking the
-// pickups, each of which flies to the player's panel.
+// score pickup where its path ends, its shots flying at the player; a plain
+// carrier waits for the player in x, another drifts until it is level with
+// the player in depth, then darts out of the area and is removed. The
+// player walks right, taking the pickups, each of which flies to the
+// player's panel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +31,8 @@ constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
 constexpr uint32_t kPlayerX = kPlayer + 32, kPlayerY = kPlayer + 34, kPlayerEnergy = kPlayer + 64,
                    kPlayerScore = kPlayer + 140;
 constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
+constexpr uint32_t kFreeStack128 = 0x2000FE;  // count, then the free 128-byte objects' addresses
+constexpr uint32_t kCameraPointer = 0x2082B0, kCameras = 0x208300;  // 4 cameras of 64 bytes, x at +4
 constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
 // Fields of an object the checks follow.
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kPartner = 14, kScreenX = 16, kScreenY = 18,
@@ -68,7 +73,9 @@ whole_run::options pickups_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerY, 2},
-             {kPlayerEnergy, 2}, {kPlayerScore, 4}};
+             {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraPointer, 4}};
+  for (uint32_t c = 0; c < 4; ++c) o.watch.push_back({kCameras + 64 * c + 4, 2});
+  for (uint32_t e = 0; e <= kCount128; ++e) o.watch.push_back({kFreeStack128 + 2 * e, 2});
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   for (uint32_t i = 0; i < kCount128; ++i) {
@@ -143,6 +150,15 @@ std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t 
 
 int16_t s16(uint64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
 
+// Whether the 128-byte object at `o` is on the free stack at the end of
+// `frame`.
+bool is_free(const whole_run::outcome& out, uint32_t o, uint64_t frame) {
+  const uint64_t count = out.value_at(kFreeStack128, frame);
+  for (uint32_t e = 1; e <= count && e <= kCount128; ++e)
+    if (out.value_at(kFreeStack128 + 2 * e, frame) == (o & 0xFFFF)) return true;
+  return false;
+}
+
 constexpr uint32_t kFlyer = 0x07C57E, kTurret = 0x07C6A0, kFlash = 0x07C77C, kShell = 0x07C7FD, kItem = 0x07CB0C,
                    kItemCarrier = 0x07CE1C, kAttachment = 0x07CFC2, kShot = 0x07D041, kRiderCarrier = 0x08425C,
                    kRider = 0x0844B2, kPacer = 0x07A278;
@@ -152,23 +168,23 @@ TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
   const uint64_t start = area_start(out);
   ASSERT_GT(start, kAreaPoke);
   // One flyer with its turret, two pickups, a rider carrier with its rider,
-  // a pickup carrier with its attachment (the rider carrier's attached part
-  // runs the same routine).
+  // three pickup carriers with their attachments (the rider carrier's
+  // attached part runs the same routine).
   EXPECT_EQ(running(out, kFlyer, start).size(), 1u);
   EXPECT_EQ(running(out, kTurret, start).size(), 1u);
   EXPECT_EQ(running(out, kItem, start).size(), 2u);
   EXPECT_EQ(running(out, kRiderCarrier, start).size(), 1u);
   EXPECT_EQ(running(out, kRider, start).size(), 1u);
-  EXPECT_EQ(running(out, kItemCarrier, start).size(), 2u);
-  EXPECT_EQ(running(out, kAttachment, start).size(), 3u);
-  // The flyer with its energy and points, counted with the three carriers
+  EXPECT_EQ(running(out, kItemCarrier, start).size(), 3u);
+  EXPECT_EQ(running(out, kAttachment, start).size(), 4u);
+  // The flyer with its energy and points, counted with the four carriers
   // and the rider (which appears as soon as its carrier flies: here its
   // carrier is in its window, state 2, from the area's first frame).
   const auto flyer = running(out, kFlyer, start);
   ASSERT_EQ(flyer.size(), 1u);
   EXPECT_EQ(out.value_at(flyer[0] + kEnergy, start), 100u);
   EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, start), 6u);
+  EXPECT_EQ(out.value_at(kLiveEnemies, start), 7u);
 }
 
 TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
@@ -319,25 +335,43 @@ TEST(PickupsRun, TheRiderCarrierSetsItsRiderDown) {
   EXPECT_EQ(out.value_at(rider + kRoutine, kFrames), kPacer);
 }
 
+// The pickup carrier that stood at area x `x` in the area's first frame (0:
+// none).
+uint32_t carrier_from(const whole_run::outcome& out, uint64_t start, int x) {
+  for (uint32_t c : running(out, kItemCarrier, start))
+    if (s16(out.value_at(c + kWorldX, start)) == kOriginX + x) return c;
+  return 0;
+}
+
 TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
   const auto& out = pickups_run();
   const uint64_t start = area_start(out);
   ASSERT_GT(start, 0u);
-  const auto carriers = running(out, kItemCarrier, start);
-  ASSERT_EQ(carriers.size(), 2u);
-  const uint32_t carrier =
-      s16(out.value_at(carriers[0] + kWorldX, start)) < s16(out.value_at(carriers[1] + kWorldX, start)) ? carriers[1]
-                                                                                                         : carriers[0];
+  const uint32_t carrier = carrier_from(out, start, 1239);  // a unit along its path already
+  ASSERT_NE(carrier, 0u);
   // 140 frames left along the player's line, a unit a frame from x 1240.
   for (uint64_t f = start; f < start + 140; ++f) {
     ASSERT_EQ(out.value_at(carrier + kRoutine, f), kItemCarrier) << "frame " << f;
     EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), kOriginX + 1240 - int(f - start + 1)) << "frame " << f;
     EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 720) << "frame " << f;
   }
-  // Its shots fly from it at the player.
+  // Its shots start from it and fly at the player (a random player in
+  // play: slot 0's alone here), along the player's line, nearer each frame.
   const auto shots = births(out, kShot, start);
-  ASSERT_GE(shots.size(), 1u);
-  EXPECT_LT(shots[0].first, start + 140);
+  ASSERT_GE(shots.size(), 2u);
+  EXPECT_LT(shots[1].first, start + 140);
+  for (const auto& [born, shot] : shots) {
+    if (born >= start + 140) continue;
+    EXPECT_LT(s16(out.value_at(shot + kWorldX, born)), s16(out.value_at(carrier + kWorldX, born))) << "frame " << born;
+    EXPECT_GT(s16(out.value_at(shot + kWorldX, born)), s16(out.value_at(carrier + kWorldX, born)) - 16) << "frame " << born;
+    for (uint64_t f = born + 1; f < born + 5; ++f) {
+      ASSERT_EQ(out.value_at(shot + kRoutine, f), kShot) << "frame " << f;
+      EXPECT_EQ(s16(out.value_at(shot + kWorldY, f)), 720) << "frame " << f;
+      EXPECT_LT(std::abs(s16(out.value_at(shot + kWorldX, f)) - s16(out.value_at(kPlayerX, f))),
+                std::abs(s16(out.value_at(shot + kWorldX, f - 1)) - s16(out.value_at(kPlayerX, f - 1))))
+          << "frame " << f;
+    }
+  }
   // At the path's end it is counted off and becomes a pickup where it stands.
   const uint64_t end = start + 141;
   EXPECT_EQ(out.value_at(carrier + kRoutine, end), kItem);
@@ -349,9 +383,7 @@ TEST(PickupsRun, ThePlainCarrierWaitsForThePlayerInXThenComesToTheFront) {
   const auto& out = pickups_run();
   const uint64_t start = area_start(out);
   ASSERT_GT(start, 0u);
-  uint32_t carrier = 0;
-  for (uint32_t c : running(out, kItemCarrier, start))
-    if (s16(out.value_at(c + kWorldX, start)) == kOriginX + 1110) carrier = c;
+  const uint32_t carrier = carrier_from(out, start, 1110);
   ASSERT_NE(carrier, 0u);
   // It stands at (1110, 600) until the player is within 16 units left of it
   // or 15 right (x + 16 - player x in 0..31).
@@ -369,15 +401,74 @@ TEST(PickupsRun, ThePlainCarrierWaitsForThePlayerInXThenComesToTheFront) {
   EXPECT_EQ(s16(out.value_at(carrier + kWorldX, met)), kOriginX + 1110);
 }
 
+TEST(PickupsRun, TheDartingCarrierWaitsForThePlayerInDepthThenLeavesTheArea) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const uint32_t carrier = carrier_from(out, start, 1300);
+  ASSERT_NE(carrier, 0u);
+  // It drifts back from 800 toward the player's line, a unit a frame, its x
+  // kept, until it is level with the player in depth (own y + 16 - the
+  // player's y in 0..31; the player is on its line, 720, by then).
+  uint64_t met = 0;
+  for (uint64_t f = start; f < kFrames && !met; ++f) {
+    if (s16(out.value_at(carrier + kWorldX, f)) != kOriginX + 1300) {
+      met = f;
+      break;
+    }
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 800 - int(f - start + 1)) << "frame " << f;
+  }
+  ASSERT_GT(met, start);
+  const int y = s16(out.value_at(carrier + kWorldY, met));
+  EXPECT_EQ(s16(out.value_at(kPlayerY, met)), 720);
+  EXPECT_EQ(y + 16 - 720, 31) << "level with the player at the first frame it could be";
+  // Then off to the right, 31 units a frame, in the same frame.
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, met)), kOriginX + 1300 + 31);
+  uint64_t gone = 0;
+  for (uint64_t f = met + 1; f < kFrames && !gone; ++f) {
+    if (out.value_at(carrier + kRoutine, f) != kItemCarrier) {
+      gone = f;
+      break;
+    }
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), s16(out.value_at(carrier + kWorldX, f - 1)) + 31) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), y) << "frame " << f;
+  }
+  ASSERT_GT(gone, met);
+  // Past the active stretch (2,560 units right of the playfield camera) it
+  // loses its alive bit and takes the path objects' removal as its routine;
+  // the removal counts it off the next frame, and its attachment goes with
+  // it.
+  const uint32_t camera = uint32_t(out.value_at(kCameraPointer, gone));
+  ASSERT_EQ((camera - kCameras) % 64, 0u);
+  ASSERT_LT(camera - kCameras, 4u * 64);
+  const int camera_x = s16(out.value_at(camera + 4, gone - 1));
+  EXPECT_GE(s16(out.value_at(carrier + kWorldX, gone - 1)), camera_x + 2560);
+  EXPECT_LT(s16(out.value_at(carrier + kWorldX, gone - 2)), s16(out.value_at(camera + 4, gone - 2)) + 2560);
+  EXPECT_EQ(out.value_at(carrier + kRoutine, gone), 0x07CFB2u);
+  EXPECT_EQ(out.value_at(carrier + kFlags, gone) & 1, 0u);
+  EXPECT_FALSE(is_free(out, carrier, gone));
+  EXPECT_TRUE(is_free(out, carrier, gone + 1));
+  EXPECT_EQ(out.value_at(kLiveEnemies, gone + 1), out.value_at(kLiveEnemies, gone) - 1);
+  // The attachment rode 16 units above it.
+  uint32_t attachment = 0;
+  for (uint32_t a : running(out, kAttachment, gone - 1))
+    if (out.value_at(a + kWorldX, gone - 1) == out.value_at(carrier + kWorldX, gone - 1) &&
+        s16(out.value_at(a + kWorldY, gone - 1)) == y - 16)
+      attachment = a;
+  ASSERT_NE(attachment, 0u);
+  EXPECT_FALSE(is_free(out, attachment, gone - 1));
+  EXPECT_TRUE(is_free(out, attachment, gone + 1));
+}
+
 // Checkpoints of the run recorded once with one time slice; the runs with 7
 // and 1,000 slices per stretch must match them.
 constexpr const char* kExpected = R"(
 300 317D699BB65C72F5 80BCCD80B5A537B3 4373718C6256B1C8 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 34BD08EDCCD6E48D E68C70E9E472A8E6 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 25CCF1B94A4AAF36 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 49D3BB20ECCE0A39 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
 900 25C8CC6D453A99F5 AB8ABF2B25BC9820 48022D0C16E8BFBB 5A8A8EFC8266EA5F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0595272B9F2D2959 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1E165991ACFE0C47 CCD0AFA17A7B4D27 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 14B299E956A7E399 B93A0C83CE3B6325 B93A0C83CE3B6325 256C71DDDAF3C823
-1200 16A875F1A6BA7A25 797BB5B870CF7808 27ACD0B7F7529A8F F220DD02B197C57E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0B98B728EA525372 B93A0C83CE3B6325 B93A0C83CE3B6325 6A8DF80711246A18 48F163BE59AEC33F C7AD69BC64E1604D 24DCCA3068D3B5B6 B93A0C83CE3B6325 EA6870F7F5EF13E5 B93A0C83CE3B6325 B93A0C83CE3B6325 097CF7E3D81EC20C
-1500 16A875F1A6BA7A25 32B8B40C733DBFEC 895402A57321A62D B8C2C0486B3B3EF8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 879664207DCD93D9 B93A0C83CE3B6325 B93A0C83CE3B6325 007F2DAA0C015787 2A9615ED896FAF0B C93353DC0A12E6C5 B9EB99C2D4713C21 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 721AE0EA678690D9
-1800 16A875F1A6BA7A25 B59EE01533ED73A4 124054700E79F532 2E86A6D061DBE69B B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 82447CFFADA65E61 B93A0C83CE3B6325 B93A0C83CE3B6325 7079EA63CC6E8C74 FD4F928904C2EAA9 53C84CEB069B37C7 89B0E17DF541F183 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 694FD42D7DFCDB5F
+1200 16A875F1A6BA7A25 960553A8B75C8214 27ACD0B7F7529A8F AB5A26532E1FC8C0 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EF026383588AB4CD B93A0C83CE3B6325 B93A0C83CE3B6325 2BC45B42E5DE8BDD 48F163BE59AEC33F C7AD69BC64E1604D 5CEF483A8F810DFE B93A0C83CE3B6325 EA6870F7F5EF13E5 B93A0C83CE3B6325 B93A0C83CE3B6325 E749A7C2C522D31C
+1500 16A875F1A6BA7A25 29F9BB1E46F39160 895402A57321A62D 73E33951739D2671 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 DE3564B79BB68B79 B93A0C83CE3B6325 B93A0C83CE3B6325 FBC1CFA8D0C06BA0 2A9615ED896FAF0B C93353DC0A12E6C5 D005620FB50253A1 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 04430B2C9C8C8DAB
+1800 16A875F1A6BA7A25 BDF98DFFCEECD593 124054700E79F532 83BA65BBDA3FF5ED B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 03E192AB4867E84D B93A0C83CE3B6325 B93A0C83CE3B6325 E6A59AD62645362A FD4F928904C2EAA9 53C84CEB069B37C7 6260E3F8962528E3 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 57325F0BFEB05E0C
 )";
 
 TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
@@ -388,3 +479,4 @@ TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 }
 
 }  // namespace
+

@@ -28,7 +28,11 @@
 // - a plain pickup carrier (type 1) behind the player's line where the
 //   walk ends, that waits there until the player comes up to it in x, then
 //   makes for the player's line (its side bursts stop it while the player
-//   stands beside it).
+//   stands beside it);
+// - a second plain carrier ahead of the player, in front of the player's
+//   line, that drifts back toward the line until it is level with the
+//   player in depth, then darts off to the right out of the area's active
+//   stretch and is removed there.
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -108,6 +112,11 @@ constexpr uint32_t kProbeBoxes = 0x07D5A6;
 constexpr uint32_t kSideBurstBox = 0x07D5AE;
 constexpr uint32_t kSideBurstOffsets = 0x07D5B2;
 constexpr uint32_t kLeftItem = 0x07D5BA;
+// The random pick of a player in play the aimed shots take: four picks per
+// set of slot bits (0: none, n: slot n - 1), and the record of each pick as
+// an offset from the work RAM's 0x208000.
+constexpr uint32_t kPlayerPicks = 0x07BAD2;
+constexpr uint32_t kPickRecords = 0x07BB10;
 constexpr uint32_t kCarrierAnimation = 0x1366D0;
 constexpr uint32_t kAttachmentAnimation = 0x1366D9;
 constexpr uint32_t kSideBurstAnimation = 0x1366E8;
@@ -360,6 +369,9 @@ void plant_item_carrier(rom_builder& rom) {
   }
   rom.put16(kLeftItem, kScoreKind, "item a type-3 carrier leaves: kind");
   rom.put16(kLeftItem + 2, 300, "item a type-3 carrier leaves: value");
+  // Slot 0 alone in play: every pick is slot 0's record (0x20A000).
+  for (uint32_t r = 0; r < 4; ++r) rom.put8(kPlayerPicks + 4 * 1 + r, 1, "player picks: slot 0 alone");
+  rom.put16(kPickRecords + 2 * 1, 0x2000, "player pick records: slot 0");
 }
 
 // The rider carrier: route 0 and rider type 0 (stage 1's pacer once set down).
@@ -406,7 +418,7 @@ void plant_area(rom_builder& rom, block& b) {
 
   // The spawn list comes first: a record's data offset is added unsigned,
   // so its data lies after it.
-  constexpr uint32_t kRecords = 6;
+  constexpr uint32_t kRecords = 7;
   b.align(2);
   const uint32_t list = b.take(10 * kRecords + 1);
 
@@ -449,6 +461,17 @@ void plant_area(rom_builder& rom, block& b) {
   b.words({0x8000, 0}, "plain carrier path: the end");
   const uint32_t plain_shots = b.words({0x8000, 0}, "plain carrier shot list: none");
   const uint32_t plain_header = b.longs({plain_path, plain_shots}, "plain carrier path header");
+  // The darting carrier's path: a wait for a player in depth while it
+  // drifts back a unit a frame, then 60 frames right at 31 units a frame
+  // (it leaves the active stretch on the way), then the end.
+  const uint32_t dart_path = b.words({0x4004}, "darting carrier path: wait in depth, drifting back");
+  b.bytes({0, uint8_t(-1), 0, 0}, "darting carrier path");
+  b.words({0, 0, 0, 0}, "darting carrier path");
+  b.words({60}, "darting carrier path: off to the right");
+  b.bytes({31, 0, 0, 0}, "darting carrier path");
+  b.words({0, 0, 0, 0}, "darting carrier path");
+  b.words({0x8000, 0}, "darting carrier path: the end");
+  const uint32_t dart_header = b.longs({dart_path, plain_shots}, "darting carrier path header");
   // The pickups: energy 40, score 5,000.
   const uint32_t energy_item = b.words({kEnergyKind, 40}, "pickup record: energy");
   const uint32_t score_item = b.words({kScoreKind, 5000}, "pickup record: score");
@@ -466,6 +489,7 @@ void plant_area(rom_builder& rom, block& b) {
       {kSpawnRiderCarrier, 760, 440, rider_data},
       {kSpawnItemCarrier, 1240, kLine, carrier_header},
       {kSpawnPlainCarrier, 1110, kLine - 120, plain_header},
+      {kSpawnPlainCarrier, 1300, kLine + 80, dart_header},
   }};
   for (size_t i = 0; i < records.size(); ++i) {
     const char* what = "stage 3 area 3 spawn record";

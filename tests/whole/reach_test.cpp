@@ -96,6 +96,10 @@ const std::vector<exception_row> kExceptions = {
     {0x060A1D, why::no_caller, "the sprite RAM copy that the boot routine makes inline"},
     {0x062B70, why::no_caller, "queues the character select's palette block; the in-game flow queues it itself"},
     {0x06350B, why::no_caller, "a second entry of the join routine (continue at 0x0635B4); the join check enters at 0x063536"},
+    {0x081A33, why::no_caller,
+     "faces a prop away from an unmirrored last attacker: a subroutine of the prop routines 0x081654, "
+     "0x0816BA and 0x0816EB, which have no translated code (the prop dispatcher runs only their "
+     "first frame, the shared set-up, and takes no other routine from its ROM table)"},
     {0x082E5D, why::no_caller, "an empty routine next to the child effects"},
     {0x08784E, why::no_caller, "the terrain map's row width and base, which the terrain routines work out inline"},
     {0x089548, why::no_caller, "the CRC of the primary settings record; the backup code calls the CRC routine 0x08954D itself"},

@@ -32,7 +32,11 @@
 // - a second plain carrier ahead of the player, in front of the player's
 //   line, that drifts back toward the line until it is level with the
 //   player in depth, then darts off to the right out of the area's active
-//   stretch and is removed there.
+//   stretch and is removed there;
+// - once the camera reaches x 640 (further than the pickups run walks), a
+//   camera-triggered enemy on the player's line, whose set-up makes the
+//   objects that have no translated routine: the run that walks on ends
+//   there.
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -135,6 +139,15 @@ constexpr uint32_t kRiderCooldowns = 0x0846FA;    // u8 by rank step
 constexpr uint32_t kRiderHitStates = 0x0846FE;    // ground, airborne, defeated
 constexpr uint32_t kRiderStunFrames = 0x084701;   // u8 by rank step
 
+// The camera-triggered enemy (AI type 8).
+constexpr uint32_t kCameraEnemyStates = 0x082B78;  // u32 per state
+constexpr uint32_t kFightAnimation = 0x1364CB;
+constexpr uint32_t kFightFrame = 0x1364D0;         // after the animation, before 0x1364E6
+constexpr uint8_t kCameraEnemyType = 8;
+constexpr uint32_t kAiWindowMargins = 0x07ACF0;    // 4 x s16 per AI type
+constexpr uint32_t kAiEnergies = 0x07AD38;         // u16 per AI type
+constexpr uint32_t kAiScores = 0x07AD4A;           // u16 per AI type
+
 // Routines the tables name.
 constexpr uint32_t kSpawnGenerator = 0x066200;
 constexpr uint32_t kFlyer = 0x07C57E;
@@ -144,6 +157,12 @@ constexpr uint32_t kPlainCarrier = 0x07CE0E;
 constexpr uint32_t kRiderCarrier = 0x08425C;
 constexpr uint32_t kRider = 0x0844B2;
 constexpr uint32_t kPacer = 0x07A278;  // AI type 0's routine: the rider once set down
+constexpr uint32_t kCameraEnemy = 0x082B50;
+enum : uint32_t {
+  kCameraEnemySetUp = 0x082BCC,
+  kCameraTrigger = 0x082C19,
+  kCameraCountdown = 0x082C4C,
+};
 enum : uint32_t {
   kRiderAppear = 0x0844FC,
   kRide = 0x084555,
@@ -171,7 +190,11 @@ constexpr uint32_t kFixedFrames = 0x136A00, kFixedFramesEnd = 0x136A80;
 
 // ---- values ----
 constexpr uint8_t kSpawnFlyer = 40, kSpawnItem = 41, kSpawnRiderCarrier = 42, kSpawnItemCarrier = 43,
-                  kSpawnPlainCarrier = 44;
+                  kSpawnPlainCarrier = 44, kSpawnCameraEnemy = 45;
+// The camera x (from the area's 0) that brings the camera-triggered enemy:
+// beyond where the pickups run's walk takes the camera (about 500), reached
+// by the walk on that ends the run.
+constexpr uint16_t kCameraEnemyTrigger = 640;
 constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint16_t kEnergyKind = 0, kScoreKind = 1;
 // The player's line: the pickups lie on it and the pickup carrier flies
@@ -403,6 +426,25 @@ void plant_rider_carrier(rom_builder& rom, const pictures& p) {
   by_rank(rom, kRiderStunFrames, 10, "rider stun frames");
 }
 
+// The camera-triggered enemy: its set-up (the only state a run plays: the
+// objects it makes have no translated routine), camera wait and opening
+// countdown; its type's camera window, energy and score; its fight
+// animation, one standing frame.
+void plant_camera_enemy(rom_builder& rom) {
+  const std::array<uint32_t, 3> states = {kCameraEnemySetUp, kCameraTrigger, kCameraCountdown};
+  for (uint32_t s = 0; s < states.size(); ++s)
+    rom.put32(kCameraEnemyStates + 4 * s, states[s], "camera-triggered enemy state table");
+  const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
+  for (uint32_t i = 0; i < 4; ++i)
+    rom.put16(kAiWindowMargins + 8 * kCameraEnemyType + 2 * i, uint16_t(margins[i]),
+              "AI type 8 (camera-triggered enemy) camera window margins");
+  rom.put16(kAiEnergies + 2 * kCameraEnemyType, 80, "AI type 8 (camera-triggered enemy) energy");
+  rom.put16(kAiScores + 2 * kCameraEnemyType, 3000, "AI type 8 (camera-triggered enemy) score");
+  block f(rom, kFightFrame, kFightFrame + 22, "camera-triggered enemy");
+  const uint32_t stand = frame(rom, f, kBodyPixels, 24, 40, 0x0170, 12, "camera-triggered enemy frame");
+  script(rom, kFightAnimation, 8, {stand}, kLoop, "camera-triggered enemy fight animation");
+}
+
 // Stage 3 area 3: its object list (the spawn generator), the area's spawn
 // list, camera script and player start row (generic_ai.cpp leaves area 3's
 // rows of stage 3 to us; the stage's other rows: stage_areas.h).
@@ -418,7 +460,7 @@ void plant_area(rom_builder& rom, block& b) {
 
   // The spawn list comes first: a record's data offset is added unsigned,
   // so its data lies after it.
-  constexpr uint32_t kRecords = 7;
+  constexpr uint32_t kRecords = 8;
   b.align(2);
   const uint32_t list = b.take(10 * kRecords + 1);
 
@@ -472,6 +514,10 @@ void plant_area(rom_builder& rom, block& b) {
   b.words({0, 0, 0, 0}, "darting carrier path");
   b.words({0x8000, 0}, "darting carrier path: the end");
   const uint32_t dart_header = b.longs({dart_path, plain_shots}, "darting carrier path header");
+  // The camera-triggered enemy's platform: one segment over x 1300-1500 on
+  // the player's line.
+  const uint32_t camera_enemy_list = b.bytes({4, 4, 0, 1}, "camera-triggered enemy platform list");
+  b.words({uint16_t(kOriginX + 1300), uint16_t(kOriginX + 1500), kLine}, "camera-triggered enemy platform list");
   // The pickups: energy 40, score 5,000.
   const uint32_t energy_item = b.words({kEnergyKind, 40}, "pickup record: energy");
   const uint32_t score_item = b.words({kScoreKind, 5000}, "pickup record: score");
@@ -481,6 +527,7 @@ void plant_area(rom_builder& rom, block& b) {
     uint8_t type;
     uint16_t x, y;
     uint32_t data;
+    uint16_t trigger = 0;  // camera x that brings it, from the area's 0
   };
   const std::array<record, kRecords> records = {{
       {kSpawnFlyer, 1000, 180, flyer_header},
@@ -490,13 +537,14 @@ void plant_area(rom_builder& rom, block& b) {
       {kSpawnItemCarrier, 1240, kLine, carrier_header},
       {kSpawnPlainCarrier, 1110, kLine - 120, plain_header},
       {kSpawnPlainCarrier, 1300, kLine + 80, dart_header},
+      {kSpawnCameraEnemy, 1400, kLine, camera_enemy_list, kCameraEnemyTrigger},
   }};
   for (size_t i = 0; i < records.size(); ++i) {
     const char* what = "stage 3 area 3 spawn record";
     const uint32_t a = list + 10 * uint32_t(i);
     rom.put8(a, records[i].type, what);
     rom.put8(a + 1, kAnyPlayerCount, what);
-    rom.put16(a + 2, kOriginX, what);  // the camera x that brings it: where the camera starts
+    rom.put16(a + 2, uint16_t(kOriginX + records[i].trigger), what);  // 0: where the camera starts
     rom.put16(a + 4, uint16_t(kOriginX + records[i].x), what);
     rom.put16(a + 6, records[i].y, what);
     rom.put16(a + 8, uint16_t(records[i].data - (a + 8)), what);
@@ -508,6 +556,7 @@ void plant_area(rom_builder& rom, block& b) {
   rom.put32(kSpawnRoutineTable + 4 * kSpawnRiderCarrier, kRiderCarrier, "spawn routine table: rider carrier");
   rom.put32(kSpawnRoutineTable + 4 * kSpawnItemCarrier, kItemCarrier, "spawn routine table: pickup carrier");
   rom.put32(kSpawnRoutineTable + 4 * kSpawnPlainCarrier, kPlainCarrier, "spawn routine table: plain carrier");
+  rom.put32(kSpawnRoutineTable + 4 * kSpawnCameraEnemy, kCameraEnemy, "spawn routine table: camera-triggered enemy");
 
   // The flyer's boss bar (subject 17).
   const uint32_t name = b.text("FLYER", "boss bar names: flyer");
@@ -525,6 +574,7 @@ void plant_pickups(rom_builder& rom) {
   plant_items(rom, p);
   plant_item_carrier(rom);
   plant_rider_carrier(rom, p);
+  plant_camera_enemy(rom);
   plant_area(rom, b);
 }
 

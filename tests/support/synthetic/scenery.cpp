@@ -125,9 +125,10 @@ void plant_passer_scripts(rom_builder& rom) {
     put_script(rom, kGunScript, 4, {f[1], f[1], f[1], f[1]}, -2, "type-53 gun animation");
     put_script(rom, kShotScript, 4, {f[1], f[1], f[1]}, -1, "type-53 shot animation");
   }
-  // Type 51.
+  // Type 51 (its frame right after its script: 0x1364CB starts another
+  // fixed animation, the camera-triggered enemy's, pickups.cpp).
   {
-    const auto f = frames(0x1364C0, {figure}, "type-51 frames");
+    const auto f = frames(0x1364A6, {figure}, "type-51 frames");
     put_script(rom, k51Script, 8, {f[0]}, -2, "type-51 animation: standing");
   }
 }

@@ -6,7 +6,9 @@
 // carrier waits for the player in x, another drifts until it is level with
 // the player in depth, then darts out of the area and is removed. The
 // player walks right, taking the pickups, each of which flies to the
-// player's panel.
+// player's panel. A second run walks on: a second rider carrier comes down
+// beside the player and is beaten, and the camera-triggered enemy's set-up
+// ends the run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/play_script.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -32,6 +35,7 @@ constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
 constexpr uint32_t kPlayerX = kPlayer + 32, kPlayerY = kPlayer + 34, kPlayerEnergy = kPlayer + 64,
                    kPlayerScore = kPlayer + 140;
 constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
+constexpr uint32_t kTableB = 0x20A900;  // hit-box table B: 16-byte entries after its header
 constexpr uint32_t kFreeStack128 = 0x2000FE;  // count, then the free 128-byte objects' addresses
 constexpr uint32_t kCameraPointer = 0x2082B0, kCameras = 0x208300;  // 4 cameras of 64 bytes, x at +4
 constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
@@ -467,9 +471,9 @@ constexpr const char* kExpected = R"(
 300 317D699BB65C72F5 80BCCD80B5A537B3 4373718C6256B1C8 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 34BD08EDCCD6E48D E68C70E9E472A8E6 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 25CCF1B94A4AAF36 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 49D3BB20ECCE0A39 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
 900 25C8CC6D453A99F5 AB8ABF2B25BC9820 48022D0C16E8BFBB 5A8A8EFC8266EA5F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0595272B9F2D2959 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 1E165991ACFE0C47 CCD0AFA17A7B4D27 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 14B299E956A7E399 B93A0C83CE3B6325 B93A0C83CE3B6325 256C71DDDAF3C823
-1200 16A875F1A6BA7A25 A9E6577AB6F08257 27ACD0B7F7529A8F 7C133A66FAF057F3 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 D5F48A9516BE8B19 B93A0C83CE3B6325 B93A0C83CE3B6325 2BC45B42E5DE8BDD 48F163BE59AEC33F C7AD69BC64E1604D 5CEF483A8F810DFE B93A0C83CE3B6325 EA6870F7F5EF13E5 B93A0C83CE3B6325 B93A0C83CE3B6325 E749A7C2C522D31C
-1500 16A875F1A6BA7A25 D846FE9965A927E3 895402A57321A62D F29985F76B5BD32E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C5094ED0DD3CC4C9 B93A0C83CE3B6325 B93A0C83CE3B6325 FBC1CFA8D0C06BA0 2A9615ED896FAF0B C93353DC0A12E6C5 D005620FB50253A1 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 04430B2C9C8C8DAB
-1800 16A875F1A6BA7A25 D2EE2C662B103298 124054700E79F532 1367539C7FE4F722 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 9560DA6A754F22A9 B93A0C83CE3B6325 B93A0C83CE3B6325 E6A59AD62645362A FD4F928904C2EAA9 53C84CEB069B37C7 6260E3F8962528E3 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 57325F0BFEB05E0C
+1200 16A875F1A6BA7A25 5612EF3837072942 27ACD0B7F7529A8F 3154B9A9748FE2EA B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5E6E0C4DFD3006D1 B93A0C83CE3B6325 B93A0C83CE3B6325 2BC45B42E5DE8BDD 48F163BE59AEC33F C7AD69BC64E1604D 5CEF483A8F810DFE B93A0C83CE3B6325 EA6870F7F5EF13E5 B93A0C83CE3B6325 B93A0C83CE3B6325 E749A7C2C522D31C
+1500 16A875F1A6BA7A25 24BC5E9522DA9D0E 895402A57321A62D C60CD1CF9ABA298F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 EB49C9B9AB7B5401 B93A0C83CE3B6325 B93A0C83CE3B6325 FBC1CFA8D0C06BA0 2A9615ED896FAF0B C93353DC0A12E6C5 D005620FB50253A1 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 04430B2C9C8C8DAB
+1800 16A875F1A6BA7A25 F5D23EE71271F6AD 124054700E79F532 FDEEA3961F49F993 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 50F458A3C1CDC105 B93A0C83CE3B6325 B93A0C83CE3B6325 E6A59AD62645362A FD4F928904C2EAA9 53C84CEB069B37C7 6260E3F8962528E3 B93A0C83CE3B6325 036531267D727C7D B93A0C83CE3B6325 B93A0C83CE3B6325 57325F0BFEB05E0C
 )";
 
 TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
@@ -482,20 +486,42 @@ TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 }  // namespace
 
 
-// ---- the walk on to the camera-triggered enemy: a run that ends ----
+// ---- the walk on: the second rider carrier and the camera-triggered enemy ----
 
 namespace {
 
-// The pickups run's inputs, then a longer walk right that takes the camera
-// to x 640, where the camera-triggered enemy comes; its set-up makes four
-// objects whose routine (0x082C72) has no translated code, and the object
-// runner's call of the first ends the run.
+constexpr uint32_t kTallySlot0 = 0x208400;  // 16 counters by category
+constexpr uint32_t kRiderCarrierTally = kTallySlot0 + 2 * 14;
+
+// The pickups run's inputs, then a longer walk right. When the camera
+// passes x 700 a second rider carrier comes down beside the player, onto
+// the player's line, and sets its rider down; the player, turned toward it
+// by its first touch, beats it with blows: destroyed, it takes its rider
+// with it and is removed. A last walk takes the camera to x 900, where the
+// camera-triggered enemy comes; its set-up makes four objects whose routine
+// (0x082C72) has no translated code, and the object runner's call of the
+// first ends the run.
+//
+// One poke stands in for what the data cannot raise: the players' blows
+// test the vertical words of the hit-box entries, which the carrier's and
+// the generic AI's flat registration leave as they were, and nothing in
+// this area writes them; so the vertical words of the first twelve entries
+// of table B are set once, before the carrier comes, to the span of a
+// standing body (28 pixels above the ground to 2 below), as the generic AI
+// run does.
 whole_run::options camera_enemy_options(int slices) {
   whole_run::options o = pickups_options(slices);
-  o.script += "1500 press right1 60\n";
-  o.frames = 1700;
+  o.script += "1500 press right1 50\n";
+  for (uint32_t entry = 1; entry <= 12; ++entry) {
+    const uint8_t span[4] = {0x90, 0xFF, 0x08, 0x00};  // -112 .. 8 world units
+    for (uint32_t i = 0; i < 4; ++i) o.script += play_script::poke(1555, kTableB + 16 * entry + 12 + i, span[i]);
+  }
+  for (int i = 0; i < 15; ++i) o.script += std::to_string(1560 + 16 * i) + " press button1\n";
+  o.script += "1850 press right1 60\n";
+  o.frames = 2100;
   o.every = 300;
   o.seconds = 240;
+  o.watch.push_back({kRiderCarrierTally, 2});
   return o;
 }
 
@@ -505,12 +531,19 @@ const whole_run::outcome& camera_enemy_run() {
   return whole_run::run_once(IRONBELL_PROBE_EXE, "pickups camera enemy", camera_enemy_options(1));
 }
 
+// The checkpoint of the walk on (before it, the pickups run's), recorded
+// once with one time slice.
+constexpr const char* kWalkOnExpected = R"(
+1800 16A875F1A6BA7A25 248DCE4902B1C446 9BA41E317246E607 6B92DD0872298AF9 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 722ACDCFAEC4B000 B93A0C83CE3B6325 B93A0C83CE3B6325 2B3E534D5D6035DD 6C416B2C3E04AE04 DFDD23B7C057A9A7 8B97F217B593AF32 B93A0C83CE3B6325 60CC8D32826A79C1 B93A0C83CE3B6325 B93A0C83CE3B6325 07E5ED98E75BADD3
+)";
+
 // The run ends with the runtime's message for the set-up's objects, in the
-// frame the camera reaches x 640 and the enemy comes; up to then it is the
-// pickups run, whatever the time slicing.
+// frame the camera reaches x 900 and the enemy comes; its checkpoints are
+// the pickups run's up to frame 1500 and then its own, whatever the time
+// slicing.
 TEST(PickupsCameraEnemyRun, EndsWhereTheEnemysSetUpMakesItsObjects) {
   whole_run::runner r(IRONBELL_PROBE_EXE);
-  for (int slices : {1, 7}) {
+  for (int slices : {1, 7, 1000}) {
     SCOPED_TRACE(slices);
     const whole_run::outcome fresh = slices == 1 ? whole_run::outcome{} : r.run(camera_enemy_options(slices));
     const whole_run::outcome& out = slices == 1 ? camera_enemy_run() : fresh;
@@ -520,20 +553,88 @@ TEST(PickupsCameraEnemyRun, EndsWhereTheEnemysSetUpMakesItsObjects) {
         << out.err;
     const uint64_t frame = std::stoull(m[1].str());
     // Frames count finished frames: the run ended in the frame after the
-    // last one seen, where the camera, 636 at its end, steps on to 640.
+    // last one seen, where the camera, 896 at its end, steps on to 900.
     const uint32_t camera = kCameras + 64;  // the playfield camera of the area
     ASSERT_EQ(out.value_at(kCameraPointer, frame), camera);
     EXPECT_EQ(out.frames_of(camera + 4).back(), frame);
-    EXPECT_EQ(s16(out.value_at(camera + 4, frame)), kOriginX + 636);
-    EXPECT_GT(frame, 1500u) << "on the walk on";
+    EXPECT_EQ(s16(out.value_at(camera + 4, frame)), kOriginX + 896);
+    EXPECT_GT(frame, 1850u) << "on the last walk";
     EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x082B50u)) << "the enemy ran";
-    auto cps = out.checkpoints;
-    cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 1500; }), cps.end());
     auto expected = whole_run::parse_checkpoints(kExpected);
     expected.erase(std::remove_if(expected.begin(), expected.end(), [](const auto& c) { return c.frame > 1500; }),
                    expected.end());
-    EXPECT_EQ(whole_run::first_difference(expected, cps), "") << whole_run::format_checkpoints(cps);
+    for (const auto& c : whole_run::parse_checkpoints(kWalkOnExpected)) expected.push_back(c);
+    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "") << whole_run::format_checkpoints(out.checkpoints);
   }
+}
+
+}  // namespace
+
+
+namespace {
+
+constexpr uint32_t kRiderCarrierRemoval = 0x08445B;
+
+// The second rider carrier and the frame it came in: the one that took
+// state 2 after frame 1500 (the first has been in state 3 since the area's
+// early frames).
+std::pair<uint32_t, uint64_t> second_rider_carrier(const whole_run::outcome& out) {
+  for (uint32_t i = 0; i < kCount128; ++i) {
+    const uint32_t o = kObjects128 + 128 * i;
+    for (uint64_t f : out.frames_of(o + kStateType))
+      if (f > 1500 && out.value_at(o + kRoutine, f) == kRiderCarrier && (out.value_at(o + kStateType, f) & 0xFF) == 2)
+        return {o, f};
+  }
+  return {0, 0};
+}
+
+TEST(PickupsCameraEnemyRun, TheSecondRiderCarrierComesDownBesideThePlayerAndIsBeatenAndRemoved) {
+  const auto& out = camera_enemy_run();
+  const auto [carrier, came] = second_rider_carrier(out);
+  ASSERT_NE(carrier, 0u);
+  // It comes as the camera passes x 700: it jumps 264 toward the front
+  // from where it waited (1350, 440) and flies one frame of 16 onto the
+  // player's line, 34 units left of the player, where it sets its rider
+  // down: the pacer, 56 units behind it.
+  const uint32_t camera = kCameras + 64;
+  EXPECT_GE(s16(out.value_at(camera + 4, came)), kOriginX + 700);
+  EXPECT_LT(s16(out.value_at(camera + 4, came - 2)), kOriginX + 700);
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldY, came)), 704);
+  const uint64_t down = came + 1;
+  EXPECT_EQ(out.value_at(carrier + kStateType, down) & 0xFF, 3u);
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, down)), kOriginX + 1350);
+  EXPECT_EQ(s16(out.value_at(carrier + kWorldY, down)), 720);
+  EXPECT_EQ(s16(out.value_at(kPlayerX, down)), kOriginX + 1384);
+  const uint32_t rider = 0x200000u | uint32_t(out.value_at(carrier + kPartner, down));
+  EXPECT_EQ(out.value_at(rider + kRoutine, down), kPacer);
+  EXPECT_EQ(s16(out.value_at(rider + kWorldY, down)), 720 - 56);
+  // The blows: the first takes 8 of its 14 (stunned, state 5, then back to
+  // its wait), the second the rest: destroyed (6, then 7 with its effect).
+  std::vector<std::pair<uint64_t, int>> energy;
+  for (uint64_t f : out.frames_of(carrier + kEnergy))
+    if (f > down) energy.push_back({f, s16(out.value_at(carrier + kEnergy, f))});
+  ASSERT_EQ(energy.size(), 2u);
+  EXPECT_EQ(energy[0].second, 6);
+  EXPECT_EQ(out.value_at(carrier + kStateType, energy[0].first) & 0xFF, 5u);
+  EXPECT_EQ(energy[1].second, 0);
+  const uint64_t beaten = energy[1].first;
+  EXPECT_EQ(out.value_at(carrier + kStateType, beaten) & 0xFF, 7u);
+  EXPECT_EQ(out.value_at(kRiderCarrierTally, beaten), out.value_at(kRiderCarrierTally, beaten - 1) + 1);
+  // 10 frames later (state 8) its rider is flagged beaten with it: it
+  // leaves the pacer's states for its defeat; 30 frames after that the
+  // carrier is cleared, counted off and freed.
+  uint64_t wreck = 0;
+  for (uint64_t f : out.frames_of(carrier + kStateType))
+    if (!wreck && f > beaten && (out.value_at(carrier + kStateType, f) & 0xFF) == 8) wreck = f;
+  EXPECT_EQ(wreck, beaten + 9);
+  EXPECT_GE(out.value_at(rider + kStateType, wreck + 1) & 0xFF, 0x10u) << "the rider's defeat";
+  const uint64_t removed = wreck + 30;
+  EXPECT_EQ(out.value_at(carrier + kFlags, removed - 1) & 1, 1u);
+  EXPECT_EQ(out.value_at(carrier + kFlags, removed), 0u);
+  EXPECT_FALSE(is_free(out, carrier, removed - 1));
+  EXPECT_TRUE(is_free(out, carrier, removed));
+  EXPECT_EQ(out.value_at(kLiveEnemies, removed), out.value_at(kLiveEnemies, removed - 1) - 1);
+  EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), kRiderCarrierRemoval));
 }
 
 }  // namespace

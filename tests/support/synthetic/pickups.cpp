@@ -33,10 +33,12 @@
 //   line, that drifts back toward the line until it is level with the
 //   player in depth, then darts off to the right out of the area's active
 //   stretch and is removed there;
-// - once the camera reaches x 640 (further than the pickups run walks), a
-//   camera-triggered enemy on the player's line, whose set-up makes the
-//   objects that have no translated routine: the run that walks on ends
-//   there.
+// - once the camera reaches x 700 (further than the pickups run walks), a
+//   second rider carrier that jumps down onto the player's line beside the
+//   player and sets its rider down there, for the player to beat;
+// - once the camera reaches x 900, a camera-triggered enemy on the player's
+//   line, whose set-up makes the objects that have no translated routine:
+//   the run that walks on ends there.
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -194,7 +196,10 @@ constexpr uint8_t kSpawnFlyer = 40, kSpawnItem = 41, kSpawnRiderCarrier = 42, kS
 // The camera x (from the area's 0) that brings the camera-triggered enemy:
 // beyond where the pickups run's walk takes the camera (about 500), reached
 // by the walk on that ends the run.
-constexpr uint16_t kCameraEnemyTrigger = 640;
+constexpr uint16_t kCameraEnemyTrigger = 900;
+// ... and the second rider carrier, which comes down beside the player on
+// that walk.
+constexpr uint16_t kSecondRiderTrigger = 700;
 constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint16_t kEnergyKind = 0, kScoreKind = 1;
 // The player's line: the pickups lie on it and the pickup carrier flies
@@ -409,6 +414,14 @@ void plant_rider_carrier(rom_builder& rom, const pictures& p) {
   rom.put8(kRouteSteps, uint8_t(-3), "carrier route steps: x");
   rom.put8(kRouteSteps + 1, 0, "carrier route steps: y");
   rom.put8(kRouteFrames, 100, "carrier route frames");
+  // Route 1: a jump down toward the player's line (264 toward the front)
+  // and one frame of flight, 16 units, onto it (and back up the same way,
+  // 16 units a frame, when its rider is gone).
+  rom.put16(kRouteJumps + 4, 0, "carrier route jumps: x");
+  rom.put16(kRouteJumps + 4 + 2, 264, "carrier route jumps: y");
+  rom.put8(kRouteSteps + 2, 0, "carrier route steps: x");
+  rom.put8(kRouteSteps + 2 + 1, 16, "carrier route steps: y");
+  rom.put8(kRouteFrames + 1, 1, "carrier route frames");
   // Stunned 10 frames in state 4, destroyed from state 6.
   by_rank(rom, kRiderCarrierHitTable, 10, "rider carrier hit table: stun frames");
   rom.put8(kRiderCarrierHitTable + 4, 4, "rider carrier hit table: hit state");
@@ -460,7 +473,7 @@ void plant_area(rom_builder& rom, block& b) {
 
   // The spawn list comes first: a record's data offset is added unsigned,
   // so its data lies after it.
-  constexpr uint32_t kRecords = 8;
+  constexpr uint32_t kRecords = 9;
   b.align(2);
   const uint32_t list = b.take(10 * kRecords + 1);
 
@@ -522,6 +535,7 @@ void plant_area(rom_builder& rom, block& b) {
   const uint32_t energy_item = b.words({kEnergyKind, 40}, "pickup record: energy");
   const uint32_t score_item = b.words({kScoreKind, 5000}, "pickup record: score");
   const uint32_t rider_data = b.bytes({0, 0}, "rider carrier data: rider type 0, route 0");
+  const uint32_t second_rider_data = b.bytes({0, 1}, "rider carrier data: rider type 0, route 1");
 
   struct record {
     uint8_t type;
@@ -538,6 +552,7 @@ void plant_area(rom_builder& rom, block& b) {
       {kSpawnPlainCarrier, 1110, kLine - 120, plain_header},
       {kSpawnPlainCarrier, 1300, kLine + 80, dart_header},
       {kSpawnCameraEnemy, 1400, kLine, camera_enemy_list, kCameraEnemyTrigger},
+      {kSpawnRiderCarrier, 1350, kLine - 280, second_rider_data, kSecondRiderTrigger},
   }};
   for (size_t i = 0; i < records.size(); ++i) {
     const char* what = "stage 3 area 3 spawn record";

@@ -485,7 +485,6 @@ TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 
 }  // namespace
 
-
 // ---- the walk on: the second rider carrier and the camera-triggered enemy ----
 
 namespace {
@@ -564,14 +563,10 @@ TEST(PickupsCameraEnemyRun, EndsWhereTheEnemysSetUpMakesItsObjects) {
     expected.erase(std::remove_if(expected.begin(), expected.end(), [](const auto& c) { return c.frame > 1500; }),
                    expected.end());
     for (const auto& c : whole_run::parse_checkpoints(kWalkOnExpected)) expected.push_back(c);
-    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "") << whole_run::format_checkpoints(out.checkpoints);
+    EXPECT_EQ(whole_run::first_difference(expected, out.checkpoints), "")
+        << whole_run::format_checkpoints(out.checkpoints);
   }
 }
-
-}  // namespace
-
-
-namespace {
 
 constexpr uint32_t kRiderCarrierRemoval = 0x08445B;
 

@@ -167,6 +167,7 @@ const rom_builder& synthetic_set() {
     plant_graphics(r);
     plant_stage_clear(r);
     plant_generic_ai(r);
+    plant_volley(r);
     plant_signatures(r);
     return r;
   }();

@@ -87,6 +87,9 @@ void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond 
 void plant_graphics(rom_builder& rom);  // font, text colours, mixer and video defaults, tiles
 void plant_stage_clear(rom_builder& rom);  // stage 1's intro actors, the results screen
 void plant_generic_ai(rom_builder& rom);  // stage 3: platform enemies of AI types 1 to 4
+void plant_volley(rom_builder& rom);      // stage 3 area 1's volley enemy (AI type 7)
+// The volley enemy's spawn type (its record stands in stage 3 area 1's list).
+inline constexpr uint8_t volley_spawn_type = 47;
 // The self test's four ROM signature words (0x09FFF8-0x09FFFF, read by the
 // game at 0xFFFFF8), over everything planted before: planted last.
 void plant_signatures(rom_builder& rom);

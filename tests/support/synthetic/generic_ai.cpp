@@ -28,7 +28,9 @@
 //   frame, slows, turns and comes back, striking the players it passes;
 // and, once the camera passes x 1600, types 5 and 6, each with a follower
 // piece and an attack piece, on one segment: they wait, walk, strike, jump
-// at a player that comes near and attack with their attack piece.
+// at a player that comes near and attack with their attack piece; once it
+// passes x 1900, the volley enemy (AI type 7, its tables in volley.cpp) and
+// a third type 6 on a short segment of its own.
 // Every one of them is stunned by a blow on the ground, knocked back by one
 // in the air, and beaten pops up, falls and shrinks off the screen (types 5
 // and 6: leave after their effect), worth its score and counted in its
@@ -162,6 +164,9 @@ constexpr uint8_t kSpawnHopper = 50, kSpawnBrawler = 51, kSpawnLeaper = 52, kSpa
 // The types 5 and 6 enter when the camera passes x 1600, which only a walk
 // to the area's right part brings.
 constexpr uint16_t kPiecesTrigger = 1600;
+// The archer (AI type 7, volley.cpp) enters at the area's right end, which
+// only a walk past the two-piece enemies brings.
+constexpr uint16_t kArcherTrigger = 1900;
 constexpr uint8_t kAnyPlayerCount = 0x1E;  // spawn flags: for 1 to 4 players
 constexpr uint8_t kAttackStrength = 10;    // energy each of their blows takes
 // State numbers of the tables below.
@@ -608,7 +613,7 @@ void plant_generic_ai(rom_builder& rom) {
   // Stage 3's spawn lists: area 1 has the five, the others none. Spawn data
   // lies after its records (the records name it by an unsigned offset).
   const uint32_t area1 = c.here();
-  cursor data(rom, area1 + 7 * 10 + 1);
+  cursor data(rom, area1 + 9 * 10 + 1);
   // The hopper's platform list: an upper segment (offset 4, where it
   // starts) over x 960-1400 at y 560, a wider lower one (offset 10) in front
   // of it over x 900-1460 at y 600; its window's x from the upper segment's
@@ -629,6 +634,13 @@ void plant_generic_ai(rom_builder& rom) {
   data.words({2300, 2900, 600}, what);
   const uint32_t type6_data = data.bytes({12, 4, 4, 0, 1}, "type 6 spawn data: direction, platform list");
   data.words({2300, 2900, 600}, what);
+  // The archer's: one segment over x 2500-2700, 24 pixels behind the
+  // two-piece enemies' (y 504); with it a third two-piece enemy (type 6)
+  // on a short segment of its own, x 2450-2650 at y 600.
+  const uint32_t archer_list = data.bytes({4, 4, 0, 1}, what);
+  data.words({2500, 2700, 504}, what);
+  const uint32_t escort_data = data.bytes({12, 4, 4, 0, 1}, "type 6 spawn data: direction, platform list");
+  data.words({2450, 2650, 600}, what);
   put_spawn(c, kSpawnHopper, 1100, 560, hopper_list);
   put_spawn(c, kSpawnBrawler, 400, 600, brawler_list);
   put_spawn(c, kSpawnLeaper, 160, 600, leaper_data);
@@ -636,6 +648,8 @@ void plant_generic_ai(rom_builder& rom) {
   put_spawn(c, kSpawnLeaper, 700, 800, vaulter_data);
   put_spawn(c, kSpawnType5, 2500, 600, type5_data, kPiecesTrigger);
   put_spawn(c, kSpawnType6, 2800, 600, type6_data, kPiecesTrigger);
+  put_spawn(c, volley_spawn_type, 2600, 504, archer_list, kArcherTrigger);
+  put_spawn(c, kSpawnType6, 2560, 600, escort_data, kArcherTrigger);
   c.bytes({0x80}, "stage 3 area 1 spawn list end");
   c.skip(data.here() - c.here());
   // Area 1 runs stage 1's area 1 objects (its spawn generator); the

@@ -7,9 +7,11 @@
 // each of them in turn, for its score and its tally. A second run walks on
 // to the area's right part and meets the two enemies with pieces there; a
 // third on to the area's right end, where the volley enemy (the archer)
-// waits with a third enemy with pieces.
+// waits with a third enemy with pieces; a fourth plays the first again but
+// strikes the hopper as its high jump leaves the ground, and it is knocked
+// back in the air.
 //
-// In all three runs two pokes stand in for what the data cannot raise:
+// In all four runs two pokes stand in for what the data cannot raise:
 // - the stage: the flow resets the stage to 0 and advances it by one as a
 //   game starts, so stage 3 is reached by setting the stage variable to 2
 //   between the two (the poke of frame 568 lands in frame 569, after the
@@ -352,6 +354,108 @@ TEST(GenericAiRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
   whole_run::runner r(IRONBELL_PROBE_EXE);
   EXPECT_EQ(whole_run::slicing_mismatches(kExpected, generic_ai_run(),
                                           [&](int slices) { return r.run(generic_ai_options(slices)); }),
+            "");
+}
+
+// ---- the knock-back run: a blow as the hopper leaves the ground ----
+//
+// The same game as the run above to frame 2050; then the player's next blow
+// comes 7 frames sooner (button 1 at 2059 rather than 2066), striking the
+// hopper as it rises from its high jump at the player. Hit in the air, it
+// is knocked back: intangible, it flies on along its jump's arc and comes
+// down to its floor, tangible again. The run ends as it has landed.
+
+constexpr uint64_t kKnockbackFrames = 2130;
+constexpr uint32_t kAirborne = 1u << 13, kIntangible = 1u << 2;
+constexpr uint64_t kT1Rise = 25, kT1KnockbackFall = 32, kT1Landing = 1;
+constexpr uint16_t kLowerFloor = 600;  // the hopper's lower segment
+
+std::string knockback_script() {
+  std::string s = into_stage3();
+  s += punches(700, 1100) + play_script::at(1100, "press left1 35") + punches(1145, 1500);
+  for (uint64_t f = 1500; f < 2100; f += 60) s += play_script::at(f, "press right1 12");
+  for (uint64_t f : {1900, 1950, 2000}) s += play_script::at(f, "press right1 6");
+  return s + punches(2050, 2051) + punches(2059, kKnockbackFrames);
+}
+
+whole_run::options knockback_options(int slices) {
+  whole_run::options o = generic_ai_options(slices);
+  o.script = knockback_script();
+  o.frames = kKnockbackFrames;
+  return o;
+}
+
+const whole_run::outcome& knockback_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_knockback", knockback_options(1));
+}
+const whole_reach::listed kReachKnockback("generic_ai_knockback", [] { return knockback_options(1); });
+
+TEST(GenericAiKnockbackRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = knockback_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+// The blow lands while the hopper rises, above its floor: the blow scores,
+// and the hopper, intangible, falls back in the air (the knock-back's fall
+// state) along its arc, still going up at first, and lands on its floor.
+TEST(GenericAiKnockbackRun, TheHopperHitAsItRisesIsKnockedBackAndLands) {
+  const auto& out = knockback_run();
+  const found h = enemy(out, kHopper);
+  ASSERT_NE(h.object, 0u);
+  std::vector<uint64_t> energy, frames;
+  for (const auto& c : out.changes)
+    if (c.address == h.object + kEnergy && c.frame > 2050) {
+      energy.push_back(c.value);
+      frames.push_back(c.frame);
+    }
+  ASSERT_EQ(energy.size(), 2u) << "the blow at 2058 and the one in the air";
+  const uint64_t blow = frames[1];
+  EXPECT_EQ(energy[0] - energy[1], 8u);
+  EXPECT_EQ(out.value_at(kPlayerScore, blow) - out.value_at(kPlayerScore, blow - 1), 10u);
+  // Before the blow: rising from its high jump, in the air above its floor.
+  EXPECT_EQ(out.value_at(h.object + kStateType, blow - 1) & 0xFF, kT1Rise);
+  EXPECT_EQ(out.value_at(h.object + kFlags, blow - 1) & kAirborne, kAirborne);
+  const uint16_t y_at_blow = uint16_t(out.value_at(h.object + kWorldY, blow));
+  EXPECT_LT(y_at_blow, kLowerFloor);
+  // Knocked back: the fall state, intangible, in the air.
+  EXPECT_EQ(out.value_at(h.object + kStateType, blow) & 0xFF, kT1KnockbackFall);
+  EXPECT_EQ(out.value_at(h.object + kFlags, blow) & kIntangible, kIntangible);
+  const uint64_t landed = first_in(out, h.object, kT1Landing, blow);
+  ASSERT_NE(landed, 0u);
+  EXPECT_GT(landed - blow, 20u) << "a fall of some frames";
+  // While it falls back the state holds; it still rises at first, then comes
+  // down to its floor.
+  const auto after = states(out, h.object, blow);
+  ASSERT_GE(after.size(), 2u);
+  EXPECT_EQ(after[0], kT1KnockbackFall);
+  EXPECT_EQ(after[1], kT1Landing);
+  uint16_t top = y_at_blow;
+  for (uint64_t f = blow; f < landed; ++f) {
+    const uint16_t y = uint16_t(out.value_at(h.object + kWorldY, f));
+    EXPECT_LT(y, kLowerFloor) << f;
+    top = std::min(top, y);
+  }
+  EXPECT_LT(top, y_at_blow) << "still rising after the blow";
+  EXPECT_EQ(out.value_at(h.object + kWorldY, landed), kLowerFloor);
+  EXPECT_EQ(out.value_at(h.object + kFlags, landed) & (kAirborne | kIntangible), 0u) << "tangible, on its floor";
+}
+
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
+constexpr const char* kKnockbackExpected = R"(
+300 317D699BB65C72F5 80BCCD80B5A537B3 4373718C6256B1C8 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
+600 9E6ADFF6376AE40D 86735DA952726D1A 4215794EC83B7EBA 858C352D7ED7717D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0595272B9F2D2959 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F14CAC16BFB2221D D70BCB4923161F8E B2FC4EAB2E2E7A04 B93A0C83CE3B6325 14B299E956A7E399 B93A0C83CE3B6325 B93A0C83CE3B6325 2ADCF67114E38EFC
+900 01C32BBBAA34F13D 48B41CB545CA9365 1DFD2259A169CF66 13B6814BA143ECD4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E36255DBD7F1E49D B93A0C83CE3B6325 B93A0C83CE3B6325 5C48421D1A3FB2F3 8606A3C8474502E5 68DD6DE85339BF0E 80A9CB7FE0A01B83 B93A0C83CE3B6325 7EDE300E81941668 B93A0C83CE3B6325 B93A0C83CE3B6325 DA8B5B6C725A0792
+1200 32DED3864552BC7D 7CDE6FCDEA5180C9 E80A2057645C5252 73FC7F0CDC0D6436 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 95C3103FB920D781 B93A0C83CE3B6325 B93A0C83CE3B6325 1E61F034C35A98ED E1DFBD3188A71E02 C35C729277A3F49A E34FCFF037E96100 B93A0C83CE3B6325 5015D8EE0F25FE61 B93A0C83CE3B6325 B93A0C83CE3B6325 77FCAC8B655BAA17
+1500 D85F81B5E7CA625D B00DCBB74CB28831 5EEF19077AE86930 36EBD18EDC718C9C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 21954C6CC2743C46 B93A0C83CE3B6325 B93A0C83CE3B6325 DF70EEBE084EBC27 B475DC9C3471F94E 3A50622C975EC730 8562376ADE5989BC B93A0C83CE3B6325 FF0A3AFFC3E7E247 B93A0C83CE3B6325 B93A0C83CE3B6325 EF9C5E20B217046C
+1800 6ACCC41FA272DA55 95A6991E0478F3F0 5A760A208276A34E 7509014875D916D4 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 95AC52E706EDB83A B93A0C83CE3B6325 B93A0C83CE3B6325 BBAF6899C41E935A FE6E4FEBD393AD96 6D2B0D712F844DD3 2F6DBDB9A76B39B8 B93A0C83CE3B6325 EE412264D109FC46 B93A0C83CE3B6325 B93A0C83CE3B6325 A8A3D1CE185002E2
+2100 137EFEAAC0B05B2D DA550156F1C4FE03 FF121DB2AB05903C C6820FA9BDC82A37 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 925544968A23B6DB B93A0C83CE3B6325 B93A0C83CE3B6325 53253AF203DB002D 5B387D5DA46CACCE 9EC9D8DA99A68CE6 D5B155669E0F0099 B93A0C83CE3B6325 219EF52A660E9607 B93A0C83CE3B6325 B93A0C83CE3B6325 F586358AA1B9DB59
+)";
+
+TEST(GenericAiKnockbackRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kKnockbackExpected, knockback_run(),
+                                          [&](int slices) { return r.run(knockback_options(slices)); }),
             "");
 }
 

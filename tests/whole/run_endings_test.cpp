@@ -126,7 +126,18 @@ const ending kEndings[] = {
     // start the special with): the object is launched, runs its first frame
     // and ends the run on its second.
     {"SpecialLaunchesAnObject", "340 poke 20A002 16\n",
-     "No translated code starts at 07836B \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},  // launched
+     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},  // launched
+    // The same object, the first character's carried box, hits the stalker
+    // beside the player at once (energy and points, no reaction): the hit
+    // scores in the launch frame, the run ends in the next.
+    {"CarriedBoxScoresItsHit", "340 poke 20A002 16\n",
+     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", 0x20A08C, 4, 10, true},
+    // The fourth character's special (the character poked as the beam's and
+    // the sweep's below), the wave, placed beside the player: its first box
+    // (16-bit words, grown to its first size) hits the stalker with the hit
+    // effect, which scores.
+    {"SpecialLaunchesAWave", "340 poke 20A095 03\n340 poke 20A002 16\n",
+     "No translated code starts at 07820E \\(frame (\\d+)\\)\n", 0x20A08C, 4, 10, true},
     // The same from the special's first state (its effect, its strike, then
     // the launch), with the second character (a beam: its fragments run
     // their first frame beside it) and the third (a sweep that follows the

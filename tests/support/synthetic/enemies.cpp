@@ -9,8 +9,9 @@
 //   on its one segment, and reacts and falls like the stalker when beaten.
 // The enemy the progress watcher sends when the camera stands still (kind
 // 58) shares the stalker's seek, animations and steering, but with a target
-// slot it approaches the player and swings at it: one attack pattern whose
-// box touches the player from where the approach stops, each landed swing
+// slot it approaches the player and swings at it: two attack patterns,
+// alike but for the form of their boxes, chosen at random, whose box
+// touches the player from where the approach stops, each landed swing
 // taking 100 energy. Nothing in the area defeats it.
 //
 // Positions are world units (quarter pixels); the area's camera starts at
@@ -106,8 +107,7 @@ constexpr uint32_t kKind58States = 0x06C9B0;       // 8 states
 constexpr uint32_t kAttackAnimations = 0x06C9D0;   // u32 per attack pattern
 constexpr uint32_t kKind58Thresholds = 0x06C9E0;   // 16 offsets, then the list
 constexpr uint32_t kKind58Values = 0x06CA08;       // 16 offsets, then the list
-constexpr uint32_t kKind58Boxes = 0x06CA30;        // 6 bytes per pattern
-constexpr uint32_t kKind58Attacks = 0x06CA38;      // 6 bytes per pattern
+constexpr uint32_t kKind58PatternData = 0x114000;  // the boxes and attacks of both patterns
 constexpr uint32_t kAnimations = 0x134C00;         // scripts, then frames
 
 // ---- values ----
@@ -190,26 +190,40 @@ pictures plant_animations(rom_builder& rom) {
   return p;
 }
 
-// Kind 58's one attack pattern (0) at every rank step: a swing of attack
-// kind 0 and strength kKind58Strength whose box, like the box that starts
-// it, reaches 80 pixels either side of the enemy and from 100 pixels above
-// the ground to 20 below: from the approach's near stop (200 units, 50
-// pixels, beside the player) it touches the player's body.
+// Kind 58's two attack patterns, alike but for the form of their boxes, at
+// every rank step: a swing of attack kind 0 and strength kKind58Strength
+// whose box, like the box that starts it, reaches 80 pixels either side of
+// the enemy and from 100 pixels above the ground to 20 below: from the
+// approach's near stop (200 units, 50 pixels, beside the player) it touches
+// the player's body. Pattern 0 holds its boxes inline in its entries,
+// pattern 1 names them as 16-bit words; a random byte up to 0x7F picks
+// pattern 0, a higher one pattern 1.
 void plant_kind58_attack(rom_builder& rom) {
-  const char* what = "kind-58 attack pattern";
+  const char* what = "kind-58 attack patterns";
   // Thresholds and values: one offset per rank step, all to one list.
   for (uint32_t r = 0; r < 16; ++r) {
     put_s16(rom, kKind58Thresholds + 2 * r, 32, what);
     put_s16(rom, kKind58Values + 2 * r, 32, what);
   }
-  rom.put8(kKind58Thresholds + 32, 0xFF, what);  // every random byte picks pattern 0
-  rom.put16(kKind58Values + 32, kKind58Strength, what);  // attack kind 0 in the top 4 bits
-  // Box entries with the box inline (flag bit 7): the start test's, then the
-  // swing's (hit frame 1; flag byte 0xFF: sound 0xFF + 1 = none).
-  const std::array<uint8_t, 6> start = {0, 0x80, uint8_t(-80), 160, uint8_t(-100), 120};
-  rom.put_bytes(kKind58Boxes, start, what);
-  const std::array<uint8_t, 6> swing = {1, 0xFF, uint8_t(-80), 160, uint8_t(-100), 120};
-  rom.put_bytes(kKind58Attacks, swing, what);
+  rom.put8(kKind58Thresholds + 32, 0x7F, what);
+  rom.put8(kKind58Thresholds + 33, 0xFF, what);
+  for (uint32_t n = 0; n < 2; ++n)
+    rom.put16(kKind58Values + 32 + 2 * n, kKind58Strength, what);  // attack kind 0 in the top 4 bits
+  // The box in 16-bit words (x start, size, vertical start, size).
+  block b(rom, kKind58PatternData, kKind58PatternData + 0x40, "kind-58 attack patterns");
+  const uint32_t words = b.words({uint16_t(-80), 160, uint16_t(-100), 120}, "kind-58 attack box in words");
+  // Entries of 6 bytes by pattern, the start test's then the swing's (hit
+  // frame 1). Inline (flag bit 7): flag byte 0xFF, sound 0xFF + 1 = none.
+  // By address (flag bit 7 clear): flag byte 1, sound -1 + 1 = none.
+  const uint8_t w0 = uint8_t(words), w1 = uint8_t(words >> 8), w2 = uint8_t(words >> 16), w3 = uint8_t(words >> 24);
+  const uint32_t boxes = b.bytes({0, 0x80, uint8_t(-80), 160, uint8_t(-100), 120,  // pattern 0
+                                  0, 0x01, w0, w1, w2, w3},                        // pattern 1
+                                 "kind-58 pattern start boxes");
+  const uint32_t attacks = b.bytes({1, 0xFF, uint8_t(-80), 160, uint8_t(-100), 120,  // pattern 0
+                                    1, 0x01, w0, w1, w2, w3},                        // pattern 1
+                                   "kind-58 pattern attacks");
+  rom.put32(kKind58Record + 32, boxes, "enemy state record");
+  rom.put32(kKind58Record + 36, attacks, "enemy state record");
 }
 
 // The stalker (kind 3) and the watcher's stand-in (kind 58) on the state
@@ -239,7 +253,7 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
   for (uint32_t i = 0; i < kind58.size(); ++i) rom.put32(kKind58States + 4 * i, kind58[i], "kind-58 state table");
   rom.put32(kApproachSubstates, 0x06A49D, "approach sub-states");
   rom.put32(kApproachSubstates + 4, 0x06A585, "approach sub-states");
-  rom.put32(kPatternRoutines, 0x06A593, "attack pattern routines: melee");
+  for (uint32_t n = 0; n < 2; ++n) rom.put32(kPatternRoutines + 4 * n, 0x06A593, "attack pattern routines: melee");
   const std::array<uint32_t, 4> melee = {0x06A608, 0x06A61D, 0x06A65E, 0x06A672};
   for (uint32_t i = 0; i < melee.size(); ++i) rom.put32(kMeleeSubstates + 4 * i, melee[i], "melee sub-states");
   plant_kind58_attack(rom);
@@ -250,7 +264,7 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
   rom.put32(kStalkerAnimationSet + 4, p.stalker_stand, "stalker animation set");
   rom.put32(kStalkerAnimationSet + 8, p.stalker_walk, "stalker animation set");
   rom.put32(kStalkerAnimationSet + 16, kAttackAnimations, "stalker animation set");
-  rom.put32(kAttackAnimations, p.stalker_swing, "attack animations by pattern");
+  for (uint32_t n = 0; n < 2; ++n) rom.put32(kAttackAnimations + 4 * n, p.stalker_swing, "attack animations by pattern");
   // Idle animations: normal, and below 50 energy.
   rom.put32(kStalkerIdle + 0, p.stalker_stand, "stalker idle animations");
   rom.put32(kStalkerIdle + 4, p.stalker_hurt, "stalker idle animations");
@@ -287,8 +301,6 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
   }
   rom.put32(kKind58Record + 24, kKind58Thresholds, "enemy state record");
   rom.put32(kKind58Record + 28, kKind58Values, "enemy state record");
-  rom.put32(kKind58Record + 32, kKind58Boxes, "enemy state record");
-  rom.put32(kKind58Record + 36, kKind58Attacks, "enemy state record");
   // Companion data: X offset base 0, Y offset 0 (right under the enemy).
   for (uint32_t c : {kKind3Companion, kKind58Companion}) {
     rom.put16(c, 0, "companion data");

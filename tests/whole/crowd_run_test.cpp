@@ -5,6 +5,9 @@
 // player punches into the crowd: the kinds that take the platform enemies'
 // hit reaction (0 to 8) are beaten for their points and counted in the
 // tally; the others take a hit and stand, and the weakest of them falls.
+// The kinds 19 to 36 come in by their scripted entrances, each as its spawn
+// data says; when kind 4, the boss record's enemy, has gone the area is won
+// and those of them still standing vanish.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,6 +25,8 @@
 namespace {
 
 constexpr uint32_t kInGameState = 0x208004;
+constexpr uint32_t kGameFlagsHigh = 0x208009;    // bit 7: the wave gate (a boss record spawned)
+constexpr uint32_t kSystemFlagsHigh = 0x208011;  // bit 3: the area is won
 constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
 constexpr uint32_t kLiveEnemies = 0x20C14C;
 constexpr uint32_t kPlayerScore = 0x20A000 + 140;  // slot 0's record
@@ -30,9 +35,10 @@ constexpr uint32_t kTallySlot0 = 0x208400;         // 16 counters by category
 constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
 constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
 constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+constexpr uint32_t kBarName = 0x31F096;  // the boss bar's name cells, one character each
 // Fields of an object the checks follow.
-constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kScore = 52, kEnergy = 64,
-                   kStateRecord = 68;
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34,
+                   kHeight = 36, kScore = 52, kEnergy = 64, kStateRecord = 68;
 
 constexpr uint64_t kFrames = crowd_script::kFrames;
 constexpr uint64_t kStageTwoPoke = crowd_script::kStageTwoPoke;
@@ -44,14 +50,16 @@ whole_run::options crowd_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerScore, 4}};
+  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerScore, 4},
+             {kGameFlagsHigh, 1}, {kSystemFlagsHigh, 1}};
   for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({kTallySlot0 + 2 * c, 2});
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   for (uint32_t i = 0; i < kCount128; ++i) {
     const uint32_t a = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kScore, 2}, {kEnergy, 2},
-                                {kStateRecord, 4}})
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kWorldY, 2},
+                                {kHeight, 2}, {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4}})
       o.watch.push_back({a + field, bytes});
   }
   for (uint32_t i = 0; i < kCount64; ++i) {
@@ -142,6 +150,17 @@ std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t 
     before = c.value;
   }
   return codes;
+}
+
+// The text of the name cells in `frame`, up to the first empty cell.
+std::string bar_name(const whole_run::outcome& out, uint64_t frame) {
+  std::string t;
+  for (uint32_t c = 0; c < 8; ++c) {
+    const uint64_t v = out.value_at(kBarName + 2 * c, frame);
+    if (v == 0) break;
+    t += char(v & 0xFF);
+  }
+  return t;
 }
 
 // The frames in which `code` was queued, from `from` on.
@@ -246,6 +265,9 @@ TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   for (const turn& t : turns) kinds.push_back(t.kind);
   EXPECT_EQ(kinds, (std::vector<uint8_t>{1, 6, 7, 8, 9}));
   ASSERT_EQ(turns.size(), 5u);
+  // Each bar shows its boss's name from the data.
+  const std::map<uint8_t, std::string> kNames = {{1, "GRUNT"}, {6, "TWIN"}, {7, "HULK"}, {8, "BRUTE"}, {9, "SPIKE"}};
+  for (const turn& t : turns) EXPECT_EQ(bar_name(out, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
   for (size_t i = 1; i < turns.size(); ++i)
     EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
   for (size_t i = 0; i < 4; ++i) {
@@ -299,12 +321,24 @@ TEST(CrowdRun, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
     EXPECT_EQ(out.value_at(kPlayerScore, frame) - out.value_at(kPlayerScore, frame - 1), points) << "frame " << frame;
 }
 
+// The frame kind 4, the boss record's enemy, was gone (its flags bit 0
+// clear): the frame the area is won. 0 if never.
+uint64_t boss_gone(const whole_run::outcome& out, const std::vector<uint32_t>& found, uint64_t start) {
+  for (size_t i = 0; i < kKinds.size(); ++i)
+    if (kKinds[i].number == 4)
+      for (const auto& c : out.changes)
+        if (c.address == found[i] + kFlags && c.frame > start && !(c.value & 1)) return c.frame;
+  return 0;
+}
+
 TEST(CrowdRun, OtherKindsTakeAHitAndStandUnlessItBeatsThem) {
   const auto& out = crowd_run();
   const uint64_t start = area_start(out);
   ASSERT_GT(start, 0u);
   const auto found = enemies(out, start);
   ASSERT_EQ(found.size(), kKinds.size());
+  const uint64_t won = boss_gone(out, found, start);
+  ASSERT_GT(won, start);
   for (size_t i = 0; i < kKinds.size(); ++i) {
     const kind& k = kKinds[i];
     if (k.number <= 8) continue;
@@ -319,12 +353,69 @@ TEST(CrowdRun, OtherKindsTakeAHitAndStandUnlessItBeatsThem) {
     } else {
       EXPECT_GT(energy[0], 0u) << "kind " << int(k.number);
       EXPECT_LT(energy[0], k.energy) << "kind " << int(k.number);
-      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 0x0101, 0x0101u) << "kind " << int(k.number) << ": alive, hit";
+      EXPECT_EQ(out.value_at(o + kFlags, won) & 0x0101, 0x0101u) << "kind " << int(k.number) << ": alive, hit";
     }
   }
   // Kinds 7 and 8 counted three each and off one each when removed: 27 are
-  // left of the 37.
-  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 27u);
+  // left of the 37 until the area is won.
+  EXPECT_EQ(out.value_at(kLiveEnemies, won), 27u);
+}
+
+TEST(CrowdRun, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  // Kind 4's record is a boss record: its spawn closes the wave gate, with
+  // sounds 0x84 and 0x90.
+  EXPECT_EQ(out.value_at(kGameFlagsHigh, start - 1) & 0x80, 0u);
+  EXPECT_EQ(out.value_at(kGameFlagsHigh, start) & 0x80, 0x80u);
+  const auto a = queued(out, kRingA);
+  EXPECT_EQ(frames_of(a, 0x84, start - 1), std::vector<uint64_t>{start});
+  EXPECT_EQ(frames_of(a, 0x90, start - 1), std::vector<uint64_t>{start});
+  // Kind 4 is the last enemy the player beats; in the frame after it is
+  // gone the generator finds it so and the area is won.
+  const uint64_t won = boss_gone(out, found, start);
+  ASSERT_GT(won, start);
+  EXPECT_EQ(out.value_at(kSystemFlagsHigh, won) & 0x08, 0u);
+  EXPECT_EQ(out.value_at(kSystemFlagsHigh, won + 1) & 0x08, 0x08u);
+  // In that frame every enemy of kind 0 or above 18 still there (kinds
+  // 19 to 36 but the beaten 27) is sent to vanish: no longer alive, it
+  // stays where it stands, each one 6 frames after the one before is
+  // counted off and then shrinks, rising, until it is freed. The kinds 9 to
+  // 14 stand on.
+  std::vector<uint32_t> vanishing;
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const kind& k = kKinds[i];
+    const uint32_t o = found[i];
+    if (k.number < 9 || k.number == 27) continue;
+    if (k.number <= 14) {
+      EXPECT_EQ(out.value_at(o + kRoutine, kFrames), 0x06A1DAu) << "kind " << int(k.number);
+      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 1u) << "kind " << int(k.number) << ": alive";
+      continue;
+    }
+    vanishing.push_back(o);
+    EXPECT_EQ(out.value_at(o + kFlags, won) & 1, 1u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kFlags, won + 1) & 1, 0u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kWorldX, kFrames), out.value_at(o + kWorldX, won)) << "kind " << int(k.number);
+    uint64_t peak = 0;
+    for (const auto& c : out.changes)
+      if (c.address == o + kHeight && c.frame > won) peak = std::max<uint64_t>(peak, c.value);
+    EXPECT_GT(peak, 0u) << "kind " << int(k.number) << ": rises as it shrinks";
+  }
+  ASSERT_EQ(vanishing.size(), 17u);
+  const uint64_t left = out.value_at(kLiveEnemies, won);
+  for (uint64_t n = 0; n < vanishing.size(); ++n) {
+    EXPECT_EQ(out.value_at(kLiveEnemies, won + 1 + 6 * n), left - 1 - n) << n;
+    if (n > 0) {
+      EXPECT_EQ(out.value_at(kLiveEnemies, won + 6 * n), left - n) << n;
+    }
+  }
+  // At the end only the six enemies of kinds 9 to 14 are left, and kinds 7
+  // and 8's two extra counts each.
+  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 10u);
 }
 
 TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
@@ -359,16 +450,62 @@ TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
   EXPECT_TRUE(frames_of(b, 0xB3, start).empty());
 }
 
+TEST(CrowdRun, EachScriptedEntranceFollowsItsCommand) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  // The kinds 19 to 36 take the commands in turn from their spawn data. In
+  // the entrance's first frame (the one after the set-up, a step made):
+  // the jumps start 1220 units to the side (from the left facing right) or
+  // 915 in front, 30 up; the drop 780 up; the waits and the end in place.
+  // The frames until the enemy stands (state 1) at the spot: a jump's arc
+  // 61, the drop's fall 40, the camera wait (its mark, 0, already passed)
+  // and the end 1, the timed wait its 40.
+  constexpr int16_t kSpotX = 744, kSpotY = 600;
+  struct command {
+    int16_t x, y, height;
+    bool from_left;
+    uint64_t frames;
+  };
+  const command kCommands[7] = {
+      {kSpotX - 1220 + 20, kSpotY, 30, true, 61},  {kSpotX + 1220 - 20, kSpotY, 30, false, 61},
+      {kSpotX, kSpotY, 780, false, 40},            {kSpotX, kSpotY + 915 - 15, 30, false, 61},
+      {kSpotX, kSpotY, 0, false, 1},               {kSpotX, kSpotY, 0, false, 40},
+      {kSpotX, kSpotY, 0, false, 1},
+  };
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    if (kKinds[i].number < 19) continue;
+    const command& c = kCommands[(kKinds[i].number - 19) % 7];
+    const uint32_t o = found[i];
+    const std::string what = "kind " + std::to_string(kKinds[i].number);
+    EXPECT_EQ(int16_t(out.value_at(o + kWorldX, start + 1)), c.x) << what;
+    EXPECT_EQ(int16_t(out.value_at(o + kWorldY, start + 1)), c.y) << what;
+    EXPECT_EQ(int16_t(out.value_at(o + kHeight, start + 1)), c.height) << what;
+    EXPECT_EQ((out.value_at(o + kFlags, start + 1) & 0x40) != 0, c.from_left) << what << ": facing";
+    uint64_t stands = 0;
+    for (const auto& ch : out.changes)
+      if (ch.address == o + kStateType && ch.frame > start && (ch.value & 0xFF) != 0) {
+        stands = ch.frame;
+        break;
+      }
+    EXPECT_EQ(stands, start + c.frames) << what;
+    EXPECT_EQ(out.value_at(o + kStateType, stands) & 0xFF, 1u) << what;
+    EXPECT_EQ(out.value_at(o + kHeight, stands), 0u) << what << ": on the ground";
+  }
+}
+
 // Checkpoints of the run recorded once with one time slice; the runs with 7
 // and 1,000 slices per stretch must match them.
 constexpr const char* kExpected = R"(
 300 317D699BB65C72F5 80BCCD80B5A537B3 4373718C6256B1C8 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 34BD08EDCCD6E48D E68C70E9E472A8E6 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 25CCF1B94A4AAF36 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 49D3BB20ECCE0A39 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
-900 7E903CAF27615D35 01AF7D065F7EE5DA 636B17092B1FEEF9 5C2FFE738C737896 B93A0C83CE3B6325 B93A0C83CE3B6325 DA0532E8F4819E98 8EBBC2B043E67EC4 B93A0C83CE3B6325 B93A0C83CE3B6325 447C537D34CD5AE0 A653C6B2C188FC11 374E3DFFF73A5A3E 7E98E1C2C947D3C7 B93A0C83CE3B6325 F9F4B7ED97124294 B93A0C83CE3B6325 B93A0C83CE3B6325 5BEEC4917C1E2594
-1200 0B5F033184A58B2D 45B572A2E8C19B9D 748E583E4294F398 A38ED0F52877011F B93A0C83CE3B6325 B93A0C83CE3B6325 85E16B76F2F7AAD0 CF66BD0ABE8EC0F2 B93A0C83CE3B6325 518AA8E4EBD87E4D 98758961D8150B50 D9704FF8D6FB9B0A 4A6FCEA27762A856 9D974CDB0B695F35 B93A0C83CE3B6325 469905220DF8FDA9 B93A0C83CE3B6325 B93A0C83CE3B6325 AE53C6F356A7B344
-1500 2BEEAFCD80742965 9766D19840F2F4C7 14112FF02C3A0759 AC6ED0260B8A5DD4 B93A0C83CE3B6325 B93A0C83CE3B6325 E881C4FD2ED84D68 36FB43C24AE4B12F B93A0C83CE3B6325 CAC605580F836A12 666D65A1B115BE2C BE739E381425A6BB A274783360C37C9B CFE77CC4BEB00BFC B93A0C83CE3B6325 2B9525D29F8EF44B B93A0C83CE3B6325 B93A0C83CE3B6325 FE4D72FEA51A86BC
-1800 8BA025B5DBD85C45 EC24A325E61C890F 98823E0EFBDB0971 313EE4F506FF7C94 B93A0C83CE3B6325 B93A0C83CE3B6325 DCB651B0FB0B483F E0D610D02EC1CBEC B93A0C83CE3B6325 D83325D0F8BF98FC E4E0A704DA0373B8 BC9BE78756A47D7A D3CC170732BDC143 D7F00DDCBCE40933 B93A0C83CE3B6325 E380AFAF94E409CD B93A0C83CE3B6325 B93A0C83CE3B6325 46B43AC8A379B50A
-2100 B32FA8D1F6A1B73D AC3B51BE89A51F51 9F1D3D3C1D1F16FE BDF2D372369E0C6B B93A0C83CE3B6325 B93A0C83CE3B6325 6A2F0AB760F94ECD 68E8B4210CE3F253 B93A0C83CE3B6325 D83325D0F8BF98FC 2DAE2B94C42977A1 20D9A6005504B00D 99C3AD51A568C434 395FC4674B74F234 B93A0C83CE3B6325 94A3EF867809473C B93A0C83CE3B6325 B93A0C83CE3B6325 3AF38E078FCBEFBD
+900 41E5A5CA5624B595 A8D90F5BBDA7CC29 6759AF47B9700EAE C08AEAB312073130 B93A0C83CE3B6325 B93A0C83CE3B6325 D86836D1F742202A B167CEACC3E02032 B93A0C83CE3B6325 B93A0C83CE3B6325 67F27E198D88CB10 861355FA2A7ED791 C4C571CE6A40FAC0 AA1F4A111AF11493 B93A0C83CE3B6325 F9F4B7ED97124294 B93A0C83CE3B6325 B93A0C83CE3B6325 B5723D18B63728CF
+1200 05857D72EEF82F4D 134BF3DE1EF58D26 3CF819679E156EA2 7AA3EEB9687C9C95 B93A0C83CE3B6325 B93A0C83CE3B6325 B59E1205C8A176C9 76E82E28DA56B776 B93A0C83CE3B6325 C0D8D3AACCAE4DBD 742CAD795974448A FDA2A4F2937EA08A 6672AB900CCBF366 2989555810C3B36D B93A0C83CE3B6325 A9167888F1FC70DF B93A0C83CE3B6325 B93A0C83CE3B6325 318B6963BDEA04C4
+1500 FA03F078A88E30C5 EF9A81AD112E974E 0AC0601A0F56E8A2 62833B6096CF27D8 B93A0C83CE3B6325 B93A0C83CE3B6325 40DA62C2AB483C1D 7750F6079D05A3D1 B93A0C83CE3B6325 166CD83D48D315D3 E07C79167A661B55 7084EADD0131443B 9FD9E29BCD109AF7 7ED6B8193A184854 B93A0C83CE3B6325 C41A57D860667A3D B93A0C83CE3B6325 B93A0C83CE3B6325 C068B01A132DDA3C
+1800 37CD4769394E4EDD 270DBF9260340D9A 88B34F859A99378B BA3EF6AF0B0280AB B93A0C83CE3B6325 B93A0C83CE3B6325 39F21C80C9F09DEF 242F3AB6E07D8AF7 B93A0C83CE3B6325 241E152A23A300C2 C8A3CC233BAC8383 B023FC05731393FA 1A109B0C1B96F7F3 E919EA562EE737DB B93A0C83CE3B6325 B5F39EBE10421C91 B93A0C83CE3B6325 B93A0C83CE3B6325 46B43AC8A379B50A
+2100 1305AFF0C8AD31AD 76E4601EC1E4C05A 1F1C406B12E2784D 93BE187F1B37B9FF B93A0C83CE3B6325 B93A0C83CE3B6325 89B9CA2C52BF1B05 49BF029928DA1712 B93A0C83CE3B6325 241E152A23A300C2 A8331624D256A789 6043031BC8BD6155 449BA734B69E9B4C 373E53CB6AA2DCC7 B93A0C83CE3B6325 654D5A47B591B777 B93A0C83CE3B6325 B93A0C83CE3B6325 97001AF01D6A93D5
 )";
 
 TEST(CrowdRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

@@ -31,6 +31,10 @@
 // The flying piece of kinds 22 to 26 and the defeat sounds of kinds 19 to
 // 26 wait for a defeat these kinds cannot have here.
 //
+// Kind 4's record is a boss record: kind 4 is the last enemy the punches
+// beat, and once it is gone the area is won, so that the kinds above 18
+// still standing vanish one after another while kinds 9 to 14 stand on.
+//
 // What the set-ups bring along is planted too: the kind-2 parts, the
 // overlays of kinds 5, 6, 13 and 14 (shown while their enemy seeks), the
 // flying piece of kinds 22 to 26, the boss bars' names (kinds 1, 6 to 9
@@ -42,6 +46,7 @@
 
 #include "game/actors/platform_ai.h"
 #include "tests/support/synthetic/data_block.h"
+#include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -50,8 +55,6 @@ namespace {
 
 // ---- addresses the routines read ----
 constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
-constexpr uint32_t kObjectListTable = 0x08DD98;    // u32 per stage -> u32 per area
 constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kStage2Area1 = 5;               // that index for stage 2 area 1
@@ -67,6 +70,10 @@ constexpr uint32_t kEntranceCommands = 0x06D956;  // u32 per entrance command
 constexpr uint32_t kEntranceSteps = 0x06D91E;     // u32 per entrance sub-state
 constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
 constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
+constexpr uint32_t kBarNamesFree = 0x069A4C;       // after the offsets of subjects 0 to 36
+constexpr uint32_t kBossBarName = 0x069A60;        // the boss's (boss.cpp), 9 bytes
+constexpr uint32_t kBossBarNameEnd = 0x069A69;
+constexpr uint32_t kBarColours = 0x069A8C;         // 6 bytes per bar variant
 constexpr uint32_t kBarPortrait = 0x08F09B;        // the portrait's animation script
 
 // Routines the tables name.
@@ -95,6 +102,8 @@ constexpr uint32_t kCrowdPixels = 0x7E4000, kPartPixels = 0x7E5000;
 // ---- values ----
 constexpr uint8_t kFirstSpawnType = 2;  // types 0 and 1 are stage 1's
 constexpr uint8_t kAnyPlayerCount = 0x1E;
+constexpr uint8_t kBossRecord = 0x00;  // a boss record: its object gone, the area is won
+constexpr uint8_t kBossKind = 4;
 constexpr uint16_t kSpotX = 744, kSpotY = 600;
 constexpr uint8_t kFirstTally = 4;  // tally category of AI types 7 and 8: 4 + t
 
@@ -246,7 +255,7 @@ void plant_records(rom_builder& rom, block& b, const pictures& p, const state_ta
 }
 
 // What the set-ups bring: kind 2's parts, the overlays, the boss bars.
-void plant_children(rom_builder& rom, block& b, const pictures& p) {
+void plant_children(rom_builder& rom, const pictures& p) {
   // Kind 2's three parts stand beside, behind and above where it was set up.
   const std::array<std::array<int16_t, 4>, 3> parts = {{{-40, 0, 0, 0}, {40, -8, 0, 0}, {0, 0, 48, 0}}};
   for (uint32_t n = 0; n < 3; ++n) {
@@ -273,9 +282,13 @@ void plant_children(rom_builder& rom, block& b, const pictures& p) {
     uint8_t kind;
     const char* name;
   };
+  // The names lie within reach of their s16 offsets: in the free bytes
+  // after the offsets of the 37 subjects, around the boss's name.
+  block before_boss(rom, kBarNamesFree, kBossBarName, "crowd boss bar names");
+  block after_boss(rom, kBossBarNameEnd, kBarColours, "crowd boss bar names");
   for (const named& n : {named{1, "GRUNT"}, named{6, "TWIN"}, named{7, "HULK"}, named{8, "BRUTE"},
                          named{9, "SPIKE"}, named{12, "WARDEN"}, named{13, "TITAN"}, named{14, "GIANT"}}) {
-    const uint32_t text = b.text(n.name, "boss bar names");
+    const uint32_t text = (n.kind < 8 ? before_boss : after_boss).text(n.name, "boss bar names");
     const uint32_t entry = kBarNames + 2 * n.kind;
     rom.put16(entry, uint16_t(text - entry), "boss bar name offsets");
     rom.put8(kBarPortraitFrames + n.kind, 0, "boss bar portrait frames");
@@ -285,16 +298,17 @@ void plant_children(rom_builder& rom, block& b, const pictures& p) {
 // Stage 2: its object lists, its spawn list and the area's camera script
 // and player start row.
 void plant_stage2(rom_builder& rom, block& b) {
-  const uint32_t empty_objects = b.bytes({0, 0, 0}, "stage 2 intro objects: none");
   // One 256-byte object, the spawn generator; no 128- or 64-byte ones.
   const uint32_t crowd_objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
                                           uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
                                          "stage 2 area 1 objects");
-  const uint32_t object_areas = b.longs({empty_objects, crowd_objects}, "stage 2 object lists by area");
-  rom.put32(kObjectListTable + 4 * 2, object_areas, "object lists: stage 2");
   rom.put32(kCameraScripts + 4 * kStage2Area1, rom.program32(kCameraScripts), "camera scripts: stage 2 area 1");
   rom.put16(kPlayerStartY + 2 * kStage2Area1, 600, "player start y: stage 2 area 1");
 
+  // The list first: a record's data offset is added to the address of its
+  // +8 field as an unsigned word, so its data lies after it.
+  b.align(2);
+  const uint32_t list = b.take(10 * uint32_t(kKinds.size()) + 1);
   // The spawn data: the entrances by kind (a command, then its parameter),
   // kind 9's sub-state byte, kinds 7 and 8's word.
   const std::array<uint8_t, 7> commands = {0, 1, 2, 3, 4, 5, 6};  // left, right, drop, front, camera, timer, none
@@ -311,14 +325,12 @@ void plant_stage2(rom_builder& rom, block& b) {
       data[i] = b.bytes({0, 0, 0, 0}, "kinds 7 and 8 spawn data");
     }
   }
-  b.align(2);
-  const uint32_t list = b.take(10 * uint32_t(kKinds.size()) + 1);
   for (size_t i = 0; i < kKinds.size(); ++i) {
     const char* what = "crowd spawn record";
     const uint32_t a = list + 10 * uint32_t(i);
     const uint8_t type = kKinds[i].number == 3 ? 1 : uint8_t(kFirstSpawnType + i);
     rom.put8(a, type, what);
-    rom.put8(a + 1, kAnyPlayerCount, what);
+    rom.put8(a + 1, kKinds[i].number == kBossKind ? kBossRecord : kAnyPlayerCount, what);
     rom.put16(a + 2, 0, what);
     rom.put16(a + 4, kSpotX, what);
     rom.put16(a + 6, kSpotY, what);
@@ -327,9 +339,7 @@ void plant_stage2(rom_builder& rom, block& b) {
       rom.put32(kSpawnRoutineTable + 4 * type, kKinds[i].setup, "spawn routine table: crowd kinds");
   }
   rom.put8(list + 10 * uint32_t(kKinds.size()), 0x80, "crowd spawn list end");
-  const uint32_t empty_list = b.bytes({0x80}, "stage 2 empty spawn list");
-  const uint32_t spawn_areas = b.longs({empty_list, list}, "stage 2 spawn lists by area");
-  rom.put32(kSpawnListTable + 4 * 2, spawn_areas, "spawn list table: stage 2");
+  stage_areas::plant_area(rom, stage_areas::kStage2, 1, crowd_objects, list);
 }
 
 }  // namespace
@@ -340,7 +350,7 @@ void plant_crowd(rom_builder& rom) {
   const state_tables t = plant_state_tables(b);
   plant_platform_entries(rom, p);
   plant_records(rom, b, p, t);
-  plant_children(rom, b, p);
+  plant_children(rom, p);
   plant_stage2(rom, b);
 }
 

@@ -4,14 +4,17 @@
 // and the parts, overlays, afterimages and boss bar its kind brings. The
 // player punches into the crowd: the kinds that take the platform enemies'
 // hit reaction (0 to 8) are beaten for their points and counted in the
-// tally; the others take a hit and stand, and the weakest of them falls.
-// The kinds 19 to 36 come in by their scripted entrances, each as its spawn
-// data says; when kind 4, the boss record's enemy, has gone the area is won
-// and those of them still standing vanish.
+// tally; the others reel from each hit (a swing back, or their entrance
+// again) and come back for more until beaten, kinds 22 to 26 throwing a
+// piece as they go, kinds 13 and 14 losing their overlay. The kinds 19 to
+// 36 come in by their scripted entrances, each as its spawn data says; when
+// kind 4, the boss record's enemy, has gone the area is won and those of
+// them still standing vanish.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -58,8 +61,8 @@ whole_run::options crowd_options(int slices) {
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   for (uint32_t i = 0; i < kCount128; ++i) {
     const uint32_t a = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kWorldY, 2},
-                                {kHeight, 2}, {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4}})
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kOwner, 2}, {kWorldX, 2},
+                                {kWorldY, 2}, {kHeight, 2}, {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4}})
       o.watch.push_back({a + field, bytes});
   }
   for (uint32_t i = 0; i < kCount64; ++i) {
@@ -234,6 +237,7 @@ TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   struct turn {
     uint64_t from;
     uint8_t kind;
+    uint32_t boss;
     uint64_t drain;  // the frame it began to drain, 0 if not
   };
   std::vector<turn> turns;
@@ -242,7 +246,7 @@ TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
     auto begin = [&](uint64_t frame) {
       const uint32_t owner = 0x200000 | uint32_t(out.value_at(bar + kOwner, frame));
       ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
-      turns.push_back({frame, kKinds[entry_of[owner]].number, 0});
+      turns.push_back({frame, kKinds[entry_of[owner]].number, owner, 0});
     };
     uint64_t was = out.value_at(bar + kRoutine, start);
     bool mine = was == kShowing;  // this bar has the turn
@@ -259,26 +263,23 @@ TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
     }
   }
   std::sort(turns.begin(), turns.end(), [](const turn& a, const turn& b) { return a.from < b.from; });
-  // Kind 1's bar first; kinds 6, 7 and 8, beaten while they waited, drain
-  // as soon as they have their turn; then a kind-9 boss's bar shows.
+  // Kind 1's bar first, draining once it is beaten; then those of kinds
+  // 6, 7, 8 and 9, each beaten while it waited, drain as soon as they have
+  // their turn (the others still wait when the run ends).
   std::vector<uint8_t> kinds;
   for (const turn& t : turns) kinds.push_back(t.kind);
   EXPECT_EQ(kinds, (std::vector<uint8_t>{1, 6, 7, 8, 9}));
-  ASSERT_EQ(turns.size(), 5u);
   // Each bar shows its boss's name from the data.
-  const std::map<uint8_t, std::string> kNames = {{1, "GRUNT"}, {6, "TWIN"}, {7, "HULK"}, {8, "BRUTE"}, {9, "SPIKE"}};
+  const std::map<uint8_t, std::string> kNames = {{1, "GRUNT"}, {6, "TWIN"},  {7, "HULK"},  {8, "BRUTE"},
+                                                 {9, "SPIKE"}, {12, "WARDEN"}, {13, "TITAN"}, {14, "GIANT"}};
   for (const turn& t : turns) EXPECT_EQ(bar_name(out, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
   for (size_t i = 1; i < turns.size(); ++i)
     EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
-  for (size_t i = 0; i < 4; ++i) {
-    const size_t entry = size_t(std::find_if(kKinds.begin(), kKinds.end(),
-                                             [&](const kind& k) { return k.number == turns[i].kind; }) -
-                                kKinds.begin());
-    const uint64_t defeat = beaten(out, found[entry], start);
-    ASSERT_GT(defeat, start) << "kind " << int(turns[i].kind);
-    EXPECT_EQ(turns[i].drain, std::max(defeat, turns[i].from)) << "kind " << int(turns[i].kind);
+  for (const turn& t : turns) {
+    const uint64_t defeat = beaten(out, t.boss, start);
+    ASSERT_GT(defeat, start) << "kind " << int(t.kind);
+    EXPECT_EQ(t.drain, std::max(defeat, t.from)) << "kind " << int(t.kind);
   }
-  EXPECT_EQ(turns[4].drain, 0u) << "its boss stands";
 }
 
 TEST(CrowdRun, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
@@ -331,7 +332,23 @@ uint64_t boss_gone(const whole_run::outcome& out, const std::vector<uint32_t>& f
   return 0;
 }
 
-TEST(CrowdRun, OtherKindsTakeAHitAndStandUnlessItBeatsThem) {
+// The frames in which an enemy's energy went down after `from`, with the
+// energy left.
+std::vector<std::pair<uint64_t, uint64_t>> hits(const whole_run::outcome& out, uint32_t o, uint64_t from) {
+  std::vector<std::pair<uint64_t, uint64_t>> v;
+  for (const auto& c : out.changes)
+    if (c.address == o + kEnergy && c.frame > from) v.push_back({c.frame, c.value});
+  return v;
+}
+
+// The first frame after `from` whose state byte differs from `state`; 0 if none.
+uint64_t leaves_state(const whole_run::outcome& out, uint32_t o, uint64_t from, uint8_t state) {
+  for (const auto& c : out.changes)
+    if (c.address == o + kStateType && c.frame > from && (c.value & 0xFF) != state) return c.frame;
+  return 0;
+}
+
+TEST(CrowdRun, KindsAbove8ReelFromEachHitAndComeBackUntilBeaten) {
   const auto& out = crowd_run();
   const uint64_t start = area_start(out);
   ASSERT_GT(start, 0u);
@@ -339,26 +356,91 @@ TEST(CrowdRun, OtherKindsTakeAHitAndStandUnlessItBeatsThem) {
   ASSERT_EQ(found.size(), kKinds.size());
   const uint64_t won = boss_gone(out, found, start);
   ASSERT_GT(won, start);
+  // A hit that leaves energy clears the hit mark and makes the enemy
+  // untouchable in state 19: kinds 9 to 14 swing back there and seek again
+  // (state 2), kinds 19 to 36 come in again by their entrance and stand
+  // (state 1), touchable again either way. The beating hit makes it fall
+  // away (state 7), and it is counted off once off the screen.
+  std::set<uint8_t> beaten_kinds;
   for (size_t i = 0; i < kKinds.size(); ++i) {
     const kind& k = kKinds[i];
     if (k.number <= 8) continue;
     const uint32_t o = found[i];
-    std::vector<uint64_t> energy;
-    for (const auto& c : out.changes)
-      if (c.address == o + kEnergy && c.frame > start && c.frame <= kFrames) energy.push_back(c.value);
-    ASSERT_EQ(energy.size(), 1u) << "kind " << int(k.number) << ": one hit";
-    if (k.number == 27) {  // 10 energy: one punch beats it; it falls away, counted off
-      EXPECT_EQ(energy[0], 0u);
-      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u);
-    } else {
-      EXPECT_GT(energy[0], 0u) << "kind " << int(k.number);
-      EXPECT_LT(energy[0], k.energy) << "kind " << int(k.number);
-      EXPECT_EQ(out.value_at(o + kFlags, won) & 0x0101, 0x0101u) << "kind " << int(k.number) << ": alive, hit";
+    const std::string what = "kind " + std::to_string(k.number);
+    const auto h = hits(out, o, start);
+    ASSERT_FALSE(h.empty()) << what;
+    for (const auto& [frame, energy] : h) {
+      if (energy == 0) {
+        beaten_kinds.insert(k.number);
+        EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 7u) << what;
+        EXPECT_EQ(frame, h.back().first) << what << ": the last hit";
+        continue;
+      }
+      EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 19u) << what << " hit in frame " << frame;
+      EXPECT_EQ(out.value_at(o + kFlags, frame) & 0x0104, 0x0004u) << what << ": untouchable, unmarked";
+      const uint64_t back = leaves_state(out, o, frame, 19);
+      if (back == 0 || back > won) continue;  // still reeling when the area was won
+      EXPECT_EQ(out.value_at(o + kStateType, back) & 0xFF, k.number <= 14 ? 2u : 1u) << what;
+      EXPECT_EQ(out.value_at(o + kFlags, back) & 0x0004, 0u) << what << ": touchable again";
     }
   }
-  // Kinds 7 and 8 counted three each and off one each when removed: 27 are
-  // left of the 37 until the area is won.
-  EXPECT_EQ(out.value_at(kLiveEnemies, won), 27u);
+  // Kinds 9 to 14 come back fast enough to be beaten, as do those of 19 to
+  // 36 whose entrance is short; the others still stand when the area is won.
+  EXPECT_EQ(beaten_kinds, (std::set<uint8_t>{9, 11, 12, 13, 14, 21, 23, 24, 25, 27, 28, 29, 30, 31, 32, 35}));
+}
+
+// Kinds 22 to 26 throw a piece in the frame they are beaten: it flies 10
+// a frame away from where the enemy faced, and goes once off the screen.
+// The overlays of kinds 13 and 14 go in the frame their enemy goes.
+TEST(CrowdRun, BeatenEnemiesLoseTheirPiecesAndOverlays) {
+  const auto& out = crowd_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, 0u);
+  const auto found = enemies(out, start);
+  ASSERT_EQ(found.size(), kKinds.size());
+  constexpr uint32_t kPieceFirst = 0x073832, kPiece = 0x073848;
+  int pieces = 0;
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const kind& k = kKinds[i];
+    if (k.number < 22 || k.number > 26) continue;
+    const uint32_t o = found[i];
+    const uint64_t defeat = beaten(out, o, start);
+    if (defeat == 0) continue;
+    ++pieces;
+    std::vector<uint32_t> thrown;
+    for (uint32_t p : running(out, kObjects128, 128, kCount128, kPiece, defeat))
+      if ((0x200000 | out.value_at(p + kOwner, defeat)) == o && out.value_at(p + kRoutine, defeat - 1) != kPiece)
+        thrown.push_back(p);
+    ASSERT_EQ(thrown.size(), 1u) << "kind " << int(k.number);
+    const uint32_t p = thrown[0];
+    EXPECT_TRUE(running(out, kObjects128, 128, kCount128, kPieceFirst, defeat - 1).empty());
+    const int16_t step = int16_t(out.value_at(p + kWorldX, defeat + 2) - out.value_at(p + kWorldX, defeat + 1));
+    EXPECT_EQ(std::abs(step), 10) << "kind " << int(k.number);
+    uint64_t last = 0;
+    for (const auto& c : out.changes)
+      if (c.address == p + kWorldX && c.frame > defeat && out.value_at(p + kRoutine, c.frame) == kPiece) last = c.frame;
+    // It stops moving (freed) once past the screen's right edge (X 1280 with
+    // the camera at 0).
+    EXPECT_LT(last, kFrames) << "kind " << int(k.number);
+    EXPECT_GE(int16_t(out.value_at(p + kWorldX, last)), 1280) << "kind " << int(k.number);
+  }
+  EXPECT_EQ(pieces, 3);  // kinds 23, 24 and 25
+  // Overlays of kinds 13 and 14.
+  constexpr uint32_t kOverlay = 0x0703E6, kOverlayRemoval = 0x070460;
+  const auto overlays = running(out, kObjects128, 128, kCount128, kOverlay, start);
+  ASSERT_EQ(overlays.size(), 2u);
+  for (uint32_t v : overlays) {
+    const uint32_t enemy = 0x200000 | uint32_t(out.value_at(v + kOwner, start));
+    uint64_t gone = 0;
+    for (const auto& c : out.changes)
+      if (c.address == enemy + kFlags && c.frame > start && !(c.value & 1)) {
+        gone = c.frame;
+        break;
+      }
+    ASSERT_GT(gone, start);
+    EXPECT_EQ(out.value_at(v + kRoutine, gone - 1), kOverlay);
+    EXPECT_EQ(out.value_at(v + kRoutine, gone), kOverlayRemoval);
+  }
 }
 
 TEST(CrowdRun, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish) {
@@ -381,22 +463,22 @@ TEST(CrowdRun, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish
   EXPECT_EQ(out.value_at(kSystemFlagsHigh, won) & 0x08, 0u);
   EXPECT_EQ(out.value_at(kSystemFlagsHigh, won + 1) & 0x08, 0x08u);
   // In that frame every enemy of kind 0 or above 18 still there (kinds
-  // 19 to 36 but the beaten 27) is sent to vanish: no longer alive, it
-  // stays where it stands, each one 6 frames after the one before is
-  // counted off and then shrinks, rising, until it is freed. The kinds 9 to
-  // 14 stand on.
+  // 19, 20, 22, 26, 33, 34 and 36; the others are beaten) is sent to
+  // vanish: no longer alive, it stays where it stands, each one 6 frames
+  // after the one before is counted off and then shrinks, rising, until it
+  // is freed. The kinds 9 to 14 still there (kind 12) carry on.
   std::vector<uint32_t> vanishing;
+  std::set<uint8_t> vanishing_kinds;
   for (size_t i = 0; i < kKinds.size(); ++i) {
     const kind& k = kKinds[i];
     const uint32_t o = found[i];
-    if (k.number < 9 || k.number == 27) continue;
-    if (k.number <= 14) {
-      EXPECT_EQ(out.value_at(o + kRoutine, kFrames), 0x06A1DAu) << "kind " << int(k.number);
-      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 1u) << "kind " << int(k.number) << ": alive";
+    if (beaten(out, o, start) != 0) continue;  // its place may hold another object by now
+    if (k.number >= 1 && k.number <= 18) {
+      EXPECT_NE(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
       continue;
     }
     vanishing.push_back(o);
-    EXPECT_EQ(out.value_at(o + kFlags, won) & 1, 1u) << "kind " << int(k.number);
+    vanishing_kinds.insert(k.number);
     EXPECT_EQ(out.value_at(o + kFlags, won + 1) & 1, 0u) << "kind " << int(k.number);
     EXPECT_EQ(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
     EXPECT_EQ(out.value_at(o + kWorldX, kFrames), out.value_at(o + kWorldX, won)) << "kind " << int(k.number);
@@ -405,17 +487,21 @@ TEST(CrowdRun, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish
       if (c.address == o + kHeight && c.frame > won) peak = std::max<uint64_t>(peak, c.value);
     EXPECT_GT(peak, 0u) << "kind " << int(k.number) << ": rises as it shrinks";
   }
-  ASSERT_EQ(vanishing.size(), 17u);
-  const uint64_t left = out.value_at(kLiveEnemies, won);
-  for (uint64_t n = 0; n < vanishing.size(); ++n) {
-    EXPECT_EQ(out.value_at(kLiveEnemies, won + 1 + 6 * n), left - 1 - n) << n;
-    if (n > 0) {
-      EXPECT_EQ(out.value_at(kLiveEnemies, won + 6 * n), left - n) << n;
-    }
-  }
-  // At the end only the six enemies of kinds 9 to 14 are left, and kinds 7
-  // and 8's two extra counts each.
-  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 10u);
+  EXPECT_EQ(vanishing_kinds, (std::set<uint8_t>{19, 20, 22, 26, 33, 34, 36}));
+  // Each is counted off as its wait ends (its vanish state turns 1): the
+  // first at once, then one every 6 frames.
+  std::vector<uint64_t> counted, expected;
+  for (uint32_t o : vanishing)
+    for (const auto& c : out.changes)
+      if (c.address == o + kStateType && c.frame > won && (c.value & 0xFF) == 1) {
+        counted.push_back(c.frame);
+        break;
+      }
+  std::sort(counted.begin(), counted.end());
+  for (uint64_t n = 0; n < vanishing.size(); ++n) expected.push_back(won + 1 + 6 * n);
+  EXPECT_EQ(counted, expected);
+  EXPECT_EQ(out.value_at(kLiveEnemies, won + 1 + 6 * (vanishing.size() - 1)) + 1,
+            out.value_at(kLiveEnemies, won + 6 * (vanishing.size() - 1)));
 }
 
 TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
@@ -433,8 +519,22 @@ TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
   EXPECT_EQ(frames_of(b, 0x9A, start - 1), frames{start});
   EXPECT_EQ(frames_of(b, 0x9B, start - 1), frames{start});
   // Each of the 18 scripted entrances (kinds 19 to 36) starts with its
-  // sound, in the frame after the set-up.
-  EXPECT_EQ(frames_of(a, 0xF4, start - 1), frames(18, start + 1));
+  // sound, in the frame after the set-up, and so does each entrance again
+  // after a hit, in the frame after the hit; the defeats of kinds 19 to 26
+  // sound 0xF5 on ring A.
+  frames entrances(18, start + 1), defeats;
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    if (kKinds[i].number < 19) continue;
+    for (const auto& [frame, energy] : hits(out, found[i], start)) {
+      if (energy != 0) entrances.push_back(frame + 1);
+      if (energy == 0 && kKinds[i].number <= 26) defeats.push_back(frame);
+    }
+  }
+  std::sort(entrances.begin(), entrances.end());
+  std::sort(defeats.begin(), defeats.end());
+  EXPECT_EQ(frames_of(a, 0xF4, start - 1), entrances);
+  EXPECT_EQ(frames_of(a, 0xF5, start - 1), defeats);
+  EXPECT_EQ(defeats.size(), 4u);  // kinds 21, 23, 24 and 25
   // Kind 4's defeat sound once, kinds 7 and 8 one each, in the frame the
   // defeat is seen (the energy reaches 0 as the player's punch lands, before
   // the enemy runs); no hit of theirs had a reaction that sounds.
@@ -501,11 +601,11 @@ TEST(CrowdRun, EachScriptedEntranceFollowsItsCommand) {
 constexpr const char* kExpected = R"(
 300 317D699BB65C72F5 80BCCD80B5A537B3 4373718C6256B1C8 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 34BD08EDCCD6E48D E68C70E9E472A8E6 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 25CCF1B94A4AAF36 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 49D3BB20ECCE0A39 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
-900 41E5A5CA5624B595 A8D90F5BBDA7CC29 6759AF47B9700EAE C08AEAB312073130 B93A0C83CE3B6325 B93A0C83CE3B6325 D86836D1F742202A B167CEACC3E02032 B93A0C83CE3B6325 B93A0C83CE3B6325 67F27E198D88CB10 861355FA2A7ED791 C4C571CE6A40FAC0 AA1F4A111AF11493 B93A0C83CE3B6325 F9F4B7ED97124294 B93A0C83CE3B6325 B93A0C83CE3B6325 B5723D18B63728CF
-1200 05857D72EEF82F4D 134BF3DE1EF58D26 3CF819679E156EA2 7AA3EEB9687C9C95 B93A0C83CE3B6325 B93A0C83CE3B6325 B59E1205C8A176C9 76E82E28DA56B776 B93A0C83CE3B6325 C0D8D3AACCAE4DBD 742CAD795974448A FDA2A4F2937EA08A 6672AB900CCBF366 2989555810C3B36D B93A0C83CE3B6325 A9167888F1FC70DF B93A0C83CE3B6325 B93A0C83CE3B6325 318B6963BDEA04C4
-1500 FA03F078A88E30C5 EF9A81AD112E974E 0AC0601A0F56E8A2 62833B6096CF27D8 B93A0C83CE3B6325 B93A0C83CE3B6325 40DA62C2AB483C1D 7750F6079D05A3D1 B93A0C83CE3B6325 166CD83D48D315D3 E07C79167A661B55 7084EADD0131443B 9FD9E29BCD109AF7 7ED6B8193A184854 B93A0C83CE3B6325 C41A57D860667A3D B93A0C83CE3B6325 B93A0C83CE3B6325 C068B01A132DDA3C
-1800 37CD4769394E4EDD 270DBF9260340D9A 88B34F859A99378B BA3EF6AF0B0280AB B93A0C83CE3B6325 B93A0C83CE3B6325 39F21C80C9F09DEF 242F3AB6E07D8AF7 B93A0C83CE3B6325 241E152A23A300C2 C8A3CC233BAC8383 B023FC05731393FA 1A109B0C1B96F7F3 E919EA562EE737DB B93A0C83CE3B6325 B5F39EBE10421C91 B93A0C83CE3B6325 B93A0C83CE3B6325 46B43AC8A379B50A
-2100 1305AFF0C8AD31AD 76E4601EC1E4C05A 1F1C406B12E2784D 93BE187F1B37B9FF B93A0C83CE3B6325 B93A0C83CE3B6325 89B9CA2C52BF1B05 49BF029928DA1712 B93A0C83CE3B6325 241E152A23A300C2 A8331624D256A789 6043031BC8BD6155 449BA734B69E9B4C 373E53CB6AA2DCC7 B93A0C83CE3B6325 654D5A47B591B777 B93A0C83CE3B6325 B93A0C83CE3B6325 97001AF01D6A93D5
+900 41E5A5CA5624B595 A4ED8C84AD3E0F65 6759AF47B9700EAE C08AEAB312073130 B93A0C83CE3B6325 B93A0C83CE3B6325 B2CFD1A77AED90C9 0D6A6B2DE14FD699 B93A0C83CE3B6325 B93A0C83CE3B6325 67F27E198D88CB10 861355FA2A7ED791 C4C571CE6A40FAC0 AA1F4A111AF11493 B93A0C83CE3B6325 F9F4B7ED97124294 B93A0C83CE3B6325 B93A0C83CE3B6325 B5723D18B63728CF
+1200 05857D72EEF82F4D ADC47A00D5A83AD5 3F9A72F21B3E166C 320A037D015B6095 B93A0C83CE3B6325 B93A0C83CE3B6325 281FAB2EE51DF10C 41CC378C96F92978 B93A0C83CE3B6325 39B544C755714EE1 BF308F370623B224 FDA2A4F2937EA08A BDBB325040760223 3FA7CA97A7E13787 B93A0C83CE3B6325 5563255B44CCB05C B93A0C83CE3B6325 B93A0C83CE3B6325 27C4F11EA1DD99AE
+1500 FA03F078A88E30C5 D4FFE02D1D82DB2E 6E0F9F2B398590A5 BDC624F9980CE7CB B93A0C83CE3B6325 B93A0C83CE3B6325 516106B561EE97A3 AA89C5A8129190D5 B93A0C83CE3B6325 C47820A3531B2ADC 5B2F9A11F7BC874E 7084EADD0131443B A44B182F392F2335 A8B534D0EF12FD57 B93A0C83CE3B6325 1F5B66BC67F89DA0 B93A0C83CE3B6325 B93A0C83CE3B6325 ED93716EA7AEF7B1
+1800 37CD4769394E4EDD 6B48D4DD6101B36C CCC85A6833605C40 A8490B804E92880C B93A0C83CE3B6325 B93A0C83CE3B6325 823F67CEC2BDB6E4 5D519645CE665C63 B93A0C83CE3B6325 6274201232B85C99 47B07DBC82DBC738 B023FC05731393FA 30DF13C5720479FC B2CEC6E867A77A4C B93A0C83CE3B6325 4885FF26268704AA B93A0C83CE3B6325 B93A0C83CE3B6325 08E266101998CFEB
+2100 1305AFF0C8AD31AD 5F7B0DBC08C37087 01966EC1D5E197EF 17783F832146D0B4 B93A0C83CE3B6325 B93A0C83CE3B6325 16DCAE44B9F28505 A44986053AE7ABA3 B93A0C83CE3B6325 6274201232B85C99 731856353D9E18E8 6043031BC8BD6155 BB76EB64C65E549C 41A921A653278A69 B93A0C83CE3B6325 6E53CF94B28B2948 B93A0C83CE3B6325 B93A0C83CE3B6325 7A3E3270A050F4E1
 )";
 
 TEST(CrowdRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

@@ -21,19 +21,30 @@
 //   (their per-type tables have an entry for AI types 0 to 8): a hit stuns
 //   them for a frame, the defeating hit counts them in the tally of the
 //   attacker's slot, pops them up and lets them fall away;
-// - the kinds 9 and up cannot: those tables have no entry for their kind
-//   number. Nothing clears the hit mark of such an enemy, and the hit test
-//   passes over a marked target, so each takes one hit and stands; one that
-//   hit beats (kind 27, 10 energy) takes the defeat fall alone (state 7),
-//   which reads no per-type table.
+// - the kinds 9 and up cannot take the stun and defeat (those tables have
+//   no entry for their kind number), but they take the hit reaction
+//   itself, which clears the hit mark, makes the enemy untouchable and
+//   sends it to state 19. It reads its sound by the kind number too, from
+//   bytes past the table that the set leaves 0 (sound code 0, as the
+//   table's own entries for kinds 7 and 8). In state 19 kinds 9 to 14 swing
+//   back (an attack pattern whose box lies where no one stands, with rank
+//   bytes of 4: a few frames) and seek again; kinds 19 to 36 come in again
+//   by their entrance. Either way touchable again, they take the next
+//   punches, and the beating hit makes them fall away (state 7), which
+//   reads no per-type table; kinds 22 to 26 throw their piece as they go.
+//   The kinds whose entrance is long (a jump or the timed wait) come back
+//   too late for most punches and still stand when the area is won.
 // Both ways the player scores the hits and the kind's points for the
 // defeat, and the enemy is counted off when it has fallen off the screen.
-// The flying piece of kinds 22 to 26 and the defeat sounds of kinds 19 to
-// 26 wait for a defeat these kinds cannot have here.
 //
-// Kind 4's record is a boss record: kind 4 is the last enemy the punches
-// beat, and once it is gone the area is won, so that the kinds above 18
-// still standing vanish one after another while kinds 9 to 14 stand on.
+// Kind 4's record is a boss record: kind 4 is the last of kinds 0 to 8 the
+// punches beat, and once it is gone the area is won, so that the kinds
+// above 18 still standing vanish one after another while the kinds up to
+// 18 carry on.
+//
+// The spawn data of kinds 7, 8, 9 and 19 to 36 lies after the spawn list,
+// as its unsigned offsets need; the boss bars' names lie within reach of
+// their signed offsets from 0x069A02.
 //
 // What the set-ups bring along is planted too: the kind-2 parts, the
 // overlays of kinds 5, 6, 13 and 14 (shown while their enemy seeks), the
@@ -80,6 +91,7 @@ constexpr uint32_t kBarPortrait = 0x08F09B;        // the portrait's animation s
 constexpr uint32_t kSpawnGenerator = 0x066200;
 constexpr uint32_t kSeek = 0x06A333;
 constexpr uint32_t kEntrance = 0x073716;
+constexpr uint32_t kAttackPatterns = 0x06B09E;  // pattern 0: the melee (stage 1's tables)
 
 constexpr uint32_t kHitReaction = 0x07A976;
 constexpr uint32_t kStunStart = 0x07A68D;
@@ -141,7 +153,7 @@ void put_fixed_animation(rom_builder& rom, uint32_t at, const std::array<uint16_
 }
 
 struct pictures {
-  uint32_t stand, hurt, fall, entrance, part;
+  uint32_t stand, hurt, fall, entrance, part, swing;
 };
 
 pictures plant_animations(rom_builder& rom) {
@@ -166,6 +178,7 @@ pictures plant_animations(rom_builder& rom) {
   p.fall = s;     s += put_script(rom, s, 4, {f1, f0}, -2, what);
   p.entrance = s; s += put_script(rom, s, 6, {f1, f1, f0}, -2, what);
   p.part = s;     s += put_script(rom, s, 10, {fp}, -2, what);
+  p.swing = s;    s += put_script(rom, s, 2, {f1, f0}, -1, what);  // then it stops
   if (s > kFrames) throw std::logic_error("crowd scripts overrun their frames");
 
   // The pictures the child objects and the boss bar start by address.
@@ -190,11 +203,23 @@ state_tables plant_state_tables(block& b) {
                         kStunStart, kKnockback, kKnockbackFall, kDefeatPop, kDefeatRise, kDefeatFall,
                         kDefeatShrink},
                        "crowd state table: platform hit reaction");
-  // Kinds 9 to 14: seek through everything, the fall away when beaten.
-  t.standing = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
+  // Kinds 9 to 14: seek; a hit takes the platform enemies' hit reaction,
+  // which clears the hit mark and, making the enemy untouchable, goes on to
+  // state 19 (21 in the air): there it swings back (an attack pattern whose
+  // box reaches no one) and is touchable again once recovered, seeking. The
+  // fall away when beaten.
+  t.standing = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kFallAway, kSeek, kSeek,
+                        kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kAttackPatterns,
+                        kAttackPatterns, kAttackPatterns, kAttackPatterns},
                        "crowd state table: standing");
-  // Kinds 19 to 36: the scripted entrance first, then as kinds 9 to 14.
-  t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
+  // Kinds 19 to 36: the scripted entrance first, then they seek; a hit
+  // takes the platform enemies' hit reaction, which clears the hit mark
+  // and, making the enemy untouchable, goes on to state 19 (21 in the air):
+  // there the enemy comes in again by its entrance, touchable once in. The
+  // fall away when beaten.
+  t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kFallAway, kSeek, kSeek,
+                        kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kEntrance, kEntrance,
+                        kEntrance, kEntrance},
                        "crowd state table: entrance");
   return t;
 }
@@ -225,12 +250,26 @@ void plant_records(rom_builder& rom, block& b, const pictures& p, const state_ta
   const uint32_t entrance_animations =
       b.longs({p.entrance, p.entrance, p.fall, p.entrance, p.stand, p.stand, p.stand},
               "crowd entrance animations by command");
-  const uint32_t animation_set = b.longs({p.stand, p.stand, p.stand, 0, 0}, "crowd animation set");
+  const uint32_t attack_animations = b.longs({p.swing}, "crowd attack animations by pattern");
+  const uint32_t animation_set = b.longs({p.stand, p.stand, p.stand, 0, attack_animations}, "crowd animation set");
   const uint32_t entrance_set = b.longs({entrance_animations, p.stand, p.stand, 0, 0}, "crowd animation set: entrance");
   const uint32_t idle = b.longs({p.stand, p.hurt}, "crowd idle animations");
   const uint32_t velocities = b.take(22);  // zero: the crowd does not steer
   const uint32_t ranks = b.take(16);
-  for (uint32_t r = 0; r < 16; ++r) rom.put8(ranks + r, 40, "crowd rank bytes");
+  // Rank bytes of 4: the swing back winds up for a frame or a few, and
+  // recovers in 4.
+  for (uint32_t r = 0; r < 16; ++r) rom.put8(ranks + r, 4, "crowd rank bytes");
+  // The swing back's one pattern at every rank step: value 0; hit frame 1,
+  // its box (by address) far behind the enemy, where no one stands.
+  b.align(2);
+  const uint32_t values = b.take(34);
+  for (uint32_t r = 0; r < 16; ++r) rom.put16(values + 2 * r, 32, "crowd pattern values");
+  rom.put16(values + 32, 0, "crowd pattern values");
+  const uint32_t far_box = b.words({uint16_t(-8), 16, 1000, 8}, "crowd swing box");
+  const uint32_t attacks = b.take(6);
+  rom.put8(attacks, 1, "crowd pattern attacks");
+  rom.put8(attacks + 1, 0, "crowd pattern attacks");
+  rom.put32(attacks + 2, far_box, "crowd pattern attacks");
   b.align(2);
   const uint32_t offsets = b.take(64);
   for (uint32_t i = 0; i < 16; ++i) rom.put16(offsets + 4 * i, 104, "crowd approach offsets");
@@ -248,6 +287,10 @@ void plant_records(rom_builder& rom, block& b, const pictures& p, const state_ta
     rom.put32(k.record + 20, ranks, r);
     rom.put32(k.record + 44, offsets, r);
     rom.put32(k.record + 48, params, r);
+    if (k.number >= 9 && k.number <= 14) {
+      rom.put32(k.record + 28, values, r);
+      rom.put32(k.record + 36, attacks, r);
+    }
     // Companion right under the enemy.
     rom.put16(k.companion, 0, "companion data: crowd");
     rom.put16(k.companion + 2, 0, "companion data: crowd");

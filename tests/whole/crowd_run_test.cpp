@@ -174,17 +174,27 @@ std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, u
   return v;
 }
 
+// The tests of what the crowd's enemies do: the run, the frame the area
+// started in and the enemies found then, in the order of kKinds.
+class CrowdRunEnemies : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    start = area_start(out);
+    ASSERT_GT(start, kStageTwoPoke);
+    found = enemies(out, start);
+    ASSERT_EQ(found.size(), kKinds.size());
+  }
+  const whole_run::outcome& out = crowd_run();
+  uint64_t start = 0;
+  std::vector<uint32_t> found;
+};
+
 TEST(CrowdRun, EndsCleanlyAtItsFrameLimit) {
   const auto& out = crowd_run();
   EXPECT_EQ(out.status, 0) << out.err;
 }
 
-TEST(CrowdRun, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kStageTwoPoke);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
   for (size_t i = 0; i < kKinds.size(); ++i) {
     const kind& k = kKinds[i];
     const uint32_t o = found[i];
@@ -198,12 +208,7 @@ TEST(CrowdRun, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
   EXPECT_EQ(out.value_at(kLiveEnemies, start), kKinds.size() + 4);
 }
 
-TEST(CrowdRun, EachEnemyBringsItsCompanionAndItsKindsChildren) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, EachEnemyBringsItsCompanionAndItsKindsChildren) {
   // One companion per enemy, its owner the enemy.
   std::multiset<uint32_t> owners;
   for (uint32_t c : running(out, kObjects64, 64, kCount64, 0x077BD6, start))
@@ -219,12 +224,7 @@ TEST(CrowdRun, EachEnemyBringsItsCompanionAndItsKindsChildren) {
   EXPECT_GE(running(out, kObjects128, 128, kCount128, 0x069755, start + 12).size(), 4u);
 }
 
-TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   std::map<uint32_t, size_t> entry_of;
   for (size_t i = 0; i < kKinds.size(); ++i) entry_of[found[i]] = i;
   // A bar object of each of the nine bosses (kinds 1, 6 to 9, 12 to 14)
@@ -282,12 +282,7 @@ TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   }
 }
 
-TEST(CrowdRun, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
   // Kinds 0 to 8 are beaten, fall and are removed; each defeat counts in
   // the tally category of its AI type.
   for (size_t i = 0; i < kKinds.size(); ++i) {
@@ -348,12 +343,7 @@ uint64_t leaves_state(const whole_run::outcome& out, uint32_t o, uint64_t from, 
   return 0;
 }
 
-TEST(CrowdRun, KindsAbove8ReelFromEachHitAndComeBackUntilBeaten) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, KindsAbove8ReelFromEachHitAndComeBackUntilBeaten) {
   const uint64_t won = boss_gone(out, found, start);
   ASSERT_GT(won, start);
   // A hit that leaves energy clears the hit mark and makes the enemy
@@ -392,12 +382,7 @@ TEST(CrowdRun, KindsAbove8ReelFromEachHitAndComeBackUntilBeaten) {
 // Kinds 22 to 26 throw a piece in the frame they are beaten: it flies 10
 // a frame away from where the enemy faced, and goes once off the screen.
 // The overlays of kinds 13 and 14 go in the frame their enemy goes.
-TEST(CrowdRun, BeatenEnemiesLoseTheirPiecesAndOverlays) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
   constexpr uint32_t kPieceFirst = 0x073832, kPiece = 0x073848;
   int pieces = 0;
   for (size_t i = 0; i < kKinds.size(); ++i) {
@@ -443,12 +428,7 @@ TEST(CrowdRun, BeatenEnemiesLoseTheirPiecesAndOverlays) {
   }
 }
 
-TEST(CrowdRun, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish) {
   // Kind 4's record is a boss record: its spawn closes the wave gate, with
   // sounds 0x84 and 0x90.
   EXPECT_EQ(out.value_at(kGameFlagsHigh, start - 1) & 0x80, 0u);
@@ -504,12 +484,7 @@ TEST(CrowdRun, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish
             out.value_at(kLiveEnemies, won + 6 * (vanishing.size() - 1)));
 }
 
-TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
   const auto a = queued(out, kRingA), b = queued(out, kRingB);
   using frames = std::vector<uint64_t>;
   // At the set-ups: kind 4 on ring A, kind 11 and kind 9's two entries on
@@ -550,12 +525,7 @@ TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
   EXPECT_TRUE(frames_of(b, 0xB3, start).empty());
 }
 
-TEST(CrowdRun, EachScriptedEntranceFollowsItsCommand) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, EachScriptedEntranceFollowsItsCommand) {
   // The kinds 19 to 36 take the commands in turn from their spawn data. In
   // the entrance's first frame (the one after the set-up, a step made):
   // the jumps start 1220 units to the side (from the left facing right) or

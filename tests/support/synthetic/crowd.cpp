@@ -37,6 +37,11 @@
 // Both ways the player scores the hits and the kind's points for the
 // defeat, and the enemy is counted off when it has fallen off the screen.
 //
+// Kind 12 is set apart: it grows in at the player's start spot (its
+// appearance), and its box lies far up and to the side, out of every
+// punch's reach and of the player's body (which would otherwise grab it),
+// so it stands there untouched.
+//
 // Kind 4's record is a boss record: kind 4 is the last of kinds 0 to 8 the
 // punches beat, and once it is gone the area is won, so that the kinds
 // above 18 still standing vanish one after another while the kinds up to
@@ -79,6 +84,7 @@ constexpr uint32_t kOverlay5Animation = 0x098A3C;
 constexpr uint32_t kFlyingPieceAnimation = 0x09985F;
 constexpr uint32_t kEntranceCommands = 0x06D956;  // u32 per entrance command
 constexpr uint32_t kEntranceSteps = 0x06D91E;     // u32 per entrance sub-state
+constexpr uint32_t kGrowSteps = 0x06AFBE;         // u32 per grow-in sub-state
 constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
 constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
 constexpr uint32_t kBarNamesFree = 0x069A4C;       // after the offsets of subjects 0 to 36
@@ -91,6 +97,8 @@ constexpr uint32_t kBarPortrait = 0x08F09B;        // the portrait's animation s
 constexpr uint32_t kSpawnGenerator = 0x066200;
 constexpr uint32_t kSeek = 0x06A333;
 constexpr uint32_t kEntrance = 0x073716;
+constexpr uint32_t kGrowIn = 0x06AFAA;
+constexpr uint32_t kGrowStep = 0x06B058;  // its one sub-state
 constexpr uint32_t kAttackPatterns = 0x06B09E;  // pattern 0: the melee (stage 1's tables)
 
 constexpr uint32_t kHitReaction = 0x07A976;
@@ -116,6 +124,7 @@ constexpr uint8_t kFirstSpawnType = 2;  // types 0 and 1 are stage 1's
 constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint8_t kBossRecord = 0x00;  // a boss record: its object gone, the area is won
 constexpr uint8_t kBossKind = 4;
+constexpr uint8_t kGrowingKind = 12;  // grows in, out of reach
 constexpr uint16_t kSpotX = 744, kSpotY = 600;
 constexpr uint8_t kFirstTally = 4;  // tally category of AI types 7 and 8: 4 + t
 
@@ -153,7 +162,7 @@ void put_fixed_animation(rom_builder& rom, uint32_t at, const std::array<uint16_
 }
 
 struct pictures {
-  uint32_t stand, hurt, fall, entrance, part, swing;
+  uint32_t stand, hurt, fall, entrance, part, swing, aside;
 };
 
 pictures plant_animations(rom_builder& rom) {
@@ -169,6 +178,8 @@ pictures plant_animations(rom_builder& rom) {
   const uint32_t f0 = f; f += put_frame(rom, f, body, body_box, what);
   const uint32_t f1 = f; f += put_frame(rom, f, lean, body_box, what);
   const uint32_t fp = f; f += put_frame(rom, f, small, {{0, 1, 0, 1}}, what);
+  // The body with its box far up and to the side, where nothing reaches it.
+  const uint32_t fa = f; f += put_frame(rom, f, body, {{127, 1, -128, 1}}, what);
   if (f > kData) throw std::logic_error("crowd frames overrun their block");
 
   pictures p{};
@@ -179,6 +190,7 @@ pictures plant_animations(rom_builder& rom) {
   p.entrance = s; s += put_script(rom, s, 6, {f1, f1, f0}, -2, what);
   p.part = s;     s += put_script(rom, s, 10, {fp}, -2, what);
   p.swing = s;    s += put_script(rom, s, 2, {f1, f0}, -1, what);  // then it stops
+  p.aside = s;    s += put_script(rom, s, 16, {fa}, -2, what);
   if (s > kFrames) throw std::logic_error("crowd scripts overrun their frames");
 
   // The pictures the child objects and the boss bar start by address.
@@ -191,10 +203,10 @@ pictures plant_animations(rom_builder& rom) {
 
 // State tables, one per way of taking hits (see the top of the file).
 struct state_tables {
-  uint32_t platform, standing, entering;
+  uint32_t platform, standing, entering, appearing;
 };
 
-state_tables plant_state_tables(block& b) {
+state_tables plant_state_tables(rom_builder& rom, block& b) {
   state_tables t{};
   // Kinds 0 to 8: states 0-5 and 8-18 seek; 6/7 the platform enemies' hit
   // reaction, 19-22 their stun and knock-back, 23-26 their defeat.
@@ -221,6 +233,10 @@ state_tables plant_state_tables(block& b) {
                         kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kEntrance, kEntrance,
                         kEntrance, kEntrance},
                        "crowd state table: entrance");
+  // Kind 12: it grows in at the player's start spot and stands there.
+  rom.put32(kGrowSteps, kGrowStep, "grow-in sub-states");
+  t.appearing = b.longs({kGrowIn, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
+                        "crowd state table: grow-in");
   return t;
 }
 
@@ -254,6 +270,8 @@ void plant_records(rom_builder& rom, block& b, const pictures& p, const state_ta
   const uint32_t animation_set = b.longs({p.stand, p.stand, p.stand, 0, attack_animations}, "crowd animation set");
   const uint32_t entrance_set = b.longs({entrance_animations, p.stand, p.stand, 0, 0}, "crowd animation set: entrance");
   const uint32_t idle = b.longs({p.stand, p.hurt}, "crowd idle animations");
+  const uint32_t aside_set = b.longs({p.aside, p.aside, p.aside, 0, 0}, "crowd animation set: kind 12");
+  const uint32_t aside_idle = b.longs({p.aside, p.aside}, "crowd idle animations: kind 12");
   const uint32_t velocities = b.take(22);  // zero: the crowd does not steer
   const uint32_t ranks = b.take(16);
   // Rank bytes of 4: the swing back winds up for a frame or a few, and
@@ -279,10 +297,11 @@ void plant_records(rom_builder& rom, block& b, const pictures& p, const state_ta
   for (const kind& k : kKinds) {
     if (k.number == 3) continue;  // the stalker's record is stage 1's
     const char* r = "enemy state record: crowd";
-    const uint32_t table = k.number <= 8 ? t.platform : k.number <= 14 ? t.standing : t.entering;
+    const bool aside = k.number == kGrowingKind;
+    const uint32_t table = aside ? t.appearing : k.number <= 8 ? t.platform : k.number <= 14 ? t.standing : t.entering;
     rom.put32(k.record + 0, table, r);
-    rom.put32(k.record + 4, k.number >= 19 ? entrance_set : animation_set, r);
-    rom.put32(k.record + 8, idle, r);
+    rom.put32(k.record + 4, aside ? aside_set : k.number >= 19 ? entrance_set : animation_set, r);
+    rom.put32(k.record + 8, aside ? aside_idle : idle, r);
     rom.put32(k.record + 12, velocities, r);
     rom.put32(k.record + 20, ranks, r);
     rom.put32(k.record + 44, offsets, r);
@@ -390,7 +409,7 @@ void plant_stage2(rom_builder& rom, block& b) {
 void plant_crowd(rom_builder& rom) {
   block b(rom, kData, kDataEnd, "crowd");
   const pictures p = plant_animations(rom);
-  const state_tables t = plant_state_tables(b);
+  const state_tables t = plant_state_tables(rom, b);
   plant_platform_entries(rom, p);
   plant_records(rom, b, p, t);
   plant_children(rom, p);

@@ -10,7 +10,8 @@
 // set when the stage began), with stage 2's own object list, spawn list,
 // camera script and player start row, planted here.
 //
-// Every enemy of the crowd stands where the player's punches land, 104
+// Every enemy of the crowd (kind 12 aside, below) stands where the
+// player's punches land, 104
 // units right of the player's start (640, 600): the kinds 19 to 36 come
 // there through their scripted entrance (from the left, the right, above,
 // the front, or after a wait), the others are set there by their spawn
@@ -39,8 +40,8 @@
 //
 // Kind 12 is set apart: it grows in at the player's start spot (its
 // appearance), and its box lies far up and to the side, out of every
-// punch's reach and of the player's body (which would otherwise grab it),
-// so it stands there untouched.
+// punch's reach and of the player's body (whose touch would make the
+// player grab it), so it stands there untouched.
 //
 // Kind 4's record is a boss record: kind 4 is the last of kinds 0 to 8 the
 // punches beat, and once it is gone the area is won, so that the kinds

@@ -11,11 +11,11 @@
 // camera script and player start row, planted here.
 //
 // Every enemy of the crowd (kind 12 aside, below) stands where the
-// player's punches land, 104
-// units right of the player's start (640, 600): the kinds 19 to 36 come
-// there through their scripted entrance (from the left, the right, above,
-// the front, or after a wait), the others are set there by their spawn
-// records, and the stalker (kind 3, with its stage 1 tables) walks there.
+// player's punches land, 104 units right of the player's start (640, 600):
+// the kinds 19 to 36 come there through their scripted entrance (from the
+// left, the right, above, the front, or after a wait), the others are set
+// there by their spawn records, and the stalker (kind 3, with its stage 1
+// tables) walks there.
 // Standing, they seek a target slot and stay. What a hit does depends on
 // the state table:
 // - kinds 0 to 8 borrow the platform enemies' hit reaction, stun and defeat

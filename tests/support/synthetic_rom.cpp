@@ -157,6 +157,7 @@ const rom_builder& synthetic_set() {
     plant_play(r);
     plant_enemies(r);
     plant_crowd(r);
+    plant_placed_area(r);
     plant_boss(r);
     plant_moves(r);
     plant_scenery(r);

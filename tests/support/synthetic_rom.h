@@ -73,6 +73,7 @@ void plant_attract(rom_builder& rom);  // title, presentation, demo, ranking
 void plant_play(rom_builder& rom);     // coin-up to game over: select, stage 1, areas, panels
 void plant_enemies(rom_builder& rom);  // the spawn list and its two enemy kinds
 void plant_crowd(rom_builder& rom);    // stage 2 area 1: an enemy of every kind the generator sets up
+void plant_placed_area(rom_builder& rom);  // stage 2 area 2: window spawning in a placed-object area
 void plant_boss(rom_builder& rom);     // stage 4 area 3: the set-piece boss and the stationary attacker
 // The boss run's stage descriptor, which the run names in place of stage 1's.
 inline constexpr uint32_t boss_stage_descriptor = 0x12C400;

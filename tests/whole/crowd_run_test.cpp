@@ -4,11 +4,17 @@
 // and the parts, overlays, afterimages and boss bar its kind brings. The
 // player punches into the crowd: the kinds that take the platform enemies'
 // hit reaction (0 to 8) are beaten for their points and counted in the
-// tally; the others take a hit and stand, and the weakest of them falls.
+// tally; the others reel from each hit (a swing back, or their entrance
+// again) and come back for more until beaten, kinds 22 to 26 throwing a
+// piece as they go, kinds 13 and 14 losing their overlay. The kinds 19 to
+// 36 come in by their scripted entrances, each as its spawn data says; when
+// kind 4, the boss record's enemy, has gone the area is won and those of
+// them still standing vanish.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -22,6 +28,8 @@
 namespace {
 
 constexpr uint32_t kInGameState = 0x208004;
+constexpr uint32_t kGameFlagsHigh = 0x208009;    // bit 7: the wave gate (a boss record spawned)
+constexpr uint32_t kSystemFlagsHigh = 0x208011;  // bit 3: the area is won
 constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
 constexpr uint32_t kLiveEnemies = 0x20C14C;
 constexpr uint32_t kPlayerScore = 0x20A000 + 140;  // slot 0's record
@@ -30,11 +38,14 @@ constexpr uint32_t kTallySlot0 = 0x208400;         // 16 counters by category
 constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
 constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
 constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+constexpr uint32_t kBarName = 0x31F096;  // the boss bar's name cells, one character each
 // Fields of an object the checks follow.
-constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kScore = 52, kEnergy = 64,
-                   kStateRecord = 68;
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34,
+                   kHeight = 36, kScore = 52, kEnergy = 64, kStateRecord = 68;
+constexpr uint32_t kFirstPartSize = 102;  // low 10 bits: the first copied sprite part's size
 
 constexpr uint64_t kFrames = crowd_script::kFrames;
+constexpr uint8_t kGrowingKind = 12;
 constexpr uint64_t kStageTwoPoke = crowd_script::kStageTwoPoke;
 
 whole_run::options crowd_options(int slices) {
@@ -44,14 +55,17 @@ whole_run::options crowd_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerScore, 4}};
+  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerScore, 4},
+             {kGameFlagsHigh, 1}, {kSystemFlagsHigh, 1}};
   for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({kTallySlot0 + 2 * c, 2});
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   for (uint32_t i = 0; i < kCount128; ++i) {
     const uint32_t a = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kScore, 2}, {kEnergy, 2},
-                                {kStateRecord, 4}})
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kOwner, 2}, {kWorldX, 2},
+                                {kWorldY, 2}, {kHeight, 2}, {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4},
+                                {kFirstPartSize, 2}})
       o.watch.push_back({a + field, bytes});
   }
   for (uint32_t i = 0; i < kCount64; ++i) {
@@ -144,6 +158,17 @@ std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t 
   return codes;
 }
 
+// The text of the name cells in `frame`, up to the first empty cell.
+std::string bar_name(const whole_run::outcome& out, uint64_t frame) {
+  std::string t;
+  for (uint32_t c = 0; c < 8; ++c) {
+    const uint64_t v = out.value_at(kBarName + 2 * c, frame);
+    if (v == 0) break;
+    t += char(v & 0xFF);
+  }
+  return t;
+}
+
 // The frames in which `code` was queued, from `from` on.
 std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from) {
   std::vector<uint64_t> v;
@@ -152,17 +177,27 @@ std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, u
   return v;
 }
 
+// The tests of what the crowd's enemies do: the run, the frame the area
+// started in and the enemies found then, in the order of kKinds.
+class CrowdRunEnemies : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    start = area_start(out);
+    ASSERT_GT(start, kStageTwoPoke);
+    found = enemies(out, start);
+    ASSERT_EQ(found.size(), kKinds.size());
+  }
+  const whole_run::outcome& out = crowd_run();
+  uint64_t start = 0;
+  std::vector<uint32_t> found;
+};
+
 TEST(CrowdRun, EndsCleanlyAtItsFrameLimit) {
   const auto& out = crowd_run();
   EXPECT_EQ(out.status, 0) << out.err;
 }
 
-TEST(CrowdRun, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kStageTwoPoke);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
   for (size_t i = 0; i < kKinds.size(); ++i) {
     const kind& k = kKinds[i];
     const uint32_t o = found[i];
@@ -176,12 +211,7 @@ TEST(CrowdRun, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
   EXPECT_EQ(out.value_at(kLiveEnemies, start), kKinds.size() + 4);
 }
 
-TEST(CrowdRun, EachEnemyBringsItsCompanionAndItsKindsChildren) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, EachEnemyBringsItsCompanionAndItsKindsChildren) {
   // One companion per enemy, its owner the enemy.
   std::multiset<uint32_t> owners;
   for (uint32_t c : running(out, kObjects64, 64, kCount64, 0x077BD6, start))
@@ -197,12 +227,7 @@ TEST(CrowdRun, EachEnemyBringsItsCompanionAndItsKindsChildren) {
   EXPECT_GE(running(out, kObjects128, 128, kCount128, 0x069755, start + 12).size(), 4u);
 }
 
-TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   std::map<uint32_t, size_t> entry_of;
   for (size_t i = 0; i < kKinds.size(); ++i) entry_of[found[i]] = i;
   // A bar object of each of the nine bosses (kinds 1, 6 to 9, 12 to 14)
@@ -215,6 +240,7 @@ TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   struct turn {
     uint64_t from;
     uint8_t kind;
+    uint32_t boss;
     uint64_t drain;  // the frame it began to drain, 0 if not
   };
   std::vector<turn> turns;
@@ -223,7 +249,7 @@ TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
     auto begin = [&](uint64_t frame) {
       const uint32_t owner = 0x200000 | uint32_t(out.value_at(bar + kOwner, frame));
       ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
-      turns.push_back({frame, kKinds[entry_of[owner]].number, 0});
+      turns.push_back({frame, kKinds[entry_of[owner]].number, owner, 0});
     };
     uint64_t was = out.value_at(bar + kRoutine, start);
     bool mine = was == kShowing;  // this bar has the turn
@@ -240,31 +266,26 @@ TEST(CrowdRun, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
     }
   }
   std::sort(turns.begin(), turns.end(), [](const turn& a, const turn& b) { return a.from < b.from; });
-  // Kind 1's bar first; kinds 6, 7 and 8, beaten while they waited, drain
-  // as soon as they have their turn; then a kind-9 boss's bar shows.
+  // Kind 1's bar first, draining once it is beaten; then those of kinds
+  // 6, 7, 8 and 9, each beaten while it waited, drain as soon as they have
+  // their turn (the others still wait when the run ends).
   std::vector<uint8_t> kinds;
   for (const turn& t : turns) kinds.push_back(t.kind);
   EXPECT_EQ(kinds, (std::vector<uint8_t>{1, 6, 7, 8, 9}));
-  ASSERT_EQ(turns.size(), 5u);
+  // Each bar shows its boss's name from the data.
+  const std::map<uint8_t, std::string> kNames = {{1, "GRUNT"}, {6, "TWIN"},  {7, "HULK"},  {8, "BRUTE"},
+                                                 {9, "SPIKE"}, {12, "WARDEN"}, {13, "TITAN"}, {14, "GIANT"}};
+  for (const turn& t : turns) EXPECT_EQ(bar_name(out, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
   for (size_t i = 1; i < turns.size(); ++i)
     EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
-  for (size_t i = 0; i < 4; ++i) {
-    const size_t entry = size_t(std::find_if(kKinds.begin(), kKinds.end(),
-                                             [&](const kind& k) { return k.number == turns[i].kind; }) -
-                                kKinds.begin());
-    const uint64_t defeat = beaten(out, found[entry], start);
-    ASSERT_GT(defeat, start) << "kind " << int(turns[i].kind);
-    EXPECT_EQ(turns[i].drain, std::max(defeat, turns[i].from)) << "kind " << int(turns[i].kind);
+  for (const turn& t : turns) {
+    const uint64_t defeat = beaten(out, t.boss, start);
+    ASSERT_GT(defeat, start) << "kind " << int(t.kind);
+    EXPECT_EQ(t.drain, std::max(defeat, t.from)) << "kind " << int(t.kind);
   }
-  EXPECT_EQ(turns[4].drain, 0u) << "its boss stands";
 }
 
-TEST(CrowdRun, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+TEST_F(CrowdRunEnemies, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
   // Kinds 0 to 8 are beaten, fall and are removed; each defeat counts in
   // the tally category of its AI type.
   for (size_t i = 0; i < kKinds.size(); ++i) {
@@ -299,40 +320,198 @@ TEST(CrowdRun, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
     EXPECT_EQ(out.value_at(kPlayerScore, frame) - out.value_at(kPlayerScore, frame - 1), points) << "frame " << frame;
 }
 
-TEST(CrowdRun, OtherKindsTakeAHitAndStandUnlessItBeatsThem) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    const kind& k = kKinds[i];
-    if (k.number <= 8) continue;
-    const uint32_t o = found[i];
-    std::vector<uint64_t> energy;
-    for (const auto& c : out.changes)
-      if (c.address == o + kEnergy && c.frame > start && c.frame <= kFrames) energy.push_back(c.value);
-    ASSERT_EQ(energy.size(), 1u) << "kind " << int(k.number) << ": one hit";
-    if (k.number == 27) {  // 10 energy: one punch beats it; it falls away, counted off
-      EXPECT_EQ(energy[0], 0u);
-      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u);
-    } else {
-      EXPECT_GT(energy[0], 0u) << "kind " << int(k.number);
-      EXPECT_LT(energy[0], k.energy) << "kind " << int(k.number);
-      EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 0x0101, 0x0101u) << "kind " << int(k.number) << ": alive, hit";
-    }
-  }
-  // Kinds 7 and 8 counted three each and off one each when removed: 27 are
-  // left of the 37.
-  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 27u);
+// The frame kind 4, the boss record's enemy, was gone (its flags bit 0
+// clear): the frame the area is won. 0 if never.
+uint64_t boss_gone(const whole_run::outcome& out, const std::vector<uint32_t>& found, uint64_t start) {
+  for (size_t i = 0; i < kKinds.size(); ++i)
+    if (kKinds[i].number == 4)
+      for (const auto& c : out.changes)
+        if (c.address == found[i] + kFlags && c.frame > start && !(c.value & 1)) return c.frame;
+  return 0;
 }
 
-TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
-  const auto& out = crowd_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, 0u);
-  const auto found = enemies(out, start);
-  ASSERT_EQ(found.size(), kKinds.size());
+// The frames in which an enemy's energy went down after `from`, with the
+// energy left.
+std::vector<std::pair<uint64_t, uint64_t>> hits(const whole_run::outcome& out, uint32_t o, uint64_t from) {
+  std::vector<std::pair<uint64_t, uint64_t>> v;
+  for (const auto& c : out.changes)
+    if (c.address == o + kEnergy && c.frame > from) v.push_back({c.frame, c.value});
+  return v;
+}
+
+// The first frame after `from` whose state byte differs from `state`; 0 if none.
+uint64_t leaves_state(const whole_run::outcome& out, uint32_t o, uint64_t from, uint8_t state) {
+  for (const auto& c : out.changes)
+    if (c.address == o + kStateType && c.frame > from && (c.value & 0xFF) != state) return c.frame;
+  return 0;
+}
+
+TEST_F(CrowdRunEnemies, KindsAbove8ReelFromEachHitAndComeBackUntilBeaten) {
+  const uint64_t won = boss_gone(out, found, start);
+  ASSERT_GT(won, start);
+  // A hit that leaves energy clears the hit mark and makes the enemy
+  // untouchable in state 19: kinds 9 to 14 swing back there and seek again
+  // (state 2), kinds 19 to 36 come in again by their entrance and stand
+  // (state 1), touchable again either way. The beating hit makes it fall
+  // away (state 7), and it is counted off once off the screen.
+  std::set<uint8_t> beaten_kinds;
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const kind& k = kKinds[i];
+    if (k.number <= 8 || k.number == kGrowingKind) continue;
+    const uint32_t o = found[i];
+    const std::string what = "kind " + std::to_string(k.number);
+    const auto h = hits(out, o, start);
+    ASSERT_FALSE(h.empty()) << what;
+    for (const auto& [frame, energy] : h) {
+      if (energy == 0) {
+        beaten_kinds.insert(k.number);
+        EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 7u) << what;
+        EXPECT_EQ(frame, h.back().first) << what << ": the last hit";
+        continue;
+      }
+      EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 19u) << what << " hit in frame " << frame;
+      EXPECT_EQ(out.value_at(o + kFlags, frame) & 0x0104, 0x0004u) << what << ": untouchable, unmarked";
+      const uint64_t back = leaves_state(out, o, frame, 19);
+      if (back == 0 || back > won) continue;  // still reeling when the area was won
+      EXPECT_EQ(out.value_at(o + kStateType, back) & 0xFF, k.number <= 14 ? 2u : 1u) << what;
+      EXPECT_EQ(out.value_at(o + kFlags, back) & 0x0004, 0u) << what << ": touchable again";
+    }
+  }
+  // Kinds 9 to 14 come back fast enough to be beaten, as do those of 19 to
+  // 36 whose entrance is short; the others still stand when the area is won.
+  EXPECT_EQ(beaten_kinds, (std::set<uint8_t>{9, 11, 13, 14, 21, 23, 24, 25, 27, 28, 29, 30, 31, 32, 35}));
+}
+
+// Kind 12 grows in: in the frame after its set-up it stands at the start
+// spot (640 right of the camera, at X 0, on the area's start line, Y 600),
+// untouchable, its picture's size field (the part's width, 24) shrunk to
+// its remainder by 4 (0) and grown by 4 that frame; 4 more each frame
+// until, 24 / 4 = 6 frames on, it is whole, touchable and standing (state
+// 1). Its box lies out of everyone's reach: it stays there untouched.
+TEST_F(CrowdRunEnemies, KindTwelveGrowsInAtTheStartSpot) {
+  size_t i = 0;
+  while (i < kKinds.size() && kKinds[i].number != kGrowingKind) ++i;
+  ASSERT_LT(i, kKinds.size());
+  const uint32_t o = found[i];
+  EXPECT_EQ(out.value_at(o + kStateType, start) & 0xFF, 0u);
+  EXPECT_EQ(out.value_at(o + kWorldX, start + 1), 640u);
+  EXPECT_EQ(out.value_at(o + kWorldY, start + 1), 600u);
+  for (uint64_t n = 1; n <= 6; ++n) {
+    EXPECT_EQ(out.value_at(o + kFirstPartSize, start + n) & 0x3FF, 4 * n) << "frame " << n;
+    EXPECT_EQ(out.value_at(o + kFlags, start + n) & 0x0004, n < 6 ? 0x0004u : 0u) << "frame " << n;
+    EXPECT_EQ(out.value_at(o + kStateType, start + n) & 0xFF, n < 6 ? 0u : 1u) << "frame " << n;
+  }
+  EXPECT_EQ(out.value_at(o + kFirstPartSize, kFrames) & 0x3FF, 24u);
+  EXPECT_TRUE(hits(out, o, start).empty());
+  EXPECT_EQ(out.value_at(o + kWorldX, kFrames), 640u);
+}
+
+// Kinds 22 to 26 throw a piece in the frame they are beaten: it flies 10
+// a frame away from where the enemy faced, and goes once off the screen.
+// The overlays of kinds 13 and 14 go in the frame their enemy goes.
+TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
+  constexpr uint32_t kPieceFirst = 0x073832, kPiece = 0x073848;
+  int pieces = 0;
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const kind& k = kKinds[i];
+    if (k.number < 22 || k.number > 26) continue;
+    const uint32_t o = found[i];
+    const uint64_t defeat = beaten(out, o, start);
+    if (defeat == 0) continue;
+    ++pieces;
+    std::vector<uint32_t> thrown;
+    for (uint32_t p : running(out, kObjects128, 128, kCount128, kPiece, defeat))
+      if ((0x200000 | out.value_at(p + kOwner, defeat)) == o && out.value_at(p + kRoutine, defeat - 1) != kPiece)
+        thrown.push_back(p);
+    ASSERT_EQ(thrown.size(), 1u) << "kind " << int(k.number);
+    const uint32_t p = thrown[0];
+    EXPECT_TRUE(running(out, kObjects128, 128, kCount128, kPieceFirst, defeat - 1).empty());
+    const int16_t step = int16_t(out.value_at(p + kWorldX, defeat + 2) - out.value_at(p + kWorldX, defeat + 1));
+    EXPECT_EQ(std::abs(step), 10) << "kind " << int(k.number);
+    uint64_t last = 0;
+    for (const auto& c : out.changes)
+      if (c.address == p + kWorldX && c.frame > defeat && out.value_at(p + kRoutine, c.frame) == kPiece) last = c.frame;
+    // It stops moving (freed) once past the screen's right edge (X 1280 with
+    // the camera at 0).
+    EXPECT_LT(last, kFrames) << "kind " << int(k.number);
+    EXPECT_GE(int16_t(out.value_at(p + kWorldX, last)), 1280) << "kind " << int(k.number);
+  }
+  EXPECT_EQ(pieces, 3);  // kinds 23, 24 and 25
+  // Overlays of kinds 13 and 14.
+  constexpr uint32_t kOverlay = 0x0703E6, kOverlayRemoval = 0x070460;
+  const auto overlays = running(out, kObjects128, 128, kCount128, kOverlay, start);
+  ASSERT_EQ(overlays.size(), 2u);
+  for (uint32_t v : overlays) {
+    const uint32_t enemy = 0x200000 | uint32_t(out.value_at(v + kOwner, start));
+    uint64_t gone = 0;
+    for (const auto& c : out.changes)
+      if (c.address == enemy + kFlags && c.frame > start && !(c.value & 1)) {
+        gone = c.frame;
+        break;
+      }
+    ASSERT_GT(gone, start);
+    EXPECT_EQ(out.value_at(v + kRoutine, gone - 1), kOverlay);
+    EXPECT_EQ(out.value_at(v + kRoutine, gone), kOverlayRemoval);
+  }
+}
+
+TEST_F(CrowdRunEnemies, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish) {
+  // Kind 4's record is a boss record: its spawn closes the wave gate, with
+  // sounds 0x84 and 0x90.
+  EXPECT_EQ(out.value_at(kGameFlagsHigh, start - 1) & 0x80, 0u);
+  EXPECT_EQ(out.value_at(kGameFlagsHigh, start) & 0x80, 0x80u);
+  const auto a = queued(out, kRingA);
+  EXPECT_EQ(frames_of(a, 0x84, start - 1), std::vector<uint64_t>{start});
+  EXPECT_EQ(frames_of(a, 0x90, start - 1), std::vector<uint64_t>{start});
+  // Kind 4 is the last enemy the player beats; in the frame after it is
+  // gone the generator finds it so and the area is won.
+  const uint64_t won = boss_gone(out, found, start);
+  ASSERT_GT(won, start);
+  EXPECT_EQ(out.value_at(kSystemFlagsHigh, won) & 0x08, 0u);
+  EXPECT_EQ(out.value_at(kSystemFlagsHigh, won + 1) & 0x08, 0x08u);
+  // In that frame every enemy of kind 0 or above 18 still there (kinds
+  // 19, 20, 22, 26, 33, 34 and 36; the others are beaten) is sent to
+  // vanish: no longer alive, it stays where it stands, each one 6 frames
+  // after the one before is counted off and then shrinks, rising, until it
+  // is freed. The kinds 9 to 14 still there (kind 12) carry on.
+  std::vector<uint32_t> vanishing;
+  std::set<uint8_t> vanishing_kinds;
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    const kind& k = kKinds[i];
+    const uint32_t o = found[i];
+    if (beaten(out, o, start) != 0) continue;  // its place may hold another object by now
+    if (k.number >= 1 && k.number <= 18) {
+      EXPECT_NE(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
+      continue;
+    }
+    vanishing.push_back(o);
+    vanishing_kinds.insert(k.number);
+    EXPECT_EQ(out.value_at(o + kFlags, won + 1) & 1, 0u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(o + kWorldX, kFrames), out.value_at(o + kWorldX, won)) << "kind " << int(k.number);
+    uint64_t peak = 0;
+    for (const auto& c : out.changes)
+      if (c.address == o + kHeight && c.frame > won) peak = std::max<uint64_t>(peak, c.value);
+    EXPECT_GT(peak, 0u) << "kind " << int(k.number) << ": rises as it shrinks";
+  }
+  EXPECT_EQ(vanishing_kinds, (std::set<uint8_t>{19, 20, 22, 26, 33, 34, 36}));
+  // Each is counted off as its wait ends (its vanish state turns 1): the
+  // first at once, then one every 6 frames.
+  std::vector<uint64_t> counted, expected;
+  for (uint32_t o : vanishing)
+    for (const auto& c : out.changes)
+      if (c.address == o + kStateType && c.frame > won && (c.value & 0xFF) == 1) {
+        counted.push_back(c.frame);
+        break;
+      }
+  std::sort(counted.begin(), counted.end());
+  for (uint64_t n = 0; n < vanishing.size(); ++n) expected.push_back(won + 1 + 6 * n);
+  EXPECT_EQ(counted, expected);
+  EXPECT_EQ(out.value_at(kLiveEnemies, won + 1 + 6 * (vanishing.size() - 1)) + 1,
+            out.value_at(kLiveEnemies, won + 6 * (vanishing.size() - 1)));
+}
+
+TEST_F(CrowdRunEnemies, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
   const auto a = queued(out, kRingA), b = queued(out, kRingB);
   using frames = std::vector<uint64_t>;
   // At the set-ups: kind 4 on ring A, kind 11 and kind 9's two entries on
@@ -342,8 +521,22 @@ TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
   EXPECT_EQ(frames_of(b, 0x9A, start - 1), frames{start});
   EXPECT_EQ(frames_of(b, 0x9B, start - 1), frames{start});
   // Each of the 18 scripted entrances (kinds 19 to 36) starts with its
-  // sound, in the frame after the set-up.
-  EXPECT_EQ(frames_of(a, 0xF4, start - 1), frames(18, start + 1));
+  // sound, in the frame after the set-up, and so does each entrance again
+  // after a hit, in the frame after the hit; the defeats of kinds 19 to 26
+  // sound 0xF5 on ring A.
+  frames entrances(18, start + 1), defeats;
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    if (kKinds[i].number < 19) continue;
+    for (const auto& [frame, energy] : hits(out, found[i], start)) {
+      if (energy != 0) entrances.push_back(frame + 1);
+      if (energy == 0 && kKinds[i].number <= 26) defeats.push_back(frame);
+    }
+  }
+  std::sort(entrances.begin(), entrances.end());
+  std::sort(defeats.begin(), defeats.end());
+  EXPECT_EQ(frames_of(a, 0xF4, start - 1), entrances);
+  EXPECT_EQ(frames_of(a, 0xF5, start - 1), defeats);
+  EXPECT_EQ(defeats.size(), 4u);  // kinds 21, 23, 24 and 25
   // Kind 4's defeat sound once, kinds 7 and 8 one each, in the frame the
   // defeat is seen (the energy reaches 0 as the player's punch lands, before
   // the enemy runs); no hit of theirs had a reaction that sounds.
@@ -359,16 +552,57 @@ TEST(CrowdRun, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
   EXPECT_TRUE(frames_of(b, 0xB3, start).empty());
 }
 
+TEST_F(CrowdRunEnemies, EachScriptedEntranceFollowsItsCommand) {
+  // The kinds 19 to 36 take the commands in turn from their spawn data. In
+  // the entrance's first frame (the one after the set-up, a step made):
+  // the jumps start 1220 units to the side (from the left facing right) or
+  // 915 in front, 30 up; the drop 780 up; the waits and the end in place.
+  // The frames until the enemy stands (state 1) at the spot: a jump's arc
+  // 61, the drop's fall 40, the camera wait (its mark, 0, already passed)
+  // and the end 1, the timed wait its 40.
+  constexpr int16_t kSpotX = 744, kSpotY = 600;
+  struct command {
+    int16_t x, y, height;
+    bool from_left;
+    uint64_t frames;
+  };
+  const command kCommands[7] = {
+      {kSpotX - 1220 + 20, kSpotY, 30, true, 61},  {kSpotX + 1220 - 20, kSpotY, 30, false, 61},
+      {kSpotX, kSpotY, 780, false, 40},            {kSpotX, kSpotY + 915 - 15, 30, false, 61},
+      {kSpotX, kSpotY, 0, false, 1},               {kSpotX, kSpotY, 0, false, 40},
+      {kSpotX, kSpotY, 0, false, 1},
+  };
+  for (size_t i = 0; i < kKinds.size(); ++i) {
+    if (kKinds[i].number < 19) continue;
+    const command& c = kCommands[(kKinds[i].number - 19) % 7];
+    const uint32_t o = found[i];
+    const std::string what = "kind " + std::to_string(kKinds[i].number);
+    EXPECT_EQ(int16_t(out.value_at(o + kWorldX, start + 1)), c.x) << what;
+    EXPECT_EQ(int16_t(out.value_at(o + kWorldY, start + 1)), c.y) << what;
+    EXPECT_EQ(int16_t(out.value_at(o + kHeight, start + 1)), c.height) << what;
+    EXPECT_EQ((out.value_at(o + kFlags, start + 1) & 0x40) != 0, c.from_left) << what << ": facing";
+    uint64_t stands = 0;
+    for (const auto& ch : out.changes)
+      if (ch.address == o + kStateType && ch.frame > start && (ch.value & 0xFF) != 0) {
+        stands = ch.frame;
+        break;
+      }
+    EXPECT_EQ(stands, start + c.frames) << what;
+    EXPECT_EQ(out.value_at(o + kStateType, stands) & 0xFF, 1u) << what;
+    EXPECT_EQ(out.value_at(o + kHeight, stands), 0u) << what << ": on the ground";
+  }
+}
+
 // Checkpoints of the run recorded once with one time slice; the runs with 7
 // and 1,000 slices per stretch must match them.
 constexpr const char* kExpected = R"(
 300 317D699BB65C72F5 80BCCD80B5A537B3 4373718C6256B1C8 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 34BD08EDCCD6E48D E68C70E9E472A8E6 944E50FC0CF564FD 90C6FC7C6E7EFB7F B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 25CCF1B94A4AAF36 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 49D3BB20ECCE0A39 FC878BE381A0CAA1 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 B52018915AC023A1
-900 7E903CAF27615D35 01AF7D065F7EE5DA 636B17092B1FEEF9 5C2FFE738C737896 B93A0C83CE3B6325 B93A0C83CE3B6325 DA0532E8F4819E98 8EBBC2B043E67EC4 B93A0C83CE3B6325 B93A0C83CE3B6325 447C537D34CD5AE0 A653C6B2C188FC11 374E3DFFF73A5A3E 7E98E1C2C947D3C7 B93A0C83CE3B6325 F9F4B7ED97124294 B93A0C83CE3B6325 B93A0C83CE3B6325 5BEEC4917C1E2594
-1200 0B5F033184A58B2D 45B572A2E8C19B9D 748E583E4294F398 A38ED0F52877011F B93A0C83CE3B6325 B93A0C83CE3B6325 85E16B76F2F7AAD0 CF66BD0ABE8EC0F2 B93A0C83CE3B6325 518AA8E4EBD87E4D 98758961D8150B50 D9704FF8D6FB9B0A 4A6FCEA27762A856 9D974CDB0B695F35 B93A0C83CE3B6325 469905220DF8FDA9 B93A0C83CE3B6325 B93A0C83CE3B6325 AE53C6F356A7B344
-1500 2BEEAFCD80742965 9766D19840F2F4C7 14112FF02C3A0759 AC6ED0260B8A5DD4 B93A0C83CE3B6325 B93A0C83CE3B6325 E881C4FD2ED84D68 36FB43C24AE4B12F B93A0C83CE3B6325 CAC605580F836A12 666D65A1B115BE2C BE739E381425A6BB A274783360C37C9B CFE77CC4BEB00BFC B93A0C83CE3B6325 2B9525D29F8EF44B B93A0C83CE3B6325 B93A0C83CE3B6325 FE4D72FEA51A86BC
-1800 8BA025B5DBD85C45 EC24A325E61C890F 98823E0EFBDB0971 313EE4F506FF7C94 B93A0C83CE3B6325 B93A0C83CE3B6325 DCB651B0FB0B483F E0D610D02EC1CBEC B93A0C83CE3B6325 D83325D0F8BF98FC E4E0A704DA0373B8 BC9BE78756A47D7A D3CC170732BDC143 D7F00DDCBCE40933 B93A0C83CE3B6325 E380AFAF94E409CD B93A0C83CE3B6325 B93A0C83CE3B6325 46B43AC8A379B50A
-2100 B32FA8D1F6A1B73D AC3B51BE89A51F51 9F1D3D3C1D1F16FE BDF2D372369E0C6B B93A0C83CE3B6325 B93A0C83CE3B6325 6A2F0AB760F94ECD 68E8B4210CE3F253 B93A0C83CE3B6325 D83325D0F8BF98FC 2DAE2B94C42977A1 20D9A6005504B00D 99C3AD51A568C434 395FC4674B74F234 B93A0C83CE3B6325 94A3EF867809473C B93A0C83CE3B6325 B93A0C83CE3B6325 3AF38E078FCBEFBD
+900 41E5A5CA5624B595 820210391830D8F1 6759AF47B9700EAE C08AEAB312073130 B93A0C83CE3B6325 B93A0C83CE3B6325 436D6BED79664095 35CFA1759E1B063C B93A0C83CE3B6325 B93A0C83CE3B6325 173BB8FF840EC89A 861355FA2A7ED791 C4C571CE6A40FAC0 B3C57E0C9E2E03EF B93A0C83CE3B6325 8431358927C34E43 B93A0C83CE3B6325 B93A0C83CE3B6325 B5723D18B63728CF
+1200 05857D72EEF82F4D 8D3E6567C4BA72CA 0357311E7AAA0BD4 0A1B8128EDEBD1ED B93A0C83CE3B6325 B93A0C83CE3B6325 6D4B14E045611AC9 9A6E8F97B5A9CBB6 B93A0C83CE3B6325 941BBDACE93E6187 F65BB8A6CE958B0C FDA2A4F2937EA08A EF112C1470F1C4A8 4A69B71D4EEF1594 B93A0C83CE3B6325 38B646B69BA4BF1A B93A0C83CE3B6325 B93A0C83CE3B6325 27C4F11EA1DD99AE
+1500 FA03F078A88E30C5 C072120771E26A02 0BA4E36D4A52D528 D4FCB176EFCB7AFB B93A0C83CE3B6325 B93A0C83CE3B6325 23D65B8D06C1B7EE FFF8FDF599F29A42 B93A0C83CE3B6325 AE221A8AAD53CB22 FA5DB2AAEE4A8545 7084EADD0131443B 1839FC3C3187AAF3 61377F3FD4DCB9C0 B93A0C83CE3B6325 969F0ADA052886E6 B93A0C83CE3B6325 B93A0C83CE3B6325 B92BA61C7D20CF81
+1800 37CD4769394E4EDD 421B45CAA9470504 95879C40F9044810 96F189AB920CF85C B93A0C83CE3B6325 B93A0C83CE3B6325 4AF738F93F75E658 30E725E3EBA3EDDA B93A0C83CE3B6325 4A2F568C57B8D82D 68857A777F8952B9 B023FC05731393FA 5FB4A0317B3DD23B 696ED7599325A490 B93A0C83CE3B6325 F5D161E2A08B00AC B93A0C83CE3B6325 B93A0C83CE3B6325 30CBE8A2B25B7536
+2100 1305AFF0C8AD31AD ADF724196B4F17BC EF503F89A2626737 38FB3F639248CBC6 B93A0C83CE3B6325 B93A0C83CE3B6325 B779ED1E29AC0197 98CD4CC3B4EA5E4D B93A0C83CE3B6325 4A2F568C57B8D82D 3B5FDAF9C1843459 6043031BC8BD6155 636BBA75533D8DB8 7B6E2DEF151755A0 B93A0C83CE3B6325 AAD74537959A3C5D B93A0C83CE3B6325 B93A0C83CE3B6325 C2DF397E14C3AACD
 )";
 
 TEST(CrowdRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

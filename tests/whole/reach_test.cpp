@@ -94,6 +94,9 @@ const std::vector<exception_row> kExceptions = {
      "the reset code's twin at the bottom of ROM: nothing calls it; only a routine address or "
      "vector of 0 in damaged data would enter it"},
     {0x060A1D, why::no_caller, "the sprite RAM copy that the boot routine makes inline"},
+    {0x0695E6, why::no_caller,
+     "the difficulty factor: every enemy set-up and the spawn attempt read the factor table "
+     "0x0699CD themselves; no translated routine calls it and no ROM table names it"},
     {0x062B70, why::no_caller, "queues the character select's palette block; the in-game flow queues it itself"},
     {0x06350B, why::no_caller, "a second entry of the join routine (continue at 0x0635B4); the join check enters at 0x063536"},
     {0x081A33, why::no_caller,

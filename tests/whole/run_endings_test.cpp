@@ -122,6 +122,16 @@ const ending kEndings[] = {
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
      0x20A004, 4, 0x063955, true},  // the set-up, next after placement
+    // Stage 2's area 2, a placed-object area (the stage and area bytes set
+    // before the first area starts: every change of area ends a run, so no
+    // input reaches an even area). Its spawn generator spawns by window:
+    // the stalker inside the window around the camera is set up, counted as
+    // a live enemy, and the record beyond it waits; then the player's
+    // appearance hands over to the placed-object areas' controller.
+    {"WindowSpawnsInAPlacedObjectArea", "303 poke 20800C 02\n303 poke 20800D 01\n",
+     "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
+     "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
+     0x20C14C, 1, 1, false},  // the stalker, the one live enemy
     // The special's launch state (the control script has no button 2 to
     // start the special with): the object is launched, runs its first frame
     // and ends the run on its second.

@@ -10,26 +10,47 @@
 // set when the stage began), with stage 2's own object list, spawn list,
 // camera script and player start row, planted here.
 //
-// Every enemy of the crowd stands where the player's punches land, 104
-// units right of the player's start (640, 600): the kinds 19 to 36 come
-// there through their scripted entrance (from the left, the right, above,
-// the front, or after a wait), the others are set there by their spawn
-// records, and the stalker (kind 3, with its stage 1 tables) walks there.
+// Every enemy of the crowd (kind 12 aside, below) stands where the
+// player's punches land, 104 units right of the player's start (640, 600):
+// the kinds 19 to 36 come there through their scripted entrance (from the
+// left, the right, above, the front, or after a wait), the others are set
+// there by their spawn records, and the stalker (kind 3, with its stage 1
+// tables) walks there.
 // Standing, they seek a target slot and stay. What a hit does depends on
 // the state table:
 // - kinds 0 to 8 borrow the platform enemies' hit reaction, stun and defeat
 //   (their per-type tables have an entry for AI types 0 to 8): a hit stuns
 //   them for a frame, the defeating hit counts them in the tally of the
 //   attacker's slot, pops them up and lets them fall away;
-// - the kinds 9 and up cannot: those tables have no entry for their kind
-//   number. Nothing clears the hit mark of such an enemy, and the hit test
-//   passes over a marked target, so each takes one hit and stands; one that
-//   hit beats (kind 27, 10 energy) takes the defeat fall alone (state 7),
-//   which reads no per-type table.
+// - the kinds 9 and up cannot take the stun and defeat (those tables have
+//   no entry for their kind number), but they take the hit reaction
+//   itself, which clears the hit mark, makes the enemy untouchable and
+//   sends it to state 19. It reads its sound by the kind number too, from
+//   bytes past the table that the set leaves 0 (sound code 0, as the
+//   table's own entries for kinds 7 and 8). In state 19 kinds 9 to 14 swing
+//   back (an attack pattern whose box lies where no one stands, with rank
+//   bytes of 4: a few frames) and seek again; kinds 19 to 36 come in again
+//   by their entrance. Either way touchable again, they take the next
+//   punches, and the beating hit makes them fall away (state 7), which
+//   reads no per-type table; kinds 22 to 26 throw their piece as they go.
+//   The kinds whose entrance is long (a jump or the timed wait) come back
+//   too late for most punches and still stand when the area is won.
 // Both ways the player scores the hits and the kind's points for the
 // defeat, and the enemy is counted off when it has fallen off the screen.
-// The flying piece of kinds 22 to 26 and the defeat sounds of kinds 19 to
-// 26 wait for a defeat these kinds cannot have here.
+//
+// Kind 12 is set apart: it grows in at the player's start spot (its
+// appearance), and its box lies far up and to the side, out of every
+// punch's reach and of the player's body (whose touch would make the
+// player grab it), so it stands there untouched.
+//
+// Kind 4's record is a boss record: kind 4 is the last of kinds 0 to 8 the
+// punches beat, and once it is gone the area is won, so that the kinds
+// above 18 still standing vanish one after another while the kinds up to
+// 18 carry on.
+//
+// The spawn data of kinds 7, 8, 9 and 19 to 36 lies after the spawn list,
+// as its unsigned offsets need; the boss bars' names lie within reach of
+// their signed offsets from 0x069A02.
 //
 // What the set-ups bring along is planted too: the kind-2 parts, the
 // overlays of kinds 5, 6, 13 and 14 (shown while their enemy seeks), the
@@ -42,6 +63,7 @@
 
 #include "game/actors/platform_ai.h"
 #include "tests/support/synthetic/data_block.h"
+#include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -50,8 +72,6 @@ namespace {
 
 // ---- addresses the routines read ----
 constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
-constexpr uint32_t kObjectListTable = 0x08DD98;    // u32 per stage -> u32 per area
 constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kStage2Area1 = 5;               // that index for stage 2 area 1
@@ -65,14 +85,22 @@ constexpr uint32_t kOverlay5Animation = 0x098A3C;
 constexpr uint32_t kFlyingPieceAnimation = 0x09985F;
 constexpr uint32_t kEntranceCommands = 0x06D956;  // u32 per entrance command
 constexpr uint32_t kEntranceSteps = 0x06D91E;     // u32 per entrance sub-state
+constexpr uint32_t kGrowSteps = 0x06AFBE;         // u32 per grow-in sub-state
 constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
 constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
+constexpr uint32_t kBarNamesFree = 0x069A4C;       // after the offsets of subjects 0 to 36
+constexpr uint32_t kBossBarName = 0x069A60;        // the boss's (boss.cpp), 9 bytes
+constexpr uint32_t kBossBarNameEnd = 0x069A69;
+constexpr uint32_t kBarColours = 0x069A8C;         // 6 bytes per bar variant
 constexpr uint32_t kBarPortrait = 0x08F09B;        // the portrait's animation script
 
 // Routines the tables name.
 constexpr uint32_t kSpawnGenerator = 0x066200;
 constexpr uint32_t kSeek = 0x06A333;
 constexpr uint32_t kEntrance = 0x073716;
+constexpr uint32_t kGrowIn = 0x06AFAA;
+constexpr uint32_t kGrowStep = 0x06B058;  // its one sub-state
+constexpr uint32_t kAttackPatterns = 0x06B09E;  // pattern 0: the melee (stage 1's tables)
 
 constexpr uint32_t kHitReaction = 0x07A976;
 constexpr uint32_t kStunStart = 0x07A68D;
@@ -95,6 +123,9 @@ constexpr uint32_t kCrowdPixels = 0x7E4000, kPartPixels = 0x7E5000;
 // ---- values ----
 constexpr uint8_t kFirstSpawnType = 2;  // types 0 and 1 are stage 1's
 constexpr uint8_t kAnyPlayerCount = 0x1E;
+constexpr uint8_t kBossRecord = 0x00;  // a boss record: its object gone, the area is won
+constexpr uint8_t kBossKind = 4;
+constexpr uint8_t kGrowingKind = 12;  // grows in, out of reach
 constexpr uint16_t kSpotX = 744, kSpotY = 600;
 constexpr uint8_t kFirstTally = 4;  // tally category of AI types 7 and 8: 4 + t
 
@@ -132,7 +163,7 @@ void put_fixed_animation(rom_builder& rom, uint32_t at, const std::array<uint16_
 }
 
 struct pictures {
-  uint32_t stand, hurt, fall, entrance, part;
+  uint32_t stand, hurt, fall, entrance, part, swing, aside;
 };
 
 pictures plant_animations(rom_builder& rom) {
@@ -148,6 +179,8 @@ pictures plant_animations(rom_builder& rom) {
   const uint32_t f0 = f; f += put_frame(rom, f, body, body_box, what);
   const uint32_t f1 = f; f += put_frame(rom, f, lean, body_box, what);
   const uint32_t fp = f; f += put_frame(rom, f, small, {{0, 1, 0, 1}}, what);
+  // The body with its box far up and to the side, where nothing reaches it.
+  const uint32_t fa = f; f += put_frame(rom, f, body, {{127, 1, -128, 1}}, what);
   if (f > kData) throw std::logic_error("crowd frames overrun their block");
 
   pictures p{};
@@ -157,6 +190,8 @@ pictures plant_animations(rom_builder& rom) {
   p.fall = s;     s += put_script(rom, s, 4, {f1, f0}, -2, what);
   p.entrance = s; s += put_script(rom, s, 6, {f1, f1, f0}, -2, what);
   p.part = s;     s += put_script(rom, s, 10, {fp}, -2, what);
+  p.swing = s;    s += put_script(rom, s, 2, {f1, f0}, -1, what);  // then it stops
+  p.aside = s;    s += put_script(rom, s, 16, {fa}, -2, what);
   if (s > kFrames) throw std::logic_error("crowd scripts overrun their frames");
 
   // The pictures the child objects and the boss bar start by address.
@@ -169,10 +204,10 @@ pictures plant_animations(rom_builder& rom) {
 
 // State tables, one per way of taking hits (see the top of the file).
 struct state_tables {
-  uint32_t platform, standing, entering;
+  uint32_t platform, standing, entering, appearing;
 };
 
-state_tables plant_state_tables(block& b) {
+state_tables plant_state_tables(rom_builder& rom, block& b) {
   state_tables t{};
   // Kinds 0 to 8: states 0-5 and 8-18 seek; 6/7 the platform enemies' hit
   // reaction, 19-22 their stun and knock-back, 23-26 their defeat.
@@ -181,12 +216,28 @@ state_tables plant_state_tables(block& b) {
                         kStunStart, kKnockback, kKnockbackFall, kDefeatPop, kDefeatRise, kDefeatFall,
                         kDefeatShrink},
                        "crowd state table: platform hit reaction");
-  // Kinds 9 to 14: seek through everything, the fall away when beaten.
-  t.standing = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
+  // Kinds 9 to 14: seek; a hit takes the platform enemies' hit reaction,
+  // which clears the hit mark and, making the enemy untouchable, goes on to
+  // state 19 (21 in the air): there it swings back (an attack pattern whose
+  // box reaches no one) and is touchable again once recovered, seeking. The
+  // fall away when beaten.
+  t.standing = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kFallAway, kSeek, kSeek,
+                        kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kAttackPatterns,
+                        kAttackPatterns, kAttackPatterns, kAttackPatterns},
                        "crowd state table: standing");
-  // Kinds 19 to 36: the scripted entrance first, then as kinds 9 to 14.
-  t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
+  // Kinds 19 to 36: the scripted entrance first, then they seek; a hit
+  // takes the platform enemies' hit reaction, which clears the hit mark
+  // and, making the enemy untouchable, goes on to state 19 (21 in the air):
+  // there the enemy comes in again by its entrance, touchable once in. The
+  // fall away when beaten.
+  t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kFallAway, kSeek, kSeek,
+                        kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kEntrance, kEntrance,
+                        kEntrance, kEntrance},
                        "crowd state table: entrance");
+  // Kind 12: it grows in at the player's start spot and stands there.
+  rom.put32(kGrowSteps, kGrowStep, "grow-in sub-states");
+  t.appearing = b.longs({kGrowIn, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
+                        "crowd state table: grow-in");
   return t;
 }
 
@@ -216,12 +267,28 @@ void plant_records(rom_builder& rom, block& b, const pictures& p, const state_ta
   const uint32_t entrance_animations =
       b.longs({p.entrance, p.entrance, p.fall, p.entrance, p.stand, p.stand, p.stand},
               "crowd entrance animations by command");
-  const uint32_t animation_set = b.longs({p.stand, p.stand, p.stand, 0, 0}, "crowd animation set");
+  const uint32_t attack_animations = b.longs({p.swing}, "crowd attack animations by pattern");
+  const uint32_t animation_set = b.longs({p.stand, p.stand, p.stand, 0, attack_animations}, "crowd animation set");
   const uint32_t entrance_set = b.longs({entrance_animations, p.stand, p.stand, 0, 0}, "crowd animation set: entrance");
   const uint32_t idle = b.longs({p.stand, p.hurt}, "crowd idle animations");
+  const uint32_t aside_set = b.longs({p.aside, p.aside, p.aside, 0, 0}, "crowd animation set: kind 12");
+  const uint32_t aside_idle = b.longs({p.aside, p.aside}, "crowd idle animations: kind 12");
   const uint32_t velocities = b.take(22);  // zero: the crowd does not steer
   const uint32_t ranks = b.take(16);
-  for (uint32_t r = 0; r < 16; ++r) rom.put8(ranks + r, 40, "crowd rank bytes");
+  // Rank bytes of 4: the swing back winds up for a frame or a few, and
+  // recovers in 4.
+  for (uint32_t r = 0; r < 16; ++r) rom.put8(ranks + r, 4, "crowd rank bytes");
+  // The swing back's one pattern at every rank step: value 0; hit frame 1,
+  // its box (by address) far behind the enemy, where no one stands.
+  b.align(2);
+  const uint32_t values = b.take(34);
+  for (uint32_t r = 0; r < 16; ++r) rom.put16(values + 2 * r, 32, "crowd pattern values");
+  rom.put16(values + 32, 0, "crowd pattern values");
+  const uint32_t far_box = b.words({uint16_t(-8), 16, 1000, 8}, "crowd swing box");
+  const uint32_t attacks = b.take(6);
+  rom.put8(attacks, 1, "crowd pattern attacks");
+  rom.put8(attacks + 1, 0, "crowd pattern attacks");
+  rom.put32(attacks + 2, far_box, "crowd pattern attacks");
   b.align(2);
   const uint32_t offsets = b.take(64);
   for (uint32_t i = 0; i < 16; ++i) rom.put16(offsets + 4 * i, 104, "crowd approach offsets");
@@ -231,14 +298,19 @@ void plant_records(rom_builder& rom, block& b, const pictures& p, const state_ta
   for (const kind& k : kKinds) {
     if (k.number == 3) continue;  // the stalker's record is stage 1's
     const char* r = "enemy state record: crowd";
-    const uint32_t table = k.number <= 8 ? t.platform : k.number <= 14 ? t.standing : t.entering;
+    const bool aside = k.number == kGrowingKind;
+    const uint32_t table = aside ? t.appearing : k.number <= 8 ? t.platform : k.number <= 14 ? t.standing : t.entering;
     rom.put32(k.record + 0, table, r);
-    rom.put32(k.record + 4, k.number >= 19 ? entrance_set : animation_set, r);
-    rom.put32(k.record + 8, idle, r);
+    rom.put32(k.record + 4, aside ? aside_set : k.number >= 19 ? entrance_set : animation_set, r);
+    rom.put32(k.record + 8, aside ? aside_idle : idle, r);
     rom.put32(k.record + 12, velocities, r);
     rom.put32(k.record + 20, ranks, r);
     rom.put32(k.record + 44, offsets, r);
     rom.put32(k.record + 48, params, r);
+    if (k.number >= 9 && k.number <= 14) {
+      rom.put32(k.record + 28, values, r);
+      rom.put32(k.record + 36, attacks, r);
+    }
     // Companion right under the enemy.
     rom.put16(k.companion, 0, "companion data: crowd");
     rom.put16(k.companion + 2, 0, "companion data: crowd");
@@ -246,7 +318,7 @@ void plant_records(rom_builder& rom, block& b, const pictures& p, const state_ta
 }
 
 // What the set-ups bring: kind 2's parts, the overlays, the boss bars.
-void plant_children(rom_builder& rom, block& b, const pictures& p) {
+void plant_children(rom_builder& rom, const pictures& p) {
   // Kind 2's three parts stand beside, behind and above where it was set up.
   const std::array<std::array<int16_t, 4>, 3> parts = {{{-40, 0, 0, 0}, {40, -8, 0, 0}, {0, 0, 48, 0}}};
   for (uint32_t n = 0; n < 3; ++n) {
@@ -273,9 +345,13 @@ void plant_children(rom_builder& rom, block& b, const pictures& p) {
     uint8_t kind;
     const char* name;
   };
+  // The names lie within reach of their s16 offsets: in the free bytes
+  // after the offsets of the 37 subjects, around the boss's name.
+  block before_boss(rom, kBarNamesFree, kBossBarName, "crowd boss bar names");
+  block after_boss(rom, kBossBarNameEnd, kBarColours, "crowd boss bar names");
   for (const named& n : {named{1, "GRUNT"}, named{6, "TWIN"}, named{7, "HULK"}, named{8, "BRUTE"},
                          named{9, "SPIKE"}, named{12, "WARDEN"}, named{13, "TITAN"}, named{14, "GIANT"}}) {
-    const uint32_t text = b.text(n.name, "boss bar names");
+    const uint32_t text = (n.kind < 8 ? before_boss : after_boss).text(n.name, "boss bar names");
     const uint32_t entry = kBarNames + 2 * n.kind;
     rom.put16(entry, uint16_t(text - entry), "boss bar name offsets");
     rom.put8(kBarPortraitFrames + n.kind, 0, "boss bar portrait frames");
@@ -285,16 +361,17 @@ void plant_children(rom_builder& rom, block& b, const pictures& p) {
 // Stage 2: its object lists, its spawn list and the area's camera script
 // and player start row.
 void plant_stage2(rom_builder& rom, block& b) {
-  const uint32_t empty_objects = b.bytes({0, 0, 0}, "stage 2 intro objects: none");
   // One 256-byte object, the spawn generator; no 128- or 64-byte ones.
   const uint32_t crowd_objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
                                           uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
                                          "stage 2 area 1 objects");
-  const uint32_t object_areas = b.longs({empty_objects, crowd_objects}, "stage 2 object lists by area");
-  rom.put32(kObjectListTable + 4 * 2, object_areas, "object lists: stage 2");
   rom.put32(kCameraScripts + 4 * kStage2Area1, rom.program32(kCameraScripts), "camera scripts: stage 2 area 1");
   rom.put16(kPlayerStartY + 2 * kStage2Area1, 600, "player start y: stage 2 area 1");
 
+  // The list first: a record's data offset is added to the address of its
+  // +8 field as an unsigned word, so its data lies after it.
+  b.align(2);
+  const uint32_t list = b.take(10 * uint32_t(kKinds.size()) + 1);
   // The spawn data: the entrances by kind (a command, then its parameter),
   // kind 9's sub-state byte, kinds 7 and 8's word.
   const std::array<uint8_t, 7> commands = {0, 1, 2, 3, 4, 5, 6};  // left, right, drop, front, camera, timer, none
@@ -311,14 +388,12 @@ void plant_stage2(rom_builder& rom, block& b) {
       data[i] = b.bytes({0, 0, 0, 0}, "kinds 7 and 8 spawn data");
     }
   }
-  b.align(2);
-  const uint32_t list = b.take(10 * uint32_t(kKinds.size()) + 1);
   for (size_t i = 0; i < kKinds.size(); ++i) {
     const char* what = "crowd spawn record";
     const uint32_t a = list + 10 * uint32_t(i);
     const uint8_t type = kKinds[i].number == 3 ? 1 : uint8_t(kFirstSpawnType + i);
     rom.put8(a, type, what);
-    rom.put8(a + 1, kAnyPlayerCount, what);
+    rom.put8(a + 1, kKinds[i].number == kBossKind ? kBossRecord : kAnyPlayerCount, what);
     rom.put16(a + 2, 0, what);
     rom.put16(a + 4, kSpotX, what);
     rom.put16(a + 6, kSpotY, what);
@@ -327,9 +402,7 @@ void plant_stage2(rom_builder& rom, block& b) {
       rom.put32(kSpawnRoutineTable + 4 * type, kKinds[i].setup, "spawn routine table: crowd kinds");
   }
   rom.put8(list + 10 * uint32_t(kKinds.size()), 0x80, "crowd spawn list end");
-  const uint32_t empty_list = b.bytes({0x80}, "stage 2 empty spawn list");
-  const uint32_t spawn_areas = b.longs({empty_list, list}, "stage 2 spawn lists by area");
-  rom.put32(kSpawnListTable + 4 * 2, spawn_areas, "spawn list table: stage 2");
+  stage_areas::plant_area(rom, stage_areas::kStage2, 1, crowd_objects, list);
 }
 
 }  // namespace
@@ -337,10 +410,10 @@ void plant_stage2(rom_builder& rom, block& b) {
 void plant_crowd(rom_builder& rom) {
   block b(rom, kData, kDataEnd, "crowd");
   const pictures p = plant_animations(rom);
-  const state_tables t = plant_state_tables(b);
+  const state_tables t = plant_state_tables(rom, b);
   plant_platform_entries(rom, p);
   plant_records(rom, b, p, t);
-  plant_children(rom, b, p);
+  plant_children(rom, p);
   plant_stage2(rom, b);
 }
 

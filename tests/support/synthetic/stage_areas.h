@@ -1,7 +1,8 @@
 #pragma once
 // The tables of object lists and spawn lists by area of the stages whose
-// areas are planted by files of their own (stage 3: generic_ai.cpp area 1,
-// pickups.cpp area 3; stage 4: scenery.cpp area 1, boss.cpp area 3). A
+// areas are planted by files of their own (stage 2: crowd.cpp area 1,
+// placed_area.cpp area 2; stage 3: generic_ai.cpp area 1, pickups.cpp area
+// 3; stage 4: scenery.cpp area 1, boss.cpp area 3). A
 // stage's two tables by area stand at fixed addresses: each file plants the
 // shared rows (the same values from either) and then its own area's row.
 #include <cstdint>
@@ -24,27 +25,30 @@ struct stage {
   // Areas 0-2 no file plants take stage 1's object lists (its intro and
   // empty area 2) rather than none.
   bool stage1_objects;
+  // The areas (bit n for area n) that files plant.
+  uint8_t planted_areas;
 };
 
+// Stage 2: its intro and areas 3 and 4 are empty.
+inline constexpr stage kStage2{2, 0x116000, 0x116014, 0x116028, 0x11602B, false, 0x06};
 // Stage 3 is stage 1 over again but for its areas: its intro and area 2
 // run stage 1's object lists; area 4 (a placed-object area no run plays) none.
-inline constexpr stage kStage3{3, 0x12D040, 0x12D054, 0x12D068, 0x12D06B, true};
+inline constexpr stage kStage3{3, 0x12D040, 0x12D054, 0x12D068, 0x12D06B, true, 0x0A};
 // Stage 4's unplanted areas (0, the intro; 2 and 4, placed-object areas no
 // run can play) are empty.
-inline constexpr stage kStage4{4, 0x12D000, 0x12D014, 0x12D028, 0x12D02B, false};
+inline constexpr stage kStage4{4, 0x12D000, 0x12D014, 0x12D028, 0x12D02B, false, 0x0A};
 
-// The stage's rows in the game's tables, and the areas no file plants
-// (0, 2 and 4).
+// The stage's rows in the game's tables, and the areas no file plants.
 inline void plant_shared(rom_builder& rom, const stage& s) {
-  const char* objects_what = s.number == 3 ? "stage 3 object lists by area: unplanted areas"
-                                           : "stage 4 object lists by area: empty areas";
-  const char* spawns_what = s.number == 3 ? "stage 3 spawn lists by area: empty areas"
-                                          : "stage 4 spawn lists by area: empty areas";
+  const char* objects_what = s.stage1_objects ? "a stage's object lists by area: unplanted areas"
+                                              : "a stage's object lists by area: empty areas";
+  const char* spawns_what = "a stage's spawn lists by area: empty areas";
   rom.put32(kObjectListTable + 4 * s.number, s.object_areas, "object lists: a stage planted by area");
   rom.put32(kSpawnListTable + 4 * s.number, s.spawn_areas, "spawn list table: a stage planted by area");
   for (uint8_t i = 0; i < 3; ++i) rom.put8(s.no_objects + i, 0, "a stage's objects by area: none");
   rom.put8(s.no_spawns, 0x80, "a stage's spawn lists by area: empty");
-  for (uint32_t area : {0u, 2u, 4u}) {
+  for (uint32_t area = 0; area < 5; ++area) {
+    if (s.planted_areas >> area & 1) continue;
     const uint32_t stage1 = rom.program32(kStage1ObjectAreas);
     const uint32_t objects = s.stage1_objects && area < 3 ? rom.program32(stage1 + 4 * area) : s.no_objects;
     rom.put32(s.object_areas + 4 * area, objects, objects_what);

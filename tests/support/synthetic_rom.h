@@ -84,6 +84,9 @@ void plant_pickups(rom_builder& rom);  // stage 3 area 3: path-scripted flyer, p
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
 void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above
+// Stage 1 area 2's object list (planted by plant_endings): the indicator
+// starter and the three playfield effect objects.
+inline constexpr uint32_t kEvenAreaObjects = 0x11A000;
 void plant_graphics(rom_builder& rom);  // font, text colours, mixer and video defaults, tiles
 void plant_stage_clear(rom_builder& rom);  // stage 1's intro actors, the results screen
 void plant_generic_ai(rom_builder& rom);  // stage 3: platform enemies of AI types 1 to 4

@@ -1,7 +1,50 @@
 // Synthetic ROM data: what the run-ending paths need that no other area plants.
+//
+// Stage 1 area 2 (an area with placed objects, played only by the run that
+// ends in it) lists the player indicators' starter and the three playfield
+// effect objects: two that wait for a player's touch and one that drifts
+// across the playfield. Their tables stand at the game's fixed addresses;
+// the list and the pictures' sprite data are ours, at 0x11A000-0x11BFFF.
+#include <array>
+#include <cstdint>
+
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
+
+namespace {
+
+// Object routines the list names.
+constexpr uint32_t kIndicatorStarter = 0x084F08;
+constexpr uint32_t kTouchVertical = 0x0770E0;  // type 55
+constexpr uint32_t kTouchFlat = 0x0771A2;      // type 56
+constexpr uint32_t kDrifter = 0x077270;        // type 57
+
+// The effect objects' state tables and the drifter's direction table: the
+// state addresses of the three routines, in state order.
+constexpr uint32_t kStates55 = 0x0770F4, kStates56 = 0x0771B8, kStates57 = 0x077284;
+constexpr uint32_t kDirections = 0x0772CC;
+// Their boxes (x pair, then the vertical or depth pair) and strike word.
+constexpr uint32_t kTouchBox55 = 0x07733D, kStrikeBox55 = 0x077341;
+constexpr uint32_t kTouchBox56 = 0x077345, kStrikeBox56 = 0x077349;
+constexpr uint32_t kStrikeWord = 0x07734E;
+// Their animation scripts, and the indicators'.
+constexpr uint32_t kWaiting55 = 0x08F274, kTriggered55 = 0x099081;
+constexpr uint32_t kWaiting56 = 0x08F27B, kTriggered56 = 0x08EAE3;
+constexpr uint32_t kDrifting = 0x090338;
+constexpr uint32_t kIndicatorScript = 0x13183E;
+// The indicators' layout (a table of x, y per slot by player-count setting),
+// the first part's size bits and the colour bits by reason.
+constexpr uint32_t kIndicatorLayouts = 0x085010;
+constexpr uint32_t kIndicatorHeight = 0x08500E, kIndicatorWidth = 0x08500C;
+constexpr uint32_t kIndicatorColours = 0x085040;
+
+// Our block.
+constexpr uint32_t kData = kEvenAreaObjects, kDataEnd = 0x11C000;
+constexpr uint32_t kEffectPixels = 0x7F4000, kIndicatorPixels = 0x7F5000;
+
+}  // namespace
 
 void plant_endings(rom_builder& rom) {
   // Attack-object type routines (32-bit by object type): the kinds the player
@@ -11,6 +54,72 @@ void plant_endings(rom_builder& rom) {
   const uint32_t kinds[4] = {0x07836B, 0x077D29, 0x078179, 0x07836B};
   for (uint32_t type = 4; type < 8; ++type)
     rom.put32(0x07859C + 4 * type, kinds[type - 4], "attack-object type routines, the launched kinds");
+
+  // --- Stage 1 area 2's objects ---------------------------------------------
+  block b(rom, kData, kDataEnd, "flow objects");
+  b.bytes({0}, "stage 1 area 2 objects: no 256-byte objects");
+  b.bytes({4}, "stage 1 area 2 objects: four 128-byte objects");
+  for (uint32_t r : {kIndicatorStarter, kTouchVertical, kTouchFlat, kDrifter})
+    for (int i = 0; i < 4; ++i) b.bytes({uint8_t(r >> (8 * i))}, "stage 1 area 2 objects: routines");
+  b.bytes({0}, "stage 1 area 2 objects: no 64-byte objects");
+
+  // State tables: each state's address in the routine, in state order.
+  auto states = [&](uint32_t table, std::array<uint32_t, 3> at, const char* what) {
+    for (uint32_t s = 0; s < 3; ++s) rom.put32(table + 4 * s, at[s], what);
+  };
+  states(kStates55, {0x077100, 0x077123, 0x077154}, "type-55 touch object: state table");
+  states(kStates56, {0x0771C4, 0x0771E7, 0x077222}, "type-56 touch object: state table");
+  states(kStates57, {0x077290, 0x077304, 0x07730D}, "drifting object: state table");
+  // The drifter's parameter byte picks its way: 0 in from the left moving
+  // right, 1 in from the right moving left (mirrored), 2 standing.
+  states(kDirections, {0x0772E0, 0x0772EA, 0x0772D8}, "drifting object: direction table");
+
+  // Boxes: the touch boxes 16 pixels either side and 32 up (or 16 deep);
+  // the strikes 24 pixels either side. Both strikes: kind 1, strength 40.
+  put_box(rom, kTouchBox55, {-16, 32, -32, 32}, "type-55 touch box");
+  put_box(rom, kStrikeBox55, {-24, 48, -40, 40}, "type-55 strike box");
+  put_box(rom, kTouchBox56, {-16, 32, -8, 16}, "type-56 touch box");
+  put_box(rom, kStrikeBox56, {-24, 48, -12, 24}, "type-56 strike box");
+  rom.put16(kStrikeWord, 0x1000 | 40, "touch objects' strike word");
+
+  // Pictures: a 16 x 16 square for the effects, a 16 x 8 bar for the
+  // indicators. Each script's frame stands right after it (the two waiting
+  // scripts, seven bytes apart, share the second one's frame).
+  put_picture(rom, kEffectPixels, 16, 16, 12, 13);
+  put_picture(rom, kIndicatorPixels, 16, 8, 14, 14);
+  const auto square = part(kEffectPixels, 16, 16, 0x0150);
+  const auto bar = part(kIndicatorPixels, 16, 8, 0x0160);
+  const std::vector<box> body = {{-8, 16, -16, 16}};
+  const uint32_t waiting_frame = kWaiting56 + 5;
+  put_frame(rom, waiting_frame, square, body, "touch objects' waiting frame");
+  put_script(rom, kWaiting55, 8, {waiting_frame}, -2, "type-55 waiting animation");
+  put_script(rom, kWaiting56, 8, {waiting_frame}, -2, "type-56 waiting animation");
+  // Triggered: two steps (the strike on the second), then stopped.
+  for (uint32_t s : {kTriggered55, kTriggered56}) {
+    const uint32_t frame = s + 7;
+    put_frame(rom, frame, square, body, "touch objects' triggered frame");
+    put_script(rom, s, 6, {frame, frame}, -1, "touch objects' triggered animation");
+  }
+  put_frame(rom, kDrifting + 5, square, body, "drifting object's frame");
+  put_script(rom, kDrifting, 8, {kDrifting + 5}, -2, "drifting object's animation");
+  put_frame(rom, kIndicatorScript + 5, bar, {{0, 1, 0, 1}}, "indicator frame");
+  put_script(rom, kIndicatorScript, 8, {kIndicatorScript + 5}, -2, "indicator animation");
+
+  // Indicators: by player-count setting (2, 3, 4 slots) a row of places
+  // along the top of the screen under the panels; size bits 8 high and 16
+  // wide; colours 1, 2, 3 by reason (countdown, special, low energy).
+  for (uint32_t n = 0; n < 3; ++n) {
+    b.align(4);
+    const uint32_t slots = n + 2;
+    const uint32_t places = b.here();
+    for (uint32_t s = 0; s < slots; ++s)
+      b.words({uint16_t(40 + 240 * s / (slots - 1)), 40}, "indicator places: x, y per slot");
+    rom.put32(kIndicatorLayouts + 4 * n, places, "indicator layouts by player count");
+  }
+  rom.put16(kIndicatorHeight, 8, "indicator part height");
+  rom.put16(kIndicatorWidth, 16, "indicator part width");
+  for (uint32_t reason = 0; reason < 3; ++reason)
+    rom.put16(kIndicatorColours + 2 * reason, uint16_t(0x0170 + 0x10 * reason), "indicator colours by reason");
 }
 
 }  // namespace synthetic

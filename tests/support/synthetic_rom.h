@@ -83,6 +83,9 @@ void plant_scenery(rom_builder& rom);  // stage 4 area 1: passers-by, props, dec
 void plant_pickups(rom_builder& rom);  // stage 3 area 3: path-scripted flyer, pickups, carriers
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
+// The sound command after which the sound board's program raises the main
+// processor's sound interrupt at every tick (stage 1 area 2's music).
+inline constexpr uint8_t kRaiseCommand = 0x7E;
 void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above
 // Stage 1 area 2's object list (planted by plant_endings): the indicator
 // starter and the three playfield effect objects.

@@ -1,10 +1,14 @@
 // Synthetic ROM data: what the run-ending paths need that no other area plants.
 //
-// Stage 1 area 2 (an area with placed objects, played only by the run that
-// ends in it) lists the player indicators' starter and the three playfield
-// effect objects: two that wait for a player's touch and one that drifts
-// across the playfield. Their tables stand at the game's fixed addresses;
-// the list and the pictures' sprite data are ours, at 0x11A000-0x11BFFF.
+// Stage 1 area 2 lists the player indicators' starter and the three
+// playfield effect objects: two that wait for a player's touch and one that
+// drifts across the playfield. The play run comes there through the area
+// change with fade while its slot counts down; a run ending starts it as the
+// area with placed objects it is (its placed list is left empty ROM). The
+// objects' tables stand at the game's fixed addresses; the list and the
+// indicator layouts are ours, at 0x11A000-0x11BFFF. The area's music is the
+// command after which the sound board rings the main processor's sound
+// interrupt.
 #include <array>
 #include <cstdint>
 
@@ -40,6 +44,9 @@ constexpr uint32_t kIndicatorLayouts = 0x085010;
 constexpr uint32_t kIndicatorHeight = 0x08500E, kIndicatorWidth = 0x08500C;
 constexpr uint32_t kIndicatorColours = 0x085040;
 
+// Area music codes by (stage - 1) x 5 + area - 1.
+constexpr uint32_t kAreaMusic = 0x062B5B;
+
 // Our block.
 constexpr uint32_t kData = kEvenAreaObjects, kDataEnd = 0x11C000;
 constexpr uint32_t kEffectPixels = 0x7F4000, kIndicatorPixels = 0x7F5000;
@@ -54,6 +61,10 @@ void plant_endings(rom_builder& rom) {
   const uint32_t kinds[4] = {0x07836B, 0x077D29, 0x078179, 0x07836B};
   for (uint32_t type = 4; type < 8; ++type)
     rom.put32(0x07859C + 4 * type, kinds[type - 4], "attack-object type routines, the launched kinds");
+
+  // Stage 1 area 2's music: the command after which the sound board rings
+  // the main processor's sound interrupt.
+  rom.put8(kAreaMusic + 1, kRaiseCommand, "area music: stage 1 area 2");
 
   // --- Stage 1 area 2's objects ---------------------------------------------
   block b(rom, kData, kDataEnd, "flow objects");

@@ -151,9 +151,9 @@ void plant_play(rom_builder& rom) {
   const uint32_t intro_list = object_list({kIntroController}, {}, {}, "stage 1 intro objects");
   // Area 1 runs the spawn generator, which walks the area's spawn list.
   const uint32_t area1_list = object_list({kSpawnGenerator}, {}, {}, "stage 1 area 1 objects");
-  // (Area 2's own list stays planted here, but the area takes the flow
-  // objects' list of the run-ending data: no run plays area 2 but the one
-  // that ends there.)
+  // (Area 2's own empty list stays planted here; the area takes the list of
+  // the player indicators and the playfield effect objects, planted with the
+  // run-ending data.)
   object_list({}, {}, {}, "stage 1 area 2 objects");
   b.align(4);
   rom.put32(kStage0ObjectLists + 8, select_list, "stage 0 object lists: area 2, character select");

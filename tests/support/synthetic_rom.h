@@ -90,6 +90,11 @@ void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond 
 // Stage 1 area 2's object list (planted by plant_endings): the indicator
 // starter and the three playfield effect objects.
 inline constexpr uint32_t kEvenAreaObjects = 0x11A000;
+// Stage 3 area 2's object and spawn lists (planted by plant_endings): the
+// spawn generator and the indicators' starter; a drifting object on a boss
+// record that ends the play once it has gone.
+inline constexpr uint32_t kPlayOverObjects = 0x11B000;
+inline constexpr uint32_t kPlayOverSpawns = 0x11B020;
 void plant_graphics(rom_builder& rom);  // font, text colours, mixer and video defaults, tiles
 void plant_stage_clear(rom_builder& rom);  // stage 1's intro actors, the results screen
 void plant_generic_ai(rom_builder& rom);  // stage 3: platform enemies of AI types 1 to 4

@@ -11,6 +11,7 @@
 // interrupt.
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
@@ -46,6 +47,12 @@ constexpr uint32_t kIndicatorColours = 0x085040;
 
 // Area music codes by (stage - 1) x 5 + area - 1.
 constexpr uint32_t kAreaMusic = 0x062B5B;
+
+// Stage 3 area 2: the spawn generator, and a spawn type of ours for the
+// drifting object.
+constexpr uint32_t kSpawnGenerator = 0x066200;
+constexpr uint32_t kSpawnRoutines = 0x066424;  // u32 per spawn type
+constexpr uint8_t kSpawnDrifter = 105;
 
 // Our block.
 constexpr uint32_t kData = kEvenAreaObjects, kDataEnd = 0x11C000;
@@ -115,6 +122,36 @@ void plant_endings(rom_builder& rom) {
   put_script(rom, kDrifting, 8, {kDrifting + 5}, -2, "drifting object's animation");
   put_frame(rom, kIndicatorScript + 5, bar, {{0, 1, 0, 1}}, "indicator frame");
   put_script(rom, kIndicatorScript, 8, {kIndicatorScript + 5}, -2, "indicator animation");
+
+  // --- Stage 3 area 2: play over --------------------------------------------
+  // The generator and the indicators' starter; one boss record whose flags
+  // byte is negative (its object gone, the area is won and the play over):
+  // a drifting object that comes in from the left to pass x 640 (160
+  // pixels) on the playfield line, shows, and leaves the screen on the right.
+  {
+    block p(rom, kPlayOverObjects, kPlayOverSpawns, "play-over objects");
+    p.bytes({1}, "stage 3 area 2 objects: the spawn generator");
+    for (int i = 0; i < 4; ++i) p.bytes({uint8_t(kSpawnGenerator >> (8 * i))}, "stage 3 area 2 objects: routines");
+    p.bytes({1}, "stage 3 area 2 objects: the indicators' starter");
+    for (int i = 0; i < 4; ++i) p.bytes({uint8_t(kIndicatorStarter >> (8 * i))}, "stage 3 area 2 objects: routines");
+    p.bytes({0}, "stage 3 area 2 objects: no 64-byte objects");
+    // Stage 1 area 1's generator runs on after the area change with fade and
+    // walks the new area's list with its own two counters: the first two
+    // records are ordinary ones (for any number of players) that no camera
+    // sweep reaches here, in the places of its stalker and pacer.
+    block l(rom, kPlayOverSpawns, kPlayOverSpawns + 0x30, "play-over spawns");
+    for (int i = 0; i < 2; ++i) {
+      l.bytes({kSpawnDrifter, 0x1E}, "stage 3 area 2 spawn list: a record out of reach");
+      l.words({0x7FFF, 0x7FFF, 600, 0}, "stage 3 area 2 spawn list: a record out of reach");
+    }
+    const uint32_t record = l.bytes({kSpawnDrifter, 0x80}, "stage 3 area 2 spawn list: the drifter, play over");
+    l.words({0, 640, 600}, "stage 3 area 2 spawn list: trigger x, x, y");
+    l.words({3}, "stage 3 area 2 spawn list: data offset");  // from itself to the byte after the end mark
+    l.bytes({0x80}, "stage 3 area 2 spawn list end");
+    const uint32_t parameter = l.bytes({0}, "drifter's parameter: in from the left");
+    if (parameter != record + 8 + 3) throw std::logic_error("play-over spawn data moved");
+    rom.put32(kSpawnRoutines + 4 * kSpawnDrifter, kDrifter, "spawn routine table: drifting object");
+  }
 
   // Indicators: by player-count setting (2, 3, 4 slots) a row of places
   // along the top of the screen under the panels; size bits 8 high and 16

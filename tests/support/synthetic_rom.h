@@ -95,6 +95,9 @@ inline constexpr uint32_t kEvenAreaObjects = 0x11A000;
 // record that ends the play once it has gone.
 inline constexpr uint32_t kPlayOverObjects = 0x11B000;
 inline constexpr uint32_t kPlayOverSpawns = 0x11B020;
+// The demos' set-up rows for the four-slot setting (planted by
+// plant_endings): stage 3 area 2 with no player.
+inline constexpr uint32_t kPlayerlessDemoRows = 0x11B050;
 void plant_graphics(rom_builder& rom);  // font, text colours, mixer and video defaults, tiles
 void plant_stage_clear(rom_builder& rom);  // stage 1's intro actors, the results screen
 void plant_generic_ai(rom_builder& rom);  // stage 3: platform enemies of AI types 1 to 4

@@ -6,7 +6,13 @@
 // leaves without its leaving message, and the game is over; the attract
 // cycle's score-ranking screen follows.
 //
-// Pokes stand in for what the data of one stage cannot raise:
+// A second run plays the same area in the attract cycle's demo, which with
+// the four-slot setting has no player: once the drifting object has gone and
+// the area is won, the camera controller asks for the area change by zoom,
+// which the in-game flow takes with no slot in play or out, on to area 3.
+//
+// Pokes of the first run stand in for what the data of one stage cannot
+// raise (the second has none):
 // - the player's defeat (energy 0 and the last frame of the defeat, as the
 //   run endings poke it): the hits an enemy would land;
 // - the stage byte, 3: the synthetic game has one stage of scenery, and no
@@ -163,10 +169,147 @@ TEST(PlayOverRun, TheAreasMusicRingsTheSoundInterrupt) {
   EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
 }
 
+// ---- the playerless demo ----
+
+// The settings with four player slots (otherwise the run endings'): a coin a
+// credit, difficulty 3, 300 energy; both copies intact.
+std::vector<uint8_t> four_slot_eeprom() {
+  std::vector<uint8_t> image(128, 0);
+  const uint8_t head[] = {'K', 'O', 'T', 'A', 0x01, 0x81, 0x01, 0x00};
+  std::copy(std::begin(head), std::end(head), image.begin());
+  image[0x10] = 2;  // four player slots
+  image[0x12] = 1;  // coins per credit
+  image[0x13] = 1;  // units of chute 1
+  image[0x14] = 1;  // units of chute 2
+  image[0x17] = 1;  // credits to start
+  image[0x18] = 1;  // credits to continue
+  image[0x1B] = 26;  // no coin item
+  image[0x20] = 3;
+  image[0x22] = 300 & 0xFF;
+  image[0x23] = 300 >> 8;
+  const uint16_t crc = whole_run::backup_crc(image.data() + 0x0A);
+  image[0x08] = uint8_t(crc);
+  image[0x09] = uint8_t(crc >> 8);
+  std::copy(image.begin(), image.begin() + 0x40, image.begin() + 0x40);
+  return image;
+}
+
+constexpr uint64_t kDemoFrames = 1500;
+constexpr uint32_t kZoom = 0x208250, kLayerControl = 0x208200;
+constexpr uint32_t kPool64 = 0x204E00, kCount64 = 200;
+constexpr unsigned kZoomRequest = 10, kDemo = 8, kPlacedObjects = 12, kAreaChange = 11;
+constexpr uint16_t kUpperLayersOff = 0x3000;
+
+// No script: the attract cycle runs to its first demo with the four-slot
+// setting, whose rows have the demos play stage 3 area 2 with no player.
+whole_run::options demo_options(int slices) {
+  whole_run::options o;
+  o.frames = kDemoFrames;
+  o.every = 500;
+  o.slices = slices;
+  o.seconds = 180;
+  o.eeprom = four_slot_eeprom();
+  o.watch = {{kModeWord, 2},    {kIngameState, 1}, {kStageArea, 2}, {kGameFlags, 4},
+             {kSystemFlags, 4}, {kZoom, 2},        {kLayerControl, 2}};
+  for (uint32_t i = 0; i < kCount128; ++i)
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}})
+      o.watch.push_back({kPool128 + 128 * i + field, bytes});
+  for (uint32_t i = 0; i < kCount64; ++i)
+    for (auto [field, bytes] : {std::pair{kState, 1}, {kObjectRoutine, 4}})
+      o.watch.push_back({kPool64 + 64 * i + field, bytes});
+  return o;
+}
+
+const whole_reach::listed kReachDemo("playerless_demo", [] { return demo_options(1); });
+
+const whole_run::outcome& demo_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "playerless_demo", demo_options(1));
+}
+
+TEST(PlayerlessDemoRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = demo_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+// The demo plays stage 3 area 2 with no slot; the drifting object of its
+// boss record crosses and goes, and the area is won; the camera controller
+// makes its scripted move (to where it stands), waits 90 frames and asks
+// for the area change by zoom, which the in-game flow takes with no slot in
+// play or out: the playfield zooms out to half size, area 3 (a placed-object
+// area) is set up, and the zoom and the layers come back as they were.
+TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
+  const auto& out = demo_run();
+  const uint64_t start = first_frame(out, kStageArea, 0x0203);
+  ASSERT_GT(start, 0u);
+  EXPECT_EQ(out.value_at(kModeWord, start) & 0xFF, 9u) << "the demo";
+  EXPECT_EQ(out.value_at(kGameFlags, start) & 0x10F, 1u << kDemo) << "no slot plays";
+
+  const uint32_t d = object_running(out, 0x077270, start);
+  ASSERT_NE(d, 0u);
+  const uint64_t gone = out.frames_of(d + kFlags).back();
+  EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u);
+  const uint64_t won = first_with_bit(out, kSystemFlags, kAreaWon);
+  EXPECT_EQ(won, gone + 1);
+
+  // The camera controller: waiting for the area to be won (4), the move (5),
+  // the 90 frames' wait (6), then waiting for the area change (7), after
+  // which it frees itself.
+  uint32_t controller = 0;
+  for (uint32_t i = 0; i < kCount64 && !controller; ++i)
+    if (out.value_at(kPool64 + 64 * i + kObjectRoutine, start) == 0x08595F) controller = kPool64 + 64 * i;
+  ASSERT_NE(controller, 0u);
+  const auto states = out.values_of(controller + kState);
+  const auto state_frames = out.frames_of(controller + kState);
+  ASSERT_EQ(states.size(), state_frames.size());
+  std::vector<uint64_t> after_win;
+  uint64_t waited = 0, asked = 0;
+  for (size_t i = 0; i < states.size(); ++i)
+    if (state_frames[i] >= won && (after_win.empty() || after_win.back() != 7)) {
+      after_win.push_back(states[i]);
+      if (states[i] == 6) waited = state_frames[i];
+      if (states[i] == 7) asked = state_frames[i];
+    }
+  EXPECT_EQ(after_win, (std::vector<uint64_t>{5, 6, 7}));
+  EXPECT_EQ(asked, waited + 90);
+  EXPECT_EQ(first_with_bit(out, kSystemFlags, kZoomRequest), asked);
+
+  // The in-game flow: the request taken (23), the zoom out (24) by 8 a frame
+  // to half size, then area 3 and play (20).
+  EXPECT_EQ(first_frame(out, kIngameState, 24), asked + 1);
+  std::vector<uint64_t> zooms;
+  for (const auto& c : out.changes)
+    if (c.address == kZoom && c.frame > asked && c.frame <= asked + 40) zooms.push_back(c.value);
+  ASSERT_GE(zooms.size(), 33u);
+  for (size_t i = 0; i < 32; ++i) EXPECT_EQ(zooms[i], 0x1F8u - 8 * i) << i;
+  const uint64_t area3 = first_frame(out, kStageArea, 0x0303);
+  ASSERT_GT(area3, asked);
+  EXPECT_EQ(out.value_at(kZoom, area3 - 1), 0x100u) << "half size";
+  EXPECT_EQ(out.value_at(kIngameState, area3), 20u);
+  EXPECT_EQ(out.value_at(kGameFlags, area3) >> kPlacedObjects & 1, 1u) << "an area with placed objects";
+  EXPECT_EQ(out.value_at(kZoom, area3), 0x200u) << "the zoom back to 1:1";
+  EXPECT_EQ(out.value_at(kLayerControl, area3 - 1) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
+  EXPECT_EQ(out.value_at(kLayerControl, area3) & kUpperLayersOff, 0u) << "the upper layers back on";
+  EXPECT_EQ(out.value_at(kSystemFlags, area3) >> kAreaWon & 1, 0u);
+  EXPECT_EQ(out.value_at(kGameFlags, area3) >> kAreaChange & 1, 0u);
+}
+
+constexpr const char* kDemoExpected = R"(
+500 73BF2DE9240864A5 1403CA7B74CA42E2 7410B9E33AF88FA5 00785C22CF9F3893 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 2DEA49F2EA25F164 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 778364B881DC0A42 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 05C477C34916B68B
+1000 A203C07A2A426BCD 3370D12204488DE7 38D1C51862199D75 B4B721887C2C2F68 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD9A876451DF8B8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 475893494EA5DB02 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 565E851E284F1D65
+1500 ED40DC4A6C4FC325 FEF83EA424D45A7B B3AAB9BC78F4FFB8 82BDB10EB716AFD6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F69BF59100E21155 0C222785B90A0EA5 311EA8811FC2D565 EE5BB505E03055FB EAA3AE88D28F8401 1D2BAD43E0A0510B 9D3D0D0AB21F51BD 7E823FF687470968 892A04357FE7A2A9 B93A0C83CE3B6325 B93A0C83CE3B6325 8F7447BFE2981259
+)";
+
+TEST(PlayerlessDemoRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kDemoExpected, demo_run(),
+                                          [&](int slices) { return r.run(demo_options(slices)); }),
+            "");
+}
+
 constexpr const char* kExpected = R"(
 300 95A87BCE28D2F58D D8C7CD40B66CAB51 4F115CD43FDC4B40 D0CF85843595810A B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 41045F6E48D6B86C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8666733265BC846A 93465C964A3129A6 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 14B299E956A7E399 B93A0C83CE3B6325 B93A0C83CE3B6325 1E33756C6A551E62
-600 8FC9C75AE68FB17D 3073D06D1860887E B293BB61793EB3D4 04D638537449A59D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 52CFFFE517A30E35 B93A0C83CE3B6325 B93A0C83CE3B6325 A0EC97705889DA6F 09D93C6D632E9947 2E9E99DF09DA55CE 73F8E55BFDA261A0 B93A0C83CE3B6325 C02B154CF86E582B B93A0C83CE3B6325 B93A0C83CE3B6325 E64DB186E775112A
-900 B11AC151FF863955 69A97F24980488B0 5880ADA5F1926AAA 281FBA59474042C6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 3077739CF0B92510 B93A0C83CE3B6325 B93A0C83CE3B6325 A0EC97705889DA6F 219ED9024A5FF7BE 2E9E99DF09DA55CE B01F9F7C363D5EB9 B93A0C83CE3B6325 C02B154CF86E582B B93A0C83CE3B6325 B93A0C83CE3B6325 F7376B62A8EC7BBE
+600 8FC9C75AE68FB17D 5BD89F849A743838 B293BB61793EB3D4 04D638537449A59D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 CB53FD84AF83592D B93A0C83CE3B6325 B93A0C83CE3B6325 ABD3B5C19A4ADC94 C13DD30945492714 2E9E99DF09DA55CE 73F8E55BFDA261A0 B93A0C83CE3B6325 C02B154CF86E582B B93A0C83CE3B6325 B93A0C83CE3B6325 110335D87B8EDA74
+900 B11AC151FF863955 63E3235AAFB0EF47 5880ADA5F1926AAA 281FBA59474042C6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F2D0B985688D3041 B93A0C83CE3B6325 B93A0C83CE3B6325 ABD3B5C19A4ADC94 C73D58F9C1CD02F1 2E9E99DF09DA55CE B01F9F7C363D5EB9 B93A0C83CE3B6325 C02B154CF86E582B B93A0C83CE3B6325 B93A0C83CE3B6325 6765F788E47FD9DC
 )";
 
 TEST(PlayOverRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

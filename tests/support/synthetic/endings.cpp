@@ -9,6 +9,13 @@
 // indicator layouts are ours, at 0x11A000-0x11BFFF. The area's music is the
 // command after which the sound board rings the main processor's sound
 // interrupt.
+//
+// Stage 3 area 2 is the play-over area: its spawn generator's boss record
+// sets up a drifting object whose going wins the area and ends the play. Its
+// camera script waits for that with nobody to follow, and with four player
+// slots the demos play it with no player, so that the won area changes by
+// zoom on to area 3 (stage 3 gets its own descriptor, stage 1's with a
+// record for area 3).
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -53,6 +60,11 @@ constexpr uint32_t kAreaMusic = 0x062B5B;
 constexpr uint32_t kSpawnGenerator = 0x066200;
 constexpr uint32_t kSpawnRoutines = 0x066424;  // u32 per spawn type
 constexpr uint8_t kSpawnDrifter = 105;
+
+// Camera scripts by (stage - 1) x 5 + area - 1, and where ours goes.
+constexpr uint32_t kCameraScripts = 0x08731A;
+constexpr uint32_t kPlayOverCamera = 0x11B080;
+constexpr uint32_t kStage3Descriptor = 0x11B100;
 
 // Our block.
 constexpr uint32_t kData = kEvenAreaObjects, kDataEnd = 0x11C000;
@@ -151,6 +163,50 @@ void plant_endings(rom_builder& rom) {
     const uint32_t parameter = l.bytes({0}, "drifter's parameter: in from the left");
     if (parameter != record + 8 + 3) throw std::logic_error("play-over spawn data moved");
     rom.put32(kSpawnRoutines + 4 * kSpawnDrifter, kDrifter, "spawn routine table: drifting object");
+  }
+
+  // Stage 3 area 2's camera script: a gate at x 0 that opens for any number
+  // of enemies, then the end mark and limits that keep the camera at 0, 0.
+  // With nobody to follow, the camera stays below x 64 and the controller
+  // walks the script in its states 1, 2 and 3 alike, each meeting an end
+  // mark moving it on: the gate and end come three times, and the last
+  // thresholds are those the controller waits with for the area to be won.
+  {
+    block c(rom, kPlayOverCamera, kPlayOverCamera + 0x50, "play-over camera script");
+    const uint32_t script = c.words({0, 0, 0, 0}, "stage 3 area 2 camera script: limits");
+    c.bytes({1, 0}, "stage 3 area 2 camera script: hold, byte");
+    for (int round = 0; round < 3; ++round) {
+      c.words({0}, "stage 3 area 2 camera script: gate x");
+      c.bytes({0xFF, 0xFF, 0xFF, 0xFF}, "stage 3 area 2 camera script: gate thresholds");
+      c.words({0x8000}, "stage 3 area 2 camera script: end mark");
+      c.words({0, 0, 0, 0}, "stage 3 area 2 camera script: final limits");
+      c.bytes({1, 0}, "stage 3 area 2 camera script: final hold, byte");
+    }
+    c.bytes({0xFF, 0xFF, 0xFF, 0xFF}, "stage 3 area 2 camera script: final thresholds");
+    rom.put32(kCameraScripts + 4 * ((3 - 1) * 5 + 2 - 1), script, "camera scripts: stage 3 area 2");
+  }
+  // Stage 3's descriptor: stage 1's (graphics, playfield selectors, the
+  // records of areas 0 to 2) and a record for area 3 like area 2's, which
+  // the in-game flow sets up when the area changes by zoom from area 2.
+  {
+    constexpr uint32_t kDescriptors = 0x08541E, kRecords = 16, kRecordSize = 36;
+    const uint32_t stage1 = rom.program32(kDescriptors + 4 * 1);
+    block d(rom, kStage3Descriptor, kStage3Descriptor + kRecords + 4 * kRecordSize, "stage 3 descriptor");
+    for (uint32_t i = 0; i < kRecords + 3 * kRecordSize; ++i)
+      d.bytes({rom.program8(stage1 + i)}, "stage 3 descriptor: stage 1's");
+    for (uint32_t i = 0; i < kRecordSize; ++i)
+      d.bytes({rom.program8(stage1 + kRecords + 2 * kRecordSize + i)}, "stage 3 descriptor: area 3 record");
+    rom.put32(kDescriptors + 4 * 3, kStage3Descriptor, "stage descriptors: stage 3");
+  }
+
+  // With four player slots the demos play stage 3 area 2 with nobody in
+  // play: the area is won once its drifting object has gone, and with no
+  // slot in play or out the in-game flow takes the area change by zoom on
+  // to the next area.
+  for (uint32_t d = 0; d < 4; ++d) {
+    rom.put8(kPlayerlessDemoRows + 4 * d, 3, "playerless demo rows: stage");
+    rom.put8(kPlayerlessDemoRows + 4 * d + 1, 2, "playerless demo rows: area");
+    rom.put16(kPlayerlessDemoRows + 4 * d + 2, 0, "playerless demo rows: no slots");
   }
 
   // Indicators: by player-count setting (2, 3, 4 slots) a row of places

@@ -171,27 +171,9 @@ TEST(PlayOverRun, TheAreasMusicRingsTheSoundInterrupt) {
 
 // ---- the playerless demo ----
 
-// The settings with four player slots (otherwise the run endings'): a coin a
-// credit, difficulty 3, 300 energy; both copies intact.
+// The run endings' settings with four player slots.
 std::vector<uint8_t> four_slot_eeprom() {
-  std::vector<uint8_t> image(128, 0);
-  const uint8_t head[] = {'K', 'O', 'T', 'A', 0x01, 0x81, 0x01, 0x00};
-  std::copy(std::begin(head), std::end(head), image.begin());
-  image[0x10] = 2;  // four player slots
-  image[0x12] = 1;  // coins per credit
-  image[0x13] = 1;  // units of chute 1
-  image[0x14] = 1;  // units of chute 2
-  image[0x17] = 1;  // credits to start
-  image[0x18] = 1;  // credits to continue
-  image[0x1B] = 26;  // no coin item
-  image[0x20] = 3;
-  image[0x22] = 300 & 0xFF;
-  image[0x23] = 300 >> 8;
-  const uint16_t crc = whole_run::backup_crc(image.data() + 0x0A);
-  image[0x08] = uint8_t(crc);
-  image[0x09] = uint8_t(crc >> 8);
-  std::copy(image.begin(), image.begin() + 0x40, image.begin() + 0x40);
-  return image;
+  return whole_run::settings_eeprom([](uint8_t* record) { record[0x10] = 2; });
 }
 
 constexpr uint64_t kDemoFrames = 1500;

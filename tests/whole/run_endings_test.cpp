@@ -36,10 +36,6 @@ constexpr size_t kChutePerPlayer = 0x11;
 constexpr size_t kCrc = 0x08, kDifficulty = 0x20, kStartEnergy = 0x22, kSaveCount = 0x3C;
 constexpr uint32_t kSavesBefore = 5;
 
-void put16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
-  v[at] = uint8_t(x);
-  v[at + 1] = uint8_t(x >> 8);
-}
 uint16_t get16(const std::vector<uint8_t>& v, size_t at) { return uint16_t(v[at] | v[at + 1] << 8); }
 uint32_t get32(const std::vector<uint8_t>& v, size_t at) { return get16(v, at) | uint32_t(get16(v, at + 2)) << 16; }
 
@@ -49,21 +45,10 @@ uint32_t get32(const std::vector<uint8_t>& v, size_t at) { return get16(v, at) |
 // so the game's start-up rewrites the EEPROM: dirty from the first frame,
 // with the first autosave due only at frame 600.
 std::vector<uint8_t> starting_eeprom(bool chute_per_player = false) {
-  std::vector<uint8_t> image(128, 0);
-  const uint8_t head[] = {'K', 'O', 'T', 'A', 0x01, 0x81, 0x01, 0x00};
-  std::copy(std::begin(head), std::end(head), image.begin());
-  image[0x12] = 1;   // coins per credit
-  image[0x13] = 1;   // units of chute 1
-  image[0x14] = 1;   // units of chute 2
-  image[0x17] = 1;   // credits to start
-  image[0x18] = 1;   // credits to continue
-  image[0x1B] = 26;  // no coin item
-  image[kDifficulty] = 3;
-  put16(image, kStartEnergy, 300);
-  image[kSaveCount] = kSavesBefore;
-  image[kChutePerPlayer] = chute_per_player ? 1 : 0;
-  put16(image, kCrc, record_crc(image.data()));
-  std::copy(image.begin(), image.begin() + kSpare, image.begin() + kSpare);
+  auto image = whole_run::settings_eeprom([chute_per_player](uint8_t* record) {
+    record[kSaveCount] = kSavesBefore;
+    record[kChutePerPlayer] = chute_per_player ? 1 : 0;
+  });
   image[kSpare + kDifficulty] ^= 1;
   return image;
 }

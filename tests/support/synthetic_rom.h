@@ -84,7 +84,21 @@ void plant_scenery(rom_builder& rom);  // stage 4 area 1: passers-by, props, dec
 void plant_pickups(rom_builder& rom);  // stage 3 area 3: path-scripted flyer, pickups, carriers
 void plant_service(rom_builder& rom);  // service pages, backup defaults
 void plant_sound(rom_builder& rom);    // the sound board's program
+// The sound command after which the sound board's program raises the main
+// processor's sound interrupt at every tick (stage 1 area 2's music).
+inline constexpr uint8_t kRaiseCommand = 0x7E;
 void plant_endings(rom_builder& rom);  // what the run-ending paths need beyond the areas above
+// Stage 1 area 2's object list (planted by plant_endings): the indicator
+// starter and the three playfield effect objects.
+inline constexpr uint32_t kEvenAreaObjects = 0x11A000;
+// Stage 3 area 2's object and spawn lists (planted by plant_endings): the
+// spawn generator and the indicators' starter; a drifting object on a boss
+// record that ends the play once it has gone.
+inline constexpr uint32_t kPlayOverObjects = 0x11B000;
+inline constexpr uint32_t kPlayOverSpawns = 0x11B020;
+// The demos' set-up rows for the four-slot setting (planted by
+// plant_endings): stage 3 area 2 with no player.
+inline constexpr uint32_t kPlayerlessDemoRows = 0x11B050;
 void plant_graphics(rom_builder& rom);  // font, text colours, mixer and video defaults, tiles
 void plant_stage_clear(rom_builder& rom);  // stage 1's intro actors, the results screen
 void plant_generic_ai(rom_builder& rom);  // stage 3: platform enemies of AI types 1 to 4

@@ -6,6 +6,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <thread>
@@ -270,6 +271,27 @@ uint16_t backup_crc(const uint8_t* p) {
   }
   shift8();
   return uint16_t(r >> 16);
+}
+
+std::vector<uint8_t> settings_eeprom(const std::function<void(uint8_t* record)>& change) {
+  std::vector<uint8_t> image(128, 0);
+  const uint8_t head[] = {'K', 'O', 'T', 'A', 0x01, 0x81, 0x01, 0x00};
+  std::copy(std::begin(head), std::end(head), image.begin());
+  image[0x12] = 1;   // coins per credit
+  image[0x13] = 1;   // units of chute 1
+  image[0x14] = 1;   // units of chute 2
+  image[0x17] = 1;   // credits to start
+  image[0x18] = 1;   // credits to continue
+  image[0x1B] = 26;  // no coin item
+  image[0x20] = 3;   // difficulty
+  image[0x22] = uint8_t(300 & 0xFF);  // start energy
+  image[0x23] = uint8_t(300 >> 8);
+  if (change) change(image.data());
+  const uint16_t crc = backup_crc(image.data() + 0x0A);
+  image[0x08] = uint8_t(crc);
+  image[0x09] = uint8_t(crc >> 8);
+  std::copy(image.begin(), image.begin() + 64, image.begin() + 64);
+  return image;
 }
 
 std::string slicing_mismatches(const std::string& expected_table, const outcome& first,

@@ -114,5 +114,11 @@ std::string slicing_mismatches(const std::string& expected_table, const outcome&
 // through with the polynomial 0x1021 in the top half; 8 shifts more; the top
 // half is the CRC.
 uint16_t backup_crc(const uint8_t* p);
+// An EEPROM image the runs start from: both copies of a settings record
+// with two slots on one coin chute, a coin a credit, one credit to start and
+// to continue, button 1 joining, difficulty 3 and 300 energy, each copy with
+// its CRC; `change` edits the record (its bytes from +0) before the CRC is
+// worked out.
+std::vector<uint8_t> settings_eeprom(const std::function<void(uint8_t* record)>& change = {});
 
 }  // namespace whole_run

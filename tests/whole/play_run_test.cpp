@@ -3,14 +3,16 @@
 // area hit until defeated, walking, a jump), the player's energy taken by the
 // swings of the enemy the progress watcher sends while the player stands, the
 // continue countdown left to run out while the area changes with no slot in
-// play, the ranking with initials entered, game over, the score-ranking
-// screen and back to the title.
+// play (the second area's player indicator lit for the countdown, a drifting
+// object crossing the screen), the ranking with initials entered, game over,
+// the score-ranking screen and back to the title.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/play_script.h"
@@ -31,8 +33,6 @@ using play_script::kEnergy;
 constexpr uint32_t kScore = kRecord + 140;
 constexpr uint32_t kCameraX = 0x208344;       // playfield camera record 1: x
 constexpr uint32_t kLiveEnemies = 0x20C14C;
-// The 128-byte objects: the type byte and the attack pattern of each.
-constexpr uint32_t kObjects128 = 0x201000, kObjectCount = 124, kTypeByte = 3, kAttackPattern = 82;
 constexpr uint64_t kWatchersKind = 58;
 constexpr uint32_t kRankingEntry3 = 0x208C18;  // character 0's table, entry 3: score
 constexpr uint32_t kRankingInitials3 = 0x208C1C;
@@ -45,6 +45,13 @@ constexpr uint32_t kBigUnits = 0x31F7A8;
 constexpr uint32_t kGameOverCell = 0x31F61E;    // row 12, column 15
 // The ranking page in video RAM: character 0's block, entry 3's initials.
 constexpr uint32_t kPageInitials3 = 0x300400 + 128 * 4 + 2 * 22;
+
+// The 128-byte objects: the fields of the second area's objects the run
+// follows (an indicator's blink count and colour word), and the attack
+// pattern of the watcher's enemy.
+constexpr uint32_t kPool128 = 0x201000, kCount128 = 124;
+constexpr uint32_t kObjectFlags = 0, kObjectState = 2, kObjectType = 3, kObjectRoutine = 4, kObjectWorldX = 32,
+                   kIndicatorBlink = 54, kAttackPattern = 82, kIndicatorColour = 110;
 
 // Frames whose pictures the run writes: the panel in play, the continue
 // countdown, the initials entered.
@@ -64,11 +71,12 @@ whole_run::options play_options(int slices) {
              {kLiveEnemies, 1}, {kRankingEntry3, 4}, {kRankingInitials3, 4}, {kNameCell, 2},
              {kEnergyUnits, 2}, {kHeadingCell, 2}, {kBigTens, 4}, {kBigUnits, 4},
              {kGameOverCell, 2}, {kPageInitials3, 4}};
-  for (uint32_t i = 0; i < kObjectCount; ++i) {
-    o.watch.push_back({kObjects128 + 128 * i + kTypeByte, 1});
-    o.watch.push_back({kObjects128 + 128 * i + kAttackPattern, 1});
-  }
   o.pictures = {kPanelPicture, kContinuePicture, kInitialsPicture};
+  for (uint32_t i = 0; i < kCount128; ++i)
+    for (auto [field, bytes] : {std::pair{kObjectFlags, 2}, {kObjectState, 1}, {kObjectType, 1},
+                                {kObjectRoutine, 4}, {kObjectWorldX, 2}, {kIndicatorBlink, 1},
+                                {kIndicatorColour, 2}, {kAttackPattern, 1}})
+      o.watch.push_back({kPool128 + 128 * i + field, bytes});
   return o;
 }
 
@@ -185,8 +193,8 @@ TEST(PlayRun, SwingsOfBothAttackPatternsLand) {
   const auto& out = play_run();
   uint32_t enemy = 0;
   for (const auto& c : out.changes)
-    if (c.address >= kObjects128 && (c.address - kObjects128) % 128 == kTypeByte && c.value == kWatchersKind) {
-      enemy = c.address - kTypeByte;
+    if (c.address >= kPool128 && (c.address - kPool128) % 128 == kObjectType && c.value == kWatchersKind) {
+      enemy = c.address - kObjectType;
       break;
     }
   ASSERT_NE(enemy, 0u) << "the watcher's enemy came";
@@ -301,10 +309,68 @@ constexpr const char* kExpected = R"(
 3000 5D7740EC9A3E27A5 45C595877B9064DB CE91BED1DC272F4A 34F642EE1AC181B2 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 5A42F89DF3E65FBC B93A0C83CE3B6325 B93A0C83CE3B6325 800743B7D0168233 FA4973BFC5F4FCB9 3BDC58C906AED358 A714B27C60BC3CA7 B93A0C83CE3B6325 1238681B5B784164 B93A0C83CE3B6325 B93A0C83CE3B6325 96841FEB9AB10EAD
 3600 5D7740EC9A3E27A5 4060D9A4BB9124D7 F3D10403BB7C55E7 34F642EE1AC181B2 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 498AEC26B67C8D00 B93A0C83CE3B6325 B93A0C83CE3B6325 800743B7D0168233 CB4579049FA39E9B 3BDC58C906AED358 AF75A5C7F909A4B9 B93A0C83CE3B6325 1238681B5B784164 B93A0C83CE3B6325 B93A0C83CE3B6325 96841FEB9AB10EAD
 4200 5D7740EC9A3E27A5 35D2B9B0DDDB8F52 C5CAF8B0C8513A1F 5025263A0A00F84E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 86F371C75BB3D566 B93A0C83CE3B6325 B93A0C83CE3B6325 1034B8ECBEB80DC7 065094F15FED4C87 D4399FB55084AD85 790A9E20759A45B1 B93A0C83CE3B6325 CA3E14F9E87070F0 B93A0C83CE3B6325 B93A0C83CE3B6325 B2B1E2D60240796B
-4800 6FF592AFFB84205D 92AF9EBA535B82FE 11753F0BFD17FDF2 C9EB00BFFDD96782 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 BD0FAE59503EAB52 B93A0C83CE3B6325 B93A0C83CE3B6325 574F7B7DECA2F4C9 F0AB8876BD470504 3D429B6EFA4F50FF CE99B1782B601ACC B93A0C83CE3B6325 A099678C5045C2AB B93A0C83CE3B6325 B93A0C83CE3B6325 473558807E18A3C2
-5400 A30D09AFB678F51D E157A4C8654B59B7 77FDAEE41522059C C9EB00BFFDD96782 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 BD0FAE59503EAB52 B93A0C83CE3B6325 B93A0C83CE3B6325 574F7B7DECA2F4C9 CFF68719DE020656 41CE06EFDC53FA78 9C788369492CC0A4 B93A0C83CE3B6325 A099678C5045C2AB B93A0C83CE3B6325 B93A0C83CE3B6325 473558807E18A3C2
-6000 B11AC151FF863955 9EC2678011EEA447 9435002A02CDB1D1 0203E530FC62929D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 798D3C45EAFD2797 B93A0C83CE3B6325 B93A0C83CE3B6325 574F7B7DECA2F4C9 CAAE799FE052BBA2 00EA20B7AAE00BD0 8F1A07D27A20B945 B93A0C83CE3B6325 A099678C5045C2AB B93A0C83CE3B6325 B93A0C83CE3B6325 DDFEB4E2D785BB91
+4800 78951DF869CF6E15 57D1C75C47D2C39E 11753F0BFD17FDF2 69CC2DBF5DD5320D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 AA21C81D362C1F4D B93A0C83CE3B6325 B93A0C83CE3B6325 375A81F743A5C4FF F0AB8876BD470504 FF21AE2AF4937AF5 CE99B1782B601ACC B93A0C83CE3B6325 A099678C5045C2AB B93A0C83CE3B6325 B93A0C83CE3B6325 BADB53FFD35FBE62
+5400 3361AFB9A2D03995 F4B71A27D79963C3 77FDAEE41522059C 69CC2DBF5DD5320D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F5C943253A81E675 B93A0C83CE3B6325 B93A0C83CE3B6325 375A81F743A5C4FF CFF68719DE020656 81DEF95C95FBF7E6 9C788369492CC0A4 B93A0C83CE3B6325 A099678C5045C2AB B93A0C83CE3B6325 B93A0C83CE3B6325 BADB53FFD35FBE62
+6000 B11AC151FF863955 C6AA9E3AC7A4B3B5 9435002A02CDB1D1 0203E530FC62929D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7FCEA8436751CA9C B93A0C83CE3B6325 B93A0C83CE3B6325 375A81F743A5C4FF CAAE799FE052BBA2 C2B24DA8B15A576E 8F1A07D27A20B945 B93A0C83CE3B6325 A099678C5045C2AB B93A0C83CE3B6325 B93A0C83CE3B6325 B22512D12A87FD30
 )";
+
+// After the area change with fade, area 2's objects: the indicators of both
+// slots, of which slot 0's lights in the countdown's colour every frame it
+// counts down and slot 1's (not in play) never; the two touch objects
+// waiting with no player to touch them; and the drifting object, which comes
+// in from the left at its random speed, is shown, and removes itself once it
+// has left the screen on the right.
+TEST(PlayRun, TheSecondAreaLightsTheCountdownIndicatorAndADrifterCrossesTheScreen) {
+  const auto& out = play_run();
+  const uint64_t area2 = first_frame(out, kStageArea, 0x0201);
+  ASSERT_GT(area2, 0u);
+  auto with_routine = [&](uint32_t routine) {
+    std::vector<uint32_t> v;
+    for (uint32_t i = 0; i < kCount128; ++i)
+      if (out.value_at(kPool128 + 128 * i + kObjectRoutine, area2) == routine) v.push_back(kPool128 + 128 * i);
+    return v;
+  };
+  const auto indicators = with_routine(0x084FA6);
+  ASSERT_EQ(indicators.size(), 2u);
+  for (uint32_t a : indicators) {
+    if (out.value_at(a + kObjectType, area2) == 1) {
+      for (uint64_t f : out.frames_of(a + kIndicatorBlink)) EXPECT_LE(f, area2) << "slot 1 is not in play";
+      continue;
+    }
+    EXPECT_EQ(out.value_at(a + kIndicatorColour, area2) & 0x7FF, 0x170u) << "the countdown's colour";
+    // Counted every frame from the area's start while slot 0 counts down.
+    const uint64_t ranking = first_frame(out, kRoutine, 0x08A3D6);
+    for (uint64_t f = area2; f < ranking; ++f)
+      EXPECT_EQ(out.value_at(a + kIndicatorBlink, f), (f - area2 + 1) & 0xFF) << "frame " << f;
+    EXPECT_EQ(out.value_at(a + kIndicatorBlink, ranking + 10), out.value_at(a + kIndicatorBlink, ranking))
+        << "dark once the countdown is over";
+  }
+  for (uint32_t routine : {0x0770E0u, 0x0771A2u}) {
+    const auto touch = with_routine(routine);
+    ASSERT_EQ(touch.size(), 1u);
+    EXPECT_EQ(out.value_at(touch[0] + kObjectType, area2), routine == 0x0770E0 ? 55u : 56u);
+    EXPECT_EQ(out.frames_of(touch[0] + kObjectState).back(), area2) << "waiting from its first frame on";
+  }
+  const auto drifters = with_routine(0x077270);
+  ASSERT_EQ(drifters.size(), 1u);
+  const uint32_t d = drifters[0];
+  const int16_t x0 = int16_t(out.value_at(d + kObjectWorldX, area2));
+  const int v = int16_t(out.value_at(d + kObjectWorldX, area2 + 1)) - x0;
+  EXPECT_GE(v, 13);
+  EXPECT_LE(v, 16);
+  EXPECT_EQ(x0, -79 * v) << "in from 80 steps left of its place";
+  const auto states = out.values_of(d + kObjectState);
+  const auto flags = out.values_of(d + kObjectFlags);
+  ASSERT_GE(states.size(), 2u);
+  EXPECT_EQ(states.back(), 2u) << "shown on screen";
+  ASSERT_FALSE(flags.empty());
+  EXPECT_EQ(flags.back() & 1, 0u) << "removed itself";
+  const uint64_t gone = out.frames_of(d + kObjectFlags).back();
+  const int16_t x_gone = int16_t(out.value_at(d + kObjectWorldX, gone));
+  // The frame it was first not shown it left without a step.
+  EXPECT_EQ(x_gone, x0 + int(gone - 1 - area2) * v) << "a step a frame to the end";
+  EXPECT_GT(x_gone, int16_t(out.value_at(kCameraX, gone)) + 320 * 4) << "off the screen's right edge";
+}
 
 TEST(PlayRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
   whole_run::runner r(IRONBELL_PROBE_EXE);

@@ -17,8 +17,10 @@
 #include <cstdint>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
@@ -30,13 +32,10 @@ namespace {
 uint16_t record_crc(const uint8_t* record) { return whole_run::backup_crc(record + 0x0A); }
 
 constexpr size_t kSpare = 0x40;
+constexpr size_t kChutePerPlayer = 0x11;
 constexpr size_t kCrc = 0x08, kDifficulty = 0x20, kStartEnergy = 0x22, kSaveCount = 0x3C;
 constexpr uint32_t kSavesBefore = 5;
 
-void put16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
-  v[at] = uint8_t(x);
-  v[at + 1] = uint8_t(x >> 8);
-}
 uint16_t get16(const std::vector<uint8_t>& v, size_t at) { return uint16_t(v[at] | v[at + 1] << 8); }
 uint32_t get32(const std::vector<uint8_t>& v, size_t at) { return get16(v, at) | uint32_t(get16(v, at + 2)) << 16; }
 
@@ -45,21 +44,11 @@ uint32_t get32(const std::vector<uint8_t>& v, size_t at) { return get16(v, at) |
 // intact; the spare's CRC no longer matches (its difficulty byte differs),
 // so the game's start-up rewrites the EEPROM: dirty from the first frame,
 // with the first autosave due only at frame 600.
-std::vector<uint8_t> starting_eeprom() {
-  std::vector<uint8_t> image(128, 0);
-  const uint8_t head[] = {'K', 'O', 'T', 'A', 0x01, 0x81, 0x01, 0x00};
-  std::copy(std::begin(head), std::end(head), image.begin());
-  image[0x12] = 1;   // coins per credit
-  image[0x13] = 1;   // units of chute 1
-  image[0x14] = 1;   // units of chute 2
-  image[0x17] = 1;   // credits to start
-  image[0x18] = 1;   // credits to continue
-  image[0x1B] = 26;  // no coin item
-  image[kDifficulty] = 3;
-  put16(image, kStartEnergy, 300);
-  image[kSaveCount] = kSavesBefore;
-  put16(image, kCrc, record_crc(image.data()));
-  std::copy(image.begin(), image.begin() + kSpare, image.begin() + kSpare);
+std::vector<uint8_t> starting_eeprom(bool chute_per_player = false) {
+  auto image = whole_run::settings_eeprom([chute_per_player](uint8_t* record) {
+    record[kSaveCount] = kSavesBefore;
+    record[kChutePerPlayer] = chute_per_player ? 1 : 0;
+  });
   image[kSpare + kDifficulty] ^= 1;
   return image;
 }
@@ -83,6 +72,10 @@ struct ending {
   int bytes;            // ... its width (0 = none) ...
   uint64_t value;       // ... and its value at the last frame end before the run ended
   bool next_frame;      // the run ends in the frame right after it took that value
+  // The EEPROM gives each player a coin chute of his own (credits into
+  // energy during play); the frames before the path then differ from the
+  // other cases'.
+  bool chute_per_player = false;
 };
 
 constexpr const char* kUnwoundAt0635E5 =
@@ -99,6 +92,12 @@ const ending kEndings[] = {
      "340 poke 20A040 00\n340 poke 20A041 00\n340 poke 20A037 01\n340 poke 20A002 13\n"
      "360 press coin1\n380 press button1\n",
      kUnwoundAt0635E5, 0x20A004, 4, 0x063799, false},  // the continue countdown
+    // The same after a press of button 1 with no credit (the join's coin is
+    // spent): the countdown is cut to the start of its current second.
+    {"ContinueWithoutCredit",
+     "340 poke 20A040 00\n340 poke 20A041 00\n340 poke 20A037 01\n340 poke 20A002 13\n"
+     "360 press button1\n380 press coin1\n400 press button1\n",
+     kUnwoundAt0635E5, 0x20A04A, 2, 1162, false},  // the countdown (cut at 360, below)
     // The three area changes, each requested by its system_flags bit as the
     // terrain, the camera or an area's end would.
     {"AreaChangeByTerrain", "340 poke 208011 02\n",
@@ -132,6 +131,19 @@ const ending kEndings[] = {
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
      0x20C14C, 1, 1, false},  // the stalker, the one live enemy
+    // The same through the start of an even area, with its placed objects and
+    // its object list (the player indicators' starter, two touch objects and
+    // the drifting object): the area byte set to 1 before the first area
+    // starts, which makes it area 2. The zoom change that leads to an even
+    // area in play first gives every slot in play an area-change routine
+    // with no translated code, so no run plays into one. The players have a
+    // coin chute each: the credits-into-energy check runs for the slot in
+    // play every frame from the area start; slot 0 takes its credits from
+    // chute 2, the first for the join, the second into energy.
+    {"EvenAreaStart", "110 press coin2\n200 press coin2\n303 poke 20800D 01\n",
+     "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
+     "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
+     0x20A040, 2, 600, false, true},  // the second coin turned into energy
     // The special's launch state (the control script has no button 2 to
     // start the special with): the object is launched, runs its first frame
     // and ends the run on its second.
@@ -179,7 +191,7 @@ whole_run::options ending_options(const ending& e, int slices) {
   o.every = 100;
   o.slices = slices;
   o.seconds = 120;
-  o.eeprom = starting_eeprom();
+  o.eeprom = starting_eeprom(e.chute_per_player);
   o.watch = {{0x208000, 1}, {0x208008, 1}};
   if (e.bytes) o.watch.push_back({e.watched, e.bytes});
   return o;
@@ -221,13 +233,16 @@ TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
       EXPECT_EQ(out.frames_of(e.watched).back(), frame);
     }
   }
-  // The frames before the paths part are every case's.
-  auto cps = out.checkpoints;
-  cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 300; }), cps.end());
-  auto expected = whole_run::parse_checkpoints(kCommonCheckpoints);
-  expected.erase(std::remove_if(expected.begin(), expected.end(), [frame](const auto& c) { return c.frame >= frame; }),
-                 expected.end());
-  EXPECT_EQ(whole_run::first_difference(expected, cps), "") << whole_run::format_checkpoints(cps);
+  // The frames before the paths part are every case's (from the same EEPROM).
+  if (!e.chute_per_player) {
+    auto cps = out.checkpoints;
+    cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 300; }), cps.end());
+    auto expected = whole_run::parse_checkpoints(kCommonCheckpoints);
+    expected.erase(
+        std::remove_if(expected.begin(), expected.end(), [frame](const auto& c) { return c.frame >= frame; }),
+        expected.end());
+    EXPECT_EQ(whole_run::first_difference(expected, cps), "") << whole_run::format_checkpoints(cps);
+  }
 
   // The start-up's repair was saved on the way out: the spare copied from
   // the primary, the save counted, the settings kept.
@@ -239,6 +254,134 @@ TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
   EXPECT_EQ(get16(ee, kCrc), record_crc(ee.data()));
   EXPECT_EQ(ee[kDifficulty], 3);
   EXPECT_EQ(get16(ee, kStartEnergy), 300);
+}
+
+const ending& ending_named(const char* name) {
+  return *std::find_if(std::begin(kEndings), std::end(kEndings),
+                       [name](const ending& c) { return std::string(c.name) == name; });
+}
+
+// The press with no credit cuts the countdown once, from its 21st second
+// to one frame before its 20th: the countdown runs on a frame at a time
+// around it, and the later coin and press join.
+TEST(RunEndingsCountdown, APressWithNoCreditCutsTheCountdownToTheStartOfItsSecond) {
+  const ending& e = ending_named("ContinueWithoutCredit");
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  const auto out = r.run(ending_options(e, 1));
+  ASSERT_EQ(out.status, 3) << out.err;
+  const auto values = out.values_of(e.watched);
+  const auto frames = out.frames_of(e.watched);
+  ASSERT_EQ(values.size(), frames.size());
+  std::vector<std::pair<uint64_t, uint64_t>> cuts;  // frame, value
+  size_t start = 0;
+  while (start < values.size() && values[start] != 1260) ++start;
+  ASSERT_LT(start, values.size()) << "the countdown starts at 21 seconds";
+  for (size_t i = start + 1; i < values.size(); ++i)
+    if (values[i] + 1 != values[i - 1]) cuts.push_back({frames[i], values[i]});
+  ASSERT_EQ(cuts.size(), 1u);
+  EXPECT_EQ(cuts[0].second, 20u * 60 + 1);
+  EXPECT_GE(cuts[0].first, 360u);
+  EXPECT_LT(cuts[0].first, 380u) << "at the press, before the coin";
+}
+
+// What the start of area 2 sets up in its few frames before the run ends:
+// the placed objects of its list (the synthetic set has none planted, so the
+// area's list is read from empty ROM: one placed object after another on a
+// rectangle at 0, 0 until the 64-byte pool runs out), each with its window;
+// the object list's player indicators, one per slot at its place of the
+// layout, the two touch objects waiting, and the drifting object moving
+// right at its random speed from 80 steps left of its start; the area's
+// music, after which the sound board rings the main processor's sound
+// interrupt; and the second coin of chute 2, turned into start energy.
+TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects) {
+  const ending& e = ending_named("EvenAreaStart");
+  whole_run::options o = ending_options(e, 1);
+  constexpr uint32_t kPool128 = 0x201000, kCount128 = 124, kPool64 = 0x204E00, kCount64 = 200;
+  constexpr uint32_t kState = 2, kType = 3, kRoutine = 4, kScreenX = 16, kScreenY = 18, kWorldX = 32;
+  constexpr uint32_t kWindowMaxX = 56, kWindowMinX = 58, kWindowMaxY = 60, kWindowMinY = 62;
+  constexpr uint32_t kRingACommand = 0x700000, kSlot0Credits = 0x2080A8;
+  for (uint32_t i = 0; i < kCount128; ++i)
+    for (auto [field, bytes] : {std::pair{kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kScreenY, 2},
+                                {kWorldX, 2}})
+      o.watch.push_back({kPool128 + 128 * i + field, bytes});
+  for (uint32_t i = 0; i < kCount64; ++i)
+    for (auto [field, bytes] : {std::pair{kState, 1}, {kRoutine, 4}, {kWindowMaxX, 2}, {kWindowMinX, 2},
+                                {kWindowMaxY, 2}, {kWindowMinY, 2}})
+      o.watch.push_back({kPool64 + 64 * i + field, bytes});
+  o.watch.push_back({kRingACommand, 1});
+  o.watch.push_back({kSlot0Credits, 1});
+  o.watch.push_back({0x20800D, 1});
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  const auto out = r.run(o);
+  ASSERT_EQ(out.status, 3) << out.err;
+  const auto ends = out.frames_of(0x20800D);
+  ASSERT_FALSE(ends.empty());
+  const uint64_t start = ends.back();  // the frame area 2 started
+  ASSERT_EQ(out.value_at(0x20800D, start), 2u);
+  uint64_t last = 0;  // the last frame end seen
+  for (const auto& c : out.changes) last = std::max(last, c.frame);
+
+  // The credit of the second coin became start energy at the area start.
+  EXPECT_EQ(out.value_at(kSlot0Credits, start - 1), 1u);
+  EXPECT_EQ(out.value_at(kSlot0Credits, start), 0u);
+  EXPECT_EQ(out.value_at(0x20A040, start), 600u);
+
+  // The 128-byte objects by routine at the last frame end.
+  auto with_routine = [&](uint32_t routine) {
+    std::vector<uint32_t> v;
+    for (uint32_t i = 0; i < kCount128; ++i)
+      if (out.value_at(kPool128 + 128 * i + kRoutine, last) == routine) v.push_back(kPool128 + 128 * i);
+    return v;
+  };
+  const auto indicators = with_routine(0x084FA6);
+  ASSERT_EQ(indicators.size(), 2u) << "one per slot of the two-slot setting";
+  for (uint32_t a : indicators) {
+    const uint64_t slot = out.value_at(a + kType, last);
+    ASSERT_LT(slot, 2u);
+    EXPECT_EQ(out.value_at(a + kScreenX, last), 40 + 240 * slot) << "slot " << slot;
+    EXPECT_EQ(out.value_at(a + kScreenY, last), 40u);
+  }
+  for (auto [routine, type] : {std::pair{0x0770E0u, 55u}, {0x0771A2u, 56u}}) {
+    const auto touch = with_routine(routine);
+    ASSERT_EQ(touch.size(), 1u) << type;
+    EXPECT_EQ(out.value_at(touch[0] + kType, last), type);
+    EXPECT_EQ(out.value_at(touch[0] + kState, last), 1u) << "waiting for a touch";
+  }
+  const auto drifters = with_routine(0x077270);
+  ASSERT_EQ(drifters.size(), 1u);
+  const uint32_t drifter = drifters[0];
+  EXPECT_EQ(out.value_at(drifter + kType, last), 57u);
+  const auto routine_frames = out.frames_of(drifter + kRoutine);
+  ASSERT_FALSE(routine_frames.empty());
+  const uint64_t set_up = routine_frames.back();  // its first frame
+  ASSERT_LT(set_up + 1, last);
+  const int16_t x0 = int16_t(out.value_at(drifter + kWorldX, set_up));
+  const int v = int16_t(out.value_at(drifter + kWorldX, set_up + 1)) - x0;
+  EXPECT_GE(v, 13);
+  EXPECT_LE(v, 16);
+  EXPECT_EQ(x0, -79 * v) << "80 steps left of its start, one step made";
+  for (uint64_t f = set_up + 1; f <= last; ++f)
+    EXPECT_EQ(int16_t(out.value_at(drifter + kWorldX, f)), x0 + int(f - set_up) * v) << "frame " << f;
+
+  // The area's one placed object, a rectangle from (400, 480) to (560, 640),
+  // in its state 1 with its window of camera places: its far corner plus
+  // 320 and its near corner less 1,600 across, its far corner plus 320 and
+  // its near corner less 1,216 down (within 80 pixels of the 320 x 224
+  // screen).
+  std::vector<uint32_t> placed;
+  for (uint32_t i = 0; i < kCount64; ++i)
+    if (out.value_at(kPool64 + 64 * i + kRoutine, last) == 0x087A55) placed.push_back(kPool64 + 64 * i);
+  ASSERT_EQ(placed.size(), 1u);
+  EXPECT_EQ(out.value_at(placed[0] + kState, last), 1u);
+  EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxX, last)), 560 + 320);
+  EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMinX, last)), 400 - 1600);
+  EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxY, last)), 640 + 320);
+  EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMinY, last)), 480 - 1216);
+
+  // The area's music reached the sound board, which raised the main
+  // processor's sound interrupt; its handler ran.
+  EXPECT_EQ(out.value_at(kRingACommand, last), synthetic::kRaiseCommand);
+  EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, RunEndings, ::testing::Range<size_t>(0, std::size(kEndings)),

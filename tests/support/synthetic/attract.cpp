@@ -391,8 +391,10 @@ void plant_demo(data_block& data) {
     for (uint32_t s = 0; s < 4; ++s)
       rom.put8(characters + 4 * d + s, static_cast<uint8_t>(d == 1 ? (s + 1) & 3 : s), "demo characters");
   }
+  // (With four player slots the demos play the playerless rows of the
+  // run-ending data instead.)
   for (uint32_t n = 0; n < 4; ++n) {
-    rom.put32(0x062A88 + 4 * n, rows, "demo set-ups by player count");
+    rom.put32(0x062A88 + 4 * n, n == 2 ? kPlayerlessDemoRows : rows, "demo set-ups by player count");
     rom.put32(0x062AA4 + 4 * n, characters, "demo characters by player count");
   }
   // Demo graphics (replacing the stage descriptor's first two words): the

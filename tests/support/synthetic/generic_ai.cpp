@@ -259,18 +259,19 @@ uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::v
 // stage 1 planted; the rest read 0 in both). `first` is the table's entry of
 // stage 1, `per_stage` its entries per stage, `size` the bytes of each.
 // Entry `skip` of the row (area 3's, which is the pickups' own: pickups.cpp)
-// is left out.
+// is left out, and `skip_too` with it.
 void copy_stage_row(rom_builder& rom, uint32_t table, uint32_t first, uint32_t per_stage, uint32_t size,
-                    const char* what, uint32_t skip = ~0u) {
+                    const char* what, uint32_t skip = ~0u, uint32_t skip_too = ~0u) {
   const uint32_t from = table + first * size;
   const uint32_t to = from + (kStage - 1) * per_stage * size;
   for (uint32_t i = 0; i < per_stage * size; ++i)
-    if (const uint8_t v = rom.program8(from + i); v != 0 && i / size != skip) rom.put8(to + i, v, what);
+    if (const uint8_t v = rom.program8(from + i); v != 0 && i / size != skip && i / size != skip_too)
+      rom.put8(to + i, v, what);
 }
 
 void plant_stage(rom_builder& rom) {
   // By stage (entry = stage).
-  copy_stage_row(rom, 0x08541E, 1, 1, 4, "stage descriptors: stage 3 (stage 1's)");
+  // (Stage 3's descriptor, stage 1's with a record for area 3: endings.cpp.)
   copy_stage_row(rom, 0x08540A, 1, 1, 4, "stage palettes: stage 3 (stage 1's)");
   copy_stage_row(rom, 0x085402, 1, 1, 1, "stage layer modes: stage 3 (stage 1's)");
   copy_stage_row(rom, 0x062AC0, 1, 1, 1, "area port bytes: stage 3 (stage 1's)");
@@ -282,7 +283,7 @@ void plant_stage(rom_builder& rom) {
   copy_stage_row(rom, 0x063231, 0, 1, 1, "stage ranks: stage 3 (stage 1's)");
   copy_stage_row(rom, 0x084DC0, 0, 1, 4, "results records: stage 3 (stage 1's)");
   // By (stage - 1) x 5 + area - 1, but for area 3.
-  copy_stage_row(rom, 0x08731A, 0, 5, 4, "camera scripts: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, 0x08731A, 0, 5, 4, "camera scripts: stage 3 (stage 1's)", 2, 1);  // area 2: endings.cpp
   copy_stage_row(rom, 0x132992, 0, 5, 4, "terrain lists: stage 3 (stage 1's)", 2);
   copy_stage_row(rom, 0x063E4C, 0, 5, 2, "player start y: stage 3 (stage 1's)", 2);
   copy_stage_row(rom, 0x062B5B, 0, 5, 1, "area music: stage 3 (stage 1's)", 2);

@@ -15,8 +15,10 @@
 // area places two objects, a chain of two rectangles in group 0 beside the
 // player's start.
 //
-// Also here: the placed lists of every other stage and area, one empty
-// list, so that the other areas and the demo that place objects place none.
+// Also here: stage 1 area 2's placed list, one rectangle, for the run ending
+// that starts that area; and the placed lists of every other stage and area,
+// one empty list, so that the other areas and the demo that place objects
+// place none.
 #include <array>
 #include <cstdint>
 
@@ -42,6 +44,8 @@ constexpr uint32_t kPlacedAreas = 0x13302E;  // beside the stage table: s16 per 
 constexpr uint32_t kNoPlaced = 0x133038;     // the end byte alone
 constexpr uint32_t kStage2PlacedAreas = 0x13303A;  // stage 2's: s16 per area 0-4
 constexpr uint32_t kArea2Placed = 0x133044;        // two entries of 12 bytes, the end byte
+constexpr uint32_t kStage1PlacedAreas = 0x13305E;  // stage 1's: s16 per area 0-4
+constexpr uint32_t kStage1Area2Placed = 0x133068;  // one entry of 12 bytes, the end byte
 constexpr uint32_t kData = 0x116040;         // after stage 2's tables by area
 constexpr uint32_t kDataEnd = 0x116100;
 
@@ -67,13 +71,16 @@ void plant_placed_area(rom_builder& rom) {
   // to one table of areas whose every offset leads to the end byte.
   for (uint32_t stage = 0; stage < 6; ++stage) {
     const uint32_t at = kPlacedLists + 2 * stage;
-    rom.put16(at, uint16_t((stage == 2 ? kStage2PlacedAreas : kPlacedAreas) - at), "placed lists by stage");
+    const uint32_t areas = stage == 1 ? kStage1PlacedAreas : stage == 2 ? kStage2PlacedAreas : kPlacedAreas;
+    rom.put16(at, uint16_t(areas - at), "placed lists by stage");
   }
   for (uint32_t area = 0; area < 5; ++area) {
     uint32_t at = kPlacedAreas + 2 * area;
     rom.put16(at, uint16_t(kNoPlaced - at), "placed lists by area: none");
     at = kStage2PlacedAreas + 2 * area;
     rom.put16(at, uint16_t((area == 2 ? kArea2Placed : kNoPlaced) - at), "stage 2 placed lists by area");
+    at = kStage1PlacedAreas + 2 * area;
+    rom.put16(at, uint16_t((area == 2 ? kStage1Area2Placed : kNoPlaced) - at), "stage 1 placed lists by area");
   }
   rom.put8(kNoPlaced, 0xFF, "placed list: none");
   // Group, link-in mode, link-out mode, extra byte, then x1, y1, x2, y2:
@@ -88,6 +95,13 @@ void plant_placed_area(rom_builder& rom) {
     rom.put16(kArea2Placed + 16 + 2 * i, right[i], what);
   }
   rom.put8(kArea2Placed + 24, 0xFF, what);
+  // Stage 1 area 2 (the even-area run ending starts it): one rectangle on its
+  // own, linked to nothing, in group 0.
+  const char* stage1_what = "stage 1 area 2 placed object";
+  rom.put_bytes(kStage1Area2Placed, std::array<uint8_t, 4>{0, 2, 2, 0}, stage1_what);
+  const std::array<uint16_t, 4> lone = {400, 480, 560, 640};
+  for (uint32_t i = 0; i < 4; ++i) rom.put16(kStage1Area2Placed + 4 + 2 * i, lone[i], stage1_what);
+  rom.put8(kStage1Area2Placed + 12, 0xFF, stage1_what);
 
   block b(rom, kData, kDataEnd, "placed area");
   // One 256-byte object, the spawn generator; no 128- or 64-byte ones.

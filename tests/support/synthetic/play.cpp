@@ -151,11 +151,14 @@ void plant_play(rom_builder& rom) {
   const uint32_t intro_list = object_list({kIntroController}, {}, {}, "stage 1 intro objects");
   // Area 1 runs the spawn generator, which walks the area's spawn list.
   const uint32_t area1_list = object_list({kSpawnGenerator}, {}, {}, "stage 1 area 1 objects");
-  const uint32_t area2_list = object_list({}, {}, {}, "stage 1 area 2 objects");
+  // (Area 2's own empty list stays planted here; the area takes the list of
+  // the player indicators and the playfield effect objects, planted with the
+  // run-ending data.)
+  object_list({}, {}, {}, "stage 1 area 2 objects");
   b.align(4);
   rom.put32(kStage0ObjectLists + 8, select_list, "stage 0 object lists: area 2, character select");
   rom.put32(kStage0ObjectLists + 12, empty_list, "stage 0 object lists: area 3, game over");
-  const uint32_t stage1_areas = b.longs({intro_list, area1_list, area2_list}, "stage 1 object lists by area");
+  const uint32_t stage1_areas = b.longs({intro_list, area1_list, kEvenAreaObjects}, "stage 1 object lists by area");
   rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");
   rom.put32(0x08DD9C, stage1_areas, "object lists: stage 1");
 

@@ -31,8 +31,9 @@ struct stage {
 
 // Stage 2: its intro and areas 3 and 4 are empty.
 inline constexpr stage kStage2{2, 0x116000, 0x116014, 0x116028, 0x11602B, false, 0x06};
-// Stage 3 is stage 1 over again but for its areas: its intro and area 2
-// run stage 1's object lists; area 4 (a placed-object area no run plays) none.
+// Stage 3 is stage 1 over again but for its areas: its intro runs stage 1's
+// object list; area 2 is the play-over area (endings.cpp); area 4 (a
+// placed-object area no run plays) has no objects.
 inline constexpr stage kStage3{3, 0x12D040, 0x12D054, 0x12D068, 0x12D06B, true, 0x0A};
 // Stage 4's unplanted areas (0, the intro; 2 and 4, placed-object areas no
 // run can play) are empty.
@@ -51,8 +52,12 @@ inline void plant_shared(rom_builder& rom, const stage& s) {
     if (s.planted_areas >> area & 1) continue;
     const uint32_t stage1 = rom.program32(kStage1ObjectAreas);
     const uint32_t objects = s.stage1_objects && area < 3 ? rom.program32(stage1 + 4 * area) : s.no_objects;
-    rom.put32(s.object_areas + 4 * area, objects, objects_what);
-    rom.put32(s.spawn_areas + 4 * area, s.no_spawns, spawns_what);
+    // Stage 3 area 2 is the play-over area of the run-ending data.
+    const bool play_over = s.number == 3 && area == 2;
+    rom.put32(s.object_areas + 4 * area, play_over ? kPlayOverObjects : objects,
+              play_over ? "stage 3 object lists by area: the play-over area" : objects_what);
+    rom.put32(s.spawn_areas + 4 * area, play_over ? kPlayOverSpawns : s.no_spawns,
+              play_over ? "stage 3 spawn lists by area: the play-over area" : spawns_what);
   }
 }
 

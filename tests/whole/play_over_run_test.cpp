@@ -1,0 +1,304 @@
+// A one-player game on the synthetic ROM set whose play ends while its slot
+// counts down for a continue: in stage 3 area 2 the spawn generator's only
+// boss record (its flags byte negative) sets up a drifting object with its
+// parameter byte; once the object has crossed the screen and gone, the area
+// is won and the play is over, so the countdown stops at once, the slot
+// leaves without its leaving message, and the game is over; the attract
+// cycle's score-ranking screen follows.
+//
+// A second run plays the same area in the attract cycle's demo, which with
+// the four-slot setting has no player: once the drifting object has gone and
+// the area is won, the camera controller asks for the area change by zoom,
+// which the in-game flow takes with no slot in play or out, on to area 3.
+//
+// Pokes of the first run stand in for what the data of one stage cannot
+// raise (the second has none):
+// - the player's defeat (energy 0 and the last frame of the defeat, as the
+//   run endings poke it): the hits an enemy would land;
+// - the stage byte, 3: the synthetic game has one stage of scenery, and no
+//   input clears it;
+// - the area change with fade (system_flags bit 17): no translated routine
+//   raises it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/synthetic_rom.h"
+#include "tests/support/whole_run.h"
+#include "tests/whole/reach_runs.h"
+
+namespace {
+
+constexpr uint32_t kModeWord = 0x208000;  // game mode, sub-mode
+constexpr uint32_t kIngameState = 0x208004;
+constexpr uint32_t kStageArea = 0x20800C;  // stage, area
+constexpr uint32_t kGameFlags = 0x208008, kSystemFlags = 0x208010;
+constexpr uint32_t kRecord = 0x20A000;  // slot 0's player record
+constexpr uint32_t kRoutine = kRecord + 4, kTimer = kRecord + 74;
+constexpr uint32_t kMessageCell = 0x31F004;  // slot 0's name and message cell
+constexpr uint32_t kRingACommand = 0x700000;
+constexpr uint32_t kPool128 = 0x201000, kCount128 = 124;
+constexpr uint32_t kFlags = 0, kState = 2, kType = 3, kObjectRoutine = 4, kWorldX = 32;
+
+constexpr unsigned kAreaWon = 11, kGameEnded = 7, kPlayOver = 14;
+
+constexpr uint64_t kFrames = 900;
+
+std::string script() {
+  return "100 press coin1\n+30 press button1\n140 press button1\n"
+         "340 poke 20A040 00\n340 poke 20A041 00\n340 poke 20A037 01\n340 poke 20A002 13\n"
+         "340 poke 20800C 03\n"
+         "350 poke 208012 02\n";
+}
+
+whole_run::options play_over_options(int slices) {
+  whole_run::options o;
+  o.script = script();
+  o.frames = kFrames;
+  o.every = 300;
+  o.slices = slices;
+  o.seconds = 120;
+  o.watch = {{kModeWord, 2},  {kIngameState, 1}, {kStageArea, 2},  {kGameFlags, 4}, {kSystemFlags, 4},
+             {kRoutine, 4},   {kTimer, 2},       {kMessageCell, 2}, {kRingACommand, 1}};
+  for (uint32_t i = 0; i < kCount128; ++i)
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}})
+      o.watch.push_back({kPool128 + 128 * i + field, bytes});
+  return o;
+}
+
+const whole_reach::listed kReach("play_over", [] { return play_over_options(1); });
+
+const whole_run::outcome& play_over_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "play_over", play_over_options(1));
+}
+
+uint64_t first_frame(const whole_run::outcome& out, uint32_t address, uint64_t value) {
+  for (const auto& c : out.changes)
+    if (c.address == address && c.value == value) return c.frame;
+  return 0;
+}
+
+// The first frame a watched word had `bit` set.
+uint64_t first_with_bit(const whole_run::outcome& out, uint32_t address, unsigned bit) {
+  for (const auto& c : out.changes)
+    if (c.address == address && (c.value >> bit & 1)) return c.frame;
+  return 0;
+}
+
+// The 128-byte object whose routine became `routine` at or after `from`.
+uint32_t object_running(const whole_run::outcome& out, uint32_t routine, uint64_t from) {
+  for (const auto& c : out.changes)
+    if (c.frame >= from && c.value == routine && c.address >= kPool128 &&
+        c.address < kPool128 + 128 * kCount128 && (c.address - kPool128) % 128 == kObjectRoutine)
+      return c.address - kObjectRoutine;
+  return 0;
+}
+
+TEST(PlayOverRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = play_over_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+// The slot counts down in stage 3 area 2, whose generator sets up the
+// drifting object of its boss record: in from the left with its parameter
+// byte, at its random speed, shown, and gone once it has left the screen.
+TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
+  const auto& out = play_over_run();
+  const uint64_t area2 = first_frame(out, kStageArea, 0x0203);
+  ASSERT_GT(area2, 0u);
+  EXPECT_EQ(out.value_at(kRoutine, area2), 0x063799u) << "slot 0 counts down";
+  const uint32_t d = object_running(out, 0x077270, area2);
+  ASSERT_NE(d, 0u);
+  const uint64_t set_up = out.frames_of(d + kObjectRoutine).back();
+  EXPECT_EQ(set_up, area2) << "set up by the generator's first pass";
+  EXPECT_EQ(out.value_at(d + kType, set_up), 57u);
+  const int16_t x0 = int16_t(out.value_at(d + kWorldX, set_up));
+  const int v = int16_t(out.value_at(d + kWorldX, set_up + 1)) - x0;
+  EXPECT_GE(v, 13);
+  EXPECT_LE(v, 16);
+  EXPECT_EQ(x0, 640 - 79 * v) << "coming in to pass x 640 80 steps after its set-up";
+  const auto states = out.values_of(d + kState);
+  ASSERT_FALSE(states.empty());
+  EXPECT_EQ(states.back(), 2u) << "it was shown";
+  const auto flags = out.frames_of(d + kFlags);
+  ASSERT_FALSE(flags.empty());
+  const uint64_t gone = flags.back();
+  EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u) << "removed itself";
+  EXPECT_GT(int16_t(out.value_at(d + kWorldX, gone)), 320 * 4) << "past the screen's right edge";
+}
+
+// Its going wins the area and ends the play in the generator's next pass;
+// the countdown stops at once, far from its end, the slot goes to the
+// ranking (no place for a score of 0) and out, and with the play over its
+// leaving message is not shown; the game is over and the score-ranking
+// screen follows.
+TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage) {
+  const auto& out = play_over_run();
+  const uint64_t area2 = first_frame(out, kStageArea, 0x0203);
+  const uint32_t d = object_running(out, 0x077270, area2);
+  ASSERT_NE(d, 0u);
+  const uint64_t gone = out.frames_of(d + kFlags).back();
+  const uint64_t over = first_with_bit(out, kGameFlags, kPlayOver);
+  EXPECT_EQ(over, gone + 1);
+  EXPECT_EQ(first_with_bit(out, kSystemFlags, kAreaWon), over);
+
+  const uint64_t ranking = first_frame(out, kRoutine, 0x08A3D6);
+  EXPECT_EQ(ranking, over + 1) << "the countdown stopped";
+  EXPECT_GT(out.value_at(kTimer, over), 600u) << "with more than ten seconds to go";
+  EXPECT_EQ(first_frame(out, kRoutine, 0x063818), ranking + 1) << "no ranking place for 0 points";
+  for (uint64_t f = ranking; f <= ranking + 10; ++f)
+    EXPECT_EQ(out.value_at(kMessageCell, f), 0u) << "no leaving message at frame " << f;
+  EXPECT_EQ(first_with_bit(out, kSystemFlags, kGameEnded), ranking + 2) << "the last slot out ends the game";
+
+  std::vector<uint64_t> states = out.values_of(kIngameState);
+  states.erase(std::unique(states.begin(), states.end()), states.end());
+  const std::vector<uint64_t> game_over = {20, 50, 51, 52, 53, 54, 55, 56, 57, 0};
+  EXPECT_NE(std::search(states.begin(), states.end(), game_over.begin(), game_over.end()), states.end());
+  EXPECT_EQ(out.value_at(kModeWord, kFrames) & 0xFF, 12u) << "on to the score-ranking screen";
+}
+
+// The area's music is the command after which the sound board raises the
+// main processor's sound interrupt; its handler runs and the game goes on.
+TEST(PlayOverRun, TheAreasMusicRingsTheSoundInterrupt) {
+  const auto& out = play_over_run();
+  EXPECT_GT(first_frame(out, kRingACommand, synthetic::kRaiseCommand), 0u);
+  EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
+}
+
+// ---- the playerless demo ----
+
+// The run endings' settings with four player slots.
+std::vector<uint8_t> four_slot_eeprom() {
+  return whole_run::settings_eeprom([](uint8_t* record) { record[0x10] = 2; });
+}
+
+constexpr uint64_t kDemoFrames = 1500;
+constexpr uint32_t kZoom = 0x208250, kLayerControl = 0x208200;
+constexpr uint32_t kPool64 = 0x204E00, kCount64 = 200;
+constexpr unsigned kZoomRequest = 10, kDemo = 8, kPlacedObjects = 12, kAreaChange = 11;
+constexpr uint16_t kUpperLayersOff = 0x3000;
+
+// No script: the attract cycle runs to its first demo with the four-slot
+// setting, whose rows have the demos play stage 3 area 2 with no player.
+whole_run::options demo_options(int slices) {
+  whole_run::options o;
+  o.frames = kDemoFrames;
+  o.every = 500;
+  o.slices = slices;
+  o.seconds = 180;
+  o.eeprom = four_slot_eeprom();
+  o.watch = {{kModeWord, 2},    {kIngameState, 1}, {kStageArea, 2}, {kGameFlags, 4},
+             {kSystemFlags, 4}, {kZoom, 2},        {kLayerControl, 2}};
+  for (uint32_t i = 0; i < kCount128; ++i)
+    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}})
+      o.watch.push_back({kPool128 + 128 * i + field, bytes});
+  for (uint32_t i = 0; i < kCount64; ++i)
+    for (auto [field, bytes] : {std::pair{kState, 1}, {kObjectRoutine, 4}})
+      o.watch.push_back({kPool64 + 64 * i + field, bytes});
+  return o;
+}
+
+const whole_reach::listed kReachDemo("playerless_demo", [] { return demo_options(1); });
+
+const whole_run::outcome& demo_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "playerless_demo", demo_options(1));
+}
+
+TEST(PlayerlessDemoRun, EndsCleanlyAtItsFrameLimit) {
+  const auto& out = demo_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+}
+
+// The demo plays stage 3 area 2 with no slot; the drifting object of its
+// boss record crosses and goes, and the area is won; the camera controller
+// makes its scripted move (to where it stands), waits 90 frames and asks
+// for the area change by zoom, which the in-game flow takes with no slot in
+// play or out: the playfield zooms out to half size, area 3 (a placed-object
+// area) is set up, and the zoom and the layers come back as they were.
+TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
+  const auto& out = demo_run();
+  const uint64_t start = first_frame(out, kStageArea, 0x0203);
+  ASSERT_GT(start, 0u);
+  EXPECT_EQ(out.value_at(kModeWord, start) & 0xFF, 9u) << "the demo";
+  EXPECT_EQ(out.value_at(kGameFlags, start) & 0x10F, 1u << kDemo) << "no slot plays";
+
+  const uint32_t d = object_running(out, 0x077270, start);
+  ASSERT_NE(d, 0u);
+  const uint64_t gone = out.frames_of(d + kFlags).back();
+  EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u);
+  const uint64_t won = first_with_bit(out, kSystemFlags, kAreaWon);
+  EXPECT_EQ(won, gone + 1);
+
+  // The camera controller: waiting for the area to be won (4), the move (5),
+  // the 90 frames' wait (6), then waiting for the area change (7), after
+  // which it frees itself.
+  uint32_t controller = 0;
+  for (uint32_t i = 0; i < kCount64 && !controller; ++i)
+    if (out.value_at(kPool64 + 64 * i + kObjectRoutine, start) == 0x08595F) controller = kPool64 + 64 * i;
+  ASSERT_NE(controller, 0u);
+  const auto states = out.values_of(controller + kState);
+  const auto state_frames = out.frames_of(controller + kState);
+  ASSERT_EQ(states.size(), state_frames.size());
+  std::vector<uint64_t> after_win;
+  uint64_t waited = 0, asked = 0;
+  for (size_t i = 0; i < states.size(); ++i)
+    if (state_frames[i] >= won && (after_win.empty() || after_win.back() != 7)) {
+      after_win.push_back(states[i]);
+      if (states[i] == 6) waited = state_frames[i];
+      if (states[i] == 7) asked = state_frames[i];
+    }
+  EXPECT_EQ(after_win, (std::vector<uint64_t>{5, 6, 7}));
+  EXPECT_EQ(asked, waited + 90);
+  EXPECT_EQ(first_with_bit(out, kSystemFlags, kZoomRequest), asked);
+
+  // The in-game flow: the request taken (23), the zoom out (24) by 8 a frame
+  // to half size, then area 3 and play (20).
+  EXPECT_EQ(first_frame(out, kIngameState, 24), asked + 1);
+  std::vector<uint64_t> zooms;
+  for (const auto& c : out.changes)
+    if (c.address == kZoom && c.frame > asked && c.frame <= asked + 40) zooms.push_back(c.value);
+  ASSERT_GE(zooms.size(), 33u);
+  for (size_t i = 0; i < 32; ++i) EXPECT_EQ(zooms[i], 0x1F8u - 8 * i) << i;
+  const uint64_t area3 = first_frame(out, kStageArea, 0x0303);
+  ASSERT_GT(area3, asked);
+  EXPECT_EQ(out.value_at(kZoom, area3 - 1), 0x100u) << "half size";
+  EXPECT_EQ(out.value_at(kIngameState, area3), 20u);
+  EXPECT_EQ(out.value_at(kGameFlags, area3) >> kPlacedObjects & 1, 1u) << "an area with placed objects";
+  EXPECT_EQ(out.value_at(kZoom, area3), 0x200u) << "the zoom back to 1:1";
+  EXPECT_EQ(out.value_at(kLayerControl, area3 - 1) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
+  EXPECT_EQ(out.value_at(kLayerControl, area3) & kUpperLayersOff, 0u) << "the upper layers back on";
+  EXPECT_EQ(out.value_at(kSystemFlags, area3) >> kAreaWon & 1, 0u);
+  EXPECT_EQ(out.value_at(kGameFlags, area3) >> kAreaChange & 1, 0u);
+}
+
+constexpr const char* kDemoExpected = R"(
+500 73BF2DE9240864A5 1403CA7B74CA42E2 7410B9E33AF88FA5 00785C22CF9F3893 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 2DEA49F2EA25F164 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 778364B881DC0A42 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 05C477C34916B68B
+1000 A203C07A2A426BCD 3370D12204488DE7 38D1C51862199D75 B4B721887C2C2F68 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD9A876451DF8B8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 475893494EA5DB02 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 565E851E284F1D65
+1500 ED40DC4A6C4FC325 80762E32D60D2AFF B3AAB9BC78F4FFB8 C8224C73491F73D9 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0597C7E2156F0182 B93A0C83CE3B6325 B93A0C83CE3B6325 0C433A978FF8A9BD EAA3AE88D28F8401 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 892A04357FE7A2A9 B93A0C83CE3B6325 B93A0C83CE3B6325 CE63AA5051F13AD6
+)";
+
+TEST(PlayerlessDemoRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kDemoExpected, demo_run(),
+                                          [&](int slices) { return r.run(demo_options(slices)); }),
+            "");
+}
+
+constexpr const char* kExpected = R"(
+300 95A87BCE28D2F58D D8C7CD40B66CAB51 4F115CD43FDC4B40 D0CF85843595810A B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 41045F6E48D6B86C B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 8666733265BC846A 93465C964A3129A6 B2FC4EAB2E2E7A04 B93A0C83CE3B6325 14B299E956A7E399 B93A0C83CE3B6325 B93A0C83CE3B6325 1E33756C6A551E62
+600 8FC9C75AE68FB17D 5BD89F849A743838 B293BB61793EB3D4 04D638537449A59D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 CB53FD84AF83592D B93A0C83CE3B6325 B93A0C83CE3B6325 ABD3B5C19A4ADC94 C13DD30945492714 2E9E99DF09DA55CE 73F8E55BFDA261A0 B93A0C83CE3B6325 C02B154CF86E582B B93A0C83CE3B6325 B93A0C83CE3B6325 110335D87B8EDA74
+900 B11AC151FF863955 63E3235AAFB0EF47 5880ADA5F1926AAA 281FBA59474042C6 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F2D0B985688D3041 B93A0C83CE3B6325 B93A0C83CE3B6325 ABD3B5C19A4ADC94 C73D58F9C1CD02F1 2E9E99DF09DA55CE B01F9F7C363D5EB9 B93A0C83CE3B6325 C02B154CF86E582B B93A0C83CE3B6325 B93A0C83CE3B6325 6765F788E47FD9DC
+)";
+
+TEST(PlayOverRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, play_over_run(),
+                                          [&](int slices) { return r.run(play_over_options(slices)); }),
+            "");
+}
+
+}  // namespace

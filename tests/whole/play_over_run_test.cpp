@@ -11,6 +11,10 @@
 // the area is won, the camera controller asks for the area change by zoom,
 // which the in-game flow takes with no slot in play or out, on to area 3.
 //
+// A third run is the second with the area change by terrain asked for by a
+// poke while area 2 plays: the area goes on to 3 with the playfield zoomed
+// out and back in.
+//
 // Pokes of the first run stand in for what the data of one stage cannot
 // raise (the second has none):
 // - the player's defeat (energy 0 and the last frame of the defeat, as the
@@ -275,6 +279,69 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
   EXPECT_EQ(out.value_at(kGameFlags, area3) >> kAreaChange & 1, 0u);
 }
 
+// ---- the area change by terrain ----
+
+// The playerless demo again, with the area change by terrain asked for while
+// stage 3 area 2 plays: system_flags bit 9 (the byte at 0x208011 is 0 then),
+// which no translated routine raises and no ROM table names.
+constexpr uint64_t kTerrainPoke = 1300, kTerrainFrames = 1360;
+constexpr uint32_t kNbg1Zoom = 0x208254;
+constexpr unsigned kTerrainChange = 9;
+
+whole_run::options terrain_options(int slices) {
+  whole_run::options o = demo_options(slices);
+  o.frames = kTerrainFrames;
+  o.every = 340;
+  o.script = std::to_string(kTerrainPoke) + " poke 208011 02\n";
+  o.watch.push_back({kNbg1Zoom, 2});
+  return o;
+}
+
+const whole_reach::listed kReachTerrain("playerless_demo_terrain", [] { return terrain_options(1); });
+
+const whole_run::outcome& terrain_run() {
+  return whole_run::run_once(IRONBELL_PROBE_EXE, "playerless_demo_terrain", terrain_options(1));
+}
+
+// A poke lands at the end of the frame after its own; the request is taken
+// in the frame after that: the area goes on to 3 (not one with placed
+// objects), and the playfield zooms out to half size about the screen's
+// centre with the upper layers off; it zooms back in by 8 a frame, and once
+// at 1:1 play goes on with the upper layers on again. (The scroll words the
+// zoom back un-centres are written from the cameras again before the frame
+// ends, so the run sees no trace of it.)
+TEST(PlayerlessDemoTerrainRun, TheAreaChangesByTerrainAndThePlayfieldZoomsOutAndBack) {
+  const auto& out = terrain_run();
+  EXPECT_EQ(out.status, 0) << out.err;
+  const uint64_t raised = kTerrainPoke + 1, taken = raised + 1;
+  ASSERT_EQ(out.value_at(kStageArea, raised), 0x0203u);
+  EXPECT_EQ(out.value_at(kIngameState, raised), 20u);
+  EXPECT_EQ(out.value_at(kSystemFlags, raised) >> kTerrainChange & 1, 1u);
+  EXPECT_EQ(out.value_at(kSystemFlags, taken) >> kTerrainChange & 1, 0u) << "taken";
+  EXPECT_EQ(out.value_at(kStageArea, taken), 0x0303u);
+  EXPECT_EQ(out.value_at(kIngameState, taken), 22u);
+  EXPECT_EQ(out.value_at(kGameFlags, taken) >> kPlacedObjects & 1, 0u);
+  EXPECT_EQ(out.value_at(kZoom, taken), 0x100u) << "half size";
+  EXPECT_EQ(out.value_at(kNbg1Zoom, taken), 0x100u);
+  EXPECT_EQ(out.value_at(kLayerControl, taken) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
+
+  std::vector<uint64_t> zooms;
+  for (const auto& c : out.changes)
+    if (c.address == kZoom && c.frame > taken) zooms.push_back(c.value);
+  ASSERT_EQ(zooms.size(), 32u);
+  for (size_t i = 0; i < zooms.size(); ++i) EXPECT_EQ(zooms[i], 0x108u + 8 * i) << i;
+
+  uint64_t back = 0;
+  for (const auto& c : out.changes)
+    if (c.address == kIngameState && c.frame > taken && c.value == 20) back = back ? back : c.frame;
+  ASSERT_GT(back, taken);
+  EXPECT_EQ(back, taken + 33) << "one frame after the zoom reached 1:1";
+  EXPECT_EQ(out.value_at(kZoom, back), 0x200u);
+  EXPECT_EQ(out.value_at(kNbg1Zoom, back), 0x200u);
+  EXPECT_EQ(out.value_at(kLayerControl, back) & kUpperLayersOff, 0u) << "the upper layers back on";
+  EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x08865Eu));
+}
+
 constexpr const char* kDemoExpected = R"(
 500 73BF2DE9240864A5 1403CA7B74CA42E2 7410B9E33AF88FA5 00785C22CF9F3893 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 2DEA49F2EA25F164 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 778364B881DC0A42 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 05C477C34916B68B
 1000 A203C07A2A426BCD 3370D12204488DE7 38D1C51862199D75 B4B721887C2C2F68 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD9A876451DF8B8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 475893494EA5DB02 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 565E851E284F1D65
@@ -298,6 +365,20 @@ TEST(PlayOverRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
   whole_run::runner r(IRONBELL_PROBE_EXE);
   EXPECT_EQ(whole_run::slicing_mismatches(kExpected, play_over_run(),
                                           [&](int slices) { return r.run(play_over_options(slices)); }),
+            "");
+}
+
+constexpr const char* kTerrainExpected = R"(
+340 11849F228CE77FED BBC820F5A4909FB6 9F0CC67C9E1B6D50 DDAE4E7E4C2C5669 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C24858BD45540E25 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 23F965E3B8DE926B 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 A5456DBEC1005351
+680 B102275BA301B585 9F99245073AB592E C2E54ABACDAAC98A A85F87976EE2A416 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD9A876451DF8B8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 08CAF37C558CCB18 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 248C841B7321DD88
+1020 A203C07A2A426BCD F37EA22478AFB89D 0AE6A105B65A15D9 B4B721887C2C2F68 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD9A876451DF8B8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F1CC91BB8FE50678 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 565E851E284F1D65
+1360 ED40DC4A6C4FC325 C1B1637582F37A12 4ECA102A6F401D48 DADC834D4EB00CEE B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 3D80F892BF872438 B93A0C83CE3B6325 B93A0C83CE3B6325 CD3DB114EF89D72A 967214F541526CC9 1D2BAD43E0A0510B 9D3D0D0AB21F51BD B93A0C83CE3B6325 892A04357FE7A2A9 B93A0C83CE3B6325 B93A0C83CE3B6325 827FBC824AE64FE1
+)";
+
+TEST(PlayerlessDemoTerrainRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
+  whole_run::runner r(IRONBELL_PROBE_EXE);
+  EXPECT_EQ(whole_run::slicing_mismatches(kTerrainExpected, terrain_run(),
+                                          [&](int slices) { return r.run(terrain_options(slices)); }),
             "");
 }
 

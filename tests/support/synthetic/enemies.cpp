@@ -6,7 +6,8 @@
 //   platform enemies' hit reaction (one-frame stun), the defeating hit their
 //   defeat pop, rise, fall and shrink, after which it leaves the area;
 // - the "pacer", a platform enemy of AI type 0: it waits and walks to and fro
-//   on its one segment, and reacts and falls like the stalker when beaten.
+//   on its one segment, and reacts and falls like the stalker when beaten;
+//   a player who walks up towards the top of the playfield brings its throw.
 // The enemy the progress watcher sends when the camera stands still (kind
 // 58) shares the stalker's seek, animations and steering, but with a target
 // slot it approaches the player and swings at it: two attack patterns,
@@ -53,6 +54,8 @@ constexpr uint32_t kPatternRoutines = 0x06B0AA;    // u32 per attack pattern
 constexpr uint32_t kMeleeSubstates = 0x06A5AA;     // u32 per melee sub-state
 constexpr uint32_t kHitPoints = 0x088611;          // u16 per attack kind
 constexpr uint32_t kSparkScript = 0x131957;
+constexpr uint32_t kThrowAnimation = 0x134B09;   // AI type 0's throw
+constexpr uint32_t kThrownAnimation = 0x134B10;  // the object it throws
 
 // Platform enemies: per-type tables (entry = AI type; the stalker's kind 3
 // reads entry 3 in the actions it borrows), shared tests and boxes, type 0.
@@ -187,6 +190,10 @@ pictures plant_animations(rom_builder& rom) {
   if (s > kAnimations + 0x100) throw std::logic_error("enemy scripts overrun their frames");
   // The hit spark: three steps, then it stops (and frees itself).
   put_script(rom, kSparkScript, 3, {fk0, fk0, fk0}, -1, "hit spark animation");
+  // The pacer's throw: crouch, stand (the object leaves), then it stops; the
+  // thrown object shows the spark's picture.
+  put_script(rom, kThrowAnimation, 4, {fp1, fp0}, -1, "pacer throw animation");
+  put_script(rom, kThrownAnimation, 4, {fk0}, -2, "pacer thrown object animation");
   return p;
 }
 
@@ -356,16 +363,25 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
   for (uint32_t b = 0; b < 4; ++b)
     for (uint32_t w = 0; w < 4; ++w) put_s16(rom, kProbeBoxes + 8 * b + 2 * w, probes[b][w], "probe boxes");
 
-  // Type 0's attack data. Its watch probes lie 1000 pixels deep behind it,
-  // where no player stands, so the pacer never starts an attack.
-  for (uint32_t b = 0; b < 2; ++b) {
-    const std::array<int16_t, 4> far = {-8, 16, 1000, 8};
-    for (uint32_t w = 0; w < 4; ++w) put_s16(rom, kType0Boxes + 8 * b + 2 * w, far[w], "pacer attack boxes");
-  }
+  // Type 0's attack data. Its strike box (also its first watch probe) lies
+  // 1000 pixels deep behind it, where no player stands, so the pacer never
+  // strikes. Its second probe, the throw's, lies 40 pixels either side of it
+  // from 80 to 68 pixels above its depth (world y 400 to 448 for the pacer on
+  // its segment at 720): only a player who has walked up from the start line
+  // (600) to a y below 496 comes into it (a body reaches 48 units either
+  // side of its y). The object then flies out at that depth, 6 units a frame
+  // from 16 pixels ahead of the pacer (its pictures face left; the mirrored
+  // pacer walking right throws to the right), and takes 6 energy from the
+  // player it touches.
+  const std::array<std::array<int16_t, 4>, 2> boxes = {{{-8, 16, 1000, 8}, {-40, 80, -80, 12}}};
+  for (uint32_t b = 0; b < 2; ++b)
+    for (uint32_t w = 0; w < 4; ++w) put_s16(rom, kType0Boxes + 8 * b + 2 * w, boxes[b][w], "pacer attack boxes");
   rom.put8(kType0AttackStates, 11, "pacer attack states");
   rom.put8(kType0AttackStates + 1, 15, "pacer attack states");
-  const std::array<uint8_t, 6> thrown = {6, 0, 0x40, 0, 0, 0};  // x step 6, x offset 64
-  rom.put_bytes(kType0Throw, thrown, "pacer throw");
+  rom.put8(kType0Throw, static_cast<uint8_t>(-6), "pacer throw: x step");
+  rom.put8(kType0Throw + 1, 0, "pacer throw: y step");
+  put_s16(rom, kType0Throw + 2, -64, "pacer throw: x offset");
+  put_s16(rom, kType0Throw + 4, -296, "pacer throw: y offset");
   const std::array<uint8_t, 4> thrown_box = {0xFC, 8, 0xFC, 8};
   rom.put_bytes(kType0ThrownBox, thrown_box, "pacer thrown box");
   // Hit states: on the ground the stun (19), in the air the knock-back (21),

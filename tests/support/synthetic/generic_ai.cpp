@@ -44,7 +44,8 @@
 // there: the condition tests by code (codes 4 and 5, the segment tests, are
 // added), the probe boxes, and type 3's entries of the per-type animation,
 // landing, sound and tally tables (the stalker's). AI type 0's attacks are
-// not planted here: their boxes are the pacer's, which lie out of reach.
+// not planted here: their boxes are the pacer's (stage 1), and no enemy here
+// is of type 0.
 //
 // Our own tables lie in 0x136000-0x1363FF and 0x136800-0x136BFF, around the
 // animations the passers-by and set pieces start by address (and the frames

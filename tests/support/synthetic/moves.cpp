@@ -1,13 +1,15 @@
 // Synthetic ROM data: the player's moves, played by the attract cycle's
 // second demo (demo number 1) on stage 1 area 1 with the second character.
 //
-// The first demo walks and punches only; no control script can press
-// button 2 (jump), so the second demo's recorded inputs carry the moves a
-// player would make: a jump, a jump attack while rising, the air special at
-// the top of a jump (the second character's is the arc), a grab of the enemy
-// in reach and a throw, and, while an enemy holds the player, the struggle
-// that shortens the hold. Only a run that plays through the attract cycle
-// twice reaches this demo (the attract run ends during the first).
+// The first demo walks, punches and once throws the enemy it grabs (the
+// first character's grab animation and throw are planted here too); no
+// control script can press button 2 (jump), so the second demo's recorded
+// inputs carry the moves a player would make: a jump, a jump attack while
+// rising, the air special at the top of a jump (the second character's is
+// the arc), a grab of the enemy in reach and a throw, and, while an enemy
+// holds the player, the struggle that shortens the hold. Only a run that
+// plays through the attract cycle twice reaches this demo (the attract run
+// ends during the first).
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -79,6 +81,11 @@ void plant_moves(rom_builder& rom) {
   const uint8_t body[5] = {1, static_cast<uint8_t>(-8), 16, static_cast<uint8_t>(-4), 8};
   for (uint32_t i = 0; i < 5; ++i) rom.put8(frame + 17 + i, body[i], "grab frame: body box list");
   rom.put32(0x065090 + 4 * kCharacter, kGrabScript, "player grab animations: second character");
+  // The first character grabs and throws the same way (the other runs of
+  // play take it), with the same strength and cost.
+  rom.put32(0x065090, kGrabScript, "player grab animations: first character");
+  rom.put16(0x06331E, 16, "throw strength: first character");
+  rom.put8(0x063332, 4, "throw energy cost: first character");
   // The throw: strength 16, costing 4 energy; the jump attack and the air
   // special cost 2 and 6.
   rom.put16(0x06331E + 2 * kCharacter, 16, "throw strength: second character");

@@ -21,9 +21,11 @@ constexpr uint32_t kDemoIndex = 0x20800E;
 constexpr uint32_t kPresentationIndex = 0x20800F;
 constexpr uint32_t kDemoInputPointer = 0x208020;
 constexpr uint32_t kDemoInputs = 0x208130;  // newest demo sample, player 1 in the low byte
-// Player 1's record: energy and world x.
+// Player 1's record: energy and world x; its state, the enemy it holds and
+// its hold byte.
 constexpr uint32_t kPlayer1Energy = 0x20A040;
 constexpr uint32_t kPlayer1X = 0x20A020;
+constexpr uint32_t kPlayer1State = 0x20A002, kPlayer1Held = 0x20A0DC, kPlayer1Holding = 0x20A0E0;
 // Text-layer cells the synthetic set prints to (row r, column c at
 // 0x31F000 + 128r + 2c): the first title text, the presentation text's two
 // lines, and on the ranking page row 1: the first row label, the last digit
@@ -48,6 +50,9 @@ constexpr uint32_t kLayerOff = 0x208202;
 constexpr uint32_t kClosingCell = 0x31F000 + 128 * 24 + 2 * 15;
 constexpr uint32_t kObjects256 = 0x200400, kObjects128 = 0x201000;
 constexpr uint32_t kRoutine = 4, kScreen = 16;  // screen x, then y (one 32-bit watch)
+constexpr uint32_t kFlags = 0, kEnergy = 64;
+// The first character's throw, planted with the moves.
+constexpr uint64_t kThrowStrength = 16, kThrowCost = 4;
 
 constexpr uint64_t kFrames = 2760;
 // Frames whose pictures the run writes: the title, the presentation scene
@@ -67,11 +72,13 @@ whole_run::options attract_options(int slices) {
   o.watch = {{kModeWord, 2},       {kIngameState, 1}, {kGameFlags, 4},  {kDemoIndex, 1},
              {kPresentationIndex, 1}, {kDemoInputPointer, 4}, {kDemoInputs, 4}, {kPlayer1Energy, 2}, {kPlayer1X, 2}, {kTitleCell, 2}, {kSceneLine1, 2},
              {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2},
-             {kNbg0Zoom, 2},       {kBlend, 2},       {kLayerOff, 2},     {kClosingCell, 2}};
+             {kNbg0Zoom, 2},       {kBlend, 2},       {kLayerOff, 2},     {kClosingCell, 2},
+             {kPlayer1State, 1},   {kPlayer1Held, 4}, {kPlayer1Holding, 1}};
   for (uint32_t i = 0; i < 12; ++i)
     for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}}) o.watch.push_back({kObjects256 + 256 * i + field, bytes});
   for (uint32_t i = 0; i < 124; ++i)
-    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}}) o.watch.push_back({kObjects128 + 128 * i + field, bytes});
+    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}, {kFlags, 2}, {kEnergy, 2}})
+      o.watch.push_back({kObjects128 + 128 * i + field, bytes});
   o.pictures = {kTitlePicture, kPresentationPicture, kRankingPicture};
   return o;
 }
@@ -173,11 +180,12 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
 
   // Word n of the stream is the newest demo sample one frame after the
   // pointer was set plus n: in every 160 words player 1 walks right for 80,
-  // presses button 1 at 80 and 90, then walks left.
+  // presses button 1 at 80 and 90, then walks left; once, in the second
+  // round, it presses button 1 again as it turns left (the throw).
   const struct {
     uint64_t n, sample;
-  } samples[] = {{0, 0x04}, {79, 0x04}, {80, 0x10}, {81, 0x00}, {90, 0x10},
-                 {99, 0x00}, {100, 0x08}, {159, 0x08}, {160, 0x04}};
+  } samples[] = {{0, 0x04}, {79, 0x04}, {80, 0x10}, {81, 0x00}, {90, 0x10}, {99, 0x00}, {100, 0x08},
+                 {104, 0x08}, {159, 0x08}, {160, 0x04}, {263, 0x08}, {264, 0x18}, {265, 0x08}};
   for (const auto& s : samples)
     EXPECT_EQ(out.value_at(kDemoInputs, demo + 2 + s.n), s.sample) << "stream word " << s.n;
 
@@ -188,6 +196,47 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
   EXPECT_GT(x(79), x(1)) << "walking right";
   EXPECT_LT(x(159), x(100)) << "walking left";
   EXPECT_LE(steps.back().value, kDemoStream + 4 * kDemoStreamWords) << "the demo read past its stream";
+}
+
+// The frame in which `address` first took `value` at or after `from`, 0 if never.
+uint64_t first(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from) {
+  for (const auto& c : out.changes)
+    if (c.address == address && c.value == value && c.frame >= from) return c.frame;
+  return 0;
+}
+
+// In the demo's second round the first character grabs the enemy its walk
+// has reached (button 1 touching it) and, with button 1 once more, throws
+// it: the throw waits for the grab animation's third step, strikes the held
+// enemy with the throw's strength and marks it hit, lets go, and the player
+// stands again once the animation has stopped and its pause has run.
+TEST(AttractRun, TheDemoPlayerGrabsTheEnemyItReachesAndThrowsIt) {
+  const auto& out = attract_run();
+  const uint64_t demo = frame_of(out, mode(9, 0));
+  const uint64_t grab = first(out, kPlayer1State, 53, demo);
+  ASSERT_GT(grab, 0u);
+  const uint32_t enemy = uint32_t(out.value_at(kPlayer1Held, grab));
+  ASSERT_GE(enemy, kObjects128);
+  ASSERT_LT(enemy, kObjects128 + 128 * 124);
+  EXPECT_EQ(out.value_at(kPlayer1Holding, grab), 255u);
+  EXPECT_EQ(out.value_at(enemy + kFlags, grab) & 0x10, 0x10u) << "held";
+  // The press at stream word 264 reaches the player a frame after it is
+  // sampled: the wind-up, paid for.
+  const uint64_t wind_up = first(out, kPlayer1State, 54, grab);
+  ASSERT_GT(wind_up, 0u);
+  EXPECT_EQ(wind_up, demo + 2 + 264 + 1);
+  EXPECT_EQ(out.value_at(kPlayer1Energy, wind_up - 1) - out.value_at(kPlayer1Energy, wind_up), kThrowCost);
+  // The throw strikes at the grab animation's third step (4 frames each).
+  const uint64_t thrown = first(out, kPlayer1State, 55, wind_up);
+  ASSERT_GT(thrown, 0u) << "the throw never struck";
+  EXPECT_EQ(thrown - wind_up, 12u);
+  EXPECT_EQ(out.value_at(kPlayer1Holding, thrown), 0u);
+  EXPECT_EQ(out.value_at(enemy + kEnergy, thrown - 1) - out.value_at(enemy + kEnergy, thrown), kThrowStrength);
+  EXPECT_EQ(out.value_at(enemy + kFlags, thrown) & 0x100, 0x100u) << "hit";
+  std::vector<uint64_t> states;
+  for (const auto& c : out.changes)
+    if (c.address == kPlayer1State && c.frame >= thrown && states.size() < 4) states.push_back(c.value);
+  EXPECT_EQ(states, (std::vector<uint64_t>{55, 56, 57, 0}));
 }
 
 // Texts reach the text layer: the title's records while the title shows
@@ -354,11 +403,11 @@ constexpr const char* kExpected = R"(
 600 48EBAAED2F51C715 AD7FCEDB95341DD3 D3BFD57B4FE242CF 00785C22CF9F3893 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 66548191A5068AFE B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7D92ADC91EE1F459 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 35F5778931B305B3
 900 A203C07A2A426BCD E449D55921C9AD38 BF3EC8C8B1DCE104 B4B721887C2C2F68 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0BD9A876451DF8B8 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7E67516356312ED5 FC7B8D42BBB8E6B3 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 F974374E14F9013D
 1200 5A33895E8B18C94D 5AD7E27177251370 F8497CA696BA6208 C3C07577037F1CB1 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 05CC01245C60B5E6 B93A0C83CE3B6325 B93A0C83CE3B6325 B57BC0093ACB6FEF A085A16231C6A72C FC7B8D42BBB8E6B3 D19B2C8B7744B874 B93A0C83CE3B6325 DF791E76C809DF36 B93A0C83CE3B6325 B93A0C83CE3B6325 14CA9D421B034B1C
-1500 04C7415A7EC1324D 650E4A10A6B8D9BC 72B5A55BFA1B76D2 7B377E96972D01CB B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 04D82F868F462AC0 B93A0C83CE3B6325 B93A0C83CE3B6325 FBFAC2E6B5E15BEC E5ABA4D0D6670504 FC7B8D42BBB8E6B3 F2E67C8741BF1C50 B93A0C83CE3B6325 99E7A6060DEB5FC5 B93A0C83CE3B6325 B93A0C83CE3B6325 3E887CA811A1E864
-1800 635F7C7B868C86E5 661B52B9ACFE89D2 C9FBE5ACAC266C60 34912A5BC6A5D31E B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 48D8093B5569D5BC B93A0C83CE3B6325 B93A0C83CE3B6325 9A982701D6BF22FF 02DB75F775ABF182 FC7B8D42BBB8E6B3 D73317F56DFFC41F B93A0C83CE3B6325 69248E30A5D33DB2 B93A0C83CE3B6325 B93A0C83CE3B6325 A7778210AD76B9AA
-2100 D89FE052659B6F25 08AD0B6D901151A8 E04656986382415C 5969F754FB101AA9 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 F2610C5B80A33D70 B93A0C83CE3B6325 B93A0C83CE3B6325 9D26311E9A2F7573 1047228B6D5B629C FC7B8D42BBB8E6B3 4C9DACCBBADD02EE B93A0C83CE3B6325 A31EBB4F13099A06 B93A0C83CE3B6325 B93A0C83CE3B6325 351C5EFBB58DE4EC
-2400 B11AC151FF863955 715E5C216F8FD323 524A07A281D65A98 F3D5D3D0E1A10EE3 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 6CE6BA12CB56557D B93A0C83CE3B6325 B93A0C83CE3B6325 51706575DE34D162 1172EA467EA2E505 FC7B8D42BBB8E6B3 B914E704B6C85C32 B93A0C83CE3B6325 B50B1665C970B28D B93A0C83CE3B6325 B93A0C83CE3B6325 38040CD066B054D7
-2700 6CBE9C35EE24606D E609A0632DAA7D6E 810163AA70237EE2 F3D5D3D0E1A10EE3 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 6CE6BA12CB56557D B93A0C83CE3B6325 B93A0C83CE3B6325 51706575DE34D162 C734BEEB6798EA7C FC7B8D42BBB8E6B3 B914E704B6C85C32 B93A0C83CE3B6325 B50B1665C970B28D B93A0C83CE3B6325 B93A0C83CE3B6325 3763B05908920C97
+1500 98E542CA304E2065 92E5B0BE5D14D2B3 72B5A55BFA1B76D2 7B40A9CE28213B77 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 D9483035DC361D63 B93A0C83CE3B6325 B93A0C83CE3B6325 1C4E4F8F0FEA45E2 814DE3D99DA1D98C FC7B8D42BBB8E6B3 04FA08AB7709BBA6 B93A0C83CE3B6325 0BD6814972C78ADD B93A0C83CE3B6325 B93A0C83CE3B6325 49D31F4C341A5C1C
+1800 FBE4226FA62C21E5 795825BB75BFD5D6 C9FBE5ACAC266C60 EB88C06230AA28CD B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 6D013FFE8135CA75 B93A0C83CE3B6325 B93A0C83CE3B6325 7C830A16D875C1E2 9B5A535EF323041C FC7B8D42BBB8E6B3 D7B37F2AB6F57606 B93A0C83CE3B6325 D7EDF44899AFE0E7 B93A0C83CE3B6325 B93A0C83CE3B6325 D15C19E5DA3BB453
+2100 FBE4226FA62C21E5 94E0E808732A9389 E04656986382415C 0D18ED5DC71CD8F7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C5D4264445719FA6 B93A0C83CE3B6325 B93A0C83CE3B6325 DA5FDE19FEB083CD E744A2855F051DBA FC7B8D42BBB8E6B3 7829F44ACFEEB77B B93A0C83CE3B6325 57831E1C31A0365B B93A0C83CE3B6325 B93A0C83CE3B6325 BCF4A5D37165AB89
+2400 B11AC151FF863955 5ABDD475A8858F70 524A07A281D65A98 B4A037DA94AAAE02 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E7C2246B20BC46DE B93A0C83CE3B6325 B93A0C83CE3B6325 ECA972061142BEE4 1172EA467EA2E505 FC7B8D42BBB8E6B3 6A2E1E449FCDBED8 B93A0C83CE3B6325 4D109D08C93C3824 B93A0C83CE3B6325 B93A0C83CE3B6325 B12C80FB0AB239E7
+2700 6CBE9C35EE24606D D09F618BCF80D181 810163AA70237EE2 B4A037DA94AAAE02 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 E7C2246B20BC46DE B93A0C83CE3B6325 B93A0C83CE3B6325 ECA972061142BEE4 C734BEEB6798EA7C FC7B8D42BBB8E6B3 6A2E1E449FCDBED8 B93A0C83CE3B6325 4D109D08C93C3824 B93A0C83CE3B6325 B93A0C83CE3B6325 195A68D03E916FA7
 )";
 
 TEST(AttractRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {

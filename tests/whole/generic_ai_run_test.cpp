@@ -671,6 +671,7 @@ constexpr uint64_t kArcherFrames = 2400;
 constexpr uint16_t kArcherTrigger = 1900;
 constexpr uint32_t kShotRoutine = 0x07F70B;
 constexpr uint32_t kStunCount = 62, kAim = 90, kOctant = 92, kColour0 = 110, kColour1 = 126;
+constexpr uint32_t kBarName = 0x31F096;  // the boss bar's name cells, one character each
 
 std::string archer_script() {
   std::string s = into_stage3() + vertical_words(7, 16);
@@ -688,6 +689,7 @@ whole_run::options archer_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
   for (uint32_t i = 0; i < kObjectCount; ++i) {
     const uint32_t o128 = kObjects128 + 128 * i;
     for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kWorldY, 2},
@@ -730,6 +732,29 @@ TEST(GenericAiArcherRun, TheArcherEntersWithAnEscortAsTheCameraPassesItsTrigger)
   expect_entered_together(out, archer, escort, kArcherTrigger);
   EXPECT_EQ(out.value_at(archer.object + kEnergy, archer.frame), 1000u);
   EXPECT_EQ(out.value_at(archer.object + kWorldY, archer.frame), 504u);
+}
+
+// The archer's boss bar shows its name from the data as it enters (no
+// other bar is waiting in the area), and keeps it to the run's end.
+TEST(GenericAiArcherRun, ItsBarShowsItsName) {
+  const auto& out = archer_run();
+  const found archer = body(out, kArcher);
+  ASSERT_NE(archer.object, 0u);
+  uint64_t shown = 0;
+  for (const auto& c : out.changes)
+    if (c.address == kBarName && c.value != 0) {
+      shown = c.frame;
+      break;
+    }
+  ASSERT_GT(shown, 0u) << "no name shown";
+  EXPECT_GE(shown, archer.frame);
+  EXPECT_LE(shown, archer.frame + 2);
+  for (uint64_t f : {shown, kArcherFrames}) {
+    std::string name;
+    for (uint32_t c = 0; c < 8 && out.value_at(kBarName + 2 * c, f) != 0; ++c)
+      name += char(out.value_at(kBarName + 2 * c, f) & 0xFF);
+    EXPECT_EQ(name, "ARCHER") << "frame " << f;
+  }
 }
 
 // With the player standing 16 pixels right of it and 32 below its aiming

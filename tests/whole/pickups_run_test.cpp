@@ -39,6 +39,7 @@ constexpr uint32_t kTableB = 0x20A900;  // hit-box table B: 16-byte entries afte
 constexpr uint32_t kFreeStack128 = 0x2000FE;  // count, then the free 128-byte objects' addresses
 constexpr uint32_t kCameraPointer = 0x2082B0, kCameras = 0x208300;  // 4 cameras of 64 bytes, x at +4
 constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
+constexpr uint32_t kBarName = 0x31F096;  // the boss bar's name cells, one character each
 // Fields of an object the checks follow.
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kPartner = 14, kScreenX = 16, kScreenY = 18,
                    kWorldX = 32, kWorldY = 34, kEnergy = 64;
@@ -81,6 +82,7 @@ whole_run::options pickups_options(int slices) {
              {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraPointer, 4}};
   for (uint32_t c = 0; c < 4; ++c) o.watch.push_back({kCameras + 64 * c + 4, 2});
   for (uint32_t e = 0; e <= kCount128; ++e) o.watch.push_back({kFreeStack128 + 2 * e, 2});
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   for (uint32_t i = 0; i < kCount128; ++i) {
@@ -190,6 +192,34 @@ TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
   EXPECT_EQ(out.value_at(flyer[0] + kEnergy, start), 100u);
   EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
   EXPECT_EQ(out.value_at(kLiveEnemies, start), 7u);
+}
+
+// The text of the bar's name cells in `frame`, up to the first empty cell.
+std::string bar_name(const whole_run::outcome& out, uint64_t frame) {
+  std::string t;
+  for (uint32_t c = 0; c < 8; ++c) {
+    const uint64_t v = out.value_at(kBarName + 2 * c, frame);
+    if (v == 0) break;
+    t += char(v & 0xFF);
+  }
+  return t;
+}
+
+// The flyer's boss bar (the only one of the area) shows the flyer's name
+// from the data once it takes its turn, and keeps it while the flyer flies.
+TEST(PickupsRun, TheFlyersBarShowsItsName) {
+  const auto& out = pickups_run();
+  const uint64_t start = area_start(out);
+  ASSERT_GT(start, kAreaPoke);
+  uint64_t shown = 0;
+  for (uint64_t f : out.frames_of(kBarName))
+    if (f >= start && out.value_at(kBarName, f) != 0) {
+      shown = f;
+      break;
+    }
+  ASSERT_GT(shown, 0u) << "no name shown";
+  EXPECT_EQ(bar_name(out, shown), "FLYER");
+  EXPECT_EQ(bar_name(out, kFrames), "FLYER");
 }
 
 TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {

@@ -367,11 +367,14 @@ void plant_demo(data_block& data) {
   // The input stream: one 32-bit word a frame (player 1 in the low byte),
   // long enough for the demo's 1,200 frames and its fades. In every 160
   // frames player 1 walks right for 80, presses button 1 at 80 and 90, then
-  // walks left for 60 (bits: 2 right, 3 left, 4 button 1).
+  // walks left for 60 (bits: 2 right, 3 left, 4 button 1). The second press
+  // of the second round grabs the enemy the walk has reached; button 1 once
+  // more, as the walk left starts, throws it.
   constexpr uint32_t kStreamWords = 1400;
+  constexpr uint32_t kThrow = 160 + 104;
   for (uint32_t f = 0; f < kStreamWords; ++f) {
     const uint32_t t = f % 160;
-    const uint32_t bits = t < 80 ? 0x04 : t == 80 || t == 90 ? 0x10 : t < 100 ? 0x00 : 0x08;
+    const uint32_t bits = t < 80 ? 0x04 : t == 80 || t == 90 ? 0x10 : t < 100 ? 0x00 : f == kThrow ? 0x18 : 0x08;
     rom.put32(kDemoStream + 4 * f, bits, "demo input stream");
   }
   const uint32_t streams = data.take(16);

@@ -1,13 +1,15 @@
 // Synthetic ROM data: the player's moves, played by the attract cycle's
 // second demo (demo number 1) on stage 1 area 1 with the second character.
 //
-// The first demo walks and punches only; no control script can press
-// button 2 (jump), so the second demo's recorded inputs carry the moves a
-// player would make: a jump, a jump attack while rising, the air special at
-// the top of a jump (the second character's is the arc), a grab of the enemy
-// in reach and a throw, and, while an enemy holds the player, the struggle
-// that shortens the hold. Only a run that plays through the attract cycle
-// twice reaches this demo (the attract run ends during the first).
+// The first demo walks, punches and once throws the enemy it grabs (the
+// first character's grab animation and throw are planted here too); no
+// control script can press button 2 (jump), so the second demo's recorded
+// inputs carry the moves a player would make: a jump, a jump attack while
+// rising, the air special at the top of a jump (the second character's is
+// the arc), a grab of the enemy in reach and a throw, and, while an enemy
+// holds the player, the struggle that shortens the hold. Only a run that
+// plays through the attract cycle twice reaches this demo (the attract run
+// ends during the first).
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -78,11 +80,15 @@ void plant_moves(rom_builder& rom) {
   for (uint32_t i = 0; i < 8; ++i) rom.put16(frame + 1 + 2 * i, part[i], "grab frame: sprite part");
   const uint8_t body[5] = {1, static_cast<uint8_t>(-8), 16, static_cast<uint8_t>(-4), 8};
   for (uint32_t i = 0; i < 5; ++i) rom.put8(frame + 17 + i, body[i], "grab frame: body box list");
-  rom.put32(0x065090 + 4 * kCharacter, kGrabScript, "player grab animations: second character");
-  // The throw: strength 16, costing 4 energy; the jump attack and the air
-  // special cost 2 and 6.
-  rom.put16(0x06331E + 2 * kCharacter, 16, "throw strength: second character");
-  rom.put8(0x063332 + kCharacter, 4, "throw energy cost: second character");
+  // Every character grabs and throws the same way: strength 16, costing 4
+  // energy (the second in the moves demo, the first in the other runs of
+  // play; the third and fourth as anyone playing the set picks them).
+  for (uint32_t c = 0; c < 4; ++c) {
+    rom.put32(0x065090 + 4 * c, kGrabScript, "player grab animations");
+    rom.put16(0x06331E + 2 * c, 16, "throw strengths");
+    rom.put8(0x063332 + c, 4, "throw energy costs");
+  }
+  // The jump attack and the second character's air special cost 2 and 6.
   rom.put8(0x06332A + kCharacter, 2, "jump attack energy cost: second character");
   rom.put8(0x06332E + kCharacter, 6, "air special energy cost: second character");
   // The second character's air special is the arc (state 35); it launches

@@ -186,6 +186,9 @@ constexpr uint32_t kScripts = 0x12A000;  // animation scripts, then their frames
 constexpr uint32_t kFrames = 0x12A200;
 constexpr uint32_t kData = 0x12A400;
 constexpr uint32_t kDataEnd = 0x12B000;
+// The flyer's bar name lies within reach of its s16 offset (0x069A24):
+// free bytes of the program region that no routine reads as data.
+constexpr uint32_t kBarName = 0x069920, kBarNameEnd = 0x069930;
 // The frames of the animations at fixed addresses lie after all of them
 // (an animation's frame offsets are positive).
 constexpr uint32_t kFixedFrames = 0x136A00, kFixedFramesEnd = 0x136A80;
@@ -574,7 +577,8 @@ void plant_area(rom_builder& rom, block& b) {
   rom.put32(kSpawnRoutineTable + 4 * kSpawnCameraEnemy, kCameraEnemy, "spawn routine table: camera-triggered enemy");
 
   // The flyer's boss bar (subject 17).
-  const uint32_t name = b.text("FLYER", "boss bar names: flyer");
+  block names(rom, kBarName, kBarNameEnd, "pickups bar name");
+  const uint32_t name = names.text("FLYER", "boss bar names: flyer");
   rom.put16(kBarNames + 2 * 17, uint16_t(name - (kBarNames + 2 * 17)), "boss bar name offsets: flyer");
   rom.put8(kBarPortraitFrames + 17, 0, "boss bar portrait frames: flyer");
 }

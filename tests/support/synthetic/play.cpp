@@ -217,8 +217,7 @@ void plant_play(rom_builder& rom) {
     per_character32(rom, t, loop, "player looping animations");
   for (uint32_t t : {0x0650ECu, 0x0650FCu, 0x06510Cu, 0x065080u})
     per_character32(rom, t, once, "player animations played once");
-  // The second character's grab is planted with the moves (it throws).
-  for (uint32_t c : {0u, 2u, 3u}) rom.put32(0x065090 + 4 * c, once, "player grab animations");
+  // The grabs are planted with the moves (every character throws).
   per_character32(rom, 0x0650DC, defeat, "player defeat animation");
   for (uint32_t k = 0; k < 16; ++k) rom.put32(0x065010 + 4 * k, once, "player attack animations");
   for (uint32_t k = 0; k < 12; ++k) rom.put32(0x0650A0 + 4 * k, loop, "player hurt animations");

@@ -82,6 +82,13 @@ constexpr uint8_t kStrength = 2;  // every attack of the archer
 
 constexpr uint32_t kScripts = 0x112000, kFrames = 0x112200, kData = 0x112800, kEnd = 0x114000;
 
+// Its boss bar: subject 15, whose name lies within reach of its s16 offset
+// (0x069A20), in free bytes of the program region no routine reads as data.
+constexpr uint32_t kBarSubject = 15;
+constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
+constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
+constexpr uint32_t kBarName = 0x069930, kBarNameEnd = 0x069940;
+
 // The body's frames: one part and a body box 16 pixels either side.
 uint32_t body_frame(rom_builder& rom, block& frames, uint16_t height) {
   const uint32_t at = frames.here();
@@ -216,6 +223,11 @@ void plant_volley(rom_builder& rom) {
   rom.put16(kScores + 2 * kType, 5000, what);
   rom.put16(kWalkSpeeds + 2 * kType, 0, what);
   rom.put32(kSpawnRoutineTable + 4 * volley_spawn_type, kRoutine, "spawn routine table: archer");
+  block names(rom, kBarName, kBarNameEnd, "archer bar name");
+  const uint32_t name = names.text("ARCHER", "boss bar names: archer");
+  const uint32_t entry = kBarNames + 2 * kBarSubject;
+  rom.put16(entry, uint16_t(name - entry), "boss bar name offsets: archer");
+  rom.put8(kBarPortraitFrames + kBarSubject, 0, "boss bar portrait frames: archer");
 }
 
 }  // namespace synthetic

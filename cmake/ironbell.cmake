@@ -30,10 +30,13 @@ function(ironbell_library name)
   endif()
 endfunction()
 
-# ironbell_test(NAME SOURCES ... [DEPS ...] [LABELS label])
-# One GoogleTest binary; every test case becomes a CTest test.
+# ironbell_test(NAME SOURCES ... [DEPS ...] [LABELS label] [BY_SUITE])
+# One GoogleTest binary; every test case becomes a CTest test, or with
+# BY_SUITE every test suite: the whole-game runs, whose tests of one suite
+# all read one run that each process makes once, so that a suite's run is
+# made once rather than once for each of its tests.
 function(ironbell_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "BY_SUITE" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${IRONBELL_WARNINGS})
@@ -47,8 +50,31 @@ function(ironbell_test name)
   if(A_LABELS)
     set(label ${A_LABELS})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS ${label})
+  if(NOT A_BY_SUITE)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES LABELS ${label})
+    return()
+  endif()
+  # The suites named by the sources' TEST, TEST_F and TEST_P lines (a
+  # parameterised suite runs under its instantiation's prefix); the sources
+  # are read again whenever they change.
+  set(suites "")
+  foreach(source ${A_SOURCES})
+    set(path ${CMAKE_CURRENT_SOURCE_DIR}/${source})
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${path})
+    file(STRINGS ${path} lines REGEX "^TEST(_F|_P)?\\([A-Za-z0-9_]+,")
+    foreach(line ${lines})
+      string(REGEX REPLACE "^TEST(_F|_P)?\\(([A-Za-z0-9_]+),.*" "\\2" suite "${line}")
+      list(APPEND suites ${suite})
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES suites)
+  foreach(suite ${suites})
+    add_test(NAME ${suite} COMMAND ${name} --gtest_filter=${suite}.*:*/${suite}.*)
+    # Started before the short tests, the longest first as CTest learns
+    # their times.
+    set_tests_properties(${suite} PROPERTIES LABELS ${label} COST 1000)
+  endforeach()
 endfunction()
 
 # ironbell_fuzz(NAME SOURCES ... [DEPS ...] [CORPUS dir])

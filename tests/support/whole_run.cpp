@@ -309,4 +309,23 @@ std::string slicing_mismatches(const std::string& expected_table, const outcome&
   return report;
 }
 
+std::multimap<uint64_t, uint8_t> queued(const outcome& out, uint32_t ring) {
+  std::multimap<uint64_t, uint8_t> codes;
+  uint64_t before = 0;
+  for (const auto& c : out.changes) {
+    if (c.address != ring + 1) continue;
+    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
+      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
+    before = c.value;
+  }
+  return codes;
+}
+
+std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from) {
+  std::vector<uint64_t> v;
+  for (const auto& [frame, c] : codes)
+    if (c == code && frame >= from) v.push_back(frame);
+  return v;
+}
+
 }  // namespace whole_run

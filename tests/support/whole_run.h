@@ -108,6 +108,13 @@ std::string first_difference(const std::vector<checkpoint>& expected,
 std::string slicing_mismatches(const std::string& expected_table, const outcome& first,
                                const std::function<outcome(int slices)>& run_with);
 
+// The codes queued on a sound ring (read index at `ring`, write index at
+// `ring + 1`, 32 code slots from `ring + 2`, all watched), by frame: read
+// from the slots between the write index before and after each of its moves.
+std::multimap<uint64_t, uint8_t> queued(const outcome& out, uint32_t ring);
+// The frames in which `code` was queued, from `from` on.
+std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from);
+
 // CRC of a settings record in the EEPROM image, over the 54 bytes from `p`
 // (the record's +0x0A): a 32-bit register starts with the first four bytes,
 // big-endian; each further byte replaces its low 8 bits and is shifted

@@ -20,6 +20,9 @@
 
 namespace {
 
+using whole_run::queued;
+using whole_run::frames_of;
+
 constexpr uint32_t kInGameState = 0x208004;
 constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
 constexpr uint32_t kGameFlags = 0x208008, kSystemFlags = 0x208010;
@@ -124,27 +127,6 @@ std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint
   std::vector<uint32_t> v;
   for (uint32_t i = 0; i < count; ++i)
     if (out.value_at(base + size * i + kRoutine, frame) == routine) v.push_back(base + size * i);
-  return v;
-}
-
-// The codes queued on a ring, by frame: read from the slots between the
-// write index before and after each of its moves.
-std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t ring) {
-  std::multimap<uint64_t, uint8_t> codes;
-  uint64_t before = 0;
-  for (const auto& c : out.changes) {
-    if (c.address != ring + 1) continue;
-    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
-      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
-    before = c.value;
-  }
-  return codes;
-}
-
-std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from) {
-  std::vector<uint64_t> v;
-  for (const auto& [frame, c] : codes)
-    if (c == code && frame >= from) v.push_back(frame);
   return v;
 }
 

@@ -27,6 +27,9 @@
 
 namespace {
 
+using whole_run::queued;
+using whole_run::frames_of;
+
 constexpr uint32_t kInGameState = 0x208004;
 constexpr uint32_t kGameFlagsHigh = 0x208009;    // bit 7: the wave gate (a boss record spawned)
 constexpr uint32_t kSystemFlagsHigh = 0x208011;  // bit 3: the area is won
@@ -144,20 +147,6 @@ std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint
   return v;
 }
 
-// The codes queued on a ring, by frame: read from the slots between the
-// write index before and after each of its moves.
-std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t ring) {
-  std::multimap<uint64_t, uint8_t> codes;
-  uint64_t before = 0;
-  for (const auto& c : out.changes) {
-    if (c.address != ring + 1) continue;
-    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
-      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
-    before = c.value;
-  }
-  return codes;
-}
-
 // The text of the name cells in `frame`, up to the first empty cell.
 std::string bar_name(const whole_run::outcome& out, uint64_t frame) {
   std::string t;
@@ -167,14 +156,6 @@ std::string bar_name(const whole_run::outcome& out, uint64_t frame) {
     t += char(v & 0xFF);
   }
   return t;
-}
-
-// The frames in which `code` was queued, from `from` on.
-std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from) {
-  std::vector<uint64_t> v;
-  for (const auto& [frame, c] : codes)
-    if (c == code && frame >= from) v.push_back(frame);
-  return v;
 }
 
 // The tests of what the crowd's enemies do: the run, the frame the area

@@ -28,6 +28,8 @@
 
 namespace {
 
+using whole_run::queued;
+
 constexpr uint32_t kInGameState = 0x208004;
 constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
 constexpr uint32_t kLiveEnemies = 0x20C14C;
@@ -139,20 +141,6 @@ std::vector<std::pair<uint64_t, uint32_t>> births(const whole_run::outcome& out,
   }
   std::sort(v.begin(), v.end());
   return v;
-}
-
-// The codes queued on a ring, by frame: read from the slots between the
-// write index before and after each of its moves.
-std::multimap<uint64_t, uint8_t> queued(const whole_run::outcome& out, uint32_t ring) {
-  std::multimap<uint64_t, uint8_t> codes;
-  uint64_t before = 0;
-  for (const auto& c : out.changes) {
-    if (c.address != ring + 1) continue;
-    for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
-      codes.emplace(c.frame, uint8_t(out.value_at(ring + 2 + uint32_t(w), c.frame)));
-    before = c.value;
-  }
-  return codes;
 }
 
 int16_t s16(uint64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }

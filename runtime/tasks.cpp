@@ -1,8 +1,10 @@
 // Host tasks on POSIX user contexts.
 #include "runtime/tasks.h"
 
+#include <signal.h>
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +31,10 @@ host_task_record main_record;
 host_task_record* current = nullptr;
 
 host_task_record* previous = nullptr;  // the task that switched to the running one
+// Above zero while a task is being made or switched to; what a signal handler
+// asked for meanwhile waits in `pending` (see host_task_when_settled).
+volatile sig_atomic_t busy = 0;
+std::atomic<void (*)()> pending{nullptr};
 // Every task ever created: never freed, always reachable.
 std::vector<host_task_record*> created;
 
@@ -58,8 +64,19 @@ void switch_begin(host_task_record*) {}
 void switch_end() {}
 #endif
 
+void enter() { busy = busy + 1; }
+
+// Out of the last making or switch: runs what a handler left waiting.
+void settle() {
+    busy = busy - 1;
+    if (busy == 0) {
+        if (auto action = pending.exchange(nullptr)) action();
+    }
+}
+
 void task_start() {
     switch_end();
+    settle();
     current->entry();
     v60_fatal("A task came to its end\n");
 }
@@ -101,16 +118,29 @@ host_task_record* host_task_main() {
 host_task_record* host_task_current() { return current; }
 
 host_task_record* host_task_create(void (*entry)()) {
+    enter();
     auto* task = new (std::nothrow) host_task_record{};
     if (task) task->stack = new_stack();
-    if (!task || !task->stack || !prepare(task, entry)) v60_fatal("A task could not be created\n");
-    created.push_back(task);
+    const bool made = task && task->stack && prepare(task, entry);
+    if (made) created.push_back(task);
+    settle();
+    if (!made) v60_fatal("A task could not be created\n");
     return task;
 }
 
 void host_task_renew(host_task_record* task, void (*entry)()) {
-    if (task == current || !task->stack || !prepare(task, entry))
-        v60_fatal("A task could not be created\n");
+    enter();
+    const bool made = task != current && task->stack && prepare(task, entry);
+    settle();
+    if (!made) v60_fatal("A task could not be created\n");
+}
+
+void host_task_when_settled(void (*action)()) {
+    if (busy == 0) {
+        action();
+        return;
+    }
+    pending.store(action);
 }
 
 bool host_task_in_guard(const void* address) {
@@ -123,10 +153,12 @@ bool host_task_in_guard(const void* address) {
 void host_task_switch(host_task_record* task) {
     host_task_main();
     if (task == current) return;
+    enter();  // settled by whichever task runs next, once it stands on its own stack
     host_task_record* from = current;
     current = task;
     previous = from;
     switch_begin(task);
     swapcontext(&from->context, &task->context);
     switch_end();
+    settle();
 }

@@ -23,3 +23,7 @@ host_task_record* host_task_current();
 void host_task_renew(host_task_record* task, void (*entry)());
 // True when `address` lies in the guard region below the running task's stack.
 bool host_task_in_guard(const void* address);
+// For a signal handler whose action may switch tasks: runs `action` at once,
+// or, when the signal landed while a task was being made or switched to (a
+// switch half done, an allocator's lock held), as soon as that is over.
+void host_task_when_settled(void (*action)());

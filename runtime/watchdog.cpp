@@ -46,20 +46,29 @@ alignas(16) char signal_stack[1 << 16];
     _exit(3);
 }
 
+// The hung frame's line, kept for when the run can end.
+char hung_line[160];
+volatile sig_atomic_t ending = 0;  // the line is out: later ticks leave it be
+
+void end_hung_run() { end_run(hung_line); }
+
 void on_tick(int) {
+    if (ending) return;
     if (cpu.frames != seen_frames) {
         seen_frames = cpu.frames;
         still_ticks = 0;
         return;
     }
     if (++still_ticks < limit_ticks) return;
-    char line[160];
-    std::snprintf(line, sizeof line,
+    std::snprintf(hung_line, sizeof hung_line,
                   "Frame %llu has not ended after %u %s: the guest loops in the routine at %06X "
                   "(last seen at %06X)\n",
                   static_cast<unsigned long long>(cpu.frames + 1), limit_shown, limit_unit,
                   v60_routine_at(v60_where), v60_where & 0xFFFFFF);
-    end_run(line);
+    ending = 1;
+    // A host whose save goes back to its own context switches tasks: not in
+    // the middle of a switch the tick may have landed in.
+    host_task_when_settled(end_hung_run);
 }
 
 void on_segv(int signal, siginfo_t* info, void* context) {
@@ -88,6 +97,7 @@ void arm(unsigned ticks, timespec period, unsigned shown, const char* unit) {
     limit_unit = unit;
     seen_frames = cpu.frames;
     still_ticks = 0;
+    ending = 0;
     const pid_t thread = static_cast<pid_t>(syscall(SYS_gettid));
     if (ticks == 0) {
         if (timer_thread == thread) {

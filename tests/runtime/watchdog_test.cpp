@@ -167,4 +167,30 @@ TEST_F(Watchdog, FramesThatEndKeepTheRunGoingAndAHungRunSavesFirst) {
         ::testing::ExitedWithCode(3), "has not ended after 1 s.*\nsaved\n");
 }
 
+// A tick can land while the game switches between its tasks (a guest that
+// resets itself does so all the time). A host whose save goes back to its own
+// context (the fuzz target does) must not start a switch inside that one:
+// the run still ends at the next tick, each time.
+TEST_F(Watchdog, AHungRunThatSwitchesTasksEndsCleanlyIntoTheHost) {
+    static int ended;
+    ended = 0;
+    program_fatal_hook = [] {
+        ++ended;
+        program_stop();
+    };
+    for (int run = 1; run <= 40; ++run) {
+        orb_write32(kRestarts, 0);
+        orb_write32(kRestartLimit, 0xFFFFFFFF);
+        // Each start pushes a word: from here down the guest's stack meets
+        // none of the test's words before the program ROM, which ignores it.
+        cpu.reg[V60_SP] = 0x208000;
+        program_watchdog_ms(1);
+        run_from(kRestarter);
+        program_watchdog_ms(0);
+        ASSERT_EQ(ended, run) << orb_read32(kRestarts) << " restarts";
+        ASSERT_GE(orb_read32(kRestarts), 1u) << "run " << run;
+    }
+    program_fatal_hook = nullptr;
+}
+
 }  // namespace

@@ -1,7 +1,7 @@
 // The test guest program's routines and its table of translated routines.
 #include "tests/support/test_guest.h"
 
-#include <vector>
+#include <array>
 
 #include "runtime/guest.h"
 
@@ -92,15 +92,16 @@ void sub_001500() {
     ret();
 }
 
-std::vector<const void*> restarter_frames;
+// Fixed, so that a run allocates nothing a signal could interrupt.
+std::array<const void*, 4096> restarter_frames;
 
-// Each run notes its native stack address, then enters itself again by a
-// computed call as a guest would through a zero vector, until the limit.
+// Each of the first runs notes its native stack address, then each enters
+// itself again by a computed call as a guest would through a zero vector,
+// until the limit.
 void sub_001600() {
     v60_restart_task(kRestarter);
     const uint32_t run = orb_read32(kRestarts);
-    if (run == 0) restarter_frames.clear();
-    restarter_frames.push_back(__builtin_frame_address(0));
+    if (run < restarter_frames.size()) restarter_frames[run] = __builtin_frame_address(0);
     orb_write32(kRestarts, run + 1);
     if (run + 1 >= orb_read32(kRestartLimit)) program_stop();
     if (!call_at(kRestarter, 0x001608, 0x001604)) return;

@@ -40,6 +40,23 @@ inline std::string at(uint64_t frame, const std::string& action) {
   return std::to_string(frame) + " " + action + "\n";
 }
 
+// A script written press by press: each press at the running frame `f`,
+// the next ten frames later.
+struct presses {
+  std::string script;
+  uint64_t f = 0;
+  void at(uint64_t frame, const char* what) {
+    f = frame;
+    press(what);
+  }
+  void press(const char* what, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      script += std::to_string(f) + " press " + what + "\n";
+      f += 10;
+    }
+  }
+};
+
 inline std::string text() {
   std::string s = at(60, "press coin1") + at(120, "press button1") + at(180, "press button1");
   for (uint64_t f = 480; f < 940; f += 16) s += at(f, "press button1");

@@ -60,6 +60,32 @@ uint64_t outcome::value_at(uint32_t address, uint64_t frame) const {
   return v;
 }
 
+uint64_t outcome::first_frame(uint32_t address, uint64_t value, uint64_t from) const {
+  for (const auto& c : changes)
+    if (c.address == address && c.value == value && c.frame >= from) return c.frame;
+  return 0;
+}
+
+uint64_t outcome::first_frame_with(uint32_t address, uint64_t value, uint32_t other,
+                                   uint64_t other_value) const {
+  for (const auto& c : changes)
+    if (c.address == address && c.value == value && value_at(other, c.frame) == other_value) return c.frame;
+  return 0;
+}
+
+std::vector<uint32_t> outcome::objects_with(const pool& p, uint32_t offset, uint64_t value,
+                                            uint64_t frame) const {
+  std::vector<uint32_t> v;
+  for (uint32_t i = 0; i < p.count; ++i)
+    if (value_at(p.object(i) + offset, frame) == value) v.push_back(p.object(i));
+  return v;
+}
+
+void options::watch_pool(const pool& p, std::initializer_list<std::pair<uint32_t, int>> fields) {
+  for (uint32_t i = 0; i < p.count; ++i)
+    for (const auto& [offset, bytes] : fields) watch.push_back({p.object(i) + offset, bytes});
+}
+
 runner::runner(std::string probe_exe) : exe_(std::move(probe_exe)) {
   synthetic::synthetic_set().write_folder(dir_ / "rom");
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,6 +33,12 @@ struct change {
   uint64_t value;
 };
 
+// A pool of game objects: `count` records of `size` bytes from `base`.
+struct pool {
+  uint32_t base, size, count;
+  uint32_t object(uint32_t i) const { return base + size * i; }
+};
+
 struct options {
   std::string script;          // control script text; empty: none
   uint64_t frames = 0;         // --frames; 0: no limit
@@ -42,6 +49,9 @@ struct options {
   std::map<std::string, std::string> env;       // extra environment
   int seconds = 300;                            // killed (SIGKILL) after this long
   std::vector<uint64_t> pictures;               // frames whose picture the probe writes
+  // Watches each of `fields` (offset, bytes) in every object of `p`, object
+  // by object.
+  void watch_pool(const pool& p, std::initializer_list<std::pair<uint32_t, int>> fields);
 };
 
 struct outcome {
@@ -59,6 +69,15 @@ struct outcome {
   // The value a watched address held at the end of `frame` (its last change
   // at or before it; 0 before the first, which the probe reports at frame 1).
   uint64_t value_at(uint32_t address, uint64_t frame) const;
+  // The first frame at or after `from` in which `address` took `value`; 0 when
+  // it never did.
+  uint64_t first_frame(uint32_t address, uint64_t value, uint64_t from = 0) const;
+  // The first frame in which `address` took `value` while `other` held
+  // `other_value` (an area's start: the area byte's change within a stage).
+  uint64_t first_frame_with(uint32_t address, uint64_t value, uint32_t other, uint64_t other_value) const;
+  // The objects of `p` whose field at `offset` held `value` at the end of
+  // `frame` (those running a routine, of a type), in pool order.
+  std::vector<uint32_t> objects_with(const pool& p, uint32_t offset, uint64_t value, uint64_t frame) const;
 };
 
 // One folder per runner: the synthetic ROM set, a preferences folder, a

@@ -74,11 +74,8 @@ whole_run::options attract_options(int slices) {
              {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2},
              {kNbg0Zoom, 2},       {kBlend, 2},       {kLayerOff, 2},     {kClosingCell, 2},
              {kPlayer1State, 1},   {kPlayer1Held, 4}, {kPlayer1Holding, 1}};
-  for (uint32_t i = 0; i < 12; ++i)
-    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}}) o.watch.push_back({kObjects256 + 256 * i + field, bytes});
-  for (uint32_t i = 0; i < 124; ++i)
-    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kScreen, 4}, {kFlags, 2}, {kEnergy, 2}})
-      o.watch.push_back({kObjects128 + 128 * i + field, bytes});
+  o.watch_pool({kObjects256, 256, 12}, {{kRoutine, 4}, {kScreen, 4}});
+  o.watch_pool({kObjects128, 128, 124}, {{kRoutine, 4}, {kScreen, 4}, {kFlags, 2}, {kEnergy, 2}});
   o.pictures = {kTitlePicture, kPresentationPicture, kRankingPicture};
   return o;
 }
@@ -92,8 +89,7 @@ const whole_run::outcome& attract_run() {
 
 // The frame at which the mode word first took `value` at or after `from`.
 uint64_t frame_of(const whole_run::outcome& out, uint16_t value, uint64_t from = 0) {
-  for (const auto& c : out.changes)
-    if (c.address == kModeWord && c.value == value && c.frame >= from) return c.frame;
+  if (const uint64_t f = out.first_frame(kModeWord, value, from)) return f;
   ADD_FAILURE() << "mode word " << std::hex << value << " never seen from frame " << std::dec << from;
   return 0;
 }
@@ -198,13 +194,6 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
   EXPECT_LE(steps.back().value, kDemoStream + 4 * kDemoStreamWords) << "the demo read past its stream";
 }
 
-// The frame in which `address` first took `value` at or after `from`, 0 if never.
-uint64_t first(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from) {
-  for (const auto& c : out.changes)
-    if (c.address == address && c.value == value && c.frame >= from) return c.frame;
-  return 0;
-}
-
 // In the demo's second round the first character grabs the enemy its walk
 // has reached (button 1 touching it) and, with button 1 once more, throws
 // it: the throw waits for the grab animation's third step, strikes the held
@@ -213,7 +202,7 @@ uint64_t first(const whole_run::outcome& out, uint32_t address, uint64_t value, 
 TEST(AttractRun, TheDemoPlayerGrabsTheEnemyItReachesAndThrowsIt) {
   const auto& out = attract_run();
   const uint64_t demo = frame_of(out, mode(9, 0));
-  const uint64_t grab = first(out, kPlayer1State, 53, demo);
+  const uint64_t grab = out.first_frame(kPlayer1State, 53, demo);
   ASSERT_GT(grab, 0u);
   const uint32_t enemy = uint32_t(out.value_at(kPlayer1Held, grab));
   ASSERT_GE(enemy, kObjects128);
@@ -222,12 +211,12 @@ TEST(AttractRun, TheDemoPlayerGrabsTheEnemyItReachesAndThrowsIt) {
   EXPECT_EQ(out.value_at(enemy + kFlags, grab) & 0x10, 0x10u) << "held";
   // The press at stream word 264 reaches the player a frame after it is
   // sampled: the wind-up, paid for.
-  const uint64_t wind_up = first(out, kPlayer1State, 54, grab);
+  const uint64_t wind_up = out.first_frame(kPlayer1State, 54, grab);
   ASSERT_GT(wind_up, 0u);
   EXPECT_EQ(wind_up, demo + 2 + 264 + 1);
   EXPECT_EQ(out.value_at(kPlayer1Energy, wind_up - 1) - out.value_at(kPlayer1Energy, wind_up), kThrowCost);
   // The throw strikes at the grab animation's third step (4 frames each).
-  const uint64_t thrown = first(out, kPlayer1State, 55, wind_up);
+  const uint64_t thrown = out.first_frame(kPlayer1State, 55, wind_up);
   ASSERT_GT(thrown, 0u) << "the throw never struck";
   EXPECT_EQ(thrown - wind_up, 12u);
   EXPECT_EQ(out.value_at(kPlayer1Holding, thrown), 0u);

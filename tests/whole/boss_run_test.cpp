@@ -78,17 +78,11 @@ whole_run::options boss_options(int slices) {
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
   for (uint32_t c = 0; c < 22; ++c) o.watch.push_back({kBarCells + 2 * c, 2});
-  for (uint32_t i = 0; i < kCount256; ++i) {
-    const uint32_t a = kObjects256 + 256 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kScore, 2},
-                                {kByte54, 1}, {kByte55, 1}, {kByte57, 1}, {kByte72, 1}})
-      o.watch.push_back({a + field, bytes});
-  }
-  for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t a = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kByte54, 1}})
-      o.watch.push_back({a + field, bytes});
-  }
+  o.watch_pool({kObjects256, 256, kCount256},
+                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kScore, 2}, {kByte54, 1}, {kByte55, 1},
+                 {kByte57, 1}, {kByte72, 1}});
+  o.watch_pool({kObjects128, 128, kCount128},
+                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kByte54, 1}});
   for (uint32_t i = 0; i < kCount64; ++i) {
     const uint32_t a = kObjects64 + 64 * i;
     o.watch.push_back({a + kRoutine, 4});
@@ -116,18 +110,13 @@ constexpr uint32_t kBodyTally = 13, kAttackerTally = 10;
 
 // The frame stage 4 area 3 started in.
 uint64_t area_start(const whole_run::outcome& out) {
-  for (uint64_t f : out.frames_of(kArea))
-    if (out.value_at(kArea, f) == 3 && out.value_at(kStage, f) == 4) return f;
-  return 0;
+  return out.first_frame_with(kArea, 3, kStage, 4);
 }
 
 // The objects of a pool whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint32_t size, uint32_t count,
                               uint32_t routine, uint64_t frame) {
-  std::vector<uint32_t> v;
-  for (uint32_t i = 0; i < count; ++i)
-    if (out.value_at(base + size * i + kRoutine, frame) == routine) v.push_back(base + size * i);
-  return v;
+  return out.objects_with({base, size, count}, kRoutine, routine, frame);
 }
 
 // The frames after `from` in which a watched value became `value`.

@@ -64,13 +64,9 @@ whole_run::options crowd_options(int slices) {
   for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t a = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kOwner, 2}, {kWorldX, 2},
-                                {kWorldY, 2}, {kHeight, 2}, {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4},
-                                {kFirstPartSize, 2}})
-      o.watch.push_back({a + field, bytes});
-  }
+  o.watch_pool({kObjects128, 128, kCount128},
+                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}, {kHeight, 2},
+                 {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4}, {kFirstPartSize, 2}});
   for (uint32_t i = 0; i < kCount64; ++i) {
     const uint32_t a = kObjects64 + 64 * i;
     o.watch.push_back({a + kRoutine, 4});
@@ -107,9 +103,7 @@ const std::vector<kind> kKinds = {
 
 // The frame stage 2 area 1 started in (the area byte turned 1 in stage 2).
 uint64_t area_start(const whole_run::outcome& out) {
-  for (uint64_t f : out.frames_of(kArea))
-    if (out.value_at(kArea, f) == 1 && out.value_at(kStage, f) == 2) return f;
-  return 0;
+  return out.first_frame_with(kArea, 1, kStage, 2);
 }
 
 // The enemies the set-ups made, in the order of kKinds: the 128-byte
@@ -141,10 +135,7 @@ uint64_t beaten(const whole_run::outcome& out, uint32_t o, uint64_t from) {
 // The 128- or 64-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint32_t size, uint32_t count,
                               uint32_t routine, uint64_t frame) {
-  std::vector<uint32_t> v;
-  for (uint32_t i = 0; i < count; ++i)
-    if (out.value_at(base + size * i + kRoutine, frame) == routine) v.push_back(base + size * i);
-  return v;
+  return out.objects_with({base, size, count}, kRoutine, routine, frame);
 }
 
 // The text of the name cells in `frame`, up to the first empty cell.

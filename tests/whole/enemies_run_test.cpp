@@ -42,11 +42,7 @@ whole_run::options enemies_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kLiveEnemies, 1}, {kPlayerScore, 4}, {kPlayerX, 2}, {kTallySlot0 + 2, 2}};
-  for (uint32_t i = 0; i < kObjectCount; ++i) {
-    const uint32_t o128 = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}})
-      o.watch.push_back({o128 + field, bytes});
-  }
+  o.watch_pool({kObjects128, 128, kObjectCount}, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}});
   return o;
 }
 

@@ -139,12 +139,8 @@ whole_run::options flow_options(int slices) {
     o.watch.push_back({origin + kEnergyLine, 2});
     o.watch.push_back({origin + kEnergyDigits, 6});
   }
-  for (uint32_t i = 0; i < 12; ++i)
-    for (auto [field, bytes] : {std::pair{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}, {kPartSize, 4}})
-      o.watch.push_back({kObjects256 + 256 * i + field, bytes});
-  for (uint32_t i = 0; i < 124; ++i)
-    for (auto [field, bytes] : {std::pair{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}})
-      o.watch.push_back({kObjects128 + 128 * i + field, bytes});
+  o.watch_pool({kObjects256, 256, 12}, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}, {kPartSize, 4}});
+  o.watch_pool({kObjects128, 128, 124}, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}});
   return o;
 }
 
@@ -153,13 +149,6 @@ const whole_reach::listed kReach("flow", [] { return flow_options(1); });
 const whole_run::outcome& flow_run() { return whole_run::run_once(IRONBELL_PROBE_EXE, "flow", flow_options(1)); }
 
 uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | m); }
-
-// The first frame at or after `from` at which `address` took `value`; 0 when never.
-uint64_t frame_of(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from = 0) {
-  for (const auto& c : out.changes)
-    if (c.address == address && c.value == value && c.frame >= from) return c.frame;
-  return 0;
-}
 
 TEST(FlowRun, EndsCleanlyAtItsFrameLimit) {
   const auto& out = flow_run();
@@ -178,11 +167,9 @@ std::vector<whole_run::change> between(const whole_run::outcome& out, uint32_t a
 // The objects of the pools whose routine field holds `routine` at frame
 // `at`, in address order.
 std::vector<uint32_t> objects_with(const whole_run::outcome& out, uint32_t routine, uint64_t at) {
-  std::vector<uint32_t> v;
-  for (uint32_t i = 0; i < 12; ++i)
-    if (out.value_at(kObjects256 + 256 * i + kRoutine, at) == routine) v.push_back(kObjects256 + 256 * i);
-  for (uint32_t i = 0; i < 124; ++i)
-    if (out.value_at(kObjects128 + 128 * i + kRoutine, at) == routine) v.push_back(kObjects128 + 128 * i);
+  auto v = out.objects_with({kObjects256, 256, 12}, kRoutine, routine, at);
+  const auto small = out.objects_with({kObjects128, 128, 124}, kRoutine, routine, at);
+  v.insert(v.end(), small.begin(), small.end());
   return v;
 }
 uint8_t state_at(const whole_run::outcome& out, uint32_t object, uint64_t frame) {
@@ -214,9 +201,9 @@ TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
   for (const auto& c : between(out, kModeWord, kNoticeZero, kShift + 2)) modes.push_back(c.value);
   EXPECT_EQ(modes, (std::vector<uint64_t>{mode(0, 0), mode(0, 3), mode(0, 6), mode(0, 9), mode(3, 0), mode(3, 3),
                                           mode(3, 6), mode(6, 0), mode(3, 0), mode(3, 3)}));
-  EXPECT_EQ(frame_of(out, kModeWord, mode(0, 0)), kNoticeZero + 1);
-  EXPECT_EQ(frame_of(out, kModeWord, mode(6, 0)), kBackToTitle + 1);
-  EXPECT_EQ(frame_of(out, kModeWord, mode(3, 0), kBackToTitle), kShift + 1);
+  EXPECT_EQ(out.first_frame(kModeWord, mode(0, 0)), kNoticeZero + 1);
+  EXPECT_EQ(out.first_frame(kModeWord, mode(6, 0)), kBackToTitle + 1);
+  EXPECT_EQ(out.first_frame(kModeWord, mode(3, 0), kBackToTitle), kShift + 1);
   EXPECT_EQ(out.value_at(kVideoControl, kNoticeZero + 2) & 0x8000, 0x8000u) << "the wide screen";
   EXPECT_EQ(out.value_at(kNoticeFirst, kNoticeZero + 2) & 0xFFFF, 0x0200u | 'N');
   EXPECT_EQ(out.value_at(kCredits, kNoJoin), 1u) << "the coin counted";
@@ -231,12 +218,12 @@ TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
 // the fade out returns to the title on the 320-pixel screen.
 TEST(FlowRun, TheTypedNoticeIsTypedOnTheWideScreen) {
   const auto& out = flow_run();
-  const uint64_t start = frame_of(out, kModeWord, mode(24, 0));
+  const uint64_t start = out.first_frame(kModeWord, mode(24, 0));
   ASSERT_EQ(start, kNotice + 1);
-  const uint64_t typing = frame_of(out, kModeWord, mode(24, 3), start);
-  const uint64_t blinking = frame_of(out, kModeWord, mode(24, 6), start);
-  const uint64_t fading = frame_of(out, kModeWord, mode(24, 9), start);
-  const uint64_t title = frame_of(out, kModeWord, mode(3, 0), start);
+  const uint64_t typing = out.first_frame(kModeWord, mode(24, 3), start);
+  const uint64_t blinking = out.first_frame(kModeWord, mode(24, 6), start);
+  const uint64_t fading = out.first_frame(kModeWord, mode(24, 9), start);
+  const uint64_t title = out.first_frame(kModeWord, mode(3, 0), start);
   EXPECT_EQ(typing, start + 1);
   // "NOTICE", "THIS SET IS MADE UP", "FOR TESTS ONLY": the first character
   // of each record comes in the frame its record starts.
@@ -269,7 +256,7 @@ TEST(FlowRun, TheTypedNoticeIsTypedOnTheWideScreen) {
 // low byte in hexadecimal (leading zero blank) once the last press is in.
 TEST(FlowRun, TheHiddenSequenceShowsTheRevision) {
   const auto& out = flow_run();
-  const uint64_t shown = frame_of(out, kSequenceText, 0x0500 | 'R');
+  const uint64_t shown = out.first_frame(kSequenceText, 0x0500 | 'R');
   ASSERT_NE(shown, 0u);
   EXPECT_GT(shown, kSequence + 40);
   EXPECT_LE(shown, kSequence + 43);
@@ -291,8 +278,8 @@ TEST(FlowRun, TheHiddenSequenceShowsTheRevision) {
 // after their set-up; scene 4's drop-in sprite falls from 200 pixels up.
 TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
   const auto& out = flow_run();
-  uint64_t start[5] = {frame_of(out, kModeWord, mode(21, 0))};
-  for (int k = 1; k < 5; ++k) start[k] = frame_of(out, kModeWord, mode(21, 0), kScenes[k - 1]);
+  uint64_t start[5] = {out.first_frame(kModeWord, mode(21, 0))};
+  for (int k = 1; k < 5; ++k) start[k] = out.first_frame(kModeWord, mode(21, 0), kScenes[k - 1]);
   for (int k = 1; k < 5; ++k) {
     ASSERT_EQ(start[k], kScenes[k - 1] + 1) << "scene " << k;
     EXPECT_EQ(out.value_at(kPresentationIndex, start[k] + 1), uint64_t((k + 1) % 5)) << "scene " << k;
@@ -346,10 +333,10 @@ TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
 // in the frame of the press.
 TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
   const auto& out = flow_run();
-  const uint64_t reset = frame_of(out, kModeWord, mode(18, 0));
+  const uint64_t reset = out.first_frame(kModeWord, mode(18, 0));
   ASSERT_EQ(reset, kSlotReset + 1);
-  const uint64_t game = frame_of(out, kModeWord, mode(15, 0), reset);
-  EXPECT_EQ(frame_of(out, kModeWord, mode(18, 3), reset), reset + 1);
+  const uint64_t game = out.first_frame(kModeWord, mode(15, 0), reset);
+  EXPECT_EQ(out.first_frame(kModeWord, mode(18, 3), reset), reset + 1);
   EXPECT_EQ(between(out, kModeWord, reset + 2, game - 1).size(), 0u) << "the mode stays";
   EXPECT_EQ(out.value_at(kSceneLine, reset + 1), 0u) << "the text layer is cleared";
   EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game - 1), 0x063514u);
@@ -365,10 +352,10 @@ TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
 // sequence plays its two codes and ends.
 TEST(FlowRun, TheStageIntroPlaysEveryActor) {
   const auto& out = flow_run();
-  const uint64_t made = frame_of(out, kIngameState, 11, kJoin);  // states 9 and 10 share their last frame
-  const uint64_t intro = frame_of(out, kIngameState, 13, kJoin);
+  const uint64_t made = out.first_frame(kIngameState, 11, kJoin);  // states 9 and 10 share their last frame
+  const uint64_t intro = out.first_frame(kIngameState, 13, kJoin);
   ASSERT_NE(intro, 0u);
-  EXPECT_EQ(frame_of(out, kIngameState, 14, intro) - intro, 89u);
+  EXPECT_EQ(out.first_frame(kIngameState, 14, intro) - intro, 89u);
   EXPECT_EQ(out.value_at(kStageTitle, made + 30 - 1), 0u);
   EXPECT_EQ(cells(out.value_at(kStageTitle, made + 30), 2), "ST");
   EXPECT_EQ(out.value_at(kStageTitle, made + 30) & 0xFF00, 0x0600u);
@@ -382,10 +369,10 @@ TEST(FlowRun, TheStageIntroPlaysEveryActor) {
   const uint32_t banner = one(0x0898B1), delayed = one(0x089ABE), arc = one(0x089BBF), sound = one(0x089D23);
   const auto growing = objects_with(out, 0x0899DB, intro + 1);
   ASSERT_EQ(growing.size(), 2u);
-  const uint64_t end = frame_of(out, kIngameState, 17, intro);  // the area start frees them
+  const uint64_t end = out.first_frame(kIngameState, 17, intro);  // the area start frees them
   EXPECT_EQ(state_at(out, banner, intro), 2);
   EXPECT_EQ(state_at(out, sound, end - 1), 4);
-  EXPECT_EQ(frame_of(out, delayed + kStateType, 3, intro), intro + 39);
+  EXPECT_EQ(out.first_frame(delayed + kStateType, 3, intro), intro + 39);
   // Part sizes: height in the low word, width in the high word.
   std::vector<uint64_t> sizes;
   for (uint32_t o : growing) sizes.push_back(out.value_at(o + kPartSize, end - 1));
@@ -405,7 +392,7 @@ TEST(FlowRun, TheStageIntroPlaysEveryActor) {
 // the other falls off the screen.
 TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
   const auto& out = flow_run();
-  const uint64_t results = frame_of(out, kIngameState, 33, kStageClear);
+  const uint64_t results = out.first_frame(kIngameState, 33, kStageClear);
   ASSERT_NE(results, 0u);
   for (int slot = 0; slot < 2; ++slot) {
     const uint32_t origin = kOrigin[slot], record = slot ? kSlot1 : kSlot0;
@@ -426,9 +413,9 @@ TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
   }
   // The lines come in order, 20 frames apart but for the icons' wait of
   // 7 x 32 + 20 frames.
-  const uint64_t count = frame_of(out, kOrigin[0] + kCountLine, 0x0300 | 'X', results);
-  EXPECT_EQ(frame_of(out, kOrigin[0] + kBonusLine, 0x0400 | 'B', results) - count, 20u + 7 * 32 + 20);
-  EXPECT_EQ(frame_of(out, kOrigin[0] + kEnergyLine, 0x0500 | 'L', results) - count, 20u + 7 * 32 + 20 + 20);
+  const uint64_t count = out.first_frame(kOrigin[0] + kCountLine, 0x0300 | 'X', results);
+  EXPECT_EQ(out.first_frame(kOrigin[0] + kBonusLine, 0x0400 | 'B', results) - count, 20u + 7 * 32 + 20);
+  EXPECT_EQ(out.first_frame(kOrigin[0] + kEnergyLine, 0x0500 | 'L', results) - count, 20u + 7 * 32 + 20 + 20);
 
   // Icons by slot (the owner's type) and category, each appearing (state 2)
   // 32 frames per list position after the first.
@@ -437,12 +424,12 @@ TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
   const auto all = objects_with(out, 0x0848BF, kFrames);
   uint64_t first = 0;
   for (uint32_t o : all) {
-    const uint64_t shown = frame_of(out, o + kStateType, uint64_t(type_at(out, o, kFrames)) << 8 | 2, results);
+    const uint64_t shown = out.first_frame(o + kStateType, uint64_t(type_at(out, o, kFrames)) << 8 | 2, results);
     if (!first || shown < first) first = shown;
   }
   for (uint32_t o : all) {
     const int category = type_at(out, o, kFrames);
-    const uint64_t shown = frame_of(out, o + kStateType, uint64_t(category) << 8 | 2, results);
+    const uint64_t shown = out.first_frame(o + kStateType, uint64_t(category) << 8 | 2, results);
     ASSERT_GE(category, 0);
     ASSERT_LT(category, 10);
     EXPECT_EQ(shown - first, uint64_t(32 * position[category])) << category;
@@ -456,9 +443,9 @@ TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
   EXPECT_EQ(objects_with(out, 0x084B18, kFrames).size(), 1u) << "the title graphic";
 
   // The flow's wait: 300 once both are out, 1 at the button.
-  const uint64_t out_all = frame_of(out, kCountdown, 300, results);
+  const uint64_t out_all = out.first_frame(kCountdown, 300, results);
   ASSERT_NE(out_all, 0u);
-  EXPECT_EQ(frame_of(out, kCountdown, 1, out_all), kButton + 3);
+  EXPECT_EQ(out.first_frame(kCountdown, 1, out_all), kButton + 3);
   EXPECT_EQ(out.value_at(kIngameState, kFrames), 36u) << "the results end; the run stops before stage 2";
 
   // Portraits: slot 1's animates (state 4), slot 0's falls and goes (state 1

@@ -100,11 +100,8 @@ whole_run::options generic_ai_options(int slices) {
   o.seconds = 240;
   o.watch = {{kStage, 1}, {kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}};
   for (uint32_t category = 0; category < 6; ++category) o.watch.push_back({kTally + 2 * category, 2});
-  for (uint32_t i = 0; i < kObjectCount; ++i) {
-    const uint32_t o128 = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}})
-      o.watch.push_back({o128 + field, bytes});
-  }
+  o.watch_pool({kObjects128, 128, kObjectCount},
+                {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
   return o;
 }
 
@@ -491,11 +488,8 @@ whole_run::options pieces_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
-  for (uint32_t i = 0; i < kObjectCount; ++i) {
-    const uint32_t o128 = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kEnergy, 2}})
-      o.watch.push_back({o128 + field, bytes});
-  }
+  o.watch_pool({kObjects128, 128, kObjectCount},
+                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kEnergy, 2}});
   return o;
 }
 
@@ -690,13 +684,9 @@ whole_run::options archer_options(int slices) {
   o.seconds = 240;
   o.watch = {{kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
   for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
-  for (uint32_t i = 0; i < kObjectCount; ++i) {
-    const uint32_t o128 = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kWorldY, 2},
-                                {kEnergy, 2}, {kStunCount, 1}, {kAim, 2}, {kOctant, 1}, {kColour0, 2},
-                                {kColour1, 2}})
-      o.watch.push_back({o128 + field, bytes});
-  }
+  o.watch_pool({kObjects128, 128, kObjectCount},
+                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2},
+                 {kStunCount, 1}, {kAim, 2}, {kOctant, 1}, {kColour0, 2}, {kColour1, 2}});
   return o;
 }
 

@@ -106,9 +106,7 @@ uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | 
 
 // The frame a watched address first took `value` after `from`; 0 if never.
 uint64_t first(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from = 0) {
-  for (const auto& c : out.changes)
-    if (c.address == address && c.value == value && c.frame > from) return c.frame;
-  return 0;
+  return out.first_frame(address, value, from + 1);
 }
 
 // The controller states from `from` to `to`, each run of one state once.

@@ -50,16 +50,9 @@ whole_run::options throw_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kFreeCount64, 2}};
-  for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t a = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}})
-      o.watch.push_back({a + field, bytes});
-  }
-  for (uint32_t i = 0; i < kCount64; ++i) {
-    const uint32_t a = kObjects64 + 64 * i;
-    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}})
-      o.watch.push_back({a + field, bytes});
-  }
+  o.watch_pool({kObjects128, 128, kCount128},
+                {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
+  o.watch_pool({kObjects64, 64, kCount64}, {{kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}});
   return o;
 }
 
@@ -77,13 +70,6 @@ uint32_t pacer(const whole_run::outcome& out) {
     const uint32_t o = c.address - kStateType;
     if (out.value_at(o + kEnergy, c.frame) == kPacerEnergy && out.value_at(o + kWorldY, c.frame) == kPacerY) return o;
   }
-  return 0;
-}
-
-// The first change of `address` to `value` from frame `from`; 0 when none.
-uint64_t first_frame(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from = 0) {
-  for (const auto& c : out.changes)
-    if (c.address == address && c.value == value && c.frame >= from) return c.frame;
   return 0;
 }
 
@@ -114,13 +100,13 @@ TEST(PacerThrowRun, ThePacerThrowsOnceThePlayerHasWalkedUp) {
   const auto& out = throw_run();
   const uint32_t o = pacer(out);
   ASSERT_NE(o, 0u);
-  const uint64_t up = first_frame(out, kPlayerY, 400);
+  const uint64_t up = out.first_frame(kPlayerY, 400);
   ASSERT_GT(up, kWalkUp);
   EXPECT_EQ(out.value_at(kPlayerY, kWalkUp), 600u);
 
   std::vector<uint64_t> at;
   for (uint8_t state : kThrowStates) {
-    const uint64_t f = first_frame(out, o + kStateType, state, at.empty() ? 0 : at.back());
+    const uint64_t f = out.first_frame(o + kStateType, state, at.empty() ? 0 : at.back());
     ASSERT_NE(f, 0u) << "state " << int(state);
     at.push_back(f);
   }

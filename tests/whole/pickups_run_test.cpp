@@ -87,12 +87,9 @@ whole_run::options pickups_options(int slices) {
   for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t a = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kPartner, 2},
-                                {kScreenX, 2}, {kScreenY, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}})
-      o.watch.push_back({a + field, bytes});
-  }
+  o.watch_pool({kObjects128, 128, kCount128},
+                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kPartner, 2}, {kScreenX, 2}, {kScreenY, 2},
+                 {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
   return o;
 }
 
@@ -109,17 +106,12 @@ TEST(PickupsRun, EndsCleanlyAtItsFrameLimit) {
 
 // The frame stage 3 area 3 started in (the area byte turned 3 in stage 3).
 uint64_t area_start(const whole_run::outcome& out) {
-  for (uint64_t f : out.frames_of(kArea))
-    if (out.value_at(kArea, f) == 3 && out.value_at(kStage, f) == 3) return f;
-  return 0;
+  return out.first_frame_with(kArea, 3, kStage, 3);
 }
 
 // The 128-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-  std::vector<uint32_t> v;
-  for (uint32_t i = 0; i < kCount128; ++i)
-    if (out.value_at(kObjects128 + 128 * i + kRoutine, frame) == routine) v.push_back(kObjects128 + 128 * i);
-  return v;
+  return out.objects_with({kObjects128, 128, kCount128}, kRoutine, routine, frame);
 }
 
 // The frames in which an object took up `routine` (it did not run it in the

@@ -68,9 +68,7 @@ whole_run::options play_over_options(int slices) {
   o.seconds = 120;
   o.watch = {{kModeWord, 2},  {kIngameState, 1}, {kStageArea, 2},  {kGameFlags, 4}, {kSystemFlags, 4},
              {kRoutine, 4},   {kTimer, 2},       {kMessageCell, 2}, {kRingACommand, 1}};
-  for (uint32_t i = 0; i < kCount128; ++i)
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}})
-      o.watch.push_back({kPool128 + 128 * i + field, bytes});
+  o.watch_pool({kPool128, 128, kCount128}, {{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}});
   return o;
 }
 
@@ -78,12 +76,6 @@ const whole_reach::listed kReach("play_over", [] { return play_over_options(1); 
 
 const whole_run::outcome& play_over_run() {
   return whole_run::run_once(IRONBELL_PROBE_EXE, "play_over", play_over_options(1));
-}
-
-uint64_t first_frame(const whole_run::outcome& out, uint32_t address, uint64_t value) {
-  for (const auto& c : out.changes)
-    if (c.address == address && c.value == value) return c.frame;
-  return 0;
 }
 
 // The first frame a watched word had `bit` set.
@@ -112,7 +104,7 @@ TEST(PlayOverRun, EndsCleanlyAtItsFrameLimit) {
 // byte, at its random speed, shown, and gone once it has left the screen.
 TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
   const auto& out = play_over_run();
-  const uint64_t area2 = first_frame(out, kStageArea, 0x0203);
+  const uint64_t area2 = out.first_frame(kStageArea, 0x0203);
   ASSERT_GT(area2, 0u);
   EXPECT_EQ(out.value_at(kRoutine, area2), 0x063799u) << "slot 0 counts down";
   const uint32_t d = object_running(out, 0x077270, area2);
@@ -142,7 +134,7 @@ TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
 // screen follows.
 TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage) {
   const auto& out = play_over_run();
-  const uint64_t area2 = first_frame(out, kStageArea, 0x0203);
+  const uint64_t area2 = out.first_frame(kStageArea, 0x0203);
   const uint32_t d = object_running(out, 0x077270, area2);
   ASSERT_NE(d, 0u);
   const uint64_t gone = out.frames_of(d + kFlags).back();
@@ -150,10 +142,10 @@ TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage
   EXPECT_EQ(over, gone + 1);
   EXPECT_EQ(first_with_bit(out, kSystemFlags, kAreaWon), over);
 
-  const uint64_t ranking = first_frame(out, kRoutine, 0x08A3D6);
+  const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
   EXPECT_EQ(ranking, over + 1) << "the countdown stopped";
   EXPECT_GT(out.value_at(kTimer, over), 600u) << "with more than ten seconds to go";
-  EXPECT_EQ(first_frame(out, kRoutine, 0x063818), ranking + 1) << "no ranking place for 0 points";
+  EXPECT_EQ(out.first_frame(kRoutine, 0x063818), ranking + 1) << "no ranking place for 0 points";
   for (uint64_t f = ranking; f <= ranking + 10; ++f)
     EXPECT_EQ(out.value_at(kMessageCell, f), 0u) << "no leaving message at frame " << f;
   EXPECT_EQ(first_with_bit(out, kSystemFlags, kGameEnded), ranking + 2) << "the last slot out ends the game";
@@ -169,7 +161,7 @@ TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage
 // main processor's sound interrupt; its handler runs and the game goes on.
 TEST(PlayOverRun, TheAreasMusicRingsTheSoundInterrupt) {
   const auto& out = play_over_run();
-  EXPECT_GT(first_frame(out, kRingACommand, synthetic::kRaiseCommand), 0u);
+  EXPECT_GT(out.first_frame(kRingACommand, synthetic::kRaiseCommand), 0u);
   EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
 }
 
@@ -197,12 +189,8 @@ whole_run::options demo_options(int slices) {
   o.eeprom = four_slot_eeprom();
   o.watch = {{kModeWord, 2},    {kIngameState, 1}, {kStageArea, 2}, {kGameFlags, 4},
              {kSystemFlags, 4}, {kZoom, 2},        {kLayerControl, 2}};
-  for (uint32_t i = 0; i < kCount128; ++i)
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}})
-      o.watch.push_back({kPool128 + 128 * i + field, bytes});
-  for (uint32_t i = 0; i < kCount64; ++i)
-    for (auto [field, bytes] : {std::pair{kState, 1}, {kObjectRoutine, 4}})
-      o.watch.push_back({kPool64 + 64 * i + field, bytes});
+  o.watch_pool({kPool128, 128, kCount128}, {{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}});
+  o.watch_pool({kPool64, 64, kCount64}, {{kState, 1}, {kObjectRoutine, 4}});
   return o;
 }
 
@@ -225,7 +213,7 @@ TEST(PlayerlessDemoRun, EndsCleanlyAtItsFrameLimit) {
 // area) is set up, and the zoom and the layers come back as they were.
 TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
   const auto& out = demo_run();
-  const uint64_t start = first_frame(out, kStageArea, 0x0203);
+  const uint64_t start = out.first_frame(kStageArea, 0x0203);
   ASSERT_GT(start, 0u);
   EXPECT_EQ(out.value_at(kModeWord, start) & 0xFF, 9u) << "the demo";
   EXPECT_EQ(out.value_at(kGameFlags, start) & 0x10F, 1u << kDemo) << "no slot plays";
@@ -261,13 +249,13 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
 
   // The in-game flow: the request taken (23), the zoom out (24) by 8 a frame
   // to half size, then area 3 and play (20).
-  EXPECT_EQ(first_frame(out, kIngameState, 24), asked + 1);
+  EXPECT_EQ(out.first_frame(kIngameState, 24), asked + 1);
   std::vector<uint64_t> zooms;
   for (const auto& c : out.changes)
     if (c.address == kZoom && c.frame > asked && c.frame <= asked + 40) zooms.push_back(c.value);
   ASSERT_GE(zooms.size(), 33u);
   for (size_t i = 0; i < 32; ++i) EXPECT_EQ(zooms[i], 0x1F8u - 8 * i) << i;
-  const uint64_t area3 = first_frame(out, kStageArea, 0x0303);
+  const uint64_t area3 = out.first_frame(kStageArea, 0x0303);
   ASSERT_GT(area3, asked);
   EXPECT_EQ(out.value_at(kZoom, area3 - 1), 0x100u) << "half size";
   EXPECT_EQ(out.value_at(kIngameState, area3), 20u);

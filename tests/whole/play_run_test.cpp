@@ -72,11 +72,9 @@ whole_run::options play_options(int slices) {
              {kEnergyUnits, 2}, {kHeadingCell, 2}, {kBigTens, 4}, {kBigUnits, 4},
              {kGameOverCell, 2}, {kPageInitials3, 4}};
   o.pictures = {kPanelPicture, kContinuePicture, kInitialsPicture};
-  for (uint32_t i = 0; i < kCount128; ++i)
-    for (auto [field, bytes] : {std::pair{kObjectFlags, 2}, {kObjectState, 1}, {kObjectType, 1},
-                                {kObjectRoutine, 4}, {kObjectWorldX, 2}, {kIndicatorBlink, 1},
-                                {kIndicatorColour, 2}, {kAttackPattern, 1}})
-      o.watch.push_back({kPool128 + 128 * i + field, bytes});
+  o.watch_pool({kPool128, 128, kCount128},
+                {{kObjectFlags, 2}, {kObjectState, 1}, {kObjectType, 1}, {kObjectRoutine, 4}, {kObjectWorldX, 2},
+                 {kIndicatorBlink, 1}, {kIndicatorColour, 2}, {kAttackPattern, 1}});
   return o;
 }
 
@@ -93,14 +91,8 @@ std::vector<uint64_t> sequence(const whole_run::outcome& out, uint32_t address) 
   return v;
 }
 
-uint64_t first_frame(const whole_run::outcome& out, uint32_t address, uint64_t value) {
-  for (const auto& c : out.changes)
-    if (c.address == address && c.value == value) return c.frame;
-  return 0;
-}
-
 // The frame of the defeating hit: hit and defeated bits both set.
-uint64_t defeat_frame(const whole_run::outcome& out) { return first_frame(out, kHitBits, 0x03); }
+uint64_t defeat_frame(const whole_run::outcome& out) { return out.first_frame(kHitBits, 0x03); }
 
 TEST(PlayRun, TheGameGoesFromTheTitleThroughPlayToTheRankingScreenAndBack) {
   const auto& out = play_run();
@@ -127,8 +119,8 @@ TEST(PlayRun, TheSlotGoesThroughItsChain) {
   EXPECT_EQ(sequence(out, kRoutine), (std::vector<uint64_t>{0x063514, 0x0638B4, 0x0638C6, 0x063955, 0x0639CB,
                                                             0x063EB6, 0x063799, 0x08A3D6, 0x063818, 0x063514}));
   // The countdown lasts 1,260 frames after the defeat's blink.
-  const uint64_t countdown = first_frame(out, kRoutine, 0x063799);
-  EXPECT_EQ(first_frame(out, kRoutine, 0x08A3D6) - countdown, 1260u);
+  const uint64_t countdown = out.first_frame(kRoutine, 0x063799);
+  EXPECT_EQ(out.first_frame(kRoutine, 0x08A3D6) - countdown, 1260u);
 }
 
 // Both enemies are hit and defeated: each blow scores 10, each defeat the
@@ -183,7 +175,7 @@ TEST(PlayRun, EnemySwingsTakeTheEnergyUntilItIsGone) {
   EXPECT_GT(hits.front(), play_script::kStand);
   EXPECT_EQ(hits.back(), defeat_frame(out));
   // The defeat leads to the continue countdown.
-  EXPECT_GT(first_frame(out, kRoutine, 0x063799), defeat_frame(out));
+  EXPECT_GT(out.first_frame(kRoutine, 0x063799), defeat_frame(out));
 }
 
 // The watcher's enemy has two attack patterns, alike but for the form of
@@ -216,7 +208,7 @@ TEST(PlayRun, ThePanelAndTheContinueCountdownAreShown) {
   const auto& out = play_run();
   EXPECT_EQ(out.value_at(kNameCell, 1000), 0x0200u | 'R');
   EXPECT_EQ(out.value_at(kEnergyUnits, 1000), 0x0300u | ('0' + out.value_at(kEnergy, 1000) % 10));
-  const uint64_t countdown = first_frame(out, kRoutine, 0x063799);
+  const uint64_t countdown = out.first_frame(kRoutine, 0x063799);
   EXPECT_EQ(out.value_at(kNameCell, countdown), 0x0400u | 'O');
   EXPECT_EQ(out.value_at(kHeadingCell, countdown), 0x0500u | 'C');
   std::vector<uint64_t> shown;
@@ -228,7 +220,7 @@ TEST(PlayRun, ThePanelAndTheContinueCountdownAreShown) {
   std::vector<uint64_t> seconds;
   for (int n = 20; n >= 0; --n) seconds.push_back(uint64_t(n));
   EXPECT_EQ(shown, seconds);
-  EXPECT_EQ(out.value_at(kBigUnits, first_frame(out, kRoutine, 0x08A3D6)), 0u);
+  EXPECT_EQ(out.value_at(kBigUnits, out.first_frame(kRoutine, 0x08A3D6)), 0u);
 }
 
 // The same in the picture: the panel's name and energy (six digits after
@@ -280,10 +272,10 @@ TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
       << "select, stage set-up, intro, area start, play";
   EXPECT_TRUE(find({20, 27, 28, 29, 30, 31, 20})) << "the area change with fade";
   EXPECT_TRUE(find({20, 50, 51, 52, 53, 54, 55, 56, 57, 0})) << "game over";
-  EXPECT_EQ(out.value_at(kGameOverCell, first_frame(out, kIngameState, 52)), 0x0500u | 'G')
+  EXPECT_EQ(out.value_at(kGameOverCell, out.first_frame(kIngameState, 52)), 0x0500u | 'G')
       << "the game-over screen's first line";
-  EXPECT_GT(first_frame(out, kStageArea, 0x0201), first_frame(out, kRoutine, 0x063799));
-  EXPECT_LT(first_frame(out, kStageArea, 0x0201), first_frame(out, kRoutine, 0x08A3D6));
+  EXPECT_GT(out.first_frame(kStageArea, 0x0201), out.first_frame(kRoutine, 0x063799));
+  EXPECT_LT(out.first_frame(kStageArea, 0x0201), out.first_frame(kRoutine, 0x08A3D6));
 }
 
 // The play's score takes the lowest default entry's place in its character's table
@@ -294,7 +286,7 @@ TEST(PlayRun, TheRankingEntryHoldsTheScoreAndTheInitials) {
   EXPECT_EQ(out.value_at(kRankingEntry3, play_script::kFrames), 5600u);
   EXPECT_EQ(out.value_at(kRankingInitials3, play_script::kFrames), uint64_t('A' | 'C' << 8 | 'E' << 16));
   // The score-ranking screen that follows draws them on its page.
-  const uint64_t page = out.value_at(kPageInitials3, first_frame(out, kModeWord, 0x0C0C));
+  const uint64_t page = out.value_at(kPageInitials3, out.first_frame(kModeWord, 0x0C0C));
   EXPECT_EQ(page & 0xFF, uint64_t('A'));
   EXPECT_EQ(page >> 16 & 0xFF, uint64_t('C'));
 }
@@ -322,7 +314,7 @@ constexpr const char* kExpected = R"(
 // has left the screen on the right.
 TEST(PlayRun, TheSecondAreaLightsTheCountdownIndicatorAndADrifterCrossesTheScreen) {
   const auto& out = play_run();
-  const uint64_t area2 = first_frame(out, kStageArea, 0x0201);
+  const uint64_t area2 = out.first_frame(kStageArea, 0x0201);
   ASSERT_GT(area2, 0u);
   auto with_routine = [&](uint32_t routine) {
     std::vector<uint32_t> v;
@@ -339,7 +331,7 @@ TEST(PlayRun, TheSecondAreaLightsTheCountdownIndicatorAndADrifterCrossesTheScree
     }
     EXPECT_EQ(out.value_at(a + kIndicatorColour, area2) & 0x7FF, 0x170u) << "the countdown's colour";
     // Counted every frame from the area's start while slot 0 counts down.
-    const uint64_t ranking = first_frame(out, kRoutine, 0x08A3D6);
+    const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
     for (uint64_t f = area2; f < ranking; ++f)
       EXPECT_EQ(out.value_at(a + kIndicatorBlink, f), (f - area2 + 1) & 0xFF) << "frame " << f;
     EXPECT_EQ(out.value_at(a + kIndicatorBlink, ranking + 10), out.value_at(a + kIndicatorBlink, ranking))

@@ -300,14 +300,10 @@ TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects)
   constexpr uint32_t kState = 2, kType = 3, kRoutine = 4, kScreenX = 16, kScreenY = 18, kWorldX = 32;
   constexpr uint32_t kWindowMaxX = 56, kWindowMinX = 58, kWindowMaxY = 60, kWindowMinY = 62;
   constexpr uint32_t kRingACommand = 0x700000, kSlot0Credits = 0x2080A8;
-  for (uint32_t i = 0; i < kCount128; ++i)
-    for (auto [field, bytes] : {std::pair{kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kScreenY, 2},
-                                {kWorldX, 2}})
-      o.watch.push_back({kPool128 + 128 * i + field, bytes});
-  for (uint32_t i = 0; i < kCount64; ++i)
-    for (auto [field, bytes] : {std::pair{kState, 1}, {kRoutine, 4}, {kWindowMaxX, 2}, {kWindowMinX, 2},
-                                {kWindowMaxY, 2}, {kWindowMinY, 2}})
-      o.watch.push_back({kPool64 + 64 * i + field, bytes});
+  o.watch_pool({kPool128, 128, kCount128},
+                {{kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kScreenY, 2}, {kWorldX, 2}});
+  o.watch_pool({kPool64, 64, kCount64},
+                {{kState, 1}, {kRoutine, 4}, {kWindowMaxX, 2}, {kWindowMinX, 2}, {kWindowMaxY, 2}, {kWindowMinY, 2}});
   o.watch.push_back({kRingACommand, 1});
   o.watch.push_back({kSlot0Credits, 1});
   o.watch.push_back({0x20800D, 1});

@@ -76,12 +76,9 @@ whole_run::options scenery_options(int slices) {
              {kGameFlags, 4},   {kPlayfieldZoom, 2}};
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t a = kObjects128 + 128 * i;
-    for (auto [field, bytes] : {std::pair{kFlags, 2}, {kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2},
-                                {kWorldX, 2}, {kHeight, 2}, {kScore, 2}, {kTimer, 2}, {kEnergy, 2}})
-      o.watch.push_back({a + field, bytes});
-  }
+  o.watch_pool({kObjects128, 128, kCount128},
+                {{kFlags, 2}, {kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kWorldX, 2}, {kHeight, 2},
+                 {kScore, 2}, {kTimer, 2}, {kEnergy, 2}});
   for (uint32_t i = 0; i < kCount64; ++i) {
     const uint32_t a = kObjects64 + 64 * i;
     o.watch.push_back({a + kState, 1});
@@ -99,17 +96,12 @@ const whole_run::outcome& scenery_run() {
 
 // The frame stage 4 area 1 started in.
 uint64_t area_start(const whole_run::outcome& out) {
-  for (uint64_t f : out.frames_of(kArea))
-    if (out.value_at(kArea, f) == 1 && out.value_at(kStage, f) == 4) return f;
-  return 0;
+  return out.first_frame_with(kArea, 1, kStage, 4);
 }
 
 // The 128-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-  std::vector<uint32_t> v;
-  for (uint32_t i = 0; i < kCount128; ++i)
-    if (out.value_at(kObjects128 + 128 * i + kRoutine, frame) == routine) v.push_back(kObjects128 + 128 * i);
-  return v;
+  return out.objects_with({kObjects128, 128, kCount128}, kRoutine, routine, frame);
 }
 
 // The values a watched field took after `from`, with their frames.

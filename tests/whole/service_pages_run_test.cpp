@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/play_script.h"
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -51,9 +52,7 @@ uint16_t le16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] 
 
 // The control script, one press every ten frames, with the frames the checks
 // look at (each a few frames after the press that made what it checks).
-struct pages_walk {
-  std::string script;
-  uint64_t f = 0;
+struct pages_walk : play_script::presses {
   uint64_t credits_given = 0;      // the service credits are in
   uint64_t bookkeeping_shown = 0;  // bookkeeping page 1 on screen
   uint64_t demo_off = 0;           // first visit: demo sound switched off
@@ -74,16 +73,6 @@ struct pages_walk {
   uint64_t input_shown = 0;        // the input test
   uint64_t left = 0;               // the exit line chosen
 
-  void at(uint64_t frame, const char* what) {
-    f = frame;
-    press(what);
-  }
-  void press(const char* what, int times = 1) {
-    for (int i = 0; i < times; ++i) {
-      script += std::to_string(f) + " press " + what + "\n";
-      f += 10;
-    }
-  }
   // The frame a few frames after the last press.
   uint64_t now() const { return f - 5; }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/play_script.h"
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -38,26 +39,13 @@ uint16_t le16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] 
 
 // The control script, one press every ten frames from the test switch on,
 // with the frames the checks look at.
-struct service_walk {
-  std::string script;
-  uint64_t f = 0;
+struct service_walk : play_script::presses {
   uint64_t game_page_edited = 0;  // game settings shown after the difficulty edit
   uint64_t bookkeeping_shown = 0;  // bookkeeping page 1 on screen
   uint64_t self_tested = 0;        // the self test's page after its run
   uint64_t input_held = 0;         // input test, button 1 of player 1 held
   uint64_t auto_bookkeeping = 0;   // bookkeeping page 1 again, after the self test
   uint64_t left = 0;               // the exit line chosen
-
-  void at(uint64_t frame, const char* what) {
-    f = frame;
-    press(what);
-  }
-  void press(const char* what, int times = 1) {
-    for (int i = 0; i < times; ++i) {
-      script += std::to_string(f) + " press " + what + "\n";
-      f += 10;
-    }
-  }
 
   service_walk() {
     // Two coins, then player 1 joins with button 1 (the join option is off).

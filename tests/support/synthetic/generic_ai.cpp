@@ -129,7 +129,6 @@ constexpr uint32_t kT5AttackAnimations = 0x07E518;
 constexpr uint32_t kT5AttackBoxNumbers = 0x07E598;  // u32 per variant -> byte per 16 x frame + direction
 constexpr uint32_t kT5AttackBoxes = 0x07E880;       // 4 bytes per box number
 constexpr uint32_t kT5HitStates = 0x07E904;
-constexpr uint32_t kT5ProbeState = 0x07E907;
 constexpr uint32_t kT5ApproachBox = 0x07E90C;
 constexpr uint32_t kT5ProbeBoxes = 0x07E910;      // 4 bytes per variant
 constexpr uint32_t kT5StunFrames = 0x07E918;      // 4 per variant, by rank step

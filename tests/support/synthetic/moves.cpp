@@ -22,8 +22,9 @@ namespace {
 
 constexpr uint32_t kStreamWords = 1400;  // the demo's 1,200 frames and its fades
 
-// Input bits of player 1 (the low byte of each stream word).
-constexpr uint32_t kDown = 0x01, kUp = 0x02, kRight = 0x04, kLeft = 0x08, kButton1 = 0x10, kButton2 = 0x20;
+// Input bits of player 1 (the low byte of each stream word; down 0x01 and up
+// 0x02 are not held in the demo).
+constexpr uint32_t kRight = 0x04, kLeft = 0x08, kButton1 = 0x10, kButton2 = 0x20;
 
 // Stream frames [from, to) with these bits held.
 struct span {

@@ -178,7 +178,7 @@ TEST_F(Watchdog, AHungRunThatSwitchesTasksEndsCleanlyIntoTheHost) {
         ++ended;
         program_stop();
     };
-    for (int run = 1; run <= 40; ++run) {
+    for (int run = 1; run <= 150; ++run) {
         orb_write32(kRestarts, 0);
         orb_write32(kRestartLimit, 0xFFFFFFFF);
         // Each start pushes a word: from here down the guest's stack meets

@@ -81,6 +81,23 @@ std::vector<uint32_t> outcome::objects_with(const pool& p, uint32_t offset, uint
   return v;
 }
 
+std::vector<change> outcome::changes_in(uint32_t address, uint64_t from, uint64_t to) const {
+  std::vector<change> v;
+  for (const auto& c : changes)
+    if (c.address == address && c.frame >= from && c.frame <= to) v.push_back(c);
+  return v;
+}
+
+std::string outcome::cell_text(uint32_t first, int count, uint64_t frame) const {
+  std::string t;
+  for (int c = 0; c < count; ++c) {
+    const uint64_t v = value_at(first + 2 * uint32_t(c), frame);
+    if (v == 0) break;
+    t += char(v & 0xFF);
+  }
+  return t;
+}
+
 void options::watch_pool(const pool& p, std::initializer_list<std::pair<uint32_t, int>> fields) {
   for (uint32_t i = 0; i < p.count; ++i)
     for (const auto& [offset, bytes] : fields) watch.push_back({p.object(i) + offset, bytes});

@@ -78,6 +78,11 @@ struct outcome {
   // The objects of `p` whose field at `offset` held `value` at the end of
   // `frame` (those running a routine, of a type), in pool order.
   std::vector<uint32_t> objects_with(const pool& p, uint32_t offset, uint64_t value, uint64_t frame) const;
+  // The changes of `address` in frames `from` to `to`, both included.
+  std::vector<change> changes_in(uint32_t address, uint64_t from, uint64_t to = UINT64_MAX) const;
+  // The text of `count` watched 16-bit text cells from `first` at the end of
+  // `frame` (each cell's low byte), up to the first empty cell.
+  std::string cell_text(uint32_t first, int count, uint64_t frame) const;
 };
 
 // One folder per runner: the synthetic ROM set, a preferences folder, a

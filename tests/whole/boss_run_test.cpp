@@ -158,15 +158,6 @@ uint64_t body_beaten(const whole_run::outcome& out, const set_piece& s) {
   return first(became(out, s.body + kEnergy, 0, s.start));
 }
 
-std::string text_at(const whole_run::outcome& out, uint32_t cells, int count, uint64_t frame) {
-  std::string t;
-  for (int c = 0; c < count; ++c) {
-    const uint64_t v = out.value_at(cells + 2 * uint32_t(c), frame);
-    if (v == 0) break;
-    t += char(v & 0xFF);
-  }
-  return t;
-}
 
 TEST(BossRun, EndsCleanlyAtItsFrameLimit) {
   const auto& out = boss_run();
@@ -190,7 +181,7 @@ TEST(BossRun, TheSetPieceStandsUpWithItsBodyPartsFaderAndBar) {
   EXPECT_EQ(out.value_at(s.body + kScore, s.start), 10000u);
   // Its bar: the name and a full bar of 22 cells; the bar object follows it.
   EXPECT_EQ(0x200000u | uint32_t(out.value_at(s.bar + kOwner, s.start)), s.body);
-  EXPECT_EQ(text_at(out, kBarName, 8, s.start), "OVERLORD");
+  EXPECT_EQ(out.cell_text(kBarName, 8, s.start), "OVERLORD");
   EXPECT_EQ(out.value_at(kBarCells, s.start), 0x1176u);
   for (uint32_t c = 1; c < 21; ++c) EXPECT_EQ(out.value_at(kBarCells + 2 * c, s.start), 0x117Bu) << c;
   EXPECT_EQ(out.value_at(kBarCells + 42, s.start), 0x117Fu);
@@ -294,7 +285,7 @@ TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
   for (uint64_t f = beaten; f < kFrames && !gone; ++f)
     if (out.value_at(kBarCells, f) == 0) gone = f;
   ASSERT_GT(gone, beaten);
-  EXPECT_EQ(text_at(out, kBarName, 8, gone), "");
+  EXPECT_EQ(out.cell_text(kBarName, 8, gone), "");
   // The defeat counted in the boss's tally category.
   EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kBodyTally, beaten - 1), 0u);
   EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kBodyTally, beaten), 1u);

@@ -138,16 +138,6 @@ std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint
   return out.objects_with({base, size, count}, kRoutine, routine, frame);
 }
 
-// The text of the name cells in `frame`, up to the first empty cell.
-std::string bar_name(const whole_run::outcome& out, uint64_t frame) {
-  std::string t;
-  for (uint32_t c = 0; c < 8; ++c) {
-    const uint64_t v = out.value_at(kBarName + 2 * c, frame);
-    if (v == 0) break;
-    t += char(v & 0xFF);
-  }
-  return t;
-}
 
 // The tests of what the crowd's enemies do: the run, the frame the area
 // started in and the enemies found then, in the order of kKinds.
@@ -247,7 +237,8 @@ TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   // Each bar shows its boss's name from the data.
   const std::map<uint8_t, std::string> kNames = {{1, "GRUNT"}, {6, "TWIN"},  {7, "HULK"},  {8, "BRUTE"},
                                                  {9, "SPIKE"}, {12, "WARDEN"}, {13, "TITAN"}, {14, "GIANT"}};
-  for (const turn& t : turns) EXPECT_EQ(bar_name(out, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
+  for (const turn& t : turns)
+    EXPECT_EQ(out.cell_text(kBarName, 8, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
   for (size_t i = 1; i < turns.size(); ++i)
     EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
   for (const turn& t : turns) {

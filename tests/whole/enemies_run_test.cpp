@@ -52,13 +52,6 @@ const whole_run::outcome& enemies_run() {
   return whole_run::run_once(IRONBELL_PROBE_EXE, "enemies", enemies_options(1));
 }
 
-// The changes of a watched address from `frame` on.
-std::vector<whole_run::change> since(const whole_run::outcome& out, uint32_t address, uint64_t frame) {
-  std::vector<whole_run::change> v;
-  for (const auto& c : out.changes)
-    if (c.address == address && c.frame >= frame) v.push_back(c);
-  return v;
-}
 
 // The first 128-byte object whose type byte turned to `type` with `energy`:
 // the enemy a spawn set up. 0 when none did.
@@ -94,7 +87,7 @@ TEST(EnemiesRun, BothKindsEnterWhenThePlayerArrives) {
   // The pacer lives on and walks within its segment (64 to 1216).
   EXPECT_EQ(out.value_at(pacer.object + kFlags, kFrames) & 1, 1u);
   std::vector<uint64_t> xs;
-  for (const auto& c : since(out, pacer.object + kWorldX, pacer.frame)) xs.push_back(c.value);
+  for (const auto& c : out.changes_in(pacer.object + kWorldX, pacer.frame)) xs.push_back(c.value);
   ASSERT_GT(xs.size(), 10u) << "it walks";
   EXPECT_GE(*std::min_element(xs.begin(), xs.end()), 64u);
   EXPECT_LE(*std::max_element(xs.begin(), xs.end()), 1216u);
@@ -106,7 +99,7 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
   ASSERT_NE(stalker.object, 0u);
   // It came to stand beside the player: 100 units to the right, stopping
   // short of a step that would reach its point.
-  const auto hits_seen = since(out, stalker.object + kEnergy, stalker.frame);
+  const auto hits_seen = out.changes_in(stalker.object + kEnergy, stalker.frame);
   ASSERT_GE(hits_seen.size(), 3u);
   const uint64_t first_hit = hits_seen[1].frame;
   const uint64_t gap = out.value_at(stalker.object + kWorldX, first_hit) - out.value_at(kPlayerX, first_hit);
@@ -138,7 +131,7 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
   // It pops up and falls off the screen: then its flags are cleared and it
   // no longer counts; the pacer is the one live enemy left.
   const uint64_t defeat = hit_frames.back();
-  const auto flags = since(out, stalker.object + kFlags, defeat);
+  const auto flags = out.changes_in(stalker.object + kFlags, defeat);
   ASSERT_FALSE(flags.empty());
   ASSERT_EQ(flags.back().value, 0u);
   const uint64_t removal = flags.back().frame;

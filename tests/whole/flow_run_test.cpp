@@ -156,13 +156,6 @@ TEST(FlowRun, EndsCleanlyAtItsFrameLimit) {
   EXPECT_EQ(out.checkpoints.size(), kFrames / 300) << out.err;
 }
 
-// The changes of one watched address from `from` to `to` (both included).
-std::vector<whole_run::change> between(const whole_run::outcome& out, uint32_t address, uint64_t from, uint64_t to) {
-  std::vector<whole_run::change> v;
-  for (const auto& c : out.changes)
-    if (c.address == address && c.frame >= from && c.frame <= to) v.push_back(c);
-  return v;
-}
 
 // The objects of the pools whose routine field holds `routine` at frame
 // `at`, in address order.
@@ -198,7 +191,7 @@ std::string cells(uint64_t value, int n) {
 TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
   const auto& out = flow_run();
   std::vector<uint64_t> modes;
-  for (const auto& c : between(out, kModeWord, kNoticeZero, kShift + 2)) modes.push_back(c.value);
+  for (const auto& c : out.changes_in(kModeWord, kNoticeZero, kShift + 2)) modes.push_back(c.value);
   EXPECT_EQ(modes, (std::vector<uint64_t>{mode(0, 0), mode(0, 3), mode(0, 6), mode(0, 9), mode(3, 0), mode(3, 3),
                                           mode(3, 6), mode(6, 0), mode(3, 0), mode(3, 3)}));
   EXPECT_EQ(out.first_frame(kModeWord, mode(0, 0)), kNoticeZero + 1);
@@ -209,7 +202,7 @@ TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
   EXPECT_EQ(out.value_at(kCredits, kNoJoin), 1u) << "the coin counted";
   EXPECT_EQ(out.value_at(kCredits, kJoin - 1), 1u) << "and kept";
   EXPECT_EQ(out.value_at(kCredits, kJoin + 3), 0u) << "spent by the join from the slot reset";
-  EXPECT_TRUE(between(out, kSlot0 + kRoutine, 2, kJoin).empty()) << "every slot idle until the join";
+  EXPECT_TRUE(out.changes_in(kSlot0 + kRoutine, 2, kJoin).empty()) << "every slot idle until the join";
 }
 
 // The notice poked on the title types its records one character a frame on
@@ -241,7 +234,7 @@ TEST(FlowRun, TheTypedNoticeIsTypedOnTheWideScreen) {
   EXPECT_EQ(out.value_at(kNoticeFirst, typing + 1) >> 16, 0x0200u | 'O');
   EXPECT_EQ(out.value_at(kNoticeLast, blinking), 'F') << "the last record has attribute 0";
   // The cursor: on after the last character, then off and on every 6 frames.
-  const auto cursor = between(out, kNoticeCursor, blinking - 1, fading - 1);
+  const auto cursor = out.changes_in(kNoticeCursor, blinking - 1, fading - 1);
   ASSERT_GE(cursor.size(), 60u);
   EXPECT_EQ(cursor.front().value, 0x5Fu);
   for (size_t i = 1; i < cursor.size(); ++i) {
@@ -297,7 +290,7 @@ TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
   }
   for (int row = 0; row < 3; ++row) {
     EXPECT_EQ(out.value_at(kSceneLine + 128 * row, start[1] + 1), 0u) << "scene 1 starts on a clear text layer";
-    for (const auto& c : between(out, kSceneLine + 128 * row, start[1] + 1, start[2] - 1))
+    for (const auto& c : out.changes_in(kSceneLine + 128 * row, start[1] + 1, start[2] - 1))
       EXPECT_EQ(c.value, 0u) << "scene 1 prints nothing, row " << row << ", frame " << c.frame;
   }
   EXPECT_EQ(out.value_at(kSceneLine + 128, start[4] - 1), 0u) << "scene 3 has one line";
@@ -307,7 +300,7 @@ TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
   auto drop_ys = [&](int k) {
     std::vector<int> ys;
     for (uint32_t o : objects_with(out, 0x081D57, start[k] + 1))
-      for (const auto& c : between(out, o + kScreen, start[k] + 1, k < 4 ? start[k + 1] - 1 : kSlotReset))
+      for (const auto& c : out.changes_in(o + kScreen, start[k] + 1, k < 4 ? start[k + 1] - 1 : kSlotReset))
         if (out.value_at(o + kRoutine, c.frame) == 0x081D57) ys.push_back(y_of(c.value));
     return ys;
   };
@@ -337,7 +330,7 @@ TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
   ASSERT_EQ(reset, kSlotReset + 1);
   const uint64_t game = out.first_frame(kModeWord, mode(15, 0), reset);
   EXPECT_EQ(out.first_frame(kModeWord, mode(18, 3), reset), reset + 1);
-  EXPECT_EQ(between(out, kModeWord, reset + 2, game - 1).size(), 0u) << "the mode stays";
+  EXPECT_EQ(out.changes_in(kModeWord, reset + 2, game - 1).size(), 0u) << "the mode stays";
   EXPECT_EQ(out.value_at(kSceneLine, reset + 1), 0u) << "the text layer is cleared";
   EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game - 1), 0x063514u);
   EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game), 0x0638B4u);

@@ -739,12 +739,7 @@ TEST(GenericAiArcherRun, ItsBarShowsItsName) {
   ASSERT_GT(shown, 0u) << "no name shown";
   EXPECT_GE(shown, archer.frame);
   EXPECT_LE(shown, archer.frame + 2);
-  for (uint64_t f : {shown, kArcherFrames}) {
-    std::string name;
-    for (uint32_t c = 0; c < 8 && out.value_at(kBarName + 2 * c, f) != 0; ++c)
-      name += char(out.value_at(kBarName + 2 * c, f) & 0xFF);
-    EXPECT_EQ(name, "ARCHER") << "frame " << f;
-  }
+  for (uint64_t f : {shown, kArcherFrames}) EXPECT_EQ(out.cell_text(kBarName, 8, f), "ARCHER") << "frame " << f;
 }
 
 // With the player standing 16 pixels right of it and 32 below its aiming

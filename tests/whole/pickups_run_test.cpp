@@ -174,16 +174,6 @@ TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
   EXPECT_EQ(out.value_at(kLiveEnemies, start), 7u);
 }
 
-// The text of the bar's name cells in `frame`, up to the first empty cell.
-std::string bar_name(const whole_run::outcome& out, uint64_t frame) {
-  std::string t;
-  for (uint32_t c = 0; c < 8; ++c) {
-    const uint64_t v = out.value_at(kBarName + 2 * c, frame);
-    if (v == 0) break;
-    t += char(v & 0xFF);
-  }
-  return t;
-}
 
 // The flyer's boss bar (the only one of the area) shows the flyer's name
 // from the data once it takes its turn, and keeps it while the flyer flies.
@@ -198,8 +188,8 @@ TEST(PickupsRun, TheFlyersBarShowsItsName) {
       break;
     }
   ASSERT_GT(shown, 0u) << "no name shown";
-  EXPECT_EQ(bar_name(out, shown), "FLYER");
-  EXPECT_EQ(bar_name(out, kFrames), "FLYER");
+  EXPECT_EQ(out.cell_text(kBarName, 8, shown), "FLYER");
+  EXPECT_EQ(out.cell_text(kBarName, 8, kFrames), "FLYER");
 }
 
 TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {

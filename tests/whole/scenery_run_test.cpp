@@ -108,8 +108,7 @@ std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, u
 std::vector<std::pair<uint64_t, uint64_t>> changes_of(const whole_run::outcome& out, uint32_t address, uint64_t from,
                                                       uint64_t to = kFrames) {
   std::vector<std::pair<uint64_t, uint64_t>> v;
-  for (const auto& c : out.changes)
-    if (c.address == address && c.frame > from && c.frame <= to) v.push_back({c.frame, c.value});
+  for (const auto& c : out.changes_in(address, from + 1, to)) v.push_back({c.frame, c.value});
   return v;
 }
 

@@ -88,6 +88,16 @@ std::vector<change> outcome::changes_in(uint32_t address, uint64_t from, uint64_
   return v;
 }
 
+std::vector<change> outcome::pool_changes(const pool& p, uint32_t offset, uint64_t from,
+                                          uint64_t to) const {
+  std::vector<change> v;
+  for (const auto& c : changes)
+    if (c.address >= p.base && c.address < p.base + p.size * p.count &&
+        (c.address - p.base) % p.size == offset && c.frame >= from && c.frame <= to)
+      v.push_back(c);
+  return v;
+}
+
 std::string outcome::cell_text(uint32_t first, int count, uint64_t frame) const {
   std::string t;
   for (int c = 0; c < count; ++c) {

@@ -80,6 +80,10 @@ struct outcome {
   std::vector<uint32_t> objects_with(const pool& p, uint32_t offset, uint64_t value, uint64_t frame) const;
   // The changes of `address` in frames `from` to `to`, both included.
   std::vector<change> changes_in(uint32_t address, uint64_t from, uint64_t to = UINT64_MAX) const;
+  // The same for the field at `offset` of every object of `p`, in the order
+  // the changes came (the object is the change's address less `offset`).
+  std::vector<change> pool_changes(const pool& p, uint32_t offset, uint64_t from = 0,
+                                   uint64_t to = UINT64_MAX) const;
   // The text of `count` watched 16-bit text cells from `first` at the end of
   // `frame` (each cell's low byte), up to the first empty cell.
   std::string cell_text(uint32_t first, int count, uint64_t frame) const;

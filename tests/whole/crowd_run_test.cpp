@@ -39,8 +39,8 @@ constexpr uint32_t kPlayerScore = 0x20A000 + 140;  // slot 0's record
 constexpr uint32_t kTallySlot0 = 0x208400;         // 16 counters by category
 // The two sound rings: read and write indices, then 32 code slots.
 constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
-constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
-constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+constexpr whole_run::pool kPool128{0x201000, 128, 124};
+constexpr whole_run::pool kPool64{0x204E00, 64, 200};
 constexpr uint32_t kBarName = 0x31F096;  // the boss bar's name cells, one character each
 // Fields of an object the checks follow.
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34,
@@ -64,14 +64,10 @@ whole_run::options crowd_options(int slices) {
   for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
   for (uint32_t ring : {kRingA, kRingB})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  o.watch_pool({kObjects128, 128, kCount128},
+  o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}, {kHeight, 2},
                  {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4}, {kFirstPartSize, 2}});
-  for (uint32_t i = 0; i < kCount64; ++i) {
-    const uint32_t a = kObjects64 + 64 * i;
-    o.watch.push_back({a + kRoutine, 4});
-    o.watch.push_back({a + kOwner, 2});
-  }
+  o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}});
   return o;
 }
 
@@ -111,8 +107,8 @@ uint64_t area_start(const whole_run::outcome& out) {
 // type byte (the kind) in object order. 0 where none was found.
 std::vector<uint32_t> enemies(const whole_run::outcome& out, uint64_t start) {
   std::multimap<uint8_t, uint32_t> by_kind;
-  for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t o = kObjects128 + 128 * i;
+  for (uint32_t i = 0; i < kPool128.count; ++i) {
+    const uint32_t o = kPool128.object(i);
     if (out.value_at(o + kFlags, start) & 0x8000) by_kind.emplace(uint8_t(out.value_at(o + kStateType, start) >> 8), o);
   }
   std::vector<uint32_t> found;
@@ -133,9 +129,9 @@ uint64_t beaten(const whole_run::outcome& out, uint32_t o, uint64_t from) {
 }
 
 // The 128- or 64-byte objects whose routine was `routine` in `frame`.
-std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint32_t size, uint32_t count,
-                              uint32_t routine, uint64_t frame) {
-  return out.objects_with({base, size, count}, kRoutine, routine, frame);
+std::vector<uint32_t> running(const whole_run::outcome& out, const whole_run::pool& p, uint32_t routine,
+                              uint64_t frame) {
+  return out.objects_with(p, kRoutine, routine, frame);
 }
 
 
@@ -176,17 +172,17 @@ TEST_F(CrowdRunEnemies, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
 TEST_F(CrowdRunEnemies, EachEnemyBringsItsCompanionAndItsKindsChildren) {
   // One companion per enemy, its owner the enemy.
   std::multiset<uint32_t> owners;
-  for (uint32_t c : running(out, kObjects64, 64, kCount64, 0x077BD6, start))
+  for (uint32_t c : running(out, kPool64, 0x077BD6, start))
     owners.insert(0x200000 | uint32_t(out.value_at(c + kOwner, start)));
   for (size_t i = 0; i < kKinds.size(); ++i) EXPECT_EQ(owners.count(found[i]), 1u) << "kind " << int(kKinds[i].number);
 
   // Kind 2's three parts, the overlays of kinds 5 and 6 and of 13 and 14.
-  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x06C4B8, start).size(), 3u);
-  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x071A49, start).size(), 2u);
-  EXPECT_EQ(running(out, kObjects128, 128, kCount128, 0x0703E6, start).size(), 2u);
+  EXPECT_EQ(running(out, kPool128, 0x06C4B8, start).size(), 3u);
+  EXPECT_EQ(running(out, kPool128, 0x071A49, start).size(), 2u);
+  EXPECT_EQ(running(out, kPool128, 0x0703E6, start).size(), 2u);
   // Afterimage spawners of kinds 6, 21, 25 and 26, then their afterimages.
-  EXPECT_EQ(running(out, kObjects64, 64, kCount64, 0x0696C6, start).size(), 4u);
-  EXPECT_GE(running(out, kObjects128, 128, kCount128, 0x069755, start + 12).size(), 4u);
+  EXPECT_EQ(running(out, kPool64, 0x0696C6, start).size(), 4u);
+  EXPECT_GE(running(out, kPool128, 0x069755, start + 12).size(), 4u);
 }
 
 TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
@@ -197,8 +193,8 @@ TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   // drains from the frame its boss is beaten, and when it has gone the
   // next waiting one takes its turn.
   constexpr uint32_t kWaiting = 0x0697D7, kShowing = 0x06988C, kDraining = 0x069975;
-  EXPECT_EQ(running(out, kObjects64, 64, kCount64, kWaiting, start).size(), 8u);
-  EXPECT_EQ(running(out, kObjects64, 64, kCount64, kShowing, start).size(), 1u);
+  EXPECT_EQ(running(out, kPool64, kWaiting, start).size(), 8u);
+  EXPECT_EQ(running(out, kPool64, kShowing, start).size(), 1u);
   struct turn {
     uint64_t from;
     uint8_t kind;
@@ -206,8 +202,8 @@ TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
     uint64_t drain;  // the frame it began to drain, 0 if not
   };
   std::vector<turn> turns;
-  for (uint32_t i = 0; i < kCount64; ++i) {
-    const uint32_t bar = kObjects64 + 64 * i;
+  for (uint32_t i = 0; i < kPool64.count; ++i) {
+    const uint32_t bar = kPool64.object(i);
     auto begin = [&](uint64_t frame) {
       const uint32_t owner = 0x200000 | uint32_t(out.value_at(bar + kOwner, frame));
       ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
@@ -271,10 +267,9 @@ TEST_F(CrowdRunEnemies, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndT
   std::map<uint64_t, uint64_t> expected;
   std::map<uint32_t, uint16_t> score_of;
   for (size_t i = 0; i < kKinds.size(); ++i) score_of[found[i]] = kKinds[i].score;
-  for (const auto& c : out.changes) {
-    if (c.frame <= start || c.address < kObjects128 || c.address >= kObjects128 + 128 * kCount128) continue;
+  for (const auto& c : out.pool_changes(kPool128, kEnergy, start + 1)) {
     const uint32_t o = c.address - kEnergy;
-    if ((c.address - kObjects128) % 128 != kEnergy || !score_of.count(o)) continue;
+    if (!score_of.count(o)) continue;
     if (out.value_at(o + kStateType, c.frame - 1) == 0) continue;  // a new object in the place
     expected[c.frame] += c.value == 0 ? score_of[o] : 10;
   }
@@ -383,12 +378,12 @@ TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
     if (defeat == 0) continue;
     ++pieces;
     std::vector<uint32_t> thrown;
-    for (uint32_t p : running(out, kObjects128, 128, kCount128, kPiece, defeat))
+    for (uint32_t p : running(out, kPool128, kPiece, defeat))
       if ((0x200000 | out.value_at(p + kOwner, defeat)) == o && out.value_at(p + kRoutine, defeat - 1) != kPiece)
         thrown.push_back(p);
     ASSERT_EQ(thrown.size(), 1u) << "kind " << int(k.number);
     const uint32_t p = thrown[0];
-    EXPECT_TRUE(running(out, kObjects128, 128, kCount128, kPieceFirst, defeat - 1).empty());
+    EXPECT_TRUE(running(out, kPool128, kPieceFirst, defeat - 1).empty());
     const int16_t step = int16_t(out.value_at(p + kWorldX, defeat + 2) - out.value_at(p + kWorldX, defeat + 1));
     EXPECT_EQ(std::abs(step), 10) << "kind " << int(k.number);
     uint64_t last = 0;
@@ -402,7 +397,7 @@ TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
   EXPECT_EQ(pieces, 3);  // kinds 23, 24 and 25
   // Overlays of kinds 13 and 14.
   constexpr uint32_t kOverlay = 0x0703E6, kOverlayRemoval = 0x070460;
-  const auto overlays = running(out, kObjects128, 128, kCount128, kOverlay, start);
+  const auto overlays = running(out, kPool128, kOverlay, start);
   ASSERT_EQ(overlays.size(), 2u);
   for (uint32_t v : overlays) {
     const uint32_t enemy = 0x200000 | uint32_t(out.value_at(v + kOwner, start));

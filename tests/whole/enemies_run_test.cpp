@@ -19,8 +19,7 @@ constexpr uint32_t kPlayerScore = kPlayer + 140;
 constexpr uint32_t kPlayerX = kPlayer + 32;
 constexpr uint32_t kTallySlot0 = 0x208400;  // 16 counters by category
 // The 128-byte objects; of each, the fields the checks follow.
-constexpr uint32_t kObjects128 = 0x201000;
-constexpr uint32_t kObjectCount = 124;
+constexpr whole_run::pool kPool128{0x201000, 128, 124};
 constexpr uint32_t kFlags = 0, kStateType = 2, kWorldX = 32, kEnergy = 64;
 
 constexpr uint64_t kFrames = 1560;
@@ -42,7 +41,7 @@ whole_run::options enemies_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kLiveEnemies, 1}, {kPlayerScore, 4}, {kPlayerX, 2}, {kTallySlot0 + 2, 2}};
-  o.watch_pool({kObjects128, 128, kObjectCount}, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}});
+  o.watch_pool(kPool128, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}});
   return o;
 }
 
@@ -60,8 +59,7 @@ struct found {
   uint64_t frame = 0;
 };
 found enemy(const whole_run::outcome& out, uint8_t type, uint16_t energy) {
-  for (const auto& c : out.changes) {
-    if (c.address < kObjects128 || (c.address - kObjects128) % 128 != kStateType) continue;
+  for (const auto& c : out.pool_changes(kPool128, kStateType)) {
     const uint32_t o = c.address - kStateType;
     if ((c.value >> 8) == type && out.value_at(o + kEnergy, c.frame) == energy) return {o, c.frame};
   }

@@ -43,7 +43,7 @@ constexpr uint32_t kSlot0 = 0x20A000, kSlot1 = 0x20A100;
 constexpr uint32_t kRoutine = 4, kEnergy = 64, kScore = 140, kShownEnergy = 232;
 // The object pools: of each object its state and type, its routine, its
 // screen place and (256 bytes) the size words of its first copied part.
-constexpr uint32_t kObjects256 = 0x200400, kObjects128 = 0x201000;
+constexpr whole_run::pool kPool256{0x200400, 256, 12}, kPool128{0x201000, 128, 124};
 constexpr uint32_t kStateType = 2, kScreen = 16, kPartSize = 100;
 
 // Text cells: row r, column c at 0x31F000 + 128r + 2c.
@@ -139,8 +139,8 @@ whole_run::options flow_options(int slices) {
     o.watch.push_back({origin + kEnergyLine, 2});
     o.watch.push_back({origin + kEnergyDigits, 6});
   }
-  o.watch_pool({kObjects256, 256, 12}, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}, {kPartSize, 4}});
-  o.watch_pool({kObjects128, 128, 124}, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}});
+  o.watch_pool(kPool256, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}, {kPartSize, 4}});
+  o.watch_pool(kPool128, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}});
   return o;
 }
 
@@ -160,8 +160,8 @@ TEST(FlowRun, EndsCleanlyAtItsFrameLimit) {
 // The objects of the pools whose routine field holds `routine` at frame
 // `at`, in address order.
 std::vector<uint32_t> objects_with(const whole_run::outcome& out, uint32_t routine, uint64_t at) {
-  auto v = out.objects_with({kObjects256, 256, 12}, kRoutine, routine, at);
-  const auto small = out.objects_with({kObjects128, 128, 124}, kRoutine, routine, at);
+  auto v = out.objects_with(kPool256, kRoutine, routine, at);
+  const auto small = out.objects_with(kPool128, kRoutine, routine, at);
   v.insert(v.end(), small.begin(), small.end());
   return v;
 }
@@ -312,9 +312,8 @@ TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
   // its 16 places in turn.
   EXPECT_GE(objects_with(out, 0x08A876, start[2] + 1).size(), 1u);
   std::vector<int> places;
-  for (const auto& c : out.changes)
-    if (c.frame > start[2] && c.frame < start[3] && c.address >= kObjects128 && c.address % 128 == kStateType &&
-        out.value_at(c.address - kStateType + kRoutine, c.frame) == 0x08A8DD)
+  for (const auto& c : out.pool_changes(kPool128, kStateType, start[2] + 1, start[3] - 1))
+    if (out.value_at(c.address - kStateType + kRoutine, c.frame) == 0x08A8DD)
       places.push_back(int(c.value >> 8));
   std::sort(places.begin(), places.end());
   places.erase(std::unique(places.begin(), places.end()), places.end());

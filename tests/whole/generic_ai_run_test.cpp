@@ -45,8 +45,7 @@ constexpr uint32_t kPlayerScore = kPlayer + 140;
 constexpr uint32_t kTally = 0x208400;  // slot 0's counters by category
 constexpr uint32_t kTableB = 0x20A900;  // hit-box table B: 16-byte entries after its header
 // The 128-byte objects; of each, the fields the checks follow.
-constexpr uint32_t kObjects128 = 0x201000;
-constexpr uint32_t kObjectCount = 124;
+constexpr whole_run::pool kPool128{0x201000, 128, 124};
 constexpr uint32_t kFlags = 0, kStateType = 2, kWorldX = 32, kWorldY = 34, kEnergy = 64;
 
 constexpr uint64_t kFrames = 2400;
@@ -100,7 +99,7 @@ whole_run::options generic_ai_options(int slices) {
   o.seconds = 240;
   o.watch = {{kStage, 1}, {kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}};
   for (uint32_t category = 0; category < 6; ++category) o.watch.push_back({kTally + 2 * category, 2});
-  o.watch_pool({kObjects128, 128, kObjectCount},
+  o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
   return o;
 }
@@ -130,8 +129,7 @@ struct found {
   uint64_t frame = 0;
 };
 found enemy(const whole_run::outcome& out, const kind& k) {
-  for (const auto& c : out.changes) {
-    if (c.address < kObjects128 || (c.address - kObjects128) % 128 != kStateType) continue;
+  for (const auto& c : out.pool_changes(kPool128, kStateType)) {
     const uint32_t o = c.address - kStateType;
     if ((c.value >> 8) == k.type && out.value_at(o + kEnergy, c.frame) == k.energy &&
         out.value_at(o + kWorldX, c.frame) == k.x)
@@ -488,7 +486,7 @@ whole_run::options pieces_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
-  o.watch_pool({kObjects128, 128, kObjectCount},
+  o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kEnergy, 2}});
   return o;
 }
@@ -501,8 +499,7 @@ const whole_reach::listed kReachPieces("generic_ai_pieces", [] { return pieces_o
 // The body of `k`: the 128-byte object whose type byte turned to k.type at
 // k.x (the first such).
 found body(const whole_run::outcome& out, const piece_kind& k) {
-  for (const auto& c : out.changes) {
-    if (c.address < kObjects128 || (c.address - kObjects128) % 128 != kStateType) continue;
+  for (const auto& c : out.pool_changes(kPool128, kStateType)) {
     const uint32_t o = c.address - kStateType;
     if ((c.value >> 8) == k.type && out.value_at(o + kWorldX, c.frame) == k.x) return {o, c.frame};
   }
@@ -512,10 +509,8 @@ found body(const whole_run::outcome& out, const piece_kind& k) {
 // The objects that took `routine` at `frame`.
 std::vector<uint32_t> installed(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
   std::vector<uint32_t> v;
-  for (const auto& c : out.changes)
-    if (c.frame == frame && c.value == routine && c.address >= kObjects128 &&
-        (c.address - kObjects128) % 128 == kRoutine)
-      v.push_back(c.address - kRoutine);
+  for (const auto& c : out.pool_changes(kPool128, kRoutine, frame, frame))
+    if (c.value == routine) v.push_back(c.address - kRoutine);
   return v;
 }
 
@@ -684,7 +679,7 @@ whole_run::options archer_options(int slices) {
   o.seconds = 240;
   o.watch = {{kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
   for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
-  o.watch_pool({kObjects128, 128, kObjectCount},
+  o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2},
                  {kStunCount, 1}, {kAim, 2}, {kOctant, 1}, {kColour0, 2}, {kColour1, 2}});
   return o;

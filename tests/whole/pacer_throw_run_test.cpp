@@ -21,8 +21,7 @@ constexpr uint32_t kPlayerX = kPlayer + 32, kPlayerY = kPlayer + 34, kPlayerEner
 constexpr uint32_t kFreeCount64 = 0x2001FE;  // the 64-byte pool's free stack: its count
 // The 128-byte objects and the 64-byte objects; of each, the fields the
 // checks follow.
-constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
-constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+constexpr whole_run::pool kPool128{0x201000, 128, 124}, kPool64{0x204E00, 64, 200};
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34, kEnergy = 64;
 
 constexpr uint64_t kFrames = 900;
@@ -50,9 +49,9 @@ whole_run::options throw_options(int slices) {
   o.slices = slices;
   o.seconds = 240;
   o.watch = {{kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kFreeCount64, 2}};
-  o.watch_pool({kObjects128, 128, kCount128},
+  o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
-  o.watch_pool({kObjects64, 64, kCount64}, {{kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}});
+  o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}});
   return o;
 }
 
@@ -64,11 +63,11 @@ const whole_reach::listed kReach("pacer_throw", [] { return throw_options(1); })
 // The pacer: the 128-byte object whose type byte turned to 0 with the
 // pacer's energy on its segment's floor. 0 when none did.
 uint32_t pacer(const whole_run::outcome& out) {
-  for (const auto& c : out.changes) {
-    if (c.address < kObjects128 || c.address >= kObjects128 + 128 * kCount128) continue;
-    if ((c.address - kObjects128) % 128 != kStateType || (c.value >> 8) != 0 || c.frame < 600) continue;
+  for (const auto& c : out.pool_changes(kPool128, kStateType, 600)) {
     const uint32_t o = c.address - kStateType;
-    if (out.value_at(o + kEnergy, c.frame) == kPacerEnergy && out.value_at(o + kWorldY, c.frame) == kPacerY) return o;
+    if ((c.value >> 8) == 0 && out.value_at(o + kEnergy, c.frame) == kPacerEnergy &&
+        out.value_at(o + kWorldY, c.frame) == kPacerY)
+      return o;
   }
   return 0;
 }
@@ -79,11 +78,8 @@ struct thrown {
   uint64_t frame = 0;
 };
 thrown first_thrown(const whole_run::outcome& out) {
-  for (const auto& c : out.changes) {
-    const bool in_pool = c.address >= kObjects64 && c.address < kObjects64 + 64 * kCount64;
-    if (in_pool && (c.address - kObjects64) % 64 == kRoutine && c.value == kThrown)
-      return {c.address - kRoutine, c.frame};
-  }
+  for (const auto& c : out.pool_changes(kPool64, kRoutine))
+    if (c.value == kThrown) return {c.address - kRoutine, c.frame};
   return {};
 }
 

@@ -45,7 +45,7 @@ constexpr uint32_t kRecord = 0x20A000;  // slot 0's player record
 constexpr uint32_t kRoutine = kRecord + 4, kTimer = kRecord + 74;
 constexpr uint32_t kMessageCell = 0x31F004;  // slot 0's name and message cell
 constexpr uint32_t kRingACommand = 0x700000;
-constexpr uint32_t kPool128 = 0x201000, kCount128 = 124;
+constexpr whole_run::pool kPool128{0x201000, 128, 124};
 constexpr uint32_t kFlags = 0, kState = 2, kType = 3, kObjectRoutine = 4, kWorldX = 32;
 
 constexpr unsigned kAreaWon = 11, kGameEnded = 7, kPlayOver = 14;
@@ -68,7 +68,7 @@ whole_run::options play_over_options(int slices) {
   o.seconds = 120;
   o.watch = {{kModeWord, 2},  {kIngameState, 1}, {kStageArea, 2},  {kGameFlags, 4}, {kSystemFlags, 4},
              {kRoutine, 4},   {kTimer, 2},       {kMessageCell, 2}, {kRingACommand, 1}};
-  o.watch_pool({kPool128, 128, kCount128}, {{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}});
+  o.watch_pool(kPool128, {{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}});
   return o;
 }
 
@@ -87,10 +87,8 @@ uint64_t first_with_bit(const whole_run::outcome& out, uint32_t address, unsigne
 
 // The 128-byte object whose routine became `routine` at or after `from`.
 uint32_t object_running(const whole_run::outcome& out, uint32_t routine, uint64_t from) {
-  for (const auto& c : out.changes)
-    if (c.frame >= from && c.value == routine && c.address >= kPool128 &&
-        c.address < kPool128 + 128 * kCount128 && (c.address - kPool128) % 128 == kObjectRoutine)
-      return c.address - kObjectRoutine;
+  for (const auto& c : out.pool_changes(kPool128, kObjectRoutine, from))
+    if (c.value == routine) return c.address - kObjectRoutine;
   return 0;
 }
 
@@ -174,7 +172,7 @@ std::vector<uint8_t> four_slot_eeprom() {
 
 constexpr uint64_t kDemoFrames = 1500;
 constexpr uint32_t kZoom = 0x208250, kLayerControl = 0x208200;
-constexpr uint32_t kPool64 = 0x204E00, kCount64 = 200;
+constexpr whole_run::pool kPool64{0x204E00, 64, 200};
 constexpr unsigned kZoomRequest = 10, kDemo = 8, kPlacedObjects = 12, kAreaChange = 11;
 constexpr uint16_t kUpperLayersOff = 0x3000;
 
@@ -189,8 +187,8 @@ whole_run::options demo_options(int slices) {
   o.eeprom = four_slot_eeprom();
   o.watch = {{kModeWord, 2},    {kIngameState, 1}, {kStageArea, 2}, {kGameFlags, 4},
              {kSystemFlags, 4}, {kZoom, 2},        {kLayerControl, 2}};
-  o.watch_pool({kPool128, 128, kCount128}, {{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}});
-  o.watch_pool({kPool64, 64, kCount64}, {{kState, 1}, {kObjectRoutine, 4}});
+  o.watch_pool(kPool128, {{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}});
+  o.watch_pool(kPool64, {{kState, 1}, {kObjectRoutine, 4}});
   return o;
 }
 
@@ -228,10 +226,9 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
   // The camera controller: waiting for the area to be won (4), the move (5),
   // the 90 frames' wait (6), then waiting for the area change (7), after
   // which it frees itself.
-  uint32_t controller = 0;
-  for (uint32_t i = 0; i < kCount64 && !controller; ++i)
-    if (out.value_at(kPool64 + 64 * i + kObjectRoutine, start) == 0x08595F) controller = kPool64 + 64 * i;
-  ASSERT_NE(controller, 0u);
+  const auto controllers = out.objects_with(kPool64, kObjectRoutine, 0x08595F, start);
+  ASSERT_FALSE(controllers.empty());
+  const uint32_t controller = controllers.front();
   const auto states = out.values_of(controller + kState);
   const auto state_frames = out.frames_of(controller + kState);
   ASSERT_EQ(states.size(), state_frames.size());

@@ -49,7 +49,7 @@ constexpr uint32_t kPageInitials3 = 0x300400 + 128 * 4 + 2 * 22;
 // The 128-byte objects: the fields of the second area's objects the run
 // follows (an indicator's blink count and colour word), and the attack
 // pattern of the watcher's enemy.
-constexpr uint32_t kPool128 = 0x201000, kCount128 = 124;
+constexpr whole_run::pool kPool128{0x201000, 128, 124};
 constexpr uint32_t kObjectFlags = 0, kObjectState = 2, kObjectType = 3, kObjectRoutine = 4, kObjectWorldX = 32,
                    kIndicatorBlink = 54, kAttackPattern = 82, kIndicatorColour = 110;
 
@@ -72,7 +72,7 @@ whole_run::options play_options(int slices) {
              {kEnergyUnits, 2}, {kHeadingCell, 2}, {kBigTens, 4}, {kBigUnits, 4},
              {kGameOverCell, 2}, {kPageInitials3, 4}};
   o.pictures = {kPanelPicture, kContinuePicture, kInitialsPicture};
-  o.watch_pool({kPool128, 128, kCount128},
+  o.watch_pool(kPool128,
                 {{kObjectFlags, 2}, {kObjectState, 1}, {kObjectType, 1}, {kObjectRoutine, 4}, {kObjectWorldX, 2},
                  {kIndicatorBlink, 1}, {kIndicatorColour, 2}, {kAttackPattern, 1}});
   return o;
@@ -184,8 +184,8 @@ TEST(PlayRun, EnemySwingsTakeTheEnergyUntilItIsGone) {
 TEST(PlayRun, SwingsOfBothAttackPatternsLand) {
   const auto& out = play_run();
   uint32_t enemy = 0;
-  for (const auto& c : out.changes)
-    if (c.address >= kPool128 && (c.address - kPool128) % 128 == kObjectType && c.value == kWatchersKind) {
+  for (const auto& c : out.pool_changes(kPool128, kObjectType))
+    if (c.value == kWatchersKind) {
       enemy = c.address - kObjectType;
       break;
     }
@@ -316,12 +316,7 @@ TEST(PlayRun, TheSecondAreaLightsTheCountdownIndicatorAndADrifterCrossesTheScree
   const auto& out = play_run();
   const uint64_t area2 = out.first_frame(kStageArea, 0x0201);
   ASSERT_GT(area2, 0u);
-  auto with_routine = [&](uint32_t routine) {
-    std::vector<uint32_t> v;
-    for (uint32_t i = 0; i < kCount128; ++i)
-      if (out.value_at(kPool128 + 128 * i + kObjectRoutine, area2) == routine) v.push_back(kPool128 + 128 * i);
-    return v;
-  };
+  auto with_routine = [&](uint32_t routine) { return out.objects_with(kPool128, kObjectRoutine, routine, area2); };
   const auto indicators = with_routine(0x084FA6);
   ASSERT_EQ(indicators.size(), 2u);
   for (uint32_t a : indicators) {

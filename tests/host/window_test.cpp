@@ -44,15 +44,24 @@ TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
     // seconds for either, so poll rather than sleep a fixed time.
     using xvfb::wait_for;
     wait_for("xwininfo -display " + display + " -root 2>&1", "Width:");
-    const pid_t game = spawn({IRONBELL_GUEST_EXE, "--frames", "600"},
-                             xvfb::with_sanitizer_options(
-                                 {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
-                                  "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(),
-                                  "PATH=/usr/bin:/bin"}),
-                             dir.path(), dir / "game.txt");
-    const std::string info = wait_for("xwininfo -display " + display +
-                                          " -name 'Ironbell: The Arcade Game' 2>&1",
-                                      "Width:");
+    const auto env = xvfb::with_sanitizer_options(
+        {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
+         "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(), "PATH=/usr/bin:/bin"});
+    // A busy machine can keep the window from being found while the run
+    // lasts; the game is then started once more. What the server held when
+    // the window was missed goes into the report.
+    pid_t game = -1;
+    std::string info, missed;
+    for (int attempt = 0; attempt < 2 && field(info, "Width:") < 0; ++attempt) {
+        if (game > 0) {
+            missed += "attempt " + std::to_string(attempt) + ": " +
+                      capture("xwininfo -display " + display + " -root -tree 2>&1") +
+                      xvfb::read_file(dir / "game.txt");
+            waitpid(game, nullptr, 0);
+        }
+        game = spawn({IRONBELL_GUEST_EXE, "--frames", "600"}, env, dir.path(), dir / "game.txt");
+        info = wait_for("xwininfo -display " + display + " -name 'Ironbell: The Arcade Game' 2>&1", "Width:");
+    }
     std::this_thread::sleep_for(std::chrono::seconds(1));  // a few frames drawn
     const std::string shot = (dir / "screen.png").string();
     capture("import -display " + display + " -window root " + shot + " 2>&1");
@@ -62,8 +71,8 @@ TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << xvfb::read_file(dir / "game.txt");
     const int x = field(info, "Absolute upper-left X:"), y = field(info, "Absolute upper-left Y:");
     const int w = field(info, "Width:"), h = field(info, "Height:");
-    EXPECT_EQ(w, 640) << info;
-    EXPECT_EQ(h, 448) << info;
+    EXPECT_EQ(w, 640) << info << missed;
+    EXPECT_EQ(h, 448) << info << missed;
     // The mean colour of the window's area: the guest's green, not black.
     const std::string mean =
         capture("convert " + shot + " -crop " + std::to_string(w) + "x" + std::to_string(h) + "+" +

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <vector>
 
 #include "runtime/v60.h"
 
@@ -35,8 +34,10 @@ host_task_record* previous = nullptr;  // the task that switched to the running 
 // asked for meanwhile waits in `pending` (see host_task_when_settled).
 volatile sig_atomic_t busy = 0;
 std::atomic<void (*)()> pending{nullptr};
-// Every task ever created: never freed, always reachable.
-std::vector<host_task_record*> created;
+// Every task ever made, chained through the records themselves: never freed,
+// and reachable from here until the process has gone (a container would be
+// destroyed among the exit handlers, before a leak check looks).
+host_task_record* newest = nullptr;
 
 #if IRONBELL_ASAN_FIBERS
 // AddressSanitizer must be told when the native stack changes under it. The
@@ -117,22 +118,30 @@ host_task_record* host_task_main() {
 
 host_task_record* host_task_current() { return current; }
 
+unsigned host_task_count() {
+    unsigned count = 0;
+    for (const host_task_record* task = newest; task; task = task->made_before) ++count;
+    return count;
+}
+
 host_task_record* host_task_create(void (*entry)()) {
     enter();
     auto* task = new (std::nothrow) host_task_record{};
-    if (task) task->stack = new_stack();
+    if (task) {
+        task->made_before = newest;
+        newest = task;
+        task->stack = new_stack();
+    }
     const bool made = task && task->stack && prepare(task, entry);
-    if (made) created.push_back(task);
     settle();
-    if (!made) v60_fatal("A task could not be created\n");
-    return task;
+    return made ? task : nullptr;
 }
 
-void host_task_renew(host_task_record* task, void (*entry)()) {
+bool host_task_renew(host_task_record* task, void (*entry)()) {
     enter();
     const bool made = task != current && task->stack && prepare(task, entry);
     settle();
-    if (!made) v60_fatal("A task could not be created\n");
+    return made;
 }
 
 void host_task_when_settled(void (*action)()) {
@@ -142,6 +151,9 @@ void host_task_when_settled(void (*action)()) {
     }
     pending.store(action);
 }
+
+void host_task_hold() { enter(); }
+void host_task_release() { settle(); }
 
 bool host_task_in_guard(const void* address) {
     if (!current || !current->stack) return false;

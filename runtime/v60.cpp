@@ -37,7 +37,6 @@ struct waiting_task {
 constexpr uint64_t kMaxWaiting = 8;
 waiting_task waiting[kMaxWaiting];
 uint64_t waiting_count;
-host_task_record* main_task;
 
 // The routine run_task is starting, until a reset entry takes it as its own.
 constexpr uint32_t kNoStart = 0xFFFFFFFF;
@@ -46,6 +45,8 @@ uint32_t task_start = kNoStart;
 host_task_record* spare_task = nullptr;
 // The task the game runs on; a later run starts afresh on its stack.
 host_task_record* game_task = nullptr;
+
+[[noreturn]] void no_task() { v60_fatal("A task could not be created\n"); }
 
 void push(uint32_t value) {
     cpu.reg[V60_SP] -= 4;
@@ -145,13 +146,19 @@ void v60_restart_task(uint32_t entry) {
     // Called outside any task (a routine run directly on the host's own
     // context) there is no other stack to move to: run in place.
     if (first || !running || !running->stack) return;
+    // The watch may end the run from a signal at any point here; held, its
+    // end waits until the two tasks are named apart, so that a later run
+    // never finds one task as both or a made one forgotten.
+    host_task_hold();
     host_task_record* next = spare_task;
-    if (next)
-        host_task_renew(next, run_task);
-    else
-        next = host_task_create(run_task);
-    spare_task = running;
-    if (game_task == running) game_task = next;
+    const bool made = next ? host_task_renew(next, run_task)
+                           : (next = host_task_create(run_task)) != nullptr;
+    if (made) {
+        spare_task = running;
+        if (game_task == running) game_task = next;
+    }
+    host_task_release();
+    if (!made) no_task();
     cpu.pc = entry;
     host_task_switch(next);
     v60_fatal("A task came back after its reset\n");  // nothing switches to a left task
@@ -227,17 +234,18 @@ uint32_t program_interrupts() { return cpu.interrupts; }
 void program_run() {
     waiting_count = 0;
     task_start = kNoStart;
-    main_task = host_task_main();
+    host_task_main();
     // Runs one after another (tests, the fuzz target) reuse one stack instead
     // of leaving a new one behind each time.
-    if (game_task && game_task != host_task_current())
-        host_task_renew(game_task, run_task);
-    else
-        game_task = host_task_create(run_task);
+    if (game_task && game_task != host_task_current()) {
+        if (!host_task_renew(game_task, run_task)) no_task();
+    } else if (!(game_task = host_task_create(run_task))) {
+        no_task();
+    }
     host_task_switch(game_task);
 }
 
-void program_stop() { host_task_switch(main_task); }
+void program_stop() { host_task_switch(host_task_main()); }
 
 void v60_frame_wait(uint32_t address) {
     if (!(orb_read8(address & 0xFFFFFF) & 1)) orb_wait();
@@ -273,7 +281,7 @@ void v60_take_interrupts(uint32_t poll) {
                 break;
             }
         }
-        if (!next) next = host_task_create(run_task);
+        if (!next && !(next = host_task_create(run_task))) no_task();
         if (waiting_count == kMaxWaiting)
             v60_fatal("More than %d tasks wait (frame %llu)\n", static_cast<int>(kMaxWaiting),
                       static_cast<unsigned long long>(cpu.frames));

@@ -15,8 +15,9 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
 
 #include "runtime/tasks.h"
 #include "runtime/v60.h"
@@ -25,7 +26,7 @@ namespace {
 
 // A hung frame is one that `limit_ticks` ticks in a row find unchanged; the
 // line gives the limit as it was asked for.
-unsigned limit_ticks = 0;
+volatile unsigned limit_ticks = 0;
 unsigned limit_shown = 0;
 const char* limit_unit = "s";
 uint64_t seen_frames = 0;
@@ -36,35 +37,85 @@ struct sigaction previous_segv;
 bool segv_installed = false;
 alignas(16) char signal_stack[1 << 16];
 
+// A fatal line put together inside a signal handler, where stdio's
+// formatting may not run: text, decimal and six-digit guest addresses.
+struct line_text {
+    char text[192];
+    size_t size = 0;
+
+    line_text& operator<<(const char* part) {
+        while (*part && size + 1 < sizeof text) text[size++] = *part++;
+        text[size] = 0;
+        return *this;
+    }
+    line_text& operator<<(uint64_t value) {
+        char digits[20];
+        int n = 0;
+        do digits[n++] = static_cast<char>('0' + value % 10);
+        while ((value /= 10) != 0);
+        char part[21];
+        for (int i = 0; i < n; ++i) part[i] = digits[n - 1 - i];
+        part[n] = 0;
+        return *this << static_cast<const char*>(part);
+    }
+    line_text& address(uint32_t value) {
+        char part[7];
+        for (int i = 0; i < 6; ++i) part[i] = "0123456789ABCDEF"[(value >> (20 - 4 * i)) & 0xF];
+        part[6] = 0;
+        return *this << static_cast<const char*>(part);
+    }
+};
+
+// The host's own task: the thread outside any of the guest's tasks.
+bool on_host_task() {
+    const host_task_record* running = host_task_current();
+    return !running || !running->stack;
+}
+
 // From a signal handler: the line goes out with write(2), then the host's
 // save, then the exit without the process's exit handlers (the interrupted
 // code may hold any lock).
-[[noreturn]] void end_run(const char* line) {
-    const ssize_t ignored = write(STDERR_FILENO, line, std::strlen(line));
+[[noreturn]] void end_run(const line_text& line) {
+    const ssize_t ignored = write(STDERR_FILENO, line.text, line.size);
     (void)ignored;
     if (program_fatal_hook) program_fatal_hook();
     _exit(3);
 }
 
-// The hung frame's line, kept for when the run can end.
-char hung_line[160];
-volatile sig_atomic_t ending = 0;  // the line is out: later ticks leave it be
+// What the tick found of the hung frame, kept for when the run can end.
+uint64_t hung_frame = 0;
+uint32_t hung_where = 0;
+volatile sig_atomic_t ending = 0;  // an end is on its way: later ticks leave it be
 
-void end_hung_run() { end_run(hung_line); }
+void end_hung_run() {
+    // The end waited for a task switch that went to the host's own task: the
+    // run has stopped, nothing of the guest is running, and the host goes on.
+    if (on_host_task()) {
+        still_ticks = 0;
+        ending = 0;
+        return;
+    }
+    line_text line;
+    line << "Frame " << hung_frame << " has not ended after " << uint64_t{limit_shown} << " "
+         << limit_unit << ": the guest loops in the routine at ";
+    line.address(v60_routine_at(hung_where)) << " (last seen at ";
+    line.address(hung_where & 0xFFFFFF) << ")\n";
+    end_run(line);
+}
 
+// Only the guest's time counts: a tick on the host's own task (its set-up
+// before a run, its work after one) starts the count again, so a frame is
+// hung only after `limit_ticks` ticks in a row of the guest's own time.
 void on_tick(int) {
-    if (ending) return;
-    if (cpu.frames != seen_frames) {
+    if (ending || limit_ticks == 0) return;
+    if (on_host_task() || cpu.frames != seen_frames) {
         seen_frames = cpu.frames;
         still_ticks = 0;
         return;
     }
     if (++still_ticks < limit_ticks) return;
-    std::snprintf(hung_line, sizeof hung_line,
-                  "Frame %llu has not ended after %u %s: the guest loops in the routine at %06X "
-                  "(last seen at %06X)\n",
-                  static_cast<unsigned long long>(cpu.frames + 1), limit_shown, limit_unit,
-                  v60_routine_at(v60_where), v60_where & 0xFFFFFF);
+    hung_frame = cpu.frames + 1;
+    hung_where = v60_where;
     ending = 1;
     // A host whose save goes back to its own context switches tasks: not in
     // the middle of a switch the tick may have landed in.
@@ -73,12 +124,10 @@ void on_tick(int) {
 
 void on_segv(int signal, siginfo_t* info, void* context) {
     if (host_task_in_guard(info->si_addr)) {
-        char line[160];
-        std::snprintf(line, sizeof line,
-                      "The guest's calls nest deeper than the native stack holds, in the routine "
-                      "at %06X (last seen at %06X, frame %llu)\n",
-                      v60_routine_at(v60_where), v60_where & 0xFFFFFF,
-                      static_cast<unsigned long long>(cpu.frames));
+        line_text line;
+        line << "The guest's calls nest deeper than the native stack holds, in the routine at ";
+        line.address(v60_routine_at(v60_where)) << " (last seen at ";
+        line.address(v60_where & 0xFFFFFF) << ", frame " << cpu.frames << ")\n";
         end_run(line);
     }
     // Any other fault is not ours: hand it to whoever had it before.
@@ -90,22 +139,27 @@ void on_segv(int signal, siginfo_t* info, void* context) {
 }
 
 // Arms the watch: a tick every `period` of processor time, `ticks` of them in
-// one frame end the run; 0 ticks stop the timer.
+// one frame end the run; 0 ticks stop the timer, before anything else changes,
+// so that no tick finds a limit of 0.
 void arm(unsigned ticks, timespec period, unsigned shown, const char* unit) {
-    limit_ticks = ticks;
-    limit_shown = shown;
-    limit_unit = unit;
-    seen_frames = cpu.frames;
-    still_ticks = 0;
-    ending = 0;
     const pid_t thread = static_cast<pid_t>(syscall(SYS_gettid));
     if (ticks == 0) {
         if (timer_thread == thread) {
             const itimerspec off{};
             timer_settime(timer, 0, &off, nullptr);
         }
+        limit_ticks = 0;
         return;
     }
+    limit_ticks = 0;  // a tick until the rest is set finds the watch off
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    limit_shown = shown;
+    limit_unit = unit;
+    seen_frames = cpu.frames;
+    still_ticks = 0;
+    ending = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    limit_ticks = ticks;
 
     // The fault of an exhausted task stack is handled on a stack of its own.
     // The handler goes in once: taken again, it would keep itself as the

@@ -127,6 +127,28 @@ TEST(HostTasks, SwitchKeepsEachNativeStack) {
     EXPECT_EQ(task_steps, 2);
 }
 
+// What a signal handler asks for inside a hold waits for its release, and
+// runs once; outside any hold and switch it runs at once. Renewing the
+// running task is refused and changes nothing.
+int settled_runs;
+void note_settled() { ++settled_runs; }
+
+TEST(HostTasks, AHoldKeepsAHandlersActionUntilItsRelease) {
+    host_task_main();
+    settled_runs = 0;
+    host_task_when_settled(note_settled);
+    EXPECT_EQ(settled_runs, 1);
+    host_task_hold();
+    host_task_hold();
+    host_task_when_settled(note_settled);
+    host_task_release();
+    EXPECT_EQ(settled_runs, 1) << "an inner release leaves the outer hold";
+    host_task_release();
+    EXPECT_EQ(settled_runs, 2);
+    EXPECT_FALSE(host_task_renew(host_task_current(), note_settled));
+    EXPECT_EQ(host_task_current(), host_task_main());
+}
+
 void ends_at_once() {}
 
 TEST(HostTasks, ATaskWhoseEntryReturnsEndsTheRun) {

@@ -54,11 +54,29 @@ TEST_F(Watchdog, AResetEntryReachedFromInsideTheGameStartsOverWithoutNesting) {
 }
 
 // Called straight from the host's own context there is no other stack: the
-// entry runs in place.
+// entry runs in place. It returns on the host's task, leaves the processor
+// where it was, and a run afterwards starts from reset as any run does.
 TEST_F(Watchdog, AResetEntryOutsideAnyTaskRunsInPlace) {
-    host_task_main();
-    v60_restart_task(kReset);  // returns
-    SUCCEED();
+    host_task_record* host = host_task_main();
+    cpu.pc = 0x123456;
+    const unsigned tasks = host_task_count();
+    v60_restart_task(kRestarter);
+    EXPECT_EQ(host_task_current(), host);
+    EXPECT_EQ(host_task_count(), tasks);
+    EXPECT_EQ(cpu.pc, 0x123456u) << "nothing was started elsewhere";
+
+    static uint64_t stop_after;
+    stop_after = 3;
+    orb_board.irq_changed = [](int level) { program_irq_line(level); };
+    orb_init(program.data());
+    program_reset();
+    program_frame_done = [] {
+        if (program_frames() >= stop_after) program_stop();
+    };
+    program_run();
+    EXPECT_EQ(host_task_current(), host);
+    EXPECT_EQ(program_frames(), 3u);
+    EXPECT_EQ(orb_read32(kVblankCount), 3u);
 }
 
 TEST_F(Watchdog, CallsThatNestWithoutEndEndTheRunAtTheStackGuard) {
@@ -152,6 +170,36 @@ TEST_F(Watchdog, FramesThatEndKeepARunGoingUnderALimitInMilliseconds) {
     EXPECT_GT(program_frames(), 10'000u);
 }
 
+// The watch counts the guest's time only: what the host does on its own task
+// before a run starts (here, as an in-process host may, a long set-up) and
+// after it stops is no frame of the guest's, however long the limit has run
+// out meanwhile.
+void spend_host_time(uint64_t ns) {
+    const uint64_t until = thread_ns() + ns;
+    while (thread_ns() < until) {
+    }
+}
+
+TEST_F(Watchdog, TheHostsOwnTimeBeforeAndAfterARunIsNoHungFrame) {
+    static uint64_t stop_after;
+    orb_board.irq_changed = [](int level) { program_irq_line(level); };
+    program_frame_done = [] {
+        if (program_frames() >= stop_after) program_stop();
+    };
+    program_watchdog_ms(1);
+    for (int run = 1; run <= 3; ++run) {
+        spend_host_time(50'000'000);
+        orb_init(program.data());
+        program_reset();
+        stop_after = 3;
+        program_run();
+        EXPECT_EQ(program_frames(), 3u) << "run " << run;
+    }
+    spend_host_time(50'000'000);
+    program_watchdog_ms(0);
+    spend_host_time(10'000'000);  // a tick still on its way finds the watch off
+}
+
 // A frame that ends in time keeps the run going, and the host's save runs
 // before a hung run ends.
 bool saved = false;
@@ -182,9 +230,12 @@ TEST_F(Watchdog, FramesThatEndKeepTheRunGoingAndAHungRunSavesFirst) {
 }
 
 // A tick can land while the game switches between its tasks (a guest that
-// resets itself does so all the time). A host whose save goes back to its own
-// context (the fuzz target does) must not start a switch inside that one:
-// the run still ends at the next tick, each time.
+// resets itself does so all the time), and while it makes or renews one. A
+// host whose save goes back to its own context (the fuzz target does) must
+// not start a switch inside that one, and the run must leave its tasks whole:
+// after every hung run, a run that restarts three times and stops itself
+// still does (it could not, with the game's task taken for the spare one),
+// and no task is made beyond the two that every run uses in turn.
 TEST_F(Watchdog, AHungRunThatSwitchesTasksEndsCleanlyIntoTheHost) {
     static int ended;
     ended = 0;
@@ -192,19 +243,28 @@ TEST_F(Watchdog, AHungRunThatSwitchesTasksEndsCleanlyIntoTheHost) {
         ++ended;
         program_stop();
     };
-    for (int run = 1; run <= 150; ++run) {
+    const auto restart_from_reset = [this](uint32_t limit) {
         orb_write32(kRestarts, 0);
-        orb_write32(kRestartLimit, 0xFFFFFFFF);
+        orb_write32(kRestartLimit, limit);
         // Each start pushes a word: from here down the guest's stack meets
         // none of the test's words before the program ROM, which ignores it.
         cpu.reg[V60_SP] = 0x208000;
-        program_watchdog_ms(1);
         run_from(kRestarter);
+    };
+    const unsigned tasks_before = host_task_count();
+    for (int run = 1; run <= 150; ++run) {
+        program_watchdog_ms(1);
+        restart_from_reset(0xFFFFFFFF);
         program_watchdog_ms(0);
         ASSERT_EQ(ended, run) << orb_read32(kRestarts) << " restarts";
         ASSERT_GE(orb_read32(kRestarts), 1u) << "run " << run;
+
+        restart_from_reset(3);
+        ASSERT_EQ(orb_read32(kRestarts), 3u) << "after hung run " << run;
+        ASSERT_EQ(ended, run) << "after hung run " << run;
     }
     program_fatal_hook = nullptr;
+    EXPECT_LE(host_task_count() - tasks_before, 2u);
 }
 
 }  // namespace

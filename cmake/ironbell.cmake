@@ -75,6 +75,23 @@ function(ironbell_test name)
     # their times.
     set_tests_properties(${suite} PROPERTIES LABELS ${label} COST 1000)
   endforeach()
+  # A suite whose line the pattern misses (indented, wrapped, a kind of test it
+  # does not know) would never run, so each link of the binary is followed by
+  # a comparison of the suites it lists with these, which fails the build
+  # naming the suite. The list is rewritten only when it changes, and the
+  # comparison runs again when the list or the binary does.
+  set(registered ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.txt)
+  list(JOIN suites "\n" lines)
+  file(CONFIGURE OUTPUT ${registered} CONTENT "${lines}\n")
+  set(check ${PROJECT_SOURCE_DIR}/cmake/check_registered_suites.cmake)
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.checked)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DBINARY=$<TARGET_FILE:${name}> -DSUITES=${registered}
+            -DSTAMP=${stamp} -P ${check}
+    DEPENDS ${name} ${registered} ${check}
+    COMMENT "Checking that CTest runs every suite of ${name}"
+    VERBATIM)
+  add_custom_target(${name}_suites ALL DEPENDS ${stamp})
 endfunction()
 
 # ironbell_fuzz(NAME SOURCES ... [DEPS ...] [CORPUS dir])

@@ -22,6 +22,7 @@
 #if IRONBELL_ASAN_FIBERS
 #include <sanitizer/asan_interface.h>
 #include <sanitizer/common_interface_defs.h>
+#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace {
@@ -42,9 +43,14 @@ host_task_record* newest = nullptr;
 #if IRONBELL_ASAN_FIBERS
 // AddressSanitizer must be told when the native stack changes under it. The
 // main task's stack bounds are learnt the first time another task starts.
+// The leak check at exit scans the stack the thread stands on, which inside
+// a task is that task's alone: a run that ends from a task (the runtime's
+// fatal line exits there) would report whatever the host's own frames and
+// the other tasks' hold. So every stack is also a root of its own.
 void* fake_stack = nullptr;
 const void* main_bottom = nullptr;
 size_t main_size = 0;
+void scan_at_exit(const void* stack, size_t size) { __lsan_register_root_region(stack, size); }
 void switch_begin(host_task_record* to) {
     if (to->stack)
         __sanitizer_start_switch_fiber(&fake_stack, to->stack, HOST_TASK_STACK_SIZE);
@@ -56,6 +62,7 @@ void switch_end() {
     size_t size;
     __sanitizer_finish_switch_fiber(fake_stack, &bottom, &size);
     if (previous == &main_record) {
+        if (!main_bottom) scan_at_exit(bottom, size);
         main_bottom = bottom;
         main_size = size;
     }
@@ -63,6 +70,7 @@ void switch_end() {
 #else
 void switch_begin(host_task_record*) {}
 void switch_end() {}
+void scan_at_exit(const void*, size_t) {}
 #endif
 
 void enter() { busy = busy + 1; }
@@ -91,6 +99,7 @@ void* new_stack() {
         munmap(block, HOST_TASK_GUARD_SIZE + HOST_TASK_STACK_SIZE);
         return nullptr;
     }
+    scan_at_exit(static_cast<char*>(block) + HOST_TASK_GUARD_SIZE, HOST_TASK_STACK_SIZE);
     return static_cast<char*>(block) + HOST_TASK_GUARD_SIZE;
 }
 

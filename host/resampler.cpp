@@ -24,6 +24,13 @@ static int16_t scale_and_clip(double value, double volume) {
     return static_cast<int16_t>(v);  // toward zero
 }
 
+// Drops the first `frames` buffered frames; the rest moves to the front.
+static void drop_front(host_mixed_buffer& m, uint64_t frames) {
+    if (frames < m.count)
+        std::memmove(m.frames, m.frames + frames * 2, (m.count - frames) * 2 * sizeof(int16_t));
+    m.count -= frames;
+}
+
 void host_resample(host_mixed_buffer& m, double volume, int16_t out[HOST_OUT_FRAMES * 2]) {
     const uint64_t n = m.count;
     double q = m.position;
@@ -48,23 +55,29 @@ void host_resample(host_mixed_buffer& m, double volume, int16_t out[HOST_OUT_FRA
     }
     m.position = q;
     const uint64_t d = static_cast<uint64_t>(m.position);
-    if (d > 0) {
-        const uint64_t k = d < n ? d : n;
-        if (k < n) std::memmove(m.frames, m.frames + k * 2, (n - k) * 2 * sizeof(int16_t));
-        m.count = n - k;
-        m.position -= static_cast<double>(k);
+    if (d >= n) {
+        // The block ran out of input (the first frame brings 797 frames where
+        // a block reads 932, a frame may bring none) and held the last frame.
+        // The read position's overshoot is dropped, not carried on: carried,
+        // it would make every later block skip that many input frames at its
+        // start and hold its last one for as long at its end. The next block
+        // starts on the frame this one held and runs from it into the new mix.
+        drop_front(m, n ? n - 1 : 0);
+        m.position = 0;
+    } else if (d > 0) {
+        // The frame under the position stays: the next block's first output
+        // frames interpolate between it and the new mix.
+        drop_front(m, d);
+        m.position -= static_cast<double>(d);
     }
     // The sound board makes 16,107,950 / 288 = 55,930.38 samples a second, a
     // little more than the step takes (55,930 a second): left alone, the
-    // unread input would grow by about 25 ms of delay an hour. Input beyond
-    // one frame's worth (the output queue holds the rest of the latency
-    // allowed) is dropped from the front, one sample now and then.
+    // unread input (a frame or two after the first block) would grow by about
+    // 25 ms of delay an hour. Input beyond one frame's worth (the output queue
+    // holds the rest of the latency allowed) is dropped from the front, one
+    // sample now and then once some 40 minutes have built it up.
     const uint64_t bound = static_cast<uint64_t>(m.step * HOST_OUT_FRAMES);
-    if (m.count > bound) {
-        const uint64_t excess = m.count - bound;
-        std::memmove(m.frames, m.frames + excess * 2, bound * 2 * sizeof(int16_t));
-        m.count = bound;
-    }
+    if (m.count > bound) drop_front(m, m.count - bound);
 }
 
 void host_mixed_free(host_mixed_buffer& m) {

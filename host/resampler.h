@@ -17,8 +17,11 @@ struct host_mixed_buffer {
 // that was buffered before).
 bool host_mixed_append(host_mixed_buffer& mixed, const int16_t* samples, uint64_t frames);
 // Produces the 800 output frames, scaled by volume and clipped, and drops the
-// input frames the read position has passed; unread input beyond one frame's
-// worth (800 × step) is dropped too, so a source slightly faster than the
-// step cannot build up delay.
+// input frames the read position has passed, keeping the one under it so the
+// next block interpolates on from there. A block that runs out of input holds
+// the last frame, and the next block starts on that frame: no shortfall is
+// carried into later blocks. Unread input beyond one frame's worth
+// (800 × step) is dropped too, so a source slightly faster than the step
+// cannot build up delay.
 void host_resample(host_mixed_buffer& mixed, double volume, int16_t out[HOST_OUT_FRAMES * 2]);
 void host_mixed_free(host_mixed_buffer& mixed);

@@ -11,6 +11,8 @@
 #include <cinttypes>
 #include <thread>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -21,6 +23,13 @@ namespace fs = std::filesystem;
 namespace whole_run {
 
 namespace {
+
+// Signed 16-bit samples in host byte order; a last odd byte is left out.
+std::vector<int16_t> samples_of(const char* bytes, size_t size) {
+  std::vector<int16_t> samples(size / sizeof(int16_t));
+  if (!samples.empty()) std::memcpy(samples.data(), bytes, samples.size() * sizeof(int16_t));
+  return samples;
+}
 
 std::string read_text(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -170,6 +179,10 @@ outcome runner::run(const options& o) {
   env["IRONBELL_PROBE_PICTURES"] = pictures;
   for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
     if (const char* v = std::getenv(keep)) env[keep] = v;
+  if (o.sound) {
+    env["IRONBELL_SOUND_RAW"] = (run_dir / "sound.raw").string();
+    env["IRONBELL_PROBE_MIX"] = (run_dir / "mix.raw").string();
+  }
   for (const auto& [k, v] : o.env) env[k] = v;
 
   const fs::path err_path = run_dir / "stderr.txt";
@@ -224,6 +237,19 @@ outcome runner::run(const options& o) {
   for (uint64_t frame : o.pictures)
     if (auto p = picture_text::read_ppm(run_dir / ("picture-" + std::to_string(frame) + ".ppm")))
       r.pictures[frame] = std::move(*p);
+  if (o.sound) {
+    const std::string played = read_text(run_dir / "sound.raw");
+    r.sound = samples_of(played.data(), played.size());
+    const std::string mixed = read_text(run_dir / "mix.raw");
+    for (size_t at = 0; at + sizeof(uint32_t) <= mixed.size();) {
+      uint32_t count = 0;
+      std::memcpy(&count, mixed.data() + at, sizeof count);
+      at += sizeof count;
+      const size_t bytes = std::min<size_t>(count * 2 * sizeof(int16_t), mixed.size() - at);
+      r.mixes.push_back(samples_of(mixed.data() + at, bytes));
+      at += bytes;
+    }
+  }
   if (fs::exists(eeprom_file())) {
     const std::string bytes = read_text(eeprom_file());
     r.eeprom = std::vector<uint8_t>(bytes.begin(), bytes.end());
@@ -311,6 +337,49 @@ std::string first_difference(const std::vector<checkpoint>& expected,
     return text + what;
   }
   return {};
+}
+
+sound_seams seams_of(const outcome& out) {
+  constexpr size_t kBlock = 800;
+  constexpr double kStep = 55930 / 48000.0;  // mix frames per output frame
+  const auto& y = out.sound;
+  const size_t blocks = std::min(y.size() / (2 * kBlock), out.mixes.size());
+  // The mixes as one stream, and where each frame's mix ends in it.
+  std::vector<int16_t> stream;
+  std::vector<size_t> ends;
+  for (const auto& mix : out.mixes) {
+    stream.insert(stream.end(), mix.begin(), mix.end());
+    ends.push_back(stream.size() / 2);
+  }
+  sound_seams seams;
+  double inside = 0, across = 0;
+  for (size_t b = 1; b < blocks; ++b) {
+    const size_t first = b * kBlock, last = first + kBlock - 1;
+    for (size_t ch = 0; ch < 2; ++ch) {
+      across += std::abs(y[2 * first + ch] - y[2 * (first - 1) + ch]);
+      for (size_t i = first + 1; i <= last; ++i) inside += std::abs(y[2 * i + ch] - y[2 * (i - 1) + ch]);
+    }
+    size_t flat = 1;
+    while (flat < kBlock && y[2 * (last - flat)] == y[2 * last] && y[2 * (last - flat) + 1] == y[2 * last + 1])
+      ++flat;
+    if (flat < 4) continue;
+    // The longest run of mix frames within one of the held value (an output
+    // frame is an interpolation truncated toward zero) in this frame's mix and
+    // the one before: the resampler keeps less than a frame's mix unread.
+    size_t still = 0, longest = 0;
+    for (size_t f = b >= 2 ? ends[b - 2] : 0; f < ends[b]; ++f) {
+      const bool near = std::abs(stream[2 * f] - y[2 * last]) <= 1 &&
+                        std::abs(stream[2 * f + 1] - y[2 * last + 1]) <= 1;
+      still = near ? still + 1 : 0;
+      longest = std::max(longest, still);
+    }
+    if (double(longest) < double(flat - 2) * kStep) seams.held_ends.push_back(b + 1);
+  }
+  if (blocks > 1) {
+    seams.inside = inside / double(2 * (blocks - 1) * (kBlock - 1));
+    seams.across = across / double(2 * (blocks - 1));
+  }
+  return seams;
 }
 
 uint16_t backup_crc(const uint8_t* p) {

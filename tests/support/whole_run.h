@@ -49,6 +49,7 @@ struct options {
   std::map<std::string, std::string> env;       // extra environment
   int seconds = 300;                            // killed (SIGKILL) after this long
   std::vector<uint64_t> pictures;               // frames whose picture the probe writes
+  bool sound = false;  // the run dumps its sound: the output blocks and each frame's mix
   // Watches each of `fields` (offset, bytes) in every object of `p`, object
   // by object.
   void watch_pool(const pool& p, std::initializer_list<std::pair<uint32_t, int>> fields);
@@ -64,6 +65,10 @@ struct outcome {
   // the probe ended without writing them (a signal).
   std::vector<uint32_t> entered;
   std::map<uint64_t, picture_text::picture> pictures;  // by frame, those asked for and written
+  // With options.sound: the 800-frame blocks the host played (IRONBELL_SOUND_RAW)
+  // and each game frame's mix they were made from, both stereo, left first.
+  std::vector<int16_t> sound;
+  std::vector<std::vector<int16_t>> mixes;
   std::vector<uint64_t> frames_of(uint32_t address) const;  // frames a value changed
   std::vector<uint64_t> values_of(uint32_t address) const;  // the values it took, in order
   // The value a watched address held at the end of `frame` (its last change
@@ -142,6 +147,18 @@ std::string slicing_mismatches(const std::string& expected_table, const outcome&
 std::multimap<uint64_t, uint8_t> queued(const outcome& out, uint32_t ring);
 // The frames in which `code` was queued, from `from` on.
 std::vector<uint64_t> frames_of(const std::multimap<uint64_t, uint8_t>& codes, uint8_t code, uint64_t from);
+
+// How a run's sound (options.sound) joins across the host's 800-frame output
+// blocks, from the second block on: the mean step (the change of a channel
+// from one output frame to the next) inside the blocks and across the seams
+// between them, and the game frames whose block ends in a flat run (four or
+// more equal output frames) longer than any run of that value in the frame's
+// mix and the one before it.
+struct sound_seams {
+  double inside = 0, across = 0;
+  std::vector<uint64_t> held_ends;
+};
+sound_seams seams_of(const outcome& out);
 
 // CRC of a settings record in the EEPROM image, over the 54 bytes from `p`
 // (the record's +0x0A): a 32-bit register starts with the first four bytes,

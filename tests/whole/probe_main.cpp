@@ -14,6 +14,10 @@
 //                          separated, each as picture-FRAME.ppm (binary PPM,
 //                          the shown width by 224 rows) in the folder of the
 //                          IRONBELL_PROBE_OUT file
+//   IRONBELL_PROBE_MIX     a file that receives each game frame's mix as the
+//                          host's resampler gets it: its count of stereo
+//                          frames (32 bits), then the frames (signed 16-bit,
+//                          left first), host byte order
 //
 // Frames are not paced to 60 a second: they run as fast as they come.
 //
@@ -40,11 +44,13 @@
 #include "game/routines.h"
 #include "host/shell.h"
 #include "runtime/v60.h"
+#include "sound/sound_reference.h"
 #include "video/video.h"
 
 namespace {
 
 FILE* out = nullptr;
+FILE* mix_out = nullptr;
 uint64_t every = 300;
 uint64_t slices = 1;
 orb_time_passes_fn sound_time_passes = nullptr;
@@ -120,8 +126,17 @@ void started() {
     sound_hash = kFnvStart;
 }
 
+void write_mix() {
+    uint64_t frames = 0;
+    const int16_t* mix = game_sound_frame_mix(&frames);
+    const auto count = static_cast<uint32_t>(frames);
+    std::fwrite(&count, sizeof count, 1, mix_out);
+    if (count) std::fwrite(mix, 2 * sizeof(int16_t), count, mix_out);
+}
+
 void frame_done() {
     const uint64_t frame = program_frames();
+    if (mix_out) write_mix();
     sound_hash = fnv(sound_hash, reinterpret_cast<const uint8_t*>(host.out), sizeof host.out);
     for (auto& w : watches) {
         uint64_t v = 0;
@@ -146,6 +161,7 @@ void frame_done() {
         sound_hash = kFnvStart;
     }
     std::fflush(out);
+    if (mix_out) std::fflush(mix_out);
 }
 
 void write_entered() {
@@ -186,6 +202,10 @@ int main(int argc, char** argv) {
     if (every == 0 || slices == 0 || !parse_watches(std::getenv("IRONBELL_PROBE_WATCH")) ||
         !parse_frames(std::getenv("IRONBELL_PROBE_PICTURES"))) {
         std::fprintf(stderr, "probe: bad IRONBELL_PROBE_EVERY, _SLICES, _WATCH or _PICTURES\n");
+        return 2;
+    }
+    if (const char* m = std::getenv("IRONBELL_PROBE_MIX"); m && !(mix_out = std::fopen(m, "wb"))) {
+        std::fprintf(stderr, "probe: IRONBELL_PROBE_MIX must name a file that can be written\n");
         return 2;
     }
     // exit() runs it on every way out that is not a signal: the end of

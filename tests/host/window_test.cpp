@@ -1,16 +1,11 @@
-// A real window: the host shell over the test guest under Xvfb, a screenshot
+// A real window: the host shell over the test guest under Xvfb, screenshots
 // of the screen, and the window's picture checked at the settings' scale.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include "tests/support/romset_fixture.h"
 #include "tests/support/xvfb.h"
@@ -20,8 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using xvfb::capture;
-using xvfb::field;
-using xvfb::spawn;
 
 TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
     if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/import") ||
@@ -37,51 +30,34 @@ TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
     for (size_t i = 0; i < rom_member_count; ++i)
         romset_fixture::write_file(set / game_rom_members[i].name, members[i]);
 
-    const std::string display = ":" + std::to_string(90 + getpid() % 400);
-    const pid_t server = spawn({"/usr/bin/Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                             {"PATH=/usr/bin:/bin"}, dir.path(), dir / "xvfb.txt");
-    // Wait for the server, then for the window: a loaded machine may take
-    // seconds for either, so poll rather than sleep a fixed time.
-    using xvfb::wait_for;
-    wait_for("xwininfo -display " + display + " -root 2>&1", "Width:");
-    const auto env = xvfb::with_sanitizer_options(
-        {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "HOME=" + dir.path().string(),
-         "XDG_DATA_HOME=" + (dir / "data").string(), "IRONBELL_ROM=" + set.string(), "PATH=/usr/bin:/bin"});
-    // A busy machine can keep the window from being found while the run
-    // lasts; the game is then started once more. What the server held when
-    // the window was missed goes into the report.
-    pid_t game = -1;
-    std::string info, missed;
-    for (int attempt = 0; attempt < 2 && field(info, "Width:") < 0; ++attempt) {
-        if (game > 0) {
-            missed += "attempt " + std::to_string(attempt) + ": " +
-                      capture("xwininfo -display " + display + " -root -tree 2>&1") +
-                      xvfb::read_file(dir / "game.txt");
-            waitpid(game, nullptr, 0);
-        }
-        game = spawn({IRONBELL_GUEST_EXE, "--frames", "600"}, env, dir.path(), dir / "game.txt");
-        info = wait_for("xwininfo -display " + display + " -name 'Ironbell: The Arcade Game' 2>&1", "Width:");
-    }
-    std::this_thread::sleep_for(std::chrono::seconds(1));  // a few frames drawn
-    const std::string shot = (dir / "screen.png").string();
-    capture("import -display " + display + " -window root " + shot + " 2>&1");
-    int status = 0;
-    waitpid(game, &status, 0);
-    xvfb::stop(server);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << xvfb::read_file(dir / "game.txt");
-    const int x = field(info, "Absolute upper-left X:"), y = field(info, "Absolute upper-left Y:");
-    const int w = field(info, "Width:"), h = field(info, "Height:");
-    EXPECT_EQ(w, 640) << info << missed;
-    EXPECT_EQ(h, 448) << info << missed;
-    // The mean colour of the window's area: the guest's green, not black.
-    const std::string mean =
-        capture("convert " + shot + " -crop " + std::to_string(w) + "x" + std::to_string(h) + "+" +
-                std::to_string(x) + "+" + std::to_string(y) +
-                " -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info:");
-    double r = -1, g = -1, b = -1;
-    std::istringstream(mean) >> r >> g >> b;
-    const bool green = g > 0.9 && r < 0.1 && b < 0.1;
-    EXPECT_TRUE(green) << "mean colour " << mean << " of the window at " << x << "," << y;
+    const xvfb::server x(dir.path());
+    ASSERT_FALSE(x.display().empty()) << x.problem();
+    // The guest runs until the test has seen its picture, moved on frame by
+    // frame by the test, then is stopped; its frame count only bounds a run
+    // that never shows the picture.
+    xvfb::held_game game({IRONBELL_GUEST_EXE, "--frames", "600"}, x.display(), set, dir.path());
+    const std::string info = xvfb::mapped_window(x.display(), "Ironbell: The Arcade Game", game);
+    ASSERT_FALSE(info.empty()) << "no window of the guest was mapped\n"
+                               << xvfb::window_tree(x.display()) << game.err();
+    const xvfb::window_area window(info);
+    EXPECT_EQ(window.w, 640) << info;
+    EXPECT_EQ(window.h, 448) << info;
+    // The mean colour of the window's area: the guest's green, not black
+    // (the window is black until the guest's first frame is shown).
+    const fs::path shot = dir / "screen.png";
+    std::string mean;
+    int shots = 0;
+    const bool green = xvfb::shoot_until(x.display(), shot, game, 10, shots, [&] {
+        mean = capture("convert " + shot.string() + window.crop() +
+                       " -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info:");
+        double r = -1, g = -1, b = -1;
+        std::istringstream(mean) >> r >> g >> b;
+        return g > 0.9 && r < 0.1 && b < 0.1;
+    });
+    game.finish();
+    EXPECT_TRUE(game.ended_cleanly()) << game.err();
+    EXPECT_TRUE(green) << shots << " screenshots, the last of mean colour " << mean << " in the window at "
+                       << window.x << "," << window.y;
     if (!green || HasFailure()) {
         const fs::path keep = fs::path(IRONBELL_ARTEFACTS) / "real_window.png";
         fs::create_directories(keep.parent_path());

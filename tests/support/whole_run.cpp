@@ -1,6 +1,7 @@
 #include "tests/support/whole_run.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "tests/support/synthetic_rom.h"
@@ -29,6 +31,25 @@ std::vector<int16_t> samples_of(const char* bytes, size_t size) {
   std::vector<int16_t> samples(size / sizeof(int16_t));
   if (!samples.empty()) std::memcpy(samples.data(), bytes, samples.size() * sizeof(int16_t));
   return samples;
+}
+
+// The processor time a running child has used so far, in clock ticks (its
+// user and system time from /proc); 0 when it cannot be read.
+uint64_t processor_ticks(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The command name (field 2) is in parentheses and may hold spaces; the
+  // fields after its closing one start with field 3.
+  const size_t close = text.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(text.substr(close + 1));
+  std::string field;
+  uint64_t utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14) utime = std::strtoull(field.c_str(), nullptr, 10);
+    if (i == 15) stime = std::strtoull(field.c_str(), nullptr, 10);
+  }
+  return utime + stime;
 }
 
 std::string read_text(const fs::path& path) {
@@ -197,28 +218,51 @@ outcome runner::run(const options& o) {
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   const int err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // The run's limit is its own processor time, not the time on the clock: a
+  // busy machine (CI starts many sanitizer runs at once) may give a run a
+  // small share of a processor for minutes, and that is no fault of the run.
+  // The hard limit alone: the kernel sends SIGKILL when the run reaches it
+  // (the game's watchdog takes SIGXCPU, the soft limit's signal, for its own).
+  const rlim_t limit = static_cast<rlim_t>(std::max(o.seconds, 1));
+  const rlimit cpu{limit, limit};
   const pid_t pid = fork();
   if (pid == 0) {
+    if (setrlimit(RLIMIT_CPU, &cpu) != 0) _exit(123);
     if (chdir(work.c_str()) != 0) _exit(120);
     if (err_fd < 0 || dup2(err_fd, STDERR_FILENO) < 0) _exit(121);
     execve(exe_.c_str(), argv.data(), envp.data());
     _exit(122);
   }
   if (err_fd >= 0) close(err_fd);
+  // A run that uses no processor time at all for this long is stuck waiting
+  // (on nothing the probe should ever wait for), not slow: it is killed.
+  constexpr auto kStuck = std::chrono::seconds(120);
   int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(o.seconds);
-  bool killed = false;
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (!killed && std::chrono::steady_clock::now() > deadline) {
+  rusage usage{};
+  bool stuck = false;
+  uint64_t last_ticks = 0;
+  auto last_progress = std::chrono::steady_clock::now();
+  while (wait4(pid, &status, WNOHANG, &usage) == 0) {
+    const uint64_t ticks = processor_ticks(pid);
+    const auto now = std::chrono::steady_clock::now();
+    if (ticks != last_ticks) {
+      last_ticks = ticks;
+      last_progress = now;
+    } else if (!stuck && now - last_progress > kStuck) {
       kill(pid, SIGKILL);
-      killed = true;
+      stuck = true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   outcome r;
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.processor_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   r.err = read_text(err_path);
-  if (killed) r.err += "(the run was killed after " + std::to_string(o.seconds) + " s)\n";
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL && !stuck)
+    r.err += "(the run was stopped after " + std::to_string(o.seconds) + " s of processor time)\n";
+  if (stuck)
+    r.err += "(the run was killed: it used no processor time for " + std::to_string(kStuck.count()) + " s)\n";
   std::istringstream lines(read_text(run_dir / "probe.txt"));
   for (std::string text; std::getline(lines, text);) {
     std::istringstream line(text);

@@ -47,7 +47,7 @@ struct options {
   std::vector<std::pair<uint32_t, int>> watch;  // address, bytes
   std::optional<std::vector<uint8_t>> eeprom;   // the EEPROM file before the run
   std::map<std::string, std::string> env;       // extra environment
-  int seconds = 300;                            // killed (SIGKILL) after this long
+  int seconds = 300;                            // stopped after this much processor time
   std::vector<uint64_t> pictures;               // frames whose picture the probe writes
   bool sound = false;  // the run dumps its sound: the output blocks and each frame's mix
   // Watches each of `fields` (offset, bytes) in every object of `p`, object
@@ -57,6 +57,7 @@ struct options {
 
 struct outcome {
   int status = -1;  // exit status, or 128 + the signal
+  double processor_seconds = 0;  // the processor time the run used
   std::string err;  // standard error
   std::vector<checkpoint> checkpoints;
   std::vector<change> changes;

@@ -1,50 +1,39 @@
-// The table of translated routines, and the bodies of the routines that are not
-// written yet, both expanded from the routine list.
+// The table of translated routines, expanded from the routine list, and the
+// bodies of the tests' own entries.
 #include <cstddef>
 
 #include "game/routines.h"
 #include "runtime/v60.h"
 
+// The tests' own entries exist only in the tests' build, as routines that
+// nothing but a stand-in answers: without one, an entry ends the run the way
+// a computed call to an address without code does.
 #ifdef IRONBELL_GAME_SEAM
 bool (*game_seam)(uint32_t address) = nullptr;
-#endif
 
-void game_unwritten(uint32_t address) {
+namespace {
+[[noreturn]] void no_code_at(uint32_t address) {
     v60_fatal("No translated code starts at %06X (frame %llu)\n", address & 0xFFFFFF,
               static_cast<unsigned long long>(cpu.frames));
 }
+}  // namespace
 
-#define ROUTINE_yes(address, name)
-#define ROUTINE_no(address, name) \
-    void name() {                  \
-        ROUTINE_ENTRY(address);    \
-        game_unwritten(address);   \
+#define ROUTINE(address, name)
+#define TEST_ENTRY(address, name) \
+    void name() {                 \
+        ROUTINE_ENTRY(address);   \
+        no_code_at(address);      \
     }
-#define ROUTINE(address, name, written) ROUTINE_##written(address, name)
-// The tests' own entries exist only in the tests' build, as routines that
-// nothing but a stand-in answers.
-#ifdef IRONBELL_GAME_SEAM
-#define TEST_ENTRY(address, name) ROUTINE_no(address, name)
-#else
-#define TEST_ENTRY(address, name)
-#endif
 #include "game/routines.def"
 #undef ROUTINE
 #undef TEST_ENTRY
+#endif
 
 namespace {
 
-struct row_info {
-    uint32_t address;
-    bool written;
-};
-
-constexpr bool yes = true;
-[[maybe_unused]] constexpr bool no = false;  // for rows not written yet
-
 // The game's own rows, without the tests' entries.
-constexpr row_info kRows[] = {
-#define ROUTINE(address, name, written) {address, written},
+constexpr uint32_t kRows[] = {
+#define ROUTINE(address, name) address,
 #define TEST_ENTRY(address, name)
 #include "game/routines.def"
 #undef ROUTINE
@@ -54,20 +43,14 @@ constexpr std::size_t kRowCount = sizeof kRows / sizeof kRows[0];
 
 constexpr bool strictly_ascending() {
     for (std::size_t i = 1; i < kRowCount; ++i)
-        if (kRows[i - 1].address >= kRows[i].address) return false;
+        if (kRows[i - 1] >= kRows[i]) return false;
     return true;
-}
-
-constexpr uint64_t count_unwritten() {
-    uint64_t n = 0;
-    for (const row_info& row : kRows) n += !row.written;
-    return n;
 }
 
 static_assert(kRowCount == 742, "the game program has 742 entry points");
 static_assert(strictly_ascending(), "the routine list must be strictly ascending");
-static_assert(kRows[0].address == 0x000000, "the first row is the bottom of ROM");
-static_assert(kRows[kRowCount - 1].address == 0xFFFFF0, "the last row is the reset entry");
+static_assert(kRows[0] == 0x000000, "the first row is the bottom of ROM");
+static_assert(kRows[kRowCount - 1] == 0xFFFFF0, "the last row is the reset entry");
 static_assert(game_list::kGameRows == kRowCount, "ROUTINE_ENTRY counts the same rows");
 
 }  // namespace
@@ -75,7 +58,7 @@ static_assert(game_list::kGameRows == kRowCount, "ROUTINE_ENTRY counts the same 
 uint8_t game_entered[kRowCount + 1];
 
 const v60_code_entry v60_code_entries[] = {
-#define ROUTINE(address, name, written) {address, name},
+#define ROUTINE(address, name) {address, name},
 #ifdef IRONBELL_GAME_SEAM
 #define TEST_ENTRY(address, name) {address, name},
 #else
@@ -88,12 +71,5 @@ const v60_code_entry v60_code_entries[] = {
 const uint64_t v60_code_entry_count = sizeof v60_code_entries / sizeof v60_code_entries[0];
 
 uint64_t game_routine_count() { return kRowCount; }
-uint64_t game_unwritten_count() { return count_unwritten(); }
 
-uint32_t game_routine_address(uint64_t row) { return kRows[row].address; }
-
-bool game_routine_written(uint32_t address) {
-    for (const row_info& row : kRows)
-        if (row.address == (address & 0xFFFFFF)) return row.written;
-    return false;
-}
+uint32_t game_routine_address(uint64_t row) { return kRows[row]; }

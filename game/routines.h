@@ -5,16 +5,14 @@
 
 #include "runtime/v60.h"
 
-#define ROUTINE_NAME(address, name) void name();
-#include "game/routine_names.def"
-#undef ROUTINE_NAME
+#define ROUTINE(address, name) void name();
+#define TEST_ENTRY(address, name) void name();
+#include "game/routines.def"
+#undef ROUTINE
+#undef TEST_ENTRY
 
-// Rows of the routine list and how many of them are not written yet.
+// Rows of the game's own routine list.
 uint64_t game_routine_count();
-uint64_t game_unwritten_count();
-// True when the routine at this guest entry address is written; false for an
-// unwritten row and for an address that starts no routine.
-bool game_routine_written(uint32_t address);
 
 // The guest entry address of the game's row `row` (0 to game_routine_count() - 1).
 uint32_t game_routine_address(uint64_t row);
@@ -32,7 +30,7 @@ struct entry_row {
     bool test;
 };
 inline constexpr entry_row kEntryRows[] = {
-#define ROUTINE(address, name, written) {address, false},
+#define ROUTINE(address, name) {address, false},
 #define TEST_ENTRY(address, name) {address, true},
 #include "game/routines.def"
 #undef ROUTINE
@@ -60,11 +58,7 @@ consteval uint32_t entered_row(uint32_t address) {
 
 }  // namespace game_list
 
-// A routine that is not written yet calls this with its own entry address:
-// it ends the run with the message of a computed call to a missing address.
-[[noreturn]] void game_unwritten(uint32_t address);
-
-// The first line of every routine, written or not: ROUTINE_ENTRY(0x088B00);
+// The first line of every routine: ROUTINE_ENTRY(0x088B00);
 // with the routine's own entry address. In the product it notes where the
 // guest is (one store, for the runtime's report of a run that stops making
 // progress) and marks the routine entered (one store of a constant to a byte

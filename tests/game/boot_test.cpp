@@ -15,8 +15,7 @@ namespace {
 using namespace callee;
 
 // The game from reset on a fixture program region: the vector table, the
-// interrupt controller's reset table, and stand-ins for every callee that is
-// not written yet.
+// interrupt controller's reset table, and stand-ins for the callees.
 class Boot : public GameRoutineTest {
 protected:
     void SetUp() override {
@@ -190,7 +189,7 @@ TEST_F(Boot, DecompressionJobEndsBeforeBoardTimeMoves) {
         if (calls(kModeMachine) == 3) done_by_next_pass = ram32(var::decomp_job) == 0 && cpu.frames == started_frame + 1;
     });
     time_moved_with_a_job = false;
-    orb_board.time_passes = [](uint64_t) { time_moved_with_a_job |= orb_read32(var::decomp_job) != 0; };
+    orb_board.callbacks.time_passes = [](uint64_t) { time_moved_with_a_job |= orb_read32(var::decomp_job) != 0; };
     run_frames(5);
     EXPECT_FALSE(time_moved_with_a_job);
     EXPECT_TRUE(done_by_next_pass);

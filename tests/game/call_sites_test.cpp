@@ -154,8 +154,8 @@ TEST(CallSites, EverySiteOfTheTranslatedCodeFitsItsRoutine) {
 // The check on planted sources: each bad site is named with its line.
 TEST(CallSites, APlantedBadSiteIsReported) {
     const routine_list list = read_routine_list(
-        "ROUTINE(0x060100, sub_060100, yes)\nROUTINE(0x060200, sub_060200, yes)\n"
-        "ROUTINE(0x06626C, sub_06626C, no)\nROUTINE(0x066300, sub_066300, no)\n");
+        "ROUTINE(0x060100, sub_060100)\nROUTINE(0x060200, sub_060200)\n"
+        "ROUTINE(0x06626C, sub_06626C)\nROUTINE(0x066300, sub_066300)\n");
     const struct {
         const char* name;
         const char* site;

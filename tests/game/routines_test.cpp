@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint32_t kTestEntry0 = GameRoutineTest::kTestEntry[0];
-
 // The tests' build of the table: the game's 742 rows and the eight test
 // entries just below the reset row (the product's table is checked when it
 // compiles).
@@ -46,35 +44,6 @@ TEST(RoutineTable, HandlerRowsSitAtTheirVectors) {
     EXPECT_EQ(v60_lookup(0x09F500) + 9 + 8, v60_lookup(0xFFFFF0)) << "the last ten game rows";
 }
 
-// Every row of the routine list is written; the count is printed for the
-// record. Only computed transfers to addresses where no routine starts (and
-// the tests' own entries) still reach the missing-code message.
-TEST(RoutineTable, EveryRowIsWritten) {
-    const uint64_t unwritten = game_unwritten_count();
-    std::printf("translated routines: %llu of %llu written, %llu not yet\n",
-                static_cast<unsigned long long>(game_routine_count() - unwritten),
-                static_cast<unsigned long long>(game_routine_count()),
-                static_cast<unsigned long long>(unwritten));
-    RecordProperty("unwritten", static_cast<int>(unwritten));
-    std::string missing;
-    uint64_t unwritten_rows = 0;
-    for (uint64_t i = 0; i < v60_code_entry_count; ++i) {
-        const uint32_t address = v60_code_entries[i].address;
-        if (address >= 0xFE0000 && address <= 0xFE0007) continue;
-        if (!game_routine_written(address)) {
-            ++unwritten_rows;
-            char name[16];
-            std::snprintf(name, sizeof name, " sub_%06X", address);
-            missing += name;
-        }
-    }
-    EXPECT_EQ(unwritten_rows, unwritten);
-    EXPECT_EQ(unwritten, 0u) << "unwritten:" << missing;
-    EXPECT_EQ(game_routine_count(), 742u);
-    EXPECT_FALSE(game_routine_written(0x088B01));  // starts no routine
-    EXPECT_FALSE(game_routine_written(kTestEntry0));  // a test entry is no game row
-}
-
 // Each routine marks its own row entered, and only that row: a routine whose
 // entry hook named another routine's address would be counted as that one.
 // The stand-in answers every routine, so no body runs.
@@ -103,30 +72,6 @@ TEST(RoutineTable, EachRoutineMarksItsOwnRowAsItIsEntered) {
     std::fill(game_entered, game_entered + rows + 1, 0);
     EXPECT_EQ(row, rows);
     EXPECT_EQ(wrong, "") << "routines that mark another row:" << wrong;
-}
-
-using UnwrittenRoutine = GameRoutineTest;
-
-// An unwritten routine ends the run as a computed call to a missing address
-// does, whether it is reached by name or through the table. The tests' own
-// entries are such routines and stay so.
-TEST_F(UnwrittenRoutine, EndsTheRunNamingItsAddress) {
-    cpu.frames = 42;
-    EXPECT_EXIT(test_entry_0(), ::testing::ExitedWithCode(3),
-                "^No translated code starts at FE0000 \\(frame 42\\)\n$");
-    EXPECT_EXIT(v60_call(0xFE0001), ::testing::ExitedWithCode(3),
-                "^No translated code starts at FE0001 \\(frame 42\\)\n$");
-    // A stand-in planted for another address does not catch it.
-    fake(0xFE0001 + 1);
-    EXPECT_EXIT(v60_call(0x01FE0001), ::testing::ExitedWithCode(3),
-                "^No translated code starts at FE0001 \\(frame 42\\)\n$");
-}
-
-TEST_F(UnwrittenRoutine, RunsAPlantedStandIn) {
-    fake(0xFE0000, [] { cpu.reg[5] = 0x55; });
-    ASSERT_TRUE(run(test_entry_0));
-    EXPECT_EQ(r(5), 0x55u);
-    EXPECT_EQ(calls(0xFE0000), 1);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ namespace fs = std::filesystem;
 
 // The game's own rows of the routine list.
 constexpr uint32_t kListed[] = {
-#define ROUTINE(address, name, written) address,
+#define ROUTINE(address, name) address,
 #define TEST_ENTRY(address, name)
 #include "game/routines.def"
 #undef ROUTINE

@@ -36,7 +36,7 @@ bool z80_device::op_ed(unsigned step) {
     if constexpr (OP >= 0x40 && OP <= 0x7F) {
         if constexpr (z == 0) {  // IN r,(C) and IN (C)
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_io(bc);
             Z_IO(2)
             if constexpr (y != 6) reg8<y>() = tmp_lo();
@@ -52,7 +52,7 @@ bool z80_device::op_ed(unsigned step) {
                 tmp_lo() = 0;
             else
                 tmp_lo() = reg8<y>();
-            Z_TODO(1)
+            Z_BEFORE(1)
             wr_io(bc, tmp_lo());
             Z_IO(2)
             wz = uint16_t(bc + 1);
@@ -121,7 +121,7 @@ bool z80_device::op_ed(unsigned step) {
             Z_END
         } else if constexpr (y == 4 || y == 5) {  // RRD, RLD
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             wz = uint16_t(hl + 1);
@@ -131,7 +131,7 @@ bool z80_device::op_ed(unsigned step) {
                 tmp_lo() = uint8_t((A() << 4) | (tmp_hi() >> 4));
             else
                 tmp_lo() = uint8_t((tmp_hi() << 4) | (A() & 0x0F));
-            Z_TODO(7)
+            Z_BEFORE(7)
             wr_mem(hl, tmp_lo());
             Z_MEM(8)
             if constexpr (y == 4)
@@ -152,10 +152,10 @@ bool z80_device::op_ed(unsigned step) {
         constexpr uint16_t delta = decrement ? 0xFFFF : 1;
         if constexpr (kind == 0) {  // LDI, LDD, LDIR, LDDR
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
-            Z_TODO(3)
+            Z_BEFORE(3)
             wr_mem(de, tmp_lo());
             Z_MEM(4)
             Z_INT(5) Z_INT(6)
@@ -175,7 +175,7 @@ bool z80_device::op_ed(unsigned step) {
             Z_END
         } else if constexpr (kind == 1) {  // CPI, CPD, CPIR, CPDR
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
@@ -203,7 +203,7 @@ bool z80_device::op_ed(unsigned step) {
             Z_INT(1)
             // The two kinds differ only in the direction of their accesses;
             // both resume at steps 3 and 5.
-            Z_TODO(2)
+            Z_BEFORE(2)
             if (kind == 2)
                 tmp_lo() = rd_io(bc);
             else
@@ -214,7 +214,7 @@ bool z80_device::op_ed(unsigned step) {
             if (kind == 2) wz = uint16_t(bc + delta);
             B()--;
             if (kind != 2) wz = uint16_t(bc + delta);
-            Z_TODO(4)
+            Z_BEFORE(4)
             if (kind == 2)
                 wr_mem(hl, tmp_lo());
             else

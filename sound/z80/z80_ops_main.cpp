@@ -48,7 +48,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6 && X == 0) {  // LD r,(HL)
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             reg8<y>() = tmp_lo();
@@ -56,21 +56,21 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 6) {  // LD r,(IX+d)
             Z_BEGIN
             Z_INDEXED_ADDRESS()
-            Z_TODO(8)
+            Z_BEFORE(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             reg8<y>() = tmp_lo();
             Z_END
         } else if constexpr (y == 6 && X == 0) {  // LD (HL),r
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             wr_mem(hl, reg8<z>());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (y == 6) {  // LD (IX+d),r
             Z_BEGIN
             Z_INDEXED_ADDRESS()
-            Z_TODO(8)
+            Z_BEFORE(8)
             wr_mem(ea, reg8<z>());
             Z_MEM_LAST();
             Z_END
@@ -82,7 +82,7 @@ bool z80_device::op_main(unsigned step) {
     } else if constexpr (x == 2) {
         if constexpr (z == 6 && X == 0) {
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             alu<y>(tmp_lo());
@@ -90,7 +90,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (z == 6) {
             Z_BEGIN
             Z_INDEXED_ADDRESS()
-            Z_TODO(8)
+            Z_BEFORE(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             alu<y>(tmp_lo());
@@ -140,14 +140,14 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0x02 || OP == 0x12) {  // LD (BC),A / LD (DE),A
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             wr_mem(reg16<p>(), A());
             Z_MEM(2)
             wz = uint16_t(((reg16<p>() + 1) & 0xFF) | (A() << 8));
             Z_END
         } else if constexpr (OP == 0x0A || OP == 0x1A) {  // LD A,(BC) / LD A,(DE)
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_mem(reg16<p>());
             Z_MEM(2)
             A() = tmp_lo();
@@ -160,7 +160,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (OP == 0x32) {  // LD (nn),A
             Z_BEGIN
             Z_READ_NN_TO_EA()
-            Z_TODO(5)
+            Z_BEFORE(5)
             wr_mem(ea, A());
             Z_MEM(6)
             wz = uint16_t(((ea + 1) & 0xFF) | (A() << 8));
@@ -168,7 +168,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (OP == 0x3A) {  // LD A,(nn)
             Z_BEGIN
             Z_READ_NN_TO_EA()
-            Z_TODO(5)
+            Z_BEFORE(5)
             tmp_lo() = rd_mem(ea);
             Z_MEM(6)
             A() = tmp_lo();
@@ -184,24 +184,24 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr ((z == 4 || z == 5) && y == 6 && X == 0) {  // INC (HL), DEC (HL)
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             Z_INT(3)
             inc_dec<z>(tmp_lo());
-            Z_TODO(4)
+            Z_BEFORE(4)
             wr_mem(hl, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr ((z == 4 || z == 5) && y == 6) {  // INC (IX+d), DEC (IX+d)
             Z_BEGIN
             Z_INDEXED_ADDRESS()
-            Z_TODO(8)
+            Z_BEFORE(8)
             tmp_lo() = rd_mem(ea);
             Z_MEM(9)
             Z_INT(10)
             inc_dec<z>(tmp_lo());
-            Z_TODO(11)
+            Z_BEFORE(11)
             wr_mem(ea, tmp_lo());
             Z_MEM_LAST();
             Z_END
@@ -211,29 +211,29 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6 && y == 6 && X == 0) {  // LD (HL),n
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
-            Z_TODO(3)
+            Z_BEFORE(3)
             wr_mem(hl, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (z == 6 && y == 6) {  // LD (IX+d),n
             Z_BEGIN
             Z_DISPLACEMENT()
-            Z_TODO(3)
+            Z_BEFORE(3)
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
             Z_INT(5) Z_INT(6)
-            Z_TODO(7)
+            Z_BEFORE(7)
             wr_mem(ea, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (z == 6) {  // LD r,n
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
@@ -316,7 +316,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xCB && X == 0) {
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_opcode();
             Z_FETCH(2)
             pc++;
@@ -328,7 +328,7 @@ bool z80_device::op_main(unsigned step) {
         } else if constexpr (OP == 0xCB) {  // DD CB d op
             Z_BEGIN
             Z_DISPLACEMENT()
-            Z_TODO(3)
+            Z_BEFORE(3)
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
@@ -338,24 +338,24 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xD3) {  // OUT (n),A
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
             port = uint16_t((A() << 8) | tmp_lo());
-            Z_TODO(3)
+            Z_BEFORE(3)
             wr_io(port, A());
             Z_IO(4)
             wz = uint16_t(((port + 1) & 0xFF) | (A() << 8));
             Z_END
         } else if constexpr (OP == 0xDB) {  // IN A,(n)
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
             port = uint16_t((A() << 8) | tmp_lo());
-            Z_TODO(3)
+            Z_BEFORE(3)
             tmp_lo() = rd_io(port);
             Z_IO(4)
             A() = tmp_lo();
@@ -363,17 +363,17 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xE3) {  // EX (SP),HL
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_stack(sp);
             Z_MEM(2)
-            Z_TODO(3)
+            Z_BEFORE(3)
             tmp_hi() = rd_stack(uint16_t(sp + 1));
             Z_MEM(4)
             Z_INT(5)
-            Z_TODO(6)
+            Z_BEFORE(6)
             wr_stack(uint16_t(sp + 1), idx_h<X>());
             Z_MEM(7)
-            Z_TODO(8)
+            Z_BEFORE(8)
             wr_stack(sp, idx_l<X>());
             Z_MEM(9)
             idx<X>() = tmp;
@@ -400,11 +400,11 @@ bool z80_device::op_main(unsigned step) {
                 Z_INT(5)
                 wz = ea;
                 sp--;
-                Z_TODO(6)
+                Z_BEFORE(6)
                 wr_stack(sp, hi(pc));
                 Z_MEM(7)
                 sp--;
-                Z_TODO(8)
+                Z_BEFORE(8)
                 wr_stack(sp, lo(pc));
                 Z_MEM(9)
                 pc = ea;
@@ -417,17 +417,17 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             sp--;
-            Z_TODO(2)
+            Z_BEFORE(2)
             wr_stack(sp, p == 3 ? A() : hi(reg16<p, X>()));
             Z_MEM(3)
             sp--;
-            Z_TODO(4)
+            Z_BEFORE(4)
             wr_stack(sp, p == 3 ? get_f() : lo(reg16<p, X>()));
             Z_MEM_LAST();
             Z_END
         } else if constexpr (OP == 0xDD || OP == 0xED || OP == 0xFD) {  // prefixes
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_opcode();
             Z_FETCH(2)
             pc++;
@@ -440,7 +440,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 6) {  // ALU A,n
             Z_BEGIN
-            Z_TODO(1)
+            Z_BEFORE(1)
             tmp_lo() = rd_arg();
             Z_MEM(2)
             pc++;
@@ -451,11 +451,11 @@ bool z80_device::op_main(unsigned step) {
             Z_BEGIN
             Z_INT(1)
             sp--;
-            Z_TODO(2)
+            Z_BEFORE(2)
             wr_stack(sp, hi(pc));
             Z_MEM(3)
             sp--;
-            Z_TODO(4)
+            Z_BEFORE(4)
             wr_stack(sp, lo(pc));
             Z_MEM(5)
             pc = wz = OP & 0x38;

@@ -12,10 +12,10 @@ bool z80_device::store_pair_direct(unsigned step) {
     Z_BEGIN
     Z_READ_NN_TO_EA()
     tmp = reg16<P, X>();
-    Z_TODO(5)
+    Z_BEFORE(5)
     wr_mem(ea, tmp_lo());
     Z_MEM(6)
-    Z_TODO(7)
+    Z_BEFORE(7)
     wr_mem(uint16_t(ea + 1), tmp_hi());
     Z_MEM(8)
     wz = uint16_t(ea + 1);
@@ -27,10 +27,10 @@ template <int P, int X>
 bool z80_device::load_pair_direct(unsigned step) {
     Z_BEGIN
     Z_READ_NN_TO_EA()
-    Z_TODO(5)
+    Z_BEFORE(5)
     tmp_lo() = rd_mem(ea);
     Z_MEM(6)
-    Z_TODO(7)
+    Z_BEFORE(7)
     tmp_hi() = rd_mem(uint16_t(ea + 1));
     Z_MEM(8)
     reg16<P, X>() = tmp;
@@ -44,7 +44,7 @@ template <unsigned OP, bool INDEXED>
 bool z80_device::bit_op_memory(unsigned step) {
     constexpr unsigned x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7;
     Z_BEGIN
-    Z_TODO(1)
+    Z_BEFORE(1)
     tmp_lo() = rd_mem(INDEXED ? ea : hl);
     Z_MEM(2)
     Z_INT(3)
@@ -66,7 +66,7 @@ bool z80_device::bit_op_memory(unsigned step) {
     }
     // BIT writes nothing back (its label is out of any step's reach).
     if (x != 1) {
-        Z_TODO(x == 1 ? 0x100 : 4)
+        Z_BEFORE(x == 1 ? 0x100 : 4)
         wr_mem(INDEXED ? ea : hl, tmp_lo());
         Z_MEM_LAST();
     }

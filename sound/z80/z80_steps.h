@@ -16,10 +16,10 @@
         return bad_step(); \
         }
 
-// The point before an access that is still to do (an access takes two step
-// numbers: to do, then done). No suspension stores it, but a state word that
-// names it resumes by making the access.
-#define Z_TODO(n)       \
+// The point just before an access (an access takes two step numbers: before
+// it, then after it). No suspension stores it, but a state word that names it
+// resumes by making the access.
+#define Z_BEFORE(n)     \
     [[fallthrough]];    \
     case n:;
 
@@ -50,11 +50,11 @@
 
 // The two operand bytes of nn into tmp (steps n and n + 2).
 #define Z_READ_NN(n)          \
-    Z_TODO(n - 1)             \
+    Z_BEFORE(n - 1)           \
     tmp_lo() = rd_arg();      \
     Z_MEM(n)                  \
     pc++;                     \
-    Z_TODO(n + 1)             \
+    Z_BEFORE(n + 1)           \
     tmp_hi() = rd_arg();      \
     Z_MEM(n + 2)              \
     pc++;
@@ -67,7 +67,7 @@
 // A taken relative jump: the displacement read (step n), five internal
 // cycles, then the jump from the byte after the displacement.
 #define Z_RELATIVE_JUMP(n)                                      \
-    Z_TODO(n - 1)                                               \
+    Z_BEFORE(n - 1)                                             \
     tmp_lo() = rd_arg();                                        \
     Z_MEM(n)                                                    \
     pc++;                                                       \
@@ -76,18 +76,18 @@
 
 // An operand byte read and passed over (step n).
 #define Z_SKIP_ARG(n)     \
-    Z_TODO(n - 1)         \
+    Z_BEFORE(n - 1)       \
     tmp_lo() = rd_arg();  \
     Z_MEM(n)              \
     pc++;
 
 // Two stack reads into tmp (steps n and n + 2).
 #define Z_POP_TMP(n)            \
-    Z_TODO(n - 1)               \
+    Z_BEFORE(n - 1)             \
     tmp_lo() = rd_stack(sp);    \
     Z_MEM(n)                    \
     sp++;                       \
-    Z_TODO(n + 1)               \
+    Z_BEFORE(n + 1)             \
     tmp_hi() = rd_stack(sp);    \
     Z_MEM(n + 2)                \
     sp++;
@@ -95,7 +95,7 @@
 // The displacement d of an (IX+d) or (IY+d) form (step 2), latched as the
 // effective address in ea and WZ.
 #define Z_DISPLACEMENT()                                  \
-    Z_TODO(1)                                             \
+    Z_BEFORE(1)                                           \
     tmp_lo() = rd_arg();                                  \
     Z_MEM(2)                                              \
     ea = wz = uint16_t(idx<X>() + int8_t(tmp_lo()));      \

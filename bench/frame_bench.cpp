@@ -151,13 +151,13 @@ void send_report() {
 
 void started() {
     auto& b = orb_board;
-    frame_callback = b.frame;
-    sprites_callback = b.sprites;
-    time_passes_callback = b.time_passes;
+    frame_callback = b.callbacks.frame;
+    sprites_callback = b.callbacks.sprites;
+    time_passes_callback = b.callbacks.time_passes;
     frame_done_callback = program_frame_done;
-    if (frame_callback) b.frame = timed_frame;
-    if (sprites_callback) b.sprites = timed_sprites;
-    if (time_passes_callback) b.time_passes = timed_time_passes;
+    if (frame_callback) b.callbacks.frame = timed_frame;
+    if (sprites_callback) b.callbacks.sprites = timed_sprites;
+    if (time_passes_callback) b.callbacks.time_passes = timed_time_passes;
     if (frame_done_callback) program_frame_done = timed_frame_done;
     wall_start = clock_type::now();
     cpu_start = thread_cpu_seconds();

@@ -20,7 +20,7 @@ void to_cpu(int level) { program_irq_line(level); }
 void BM_IdleFrameLoop(benchmark::State& state) {
     static std::vector<uint8_t> rom(0x200000);
     for (auto _ : state) {
-        orb_board.irq_changed = to_cpu;
+        orb_board.callbacks.irq_changed = to_cpu;
         orb_init(rom.data());
         program_reset();
         program_frame_done = stop_when_done;

@@ -50,7 +50,7 @@ void direction_write(uint8_t v) {
 
 void cnt_write(uint8_t v) {
     auto& io = orb_board.io;
-    if (((io.cnt ^ v) & 4) && orb_board.sound_reset) orb_board.sound_reset((v & 4) == 0);
+    if (((io.cnt ^ v) & 4) && orb_board.callbacks.sound_reset) orb_board.callbacks.sound_reset((v & 4) == 0);
     io.cnt = v;
 }
 
@@ -108,7 +108,7 @@ void orb_io_reset() {
     io.group_register = kGroupRegisterAtReset;
     io.direction = 0;
     io.cnt = 0;  // every port an input, the sound board held in reset
-    if (orb_board.sound_reset) orb_board.sound_reset(true);
+    if (orb_board.callbacks.sound_reset) orb_board.callbacks.sound_reset(true);
     for (auto& latch : io.port_latches) latch = 0;
     for (auto& latch : io.group_latches) latch = 0;
     eeprom_write_lines(0, 0, 0);

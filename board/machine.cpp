@@ -201,37 +201,13 @@ void orb_write32(uint32_t a, uint32_t value) {
 
 void orb_init(const uint8_t* program_rom) {
     orb_board_record& b = orb_board;
-    const auto fm_read = b.fm_read;
-    const auto fm_write = b.fm_write;
-    const auto pcm_write = b.pcm_write;
-    const auto pcm_memory_read = b.pcm_memory_read;
-    const auto pcm_memory_write = b.pcm_memory_write;
-    const auto irq_changed = b.irq_changed;
-    const auto controls_update = b.controls_update;
-    const auto frame = b.frame;
-    const auto sprites = b.sprites;
-    const auto time_passes = b.time_passes;
-    const auto sound_irq = b.sound_irq;
-    const auto sound_reset = b.sound_reset;
-    const auto log = b.log;
+    const orb_callback_block callbacks = b.callbacks;
     const auto sound_rom = b.sound_rom;
     const auto eeprom_instant = b.eeprom_instant;
 
     std::memset(&b, 0, sizeof b);
 
-    b.fm_read = fm_read;
-    b.fm_write = fm_write;
-    b.pcm_write = pcm_write;
-    b.pcm_memory_read = pcm_memory_read;
-    b.pcm_memory_write = pcm_memory_write;
-    b.irq_changed = irq_changed;
-    b.controls_update = controls_update;
-    b.frame = frame;
-    b.sprites = sprites;
-    b.time_passes = time_passes;
-    b.sound_irq = sound_irq;
-    b.sound_reset = sound_reset;
-    b.log = log;
+    b.callbacks = callbacks;
     b.sound_rom = sound_rom;
     b.eeprom_instant = eeprom_instant;
     b.program_rom = program_rom;
@@ -253,7 +229,7 @@ void orb_reset() {
     orb_board.timer0_deadline = 0;
     orb_board.timer1_deadline = 0;
     orb_io_reset();
-    if (orb_board.irq_changed) orb_board.irq_changed(orb_irq_asserted());
+    if (orb_board.callbacks.irq_changed) orb_board.callbacks.irq_changed(orb_irq_asserted());
 }
 
 uint64_t orb_state_hash() {
@@ -274,11 +250,11 @@ uint64_t orb_state_hash() {
 }
 
 void orb_log(const char* format, ...) {
-    if (!orb_board.log) return;
+    if (!orb_board.callbacks.log) return;
     char text[256];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    orb_board.log(text);
+    orb_board.callbacks.log(text);
 }

@@ -26,6 +26,25 @@ using orb_sound_irq_fn = void (*)(bool asserted, uint8_t vector);
 using orb_sound_reset_fn = void (*)(bool held);
 using orb_log_fn = void (*)(const char* text);
 
+// Everything the board calls outside itself. The board skips a call whose
+// pointer is empty, except the five sound-chip callbacks, which the Z80 side
+// calls unconditionally; orb_init keeps the block whole.
+struct orb_callback_block {
+    orb_fm_read_fn fm_read;
+    orb_fm_write_fn fm_write;
+    orb_pcm_write_fn pcm_write;
+    orb_pcm_memory_read_fn pcm_memory_read;
+    orb_pcm_memory_write_fn pcm_memory_write;
+    orb_irq_changed_fn irq_changed;
+    orb_void_fn controls_update;
+    orb_void_fn frame;
+    orb_sprites_fn sprites;
+    orb_time_passes_fn time_passes;
+    orb_sound_irq_fn sound_irq;
+    orb_sound_reset_fn sound_reset;
+    orb_log_fn log;
+};
+
 struct orb_board_record {
     const uint8_t* program_rom;
     uint8_t work_ram[0x10000];
@@ -55,24 +74,12 @@ struct orb_board_record {
     uint16_t z80_bank;
     orb_sound_irq_regs sound_irq_regs;
     uint8_t sound_latch;
-    orb_fm_read_fn fm_read;
-    orb_fm_write_fn fm_write;
-    orb_pcm_write_fn pcm_write;
-    orb_pcm_memory_read_fn pcm_memory_read;
-    orb_pcm_memory_write_fn pcm_memory_write;
     uint32_t rng_state;
     uint32_t sound_irq_writes;
     uint32_t unmapped_reads;
     uint32_t unmapped_writes;
     uint32_t log_pc;
-    orb_irq_changed_fn irq_changed;
-    orb_void_fn controls_update;
-    orb_void_fn frame;
-    orb_sprites_fn sprites;
-    orb_time_passes_fn time_passes;
-    orb_sound_irq_fn sound_irq;
-    orb_sound_reset_fn sound_reset;
-    orb_log_fn log;
+    orb_callback_block callbacks;
 };
 
 extern orb_board_record orb_board;

@@ -6,7 +6,7 @@ namespace {
 constexpr uint64_t kOff = ~0ull;
 
 void report_line() {
-    if (orb_board.irq_changed) orb_board.irq_changed(orb_irq_asserted());
+    if (orb_board.callbacks.irq_changed) orb_board.callbacks.irq_changed(orb_irq_asserted());
 }
 
 bool deadline_on(uint64_t d) { return d != 0 && d != kOff; }
@@ -98,8 +98,8 @@ uint64_t orb_line_start(uint64_t n, int line) {
 }
 
 void orb_vblank_start() {
-    if (orb_board.frame) orb_board.frame();
-    if (orb_board.controls_update) orb_board.controls_update();
+    if (orb_board.callbacks.frame) orb_board.callbacks.frame();
+    if (orb_board.callbacks.controls_update) orb_board.callbacks.controls_update();
     orb_signal_irq(0);
     orb_board.frame_phase = 1;
 }
@@ -133,7 +133,7 @@ void orb_sprite_update() {
         ++b.sprite_updates;
     }
     b.sprite_control[0] = 0;
-    if (b.sprites) b.sprites(clear, draw);
+    if (b.callbacks.sprites) b.callbacks.sprites(clear, draw);
 }
 
 void orb_wait() {
@@ -145,7 +145,7 @@ void orb_wait() {
     case 1: target = orb_frame_start(n + 1); break;
     default: target = orb_frame_start(n + 1) + ORB_SPRITE_UPDATE_DELAY; break;
     }
-    if (b.time_passes) b.time_passes(b.next_deadline < target ? b.next_deadline : target);
+    if (b.callbacks.time_passes) b.callbacks.time_passes(b.next_deadline < target ? b.next_deadline : target);
     if (b.next_deadline <= target) {
         b.now = b.next_deadline;
         orb_run_timers();

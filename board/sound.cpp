@@ -8,14 +8,14 @@ namespace {
 void report() {
     const auto& r = orb_board.sound_irq_regs;
     const unsigned active = r.sound_irq_pending & ~r.sound_irq_mask & 7;
-    if (!orb_board.sound_irq) return;
+    if (!orb_board.callbacks.sound_irq) return;
     if (active == 0) {
-        orb_board.sound_irq(false, 0);
+        orb_board.callbacks.sound_irq(false, 0);
         return;
     }
     unsigned line = 0;
     while (!(active & (1u << line))) ++line;
-    orb_board.sound_irq(true, static_cast<uint8_t>(2 * line));
+    orb_board.callbacks.sound_irq(true, static_cast<uint8_t>(2 * line));
 }
 
 // Each of the three lines follows the source id written into its source byte,
@@ -45,7 +45,7 @@ uint8_t orb_z80_read(uint16_t a) {
                               0x3FFFFF);
     }
     if (a < 0xD000) return 0;  // PCM registers are write-only
-    if (a < 0xE000) return b.pcm_memory_read(a & 0xFFF);
+    if (a < 0xE000) return b.callbacks.pcm_memory_read(a & 0xFFF);
     return b.shared_ram[a & 0x1FFF];
 }
 
@@ -53,11 +53,11 @@ void orb_z80_write(uint16_t a, uint8_t value) {
     auto& b = orb_board;
     if (a < 0xC000) return;  // ROM
     if (a < 0xD000) {
-        if ((a & 0xF) <= 8) b.pcm_write(a & 0xF, value);
+        if ((a & 0xF) <= 8) b.callbacks.pcm_write(a & 0xF, value);
         return;
     }
     if (a < 0xE000) {
-        b.pcm_memory_write(a & 0xFFF, value);
+        b.callbacks.pcm_memory_write(a & 0xFFF, value);
         return;
     }
     b.shared_ram[a & 0x1FFF] = value;
@@ -66,8 +66,8 @@ void orb_z80_write(uint16_t a, uint8_t value) {
 uint8_t orb_z80_in(uint8_t port) {
     auto& b = orb_board;
     switch (port >> 4) {
-    case 0x8: return b.fm_read(0, port & 3);
-    case 0x9: return b.fm_read(1, port & 3);
+    case 0x8: return b.callbacks.fm_read(0, port & 3);
+    case 0x9: return b.callbacks.fm_read(1, port & 3);
     default: return port == 0xF1 ? b.sound_latch : 0xFF;
     }
 }
@@ -76,8 +76,8 @@ void orb_z80_out(uint8_t port, uint8_t value) {
     auto& b = orb_board;
     auto& r = b.sound_irq_regs;
     switch (port >> 4) {
-    case 0x8: b.fm_write(0, port & 3, value); return;
-    case 0x9: b.fm_write(1, port & 3, value); return;
+    case 0x8: b.callbacks.fm_write(0, port & 3, value); return;
+    case 0x9: b.callbacks.fm_write(1, port & 3, value); return;
     case 0xA:  // bank bits 0-5
         b.z80_bank = static_cast<uint16_t>((b.z80_bank & 0x1C0) | (value & 0x3F));
         return;

@@ -30,6 +30,10 @@ namespace {
 constexpr const char* kTitle = "Ironbell: The Arcade Game";
 constexpr uint32_t kQueueLimit = 19199;  // bytes: fewer than six blocks wait
 
+// The narrow screen's width, which the window starts at; the picture's rows
+// are ORB_VIDEO_COLUMNS wide, of which the wide screen shows all.
+constexpr int kNarrowWidth = 320;
+
 // Processor seconds one game frame may take before the run is taken for hung
 // (a real frame takes a few milliseconds).
 constexpr unsigned kHungFrameSeconds = 5;
@@ -263,12 +267,12 @@ void on_irq_changed(int level) { program_irq_line(level & 0xFF); }
 
 void on_frame_shown() {
     orb_video_draw_frame();
-    int width = 320;
+    int width = kNarrowWidth;
     const void* pixels = orb_video_frame(&width);
-    SDL_UpdateTexture(host.texture, nullptr, pixels, 416 * 4);
-    SDL_RenderSetLogicalSize(host.renderer, width, 224);
+    SDL_UpdateTexture(host.texture, nullptr, pixels, ORB_VIDEO_COLUMNS * 4);
+    SDL_RenderSetLogicalSize(host.renderer, width, ORB_VIDEO_ROWS);
     SDL_RenderClear(host.renderer);
-    const SDL_Rect source{0, 0, width, 224};
+    const SDL_Rect source{0, 0, width, ORB_VIDEO_ROWS};
     SDL_RenderCopy(host.renderer, host.texture, &source, nullptr);
     SDL_RenderPresent(host.renderer);
 }
@@ -292,7 +296,8 @@ void host_apply_settings() {
         SDL_SetWindowFullscreen(host.window, settings.full_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (!(settings.scale == host.shown_scale)) {  // a NaN on either side counts as a change
         host.shown_scale = settings.scale;
-        SDL_SetWindowSize(host.window, scaled(settings.scale, 320), scaled(settings.scale, 224));
+        SDL_SetWindowSize(host.window, scaled(settings.scale, kNarrowWidth),
+                          scaled(settings.scale, ORB_VIDEO_ROWS));
     }
 }
 
@@ -379,14 +384,16 @@ int host_main(int argc, char** argv) {
     Uint32 flags = SDL_WINDOW_RESIZABLE;
     if (settings.full_screen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     host.window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   scaled(settings.scale, 320), scaled(settings.scale, 224), flags);
+                                   scaled(settings.scale, kNarrowWidth),
+                                   scaled(settings.scale, ORB_VIDEO_ROWS), flags);
     if (host.window) {
         host.renderer = SDL_CreateRenderer(host.window, -1, SDL_RENDERER_ACCELERATED);
         if (!host.renderer) host.renderer = SDL_CreateRenderer(host.window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (host.renderer)
         host.texture = SDL_CreateTexture(host.renderer, SDL_PIXELFORMAT_ARGB8888,
-                                         SDL_TEXTUREACCESS_STREAMING, 416, 224);
+                                         SDL_TEXTUREACCESS_STREAMING, ORB_VIDEO_COLUMNS,
+                                         ORB_VIDEO_ROWS);
     if (!host.texture) return fail("The window could not be opened.", SDL_GetError());
     SDL_RenderSetIntegerScale(host.renderer, SDL_FALSE);
     SDL_SetTextureScaleMode(host.texture, scale_mode());
@@ -404,12 +411,12 @@ int host_main(int argc, char** argv) {
     }
 
     orb_board.eeprom_instant = 1;
-    orb_board.irq_changed = on_irq_changed;
-    orb_board.controls_update = on_controls_update;
-    orb_board.log = on_log;
+    orb_board.callbacks.irq_changed = on_irq_changed;
+    orb_board.callbacks.controls_update = on_controls_update;
+    orb_board.callbacks.log = on_log;
     orb_board.sound_rom = game_sound;
-    orb_video_init(game_tiles, 0x400000, game_sprites, 0x800000);
-    orb_board.frame = on_frame_shown;
+    orb_video_init(game_tiles, game_tiles_size, game_sprites, game_sprites_size);
+    orb_board.callbacks.frame = on_frame_shown;
     game_sound_attach();
     host.mixed.step = game_sound_rate() / 48000.0;
     orb_init(game_program);

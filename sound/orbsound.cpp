@@ -336,14 +336,14 @@ void orbs_attach() {
     g_pcm->device_start();
 
     auto& b = orb_board;
-    b.fm_read = fm_read;
-    b.fm_write = fm_write;
-    b.pcm_write = pcm_write;
-    b.pcm_memory_read = pcm_memory_read;
-    b.pcm_memory_write = pcm_memory_write;
-    b.time_passes = on_time_passes;
-    b.sound_irq = on_sound_irq;
-    b.sound_reset = on_sound_reset;
+    b.callbacks.fm_read = fm_read;
+    b.callbacks.fm_write = fm_write;
+    b.callbacks.pcm_write = pcm_write;
+    b.callbacks.pcm_memory_read = pcm_memory_read;
+    b.callbacks.pcm_memory_write = pcm_memory_write;
+    b.callbacks.time_passes = on_time_passes;
+    b.callbacks.sound_irq = on_sound_irq;
+    b.callbacks.sound_reset = on_sound_reset;
 
     g_time = b.now;
     g_model.time = b.now;

@@ -18,8 +18,8 @@ void orb_video_init(const uint8_t* tiles, uint64_t tiles_size, const uint8_t* sp
     video.sprite_word_count = static_cast<uint32_t>(sprites_size / 4);
     video.sprite_bank_count = static_cast<uint32_t>(sprites_size >> 22);
     video.clip = {0, 319, 0, ORB_VIDEO_ROWS - 1};
-    orb_board.frame = orb_video_draw_frame;
-    orb_board.sprites = orb_video_sprites;
+    orb_board.callbacks.frame = orb_video_draw_frame;
+    orb_board.callbacks.sprites = orb_video_sprites;
 }
 
 void orb_video_draw_frame() {

@@ -154,7 +154,7 @@ TEST_F(Bus, RandomPortSteps) {
 }
 
 TEST_F(Bus, UnmappedAccessesAreLoggedSixtyFourTimes) {
-    orb_board.log = capture_log;
+    orb_board.callbacks.log = capture_log;
     EXPECT_EQ(orb_read8(0x800001), 0xFF);
     EXPECT_EQ(orb_read32(0xE00000), 0xFFFFFFFFu);
     ASSERT_EQ(log_lines.size(), 3u);
@@ -219,16 +219,16 @@ void a_frame() {}
 
 TEST_F(Bus, InitKeepsCallbacksAndResetsState) {
     static const uint8_t sound[16] = {};
-    orb_board.irq_changed = count_irq;
-    orb_board.frame = a_frame;
+    orb_board.callbacks.irq_changed = count_irq;
+    orb_board.callbacks.frame = a_frame;
     orb_board.sound_rom = sound;
     orb_board.eeprom_instant = 1;
     orb_board.work_ram[5] = 9;
     irq_reports = 0;
     last_level = -1;
     orb_init(program.data());
-    EXPECT_EQ(orb_board.irq_changed, count_irq);
-    EXPECT_EQ(orb_board.frame, a_frame);
+    EXPECT_EQ(orb_board.callbacks.irq_changed, count_irq);
+    EXPECT_EQ(orb_board.callbacks.frame, a_frame);
     EXPECT_EQ(orb_board.sound_rom, sound);
     EXPECT_EQ(orb_board.eeprom_instant, 1);
     EXPECT_EQ(orb_board.work_ram[5], 0);

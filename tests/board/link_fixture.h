@@ -28,24 +28,24 @@ protected:
 
     void SetUp() override {
         std::memset(&orb_board, 0, sizeof orb_board);
-        orb_board.irq_changed = [](int level) { note("irq_changed %d", level); };
-        orb_board.sound_reset = [](bool held) { note("sound_reset %d", held ? 1 : 0); };
-        orb_board.sound_irq = [](bool on, uint8_t vector) {
+        orb_board.callbacks.irq_changed = [](int level) { note("irq_changed %d", level); };
+        orb_board.callbacks.sound_reset = [](bool held) { note("sound_reset %d", held ? 1 : 0); };
+        orb_board.callbacks.sound_irq = [](bool on, uint8_t vector) {
             note("sound_irq %d %d", on ? 1 : 0, vector);
         };
-        orb_board.fm_read = [](int chip, int reg) -> uint8_t {
+        orb_board.callbacks.fm_read = [](int chip, int reg) -> uint8_t {
             note("fm_read %d %d", chip, reg);
             return static_cast<uint8_t>(0x40 + chip * 4 + reg);
         };
-        orb_board.fm_write = [](int chip, int reg, uint8_t v) {
+        orb_board.callbacks.fm_write = [](int chip, int reg, uint8_t v) {
             note("fm_write %d %d %02X", chip, reg, v);
         };
-        orb_board.pcm_write = [](int reg, uint8_t v) { note("pcm_write %d %02X", reg, v); };
-        orb_board.pcm_memory_read = [](int offset) -> uint8_t {
+        orb_board.callbacks.pcm_write = [](int reg, uint8_t v) { note("pcm_write %d %02X", reg, v); };
+        orb_board.callbacks.pcm_memory_read = [](int offset) -> uint8_t {
             note("pcm_memory_read %03X", offset);
             return static_cast<uint8_t>(offset ^ 0x5A);
         };
-        orb_board.pcm_memory_write = [](int offset, uint8_t v) {
+        orb_board.callbacks.pcm_memory_write = [](int offset, uint8_t v) {
             note("pcm_memory_write %03X %02X", offset, v);
         };
         orb_board.sound_rom = sound_rom_region;

@@ -24,11 +24,11 @@ protected:
         events.clear();
     }
     void install() {
-        orb_board.time_passes = on_time_passes;
-        orb_board.frame = on_frame;
-        orb_board.controls_update = on_controls;
-        orb_board.sprites = on_sprites;
-        orb_board.irq_changed = on_irq;
+        orb_board.callbacks.time_passes = on_time_passes;
+        orb_board.callbacks.frame = on_frame;
+        orb_board.callbacks.controls_update = on_controls;
+        orb_board.callbacks.sprites = on_sprites;
+        orb_board.callbacks.irq_changed = on_irq;
     }
 };
 

@@ -25,7 +25,7 @@ class Interrupts : public BoardFixture {
 protected:
     void SetUp() override {
         BoardFixture::SetUp();
-        orb_board.irq_changed = to_cpu;
+        orb_board.callbacks.irq_changed = to_cpu;
         orb_init(program.data());
         program_frame_done = stop_at_limit;
     }

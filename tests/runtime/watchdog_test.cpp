@@ -67,7 +67,7 @@ TEST_F(Watchdog, AResetEntryOutsideAnyTaskRunsInPlace) {
 
     static uint64_t stop_after;
     stop_after = 3;
-    orb_board.irq_changed = [](int level) { program_irq_line(level); };
+    orb_board.callbacks.irq_changed = [](int level) { program_irq_line(level); };
     orb_init(program.data());
     program_reset();
     program_frame_done = [] {
@@ -156,7 +156,7 @@ uint64_t thread_ns() {
 TEST_F(Watchdog, FramesThatEndKeepARunGoingUnderALimitInMilliseconds) {
     static constexpr unsigned kLimitMs = 20;
     static uint64_t stop_at_ns;
-    orb_board.irq_changed = [](int level) { program_irq_line(level); };
+    orb_board.callbacks.irq_changed = [](int level) { program_irq_line(level); };
     orb_init(program.data());
     program_frame_done = [] {
         if (program_frames() % 1024 == 0 && thread_ns() >= stop_at_ns) program_stop();
@@ -182,7 +182,7 @@ void spend_host_time(uint64_t ns) {
 
 TEST_F(Watchdog, TheHostsOwnTimeBeforeAndAfterARunIsNoHungFrame) {
     static uint64_t stop_after;
-    orb_board.irq_changed = [](int level) { program_irq_line(level); };
+    orb_board.callbacks.irq_changed = [](int level) { program_irq_line(level); };
     program_frame_done = [] {
         if (program_frames() >= stop_after) program_stop();
     };
@@ -210,7 +210,7 @@ void note_save() {
 
 TEST_F(Watchdog, FramesThatEndKeepTheRunGoingAndAHungRunSavesFirst) {
     static uint64_t stop_after;
-    orb_board.irq_changed = [](int level) { program_irq_line(level); };
+    orb_board.callbacks.irq_changed = [](int level) { program_irq_line(level); };
     orb_init(program.data());
     program_frame_done = [] {
         if (program_frames() >= stop_after) program_stop();

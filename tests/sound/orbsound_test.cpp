@@ -86,7 +86,7 @@ TEST_F(SoundTiming, TimerArmedInsideASliceCutsIt) {
     // Where the sound board stands when the first timer interrupt rises.
     static uint64_t raised_at, raised_now;
     raised_at = raised_now = 0;
-    orb_board.sound_irq = [](bool asserted, uint8_t vector) {
+    orb_board.callbacks.sound_irq = [](bool asserted, uint8_t vector) {
         if (asserted && !raised_at) {
             raised_at = g_time;
             raised_now = sound_now();
@@ -419,9 +419,9 @@ using SoundAssembly = SoundBoardTest;
 TEST_F(SoundAssembly, HostEntryPointsForward) {
     EXPECT_EQ(game_sound_rate(), 55'930u);
     EXPECT_EQ(orbs_mix_rate(), 55'930u);
-    EXPECT_EQ(orb_board.time_passes, &on_time_passes);
-    EXPECT_EQ(orb_board.sound_reset, &on_sound_reset);
-    EXPECT_EQ(orb_board.sound_irq, &on_sound_irq);
+    EXPECT_EQ(orb_board.callbacks.time_passes, &on_time_passes);
+    EXPECT_EQ(orb_board.callbacks.sound_reset, &on_sound_reset);
+    EXPECT_EQ(orb_board.callbacks.sound_irq, &on_sound_irq);
     game_sound_end_frame(288 * 10);
     uint64_t frames = 0;
     EXPECT_EQ(game_sound_frame_mix(&frames), orbs_frame_mix(nullptr));

@@ -25,7 +25,7 @@ protected:
         std::fill(sound_rom.begin(), sound_rom.end(), 0);  // all NOPs
         std::memset(&orb_board, 0, sizeof orb_board);
         orb_board.sound_rom = sound_rom.data();
-        orb_board.log = [](const char* text) { board_log().emplace_back(text); };
+        orb_board.callbacks.log = [](const char* text) { board_log().emplace_back(text); };
         board_log().clear();
         // The host's order: attach, then initialise the board.
         orbs_attach();

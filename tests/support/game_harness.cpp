@@ -14,20 +14,9 @@ void GameRoutineTest::SetUp() {
     program_reset();
     // A clean board: no host, video or sound behind it, only the interrupt
     // line wired to the processor as the host wires it.
-    orb_board.fm_read = nullptr;
-    orb_board.fm_write = nullptr;
-    orb_board.pcm_write = nullptr;
-    orb_board.pcm_memory_read = nullptr;
-    orb_board.pcm_memory_write = nullptr;
-    orb_board.controls_update = nullptr;
-    orb_board.frame = nullptr;
-    orb_board.sprites = nullptr;
-    orb_board.time_passes = nullptr;
-    orb_board.sound_irq = nullptr;
-    orb_board.sound_reset = nullptr;
-    orb_board.log = nullptr;
+    orb_board.callbacks = {};
     orb_board.sound_rom = nullptr;
-    orb_board.irq_changed = program_irq_line;
+    orb_board.callbacks.irq_changed = program_irq_line;
     orb_init(rom_.data());
     // Level 0 on the main stack, the interrupt stack ready for handlers.
     cpu.psw = 0;
@@ -47,7 +36,7 @@ void GameRoutineTest::TearDown() {
     game_seam = nullptr;
     program_frame_done = nullptr;
     current_ = nullptr;
-    orb_board.irq_changed = nullptr;
+    orb_board.callbacks.irq_changed = nullptr;
 }
 
 void GameRoutineTest::plant8(uint32_t address, uint8_t value) { rom_[address & 0x1FFFFF] = value; }

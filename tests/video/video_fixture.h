@@ -25,8 +25,8 @@ public:
     std::vector<uint8_t> sprites = std::vector<uint8_t>(0x10000, 0);
 
     void SetUp() override {
-        orb_board.frame = nullptr;
-        orb_board.sprites = nullptr;
+        orb_board.callbacks.frame = nullptr;
+        orb_board.callbacks.sprites = nullptr;
         orb_init(program.data());
         restart_video();
         for (int i = 0; i < 0x4000; ++i) orb_board.palette[i] = static_cast<uint16_t>(i & 0x7FFF);

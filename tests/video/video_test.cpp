@@ -149,10 +149,10 @@ void count_frame() {
 }
 
 TEST_F(FrameTest, BoardCallbacksDriveTheRenderer) {
-    EXPECT_EQ(orb_board.frame, &orb_video_draw_frame);
-    EXPECT_EQ(orb_board.sprites, &orb_video_sprites);
+    EXPECT_EQ(orb_board.callbacks.frame, &orb_video_draw_frame);
+    EXPECT_EQ(orb_board.callbacks.sprites, &orb_video_sprites);
     // The host replaces the frame callback with its own, which draws.
-    orb_board.frame = count_frame;
+    orb_board.callbacks.frame = count_frame;
     vreg(0x5E, 0x0600);
     orb_wait();  // line 224: frame
     EXPECT_EQ(frames_drawn, 1);
@@ -161,7 +161,7 @@ TEST_F(FrameTest, BoardCallbacksDriveTheRenderer) {
     orb_wait();  // vblank end
     orb_wait();  // sprite update: automatic clear and draw flips the frames
     EXPECT_NE(video.sprite_frame_index, index);
-    orb_board.frame = nullptr;
+    orb_board.callbacks.frame = nullptr;
 }
 
 struct Observed {

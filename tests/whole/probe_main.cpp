@@ -118,10 +118,10 @@ unsigned hung_seconds = 0;
 
 void started() {
     if (hung_seconds) program_watchdog(hung_seconds);
-    if (slices > 1 && orb_board.time_passes) {
-        sound_time_passes = orb_board.time_passes;
+    if (slices > 1 && orb_board.callbacks.time_passes) {
+        sound_time_passes = orb_board.callbacks.time_passes;
         sliced_until = orb_board.now;
-        orb_board.time_passes = sliced_time_passes;
+        orb_board.callbacks.time_passes = sliced_time_passes;
     }
     sound_hash = kFnvStart;
 }

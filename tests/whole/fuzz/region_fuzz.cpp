@@ -64,7 +64,7 @@ void load_once() {
     }
     std::filesystem::remove_all(folder);
     orb_board.eeprom_instant = 1;
-    orb_board.irq_changed = to_cpu;
+    orb_board.callbacks.irq_changed = to_cpu;
     loaded = true;
 }
 
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                   std::span<uint8_t>(game_program, game_program_size));
 
     orb_video_init(game_tiles, 0x400000, game_sprites, 0x800000);
-    orb_board.frame = nullptr;  // no picture at each vblank: one at the end
+    orb_board.callbacks.frame = nullptr;  // no picture at each vblank: one at the end
     orb_init(game_program);
     program_reset();
     program_frame_done = stop_at_limit;

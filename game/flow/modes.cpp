@@ -72,13 +72,13 @@ L_060155:
     switch (cpu.reg[0]) {
     case 0:
     case 24: goto L_notice;
-    case 3: goto L_title;
+    case 3: goto L_060204;
     case 6: goto L_back_to_title;
-    case 9: goto L_demo;
+    case 9: goto L_060278;
     case 12: goto L_ranking;
     case 15: sub_062246(); return;
-    case 18: goto L_slot_reset;
-    case 21: goto L_presentation;
+    case 18: goto L_060369;
+    case 21: goto L_0602E0;
     default: v60_unknown_jump(0x060164 + 3 * cpu.reg[0], 0x060160);
     }
 
@@ -162,7 +162,7 @@ L_notice_9:
     return;
 
     // ---- mode 3: the title ----
-L_title:
+L_060204:
     if (!call(sub_0611A2, 0x060207, 0x060204)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
@@ -171,9 +171,9 @@ L_title:
     case 3: goto L_title_3;
     case 6: goto L_title_6;
     case 9: goto L_title_9;
-    case 12: goto L_title_12;
-    case 15: goto L_title_15;
-    case 18: goto L_title_18;
+    case 12: goto L_060240;
+    case 15: goto L_060248;
+    case 18: goto L_060250;
     default: v60_unknown_jump(0x077358 + 3 * cpu.reg[0], 0x060208);
     }
 L_title_0:
@@ -228,7 +228,7 @@ L_title_9:
     }
     ret();
     return;
-L_title_12:
+L_060240:
     if (!call(sub_061384, 0x060243, 0x060240)) return;
     if (!call(sub_0615C4, 0x060247, 0x060244)) return;
     if (!fade_done()) {
@@ -238,7 +238,7 @@ L_title_12:
     orb_write16(var::flow_countdown, orb_read16(kSceneTime));
     next_submode();
     // On into the next step in this same frame.
-L_title_15:
+L_060248:
     if (!call(sub_061384, 0x06024B, 0x060248)) return;
     if (!call(sub_0615C4, 0x06024F, 0x06024C)) return;
     if (count_down()) {
@@ -247,7 +247,7 @@ L_title_15:
     }
     ret();
     return;
-L_title_18:
+L_060250:
     if (!call(sub_061384, 0x060253, 0x060250)) return;
     if (!call(sub_0615C4, 0x060257, 0x060254)) return;
     if (fade_done()) set_mode(21);
@@ -263,7 +263,7 @@ L_back_to_title:
     return;
 
     // ---- mode 9: the attract demo; every step ends in the in-game flow ----
-L_demo:
+L_060278:
     if (!call(sub_061384, 0x06027B, 0x060278)) return;
     if (!call(sub_0611A2, 0x06027F, 0x06027C)) return;
     if (!call(sub_0615C4, 0x060283, 0x060280)) return;
@@ -399,19 +399,19 @@ L_ranking_15:
     return;
 
     // ---- mode 21: a presentation scene ----
-L_presentation:
+L_0602E0:
     if (!call(sub_061384, 0x0602E3, 0x0602E0)) return;
     if (!call(sub_0611A2, 0x0602E7, 0x0602E4)) return;
     if (!call(sub_0615C4, 0x0602EB, 0x0602E8)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
     case 0:
-    case 9: goto L_presentation_0;
+    case 9: goto L_0602F0;
     case 3: goto L_presentation_3;
     case 6: goto L_presentation_6;
     default: v60_unknown_jump(0x081BDA + 3 * cpu.reg[0], 0x0602EC);
     }
-L_presentation_0:
+L_0602F0:
     if (!call(sub_088B2D, 0x0602F3, 0x0602F0)) return;
     if (!call(sub_0608DF, 0x0602F7, 0x0602F4)) return;
     if (!call(sub_0609AA, 0x0602FB, 0x0602F8)) return;
@@ -469,7 +469,7 @@ L_presentation_6:
     return;
 
     // ---- mode 18: slot reset, then it stays ----
-L_slot_reset:
+L_060369:
     if (!call(sub_061384, 0x06036C, 0x060369)) return;
     if (!call(sub_0611A2, 0x060370, 0x06036D)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
@@ -517,8 +517,8 @@ void sub_0634D4() {
     ROUTINE_ENTRY(0x0634D4);
     cpu.reg[0] = load_zx8(var::backup_primary + backup_record::player_count);
     switch (cpu.reg[0]) {
-    case 0: goto L_slot_1;
-    case 1: goto L_slot_2;
+    case 0: goto L_0634F9;
+    case 1: goto L_0634F3;
     case 2:
     case 3: break;
     default: v60_unknown_jump(0x0634DE + 3 * cpu.reg[0], 0x0634DB);
@@ -526,11 +526,11 @@ void sub_0634D4() {
     cpu.reg[20] = var::player_records + 3 * player_record::size;
     cpu.reg[15] = kPlayStart;
     if (!call(sub_063536, 0x0634F3, 0x0634F0)) return;
-L_slot_2:
+L_0634F3:
     cpu.reg[20] = var::player_records + 2 * player_record::size;
     cpu.reg[15] = kPlayStart;
     if (!call(sub_063536, 0x0634F9, 0x0634F6)) return;
-L_slot_1:
+L_0634F9:
     cpu.reg[20] = var::player_records + 1 * player_record::size;
     cpu.reg[15] = kPlayStart;
     if (!call(sub_063536, 0x0634FF, 0x0634FC)) return;

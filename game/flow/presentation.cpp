@@ -66,7 +66,7 @@ bool in_presentation() {
 // (the drop-in sprites watch for that). In: R20 = the object.
 void sub_081CB5() {
     ROUTINE_ENTRY(0x081CB5);
-    if (!in_presentation()) goto L_remove;
+    if (!in_presentation()) goto L_081CC0;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
     case 0:
@@ -91,7 +91,7 @@ void sub_081CB5() {
         orb_write8(field(kCounter), dec<uint8_t>(orb_read8(field(kCounter))));
         if (!greater()) {
             set_state(4);
-            goto L_remove;
+            goto L_081CC0;
         }
         orb_write16(field(kFirstPartX), sub<uint16_t>(orb_read16(field(kFirstPartX)), 8));
         orb_write16(field(kSecondPartX), add<uint16_t>(orb_read16(field(kSecondPartX)), 8));
@@ -101,7 +101,7 @@ void sub_081CB5() {
 L_list:
     sub_062094();
     return;
-L_remove:
+L_081CC0:
     if (!call(sub_088CD3, 0x081CC3, 0x081CC0)) return;
     push_on_256_pool();
     ret();
@@ -112,7 +112,7 @@ L_remove:
 // its screen Y is 0. In: R20 = the object; its type is the scene index.
 void sub_081D57() {
     ROUTINE_ENTRY(0x081D57);
-    if (!in_presentation()) goto L_remove;
+    if (!in_presentation()) goto L_081D62;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
     case 0:
@@ -153,7 +153,7 @@ void sub_081D57() {
 L_list:
     sub_062094();
     return;
-L_remove:
+L_081D62:
     if (!call(sub_088CD3, 0x081D65, 0x081D62)) return;
     push_on_256_pool();
     ret();
@@ -166,7 +166,7 @@ L_remove:
 // In: R20 = the object; its type is the scene index.
 void sub_081E2A() {
     ROUTINE_ENTRY(0x081E2A);
-    if (!in_presentation()) goto L_remove;
+    if (!in_presentation()) goto L_081E35;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
     case 0:
@@ -174,7 +174,7 @@ void sub_081E2A() {
         cpu.reg[0] = load_zx8(field(object_record::type));
         cpu.reg[19] = orb_read32(kSceneTexts + 4 * cpu.reg[0]);
         test<uint32_t>(cpu.reg[19]);
-        if (eq()) goto L_remove;
+        if (eq()) goto L_081E35;
         orb_write32(field(kLine), cpu.reg[19]);
         orb_write32(field(kLineCell), 0x310000u | orb_read16(kTextFirstCell));
         orb_write8(field(kLineAttribute), orb_read8(kTextAttributes + cpu.reg[0]));
@@ -198,7 +198,7 @@ void sub_081E2A() {
         cpu.reg[18] = orb_read32(field(kLineCell));
         set8(cpu.reg[9], orb_read8(field(kLineAttribute)));
         if (!call(sub_0889CF, 0x081EA3, 0x081EA0)) return;
-        if (orb_read8(cpu.reg[19]) & 0x80) goto L_remove;
+        if (orb_read8(cpu.reg[19]) & 0x80) goto L_081E35;
         orb_write32(field(kLine), cpu.reg[19]);
         orb_write32(field(kLineCell), orb_read32(field(kLineCell)) + 128);
         orb_write8(field(kLineAttribute), 0);
@@ -206,7 +206,7 @@ void sub_081E2A() {
         return;
     default: v60_unknown_jump(0x081E4A + 3 * cpu.reg[0], 0x081E46);
     }
-L_remove:
+L_081E35:
     if (!call(sub_088CD3, 0x081E38, 0x081E35)) return;
     push_on_256_pool();
     ret();

@@ -93,13 +93,10 @@ summary() {
   fi
 }
 
-# build DIR: the whole tree, or with an area only the targets of its test folder.
+# build DIR: the whole tree, or with an area only the targets of its test folder
+# (the aggregate target tests_AREA of tests/CMakeLists.txt).
 build() {
-  if [ -n "$area" ]; then
-    make -C "$1/tests/$area" -j"$jobs" --no-print-directory
-  else
-    cmake --build "$1" -j"$jobs"
-  fi
+  cmake --build "$1" -j"$jobs" ${area:+--target "tests_$area"}
 }
 tests_of() { echo "$1${area:+/tests/$area}"; }
 

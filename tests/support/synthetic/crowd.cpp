@@ -33,8 +33,11 @@
 //   by their entrance. Either way touchable again, they take the next
 //   punches, and the beating hit makes them fall away (state 7), which
 //   reads no per-type table; kinds 22 to 26 throw their piece as they go.
-//   The kinds whose entrance is long (a jump or the timed wait) come back
-//   too late for most punches and still stand when the area is won.
+//   Kinds 9, 11, 13 and 14 are beaten so, and of kinds 19 to 36 those whose
+//   entrance is short (21, 23 to 25, 27 to 32 and 35): the kinds whose
+//   entrance is long (a jump or the timed wait) come back too late for most
+//   punches and still stand when the area is won, so of the throwers only
+//   23, 24 and 25 throw their piece in the run.
 // Both ways the player scores the hits and the kind's points for the
 // defeat, and the enemy is counted off when it has fallen off the screen.
 //
@@ -219,7 +222,7 @@ state_tables plant_state_tables(rom_builder& rom, block& b) {
   // Kinds 9 to 14: seek; a hit takes the platform enemies' hit reaction,
   // which clears the hit mark and, making the enemy untouchable, goes on to
   // state 19 (21 in the air): there it swings back (an attack pattern whose
-  // box reaches no one) and is touchable again once recovered, seeking. The
+  // box reaches no one) and is touchable again once recovered, seeking. They
   // fall away when beaten.
   t.standing = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kFallAway, kSeek, kSeek,
                         kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kAttackPatterns,
@@ -228,7 +231,7 @@ state_tables plant_state_tables(rom_builder& rom, block& b) {
   // Kinds 19 to 36: the scripted entrance first, then they seek; a hit
   // takes the platform enemies' hit reaction, which clears the hit mark
   // and, making the enemy untouchable, goes on to state 19 (21 in the air):
-  // there the enemy comes in again by its entrance, touchable once in. The
+  // there the enemy comes in again by its entrance, touchable once in. They
   // fall away when beaten.
   t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kFallAway, kSeek, kSeek,
                         kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kEntrance, kEntrance,

@@ -113,7 +113,7 @@ void place_overlay(uint32_t overlay, uint32_t enemy, uint16_t dx, uint16_t dy, u
 // An overlay whose enemy has left play: flags cleared and the removal routine
 // installed, which frees it in the next frame.
 bool overlay_orphaned(uint32_t overlay, uint32_t enemy, uint32_t removal) {
-    if (test_bit(enemy + object_record::flags, owner_flag::alive)) return false;
+    if (test_bit(enemy + object_record::flags, object_flag::alive)) return false;
     orb_write16(overlay + object_record::flags, 0);
     orb_write32(overlay + object_record::routine, removal);
     return true;
@@ -123,7 +123,7 @@ bool overlay_orphaned(uint32_t overlay, uint32_t enemy, uint32_t removal) {
 void end_entrance(uint32_t enemy) {
     orb_write8(enemy + enemy_child::velocity_x, 0);
     orb_write8(enemy + enemy_child::velocity_y, 0);
-    clear_bit(enemy + object_record::flags, owner_flag::not_target);
+    clear_bit(enemy + object_record::flags, object_flag::intangible);
     orb_write8(enemy + object_record::state, 1);
 }
 
@@ -166,8 +166,8 @@ void sub_0696A7() {
 void sub_0696C6() {
     ROUTINE_ENTRY(0x0696C6);
     const uint32_t spawner = cpu.reg[20];
-    cpu.reg[10] = actors::linked(spawner, object_record::owner);
-    if (!test_bit(cpu.reg[10] + object_record::flags, owner_flag::alive)) {
+    cpu.reg[10] = linked(spawner, object_record::owner);
+    if (!test_bit(cpu.reg[10] + object_record::flags, object_flag::alive)) {
         if (!call(sub_088CD3, 0x0696D5, 0x0696D0)) return;
         actors::push_free_64(cpu.reg[20]);
         ret();
@@ -204,7 +204,7 @@ void sub_0696ED() {
 void sub_06970A() {
     ROUTINE_ENTRY(0x06970A);
     const uint32_t image = cpu.reg[20];
-    cpu.reg[10] = actors::linked(image, object_record::owner);
+    cpu.reg[10] = linked(image, object_record::owner);
     const uint32_t enemy = cpu.reg[10];
     orb_write16(image + object_record::flags,
                 logic<uint16_t>(orb_read16(enemy + object_record::flags) & 1u << object_flag::mirror_x));
@@ -339,7 +339,7 @@ void sub_06C445() {
 void sub_06C46F() {
     ROUTINE_ENTRY(0x06C46F);
     const uint32_t part = cpu.reg[20];
-    cpu.reg[10] = actors::linked(part, object_record::owner);
+    cpu.reg[10] = linked(part, object_record::owner);
     cpu.reg[11] = orb_read32(part + object_record::next_script);
     cpu.reg[19] = orb_read32(cpu.reg[11] + part_entry::script);
     if (!call(sub_061F67, 0x06C47D, 0x06C478)) return;
@@ -425,7 +425,7 @@ void sub_0703D2() {
 void sub_0703E6() {
     ROUTINE_ENTRY(0x0703E6);
     const uint32_t overlay = cpu.reg[20];
-    cpu.reg[10] = actors::linked(overlay, object_record::owner);
+    cpu.reg[10] = linked(overlay, object_record::owner);
     const uint32_t enemy = cpu.reg[10];
     if (overlay_orphaned(overlay, enemy, kBigRemoval)) {
         ret();
@@ -484,7 +484,7 @@ void sub_071A2A() {
 void sub_071A49() {
     ROUTINE_ENTRY(0x071A49);
     const uint32_t overlay = cpu.reg[20];
-    cpu.reg[10] = actors::linked(overlay, object_record::owner);
+    cpu.reg[10] = linked(overlay, object_record::owner);
     const uint32_t enemy = cpu.reg[10];
     if (overlay_orphaned(overlay, enemy, kSideRemoval)) {
         ret();
@@ -518,7 +518,7 @@ void sub_071AC7() {
 // In: R20 = the enemy.
 void sub_0736F4() {
     ROUTINE_ENTRY(0x0736F4);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound;
         if (!call(sub_088F98, 0x073705, 0x073700)) return;
         if (!call(sub_0737D9, 0x07370A, 0x073705)) return;
@@ -554,7 +554,7 @@ L_07371E:  // set-up
         cpu.reg[19] = orb_read32(animations + 4u * orb_read8(cpu.reg[10]));
     }
     if (!call(sub_061F67, 0x07373D, 0x073738)) return;
-    set_bit(enemy + object_record::flags, owner_flag::not_target);
+    set_bit(enemy + object_record::flags, object_flag::intangible);
     orb_write8(enemy + enemy_child::last_state, orb_read8(enemy + object_record::state));
     step = orb_read32(kEntranceCommands + 4u * orb_read8(cpu.reg[10]));
     cpu.reg[10] += 1;

@@ -133,7 +133,7 @@ void take_entrance_script(uint32_t enemy) {
 
 // A hit sound for kinds 7 and 8: ring B when the enemy is hit hard.
 bool hard_hit(uint32_t enemy) {
-    if (!test_bit(enemy + object_record::flags, 8)) return false;
+    if (!test_bit(enemy + object_record::flags, object_flag::hit)) return false;
     cmp<uint8_t>(orb_read8(enemy + object_record::hit_reaction), kHardHit);
     return no_carry();
 }
@@ -238,7 +238,7 @@ void sub_06CC1A() {
 // plain dispatcher. In: R20 = the enemy.
 void sub_06CD00() {
     ROUTINE_ENTRY(0x06CD00);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound4;
         if (!call(sub_088FD7, 0x06CD0F, 0x06CD0A)) return;
         orb_write32(cpu.reg[20] + object_record::routine, kDispatcher);
@@ -264,7 +264,7 @@ void sub_06D806() {
 // A), then the plain dispatcher. In: R20 = the enemy.
 void sub_06D8E8() {
     ROUTINE_ENTRY(0x06D8E8);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound19;
         if (!call(sub_088F98, 0x06D8F7, 0x06D8F2)) return;
         orb_write32(cpu.reg[20] + object_record::routine, kDispatcher);
@@ -438,7 +438,7 @@ void sub_071EA6() {
 // runs. In: R20 = the enemy.
 void sub_071F9B() {
     ROUTINE_ENTRY(0x071F9B);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound7;
         if (!call(sub_088FD7, 0x071FAA, 0x071FA5)) return;
         orb_write32(cpu.reg[20] + object_record::routine, kHitWrapper7);
@@ -482,7 +482,7 @@ void sub_072CC6() {
 // runs. In: R20 = the enemy.
 void sub_072DBB() {
     ROUTINE_ENTRY(0x072DBB);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound7;
         if (!call(sub_088FD7, 0x072DCA, 0x072DC5)) return;
         orb_write32(cpu.reg[20] + object_record::routine, kHitWrapper8);

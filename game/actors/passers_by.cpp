@@ -126,7 +126,7 @@ void double_zoom_offsets(uint32_t object) {
 // The partner an actor keeps, or 0 when its child was not made.
 uint32_t partner_of(uint32_t actor) {
     const uint16_t low = orb_read16(actor + object_record::partner);
-    return low == 0 ? 0 : actors::linked(actor, object_record::partner);
+    return low == 0 ? 0 : linked(actor, object_record::partner);
 }
 
 }  // namespace
@@ -184,7 +184,7 @@ L_069B28:  // state 2: the timer from the set-up
     next_state(actor);
 
 L_069B3E:  // state 3: while its effect lives
-    if (test_bit(actor + object_record::flags, owner_flag::effect_lives)) {
+    if (test_bit(actor + object_record::flags, object_flag::effect_lives)) {
         if (!call(sub_062044, 0x069B46, 0x069B41)) return;
         sub_0620CD();
         return;
@@ -200,8 +200,8 @@ L_069B4C:  // state 4: walking off
         sub_0620CD();
         return;
     }
-    clear_bit(actor + object_record::flags, owner_flag::alive);
-    if (const uint32_t part = partner_of(actor)) clear_bit(part + object_record::flags, owner_flag::alive);
+    clear_bit(actor + object_record::flags, object_flag::alive);
+    if (const uint32_t part = partner_of(actor)) clear_bit(part + object_record::flags, object_flag::alive);
     count_out();
     if (!call(sub_088CD3, 0x069B6D, 0x069B68)) return;
     sub_088D0C();
@@ -252,7 +252,7 @@ L_069BD2:  // state 1: waiting for the timer or the camera
     orb_write8(actor + object_record::state, 2);
 
 L_069BFE:  // state 2: while its effect lives
-    if (test_bit(actor + object_record::flags, owner_flag::effect_lives)) {
+    if (test_bit(actor + object_record::flags, object_flag::effect_lives)) {
         if (!call(sub_061FB6, 0x069C06, 0x069C01)) return;
         if (!call(sub_062044, 0x069C0B, 0x069C06)) return;
         sub_0620CD();
@@ -265,7 +265,7 @@ L_069BFE:  // state 2: while its effect lives
 
 L_069C19:  // state 3: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
-        clear_bit(actor + object_record::flags, owner_flag::alive);
+        clear_bit(actor + object_record::flags, object_flag::alive);
         count_out();
         if (!call(sub_088CD3, 0x069C26, 0x069C21)) return;
         sub_088D0C();
@@ -368,7 +368,7 @@ L_069D2E:  // state 2: the strike
     if (!call(sub_061FB6, 0x069D33, 0x069D2E)) return;
     cmp<uint8_t>(orb_read8(actor + object_record::frame_index), 3);
     if (eq()) {
-        if (const uint32_t partner = partner_of(actor)) set_bit(partner + object_record::flags, owner_flag::hit);
+        if (const uint32_t partner = partner_of(actor)) set_bit(partner + object_record::flags, object_flag::hit);
         cpu.reg[0] = kStrikeSound;
         if (!call(sub_088FD7, 0x069D48, 0x069D43)) return;
         orb_write8(actor + object_record::state, 3);
@@ -401,7 +401,7 @@ L_069D6D:  // state 4: a pause
 
 L_069D87:  // state 5: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
-        clear_bit(actor + object_record::flags, owner_flag::alive);
+        clear_bit(actor + object_record::flags, object_flag::alive);
         count_out();
         orb_write32(actor + object_record::routine, kRemoval);
         ret();
@@ -463,7 +463,7 @@ L_069E29:  // state 1: slowing down
     orb_write8(actor + object_record::state, 2);
 
 L_069E56:  // state 2: while its effect lives
-    if (test_bit(actor + object_record::flags, owner_flag::effect_lives)) goto L_069E9C;
+    if (test_bit(actor + object_record::flags, object_flag::effect_lives)) goto L_069E9C;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x069E66, 0x069E61)) return;
@@ -471,7 +471,7 @@ L_069E56:  // state 2: while its effect lives
 
 L_069E6D:  // state 3: flying off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
-        clear_bit(actor + object_record::flags, owner_flag::alive);
+        clear_bit(actor + object_record::flags, object_flag::alive);
         if (const uint32_t gun = partner_of(actor)) {
             cpu.reg[20] = gun;
             if (!call(sub_088CD3, 0x069E80, 0x069E7B)) return;
@@ -553,11 +553,11 @@ L_069F46:  // state 0: set-up
     orb_write8(part + object_record::state, 1);
 
 L_069F5F:  // state 1: following
-    cpu.reg[10] = actors::linked(part, object_record::owner);
+    cpu.reg[10] = linked(part, object_record::owner);
     {
         const uint32_t actor = cpu.reg[10];
-        if (!test_bit(part + object_record::flags, owner_flag::alive) ||
-            !test_bit(actor + object_record::flags, owner_flag::alive)) {
+        if (!test_bit(part + object_record::flags, object_flag::alive) ||
+            !test_bit(actor + object_record::flags, object_flag::alive)) {
             if (!call(sub_088CD3, 0x069F74, 0x069F6F)) return;
             sub_088D0C();
             return;
@@ -619,7 +619,7 @@ void sub_07284A() {
 void sub_07285D() {
     ROUTINE_ENTRY(0x07285D);
     const uint32_t gun = cpu.reg[20];
-    if (test_bit(gun + object_record::flags, owner_flag::alive)) {
+    if (test_bit(gun + object_record::flags, object_flag::alive)) {
         const uint32_t step = state_step(kGunStates, gun);
         if (step == kGunReady) {
             sub_07288C();
@@ -636,7 +636,7 @@ void sub_07285D() {
     if (!call(sub_088F98, 0x07287A, 0x072875)) return;
     cpu.reg[0] = 49;
     if (!call(sub_0824F0, 0x072881, 0x07287C)) return;
-    set_bit(gun + object_record::flags, owner_flag::alive);
+    set_bit(gun + object_record::flags, object_flag::alive);
     clear_bit(gun + object_record::flags, object_flag::hidden);
     orb_write16(gun + object_record::owner, static_cast<uint16_t>(gun));
     orb_write8(gun + object_record::state, 0);
@@ -651,7 +651,7 @@ void sub_07285D() {
 void sub_07288C() {
     ROUTINE_ENTRY(0x07288C);
     const uint32_t gun = cpu.reg[20];
-    cpu.reg[10] = actors::linked(gun, object_record::owner);
+    cpu.reg[10] = linked(gun, object_record::owner);
     cmp<uint8_t>(orb_read8(gun + object_record::frame_index), 3);
     if (eq()) {
         test<uint8_t>(orb_read8(cpu.reg[10] + passer_by::offset_index));
@@ -668,7 +668,7 @@ void sub_07288C() {
 void sub_0728B3() {
     ROUTINE_ENTRY(0x0728B3);
     const uint32_t gun = cpu.reg[20];
-    cpu.reg[10] = actors::linked(gun, object_record::owner);
+    cpu.reg[10] = linked(gun, object_record::owner);
     const uint32_t actor = cpu.reg[10];
     if (test_bit(actor + object_record::flags, object_flag::mirror_x))
         set_bit(gun + object_record::flags, object_flag::mirror_x);
@@ -710,7 +710,7 @@ void sub_072952() {
     const uint32_t shot = cpu.reg[20];
     cpu.reg[19] = kShotScript;
     if (!call(sub_061F67, 0x07295D, 0x072958)) return;
-    cpu.reg[10] = actors::linked(shot, object_record::owner);
+    cpu.reg[10] = linked(shot, object_record::owner);
     const uint32_t gun = cpu.reg[10];
     orb_write16(shot + object_record::flags, logic<uint16_t>(orb_read16(gun + object_record::flags) & 0x7FFF));
     uint16_t dx = kShotReach;
@@ -849,7 +849,7 @@ L_079762:
     orb_write8(object + object_record::state, 2);
 
 L_07976C:
-    if (!clear_bit(object + object_record::flags, owner_flag::hit)) {
+    if (!clear_bit(object + object_record::flags, object_flag::hit)) {
         if (!call(sub_062044, 0x079779, 0x079774)) return;
         sub_0620CD();
         return;

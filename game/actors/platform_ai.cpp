@@ -114,8 +114,8 @@ void knockback_fall(uint32_t o) {
     move_by(o, object_record::world_y, pe::velocity_y);
     if (landed_on(o, orb_read16(segment(o) + pl::floor))) {
         set_state(o, landing_state(o));
-        clear_bit(o, pe::intangible);
-        clear_bit(o, pe::airborne);
+        clear_bit(o, object_flag::intangible);
+        clear_bit(o, object_flag::airborne);
     }
     sub_07A523();
 }
@@ -129,7 +129,7 @@ void knockback_fall(uint32_t o) {
 // inside sub_07A4DE's range.
 void ai_start_code() {
     const uint32_t o = cpu.reg[20];
-    clear_bit(o, pe::airborne);
+    clear_bit(o, object_flag::airborne);
     add_state(o, 1);
     push(0x07A4FF);
     sub_07A9D7();
@@ -148,7 +148,7 @@ void ai_stun_countdown() {
     const uint8_t left = dec<uint8_t>(orb_read8(o + pe::ai_stun_timer));
     orb_write8(o + pe::ai_stun_timer, left);
     if (less_equal()) {
-        clear_bit(o, pe::intangible);
+        clear_bit(o, object_flag::intangible);
         set_state(o, landing_state(o));
     }
     sub_07A523();
@@ -308,7 +308,7 @@ L_07A420:
         cpu.reg[10] = kType0ThrownBox;
         cpu.reg[16] = load_zx8(kType0ThrowStrengths + nibble(o));
         if (!call(sub_08834C, 0x07A44A, 0x07A447)) return;
-        if (!test_bit(o, pe::touched)) {
+        if (!test_bit(o, object_flag::touched)) {
             ret();
             return;
         }
@@ -441,7 +441,7 @@ void sub_07A5AC() {
 void sub_07A5EF() {
     ROUTINE_ENTRY(0x07A5EF);
     const uint32_t o = cpu.reg[20];
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-20));
     cpu.reg[19] = per_type32(kJumpAnimations, o);
@@ -469,7 +469,7 @@ void sub_07A60F() {
 void sub_07A637() {
     ROUTINE_ENTRY(0x07A637);
     const uint32_t o = cpu.reg[20];
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-14));
     cpu.reg[19] = per_type32(kJumpAnimations, o);
@@ -487,7 +487,7 @@ void sub_07A657() {
     move_by(o, object_record::world_y, pe::velocity_y);
     if (landed_on(o, orb_read16(segment(o) + pl::floor))) {
         set_state(o, landing_state(o));
-        clear_bit(o, pe::airborne);
+        clear_bit(o, object_flag::airborne);
     }
     sub_07A523();
 }
@@ -619,7 +619,7 @@ void sub_07A7B0() {
     orb_write8(o + pe::ai_probe_side, side);
     cpu.reg[10] = kType0Boxes + 8 * side;
     if (!call(sub_08842C, 0x07A7F5, 0x07A7F2)) return;
-    if (!test_bit(o, pe::touched)) {
+    if (!test_bit(o, object_flag::touched)) {
         ret();
         return;
     }
@@ -708,7 +708,7 @@ void sub_07A957() {
     push(orb_read32(o + object_record::flags));
     clear_bit(o, object_flag::mirror_x);
     if (!call(sub_08842C, 0x07A96A, 0x07A967)) return;
-    test_bit(o, pe::touched);
+    test_bit(o, object_flag::touched);
     orb_write32(o + object_record::flags, pop());
     cpu.reg[11] = pop();
     cpu.reg[1] = pop();
@@ -733,14 +733,14 @@ void sub_07A976() {
 void sub_07A980() {
     ROUTINE_ENTRY(0x07A980);
     const uint32_t o = cpu.reg[20];
-    if (!clear_bit(o, pe::hit)) {
+    if (!clear_bit(o, object_flag::hit)) {
         ret();
         return;
     }
     set8(cpu.reg[0], orb_read8(kHitSounds + ai_type(o)));
     if (!call(sub_088F98, 0x07A995, 0x07A992)) return;
-    set_bit(o, pe::intangible);
-    if (clear_bit(o, pe::defeated)) {
+    set_bit(o, object_flag::intangible);
+    if (clear_bit(o, object_flag::defeated)) {
         set_state(o, orb_read8(cpu.reg[11] + 2));
         const uint32_t attacker = kHigh | orb_read16(o + object_record::last_attacker);
         const uint32_t slot = orb_read8(attacker + pe::player_slot);
@@ -749,7 +749,7 @@ void sub_07A980() {
         ret();
         return;
     }
-    if (test_bit(o, pe::airborne)) {
+    if (test_bit(o, object_flag::airborne)) {
         set_state(o, orb_read8(cpu.reg[11] + 1));
     } else {
         orb_write8(o + pe::ai_stun_timer, orb_read8(cpu.reg[10] + nibble(o)));
@@ -883,6 +883,6 @@ void sub_07AAE9() {
 // Z its complement; inside nothing changes. The caller goes on. In: R20.
 void sub_07AB3F() {
     ROUTINE_ENTRY(0x07AB3F);
-    if (!inside_active_area(cpu.reg[20])) clear_bit(cpu.reg[20], pe::active);
+    if (!inside_active_area(cpu.reg[20])) clear_bit(cpu.reg[20], object_flag::alive);
     ret();
 }

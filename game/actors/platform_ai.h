@@ -42,11 +42,9 @@ inline constexpr uint32_t kTallyCategories = 0x07AE11;  // u8
 // The decision's tests by condition code.
 inline constexpr uint32_t kConditionRoutines = 0x07A846;
 
-inline constexpr uint32_t kHigh = 0x00200000;  // objects are named by the low halves of their addresses
-
 // The nibble index of the small per-type byte tables: bits 4 to 7 of byte +6.
 inline uint32_t nibble(uint32_t o) { return orb_read8(o + 6) >> 4; }
-inline uint32_t owner_of(uint32_t o) { return kHigh | orb_read16(o + object_record::owner); }
+inline uint32_t owner_of(uint32_t o) { return linked(o, object_record::owner); }
 // The current segment entry of the enemy's platform list.
 inline uint32_t segment(uint32_t o) {
     return orb_read32(o + platform_enemy::ai_platforms) + orb_read8(o + platform_enemy::ai_segment);

@@ -248,7 +248,7 @@ L_07BC77:  // set-up on the platform list
 L_07BC83:  // jump back: turned round before leaving the ground, 3 a frame
     set8(cpu.reg[0], kJumpSound);
     if (!call(sub_088F98, 0x07BC88, 0x07BC85)) return;
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-24));
     orb_write8(o + pe::velocity_x, not_bit(o, object_flag::mirror_x) ? static_cast<uint8_t>(-3) : 3);
@@ -289,7 +289,7 @@ L_07BD08:
 L_07BD45:  // high jump
     set8(cpu.reg[0], kJumpSound);
     if (!call(sub_088F98, 0x07BD4A, 0x07BD47)) return;
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + pe::ai_jump_flag, 0);
     orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-28));
@@ -315,7 +315,7 @@ L_07BDA5:  // falling, watching below for a player
         orb_write8(o + pe::ai_attack_timer, 0);
         cpu.reg[10] = kHighJumpBox;
         if (!call(sub_088347, 0x07BDBC, 0x07BDB9)) return;
-        if (clear_bit(o, pe::touched)) {
+        if (clear_bit(o, object_flag::touched)) {
             add_state(o, 1);
             cpu.reg[19] = variant_entry(kHighJumpStrikeAnimations, o, pe::ai_variant);
             if (!call(sub_061F06, 0x07BDD2, 0x07BDCF)) return;
@@ -412,7 +412,7 @@ void sub_07BEB3() {
     const uint32_t index = (cpu.reg[1] & 0xFF) + (side & 1);
     cpu.reg[10] = orb_read32(kType1WatchBoxes + 4 * index);
     if (!call(sub_088347, 0x07BEDA, 0x07BED7)) return;
-    if (!test_bit(o, pe::touched)) {
+    if (!test_bit(o, object_flag::touched)) {
         ret();
         return;
     }
@@ -522,7 +522,7 @@ L_07D6B2:  // leap wind-up
         sub_07A523();
         return;
     }
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-32));
     cpu.reg[19] = kLeapAnimation;
@@ -552,7 +552,7 @@ L_07D71E:  // leap descent onto the aim point
     if (reached(o, orb_read16(o + pe::ai_target_y))) {
         put_at(o, pe::ai_target_x, pe::ai_target_y);
         set_state(o, 1);
-        clear_bit(o, pe::airborne);
+        clear_bit(o, object_flag::airborne);
         orb_write16(o + object_record::partner, 0);
     }
     sub_07A523();
@@ -572,8 +572,8 @@ L_07D792:
     } else {
         put_at(o, pe::ai_home_x, pe::ai_home_y);
         set_state(o, 1);
-        clear_bit(o, pe::airborne);
-        clear_bit(o, pe::intangible);
+        clear_bit(o, object_flag::airborne);
+        clear_bit(o, object_flag::intangible);
     }
     sub_07A523();
     return;
@@ -590,8 +590,8 @@ L_07D7EE:
     } else {
         put_at(o, pe::ai_target_x, pe::ai_target_y);
         set_state(o, 1);
-        clear_bit(o, pe::airborne);
-        clear_bit(o, pe::intangible);
+        clear_bit(o, object_flag::airborne);
+        clear_bit(o, object_flag::intangible);
     }
     sub_07A523();
     return;
@@ -612,7 +612,7 @@ void sub_07D83C() {
     if (!call(sub_06925A, 0x07D83F, 0x07D83C)) return;
     const uint32_t player = var::player_records + (cpu.reg[0] & 0x300);
     const uint32_t flags = orb_read32(player + object_record::flags);
-    if (!(flags & 1) || (flags & (1u << pe::hit)) || (flags & (1u << pe::intangible))) {
+    if (!(flags & 1) || (flags & (1u << object_flag::hit)) || (flags & (1u << object_flag::intangible))) {
         ret();
         return;
     }
@@ -745,7 +745,7 @@ void sub_07DABD() {
     ROUTINE_ENTRY(0x07DABD);
     const uint32_t o = cpu.reg[20];
     const uint32_t owner = owner_of(o);
-    if (orb_read16(owner + pe::ai_last_flags) & (1u << pe::hit | 1u << pe::defeated)) set_state(o, 5);
+    if (orb_read16(owner + pe::ai_last_flags) & (1u << object_flag::hit | 1u << object_flag::defeated)) set_state(o, 5);
     if (!call(sub_07AA8D, 0x07DAE0, 0x07DADD)) return;
     const uint32_t state = load_zx8(o + object_record::state);
     switch (state) {

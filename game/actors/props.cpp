@@ -49,7 +49,7 @@ void next_state(uint32_t prop) {
 
 // True when the last attacker (+60) faces the unmirrored way.
 bool attacker_unmirrored(uint32_t prop) {
-    return !test_bit(actors::linked(prop, object_record::last_attacker) + object_record::flags, object_flag::mirror_x);
+    return !test_bit(linked(prop, object_record::last_attacker) + object_record::flags, object_flag::mirror_x);
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ void sub_0815F6() {
     case 1: sub_0819E3(); return;
     case 2:
         orb_write8(prop + object_record::state, 3);
-        clear_bit(prop + object_record::flags, owner_flag::alive);
+        clear_bit(prop + object_record::flags, object_flag::alive);
         sub_081621();
         return;
     case 3: sub_081621(); return;
@@ -218,7 +218,7 @@ L_0817AD:  // state 3: flying
 
 L_081830:  // off the screen
     orb_write8(prop + object_record::state, 4);
-    clear_bit(prop + object_record::flags, owner_flag::alive);
+    clear_bit(prop + object_record::flags, object_flag::alive);
     ret();
     return;
 
@@ -234,7 +234,7 @@ void sub_08199B() {
     ROUTINE_ENTRY(0x08199B);
     const uint32_t prop = cpu.reg[20];
     next_state(prop);
-    set_bit(prop + object_record::flags, owner_flag::alive);
+    set_bit(prop + object_record::flags, object_flag::alive);
     orb_write8(prop + object_record::anim_mode, anim_mode::copy);
     orb_write8(prop + prop_record::flash_timer, 0);
     const uint8_t type = prop_type(prop);
@@ -260,12 +260,12 @@ void sub_08199B() {
 void sub_0819E3() {
     ROUTINE_ENTRY(0x0819E3);
     const uint32_t prop = cpu.reg[20];
-    if (clear_bit(prop + object_record::flags, owner_flag::hit)) {
+    if (clear_bit(prop + object_record::flags, object_flag::hit)) {
         orb_write8(prop + prop_record::flash_timer, kFlashFrames);
         cpu.reg[0] = load_zx8(kHitSounds + prop_type(prop));
         if (!call(sub_088F98, 0x081A02, 0x0819FD)) return;
     }
-    if (clear_bit(prop + object_record::flags, owner_flag::defeated)) {
+    if (clear_bit(prop + object_record::flags, object_flag::defeated)) {
         next_state(prop);
     } else {
         test<uint8_t>(orb_read8(prop + prop_record::flash_timer));

@@ -79,7 +79,7 @@ constexpr uint8_t kBlastFrames = 10;
 constexpr uint8_t kWreckFrames = 30;
 constexpr uint8_t kRiderDefeatSound = 0xF5;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using self::field;
 uint8_t state() { return orb_read8(field(object_record::state)); }
 void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
 void next_state() { set_state(inc<uint8_t>(state())); }
@@ -291,7 +291,7 @@ L_0843A0:
     orb_write8(field(set_piece::resume_state), 3);
     if (!call(sub_0845D6, 0x0843BB, 0x0843B6)) return;
 L_0843C0:
-    if (!rides(actors::linked(cpu.reg[20], object_record::partner), cpu.reg[20])) set_state(9);
+    if (!rides(linked(cpu.reg[20], object_record::partner), cpu.reg[20])) set_state(9);
     goto L_084420;
 L_0843D8:
     set_state(5);
@@ -299,7 +299,7 @@ L_0843DC:
     orb_write8(field(set_piece::ai_stun_timer), dec<uint8_t>(orb_read8(field(set_piece::ai_stun_timer))));
     if (eq()) {
         set_state(orb_read8(field(set_piece::resume_state)));
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
     }
     if (!call(sub_062044, 0x0843F3, 0x0843EE)) return;
     sub_062094();
@@ -323,10 +323,10 @@ L_084414:
     set_state(8);
     orb_write8(field(set_piece::enemy_timer), kWreckFrames);
     {
-        const uint32_t rider = actors::linked(cpu.reg[20], object_record::partner);
+        const uint32_t rider = linked(cpu.reg[20], object_record::partner);
         if (rides(rider, cpu.reg[20]))
             orb_write16(rider + object_record::flags,
-                        logic<uint16_t>(orb_read16(rider + object_record::flags) | 1u << enemy_bit::hit | 1u << enemy_bit::defeated));
+                        logic<uint16_t>(orb_read16(rider + object_record::flags) | 1u << object_flag::hit | 1u << object_flag::defeated));
     }
     ret();
     return;
@@ -345,7 +345,7 @@ L_084440:
 L_084448:
     if (!test_bit(field(object_record::flags), object_flag::listed)) {
         orb_write32(field(object_record::routine), kRemoval);
-        set_bit(field(object_record::flags), enemy_bit::defeated);
+        set_bit(field(object_record::flags), object_flag::defeated);
         ret();
         return;
     }
@@ -363,7 +363,7 @@ L_084420:
             orb_write8(field(set_piece::attack_cooldown), dec<uint8_t>(cooldown));
         } else {
             if (!call(sub_07C9D4, 0x084425, 0x084420)) return;
-            if (test_bit(field(object_record::flags), enemy_bit::touched))
+            if (test_bit(field(object_record::flags), object_flag::touched))
                 orb_write32(field(set_piece::attack_cooldown), orb_read8(kAttackCooldowns + actors::rank_tier()));
         }
     }
@@ -392,7 +392,7 @@ void sub_0844B2() {
     cpu.reg[10] = kRiderStunFrames;
     cpu.reg[11] = kRiderHitStates;
     if (!call(sub_07A980, 0x0844C8, 0x0844C3)) return;
-    const uint32_t carrier = actors::linked(cpu.reg[20], object_record::owner);
+    const uint32_t carrier = linked(cpu.reg[20], object_record::owner);
     {
         const uint32_t target = orb_read32(kRiderStates + 4u * state());
         switch (target) {
@@ -454,7 +454,7 @@ L_0845C1:
 // the run. In: R20 = the carrier. Out: R11 = the rider.
 void sub_0845D6() {
     ROUTINE_ENTRY(0x0845D6);
-    cpu.reg[11] = actors::linked(cpu.reg[20], object_record::partner);
+    cpu.reg[11] = linked(cpu.reg[20], object_record::partner);
     const uint32_t rider = cpu.reg[11];
     if (!rides(rider, cpu.reg[20])) {
         ret();

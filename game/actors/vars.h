@@ -54,55 +54,12 @@ constexpr uint32_t bar_energy = 32;    // 16-bit, on a boss bar: the energy show
 constexpr uint32_t bar_step = 34;      // 16-bit, on a boss bar: its step
 }  // namespace enemy_child
 
-// Bits of object_record.flags that actors use beyond the display's.
-namespace owner_flag {
-constexpr unsigned alive = 0;
-constexpr unsigned not_target = 2;
-constexpr unsigned defeated = 9;
-constexpr unsigned effect_lives = 11;
-constexpr unsigned enemy = 15;
-}  // namespace owner_flag
-
 // ---- spawn generators, the progress watcher and the enemy kinds' set-ups ----
 
 namespace enemy_flag {
 constexpr unsigned boss_bar = 0;
 constexpr unsigned wave_lock = 1;
 }  // namespace enemy_flag
-
-// The enemy fields of a 128-byte object beyond the engine's common head.
-namespace object_record {
-constexpr uint32_t enemy_tick = 38;       // 8-bit, frames moved; target re-pick when its low 4 bits are 0
-constexpr uint32_t velocity_x = 39;       // s8 world units per frame
-constexpr uint32_t velocity_y = 40;       // s8
-constexpr uint32_t rise_speed = 41;       // 8-bit, added to the height while vanishing or leaping
-constexpr uint32_t enemy_timer = 54;      // 8-bit
-constexpr uint32_t approach_timer = 55;   // 8-bit
-constexpr uint32_t substate = 56;         // 8-bit
-constexpr uint32_t last_state = 57;       // 8-bit, differs from state in a state's first frame
-constexpr uint32_t target_player = 66;    // 16-bit low half of the target's player record
-constexpr uint32_t state_record = 68;     // 32-bit ROM address of the kind's enemy_state_record
-constexpr uint32_t target_distance = 72;  // 32-bit squared distance to the chosen point (the claim)
-constexpr uint32_t approach_dx = 76;      // s16
-constexpr uint32_t approach_dy = 78;      // s16
-constexpr uint32_t attack_pattern = 82;   // 8-bit
-constexpr uint32_t target_slot = 83;      // 8-bit 0-7 (bit 0 the side), 0xFF none
-constexpr uint32_t offset_index = 84;     // 8-bit, 0-15 into the approach offsets
-}  // namespace object_record
-
-// object_record.flags bits of the enemies (mirror_x, bit 6, is the facing).
-namespace enemy_bit {
-constexpr unsigned alive = 0;
-constexpr unsigned intangible = 2;
-constexpr unsigned held = 4;         // the player character keeps the enemy: state 5
-constexpr unsigned hit = 8;          // state 6
-constexpr unsigned defeated = 9;     // state 7
-constexpr unsigned touched = 10;     // a box test found something
-constexpr unsigned free_move = 12;   // moves without terrain tests
-constexpr unsigned airborne = 13;
-constexpr unsigned holds_player = 14;
-constexpr unsigned enemy = 15;
-}  // namespace enemy_bit
 
 // The enemy states the framework gives a meaning to.
 namespace enemy_state {
@@ -173,13 +130,6 @@ constexpr uint32_t ai_home_y = 92;
 constexpr uint32_t ai_last_flags = 90;      // u16, type 3: the flags as its frame began
 constexpr uint32_t part_word2 = 100;        // u16, words 2 and 3 of the first copied part
 constexpr uint32_t part_word3 = 102;
-// Bits of the flags word.
-constexpr unsigned active = 0;
-constexpr unsigned intangible = 2;
-constexpr unsigned hit = 8;
-constexpr unsigned defeated = 9;
-constexpr unsigned touched = 10;
-constexpr unsigned airborne = 13;
 // The player record's bytes the enemies read.
 constexpr uint32_t player_code = 38;        // u8, low 4 bits read by the type-2 watch
 constexpr uint32_t player_slot = 129;       // u8
@@ -301,9 +251,6 @@ constexpr uint32_t counter = 54;         // ... or 8-bit frames of the wait and 
 constexpr uint32_t flash_timer = 57;     // 8-bit, frames without hit boxes after a hit
 }  // namespace prop_record
 
-namespace owner_flag {
-constexpr unsigned hit = 8;
-}  // namespace owner_flag
 // ---- the two-piece enemies (types 5 and 6), the volley enemy (type 7) and
 // their pieces and projectiles, beside object_record ----
 namespace two_piece_record {

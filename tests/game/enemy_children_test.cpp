@@ -539,7 +539,7 @@ protected:
     }
     static bool ended(uint32_t e) {
         return ram8(e + object_record::state) == 1 && ram8(e + enemy_child::velocity_x) == 0 &&
-               ram8(e + enemy_child::velocity_y) == 0 && !flag(e, owner_flag::not_target);
+               ram8(e + enemy_child::velocity_y) == 0 && !flag(e, object_flag::intangible);
     }
 };
 
@@ -549,7 +549,7 @@ TEST_F(Entrance, SetUpQueuesItsSoundAndStartsTheEntranceAnimation) {
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xF4});
     EXPECT_EQ(ram32(e + object_record::frame_table), kEntranceScript + 1);
     EXPECT_EQ(ram8(e + object_record::anim_mode), 1);
-    EXPECT_TRUE(flag(e, owner_flag::not_target));
+    EXPECT_TRUE(flag(e, object_flag::intangible));
     EXPECT_EQ(ram8(e + enemy_child::last_state), 3);
     EXPECT_EQ(calls(kMover), 1);
     call_on(sub_073716, e);

@@ -113,7 +113,7 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     EXPECT_EQ(live_enemies(), 0);
     EXPECT_FALSE(on_ring(gun));
     EXPECT_TRUE(freed_128(gun));
-    EXPECT_FALSE(flag(a, owner_flag::alive));
+    EXPECT_FALSE(flag(a, object_flag::alive));
     EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xFF);
@@ -286,7 +286,7 @@ TEST_F(PassersBy, Type52StrikesAtFrame3AndItsPartnerBlinksOut) {
     EXPECT_EQ(sounds(var::sound_ring_b), std::vector<uint8_t>{0xAE});
     // The partner, later on the ring, takes the hit in the same pass.
     EXPECT_EQ(ram8(struck + object_record::state), 3);
-    EXPECT_FALSE(flag(struck, owner_flag::hit));
+    EXPECT_FALSE(flag(struck, object_flag::hit));
     EXPECT_EQ(effects_, std::vector<uint8_t>{61});
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xCD});
     while (ram8(struck + object_record::state) == 3) pass();
@@ -313,7 +313,7 @@ TEST_F(PassersBy, Type52LeavesThroughTheRemovalRoutine) {
     pass(2);
     EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
     EXPECT_EQ(live_enemies(), 0);
-    EXPECT_FALSE(flag(a, owner_flag::alive));
+    EXPECT_FALSE(flag(a, object_flag::alive));
     pass();
     EXPECT_FALSE(on_ring(a));
 }

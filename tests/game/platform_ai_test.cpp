@@ -206,7 +206,7 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
     const uint32_t o = placed(kType0, 0, 7, 1150, 300);
     orb_write8(o + pe::ai_segment, 16);  // as the next-segment test left it
     pass();
-    EXPECT_TRUE(flag(o, pe::airborne));
+    EXPECT_TRUE(flag(o, object_flag::airborne));
     EXPECT_EQ(ram8(o + object_record::state), 8);
     EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -20);
     int y = 300;
@@ -229,7 +229,7 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
     EXPECT_EQ(frames, 13) << "110 + 1 + 2 + ... + 13 passes 200";
     EXPECT_EQ(s16(o + object_record::world_y), 200);
     EXPECT_EQ(ram8(o + object_record::state), kLanding);
-    EXPECT_FALSE(flag(o, pe::airborne));
+    EXPECT_FALSE(flag(o, object_flag::airborne));
 }
 
 TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
@@ -246,9 +246,9 @@ TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
 TEST_F(PlatformAi, CameraOutsideTheWindowFreezesTheEnemyAndKeepsItsHitPending) {
     const uint32_t o = placed(kType0, 0, 4);
     orb_write16(o + pe::ai_window_left, 10);
-    orb_write16(o, 0x0001 | 1u << 5 | 1u << pe::hit);
+    orb_write16(o, 0x0001 | 1u << 5 | 1u << object_flag::hit);
     pass();
-    EXPECT_EQ(ram16(o), 0x0001 | 1 << pe::hit) << "not listed, the hit still pending";
+    EXPECT_EQ(ram16(o), 0x0001 | 1 << object_flag::hit) << "not listed, the hit still pending";
     EXPECT_EQ(s16(o + object_record::world_x), 800);
     EXPECT_TRUE(sounds_.empty());
     EXPECT_EQ(calls(kRegisterBoxes), 0);
@@ -336,7 +336,7 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         uint32_t bits;
         uint8_t state;
         uint8_t stun;
-    } cases[] = {{"ground", 0, 19, 6}, {"airborne", 1u << pe::airborne, 21, 0}, {"defeat", 1u << pe::defeated, 23, 0}};
+    } cases[] = {{"ground", 0, 19, 6}, {"airborne", 1u << object_flag::airborne, 21, 0}, {"defeat", 1u << object_flag::defeated, 23, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         sounds_.clear();
@@ -346,13 +346,13 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         orb_write16(counter, 40);
         const uint32_t o = placed(kType0, 0, 4);
         orb_write16(o + object_record::last_attacker, static_cast<uint16_t>(attacker));
-        orb_write16(o, 0x0001 | 1u << pe::hit | c.bits);
+        orb_write16(o, 0x0001 | 1u << object_flag::hit | c.bits);
         cpu.reg[20] = o;
         ASSERT_TRUE(run(sub_07A976));
         EXPECT_EQ(ram8(o + object_record::state), c.state);
         EXPECT_EQ(ram8(o + pe::ai_stun_timer), c.stun);
         EXPECT_EQ(sounds_, std::vector<uint8_t>{kHitSound});
-        EXPECT_EQ(ram16(o) & (1 << pe::hit | 1 << pe::defeated | 1 << pe::intangible), 1 << pe::intangible);
+        EXPECT_EQ(ram16(o) & (1 << object_flag::hit | 1 << object_flag::defeated | 1 << object_flag::intangible), 1 << object_flag::intangible);
         EXPECT_EQ(ram16(counter), c.state == 23 ? 41 : 40);
     }
 }
@@ -363,21 +363,21 @@ TEST_F(PlatformAi, AStunOfZeroOrOneEndsInItsFirstFrame) {
         init_objects();
         const uint32_t o = placed(kType0, 0, 19);
         orb_write8(o + pe::ai_stun_timer, frames);
-        set_flag(o, pe::intangible);
+        set_flag(o, object_flag::intangible);
         int lasted = 0;
         do {
             pass();
             ++lasted;
         } while (ram8(o + object_record::state) != kLanding && lasted < 10);
         EXPECT_EQ(lasted, frames <= 1 ? 1 : frames);
-        EXPECT_FALSE(flag(o, pe::intangible));
+        EXPECT_FALSE(flag(o, object_flag::intangible));
     }
 }
 
 TEST_F(PlatformAi, KnockBackFallsToTheFloorAndIsTangibleAgain) {
     const uint32_t o = placed(kType0, 0, 21, 800, 290);
     orb_write8(o + pe::velocity_y, 0);
-    orb_write16(o, 0x0001 | 1u << pe::intangible | 1u << pe::airborne);
+    orb_write16(o, 0x0001 | 1u << object_flag::intangible | 1u << object_flag::airborne);
     passes(4);  // 291, 293, 296, 300
     EXPECT_EQ(s16(o + object_record::world_y), 300);
     EXPECT_EQ(ram8(o + object_record::state), kLanding);

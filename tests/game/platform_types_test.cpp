@@ -161,7 +161,7 @@ TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
         if (faced_right) set_flag(o, 6);
         pass();
         EXPECT_EQ(flag(o, 6), !faced_right);
-        EXPECT_TRUE(flag(o, pe::airborne));
+        EXPECT_TRUE(flag(o, object_flag::airborne));
         EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_x)), faced_right ? -3 : 3);
         EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -24);
         EXPECT_EQ(s16(o + object_record::world_x), 800) << "not moved in the first frame";
@@ -271,7 +271,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     }
     EXPECT_EQ(s16(o + object_record::world_x), 1000);
     EXPECT_EQ(s16(o + object_record::world_y), 350);
-    EXPECT_FALSE(flag(o, pe::airborne));
+    EXPECT_FALSE(flag(o, object_flag::airborne));
     EXPECT_EQ(ram16(o + object_record::partner), 0);
     EXPECT_GT(calls_of_box(kBoxBytesHit), 30);
     ASSERT_GE(probes_.size(), 1u);
@@ -287,7 +287,7 @@ TEST_F(PlatformTypes, TypeTwoHitStatesMoveOnByThreeAboveFifteen) {
         plant8(base, 40 + state);  // the ground hit's state
         plant32(kType2States + 4 * (40 + state), 0x07A50F);
         const uint32_t o = placed(kType2, 2, state);
-        orb_write16(o, 0x0001 | 1 << pe::hit);
+        orb_write16(o, 0x0001 | 1 << object_flag::hit);
         pass();
         EXPECT_EQ(ram8(o + object_record::state), 40 + state);
     }
@@ -353,7 +353,7 @@ TEST_F(ThrownByTypeThree, AHitOnItsThrowerShrinksItAway) {
     pass();
     orb_write16(thrown_ + pe::part_word3, 0x8400 | 13);
     orb_write16(thrown_ + pe::part_word2, 0x03FA);
-    orb_write16(owner_ + pe::ai_last_flags, 1 << pe::hit);
+    orb_write16(owner_ + pe::ai_last_flags, 1 << object_flag::hit);
     const uint16_t free = ram16(var::free_stack_128);
     pass();
     EXPECT_EQ(ram8(thrown_ + object_record::state), 5);

@@ -104,8 +104,8 @@ void setup_head(const kind_data& d) {
     const uint16_t energy = add<uint16_t>(mulu<uint16_t>(cpu.reg[0] & 0xFF, cpu.reg[1]), d.energy_base);
     orb_write16(enemy + object_record::energy, energy);
     orb_write8(enemy + object_record::state, 0);
-    orb_write8(enemy + enemy_child::last_state, kNone);
-    orb_write8(enemy + enemy_setup::target_slot, kNone);
+    orb_write8(enemy + object_record::last_state, kNone);
+    orb_write8(enemy + object_record::target_slot, kNone);
     orb_write16(enemy + object_record::height, 0);
     orb_write16(enemy + enemy_setup::field_80, 0);
 }
@@ -114,9 +114,9 @@ void setup_head(const kind_data& d) {
 // owner, its state record. Out: R10 = the companion data.
 void setup_identity(const kind_data& d) {
     const uint32_t enemy = cpu.reg[20];
-    orb_write8(enemy + enemy_setup::offset_index, static_cast<uint8_t>(cpu.reg[0] & 15));
+    orb_write8(enemy + object_record::offset_index, static_cast<uint8_t>(cpu.reg[0] & 15));
     orb_write16(enemy + object_record::owner, static_cast<uint16_t>(enemy));
-    orb_write32(enemy + enemy_child::state_record, d.state_record);
+    orb_write32(enemy + object_record::state_record, d.state_record);
     cpu.reg[10] = d.companion_data;
 }
 
@@ -353,7 +353,7 @@ void sub_06ED32() {
     const uint32_t enemy = cpu.reg[20];
     orb_write32(enemy + object_record::routine, kDispatcher);
     orb_write16(enemy + object_record::partner, made());
-    orb_write8(enemy + enemy_child::substate, orb_read8(orb_read32(enemy + object_record::screen_x)));
+    orb_write8(enemy + object_record::substate, orb_read8(orb_read32(enemy + object_record::screen_x)));
     sub_069792();
 }
 

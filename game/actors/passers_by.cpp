@@ -107,7 +107,7 @@ void next_state(uint32_t object) {
 
 // A 16-bit timer counted down; true when it reached 0.
 bool timer_ends(uint32_t object) {
-    orb_write16(object + enemy_child::enemy_timer, dec<uint16_t>(orb_read16(object + enemy_child::enemy_timer)));
+    orb_write16(object + object_record::enemy_timer, dec<uint16_t>(orb_read16(object + object_record::enemy_timer)));
     return eq();
 }
 
@@ -163,7 +163,7 @@ L_069ABE:  // state 0: set-up
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     cpu.reg[0] = 10;
     if (!call(sub_08251B, 0x069AFC, 0x069AF7)) return;
-    orb_write16(actor + enemy_child::enemy_timer, 120);
+    orb_write16(actor + object_record::enemy_timer, 120);
     orb_write8(actor + object_record::state, 1);
 
 L_069B0F:  // state 1: walking in
@@ -233,7 +233,7 @@ L_069B96:  // state 0: set-up
     if (!call(sub_077B88, 0x069BB5, 0x069BB0)) return;
     cpu.reg[19] = k50Script;
     if (!call(sub_061F67, 0x069BC0, 0x069BBB)) return;
-    orb_write16(actor + enemy_child::enemy_timer, 900);
+    orb_write16(actor + object_record::enemy_timer, 900);
     orb_write8(actor + object_record::state, 1);
 
 L_069BD2:  // state 1: waiting for the timer or the camera
@@ -353,7 +353,7 @@ L_069CE6:  // state 0: set-up
     if (!call(sub_061F67, 0x069D0B, 0x069D06)) return;
     if (!call(sub_0796F9, 0x069D10, 0x069D0B)) return;
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
-    orb_write16(actor + enemy_child::enemy_timer, 120);
+    orb_write16(actor + object_record::enemy_timer, 120);
     orb_write8(actor + object_record::state, 1);
 
 L_069D25:  // state 1: waiting
@@ -385,7 +385,7 @@ L_069D57:  // state 3: to the animation's end
         sub_0620CD();
         return;
     }
-    orb_write16(actor + enemy_child::enemy_timer, 60);
+    orb_write16(actor + object_record::enemy_timer, 60);
     orb_write8(actor + object_record::state, 4);
 
 L_069D6D:  // state 4: a pause
@@ -438,8 +438,8 @@ L_069DCE:  // state 0: set-up
     start_actor(actor, 0x8041, 53);
     orb_write16(actor + object_record::height, kBobHeight);
     orb_write8(actor + passer_by::wave_phase, 0);
-    orb_write8(actor + enemy_child::velocity_x, 50);
-    orb_write8(actor + passer_by::offset_index, 0);
+    orb_write8(actor + object_record::velocity_x, 50);
+    orb_write8(actor + object_record::offset_index, 0);
     orb_write8(actor + target_claim::slot, kNoSlot);
     cpu.reg[10] = k53Companion;
     if (!call(sub_077B88, 0x069E04, 0x069DFF)) return;
@@ -452,8 +452,8 @@ L_069DCE:  // state 0: set-up
     orb_write8(actor + object_record::state, 1);
 
 L_069E29:  // state 1: slowing down
-    move_x(actor, orb_read8(actor + enemy_child::velocity_x));
-    orb_write8(actor + enemy_child::velocity_x, dec<uint8_t>(orb_read8(actor + enemy_child::velocity_x)));
+    move_x(actor, orb_read8(actor + object_record::velocity_x));
+    orb_write8(actor + object_record::velocity_x, dec<uint8_t>(orb_read8(actor + object_record::velocity_x)));
     if (ne()) goto L_069E9C;
     clear_bit(actor + object_record::flags, object_flag::mirror_x);
     cpu.reg[0] = kHaltSound;
@@ -485,8 +485,8 @@ L_069E6D:  // state 3: flying off
         ret();
         return;
     }
-    move_x(actor, orb_read8(actor + enemy_child::velocity_x));
-    orb_write8(actor + enemy_child::velocity_x, inc<uint8_t>(orb_read8(actor + enemy_child::velocity_x)));
+    move_x(actor, orb_read8(actor + object_record::velocity_x));
+    orb_write8(actor + object_record::velocity_x, inc<uint8_t>(orb_read8(actor + object_record::velocity_x)));
 
 L_069E9C:  // motion step: bobbing by the sine table, one turn in 64 frames
     {
@@ -525,9 +525,9 @@ void sub_069F04() {
     const uint32_t part = cpu.reg[21];
     orb_write16(part + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write8(part + object_record::state, 0);
-    orb_write8(part + enemy_child::velocity_x, orb_read8(cpu.reg[10]));
+    orb_write8(part + object_record::velocity_x, orb_read8(cpu.reg[10]));
     // An address-style subtraction: Z stays as the allocation left it.
-    orb_write8(part + enemy_child::rise_speed, static_cast<uint8_t>(orb_read8(cpu.reg[10] + 1) - 1));
+    orb_write8(part + object_record::rise_speed, static_cast<uint8_t>(orb_read8(cpu.reg[10] + 1) - 1));
     orb_write32(part + object_record::routine, kPartRoutine);
     ret();
 }
@@ -547,7 +547,7 @@ void sub_069F31() {
 
 L_069F46:  // state 0: set-up
     orb_write16(part + object_record::flags, 1);
-    orb_write8(part + enemy_child::velocity_y, 1);
+    orb_write8(part + object_record::velocity_y, 1);
     cpu.reg[19] = kPartScript;
     if (!call(sub_061F67, 0x069F57, 0x069F52)) return;
     orb_write8(part + object_record::state, 1);
@@ -563,15 +563,15 @@ L_069F5F:  // state 1: following
             return;
         }
         not_bit(part + object_record::flags, object_flag::hidden);
-        uint32_t dx = shl<uint32_t>(load_sx8(part + enemy_child::velocity_x), 2);
+        uint32_t dx = shl<uint32_t>(load_sx8(part + object_record::velocity_x), 2);
         if (test_bit(actor + object_record::flags, object_flag::mirror_x)) dx = neg<uint32_t>(dx);
         orb_write16(part + object_record::world_x, add<uint16_t>(orb_read16(actor + object_record::world_x), dx));
         orb_write16(part + object_record::world_y,
                     add<uint16_t>(orb_read16(actor + object_record::world_y),
-                                  shl<uint32_t>(load_sx8(part + enemy_child::velocity_y), 2)));
+                                  shl<uint32_t>(load_sx8(part + object_record::velocity_y), 2)));
         orb_write16(part + object_record::height,
                     add<uint16_t>(orb_read16(actor + object_record::height),
-                                  shl<uint32_t>(load_sx8(part + enemy_child::rise_speed), 2)));
+                                  shl<uint32_t>(load_sx8(part + object_record::rise_speed), 2)));
     }
     if (!call(sub_061FB6, 0x069FC0, 0x069FBB)) return;
     if (!call(sub_062044, 0x069FC5, 0x069FC0)) return;
@@ -654,7 +654,7 @@ void sub_07288C() {
     cpu.reg[10] = linked(gun, object_record::owner);
     cmp<uint8_t>(orb_read8(gun + object_record::frame_index), 3);
     if (eq()) {
-        test<uint8_t>(orb_read8(cpu.reg[10] + passer_by::offset_index));
+        test<uint8_t>(orb_read8(cpu.reg[10] + object_record::offset_index));
         if (eq()) {
             if (!call(sub_072938, 0x0728A2, 0x07289D)) return;
             orb_write8(gun + object_record::state, 1);
@@ -677,7 +677,7 @@ void sub_0728B3() {
     orb_write16(gun + object_record::world_x, orb_read16(actor + object_record::world_x));
     orb_write16(gun + object_record::world_y, orb_read16(actor + object_record::world_y));
     orb_write16(gun + object_record::height, orb_read16(actor + object_record::height));
-    test<uint8_t>(orb_read8(actor + passer_by::offset_index));
+    test<uint8_t>(orb_read8(actor + object_record::offset_index));
     if (ne()) {
         ret();
         return;
@@ -872,8 +872,8 @@ L_079792:
 
 L_0797A6:
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + enemy_child::enemy_timer)) & 0x3F);
-        orb_write8(object + enemy_child::enemy_timer, count);
+        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0x3F);
+        orb_write8(object + object_record::enemy_timer, count);
         if (eq()) {
             if (!call(sub_088CD3, 0x0797B2, 0x0797AD)) return;
             sub_088D0C();

@@ -189,8 +189,8 @@ L_07CC20:
         // The direction is R0's low half; the upper half still holds the
         // sign-extended target x.
         const uint32_t direction = static_cast<uint16_t>(cpu.reg[0]);
-        orb_write8(field(pickup_item::velocity_x), high_byte(var::wave_table + 2u * (direction + 256)));
-        orb_write8(field(pickup_item::velocity_y), high_byte(var::wave_table + 2u * direction));
+        orb_write8(field(object_record::velocity_x), high_byte(var::wave_table + 2u * (direction + 256)));
+        orb_write8(field(object_record::velocity_y), high_byte(var::wave_table + 2u * direction));
     }
     orb_write16(field(pickup_item::fine_x), shl<uint16_t>(orb_read16(field(object_record::screen_x)), 4));
     orb_write16(field(pickup_item::fine_y), shl<uint16_t>(orb_read16(field(object_record::screen_y)), 4));
@@ -207,9 +207,9 @@ L_07CC90:
         if (less_equal()) goto L_07CCF0;
     }
     orb_write16(field(pickup_item::fine_x),
-                add<uint16_t>(orb_read16(field(pickup_item::fine_x)), load_sx8(field(pickup_item::velocity_x))));
+                add<uint16_t>(orb_read16(field(pickup_item::fine_x)), load_sx8(field(object_record::velocity_x))));
     orb_write16(field(pickup_item::fine_y),
-                add<uint16_t>(orb_read16(field(pickup_item::fine_y)), load_sx8(field(pickup_item::velocity_y))));
+                add<uint16_t>(orb_read16(field(pickup_item::fine_y)), load_sx8(field(object_record::velocity_y))));
     orb_write16(field(object_record::screen_x), sha<uint16_t>(orb_read16(field(pickup_item::fine_x)), 0xFC));
     orb_write16(field(object_record::screen_y), sha<uint16_t>(orb_read16(field(pickup_item::fine_y)), 0xFC));
 L_07CCD0:

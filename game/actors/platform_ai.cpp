@@ -111,7 +111,7 @@ bool walked_to_end(uint32_t o, bool right) {
 // is tangible and on the ground again.
 void knockback_fall(uint32_t o) {
     speed_up(o);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (landed_on(o, orb_read16(segment(o) + pl::floor))) {
         set_state(o, landing_state(o));
         clear_bit(o, object_flag::intangible);
@@ -288,8 +288,8 @@ void sub_07A3DA() {
             x_offset = neg<uint16_t>(x_offset);
             set_bit(o, object_flag::mirror_x);
         }
-        orb_write8(o + pe::velocity_x, static_cast<uint8_t>(x_step));
-        orb_write8(o + pe::velocity_y, orb_read8(kType0Throw + 1));
+        orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(x_step));
+        orb_write8(o + object_record::velocity_y, orb_read8(kType0Throw + 1));
         orb_write16(o + object_record::world_x,
                     static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + x_offset));
         orb_write16(o + object_record::world_y,
@@ -300,8 +300,8 @@ void sub_07A3DA() {
         if (!call(sub_061F06, 0x07A41D, 0x07A41A)) return;
     }
 L_07A420:
-    move_by(o, object_record::world_x, pe::velocity_x);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_x, object_record::velocity_x);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (!call(sub_062044, 0x07A42D, 0x07A42A)) return;
     if (!call(sub_062094, 0x07A432, 0x07A42F)) return;
     if (clear_bit(o, object_flag::listed)) {
@@ -368,7 +368,7 @@ void sub_07A50F() {
     ROUTINE_ENTRY(0x07A50F);
     const uint32_t o = cpu.reg[20];
     if (!call_at(per_type32(kIdleCallbacks, o), 0x07A518, 0x07A515)) return;
-    count_down(o + pe::enemy_timer);
+    count_down(o + object_record::enemy_timer);
     if (eq())
         if (!call(sub_07A81E, 0x07A520, 0x07A51D)) return;
     sub_07A523();
@@ -404,7 +404,7 @@ void sub_07A54F() {
     if (!call_at(per_type32(kIdleCallbacks, o), 0x07A558, 0x07A555)) return;
     if (!call(sub_061FB6, 0x07A55D, 0x07A558)) return;
     if (!walked_to_end(o, true)) {
-        count_down(o + pe::enemy_timer);
+        count_down(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07A58D, 0x07A58A)) return;
     }
@@ -430,7 +430,7 @@ void sub_07A5AC() {
     if (!call_at(per_type32(kIdleCallbacks, o), 0x07A5B5, 0x07A5B2)) return;
     if (!call(sub_061FB6, 0x07A5BA, 0x07A5B5)) return;
     if (!walked_to_end(o, false)) {
-        count_down(o + pe::enemy_timer);
+        count_down(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07A5EA, 0x07A5E7)) return;
     }
@@ -443,7 +443,7 @@ void sub_07A5EF() {
     const uint32_t o = cpu.reg[20];
     set_bit(o, object_flag::airborne);
     add_state(o, 1);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-20));
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-20));
     cpu.reg[19] = per_type32(kJumpAnimations, o);
     if (!call(sub_061F06, 0x07A60A, 0x07A607)) return;
     sub_07A523();
@@ -461,7 +461,7 @@ void sub_07A60F() {
         sub_07A523();
         return;
     }
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     sub_07A523();
 }
 
@@ -471,7 +471,7 @@ void sub_07A637() {
     const uint32_t o = cpu.reg[20];
     set_bit(o, object_flag::airborne);
     add_state(o, 1);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-14));
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-14));
     cpu.reg[19] = per_type32(kJumpAnimations, o);
     if (!call(sub_061F06, 0x07A652, 0x07A64F)) return;
     sub_07A523();
@@ -484,7 +484,7 @@ void sub_07A657() {
     ROUTINE_ENTRY(0x07A657);
     const uint32_t o = cpu.reg[20];
     speed_up(o);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (landed_on(o, orb_read16(segment(o) + pl::floor))) {
         set_state(o, landing_state(o));
         clear_bit(o, object_flag::airborne);
@@ -526,7 +526,7 @@ void sub_07A70C() {
     ROUTINE_ENTRY(0x07A70C);
     const uint32_t o = cpu.reg[20];
     add_state(o, 1);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-8));
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-8));
     cpu.reg[19] = per_type32(kDefeatAnimations, o);
     if (!call(sub_061F06, 0x07A722, 0x07A71F)) return;
     sub_07A725();
@@ -536,7 +536,7 @@ void sub_07A70C() {
 void sub_07A725() {
     ROUTINE_ENTRY(0x07A725);
     const uint32_t o = cpu.reg[20];
-    test<uint8_t>(orb_read8(o + pe::velocity_y));
+    test<uint8_t>(orb_read8(o + object_record::velocity_y));
     if (negative()) {
         sub_07A777();
         return;
@@ -588,7 +588,7 @@ void sub_07A77A() {
     const uint32_t o = cpu.reg[20];
     cmp<uint16_t>(orb_read16(o + object_record::screen_y), 256);
     if (less_equal()) {
-        move_by(o, object_record::world_y, pe::velocity_y);
+        move_by(o, object_record::world_y, object_record::velocity_y);
         if (!call(sub_062044, 0x07A793, 0x07A790)) return;
         sub_062094();
         return;
@@ -692,7 +692,7 @@ void sub_07A81E() {
     if (passed)
         set_state(o, orb_read8(cpu.reg[11] + code));
     else
-        orb_write8(o + pe::enemy_timer, 1);
+        orb_write8(o + object_record::enemy_timer, 1);
     ret();
 }
 
@@ -762,7 +762,7 @@ void sub_07A980() {
 void sub_07A9D7() {
     ROUTINE_ENTRY(0x07A9D7);
     if (!call(sub_06925A, 0x07A9DA, 0x07A9D7)) return;
-    orb_write8(cpu.reg[20] + pe::enemy_timer, static_cast<uint8_t>((cpu.reg[0] & 0x7F) | 0x40));
+    orb_write8(cpu.reg[20] + object_record::enemy_timer, static_cast<uint8_t>((cpu.reg[0] & 0x7F) | 0x40));
     ret();
 }
 

@@ -56,8 +56,8 @@ inline void add_state(uint32_t o, uint32_t n) {
 }
 // velocity_y + 1, the new value read signed.
 inline int8_t speed_up(uint32_t o) {
-    const uint8_t v = guest::inc<uint8_t>(orb_read8(o + platform_enemy::velocity_y));
-    orb_write8(o + platform_enemy::velocity_y, v);
+    const uint8_t v = guest::inc<uint8_t>(orb_read8(o + object_record::velocity_y));
+    orb_write8(o + object_record::velocity_y, v);
     return static_cast<int8_t>(v);
 }
 // The 16-bit field += the signed byte at speed.

@@ -187,7 +187,7 @@ void sub_081732() {
         if (state != 2) v60_unknown_jump(kKnockAwayStates + 3u * state, 0x08173D);
     }
     orb_write8(prop + object_record::state, 3);
-    orb_write8(prop + prop_record::velocity_x, 10);
+    orb_write8(prop + object_record::velocity_x, 10);
     orb_write8(prop + prop_record::vertical_speed, 25);
     orb_write8(prop + prop_record::bounce_speed, 25);
     if (!call(sub_081A5C, 0x0817A4, 0x08179F)) return;
@@ -199,7 +199,7 @@ L_0817AD:  // state 3: flying
     if (greater_equal()) goto L_081830;
     orb_write8(prop + prop_record::vertical_speed, dec<uint8_t>(orb_read8(prop + prop_record::vertical_speed)));
     orb_write16(prop + object_record::world_x,
-                add<uint16_t>(orb_read16(prop + object_record::world_x), load_sx8(prop + prop_record::velocity_x)));
+                add<uint16_t>(orb_read16(prop + object_record::world_x), load_sx8(prop + object_record::velocity_x)));
     orb_write16(prop + object_record::height,
                 add<uint16_t>(orb_read16(prop + object_record::height), load_sx8(prop + prop_record::vertical_speed)));
     if (!call(sub_061FB6, 0x0817F0, 0x0817EB)) return;
@@ -298,7 +298,7 @@ void sub_081A5C() {
         ret();
         return;
     }
-    orb_write8(prop + prop_record::velocity_x, neg<uint8_t>(orb_read8(prop + prop_record::velocity_x)));
+    orb_write8(prop + object_record::velocity_x, neg<uint8_t>(orb_read8(prop + object_record::velocity_x)));
     cpu.reg[19] = orb_read32(kKnockAnimations + 4u * prop_type(prop));
     if (!call(sub_061F06, 0x081A7D, 0x081A78)) return;
     ret();

@@ -469,8 +469,8 @@ void sub_06AEDA() {
             return;
         }
     }
-    orb_write8(staller + enemy_child::velocity_x, 0);
-    orb_write8(staller + enemy_child::velocity_y, 0);
+    orb_write8(staller + object_record::velocity_x, 0);
+    orb_write8(staller + object_record::velocity_y, 0);
     clear_bit(staller + object_record::flags, object_flag::alive);
     orb_write32(staller + object_record::routine, kStallerShrink);
     sub_06AF40();

@@ -141,7 +141,7 @@ TEST_F(PassersBy, Type53GunFiresAtFrame3UnlessHeldAndFollows) {
     EXPECT_EQ(ram8(gun + object_record::state), 0);
     EXPECT_EQ(s16(gun + object_record::world_x), s16(a + object_record::world_x));
     EXPECT_EQ(s16(gun + object_record::height), s16(a + object_record::height));
-    orb_write8(a + passer_by::offset_index, 1);  // held: no shot, not animated
+    orb_write8(a + object_record::offset_index, 1);  // held: no shot, not animated
     const uint8_t frame_index = ram8(gun + object_record::frame_index);
     pass(6);
     EXPECT_EQ(ram8(gun + object_record::frame_index), frame_index);
@@ -207,8 +207,8 @@ TEST_F(PassersBy, Type49PartFollowsMirroredAndBlinks) {
     pass();
     const uint32_t part = partner(a);
     ASSERT_TRUE(on_ring(part));
-    EXPECT_EQ(ram8(part + enemy_child::velocity_x), 3);
-    EXPECT_EQ(ram8(part + enemy_child::rise_speed), 1);
+    EXPECT_EQ(ram8(part + object_record::velocity_x), 3);
+    EXPECT_EQ(ram8(part + object_record::rise_speed), 1);
     // The actor is mirrored at set-up: the X offset is negated.
     EXPECT_EQ(s16(part + object_record::world_x), 216 - 12);
     EXPECT_EQ(s16(part + object_record::world_y), 404);
@@ -263,7 +263,7 @@ TEST_F(PassersBy, Type49SpawnedFarLeftWaitsAFullTimerTurn) {
     clear_effect_bit(a);
     pass();
     EXPECT_EQ(state(a), 2);
-    EXPECT_EQ(ram16(a + enemy_child::enemy_timer), 0xFFFF);
+    EXPECT_EQ(ram16(a + object_record::enemy_timer), 0xFFFF);
     pass(100);
     EXPECT_EQ(state(a), 2);
     EXPECT_EQ(effects_.size(), 1u);

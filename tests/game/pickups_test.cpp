@@ -155,8 +155,8 @@ TEST_F(Pickup, FlightStepsComeFromTheDirectionInR0sLowHalf) {
     touching_.clear();
     pass();
     ASSERT_EQ(state_of(o), 3);
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pickup_item::velocity_x)), wave(356) >> 8);
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pickup_item::velocity_y)), wave(100) >> 8);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_x)), wave(356) >> 8);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), wave(100) >> 8);
 }
 
 TEST_F(Pickup, FlightMovesInSixteenthsAndArrivesWithinDistance40) {

@@ -66,7 +66,7 @@ TEST_F(PlatformAi, DecisionTakesTheNextStateByConditionCode) {
     plant8(kNextStates + 2, 7);
     plant8(kNextStates + 13, 9);
     const uint32_t o = placed(kType0, 0, 2);
-    orb_write8(o + pe::enemy_timer, 1);
+    orb_write8(o + object_record::enemy_timer, 1);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), 7);
     EXPECT_EQ(ram32(kRandomState), 0x738D4EE3u);
@@ -77,10 +77,10 @@ TEST_F(PlatformAi, AFailedTestAsksAgainNextFrame) {
     const uint32_t o = placed(kType0, 0, 2, 800, 300);
     orb_write16(var::playfield_camera + camera_record::y, static_cast<uint16_t>(-700));
     orb_write16(o + object_record::screen_y, 250);
-    orb_write8(o + pe::enemy_timer, 1);
+    orb_write8(o + object_record::enemy_timer, 1);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), 2);
-    EXPECT_EQ(ram8(o + pe::enemy_timer), 1);
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 1);
     EXPECT_EQ(calls(kRandom), 1);
     pass();
     EXPECT_EQ(calls(kRandom), 2) << "the decision runs again in the next frame";
@@ -90,7 +90,7 @@ TEST_F(PlatformAi, AWaitLeftAtZeroLasts256Frames) {
     plant_condition(13, 2, 0x07A892);
     plant8(kNextStates + 2, 2);
     const uint32_t o = placed(kType0, 0, 2);
-    orb_write8(o + pe::enemy_timer, 0);
+    orb_write8(o + object_record::enemy_timer, 0);
     passes(255);
     EXPECT_EQ(calls(kRandom), 0);
     pass();
@@ -151,7 +151,7 @@ TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
         cpu.reg[1] = 0x1111;
         ASSERT_TRUE(run(sub_07A81E));
         EXPECT_EQ(ram8(o + object_record::state), c.passes ? 9 : 2);
-        EXPECT_EQ(ram8(o + pe::enemy_timer), c.passes ? 100 : 1);
+        EXPECT_EQ(ram8(o + object_record::enemy_timer), c.passes ? 100 : 1);
         EXPECT_EQ(ram8(o + pe::ai_segment), c.segment_after);
         EXPECT_EQ(ram16(o), 0x41) << "the flags word comes back";
         EXPECT_EQ(r(1), 0x1111u);
@@ -179,7 +179,7 @@ TEST_F(PlatformAi, AWalkSnapsToTheSegmentEndAndLandsInTheSameFrame) {
         pass();
         EXPECT_EQ(s16(o + object_record::world_x), c.x_after);
         EXPECT_EQ(ram8(o + object_record::state), c.state_after);
-        EXPECT_EQ(ram8(o + pe::enemy_timer), c.state_after == 2 ? 100 : 99);
+        EXPECT_EQ(ram8(o + object_record::enemy_timer), c.state_after == 2 ? 100 : 99);
     }
 }
 
@@ -188,7 +188,7 @@ TEST_F(PlatformAi, WalkStartsFaceTheirWayWithANewTime) {
     const uint32_t o = placed(kType0, 0, 3);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), 4);
-    EXPECT_EQ(ram8(o + pe::enemy_timer), 0x42);
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 0x42);
     EXPECT_EQ(started_, std::vector<uint32_t>{kAnimWalk});
     EXPECT_TRUE(flag(o, 6));
     EXPECT_EQ(s16(o + object_record::world_x), 804);
@@ -196,7 +196,7 @@ TEST_F(PlatformAi, WalkStartsFaceTheirWayWithANewTime) {
     randoms_ = {0x7F};
     pass();
     EXPECT_FALSE(flag(o, 6));
-    EXPECT_EQ(ram8(o + pe::enemy_timer), 0x7F - 1);
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 0x7F - 1);
     EXPECT_EQ(s16(o + object_record::world_x), 800);
 }
 
@@ -208,7 +208,7 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
     pass();
     EXPECT_TRUE(flag(o, object_flag::airborne));
     EXPECT_EQ(ram8(o + object_record::state), 8);
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -20);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -20);
     int y = 300;
     for (int v = -19; v < 0; ++v) {
         pass();
@@ -237,7 +237,7 @@ TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
     orb_write8(o + pe::ai_segment, 16);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), 10);
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -14);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -14);
     pass();
     EXPECT_EQ(s16(o + object_record::world_y), 200);
     EXPECT_EQ(ram8(o + object_record::state), kLanding);
@@ -376,7 +376,7 @@ TEST_F(PlatformAi, AStunOfZeroOrOneEndsInItsFirstFrame) {
 
 TEST_F(PlatformAi, KnockBackFallsToTheFloorAndIsTangibleAgain) {
     const uint32_t o = placed(kType0, 0, 21, 800, 290);
-    orb_write8(o + pe::velocity_y, 0);
+    orb_write8(o + object_record::velocity_y, 0);
     orb_write16(o, 0x0001 | 1u << object_flag::intangible | 1u << object_flag::airborne);
     passes(4);  // 291, 293, 296, 300
     EXPECT_EQ(s16(o + object_record::world_y), 300);
@@ -400,7 +400,7 @@ TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
     };
     pass();
     EXPECT_EQ(started_, std::vector<uint32_t>{kAnimDefeat});
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -7);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -7);
     EXPECT_EQ(s16(o + object_record::world_y), 293);
     EXPECT_EQ(calls(kRegisterBoxes), 0) << "no hit boxes while beaten";
     passes(7);  // the rise to speed 0
@@ -470,7 +470,7 @@ TEST_F(TypeZero, TheWatchAlternatesItsProbeBoxesThenStartsTheAttack) {
     EXPECT_EQ(boxes, (std::vector<uint32_t>{0x07AE62, 0x07AE5A, 0x07AE62, 0x07AE5A}));
     EXPECT_EQ(ram8(o + object_record::state), 11) << "the strike box's state";
     EXPECT_EQ(ram8(o + pe::ai_attack_timer), 5);
-    EXPECT_EQ(ram8(o + pe::enemy_timer), 100 - 4) << "the wait's count skipped in the attack frame";
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 100 - 4) << "the wait's count skipped in the attack frame";
     EXPECT_EQ(calls(kRegisterBoxes), 5) << "the callback placed and registered the enemy itself";
 }
 

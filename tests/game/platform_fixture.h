@@ -156,7 +156,7 @@ protected:
         orb_write16(o + pe::ai_window_bottom, 4000);
         orb_write16(o + object_record::flags, 0x0001);
         orb_write8(o + object_record::state, state);
-        orb_write8(o + pe::enemy_timer, 100);
+        orb_write8(o + object_record::enemy_timer, 100);
         orb_write8(o + pe::ai_attack_timer, 100);
         return o;
     }

@@ -162,8 +162,8 @@ TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
         pass();
         EXPECT_EQ(flag(o, 6), !faced_right);
         EXPECT_TRUE(flag(o, object_flag::airborne));
-        EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_x)), faced_right ? -3 : 3);
-        EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -24);
+        EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_x)), faced_right ? -3 : 3);
+        EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -24);
         EXPECT_EQ(s16(o + object_record::world_x), 800) << "not moved in the first frame";
         ASSERT_GE(started_.size(), 1u);
         EXPECT_EQ(started_.back(), 0x130000u);
@@ -179,8 +179,8 @@ TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
     plant32(kType1States + 4 * 8, 0x07BCF3);
     plant8(0x07BF92, 9);
     const uint32_t o = placed(kType1, 1, 7, 800, 290);
-    orb_write8(o + pe::velocity_x, 3);
-    orb_write8(o + pe::velocity_y, 0);
+    orb_write8(o + object_record::velocity_x, 3);
+    orb_write8(o + object_record::velocity_y, 0);
     tick_ = [](uint32_t t) { orb_write8(t + object_record::frame_index, 1); };
     pass();  // frame index 0: the descent step alone
     EXPECT_TRUE(probes_.empty());
@@ -239,7 +239,7 @@ TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
         if (!c.leaps) continue;
         EXPECT_EQ(s16(o + pe::ai_target_x), c.x);
         EXPECT_EQ(s16(o + pe::ai_target_y), c.y);
-        EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_x)), (c.x - 800 + 16) >> 5);
+        EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_x)), (c.x - 800 + 16) >> 5);
         EXPECT_EQ(ram8(o + pe::ai_facing_code), 3);
         EXPECT_EQ(ram8(o + pe::ai_attack_timer), 12);
     }
@@ -254,7 +254,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     const uint32_t o = placed(kType2, 2, 15, 800, 300);
     orb_write16(o + pe::ai_target_x, 1000);
     orb_write16(o + pe::ai_target_y, 350);
-    orb_write8(o + pe::velocity_x, 6);
+    orb_write8(o + object_record::velocity_x, 6);
     orb_write8(o + pe::ai_attack_timer, 2);
     orb_write16(o + object_record::partner, 0x4444);
     pass();
@@ -328,7 +328,7 @@ TEST_F(ThrownByTypeThree, FliesOutSlowsComesBackAndIsFreedPastThirtyOne) {
         EXPECT_EQ(s16(thrown_ + object_record::world_x), 800 - 20 * sign);
         EXPECT_EQ(s16(thrown_ + object_record::world_y), 310);
         EXPECT_EQ(s16(thrown_ + object_record::height), 224);
-        EXPECT_EQ(static_cast<int8_t>(ram8(thrown_ + pe::velocity_x)), -32 * sign);
+        EXPECT_EQ(static_cast<int8_t>(ram8(thrown_ + object_record::velocity_x)), -32 * sign);
         pass();  // the thrower's animation is not at its frame yet
         EXPECT_EQ(s16(thrown_ + object_record::world_x), 800 - 20 * sign);
         orb_write8(owner_ + object_record::frame_index, 1);

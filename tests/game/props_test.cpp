@@ -140,7 +140,7 @@ TEST_F(Props, KnockedAwayPropFliesTheWayItsAttackerFaces) {
         hit(p, true);
         pass(2);
         EXPECT_EQ(state(p), 3);
-        EXPECT_EQ(static_cast<int8_t>(ram8(p + prop_record::velocity_x)), k.velocity);
+        EXPECT_EQ(static_cast<int8_t>(ram8(p + object_record::velocity_x)), k.velocity);
         EXPECT_EQ(ram32(p + object_record::frame_table), k.frame_table);
         EXPECT_EQ(s16(p + object_record::world_x), 400 + k.velocity);
         EXPECT_EQ(s16(p + object_record::height), 24);

@@ -340,7 +340,7 @@ TEST_F(CameraEnemy, WaitsForCameraX1536ThenOpensTheFight) {
     camera_x(1536);
     pass();
     EXPECT_EQ(state_of(enemy_), 2);
-    EXPECT_EQ(ram8(enemy_ + set_piece::enemy_timer), 179);
+    EXPECT_EQ(ram8(enemy_ + object_record::enemy_timer), 179);
     ASSERT_EQ(effects_.size(), 1u);
     EXPECT_EQ(effects_[0].first & 0xFF, 70u);
     EXPECT_EQ(effects_[0].second & 0xFFFF, enemy_ & 0xFFFF);

@@ -42,7 +42,7 @@ constexpr uint8_t kLeapSound = 0xF4;
 constexpr uint8_t kLeapSpeed = 6;
 constexpr uint8_t kLeapRise = 30;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using self::field;
 uint32_t table(uint32_t name) { return actors::state_table(cpu.reg[20], name); }
 
 // A behaviour's first frame: state differs from last_state, which then takes it.
@@ -226,7 +226,7 @@ L_06A49D:
         const uint16_t distance = orb_read16(field(object_record::approach_dx));
         const bool right_side = orb_read8(field(object_record::target_slot)) & 1;
         uint16_t flags = orb_read16(field(object_record::flags));
-        flags &= static_cast<uint16_t>(~(1u << object_flag::mirror_x | 1u << enemy_bit::touched));
+        flags &= static_cast<uint16_t>(~(1u << object_flag::mirror_x | 1u << object_flag::touched));
         bool own_side;
         sub<uint16_t>(own_x, player_x);
         if (negative()) {
@@ -235,7 +235,7 @@ L_06A49D:
         } else {
             own_side = right_side;
         }
-        if (own_side) flags |= 1u << enemy_bit::touched;
+        if (own_side) flags |= 1u << object_flag::touched;
         orb_write16(field(object_record::flags), flags);
         aim(right_side ? player_x + distance : player_x - distance, orb_read16(player + object_record::world_y));
         if (!call(sub_069393, 0x06A525, 0x06A520)) return;
@@ -245,10 +245,10 @@ L_06A49D:
             orb_write16(field(object_record::approach_dx),
                         eq() ? static_cast<uint16_t>(kApproachFar) : static_cast<uint16_t>(distance - kApproachNear));
         }
-        if (clear_bit(field(object_record::flags), enemy_bit::touched) &&
+        if (clear_bit(field(object_record::flags), object_flag::touched) &&
             !player_flag(player, player_bit::untouchable)) {
             if (!call(sub_0692C7, 0x06A555, 0x06A550)) return;
-            if (clear_bit(field(object_record::flags), enemy_bit::touched)) {
+            if (clear_bit(field(object_record::flags), object_flag::touched)) {
                 orb_write8(field(object_record::state), enemy_state::attack);
                 v60_jump(orb_read32(table(enemy_state_record::state_routines) + 4u * enemy_state::attack));
                 return;
@@ -275,7 +275,7 @@ L_06A585:
 void sub_06AFAA() {
     ROUTINE_ENTRY(0x06AFAA);
     if (first_frame()) {
-        set_bit(field(object_record::flags), enemy_bit::intangible);
+        set_bit(field(object_record::flags), object_flag::intangible);
         orb_write16(field(object_record::world_x),
                     add<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x), kAppearX));
         const uint32_t index = (orb_read8(var::stage) - 1u) * 5u + orb_read8(var::area) - 1u;
@@ -299,7 +299,7 @@ void sub_06AFAA() {
     actors::reshape(field(actors::first_part_size), 4);
     count_down();
     if (eq()) {
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
         orb_write8(field(object_record::state), enemy_state::regroup);
     }
     sub_069130();
@@ -357,7 +357,7 @@ L_06A61D:
         if (!call(sub_069348, 0x06B125, 0x06B120)) return;
         arm_attack(cpu.reg[0]);
         if (!call(sub_069313, 0x06B135, 0x06B130)) return;
-        if (clear_bit(field(object_record::flags), enemy_bit::touched)) {
+        if (clear_bit(field(object_record::flags), object_flag::touched)) {
             const uint8_t sound = add<uint8_t>(cpu.reg[0], 1);
             if (ne()) {
                 set8(cpu.reg[0], sound);
@@ -382,7 +382,7 @@ L_06A672:
     if (eq()) {
         orb_write8(field(object_record::state), enemy_state::slot_chosen);
         orb_write8(field(object_record::enemy_tick), 0);
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
     }
     sub_06912A();
     return;
@@ -398,7 +398,7 @@ L_073762:
         orb_write8(field(object_record::velocity_x), facing ? kLeapSpeed : static_cast<uint8_t>(-kLeapSpeed));
         orb_write8(field(object_record::velocity_y), 0);
         orb_write8(field(object_record::rise_speed), kLeapRise);
-        set_bit(field(object_record::flags), enemy_bit::airborne);
+        set_bit(field(object_record::flags), object_flag::airborne);
         if (!call(sub_0692FE, 0x06B225, 0x06B220)) return;
         orb_write8(field(object_record::approach_timer), static_cast<uint8_t>(cpu.reg[0]));
         orb_write8(field(object_record::substate), 0);
@@ -414,7 +414,7 @@ L_073762:
         if (!call(sub_069348, 0x06B245, 0x06B240)) return;
         arm_attack(cpu.reg[0]);
         if (!call(sub_069313, 0x06B255, 0x06B250)) return;
-        clear_bit(field(object_record::flags), enemy_bit::touched);
+        clear_bit(field(object_record::flags), object_flag::touched);
     }
     {
         const uint8_t rise = orb_read8(field(object_record::rise_speed));
@@ -427,7 +427,7 @@ L_073762:
             return;
         }
     }
-    clear_bit(field(object_record::flags), enemy_bit::airborne);
+    clear_bit(field(object_record::flags), object_flag::airborne);
     orb_write16(field(object_record::height), 0);
     orb_write8(field(object_record::velocity_x), 0);
     if (!call(sub_0692EC, 0x06B265, 0x06B260)) return;

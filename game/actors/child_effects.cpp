@@ -90,7 +90,7 @@ void sub_0824F3() {
     orb_write16(effect + object_record::owner, static_cast<uint16_t>(cpu.reg[10]));
     const uint32_t caller = cpu.reg[20] + object_record::flags;
     test<uint16_t>(orb_read16(caller));
-    if (negative()) orb_write16(caller, logic<uint16_t>(orb_read16(caller) | 1u << owner_flag::effect_lives));
+    if (negative()) orb_write16(caller, logic<uint16_t>(orb_read16(caller) | 1u << object_flag::effect_lives));
     ret();
 }
 
@@ -106,7 +106,7 @@ void sub_08251B() {
     cpu.reg[0] = pop();
     cpu.reg[11] = 4;
     do {
-        if (test_bit(cpu.reg[10] + object_record::flags, owner_flag::alive)) {
+        if (test_bit(cpu.reg[10] + object_record::flags, object_flag::alive)) {
             sub_0824F3();
             return;
         }
@@ -129,10 +129,10 @@ void sub_08251B() {
 void sub_08254E() {
     ROUTINE_ENTRY(0x08254E);
     const uint32_t effect = cpu.reg[20];
-    cpu.reg[10] = actors::linked(effect, object_record::owner);
+    cpu.reg[10] = linked(effect, object_record::owner);
     const uint32_t owner = cpu.reg[10];
     if (test_bit(var::game_flags, game_flag::area_change)) goto L_082690;
-    if (!test_bit(owner + object_record::flags, owner_flag::alive)) goto L_082690;
+    if (!test_bit(owner + object_record::flags, object_flag::alive)) goto L_082690;
     {
         const uint8_t state = orb_read8(effect + object_record::state);
         switch (state) {
@@ -245,10 +245,10 @@ L_082658:  // follow: count the lifetime, then the owner's position plus the off
 
 L_082690:  // removal: the owner's live-effect mark goes with it
     {
-        const uint32_t owner_flags = actors::linked(effect, object_record::owner) + object_record::flags;
+        const uint32_t owner_flags = linked(effect, object_record::owner) + object_record::flags;
         test<uint16_t>(orb_read16(owner_flags));
         if (negative())
-            orb_write16(owner_flags, logic<uint16_t>(orb_read16(owner_flags) & ~(1u << owner_flag::effect_lives)));
+            orb_write16(owner_flags, logic<uint16_t>(orb_read16(owner_flags) & ~(1u << object_flag::effect_lives)));
     }
     if (!call(sub_088CD3, 0x0826AE, 0x0826A9)) return;
     sub_088D0C();

@@ -20,9 +20,6 @@ inline void push_free_64(uint32_t object) {
     orb_write16(var::free_stack_64 + 2u * count, static_cast<uint16_t>(object));
 }
 
-// The object another one names by the low half of its address.
-inline uint32_t linked(uint32_t object, uint32_t field) { return 0x00200000u | orb_read16(object + field); }
-
 // The rank tier, 0-15: the high nibble of difficulty_rank, which indexes every
 // per-rank ROM table of the actors (without a bound check).
 inline uint32_t rank_tier() { return orb_read8(var::difficulty_rank) >> 4; }

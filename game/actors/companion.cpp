@@ -75,9 +75,9 @@ void sub_077B88() {
 void sub_077BD6() {
     ROUTINE_ENTRY(0x077BD6);
     const uint32_t object = cpu.reg[20];
-    cpu.reg[10] = actors::linked(object, object_record::owner);
+    cpu.reg[10] = linked(object, object_record::owner);
     const uint32_t parent = cpu.reg[10];
-    if (!test_bit(parent + object_record::flags, owner_flag::alive)) goto L_077CFE;
+    if (!test_bit(parent + object_record::flags, object_flag::alive)) goto L_077CFE;
     {
         const uint8_t state = orb_read8(object + object_record::state);
         switch (state) {

@@ -113,7 +113,7 @@ void place_overlay(uint32_t overlay, uint32_t enemy, uint16_t dx, uint16_t dy, u
 // An overlay whose enemy has left play: flags cleared and the removal routine
 // installed, which frees it in the next frame.
 bool overlay_orphaned(uint32_t overlay, uint32_t enemy, uint32_t removal) {
-    if (test_bit(enemy + object_record::flags, owner_flag::alive)) return false;
+    if (test_bit(enemy + object_record::flags, object_flag::alive)) return false;
     orb_write16(overlay + object_record::flags, 0);
     orb_write32(overlay + object_record::routine, removal);
     return true;
@@ -121,16 +121,16 @@ bool overlay_orphaned(uint32_t overlay, uint32_t enemy, uint32_t removal) {
 
 // The entrance's end: standing, a target again, state 1.
 void end_entrance(uint32_t enemy) {
-    orb_write8(enemy + enemy_child::velocity_x, 0);
-    orb_write8(enemy + enemy_child::velocity_y, 0);
-    clear_bit(enemy + object_record::flags, owner_flag::not_target);
+    orb_write8(enemy + object_record::velocity_x, 0);
+    orb_write8(enemy + object_record::velocity_y, 0);
+    clear_bit(enemy + object_record::flags, object_flag::intangible);
     orb_write8(enemy + object_record::state, 1);
 }
 
 void set_velocities(uint32_t enemy, uint8_t vx, uint8_t vy, uint8_t rise) {
-    orb_write8(enemy + enemy_child::velocity_x, vx);
-    orb_write8(enemy + enemy_child::velocity_y, vy);
-    orb_write8(enemy + enemy_child::rise_speed, rise);
+    orb_write8(enemy + object_record::velocity_x, vx);
+    orb_write8(enemy + object_record::velocity_y, vy);
+    orb_write8(enemy + object_record::rise_speed, rise);
 }
 
 // The drop and the front entry face the screen's middle.
@@ -155,7 +155,7 @@ void sub_0696A7() {
     }
     if (!call(sub_088CA5, 0x0696B3, 0x0696AE)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write8(cpu.reg[21] + enemy_child::enemy_timer, kSpawnInterval);
+    orb_write8(cpu.reg[21] + object_record::enemy_timer, kSpawnInterval);
     orb_write32(cpu.reg[21] + object_record::routine, kSpawnerRoutine);
     ret();
 }
@@ -166,20 +166,20 @@ void sub_0696A7() {
 void sub_0696C6() {
     ROUTINE_ENTRY(0x0696C6);
     const uint32_t spawner = cpu.reg[20];
-    cpu.reg[10] = actors::linked(spawner, object_record::owner);
-    if (!test_bit(cpu.reg[10] + object_record::flags, owner_flag::alive)) {
+    cpu.reg[10] = linked(spawner, object_record::owner);
+    if (!test_bit(cpu.reg[10] + object_record::flags, object_flag::alive)) {
         if (!call(sub_088CD3, 0x0696D5, 0x0696D0)) return;
         actors::push_free_64(cpu.reg[20]);
         ret();
         return;
     }
-    orb_write8(spawner + enemy_child::enemy_timer, dec<uint8_t>(orb_read8(spawner + enemy_child::enemy_timer)));
+    orb_write8(spawner + object_record::enemy_timer, dec<uint8_t>(orb_read8(spawner + object_record::enemy_timer)));
     if (ne()) {
         ret();
         return;
     }
     if (!call(sub_0696ED, 0x0696E3, 0x0696DE)) return;
-    orb_write8(cpu.reg[20] + enemy_child::enemy_timer, kSpawnInterval);
+    orb_write8(cpu.reg[20] + object_record::enemy_timer, kSpawnInterval);
     ret();
 }
 
@@ -204,7 +204,7 @@ void sub_0696ED() {
 void sub_06970A() {
     ROUTINE_ENTRY(0x06970A);
     const uint32_t image = cpu.reg[20];
-    cpu.reg[10] = actors::linked(image, object_record::owner);
+    cpu.reg[10] = linked(image, object_record::owner);
     const uint32_t enemy = cpu.reg[10];
     orb_write16(image + object_record::flags,
                 logic<uint16_t>(orb_read16(enemy + object_record::flags) & 1u << object_flag::mirror_x));
@@ -216,7 +216,7 @@ void sub_06970A() {
     move_halfwords(enemy + object_record::copied_parts + 1, image + object_record::copied_parts + 1,
                    kCopiedHalfwords);
     orb_write32(image + object_record::frame, image + object_record::copied_parts);
-    orb_write8(image + enemy_child::enemy_timer, kAfterimageLife);
+    orb_write8(image + object_record::enemy_timer, kAfterimageLife);
     orb_write32(image + object_record::routine, kAfterimageRoutine);
     ret();
 }
@@ -227,7 +227,7 @@ void sub_069755() {
     ROUTINE_ENTRY(0x069755);
     const uint32_t image = cpu.reg[20];
     not_bit(image + object_record::flags, object_flag::hidden);
-    orb_write8(image + enemy_child::enemy_timer, dec<uint8_t>(orb_read8(image + enemy_child::enemy_timer)));
+    orb_write8(image + object_record::enemy_timer, dec<uint8_t>(orb_read8(image + object_record::enemy_timer)));
     if (eq()) {
         if (!call(sub_088CD3, 0x069765, 0x069760)) return;
         sub_088D0C();
@@ -339,7 +339,7 @@ void sub_06C445() {
 void sub_06C46F() {
     ROUTINE_ENTRY(0x06C46F);
     const uint32_t part = cpu.reg[20];
-    cpu.reg[10] = actors::linked(part, object_record::owner);
+    cpu.reg[10] = linked(part, object_record::owner);
     cpu.reg[11] = orb_read32(part + object_record::next_script);
     cpu.reg[19] = orb_read32(cpu.reg[11] + part_entry::script);
     if (!call(sub_061F67, 0x06C47D, 0x06C478)) return;
@@ -425,7 +425,7 @@ void sub_0703D2() {
 void sub_0703E6() {
     ROUTINE_ENTRY(0x0703E6);
     const uint32_t overlay = cpu.reg[20];
-    cpu.reg[10] = actors::linked(overlay, object_record::owner);
+    cpu.reg[10] = linked(overlay, object_record::owner);
     const uint32_t enemy = cpu.reg[10];
     if (overlay_orphaned(overlay, enemy, kBigRemoval)) {
         ret();
@@ -484,7 +484,7 @@ void sub_071A2A() {
 void sub_071A49() {
     ROUTINE_ENTRY(0x071A49);
     const uint32_t overlay = cpu.reg[20];
-    cpu.reg[10] = actors::linked(overlay, object_record::owner);
+    cpu.reg[10] = linked(overlay, object_record::owner);
     const uint32_t enemy = cpu.reg[10];
     if (overlay_orphaned(overlay, enemy, kSideRemoval)) {
         ret();
@@ -518,7 +518,7 @@ void sub_071AC7() {
 // In: R20 = the enemy.
 void sub_0736F4() {
     ROUTINE_ENTRY(0x0736F4);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound;
         if (!call(sub_088F98, 0x073705, 0x073700)) return;
         if (!call(sub_0737D9, 0x07370A, 0x073705)) return;
@@ -537,9 +537,9 @@ void sub_073716() {
     ROUTINE_ENTRY(0x073716);
     const uint32_t enemy = cpu.reg[20];
     uint32_t step;
-    cmp<uint8_t>(orb_read8(enemy + object_record::state), orb_read8(enemy + enemy_child::last_state));
+    cmp<uint8_t>(orb_read8(enemy + object_record::state), orb_read8(enemy + object_record::last_state));
     if (ne()) goto L_07371E;
-    step = orb_read32(kEntranceSteps + 4u * orb_read8(enemy + enemy_child::substate));
+    step = orb_read32(kEntranceSteps + 4u * orb_read8(enemy + object_record::substate));
     if (step == kHeightStep) goto L_0737A0;
     if (step == kCameraStep) goto L_0737B8;
     if (step == kTimerStep) goto L_0737C4;
@@ -550,12 +550,12 @@ L_07371E:  // set-up
     if (!call(sub_088F98, 0x073723, 0x07371E)) return;
     cpu.reg[10] = orb_read32(enemy + object_record::next_script);
     {
-        const uint32_t animations = orb_read32(orb_read32(orb_read32(enemy + enemy_child::state_record) + 4));
+        const uint32_t animations = orb_read32(orb_read32(orb_read32(enemy + object_record::state_record) + 4));
         cpu.reg[19] = orb_read32(animations + 4u * orb_read8(cpu.reg[10]));
     }
     if (!call(sub_061F67, 0x07373D, 0x073738)) return;
-    set_bit(enemy + object_record::flags, owner_flag::not_target);
-    orb_write8(enemy + enemy_child::last_state, orb_read8(enemy + object_record::state));
+    set_bit(enemy + object_record::flags, object_flag::intangible);
+    orb_write8(enemy + object_record::last_state, orb_read8(enemy + object_record::state));
     step = orb_read32(kEntranceCommands + 4u * orb_read8(cpu.reg[10]));
     cpu.reg[10] += 1;
     switch (step) {
@@ -582,33 +582,33 @@ L_07371E:  // set-up
         break;
     case kCameraWait:
         orb_write16(enemy + object_record::partner, orb_read16(cpu.reg[10]));
-        orb_write16(enemy + enemy_child::enemy_timer, kCameraPatience);
-        orb_write8(enemy + enemy_child::velocity_x, 0);
-        orb_write8(enemy + enemy_child::velocity_y, 0);
-        orb_write8(enemy + enemy_child::substate, 1);
+        orb_write16(enemy + object_record::enemy_timer, kCameraPatience);
+        orb_write8(enemy + object_record::velocity_x, 0);
+        orb_write8(enemy + object_record::velocity_y, 0);
+        orb_write8(enemy + object_record::substate, 1);
         goto L_0737B8;
     case kTimedWait:
-        orb_write16(enemy + enemy_child::enemy_timer, orb_read16(cpu.reg[10]));
-        orb_write8(enemy + enemy_child::velocity_x, 0);
-        orb_write8(enemy + enemy_child::velocity_y, 0);
-        orb_write8(enemy + enemy_child::substate, 2);
+        orb_write16(enemy + object_record::enemy_timer, orb_read16(cpu.reg[10]));
+        orb_write8(enemy + object_record::velocity_x, 0);
+        orb_write8(enemy + object_record::velocity_y, 0);
+        orb_write8(enemy + object_record::substate, 2);
         goto L_0737C4;
     case kEndCommand: goto L_0737D0;
     default: v60_unknown_jump(step, kCommandJump);
     }
-    orb_write8(enemy + enemy_child::substate, 0);
+    orb_write8(enemy + object_record::substate, 0);
 
 L_0737A0:  // height step: the jump's arc, or the drop's fall, to the ground
     {
         const uint16_t height = add<uint16_t>(orb_read16(enemy + object_record::height),
-                                              sx8(orb_read8(enemy + enemy_child::rise_speed)));
+                                              sx8(orb_read8(enemy + object_record::rise_speed)));
         orb_write16(enemy + object_record::height, height);
         if (less_equal()) {
             orb_write16(enemy + object_record::height, 0);
             goto L_0737D0;
         }
     }
-    orb_write8(enemy + enemy_child::rise_speed, dec<uint8_t>(orb_read8(enemy + enemy_child::rise_speed)));
+    orb_write8(enemy + object_record::rise_speed, dec<uint8_t>(orb_read8(enemy + object_record::rise_speed)));
     sub_06912A();
     return;
 
@@ -618,7 +618,7 @@ L_0737B8:  // camera wait: the timer runs until the camera's X reaches the mark
     if (!less()) goto L_0737D0;
 
 L_0737C4:  // timer step
-    orb_write16(enemy + enemy_child::enemy_timer, dec<uint16_t>(orb_read16(enemy + enemy_child::enemy_timer)));
+    orb_write16(enemy + object_record::enemy_timer, dec<uint16_t>(orb_read16(enemy + object_record::enemy_timer)));
     if (eq()) goto L_0737D0;
     sub_06912A();
     return;
@@ -646,8 +646,8 @@ void sub_0737D9() {
     orb_write16(piece + object_record::height, add<uint16_t>(orb_read16(enemy + object_record::height), 256));
     const uint16_t mirror = logic<uint16_t>(orb_read16(enemy + object_record::flags) & 1u << object_flag::mirror_x);
     orb_write16(piece + object_record::flags, logic<uint16_t>(mirror | 1));
-    orb_write8(piece + enemy_child::velocity_x, mirror ? static_cast<uint8_t>(-10) : 10);
-    orb_write8(piece + enemy_child::rise_speed, 30);
+    orb_write8(piece + object_record::velocity_x, mirror ? static_cast<uint8_t>(-10) : 10);
+    orb_write8(piece + object_record::rise_speed, 30);
     orb_write32(piece + object_record::routine, kPieceFirst);
     ret();
 }
@@ -677,16 +677,16 @@ void sub_073848() {
     ROUTINE_ENTRY(0x073848);
     const uint32_t piece = cpu.reg[20];
     orb_write16(piece + object_record::world_x, add<uint16_t>(orb_read16(piece + object_record::world_x),
-                                                              sx8(orb_read8(piece + enemy_child::velocity_x))));
+                                                              sx8(orb_read8(piece + object_record::velocity_x))));
     const uint16_t height = add<uint16_t>(orb_read16(piece + object_record::height),
-                                          sx8(orb_read8(piece + enemy_child::rise_speed)));
+                                          sx8(orb_read8(piece + object_record::rise_speed)));
     orb_write16(piece + object_record::height, height);
     if (less_equal()) {
         orb_write16(piece + object_record::height, 0);
-        const uint8_t speed = neg<uint8_t>(orb_read8(piece + enemy_child::rise_speed));
-        orb_write8(piece + enemy_child::rise_speed, shl<uint8_t>(speed, 0xFF));
+        const uint8_t speed = neg<uint8_t>(orb_read8(piece + object_record::rise_speed));
+        orb_write8(piece + object_record::rise_speed, shl<uint8_t>(speed, 0xFF));
     } else {
-        orb_write8(piece + enemy_child::rise_speed, dec<uint8_t>(orb_read8(piece + enemy_child::rise_speed)));
+        orb_write8(piece + object_record::rise_speed, dec<uint8_t>(orb_read8(piece + object_record::rise_speed)));
     }
     if (!call(sub_061FB6, 0x073875, 0x073870)) return;
     if (!call(sub_062044, 0x07387A, 0x073875)) return;

@@ -26,7 +26,7 @@ constexpr int16_t kStripLeft = -40;                   // screen x of the strip w
 constexpr int16_t kStripRight = 360;
 constexpr uint8_t kLastPlainKind = 18;                // kinds 1-18 stay when an area is won
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using self::field;
 
 }  // namespace
 
@@ -62,7 +62,7 @@ void sub_069130() {
     const uint32_t vx = load_sx8(field(object_record::velocity_x));
     const uint32_t vy = load_sx8(field(object_record::velocity_y));
     test<uint8_t>(orb_read8(field(object_record::state)));
-    if (eq() || test_bit(field(object_record::flags), enemy_bit::free_move)) {
+    if (eq() || test_bit(field(object_record::flags), object_flag::free_move)) {
         orb_write16(field(object_record::world_y), add<uint16_t>(y, vy));
         orb_write16(field(object_record::world_x), add<uint16_t>(x, vx));
         goto L_0691B0;
@@ -196,7 +196,7 @@ void sub_06A1DA() {
         orb_write8(field(object_record::velocity_x), 0);
         orb_write8(field(object_record::velocity_y), 0);
         orb_write8(field(object_record::rise_speed), 0);
-        clear_bit(flags, enemy_bit::alive);
+        clear_bit(flags, object_flag::alive);
         const uint8_t stagger = orb_read8(var::vanish_stagger);
         orb_write8(field(object_record::enemy_timer), stagger);
         orb_write8(var::vanish_stagger, add<uint8_t>(stagger, kStaggerStep));
@@ -207,11 +207,11 @@ void sub_06A1DA() {
     }
     {
         uint8_t forced;
-        if (test_bit(flags, enemy_bit::held))
+        if (test_bit(flags, object_flag::held))
             forced = enemy_state::held;
-        else if (test_bit(flags, enemy_bit::defeated))
+        else if (test_bit(flags, object_flag::defeated))
             forced = enemy_state::defeated;
-        else if (test_bit(flags, enemy_bit::hit))
+        else if (test_bit(flags, object_flag::hit))
             forced = enemy_state::hit;
         else
             goto L_06A24C;
@@ -274,7 +274,7 @@ L_06A286:
 // clear the target player's hit_pending byte. In: R20 = the enemy.
 void sub_06A2F5() {
     ROUTINE_ENTRY(0x06A2F5);
-    if (clear_bit(field(object_record::flags), enemy_bit::holds_player))
+    if (clear_bit(field(object_record::flags), object_flag::holds_player))
         orb_write8(actors::target_player_record(cpu.reg[20]) + player_record::hit_pending, 0);
     ret();
 }

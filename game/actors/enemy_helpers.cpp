@@ -23,7 +23,7 @@ constexpr int16_t kScreenRight = 415;
 constexpr int16_t kLowEnergy = 50;
 constexpr uint8_t kApproachFrames = 240;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using self::field;
 uint32_t table(uint32_t name) { return actors::state_table(cpu.reg[20], name); }
 uint32_t pattern() { return orb_read8(field(object_record::attack_pattern)); }
 
@@ -144,7 +144,7 @@ void sub_069393() {
     if (!call(sub_06948F, 0x0693C5, 0x0693C0)) return;
     dx = cpu.reg[6];
     dy = cpu.reg[7];
-    if (test_bit(field(object_record::flags), enemy_bit::free_move)) goto L_069440;
+    if (test_bit(field(object_record::flags), object_flag::free_move)) goto L_069440;
     set16(cpu.reg[3], px + dx);
     set16(cpu.reg[4], py + dy);
     if (!call(sub_0877D1, 0x0693D5, 0x0693D0)) return;

@@ -104,8 +104,8 @@ void setup_head(const kind_data& d) {
     const uint16_t energy = add<uint16_t>(mulu<uint16_t>(cpu.reg[0] & 0xFF, cpu.reg[1]), d.energy_base);
     orb_write16(enemy + object_record::energy, energy);
     orb_write8(enemy + object_record::state, 0);
-    orb_write8(enemy + enemy_child::last_state, kNone);
-    orb_write8(enemy + enemy_setup::target_slot, kNone);
+    orb_write8(enemy + object_record::last_state, kNone);
+    orb_write8(enemy + object_record::target_slot, kNone);
     orb_write16(enemy + object_record::height, 0);
     orb_write16(enemy + enemy_setup::field_80, 0);
 }
@@ -114,9 +114,9 @@ void setup_head(const kind_data& d) {
 // owner, its state record. Out: R10 = the companion data.
 void setup_identity(const kind_data& d) {
     const uint32_t enemy = cpu.reg[20];
-    orb_write8(enemy + enemy_setup::offset_index, static_cast<uint8_t>(cpu.reg[0] & 15));
+    orb_write8(enemy + object_record::offset_index, static_cast<uint8_t>(cpu.reg[0] & 15));
     orb_write16(enemy + object_record::owner, static_cast<uint16_t>(enemy));
-    orb_write32(enemy + enemy_child::state_record, d.state_record);
+    orb_write32(enemy + object_record::state_record, d.state_record);
     cpu.reg[10] = d.companion_data;
 }
 
@@ -133,7 +133,7 @@ void take_entrance_script(uint32_t enemy) {
 
 // A hit sound for kinds 7 and 8: ring B when the enemy is hit hard.
 bool hard_hit(uint32_t enemy) {
-    if (!test_bit(enemy + object_record::flags, 8)) return false;
+    if (!test_bit(enemy + object_record::flags, object_flag::hit)) return false;
     cmp<uint8_t>(orb_read8(enemy + object_record::hit_reaction), kHardHit);
     return no_carry();
 }
@@ -238,7 +238,7 @@ void sub_06CC1A() {
 // plain dispatcher. In: R20 = the enemy.
 void sub_06CD00() {
     ROUTINE_ENTRY(0x06CD00);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound4;
         if (!call(sub_088FD7, 0x06CD0F, 0x06CD0A)) return;
         orb_write32(cpu.reg[20] + object_record::routine, kDispatcher);
@@ -264,7 +264,7 @@ void sub_06D806() {
 // A), then the plain dispatcher. In: R20 = the enemy.
 void sub_06D8E8() {
     ROUTINE_ENTRY(0x06D8E8);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound19;
         if (!call(sub_088F98, 0x06D8F7, 0x06D8F2)) return;
         orb_write32(cpu.reg[20] + object_record::routine, kDispatcher);
@@ -353,7 +353,7 @@ void sub_06ED32() {
     const uint32_t enemy = cpu.reg[20];
     orb_write32(enemy + object_record::routine, kDispatcher);
     orb_write16(enemy + object_record::partner, made());
-    orb_write8(enemy + enemy_child::substate, orb_read8(orb_read32(enemy + object_record::screen_x)));
+    orb_write8(enemy + object_record::substate, orb_read8(orb_read32(enemy + object_record::screen_x)));
     sub_069792();
 }
 
@@ -438,7 +438,7 @@ void sub_071EA6() {
 // runs. In: R20 = the enemy.
 void sub_071F9B() {
     ROUTINE_ENTRY(0x071F9B);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound7;
         if (!call(sub_088FD7, 0x071FAA, 0x071FA5)) return;
         orb_write32(cpu.reg[20] + object_record::routine, kHitWrapper7);
@@ -482,7 +482,7 @@ void sub_072CC6() {
 // runs. In: R20 = the enemy.
 void sub_072DBB() {
     ROUTINE_ENTRY(0x072DBB);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound7;
         if (!call(sub_088FD7, 0x072DCA, 0x072DC5)) return;
         orb_write32(cpu.reg[20] + object_record::routine, kHitWrapper8);

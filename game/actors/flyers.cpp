@@ -51,7 +51,7 @@ constexpr int16_t kShellHeight = 96;
 constexpr uint8_t kShellLife = 30;
 constexpr uint8_t kBurstFrames = 3;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using self::field;
 uint8_t state() { return orb_read8(field(object_record::state)); }
 void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
 
@@ -116,7 +116,7 @@ L_07C640:
     orb_write8(field(path_object::stun_timer), dec<uint8_t>(orb_read8(field(path_object::stun_timer))));
     if (eq()) {
         set_state(1);
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
         orb_write8(field(path_object::anim_choice), 0xFF);
         if (!call(sub_07C91B, 0x07C650, 0x07C64B)) return;
     }
@@ -160,8 +160,8 @@ L_07C698:
 void sub_07C6A0() {
     ROUTINE_ENTRY(0x07C6A0);
     if (!call(sub_07AA8D, 0x07C6A5, 0x07C6A0)) return;
-    const uint32_t flyer = actors::linked(cpu.reg[20], object_record::owner);
-    if (test_bit(flyer + object_record::flags, enemy_bit::defeated)) {
+    const uint32_t flyer = linked(cpu.reg[20], object_record::owner);
+    if (test_bit(flyer + object_record::flags, object_flag::defeated)) {
         if (!call(sub_088CD3, 0x07C6B3, 0x07C6AE)) return;
         sub_088D0C();
         return;
@@ -209,7 +209,7 @@ L_07C6E8:
             }
         }
     }
-    cmp<uint8_t>(orb_read8(actors::linked(cpu.reg[20], object_record::owner) + object_record::state), 1);
+    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::owner) + object_record::state), 1);
     if (higher()) {
         ret();
         return;
@@ -223,7 +223,7 @@ L_07C6E8:
 void sub_07C77C() {
     ROUTINE_ENTRY(0x07C77C);
     if (!call(sub_07AA8D, 0x07C781, 0x07C77C)) return;
-    const uint32_t turret = actors::linked(cpu.reg[20], object_record::owner);
+    const uint32_t turret = linked(cpu.reg[20], object_record::owner);
     switch (state()) {
     case 0: break;
     case 1: goto L_07C7C0;
@@ -244,7 +244,7 @@ L_07C7C0:
         sub_088D0C();
         return;
     }
-    cmp<uint8_t>(orb_read8(actors::linked(turret, object_record::owner) + object_record::state), 1);
+    cmp<uint8_t>(orb_read8(linked(turret, object_record::owner) + object_record::state), 1);
     if (higher()) {
         ret();
         return;
@@ -270,7 +270,7 @@ void sub_07C7FD() {
         orb_write16(field(object_record::height), kShellHeight);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         orb_write8(field(path_object::timer), kShellLife);
-        const uint32_t flyer = actors::linked(cpu.reg[20], object_record::owner);
+        const uint32_t flyer = linked(cpu.reg[20], object_record::owner);
         actors::copy_position(cpu.reg[20], flyer);
         orb_write8(field(path_object::path_velocity_x), static_cast<uint8_t>(-2));
         orb_write8(field(path_object::path_velocity_y), 0);
@@ -289,7 +289,7 @@ L_07C850:
         actors::drift(cpu.reg[20]);
         cpu.reg[10] = kShellBox;
         if (!call(sub_088347, 0x07C877, 0x07C872)) return;
-        if (!clear_bit(field(object_record::flags), enemy_bit::touched)) {
+        if (!clear_bit(field(object_record::flags), object_flag::touched)) {
             if (!call(sub_061FB6, 0x07C884, 0x07C87F)) return;
             if (!call(sub_062044, 0x07C889, 0x07C884)) return;
             sub_062094();
@@ -397,23 +397,23 @@ void sub_07CA01() {
 // frames × 4, hit state, defeat state).
 void sub_07CA05() {
     ROUTINE_ENTRY(0x07CA05);
-    if (!clear_bit(field(object_record::flags), enemy_bit::hit)) {
+    if (!clear_bit(field(object_record::flags), object_flag::hit)) {
         ret();
         return;
     }
     orb_write8(field(path_object::saved_state), state());
     cpu.reg[0] = kHitSound;
     if (!call(sub_088F98, 0x07CA1D, 0x07CA18)) return;
-    set_bit(field(object_record::flags), enemy_bit::intangible);
+    set_bit(field(object_record::flags), object_flag::intangible);
     const uint32_t table = cpu.reg[10];
-    if (!test_bit(field(object_record::flags), enemy_bit::defeated)) {
+    if (!test_bit(field(object_record::flags), object_flag::defeated)) {
         orb_write8(field(path_object::stun_timer), orb_read8(table + actors::rank_tier()));
         set_state(orb_read8(table + 4));
         ret();
         return;
     }
     set_state(orb_read8(table + 5));
-    const uint32_t attacker = 0x00200000u | orb_read16(field(object_record::last_attacker));
+    const uint32_t attacker = kHigh | orb_read16(field(object_record::last_attacker));
     const uint32_t counter = var::tally_records + 32u * orb_read8(attacker + player_record::slot) +
                              2u * orb_read8(kTallyCategories + orb_read8(field(object_record::type)));
     orb_write16(counter, inc<uint16_t>(orb_read16(counter)));

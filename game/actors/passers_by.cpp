@@ -107,7 +107,7 @@ void next_state(uint32_t object) {
 
 // A 16-bit timer counted down; true when it reached 0.
 bool timer_ends(uint32_t object) {
-    orb_write16(object + enemy_child::enemy_timer, dec<uint16_t>(orb_read16(object + enemy_child::enemy_timer)));
+    orb_write16(object + object_record::enemy_timer, dec<uint16_t>(orb_read16(object + object_record::enemy_timer)));
     return eq();
 }
 
@@ -126,7 +126,7 @@ void double_zoom_offsets(uint32_t object) {
 // The partner an actor keeps, or 0 when its child was not made.
 uint32_t partner_of(uint32_t actor) {
     const uint16_t low = orb_read16(actor + object_record::partner);
-    return low == 0 ? 0 : actors::linked(actor, object_record::partner);
+    return low == 0 ? 0 : linked(actor, object_record::partner);
 }
 
 }  // namespace
@@ -163,7 +163,7 @@ L_069ABE:  // state 0: set-up
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     cpu.reg[0] = 10;
     if (!call(sub_08251B, 0x069AFC, 0x069AF7)) return;
-    orb_write16(actor + enemy_child::enemy_timer, 120);
+    orb_write16(actor + object_record::enemy_timer, 120);
     orb_write8(actor + object_record::state, 1);
 
 L_069B0F:  // state 1: walking in
@@ -184,7 +184,7 @@ L_069B28:  // state 2: the timer from the set-up
     next_state(actor);
 
 L_069B3E:  // state 3: while its effect lives
-    if (test_bit(actor + object_record::flags, owner_flag::effect_lives)) {
+    if (test_bit(actor + object_record::flags, object_flag::effect_lives)) {
         if (!call(sub_062044, 0x069B46, 0x069B41)) return;
         sub_0620CD();
         return;
@@ -200,8 +200,8 @@ L_069B4C:  // state 4: walking off
         sub_0620CD();
         return;
     }
-    clear_bit(actor + object_record::flags, owner_flag::alive);
-    if (const uint32_t part = partner_of(actor)) clear_bit(part + object_record::flags, owner_flag::alive);
+    clear_bit(actor + object_record::flags, object_flag::alive);
+    if (const uint32_t part = partner_of(actor)) clear_bit(part + object_record::flags, object_flag::alive);
     count_out();
     if (!call(sub_088CD3, 0x069B6D, 0x069B68)) return;
     sub_088D0C();
@@ -233,7 +233,7 @@ L_069B96:  // state 0: set-up
     if (!call(sub_077B88, 0x069BB5, 0x069BB0)) return;
     cpu.reg[19] = k50Script;
     if (!call(sub_061F67, 0x069BC0, 0x069BBB)) return;
-    orb_write16(actor + enemy_child::enemy_timer, 900);
+    orb_write16(actor + object_record::enemy_timer, 900);
     orb_write8(actor + object_record::state, 1);
 
 L_069BD2:  // state 1: waiting for the timer or the camera
@@ -252,7 +252,7 @@ L_069BD2:  // state 1: waiting for the timer or the camera
     orb_write8(actor + object_record::state, 2);
 
 L_069BFE:  // state 2: while its effect lives
-    if (test_bit(actor + object_record::flags, owner_flag::effect_lives)) {
+    if (test_bit(actor + object_record::flags, object_flag::effect_lives)) {
         if (!call(sub_061FB6, 0x069C06, 0x069C01)) return;
         if (!call(sub_062044, 0x069C0B, 0x069C06)) return;
         sub_0620CD();
@@ -265,7 +265,7 @@ L_069BFE:  // state 2: while its effect lives
 
 L_069C19:  // state 3: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
-        clear_bit(actor + object_record::flags, owner_flag::alive);
+        clear_bit(actor + object_record::flags, object_flag::alive);
         count_out();
         if (!call(sub_088CD3, 0x069C26, 0x069C21)) return;
         sub_088D0C();
@@ -353,7 +353,7 @@ L_069CE6:  // state 0: set-up
     if (!call(sub_061F67, 0x069D0B, 0x069D06)) return;
     if (!call(sub_0796F9, 0x069D10, 0x069D0B)) return;
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
-    orb_write16(actor + enemy_child::enemy_timer, 120);
+    orb_write16(actor + object_record::enemy_timer, 120);
     orb_write8(actor + object_record::state, 1);
 
 L_069D25:  // state 1: waiting
@@ -368,7 +368,7 @@ L_069D2E:  // state 2: the strike
     if (!call(sub_061FB6, 0x069D33, 0x069D2E)) return;
     cmp<uint8_t>(orb_read8(actor + object_record::frame_index), 3);
     if (eq()) {
-        if (const uint32_t partner = partner_of(actor)) set_bit(partner + object_record::flags, owner_flag::hit);
+        if (const uint32_t partner = partner_of(actor)) set_bit(partner + object_record::flags, object_flag::hit);
         cpu.reg[0] = kStrikeSound;
         if (!call(sub_088FD7, 0x069D48, 0x069D43)) return;
         orb_write8(actor + object_record::state, 3);
@@ -385,7 +385,7 @@ L_069D57:  // state 3: to the animation's end
         sub_0620CD();
         return;
     }
-    orb_write16(actor + enemy_child::enemy_timer, 60);
+    orb_write16(actor + object_record::enemy_timer, 60);
     orb_write8(actor + object_record::state, 4);
 
 L_069D6D:  // state 4: a pause
@@ -401,7 +401,7 @@ L_069D6D:  // state 4: a pause
 
 L_069D87:  // state 5: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
-        clear_bit(actor + object_record::flags, owner_flag::alive);
+        clear_bit(actor + object_record::flags, object_flag::alive);
         count_out();
         orb_write32(actor + object_record::routine, kRemoval);
         ret();
@@ -438,8 +438,8 @@ L_069DCE:  // state 0: set-up
     start_actor(actor, 0x8041, 53);
     orb_write16(actor + object_record::height, kBobHeight);
     orb_write8(actor + passer_by::wave_phase, 0);
-    orb_write8(actor + enemy_child::velocity_x, 50);
-    orb_write8(actor + passer_by::offset_index, 0);
+    orb_write8(actor + object_record::velocity_x, 50);
+    orb_write8(actor + object_record::offset_index, 0);
     orb_write8(actor + target_claim::slot, kNoSlot);
     cpu.reg[10] = k53Companion;
     if (!call(sub_077B88, 0x069E04, 0x069DFF)) return;
@@ -452,8 +452,8 @@ L_069DCE:  // state 0: set-up
     orb_write8(actor + object_record::state, 1);
 
 L_069E29:  // state 1: slowing down
-    move_x(actor, orb_read8(actor + enemy_child::velocity_x));
-    orb_write8(actor + enemy_child::velocity_x, dec<uint8_t>(orb_read8(actor + enemy_child::velocity_x)));
+    move_x(actor, orb_read8(actor + object_record::velocity_x));
+    orb_write8(actor + object_record::velocity_x, dec<uint8_t>(orb_read8(actor + object_record::velocity_x)));
     if (ne()) goto L_069E9C;
     clear_bit(actor + object_record::flags, object_flag::mirror_x);
     cpu.reg[0] = kHaltSound;
@@ -463,7 +463,7 @@ L_069E29:  // state 1: slowing down
     orb_write8(actor + object_record::state, 2);
 
 L_069E56:  // state 2: while its effect lives
-    if (test_bit(actor + object_record::flags, owner_flag::effect_lives)) goto L_069E9C;
+    if (test_bit(actor + object_record::flags, object_flag::effect_lives)) goto L_069E9C;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x069E66, 0x069E61)) return;
@@ -471,7 +471,7 @@ L_069E56:  // state 2: while its effect lives
 
 L_069E6D:  // state 3: flying off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
-        clear_bit(actor + object_record::flags, owner_flag::alive);
+        clear_bit(actor + object_record::flags, object_flag::alive);
         if (const uint32_t gun = partner_of(actor)) {
             cpu.reg[20] = gun;
             if (!call(sub_088CD3, 0x069E80, 0x069E7B)) return;
@@ -485,8 +485,8 @@ L_069E6D:  // state 3: flying off
         ret();
         return;
     }
-    move_x(actor, orb_read8(actor + enemy_child::velocity_x));
-    orb_write8(actor + enemy_child::velocity_x, inc<uint8_t>(orb_read8(actor + enemy_child::velocity_x)));
+    move_x(actor, orb_read8(actor + object_record::velocity_x));
+    orb_write8(actor + object_record::velocity_x, inc<uint8_t>(orb_read8(actor + object_record::velocity_x)));
 
 L_069E9C:  // motion step: bobbing by the sine table, one turn in 64 frames
     {
@@ -525,9 +525,9 @@ void sub_069F04() {
     const uint32_t part = cpu.reg[21];
     orb_write16(part + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write8(part + object_record::state, 0);
-    orb_write8(part + enemy_child::velocity_x, orb_read8(cpu.reg[10]));
+    orb_write8(part + object_record::velocity_x, orb_read8(cpu.reg[10]));
     // An address-style subtraction: Z stays as the allocation left it.
-    orb_write8(part + enemy_child::rise_speed, static_cast<uint8_t>(orb_read8(cpu.reg[10] + 1) - 1));
+    orb_write8(part + object_record::rise_speed, static_cast<uint8_t>(orb_read8(cpu.reg[10] + 1) - 1));
     orb_write32(part + object_record::routine, kPartRoutine);
     ret();
 }
@@ -547,31 +547,31 @@ void sub_069F31() {
 
 L_069F46:  // state 0: set-up
     orb_write16(part + object_record::flags, 1);
-    orb_write8(part + enemy_child::velocity_y, 1);
+    orb_write8(part + object_record::velocity_y, 1);
     cpu.reg[19] = kPartScript;
     if (!call(sub_061F67, 0x069F57, 0x069F52)) return;
     orb_write8(part + object_record::state, 1);
 
 L_069F5F:  // state 1: following
-    cpu.reg[10] = actors::linked(part, object_record::owner);
+    cpu.reg[10] = linked(part, object_record::owner);
     {
         const uint32_t actor = cpu.reg[10];
-        if (!test_bit(part + object_record::flags, owner_flag::alive) ||
-            !test_bit(actor + object_record::flags, owner_flag::alive)) {
+        if (!test_bit(part + object_record::flags, object_flag::alive) ||
+            !test_bit(actor + object_record::flags, object_flag::alive)) {
             if (!call(sub_088CD3, 0x069F74, 0x069F6F)) return;
             sub_088D0C();
             return;
         }
         not_bit(part + object_record::flags, object_flag::hidden);
-        uint32_t dx = shl<uint32_t>(load_sx8(part + enemy_child::velocity_x), 2);
+        uint32_t dx = shl<uint32_t>(load_sx8(part + object_record::velocity_x), 2);
         if (test_bit(actor + object_record::flags, object_flag::mirror_x)) dx = neg<uint32_t>(dx);
         orb_write16(part + object_record::world_x, add<uint16_t>(orb_read16(actor + object_record::world_x), dx));
         orb_write16(part + object_record::world_y,
                     add<uint16_t>(orb_read16(actor + object_record::world_y),
-                                  shl<uint32_t>(load_sx8(part + enemy_child::velocity_y), 2)));
+                                  shl<uint32_t>(load_sx8(part + object_record::velocity_y), 2)));
         orb_write16(part + object_record::height,
                     add<uint16_t>(orb_read16(actor + object_record::height),
-                                  shl<uint32_t>(load_sx8(part + enemy_child::rise_speed), 2)));
+                                  shl<uint32_t>(load_sx8(part + object_record::rise_speed), 2)));
     }
     if (!call(sub_061FB6, 0x069FC0, 0x069FBB)) return;
     if (!call(sub_062044, 0x069FC5, 0x069FC0)) return;
@@ -619,7 +619,7 @@ void sub_07284A() {
 void sub_07285D() {
     ROUTINE_ENTRY(0x07285D);
     const uint32_t gun = cpu.reg[20];
-    if (test_bit(gun + object_record::flags, owner_flag::alive)) {
+    if (test_bit(gun + object_record::flags, object_flag::alive)) {
         const uint32_t step = state_step(kGunStates, gun);
         if (step == kGunReady) {
             sub_07288C();
@@ -636,7 +636,7 @@ void sub_07285D() {
     if (!call(sub_088F98, 0x07287A, 0x072875)) return;
     cpu.reg[0] = 49;
     if (!call(sub_0824F0, 0x072881, 0x07287C)) return;
-    set_bit(gun + object_record::flags, owner_flag::alive);
+    set_bit(gun + object_record::flags, object_flag::alive);
     clear_bit(gun + object_record::flags, object_flag::hidden);
     orb_write16(gun + object_record::owner, static_cast<uint16_t>(gun));
     orb_write8(gun + object_record::state, 0);
@@ -651,10 +651,10 @@ void sub_07285D() {
 void sub_07288C() {
     ROUTINE_ENTRY(0x07288C);
     const uint32_t gun = cpu.reg[20];
-    cpu.reg[10] = actors::linked(gun, object_record::owner);
+    cpu.reg[10] = linked(gun, object_record::owner);
     cmp<uint8_t>(orb_read8(gun + object_record::frame_index), 3);
     if (eq()) {
-        test<uint8_t>(orb_read8(cpu.reg[10] + passer_by::offset_index));
+        test<uint8_t>(orb_read8(cpu.reg[10] + object_record::offset_index));
         if (eq()) {
             if (!call(sub_072938, 0x0728A2, 0x07289D)) return;
             orb_write8(gun + object_record::state, 1);
@@ -668,7 +668,7 @@ void sub_07288C() {
 void sub_0728B3() {
     ROUTINE_ENTRY(0x0728B3);
     const uint32_t gun = cpu.reg[20];
-    cpu.reg[10] = actors::linked(gun, object_record::owner);
+    cpu.reg[10] = linked(gun, object_record::owner);
     const uint32_t actor = cpu.reg[10];
     if (test_bit(actor + object_record::flags, object_flag::mirror_x))
         set_bit(gun + object_record::flags, object_flag::mirror_x);
@@ -677,7 +677,7 @@ void sub_0728B3() {
     orb_write16(gun + object_record::world_x, orb_read16(actor + object_record::world_x));
     orb_write16(gun + object_record::world_y, orb_read16(actor + object_record::world_y));
     orb_write16(gun + object_record::height, orb_read16(actor + object_record::height));
-    test<uint8_t>(orb_read8(actor + passer_by::offset_index));
+    test<uint8_t>(orb_read8(actor + object_record::offset_index));
     if (ne()) {
         ret();
         return;
@@ -710,7 +710,7 @@ void sub_072952() {
     const uint32_t shot = cpu.reg[20];
     cpu.reg[19] = kShotScript;
     if (!call(sub_061F67, 0x07295D, 0x072958)) return;
-    cpu.reg[10] = actors::linked(shot, object_record::owner);
+    cpu.reg[10] = linked(shot, object_record::owner);
     const uint32_t gun = cpu.reg[10];
     orb_write16(shot + object_record::flags, logic<uint16_t>(orb_read16(gun + object_record::flags) & 0x7FFF));
     uint16_t dx = kShotReach;
@@ -849,7 +849,7 @@ L_079762:
     orb_write8(object + object_record::state, 2);
 
 L_07976C:
-    if (!clear_bit(object + object_record::flags, owner_flag::hit)) {
+    if (!clear_bit(object + object_record::flags, object_flag::hit)) {
         if (!call(sub_062044, 0x079779, 0x079774)) return;
         sub_0620CD();
         return;
@@ -872,8 +872,8 @@ L_079792:
 
 L_0797A6:
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + enemy_child::enemy_timer)) & 0x3F);
-        orb_write8(object + enemy_child::enemy_timer, count);
+        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0x3F);
+        orb_write8(object + object_record::enemy_timer, count);
         if (eq()) {
             if (!call(sub_088CD3, 0x0797B2, 0x0797AD)) return;
             sub_088D0C();

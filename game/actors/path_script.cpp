@@ -21,7 +21,7 @@ constexpr int16_t kPathHeight = 128;
 constexpr uint16_t kLineUp = 32;              // a player within 0..31 of own + 16
 constexpr uint16_t kLineUpBias = 16;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using self::field;
 
 // The 14-byte entry's control word at the cursor's position: 0x80 in a byte
 // of the pair keeps that velocity; others become quarter pixels (8 bits).
@@ -144,7 +144,7 @@ L_07D2E0: {
     switch (command) {
     case 0:
     case 3:
-        set_bit(field(object_record::flags), enemy_bit::defeated);
+        set_bit(field(object_record::flags), object_flag::defeated);
         orb_write8(field(object_record::state), 6);
         ret();
         return;

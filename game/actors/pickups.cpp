@@ -75,7 +75,7 @@ constexpr uint16_t kPlainColour = 0x200;
 constexpr uint16_t kColourBank = 0xF800;
 constexpr uint32_t kScoreCap = 99999999;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using self::field;
 uint8_t state() { return orb_read8(field(object_record::state)); }
 void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
 bool game_flag_set(unsigned bit) { return test_bit(var::game_flags, bit); }
@@ -124,7 +124,7 @@ void sub_07CB0C() {
     case 3: goto L_07CC90;
     default: v60_unknown_jump(kItemStates + 3u * state(), 0x07CB1E);
     }
-    set_bit(field(object_record::flags), enemy_bit::alive);
+    set_bit(field(object_record::flags), object_flag::alive);
     set_state(1);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write8(field(object_record::attack_kind), 0);
@@ -147,7 +147,7 @@ L_07CB90:
     } else {
         if (!call(sub_08834C, 0x07CBB5, 0x07CBB0)) return;
     }
-    if (!clear_bit(field(object_record::flags), enemy_bit::touched)) {
+    if (!clear_bit(field(object_record::flags), object_flag::touched)) {
         if (!call(sub_061FB6, 0x07CBC2, 0x07CBBD)) return;
         if (!call(sub_062044, 0x07CBC7, 0x07CBC2)) return;
         if (game_flag_set(game_flag::placed_objects)) {
@@ -161,8 +161,8 @@ L_07CB90:
         const uint32_t player = var::player_records + player_record::size * slot;
         cmp<uint16_t>(orb_read16(player + object_record::last_attacker), cpu.reg[20]);
         if (ne()) continue;
-        if (!clear_bit(player + object_record::flags, enemy_bit::hit)) continue;
-        if (!clear_bit(field(object_record::flags), enemy_bit::alive)) continue;
+        if (!clear_bit(player + object_record::flags, object_flag::hit)) continue;
+        if (!clear_bit(field(object_record::flags), object_flag::alive)) continue;
         cpu.reg[15] = player;
         if (!call_at(orb_read32(kItemCallbacks + 4u * orb_read16(field(pickup_item::pickup_kind))), 0x07CBFB, 0x07CBF6))
             return;
@@ -189,8 +189,8 @@ L_07CC20:
         // The direction is R0's low half; the upper half still holds the
         // sign-extended target x.
         const uint32_t direction = static_cast<uint16_t>(cpu.reg[0]);
-        orb_write8(field(pickup_item::velocity_x), high_byte(var::wave_table + 2u * (direction + 256)));
-        orb_write8(field(pickup_item::velocity_y), high_byte(var::wave_table + 2u * direction));
+        orb_write8(field(object_record::velocity_x), high_byte(var::wave_table + 2u * (direction + 256)));
+        orb_write8(field(object_record::velocity_y), high_byte(var::wave_table + 2u * direction));
     }
     orb_write16(field(pickup_item::fine_x), shl<uint16_t>(orb_read16(field(object_record::screen_x)), 4));
     orb_write16(field(pickup_item::fine_y), shl<uint16_t>(orb_read16(field(object_record::screen_y)), 4));
@@ -207,9 +207,9 @@ L_07CC90:
         if (less_equal()) goto L_07CCF0;
     }
     orb_write16(field(pickup_item::fine_x),
-                add<uint16_t>(orb_read16(field(pickup_item::fine_x)), load_sx8(field(pickup_item::velocity_x))));
+                add<uint16_t>(orb_read16(field(pickup_item::fine_x)), load_sx8(field(object_record::velocity_x))));
     orb_write16(field(pickup_item::fine_y),
-                add<uint16_t>(orb_read16(field(pickup_item::fine_y)), load_sx8(field(pickup_item::velocity_y))));
+                add<uint16_t>(orb_read16(field(pickup_item::fine_y)), load_sx8(field(object_record::velocity_y))));
     orb_write16(field(object_record::screen_x), sha<uint16_t>(orb_read16(field(pickup_item::fine_x)), 0xFC));
     orb_write16(field(object_record::screen_y), sha<uint16_t>(orb_read16(field(pickup_item::fine_y)), 0xFC));
 L_07CCD0:
@@ -268,7 +268,7 @@ void sub_07CE0E() {
 void sub_07CE1C() {
     ROUTINE_ENTRY(0x07CE1C);
     if (!call(sub_07AB3F, 0x07CE21, 0x07CE1C)) return;
-    if (test_bit(field(object_record::flags), enemy_bit::alive)) {
+    if (test_bit(field(object_record::flags), object_flag::alive)) {
         sub_07CE30();
         return;
     }
@@ -317,7 +317,7 @@ L_07CEB0:
             orb_write8(field(path_object::contact_cooldown), dec<uint8_t>(cooldown));
         } else {
             if (!call(sub_07C9D4, 0x07CEC3, 0x07CEBE)) return;
-            if (test_bit(field(object_record::flags), enemy_bit::touched))
+            if (test_bit(field(object_record::flags), object_flag::touched))
                 orb_write32(field(path_object::contact_cooldown), carrier_byte(kContactCooldowns, cpu.reg[20]));
         }
     }
@@ -339,7 +339,7 @@ L_07CF14:
     orb_write8(field(path_object::stun_timer), dec<uint8_t>(orb_read8(field(path_object::stun_timer))));
     if (eq()) {
         set_state(1);
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
         set_colour(kPlainColour);
     } else {
         set_colour(kStunColour);
@@ -385,9 +385,9 @@ L_07CF90:
 void sub_07CFC2() {
     ROUTINE_ENTRY(0x07CFC2);
     if (!call(sub_07AA8D, 0x07CFC7, 0x07CFC2)) return;
-    const uint32_t carrier = actors::linked(cpu.reg[20], object_record::owner);
-    if (!test_bit(carrier + object_record::flags, enemy_bit::alive) ||
-        test_bit(carrier + object_record::flags, enemy_bit::defeated)) {
+    const uint32_t carrier = linked(cpu.reg[20], object_record::owner);
+    if (!test_bit(carrier + object_record::flags, object_flag::alive) ||
+        test_bit(carrier + object_record::flags, object_flag::defeated)) {
         if (!call(sub_088CD3, 0x07CFDB, 0x07CFD6)) return;
         sub_088D0C();
         return;
@@ -416,7 +416,7 @@ L_07D010:
 void sub_07D041() {
     ROUTINE_ENTRY(0x07D041);
     if (!call(sub_07AA8D, 0x07D046, 0x07D041)) return;
-    const uint32_t carrier = actors::linked(cpu.reg[20], object_record::owner);
+    const uint32_t carrier = linked(cpu.reg[20], object_record::owner);
     switch (state()) {
     case 0: break;
     case 1: goto L_07D0C0;
@@ -445,7 +445,7 @@ L_07D0C0:
         cpu.reg[16] = carrier_byte(kShotStrength, carrier);
         cpu.reg[10] = kShotBox;
         if (!call(sub_08834C, 0x07D0EA, 0x07D0E5)) return;
-        if (!test_bit(field(object_record::flags), enemy_bit::touched)) {
+        if (!test_bit(field(object_record::flags), object_flag::touched)) {
             if (!call(sub_061FB6, 0x07D0F7, 0x07D0F2)) return;
             if (!call(sub_062044, 0x07D0FC, 0x07D0F7)) return;
             if (!call(sub_062094, 0x07D101, 0x07D0FC)) return;
@@ -465,7 +465,7 @@ L_07D0C0:
 void sub_07D12D() {
     ROUTINE_ENTRY(0x07D12D);
     if (!call(sub_07AA8D, 0x07D132, 0x07D12D)) return;
-    const uint32_t carrier = actors::linked(cpu.reg[20], object_record::owner);
+    const uint32_t carrier = linked(cpu.reg[20], object_record::owner);
     switch (state()) {
     case 0: break;
     case 1: goto L_07D180;
@@ -496,7 +496,7 @@ L_07D1B0:
     test<uint8_t>(orb_read8(field(object_record::frame_duration)));
     if (eq()) goto L_07D1F0;
 L_07D1C8:
-    if (test_bit(carrier + object_record::flags, enemy_bit::defeated)) goto L_07D1F0;
+    if (test_bit(carrier + object_record::flags, object_flag::defeated)) goto L_07D1F0;
     {
         const uint32_t pair = kSideBurstOffsets + 4u * orb_read8(field(object_record::type));
         place_beside(carrier, pair, pair + 2);
@@ -551,7 +551,7 @@ void sub_07D4A2() {
     orb_write8(timer, 0);
     cpu.reg[10] = kProbeBoxes + 4u * side;
     if (!call(sub_088347, 0x07D4DD, 0x07D4D8)) return;
-    if (!clear_bit(field(object_record::flags), enemy_bit::touched)) {
+    if (!clear_bit(field(object_record::flags), object_flag::touched)) {
         ret();
         return;
     }

@@ -111,11 +111,11 @@ bool walked_to_end(uint32_t o, bool right) {
 // is tangible and on the ground again.
 void knockback_fall(uint32_t o) {
     speed_up(o);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (landed_on(o, orb_read16(segment(o) + pl::floor))) {
         set_state(o, landing_state(o));
-        clear_bit(o, pe::intangible);
-        clear_bit(o, pe::airborne);
+        clear_bit(o, object_flag::intangible);
+        clear_bit(o, object_flag::airborne);
     }
     sub_07A523();
 }
@@ -129,7 +129,7 @@ void knockback_fall(uint32_t o) {
 // inside sub_07A4DE's range.
 void ai_start_code() {
     const uint32_t o = cpu.reg[20];
-    clear_bit(o, pe::airborne);
+    clear_bit(o, object_flag::airborne);
     add_state(o, 1);
     push(0x07A4FF);
     sub_07A9D7();
@@ -148,7 +148,7 @@ void ai_stun_countdown() {
     const uint8_t left = dec<uint8_t>(orb_read8(o + pe::ai_stun_timer));
     orb_write8(o + pe::ai_stun_timer, left);
     if (less_equal()) {
-        clear_bit(o, pe::intangible);
+        clear_bit(o, object_flag::intangible);
         set_state(o, landing_state(o));
     }
     sub_07A523();
@@ -288,8 +288,8 @@ void sub_07A3DA() {
             x_offset = neg<uint16_t>(x_offset);
             set_bit(o, object_flag::mirror_x);
         }
-        orb_write8(o + pe::velocity_x, static_cast<uint8_t>(x_step));
-        orb_write8(o + pe::velocity_y, orb_read8(kType0Throw + 1));
+        orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(x_step));
+        orb_write8(o + object_record::velocity_y, orb_read8(kType0Throw + 1));
         orb_write16(o + object_record::world_x,
                     static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + x_offset));
         orb_write16(o + object_record::world_y,
@@ -300,15 +300,15 @@ void sub_07A3DA() {
         if (!call(sub_061F06, 0x07A41D, 0x07A41A)) return;
     }
 L_07A420:
-    move_by(o, object_record::world_x, pe::velocity_x);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_x, object_record::velocity_x);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (!call(sub_062044, 0x07A42D, 0x07A42A)) return;
     if (!call(sub_062094, 0x07A432, 0x07A42F)) return;
     if (clear_bit(o, object_flag::listed)) {
         cpu.reg[10] = kType0ThrownBox;
         cpu.reg[16] = load_zx8(kType0ThrowStrengths + nibble(o));
         if (!call(sub_08834C, 0x07A44A, 0x07A447)) return;
-        if (!test_bit(o, pe::touched)) {
+        if (!test_bit(o, object_flag::touched)) {
             ret();
             return;
         }
@@ -368,7 +368,7 @@ void sub_07A50F() {
     ROUTINE_ENTRY(0x07A50F);
     const uint32_t o = cpu.reg[20];
     if (!call_at(per_type32(kIdleCallbacks, o), 0x07A518, 0x07A515)) return;
-    count_down(o + pe::enemy_timer);
+    count_down(o + object_record::enemy_timer);
     if (eq())
         if (!call(sub_07A81E, 0x07A520, 0x07A51D)) return;
     sub_07A523();
@@ -404,7 +404,7 @@ void sub_07A54F() {
     if (!call_at(per_type32(kIdleCallbacks, o), 0x07A558, 0x07A555)) return;
     if (!call(sub_061FB6, 0x07A55D, 0x07A558)) return;
     if (!walked_to_end(o, true)) {
-        count_down(o + pe::enemy_timer);
+        count_down(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07A58D, 0x07A58A)) return;
     }
@@ -430,7 +430,7 @@ void sub_07A5AC() {
     if (!call_at(per_type32(kIdleCallbacks, o), 0x07A5B5, 0x07A5B2)) return;
     if (!call(sub_061FB6, 0x07A5BA, 0x07A5B5)) return;
     if (!walked_to_end(o, false)) {
-        count_down(o + pe::enemy_timer);
+        count_down(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07A5EA, 0x07A5E7)) return;
     }
@@ -441,9 +441,9 @@ void sub_07A5AC() {
 void sub_07A5EF() {
     ROUTINE_ENTRY(0x07A5EF);
     const uint32_t o = cpu.reg[20];
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-20));
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-20));
     cpu.reg[19] = per_type32(kJumpAnimations, o);
     if (!call(sub_061F06, 0x07A60A, 0x07A607)) return;
     sub_07A523();
@@ -461,7 +461,7 @@ void sub_07A60F() {
         sub_07A523();
         return;
     }
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     sub_07A523();
 }
 
@@ -469,9 +469,9 @@ void sub_07A60F() {
 void sub_07A637() {
     ROUTINE_ENTRY(0x07A637);
     const uint32_t o = cpu.reg[20];
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-14));
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-14));
     cpu.reg[19] = per_type32(kJumpAnimations, o);
     if (!call(sub_061F06, 0x07A652, 0x07A64F)) return;
     sub_07A523();
@@ -484,10 +484,10 @@ void sub_07A657() {
     ROUTINE_ENTRY(0x07A657);
     const uint32_t o = cpu.reg[20];
     speed_up(o);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (landed_on(o, orb_read16(segment(o) + pl::floor))) {
         set_state(o, landing_state(o));
-        clear_bit(o, pe::airborne);
+        clear_bit(o, object_flag::airborne);
     }
     sub_07A523();
 }
@@ -526,7 +526,7 @@ void sub_07A70C() {
     ROUTINE_ENTRY(0x07A70C);
     const uint32_t o = cpu.reg[20];
     add_state(o, 1);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-8));
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-8));
     cpu.reg[19] = per_type32(kDefeatAnimations, o);
     if (!call(sub_061F06, 0x07A722, 0x07A71F)) return;
     sub_07A725();
@@ -536,7 +536,7 @@ void sub_07A70C() {
 void sub_07A725() {
     ROUTINE_ENTRY(0x07A725);
     const uint32_t o = cpu.reg[20];
-    test<uint8_t>(orb_read8(o + pe::velocity_y));
+    test<uint8_t>(orb_read8(o + object_record::velocity_y));
     if (negative()) {
         sub_07A777();
         return;
@@ -588,7 +588,7 @@ void sub_07A77A() {
     const uint32_t o = cpu.reg[20];
     cmp<uint16_t>(orb_read16(o + object_record::screen_y), 256);
     if (less_equal()) {
-        move_by(o, object_record::world_y, pe::velocity_y);
+        move_by(o, object_record::world_y, object_record::velocity_y);
         if (!call(sub_062044, 0x07A793, 0x07A790)) return;
         sub_062094();
         return;
@@ -619,7 +619,7 @@ void sub_07A7B0() {
     orb_write8(o + pe::ai_probe_side, side);
     cpu.reg[10] = kType0Boxes + 8 * side;
     if (!call(sub_08842C, 0x07A7F5, 0x07A7F2)) return;
-    if (!test_bit(o, pe::touched)) {
+    if (!test_bit(o, object_flag::touched)) {
         ret();
         return;
     }
@@ -692,7 +692,7 @@ void sub_07A81E() {
     if (passed)
         set_state(o, orb_read8(cpu.reg[11] + code));
     else
-        orb_write8(o + pe::enemy_timer, 1);
+        orb_write8(o + object_record::enemy_timer, 1);
     ret();
 }
 
@@ -708,7 +708,7 @@ void sub_07A957() {
     push(orb_read32(o + object_record::flags));
     clear_bit(o, object_flag::mirror_x);
     if (!call(sub_08842C, 0x07A96A, 0x07A967)) return;
-    test_bit(o, pe::touched);
+    test_bit(o, object_flag::touched);
     orb_write32(o + object_record::flags, pop());
     cpu.reg[11] = pop();
     cpu.reg[1] = pop();
@@ -733,14 +733,14 @@ void sub_07A976() {
 void sub_07A980() {
     ROUTINE_ENTRY(0x07A980);
     const uint32_t o = cpu.reg[20];
-    if (!clear_bit(o, pe::hit)) {
+    if (!clear_bit(o, object_flag::hit)) {
         ret();
         return;
     }
     set8(cpu.reg[0], orb_read8(kHitSounds + ai_type(o)));
     if (!call(sub_088F98, 0x07A995, 0x07A992)) return;
-    set_bit(o, pe::intangible);
-    if (clear_bit(o, pe::defeated)) {
+    set_bit(o, object_flag::intangible);
+    if (clear_bit(o, object_flag::defeated)) {
         set_state(o, orb_read8(cpu.reg[11] + 2));
         const uint32_t attacker = kHigh | orb_read16(o + object_record::last_attacker);
         const uint32_t slot = orb_read8(attacker + pe::player_slot);
@@ -749,7 +749,7 @@ void sub_07A980() {
         ret();
         return;
     }
-    if (test_bit(o, pe::airborne)) {
+    if (test_bit(o, object_flag::airborne)) {
         set_state(o, orb_read8(cpu.reg[11] + 1));
     } else {
         orb_write8(o + pe::ai_stun_timer, orb_read8(cpu.reg[10] + nibble(o)));
@@ -762,7 +762,7 @@ void sub_07A980() {
 void sub_07A9D7() {
     ROUTINE_ENTRY(0x07A9D7);
     if (!call(sub_06925A, 0x07A9DA, 0x07A9D7)) return;
-    orb_write8(cpu.reg[20] + pe::enemy_timer, static_cast<uint8_t>((cpu.reg[0] & 0x7F) | 0x40));
+    orb_write8(cpu.reg[20] + object_record::enemy_timer, static_cast<uint8_t>((cpu.reg[0] & 0x7F) | 0x40));
     ret();
 }
 
@@ -883,6 +883,6 @@ void sub_07AAE9() {
 // Z its complement; inside nothing changes. The caller goes on. In: R20.
 void sub_07AB3F() {
     ROUTINE_ENTRY(0x07AB3F);
-    if (!inside_active_area(cpu.reg[20])) clear_bit(cpu.reg[20], pe::active);
+    if (!inside_active_area(cpu.reg[20])) clear_bit(cpu.reg[20], object_flag::alive);
     ret();
 }

@@ -42,11 +42,9 @@ inline constexpr uint32_t kTallyCategories = 0x07AE11;  // u8
 // The decision's tests by condition code.
 inline constexpr uint32_t kConditionRoutines = 0x07A846;
 
-inline constexpr uint32_t kHigh = 0x00200000;  // objects are named by the low halves of their addresses
-
 // The nibble index of the small per-type byte tables: bits 4 to 7 of byte +6.
 inline uint32_t nibble(uint32_t o) { return orb_read8(o + 6) >> 4; }
-inline uint32_t owner_of(uint32_t o) { return kHigh | orb_read16(o + object_record::owner); }
+inline uint32_t owner_of(uint32_t o) { return linked(o, object_record::owner); }
 // The current segment entry of the enemy's platform list.
 inline uint32_t segment(uint32_t o) {
     return orb_read32(o + platform_enemy::ai_platforms) + orb_read8(o + platform_enemy::ai_segment);
@@ -58,8 +56,8 @@ inline void add_state(uint32_t o, uint32_t n) {
 }
 // velocity_y + 1, the new value read signed.
 inline int8_t speed_up(uint32_t o) {
-    const uint8_t v = guest::inc<uint8_t>(orb_read8(o + platform_enemy::velocity_y));
-    orb_write8(o + platform_enemy::velocity_y, v);
+    const uint8_t v = guest::inc<uint8_t>(orb_read8(o + object_record::velocity_y));
+    orb_write8(o + object_record::velocity_y, v);
     return static_cast<int8_t>(v);
 }
 // The 16-bit field += the signed byte at speed.

@@ -248,22 +248,22 @@ L_07BC77:  // set-up on the platform list
 L_07BC83:  // jump back: turned round before leaving the ground, 3 a frame
     set8(cpu.reg[0], kJumpSound);
     if (!call(sub_088F98, 0x07BC88, 0x07BC85)) return;
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-24));
-    orb_write8(o + pe::velocity_x, not_bit(o, object_flag::mirror_x) ? static_cast<uint8_t>(-3) : 3);
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-24));
+    orb_write8(o + object_record::velocity_x, not_bit(o, object_flag::mirror_x) ? static_cast<uint8_t>(-3) : 3);
     cpu.reg[19] = variant_entry(kJumpStartAnimations, o, pe::ai_variant);
     if (!call(sub_061F06, 0x07BCB8, 0x07BCB5)) return;
     sub_07A523();
     return;
 L_07BCBD:  // jump-back rise
-    move_by(o, object_record::world_x, pe::velocity_x);
+    move_by(o, object_record::world_x, object_record::velocity_x);
     if (speed_up(o) >= 0) {
         add_state(o, 1);
         cpu.reg[19] = variant_entry(kJumpBackDescentAnimations, o, pe::ai_variant);
         if (!call(sub_061F06, 0x07BCE3, 0x07BCE0)) return;
     } else {
-        move_by(o, object_record::world_y, pe::velocity_y);
+        move_by(o, object_record::world_y, object_record::velocity_y);
     }
     sub_07A523();
     return;
@@ -278,8 +278,8 @@ L_07BCF3:  // jump-back descent, striking what it lands on
 L_07BD08:
     if (!call(sub_061FB6, 0x07BD0B, 0x07BD08)) return;
     speed_up(o);
-    move_by(o, object_record::world_y, pe::velocity_y);
-    move_by(o, object_record::world_x, pe::velocity_x);
+    move_by(o, object_record::world_y, object_record::velocity_y);
+    move_by(o, object_record::world_x, object_record::velocity_x);
     if (reached(o, orb_read16(segment(o) + pl::floor))) {
         orb_write16(o + object_record::world_y, orb_read16(segment(o) + pl::floor));
         set_state(o, 1);
@@ -289,10 +289,10 @@ L_07BD08:
 L_07BD45:  // high jump
     set8(cpu.reg[0], kJumpSound);
     if (!call(sub_088F98, 0x07BD4A, 0x07BD47)) return;
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + pe::ai_jump_flag, 0);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-28));
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-28));
     cpu.reg[19] = variant_entry(kJumpStartAnimations, o, pe::ai_variant);
     if (!call(sub_061F06, 0x07BD6F, 0x07BD6C)) return;
     sub_07A523();
@@ -300,7 +300,7 @@ L_07BD45:  // high jump
 L_07BD74:  // high-jump rise
     if (!call(sub_061FB6, 0x07BD77, 0x07BD74)) return;
     if (speed_up(o) < 0) {
-        move_by(o, object_record::world_y, pe::velocity_y);
+        move_by(o, object_record::world_y, object_record::velocity_y);
     } else {
         add_state(o, 1);
         orb_write8(o + pe::ai_attack_timer, 0);
@@ -315,7 +315,7 @@ L_07BDA5:  // falling, watching below for a player
         orb_write8(o + pe::ai_attack_timer, 0);
         cpu.reg[10] = kHighJumpBox;
         if (!call(sub_088347, 0x07BDBC, 0x07BDB9)) return;
-        if (clear_bit(o, pe::touched)) {
+        if (clear_bit(o, object_flag::touched)) {
             add_state(o, 1);
             cpu.reg[19] = variant_entry(kHighJumpStrikeAnimations, o, pe::ai_variant);
             if (!call(sub_061F06, 0x07BDD2, 0x07BDCF)) return;
@@ -325,7 +325,7 @@ L_07BDA5:  // falling, watching below for a player
 L_07BDDA:  // the fall to the floor
     if (!call(sub_061FB6, 0x07BDDD, 0x07BDDA)) return;
     speed_up(o);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (reached(o, orb_read16(segment(o) + pl::floor))) {
         orb_write16(o + object_record::world_y, orb_read16(segment(o) + pl::floor));
         set_state(o, 1);
@@ -412,7 +412,7 @@ void sub_07BEB3() {
     const uint32_t index = (cpu.reg[1] & 0xFF) + (side & 1);
     cpu.reg[10] = orb_read32(kType1WatchBoxes + 4 * index);
     if (!call(sub_088347, 0x07BEDA, 0x07BED7)) return;
-    if (!test_bit(o, pe::touched)) {
+    if (!test_bit(o, object_flag::touched)) {
         ret();
         return;
     }
@@ -510,7 +510,7 @@ L_07D65C:  // start: home point and window, facing, the start animation
         }
         cpu.reg[19] = variant_entry(kType2StartAnimations, o, pe::ai_facing_code);
         if (!call(sub_061F06, 0x07D6A2, 0x07D69F)) return;
-        count_down(o + pe::enemy_timer);
+        count_down(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07D6AD, 0x07D6AA)) return;
         sub_07A523();
@@ -522,9 +522,9 @@ L_07D6B2:  // leap wind-up
         sub_07A523();
         return;
     }
-    set_bit(o, pe::airborne);
+    set_bit(o, object_flag::airborne);
     add_state(o, 1);
-    orb_write8(o + pe::velocity_y, static_cast<uint8_t>(-32));
+    orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-32));
     cpu.reg[19] = kLeapAnimation;
     if (!call(sub_061F06, 0x07D6D2, 0x07D6CF)) return;
     orb_write16(o + pe::ai_home_x, orb_read16(o + object_record::world_x));
@@ -533,8 +533,8 @@ L_07D6B2:  // leap wind-up
     if (!call(sub_088F98, 0x07D6EA, 0x07D6E7)) return;
 L_07D6ED:  // leap rise
     if (!call(sub_061FB6, 0x07D6F0, 0x07D6ED)) return;
-    move_by(o, object_record::world_x, pe::velocity_x);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_x, object_record::velocity_x);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (speed_up(o) != 0) {
         sub_07A523();
         return;
@@ -548,50 +548,50 @@ L_07D71E:  // leap descent onto the aim point
     cpu.reg[16] = load_zx8(kLandingStrengths + nibble(o));
     if (!call(sub_08834C, 0x07D737, 0x07D734)) return;
     speed_up(o);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (reached(o, orb_read16(o + pe::ai_target_y))) {
         put_at(o, pe::ai_target_x, pe::ai_target_y);
         set_state(o, 1);
-        clear_bit(o, pe::airborne);
+        clear_bit(o, object_flag::airborne);
         orb_write16(o + object_record::partner, 0);
     }
     sub_07A523();
     return;
 L_07D776:  // back home
     add_state(o, 1);
-    negate_byte(o + pe::velocity_x);
-    negate_byte(o + pe::velocity_y);
+    negate_byte(o + object_record::velocity_x);
+    negate_byte(o + object_record::velocity_y);
     cpu.reg[19] = kReturnAnimation;
     if (!call(sub_061F06, 0x07D78F, 0x07D78C)) return;
 L_07D792:
     if (!call(sub_061FB6, 0x07D795, 0x07D792)) return;
-    move_by(o, object_record::world_x, pe::velocity_x);
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_x, object_record::velocity_x);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (!reached(o, orb_read16(o + pe::ai_home_y))) {
         speed_up(o);
     } else {
         put_at(o, pe::ai_home_x, pe::ai_home_y);
         set_state(o, 1);
-        clear_bit(o, pe::airborne);
-        clear_bit(o, pe::intangible);
+        clear_bit(o, object_flag::airborne);
+        clear_bit(o, object_flag::intangible);
     }
     sub_07A523();
     return;
 L_07D7D8:  // straight down to the aim point
     add_state(o, 1);
-    negate_byte(o + pe::velocity_y);
+    negate_byte(o + object_record::velocity_y);
     cpu.reg[19] = kReturnAnimation;
     if (!call(sub_061F06, 0x07D7EB, 0x07D7E8)) return;
 L_07D7EE:
     if (!call(sub_061FB6, 0x07D7F1, 0x07D7EE)) return;
-    move_by(o, object_record::world_y, pe::velocity_y);
+    move_by(o, object_record::world_y, object_record::velocity_y);
     if (!reached(o, orb_read16(o + pe::ai_target_y))) {
         speed_up(o);
     } else {
         put_at(o, pe::ai_target_x, pe::ai_target_y);
         set_state(o, 1);
-        clear_bit(o, pe::airborne);
-        clear_bit(o, pe::intangible);
+        clear_bit(o, object_flag::airborne);
+        clear_bit(o, object_flag::intangible);
     }
     sub_07A523();
     return;
@@ -612,7 +612,7 @@ void sub_07D83C() {
     if (!call(sub_06925A, 0x07D83F, 0x07D83C)) return;
     const uint32_t player = var::player_records + (cpu.reg[0] & 0x300);
     const uint32_t flags = orb_read32(player + object_record::flags);
-    if (!(flags & 1) || (flags & (1u << pe::hit)) || (flags & (1u << pe::intangible))) {
+    if (!(flags & 1) || (flags & (1u << object_flag::hit)) || (flags & (1u << object_flag::intangible))) {
         ret();
         return;
     }
@@ -644,7 +644,7 @@ void sub_07D83C() {
     }
     orb_write16(o + pe::ai_target_y, py);
     orb_write16(o + pe::ai_target_x, px);
-    orb_write8(o + pe::velocity_x, static_cast<uint8_t>(sha<uint16_t>(static_cast<uint16_t>(px - x + 16), 0xFB)));
+    orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(sha<uint16_t>(static_cast<uint16_t>(px - x + 16), 0xFB)));
     set_state(o, 15);
     orb_write8(o + pe::ai_facing_code, static_cast<uint8_t>(code));
     orb_write8(o + pe::ai_attack_timer, orb_read8(kLeapWindup + nibble(o)));
@@ -712,9 +712,9 @@ L_07DA49:
         return;
     }
     add_state(o, 1);
-    orb_write8(o + pe::enemy_timer, orb_read8(kRecoveryFrames));
+    orb_write8(o + object_record::enemy_timer, orb_read8(kRecoveryFrames));
 L_07DA64:  // recovery
-    count_down(o + pe::enemy_timer);
+    count_down(o + object_record::enemy_timer);
     if (ne()) {
         sub_07A523();
         return;
@@ -745,7 +745,7 @@ void sub_07DABD() {
     ROUTINE_ENTRY(0x07DABD);
     const uint32_t o = cpu.reg[20];
     const uint32_t owner = owner_of(o);
-    if (orb_read16(owner + pe::ai_last_flags) & (1u << pe::hit | 1u << pe::defeated)) set_state(o, 5);
+    if (orb_read16(owner + pe::ai_last_flags) & (1u << object_flag::hit | 1u << object_flag::defeated)) set_state(o, 5);
     if (!call(sub_07AA8D, 0x07DAE0, 0x07DADD)) return;
     const uint32_t state = load_zx8(o + object_record::state);
     switch (state) {
@@ -758,12 +758,12 @@ void sub_07DABD() {
         const uint32_t offsets = kThrownOffsets + 4 * orb_read8(owner + pe::ai_thrower_variant);
         uint16_t x_offset = orb_read16(offsets);
         orb_write16(o + object_record::height, 224);
-        orb_write8(o + pe::velocity_x, static_cast<uint8_t>(-32));
-        orb_write8(o + pe::velocity_y, 0);
+        orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(-32));
+        orb_write8(o + object_record::velocity_y, 0);
         if (test_bit(owner, object_flag::mirror_x)) {
             set_bit(o, object_flag::mirror_x);
             x_offset = neg<uint16_t>(x_offset);
-            orb_write8(o + pe::velocity_x, 32);
+            orb_write8(o + object_record::velocity_x, 32);
             add_state(o, 2);
         }
         orb_write16(o + object_record::world_x, static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + x_offset));
@@ -789,17 +789,17 @@ void sub_07DABD() {
     }
 L_07DB70:  // out to the left and back
     if (!call(sub_061FB6, 0x07DB73, 0x07DB70)) return;
-    move_by(o, object_record::world_x, pe::velocity_x);
-    cmp<uint8_t>(orb_read8(o + pe::velocity_x), 31);
+    move_by(o, object_record::world_x, object_record::velocity_x);
+    cmp<uint8_t>(orb_read8(o + object_record::velocity_x), 31);
     if (greater()) goto L_07DC1C;
-    orb_write8(o + pe::velocity_x, inc<uint8_t>(orb_read8(o + pe::velocity_x)));
+    orb_write8(o + object_record::velocity_x, inc<uint8_t>(orb_read8(o + object_record::velocity_x)));
     goto L_07DB90;
 L_07DBB0:  // out to the right and back
     if (!call(sub_061FB6, 0x07DBB3, 0x07DBB0)) return;
-    move_by(o, object_record::world_x, pe::velocity_x);
-    cmp<uint8_t>(orb_read8(o + pe::velocity_x), static_cast<uint8_t>(-31));
+    move_by(o, object_record::world_x, object_record::velocity_x);
+    cmp<uint8_t>(orb_read8(o + object_record::velocity_x), static_cast<uint8_t>(-31));
     if (less()) goto L_07DC1C;
-    count_down(o + pe::velocity_x);
+    count_down(o + object_record::velocity_x);
 L_07DB90:
     cpu.reg[10] = kThrownBox;
     cpu.reg[16] = load_zx8(kThrownStrengths + (orb_read8(var::difficulty_rank) >> 4));

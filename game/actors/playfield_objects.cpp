@@ -137,8 +137,8 @@ void sub_079924() {
 
 L_079952:  // state 1: shown
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + enemy_child::enemy_timer)) & 0xF);
-        orb_write8(object + enemy_child::enemy_timer, count);
+        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0xF);
+        orb_write8(object + object_record::enemy_timer, count);
         if (eq()) orb_write8(object + object_record::state, 2);
     }
     cpu.reg[0] = load_zx8(kIcons + orb_read8(var::camera_script_hold));
@@ -156,8 +156,8 @@ L_079952:  // state 1: shown
 
 L_07998E:  // state 2: hidden
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + enemy_child::enemy_timer)) & 0xF);
-        orb_write8(object + enemy_child::enemy_timer, count);
+        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0xF);
+        orb_write8(object + object_record::enemy_timer, count);
         if (eq()) orb_write8(object + object_record::state, 1);
     }
     ret();
@@ -170,7 +170,7 @@ L_0799A2:  // state 3: no icon
         return;
     }
     orb_write8(object + object_record::state, 1);
-    orb_write8(object + enemy_child::enemy_timer, 0);
+    orb_write8(object + object_record::enemy_timer, 0);
     // Only with a free 64-byte object: on an empty pool the icon comes back
     // without its sound rather than writing through a stale R21.
     if (!call(sub_088C77, 0x0799B8, 0x0799B3)) return;
@@ -194,14 +194,14 @@ void sub_0799C8() {
         if (state != 0) v60_unknown_jump(kSoundStates + 3u * state, 0x0799CC);
     }
     orb_write8(object + object_record::state, 1);
-    orb_write16(object + enemy_child::enemy_timer, 0);
+    orb_write16(object + object_record::enemy_timer, 0);
     cpu.reg[0] = kIconSound;
     if (!call(sub_088F98, 0x0799E6, 0x0799E1)) return;
 
 L_0799E6:  // state 1
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + enemy_child::enemy_timer)) & 0x1F);
-        orb_write8(object + enemy_child::enemy_timer, count);
+        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0x1F);
+        orb_write8(object + object_record::enemy_timer, count);
         if (ne()) {
             ret();
             return;

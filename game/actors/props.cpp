@@ -49,7 +49,7 @@ void next_state(uint32_t prop) {
 
 // True when the last attacker (+60) faces the unmirrored way.
 bool attacker_unmirrored(uint32_t prop) {
-    return !test_bit(actors::linked(prop, object_record::last_attacker) + object_record::flags, object_flag::mirror_x);
+    return !test_bit(linked(prop, object_record::last_attacker) + object_record::flags, object_flag::mirror_x);
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ void sub_0815F6() {
     case 1: sub_0819E3(); return;
     case 2:
         orb_write8(prop + object_record::state, 3);
-        clear_bit(prop + object_record::flags, owner_flag::alive);
+        clear_bit(prop + object_record::flags, object_flag::alive);
         sub_081621();
         return;
     case 3: sub_081621(); return;
@@ -187,7 +187,7 @@ void sub_081732() {
         if (state != 2) v60_unknown_jump(kKnockAwayStates + 3u * state, 0x08173D);
     }
     orb_write8(prop + object_record::state, 3);
-    orb_write8(prop + prop_record::velocity_x, 10);
+    orb_write8(prop + object_record::velocity_x, 10);
     orb_write8(prop + prop_record::vertical_speed, 25);
     orb_write8(prop + prop_record::bounce_speed, 25);
     if (!call(sub_081A5C, 0x0817A4, 0x08179F)) return;
@@ -199,7 +199,7 @@ L_0817AD:  // state 3: flying
     if (greater_equal()) goto L_081830;
     orb_write8(prop + prop_record::vertical_speed, dec<uint8_t>(orb_read8(prop + prop_record::vertical_speed)));
     orb_write16(prop + object_record::world_x,
-                add<uint16_t>(orb_read16(prop + object_record::world_x), load_sx8(prop + prop_record::velocity_x)));
+                add<uint16_t>(orb_read16(prop + object_record::world_x), load_sx8(prop + object_record::velocity_x)));
     orb_write16(prop + object_record::height,
                 add<uint16_t>(orb_read16(prop + object_record::height), load_sx8(prop + prop_record::vertical_speed)));
     if (!call(sub_061FB6, 0x0817F0, 0x0817EB)) return;
@@ -218,7 +218,7 @@ L_0817AD:  // state 3: flying
 
 L_081830:  // off the screen
     orb_write8(prop + object_record::state, 4);
-    clear_bit(prop + object_record::flags, owner_flag::alive);
+    clear_bit(prop + object_record::flags, object_flag::alive);
     ret();
     return;
 
@@ -234,7 +234,7 @@ void sub_08199B() {
     ROUTINE_ENTRY(0x08199B);
     const uint32_t prop = cpu.reg[20];
     next_state(prop);
-    set_bit(prop + object_record::flags, owner_flag::alive);
+    set_bit(prop + object_record::flags, object_flag::alive);
     orb_write8(prop + object_record::anim_mode, anim_mode::copy);
     orb_write8(prop + prop_record::flash_timer, 0);
     const uint8_t type = prop_type(prop);
@@ -260,12 +260,12 @@ void sub_08199B() {
 void sub_0819E3() {
     ROUTINE_ENTRY(0x0819E3);
     const uint32_t prop = cpu.reg[20];
-    if (clear_bit(prop + object_record::flags, owner_flag::hit)) {
+    if (clear_bit(prop + object_record::flags, object_flag::hit)) {
         orb_write8(prop + prop_record::flash_timer, kFlashFrames);
         cpu.reg[0] = load_zx8(kHitSounds + prop_type(prop));
         if (!call(sub_088F98, 0x081A02, 0x0819FD)) return;
     }
-    if (clear_bit(prop + object_record::flags, owner_flag::defeated)) {
+    if (clear_bit(prop + object_record::flags, object_flag::defeated)) {
         next_state(prop);
     } else {
         test<uint8_t>(orb_read8(prop + prop_record::flash_timer));
@@ -298,7 +298,7 @@ void sub_081A5C() {
         ret();
         return;
     }
-    orb_write8(prop + prop_record::velocity_x, neg<uint8_t>(orb_read8(prop + prop_record::velocity_x)));
+    orb_write8(prop + object_record::velocity_x, neg<uint8_t>(orb_read8(prop + object_record::velocity_x)));
     cpu.reg[19] = orb_read32(kKnockAnimations + 4u * prop_type(prop));
     if (!call(sub_061F06, 0x081A7D, 0x081A78)) return;
     ret();

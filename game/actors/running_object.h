@@ -9,7 +9,7 @@
 
 namespace actors::self {
 
-inline uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using ::self::field;
 inline uint8_t by_rank(uint32_t table) { return orb_read8(table + rank_tier()); }
 inline void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
 inline void next_state() { set_state(static_cast<uint8_t>(orb_read8(field(object_record::state)) + 1)); }

@@ -46,7 +46,6 @@ constexpr uint32_t kGuardBox = 0x0841DC;
 
 constexpr int16_t kStartX = 0x4000;   // camera x where the set piece starts
 constexpr uint16_t kFlagsRunning = 1;
-constexpr unsigned kBeaten = 9;       // the controller's flags bit the body sets
 constexpr uint8_t kLastArea = 5;      // the area byte where the set piece is removed
 constexpr uint16_t kBodyEnergy = 490;
 constexpr uint16_t kBodyScore = 10000;
@@ -79,7 +78,7 @@ uint32_t controller() { return orb_read32(field(spr::controller)); }
 uint32_t first_part() { return orb_read32(controller() + spr::first_part); }
 uint8_t phase() { return orb_read8(first_part() + spr::phase); }
 uint32_t body() { return orb_read32(controller() + spr::body); }
-bool beaten() { return (orb_read16(controller() + object_record::flags) >> kBeaten) & 1; }
+bool beaten() { return (orb_read16(controller() + object_record::flags) >> object_flag::defeated) & 1; }
 bool in_last_area() { return orb_read8(var::area) == kLastArea; }
 
 // An 8-bit field - 1. Out: Z set when it reached 0.
@@ -149,7 +148,7 @@ L_083104:
 // set piece is counted off once and the controller waits for area 5. In: R20.
 void sub_083106() {
     ROUTINE_ENTRY(0x083106);
-    if (test_bit(field(object_record::flags), kBeaten)) {
+    if (test_bit(field(object_record::flags), object_flag::defeated)) {
         orb_write8(var::live_enemy_count, static_cast<uint8_t>(orb_read8(var::live_enemy_count) - 1));
         orb_write32(field(object_record::routine), kLeavingRoutine);
     }
@@ -212,7 +211,7 @@ L_0831D3:  // flash
     count_down(spr::flash_timer);
     if (eq()) {
         set_state(1);
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
     }
     if (!call(sub_07D252, 0x0831E6, 0x0831E1)) return;
     if (!call(sub_061FB6, 0x0831EB, 0x0831E6)) return;
@@ -228,7 +227,7 @@ L_0831F0:  // defeat
 L_08321C:  // countdown
     count_down(spr::countdown);
     if (ne()) goto L_083230;
-    set_bit(controller() + object_record::flags, kBeaten);
+    set_bit(controller() + object_record::flags, object_flag::defeated);
     next_state();
     {
         const uint32_t camera_controller = orb_read32(var::area_controller) + object_record::state;
@@ -272,7 +271,7 @@ void sub_083278() {
     }
 L_0832B6:  // start
     next_state();
-    set_bit(field(object_record::flags), 0);
+    set_bit(field(object_record::flags), object_flag::alive);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     if (!call(sub_0835B8, 0x0832C4, 0x0832BF)) return;
     orb_write16(field(object_record::height), 96);
@@ -618,22 +617,22 @@ void sub_0838DE() {
     test<uint8_t>(orb_read8(field(spr::flash_timer)));
     if (ne()) {
         count_down(spr::flash_timer);
-        if (eq()) clear_bit(field(object_record::flags), enemy_bit::intangible);
+        if (eq()) clear_bit(field(object_record::flags), object_flag::intangible);
     }
-    if (clear_bit(field(object_record::flags), enemy_bit::hit)) {
-        set_bit(field(object_record::flags), enemy_bit::intangible);
+    if (clear_bit(field(object_record::flags), object_flag::hit)) {
+        set_bit(field(object_record::flags), object_flag::intangible);
         orb_write8(field(spr::flash_timer), 4);
         cpu.reg[0] = kHitSound;
         if (!call(sub_088F98, 0x083919, 0x083914)) return;
     }
-    if (clear_bit(field(object_record::flags), enemy_bit::defeated)) {
+    if (clear_bit(field(object_record::flags), object_flag::defeated)) {
         set_state(6);
         orb_write8(field(spr::countdown), kDefeatFrames);
         if (!call(sub_088C67, 0x083938, 0x083933)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x08393F, 0x08393A)) return;
             make_effect(kGuardEffect);
-            const uint32_t player = actors::linked(cpu.reg[20], object_record::last_attacker);
+            const uint32_t player = linked(cpu.reg[20], object_record::last_attacker);
             const uint32_t tally = var::tally_records + 32u * orb_read8(player + player_record::slot) + kGuardTally;
             orb_write16(tally, static_cast<uint16_t>(orb_read16(tally) + 1));
         }

@@ -79,7 +79,7 @@ constexpr uint8_t kBlastFrames = 10;
 constexpr uint8_t kWreckFrames = 30;
 constexpr uint8_t kRiderDefeatSound = 0xF5;
 
-uint32_t field(uint32_t name) { return cpu.reg[20] + name; }
+using self::field;
 uint8_t state() { return orb_read8(field(object_record::state)); }
 void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
 void next_state() { set_state(inc<uint8_t>(state())); }
@@ -175,7 +175,7 @@ L_082C19:
     cmp<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x), static_cast<uint16_t>(kTriggerX));
     if (less()) goto L_082C54;
     next_state();
-    orb_write8(field(set_piece::enemy_timer), kOpeningFrames);
+    orb_write8(field(object_record::enemy_timer), kOpeningFrames);
     cpu.reg[0] = kOpeningEffect;
     cpu.reg[10] = cpu.reg[20];
     if (!call(sub_0824F3, 0x082C33, 0x082C2E)) return;
@@ -184,7 +184,7 @@ L_082C19:
     cpu.reg[0] = kBossBar;
     if (!call(sub_06978D, 0x082C47, 0x082C42)) return;
 L_082C4C:
-    orb_write8(field(set_piece::enemy_timer), dec<uint8_t>(orb_read8(field(set_piece::enemy_timer))));
+    orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
     if (eq()) next_state();
 L_082C54:
     if (!call(sub_062044, 0x082C59, 0x082C54)) return;
@@ -271,9 +271,9 @@ L_084330:
                     add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(kRouteJumps + 4u * route)));
         orb_write16(field(object_record::world_y),
                     add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(kRouteJumps + 4u * route + 2)));
-        orb_write8(field(set_piece::velocity_x), orb_read8(kRouteSteps + 2u * route));
-        orb_write8(field(set_piece::velocity_y), orb_read8(kRouteSteps + 2u * route + 1));
-        orb_write8(field(set_piece::enemy_timer), orb_read8(kRouteFrames + route));
+        orb_write8(field(object_record::velocity_x), orb_read8(kRouteSteps + 2u * route));
+        orb_write8(field(object_record::velocity_y), orb_read8(kRouteSteps + 2u * route + 1));
+        orb_write8(field(object_record::enemy_timer), orb_read8(kRouteFrames + route));
     }
     // The attached part is left out when no object is free.
     if (!call(sub_088C67, 0x084381, 0x08437C)) return;
@@ -285,13 +285,13 @@ L_084330:
     return;
 L_0843A0:
     fly();
-    orb_write8(field(set_piece::enemy_timer), dec<uint8_t>(orb_read8(field(set_piece::enemy_timer))));
+    orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
     if (ne()) goto L_084420;
     set_state(3);
     orb_write8(field(set_piece::resume_state), 3);
     if (!call(sub_0845D6, 0x0843BB, 0x0843B6)) return;
 L_0843C0:
-    if (!rides(actors::linked(cpu.reg[20], object_record::partner), cpu.reg[20])) set_state(9);
+    if (!rides(linked(cpu.reg[20], object_record::partner), cpu.reg[20])) set_state(9);
     goto L_084420;
 L_0843D8:
     set_state(5);
@@ -299,14 +299,14 @@ L_0843DC:
     orb_write8(field(set_piece::ai_stun_timer), dec<uint8_t>(orb_read8(field(set_piece::ai_stun_timer))));
     if (eq()) {
         set_state(orb_read8(field(set_piece::resume_state)));
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
     }
     if (!call(sub_062044, 0x0843F3, 0x0843EE)) return;
     sub_062094();
     return;
 L_0843F8:
     set_state(7);
-    orb_write8(field(set_piece::enemy_timer), kBlastFrames);
+    orb_write8(field(object_record::enemy_timer), kBlastFrames);
     if (!call(sub_088C67, 0x084405, 0x084400)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x08440C, 0x084407)) return;
@@ -314,24 +314,24 @@ L_0843F8:
         orb_write8(cpu.reg[21] + object_record::type, 4);
     }
 L_084414:
-    orb_write8(field(set_piece::enemy_timer), dec<uint8_t>(orb_read8(field(set_piece::enemy_timer))));
+    orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
     if (ne()) {
         if (!call(sub_062044, 0x08441A, 0x084415)) return;
         sub_062094();
         return;
     }
     set_state(8);
-    orb_write8(field(set_piece::enemy_timer), kWreckFrames);
+    orb_write8(field(object_record::enemy_timer), kWreckFrames);
     {
-        const uint32_t rider = actors::linked(cpu.reg[20], object_record::partner);
+        const uint32_t rider = linked(cpu.reg[20], object_record::partner);
         if (rides(rider, cpu.reg[20]))
             orb_write16(rider + object_record::flags,
-                        logic<uint16_t>(orb_read16(rider + object_record::flags) | 1u << enemy_bit::hit | 1u << enemy_bit::defeated));
+                        logic<uint16_t>(orb_read16(rider + object_record::flags) | 1u << object_flag::hit | 1u << object_flag::defeated));
     }
     ret();
     return;
 L_084438:
-    orb_write8(field(set_piece::enemy_timer), dec<uint8_t>(orb_read8(field(set_piece::enemy_timer))));
+    orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
     if (eq()) {
         sub_08445B();
         return;
@@ -340,12 +340,12 @@ L_084438:
     return;
 L_084440:
     set_state(10);
-    orb_write8(field(set_piece::velocity_x), neg<uint8_t>(orb_read8(field(set_piece::velocity_x))));
-    orb_write8(field(set_piece::velocity_y), neg<uint8_t>(orb_read8(field(set_piece::velocity_y))));
+    orb_write8(field(object_record::velocity_x), neg<uint8_t>(orb_read8(field(object_record::velocity_x))));
+    orb_write8(field(object_record::velocity_y), neg<uint8_t>(orb_read8(field(object_record::velocity_y))));
 L_084448:
     if (!test_bit(field(object_record::flags), object_flag::listed)) {
         orb_write32(field(object_record::routine), kRemoval);
-        set_bit(field(object_record::flags), enemy_bit::defeated);
+        set_bit(field(object_record::flags), object_flag::defeated);
         ret();
         return;
     }
@@ -363,7 +363,7 @@ L_084420:
             orb_write8(field(set_piece::attack_cooldown), dec<uint8_t>(cooldown));
         } else {
             if (!call(sub_07C9D4, 0x084425, 0x084420)) return;
-            if (test_bit(field(object_record::flags), enemy_bit::touched))
+            if (test_bit(field(object_record::flags), object_flag::touched))
                 orb_write32(field(set_piece::attack_cooldown), orb_read8(kAttackCooldowns + actors::rank_tier()));
         }
     }
@@ -392,7 +392,7 @@ void sub_0844B2() {
     cpu.reg[10] = kRiderStunFrames;
     cpu.reg[11] = kRiderHitStates;
     if (!call(sub_07A980, 0x0844C8, 0x0844C3)) return;
-    const uint32_t carrier = actors::linked(cpu.reg[20], object_record::owner);
+    const uint32_t carrier = linked(cpu.reg[20], object_record::owner);
     {
         const uint32_t target = orb_read32(kRiderStates + 4u * state());
         switch (target) {
@@ -454,7 +454,7 @@ L_0845C1:
 // the run. In: R20 = the carrier. Out: R11 = the rider.
 void sub_0845D6() {
     ROUTINE_ENTRY(0x0845D6);
-    cpu.reg[11] = actors::linked(cpu.reg[20], object_record::partner);
+    cpu.reg[11] = linked(cpu.reg[20], object_record::partner);
     const uint32_t rider = cpu.reg[11];
     if (!rides(rider, cpu.reg[20])) {
         ret();

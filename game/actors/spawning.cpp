@@ -290,7 +290,7 @@ void sub_0662E2() {
 // In: R10 = the record, R11 = its counter, R12 = the object.
 void sub_066378() {
     ROUTINE_ENTRY(0x066378);
-    if (test_bit(cpu.reg[12] + object_record::flags, 0)) {
+    if (test_bit(cpu.reg[12] + object_record::flags, object_flag::alive)) {
         ret();
         return;
     }
@@ -447,7 +447,7 @@ void sub_06AD9C() {
 // once, then the plain routine. In: R20 = the staller.
 void sub_06AEA4() {
     ROUTINE_ENTRY(0x06AEA4);
-    if (test_bit(cpu.reg[20] + object_record::flags, owner_flag::defeated)) {
+    if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kStallerDefeatSound;
         if (!call(sub_088F98, 0x06AEB3, 0x06AEAE)) return;
         if (!call(sub_0737D9, 0x06AEBA, 0x06AEB5)) return;
@@ -469,9 +469,9 @@ void sub_06AEDA() {
             return;
         }
     }
-    orb_write8(staller + enemy_child::velocity_x, 0);
-    orb_write8(staller + enemy_child::velocity_y, 0);
-    clear_bit(staller + object_record::flags, owner_flag::alive);
+    orb_write8(staller + object_record::velocity_x, 0);
+    orb_write8(staller + object_record::velocity_y, 0);
+    clear_bit(staller + object_record::flags, object_flag::alive);
     orb_write32(staller + object_record::routine, kStallerShrink);
     sub_06AF40();
 }

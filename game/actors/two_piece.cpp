@@ -61,7 +61,7 @@ using namespace actors::self;
 uint8_t direction() { return orb_read8(field(tp::direction)); }
 
 // The piece's owner (the body) by the low half at +12.
-uint32_t body_of_piece() { return actors::linked(cpu.reg[20], object_record::owner); }
+uint32_t body_of_piece() { return linked(cpu.reg[20], object_record::owner); }
 
 // The body's state, which every piece frame reads.
 uint8_t body_state() { return orb_read8(body_of_piece() + object_record::state); }
@@ -101,7 +101,7 @@ void fall_step() {
     orb_write16(field(object_record::world_y), orb_read16(field(tp::floor_y)));
     set_state(1);
     orb_write16(field(object_record::flags),
-                static_cast<uint16_t>(orb_read16(field(object_record::flags)) & ~(1u << enemy_bit::intangible | 1u << enemy_bit::airborne)));
+                static_cast<uint16_t>(orb_read16(field(object_record::flags)) & ~(1u << object_flag::intangible | 1u << object_flag::airborne)));
 }
 
 // One step of a walk by the direction's (dx, dy) pair from the table: x
@@ -193,7 +193,7 @@ L_07DE14:
 void sub_07DE16() {
     ROUTINE_ENTRY(0x07DE16);
     next_state();
-    clear_bit(field(object_record::flags), enemy_bit::airborne);
+    clear_bit(field(object_record::flags), object_flag::airborne);
     cpu.reg[0] = direction();
     test<uint8_t>(cpu.reg[0]);
     if (ne()) {
@@ -256,7 +256,7 @@ void sub_07DE9A() {
 // horizontal step, the variant's jump animation. In: R20.
 void sub_07DED4() {
     ROUTINE_ENTRY(0x07DED4);
-    set_bit(field(object_record::flags), enemy_bit::airborne);
+    set_bit(field(object_record::flags), object_flag::airborne);
     next_state();
     orb_write16(field(tp::floor_y), orb_read16(field(object_record::world_y)));
     orb_write8(field(tp::jump_speed), kJumpSpeed);
@@ -408,7 +408,7 @@ void sub_07E034() {
     ROUTINE_ENTRY(0x07E034);
     orb_write8(field(tp::stun_timer), dec<uint8_t>(orb_read8(field(tp::stun_timer))));
     if (less_equal()) {
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
         set_state(1);
     }
     sub_07A523();
@@ -611,7 +611,7 @@ void sub_07E2F6() {
     }
     cpu.reg[10] = kProbeBoxes + 4u * orb_read8(body + tp::variant);
     if (!call(sub_088347, 0x07E31A, 0x07E315)) return;
-    if (clear_bit(field(object_record::flags), enemy_bit::touched)) set_state(orb_read8(kProbeHitState));
+    if (clear_bit(field(object_record::flags), object_flag::touched)) set_state(orb_read8(kProbeHitState));
     ret();
 }
 
@@ -626,14 +626,14 @@ void sub_07E336() {
         ret();
         return;
     }
-    cmp<uint8_t>(orb_read8(actors::linked(cpu.reg[20], object_record::partner) + object_record::state), 2);
+    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::partner) + object_record::state), 2);
     if (no_carry()) {
         ret();
         return;
     }
     cpu.reg[10] = kApproachBox;
     if (!call(sub_088347, 0x07E35C, 0x07E357)) return;
-    if (!clear_bit(field(object_record::flags), enemy_bit::touched)) {
+    if (!clear_bit(field(object_record::flags), object_flag::touched)) {
         ret();
         return;
     }

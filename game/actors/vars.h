@@ -41,27 +41,12 @@ constexpr uint32_t entry = 72;       // 32-bit, the table entry's header, then i
 constexpr uint32_t countdown = 76;   // 8-bit, blink or pulse
 }  // namespace child_effect_record
 
-// Enemy fields that the kinds' children and the entrance state use.
+// The boss bar's fields beside the enemy fields of object_record that the
+// kinds' children and the entrance state use.
 namespace enemy_child {
-constexpr uint32_t velocity_x = 39;    // s8 per frame
-constexpr uint32_t velocity_y = 40;    // s8 per frame
-constexpr uint32_t rise_speed = 41;    // s8, added to the height, then less 1
-constexpr uint32_t enemy_timer = 54;   // 8-bit (16-bit in the entrance)
-constexpr uint32_t substate = 56;      // 8-bit
-constexpr uint32_t last_state = 57;    // 8-bit
-constexpr uint32_t state_record = 68;  // 32-bit, the kind's enemy_state_record
 constexpr uint32_t bar_energy = 32;    // 16-bit, on a boss bar: the energy shown
 constexpr uint32_t bar_step = 34;      // 16-bit, on a boss bar: its step
 }  // namespace enemy_child
-
-// Bits of object_record.flags that actors use beyond the display's.
-namespace owner_flag {
-constexpr unsigned alive = 0;
-constexpr unsigned not_target = 2;
-constexpr unsigned defeated = 9;
-constexpr unsigned effect_lives = 11;
-constexpr unsigned enemy = 15;
-}  // namespace owner_flag
 
 // ---- spawn generators, the progress watcher and the enemy kinds' set-ups ----
 
@@ -69,40 +54,6 @@ namespace enemy_flag {
 constexpr unsigned boss_bar = 0;
 constexpr unsigned wave_lock = 1;
 }  // namespace enemy_flag
-
-// The enemy fields of a 128-byte object beyond the engine's common head.
-namespace object_record {
-constexpr uint32_t enemy_tick = 38;       // 8-bit, frames moved; target re-pick when its low 4 bits are 0
-constexpr uint32_t velocity_x = 39;       // s8 world units per frame
-constexpr uint32_t velocity_y = 40;       // s8
-constexpr uint32_t rise_speed = 41;       // 8-bit, added to the height while vanishing or leaping
-constexpr uint32_t enemy_timer = 54;      // 8-bit
-constexpr uint32_t approach_timer = 55;   // 8-bit
-constexpr uint32_t substate = 56;         // 8-bit
-constexpr uint32_t last_state = 57;       // 8-bit, differs from state in a state's first frame
-constexpr uint32_t target_player = 66;    // 16-bit low half of the target's player record
-constexpr uint32_t state_record = 68;     // 32-bit ROM address of the kind's enemy_state_record
-constexpr uint32_t target_distance = 72;  // 32-bit squared distance to the chosen point (the claim)
-constexpr uint32_t approach_dx = 76;      // s16
-constexpr uint32_t approach_dy = 78;      // s16
-constexpr uint32_t attack_pattern = 82;   // 8-bit
-constexpr uint32_t target_slot = 83;      // 8-bit 0-7 (bit 0 the side), 0xFF none
-constexpr uint32_t offset_index = 84;     // 8-bit, 0-15 into the approach offsets
-}  // namespace object_record
-
-// object_record.flags bits of the enemies (mirror_x, bit 6, is the facing).
-namespace enemy_bit {
-constexpr unsigned alive = 0;
-constexpr unsigned intangible = 2;
-constexpr unsigned held = 4;         // the player character keeps the enemy: state 5
-constexpr unsigned hit = 8;          // state 6
-constexpr unsigned defeated = 9;     // state 7
-constexpr unsigned touched = 10;     // a box test found something
-constexpr unsigned free_move = 12;   // moves without terrain tests
-constexpr unsigned airborne = 13;
-constexpr unsigned holds_player = 14;
-constexpr unsigned enemy = 15;
-}  // namespace enemy_bit
 
 // The enemy states the framework gives a meaning to.
 namespace enemy_state {
@@ -147,13 +98,12 @@ constexpr uint32_t box = 2;
 constexpr uint32_t size = 6;
 }  // namespace pattern_entry
 
-// The generic-AI enemy's fields beyond the common head (128-byte objects;
-// the thrown objects of types 0 and 3 use the speeds too).
+// The generic-AI enemy's fields beyond the common head (128-byte objects).
+// Its speeds are object_record's velocity_x and velocity_y (+1 each frame of
+// a jump or fall), which the thrown objects of types 0 and 3 use too, and
+// enemy_timer counts the frames to its next decision.
 namespace platform_enemy {
 constexpr uint32_t ai_facing_code = 38;     // u8, type 2: picks facing and start animation
-constexpr uint32_t velocity_x = 39;         // s8 per frame
-constexpr uint32_t velocity_y = 40;         // s8 per frame, +1 each frame of a jump or fall
-constexpr uint32_t enemy_timer = 54;        // u8, frames to the next decision
 constexpr uint32_t ai_probe_side = 55;      // u8, bit 0 picks the watch's probe box
 constexpr uint32_t ai_attack_timer = 56;    // u8, watch interval, then wind-up
 constexpr uint32_t ai_stun_timer = 57;      // u8
@@ -173,13 +123,6 @@ constexpr uint32_t ai_home_y = 92;
 constexpr uint32_t ai_last_flags = 90;      // u16, type 3: the flags as its frame began
 constexpr uint32_t part_word2 = 100;        // u16, words 2 and 3 of the first copied part
 constexpr uint32_t part_word3 = 102;
-// Bits of the flags word.
-constexpr unsigned active = 0;
-constexpr unsigned intangible = 2;
-constexpr unsigned hit = 8;
-constexpr unsigned defeated = 9;
-constexpr unsigned touched = 10;
-constexpr unsigned airborne = 13;
 // The player record's bytes the enemies read.
 constexpr uint32_t player_code = 38;        // u8, low 4 bits read by the type-2 watch
 constexpr uint32_t player_slot = 129;       // u8
@@ -240,8 +183,6 @@ constexpr uint32_t progress = 72;    // 16-bit camera progress since the restart
 namespace enemy_setup {
 constexpr uint32_t kind2_companion = 66;  // 16-bit, kind 2's companion
 constexpr uint32_t field_80 = 80;         // 16-bit, 0 at set-up
-constexpr uint32_t target_slot = 83;      // 8-bit, 255 = none
-constexpr uint32_t offset_index = 84;     // 8-bit, random 0-15
 constexpr uint32_t overlay_flag = 85;     // 8-bit, kind 14
 constexpr uint32_t overlay_companion = 86;  // 16-bit, kinds 13 and 14
 constexpr uint32_t spawn_data = 88;       // 32-bit, kinds 7 and 8
@@ -264,13 +205,13 @@ namespace mixer_reg {
 constexpr uint32_t nbg3_priority = 0x28;  // bits 0-3 the layer's priority
 }  // namespace mixer_reg
 
-// Passer-by fields beyond enemy_child's (velocities, rise speed, timer) and
+// Passer-by fields beyond object_record's enemy fields (velocities, rise
+// speed, timer; offset_index non-zero keeps type 53's gun still) and
 // target_claim::slot; the zoomed placement's fields of any object.
 namespace passer_by {
 constexpr uint32_t wave_phase = 41;          // 8-bit, type 53's bobbing phase
 constexpr uint32_t zoom_dx = 72;             // s16, offset from the screen centre
 constexpr uint32_t zoom_dy = 74;             // s16
-constexpr uint32_t offset_index = 84;        // 8-bit, type 53: non-zero keeps its gun still
 constexpr uint32_t part_source_width = 98;   // 8-bit, of the first copied sprite part
 constexpr uint32_t part_source_height = 99;  // 8-bit
 constexpr uint32_t part_height = 100;        // 16-bit, bits 0-9 the drawn height
@@ -291,19 +232,15 @@ constexpr uint32_t height = 8;
 constexpr uint32_t size = 10;
 }  // namespace decoration_record
 
-// A prop (128 bytes) beyond the head.
+// A prop (128 bytes) beyond the head; knocked away, it moves by velocity_x.
 namespace prop_record {
 constexpr uint32_t data_pointer = 16;    // 32-bit, its first byte the prop type; screen_x later
-constexpr uint32_t velocity_x = 39;      // s8, knocked away
 constexpr uint32_t vertical_speed = 41;  // s8
 constexpr uint32_t bounce_speed = 54;    // s8, knocked away ...
 constexpr uint32_t counter = 54;         // ... or 8-bit frames of the wait and the blink
 constexpr uint32_t flash_timer = 57;     // 8-bit, frames without hit boxes after a hit
 }  // namespace prop_record
 
-namespace owner_flag {
-constexpr unsigned hit = 8;
-}  // namespace owner_flag
 // ---- the two-piece enemies (types 5 and 6), the volley enemy (type 7) and
 // their pieces and projectiles, beside object_record ----
 namespace two_piece_record {
@@ -409,13 +346,12 @@ constexpr uint32_t kind = 0;   // u16
 constexpr uint32_t value = 2;  // u16
 }  // namespace pickup_record
 
-// A pickup item (128 bytes) beyond the common head.
+// A pickup item (128 bytes) beyond the common head; flying, its velocities
+// are in 1/16 pixel per frame.
 namespace pickup_item {
 constexpr uint32_t data_pointer = 16;   // 32-bit at birth: the pickup_record
 constexpr uint32_t fine_x = 32;         // flying: screen position in 1/16 pixel
 constexpr uint32_t fine_y = 34;
-constexpr uint32_t velocity_x = 39;     // s8, 1/16 pixel per frame
-constexpr uint32_t velocity_y = 40;
 constexpr uint32_t pickup_timer = 54;   // 16-bit flight frames left
 constexpr uint32_t pickup_kind = 72;    // 16-bit
 constexpr uint32_t pickup_value = 74;   // 16-bit
@@ -428,9 +364,6 @@ constexpr uint32_t colour_word = 110;
 // The rider carrier and the set-piece enemies of the generic AI (128 bytes).
 namespace set_piece {
 constexpr uint32_t route_index = 38;     // 8-bit, written as 32-bit with the velocities
-constexpr uint32_t velocity_x = 39;      // s8 per frame
-constexpr uint32_t velocity_y = 40;
-constexpr uint32_t enemy_timer = 54;     // 8-bit
 constexpr uint32_t attack_cooldown = 56; // 8-bit; the u32 at +56 clears the three after it
 constexpr uint32_t ai_stun_timer = 57;   // 8-bit
 constexpr uint32_t resume_state = 62;    // 8-bit, state after a stun

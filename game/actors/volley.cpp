@@ -141,7 +141,7 @@ L_07F47E:  // start: type 7, no stuns, the generic set-up, the boss bar, sound 0
 
 L_07F4A1:  // pose: a random wait animation, or the volley after two stuns
     next_state();
-    clear_bit(field(object_record::flags), enemy_bit::airborne);
+    clear_bit(field(object_record::flags), object_flag::airborne);
     cmp<uint8_t>(orb_read8(field(vr::stun_count)), kStuns);
     if (no_carry()) {
         set_state(kVolleyState);
@@ -207,7 +207,7 @@ L_07F555:  // aimed attack: the octant's boxes hit every frame of the step
 L_07F5C8:  // volley 1 start: untouchable, stun count cleared
     next_state();
     orb_write8(field(vr::stun_count), 0);
-    set_bit(field(object_record::flags), enemy_bit::intangible);
+    set_bit(field(object_record::flags), object_flag::intangible);
     cpu.reg[19] = kVolley1;
     if (!call(sub_061F06, 0x07F5DC, 0x07F5D7)) return;
 
@@ -269,7 +269,7 @@ L_07F6D0:  // volley 3: at the end touchable again, state 1, rest timer
     count_step();
     if (eq()) {
         set_state(1);
-        clear_bit(field(object_record::flags), enemy_bit::intangible);
+        clear_bit(field(object_record::flags), object_flag::intangible);
         orb_write8(field(vr::step_timer), by_rank(kRestTimer));
     }
     sub_07A523();
@@ -342,7 +342,7 @@ void sub_07F7B7() {
     {
         const uint32_t player = var::player_records + (cpu.reg[0] & kSlotMask);
         const uint32_t flags = orb_read32(player + object_record::flags);
-        if (!(flags & 1u << player_bit::in_play) || (flags & 1u << enemy_bit::hit) ||
+        if (!(flags & 1u << player_bit::in_play) || (flags & 1u << object_flag::hit) ||
             (flags & 1u << player_bit::untouchable)) {
             orb_write8(field(vr::step_timer), 1);
             ret();

@@ -25,8 +25,7 @@ constexpr uint32_t kStateTable = 0x08596C;
 
 constexpr uint32_t kPartnerRoutine = 0x0810CE;
 
-// Player record bytes the follow reads.
-constexpr uint32_t kFollowed = 148;    // non-zero: the camera follows this player
+// The player record byte the follow reads beside follow_weight.
 constexpr uint32_t kFollowIndex = 38;  // its low 4 bits pick the vertical offset
 
 constexpr uint32_t kLayer2 = var::camera_records + 2 * camera_record::size;
@@ -502,7 +501,7 @@ void sub_086DA9() {
 void sub_086DD3() {
     ROUTINE_ENTRY(0x086DD3);
     const uint32_t player = cpu.reg[19];
-    test<uint8_t>(orb_read8(player + kFollowed));
+    test<uint8_t>(orb_read8(player + player_record::follow_weight));
     if (eq()) {
         ret();
         return;

@@ -16,18 +16,6 @@ using namespace guest;
 
 namespace {
 
-// object_record.flags bits read and written here.
-constexpr unsigned kIntangible = 2;
-constexpr unsigned kNoPointTarget = 4;  // passed over by the vertical family only
-constexpr unsigned kListed = 5;         // listed on screen this frame
-constexpr unsigned kMirrorX = 6;
-constexpr unsigned kMirrorY = 7;        // mirrors the second axis of a box
-constexpr unsigned kHit = 8;
-constexpr unsigned kTouched = 10;       // the answer of every test
-// Mode 2 stops only at a target with bit 15 set and bit 13 clear.
-constexpr unsigned kStopUnless = 13;
-constexpr unsigned kStopWhen = 15;
-
 // The room of the tables: entries beyond it would land on what follows.
 constexpr uint32_t kRoomA = 4;
 constexpr uint32_t kRoomB = 47;
@@ -82,7 +70,7 @@ void enter_boxes(uint32_t room, Rest rest) {
         orb_write8(cpu.reg[19], static_cast<uint8_t>(count + 1));
         orb_write32(cpu.reg[3] + hitbox_entry::object, cpu.reg[20]);
         write_span(cpu.reg[3] + hitbox_entry::x_from,
-                   axis(load_sx8(cpu.reg[1]), orb_read8(cpu.reg[1] + 1), mirrored(kMirrorX),
+                   axis(load_sx8(cpu.reg[1]), orb_read8(cpu.reg[1] + 1), mirrored(object_flag::mirror_x),
                         orb_read16(cpu.reg[20] + object_record::world_x)));
         rest(cpu.reg[3], load_sx8(cpu.reg[1] + 2), orb_read8(cpu.reg[1] + 3));
         cpu.reg[1] += 4;
@@ -93,7 +81,7 @@ void enter_boxes(uint32_t room, Rest rest) {
 // Table B takes an object listed on screen this frame while its count byte
 // is below 47; the test is made once per object.
 bool table_b_takes_r20() {
-    if (!test_bit(cpu.reg[20], kListed)) return false;
+    if (!test_bit(cpu.reg[20], object_flag::listed)) return false;
     cmp<uint8_t>(orb_read8(var::hitbox_table_b), kRoomB);
     return carry();
 }
@@ -101,7 +89,7 @@ bool table_b_takes_r20() {
 // The start of every test: the touched bit cleared; true when the table at
 // R15 holds no entries, so that nothing is built or walked and R10 stays.
 bool nothing_to_test() {
-    clear_bit(cpu.reg[20], kTouched);
+    clear_bit(cpu.reg[20], object_flag::touched);
     test<uint8_t>(orb_read8(cpu.reg[15]));
     return eq();
 }
@@ -114,8 +102,8 @@ void read_tester_box(bool words, uint32_t second_base) {
     uint32_t v[4];
     for (uint32_t i = 0; i < 4; ++i)
         v[i] = words ? load_sx16(at + 2 * i) : (i & 1) ? load_zx8(at + i) : load_sx8(at + i);
-    const span x = axis(v[0], v[1], mirrored(kMirrorX), orb_read16(cpu.reg[20] + object_record::world_x));
-    const span second = axis(v[2], v[3], mirrored(kMirrorY), second_base);
+    const span x = axis(v[0], v[1], mirrored(object_flag::mirror_x), orb_read16(cpu.reg[20] + object_record::world_x));
+    const span second = axis(v[2], v[3], mirrored(object_flag::mirror_y), second_base);
     set16(cpu.reg[2], x.lo);
     set16(cpu.reg[3], x.hi);
     set16(cpu.reg[4], second.lo);
@@ -138,11 +126,11 @@ bool entry_counts(bool vertical) {
     cpu.reg[18] = orb_read32(cpu.reg[15] + hitbox_entry::object);
     cmp<uint16_t>(cpu.reg[18], orb_read16(cpu.reg[20] + object_record::owner));
     if (eq()) return false;
-    if (test_bit(cpu.reg[18], kIntangible) || test_bit(cpu.reg[18], kHit)) return false;
+    if (test_bit(cpu.reg[18], object_flag::intangible) || test_bit(cpu.reg[18], object_flag::hit)) return false;
     if (!vertical)
         return overlaps(cpu.reg[15] + hitbox_entry::depth_from, cpu.reg[4], cpu.reg[5]) &&
                overlaps(cpu.reg[15] + hitbox_entry::x_from, cpu.reg[2], cpu.reg[3]);
-    if (test_bit(cpu.reg[18], kNoPointTarget)) return false;
+    if (test_bit(cpu.reg[18], object_flag::held)) return false;
     return overlaps(cpu.reg[15] + hitbox_entry::depth_from, cpu.reg[1], cpu.reg[1]) &&
            overlaps(cpu.reg[15] + hitbox_entry::x_from, cpu.reg[2], cpu.reg[3]) &&
            overlaps(cpu.reg[15] + hitbox_entry::vertical_from, cpu.reg[4], cpu.reg[5]);
@@ -173,7 +161,7 @@ void sub_087FD6() {
 // pair minus the height. In: R20. Changes R0, R1, R3, R6, R19.
 void sub_08800A() {
     ROUTINE_ENTRY(0x08800A);
-    if (test_bit(cpu.reg[20], kIntangible)) {
+    if (test_bit(cpu.reg[20], object_flag::intangible)) {
         ret();
         return;
     }
@@ -193,7 +181,7 @@ void sub_08801B() {
         write_span(entry + hitbox_entry::depth_from,
                    {static_cast<uint16_t>(y - cpu.reg[6]), static_cast<uint16_t>(y + cpu.reg[6])});
         write_span(entry + hitbox_entry::vertical_from,
-                   axis(start, size, mirrored(kMirrorY),
+                   axis(start, size, mirrored(object_flag::mirror_y),
                         static_cast<uint32_t>(-orb_read16(cpu.reg[20] + object_record::height))));
     });
     ret();
@@ -225,7 +213,7 @@ void sub_08814E() {
     cpu.reg[19] = var::hitbox_table_b;
     enter_boxes(kRoomB, [](uint32_t entry, uint32_t start, uint32_t size) {
         write_span(entry + hitbox_entry::depth_from,
-                   axis(start, size, mirrored(kMirrorY), orb_read16(cpu.reg[20] + object_record::world_y)));
+                   axis(start, size, mirrored(object_flag::mirror_y), orb_read16(cpu.reg[20] + object_record::world_y)));
     });
     ret();
 }
@@ -320,7 +308,7 @@ void sub_088207() {
 L_08820C:
     cpu.reg[15] += hitbox_entry::size;
     if (!entry_counts(true)) goto L_088296;
-    set_bit(cpu.reg[20], kTouched);
+    set_bit(cpu.reg[20], object_flag::touched);
     bit_flags(cpu.reg[12], 1);
     if (carry()) goto L_08826E;
     bit_flags(cpu.reg[12], 0);
@@ -333,11 +321,11 @@ L_08826E:
         ret();
         return;
     }
-    if (!test_bit(cpu.reg[18], kStopUnless) && test_bit(cpu.reg[18], kStopWhen)) {
+    if (!test_bit(cpu.reg[18], object_flag::airborne) && test_bit(cpu.reg[18], object_flag::enemy)) {
         ret();
         return;
     }
-    clear_bit(cpu.reg[20], kTouched);
+    clear_bit(cpu.reg[20], object_flag::touched);
 L_088296:
     cpu.reg[0] = dec<uint32_t>(cpu.reg[0]);
     if (ne()) goto L_08820C;
@@ -443,7 +431,7 @@ void sub_0883C5() {
 L_0883CA:
     cpu.reg[15] += hitbox_entry::size;
     if (!entry_counts(false)) goto L_088420;
-    set_bit(cpu.reg[20], kTouched);
+    set_bit(cpu.reg[20], object_flag::touched);
     test<uint32_t>(cpu.reg[12]);
     if (eq()) goto L_088420;
     if (!call(sub_088556, 0x08841D, 0x08841A)) return;

@@ -6,6 +6,7 @@
 // vertical spans as the vertical test family builds them.
 #include "game/routines.h"
 #include "game/engine/vars.h"
+#include "game/flow/vars.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -15,16 +16,9 @@ namespace {
 constexpr uint32_t kReactionTable = 0x0885E9;  // bytes, row = attack kind (0-9) × 4 + column
 constexpr uint32_t kPointsTable = 0x088611;    // halfwords by attack kind, at an odd address
 constexpr uint32_t kSparkScript = 0x131957;
-constexpr uint32_t kOwnerScore = 140;          // player_record.score, 32-bit
 constexpr uint32_t kScoreCap = 99999999;
-constexpr uint32_t kHigh = 0x00200000;         // owners are named by the low half of their address
 constexpr uint32_t kLastReactionRow = 9;
 constexpr uint32_t kOtherReactionRow = 7;      // the row of every kind above 9
-
-// object_record.flags bits.
-constexpr unsigned kMirrorX = 6;
-constexpr unsigned kHit = 8;
-constexpr unsigned kDefeated = 9;
 
 uint16_t s16_max(uint32_t a, uint32_t b) {
     return static_cast<int16_t>(a) > static_cast<int16_t>(b) ? static_cast<uint16_t>(a) : static_cast<uint16_t>(b);
@@ -85,8 +79,8 @@ void sub_08852B() {
     cmp<uint8_t>(cpu.reg[6], kLastReactionRow);
     if (higher()) cpu.reg[6] = kOtherReactionRow;
     cpu.reg[6] *= 4;
-    if (test_bit(cpu.reg[18], kMirrorX)) cpu.reg[6] += 1;
-    if (test_bit(cpu.reg[20], kMirrorX)) cpu.reg[6] += 2;
+    if (test_bit(cpu.reg[18], object_flag::mirror_x)) cpu.reg[6] += 1;
+    if (test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[6] += 2;
     orb_write8(cpu.reg[18] + object_record::hit_reaction, orb_read8(kReactionTable + cpu.reg[6]));
     sub_088556();
 }
@@ -98,7 +92,7 @@ void sub_08852B() {
 // whose score_value is 0 credits nothing. In: R20, R18, R16. Changes R6-R9.
 void sub_088556() {
     ROUTINE_ENTRY(0x088556);
-    set_bit(cpu.reg[18], kHit);
+    set_bit(cpu.reg[18], object_flag::hit);
     orb_write16(cpu.reg[18] + object_record::last_attacker, orb_read16(cpu.reg[20] + object_record::owner));
     cpu.reg[6] = load_zx8(cpu.reg[20] + object_record::attack_kind);
     cpu.reg[7] = load_zx16(kPointsTable + 2 * cpu.reg[6]);
@@ -107,7 +101,7 @@ void sub_088556() {
     test<uint16_t>(cpu.reg[8]);
     if (greater()) goto L_088580;
     orb_write16(cpu.reg[18] + object_record::energy, 0);
-    set_bit(cpu.reg[18], kDefeated);
+    set_bit(cpu.reg[18], object_flag::defeated);
     cpu.reg[7] = load_zx16(cpu.reg[18] + object_record::score_value);
 L_088580:
     test<uint16_t>(orb_read16(cpu.reg[18] + object_record::score_value));
@@ -117,10 +111,10 @@ L_088580:
     }
     cpu.reg[9] = kHigh;
     set16(cpu.reg[9], orb_read16(cpu.reg[20] + object_record::owner));
-    cpu.reg[8] = add<uint32_t>(orb_read32(cpu.reg[9] + kOwnerScore), cpu.reg[7]);
+    cpu.reg[8] = add<uint32_t>(orb_read32(cpu.reg[9] + player_record::score), cpu.reg[7]);
     cmp<uint32_t>(cpu.reg[8], kScoreCap);
     if (higher()) cpu.reg[8] = kScoreCap;
-    orb_write32(cpu.reg[9] + kOwnerScore, cpu.reg[8]);
+    orb_write32(cpu.reg[9] + player_record::score, cpu.reg[8]);
     ret();
 }
 

@@ -9,9 +9,6 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kTemplate = 0x088D58;
-constexpr uint32_t kHigh = 0x00200000;  // objects are linked by the low halves of their addresses
-
-uint32_t link_at(uint32_t object, uint32_t field) { return kHigh | orb_read16(object + field); }
 
 // A free stack: its count, then entries 1 to count, so that the first object
 // taken is the highest of the pool.
@@ -144,8 +141,8 @@ void sub_088CA5() {
 void sub_088CD3() {
     ROUTINE_ENTRY(0x088CD3);
     orb_write16(var::active_count, dec<uint16_t>(orb_read16(var::active_count)));
-    const uint32_t prev = link_at(cpu.reg[20], object_record::prev);
-    const uint32_t next = link_at(cpu.reg[20], object_record::next);
+    const uint32_t prev = linked(cpu.reg[20], object_record::prev);
+    const uint32_t next = linked(cpu.reg[20], object_record::next);
     orb_write16(prev + object_record::next, static_cast<uint16_t>(next));
     orb_write16(next + object_record::prev, static_cast<uint16_t>(prev));
     cmp<uint16_t>(cpu.reg[20], cpu.reg[22]);

@@ -11,8 +11,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kHigh = 0x00200000;  // objects are linked by the low halves of their addresses
-
 // Boot values of the sprite-control registers and the list header.
 constexpr uint32_t kControlBytes = 0x060A86;  // registers 0, 2, 3, 4, 5, 6
 constexpr uint32_t kListHeader = 0x060A8E;    // entry 0 and the first half of entry 1

@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 
+#include "game/engine/object.h"
+
 namespace var {
 
 // ---- objects (0x200000-0x207FFF) ----
@@ -156,46 +158,6 @@ constexpr uint32_t minutes = 1;
 constexpr uint32_t hours = 2;
 constexpr uint32_t days = 3;
 }  // namespace time_record
-
-// The common head of every object (and of the player records).
-namespace object_record {
-constexpr uint32_t flags = 0;          // 16-bit
-constexpr uint32_t state = 2;          // 8-bit
-constexpr uint32_t type = 3;           // 8-bit
-constexpr uint32_t routine = 4;        // 32-bit guest address, called once a frame
-constexpr uint32_t prev = 8;           // 16-bit low half
-constexpr uint32_t next = 10;          // 16-bit low half
-constexpr uint32_t owner = 12;         // 16-bit low half
-constexpr uint32_t partner = 14;       // 16-bit low half
-constexpr uint32_t screen_x = 16;      // s16
-constexpr uint32_t screen_y = 18;      // s16
-constexpr uint32_t frame = 20;         // 32-bit
-constexpr uint32_t next_script = 24;   // 32-bit
-constexpr uint32_t frame_table = 28;   // 32-bit
-constexpr uint32_t world_x = 32;       // s16, quarter pixels
-constexpr uint32_t world_y = 34;       // s16
-constexpr uint32_t height = 36;        // s16
-constexpr uint32_t frame_duration = 42;
-constexpr uint32_t frame_timer = 43;
-constexpr uint32_t anim_mode = 44;
-constexpr uint32_t frame_index = 45;
-constexpr uint32_t display_link = 46;  // 16-bit
-constexpr uint32_t hitbox_data = 48;   // 32-bit
-constexpr uint32_t score_value = 52;   // 16-bit
-constexpr uint32_t attack_kind = 58;
-constexpr uint32_t hit_reaction = 59;
-constexpr uint32_t last_attacker = 60;  // 16-bit
-constexpr uint32_t energy = 64;         // s16, 128- and 256-byte records
-constexpr uint32_t copied_parts = 95;   // part count, then the parts copied in modes 1 and 2
-}  // namespace object_record
-
-// Bits of object_record.flags that the display reads.
-namespace object_flag {
-constexpr unsigned hidden = 1;
-constexpr unsigned listed = 5;    // linked into a depth bucket this frame
-constexpr unsigned mirror_x = 6;
-constexpr unsigned mirror_y = 7;
-}  // namespace object_flag
 
 // The animation modes of object_record.anim_mode.
 namespace anim_mode {

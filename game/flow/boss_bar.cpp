@@ -17,8 +17,6 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-constexpr uint32_t kHigh = 0x00200000;
-
 // Fields of the bar object (64 bytes).
 constexpr uint32_t kColour = 2;       // 8-bit palette block choice
 constexpr uint32_t kName = 3;         // 8-bit name index

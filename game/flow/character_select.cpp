@@ -28,7 +28,6 @@ constexpr uint32_t kTakenSounds = 0x063136;     // sound code per character
 
 constexpr uint16_t kSelectionTime = 1200;
 constexpr uint32_t kCountdownCell = 0x31F244;
-constexpr uint32_t kObjectHigh = 0x200000;      // objects are named by their low half
 constexpr uint32_t kWorkRam = 0x208000;         // the player records by their offset from it
 
 // Selection controller and marker fields beyond the object head.
@@ -129,12 +128,12 @@ void sub_062C06() {
     const uint8_t type = orb_read8(self + object_record::type);
     r(10) = kWorkRam;
     set16(r(10), add<uint16_t>(r(10), orb_read16(kCursorPlayers + 2 * type)));
-    r(11) = kObjectHigh | orb_read16(self + object_record::owner);
+    r(11) = kHigh | orb_read16(self + object_record::owner);
     const uint8_t state = orb_read8(self + object_record::state);
     switch (state) {
     case 0:
         if (!test_bit(r(10) + player_record::flags, player_bit::in_play) ||
-            !test_bit(r(11) + object_record::flags, 0)) {
+            !test_bit(r(11) + object_record::flags, object_flag::alive)) {
             ret();
             return;
         }
@@ -151,7 +150,7 @@ void sub_062C06() {
         return;
     case 1:
         r(9) = load_zx8(self + kPlace);
-        if (!test_bit(r(11) + object_record::flags, 0)) {
+        if (!test_bit(r(11) + object_record::flags, object_flag::alive)) {
             if (!call(sub_062E4F, 0x062C80, 0x062C7B)) return;
             sub_062E2A();
             return;
@@ -254,7 +253,7 @@ void sub_062DE5() {
     }
     orb_write8(r(20) + kPlace, static_cast<uint8_t>(r(9)));
     orb_write16(r(20) + object_record::screen_x, orb_read16(kCursorPositions + 4 * (r(9) & 0xFF)));
-    r(11) = kObjectHigh | orb_read16(r(20) + object_record::owner);
+    r(11) = kHigh | orb_read16(r(20) + object_record::owner);
     if (orb_read8(r(11) + kTicks) & 0x10) {
         ret();
         return;

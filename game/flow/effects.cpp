@@ -17,10 +17,6 @@ uint32_t& r(int n) { return cpu.reg[n]; }
 constexpr uint32_t kStrikeWord = 0x07734E;  // bits 15-12 attack kind, 11-0 strength
 constexpr uint8_t kTouchSound = 0xEB;
 
-// Flags bits of these objects.
-constexpr unsigned kAlive = 0;
-constexpr unsigned kTouched = 10;
-
 // The set-up the three share: the object is its own owner, so that no body
 // entry is passed over as its owner's.
 void set_up(uint32_t object, uint8_t type) {
@@ -61,7 +57,7 @@ L_077123:  // waiting for a touch
     if (!call(sub_061FB6, 0x077128, 0x077123)) return;
     r(10) = 0x07733D;
     if (!call(sub_088180, 0x077134, 0x07712F)) return;
-    if (clear_bit(object, kTouched)) {
+    if (clear_bit(object, object_flag::touched)) {
         r(19) = 0x099081;
         if (!call(sub_061F67, 0x07713F, 0x07713A)) return;
         r(0) = kTouchSound;
@@ -86,7 +82,7 @@ L_077154:  // triggered: strikes on frame 1, removed when the animation stops
     return;
 
 L_077180:  // removal
-    clear_bit(object, kAlive);
+    clear_bit(object, object_flag::alive);
     if (!call(sub_088CD3, 0x07718A, 0x077185)) return;
     sub_088D0C();
 }
@@ -111,11 +107,11 @@ void sub_0771A2() {
 
 L_0771E7:  // waiting for a touch, inside the active window
     if (!call(sub_07AB3F, 0x0771EC, 0x0771E7)) return;
-    if (!test_bit(object, kAlive)) goto L_077250;
+    if (!test_bit(object, object_flag::alive)) goto L_077250;
     if (!call(sub_061FB6, 0x0771F5, 0x0771F0)) return;
     r(10) = 0x077345;
     if (!call(sub_088347, 0x077200, 0x0771FB)) return;
-    if (clear_bit(object, kTouched)) {
+    if (clear_bit(object, object_flag::touched)) {
         r(19) = 0x08EAE3;
         if (!call(sub_061F67, 0x07720B, 0x077206)) return;
         r(0) = kTouchSound;
@@ -140,7 +136,7 @@ L_077222:  // triggered: strikes on frame 1, removed when the animation stops
     return;
 
 L_077250:  // removal
-    clear_bit(object, kAlive);
+    clear_bit(object, object_flag::alive);
     if (!call(sub_088CD3, 0x07725A, 0x077255)) return;
     sub_088D0C();
 }
@@ -205,7 +201,7 @@ L_077314:  // one step of the drift
     return;
 
 L_077330:  // removal
-    clear_bit(object, kAlive);
+    clear_bit(object, object_flag::alive);
     if (!call(sub_088CD3, 0x07733A, 0x077335)) return;
     sub_088D0C();
 }

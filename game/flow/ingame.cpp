@@ -52,7 +52,6 @@ constexpr uint16_t kRankingScreen = 12;    // mode word of the score-ranking scr
 constexpr uint32_t kRankingPageTop = 4096;  // R9 for sub_060953: 0x300000-0x3013FF
 constexpr uint8_t kFadeIn = 3;
 constexpr uint8_t kFadeOut = 0;
-constexpr uint32_t kHigh = 0x00200000;
 
 uint8_t state() { return orb_read8(var::ingame_state); }
 void go(uint8_t s) { orb_write8(var::ingame_state, s); }
@@ -329,7 +328,7 @@ void sub_062246() {
             for (uint32_t n = 0; n < 4; ++n) {
                 const uint32_t player = cpu.reg[25] + orb_read16(kPlayerOffsets + 2u * n);
                 const uint32_t entry = var::target_points + target_point_entry::size * n;
-                if (!test_bit(player + object_record::flags, 0)) {
+                if (!test_bit(player + object_record::flags, object_flag::alive)) {
                     orb_write16(entry + target_point_entry::left_x, 0xFFFF);
                     orb_write16(entry + target_point_entry::right_x, 0xFFFF);
                     continue;
@@ -626,7 +625,7 @@ void sub_063CC3() {
     ROUTINE_ENTRY(0x063CC3);
     for (uint32_t player = var::player_records; player < var::player_records + 4 * player_record::size;
          player += player_record::size) {
-        if (!test_bit(player + object_record::flags, 0)) continue;
+        if (!test_bit(player + object_record::flags, object_flag::alive)) continue;
         orb_write32(player + object_record::routine, cpu.reg[19]);
         orb_write8(player + object_record::state, static_cast<uint8_t>(cpu.reg[9]));
     }

@@ -20,24 +20,10 @@ namespace {
 namespace pr = player_record;
 namespace ob = object_record;
 
-constexpr uint32_t kHigh = 0x00200000;  // records and objects are linked by low halves
-
 // game_flags and system_flags bits read or written here.
-constexpr unsigned kDemo = 8;
 constexpr unsigned kControllerRan = 10;
-constexpr unsigned kSlotOut = 13;
-constexpr unsigned kPlayOver = 14;
 constexpr uint32_t kFreezeBits = 0x0F00;  // system_flags bits 8-11
 constexpr unsigned kRankDown = 2;         // rank_events bit
-
-// Player flags.
-constexpr unsigned kHidden = 1;
-constexpr unsigned kUntouchable = 2;
-constexpr unsigned kHeldByPlayer = 4;  // on an enemy: the player holds it
-constexpr unsigned kFacingRight = 6;
-constexpr unsigned kHit = 8;
-constexpr unsigned kDefeated = 9;
-constexpr unsigned kTouched = 10;
 
 // Input bits.
 constexpr uint32_t kDown = 0x01, kUp = 0x02, kRight = 0x04, kLeft = 0x08, kDirections = 0x0F;
@@ -109,7 +95,7 @@ constexpr int16_t kBoundDown = 864, kBoundUp = 320, kBoundLeft = 192, kBoundRigh
 // The steps of the free-place search: one pass through the 16-bit x range.
 constexpr int kPlaceSteps = 1024;
 
-uint32_t at(uint32_t offset) { return cpu.reg[20] + offset; }
+constexpr auto& at = self::field;  // a field of R20
 uint32_t character() { return orb_read8(at(pr::character)); }
 uint32_t action() { return orb_read8(at(pr::action)); }
 int16_t s16_at(uint32_t address) { return static_cast<int16_t>(orb_read16(address)); }
@@ -118,7 +104,7 @@ uint32_t by_character(uint32_t table) { return orb_read32(table + 4 * character(
 // A byte of the per-character table of bytes by action.
 uint32_t action_byte(uint32_t table) { return orb_read8(by_character(table) + action()); }
 uint32_t attack_animation() { return orb_read32(kAttackAnim + 4 * (4 * action() + character())); }
-bool facing_right() { return (orb_read16(at(ob::flags)) >> kFacingRight) & 1; }
+bool facing_right() { return (orb_read16(at(ob::flags)) >> object_flag::mirror_x) & 1; }
 uint32_t other(uint32_t low_half_at) { return kHigh | orb_read16(low_half_at); }
 
 // Energy costs never defeat: a result of 0 or less leaves 1.
@@ -130,7 +116,7 @@ void pay_energy(uint32_t cost_table) {
 // The enemy the player holds lets go: its bit 4 cleared, holding 0.
 void release_held() {
     orb_write8(at(pr::holding), 0);
-    clear_bit(orb_read32(at(pr::held_object)), kHeldByPlayer);
+    clear_bit(orb_read32(at(pr::held_object)), object_flag::held);
 }
 
 // Steps a byte counter at `offset` down by 1; true when it reached 0.
@@ -147,7 +133,7 @@ void end_frame() { ret(); }
 // The player character controller, once a frame. In: R20 = the player record.
 void sub_063EB6() {
     ROUTINE_ENTRY(0x063EB6);
-    if (test_bit(var::game_flags, kPlayOver)) {
+    if (test_bit(var::game_flags, game_flag::play_over)) {
         cpu.reg[19] = kPanelCells;
         if (!call(sub_06179F, 0x063EBF, 0x063EBA)) return;
         if (!call(sub_088A15, 0x063EC5, 0x063EC0)) return;
@@ -160,12 +146,12 @@ void sub_063EB6() {
     }
     test<uint32_t>(orb_read32(var::system_flags) & kFreezeBits);
     if (ne()) {
-        set_bit(cpu.reg[20], kUntouchable);
+        set_bit(cpu.reg[20], object_flag::intangible);
     } else {
         if (!call(sub_063D72, 0x063ECB, 0x063EC6)) return;
     }
     if (!call(sub_061975, 0x063ED1, 0x063ECC)) return;
-    if (!test_bit(var::game_flags, kDemo)) {
+    if (!test_bit(var::game_flags, game_flag::demo_play)) {
         if (!call(sub_0619CD, 0x063ED7, 0x063ED2)) return;
     }
     if (!call(sub_08800A, 0x063EDD, 0x063ED8)) return;
@@ -396,12 +382,12 @@ L_0640B4:
 
 // ---- the attack chain ----
 L_0640BC:
-    orb_write16(at(ob::flags), orb_read16(at(ob::flags)) & ~(1u << kHeldByPlayer | 1u << kHidden));
+    orb_write16(at(ob::flags), orb_read16(at(ob::flags)) & ~(1u << object_flag::held | 1u << object_flag::hidden));
     if (!call(sub_064D3E, 0x0640C3, 0x0640BE)) return;
     if (ne()) return end_frame();
     cpu.reg[10] = kGrabBox + 4 * character();
     if (!call(sub_08819A, 0x0640C9, 0x0640C4)) return;
-    if (test_bit(cpu.reg[20], kTouched)) goto L_0642C0;
+    if (test_bit(cpu.reg[20], object_flag::touched)) goto L_0642C0;
     orb_write8(at(ob::state), 12);
     orb_write8(at(pr::action_timer), 0);
     cpu.reg[19] = attack_animation();
@@ -420,7 +406,7 @@ L_0640CA:
     // Chain bookkeeping: a connect raises the chain step (and rounds it off
     // after the fourth), a miss ends the chain.
 L_0640DE:
-    if (clear_bit(cpu.reg[20], kTouched)) {
+    if (clear_bit(cpu.reg[20], object_flag::touched)) {
         cpu.reg[0] = action_byte(kConnectSounds);
         if (!call(sub_088F98, 0x0640E5, 0x0640E0)) return;
         orb_write8(at(pr::action_timer), 48);
@@ -451,8 +437,8 @@ L_0640E6:
     if ((cpu.reg[8] >> kButton1) & 1) {
         orb_write8(at(ob::state), 11);
         cpu.reg[9] = load_zx16(at(ob::flags));
-        if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], kFacingRight);
-        if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], kFacingRight);
+        if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], object_flag::mirror_x);
+        if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], object_flag::mirror_x);
         cmp<uint16_t>(orb_read16(at(ob::flags)), cpu.reg[9]);
         if (ne()) orb_write8(at(pr::action), 4);
         goto L_0640BC;
@@ -471,7 +457,7 @@ L_0640FC:
     orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
     orb_write8(at(pr::buffered_buttons), 0);
     cpu.reg[8] = load_zx8(at(ob::hit_reaction));
-    orb_write16(at(ob::flags), (orb_read16(at(ob::flags)) & ~(1u << kFacingRight)) |
+    orb_write16(at(ob::flags), (orb_read16(at(ob::flags)) & ~(1u << object_flag::mirror_x)) |
                                    orb_read16(kHitFacing + 2 * cpu.reg[8]));
     cpu.reg[19] = orb_read32(kHurtAnim + 4 * ((2 * cpu.reg[8]) & 0xFC) + 4 * character());
     if (!call(sub_061F06, 0x064109, 0x064104)) return;
@@ -494,11 +480,11 @@ L_06410A:
     }
     test<uint8_t>(orb_read8(at(ob::frame_index)));
     if (ne()) orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     return end_frame();
 
 L_06411E:
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     cpu.reg[9] = load_zx8(at(ob::frame_index));
     push(cpu.reg[9]);
     if (!call(sub_061FB6, 0x064125, 0x064120)) return;
@@ -509,7 +495,7 @@ L_06411E:
     }
     test<uint8_t>(orb_read8(at(ob::frame_index)));
     if (ne()) return end_frame();
-    clear_bit(cpu.reg[20], kUntouchable);
+    clear_bit(cpu.reg[20], object_flag::intangible);
     orb_write8(at(ob::state), 0);
     return end_frame();
 
@@ -518,10 +504,10 @@ L_06412C:
 L_06412E:
     // Facing the attacker: bit 6 the inverse of its own.
     cpu.reg[8] = other(at(ob::last_attacker));
-    if (test_bit(cpu.reg[8], kFacingRight))
-        clear_bit(cpu.reg[20], kFacingRight);
+    if (test_bit(cpu.reg[8], object_flag::mirror_x))
+        clear_bit(cpu.reg[20], object_flag::mirror_x);
     else
-        set_bit(cpu.reg[20], kFacingRight);
+        set_bit(cpu.reg[20], object_flag::mirror_x);
 L_064130:
     if (!call(sub_064EE2, 0x064137, 0x064132)) return;
     orb_write8(at(pr::followed), 0);
@@ -552,20 +538,20 @@ L_06414A:
         orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
         orb_write8(at(pr::state_timer), 64);
     }
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     return end_frame();
 
 L_06415E:
-    clear_bit(cpu.reg[20], kHidden);
+    clear_bit(cpu.reg[20], object_flag::hidden);
     if (!count_down(pr::state_timer)) {
-        if ((orb_read8(at(pr::state_timer)) & 1) == 0) set_bit(cpu.reg[20], kHidden);
+        if ((orb_read8(at(pr::state_timer)) & 1) == 0) set_bit(cpu.reg[20], object_flag::hidden);
         return end_frame();
     }
-    set_bit(cpu.reg[20], kHidden);
-    if (test_bit(var::game_flags, kPlayOver)) return end_frame();
+    set_bit(cpu.reg[20], object_flag::hidden);
+    if (test_bit(var::game_flags, game_flag::play_over)) return end_frame();
     // Out: the character's place is free again and the slot goes to the
     // continue countdown.
-    set_bit(var::game_flags, kSlotOut);
+    set_bit(var::game_flags, game_flag::slot_out);
     orb_write8(var::rank_events, orb_read8(var::rank_events) | 1u << kRankDown);
     orb_write8(at(pr::followed), 0);
     if (!call(sub_062E7E, 0x064165, 0x064160)) return;
@@ -634,11 +620,11 @@ L_0641A8:
 
 L_0641B6:
     orb_write8(at(pr::rise_speed), 0);
-    orb_write8(at(ob::hit_reaction), test_bit(other(at(ob::last_attacker)), kFacingRight) ? 4 : 5);
+    orb_write8(at(ob::hit_reaction), test_bit(other(at(ob::last_attacker)), object_flag::mirror_x) ? 4 : 5);
     goto L_0640F4;
 
 L_0641B8:
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     cpu.reg[9] = load_zx8(at(ob::frame_index));
     push(cpu.reg[9]);
     if (!call(sub_061FB6, 0x0641BF, 0x0641BA)) return;
@@ -696,7 +682,7 @@ L_0641F8:
     cpu.reg[10] = by_character(kAttackBoxes) + 4 * action();
     cpu.reg[16] = action_byte(kStrengths);
     if (!call(sub_0881A4, 0x0641FF, 0x0641FA)) return;
-    if (!test_bit(cpu.reg[20], kTouched)) return end_frame();
+    if (!test_bit(cpu.reg[20], object_flag::touched)) return end_frame();
     cpu.reg[0] = 202;
     sub_088F98();
     return;
@@ -805,13 +791,13 @@ L_064278:
     cpu.reg[8] = load_zx8(cpu.reg[10] + ob::type);
     cpu.reg[19] = by_character(cpu.reg[8] == 5 || cpu.reg[8] == 6 ? kHeldAnimB : kHeldAnim);
     if (!call(sub_061F06, 0x06427F, 0x06427A)) return;
-    if (test_bit(cpu.reg[10], kFacingRight))
-        clear_bit(cpu.reg[20], kFacingRight);
+    if (test_bit(cpu.reg[10], object_flag::mirror_x))
+        clear_bit(cpu.reg[20], object_flag::mirror_x);
     else
-        set_bit(cpu.reg[20], kFacingRight);
+        set_bit(cpu.reg[20], object_flag::mirror_x);
     orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(cpu.reg[10] + ob::world_y) - 4));
     cpu.reg[8] = load_sx16(at(pr::hold_offset_x));
-    if (test_bit(cpu.reg[10], kFacingRight)) cpu.reg[8] = 0u - cpu.reg[8];
+    if (test_bit(cpu.reg[10], object_flag::mirror_x)) cpu.reg[8] = 0u - cpu.reg[8];
     orb_write16(at(ob::world_x), static_cast<uint16_t>(orb_read16(cpu.reg[10] + ob::world_x) + cpu.reg[8]));
     orb_write16(at(ob::height), orb_read16(at(pr::hold_height)));
     orb_write16(at(pr::hold_time), 240);
@@ -819,7 +805,7 @@ L_064278:
     return end_frame();
 
 L_064280:
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::hold_ticks)));
     orb_write8(at(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
     if ((cpu.reg[8] & 7) == 0) {
@@ -832,7 +818,7 @@ L_064280:
     return;
 
 L_064282:
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     cpu.reg[11] = cpu.reg[1];  // the presses of this frame, kept over the effect
     cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::hold_ticks)));
     orb_write8(at(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
@@ -885,7 +871,7 @@ L_0642A2:
 
 // ---- re-entry from above ----
 L_0642A4:
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     orb_write8(at(ob::state), 48);
     orb_write8(at(pr::rise_speed), 44);
     cpu.reg[19] = by_character(kJumpAnim);
@@ -928,14 +914,14 @@ L_0642B6:
 L_0642BE:
     if (count_down(pr::state_timer)) {
         orb_write8(at(ob::state), 0);
-        clear_bit(cpu.reg[20], kUntouchable);
+        clear_bit(cpu.reg[20], object_flag::intangible);
     }
     return end_frame();
 
 // ---- grab and throw ----
 L_0642C0:
     orb_write8(at(ob::state), 53);
-    set_bit(cpu.reg[18], kHeldByPlayer);
+    set_bit(cpu.reg[18], object_flag::held);
     orb_write8(at(pr::holding), 255);
     orb_write16(cpu.reg[18] + ob::last_attacker, static_cast<uint16_t>(cpu.reg[20]));
     orb_write32(at(pr::held_object), cpu.reg[18]);
@@ -952,8 +938,8 @@ L_0642CE:
         release_held();
         goto L_064306;
     }
-    if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], kFacingRight);
-    if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], kFacingRight);
+    if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], object_flag::mirror_x);
+    if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], object_flag::mirror_x);
     if ((cpu.reg[1] >> kButton1) & 1) {
         orb_write8(at(ob::state), 54);
         pay_energy(kThrowCost);
@@ -1013,7 +999,7 @@ void sub_06475C() {
     ROUTINE_ENTRY(0x06475C);
     cpu.reg[3] = mul<uint32_t>(load_sx16(kSine + 2 * orb_read16(at(pr::angle))), load_sx16(kArcRadius));
     cpu.reg[3] = sha<uint32_t>(cpu.reg[3], static_cast<uint32_t>(-14));
-    if (!test_bit(cpu.reg[20], kFacingRight)) cpu.reg[3] = neg<uint32_t>(cpu.reg[3]);
+    if (!test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[3] = neg<uint32_t>(cpu.reg[3]);
     ret();
 }
 
@@ -1033,7 +1019,7 @@ void sub_06477F() {
 // In: R20. Changes R3, R4, R8-R11.
 void sub_06495A() {
     ROUTINE_ENTRY(0x06495A);
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     orb_write8(at(pr::hit_pending), 0);
     cpu.reg[3] = load_sx16(at(ob::world_x));
     cpu.reg[4] = sx16(orb_read16(at(ob::world_y)) + 4);
@@ -1042,7 +1028,7 @@ void sub_06495A() {
 L_06497A:
     if (!call(sub_0877D1, 0x064983, 0x06497E)) return;
     if (eq()) goto L_06499C;
-    cpu.reg[3] = sx16(cpu.reg[3] + (test_bit(cpu.reg[20], kFacingRight) ? 64u : static_cast<uint32_t>(-64)));
+    cpu.reg[3] = sx16(cpu.reg[3] + (test_bit(cpu.reg[20], object_flag::mirror_x) ? 64u : static_cast<uint32_t>(-64)));
     cpu.reg[10] = dec<uint32_t>(cpu.reg[10]);
     if (ne()) goto L_06497A;
     cpu.reg[3] = cpu.reg[11];
@@ -1058,7 +1044,7 @@ L_06499C:
 void sub_064B42() {
     ROUTINE_ENTRY(0x064B42);
     if (!call(sub_063BBA, 0x064B4B, 0x064B46)) return;
-    cpu.reg[0] = test_bit(cpu.reg[20], kFacingRight) ? kRight : kLeft;
+    cpu.reg[0] = test_bit(cpu.reg[20], object_flag::mirror_x) ? kRight : kLeft;
     cpu.reg[1] = 0;
     cpu.reg[2] = 0;
     cpu.reg[12] = kDriftTable;
@@ -1185,7 +1171,7 @@ void sub_064CE5() {
     orb_write8(at(pr::hurt_timer), static_cast<uint8_t>(cpu.reg[8]));
     if (less_equal()) {
         orb_write8(at(pr::hurt_timer), 0);
-        clear_bit(cpu.reg[20], kUntouchable);
+        clear_bit(cpu.reg[20], object_flag::intangible);
     }
     for (uint32_t k = 0; k < 2; ++k) {
         test<uint8_t>(orb_read8(at(pr::countdowns + k)));
@@ -1217,13 +1203,13 @@ void sub_064D47() {
 // changed (the calling state does nothing more this frame). Changes R8.
 void sub_064D4F() {
     ROUTINE_ENTRY(0x064D4F);
-    if (clear_bit(cpu.reg[20], kDefeated)) {
+    if (clear_bit(cpu.reg[20], object_flag::defeated)) {
         orb_write8(at(ob::state), static_cast<uint8_t>(cpu.reg[19]));
         goto L_064D8C;
     }
-    if (clear_bit(cpu.reg[20], kHit)) {
+    if (clear_bit(cpu.reg[20], object_flag::hit)) {
         orb_write8(at(ob::state), static_cast<uint8_t>(cpu.reg[18]));
-        set_bit(cpu.reg[20], kUntouchable);
+        set_bit(cpu.reg[20], object_flag::intangible);
         orb_write8(at(pr::hurt_timer), 32);
         orb_write8(at(pr::action), 0);
         goto L_064D8C;
@@ -1239,7 +1225,7 @@ void sub_064D4F() {
 L_064D8C:
     test<uint8_t>(orb_read8(at(pr::holding)));
     if (ne()) release_held();
-    set_bit(cpu.reg[20], kUntouchable);
+    set_bit(cpu.reg[20], object_flag::intangible);
     orb_write16(at(pr::attack_object), 0);
     cpu.z = 0;
     ret();
@@ -1262,7 +1248,7 @@ void sub_064DB2() {
 void sub_064DB9() {
     ROUTINE_ENTRY(0x064DB9);
     cpu.reg[8] = load_sx16(by_character(kKnockBack) + 2 * orb_read8(at(ob::frame_index)));
-    if (!test_bit(cpu.reg[20], kFacingRight)) cpu.reg[8] = 0u - cpu.reg[8];
+    if (!test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[8] = 0u - cpu.reg[8];
     cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + cpu.reg[8]);
     cpu.reg[4] = load_sx16(at(ob::world_y));
     cpu.reg[0] = 12;
@@ -1337,7 +1323,7 @@ void sub_064E44() {
     cpu.reg[10] = by_character(kAttackBoxes) + 4 * action();
     cpu.reg[16] = action_byte(kStrengths);
     if (!call(sub_0881A4, 0x064E84, 0x064E7F)) return;
-    if (!test_bit(cpu.reg[20], kTouched)) return end_frame();
+    if (!test_bit(cpu.reg[20], object_flag::touched)) return end_frame();
     cpu.reg[0] = load_zx8(kConnectEffects + action());
     test<uint32_t>(cpu.reg[0]);
     if (eq()) return end_frame();
@@ -1390,6 +1376,6 @@ void sub_064EF6() {
 void sub_064F09() {
     ROUTINE_ENTRY(0x064F09);
     cpu.reg[0] += character();
-    if (test_bit(cpu.reg[20], kFacingRight)) cpu.reg[0] += 4;
+    if (test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[0] += 4;
     sub_0824F0();
 }

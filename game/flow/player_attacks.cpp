@@ -21,12 +21,7 @@ namespace ob = object_record;
 namespace ar = attack_record;
 namespace pr = player_record;
 
-constexpr uint32_t kHigh = 0x00200000;
-
 // Object flags.
-constexpr unsigned kAlive = 0;  // the beam while its fragments follow it
-constexpr unsigned kMirrorX = 6;
-constexpr unsigned kTouched = 10;
 constexpr uint32_t kMirrorBits = 0xC0;
 
 // The type routines by guest address.
@@ -78,13 +73,13 @@ constexpr uint32_t kFragments = 8;
 constexpr uint32_t kWaveWidthCap = 312, kWaveHeightCap = 171;
 constexpr uint16_t kSizeBits = 0x3FF;  // the low 10 bits of a part's size words
 
-uint32_t at(uint32_t offset) { return cpu.reg[20] + offset; }
+constexpr auto& at = self::field;  // a field of R20
 uint32_t owner() { return kHigh | orb_read16(at(ob::owner)); }
 uint32_t owner_character() { return orb_read8(owner() + pr::character); }
 uint8_t state() { return orb_read8(at(ob::state)); }
 void set_state(uint32_t s) { orb_write8(at(ob::state), static_cast<uint8_t>(s)); }
 bool owner_in_play() { return orb_read16(owner() + ob::flags) & 1; }
-bool facing_right() { return (orb_read16(at(ob::flags)) >> kMirrorX) & 1; }
+bool facing_right() { return (orb_read16(at(ob::flags)) >> object_flag::mirror_x) & 1; }
 void add16(uint32_t offset, uint32_t value) {
     orb_write16(at(offset), static_cast<uint16_t>(orb_read16(at(offset)) + value));
 }
@@ -94,7 +89,7 @@ void add16(uint32_t offset, uint32_t value) {
 void take_step_and_offsets(uint32_t steps, uint32_t offsets) {
     const uint8_t step = orb_read8(steps + cpu.reg[1]);
     orb_write8(at(ar::step), step);
-    if ((step & 0x80) == 0) orb_write16(at(ob::flags), orb_read16(at(ob::flags)) | 1u << kMirrorX);
+    if ((step & 0x80) == 0) orb_write16(at(ob::flags), orb_read16(at(ob::flags)) | 1u << object_flag::mirror_x);
     add16(ob::world_x, orb_read16(offsets + 4 * cpu.reg[1]));
     add16(ob::world_y, orb_read16(offsets + 4 * cpu.reg[1] + 2));
 }
@@ -151,7 +146,7 @@ L_077D29:
     if (cpu.reg[8] > 3) v60_unknown_jump(0x077D2F + 3 * cpu.reg[8], 0x077D2C);
     if (cpu.reg[8] == 0) {
         set_state(1);
-        set_bit(cpu.reg[20], kAlive);
+        set_bit(cpu.reg[20], object_flag::alive);
         orb_write8(at(ob::attack_kind), 0);
         orb_write16(at(ob::height), 64);
         cpu.reg[19] = kBeamAnim;
@@ -186,7 +181,7 @@ L_077D3F:
         cpu.reg[9] = dec<uint8_t>(orb_read8(at(ar::length)));
         orb_write8(at(ar::length), static_cast<uint8_t>(cpu.reg[9]));
         if (negative()) {
-            clear_bit(cpu.reg[20], kAlive);
+            clear_bit(cpu.reg[20], object_flag::alive);
             if (!call(sub_088CD3, 0x077D45, 0x077D40)) return;
             free_to_64_pool();
             ret();
@@ -226,7 +221,7 @@ L_077D54:
     cpu.reg[10] = kThrownBox;
     cpu.reg[16] = load_zx8(kAimedStrength + owner_character());
     if (!call(sub_08833D, 0x077D64, 0x077D5F)) return;
-    if (test_bit(cpu.reg[20], kTouched)) {
+    if (test_bit(cpu.reg[20], object_flag::touched)) {
         set_state(2);
         ret();
         return;
@@ -255,7 +250,7 @@ L_077D70:
         sub_061F06();
         return;
     }
-    if (count_down(ar::length) || !owner_in_play() || test_bit(cpu.reg[20], kTouched)) goto L_077D6A;
+    if (count_down(ar::length) || !owner_in_play() || test_bit(cpu.reg[20], object_flag::touched)) goto L_077D6A;
     add16(ob::world_x, load_sx8(at(ar::step)));
     cpu.reg[10] = kShotBox;
     cpu.reg[16] = load_zx8(kAimedStrength + owner_character());
@@ -274,7 +269,7 @@ L_077D7B:
         if (!call(sub_061F06, 0x077D81, 0x077D7C)) return;
     }
     if (!call(sub_078119, 0x077D86, 0x077D81)) return;
-    if (orb_read8(kCarriedMirror + cpu.reg[1]) != 0) set_bit(cpu.reg[20], kMirrorX);
+    if (orb_read8(kCarriedMirror + cpu.reg[1]) != 0) set_bit(cpu.reg[20], object_flag::mirror_x);
     add16(ob::world_x, orb_read16(kCarriedOffsets + 4 * cpu.reg[1]));
     add16(ob::world_y, orb_read16(kCarriedOffsets + 4 * cpu.reg[1] + 2));
     if (count_down(ar::length) || !owner_in_play()) goto L_077D6A;
@@ -463,7 +458,7 @@ void sub_077E7E() {
         return;
     }
     cpu.reg[10] = owner();
-    if (!test_bit(cpu.reg[10], kAlive)) {
+    if (!test_bit(cpu.reg[10], object_flag::alive)) {
         if (!call(sub_088CD3, 0x077EBC, 0x077EB7)) return;
         free_to_64_pool();
         ret();
@@ -482,7 +477,7 @@ void sub_077E7E() {
     add16(ob::world_x, cpu.reg[9] * cpu.reg[8]);
     if (static_cast<int32_t>(cpu.reg[9]) >= 0) {
         add16(ob::world_x, static_cast<uint32_t>(-40));
-        set_bit(cpu.reg[20], kMirrorX);
+        set_bit(cpu.reg[20], object_flag::mirror_x);
     } else {
         add16(ob::world_x, 40);
     }
@@ -507,7 +502,7 @@ void sub_078119() {
     if (orb_read8(cpu.reg[10] + 187) != 0) cpu.reg[1] += 64;
     cmp<uint8_t>(orb_read8(cpu.reg[10] + ob::state), 41);
     if (higher()) cpu.reg[1] += 32;
-    if (!test_bit(cpu.reg[10], kMirrorX)) {
+    if (!test_bit(cpu.reg[10], object_flag::mirror_x)) {
         cpu.reg[1] += 16;
         cpu.reg[0] = neg<uint32_t>(cpu.reg[0]);
     }

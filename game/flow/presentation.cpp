@@ -9,8 +9,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kHigh = 0x00200000;  // objects are linked by the low halves of their addresses
-
 // Presentation tables by scene index e.
 constexpr uint32_t kDropScripts = 0x081F32;    // 32-bit per scene
 constexpr uint32_t kDropPlaces = 0x081F46;     // x, y, depth key per scene
@@ -36,7 +34,7 @@ constexpr uint32_t kLine = 128;            // text writer: next line, its cell, 
 constexpr uint32_t kLineCell = 132;
 constexpr uint32_t kLineAttribute = 136;
 
-uint32_t field(uint32_t offset) { return cpu.reg[20] + offset; }
+using self::field;
 void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
 
 void place(uint32_t x, uint32_t y, uint32_t key) {

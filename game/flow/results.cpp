@@ -19,7 +19,6 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-constexpr uint32_t kHigh = 0x00200000;
 constexpr uint32_t kTallySize = 32;
 constexpr uint8_t kLineSound = 0xCC;
 constexpr uint32_t kMaxScore = 99999999;
@@ -47,7 +46,7 @@ constexpr uint32_t kPartColour = 110;
 constexpr uint32_t kPartColour2 = 126;
 
 uint32_t player_count() { return orb_read8(var::backup_primary + backup_record::player_count); }
-uint32_t owner_of(uint32_t object) { return kHigh | orb_read16(object + object_record::owner); }
+uint32_t owner_of(uint32_t object) { return linked(object, object_record::owner); }
 uint32_t slot_of(uint32_t object) { return orb_read8(object + object_record::type); }
 uint32_t tally_of(uint32_t slot) { return var::tally_records + kTallySize * slot; }
 uint8_t state_of(uint32_t object) { return orb_read8(object + object_record::state); }

@@ -39,7 +39,7 @@ constexpr uint32_t kSequencePointer = 72;
 constexpr uint32_t kPartHeight = 100;  // words 2 and 3 of the first copied part
 constexpr uint32_t kPartWidth = 102;
 
-uint32_t field(uint32_t offset) { return cpu.reg[20] + offset; }
+using self::field;
 
 void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
 void next_state() { orb_write8(field(object_record::state), inc<uint8_t>(orb_read8(field(object_record::state)))); }

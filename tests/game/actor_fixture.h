@@ -14,7 +14,6 @@ class ActorTest : public GameRoutineTest {
 protected:
     // A test entry that does nothing: the routine of fixture parents.
     static constexpr uint32_t kIdle = kTestEntry[0];
-    static constexpr uint32_t kHigh = 0x200000;
 
     void SetUp() override {
         GameRoutineTest::SetUp();

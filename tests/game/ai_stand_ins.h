@@ -80,7 +80,7 @@ protected:
         });
         auto record = [this](bool flag_touch) {
             boxes.push_back({r(20), r(10), r(16), !flag_touch});
-            if (flag_touch && touch) orb_write16(r(20), orb_read16(r(20)) | 1u << enemy_bit::touched);
+            if (flag_touch && touch) orb_write16(r(20), orb_read16(r(20)) | 1u << object_flag::touched);
         };
         fake(kProbe, [record] { record(true); });
         fake(kHitTest, [record] { record(false); });

@@ -656,7 +656,7 @@ protected:
         ASSERT_TRUE(run(sub_08595F));
     }
     void set_state(uint8_t s) { orb_write8(controller_ + object_record::state, s); }
-    uint32_t partner() const { return 0x200000 | ram16(controller_ + object_record::partner); }
+    uint32_t partner() const { return kHigh | ram16(controller_ + object_record::partner); }
     std::vector<uint32_t> partner_runs_;
 };
 

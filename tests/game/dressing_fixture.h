@@ -26,7 +26,7 @@ protected:
             effects_.push_back(static_cast<uint8_t>(r(0)));
             const uint32_t caller = r(20);
             const uint16_t flags = ram16(caller);
-            if (flags & 0x8000) orb_write16(caller, static_cast<uint16_t>(flags | 1u << owner_flag::effect_lives));
+            if (flags & 0x8000) orb_write16(caller, static_cast<uint16_t>(flags | 1u << object_flag::effect_lives));
         });
         // The guard: at an area change the object unlinks itself, is freed and
         // returns past its caller.
@@ -71,7 +71,7 @@ protected:
         orb_write32(var::game_flags, on ? f | 1u << bit : f & ~(1u << bit));
     }
     static void clear_effect_bit(uint32_t object) {
-        orb_write16(object, static_cast<uint16_t>(ram16(object) & ~(1u << owner_flag::effect_lives)));
+        orb_write16(object, static_cast<uint16_t>(ram16(object) & ~(1u << object_flag::effect_lives)));
     }
 
     std::vector<uint8_t> effects_;

@@ -80,7 +80,7 @@ protected:
     void touch_on(uint32_t box_test, bool touches) {
         fake(box_test, [this, touches] {
             const uint32_t f = orb_read32(enemy);
-            orb_write32(enemy, touches ? f | 1u << enemy_bit::touched : f & ~(1u << enemy_bit::touched));
+            orb_write32(enemy, touches ? f | 1u << object_flag::touched : f & ~(1u << object_flag::touched));
         });
     }
 };
@@ -431,7 +431,7 @@ TEST_F(EnemyBehaviour, ApproachAttacksWhenThePatternBoxTouches) {
         EXPECT_EQ(calls(kFlatBoxTest), c.box_tested ? 1 : 0);
         EXPECT_EQ(attacked, c.attacks) << "state_routines[4] in the same frame";
         EXPECT_EQ(state(), c.attacks ? 4 : 3);
-        EXPECT_FALSE(flag(enemy_bit::touched));
+        EXPECT_FALSE(flag(object_flag::touched));
         EXPECT_EQ(flag(object_flag::mirror_x), c.player_x > 1000);
         TearDown();
     }
@@ -486,7 +486,7 @@ TEST_F(EnemyBehaviour, GrowInFromTheRight) {
     ASSERT_TRUE(frame(sub_06AFAA));
     EXPECT_EQ(world_x(), 1640);
     EXPECT_EQ(world_y(), 0x1234);
-    EXPECT_TRUE(flag(enemy_bit::intangible));
+    EXPECT_TRUE(flag(object_flag::intangible));
     EXPECT_EQ(timer(), 9) << "10 steps, the first in this frame";
     EXPECT_EQ(ram16(enemy + 102), 0x2400 | (2 + 4));
     EXPECT_EQ(ram16(enemy + 100), 0x0400 | (100 + 100 - 10));
@@ -496,7 +496,7 @@ TEST_F(EnemyBehaviour, GrowInFromTheRight) {
     }
     EXPECT_EQ(ram16(enemy + 102), 0x2400 | 42);
     EXPECT_EQ(ram16(enemy + 100), 0x0400 | 100);
-    EXPECT_FALSE(flag(enemy_bit::intangible));
+    EXPECT_FALSE(flag(object_flag::intangible));
     EXPECT_EQ(state(), 1);
     EXPECT_EQ(world_x(), 1640);
 }
@@ -548,7 +548,7 @@ TEST_F(EnemyBehaviour, MeleeHitQueuesTheNextSound) {
         EXPECT_EQ(ram8(enemy + object_record::attack_kind), 3);
         EXPECT_EQ(r(16) & 0xFFF, 5u);
         EXPECT_EQ(ring_a(), c.sounds);
-        EXPECT_FALSE(flag(enemy_bit::touched));
+        EXPECT_FALSE(flag(object_flag::touched));
         TearDown();
     }
 }
@@ -575,7 +575,7 @@ TEST_F(EnemyBehaviour, MeleeRecoversRankByteFramesThenStateTwo) {
         EXPECT_EQ(recovery, rank_byte == 0 ? 256 : rank_byte);
         EXPECT_EQ(state(), 2);
         EXPECT_EQ(ram8(enemy + object_record::enemy_tick), 1);
-        EXPECT_FALSE(flag(enemy_bit::intangible));
+        EXPECT_FALSE(flag(object_flag::intangible));
         TearDown();
     }
 }
@@ -593,7 +593,7 @@ TEST_F(EnemyBehaviour, LeapFromTheGroundLandsInFrame61) {
         EXPECT_EQ(ring_a(), std::vector<uint8_t>{0xF4});
         EXPECT_EQ(vx(), facing ? 6 : -6);
         EXPECT_EQ(height(), 30);
-        EXPECT_TRUE(flag(enemy_bit::airborne));
+        EXPECT_TRUE(flag(object_flag::airborne));
         int frames = 1;
         while (substate() == 0 && frames < 200) {
             ASSERT_TRUE(frame(sub_06B09E));
@@ -602,12 +602,12 @@ TEST_F(EnemyBehaviour, LeapFromTheGroundLandsInFrame61) {
         EXPECT_EQ(frames, 61);
         EXPECT_EQ(height(), 0);
         EXPECT_EQ(vx(), 0);
-        EXPECT_FALSE(flag(enemy_bit::airborne));
+        EXPECT_FALSE(flag(object_flag::airborne));
         EXPECT_EQ(world_x(), 1000 + (facing ? 6 : -6) * 60);
         EXPECT_EQ(timer(), 4) << "rank byte 5, the first frame counted";
         EXPECT_EQ(ring_a().size(), 1u) << "a hit in the air makes no sound";
         EXPECT_GE(calls(kWordBoxHits), 1);
-        EXPECT_FALSE(flag(enemy_bit::touched));
+        EXPECT_FALSE(flag(object_flag::touched));
         for (int f = 0; f < 4; ++f) ASSERT_TRUE(frame(sub_06B09E));
         EXPECT_EQ(state(), 2);
         TearDown();

@@ -114,7 +114,7 @@ TEST_F(Afterimage, SpawnerIsA64ByteObjectOfTheEnemy) {
     ASSERT_GE(ring().size(), 1u);
     EXPECT_EQ(ring().back(), spawner_);
     EXPECT_EQ(ram16(spawner_ + object_record::owner), static_cast<uint16_t>(enemy_));
-    EXPECT_EQ(ram8(spawner_ + enemy_child::enemy_timer), 4);
+    EXPECT_EQ(ram8(spawner_ + object_record::enemy_timer), 4);
     EXPECT_EQ(ram32(spawner_ + object_record::routine), 0x0696C6u);
 }
 
@@ -144,7 +144,7 @@ TEST_F(Afterimage, CopiesTheEnemyAndBlinksTwelveFramesWhereItWasMade) {
     // The enemy turns and moves on; the image stays as it was made.
     orb_write16(enemy_ + object_record::flags, 0x8001);
     orb_write16(enemy_ + object_record::world_x, 2000);
-    orb_write8(spawner_ + enemy_child::enemy_timer, 100);  // no more images
+    orb_write8(spawner_ + object_record::enemy_timer, 100);  // no more images
     std::string shown;
     for (int f = 1; f <= 12; ++f) {
         pass();
@@ -173,7 +173,7 @@ TEST_F(Afterimage, AnEmptyPoolStillWaitsFourFrames) {
     orb_write16(var::free_stack_128, 0);
     pass(4);
     EXPECT_TRUE(images().empty());
-    EXPECT_EQ(ram8(spawner_ + enemy_child::enemy_timer), 4);
+    EXPECT_EQ(ram8(spawner_ + object_record::enemy_timer), 4);
 }
 
 // ---- kind 2's parts ----
@@ -415,8 +415,8 @@ TEST_F(FlyingPiece, StartsAboveTheEnemyThrownTheWayItFaces) {
         EXPECT_EQ(s16(piece + object_record::world_y), 404);
         EXPECT_EQ(s16(piece + object_record::height), 296);
         EXPECT_EQ(ram16(piece + object_record::flags), (k.flags & 0x40) | 1);
-        EXPECT_EQ(static_cast<int8_t>(ram8(piece + enemy_child::velocity_x)), k.vx);
-        EXPECT_EQ(ram8(piece + enemy_child::rise_speed), 30);
+        EXPECT_EQ(static_cast<int8_t>(ram8(piece + object_record::velocity_x)), k.vx);
+        EXPECT_EQ(ram8(piece + object_record::rise_speed), 30);
         EXPECT_EQ(ram32(piece + object_record::routine), 0x073832u);
     }
 }
@@ -441,12 +441,12 @@ TEST_F(FlyingPiece, RisesFallsAndBouncesWithHalfTheSpeed) {
         orb_write32(piece + object_record::frame_table, kPieceScript + 1);
         orb_write16(piece + object_record::world_x, 400);
         orb_write16(piece + object_record::height, static_cast<uint16_t>(k.height));
-        orb_write8(piece + enemy_child::velocity_x, static_cast<uint8_t>(-10));
-        orb_write8(piece + enemy_child::rise_speed, static_cast<uint8_t>(k.rise));
+        orb_write8(piece + object_record::velocity_x, static_cast<uint8_t>(-10));
+        orb_write8(piece + object_record::rise_speed, static_cast<uint8_t>(k.rise));
         call_on(sub_073848, piece);
         EXPECT_EQ(s16(piece + object_record::world_x), 390);
         EXPECT_EQ(s16(piece + object_record::height), k.height_after);
-        EXPECT_EQ(static_cast<int8_t>(ram8(piece + enemy_child::rise_speed)), k.rise_after);
+        EXPECT_EQ(static_cast<int8_t>(ram8(piece + object_record::rise_speed)), k.rise_after);
     }
 }
 
@@ -508,9 +508,9 @@ protected:
         fake(kMover, [] {
             const uint32_t e = cpu.reg[20];
             orb_write16(e + object_record::world_x,
-                        orb_read16(e + object_record::world_x) + static_cast<int8_t>(orb_read8(e + enemy_child::velocity_x)));
+                        orb_read16(e + object_record::world_x) + static_cast<int8_t>(orb_read8(e + object_record::velocity_x)));
             orb_write16(e + object_record::world_y,
-                        orb_read16(e + object_record::world_y) + static_cast<int8_t>(orb_read8(e + enemy_child::velocity_y)));
+                        orb_read16(e + object_record::world_y) + static_cast<int8_t>(orb_read8(e + object_record::velocity_y)));
         });
         orb_write16(var::playfield_camera + camera_record::x, 0);
     }
@@ -524,9 +524,9 @@ protected:
         orb_write16(e + object_record::world_y, 600);
         orb_write16(e + object_record::height, 0);
         orb_write8(e + object_record::state, 3);
-        orb_write8(e + enemy_child::last_state, 255);
+        orb_write8(e + object_record::last_state, 255);
         orb_write32(e + object_record::next_script, kScriptList + 4 * command);
-        orb_write32(e + enemy_child::state_record, kStateRecord);
+        orb_write32(e + object_record::state_record, kStateRecord);
         return e;
     }
     // Frames of the state routine until the entrance ends (at most a limit).
@@ -538,8 +538,8 @@ protected:
         return -1;
     }
     static bool ended(uint32_t e) {
-        return ram8(e + object_record::state) == 1 && ram8(e + enemy_child::velocity_x) == 0 &&
-               ram8(e + enemy_child::velocity_y) == 0 && !flag(e, owner_flag::not_target);
+        return ram8(e + object_record::state) == 1 && ram8(e + object_record::velocity_x) == 0 &&
+               ram8(e + object_record::velocity_y) == 0 && !flag(e, object_flag::intangible);
     }
 };
 
@@ -549,8 +549,8 @@ TEST_F(Entrance, SetUpQueuesItsSoundAndStartsTheEntranceAnimation) {
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xF4});
     EXPECT_EQ(ram32(e + object_record::frame_table), kEntranceScript + 1);
     EXPECT_EQ(ram8(e + object_record::anim_mode), 1);
-    EXPECT_TRUE(flag(e, owner_flag::not_target));
-    EXPECT_EQ(ram8(e + enemy_child::last_state), 3);
+    EXPECT_TRUE(flag(e, object_flag::intangible));
+    EXPECT_EQ(ram8(e + object_record::last_state), 3);
     EXPECT_EQ(calls(kMover), 1);
     call_on(sub_073716, e);
     EXPECT_EQ(sounds(var::sound_ring_a).size(), 1u) << "once";
@@ -620,7 +620,7 @@ TEST_F(Entrance, WaitsEndByCameraTimerOrAtOnce) {
         SCOPED_TRACE(k.name);
         orb_write16(var::playfield_camera + camera_record::x, static_cast<uint16_t>(k.camera_x));
         const uint32_t e = entering(k.command, k.parameter);
-        orb_write8(e + enemy_child::velocity_x, 5);
+        orb_write8(e + object_record::velocity_x, 5);
         EXPECT_EQ(frames_to_end(e), k.frames);
         EXPECT_TRUE(ended(e));
         EXPECT_EQ(s16(e + object_record::world_x), 2000);
@@ -630,9 +630,9 @@ TEST_F(Entrance, WaitsEndByCameraTimerOrAtOnce) {
 TEST_F(Entrance, TheCameraReachingTheMarkEndsTheWait) {
     const uint32_t e = entering(4, 300);
     for (int f = 0; f < 5; ++f) call_on(sub_073716, e);
-    EXPECT_EQ(ram8(e + enemy_child::substate), 1);
+    EXPECT_EQ(ram8(e + object_record::substate), 1);
     EXPECT_EQ(ram16(e + object_record::partner), 300);
-    EXPECT_EQ(ram16(e + enemy_child::enemy_timer), 895);
+    EXPECT_EQ(ram16(e + object_record::enemy_timer), 895);
     orb_write16(var::playfield_camera + camera_record::x, 300);
     call_on(sub_073716, e);
     EXPECT_TRUE(ended(e));
@@ -644,7 +644,7 @@ TEST_F(Entrance, TableEntriesWithoutAStepEndTheRun) {
                 "Jump from 073752 to 06DA00 has no translated target");
     const uint32_t waiting = entering(5, 10);
     call_on(sub_073716, waiting);
-    orb_write8(waiting + enemy_child::substate, 3);
+    orb_write8(waiting + object_record::substate, 3);
     plant32(kSteps + 12, 0x06DA7B);
     EXPECT_EXIT(call_on(sub_073716, waiting), ::testing::ExitedWithCode(3),
                 "Jump from 07372C to 06DA7B has no translated target");

@@ -372,7 +372,7 @@ TEST_F(EnemyDispatch, AreaWonSendsAllButKindsOneToEighteenToVanish) {
         } else {
             EXPECT_TRUE(ran.empty());
             EXPECT_EQ(ram32(enemy + object_record::routine), kVanishRoutine);
-            EXPECT_FALSE(flag(enemy_bit::alive));
+            EXPECT_FALSE(flag(object_flag::alive));
             EXPECT_EQ(vx(), 0);
             EXPECT_EQ(vy(), 0);
             EXPECT_EQ(ram8(enemy + object_record::rise_speed), 0);

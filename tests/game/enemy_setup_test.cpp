@@ -150,13 +150,13 @@ TEST_F(EnemySetup, EveryKindGetsItsFiguresCompanionAndExtras) {
         EXPECT_EQ(ram8(e + object_record::state), 0);
         EXPECT_EQ(ram16(e + object_record::score_value), c.score);
         EXPECT_EQ(ram16(e + object_record::energy), c.base) << "factor 1";
-        EXPECT_EQ(ram32(e + enemy_child::state_record), c.state_record);
+        EXPECT_EQ(ram32(e + object_record::state_record), c.state_record);
         EXPECT_EQ(ram32(e + object_record::routine), c.routine);
-        EXPECT_EQ(ram8(e + enemy_child::last_state), 255);
-        EXPECT_EQ(ram8(e + enemy_setup::target_slot), 255);
+        EXPECT_EQ(ram8(e + object_record::last_state), 255);
+        EXPECT_EQ(ram8(e + object_record::target_slot), 255);
         EXPECT_EQ(ram16(e + enemy_setup::field_80), 0);
         EXPECT_EQ(ram16(e + object_record::height), 0);
-        EXPECT_EQ(ram8(e + enemy_setup::offset_index), 7);
+        EXPECT_EQ(ram8(e + object_record::offset_index), 7);
         EXPECT_EQ(ram16(e + object_record::owner), static_cast<uint16_t>(e));
         EXPECT_EQ(ram8(var::live_enemy_count), live + c.live);
 
@@ -203,7 +203,7 @@ TEST_F(EnemySetup, DemoPlayTakesTheOffsetFromTheSeededGenerator) {
     orb_write32(var::game_flags, kDemo | kPlayers);
     orb_write32(0x20C100, 0);
     const uint32_t e = set_up(kind(0).setup);
-    EXPECT_EQ(ram8(e + enemy_setup::offset_index), 13);
+    EXPECT_EQ(ram8(e + object_record::offset_index), 13);
 }
 
 TEST_F(EnemySetup, KindsSevenAndEightKeepTheirSpawnData) {
@@ -230,7 +230,7 @@ TEST_F(EnemySetup, ScriptedKindsStartTheScriptTheirSpawnDataIs) {
 
 TEST_F(EnemySetup, KindNineTakesItsFirstSubstateFromItsSpawnData) {
     const uint32_t e = set_up(kind(9).setup);
-    EXPECT_EQ(ram8(e + enemy_child::substate), 0x5A);
+    EXPECT_EQ(ram8(e + object_record::substate), 0x5A);
 }
 
 TEST_F(EnemySetup, KindTwoKeepsItsCompanionAndThreePartsInOrder) {

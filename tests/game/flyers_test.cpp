@@ -73,16 +73,16 @@ TEST_F(Flyer, HitReactionRunsBeforeTheState) {
     command(1);
     const uint32_t flyer = path_object(kFlyer);
     pass();
-    orb_write16(flyer, flags(flyer) | 1u << enemy_bit::hit);
+    orb_write16(flyer, flags(flyer) | 1u << object_flag::hit);
     pass();
     EXPECT_EQ(state_of(flyer), 3) << "stun state 2 passes to 3 in the frame of the hit";
     EXPECT_EQ(ram8(flyer + path_object::saved_state), 1);
     EXPECT_EQ(ram8(flyer + path_object::stun_timer), 12 - 1) << "hit_table[2], one frame counted";
-    EXPECT_TRUE(flags(flyer) >> enemy_bit::intangible & 1);
+    EXPECT_TRUE(flags(flyer) >> object_flag::intangible & 1);
     EXPECT_EQ(ring_a(), std::vector<uint8_t>{0xCA});
     pass(11);
     EXPECT_EQ(state_of(flyer), 1);
-    EXPECT_FALSE(flags(flyer) >> enemy_bit::intangible & 1);
+    EXPECT_FALSE(flags(flyer) >> object_flag::intangible & 1);
 }
 
 TEST_F(Flyer, DefeatCountsOnTheAttackersTallyByType) {
@@ -94,7 +94,7 @@ TEST_F(Flyer, DefeatCountsOnTheAttackersTallyByType) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.type);
         plant8(kTallyCategories + k.type, k.category);
-        const uint32_t enemy = actor(1u << enemy_bit::hit | 1u << enemy_bit::defeated | 1);
+        const uint32_t enemy = actor(1u << object_flag::hit | 1u << object_flag::defeated | 1);
         orb_write8(enemy + object_record::type, k.type);
         orb_write16(enemy + object_record::last_attacker, static_cast<uint16_t>(player(k.slot)));
         const uint32_t counter = var::tally_records + 32u * k.slot + 2u * k.category;
@@ -112,7 +112,7 @@ TEST_F(Flyer, DefeatStateFreesWithoutCountingOff) {
     command(1);
     const uint32_t flyer = path_object(kFlyer);
     pass();
-    orb_write16(flyer, flags(flyer) | 1u << enemy_bit::hit | 1u << enemy_bit::defeated);
+    orb_write16(flyer, flags(flyer) | 1u << object_flag::hit | 1u << object_flag::defeated);
     orb_write8(flyer + object_record::frame_duration, 4);
     pass();
     EXPECT_EQ(state_of(flyer), 5);

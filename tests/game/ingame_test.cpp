@@ -520,7 +520,7 @@ protected:
         return e;
     }
     static uint32_t distance(unsigned i) { return ram32(var::target_slot_distances + 4 * i); }
-    static uint32_t holder(unsigned i) { return 0x200000 | ram16(var::target_slot_holders + 2 * i); }
+    static uint32_t holder(unsigned i) { return kHigh | ram16(var::target_slot_holders + 2 * i); }
 };
 
 TEST_F(TargetSlots, FirstInRingOrderKeepsASlotOnEqualClaims) {

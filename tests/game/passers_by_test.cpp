@@ -113,7 +113,7 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     EXPECT_EQ(live_enemies(), 0);
     EXPECT_FALSE(on_ring(gun));
     EXPECT_TRUE(freed_128(gun));
-    EXPECT_FALSE(flag(a, owner_flag::alive));
+    EXPECT_FALSE(flag(a, object_flag::alive));
     EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xFF);
@@ -141,7 +141,7 @@ TEST_F(PassersBy, Type53GunFiresAtFrame3UnlessHeldAndFollows) {
     EXPECT_EQ(ram8(gun + object_record::state), 0);
     EXPECT_EQ(s16(gun + object_record::world_x), s16(a + object_record::world_x));
     EXPECT_EQ(s16(gun + object_record::height), s16(a + object_record::height));
-    orb_write8(a + passer_by::offset_index, 1);  // held: no shot, not animated
+    orb_write8(a + object_record::offset_index, 1);  // held: no shot, not animated
     const uint8_t frame_index = ram8(gun + object_record::frame_index);
     pass(6);
     EXPECT_EQ(ram8(gun + object_record::frame_index), frame_index);
@@ -207,8 +207,8 @@ TEST_F(PassersBy, Type49PartFollowsMirroredAndBlinks) {
     pass();
     const uint32_t part = partner(a);
     ASSERT_TRUE(on_ring(part));
-    EXPECT_EQ(ram8(part + enemy_child::velocity_x), 3);
-    EXPECT_EQ(ram8(part + enemy_child::rise_speed), 1);
+    EXPECT_EQ(ram8(part + object_record::velocity_x), 3);
+    EXPECT_EQ(ram8(part + object_record::rise_speed), 1);
     // The actor is mirrored at set-up: the X offset is negated.
     EXPECT_EQ(s16(part + object_record::world_x), 216 - 12);
     EXPECT_EQ(s16(part + object_record::world_y), 404);
@@ -263,7 +263,7 @@ TEST_F(PassersBy, Type49SpawnedFarLeftWaitsAFullTimerTurn) {
     clear_effect_bit(a);
     pass();
     EXPECT_EQ(state(a), 2);
-    EXPECT_EQ(ram16(a + enemy_child::enemy_timer), 0xFFFF);
+    EXPECT_EQ(ram16(a + object_record::enemy_timer), 0xFFFF);
     pass(100);
     EXPECT_EQ(state(a), 2);
     EXPECT_EQ(effects_.size(), 1u);
@@ -286,7 +286,7 @@ TEST_F(PassersBy, Type52StrikesAtFrame3AndItsPartnerBlinksOut) {
     EXPECT_EQ(sounds(var::sound_ring_b), std::vector<uint8_t>{0xAE});
     // The partner, later on the ring, takes the hit in the same pass.
     EXPECT_EQ(ram8(struck + object_record::state), 3);
-    EXPECT_FALSE(flag(struck, owner_flag::hit));
+    EXPECT_FALSE(flag(struck, object_flag::hit));
     EXPECT_EQ(effects_, std::vector<uint8_t>{61});
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xCD});
     while (ram8(struck + object_record::state) == 3) pass();
@@ -313,7 +313,7 @@ TEST_F(PassersBy, Type52LeavesThroughTheRemovalRoutine) {
     pass(2);
     EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
     EXPECT_EQ(live_enemies(), 0);
-    EXPECT_FALSE(flag(a, owner_flag::alive));
+    EXPECT_FALSE(flag(a, object_flag::alive));
     pass();
     EXPECT_FALSE(on_ring(a));
 }

@@ -80,12 +80,12 @@ protected:
     void touch(bool hit) {
         const uint32_t tester = r(20);
         uint32_t flags = ram32(tester);
-        flags &= ~(1u << enemy_bit::touched);
+        flags &= ~(1u << object_flag::touched);
         tests_.push_back({tester, r(10), r(16)});
         for (int s : touching_) {
-            flags |= 1u << enemy_bit::touched;
+            flags |= 1u << object_flag::touched;
             if (hit) {
-                orb_write32(player(s), ram32(player(s)) | 1u << enemy_bit::hit);
+                orb_write32(player(s), ram32(player(s)) | 1u << object_flag::hit);
                 orb_write16(player(s) + object_record::last_attacker, ram16(tester + object_record::owner));
             }
         }

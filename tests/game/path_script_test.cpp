@@ -70,7 +70,7 @@ TEST_F(PathScript, TimedEntriesMoveByRoundedQuarterPixelsAndAccelerate) {
     EXPECT_EQ(y(), 395);  // (-6 + 2) >> 2
     step();
     EXPECT_EQ(state_of(object_), 6);
-    EXPECT_TRUE(ram16(object_ + object_record::flags) >> enemy_bit::defeated & 1);
+    EXPECT_TRUE(ram16(object_ + object_record::flags) >> object_flag::defeated & 1);
 }
 
 TEST_F(PathScript, OscillationOffsetsAreAmplitudeTimesWaveOver4096) {
@@ -160,7 +160,7 @@ TEST_F(PathScript, EndCommandsSetBitNineAndStateSix) {
         start();
         step(2);
         EXPECT_EQ(state_of(object_), 6);
-        EXPECT_TRUE(ram16(object_ + object_record::flags) >> enemy_bit::defeated & 1);
+        EXPECT_TRUE(ram16(object_ + object_record::flags) >> object_flag::defeated & 1);
     }
 }
 

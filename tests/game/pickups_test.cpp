@@ -48,7 +48,7 @@ protected:
         orb_write16(o + object_record::world_y, 400);
         return o;
     }
-    static bool hit_mark(int slot) { return ram32(player(slot)) >> enemy_bit::hit & 1; }
+    static bool hit_mark(int slot) { return ram32(player(slot)) >> object_flag::hit & 1; }
     static std::vector<uint16_t> free_entries() {
         std::vector<uint16_t> v;
         for (uint16_t i = 1; i <= free128(); ++i) v.push_back(ram16(var::free_stack_128 + 2 * i));
@@ -155,8 +155,8 @@ TEST_F(Pickup, FlightStepsComeFromTheDirectionInR0sLowHalf) {
     touching_.clear();
     pass();
     ASSERT_EQ(state_of(o), 3);
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pickup_item::velocity_x)), wave(356) >> 8);
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pickup_item::velocity_y)), wave(100) >> 8);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_x)), wave(356) >> 8);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), wave(100) >> 8);
 }
 
 TEST_F(Pickup, FlightMovesInSixteenthsAndArrivesWithinDistance40) {
@@ -309,7 +309,7 @@ TEST_F(PickupCarrier, TypeThreeLeavesAnItemWhenDefeatedOrAtTheScriptEnd) {
         EXPECT_EQ(ram32(o + object_record::routine), kCarrierRoutine);
         EXPECT_EQ(running(kAttachment).size(), 1u);
         if (k.defeat) {
-            orb_write16(o, ram16(o) | 1u << enemy_bit::hit | 1u << enemy_bit::defeated);
+            orb_write16(o, ram16(o) | 1u << object_flag::hit | 1u << object_flag::defeated);
             pass(10);
         } else {
             pass(3);

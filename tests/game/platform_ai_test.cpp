@@ -66,7 +66,7 @@ TEST_F(PlatformAi, DecisionTakesTheNextStateByConditionCode) {
     plant8(kNextStates + 2, 7);
     plant8(kNextStates + 13, 9);
     const uint32_t o = placed(kType0, 0, 2);
-    orb_write8(o + pe::enemy_timer, 1);
+    orb_write8(o + object_record::enemy_timer, 1);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), 7);
     EXPECT_EQ(ram32(kRandomState), 0x738D4EE3u);
@@ -77,10 +77,10 @@ TEST_F(PlatformAi, AFailedTestAsksAgainNextFrame) {
     const uint32_t o = placed(kType0, 0, 2, 800, 300);
     orb_write16(var::playfield_camera + camera_record::y, static_cast<uint16_t>(-700));
     orb_write16(o + object_record::screen_y, 250);
-    orb_write8(o + pe::enemy_timer, 1);
+    orb_write8(o + object_record::enemy_timer, 1);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), 2);
-    EXPECT_EQ(ram8(o + pe::enemy_timer), 1);
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 1);
     EXPECT_EQ(calls(kRandom), 1);
     pass();
     EXPECT_EQ(calls(kRandom), 2) << "the decision runs again in the next frame";
@@ -90,7 +90,7 @@ TEST_F(PlatformAi, AWaitLeftAtZeroLasts256Frames) {
     plant_condition(13, 2, 0x07A892);
     plant8(kNextStates + 2, 2);
     const uint32_t o = placed(kType0, 0, 2);
-    orb_write8(o + pe::enemy_timer, 0);
+    orb_write8(o + object_record::enemy_timer, 0);
     passes(255);
     EXPECT_EQ(calls(kRandom), 0);
     pass();
@@ -151,7 +151,7 @@ TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
         cpu.reg[1] = 0x1111;
         ASSERT_TRUE(run(sub_07A81E));
         EXPECT_EQ(ram8(o + object_record::state), c.passes ? 9 : 2);
-        EXPECT_EQ(ram8(o + pe::enemy_timer), c.passes ? 100 : 1);
+        EXPECT_EQ(ram8(o + object_record::enemy_timer), c.passes ? 100 : 1);
         EXPECT_EQ(ram8(o + pe::ai_segment), c.segment_after);
         EXPECT_EQ(ram16(o), 0x41) << "the flags word comes back";
         EXPECT_EQ(r(1), 0x1111u);
@@ -179,7 +179,7 @@ TEST_F(PlatformAi, AWalkSnapsToTheSegmentEndAndLandsInTheSameFrame) {
         pass();
         EXPECT_EQ(s16(o + object_record::world_x), c.x_after);
         EXPECT_EQ(ram8(o + object_record::state), c.state_after);
-        EXPECT_EQ(ram8(o + pe::enemy_timer), c.state_after == 2 ? 100 : 99);
+        EXPECT_EQ(ram8(o + object_record::enemy_timer), c.state_after == 2 ? 100 : 99);
     }
 }
 
@@ -188,7 +188,7 @@ TEST_F(PlatformAi, WalkStartsFaceTheirWayWithANewTime) {
     const uint32_t o = placed(kType0, 0, 3);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), 4);
-    EXPECT_EQ(ram8(o + pe::enemy_timer), 0x42);
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 0x42);
     EXPECT_EQ(started_, std::vector<uint32_t>{kAnimWalk});
     EXPECT_TRUE(flag(o, 6));
     EXPECT_EQ(s16(o + object_record::world_x), 804);
@@ -196,7 +196,7 @@ TEST_F(PlatformAi, WalkStartsFaceTheirWayWithANewTime) {
     randoms_ = {0x7F};
     pass();
     EXPECT_FALSE(flag(o, 6));
-    EXPECT_EQ(ram8(o + pe::enemy_timer), 0x7F - 1);
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 0x7F - 1);
     EXPECT_EQ(s16(o + object_record::world_x), 800);
 }
 
@@ -206,9 +206,9 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
     const uint32_t o = placed(kType0, 0, 7, 1150, 300);
     orb_write8(o + pe::ai_segment, 16);  // as the next-segment test left it
     pass();
-    EXPECT_TRUE(flag(o, pe::airborne));
+    EXPECT_TRUE(flag(o, object_flag::airborne));
     EXPECT_EQ(ram8(o + object_record::state), 8);
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -20);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -20);
     int y = 300;
     for (int v = -19; v < 0; ++v) {
         pass();
@@ -229,7 +229,7 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
     EXPECT_EQ(frames, 13) << "110 + 1 + 2 + ... + 13 passes 200";
     EXPECT_EQ(s16(o + object_record::world_y), 200);
     EXPECT_EQ(ram8(o + object_record::state), kLanding);
-    EXPECT_FALSE(flag(o, pe::airborne));
+    EXPECT_FALSE(flag(o, object_flag::airborne));
 }
 
 TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
@@ -237,7 +237,7 @@ TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
     orb_write8(o + pe::ai_segment, 16);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), 10);
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -14);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -14);
     pass();
     EXPECT_EQ(s16(o + object_record::world_y), 200);
     EXPECT_EQ(ram8(o + object_record::state), kLanding);
@@ -246,9 +246,9 @@ TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
 TEST_F(PlatformAi, CameraOutsideTheWindowFreezesTheEnemyAndKeepsItsHitPending) {
     const uint32_t o = placed(kType0, 0, 4);
     orb_write16(o + pe::ai_window_left, 10);
-    orb_write16(o, 0x0001 | 1u << 5 | 1u << pe::hit);
+    orb_write16(o, 0x0001 | 1u << 5 | 1u << object_flag::hit);
     pass();
-    EXPECT_EQ(ram16(o), 0x0001 | 1 << pe::hit) << "not listed, the hit still pending";
+    EXPECT_EQ(ram16(o), 0x0001 | 1 << object_flag::hit) << "not listed, the hit still pending";
     EXPECT_EQ(s16(o + object_record::world_x), 800);
     EXPECT_TRUE(sounds_.empty());
     EXPECT_EQ(calls(kRegisterBoxes), 0);
@@ -336,7 +336,7 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         uint32_t bits;
         uint8_t state;
         uint8_t stun;
-    } cases[] = {{"ground", 0, 19, 6}, {"airborne", 1u << pe::airborne, 21, 0}, {"defeat", 1u << pe::defeated, 23, 0}};
+    } cases[] = {{"ground", 0, 19, 6}, {"airborne", 1u << object_flag::airborne, 21, 0}, {"defeat", 1u << object_flag::defeated, 23, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         sounds_.clear();
@@ -346,13 +346,13 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         orb_write16(counter, 40);
         const uint32_t o = placed(kType0, 0, 4);
         orb_write16(o + object_record::last_attacker, static_cast<uint16_t>(attacker));
-        orb_write16(o, 0x0001 | 1u << pe::hit | c.bits);
+        orb_write16(o, 0x0001 | 1u << object_flag::hit | c.bits);
         cpu.reg[20] = o;
         ASSERT_TRUE(run(sub_07A976));
         EXPECT_EQ(ram8(o + object_record::state), c.state);
         EXPECT_EQ(ram8(o + pe::ai_stun_timer), c.stun);
         EXPECT_EQ(sounds_, std::vector<uint8_t>{kHitSound});
-        EXPECT_EQ(ram16(o) & (1 << pe::hit | 1 << pe::defeated | 1 << pe::intangible), 1 << pe::intangible);
+        EXPECT_EQ(ram16(o) & (1 << object_flag::hit | 1 << object_flag::defeated | 1 << object_flag::intangible), 1 << object_flag::intangible);
         EXPECT_EQ(ram16(counter), c.state == 23 ? 41 : 40);
     }
 }
@@ -363,21 +363,21 @@ TEST_F(PlatformAi, AStunOfZeroOrOneEndsInItsFirstFrame) {
         init_objects();
         const uint32_t o = placed(kType0, 0, 19);
         orb_write8(o + pe::ai_stun_timer, frames);
-        set_flag(o, pe::intangible);
+        set_flag(o, object_flag::intangible);
         int lasted = 0;
         do {
             pass();
             ++lasted;
         } while (ram8(o + object_record::state) != kLanding && lasted < 10);
         EXPECT_EQ(lasted, frames <= 1 ? 1 : frames);
-        EXPECT_FALSE(flag(o, pe::intangible));
+        EXPECT_FALSE(flag(o, object_flag::intangible));
     }
 }
 
 TEST_F(PlatformAi, KnockBackFallsToTheFloorAndIsTangibleAgain) {
     const uint32_t o = placed(kType0, 0, 21, 800, 290);
-    orb_write8(o + pe::velocity_y, 0);
-    orb_write16(o, 0x0001 | 1u << pe::intangible | 1u << pe::airborne);
+    orb_write8(o + object_record::velocity_y, 0);
+    orb_write16(o, 0x0001 | 1u << object_flag::intangible | 1u << object_flag::airborne);
     passes(4);  // 291, 293, 296, 300
     EXPECT_EQ(s16(o + object_record::world_y), 300);
     EXPECT_EQ(ram8(o + object_record::state), kLanding);
@@ -400,7 +400,7 @@ TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
     };
     pass();
     EXPECT_EQ(started_, std::vector<uint32_t>{kAnimDefeat});
-    EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -7);
+    EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -7);
     EXPECT_EQ(s16(o + object_record::world_y), 293);
     EXPECT_EQ(calls(kRegisterBoxes), 0) << "no hit boxes while beaten";
     passes(7);  // the rise to speed 0
@@ -470,7 +470,7 @@ TEST_F(TypeZero, TheWatchAlternatesItsProbeBoxesThenStartsTheAttack) {
     EXPECT_EQ(boxes, (std::vector<uint32_t>{0x07AE62, 0x07AE5A, 0x07AE62, 0x07AE5A}));
     EXPECT_EQ(ram8(o + object_record::state), 11) << "the strike box's state";
     EXPECT_EQ(ram8(o + pe::ai_attack_timer), 5);
-    EXPECT_EQ(ram8(o + pe::enemy_timer), 100 - 4) << "the wait's count skipped in the attack frame";
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 100 - 4) << "the wait's count skipped in the attack frame";
     EXPECT_EQ(calls(kRegisterBoxes), 5) << "the callback placed and registered the enemy itself";
 }
 

@@ -89,9 +89,9 @@ protected:
         for (uint32_t box : {kBoxFlag, kBoxHit, kBoxBytesHit, kBoxBytesFlag})
             fake(box, [this, box] {
                 const uint32_t o = r(20);
-                orb_write32(o, orb_read32(o) & ~(1u << pe::touched));
+                orb_write32(o, orb_read32(o) & ~(1u << object_flag::touched));
                 probes_.push_back({box, r(10), r(16), orb_read32(o)});
-                if (touch_ && touch_(box, r(10))) orb_write32(o, orb_read32(o) | 1u << pe::touched);
+                if (touch_ && touch_(box, r(10))) orb_write32(o, orb_read32(o) | 1u << object_flag::touched);
             });
         fake(kSound, [this] { sounds_.push_back(static_cast<uint8_t>(r(0))); });
         fake(kIdle);
@@ -156,7 +156,7 @@ protected:
         orb_write16(o + pe::ai_window_bottom, 4000);
         orb_write16(o + object_record::flags, 0x0001);
         orb_write8(o + object_record::state, state);
-        orb_write8(o + pe::enemy_timer, 100);
+        orb_write8(o + object_record::enemy_timer, 100);
         orb_write8(o + pe::ai_attack_timer, 100);
         return o;
     }

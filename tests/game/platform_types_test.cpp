@@ -161,9 +161,9 @@ TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
         if (faced_right) set_flag(o, 6);
         pass();
         EXPECT_EQ(flag(o, 6), !faced_right);
-        EXPECT_TRUE(flag(o, pe::airborne));
-        EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_x)), faced_right ? -3 : 3);
-        EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_y)), -24);
+        EXPECT_TRUE(flag(o, object_flag::airborne));
+        EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_x)), faced_right ? -3 : 3);
+        EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -24);
         EXPECT_EQ(s16(o + object_record::world_x), 800) << "not moved in the first frame";
         ASSERT_GE(started_.size(), 1u);
         EXPECT_EQ(started_.back(), 0x130000u);
@@ -179,8 +179,8 @@ TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
     plant32(kType1States + 4 * 8, 0x07BCF3);
     plant8(0x07BF92, 9);
     const uint32_t o = placed(kType1, 1, 7, 800, 290);
-    orb_write8(o + pe::velocity_x, 3);
-    orb_write8(o + pe::velocity_y, 0);
+    orb_write8(o + object_record::velocity_x, 3);
+    orb_write8(o + object_record::velocity_y, 0);
     tick_ = [](uint32_t t) { orb_write8(t + object_record::frame_index, 1); };
     pass();  // frame index 0: the descent step alone
     EXPECT_TRUE(probes_.empty());
@@ -239,7 +239,7 @@ TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
         if (!c.leaps) continue;
         EXPECT_EQ(s16(o + pe::ai_target_x), c.x);
         EXPECT_EQ(s16(o + pe::ai_target_y), c.y);
-        EXPECT_EQ(static_cast<int8_t>(ram8(o + pe::velocity_x)), (c.x - 800 + 16) >> 5);
+        EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_x)), (c.x - 800 + 16) >> 5);
         EXPECT_EQ(ram8(o + pe::ai_facing_code), 3);
         EXPECT_EQ(ram8(o + pe::ai_attack_timer), 12);
     }
@@ -254,7 +254,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     const uint32_t o = placed(kType2, 2, 15, 800, 300);
     orb_write16(o + pe::ai_target_x, 1000);
     orb_write16(o + pe::ai_target_y, 350);
-    orb_write8(o + pe::velocity_x, 6);
+    orb_write8(o + object_record::velocity_x, 6);
     orb_write8(o + pe::ai_attack_timer, 2);
     orb_write16(o + object_record::partner, 0x4444);
     pass();
@@ -271,7 +271,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     }
     EXPECT_EQ(s16(o + object_record::world_x), 1000);
     EXPECT_EQ(s16(o + object_record::world_y), 350);
-    EXPECT_FALSE(flag(o, pe::airborne));
+    EXPECT_FALSE(flag(o, object_flag::airborne));
     EXPECT_EQ(ram16(o + object_record::partner), 0);
     EXPECT_GT(calls_of_box(kBoxBytesHit), 30);
     ASSERT_GE(probes_.size(), 1u);
@@ -287,7 +287,7 @@ TEST_F(PlatformTypes, TypeTwoHitStatesMoveOnByThreeAboveFifteen) {
         plant8(base, 40 + state);  // the ground hit's state
         plant32(kType2States + 4 * (40 + state), 0x07A50F);
         const uint32_t o = placed(kType2, 2, state);
-        orb_write16(o, 0x0001 | 1 << pe::hit);
+        orb_write16(o, 0x0001 | 1 << object_flag::hit);
         pass();
         EXPECT_EQ(ram8(o + object_record::state), 40 + state);
     }
@@ -328,7 +328,7 @@ TEST_F(ThrownByTypeThree, FliesOutSlowsComesBackAndIsFreedPastThirtyOne) {
         EXPECT_EQ(s16(thrown_ + object_record::world_x), 800 - 20 * sign);
         EXPECT_EQ(s16(thrown_ + object_record::world_y), 310);
         EXPECT_EQ(s16(thrown_ + object_record::height), 224);
-        EXPECT_EQ(static_cast<int8_t>(ram8(thrown_ + pe::velocity_x)), -32 * sign);
+        EXPECT_EQ(static_cast<int8_t>(ram8(thrown_ + object_record::velocity_x)), -32 * sign);
         pass();  // the thrower's animation is not at its frame yet
         EXPECT_EQ(s16(thrown_ + object_record::world_x), 800 - 20 * sign);
         orb_write8(owner_ + object_record::frame_index, 1);
@@ -353,7 +353,7 @@ TEST_F(ThrownByTypeThree, AHitOnItsThrowerShrinksItAway) {
     pass();
     orb_write16(thrown_ + pe::part_word3, 0x8400 | 13);
     orb_write16(thrown_ + pe::part_word2, 0x03FA);
-    orb_write16(owner_ + pe::ai_last_flags, 1 << pe::hit);
+    orb_write16(owner_ + pe::ai_last_flags, 1 << object_flag::hit);
     const uint16_t free = ram16(var::free_stack_128);
     pass();
     EXPECT_EQ(ram8(thrown_ + object_record::state), 5);

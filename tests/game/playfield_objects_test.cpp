@@ -157,7 +157,7 @@ TEST_F(CameraIndicator, AnEmptyPoolGivesNoSoundObject) {
     cpu.reg[21] = var::objects_64;  // a stale object in R21
     pass();
     EXPECT_EQ(ram8(indicator_ + object_record::state), 1);
-    EXPECT_EQ(ram8(indicator_ + enemy_child::enemy_timer), 0);
+    EXPECT_EQ(ram8(indicator_ + object_record::enemy_timer), 0);
     for (uint32_t a = var::object_area; a < var::objects_64 + 200 * 64; ++a) {
         if (a >= indicator_ && a < indicator_ + 128) continue;
         ASSERT_EQ(ram8(a), before[a - var::object_area]) << std::hex << a;

@@ -42,8 +42,8 @@ protected:
         return p;
     }
     void hit(uint32_t p, bool defeat = false) {
-        uint16_t f = ram16(p) | 1u << owner_flag::hit;
-        if (defeat) f |= 1u << owner_flag::defeated;
+        uint16_t f = ram16(p) | 1u << object_flag::hit;
+        if (defeat) f |= 1u << object_flag::defeated;
         orb_write16(p, f);
         orb_write16(p + object_record::last_attacker, static_cast<uint16_t>(attacker_));
     }
@@ -60,7 +60,7 @@ TEST_F(Props, SetUpByTypeWithACompanionExceptForType2) {
         pass();
         EXPECT_EQ(ram8(p + object_record::type), type);
         EXPECT_EQ(state(p), 1);
-        EXPECT_TRUE(flag(p, owner_flag::alive));
+        EXPECT_TRUE(flag(p, object_flag::alive));
         EXPECT_EQ(ram16(p + object_record::energy), 100 + type);
         EXPECT_EQ(ram16(p + object_record::score_value), 500 + type);
         EXPECT_EQ(ram32(p + object_record::frame_table), kScript + 1);
@@ -81,7 +81,7 @@ TEST_F(Props, AHitFlashesTenFramesWithoutHitBoxes) {
         boxes += calls(kRegisterBoxes) > before ? '#' : '.';
         if (i == 0) {
             EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0x90});
-            EXPECT_FALSE(flag(p, owner_flag::hit));
+            EXPECT_FALSE(flag(p, object_flag::hit));
         }
     }
     EXPECT_EQ(boxes, "..........##");
@@ -98,7 +98,7 @@ TEST_F(Props, HitAndDefeatInOneFrameSoundAndEnterTheDefeat) {
         ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
         EXPECT_EQ(sounds(var::sound_ring_a).back(), 0x90 + type);
         EXPECT_EQ(state(p), 2);
-        EXPECT_FALSE(flag(p, owner_flag::defeated));
+        EXPECT_FALSE(flag(p, object_flag::defeated));
         EXPECT_EQ(ram8(p + prop_record::flash_timer), 10);  // not counted in the defeat frame
     }
 }
@@ -117,7 +117,7 @@ TEST_F(Props, BreakablePropPlaysOutWaitsBlinksAndGoes) {
         if (state(p) == 5) shown_frames += shown(p) ? '#' : '.';
         ASSERT_LT(frames, 200);
     }
-    EXPECT_FALSE(flag(p, owner_flag::alive));
+    EXPECT_FALSE(flag(p, object_flag::alive));
     // Animation frames 1..3 left and the stop (4 frames incl. the one that
     // starts the wait), 29 more of waiting, the blink's 31: gone on the 32nd.
     EXPECT_EQ(shown_frames.size(), 31u);
@@ -140,7 +140,7 @@ TEST_F(Props, KnockedAwayPropFliesTheWayItsAttackerFaces) {
         hit(p, true);
         pass(2);
         EXPECT_EQ(state(p), 3);
-        EXPECT_EQ(static_cast<int8_t>(ram8(p + prop_record::velocity_x)), k.velocity);
+        EXPECT_EQ(static_cast<int8_t>(ram8(p + object_record::velocity_x)), k.velocity);
         EXPECT_EQ(ram32(p + object_record::frame_table), k.frame_table);
         EXPECT_EQ(s16(p + object_record::world_x), 400 + k.velocity);
         EXPECT_EQ(s16(p + object_record::height), 24);
@@ -172,7 +172,7 @@ TEST_F(Props, KnockedAwayPropBouncesLowerUntilItLeavesTheScreen) {
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 151);
     EXPECT_GE(s16(p + object_record::screen_x), 384);
     EXPECT_EQ(state(p), 4);
-    EXPECT_FALSE(flag(p, owner_flag::alive));
+    EXPECT_FALSE(flag(p, object_flag::alive));
     EXPECT_TRUE(on_ring(p));
     pass();
     EXPECT_FALSE(on_ring(p));

@@ -326,7 +326,7 @@ TEST_F(AreaGuardTest, WaitsWindsUpAndHitsInItsWindow) {
 
 // A hit: 4 flashing frames without boxes and sound 0xCA.
 TEST_F(AreaGuardTest, HitFlashesFourFrames) {
-    orb_write16(guard, ram16(guard) | 1u << enemy_bit::hit);
+    orb_write16(guard, ram16(guard) | 1u << object_flag::hit);
     std::vector<bool> flashing;
     for (int f = 0; f < 6; ++f) {
         orb_write16(var::hitbox_table_b, 0);
@@ -337,7 +337,7 @@ TEST_F(AreaGuardTest, HitFlashesFourFrames) {
         }
     }
     EXPECT_EQ(flashing, (std::vector<bool>{true, true, true, true, false, false}));
-    EXPECT_FALSE(flag(guard, enemy_bit::intangible));
+    EXPECT_FALSE(flag(guard, object_flag::intangible));
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xCA});
 }
 
@@ -350,7 +350,7 @@ TEST_F(AreaGuardTest, DefeatShowsTenFramesWithEffectAndTally) {
         const uint32_t player = var::player_records + 0x200;
         orb_write8(player + player_record::slot, 2);
         orb_write16(guard + object_record::last_attacker, static_cast<uint16_t>(player));
-        orb_write16(guard, ram16(guard) | 1u << enemy_bit::defeated);
+        orb_write16(guard, ram16(guard) | 1u << object_flag::defeated);
         if (!free) free_128(0);
         const uint8_t count = ram8(var::live_enemy_count);
         pass(9);
@@ -378,11 +378,11 @@ TEST_F(AreaGuardTest, ActiveAreaGuardEndsTheFrame) {
              return ended::already;
          }));
     orb_write8(guard + 54, 1);
-    orb_write16(guard, ram16(guard) | 1u << enemy_bit::hit);
+    orb_write16(guard, ram16(guard) | 1u << object_flag::hit);
     pass();
     EXPECT_FALSE(on_ring(guard));
     EXPECT_EQ(state_of(guard), 2);
-    EXPECT_TRUE(flag(guard, enemy_bit::hit));
+    EXPECT_TRUE(flag(guard, object_flag::hit));
     EXPECT_TRUE(sounds(var::sound_ring_a).empty());
 }
 

@@ -190,16 +190,16 @@ TEST_F(RiderCarrier, DestructionFlagsTheRiderAfterTenFramesAndFreesThirtyLater) 
     const uint32_t rider = rider_of(c);
     orb_write16(c + object_record::world_x, 400);
     pass();
-    orb_write16(c, ram16(c) | 1u << enemy_bit::hit | 1u << enemy_bit::defeated);
+    orb_write16(c, ram16(c) | 1u << object_flag::hit | 1u << object_flag::defeated);
     const uint8_t count = live();
     pass(9);
     EXPECT_EQ(state_of(c), 7);
     EXPECT_EQ(running(kShortEffect).size(), 1u);
-    EXPECT_FALSE(ram16(rider) >> enemy_bit::defeated & 1);
+    EXPECT_FALSE(ram16(rider) >> object_flag::defeated & 1);
     pass();
     EXPECT_EQ(state_of(c), 8);
-    EXPECT_TRUE(ram16(rider) >> enemy_bit::hit & 1);
-    EXPECT_TRUE(ram16(rider) >> enemy_bit::defeated & 1);
+    EXPECT_TRUE(ram16(rider) >> object_flag::hit & 1);
+    EXPECT_TRUE(ram16(rider) >> object_flag::defeated & 1);
     pass(29);
     EXPECT_TRUE(on_ring(c));
     pass();
@@ -340,7 +340,7 @@ TEST_F(CameraEnemy, WaitsForCameraX1536ThenOpensTheFight) {
     camera_x(1536);
     pass();
     EXPECT_EQ(state_of(enemy_), 2);
-    EXPECT_EQ(ram8(enemy_ + set_piece::enemy_timer), 179);
+    EXPECT_EQ(ram8(enemy_ + object_record::enemy_timer), 179);
     ASSERT_EQ(effects_.size(), 1u);
     EXPECT_EQ(effects_[0].first & 0xFF, 70u);
     EXPECT_EQ(effects_[0].second & 0xFFFF, enemy_ & 0xFFFF);
@@ -369,11 +369,11 @@ TEST_F(CameraEnemy, GenericStartAndStunCountSteps) {
     orb_write8(enemy_ + object_record::type, 3);
     plant32(kStartAnimations + 12, 0x131000);
     plant8(kLandingStates + 3, 7);
-    orb_write16(enemy_, 1u << enemy_bit::airborne | 1);
+    orb_write16(enemy_, 1u << object_flag::airborne | 1);
     enter(5);
     pass();
     EXPECT_EQ(state_of(enemy_), 6);
-    EXPECT_FALSE(ram16(enemy_) >> enemy_bit::airborne & 1);
+    EXPECT_FALSE(ram16(enemy_) >> object_flag::airborne & 1);
     EXPECT_EQ(calls(kRandomTimer), 1);
     EXPECT_EQ(calls(kWait), 1);
     const struct {
@@ -383,11 +383,11 @@ TEST_F(CameraEnemy, GenericStartAndStunCountSteps) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.timer);
         enter(6);
-        orb_write16(enemy_, 1u << enemy_bit::intangible | 1);
+        orb_write16(enemy_, 1u << object_flag::intangible | 1);
         orb_write8(enemy_ + set_piece::ai_stun_timer, k.timer);
         pass();
         EXPECT_EQ(state_of(enemy_), k.state);
-        EXPECT_EQ((ram16(enemy_) >> enemy_bit::intangible & 1) != 0, k.state == 6);
+        EXPECT_EQ((ram16(enemy_) >> object_flag::intangible & 1) != 0, k.state == 6);
     }
     enter(7);
     pass();

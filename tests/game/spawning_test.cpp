@@ -491,14 +491,14 @@ TEST_F(Staller, WhenTheGateOpensItShrinksAwayWithoutRising) {
     orb_write16(staller_ + 100, 0xFC00 | 5);
     orb_write16(staller_ + 102, 0xA800 | 6);
     orb_write16(staller_ + object_record::height, 30);
-    orb_write8(staller_ + enemy_child::velocity_x, 3);
+    orb_write8(staller_ + object_record::velocity_x, 3);
     orb_write32(var::game_flags, kPlayers | 1u << game_flag::wave_gate);
     const int dispatched = calls(kDispatcher);
     pass();
     EXPECT_EQ(calls(kDispatcher), dispatched);
     EXPECT_EQ(ram32(staller_ + object_record::routine), 0x06AF40u);
     EXPECT_EQ(ram16(staller_ + object_record::flags) & 1, 0);
-    EXPECT_EQ(ram8(staller_ + enemy_child::velocity_x), 0);
+    EXPECT_EQ(ram8(staller_ + object_record::velocity_x), 0);
     EXPECT_EQ(ram16(staller_ + 102), 0xA800 | 2);
     EXPECT_EQ(ram16(staller_ + 100), 0xFC00 | 15);
     EXPECT_EQ(ram16(staller_ + object_record::height), 30);

@@ -150,7 +150,7 @@ TEST_F(TwoPieceTest, JumpLandsWhereItStartedFacingTheOtherWay) {
     for (int i = 0; i < 100 && (i == 0 || state_of(b) != 1); ++i) {
         pass();
         highest = std::min<int>(highest, y_of(b));
-        EXPECT_TRUE(flag(b, enemy_bit::airborne) || state_of(b) == 1);
+        EXPECT_TRUE(flag(b, object_flag::airborne) || state_of(b) == 1);
     }
     EXPECT_EQ(state_of(b), 1);
     EXPECT_EQ(y_of(b), 480);
@@ -200,7 +200,7 @@ TEST_F(TwoPieceTest, KnockDownFallFlashesBothPartsAndLands) {
     orb_write16(b + 90, 500);
     put(b, 200, 470);
     orb_write8(b + 40, static_cast<uint8_t>(-4));
-    orb_write16(b, ram16(b) | 1u << enemy_bit::intangible | 1u << enemy_bit::airborne);
+    orb_write16(b, ram16(b) | 1u << object_flag::intangible | 1u << object_flag::airborne);
     int frames = 0;
     while (frames < 50 && (frames == 0 || state_of(b) != 1)) {
         orb_write16(b + 110, 0x0800);
@@ -212,8 +212,8 @@ TEST_F(TwoPieceTest, KnockDownFallFlashesBothPartsAndLands) {
     }
     EXPECT_EQ(state_of(b), 1);
     EXPECT_EQ(y_of(b), 500);
-    EXPECT_FALSE(flag(b, enemy_bit::intangible));
-    EXPECT_FALSE(flag(b, enemy_bit::airborne));
+    EXPECT_FALSE(flag(b, object_flag::intangible));
+    EXPECT_FALSE(flag(b, object_flag::airborne));
 }
 
 // The attack piece enters its boxes in table B naming the body, only when the
@@ -323,12 +323,12 @@ TEST_F(TwoPieceTest, StopAndWaitTakesTheMirrorBitsAndWaits) {
     plant16(0x07E3B8 + 2 * kDir, 0x0040);
     plant32(0x07E378 + 4 * kDir, 0x135000);
     const uint32_t b = body();
-    orb_write16(b, ram16(b) | 1u << enemy_bit::airborne);
+    orb_write16(b, ram16(b) | 1u << object_flag::airborne);
     enter(b, 7);
     pass();
     EXPECT_EQ(state_of(b), 8);
     EXPECT_TRUE(flag(b, object_flag::mirror_x));
-    EXPECT_FALSE(flag(b, enemy_bit::airborne));
+    EXPECT_FALSE(flag(b, object_flag::airborne));
     EXPECT_EQ(ram32(b + object_record::frame), 0x135000u);
     EXPECT_EQ(calls(kWait), 1);
 }

@@ -164,10 +164,10 @@ TEST_F(VolleyTest, TwoStunsBringTheVolley) {
     EXPECT_EQ(ram8(enemy + 62), 1);
     EXPECT_EQ(calls(kStun), 1);
     orb_write8(enemy + 57, 1);
-    orb_write16(enemy, ram16(enemy) | 1u << enemy_bit::intangible);
+    orb_write16(enemy, ram16(enemy) | 1u << object_flag::intangible);
     pass();  // the stun countdown
     EXPECT_EQ(state_of(enemy), 2);
-    EXPECT_FALSE(flag(enemy, enemy_bit::intangible));
+    EXPECT_FALSE(flag(enemy, object_flag::intangible));
     enter(19, 0);
     pass();
     EXPECT_EQ(ram8(enemy + 62), 2);
@@ -175,7 +175,7 @@ TEST_F(VolleyTest, TwoStunsBringTheVolley) {
     pass();
     EXPECT_EQ(state_of(enemy), 23);
     EXPECT_EQ(ram8(enemy + 62), 0);
-    EXPECT_TRUE(flag(enemy, enemy_bit::intangible));
+    EXPECT_TRUE(flag(enemy, object_flag::intangible));
     ASSERT_EQ(tests_of(0x07F866, 1).size(), 1u);  // the box of frame index 1
     EXPECT_EQ(tests_of(0x07F866, 1)[0].strength, 91u);
     for (int i = 0; i < 8 && shots().empty(); ++i) pass();
@@ -197,7 +197,7 @@ TEST_F(VolleyTest, TwoStunsBringTheVolley) {
     EXPECT_EQ(std::count(codes.begin(), codes.end(), 0xF2), 4);
     pass(3);
     EXPECT_EQ(state_of(enemy), 1);
-    EXPECT_FALSE(flag(enemy, enemy_bit::intangible));
+    EXPECT_FALSE(flag(enemy, object_flag::intangible));
     EXPECT_EQ(ram8(enemy + 56), 61);
 }
 

@@ -9,6 +9,7 @@
 // the score check of the sweep.
 // Register use: R20 the attack object, R10 its owner (a player record).
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "runtime/guest.h"
@@ -505,7 +506,7 @@ void sub_078119() {
     cpu.reg[0] = 4 * load_sx16(cpu.reg[10] + 106);
     cpu.reg[1] = load_zx8(cpu.reg[10] + 38);
     if (orb_read8(cpu.reg[10] + 187) != 0) cpu.reg[1] += 64;
-    cmp<uint8_t>(orb_read8(cpu.reg[10] + ob::state), 41);
+    cmp<uint8_t>(orb_read8(cpu.reg[10] + ob::state), player_state::held);
     if (higher()) cpu.reg[1] += 32;
     if (!test_bit(cpu.reg[10], kMirrorX)) {
         cpu.reg[1] += 16;

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/players.h"
 #include "game/flow/vars.h"
@@ -53,9 +54,6 @@ constexpr uint8_t kFirstDrain = 60;
 constexpr uint8_t kDrainPeriod = 180;
 constexpr uint8_t kOutFrames = 127;
 constexpr uint8_t kGameMode = 15;
-constexpr uint8_t kPlayState = 20;
-constexpr uint8_t kNextStageState = 10;
-constexpr uint8_t kGameOverState = 56;
 constexpr uint32_t kMirror = 0x7C;                // a bookkeeping field's mirror lies this much higher
 
 uint32_t credits_of(uint32_t rec) { return kWorkRam + orb_read8(rec + player_record::credit_offset); }
@@ -255,7 +253,7 @@ void sub_0635B4() {
         const uint32_t self = r(20);
         const uint8_t slot = slot_of(self);
         orb_write16(var::game_mode, kGameMode);
-        orb_write8(var::ingame_state, 0);
+        orb_write8(var::ingame_state, flow_state::select_start);
         orb_write8(var::fade_preset, 0);
         set_bit(var::system_flags, system_flag::fade_running);
         orb_write32(self + player_record::routine, kWaitForPlay);
@@ -412,7 +410,7 @@ void sub_063818() {
         ret();
         return;
     case 2:
-        if (orb_read8(var::ingame_state) == kGameOverState) go_idle(r(20));
+        if (orb_read8(var::ingame_state) == flow_state::game_over_wait_out) go_idle(r(20));
         ret();
         return;
     default:
@@ -423,7 +421,7 @@ void sub_063818() {
 // Waits for the next stage: at in-game state 10 the slot waits for play.
 void sub_06389E() {
     ROUTINE_ENTRY(0x06389E);
-    if (orb_read8(var::ingame_state) == kNextStageState)
+    if (orb_read8(var::ingame_state) == flow_state::stage_start)
         orb_write32(r(20) + player_record::routine, kWaitForPlay);
     ret();
 }
@@ -431,7 +429,7 @@ void sub_06389E() {
 // Waits for play: at in-game state 20 the slot is placed.
 void sub_0638B4() {
     ROUTINE_ENTRY(0x0638B4);
-    if (orb_read8(var::ingame_state) == kPlayState) orb_write32(r(20) + player_record::routine, kPlace);
+    if (orb_read8(var::ingame_state) == flow_state::play) orb_write32(r(20) + player_record::routine, kPlace);
     ret();
 }
 

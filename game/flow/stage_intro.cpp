@@ -4,6 +4,7 @@
 // actors, which wait for state 13 and then appear, grow, fly in on an arc,
 // play a sound sequence or print the stage's title.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -15,7 +16,6 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-constexpr uint8_t kIntroState = 13;  // the flow's wait for the intro
 
 // Object fields of the intro actors beyond the common head.
 constexpr uint32_t kSoundPointer = 20;   // 32-bit, sound sequence
@@ -31,7 +31,7 @@ constexpr uint32_t kGrowY = 100;         // ... by the y step up to kLimitY
 uint32_t stage_index() { return orb_read8(var::stage) - 1u; }
 uint8_t state_of(uint32_t object) { return orb_read8(object + object_record::state); }
 void set_state(uint32_t object, uint8_t state) { orb_write8(object + object_record::state, state); }
-bool intro_running() { return orb_read8(var::ingame_state) == kIntroState; }
+bool intro_running() { return orb_read8(var::ingame_state) == flow_state::stage_intro; }
 
 // Counts the 16-bit countdown down; true when it reached 0.
 bool count_down(uint32_t object) {

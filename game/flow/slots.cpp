@@ -66,6 +66,13 @@ void copy_time(uint32_t from, uint32_t to) {
     for (uint32_t i = 0; i < 5; ++i) orb_write8(to + i, orb_read8(from + i));
 }
 
+// The states of the out-of-play routine.
+namespace out_state {
+constexpr uint8_t leaving = 0;
+constexpr uint8_t credit_line = 1;  // 127 frames, then idle
+constexpr uint8_t game_ended = 2;   // the last slot out: idle at the game over's end
+}  // namespace out_state
+
 // A slot goes idle: its credit record's bonus units are dropped.
 void go_idle(uint32_t rec) {
     orb_write8(credits_of(rec) + credit_record::bonus_units, 0);
@@ -376,23 +383,23 @@ void sub_063818() {
     set_bit(var::game_flags, game_flag::slot_out);
     const uint8_t state = orb_read8(r(20) + player_record::state);
     switch (state) {
-    case 0:
-        orb_write8(r(20) + player_record::state, 1);
+    case out_state::leaving:
+        orb_write8(r(20) + player_record::state, out_state::credit_line);
         clear_bit(r(20) + player_record::flags, player_bit::continuing);
         orb_write8(r(20) + player_record::appear_timer, kOutFrames);
         if (!call(sub_06177C, 0x063838, 0x063833)) return;
         if (!call(sub_084CFE, 0x063840, 0x06383B)) return;
         clear_bit(var::game_flags, slot_of(r(20)));
         if ((orb_read8(var::game_flags) & 15) == 0) {
-            orb_write8(r(20) + player_record::state, 2);
+            orb_write8(r(20) + player_record::state, out_state::game_ended);
             set_bit(var::system_flags, system_flag::game_ended);
             ret();
             return;
         }
         [[fallthrough]];
-    case 1:
+    case out_state::credit_line:
         if ((orb_read8(var::game_flags) & 15) == 0) {
-            orb_write8(r(20) + player_record::state, 2);
+            orb_write8(r(20) + player_record::state, out_state::game_ended);
             ret();
             return;
         }
@@ -409,7 +416,7 @@ void sub_063818() {
         if (!call(sub_061281, 0x063880, 0x06387B)) return;
         ret();
         return;
-    case 2:
+    case out_state::game_ended:
         if (orb_read8(var::ingame_state) == flow_state::game_over_wait_out) go_idle(r(20));
         ret();
         return;

@@ -28,6 +28,11 @@ constexpr uint32_t kPartStates = 0x06C4C6;
 constexpr uint32_t kPartStanding = 0x06C4CE;
 constexpr uint32_t kPartZoomed = 0x06C4F6;
 
+// A kind-2 part's states, the places of its ROM state table's entries.
+namespace part_state {
+constexpr uint8_t standing = 0, zoomed = 1;
+}  // namespace part_state
+
 namespace part_entry {
 constexpr uint32_t script = 0;
 constexpr uint32_t x_offset = 4;
@@ -124,7 +129,7 @@ void end_entrance(uint32_t enemy) {
     orb_write8(enemy + object_record::velocity_x, 0);
     orb_write8(enemy + object_record::velocity_y, 0);
     clear_bit(enemy + object_record::flags, object_flag::intangible);
-    orb_write8(enemy + object_record::state, 1);
+    orb_write8(enemy + object_record::state, enemy_state::regroup);
 }
 
 void set_velocities(uint32_t enemy, uint8_t vx, uint8_t vy, uint8_t rise) {
@@ -352,7 +357,7 @@ void sub_06C46F() {
     height = add<uint16_t>(height, orb_read16(entry + part_entry::height_offset));
     orb_write16(part + object_record::height, height);
     orb_write16(part + object_record::next_script, orb_read16(entry + part_entry::zoomed_height));
-    orb_write8(part + object_record::state, 0);
+    orb_write8(part + object_record::state, part_state::standing);
     orb_write32(part + object_record::routine, kPartRoutine);
     sub_06C4B8();
 }
@@ -378,7 +383,7 @@ void sub_06C4B8() {
     }
     orb_write16(part + object_record::height, orb_read16(part + object_record::next_script));
     if (!call(sub_0797C0, 0x06C4F1, 0x06C4EC)) return;
-    orb_write8(part + object_record::state, 1);
+    orb_write8(part + object_record::state, part_state::zoomed);
 
 L_06C4F6:  // state 1: zoomed
     if (test_bit(var::game_flags, game_flag::area_change)) {

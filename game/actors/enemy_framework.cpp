@@ -26,6 +26,11 @@ constexpr int16_t kStripLeft = -40;                   // screen x of the strip w
 constexpr int16_t kStripRight = 360;
 constexpr uint8_t kLastPlainKind = 18;                // kinds 1-18 stay when an area is won
 
+// The vanish sequence's states, the places of its ROM table's entries.
+namespace vanish_state {
+constexpr uint8_t wait = 0, shrink = 1;
+}  // namespace vanish_state
+
 using self::field;
 
 }  // namespace
@@ -200,7 +205,7 @@ void sub_06A1DA() {
         const uint8_t stagger = orb_read8(var::vanish_stagger);
         orb_write8(field(object_record::enemy_timer), stagger);
         orb_write8(var::vanish_stagger, add<uint8_t>(stagger, kStaggerStep));
-        orb_write8(field(object_record::state), 0);
+        orb_write8(field(object_record::state), vanish_state::wait);
         orb_write32(field(object_record::routine), kVanishRoutine);
         sub_06A265();
         return;
@@ -242,7 +247,7 @@ void sub_06A265() {
             return;
         }
         orb_write8(var::live_enemy_count, dec<uint8_t>(orb_read8(var::live_enemy_count)));
-        orb_write8(field(object_record::state), 1);
+        orb_write8(field(object_record::state), vanish_state::shrink);
     }
 L_06A286:
     {

@@ -103,7 +103,7 @@ void setup_head(const kind_data& d) {
     if (carry()) set8(cpu.reg[0], 0);
     const uint16_t energy = add<uint16_t>(mulu<uint16_t>(cpu.reg[0] & 0xFF, cpu.reg[1]), d.energy_base);
     orb_write16(enemy + object_record::energy, energy);
-    orb_write8(enemy + object_record::state, 0);
+    orb_write8(enemy + object_record::state, enemy_state::first);
     orb_write8(enemy + object_record::last_state, kNone);
     orb_write8(enemy + object_record::target_slot, kNone);
     orb_write16(enemy + object_record::height, 0);

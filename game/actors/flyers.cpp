@@ -55,6 +55,18 @@ using self::field;
 uint8_t state() { return orb_read8(field(object_record::state)); }
 void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
 
+// The turret's, the flash's and the shell's.
+namespace turret_state {
+constexpr uint8_t setup = 0;
+constexpr uint8_t riding = 1;
+}  // namespace turret_state
+namespace shell_state {
+constexpr uint8_t setup = 0;
+constexpr uint8_t falling = 1;
+constexpr uint8_t burst = 2;     // hits in its first frames
+constexpr uint8_t bursting = 3;  // until the animation ends
+}  // namespace shell_state
+
 // The direction animation's flag bits: bit 6 cleared, then the table's word
 // OR-ed in.
 void direction_flags(uint32_t object, uint8_t index) {
@@ -73,13 +85,13 @@ void sub_07C57E() {
     if (!call(sub_07AA8D, 0x07C583, 0x07C57E)) return;
     if (!call(sub_07C9F6, 0x07C588, 0x07C583)) return;
     switch (state()) {
-    case 0: goto L_07C5B5;
-    case 1: goto L_07C60A;
-    case 2: goto L_07C630;
-    case 3: goto L_07C640;
-    case 4: goto L_07C660;
-    case 5: goto L_07C680;
-    case 6: goto L_07C698;
+    case path_state::setup: goto L_07C5B5;
+    case path_state::flying: goto L_07C60A;
+    case path_state::stun: goto L_07C630;
+    case path_state::stunned: goto L_07C640;
+    case path_state::defeat: goto L_07C660;
+    case path_state::defeated: goto L_07C680;
+    case path_state::script_end: goto L_07C698;
     default: v60_unknown_jump(kFlyerStates + 3u * state(), 0x07C59C);
     }
 L_07C5B5:
@@ -109,13 +121,13 @@ L_07C614:
     sub_08814E();
     return;
 L_07C630:
-    set_state(3);
+    set_state(path_state::stunned);
     cpu.reg[19] = kStunAnimation;
     if (!call(sub_061F06, 0x07C63D, 0x07C638)) return;
 L_07C640:
     orb_write8(field(path_object::stun_timer), dec<uint8_t>(orb_read8(field(path_object::stun_timer))));
     if (eq()) {
-        set_state(1);
+        set_state(path_state::flying);
         clear_bit(field(object_record::flags), object_flag::intangible);
         orb_write8(field(path_object::anim_choice), 0xFF);
         if (!call(sub_07C91B, 0x07C650, 0x07C64B)) return;
@@ -125,7 +137,7 @@ L_07C640:
     sub_062094();
     return;
 L_07C660:
-    set_state(5);
+    set_state(path_state::defeated);
     cpu.reg[19] = kDefeatAnimation;
     if (!call(sub_061F06, 0x07C66B, 0x07C666)) return;
     if (!call(sub_088C67, 0x07C670, 0x07C66B)) return;
@@ -167,11 +179,11 @@ void sub_07C6A0() {
         return;
     }
     switch (state()) {
-    case 0: break;
-    case 1: goto L_07C6E8;
+    case turret_state::setup: break;
+    case turret_state::riding: goto L_07C6E8;
     default: v60_unknown_jump(kTurretStates + 3u * state(), 0x07C6C4);
     }
-    set_state(1);
+    set_state(turret_state::riding);
     orb_write16(field(object_record::height), kTurretHeight);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write8(field(path_object::anim_choice), 0xFF);
@@ -209,7 +221,7 @@ L_07C6E8:
             }
         }
     }
-    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::owner) + object_record::state), 1);
+    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::owner) + object_record::state), path_state::flying);
     if (higher()) {
         ret();
         return;
@@ -225,11 +237,11 @@ void sub_07C77C() {
     if (!call(sub_07AA8D, 0x07C781, 0x07C77C)) return;
     const uint32_t turret = linked(cpu.reg[20], object_record::owner);
     switch (state()) {
-    case 0: break;
-    case 1: goto L_07C7C0;
+    case turret_state::setup: break;
+    case turret_state::riding: goto L_07C7C0;
     default: v60_unknown_jump(kFlashStates + 3u * state(), 0x07C78C);
     }
-    set_state(1);
+    set_state(turret_state::riding);
     orb_write16(field(object_record::height), kTurretHeight);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     actors::copy_position(cpu.reg[20], turret);
@@ -244,7 +256,7 @@ L_07C7C0:
         sub_088D0C();
         return;
     }
-    cmp<uint8_t>(orb_read8(linked(turret, object_record::owner) + object_record::state), 1);
+    cmp<uint8_t>(orb_read8(linked(turret, object_record::owner) + object_record::state), path_state::flying);
     if (higher()) {
         ret();
         return;
@@ -259,14 +271,14 @@ L_07C7C0:
 void sub_07C7FD() {
     ROUTINE_ENTRY(0x07C7FD);
     switch (state()) {
-    case 0: break;
-    case 1: goto L_07C850;
-    case 2: goto L_07C8A0;
-    case 3: goto L_07C8F0;
+    case shell_state::setup: break;
+    case shell_state::falling: goto L_07C850;
+    case shell_state::burst: goto L_07C8A0;
+    case shell_state::bursting: goto L_07C8F0;
     default: v60_unknown_jump(kShellStates + 3u * state(), 0x07C801);
     }
     {
-        set_state(1);
+        set_state(shell_state::falling);
         orb_write16(field(object_record::height), kShellHeight);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         orb_write8(field(path_object::timer), kShellLife);
@@ -296,7 +308,7 @@ L_07C850:
             return;
         }
     }
-    set_state(2);
+    set_state(shell_state::burst);
     cpu.reg[19] = kBurstAnimation;
     if (!call(sub_061F06, 0x07C8A0, 0x07C89B)) return;
 L_07C8A0:
@@ -309,7 +321,7 @@ L_07C8A0:
             cpu.reg[10] = kBurstBoxes + 4u * frame;
             if (!call(sub_08834C, 0x07C8C5, 0x07C8C0)) return;
         } else {
-            set_state(3);
+            set_state(shell_state::bursting);
         }
     }
 L_07C8D0:

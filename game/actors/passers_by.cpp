@@ -86,6 +86,32 @@ constexpr uint16_t kShotReach = 320;
 constexpr uint32_t kRemoval = 0x069EF8;
 constexpr uint8_t kNoSlot = 255;
 
+// The actors' states, the places of their ROM state tables' entries.
+namespace type49_state {
+constexpr uint8_t setup = 0, walk_in = 1, wait = 2, effect = 3, walk_off = 4;
+}  // namespace type49_state
+namespace type50_state {
+constexpr uint8_t setup = 0, wait = 1, effect = 2, walk_off = 3;
+}  // namespace type50_state
+namespace type51_state {  // and its companion's
+constexpr uint8_t setup = 0, standing = 1, zoomed = 2;
+}  // namespace type51_state
+namespace type52_state {
+constexpr uint8_t setup = 0, wait = 1, strike = 2, finish = 3, pause = 4, walk_off = 5;
+}  // namespace type52_state
+namespace type53_state {
+constexpr uint8_t setup = 0, slow_down = 1, effect = 2, fly_off = 3;
+}  // namespace type53_state
+namespace part_state {  // type 49's part
+constexpr uint8_t setup = 0, following = 1;
+}  // namespace part_state
+namespace gun_state {  // type 53's gun
+constexpr uint8_t ready = 0, fired = 1;
+}  // namespace gun_state
+namespace partner_state {  // type 52's partner
+constexpr uint8_t setup = 0, standing = 1, waiting = 2, struck = 3, blinking = 4;
+}  // namespace partner_state
+
 // The u32 entry of a state table for the object's state.
 uint32_t state_step(uint32_t table, uint32_t object) {
     return orb_read32(table + 4u * orb_read8(object + object_record::state));
@@ -164,13 +190,13 @@ L_069ABE:  // state 0: set-up
     cpu.reg[0] = 10;
     if (!call(sub_08251B, 0x069AFC, 0x069AF7)) return;
     orb_write16(actor + object_record::enemy_timer, 120);
-    orb_write8(actor + object_record::state, 1);
+    orb_write8(actor + object_record::state, type49_state::walk_in);
 
 L_069B0F:  // state 1: walking in
     if (!call(sub_061FB6, 0x069B14, 0x069B0F)) return;
     move_x(actor, 16);
     cmp<uint16_t>(orb_read16(actor + object_record::world_x), k49Stop);
-    if (greater_equal()) orb_write8(actor + object_record::state, 2);
+    if (greater_equal()) orb_write8(actor + object_record::state, type49_state::wait);
 
 L_069B28:  // state 2: the timer from the set-up
     if (!timer_ends(actor)) {
@@ -190,7 +216,7 @@ L_069B3E:  // state 3: while its effect lives
         return;
     }
     set_bit(actor + object_record::flags, object_flag::mirror_x);
-    orb_write8(actor + object_record::state, 4);
+    orb_write8(actor + object_record::state, type49_state::walk_off);
 
 L_069B4C:  // state 4: walking off
     if (test_bit(actor + object_record::flags, object_flag::listed)) {
@@ -234,7 +260,7 @@ L_069B96:  // state 0: set-up
     cpu.reg[19] = k50Script;
     if (!call(sub_061F67, 0x069BC0, 0x069BBB)) return;
     orb_write16(actor + object_record::enemy_timer, 900);
-    orb_write8(actor + object_record::state, 1);
+    orb_write8(actor + object_record::state, type50_state::wait);
 
 L_069BD2:  // state 1: waiting for the timer or the camera
     if (!timer_ends(actor)) {
@@ -249,7 +275,7 @@ L_069BD2:  // state 1: waiting for the timer or the camera
     if (!call(sub_061F06, 0x069BEF, 0x069BEA)) return;
     cpu.reg[0] = 59;
     if (!call(sub_0824F0, 0x069BF7, 0x069BF2)) return;
-    orb_write8(actor + object_record::state, 2);
+    orb_write8(actor + object_record::state, type50_state::effect);
 
 L_069BFE:  // state 2: while its effect lives
     if (test_bit(actor + object_record::flags, object_flag::effect_lives)) {
@@ -261,7 +287,7 @@ L_069BFE:  // state 2: while its effect lives
     cpu.reg[19] = kLeaveScript;
     if (!call(sub_061F06, 0x069C13, 0x069C0E)) return;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
-    orb_write8(actor + object_record::state, 3);
+    orb_write8(actor + object_record::state, type50_state::walk_off);
 
 L_069C19:  // state 3: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
@@ -301,7 +327,7 @@ L_069C56:  // state 0: set-up
     cpu.reg[19] = k51Script;
     if (!call(sub_061F67, 0x069C6E, 0x069C69)) return;
     if (!call(sub_07964E, 0x069C73, 0x069C6E)) return;
-    orb_write8(actor + object_record::state, 1);
+    orb_write8(actor + object_record::state, type51_state::standing);
 
 L_069C7D:  // state 1: standing
     if (!test_bit(var::game_flags, game_flag::area_change)) {
@@ -313,7 +339,7 @@ L_069C7D:  // state 1: standing
     if (!call(sub_061F67, 0x069C93, 0x069C8E)) return;
     if (!call(sub_0797C0, 0x069C98, 0x069C93)) return;
     double_zoom_offsets(actor);
-    orb_write8(actor + object_record::state, 2);
+    orb_write8(actor + object_record::state, type51_state::zoomed);
 
 L_069CA7:  // state 2: zoomed
     if (test_bit(var::game_flags, game_flag::area_change)) {
@@ -354,7 +380,7 @@ L_069CE6:  // state 0: set-up
     if (!call(sub_0796F9, 0x069D10, 0x069D0B)) return;
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     orb_write16(actor + object_record::enemy_timer, 120);
-    orb_write8(actor + object_record::state, 1);
+    orb_write8(actor + object_record::state, type52_state::wait);
 
 L_069D25:  // state 1: waiting
     if (!timer_ends(actor)) {
@@ -362,7 +388,7 @@ L_069D25:  // state 1: waiting
         sub_0620CD();
         return;
     }
-    orb_write8(actor + object_record::state, 2);
+    orb_write8(actor + object_record::state, type52_state::strike);
 
 L_069D2E:  // state 2: the strike
     if (!call(sub_061FB6, 0x069D33, 0x069D2E)) return;
@@ -371,7 +397,7 @@ L_069D2E:  // state 2: the strike
         if (const uint32_t partner = partner_of(actor)) set_bit(partner + object_record::flags, object_flag::hit);
         cpu.reg[0] = kStrikeSound;
         if (!call(sub_088FD7, 0x069D48, 0x069D43)) return;
-        orb_write8(actor + object_record::state, 3);
+        orb_write8(actor + object_record::state, type52_state::finish);
     }
     if (!call(sub_062044, 0x069D52, 0x069D4D)) return;
     sub_0620CD();
@@ -386,7 +412,7 @@ L_069D57:  // state 3: to the animation's end
         return;
     }
     orb_write16(actor + object_record::enemy_timer, 60);
-    orb_write8(actor + object_record::state, 4);
+    orb_write8(actor + object_record::state, type52_state::pause);
 
 L_069D6D:  // state 4: a pause
     if (!timer_ends(actor)) {
@@ -397,7 +423,7 @@ L_069D6D:  // state 4: a pause
     cpu.reg[19] = kLeaveScript;
     if (!call(sub_061F67, 0x069D7E, 0x069D79)) return;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
-    orb_write8(actor + object_record::state, 5);
+    orb_write8(actor + object_record::state, type52_state::walk_off);
 
 L_069D87:  // state 5: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
@@ -449,7 +475,7 @@ L_069DCE:  // state 0: set-up
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x069E22, 0x069E1D)) return;
-    orb_write8(actor + object_record::state, 1);
+    orb_write8(actor + object_record::state, type53_state::slow_down);
 
 L_069E29:  // state 1: slowing down
     move_x(actor, orb_read8(actor + object_record::velocity_x));
@@ -460,14 +486,14 @@ L_069E29:  // state 1: slowing down
     if (!call(sub_088F98, 0x069E44, 0x069E3F)) return;
     cpu.reg[0] = 62;
     if (!call(sub_0824F0, 0x069E4E, 0x069E49)) return;
-    orb_write8(actor + object_record::state, 2);
+    orb_write8(actor + object_record::state, type53_state::effect);
 
 L_069E56:  // state 2: while its effect lives
     if (test_bit(actor + object_record::flags, object_flag::effect_lives)) goto L_069E9C;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x069E66, 0x069E61)) return;
-    orb_write8(actor + object_record::state, 3);
+    orb_write8(actor + object_record::state, type53_state::fly_off);
 
 L_069E6D:  // state 3: flying off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
@@ -524,7 +550,7 @@ void sub_069F04() {
     if (!call(sub_088CA5, 0x069F10, 0x069F0B)) return;
     const uint32_t part = cpu.reg[21];
     orb_write16(part + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write8(part + object_record::state, 0);
+    orb_write8(part + object_record::state, part_state::setup);
     orb_write8(part + object_record::velocity_x, orb_read8(cpu.reg[10]));
     // An address-style subtraction: Z stays as the allocation left it.
     orb_write8(part + object_record::rise_speed, static_cast<uint8_t>(orb_read8(cpu.reg[10] + 1) - 1));
@@ -550,7 +576,7 @@ L_069F46:  // state 0: set-up
     orb_write8(part + object_record::velocity_y, 1);
     cpu.reg[19] = kPartScript;
     if (!call(sub_061F67, 0x069F57, 0x069F52)) return;
-    orb_write8(part + object_record::state, 1);
+    orb_write8(part + object_record::state, part_state::following);
 
 L_069F5F:  // state 1: following
     cpu.reg[10] = linked(part, object_record::owner);
@@ -608,7 +634,7 @@ void sub_07284A() {
     orb_write32(cpu.reg[20] + object_record::routine, kGunRoutine);
     cpu.reg[19] = kGunScript;
     if (!call(sub_061F67, 0x07285A, 0x072855)) return;
-    orb_write8(cpu.reg[20] + object_record::state, 0);
+    orb_write8(cpu.reg[20] + object_record::state, gun_state::ready);
     sub_07288C();
 }
 
@@ -628,7 +654,7 @@ void sub_07285D() {
         if (step != kGunFired) v60_unknown_jump(step, 0x07286E);
         // L_0728A9 (in sub_07288C's body), state 1: ready again at frame 0
         test<uint8_t>(orb_read8(gun + object_record::frame_index));
-        if (eq()) orb_write8(gun + object_record::state, 0);
+        if (eq()) orb_write8(gun + object_record::state, gun_state::ready);
         sub_0728B3();
         return;
     }
@@ -639,7 +665,7 @@ void sub_07285D() {
     set_bit(gun + object_record::flags, object_flag::alive);
     clear_bit(gun + object_record::flags, object_flag::hidden);
     orb_write16(gun + object_record::owner, static_cast<uint16_t>(gun));
-    orb_write8(gun + object_record::state, 0);
+    orb_write8(gun + object_record::state, short_effect_state::setup);
     orb_write8(gun + object_record::type, kExplosionType);
     orb_write32(gun + object_record::routine, kExplosion);
     sub_07B615();
@@ -657,7 +683,7 @@ void sub_07288C() {
         test<uint8_t>(orb_read8(cpu.reg[10] + object_record::offset_index));
         if (eq()) {
             if (!call(sub_072938, 0x0728A2, 0x07289D)) return;
-            orb_write8(gun + object_record::state, 1);
+            orb_write8(gun + object_record::state, gun_state::fired);
         }
     }
     sub_0728B3();
@@ -750,7 +776,7 @@ void sub_07964E() {
     }
     if (!call(sub_088CA5, 0x07965A, 0x079655)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write8(cpu.reg[21] + object_record::state, 0);
+    orb_write8(cpu.reg[21] + object_record::state, type51_state::setup);
     orb_write32(cpu.reg[21] + object_record::routine, k51CompanionRoutine);
     ret();
 }
@@ -764,11 +790,11 @@ void sub_07966D() {
     const uint32_t object = cpu.reg[20];
     {
         const uint8_t state = orb_read8(object + object_record::state);
-        if (state == 1) goto L_0796AB;
-        if (state == 2) goto L_0796E5;
-        if (state != 0) v60_unknown_jump(k51CompanionStates + 3u * state, 0x079676);
+        if (state == type51_state::standing) goto L_0796AB;
+        if (state == type51_state::zoomed) goto L_0796E5;
+        if (state != type51_state::setup) v60_unknown_jump(k51CompanionStates + 3u * state, 0x079676);
     }
-    orb_write8(object + object_record::state, 1);
+    orb_write8(object + object_record::state, type51_state::standing);
     orb_write16(object + object_record::world_x, 7084);
     orb_write16(object + object_record::world_y, 588);
     orb_write16(object + object_record::height, static_cast<uint16_t>(-64));
@@ -782,7 +808,7 @@ L_0796AB:
         sub_062094();
         return;
     }
-    orb_write8(object + object_record::state, 2);
+    orb_write8(object + object_record::state, type51_state::zoomed);
     cpu.reg[19] = kStruckScript;
     if (!call(sub_061F06, 0x0796C7, 0x0796C2)) return;
     if (!call(sub_0797C0, 0x0796CC, 0x0796C7)) return;
@@ -811,7 +837,7 @@ void sub_0796F9() {
     }
     if (!call(sub_088CA5, 0x079705, 0x079700)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write8(cpu.reg[21] + object_record::state, 0);
+    orb_write8(cpu.reg[21] + object_record::state, partner_state::setup);
     orb_write32(cpu.reg[21] + object_record::routine, kPartnerRoutine);
     ret();
 }
@@ -826,13 +852,13 @@ void sub_079718() {
     const uint32_t object = cpu.reg[20];
     {
         const uint8_t state = orb_read8(object + object_record::state);
-        if (state == 1) goto L_079762;
-        if (state == 2) goto L_07976C;
-        if (state == 3) goto L_079792;
-        if (state == 4) goto L_0797A6;
-        if (state != 0) v60_unknown_jump(kPartnerStates + 3u * state, 0x079721);
+        if (state == partner_state::standing) goto L_079762;
+        if (state == partner_state::waiting) goto L_07976C;
+        if (state == partner_state::struck) goto L_079792;
+        if (state == partner_state::blinking) goto L_0797A6;
+        if (state != partner_state::setup) v60_unknown_jump(kPartnerStates + 3u * state, 0x079721);
     }
-    orb_write8(object + object_record::state, 1);
+    orb_write8(object + object_record::state, partner_state::standing);
     orb_write16(object + object_record::flags, 1);
     orb_write16(object + object_record::world_x, 1872);
     orb_write16(object + object_record::world_y, 1184);
@@ -846,7 +872,7 @@ L_079762:
         ret();
         return;
     }
-    orb_write8(object + object_record::state, 2);
+    orb_write8(object + object_record::state, partner_state::waiting);
 
 L_07976C:
     if (!clear_bit(object + object_record::flags, object_flag::hit)) {
@@ -858,7 +884,7 @@ L_07976C:
     if (!call(sub_0824F0, 0x079785, 0x079780)) return;
     cpu.reg[0] = kStruckSound;
     if (!call(sub_088F98, 0x07978D, 0x079788)) return;
-    orb_write8(object + object_record::state, 3);
+    orb_write8(object + object_record::state, partner_state::struck);
 
 L_079792:
     if (!call(sub_061FB6, 0x079797, 0x079792)) return;
@@ -868,7 +894,7 @@ L_079792:
         sub_0620CD();
         return;
     }
-    orb_write8(object + object_record::state, 4);
+    orb_write8(object + object_record::state, partner_state::blinking);
 
 L_0797A6:
     {

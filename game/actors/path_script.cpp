@@ -145,7 +145,7 @@ L_07D2E0: {
     case 0:
     case 3:
         set_bit(field(object_record::flags), object_flag::defeated);
-        orb_write8(field(object_record::state), 6);
+        orb_write8(field(object_record::state), path_state::script_end);
         ret();
         return;
     case 1: cpu.reg[10] -= 16; break;

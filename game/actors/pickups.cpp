@@ -75,6 +75,21 @@ constexpr uint16_t kPlainColour = 0x200;
 constexpr uint16_t kColourBank = 0xF800;
 constexpr uint32_t kScoreCap = 99999999;
 
+// The item's states; the carrier's are the path-scripted enemies'.
+namespace item_state {
+constexpr uint8_t setup = 0;
+constexpr uint8_t lying = 1;   // until a player touches it
+constexpr uint8_t aim = 2;
+constexpr uint8_t flying = 3;  // to the collector's panel
+}  // namespace item_state
+// The carrier's children: the attachment and the aimed shot set up in 0 and
+// run in 1; the side burst hits once in 1 and runs out in 2.
+namespace child_state {
+constexpr uint8_t setup = 0;
+constexpr uint8_t running = 1;
+constexpr uint8_t spent = 2;
+}  // namespace child_state
+
 using self::field;
 uint8_t state() { return orb_read8(field(object_record::state)); }
 void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
@@ -118,14 +133,14 @@ void sub_07CB0C() {
     ROUTINE_ENTRY(0x07CB0C);
     if (game_flag_set(game_flag::area_change)) goto L_07CCF0;
     switch (state()) {
-    case 0: break;
-    case 1: goto L_07CB90;
-    case 2: goto L_07CC20;
-    case 3: goto L_07CC90;
+    case item_state::setup: break;
+    case item_state::lying: goto L_07CB90;
+    case item_state::aim: goto L_07CC20;
+    case item_state::flying: goto L_07CC90;
     default: v60_unknown_jump(kItemStates + 3u * state(), 0x07CB1E);
     }
     set_bit(field(object_record::flags), object_flag::alive);
-    set_state(1);
+    set_state(item_state::lying);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write8(field(object_record::attack_kind), 0);
     orb_write16(field(object_record::owner), static_cast<uint16_t>(cpu.reg[20]));
@@ -169,12 +184,12 @@ L_07CB90:
         cpu.reg[0] = kCollectSound;
         if (!call(sub_088F98, 0x07CC05, 0x07CC00)) return;
     }
-    set_state(2);
+    set_state(item_state::aim);
     orb_write16(field(object_record::height), 0);
     goto L_07CCD0;
 L_07CC20:
     if (game_flag_set(game_flag::demo_play)) goto L_07CCF0;
-    set_state(3);
+    set_state(item_state::flying);
     {
         const uint32_t slot = orb_read8(orb_read32(field(pickup_item::pickup_collector)) + player_record::slot);
         const uint8_t index = static_cast<uint8_t>(4u * orb_read8(var::backup_primary + backup_record::player_count) + slot);
@@ -288,13 +303,13 @@ void sub_07CE30() {
     cpu.reg[10] = kCarrierHitTable;
     if (!call(sub_07CA05, 0x07CE3F, 0x07CE3A)) return;
     switch (state()) {
-    case 0: break;
-    case 1: goto L_07CEB0;
-    case 2: goto L_07CF10;
-    case 3: goto L_07CF14;
-    case 4: goto L_07CF50;
-    case 5: goto L_07CF70;
-    case 6: goto L_07CF90;
+    case path_state::setup: break;
+    case path_state::flying: goto L_07CEB0;
+    case path_state::stun: goto L_07CF10;
+    case path_state::stunned: goto L_07CF14;
+    case path_state::defeat: goto L_07CF50;
+    case path_state::defeated: goto L_07CF70;
+    case path_state::script_end: goto L_07CF90;
     default: v60_unknown_jump(kCarrierStates + 3u * state(), 0x07CE4A);
     }
     if (!call(sub_07D203, 0x07CE7D, 0x07CE78)) return;
@@ -333,12 +348,12 @@ L_07CEB0:
     sub_08814E();
     return;
 L_07CF10:
-    set_state(3);
+    set_state(path_state::stunned);
 L_07CF14:
     if (!call(sub_061FB6, 0x07CF19, 0x07CF14)) return;
     orb_write8(field(path_object::stun_timer), dec<uint8_t>(orb_read8(field(path_object::stun_timer))));
     if (eq()) {
-        set_state(1);
+        set_state(path_state::flying);
         clear_bit(field(object_record::flags), object_flag::intangible);
         set_colour(kPlainColour);
     } else {
@@ -349,7 +364,7 @@ L_07CF14:
     sub_062094();
     return;
 L_07CF50:
-    set_state(5);
+    set_state(path_state::defeated);
     orb_write8(field(path_object::timer), kDefeatDelay);
     if (!call(sub_088C67, 0x07CF5D, 0x07CF58)) return;
     if (ne()) {
@@ -371,7 +386,7 @@ L_07CF90:
     cmp<uint8_t>(orb_read8(field(object_record::type)), kItemCarrier);
     if (eq()) {
         orb_write32(field(object_record::routine), kItemRoutine);
-        set_state(0);
+        set_state(item_state::setup);
         orb_write32(field(pickup_item::data_pointer), kLeftItem);
         ret();
         return;
@@ -393,11 +408,11 @@ void sub_07CFC2() {
         return;
     }
     switch (state()) {
-    case 0: break;
-    case 1: goto L_07D010;
+    case child_state::setup: break;
+    case child_state::running: goto L_07D010;
     default: v60_unknown_jump(kAttachmentStates + 3u * state(), 0x07CFDE);
     }
-    set_state(1);
+    set_state(child_state::running);
     orb_write16(field(object_record::height), kChildHeight);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     cpu.reg[19] = kAttachmentAnimation;
@@ -418,8 +433,8 @@ void sub_07D041() {
     if (!call(sub_07AA8D, 0x07D046, 0x07D041)) return;
     const uint32_t carrier = linked(cpu.reg[20], object_record::owner);
     switch (state()) {
-    case 0: break;
-    case 1: goto L_07D0C0;
+    case child_state::setup: break;
+    case child_state::running: goto L_07D0C0;
     default: v60_unknown_jump(kShotStates + 3u * state(), 0x07D04E);
     }
     if (!call(sub_07B78A, 0x07D065, 0x07D060)) return;
@@ -432,7 +447,7 @@ void sub_07D041() {
     if (!call(sub_08921C, 0x07D07D, 0x07D078)) return;
     orb_write8(field(path_object::path_velocity_x), aimed_step(var::wave_table + 2u * (cpu.reg[0] + 256)));
     orb_write8(field(path_object::path_velocity_y), aimed_step(var::wave_table + 2u * cpu.reg[0]));
-    set_state(1);
+    set_state(child_state::running);
     orb_write16(field(object_record::height), kChildHeight);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write8(field(path_object::timer), kShotLife);
@@ -467,12 +482,12 @@ void sub_07D12D() {
     if (!call(sub_07AA8D, 0x07D132, 0x07D12D)) return;
     const uint32_t carrier = linked(cpu.reg[20], object_record::owner);
     switch (state()) {
-    case 0: break;
-    case 1: goto L_07D180;
-    case 2: goto L_07D1B0;
+    case child_state::setup: break;
+    case child_state::running: goto L_07D180;
+    case child_state::spent: goto L_07D1B0;
     default: v60_unknown_jump(kBurstStates + 3u * state(), 0x07D13C);
     }
-    set_state(1);
+    set_state(child_state::running);
     orb_write16(field(object_record::height), kChildHeight);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     test<uint8_t>(orb_read8(field(object_record::type)));
@@ -485,7 +500,7 @@ L_07D180:
     if (!call(sub_061FB6, 0x07D185, 0x07D180)) return;
     cmp<uint8_t>(orb_read8(field(object_record::frame_index)), kBurstHitFrame);
     if (eq()) {
-        set_state(2);
+        set_state(child_state::spent);
         cpu.reg[16] = carrier_byte(kSideBurstStrength, carrier);
         cpu.reg[10] = kSideBurstBox;
         if (!call(sub_08834C, 0x07D1A5, 0x07D1A0)) return;

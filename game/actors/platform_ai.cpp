@@ -19,6 +19,11 @@ namespace pl = platform_list;
 
 namespace {
 
+// Type 0's thrown object: set out in 0, flies in 1; 2 runs the set-up's code.
+namespace thrown_state {
+constexpr uint8_t setup = 0, flying = 1, setup_again = 2;
+}  // namespace thrown_state
+
 // The probe boxes of the decision's tests.
 constexpr uint32_t kProbeRight = 0x07AE1A;
 constexpr uint32_t kProbeLeft = 0x07AE22;
@@ -168,42 +173,42 @@ void sub_07A278() {
     if (!call(sub_07A980, 0x07A28D, 0x07A28A)) return;
     const uint32_t state = load_zx8(o + object_record::state);
     switch (state) {
-    case 0:
-    case 27:
+    case ai_state::setup:
+    case ai_state::setup_again:
         orb_write8(o + object_record::type, 0);
         if (!call(sub_07A49A, 0x07A2E9, 0x07A2E4)) return;
         sub_07A4DE();
         return;
-    case 1: ai_start_code(); return;
-    case 2: sub_07A50F(); return;
-    case 3: sub_07A535(); return;
-    case 4: sub_07A54F(); return;
-    case 5: sub_07A592(); return;
-    case 6: sub_07A5AC(); return;
-    case 7: sub_07A5EF(); return;
-    case 8: sub_07A60F(); return;
-    case 9: sub_07A637(); return;
-    case 10: sub_07A657(); return;
-    case 11: goto L_07A2F0;
-    case 12: goto L_07A300;
-    case 13: goto L_07A310;
-    case 14: goto L_07A330;
-    case 15: goto L_07A340;
-    case 16: goto L_07A350;
-    case 17: goto L_07A360;
-    case 18: goto L_07A3A0;
-    case 19: sub_07A68D(); return;
-    case 20: ai_stun_countdown(); return;
-    case 21: sub_07A6B9(); return;
-    case 22: sub_07A6CC(); return;
-    case 23: sub_07A70C(); return;
-    case 24: sub_07A725(); return;
-    case 25: sub_07A72D(); return;
-    case 26: sub_07A73B(); return;
+    case ai_state::start: ai_start_code(); return;
+    case ai_state::wait: sub_07A50F(); return;
+    case ai_state::walk_right_start: sub_07A535(); return;
+    case ai_state::walk_right: sub_07A54F(); return;
+    case ai_state::walk_left_start: sub_07A592(); return;
+    case ai_state::walk_left: sub_07A5AC(); return;
+    case ai_state::high_jump: sub_07A5EF(); return;
+    case ai_state::high_jump_rise: sub_07A60F(); return;
+    case ai_state::low_jump: sub_07A637(); return;
+    case ai_state::flight: sub_07A657(); return;
+    case ai_type0_state::strike: goto L_07A2F0;
+    case ai_type0_state::strike_windup: goto L_07A300;
+    case ai_type0_state::strike_blow: goto L_07A310;
+    case ai_type0_state::strike_recover: goto L_07A330;
+    case ai_type0_state::throw_start: goto L_07A340;
+    case ai_type0_state::throw_windup: goto L_07A350;
+    case ai_type0_state::throw_release: goto L_07A360;
+    case ai_type0_state::throw_recover: goto L_07A3A0;
+    case ai_state::stun: sub_07A68D(); return;
+    case ai_state::stun_countdown: ai_stun_countdown(); return;
+    case ai_state::knockback: sub_07A6B9(); return;
+    case ai_state::knockback_fall: sub_07A6CC(); return;
+    case ai_state::defeat: sub_07A70C(); return;
+    case ai_state::defeat_rise: sub_07A725(); return;
+    case ai_state::defeat_fall: sub_07A72D(); return;
+    case ai_state::shrink: sub_07A73B(); return;
     default: v60_unknown_jump(0x07A290 + 3 * state, 0x07A28D);
     }
 L_07A2F0:  // strike: its animation, then the wind-up
-    set_state(o, 12);
+    set_state(o, ai_type0_state::strike_windup);
     cpu.reg[19] = kStrikeAnimation;
     if (!call(sub_061F06, 0x07A2FB, 0x07A2F8)) return;
 L_07A300:
@@ -212,12 +217,12 @@ L_07A300:
         sub_07A523();
         return;
     }
-    set_state(o, 13);
+    set_state(o, ai_type0_state::strike_blow);
 L_07A310:  // the blow lands once, as the animation reaches frame 1
     if (!call(sub_061FB6, 0x07A313, 0x07A310)) return;
     cmp<uint8_t>(orb_read8(o + object_record::frame_index), 1);
     if (eq()) {
-        set_state(o, 14);
+        set_state(o, ai_type0_state::strike_recover);
         cpu.reg[10] = kType0Boxes;
         cpu.reg[16] = load_zx8(kType0StrikeStrengths + nibble(o));
         if (!call(sub_088431, 0x07A32B, 0x07A328)) return;
@@ -231,7 +236,7 @@ L_07A330:
     sub_07A523();
     return;
 L_07A340:  // throw: its animation, then the wind-up
-    set_state(o, 16);
+    set_state(o, ai_type0_state::throw_windup);
     cpu.reg[19] = kThrowAnimation;
     if (!call(sub_061F06, 0x07A34B, 0x07A348)) return;
 L_07A350:
@@ -240,12 +245,12 @@ L_07A350:
         sub_07A523();
         return;
     }
-    set_state(o, 17);
+    set_state(o, ai_type0_state::throw_release);
 L_07A360:  // the object leaves once, as the animation reaches frame 1
     if (!call(sub_061FB6, 0x07A363, 0x07A360)) return;
     cmp<uint8_t>(orb_read8(o + object_record::frame_index), 1);
     if (eq()) {
-        set_state(o, 18);
+        set_state(o, ai_type0_state::throw_recover);
         if (!call(sub_088C77, 0x07A372, 0x07A36F)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x07A377, 0x07A374)) return;
@@ -264,7 +269,7 @@ L_07A3A0:  // after the throw: another one when a random byte is at most byte +6
         set_state(o, landing_state(o));
         if (!call(sub_06925A, 0x07A3B4, 0x07A3B1)) return;
         cmp<uint8_t>(cpu.reg[0], orb_read8(o + 6) + 32);
-        if (not_higher()) set_state(o, 15);
+        if (not_higher()) set_state(o, ai_type0_state::throw_start);
     }
     sub_07A523();
 }
@@ -277,8 +282,8 @@ void sub_07A3DA() {
     ROUTINE_ENTRY(0x07A3DA);
     const uint32_t o = cpu.reg[20];
     const uint32_t state = load_zx8(o + object_record::state);
-    if (state == 1) goto L_07A420;
-    if (state != 0 && state != 2) v60_unknown_jump(0x07A3E6 + 3 * state, 0x07A3E3);
+    if (state == thrown_state::flying) goto L_07A420;
+    if (state != thrown_state::setup && state != thrown_state::setup_again) v60_unknown_jump(0x07A3E6 + 3 * state, 0x07A3E3);
     {
         add_state(o, 1);
         const uint32_t owner = owner_of(o);

@@ -91,6 +91,30 @@ void put_at(uint32_t o, uint32_t x_field, uint32_t y_field) {
     orb_write16(o + object_record::world_y, orb_read16(o + y_field));
 }
 
+// The states the types' own routines store; their ROM state tables put the
+// type's own routines at these numbers.
+namespace type1_state {  // types 1 and 4
+constexpr uint8_t jump_back = 15;
+constexpr uint8_t ground_strike = 19;
+constexpr uint8_t high_jump = 24;
+}  // namespace type1_state
+namespace type2_state {
+constexpr uint8_t leap = 15;  // the wind-up, then the leap at the aim point
+}  // namespace type2_state
+namespace type3_state {
+constexpr uint8_t throw_start = 11;
+}  // namespace type3_state
+// Type 3's thrown object.
+namespace thrown_state {
+constexpr uint8_t launch = 0;
+constexpr uint8_t wait_left = 1;  // until the throw's animation leaves frame 0
+constexpr uint8_t out_left = 2;
+constexpr uint8_t wait_right = 3;
+constexpr uint8_t out_right = 4;
+constexpr uint8_t shrink = 5;     // its thrower was hit
+constexpr uint8_t launch_again = 6;
+}  // namespace thrown_state
+
 // The actions of the hit reaction and the defeat that every type's table may
 // name: tail-called; false for any other address.
 bool reaction_action(uint32_t t) {
@@ -132,8 +156,8 @@ void sub_07B615() {
     ROUTINE_ENTRY(0x07B615);
     const uint32_t o = cpu.reg[20];
     const uint32_t state = load_zx8(o + object_record::state);
-    if (state == 1) goto L_07B680;
-    if (state != 0 && state != 2) v60_unknown_jump(0x07B621 + 3 * state, 0x07B61E);
+    if (state == short_effect_state::shown) goto L_07B680;
+    if (state != short_effect_state::setup && state != short_effect_state::setup_again) v60_unknown_jump(0x07B621 + 3 * state, 0x07B61E);
     {
         add_state(o, 1);
         const uint32_t owner = owner_of(o);
@@ -282,7 +306,7 @@ L_07BD08:
     move_by(o, object_record::world_x, object_record::velocity_x);
     if (reached(o, orb_read16(segment(o) + pl::floor))) {
         orb_write16(o + object_record::world_y, orb_read16(segment(o) + pl::floor));
-        set_state(o, 1);
+        set_state(o, ai_state::start);
     }
     sub_07A523();
     return;
@@ -328,7 +352,7 @@ L_07BDDA:  // the fall to the floor
     move_by(o, object_record::world_y, object_record::velocity_y);
     if (reached(o, orb_read16(segment(o) + pl::floor))) {
         orb_write16(o + object_record::world_y, orb_read16(segment(o) + pl::floor));
-        set_state(o, 1);
+        set_state(o, ai_state::start);
     }
     sub_07A523();
     return;
@@ -372,7 +396,7 @@ L_07BE5A:
 L_07BE87:
     if (!call(sub_061FB6, 0x07BE8A, 0x07BE87)) return;
     test<uint8_t>(orb_read8(o + object_record::frame_duration));
-    if (eq()) set_state(o, 1);
+    if (eq()) set_state(o, ai_state::start);
     sub_07A523();
     return;
 L_07BE9B:  // defeat
@@ -420,8 +444,8 @@ void sub_07BEB3() {
     orb_write32(o + pe::ai_attack_timer, load_zx8(kType1WatchInterval + nibble(o)));
     const uint32_t branch = orb_read32(kType1WatchBranches + 4 * index);
     switch (branch) {
-    case 0x07BF03: set_state(o, 24); break;
-    case 0x07BEF9: set_state(o, 19); break;
+    case 0x07BF03: set_state(o, type1_state::high_jump); break;
+    case 0x07BEF9: set_state(o, type1_state::ground_strike); break;
     case 0x07BF0D: {
         const uint16_t x = orb_read16(o + object_record::world_x);
         if (!test_bit(o, object_flag::mirror_x)) {
@@ -437,7 +461,7 @@ void sub_07BEB3() {
                 return;
             }
         }
-        set_state(o, 15);
+        set_state(o, type1_state::jump_back);
         break;
     }
     default: v60_unknown_jump(branch, 0x07BEF6);
@@ -461,8 +485,8 @@ void sub_07D5BE() {
     cpu.reg[11] = kType2HitStates;
     {
         const uint8_t state = orb_read8(o + object_record::state);
-        cmp<uint8_t>(state, 15);
-        if (higher()) cpu.reg[11] += 3 * (state - 15u);
+        cmp<uint8_t>(state, type2_state::leap);
+        if (higher()) cpu.reg[11] += 3 * (state - type2_state::leap);
     }
     if (!call(sub_07A980, 0x07D5E8, 0x07D5E5)) return;
     {
@@ -551,7 +575,7 @@ L_07D71E:  // leap descent onto the aim point
     move_by(o, object_record::world_y, object_record::velocity_y);
     if (reached(o, orb_read16(o + pe::ai_target_y))) {
         put_at(o, pe::ai_target_x, pe::ai_target_y);
-        set_state(o, 1);
+        set_state(o, ai_state::start);
         clear_bit(o, object_flag::airborne);
         orb_write16(o + object_record::partner, 0);
     }
@@ -571,7 +595,7 @@ L_07D792:
         speed_up(o);
     } else {
         put_at(o, pe::ai_home_x, pe::ai_home_y);
-        set_state(o, 1);
+        set_state(o, ai_state::start);
         clear_bit(o, object_flag::airborne);
         clear_bit(o, object_flag::intangible);
     }
@@ -589,7 +613,7 @@ L_07D7EE:
         speed_up(o);
     } else {
         put_at(o, pe::ai_target_x, pe::ai_target_y);
-        set_state(o, 1);
+        set_state(o, ai_state::start);
         clear_bit(o, object_flag::airborne);
         clear_bit(o, object_flag::intangible);
     }
@@ -617,12 +641,12 @@ void sub_07D83C() {
         return;
     }
     const uint8_t state = orb_read8(player + object_record::state);
-    cmp<uint8_t>(state, 5);
+    cmp<uint8_t>(state, player_state::jump_takeoff);
     if (less_equal()) {
         ret();
         return;
     }
-    cmp<uint8_t>(state, 12);
+    cmp<uint8_t>(state, player_state::attack_swing);
     if (greater_equal()) {
         ret();
         return;
@@ -645,7 +669,7 @@ void sub_07D83C() {
     orb_write16(o + pe::ai_target_y, py);
     orb_write16(o + pe::ai_target_x, px);
     orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(sha<uint16_t>(static_cast<uint16_t>(px - x + 16), 0xFB)));
-    set_state(o, 15);
+    set_state(o, type2_state::leap);
     orb_write8(o + pe::ai_facing_code, static_cast<uint8_t>(code));
     orb_write8(o + pe::ai_attack_timer, orb_read8(kLeapWindup + nibble(o)));
     ret();
@@ -727,7 +751,7 @@ L_07DA82:
     test<uint8_t>(orb_read8(o + object_record::frame_duration));
     if (eq()) {
         orb_write8(o + pe::ai_attack_timer, orb_read8(kType3Interval));
-        set_state(o, 1);
+        set_state(o, ai_state::start);
     }
     sub_07A523();
     return;
@@ -745,12 +769,12 @@ void sub_07DABD() {
     ROUTINE_ENTRY(0x07DABD);
     const uint32_t o = cpu.reg[20];
     const uint32_t owner = owner_of(o);
-    if (orb_read16(owner + pe::ai_last_flags) & (1u << object_flag::hit | 1u << object_flag::defeated)) set_state(o, 5);
+    if (orb_read16(owner + pe::ai_last_flags) & (1u << object_flag::hit | 1u << object_flag::defeated)) set_state(o, thrown_state::shrink);
     if (!call(sub_07AA8D, 0x07DAE0, 0x07DADD)) return;
     const uint32_t state = load_zx8(o + object_record::state);
     switch (state) {
-    case 0:
-    case 6: {
+    case thrown_state::launch:
+    case thrown_state::launch_again: {
         add_state(o, 1);
         orb_write8(o + object_record::anim_mode, anim_mode::copy);
         cpu.reg[19] = kThrownAnimation;
@@ -772,19 +796,19 @@ void sub_07DABD() {
         ret();
         return;
     }
-    case 1:
-    case 3:
+    case thrown_state::wait_left:
+    case thrown_state::wait_right:
         test<uint8_t>(orb_read8(owner + object_record::frame_index));
         if (eq()) {
             ret();
             return;
         }
         add_state(o, 1);
-        if (state == 3) goto L_07DBB0;
+        if (state == thrown_state::wait_right) goto L_07DBB0;
         goto L_07DB70;
-    case 2: goto L_07DB70;
-    case 4: goto L_07DBB0;
-    case 5: goto L_07DBF0;
+    case thrown_state::out_left: goto L_07DB70;
+    case thrown_state::out_right: goto L_07DBB0;
+    case thrown_state::shrink: goto L_07DBF0;
     default: v60_unknown_jump(0x07DAEE + 3 * state, 0x07DAEB);
     }
 L_07DB70:  // out to the left and back
@@ -831,7 +855,7 @@ void sub_07DC27() {
     count_down(o + pe::ai_attack_timer);
     if (eq()) {
         orb_write8(o + pe::ai_attack_timer, orb_read8(kType3Interval));
-        set_state(o, 11);
+        set_state(o, type3_state::throw_start);
     }
     ret();
 }

@@ -50,6 +50,23 @@ constexpr uint32_t kAreaDecorationStates = 0x0812D4;
 constexpr uint32_t kLayerDecorationStates = 0x081329;
 constexpr uint32_t kDecorations[4] = {0x081556, 0x081560, 0x08156A, 0x081574};
 
+// The objects' states, the places of their branch tables' entries.
+namespace indicator_state {
+constexpr uint8_t setup = 0, shown = 1, hidden = 2, no_icon = 3;
+}  // namespace indicator_state
+namespace sound_state {  // the indicator's sound object
+constexpr uint8_t setup = 0, waiting = 1;
+}  // namespace sound_state
+namespace event_state {
+constexpr uint8_t setup = 0, wait_camera = 1, follow = 2, wipe = 3, switched_back = 4, done = 5;
+}  // namespace event_state
+namespace decoration_state {  // the area-change decoration
+constexpr uint8_t setup = 0, in_playfield = 1, zoomed = 2;
+}  // namespace decoration_state
+namespace layer_decoration_state {
+constexpr uint8_t setup = 0, in_layer = 1, wait_controller = 2, in_playfield = 3;
+}  // namespace layer_decoration_state
+
 uint8_t controller_state() { return orb_read8(orb_read32(var::area_controller) + object_record::state); }
 uint32_t camera() { return orb_read32(var::camera_pointer); }
 
@@ -125,12 +142,12 @@ void sub_079924() {
     }
     {
         const uint8_t state = orb_read8(object + object_record::state);
-        if (state == 1) goto L_079952;
-        if (state == 2) goto L_07998E;
-        if (state == 3) goto L_0799A2;
-        if (state != 0) v60_unknown_jump(kIndicatorStates + 3u * state, 0x07992E);
+        if (state == indicator_state::shown) goto L_079952;
+        if (state == indicator_state::hidden) goto L_07998E;
+        if (state == indicator_state::no_icon) goto L_0799A2;
+        if (state != indicator_state::setup) v60_unknown_jump(kIndicatorStates + 3u * state, 0x07992E);
     }
-    orb_write8(object + object_record::state, 1);
+    orb_write8(object + object_record::state, indicator_state::shown);
     orb_write8(object + object_record::anim_mode, anim_mode::pointer);
     orb_write16(object + object_record::screen_x, kIndicatorX);
     orb_write16(object + object_record::screen_y, kIndicatorY);
@@ -139,12 +156,12 @@ L_079952:  // state 1: shown
     {
         const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0xF);
         orb_write8(object + object_record::enemy_timer, count);
-        if (eq()) orb_write8(object + object_record::state, 2);
+        if (eq()) orb_write8(object + object_record::state, indicator_state::hidden);
     }
     cpu.reg[0] = load_zx8(kIcons + orb_read8(var::camera_script_hold));
     test<uint8_t>(cpu.reg[0]);
     if (eq()) {
-        orb_write8(object + object_record::state, 3);
+        orb_write8(object + object_record::state, indicator_state::no_icon);
         ret();
         return;
     }
@@ -158,7 +175,7 @@ L_07998E:  // state 2: hidden
     {
         const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0xF);
         orb_write8(object + object_record::enemy_timer, count);
-        if (eq()) orb_write8(object + object_record::state, 1);
+        if (eq()) orb_write8(object + object_record::state, indicator_state::shown);
     }
     ret();
     return;
@@ -169,7 +186,7 @@ L_0799A2:  // state 3: no icon
         ret();
         return;
     }
-    orb_write8(object + object_record::state, 1);
+    orb_write8(object + object_record::state, indicator_state::shown);
     orb_write8(object + object_record::enemy_timer, 0);
     // Only with a free 64-byte object: on an empty pool the icon comes back
     // without its sound rather than writing through a stale R21.
@@ -190,10 +207,10 @@ void sub_0799C8() {
     const uint32_t object = cpu.reg[20];
     {
         const uint8_t state = orb_read8(object + object_record::state);
-        if (state == 1) goto L_0799E6;
-        if (state != 0) v60_unknown_jump(kSoundStates + 3u * state, 0x0799CC);
+        if (state == sound_state::waiting) goto L_0799E6;
+        if (state != sound_state::setup) v60_unknown_jump(kSoundStates + 3u * state, 0x0799CC);
     }
-    orb_write8(object + object_record::state, 1);
+    orb_write8(object + object_record::state, sound_state::waiting);
     orb_write16(object + object_record::enemy_timer, 0);
     cpu.reg[0] = kIconSound;
     if (!call(sub_088F98, 0x0799E6, 0x0799E1)) return;
@@ -228,19 +245,19 @@ void sub_0810CE() {
     const uint32_t object = cpu.reg[20];
     {
         const uint8_t state = orb_read8(object + object_record::state);
-        if (state == 1) goto L_081112;
-        if (state == 2) goto L_08113E;
-        if (state == 3) goto L_0811BD;
-        if (state == 4) goto L_081250;
-        if (state == 5) goto L_081292;
-        if (state != 0) v60_unknown_jump(kEventStates + 3u * state, 0x0810D2);
+        if (state == event_state::wait_camera) goto L_081112;
+        if (state == event_state::follow) goto L_08113E;
+        if (state == event_state::wipe) goto L_0811BD;
+        if (state == event_state::switched_back) goto L_081250;
+        if (state == event_state::done) goto L_081292;
+        if (state != event_state::setup) v60_unknown_jump(kEventStates + 3u * state, 0x0810D2);
     }
-    cmp<uint8_t>(controller_state(), 3);
+    cmp<uint8_t>(controller_state(), camera_state::layered);
     if (ne()) {
         ret();
         return;
     }
-    orb_write8(object + object_record::state, 1);
+    orb_write8(object + object_record::state, event_state::wait_camera);
 
 L_081112:  // state 1: waiting for the layer's camera position
     cmp<uint16_t>(orb_read16(camera() + camera_record::x), kLayerFrom);
@@ -273,7 +290,7 @@ L_0811BD:  // state 3: the wipe
     cmp<uint16_t>(orb_read16(var::video_shadow + video_reg::wipe_position), kWipeCount);
     if (greater_equal()) {
         place_layer_camera(0, 0);
-        orb_write8(object + object_record::state, 4);
+        orb_write8(object + object_record::state, event_state::switched_back);
         ret();
         return;
     }
@@ -294,14 +311,14 @@ L_0811BD:  // state 3: the wipe
     return;
 
 L_081250:  // state 4: the layer switched back
-    orb_write8(object + object_record::state, 5);
+    orb_write8(object + object_record::state, event_state::done);
     clear_bit(kLayerWord, kWipeBit);
     orb_write16(var::video_shadow + video_reg::wipe_position, 0);
     orb_write16(var::video_shadow + video_reg::wipe_extent, kWipeDone);
     set_system_flag(system_flag::video_upload_all);
 
 L_081292:  // state 5: done
-    cmp<uint8_t>(controller_state(), 7);
+    cmp<uint8_t>(controller_state(), camera_state::wait_change);
     if (carry()) {
         ret();
         return;
@@ -338,9 +355,9 @@ void sub_0812CD() {
     const uint32_t object = cpu.reg[20];
     {
         const uint8_t state = orb_read8(object + object_record::state);
-        if (state == 1) goto L_0812E5;
-        if (state == 2) goto L_0812F9;
-        if (state != 0) v60_unknown_jump(kAreaDecorationStates + 3u * state, 0x0812D1);
+        if (state == decoration_state::in_playfield) goto L_0812E5;
+        if (state == decoration_state::zoomed) goto L_0812F9;
+        if (state != decoration_state::setup) v60_unknown_jump(kAreaDecorationStates + 3u * state, 0x0812D1);
     }
     sub_081448();
     return;
@@ -352,7 +369,7 @@ L_0812E5:  // state 1: in the playfield
         sub_0620CD();
         return;
     }
-    orb_write8(object + object_record::state, 2);
+    orb_write8(object + object_record::state, decoration_state::zoomed);
     orb_write16(object + object_record::height, static_cast<uint16_t>(-128));
     if (!call(sub_0797C0, 0x0812F6, 0x0812F1)) return;
 
@@ -391,10 +408,10 @@ void sub_081322() {
     const uint32_t object = cpu.reg[20];
     {
         const uint8_t state = orb_read8(object + object_record::state);
-        if (state == 1) goto L_081350;
-        if (state == 2) goto L_08136C;
-        if (state == 3) goto L_0813C4;
-        if (state != 0) v60_unknown_jump(kLayerDecorationStates + 3u * state, 0x081326);
+        if (state == layer_decoration_state::in_layer) goto L_081350;
+        if (state == layer_decoration_state::wait_controller) goto L_08136C;
+        if (state == layer_decoration_state::in_playfield) goto L_0813C4;
+        if (state != layer_decoration_state::setup) v60_unknown_jump(kLayerDecorationStates + 3u * state, 0x081326);
     }
     if (!call(sub_081448, 0x081341, 0x08133C)) return;
     if (!call(sub_06203D, 0x081346, 0x081341)) return;
@@ -408,17 +425,17 @@ L_081350:  // state 1: moving in the layer
         sub_0620CD();
         return;
     }
-    orb_write8(object + object_record::state, 2);
+    orb_write8(object + object_record::state, layer_decoration_state::wait_controller);
 
 L_08136C:  // state 2: waiting for the controller
-    cmp<uint8_t>(controller_state(), 3);
+    cmp<uint8_t>(controller_state(), camera_state::layered);
     if (carry()) {
         if (!call(sub_061FB6, 0x08137E, 0x081379)) return;
         if (!call(sub_06203D, 0x081383, 0x08137E)) return;
         sub_0620CD();
         return;
     }
-    orb_write8(object + object_record::state, 3);
+    orb_write8(object + object_record::state, layer_decoration_state::in_playfield);
     orb_write16(object + object_record::world_x, add<uint16_t>(orb_read16(object + object_record::world_x), kLayerOffsetX));
     orb_write16(object + object_record::world_y, sub<uint16_t>(orb_read16(object + object_record::world_y), 1024));
     orb_write16(object + object_record::height, sub<uint16_t>(orb_read16(object + object_record::height), 256));

@@ -43,6 +43,14 @@ constexpr uint32_t kKnockAwayStates = 0x081740;
 
 uint8_t prop_type(uint32_t prop) { return orb_read8(prop + object_record::type); }
 
+// The props' states, the places of their branch tables' entries.
+namespace breakable_state {
+constexpr uint8_t setup = 0, alive = 1, defeated = 2, fading = 3, waiting = 4, blinking = 5;
+}  // namespace breakable_state
+namespace knock_away_state {
+constexpr uint8_t setup = 0, alive = 1, defeated = 2, flying = 3, gone = 4;
+}  // namespace knock_away_state
+
 void next_state(uint32_t prop) {
     orb_write8(prop + object_record::state, inc<uint8_t>(orb_read8(prop + object_record::state)));
 }
@@ -71,7 +79,7 @@ void sub_0815E2() {
     case kBreakable: sub_0815F6(); return;
     case kKnockAway: sub_081732(); return;
     case kControllerProp:
-        cmp<uint8_t>(orb_read8(orb_read32(var::area_controller) + object_record::state), 5);
+        cmp<uint8_t>(orb_read8(orb_read32(var::area_controller) + object_record::state), camera_state::to_area_end);
         if (carry()) {
             sub_08199B();
             return;
@@ -98,16 +106,16 @@ void sub_0815F6() {
     const uint32_t prop = cpu.reg[20];
     const uint8_t state = orb_read8(prop + object_record::state);
     switch (state) {
-    case 0: sub_08199B(); return;
-    case 1: sub_0819E3(); return;
-    case 2:
-        orb_write8(prop + object_record::state, 3);
+    case breakable_state::setup: sub_08199B(); return;
+    case breakable_state::alive: sub_0819E3(); return;
+    case breakable_state::defeated:
+        orb_write8(prop + object_record::state, breakable_state::fading);
         clear_bit(prop + object_record::flags, object_flag::alive);
         sub_081621();
         return;
-    case 3: sub_081621(); return;
-    case 4: sub_081636(); return;
-    case 5: sub_08163F(); return;
+    case breakable_state::fading: sub_081621(); return;
+    case breakable_state::waiting: sub_081636(); return;
+    case breakable_state::blinking: sub_08163F(); return;
     default: v60_unknown_jump(kBreakableStates + 3u * state, 0x081601);
     }
 }
@@ -124,7 +132,7 @@ void sub_081621() {
         sub_0620CD();
         return;
     }
-    orb_write8(prop + object_record::state, 4);
+    orb_write8(prop + object_record::state, breakable_state::waiting);
     orb_write8(prop + prop_record::counter, kWaitFrames);
     sub_081636();
 }
@@ -135,7 +143,7 @@ void sub_081636() {
     const uint32_t prop = cpu.reg[20];
     orb_write8(prop + prop_record::counter, dec<uint8_t>(orb_read8(prop + prop_record::counter)));
     if (eq()) {
-        orb_write8(prop + object_record::state, 5);
+        orb_write8(prop + object_record::state, breakable_state::blinking);
         sub_08163F();
         return;
     }
@@ -174,19 +182,19 @@ void sub_081732() {
     const uint32_t prop = cpu.reg[20];
     {
         const uint8_t state = orb_read8(prop + object_record::state);
-        if (state == 0) {
+        if (state == knock_away_state::setup) {
             sub_08199B();
             return;
         }
-        if (state == 1) {
+        if (state == knock_away_state::alive) {
             sub_0819E3();
             return;
         }
-        if (state == 3) goto L_0817AD;
-        if (state == 4) goto L_081840;
-        if (state != 2) v60_unknown_jump(kKnockAwayStates + 3u * state, 0x08173D);
+        if (state == knock_away_state::flying) goto L_0817AD;
+        if (state == knock_away_state::gone) goto L_081840;
+        if (state != knock_away_state::defeated) v60_unknown_jump(kKnockAwayStates + 3u * state, 0x08173D);
     }
-    orb_write8(prop + object_record::state, 3);
+    orb_write8(prop + object_record::state, knock_away_state::flying);
     orb_write8(prop + object_record::velocity_x, 10);
     orb_write8(prop + prop_record::vertical_speed, 25);
     orb_write8(prop + prop_record::bounce_speed, 25);
@@ -217,7 +225,7 @@ L_0817AD:  // state 3: flying
     return;
 
 L_081830:  // off the screen
-    orb_write8(prop + object_record::state, 4);
+    orb_write8(prop + object_record::state, knock_away_state::gone);
     clear_bit(prop + object_record::flags, object_flag::alive);
     ret();
     return;

@@ -54,8 +54,6 @@ constexpr uint8_t kBodyBar = 18;
 constexpr uint8_t kDefeatFrames = 10;
 constexpr uint8_t kBodyEffect = 4;
 constexpr uint16_t kBossFlash = 0x4E0;
-constexpr uint8_t kExitState = 5;
-constexpr uint8_t kRiseState = 9;
 constexpr uint8_t kFadeCode = 175;
 constexpr uint8_t kFadeEnd = 176;
 constexpr uint8_t kFadePhase = 5;
@@ -80,6 +78,24 @@ uint8_t phase() { return orb_read8(first_part() + spr::phase); }
 uint32_t body() { return orb_read32(controller() + spr::body); }
 bool beaten() { return (orb_read16(controller() + object_record::flags) >> object_flag::defeated) & 1; }
 bool in_last_area() { return orb_read8(var::area) == kLastArea; }
+
+// The objects' states, the places of their ROM state tables' entries.
+namespace body_state {
+constexpr uint8_t start = 0, move = 1, hit = 2, flash = 3, defeat = 4, countdown = 5, gone = 6, start_again = 7;
+}  // namespace body_state
+namespace first_part_state {
+constexpr uint8_t start = 0, new_cycle = 1, phase_0 = 2, next_phase = 3, phase = 4, exit = 5, wait = 6, move = 7,
+                  hold = 8, rise = 9, start_again = 10;
+}  // namespace first_part_state
+namespace second_part_state {
+constexpr uint8_t waiting = 0, shown = 1, attack = 2, waiting_again = 3;
+}  // namespace second_part_state
+namespace fader_state {  // the music fader
+constexpr uint8_t wait_phase = 0, playing = 1, wait_rise = 2, falling = 3, wait_again = 4;
+}  // namespace fader_state
+namespace attacker_state {  // the stationary attacker
+constexpr uint8_t start = 0, rest = 1, wait = 2, windup = 3, attack = 4, recover = 5, defeated = 6, start_again = 7;
+}  // namespace attacker_state
 
 // An 8-bit field - 1. Out: Z set when it reached 0.
 void count_down(uint32_t name) { orb_write8(field(name), dec<uint8_t>(orb_read8(field(name)))); }
@@ -176,14 +192,14 @@ void sub_08312C() {
     if (!call(sub_07CA05, 0x083136, 0x083131)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-    case 7: goto L_083172;
-    case 1: goto L_0831AA;
-    case 2: goto L_0831D0;
-    case 3: goto L_0831D3;
-    case 4: goto L_0831F0;
-    case 5: goto L_08321C;
-    case 6: goto L_08324A;
+    case body_state::start:
+    case body_state::start_again: goto L_083172;
+    case body_state::move: goto L_0831AA;
+    case body_state::hit: goto L_0831D0;
+    case body_state::flash: goto L_0831D3;
+    case body_state::defeat: goto L_0831F0;
+    case body_state::countdown: goto L_08321C;
+    case body_state::gone: goto L_08324A;
     default: v60_unknown_jump(kBodyStates + 4 * cpu.reg[0], 0x08314E);
     }
 L_083172:  // start
@@ -210,7 +226,7 @@ L_0831D0:  // hit
 L_0831D3:  // flash
     count_down(spr::flash_timer);
     if (eq()) {
-        set_state(1);
+        set_state(body_state::move);
         clear_bit(field(object_record::flags), object_flag::intangible);
     }
     if (!call(sub_07D252, 0x0831E6, 0x0831E1)) return;
@@ -256,17 +272,17 @@ void sub_083278() {
     ROUTINE_ENTRY(0x083278);
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-    case 10: goto L_0832B6;
-    case 1: goto L_0832D4;
-    case 2: goto L_0832F6;
-    case 3: goto L_083304;
-    case 4: goto L_08332A;
-    case 5: goto L_083338;
-    case 6: goto L_083350;
-    case 7: goto L_083360;
-    case 8: goto L_083392;
-    case 9: goto L_0833A0;
+    case first_part_state::start:
+    case first_part_state::start_again: goto L_0832B6;
+    case first_part_state::new_cycle: goto L_0832D4;
+    case first_part_state::phase_0: goto L_0832F6;
+    case first_part_state::next_phase: goto L_083304;
+    case first_part_state::phase: goto L_08332A;
+    case first_part_state::exit: goto L_083338;
+    case first_part_state::wait: goto L_083350;
+    case first_part_state::move: goto L_083360;
+    case first_part_state::hold: goto L_083392;
+    case first_part_state::rise: goto L_0833A0;
     default: v60_unknown_jump(kFirstStates + 4 * cpu.reg[0], 0x083286);
     }
 L_0832B6:  // start
@@ -291,7 +307,7 @@ L_083304:  // the next phase, or a new cycle after phase 5
     orb_write8(field(spr::phase), static_cast<uint8_t>(orb_read8(field(spr::phase)) + 1));
     cmp<uint8_t>(orb_read8(field(spr::phase)), 5);
     if (greater()) {
-        set_state(1);
+        set_state(first_part_state::new_cycle);
         goto L_0833B0;
     }
     next_state();
@@ -378,7 +394,7 @@ void sub_0833E6() {
         ret();
         return;
     }
-    set_state(kExitState);
+    set_state(first_part_state::exit);
     sp() += 4;
     if (!call(sub_0835B8, 0x0833EE, 0x0833EB)) return;
     if (!call(sub_061FB6, 0x0833F2, 0x0833EF)) return;
@@ -394,10 +410,10 @@ void sub_0833F8() {
     if (!call(sub_0835CA, 0x0833FD, 0x0833F8)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-    case 3: goto L_08341A;
-    case 1: goto L_08343E;
-    case 2: goto L_083490;
+    case second_part_state::waiting:
+    case second_part_state::waiting_again: goto L_08341A;
+    case second_part_state::shown: goto L_08343E;
+    case second_part_state::attack: goto L_083490;
     default: v60_unknown_jump(kSecondStates + 4 * cpu.reg[0], 0x083400);
     }
 L_08341A:  // waiting for phase 2
@@ -421,7 +437,7 @@ L_08343E:  // shown, until phase 3
     set_bit(body() + object_record::flags, object_flag::hidden);
 L_083490:  // attack, until phase 4
     if (phase() == 4) {
-        set_state(0);
+        set_state(second_part_state::waiting);
         clear_bit(body() + object_record::flags, object_flag::hidden);
         orb_write8(body() + object_record::frame_timer, 1);
         orb_write8(body() + object_record::frame_index, 3);
@@ -456,36 +472,36 @@ void sub_083502() {
     ROUTINE_ENTRY(0x083502);
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-    case 4: goto L_08351E;
-    case 1: goto L_083552;
-    case 2: goto L_083578;
-    case 3: goto L_083598;
+    case fader_state::wait_phase:
+    case fader_state::wait_again: goto L_08351E;
+    case fader_state::playing: goto L_083552;
+    case fader_state::wait_rise: goto L_083578;
+    case fader_state::falling: goto L_083598;
     default: v60_unknown_jump(kFaderStates + 4 * cpu.reg[0], 0x083508);
     }
 L_08351E:
-    if (orb_read8(first_part() + object_record::state) == kExitState) goto L_083568;
+    if (orb_read8(first_part() + object_record::state) == first_part_state::exit) goto L_083568;
     if (phase() != kFadePhase) goto L_083576;
     next_state();
     orb_write8(hw::music_level, 0xFF);
     cpu.reg[0] = kFadeCode;
     if (!call(sub_088FD7, 0x08354D, 0x083548)) return;
 L_083552:
-    if (orb_read8(first_part() + object_record::state) == kExitState) goto L_083568;
+    if (orb_read8(first_part() + object_record::state) == first_part_state::exit) goto L_083568;
     if (phase() == kFadePhase) goto L_083576;
     orb_write8(field(object_record::state), static_cast<uint8_t>(orb_read8(field(object_record::state)) - 1));
     cpu.reg[0] = kFadeEnd;
     if (!call(sub_088FD7, 0x083566, 0x083561)) return;
     goto L_083576;
 L_083568:
-    set_state(2);
+    set_state(fader_state::wait_rise);
     cpu.reg[0] = kFadeEnd;
     if (!call(sub_088FD7, 0x083575, 0x083570)) return;
 L_083576:
     ret();
     return;
 L_083578:
-    if (orb_read8(first_part() + object_record::state) != kRiseState) goto L_083576;
+    if (orb_read8(first_part() + object_record::state) != first_part_state::rise) goto L_083576;
     next_state();
     orb_write8(field(spr::countdown), 255);
     orb_write8(hw::music_level, 0xFF);
@@ -538,14 +554,14 @@ void sub_0837C2() {
     if (!call(sub_0838DE, 0x0837D6, 0x0837D1)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-    case 7: goto L_083808;
-    case 1: goto L_083834;
-    case 2: goto L_083843;
-    case 3: goto L_08384D;
-    case 4: goto L_08385C;
-    case 5: goto L_083882;
-    case 6: goto L_083890;
+    case attacker_state::start:
+    case attacker_state::start_again: goto L_083808;
+    case attacker_state::rest: goto L_083834;
+    case attacker_state::wait: goto L_083843;
+    case attacker_state::windup: goto L_08384D;
+    case attacker_state::attack: goto L_08385C;
+    case attacker_state::recover: goto L_083882;
+    case attacker_state::defeated: goto L_083890;
     default: v60_unknown_jump(kGuardStates + 4 * cpu.reg[0], 0x0837DC);
     }
 L_083808:  // start
@@ -583,7 +599,7 @@ L_08385C:  // attack
 L_083882:  // recover
     if (!call(sub_061FB6, 0x083887, 0x083882)) return;
     test<uint8_t>(orb_read8(field(object_record::frame_index)));
-    if (eq()) set_state(1);
+    if (eq()) set_state(attacker_state::rest);
     goto L_0838AE;
 L_083890:  // defeated
     count_down(spr::countdown);
@@ -626,7 +642,7 @@ void sub_0838DE() {
         if (!call(sub_088F98, 0x083919, 0x083914)) return;
     }
     if (clear_bit(field(object_record::flags), object_flag::defeated)) {
-        set_state(6);
+        set_state(attacker_state::defeated);
         orb_write8(field(spr::countdown), kDefeatFrames);
         if (!call(sub_088C67, 0x083938, 0x083933)) return;
         if (ne()) {

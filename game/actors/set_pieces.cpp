@@ -39,6 +39,12 @@ constexpr uint8_t kOpeningSound = 0xB7;
 constexpr uint8_t kBossBar = 16;
 constexpr uint8_t kControllerState = 14;
 
+// The rider carrier's states; 11 runs the set-up's code.
+namespace carrier_state {
+constexpr uint8_t setup = 0, wait_window = 1, flight = 2, wait_rider = 3, stun = 4, stunned = 5, destroy = 6,
+                  destroy_wait = 7, destroyed = 8, turn_back = 9, fly_out = 10, setup_again = 11;
+}  // namespace carrier_state
+
 // ---- the rider carrier ----
 constexpr uint32_t kCarrierStates = 0x08428A;   // 3-byte branches by state
 constexpr uint32_t kRidingRoutines = 0x08467C;  // u32 by rider type
@@ -207,18 +213,18 @@ void sub_08425C() {
     cpu.reg[10] = kCarrierHitTable;
     if (!call(sub_07CA05, 0x08426B, 0x084266)) return;
     switch (state()) {
-    case 0:
-    case 11: break;
-    case 1: goto L_084330;
-    case 2: goto L_0843A0;
-    case 3: goto L_0843C0;
-    case 4: goto L_0843D8;
-    case 5: goto L_0843DC;
-    case 6: goto L_0843F8;
-    case 7: goto L_084414;
-    case 8: goto L_084438;
-    case 9: goto L_084440;
-    case 10: goto L_084448;
+    case carrier_state::setup:
+    case carrier_state::setup_again: break;
+    case carrier_state::wait_window: goto L_084330;
+    case carrier_state::flight: goto L_0843A0;
+    case carrier_state::wait_rider: goto L_0843C0;
+    case carrier_state::stun: goto L_0843D8;
+    case carrier_state::stunned: goto L_0843DC;
+    case carrier_state::destroy: goto L_0843F8;
+    case carrier_state::destroy_wait: goto L_084414;
+    case carrier_state::destroyed: goto L_084438;
+    case carrier_state::turn_back: goto L_084440;
+    case carrier_state::fly_out: goto L_084448;
     default: v60_unknown_jump(kCarrierStates + 3u * state(), 0x084287);
     }
     // Nothing changes until a 128-byte object is free for the rider.
@@ -231,7 +237,7 @@ void sub_08425C() {
         const uint32_t spawn = orb_read32(field(path_object::data_pointer));
         const uint8_t rider_type = orb_read8(spawn);
         const uint8_t route = orb_read8(spawn + 1);
-        set_state(1);
+        set_state(carrier_state::wait_window);
         orb_write16(field(object_record::flags), 1);
         count_in();
         orb_write16(field(object_record::height), kCarrierHeight);
@@ -265,7 +271,7 @@ L_084330:
     }
     {
         const uint32_t route = orb_read8(field(set_piece::route_index));
-        set_state(2);
+        set_state(carrier_state::flight);
         orb_write8(field(set_piece::resume_state), 2);
         orb_write16(field(object_record::world_x),
                     add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(kRouteJumps + 4u * route)));
@@ -287,14 +293,14 @@ L_0843A0:
     fly();
     orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
     if (ne()) goto L_084420;
-    set_state(3);
+    set_state(carrier_state::wait_rider);
     orb_write8(field(set_piece::resume_state), 3);
     if (!call(sub_0845D6, 0x0843BB, 0x0843B6)) return;
 L_0843C0:
-    if (!rides(linked(cpu.reg[20], object_record::partner), cpu.reg[20])) set_state(9);
+    if (!rides(linked(cpu.reg[20], object_record::partner), cpu.reg[20])) set_state(carrier_state::turn_back);
     goto L_084420;
 L_0843D8:
-    set_state(5);
+    set_state(carrier_state::stunned);
 L_0843DC:
     orb_write8(field(set_piece::ai_stun_timer), dec<uint8_t>(orb_read8(field(set_piece::ai_stun_timer))));
     if (eq()) {
@@ -305,7 +311,7 @@ L_0843DC:
     sub_062094();
     return;
 L_0843F8:
-    set_state(7);
+    set_state(carrier_state::destroy_wait);
     orb_write8(field(object_record::enemy_timer), kBlastFrames);
     if (!call(sub_088C67, 0x084405, 0x084400)) return;
     if (ne()) {
@@ -320,7 +326,7 @@ L_084414:
         sub_062094();
         return;
     }
-    set_state(8);
+    set_state(carrier_state::destroyed);
     orb_write8(field(object_record::enemy_timer), kWreckFrames);
     {
         const uint32_t rider = linked(cpu.reg[20], object_record::partner);
@@ -339,7 +345,7 @@ L_084438:
     ret();
     return;
 L_084440:
-    set_state(10);
+    set_state(carrier_state::fly_out);
     orb_write8(field(object_record::velocity_x), neg<uint8_t>(orb_read8(field(object_record::velocity_x))));
     orb_write8(field(object_record::velocity_y), neg<uint8_t>(orb_read8(field(object_record::velocity_y))));
 L_084448:
@@ -409,7 +415,7 @@ void sub_0844B2() {
         default: v60_unknown_jump(target, 0x0844D1);
         }
     }
-    cmp<uint8_t>(orb_read8(carrier + object_record::state), 2);
+    cmp<uint8_t>(orb_read8(carrier + object_record::state), carrier_state::flight);
     if (carry()) {
         ret();
         return;
@@ -462,7 +468,7 @@ void sub_0845D6() {
     }
     const uint8_t type = orb_read8(rider + object_record::type);
     orb_write32(rider + object_record::routine, orb_read32(kLandedRoutines + 4u * type));
-    orb_write8(rider + object_record::state, 0);
+    orb_write8(rider + object_record::state, ai_state::setup);
     ride_on(rider, cpu.reg[20]);
     switch (type) {
     case 0:

@@ -43,6 +43,11 @@ constexpr uint8_t kStallerDefeatSound = 0xF5;
 
 constexpr uint32_t kPlayers = 4;
 
+// The progress watcher's states: 0 restarts the count, 1 counts.
+namespace watcher_state {
+constexpr uint8_t restart = 0, counting = 1;
+}  // namespace watcher_state
+
 // The playfield camera's X or Y word.
 uint16_t camera_word(uint32_t field) { return orb_read16(orb_read32(var::camera_pointer) + field); }
 
@@ -354,7 +359,7 @@ void sub_06AC8A() {
     }
     if (!call(sub_088CA5, 0x06AC96, 0x06AC91)) return;
     orb_write16(cpu.reg[21] + object_record::flags, 0);
-    orb_write8(cpu.reg[21] + object_record::state, 0);
+    orb_write8(cpu.reg[21] + object_record::state, watcher_state::restart);
     orb_write32(cpu.reg[21] + object_record::routine, kWatcherRoutine);
     ret();
 }
@@ -377,11 +382,11 @@ void sub_06ACB8() {
         ret();
         return;
     }
-    if (orb_read8(watcher + object_record::state) == 0) {
+    if (orb_read8(watcher + object_record::state) == watcher_state::restart) {
         orb_write16(watcher + progress_watcher::frames, 0);
         orb_write16(watcher + progress_watcher::progress, 0);
         orb_write8(watcher + progress_watcher::peak, 0);
-        orb_write8(watcher + object_record::state, 1);
+        orb_write8(watcher + object_record::state, watcher_state::counting);
     }
     const uint8_t live = orb_read8(var::live_enemy_count);
     cmp<uint8_t>(orb_read8(watcher + progress_watcher::peak), live);
@@ -410,7 +415,7 @@ void sub_06ACB8() {
             }
         }
     }
-    orb_write8(cpu.reg[20] + object_record::state, 0);
+    orb_write8(cpu.reg[20] + object_record::state, watcher_state::restart);
     ret();
 }
 

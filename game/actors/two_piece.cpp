@@ -56,6 +56,14 @@ constexpr uint8_t kJumpSpeed = 0xE8;   // -24
 constexpr uint16_t kNormal = 0x200;
 constexpr uint16_t kFlash = 0x470;
 
+// The pieces' states, the places of their ROM state tables' entries.
+namespace follower_state {
+constexpr uint8_t setup = 0, following = 1, setup_again = 2;
+}  // namespace follower_state
+namespace attack_piece_state {
+constexpr uint8_t setup = 0, idle = 1, attack_start = 2, attacking = 3, attack_end = 4, setup_again = 5;
+}  // namespace attack_piece_state
+
 using namespace actors::self;
 
 uint8_t direction() { return orb_read8(field(tp::direction)); }
@@ -99,7 +107,7 @@ void fall_step() {
     cmp<uint16_t>(y, orb_read16(field(tp::floor_y)));
     if (less()) return;
     orb_write16(field(object_record::world_y), orb_read16(field(tp::floor_y)));
-    set_state(1);
+    set_state(ai_state::start);
     orb_write16(field(object_record::flags),
                 static_cast<uint16_t>(orb_read16(field(object_record::flags)) & ~(1u << object_flag::intangible | 1u << object_flag::airborne)));
 }
@@ -116,7 +124,7 @@ bool walk_step(uint32_t steps, uint32_t limit_field) {
     cmp<uint16_t>(x, limit);
     if (limit_field == kRightLimit ? greater_equal() : less_equal()) {
         orb_write16(field(object_record::world_x), limit);
-        set_state(1);
+        set_state(ai_state::start);
         return true;
     }
     add16(field(object_record::world_y), orb_read16(pair + 2));
@@ -309,7 +317,7 @@ void sub_07DF38() {
 // Jump end: state 1 and the attack timer reloaded. In: R20.
 void sub_07DF7A() {
     ROUTINE_ENTRY(0x07DF7A);
-    set_state(1);
+    set_state(ai_state::start);
     orb_write8(field(tp::attack_timer), by_rank(kAttackReload));
     sub_07A523();
 }
@@ -354,7 +362,7 @@ void sub_07DFDB() {
     ROUTINE_ENTRY(0x07DFDB);
     if (!call(sub_061FB6, 0x07DFE0, 0x07DFDB)) return;
     test<uint8_t>(orb_read8(field(object_record::frame_duration)));
-    if (eq()) set_state(1);
+    if (eq()) set_state(ai_state::start);
     sub_07A523();
 }
 
@@ -409,7 +417,7 @@ void sub_07E034() {
     orb_write8(field(tp::stun_timer), dec<uint8_t>(orb_read8(field(tp::stun_timer))));
     if (less_equal()) {
         clear_bit(field(object_record::flags), object_flag::intangible);
-        set_state(1);
+        set_state(ai_state::start);
     }
     sub_07A523();
 }
@@ -443,8 +451,8 @@ void sub_07E0B0() {
     ROUTINE_ENTRY(0x07E0B0);
     if (!call(sub_07AA8D, 0x07E0B5, 0x07E0B0)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
-    if (cpu.reg[0] == 1) goto L_07E0E4;
-    if (cpu.reg[0] != 0 && cpu.reg[0] != 2) v60_unknown_jump(kFollowerStates + 4 * cpu.reg[0], 0x07E0BE);
+    if (cpu.reg[0] == follower_state::following) goto L_07E0E4;
+    if (cpu.reg[0] != follower_state::setup && cpu.reg[0] != follower_state::setup_again) v60_unknown_jump(kFollowerStates + 4 * cpu.reg[0], 0x07E0BE);
     next_state();
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write16(field(object_record::height), 32);
@@ -482,23 +490,23 @@ void sub_07E11E() {
     if (!call(sub_07AA8D, 0x07E123, 0x07E11E)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-    case 5:
+    case attack_piece_state::setup:
+    case attack_piece_state::setup_again:
         next_state();
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         orb_write16(field(object_record::height), 32);
         if (!call(sub_07E2A8, 0x07E14F, 0x07E14A)) return;
         ret();
         return;
-    case 1:
+    case attack_piece_state::idle:
         if (!call(sub_07E28F, 0x07E155, 0x07E150)) return;
         if (!call(sub_07E2F6, 0x07E15A, 0x07E155)) return;
         goto L_07E1DA;
-    case 2:
+    case attack_piece_state::attack_start:
         next_state();
         if (!call(sub_07E2C7, 0x07E165, 0x07E160)) return;
         goto L_07E1DA;
-    case 3:
+    case attack_piece_state::attacking:
         if (!call(sub_061FB6, 0x07E16A, 0x07E165)) return;
         test<uint8_t>(orb_read8(field(object_record::frame_duration)));
         if (eq()) goto L_07E1BE;
@@ -514,14 +522,14 @@ void sub_07E11E() {
             if (!call(sub_08834C, 0x07E1B8, 0x07E1B3)) return;
         }
         goto L_07E1DA;
-    case 4:
+    case attack_piece_state::attack_end:
         goto L_07E1BE;
     default:
         v60_unknown_jump(kAttackPieceStates + 4 * cpu.reg[0], 0x07E12C);
     }
 L_07E1BE:
     orb_write8(body_of_piece() + tp::attack_timer, by_rank(kAttackReload));
-    set_state(1);
+    set_state(attack_piece_state::idle);
     if (!call(sub_07E2A8, 0x07E1D5, 0x07E1D0)) return;
 L_07E1DA:
     if (body_state() >= kGoneState) {
@@ -626,7 +634,7 @@ void sub_07E336() {
         ret();
         return;
     }
-    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::partner) + object_record::state), 2);
+    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::partner) + object_record::state), attack_piece_state::attack_start);
     if (no_carry()) {
         ret();
         return;

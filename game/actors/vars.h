@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "game/engine/states.h"
+
 namespace var {
 
 // ---- enemy bookkeeping (0x20C100-0x20C151), reset at every stage and area start ----
@@ -54,18 +56,6 @@ namespace enemy_flag {
 constexpr unsigned boss_bar = 0;
 constexpr unsigned wave_lock = 1;
 }  // namespace enemy_flag
-
-// The enemy states the framework gives a meaning to.
-namespace enemy_state {
-constexpr uint8_t first = 0;      // moves without terrain tests
-constexpr uint8_t regroup = 1;    // where grow-in ends and a lost target sends walk and approach
-constexpr uint8_t slot_chosen = 2;
-constexpr uint8_t slot_granted = 3;
-constexpr uint8_t attack = 4;     // claims distance 0
-constexpr uint8_t held = 5;
-constexpr uint8_t hit = 6;
-constexpr uint8_t defeated = 7;
-}  // namespace enemy_state
 
 // A kind's ROM record: every field the address of a table.
 namespace enemy_state_record {

@@ -69,6 +69,11 @@ constexpr uint32_t kSlotMask = 0x300;
 
 using namespace actors::self;
 
+// A projectile's states, the places of its ROM state table's entries.
+namespace shot_state {
+constexpr uint8_t setup = 0, flying = 1, setup_again = 2;
+}  // namespace shot_state
+
 // The step timer - 1. Out: Z set when it reached 0.
 void count_step() { orb_write8(field(vr::step_timer), dec<uint8_t>(orb_read8(field(vr::step_timer)))); }
 
@@ -185,7 +190,7 @@ L_07F555:  // aimed attack: the octant's boxes hit every frame of the step
     count_step();
     if (eq()) {
         orb_write8(field(vr::step_timer), by_rank(kRestTimer));
-        set_state(1);
+        set_state(ai_state::start);
         sub_07A523();
         return;
     }
@@ -268,7 +273,7 @@ L_07F638:  // volley 2: charging, then the eight projectiles
 L_07F6D0:  // volley 3: at the end touchable again, state 1, rest timer
     count_step();
     if (eq()) {
-        set_state(1);
+        set_state(ai_state::start);
         clear_bit(field(object_record::flags), object_flag::intangible);
         orb_write8(field(vr::step_timer), by_rank(kRestTimer));
     }
@@ -292,13 +297,13 @@ L_07F6FD:  // defeat: the camera controller's state 12, then the generic defeat
 void sub_07F70B() {
     ROUTINE_ENTRY(0x07F70B);
     cpu.reg[0] = load_zx8(field(object_record::state));
-    if (cpu.reg[0] == 0 || cpu.reg[0] == 2) {
+    if (cpu.reg[0] == shot_state::setup || cpu.reg[0] == shot_state::setup_again) {
         next_state();
         orb_write16(field(object_record::height), static_cast<uint16_t>(kShotHeight));
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[19] = orb_read32(field(object_record::frame));
         if (!call(sub_061F06, 0x07F738, 0x07F733)) return;
-    } else if (cpu.reg[0] != 1) {
+    } else if (cpu.reg[0] != shot_state::flying) {
         v60_unknown_jump(kShotStates + 4 * cpu.reg[0], 0x07F714);
     }
     if (!call(sub_061FB6, 0x07F73D, 0x07F738)) return;

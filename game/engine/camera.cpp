@@ -5,6 +5,7 @@
 #include "game/routines.h"
 #include "game/actors/vars.h"
 #include "game/engine/common.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "runtime/guest.h"
@@ -181,16 +182,16 @@ void sub_08595F() {
     {
         const uint8_t state = orb_read8(cpu.reg[20] + object_record::state);
         switch (state) {
-        case 0:
-        case 8:  // the table's ninth branch goes to state 0
+        case camera_state::setup:
+        case camera_state::setup_again:  // the table's ninth branch goes to state 0
             break;
-        case 1: goto L_0859B8;
-        case 2: goto L_0859E5;
-        case 3: goto L_085A25;
-        case 4: goto L_085A4B;
-        case 5: goto L_085A71;
-        case 6: goto L_085A86;
-        case 7: goto L_085AB6;
+        case camera_state::leave_start: goto L_0859B8;
+        case camera_state::layers_in: goto L_0859E5;
+        case camera_state::layered: goto L_085A25;
+        case camera_state::last_gate: goto L_085A4B;
+        case camera_state::to_area_end: goto L_085A71;
+        case camera_state::ask_change: goto L_085A86;
+        case camera_state::wait_change: goto L_085AB6;
         default: v60_unknown_jump(kStateTable + 3u * state, kStateJump);
         }
     }

@@ -52,6 +52,18 @@ void set_screen_position(uint32_t object, uint32_t table, uint32_t index) {
     orb_write16(object + object_record::screen_y, orb_read16(table + 4 * index + 2));
 }
 
+// The selection objects' states.
+namespace controller_state {
+constexpr uint8_t open = 0, choosing = 1, closed = 2, open_again = 3;
+}  // namespace controller_state
+namespace cursor_state {
+constexpr uint8_t wait_play = 0, choosing = 1, taken = 2, chosen = 3, chosen_too = 4;
+}  // namespace cursor_state
+// The place marker.
+namespace marker_state {
+constexpr uint8_t setup = 0, open = 1, closed = 2;
+}  // namespace marker_state
+
 }  // namespace
 
 // Queues the select screen's palette as a plain block. Nothing calls it.
@@ -74,10 +86,10 @@ void sub_062B7D() {
     orb_write8(self + kTicks, inc<uint8_t>(orb_read8(self + kTicks)));
     const uint8_t state = orb_read8(self + object_record::state);
     switch (state) {
-    case 0:
-    case 3:
+    case controller_state::open:
+    case controller_state::open_again:
         orb_write16(self + object_record::flags, 1);
-        orb_write8(self + object_record::state, 1);
+        orb_write8(self + object_record::state, controller_state::choosing);
         orb_write8(self + kChoosing, 0);
         orb_write8(var::character_places_free, 15);
         r(17) = load_zx8(kObjectList);
@@ -91,7 +103,7 @@ void sub_062B7D() {
         }
         ret();
         return;
-    case 1: {
+    case controller_state::choosing: {
         const uint16_t left = test<uint16_t>(orb_read16(var::flow_countdown));
         if (ne()) {
             test<uint8_t>(orb_read8(self + kChoosing));
@@ -106,11 +118,11 @@ void sub_062B7D() {
             orb_write16(var::flow_countdown, 0);
         }
         orb_write16(self + object_record::flags, 0);
-        orb_write8(self + object_record::state, 2);
+        orb_write8(self + object_record::state, controller_state::closed);
         ret();
         return;
     }
-    case 2:
+    case controller_state::closed:
         ret();
         return;
     default:
@@ -131,13 +143,13 @@ void sub_062C06() {
     r(11) = kHigh | orb_read16(self + object_record::owner);
     const uint8_t state = orb_read8(self + object_record::state);
     switch (state) {
-    case 0:
+    case cursor_state::wait_play:
         if (!test_bit(r(10) + player_record::flags, player_bit::in_play) ||
             !test_bit(r(11) + object_record::flags, object_flag::alive)) {
             ret();
             return;
         }
-        orb_write8(self + object_record::state, 1);
+        orb_write8(self + object_record::state, cursor_state::choosing);
         orb_write8(self + object_record::anim_mode, anim_mode::copy);
         orb_write8(r(11) + kChoosing, inc<uint8_t>(orb_read8(r(11) + kChoosing)));
         orb_write8(self + kPlace, type);
@@ -148,7 +160,7 @@ void sub_062C06() {
         r(19) = orb_read32(kCursorScripts + 4 * type);
         sub_061F06();
         return;
-    case 1:
+    case cursor_state::choosing:
         r(9) = load_zx8(self + kPlace);
         if (!test_bit(r(11) + object_record::flags, object_flag::alive)) {
             if (!call(sub_062E4F, 0x062C80, 0x062C7B)) return;
@@ -157,16 +169,16 @@ void sub_062C06() {
         }
         sub_062DE5();
         return;
-    case 2:
+    case cursor_state::taken:
         orb_write8(r(11) + kChoosing, dec<uint8_t>(orb_read8(r(11) + kChoosing)));
         orb_write16(self + kRepeat, 0);
-        orb_write8(self + object_record::state, 3);
+        orb_write8(self + object_record::state, cursor_state::chosen);
         orb_write16(self + object_record::screen_x,
                     orb_read16(kCursorPositions + 4 * orb_read8(self + kPlace)));
         sub_0620CD();
         return;
-    case 3:
-    case 4:  // set by nothing; taken as chosen
+    case cursor_state::chosen:
+    case cursor_state::chosen_too:  // set by nothing; taken as chosen
         sub_0620CD();
         return;
     default:
@@ -182,9 +194,9 @@ void sub_062CCF() {
     const uint32_t self = r(20);
     const uint8_t state = orb_read8(self + object_record::state);
     switch (state) {
-    case 0: {
+    case marker_state::setup: {
         const uint8_t type = orb_read8(self + object_record::type);
-        orb_write8(self + object_record::state, type == 4 ? 2 : 1);
+        orb_write8(self + object_record::state, type == 4 ? marker_state::closed : marker_state::open);
         orb_write8(self + object_record::anim_mode, anim_mode::copy);
         orb_write8(self + kPlace, type);
         set_screen_position(self, kMarkerPositions, type);
@@ -194,13 +206,13 @@ void sub_062CCF() {
         sub_061F06();
         return;
     }
-    case 1:
+    case marker_state::open:
         if (!place_free(orb_read8(self + kPlace))) {
-            orb_write8(self + object_record::state, 2);
+            orb_write8(self + object_record::state, marker_state::closed);
             orb_write16(self + kPartColour, add<uint16_t>(orb_read16(self + kPartColour), 160));
         }
         [[fallthrough]];
-    case 2:
+    case marker_state::closed:
         r(0) = sx8(static_cast<uint8_t>(-125));
         sub_0620DC();
         return;

@@ -33,6 +33,16 @@ void load_strike(uint32_t object) {
     r(16) = word & 0xFFF;
 }
 
+// The effect objects' states, the places of their ROM tables' entries.
+// The touch-triggered objects.
+namespace touch_state {
+constexpr uint8_t setup = 0, waiting = 1, touched = 2;
+}  // namespace touch_state
+// The drifting object.
+namespace drift_state {
+constexpr uint8_t setup = 0, coming_in = 1, crossing = 2;
+}  // namespace drift_state
+
 }  // namespace
 
 // Touch-triggered object, type 55, tested against the players' bodies with
@@ -49,7 +59,7 @@ void sub_0770E0() {
 
     // L_077100: set-up.
     set_up(object, 55);
-    orb_write8(object + object_record::state, 1);
+    orb_write8(object + object_record::state, touch_state::waiting);
     r(19) = 0x08F274;
     if (!call(sub_061F67, 0x07711F, 0x07711A)) return;
 
@@ -62,7 +72,7 @@ L_077123:  // waiting for a touch
         if (!call(sub_061F67, 0x07713F, 0x07713A)) return;
         r(0) = kTouchSound;
         if (!call(sub_088F98, 0x077146, 0x077141)) return;
-        orb_write8(object + object_record::state, 2);
+        orb_write8(object + object_record::state, touch_state::touched);
         goto L_077154;
     }
     if (!call(sub_062044, 0x077150, 0x07714B)) return;
@@ -101,7 +111,7 @@ void sub_0771A2() {
 
     // L_0771C4: set-up.
     set_up(object, 56);
-    orb_write8(object + object_record::state, 1);
+    orb_write8(object + object_record::state, touch_state::waiting);
     r(19) = 0x08F27B;
     if (!call(sub_061F67, 0x0771E3, 0x0771DE)) return;
 
@@ -116,7 +126,7 @@ L_0771E7:  // waiting for a touch, inside the active window
         if (!call(sub_061F67, 0x07720B, 0x077206)) return;
         r(0) = kTouchSound;
         if (!call(sub_088F98, 0x077212, 0x07720D)) return;
-        orb_write8(object + object_record::state, 2);
+        orb_write8(object + object_record::state, touch_state::touched);
         goto L_077222;
     }
     if (!call(sub_062044, 0x07721D, 0x077218)) return;
@@ -179,12 +189,12 @@ void sub_077270() {
         orb_write8(object + 39, static_cast<uint8_t>(step));
         orb_write16(object + object_record::world_x,
                     add<uint16_t>(orb_read16(object + object_record::world_x), offset));
-        orb_write8(object + object_record::state, 1);
+        orb_write8(object + object_record::state, drift_state::coming_in);
     }
 
 L_077304:  // coming in: on screen once it was listed
     if (test_bit(object, object_flag::listed)) {
-        orb_write8(object + object_record::state, 2);
+        orb_write8(object + object_record::state, drift_state::crossing);
         goto L_07730D;
     }
     goto L_077314;

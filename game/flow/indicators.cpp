@@ -2,6 +2,7 @@
 // the screen, lit while its player is in the continue countdown, performs a
 // special attack, or is low on energy; the colour says which.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
@@ -86,7 +87,8 @@ void sub_084FA6() {
             return;
         }
         const uint8_t state = orb_read8(player + player_record::state);
-        if (!test_bit(var::game_flags, game_flag::placed_objects) && state >= 20 && state <= 23) {
+        if (!test_bit(var::game_flags, game_flag::placed_objects) && state >= player_state::special &&
+            state <= player_state::special_end) {
             reason = 1;
         } else {
             cmp<uint16_t>(orb_read16(player + player_record::energy), static_cast<uint16_t>(kLowEnergy));

@@ -3,6 +3,7 @@
 // stage clear, the ending and game over; in play the rank schedule, the
 // target-slot bookkeeping and the target points. Also the routine that hands
 // every slot in play a new routine.
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -128,8 +129,8 @@ void claim_target_slots() {
             if (no_carry()) continue;
         }
         const uint32_t previous = slot_holder(slot);
-        if (orb_read8(previous + object_record::state) == target_claim::holding)
-            orb_write8(previous + object_record::state, target_claim::waiting);
+        if (orb_read8(previous + object_record::state) == enemy_state::slot_granted)
+            orb_write8(previous + object_record::state, enemy_state::slot_chosen);
         orb_write32(slot_distance(slot), claim);
         orb_write16(var::target_slot_holders + 2u * slot, static_cast<uint16_t>(object));
     } while ((object & 0xFFFF) != (tail & 0xFFFF));
@@ -141,8 +142,8 @@ void promote_target_slots() {
     for (unsigned i = 0; i < 8; ++i) {
         if (static_cast<int32_t>(orb_read32(slot_distance(i))) <= 0) continue;
         const uint32_t holder = slot_holder(i);
-        if (orb_read8(holder + object_record::state) == target_claim::waiting)
-            orb_write8(holder + object_record::state, target_claim::holding);
+        if (orb_read8(holder + object_record::state) == enemy_state::slot_chosen)
+            orb_write8(holder + object_record::state, enemy_state::slot_granted);
     }
 }
 
@@ -155,8 +156,8 @@ void sub_062246() {
     ROUTINE_ENTRY(0x062246);
     for (;;) {
         switch (state()) {
-        case 0:
-        case 58:  // character select: the scene, its palette and music
+        case flow_state::select_start:
+        case flow_state::select_again:  // character select: the scene, its palette and music
             if (fade_running()) break;
             for (uint32_t i = 0; i < 5; ++i) orb_write8(var::game_start_time + i, orb_read8(var::power_on_time + i));
             orb_write8(hw::io_control, orb_read8(hw::io_control) & ~0x02u);
@@ -175,63 +176,63 @@ void sub_062246() {
             if (!call(sub_088F98, 0x06233A, 0x062336)) return;
             next();
             break;
-        case 1:
-        case 11:
-        case 44:
-        case 51:
+        case flow_state::select_fade_in:
+        case flow_state::stage_fade_in:
+        case flow_state::ending_fade_in:
+        case flow_state::game_over_fade_in:
             fade(kFadeIn);
             next();
             break;
-        case 2:
+        case flow_state::select_display_on:
             orb_write8(hw::io_control, orb_read8(hw::io_control) | 0x02u);
             next();
             continue;
-        case 3:
-        case 7:
-        case 15:
-        case 48:
-        case 56:
+        case flow_state::select_wait_in:
+        case flow_state::select_wait_out:
+        case flow_state::intro_wait_out:
+        case flow_state::ending_wait_out:
+        case flow_state::game_over_wait_out:
             if (!fade_running()) next();
             break;
-        case 4:  // leaves when the countdown goes below zero
+        case flow_state::select_choose:  // leaves when the countdown goes below zero
             orb_write16(var::flow_countdown, dec<uint16_t>(orb_read16(var::flow_countdown)));
             if (negative()) {
                 orb_write16(var::flow_countdown, kShortWait);
                 next();
             }
             break;
-        case 5:
-        case 35:
-        case 54:  // leaves when the countdown reaches zero
+        case flow_state::select_pause:
+        case flow_state::results_countdown:
+        case flow_state::game_over_countdown:  // leaves when the countdown reaches zero
             orb_write16(var::flow_countdown, dec<uint16_t>(orb_read16(var::flow_countdown)));
             if (less_equal()) next();
             break;
-        case 6:
-        case 14:
-        case 47:
-        case 55:
+        case flow_state::select_fade_out:
+        case flow_state::intro_fade_out:
+        case flow_state::ending_fade_out:
+        case flow_state::game_over_fade_out:
             fade(kFadeOut);
             next();
             break;
-        case 8:
+        case flow_state::first_stage:
             orb_write8(var::stage, 0);
             orb_write8(var::area, 0);
             next();
             break;
-        case 9:
+        case flow_state::next_stage:
             sound_code(0);
             if (!call(sub_088F98, 0x062342, 0x06233E)) return;
             orb_write8(var::area, 0);
             next();
             continue;
-        case 10:  // the next stage, or past the last one the ending
+        case flow_state::stage_start:  // the next stage, or past the last one the ending
             if (fade_running()) break;
             clear_bit(var::game_flags, game_flag::play_running);
             orb_write8(var::stage, inc<uint8_t>(orb_read8(var::stage)));
             cmp<uint8_t>(orb_read8(var::stage), 4);
             if (greater()) {
                 set_bit(var::system_flags, system_flag::game_ended);
-                go(43);
+                go(flow_state::ending);
                 break;
             }
             clear_bit(var::game_flags, game_flag::play_over);
@@ -245,20 +246,20 @@ void sub_062246() {
             if (!call(sub_088BED, 0x06237A, 0x062376)) return;
             next();
             break;
-        case 12:
-        case 45:
+        case flow_state::stage_wait_in:
+        case flow_state::ending_wait_in:
             if (fade_running()) break;
             orb_write16(var::flow_countdown, kShortWait);
             next();
             break;
-        case 13:
-        case 46:  // the stage intro and the ending scene move the flow on
+        case flow_state::stage_intro:
+        case flow_state::ending_scene:  // the stage intro and the ending scene move the flow on
             break;
-        case 16:
-        case 49:
+        case flow_state::intro_done:
+        case flow_state::ending_done:
             next();
             break;
-        case 17:  // area start
+        case flow_state::area_start:  // area start
             if (fade_running()) break;
             if (!call(sub_088B2D, 0x062382, 0x06237E)) return;
             if (!call(sub_0608DF, 0x06238A, 0x062386)) return;
@@ -283,40 +284,40 @@ void sub_062246() {
             area_music_code();
             if (!call(sub_088F98, 0x0623DA, 0x0623D6)) return;
             break;
-        case 18:
-        case 30:
+        case flow_state::area_fade_in:
+        case flow_state::fade_change_in:
             next();
             fade(kFadeIn);
             break;
-        case 19:
+        case flow_state::area_wait_in:
             if (fade_running()) break;
             play_on();
             next();
             break;
-        case 20:  // play
+        case flow_state::play:  // play
             if (!call(sub_06316E, 0x0623E2, 0x0623DE)) return;
             if (test_bit(var::system_flags, system_flag::game_ended)) {
-                go(50);
+                go(flow_state::game_over);
                 fade(kFadeOut);
                 break;
             }
             if (!clear_bit(var::game_flags, game_flag::slot_out)) {
                 if (clear_bit(var::system_flags, system_flag::stage_cleared)) {
-                    go(32);
+                    go(flow_state::stage_cleared);
                     fade(kFadeOut);
                     break;
                 }
                 if (clear_bit(var::system_flags, system_flag::area_change_by_terrain)) {
-                    go(21);
+                    go(flow_state::terrain_change);
                     continue;
                 }
                 if (clear_bit(var::system_flags, system_flag::area_change_by_zoom)) {
-                    go(23);
+                    go(flow_state::zoom_change);
                     continue;
                 }
             }
             if (clear_bit(var::system_flags, system_flag::area_change_with_fade)) {
-                go(26);
+                go(flow_state::fade_change);
                 continue;
             }
             refresh_target_slots();
@@ -349,7 +350,7 @@ void sub_062246() {
                 }
             }
             break;
-        case 21:  // area change by terrain: the playfield zooms out
+        case flow_state::terrain_change:  // area change by terrain: the playfield zooms out
             disable_interrupts();
             add_area(1);
             clear_bit(var::game_flags, game_flag::placed_objects);
@@ -361,7 +362,7 @@ void sub_062246() {
             if (!call(sub_088626, 0x06240A, 0x062406)) return;
             enable_interrupts();
             break;
-        case 22:  // ... and back in, then play
+        case flow_state::terrain_zoom_in:  // ... and back in, then play
             if (orb_read16(var::nbg0_zoom) != kZoomFull) {
                 step_zoom(8);
                 break;
@@ -373,12 +374,12 @@ void sub_062246() {
             if (!call(sub_088BED, 0x06242A, 0x062426)) return;
             play_on();
             port_74(22);
-            go(20);
+            go(flow_state::play);
             if (!call(sub_08865E, 0x062432, 0x06242E)) return;
             area_music_code();
             if (!call(sub_088F98, 0x06243A, 0x062436)) return;
             break;
-        case 23:  // area change by zoom
+        case flow_state::zoom_change:  // area change by zoom
             next();
             install_args(kZoomChange);
             if (!call(sub_063CC3, 0x062442, 0x06243E)) return;
@@ -390,7 +391,7 @@ void sub_062246() {
             if (!call(sub_0887CF, 0x062452, 0x06244E)) return;
             if (!call(sub_0886E1, 0x06245A, 0x062456)) return;
             break;
-        case 24:
+        case flow_state::zoom_change_out:
             if (orb_read16(var::nbg0_zoom) != kZoomHalf) {
                 step_zoom(-8);
                 break;
@@ -407,13 +408,13 @@ void sub_062246() {
             if (!call(sub_088BED, 0x06248A, 0x062486)) return;
             play_on();
             port_74(23);
-            go(20);
+            go(flow_state::play);
             if (!call(sub_08878F, 0x062492, 0x06248E)) return;
             enable_interrupts();
             area_music_code();
             if (!call(sub_088F98, 0x06249A, 0x062496)) return;
             break;
-        case 25: {  // demo set-up
+        case flow_state::demo_setup: {  // demo set-up
             set_bit(var::game_flags, game_flag::demo_play);
             if (!call(sub_088B2D, 0x0624A2, 0x06249E)) return;
             if (!call(sub_0608DF, 0x0624AA, 0x0624A6)) return;
@@ -441,26 +442,26 @@ void sub_062246() {
                 orb_write16(player + object_record::energy, kDemoEnergy);
             }
             orb_write8(var::demo_index, (orb_read8(var::demo_index) + 1u) & 3u);
-            go(20);
+            go(flow_state::play);
             break;
         }
-        case 26:  // area change with fade
+        case flow_state::fade_change:  // area change with fade
             next();
             orb_write16(var::fade_mixer_word, orb_read16(var::fade_mixer_word) & ~0x4000u);
             set_bit(var::system_flags, system_flag::mixer_upload);
             break;
-        case 27:
+        case flow_state::fade_change_out:
             next();
             fade(kFadeOut);
             clear_bit(var::game_flags, game_flag::play_running);
             set_bit(var::system_flags, system_flag::area_changing);
             break;
-        case 28:
+        case flow_state::fade_change_dark:
             if (fade_running()) break;
             next();
             set_bit(var::game_flags, game_flag::area_change);
             break;
-        case 29:
+        case flow_state::fade_change_area:
             clear_bit(var::game_flags, game_flag::area_change);
             add_area(1);
             if (!call(sub_0851BC, 0x0624F2, 0x0624EE)) return;
@@ -475,20 +476,20 @@ void sub_062246() {
             area_music_code();
             if (!call(sub_088F98, 0x06251A, 0x062516)) return;
             break;
-        case 31:
+        case flow_state::fade_change_wait:
             if (fade_running()) break;
             play_on();
-            go(20);
+            go(flow_state::play);
             orb_write16(var::fade_mixer_word, orb_read16(var::fade_mixer_word) | 0x4000u);
             set_bit(var::system_flags, system_flag::mixer_upload);
             break;
-        case 32:  // stage cleared
+        case flow_state::stage_cleared:  // stage cleared
             if (fade_running()) break;
             sound_code(0);
             if (!call(sub_088F98, 0x062522, 0x06251E)) return;
             next();
             break;
-        case 33:  // the results in a 256-byte object (none when the pool is empty)
+        case flow_state::results:  // the results in a 256-byte object (none when the pool is empty)
             clear_bit(var::game_flags, game_flag::play_running);
             if (!call(sub_088B2D, 0x06252A, 0x062526)) return;
             if (!call(sub_0608DF, 0x062532, 0x06252E)) return;
@@ -504,22 +505,22 @@ void sub_062246() {
             next();
             fade(kFadeIn);
             break;
-        case 34:
+        case flow_state::results_wait_in:
             if (fade_running()) break;
             orb_write16(var::flow_countdown, kResultsFrames);
             next();
             break;
-        case 36:
-            go(9);
+        case flow_state::results_end:
+            go(flow_state::next_stage);
             fade(kFadeOut);
             break;
-        case 37:
-        case 38:
-        case 39:
-        case 40:
-        case 41:
-        case 42:
-        case 43:  // the ending scene
+        case flow_state::ending_37:
+        case flow_state::ending_38:
+        case flow_state::ending_39:
+        case flow_state::ending_40:
+        case flow_state::ending_41:
+        case flow_state::ending_42:
+        case flow_state::ending:  // the ending scene
             if (fade_running()) break;
             if (!call(sub_0608DF, 0x062562, 0x06255E)) return;
             if (!call(sub_060942, 0x06256A, 0x062566)) return;
@@ -535,7 +536,7 @@ void sub_062246() {
             sound_code(0x8F);
             if (!call(sub_088F98, 0x062592, 0x06258E)) return;
             break;
-        case 50:  // game over
+        case flow_state::game_over:  // game over
             if (fade_running()) break;
             sound_code(0);
             if (!call(sub_088F98, 0x06259A, 0x062596)) return;
@@ -574,24 +575,24 @@ void sub_062246() {
             }
             port_74(31);
             break;
-        case 52:
+        case flow_state::game_over_wait_in:
             if (fade_running()) break;
             orb_write16(var::flow_countdown, kGameOverFrames);
             next();
             break;
-        case 53: {  // until no slot runs the ranking any more
+        case flow_state::ranking: {  // until no slot runs the ranking any more
             bool ranking = false;
             for (uint32_t n = 0; n < 4 && !ranking; ++n)
                 ranking = orb_read32(var::player_records + player_record::size * n + object_record::routine) == kRanking;
             if (!ranking) next();
             break;
         }
-        case 57:  // end of game: the play time into the bookkeeping, the ranking screen
+        case flow_state::game_end:  // end of game: the play time into the bookkeeping, the ranking screen
             if (!call(sub_0634A7, 0x06261A, 0x062616)) return;
             orb_write8(var::stage, 0);
             orb_write8(var::area, 0);
             orb_write16(var::game_mode, kRankingScreen);
-            go(0);
+            go(flow_state::select_start);
             orb_write32(var::system_flags, 0);
             cpu.reg[10] = var::power_on_time;
             cpu.reg[11] = var::game_start_time;

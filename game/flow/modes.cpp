@@ -2,6 +2,7 @@
 // scene, demo, score-ranking screen), the typed notice, the slot reset, and
 // the join check and slot reset it shares with the play start.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -279,7 +280,7 @@ L_demo_0:
     cpu.reg[0] = orb_read32(kDemoStreams + 4u * orb_read8(var::backup_primary + backup_record::player_count));
     orb_write32(var::demo_input_pointer, orb_read32(cpu.reg[0] + 4u * (orb_read8(var::demo_index) & 3)));
     set_bit(var::game_flags, game_flag::demo_play);
-    orb_write8(var::ingame_state, 25);
+    orb_write8(var::ingame_state, flow_state::demo_setup);
     if (!call(sub_060942, 0x0602A3, 0x0602A0)) return;
     orb_write16(var::flow_countdown, 1200);
     next_submode();

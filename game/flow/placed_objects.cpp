@@ -43,6 +43,11 @@ uint32_t relative(uint32_t address) { return address + load_sx16(address); }
 
 int16_t s16(uint32_t address) { return static_cast<int16_t>(orb_read16(address)); }
 
+// A placed object's states.
+namespace placed_state {
+constexpr uint8_t setup = 0, active = 1, retired = 2;
+}  // namespace placed_state
+
 }  // namespace
 
 // Placed objects of the current stage and area. A list that starts with the
@@ -74,7 +79,7 @@ void sub_08787D() {
         orb_write16(cpu.reg[13], static_cast<uint16_t>(cpu.reg[21]));
         cpu.reg[13] += 2;
         orb_write32(cpu.reg[21] + object_record::routine, kPlacedRoutine);
-        orb_write8(cpu.reg[21] + object_record::state, 0);
+        orb_write8(cpu.reg[21] + object_record::state, placed_state::setup);
         orb_write8(cpu.reg[21] + placed_object::index, static_cast<uint8_t>(cpu.reg[3]));
         cpu.reg[3] += 1;
         orb_write8(cpu.reg[21] + placed_object::group, orb_read8(cpu.reg[10] + placed_entry::group));
@@ -172,15 +177,15 @@ void sub_087A55() {
         return;
     }
     uint8_t state = orb_read8(cpu.reg[20] + object_record::state);
-    if (state == 0) {
+    if (state == placed_state::setup) {
         set_bit(cpu.reg[20] + object_record::flags, placed_object::active);
         if (!call(sub_087E9B, 0x087A6C, 0x087A68)) return;
-        orb_write8(cpu.reg[20] + object_record::state, 1);
+        orb_write8(cpu.reg[20] + object_record::state, placed_state::active);
         orb_write32(cpu.reg[20] + placed_object::group_list,
                     var::placed_groups + 64u * (orb_read8(cpu.reg[20] + placed_object::group) & 15u));
-        state = 1;
+        state = placed_state::active;
     }
-    if (state == 1) {
+    if (state == placed_state::active) {
         const uint32_t camera = orb_read32(var::camera_pointer);
         const int16_t x = s16(camera + camera_record::x), y = s16(camera + camera_record::y);
         const uint32_t object = cpu.reg[20];
@@ -194,7 +199,7 @@ void sub_087A55() {
                     orb_write8(list, c);
                 }
             } else {
-                orb_write8(object + object_record::state, 2);
+                orb_write8(object + object_record::state, placed_state::retired);
                 clear_bit(object + object_record::flags, placed_object::active);
                 orb_write8(object + placed_object::retire_mark, 0);
             }

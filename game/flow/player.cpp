@@ -9,6 +9,7 @@
 // pressed edges, R2 = the previous sample, R7 = the input mask OR the pressed
 // edges (bits 0 down, 1 up, 2 right, 3 left, 4 button 1, 5 button 2).
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "runtime/guest.h"
@@ -29,7 +30,6 @@ constexpr unsigned kRankDown = 2;         // rank_events bit
 constexpr uint32_t kDown = 0x01, kUp = 0x02, kRight = 0x04, kLeft = 0x08, kDirections = 0x0F;
 constexpr unsigned kButton1 = 4, kButton2 = 5;
 
-constexpr uint8_t kStates = 59;
 constexpr uint32_t kStateTable = 0x063F60;  // the dispatch's branch table
 
 // ROM tables by character c (4c for 32-bit entries) and action a.
@@ -138,7 +138,7 @@ void sub_063EB6() {
         if (!call(sub_06179F, 0x063EBF, 0x063EBA)) return;
         if (!call(sub_088A15, 0x063EC5, 0x063EC0)) return;
     }
-    cmp<uint8_t>(orb_read8(var::ingame_state), 32);
+    cmp<uint8_t>(orb_read8(var::ingame_state), flow_state::stage_cleared);
     if (eq()) {
         orb_write32(at(ob::routine), kStageCleared);
         orb_write8(at(ob::state), 0);
@@ -160,71 +160,71 @@ void sub_063EB6() {
     set_bit(var::game_flags, kControllerRan);
 
     cpu.reg[8] = load_zx8(at(ob::state));
-    cmp<uint8_t>(cpu.reg[8], kStates - 1);
+    cmp<uint8_t>(cpu.reg[8], player_state::count - 1);
     if (higher()) v60_unknown_jump(kStateTable + 3 * cpu.reg[8], 0x063F5D);
     switch (cpu.reg[8]) {
-    case 0: case 58: goto L_064012;
-    case 1: goto L_06401A;
-    case 2: goto L_06401C;
-    case 3: goto L_064030;
-    case 4: goto L_064040;
-    case 5: goto L_064048;
-    case 6: goto L_06405C;
-    case 7: goto L_064070;
-    case 8: goto L_064084;
-    case 9: goto L_064098;
-    case 10: goto L_0640B4;
-    case 11: goto L_0640BC;
-    case 12: goto L_0640CA;
-    case 13: goto L_0640E6;
-    case 14: goto L_0640F4;
-    case 15: case 25: goto L_06410A;
-    case 16: case 27: goto L_06411E;
-    case 17: goto L_06412E;
-    case 18: case 29: goto L_06414A;
-    case 19: case 31: goto L_06415E;
-    case 20: goto L_06416C;
-    case 21: goto L_06417A;
-    case 22: goto L_06418E;
-    case 23: goto L_0641A8;
-    case 24: goto L_0641B6;
-    case 26: case 30: goto L_0641B8;
-    case 28: goto L_06412C;
-    case 32: goto L_0641CC;
-    case 33: goto L_0641E0;
-    case 34: goto L_064200;
-    case 35: goto L_064208;
-    case 36: goto L_064234;
-    case 37: case 40: goto L_06424E;
-    case 38: goto L_064256;
-    case 39: goto L_06426A;
-    case 41: goto L_064278;
-    case 42: goto L_064280;
-    case 43: goto L_064282;
-    case 44: goto L_064290;
-    case 45: goto L_064298;
-    case 46: goto L_0642A2;
-    case 47: goto L_0642A4;
-    case 48: goto L_0642A6;
-    case 49: goto L_0642AE;
-    case 50: goto L_0642B6;
-    case 51: goto L_0642BE;
-    case 52: goto L_0642C0;
-    case 53: goto L_0642CE;
-    case 54: goto L_0642D6;
-    case 55: goto L_0642F6;
-    case 56: goto L_0642FE;
+    case player_state::start: case player_state::start_again: goto L_064012;
+    case player_state::stand_check: goto L_06401A;
+    case player_state::standing: goto L_06401C;
+    case player_state::standing_weak: goto L_064030;
+    case player_state::jump: goto L_064040;
+    case player_state::jump_takeoff: goto L_064048;
+    case player_state::rising: goto L_06405C;
+    case player_state::jump_top: goto L_064070;
+    case player_state::fall: goto L_064084;
+    case player_state::falling: goto L_064098;
+    case player_state::landing: goto L_0640B4;
+    case player_state::attack: goto L_0640BC;
+    case player_state::attack_swing: goto L_0640CA;
+    case player_state::attack_recovery: goto L_0640E6;
+    case player_state::hurt: goto L_0640F4;
+    case player_state::hurt_knock: case player_state::air_hurt_knock: goto L_06410A;
+    case player_state::hurt_recover: case player_state::air_hurt_recover: goto L_06411E;
+    case player_state::defeated: goto L_06412E;
+    case player_state::defeated_knock: case player_state::air_defeated_knock: goto L_06414A;
+    case player_state::defeated_blink: case player_state::air_defeated_blink: goto L_06415E;
+    case player_state::special: goto L_06416C;
+    case player_state::special_strike: goto L_06417A;
+    case player_state::special_launch: goto L_06418E;
+    case player_state::special_end: goto L_0641A8;
+    case player_state::air_hurt: goto L_0641B6;
+    case player_state::air_hurt_fall: case player_state::air_defeated_fall: goto L_0641B8;
+    case player_state::air_defeated: goto L_06412C;
+    case player_state::jump_attack: goto L_0641CC;
+    case player_state::jump_attack_swing: goto L_0641E0;
+    case player_state::jump_attack_end: goto L_064200;
+    case player_state::arc_special: goto L_064208;
+    case player_state::arc_swing: goto L_064234;
+    case player_state::arc_end: case player_state::dash_end: goto L_06424E;
+    case player_state::dash_special: goto L_064256;
+    case player_state::dash: goto L_06426A;
+    case player_state::held: goto L_064278;
+    case player_state::held_squeezed: goto L_064280;
+    case player_state::held_struggle: goto L_064282;
+    case player_state::hold_released: goto L_064290;
+    case player_state::thrown_off: goto L_064298;
+    case player_state::hold_defeated: goto L_0642A2;
+    case player_state::reentry: goto L_0642A4;
+    case player_state::reentry_takeoff: goto L_0642A6;
+    case player_state::reentry_rise: goto L_0642AE;
+    case player_state::reentry_drop: goto L_0642B6;
+    case player_state::reentry_landing: goto L_0642BE;
+    case player_state::grab: goto L_0642C0;
+    case player_state::grab_hold: goto L_0642CE;
+    case player_state::throw_swing: goto L_0642D6;
+    case player_state::throw_follow: goto L_0642F6;
+    case player_state::throw_pause: goto L_0642FE;
     default: goto L_064306;
     }
 
 // ---- standing and walking ----
 L_064012:
-    orb_write8(at(ob::state), 1);
+    orb_write8(at(ob::state), player_state::stand_check);
     cpu.reg[3] = load_sx16(at(ob::world_x));
     cpu.reg[4] = load_sx16(at(ob::world_y));
     if (!call(sub_0877D1, 0x064019, 0x064014)) return;
     if (ne()) {
-        orb_write8(at(ob::state), 47);
+        orb_write8(at(ob::state), player_state::reentry);
         return end_frame();
     }
 L_06401A:
@@ -232,18 +232,18 @@ L_06401A:
     cpu.reg[9] = load_sx16(at(ob::screen_x));
     if (static_cast<int32_t>(cpu.reg[8]) < 33 || static_cast<int32_t>(cpu.reg[8]) >= 256 ||
         static_cast<int32_t>(cpu.reg[9]) < 25 || static_cast<int32_t>(cpu.reg[9]) >= 296) {
-        orb_write8(at(ob::state), 47);
+        orb_write8(at(ob::state), player_state::reentry);
         return end_frame();
     }
     orb_write8(at(pr::idle_count), 0);
     cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
-    orb_write8(at(ob::state), greater() ? 2 : 3);
+    orb_write8(at(ob::state), greater() ? player_state::standing : player_state::standing_weak);
     return end_frame();
 
 L_06401C:
     cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
     if (less_equal()) {
-        orb_write8(at(ob::state), 0);
+        orb_write8(at(ob::state), player_state::start);
         return end_frame();
     }
     orb_write8(at(pr::idle_count), inc<uint8_t>(orb_read8(at(pr::idle_count))));
@@ -263,7 +263,7 @@ L_06401C:
 L_064030:
     cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
     if (greater()) {
-        orb_write8(at(ob::state), 0);
+        orb_write8(at(ob::state), player_state::start);
         return end_frame();
     }
     if (!call(sub_064D3E, 0x064037, 0x064032)) return;
@@ -273,11 +273,11 @@ L_064030:
     // or a walk step.
 L_064038:
     if ((cpu.reg[1] >> kButton1) & 1) {
-        orb_write8(at(ob::state), (cpu.reg[7] >> kButton2) & 1 ? 20 : 11);
+        orb_write8(at(ob::state), (cpu.reg[7] >> kButton2) & 1 ? player_state::special : player_state::attack);
         return end_frame();
     }
     if ((cpu.reg[1] >> kButton2) & 1) {
-        orb_write8(at(ob::state), (cpu.reg[7] >> kButton1) & 1 ? 20 : 4);
+        orb_write8(at(ob::state), (cpu.reg[7] >> kButton1) & 1 ? player_state::special : player_state::jump);
         return end_frame();
     }
     if (!call(sub_064B86, 0x06403F, 0x06403A)) return;
@@ -286,7 +286,7 @@ L_064038:
 
 // ---- jumping ----
 L_064040:
-    orb_write8(at(ob::state), 5);
+    orb_write8(at(ob::state), player_state::jump_takeoff);
     orb_write8(at(pr::long_landing), 0);
     orb_write8(at(pr::rise_speed), 28);
     cpu.reg[19] = by_character(kJumpAnim);
@@ -299,7 +299,7 @@ L_064048:
     if (!call(sub_061FB6, 0x06405B, 0x064056)) return;
     test<uint8_t>(orb_read8(at(ob::frame_index)));
     if (eq()) return end_frame();
-    orb_write8(at(ob::state), 6);
+    orb_write8(at(ob::state), player_state::rising);
     goto L_0640B2;
 
 L_06405C:
@@ -312,7 +312,7 @@ L_06405C:
     if (less()) {
         orb_write8(at(pr::rise_speed), 0);
         orb_write8(at(pr::state_timer), 6);
-        orb_write8(at(ob::state), 7);
+        orb_write8(at(ob::state), player_state::jump_top);
     } else {
         cpu.reg[8] = sub<uint8_t>(orb_read8(at(pr::rise_speed)), 2);
         orb_write8(at(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
@@ -327,7 +327,7 @@ L_064070:
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x064083, 0x06407E)) return;
     test<uint8_t>(orb_read8(at(ob::frame_duration)));
-    if (eq() && count_down(pr::state_timer)) orb_write8(at(ob::state), 8);
+    if (eq() && count_down(pr::state_timer)) orb_write8(at(ob::state), player_state::fall);
     goto L_0640B2;
 
 L_064084:
@@ -337,7 +337,7 @@ L_064084:
     if (ne()) return end_frame();
     cpu.reg[19] = by_character(kFallAnim);
     if (!call(sub_061F06, 0x064097, 0x064092)) return;
-    orb_write8(at(ob::state), 9);
+    orb_write8(at(ob::state), player_state::falling);
     goto L_0640B2;
 
 L_064098:
@@ -351,7 +351,7 @@ L_064098:
     pop_range(0, 2);
     test<uint16_t>(orb_read16(at(ob::height)));
     if (ne()) goto L_0640B2;
-    orb_write8(at(ob::state), 10);
+    orb_write8(at(ob::state), player_state::landing);
     test<uint8_t>(orb_read8(at(pr::long_landing)));
     orb_write8(at(pr::state_timer), ne() ? 16 : 6);
     cpu.reg[19] = by_character(kLandAnim);
@@ -370,14 +370,14 @@ L_0640B4:
     if (!call(sub_064D3E, 0x0640BB, 0x0640B6)) return;
     if (ne()) return end_frame();
     if ((cpu.reg[1] >> kButton1) & 1) {
-        orb_write8(at(ob::state), 11);
+        orb_write8(at(ob::state), player_state::attack);
         return end_frame();
     }
     if ((cpu.reg[1] >> kButton2) & 1) {
-        orb_write8(at(ob::state), 4);
+        orb_write8(at(ob::state), player_state::jump);
         return end_frame();
     }
-    if (count_down(pr::state_timer)) orb_write8(at(ob::state), 0);
+    if (count_down(pr::state_timer)) orb_write8(at(ob::state), player_state::start);
     return end_frame();
 
 // ---- the attack chain ----
@@ -388,7 +388,7 @@ L_0640BC:
     cpu.reg[10] = kGrabBox + 4 * character();
     if (!call(sub_08819A, 0x0640C9, 0x0640C4)) return;
     if (test_bit(cpu.reg[20], object_flag::touched)) goto L_0642C0;
-    orb_write8(at(ob::state), 12);
+    orb_write8(at(ob::state), player_state::attack_swing);
     orb_write8(at(pr::action_timer), 0);
     cpu.reg[19] = attack_animation();
     sub_061F06();
@@ -400,7 +400,7 @@ L_0640CA:
     if (!call(sub_061FB6, 0x0640D7, 0x0640D2)) return;
     cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kStrikeFrame + action()));
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 13);
+    orb_write8(at(ob::state), player_state::attack_recovery);
     orb_write8(at(pr::buffered_buttons), 0);
     if (!call(sub_064E44, 0x0640DD, 0x0640D8)) return;
     // Chain bookkeeping: a connect raises the chain step (and rounds it off
@@ -431,11 +431,11 @@ L_0640E6:
     if (ne()) return end_frame();
     cpu.reg[8] = load_zx8(at(pr::buffered_buttons));
     if ((cpu.reg[8] >> kButton2) & 1) {
-        orb_write8(at(ob::state), 4);
+        orb_write8(at(ob::state), player_state::jump);
         goto L_064040;
     }
     if ((cpu.reg[8] >> kButton1) & 1) {
-        orb_write8(at(ob::state), 11);
+        orb_write8(at(ob::state), player_state::attack);
         cpu.reg[9] = load_zx16(at(ob::flags));
         if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], object_flag::mirror_x);
         if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], object_flag::mirror_x);
@@ -443,7 +443,7 @@ L_0640E6:
         if (ne()) orb_write8(at(pr::action), 4);
         goto L_0640BC;
     }
-    orb_write8(at(ob::state), 0);
+    orb_write8(at(ob::state), player_state::start);
     return end_frame();
 
 // ---- hurt and defeated ----
@@ -466,7 +466,7 @@ L_0640FC:
 
     // Hurt on the ground (15) or in the air after the fall step (25).
 L_06410A:
-    cmp<uint8_t>(orb_read8(at(ob::state)), 25);
+    cmp<uint8_t>(orb_read8(at(ob::state)), player_state::air_hurt_knock);
     if (eq()) {
         if (!call(sub_064E25, 0x064111, 0x06410C)) return;
     }
@@ -496,7 +496,7 @@ L_06411E:
     test<uint8_t>(orb_read8(at(ob::frame_index)));
     if (ne()) return end_frame();
     clear_bit(cpu.reg[20], object_flag::intangible);
-    orb_write8(at(ob::state), 0);
+    orb_write8(at(ob::state), player_state::start);
     return end_frame();
 
 L_06412C:
@@ -521,7 +521,7 @@ L_064130:
 
     // Falling down defeated (18), in the air after the fall step (29).
 L_06414A:
-    cmp<uint8_t>(orb_read8(at(ob::state)), 29);
+    cmp<uint8_t>(orb_read8(at(ob::state)), player_state::air_defeated_knock);
     if (eq()) {
         if (!call(sub_064E25, 0x064151, 0x06414C)) return;
     }
@@ -569,7 +569,7 @@ L_06416C:
     if (!call(sub_064D3E, 0x064173, 0x06416E)) return;
     if (ne()) return end_frame();
     pay_energy(kSpecialCost);
-    orb_write8(at(ob::state), 20 + orb_read8(kSpecialState + character()));
+    orb_write8(at(ob::state), player_state::special + orb_read8(kSpecialState + character()));
     cpu.reg[19] = by_character(kSpecialAnim);
     if (!call(sub_061F06, 0x064179, 0x064174)) return;
     cpu.reg[0] = 14;
@@ -582,7 +582,7 @@ L_06417A:
     if (!call(sub_061FB6, 0x064187, 0x064182)) return;
     cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kSpecialStrike));
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 22);
+    orb_write8(at(ob::state), player_state::special_launch);
     cpu.reg[0] = 201;
     if (!call(sub_088F98, 0x06418D, 0x064188)) return;
     cpu.reg[10] = kSpecialStrike + 1;
@@ -596,7 +596,7 @@ L_06418E:
     if (!call(sub_061FB6, 0x06419B, 0x064196)) return;
     cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kLaunchFrame + character()));
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 23);
+    orb_write8(at(ob::state), player_state::special_end);
     if (!call(sub_088C67, 0x0641A1, 0x06419C)) return;
     if (ne()) {
         orb_write8(cpu.reg[21] + ob::state, 0);
@@ -615,7 +615,7 @@ L_0641A8:
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x0641B5, 0x0641B0)) return;
     test<uint8_t>(orb_read8(at(ob::frame_index)));
-    if (eq()) orb_write8(at(ob::state), 0);
+    if (eq()) orb_write8(at(ob::state), player_state::start);
     return end_frame();
 
 L_0641B6:
@@ -642,7 +642,7 @@ L_0641B8:
 L_0641CC:
     if (!call(sub_064D47, 0x0641D3, 0x0641CE)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 33);
+    orb_write8(at(ob::state), player_state::jump_attack_swing);
     orb_write8(at(pr::action_timer), 0);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x0641D9, 0x0641D4)) return;
@@ -666,7 +666,7 @@ L_0641E8:
     if (!call(sub_064E25, 0x0641EF, 0x0641EA)) return;
     if (eq()) {
         orb_write8(at(pr::state_timer), 6);
-        orb_write8(at(ob::state), 34);
+        orb_write8(at(ob::state), player_state::jump_attack_end);
         return end_frame();
     }
 L_0641F0:
@@ -690,13 +690,13 @@ L_0641F8:
 L_064200:
     if (!call(sub_064D3E, 0x064207, 0x064202)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 0);
+    orb_write8(at(ob::state), player_state::start);
     goto L_0640DE;
 
 L_064208:
     if (!call(sub_064D47, 0x06420F, 0x06420A)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 36);
+    orb_write8(at(ob::state), player_state::arc_swing);
     orb_write8(at(pr::long_landing), 255);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x064215, 0x064210)) return;
@@ -749,13 +749,13 @@ L_064234:
 L_06424E:
     if (!call(sub_064D47, 0x064255, 0x064250)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 8);
+    orb_write8(at(ob::state), player_state::fall);
     goto L_0640DE;
 
 L_064256:
     if (!call(sub_064D47, 0x06425D, 0x064258)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 39);
+    orb_write8(at(ob::state), player_state::dash);
     orb_write8(at(pr::long_landing), 255);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x064263, 0x06425E)) return;
@@ -785,7 +785,7 @@ L_06426A:
 
 // ---- held by an enemy ----
 L_064278:
-    orb_write8(at(ob::state), 42);
+    orb_write8(at(ob::state), player_state::held_squeezed);
     orb_write8(at(pr::buffered_buttons), 0);
     cpu.reg[10] = other(at(ob::last_attacker));
     cpu.reg[8] = load_zx8(cpu.reg[10] + ob::type);
@@ -809,7 +809,7 @@ L_064280:
     cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::hold_ticks)));
     orb_write8(at(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
     if ((cpu.reg[8] & 7) == 0) {
-        orb_write8(at(ob::state), 43);
+        orb_write8(at(ob::state), player_state::held_struggle);
         cpu.reg[8] = sub<uint16_t>(orb_read16(at(ob::energy)), orb_read16(at(pr::hold_damage)));
         orb_write16(at(ob::energy), static_cast<uint16_t>(cpu.reg[8]));
         if (less_equal()) goto L_06429A;
@@ -847,11 +847,11 @@ L_064282:
 
 L_064290:
     if (!call(sub_06495A, 0x064297, 0x064292)) return;
-    orb_write8(at(ob::state), 45);
+    orb_write8(at(ob::state), player_state::thrown_off);
     return end_frame();
 
 L_064298:
-    orb_write8(at(ob::state), 24);
+    orb_write8(at(ob::state), player_state::air_hurt);
     orb_write8(at(pr::rise_speed), 0);
     orb_write8(at(ob::hit_reaction), facing_right() ? 5 : 4);
     cpu.reg[0] = load_zx8(kReleaseSound + character());
@@ -861,18 +861,18 @@ L_064298:
 L_06429A:
     orb_write16(at(ob::energy), 0);
     if (!call(sub_06495A, 0x0642A1, 0x06429C)) return;
-    orb_write8(at(ob::state), 46);
+    orb_write8(at(ob::state), player_state::hold_defeated);
     return end_frame();
 
 L_0642A2:
-    orb_write8(at(ob::state), 28);
+    orb_write8(at(ob::state), player_state::air_defeated);
     orb_write8(at(pr::rise_speed), 0);
     goto L_064130;
 
 // ---- re-entry from above ----
 L_0642A4:
     set_bit(cpu.reg[20], object_flag::intangible);
-    orb_write8(at(ob::state), 48);
+    orb_write8(at(ob::state), player_state::reentry_takeoff);
     orb_write8(at(pr::rise_speed), 44);
     cpu.reg[19] = by_character(kJumpAnim);
     sub_061F06();
@@ -881,7 +881,7 @@ L_0642A4:
 L_0642A6:
     if (!call(sub_061FB6, 0x0642AD, 0x0642A8)) return;
     test<uint8_t>(orb_read8(at(ob::frame_index)));
-    if (ne()) orb_write8(at(ob::state), 49);
+    if (ne()) orb_write8(at(ob::state), player_state::reentry_rise);
     return end_frame();
 
 L_0642AE:
@@ -890,7 +890,7 @@ L_0642AE:
         orb_write16(at(ob::height), static_cast<uint16_t>(orb_read16(at(ob::height)) + 44));
         return end_frame();
     }
-    orb_write8(at(ob::state), 50);
+    orb_write8(at(ob::state), player_state::reentry_drop);
     orb_write8(at(pr::rise_speed), 4);
     if (!call(sub_063D29, 0x0642B5, 0x0642B0)) return;
     orb_write16(at(ob::height), 896);
@@ -903,7 +903,7 @@ L_0642B6:
     orb_write16(at(ob::height), static_cast<uint16_t>(cpu.reg[9]));
     if (!less()) return end_frame();
     orb_write16(at(ob::height), 0);
-    orb_write8(at(ob::state), 51);
+    orb_write8(at(ob::state), player_state::reentry_landing);
     orb_write8(at(pr::state_timer), 6);
     cpu.reg[19] = by_character(kLandAnim);
     if (!call(sub_061F06, 0x0642BD, 0x0642B8)) return;
@@ -913,14 +913,14 @@ L_0642B6:
 
 L_0642BE:
     if (count_down(pr::state_timer)) {
-        orb_write8(at(ob::state), 0);
+        orb_write8(at(ob::state), player_state::start);
         clear_bit(cpu.reg[20], object_flag::intangible);
     }
     return end_frame();
 
 // ---- grab and throw ----
 L_0642C0:
-    orb_write8(at(ob::state), 53);
+    orb_write8(at(ob::state), player_state::grab_hold);
     set_bit(cpu.reg[18], object_flag::held);
     orb_write8(at(pr::holding), 255);
     orb_write16(cpu.reg[18] + ob::last_attacker, static_cast<uint16_t>(cpu.reg[20]));
@@ -941,10 +941,10 @@ L_0642CE:
     if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], object_flag::mirror_x);
     if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], object_flag::mirror_x);
     if ((cpu.reg[1] >> kButton1) & 1) {
-        orb_write8(at(ob::state), 54);
+        orb_write8(at(ob::state), player_state::throw_swing);
         pay_energy(kThrowCost);
     } else if ((cpu.reg[1] >> kButton2) & 1) {
-        orb_write8(at(ob::state), 4);
+        orb_write8(at(ob::state), player_state::jump);
         release_held();
     }
     return end_frame();
@@ -957,7 +957,7 @@ L_0642D6:
     if (!call(sub_061FB6, 0x0642E3, 0x0642DE)) return;
     cmp<uint8_t>(orb_read8(at(ob::frame_index)), 3);
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), 55);
+    orb_write8(at(ob::state), player_state::throw_follow);
     cpu.reg[16] = load_zx16(kThrowStrength + 2 * character());
     orb_write8(at(pr::action), 9);
     orb_write8(at(pr::action_timer), 0);
@@ -976,7 +976,7 @@ L_0642F6:
     if (!call(sub_061FB6, 0x0642FD, 0x0642F8)) return;
     test<uint8_t>(orb_read8(at(ob::frame_duration)));
     if (eq()) {
-        orb_write8(at(ob::state), 56);
+        orb_write8(at(ob::state), player_state::throw_pause);
         orb_write8(at(pr::state_timer), 10);
     }
     return end_frame();
@@ -984,11 +984,11 @@ L_0642F6:
 L_0642FE:
     if (!call(sub_064D3E, 0x064305, 0x064300)) return;
     if (ne()) return end_frame();
-    if (count_down(pr::state_timer)) orb_write8(at(ob::state), 57);
+    if (count_down(pr::state_timer)) orb_write8(at(ob::state), player_state::grab_end);
     return end_frame();
 
 L_064306:
-    orb_write8(at(ob::state), 0);
+    orb_write8(at(ob::state), player_state::start);
     orb_write8(at(pr::action), 0);
     return end_frame();
 }
@@ -1183,16 +1183,16 @@ void sub_064CE5() {
 // Hit check on the ground: hurt state 14, defeat state 17.
 void sub_064D3E() {
     ROUTINE_ENTRY(0x064D3E);
-    cpu.reg[18] = 14;
-    cpu.reg[19] = 17;
+    cpu.reg[18] = player_state::hurt;
+    cpu.reg[19] = player_state::defeated;
     sub_064D4F();
 }
 
 // Hit check in the air: hurt state 24, defeat state 28.
 void sub_064D47() {
     ROUTINE_ENTRY(0x064D47);
-    cpu.reg[18] = 24;
-    cpu.reg[19] = 28;
+    cpu.reg[18] = player_state::air_hurt;
+    cpu.reg[19] = player_state::air_defeated;
     sub_064D4F();
 }
 
@@ -1220,7 +1220,7 @@ void sub_064D4F() {
         return;
     }
     orb_write8(at(pr::action), 0);
-    orb_write8(at(ob::state), 41);
+    orb_write8(at(ob::state), player_state::held);
     orb_write8(at(pr::hurt_timer), 32);
 L_064D8C:
     test<uint8_t>(orb_read8(at(pr::holding)));
@@ -1267,7 +1267,7 @@ void sub_064DEC() {
         ret();
         return;
     }
-    orb_write8(at(ob::state), 32);
+    orb_write8(at(ob::state), player_state::jump_attack);
     orb_write8(at(pr::action), 5);
     cpu.z = 0;
     ret();

@@ -9,6 +9,7 @@
 // the score check of the sweep.
 // Register use: R20 the attack object, R10 its owner (a player record).
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "runtime/guest.h"
@@ -118,6 +119,28 @@ uint32_t grow(uint32_t offset, uint32_t by, uint32_t cap) {
     return size;
 }
 
+// The attack objects' states by kind; the shot, the carried box, the
+// projectile and the double sweep are set up in 0 and run in 1.
+namespace beam_state {
+constexpr uint8_t setup = 0, growing = 1, pause = 2, shrinking = 3;
+}  // namespace beam_state
+// The beam's fragments.
+namespace fragment_state {
+constexpr uint8_t setup = 0, following = 1, following_too = 2;
+}  // namespace fragment_state
+namespace thrown_state {
+constexpr uint8_t setup = 0, flying = 1, playing_out = 2;
+}  // namespace thrown_state
+namespace run_state {
+constexpr uint8_t setup = 0, running = 1;
+}  // namespace run_state
+namespace sweep_state {
+constexpr uint8_t setup = 0, waiting = 1, sweeping = 2, scored = 3;
+}  // namespace sweep_state
+namespace wave_state {
+constexpr uint8_t setup = 0, growing = 1, rising = 2, full = 3, fading = 4;
+}  // namespace wave_state
+
 }  // namespace
 
 // Attack object entry: the type routine of the object's type from ROM is
@@ -143,9 +166,9 @@ void sub_077D19() {
 // ---- beam: grows to 8 fragments, pauses, shrinks away ----
 L_077D29:
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 3) v60_unknown_jump(0x077D2F + 3 * cpu.reg[8], 0x077D2C);
-    if (cpu.reg[8] == 0) {
-        set_state(1);
+    if (cpu.reg[8] > beam_state::shrinking) v60_unknown_jump(0x077D2F + 3 * cpu.reg[8], 0x077D2C);
+    if (cpu.reg[8] == beam_state::setup) {
+        set_state(beam_state::growing);
         set_bit(cpu.reg[20], object_flag::alive);
         orb_write8(at(ob::attack_kind), 0);
         orb_write16(at(ob::height), 64);
@@ -157,7 +180,7 @@ L_077D34:
         if (!call(sub_088C77, 0x077D3A, 0x077D35)) return;
         if (eq()) goto L_077D3F;
         cpu.reg[11] -= 1;
-        orb_write8(cpu.reg[21] + ob::state, 0);
+        orb_write8(cpu.reg[21] + ob::state, fragment_state::setup);
         orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write8(cpu.reg[21] + ob::type, static_cast<uint8_t>(cpu.reg[11]));
         orb_write32(cpu.reg[21] + ob::routine, kFragmentRoutine);
@@ -168,15 +191,15 @@ L_077D3F:
         ret();
         return;
     }
-    if (cpu.reg[8] == 1) {
+    if (cpu.reg[8] == beam_state::growing) {
         cpu.reg[9] = inc<uint8_t>(orb_read8(at(ar::length)));
         orb_write8(at(ar::length), static_cast<uint8_t>(cpu.reg[9]));
         if (cpu.reg[9] == kFragments) {
-            set_state(2);
+            set_state(beam_state::pause);
             orb_write8(at(ar::timer), 4);
         }
-    } else if (cpu.reg[8] == 2) {
-        if (!count_down(ar::timer)) set_state(3);
+    } else if (cpu.reg[8] == beam_state::pause) {
+        if (!count_down(ar::timer)) set_state(beam_state::shrinking);
     } else {
         cpu.reg[9] = dec<uint8_t>(orb_read8(at(ar::length)));
         orb_write8(at(ar::length), static_cast<uint8_t>(cpu.reg[9]));
@@ -199,9 +222,9 @@ L_077D3F:
 // ---- thrown weapon: flies until its life ends or it touches, then plays out ----
 L_077D54:
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 2) v60_unknown_jump(0x077F1A + 3 * cpu.reg[8], 0x077F17);
-    if (cpu.reg[8] == 0) {
-        set_state(1);
+    if (cpu.reg[8] > thrown_state::playing_out) v60_unknown_jump(0x077F1A + 3 * cpu.reg[8], 0x077F17);
+    if (cpu.reg[8] == thrown_state::setup) {
+        set_state(thrown_state::flying);
         if (!call(sub_078119, 0x077D5A, 0x077D55)) return;
         take_step_and_offsets(kThrownSteps, kThrownOffsets);
         orb_write8(at(ob::attack_kind), 0);
@@ -210,7 +233,7 @@ L_077D54:
         sub_061F06();
         return;
     }
-    if (cpu.reg[8] == 2) {
+    if (cpu.reg[8] == thrown_state::playing_out) {
         if (!call(sub_061FB6, 0x077D5F, 0x077D5A)) return;
         test<uint8_t>(orb_read8(at(ob::frame_duration)));
         if (eq()) goto L_077D6A;
@@ -222,7 +245,7 @@ L_077D54:
     cpu.reg[16] = load_zx8(kAimedStrength + owner_character());
     if (!call(sub_08833D, 0x077D64, 0x077D5F)) return;
     if (test_bit(cpu.reg[20], object_flag::touched)) {
-        set_state(2);
+        set_state(thrown_state::playing_out);
         ret();
         return;
     }
@@ -239,9 +262,9 @@ L_077D6A:
 // ---- shot: flies for its life, gone after a touch ----
 L_077D70:
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 1) v60_unknown_jump(0x077FD7 + 3 * cpu.reg[8], 0x077FD4);
-    if (cpu.reg[8] == 0) {
-        set_state(1);
+    if (cpu.reg[8] > run_state::running) v60_unknown_jump(0x077FD7 + 3 * cpu.reg[8], 0x077FD4);
+    if (cpu.reg[8] == run_state::setup) {
+        set_state(run_state::running);
         if (!call(sub_078119, 0x077D76, 0x077D71)) return;
         take_step_and_offsets(kShotSteps, kShotOffsets);
         orb_write8(at(ob::attack_kind), 0);
@@ -260,9 +283,9 @@ L_077D70:
 // ---- carried box: follows the owner's aim for its life ----
 L_077D7B:
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 1) v60_unknown_jump(0x078083 + 3 * cpu.reg[8], 0x078080);
-    if (cpu.reg[8] == 0) {
-        set_state(1);
+    if (cpu.reg[8] > run_state::running) v60_unknown_jump(0x078083 + 3 * cpu.reg[8], 0x078080);
+    if (cpu.reg[8] == run_state::setup) {
+        set_state(run_state::running);
         orb_write8(at(ob::attack_kind), 0);
         orb_write8(at(ar::length), 8);
         cpu.reg[19] = kCarriedAnim;
@@ -287,20 +310,20 @@ L_077D90:
         return;
     }
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 3) v60_unknown_jump(0x07817F + 3 * cpu.reg[8], 0x07817C);
-    if (cpu.reg[8] == 0) {
+    if (cpu.reg[8] > sweep_state::scored) v60_unknown_jump(0x07817F + 3 * cpu.reg[8], 0x07817C);
+    if (cpu.reg[8] == sweep_state::setup) {
         if (!call(sub_0784A0, 0x077D9B, 0x077D96)) return;
         orb_write16(at(ar::base_y), orb_read16(at(ob::world_y)));
         orb_write32(at(ar::score_mark), orb_read32(owner() + pr::score));
         goto L_077DA0;
     }
-    if (cpu.reg[8] == 1) {
+    if (cpu.reg[8] == sweep_state::waiting) {
         test<uint8_t>(orb_read8(owner() + ob::frame_index));
         if (eq()) goto L_077DA0;
-        set_state(2);
-        cpu.reg[8] = 2;
+        set_state(sweep_state::sweeping);
+        cpu.reg[8] = sweep_state::sweeping;
     }
-    if (cpu.reg[8] == 2) {
+    if (cpu.reg[8] == sweep_state::sweeping) {
         cpu.reg[10] = owner();
         if (!call(sub_0781EE, 0x077DA0, 0x077D9B)) return;
     }
@@ -327,8 +350,8 @@ L_077DA7:
         return;
     }
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 4) v60_unknown_jump(0x078214 + 3 * cpu.reg[8], 0x078211);
-    if (cpu.reg[8] == 0) {
+    if (cpu.reg[8] > wave_state::fading) v60_unknown_jump(0x078214 + 3 * cpu.reg[8], 0x078211);
+    if (cpu.reg[8] == wave_state::setup) {
         if (!call(sub_0784A0, 0x077DB2, 0x077DAD)) return;
         orb_write8(at(ar::length), 0);
         orb_write8(at(ar::timer), 1);
@@ -337,19 +360,19 @@ L_077DA7:
         orb_write16(at(ar::part_width), orb_read16(at(ar::part_width)) & ~kSizeBits);
         orb_write16(at(ar::part_height), (orb_read16(at(ar::part_height)) & ~kSizeBits) | 1);
         orb_write16(at(ar::base_x), orb_read16(at(ob::world_x)));
-        cpu.reg[8] = 1;
+        cpu.reg[8] = wave_state::growing;
     }
-    if (cpu.reg[8] == 1 || cpu.reg[8] == 2) {
-        if (cpu.reg[8] == 1) {
+    if (cpu.reg[8] == wave_state::growing || cpu.reg[8] == wave_state::rising) {
+        if (cpu.reg[8] == wave_state::growing) {
             orb_write8(at(ar::length), static_cast<uint8_t>(orb_read8(at(ar::length)) + 2));
-            if (orb_read8(at(ar::length)) >= 18) set_state(2);
+            if (orb_read8(at(ar::length)) >= 18) set_state(wave_state::rising);
         } else {
             orb_write8(at(ar::length), static_cast<uint8_t>(orb_read8(at(ar::length)) + 3));
             orb_write8(at(ar::timer), static_cast<uint8_t>(orb_read8(at(ar::timer)) + 3));
-            if (orb_read8(at(ar::length)) >= 36) set_state(3);
+            if (orb_read8(at(ar::length)) >= 36) set_state(wave_state::full);
         }
         cpu.reg[5] = grow(ar::part_width, orb_read8(at(ar::length)), kWaveWidthCap);
-        cpu.reg[6] = cpu.reg[8] == 2 ? grow(ar::part_height, orb_read8(at(ar::timer)), kWaveHeightCap)
+        cpu.reg[6] = cpu.reg[8] == wave_state::rising ? grow(ar::part_height, orb_read8(at(ar::timer)), kWaveHeightCap)
                                      : orb_read16(at(ar::part_height)) & kSizeBits;
         orb_write16(at(ar::box), static_cast<uint16_t>(-static_cast<int32_t>(cpu.reg[5] / 2)));
         orb_write16(at(ar::box + 2), static_cast<uint16_t>(cpu.reg[5]));
@@ -358,8 +381,8 @@ L_077DA7:
         cpu.reg[7] = 2 * cpu.reg[5];
         if (!facing_right()) cpu.reg[7] = 0u - cpu.reg[7];
         orb_write16(at(ob::world_x), static_cast<uint16_t>(orb_read16(at(ar::base_x)) + cpu.reg[7]));
-    } else if (cpu.reg[8] == 3) {
-        set_state(4);
+    } else if (cpu.reg[8] == wave_state::full) {
+        set_state(wave_state::fading);
         orb_write8(at(ar::timer), 8);
     } else if (count_down(ar::timer)) {
         goto L_077DA1;
@@ -379,8 +402,8 @@ L_077DC6:
 // ---- projectile: 32 steps of 32 towards the facing ----
 L_077DCC:
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 1) v60_unknown_jump(0x078371 + 3 * cpu.reg[8], 0x07836E);
-    if (cpu.reg[8] == 0) {
+    if (cpu.reg[8] > run_state::running) v60_unknown_jump(0x078371 + 3 * cpu.reg[8], 0x07836E);
+    if (cpu.reg[8] == run_state::setup) {
         if (!call(sub_0784A0, 0x077DD2, 0x077DCD)) return;
         orb_write8(at(ar::length), 32);
         cpu.reg[19] = kProjectileAnim;
@@ -407,8 +430,8 @@ L_077DE1:
         return;
     }
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 1) v60_unknown_jump(0x0783C5 + 3 * cpu.reg[8], 0x0783C2);
-    if (cpu.reg[8] == 0) {
+    if (cpu.reg[8] > run_state::running) v60_unknown_jump(0x0783C5 + 3 * cpu.reg[8], 0x0783C2);
+    if (cpu.reg[8] == run_state::setup) {
         if (!call(sub_0784A0, 0x077DEC, 0x077DE7)) return;
         orb_write16(at(ob::world_x), orb_read16(owner() + ob::world_x));
         orb_write16(at(ar::base_y), orb_read16(owner() + ob::world_y));
@@ -449,9 +472,9 @@ void sub_077E4D() {
 void sub_077E7E() {
     ROUTINE_ENTRY(0x077E7E);
     cpu.reg[8] = state();
-    if (cpu.reg[8] > 2) v60_unknown_jump(0x077E84 + 3 * cpu.reg[8], 0x077E81);
-    if (cpu.reg[8] == 0) {
-        set_state(1);
+    if (cpu.reg[8] > fragment_state::following_too) v60_unknown_jump(0x077E84 + 3 * cpu.reg[8], 0x077E81);
+    if (cpu.reg[8] == fragment_state::setup) {
+        set_state(fragment_state::following);
         orb_write16(at(ob::height), 64);
         cpu.reg[19] = kFragmentAnim;
         sub_061F06();
@@ -500,7 +523,7 @@ void sub_078119() {
     cpu.reg[0] = 4 * load_sx16(cpu.reg[10] + 106);
     cpu.reg[1] = load_zx8(cpu.reg[10] + 38);
     if (orb_read8(cpu.reg[10] + 187) != 0) cpu.reg[1] += 64;
-    cmp<uint8_t>(orb_read8(cpu.reg[10] + ob::state), 41);
+    cmp<uint8_t>(orb_read8(cpu.reg[10] + ob::state), player_state::held);
     if (higher()) cpu.reg[1] += 32;
     if (!test_bit(cpu.reg[10], object_flag::mirror_x)) {
         cpu.reg[1] += 16;

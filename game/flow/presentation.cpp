@@ -35,6 +35,21 @@ constexpr uint32_t kLineCell = 132;
 constexpr uint32_t kLineAttribute = 136;
 
 using self::field;
+// The scene objects' states.
+namespace split_state {
+constexpr uint8_t setup = 0, wait_fade = 1, wait = 2, split = 3, gone = 4;
+}  // namespace split_state
+// The drop-in sprite.
+namespace drop_state {
+constexpr uint8_t setup = 0, hidden = 1, falling = 2, landed = 3;
+}  // namespace drop_state
+namespace text_state {
+constexpr uint8_t setup = 0, wait = 1, printing = 2;
+}  // namespace text_state
+// The ranking sprites, the effect emitter and its particles.
+namespace shown_state {
+constexpr uint8_t setup = 0, shown = 1;
+}  // namespace shown_state
 void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
 
 void place(uint32_t x, uint32_t y, uint32_t key) {
@@ -67,28 +82,28 @@ void sub_081CB5() {
     if (!in_presentation()) goto L_081CC0;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case split_state::setup:
+        set_state(split_state::wait_fade);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[19] = kSplitScript;
         if (!call(sub_061F06, 0x081CED, 0x081CEA)) return;
         place(159, 0, 224);
         [[fallthrough]];
-    case 1:
+    case split_state::wait_fade:
         if (test_bit(var::system_flags, system_flag::fade_running)) goto L_list;
-        set_state(2);
+        set_state(split_state::wait);
         orb_write8(field(kCounter), 30);
         [[fallthrough]];
-    case 2:
+    case split_state::wait:
         orb_write8(field(kCounter), dec<uint8_t>(orb_read8(field(kCounter))));
         if (greater()) goto L_list;
-        set_state(3);
+        set_state(split_state::split);
         orb_write8(field(kCounter), 21);
         [[fallthrough]];
-    case 3:
+    case split_state::split:
         orb_write8(field(kCounter), dec<uint8_t>(orb_read8(field(kCounter))));
         if (!greater()) {
-            set_state(4);
+            set_state(split_state::gone);
             goto L_081CC0;
         }
         orb_write16(field(kFirstPartX), sub<uint16_t>(orb_read16(field(kFirstPartX)), 8));
@@ -113,8 +128,8 @@ void sub_081D57() {
     if (!in_presentation()) goto L_081D62;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case drop_state::setup:
+        set_state(drop_state::hidden);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = load_zx8(field(object_record::type));
         cpu.reg[19] = orb_read32(kDropScripts + 4 * cpu.reg[0]);
@@ -123,29 +138,29 @@ void sub_081D57() {
         place(orb_read16(cpu.reg[19]), orb_read16(cpu.reg[19] + 2), orb_read16(cpu.reg[19] + 4));
         // The owner's state is read even from a freed record, which keeps it.
         cpu.reg[21] = kHigh | orb_read16(field(object_record::owner));
-        cmp<uint8_t>(orb_read8(cpu.reg[21] + object_record::state), 4);
+        cmp<uint8_t>(orb_read8(cpu.reg[21] + object_record::state), split_state::gone);
         if (greater_equal()) {
-            set_state(2);
+            set_state(drop_state::falling);
             if (!call(sub_061FB6, 0x081DC3, 0x081DC0)) return;
         }
         goto L_list;
-    case 1:
+    case drop_state::hidden:
         cpu.reg[21] = kHigh | orb_read16(field(object_record::owner));
-        cmp<uint8_t>(orb_read8(cpu.reg[21] + object_record::state), 4);
+        cmp<uint8_t>(orb_read8(cpu.reg[21] + object_record::state), split_state::gone);
         if (less()) {
             ret();
             return;
         }
-        set_state(2);
+        set_state(drop_state::falling);
         [[fallthrough]];
-    case 2:
+    case drop_state::falling:
         orb_write16(field(object_record::screen_y), add<uint16_t>(orb_read16(field(object_record::screen_y)), 8));
         if (positive()) {
             orb_write16(field(object_record::screen_y), 0);
-            set_state(3);
+            set_state(drop_state::landed);
         }
         goto L_list;
-    case 3: goto L_list;
+    case drop_state::landed: goto L_list;
     default: v60_unknown_jump(0x081D77 + 3 * cpu.reg[0], 0x081D73);
     }
 L_list:
@@ -167,8 +182,8 @@ void sub_081E2A() {
     if (!in_presentation()) goto L_081E35;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case text_state::setup:
+        set_state(text_state::wait);
         cpu.reg[0] = load_zx8(field(object_record::type));
         cpu.reg[19] = orb_read32(kSceneTexts + 4 * cpu.reg[0]);
         test<uint32_t>(cpu.reg[19]);
@@ -178,15 +193,15 @@ void sub_081E2A() {
         orb_write8(field(kLineAttribute), orb_read8(kTextAttributes + cpu.reg[0]));
         orb_write16(field(kCounter), 150);
         [[fallthrough]];
-    case 1:
+    case text_state::wait:
         orb_write16(field(kCounter), dec<uint16_t>(orb_read16(field(kCounter))));
         if (ne()) {
             ret();
             return;
         }
-        set_state(2);
+        set_state(text_state::printing);
         [[fallthrough]];
-    case 2:
+    case text_state::printing:
         orb_write8(field(kCounter), logic<uint8_t>((orb_read8(field(kCounter)) + 1) & 1));
         if (ne()) {
             ret();
@@ -216,8 +231,8 @@ void sub_08A364() {
     ROUTINE_ENTRY(0x08A364);
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case shown_state::setup:
+        set_state(shown_state::shown);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = load_zx8(field(object_record::type));
         place(orb_read16(kRankingPlaces + 4 * cpu.reg[0]), orb_read16(kRankingPlaces + 4 * cpu.reg[0] + 2), 0xFF80);
@@ -226,7 +241,7 @@ void sub_08A364() {
         orb_write8(field(object_record::frame_index), static_cast<uint8_t>(cpu.reg[0]));
         if (!call(sub_06200F, 0x08A39B, 0x08A398)) return;
         [[fallthrough]];
-    case 1:
+    case shown_state::shown:
         cmp<uint8_t>(orb_read8(var::game_mode), kRankingMode);
         if (eq()) {
             sub_062094();
@@ -245,15 +260,15 @@ void sub_08A876() {
     ROUTINE_ENTRY(0x08A876);
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case shown_state::setup:
+        set_state(shown_state::shown);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         orb_write16(field(kCounter), 0);
         place(0, 0, 64);
         cpu.reg[19] = kEmitterScript;
         if (!call(sub_061F06, 0x08A8A3, 0x08A8A0)) return;
         [[fallthrough]];
-    case 1:
+    case shown_state::shown:
         if (!call(sub_062094, 0x08A8AB, 0x08A8A8)) return;
         if (!call(sub_088C67, 0x08A8AE, 0x08A8AB)) return;
         // An empty pool leaves R21 as it was: nothing is linked or written.
@@ -275,15 +290,15 @@ void sub_08A8DD() {
     ROUTINE_ENTRY(0x08A8DD);
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case shown_state::setup:
+        set_state(shown_state::shown);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = load_zx8(field(object_record::type));
         place(orb_read16(kParticlePlaces + 4 * cpu.reg[0]), orb_read16(kParticlePlaces + 4 * cpu.reg[0] + 2), 224);
         cpu.reg[19] = kParticleScript;
         if (!call(sub_061F06, 0x08A903, 0x08A900)) return;
         [[fallthrough]];
-    case 1:
+    case shown_state::shown:
         if (!call(sub_061FB6, 0x08A90B, 0x08A908)) return;
         test<uint8_t>(orb_read8(field(object_record::frame_duration)));
         if (ne()) {

@@ -44,6 +44,11 @@ void copy_bytes(uint32_t from, uint32_t to, uint32_t count) {
     for (uint32_t i = 0; i < count; ++i) orb_write8(to + i, orb_read8(from + i));
 }
 
+// The ranking slot routine's states; 5 runs the set-up's code.
+namespace ranking_state {
+constexpr uint8_t setup = 0, entry_start = 1, entering = 2, closing = 3, pause = 4, setup_again = 5;
+}  // namespace ranking_state
+
 }  // namespace
 
 // Builds the four ranking tables from the ROM defaults; a character's saved
@@ -68,13 +73,13 @@ void sub_08A3D6() {
     if (!call(sub_061281, 0x08A3E5, 0x08A3E1)) return;
     const uint32_t state = orb_read8(player + player_record::state);
     const uint32_t character = orb_read8(player + player_record::character);
-    if (state == 1) goto L_08A4D4;
-    if (state == 2) goto L_08A4EB;
-    if (state == 3) goto L_08A549;
-    if (state == 4) goto L_08A55F;
-    if (state != 0 && state != 5) v60_unknown_jump(0x08A3F0 + 3 * state, 0x08A3ED);
+    if (state == ranking_state::entry_start) goto L_08A4D4;
+    if (state == ranking_state::entering) goto L_08A4EB;
+    if (state == ranking_state::closing) goto L_08A549;
+    if (state == ranking_state::pause) goto L_08A55F;
+    if (state != ranking_state::setup && state != ranking_state::setup_again) v60_unknown_jump(0x08A3F0 + 3 * state, 0x08A3ED);
 
-    orb_write8(player + player_record::state, 1);
+    orb_write8(player + player_record::state, ranking_state::entry_start);
     orb_write16(player + player_record::timer, kEntryFrames);
     // The record keeps its fields from one game to the next: a pointer left by
     // an earlier play would hand this play's initials to another saved entry.
@@ -141,7 +146,7 @@ void sub_08A3D6() {
     return;
 
 L_08A4D4:  // start of the entry on the choice "end"
-    orb_write8(player + player_record::state, 2);
+    orb_write8(player + player_record::state, ranking_state::entering);
     orb_write8(player + player_record::initials_entry + kPosition, 0);
     orb_write8(player + player_record::initials_entry + kChoice, kChoiceEnd);
     r(10) = player + player_record::initials_entry;
@@ -166,7 +171,7 @@ L_08A4EB:  // entering, at most 1,200 frames
 L_08A549:  // closing
     if (!call(sub_062F86, 0x08A54E, 0x08A54A)) return;
     orb_write16(player + player_record::timer, 60);
-    orb_write8(player + player_record::state, 4);
+    orb_write8(player + player_record::state, ranking_state::pause);
     ret();
     return;
 

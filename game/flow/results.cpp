@@ -50,6 +50,29 @@ uint32_t owner_of(uint32_t object) { return linked(object, object_record::owner)
 uint32_t slot_of(uint32_t object) { return orb_read8(object + object_record::type); }
 uint32_t tally_of(uint32_t slot) { return var::tally_records + kTallySize * slot; }
 uint8_t state_of(uint32_t object) { return orb_read8(object + object_record::state); }
+
+// The results objects' states.
+namespace controller_state {
+constexpr uint8_t setup = 0, running = 1;
+}  // namespace controller_state
+namespace portrait_state {
+constexpr uint8_t setup = 0, idle = 1, standing = 2, ranked = 3, best = 4, falling = 5;
+}  // namespace portrait_state
+// A category icon's.
+namespace icon_state {
+constexpr uint8_t setup = 0, delay = 1, shown = 2;
+}  // namespace icon_state
+namespace bonus_icon_state {
+constexpr uint8_t setup = 0, shown = 1;
+}  // namespace bonus_icon_state
+// A player's results, one step a frame.
+namespace sequencer_state {
+constexpr uint8_t setup = 0, idle = 1, wait_fade = 2, count_line = 3, icons = 4, bonus_line = 5, energy_line = 6, done_delay = 7, done = 8;
+}  // namespace sequencer_state
+namespace title_state {
+constexpr uint8_t setup = 0, shown = 1;
+}  // namespace title_state
+
 void set_state(uint32_t object, uint8_t state) { orb_write8(object + object_record::state, state); }
 bool in_play(uint32_t player) { return orb_read16(player + player_record::flags) & 1; }
 
@@ -118,12 +141,12 @@ void sub_084708() {
     ROUTINE_ENTRY(0x084708);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) {
+    if (state == controller_state::running) {
         ret();
         return;
     }
-    if (state != 0) v60_unknown_jump(0x084714 + 3 * state, 0x084711);
-    set_state(self, 1);
+    if (state != controller_state::setup) v60_unknown_jump(0x084714 + 3 * state, 0x084711);
+    set_state(self, controller_state::running);
     r(19) = 0x127102;
     if (!call(sub_0896A9, 0x08472A, 0x084726)) return;
     for (uint32_t slot = 0; slot < 4; ++slot) orb_write16(self + kBonuses + 2 * slot, 0);
@@ -162,23 +185,23 @@ void sub_0847BE() {
     ROUTINE_ENTRY(0x0847BE);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) {
+    if (state == portrait_state::idle) {
         ret();
         return;
     }
-    if (state == 2) goto L_084818;
-    if (state == 3) goto L_084828;
-    if (state == 4) goto L_084846;
-    if (state == 5) goto L_084850;
-    if (state != 0) v60_unknown_jump(0x0847CA + 3 * state, 0x0847C7);
+    if (state == portrait_state::standing) goto L_084818;
+    if (state == portrait_state::ranked) goto L_084828;
+    if (state == portrait_state::best) goto L_084846;
+    if (state == portrait_state::falling) goto L_084850;
+    if (state != portrait_state::setup) v60_unknown_jump(0x0847CA + 3 * state, 0x0847C7);
     {
         const uint32_t player = orb_read32(self + kPlayer);
         if (!in_play(player)) {
-            set_state(self, 1);
+            set_state(self, portrait_state::idle);
             ret();
             return;
         }
-        set_state(self, 2);
+        set_state(self, portrait_state::standing);
         const uint32_t place = place_of(slot_of(self));
         orb_write16(self + object_record::screen_x, orb_read16(place));
         orb_write16(self + object_record::screen_y, orb_read16(place + 2));
@@ -191,16 +214,16 @@ void sub_0847BE() {
     return;
 
 L_084818:  // standing until every player's results are out
-    if (orb_read8(owner_of(self) + kPending) == 0) set_state(self, 3);
+    if (orb_read8(owner_of(self) + kPending) == 0) set_state(self, portrait_state::ranked);
     sub_062094();
     return;
 
 L_084828:  // the best stay and animate, the others start to fall
     if (!call(sub_084B74, 0x08482D, 0x084829)) return;
     if (r(0) == 0) {
-        set_state(self, 4);
+        set_state(self, portrait_state::best);
     } else {
-        set_state(self, 5);
+        set_state(self, portrait_state::falling);
         orb_write8(self + kFallSpeed, 0);
     }
     sub_062094();
@@ -219,7 +242,7 @@ L_084850:  // falling, stretched taller and narrower, until off the screen
         orb_write16(self + object_record::screen_y, y);
         cmp<uint16_t>(y, 256);
         if (greater_equal()) {
-            set_state(self, 1);
+            set_state(self, portrait_state::idle);
             ret();
             return;
         }
@@ -240,9 +263,9 @@ void sub_0848BF() {
     ROUTINE_ENTRY(0x0848BF);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_084936;
-    if (state == 2) goto L_08495E;
-    if (state != 0) v60_unknown_jump(0x0848CB + 3 * state, 0x0848C8);
+    if (state == icon_state::delay) goto L_084936;
+    if (state == icon_state::shown) goto L_08495E;
+    if (state != icon_state::setup) v60_unknown_jump(0x0848CB + 3 * state, 0x0848C8);
     {
         const uint32_t number = orb_read8(self + kIconNumber);
         const uint32_t place = place_of(slot_of(owner_of(self)));
@@ -257,7 +280,7 @@ void sub_0848BF() {
         orb_write8(self + object_record::frame_index, orb_read8(self + object_record::type));
         if (!call(sub_06200F, 0x084925, 0x084921)) return;
         orb_write16(self + kDelay, static_cast<uint16_t>(orb_read8(self + kDelay) * 32 + 1));
-        set_state(self, 1);
+        set_state(self, icon_state::delay);
     }
     ret();
     return;
@@ -273,7 +296,7 @@ L_084936:
     }
     r(0) = kLineSound;
     if (!call(sub_088F98, 0x084953, 0x08494F)) return;
-    set_state(self, 2);
+    set_state(self, icon_state::shown);
 
 L_08495E:
     sub_062094();
@@ -284,8 +307,8 @@ void sub_084962() {
     ROUTINE_ENTRY(0x084962);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_0849D7;
-    if (state != 0) v60_unknown_jump(0x08496E + 3 * state, 0x08496B);
+    if (state == bonus_icon_state::shown) goto L_0849D7;
+    if (state != bonus_icon_state::setup) v60_unknown_jump(0x08496E + 3 * state, 0x08496B);
     {
         const uint32_t place = place_of(slot_of(self));
         orb_write16(self + object_record::screen_x, static_cast<uint16_t>(orb_read16(place) + orb_read16(0x084F04)));
@@ -297,7 +320,7 @@ void sub_084962() {
         if (!call(sub_061F06, 0x0849B8, 0x0849B4)) return;
         orb_write8(self + object_record::frame_index, 10);
         if (!call(sub_06200F, 0x0849C1, 0x0849BD)) return;
-        set_state(self, 1);
+        set_state(self, bonus_icon_state::shown);
         r(0) = kLineSound;
         if (!call(sub_088F98, 0x0849D3, 0x0849CF)) return;
     }
@@ -316,7 +339,7 @@ void sub_0849DB() {
     const uint32_t slot = slot_of(self);
     const uint32_t controller = owner_of(self);
     switch (state_of(self)) {
-    case 0: {
+    case sequencer_state::setup: {
         const uint32_t base = orb_read8(0x084EBF + player_count());
         const uint32_t origin = hw::text_layer | orb_read16(0x084E2A + 2 * (base + slot));
         orb_write32(self + kOrigin, origin);
@@ -324,9 +347,9 @@ void sub_0849DB() {
         r(9) = load_zx8(0x084E3E) << 8;
         r(19) = orb_read32(0x084E3F + 4 * slot);
         if (!call(sub_0889D2, 0x084A11, 0x084A0D)) return;
-        set_state(self, 1);
+        set_state(self, sequencer_state::idle);
         if (in_play(orb_read32(self + kPlayer))) {
-            set_state(self, 2);
+            set_state(self, sequencer_state::wait_fade);
             orb_write8(self + kDelay, 20);
             if (!call(sub_084B9A, 0x084A2D, 0x084A29)) return;
             if (!call(sub_084BBB, 0x084A32, 0x084A2E)) return;
@@ -334,50 +357,50 @@ void sub_0849DB() {
         }
         break;
     }
-    case 1: break;
-    case 2:
-        if (!test_bit(var::system_flags, system_flag::fade_running)) set_state(self, 3);
+    case sequencer_state::idle: break;
+    case sequencer_state::wait_fade:
+        if (!test_bit(var::system_flags, system_flag::fade_running)) set_state(self, sequencer_state::count_line);
         break;
-    case 3:
+    case sequencer_state::count_line:
         if (!delay_over(self)) break;
-        set_state(self, 4);
+        set_state(self, sequencer_state::icons);
         orb_write8(self + kDelay, 20);
         if (!call(sub_084C48, 0x084A62, 0x084A5E)) return;
         if (!call(sub_084D7F, 0x084A67, 0x084A63)) return;
         break;
-    case 4:
+    case sequencer_state::icons:
         if (!delay_over(self)) break;
-        set_state(self, 5);
+        set_state(self, sequencer_state::bonus_line);
         if (!call(sub_084D27, 0x084A7D, 0x084A79)) return;
         orb_write8(self + kDelay, static_cast<uint8_t>(r(1) * 32 + 20));
         break;
-    case 5:
+    case sequencer_state::bonus_line:
         if (!delay_over(self)) break;
-        set_state(self, 6);
+        set_state(self, sequencer_state::energy_line);
         orb_write8(self + kDelay, 20);
         if (!call(sub_084C73, 0x084AA2, 0x084A9E)) return;
         r(0) = kLineSound;
         if (!call(sub_088F98, 0x084AAB, 0x084AA7)) return;
-        if (orb_read8(var::stage) >= 4) set_state(self, 7);
+        if (orb_read8(var::stage) >= 4) set_state(self, sequencer_state::done_delay);
         break;
-    case 6:
+    case sequencer_state::energy_line:
         if (!delay_over(self)) break;
-        set_state(self, 7);
+        set_state(self, sequencer_state::done_delay);
         orb_write8(self + kDelay, 20);
         if (!call(sub_084C24, 0x084AD1, 0x084ACD)) return;
         if (!call(sub_084C9E, 0x084AD6, 0x084AD2)) return;
         r(0) = kLineSound;
         if (!call(sub_088F98, 0x084ADF, 0x084ADB)) return;
         break;
-    case 7: {
+    case sequencer_state::done_delay: {
         if (!delay_over(self)) break;
-        set_state(self, 8);
+        set_state(self, sequencer_state::done);
         const uint8_t pending = dec<uint8_t>(orb_read8(controller + kPending));
         orb_write8(controller + kPending, pending);
         if (eq()) orb_write16(var::flow_countdown, 300);
         break;
     }
-    case 8:
+    case sequencer_state::done:
         if (orb_read8(controller + kPending) == 0 && (orb_read8(var::player_presses + slot) & 0x30))
             orb_write16(var::flow_countdown, 1);
         break;
@@ -394,8 +417,8 @@ void sub_084B18() {
     ROUTINE_ENTRY(0x084B18);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_084B70;
-    if (state != 0) v60_unknown_jump(0x084B24 + 3 * state, 0x084B21);
+    if (state == title_state::shown) goto L_084B70;
+    if (state != title_state::setup) v60_unknown_jump(0x084B24 + 3 * state, 0x084B21);
     r(19) = 0x13236D;
     orb_write16(self + object_record::screen_x, 159);
     orb_write16(self + object_record::screen_y, 0);
@@ -404,7 +427,7 @@ void sub_084B18() {
     if (!call(sub_061F06, 0x084B4E, 0x084B4A)) return;
     for (uint32_t word : {kPartColour, kPartColour2})
         orb_write16(self + word, static_cast<uint16_t>((orb_read16(self + word) & 0xF800) | 0x7B0));
-    set_state(self, 1);
+    set_state(self, title_state::shown);
 
 L_084B70:
     sub_062094();

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/players.h"
 #include "game/flow/vars.h"
@@ -53,9 +54,6 @@ constexpr uint8_t kFirstDrain = 60;
 constexpr uint8_t kDrainPeriod = 180;
 constexpr uint8_t kOutFrames = 127;
 constexpr uint8_t kGameMode = 15;
-constexpr uint8_t kPlayState = 20;
-constexpr uint8_t kNextStageState = 10;
-constexpr uint8_t kGameOverState = 56;
 constexpr uint32_t kMirror = 0x7C;                // a bookkeeping field's mirror lies this much higher
 
 uint32_t credits_of(uint32_t rec) { return kWorkRam + orb_read8(rec + player_record::credit_offset); }
@@ -67,6 +65,13 @@ uint32_t camera() { return orb_read32(var::camera_pointer); }
 void copy_time(uint32_t from, uint32_t to) {
     for (uint32_t i = 0; i < 5; ++i) orb_write8(to + i, orb_read8(from + i));
 }
+
+// The states of the out-of-play routine.
+namespace out_state {
+constexpr uint8_t leaving = 0;
+constexpr uint8_t credit_line = 1;  // 127 frames, then idle
+constexpr uint8_t game_ended = 2;   // the last slot out: idle at the game over's end
+}  // namespace out_state
 
 // A slot goes idle: its credit record's bonus units are dropped.
 void go_idle(uint32_t rec) {
@@ -255,7 +260,7 @@ void sub_0635B4() {
         const uint32_t self = r(20);
         const uint8_t slot = slot_of(self);
         orb_write16(var::game_mode, kGameMode);
-        orb_write8(var::ingame_state, 0);
+        orb_write8(var::ingame_state, flow_state::select_start);
         orb_write8(var::fade_preset, 0);
         set_bit(var::system_flags, system_flag::fade_running);
         orb_write32(self + player_record::routine, kWaitForPlay);
@@ -378,23 +383,23 @@ void sub_063818() {
     set_bit(var::game_flags, game_flag::slot_out);
     const uint8_t state = orb_read8(r(20) + player_record::state);
     switch (state) {
-    case 0:
-        orb_write8(r(20) + player_record::state, 1);
+    case out_state::leaving:
+        orb_write8(r(20) + player_record::state, out_state::credit_line);
         clear_bit(r(20) + player_record::flags, player_bit::continuing);
         orb_write8(r(20) + player_record::appear_timer, kOutFrames);
         if (!call(sub_06177C, 0x063838, 0x063833)) return;
         if (!call(sub_084CFE, 0x063840, 0x06383B)) return;
         clear_bit(var::game_flags, slot_of(r(20)));
         if ((orb_read8(var::game_flags) & 15) == 0) {
-            orb_write8(r(20) + player_record::state, 2);
+            orb_write8(r(20) + player_record::state, out_state::game_ended);
             set_bit(var::system_flags, system_flag::game_ended);
             ret();
             return;
         }
         [[fallthrough]];
-    case 1:
+    case out_state::credit_line:
         if ((orb_read8(var::game_flags) & 15) == 0) {
-            orb_write8(r(20) + player_record::state, 2);
+            orb_write8(r(20) + player_record::state, out_state::game_ended);
             ret();
             return;
         }
@@ -411,8 +416,8 @@ void sub_063818() {
         if (!call(sub_061281, 0x063880, 0x06387B)) return;
         ret();
         return;
-    case 2:
-        if (orb_read8(var::ingame_state) == kGameOverState) go_idle(r(20));
+    case out_state::game_ended:
+        if (orb_read8(var::ingame_state) == flow_state::game_over_wait_out) go_idle(r(20));
         ret();
         return;
     default:
@@ -423,7 +428,7 @@ void sub_063818() {
 // Waits for the next stage: at in-game state 10 the slot waits for play.
 void sub_06389E() {
     ROUTINE_ENTRY(0x06389E);
-    if (orb_read8(var::ingame_state) == kNextStageState)
+    if (orb_read8(var::ingame_state) == flow_state::stage_start)
         orb_write32(r(20) + player_record::routine, kWaitForPlay);
     ret();
 }
@@ -431,7 +436,7 @@ void sub_06389E() {
 // Waits for play: at in-game state 20 the slot is placed.
 void sub_0638B4() {
     ROUTINE_ENTRY(0x0638B4);
-    if (orb_read8(var::ingame_state) == kPlayState) orb_write32(r(20) + player_record::routine, kPlace);
+    if (orb_read8(var::ingame_state) == flow_state::play) orb_write32(r(20) + player_record::routine, kPlace);
     ret();
 }
 

@@ -4,6 +4,7 @@
 // actors, which wait for state 13 and then appear, grow, fly in on an arc,
 // play a sound sequence or print the stage's title.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -15,7 +16,6 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-constexpr uint8_t kIntroState = 13;  // the flow's wait for the intro
 
 // Object fields of the intro actors beyond the common head.
 constexpr uint32_t kSoundPointer = 20;   // 32-bit, sound sequence
@@ -29,9 +29,28 @@ constexpr uint32_t kGrowX = 102;         // low 10 bits grow by the x step up to
 constexpr uint32_t kGrowY = 100;         // ... by the y step up to kLimitY
 
 uint32_t stage_index() { return orb_read8(var::stage) - 1u; }
+
+// The intro objects' states.
+namespace controller_state {
+constexpr uint8_t setup = 0, wait_intro = 1, countdown = 2, done = 3;
+}  // namespace controller_state
+namespace banner_state {
+constexpr uint8_t setup = 0, wait_intro = 1, shown = 2, setup_again = 3;
+}  // namespace banner_state
+// The growing, delayed and arc actors'.
+namespace actor_state {
+constexpr uint8_t setup = 0, wait_intro = 1, delay = 2, running = 3;
+}  // namespace actor_state
+namespace sound_state {
+constexpr uint8_t setup = 0, first_delay = 1, next = 2, waiting = 3, done = 4;
+}  // namespace sound_state
+namespace text_state {
+constexpr uint8_t setup = 0, delay = 1, printed = 2;
+}  // namespace text_state
+
 uint8_t state_of(uint32_t object) { return orb_read8(object + object_record::state); }
 void set_state(uint32_t object, uint8_t state) { orb_write8(object + object_record::state, state); }
-bool intro_running() { return orb_read8(var::ingame_state) == kIntroState; }
+bool intro_running() { return orb_read8(var::ingame_state) == flow_state::stage_intro; }
 
 // Counts the 16-bit countdown down; true when it reached 0.
 bool count_down(uint32_t object) {
@@ -69,16 +88,16 @@ void sub_089800() {
     ROUTINE_ENTRY(0x089800);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_08984E;
-    if (state == 2) goto L_089858;
-    if (state == 3) {
+    if (state == controller_state::wait_intro) goto L_08984E;
+    if (state == controller_state::countdown) goto L_089858;
+    if (state == controller_state::done) {
         ret();
         return;
     }
-    if (state != 0) v60_unknown_jump(0x08980C + 3 * state, 0x089809);
+    if (state != controller_state::setup) v60_unknown_jump(0x08980C + 3 * state, 0x089809);
 
     orb_write16(self + object_record::flags, 1);
-    set_state(self, 1);
+    set_state(self, controller_state::wait_intro);
     orb_write16(self + kCountdown, orb_read16(0x089EBC + 2 * stage_index()));
     r(19) = orb_read32(0x089ECC + 4 * stage_index());
     r(8) = 0;
@@ -107,7 +126,7 @@ L_08984E:  // waiting for the flow's intro state
         ret();
         return;
     }
-    set_state(self, 2);
+    set_state(self, controller_state::countdown);
 
 L_089858:  // counting down; a button of a slot that was in play ends it
     {
@@ -118,7 +137,7 @@ L_089858:  // counting down; a button of a slot that was in play ends it
             end = (was_in_play >> slot & 1) && (orb_read8(var::player_presses + slot) & 0x30);
         if (end || count_down(self)) {
             orb_write8(var::ingame_state, static_cast<uint8_t>(orb_read8(var::ingame_state) + 1));
-            set_state(self, 3);
+            set_state(self, controller_state::done);
         }
     }
     ret();
@@ -130,12 +149,12 @@ void sub_0898B1() {
     ROUTINE_ENTRY(0x0898B1);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_089930;
-    if (state == 2) goto L_08994A;
-    if (state != 0 && state != 3) v60_unknown_jump(0x0898BD + 3 * state, 0x0898BA);
+    if (state == banner_state::wait_intro) goto L_089930;
+    if (state == banner_state::shown) goto L_08994A;
+    if (state != banner_state::setup && state != banner_state::setup_again) v60_unknown_jump(0x0898BD + 3 * state, 0x0898BA);
 
     r(19) = 0x13278E;
-    set_state(self, 1);
+    set_state(self, banner_state::wait_intro);
     orb_write8(self + object_record::anim_mode, 1);
     orb_write16(self + object_record::height, 0xFFC0);
     orb_write16(self + object_record::screen_x, 159);
@@ -144,7 +163,7 @@ void sub_0898B1() {
 
 L_089930:
     if (intro_running()) {
-        set_state(self, 2);
+        set_state(self, banner_state::shown);
         if (!call(sub_061FB6, 0x089946, 0x089942)) return;
     }
 
@@ -173,10 +192,10 @@ void sub_0899DB() {
     ROUTINE_ENTRY(0x0899DB);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_089A3C;
-    if (state == 2) goto L_089A48;
-    if (state == 3) goto L_089A56;
-    if (state != 0) v60_unknown_jump(0x0899E7 + 3 * state, 0x0899E4);
+    if (state == actor_state::wait_intro) goto L_089A3C;
+    if (state == actor_state::delay) goto L_089A48;
+    if (state == actor_state::running) goto L_089A56;
+    if (state != actor_state::setup) v60_unknown_jump(0x0899E7 + 3 * state, 0x0899E4);
     {
         const uint32_t record = read_record_head(self);
         orb_write8(self + kStepX, orb_read8(record + 10));
@@ -184,7 +203,7 @@ void sub_0899DB() {
         orb_write16(self + kLimitX, orb_read16(record + 12));
         orb_write16(self + kLimitY, orb_read16(record + 14));
     }
-    set_state(self, 1);
+    set_state(self, actor_state::wait_intro);
     orb_write32(self + object_record::routine, 0x0899DB);
     orb_write8(self + object_record::anim_mode, 1);
     orb_write16(self + object_record::height, 288);
@@ -195,14 +214,14 @@ L_089A3C:
         ret();
         return;
     }
-    set_state(self, 2);
+    set_state(self, actor_state::delay);
 
 L_089A48:
     if (!count_down(self)) {
         ret();
         return;
     }
-    set_state(self, 3);
+    set_state(self, actor_state::running);
 
 L_089A56:
     grow(self + kGrowY, load_sx8(self + kStepY), orb_read16(self + kLimitY));
@@ -223,13 +242,13 @@ void sub_089ABE() {
     ROUTINE_ENTRY(0x089ABE);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_089B10;
-    if (state == 2) goto L_089B1C;
-    if (state == 3) goto L_089B2A;
-    if (state != 0) v60_unknown_jump(0x089ACA + 3 * state, 0x089AC7);
+    if (state == actor_state::wait_intro) goto L_089B10;
+    if (state == actor_state::delay) goto L_089B1C;
+    if (state == actor_state::running) goto L_089B2A;
+    if (state != actor_state::setup) v60_unknown_jump(0x089ACA + 3 * state, 0x089AC7);
     orb_write32(self + object_record::routine, 0x089ABE);
     read_record_head(self);
-    set_state(self, 1);
+    set_state(self, actor_state::wait_intro);
     orb_write8(self + object_record::anim_mode, 1);
     orb_write16(self + object_record::height, 320);
     if (!call(sub_061F06, 0x089B0C, 0x089B08)) return;
@@ -239,14 +258,14 @@ L_089B10:
         ret();
         return;
     }
-    set_state(self, 2);
+    set_state(self, actor_state::delay);
 
 L_089B1C:
     if (!count_down(self)) {
         ret();
         return;
     }
-    set_state(self, 3);
+    set_state(self, actor_state::running);
 
 L_089B2A:
     sub_062094();
@@ -259,11 +278,11 @@ void sub_089BBF() {
     ROUTINE_ENTRY(0x089BBF);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_089C0E;
-    if (state == 2) goto L_089C1C;
-    if (state == 3) goto L_089CA6;
-    if (state != 0) v60_unknown_jump(0x089BCB + 3 * state, 0x089BC8);
-    set_state(self, 1);
+    if (state == actor_state::wait_intro) goto L_089C0E;
+    if (state == actor_state::delay) goto L_089C1C;
+    if (state == actor_state::running) goto L_089CA6;
+    if (state != actor_state::setup) v60_unknown_jump(0x089BCB + 3 * state, 0x089BC8);
+    set_state(self, actor_state::wait_intro);
     orb_write8(self + object_record::anim_mode, 1);
     orb_write16(self + kCountdown, orb_read16(0x089FE4));
     orb_write16(self + object_record::world_x, orb_read16(0x089FE6));
@@ -281,7 +300,7 @@ L_089C0E:
         ret();
         return;
     }
-    set_state(self, 2);
+    set_state(self, actor_state::delay);
 
 L_089C1C:
     {
@@ -295,7 +314,7 @@ L_089C1C:
                     add<uint16_t>(orb_read16(self + object_record::world_y), sx8(step_y)));
         cmp<uint16_t>(x, orb_read16(0x089FEC) - 128u);
         if (greater_equal()) {
-            set_state(self, 3);
+            set_state(self, actor_state::running);
             orb_write16(self + object_record::world_x, orb_read16(0x089FEC));
             orb_write16(self + object_record::world_y, orb_read16(0x089FEE));
             orb_write8(self + object_record::frame_index, 7);
@@ -318,15 +337,15 @@ void sub_089D23() {
     ROUTINE_ENTRY(0x089D23);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_089D3A;
-    if (state == 2) goto L_089D55;
-    if (state == 3) goto L_089D74;
-    if (state == 4) {
+    if (state == sound_state::first_delay) goto L_089D3A;
+    if (state == sound_state::next) goto L_089D55;
+    if (state == sound_state::waiting) goto L_089D74;
+    if (state == sound_state::done) {
         ret();
         return;
     }
-    if (state != 0) v60_unknown_jump(0x089D2F + 3 * state, 0x089D2C);
-    set_state(self, 1);
+    if (state != sound_state::setup) v60_unknown_jump(0x089D2F + 3 * state, 0x089D2C);
+    set_state(self, sound_state::first_delay);
     orb_write8(self + kCountdown, 5);
     ret();
     return;
@@ -337,7 +356,7 @@ L_089D3A:
         ret();
         return;
     }
-    set_state(self, 2);
+    set_state(self, sound_state::next);
     orb_write32(self + kSoundPointer, 0x089FF6);
     r(0) = 0x90;
     if (!call(sub_088F98, 0x089D51, 0x089D4D)) return;
@@ -347,9 +366,9 @@ L_089D55:
         const uint32_t pointer = orb_read32(self + kSoundPointer);
         const uint16_t delay = test<uint16_t>(orb_read16(pointer));
         if (eq()) {
-            set_state(self, 4);
+            set_state(self, sound_state::done);
         } else {
-            set_state(self, 3);
+            set_state(self, sound_state::waiting);
             orb_write32(self + kSoundPointer, pointer + 2);
             orb_write16(self + kCountdown, delay);
         }
@@ -362,7 +381,7 @@ L_089D74:
         ret();
         return;
     }
-    set_state(self, 2);
+    set_state(self, sound_state::next);
     {
         const uint32_t pointer = orb_read32(self + kSoundPointer);
         r(0) = load_zx8(pointer);
@@ -379,13 +398,13 @@ void sub_089D95() {
     ROUTINE_ENTRY(0x089D95);
     const uint32_t self = r(20);
     const uint32_t state = state_of(self);
-    if (state == 1) goto L_089DB8;
-    if (state == 2) {
+    if (state == text_state::delay) goto L_089DB8;
+    if (state == text_state::printed) {
         ret();
         return;
     }
-    if (state != 0) v60_unknown_jump(0x089DA1 + 3 * state, 0x089D9E);
-    set_state(self, 1);
+    if (state != text_state::setup) v60_unknown_jump(0x089DA1 + 3 * state, 0x089D9E);
+    set_state(self, text_state::delay);
     orb_write16(self + kCountdown, orb_read16(0x089EC4 + 2 * stage_index()));
     ret();
     return;
@@ -395,7 +414,7 @@ L_089DB8:
         ret();
         return;
     }
-    set_state(self, 2);
+    set_state(self, text_state::printed);
     r(19) = orb_read32(0x08A009 + 4 * stage_index());
     r(17) = hw::text_page | orb_read16(r(19));
     r(9) = load_zx8(r(19) + 2) << 8;

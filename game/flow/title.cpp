@@ -41,6 +41,29 @@ constexpr uint32_t kPartWidth = 102;
 
 using self::field;
 
+// The title objects' states: every piece is set up in 0, waits for the fade
+// in 1 and for its own delay in 2.
+namespace accelerating_state {
+constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, start = 3, accelerate = 4;
+}  // namespace accelerating_state
+namespace falling_state {
+constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, falling = 3, landed = 4;
+}  // namespace falling_state
+namespace flying_state {
+constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, flight = 3;
+}  // namespace flying_state
+// The still picture.
+namespace still_state {
+constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, shown = 3;
+}  // namespace still_state
+namespace title_object_state {  // the title's first phase
+constexpr uint8_t setup = 0, shown = 1;
+}  // namespace title_object_state
+// The zooming logo.
+namespace logo_state {
+constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, first_shrink = 3, second_picture = 4, second_shrink = 5, pause_start = 6, pause = 7, blend_down = 8, blend_up = 9;
+}  // namespace logo_state
+
 void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
 void next_state() { orb_write8(field(object_record::state), inc<uint8_t>(orb_read8(field(object_record::state)))); }
 
@@ -79,28 +102,28 @@ void sub_0774AC() {
     if (!call(sub_077AE5, 0x0774AF, 0x0774AC)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
+    case accelerating_state::setup:
         orb_write8(field(object_record::type), 3);
         if (!call(sub_077614, 0x0774CB, 0x0774C8)) return;
         orb_write16(field(kX8), shl<uint16_t>(orb_read16(field(object_record::screen_x)), 3));
         orb_write16(field(kY8), shl<uint16_t>(orb_read16(field(object_record::screen_y)), 3));
         ret();
         return;
-    case 1: sub_077660(); return;
-    case 2:
+    case accelerating_state::wait_fade: sub_077660(); return;
+    case accelerating_state::delay:
         if (!timer_down()) {
             ret();
             return;
         }
-        set_state(3);
+        set_state(accelerating_state::start);
         [[fallthrough]];
-    case 3:
+    case accelerating_state::start:
         if (!call(sub_061FB6, 0x0774E5, 0x0774E2)) return;
         cpu.reg[0] = load_zx8(field(object_record::frame_index));
         test<uint8_t>(cpu.reg[0]);
-        if (ne()) set_state(4);
+        if (ne()) set_state(accelerating_state::accelerate);
         goto L_077500;
-    case 4:
+    case accelerating_state::accelerate:
         if (!call(sub_061FB6, 0x0774F5, 0x0774F2)) return;
         cpu.reg[0] = load_zx8(field(object_record::frame_index));
         test<uint8_t>(cpu.reg[0]);
@@ -130,32 +153,32 @@ void sub_077558() {
     if (!call(sub_077ACE, 0x07755B, 0x077558)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
+    case falling_state::setup:
         orb_write8(field(object_record::type), 7);
         if (!call(sub_077614, 0x07757D, 0x07757A)) return;
         orb_write16(field(kY8), shl<uint16_t>(orb_read16(field(object_record::screen_y)), 2));
         ret();
         return;
-    case 1: sub_077660(); return;
-    case 2:
+    case falling_state::wait_fade: sub_077660(); return;
+    case falling_state::delay:
         if (!timer_down()) {
             ret();
             return;
         }
-        set_state(3);
+        set_state(falling_state::falling);
         [[fallthrough]];
-    case 3:
+    case falling_state::falling:
         orb_write8(field(kStepY), add<uint8_t>(orb_read8(field(kStepY)), 2));
         orb_write16(field(kY8), add<uint16_t>(orb_read16(field(kY8)), load_sx8(field(kStepY))));
         cmp<uint16_t>(orb_read16(field(kY8)), 800);
         if (greater_equal()) {
-            set_state(4);
+            set_state(falling_state::landed);
             orb_write16(field(kY8), 800);
         }
         orb_write16(field(object_record::screen_y), shl<uint16_t>(orb_read16(field(kY8)), 0xFE));
         sub_062094();
         return;
-    case 4:
+    case falling_state::landed:
         if (!call(sub_061FB6, 0x0775C3, 0x0775C0)) return;
         sub_062094();
         return;
@@ -195,10 +218,10 @@ void sub_0775F9() {
     if (!call(sub_077ACE, 0x0775FC, 0x0775F9)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0: sub_077614(); return;
-    case 1: sub_077660(); return;
-    case 2: sub_07766B(); return;
-    case 3: sub_07767B(); return;
+    case flying_state::setup: sub_077614(); return;
+    case flying_state::wait_fade: sub_077660(); return;
+    case flying_state::delay: sub_07766B(); return;
+    case flying_state::flight: sub_07767B(); return;
     default: v60_unknown_jump(0x077608 + 3 * cpu.reg[0], 0x077605);
     }
 }
@@ -269,8 +292,8 @@ void sub_077697() {
     if (!call(sub_077ACE, 0x07769A, 0x077697)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case still_state::setup:
+        set_state(still_state::wait_fade);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = 4;
         orb_write16(field(kTimer), orb_read16(kTimers + 2 * cpu.reg[0]));
@@ -280,22 +303,22 @@ void sub_077697() {
         cpu.reg[19] = orb_read32(kScripts + 4 * cpu.reg[0]);
         sub_061F06();
         return;
-    case 1:
+    case still_state::wait_fade:
         if (test_bit(var::system_flags, system_flag::fade_running)) {
             ret();
             return;
         }
-        set_state(2);
+        set_state(still_state::delay);
         [[fallthrough]];
-    case 2:
+    case still_state::delay:
         if (!timer_down()) {
             ret();
             return;
         }
-        set_state(3);
+        set_state(still_state::shown);
         sub_062094();
         return;
-    case 3: sub_062094(); return;
+    case still_state::shown: sub_062094(); return;
     default: v60_unknown_jump(0x0776A4 + 3 * cpu.reg[0], 0x0776A1);
     }
 }
@@ -309,8 +332,8 @@ void sub_077707() {
     if (!call(sub_077ACE, 0x07770A, 0x077707)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case logo_state::setup:
+        set_state(logo_state::wait_fade);
         orb_write16(field(kTimer), orb_read16(kTimers + 2 * 5));
         orb_write16(var::video_shadow + video_reg::layer_off,
                     logic<uint16_t>(orb_read16(var::video_shadow + video_reg::layer_off) | 1));
@@ -323,47 +346,47 @@ void sub_077707() {
         set_bit(var::system_flags, system_flag::video_upload_all);
         ret();
         return;
-    case 1: sub_077660(); return;
-    case 2:
+    case logo_state::wait_fade: sub_077660(); return;
+    case logo_state::delay:
         if (!timer_down()) {
             ret();
             return;
         }
-        set_state(3);
+        set_state(logo_state::first_shrink);
         orb_write16(var::video_shadow + video_reg::layer_off,
                     logic<uint16_t>(orb_read16(var::video_shadow + video_reg::layer_off) & ~1u));
         orb_write16(field(kTimer), 0x9E0);
         [[fallthrough]];
-    case 3:
+    case logo_state::first_shrink:
         timer_down(96);
         cmp<uint16_t>(orb_read16(field(kTimer)), 608);
-        if (less_equal()) set_state(4);
+        if (less_equal()) set_state(logo_state::second_picture);
         set_video(video_reg::nbg0_zoom, orb_read16(field(kTimer)));
         set_bit(var::system_flags, system_flag::video_upload_all);
         ret();
         return;
-    case 4:
+    case logo_state::second_picture:
         // From 512 the squares 1, 4, 9, ... add up past 4096 after 22 terms.
-        set_state(5);
+        set_state(logo_state::second_shrink);
         orb_write32(var::video_shadow + video_reg::nbg0_pages, 0x02020202);
         orb_write16(field(kTimer), 4307);
         orb_write8(field(kZoomStep), 22);
         [[fallthrough]];
-    case 5:
+    case logo_state::second_shrink:
         cpu.reg[1] = load_zx8(field(kZoomStep));
         timer_down(mulu<uint16_t>(cpu.reg[1], cpu.reg[1]));
         orb_write8(field(kZoomStep), dec<uint8_t>(cpu.reg[1]));
         cmp<uint16_t>(orb_read16(field(kTimer)), 512);
-        if (less_equal()) set_state(6);
+        if (less_equal()) set_state(logo_state::pause_start);
         set_video(video_reg::nbg0_zoom, orb_read16(field(kTimer)));
         set_bit(var::system_flags, system_flag::video_upload_all);
         ret();
         return;
-    case 6:
-        set_state(7);
+    case logo_state::pause_start:
+        set_state(logo_state::pause);
         orb_write16(field(kTimer), 60);
         [[fallthrough]];
-    case 7:
+    case logo_state::pause:
         if (!timer_down()) {
             ret();
             return;
@@ -375,10 +398,10 @@ void sub_077707() {
         set_bit(var::system_flags, system_flag::video_upload_all);
         orb_write8(field(kTimer), 7);
         orb_write8(field(kDivider), 0);
-        set_state(8);
+        set_state(logo_state::blend_down);
         ret();
         return;
-    case 8:
+    case logo_state::blend_down:
         // One blend step every 4 frames: levels 6 down to 0 on NBG2, then the
         // blend bits move to NBG0.
         orb_write8(field(kDivider), logic<uint8_t>((orb_read8(field(kDivider)) + 1) & 3));
@@ -397,10 +420,10 @@ void sub_077707() {
         or_mixer(mixer_reg::nbg0_mix, kBlendBits);
         set_bit(var::system_flags, system_flag::mixer_upload);
         orb_write16(field(kTimer), 0);
-        set_state(9);
+        set_state(logo_state::blend_up);
         ret();
         return;
-    case 9:
+    case logo_state::blend_up:
         // Levels 1 to 7 on NBG0, then the end.
         orb_write8(field(kDivider), logic<uint8_t>((orb_read8(field(kDivider)) + 1) & 3));
         if (ne()) {
@@ -540,8 +563,8 @@ void sub_077A83() {
     }
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
-    case 0:
-        set_state(1);
+    case title_object_state::setup:
+        set_state(title_object_state::shown);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         orb_write16(field(object_record::screen_x), 16);
         orb_write16(field(object_record::screen_y), 0);
@@ -550,7 +573,7 @@ void sub_077A83() {
         if (!call(sub_061F06, 0x077AB8, 0x077AB5)) return;
         sub_062094();
         return;
-    case 1: sub_062094(); return;
+    case title_object_state::shown: sub_062094(); return;
     default: v60_unknown_jump(0x077A9F + 3 * cpu.reg[0], 0x077A9C);
     }
 }

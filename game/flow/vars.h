@@ -119,8 +119,6 @@ constexpr uint32_t character = 149;  // 8-bit, 0-3
 namespace target_claim {
 constexpr uint32_t distance = 72;  // 32-bit claim, the smaller wins (unsigned)
 constexpr uint32_t slot = 83;      // s8, the slot claimed; negative = none
-constexpr uint8_t waiting = 2;     // object_record.state while waiting for a slot
-constexpr uint8_t holding = 3;     // ... and while holding one
 }  // namespace target_claim
 
 // target_points entry: the player's world y and the two points beside him.

@@ -5,6 +5,7 @@
 
 #include "board/machine.h"
 #include "game/actors/vars.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -402,10 +403,10 @@ protected:
 
 TEST_F(CameraScript, StartWaits90FramesThenTakesTheFirstLimits) {
     plant_script({1000});
-    orb_write8(controller_ + object_record::state, 3);
+    orb_write8(controller_ + object_record::state, camera_state::layered);
     script_step();
     EXPECT_EQ(pointer(), kScript) << "entry (2 - 1) × 5 + 3 - 1";
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), camera_state::last_gate);
     EXPECT_EQ(step(), 1);
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 89) << "counted once in the same frame";
     for (int frame = 2; frame < 90; ++frame) script_step();
@@ -423,7 +424,7 @@ TEST_F(CameraScript, StartWaits90FramesThenTakesTheFirstLimits) {
     EXPECT_EQ(s16(kPlayfield + camera_record::y_max), 2000);
     EXPECT_EQ(ram8(var::camera_script_hold), 1);
     EXPECT_EQ(ram8(var::camera_script_byte), 0x5A);
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), camera_state::last_gate);
 }
 
 TEST_F(CameraScript, LeftLimitFollowsTheCamera) {
@@ -457,7 +458,7 @@ TEST_F(CameraScript, GateHoldsWhileEnemiesLiveAboveItsThreshold) {
     EXPECT_EQ(s16(kPlayfield + camera_record::x_max), 900) << "the next gate";
     EXPECT_EQ(s16(kPlayfield + camera_record::x), 404) << "both axes followed in the same frame";
     EXPECT_EQ(s16(kPlayfield + camera_record::y), 8);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), camera_state::setup);
 }
 
 TEST_F(CameraScript, ThresholdByPlayerFactor) {
@@ -482,14 +483,14 @@ TEST_F(CameraScript, ThresholdByPlayerFactor) {
 TEST_F(CameraScript, EndMarkTakesTheFinalLimitsAndAdvancesTheState) {
     const uint32_t thresholds = plant_script({400});
     at_gates();
-    orb_write8(controller_ + object_record::state, 3);
+    orb_write8(controller_ + object_record::state, camera_state::layered);
     put(kPlayfield, 400, 0);
     put_player(0, 3000, 3000);
     set_live(0);
     script_step();
     EXPECT_EQ(pointer(), kScript + 28);
     EXPECT_EQ(pointer(), thresholds);
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), camera_state::last_gate);
     EXPECT_EQ(s16(kPlayfield + camera_record::x_min), 100);
     EXPECT_EQ(s16(kPlayfield + camera_record::y_min), 8);
     EXPECT_EQ(s16(kPlayfield + camera_record::x_max), 3000);
@@ -528,7 +529,7 @@ using CameraMove = CameraScript;
 TEST_F(CameraMove, PreparationAlignsAndTakesTheTarget) {
     put(kPlayfield, 1003, -5);
     orb_write8(var::camera_target_reached, 0xFF);
-    orb_write8(controller_ + object_record::state, 4);
+    orb_write8(controller_ + object_record::state, camera_state::last_gate);
     plant16(kMoveTarget, 1200);
     plant16(kMoveTarget + 2, static_cast<uint16_t>(-100));
     cpu.reg[10] = kMoveTarget;
@@ -537,7 +538,7 @@ TEST_F(CameraMove, PreparationAlignsAndTakesTheTarget) {
     EXPECT_EQ(s16(kPlayfield + camera_record::y), -8);
     EXPECT_EQ(s16(kPlayfield + camera_record::target_x), 1200);
     EXPECT_EQ(s16(kPlayfield + camera_record::target_y), -100);
-    EXPECT_EQ(state(), 5);
+    EXPECT_EQ(state(), camera_state::to_area_end);
     EXPECT_EQ(ram8(var::camera_target_reached), 0);
 }
 
@@ -567,10 +568,10 @@ TEST_F(CameraMove, StepsEachAxisFourTowardItsTarget) {
 
 TEST_F(CameraMove, TimerAndNextState) {
     orb_write16(controller_ + camera_controller::timer, 0xFFFF);
-    orb_write8(controller_ + object_record::state, 6);
+    orb_write8(controller_ + object_record::state, camera_state::ask_change);
     ASSERT_TRUE(run(sub_08702C));
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 90);
-    EXPECT_EQ(state(), 7);
+    EXPECT_EQ(state(), camera_state::wait_change);
 }
 
 // ---- copies into other layers ----
@@ -669,7 +670,7 @@ TEST_F(CameraController, StartTakesThePartnerAndRunsTheScriptInTheSameFrame) {
     EXPECT_EQ(ram32(object + object_record::routine), kPartnerRoutine);
     EXPECT_EQ(ram16(object + object_record::owner), static_cast<uint16_t>(controller_));
     EXPECT_EQ(ring(), std::vector<uint32_t>{controller_}) << "the partner is not linked";
-    EXPECT_EQ(state(), 1) << "script step 0 advanced it";
+    EXPECT_EQ(state(), camera_state::leave_start) << "script step 0 advanced it";
     EXPECT_EQ(step(), 1);
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 89);
     EXPECT_EQ(partner_runs_, std::vector<uint32_t>{object});
@@ -689,7 +690,7 @@ TEST_F(CameraController, EmptyPoolLeavesNoPartner) {
     EXPECT_EQ(ram16(controller_ + object_record::partner), 0);
     EXPECT_EQ(calls(kPartnerRoutine), 0);
     EXPECT_EQ(calls(kPlacePlayers), 5);
-    EXPECT_EQ(state(), 1) << "the script runs as usual";
+    EXPECT_EQ(state(), camera_state::leave_start) << "the script runs as usual";
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 85);
     for (uint32_t a = var::objects_256, i = 0; a < 0x208000; ++a, ++i) {
         if (a >= controller_ && a < controller_ + 64) continue;
@@ -699,7 +700,7 @@ TEST_F(CameraController, EmptyPoolLeavesNoPartner) {
 
 TEST_F(CameraController, CommonTailCopiesCallsAppliesAndPlaces) {
     plant_script({1000});
-    set_state(1);
+    set_state(camera_state::leave_start);
     orb_write8(controller_ + camera_controller::script_step, 1);
     orb_write16(controller_ + camera_controller::timer, 50);
     const uint32_t object = spawn(kTestEntry[1], sub_088C67);
@@ -719,7 +720,7 @@ TEST_F(CameraController, CommonTailCopiesCallsAppliesAndPlaces) {
 }
 
 TEST_F(CameraController, LeavingTheStartScrollsLayersTwoAndThreeIn) {
-    set_state(1);
+    set_state(camera_state::leave_start);
     orb_write8(controller_ + camera_controller::script_step, 1);
     orb_write16(controller_ + camera_controller::timer, 1000);
     put(kPlayfield, 64, 1000);
@@ -727,17 +728,17 @@ TEST_F(CameraController, LeavingTheStartScrollsLayersTwoAndThreeIn) {
     put(camera(3), 900, 0);
     set_live(3);
     frame();
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), camera_state::layers_in);
     EXPECT_EQ(ram8(var::live_enemy_count), 4);
     EXPECT_EQ(sounds_, std::vector<uint8_t>{0xE8});
     std::vector<int16_t> xs{s16(camera(2) + camera_record::x)};
-    while (state() == 2 && xs.size() < 10) {
+    while (state() == camera_state::layers_in && xs.size() < 10) {
         frame();
         xs.push_back(s16(camera(2) + camera_record::x));
     }
     EXPECT_EQ(xs, (std::vector<int16_t>{572, 544, 516, 0})) << "488 is below 512";
     EXPECT_EQ(s16(camera(3) + camera_record::x), 0);
-    EXPECT_EQ(state(), 3);
+    EXPECT_EQ(state(), camera_state::layered);
     EXPECT_EQ(ram8(var::live_enemy_count), 3);
     EXPECT_EQ(sounds_, (std::vector<uint8_t>{0xE8, 0xE9}));
     EXPECT_EQ(s16(camera(2) + camera_record::y), 1448) << "state 3 ran in the same frame";
@@ -746,7 +747,7 @@ TEST_F(CameraController, LeavingTheStartScrollsLayersTwoAndThreeIn) {
 
 TEST_F(CameraController, StateThreeKeepsLayersTwoAndThreeBelowThePlayfield) {
     plant_script({1000});
-    set_state(3);
+    set_state(camera_state::layered);
     orb_write8(controller_ + camera_controller::script_step, 1);
     orb_write16(controller_ + camera_controller::timer, 50);
     put(kPlayfield, 2000, -300);
@@ -759,11 +760,11 @@ TEST_F(CameraController, StateThreeKeepsLayersTwoAndThreeBelowThePlayfield) {
 TEST_F(CameraController, AreaWonStartsTheMoveAndItsEndEndsTheFrame) {
     plant16(kMoveTarget, 1008);
     plant16(kMoveTarget + 2, 0);
-    set_state(4);
+    set_state(camera_state::last_gate);
     put(kPlayfield, 1001, 2);
     orb_write32(var::system_flags, 1u << 11);
     frame();
-    EXPECT_EQ(state(), 5);
+    EXPECT_EQ(state(), camera_state::to_area_end);
     EXPECT_EQ(s16(kPlayfield + camera_record::x), 1004) << "aligned to 1000, then a step";
     EXPECT_EQ(s16(kPlayfield + camera_record::y), 0);
     frame();
@@ -771,11 +772,11 @@ TEST_F(CameraController, AreaWonStartsTheMoveAndItsEndEndsTheFrame) {
     EXPECT_EQ(ram8(var::camera_target_reached), 0);
     frame();
     EXPECT_EQ(ram8(var::camera_target_reached), 0xFF);
-    EXPECT_EQ(state(), 5);
+    EXPECT_EQ(state(), camera_state::to_area_end);
     const int places = calls(kPlacePlayers);
     put(kPlayfield, 2000, 0);  // the rest of the frame would copy and apply this
     frame();
-    EXPECT_EQ(state(), 6);
+    EXPECT_EQ(state(), camera_state::ask_change);
     EXPECT_EQ(ram32(var::system_flags), 1u << 11 | 1u << 14);
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 90);
     EXPECT_EQ(calls(kPlacePlayers), places + 1);
@@ -789,19 +790,19 @@ TEST_F(CameraController, WaitThenAreaChangeThenFree) {
     const uint32_t before = spawn(kTestEntry[1], sub_088C77);
     controller_ = spawn(0x08595F, sub_088C77);
     const uint32_t after = spawn(kTestEntry[1], sub_088C77);
-    set_state(6);
+    set_state(camera_state::ask_change);
     orb_write16(controller_ + camera_controller::timer, 2);
     orb_write32(var::system_flags, 1u << 11 | 1u << 14);
     orb_write32(var::game_flags, 1u << 15 | 1u << 3);
     ASSERT_TRUE(run(sub_088B00));
-    EXPECT_EQ(state(), 6);
+    EXPECT_EQ(state(), camera_state::ask_change);
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 1);
     ASSERT_TRUE(run(sub_088B00));
-    EXPECT_EQ(state(), 7);
+    EXPECT_EQ(state(), camera_state::wait_change);
     EXPECT_EQ(ram32(var::system_flags), 1u << 10 | 1u << 14);
     EXPECT_EQ(ram32(var::game_flags), 1u << 3);
     ASSERT_TRUE(run(sub_088B00));
-    EXPECT_EQ(state(), 7) << "waits for the area change";
+    EXPECT_EQ(state(), camera_state::wait_change) << "waits for the area change";
     EXPECT_EQ(calls(kPlacePlayers), 3);
     EXPECT_EQ(ring().size(), 3u);
     const uint16_t free_count = ram16(var::free_stack_64);
@@ -817,7 +818,7 @@ TEST_F(CameraController, WaitThenAreaChangeThenFree) {
 
 TEST_F(CameraController, StateEightRunsStateZero) {
     plant_script({1000});
-    set_state(8);
+    set_state(camera_state::setup_again);
     frame();
     EXPECT_EQ(ram32(partner() + object_record::routine), kPartnerRoutine);
     EXPECT_EQ(step(), 1);
@@ -841,19 +842,19 @@ TEST_F(CameraController, RunsAnAreaFrameByFrame) {
     factor_ = 3;  // gate threshold 0, end threshold 2
     set_live(1);
     frame();
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), camera_state::leave_start);
     for (int n = 0; n < 89; ++n) frame();
     EXPECT_EQ(step(), 2);
     EXPECT_EQ(s16(kPlayfield + camera_record::x), 0) << "no follow while the script waits";
     frame();
     EXPECT_EQ(s16(kPlayfield + camera_record::x_max), 400);
     int frames = 0;
-    while (state() == 1 && frames++ < 100) frame();
-    EXPECT_EQ(state(), 2) << "from x = 64 on";
+    while (state() == camera_state::leave_start && frames++ < 100) frame();
+    EXPECT_EQ(state(), camera_state::layers_in) << "from x = 64 on";
     EXPECT_EQ(s16(kPlayfield + camera_record::x), 68) << "the script goes on in state 2";
     EXPECT_EQ(ram8(var::live_enemy_count), 2) << "state 1 counts itself as an enemy";
     frame();
-    EXPECT_EQ(state(), 3);
+    EXPECT_EQ(state(), camera_state::layered);
     EXPECT_EQ(ram8(var::live_enemy_count), 1);
     frames = 0;
     while (s16(kPlayfield + camera_record::x) < 200 && frames++ < 100) frame();
@@ -862,7 +863,7 @@ TEST_F(CameraController, RunsAnAreaFrameByFrame) {
     EXPECT_EQ(ram8(var::camera_script_hold), 0);
     set_live(0);
     frame();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), camera_state::last_gate);
     EXPECT_EQ(s16(kPlayfield + camera_record::x_max), 3000);
     set_live(3);
     frame();
@@ -875,7 +876,7 @@ TEST_F(CameraController, RunsAnAreaFrameByFrame) {
     while (state() != 6 && frames++ < 200) frame();
     EXPECT_EQ(s16(kPlayfield + camera_record::x), 600);
     for (int n = 0; n < 90; ++n) frame();
-    EXPECT_EQ(state(), 7);
+    EXPECT_EQ(state(), camera_state::wait_change);
     orb_write32(var::game_flags, 1u << 11);
     frame();
     EXPECT_EQ(ring().size(), 0u);

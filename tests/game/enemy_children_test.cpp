@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "game/engine/states.h"
 #include "tests/game/actor_fixture.h"
 
 namespace {
@@ -538,7 +539,7 @@ protected:
         return -1;
     }
     static bool ended(uint32_t e) {
-        return ram8(e + object_record::state) == 1 && ram8(e + object_record::velocity_x) == 0 &&
+        return ram8(e + object_record::state) == enemy_state::regroup && ram8(e + object_record::velocity_x) == 0 &&
                ram8(e + object_record::velocity_y) == 0 && !flag(e, object_flag::intangible);
     }
 };

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/game/actor_fixture.h"
 
 namespace {
@@ -147,7 +148,7 @@ TEST_F(EnemySetup, EveryKindGetsItsFiguresCompanionAndExtras) {
         const uint32_t e = set_up(c.setup);
         EXPECT_EQ(ram8(e + object_record::type), c.kind);
         EXPECT_EQ(ram16(e + object_record::flags), 0x8001);
-        EXPECT_EQ(ram8(e + object_record::state), 0);
+        EXPECT_EQ(ram8(e + object_record::state), enemy_state::first);
         EXPECT_EQ(ram16(e + object_record::score_value), c.score);
         EXPECT_EQ(ram16(e + object_record::energy), c.base) << "factor 1";
         EXPECT_EQ(ram32(e + object_record::state_record), c.state_record);

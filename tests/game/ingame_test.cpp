@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -101,7 +102,7 @@ TEST_F(Flow, CharacterSelectStartsTheSceneWhenTheFadeIsDone) {
     for (uint32_t i = 0; i < 5; ++i) orb_write8(var::power_on_time + i, static_cast<uint8_t>(0x11 * (i + 1)));
     orb_write8(hw::io_control, 0x86);
     object_list(0, 2, 2);
-    for (uint8_t s : {0, 58}) {
+    for (uint8_t s : {flow_state::select_start, flow_state::select_again}) {
         SCOPED_TRACE(s);
         state(s);
         fade_running(true);
@@ -125,56 +126,56 @@ TEST_F(Flow, CharacterSelectStartsTheSceneWhenTheFadeIsDone) {
 }
 
 TEST_F(Flow, SelectionLasts1201FramesThenTheShortWait60) {
-    state(4);
+    state(flow_state::select_choose);
     orb_write16(var::flow_countdown, 1200);
     int frames = 0;
-    while (state() == 4 && frames < 5000) {
+    while (state() == flow_state::select_choose && frames < 5000) {
         step();
         ++frames;
     }
     EXPECT_EQ(frames, 1201);
     EXPECT_EQ(ram16(var::flow_countdown), 60);
     frames = 0;
-    while (state() == 5 && frames < 5000) {
+    while (state() == flow_state::select_pause && frames < 5000) {
         step();
         ++frames;
     }
     EXPECT_EQ(frames, 60);
-    EXPECT_EQ(state(), 6);
+    EXPECT_EQ(state(), flow_state::select_fade_out);
 }
 
 TEST_F(Flow, States2And9RunTheFollowingStepInTheSameFrame) {
-    state(2);
+    state(flow_state::select_display_on);
     step();
-    EXPECT_EQ(state(), 4) << "2 turns the display on, 3 finds the fade done";
+    EXPECT_EQ(state(), flow_state::select_choose) << "2 turns the display on, 3 finds the fade done";
     EXPECT_EQ(ram8(hw::io_control) & 2, 2);
 
-    state(9);
+    state(flow_state::next_stage);
     orb_write8(var::stage, 1);
     orb_write8(var::area, 3);
     fade_running(true);
     step();
-    EXPECT_EQ(state(), 10) << "10 waits for the fade";
+    EXPECT_EQ(state(), flow_state::stage_start) << "10 waits for the fade";
     EXPECT_EQ(ram8(var::area), 0);
     EXPECT_EQ(sounds_, std::vector<uint8_t>{0});
 
-    state(9);
+    state(flow_state::next_stage);
     fade_running(false);
     orb_write32(var::game_flags, 1u << 9 | 1u << 14);
     step();
-    EXPECT_EQ(state(), 11);
+    EXPECT_EQ(state(), flow_state::stage_fade_in);
     EXPECT_EQ(ram8(var::stage), 2);
     EXPECT_EQ(ram32(var::game_flags), 0u);
     EXPECT_EQ(calls(kTallyReset), 1);
 }
 
 TEST_F(Flow, ClearingTheLastStageLeadsToTheEnding) {
-    state(10);
+    state(flow_state::stage_start);
     orb_write8(var::stage, 4);
     step();
     EXPECT_EQ(ram8(var::stage), 5);
     EXPECT_TRUE(flag(var::system_flags, 7));
-    EXPECT_EQ(state(), 43);
+    EXPECT_EQ(state(), flow_state::ending);
     EXPECT_EQ(calls(kTallyReset), 0);
 }
 
@@ -189,14 +190,14 @@ TEST_F(Flow, AreaStartSetsUpByParity) {
     } cases[] = {{0, false, 0x61}, {1, true, 0x62}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.area_before);
-        state(17);
+        state(flow_state::area_start);
         orb_write8(var::stage, 2);
         orb_write8(var::area, c.area_before);
         orb_write32(var::game_flags, c.placed ? 0 : 1u << 12);
         sounds_.clear();
         const int terrain = calls(kTerrainMap);
         step();
-        EXPECT_EQ(state(), 18);
+        EXPECT_EQ(state(), flow_state::area_fade_in);
         EXPECT_EQ(ram8(var::area), c.area_before + 1);
         EXPECT_EQ(flag(var::game_flags, 12), c.placed);
         EXPECT_EQ(calls(kTerrainMap) - terrain, c.placed ? 0 : 1);
@@ -206,19 +207,19 @@ TEST_F(Flow, AreaStartSetsUpByParity) {
 }
 
 TEST_F(Flow, PlayRunsTheScheduleFirstAndAGameEndGoesToGameOver) {
-    state(20);
+    state(flow_state::play);
     orb_write16(var::rank_timer, 100);
     orb_write32(var::system_flags, 1u << 7 | 1u << 8);
     step();
     EXPECT_EQ(ram16(var::rank_timer), 99);
-    EXPECT_EQ(state(), 50);
+    EXPECT_EQ(state(), flow_state::game_over);
     EXPECT_EQ(ram8(var::fade_preset), 0);
     EXPECT_TRUE(flag(var::system_flags, 3));
     EXPECT_TRUE(flag(var::system_flags, 8)) << "left for the next frame";
 }
 
 TEST_F(Flow, ARankRestartEndsOnlyTheScheduleForTheFrame) {
-    state(20);
+    state(flow_state::play);
     orb_write8(var::rank_events, 1u << 3);
     orb_write16(var::rank_timer, 5);
     orb_write8(var::stage, 1);
@@ -226,11 +227,11 @@ TEST_F(Flow, ARankRestartEndsOnlyTheScheduleForTheFrame) {
     orb_write32(var::system_flags, 1u << 9);
     step();
     EXPECT_EQ(ram16(var::rank_timer), 1800);
-    EXPECT_EQ(state(), 22) << "play went on to the area change";
+    EXPECT_EQ(state(), flow_state::terrain_zoom_in) << "play went on to the area change";
 }
 
 TEST_F(Flow, FinalAreaPaletteFollowsTheStagePalette) {
-    state(17);
+    state(flow_state::area_start);
     orb_write8(var::stage, 4);
     orb_write8(var::area, 4);
     std::vector<uint32_t> lists;
@@ -261,7 +262,7 @@ TEST_F(Flow, PlayRequests) {
     const uint32_t mask = 1u << 3 | 1u << 8 | 1u << 9 | 1u << 10 | 1u << 12 | 1u << 14 | 1u << 17;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        state(20);
+        state(flow_state::play);
         orb_write32(var::game_flags, c.game_flags);
         orb_write32(var::system_flags, c.system_flags);
         step();
@@ -272,7 +273,7 @@ TEST_F(Flow, PlayRequests) {
 }
 
 TEST_F(Flow, TerrainChangeRunsAtOnceAndInstallsInPlaySlotsOnly) {
-    state(20);
+    state(flow_state::play);
     orb_write8(var::stage, 1);
     orb_write8(var::area, 1);
     orb_write32(var::game_flags, 1u << 9 | 1u << 12);
@@ -282,7 +283,7 @@ TEST_F(Flow, TerrainChangeRunsAtOnceAndInstallsInPlaySlotsOnly) {
     orb_write32(player(1) + object_record::routine, 0x0633C0);
     orb_write8(player(2) + object_record::state, 7);
     step();
-    EXPECT_EQ(state(), 22);
+    EXPECT_EQ(state(), flow_state::terrain_zoom_in);
     EXPECT_EQ(ram8(var::area), 2);
     EXPECT_FALSE(flag(var::system_flags, 9));
     EXPECT_FALSE(flag(var::game_flags, 12));
@@ -296,12 +297,12 @@ TEST_F(Flow, TerrainChangeRunsAtOnceAndInstallsInPlaySlotsOnly) {
 }
 
 TEST_F(Flow, ZoomChangeTakes32StepsThenTheNextPlacedArea) {
-    state(20);
+    state(flow_state::play);
     orb_write8(var::stage, 1);
     orb_write8(var::area, 1);
     orb_write32(var::system_flags, 1u << 10);
     step();
-    EXPECT_EQ(state(), 24);
+    EXPECT_EQ(state(), flow_state::zoom_change_out);
     EXPECT_EQ(ram16(var::nbg0_zoom), 512);
     EXPECT_EQ(ram16(var::nbg1_zoom), 512);
     EXPECT_EQ(sounds_, std::vector<uint8_t>{0x9F});
@@ -313,12 +314,12 @@ TEST_F(Flow, ZoomChangeTakes32StepsThenTheNextPlacedArea) {
         step();
         ++frames;
         ASSERT_TRUE(flag(var::system_flags, 2));
-        ASSERT_EQ(state(), 24);
+        ASSERT_EQ(state(), flow_state::zoom_change_out);
     }
     EXPECT_EQ(frames, 32);
     EXPECT_EQ(ram16(var::nbg1_zoom), 256);
     step();
-    EXPECT_EQ(state(), 20);
+    EXPECT_EQ(state(), flow_state::play);
     EXPECT_EQ(ram8(var::area), 2);
     EXPECT_TRUE(flag(var::game_flags, 12));
     EXPECT_TRUE(flag(var::game_flags, 9));
@@ -327,13 +328,13 @@ TEST_F(Flow, ZoomChangeTakes32StepsThenTheNextPlacedArea) {
 }
 
 TEST_F(Flow, TerrainZoomComesBackIn) {
-    state(22);
+    state(flow_state::terrain_zoom_in);
     orb_write8(var::stage, 1);
     orb_write8(var::area, 1);
     orb_write16(var::nbg0_zoom, 256);
     orb_write16(var::nbg1_zoom, 256);
     int frames = 0;
-    while (state() == 22 && frames < 100) {
+    while (state() == flow_state::terrain_zoom_in && frames < 100) {
         step();
         ++frames;
     }
@@ -344,9 +345,9 @@ TEST_F(Flow, TerrainZoomComesBackIn) {
 }
 
 TEST_F(Flow, ResultsObjectIsLinkedWhenThePoolHasRoom) {
-    state(33);
+    state(flow_state::results);
     step();
-    EXPECT_EQ(state(), 34);
+    EXPECT_EQ(state(), flow_state::results_wait_in);
     ASSERT_EQ(ring(), std::vector<uint32_t>{0x200F00});
     EXPECT_EQ(ram32(0x200F00 + object_record::routine), 0x084708u);
     EXPECT_EQ(sounds_, std::vector<uint8_t>{0xB8});
@@ -357,9 +358,9 @@ TEST_F(Flow, ResultsObjectIsLinkedWhenThePoolHasRoom) {
     fake(0x088B2D);
     orb_write16(var::free_stack_256, 0);
     const uint16_t count = ram16(var::active_count);
-    state(33);
+    state(flow_state::results);
     step();
-    EXPECT_EQ(state(), 34);
+    EXPECT_EQ(state(), flow_state::results_wait_in);
     EXPECT_EQ(ram16(var::active_count), count);
 }
 
@@ -379,14 +380,14 @@ TEST_F(Flow, GameOverScreens) {
         sounds_.clear();
         palettes_.clear();
         clear_video_r9_.clear();
-        state(50);
+        state(flow_state::game_over);
         orb_write8(var::stage, c.stage);
         orb_write8(var::area, 4);
         orb_write32(var::game_flags, 1u << 9);
         in_play(1);
         cpu.reg[9] = 0x77;
         step();
-        EXPECT_EQ(state(), 51);
+        EXPECT_EQ(state(), flow_state::game_over_fade_in);
         EXPECT_EQ(ram8(var::stage), 0);
         EXPECT_EQ(ram8(var::area), c.stage ? 3 : 4);
         EXPECT_EQ(texts_, c.texts);
@@ -400,13 +401,13 @@ TEST_F(Flow, GameOverScreens) {
 }
 
 TEST_F(Flow, GameOverWaitsForTheRankingToEnd) {
-    state(53);
+    state(flow_state::ranking);
     orb_write32(player(3) + object_record::routine, 0x08A3D6);
     step();
-    EXPECT_EQ(state(), 53);
+    EXPECT_EQ(state(), flow_state::ranking);
     orb_write32(player(3) + object_record::routine, 0x062D3A);
     step();
-    EXPECT_EQ(state(), 54);
+    EXPECT_EQ(state(), flow_state::game_over_countdown);
 }
 
 TEST_F(Flow, EndOfGameAddsThePlayTimeToTheBookkeeping) {
@@ -420,7 +421,7 @@ TEST_F(Flow, EndOfGameAddsThePlayTimeToTheBookkeeping) {
     time(var::game_start_time, 50, 5, 0, 0);  // 4:30 of play
     time(var::game_time, 40, 58, 1, 0);
     fake(kCheckValue, [] { cpu.reg[0] = 0xBEEF; });
-    state(57);
+    state(flow_state::game_end);
     orb_write8(var::stage, 3);
     orb_write8(var::area, 2);
     orb_write32(var::system_flags, 0xFFFF);
@@ -434,7 +435,7 @@ TEST_F(Flow, EndOfGameAddsThePlayTimeToTheBookkeeping) {
     EXPECT_EQ(ram16(var::bookkeeping_block), 0xBEEF);
     for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(ram8(var::game_time_mirror + i), ram8(var::game_time + i)) << i;
     EXPECT_EQ(ram16(var::game_mode), 12);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), flow_state::select_start);
     EXPECT_EQ(ram32(var::system_flags), 0u);
     EXPECT_EQ(ram32(var::game_flags), 1u);
     EXPECT_EQ(ram8(var::stage), 0);
@@ -457,9 +458,9 @@ TEST_F(Flow, DemoSetUpPlacesTheDemoPlayersAndLeavesTheRankAlone) {
     orb_write16(var::rank_timer, 900);
     orb_write32(var::game_flags, 0x00100000);
     orb_write32(player(1) + object_record::routine, 0x0633C0);
-    state(25);
+    state(flow_state::demo_setup);
     step();
-    EXPECT_EQ(state(), 20);
+    EXPECT_EQ(state(), flow_state::play);
     EXPECT_EQ(ram8(var::stage), 2);
     EXPECT_EQ(ram8(var::area), 4);
     EXPECT_EQ(ram32(var::game_flags), 0x00100105u);
@@ -476,14 +477,14 @@ TEST_F(Flow, DemoSetUpPlacesTheDemoPlayersAndLeavesTheRankAlone) {
     EXPECT_EQ(calls(kClearText), 0) << "the text layer stays";
     EXPECT_EQ(calls(kStagePalette), 1);
     for (int f = 0; f < 2000; ++f) step();
-    EXPECT_EQ(state(), 20);
+    EXPECT_EQ(state(), flow_state::play);
     EXPECT_EQ(ram8(var::difficulty_rank), 0x44);
     EXPECT_EQ(ram8(var::rank_base), 0x40);
     EXPECT_EQ(ram16(var::rank_timer), 900);
 }
 
 TEST_F(Flow, UnknownStateEndsTheRun) {
-    state(59);
+    state(flow_state::count);
     EXPECT_EXIT(run(sub_062246), ::testing::ExitedWithCode(3), "Jump from 06224F to 062303 has no translated target");
 }
 
@@ -509,9 +510,9 @@ protected:
     void SetUp() override {
         Flow::SetUp();
         for (uint32_t i = 0; i < 8; ++i) orb_write32(var::target_slot_distances + 4 * i, 0xFFFFFFFF);
-        state(20);
+        state(flow_state::play);
     }
-    static uint32_t enemy(uint8_t slot, uint32_t claim, uint8_t state = 2, uint16_t flags = 0x8001) {
+    static uint32_t enemy(uint8_t slot, uint32_t claim, uint8_t state = enemy_state::slot_chosen, uint16_t flags = 0x8001) {
         const uint32_t e = spawn(kObjectRoutine, sub_088C67);
         orb_write16(e + object_record::flags, flags);
         orb_write8(e + object_record::state, state);
@@ -528,14 +529,14 @@ TEST_F(TargetSlots, FirstInRingOrderKeepsASlotOnEqualClaims) {
     step();
     EXPECT_EQ(holder(1), a);
     EXPECT_EQ(distance(1), 100u);
-    EXPECT_EQ(ram8(a + object_record::state), 3);
-    EXPECT_EQ(ram8(b + object_record::state), 2);
+    EXPECT_EQ(ram8(a + object_record::state), enemy_state::slot_granted);
+    EXPECT_EQ(ram8(b + object_record::state), enemy_state::slot_chosen);
 }
 
 TEST_F(TargetSlots, ASmallerClaimTakesTheSlotAndTheOldHolderWaitsAgain) {
     const uint32_t a = enemy(4, 100);
     step();
-    ASSERT_EQ(ram8(a + object_record::state), 3);
+    ASSERT_EQ(ram8(a + object_record::state), enemy_state::slot_granted);
     const uint32_t b = enemy(4, 0x90);
     step();
     EXPECT_EQ(holder(4), a) << "0x90 is not smaller than 100";
@@ -543,8 +544,8 @@ TEST_F(TargetSlots, ASmallerClaimTakesTheSlotAndTheOldHolderWaitsAgain) {
     step();
     EXPECT_EQ(holder(4), b);
     EXPECT_EQ(distance(4), 50u);
-    EXPECT_EQ(ram8(a + object_record::state), 2);
-    EXPECT_EQ(ram8(b + object_record::state), 3);
+    EXPECT_EQ(ram8(a + object_record::state), enemy_state::slot_chosen);
+    EXPECT_EQ(ram8(b + object_record::state), enemy_state::slot_granted);
 }
 
 TEST_F(TargetSlots, PromotionNeedsADistanceAboveZero) {
@@ -552,7 +553,7 @@ TEST_F(TargetSlots, PromotionNeedsADistanceAboveZero) {
     step();
     EXPECT_EQ(holder(0), a);
     EXPECT_EQ(distance(0), 0u);
-    EXPECT_EQ(ram8(a + object_record::state), 2);
+    EXPECT_EQ(ram8(a + object_record::state), enemy_state::slot_chosen);
 }
 
 TEST_F(TargetSlots, AHolderThatStopsClaimingFreesTheSlotNextFrame) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -328,7 +329,7 @@ TEST_F(ModeMachine, DemoRunsTheInGameFlowAfterEveryStepAndOnceMoreAtItsEnd) {
     step();
     EXPECT_EQ(ram32(var::demo_input_pointer), 0x0D1234u);
     EXPECT_TRUE(ram32(var::game_flags) & (1u << 8));
-    EXPECT_EQ(ram8(var::ingame_state), 25);
+    EXPECT_EQ(ram8(var::ingame_state), flow_state::demo_setup);
     EXPECT_EQ(ram16(var::flow_countdown), 1200);
     EXPECT_EQ(calls(kClearText), 1);
     EXPECT_EQ(mode(), std::make_pair(9, 3));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/game/platform_fixture.h"
 
 namespace {
@@ -42,7 +43,7 @@ TEST_F(PlatformAi, SetUpTakesTheListWindowCountsAndFacing) {
         const uint32_t o = enemy(kType0, 9, c.x);
         pass();
         EXPECT_EQ(ram8(o + object_record::type), 0);
-        EXPECT_EQ(ram8(o + object_record::state), 1);
+        EXPECT_EQ(ram8(o + object_record::state), ai_state::start);
         EXPECT_EQ(ram32(o + pe::ai_platforms), kList);
         EXPECT_EQ(ram8(o + pe::ai_segment), 10);
         EXPECT_EQ(s16(o + pe::ai_window_left), 100 - 2000);
@@ -65,21 +66,21 @@ TEST_F(PlatformAi, DecisionTakesTheNextStateByConditionCode) {
     plant_condition(13, 2, 0x07A892);
     plant8(kNextStates + 2, 7);
     plant8(kNextStates + 13, 9);
-    const uint32_t o = placed(kType0, 0, 2);
+    const uint32_t o = placed(kType0, 0, ai_state::wait);
     orb_write8(o + object_record::enemy_timer, 1);
     pass();
-    EXPECT_EQ(ram8(o + object_record::state), 7);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::high_jump);
     EXPECT_EQ(ram32(kRandomState), 0x738D4EE3u);
 }
 
 TEST_F(PlatformAi, AFailedTestAsksAgainNextFrame) {
     for (uint8_t slot = 0; slot < 16; ++slot) plant_condition(slot, 2, 0x07A86E);  // on screen: it is below
-    const uint32_t o = placed(kType0, 0, 2, 800, 300);
+    const uint32_t o = placed(kType0, 0, ai_state::wait, 800, 300);
     orb_write16(var::playfield_camera + camera_record::y, static_cast<uint16_t>(-700));
     orb_write16(o + object_record::screen_y, 250);
     orb_write8(o + object_record::enemy_timer, 1);
     pass();
-    EXPECT_EQ(ram8(o + object_record::state), 2);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::wait);
     EXPECT_EQ(ram8(o + object_record::enemy_timer), 1);
     EXPECT_EQ(calls(kRandom), 1);
     pass();
@@ -89,7 +90,7 @@ TEST_F(PlatformAi, AFailedTestAsksAgainNextFrame) {
 TEST_F(PlatformAi, AWaitLeftAtZeroLasts256Frames) {
     plant_condition(13, 2, 0x07A892);
     plant8(kNextStates + 2, 2);
-    const uint32_t o = placed(kType0, 0, 2);
+    const uint32_t o = placed(kType0, 0, ai_state::wait);
     orb_write8(o + object_record::enemy_timer, 0);
     passes(255);
     EXPECT_EQ(calls(kRandom), 0);
@@ -99,7 +100,7 @@ TEST_F(PlatformAi, AWaitLeftAtZeroLasts256Frames) {
 
 TEST_F(PlatformAi, AnUnknownTestAddressEndsTheRun) {
     plant_condition(13, 2, 0x07A893);
-    const uint32_t o = placed(kType0, 0, 2);
+    const uint32_t o = placed(kType0, 0, ai_state::wait);
     cpu.reg[20] = o;
     EXPECT_EXIT(run(sub_07A81E), ::testing::ExitedWithCode(3), "Jump from 07A84E to 07A893 has no translated target");
 }
@@ -143,14 +144,14 @@ TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
         probes_.clear();
         orb_write32(kRandomState, 0);
         plant_condition(13, 2, c.test);
-        const uint32_t o = placed(kType0, 0, 2, c.x);
+        const uint32_t o = placed(kType0, 0, ai_state::wait, c.x);
         orb_write8(o + pe::ai_segment, c.segment);
         orb_write16(o, 0x41);  // facing right: the probe is never mirrored
         touch_ = [&](uint32_t, uint32_t) { return c.touch; };
         cpu.reg[20] = o;
         cpu.reg[1] = 0x1111;
         ASSERT_TRUE(run(sub_07A81E));
-        EXPECT_EQ(ram8(o + object_record::state), c.passes ? 9 : 2);
+        EXPECT_EQ(ram8(o + object_record::state), c.passes ? ai_state::low_jump : ai_state::wait);
         EXPECT_EQ(ram8(o + object_record::enemy_timer), c.passes ? 100 : 1);
         EXPECT_EQ(ram8(o + pe::ai_segment), c.segment_after);
         EXPECT_EQ(ram16(o), 0x41) << "the flags word comes back";
@@ -170,8 +171,9 @@ TEST_F(PlatformAi, AWalkSnapsToTheSegmentEndAndLandsInTheSameFrame) {
         uint8_t state;
         int16_t x, x_after;
         uint8_t state_after;
-    } cases[] = {{4, 1195, 1199, 4}, {4, 1196, 1200, 2}, {4, 1199, 1200, 2},
-                 {6, 505, 501, 6}, {6, 504, 500, 2}, {6, 501, 500, 2}};
+    } cases[] = {{ai_state::walk_right, 1195, 1199, ai_state::walk_right}, {ai_state::walk_right, 1196, 1200, kLanding},
+                 {ai_state::walk_right, 1199, 1200, kLanding},           {ai_state::walk_left, 505, 501, ai_state::walk_left},
+                 {ai_state::walk_left, 504, 500, kLanding},              {ai_state::walk_left, 501, 500, kLanding}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.x);
         init_objects();
@@ -179,20 +181,20 @@ TEST_F(PlatformAi, AWalkSnapsToTheSegmentEndAndLandsInTheSameFrame) {
         pass();
         EXPECT_EQ(s16(o + object_record::world_x), c.x_after);
         EXPECT_EQ(ram8(o + object_record::state), c.state_after);
-        EXPECT_EQ(ram8(o + object_record::enemy_timer), c.state_after == 2 ? 100 : 99);
+        EXPECT_EQ(ram8(o + object_record::enemy_timer), c.state_after == kLanding ? 100 : 99);
     }
 }
 
 TEST_F(PlatformAi, WalkStartsFaceTheirWayWithANewTime) {
     randoms_ = {0x12345683};
-    const uint32_t o = placed(kType0, 0, 3);
+    const uint32_t o = placed(kType0, 0, ai_state::walk_right_start);
     pass();
-    EXPECT_EQ(ram8(o + object_record::state), 4);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::walk_right);
     EXPECT_EQ(ram8(o + object_record::enemy_timer), 0x42);
     EXPECT_EQ(started_, std::vector<uint32_t>{kAnimWalk});
     EXPECT_TRUE(flag(o, 6));
     EXPECT_EQ(s16(o + object_record::world_x), 804);
-    orb_write8(o + object_record::state, 5);
+    orb_write8(o + object_record::state, ai_state::walk_left_start);
     randoms_ = {0x7F};
     pass();
     EXPECT_FALSE(flag(o, 6));
@@ -203,11 +205,11 @@ TEST_F(PlatformAi, WalkStartsFaceTheirWayWithANewTime) {
 // The high jump rises without floor tests until velocity_y is no longer
 // negative, then falls onto the (new) segment's floor.
 TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
-    const uint32_t o = placed(kType0, 0, 7, 1150, 300);
+    const uint32_t o = placed(kType0, 0, ai_state::high_jump, 1150, 300);
     orb_write8(o + pe::ai_segment, 16);  // as the next-segment test left it
     pass();
     EXPECT_TRUE(flag(o, object_flag::airborne));
-    EXPECT_EQ(ram8(o + object_record::state), 8);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::high_jump_rise);
     EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -20);
     int y = 300;
     for (int v = -19; v < 0; ++v) {
@@ -217,12 +219,12 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
     }
     EXPECT_EQ(y, 300 - 190);
     pass();  // speed 0: the fall animation, no move
-    EXPECT_EQ(ram8(o + object_record::state), 10);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::flight);
     EXPECT_EQ(s16(o + object_record::world_y), y);
     ASSERT_GE(started_.size(), 1u);
     EXPECT_EQ(started_.back(), kAnimFall);
     int frames = 0;
-    while (ram8(o + object_record::state) == 10 && frames < 100) {
+    while (ram8(o + object_record::state) == ai_state::flight && frames < 100) {
         pass();
         ++frames;
     }
@@ -233,10 +235,10 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
 }
 
 TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
-    const uint32_t o = placed(kType0, 0, 9, 1150, 300);
+    const uint32_t o = placed(kType0, 0, ai_state::low_jump, 1150, 300);
     orb_write8(o + pe::ai_segment, 16);
     pass();
-    EXPECT_EQ(ram8(o + object_record::state), 10);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::flight);
     EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -14);
     pass();
     EXPECT_EQ(s16(o + object_record::world_y), 200);
@@ -244,7 +246,7 @@ TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
 }
 
 TEST_F(PlatformAi, CameraOutsideTheWindowFreezesTheEnemyAndKeepsItsHitPending) {
-    const uint32_t o = placed(kType0, 0, 4);
+    const uint32_t o = placed(kType0, 0, ai_state::walk_right);
     orb_write16(o + pe::ai_window_left, 10);
     orb_write16(o, 0x0001 | 1u << 5 | 1u << object_flag::hit);
     pass();
@@ -271,7 +273,7 @@ TEST_F(PlatformAi, TheActiveAreaHasOpenBounds) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         init_objects();
         orb_write8(var::live_enemy_count, 5);
-        const uint32_t o = placed(kType0, 0, 2, c.x, c.y);
+        const uint32_t o = placed(kType0, 0, ai_state::wait, c.x, c.y);
         const uint16_t free = ram16(kFree128);
         pass();
         EXPECT_EQ(ring().size(), c.stays ? 1u : 0u);
@@ -291,7 +293,7 @@ TEST_F(PlatformAi, TheActiveAreaHasOpenBounds) {
 
 TEST_F(PlatformAi, AnAreaChangeCountsOffUnlinksAndReleases) {
     orb_write8(var::live_enemy_count, 2);
-    const uint32_t o = placed(kType0, 0, 2);
+    const uint32_t o = placed(kType0, 0, ai_state::wait);
     const uint32_t other = spawn(kTestEntry[1], sub_088C67);
     fake(kTestEntry[1]);
     orb_write32(var::game_flags, orb_read32(var::game_flags) | 1u << game_flag::area_change);
@@ -327,16 +329,18 @@ TEST_F(PlatformAi, TheStateGuardSkipsStateZeroAndLeavesTheCount) {
 }
 
 TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
-    plant8(0x07AE76, 19);
-    plant8(0x07AE77, 21);
-    plant8(0x07AE78, 23);
+    plant8(0x07AE76, ai_state::stun);
+    plant8(0x07AE77, ai_state::knockback);
+    plant8(0x07AE78, ai_state::defeat);
     plant8(0x07AE79, 6);  // stun frames by the nibble index 0
     const struct {
         const char* name;
         uint32_t bits;
         uint8_t state;
         uint8_t stun;
-    } cases[] = {{"ground", 0, 19, 6}, {"airborne", 1u << object_flag::airborne, 21, 0}, {"defeat", 1u << object_flag::defeated, 23, 0}};
+    } cases[] = {{"ground", 0, ai_state::stun, 6},
+                 {"airborne", 1u << object_flag::airborne, ai_state::knockback, 0},
+                 {"defeat", 1u << object_flag::defeated, ai_state::defeat, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         sounds_.clear();
@@ -344,7 +348,7 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         orb_write8(attacker + pe::player_slot, 2);
         const uint32_t counter = var::tally_records + 32 * 2 + 2 * kCategory;
         orb_write16(counter, 40);
-        const uint32_t o = placed(kType0, 0, 4);
+        const uint32_t o = placed(kType0, 0, ai_state::walk_right);
         orb_write16(o + object_record::last_attacker, static_cast<uint16_t>(attacker));
         orb_write16(o, 0x0001 | 1u << object_flag::hit | c.bits);
         cpu.reg[20] = o;
@@ -353,7 +357,7 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         EXPECT_EQ(ram8(o + pe::ai_stun_timer), c.stun);
         EXPECT_EQ(sounds_, std::vector<uint8_t>{kHitSound});
         EXPECT_EQ(ram16(o) & (1 << object_flag::hit | 1 << object_flag::defeated | 1 << object_flag::intangible), 1 << object_flag::intangible);
-        EXPECT_EQ(ram16(counter), c.state == 23 ? 41 : 40);
+        EXPECT_EQ(ram16(counter), c.state == ai_state::defeat ? 41 : 40);
     }
 }
 
@@ -361,7 +365,7 @@ TEST_F(PlatformAi, AStunOfZeroOrOneEndsInItsFirstFrame) {
     for (uint8_t frames : {0, 1, 2, 5}) {
         SCOPED_TRACE(int{frames});
         init_objects();
-        const uint32_t o = placed(kType0, 0, 19);
+        const uint32_t o = placed(kType0, 0, ai_state::stun);
         orb_write8(o + pe::ai_stun_timer, frames);
         set_flag(o, object_flag::intangible);
         int lasted = 0;
@@ -375,7 +379,7 @@ TEST_F(PlatformAi, AStunOfZeroOrOneEndsInItsFirstFrame) {
 }
 
 TEST_F(PlatformAi, KnockBackFallsToTheFloorAndIsTangibleAgain) {
-    const uint32_t o = placed(kType0, 0, 21, 800, 290);
+    const uint32_t o = placed(kType0, 0, ai_state::knockback, 800, 290);
     orb_write8(o + object_record::velocity_y, 0);
     orb_write16(o, 0x0001 | 1u << object_flag::intangible | 1u << object_flag::airborne);
     passes(4);  // 291, 293, 296, 300
@@ -390,7 +394,7 @@ TEST_F(PlatformAi, KnockBackFallsToTheFloorAndIsTangibleAgain) {
 // once screen y passes 256.
 TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
     orb_write8(var::live_enemy_count, 3);
-    const uint32_t o = placed(kType0, 0, 23, 800, 300);
+    const uint32_t o = placed(kType0, 0, ai_state::defeat, 800, 300);
     orb_write16(o + pe::part_word2, 0xA400 | 0x3F4);
     orb_write16(o + pe::part_word3, 9);
     orb_write16(o + object_record::partner, 0x1234);
@@ -404,11 +408,11 @@ TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
     EXPECT_EQ(s16(o + object_record::world_y), 293);
     EXPECT_EQ(calls(kRegisterBoxes), 0) << "no hit boxes while beaten";
     passes(7);  // the rise to speed 0
-    EXPECT_EQ(ram8(o + object_record::state), 24);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::defeat_rise);
     pass();
-    EXPECT_EQ(ram8(o + object_record::state), 25);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::defeat_fall);
     passes(2);  // the animation ends in the third tick
-    EXPECT_EQ(ram8(o + object_record::state), 26);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::shrink);
     std::vector<uint16_t> w2, w3;
     const uint16_t free = ram16(kFree128);
     for (int i = 0; i < 400 && ring().size() == 1; ++i) {
@@ -432,7 +436,7 @@ TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
 }
 
 TEST_F(PlatformAi, TheShrinkFillsTheLowBitsWhenTheyComeToZero) {
-    const uint32_t o = placed(kType0, 0, 26);
+    const uint32_t o = placed(kType0, 0, ai_state::shrink);
     orb_write16(o + pe::part_word2, 0x03FA);
     orb_write16(o + pe::part_word3, 0x0003);
     pass();
@@ -458,7 +462,7 @@ protected:
 };
 
 TEST_F(TypeZero, TheWatchAlternatesItsProbeBoxesThenStartsTheAttack) {
-    const uint32_t o = placed(kType0, 0, 2);
+    const uint32_t o = placed(kType0, 0, ai_state::wait);
     orb_write8(o + pe::ai_attack_timer, 2);
     int frames_seen = 0;
     touch_ = [&](uint32_t, uint32_t) { return frames_seen == 4; };
@@ -468,14 +472,14 @@ TEST_F(TypeZero, TheWatchAlternatesItsProbeBoxesThenStartsTheAttack) {
         if (!probes_.empty()) boxes.push_back(probes_.back().box), probes_.clear();
     }
     EXPECT_EQ(boxes, (std::vector<uint32_t>{0x07AE62, 0x07AE5A, 0x07AE62, 0x07AE5A}));
-    EXPECT_EQ(ram8(o + object_record::state), 11) << "the strike box's state";
+    EXPECT_EQ(ram8(o + object_record::state), ai_type0_state::strike) << "the strike box's state";
     EXPECT_EQ(ram8(o + pe::ai_attack_timer), 5);
     EXPECT_EQ(ram8(o + object_record::enemy_timer), 100 - 4) << "the wait's count skipped in the attack frame";
     EXPECT_EQ(calls(kRegisterBoxes), 5) << "the callback placed and registered the enemy itself";
 }
 
 TEST_F(TypeZero, TheWatchProbesOnlyOnScreen) {
-    const uint32_t o = placed(kType0, 0, 2, 800, 300);
+    const uint32_t o = placed(kType0, 0, ai_state::wait, 800, 300);
     orb_write8(o + pe::ai_attack_timer, 1);
     orb_write16(var::playfield_camera + camera_record::x, 3300);  // screen x -25
     orb_write16(o + pe::ai_window_right, 8000);
@@ -484,7 +488,7 @@ TEST_F(TypeZero, TheWatchProbesOnlyOnScreen) {
 }
 
 TEST_F(TypeZero, TheStrikeHitsOnceInAnimationFrameOne) {
-    const uint32_t o = placed(kType0, 0, 11);
+    const uint32_t o = placed(kType0, 0, ai_type0_state::strike);
     orb_write8(o + pe::ai_attack_timer, 3);
     int ticks = 0;
     tick_ = [&](uint32_t t) {
@@ -501,14 +505,14 @@ TEST_F(TypeZero, TheStrikeHitsOnceInAnimationFrameOne) {
 }
 
 TEST_F(TypeZero, TheThrowReleasesOneObjectWithItsSound) {
-    const uint32_t o = placed(kType0, 0, 15);
+    const uint32_t o = placed(kType0, 0, ai_type0_state::throw_start);
     orb_write8(o + pe::ai_attack_timer, 1);
     tick_ = [&](uint32_t t) {
         if (t == o) orb_write8(t + object_record::frame_index, 1);
     };
     randoms_ = {0x100};  // low byte 0: a second throw
     pass();
-    EXPECT_EQ(ram8(o + object_record::state), 18);
+    EXPECT_EQ(ram8(o + object_record::state), ai_type0_state::throw_recover);
     const auto objects = ring();
     ASSERT_EQ(objects.size(), 2u);
     const uint32_t thrown = objects[1];
@@ -519,11 +523,11 @@ TEST_F(TypeZero, TheThrowReleasesOneObjectWithItsSound) {
 }
 
 TEST_F(TypeZero, NoFreeObjectNoThrowNoSoundButTheStateAdvances) {
-    const uint32_t o = placed(kType0, 0, 17);
+    const uint32_t o = placed(kType0, 0, ai_type0_state::throw_release);
     orb_write16(var::free_stack_64, 0);
     tick_ = [&](uint32_t t) { orb_write8(t + object_record::frame_index, 1); };
     pass();
-    EXPECT_EQ(ram8(o + object_record::state), 18);
+    EXPECT_EQ(ram8(o + object_record::state), ai_type0_state::throw_recover);
     EXPECT_EQ(ring().size(), 1u);
     EXPECT_TRUE(sounds_.empty());
 }
@@ -532,11 +536,11 @@ TEST_F(TypeZero, ARandomByteOf39RepeatsTheThrowAnd40DoesNot) {
     for (uint32_t random : {0xFFFFFF27u, 0x28u, 0u, 0xFFu}) {
         SCOPED_TRACE(random);
         init_objects();
-        const uint32_t o = placed(kType0, 0, 18);
+        const uint32_t o = placed(kType0, 0, ai_type0_state::throw_recover);
         orb_write8(o + object_record::frame_duration, 0);
         randoms_ = {random};
         pass();
-        EXPECT_EQ(ram8(o + object_record::state), (random & 0xFF) <= 39 ? 15 : kLanding);
+        EXPECT_EQ(ram8(o + object_record::state), (random & 0xFF) <= 39 ? ai_type0_state::throw_start : kLanding);
     }
 }
 

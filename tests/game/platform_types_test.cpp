@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/game/platform_fixture.h"
 
 namespace {
@@ -53,7 +54,7 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
         EXPECT_EQ(ram8(o + object_record::type), c.type);
         EXPECT_EQ(ram8(o + pe::ai_variant), c.variant);
         EXPECT_EQ(ram32(o + object_record::routine), kType1);
-        EXPECT_EQ(ram8(o + object_record::state), 1) << "the set-up ran in the same frame";
+        EXPECT_EQ(ram8(o + object_record::state), ai_state::start) << "the set-up ran in the same frame";
         EXPECT_EQ(ram8(var::live_enemy_count), 1);
         EXPECT_EQ(s16(o + pe::ai_window_right), 1800 + 2000);
     }
@@ -193,7 +194,7 @@ TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
     EXPECT_EQ(probes_[0].strength, 9u);
     passes(2);  // 296, then 300: the floor
     EXPECT_EQ(s16(o + object_record::world_y), 300);
-    EXPECT_EQ(ram8(o + object_record::state), 1);
+    EXPECT_EQ(ram8(o + object_record::state), ai_state::start);
     EXPECT_EQ(s16(o + object_record::world_x), 800 + 3 * 4);
 }
 
@@ -211,17 +212,17 @@ TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
         int16_t x, y;
         bool leaps;
     } cases[] = {
-        {"in reach", 0x0001, 8, 3, 1000, 350, true},
-        {"right edge", 0x0001, 6, 3, 1200, 500, true},
-        {"left edge", 0x0001, 11, 3, 400, 350, false},
-        {"just inside left", 0x0001, 11, 0x13, 401, 101, true},
-        {"not in play", 0x0000, 8, 3, 1000, 350, false},
-        {"hit", 0x0101, 8, 3, 1000, 350, false},
-        {"untouchable", 0x0005, 8, 3, 1000, 350, false},
-        {"state 5", 0x0001, 5, 3, 1000, 350, false},
-        {"state 12", 0x0001, 12, 3, 1000, 350, false},
-        {"not in the mask", 0x0001, 8, 4, 1000, 350, false},
-        {"too low", 0x0001, 8, 3, 1000, 501, false},
+        {"in reach", 0x0001, player_state::fall, 3, 1000, 350, true},
+        {"right edge", 0x0001, player_state::rising, 3, 1200, 500, true},
+        {"left edge", 0x0001, player_state::attack, 3, 400, 350, false},
+        {"just inside left", 0x0001, player_state::attack, 0x13, 401, 101, true},
+        {"not in play", 0x0000, player_state::fall, 3, 1000, 350, false},
+        {"hit", 0x0101, player_state::fall, 3, 1000, 350, false},
+        {"untouchable", 0x0005, player_state::fall, 3, 1000, 350, false},
+        {"state 5", 0x0001, player_state::jump_takeoff, 3, 1000, 350, false},
+        {"state 12", 0x0001, player_state::attack_swing, 3, 1000, 350, false},
+        {"not in the mask", 0x0001, player_state::fall, 4, 1000, 350, false},
+        {"too low", 0x0001, player_state::fall, 3, 1000, 501, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,7 +266,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     EXPECT_EQ(s16(o + pe::ai_home_x), 800);
     EXPECT_EQ(sounds_, std::vector<uint8_t>{0xF4});
     int frames = 2;
-    while (ram8(o + object_record::state) != 1 && frames < 200) {
+    while (ram8(o + object_record::state) != ai_state::start && frames < 200) {
         pass();
         ++frames;
     }

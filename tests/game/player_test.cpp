@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -14,6 +15,7 @@ namespace {
 
 namespace pr = player_record;
 namespace ob = object_record;
+namespace ps = player_state;
 
 constexpr uint32_t kPlayer = 0x20A100;  // slot 1
 constexpr uint32_t kCharacter = 2;
@@ -156,7 +158,7 @@ TEST_F(Player, PlayOverErasesThePanelLine) {
         cpu.reg[18] = kCell;
     });
     orb_write32(var::game_flags, 1u << 14);
-    state(51);
+    state(ps::reentry_landing);
     orb_write8(kPlayer + pr::state_timer, 100);
     ASSERT_TRUE(frame());
     EXPECT_EQ(table, 0x061B46u);
@@ -164,8 +166,8 @@ TEST_F(Player, PlayOverErasesThePanelLine) {
 }
 
 TEST_F(Player, StageClearedHandsOverAndDoesNothingElse) {
-    orb_write8(var::ingame_state, 32);
-    state(51);
+    orb_write8(var::ingame_state, flow_state::stage_cleared);
+    state(ps::reentry_landing);
     ASSERT_TRUE(frame());
     EXPECT_EQ(ram32(kPlayer + ob::routine), 0x06389Eu);
     EXPECT_EQ(state(), 0);
@@ -179,7 +181,7 @@ TEST_F(Player, SystemFreezeBitsMakeUntouchableAndSkipTheDrain) {
         orb_write32(var::system_flags, bits);
         orb_write16(kPlayer + ob::flags, kInPlay);
         const int drains = calls(kDrain);
-        state(51);
+        state(ps::reentry_landing);
         orb_write8(kPlayer + pr::state_timer, 100);
         ASSERT_TRUE(frame());
         EXPECT_EQ((flags() & kUntouchable) != 0, bits != 0);
@@ -229,7 +231,7 @@ TEST_F(Player, ChainEndsAfter48FramesWithoutAConnect) {
 }
 
 TEST_F(Player, StateAboveTheLastEndsTheRun) {
-    state(59);
+    state(ps::count);
     EXPECT_EXIT(frame(), ::testing::ExitedWithCode(3),
                 "^Jump from 063F5D to 064011 has no translated target \\(frame 0\\)\n$");
 }
@@ -243,14 +245,14 @@ TEST_F(Player, EntryChecksTheGroundAndTheScreen) {
         int16_t screen_x, screen_y, energy;
         uint8_t state_after;
     } cases[] = {
-        {"blocked ground", 0, true, 125, 100, 100, 47},
-        {"clear ground, strong", 0, false, 125, 100, 100, 2},
-        {"weak", 1, false, 25, 33, 50, 3},
-        {"above the screen", 1, false, 125, 32, 100, 47},
-        {"below the screen", 1, false, 125, 256, 100, 47},
-        {"left of the screen", 1, false, 24, 100, 100, 47},
-        {"right of the screen", 1, false, 296, 100, 100, 47},
-        {"last column", 1, false, 295, 255, 100, 2},
+        {"blocked ground", ps::start, true, 125, 100, 100, ps::reentry},
+        {"clear ground, strong", ps::start, false, 125, 100, 100, ps::standing},
+        {"weak", ps::stand_check, false, 25, 33, 50, ps::standing_weak},
+        {"above the screen", ps::stand_check, false, 125, 32, 100, ps::reentry},
+        {"below the screen", ps::stand_check, false, 125, 256, 100, ps::reentry},
+        {"left of the screen", ps::stand_check, false, 24, 100, 100, ps::reentry},
+        {"right of the screen", ps::stand_check, false, 296, 100, 100, ps::reentry},
+        {"last column", ps::stand_check, false, 295, 255, 100, ps::standing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -262,7 +264,7 @@ TEST_F(Player, EntryChecksTheGroundAndTheScreen) {
         state(c.state);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
-        EXPECT_EQ(ram8(kPlayer + pr::idle_count), c.state_after == 47 ? 9 : 0);
+        EXPECT_EQ(ram8(kPlayer + pr::idle_count), c.state_after == ps::reentry ? 9 : 0);
     }
 }
 
@@ -288,9 +290,9 @@ TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
         orb_write8(kPlayer + ob::frame_index, 0);
         orb_write8(kPlayer + ob::hit_reaction, c.reaction);
         orb_write8(kPlayer + pr::buffered_buttons, kButton1);
-        state(14);
+        state(ps::hurt);
         ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 15);
+        EXPECT_EQ(state(), ps::hurt_knock);
         EXPECT_EQ(effects, std::vector<uint32_t>{39});
         EXPECT_EQ(sounds, std::vector<uint32_t>{0x31});
         EXPECT_EQ(anims, std::vector<uint32_t>{c.anim});
@@ -310,7 +312,9 @@ TEST_F(Player, DefeatFacesTheAttacker) {
     const struct {
         uint8_t state, state_after;
         uint16_t facing_before, facing_after;
-    } cases[] = {{17, 18, kFacingRight, 0}, {28, 29, kFacingRight, 0}, {46, 29, kFacingRight, kFacingRight}};
+    } cases[] = {{ps::defeated, ps::defeated_knock, kFacingRight, 0},
+                 {ps::air_defeated, ps::air_defeated_knock, kFacingRight, 0},
+                 {ps::hold_defeated, ps::air_defeated_knock, kFacingRight, kFacingRight}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.state));
         effects.clear();
@@ -329,7 +333,7 @@ TEST_F(Player, DefeatFacesTheAttacker) {
         EXPECT_EQ(anims, std::vector<uint32_t>{0x162000});
         EXPECT_EQ(ram8(kPlayer + pr::followed), 0);
         EXPECT_EQ(s16(ob::world_x), c.facing_after ? kStartX + 12 : kStartX - 12);
-        EXPECT_EQ(ram8(kPlayer + pr::rise_speed), c.state == 17 ? 9 : 0);
+        EXPECT_EQ(ram8(kPlayer + pr::rise_speed), c.state == ps::defeated ? 9 : 0);
     }
 }
 
@@ -347,16 +351,16 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
         orb_write16(kEnemy + ob::last_attacker, 0);
         orb_write8(kPlayer + pr::holding, 0);
         orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight | kHidden | 0x10);
-        state(11);
+        state(ps::attack);
         const int loads = calls(kInputs);
         ASSERT_TRUE(frame());
         EXPECT_EQ(flags() & (kHidden | 0x10), 0);
         if (enemy_flags & 0x2000) {
-            EXPECT_EQ(state(), 12) << "not grabbable: an attack";
+            EXPECT_EQ(state(), ps::attack_swing) << "not grabbable: an attack";
             EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
             continue;
         }
-        EXPECT_EQ(state(), 53);
+        EXPECT_EQ(state(), ps::grab_hold);
         EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8011);
         EXPECT_EQ(ram16(kEnemy + ob::last_attacker), static_cast<uint16_t>(kPlayer));
         EXPECT_EQ(ram32(kPlayer + pr::held_object), kEnemy);
@@ -368,7 +372,7 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
     // Holding: button 2 lets go and jumps, button 1 throws.
     inputs(0, kButton2);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), ps::jump);
     EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8001);
     EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
 }
@@ -510,34 +514,34 @@ TEST_F(Player, WalkStepMovesAndMarksNewPresses) {
 // ---- jumping ----
 
 TEST_F(Player, JumpRisesHangsFallsAndLands) {
-    state(4);
+    state(ps::jump);
     ASSERT_TRUE(frame());  // 4, then 5 with frame 0
-    EXPECT_EQ(state(), 5);
+    EXPECT_EQ(state(), ps::jump_takeoff);
     EXPECT_EQ(ram8(kPlayer + pr::rise_speed), 28);
     next_frame = 1;
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 6);
+    EXPECT_EQ(state(), ps::rising);
     std::vector<int> heights;
-    while (state() == 6) {
+    while (state() == ps::rising) {
         ASSERT_TRUE(frame());
         heights.push_back(s16(ob::height));
     }
     EXPECT_EQ(heights, (std::vector<int>{26, 50, 72, 92, 110, 126, 140, 152, 162, 170, 176, 180, 182, 182}));
-    EXPECT_EQ(state(), 7);
+    EXPECT_EQ(state(), ps::jump_top);
     EXPECT_EQ(ram8(kPlayer + pr::state_timer), 6);
     // The top: the animation has stopped (duration 0), then 6 frames.
     for (int f = 1; f < 6; ++f) ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 7);
+    EXPECT_EQ(state(), ps::jump_top);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 8);
+    EXPECT_EQ(state(), ps::fall);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 9);
+    EXPECT_EQ(state(), ps::falling);
     int frames = 0;
-    while (state() == 9 && frames < 100) {
+    while (state() == ps::falling && frames < 100) {
         ASSERT_TRUE(frame());
         ++frames;
     }
-    EXPECT_EQ(state(), 10);
+    EXPECT_EQ(state(), ps::landing);
     EXPECT_EQ(s16(ob::height), 0);
     EXPECT_EQ(ram8(kPlayer + pr::state_timer), 6);
 }
@@ -545,18 +549,18 @@ TEST_F(Player, JumpRisesHangsFallsAndLands) {
 TEST_F(Player, LandingPauseIsLongerAfterAnAirSpecial) {
     for (uint8_t long_landing : {0, 255}) {
         SCOPED_TRACE(int(long_landing));
-        state(9);
+        state(ps::falling);
         orb_write16(kPlayer + ob::height, 2);
         orb_write8(kPlayer + pr::rise_speed, 0);
         orb_write8(kPlayer + pr::long_landing, long_landing);
         ASSERT_TRUE(frame());
-        ASSERT_EQ(state(), 10);
+        ASSERT_EQ(state(), ps::landing);
         const int pause = ram8(kPlayer + pr::state_timer);
         EXPECT_EQ(pause, long_landing ? 16 : 6);
         for (int f = 1; f < pause; ++f) ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 10);
+        EXPECT_EQ(state(), ps::landing);
         ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 0);
+        EXPECT_EQ(state(), ps::start);
     }
 }
 
@@ -564,13 +568,13 @@ TEST_F(Player, SteeringStartsWhenTheJumpLeavesFrameZero) {
     plant8(0x064F60 + 4 * kLeft, 1);
     plant8(0x064F60 + 4 * kLeft + 1, static_cast<uint8_t>(-5));
     inputs(kLeft, 0, kLeft);
-    state(5);
+    state(ps::jump_takeoff);
     next_frame = 0;
     ASSERT_TRUE(frame());
     EXPECT_EQ(s16(ob::world_x), kStartX) << "frame 0: no steering";
     next_frame = 1;
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 6);
+    EXPECT_EQ(state(), ps::rising);
     EXPECT_EQ(s16(ob::world_x), kStartX - 5);
 }
 
@@ -585,11 +589,11 @@ TEST_F(Player, HitCheckTakesOverTheState) {
         uint8_t state_after;
         uint8_t hurt_timer;
     } cases[] = {
-        {"hit and defeat on the ground", 10, kHit | kDefeated, 0, 17, 100},
-        {"hit and defeat in the air", 6, kHit | kDefeated, 0, 28, 100},
-        {"hit on the ground", 10, kHit, 0, 14, 32},
-        {"hit in the air", 9, kHit, 0, 24, 32},
-        {"held by an enemy", 10, 0, 1, 41, 32},
+        {"hit and defeat on the ground", ps::landing, kHit | kDefeated, 0, ps::defeated, 100},
+        {"hit and defeat in the air", ps::rising, kHit | kDefeated, 0, ps::air_defeated, 100},
+        {"hit on the ground", ps::landing, kHit, 0, ps::hurt, 32},
+        {"hit in the air", ps::falling, kHit, 0, ps::air_hurt, 32},
+        {"held by an enemy", ps::landing, 0, 1, ps::held, 32},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -633,7 +637,7 @@ TEST_F(Player, EachConnectRaisesTheChainAndTheFourthEndsIt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.action) << (c.connect ? " connect" : " miss"));
         sounds.clear();
-        state(12);
+        state(ps::attack_swing);
         next_frame = 2;
         orb_write8(kPlayer + pr::action, c.action);
         orb_write8(kPlayer + pr::action_timer, 0);
@@ -642,7 +646,7 @@ TEST_F(Player, EachConnectRaisesTheChainAndTheFourthEndsIt) {
         orb_write8(var::hitbox_copy_a, 0);
         if (c.connect) enemy_in(var::hitbox_table_b);
         ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 13);
+        EXPECT_EQ(state(), ps::attack_recovery);
         EXPECT_EQ(ram8(kPlayer + pr::buffered_buttons), 0);
         EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
         EXPECT_EQ(ram8(kPlayer + pr::action_timer), c.timer_after);
@@ -655,7 +659,7 @@ TEST_F(Player, EachConnectRaisesTheChainAndTheFourthEndsIt) {
 
 TEST_F(Player, StrikeWithTableBEmptyHitsTheOtherPlayersAtHalfStrength) {
     plant_strike(2, 5);
-    state(12);
+    state(ps::attack_swing);
     next_frame = 2;
     enemy_in(var::hitbox_copy_a, 100);
     ASSERT_TRUE(frame());
@@ -670,14 +674,14 @@ TEST_F(Player, RecoveryTakesTheBufferedButton) {
         uint8_t state_after, action_after;
         uint16_t facing_after;
     } cases[] = {
-        {"jump", kButton2, 0, 0, 5, 2, kFacingRight},
-        {"attack on", kButton1, 0, kRight, 12, 2, kFacingRight},
-        {"attack turned round", 0, kButton1, kLeft, 12, 4, 0},
-        {"nothing", 0, 0, 0, 0, 2, kFacingRight},
+        {"jump", kButton2, 0, 0, ps::jump_takeoff, 2, kFacingRight},
+        {"attack on", kButton1, 0, kRight, ps::attack_swing, 2, kFacingRight},
+        {"attack turned round", 0, kButton1, kLeft, ps::attack_swing, 4, 0},
+        {"nothing", 0, 0, 0, ps::start, 2, kFacingRight},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        state(13);
+        state(ps::attack_recovery);
         next_frame = 0;
         orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight);
         orb_write8(kPlayer + pr::action, 2);
@@ -699,20 +703,20 @@ TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
         uint8_t state_after;
         bool untouchable_after;
     } cases[] = {
-        {"hurt, frame 0", 15, 0, 0, 1, 0, 0, 15, true},
-        {"hurt, frame on", 15, 0, 1, 1, 0, 0, 16, true},
-        {"hurt, frame back at 0", 16, 1, 0, 1, 0, 0, 0, false},
-        {"hurt, frame on again", 16, 1, 2, 1, 0, 0, 16, true},
-        {"defeated, frame 3", 18, 2, 3, 1, 0, 0, 18, true},
-        {"defeated, frame 4", 18, 3, 4, 1, 64, 0, 19, true},
-        {"hurt in the air, landed", 26, 0, 0, 1, 0, 2, 27, true},
-        {"hurt in the air, falling", 26, 0, 0, 1, 0, 90, 26, true},
-        {"special, not yet back", 23, 2, 3, 1, 0, 0, 23, false},
-        {"special, back at 0", 23, 2, 0, 1, 0, 0, 0, false},
-        {"thrown, animating", 55, 4, 5, 1, 0, 0, 55, false},
-        {"thrown, stopped", 55, 4, 5, 0, 10, 0, 56, false},
-        {"after the throw", 56, 0, 0, 1, 0, 0, 57, false},
-        {"done", 57, 0, 0, 1, 0, 0, 0, false},
+        {"hurt, frame 0", ps::hurt_knock, 0, 0, 1, 0, 0, ps::hurt_knock, true},
+        {"hurt, frame on", ps::hurt_knock, 0, 1, 1, 0, 0, ps::hurt_recover, true},
+        {"hurt, frame back at 0", ps::hurt_recover, 1, 0, 1, 0, 0, ps::start, false},
+        {"hurt, frame on again", ps::hurt_recover, 1, 2, 1, 0, 0, ps::hurt_recover, true},
+        {"defeated, frame 3", ps::defeated_knock, 2, 3, 1, 0, 0, ps::defeated_knock, true},
+        {"defeated, frame 4", ps::defeated_knock, 3, 4, 1, 64, 0, ps::defeated_blink, true},
+        {"hurt in the air, landed", ps::air_hurt_fall, 0, 0, 1, 0, 2, ps::air_hurt_recover, true},
+        {"hurt in the air, falling", ps::air_hurt_fall, 0, 0, 1, 0, 90, ps::air_hurt_fall, true},
+        {"special, not yet back", ps::special_end, 2, 3, 1, 0, 0, ps::special_end, false},
+        {"special, back at 0", ps::special_end, 2, 0, 1, 0, 0, ps::start, false},
+        {"thrown, animating", ps::throw_follow, 4, 5, 1, 0, 0, ps::throw_follow, false},
+        {"thrown, stopped", ps::throw_follow, 4, 5, 0, 10, 0, ps::throw_pause, false},
+        {"after the throw", ps::throw_pause, 0, 0, 1, 0, 0, ps::grab_end, false},
+        {"done", ps::grab_end, 0, 0, 1, 0, 0, ps::start, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -721,7 +725,7 @@ TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
         orb_write8(kPlayer + ob::frame_index, c.frame_before);
         next_frame = c.frame_after;
         orb_write8(kPlayer + ob::frame_duration, c.duration);
-        orb_write8(kPlayer + pr::state_timer, c.state == 56 ? 1 : 9);
+        orb_write8(kPlayer + pr::state_timer, c.state == ps::throw_pause ? 1 : 9);
         orb_write16(kPlayer + ob::height, static_cast<uint16_t>(c.height));
         orb_write8(kPlayer + pr::rise_speed, 0);
         orb_write8(kPlayer + pr::action, 9);
@@ -731,7 +735,7 @@ TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
         if (c.timer) {
             EXPECT_EQ(ram8(kPlayer + pr::state_timer), c.timer);
         }
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.state == 57 ? 0 : 9);
+        EXPECT_EQ(ram8(kPlayer + pr::action), c.state == ps::grab_end ? 0 : 9);
     }
 }
 
@@ -742,13 +746,13 @@ TEST_F(Player, SpecialStrikeUsesTheBoxAfterItsFrame) {
     plant8(0x06514E, static_cast<uint8_t>(-10));
     plant8(0x06514F, 20);
     enemy_in(var::hitbox_table_b, 100);
-    state(21);
+    state(ps::special_strike);
     next_frame = 1;
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 21);
+    EXPECT_EQ(state(), ps::special_strike);
     next_frame = 2;
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 22);
+    EXPECT_EQ(state(), ps::special_launch);
     EXPECT_EQ(sounds, std::vector<uint32_t>{201});
     EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 76);
 }
@@ -758,13 +762,13 @@ TEST_F(Player, GrabTimesOut) {
     orb_write32(kPlayer + pr::held_object, kEnemy);
     orb_write16(kEnemy + ob::flags, 0x8011);
     orb_write8(kPlayer + pr::state_timer, 2);
-    state(53);
+    state(ps::grab_hold);
     inputs(kLeft, 0);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 53);
+    EXPECT_EQ(state(), ps::grab_hold);
     EXPECT_EQ(flags() & kFacingRight, 0) << "left turns the player";
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), ps::start);
     EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
     EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8001);
 }
@@ -781,7 +785,7 @@ TEST_F(Player, StandingTurnsIdleAt128AndRestartsAt256) {
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.count));
         anims.clear();
-        state(2);
+        state(ps::standing);
         orb_write8(kPlayer + pr::idle_count, c.count);
         ASSERT_TRUE(frame());
         EXPECT_EQ(ram8(kPlayer + pr::idle_count), static_cast<uint8_t>(c.count + 1));
@@ -794,10 +798,14 @@ TEST_F(Player, StandingChoosesByButtons) {
         uint8_t pressed, mask;
         uint8_t state_after;
     } cases[] = {
-        {kButton1, 0, 11}, {kButton1, kButton2, 20}, {kButton2, 0, 4}, {kButton2, kButton1, 20}, {kButton1 | kButton2, 0, 20},
+        {kButton1, 0, ps::attack},
+        {kButton1, kButton2, ps::special},
+        {kButton2, 0, ps::jump},
+        {kButton2, kButton1, ps::special},
+        {kButton1 | kButton2, 0, ps::special},
     };
     for (const auto& c : cases) {
-        state(3);
+        state(ps::standing_weak);
         orb_write16(kPlayer + ob::energy, 40);
         inputs(0, c.pressed, 0, c.mask);
         ASSERT_TRUE(frame());
@@ -812,11 +820,11 @@ TEST_F(Player, EnergyCostsNeverDefeat) {
         int16_t energy, after;
     } cases[] = {{3, 1}, {5, 1}, {6, 1}, {10, 5}};
     for (const auto& c : cases) {
-        state(20);
+        state(ps::special);
         orb_write16(kPlayer + ob::energy, static_cast<uint16_t>(c.energy));
         ASSERT_TRUE(frame());
         EXPECT_EQ(s16(ob::energy), c.after) << c.energy;
-        EXPECT_EQ(state(), 21);
+        EXPECT_EQ(state(), ps::special_strike);
     }
     ASSERT_GE(effects.size(), 1u);
     EXPECT_EQ(effects.back(), 14u + kCharacter + 4) << "facing right";
@@ -830,11 +838,11 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
     plant8(0x06332A + kCharacter, 7);
     plant8(0x064FA0 + 4 * kRight, 1);
     plant8(0x064FA0 + 4 * kRight + 1, 3);
-    state(32);
+    state(ps::jump_attack);
     orb_write8(kPlayer + pr::action, 5);
     orb_write8(kPlayer + pr::action_timer, 20);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 33);
+    EXPECT_EQ(state(), ps::jump_attack_swing);
     EXPECT_EQ(ram8(kPlayer + pr::action_timer), 0);
     EXPECT_EQ(anims, std::vector<uint32_t>{0x164000});
     EXPECT_EQ(sounds, std::vector<uint32_t>{0x55});
@@ -848,14 +856,14 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
         uint8_t timer_after, state_after;
         int16_t drift;
     } cases[] = {
-        {10, 100, 0, 8, 108, 0, 33, 3},   // still rising
-        {0, 100, 2, 0, 100, 1, 33, 3},    // hanging: the count runs first
-        {0, 100, 1, 6 - 8, 98, 0, 33, 3}, // the count has run out: falling again
-        {-4, 3, 0, 0, 0, 6, 34, 0},       // landed: no drift
+        {10, 100, 0, 8, 108, 0, ps::jump_attack_swing, 3},   // still rising
+        {0, 100, 2, 0, 100, 1, ps::jump_attack_swing, 3},    // hanging: the count runs first
+        {0, 100, 1, 6 - 8, 98, 0, ps::jump_attack_swing, 3}, // the count has run out: falling again
+        {-4, 3, 0, 0, 0, 6, ps::jump_attack_end, 0},       // landed: no drift
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.rise) << " " << c.height << " " << int(c.timer));
-        state(33);
+        state(ps::jump_attack_swing);
         orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
         orb_write8(kPlayer + pr::rise_speed, static_cast<uint8_t>(c.rise));
         orb_write16(kPlayer + ob::height, static_cast<uint16_t>(c.height));
@@ -869,7 +877,7 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
     }
     // At the strike frame the box is tested instead of the tick; a connect sounds 202.
     sounds.clear();
-    state(33);
+    state(ps::jump_attack_swing);
     orb_write16(kPlayer + ob::height, 100);
     orb_write8(kPlayer + pr::rise_speed, 10);
     orb_write8(kPlayer + ob::frame_index, 3);
@@ -882,11 +890,11 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
     EXPECT_EQ(sounds, std::vector<uint32_t>{202});
     EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 94);
     // Landing: 34 goes back to 0 with the chain bookkeeping of the connect.
-    state(34);
+    state(ps::jump_attack_end);
     orb_write8(kPlayer + pr::action, 5);
     sounds.clear();
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), ps::start);
     EXPECT_EQ(sounds, std::vector<uint32_t>{0x65});
     EXPECT_EQ(ram8(kPlayer + pr::action), 6);
     EXPECT_EQ(ram8(kPlayer + pr::action_timer), 48);
@@ -897,30 +905,30 @@ TEST_F(Player, DashMovesWithoutGravityUntilItsTimeOrAWall) {
     plant8(0x063302 + 3 * kCharacter + 1, 12);
     plant8(0x063302 + 3 * kCharacter + 2, 5);
     plant8(0x06332E + kCharacter, 4);
-    state(38);
+    state(ps::dash_special);
     orb_write8(kPlayer + pr::action, 6);
     orb_write16(kPlayer + ob::height, 40);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 39);
+    EXPECT_EQ(state(), ps::dash);
     EXPECT_EQ(ram8(kPlayer + pr::long_landing), 255);
     EXPECT_EQ(static_cast<int8_t>(ram8(kPlayer + pr::step_x)), -12) << "negated facing right";
     EXPECT_EQ(ram8(kPlayer + pr::state_timer), 3);
     EXPECT_EQ(s16(ob::energy), 96);
     for (int f = 1; f <= 2; ++f) {
         ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 39);
+        EXPECT_EQ(state(), ps::dash);
         EXPECT_EQ(s16(ob::world_x), kStartX - 12 * f);
         EXPECT_EQ(s16(ob::height), 40 + 5 * f);
     }
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 8) << "the time is up";
+    EXPECT_EQ(state(), ps::fall) << "the time is up";
     EXPECT_EQ(s16(ob::world_x), kStartX - 24);
     // A wall ends it at once.
-    state(39);
+    state(ps::dash);
     orb_write8(kPlayer + pr::state_timer, 3);
     orb_write16(kPlayer + ob::world_x, 1200);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 8);
+    EXPECT_EQ(state(), ps::fall);
     EXPECT_EQ(s16(ob::world_x), 1200);
 }
 
@@ -934,11 +942,11 @@ TEST_F(Player, ArcSwingsAroundItsCentre) {
     }
     plant_by_character(0x06515A, 0x155555);
     plant8(0x06332E + kCharacter, 4);
-    state(35);
+    state(ps::arc_special);
     orb_write8(kPlayer + pr::action, 6);
     orb_write16(kPlayer + ob::height, 100);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 36);
+    EXPECT_EQ(state(), ps::arc_swing);
     EXPECT_EQ(s16(pr::arc_centre_x), kStartX - 10);
     EXPECT_EQ(s16(pr::arc_centre_height), 100 - 20);
     const auto objects = ring();
@@ -958,7 +966,7 @@ TEST_F(Player, ArcSwingsAroundItsCentre) {
     }
     orb_write16(kPlayer + pr::angle, 521);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 8) << "past the end angle";
+    EXPECT_EQ(state(), ps::fall) << "past the end angle";
 }
 
 // ---- held by an enemy ----
@@ -972,9 +980,9 @@ TEST_F(Player, HeldFacesTheHolderAtItsOffsets) {
         orb_write16(kPlayer + ob::last_attacker, static_cast<uint16_t>(kEnemy));
         orb_write16(kPlayer + pr::hold_offset_x, 40);
         orb_write16(kPlayer + pr::hold_height, 100);
-        state(41);
+        state(ps::held);
         ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 42);
+        EXPECT_EQ(state(), ps::held_squeezed);
         EXPECT_EQ(s16(ob::world_x), holder_right ? 1560 : 1640);
         EXPECT_EQ(s16(ob::world_y), 2446);
         EXPECT_EQ(s16(ob::height), 100);
@@ -987,18 +995,18 @@ TEST_F(Player, StrugglingShortensTheHold) {
     orb_write16(kPlayer + ob::last_attacker, static_cast<uint16_t>(kEnemy));
     orb_write8(kPlayer + pr::hit_pending, 1);
     orb_write16(kPlayer + pr::hold_time, 240);
-    state(43);
+    state(ps::held_struggle);
     inputs(0, kUp);
     ASSERT_TRUE(frame());
     EXPECT_EQ(s16(pr::hold_time), 229);
     inputs(kUp, 0, kUp);
     ASSERT_TRUE(frame());
     EXPECT_EQ(s16(pr::hold_time), 228);
-    EXPECT_EQ(state(), 43);
+    EXPECT_EQ(state(), ps::held_struggle);
     // Running out frees the player: placed and on to the release.
     orb_write16(kPlayer + pr::hold_time, 1);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 45);
+    EXPECT_EQ(state(), ps::thrown_off);
     EXPECT_EQ(ram8(kPlayer + pr::hit_pending), 0);
 }
 
@@ -1006,7 +1014,7 @@ TEST_F(Player, HoldDrainingTheEnergyDefeats) {
     const struct {
         uint8_t state, ticks;
         int16_t energy, damage;
-    } cases[] = {{42, 7, 10, 10}, {42, 7, 10, 30}, {43, 15, 1, 0}};
+    } cases[] = {{ps::held_squeezed, 7, 10, 10}, {ps::held_squeezed, 7, 10, 30}, {ps::held_struggle, 15, 1, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.state));
         state(c.state);
@@ -1017,7 +1025,7 @@ TEST_F(Player, HoldDrainingTheEnergyDefeats) {
         orb_write16(kPlayer + ob::energy, static_cast<uint16_t>(c.energy));
         orb_write16(kPlayer + pr::hold_damage, static_cast<uint16_t>(c.damage));
         ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 46);
+        EXPECT_EQ(state(), ps::hold_defeated);
         EXPECT_EQ(s16(ob::energy), 0);
         EXPECT_EQ(ram8(kPlayer + pr::hit_pending), 0);
     }
@@ -1059,11 +1067,11 @@ TEST_F(Player, ThrowHitsTheHeldEnemy) {
         orb_write16(kEnemy + ob::energy, 50);
         orb_write8(kPlayer + pr::holding, 255);
         orb_write32(kPlayer + pr::held_object, kEnemy);
-        state(54);
+        state(ps::throw_swing);
         next_frame = 3;
         random = 7;
         ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 55);
+        EXPECT_EQ(state(), ps::throw_follow);
         EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 30);
         EXPECT_EQ(ram8(kEnemy + ob::hit_reaction), right ? 0x77 : 0);
         EXPECT_NE(ram16(kEnemy + ob::flags) & kHit, 0);
@@ -1083,11 +1091,11 @@ TEST_F(Player, SpecialLaunchesItsAttackObject) {
         init_objects();
         if (empty) orb_write16(var::free_stack_128, 0);
         sounds.clear();
-        state(22);
+        state(ps::special_launch);
         next_frame = 4;
         orb_write16(kPlayer + pr::attack_object, 0);
         ASSERT_TRUE(frame());
-        EXPECT_EQ(state(), 23);
+        EXPECT_EQ(state(), ps::special_end);
         EXPECT_EQ(sounds, std::vector<uint32_t>{0x99});
         if (empty) {
             EXPECT_TRUE(ring().empty());
@@ -1109,18 +1117,18 @@ TEST_F(Player, SpecialLaunchesItsAttackObject) {
 // ---- re-entry and going out ----
 
 TEST_F(Player, ReentryRisesOutThenDropsIn) {
-    state(49);
+    state(ps::reentry_rise);
     orb_write16(kPlayer + ob::screen_y, 10);
     orb_write16(kPlayer + ob::height, 0);
     ASSERT_TRUE(frame());
     EXPECT_EQ(s16(ob::height), 44);
     orb_write16(kPlayer + ob::screen_y, 0);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 50);
+    EXPECT_EQ(state(), ps::reentry_drop);
     EXPECT_EQ(calls(kStartPlace), 1);
     EXPECT_EQ(s16(ob::height), 896);
     int expected = 896, rise = 4, frames = 0;
-    while (state() == 50) {
+    while (state() == ps::reentry_drop) {
         ASSERT_TRUE(frame());
         ++rise;
         expected -= rise;
@@ -1130,20 +1138,20 @@ TEST_F(Player, ReentryRisesOutThenDropsIn) {
         }
     }
     EXPECT_EQ(s16(ob::height), 0);
-    EXPECT_EQ(state(), 51);
+    EXPECT_EQ(state(), ps::reentry_landing);
     EXPECT_EQ(effects, std::vector<uint32_t>{1}) << "the slot's effect";
     orb_write16(kPlayer + ob::flags, kInPlay | kUntouchable);
     for (int f = 1; f < 6; ++f) ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 51);
+    EXPECT_EQ(state(), ps::reentry_landing);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), ps::start);
     EXPECT_EQ(flags() & kUntouchable, 0);
 }
 
 TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
     fake(kPlace, [] { cpu.reg[0] = 2; });
     orb_write8(var::character_places_free, 0x01);
-    state(19);
+    state(ps::defeated_blink);
     orb_write8(kPlayer + pr::state_timer, 1);
     orb_write8(kPlayer + pr::followed, 255);
     ASSERT_TRUE(frame());
@@ -1162,10 +1170,10 @@ TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
 
 TEST_F(Player, BlinkGoesOnWhilePlayIsOver) {
     orb_write32(var::game_flags, 1u << 14);
-    state(31);
+    state(ps::air_defeated_blink);
     orb_write8(kPlayer + pr::state_timer, 1);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(state(), 31);
+    EXPECT_EQ(state(), ps::air_defeated_blink);
     EXPECT_NE(flags() & kHidden, 0);
     EXPECT_EQ(calls(kLeave), 0);
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/game/dressing_fixture.h"
 
 namespace {
@@ -205,20 +206,20 @@ protected:
 
 TEST_F(StageEvents, WaitsForTheControllersState3) {
     camera_at(2000, 100);
-    for (uint8_t s : {0, 1, 2, 4}) {
+    for (uint8_t s : {camera_state::setup, camera_state::leave_start, camera_state::layers_in, camera_state::last_gate}) {
         controller_state(s);
         frame();
         EXPECT_EQ(state(), 0);
     }
     EXPECT_EQ(ram16(var::mixer_shadow + mixer_reg::nbg3_priority), 0x1235);
-    controller_state(3);
+    controller_state(camera_state::layered);
     frame();
     EXPECT_EQ(state(), 1);
     EXPECT_EQ(ram16(var::mixer_shadow + mixer_reg::nbg3_priority), 0x1238);
 }
 
 TEST_F(StageEvents, RaisesTheLayerAndPinsItsCameraEveryFrame) {
-    controller_state(3);
+    controller_state(camera_state::layered);
     camera_at(1023, 100);
     frame();
     EXPECT_EQ(state(), 1);
@@ -239,7 +240,7 @@ TEST_F(StageEvents, RaisesTheLayerAndPinsItsCameraEveryFrame) {
 }
 
 TEST_F(StageEvents, WipesTheLayerAwayAndSwitchesItBack) {
-    controller_state(3);
+    controller_state(camera_state::layered);
     camera_at(2688, 200);
     orb_write16(var::video_shadow + 2, 0x0011);
     frame();  // state 1 runs the transition: to 2
@@ -286,12 +287,12 @@ TEST_F(StageEvents, WipesTheLayerAwayAndSwitchesItBack) {
 TEST_F(StageEvents, State5GivesTheObjectBackFromControllerState7) {
     orb_write8(event_ + object_record::state, 5);
     const uint16_t free = free_128();
-    for (uint8_t s : {3, 5, 6}) {
+    for (uint8_t s : {camera_state::layered, camera_state::to_area_end, camera_state::ask_change}) {
         controller_state(s);
         frame();
         EXPECT_EQ(free_128(), free);
     }
-    controller_state(7);
+    controller_state(camera_state::wait_change);
     frame();
     EXPECT_EQ(free_128(), free + 1);
     EXPECT_EQ(ram16(var::free_stack_128 + 2 * (free + 1)), static_cast<uint16_t>(event_));
@@ -347,7 +348,7 @@ TEST_F(Decorations, LayerDecorationWaitsAtTheMiddleThenCrossesIntoThePlayfield) 
         EXPECT_EQ(ram8(d + object_record::state), 2);
         EXPECT_NE(ram8(d + object_record::frame_index), index);  // animating while it waits
         EXPECT_TRUE(shown(d));
-        orb_write8(controller_ + object_record::state, 3);
+        orb_write8(controller_ + object_record::state, camera_state::layered);
         pass();
         EXPECT_EQ(ram8(d + object_record::state), 3);
         EXPECT_EQ(s16(d + object_record::world_x), 640 + 384);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
@@ -151,7 +152,7 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
     EXPECT_EQ(ram32(0x208128), 0u) << "every slot's presses are spent";
     EXPECT_EQ(ram32(var::game_flags), 0x4u);
     EXPECT_EQ(ram16(var::game_mode), 15);
-    EXPECT_EQ(ram8(var::ingame_state), 0);
+    EXPECT_EQ(ram8(var::ingame_state), flow_state::select_start);
     EXPECT_EQ(ram8(var::fade_preset), 0);
     EXPECT_TRUE(ram32(var::system_flags) & 8) << "fade out";
     EXPECT_EQ(ram32(rec(2) + 4), 0x0638B4u);
@@ -297,10 +298,10 @@ TEST_F(Slots, TheLastSlotOutEndsTheGameAndWaitsForGameOver) {
     EXPECT_EQ(ram32(var::game_flags), 1u << 13);
     EXPECT_TRUE(ram32(var::system_flags) & 0x80);
     EXPECT_EQ(calls(kTallyClear), 1);
-    orb_write8(var::ingame_state, 55);
+    orb_write8(var::ingame_state, flow_state::game_over_fade_out);
     ASSERT_TRUE(run(sub_063818));
     EXPECT_EQ(ram32(rec(2) + 4), 0x063818u) << "still out";
-    orb_write8(var::ingame_state, 56);
+    orb_write8(var::ingame_state, flow_state::game_over_wait_out);
     ASSERT_TRUE(run(sub_063818));
     EXPECT_EQ(ram32(rec(2) + 4), kIdle);
     EXPECT_EQ(ram8(rec(2) + 2), 0);
@@ -574,16 +575,16 @@ protected:
 
 TEST_F(SlotChain, WaitsThenPlacesOnTheAreasStartLine) {
     orb_write32(rec(1) + 4, 0x06389E);
-    orb_write8(var::ingame_state, 9);
+    orb_write8(var::ingame_state, flow_state::next_stage);
     cpu.reg[20] = rec(1);
     ASSERT_TRUE(run(sub_06389E));
     EXPECT_EQ(ram32(rec(1) + 4), 0x06389Eu);
-    orb_write8(var::ingame_state, 10);
+    orb_write8(var::ingame_state, flow_state::stage_start);
     ASSERT_TRUE(run(sub_06389E));
     EXPECT_EQ(ram32(rec(1) + 4), 0x0638B4u);
     ASSERT_TRUE(run(sub_0638B4));
     EXPECT_EQ(ram32(rec(1) + 4), 0x0638B4u);
-    orb_write8(var::ingame_state, 20);
+    orb_write8(var::ingame_state, flow_state::play);
     ASSERT_TRUE(run(sub_0638B4));
     EXPECT_EQ(ram32(rec(1) + 4), 0x0638C6u);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -22,7 +23,7 @@ protected:
     void SetUp() override {
         FlowObjectTest::SetUp();
         orb_write8(var::stage, 2);
-        orb_write8(var::ingame_state, 12);
+        orb_write8(var::ingame_state, flow_state::stage_wait_in);
         plant16(0x089EBC + 2, 5);           // countdown of stage 2
         plant32(0x089ECC + 4, 0x123456);    // its palette job
         plant32(0x089E34 + 4, kActorList);
@@ -76,16 +77,16 @@ TEST_F(StageIntro, TheCountdownEndsTheWaitInItsNthFrame) {
     actors({});
     const uint32_t controller = actor(0x089800);
     frames(3);
-    EXPECT_EQ(ram8(var::ingame_state), 12) << "waits for state 13";
+    EXPECT_EQ(ram8(var::ingame_state), flow_state::stage_wait_in) << "waits for state 13";
     EXPECT_EQ(ram16(controller + 54), 5);
-    orb_write8(var::ingame_state, 13);
+    orb_write8(var::ingame_state, flow_state::stage_intro);
     for (int n = 1; n <= 5; ++n) {
         frame();
-        EXPECT_EQ(ram8(var::ingame_state), n < 5 ? 13 : 14) << "frame " << n << " of state 2";
+        EXPECT_EQ(ram8(var::ingame_state), n < 5 ? flow_state::stage_intro : flow_state::intro_fade_out) << "frame " << n << " of state 2";
     }
     EXPECT_EQ(state(controller), 3);
     frames(3);
-    EXPECT_EQ(ram8(var::ingame_state), 14) << "once";
+    EXPECT_EQ(ram8(var::ingame_state), flow_state::intro_fade_out) << "once";
 }
 
 TEST_F(StageIntro, OnlyASlotInPlayTheFrameBeforeEndsItWithAButton) {
@@ -97,7 +98,7 @@ TEST_F(StageIntro, OnlyASlotInPlayTheFrameBeforeEndsItWithAButton) {
     for (const row& c : {row{1, 0x10, true}, row{1, 0x20, true}, row{1, 0x40, false}, row{2, 0x10, false}}) {
         SCOPED_TRACE(c.slot * 256 + c.bits);
         init_objects();
-        orb_write8(var::ingame_state, 13);
+        orb_write8(var::ingame_state, flow_state::stage_intro);
         orb_write32(var::game_flags, 0x2);
         actors({});
         const uint32_t controller = actor(0x089800);
@@ -105,14 +106,14 @@ TEST_F(StageIntro, OnlyASlotInPlayTheFrameBeforeEndsItWithAButton) {
         orb_write32(var::game_flags, 0x2 | 1u << c.slot);  // slot 2 joins now
         press(c.slot, c.bits);
         frame();
-        EXPECT_EQ(ram8(var::ingame_state), c.ends ? 14 : 13);
+        EXPECT_EQ(ram8(var::ingame_state), c.ends ? flow_state::intro_fade_out : flow_state::stage_intro);
         press(c.slot, 0);
         EXPECT_EQ(state(controller), c.ends ? 3 : 2);
     }
     // The slot that joined is in play the next frame.
     press(2, 0x10);
     frame();
-    EXPECT_EQ(ram8(var::ingame_state), 14);
+    EXPECT_EQ(ram8(var::ingame_state), flow_state::intro_fade_out);
 }
 
 TEST_F(StageIntro, TheSoundSequencePlaysItsListOnRingB) {
@@ -187,7 +188,7 @@ TEST_F(StageIntro, GrowingActorsStopAtTheirLimitsKeepingTheTopBits) {
     EXPECT_EQ(scripts, (std::vector<uint32_t>{0x133333}));
     EXPECT_EQ(ram16(object + object_record::screen_x), 40);
     EXPECT_EQ(ram16(object + object_record::height), 288);
-    orb_write8(var::ingame_state, 13);
+    orb_write8(var::ingame_state, flow_state::stage_intro);
     const uint16_t want_x[] = {100, 200, 300, 300}, want_y[] = {60, 100, 100, 100};
     for (int n = 0; n < 4; ++n) {
         frame();
@@ -214,7 +215,7 @@ TEST_F(StageIntro, BannerDelayedSpriteAndTitleAppearWhenTheirTimeComes) {
     EXPECT_EQ(ram16(banner + object_record::screen_x), 159);
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(ram16(0x31F100), 0) << "the title's delay runs";
-    orb_write8(var::ingame_state, 13);
+    orb_write8(var::ingame_state, flow_state::stage_intro);
     frame();
     EXPECT_EQ(ticks, 1) << "one banner tick";
     EXPECT_EQ(listed_in(sprite, 3), 0);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
@@ -158,7 +159,7 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
   EXPECT_EQ(out.value_at(kPresentationIndex, presentation + 1), 1u);
   EXPECT_EQ(out.value_at(kDemoIndex, demo), 0u);
   EXPECT_EQ(out.value_at(kDemoIndex, demo + 1), 1u);
-  EXPECT_EQ(out.value_at(kIngameState, demo + 1), 20u);
+  EXPECT_EQ(out.value_at(kIngameState, demo + 1), flow_state::play);
   EXPECT_TRUE(out.value_at(kGameFlags, demo + 1) & 0x100) << "demo flag";
   EXPECT_TRUE(out.value_at(kGameFlags, ranking - 1) & 0x100) << "demo flag";
   EXPECT_FALSE(out.value_at(kGameFlags, ranking + 1) & 0x100) << "demo flag";
@@ -205,7 +206,7 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
 TEST(AttractRun, TheDemoPlayerGrabsTheEnemyItReachesAndThrowsIt) {
   const auto& out = attract_run();
   const uint64_t demo = frame_of(out, mode(9, 0));
-  const uint64_t grab = out.first_frame(kPlayer1State, 53, demo);
+  const uint64_t grab = out.first_frame(kPlayer1State, player_state::grab_hold, demo);
   ASSERT_GT(grab, 0u);
   const uint32_t enemy = uint32_t(out.value_at(kPlayer1Held, grab));
   ASSERT_GE(enemy, kObjects128);
@@ -214,12 +215,12 @@ TEST(AttractRun, TheDemoPlayerGrabsTheEnemyItReachesAndThrowsIt) {
   EXPECT_EQ(out.value_at(enemy + kFlags, grab) & 0x10, 0x10u) << "held";
   // The press at stream word 264 reaches the player a frame after it is
   // sampled: the wind-up, paid for.
-  const uint64_t wind_up = out.first_frame(kPlayer1State, 54, grab);
+  const uint64_t wind_up = out.first_frame(kPlayer1State, player_state::throw_swing, grab);
   ASSERT_GT(wind_up, 0u);
   EXPECT_EQ(wind_up, demo + 2 + 264 + 1);
   EXPECT_EQ(out.value_at(kPlayer1Energy, wind_up - 1) - out.value_at(kPlayer1Energy, wind_up), kThrowCost);
   // The throw strikes at the grab animation's third step (4 frames each).
-  const uint64_t thrown = out.first_frame(kPlayer1State, 55, wind_up);
+  const uint64_t thrown = out.first_frame(kPlayer1State, player_state::throw_follow, wind_up);
   ASSERT_GT(thrown, 0u) << "the throw never struck";
   EXPECT_EQ(thrown - wind_up, 12u);
   EXPECT_EQ(out.value_at(kPlayer1Holding, thrown), 0u);

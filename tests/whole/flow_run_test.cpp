@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
@@ -344,10 +345,10 @@ TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
 // sequence plays its two codes and ends.
 TEST(FlowRun, TheStageIntroPlaysEveryActor) {
   const auto& out = flow_run();
-  const uint64_t made = out.first_frame(kIngameState, 11, kJoin);  // states 9 and 10 share their last frame
-  const uint64_t intro = out.first_frame(kIngameState, 13, kJoin);
+  const uint64_t made = out.first_frame(kIngameState, flow_state::stage_fade_in, kJoin);  // states 9 and 10 share their last frame
+  const uint64_t intro = out.first_frame(kIngameState, flow_state::stage_intro, kJoin);
   ASSERT_NE(intro, 0u);
-  EXPECT_EQ(out.first_frame(kIngameState, 14, intro) - intro, 89u);
+  EXPECT_EQ(out.first_frame(kIngameState, flow_state::intro_fade_out, intro) - intro, 89u);
   EXPECT_EQ(out.value_at(kStageTitle, made + 30 - 1), 0u);
   EXPECT_EQ(cells(out.value_at(kStageTitle, made + 30), 2), "ST");
   EXPECT_EQ(out.value_at(kStageTitle, made + 30) & 0xFF00, 0x0600u);
@@ -361,7 +362,7 @@ TEST(FlowRun, TheStageIntroPlaysEveryActor) {
   const uint32_t banner = one(0x0898B1), delayed = one(0x089ABE), arc = one(0x089BBF), sound = one(0x089D23);
   const auto growing = objects_with(out, 0x0899DB, intro + 1);
   ASSERT_EQ(growing.size(), 2u);
-  const uint64_t end = out.first_frame(kIngameState, 17, intro);  // the area start frees them
+  const uint64_t end = out.first_frame(kIngameState, flow_state::area_start, intro);  // the area start frees them
   EXPECT_EQ(state_at(out, banner, intro), 2);
   EXPECT_EQ(state_at(out, sound, end - 1), 4);
   EXPECT_EQ(out.first_frame(delayed + kStateType, 3, intro), intro + 39);
@@ -384,7 +385,7 @@ TEST(FlowRun, TheStageIntroPlaysEveryActor) {
 // the other falls off the screen.
 TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
   const auto& out = flow_run();
-  const uint64_t results = out.first_frame(kIngameState, 33, kStageClear);
+  const uint64_t results = out.first_frame(kIngameState, flow_state::results, kStageClear);
   ASSERT_NE(results, 0u);
   for (int slot = 0; slot < 2; ++slot) {
     const uint32_t origin = kOrigin[slot], record = slot ? kSlot1 : kSlot0;

@@ -31,6 +31,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -246,7 +247,7 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
 
   // The in-game flow: the request taken (23), the zoom out (24) by 8 a frame
   // to half size, then area 3 and play (20).
-  EXPECT_EQ(out.first_frame(kIngameState, 24), asked + 1);
+  EXPECT_EQ(out.first_frame(kIngameState, flow_state::zoom_change_out), asked + 1);
   std::vector<uint64_t> zooms;
   for (const auto& c : out.changes)
     if (c.address == kZoom && c.frame > asked && c.frame <= asked + 40) zooms.push_back(c.value);
@@ -255,7 +256,7 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
   const uint64_t area3 = out.first_frame(kStageArea, 0x0303);
   ASSERT_GT(area3, asked);
   EXPECT_EQ(out.value_at(kZoom, area3 - 1), 0x100u) << "half size";
-  EXPECT_EQ(out.value_at(kIngameState, area3), 20u);
+  EXPECT_EQ(out.value_at(kIngameState, area3), flow_state::play);
   EXPECT_EQ(out.value_at(kGameFlags, area3) >> kPlacedObjects & 1, 1u) << "an area with placed objects";
   EXPECT_EQ(out.value_at(kZoom, area3), 0x200u) << "the zoom back to 1:1";
   EXPECT_EQ(out.value_at(kLayerControl, area3 - 1) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
@@ -300,11 +301,11 @@ TEST(PlayerlessDemoTerrainRun, TheAreaChangesByTerrainAndThePlayfieldZoomsOutAnd
   EXPECT_EQ(out.status, 0) << out.err;
   const uint64_t raised = kTerrainPoke + 1, taken = raised + 1;
   ASSERT_EQ(out.value_at(kStageArea, raised), 0x0203u);
-  EXPECT_EQ(out.value_at(kIngameState, raised), 20u);
+  EXPECT_EQ(out.value_at(kIngameState, raised), flow_state::play);
   EXPECT_EQ(out.value_at(kSystemFlags, raised) >> kTerrainChange & 1, 1u);
   EXPECT_EQ(out.value_at(kSystemFlags, taken) >> kTerrainChange & 1, 0u) << "taken";
   EXPECT_EQ(out.value_at(kStageArea, taken), 0x0303u);
-  EXPECT_EQ(out.value_at(kIngameState, taken), 22u);
+  EXPECT_EQ(out.value_at(kIngameState, taken), flow_state::terrain_zoom_in);
   EXPECT_EQ(out.value_at(kGameFlags, taken) >> kPlacedObjects & 1, 0u);
   EXPECT_EQ(out.value_at(kZoom, taken), 0x100u) << "half size";
   EXPECT_EQ(out.value_at(kNbg1Zoom, taken), 0x100u);
@@ -318,7 +319,7 @@ TEST(PlayerlessDemoTerrainRun, TheAreaChangesByTerrainAndThePlayfieldZoomsOutAnd
 
   uint64_t back = 0;
   for (const auto& c : out.changes)
-    if (c.address == kIngameState && c.frame > taken && c.value == 20) back = back ? back : c.frame;
+    if (c.address == kIngameState && c.frame > taken && c.value == flow_state::play) back = back ? back : c.frame;
   ASSERT_GT(back, taken);
   EXPECT_EQ(back, taken + 33) << "one frame after the zoom reached 1:1";
   EXPECT_EQ(out.value_at(kZoom, back), 0x200u);

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -272,7 +273,7 @@ TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
       << "select, stage set-up, intro, area start, play";
   EXPECT_TRUE(find({20, 27, 28, 29, 30, 31, 20})) << "the area change with fade";
   EXPECT_TRUE(find({20, 50, 51, 52, 53, 54, 55, 56, 57, 0})) << "game over";
-  EXPECT_EQ(out.value_at(kGameOverCell, out.first_frame(kIngameState, 52)), 0x0500u | 'G')
+  EXPECT_EQ(out.value_at(kGameOverCell, out.first_frame(kIngameState, flow_state::game_over_wait_in)), 0x0500u | 'G')
       << "the game-over screen's first line";
   EXPECT_GT(out.first_frame(kStageArea, 0x0201), out.first_frame(kRoutine, 0x063799));
   EXPECT_LT(out.first_frame(kStageArea, 0x0201), out.first_frame(kRoutine, 0x08A3D6));

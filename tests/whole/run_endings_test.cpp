@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/engine/states.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -105,15 +106,15 @@ const ending kEndings[] = {
     {"AreaChangeByZoom", "340 poke 208011 04\n",
      "No translated code starts at 063A88 \\(frame (\\d+)\\)\n", 0, 0, 0, false},
     {"AreaChangeWithFade", "340 poke 208012 02\n",
-     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, 29, true},  // faded out
+     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, flow_state::fade_change_area, true},  // faded out
     // The last stage cleared (stage 4 and the clear request poked): results,
     // their 1200-frame wait cut short, then the ending.
     {"Ending", "340 poke 20800C 04\n340 poke 208011 01\n390 poke 208002 02\n390 poke 208003 00\n",
-     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, 43, true},
+     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, flow_state::ending, true},
     // The game ends (system_flags bit 7) while a slot still plays, on a menu
     // scene (stage 0).
     {"GameOverAtStageZero", "340 poke 20800C 00\n340 poke 20800D 00\n340 poke 208010 80\n",
-     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", 0x208004, 1, 50, true},
+     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", 0x208004, 1, flow_state::game_over, true},
     // The area marked as one with placed objects (game_flags bit 12) after its
     // start and before the player is placed: the appearance hands over to that
     // area's controller in the set-up's frame.

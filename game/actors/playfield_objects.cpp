@@ -6,6 +6,7 @@
 // the decorations that cross from that layer into the playfield or zoom with
 // it.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -21,8 +22,6 @@ constexpr uint16_t kCentreY = 112;
 
 // Indicator.
 constexpr uint32_t kIndicatorStates = 0x079931;  // branch table, 3 bytes a state
-constexpr uint32_t kIcons = 0x079ED4;            // u8 per camera_script_hold value
-constexpr uint32_t kIconScripts = 0x079EE0;      // u32 per icon number
 constexpr uint16_t kIndicatorX = 272;
 constexpr uint16_t kIndicatorY = 56;
 constexpr uint16_t kTopKey = 351;
@@ -141,14 +140,14 @@ L_079952:  // state 1: shown
         orb_write8(object + enemy_child::enemy_timer, count);
         if (eq()) orb_write8(object + object_record::state, 2);
     }
-    cpu.reg[0] = load_zx8(kIcons + orb_read8(var::camera_script_hold));
+    cpu.reg[0] = load_zx8(rom::hold_icons + orb_read8(var::camera_script_hold));
     test<uint8_t>(cpu.reg[0]);
     if (eq()) {
         orb_write8(object + object_record::state, 3);
         ret();
         return;
     }
-    cpu.reg[19] = orb_read32(kIconScripts + 4u * cpu.reg[0]);
+    cpu.reg[19] = orb_read32(rom::icon_scripts + 4u * cpu.reg[0]);
     if (!call(sub_061F06, 0x079983, 0x07997E)) return;
     cpu.reg[0] = kTopKey;
     sub_0620DC();
@@ -164,7 +163,7 @@ L_07998E:  // state 2: hidden
     return;
 
 L_0799A2:  // state 3: no icon
-    test<uint8_t>(orb_read8(kIcons + orb_read8(var::camera_script_hold)));
+    test<uint8_t>(orb_read8(rom::hold_icons + orb_read8(var::camera_script_hold)));
     if (eq()) {
         ret();
         return;

@@ -12,14 +12,19 @@ namespace rom {
 // ---- boot ----
 
 // ---- camera ----
+inline constexpr uint32_t camera_script_table = 0x08731A;  // 32-bit camera script per stage and area
 
 // ---- decompress ----
 
 // ---- direction ----
+inline constexpr uint32_t octant_base = 0x089290;  // 8 halfwords
+inline constexpr uint32_t octant_sign = 0x0892A0;  // 8 signed halfwords
+inline constexpr uint32_t arctangent = 0x100A00;  // 257 bytes, by ratio 0 to 256
 
 // ---- hitboxes ----
 
 // ---- hits ----
+inline constexpr uint32_t hit_points_table = 0x088611;  // halfwords by attack kind, at an odd address
 
 // ---- input ----
 
@@ -38,5 +43,6 @@ namespace rom {
 // ---- text ----
 
 // ---- video_setup ----
+inline constexpr uint32_t text_patterns = 0x100F02;  // 6,144 halfwords
 
 }  // namespace rom

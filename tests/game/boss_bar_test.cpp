@@ -7,6 +7,7 @@
 #include "board/machine.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -42,9 +43,9 @@ protected:
     void SetUp() override {
         FlowObjectTest::SetUp();
         const std::string name("BOSS");
-        plant16(0x069A02 + 4, 0x0100);  // name 2: 0x100 past its own entry
+        plant16(rom::bar_names + 4, 0x0100);  // name 2: 0x100 past its own entry
         for (uint32_t i = 0; i < name.size(); ++i) plant8(0x069A06 + 0x100 + i, static_cast<uint8_t>(name[i]));
-        plant8(0x0699DD + 2, 9);
+        plant8(rom::bar_portrait_frames + 2, 9);
         boss = spawn(kTestEntry[0], sub_088C57);
         fake(kTestEntry[0]);
     }

@@ -5,6 +5,7 @@
 
 #include "board/machine.h"
 #include "game/actors/vars.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -23,7 +24,6 @@ constexpr uint32_t kQueueSound = 0x088F98;
 constexpr uint32_t kShakeOffsets = 0x0870A6;
 constexpr uint32_t kMoveTarget = 0x0872C6;
 constexpr uint32_t kFollowYOffsets = 0x0872FA;
-constexpr uint32_t kScriptTable = 0x08731A;
 
 // Fixture ROM data.
 constexpr uint32_t kHeader = 0x100000;  // map header W = 3, H = 2
@@ -97,7 +97,7 @@ protected:
     uint32_t plant_script(std::vector<int16_t> gates) {
         orb_write8(var::stage, 2);
         orb_write8(var::area, 3);
-        plant32(kScriptTable + 4 * 7, kScript);
+        plant32(rom::camera_script_table + 4 * 7, kScript);
         plant_limits(kScript, 0, 0, 400, 2000, 1, 0x5A);
         uint32_t at = kScript + 10;
         for (int16_t x : gates) {

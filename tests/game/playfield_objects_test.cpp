@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "game/actors/tables.h"
 #include "tests/game/dressing_fixture.h"
 
 namespace {
@@ -81,16 +82,14 @@ TEST_F(ZoomedPlacement, ScalesTheFirstPartAndListsByHeight) {
 // ---- camera indicator ----
 
 constexpr uint32_t kIndicator = 0x079924;
-constexpr uint32_t kIcons = 0x079ED4;
-constexpr uint32_t kIconScripts = 0x079EE0;
 
 class CameraIndicator : public DressingTest {
 protected:
     void SetUp() override {
         DressingTest::SetUp();
-        plant8(kIcons + 0, 0);  // no icon
-        plant8(kIcons + 1, 2);
-        plant32(kIconScripts + 8, 0x0A0000);
+        plant8(rom::hold_icons + 0, 0);  // no icon
+        plant8(rom::hold_icons + 1, 2);
+        plant32(rom::icon_scripts + 8, 0x0A0000);
         plant_script(0x0A0000, 1, true);
         orb_write8(var::camera_script_hold, 1);
         indicator_ = spawn(kIndicator, sub_088C67);

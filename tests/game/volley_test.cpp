@@ -4,12 +4,11 @@
 #include <algorithm>
 #include <deque>
 
+#include "game/actors/tables.h"
 #include "tests/game/ai_stand_ins.h"
 
 namespace {
 
-constexpr uint32_t kStates = 0x07F416;
-constexpr uint32_t kShots = 0x07F8AA;
 constexpr uint32_t kStun = 0x07A68D;
 constexpr uint32_t kDefeat = 0x07A70C;
 constexpr uint32_t kRandom = 0x06925A;
@@ -38,7 +37,7 @@ protected:
                                      kIdleState, kIdleState, kIdleState, kIdleState, kIdleState, kIdleState,
                                      0x07F6F4, 0x07A6A0, kIdleState, 0x07F5C8, 0x07F5E1, 0x07F638, 0x07F6D0,
                                      0x07F6FD};
-        for (uint32_t s = 0; s < 27; ++s) plant32(kStates + 4 * s, states[s]);
+        for (uint32_t s = 0; s < 27; ++s) plant32(rom::volley_states + 4 * s, states[s]);
         for (uint32_t t = 0; t < 4; ++t) {
             plant8(0x07F93A + t, static_cast<uint8_t>(4 + t));  // chosen states
             plant8(0x07F946 + t, static_cast<uint8_t>(3));      // step timer
@@ -49,7 +48,7 @@ protected:
         }
         plant8(0x07AD6E + 7, 2);  // landing state of type 7
         for (uint32_t i = 0; i < 8; ++i) {
-            const uint32_t e = kShots + 12 * i;
+            const uint32_t e = rom::volley_shots + 12 * i;
             plant32(e, 0x136000 + 16 * i);
             plant16(e + 4, 0x8001);
             plant16(e + 6, static_cast<uint16_t>(10 * i));
@@ -272,7 +271,7 @@ TEST_F(VolleyTest, GenericActionsRunThroughTheRuntimeAndOthersEndTheRun) {
     EXPECT_EQ(calls(kWait), 1);
     EXPECT_EXIT(
         {
-            plant32(kStates + 4 * 7, 0x07FFF0);
+            plant32(rom::volley_states + 4 * 7, 0x07FFF0);
             enter(7, 0);
             pass();
         },

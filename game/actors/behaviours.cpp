@@ -28,7 +28,6 @@ constexpr uint32_t kMeleeWindUp = 0x06A608;
 constexpr uint32_t kMeleeSwing = 0x06A61D;
 constexpr uint32_t kMeleeFollowThrough = 0x06A65E;
 constexpr uint32_t kMeleeRecovery = 0x06A672;
-constexpr uint32_t kLeapTable = 0x06DAC6;
 constexpr uint32_t kLeapAirborne = 0x06DB16;
 constexpr uint32_t kLeapLanding = 0x06DB6B;
 constexpr int16_t kAppearX = 640;             // world units right of the camera
@@ -400,7 +399,7 @@ L_073762:
         orb_write8(field(object_record::substate), 0);
     }
     {
-        const uint32_t target = substate_entry(kLeapTable);
+        const uint32_t target = substate_entry(rom::leap_table);
         if (target == kLeapLanding) goto L_06DB6B;
         if (target != kLeapAirborne) v60_unknown_jump(target, 0x06DAC2);
     }

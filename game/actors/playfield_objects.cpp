@@ -47,7 +47,6 @@ constexpr uint32_t kAreaDecoration = 0x0812CD;
 constexpr uint32_t kLayerDecoration = 0x081322;
 constexpr uint32_t kAreaDecorationStates = 0x0812D4;
 constexpr uint32_t kLayerDecorationStates = 0x081329;
-constexpr uint32_t kDecorations[4] = {0x081556, 0x081560, 0x08156A, 0x081574};
 
 uint8_t controller_state() { return orb_read8(orb_read32(var::area_controller) + object_record::state); }
 uint32_t camera() { return orb_read32(var::camera_pointer); }
@@ -315,7 +314,7 @@ L_081292:  // state 5: done
 void sub_0812B2() {
     ROUTINE_ENTRY(0x0812B2);
     orb_write32(cpu.reg[20] + object_record::routine, kAreaDecoration);
-    cpu.reg[10] = kDecorations[0];
+    cpu.reg[10] = rom::area_decoration_a;
     sub_0812CD();
 }
 
@@ -323,7 +322,7 @@ void sub_0812B2() {
 void sub_0812C1() {
     ROUTINE_ENTRY(0x0812C1);
     orb_write32(cpu.reg[20] + object_record::routine, kAreaDecoration);
-    cpu.reg[10] = kDecorations[1];
+    cpu.reg[10] = rom::area_decoration_b;
     sub_0812CD();
 }
 
@@ -368,7 +367,7 @@ L_0812F9:  // state 2: zoomed
 void sub_081308() {
     ROUTINE_ENTRY(0x081308);
     orb_write32(cpu.reg[20] + object_record::routine, kLayerDecoration);
-    cpu.reg[10] = kDecorations[2];
+    cpu.reg[10] = rom::layer_decoration_a;
     sub_081322();
 }
 
@@ -376,7 +375,7 @@ void sub_081308() {
 void sub_081316() {
     ROUTINE_ENTRY(0x081316);
     orb_write32(cpu.reg[20] + object_record::routine, kLayerDecoration);
-    cpu.reg[10] = kDecorations[3];
+    cpu.reg[10] = rom::layer_decoration_b;
     sub_081322();
 }
 

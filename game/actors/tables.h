@@ -11,6 +11,7 @@ inline constexpr uint32_t approach_table = 0x06A46E;
 inline constexpr uint32_t melee_table = 0x06A5AA;
 inline constexpr uint32_t grow_table = 0x06AFBE;
 inline constexpr uint32_t pattern_table = 0x06B0AA;  // u32 pattern routine by attack_pattern
+inline constexpr uint32_t leap_table = 0x06DAC6;
 
 // ---- child_effects ----
 inline constexpr uint32_t child_effect_table = 0x0826E0;  // 16 bytes per type
@@ -187,6 +188,10 @@ inline constexpr uint32_t platform_effect_offsets = 0x07BB66;  // s16 x, s16 y p
 // ---- playfield_objects ----
 inline constexpr uint32_t hold_icons = 0x079ED4;  // u8 per camera_script_hold value
 inline constexpr uint32_t icon_scripts = 0x079EE0;  // u32 per icon number
+inline constexpr uint32_t area_decoration_a = 0x081556;  // decoration records: animation, world x, world y, height
+inline constexpr uint32_t area_decoration_b = 0x081560;
+inline constexpr uint32_t layer_decoration_a = 0x08156A;
+inline constexpr uint32_t layer_decoration_b = 0x081574;
 
 // ---- props ----
 inline constexpr uint32_t prop_routines = 0x081ABA;  // u32

@@ -9,7 +9,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kAimOffsets = 0x0892B0;  // 16 pairs of signed halfwords (x, y)
 constexpr uint32_t kAimSelect = 38;         // target byte whose low 4 bits pick the pair
 
 int32_t s16(uint32_t v) { return static_cast<int16_t>(v); }
@@ -21,7 +20,7 @@ int32_t s16(uint32_t v) { return static_cast<int16_t>(v); }
 // sub_08923F (R0-R3 hold its arguments).
 void sub_08921C() {
     ROUTINE_ENTRY(0x08921C);
-    const uint32_t aim = kAimOffsets + 4u * (orb_read8(cpu.reg[19] + kAimSelect) & 15);
+    const uint32_t aim = rom::aim_offsets + 4u * (orb_read8(cpu.reg[19] + kAimSelect) & 15);
     set16(cpu.reg[0], orb_read16(cpu.reg[19] + object_record::world_x) + orb_read16(aim));
     set16(cpu.reg[1], orb_read16(cpu.reg[19] + object_record::world_y) + orb_read16(aim + 2));
     set16(cpu.reg[2], orb_read16(cpu.reg[20] + object_record::world_x));

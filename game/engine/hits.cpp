@@ -13,7 +13,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kReactionTable = 0x0885E9;  // bytes, row = attack kind (0-9) × 4 + column
 constexpr uint32_t kSparkScript = 0x131957;
 constexpr uint32_t kOwnerScore = 140;          // player_record.score, 32-bit
 constexpr uint32_t kScoreCap = 99999999;
@@ -87,7 +86,7 @@ void sub_08852B() {
     cpu.reg[6] *= 4;
     if (test_bit(cpu.reg[18], kMirrorX)) cpu.reg[6] += 1;
     if (test_bit(cpu.reg[20], kMirrorX)) cpu.reg[6] += 2;
-    orb_write8(cpu.reg[18] + object_record::hit_reaction, orb_read8(kReactionTable + cpu.reg[6]));
+    orb_write8(cpu.reg[18] + object_record::hit_reaction, orb_read8(rom::hit_reaction_table + cpu.reg[6]));
     sub_088556();
 }
 

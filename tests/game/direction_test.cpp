@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kAim = 0x0892B0;
 
 // Tables whose entries differ, so that a wrong octant or ratio shows: the
 // arctangent of ratio q is q * 5 + 1 (mod 256), the octant bases are
@@ -91,8 +90,8 @@ TEST_F(Direction, MostNegativeComponentDoesNotFold) {
 TEST_F(Direction, AimsFromTheRunningObjectAtTheTargetsAimPoint) {
     // Aim pair 9 of 16, picked by the low 4 bits of the target's byte +38.
     for (uint32_t i = 0; i < 16; ++i) {
-        plant16(kAim + 4 * i, static_cast<uint16_t>(i == 9 ? -20 : 1000));
-        plant16(kAim + 4 * i + 2, static_cast<uint16_t>(i == 9 ? 30 : 1000));
+        plant16(rom::aim_offsets + 4 * i, static_cast<uint16_t>(i == 9 ? -20 : 1000));
+        plant16(rom::aim_offsets + 4 * i + 2, static_cast<uint16_t>(i == 9 ? 30 : 1000));
     }
     const uint32_t self = 0x207FC0, target = 0x207F80;
     orb_write16(self + object_record::world_x, 100);

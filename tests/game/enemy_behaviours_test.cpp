@@ -21,7 +21,6 @@ constexpr uint32_t kFlatBoxTest = 0x088180;   // the box stored in the entry, mo
 constexpr uint32_t kWordBoxTest = 0x0882B2;   // a box of words, mode in R12
 constexpr uint32_t kWordBoxHits = 0x0882AF;   // a box of words, mode 0
 constexpr uint32_t kFlatBoxHits = 0x088185;   // the box stored in the entry, mode 0
-constexpr uint32_t kLeapTable = 0x06DAC6;
 constexpr uint32_t kBoxWords = 0x120C00;      // a box of 16-bit words a pattern entry points at
 
 // Queued codes of sound ring A, oldest first.
@@ -46,8 +45,8 @@ protected:
         plant32(rom::pattern_table + 4, 0x073762);
         const uint32_t melee[] = {0x06A608, 0x06A61D, 0x06A65E, 0x06A672};
         for (uint32_t i = 0; i < 4; ++i) plant32(rom::melee_table + 4 * i, melee[i]);
-        plant32(kLeapTable, 0x06DB16);
-        plant32(kLeapTable + 4, 0x06DB6B);
+        plant32(rom::leap_table, 0x06DB16);
+        plant32(rom::leap_table + 4, 0x06DB6B);
         // Every rank tier: pattern list [0xFF], pattern values [0x3005, 0x1002], rank byte 5.
         for (uint32_t t = 0; t < 16; ++t) {
             plant16(kThresholds + 2 * t, 0x40);

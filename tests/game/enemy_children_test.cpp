@@ -355,7 +355,7 @@ TEST_F(Overlay, GoesTheFrameAfterItsEnemy) {
 }
 
 TEST_F(Overlay, TheKinds5And6OverlayHasACompanion) {
-    plant16(0x071AEA, 0x0022);
+    plant16(rom::side_overlay_companion, 0x0022);
     plant16(0x071AEC, 0x0033);
     prepare(kFamilies[1]);
     pass();

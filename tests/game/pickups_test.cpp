@@ -372,7 +372,7 @@ TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {
     orb_write8(parent + object_record::type, 3);
     orb_write16(parent + object_record::world_x, 300);
     orb_write16(parent + object_record::world_y, 500);
-    plant8(0x07D57A + 12 + kRankTier, 17);
+    plant8(rom::carrier_shot_strength + 12 + kRankTier, 17);
     const uint32_t shot = spawn(kShot, sub_088C67);
     orb_write16(shot + object_record::owner, static_cast<uint16_t>(parent));
     // No player in play: the shot waits in state 0.

@@ -295,8 +295,8 @@ TEST_F(AttackObjects, AimTakesTheOwnersDirectionCode) {
 }
 
 TEST_F(AttackObjects, PlacedKindsNegateTheWholeOffsetWhenMirrored) {
-    plant16(0x078600 + 4 * kCharacter, 12);
-    plant16(0x078600 + 4 * kCharacter + 2, 7);
+    plant16(rom::placed_offsets + 4 * kCharacter, 12);
+    plant16(rom::placed_offsets + 4 * kCharacter + 2, 7);
     orb_write16(kOwner + 104, 3);
     orb_write16(kOwner + 106, 10);
     for (uint16_t mirror : {0x00, 0x40, 0x80}) {
@@ -353,8 +353,8 @@ protected:
                 test_routines.push_back(test);
                 if (touch) orb_write16(cpu.reg[20] + ob::flags, orb_read16(cpu.reg[20] + ob::flags) | 0x400);
             });
-        plant8(0x078EAF + kCharacter, 11);
-        plant8(0x078EB3 + kCharacter, 13);
+        plant8(rom::aimed_strength + kCharacter, 11);
+        plant8(rom::placed_strength + kCharacter, 13);
     }
     std::vector<box_test> tests;
     std::vector<uint32_t> test_routines;

@@ -310,7 +310,7 @@ protected:
         controller_ = actor(1, sub_088C77);
         orb_write32(var::area_controller, controller_);
         plant_script(0x0B0000, 4, true);
-        for (uint32_t record : {0x081556, 0x081560, 0x08156A, 0x081574}) {
+        for (uint32_t record : {rom::area_decoration_a, rom::area_decoration_b, rom::layer_decoration_a, rom::layer_decoration_b}) {
             plant32(record + decoration_record::animation, 0x0B0000);
             plant16(record + decoration_record::world_x, 640);  // screen X 160 with the layer at 0
             plant16(record + decoration_record::world_y, 800);

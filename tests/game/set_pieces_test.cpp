@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
 #include "tests/game/path_fixture.h"
 
@@ -271,8 +272,6 @@ constexpr uint32_t kChildEffect = 0x0824F3;
 constexpr uint32_t kRandomTimer = 0x07A9D7;
 constexpr uint32_t kWait = 0x07A50F;
 constexpr uint32_t kPlaceListBoxes = 0x07A523;
-constexpr uint32_t kStartAnimations = 0x07ABF4;
-constexpr uint32_t kLandingStates = 0x07AD6E;
 
 class CameraEnemy : public PathTest {
 protected:
@@ -359,8 +358,8 @@ TEST_F(CameraEnemy, DefeatSetsTheControllersStateTo14) {
 
 TEST_F(CameraEnemy, GenericStartAndStunCountSteps) {
     orb_write8(enemy_ + object_record::type, 3);
-    plant32(kStartAnimations + 12, 0x131000);
-    plant8(kLandingStates + 3, 7);
+    plant32(platform_ai::kStartAnimations + 12, 0x131000);
+    plant8(platform_ai::kLandingStates + 3, 7);
     orb_write16(enemy_, 1u << enemy_bit::airborne | 1);
     enter(5);
     pass();

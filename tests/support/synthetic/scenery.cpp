@@ -41,9 +41,6 @@ constexpr uint32_t kStage4Area1 = 15;              // that index for stage 4 are
 
 // Passers-by: state tables, companion data, the pictures they start by address.
 constexpr uint32_t k51Script = 0x1364A0;
-// Decoration records: animation, world x, world y, height.
-constexpr uint32_t kAreaDecorationA = 0x081556, kAreaDecorationB = 0x081560;
-constexpr uint32_t kLayerDecorationA = 0x08156A, kLayerDecorationB = 0x081574;
 
 // Routines the tables name.
 constexpr uint32_t kSpawnGenerator = 0x066200;
@@ -240,8 +237,8 @@ void plant_decorations(rom_builder& rom, const scripts& s) {
     uint32_t record;
     int16_t x, y, height;
   };
-  for (const decoration& d : {decoration{kAreaDecorationA, 1200, 520, 0}, decoration{kAreaDecorationB, 2000, 520, 0},
-                              decoration{kLayerDecorationA, 1000, 400, 0}, decoration{kLayerDecorationB, 700, 400, 0}}) {
+  for (const decoration& d : {decoration{rom::area_decoration_a, 1200, 520, 0}, decoration{rom::area_decoration_b, 2000, 520, 0},
+                              decoration{rom::layer_decoration_a, 1000, 400, 0}, decoration{rom::layer_decoration_b, 700, 400, 0}}) {
     const char* what = "decoration records";
     rom.put32(d.record, s.decoration, what);
     rom.put16(d.record + 4, uint16_t(d.x), what);

@@ -5,8 +5,10 @@
 // Sub-states go through ROM tables of routine addresses; an entry that is
 // none of the listed ones ends the run.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -15,26 +17,19 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kWalkTable = 0x06A386;
 constexpr uint32_t kWalkStep = 0x06A3A6;
 constexpr uint32_t kWalkPause = 0x06A429;
-constexpr uint32_t kApproachTable = 0x06A46E;
 constexpr uint32_t kApproachStep = 0x06A49D;
 constexpr uint32_t kApproachPause = 0x06A585;
-constexpr uint32_t kGrowTable = 0x06AFBE;
 constexpr uint32_t kGrowStep = 0x06B058;
-constexpr uint32_t kPatternTable = 0x06B0AA;  // u32 pattern routine by attack_pattern
 constexpr uint32_t kMelee = 0x06A593;
 constexpr uint32_t kLeap = 0x073762;
-constexpr uint32_t kMeleeTable = 0x06A5AA;
 constexpr uint32_t kMeleeWindUp = 0x06A608;
 constexpr uint32_t kMeleeSwing = 0x06A61D;
 constexpr uint32_t kMeleeFollowThrough = 0x06A65E;
 constexpr uint32_t kMeleeRecovery = 0x06A672;
-constexpr uint32_t kLeapTable = 0x06DAC6;
 constexpr uint32_t kLeapAirborne = 0x06DB16;
 constexpr uint32_t kLeapLanding = 0x06DB6B;
-constexpr uint32_t kGroundLines = 0x063E4C;   // u16 world y per stage and area
 constexpr int16_t kAppearX = 640;             // world units right of the camera
 constexpr int16_t kApproachNear = 200;
 constexpr int16_t kApproachFar = 400;
@@ -150,7 +145,7 @@ void sub_06A36F() {
         start_walking();
     }
     {
-        const uint32_t target = substate_entry(kWalkTable);
+        const uint32_t target = substate_entry(rom::walk_table);
         if (target == kWalkPause) goto L_06A429;
         if (target != kWalkStep) v60_unknown_jump(target, 0x06A382);
     }
@@ -208,7 +203,7 @@ L_06A45C:
     start_walking();
 L_06A466:
     {
-        const uint32_t target = substate_entry(kApproachTable);
+        const uint32_t target = substate_entry(rom::approach_table);
         if (target == kApproachPause) goto L_06A585;
         if (target != kApproachStep) v60_unknown_jump(target, 0x06A469);
     }
@@ -279,7 +274,7 @@ void sub_06AFAA() {
         orb_write16(field(object_record::world_x),
                     add<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x), kAppearX));
         const uint32_t index = (orb_read8(var::stage) - 1u) * 5u + orb_read8(var::area) - 1u;
-        orb_write16(field(object_record::world_y), orb_read16(kGroundLines + 2u * index));
+        orb_write16(field(object_record::world_y), orb_read16(rom::player_start_y + 2u * index));
         stand_still();
         cpu.reg[19] = orb_read32(table(enemy_state_record::animation_set) + enemy_animation_set::appearance);
         if (!call(sub_061F67, 0x06AFE5, 0x06AFE0)) return;
@@ -292,7 +287,7 @@ void sub_06AFAA() {
         orb_write8(field(object_record::substate), 0);
     }
     {
-        const uint32_t target = substate_entry(kGrowTable);
+        const uint32_t target = substate_entry(rom::grow_table);
         if (target != kGrowStep) v60_unknown_jump(target, 0x06AFBA);
     }
     actors::reshape(field(actors::first_part_x), -10);
@@ -317,7 +312,7 @@ void sub_06AFAA() {
 void sub_06B09E() {
     ROUTINE_ENTRY(0x06B09E);
     {
-        const uint32_t target = orb_read32(kPatternTable + 4u * orb_read8(field(object_record::attack_pattern)));
+        const uint32_t target = orb_read32(rom::pattern_table + 4u * orb_read8(field(object_record::attack_pattern)));
         if (target == kLeap) goto L_073762;
         if (target != kMelee) v60_unknown_jump(target, 0x06B0A6);
     }
@@ -336,7 +331,7 @@ void sub_06B09E() {
         orb_write8(field(object_record::substate), 0);
     }
     {
-        const uint32_t target = substate_entry(kMeleeTable);
+        const uint32_t target = substate_entry(rom::melee_table);
         if (target == kMeleeSwing) goto L_06A61D;
         if (target == kMeleeFollowThrough) goto L_06A65E;
         if (target == kMeleeRecovery) goto L_06A672;
@@ -404,7 +399,7 @@ L_073762:
         orb_write8(field(object_record::substate), 0);
     }
     {
-        const uint32_t target = substate_entry(kLeapTable);
+        const uint32_t target = substate_entry(rom::leap_table);
         if (target == kLeapLanding) goto L_06DB6B;
         if (target != kLeapAirborne) v60_unknown_jump(target, 0x06DAC2);
     }

@@ -3,6 +3,7 @@
 // and how it shows: follow, blink or pulse); the effect follows its owner
 // until its lifetime runs out, its owner leaves play or an area change starts.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -14,7 +15,6 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kRoutine = 0x08254E;
-constexpr uint32_t kEffectTable = 0x0826E0;  // 16 bytes per type
 constexpr uint32_t kEntrySize = 16;
 constexpr uint32_t kStateTable = 0x082577;
 constexpr uint32_t kStateJump = 0x082574;
@@ -147,7 +147,7 @@ void sub_08254E() {
     }
     // Set-up: animation in copy mode, the entry's first frame, the delay.
     orb_write8(effect + object_record::state, inc<uint8_t>(orb_read8(effect + object_record::state)));
-    cpu.reg[11] = kEffectTable + kEntrySize * load_zx8(effect + object_record::type);
+    cpu.reg[11] = rom::child_effect_table + kEntrySize * load_zx8(effect + object_record::type);
     orb_write8(effect + object_record::anim_mode, anim_mode::copy);
     cpu.reg[19] = orb_read32(cpu.reg[11] + entry::script);
     if (!call(sub_061F06, 0x08259D, 0x082598)) return;

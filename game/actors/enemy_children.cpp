@@ -4,6 +4,7 @@
 // 22 to 26 with the piece that flies off, and the scripted entrance state.
 // None of them counts as a live enemy or registers a hit box.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
@@ -21,10 +22,8 @@ constexpr uint8_t kSpawnInterval = 4;
 constexpr uint8_t kAfterimageLife = 12;
 constexpr uint16_t kAfterimageKey = static_cast<uint16_t>(-125);
 
-constexpr uint32_t kPartEntries = 0x06C6AE;  // kind2_part_entry, 12 bytes each
 constexpr uint32_t kPartFirst = 0x06C46F;
 constexpr uint32_t kPartRoutine = 0x06C4B8;
-constexpr uint32_t kPartStates = 0x06C4C6;
 constexpr uint32_t kPartStanding = 0x06C4CE;
 constexpr uint32_t kPartZoomed = 0x06C4F6;
 
@@ -42,14 +41,9 @@ constexpr uint32_t zoomed_height = 10;
 constexpr uint32_t size = 12;
 }  // namespace part_entry
 
-constexpr uint32_t kBigScript = 0x097998;    // kinds 13/14 overlay
-constexpr uint32_t kBigScripts = 0x07046C;   // the enemy scripts it shows during
 constexpr uint32_t kBigFirst = 0x0703D2;
 constexpr uint32_t kBigRoutine = 0x0703E6;
 constexpr uint32_t kBigRemoval = 0x070460;
-constexpr uint32_t kSideScript = 0x098A3C;   // kinds 5/6 overlay
-constexpr uint32_t kSideScripts = 0x071AD6;
-constexpr uint32_t kSideCompanion = 0x071AEA;
 constexpr uint32_t kSideFirst = 0x071A2A;
 constexpr uint32_t kSideRoutine = 0x071A49;
 constexpr uint32_t kSideRemoval = 0x071AC7;
@@ -57,14 +51,11 @@ constexpr uint16_t kSideDistance = 140;
 
 constexpr uint32_t kDispatcher = 0x06A1DA;
 constexpr uint8_t kDefeatSound = 0xF5;
-constexpr uint32_t kPieceScript = 0x09985F;
 constexpr uint32_t kPieceFirst = 0x073832;
 constexpr uint32_t kPieceRoutine = 0x073848;
 constexpr uint16_t kScreenWidth = 320;
 
 constexpr uint8_t kEntranceSound = 0xF4;
-constexpr uint32_t kEntranceCommands = 0x06D956;
-constexpr uint32_t kEntranceSteps = 0x06D91E;
 constexpr uint32_t kCommandJump = 0x073752;
 constexpr uint32_t kStepJump = 0x07372C;
 enum : uint32_t {
@@ -332,7 +323,7 @@ void sub_06C445() {
     const uint32_t part = cpu.reg[21];
     orb_write16(part + object_record::flags, 0);
     orb_write16(part + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write32(part + object_record::next_script, kPartEntries + part_entry::size * cpu.reg[0]);
+    orb_write32(part + object_record::next_script, rom::kind2_part_entries + part_entry::size * cpu.reg[0]);
     orb_write32(part + object_record::routine, kPartFirst);
     ret();
 }
@@ -370,7 +361,7 @@ void sub_06C4B8() {
     ROUTINE_ENTRY(0x06C4B8);
     const uint32_t part = cpu.reg[20];
     {
-        const uint32_t step = orb_read32(kPartStates + 4u * orb_read8(part + object_record::state));
+        const uint32_t step = orb_read32(rom::kind2_part_states + 4u * orb_read8(part + object_record::state));
         if (step == kPartZoomed) goto L_06C4F6;
         if (step != kPartStanding) v60_unknown_jump(step, 0x06C4C3);
     }
@@ -417,7 +408,7 @@ void sub_0703B4() {
 // once. In: R20 = the overlay.
 void sub_0703D2() {
     ROUTINE_ENTRY(0x0703D2);
-    cpu.reg[19] = kBigScript;
+    cpu.reg[19] = rom::big_overlay_script;
     if (!call(sub_061F67, 0x0703DD, 0x0703D8)) return;
     orb_write32(cpu.reg[20] + object_record::routine, kBigRoutine);
     sub_0703E6();
@@ -436,7 +427,7 @@ void sub_0703E6() {
         ret();
         return;
     }
-    find_script(enemy, kBigScripts);
+    find_script(enemy, rom::big_overlay_scripts);
     if (ne()) {
         set_bit(overlay + object_record::flags, object_flag::hidden);
         ret();
@@ -476,9 +467,9 @@ void sub_071A0C() {
 // its every-frame routine at once. In: R20 = the overlay.
 void sub_071A2A() {
     ROUTINE_ENTRY(0x071A2A);
-    cpu.reg[19] = kSideScript;
+    cpu.reg[19] = rom::side_overlay_script;
     if (!call(sub_061F67, 0x071A35, 0x071A30)) return;
-    cpu.reg[10] = kSideCompanion;
+    cpu.reg[10] = rom::side_overlay_companion;
     if (!call(sub_077B88, 0x071A40, 0x071A3B)) return;
     orb_write32(cpu.reg[20] + object_record::routine, kSideRoutine);
     sub_071A49();
@@ -495,7 +486,7 @@ void sub_071A49() {
         ret();
         return;
     }
-    find_script(enemy, kSideScripts);
+    find_script(enemy, rom::side_overlay_scripts);
     if (ne()) {
         set_bit(overlay + object_record::flags, object_flag::hidden);
         ret();
@@ -544,7 +535,7 @@ void sub_073716() {
     uint32_t step;
     cmp<uint8_t>(orb_read8(enemy + object_record::state), orb_read8(enemy + object_record::last_state));
     if (ne()) goto L_07371E;
-    step = orb_read32(kEntranceSteps + 4u * orb_read8(enemy + object_record::substate));
+    step = orb_read32(rom::entrance_steps + 4u * orb_read8(enemy + object_record::substate));
     if (step == kHeightStep) goto L_0737A0;
     if (step == kCameraStep) goto L_0737B8;
     if (step == kTimerStep) goto L_0737C4;
@@ -561,7 +552,7 @@ L_07371E:  // set-up
     if (!call(sub_061F67, 0x07373D, 0x073738)) return;
     set_bit(enemy + object_record::flags, object_flag::intangible);
     orb_write8(enemy + object_record::last_state, orb_read8(enemy + object_record::state));
-    step = orb_read32(kEntranceCommands + 4u * orb_read8(cpu.reg[10]));
+    step = orb_read32(rom::entrance_commands + 4u * orb_read8(cpu.reg[10]));
     cpu.reg[10] += 1;
     switch (step) {
     case kFromLeft:
@@ -661,7 +652,7 @@ void sub_0737D9() {
 // once it is off the screen's 320 columns. In: R20 = the piece.
 void sub_073832() {
     ROUTINE_ENTRY(0x073832);
-    cpu.reg[19] = kPieceScript;
+    cpu.reg[19] = rom::flying_piece_script;
     if (!call(sub_061F67, 0x073837, 0x073834)) return;
     orb_write32(cpu.reg[20] + object_record::routine, kPieceRoutine);
     if (!call(sub_061FB6, 0x07383A, 0x073837)) return;

@@ -3,6 +3,7 @@
 // every enemy runs as its object routine, and the vanish sequence that clears
 // the enemies off an area that has been won.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -15,10 +16,7 @@ namespace {
 
 constexpr uint32_t kRandomPort = 0xD80000;
 constexpr uint32_t kRandomMix = 0x2A6D365B;           // mixed into a state whose low half is 0
-constexpr uint32_t kDifficultyFactors = 0x0699CD;     // u8 by the slots-in-play bits
-constexpr uint32_t kTargetPlayerOffsets = 0x0699A8;   // u16 per player: record - 0x208000
 constexpr uint32_t kVanishRoutine = 0x06A265;
-constexpr uint32_t kVanishTable = 0x06A272;           // u32 per vanish state
 constexpr uint32_t kVanishWait = 0x06A27A;
 constexpr uint32_t kVanishShrink = 0x06A286;
 constexpr uint8_t kStaggerStep = 6;
@@ -143,7 +141,7 @@ L_0691B0:
         orb_write8(field(object_record::target_slot), slot);
         if (slot != 0xFF)
             orb_write16(field(object_record::target_player),
-                        static_cast<uint16_t>(cpu.reg[25] + orb_read16(kTargetPlayerOffsets + 2u * (slot / 2u))));
+                        static_cast<uint16_t>(cpu.reg[25] + orb_read16(rom::target_player_offsets + 2u * (slot / 2u))));
     }
 L_069230:
     orb_write8(field(object_record::enemy_tick), inc<uint8_t>(orb_read8(field(object_record::enemy_tick))));
@@ -178,7 +176,7 @@ void sub_06925A() {
 // byte of game_flags].
 void sub_0695E6() {
     ROUTINE_ENTRY(0x0695E6);
-    cpu.reg[0] = load_zx8(kDifficultyFactors + orb_read8(var::game_flags));
+    cpu.reg[0] = load_zx8(rom::difficulty_factor_table + orb_read8(var::game_flags));
     ret();
 }
 
@@ -236,7 +234,7 @@ L_06A24C:
 // In: R20 = the enemy.
 void sub_06A265() {
     ROUTINE_ENTRY(0x06A265);
-    const uint32_t target = orb_read32(kVanishTable + 4u * orb_read8(field(object_record::state)));
+    const uint32_t target = orb_read32(rom::vanish_table + 4u * orb_read8(field(object_record::state)));
     if (target == kVanishShrink) goto L_06A286;
     if (target != kVanishWait) v60_unknown_jump(target, 0x06A26E);
     {

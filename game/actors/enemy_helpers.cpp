@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
@@ -14,7 +15,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kDirectionMap = 0x0699BD;  // u8 direction index by direction code
 constexpr uint8_t kTowardGreaterX = 4, kTowardLesserX = 8, kTowardGreaterY = 1, kTowardLesserY = 2;
 constexpr uint8_t kXPart = kTowardGreaterX | kTowardLesserX;
 constexpr uint8_t kYPart = kTowardGreaterY | kTowardLesserY;
@@ -208,7 +208,7 @@ void sub_06946D() {
 // direction_velocities at that index, sign-extended from bytes.
 void sub_06948F() {
     ROUTINE_ENTRY(0x06948F);
-    cpu.reg[0] = load_zx8(kDirectionMap + cpu.reg[0]);
+    cpu.reg[0] = load_zx8(rom::direction_map + cpu.reg[0]);
     const uint32_t pair = table(enemy_state_record::direction_velocities) + 2 * cpu.reg[0];
     set16(cpu.reg[6], load_sx8(pair));
     set16(cpu.reg[7], load_sx8(pair + 1));

@@ -7,6 +7,7 @@
 // boss bar. A set-up that ends in the bar start or an overlay ends its frame
 // there.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -18,7 +19,6 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kDispatcher = 0x06A1DA;
-constexpr uint32_t kDifficultyFactors = 0x0699CD;  // u8 by the slots in play
 constexpr uint16_t kEnemyFlags = 0x8001;           // enemy, alive
 constexpr uint8_t kNone = 255;
 
@@ -53,39 +53,39 @@ struct kind_data {
     uint32_t companion_data;  // two words for the companion spawn
 };
 
-constexpr kind_data kKind0{0, 4000, 27, 110, 0x06B412, 0x06BAF8};
-constexpr kind_data kKind1{1, 5000, 80, 320, 0x06BD1E, 0x06BDD6};
-constexpr kind_data kKind2{2, 5000, 55, 220, 0x06BFA2, 0x06C6DE};
-constexpr kind_data kKind3{3, 5000, 65, 260, 0x06C862, 0x06CB16};
-constexpr kind_data kKind4{4, 50000, 95, 380, 0x06CC9A, 0x06D26A};
-constexpr kind_data kKind5{5, 5000, 67, 270, 0x0713C6, 0x071B16};
-constexpr kind_data kKind6{6, 5000, 75, 300, 0x071CFE, 0x071D60};
-constexpr kind_data kKind7{7, 3000, 35, 140, 0x071F26, 0x072BD4};
-constexpr kind_data kKind8{8, 1000, 25, 100, 0x072D46, 0x0734FE};
-constexpr kind_data kKind9{9, 5000, 90, 360, 0x06EDB8, 0x06F006};
-constexpr kind_data kKind11{11, 4000, 20, 80, 0x06E250, 0x06E83C};
-constexpr kind_data kKind12{12, 15000, 100, 400, 0x06EA04, 0x06EBE8};
-constexpr kind_data kKind13{13, 20000, 90, 360, 0x06F93C, 0x070994};
-constexpr kind_data kKind14{14, 20000, 75, 300, 0x070BBE, 0x071150};
-constexpr kind_data kKind19{19, 100, 15, 60, 0x06D88A, 0x06DB8E};
-constexpr kind_data kKind20{20, 80, 12, 50, 0x06DD70, 0x06DDEC};
-constexpr kind_data kKind21{21, 160, 17, 70, 0x06DFCE, 0x06E052};
-constexpr kind_data kKind22{22, 200, 17, 70, 0x073696, 0x073896};
-constexpr kind_data kKind23{23, 160, 15, 60, 0x073B82, 0x073C7C};
-constexpr kind_data kKind24{24, 400, 30, 120, 0x073F6A, 0x074064};
-constexpr kind_data kKind25{25, 320, 25, 100, 0x074352, 0x074454};
-constexpr kind_data kKind26{26, 320, 20, 80, 0x074742, 0x074844};
-constexpr kind_data kKind27{27, 400, 2, 10, 0x074AF2, 0x074C92};
-constexpr kind_data kKind28{28, 200, 10, 40, 0x074E50, 0x074F9C};
-constexpr kind_data kKind29{29, 100, 5, 20, 0x075162, 0x0751D2};
-constexpr kind_data kKind30{30, 300, 15, 60, 0x075398, 0x07552E};
-constexpr kind_data kKind31{31, 600, 30, 120, 0x0757A4, 0x075AB8};
-constexpr kind_data kKind32{32, 600, 20, 80, 0x075CA2, 0x075FB4};
-constexpr kind_data kKind33{33, 800, 30, 120, 0x0761A0, 0x0764B4};
-constexpr kind_data kKind34{34, 400, 17, 70, 0x0766AA, 0x076852};
-constexpr kind_data kKind35{35, 300, 12, 50, 0x076A50, 0x076BFA};
-constexpr kind_data kKind36{36, 500, 22, 90, 0x076DFA, 0x076FA2};
-constexpr kind_data kKind58{58, 0, 50, 200, 0x06AE3A, 0x06B150};
+constexpr kind_data kKind0{0, 4000, 27, 110, rom::kind0_state_record, rom::kind0_companion_data};
+constexpr kind_data kKind1{1, 5000, 80, 320, rom::kind1_state_record, rom::kind1_companion_data};
+constexpr kind_data kKind2{2, 5000, 55, 220, rom::kind2_state_record, rom::kind2_companion_data};
+constexpr kind_data kKind3{3, 5000, 65, 260, rom::kind3_state_record, rom::kind3_companion_data};
+constexpr kind_data kKind4{4, 50000, 95, 380, rom::kind4_state_record, rom::kind4_companion_data};
+constexpr kind_data kKind5{5, 5000, 67, 270, rom::kind5_state_record, rom::kind5_companion_data};
+constexpr kind_data kKind6{6, 5000, 75, 300, rom::kind6_state_record, rom::kind6_companion_data};
+constexpr kind_data kKind7{7, 3000, 35, 140, rom::kind7_state_record, rom::kind7_companion_data};
+constexpr kind_data kKind8{8, 1000, 25, 100, rom::kind8_state_record, rom::kind8_companion_data};
+constexpr kind_data kKind9{9, 5000, 90, 360, rom::kind9_state_record, rom::kind9_companion_data};
+constexpr kind_data kKind11{11, 4000, 20, 80, rom::kind11_state_record, rom::kind11_companion_data};
+constexpr kind_data kKind12{12, 15000, 100, 400, rom::kind12_state_record, rom::kind12_companion_data};
+constexpr kind_data kKind13{13, 20000, 90, 360, rom::kind13_state_record, rom::kind13_companion_data};
+constexpr kind_data kKind14{14, 20000, 75, 300, rom::kind14_state_record, rom::kind14_companion_data};
+constexpr kind_data kKind19{19, 100, 15, 60, rom::kind19_state_record, rom::kind19_companion_data};
+constexpr kind_data kKind20{20, 80, 12, 50, rom::kind20_state_record, rom::kind20_companion_data};
+constexpr kind_data kKind21{21, 160, 17, 70, rom::kind21_state_record, rom::kind21_companion_data};
+constexpr kind_data kKind22{22, 200, 17, 70, rom::kind22_state_record, rom::kind22_companion_data};
+constexpr kind_data kKind23{23, 160, 15, 60, rom::kind23_state_record, rom::kind23_companion_data};
+constexpr kind_data kKind24{24, 400, 30, 120, rom::kind24_state_record, rom::kind24_companion_data};
+constexpr kind_data kKind25{25, 320, 25, 100, rom::kind25_state_record, rom::kind25_companion_data};
+constexpr kind_data kKind26{26, 320, 20, 80, rom::kind26_state_record, rom::kind26_companion_data};
+constexpr kind_data kKind27{27, 400, 2, 10, rom::kind27_state_record, rom::kind27_companion_data};
+constexpr kind_data kKind28{28, 200, 10, 40, rom::kind28_state_record, rom::kind28_companion_data};
+constexpr kind_data kKind29{29, 100, 5, 20, rom::kind29_state_record, rom::kind29_companion_data};
+constexpr kind_data kKind30{30, 300, 15, 60, rom::kind30_state_record, rom::kind30_companion_data};
+constexpr kind_data kKind31{31, 600, 30, 120, rom::kind31_state_record, rom::kind31_companion_data};
+constexpr kind_data kKind32{32, 600, 20, 80, rom::kind32_state_record, rom::kind32_companion_data};
+constexpr kind_data kKind33{33, 800, 30, 120, rom::kind33_state_record, rom::kind33_companion_data};
+constexpr kind_data kKind34{34, 400, 17, 70, rom::kind34_state_record, rom::kind34_companion_data};
+constexpr kind_data kKind35{35, 300, 12, 50, rom::kind35_state_record, rom::kind35_companion_data};
+constexpr kind_data kKind36{36, 500, 22, 90, rom::kind36_state_record, rom::kind36_companion_data};
+constexpr kind_data kKind58{58, 0, 50, 200, rom::kind58_state_record, rom::kind58_companion_data};
 
 // Steps before the random number: counted, kind, flags, score, energy
 // (factor - 1, taken as 0 for factor 0, times the step, plus the base, all in
@@ -98,7 +98,7 @@ void setup_head(const kind_data& d) {
     orb_write16(enemy + object_record::flags, kEnemyFlags);
     orb_write16(enemy + object_record::score_value, d.score);
     cpu.reg[1] = d.energy_step;
-    cpu.reg[0] = load_zx8(kDifficultyFactors + orb_read8(var::game_flags));
+    cpu.reg[0] = load_zx8(rom::difficulty_factor_table + orb_read8(var::game_flags));
     set8(cpu.reg[0], dec<uint8_t>(cpu.reg[0]));
     if (carry()) set8(cpu.reg[0], 0);
     const uint16_t energy = add<uint16_t>(mulu<uint16_t>(cpu.reg[0] & 0xFF, cpu.reg[1]), d.energy_base);

@@ -4,6 +4,7 @@
 // damage and the hit reaction serve the pickup carrier and the set pieces too.
 // Each object routine runs with R20 = its object.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -14,19 +15,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kDirections = 0x07CA50;       // u8 direction index by path_angle_x >> 6
-constexpr uint32_t kFlyerAnimations = 0x07CA60;  // u32 by direction index
-constexpr uint32_t kDirectionFlags = 0x07CA80;   // u16 flag bits by direction index
-constexpr uint32_t kTurretAnimations = 0x07CA90; // u32 by direction index
-constexpr uint32_t kTurretOffsets = 0x07CAB0;    // {s16 dx, s16 dy} by direction index
-constexpr uint32_t kShellBox = 0x07CAD0;
-constexpr uint32_t kBurstBoxes = 0x07CAD4;       // 4 bytes by burst frame 0-2
-constexpr uint32_t kShotGaps = 0x07CAE0;         // u8 by rank tier
-constexpr uint32_t kFlyerHitTable = 0x07CAE4;
-constexpr uint32_t kBurstStrength = 0x07CAEA;    // u8 by rank tier
-constexpr uint32_t kBurstShots = 0x07CAEE;       // u8 by rank tier
-constexpr uint32_t kContactStrength = 0x07CAF2;  // 4 × u8 per type, by rank tier
-constexpr uint32_t kTallyCategories = 0x07CB06;  // u8 per type
 
 constexpr uint32_t kTurretRoutine = 0x07C6A0;
 constexpr uint32_t kFlashRoutine = 0x07C77C;
@@ -72,7 +60,7 @@ constexpr uint8_t bursting = 3;  // until the animation ends
 void direction_flags(uint32_t object, uint8_t index) {
     clear_bit(object + object_record::flags, object_flag::mirror_x);
     orb_write16(object + object_record::flags,
-                logic<uint16_t>(orb_read16(object + object_record::flags) | orb_read16(kDirectionFlags + 2u * index)));
+                logic<uint16_t>(orb_read16(object + object_record::flags) | orb_read16(rom::flyer_direction_flags + 2u * index)));
 }
 
 }  // namespace
@@ -96,7 +84,7 @@ void sub_07C57E() {
     }
 L_07C5B5:
     if (!call(sub_07D203, 0x07C5BA, 0x07C5B5)) return;
-    orb_write8(field(path_object::shot_burst), orb_read8(kBurstShots + actors::rank_tier()));
+    orb_write8(field(path_object::shot_burst), orb_read8(rom::flyer_burst_shots + actors::rank_tier()));
     orb_write16(field(object_record::energy), kFlyerEnergy);
     orb_write16(field(object_record::score_value), kFlyerScore);
     orb_write8(field(object_record::type), 0);
@@ -195,13 +183,13 @@ L_07C6E8:
         cmp<uint8_t>(index, orb_read8(field(path_object::anim_choice)));
         if (ne()) {
             orb_write8(field(path_object::anim_choice), index);
-            cpu.reg[19] = orb_read32(kTurretAnimations + 4u * index);
+            cpu.reg[19] = orb_read32(rom::turret_animations + 4u * index);
             if (!call(sub_061F06, 0x07C70A, 0x07C705)) return;
             direction_flags(cpu.reg[20], index);
         }
     }
     {
-        const uint32_t offset = kTurretOffsets + 4u * orb_read8(field(path_object::anim_choice));
+        const uint32_t offset = rom::turret_offsets + 4u * orb_read8(field(path_object::anim_choice));
         orb_write16(field(object_record::world_x), add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(offset)));
         orb_write16(field(object_record::world_y), add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(offset + 2)));
     }
@@ -299,7 +287,7 @@ L_07C850:
     if (ne()) {
         orb_write8(field(path_object::path_velocity_y), inc<uint8_t>(orb_read8(field(path_object::path_velocity_y))));
         actors::drift(cpu.reg[20]);
-        cpu.reg[10] = kShellBox;
+        cpu.reg[10] = rom::shell_box;
         if (!call(sub_088347, 0x07C877, 0x07C872)) return;
         if (!clear_bit(field(object_record::flags), object_flag::touched)) {
             if (!call(sub_061FB6, 0x07C884, 0x07C87F)) return;
@@ -317,8 +305,8 @@ L_07C8A0:
         const uint8_t frame = orb_read8(field(object_record::frame_index));
         cmp<uint8_t>(frame, kBurstFrames);
         if (carry()) {
-            cpu.reg[16] = orb_read8(kBurstStrength + actors::rank_tier());
-            cpu.reg[10] = kBurstBoxes + 4u * frame;
+            cpu.reg[16] = orb_read8(rom::burst_strength + actors::rank_tier());
+            cpu.reg[10] = rom::burst_boxes + 4u * frame;
             if (!call(sub_08834C, 0x07C8C5, 0x07C8C0)) return;
         } else {
             set_state(shell_state::bursting);
@@ -341,14 +329,14 @@ L_07C8F0:
 // index starts its animation and sets its flag bits. In: R20.
 void sub_07C91B() {
     ROUTINE_ENTRY(0x07C91B);
-    const uint8_t index = orb_read8(kDirections + (orb_read16(field(path_object::path_angle_x)) >> 6));
+    const uint8_t index = orb_read8(rom::flyer_directions + (orb_read16(field(path_object::path_angle_x)) >> 6));
     cmp<uint8_t>(index, orb_read8(field(path_object::anim_choice)));
     if (eq()) {
         ret();
         return;
     }
     orb_write8(field(path_object::anim_choice), index);
-    cpu.reg[19] = orb_read32(kFlyerAnimations + 4u * index);
+    cpu.reg[19] = orb_read32(rom::flyer_animations + 4u * index);
     if (!call(sub_061F06, 0x07C93A, 0x07C935)) return;
     direction_flags(cpu.reg[20], index);
     ret();
@@ -374,7 +362,7 @@ void sub_07C94D() {
     actors::adopt(kShellRoutine);
     const uint32_t tier = actors::rank_tier();
     orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(tier));
-    actors::shot_taken(cpu.reg[20], cursor, orb_read8(kShotGaps + tier), kBurstShots + tier);
+    actors::shot_taken(cpu.reg[20], cursor, orb_read8(rom::flyer_shot_gaps + tier), rom::flyer_burst_shots + tier);
     ret();
 }
 
@@ -384,14 +372,14 @@ void sub_07C94D() {
 void sub_07C9D4() {
     ROUTINE_ENTRY(0x07C9D4);
     cpu.reg[10] = orb_read32(field(object_record::hitbox_data)) + 1;
-    cpu.reg[16] = orb_read8(kContactStrength + 4u * orb_read8(field(object_record::type)) + actors::rank_tier());
+    cpu.reg[16] = orb_read8(rom::contact_strength + 4u * orb_read8(field(object_record::type)) + actors::rank_tier());
     sub_08834C();
 }
 
 // The flyer's hit reaction: sub_07CA05 with its hit table. In: R20.
 void sub_07C9F6() {
     ROUTINE_ENTRY(0x07C9F6);
-    cpu.reg[10] = kFlyerHitTable;
+    cpu.reg[10] = rom::flyer_hit_table;
     sub_07CA01();
 }
 
@@ -427,7 +415,7 @@ void sub_07CA05() {
     set_state(orb_read8(table + 5));
     const uint32_t attacker = kHigh | orb_read16(field(object_record::last_attacker));
     const uint32_t counter = var::tally_records + 32u * orb_read8(attacker + player_record::slot) +
-                             2u * orb_read8(kTallyCategories + orb_read8(field(object_record::type)));
+                             2u * orb_read8(rom::flyer_tally_categories + orb_read8(field(object_record::type)));
     orb_write16(counter, inc<uint16_t>(orb_read16(counter)));
     ret();
 }

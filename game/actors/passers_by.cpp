@@ -4,6 +4,7 @@
 // shots). None registers a hit box. Types 49, 50, 52 and 53 count as live
 // enemies while they play; type 51 does not.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -15,38 +16,22 @@ using namespace guest;
 namespace {
 
 // Type 49.
-constexpr uint32_t k49States = 0x069AAA;
 enum : uint32_t { k49SetUp = 0x069ABE, k49Walk = 0x069B0F, k49Wait = 0x069B28, k49Effect = 0x069B3E, k49Leave = 0x069B4C };
-constexpr uint32_t k49Companion = 0x069B72;
-constexpr uint32_t k49PartData = 0x069B76;
-constexpr uint32_t k49Script = 0x08F43B;
 constexpr uint16_t k49Stop = 1136;
 constexpr uint32_t kPartRoutine = 0x069F31;
-constexpr uint32_t kPartStates = 0x069F3E;
 enum : uint32_t { kPartSetUp = 0x069F46, kPartFollow = 0x069F5F };
-constexpr uint32_t kPartScript = 0x08F480;
 
 // Type 50.
-constexpr uint32_t k50States = 0x069B86;
 enum : uint32_t { k50SetUp = 0x069B96, k50Wait = 0x069BD2, k50Effect = 0x069BFE, k50Leave = 0x069C19 };
-constexpr uint32_t k50Companion = 0x069C38;
-constexpr uint32_t k50Script = 0x096CA2;
-constexpr uint32_t k50ActScript = 0x096CE6;
-constexpr uint32_t kLeaveScript = 0x096CA7;  // types 50 and 52 walking off
 constexpr uint16_t k50Camera = 4736;
 
 // Type 51 and its companion.
-constexpr uint32_t k51States = 0x069C4A;
 enum : uint32_t { k51SetUp = 0x069C56, k51Standing = 0x069C7D, k51Zoomed = 0x069CA7 };
 constexpr uint32_t k51Script = 0x1364A0;
-constexpr uint32_t kZoomScript = 0x096D4C;  // type 51 zoomed, type 52's own
 constexpr uint32_t k51CompanionRoutine = 0x07966D;
 constexpr uint32_t k51CompanionStates = 0x079679;  // branch table, 3 bytes a state
-constexpr uint32_t k51CompanionScript = 0x09001E;
-constexpr uint32_t kStruckScript = 0x090009;  // the companion zoomed, type 52's partner
 
 // Type 52 and its partner.
-constexpr uint32_t k52States = 0x069CCE;
 enum : uint32_t {
     k52SetUp = 0x069CE6,
     k52Wait = 0x069D25,
@@ -55,17 +40,13 @@ enum : uint32_t {
     k52Pause = 0x069D6D,
     k52Leave = 0x069D87,
 };
-constexpr uint32_t k52Companion = 0x069DAC;
 constexpr uint32_t kPartnerRoutine = 0x079718;
 constexpr uint32_t kPartnerStates = 0x079724;  // branch table, 3 bytes a state
 constexpr uint8_t kStrikeSound = 0xAE;
 constexpr uint8_t kStruckSound = 0xCD;
 
 // Type 53, its gun and shots.
-constexpr uint32_t k53States = 0x069DBE;
 enum : uint32_t { k53SetUp = 0x069DCE, k53Slow = 0x069E29, k53Effect = 0x069E56, k53Leave = 0x069E6D };
-constexpr uint32_t k53Companion = 0x069EE2;
-constexpr uint32_t k53Script = 0x099048;
 constexpr uint32_t kSine = 0x100000;
 constexpr uint16_t kBobHeight = 250;
 constexpr uint8_t kEngineSound = 0xE4;
@@ -73,14 +54,11 @@ constexpr uint8_t kHaltSound = 0xD8;
 constexpr uint8_t kSilence = 0xFF;
 constexpr uint32_t kGunFirst = 0x07284A;
 constexpr uint32_t kGunRoutine = 0x07285D;
-constexpr uint32_t kGunStates = 0x072872;
 enum : uint32_t { kGunReady = 0x07288C, kGunFired = 0x0728A9 };
-constexpr uint32_t kGunScript = 0x09906D;
 constexpr uint32_t kExplosion = 0x07B615;
 constexpr uint8_t kExplosionType = 7;
 constexpr uint32_t kShotFirst = 0x072952;
 constexpr uint32_t kShotRoutine = 0x07299F;
-constexpr uint32_t kShotScript = 0x099078;
 constexpr uint16_t kShotReach = 320;
 
 constexpr uint32_t kRemoval = 0x069EF8;
@@ -167,7 +145,7 @@ void sub_069A9E() {
     ROUTINE_ENTRY(0x069A9E);
     const uint32_t actor = cpu.reg[20];
     {
-        const uint32_t step = state_step(k49States, actor);
+        const uint32_t step = state_step(rom::type49_states, actor);
         if (step == k49SetUp) goto L_069ABE;
         if (step == k49Walk) goto L_069B0F;
         if (step == k49Wait) goto L_069B28;
@@ -180,11 +158,11 @@ L_069ABE:  // state 0: set-up
     count_in();
     start_actor(actor, 0x8041, 49);
     orb_write8(actor + target_claim::slot, kNoSlot);
-    cpu.reg[10] = k49Companion;
+    cpu.reg[10] = rom::type49_companion;
     if (!call(sub_077B88, 0x069AD8, 0x069AD3)) return;
-    cpu.reg[19] = k49Script;
+    cpu.reg[19] = rom::type49_script;
     if (!call(sub_061F67, 0x069AE3, 0x069ADE)) return;
-    cpu.reg[10] = k49PartData;
+    cpu.reg[10] = rom::type49_part_data;
     if (!call(sub_069F04, 0x069AEE, 0x069AE9)) return;
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     cpu.reg[0] = 10;
@@ -243,7 +221,7 @@ void sub_069B78() {
     ROUTINE_ENTRY(0x069B78);
     const uint32_t actor = cpu.reg[20];
     {
-        const uint32_t step = state_step(k50States, actor);
+        const uint32_t step = state_step(rom::type50_states, actor);
         if (step == k50SetUp) goto L_069B96;
         if (step == k50Wait) goto L_069BD2;
         if (step == k50Effect) goto L_069BFE;
@@ -255,9 +233,9 @@ L_069B96:  // state 0: set-up
     count_in();
     start_actor(actor, 0x8001, 50);
     orb_write8(actor + target_claim::slot, kNoSlot);
-    cpu.reg[10] = k50Companion;
+    cpu.reg[10] = rom::type50_companion;
     if (!call(sub_077B88, 0x069BB5, 0x069BB0)) return;
-    cpu.reg[19] = k50Script;
+    cpu.reg[19] = rom::type50_script;
     if (!call(sub_061F67, 0x069BC0, 0x069BBB)) return;
     orb_write16(actor + object_record::enemy_timer, 900);
     orb_write8(actor + object_record::state, type50_state::wait);
@@ -271,7 +249,7 @@ L_069BD2:  // state 1: waiting for the timer or the camera
             return;
         }
     }
-    cpu.reg[19] = k50ActScript;
+    cpu.reg[19] = rom::type50_act_script;
     if (!call(sub_061F06, 0x069BEF, 0x069BEA)) return;
     cpu.reg[0] = 59;
     if (!call(sub_0824F0, 0x069BF7, 0x069BF2)) return;
@@ -284,7 +262,7 @@ L_069BFE:  // state 2: while its effect lives
         sub_0620CD();
         return;
     }
-    cpu.reg[19] = kLeaveScript;
+    cpu.reg[19] = rom::leave_script;
     if (!call(sub_061F06, 0x069C13, 0x069C0E)) return;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
     orb_write8(actor + object_record::state, type50_state::walk_off);
@@ -313,7 +291,7 @@ void sub_069C3C() {
     ROUTINE_ENTRY(0x069C3C);
     const uint32_t actor = cpu.reg[20];
     {
-        const uint32_t step = state_step(k51States, actor);
+        const uint32_t step = state_step(rom::type51_states, actor);
         if (step == k51SetUp) goto L_069C56;
         if (step == k51Standing) goto L_069C7D;
         if (step == k51Zoomed) goto L_069CA7;
@@ -335,7 +313,7 @@ L_069C7D:  // state 1: standing
         sub_062094();
         return;
     }
-    cpu.reg[19] = kZoomScript;
+    cpu.reg[19] = rom::zoom_script;
     if (!call(sub_061F67, 0x069C93, 0x069C8E)) return;
     if (!call(sub_0797C0, 0x069C98, 0x069C93)) return;
     double_zoom_offsets(actor);
@@ -360,7 +338,7 @@ void sub_069CC1() {
     ROUTINE_ENTRY(0x069CC1);
     const uint32_t actor = cpu.reg[20];
     {
-        const uint32_t step = state_step(k52States, actor);
+        const uint32_t step = state_step(rom::type52_states, actor);
         if (step == k52SetUp) goto L_069CE6;
         if (step == k52Wait) goto L_069D25;
         if (step == k52Strike) goto L_069D2E;
@@ -373,9 +351,9 @@ void sub_069CC1() {
 L_069CE6:  // state 0: set-up
     count_in();
     start_actor(actor, 1, 52);
-    cpu.reg[10] = k52Companion;
+    cpu.reg[10] = rom::type52_companion;
     if (!call(sub_077B88, 0x069D00, 0x069CFB)) return;
-    cpu.reg[19] = kZoomScript;
+    cpu.reg[19] = rom::zoom_script;
     if (!call(sub_061F67, 0x069D0B, 0x069D06)) return;
     if (!call(sub_0796F9, 0x069D10, 0x069D0B)) return;
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
@@ -420,7 +398,7 @@ L_069D6D:  // state 4: a pause
         sub_0620CD();
         return;
     }
-    cpu.reg[19] = kLeaveScript;
+    cpu.reg[19] = rom::leave_script;
     if (!call(sub_061F67, 0x069D7E, 0x069D79)) return;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
     orb_write8(actor + object_record::state, type52_state::walk_off);
@@ -451,7 +429,7 @@ void sub_069DB0() {
     ROUTINE_ENTRY(0x069DB0);
     const uint32_t actor = cpu.reg[20];
     {
-        const uint32_t step = state_step(k53States, actor);
+        const uint32_t step = state_step(rom::type53_states, actor);
         if (step == k53SetUp) goto L_069DCE;
         if (step == k53Slow) goto L_069E29;
         if (step == k53Effect) goto L_069E56;
@@ -467,9 +445,9 @@ L_069DCE:  // state 0: set-up
     orb_write8(actor + object_record::velocity_x, 50);
     orb_write8(actor + object_record::offset_index, 0);
     orb_write8(actor + target_claim::slot, kNoSlot);
-    cpu.reg[10] = k53Companion;
+    cpu.reg[10] = rom::type53_companion;
     if (!call(sub_077B88, 0x069E04, 0x069DFF)) return;
-    cpu.reg[19] = k53Script;
+    cpu.reg[19] = rom::type53_script;
     if (!call(sub_061F67, 0x069E0F, 0x069E0A)) return;
     if (!call(sub_072825, 0x069E14, 0x069E0F)) return;
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
@@ -565,7 +543,7 @@ void sub_069F31() {
     ROUTINE_ENTRY(0x069F31);
     const uint32_t part = cpu.reg[20];
     {
-        const uint32_t step = state_step(kPartStates, part);
+        const uint32_t step = state_step(rom::type49_part_states, part);
         if (step == kPartSetUp) goto L_069F46;
         if (step == kPartFollow) goto L_069F5F;
         v60_unknown_jump(step, 0x069F3A);
@@ -574,7 +552,7 @@ void sub_069F31() {
 L_069F46:  // state 0: set-up
     orb_write16(part + object_record::flags, 1);
     orb_write8(part + object_record::velocity_y, 1);
-    cpu.reg[19] = kPartScript;
+    cpu.reg[19] = rom::type49_part_script;
     if (!call(sub_061F67, 0x069F57, 0x069F52)) return;
     orb_write8(part + object_record::state, part_state::following);
 
@@ -632,7 +610,7 @@ void sub_07284A() {
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x07284F, 0x07284A)) return;
     orb_write32(cpu.reg[20] + object_record::routine, kGunRoutine);
-    cpu.reg[19] = kGunScript;
+    cpu.reg[19] = rom::gun_script;
     if (!call(sub_061F67, 0x07285A, 0x072855)) return;
     orb_write8(cpu.reg[20] + object_record::state, gun_state::ready);
     sub_07288C();
@@ -646,7 +624,7 @@ void sub_07285D() {
     ROUTINE_ENTRY(0x07285D);
     const uint32_t gun = cpu.reg[20];
     if (test_bit(gun + object_record::flags, object_flag::alive)) {
-        const uint32_t step = state_step(kGunStates, gun);
+        const uint32_t step = state_step(rom::gun_states, gun);
         if (step == kGunReady) {
             sub_07288C();
             return;
@@ -734,7 +712,7 @@ void sub_072938() {
 void sub_072952() {
     ROUTINE_ENTRY(0x072952);
     const uint32_t shot = cpu.reg[20];
-    cpu.reg[19] = kShotScript;
+    cpu.reg[19] = rom::gun_shot_script;
     if (!call(sub_061F67, 0x07295D, 0x072958)) return;
     cpu.reg[10] = linked(shot, object_record::owner);
     const uint32_t gun = cpu.reg[10];
@@ -799,7 +777,7 @@ void sub_07966D() {
     orb_write16(object + object_record::world_y, 588);
     orb_write16(object + object_record::height, static_cast<uint16_t>(-64));
     orb_write8(object + object_record::anim_mode, anim_mode::copy);
-    cpu.reg[19] = k51CompanionScript;
+    cpu.reg[19] = rom::type51_companion_script;
     if (!call(sub_061F06, 0x0796A8, 0x0796A3)) return;
 
 L_0796AB:
@@ -809,7 +787,7 @@ L_0796AB:
         return;
     }
     orb_write8(object + object_record::state, type51_state::zoomed);
-    cpu.reg[19] = kStruckScript;
+    cpu.reg[19] = rom::struck_script;
     if (!call(sub_061F06, 0x0796C7, 0x0796C2)) return;
     if (!call(sub_0797C0, 0x0796CC, 0x0796C7)) return;
     double_zoom_offsets(object);
@@ -864,7 +842,7 @@ void sub_079718() {
     orb_write16(object + object_record::world_y, 1184);
     orb_write16(object + object_record::height, 4);
     orb_write8(object + object_record::anim_mode, anim_mode::copy);
-    cpu.reg[19] = kStruckScript;
+    cpu.reg[19] = rom::struck_script;
     if (!call(sub_061F06, 0x07975F, 0x07975A)) return;
 
 L_079762:

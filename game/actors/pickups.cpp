@@ -5,6 +5,7 @@
 // and side bursts; a type-3 carrier turns into an item when it is defeated or
 // its script ends. Each object routine runs with R20 = its object.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -16,11 +17,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kShadowParams = 0x07CD2C;    // companion data of an item
-constexpr uint32_t kItemAnimations = 0x07CD30;  // u32 by pickup_kind
-constexpr uint32_t kItemBoxes = 0x07CD70;       // 4-byte touch box by pickup_kind
-constexpr uint32_t kItemCallbacks = 0x07CDA0;   // u32 code by pickup_kind
-constexpr uint32_t kPanelTargets = 0x07CDD0;    // {s16 x, s16 y} by player_count × 4 + slot
 constexpr uint32_t kItemStates = 0x07CB40;
 constexpr uint8_t kCollectSound = 167;
 constexpr int16_t kLyingHeight = -96;
@@ -41,21 +37,8 @@ constexpr uint32_t kAttachmentStates = 0x07CFE0;
 constexpr uint32_t kShotStates = 0x07D050;
 constexpr uint32_t kBurstStates = 0x07D140;
 
-constexpr uint32_t kShotGaps = 0x07D534;        // by 4 × type + rank tier
-constexpr uint32_t kBurstShots = 0x07D544;
 constexpr uint32_t kFirstBurstShots = 0x07D548; // the type-1 row, taken at every set-up
-constexpr uint32_t kContactCooldowns = 0x07D554;
-constexpr uint32_t kProbeReloads = 0x07D564;
-constexpr uint32_t kCarrierHitTable = 0x07D578;
-constexpr uint32_t kShotStrength = 0x07D57A;
-constexpr uint32_t kSideBurstStrength = 0x07D58A;
-constexpr uint32_t kAttachmentX = 0x07D59E;
 constexpr uint32_t kAttachmentY = 0x07D5A0;
-constexpr uint32_t kShotBox = 0x07D5A2;
-constexpr uint32_t kProbeBoxes = 0x07D5A6;      // 4 bytes by side
-constexpr uint32_t kSideBurstBox = 0x07D5AE;
-constexpr uint32_t kSideBurstOffsets = 0x07D5B2; // {s16 dx, s16 dy} by side
-constexpr uint32_t kLeftItem = 0x07D5BA;        // the pickup_record a type-3 carrier leaves
 
 constexpr uint32_t kCarrierAnimation = 0x1366D0;
 constexpr uint32_t kAttachmentAnimation = 0x1366D9;
@@ -145,18 +128,18 @@ void sub_07CB0C() {
     orb_write8(field(object_record::attack_kind), 0);
     orb_write16(field(object_record::owner), static_cast<uint16_t>(cpu.reg[20]));
     orb_write32(field(pickup_item::pickup_kind), orb_read32(orb_read32(field(pickup_item::data_pointer))));
-    cpu.reg[19] = orb_read32(kItemAnimations + 4u * orb_read16(field(pickup_item::pickup_kind)));
+    cpu.reg[19] = orb_read32(rom::item_animations + 4u * orb_read16(field(pickup_item::pickup_kind)));
     if (!call(sub_061F06, 0x07CB6D, 0x07CB68)) return;
     orb_write16(field(object_record::height), static_cast<uint16_t>(kLyingHeight));
     if (!game_flag_set(game_flag::placed_objects)) {
         orb_write16(field(object_record::height), 0);
-        cpu.reg[10] = kShadowParams;
+        cpu.reg[10] = rom::shadow_params;
         if (!call(sub_077B88, 0x07CB8D, 0x07CB88)) return;
     }
 L_07CB90:
     orb_write8(field(object_record::attack_kind), 0);
     cpu.reg[16] = 0;
-    cpu.reg[10] = kItemBoxes + 4u * orb_read16(field(pickup_item::pickup_kind));
+    cpu.reg[10] = rom::item_boxes + 4u * orb_read16(field(pickup_item::pickup_kind));
     if (game_flag_set(game_flag::placed_objects)) {
         if (!call(sub_088185, 0x07CBAD, 0x07CBA8)) return;
     } else {
@@ -179,7 +162,7 @@ L_07CB90:
         if (!clear_bit(player + object_record::flags, object_flag::hit)) continue;
         if (!clear_bit(field(object_record::flags), object_flag::alive)) continue;
         cpu.reg[15] = player;
-        if (!call_at(orb_read32(kItemCallbacks + 4u * orb_read16(field(pickup_item::pickup_kind))), 0x07CBFB, 0x07CBF6))
+        if (!call_at(orb_read32(rom::item_callbacks + 4u * orb_read16(field(pickup_item::pickup_kind))), 0x07CBFB, 0x07CBF6))
             return;
         cpu.reg[0] = kCollectSound;
         if (!call(sub_088F98, 0x07CC05, 0x07CC00)) return;
@@ -193,7 +176,7 @@ L_07CC20:
     {
         const uint32_t slot = orb_read8(orb_read32(field(pickup_item::pickup_collector)) + player_record::slot);
         const uint8_t index = static_cast<uint8_t>(4u * orb_read8(var::backup_primary + backup_record::player_count) + slot);
-        orb_write32(field(pickup_item::pickup_target_x), orb_read32(kPanelTargets + 4u * index));
+        orb_write32(field(pickup_item::pickup_target_x), orb_read32(rom::panel_targets + 4u * index));
     }
     cpu.reg[0] = load_sx16(field(pickup_item::pickup_target_x));
     cpu.reg[1] = load_sx16(field(pickup_item::pickup_target_y));
@@ -300,7 +283,7 @@ void sub_07CE1C() {
 void sub_07CE30() {
     ROUTINE_ENTRY(0x07CE30);
     if (!call(sub_07AA8D, 0x07CE35, 0x07CE30)) return;
-    cpu.reg[10] = kCarrierHitTable;
+    cpu.reg[10] = rom::carrier_hit_table;
     if (!call(sub_07CA05, 0x07CE3F, 0x07CE3A)) return;
     switch (state()) {
     case path_state::setup: break;
@@ -333,7 +316,7 @@ L_07CEB0:
         } else {
             if (!call(sub_07C9D4, 0x07CEC3, 0x07CEBE)) return;
             if (test_bit(field(object_record::flags), object_flag::touched))
-                orb_write32(field(path_object::contact_cooldown), carrier_byte(kContactCooldowns, cpu.reg[20]));
+                orb_write32(field(path_object::contact_cooldown), carrier_byte(rom::contact_cooldowns, cpu.reg[20]));
         }
     }
     test<uint16_t>(orb_read16(field(path_object::side_probe_timers)));
@@ -387,7 +370,7 @@ L_07CF90:
     if (eq()) {
         orb_write32(field(object_record::routine), kItemRoutine);
         set_state(item_state::setup);
-        orb_write32(field(pickup_item::data_pointer), kLeftItem);
+        orb_write32(field(pickup_item::data_pointer), rom::left_item);
         ret();
         return;
     }
@@ -418,7 +401,7 @@ void sub_07CFC2() {
     cpu.reg[19] = kAttachmentAnimation;
     if (!call(sub_061F06, 0x07D00D, 0x07D008)) return;
 L_07D010:
-    place_beside(carrier, kAttachmentX, kAttachmentY);
+    place_beside(carrier, rom::attachment_x, kAttachmentY);
     if (!call(sub_061FB6, 0x07D02F, 0x07D02A)) return;
     if (!call(sub_062044, 0x07D034, 0x07D02F)) return;
     sub_062094();
@@ -457,8 +440,8 @@ L_07D0C0:
     orb_write8(field(path_object::timer), dec<uint8_t>(orb_read8(field(path_object::timer))));
     if (ne()) {
         actors::drift(cpu.reg[20]);
-        cpu.reg[16] = carrier_byte(kShotStrength, carrier);
-        cpu.reg[10] = kShotBox;
+        cpu.reg[16] = carrier_byte(rom::carrier_shot_strength, carrier);
+        cpu.reg[10] = rom::carrier_shot_box;
         if (!call(sub_08834C, 0x07D0EA, 0x07D0E5)) return;
         if (!test_bit(field(object_record::flags), object_flag::touched)) {
             if (!call(sub_061FB6, 0x07D0F7, 0x07D0F2)) return;
@@ -501,8 +484,8 @@ L_07D180:
     cmp<uint8_t>(orb_read8(field(object_record::frame_index)), kBurstHitFrame);
     if (eq()) {
         set_state(child_state::spent);
-        cpu.reg[16] = carrier_byte(kSideBurstStrength, carrier);
-        cpu.reg[10] = kSideBurstBox;
+        cpu.reg[16] = carrier_byte(rom::side_burst_strength, carrier);
+        cpu.reg[10] = rom::side_burst_box;
         if (!call(sub_08834C, 0x07D1A5, 0x07D1A0)) return;
     }
     goto L_07D1C8;
@@ -513,7 +496,7 @@ L_07D1B0:
 L_07D1C8:
     if (test_bit(carrier + object_record::flags, object_flag::defeated)) goto L_07D1F0;
     {
-        const uint32_t pair = kSideBurstOffsets + 4u * orb_read8(field(object_record::type));
+        const uint32_t pair = rom::side_burst_offsets + 4u * orb_read8(field(object_record::type));
         place_beside(carrier, pair, pair + 2);
     }
     if (!call(sub_062044, 0x07D1EC, 0x07D1E7)) return;
@@ -541,8 +524,8 @@ void sub_07D408() {
     if (!call(sub_088CA5, 0x07D461, 0x07D45C)) return;
     actors::adopt(kShotRoutine);
     orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(actors::rank_tier()));
-    actors::shot_taken(cpu.reg[20], cursor, carrier_byte(kShotGaps, cpu.reg[20]),
-                       kBurstShots + 4u * orb_read8(field(object_record::type)) + actors::rank_tier());
+    actors::shot_taken(cpu.reg[20], cursor, carrier_byte(rom::carrier_shot_gaps, cpu.reg[20]),
+                       rom::carrier_burst_shots + 4u * orb_read8(field(object_record::type)) + actors::rank_tier());
     ret();
 }
 
@@ -564,7 +547,7 @@ void sub_07D4A2() {
         return;
     }
     orb_write8(timer, 0);
-    cpu.reg[10] = kProbeBoxes + 4u * side;
+    cpu.reg[10] = rom::carrier_probe_boxes + 4u * side;
     if (!call(sub_088347, 0x07D4DD, 0x07D4D8)) return;
     if (!clear_bit(field(object_record::flags), object_flag::touched)) {
         ret();
@@ -578,7 +561,7 @@ void sub_07D4A2() {
     if (!call(sub_088CA5, 0x07D4F1, 0x07D4EC)) return;
     actors::adopt(kBurstRoutine);
     orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(side));
-    orb_write8(timer, carrier_byte(kProbeReloads, cpu.reg[20]));
+    orb_write8(timer, carrier_byte(rom::probe_reloads, cpu.reg[20]));
     orb_write8(field(object_record::frame_index), 0);
     if (!call(sub_06200F, 0x07D51D, 0x07D518)) return;
     ret();

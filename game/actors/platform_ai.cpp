@@ -7,6 +7,7 @@
 // thrown object come first, in address order.
 #include "game/actors/platform_ai.h"
 
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
@@ -25,21 +26,11 @@ constexpr uint8_t setup = 0, flying = 1, setup_again = 2;
 }  // namespace thrown_state
 
 // The probe boxes of the decision's tests.
-constexpr uint32_t kProbeRight = 0x07AE1A;
-constexpr uint32_t kProbeLeft = 0x07AE22;
-constexpr uint32_t kProbeNext = 0x07AE2A;
-constexpr uint32_t kProbePrevious = 0x07AE32;
+constexpr uint32_t kProbeLeft = rom::ai_probe_boxes + 8;
+constexpr uint32_t kProbeNext = rom::ai_probe_boxes + 16;
+constexpr uint32_t kProbePrevious = rom::ai_probe_boxes + 24;
 
 // AI type 0's data.
-constexpr uint32_t kType0Boxes = 0x07AE5A;        // strike box (probe 0), probe 1
-constexpr uint32_t kType0AttackStates = 0x07AE6A;  // a state per probe box
-constexpr uint32_t kType0Throw = 0x07AE6C;        // s8 x step, s8 y step, s16 x, s16 y offsets
-constexpr uint32_t kType0ThrownBox = 0x07AE72;
-constexpr uint32_t kType0HitStates = 0x07AE76;
-constexpr uint32_t kType0StunFrames = 0x07AE79;
-constexpr uint32_t kType0WindupFrames = 0x07AE7D;
-constexpr uint32_t kType0StrikeStrengths = 0x07AE81;
-constexpr uint32_t kType0ThrowStrengths = 0x07AE85;
 constexpr uint32_t kStrikeAnimation = 0x134B02;
 constexpr uint32_t kThrowAnimation = 0x134B09;
 constexpr uint32_t kThrownAnimation = 0x134B10;
@@ -168,8 +159,8 @@ void sub_07A278() {
     if (!call(sub_07AAA8, 0x07A27B, 0x07A278)) return;
     if (!call(sub_07AA8D, 0x07A27E, 0x07A27B)) return;
     if (!call(sub_07AA53, 0x07A281, 0x07A27E)) return;
-    cpu.reg[10] = kType0StunFrames;
-    cpu.reg[11] = kType0HitStates;
+    cpu.reg[10] = rom::ai_stun_frames;
+    cpu.reg[11] = rom::ai_hit_states;
     if (!call(sub_07A980, 0x07A28D, 0x07A28A)) return;
     const uint32_t state = load_zx8(o + object_record::state);
     switch (state) {
@@ -223,8 +214,8 @@ L_07A310:  // the blow lands once, as the animation reaches frame 1
     cmp<uint8_t>(orb_read8(o + object_record::frame_index), 1);
     if (eq()) {
         set_state(o, ai_type0_state::strike_recover);
-        cpu.reg[10] = kType0Boxes;
-        cpu.reg[16] = load_zx8(kType0StrikeStrengths + nibble(o));
+        cpu.reg[10] = rom::ai_type0_boxes;
+        cpu.reg[16] = load_zx8(rom::ai_type0_strike_strengths + nibble(o));
         if (!call(sub_088431, 0x07A32B, 0x07A328)) return;
     }
     sub_07A523();
@@ -287,18 +278,18 @@ void sub_07A3DA() {
     {
         add_state(o, 1);
         const uint32_t owner = owner_of(o);
-        uint32_t x_step = load_sx8(kType0Throw), x_offset = load_sx16(kType0Throw + 2);
+        uint32_t x_step = load_sx8(rom::ai_type0_throw), x_offset = load_sx16(rom::ai_type0_throw + 2);
         if (test_bit(owner, object_flag::mirror_x)) {
             x_step = neg<uint8_t>(x_step);
             x_offset = neg<uint16_t>(x_offset);
             set_bit(o, object_flag::mirror_x);
         }
         orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(x_step));
-        orb_write8(o + object_record::velocity_y, orb_read8(kType0Throw + 1));
+        orb_write8(o + object_record::velocity_y, orb_read8(rom::ai_type0_throw + 1));
         orb_write16(o + object_record::world_x,
                     static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + x_offset));
         orb_write16(o + object_record::world_y,
-                    static_cast<uint16_t>(orb_read16(owner + object_record::world_y) + orb_read16(kType0Throw + 4)));
+                    static_cast<uint16_t>(orb_read16(owner + object_record::world_y) + orb_read16(rom::ai_type0_throw + 4)));
         orb_write16(o + object_record::height, 224);
         orb_write8(o + object_record::anim_mode, anim_mode::pointer);
         cpu.reg[19] = kThrownAnimation;
@@ -310,8 +301,8 @@ L_07A420:
     if (!call(sub_062044, 0x07A42D, 0x07A42A)) return;
     if (!call(sub_062094, 0x07A432, 0x07A42F)) return;
     if (clear_bit(o, object_flag::listed)) {
-        cpu.reg[10] = kType0ThrownBox;
-        cpu.reg[16] = load_zx8(kType0ThrowStrengths + nibble(o));
+        cpu.reg[10] = rom::ai_type0_thrown_box;
+        cpu.reg[16] = load_zx8(rom::ai_type0_throw_strengths + nibble(o));
         if (!call(sub_08834C, 0x07A44A, 0x07A447)) return;
         if (!test_bit(o, object_flag::touched)) {
             ret();
@@ -622,14 +613,14 @@ void sub_07A7B0() {
     }
     const uint8_t side = (orb_read8(o + pe::ai_probe_side) + 1) & 1;
     orb_write8(o + pe::ai_probe_side, side);
-    cpu.reg[10] = kType0Boxes + 8 * side;
+    cpu.reg[10] = rom::ai_type0_boxes + 8 * side;
     if (!call(sub_08842C, 0x07A7F5, 0x07A7F2)) return;
     if (!test_bit(o, object_flag::touched)) {
         ret();
         return;
     }
-    orb_write8(o + pe::ai_attack_timer, orb_read8(kType0WindupFrames + nibble(o)));
-    set_state(o, orb_read8(kType0AttackStates + side));
+    orb_write8(o + pe::ai_attack_timer, orb_read8(rom::ai_type0_windup_frames + nibble(o)));
+    set_state(o, orb_read8(rom::ai_type0_attack_states + side));
     pop();  // our own return address: the action ends here
     sub_07A523();
 }
@@ -654,7 +645,7 @@ void sub_07A81E() {
         const uint16_t x = add<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
         cmp<uint16_t>(x, orb_read16(segment(o) + pl::right));
         if (!less()) break;
-        cpu.reg[10] = kProbeRight;
+        cpu.reg[10] = rom::ai_probe_boxes;
         if (!call(sub_07A957, 0x07A8C3, 0x07A8C0)) return;
         passed = eq();
         break;
@@ -725,8 +716,8 @@ void sub_07A957() {
 // program).
 void sub_07A976() {
     ROUTINE_ENTRY(0x07A976);
-    cpu.reg[10] = kType0StunFrames;
-    cpu.reg[11] = kType0HitStates;
+    cpu.reg[10] = rom::ai_stun_frames;
+    cpu.reg[11] = rom::ai_hit_states;
     sub_07A980();
 }
 

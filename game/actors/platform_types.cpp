@@ -4,6 +4,7 @@
 // flies out, turns and comes back. Also a short effect at a parent's place
 // and a random pick of a player in play, which other actors use.
 #include "game/actors/platform_ai.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -18,12 +19,8 @@ namespace pl = platform_list;
 namespace {
 
 // Short effect.
-constexpr uint32_t kEffectOffsets = 0x07BB66;  // s16 x, s16 y per type
 constexpr uint32_t kEffectAnimation = 0x134B1E;
 constexpr uint8_t kEffectSound = 205;
-// Random player.
-constexpr uint32_t kPlayerPicks = 0x07BAD2;    // 4 bytes per set of slot bits
-constexpr uint32_t kPlayerOffsets = 0x07BB10;  // u16 per pick
 
 // Types 1 and 4.
 constexpr uint32_t kType1States = 0x07BBF7;
@@ -161,7 +158,7 @@ void sub_07B615() {
     {
         add_state(o, 1);
         const uint32_t owner = owner_of(o);
-        const uint32_t offsets = kEffectOffsets + 4 * orb_read8(o + object_record::type);
+        const uint32_t offsets = rom::platform_effect_offsets + 4 * orb_read8(o + object_record::type);
         orb_write16(o + object_record::world_x,
                     static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + orb_read16(offsets)));
         orb_write16(o + object_record::world_y,
@@ -200,12 +197,12 @@ void sub_07B78A() {
     push(cpu.reg[0]);
     if (!call(sub_06925A, 0x07B796, 0x07B793)) return;
     const uint32_t slots = pop();
-    cpu.reg[0] = test<uint8_t>(orb_read8(kPlayerPicks + 4 * slots + (cpu.reg[0] & 3)));
+    cpu.reg[0] = test<uint8_t>(orb_read8(rom::player_picks + 4 * slots + (cpu.reg[0] & 3)));
     if (eq()) {
         ret();
         return;
     }
-    cpu.reg[19] = kHigh | static_cast<uint16_t>(0x8000 + orb_read16(kPlayerOffsets + 2 * cpu.reg[0]));
+    cpu.reg[19] = kHigh | static_cast<uint16_t>(0x8000 + orb_read16(rom::pick_player_offsets + 2 * cpu.reg[0]));
     test_bit(cpu.reg[19], 0);
     ret();
 }

@@ -6,6 +6,7 @@
 // the decorations that cross from that layer into the playfield or zoom with
 // it.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -21,8 +22,6 @@ constexpr uint16_t kCentreY = 112;
 
 // Indicator.
 constexpr uint32_t kIndicatorStates = 0x079931;  // branch table, 3 bytes a state
-constexpr uint32_t kIcons = 0x079ED4;            // u8 per camera_script_hold value
-constexpr uint32_t kIconScripts = 0x079EE0;      // u32 per icon number
 constexpr uint16_t kIndicatorX = 272;
 constexpr uint16_t kIndicatorY = 56;
 constexpr uint16_t kTopKey = 351;
@@ -48,7 +47,6 @@ constexpr uint32_t kAreaDecoration = 0x0812CD;
 constexpr uint32_t kLayerDecoration = 0x081322;
 constexpr uint32_t kAreaDecorationStates = 0x0812D4;
 constexpr uint32_t kLayerDecorationStates = 0x081329;
-constexpr uint32_t kDecorations[4] = {0x081556, 0x081560, 0x08156A, 0x081574};
 
 // The objects' states, the places of their branch tables' entries.
 namespace indicator_state {
@@ -158,14 +156,14 @@ L_079952:  // state 1: shown
         orb_write8(object + object_record::enemy_timer, count);
         if (eq()) orb_write8(object + object_record::state, indicator_state::hidden);
     }
-    cpu.reg[0] = load_zx8(kIcons + orb_read8(var::camera_script_hold));
+    cpu.reg[0] = load_zx8(rom::hold_icons + orb_read8(var::camera_script_hold));
     test<uint8_t>(cpu.reg[0]);
     if (eq()) {
         orb_write8(object + object_record::state, indicator_state::no_icon);
         ret();
         return;
     }
-    cpu.reg[19] = orb_read32(kIconScripts + 4u * cpu.reg[0]);
+    cpu.reg[19] = orb_read32(rom::icon_scripts + 4u * cpu.reg[0]);
     if (!call(sub_061F06, 0x079983, 0x07997E)) return;
     cpu.reg[0] = kTopKey;
     sub_0620DC();
@@ -181,7 +179,7 @@ L_07998E:  // state 2: hidden
     return;
 
 L_0799A2:  // state 3: no icon
-    test<uint8_t>(orb_read8(kIcons + orb_read8(var::camera_script_hold)));
+    test<uint8_t>(orb_read8(rom::hold_icons + orb_read8(var::camera_script_hold)));
     if (eq()) {
         ret();
         return;
@@ -333,7 +331,7 @@ L_081292:  // state 5: done
 void sub_0812B2() {
     ROUTINE_ENTRY(0x0812B2);
     orb_write32(cpu.reg[20] + object_record::routine, kAreaDecoration);
-    cpu.reg[10] = kDecorations[0];
+    cpu.reg[10] = rom::area_decoration_a;
     sub_0812CD();
 }
 
@@ -341,7 +339,7 @@ void sub_0812B2() {
 void sub_0812C1() {
     ROUTINE_ENTRY(0x0812C1);
     orb_write32(cpu.reg[20] + object_record::routine, kAreaDecoration);
-    cpu.reg[10] = kDecorations[1];
+    cpu.reg[10] = rom::area_decoration_b;
     sub_0812CD();
 }
 
@@ -386,7 +384,7 @@ L_0812F9:  // state 2: zoomed
 void sub_081308() {
     ROUTINE_ENTRY(0x081308);
     orb_write32(cpu.reg[20] + object_record::routine, kLayerDecoration);
-    cpu.reg[10] = kDecorations[2];
+    cpu.reg[10] = rom::layer_decoration_a;
     sub_081322();
 }
 
@@ -394,7 +392,7 @@ void sub_081308() {
 void sub_081316() {
     ROUTINE_ENTRY(0x081316);
     orb_write32(cpu.reg[20] + object_record::routine, kLayerDecoration);
-    cpu.reg[10] = kDecorations[3];
+    cpu.reg[10] = rom::layer_decoration_b;
     sub_081322();
 }
 

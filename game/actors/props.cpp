@@ -3,6 +3,7 @@
 // either plays its animation out, waits, blinks and goes, or is knocked away
 // bouncing until it leaves the screen. Props do not count as live enemies.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -12,15 +13,6 @@
 using namespace guest;
 
 namespace {
-
-// ROM tables by prop type.
-constexpr uint32_t kRoutines = 0x081ABA;        // u32
-constexpr uint32_t kAnimations = 0x081AD2;      // u32
-constexpr uint32_t kKnockAnimations = 0x081AEA; // u32
-constexpr uint32_t kEnergy = 0x081B1A;          // u16
-constexpr uint32_t kScores = 0x081B26;          // u16
-constexpr uint32_t kHitSounds = 0x081B32;       // u8
-constexpr uint32_t kCompanions = 0x081B3A;      // 4 bytes
 
 // The prop routines the table holds: two translated, three whose first frame
 // is all there is.
@@ -73,7 +65,7 @@ void sub_0815E2() {
     const uint32_t prop = cpu.reg[20];
     cpu.reg[19] = orb_read32(prop + prop_record::data_pointer);
     orb_write8(prop + object_record::type, orb_read8(cpu.reg[19]));
-    const uint32_t routine = orb_read32(kRoutines + 4u * prop_type(prop));
+    const uint32_t routine = orb_read32(rom::prop_routines + 4u * prop_type(prop));
     orb_write32(prop + object_record::routine, routine);
     switch (routine) {
     case kBreakable: sub_0815F6(); return;
@@ -246,17 +238,17 @@ void sub_08199B() {
     orb_write8(prop + object_record::anim_mode, anim_mode::copy);
     orb_write8(prop + prop_record::flash_timer, 0);
     const uint8_t type = prop_type(prop);
-    orb_write16(prop + object_record::energy, orb_read16(kEnergy + 2u * type));
-    orb_write16(prop + object_record::score_value, orb_read16(kScores + 2u * type));
+    orb_write16(prop + object_record::energy, orb_read16(rom::prop_energy + 2u * type));
+    orb_write16(prop + object_record::score_value, orb_read16(rom::prop_scores + 2u * type));
     orb_write16(prop + object_record::height, 0);
-    cpu.reg[19] = orb_read32(kAnimations + 4u * type);
+    cpu.reg[19] = orb_read32(rom::prop_animations + 4u * type);
     if (!call(sub_061F06, 0x0819C9, 0x0819C4)) return;
     cmp<uint8_t>(prop_type(prop), kNoCompanion);
     if (eq()) {
         ret();
         return;
     }
-    cpu.reg[10] = kCompanions + 4u * prop_type(prop);
+    cpu.reg[10] = rom::prop_companions + 4u * prop_type(prop);
     if (!call(sub_077B88, 0x0819E0, 0x0819DB)) return;
     ret();
 }
@@ -270,7 +262,7 @@ void sub_0819E3() {
     const uint32_t prop = cpu.reg[20];
     if (clear_bit(prop + object_record::flags, object_flag::hit)) {
         orb_write8(prop + prop_record::flash_timer, kFlashFrames);
-        cpu.reg[0] = load_zx8(kHitSounds + prop_type(prop));
+        cpu.reg[0] = load_zx8(rom::prop_hit_sounds + prop_type(prop));
         if (!call(sub_088F98, 0x081A02, 0x0819FD)) return;
     }
     if (clear_bit(prop + object_record::flags, object_flag::defeated)) {
@@ -307,7 +299,7 @@ void sub_081A5C() {
         return;
     }
     orb_write8(prop + object_record::velocity_x, neg<uint8_t>(orb_read8(prop + object_record::velocity_x)));
-    cpu.reg[19] = orb_read32(kKnockAnimations + 4u * prop_type(prop));
+    cpu.reg[19] = orb_read32(rom::prop_knock_animations + 4u * prop_type(prop));
     if (!call(sub_061F06, 0x081A7D, 0x081A78)) return;
     ret();
 }

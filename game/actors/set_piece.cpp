@@ -6,6 +6,7 @@
 // in. Every routine runs with R20 = the running object.
 #include "game/actors/common.h"
 #include "game/actors/running_object.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -25,24 +26,11 @@ constexpr uint32_t kFaderRoutine = 0x083502;
 constexpr uint32_t kWaitingRoutine = 0x083106;
 constexpr uint32_t kLeavingRoutine = 0x083118;
 constexpr uint32_t kShortEffect = 0x07B615;
-constexpr uint32_t kBodyAnimation = 0x090474;
-constexpr uint32_t kBodyHits = 0x083692;        // flash frames by rank, state after a hit, after the defeat
-constexpr uint32_t kFirstAnimations = 0x08362C;  // u32 per 4 x phase + cycle
-constexpr uint32_t kPhaseLengths = 0x08368C;     // u8 per phase
-constexpr uint32_t kAppearAnimation = 0x090469;
-constexpr uint32_t kAttackKinds = 0x0835E8;      // u8 per 2 x cycle + random bit
-constexpr uint32_t kAttackAnimations = 0x0835F0; // u32 per attack kind
-constexpr uint32_t kAttackBoxes = 0x083604;      // two 4-byte boxes per attack kind
-constexpr uint32_t kAttackStrength = 0x083698;   // u8 by rank
 constexpr uint32_t kBodyStates = 0x083152;       // the state tables' places
 constexpr uint32_t kFirstStates = 0x08328A;
 constexpr uint32_t kSecondStates = 0x083402;
 constexpr uint32_t kFaderStates = 0x08350C;
 constexpr uint32_t kGuardStates = 0x083800;
-constexpr uint32_t kGuardAnimation = 0x0922F8;
-constexpr uint32_t kGuardWait = 0x0841D4;        // u8 by rank
-constexpr uint32_t kGuardStrength = 0x0841D8;    // u8 by rank
-constexpr uint32_t kGuardBox = 0x0841DC;
 
 constexpr int16_t kStartX = 0x4000;   // camera x where the set piece starts
 constexpr uint16_t kFlagsRunning = 1;
@@ -188,7 +176,7 @@ void sub_083118() {
 // and the camera controller, and the hidden wait for area 5. In: R20.
 void sub_08312C() {
     ROUTINE_ENTRY(0x08312C);
-    cpu.reg[10] = kBodyHits;
+    cpu.reg[10] = rom::set_piece_body_hits;
     if (!call(sub_07CA05, 0x083136, 0x083131)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     switch (cpu.reg[0]) {
@@ -208,7 +196,7 @@ L_083172:  // start
     orb_write16(field(object_record::energy), kBodyEnergy);
     orb_write16(field(object_record::score_value), kBodyScore);
     orb_write8(field(object_record::type), kBodyType);
-    cpu.reg[19] = kBodyAnimation;
+    cpu.reg[19] = rom::set_piece_body_animation;
     if (!call(sub_061F06, 0x08319C, 0x083197)) return;
     cpu.reg[0] = kBodyBar;
     if (!call(sub_06978D, 0x0831A5, 0x0831A0)) return;
@@ -296,7 +284,7 @@ L_0832D4:  // a new cycle
     next_state();
     orb_write8(field(spr::cycle), static_cast<uint8_t>((orb_read8(field(spr::cycle)) + 1) & 3));
     orb_write8(field(spr::phase), 0);
-    orb_write8(field(spr::phase_timer), orb_read8(kPhaseLengths));
+    orb_write8(field(spr::phase_timer), orb_read8(rom::set_piece_phase_lengths));
     if (!call(sub_0833CF, 0x0832F1, 0x0832EC)) return;
 L_0832F6:  // phase 0
     if (!call(sub_0833E6, 0x0832FB, 0x0832F6)) return;
@@ -375,14 +363,14 @@ L_0833B5:
 // The phase's length into the phase timer. In: R20 = the first part.
 void sub_0833C2() {
     ROUTINE_ENTRY(0x0833C2);
-    orb_write8(field(spr::phase_timer), orb_read8(kPhaseLengths + orb_read8(field(spr::phase))));
+    orb_write8(field(spr::phase_timer), orb_read8(rom::set_piece_phase_lengths + orb_read8(field(spr::phase))));
     ret();
 }
 
 // Starts the first part's animation for its phase and cycle. In: R20.
 void sub_0833CF() {
     ROUTINE_ENTRY(0x0833CF);
-    cpu.reg[19] = orb_read32(kFirstAnimations + 4u * (4u * orb_read8(field(spr::phase)) + orb_read8(field(spr::cycle))));
+    cpu.reg[19] = orb_read32(rom::set_piece_first_animations + 4u * (4u * orb_read8(field(spr::phase)) + orb_read8(field(spr::cycle))));
     sub_061F06();
 }
 
@@ -423,7 +411,7 @@ L_08341A:  // waiting for phase 2
     }
     next_state();
     orb_write16(field(object_record::height), 160);
-    cpu.reg[19] = kAppearAnimation;
+    cpu.reg[19] = rom::set_piece_appear_animation;
     if (!call(sub_061F06, 0x083439, 0x083434)) return;
 L_08343E:  // shown, until phase 3
     if (phase() != 3) goto L_0834E4;
@@ -431,8 +419,8 @@ L_08343E:  // shown, until phase 3
     if (!call(sub_06925A, 0x08344D, 0x083448)) return;
     cpu.reg[0] &= 1;
     orb_write8(field(object_record::attack_kind),
-               orb_read8(kAttackKinds + 2u * orb_read8(first_part() + spr::cycle) + cpu.reg[0]));
-    cpu.reg[19] = orb_read32(kAttackAnimations + 4u * orb_read8(field(object_record::attack_kind)));
+               orb_read8(rom::set_piece_attack_kinds + 2u * orb_read8(first_part() + spr::cycle) + cpu.reg[0]));
+    cpu.reg[19] = orb_read32(rom::set_piece_attack_animations + 4u * orb_read8(field(object_record::attack_kind)));
     if (!call(sub_061F06, 0x083479, 0x083474)) return;
     set_bit(body() + object_record::flags, object_flag::hidden);
 L_083490:  // attack, until phase 4
@@ -444,10 +432,10 @@ L_083490:  // attack, until phase 4
         ret();
         return;
     }
-    cpu.reg[16] = by_rank(kAttackStrength);
-    cpu.reg[10] = kAttackBoxes + 8u * orb_read8(field(object_record::attack_kind));
+    cpu.reg[16] = by_rank(rom::set_piece_attack_strength);
+    cpu.reg[10] = rom::set_piece_attack_boxes + 8u * orb_read8(field(object_record::attack_kind));
     if (!call(sub_08834C, 0x0834C3, 0x0834BE)) return;
-    cpu.reg[10] = kAttackBoxes + 8u * orb_read8(field(object_record::attack_kind)) + 4;
+    cpu.reg[10] = rom::set_piece_attack_boxes + 8u * orb_read8(field(object_record::attack_kind)) + 4;
     if (!call(sub_08834C, 0x0834CC, 0x0834C7)) return;
     if (!call(sub_0835B8, 0x0834D1, 0x0834CC)) return;
     if (!call(sub_061FB6, 0x0834D6, 0x0834D1)) return;
@@ -568,7 +556,7 @@ L_083808:  // start
     next_state();
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write16(field(object_record::height), static_cast<uint16_t>(-64));
-    cpu.reg[19] = kGuardAnimation;
+    cpu.reg[19] = rom::set_piece_guard_animation;
     if (!call(sub_061F06, 0x08381A, 0x083815)) return;
     orb_write8(field(spr::home_area), orb_read8(var::area));
     orb_write16(field(object_record::energy), 100);
@@ -576,7 +564,7 @@ L_083808:  // start
     orb_write8(field(spr::flash_timer), 0);
 L_083834:  // rest
     next_state();
-    orb_write8(field(spr::countdown), by_rank(kGuardWait));
+    orb_write8(field(spr::countdown), by_rank(rom::set_piece_guard_wait));
 L_083843:  // wait
     count_down(spr::countdown);
     if (ne()) goto L_0838AE;
@@ -590,8 +578,8 @@ L_08385C:  // attack
     if (!call(sub_061FB6, 0x083861, 0x08385C)) return;
     cmp<uint8_t>(orb_read8(field(object_record::frame_index)), 17);
     if (not_higher()) {
-        cpu.reg[10] = kGuardBox;
-        cpu.reg[16] = by_rank(kGuardStrength);
+        cpu.reg[10] = rom::set_piece_guard_box;
+        cpu.reg[16] = by_rank(rom::set_piece_guard_strength);
         if (!call(sub_08834C, 0x08387D, 0x083878)) return;
         goto L_0838AE;
     }

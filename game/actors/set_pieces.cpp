@@ -7,6 +7,7 @@
 // object routine runs with R20 = its object.
 #include "game/actors/common.h"
 #include "game/actors/platform_ai.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -18,7 +19,6 @@ using namespace guest;
 namespace {
 
 // ---- the camera-triggered enemy ----
-constexpr uint32_t kCameraStates = 0x082B78;    // u32 per state
 constexpr uint32_t kCameraHitStates = 0x083064;
 constexpr uint32_t kCameraStunFrames = 0x083068;
 constexpr uint32_t kGenericStart = 0x07A4F5;
@@ -47,18 +47,7 @@ constexpr uint8_t setup = 0, wait_window = 1, flight = 2, wait_rider = 3, stun =
 
 // ---- the rider carrier ----
 constexpr uint32_t kCarrierStates = 0x08428A;   // 3-byte branches by state
-constexpr uint32_t kRidingRoutines = 0x08467C;  // u32 by rider type
-constexpr uint32_t kRouteJumps = 0x084690;      // {s16 dx, s16 dy} by route
-constexpr uint32_t kRouteSteps = 0x0846B0;      // {s8 x, s8 y} by route
-constexpr uint32_t kRouteFrames = 0x0846C0;     // u8 by route
-constexpr uint32_t kLandedRoutines = 0x0846C8;  // u32 by rider type
 constexpr uint32_t kLandedData = 0x0846DC;      // 2 bytes for type 2, then 2 for type 3
-constexpr uint32_t kRidingAnimations = 0x0846E0; // u32 by rider type
-constexpr uint32_t kCarrierHitTable = 0x0846F4;
-constexpr uint32_t kAttackCooldowns = 0x0846FA; // u8 by rank tier
-constexpr uint32_t kRiderHitStates = 0x0846FE;
-constexpr uint32_t kRiderStunFrames = 0x084701;
-constexpr uint32_t kRiderStates = 0x0844D4;     // u32 per rider state
 constexpr uint32_t kRiderTypes = 0x084620;      // the set-down's jump table by rider type
 constexpr uint32_t kRemoval = 0x08445B;
 constexpr uint32_t kAttachmentRoutine = 0x07CFC2;
@@ -123,7 +112,7 @@ void sub_082B50() {
     cpu.reg[11] = kCameraHitStates;
     if (!call(sub_07A980, 0x082B6B, 0x082B66)) return;
     {
-        const uint32_t target = orb_read32(kCameraStates + 4u * state());
+        const uint32_t target = orb_read32(rom::camera_enemy_states + 4u * state());
         switch (target) {
         case 0x07A50F: sub_07A50F(); return;
         case 0x07A535: sub_07A535(); return;
@@ -210,7 +199,7 @@ L_082C60:
 void sub_08425C() {
     ROUTINE_ENTRY(0x08425C);
     if (!call(sub_07AA8D, 0x084261, 0x08425C)) return;
-    cpu.reg[10] = kCarrierHitTable;
+    cpu.reg[10] = rom::rider_carrier_hit_table;
     if (!call(sub_07CA05, 0x08426B, 0x084266)) return;
     switch (state()) {
     case carrier_state::setup:
@@ -252,7 +241,7 @@ void sub_08425C() {
         if (!call(sub_088C67, 0x0842FA, 0x0842F5)) return;
         if (!call(sub_088CA5, 0x084301, 0x0842FC)) return;
         const uint32_t rider = cpu.reg[21];
-        orb_write32(rider + object_record::routine, orb_read32(kRidingRoutines + 4u * rider_type));
+        orb_write32(rider + object_record::routine, orb_read32(rom::riding_routines + 4u * rider_type));
         orb_write16(rider + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write16(rider + object_record::partner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write8(rider + object_record::type, rider_type);
@@ -274,12 +263,12 @@ L_084330:
         set_state(carrier_state::flight);
         orb_write8(field(set_piece::resume_state), 2);
         orb_write16(field(object_record::world_x),
-                    add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(kRouteJumps + 4u * route)));
+                    add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(rom::route_jumps + 4u * route)));
         orb_write16(field(object_record::world_y),
-                    add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(kRouteJumps + 4u * route + 2)));
-        orb_write8(field(object_record::velocity_x), orb_read8(kRouteSteps + 2u * route));
-        orb_write8(field(object_record::velocity_y), orb_read8(kRouteSteps + 2u * route + 1));
-        orb_write8(field(object_record::enemy_timer), orb_read8(kRouteFrames + route));
+                    add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(rom::route_jumps + 4u * route + 2)));
+        orb_write8(field(object_record::velocity_x), orb_read8(rom::route_steps + 2u * route));
+        orb_write8(field(object_record::velocity_y), orb_read8(rom::route_steps + 2u * route + 1));
+        orb_write8(field(object_record::enemy_timer), orb_read8(rom::route_frames + route));
     }
     // The attached part is left out when no object is free.
     if (!call(sub_088C67, 0x084381, 0x08437C)) return;
@@ -370,7 +359,7 @@ L_084420:
         } else {
             if (!call(sub_07C9D4, 0x084425, 0x084420)) return;
             if (test_bit(field(object_record::flags), object_flag::touched))
-                orb_write32(field(set_piece::attack_cooldown), orb_read8(kAttackCooldowns + actors::rank_tier()));
+                orb_write32(field(set_piece::attack_cooldown), orb_read8(rom::rider_cooldowns + actors::rank_tier()));
         }
     }
     if (!call(sub_062044, 0x08442D, 0x084428)) return;
@@ -395,12 +384,12 @@ void sub_08445B() {
 void sub_0844B2() {
     ROUTINE_ENTRY(0x0844B2);
     if (!call(sub_07AA8D, 0x0844B7, 0x0844B2)) return;
-    cpu.reg[10] = kRiderStunFrames;
-    cpu.reg[11] = kRiderHitStates;
+    cpu.reg[10] = rom::rider_stun_frames;
+    cpu.reg[11] = rom::rider_hit_states;
     if (!call(sub_07A980, 0x0844C8, 0x0844C3)) return;
     const uint32_t carrier = linked(cpu.reg[20], object_record::owner);
     {
-        const uint32_t target = orb_read32(kRiderStates + 4u * state());
+        const uint32_t target = orb_read32(rom::rider_states + 4u * state());
         switch (target) {
         case kRiderAppear: break;
         case kRide: goto L_084555;
@@ -428,7 +417,7 @@ void sub_0844B2() {
     orb_write16(field(object_record::height), 0);
     orb_write16(field(object_record::energy), kRiderEnergy);
     orb_write16(field(object_record::score_value), kRiderScore);
-    cpu.reg[19] = orb_read32(kRidingAnimations + 4u * orb_read8(field(object_record::type)));
+    cpu.reg[19] = orb_read32(rom::riding_animations + 4u * orb_read8(field(object_record::type)));
     if (!call(sub_061F06, 0x084545, 0x084540)) return;
     if (!call(sub_07A4DE, 0x08454A, 0x084545)) return;
 L_084555:
@@ -467,7 +456,7 @@ void sub_0845D6() {
         return;
     }
     const uint8_t type = orb_read8(rider + object_record::type);
-    orb_write32(rider + object_record::routine, orb_read32(kLandedRoutines + 4u * type));
+    orb_write32(rider + object_record::routine, orb_read32(rom::landed_routines + 4u * type));
     orb_write8(rider + object_record::state, ai_state::setup);
     ride_on(rider, cpu.reg[20]);
     switch (type) {

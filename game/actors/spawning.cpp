@@ -7,6 +7,7 @@
 // areas a watcher counts the frames in which the camera makes no progress and
 // sends a kind-58 enemy at a stalling player.
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -17,9 +18,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kSpawnRoutines = 0x066424;  // u32 per spawn type
-constexpr uint32_t kSpawnLists = 0x06650C;     // u32 per stage: u32 per area
-constexpr uint32_t kDifficultyFactors = 0x0699CD;  // u8 by the slots in play
 constexpr uint32_t kWindowPass = 0x06623F;
 constexpr uint32_t kSweepPass = 0x06628B;
 constexpr uint32_t kWindowLabel = 0x06626C;  // the passes' loop heads, returned to by the record handlers
@@ -263,7 +261,7 @@ void sub_0662E2() {
             }
         }
         if ((flags >> spawn_record::wave_lock) & 1) set_bit(var::enemy_flags, enemy_flag::wave_lock);
-        cpu.reg[0] = orb_read8(kDifficultyFactors + orb_read8(var::game_flags));
+        cpu.reg[0] = orb_read8(rom::difficulty_factor_table + orb_read8(var::game_flags));
         test<uint8_t>(cpu.reg[0]);
         if (eq() || !test_bit(cpu.reg[10] + spawn_record::flags, cpu.reg[0])) {
             ret();
@@ -279,7 +277,7 @@ void sub_0662E2() {
     const uint32_t object = cpu.reg[21], record = cpu.reg[10];
     orb_write16(cpu.reg[11], static_cast<uint16_t>(object));
     orb_write32(object + object_record::routine,
-                orb_read32(kSpawnRoutines + 4u * orb_read8(record + spawn_record::type)));
+                orb_read32(rom::spawn_routine_table + 4u * orb_read8(record + spawn_record::type)));
     orb_write16(object + object_record::world_x, orb_read16(record + spawn_record::world_x));
     orb_write16(object + object_record::world_y, orb_read16(record + spawn_record::world_y));
     cpu.reg[0] = load_zx16(record + spawn_record::data_offset);
@@ -341,7 +339,7 @@ void sub_0663EC() {
 // of per-area lists.
 void sub_06640E() {
     ROUTINE_ENTRY(0x06640E);
-    cpu.reg[10] = orb_read32(kSpawnLists + 4u * orb_read8(var::stage));
+    cpu.reg[10] = orb_read32(rom::spawn_list_table + 4u * orb_read8(var::stage));
     cpu.reg[10] = orb_read32(cpu.reg[10] + 4u * orb_read8(var::area));
     ret();
 }

@@ -6,6 +6,7 @@
 #include "game/actors/common.h"
 #include "game/actors/running_object.h"
 #include "game/actors/platform_ai.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -17,23 +18,6 @@ namespace vr = volley_record;
 
 namespace {
 
-constexpr uint32_t kStates = 0x07F416;         // u32 step per state
-constexpr uint32_t kOctantBoxes = 0x07F812;    // 3 bytes per octant: count, box numbers
-constexpr uint32_t kAimBoxes = 0x07F82A;       // 4 x s16 per box number
-constexpr uint32_t kVolleyBoxes = 0x07F862;    // 4-byte box per frame index
-constexpr uint32_t kShotBoxLists = 0x07F876;   // 3 bytes per projectile
-constexpr uint32_t kShotBoxes = 0x07F88E;      // 4-byte box per number
-constexpr uint32_t kShots = 0x07F8AA;          // 12-byte entry per projectile
-constexpr uint32_t kWaitAnimations = 0x07F90A; // u32 per random 0-3
-constexpr uint32_t kAimAnimations = 0x07F91A;  // u32 per octant
-constexpr uint32_t kChosenStates = 0x07F93A;   // u8 per random 0-3
-constexpr uint32_t kHitStates = 0x07F93E;
-constexpr uint32_t kStunFrames = 0x07F942;     // the rank tables below: u8 by rank
-constexpr uint32_t kStepTimer = 0x07F946;
-constexpr uint32_t kRestTimer = 0x07F94A;
-constexpr uint32_t kAimStrength = 0x07F94E;
-constexpr uint32_t kShotStrength = 0x07F952;
-constexpr uint32_t kVolleyStrength = 0x07F956;
 constexpr uint32_t kVolley1 = 0x135BB2;
 constexpr uint32_t kVolley2 = 0x135BBF;
 constexpr uint32_t kVolley3 = 0x135BC6;
@@ -103,12 +87,12 @@ void sub_07F3EE() {
     ROUTINE_ENTRY(0x07F3EE);
     if (!call(sub_07AA8D, 0x07F3F3, 0x07F3EE)) return;
     if (!call(sub_07AA53, 0x07F3F8, 0x07F3F3)) return;
-    cpu.reg[10] = kStunFrames;
-    cpu.reg[11] = kHitStates;
+    cpu.reg[10] = rom::volley_stun_frames;
+    cpu.reg[11] = rom::volley_hit_states;
     if (!call(sub_07A980, 0x07F407, 0x07F402)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     {
-        const uint32_t step = orb_read32(kStates + 4 * cpu.reg[0]);
+        const uint32_t step = orb_read32(rom::volley_states + 4 * cpu.reg[0]);
         switch (step) {
         case 0x07F47E: goto L_07F47E;
         case 0x07F4A1: goto L_07F4A1;
@@ -153,7 +137,7 @@ L_07F4A1:  // pose: a random wait animation, or the volley after two stuns
         goto L_07F5C8;
     }
     if (!call(sub_06925A, 0x07F4B5, 0x07F4B0)) return;
-    cpu.reg[19] = orb_read32(kWaitAnimations + 4 * (cpu.reg[0] & 3));
+    cpu.reg[19] = orb_read32(rom::volley_wait_animations + 4 * (cpu.reg[0] & 3));
     if (!call(sub_061F06, 0x07F4C2, 0x07F4BD)) return;
     orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
     if (eq())
@@ -182,24 +166,24 @@ L_07F513:  // aim: the octant's animation once the step timer runs out
     }
     next_state();
     orb_write8(field(vr::octant), static_cast<uint8_t>(((orb_read16(field(vr::aim)) + 64) >> 7) & 7));
-    cpu.reg[19] = orb_read32(kAimAnimations + 4u * orb_read8(field(vr::octant)));
+    cpu.reg[19] = orb_read32(rom::volley_aim_animations + 4u * orb_read8(field(vr::octant)));
     if (!call(sub_061F06, 0x07F547, 0x07F542)) return;
-    orb_write8(field(vr::step_timer), by_rank(kStepTimer));
+    orb_write8(field(vr::step_timer), by_rank(rom::volley_step_timer));
 
 L_07F555:  // aimed attack: the octant's boxes hit every frame of the step
     count_step();
     if (eq()) {
-        orb_write8(field(vr::step_timer), by_rank(kRestTimer));
+        orb_write8(field(vr::step_timer), by_rank(rom::volley_rest_timer));
         set_state(ai_state::start);
         sub_07A523();
         return;
     }
-    cpu.reg[16] = by_rank(kAimStrength);
+    cpu.reg[16] = by_rank(rom::volley_aim_strength);
     {
-        const uint32_t entry = kOctantBoxes + 3u * orb_read8(field(vr::octant));
+        const uint32_t entry = rom::volley_octant_boxes + 3u * orb_read8(field(vr::octant));
         const uint8_t count = orb_read8(entry);
         for (uint32_t k = 0; k < count; ++k) {
-            cpu.reg[10] = kAimBoxes + 8u * (orb_read8(entry + 1 + k) & 0x7F);
+            cpu.reg[10] = rom::volley_aim_boxes + 8u * (orb_read8(entry + 1 + k) & 0x7F);
             if (!call(sub_088431, 0x07F5A3, 0x07F59E)) return;
         }
     }
@@ -222,14 +206,14 @@ L_07F5E1:  // volley 1: the frame's box hits while the step runs
         if (!call(sub_061FB6, 0x07F5EB, 0x07F5E6)) return;
         cpu.reg[0] = kChargeSound;
         if (!call(sub_088F98, 0x07F5F4, 0x07F5EF)) return;
-        cpu.reg[10] = kVolleyBoxes + 4u * orb_read8(field(object_record::frame_index));
-        cpu.reg[16] = by_rank(kVolleyStrength);
+        cpu.reg[10] = rom::volley_boxes + 4u * orb_read8(field(object_record::frame_index));
+        cpu.reg[16] = by_rank(rom::volley_strength);
         if (!call(sub_08834C, 0x07F612, 0x07F60D)) return;
         sub_07A523();
         return;
     }
     next_state();
-    orb_write8(field(vr::step_timer), by_rank(kStepTimer));
+    orb_write8(field(vr::step_timer), by_rank(rom::volley_step_timer));
     cpu.reg[19] = kVolley2;
     if (!call(sub_061F06, 0x07F633, 0x07F62E)) return;
 
@@ -243,13 +227,13 @@ L_07F638:  // volley 2: charging, then the eight projectiles
         return;
     }
     next_state();
-    orb_write8(field(vr::step_timer), by_rank(kStepTimer));
+    orb_write8(field(vr::step_timer), by_rank(rom::volley_step_timer));
     cpu.reg[19] = kVolley3;
     if (!call(sub_061F06, 0x07F665, 0x07F660)) return;
     // The projectiles are taken in index order while the pool has objects;
     // the first empty take ends the spawning (the rest of the step runs).
     for (uint32_t index = 0; index < kShotCount; ++index) {
-        const uint32_t entry = kShots + shot_entry::size * index;
+        const uint32_t entry = rom::volley_shots + shot_entry::size * index;
         cpu.reg[10] = entry;
         if (!call(sub_088C67, 0x07F672, 0x07F66D)) return;
         if (eq()) break;
@@ -275,7 +259,7 @@ L_07F6D0:  // volley 3: at the end touchable again, state 1, rest timer
     if (eq()) {
         set_state(ai_state::start);
         clear_bit(field(object_record::flags), object_flag::intangible);
-        orb_write8(field(vr::step_timer), by_rank(kRestTimer));
+        orb_write8(field(vr::step_timer), by_rank(rom::volley_rest_timer));
     }
     sub_07A523();
     return;
@@ -316,12 +300,12 @@ void sub_07F70B() {
     }
     if (!call(sub_062094, 0x07F76E, 0x07F769)) return;
     if (!clear_bit(field(object_record::flags), object_flag::listed)) goto L_07F7A8;
-    cpu.reg[16] = by_rank(kShotStrength);
+    cpu.reg[16] = by_rank(rom::volley_shot_strength);
     {
-        const uint32_t entry = kShotBoxLists + 3u * orb_read8(field(vr::shot_index));
+        const uint32_t entry = rom::volley_shot_box_lists + 3u * orb_read8(field(vr::shot_index));
         const uint8_t count = orb_read8(entry);
         for (uint32_t k = 0; k < count; ++k) {
-            cpu.reg[10] = kShotBoxes + 4u * orb_read8(entry + 1 + k);
+            cpu.reg[10] = rom::volley_shot_boxes + 4u * orb_read8(entry + 1 + k);
             if (!call(sub_08834C, 0x07F7A0, 0x07F79B)) return;
         }
     }
@@ -355,8 +339,8 @@ void sub_07F7B7() {
         }
         orb_write32(field(vr::target), player);
     }
-    orb_write8(field(vr::step_timer), by_rank(kStepTimer));
+    orb_write8(field(vr::step_timer), by_rank(rom::volley_step_timer));
     if (!call(sub_06925A, 0x07F7F8, 0x07F7F3)) return;
-    set_state(orb_read8(kChosenStates + (cpu.reg[0] & 3)));
+    set_state(orb_read8(rom::volley_chosen_states + (cpu.reg[0] & 3)));
     ret();
 }

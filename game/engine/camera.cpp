@@ -2,6 +2,7 @@
 // of the players within the limits that a per-area camera script opens gate
 // by gate, the scripted move at an area's end, the screen shake, and the
 // camera controller object that runs them once a frame.
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/actors/vars.h"
 #include "game/engine/common.h"
@@ -15,10 +16,6 @@ using namespace guest;
 namespace {
 
 // ROM tables.
-constexpr uint32_t kShakeOffsets = 0x0870A6;    // s16 added to y, by shake step
-constexpr uint32_t kMoveTarget = 0x0872C6;      // s16 x, s16 y of the scripted move
-constexpr uint32_t kFollowYOffsets = 0x0872FA;  // s16, by player record +38 & 15
-constexpr uint32_t kScriptTable = 0x08731A;     // 32-bit camera script per stage and area
 
 // The controller's jump table of states: 3-byte branches, nine of them.
 constexpr uint32_t kStateJump = 0x085969;
@@ -91,7 +88,7 @@ void move_axis(uint32_t field, uint32_t target) {
 void shake_step() {
     const uint8_t step = orb_read8(var::camera_shake_step);
     const uint32_t field = orb_read32(var::camera_pointer) + camera_record::y;
-    orb_write16(field, static_cast<uint16_t>(orb_read16(field) + orb_read16(kShakeOffsets + 2u * step)));
+    orb_write16(field, static_cast<uint16_t>(orb_read16(field) + orb_read16(rom::shake_offsets + 2u * step)));
     orb_write8(var::camera_shake_step, (step + 1) & 15);
 }
 
@@ -245,7 +242,7 @@ L_085A4B:  // state 4
         if (!call(sub_086C9B, 0x085A5F, 0x085A5A)) return;
         goto L_085AF0;
     }
-    cpu.reg[10] = kMoveTarget;
+    cpu.reg[10] = rom::move_target;
     if (!call(sub_086F8B, 0x085A71, 0x085A6C)) return;
 L_085A71:  // state 5
     cpu.reg[15] = var::playfield_camera;
@@ -341,7 +338,7 @@ void sub_086BDF() {
     case 3: goto L_086C2A;
     default: ret(); return;
     }
-    orb_write32(cpu.reg[20] + camera_controller::script_pointer, area_table_entry(kScriptTable));
+    orb_write32(cpu.reg[20] + camera_controller::script_pointer, area_table_entry(rom::camera_script_table));
     if (!call(sub_08702C, 0x086BF9, 0x086BF6)) return;
     orb_write8(cpu.reg[20] + camera_controller::script_step, 1);
 L_086BFE:  // step 1: wait
@@ -515,7 +512,7 @@ void sub_086DD3() {
     if (less()) set16(cpu.reg[4], x);
     uint16_t y = orb_read16(player + object_record::world_y);
     if (test_bit(var::game_flags, game_flag::placed_objects))
-        y = add<uint16_t>(y, orb_read16(kFollowYOffsets + 2u * (orb_read8(player + kFollowIndex) & 15)));
+        y = add<uint16_t>(y, orb_read16(rom::follow_y_offsets + 2u * (orb_read8(player + kFollowIndex) & 15)));
     cmp<uint16_t>(y, cpu.reg[5]);
     if (greater()) set16(cpu.reg[5], y);
     cmp<uint16_t>(y, cpu.reg[6]);

@@ -1,5 +1,6 @@
 // Direction maths: the direction from one point to another through an octant
 // fold, a ratio in 1/256 steps and a ROM arctangent table.
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -8,10 +9,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kArctangent = 0x100A00;  // 257 bytes, by ratio 0 to 256
-constexpr uint32_t kOctantBase = 0x089290;  // 8 halfwords
-constexpr uint32_t kOctantSign = 0x0892A0;  // 8 signed halfwords
-constexpr uint32_t kAimOffsets = 0x0892B0;  // 16 pairs of signed halfwords (x, y)
 constexpr uint32_t kAimSelect = 38;         // target byte whose low 4 bits pick the pair
 
 int32_t s16(uint32_t v) { return static_cast<int16_t>(v); }
@@ -23,7 +20,7 @@ int32_t s16(uint32_t v) { return static_cast<int16_t>(v); }
 // sub_08923F (R0-R3 hold its arguments).
 void sub_08921C() {
     ROUTINE_ENTRY(0x08921C);
-    const uint32_t aim = kAimOffsets + 4u * (orb_read8(cpu.reg[19] + kAimSelect) & 15);
+    const uint32_t aim = rom::aim_offsets + 4u * (orb_read8(cpu.reg[19] + kAimSelect) & 15);
     set16(cpu.reg[0], orb_read16(cpu.reg[19] + object_record::world_x) + orb_read16(aim));
     set16(cpu.reg[1], orb_read16(cpu.reg[19] + object_record::world_y) + orb_read16(aim + 2));
     set16(cpu.reg[2], orb_read16(cpu.reg[20] + object_record::world_x));
@@ -58,10 +55,10 @@ void sub_08923F() {
     // The ratio stays a signed division: a component of -32768 does not fold
     // and gives a negative ratio, as on the guest.
     const int32_t ratio = major != 0 ? minor * 256 / major : 0;
-    const uint32_t angle = orb_read8(kArctangent + static_cast<uint32_t>(ratio));
-    const int32_t sign = s16(orb_read16(kOctantSign + 2 * octant));
+    const uint32_t angle = orb_read8(rom::arctangent + static_cast<uint32_t>(ratio));
+    const int32_t sign = s16(orb_read16(rom::octant_sign + 2 * octant));
     const uint32_t turned = static_cast<uint32_t>(static_cast<int32_t>(angle) * sign) & 0xFFFF;
     cpu.reg[2] = octant;
-    set16(cpu.reg[0], add<uint16_t>(turned, orb_read16(kOctantBase + 2 * octant)));
+    set16(cpu.reg[0], add<uint16_t>(turned, orb_read16(rom::octant_base + 2 * octant)));
     ret();
 }

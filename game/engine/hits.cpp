@@ -4,6 +4,7 @@
 // Register use: R20 the attacker, R18 the target, R16 the strength (low
 // half), R15 the target's hit-box entry, R2/R3 and R4/R5 the attacker's x and
 // vertical spans as the vertical test family builds them.
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -13,8 +14,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kReactionTable = 0x0885E9;  // bytes, row = attack kind (0-9) × 4 + column
-constexpr uint32_t kPointsTable = 0x088611;    // halfwords by attack kind, at an odd address
 constexpr uint32_t kSparkScript = 0x131957;
 constexpr uint32_t kScoreCap = 99999999;
 constexpr uint32_t kLastReactionRow = 9;
@@ -81,7 +80,7 @@ void sub_08852B() {
     cpu.reg[6] *= 4;
     if (test_bit(cpu.reg[18], object_flag::mirror_x)) cpu.reg[6] += 1;
     if (test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[6] += 2;
-    orb_write8(cpu.reg[18] + object_record::hit_reaction, orb_read8(kReactionTable + cpu.reg[6]));
+    orb_write8(cpu.reg[18] + object_record::hit_reaction, orb_read8(rom::hit_reaction_table + cpu.reg[6]));
     sub_088556();
 }
 
@@ -95,7 +94,7 @@ void sub_088556() {
     set_bit(cpu.reg[18], object_flag::hit);
     orb_write16(cpu.reg[18] + object_record::last_attacker, orb_read16(cpu.reg[20] + object_record::owner));
     cpu.reg[6] = load_zx8(cpu.reg[20] + object_record::attack_kind);
-    cpu.reg[7] = load_zx16(kPointsTable + 2 * cpu.reg[6]);
+    cpu.reg[7] = load_zx16(rom::hit_points_table + 2 * cpu.reg[6]);
     cpu.reg[8] = sub<uint16_t>(orb_read16(cpu.reg[18] + object_record::energy), cpu.reg[16]);
     orb_write16(cpu.reg[18] + object_record::energy, static_cast<uint16_t>(cpu.reg[8]));
     test<uint16_t>(cpu.reg[8]);

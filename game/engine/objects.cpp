@@ -1,5 +1,6 @@
 // The object system: three pools with free stacks, allocation from a ROM
 // template, the active ring with its runner's cursor, release, and the runner.
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -7,8 +8,6 @@
 using namespace guest;
 
 namespace {
-
-constexpr uint32_t kTemplate = 0x088D58;
 
 // A free stack: its count, then entries 1 to count, so that the first object
 // taken is the highest of the pool.
@@ -107,7 +106,7 @@ void sub_088C85() {
     }
     cpu.reg[21] = kHigh | orb_read16(cpu.reg[19] + 2u * count);
     orb_write16(cpu.reg[19], static_cast<uint16_t>(count - 1));
-    v60_move_string(kTemplate, cpu.reg[0], cpu.reg[21], cpu.reg[0], 2, 0, 0);
+    v60_move_string(rom::object_template, cpu.reg[0], cpu.reg[21], cpu.reg[0], 2, 0, 0);
     cpu.reg[0] = pop();
     set_flags(0, 0, 0, 0);
     ret();

@@ -1,6 +1,7 @@
 // Palette queue and fades: palette jobs queued during the frame and copied
 // into palette RAM at the next vblank, the fixed palettes of start-up, and the
 // fade that steps a level into the mixer's colour-offset words.
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
@@ -18,7 +19,6 @@ constexpr uint32_t kStagePalettes = 0x0897D8;      // 32-bit record address per 
 constexpr uint32_t kFixedPalettes[] = {0x08E018, 0x08E21C, 0x123B9E};
 
 // Fade presets: level, step, target, channel mask.
-constexpr uint32_t kFadePresets = 0x0897E8;
 constexpr uint8_t kFadeRunning = 18;
 // The preset dispatch is a table of 3-byte branches indexed by the preset
 // byte itself; these are where that jump and its table lie.
@@ -133,12 +133,12 @@ void sub_08973C() {
     const uint8_t preset = orb_read8(fade(fade_record::preset));
     uint32_t values = 0;
     switch (preset) {
-    case 0: case 21: values = kFadePresets; break;
-    case 3: values = kFadePresets + 4; break;
-    case 6: values = kFadePresets + 8; break;
-    case 9: values = kFadePresets + 12; break;
-    case 12: values = kFadePresets + 16; break;
-    case 15: values = kFadePresets + 20; break;
+    case 0: case 21: values = rom::fade_presets; break;
+    case 3: values = rom::fade_presets + 4; break;
+    case 6: values = rom::fade_presets + 8; break;
+    case 9: values = rom::fade_presets + 12; break;
+    case 12: values = rom::fade_presets + 16; break;
+    case 15: values = rom::fade_presets + 20; break;
     case kFadeRunning: break;
     default: v60_unknown_jump(kFadeTable + preset, kFadeJump);
     }

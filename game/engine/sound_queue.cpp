@@ -2,6 +2,7 @@
 // and the vblank handler empties, one code per ring per frame, into the RAM
 // shared with the sound board. During the attract demo the codes pass a ROM
 // bitmap and the attract-sound setting.
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "game/operator/vars.h"
@@ -12,8 +13,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kDemoCodesA = 0x089010;  // eight 32-bit words, a bit per code
-constexpr uint32_t kDemoCodesB = 0x089030;
 constexpr uint8_t kAlwaysHeard = 0xA5;      // passes ring A's demo filter unconditionally
 constexpr unsigned kSoundEnable = 3;        // port D bit: the sound board's output
 
@@ -72,7 +71,7 @@ void sub_088F58() {
 void sub_088F98() {
     ROUTINE_ENTRY(0x088F98);
     const uint8_t code = static_cast<uint8_t>(cpu.reg[0]);
-    if (code == kAlwaysHeard || demo_allows(kDemoCodesA, code)) append(var::sound_ring_a, code);
+    if (code == kAlwaysHeard || demo_allows(rom::demo_codes_a, code)) append(var::sound_ring_a, code);
     ret();
 }
 
@@ -81,7 +80,7 @@ void sub_088F98() {
 void sub_088FD7() {
     ROUTINE_ENTRY(0x088FD7);
     const uint8_t code = static_cast<uint8_t>(cpu.reg[0]);
-    if (demo_allows(kDemoCodesB, code)) append(var::sound_ring_b, code);
+    if (demo_allows(rom::demo_codes_b, code)) append(var::sound_ring_b, code);
     ret();
 }
 

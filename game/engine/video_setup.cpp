@@ -2,6 +2,7 @@
 // default video registers with their shadow and the camera records, the mixer
 // defaults, the I/O chip and a sprite RAM block at boot; and the switch of the
 // two zoomable tile layers into and out of the centred mode of area changes.
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/common.h"
 #include "game/engine/vars.h"
@@ -20,7 +21,6 @@ constexpr uint32_t kLayerControl = 0x060AAA;    // halfword
 constexpr uint32_t kVideoDefaults = 0x060AAC;   // 71 halfwords for the registers after it
 constexpr uint32_t kVideoDefaultWords = 71;
 constexpr uint32_t kSpriteBlockCount = 0x060B3A;  // 32-bit, the halfwords follow
-constexpr uint32_t kTextPatterns = 0x100F02;    // 6,144 halfwords
 constexpr uint32_t kTextPatternWords = 6144;
 constexpr uint32_t kPageWords = 0x08880D;       // 8 bytes per stage and area, five areas a stage
 
@@ -258,6 +258,6 @@ void sub_0887E6() {
 // Text-layer character patterns from ROM into video RAM 0x31C000-0x31EFFF.
 void sub_08893E() {
     ROUTINE_ENTRY(0x08893E);
-    move_halfwords(kTextPatterns, hw::text_patterns, kTextPatternWords);
+    move_halfwords(rom::text_patterns, hw::text_patterns, kTextPatternWords);
     ret();
 }

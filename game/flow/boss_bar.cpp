@@ -4,6 +4,7 @@
 // the shown energy has run out. One bar shows at a time.
 #include <algorithm>
 
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
@@ -68,19 +69,19 @@ void sub_0697D7() {
     }
     const uint32_t name = load_zx8(bar + kName);
     {
-        const uint32_t entry = 0x069A02 + 2 * name;
+        const uint32_t entry = rom::bar_names + 2 * name;
         r(19) = entry + load_sx16(entry);
         for (r(18) = kNameCell; orb_read8(r(19)) != 0; r(18) += 2, r(19) += 1)
             orb_write16(r(18), orb_read8(r(19)));
     }
     draw_bar(kLeftEnd + 3, kMiddles, 0, false, kRightEnd + 3);
-    r(19) = 0x08F09B;
+    r(19) = rom::bar_portrait;
     if (!call(sub_061F30, 0x06982D, 0x069829)) return;
-    orb_write8(bar + object_record::frame_index, orb_read8(0x0699DD + name));
+    orb_write8(bar + object_record::frame_index, orb_read8(rom::bar_portrait_frames + name));
     if (!call(sub_06200F, 0x069839, 0x069835)) return;
     orb_write16(bar + object_record::screen_x, 68);
     orb_write16(bar + object_record::screen_y, 32);
-    r(19) = 0x069A8C + 6 * load_zx8(bar + kColour);
+    r(19) = rom::bar_colours + 6 * load_zx8(bar + kColour);
     if (!call(sub_0896A9, 0x069859, 0x069855)) return;
     orb_write16(bar + kBlock, 0x9916);
     orb_write16(bar + kBlock + 2, 1);

@@ -3,6 +3,7 @@
 // overlap on one frame of it, and one that drifts across the playfield at a
 // random speed and removes itself once it has left the screen. Each removes
 // itself at once while an area change is under way.
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -14,7 +15,6 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-constexpr uint32_t kStrikeWord = 0x07734E;  // bits 15-12 attack kind, 11-0 strength
 constexpr uint8_t kTouchSound = 0xEB;
 
 // The set-up the three share: the object is its own owner, so that no body
@@ -28,7 +28,7 @@ void set_up(uint32_t object, uint8_t type) {
 
 // The strike's attack kind into the object, its strength into R16.
 void load_strike(uint32_t object) {
-    const uint16_t word = orb_read16(kStrikeWord);
+    const uint16_t word = orb_read16(rom::strike_word);
     orb_write8(object + object_record::attack_kind, static_cast<uint8_t>(word >> 12));
     r(16) = word & 0xFFF;
 }
@@ -52,7 +52,7 @@ void sub_0770E0() {
     const uint32_t object = r(20);
     uint32_t target = 0;
     if (test_bit(var::game_flags, game_flag::area_change)) goto L_077180;
-    target = orb_read32(0x0770F4 + 4 * load_zx8(object + object_record::state));
+    target = orb_read32(rom::touch55_states + 4 * load_zx8(object + object_record::state));
     if (target == 0x077123) goto L_077123;
     if (target == 0x077154) goto L_077154;
     if (target != 0x077100) v60_unknown_jump(target, 0x0770F0);
@@ -60,15 +60,15 @@ void sub_0770E0() {
     // L_077100: set-up.
     set_up(object, 55);
     orb_write8(object + object_record::state, touch_state::waiting);
-    r(19) = 0x08F274;
+    r(19) = rom::touch55_waiting_script;
     if (!call(sub_061F67, 0x07711F, 0x07711A)) return;
 
 L_077123:  // waiting for a touch
     if (!call(sub_061FB6, 0x077128, 0x077123)) return;
-    r(10) = 0x07733D;
+    r(10) = rom::touch55_box;
     if (!call(sub_088180, 0x077134, 0x07712F)) return;
     if (clear_bit(object, object_flag::touched)) {
-        r(19) = 0x099081;
+        r(19) = rom::touch55_triggered_script;
         if (!call(sub_061F67, 0x07713F, 0x07713A)) return;
         r(0) = kTouchSound;
         if (!call(sub_088F98, 0x077146, 0x077141)) return;
@@ -83,7 +83,7 @@ L_077154:  // triggered: strikes on frame 1, removed when the animation stops
     if (!call(sub_061FB6, 0x077159, 0x077154)) return;
     if (orb_read8(object + object_record::frame_index) == 1) {
         load_strike(object);
-        r(10) = 0x077341;
+        r(10) = rom::strike55_box;
         if (!call(sub_088185, 0x077170, 0x07716B)) return;
     }
     if (orb_read8(object + object_record::frame_duration) == 0) goto L_077180;
@@ -104,7 +104,7 @@ void sub_0771A2() {
     const uint32_t object = r(20);
     uint32_t target = 0;
     if (test_bit(var::game_flags, game_flag::area_change)) goto L_077250;
-    target = orb_read32(0x0771B8 + 4 * load_zx8(object + object_record::state));
+    target = orb_read32(rom::touch56_states + 4 * load_zx8(object + object_record::state));
     if (target == 0x0771E7) goto L_0771E7;
     if (target == 0x077222) goto L_077222;
     if (target != 0x0771C4) v60_unknown_jump(target, 0x0771B4);
@@ -112,17 +112,17 @@ void sub_0771A2() {
     // L_0771C4: set-up.
     set_up(object, 56);
     orb_write8(object + object_record::state, touch_state::waiting);
-    r(19) = 0x08F27B;
+    r(19) = rom::touch56_waiting_script;
     if (!call(sub_061F67, 0x0771E3, 0x0771DE)) return;
 
 L_0771E7:  // waiting for a touch, inside the active window
     if (!call(sub_07AB3F, 0x0771EC, 0x0771E7)) return;
     if (!test_bit(object, object_flag::alive)) goto L_077250;
     if (!call(sub_061FB6, 0x0771F5, 0x0771F0)) return;
-    r(10) = 0x077345;
+    r(10) = rom::touch56_box;
     if (!call(sub_088347, 0x077200, 0x0771FB)) return;
     if (clear_bit(object, object_flag::touched)) {
-        r(19) = 0x08EAE3;
+        r(19) = rom::touch56_triggered_script;
         if (!call(sub_061F67, 0x07720B, 0x077206)) return;
         r(0) = kTouchSound;
         if (!call(sub_088F98, 0x077212, 0x07720D)) return;
@@ -137,7 +137,7 @@ L_077222:  // triggered: strikes on frame 1, removed when the animation stops
     if (!call(sub_061FB6, 0x077227, 0x077222)) return;
     if (orb_read8(object + object_record::frame_index) == 1) {
         load_strike(object);
-        r(10) = 0x077349;
+        r(10) = rom::strike56_box;
         if (!call(sub_08834C, 0x07723E, 0x077239)) return;
     }
     if (orb_read8(object + object_record::frame_duration) == 0) goto L_077250;
@@ -160,20 +160,20 @@ void sub_077270() {
     const uint32_t object = r(20);
     uint32_t target = 0;
     if (test_bit(var::game_flags, game_flag::area_change)) goto L_077330;
-    target = orb_read32(0x077284 + 4 * load_zx8(object + object_record::state));
+    target = orb_read32(rom::drifter_states + 4 * load_zx8(object + object_record::state));
     if (target == 0x077304) goto L_077304;
     if (target == 0x07730D) goto L_07730D;
     if (target != 0x077290) v60_unknown_jump(target, 0x077280);
 
     // L_077290: set-up with a speed of 13 to 16 quarter pixels a frame.
     set_up(object, 57);
-    r(19) = 0x090338;
+    r(19) = rom::drifting_script;
     if (!call(sub_061F67, 0x0772A4, 0x07729F)) return;
     if (!call(sub_06925A, 0x0772A9, 0x0772A4)) return;
     {
         const uint32_t speed = (r(0) & 3) + 13;
         const uint32_t parameter = load_zx8(orb_read32(object + object_record::screen_x));
-        const uint32_t direction = orb_read32(0x0772CC + 4 * parameter);
+        const uint32_t direction = orb_read32(rom::drifter_directions + 4 * parameter);
         uint32_t step = 0, offset = 0;
         if (direction == 0x0772E0) {
             step = speed;

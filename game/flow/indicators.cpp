@@ -1,6 +1,7 @@
 // Player indicators: one blinking sprite per player slot at a fixed place of
 // the screen, lit while its player is in the continue countdown, performs a
 // special attack, or is low on energy; the colour says which.
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
@@ -55,16 +56,16 @@ void sub_084F50() {
     ROUTINE_ENTRY(0x084F50);
     const uint32_t self = r(20);
     orb_write32(self + object_record::routine, 0x084FA6);
-    const uint32_t place = orb_read32(0x085010 + 4 * player_count()) + 4 * load_zx8(self + object_record::type);
+    const uint32_t place = orb_read32(rom::indicator_layouts + 4 * player_count()) + 4 * load_zx8(self + object_record::type);
     orb_write16(self + object_record::screen_x, orb_read16(place));
     orb_write16(self + object_record::screen_y, orb_read16(place + 2));
     orb_write8(self + object_record::anim_mode, 1);
     r(19) = 0x13183E;
     if (!call(sub_061F06, 0x084F8A, 0x084F86)) return;
     orb_write16(self + kHeightWord,
-                static_cast<uint16_t>((orb_read16(self + kHeightWord) & 0xFC00) | (orb_read16(0x08500E) & 0x3FF)));
+                static_cast<uint16_t>((orb_read16(self + kHeightWord) & 0xFC00) | (orb_read16(rom::indicator_height) & 0x3FF)));
     orb_write16(self + kWidthWord,
-                static_cast<uint16_t>((orb_read16(self + kWidthWord) & 0xFC00) | (orb_read16(0x08500C) & 0x3FF)));
+                static_cast<uint16_t>((orb_read16(self + kWidthWord) & 0xFC00) | (orb_read16(rom::indicator_width) & 0x3FF)));
     sub_084FA6();
 }
 
@@ -100,7 +101,7 @@ void sub_084FA6() {
         }
     }
     orb_write16(self + kColourWord, static_cast<uint16_t>((orb_read16(self + kColourWord) & 0xF800) |
-                                                          (orb_read16(0x085040 + 2 * reason) & 0x7FF)));
+                                                          (orb_read16(rom::indicator_colours + 2 * reason) & 0x7FF)));
     const uint8_t blink = static_cast<uint8_t>(orb_read8(self + kBlink) + 1);
     orb_write8(self + kBlink, blink);
     if (!(blink & 4)) {

@@ -3,8 +3,10 @@
 // stage clear, the ending and game over; in play the rank schedule, the
 // target-slot bookkeeping and the target points. Also the routine that hands
 // every slot in play a new routine.
+#include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
@@ -23,12 +25,10 @@ constexpr uint32_t kStateTable = 0x062252;
 constexpr uint32_t kSelectPalette = 0x08E240;
 constexpr uint32_t kGameOverPalette = 0x08E21C;   // game over with stage 0
 constexpr uint32_t kAreaPortBytes = 0x062AC0;      // by stage
-constexpr uint32_t kAreaMusic = 0x062B5B;          // by (stage - 1) × 5 + area - 1
 constexpr uint32_t kDemoSetups = 0x062A88;         // by player_count: 4-byte rows by demo_index
 constexpr uint32_t kDemoCharacters = 0x062AA4;     // by player_count: 4-byte rows by demo_index
 constexpr uint32_t kGameOverTexts[2] = {0x062B11, 0x062B36};
 constexpr uint32_t kGameOverTextsStage0[2] = {0x062AC7, 0x062AEC};
-constexpr uint32_t kPlayerOffsets = 0x0699A8;      // 16-bit offset of slot n's record from R25
 
 // Routines installed in the slots in play or in objects.
 constexpr uint32_t kTerrainChange = 0x063A0A;
@@ -76,7 +76,7 @@ void add_area(int8_t delta) { orb_write8(var::area, add<uint8_t>(orb_read8(var::
 // R0 = the area's music code, R19 and R9 for sub_063CC3, R0 for a sound.
 void area_music_code() {
     const uint32_t index = (orb_read8(var::stage) - 1u) * 5u + orb_read8(var::area) - 1u;
-    set8(cpu.reg[0], orb_read8(kAreaMusic + index));
+    set8(cpu.reg[0], orb_read8(rom::area_music + index));
 }
 void install_args(uint32_t routine) {
     cpu.reg[19] = routine;
@@ -327,7 +327,7 @@ void sub_062246() {
             // whose screen point is on screen, the world x 200 away unless
             // the terrain there is marked.
             for (uint32_t n = 0; n < 4; ++n) {
-                const uint32_t player = cpu.reg[25] + orb_read16(kPlayerOffsets + 2u * n);
+                const uint32_t player = cpu.reg[25] + orb_read16(rom::target_player_offsets + 2u * n);
                 const uint32_t entry = var::target_points + target_point_entry::size * n;
                 if (!test_bit(player + object_record::flags, object_flag::alive)) {
                     orb_write16(entry + target_point_entry::left_x, 0xFFFF);

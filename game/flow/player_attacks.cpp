@@ -8,6 +8,7 @@
 // place the beam, the beam's fragments, the placed kinds, the owner check and
 // the score check of the sweep.
 // Register use: R20 the attack object, R10 its owner (a player record).
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
@@ -26,7 +27,6 @@ namespace pr = player_record;
 constexpr uint32_t kMirrorBits = 0xC0;
 
 // The type routines by guest address.
-constexpr uint32_t kTypeRoutines = 0x07859C;  // 32-bit entries by type
 constexpr uint32_t kBeam = 0x077D29;
 constexpr uint32_t kThrown = 0x077F14;
 constexpr uint32_t kShot = 0x077FD1;
@@ -37,24 +37,16 @@ constexpr uint32_t kProjectile = 0x07836B;
 constexpr uint32_t kDoubleSweep = 0x0783BF;
 constexpr uint32_t kFragmentRoutine = 0x077E7E;
 
-// Strengths by the owner's character.
-constexpr uint32_t kAimedStrength = 0x078EAF;
-constexpr uint32_t kPlacedStrength = 0x078EB3;
-constexpr uint32_t kPlacedOffsets = 0x078600;  // 4c: x offset, height offset
-
 // Steps (bytes) and offset pairs (4 bytes) by direction code.
 constexpr uint32_t kBeamSteps = 0x078618, kBeamOffsets = 0x078678;
 constexpr uint32_t kThrownSteps = 0x0787FC, kThrownOffsets = 0x07885C;
 constexpr uint32_t kShotSteps = 0x0789E0, kShotOffsets = 0x078A40;
-constexpr uint32_t kCarriedMirror = 0x078BC4, kCarriedOffsets = 0x078C24;
 
 // Boxes.
 constexpr uint32_t kBeamBox = 0x078614;
 constexpr uint32_t kThrownBox = 0x0787F8;
 constexpr uint32_t kShotBox = 0x0789DC;
-constexpr uint32_t kCarriedBox = 0x078BC0;
 constexpr uint32_t kProjectileBox = 0x078DA4;
-constexpr uint32_t kWaveBox = 0x077B74;
 constexpr uint32_t kSweepBoxes = 0x078DA8;       // 4 × owner frame
 constexpr uint32_t kSweepOffsets = 0x078DC0;     // s8 by owner frame
 constexpr uint32_t kDoubleBoxesUp = 0x078DC6;    // 8 × owner frame, words
@@ -67,7 +59,6 @@ constexpr uint32_t kFragmentAnim = 0x12C70B;
 constexpr uint32_t kThrownAnim = 0x129D8E;
 constexpr uint32_t kShotAnim = 0x12B051;
 constexpr uint32_t kCarriedAnim = 0x12DCDF;
-constexpr uint32_t kWaveAnim = 0x0929E3;
 constexpr uint32_t kProjectileAnim = 0x09338C;
 
 constexpr uint32_t kFragments = 8;
@@ -149,7 +140,7 @@ constexpr uint8_t setup = 0, growing = 1, rising = 2, full = 3, fading = 4;
 // In: R20 = the object.
 void sub_077D19() {
     ROUTINE_ENTRY(0x077D19);
-    cpu.reg[0] = orb_read32(kTypeRoutines + 4 * orb_read8(at(ob::type)));
+    cpu.reg[0] = orb_read32(rom::attack_type_routines + 4 * orb_read8(at(ob::type)));
     orb_write32(at(ob::routine), cpu.reg[0]);
     switch (cpu.reg[0]) {
     case kBeam: goto L_077D29;
@@ -213,7 +204,7 @@ L_077D3F:
     }
     if (!call(sub_077E4D, 0x077D4A, 0x077D45)) return;
     cpu.reg[10] = kBeamBox;
-    cpu.reg[16] = load_zx8(kAimedStrength + owner_character());
+    cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D4F, 0x077D4A)) return;
     if (!call(sub_062044, 0x077D54, 0x077D4F)) return;
     sub_062094();
@@ -242,7 +233,7 @@ L_077D54:
     if (count_down(ar::length) || !owner_in_play()) goto L_077D6A;
     add16(ob::world_x, load_sx8(at(ar::step)));
     cpu.reg[10] = kThrownBox;
-    cpu.reg[16] = load_zx8(kAimedStrength + owner_character());
+    cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D64, 0x077D5F)) return;
     if (test_bit(cpu.reg[20], object_flag::touched)) {
         set_state(thrown_state::playing_out);
@@ -276,7 +267,7 @@ L_077D70:
     if (count_down(ar::length) || !owner_in_play() || test_bit(cpu.reg[20], object_flag::touched)) goto L_077D6A;
     add16(ob::world_x, load_sx8(at(ar::step)));
     cpu.reg[10] = kShotBox;
-    cpu.reg[16] = load_zx8(kAimedStrength + owner_character());
+    cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D7B, 0x077D76)) return;
     goto L_077D64;
 
@@ -292,12 +283,12 @@ L_077D7B:
         if (!call(sub_061F06, 0x077D81, 0x077D7C)) return;
     }
     if (!call(sub_078119, 0x077D86, 0x077D81)) return;
-    if (orb_read8(kCarriedMirror + cpu.reg[1]) != 0) set_bit(cpu.reg[20], object_flag::mirror_x);
-    add16(ob::world_x, orb_read16(kCarriedOffsets + 4 * cpu.reg[1]));
-    add16(ob::world_y, orb_read16(kCarriedOffsets + 4 * cpu.reg[1] + 2));
+    if (orb_read8(rom::carried_mirror + cpu.reg[1]) != 0) set_bit(cpu.reg[20], object_flag::mirror_x);
+    add16(ob::world_x, orb_read16(rom::carried_offsets + 4 * cpu.reg[1]));
+    add16(ob::world_y, orb_read16(rom::carried_offsets + 4 * cpu.reg[1] + 2));
     if (count_down(ar::length) || !owner_in_play()) goto L_077D6A;
-    cpu.reg[10] = kCarriedBox;
-    cpu.reg[16] = load_zx8(kAimedStrength + owner_character());
+    cpu.reg[10] = rom::carried_box;
+    cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D8B, 0x077D86)) return;
     if (!call(sub_061FB6, 0x077D90, 0x077D8B)) return;
     goto L_077D64;
@@ -334,7 +325,7 @@ L_077DA0:
     orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(at(ar::base_y)) +
                                                         load_sx8(kSweepOffsets + cpu.reg[9])));
     cpu.reg[10] = kSweepBoxes + 4 * cpu.reg[9];
-    cpu.reg[16] = load_zx8(kPlacedStrength + owner_character());
+    cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     sub_088171();
     return;
 L_077DA1:
@@ -355,7 +346,7 @@ L_077DA7:
         if (!call(sub_0784A0, 0x077DB2, 0x077DAD)) return;
         orb_write8(at(ar::length), 0);
         orb_write8(at(ar::timer), 1);
-        cpu.reg[19] = kWaveAnim;
+        cpu.reg[19] = rom::wave_animation;
         if (!call(sub_061F06, 0x077DB7, 0x077DB2)) return;
         orb_write16(at(ar::part_width), orb_read16(at(ar::part_width)) & ~kSizeBits);
         orb_write16(at(ar::part_height), (orb_read16(at(ar::part_height)) & ~kSizeBits) | 1);
@@ -388,10 +379,10 @@ L_077DA7:
         goto L_077DA1;
     }
     cpu.reg[10] = at(ar::box);
-    cpu.reg[16] = load_zx8(kPlacedStrength + owner_character());
+    cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_0882A0, 0x077DBC, 0x077DB7)) return;
-    cpu.reg[10] = kWaveBox;
-    cpu.reg[16] = load_zx8(kPlacedStrength + owner_character());
+    cpu.reg[10] = rom::wave_box;
+    cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_088171, 0x077DC1, 0x077DBC)) return;
     if (!call(sub_061FB6, 0x077DC6, 0x077DC1)) return;
 L_077DC6:
@@ -416,7 +407,7 @@ L_077DCC:
     if (count_down(ar::length)) goto L_077DA1;
     add16(ob::world_x, load_sx8(at(ar::step)));
     cpu.reg[10] = kProjectileBox;
-    cpu.reg[16] = load_zx8(kPlacedStrength + owner_character());
+    cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_088171, 0x077DDC, 0x077DD7)) return;
     if (!call(sub_061FB6, 0x077DE1, 0x077DDC)) return;
     goto L_077DC6;
@@ -444,13 +435,13 @@ L_077DE1:
     orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(at(ar::base_y)) +
                                                         load_sx8(kDoubleOffsets + cpu.reg[9])));
     cpu.reg[10] = kDoubleBoxesUp + 8 * cpu.reg[9];
-    cpu.reg[16] = load_zx8(kPlacedStrength + owner_character());
+    cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_0882A0, 0x077DF1, 0x077DEC)) return;
     cpu.reg[9] = load_zx8(owner() + ob::frame_index);
     orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(at(ar::base_y)) -
                                                         load_sx8(kDoubleOffsets + cpu.reg[9])));
     cpu.reg[10] = kDoubleBoxesDown + 8 * cpu.reg[9];
-    cpu.reg[16] = load_zx8(kPlacedStrength + owner_character());
+    cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     sub_0882A0();
 }
 
@@ -584,7 +575,7 @@ void sub_0784A0() {
     orb_write16(at(ob::world_y), orb_read16(cpu.reg[10] + ob::world_y));
     orb_write16(at(ob::flags),
                 (orb_read16(at(ob::flags)) & ~kMirrorBits) | (orb_read16(cpu.reg[10] + ob::flags) & kMirrorBits));
-    cpu.reg[8] = kPlacedOffsets + 4 * owner_character();
+    cpu.reg[8] = rom::placed_offsets + 4 * owner_character();
     cpu.reg[0] = 4 * load_sx16(cpu.reg[10] + 106) + load_sx16(cpu.reg[8]);
     if (orb_read16(at(ob::flags)) & kMirrorBits) cpu.reg[0] = neg<uint32_t>(cpu.reg[0]);
     add16(ob::world_x, cpu.reg[0]);

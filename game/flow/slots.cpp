@@ -5,6 +5,7 @@
 // during play, the energy drain and the controller's input fetch.
 #include <initializer_list>
 
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
@@ -39,7 +40,6 @@ constexpr uint32_t kLeavePort = 0x063EB2;         // per slot, when it leaves
 constexpr uint32_t kCompanions = 0x063E0C;        // 4 bytes per character
 constexpr uint32_t kTerrainScripts = 0x063E1C;    // u32 per character
 constexpr uint32_t kPlacedScripts = 0x063E3C;
-constexpr uint32_t kStartY = 0x063E4C;            // s16 per stage and area
 constexpr uint32_t kOffsetRows = 0x063E7E;        // first row per player_count
 constexpr uint32_t kOffsets = 0x063E82;           // {x, y} per row
 constexpr uint32_t kTerrainStates = 0x063EA6;     // two bounds of the controller state
@@ -630,7 +630,7 @@ void sub_063D29() {
     r(10) = camera();
     orb_write16(r(20) + object_record::world_x, add<uint16_t>(orb_read16(r(10) + camera_record::x), 640));
     const uint32_t index = (orb_read8(var::stage) - 1u) * 5u + orb_read8(var::area) - 1u;
-    orb_write16(r(20) + object_record::world_y, orb_read16(kStartY + 2 * index));
+    orb_write16(r(20) + object_record::world_y, orb_read16(rom::player_start_y + 2 * index));
     ret();
 }
 

@@ -3,6 +3,7 @@
 // with the playfield camera, the area's controller object, and the objects of
 // an area's object list.
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/routines.h"
@@ -12,7 +13,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kGraphicsSource = 0x108F36;     // source base of the scene graphics
 constexpr uint32_t kSceneModeJump = 0x085094;      // the scene layer mode's computed jump
 constexpr uint32_t kSceneModeTable = 0x08509A;     // 4 × 32-bit code addresses
 constexpr uint32_t kStageModeJump = 0x08514C;      // the stage layer mode's branch table jump
@@ -21,10 +21,8 @@ constexpr uint32_t kShadowDefaults = 0x060AAC;     // 71 video shadow words
 constexpr uint32_t kAreaMixerNibbles = 0x0853B2;   // 4 bytes by (stage - 1) × 5 + area - 1
 constexpr uint32_t kStageModes = 0x085402;         // byte by stage
 constexpr uint32_t kStagePalettes = 0x08540A;      // 32-bit by stage
-constexpr uint32_t kStageDescriptors = 0x08541E;   // 32-bit by stage
 constexpr uint32_t kDemoGraphics = 0x085432;       // 32-bit by demo_index: job list, source base
 constexpr uint32_t kFinalAreaPalette = 0x121234;
-constexpr uint32_t kObjectLists = 0x08DD98;        // 32-bit by stage, then 32-bit by area
 constexpr uint8_t kFinalArea = 20;                 // (stage - 1) × 5 + area
 constexpr uint32_t kControllerArea = 45;          // the area controller object's area byte
 
@@ -75,7 +73,7 @@ void mixer_nibbles(uint32_t nibbles) {
 void sub_085046() {
     ROUTINE_ENTRY(0x085046);
     orb_write32(var::decomp_job, orb_read32(cpu.reg[19] + scene::job_list));
-    orb_write32(var::decomp_job + decomp_field::source_base, kGraphicsSource);
+    orb_write32(var::decomp_job + decomp_field::source_base, rom::graphics_source);
     for (uint32_t k = 0; k < 4; ++k)
         orb_write8(var::page_picks + 4 * k, orb_read8(cpu.reg[19] + scene::page_picks + k));
     mixer_nibbles(cpu.reg[19] + scene::mixer_nibbles);
@@ -101,7 +99,7 @@ void sub_085046() {
 void sub_085118() {
     ROUTINE_ENTRY(0x085118);
     const uint8_t stage = orb_read8(var::stage);
-    const uint32_t descriptor = orb_read32(kStageDescriptors + 4u * stage);
+    const uint32_t descriptor = orb_read32(rom::stage_descriptor_table + 4u * stage);
     orb_write32(var::stage_descriptor_pointer, descriptor);
     uint32_t graphics = descriptor + stage_descriptor::job_list;
     if (test_bit(var::game_flags, game_flag::demo_play))
@@ -186,7 +184,7 @@ void sub_0851BC() {
 // saved. Uses R10 (the list) and R1 (left in the group).
 void sub_088BED() {
     ROUTINE_ENTRY(0x088BED);
-    cpu.reg[10] = orb_read32(orb_read32(kObjectLists + 4u * orb_read8(var::stage)) + 4u * orb_read8(var::area));
+    cpu.reg[10] = orb_read32(orb_read32(rom::object_list_table + 4u * orb_read8(var::stage)) + 4u * orb_read8(var::area));
     for (uint32_t group = 0; group < 3; ++group) {
         cpu.reg[1] = orb_read8(cpu.reg[10]);
         cpu.reg[10] += 1;

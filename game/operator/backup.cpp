@@ -2,6 +2,7 @@
 // settings record in the backup image, loaded and repaired at start-up and
 // saved after the service mode changed them, through the game's own
 // bit-by-bit protocol on I/O port D (DI, CLK, CS) and port F bit 7 (DO).
+#include "game/operator/tables.h"
 #include "game/routines.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
@@ -11,8 +12,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kDefaultRecord = 0x0895F4;    // ROM: a whole 64-byte record
-constexpr uint32_t kDefaultSettings = 0x089604;  // ROM: its +0x10..+0x3B
 constexpr uint32_t kSettingsHalfwords = 22;
 constexpr uint32_t kRecordHalfwords = 32;
 constexpr uint32_t kSignature = 0x41544F4B;      // "KOTA" as it lies in memory
@@ -42,7 +41,7 @@ bool intact(uint32_t record, uint16_t crc) {
 }
 
 void copy_settings_default() {
-    move_halfwords(kDefaultSettings, var::backup_primary + backup_record::settings, kSettingsHalfwords);
+    move_halfwords(rom::backup_default_settings, var::backup_primary + backup_record::settings, kSettingsHalfwords);
 }
 
 // The port-D byte in R2 with the three EEPROM lines replaced; the coin-meter
@@ -94,7 +93,7 @@ void sub_089389() {
     }
     cmp<uint32_t>(orb_read32(primary + backup_record::signature), kSignature);
     if (ne()) {
-        move_halfwords(kDefaultRecord, primary, kRecordHalfwords);
+        move_halfwords(rom::backup_default_record, primary, kRecordHalfwords);
         sub_089478();
         return;
     }

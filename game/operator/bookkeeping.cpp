@@ -4,6 +4,7 @@
 // and the time records with the longest and shortest plays.
 #include <initializer_list>
 
+#include "game/operator/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "game/operator/vars.h"
@@ -13,7 +14,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kDefaults = 0x061126;   // ROM image of the 124 data bytes
 constexpr uint32_t kMirror = 0x7C;         // a field's mirror lies this much higher
 constexpr uint32_t kDataLongs = 31;
 constexpr uint32_t kDataHalfwords = 62;
@@ -105,7 +105,7 @@ void sub_061077() {
 // Loads the ROM defaults into the block and its mirror, with the check value.
 void sub_06109C() {
     ROUTINE_ENTRY(0x06109C);
-    cpu.reg[2] = kDefaults;
+    cpu.reg[2] = rom::bookkeeping_defaults;
     cpu.reg[3] = var::bookkeeping_data;
     if (!call(sub_0610C3, 0x0610AB, 0x0610A8)) return;
     cpu.reg[2] = var::bookkeeping_data;

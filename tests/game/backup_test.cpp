@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/operator/tables.h"
 #include "game/routines.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
@@ -20,7 +21,6 @@ using namespace operator_model;
 namespace br = backup_record;
 using record = std::array<uint8_t, 64>;
 
-constexpr uint32_t kDefaultRecord = 0x0895F4;
 constexpr uint32_t kPortD = 0xC00006;
 constexpr uint32_t kIoDirection = 0xC0001E;
 
@@ -106,7 +106,7 @@ protected:
         orb_board.eeprom_instant = 1;
         orb_write8(kIoDirection, 0xC8);
         orb_board.eeprom_state.protect = 1;
-        for (uint32_t i = 0; i < kDefault.size(); ++i) plant8(kDefaultRecord + i, kDefault[i]);
+        for (uint32_t i = 0; i < kDefault.size(); ++i) plant8(rom::backup_default_record + i, kDefault[i]);
     }
     void TearDown() override {
         orb_board.eeprom_instant = 0;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/operator/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
@@ -16,7 +17,6 @@ namespace {
 
 using namespace operator_model;
 
-constexpr uint32_t kDefaults = 0x061126;
 
 // Distinct data bytes so that a byte from the wrong place shows.
 std::vector<uint8_t> pattern(uint8_t seed) {
@@ -30,7 +30,7 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         defaults_ = pattern(0x40);
-        for (uint32_t i = 0; i < kDataBytes; ++i) plant8(kDefaults + i, defaults_[i]);
+        for (uint32_t i = 0; i < kDataBytes; ++i) plant8(rom::bookkeeping_defaults + i, defaults_[i]);
     }
     // The primary and the mirror both hold `data`, and the check value is valid.
     static ::testing::AssertionResult holds(const std::vector<uint8_t>& data) {

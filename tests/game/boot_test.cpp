@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -177,13 +178,13 @@ TEST_F(Boot, DecompressionJobEndsBeforeBoardTimeMoves) {
     plant16(0x110002, 5);
     plant16(0x110004, 0xFFFF);
     const uint8_t stream[] = {0x55, 0x00, 'G', 0xFF, 0xF8, 0x01, 0xFF, 0xF8, 0xFF, 0, 0, 0};
-    for (uint32_t i = 0; i < sizeof stream; ++i) plant8(0x108F36 + 0x10 + i, stream[i]);
+    for (uint32_t i = 0; i < sizeof stream; ++i) plant8(rom::graphics_source + 0x10 + i, stream[i]);
     uint64_t started_frame = 0;
     bool done_by_next_pass = false;
     fake(kModeMachine, [&] {
         if (calls(kModeMachine) == 2) {
             orb_write32(var::decomp_job, 0x110000);
-            orb_write32(var::decomp_job + decomp_field::source_base, 0x108F36);
+            orb_write32(var::decomp_job + decomp_field::source_base, rom::graphics_source);
             started_frame = cpu.frames;
         }
         if (calls(kModeMachine) == 3) done_by_next_pass = ram32(var::decomp_job) == 0 && cpu.frames == started_frame + 1;

@@ -7,6 +7,7 @@
 #include "board/machine.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -42,9 +43,9 @@ protected:
     void SetUp() override {
         FlowObjectTest::SetUp();
         const std::string name("BOSS");
-        plant16(0x069A02 + 4, 0x0100);  // name 2: 0x100 past its own entry
+        plant16(rom::bar_names + 4, 0x0100);  // name 2: 0x100 past its own entry
         for (uint32_t i = 0; i < name.size(); ++i) plant8(0x069A06 + 0x100 + i, static_cast<uint8_t>(name[i]));
-        plant8(0x0699DD + 2, 9);
+        plant8(rom::bar_portrait_frames + 2, 9);
         boss = spawn(kTestEntry[0], sub_088C57);
         fake(kTestEntry[0]);
     }
@@ -201,14 +202,14 @@ protected:
     void SetUp() override {
         FlowObjectTest::SetUp();
         orb_write8(var::backup_primary + backup_record::player_count, 1);
-        plant32(0x085010 + 4, kLayout);
+        plant32(rom::indicator_layouts + 4, kLayout);
         for (uint32_t s = 0; s < 3; ++s) {
             plant16(kLayout + 4 * s, static_cast<uint16_t>(100 + s));
             plant16(kLayout + 4 * s + 2, static_cast<uint16_t>(200 + s));
         }
-        plant16(0x08500E, 0xFC12);
-        plant16(0x08500C, 0xFC34);
-        for (uint32_t reason = 0; reason < 3; ++reason) plant16(0x085040 + 2 * reason, static_cast<uint16_t>(0xF801 + reason));
+        plant16(rom::indicator_height, 0xFC12);
+        plant16(rom::indicator_width, 0xFC34);
+        for (uint32_t reason = 0; reason < 3; ++reason) plant16(rom::indicator_colours + 2 * reason, static_cast<uint16_t>(0xF801 + reason));
     }
     static uint32_t record(uint32_t slot) { return var::player_records + 0x100 * slot; }
     uint32_t start() { return spawn(0x084F08, sub_088C67); }

@@ -6,6 +6,7 @@
 #include "board/machine.h"
 #include "game/actors/vars.h"
 #include "game/engine/states.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -21,10 +22,6 @@ constexpr uint32_t kPlayerFactor = 0x0631FD;
 constexpr uint32_t kQueueSound = 0x088F98;
 
 // ROM tables.
-constexpr uint32_t kShakeOffsets = 0x0870A6;
-constexpr uint32_t kMoveTarget = 0x0872C6;
-constexpr uint32_t kFollowYOffsets = 0x0872FA;
-constexpr uint32_t kScriptTable = 0x08731A;
 
 // Fixture ROM data.
 constexpr uint32_t kHeader = 0x100000;  // map header W = 3, H = 2
@@ -98,7 +95,7 @@ protected:
     uint32_t plant_script(std::vector<int16_t> gates) {
         orb_write8(var::stage, 2);
         orb_write8(var::area, 3);
-        plant32(kScriptTable + 4 * 7, kScript);
+        plant32(rom::camera_script_table + 4 * 7, kScript);
         plant_limits(kScript, 0, 0, 400, 2000, 1, 0x5A);
         uint32_t at = kScript + 10;
         for (int16_t x : gates) {
@@ -287,7 +284,7 @@ TEST_F(CameraFollow, MidpointOfPlayersFarRightDoesNotWrap) {
 // (world y 1,104), anchor 112 at 212 (848). In placed-object areas the
 // offset picked by +38 & 15 is added to the player's y first.
 TEST_F(CameraFollow, VerticalAnchorAndOffsetsByAreaKind) {
-    for (uint32_t i = 0; i < 16; ++i) plant16(kFollowYOffsets + 2 * i, static_cast<uint16_t>(i == 3 ? -256 : 0));
+    for (uint32_t i = 0; i < 16; ++i) plant16(rom::follow_y_offsets + 2 * i, static_cast<uint16_t>(i == 3 ? -256 : 0));
     const struct {
         const char* name;
         v60_routine follow;
@@ -530,9 +527,9 @@ TEST_F(CameraMove, PreparationAlignsAndTakesTheTarget) {
     put(kPlayfield, 1003, -5);
     orb_write8(var::camera_target_reached, 0xFF);
     orb_write8(controller_ + object_record::state, camera_state::last_gate);
-    plant16(kMoveTarget, 1200);
-    plant16(kMoveTarget + 2, static_cast<uint16_t>(-100));
-    cpu.reg[10] = kMoveTarget;
+    plant16(rom::move_target, 1200);
+    plant16(rom::move_target + 2, static_cast<uint16_t>(-100));
+    cpu.reg[10] = rom::move_target;
     ASSERT_TRUE(run(sub_086F8B));
     EXPECT_EQ(s16(kPlayfield + camera_record::x), 1000);
     EXPECT_EQ(s16(kPlayfield + camera_record::y), -8);
@@ -598,7 +595,7 @@ protected:
         Camera::SetUp();
         // Offsets whose sums tell the steps apart; the shake goes through
         // camera_pointer, here at layer 2.
-        for (int i = 0; i < 16; ++i) plant16(kShakeOffsets + 2 * i, static_cast<uint16_t>(i % 2 ? -(1 << i) : 1 << i));
+        for (int i = 0; i < 16; ++i) plant16(rom::shake_offsets + 2 * i, static_cast<uint16_t>(i % 2 ? -(1 << i) : 1 << i));
         orb_write32(var::camera_pointer, camera(2));
     }
     static int offset(int step) { return step % 2 ? -(1 << step) : 1 << step; }
@@ -758,8 +755,8 @@ TEST_F(CameraController, StateThreeKeepsLayersTwoAndThreeBelowThePlayfield) {
 }
 
 TEST_F(CameraController, AreaWonStartsTheMoveAndItsEndEndsTheFrame) {
-    plant16(kMoveTarget, 1008);
-    plant16(kMoveTarget + 2, 0);
+    plant16(rom::move_target, 1008);
+    plant16(rom::move_target + 2, 0);
     set_state(camera_state::last_gate);
     put(kPlayfield, 1001, 2);
     orb_write32(var::system_flags, 1u << 11);
@@ -834,8 +831,8 @@ TEST_F(CameraController, StateNineEndsTheRun) {
 // enemies live, open the end, follow behind it, move to the end and free.
 TEST_F(CameraController, RunsAnAreaFrameByFrame) {
     plant_script({200});
-    plant16(kMoveTarget, 600);
-    plant16(kMoveTarget + 2, 0);
+    plant16(rom::move_target, 600);
+    plant16(rom::move_target + 2, 0);
     put(camera(2), 540, 0);
     put(camera(3), 540, 0);
     put_player(0, 8000, level_y(0, 176));

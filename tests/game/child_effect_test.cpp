@@ -2,12 +2,12 @@
 
 #include <string>
 
+#include "game/actors/tables.h"
 #include "game/flow/vars.h"
 #include "tests/game/actor_fixture.h"
 
 namespace {
 
-constexpr uint32_t kEffectTable = 0x0826E0;
 constexpr uint32_t kEffectRoutine = 0x08254E;
 constexpr uint32_t kRandom = 0x06925A;
 constexpr uint32_t kRandomState = 0x20C100;
@@ -37,7 +37,7 @@ protected:
     }
 
     void plant_type(uint8_t type, const entry& e) {
-        const uint32_t at = kEffectTable + 16u * type;
+        const uint32_t at = rom::child_effect_table + 16u * type;
         plant32(at, kScript);
         plant8(at + 4, 0);
         plant8(at + 5, e.delay);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -14,7 +15,6 @@
 namespace {
 
 constexpr uint32_t kJobList = 0x110000;
-constexpr uint32_t kSourceBase = 0x108F36;
 constexpr uint32_t kVideoRam = 0x300000;
 constexpr uint32_t kState = var::decomp_job + decomp_field::state;
 
@@ -141,13 +141,13 @@ protected:
             plant16(kJobList + 4 * static_cast<uint32_t>(i), jobs[i].offset);
             plant16(kJobList + 4 * static_cast<uint32_t>(i) + 2, jobs[i].block);
             for (size_t k = 0; k < jobs[i].stream.size(); ++k)
-                plant8(kSourceBase + jobs[i].offset + static_cast<uint32_t>(k), jobs[i].stream[k]);
+                plant8(rom::graphics_source + jobs[i].offset + static_cast<uint32_t>(k), jobs[i].stream[k]);
         }
         plant16(kJobList + 4 * static_cast<uint32_t>(jobs.size()), 0xFFFF);
     }
     static void start() {
         orb_write32(var::decomp_job, kJobList);
-        orb_write32(var::decomp_job + decomp_field::source_base, kSourceBase);
+        orb_write32(var::decomp_job + decomp_field::source_base, rom::graphics_source);
     }
     // Calls until the job ends; returns the number of calls.
     int run_to_end(int limit = 1 << 20) {
@@ -218,7 +218,7 @@ TEST_F(Decompressor, ReferenceKeepsItsCopyStateBetweenCalls) {
     EXPECT_EQ(ram32(var::decomp_job + decomp_field::copy_offset), 0xFFFFFFFFu);
     EXPECT_EQ(ram8(var::decomp_job + decomp_field::copy_count), 2);
     EXPECT_EQ(ram32(var::decomp_job + decomp_field::destination), kVideoRam + 3);
-    EXPECT_EQ(ram32(var::decomp_job + decomp_field::source), kSourceBase + 6);
+    EXPECT_EQ(ram32(var::decomp_job + decomp_field::source), rom::graphics_source + 6);
     ASSERT_TRUE(run(sub_087660));
     ASSERT_TRUE(run(sub_087660));
     EXPECT_EQ(ram8(kState), 1) << "back to tokens after the last byte";

@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "tests/support/game_harness.h"
 
 namespace {
 
-constexpr uint32_t kArctangent = 0x100A00;
-constexpr uint32_t kBase = 0x089290;
-constexpr uint32_t kSign = 0x0892A0;
-constexpr uint32_t kAim = 0x0892B0;
 
 // Tables whose entries differ, so that a wrong octant or ratio shows: the
 // arctangent of ratio q is q * 5 + 1 (mod 256), the octant bases are
@@ -19,12 +16,12 @@ class Direction : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        for (uint32_t q = 0; q <= 256; ++q) plant8(kArctangent + q, atan(q));
+        for (uint32_t q = 0; q <= 256; ++q) plant8(rom::arctangent + q, atan(q));
         for (uint32_t o = 0; o < 8; ++o) {
-            plant16(kBase + 2 * o, base(o));
-            plant16(kSign + 2 * o, static_cast<uint16_t>(sign(o)));
+            plant16(rom::octant_base + 2 * o, base(o));
+            plant16(rom::octant_sign + 2 * o, static_cast<uint16_t>(sign(o)));
         }
-        plant8(kArctangent - 6, 0xEE);  // below the table: read by a ratio of -6
+        plant8(rom::arctangent - 6, 0xEE);  // below the table: read by a ratio of -6
     }
     static uint8_t atan(uint32_t q) { return static_cast<uint8_t>(q * 5 + 1); }
     static uint16_t base(uint32_t octant) { return static_cast<uint16_t>(0x1000 * (octant + 1)); }
@@ -71,7 +68,7 @@ TEST_F(Direction, FoldsIntoTheOctantAndLooksUpTheRatio) {
 
 TEST_F(Direction, UnfoldedResultSetsTheFlagsOfItsAddition) {
     // Octant 0 with ratio 0: 1 * 2 + 0x1000. Make the base wrap it to 0.
-    plant16(kBase, static_cast<uint16_t>(-2));
+    plant16(rom::octant_base, static_cast<uint16_t>(-2));
     cpu.reg[0] = 10, cpu.reg[1] = 0, cpu.reg[2] = 0, cpu.reg[3] = 0;
     ASSERT_TRUE(run(sub_08923F));
     EXPECT_EQ(r(0) & 0xFFFF, 0u);
@@ -86,15 +83,15 @@ TEST_F(Direction, MostNegativeComponentDoesNotFold) {
     ASSERT_TRUE(run(sub_08923F));
     EXPECT_EQ(r(2), 5u);
     // ratio = -32768 * 256 / 10 = -838860: the byte 0x100A00 - 838860.
-    const uint8_t angle = orb_read8(kArctangent - 838860);
+    const uint8_t angle = orb_read8(rom::arctangent - 838860);
     EXPECT_EQ(r(0) & 0xFFFF, expected(5, angle));
 }
 
 TEST_F(Direction, AimsFromTheRunningObjectAtTheTargetsAimPoint) {
     // Aim pair 9 of 16, picked by the low 4 bits of the target's byte +38.
     for (uint32_t i = 0; i < 16; ++i) {
-        plant16(kAim + 4 * i, static_cast<uint16_t>(i == 9 ? -20 : 1000));
-        plant16(kAim + 4 * i + 2, static_cast<uint16_t>(i == 9 ? 30 : 1000));
+        plant16(rom::aim_offsets + 4 * i, static_cast<uint16_t>(i == 9 ? -20 : 1000));
+        plant16(rom::aim_offsets + 4 * i + 2, static_cast<uint16_t>(i == 9 ? 30 : 1000));
     }
     const uint32_t self = 0x207FC0, target = 0x207F80;
     orb_write16(self + object_record::world_x, 100);

@@ -4,6 +4,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "tests/game/flow_fixture.h"
 
@@ -30,10 +31,10 @@ protected:
         FlowObjectTest::SetUp();
         for (const kind& k : {k55, k56, k57})
             for (uint32_t s = 0; s < 3; ++s) plant32(k.table + 4 * s, k.states[s]);
-        plant32(0x0772CC, 0x0772D8);
+        plant32(rom::drifter_directions, 0x0772D8);
         plant32(0x0772D0, 0x0772E0);
         plant32(0x0772D4, 0x0772EA);
-        plant16(0x07734E, 0x5123);  // kind 5, strength 0x123
+        plant16(rom::strike_word, 0x5123);  // kind 5, strength 0x123
         fake(kActiveArea);
         fake(kRandom, [] { cpu.reg[0] = 0xABCDEF03; });  // speed 16
         fake_all({kTouchTest55, kStrike55, kTouchTest56, kStrike56});

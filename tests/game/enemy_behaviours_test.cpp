@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
 #include "tests/game/enemy_fixture.h"
@@ -19,13 +21,6 @@ constexpr uint32_t kFlatBoxTest = 0x088180;   // the box stored in the entry, mo
 constexpr uint32_t kWordBoxTest = 0x0882B2;   // a box of words, mode in R12
 constexpr uint32_t kWordBoxHits = 0x0882AF;   // a box of words, mode 0
 constexpr uint32_t kFlatBoxHits = 0x088185;   // the box stored in the entry, mode 0
-constexpr uint32_t kWalkTable = 0x06A386;
-constexpr uint32_t kApproachTable = 0x06A46E;
-constexpr uint32_t kGrowTable = 0x06AFBE;
-constexpr uint32_t kPatternTable = 0x06B0AA;
-constexpr uint32_t kMeleeTable = 0x06A5AA;
-constexpr uint32_t kLeapTable = 0x06DAC6;
-constexpr uint32_t kGroundLines = 0x063E4C;
 constexpr uint32_t kBoxWords = 0x120C00;      // a box of 16-bit words a pattern entry points at
 
 // Queued codes of sound ring A, oldest first.
@@ -41,17 +36,17 @@ class EnemyBehaviour : public EnemyTest {
 protected:
     void SetUp() override {
         EnemyTest::SetUp();
-        plant32(kWalkTable, 0x06A3A6);
-        plant32(kWalkTable + 4, 0x06A429);
-        plant32(kApproachTable, 0x06A49D);
-        plant32(kApproachTable + 4, 0x06A585);
-        plant32(kGrowTable, 0x06B058);
-        plant32(kPatternTable, 0x06A593);
-        plant32(kPatternTable + 4, 0x073762);
+        plant32(rom::walk_table, 0x06A3A6);
+        plant32(rom::walk_table + 4, 0x06A429);
+        plant32(rom::approach_table, 0x06A49D);
+        plant32(rom::approach_table + 4, 0x06A585);
+        plant32(rom::grow_table, 0x06B058);
+        plant32(rom::pattern_table, 0x06A593);
+        plant32(rom::pattern_table + 4, 0x073762);
         const uint32_t melee[] = {0x06A608, 0x06A61D, 0x06A65E, 0x06A672};
-        for (uint32_t i = 0; i < 4; ++i) plant32(kMeleeTable + 4 * i, melee[i]);
-        plant32(kLeapTable, 0x06DB16);
-        plant32(kLeapTable + 4, 0x06DB6B);
+        for (uint32_t i = 0; i < 4; ++i) plant32(rom::melee_table + 4 * i, melee[i]);
+        plant32(rom::leap_table, 0x06DB16);
+        plant32(rom::leap_table + 4, 0x06DB6B);
         // Every rank tier: pattern list [0xFF], pattern values [0x3005, 0x1002], rank byte 5.
         for (uint32_t t = 0; t < 16; ++t) {
             plant16(kThresholds + 2 * t, 0x40);
@@ -481,7 +476,7 @@ TEST_F(EnemyBehaviour, GrowInFromTheRight) {
     orb_write16(var::playfield_camera + camera_record::x, 1000);
     orb_write8(var::stage, 2);
     orb_write8(var::area, 3);
-    plant16(kGroundLines + 2 * 7, 0x1234);
+    plant16(rom::player_start_y + 2 * 7, 0x1234);
     enter(0);
     ASSERT_TRUE(frame(sub_06AFAA));
     EXPECT_EQ(world_x(), 1640);
@@ -617,11 +612,11 @@ TEST_F(EnemyBehaviour, LeapFromTheGroundLandsInFrame61) {
 // ---- fatal paths ----
 
 TEST_F(EnemyBehaviour, UnlistedSubStateOrPatternEndsTheRun) {
-    plant32(kWalkTable + 8, 0x06A3FF);
+    plant32(rom::walk_table + 8, 0x06A3FF);
     orb_write8(enemy + object_record::substate, 2);
     orb_write8(enemy + object_record::last_state, 0);
     EXPECT_EXIT(frame(sub_06A36F), ::testing::ExitedWithCode(3), "Jump from 06A382 to 06A3FF has no translated target");
-    plant32(kPatternTable + 8, 0x0700AA);
+    plant32(rom::pattern_table + 8, 0x0700AA);
     orb_write8(enemy + object_record::attack_pattern, 2);
     EXPECT_EXIT(frame(sub_06B09E), ::testing::ExitedWithCode(3), "Jump from 06B0A6 to 0700AA has no translated target");
     orb_write8(enemy + object_record::attack_pattern, 0);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "tests/game/actor_fixture.h"
 
@@ -179,18 +180,16 @@ TEST_F(Afterimage, AnEmptyPoolStillWaitsFourFrames) {
 
 // ---- kind 2's parts ----
 
-constexpr uint32_t kPartEntries = 0x06C6AE;
-constexpr uint32_t kPartStates = 0x06C4C6;
 constexpr uint32_t kPartScript = 0x060500;
 
 class Kind2Part : public EnemyChildren {
 protected:
     void SetUp() override {
         EnemyChildren::SetUp();
-        plant32(kPartStates, 0x06C4CE);
-        plant32(kPartStates + 4, 0x06C4F6);
+        plant32(rom::kind2_part_states, 0x06C4CE);
+        plant32(rom::kind2_part_states + 4, 0x06C4F6);
         plant_animation(kPartScript, kPartScript + 0x10, {1, 2, 3, 4});
-        const uint32_t entry = kPartEntries + 12;  // part 1
+        const uint32_t entry = rom::kind2_part_entries + 12;  // part 1
         plant32(entry, kPartScript);
         plant16(entry + 4, static_cast<uint16_t>(-30));
         plant16(entry + 6, 16);
@@ -216,7 +215,7 @@ TEST_F(Kind2Part, SpawnNamesItsEntry) {
         EXPECT_EQ(ring().back(), p);
         EXPECT_EQ(ram16(p + object_record::flags), 0);
         EXPECT_EQ(ram16(p + object_record::owner), static_cast<uint16_t>(enemy_));
-        EXPECT_EQ(ram32(p + object_record::next_script), kPartEntries + 12 * k.index);
+        EXPECT_EQ(ram32(p + object_record::next_script), rom::kind2_part_entries + 12 * k.index);
         EXPECT_EQ(ram32(p + object_record::routine), 0x06C46Fu);
     }
 }
@@ -259,7 +258,7 @@ TEST_F(Kind2Part, StandsByTheEnemyUntilAnAreaChangeHasEnded) {
 TEST_F(Kind2Part, AnUnknownStateEntryEndsTheRun) {
     pass();
     orb_write8(part_ + object_record::state, 2);
-    plant32(kPartStates + 8, 0x06C500);
+    plant32(rom::kind2_part_states + 8, 0x06C500);
     EXPECT_EXIT(pass(), ::testing::ExitedWithCode(3), "Jump from 06C4C3 to 06C500 has no translated target");
 }
 
@@ -357,7 +356,7 @@ TEST_F(Overlay, GoesTheFrameAfterItsEnemy) {
 }
 
 TEST_F(Overlay, TheKinds5And6OverlayHasACompanion) {
-    plant16(0x071AEA, 0x0022);
+    plant16(rom::side_overlay_companion, 0x0022);
     plant16(0x071AEC, 0x0033);
     prepare(kFamilies[1]);
     pass();
@@ -371,13 +370,12 @@ TEST_F(Overlay, TheKinds5And6OverlayHasACompanion) {
 
 // ---- defeat and the flying piece ----
 
-constexpr uint32_t kPieceScript = 0x09985F;
 
 class FlyingPiece : public EnemyChildren {
 protected:
     void SetUp() override {
         EnemyChildren::SetUp();
-        plant_animation(kPieceScript, kPieceScript + 0x11, {5, 5, 5, 5});
+        plant_animation(rom::flying_piece_script, rom::flying_piece_script + 0x11, {5, 5, 5, 5});
         fake(kDispatcher);
     }
 };
@@ -439,7 +437,7 @@ TEST_F(FlyingPiece, RisesFallsAndBouncesWithHalfTheSpeed) {
         SCOPED_TRACE(k.height);
         const uint32_t piece = actor(0x0001);
         orb_write32(piece + object_record::routine, 0x073848);
-        orb_write32(piece + object_record::frame_table, kPieceScript + 1);
+        orb_write32(piece + object_record::frame_table, rom::flying_piece_script + 1);
         orb_write16(piece + object_record::world_x, 400);
         orb_write16(piece + object_record::height, static_cast<uint16_t>(k.height));
         orb_write8(piece + object_record::velocity_x, static_cast<uint8_t>(-10));
@@ -481,8 +479,6 @@ TEST_F(FlyingPiece, IsFreedOnceOffTheScreensColumns) {
 
 // ---- scripted entrance ----
 
-constexpr uint32_t kCommands = 0x06D956;
-constexpr uint32_t kSteps = 0x06D91E;
 constexpr uint32_t kStateRecord = 0x060700;
 constexpr uint32_t kAnimationSet = 0x060720;
 constexpr uint32_t kEntranceAnimations = 0x060740;
@@ -495,13 +491,13 @@ protected:
         EnemyChildren::SetUp();
         const uint32_t commands[] = {0x06D972, 0x06D981, 0x06D9A4, 0x06D9E8, 0x06DA2F, 0x06DA60, 0x06DA7B};
         for (uint32_t c = 0; c < 7; ++c) {
-            plant32(kCommands + 4 * c, commands[c]);
+            plant32(rom::entrance_commands + 4 * c, commands[c]);
             plant32(kEntranceAnimations + 4 * c, kEntranceScript);
         }
-        plant32(kCommands + 28, 0x06DA00);  // an entry that names no step
-        plant32(kSteps, 0x06DA18);
-        plant32(kSteps + 4, 0x06DA4A);
-        plant32(kSteps + 8, 0x06DA55);
+        plant32(rom::entrance_commands + 28, 0x06DA00);  // an entry that names no step
+        plant32(rom::entrance_steps, 0x06DA18);
+        plant32(rom::entrance_steps + 4, 0x06DA4A);
+        plant32(rom::entrance_steps + 8, 0x06DA55);
         plant32(kStateRecord + 4, kAnimationSet);
         plant32(kAnimationSet, kEntranceAnimations);
         plant_animation(kEntranceScript, kEntranceScript + 0x10, {9, 9, 9, 9});
@@ -646,7 +642,7 @@ TEST_F(Entrance, TableEntriesWithoutAStepEndTheRun) {
     const uint32_t waiting = entering(5, 10);
     call_on(sub_073716, waiting);
     orb_write8(waiting + object_record::substate, 3);
-    plant32(kSteps + 12, 0x06DA7B);
+    plant32(rom::entrance_steps + 12, 0x06DA7B);
     EXPECT_EXIT(call_on(sub_073716, waiting), ::testing::ExitedWithCode(3),
                 "Jump from 07372C to 06DA7B has no translated target");
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -41,8 +42,6 @@ constexpr uint32_t kLeapScript = 0x121400;
 constexpr uint32_t kIdleScript = 0x121500;
 constexpr uint32_t kLowIdleScript = 0x121600;
 
-constexpr uint32_t kDirectionMap = 0x0699BD;
-constexpr uint32_t kPlayerOffsets = 0x0699A8;
 constexpr uint32_t kTerrainTest = 0x0877D1;
 constexpr uint32_t kPlace = 0x062044;
 constexpr uint32_t kBoxesToTableB = 0x088134;
@@ -60,7 +59,7 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         plant_record();
-        for (uint32_t p = 0; p < 4; ++p) plant16(kPlayerOffsets + 2 * p, static_cast<uint16_t>(0x2000 + 0x100 * p));
+        for (uint32_t p = 0; p < 4; ++p) plant16(rom::target_player_offsets + 2 * p, static_cast<uint16_t>(0x2000 + 0x100 * p));
         orb_write32(var::camera_pointer, var::playfield_camera);
         blocked_.clear();
         tests_.clear();
@@ -105,7 +104,7 @@ protected:
         plant32(kIdle + 4, kLowIdleScript);
         // Direction index = code; the velocities of each code one step along its axes.
         for (uint8_t code = 0; code <= 10; ++code) {
-            plant8(kDirectionMap + code, code);
+            plant8(rom::direction_map + code, code);
             const int dx = code & 4 ? kStep : code & 8 ? -kStep : 0;
             const int dy = code & 1 ? kStep : code & 2 ? -kStep : 0;
             plant8(kVelocities + 2 * code, static_cast<uint8_t>(dx));

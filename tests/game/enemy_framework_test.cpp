@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
@@ -15,9 +16,7 @@ namespace {
 
 using namespace enemy_fixture;
 
-constexpr uint32_t kVanishTable = 0x06A272;
 constexpr uint32_t kVanishRoutine = 0x06A265;
-constexpr uint32_t kDifficultyFactors = 0x0699CD;
 
 // ---- random numbers, difficulty factor, bookkeeping reset ----
 
@@ -75,7 +74,7 @@ TEST_F(EnemyRandom, OutsideTheDemoThePortAnswers) {
 }
 
 TEST_F(EnemyRandom, DifficultyFactorBySlotsInPlay) {
-    for (uint32_t i = 0; i < 16; ++i) plant8(kDifficultyFactors + i, static_cast<uint8_t>(0xA0 + i));
+    for (uint32_t i = 0; i < 16; ++i) plant8(rom::difficulty_factor_table + i, static_cast<uint8_t>(0xA0 + i));
     for (const uint32_t slots : {0x1u, 0x5u, 0xFu}) {
         orb_write32(var::game_flags, 0xABCD0100u | slots);
         cpu.reg[0] = 0xFFFFFFFF;
@@ -275,8 +274,8 @@ class EnemyDispatch : public EnemyTest {
 protected:
     void SetUp() override {
         EnemyTest::SetUp();
-        plant32(kVanishTable, 0x06A27A);
-        plant32(kVanishTable + 4, 0x06A286);
+        plant32(rom::vanish_table, 0x06A27A);
+        plant32(rom::vanish_table + 4, 0x06A286);
         for (int s = 0; s < 8; ++s) fake(kTestEntry[s], [this, s] { ran.push_back(s); });
         ran.clear();
     }
@@ -392,8 +391,8 @@ class EnemyVanish : public EnemyTest {
 protected:
     void SetUp() override {
         EnemyTest::SetUp();
-        plant32(kVanishTable, 0x06A27A);
-        plant32(kVanishTable + 4, 0x06A286);
+        plant32(rom::vanish_table, 0x06A27A);
+        plant32(rom::vanish_table + 4, 0x06A286);
         orb_write32(var::system_flags, 1u << system_flag::area_won);
     }
     // A vanishing enemy's first part: parts count, word 2 and word 3.
@@ -497,9 +496,9 @@ TEST_F(EnemyVanish, PartCountZeroFreesWhenTheWaitEnds) {
 using EnemyFatal = EnemyTest;
 
 TEST_F(EnemyFatal, UnlistedVanishStateEndsTheRun) {
-    plant32(kVanishTable, 0x06A27A);
-    plant32(kVanishTable + 4, 0x06A286);
-    plant32(kVanishTable + 8, 0x06A2A0);
+    plant32(rom::vanish_table, 0x06A27A);
+    plant32(rom::vanish_table + 4, 0x06A286);
+    plant32(rom::vanish_table + 8, 0x06A2A0);
     orb_write8(enemy + object_record::state, 2);
     EXPECT_EXIT(frame(sub_06A265), ::testing::ExitedWithCode(3),
                 "Jump from 06A26E to 06A2A0 has no translated target");

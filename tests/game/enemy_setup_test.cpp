@@ -4,12 +4,12 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "tests/game/actor_fixture.h"
 
 namespace {
 
-constexpr uint32_t kFactors = 0x0699CD;
 constexpr uint32_t kDispatcher = 0x06A1DA;
 constexpr uint32_t kRandom = 0x06925A;
 constexpr uint32_t kCompanionRoutine = 0x077BD6;
@@ -112,7 +112,7 @@ protected:
 
     void factor(uint8_t f) {
         orb_write32(var::game_flags, (orb_read32(var::game_flags) & ~0xFFu) | kPlayers);
-        plant8(kFactors + kPlayers, f);
+        plant8(rom::difficulty_factor_table + kPlayers, f);
     }
     // A new enemy as a generator leaves it, run for one frame.
     uint32_t set_up(uint32_t routine) {

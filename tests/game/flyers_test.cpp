@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "game/actors/tables.h"
 #include "tests/game/path_fixture.h"
 
 namespace {
@@ -10,24 +11,18 @@ constexpr uint32_t kFlyer = 0x07C57E;
 constexpr uint32_t kTurret = 0x07C6A0;
 constexpr uint32_t kFlash = 0x07C77C;
 constexpr uint32_t kShell = 0x07C7FD;
-constexpr uint32_t kHitTable = 0x07CAE4;
-constexpr uint32_t kShotGaps = 0x07CAE0;
-constexpr uint32_t kBurstShots = 0x07CAEE;
-constexpr uint32_t kBurstStrength = 0x07CAEA;
-constexpr uint32_t kBurstBoxes = 0x07CAD4;
-constexpr uint32_t kTallyCategories = 0x07CB06;
 
 class Flyer : public PathTest {
 protected:
     void SetUp() override {
         PathTest::SetUp();
         // Stun 10 + tier, hit state 2, defeat state 4.
-        for (int t = 0; t < 4; ++t) plant8(kHitTable + t, static_cast<uint8_t>(10 + t));
-        plant8(kHitTable + 4, 2);
-        plant8(kHitTable + 5, 4);
-        plant8(kShotGaps + kRankTier, 5);
-        plant8(kBurstShots + kRankTier, 2);
-        plant8(kBurstStrength + kRankTier, 9);
+        for (int t = 0; t < 4; ++t) plant8(rom::flyer_hit_table + t, static_cast<uint8_t>(10 + t));
+        plant8(rom::flyer_hit_table + 4, 2);
+        plant8(rom::flyer_hit_table + 5, 4);
+        plant8(rom::flyer_shot_gaps + kRankTier, 5);
+        plant8(rom::flyer_burst_shots + kRankTier, 2);
+        plant8(rom::burst_strength + kRankTier, 9);
     }
     uint16_t flags(uint32_t o) const { return ram16(o + object_record::flags); }
     static std::vector<uint8_t> ring_a() { return sounds(var::sound_ring_a); }
@@ -93,14 +88,14 @@ TEST_F(Flyer, DefeatCountsOnTheAttackersTallyByType) {
     } cases[] = {{0, 1, 0}, {5, 3, 2}, {3, 15, 1}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.type);
-        plant8(kTallyCategories + k.type, k.category);
+        plant8(rom::flyer_tally_categories + k.type, k.category);
         const uint32_t enemy = actor(1u << object_flag::hit | 1u << object_flag::defeated | 1);
         orb_write8(enemy + object_record::type, k.type);
         orb_write16(enemy + object_record::last_attacker, static_cast<uint16_t>(player(k.slot)));
         const uint32_t counter = var::tally_records + 32u * k.slot + 2u * k.category;
         orb_write16(counter, 41);
         cpu.reg[20] = enemy;
-        cpu.reg[10] = kHitTable;
+        cpu.reg[10] = rom::flyer_hit_table;
         ASSERT_TRUE(run(sub_07CA05));
         EXPECT_EQ(ram16(counter), 42);
         EXPECT_EQ(state_of(enemy), 4);
@@ -222,7 +217,7 @@ TEST_F(Flyer, ShellFallsThirtyFramesOrUntilItTouchesThenBursts) {
             pass();
         }
         ASSERT_EQ(tests_.size(), 3u);
-        EXPECT_EQ(tests_[2].box, kBurstBoxes + 8);
+        EXPECT_EQ(tests_[2].box, rom::burst_boxes + 8);
         EXPECT_EQ(tests_[2].strength, 9u);
         EXPECT_EQ(state_of(shell), 3);
         orb_write8(shell + object_record::frame_duration, 0);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -20,7 +21,6 @@ constexpr uint32_t kTargetC = 0x201180;
 constexpr uint32_t kOwner = 0x20A100;   // a player record: score at +140
 constexpr uint32_t kBoxList = 0x0A0000;
 constexpr uint32_t kBoxData = 0x0A1000;
-constexpr uint32_t kPoints = 0x088611;
 
 enum : uint16_t {
     kIntangible = 1 << 2,
@@ -405,7 +405,7 @@ class HitBoxModes : public HitBoxes {
 protected:
     void SetUp() override {
         HitBoxes::SetUp();
-        for (uint32_t k = 0; k < 16; ++k) plant16(kPoints + 2 * k, static_cast<uint16_t>(10 + k));
+        for (uint32_t k = 0; k < 16; ++k) plant16(rom::hit_points_table + 2 * k, static_cast<uint16_t>(10 + k));
         tester(0, 0, 0, kTouched);
         plant_box_bytes({-2, 4, -2, 4});
         cpu.reg[16] = 5;

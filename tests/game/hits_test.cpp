@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -14,8 +15,6 @@ constexpr uint32_t kAttacker = 0x201000;
 constexpr uint32_t kTarget = 0x201080;
 constexpr uint32_t kOwner = 0x20A100;  // a player record
 constexpr uint32_t kScore = kOwner + 140;
-constexpr uint32_t kReactions = 0x0885E9;
-constexpr uint32_t kPoints = 0x088611;
 constexpr uint32_t kEntry = 0x20A810;   // the target's entry in table A
 constexpr uint32_t kFirstSpark = 0x207FC0;
 constexpr uint32_t kSparkScript = 0x131957;
@@ -33,10 +32,10 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
-        for (uint32_t k = 0; k < 256; ++k) plant16(kPoints + 2 * k, static_cast<uint16_t>(1000 + k));
+        for (uint32_t k = 0; k < 256; ++k) plant16(rom::hit_points_table + 2 * k, static_cast<uint16_t>(1000 + k));
         for (uint32_t row = 0; row < 10; ++row)
             for (uint32_t column = 0; column < 4; ++column)
-                plant8(kReactions + 4 * row + column, static_cast<uint8_t>(row * 16 + column + 1));
+                plant8(rom::hit_reaction_table + 4 * row + column, static_cast<uint8_t>(row * 16 + column + 1));
         attacker(1);
         target(30, 500);
     }
@@ -103,7 +102,7 @@ TEST_F(Hits, PointsComeFromTheOddAddressedTable) {
     for (const uint8_t kind : {0, 1, 15}) {
         SCOPED_TRACE(testing::Message() << "kind " << int{kind});
         SetUp();
-        plant16(kPoints + 2 * kind, static_cast<uint16_t>(0x1234 + kind));
+        plant16(rom::hit_points_table + 2 * kind, static_cast<uint16_t>(0x1234 + kind));
         attacker(kind);
         cpu.reg[16] = 1;
         ASSERT_TRUE(run(sub_088556));

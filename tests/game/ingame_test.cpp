@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
@@ -43,11 +45,8 @@ constexpr uint32_t kCheckValue = 0x0610F5;
 
 // ROM tables.
 constexpr uint32_t kAreaPortBytes = 0x062AC0;
-constexpr uint32_t kAreaMusic = 0x062B5B;
 constexpr uint32_t kDemoSetups = 0x062A88;
 constexpr uint32_t kDemoCharacters = 0x062AA4;
-constexpr uint32_t kPlayerOffsets = 0x0699A8;
-constexpr uint32_t kObjectLists = 0x08DD98;
 constexpr uint32_t kPlacedLists = 0x133022;
 
 constexpr uint32_t kObjectRoutine = GameRoutineTest::kTestEntry[0];
@@ -71,7 +70,7 @@ protected:
         for (uint32_t s = 0; s < 8; ++s) plant16(kPlacedLists + 2 * s, static_cast<uint16_t>(0x20 - 2 * s));
         for (uint32_t a = 0; a < 8; ++a) plant16(kPlacedLists + 0x20 + 2 * a, static_cast<uint16_t>(0x20 - 2 * a));
         plant8(kPlacedLists + 0x40, 0xFF);
-        for (uint32_t n = 0; n < 4; ++n) plant16(kPlayerOffsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n));
+        for (uint32_t n = 0; n < 4; ++n) plant16(rom::target_player_offsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n));
     }
 
     static void state(uint8_t s) { orb_write8(var::ingame_state, s); }
@@ -87,7 +86,7 @@ protected:
     // The object list of stage s, area a: one group of n 64-byte objects.
     void object_list(uint8_t s, uint8_t a, uint8_t n) {
         const uint32_t areas = 0x110000 + 0x100 * s, list = 0x118000 + 0x100 * s + 0x20 * a;
-        plant32(kObjectLists + 4 * s, areas);
+        plant32(rom::object_list_table + 4 * s, areas);
         plant32(areas + 4 * a, list);
         plant8(list + 2, n);
         for (uint32_t i = 0; i < n; ++i) plant32(list + 3 + 4 * i, kObjectRoutine);
@@ -181,8 +180,8 @@ TEST_F(Flow, ClearingTheLastStageLeadsToTheEnding) {
 
 TEST_F(Flow, AreaStartSetsUpByParity) {
     plant8(kAreaPortBytes + 2, 0x5A);
-    plant8(kAreaMusic + 5 + 0, 0x61);  // stage 2, area 1
-    plant8(kAreaMusic + 5 + 1, 0x62);  // stage 2, area 2
+    plant8(rom::area_music + 5 + 0, 0x61);  // stage 2, area 1
+    plant8(rom::area_music + 5 + 1, 0x62);  // stage 2, area 2
     const struct {
         uint8_t area_before;
         bool placed;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -13,14 +14,13 @@ namespace {
 
 // A test entry stands in as the objects' routine.
 constexpr uint32_t kRoutine = GameRoutineTest::kTestEntry[0];
-constexpr uint32_t kTemplate = 0x088D58;
 
 class Objects : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         ran_.clear();
-        for (uint32_t i = 0; i < 256; ++i) plant8(kTemplate + i, static_cast<uint8_t>(i ^ 0xA5));
+        for (uint32_t i = 0; i < 256; ++i) plant8(rom::object_template + i, static_cast<uint8_t>(i ^ 0xA5));
         init_objects();
     }
     // Every object whose routine runs is noted; the test may act on it.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
@@ -13,7 +14,6 @@ namespace {
 constexpr uint32_t kPalette = 0x600000;
 constexpr uint32_t kRecords = 0x070000;
 constexpr uint32_t kColourSets = 0x1212CA;
-constexpr uint32_t kPresets = 0x0897E8;
 constexpr uint32_t kColourOffsets = 0x208B40;
 
 class Palettes : public GameRoutineTest {
@@ -113,10 +113,10 @@ protected:
         GameRoutineTest::SetUp();
         // Six presets: level, step, target, channel mask, all different.
         for (uint8_t i = 0; i < 6; ++i) {
-            plant8(kPresets + 4 * i, static_cast<uint8_t>(10 + i));
-            plant8(kPresets + 4 * i + 1, static_cast<uint8_t>(1 + i));
-            plant8(kPresets + 4 * i + 2, static_cast<uint8_t>(40 + i));
-            plant8(kPresets + 4 * i + 3, static_cast<uint8_t>(0x80 | i));
+            plant8(rom::fade_presets + 4 * i, static_cast<uint8_t>(10 + i));
+            plant8(rom::fade_presets + 4 * i + 1, static_cast<uint8_t>(1 + i));
+            plant8(rom::fade_presets + 4 * i + 2, static_cast<uint8_t>(40 + i));
+            plant8(rom::fade_presets + 4 * i + 3, static_cast<uint8_t>(0x80 | i));
         }
         orb_write32(var::system_flags, 1u << 3);
     }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "game/actors/tables.h"
 #include "tests/game/dressing_fixture.h"
 
 namespace {
@@ -16,20 +17,20 @@ class PassersBy : public DressingTest {
 protected:
     void SetUp() override {
         DressingTest::SetUp();
-        table(0x069AAA, {0x069ABE, 0x069B0F, 0x069B28, 0x069B3E, 0x069B4C});
-        table(0x069F3E, {0x069F46, 0x069F5F});
-        table(0x069B86, {0x069B96, 0x069BD2, 0x069BFE, 0x069C19});
-        table(0x069C4A, {0x069C56, 0x069C7D, 0x069CA7});
-        table(0x069CCE, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
-        table(0x069DBE, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
-        table(0x072872, {0x07288C, 0x0728A9});
+        table(rom::type49_states, {0x069ABE, 0x069B0F, 0x069B28, 0x069B3E, 0x069B4C});
+        table(rom::type49_part_states, {0x069F46, 0x069F5F});
+        table(rom::type50_states, {0x069B96, 0x069BD2, 0x069BFE, 0x069C19});
+        table(rom::type51_states, {0x069C56, 0x069C7D, 0x069CA7});
+        table(rom::type52_states, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
+        table(rom::type53_states, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
+        table(rom::gun_states, {0x07288C, 0x0728A9});
         for (uint32_t script : {0x08F43B, 0x08F480, 0x096CE6, 0x096CA7, 0x1364A0, 0x09001E, 0x099048, 0x09906D,
                                 0x099078})
             plant_script(script, 4, true);
-        plant_script(0x096CA2, 1, true);  // 5 bytes: type 50's leaving script follows
-        plant_script(0x096D4C, 5);        // type 52's strike: frames 0 to 4, then stop
-        plant_script(0x090009, 3);        // the struck object's
-        plant8(0x069B76, 3);                       // type 49's part: X offset 3 x 4 ...
+        plant_script(rom::type50_script, 1, true);  // 5 bytes: type 50's leaving script follows
+        plant_script(rom::zoom_script, 5);        // type 52's strike: frames 0 to 4, then stop
+        plant_script(rom::struck_script, 3);        // the struck object's
+        plant8(rom::type49_part_data, 3);                       // type 49's part: X offset 3 x 4 ...
         plant8(0x069B77, 2);                       // ... height offset (2 - 1) x 4
     }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "game/actors/tables.h"
 #include "tests/game/path_fixture.h"
 
 namespace {
@@ -10,8 +11,6 @@ using namespace path_fixture;
 
 constexpr uint32_t kItem = 0x07CB0C;
 constexpr uint32_t kRecord = 0x130800;  // pickup_record: kind 1, value 250
-constexpr uint32_t kCallbacks = 0x07CDA0;
-constexpr uint32_t kPanelTargets = 0x07CDD0;
 constexpr uint32_t kDirectionOf = 0x08923F;
 constexpr uint32_t kDirectionTo = 0x08921C;
 constexpr uint32_t kEnergyCallback = 0x07CD01;
@@ -23,7 +22,6 @@ constexpr uint32_t kCarrierRoutine = 0x07CE1C;
 constexpr uint32_t kAttachment = 0x07CFC2;
 constexpr uint32_t kShot = 0x07D041;
 constexpr uint32_t kSideBurst = 0x07D12D;
-constexpr uint32_t kLeftItem = 0x07D5BA;
 
 class Pickup : public PathTest {
 protected:
@@ -31,13 +29,13 @@ protected:
         PathTest::SetUp();
         plant16(kRecord, 1);
         plant16(kRecord + 2, 250);
-        plant32(kCallbacks + 4, kEnergyCallback);
-        plant32(kCallbacks + 8, kScoreCallback);
+        plant32(rom::item_callbacks + 4, kEnergyCallback);
+        plant32(rom::item_callbacks + 8, kScoreCallback);
         // player_count 1 (three slots): targets at row 4.
         orb_write8(var::backup_primary + backup_record::player_count, 1);
         for (int s = 0; s < 4; ++s) {
-            plant16(kPanelTargets + 4 * (4 + s), static_cast<uint16_t>(40 + 80 * s));
-            plant16(kPanelTargets + 4 * (4 + s) + 2, 10);
+            plant16(rom::panel_targets + 4 * (4 + s), static_cast<uint16_t>(40 + 80 * s));
+            plant16(rom::panel_targets + 4 * (4 + s) + 2, 10);
         }
         fake(kDirectionOf, [] { cpu.reg[0] = direction_; });
     }
@@ -143,7 +141,7 @@ TEST_F(Pickup, FlightAimsAtThePanelAndEndsWithin300Frames) {
 // The direction comes back in R0's low half only; the upper half still holds
 // the sign-extended target x, all ones for a target left of the screen.
 TEST_F(Pickup, FlightStepsComeFromTheDirectionInR0sLowHalf) {
-    plant16(kPanelTargets + 4 * (4 + 2), static_cast<uint16_t>(-8));
+    plant16(rom::panel_targets + 4 * (4 + 2), static_cast<uint16_t>(-8));
     fake(kDirectionOf, [] {
         EXPECT_EQ(cpu.reg[0], 0xFFFFFFF8u) << "the target x, sign-extended";
         guest::set16(cpu.reg[0], 100);
@@ -250,27 +248,22 @@ TEST_F(Pickup, AnAreaChangeFreesTheItem) {
 
 // ---- the pickup carrier ----
 
-constexpr uint32_t kShotGaps = 0x07D534;
-constexpr uint32_t kBurstShots = 0x07D544;
-constexpr uint32_t kContactCooldowns = 0x07D554;
-constexpr uint32_t kProbeReloads = 0x07D564;
-constexpr uint32_t kCarrierHitTable = 0x07D578;
 
 class PickupCarrier : public Pickup {
 protected:
     void SetUp() override {
         Pickup::SetUp();
         for (uint32_t t : {1u, 3u}) {
-            plant8(kShotGaps + 4 * t + kRankTier, 4);
-            plant8(kBurstShots + 4 * t + kRankTier, 1);
-            plant8(kContactCooldowns + 4 * t + kRankTier, static_cast<uint8_t>(20 + t));
-            plant8(kProbeReloads + 4 * t + kRankTier, 6);
+            plant8(rom::carrier_shot_gaps + 4 * t + kRankTier, 4);
+            plant8(rom::carrier_burst_shots + 4 * t + kRankTier, 1);
+            plant8(rom::contact_cooldowns + 4 * t + kRankTier, static_cast<uint8_t>(20 + t));
+            plant8(rom::probe_reloads + 4 * t + kRankTier, 6);
         }
-        plant8(kCarrierHitTable + kRankTier, 3);
-        plant8(kCarrierHitTable + 4, 2);
-        plant8(kCarrierHitTable + 5, 4);
-        plant16(kLeftItem, 2);
-        plant16(kLeftItem + 2, 1000);
+        plant8(rom::carrier_hit_table + kRankTier, 3);
+        plant8(rom::carrier_hit_table + 4, 2);
+        plant8(rom::carrier_hit_table + 5, 4);
+        plant16(rom::left_item, 2);
+        plant16(rom::left_item + 2, 1000);
         fake(kRandomPlayer, [] { cpu.reg[0] = 0; });  // shots wait for a player
     }
     // Contact tests so far: the box of a frame whose box list is at 0.
@@ -379,7 +372,7 @@ TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {
     orb_write8(parent + object_record::type, 3);
     orb_write16(parent + object_record::world_x, 300);
     orb_write16(parent + object_record::world_y, 500);
-    plant8(0x07D57A + 12 + kRankTier, 17);
+    plant8(rom::carrier_shot_strength + 12 + kRankTier, 17);
     const uint32_t shot = spawn(kShot, sub_088C67);
     orb_write16(shot + object_record::owner, static_cast<uint16_t>(parent));
     // No player in play: the shot waits in state 0.

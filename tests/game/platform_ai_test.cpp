@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "tests/game/platform_fixture.h"
 
@@ -329,10 +330,10 @@ TEST_F(PlatformAi, TheStateGuardSkipsStateZeroAndLeavesTheCount) {
 }
 
 TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
-    plant8(0x07AE76, ai_state::stun);
+    plant8(rom::ai_hit_states, ai_state::stun);
     plant8(0x07AE77, ai_state::knockback);
     plant8(0x07AE78, ai_state::defeat);
-    plant8(0x07AE79, 6);  // stun frames by the nibble index 0
+    plant8(rom::ai_stun_frames, 6);  // stun frames by the nibble index 0
     const struct {
         const char* name;
         uint32_t bits;
@@ -449,12 +450,12 @@ protected:
     void SetUp() override {
         PlatformAi::SetUp();
         plant_type(0, kType0Watch);
-        plant8(0x07AE6A, 11);
+        plant8(rom::ai_type0_attack_states, 11);
         plant8(0x07AE6B, 15);
-        plant8(0x07AE7D, 5);  // wind-up
-        plant8(0x07AE81, 12);  // strike strength
-        plant8(0x07AE85, 7);  // throw strength
-        plant8(0x07AE6C, static_cast<uint8_t>(-6));
+        plant8(rom::ai_type0_windup_frames, 5);  // wind-up
+        plant8(rom::ai_type0_strike_strengths, 12);  // strike strength
+        plant8(rom::ai_type0_throw_strengths, 7);  // throw strength
+        plant8(rom::ai_type0_throw, static_cast<uint8_t>(-6));
         plant8(0x07AE6D, 1);
         plant16(0x07AE6E, static_cast<uint16_t>(-40));
         plant16(0x07AE70, 8);

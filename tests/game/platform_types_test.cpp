@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "tests/game/platform_fixture.h"
 
@@ -403,7 +404,7 @@ TEST_F(PlatformTypes, TypeThreeWatchStartsTheThrowWhenItsTimerRunsOut) {
 }
 
 TEST_F(PlatformTypes, ShortEffectSitsAtItsOwnerThenLeaves) {
-    plant16(0x07BB66 + 4 * 2, 10);
+    plant16(rom::platform_effect_offsets + 4 * 2, 10);
     plant16(0x07BB68 + 4 * 2, static_cast<uint16_t>(-4));
     const uint32_t owner = placed(kTestEntry[6], 1, 0, 500, 300);
     fake(kTestEntry[6]);
@@ -431,9 +432,9 @@ TEST_F(PlatformTypes, ShortEffectSitsAtItsOwnerThenLeaves) {
 }
 
 TEST_F(PlatformTypes, RandomPlayerPick) {
-    plant8(0x07BAD2 + 4 * 5 + 2, 3);
-    plant8(0x07BAD2 + 4 * 5 + 1, 0);
-    plant16(0x07BB10 + 2 * 3, 0x2300);  // 0x20A300 - 0x208000, from 0x8000
+    plant8(rom::player_picks + 4 * 5 + 2, 3);
+    plant8(rom::player_picks + 4 * 5 + 1, 0);
+    plant16(rom::pick_player_offsets + 2 * 3, 0x2300);  // 0x20A300 - 0x208000, from 0x8000
     const struct {
         const char* name;
         uint8_t slots;

@@ -5,6 +5,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -18,7 +19,6 @@ namespace ar = attack_record;
 
 constexpr uint32_t kOwner = 0x20A200;  // slot 2
 constexpr uint32_t kCharacter = 1;
-constexpr uint32_t kTypeRoutines = 0x07859C;
 
 enum : uint32_t {
     kAnimStart = 0x061F06,
@@ -49,7 +49,7 @@ protected:
                   kPlacedWordTest});
     }
     uint32_t launch(uint8_t type, uint32_t routine) {
-        plant32(kTypeRoutines + 4 * type, routine);
+        plant32(rom::attack_type_routines + 4 * type, routine);
         const uint32_t o = spawn(0x077D19, sub_088C67);
         orb_write16(o + ob::owner, static_cast<uint16_t>(kOwner));
         orb_write8(o + ob::type, type);
@@ -75,7 +75,7 @@ TEST_F(AttackObjects, UnknownTypeRoutineOrStateEndsTheRun) {
     cpu.reg[20] = o;
     EXPECT_EXIT(run(sub_077D19), ::testing::ExitedWithCode(3),
                 "^Jump from 077D26 to 123456 has no translated target \\(frame 0\\)\n$");
-    plant32(kTypeRoutines + 4 * 6, 0x07836B);
+    plant32(rom::attack_type_routines + 4 * 6, 0x07836B);
     orb_write8(o + ob::state, 2);
     EXPECT_EXIT(run(sub_077D19), ::testing::ExitedWithCode(3),
                 "^Jump from 07836E to 078377 has no translated target \\(frame 0\\)\n$");
@@ -295,8 +295,8 @@ TEST_F(AttackObjects, AimTakesTheOwnersDirectionCode) {
 }
 
 TEST_F(AttackObjects, PlacedKindsNegateTheWholeOffsetWhenMirrored) {
-    plant16(0x078600 + 4 * kCharacter, 12);
-    plant16(0x078600 + 4 * kCharacter + 2, 7);
+    plant16(rom::placed_offsets + 4 * kCharacter, 12);
+    plant16(rom::placed_offsets + 4 * kCharacter + 2, 7);
     orb_write16(kOwner + 104, 3);
     orb_write16(kOwner + 106, 10);
     for (uint16_t mirror : {0x00, 0x40, 0x80}) {
@@ -353,8 +353,8 @@ protected:
                 test_routines.push_back(test);
                 if (touch) orb_write16(cpu.reg[20] + ob::flags, orb_read16(cpu.reg[20] + ob::flags) | 0x400);
             });
-        plant8(0x078EAF + kCharacter, 11);
-        plant8(0x078EB3 + kCharacter, 13);
+        plant8(rom::aimed_strength + kCharacter, 11);
+        plant8(rom::placed_strength + kCharacter, 13);
     }
     std::vector<box_test> tests;
     std::vector<uint32_t> test_routines;

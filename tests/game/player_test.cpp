@@ -5,6 +5,7 @@
 
 #include "board/machine.h"
 #include "game/engine/states.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -1057,7 +1058,7 @@ TEST_F(Player, FreePlaceSearchEndsWithoutAClearCell) {
 
 TEST_F(Player, ThrowHitsTheHeldEnemy) {
     plant16(0x06331E + 2 * kCharacter, 20);
-    plant8(0x0885E9 + 9 * 4 + 2, 0x77);  // reaction of kind 9, the thrower facing right
+    plant8(rom::hit_reaction_table + 9 * 4 + 2, 0x77);  // reaction of kind 9, the thrower facing right
     for (bool right : {false, true}) {
         SCOPED_TRACE(right);
         effects.clear();

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "tests/game/dressing_fixture.h"
 
@@ -82,16 +83,14 @@ TEST_F(ZoomedPlacement, ScalesTheFirstPartAndListsByHeight) {
 // ---- camera indicator ----
 
 constexpr uint32_t kIndicator = 0x079924;
-constexpr uint32_t kIcons = 0x079ED4;
-constexpr uint32_t kIconScripts = 0x079EE0;
 
 class CameraIndicator : public DressingTest {
 protected:
     void SetUp() override {
         DressingTest::SetUp();
-        plant8(kIcons + 0, 0);  // no icon
-        plant8(kIcons + 1, 2);
-        plant32(kIconScripts + 8, 0x0A0000);
+        plant8(rom::hold_icons + 0, 0);  // no icon
+        plant8(rom::hold_icons + 1, 2);
+        plant32(rom::icon_scripts + 8, 0x0A0000);
         plant_script(0x0A0000, 1, true);
         orb_write8(var::camera_script_hold, 1);
         indicator_ = spawn(kIndicator, sub_088C67);
@@ -312,7 +311,7 @@ protected:
         controller_ = actor(1, sub_088C77);
         orb_write32(var::area_controller, controller_);
         plant_script(0x0B0000, 4, true);
-        for (uint32_t record : {0x081556, 0x081560, 0x08156A, 0x081574}) {
+        for (uint32_t record : {rom::area_decoration_a, rom::area_decoration_b, rom::layer_decoration_a, rom::layer_decoration_b}) {
             plant32(record + decoration_record::animation, 0x0B0000);
             plant16(record + decoration_record::world_x, 640);  // screen X 160 with the layer at 0
             plant16(record + decoration_record::world_y, 800);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "game/actors/tables.h"
 #include "tests/game/dressing_fixture.h"
 
 namespace {
@@ -22,12 +23,12 @@ protected:
         const uint32_t routines[] = {0x0815F6, 0x081732, 0x0815F6, 0x081654, 0x0816BA, 0x0816EB};
         for (uint32_t t = 0; t < 6; ++t) {
             plant8(kTypeBytes + t, static_cast<uint8_t>(t));
-            plant32(0x081ABA + 4 * t, routines[t]);
-            plant32(0x081AD2 + 4 * t, kScript);
-            plant32(0x081AEA + 4 * t, kKnockScript);
-            plant16(0x081B1A + 2 * t, static_cast<uint16_t>(100 + t));
-            plant16(0x081B26 + 2 * t, static_cast<uint16_t>(500 + t));
-            plant8(0x081B32 + t, static_cast<uint8_t>(0x90 + t));
+            plant32(rom::prop_routines + 4 * t, routines[t]);
+            plant32(rom::prop_animations + 4 * t, kScript);
+            plant32(rom::prop_knock_animations + 4 * t, kKnockScript);
+            plant16(rom::prop_energy + 2 * t, static_cast<uint16_t>(100 + t));
+            plant16(rom::prop_scores + 2 * t, static_cast<uint16_t>(500 + t));
+            plant8(rom::prop_hit_sounds + t, static_cast<uint8_t>(0x90 + t));
         }
         plant_script(kScript, 4);
         plant_script(kKnockScript, 2, true);
@@ -224,7 +225,7 @@ TEST_F(PropsDeath, AnUntranslatedTypeEndsTheRunOnItsSecondFrame) {
 }
 
 TEST_F(PropsDeath, ATableValueOutsideTheFiveEndsTheRun) {
-    plant32(0x081ABA + 4 * 5, 0x123456);
+    plant32(rom::prop_routines + 4 * 5, 0x123456);
     prop(5);
     EXPECT_EXIT(pass(), ::testing::ExitedWithCode(3), "Jump from 0815F2 to 123456 has no translated target");
 }

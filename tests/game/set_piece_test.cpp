@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <deque>
 
+#include "game/actors/tables.h"
 #include "game/hardware.h"
 #include "tests/game/ai_stand_ins.h"
 
@@ -39,9 +40,9 @@ protected:
             orb_write16(e + object_record::height, 128);
             orb_write8(e + object_record::anim_mode, 1);
         });
-        for (uint32_t p = 0; p < 6; ++p) plant8(0x08368C + p, 3);
-        plant8(0x0835E8 + 3, 2);  // cycle 1, random bit 1: attack kind 2
-        for (uint32_t t = 0; t < 4; ++t) plant8(0x083698 + t, static_cast<uint8_t>(40 + t));
+        for (uint32_t p = 0; p < 6; ++p) plant8(rom::set_piece_phase_lengths + p, 3);
+        plant8(rom::set_piece_attack_kinds + 3, 2);  // cycle 1, random bit 1: attack kind 2
+        for (uint32_t t = 0; t < 4; ++t) plant8(rom::set_piece_attack_strength + t, static_cast<uint8_t>(40 + t));
         rank(3);
         camera_controller = actor(0, sub_088C77);
         orb_write32(var::area_controller, camera_controller);
@@ -149,7 +150,7 @@ TEST_F(SetPieceTest, SecondPartAttacksThroughPhaseThreeWithTheBodyHidden) {
     EXPECT_TRUE(shown_at_2);
     EXPECT_EQ(phase3_frames, 3);
     EXPECT_EQ(ram8(second() + object_record::attack_kind), 2);
-    const auto a = tests_of(0x083604 + 16), b = tests_of(0x083604 + 20);
+    const auto a = tests_of(rom::set_piece_attack_boxes + 16), b = tests_of(rom::set_piece_attack_boxes + 20);
     ASSERT_EQ(a.size(), 3u);
     EXPECT_EQ(b.size(), 3u);
     EXPECT_EQ(a[0].strength, 43u);
@@ -290,8 +291,8 @@ protected:
         anim_frames = 24;
         anim_hold = 2;
         for (uint32_t t = 0; t < 4; ++t) {
-            plant8(0x0841D4 + t, 5);
-            plant8(0x0841D8 + t, static_cast<uint8_t>(20 + t));
+            plant8(rom::set_piece_guard_wait + t, 5);
+            plant8(rom::set_piece_guard_strength + t, static_cast<uint8_t>(20 + t));
         }
         rank(0);
         orb_write8(var::area, 2);
@@ -310,18 +311,18 @@ TEST_F(AreaGuardTest, WaitsWindsUpAndHitsInItsWindow) {
     EXPECT_EQ(ram32(guard + object_record::frame), 0x0922F8u);
     std::vector<int> hit_frames;
     for (int f = 0; f < 60; ++f) {
-        const size_t before = tests_of(0x0841DC).size();
+        const size_t before = tests_of(rom::set_piece_guard_box).size();
         const int state = state_of(guard);
         pass();
         if (state <= 2 && state_of(guard) <= 2) {
             EXPECT_EQ(ram8(guard + object_record::frame_index), 0);
         }
-        if (tests_of(0x0841DC).size() > before) hit_frames.push_back(ram8(guard + object_record::frame_index));
+        if (tests_of(rom::set_piece_guard_box).size() > before) hit_frames.push_back(ram8(guard + object_record::frame_index));
     }
     ASSERT_FALSE(hit_frames.empty());
     EXPECT_EQ(hit_frames.front(), 4);
     EXPECT_EQ(*std::max_element(hit_frames.begin(), hit_frames.end()), 17);
-    EXPECT_EQ(tests_of(0x0841DC)[0].strength, 20u);
+    EXPECT_EQ(tests_of(rom::set_piece_guard_box)[0].strength, 20u);
 }
 
 // A hit: 4 flashing frames without boxes and sound 0xCA.
@@ -395,7 +396,7 @@ TEST_F(AreaGuardTest, LeavesOnAnAreaChange) {
     pass();
     EXPECT_FALSE(on_ring(guard));
     EXPECT_EQ(ram8(var::live_enemy_count), 4);
-    EXPECT_TRUE(tests_of(0x0841DC).empty());
+    EXPECT_TRUE(tests_of(rom::set_piece_guard_box).empty());
 }
 
 }  // namespace

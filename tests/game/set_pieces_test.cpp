@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "game/actors/platform_ai.h"
+#include "game/actors/tables.h"
 #include "tests/game/path_fixture.h"
 
 namespace {
@@ -12,14 +14,6 @@ constexpr uint32_t kCarrier = 0x08425C;
 constexpr uint32_t kRider = 0x0844B2;
 constexpr uint32_t kCarrierRemoval = 0x08445B;
 constexpr uint32_t kSpawnData = 0x130900;
-constexpr uint32_t kRidingRoutines = 0x08467C;
-constexpr uint32_t kRouteJumps = 0x084690;
-constexpr uint32_t kRouteSteps = 0x0846B0;
-constexpr uint32_t kRouteFrames = 0x0846C0;
-constexpr uint32_t kLandedRoutines = 0x0846C8;
-constexpr uint32_t kCarrierHitTable = 0x0846F4;
-constexpr uint32_t kAttackCooldowns = 0x0846FA;
-constexpr uint32_t kRiderStates = 0x0844D4;
 constexpr uint32_t kLanded = GameRoutineTest::kTestEntry[2];
 constexpr uint32_t kAttachment = 0x07CFC2;
 constexpr uint32_t kGenericDefeatPop = 0x07A70C;
@@ -31,20 +25,20 @@ protected:
     void SetUp() override {
         PathTest::SetUp();
         for (uint32_t t = 0; t < 5; ++t) {
-            plant32(kRidingRoutines + 4 * t, kRider);
-            plant32(kLandedRoutines + 4 * t, kLanded);
+            plant32(rom::riding_routines + 4 * t, kRider);
+            plant32(rom::landed_routines + 4 * t, kLanded);
         }
-        plant16(kRouteJumps + 4 * kRoute, 8);
-        plant16(kRouteJumps + 4 * kRoute + 2, static_cast<uint16_t>(-4));
-        plant8(kRouteSteps + 2 * kRoute, 2);
-        plant8(kRouteSteps + 2 * kRoute + 1, 0);
-        plant8(kRouteFrames + kRoute, 5);
-        plant8(kCarrierHitTable + kRankTier, 6);
-        plant8(kCarrierHitTable + 4, 4);
-        plant8(kCarrierHitTable + 5, 6);
-        plant8(kAttackCooldowns + kRankTier, 12);
+        plant16(rom::route_jumps + 4 * kRoute, 8);
+        plant16(rom::route_jumps + 4 * kRoute + 2, static_cast<uint16_t>(-4));
+        plant8(rom::route_steps + 2 * kRoute, 2);
+        plant8(rom::route_steps + 2 * kRoute + 1, 0);
+        plant8(rom::route_frames + kRoute, 5);
+        plant8(rom::rider_carrier_hit_table + kRankTier, 6);
+        plant8(rom::rider_carrier_hit_table + 4, 4);
+        plant8(rom::rider_carrier_hit_table + 5, 6);
+        plant8(rom::rider_cooldowns + kRankTier, 12);
         const uint32_t rider_states[] = {0x0844FC, 0x084555, 0x084581, 0x0845A1, 0x0845C1};
-        for (uint32_t s = 0; s < 5; ++s) plant32(kRiderStates + 4 * s, rider_states[s]);
+        for (uint32_t s = 0; s < 5; ++s) plant32(rom::rider_states + 4 * s, rider_states[s]);
         fake_all({kGenericDefeatPop, kFacing});
         landed_.clear();
         fake(kLanded, [this] { landed_.push_back(r(20)); });
@@ -262,7 +256,7 @@ using RiderCarrierDeathTest = RiderCarrier;
 
 TEST_F(RiderCarrierDeathTest, RiderTypeSixEndsTheRun) {
     // Entry 6 of the riding routines lies in the route table: route 1's jump.
-    plant32(kRidingRoutines + 4 * 6, kIdle);
+    plant32(rom::riding_routines + 4 * 6, kIdle);
     const uint32_t c = carrier(6);
     pass();
     orb_write16(c + object_record::world_x, 400);
@@ -273,21 +267,18 @@ TEST_F(RiderCarrierDeathTest, RiderTypeSixEndsTheRun) {
 // ---- the camera-triggered enemy ----
 
 constexpr uint32_t kCameraEnemy = 0x082B50;
-constexpr uint32_t kStates = 0x082B78;
 constexpr uint32_t kPlatformSetUp = 0x07A49A;
 constexpr uint32_t kChildEffect = 0x0824F3;
 constexpr uint32_t kRandomTimer = 0x07A9D7;
 constexpr uint32_t kWait = 0x07A50F;
 constexpr uint32_t kPlaceListBoxes = 0x07A523;
-constexpr uint32_t kStartAnimations = 0x07ABF4;
-constexpr uint32_t kLandingStates = 0x07AD6E;
 
 class CameraEnemy : public PathTest {
 protected:
     void SetUp() override {
         PathTest::SetUp();
         const uint32_t states[] = {0x082BCC, 0x082C19, 0x082C4C, kWait, 0x082C60, 0x07A4F5, 0x07A6A0, 0x07A592};
-        for (uint32_t s = 0; s < 8; ++s) plant32(kStates + 4 * s, states[s]);
+        for (uint32_t s = 0; s < 8; ++s) plant32(rom::camera_enemy_states + 4 * s, states[s]);
         fake(kPlatformSetUp, [] { orb_write8(r(20) + 2, static_cast<uint8_t>(ram8(r(20) + 2) + 1)); });
         fake(kChildEffect, [this] { effects_.push_back({r(0), r(10)}); });
         fake_all({kRandomTimer, kWait, kPlaceListBoxes, kGenericDefeatPop, 0x07A592});
@@ -367,8 +358,8 @@ TEST_F(CameraEnemy, DefeatSetsTheControllersStateTo14) {
 
 TEST_F(CameraEnemy, GenericStartAndStunCountSteps) {
     orb_write8(enemy_ + object_record::type, 3);
-    plant32(kStartAnimations + 12, 0x131000);
-    plant8(kLandingStates + 3, 7);
+    plant32(platform_ai::kStartAnimations + 12, 0x131000);
+    plant8(platform_ai::kLandingStates + 3, 7);
     orb_write16(enemy_, 1u << object_flag::airborne | 1);
     enter(5);
     pass();
@@ -401,7 +392,7 @@ TEST_F(CameraEnemyDeathTest, TheRunEndsWhenTheRunnerReachesASetUpObject) {
 }
 
 TEST_F(CameraEnemyDeathTest, AnUnknownTableEntryEndsTheRun) {
-    plant32(kStates + 4 * 9, 0x082C00);
+    plant32(rom::camera_enemy_states + 4 * 9, 0x082C00);
     enter(9);
     EXPECT_EXIT(pass(), ::testing::ExitedWithCode(3), "Jump from 082B75 to 082C00 has no translated target");
 }

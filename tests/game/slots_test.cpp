@@ -7,6 +7,7 @@
 #include "board/machine.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -565,7 +566,7 @@ protected:
         plant16(0x063E82 + 4 * 4 + 2, static_cast<uint16_t>(-4));
         orb_write8(var::stage, 2);
         orb_write8(var::area, 3);
-        plant16(0x063E4C + 2 * 7, 600);   // stage 2, area 3
+        plant16(rom::player_start_y + 2 * 7, 600);   // stage 2, area 3
         plant32(0x063E1C + 4 * 3, 0x0A0000);
         plant32(0x063E3C + 4 * 3, 0x0B0000);
         orb_write8(rec(1) + 149, 3);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -13,8 +14,6 @@ namespace {
 
 constexpr uint32_t kCommandA = 0x700000;
 constexpr uint32_t kCommandB = 0x700010;
-constexpr uint32_t kBitmapA = 0x089010;
-constexpr uint32_t kBitmapB = 0x089030;
 constexpr uint8_t kNothing = 0x77;  // left in the command bytes to see a hand-off
 
 class SoundQueues : public GameRoutineTest {
@@ -128,8 +127,8 @@ TEST_F(SoundQueues, DemoPlayFiltersTheCodes) {
             const bool a = enqueue == sub_088F98;
             SetUp();
             // Bitmap bits only for code 0x47 (word 2, bit 7) in both rings.
-            plant32(kBitmapA + 8, 1u << 7);
-            plant32(kBitmapB + 8, 1u << 7);
+            plant32(rom::demo_codes_a + 8, 1u << 7);
+            plant32(rom::demo_codes_b + 8, 1u << 7);
             demo(c.demo, c.demo_sound);
             queue(enqueue, c.code);
             const uint32_t ring = a ? var::sound_ring_a : var::sound_ring_b;

@@ -4,14 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "game/actors/tables.h"
 #include "game/flow/vars.h"
 #include "tests/game/actor_fixture.h"
 
 namespace {
 
-constexpr uint32_t kListTable = 0x06650C;
-constexpr uint32_t kRoutineTable = 0x066424;
-constexpr uint32_t kFactors = 0x0699CD;
 constexpr uint32_t kStageLists = 0x120000;  // the stage's table of area lists
 constexpr uint32_t kList = 0x120100;
 constexpr uint8_t kStage = 1, kArea = 2;
@@ -34,11 +32,11 @@ class Spawning : public ActorTest {
 protected:
     void SetUp() override {
         ActorTest::SetUp();
-        plant32(kListTable + 4 * kStage, kStageLists);
+        plant32(rom::spawn_list_table + 4 * kStage, kStageLists);
         plant32(kStageLists + 4 * kArea, kList);
-        plant32(kRoutineTable + 0, kEnemyRoutine);
-        plant32(kRoutineTable + 4, kOtherRoutine);
-        plant8(kFactors + kPlayers, kFactor);
+        plant32(rom::spawn_routine_table + 0, kEnemyRoutine);
+        plant32(rom::spawn_routine_table + 4, kOtherRoutine);
+        plant8(rom::difficulty_factor_table + kPlayers, kFactor);
         orb_write8(var::stage, kStage);
         orb_write8(var::area, kArea);
         orb_write32(var::game_flags, kPlayers);
@@ -315,7 +313,7 @@ TEST_F(Spawning, ThePlayerCountBitNamedByTheFactor) {
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << "flags " << int(k.flags) << " factor " << int(k.factor));
         init_objects();
-        plant8(kFactors + kPlayers, k.factor);
+        plant8(rom::difficulty_factor_table + kPlayers, k.factor);
         plant_list({{0, k.flags, k.trigger, 0, 0, 0}});
         camera(static_cast<int16_t>(k.trigger));
         generator();
@@ -325,7 +323,7 @@ TEST_F(Spawning, ThePlayerCountBitNamedByTheFactor) {
 }
 
 TEST_F(Spawning, AWaveLockRecordLocksEvenWhenItFailsAndUnlocksWhenGone) {
-    plant8(kFactors + kPlayers, 3);
+    plant8(rom::difficulty_factor_table + kPlayers, 3);
     plant_list({{0, 1u << 6 | 1u << 2, 0, 0, 0, 0}, {0, 1u << 6 | 1u << 3, 5000, 0, 0, 0}});
     camera(0);
     generator();
@@ -344,7 +342,7 @@ TEST_F(Spawning, AWaveLockRecordLocksEvenWhenItFailsAndUnlocksWhenGone) {
 }
 
 TEST_F(Spawning, ATypeNamingNoCodeEndsTheRunWhenTheRunnerReachesIt) {
-    plant32(kRoutineTable + 4 * 5, 0x123456);
+    plant32(rom::spawn_routine_table + 4 * 5, 0x123456);
     plant_list({{5, kOrdinary, 0, 0, 0, 0}});
     camera(0);
     generator();

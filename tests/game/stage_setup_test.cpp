@@ -5,6 +5,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/routines.h"
@@ -22,9 +23,7 @@ constexpr uint32_t kShadowDefaults = 0x060AAC;
 constexpr uint32_t kAreaMixerNibbles = 0x0853B2;
 constexpr uint32_t kStageModes = 0x085402;
 constexpr uint32_t kStagePalettes = 0x08540A;
-constexpr uint32_t kStageDescriptors = 0x08541E;
 constexpr uint32_t kDemoGraphics = 0x085432;
-constexpr uint32_t kObjectLists = 0x08DD98;
 
 constexpr uint32_t kDescriptor = 0x100000;
 constexpr uint32_t kSourceBase = var::decomp_job + decomp_field::source_base;
@@ -85,7 +84,7 @@ TEST_F(StageSetUp, LayerModesOfScenesAndStages) {
     } cases[] = {{0, 0, false, false}, {0xFF, 4, false, false}, {1, 1, true, false},
                  {2, 2, false, true},  {3, 3, true, true}};
     orb_write8(var::stage, 1);
-    plant32(kStageDescriptors + 4, kDescriptor);
+    plant32(rom::stage_descriptor_table + 4, kDescriptor);
     for (const auto& c : cases) {
         for (int which = 0; which < 2; ++which) {
             const uint8_t index = which ? c.stage : c.scene;
@@ -118,7 +117,7 @@ TEST_F(StageSetUp, LayerModesOutsideTheirTablesEndTheRun) {
 
 TEST_F(StageSetUp, StageGraphicsFromTheDescriptorOrTheDemo) {
     orb_write8(var::stage, 2);
-    plant32(kStageDescriptors + 8, kDescriptor);
+    plant32(rom::stage_descriptor_table + 8, kDescriptor);
     plant32(kDescriptor, 0x111111);
     plant32(kDescriptor + 4, 0x222222);
     plant32(kStagePalettes + 8, 0x150000);
@@ -217,7 +216,7 @@ class ObjectListSpawn : public StageSetUp {
 protected:
     // The list of stage 3, area 2: groups of 256-, 128- and 64-byte objects.
     void list(std::initializer_list<std::vector<uint32_t>> groups) {
-        plant32(kObjectLists + 12, 0x110000);
+        plant32(rom::object_list_table + 12, 0x110000);
         plant32(0x110000 + 8, 0x118000);
         uint32_t at = 0x118000;
         for (const auto& g : groups) {

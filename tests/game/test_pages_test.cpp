@@ -6,6 +6,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/operator/tables.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -551,9 +552,9 @@ protected:
         plant_list(0x08DBC9, static_cast<uint16_t>(cell(22, 5)), "DONE");
         plant_list(0x08DBD8, static_cast<uint16_t>(cell(26, 3)), "FOOTER");
         // The defaults image: 124 bytes counting up.
-        for (uint32_t i = 0; i < 124; ++i) plant8(0x061126 + i, static_cast<uint8_t>(i + 1));
+        for (uint32_t i = 0; i < 124; ++i) plant8(rom::bookkeeping_defaults + i, static_cast<uint8_t>(i + 1));
         fake(kBookkeepingDefaults, [] {
-            for (uint32_t i = 0; i < 124; ++i) orb_write8(0x701F02 + i, orb_read8(0x061126 + i));
+            for (uint32_t i = 0; i < 124; ++i) orb_write8(0x701F02 + i, orb_read8(rom::bookkeeping_defaults + i));
             orb_write16(0x701F00, check_value(0x701F02));
             for (uint32_t i = 0; i < 124; ++i) orb_write8(0x701F7E + i, orb_read8(0x701F02 + i));
         });

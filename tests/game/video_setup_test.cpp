@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -43,7 +44,7 @@ TEST_F(VideoSetUp, LayerResetClearsVideoRamLoadsPatternsAndTheRegisters) {
         SCOPED_TRACE(int(c.flip));
         SetUp();
         plant_video_defaults();
-        for (uint32_t i = 0; i < 6144; ++i) plant16(0x100F02 + 2 * i, static_cast<uint16_t>(i * 7 + 1));
+        for (uint32_t i = 0; i < 6144; ++i) plant16(rom::text_patterns + 2 * i, static_cast<uint16_t>(i * 7 + 1));
         fill(0x300000, 0x320000);
         orb_write8(var::backup_image + backup_record::flip_screen, c.flip);
         ASSERT_TRUE(run(sub_0608A8));

@@ -4,12 +4,11 @@
 #include <algorithm>
 #include <deque>
 
+#include "game/actors/tables.h"
 #include "tests/game/ai_stand_ins.h"
 
 namespace {
 
-constexpr uint32_t kStates = 0x07F416;
-constexpr uint32_t kShots = 0x07F8AA;
 constexpr uint32_t kStun = 0x07A68D;
 constexpr uint32_t kDefeat = 0x07A70C;
 constexpr uint32_t kRandom = 0x06925A;
@@ -38,18 +37,18 @@ protected:
                                      kIdleState, kIdleState, kIdleState, kIdleState, kIdleState, kIdleState,
                                      0x07F6F4, 0x07A6A0, kIdleState, 0x07F5C8, 0x07F5E1, 0x07F638, 0x07F6D0,
                                      0x07F6FD};
-        for (uint32_t s = 0; s < 27; ++s) plant32(kStates + 4 * s, states[s]);
+        for (uint32_t s = 0; s < 27; ++s) plant32(rom::volley_states + 4 * s, states[s]);
         for (uint32_t t = 0; t < 4; ++t) {
-            plant8(0x07F93A + t, static_cast<uint8_t>(4 + t));  // chosen states
-            plant8(0x07F946 + t, static_cast<uint8_t>(3));      // step timer
-            plant8(0x07F94A + t, static_cast<uint8_t>(60 + t)); // rest
-            plant8(0x07F94E + t, static_cast<uint8_t>(30 + t)); // aimed strength
-            plant8(0x07F952 + t, static_cast<uint8_t>(50 + t)); // projectile strength
-            plant8(0x07F956 + t, static_cast<uint8_t>(90 + t)); // volley 1 strength
+            plant8(rom::volley_chosen_states + t, static_cast<uint8_t>(4 + t));  // chosen states
+            plant8(rom::volley_step_timer + t, static_cast<uint8_t>(3));      // step timer
+            plant8(rom::volley_rest_timer + t, static_cast<uint8_t>(60 + t)); // rest
+            plant8(rom::volley_aim_strength + t, static_cast<uint8_t>(30 + t)); // aimed strength
+            plant8(rom::volley_shot_strength + t, static_cast<uint8_t>(50 + t)); // projectile strength
+            plant8(rom::volley_strength + t, static_cast<uint8_t>(90 + t)); // volley 1 strength
         }
         plant8(0x07AD6E + 7, 2);  // landing state of type 7
         for (uint32_t i = 0; i < 8; ++i) {
-            const uint32_t e = kShots + 12 * i;
+            const uint32_t e = rom::volley_shots + 12 * i;
             plant32(e, 0x136000 + 16 * i);
             plant16(e + 4, 0x8001);
             plant16(e + 6, static_cast<uint16_t>(10 * i));
@@ -130,10 +129,10 @@ TEST_F(VolleyTest, TurnAimsFromAboveAndAttacksInTheOctant) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dir);
         SetUp();
-        plant8(0x07F812 + 3 * c.octant, 2);
-        plant8(0x07F812 + 3 * c.octant + 1, 0x81);
-        plant8(0x07F812 + 3 * c.octant + 2, 3);
-        plant32(0x07F91A + 4 * c.octant, 0x135900 + c.octant);
+        plant8(rom::volley_octant_boxes + 3 * c.octant, 2);
+        plant8(rom::volley_octant_boxes + 3 * c.octant + 1, 0x81);
+        plant8(rom::volley_octant_boxes + 3 * c.octant + 2, 3);
+        plant32(rom::volley_aim_animations + 4 * c.octant, 0x135900 + c.octant);
         orb_write32(enemy + 86, var::player_records);
         direction = c.dir;
         enter(4, 2);
@@ -148,9 +147,9 @@ TEST_F(VolleyTest, TurnAimsFromAboveAndAttacksInTheOctant) {
         EXPECT_EQ(ram8(enemy + 92), c.octant);
         EXPECT_EQ(ram32(enemy + object_record::frame), 0x135900u + c.octant);
         pass(3);  // step timer 3: two frames of attack, then rest
-        ASSERT_EQ(tests_of(0x07F82A + 8).size(), 2u);
-        EXPECT_EQ(tests_of(0x07F82A + 24).size(), 2u);
-        EXPECT_EQ(tests_of(0x07F82A + 8)[0].strength, 31u);
+        ASSERT_EQ(tests_of(rom::volley_aim_boxes + 8).size(), 2u);
+        EXPECT_EQ(tests_of(rom::volley_aim_boxes + 24).size(), 2u);
+        EXPECT_EQ(tests_of(rom::volley_aim_boxes + 8)[0].strength, 31u);
         EXPECT_EQ(state_of(enemy), 1);
         EXPECT_EQ(ram8(enemy + 56), 61);
     }
@@ -234,8 +233,8 @@ TEST_F(VolleyTest, ProjectileFliesOnUntilItLeavesTheBand) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.y);
         SetUp();
-        plant8(0x07F876 + 3 * 2, 1);
-        plant8(0x07F876 + 3 * 2 + 1, 4);
+        plant8(rom::volley_shot_box_lists + 3 * 2, 1);
+        plant8(rom::volley_shot_box_lists + 3 * 2 + 1, 4);
         const uint32_t shot = actor(c.flags);
         orb_write32(shot + object_record::routine, 0x07F70B);
         orb_write8(shot + 3, 2);
@@ -250,9 +249,9 @@ TEST_F(VolleyTest, ProjectileFliesOnUntilItLeavesTheBand) {
             ++alive;
         }
         EXPECT_EQ(alive, c.frames_alive);
-        ASSERT_EQ(tests_of(0x07F88E + 16).size(), static_cast<size_t>(c.frames_alive));
+        ASSERT_EQ(tests_of(rom::volley_shot_boxes + 16).size(), static_cast<size_t>(c.frames_alive));
         if (c.frames_alive) {
-            EXPECT_EQ(tests_of(0x07F88E + 16)[0].strength, 51u);
+            EXPECT_EQ(tests_of(rom::volley_shot_boxes + 16)[0].strength, 51u);
         }
     }
 }
@@ -272,7 +271,7 @@ TEST_F(VolleyTest, GenericActionsRunThroughTheRuntimeAndOthersEndTheRun) {
     EXPECT_EQ(calls(kWait), 1);
     EXPECT_EXIT(
         {
-            plant32(kStates + 4 * 7, 0x07FFF0);
+            plant32(rom::volley_states + 4 * 7, 0x07FFF0);
             enter(7, 0);
             pass();
         },

@@ -41,6 +41,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "game/actors/tables.h"
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -50,33 +53,12 @@ namespace synthetic {
 namespace {
 
 // ---- addresses the routines read ----
-constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
-constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kStage = 4, kArea = 3;
 constexpr uint32_t kAreaIndex = (kStage - 1) * 5 + kArea - 1;
 
-constexpr uint32_t kBodyAnimation = 0x090474;
-constexpr uint32_t kAppearAnimation = 0x090469;
 constexpr uint32_t kFixedFrames = 0x090480;       // the frames of the two scripts above
-constexpr uint32_t kBodyHits = 0x083692;          // flash frames by rank, state after a hit, after the defeat
-constexpr uint32_t kFirstAnimations = 0x08362C;   // u32 per 4 x phase + cycle
-constexpr uint32_t kPhaseLengths = 0x08368C;      // u8 per phase
-constexpr uint32_t kAttackKinds = 0x0835E8;       // u8 per 2 x cycle + random bit
-constexpr uint32_t kAttackAnimations = 0x0835F0;  // u32 per attack kind (0-4)
-constexpr uint32_t kAttackBoxes = 0x083604;       // two 4-byte boxes per attack kind
-constexpr uint32_t kAttackStrength = 0x083698;    // u8 by rank step
-constexpr uint32_t kGuardAnimation = 0x0922F8;
 constexpr uint32_t kGuardFrames = 0x092328;
-constexpr uint32_t kGuardWait = 0x0841D4;         // u8 by rank step
-constexpr uint32_t kGuardStrength = 0x0841D8;     // u8 by rank step
-constexpr uint32_t kGuardBox = 0x0841DC;
-constexpr uint32_t kPathTally = 0x07CB06;         // u8 per path-scripted type
-constexpr uint32_t kBarNames = 0x069A02;          // s16 per bar subject, to its text
-constexpr uint32_t kBarPortraitFrames = 0x0699DD; // u8 per bar subject
 constexpr uint32_t kBarName = 0x069A60;  // the name, in reach of its offset word (the offsets are s16)
-constexpr uint32_t kChildEffects = 0x0826E0;      // 16 bytes per child effect type
-constexpr uint32_t kShortEffectOffsets = 0x07BB66;  // s16 x, y per short effect type
 
 // Routines the tables name.
 constexpr uint32_t kSpawnGenerator = 0x066200;
@@ -128,15 +110,15 @@ pictures plant_animations(rom_builder& rom) {
   const uint32_t body_frame = f; f += put_frame(rom, f, body, {kBodyBox}, what);
   const uint32_t part_frame = f; f += put_frame(rom, f, small, {{0, 1, -100, 1}}, what);
   // The body: four steps, since the second part restarts it at step 3.
-  put_script(rom, kBodyAnimation, 16, {body_frame, body_frame, body_frame, body_frame}, -2, "boss body animation");
-  put_script(rom, kAppearAnimation, 8, {part_frame}, -2, "boss second part appearance");
+  put_script(rom, rom::set_piece_body_animation, 16, {body_frame, body_frame, body_frame, body_frame}, -2, "boss body animation");
+  put_script(rom, rom::set_piece_appear_animation, 8, {part_frame}, -2, "boss second part appearance");
   // The attacker: 19 frames of 2 each, standing and crouching by turns.
   uint32_t g = kGuardFrames;
   const uint32_t stand = g; g += put_frame(rom, g, body, {kGuardBodyBox}, what);
   const uint32_t duck = g; g += put_frame(rom, g, crouch, {kGuardBodyBox}, what);
   std::vector<uint32_t> guard_frames;
   for (int i = 0; i < 19; ++i) guard_frames.push_back(i % 2 ? duck : stand);
-  if (kGuardAnimation + put_script(rom, kGuardAnimation, 2, guard_frames, -2, "stationary attacker animation") >
+  if (rom::set_piece_guard_animation + put_script(rom, rom::set_piece_guard_animation, 2, guard_frames, -2, "stationary attacker animation") >
       kGuardFrames)
     throw std::logic_error("attacker script overruns its frames");
 
@@ -154,22 +136,22 @@ pictures plant_animations(rom_builder& rom) {
 
 // The set piece's and the attacker's own tables.
 void plant_set_piece(rom_builder& rom, const pictures& p) {
-  for (uint32_t i = 0; i < 24; ++i) rom.put32(kFirstAnimations + 4 * i, p.phase, "boss first part animations");
+  for (uint32_t i = 0; i < 24; ++i) rom.put32(rom::set_piece_first_animations + 4 * i, p.phase, "boss first part animations");
   const std::array<uint8_t, 6> lengths = {30, 30, 30, 60, 30, 60};
-  for (uint32_t i = 0; i < lengths.size(); ++i) rom.put8(kPhaseLengths + i, lengths[i], "boss phase lengths");
+  for (uint32_t i = 0; i < lengths.size(); ++i) rom.put8(rom::set_piece_phase_lengths + i, lengths[i], "boss phase lengths");
   const std::array<uint8_t, 6> hits = {6, 6, 6, 6, 2, 4};  // flash frames by rank; states 2 (hit), 4 (defeat)
-  for (uint32_t i = 0; i < hits.size(); ++i) rom.put8(kBodyHits + i, hits[i], "boss body hit parameters");
-  for (uint32_t r = 0; r < 4; ++r) rom.put8(kAttackStrength + r, 2, "boss second part attack strength");
+  for (uint32_t i = 0; i < hits.size(); ++i) rom.put8(rom::set_piece_body_hits + i, hits[i], "boss body hit parameters");
+  for (uint32_t r = 0; r < 4; ++r) rom.put8(rom::set_piece_attack_strength + r, 2, "boss second part attack strength");
   const std::array<uint8_t, 8> kinds = {0, 1, 2, 3, 4, 0, 1, 2};
-  for (uint32_t i = 0; i < kinds.size(); ++i) rom.put8(kAttackKinds + i, kinds[i], "boss attack kinds");
+  for (uint32_t i = 0; i < kinds.size(); ++i) rom.put8(rom::set_piece_attack_kinds + i, kinds[i], "boss attack kinds");
   for (uint32_t k = 0; k < 5; ++k) {
-    rom.put32(kAttackAnimations + 4 * k, p.attack, "boss attack animations");
-    put_box(rom, kAttackBoxes + 8 * k, kHighBox, "boss attack boxes");
-    put_box(rom, kAttackBoxes + 8 * k + 4, kMissingBox, "boss attack boxes");
+    rom.put32(rom::set_piece_attack_animations + 4 * k, p.attack, "boss attack animations");
+    put_box(rom, rom::set_piece_attack_boxes + 8 * k, kHighBox, "boss attack boxes");
+    put_box(rom, rom::set_piece_attack_boxes + 8 * k + 4, kMissingBox, "boss attack boxes");
   }
-  rom.put8(kPathTally + 5, kBodyTally, "path-scripted tally category: the boss body (type 5)");
+  rom.put8(rom::flyer_tally_categories + 5, kBodyTally, "path-scripted tally category: the boss body (type 5)");
   // The exit's effect (child effect type 60): 200 frames over the first part.
-  const uint32_t e = kChildEffects + 16 * kExitEffect;
+  const uint32_t e = rom::child_effect_table + 16 * kExitEffect;
   rom.put32(e, p.exit_effect, "child effect 60: animation");
   rom.put8(e + 4, 0, "child effect 60: first frame");
   rom.put8(e + 5, 1, "child effect 60: delay");
@@ -183,23 +165,23 @@ void plant_set_piece(rom_builder& rom, const pictures& p) {
   // The defeat effects of the body (type 4) and the attacker (type 8) stand
   // on their owner.
   for (uint32_t t : {4u, 8u}) {
-    rom.put16(kShortEffectOffsets + 4 * t, 0, "short effect offsets: x");
-    rom.put16(kShortEffectOffsets + 4 * t + 2, 0, "short effect offsets: y");
+    rom.put16(rom::platform_effect_offsets + 4 * t, 0, "short effect offsets: x");
+    rom.put16(rom::platform_effect_offsets + 4 * t + 2, 0, "short effect offsets: y");
   }
   // The boss bar.
   rom.put_text(kBarName, "OVERLORD", "boss bar names");
   const uint32_t name = kBarName;
-  const uint32_t entry = kBarNames + 2 * kBarSubject;
+  const uint32_t entry = rom::bar_names + 2 * kBarSubject;
   rom.put16(entry, uint16_t(name - entry), "boss bar name offsets");
-  rom.put8(kBarPortraitFrames + kBarSubject, 0, "boss bar portrait frames");
+  rom.put8(rom::bar_portrait_frames + kBarSubject, 0, "boss bar portrait frames");
   // The attacker.
   for (uint32_t r = 0; r < 4; ++r) {
-    rom.put8(kGuardWait + r, 90, "stationary attacker wait");
-    rom.put8(kGuardStrength + r, 2, "stationary attacker strength");
+    rom.put8(rom::set_piece_guard_wait + r, 90, "stationary attacker wait");
+    rom.put8(rom::set_piece_guard_strength + r, 2, "stationary attacker strength");
   }
-  put_box(rom, kGuardBox, kMissingBox, "stationary attacker attack box");
-  rom.put32(kSpawnRoutineTable + 4 * kSetPieceType, kSetPiece, "spawn routine table: set-piece boss");
-  rom.put32(kSpawnRoutineTable + 4 * kGuardType, kGuard, "spawn routine table: stationary attacker");
+  put_box(rom, rom::set_piece_guard_box, kMissingBox, "stationary attacker attack box");
+  rom.put32(rom::spawn_routine_table + 4 * kSetPieceType, kSetPiece, "spawn routine table: set-piece boss");
+  rom.put32(rom::spawn_routine_table + 4 * kGuardType, kGuard, "spawn routine table: stationary attacker");
 }
 
 // Stage 4 area 3: its descriptor, object list, spawn list, camera script
@@ -264,8 +246,8 @@ void plant_area(rom_builder& rom, block& b) {
   b.words({kCameraX, 0, kCameraX + 2048, 0}, "stage 4 area 3 camera script: final limits");
   b.bytes({1, 0}, "stage 4 area 3 camera script: final hold, byte");
   b.bytes({0xFF, 0xFF, 0xFF, 0xFF}, "stage 4 area 3 camera script: final thresholds");
-  rom.put32(kCameraScripts + 4 * kAreaIndex, script, "camera scripts: stage 4 area 3");
-  rom.put16(kPlayerStartY + 2 * kAreaIndex, kSpotY, "player start y: stage 4 area 3");
+  rom.put32(rom::camera_script_table + 4 * kAreaIndex, script, "camera scripts: stage 4 area 3");
+  rom.put16(rom::player_start_y + 2 * kAreaIndex, kSpotY, "player start y: stage 4 area 3");
 
 }
 

@@ -65,6 +65,9 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "game/actors/tables.h"
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -74,28 +77,10 @@ namespace synthetic {
 namespace {
 
 // ---- addresses the routines read ----
-constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
-constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kStage2Area1 = 5;               // that index for stage 2 area 1
-constexpr uint32_t kKind2Parts = 0x06C6AE;         // 12 bytes per part
-constexpr uint32_t kKind2PartStates = 0x06C4C6;    // u32 per state
-constexpr uint32_t kOverlay13Scripts = 0x07046C;   // enemy scripts showing the overlay, then < 0
-constexpr uint32_t kOverlay5Scripts = 0x071AD6;
-constexpr uint32_t kOverlay5Companion = 0x071AEA;
-constexpr uint32_t kOverlay13Animation = 0x097998;
-constexpr uint32_t kOverlay5Animation = 0x098A3C;
-constexpr uint32_t kFlyingPieceAnimation = 0x09985F;
-constexpr uint32_t kEntranceCommands = 0x06D956;  // u32 per entrance command
-constexpr uint32_t kEntranceSteps = 0x06D91E;     // u32 per entrance sub-state
-constexpr uint32_t kGrowSteps = 0x06AFBE;         // u32 per grow-in sub-state
-constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
-constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
 constexpr uint32_t kBarNamesFree = 0x069A4C;       // after the offsets of subjects 0 to 36
 constexpr uint32_t kBossBarName = 0x069A60;        // the boss's (boss.cpp), 9 bytes
 constexpr uint32_t kBossBarNameEnd = 0x069A69;
-constexpr uint32_t kBarColours = 0x069A8C;         // 6 bytes per bar variant
-constexpr uint32_t kBarPortrait = 0x08F09B;        // the portrait's animation script
 
 // Routines the tables name.
 constexpr uint32_t kSpawnGenerator = 0x066200;
@@ -139,22 +124,39 @@ struct kind {
 // Kind 9 comes twice, through its first and its second entry (sounds 0x9A
 // and 0x9B).
 constexpr std::array<kind, 33> kKinds = {{
-    {0, 0x06B392, 0x06B412, 0x06BAF8},  {1, 0x06BC9E, 0x06BD1E, 0x06BDD6},
-    {2, 0x06BF22, 0x06BFA2, 0x06C6DE},  {3, kStalkerSetup, 0, 0},
-    {4, 0x06CC1A, 0x06CC9A, 0x06D26A},  {5, 0x071346, 0x0713C6, 0x071B16},
-    {6, 0x071C7E, 0x071CFE, 0x071D60},  {7, 0x071EA6, 0x071F26, 0x072BD4},
-    {8, 0x072CC6, 0x072D46, 0x0734FE},  {9, 0x06ED28, 0x06EDB8, 0x06F006},
-    {9, 0x06ED2E, 0x06EDB8, 0x06F006},      {11, 0x06E1C4, 0x06E250, 0x06E83C}, {12, 0x06E984, 0x06EA04, 0x06EBE8},
-    {13, 0x06F8BC, 0x06F93C, 0x070994}, {14, 0x070B3E, 0x070BBE, 0x071150},
-    {19, 0x06D806, 0x06D88A, 0x06DB8E}, {20, 0x06DCEC, 0x06DD70, 0x06DDEC},
-    {21, 0x06DF4A, 0x06DFCE, 0x06E052}, {22, 0x073612, 0x073696, 0x073896},
-    {23, 0x073AFE, 0x073B82, 0x073C7C}, {24, 0x073EE6, 0x073F6A, 0x074064},
-    {25, 0x0742CE, 0x074352, 0x074454}, {26, 0x0746BE, 0x074742, 0x074844},
-    {27, 0x074A72, 0x074AF2, 0x074C92}, {28, 0x074DCC, 0x074E50, 0x074F9C},
-    {29, 0x0750DE, 0x075162, 0x0751D2}, {30, 0x075314, 0x075398, 0x07552E},
-    {31, 0x075720, 0x0757A4, 0x075AB8}, {32, 0x075C1E, 0x075CA2, 0x075FB4},
-    {33, 0x07611C, 0x0761A0, 0x0764B4}, {34, 0x076626, 0x0766AA, 0x076852},
-    {35, 0x0769CC, 0x076A50, 0x076BFA}, {36, 0x076D76, 0x076DFA, 0x076FA2},
+    {0, 0x06B392, rom::kind0_state_record, rom::kind0_companion_data},
+    {1, 0x06BC9E, rom::kind1_state_record, rom::kind1_companion_data},
+    {2, 0x06BF22, rom::kind2_state_record, rom::kind2_companion_data},
+    {3, kStalkerSetup, 0, 0},
+    {4, 0x06CC1A, rom::kind4_state_record, rom::kind4_companion_data},
+    {5, 0x071346, rom::kind5_state_record, rom::kind5_companion_data},
+    {6, 0x071C7E, rom::kind6_state_record, rom::kind6_companion_data},
+    {7, 0x071EA6, rom::kind7_state_record, rom::kind7_companion_data},
+    {8, 0x072CC6, rom::kind8_state_record, rom::kind8_companion_data},
+    {9, 0x06ED28, rom::kind9_state_record, rom::kind9_companion_data},
+    {9, 0x06ED2E, rom::kind9_state_record, rom::kind9_companion_data},
+    {11, 0x06E1C4, rom::kind11_state_record, rom::kind11_companion_data},
+    {12, 0x06E984, rom::kind12_state_record, rom::kind12_companion_data},
+    {13, 0x06F8BC, rom::kind13_state_record, rom::kind13_companion_data},
+    {14, 0x070B3E, rom::kind14_state_record, rom::kind14_companion_data},
+    {19, 0x06D806, rom::kind19_state_record, rom::kind19_companion_data},
+    {20, 0x06DCEC, rom::kind20_state_record, rom::kind20_companion_data},
+    {21, 0x06DF4A, rom::kind21_state_record, rom::kind21_companion_data},
+    {22, 0x073612, rom::kind22_state_record, rom::kind22_companion_data},
+    {23, 0x073AFE, rom::kind23_state_record, rom::kind23_companion_data},
+    {24, 0x073EE6, rom::kind24_state_record, rom::kind24_companion_data},
+    {25, 0x0742CE, rom::kind25_state_record, rom::kind25_companion_data},
+    {26, 0x0746BE, rom::kind26_state_record, rom::kind26_companion_data},
+    {27, 0x074A72, rom::kind27_state_record, rom::kind27_companion_data},
+    {28, 0x074DCC, rom::kind28_state_record, rom::kind28_companion_data},
+    {29, 0x0750DE, rom::kind29_state_record, rom::kind29_companion_data},
+    {30, 0x075314, rom::kind30_state_record, rom::kind30_companion_data},
+    {31, 0x075720, rom::kind31_state_record, rom::kind31_companion_data},
+    {32, 0x075C1E, rom::kind32_state_record, rom::kind32_companion_data},
+    {33, 0x07611C, rom::kind33_state_record, rom::kind33_companion_data},
+    {34, 0x076626, rom::kind34_state_record, rom::kind34_companion_data},
+    {35, 0x0769CC, rom::kind35_state_record, rom::kind35_companion_data},
+    {36, 0x076D76, rom::kind36_state_record, rom::kind36_companion_data},
 }};
 
 // A looping one-frame script at a fixed address with its frame right after
@@ -198,10 +200,10 @@ pictures plant_animations(rom_builder& rom) {
   if (s > kFrames) throw std::logic_error("crowd scripts overrun their frames");
 
   // The pictures the child objects and the boss bar start by address.
-  put_fixed_animation(rom, kOverlay13Animation, small, "kinds 13/14 overlay animation");
-  put_fixed_animation(rom, kOverlay5Animation, small, "kinds 5/6 overlay animation");
-  put_fixed_animation(rom, kFlyingPieceAnimation, small, "flying piece animation");
-  put_fixed_animation(rom, kBarPortrait, small, "boss bar portrait animation");
+  put_fixed_animation(rom, rom::big_overlay_script, small, "kinds 13/14 overlay animation");
+  put_fixed_animation(rom, rom::side_overlay_script, small, "kinds 5/6 overlay animation");
+  put_fixed_animation(rom, rom::flying_piece_script, small, "flying piece animation");
+  put_fixed_animation(rom, rom::bar_portrait, small, "boss bar portrait animation");
   return p;
 }
 
@@ -238,7 +240,7 @@ state_tables plant_state_tables(rom_builder& rom, block& b) {
                         kEntrance, kEntrance},
                        "crowd state table: entrance");
   // Kind 12: it grows in at the player's start spot and stands there.
-  rom.put32(kGrowSteps, kGrowStep, "grow-in sub-states");
+  rom.put32(rom::grow_table, kGrowStep, "grow-in sub-states");
   t.appearing = b.longs({kGrowIn, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
                         "crowd state table: grow-in");
   return t;
@@ -325,24 +327,24 @@ void plant_children(rom_builder& rom, const pictures& p) {
   // Kind 2's three parts stand beside, behind and above where it was set up.
   const std::array<std::array<int16_t, 4>, 3> parts = {{{-40, 0, 0, 0}, {40, -8, 0, 0}, {0, 0, 48, 0}}};
   for (uint32_t n = 0; n < 3; ++n) {
-    const uint32_t e = kKind2Parts + 12 * n;
+    const uint32_t e = rom::kind2_part_entries + 12 * n;
     rom.put32(e, p.part, "kind-2 parts");
     for (uint32_t w = 0; w < 4; ++w) rom.put16(e + 4 + 2 * w, uint16_t(parts[n][w]), "kind-2 parts");
   }
-  rom.put32(kKind2PartStates, 0x06C4CE, "kind-2 part states");
-  rom.put32(kKind2PartStates + 4, 0x06C4F6, "kind-2 part states");
+  rom.put32(rom::kind2_part_states, 0x06C4CE, "kind-2 part states");
+  rom.put32(rom::kind2_part_states + 4, 0x06C4F6, "kind-2 part states");
   // The entrance's command and running-step tables.
   const std::array<uint32_t, 7> commands = {0x06D972, 0x06D981, 0x06D9A4, 0x06D9E8, 0x06DA2F, 0x06DA60, 0x06DA7B};
-  for (uint32_t c = 0; c < commands.size(); ++c) rom.put32(kEntranceCommands + 4 * c, commands[c], "entrance commands");
+  for (uint32_t c = 0; c < commands.size(); ++c) rom.put32(rom::entrance_commands + 4 * c, commands[c], "entrance commands");
   const std::array<uint32_t, 3> steps = {0x06DA18, 0x06DA4A, 0x06DA55};
-  for (uint32_t n = 0; n < steps.size(); ++n) rom.put32(kEntranceSteps + 4 * n, steps[n], "entrance steps");
+  for (uint32_t n = 0; n < steps.size(); ++n) rom.put32(rom::entrance_steps + 4 * n, steps[n], "entrance steps");
   // The overlays show while their enemy plays the seek animation.
-  for (uint32_t list : {kOverlay13Scripts, kOverlay5Scripts}) {
+  for (uint32_t list : {rom::big_overlay_scripts, rom::side_overlay_scripts}) {
     rom.put32(list, p.stand, "overlay script list");
     rom.put32(list + 4, 0xFFFFFFFF, "overlay script list");
   }
-  rom.put16(kOverlay5Companion, 0, "kinds 5/6 overlay companion data");
-  rom.put16(kOverlay5Companion + 2, 0, "kinds 5/6 overlay companion data");
+  rom.put16(rom::side_overlay_companion, 0, "kinds 5/6 overlay companion data");
+  rom.put16(rom::side_overlay_companion + 2, 0, "kinds 5/6 overlay companion data");
   // Boss bar names and portrait frames of the kinds with a bar.
   struct named {
     uint8_t kind;
@@ -351,13 +353,13 @@ void plant_children(rom_builder& rom, const pictures& p) {
   // The names lie within reach of their s16 offsets: in the free bytes
   // after the offsets of the 37 subjects, around the boss's name.
   block before_boss(rom, kBarNamesFree, kBossBarName, "crowd boss bar names");
-  block after_boss(rom, kBossBarNameEnd, kBarColours, "crowd boss bar names");
+  block after_boss(rom, kBossBarNameEnd, rom::bar_colours, "crowd boss bar names");
   for (const named& n : {named{1, "GRUNT"}, named{6, "TWIN"}, named{7, "HULK"}, named{8, "BRUTE"},
                          named{9, "SPIKE"}, named{12, "WARDEN"}, named{13, "TITAN"}, named{14, "GIANT"}}) {
     const uint32_t text = (n.kind < 8 ? before_boss : after_boss).text(n.name, "boss bar names");
-    const uint32_t entry = kBarNames + 2 * n.kind;
+    const uint32_t entry = rom::bar_names + 2 * n.kind;
     rom.put16(entry, uint16_t(text - entry), "boss bar name offsets");
-    rom.put8(kBarPortraitFrames + n.kind, 0, "boss bar portrait frames");
+    rom.put8(rom::bar_portrait_frames + n.kind, 0, "boss bar portrait frames");
   }
 }
 
@@ -368,8 +370,8 @@ void plant_stage2(rom_builder& rom, block& b) {
   const uint32_t crowd_objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
                                           uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
                                          "stage 2 area 1 objects");
-  rom.put32(kCameraScripts + 4 * kStage2Area1, rom.program32(kCameraScripts), "camera scripts: stage 2 area 1");
-  rom.put16(kPlayerStartY + 2 * kStage2Area1, 600, "player start y: stage 2 area 1");
+  rom.put32(rom::camera_script_table + 4 * kStage2Area1, rom.program32(rom::camera_script_table), "camera scripts: stage 2 area 1");
+  rom.put16(rom::player_start_y + 2 * kStage2Area1, 600, "player start y: stage 2 area 1");
 
   // The list first: a record's data offset is added to the address of its
   // +8 field as an unsigned word, so its data lies after it.
@@ -402,7 +404,7 @@ void plant_stage2(rom_builder& rom, block& b) {
     rom.put16(a + 6, kSpotY, what);
     rom.put16(a + 8, uint16_t(data[i] ? data[i] - (a + 8) : 0), what);
     if (kKinds[i].number != 3)
-      rom.put32(kSpawnRoutineTable + 4 * type, kKinds[i].setup, "spawn routine table: crowd kinds");
+      rom.put32(rom::spawn_routine_table + 4 * type, kKinds[i].setup, "spawn routine table: crowd kinds");
   }
   rom.put8(list + 10 * uint32_t(kKinds.size()), 0x80, "crowd spawn list end");
   stage_areas::plant_area(rom, stage_areas::kStage2, 1, crowd_objects, list);

@@ -24,6 +24,9 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "game/actors/tables.h"
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -36,15 +39,7 @@ constexpr uint32_t kCarried = 0x07807D, kBeam = 0x077D29, kSweep = 0x078179, kWa
 
 // What the carried box (the first character's) and the wave (the fourth's)
 // read in their first run.
-constexpr uint32_t kAimedStrengths = 0x078EAF;   // u8 by character
-constexpr uint32_t kPlacedStrengths = 0x078EB3;  // u8 by character
-constexpr uint32_t kPlacedOffsets = 0x078600;    // s16 x, s16 height by character
-constexpr uint32_t kCarriedBox = 0x078BC0;       // bytes: x start, size, depth start, size
-constexpr uint32_t kCarriedMirror = 0x078BC4;    // u8 by direction code
-constexpr uint32_t kCarriedOffsets = 0x078C24;   // s16 x, s16 y by direction code
 constexpr uint32_t kCarriedAnimation = 0x12DCDF;
-constexpr uint32_t kWaveBox = 0x077B74;          // bytes: x start, size, vertical start, size
-constexpr uint32_t kWaveAnimation = 0x0929E3;
 constexpr uint32_t kSparkPixels = 0x7E2000;      // the enemies' hit spark picture, 16 x 16
 
 // Both kinds hit what stands 100 units (25 pixels) ahead of their player,
@@ -66,36 +61,15 @@ constexpr uint32_t kTouchVertical = 0x0770E0;  // type 55
 constexpr uint32_t kTouchFlat = 0x0771A2;      // type 56
 constexpr uint32_t kDrifter = 0x077270;        // type 57
 
-// The effect objects' state tables and the drifter's direction table: the
-// state addresses of the three routines, in state order.
-constexpr uint32_t kStates55 = 0x0770F4, kStates56 = 0x0771B8, kStates57 = 0x077284;
-constexpr uint32_t kDirections = 0x0772CC;
-// Their boxes (x pair, then the vertical or depth pair) and strike word.
-constexpr uint32_t kTouchBox55 = 0x07733D, kStrikeBox55 = 0x077341;
-constexpr uint32_t kTouchBox56 = 0x077345, kStrikeBox56 = 0x077349;
-constexpr uint32_t kStrikeWord = 0x07734E;
-// Their animation scripts, and the indicators'.
-constexpr uint32_t kWaiting55 = 0x08F274, kTriggered55 = 0x099081;
-constexpr uint32_t kWaiting56 = 0x08F27B, kTriggered56 = 0x08EAE3;
-constexpr uint32_t kDrifting = 0x090338;
+// The indicators' animation script.
 constexpr uint32_t kIndicatorScript = 0x13183E;
-// The indicators' layout (a table of x, y per slot by player-count setting),
-// the first part's size bits and the colour bits by reason.
-constexpr uint32_t kIndicatorLayouts = 0x085010;
-constexpr uint32_t kIndicatorHeight = 0x08500E, kIndicatorWidth = 0x08500C;
-constexpr uint32_t kIndicatorColours = 0x085040;
-
-// Area music codes by (stage - 1) x 5 + area - 1.
-constexpr uint32_t kAreaMusic = 0x062B5B;
 
 // Stage 3 area 2: the spawn generator, and a spawn type of ours for the
 // drifting object.
 constexpr uint32_t kSpawnGenerator = 0x066200;
-constexpr uint32_t kSpawnRoutines = 0x066424;  // u32 per spawn type
 constexpr uint8_t kSpawnDrifter = 105;
 
-// Camera scripts by (stage - 1) x 5 + area - 1, and where ours goes.
-constexpr uint32_t kCameraScripts = 0x08731A;
+// Where our camera script and stage 3's descriptor go.
 constexpr uint32_t kPlayOverCamera = 0x11B080;
 constexpr uint32_t kStage3Descriptor = 0x11B100;
 
@@ -112,19 +86,19 @@ void plant_endings(rom_builder& rom) {
   // sweep, the fourth's the wave; each lives on after its first run.
   const std::array<uint32_t, 4> kinds = {kCarried, kBeam, kSweep, kWave};
   for (uint32_t type = 4; type < 8; ++type)
-    rom.put32(0x07859C + 4 * type, kinds[type - 4], "attack-object type routines, the launched kinds");
+    rom.put32(rom::attack_type_routines + 4 * type, kinds[type - 4], "attack-object type routines, the launched kinds");
 
   // The carried box: 16 x 16 pixels on the ground plane, kReach ahead of its
   // player by direction code (codes 0-15 facing greater x, 16-31 smaller x;
   // the ground states' codes), hitting with strength kStrength.
-  rom.put8(kAimedStrengths + 0, kStrength, "aimed attack strength: first character");
-  put_box(rom, kCarriedBox, {-8, 16, -8, 16}, "carried attack box");
+  rom.put8(rom::aimed_strength + 0, kStrength, "aimed attack strength: first character");
+  put_box(rom, rom::carried_box, {-8, 16, -8, 16}, "carried attack box");
   for (uint32_t code = 0; code < 32; ++code) {
     const bool ahead_right = code < 16;
-    rom.put8(kCarriedMirror + code, ahead_right ? 1 : 0, "carried attack mirror by direction code");
-    rom.put16(kCarriedOffsets + 4 * code, static_cast<uint16_t>(ahead_right ? kReach : -kReach),
+    rom.put8(rom::carried_mirror + code, ahead_right ? 1 : 0, "carried attack mirror by direction code");
+    rom.put16(rom::carried_offsets + 4 * code, static_cast<uint16_t>(ahead_right ? kReach : -kReach),
               "carried attack offsets by direction code");
-    rom.put16(kCarriedOffsets + 4 * code + 2, 0, "carried attack offsets by direction code");
+    rom.put16(rom::carried_offsets + 4 * code + 2, 0, "carried attack offsets by direction code");
   }
   put_one_frame_animation(rom, kCarriedAnimation, "carried attack animation");
 
@@ -133,15 +107,15 @@ void plant_endings(rom_builder& rom) {
   // height offset makes up for the player's launch offset word +104, -16,
   // which counts 4 times), hitting with strength kStrength; its fixed box a
   // small one at its foot.
-  rom.put8(kPlacedStrengths + 3, kStrength, "placed attack strength: fourth character");
-  rom.put16(kPlacedOffsets + 4 * 3, static_cast<uint16_t>(-kReach), "placed attack offsets: fourth character");
-  rom.put16(kPlacedOffsets + 4 * 3 + 2, 64, "placed attack offsets: fourth character");
-  put_box(rom, kWaveBox, {-2, 4, -4, 4}, "wave attack box");
-  put_one_frame_animation(rom, kWaveAnimation, "wave attack animation");
+  rom.put8(rom::placed_strength + 3, kStrength, "placed attack strength: fourth character");
+  rom.put16(rom::placed_offsets + 4 * 3, static_cast<uint16_t>(-kReach), "placed attack offsets: fourth character");
+  rom.put16(rom::placed_offsets + 4 * 3 + 2, 64, "placed attack offsets: fourth character");
+  put_box(rom, rom::wave_box, {-2, 4, -4, 4}, "wave attack box");
+  put_one_frame_animation(rom, rom::wave_animation, "wave attack animation");
 
   // Stage 1 area 2's music: the command after which the sound board rings
   // the main processor's sound interrupt.
-  rom.put8(kAreaMusic + 1, kRaiseCommand, "area music: stage 1 area 2");
+  rom.put8(rom::area_music + 1, kRaiseCommand, "area music: stage 1 area 2");
 
   // --- Stage 1 area 2's objects ---------------------------------------------
   block b(rom, kData, kDataEnd, "flow objects");
@@ -155,20 +129,20 @@ void plant_endings(rom_builder& rom) {
   auto states = [&](uint32_t table, std::array<uint32_t, 3> at, const char* what) {
     for (uint32_t s = 0; s < 3; ++s) rom.put32(table + 4 * s, at[s], what);
   };
-  states(kStates55, {0x077100, 0x077123, 0x077154}, "type-55 touch object: state table");
-  states(kStates56, {0x0771C4, 0x0771E7, 0x077222}, "type-56 touch object: state table");
-  states(kStates57, {0x077290, 0x077304, 0x07730D}, "drifting object: state table");
+  states(rom::touch55_states, {0x077100, 0x077123, 0x077154}, "type-55 touch object: state table");
+  states(rom::touch56_states, {0x0771C4, 0x0771E7, 0x077222}, "type-56 touch object: state table");
+  states(rom::drifter_states, {0x077290, 0x077304, 0x07730D}, "drifting object: state table");
   // The drifter's parameter byte picks its way: 0 in from the left moving
   // right, 1 in from the right moving left (mirrored), 2 standing.
-  states(kDirections, {0x0772E0, 0x0772EA, 0x0772D8}, "drifting object: direction table");
+  states(rom::drifter_directions, {0x0772E0, 0x0772EA, 0x0772D8}, "drifting object: direction table");
 
   // Boxes: the touch boxes 16 pixels either side and 32 up (or 16 deep);
   // the strikes 24 pixels either side. Both strikes: kind 1, strength 40.
-  put_box(rom, kTouchBox55, {-16, 32, -32, 32}, "type-55 touch box");
-  put_box(rom, kStrikeBox55, {-24, 48, -40, 40}, "type-55 strike box");
-  put_box(rom, kTouchBox56, {-16, 32, -8, 16}, "type-56 touch box");
-  put_box(rom, kStrikeBox56, {-24, 48, -12, 24}, "type-56 strike box");
-  rom.put16(kStrikeWord, 0x1000 | 40, "touch objects' strike word");
+  put_box(rom, rom::touch55_box, {-16, 32, -32, 32}, "type-55 touch box");
+  put_box(rom, rom::strike55_box, {-24, 48, -40, 40}, "type-55 strike box");
+  put_box(rom, rom::touch56_box, {-16, 32, -8, 16}, "type-56 touch box");
+  put_box(rom, rom::strike56_box, {-24, 48, -12, 24}, "type-56 strike box");
+  rom.put16(rom::strike_word, 0x1000 | 40, "touch objects' strike word");
 
   // Pictures: a 16 x 16 square for the effects, a 16 x 8 bar for the
   // indicators. Each script's frame stands right after it (the two waiting
@@ -178,18 +152,18 @@ void plant_endings(rom_builder& rom) {
   const auto square = part(kEffectPixels, 16, 16, 0x0150);
   const auto bar = part(kIndicatorPixels, 16, 8, 0x0160);
   const std::vector<box> body = {{-8, 16, -16, 16}};
-  const uint32_t waiting_frame = kWaiting56 + 5;
+  const uint32_t waiting_frame = rom::touch56_waiting_script + 5;
   put_frame(rom, waiting_frame, square, body, "touch objects' waiting frame");
-  put_script(rom, kWaiting55, 8, {waiting_frame}, -2, "type-55 waiting animation");
-  put_script(rom, kWaiting56, 8, {waiting_frame}, -2, "type-56 waiting animation");
+  put_script(rom, rom::touch55_waiting_script, 8, {waiting_frame}, -2, "type-55 waiting animation");
+  put_script(rom, rom::touch56_waiting_script, 8, {waiting_frame}, -2, "type-56 waiting animation");
   // Triggered: two steps (the strike on the second), then stopped.
-  for (uint32_t s : {kTriggered55, kTriggered56}) {
+  for (uint32_t s : {rom::touch55_triggered_script, rom::touch56_triggered_script}) {
     const uint32_t frame = s + 7;
     put_frame(rom, frame, square, body, "touch objects' triggered frame");
     put_script(rom, s, 6, {frame, frame}, -1, "touch objects' triggered animation");
   }
-  put_frame(rom, kDrifting + 5, square, body, "drifting object's frame");
-  put_script(rom, kDrifting, 8, {kDrifting + 5}, -2, "drifting object's animation");
+  put_frame(rom, rom::drifting_script + 5, square, body, "drifting object's frame");
+  put_script(rom, rom::drifting_script, 8, {rom::drifting_script + 5}, -2, "drifting object's animation");
   put_frame(rom, kIndicatorScript + 5, bar, {{0, 1, 0, 1}}, "indicator frame");
   put_script(rom, kIndicatorScript, 8, {kIndicatorScript + 5}, -2, "indicator animation");
 
@@ -220,7 +194,7 @@ void plant_endings(rom_builder& rom) {
     l.bytes({0x80}, "stage 3 area 2 spawn list end");
     const uint32_t parameter = l.bytes({0}, "drifter's parameter: in from the left");
     if (parameter != record + 8 + 3) throw std::logic_error("play-over spawn data moved");
-    rom.put32(kSpawnRoutines + 4 * kSpawnDrifter, kDrifter, "spawn routine table: drifting object");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnDrifter, kDrifter, "spawn routine table: drifting object");
   }
 
   // Stage 3 area 2's camera script: a gate at x 0 that opens for any number
@@ -241,20 +215,20 @@ void plant_endings(rom_builder& rom) {
       c.bytes({1, 0}, "stage 3 area 2 camera script: final hold, byte");
     }
     c.bytes({0xFF, 0xFF, 0xFF, 0xFF}, "stage 3 area 2 camera script: final thresholds");
-    rom.put32(kCameraScripts + 4 * ((3 - 1) * 5 + 2 - 1), script, "camera scripts: stage 3 area 2");
+    rom.put32(rom::camera_script_table + 4 * ((3 - 1) * 5 + 2 - 1), script, "camera scripts: stage 3 area 2");
   }
   // Stage 3's descriptor: stage 1's (graphics, playfield selectors, the
   // records of areas 0 to 2) and a record for area 3 like area 2's, which
   // the in-game flow sets up when the area changes by zoom from area 2.
   {
-    constexpr uint32_t kDescriptors = 0x08541E, kRecords = 16, kRecordSize = 36;
-    const uint32_t stage1 = rom.program32(kDescriptors + 4 * 1);
+    constexpr uint32_t kRecords = 16, kRecordSize = 36;
+    const uint32_t stage1 = rom.program32(rom::stage_descriptor_table + 4 * 1);
     block d(rom, kStage3Descriptor, kStage3Descriptor + kRecords + 4 * kRecordSize, "stage 3 descriptor");
     for (uint32_t i = 0; i < kRecords + 3 * kRecordSize; ++i)
       d.bytes({rom.program8(stage1 + i)}, "stage 3 descriptor: stage 1's");
     for (uint32_t i = 0; i < kRecordSize; ++i)
       d.bytes({rom.program8(stage1 + kRecords + 2 * kRecordSize + i)}, "stage 3 descriptor: area 3 record");
-    rom.put32(kDescriptors + 4 * 3, kStage3Descriptor, "stage descriptors: stage 3");
+    rom.put32(rom::stage_descriptor_table + 4 * 3, kStage3Descriptor, "stage descriptors: stage 3");
   }
 
   // With four player slots the demos play stage 3 area 2 with nobody in
@@ -276,12 +250,12 @@ void plant_endings(rom_builder& rom) {
     const uint32_t places = b.here();
     for (uint32_t s = 0; s < slots; ++s)
       b.words({uint16_t(40 + 240 * s / (slots - 1)), 40}, "indicator places: x, y per slot");
-    rom.put32(kIndicatorLayouts + 4 * n, places, "indicator layouts by player count");
+    rom.put32(rom::indicator_layouts + 4 * n, places, "indicator layouts by player count");
   }
-  rom.put16(kIndicatorHeight, 8, "indicator part height");
-  rom.put16(kIndicatorWidth, 16, "indicator part width");
+  rom.put16(rom::indicator_height, 8, "indicator part height");
+  rom.put16(rom::indicator_width, 16, "indicator part width");
   for (uint32_t reason = 0; reason < 3; ++reason)
-    rom.put16(kIndicatorColours + 2 * reason, uint16_t(0x0170 + 0x10 * reason), "indicator colours by reason");
+    rom.put16(rom::indicator_colours + 2 * reason, uint16_t(0x0170 + 0x10 * reason), "indicator colours by reason");
 }
 
 }  // namespace synthetic

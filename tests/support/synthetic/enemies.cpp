@@ -30,6 +30,8 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "game/actors/tables.h"
+#include "game/engine/tables.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -38,21 +40,6 @@ namespace synthetic {
 namespace {
 
 // ---- addresses the routines read ----
-constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kSpawnListTable = 0x06650C;     // u32 per stage -> u32 per area
-constexpr uint32_t kTargetPlayerOffsets = 0x0699A8;
-constexpr uint32_t kDirectionMap = 0x0699BD;
-constexpr uint32_t kDifficultyFactors = 0x0699CD;
-constexpr uint32_t kKind58Record = 0x06AE3A;
-constexpr uint32_t kKind58Companion = 0x06B150;
-constexpr uint32_t kKind3Record = 0x06C862;
-constexpr uint32_t kKind3Companion = 0x06CB16;
-constexpr uint32_t kVanishSteps = 0x06A272;       // u32 per vanish state
-constexpr uint32_t kWalkSubstates = 0x06A386;     // u32 per walk sub-state
-constexpr uint32_t kApproachSubstates = 0x06A46E;  // u32 per approach sub-state
-constexpr uint32_t kPatternRoutines = 0x06B0AA;    // u32 per attack pattern
-constexpr uint32_t kMeleeSubstates = 0x06A5AA;     // u32 per melee sub-state
-constexpr uint32_t kHitPoints = 0x088611;          // u16 per attack kind
 constexpr uint32_t kSparkScript = 0x131957;
 constexpr uint32_t kThrowAnimation = 0x134B09;   // AI type 0's throw
 constexpr uint32_t kThrownAnimation = 0x134B10;  // the object it throws
@@ -60,16 +47,6 @@ constexpr uint32_t kThrownAnimation = 0x134B10;  // the object it throws
 // Platform enemies: per-type tables (entry = AI type; the stalker's kind 3
 // reads entry 3 in the actions it borrows), shared tests and boxes, type 0.
 using namespace platform_ai;  // the per-type tables the routines read
-constexpr uint32_t kProbeBoxes = 0x07AE1A;  // right, left, next, previous: 4 x s16 each
-constexpr uint32_t kType0Boxes = 0x07AE5A;  // strike (probe 0), probe 1
-constexpr uint32_t kType0AttackStates = 0x07AE6A;
-constexpr uint32_t kType0Throw = 0x07AE6C;
-constexpr uint32_t kType0ThrownBox = 0x07AE72;
-constexpr uint32_t kType0HitStates = 0x07AE76;
-constexpr uint32_t kType0StunFrames = 0x07AE79;
-constexpr uint32_t kType0Windup = 0x07AE7D;
-constexpr uint32_t kType0StrikeStrengths = 0x07AE81;
-constexpr uint32_t kType0ThrowStrengths = 0x07AE85;
 
 // Routines the tables name.
 constexpr uint32_t kPacerRoutine = 0x07A278;    // AI type 0's per-frame routine
@@ -229,8 +206,8 @@ void plant_kind58_attack(rom_builder& rom) {
   const uint32_t attacks = b.bytes({1, 0xFF, uint8_t(-80), 160, uint8_t(-100), 120,  // pattern 0
                                     1, 0x01, w0, w1, w2, w3},                        // pattern 1
                                    "kind-58 pattern attacks");
-  rom.put32(kKind58Record + 32, boxes, "enemy state record");
-  rom.put32(kKind58Record + 36, attacks, "enemy state record");
+  rom.put32(rom::kind58_state_record + 32, boxes, "enemy state record");
+  rom.put32(rom::kind58_state_record + 36, attacks, "enemy state record");
 }
 
 // The stalker (kind 3) and the watcher's stand-in (kind 58) on the state
@@ -248,21 +225,21 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
       kDefeatShrink};
   for (uint32_t i = 0; i < states.size(); ++i) rom.put32(kStalkerStates + 4 * i, states[i], what);
   // The sub-state tables of the walk and of the vanish sequence.
-  rom.put32(kWalkSubstates, 0x06A3A6, "walk sub-states");
-  rom.put32(kWalkSubstates + 4, 0x06A429, "walk sub-states");
-  rom.put32(kVanishSteps, 0x06A27A, "vanish steps");
-  rom.put32(kVanishSteps + 4, 0x06A286, "vanish steps");
+  rom.put32(rom::walk_table, 0x06A3A6, "walk sub-states");
+  rom.put32(rom::walk_table + 4, 0x06A429, "walk sub-states");
+  rom.put32(rom::vanish_table, 0x06A27A, "vanish steps");
+  rom.put32(rom::vanish_table + 4, 0x06A286, "vanish steps");
   // Kind 58 comes for the player: with a slot it approaches for an attack
   // (chosen or granted), state 4 swings at it; it has no defeat of its own
   // here: held, hit or beaten it seeks on.
   const std::array<uint32_t, 8> kind58 = {kSeek, kSeek, kApproach, kApproach, kAttackPatterns,
                                           kSeek, kSeek, kSeek};
   for (uint32_t i = 0; i < kind58.size(); ++i) rom.put32(kKind58States + 4 * i, kind58[i], "kind-58 state table");
-  rom.put32(kApproachSubstates, 0x06A49D, "approach sub-states");
-  rom.put32(kApproachSubstates + 4, 0x06A585, "approach sub-states");
-  for (uint32_t n = 0; n < 2; ++n) rom.put32(kPatternRoutines + 4 * n, 0x06A593, "attack pattern routines: melee");
+  rom.put32(rom::approach_table, 0x06A49D, "approach sub-states");
+  rom.put32(rom::approach_table + 4, 0x06A585, "approach sub-states");
+  for (uint32_t n = 0; n < 2; ++n) rom.put32(rom::pattern_table + 4 * n, 0x06A593, "attack pattern routines: melee");
   const std::array<uint32_t, 4> melee = {0x06A608, 0x06A61D, 0x06A65E, 0x06A672};
-  for (uint32_t i = 0; i < melee.size(); ++i) rom.put32(kMeleeSubstates + 4 * i, melee[i], "melee sub-states");
+  for (uint32_t i = 0; i < melee.size(); ++i) rom.put32(rom::melee_table + 4 * i, melee[i], "melee sub-states");
   plant_kind58_attack(rom);
 
   // Animation set: appearance (unused), seek, walk frames, (unused), attack
@@ -284,7 +261,7 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
     const bool used = (code & 3) != 3 && (code & 12) != 12;
     rom.put8(kStalkerVelocities + 2 * code, used ? uint8_t(dx) : 0, "stalker direction velocities");
     rom.put8(kStalkerVelocities + 2 * code + 1, used ? uint8_t(dy) : 0, "stalker direction velocities");
-    rom.put8(kDirectionMap + code, code, "direction map");
+    rom.put8(rom::direction_map + code, code, "direction map");
   }
   for (uint32_t r = 0; r < 16; ++r) rom.put8(kStalkerRanks + r, 40, "stalker rank bytes");
   // Approach offsets: every one beside the player on its right, same depth.
@@ -296,7 +273,7 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
   rom.put8(kStalkerParams, 48, "stalker behaviour parameters");
 
   // The two state records (fields +16 and +40 are not read).
-  for (const auto& [record, table] : {std::pair{kKind3Record, kStalkerStates}, std::pair{kKind58Record, kKind58States}}) {
+  for (const auto& [record, table] : {std::pair{rom::kind3_state_record, kStalkerStates}, std::pair{rom::kind58_state_record, kKind58States}}) {
     const char* r = "enemy state record";
     rom.put32(record + 0, table, r);
     rom.put32(record + 4, kStalkerAnimationSet, r);
@@ -306,10 +283,10 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
     rom.put32(record + 44, kStalkerOffsets, r);
     rom.put32(record + 48, kStalkerParams, r);
   }
-  rom.put32(kKind58Record + 24, kKind58Thresholds, "enemy state record");
-  rom.put32(kKind58Record + 28, kKind58Values, "enemy state record");
+  rom.put32(rom::kind58_state_record + 24, kKind58Thresholds, "enemy state record");
+  rom.put32(rom::kind58_state_record + 28, kKind58Values, "enemy state record");
   // Companion data: X offset base 0, Y offset 0 (right under the enemy).
-  for (uint32_t c : {kKind3Companion, kKind58Companion}) {
+  for (uint32_t c : {rom::kind3_companion_data, rom::kind58_companion_data}) {
     rom.put16(c, 0, "companion data");
     rom.put16(c + 2, 0, "companion data");
   }
@@ -361,7 +338,7 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
   const std::array<std::array<int16_t, 4>, 4> probes = {{{8, 24, -8, 16}, {-32, 24, -8, 16},
                                                          {-8, 16, -8, 16}, {-8, 16, -8, 16}}};
   for (uint32_t b = 0; b < 4; ++b)
-    for (uint32_t w = 0; w < 4; ++w) put_s16(rom, kProbeBoxes + 8 * b + 2 * w, probes[b][w], "probe boxes");
+    for (uint32_t w = 0; w < 4; ++w) put_s16(rom, rom::ai_probe_boxes + 8 * b + 2 * w, probes[b][w], "probe boxes");
 
   // Type 0's attack data. Its strike box (also its first watch probe) lies
   // 1000 pixels deep behind it, where no player stands, so the pacer never
@@ -375,33 +352,33 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
   // player it touches.
   const std::array<std::array<int16_t, 4>, 2> boxes = {{{-8, 16, 1000, 8}, {-40, 80, -80, 12}}};
   for (uint32_t b = 0; b < 2; ++b)
-    for (uint32_t w = 0; w < 4; ++w) put_s16(rom, kType0Boxes + 8 * b + 2 * w, boxes[b][w], "pacer attack boxes");
-  rom.put8(kType0AttackStates, 11, "pacer attack states");
-  rom.put8(kType0AttackStates + 1, 15, "pacer attack states");
-  rom.put8(kType0Throw, static_cast<uint8_t>(-6), "pacer throw: x step");
-  rom.put8(kType0Throw + 1, 0, "pacer throw: y step");
-  put_s16(rom, kType0Throw + 2, -64, "pacer throw: x offset");
-  put_s16(rom, kType0Throw + 4, -296, "pacer throw: y offset");
+    for (uint32_t w = 0; w < 4; ++w) put_s16(rom, rom::ai_type0_boxes + 8 * b + 2 * w, boxes[b][w], "pacer attack boxes");
+  rom.put8(rom::ai_type0_attack_states, 11, "pacer attack states");
+  rom.put8(rom::ai_type0_attack_states + 1, 15, "pacer attack states");
+  rom.put8(rom::ai_type0_throw, static_cast<uint8_t>(-6), "pacer throw: x step");
+  rom.put8(rom::ai_type0_throw + 1, 0, "pacer throw: y step");
+  put_s16(rom, rom::ai_type0_throw + 2, -64, "pacer throw: x offset");
+  put_s16(rom, rom::ai_type0_throw + 4, -296, "pacer throw: y offset");
   const std::array<uint8_t, 4> thrown_box = {0xFC, 8, 0xFC, 8};
-  rom.put_bytes(kType0ThrownBox, thrown_box, "pacer thrown box");
+  rom.put_bytes(rom::ai_type0_thrown_box, thrown_box, "pacer thrown box");
   // Hit states: on the ground the stun (19), in the air the knock-back (21),
   // beaten the defeat (23). One stun frame: a hit enemy is a target again at
   // once.
   const std::array<uint8_t, 3> hit_states = {19, 21, 23};
-  rom.put_bytes(kType0HitStates, hit_states, "hit states");
+  rom.put_bytes(rom::ai_hit_states, hit_states, "hit states");
   for (uint32_t i = 0; i < 4; ++i) {
-    rom.put8(kType0StunFrames + i, 1, "stun frames");
-    rom.put8(kType0Windup + i, 12, "pacer wind-up frames");
-    rom.put8(kType0StrikeStrengths + i, 8, "pacer strike strengths");
-    rom.put8(kType0ThrowStrengths + i, 6, "pacer throw strengths");
+    rom.put8(rom::ai_stun_frames + i, 1, "stun frames");
+    rom.put8(rom::ai_type0_windup_frames + i, 12, "pacer wind-up frames");
+    rom.put8(rom::ai_type0_strike_strengths + i, 8, "pacer strike strengths");
+    rom.put8(rom::ai_type0_throw_strengths + i, 6, "pacer throw strengths");
   }
 }
 
 // The spawn tables and stage 1's lists.
 void plant_spawns(rom_builder& rom) {
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnPacer, kPacerRoutine, "spawn routine table");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnStalker, kStalkerSetup, "spawn routine table");
-  rom.put32(kSpawnListTable + 4 * 1, kStage1Areas, "spawn list table");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnPacer, kPacerRoutine, "spawn routine table");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnStalker, kStalkerSetup, "spawn routine table");
+  rom.put32(rom::spawn_list_table + 4 * 1, kStage1Areas, "spawn list table");
   // Stage 1: area 1 has the two enemies; the other areas an empty list.
   for (uint32_t area = 0; area < 3; ++area)
     rom.put32(kStage1Areas + 4 * area, area == 1 ? kArea1List : kEmptyList, "stage 1 spawn lists");
@@ -426,12 +403,12 @@ void plant_spawns(rom_builder& rom) {
 void plant_enemies(rom_builder& rom) {
   // Player records lie 0x100 apart from 0x20A000: their offsets from 0x208000.
   for (uint32_t n = 0; n < 4; ++n)
-    rom.put16(kTargetPlayerOffsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n), "target player offsets");
+    rom.put16(rom::target_player_offsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n), "target player offsets");
   // Difficulty factor by the slots in play: the number of players.
   for (uint32_t slots = 0; slots < 16; ++slots)
-    rom.put8(kDifficultyFactors + slots, static_cast<uint8_t>(std::popcount(slots)), "difficulty factors");
+    rom.put8(rom::difficulty_factor_table + slots, static_cast<uint8_t>(std::popcount(slots)), "difficulty factors");
   // Points for a hit that does not defeat, by attack kind.
-  for (uint32_t kind = 0; kind < 16; ++kind) rom.put16(kHitPoints + 2 * kind, kPointsPerHit, "hit points");
+  for (uint32_t kind = 0; kind < 16; ++kind) rom.put16(rom::hit_points_table + 2 * kind, kPointsPerHit, "hit points");
 
   const pictures p = plant_animations(rom);
   plant_dispatcher_kinds(rom, p);

@@ -48,6 +48,10 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/platform_ai.h"
+#include "game/actors/tables.h"
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -57,9 +61,6 @@ namespace synthetic {
 namespace {
 
 // ---- addresses the routines read ----
-constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
-constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kArea = 3;
 constexpr uint32_t kAreaIndex = (3 - 1) * 5 + kArea - 1;  // that index for stage 3 area 3
 constexpr uint32_t kBossAreaIndex = (4 - 1) * 5 + 3 - 1;  // and for stage 4 area 3
@@ -67,88 +68,30 @@ constexpr uint32_t kBossAreaIndex = (4 - 1) * 5 + 3 - 1;  // and for stage 4 are
 // camera there, and the players at 640 on from it. Spawn positions below
 // are the area's, from there.
 constexpr uint16_t kOriginX = 0x4000;
-constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
-constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
 
 // The engine's wave and direction tables.
-constexpr uint32_t kArctangent = 0x100A00;  // u8 x 257 by ratio minor / major x 256
-constexpr uint32_t kOctantBase = 0x089290;  // u16 x 8 by octant (bit 0 x < 0, 1 y < 0, 2 |x| < |y|)
-constexpr uint32_t kOctantSign = 0x0892A0;  // s16 x 8
 
-// The scripted flyer's tables.
-constexpr uint32_t kDirections = 0x07CA50;        // u8 by path_angle_x >> 6
-constexpr uint32_t kFlyerAnimations = 0x07CA60;   // u32 by direction
-constexpr uint32_t kDirectionFlags = 0x07CA80;    // u16 by direction
-constexpr uint32_t kTurretAnimations = 0x07CA90;  // u32 by direction
-constexpr uint32_t kTurretOffsets = 0x07CAB0;     // {s16, s16} by direction
-constexpr uint32_t kShellBox = 0x07CAD0;
-constexpr uint32_t kBurstBoxes = 0x07CAD4;        // 3 boxes
-constexpr uint32_t kShotGaps = 0x07CAE0;          // u8 by rank step
-constexpr uint32_t kFlyerHitTable = 0x07CAE4;
-constexpr uint32_t kBurstStrengths = 0x07CAEA;
-constexpr uint32_t kBurstShots = 0x07CAEE;
-constexpr uint32_t kContactStrengths = 0x07CAF2;  // 4 per type
-constexpr uint32_t kPathTallies = 0x07CB06;       // u8 per type
+// The scripted flyer's pictures.
 constexpr uint32_t kStunAnimation = 0x136108;
 constexpr uint32_t kDefeatAnimation = 0x13610D;
 constexpr uint32_t kShellAnimation = 0x13613F;
 constexpr uint32_t kFlashAnimation = 0x13615C;
 constexpr uint32_t kBurstAnimation = 0x136165;
 
-// The pickups' tables, by pickup kind.
-constexpr uint32_t kShadowParams = 0x07CD2C;
-constexpr uint32_t kItemAnimations = 0x07CD30;
-constexpr uint32_t kItemBoxes = 0x07CD70;
-constexpr uint32_t kItemCallbacks = 0x07CDA0;
-constexpr uint32_t kPanelTargets = 0x07CDD0;  // by player-count setting x 4 + slot
+// The pickups' callbacks.
 constexpr uint32_t kEnergyCallback = 0x07CD01;
 constexpr uint32_t kScoreCallback = 0x07CD0C;
 
-// The pickup carrier's tables (rows for types 1 and 3, by rank step).
-constexpr uint32_t kCarrierShotGaps = 0x07D534;
-constexpr uint32_t kCarrierBurstShots = 0x07D544;
-constexpr uint32_t kContactCooldowns = 0x07D554;
-constexpr uint32_t kProbeReloads = 0x07D564;
-constexpr uint32_t kCarrierHitTable = 0x07D578;
-constexpr uint32_t kShotStrengths = 0x07D57A;
-constexpr uint32_t kSideBurstStrengths = 0x07D58A;
-constexpr uint32_t kAttachmentOffset = 0x07D59E;
-constexpr uint32_t kShotBox = 0x07D5A2;
-constexpr uint32_t kProbeBoxes = 0x07D5A6;
-constexpr uint32_t kSideBurstBox = 0x07D5AE;
-constexpr uint32_t kSideBurstOffsets = 0x07D5B2;
-constexpr uint32_t kLeftItem = 0x07D5BA;
-// The random pick of a player in play the aimed shots take: four picks per
-// set of slot bits (0: none, n: slot n - 1), and the record of each pick as
-// an offset from the work RAM's 0x208000.
-constexpr uint32_t kPlayerPicks = 0x07BAD2;
-constexpr uint32_t kPickRecords = 0x07BB10;
+// The pickup carrier's pictures.
 constexpr uint32_t kCarrierAnimation = 0x1366D0;
 constexpr uint32_t kAttachmentAnimation = 0x1366D9;
 constexpr uint32_t kSideBurstAnimation = 0x1366E8;
 constexpr uint32_t kShotAnimation = 0x1366FB;
 
-// The rider carrier's tables.
-constexpr uint32_t kRiderStates = 0x0844D4;       // u32 per rider state
-constexpr uint32_t kRidingRoutines = 0x08467C;    // u32 by rider type
-constexpr uint32_t kRouteJumps = 0x084690;        // {s16, s16} by route
-constexpr uint32_t kRouteSteps = 0x0846B0;        // {s8, s8} by route
-constexpr uint32_t kRouteFrames = 0x0846C0;       // u8 by route
-constexpr uint32_t kLandedRoutines = 0x0846C8;    // u32 by rider type
-constexpr uint32_t kRidingAnimations = 0x0846E0;  // u32 by rider type
-constexpr uint32_t kRiderCarrierHitTable = 0x0846F4;
-constexpr uint32_t kRiderCooldowns = 0x0846FA;    // u8 by rank step
-constexpr uint32_t kRiderHitStates = 0x0846FE;    // ground, airborne, defeated
-constexpr uint32_t kRiderStunFrames = 0x084701;   // u8 by rank step
-
 // The camera-triggered enemy (AI type 8).
-constexpr uint32_t kCameraEnemyStates = 0x082B78;  // u32 per state
 constexpr uint32_t kFightAnimation = 0x1364CB;
 constexpr uint32_t kFightFrame = 0x1364D0;         // after the animation, before 0x1364E6
 constexpr uint8_t kCameraEnemyType = 8;
-constexpr uint32_t kAiWindowMargins = 0x07ACF0;    // 4 x s16 per AI type
-constexpr uint32_t kAiEnergies = 0x07AD38;         // u16 per AI type
-constexpr uint32_t kAiScores = 0x07AD4A;           // u16 per AI type
 
 // Routines the tables name.
 constexpr uint32_t kSpawnGenerator = 0x066200;
@@ -307,15 +250,15 @@ void by_rank(rom_builder& rom, uint32_t a, uint8_t v, const char* what) {
 // (wave[d + 256], wave[d]) on the sine table (moves.cpp plants it).
 void plant_directions(rom_builder& rom) {
   for (uint32_t r = 0; r <= 256; ++r)
-    rom.put8(kArctangent + r, static_cast<uint8_t>(std::lround(std::atan(r / 256.0) * 512.0 / M_PI)),
+    rom.put8(rom::arctangent + r, static_cast<uint8_t>(std::lround(std::atan(r / 256.0) * 512.0 / M_PI)),
              "arctangent by ratio");
   // By octant: the angle a of the ratio becomes base + sign x a.
   const std::array<std::pair<uint16_t, int16_t>, 8> octants = {{
       {0, 1}, {512, -1}, {1024, -1}, {512, 1}, {256, -1}, {256, 1}, {768, 1}, {768, -1},
   }};
   for (uint32_t o = 0; o < 8; ++o) {
-    rom.put16(kOctantBase + 2 * o, octants[o].first, "direction octant bases");
-    rom.put16(kOctantSign + 2 * o, static_cast<uint16_t>(octants[o].second), "direction octant signs");
+    rom.put16(rom::octant_base + 2 * o, octants[o].first, "direction octant bases");
+    rom.put16(rom::octant_sign + 2 * o, static_cast<uint16_t>(octants[o].second), "direction octant signs");
   }
 }
 
@@ -323,47 +266,47 @@ void plant_directions(rom_builder& rom) {
 void plant_flyer(rom_builder& rom, const pictures& p) {
   // Eight directions, two by two from the phase's 16 steps; the left half
   // of the turn faces the other way (mirrored).
-  for (uint32_t i = 0; i < 16; ++i) rom.put8(kDirections + i, uint8_t(i / 2), "flyer directions by phase");
+  for (uint32_t i = 0; i < 16; ++i) rom.put8(rom::flyer_directions + i, uint8_t(i / 2), "flyer directions by phase");
   for (uint32_t d = 0; d < 8; ++d) {
-    rom.put32(kFlyerAnimations + 4 * d, p.flyer, "flyer animations by direction");
-    rom.put16(kDirectionFlags + 2 * d, d >= 4 ? 0x0040 : 0, "direction flag bits");
-    rom.put32(kTurretAnimations + 4 * d, p.turret, "turret animations by direction");
-    rom.put16(kTurretOffsets + 4 * d, uint16_t(d >= 4 ? 8 : -8), "turret offsets: x");
-    rom.put16(kTurretOffsets + 4 * d + 2, uint16_t(-4), "turret offsets: y");
+    rom.put32(rom::flyer_animations + 4 * d, p.flyer, "flyer animations by direction");
+    rom.put16(rom::flyer_direction_flags + 2 * d, d >= 4 ? 0x0040 : 0, "direction flag bits");
+    rom.put32(rom::turret_animations + 4 * d, p.turret, "turret animations by direction");
+    rom.put16(rom::turret_offsets + 4 * d, uint16_t(d >= 4 ? 8 : -8), "turret offsets: x");
+    rom.put16(rom::turret_offsets + 4 * d + 2, uint16_t(-4), "turret offsets: y");
   }
-  box(rom, kShellBox, -4, 8, -4, 8, "shell touch box");
+  box(rom, rom::shell_box, -4, 8, -4, 8, "shell touch box");
   for (uint32_t f = 0; f < 3; ++f)
-    box(rom, kBurstBoxes + 4 * f, int8_t(-8 - 4 * f), uint8_t(16 + 8 * f), -8, 16, "shell burst boxes");
-  by_rank(rom, kShotGaps, 12, "flyer frames between shots");
+    box(rom, rom::burst_boxes + 4 * f, int8_t(-8 - 4 * f), uint8_t(16 + 8 * f), -8, 16, "shell burst boxes");
+  by_rank(rom, rom::flyer_shot_gaps, 12, "flyer frames between shots");
   // Stunned 12 frames in state 2 by a hit, state 4 when beaten.
-  by_rank(rom, kFlyerHitTable, 12, "flyer hit table: stun frames");
-  rom.put8(kFlyerHitTable + 4, 2, "flyer hit table: hit state");
-  rom.put8(kFlyerHitTable + 5, 4, "flyer hit table: defeat state");
-  by_rank(rom, kBurstStrengths, 6, "shell burst strengths");
-  by_rank(rom, kBurstShots, 2, "flyer shots per burst");
+  by_rank(rom, rom::flyer_hit_table, 12, "flyer hit table: stun frames");
+  rom.put8(rom::flyer_hit_table + 4, 2, "flyer hit table: hit state");
+  rom.put8(rom::flyer_hit_table + 5, 4, "flyer hit table: defeat state");
+  by_rank(rom, rom::burst_strength, 6, "shell burst strengths");
+  by_rank(rom, rom::flyer_burst_shots, 2, "flyer shots per burst");
   // Contact strengths of the path-scripted types: the flyer (0), the pickup
   // carriers (1, 3) and the rider carrier (2); their tally categories.
   for (uint32_t t = 0; t < 4; ++t) {
-    by_rank(rom, kContactStrengths + 4 * t, 5, "path enemies' contact strengths");
-    rom.put8(kPathTallies + t, uint8_t(t == 0 ? 13 : 14), "path enemies' tally categories");
+    by_rank(rom, rom::contact_strength + 4 * t, 5, "path enemies' contact strengths");
+    rom.put8(rom::flyer_tally_categories + t, uint8_t(t == 0 ? 13 : 14), "path enemies' tally categories");
   }
 }
 
 // The pickups' per-kind tables and the panels they fly to.
 void plant_items(rom_builder& rom, const pictures& p) {
-  rom.put16(kShadowParams, 0, "pickup shadow data");
-  rom.put16(kShadowParams + 2, 0, "pickup shadow data");
+  rom.put16(rom::shadow_params, 0, "pickup shadow data");
+  rom.put16(rom::shadow_params + 2, 0, "pickup shadow data");
   for (uint16_t kind : {kEnergyKind, kScoreKind}) {
-    rom.put32(kItemAnimations + 4 * kind, p.item, "pickup animations by kind");
-    box(rom, kItemBoxes + 4 * kind, -4, 8, -8, 16, "pickup touch boxes by kind");
+    rom.put32(rom::item_animations + 4 * kind, p.item, "pickup animations by kind");
+    box(rom, rom::item_boxes + 4 * kind, -4, 8, -8, 16, "pickup touch boxes by kind");
   }
-  rom.put32(kItemCallbacks + 4 * kEnergyKind, kEnergyCallback, "pickup callbacks: energy");
-  rom.put32(kItemCallbacks + 4 * kScoreKind, kScoreCallback, "pickup callbacks: score");
+  rom.put32(rom::item_callbacks + 4 * kEnergyKind, kEnergyCallback, "pickup callbacks: energy");
+  rom.put32(rom::item_callbacks + 4 * kScoreKind, kScoreCallback, "pickup callbacks: score");
   // Each slot's panel on the top line of the screen, by the player-count
   // setting (2, 3 or 4 slots sharing its width).
   for (uint32_t setting = 0; setting < 3; ++setting)
     for (uint32_t slot = 0; slot < 4; ++slot) {
-      const uint32_t e = kPanelTargets + 4 * (4 * setting + slot);
+      const uint32_t e = rom::panel_targets + 4 * (4 * setting + slot);
       rom.put16(e, uint16_t(24 + slot * (320 / (setting + 2))), "pickup panel targets: x");
       rom.put16(e + 2, 12, "pickup panel targets: y");
     }
@@ -372,74 +315,74 @@ void plant_items(rom_builder& rom, const pictures& p) {
 // The pickup carrier's tables and the item a type-3 carrier leaves.
 void plant_item_carrier(rom_builder& rom) {
   for (uint32_t t : {1u, 3u}) {
-    by_rank(rom, kCarrierShotGaps + 4 * t, 20, "pickup carrier frames between shots");
-    by_rank(rom, kCarrierBurstShots + 4 * t, 1, "pickup carrier shots per burst");
-    by_rank(rom, kContactCooldowns + 4 * t, 30, "pickup carrier contact cooldowns");
-    by_rank(rom, kProbeReloads + 4 * t, 40, "pickup carrier side probe reloads");
-    by_rank(rom, kShotStrengths + 4 * t, 3, "aimed shot strengths");
-    by_rank(rom, kSideBurstStrengths + 4 * t, 4, "side burst strengths");
+    by_rank(rom, rom::carrier_shot_gaps + 4 * t, 20, "pickup carrier frames between shots");
+    by_rank(rom, rom::carrier_burst_shots + 4 * t, 1, "pickup carrier shots per burst");
+    by_rank(rom, rom::contact_cooldowns + 4 * t, 30, "pickup carrier contact cooldowns");
+    by_rank(rom, rom::probe_reloads + 4 * t, 40, "pickup carrier side probe reloads");
+    by_rank(rom, rom::carrier_shot_strength + 4 * t, 3, "aimed shot strengths");
+    by_rank(rom, rom::side_burst_strength + 4 * t, 4, "side burst strengths");
   }
   // The hit table shares its last bytes with the type-0 row of the shot
   // strengths, which no carrier reads: stun 10 frames in state 2, state 4
   // when beaten.
-  rom.put8(kCarrierHitTable, 10, "pickup carrier hit table: stun frames");
-  rom.put8(kCarrierHitTable + 1, 10, "pickup carrier hit table: stun frames");
-  rom.put8(kCarrierHitTable + 2, 10, "pickup carrier hit table and type-0 shot strengths");
-  rom.put8(kCarrierHitTable + 3, 10, "pickup carrier hit table and type-0 shot strengths");
-  rom.put8(kCarrierHitTable + 4, 2, "pickup carrier hit table: hit state");
-  rom.put8(kCarrierHitTable + 5, 4, "pickup carrier hit table: defeat state");
-  rom.put16(kAttachmentOffset, 0, "pickup carrier attachment offset: x");
-  rom.put16(kAttachmentOffset + 2, uint16_t(-16), "pickup carrier attachment offset: y");
-  box(rom, kShotBox, -4, 8, -4, 8, "aimed shot box");
-  box(rom, kProbeBoxes, -48, 40, -16, 32, "side probe box: left");
-  box(rom, kProbeBoxes + 4, 8, 40, -16, 32, "side probe box: right");
-  box(rom, kSideBurstBox, -16, 32, -16, 32, "side burst box");
+  rom.put8(rom::carrier_hit_table, 10, "pickup carrier hit table: stun frames");
+  rom.put8(rom::carrier_hit_table + 1, 10, "pickup carrier hit table: stun frames");
+  rom.put8(rom::carrier_hit_table + 2, 10, "pickup carrier hit table and type-0 shot strengths");
+  rom.put8(rom::carrier_hit_table + 3, 10, "pickup carrier hit table and type-0 shot strengths");
+  rom.put8(rom::carrier_hit_table + 4, 2, "pickup carrier hit table: hit state");
+  rom.put8(rom::carrier_hit_table + 5, 4, "pickup carrier hit table: defeat state");
+  rom.put16(rom::attachment_x, 0, "pickup carrier attachment offset: x");
+  rom.put16(rom::attachment_x + 2, uint16_t(-16), "pickup carrier attachment offset: y");
+  box(rom, rom::carrier_shot_box, -4, 8, -4, 8, "aimed shot box");
+  box(rom, rom::carrier_probe_boxes, -48, 40, -16, 32, "side probe box: left");
+  box(rom, rom::carrier_probe_boxes + 4, 8, 40, -16, 32, "side probe box: right");
+  box(rom, rom::side_burst_box, -16, 32, -16, 32, "side burst box");
   for (uint32_t side = 0; side < 2; ++side) {
-    rom.put16(kSideBurstOffsets + 4 * side, uint16_t(side ? 96 : -96), "side burst offsets: x");
-    rom.put16(kSideBurstOffsets + 4 * side + 2, 0, "side burst offsets: y");
+    rom.put16(rom::side_burst_offsets + 4 * side, uint16_t(side ? 96 : -96), "side burst offsets: x");
+    rom.put16(rom::side_burst_offsets + 4 * side + 2, 0, "side burst offsets: y");
   }
-  rom.put16(kLeftItem, kScoreKind, "item a type-3 carrier leaves: kind");
-  rom.put16(kLeftItem + 2, 300, "item a type-3 carrier leaves: value");
+  rom.put16(rom::left_item, kScoreKind, "item a type-3 carrier leaves: kind");
+  rom.put16(rom::left_item + 2, 300, "item a type-3 carrier leaves: value");
   // Slot 0 alone in play: every pick is slot 0's record (0x20A000).
-  for (uint32_t r = 0; r < 4; ++r) rom.put8(kPlayerPicks + 4 * 1 + r, 1, "player picks: slot 0 alone");
-  rom.put16(kPickRecords + 2 * 1, 0x2000, "player pick records: slot 0");
+  for (uint32_t r = 0; r < 4; ++r) rom.put8(rom::player_picks + 4 * 1 + r, 1, "player picks: slot 0 alone");
+  rom.put16(rom::pick_player_offsets + 2 * 1, 0x2000, "player pick records: slot 0");
 }
 
 // The rider carrier: route 0 and rider type 0 (stage 1's pacer once set down).
 void plant_rider_carrier(rom_builder& rom, const pictures& p) {
-  rom.put32(kRidingRoutines, kRider, "riding routines by rider type");
-  rom.put32(kLandedRoutines, kPacer, "rider routines after the set-down by rider type");
-  rom.put32(kRidingAnimations, p.carrier_rider, "riding animations by rider type");
+  rom.put32(rom::riding_routines, kRider, "riding routines by rider type");
+  rom.put32(rom::landed_routines, kPacer, "rider routines after the set-down by rider type");
+  rom.put32(rom::riding_animations, p.carrier_rider, "riding animations by rider type");
   // Route 0: a jump to the right edge of the window, then 100 frames of
   // flight to the left.
-  rom.put16(kRouteJumps, 320, "carrier route jumps: x");
-  rom.put16(kRouteJumps + 2, 0, "carrier route jumps: y");
-  rom.put8(kRouteSteps, uint8_t(-3), "carrier route steps: x");
-  rom.put8(kRouteSteps + 1, 0, "carrier route steps: y");
-  rom.put8(kRouteFrames, 100, "carrier route frames");
+  rom.put16(rom::route_jumps, 320, "carrier route jumps: x");
+  rom.put16(rom::route_jumps + 2, 0, "carrier route jumps: y");
+  rom.put8(rom::route_steps, uint8_t(-3), "carrier route steps: x");
+  rom.put8(rom::route_steps + 1, 0, "carrier route steps: y");
+  rom.put8(rom::route_frames, 100, "carrier route frames");
   // Route 1: a jump down toward the player's line (264 toward the front)
   // and one frame of flight, 16 units, onto it (and back up the same way,
   // 16 units a frame, when its rider is gone).
-  rom.put16(kRouteJumps + 4, 0, "carrier route jumps: x");
-  rom.put16(kRouteJumps + 4 + 2, 264, "carrier route jumps: y");
-  rom.put8(kRouteSteps + 2, 0, "carrier route steps: x");
-  rom.put8(kRouteSteps + 2 + 1, 16, "carrier route steps: y");
-  rom.put8(kRouteFrames + 1, 1, "carrier route frames");
+  rom.put16(rom::route_jumps + 4, 0, "carrier route jumps: x");
+  rom.put16(rom::route_jumps + 4 + 2, 264, "carrier route jumps: y");
+  rom.put8(rom::route_steps + 2, 0, "carrier route steps: x");
+  rom.put8(rom::route_steps + 2 + 1, 16, "carrier route steps: y");
+  rom.put8(rom::route_frames + 1, 1, "carrier route frames");
   // Stunned 10 frames in state 4, destroyed from state 6.
-  by_rank(rom, kRiderCarrierHitTable, 10, "rider carrier hit table: stun frames");
-  rom.put8(kRiderCarrierHitTable + 4, 4, "rider carrier hit table: hit state");
-  rom.put8(kRiderCarrierHitTable + 5, 6, "rider carrier hit table: defeat state");
-  by_rank(rom, kRiderCooldowns, 40, "rider carrier attack cooldowns");
+  by_rank(rom, rom::rider_carrier_hit_table, 10, "rider carrier hit table: stun frames");
+  rom.put8(rom::rider_carrier_hit_table + 4, 4, "rider carrier hit table: hit state");
+  rom.put8(rom::rider_carrier_hit_table + 5, 6, "rider carrier hit table: defeat state");
+  by_rank(rom, rom::rider_cooldowns, 40, "rider carrier attack cooldowns");
   // The rider while it rides: appear, ride, the generic stun (2, 3),
   // knock-back (4, 5) and its own defeat with the generic rise, fall and
   // shrink (6 to 9).
   const std::array<uint32_t, 10> states = {kRiderAppear, kRide,     kRiderStun,   kRiderStunCount, kKnockback,
                                            kKnockbackFall, kRiderDefeat, kDefeatRise, kDefeatFall, kDefeatShrink};
-  for (uint32_t s = 0; s < states.size(); ++s) rom.put32(kRiderStates + 4 * s, states[s], "rider state table");
-  rom.put8(kRiderHitStates, 2, "rider hit states: on the ground");
-  rom.put8(kRiderHitStates + 1, 4, "rider hit states: airborne");
-  rom.put8(kRiderHitStates + 2, 6, "rider hit states: defeated");
-  by_rank(rom, kRiderStunFrames, 10, "rider stun frames");
+  for (uint32_t s = 0; s < states.size(); ++s) rom.put32(rom::rider_states + 4 * s, states[s], "rider state table");
+  rom.put8(rom::rider_hit_states, 2, "rider hit states: on the ground");
+  rom.put8(rom::rider_hit_states + 1, 4, "rider hit states: airborne");
+  rom.put8(rom::rider_hit_states + 2, 6, "rider hit states: defeated");
+  by_rank(rom, rom::rider_stun_frames, 10, "rider stun frames");
 }
 
 // The camera-triggered enemy: its set-up (the only state a run plays: the
@@ -449,13 +392,13 @@ void plant_rider_carrier(rom_builder& rom, const pictures& p) {
 void plant_camera_enemy(rom_builder& rom) {
   const std::array<uint32_t, 3> states = {kCameraEnemySetUp, kCameraTrigger, kCameraCountdown};
   for (uint32_t s = 0; s < states.size(); ++s)
-    rom.put32(kCameraEnemyStates + 4 * s, states[s], "camera-triggered enemy state table");
+    rom.put32(rom::camera_enemy_states + 4 * s, states[s], "camera-triggered enemy state table");
   const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
   for (uint32_t i = 0; i < 4; ++i)
-    rom.put16(kAiWindowMargins + 8 * kCameraEnemyType + 2 * i, uint16_t(margins[i]),
+    rom.put16(platform_ai::kWindowMargins + 8 * kCameraEnemyType + 2 * i, uint16_t(margins[i]),
               "AI type 8 (camera-triggered enemy) camera window margins");
-  rom.put16(kAiEnergies + 2 * kCameraEnemyType, 80, "AI type 8 (camera-triggered enemy) energy");
-  rom.put16(kAiScores + 2 * kCameraEnemyType, 3000, "AI type 8 (camera-triggered enemy) score");
+  rom.put16(platform_ai::kEnergies + 2 * kCameraEnemyType, 80, "AI type 8 (camera-triggered enemy) energy");
+  rom.put16(platform_ai::kScores + 2 * kCameraEnemyType, 3000, "AI type 8 (camera-triggered enemy) score");
   block f(rom, kFightFrame, kFightFrame + 22, "camera-triggered enemy");
   const uint32_t stand = frame(rom, f, kBodyPixels, 24, 40, 0x0170, 12, "camera-triggered enemy frame");
   script(rom, kFightAnimation, 8, {stand}, kLoop, "camera-triggered enemy fight animation");
@@ -470,9 +413,9 @@ void plant_area(rom_builder& rom, block& b) {
                                         "stage 3 area 3 objects");
   // The boss area's camera script (its limits from the descriptor's camera
   // start, as stage 1 area 1's are from 0).
-  rom.put32(kCameraScripts + 4 * kAreaIndex, rom.program32(kCameraScripts + 4 * kBossAreaIndex),
+  rom.put32(rom::camera_script_table + 4 * kAreaIndex, rom.program32(rom::camera_script_table + 4 * kBossAreaIndex),
             "camera scripts: stage 3 area 3 (stage 4 area 3's)");
-  rom.put16(kPlayerStartY + 2 * kAreaIndex, kLine, "player start y: stage 3 area 3");
+  rom.put16(rom::player_start_y + 2 * kAreaIndex, kLine, "player start y: stage 3 area 3");
 
   // The spawn list comes first: a record's data offset is added unsigned,
   // so its data lies after it.
@@ -569,18 +512,18 @@ void plant_area(rom_builder& rom, block& b) {
   }
   rom.put8(list + 10 * uint32_t(records.size()), 0x80, "stage 3 area 3 spawn list end");
   stage_areas::plant_area(rom, stage_areas::kStage3, kArea, area_objects, list);
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnFlyer, kFlyer, "spawn routine table: scripted flyer");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnItem, kItem, "spawn routine table: pickup");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnRiderCarrier, kRiderCarrier, "spawn routine table: rider carrier");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnItemCarrier, kItemCarrier, "spawn routine table: pickup carrier");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnPlainCarrier, kPlainCarrier, "spawn routine table: plain carrier");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnCameraEnemy, kCameraEnemy, "spawn routine table: camera-triggered enemy");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnFlyer, kFlyer, "spawn routine table: scripted flyer");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnItem, kItem, "spawn routine table: pickup");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnRiderCarrier, kRiderCarrier, "spawn routine table: rider carrier");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnItemCarrier, kItemCarrier, "spawn routine table: pickup carrier");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnPlainCarrier, kPlainCarrier, "spawn routine table: plain carrier");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnCameraEnemy, kCameraEnemy, "spawn routine table: camera-triggered enemy");
 
   // The flyer's boss bar (subject 17).
   block names(rom, kBarName, kBarNameEnd, "pickups bar name");
   const uint32_t name = names.text("FLYER", "boss bar names: flyer");
-  rom.put16(kBarNames + 2 * 17, uint16_t(name - (kBarNames + 2 * 17)), "boss bar name offsets: flyer");
-  rom.put8(kBarPortraitFrames + 17, 0, "boss bar portrait frames: flyer");
+  rom.put16(rom::bar_names + 2 * 17, uint16_t(name - (rom::bar_names + 2 * 17)), "boss bar name offsets: flyer");
+  rom.put8(rom::bar_portrait_frames + 17, 0, "boss bar portrait frames: flyer");
 }
 
 }  // namespace

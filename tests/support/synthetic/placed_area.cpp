@@ -22,6 +22,8 @@
 #include <array>
 #include <cstdint>
 
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -32,8 +34,6 @@ namespace {
 
 // ---- addresses the routines read ----
 constexpr uint32_t kPlacedLists = 0x133022;  // s16 per stage to its table: s16 per area to its list
-constexpr uint32_t kCameraScripts = 0x08731A;  // u32 per (stage - 1) x 5 + area - 1
-constexpr uint32_t kPlayerStartY = 0x063E4C;   // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kStage2Area2 = 6;           // that index for stage 2 area 2
 
 // Routines the tables name.
@@ -114,8 +114,8 @@ void plant_placed_area(rom_builder& rom) {
   put_spawn(rom, list + 10, kSpawnStalker, kFarX, kY);
   rom.put8(list + 20, 0x80, "placed area spawn list end");
   stage_areas::plant_area(rom, stage_areas::kStage2, 2, objects, list);
-  rom.put32(kCameraScripts + 4 * kStage2Area2, rom.program32(kCameraScripts), "camera scripts: stage 2 area 2");
-  rom.put16(kPlayerStartY + 2 * kStage2Area2, kY, "player start y: stage 2 area 2");
+  rom.put32(rom::camera_script_table + 4 * kStage2Area2, rom.program32(rom::camera_script_table), "camera scripts: stage 2 area 2");
+  rom.put16(rom::player_start_y + 2 * kStage2Area2, kY, "player start y: stage 2 area 2");
 }
 
 }  // namespace synthetic

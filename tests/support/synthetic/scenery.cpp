@@ -25,6 +25,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "game/actors/tables.h"
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -34,33 +37,10 @@ namespace synthetic {
 namespace {
 
 // ---- addresses the routines read ----
-constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-constexpr uint32_t kCameraScripts = 0x08731A;      // u32 per (stage - 1) x 5 + area - 1
-constexpr uint32_t kPlayerStartY = 0x063E4C;       // u16 per (stage - 1) x 5 + area - 1
 constexpr uint32_t kStage4Area1 = 15;              // that index for stage 4 area 1
-constexpr uint32_t kChildEffects = 0x0826E0;       // 16 bytes per effect type
 
 // Passers-by: state tables, companion data, the pictures they start by address.
-constexpr uint32_t k49States = 0x069AAA, k49Companion = 0x069B72, k49PartData = 0x069B76;
-constexpr uint32_t k49PartStates = 0x069F3E;
-constexpr uint32_t k50States = 0x069B86, k50Companion = 0x069C38;
-constexpr uint32_t k51States = 0x069C4A;
-constexpr uint32_t k52States = 0x069CCE, k52Companion = 0x069DAC;
-constexpr uint32_t k53States = 0x069DBE, k53Companion = 0x069EE2, kGunStates = 0x072872;
-constexpr uint32_t k49Script = 0x08F43B, k49PartScript = 0x08F480;
-constexpr uint32_t kStruckScript = 0x090009, k51CompanionScript = 0x09001E;
-constexpr uint32_t k50Script = 0x096CA2, kLeaveScript = 0x096CA7, k50ActScript = 0x096CE6, kStrikeScript = 0x096D4C;
-constexpr uint32_t k53Script = 0x099048, kGunScript = 0x09906D, kShotScript = 0x099078;
 constexpr uint32_t k51Script = 0x1364A0;
-// The indicator's icon by camera hold value, and the icons' scripts.
-constexpr uint32_t kIcons = 0x079ED4, kIconScripts = 0x079EE0;
-// Decoration records: animation, world x, world y, height.
-constexpr uint32_t kAreaDecorationA = 0x081556, kAreaDecorationB = 0x081560;
-constexpr uint32_t kLayerDecorationA = 0x08156A, kLayerDecorationB = 0x081574;
-// Props, by prop type.
-constexpr uint32_t kPropRoutines = 0x081ABA, kPropAnimations = 0x081AD2, kPropKnockAnimations = 0x081AEA;
-constexpr uint32_t kPropEnergy = 0x081B1A, kPropScores = 0x081B26, kPropHitSounds = 0x081B32;
-constexpr uint32_t kPropCompanions = 0x081B3A;
 
 // Routines the tables name.
 constexpr uint32_t kSpawnGenerator = 0x066200;
@@ -98,32 +78,32 @@ void plant_passer_scripts(rom_builder& rom) {
   // Type 49 and its part (0x08F43B-0x08F4BF).
   {
     const auto f = frames(0x08F4A0, {figure, bent, small}, "type-49 frames");
-    put_script(rom, k49Script, 8, {f[0], f[1]}, -2, "type-49 animation: walking");
-    put_script(rom, k49PartScript, 8, {f[2]}, -2, "type-49 part animation");
+    put_script(rom, rom::type49_script, 8, {f[0], f[1]}, -2, "type-49 animation: walking");
+    put_script(rom, rom::type49_part_script, 8, {f[2]}, -2, "type-49 part animation");
   }
   // Type 52's struck object (stops after its third step) and type 51's
   // companion (0x090009-0x09003F).
   {
     const auto f = frames(0x090040, {small, figure}, "struck-object frames");
-    put_script(rom, kStruckScript, 6, {f[0], f[1], f[0]}, -1, "struck object animation: knocked over, stops");
-    put_script(rom, k51CompanionScript, 8, {f[1]}, -2, "type-51 companion animation");
+    put_script(rom, rom::struck_script, 6, {f[0], f[1], f[0]}, -1, "struck object animation: knocked over, stops");
+    put_script(rom, rom::type51_companion_script, 8, {f[1]}, -2, "type-51 companion animation");
   }
   // Types 50 and 52 (0x096CA2-0x096D7F): 0x096CA2 has room for one step.
   {
     const auto f = frames(0x096D80, {figure, bent}, "types 50/52 frames");
-    put_script(rom, k50Script, 8, {f[0]}, -2, "type-50 animation: standing");
-    put_script(rom, kLeaveScript, 4, {f[0], f[1]}, -2, "types 50/52 animation: walking off");
-    put_script(rom, k50ActScript, 6, {f[1], f[0]}, -2, "type-50 animation: releasing its effect");
+    put_script(rom, rom::type50_script, 8, {f[0]}, -2, "type-50 animation: standing");
+    put_script(rom, rom::leave_script, 4, {f[0], f[1]}, -2, "types 50/52 animation: walking off");
+    put_script(rom, rom::type50_act_script, 6, {f[1], f[0]}, -2, "type-50 animation: releasing its effect");
     // Five steps: the strike lands at step 3, then the animation stops.
-    put_script(rom, kStrikeScript, 4, {f[0], f[1], f[1], f[0], f[1]}, -1, "type-52 animation: the strike");
+    put_script(rom, rom::zoom_script, 4, {f[0], f[1], f[1], f[0], f[1]}, -1, "type-52 animation: the strike");
   }
   // Type 53, its gun (four steps, a shot at step 3; exactly fills
   // 0x09906D-0x099077) and its shot (three steps, then stops).
   {
     const auto f = frames(0x0990A0, {figure, small, bent}, "type-53 frames");
-    put_script(rom, k53Script, 8, {f[0], f[2]}, -2, "type-53 animation: flying");
-    put_script(rom, kGunScript, 4, {f[1], f[1], f[1], f[1]}, -2, "type-53 gun animation");
-    put_script(rom, kShotScript, 4, {f[1], f[1], f[1]}, -1, "type-53 shot animation");
+    put_script(rom, rom::type53_script, 8, {f[0], f[2]}, -2, "type-53 animation: flying");
+    put_script(rom, rom::gun_script, 4, {f[1], f[1], f[1], f[1]}, -2, "type-53 gun animation");
+    put_script(rom, rom::gun_shot_script, 4, {f[1], f[1], f[1]}, -1, "type-53 shot animation");
   }
   // Type 51 (its frame right after its script: 0x1364CB starts another
   // fixed animation, the camera-triggered enemy's, pickups.cpp).
@@ -139,21 +119,21 @@ void plant_passers(rom_builder& rom) {
   auto table = [&](uint32_t at, std::initializer_list<uint32_t> states) {
     for (uint32_t s : states) rom.put32(at, s, what), at += 4;
   };
-  table(k49States, {0x069ABE, 0x069B0F, 0x069B28, 0x069B3E, 0x069B4C});
-  table(k49PartStates, {0x069F46, 0x069F5F});
-  table(k50States, {0x069B96, 0x069BD2, 0x069BFE, 0x069C19});
-  table(k51States, {0x069C56, 0x069C7D, 0x069CA7});
-  table(k52States, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
-  table(k53States, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
-  table(kGunStates, {0x07288C, 0x0728A9});
+  table(rom::type49_states, {0x069ABE, 0x069B0F, 0x069B28, 0x069B3E, 0x069B4C});
+  table(rom::type49_part_states, {0x069F46, 0x069F5F});
+  table(rom::type50_states, {0x069B96, 0x069BD2, 0x069BFE, 0x069C19});
+  table(rom::type51_states, {0x069C56, 0x069C7D, 0x069CA7});
+  table(rom::type52_states, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
+  table(rom::type53_states, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
+  table(rom::gun_states, {0x07288C, 0x0728A9});
   // Companions right under the actors.
-  for (uint32_t c : {k49Companion, k50Companion, k52Companion, k53Companion}) {
+  for (uint32_t c : {rom::type49_companion, rom::type50_companion, rom::type52_companion, rom::type53_companion}) {
     rom.put16(c, 0, "companion data: passers-by");
     rom.put16(c + 2, 0, "companion data: passers-by");
   }
   // Type 49's part: 8 pixels ahead, 16 up (the height byte is one more).
-  rom.put8(k49PartData, 2, "type-49 part data: x offset / 4");
-  rom.put8(k49PartData + 1, 5, "type-49 part data: height offset / 4 + 1");
+  rom.put8(rom::type49_part_data, 2, "type-49 part data: x offset / 4");
+  rom.put8(rom::type49_part_data + 1, 5, "type-49 part data: height offset / 4 + 1");
 }
 
 struct scripts {
@@ -205,7 +185,7 @@ void plant_effects(rom_builder& rom, const scripts& s) {
                           effect{59, 40, 0xC2, 0, 32, 0},    // type 50's
                           effect{61, 30, 0, 0, 0, 0},        // the struck object's
                           effect{62, 40, 0xC3, 1, 0, 0}}) {  // type 53's
-    const uint32_t a = kChildEffects + 16 * e.type;
+    const uint32_t a = rom::child_effect_table + 16 * e.type;
     const char* what = "child effect table: passers-by";
     rom.put32(a, s.effect, what);
     rom.put8(a + 4, 0, what);
@@ -223,9 +203,9 @@ void plant_effects(rom_builder& rom, const scripts& s) {
 // The indicator's icon: none while a gate waits for its enemies (hold 0),
 // icon 1 while the camera may go on (hold 1).
 void plant_indicator(rom_builder& rom, const scripts& s) {
-  rom.put8(kIcons + 0, 0, "camera icons by hold value");
-  rom.put8(kIcons + 1, 1, "camera icons by hold value");
-  rom.put32(kIconScripts + 4, s.icon, "camera icon scripts");
+  rom.put8(rom::hold_icons + 0, 0, "camera icons by hold value");
+  rom.put8(rom::hold_icons + 1, 1, "camera icons by hold value");
+  rom.put32(rom::icon_scripts + 4, s.icon, "camera icon scripts");
 }
 
 // Props: type 0 breaks under blows, type 1 is knocked away.
@@ -239,14 +219,14 @@ void plant_props(rom_builder& rom, const scripts& s) {
   const std::array<prop, 2> props = {{{kBreakable, s.prop_stand_a, s.prop_knocked, 16, 500, 0x50},
                                       {kKnockAway, s.prop_stand_b, s.prop_knocked, 8, 300, 0x51}}};
   for (uint32_t t = 0; t < props.size(); ++t) {
-    rom.put32(kPropRoutines + 4 * t, props[t].routine, what);
-    rom.put32(kPropAnimations + 4 * t, props[t].animation, what);
-    rom.put32(kPropKnockAnimations + 4 * t, props[t].knocked, what);
-    rom.put16(kPropEnergy + 2 * t, props[t].energy, what);
-    rom.put16(kPropScores + 2 * t, props[t].score, what);
-    rom.put8(kPropHitSounds + t, props[t].sound, what);
-    rom.put16(kPropCompanions + 4 * t, 0, "prop companion data");
-    rom.put16(kPropCompanions + 4 * t + 2, 0, "prop companion data");
+    rom.put32(rom::prop_routines + 4 * t, props[t].routine, what);
+    rom.put32(rom::prop_animations + 4 * t, props[t].animation, what);
+    rom.put32(rom::prop_knock_animations + 4 * t, props[t].knocked, what);
+    rom.put16(rom::prop_energy + 2 * t, props[t].energy, what);
+    rom.put16(rom::prop_scores + 2 * t, props[t].score, what);
+    rom.put8(rom::prop_hit_sounds + t, props[t].sound, what);
+    rom.put16(rom::prop_companions + 4 * t, 0, "prop companion data");
+    rom.put16(rom::prop_companions + 4 * t + 2, 0, "prop companion data");
   }
 }
 
@@ -257,8 +237,8 @@ void plant_decorations(rom_builder& rom, const scripts& s) {
     uint32_t record;
     int16_t x, y, height;
   };
-  for (const decoration& d : {decoration{kAreaDecorationA, 1200, 520, 0}, decoration{kAreaDecorationB, 2000, 520, 0},
-                              decoration{kLayerDecorationA, 1000, 400, 0}, decoration{kLayerDecorationB, 700, 400, 0}}) {
+  for (const decoration& d : {decoration{rom::area_decoration_a, 1200, 520, 0}, decoration{rom::area_decoration_b, 2000, 520, 0},
+                              decoration{rom::layer_decoration_a, 1000, 400, 0}, decoration{rom::layer_decoration_b, 700, 400, 0}}) {
     const char* what = "decoration records";
     rom.put32(d.record, s.decoration, what);
     rom.put16(d.record + 4, uint16_t(d.x), what);
@@ -318,7 +298,7 @@ void plant_area(rom_builder& rom, block& b) {
     rom.put16(a + 4, uint16_t(records[i].x), what);
     rom.put16(a + 6, uint16_t(records[i].y), what);
     rom.put16(a + 8, uint16_t(records[i].data ? records[i].data - (a + 8) : 0), what);
-    rom.put32(kSpawnRoutineTable + 4 * type, records[i].routine, "spawn routine table: scenery");
+    rom.put32(rom::spawn_routine_table + 4 * type, records[i].routine, "spawn routine table: scenery");
   }
   rom.put8(list + 10 * uint32_t(records.size()), 0x80, "scenery spawn list end");
   stage_areas::plant_area(rom, stage_areas::kStage4, 1, objects, list);
@@ -338,8 +318,8 @@ void plant_area(rom_builder& rom, block& b) {
   words(script + 18, {0, 0, 2800, 0}, "scenery camera script: final limits");
   rom.put_bytes(script + 26, bytes{1, 0}, "scenery camera script: final hold, byte");
   rom.put_bytes(script + 28, bytes{0xFF, 0xFF, 0xFF, 0xFF}, "scenery camera script: final thresholds");
-  rom.put32(kCameraScripts + 4 * kStage4Area1, script, "camera scripts: stage 4 area 1");
-  rom.put16(kPlayerStartY + 2 * kStage4Area1, 600, "player start y: stage 4 area 1");
+  rom.put32(rom::camera_script_table + 4 * kStage4Area1, script, "camera scripts: stage 4 area 1");
+  rom.put16(rom::player_start_y + 2 * kStage4Area1, 600, "player start y: stage 4 area 1");
 }
 
 }  // namespace

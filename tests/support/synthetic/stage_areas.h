@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "game/actors/tables.h"
+#include "game/flow/tables.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic::stage_areas {
 
-inline constexpr uint32_t kObjectListTable = 0x08DD98;  // u32 per stage -> u32 per area
-inline constexpr uint32_t kSpawnListTable = 0x06650C;   // u32 per stage -> u32 per area
-inline constexpr uint32_t kStage1ObjectAreas = 0x08DD9C;  // stage 1's row: u32 per area 0-2
+inline constexpr uint32_t kStage1ObjectAreas = rom::object_list_table + 4;  // stage 1's row: u32 per area 0-2
 
 struct stage {
   uint32_t number;
@@ -44,8 +44,8 @@ inline void plant_shared(rom_builder& rom, const stage& s) {
   const char* objects_what = s.stage1_objects ? "a stage's object lists by area: unplanted areas"
                                               : "a stage's object lists by area: empty areas";
   const char* spawns_what = "a stage's spawn lists by area: empty areas";
-  rom.put32(kObjectListTable + 4 * s.number, s.object_areas, "object lists: a stage planted by area");
-  rom.put32(kSpawnListTable + 4 * s.number, s.spawn_areas, "spawn list table: a stage planted by area");
+  rom.put32(rom::object_list_table + 4 * s.number, s.object_areas, "object lists: a stage planted by area");
+  rom.put32(rom::spawn_list_table + 4 * s.number, s.spawn_areas, "spawn list table: a stage planted by area");
   for (uint8_t i = 0; i < 3; ++i) rom.put8(s.no_objects + i, 0, "a stage's objects by area: none");
   rom.put8(s.no_spawns, 0x80, "a stage's spawn lists by area: empty");
   for (uint32_t area = 0; area < 5; ++area) {

@@ -5,9 +5,11 @@
 // with the tiles themselves by plant_graphics.
 #include <cstdint>
 
+#include "game/flow/tables.h"
+
 namespace synthetic::stage_graphics {
 
 constexpr uint32_t kJobList = 0x10B400;     // entries {stream offset, 1 KB block}, then 0xFFFF
-constexpr uint32_t kSourceBase = 0x108F36;  // the streams' offsets count from here
+constexpr uint32_t kSourceBase = rom::graphics_source;  // the streams' offsets count from here
 
 }  // namespace synthetic::stage_graphics

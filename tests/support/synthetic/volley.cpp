@@ -29,6 +29,8 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "game/actors/tables.h"
+#include "game/flow/tables.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -39,28 +41,10 @@ namespace {
 using namespace platform_ai;  // the per-type tables
 
 constexpr uint32_t kType = 7;
-constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
 constexpr uint32_t kRoutine = 0x07F3EE;            // the type's per-frame routine
 constexpr uint32_t kWatch = 0x07F7B7;              // its idle callback
 
 // The type's own tables.
-constexpr uint32_t kStates = 0x07F416;          // u32 per state
-constexpr uint32_t kOctantBoxes = 0x07F812;     // 3 bytes per eighth: count, box numbers
-constexpr uint32_t kAimBoxes = 0x07F82A;        // 4 x s16 per box number (0-6)
-constexpr uint32_t kVolleyBoxes = 0x07F862;     // 4-byte box per frame index (0-4)
-constexpr uint32_t kShotBoxLists = 0x07F876;    // 3 bytes per projectile
-constexpr uint32_t kShotBoxes = 0x07F88E;       // 4-byte box per number
-constexpr uint32_t kShots = 0x07F8AA;           // 12 bytes per projectile
-constexpr uint32_t kWaitAnimations = 0x07F90A;  // u32 per random 0-3
-constexpr uint32_t kAimAnimations = 0x07F91A;   // u32 per eighth
-constexpr uint32_t kChosenStates = 0x07F93A;    // u8 per random 0-3
-constexpr uint32_t kHitStates = 0x07F93E;       // ground, airborne, defeated
-constexpr uint32_t kStunFrames = 0x07F942;      // the rank tables: u8 per rank step
-constexpr uint32_t kStepFrames = 0x07F946;
-constexpr uint32_t kRestFrames = 0x07F94A;
-constexpr uint32_t kAimStrengths = 0x07F94E;
-constexpr uint32_t kShotStrengths = 0x07F952;
-constexpr uint32_t kVolleyStrengths = 0x07F956;
 constexpr uint32_t kTurnAnimation = 0x135B62;
 constexpr uint32_t kVolley1Animation = 0x135BB2;
 constexpr uint32_t kVolley2Animation = 0x135BBF;
@@ -85,8 +69,6 @@ constexpr uint32_t kScripts = 0x112000, kFrames = 0x112200, kData = 0x112800, kE
 // Its boss bar: subject 15, whose name lies within reach of its s16 offset
 // (0x069A20), in free bytes of the program region no routine reads as data.
 constexpr uint32_t kBarSubject = 15;
-constexpr uint32_t kBarNames = 0x069A02;           // s16 per bar subject, to its text
-constexpr uint32_t kBarPortraitFrames = 0x0699DD;  // u8 per bar subject
 constexpr uint32_t kBarName = 0x069930, kBarNameEnd = 0x069940;
 
 // The body's frames: one part and a body box 16 pixels either side.
@@ -105,17 +87,17 @@ void plant_states(rom_builder& rom) {
       kStart, kPose,        kWait,       kTurn,        kAim,          kStrike, kStun,   kStunCountdown, kKnockback,
       kKnockbackFall, kDefeat, kDefeatRise, kDefeatFall, kDefeatShrink, kWait,  kWait,   kWait,          kWait,
       kWait,          kWait,   kWait,       kWait,       kVolleyStart,  kVolley1, kVolley2, kVolley3};
-  for (uint32_t s = 0; s < states.size(); ++s) rom.put32(kStates + 4 * s, states[s], "archer state table");
+  for (uint32_t s = 0; s < states.size(); ++s) rom.put32(rom::volley_states + 4 * s, states[s], "archer state table");
   const std::array<uint8_t, 3> hits = {kStunState, kKnockbackState, kDefeatState};
-  rom.put_bytes(kHitStates, hits, "archer hit states");
+  rom.put_bytes(rom::volley_hit_states, hits, "archer hit states");
   for (uint32_t r = 0; r < 4; ++r) {
-    rom.put8(kChosenStates + r, kTurnState, "archer states after a target is chosen");
-    rom.put8(kStunFrames + r, 20, "archer stun frames");
-    rom.put8(kStepFrames + r, 30, "archer aim and volley step frames");
-    rom.put8(kRestFrames + r, 60, "archer rest frames");
-    rom.put8(kAimStrengths + r, kStrength, "archer aimed attack strengths");
-    rom.put8(kShotStrengths + r, kStrength, "archer projectile strengths");
-    rom.put8(kVolleyStrengths + r, kStrength, "archer volley ring strengths");
+    rom.put8(rom::volley_chosen_states + r, kTurnState, "archer states after a target is chosen");
+    rom.put8(rom::volley_stun_frames + r, 20, "archer stun frames");
+    rom.put8(rom::volley_step_timer + r, 30, "archer aim and volley step frames");
+    rom.put8(rom::volley_rest_timer + r, 60, "archer rest frames");
+    rom.put8(rom::volley_aim_strength + r, kStrength, "archer aimed attack strengths");
+    rom.put8(rom::volley_shot_strength + r, kStrength, "archer projectile strengths");
+    rom.put8(rom::volley_strength + r, kStrength, "archer volley ring strengths");
   }
 }
 
@@ -132,11 +114,11 @@ void plant_aim(rom_builder& rom) {
   }};
   for (uint32_t b = 0; b < boxes.size(); ++b)
     for (uint32_t i = 0; i < 4; ++i)
-      rom.put16(kAimBoxes + 8 * b + 2 * i, static_cast<uint16_t>(boxes[b][i]), "archer aimed attack boxes");
+      rom.put16(rom::volley_aim_boxes + 8 * b + 2 * i, static_cast<uint16_t>(boxes[b][i]), "archer aimed attack boxes");
   // Right, down-right, down, down-left, left, up-left, up, up-right.
   const std::array<std::array<uint8_t, 3>, 8> eighths = {{
       {1, 0, 0}, {2, 0, 1}, {1, 3, 0}, {2, 0, 1}, {1, 0, 0}, {2, 0, 2}, {1, 4, 0}, {2, 0, 2}}};
-  for (uint32_t e = 0; e < 8; ++e) rom.put_bytes(kOctantBoxes + 3 * e, eighths[e], "archer boxes by eighth");
+  for (uint32_t e = 0; e < 8; ++e) rom.put_bytes(rom::volley_octant_boxes + 3 * e, eighths[e], "archer boxes by eighth");
 }
 
 // The eight projectiles: from 16 pixels above the body, 4 pixels a frame in
@@ -145,7 +127,7 @@ void plant_shots(rom_builder& rom, uint32_t script) {
   const std::array<std::array<int8_t, 2>, 8> steps = {
       {{16, 0}, {12, 12}, {0, 16}, {-12, 12}, {-16, 0}, {-12, -12}, {0, -16}, {12, -12}}};
   for (uint32_t i = 0; i < 8; ++i) {
-    const uint32_t e = kShots + 12 * i;
+    const uint32_t e = rom::volley_shots + 12 * i;
     const char* what = "archer projectiles";
     rom.put32(e, script, what);
     rom.put16(e + 4, steps[i][0] < 0 ? 0x0001 : 0x0041, what);  // facing its way
@@ -154,9 +136,9 @@ void plant_shots(rom_builder& rom, uint32_t script) {
     rom.put8(e + 10, static_cast<uint8_t>(steps[i][0]), what);
     rom.put8(e + 11, static_cast<uint8_t>(steps[i][1]), what);
     const std::array<uint8_t, 3> list = {1, 0, 0};
-    rom.put_bytes(kShotBoxLists + 3 * i, list, "archer projectile box lists");
+    rom.put_bytes(rom::volley_shot_box_lists + 3 * i, list, "archer projectile box lists");
   }
-  put_box(rom, kShotBoxes, {-8, 16, -8, 16}, "archer projectile box");
+  put_box(rom, rom::volley_shot_boxes, {-8, 16, -8, 16}, "archer projectile box");
 }
 
 // The animations: the poses and aims in our block, the turn and the volley
@@ -174,9 +156,9 @@ void plant_animations(rom_builder& rom) {
   };
   const uint32_t poses[2] = {script(16, {stand, crouch}, -2, "archer pose animation"),
                              script(8, {crouch, stand}, -2, "archer pose animation")};
-  for (uint32_t r = 0; r < 4; ++r) rom.put32(kWaitAnimations + 4 * r, poses[r & 1], "archer pose animations");
+  for (uint32_t r = 0; r < 4; ++r) rom.put32(rom::volley_wait_animations + 4 * r, poses[r & 1], "archer pose animations");
   const uint32_t aim = script(4, {crouch, stand}, -2, "archer aim animation");
-  for (uint32_t e = 0; e < 8; ++e) rom.put32(kAimAnimations + 4 * e, aim, "archer aim animations by eighth");
+  for (uint32_t e = 0; e < 8; ++e) rom.put32(rom::volley_aim_animations + 4 * e, aim, "archer aim animations by eighth");
   const uint32_t shot = script(4, {shot_frame}, -2, "archer projectile animation");
   plant_shots(rom, shot);
   // Stand-in rows of the per-type animations the type's generic actions
@@ -198,7 +180,7 @@ void plant_animations(rom_builder& rom) {
   put_script(rom, kVolley1Animation, 4, {low, tall}, -2, "archer volley step 1 animation");
   put_script(rom, kVolley2Animation, 4, {low}, -2, "archer volley step 2 animation");
   put_script(rom, kVolley3Animation, 4, {tall}, -2, "archer volley step 3 animation");
-  for (uint32_t i = 0; i < 5; ++i) put_box(rom, kVolleyBoxes + 4 * i, {-40, 80, -24, 48}, "archer volley ring boxes");
+  for (uint32_t i = 0; i < 5; ++i) put_box(rom, rom::volley_boxes + 4 * i, {-40, 80, -24, 48}, "archer volley ring boxes");
 }
 
 }  // namespace
@@ -222,12 +204,12 @@ void plant_volley(rom_builder& rom) {
   rom.put16(kEnergies + 2 * kType, 1000, what);
   rom.put16(kScores + 2 * kType, 5000, what);
   rom.put16(kWalkSpeeds + 2 * kType, 0, what);
-  rom.put32(kSpawnRoutineTable + 4 * volley_spawn_type, kRoutine, "spawn routine table: archer");
+  rom.put32(rom::spawn_routine_table + 4 * volley_spawn_type, kRoutine, "spawn routine table: archer");
   block names(rom, kBarName, kBarNameEnd, "archer bar name");
   const uint32_t name = names.text("ARCHER", "boss bar names: archer");
-  const uint32_t entry = kBarNames + 2 * kBarSubject;
+  const uint32_t entry = rom::bar_names + 2 * kBarSubject;
   rom.put16(entry, uint16_t(name - entry), "boss bar name offsets: archer");
-  rom.put8(kBarPortraitFrames + kBarSubject, 0, "boss bar portrait frames: archer");
+  rom.put8(rom::bar_portrait_frames + kBarSubject, 0, "boss bar portrait frames: archer");
 }
 
 }  // namespace synthetic

@@ -9,6 +9,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -34,7 +35,6 @@ constexpr uint32_t kMeleeRecovery = 0x06A672;
 constexpr uint32_t kLeapTable = 0x06DAC6;
 constexpr uint32_t kLeapAirborne = 0x06DB16;
 constexpr uint32_t kLeapLanding = 0x06DB6B;
-constexpr uint32_t kGroundLines = 0x063E4C;   // u16 world y per stage and area
 constexpr int16_t kAppearX = 640;             // world units right of the camera
 constexpr int16_t kApproachNear = 200;
 constexpr int16_t kApproachFar = 400;
@@ -279,7 +279,7 @@ void sub_06AFAA() {
         orb_write16(field(object_record::world_x),
                     add<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x), kAppearX));
         const uint32_t index = (orb_read8(var::stage) - 1u) * 5u + orb_read8(var::area) - 1u;
-        orb_write16(field(object_record::world_y), orb_read16(kGroundLines + 2u * index));
+        orb_write16(field(object_record::world_y), orb_read16(rom::start_y + 2u * index));
         stand_still();
         cpu.reg[19] = orb_read32(table(enemy_state_record::animation_set) + enemy_animation_set::appearance);
         if (!call(sub_061F67, 0x06AFE5, 0x06AFE0)) return;

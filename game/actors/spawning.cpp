@@ -11,13 +11,13 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
+#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
 
 namespace {
 
-constexpr uint32_t kSpawnRoutines = 0x066424;  // u32 per spawn type
 constexpr uint32_t kSpawnLists = 0x06650C;     // u32 per stage: u32 per area
 constexpr uint32_t kDifficultyFactors = 0x0699CD;  // u8 by the slots in play
 constexpr uint32_t kWindowPass = 0x06623F;
@@ -274,7 +274,7 @@ void sub_0662E2() {
     const uint32_t object = cpu.reg[21], record = cpu.reg[10];
     orb_write16(cpu.reg[11], static_cast<uint16_t>(object));
     orb_write32(object + object_record::routine,
-                orb_read32(kSpawnRoutines + 4u * orb_read8(record + spawn_record::type)));
+                orb_read32(rom::spawn_routines + 4u * orb_read8(record + spawn_record::type)));
     orb_write16(object + object_record::world_x, orb_read16(record + spawn_record::world_x));
     orb_write16(object + object_record::world_y, orb_read16(record + spawn_record::world_y));
     cpu.reg[0] = load_zx16(record + spawn_record::data_offset);

@@ -7,6 +7,7 @@
 #include "game/engine/common.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -17,7 +18,6 @@ namespace {
 constexpr uint32_t kShakeOffsets = 0x0870A6;    // s16 added to y, by shake step
 constexpr uint32_t kMoveTarget = 0x0872C6;      // s16 x, s16 y of the scripted move
 constexpr uint32_t kFollowYOffsets = 0x0872FA;  // s16, by player record +38 & 15
-constexpr uint32_t kScriptTable = 0x08731A;     // 32-bit camera script per stage and area
 
 // The controller's jump table of states: 3-byte branches, nine of them.
 constexpr uint32_t kStateJump = 0x085969;
@@ -341,7 +341,7 @@ void sub_086BDF() {
     case 3: goto L_086C2A;
     default: ret(); return;
     }
-    orb_write32(cpu.reg[20] + camera_controller::script_pointer, area_table_entry(kScriptTable));
+    orb_write32(cpu.reg[20] + camera_controller::script_pointer, area_table_entry(rom::camera_scripts));
     if (!call(sub_08702C, 0x086BF9, 0x086BF6)) return;
     orb_write8(cpu.reg[20] + camera_controller::script_step, 1);
 L_086BFE:  // step 1: wait

@@ -5,6 +5,7 @@
 #include "game/routines.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/operator/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -12,7 +13,6 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kDefaultRecord = 0x0895F4;    // ROM: a whole 64-byte record
-constexpr uint32_t kDefaultSettings = 0x089604;  // ROM: its +0x10..+0x3B
 constexpr uint32_t kSettingsHalfwords = 22;
 constexpr uint32_t kRecordHalfwords = 32;
 constexpr uint32_t kSignature = 0x41544F4B;      // "KOTA" as it lies in memory
@@ -42,7 +42,7 @@ bool intact(uint32_t record, uint16_t crc) {
 }
 
 void copy_settings_default() {
-    move_halfwords(kDefaultSettings, var::backup_primary + backup_record::settings, kSettingsHalfwords);
+    move_halfwords(rom::default_settings, var::backup_primary + backup_record::settings, kSettingsHalfwords);
 }
 
 // The port-D byte in R2 with the three EEPROM lines replaced; the coin-meter

@@ -11,6 +11,7 @@
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

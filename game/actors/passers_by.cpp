@@ -9,6 +9,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
+#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -47,7 +48,6 @@ constexpr uint8_t kStruckSound = 0xCD;
 
 // Type 53, its gun and shots.
 enum : uint32_t { k53SetUp = 0x069DCE, k53Slow = 0x069E29, k53Effect = 0x069E56, k53Leave = 0x069E6D };
-constexpr uint32_t kSine = 0x100000;
 constexpr uint16_t kBobHeight = 250;
 constexpr uint8_t kEngineSound = 0xE4;
 constexpr uint8_t kHaltSound = 0xD8;
@@ -496,7 +496,7 @@ L_069E9C:  // motion step: bobbing by the sine table, one turn in 64 frames
     {
         const uint8_t phase = add<uint8_t>(orb_read8(actor + passer_by::wave_phase), 4);
         orb_write8(actor + passer_by::wave_phase, phase);
-        cpu.reg[0] = load_sx16(kSine + 2u * (4u * phase));
+        cpu.reg[0] = load_sx16(rom::wave_table + 2u * (4u * phase));
         cpu.reg[0] = mul<uint32_t>(cpu.reg[0], 50);
         cpu.reg[0] = sha<uint32_t>(cpu.reg[0], static_cast<uint32_t>(-14));
         orb_write16(actor + object_record::height, add<uint16_t>(cpu.reg[0], kBobHeight));

@@ -7,6 +7,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
+#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -179,8 +180,8 @@ L_07D2F8: {
 // R2 = (amplitude x × R0) >> 12, R3 = (amplitude y × R1) >> 12.
 void sub_07D33F() {
     ROUTINE_ENTRY(0x07D33F);
-    cpu.reg[0] = load_sx16(var::wave_table + 2u * orb_read16(field(path_object::path_angle_x)));
-    cpu.reg[1] = load_sx16(var::wave_table + 2u * orb_read16(field(path_object::path_angle_y)));
+    cpu.reg[0] = load_sx16(rom::wave_table + 2u * orb_read16(field(path_object::path_angle_x)));
+    cpu.reg[1] = load_sx16(rom::wave_table + 2u * orb_read16(field(path_object::path_angle_y)));
     cpu.reg[2] = sha<uint32_t>(mul<uint32_t>(load_sx16(cpu.reg[10] + path_params::amplitude_x), cpu.reg[0]), 0xF4);
     cpu.reg[3] = sha<uint32_t>(mul<uint32_t>(load_sx16(cpu.reg[10] + path_params::amplitude_y), cpu.reg[1]), 0xF4);
     ret();

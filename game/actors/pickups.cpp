@@ -11,6 +11,7 @@
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
+#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -187,8 +188,8 @@ L_07CC20:
         // The direction is R0's low half; the upper half still holds the
         // sign-extended target x.
         const uint32_t direction = static_cast<uint16_t>(cpu.reg[0]);
-        orb_write8(field(object_record::velocity_x), high_byte(var::wave_table + 2u * (direction + 256)));
-        orb_write8(field(object_record::velocity_y), high_byte(var::wave_table + 2u * direction));
+        orb_write8(field(object_record::velocity_x), high_byte(rom::wave_table + 2u * (direction + 256)));
+        orb_write8(field(object_record::velocity_y), high_byte(rom::wave_table + 2u * direction));
     }
     orb_write16(field(pickup_item::fine_x), shl<uint16_t>(orb_read16(field(object_record::screen_x)), 4));
     orb_write16(field(pickup_item::fine_y), shl<uint16_t>(orb_read16(field(object_record::screen_y)), 4));
@@ -428,8 +429,8 @@ void sub_07D041() {
     }
     actors::copy_position(cpu.reg[20], carrier);
     if (!call(sub_08921C, 0x07D07D, 0x07D078)) return;
-    orb_write8(field(path_object::path_velocity_x), aimed_step(var::wave_table + 2u * (cpu.reg[0] + 256)));
-    orb_write8(field(path_object::path_velocity_y), aimed_step(var::wave_table + 2u * cpu.reg[0]));
+    orb_write8(field(path_object::path_velocity_x), aimed_step(rom::wave_table + 2u * (cpu.reg[0] + 256)));
+    orb_write8(field(path_object::path_velocity_y), aimed_step(rom::wave_table + 2u * cpu.reg[0]));
     set_state(child_state::running);
     orb_write16(field(object_record::height), kChildHeight);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);

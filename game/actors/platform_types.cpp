@@ -9,6 +9,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
+#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -19,58 +20,15 @@ namespace pl = platform_list;
 namespace {
 
 // Short effect.
-constexpr uint32_t kEffectAnimation = 0x134B1E;
 constexpr uint8_t kEffectSound = 205;
 
 // Types 1 and 4.
-constexpr uint32_t kType1States = 0x07BBF7;
-constexpr uint32_t kType1HitStates = 0x07BF4B;
-constexpr uint32_t kType1StunFrames = 0x07BF82;
-constexpr uint32_t kType1WatchBoxes = 0x07BF62;     // u32 per watch index
-constexpr uint32_t kType1WatchBranches = 0x07BF72;  // u32 per watch index
-constexpr uint32_t kType1WatchInterval = 0x07BF86;
-constexpr uint32_t kJumpBackBox = 0x07BF4E;
-constexpr uint32_t kHighJumpBox = 0x07BF56;
-constexpr uint32_t kGroundStrikeBox = 0x07BF5E;
-constexpr uint32_t kJumpBackStrengths = 0x07BF92;
-constexpr uint32_t kHighJumpStrengths = 0x07BF8E;
-constexpr uint32_t kGroundStrikeStrengths = 0x07BF8A;
-constexpr uint32_t kJumpStartAnimations = 0x07BF96;  // u32 per variant
-constexpr uint32_t kHighJumpTopAnimations = 0x07BF9E;
-constexpr uint32_t kHighJumpStrikeAnimations = 0x07BFA6;
-constexpr uint32_t kJumpBackDescentAnimations = 0x07BFAE;
-constexpr uint32_t kGroundStrikeAnimations = 0x07BFB6;
 constexpr uint32_t kType1Routine = 0x07BBC9;
 constexpr uint32_t kRoom = 144;  // needed behind the enemy for the ground strike
 
 // Type 2.
-constexpr uint32_t kType2States = 0x07D5FD;
-constexpr uint32_t kType2HitStates = 0x07D938;  // 3 bytes, a further 3 per state above 15
-constexpr uint32_t kType2StunFrames = 0x07D950;
-constexpr uint32_t kType2StartAnimations = 0x07D8F4;  // u32 per facing code
-constexpr uint32_t kReachMask = 0x07D942;
-constexpr uint32_t kReachBox = 0x07D944;  // 4 s16: x from, x to, y from, y to
-constexpr uint32_t kLeapWindup = 0x07D954;
-constexpr uint32_t kLandingBox = 0x07D94C;
-constexpr uint32_t kLandingStrengths = 0x07D958;
-constexpr uint32_t kLeapAnimation = 0x134F80;
-constexpr uint32_t kDescentAnimation = 0x134FAD;
-constexpr uint32_t kReturnAnimation = 0x134FC4;
 
 // Type 3.
-constexpr uint32_t kType3States = 0x07D98F;
-constexpr uint32_t kType3HitStates = 0x07DCCC;
-constexpr uint32_t kType3StunFrames = 0x07DCD4;
-constexpr uint32_t kType3Flags = 0x07DCC8;  // u16 each: variant bit 0 clear, set
-constexpr uint32_t kWindupAnimations = 0x07DC68;  // u32 per thrower variant
-constexpr uint32_t kThrowAnimations = 0x07DC88;
-constexpr uint32_t kRecoveryAnimations = 0x07DCA8;
-constexpr uint32_t kRecoveryFrames = 0x07DC42;
-constexpr uint32_t kType3Interval = 0x07DCD8;
-constexpr uint32_t kThrownOffsets = 0x07DC44;  // s16 x, s16 y per variant
-constexpr uint32_t kThrownBox = 0x07DC64;
-constexpr uint32_t kThrownStrengths = 0x07DCDC;  // by the rank step
-constexpr uint32_t kThrownAnimation = 0x135957;
 constexpr uint32_t kThrownRoutine = 0x07DABD;
 
 constexpr uint8_t kJumpSound = 0xF4;
@@ -165,7 +123,7 @@ void sub_07B615() {
                     static_cast<uint16_t>(orb_read16(owner + object_record::world_y) + orb_read16(offsets + 2)));
         orb_write16(o + object_record::height, 288);
         orb_write8(o + object_record::anim_mode, anim_mode::copy);
-        cpu.reg[19] = kEffectAnimation;
+        cpu.reg[19] = rom::short_effect_animation;
         if (!call(sub_061F06, 0x07B666, 0x07B663)) return;
         set8(cpu.reg[0], kEffectSound);
         if (!call(sub_088F98, 0x07B66E, 0x07B66B)) return;
@@ -237,11 +195,11 @@ void sub_07BBC9() {
     if (!call(sub_07AA8D, 0x07BBCF, 0x07BBCC)) return;
     // The body the guest keeps apart (reached from here only).
     if (!call(sub_07AA53, 0x07BBD4, 0x07BBD1)) return;
-    cpu.reg[10] = kType1StunFrames;
-    cpu.reg[11] = kType1HitStates;
+    cpu.reg[10] = rom::type1_stun_frames;
+    cpu.reg[11] = rom::type1_hit_states;
     if (!call(sub_07A980, 0x07BBE6, 0x07BBE3)) return;
     {
-        const uint32_t t = orb_read32(kType1States + 4 * orb_read8(o + object_record::state));
+        const uint32_t t = orb_read32(rom::type1_states + 4 * orb_read8(o + object_record::state));
         if (platform_action(t)) return;
         switch (t) {
         case 0x07BC77: goto L_07BC77;
@@ -273,7 +231,7 @@ L_07BC83:  // jump back: turned round before leaving the ground, 3 a frame
     add_state(o, 1);
     orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-24));
     orb_write8(o + object_record::velocity_x, not_bit(o, object_flag::mirror_x) ? static_cast<uint8_t>(-3) : 3);
-    cpu.reg[19] = variant_entry(kJumpStartAnimations, o, pe::ai_variant);
+    cpu.reg[19] = variant_entry(rom::jump_start_animations, o, pe::ai_variant);
     if (!call(sub_061F06, 0x07BCB8, 0x07BCB5)) return;
     sub_07A523();
     return;
@@ -281,7 +239,7 @@ L_07BCBD:  // jump-back rise
     move_by(o, object_record::world_x, object_record::velocity_x);
     if (speed_up(o) >= 0) {
         add_state(o, 1);
-        cpu.reg[19] = variant_entry(kJumpBackDescentAnimations, o, pe::ai_variant);
+        cpu.reg[19] = variant_entry(rom::jump_back_descent_animations, o, pe::ai_variant);
         if (!call(sub_061F06, 0x07BCE3, 0x07BCE0)) return;
     } else {
         move_by(o, object_record::world_y, object_record::velocity_y);
@@ -293,8 +251,8 @@ L_07BCEB:
     if (eq()) goto L_07BD08;
     add_state(o, 1);
 L_07BCF3:  // jump-back descent, striking what it lands on
-    cpu.reg[10] = kJumpBackBox;
-    cpu.reg[16] = load_zx8(kJumpBackStrengths + nibble(o));
+    cpu.reg[10] = rom::jump_back_box;
+    cpu.reg[16] = load_zx8(rom::jump_back_strengths + nibble(o));
     if (!call(sub_08834C, 0x07BD05, 0x07BD02)) return;
 L_07BD08:
     if (!call(sub_061FB6, 0x07BD0B, 0x07BD08)) return;
@@ -314,7 +272,7 @@ L_07BD45:  // high jump
     add_state(o, 1);
     orb_write8(o + pe::ai_jump_flag, 0);
     orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-28));
-    cpu.reg[19] = variant_entry(kJumpStartAnimations, o, pe::ai_variant);
+    cpu.reg[19] = variant_entry(rom::jump_start_animations, o, pe::ai_variant);
     if (!call(sub_061F06, 0x07BD6F, 0x07BD6C)) return;
     sub_07A523();
     return;
@@ -325,7 +283,7 @@ L_07BD74:  // high-jump rise
     } else {
         add_state(o, 1);
         orb_write8(o + pe::ai_attack_timer, 0);
-        cpu.reg[19] = variant_entry(kHighJumpTopAnimations, o, pe::ai_variant);
+        cpu.reg[19] = variant_entry(rom::high_jump_top_animations, o, pe::ai_variant);
         if (!call(sub_061F06, 0x07BDA0, 0x07BD9D)) return;
     }
     sub_07A523();
@@ -334,11 +292,11 @@ L_07BDA5:  // falling, watching below for a player
     count_down(o + pe::ai_attack_timer);
     if (less_equal()) {
         orb_write8(o + pe::ai_attack_timer, 0);
-        cpu.reg[10] = kHighJumpBox;
+        cpu.reg[10] = rom::high_jump_box;
         if (!call(sub_088347, 0x07BDBC, 0x07BDB9)) return;
         if (clear_bit(o, object_flag::touched)) {
             add_state(o, 1);
-            cpu.reg[19] = variant_entry(kHighJumpStrikeAnimations, o, pe::ai_variant);
+            cpu.reg[19] = variant_entry(rom::high_jump_strike_animations, o, pe::ai_variant);
             if (!call(sub_061F06, 0x07BDD2, 0x07BDCF)) return;
             orb_write8(o + pe::ai_attack_timer, 20);
         }
@@ -357,8 +315,8 @@ L_07BE0A:  // strike from above in animation frame 1
     cmp<uint8_t>(orb_read8(o + object_record::frame_index), 1);
     if (eq()) {
         add_state(o, 1);
-        cpu.reg[10] = kHighJumpBox;
-        cpu.reg[16] = load_zx8(kHighJumpStrengths + nibble(o));
+        cpu.reg[10] = rom::high_jump_box;
+        cpu.reg[16] = load_zx8(rom::high_jump_strengths + nibble(o));
         if (!call(sub_08834C, 0x07BE2C, 0x07BE29)) return;
     }
     goto L_07BDDA;
@@ -368,7 +326,7 @@ L_07BE2F:
     goto L_07BDDA;
 L_07BE3B:  // ground strike
     add_state(o, 1);
-    cpu.reg[19] = variant_entry(kGroundStrikeAnimations, o, pe::ai_variant);
+    cpu.reg[19] = variant_entry(rom::ground_strike_animations, o, pe::ai_variant);
     if (!call(sub_061F06, 0x07BE4C, 0x07BE49)) return;
     sub_07A523();
     return;
@@ -384,8 +342,8 @@ L_07BE5A:
     cmp<uint8_t>(orb_read8(o + object_record::frame_index), 1);
     if (eq()) {
         add_state(o, 1);
-        cpu.reg[10] = kGroundStrikeBox;
-        cpu.reg[16] = load_zx8(kGroundStrikeStrengths + nibble(o));
+        cpu.reg[10] = rom::ground_strike_box;
+        cpu.reg[16] = load_zx8(rom::ground_strike_strengths + nibble(o));
         if (!call(sub_08834C, 0x07BE82, 0x07BE7F)) return;
     }
     sub_07A523();
@@ -431,15 +389,15 @@ void sub_07BEB3() {
     const uint8_t side = inc<uint8_t>(orb_read8(o + pe::ai_probe_side));
     orb_write8(o + pe::ai_probe_side, side);
     const uint32_t index = (cpu.reg[1] & 0xFF) + (side & 1);
-    cpu.reg[10] = orb_read32(kType1WatchBoxes + 4 * index);
+    cpu.reg[10] = orb_read32(rom::type1_watch_boxes + 4 * index);
     if (!call(sub_088347, 0x07BEDA, 0x07BED7)) return;
     if (!test_bit(o, object_flag::touched)) {
         ret();
         return;
     }
     // One 32-bit store: the stun count and the bytes +58 and +59 become 0 too.
-    orb_write32(o + pe::ai_attack_timer, load_zx8(kType1WatchInterval + nibble(o)));
-    const uint32_t branch = orb_read32(kType1WatchBranches + 4 * index);
+    orb_write32(o + pe::ai_attack_timer, load_zx8(rom::type1_watch_interval + nibble(o)));
+    const uint32_t branch = orb_read32(rom::type1_watch_branches + 4 * index);
     switch (branch) {
     case 0x07BF03: set_state(o, type1_state::high_jump); break;
     case 0x07BEF9: set_state(o, type1_state::ground_strike); break;
@@ -478,8 +436,8 @@ void sub_07D5BE() {
     if (!call(sub_07AAA8, 0x07D5C1, 0x07D5BE)) return;
     if (!call(sub_07AA8D, 0x07D5C4, 0x07D5C1)) return;
     if (!call(sub_07AA53, 0x07D5C7, 0x07D5C4)) return;
-    cpu.reg[10] = kType2StunFrames;
-    cpu.reg[11] = kType2HitStates;
+    cpu.reg[10] = rom::type2_stun_frames;
+    cpu.reg[11] = rom::type2_hit_states;
     {
         const uint8_t state = orb_read8(o + object_record::state);
         cmp<uint8_t>(state, type2_state::leap);
@@ -487,7 +445,7 @@ void sub_07D5BE() {
     }
     if (!call(sub_07A980, 0x07D5E8, 0x07D5E5)) return;
     {
-        const uint32_t t = orb_read32(kType2States + 4 * orb_read8(o + object_record::state));
+        const uint32_t t = orb_read32(rom::type2_states + 4 * orb_read8(o + object_record::state));
         if (reaction_action(t)) return;
         switch (t) {
         case 0x07D645: goto L_07D645;
@@ -529,7 +487,7 @@ L_07D65C:  // start: home point and window, facing, the start animation
             else
                 clear_bit(o, object_flag::mirror_x);
         }
-        cpu.reg[19] = variant_entry(kType2StartAnimations, o, pe::ai_facing_code);
+        cpu.reg[19] = variant_entry(rom::type2_start_animations, o, pe::ai_facing_code);
         if (!call(sub_061F06, 0x07D6A2, 0x07D69F)) return;
         count_down(o + object_record::enemy_timer);
         if (eq())
@@ -546,7 +504,7 @@ L_07D6B2:  // leap wind-up
     set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-32));
-    cpu.reg[19] = kLeapAnimation;
+    cpu.reg[19] = rom::leap_animation;
     if (!call(sub_061F06, 0x07D6D2, 0x07D6CF)) return;
     orb_write16(o + pe::ai_home_x, orb_read16(o + object_record::world_x));
     orb_write16(o + pe::ai_home_y, orb_read16(o + object_record::world_y));
@@ -561,12 +519,12 @@ L_07D6ED:  // leap rise
         return;
     }
     add_state(o, 1);
-    cpu.reg[19] = kDescentAnimation;
+    cpu.reg[19] = rom::descent_animation;
     if (!call(sub_061F06, 0x07D71B, 0x07D718)) return;
 L_07D71E:  // leap descent onto the aim point
     if (!call(sub_061FB6, 0x07D721, 0x07D71E)) return;
-    cpu.reg[10] = kLandingBox;
-    cpu.reg[16] = load_zx8(kLandingStrengths + nibble(o));
+    cpu.reg[10] = rom::landing_box;
+    cpu.reg[16] = load_zx8(rom::landing_strengths + nibble(o));
     if (!call(sub_08834C, 0x07D737, 0x07D734)) return;
     speed_up(o);
     move_by(o, object_record::world_y, object_record::velocity_y);
@@ -582,7 +540,7 @@ L_07D776:  // back home
     add_state(o, 1);
     negate_byte(o + object_record::velocity_x);
     negate_byte(o + object_record::velocity_y);
-    cpu.reg[19] = kReturnAnimation;
+    cpu.reg[19] = rom::return_animation;
     if (!call(sub_061F06, 0x07D78F, 0x07D78C)) return;
 L_07D792:
     if (!call(sub_061FB6, 0x07D795, 0x07D792)) return;
@@ -601,7 +559,7 @@ L_07D792:
 L_07D7D8:  // straight down to the aim point
     add_state(o, 1);
     negate_byte(o + object_record::velocity_y);
-    cpu.reg[19] = kReturnAnimation;
+    cpu.reg[19] = rom::return_animation;
     if (!call(sub_061F06, 0x07D7EB, 0x07D7E8)) return;
 L_07D7EE:
     if (!call(sub_061FB6, 0x07D7F1, 0x07D7EE)) return;
@@ -649,7 +607,7 @@ void sub_07D83C() {
         return;
     }
     const uint32_t code = orb_read8(player + pe::player_code) & 15;
-    if (!((orb_read32(kReachMask) >> code) & 1)) {
+    if (!((orb_read32(rom::reach_mask) >> code) & 1)) {
         ret();
         return;
     }
@@ -659,7 +617,7 @@ void sub_07D83C() {
         return ((static_cast<uint16_t>(own + orb_read16(from) - other) ^
                  static_cast<uint16_t>(own + orb_read16(to) - other)) & 0x8000) != 0;
     };
-    if (!spans(x, kReachBox, kReachBox + 2, px) || !spans(y, kReachBox + 4, kReachBox + 6, py)) {
+    if (!spans(x, rom::reach_box, rom::reach_box + 2, px) || !spans(y, rom::reach_box + 4, rom::reach_box + 6, py)) {
         ret();
         return;
     }
@@ -668,7 +626,7 @@ void sub_07D83C() {
     orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(sha<uint16_t>(static_cast<uint16_t>(px - x + 16), 0xFB)));
     set_state(o, type2_state::leap);
     orb_write8(o + pe::ai_facing_code, static_cast<uint8_t>(code));
-    orb_write8(o + pe::ai_attack_timer, orb_read8(kLeapWindup + nibble(o)));
+    orb_write8(o + pe::ai_attack_timer, orb_read8(rom::leap_windup + nibble(o)));
     ret();
 }
 
@@ -683,11 +641,11 @@ void sub_07D95C() {
     if (!call(sub_07AAA8, 0x07D966, 0x07D963)) return;
     if (!call(sub_07AA8D, 0x07D969, 0x07D966)) return;
     if (!call(sub_07AA53, 0x07D96C, 0x07D969)) return;
-    cpu.reg[10] = kType3StunFrames;
-    cpu.reg[11] = kType3HitStates;
+    cpu.reg[10] = rom::type3_stun_frames;
+    cpu.reg[11] = rom::type3_hit_states;
     if (!call(sub_07A980, 0x07D97E, 0x07D97B)) return;
     {
-        const uint32_t t = orb_read32(kType3States + 4 * orb_read8(o + object_record::state));
+        const uint32_t t = orb_read32(rom::type3_states + 4 * orb_read8(o + object_record::state));
         if (reaction_action(t)) return;
         switch (t) {
         case 0x07D9CB: goto L_07D9CB;
@@ -702,22 +660,22 @@ void sub_07D95C() {
     }
 L_07D9CB:  // set-up around its own place
     orb_write8(o + pe::ai_thrower_variant, orb_read8(orb_read32(o + object_record::screen_x)));
-    orb_write8(o + pe::ai_attack_timer, orb_read8(kType3Interval));
+    orb_write8(o + pe::ai_attack_timer, orb_read8(rom::type3_interval));
     orb_write8(o + object_record::type, 3);
     if (!call(sub_07AA19, 0x07D9E6, 0x07D9E3)) return;
     if (!call(sub_07A4AB, 0x07D9EB, 0x07D9E6)) return;
     orb_write16(o + object_record::flags,
                 logic<uint16_t>(orb_read16(o + object_record::flags) |
-                                orb_read16(kType3Flags + ((orb_read8(o + pe::ai_thrower_variant) & 1) ? 2 : 0))));
+                                orb_read16(rom::type3_flags + ((orb_read8(o + pe::ai_thrower_variant) & 1) ? 2 : 0))));
 L_07DA04:  // start: the wind-up animation, then the wait
     add_state(o, 1);
-    cpu.reg[19] = variant_entry(kWindupAnimations, o, pe::ai_thrower_variant);
+    cpu.reg[19] = variant_entry(rom::windup_animations, o, pe::ai_thrower_variant);
     if (!call(sub_061F06, 0x07DA18, 0x07DA15)) return;
     sub_07A50F();
     return;
 L_07DA1D:  // throw (nothing leaves when no object is free)
     add_state(o, 1);
-    cpu.reg[19] = variant_entry(kThrowAnimations, o, pe::ai_thrower_variant);
+    cpu.reg[19] = variant_entry(rom::throw_animations, o, pe::ai_thrower_variant);
     if (!call(sub_061F06, 0x07DA2B, 0x07DA28)) return;
     if (!call(sub_088C67, 0x07DA30, 0x07DA2D)) return;
     if (ne()) {
@@ -733,7 +691,7 @@ L_07DA49:
         return;
     }
     add_state(o, 1);
-    orb_write8(o + object_record::enemy_timer, orb_read8(kRecoveryFrames));
+    orb_write8(o + object_record::enemy_timer, orb_read8(rom::recovery_frames));
 L_07DA64:  // recovery
     count_down(o + object_record::enemy_timer);
     if (ne()) {
@@ -741,13 +699,13 @@ L_07DA64:  // recovery
         return;
     }
     add_state(o, 1);
-    cpu.reg[19] = variant_entry(kRecoveryAnimations, o, pe::ai_thrower_variant);
+    cpu.reg[19] = variant_entry(rom::recovery_animations, o, pe::ai_thrower_variant);
     if (!call(sub_061F06, 0x07DA7F, 0x07DA7C)) return;
 L_07DA82:
     if (!call(sub_061FB6, 0x07DA85, 0x07DA82)) return;
     test<uint8_t>(orb_read8(o + object_record::frame_duration));
     if (eq()) {
-        orb_write8(o + pe::ai_attack_timer, orb_read8(kType3Interval));
+        orb_write8(o + pe::ai_attack_timer, orb_read8(rom::type3_interval));
         set_state(o, ai_state::start);
     }
     sub_07A523();
@@ -774,9 +732,9 @@ void sub_07DABD() {
     case thrown_state::launch_again: {
         add_state(o, 1);
         orb_write8(o + object_record::anim_mode, anim_mode::copy);
-        cpu.reg[19] = kThrownAnimation;
+        cpu.reg[19] = rom::thrown_animation;
         if (!call(sub_061F06, 0x07DB12, 0x07DB0F)) return;
-        const uint32_t offsets = kThrownOffsets + 4 * orb_read8(owner + pe::ai_thrower_variant);
+        const uint32_t offsets = rom::thrown_offsets + 4 * orb_read8(owner + pe::ai_thrower_variant);
         uint16_t x_offset = orb_read16(offsets);
         orb_write16(o + object_record::height, 224);
         orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(-32));
@@ -822,8 +780,8 @@ L_07DBB0:  // out to the right and back
     if (less()) goto L_07DC1C;
     count_down(o + object_record::velocity_x);
 L_07DB90:
-    cpu.reg[10] = kThrownBox;
-    cpu.reg[16] = load_zx8(kThrownStrengths + (orb_read8(var::difficulty_rank) >> 4));
+    cpu.reg[10] = rom::thrown_box;
+    cpu.reg[16] = load_zx8(rom::thrown_strengths + (orb_read8(var::difficulty_rank) >> 4));
     if (!call(sub_08834C, 0x07DBD6, 0x07DBD3)) return;
     if (!call(sub_062044, 0x07DBDB, 0x07DBD6)) return;
     sub_062094();
@@ -851,7 +809,7 @@ void sub_07DC27() {
     const uint32_t o = cpu.reg[20];
     count_down(o + pe::ai_attack_timer);
     if (eq()) {
-        orb_write8(o + pe::ai_attack_timer, orb_read8(kType3Interval));
+        orb_write8(o + pe::ai_attack_timer, orb_read8(rom::type3_interval));
         set_state(o, type3_state::throw_start);
     }
     ret();

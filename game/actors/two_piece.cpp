@@ -9,6 +9,7 @@
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
+#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -16,28 +17,9 @@ namespace tp = two_piece_record;
 
 namespace {
 
-constexpr uint32_t kStates = 0x07DD4D;           // u32 routine per state
-constexpr uint32_t kWaitAnimations = 0x07E378;   // u32 per direction
-constexpr uint32_t kMirrorBits = 0x07E3B8;       // u16 per direction
-constexpr uint32_t kStepsLeft = 0x07E3D8;        // (s16 dx, s16 dy) per direction
-constexpr uint32_t kStepsRight = 0x07E418;
-constexpr uint32_t kFollowerAnimations = 0x07E458;
-constexpr uint32_t kIdleAnimations = 0x07E498;   // u32 per 16 x variant + direction
-constexpr uint32_t kAttackAnimations = 0x07E518;
-constexpr uint32_t kAttackBoxNumbers = 0x07E598; // u32 per variant -> bytes per 16 x frame + direction
-constexpr uint32_t kAttackBoxes = 0x07E880;      // 4-byte boxes by number
-constexpr uint32_t kHitStates = 0x07E904;
 constexpr uint32_t kProbeHitState = 0x07E907;
-constexpr uint32_t kApproachBox = 0x07E90C;
-constexpr uint32_t kProbeBoxes = 0x07E910;       // per variant; entry 0 is the strike box
-constexpr uint32_t kStunFrames = 0x07E918;       // 4 per variant, by rank
-constexpr uint32_t kAttackReload = 0x07E920;     // by rank
 constexpr uint32_t kApproachReload = 0x07E921;   // by rank
-constexpr uint32_t kStrengths = 0x07E928;        // 4 per variant, by rank
-constexpr uint32_t kLandingStrength = 0x07E930;  // by rank
-constexpr uint32_t kJumpAnimations = 0x07E938;   // u32 per variant
 constexpr uint32_t kKnockdownAnimations = 0x07ACCC;  // u32 per type
-constexpr uint32_t kStrikeAnimation = 0x136E0A;
 constexpr uint32_t kFollowerRoutine = 0x07E0B0;
 constexpr uint32_t kAttackPieceRoutine = 0x07E11E;
 constexpr uint32_t kShortEffect = 0x07B615;
@@ -159,11 +141,11 @@ void sub_07DD04() {
     ROUTINE_ENTRY(0x07DD04);
     if (!call(sub_07AA8D, 0x07DD09, 0x07DD04)) return;
     if (!call(sub_07AA53, 0x07DD0E, 0x07DD09)) return;
-    cpu.reg[10] = kStunFrames + 4u * orb_read8(field(tp::variant));
-    cpu.reg[11] = kHitStates;
+    cpu.reg[10] = rom::two_piece_stun_frames + 4u * orb_read8(field(tp::variant));
+    cpu.reg[11] = rom::two_piece_hit_states;
     if (!call(sub_07A980, 0x07DD22, 0x07DD1D)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
-    if (!call_at(orb_read32(kStates + 4 * cpu.reg[0]), 0x07DD33, 0x07DD2D)) return;
+    if (!call_at(orb_read32(rom::two_piece_states + 4 * cpu.reg[0]), 0x07DD33, 0x07DD2D)) return;
     test<uint8_t>(orb_read8(field(tp::stun_timer)));
     colour(field(tp::part0_colour), ne() ? kFlash : kNormal);
     ret();
@@ -179,7 +161,7 @@ void sub_07DDB5() {
     orb_write32(field(tp::spawn_data), data + 1);
     if (!call(sub_07A49A, 0x07DDC8, 0x07DDC3)) return;
     orb_write8(field(tp::walk_side), 0);
-    orb_write8(field(tp::attack_timer), by_rank(kAttackReload));
+    orb_write8(field(tp::attack_timer), by_rank(rom::two_piece_attack_reload));
     if (!call(sub_088C67, 0x07DDDB, 0x07DDD6)) return;
     if (eq()) goto L_07DE14;
     if (!call(sub_088CA5, 0x07DDE2, 0x07DDDD)) return;
@@ -207,9 +189,9 @@ void sub_07DE16() {
     if (ne()) {
         clear_bit(field(object_record::flags), object_flag::mirror_x);
         orb_write16(field(object_record::flags),
-                    static_cast<uint16_t>(orb_read16(field(object_record::flags)) | orb_read16(kMirrorBits + 2 * cpu.reg[0])));
+                    static_cast<uint16_t>(orb_read16(field(object_record::flags)) | orb_read16(rom::two_piece_mirror_bits + 2 * cpu.reg[0])));
     }
-    cpu.reg[19] = orb_read32(kWaitAnimations + 4 * cpu.reg[0]);
+    cpu.reg[19] = orb_read32(rom::two_piece_wait_animations + 4 * cpu.reg[0]);
     if (!call(sub_061F06, 0x07DE40, 0x07DE3B)) return;
     sub_07A50F();
 }
@@ -229,7 +211,7 @@ void sub_07DE44() {
 void sub_07DE52() {
     ROUTINE_ENTRY(0x07DE52);
     if (!call(sub_07E336, 0x07DE57, 0x07DE52)) return;
-    if (walk_step(kStepsRight, kRightLimit)) {
+    if (walk_step(rom::two_piece_steps_right, kRightLimit)) {
         sub_07A523();
         return;
     }
@@ -251,7 +233,7 @@ void sub_07DE8C() {
 void sub_07DE9A() {
     ROUTINE_ENTRY(0x07DE9A);
     if (!call(sub_07E336, 0x07DE9F, 0x07DE9A)) return;
-    if (walk_step(kStepsLeft, kLeftLimit)) {
+    if (walk_step(rom::two_piece_steps_left, kLeftLimit)) {
         sub_07A523();
         return;
     }
@@ -270,7 +252,7 @@ void sub_07DED4() {
     orb_write8(field(tp::jump_speed), kJumpSpeed);
     not_bit(field(object_record::flags), object_flag::mirror_x);
     orb_write8(field(tp::jump_step_x), 0);
-    cpu.reg[19] = orb_read32(kJumpAnimations + 4u * orb_read8(field(tp::variant)));
+    cpu.reg[19] = orb_read32(rom::two_piece_jump_animations + 4u * orb_read8(field(tp::variant)));
     if (!call(sub_061F06, 0x07DF05, 0x07DF00)) return;
     sub_07A523();
 }
@@ -284,7 +266,7 @@ void sub_07DF0A() {
     orb_write8(field(tp::jump_speed), speed);
     if (positive()) {
         next_state();
-        cpu.reg[19] = orb_read32(kJumpAnimations + 4u * orb_read8(field(tp::variant)));
+        cpu.reg[19] = orb_read32(rom::two_piece_jump_animations + 4u * orb_read8(field(tp::variant)));
         if (!call(sub_061F06, 0x07DF2E, 0x07DF29)) return;
     } else {
         add16(field(object_record::world_y), sx8(speed));
@@ -308,8 +290,8 @@ void sub_07DF38() {
     }
     orb_write16(field(object_record::world_y), orb_read16(field(tp::floor_y)));
     next_state();
-    cpu.reg[10] = kApproachBox;
-    cpu.reg[16] = by_rank(kLandingStrength);
+    cpu.reg[10] = rom::two_piece_approach_box;
+    cpu.reg[16] = by_rank(rom::two_piece_landing_strength);
     if (!call(sub_08834C, 0x07DF75, 0x07DF70)) return;
     sub_07DF7A();
 }
@@ -318,7 +300,7 @@ void sub_07DF38() {
 void sub_07DF7A() {
     ROUTINE_ENTRY(0x07DF7A);
     set_state(ai_state::start);
-    orb_write8(field(tp::attack_timer), by_rank(kAttackReload));
+    orb_write8(field(tp::attack_timer), by_rank(rom::two_piece_attack_reload));
     sub_07A523();
 }
 
@@ -326,7 +308,7 @@ void sub_07DF7A() {
 void sub_07DF92() {
     ROUTINE_ENTRY(0x07DF92);
     next_state();
-    cpu.reg[19] = kStrikeAnimation;
+    cpu.reg[19] = rom::two_piece_strike_animation;
     if (!call(sub_061F06, 0x07DFA0, 0x07DF9B)) return;
     sub_07A523();
 }
@@ -350,8 +332,8 @@ void sub_07DFAE() {
     cmp<uint8_t>(orb_read8(field(object_record::frame_index)), 1);
     if (eq()) {
         next_state();
-        cpu.reg[10] = kProbeBoxes;
-        cpu.reg[16] = by_rank(kStrengths);
+        cpu.reg[10] = rom::two_piece_probe_boxes;
+        cpu.reg[16] = by_rank(rom::two_piece_strengths);
         if (!call(sub_08834C, 0x07DFD6, 0x07DFD1)) return;
     }
     sub_07A523();
@@ -458,7 +440,7 @@ void sub_07E0B0() {
     orb_write16(field(object_record::height), 32);
     cpu.reg[0] = orb_read8(body_of_piece() + tp::direction);
     orb_write8(field(tp::direction), static_cast<uint8_t>(cpu.reg[0]));
-    cpu.reg[19] = orb_read32(kFollowerAnimations + 4 * cpu.reg[0]);
+    cpu.reg[19] = orb_read32(rom::two_piece_follower_animations + 4 * cpu.reg[0]);
     if (!call(sub_061F06, 0x07E0E3, 0x07E0DE)) return;
     ret();
     return;
@@ -512,13 +494,13 @@ void sub_07E11E() {
         if (eq()) goto L_07E1BE;
         {
             const uint8_t variant = orb_read8(field(tp::piece_variant));
-            cpu.reg[16] = orb_read8(kStrengths + 4u * variant + actors::rank_tier());
-            const uint32_t numbers = orb_read32(kAttackBoxNumbers + 4u * variant);
+            cpu.reg[16] = orb_read8(rom::two_piece_strengths + 4u * variant + actors::rank_tier());
+            const uint32_t numbers = orb_read32(rom::two_piece_attack_box_numbers + 4u * variant);
             cpu.reg[0] = orb_read8(numbers + 16u * orb_read8(field(object_record::frame_index)) + direction());
         }
         test<uint8_t>(cpu.reg[0]);
         if (ne()) {
-            cpu.reg[10] = kAttackBoxes + 4 * cpu.reg[0];
+            cpu.reg[10] = rom::two_piece_attack_boxes + 4 * cpu.reg[0];
             if (!call(sub_08834C, 0x07E1B8, 0x07E1B3)) return;
         }
         goto L_07E1DA;
@@ -528,7 +510,7 @@ void sub_07E11E() {
         v60_unknown_jump(kAttackPieceStates + 4 * cpu.reg[0], 0x07E12C);
     }
 L_07E1BE:
-    orb_write8(body_of_piece() + tp::attack_timer, by_rank(kAttackReload));
+    orb_write8(body_of_piece() + tp::attack_timer, by_rank(rom::two_piece_attack_reload));
     set_state(attack_piece_state::idle);
     if (!call(sub_07E2A8, 0x07E1D5, 0x07E1D0)) return;
 L_07E1DA:
@@ -575,7 +557,7 @@ void sub_07E261() {
     }
     cpu.reg[0] = orb_read8(body_of_piece() + tp::direction);
     orb_write8(field(tp::direction), static_cast<uint8_t>(cpu.reg[0]));
-    cpu.reg[19] = orb_read32(kFollowerAnimations + 4 * cpu.reg[0]);
+    cpu.reg[19] = orb_read32(rom::two_piece_follower_animations + 4 * cpu.reg[0]);
     sub_061F06();
 }
 
@@ -593,7 +575,7 @@ void sub_07E28F() {
 // The attack piece's idle animation for the body's direction. In: R20.
 void sub_07E2A8() {
     ROUTINE_ENTRY(0x07E2A8);
-    piece_animation(kIdleAnimations);
+    piece_animation(rom::two_piece_idle_animations);
     sub_061F06();
 }
 
@@ -602,7 +584,7 @@ void sub_07E2A8() {
 void sub_07E2C7() {
     ROUTINE_ENTRY(0x07E2C7);
     follow_facing();
-    piece_animation(kAttackAnimations);
+    piece_animation(rom::two_piece_attack_animations);
     sub_061F06();
 }
 
@@ -617,7 +599,7 @@ void sub_07E2F6() {
         ret();
         return;
     }
-    cpu.reg[10] = kProbeBoxes + 4u * orb_read8(body + tp::variant);
+    cpu.reg[10] = rom::two_piece_probe_boxes + 4u * orb_read8(body + tp::variant);
     if (!call(sub_088347, 0x07E31A, 0x07E315)) return;
     if (clear_bit(field(object_record::flags), object_flag::touched)) set_state(orb_read8(kProbeHitState));
     ret();
@@ -639,7 +621,7 @@ void sub_07E336() {
         ret();
         return;
     }
-    cpu.reg[10] = kApproachBox;
+    cpu.reg[10] = rom::two_piece_approach_box;
     if (!call(sub_088347, 0x07E35C, 0x07E357)) return;
     if (!clear_bit(field(object_record::flags), object_flag::touched)) {
         ret();

@@ -280,10 +280,6 @@ constexpr uint32_t part0_colour = 110;
 }  // namespace set_piece_record
 // ---- path-scripted actors: the flyer, the pickup carrier and their children ----
 
-namespace var {
-constexpr uint32_t wave_table = 0x100000;  // ROM s16 × 1,024 per period (to 0x1009FF), the cosine 256 further
-}  // namespace var
-
 // A path-scripted object (128 bytes) beyond the common head.
 namespace path_object {
 constexpr uint32_t data_pointer = 16;       // 32-bit at birth: the path_script_header

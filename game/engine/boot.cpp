@@ -3,13 +3,13 @@
 #include "game/engine/common.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
 
 namespace {
 
-constexpr uint32_t kVectorBase = 0x09F000;
 constexpr uint32_t kInterruptStack = 0x210000;
 constexpr uint32_t kMainStack = 0x20FF00;
 constexpr uint32_t kLevelStacks = 0x20FE00;
@@ -28,7 +28,7 @@ void copy_byte_pairs(uint32_t src, uint32_t dst, uint32_t count) {
 // tables and their return label lie (base 0x060000 for `reset`, 0 for the copy
 // at the bottom of ROM).
 void start_game(uint32_t base) {
-    v60_load_privileged(V60_SBR, kVectorBase);
+    v60_load_privileged(V60_SBR, rom::vector_base);
     sp() = kInterruptStack;
     cpu.reg[25] = kWorkRamBase;
     copy_byte_pairs(base + 0x88, hw::no_device, 16);

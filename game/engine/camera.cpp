@@ -9,6 +9,7 @@
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

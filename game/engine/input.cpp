@@ -6,13 +6,13 @@
 #include "game/engine/vars.h"
 #include "game/operator/vars.h"
 #include "game/hardware.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
 
 namespace {
 
-constexpr uint32_t kPlayerMasks = 0x06060F;  // 32-bit mask by player-count setting
 
 // A player byte from its active-low port: directions (port bits 4-7) to bits
 // 0-3, buttons (port bits 0-1) to bits 4-5, the start to bit 6.
@@ -62,7 +62,7 @@ void sub_0604CF() {
     cpu.reg[0] = player_byte(p1, starts12 >> 4) | player_byte(p2, starts12 >> 5) << 8 |
                  player_byte(p3, starts34) << 16 | player_byte(p4, starts34 >> 1) << 24;
     const uint32_t players = orb_read8(var::backup_image + backup_record::player_count);
-    cpu.reg[0] = logic<uint32_t>(cpu.reg[0] & orb_read32(kPlayerMasks + 4 * players));
+    cpu.reg[0] = logic<uint32_t>(cpu.reg[0] & orb_read32(rom::player_masks + 4 * players));
     cpu.reg[3] = var::player_inputs;
     sub_06057A();
 }

@@ -5,6 +5,7 @@
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -14,9 +15,7 @@ namespace {
 constexpr uint32_t kJobs = var::palette_queue + 4;  // 32-bit jobs after the count
 constexpr uint32_t kQueueSize = 64;
 constexpr uint32_t kBlockList = 0x80000000;        // job bit: a block list, not a block
-constexpr uint32_t kColourSets = 0x1212CA;         // 16-colour sets the block lists name
 constexpr uint32_t kStagePalettes = 0x0897D8;      // 32-bit record address per stage
-constexpr uint32_t kFixedPalettes[] = {0x08E018, 0x08E21C, 0x123B9E};
 
 // Fade presets: level, step, target, channel mask.
 constexpr uint8_t kFadeRunning = 18;
@@ -34,11 +33,11 @@ uint32_t fade(uint32_t field) { return var::fade_record + field; }
 // Loads the fixed palettes of start-up into palette RAM, in this order.
 void sub_089674() {
     ROUTINE_ENTRY(0x089674);
-    cpu.reg[19] = kFixedPalettes[0];
+    cpu.reg[19] = rom::text_palette;
     if (!call(sub_0896F1, 0x08967E, 0x08967A)) return;
-    cpu.reg[19] = kFixedPalettes[1];
+    cpu.reg[19] = rom::scene_palette;
     if (!call(sub_0896F1, 0x089688, 0x089684)) return;
-    cpu.reg[19] = kFixedPalettes[2];
+    cpu.reg[19] = rom::tile_palette;
     if (!call(sub_0896F1, 0x089691, 0x08968D)) return;
     ret();
 }
@@ -115,7 +114,7 @@ void sub_089705() {
     ROUTINE_ENTRY(0x089705);
     uint32_t entry = cpu.reg[19] + 2;
     for (uint32_t m = orb_read16(cpu.reg[19]); m != 0; --m, entry += 6) {
-        const uint32_t source = kColourSets + orb_read16(entry);
+        const uint32_t source = rom::colour_sets + orb_read16(entry);
         uint32_t destination = hw::palette + orb_read16(entry + 2);
         for (uint32_t rows = orb_read16(entry + 4); rows != 0; --rows, destination += 32)
             move_halfwords(source, destination, 16);

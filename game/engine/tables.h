@@ -10,6 +10,7 @@ namespace rom {
 // ---- animation ----
 
 // ---- boot ----
+inline constexpr uint32_t vector_base = 0x09F000;
 
 // ---- camera ----
 inline constexpr uint32_t camera_script_table = 0x08731A;  // 32-bit camera script per stage and area
@@ -32,6 +33,7 @@ inline constexpr uint32_t hit_points_table = 0x088611;  // halfwords by attack k
 inline constexpr uint32_t hit_reaction_table = 0x0885E9;  // bytes, row = attack kind (0-9) × 4 + column
 
 // ---- input ----
+inline constexpr uint32_t player_masks = 0x06060F;  // 32-bit mask by player-count setting
 
 // ---- interrupts ----
 
@@ -40,6 +42,12 @@ inline constexpr uint32_t object_template = 0x088D58;
 
 // ---- palette ----
 inline constexpr uint32_t fade_presets = 0x0897E8;
+inline constexpr uint32_t colour_sets = 0x1212CA;  // 16-colour sets the block lists name
+// The fixed palettes start-up loads: the text colours, the title's
+// background scene (also the demo's and the game over's), the tile colours.
+inline constexpr uint32_t text_palette = 0x08E018;
+inline constexpr uint32_t scene_palette = 0x08E21C;
+inline constexpr uint32_t tile_palette = 0x123B9E;
 
 // ---- sound_queue ----
 inline constexpr uint32_t demo_codes_a = 0x089010;  // eight 32-bit words, a bit per code
@@ -48,10 +56,14 @@ inline constexpr uint32_t demo_codes_b = 0x089030;
 // ---- sprite_list ----
 
 // ---- terrain ----
+inline constexpr uint32_t terrain_lists = 0x132992;  // 32-bit list per stage and area, 0 = none
 
 // ---- text ----
 
 // ---- video_setup ----
 inline constexpr uint32_t text_patterns = 0x100F02;  // 6,144 halfwords
+inline constexpr uint32_t area_page_words = 0x08880D;  // 8 bytes per stage and area, five areas a stage
+inline constexpr uint32_t mixer_defaults = 0x060A36;  // 40 halfwords
+inline constexpr uint32_t video_defaults = 0x060AAC;  // 71 halfwords for the registers after it
 
 }  // namespace rom

@@ -4,13 +4,13 @@
 #include "game/routines.h"
 #include "game/engine/common.h"
 #include "game/engine/vars.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
 
 namespace {
 
-constexpr uint32_t kTerrainLists = 0x132992;  // 32-bit list per stage and area, 0 = none
 constexpr uint32_t kRowPatterns = 0x132F66;   // 32-bit pattern of 32 cells, by list byte
 
 // The map header of the playfield camera: width, then height, in pages.
@@ -24,7 +24,7 @@ uint32_t map_header() { return orb_read32(orb_read32(var::camera_pointer) + came
 void sub_087786() {
     ROUTINE_ENTRY(0x087786);
     const uint32_t header = map_header();
-    uint32_t list = area_table_entry(kTerrainLists);
+    uint32_t list = area_table_entry(rom::terrain_lists);
     test<uint32_t>(list);
     if (eq()) {
         ret();

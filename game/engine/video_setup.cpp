@@ -8,21 +8,19 @@
 #include "game/engine/vars.h"
 #include "game/operator/vars.h"
 #include "game/hardware.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
 
 namespace {
 
-constexpr uint32_t kMixerDefaults = 0x060A36;   // 40 halfwords
 constexpr uint32_t kMixerWords = 40;
 constexpr uint32_t kDefaultMapHeader = 0x060AA6;
 constexpr uint32_t kLayerControl = 0x060AAA;    // halfword
-constexpr uint32_t kVideoDefaults = 0x060AAC;   // 71 halfwords for the registers after it
 constexpr uint32_t kVideoDefaultWords = 71;
 constexpr uint32_t kSpriteBlockCount = 0x060B3A;  // 32-bit, the halfwords follow
 constexpr uint32_t kTextPatternWords = 6144;
-constexpr uint32_t kPageWords = 0x08880D;       // 8 bytes per stage and area, five areas a stage
 
 constexpr uint32_t kVideoRamEnd = hw::video_regs;  // the clear stops below the registers
 constexpr uint32_t kBlock = 1024;
@@ -100,8 +98,8 @@ void sub_0608DF() {
     }
     and16(hw::video_regs, static_cast<uint16_t>(~kLayerModeBits));
     and16(var::layer_control, static_cast<uint16_t>(~kLayerModeBits));
-    move_halfwords(kVideoDefaults, hw::video_regs + 2, kVideoDefaultWords);
-    move_halfwords(kVideoDefaults, var::video_shadow + 2, kVideoDefaultWords);
+    move_halfwords(rom::video_defaults, hw::video_regs + 2, kVideoDefaultWords);
+    move_halfwords(rom::video_defaults, var::video_shadow + 2, kVideoDefaultWords);
     ret();
 }
 
@@ -140,7 +138,7 @@ void sub_060964() {
 void sub_0609D3() {
     ROUTINE_ENTRY(0x0609D3);
     for (uint32_t i = kMixerWords; i-- > 0;) {
-        const uint16_t w = orb_read16(kMixerDefaults + 2 * i);
+        const uint16_t w = orb_read16(rom::mixer_defaults + 2 * i);
         orb_write16(hw::mixer_regs + 2 * i, w);
         orb_write16(var::mixer_shadow + 2 * i, w);
         orb_write16(var::mixer_pending + 2 * i, w);
@@ -249,7 +247,7 @@ void sub_0887CF() {
 void sub_0887E6() {
     ROUTINE_ENTRY(0x0887E6);
     const uint8_t d = static_cast<uint8_t>((orb_read8(var::stage) - 1) * 5 + orb_read8(var::area) - cpu.reg[9]);
-    const uint32_t entry = kPageWords + 8 * sx8(d);
+    const uint32_t entry = rom::area_page_words + 8 * sx8(d);
     orb_write32(var::page_picks, orb_read32(entry));
     orb_write32(var::page_picks + 4, orb_read32(entry + 4));
     ret();

@@ -7,6 +7,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/players.h"
 #include "game/flow/vars.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -16,15 +17,6 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-constexpr uint32_t kObjectList = 0x06301C;      // count, then {u32 routine, u8 type}
-constexpr uint32_t kPlaceCharacters = 0x06304A; // 5 bytes per layout
-constexpr uint32_t kCharacterPlaces = 0x063068; // 4 bytes per layout
-constexpr uint32_t kPortraits = 0x063080;       // u32 script per character
-constexpr uint32_t kMarkerPositions = 0x063094; // {x, y} per marker
-constexpr uint32_t kCursorPlayers = 0x063014;   // 16-bit offset from 0x208000 per cursor
-constexpr uint32_t kCursorPositions = 0x0630A8; // {x, y} per place
-constexpr uint32_t kCursorScripts = 0x0630C8;   // u32 per cursor
-constexpr uint32_t kTakenSounds = 0x063136;     // sound code per character
 
 constexpr uint16_t kSelectionTime = 1200;
 constexpr uint32_t kCountdownCell = 0x31F244;
@@ -69,7 +61,7 @@ constexpr uint8_t setup = 0, open = 1, closed = 2;
 // Queues the select screen's palette as a plain block. Nothing calls it.
 void sub_062B70() {
     ROUTINE_ENTRY(0x062B70);
-    r(19) = 0x08E240;
+    r(19) = rom::menu_palette;
     sub_0896A9();
 }
 
@@ -92,8 +84,8 @@ void sub_062B7D() {
         orb_write8(self + object_record::state, controller_state::choosing);
         orb_write8(self + kChoosing, 0);
         orb_write8(var::character_places_free, 15);
-        r(17) = load_zx8(kObjectList);
-        for (r(18) = kObjectList + 1; r(17) != 0; r(18) += 5, --r(17)) {
+        r(17) = load_zx8(rom::select_objects);
+        for (r(18) = rom::select_objects + 1; r(17) != 0; r(18) += 5, --r(17)) {
             if (!call(sub_088C67, 0x062BC0, 0x062BBB)) return;
             if (eq()) break;
             if (!call(sub_088CA5, 0x062BC8, 0x062BC3)) return;
@@ -139,7 +131,7 @@ void sub_062C06() {
     const uint32_t self = r(20);
     const uint8_t type = orb_read8(self + object_record::type);
     r(10) = kWorkRam;
-    set16(r(10), add<uint16_t>(r(10), orb_read16(kCursorPlayers + 2 * type)));
+    set16(r(10), add<uint16_t>(r(10), orb_read16(rom::cursor_players + 2 * type)));
     r(11) = kHigh | orb_read16(self + object_record::owner);
     const uint8_t state = orb_read8(self + object_record::state);
     switch (state) {
@@ -155,9 +147,9 @@ void sub_062C06() {
         orb_write8(self + kPlace, type);
         orb_write16(self + kRepeat, 0);
         orb_write16(var::flow_countdown, kSelectionTime);
-        set_screen_position(self, kCursorPositions, type);
+        set_screen_position(self, rom::cursor_positions, type);
         orb_write16(self + object_record::height, 0);
-        r(19) = orb_read32(kCursorScripts + 4 * type);
+        r(19) = orb_read32(rom::cursor_scripts + 4 * type);
         sub_061F06();
         return;
     case cursor_state::choosing:
@@ -174,7 +166,7 @@ void sub_062C06() {
         orb_write16(self + kRepeat, 0);
         orb_write8(self + object_record::state, cursor_state::chosen);
         orb_write16(self + object_record::screen_x,
-                    orb_read16(kCursorPositions + 4 * orb_read8(self + kPlace)));
+                    orb_read16(rom::cursor_positions + 4 * orb_read8(self + kPlace)));
         sub_0620CD();
         return;
     case cursor_state::chosen:
@@ -199,10 +191,10 @@ void sub_062CCF() {
         orb_write8(self + object_record::state, type == 4 ? marker_state::closed : marker_state::open);
         orb_write8(self + object_record::anim_mode, anim_mode::copy);
         orb_write8(self + kPlace, type);
-        set_screen_position(self, kMarkerPositions, type);
+        set_screen_position(self, rom::marker_positions, type);
         orb_write16(self + object_record::height, 0);
         if (!call(sub_062E62, 0x062D10, 0x062D0B)) return;
-        r(19) = orb_read32(kPortraits + 4 * r(0));
+        r(19) = orb_read32(rom::select_portraits + 4 * r(0));
         sub_061F06();
         return;
     }
@@ -264,7 +256,7 @@ void sub_062DE5() {
         }
     }
     orb_write8(r(20) + kPlace, static_cast<uint8_t>(r(9)));
-    orb_write16(r(20) + object_record::screen_x, orb_read16(kCursorPositions + 4 * (r(9) & 0xFF)));
+    orb_write16(r(20) + object_record::screen_x, orb_read16(rom::cursor_positions + 4 * (r(9) & 0xFF)));
     r(11) = kHigh | orb_read16(r(20) + object_record::owner);
     if (orb_read8(r(11) + kTicks) & 0x10) {
         ret();
@@ -282,7 +274,7 @@ void sub_062E2A() {
     clear_bit(var::game_flags, game_flag::places_free + (r(9) & 3));
     if (!call(sub_062E62, 0x062E3A, 0x062E35)) return;
     orb_write8(r(10) + player_record::character, static_cast<uint8_t>(r(0)));
-    r(0) = load_zx8(kTakenSounds + (r(0) & 0xFF));
+    r(0) = load_zx8(rom::taken_sounds + (r(0) & 0xFF));
     if (!call(sub_088F98, 0x062E48, 0x062E43)) return;
     orb_write8(r(20) + object_record::state, inc<uint8_t>(orb_read8(r(20) + object_record::state)));
     ret();
@@ -303,13 +295,13 @@ void sub_062E4F() {
 // The character at the place of a marker or cursor. In: R20. Out: R0.
 void sub_062E62() {
     ROUTINE_ENTRY(0x062E62);
-    r(0) = load_zx8(kPlaceCharacters + 5 * layout() + orb_read8(r(20) + kPlace));
+    r(0) = load_zx8(rom::place_characters + 5 * layout() + orb_read8(r(20) + kPlace));
     ret();
 }
 
 // The place of a player's character. In: R20 = player record. Out: R0.
 void sub_062E7E() {
     ROUTINE_ENTRY(0x062E7E);
-    r(0) = load_zx8(kCharacterPlaces + 4 * (layout() & 0x7F) + orb_read8(r(20) + player_record::character));
+    r(0) = load_zx8(rom::character_places + 4 * (layout() & 0x7F) + orb_read8(r(20) + player_record::character));
     ret();
 }

@@ -11,6 +11,8 @@
 #include "game/hardware.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
+#include "game/flow/tables.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -22,12 +24,6 @@ constexpr uint32_t kStateJump = 0x06224F;
 constexpr uint32_t kStateTable = 0x062252;
 
 // ROM tables.
-constexpr uint32_t kSelectPalette = 0x08E240;
-constexpr uint32_t kGameOverPalette = 0x08E21C;   // game over with stage 0
-constexpr uint32_t kAreaPortBytes = 0x062AC0;      // by stage
-constexpr uint32_t kDemoSetups = 0x062A88;         // by player_count: 4-byte rows by demo_index
-constexpr uint32_t kDemoCharacters = 0x062AA4;     // by player_count: 4-byte rows by demo_index
-constexpr uint32_t kGameOverTexts[2] = {0x062B11, 0x062B36};
 constexpr uint32_t kGameOverTextsStage0[2] = {0x062AC7, 0x062AEC};
 
 // Routines installed in the slots in play or in objects.
@@ -169,7 +165,7 @@ void sub_062246() {
             orb_write8(var::stage, 0);
             orb_write8(var::area, 2);
             orb_write16(var::flow_countdown, kSelectFrames);
-            cpu.reg[19] = kSelectPalette;
+            cpu.reg[19] = rom::menu_palette;
             if (!call(sub_0896A9, 0x06232A, 0x062326)) return;
             if (!call(sub_088BED, 0x062332, 0x06232E)) return;
             sound_code(0x8E);
@@ -279,7 +275,7 @@ void sub_062246() {
             if (!call(sub_068FD2, 0x0623CA, 0x0623C6)) return;
             if (!call(sub_088BED, 0x0623D2, 0x0623CE)) return;
             next();
-            port_74(orb_read8(kAreaPortBytes + orb_read8(var::stage)));
+            port_74(orb_read8(rom::area_port_bytes + orb_read8(var::stage)));
             port_74(22);
             area_music_code();
             if (!call(sub_088F98, 0x0623DA, 0x0623D6)) return;
@@ -420,7 +416,7 @@ void sub_062246() {
             if (!call(sub_0608DF, 0x0624AA, 0x0624A6)) return;
             if (!call(sub_0609AA, 0x0624B2, 0x0624AE)) return;
             const uint32_t players = orb_read8(var::backup_primary + backup_record::player_count);
-            const uint32_t row = orb_read32(kDemoSetups + 4u * players) + 4u * orb_read8(var::demo_index);
+            const uint32_t row = orb_read32(rom::demo_setups + 4u * players) + 4u * orb_read8(var::demo_index);
             orb_write8(var::stage, orb_read8(row));
             orb_write8(var::area, orb_read8(row + 1));
             orb_write16(var::game_flags, logic<uint16_t>(orb_read16(var::game_flags) | orb_read16(row + 2)));
@@ -431,7 +427,7 @@ void sub_062246() {
             if (!call(sub_068FD2, 0x0624DA, 0x0624D6)) return;
             if (!call(sub_088BED, 0x0624E2, 0x0624DE)) return;
             if (!call(sub_089692, 0x0624EA, 0x0624E6)) return;
-            const uint32_t characters = orb_read32(kDemoCharacters + 4u * players) + 4u * orb_read8(var::demo_index);
+            const uint32_t characters = orb_read32(rom::demo_characters + 4u * players) + 4u * orb_read8(var::demo_index);
             for (uint32_t n = 0; n < 4; ++n) {
                 if (!test_bit(var::game_flags, n)) continue;
                 const uint32_t player = var::player_records + player_record::size * n;
@@ -555,16 +551,16 @@ void sub_062246() {
                 orb_write8(var::stage, 0);
                 orb_write8(var::area, 3);
                 if (!call(sub_088BED, 0x0625D2, 0x0625CE)) return;
-                cpu.reg[19] = kGameOverTexts[0];
+                cpu.reg[19] = rom::game_over_texts[0];
                 if (!call(sub_088A20, 0x0625DA, 0x0625D6)) return;
-                cpu.reg[19] = kGameOverTexts[1];
+                cpu.reg[19] = rom::game_over_texts[1];
                 if (!call(sub_088A20, 0x0625E2, 0x0625DE)) return;
                 install_args(kRanking);
                 if (!call(sub_063CC3, 0x0625EA, 0x0625E6)) return;
             } else {
                 sound_code(0x86);
                 if (!call(sub_088F98, 0x0625F2, 0x0625EE)) return;
-                cpu.reg[19] = kGameOverPalette;
+                cpu.reg[19] = rom::scene_palette;
                 if (!call(sub_0896A9, 0x0625FA, 0x0625F6)) return;
                 cpu.reg[19] = kGameOverTextsStage0[0];
                 if (!call(sub_088A20, 0x062602, 0x0625FE)) return;

@@ -7,6 +7,8 @@
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/flow/tables.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -18,18 +20,7 @@ constexpr uint32_t kPlayStart = 0x0635B4;
 constexpr uint32_t kTitleObject = 0x077A83;
 constexpr uint32_t kSplitSprite = 0x081CB5;
 constexpr uint32_t kRankingSprite = 0x08A364;
-constexpr uint32_t kNoticeText = 0x06061B;
-constexpr uint32_t kTitleTexts = 0x06075A;
-constexpr uint32_t kTitlePalette = 0x08E264;
-constexpr uint32_t kScenePalette = 0x08E21C;  // the title's background scene and the demo
-constexpr uint32_t kRankingPalette = 0x08E240;
-constexpr uint32_t kTitleScene = 0x09DC50;
 constexpr uint32_t kSceneTime = 0x077B28;
-constexpr uint32_t kDemoStreams = 0x103F02;
-constexpr uint32_t kRevealMask = 0x08A872;
-constexpr uint32_t kPresentationPalettes = 0x081F1E;
-constexpr uint32_t kPresentationPalette2 = 0x126EFE;
-constexpr uint32_t kActorLists = 0x081ECE;
 constexpr uint32_t kRankingPage = 0x300400;
 constexpr uint16_t kCursor = 0x005F;
 constexpr uint16_t kWideScreen = 0x8000;  // bit 15 of video register 0
@@ -96,7 +87,7 @@ L_notice:
     }
 L_notice_0:
     orb_write16(hw::video_regs, logic<uint16_t>(orb_read16(hw::video_regs) | kWideScreen));
-    orb_write32(var::notice_text_pointer, kNoticeText);
+    orb_write32(var::notice_text_pointer, rom::notice_text);
     orb_write32(var::notice_cell_pointer, hw::text_layer);
     next_submode();
     cpu.reg[19] = orb_read32(var::notice_text_pointer);
@@ -189,10 +180,10 @@ L_title_0:
         if (!call(sub_088CA5, 0x060227, 0x060224)) return;
         orb_write32(cpu.reg[21] + object_record::routine, kTitleObject);
     }
-    cpu.reg[19] = kTitlePalette;
+    cpu.reg[19] = rom::title_palette;
     if (!call(sub_0896A9, 0x06022B, 0x060228)) return;
     orb_write16(var::flow_countdown, 180);
-    cpu.reg[19] = kTitleTexts;
+    cpu.reg[19] = rom::title_texts;
     for (;;) {
         test<uint16_t>(orb_read16(cpu.reg[19]));
         if (eq()) break;
@@ -216,10 +207,10 @@ L_title_6:
     return;
 L_title_9:
     if (fade_done()) {
-        cpu.reg[19] = kScenePalette;
+        cpu.reg[19] = rom::scene_palette;
         if (!call(sub_0896A9, 0x060233, 0x060230)) return;
         if (!call(sub_060942, 0x060237, 0x060234)) return;
-        cpu.reg[19] = kTitleScene;
+        cpu.reg[19] = rom::title_scene;
         if (!call(sub_085046, 0x06023B, 0x060238)) return;
         orb_write8(var::stage, 0);
         orb_write8(var::area, 0);
@@ -277,7 +268,7 @@ L_060278:
     default: v60_unknown_jump(0x06028B + 3 * cpu.reg[0], 0x060287);
     }
 L_demo_0:
-    cpu.reg[0] = orb_read32(kDemoStreams + 4u * orb_read8(var::backup_primary + backup_record::player_count));
+    cpu.reg[0] = orb_read32(rom::demo_streams + 4u * orb_read8(var::backup_primary + backup_record::player_count));
     orb_write32(var::demo_input_pointer, orb_read32(cpu.reg[0] + 4u * (orb_read8(var::demo_index) & 3)));
     set_bit(var::game_flags, game_flag::demo_play);
     orb_write8(var::ingame_state, flow_state::demo_setup);
@@ -321,7 +312,7 @@ L_ranking:
     default: v60_unknown_jump(0x08A22C + 3 * cpu.reg[0], 0x0602B4);
     }
 L_ranking_0:
-    cpu.reg[19] = kRankingPalette;
+    cpu.reg[19] = rom::menu_palette;
     if (!call(sub_0896A9, 0x0602BB, 0x0602B8)) return;
     if (!call(sub_0634A7, 0x0602BF, 0x0602BC)) return;
     if (!call(sub_088B2D, 0x0602C3, 0x0602C0)) return;
@@ -374,7 +365,7 @@ L_ranking_9:
     }
     cpu.reg[19] = orb_read32(var::ranking_reveal_source);
     cpu.reg[18] = orb_read32(var::ranking_reveal_dest);
-    if (test_bit(kRevealMask, cpu.reg[0] >> 1)) {
+    if (test_bit(rom::reveal_mask, cpu.reg[0] >> 1)) {
         for (uint32_t block = 0; block < 80; block += 16)
             for (uint32_t word = 0; word < 16; word += 4)
                 orb_write32(cpu.reg[18] + block + word, orb_read32(cpu.reg[19] + block + word));
@@ -420,9 +411,9 @@ L_0602F0:
     start_fade(3);
     next_submode();
     orb_write16(var::flow_countdown, 480);
-    cpu.reg[19] = orb_read32(kPresentationPalettes + 4u * orb_read8(var::presentation_index));
+    cpu.reg[19] = orb_read32(rom::presentation_palettes + 4u * orb_read8(var::presentation_index));
     if (!call(sub_0896A9, 0x060303, 0x060300)) return;
-    cpu.reg[19] = kPresentationPalette2;
+    cpu.reg[19] = rom::presentation_second_palette;
     if (!call(sub_0896A9, 0x060307, 0x060304)) return;
     if (!call(sub_088C57, 0x06030B, 0x060308)) return;
     if (eq()) goto L_presentation_built;
@@ -431,7 +422,7 @@ L_0602F0:
     cpu.reg[3] = cpu.reg[21];
     // The scene's actor list: a 32-bit count, then the actors' routines. An
     // empty pool ends it, so the ring never gets an object twice.
-    cpu.reg[1] = orb_read32(kActorLists + 4u * orb_read8(var::presentation_index));
+    cpu.reg[1] = orb_read32(rom::presentation_actor_lists + 4u * orb_read8(var::presentation_index));
     cpu.reg[2] = orb_read32(cpu.reg[1]);
     cpu.reg[1] += 4;
     for (;;) {
@@ -461,7 +452,7 @@ L_presentation_3:
     return;
 L_presentation_6:
     if (fade_done()) {
-        cpu.reg[19] = kScenePalette;
+        cpu.reg[19] = rom::scene_palette;
         if (!call(sub_0896A9, 0x06031B, 0x060318)) return;
         set_mode(9);
         set_bit(var::system_flags, system_flag::mixer_take_pending);

@@ -10,6 +10,7 @@
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -25,17 +26,7 @@ constexpr uint32_t kCountChars = 0x061BA4;     // two characters per credit coun
 constexpr uint32_t kPrompts = 0x061B1E;        // [form (+2)], start prompts from entry 4
 constexpr uint32_t kStartPrompts = 0x061B2E;
 constexpr uint32_t kRequirement = 0x061C14;    // string record
-constexpr uint32_t kCreditCells = 0x061B90;    // per slot + base
-constexpr uint32_t kMessageCells = 0x061B4E;   // per slot + base
 constexpr uint32_t kRequirementCell = 0x061B62;
-constexpr uint32_t kNames = 0x061CFE;
-constexpr uint32_t kEnergyLabel = 0x061D36;
-constexpr uint32_t kEnergyOut = 0x061B3E;      // pair; the second is the message
-constexpr uint32_t kLeaving = 0x061B46;        // pair; the second is the message
-constexpr uint32_t kHeadings[2] = {0x061C9C, 0x061CB0};
-constexpr uint32_t kSmallCountCells = 0x06310C;
-constexpr uint32_t kBigDigits = 0x061D3A;
-constexpr uint32_t kTitleText = 0x061CF0;
 
 constexpr uint32_t kContinueArea = 0x31F7A4;   // 4 cells by 3 rows
 constexpr uint32_t kRowBytes = 128;
@@ -109,7 +100,7 @@ void sub_061281() {
     ROUTINE_ENTRY(0x061281);
     const uint32_t slot = r(1) & 0xFF;
     const uint32_t base = base_by_coin_mode(0x061290, 0x06128D);
-    r(18) = table_cell(kCreditCells, slot + base);
+    r(18) = table_cell(rom::credit_cells, slot + base);
     for (uint32_t i = 0; i < 4; ++i) orb_write32(r(18) + 4 * i, 0);
     r(10) = chute_record(slot);
     r(0) = 1;
@@ -196,7 +187,7 @@ void sub_061498() {
         return;
     }
     const uint32_t base = base_by_coin_mode(0x0614B8, 0x0614B5);
-    r(18) = table_cell(kMessageCells, slot + base);
+    r(18) = table_cell(rom::message_cells, slot + base);
     r(10) = chute_record(slot);
     r(0) = 1;
     r(1) = load_zx8(r(10) + credit_record::credits);
@@ -281,7 +272,7 @@ void sub_0615C4() {
 void sub_061628() {
     ROUTINE_ENTRY(0x061628);
     if (play_over()) {
-        r(19) = kEnergyOut;
+        r(19) = rom::energy_out;
         if (!call(sub_06179F, 0x061638, 0x061633)) return;
         sub_088A15();
         return;
@@ -292,12 +283,12 @@ void sub_061628() {
             cmp<uint32_t>(orb_read32(record(n) + player_record::routine), kContinueRoutine);
             if (eq()) orb_write16(record(n) + player_record::timer, timer);
         }
-        r(19) = kHeadings[0];
+        r(19) = rom::continue_headings[0];
         if (!call(sub_0889C2, 0x061690, 0x06168B)) return;
-        r(19) = kHeadings[1];
+        r(19) = rom::continue_headings[1];
         if (!call(sub_0889C2, 0x061698, 0x061693)) return;
     }
-    r(19) = kEnergyOut;
+    r(19) = rom::energy_out;
     if (!call(sub_06179F, 0x0616F0, 0x0616EB)) return;
     sub_0889CC();
 }
@@ -316,9 +307,9 @@ void sub_061704() {
 // rows in the middle of the screen).
 void sub_061741() {
     ROUTINE_ENTRY(0x061741);
-    r(19) = kHeadings[0];
+    r(19) = rom::continue_headings[0];
     if (!call(sub_088A0B, 0x06174A, 0x061745)) return;
-    r(19) = kHeadings[1];
+    r(19) = rom::continue_headings[1];
     if (!call(sub_088A0B, 0x061752, 0x06174D)) return;
     for (uint32_t row = 0; row < 3; ++row) {
         orb_write32(kContinueArea + kRowBytes * row, 0);
@@ -335,7 +326,7 @@ void sub_06177C() {
         sub_061791();
         return;
     }
-    r(19) = kLeaving;
+    r(19) = rom::leaving_messages;
     if (!call(sub_06179F, 0x06178C, 0x061787)) return;
     sub_0889CC();
 }
@@ -343,7 +334,7 @@ void sub_06177C() {
 // Erases the leaving message. In: R20 = record.
 void sub_061791() {
     ROUTINE_ENTRY(0x061791);
-    r(19) = kLeaving;
+    r(19) = rom::leaving_messages;
     if (!call(sub_06179F, 0x06179A, 0x061796)) return;
     sub_088A15();
 }
@@ -353,7 +344,7 @@ void sub_061791() {
 void sub_06179F() {
     ROUTINE_ENTRY(0x06179F);
     const uint32_t base = base_by_players(0x0617B0, 0x0617AD);
-    r(18) = table_cell(kMessageCells, slot_of(r(20)) + base);
+    r(18) = table_cell(rom::message_cells, slot_of(r(20)) + base);
     r(19) = orb_read32(r(19) + 4);
     ret();
 }
@@ -394,7 +385,7 @@ void sub_0617E2() {
 // In: R0 = digit 0-9 or 10 (blank), R1 = bits, R10 = top-left cell.
 void sub_061873() {
     ROUTINE_ENTRY(0x061873);
-    const uint32_t rows = orb_read32(kBigDigits + 4 * r(0));
+    const uint32_t rows = orb_read32(rom::big_digits + 4 * r(0));
     for (uint32_t row = 0; row < 3; ++row)
         orb_write32(r(10) + kRowBytes * row, logic<uint32_t>(orb_read32(rows + 4 * row) | r(1)));
     ret();
@@ -403,7 +394,7 @@ void sub_061873() {
 // Prints the fixed text record the title objects show.
 void sub_06196A() {
     ROUTINE_ENTRY(0x06196A);
-    r(19) = kTitleText;
+    r(19) = rom::logo_closing_text;
     sub_0889C2();
 }
 
@@ -416,8 +407,8 @@ void sub_061975() {
         return;
     }
     const uint32_t base = base_by_players(0x061988, 0x061985);
-    r(18) = table_cell(kMessageCells, slot_of(r(20)) + base);
-    r(19) = orb_read32(kNames + 4 * orb_read8(r(20) + player_record::character));
+    r(18) = table_cell(rom::message_cells, slot_of(r(20)) + base);
+    r(19) = orb_read32(rom::character_names + 4 * orb_read8(r(20) + player_record::character));
     if (play_over()) {
         sub_088A15();
         return;
@@ -448,14 +439,14 @@ void sub_0619CD() {
         }
     }
     const uint32_t base = base_by_players(0x061A40, 0x061A3D);
-    r(18) = table_cell(kCreditCells, slot_of(r(20)) + base);
+    r(18) = table_cell(rom::credit_cells, slot_of(r(20)) + base);
     if (play_over()) {
         if (!call(sub_088A15, 0x061A68, 0x061A63)) return;
         for (uint32_t i = 0; i < 3; ++i) orb_write32(r(18) + 4 * i, 0);
         ret();
         return;
     }
-    r(19) = kEnergyLabel;
+    r(19) = rom::energy_label;
     if (!call(sub_0889CC, 0x061A90, 0x061A8B)) return;
     r(0) = load_zx16(r(20) + player_record::shown_energy);
     if (!call(sub_088AC3, 0x061AA0, 0x061A9B)) return;
@@ -473,7 +464,7 @@ void sub_062F3E() {
     if (!call(sub_088AC3, 0x062F4E, 0x062F49)) return;
     r(1) = 0x600;
     const uint32_t base = base_by_players(0x062F58, 0x062F55);
-    r(11) = table_cell(kSmallCountCells, slot_of(r(20)) + base);
+    r(11) = table_cell(rom::small_count_cells, slot_of(r(20)) + base);
     sub_088A5A();
 }
 
@@ -481,6 +472,6 @@ void sub_062F3E() {
 void sub_062F86() {
     ROUTINE_ENTRY(0x062F86);
     const uint32_t base = base_by_players(0x062F90, 0x062F8D);
-    orb_write32(table_cell(kSmallCountCells, slot_of(r(20)) + base), 0);
+    orb_write32(table_cell(rom::small_count_cells, slot_of(r(20)) + base), 0);
     ret();
 }

@@ -12,6 +12,8 @@
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "game/flow/tables.h"
+#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -33,57 +35,17 @@ constexpr unsigned kButton1 = 4, kButton2 = 5;
 constexpr uint32_t kStateTable = 0x063F60;  // the dispatch's branch table
 
 // ROM tables by character c (4c for 32-bit entries) and action a.
-constexpr uint32_t kStandingAnim = 0x063E1C;
-constexpr uint32_t kWeakStandingAnim = 0x064FF0;
-constexpr uint32_t kIdleAnim = 0x065000;
-constexpr uint32_t kWalkingAnim = 0x063E2C;
-constexpr uint32_t kWalkTable = 0x064F20;
-constexpr uint32_t kSteerTable = 0x064F60;
-constexpr uint32_t kDriftTable = 0x064FA0;
 constexpr uint32_t kPressedByteTable = 0x064FE0;
-constexpr uint32_t kJumpAnim = 0x0650EC;
-constexpr uint32_t kFallAnim = 0x0650FC;
-constexpr uint32_t kLandAnim = 0x06510C;
-constexpr uint32_t kAttackAnim = 0x065010;
-constexpr uint32_t kStrikeFrame = 0x06513C;
-constexpr uint32_t kAttackBoxes = 0x063288;
-constexpr uint32_t kStrengths = 0x06325C;
-constexpr uint32_t kSwingSounds = 0x06516A;
-constexpr uint32_t kConnectSounds = 0x06519A;
 constexpr uint32_t kSwingEffects = 0x0651C7;
 constexpr uint32_t kConnectEffects = 0x0651BD;
-constexpr uint32_t kGrabBox = 0x06330E;
-constexpr uint32_t kGrabAnim = 0x065090;
-constexpr uint32_t kThrowStrength = 0x06331E;
-constexpr uint32_t kTopState = 0x065150;
-constexpr uint32_t kSpecialState = 0x065143;
-constexpr uint32_t kSpecialAnim = 0x065080;
-constexpr uint32_t kSpecialStrike = 0x06514B;  // the strike frame, then its box
 constexpr uint32_t kLaunchFrame = 0x065147;
 constexpr uint32_t kSpecialCost = 0x063326;
-constexpr uint32_t kJumpAttackCost = 0x06332A;
-constexpr uint32_t kAirSpecialCost = 0x06332E;
-constexpr uint32_t kThrowCost = 0x063332;
-constexpr uint32_t kArcStart = 0x065154;
-constexpr uint32_t kArcEnd = 0x065156;
-constexpr uint32_t kArcRadius = 0x065158;
-constexpr uint32_t kArcObject = 0x06515A;
 constexpr uint32_t kDash = 0x063302;
-constexpr uint32_t kHeldAnim = 0x06511C;
-constexpr uint32_t kHeldAnimB = 0x06512C;
-constexpr uint32_t kHurtAnim = 0x0650A0;
 constexpr uint32_t kHitFacing = 0x0650D0;
-constexpr uint32_t kDefeatAnim = 0x0650DC;
 constexpr uint32_t kKnockBack = 0x063336;
 constexpr uint32_t kHitSound = 0x0651B1;
 constexpr uint32_t kReleaseSound = 0x0651B5;
 constexpr uint32_t kDefeatSound = 0x0651B9;
-constexpr uint32_t kPanelCells = 0x061B46;
-
-// The sine table of the direction maths (1,024 steps a turn) and its cosine
-// view a quarter turn further on.
-constexpr uint32_t kSine = 0x100000;
-constexpr uint32_t kCosine = 0x100200;
 
 constexpr uint32_t kAttackObjectRoutine = 0x077D19;
 constexpr uint32_t kStageCleared = 0x06389E;
@@ -103,7 +65,7 @@ int16_t s16_at(uint32_t address) { return static_cast<int16_t>(orb_read16(addres
 uint32_t by_character(uint32_t table) { return orb_read32(table + 4 * character()); }
 // A byte of the per-character table of bytes by action.
 uint32_t action_byte(uint32_t table) { return orb_read8(by_character(table) + action()); }
-uint32_t attack_animation() { return orb_read32(kAttackAnim + 4 * (4 * action() + character())); }
+uint32_t attack_animation() { return orb_read32(rom::attack_anim + 4 * (4 * action() + character())); }
 bool facing_right() { return (orb_read16(at(ob::flags)) >> object_flag::mirror_x) & 1; }
 uint32_t other(uint32_t low_half_at) { return kHigh | orb_read16(low_half_at); }
 
@@ -134,7 +96,7 @@ void end_frame() { ret(); }
 void sub_063EB6() {
     ROUTINE_ENTRY(0x063EB6);
     if (test_bit(var::game_flags, game_flag::play_over)) {
-        cpu.reg[19] = kPanelCells;
+        cpu.reg[19] = rom::leaving_messages;
         if (!call(sub_06179F, 0x063EBF, 0x063EBA)) return;
         if (!call(sub_088A15, 0x063EC5, 0x063EC0)) return;
     }
@@ -251,13 +213,13 @@ L_06401C:
     if (ne()) return end_frame();
     cpu.reg[8] = load_zx8(at(pr::idle_count));
     if (cpu.reg[8] == 0) {
-        cpu.reg[19] = by_character(kStandingAnim);
+        cpu.reg[19] = by_character(rom::standing_anim);
         if (!call(sub_061F06, 0x064029, 0x064024)) return;
     } else if (cpu.reg[8] == 128) {
-        cpu.reg[19] = by_character(kIdleAnim);
+        cpu.reg[19] = by_character(rom::idle_anim);
         if (!call(sub_061F06, 0x06402F, 0x06402A)) return;
     }
-    cpu.reg[18] = by_character(kStandingAnim);
+    cpu.reg[18] = by_character(rom::standing_anim);
     goto L_064038;
 
 L_064030:
@@ -268,7 +230,7 @@ L_064030:
     }
     if (!call(sub_064D3E, 0x064037, 0x064032)) return;
     if (ne()) return end_frame();
-    cpu.reg[18] = by_character(kWeakStandingAnim);
+    cpu.reg[18] = by_character(rom::weak_standing_anim);
     // The standing choice: an attack, a jump, both buttons for the special,
     // or a walk step.
 L_064038:
@@ -289,7 +251,7 @@ L_064040:
     orb_write8(at(ob::state), player_state::jump_takeoff);
     orb_write8(at(pr::long_landing), 0);
     orb_write8(at(pr::rise_speed), 28);
-    cpu.reg[19] = by_character(kJumpAnim);
+    cpu.reg[19] = by_character(rom::jump_anim);
     if (!call(sub_061F06, 0x064047, 0x064042)) return;
 L_064048:
     if (!call(sub_064D3E, 0x06404F, 0x06404A)) return;
@@ -335,7 +297,7 @@ L_064084:
     if (ne()) return end_frame();
     if (!call(sub_064DEC, 0x064091, 0x06408C)) return;
     if (ne()) return end_frame();
-    cpu.reg[19] = by_character(kFallAnim);
+    cpu.reg[19] = by_character(rom::fall_anim);
     if (!call(sub_061F06, 0x064097, 0x064092)) return;
     orb_write8(at(ob::state), player_state::falling);
     goto L_0640B2;
@@ -354,13 +316,13 @@ L_064098:
     orb_write8(at(ob::state), player_state::landing);
     test<uint8_t>(orb_read8(at(pr::long_landing)));
     orb_write8(at(pr::state_timer), ne() ? 16 : 6);
-    cpu.reg[19] = by_character(kLandAnim);
+    cpu.reg[19] = by_character(rom::land_anim);
     sub_061F06();
     return;
     // Steering in the air: the walk step with the steering table, no
     // animation of its own.
 L_0640B2:
-    cpu.reg[12] = kSteerTable;
+    cpu.reg[12] = rom::steer_table;
     cpu.reg[1] = 0;
     cpu.reg[2] = 0;
     sub_064B9A();
@@ -385,7 +347,7 @@ L_0640BC:
     orb_write16(at(ob::flags), orb_read16(at(ob::flags)) & ~(1u << object_flag::held | 1u << object_flag::hidden));
     if (!call(sub_064D3E, 0x0640C3, 0x0640BE)) return;
     if (ne()) return end_frame();
-    cpu.reg[10] = kGrabBox + 4 * character();
+    cpu.reg[10] = rom::grab_box + 4 * character();
     if (!call(sub_08819A, 0x0640C9, 0x0640C4)) return;
     if (test_bit(cpu.reg[20], object_flag::touched)) goto L_0642C0;
     orb_write8(at(ob::state), player_state::attack_swing);
@@ -398,7 +360,7 @@ L_0640CA:
     if (!call(sub_064D3E, 0x0640D1, 0x0640CC)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x0640D7, 0x0640D2)) return;
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kStrikeFrame + action()));
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(rom::strike_frame + action()));
     if (ne()) return end_frame();
     orb_write8(at(ob::state), player_state::attack_recovery);
     orb_write8(at(pr::buffered_buttons), 0);
@@ -407,7 +369,7 @@ L_0640CA:
     // after the fourth), a miss ends the chain.
 L_0640DE:
     if (clear_bit(cpu.reg[20], object_flag::touched)) {
-        cpu.reg[0] = action_byte(kConnectSounds);
+        cpu.reg[0] = action_byte(rom::connect_sounds);
         if (!call(sub_088F98, 0x0640E5, 0x0640E0)) return;
         orb_write8(at(pr::action_timer), 48);
         cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::action)));
@@ -459,7 +421,7 @@ L_0640FC:
     cpu.reg[8] = load_zx8(at(ob::hit_reaction));
     orb_write16(at(ob::flags), (orb_read16(at(ob::flags)) & ~(1u << object_flag::mirror_x)) |
                                    orb_read16(kHitFacing + 2 * cpu.reg[8]));
-    cpu.reg[19] = orb_read32(kHurtAnim + 4 * ((2 * cpu.reg[8]) & 0xFC) + 4 * character());
+    cpu.reg[19] = orb_read32(rom::hurt_anim + 4 * ((2 * cpu.reg[8]) & 0xFC) + 4 * character());
     if (!call(sub_061F06, 0x064109, 0x064104)) return;
     sub_064DB2();
     return;
@@ -513,7 +475,7 @@ L_064130:
     orb_write8(at(pr::followed), 0);
     cpu.reg[0] = load_zx8(kDefeatSound + character());
     if (!call(sub_088F98, 0x06413D, 0x064138)) return;
-    cpu.reg[19] = by_character(kDefeatAnim);
+    cpu.reg[19] = by_character(rom::defeat_anim);
     if (!call(sub_061F06, 0x064143, 0x06413E)) return;
     if (!call(sub_064DB9, 0x064149, 0x064144)) return;
     orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
@@ -569,8 +531,8 @@ L_06416C:
     if (!call(sub_064D3E, 0x064173, 0x06416E)) return;
     if (ne()) return end_frame();
     pay_energy(kSpecialCost);
-    orb_write8(at(ob::state), player_state::special + orb_read8(kSpecialState + character()));
-    cpu.reg[19] = by_character(kSpecialAnim);
+    orb_write8(at(ob::state), player_state::special + orb_read8(rom::special_state + character()));
+    cpu.reg[19] = by_character(rom::special_anim);
     if (!call(sub_061F06, 0x064179, 0x064174)) return;
     cpu.reg[0] = 14;
     sub_064F09();
@@ -580,12 +542,12 @@ L_06417A:
     if (!call(sub_064D3E, 0x064181, 0x06417C)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x064187, 0x064182)) return;
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kSpecialStrike));
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(rom::special_strike));
     if (ne()) return end_frame();
     orb_write8(at(ob::state), player_state::special_launch);
     cpu.reg[0] = 201;
     if (!call(sub_088F98, 0x06418D, 0x064188)) return;
-    cpu.reg[10] = kSpecialStrike + 1;
+    cpu.reg[10] = rom::special_strike + 1;
     cpu.reg[16] = 24;
     sub_0881A4();
     return;
@@ -606,7 +568,7 @@ L_06418E:
         if (!call(sub_088CA5, 0x0641A7, 0x0641A2)) return;
         orb_write16(at(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
     }
-    cpu.reg[0] = load_zx8(by_character(kSwingSounds) + 7);
+    cpu.reg[0] = load_zx8(by_character(rom::swing_sounds) + 7);
     sub_088F98();
     return;
 
@@ -646,9 +608,9 @@ L_0641CC:
     orb_write8(at(pr::action_timer), 0);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x0641D9, 0x0641D4)) return;
-    cpu.reg[0] = action_byte(kSwingSounds);
+    cpu.reg[0] = action_byte(rom::swing_sounds);
     if (!call(sub_088F98, 0x0641DF, 0x0641DA)) return;
-    pay_energy(kJumpAttackCost);
+    pay_energy(rom::jump_attack_cost);
     return end_frame();
 
 L_0641E0:
@@ -671,7 +633,7 @@ L_0641E8:
     }
 L_0641F0:
     if (!call(sub_064B42, 0x0641F7, 0x0641F2)) return;
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kStrikeFrame + action()));
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(rom::strike_frame + action()));
     if (ne()) {
         sub_061FB6();
         return;
@@ -679,8 +641,8 @@ L_0641F0:
     // The air strikes: the action's box against the other objects, sound 202
     // on a connect.
 L_0641F8:
-    cpu.reg[10] = by_character(kAttackBoxes) + 4 * action();
-    cpu.reg[16] = action_byte(kStrengths);
+    cpu.reg[10] = by_character(rom::attack_boxes) + 4 * action();
+    cpu.reg[16] = action_byte(rom::attack_strengths);
     if (!call(sub_0881A4, 0x0641FF, 0x0641FA)) return;
     if (!test_bit(cpu.reg[20], object_flag::touched)) return end_frame();
     cpu.reg[0] = 202;
@@ -700,32 +662,32 @@ L_064208:
     orb_write8(at(pr::long_landing), 255);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x064215, 0x064210)) return;
-    orb_write16(at(pr::angle), orb_read16(kArcStart));
+    orb_write16(at(pr::angle), orb_read16(rom::arc_start));
     orb_write16(at(pr::arc_speed), 0);
     if (!call(sub_06475C, 0x06421B, 0x064216)) return;
     orb_write16(at(pr::arc_centre_x), static_cast<uint16_t>(orb_read16(at(ob::world_x)) - cpu.reg[3]));
     if (!call(sub_06477F, 0x064221, 0x06421C)) return;
     orb_write16(at(pr::arc_centre_height), static_cast<uint16_t>(orb_read16(at(ob::height)) - cpu.reg[3]));
-    cpu.reg[8] = by_character(kArcObject);
+    cpu.reg[8] = by_character(rom::arc_object);
     test<uint32_t>(cpu.reg[8]);
     if (ne()) {
         if (!call(sub_088C57, 0x064227, 0x064222)) return;
         if (ne()) {
-            orb_write32(cpu.reg[21] + ob::routine, by_character(kArcObject));
+            orb_write32(cpu.reg[21] + ob::routine, by_character(rom::arc_object));
             orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
             if (!call(sub_088CA5, 0x06422D, 0x064228)) return;
             orb_write16(at(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
         }
     }
-    cpu.reg[0] = action_byte(kSwingSounds);
+    cpu.reg[0] = action_byte(rom::swing_sounds);
     if (!call(sub_088F98, 0x064233, 0x06422E)) return;
-    pay_energy(kAirSpecialCost);
+    pay_energy(rom::air_special_cost);
     return end_frame();
 
 L_064234:
     if (!call(sub_064D47, 0x06423B, 0x064236)) return;
     if (ne()) return end_frame();
-    cmp<uint16_t>(orb_read16(at(pr::angle)), orb_read16(kArcEnd));
+    cmp<uint16_t>(orb_read16(at(pr::angle)), orb_read16(rom::arc_end));
     if (greater()) goto L_06424E;
     cmp<uint16_t>(orb_read16(at(pr::angle)), 512);
     orb_write16(at(pr::arc_speed), static_cast<uint16_t>(orb_read16(at(pr::arc_speed)) + (greater_equal() ? -1 : 1)));
@@ -741,7 +703,7 @@ L_064234:
     orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
     if (!call(sub_06477F, 0x06424D, 0x064248)) return;
     orb_write16(at(ob::height), static_cast<uint16_t>(orb_read16(at(pr::arc_centre_height)) + cpu.reg[3]));
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kStrikeFrame + action()));
+    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(rom::strike_frame + action()));
     if (eq()) goto L_0641F8;
     sub_061FB6();
     return;
@@ -764,9 +726,9 @@ L_064256:
     orb_write8(at(pr::step_x), facing_right() ? static_cast<uint8_t>(-orb_read8(cpu.reg[8] + 1))
                                               : orb_read8(cpu.reg[8] + 1));
     orb_write8(at(pr::rise_speed), orb_read8(cpu.reg[8] + 2));
-    cpu.reg[0] = action_byte(kSwingSounds);
+    cpu.reg[0] = action_byte(rom::swing_sounds);
     if (!call(sub_088F98, 0x064269, 0x064264)) return;
-    pay_energy(kAirSpecialCost);
+    pay_energy(rom::air_special_cost);
     return end_frame();
 
 L_06426A:
@@ -789,7 +751,7 @@ L_064278:
     orb_write8(at(pr::buffered_buttons), 0);
     cpu.reg[10] = other(at(ob::last_attacker));
     cpu.reg[8] = load_zx8(cpu.reg[10] + ob::type);
-    cpu.reg[19] = by_character(cpu.reg[8] == 5 || cpu.reg[8] == 6 ? kHeldAnimB : kHeldAnim);
+    cpu.reg[19] = by_character(cpu.reg[8] == 5 || cpu.reg[8] == 6 ? rom::held_anim_b : rom::held_anim);
     if (!call(sub_061F06, 0x06427F, 0x06427A)) return;
     if (test_bit(cpu.reg[10], object_flag::mirror_x))
         clear_bit(cpu.reg[20], object_flag::mirror_x);
@@ -874,7 +836,7 @@ L_0642A4:
     set_bit(cpu.reg[20], object_flag::intangible);
     orb_write8(at(ob::state), player_state::reentry_takeoff);
     orb_write8(at(pr::rise_speed), 44);
-    cpu.reg[19] = by_character(kJumpAnim);
+    cpu.reg[19] = by_character(rom::jump_anim);
     sub_061F06();
     return;
 
@@ -905,7 +867,7 @@ L_0642B6:
     orb_write16(at(ob::height), 0);
     orb_write8(at(ob::state), player_state::reentry_landing);
     orb_write8(at(pr::state_timer), 6);
-    cpu.reg[19] = by_character(kLandAnim);
+    cpu.reg[19] = by_character(rom::land_anim);
     if (!call(sub_061F06, 0x0642BD, 0x0642B8)) return;
     cpu.reg[0] = load_zx8(at(pr::slot));
     sub_0824F0();
@@ -926,7 +888,7 @@ L_0642C0:
     orb_write16(cpu.reg[18] + ob::last_attacker, static_cast<uint16_t>(cpu.reg[20]));
     orb_write32(at(pr::held_object), cpu.reg[18]);
     orb_write8(at(pr::state_timer), 36);
-    cpu.reg[19] = by_character(kGrabAnim);
+    cpu.reg[19] = by_character(rom::grab_anim);
     if (!call(sub_061F06, 0x0642C7, 0x0642C2)) return;
     if (!call(sub_063BBA, 0x0642CD, 0x0642C8)) return;
 L_0642CE:
@@ -942,7 +904,7 @@ L_0642CE:
     if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], object_flag::mirror_x);
     if ((cpu.reg[1] >> kButton1) & 1) {
         orb_write8(at(ob::state), player_state::throw_swing);
-        pay_energy(kThrowCost);
+        pay_energy(rom::throw_cost);
     } else if ((cpu.reg[1] >> kButton2) & 1) {
         orb_write8(at(ob::state), player_state::jump);
         release_held();
@@ -958,7 +920,7 @@ L_0642D6:
     cmp<uint8_t>(orb_read8(at(ob::frame_index)), 3);
     if (ne()) return end_frame();
     orb_write8(at(ob::state), player_state::throw_follow);
-    cpu.reg[16] = load_zx16(kThrowStrength + 2 * character());
+    cpu.reg[16] = load_zx16(rom::throw_strength + 2 * character());
     orb_write8(at(pr::action), 9);
     orb_write8(at(pr::action_timer), 0);
     orb_write8(at(pr::holding), 0);
@@ -997,7 +959,7 @@ L_064306:
 // >> 14, negated when the player faces decreasing x.
 void sub_06475C() {
     ROUTINE_ENTRY(0x06475C);
-    cpu.reg[3] = mul<uint32_t>(load_sx16(kSine + 2 * orb_read16(at(pr::angle))), load_sx16(kArcRadius));
+    cpu.reg[3] = mul<uint32_t>(load_sx16(rom::wave_table + 2 * orb_read16(at(pr::angle))), load_sx16(rom::arc_radius));
     cpu.reg[3] = sha<uint32_t>(cpu.reg[3], static_cast<uint32_t>(-14));
     if (!test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[3] = neg<uint32_t>(cpu.reg[3]);
     ret();
@@ -1007,7 +969,7 @@ void sub_06475C() {
 // radius) >> 14.
 void sub_06477F() {
     ROUTINE_ENTRY(0x06477F);
-    cpu.reg[3] = mul<uint32_t>(load_sx16(kCosine + 2 * orb_read16(at(pr::angle))), load_sx16(kArcRadius));
+    cpu.reg[3] = mul<uint32_t>(load_sx16(rom::wave_table + 0x200 + 2 * orb_read16(at(pr::angle))), load_sx16(rom::arc_radius));
     cpu.reg[3] = sha<uint32_t>(cpu.reg[3], static_cast<uint32_t>(-14));
     ret();
 }
@@ -1047,7 +1009,7 @@ void sub_064B42() {
     cpu.reg[0] = test_bit(cpu.reg[20], object_flag::mirror_x) ? kRight : kLeft;
     cpu.reg[1] = 0;
     cpu.reg[2] = 0;
-    cpu.reg[12] = kDriftTable;
+    cpu.reg[12] = rom::drift_table;
     sub_064B9A();
 }
 
@@ -1055,8 +1017,8 @@ void sub_064B42() {
 // animation. In: R20, R0-R2 the inputs, R18 the standing animation.
 void sub_064B86() {
     ROUTINE_ENTRY(0x064B86);
-    cpu.reg[12] = kWalkTable;
-    cpu.reg[19] = by_character(kWalkingAnim);
+    cpu.reg[12] = rom::player_walk_table;
+    cpu.reg[19] = by_character(rom::walking_anim);
     sub_064B9A();
 }
 
@@ -1282,7 +1244,7 @@ void sub_064E05() {
         ret();
         return;
     }
-    orb_write8(at(ob::state), orb_read8(kTopState + character()));
+    orb_write8(at(ob::state), orb_read8(rom::top_state + character()));
     orb_write8(at(pr::action), 6);
     cpu.z = 0;
     ret();
@@ -1318,10 +1280,10 @@ void sub_064E44() {
     if (ne()) {
         if (!call(sub_0824F0, 0x064E57, 0x064E52)) return;
     }
-    cpu.reg[0] = action_byte(kSwingSounds);
+    cpu.reg[0] = action_byte(rom::swing_sounds);
     if (!call(sub_088F98, 0x064E68, 0x064E63)) return;
-    cpu.reg[10] = by_character(kAttackBoxes) + 4 * action();
-    cpu.reg[16] = action_byte(kStrengths);
+    cpu.reg[10] = by_character(rom::attack_boxes) + 4 * action();
+    cpu.reg[16] = action_byte(rom::attack_strengths);
     if (!call(sub_0881A4, 0x064E84, 0x064E7F)) return;
     if (!test_bit(cpu.reg[20], object_flag::touched)) return end_frame();
     cpu.reg[0] = load_zx8(kConnectEffects + action());

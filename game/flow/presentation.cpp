@@ -3,6 +3,7 @@
 // particles.
 #include "game/routines.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -10,17 +11,6 @@ using namespace guest;
 namespace {
 
 // Presentation tables by scene index e.
-constexpr uint32_t kDropScripts = 0x081F32;    // 32-bit per scene
-constexpr uint32_t kDropPlaces = 0x081F46;     // x, y, depth key per scene
-constexpr uint32_t kSceneTexts = 0x081F64;     // 32-bit per scene, 0 = no text
-constexpr uint32_t kTextFirstCell = 0x081F78;  // 16-bit low half, high half 0x0031
-constexpr uint32_t kTextAttributes = 0x081F7A; // 8-bit per scene
-constexpr uint32_t kRankingPlaces = 0x08A862;  // x, y per ranking index
-constexpr uint32_t kParticlePlaces = 0x08AD0A; // x, y per particle index
-constexpr uint32_t kSplitScript = 0x13236D;
-constexpr uint32_t kRankingScript = 0x1319A2;
-constexpr uint32_t kEmitterScript = 0x132398;
-constexpr uint32_t kParticleScript = 0x13239D;
 constexpr uint32_t kParticle = 0x08A8DD;
 constexpr uint8_t kPresentationMode = 21;
 constexpr uint8_t kRankingMode = 12;
@@ -85,7 +75,7 @@ void sub_081CB5() {
     case split_state::setup:
         set_state(split_state::wait_fade);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
-        cpu.reg[19] = kSplitScript;
+        cpu.reg[19] = rom::split_script;
         if (!call(sub_061F06, 0x081CED, 0x081CEA)) return;
         place(159, 0, 224);
         [[fallthrough]];
@@ -132,9 +122,9 @@ void sub_081D57() {
         set_state(drop_state::hidden);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = load_zx8(field(object_record::type));
-        cpu.reg[19] = orb_read32(kDropScripts + 4 * cpu.reg[0]);
+        cpu.reg[19] = orb_read32(rom::drop_scripts + 4 * cpu.reg[0]);
         if (!call(sub_061F06, 0x081D93, 0x081D90)) return;
-        cpu.reg[19] = kDropPlaces + 6 * cpu.reg[0];
+        cpu.reg[19] = rom::drop_places + 6 * cpu.reg[0];
         place(orb_read16(cpu.reg[19]), orb_read16(cpu.reg[19] + 2), orb_read16(cpu.reg[19] + 4));
         // The owner's state is read even from a freed record, which keeps it.
         cpu.reg[21] = kHigh | orb_read16(field(object_record::owner));
@@ -185,12 +175,12 @@ void sub_081E2A() {
     case text_state::setup:
         set_state(text_state::wait);
         cpu.reg[0] = load_zx8(field(object_record::type));
-        cpu.reg[19] = orb_read32(kSceneTexts + 4 * cpu.reg[0]);
+        cpu.reg[19] = orb_read32(rom::presentation_texts + 4 * cpu.reg[0]);
         test<uint32_t>(cpu.reg[19]);
         if (eq()) goto L_081E35;
         orb_write32(field(kLine), cpu.reg[19]);
-        orb_write32(field(kLineCell), 0x310000u | orb_read16(kTextFirstCell));
-        orb_write8(field(kLineAttribute), orb_read8(kTextAttributes + cpu.reg[0]));
+        orb_write32(field(kLineCell), 0x310000u | orb_read16(rom::presentation_first_cell));
+        orb_write8(field(kLineAttribute), orb_read8(rom::presentation_text_attributes + cpu.reg[0]));
         orb_write16(field(kCounter), 150);
         [[fallthrough]];
     case text_state::wait:
@@ -235,8 +225,8 @@ void sub_08A364() {
         set_state(shown_state::shown);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = load_zx8(field(object_record::type));
-        place(orb_read16(kRankingPlaces + 4 * cpu.reg[0]), orb_read16(kRankingPlaces + 4 * cpu.reg[0] + 2), 0xFF80);
-        cpu.reg[19] = kRankingScript;
+        place(orb_read16(rom::ranking_places + 4 * cpu.reg[0]), orb_read16(rom::ranking_places + 4 * cpu.reg[0] + 2), 0xFF80);
+        cpu.reg[19] = rom::ranking_script;
         if (!call(sub_061F06, 0x08A393, 0x08A390)) return;
         orb_write8(field(object_record::frame_index), static_cast<uint8_t>(cpu.reg[0]));
         if (!call(sub_06200F, 0x08A39B, 0x08A398)) return;
@@ -265,7 +255,7 @@ void sub_08A876() {
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         orb_write16(field(kCounter), 0);
         place(0, 0, 64);
-        cpu.reg[19] = kEmitterScript;
+        cpu.reg[19] = rom::emitter_script;
         if (!call(sub_061F06, 0x08A8A3, 0x08A8A0)) return;
         [[fallthrough]];
     case shown_state::shown:
@@ -294,8 +284,8 @@ void sub_08A8DD() {
         set_state(shown_state::shown);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = load_zx8(field(object_record::type));
-        place(orb_read16(kParticlePlaces + 4 * cpu.reg[0]), orb_read16(kParticlePlaces + 4 * cpu.reg[0] + 2), 224);
-        cpu.reg[19] = kParticleScript;
+        place(orb_read16(rom::particle_places + 4 * cpu.reg[0]), orb_read16(rom::particle_places + 4 * cpu.reg[0] + 2), 224);
+        cpu.reg[19] = rom::particle_script;
         if (!call(sub_061F06, 0x08A903, 0x08A900)) return;
         [[fallthrough]];
     case shown_state::shown:

@@ -5,6 +5,7 @@
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -14,9 +15,7 @@ namespace {
 constexpr uint32_t kPlayerFactors = 0x063208;  // by the slots in play (game_flags low byte)
 constexpr uint32_t kStartOffset = 0x063218;    // added to the base for the starting rank
 constexpr uint32_t kSchedule = 0x063229;       // 8 values, by rank_step
-constexpr uint32_t kStageRanks = 0x063231;     // by stage - 1
 constexpr uint32_t kContinueRaise = 0x063236;
-constexpr uint32_t kAreaRanks = 0x063237;      // by 6 × stage + area
 constexpr uint16_t kStepFrames = 1800;
 
 // Test-and-clear of one bit of the rank_events byte; true when it was set.
@@ -36,7 +35,7 @@ void sub_06313A() {
     ROUTINE_ENTRY(0x06313A);
     if (!call(sub_0631E7, 0x06313F, 0x06313C)) return;
     if (!call(sub_0631FD, 0x063144, 0x063141)) return;
-    uint8_t r = add<uint8_t>(cpu.reg[0], orb_read8(kStageRanks + orb_read8(var::stage) - 1u));
+    uint8_t r = add<uint8_t>(cpu.reg[0], orb_read8(rom::stage_ranks + orb_read8(var::stage) - 1u));
     r = add<uint8_t>(r, cpu.reg[1]);
     r = add<uint8_t>(r, orb_read8(var::backup_primary + backup_record::difficulty));
     orb_write8(var::rank_base, r);
@@ -98,7 +97,7 @@ void sub_06316E() {
 void sub_0631E7() {
     ROUTINE_ENTRY(0x0631E7);
     const uint32_t doubled = static_cast<uint8_t>(orb_read8(var::stage) * 2u);
-    set8(cpu.reg[0], orb_read8(kAreaRanks + doubled * 3u + orb_read8(var::area)));
+    set8(cpu.reg[0], orb_read8(rom::area_ranks + doubled * 3u + orb_read8(var::area)));
     ret();
 }
 

@@ -8,6 +8,7 @@
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -16,10 +17,7 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-constexpr uint32_t kDefaultTable = 0x08A77E;
 constexpr uint32_t kTableSize = 4 * ranking_entry::size;
-constexpr uint32_t kChoiceSets = 0x08A818;   // 32-bit per position: mask, then mask + 1 codes
-constexpr uint32_t kArrivalBits = 0x08A84C;  // 8-bit per position
 constexpr uint32_t kLastPosition = 3;        // four initials
 constexpr uint32_t kSlotOut = 0x063818;
 constexpr uint16_t kEntryFrames = 1200;
@@ -56,7 +54,7 @@ constexpr uint8_t setup = 0, entry_start = 1, entering = 2, closing = 3, pause =
 void sub_08A1F2() {
     ROUTINE_ENTRY(0x08A1F2);
     for (uint32_t c = 0; c < 4; ++c) {
-        copy_bytes(kDefaultTable, table_of(c), kTableSize);
+        copy_bytes(rom::default_ranking, table_of(c), kTableSize);
         if (orb_read32(best_entry_of(c)) != 0) copy_bytes(best_entry_of(c), table_of(c), ranking_entry::size);
     }
     ret();
@@ -137,9 +135,9 @@ void sub_08A3D6() {
         }
 
         if (!call(sub_08A5B4, 0x08A4AE, 0x08A4AA)) return;
-        const uint32_t attribute = load_zx8(0x08A850) << 8;
+        const uint32_t attribute = load_zx8(rom::rank_label_attribute) << 8;
         for (uint32_t i = 0; i < 4; ++i, r(18) += 2)
-            orb_write16(r(18), static_cast<uint16_t>(attribute | orb_read8(0x08A851 + 4 * k + i)));
+            orb_write16(r(18), static_cast<uint16_t>(attribute | orb_read8(rom::rank_labels + 4 * k + i)));
         for (uint32_t i = 0; i < 5; ++i, r(18) += 2) orb_write16(r(18), 0);
     }
     ret();
@@ -202,7 +200,7 @@ void sub_08A5B4() {
     // Position base 0, 2 or 5 for 2, 3 or 4 slots, as the panels take it.
     const uint32_t base = players::base_by_players(0x08A5BE, 0x08A5BB);
     const uint32_t index = base + orb_read8(r(20) + player_record::slot);
-    r(18) = hw::text_layer | orb_read16(0x061B4E + 2 * index);
+    r(18) = hw::text_layer | orb_read16(rom::message_cells + 2 * index);
     ret();
 }
 
@@ -237,9 +235,9 @@ void sub_08A5E9() {
                 const uint32_t next = position + 1u;
                 orb_write8(entry + kPosition, static_cast<uint8_t>(next));
                 orb_write32(player + player_record::initials_cursor, cursor + 1);
-                const uint32_t set = orb_read32(kChoiceSets + 4 * next);
+                const uint32_t set = orb_read32(rom::choice_sets + 4 * next);
                 const uint8_t index =
-                    static_cast<uint8_t>((choice & orb_read8(set)) | orb_read8(kArrivalBits + next));
+                    static_cast<uint8_t>((choice & orb_read8(set)) | orb_read8(rom::arrival_bits + next));
                 orb_write8(entry + kChoice, index);
                 orb_write8(entry + kCode, orb_read8(set + 1 + index));
             }
@@ -275,7 +273,7 @@ void sub_08A5E9() {
 void sub_08A62C() {
     ROUTINE_ENTRY(0x08A62C);
     const uint32_t entry = r(10);
-    const uint32_t set = orb_read32(kChoiceSets + 4 * load_zx8(entry + kPosition));
+    const uint32_t set = orb_read32(rom::choice_sets + 4 * load_zx8(entry + kPosition));
     const uint8_t index = orb_read8(entry + kChoice) & orb_read8(set);
     orb_write8(entry + kChoice, index);
     orb_write8(entry + kCode, orb_read8(set + 1 + index));
@@ -289,16 +287,16 @@ void sub_08A6A0() {
     r(9) = 4096;
     if (!call(sub_060953, 0x08A6AA, 0x08A6A6)) return;
     for (uint32_t c = 0; c < 4; ++c) {
-        const uint32_t block = hw::video_ram + 0x400 + orb_read16(0x08A79E + 2 * c);
-        r(18) = block + orb_read16(0x08A7A6);
-        r(9) = load_zx8(0x08A7A8) << 8;
-        r(19) = orb_read32(0x08A7A9 + 4 * c);
+        const uint32_t block = hw::video_ram + 0x400 + orb_read16(rom::ranking_blocks + 2 * c);
+        r(18) = block + orb_read16(rom::ranking_title_offset);
+        r(9) = load_zx8(rom::ranking_title_attribute) << 8;
+        r(19) = orb_read32(rom::ranking_titles + 4 * c);
         if (!call(sub_0889D2, 0x08A6D6, 0x08A6D2)) return;
         for (uint32_t i = 0; i < 4; ++i) {
-            const uint32_t label = orb_read32(0x08A7DE + 4 * i);
+            const uint32_t label = orb_read32(rom::ranking_labels + 4 * i);
             r(18) = block + orb_read16(label);
             r(19) = label + 2;
-            r(9) = load_zx8(0x08A7DD) << 8;
+            r(9) = load_zx8(rom::ranking_label_attribute) << 8;
             if (!call(sub_0889D2, 0x08A6F2, 0x08A6EE)) return;
         }
         for (uint32_t i = 0; i < 4; ++i) {
@@ -306,13 +304,13 @@ void sub_08A6A0() {
             r(0) = orb_read32(entry + ranking_entry::score);
             if (!call(sub_088AC3, 0x08A70A, 0x08A706)) return;
             r(1) = 0;
-            r(11) = block + orb_read16(0x08A807 + 2 * i);
+            r(11) = block + orb_read16(rom::ranking_score_fields + 2 * i);
             if (!call(sub_088A76, 0x08A718, 0x08A714)) return;
             r(19) = entry + ranking_entry::initials;
             if (!call(sub_08A754, 0x08A722, 0x08A71E)) return;
             // At most the four initials: a fourth letter leaves no 0 after them.
-            const uint32_t attribute = load_zx8(0x08A80F) << 8;
-            uint32_t cell = block + orb_read16(0x08A810 + 2 * i);
+            const uint32_t attribute = load_zx8(rom::ranking_initials_attribute) << 8;
+            uint32_t cell = block + orb_read16(rom::ranking_initials_fields + 2 * i);
             for (uint32_t b = 0; b < 4; ++b, cell += 2) {
                 const uint8_t ch = orb_read8(entry + ranking_entry::initials + b);
                 if (ch == 0) break;

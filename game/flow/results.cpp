@@ -11,6 +11,7 @@
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -77,7 +78,7 @@ void set_state(uint32_t object, uint8_t state) { orb_write8(object + object_reco
 bool in_play(uint32_t player) { return orb_read16(player + player_record::flags) & 1; }
 
 // The slot's place on the screen: {x, y, depth} in the table of the layout.
-uint32_t place_of(uint32_t slot) { return orb_read32(0x084DE8 + 4 * player_count()) + 6 * slot; }
+uint32_t place_of(uint32_t slot) { return orb_read32(rom::results_places + 4 * player_count()) + 6 * slot; }
 
 // Counts an 8-bit delay down; true when it reached 0.
 bool delay_over(uint32_t object) {
@@ -118,17 +119,17 @@ void number_at(uint32_t value, uint32_t digits, uint32_t cell) {
 void sub_061899() {
     ROUTINE_ENTRY(0x061899);
     uint32_t digits = r(1);
-    while (digits < 10 && r(0) > orb_read32(0x061E7E + 4 * digits)) ++digits;
+    while (digits < 10 && r(0) > orb_read32(rom::digit_limits + 4 * digits)) ++digits;
     r(1) = digits;
     bool leading = true;
     for (uint32_t k = digits; k >= 1; --k) {
-        const uint32_t weight = orb_read32(0x061EAA + 4 * k);
+        const uint32_t weight = orb_read32(rom::digit_weights + 4 * k);
         uint32_t glyph = divu<uint32_t>(r(0), weight);
         r(0) = remu<uint32_t>(r(0), weight);
         if (glyph != 0 || k == 1) leading = false;
         if (leading) glyph = 10;
-        orb_write16(r(10) + 128, orb_read16(0x061EDA + 4 * glyph));
-        orb_write16(r(10), orb_read16(0x061EDC + 4 * glyph));
+        orb_write16(r(10) + 128, orb_read16(rom::lower_glyph_cells + 4 * glyph));
+        orb_write16(r(10), orb_read16(rom::upper_glyph_cells + 4 * glyph));
         r(10) += 2;
     }
     ret();
@@ -147,14 +148,14 @@ void sub_084708() {
     }
     if (state != controller_state::setup) v60_unknown_jump(0x084714 + 3 * state, 0x084711);
     set_state(self, controller_state::running);
-    r(19) = 0x127102;
+    r(19) = rom::results_palette;
     if (!call(sub_0896A9, 0x08472A, 0x084726)) return;
     for (uint32_t slot = 0; slot < 4; ++slot) orb_write16(self + kBonuses + 2 * slot, 0);
     orb_write8(self + kPending, 0);
     r(2) = player_count() + 2;
     for (r(3) = 0; r(3) < r(2); ++r(3)) {
         const uint32_t slot = r(3);
-        const uint32_t player = orb_read32(0x084DA0 + 4 * slot);
+        const uint32_t player = orb_read32(rom::results_players + 4 * slot);
         if (in_play(player)) orb_write8(self + kPending, static_cast<uint8_t>(orb_read8(self + kPending) + 1));
         if (!call(sub_088C67, 0x084766, 0x084762)) return;
         if (ne()) {
@@ -207,7 +208,7 @@ void sub_0847BE() {
         orb_write16(self + object_record::screen_y, orb_read16(place + 2));
         orb_write16(self + object_record::height, orb_read16(place + 4));
         orb_write8(self + object_record::anim_mode, 1);
-        r(19) = orb_read32(0x084DB0 + 4 * orb_read8(player + player_record::character));
+        r(19) = orb_read32(rom::results_portraits + 4 * orb_read8(player + player_record::character));
         if (!call(sub_061F06, 0x084814, 0x084810)) return;
     }
     sub_062094();
@@ -269,13 +270,13 @@ void sub_0848BF() {
     {
         const uint32_t number = orb_read8(self + kIconNumber);
         const uint32_t place = place_of(slot_of(owner_of(self)));
-        const uint32_t offset = 0x084EC4 + 4 * number;
+        const uint32_t offset = rom::icon_offsets + 4 * number;
         orb_write16(self + object_record::screen_x, static_cast<uint16_t>(orb_read16(place) + orb_read16(offset)));
         orb_write16(self + object_record::screen_y,
                     static_cast<uint16_t>(orb_read16(place + 2) + orb_read16(offset + 2)));
         orb_write16(self + object_record::height, static_cast<uint16_t>(128 + number));
         orb_write8(self + object_record::anim_mode, 1);
-        r(19) = 0x08EF90;
+        r(19) = rom::icon_script;
         if (!call(sub_061F06, 0x08491C, 0x084918)) return;
         orb_write8(self + object_record::frame_index, orb_read8(self + object_record::type));
         if (!call(sub_06200F, 0x084925, 0x084921)) return;
@@ -311,12 +312,12 @@ void sub_084962() {
     if (state != bonus_icon_state::setup) v60_unknown_jump(0x08496E + 3 * state, 0x08496B);
     {
         const uint32_t place = place_of(slot_of(self));
-        orb_write16(self + object_record::screen_x, static_cast<uint16_t>(orb_read16(place) + orb_read16(0x084F04)));
+        orb_write16(self + object_record::screen_x, static_cast<uint16_t>(orb_read16(place) + orb_read16(rom::bonus_icon_offset)));
         orb_write16(self + object_record::screen_y,
-                    static_cast<uint16_t>(orb_read16(place + 2) + orb_read16(0x084F06)));
+                    static_cast<uint16_t>(orb_read16(place + 2) + orb_read16(rom::bonus_icon_offset_y)));
         orb_write16(self + object_record::height, 128);
         orb_write8(self + object_record::anim_mode, 1);
-        r(19) = 0x08EF90;
+        r(19) = rom::icon_script;
         if (!call(sub_061F06, 0x0849B8, 0x0849B4)) return;
         orb_write8(self + object_record::frame_index, 10);
         if (!call(sub_06200F, 0x0849C1, 0x0849BD)) return;
@@ -340,12 +341,12 @@ void sub_0849DB() {
     const uint32_t controller = owner_of(self);
     switch (state_of(self)) {
     case sequencer_state::setup: {
-        const uint32_t base = orb_read8(0x084EBF + player_count());
-        const uint32_t origin = hw::text_layer | orb_read16(0x084E2A + 2 * (base + slot));
+        const uint32_t base = orb_read8(rom::results_position_bases + player_count());
+        const uint32_t origin = hw::text_layer | orb_read16(rom::results_text_origins + 2 * (base + slot));
         orb_write32(self + kOrigin, origin);
-        r(18) = origin + orb_read16(0x084E3C);
-        r(9) = load_zx8(0x084E3E) << 8;
-        r(19) = orb_read32(0x084E3F + 4 * slot);
+        r(18) = origin + orb_read16(rom::heading_offset);
+        r(9) = load_zx8(rom::heading_attribute) << 8;
+        r(19) = orb_read32(rom::results_headings + 4 * slot);
         if (!call(sub_0889D2, 0x084A11, 0x084A0D)) return;
         set_state(self, sequencer_state::idle);
         if (in_play(orb_read32(self + kPlayer))) {
@@ -419,7 +420,7 @@ void sub_084B18() {
     const uint32_t state = state_of(self);
     if (state == title_state::shown) goto L_084B70;
     if (state != title_state::setup) v60_unknown_jump(0x084B24 + 3 * state, 0x084B21);
-    r(19) = 0x13236D;
+    r(19) = rom::split_script;
     orb_write16(self + object_record::screen_x, 159);
     orb_write16(self + object_record::screen_y, 0);
     orb_write16(self + object_record::height, static_cast<uint16_t>(-96));
@@ -488,7 +489,7 @@ void sub_084C24() {
     if (!call(sub_084B74, 0x084C2B, 0x084C27)) return;
     r(2) = r(0);
     if (!call(sub_0631FD, 0x084C32, 0x084C2E)) return;
-    const uint16_t bonus = orb_read16(orb_read32(0x084E8F + 4 * (r(1) & 0xFF)) + 2 * r(2));
+    const uint16_t bonus = orb_read16(orb_read32(rom::energy_bonuses + 4 * (r(1) & 0xFF)) + 2 * r(2));
     const uint32_t player = orb_read32(self + kPlayer);
     for (uint32_t field : {player_record::energy, player_record::shown_energy})
         orb_write16(player + field, static_cast<uint16_t>(orb_read16(player + field) + bonus));
@@ -500,9 +501,9 @@ void sub_084C24() {
 void sub_084C48() {
     ROUTINE_ENTRY(0x084C48);
     const uint32_t self = r(20), origin = orb_read32(self + kOrigin);
-    label_at(origin, 0x084E70);
+    label_at(origin, rom::count_label);
     if (!call(sub_0889D2, 0x084C5A, 0x084C56)) return;
-    number_at(orb_read16(self + kCategory10), 3, origin + orb_read16(0x084E75));
+    number_at(orb_read16(self + kCategory10), 3, origin + orb_read16(rom::count_number_offset));
     sub_061899();
 }
 
@@ -510,9 +511,9 @@ void sub_084C48() {
 void sub_084C73() {
     ROUTINE_ENTRY(0x084C73);
     const uint32_t self = r(20), origin = orb_read32(self + kOrigin);
-    label_at(origin, 0x084E78);
+    label_at(origin, rom::bonus_label);
     if (!call(sub_0889D2, 0x084C85, 0x084C81)) return;
-    number_at(orb_read16(self + kStageBonus), 6, origin + orb_read16(0x084E81));
+    number_at(orb_read16(self + kStageBonus), 6, origin + orb_read16(rom::bonus_number_offset));
     sub_061899();
 }
 
@@ -520,9 +521,9 @@ void sub_084C73() {
 void sub_084C9E() {
     ROUTINE_ENTRY(0x084C9E);
     const uint32_t self = r(20), origin = orb_read32(self + kOrigin);
-    label_at(origin, 0x084E84);
+    label_at(origin, rom::energy_line_label);
     if (!call(sub_0889D2, 0x084CB0, 0x084CAC)) return;
-    number_at(orb_read16(self + kEnergyBonus), 3, origin + orb_read16(0x084E8C));
+    number_at(orb_read16(self + kEnergyBonus), 3, origin + orb_read16(rom::energy_number_offset));
     sub_061899();
 }
 
@@ -548,7 +549,7 @@ void sub_084D27() {
     ROUTINE_ENTRY(0x084D27);
     const uint32_t self = r(20);
     const uint32_t tally = tally_of(slot_of(self));
-    r(17) = orb_read32(0x084DC0 + 4 * (orb_read8(var::stage) - 1u));
+    r(17) = orb_read32(rom::results_categories + 4 * (orb_read8(var::stage) - 1u));
     r(1) = 0;
     r(3) = 0;
     do {

@@ -13,6 +13,7 @@
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -38,10 +39,6 @@ constexpr uint32_t kRanking = 0x08A3D6;
 constexpr uint32_t kJoinPort = 0x063EAE;          // per slot, to the I/O register at a join
 constexpr uint32_t kLeavePort = 0x063EB2;         // per slot, when it leaves
 constexpr uint32_t kCompanions = 0x063E0C;        // 4 bytes per character
-constexpr uint32_t kTerrainScripts = 0x063E1C;    // u32 per character
-constexpr uint32_t kPlacedScripts = 0x063E3C;
-constexpr uint32_t kOffsetRows = 0x063E7E;        // first row per player_count
-constexpr uint32_t kOffsets = 0x063E82;           // {x, y} per row
 constexpr uint32_t kTerrainStates = 0x063EA6;     // two bounds of the controller state
 constexpr uint32_t kPlacedStates = 0x063EA8;
 
@@ -369,7 +366,7 @@ void sub_063799() {
         for (uint32_t n = 0; n < 4; ++n) counting = counting || routine_is(record(n), kContinueRoutine);
         if (!counting && !call(sub_061741, 0x0637F5, 0x0637F0)) return;
     }
-    r(19) = 0x061B3E;
+    r(19) = rom::energy_out;
     if (!call(sub_06179F, 0x063805, 0x063800)) return;
     sub_088A15();
 }
@@ -452,12 +449,12 @@ void sub_0638C6() {
         orb_write32(self + player_record::routine, kSetUp);
         if (placed_area()) {
             r(10) = camera();
-            orb_write32(self + object_record::next_script, orb_read32(kPlacedScripts + 4 * character));
+            orb_write32(self + object_record::next_script, orb_read32(rom::placed_scripts + 4 * character));
             orb_write16(self + object_record::world_x, add<uint16_t>(orb_read16(r(10) + camera_record::x), 640));
             orb_write16(self + object_record::world_y, add<uint16_t>(orb_read16(r(10) + camera_record::y), 448));
             orb_write16(self + object_record::height, 64);
         } else {
-            orb_write32(self + object_record::next_script, orb_read32(kTerrainScripts + 4 * character));
+            orb_write32(self + object_record::next_script, orb_read32(rom::standing_anim + 4 * character));
             if (!call(sub_063D29, 0x063900, 0x0638FB)) return;
             orb_write16(r(20) + object_record::height, 0);
         }
@@ -491,10 +488,10 @@ void sub_063955() {
         const uint8_t character = orb_read8(self + player_record::character);
         orb_write8(self + player_record::appear_timer, 0);
         if (placed_area()) {
-            r(19) = orb_read32(kPlacedScripts + 4 * character);
+            r(19) = orb_read32(rom::placed_scripts + 4 * character);
             orb_write16(self + player_record::placed_frame, 16);
         } else {
-            r(19) = orb_read32(kTerrainScripts + 4 * character);
+            r(19) = orb_read32(rom::standing_anim + 4 * character);
         }
     }
     if (!call(sub_061F06, 0x063990, 0x06398B)) return;
@@ -637,10 +634,10 @@ void sub_063D29() {
 // The slot's offset from the start position, by player_count. In: R20.
 void sub_063D51() {
     ROUTINE_ENTRY(0x063D51);
-    const uint32_t row = orb_read8(kOffsetRows + setting8(backup_record::player_count)) + slot_of(r(20));
+    const uint32_t row = orb_read8(rom::offset_rows + setting8(backup_record::player_count)) + slot_of(r(20));
     for (uint32_t axis : {object_record::world_x, object_record::world_y}) {
         const uint32_t at = r(20) + axis;
-        orb_write16(at, add<uint16_t>(orb_read16(at), orb_read16(kOffsets + 4 * row + (axis - object_record::world_x))));
+        orb_write16(at, add<uint16_t>(orb_read16(at), orb_read16(rom::slot_offsets + 4 * row + (axis - object_record::world_x))));
     }
     ret();
 }

@@ -8,6 +8,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -98,11 +99,11 @@ void sub_089800() {
 
     orb_write16(self + object_record::flags, 1);
     set_state(self, controller_state::wait_intro);
-    orb_write16(self + kCountdown, orb_read16(0x089EBC + 2 * stage_index()));
-    r(19) = orb_read32(0x089ECC + 4 * stage_index());
+    orb_write16(self + kCountdown, orb_read16(rom::intro_countdowns + 2 * stage_index()));
+    r(19) = orb_read32(rom::intro_palettes + 4 * stage_index());
     r(8) = 0;
     if (!call(sub_0896AC, 0x08982A, 0x089826)) return;
-    r(1) = orb_read32(0x089E34 + 4 * stage_index());
+    r(1) = orb_read32(rom::intro_actor_lists + 4 * stage_index());
     r(2) = load_zx8(r(1));
     r(1) += 1;
     while (r(2) != 0) {
@@ -116,7 +117,7 @@ void sub_089800() {
         r(2) -= 1;
     }
     orb_write8(self + kLimitX, orb_read8(var::game_flags));
-    r(0) = load_zx8(0x08A004 + orb_read8(var::stage));
+    r(0) = load_zx8(rom::intro_sounds + orb_read8(var::stage));
     if (!call(sub_088F98, 0x08984B, 0x089847)) return;
     ret();
     return;
@@ -153,7 +154,7 @@ void sub_0898B1() {
     if (state == banner_state::shown) goto L_08994A;
     if (state != banner_state::setup && state != banner_state::setup_again) v60_unknown_jump(0x0898BD + 3 * state, 0x0898BA);
 
-    r(19) = 0x13278E;
+    r(19) = rom::banner_script;
     set_state(self, banner_state::wait_intro);
     orb_write8(self + object_record::anim_mode, 1);
     orb_write16(self + object_record::height, 0xFFC0);
@@ -174,14 +175,14 @@ L_08994A:
 // Growing actor with its record at 0x089F2C.
 void sub_089995() {
     ROUTINE_ENTRY(0x089995);
-    orb_write32(r(20) + kRecord, 0x089F2C);
+    orb_write32(r(20) + kRecord, rom::growing_actor_a);
     sub_0899DB();
 }
 
 // Growing actor with its record at 0x089F3C.
 void sub_0899B9() {
     ROUTINE_ENTRY(0x0899B9);
-    orb_write32(r(20) + kRecord, 0x089F3C);
+    orb_write32(r(20) + kRecord, rom::growing_actor_b);
     sub_0899DB();
 }
 
@@ -232,7 +233,7 @@ L_089A56:
 // Delayed sprite with its record at 0x089EDC.
 void sub_089A9C() {
     ROUTINE_ENTRY(0x089A9C);
-    orb_write32(r(20) + kRecord, 0x089EDC);
+    orb_write32(r(20) + kRecord, rom::delayed_sprite);
     sub_089ABE();
 }
 
@@ -284,13 +285,13 @@ void sub_089BBF() {
     if (state != actor_state::setup) v60_unknown_jump(0x089BCB + 3 * state, 0x089BC8);
     set_state(self, actor_state::wait_intro);
     orb_write8(self + object_record::anim_mode, 1);
-    orb_write16(self + kCountdown, orb_read16(0x089FE4));
-    orb_write16(self + object_record::world_x, orb_read16(0x089FE6));
-    orb_write16(self + object_record::world_y, orb_read16(0x089FE8));
-    orb_write8(self + kStepX, orb_read8(0x089FEA));
-    orb_write8(self + kStepY, orb_read8(0x089FEB));
+    orb_write16(self + kCountdown, orb_read16(rom::intro_arc_delay));
+    orb_write16(self + object_record::world_x, orb_read16(rom::intro_arc_start_x));
+    orb_write16(self + object_record::world_y, orb_read16(rom::intro_arc_start_y));
+    orb_write8(self + kStepX, orb_read8(rom::intro_arc_step_x));
+    orb_write8(self + kStepY, orb_read8(rom::intro_arc_step_y));
     orb_write16(self + object_record::height, 64);
-    r(19) = 0x12EFD0;
+    r(19) = rom::intro_arc_script;
     if (!call(sub_061F06, 0x089C0A, 0x089C06)) return;
     ret();
     return;
@@ -312,11 +313,11 @@ L_089C1C:
         orb_write16(self + object_record::world_x, x);
         orb_write16(self + object_record::world_y,
                     add<uint16_t>(orb_read16(self + object_record::world_y), sx8(step_y)));
-        cmp<uint16_t>(x, orb_read16(0x089FEC) - 128u);
+        cmp<uint16_t>(x, orb_read16(rom::intro_arc_end_x) - 128u);
         if (greater_equal()) {
             set_state(self, actor_state::running);
-            orb_write16(self + object_record::world_x, orb_read16(0x089FEC));
-            orb_write16(self + object_record::world_y, orb_read16(0x089FEE));
+            orb_write16(self + object_record::world_x, orb_read16(rom::intro_arc_end_x));
+            orb_write16(self + object_record::world_y, orb_read16(rom::intro_arc_end_y));
             orb_write8(self + object_record::frame_index, 7);
             if (!call(sub_06200F, 0x089C86, 0x089C82)) return;
         }
@@ -357,7 +358,7 @@ L_089D3A:
         return;
     }
     set_state(self, sound_state::next);
-    orb_write32(self + kSoundPointer, 0x089FF6);
+    orb_write32(self + kSoundPointer, rom::intro_sound_sequence);
     r(0) = 0x90;
     if (!call(sub_088F98, 0x089D51, 0x089D4D)) return;
 
@@ -405,7 +406,7 @@ void sub_089D95() {
     }
     if (state != text_state::setup) v60_unknown_jump(0x089DA1 + 3 * state, 0x089D9E);
     set_state(self, text_state::delay);
-    orb_write16(self + kCountdown, orb_read16(0x089EC4 + 2 * stage_index()));
+    orb_write16(self + kCountdown, orb_read16(rom::intro_title_delays + 2 * stage_index()));
     ret();
     return;
 
@@ -415,7 +416,7 @@ L_089DB8:
         return;
     }
     set_state(self, text_state::printed);
-    r(19) = orb_read32(0x08A009 + 4 * stage_index());
+    r(19) = orb_read32(rom::intro_titles + 4 * stage_index());
     r(17) = hw::text_page | orb_read16(r(19));
     r(9) = load_zx8(r(19) + 2) << 8;
     r(2) = load_zx8(r(19) + 3);

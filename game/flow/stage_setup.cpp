@@ -7,6 +7,8 @@
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/routines.h"
+#include "game/flow/tables.h"
+#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -17,11 +19,6 @@ constexpr uint32_t kSceneModeJump = 0x085094;      // the scene layer mode's com
 constexpr uint32_t kSceneModeTable = 0x08509A;     // 4 × 32-bit code addresses
 constexpr uint32_t kStageModeJump = 0x08514C;      // the stage layer mode's branch table jump
 constexpr uint32_t kStageModeTable = 0x08514F;     // 5 × 3-byte branches
-constexpr uint32_t kShadowDefaults = 0x060AAC;     // 71 video shadow words
-constexpr uint32_t kAreaMixerNibbles = 0x0853B2;   // 4 bytes by (stage - 1) × 5 + area - 1
-constexpr uint32_t kStageModes = 0x085402;         // byte by stage
-constexpr uint32_t kStagePalettes = 0x08540A;      // 32-bit by stage
-constexpr uint32_t kDemoGraphics = 0x085432;       // 32-bit by demo_index: job list, source base
 constexpr uint32_t kFinalAreaPalette = 0x121234;
 constexpr uint8_t kFinalArea = 20;                 // (stage - 1) × 5 + area
 constexpr uint32_t kControllerArea = 45;          // the area controller object's area byte
@@ -103,10 +100,10 @@ void sub_085118() {
     orb_write32(var::stage_descriptor_pointer, descriptor);
     uint32_t graphics = descriptor + stage_descriptor::job_list;
     if (test_bit(var::game_flags, game_flag::demo_play))
-        graphics = orb_read32(kDemoGraphics + 4u * orb_read8(var::demo_index));
+        graphics = orb_read32(rom::demo_graphics + 4u * orb_read8(var::demo_index));
     orb_write32(var::decomp_job, orb_read32(graphics));
     orb_write32(var::decomp_job + decomp_field::source_base, orb_read32(graphics + stage_descriptor::source_base));
-    const uint8_t mode = orb_read8(kStageModes + stage);
+    const uint8_t mode = orb_read8(rom::stage_modes + stage);
     switch (mode) {
     case 0:
     case 4: layer_mode(false, false); break;
@@ -116,7 +113,7 @@ void sub_085118() {
     default: v60_unknown_jump(kStageModeTable + 3u * mode, kStageModeJump);
     }
     set_bit(var::system_flags, system_flag::video_upload_all);
-    cpu.reg[19] = orb_read32(kStagePalettes + 4u * stage);
+    cpu.reg[19] = orb_read32(rom::stage_palette_blocks + 4u * stage);
     if (!call(sub_0896A0, 0x085174, 0x085170)) return;
     ret();
 }
@@ -128,7 +125,7 @@ void sub_085118() {
 void sub_0851BC() {
     ROUTINE_ENTRY(0x0851BC);
     orb_write8(var::camera_script_hold, 0);
-    move_halfwords(kShadowDefaults, var::video_shadow + 2, 71);
+    move_halfwords(rom::video_defaults, var::video_shadow + 2, 71);
     if (!call(sub_088C77, 0x0851C6, 0x0851C2)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x0851CE, 0x0851CA)) return;
@@ -173,7 +170,7 @@ void sub_0851BC() {
         cpu.reg[19] = kFinalAreaPalette;
         if (!call(sub_0896A0, 0x0851DE, 0x0851DA)) return;
     }
-    mixer_nibbles(kAreaMixerNibbles + 4u * static_cast<uint8_t>(entry - 1u));
+    mixer_nibbles(rom::area_mixer_nibbles + 4u * static_cast<uint8_t>(entry - 1u));
     ret();
 }
 

@@ -6,6 +6,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
+#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -13,18 +14,7 @@ using namespace guest;
 namespace {
 
 // Set-up tables by title type t.
-constexpr uint32_t kScripts = 0x077AFC;    // 32-bit per type
-constexpr uint32_t kTimers = 0x077B1C;     // 16-bit per type
-constexpr uint32_t kPositions = 0x077B2C;  // x, y per type
-constexpr uint32_t kSteps = 0x077B4C;      // two signed bytes per type
-constexpr uint32_t kAccelerations = 0x077B5A;  // two signed bytes per frame index
-constexpr uint32_t kTitlePicture = 0x132352;
-constexpr uint32_t kWatcherPicture = 0x132763;
-constexpr uint32_t kWatcherPalette = 0x125852;
-constexpr uint32_t kSequence = 0x07797A;
-constexpr uint32_t kSequenceText = 0x077985;
 constexpr uint32_t kRevisionCell = 0x31F0C6;  // row 1, column 35
-constexpr uint32_t kSquashPicture = 0x13168B;
 constexpr uint32_t kBlendBits = 0x1799;
 
 // Object fields of this file's own use.
@@ -136,7 +126,7 @@ void sub_0774AC() {
     }
 L_077500:
     // Move with the accelerations of frame index R0.
-    cpu.reg[19] = kAccelerations + 2 * cpu.reg[0];
+    cpu.reg[19] = rom::title_accelerations + 2 * cpu.reg[0];
     orb_write8(field(kStepX), add<uint8_t>(orb_read8(field(kStepX)), orb_read8(cpu.reg[19])));
     orb_write16(field(kX8), add<uint16_t>(orb_read16(field(kX8)), load_sx8(field(kStepX))));
     orb_write8(field(kStepY), add<uint8_t>(orb_read8(field(kStepY)), orb_read8(cpu.reg[19] + 1)));
@@ -234,13 +224,13 @@ void sub_077614() {
     next_state();
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     cpu.reg[0] = load_zx8(field(object_record::type));
-    orb_write16(field(kTimer), orb_read16(kTimers + 2 * cpu.reg[0]));
-    orb_write16(field(object_record::screen_x), orb_read16(kPositions + 4 * cpu.reg[0]));
-    orb_write16(field(object_record::screen_y), orb_read16(kPositions + 4 * cpu.reg[0] + 2));
+    orb_write16(field(kTimer), orb_read16(rom::title_timers + 2 * cpu.reg[0]));
+    orb_write16(field(object_record::screen_x), orb_read16(rom::title_positions + 4 * cpu.reg[0]));
+    orb_write16(field(object_record::screen_y), orb_read16(rom::title_positions + 4 * cpu.reg[0] + 2));
     orb_write16(field(object_record::height), 0xFFA0);
-    orb_write8(field(kStepX), orb_read8(kSteps + 2 * cpu.reg[0]));
-    orb_write8(field(kStepY), orb_read8(kSteps + 2 * cpu.reg[0] + 1));
-    cpu.reg[19] = orb_read32(kScripts + 4 * cpu.reg[0]);
+    orb_write8(field(kStepX), orb_read8(rom::title_steps + 2 * cpu.reg[0]));
+    orb_write8(field(kStepY), orb_read8(rom::title_steps + 2 * cpu.reg[0] + 1));
+    cpu.reg[19] = orb_read32(rom::title_scripts + 4 * cpu.reg[0]);
     sub_061F06();
 }
 
@@ -296,11 +286,11 @@ void sub_077697() {
         set_state(still_state::wait_fade);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = 4;
-        orb_write16(field(kTimer), orb_read16(kTimers + 2 * cpu.reg[0]));
-        orb_write16(field(object_record::screen_x), orb_read16(kPositions + 4 * cpu.reg[0]));
-        orb_write16(field(object_record::screen_y), orb_read16(kPositions + 4 * cpu.reg[0] + 2));
+        orb_write16(field(kTimer), orb_read16(rom::title_timers + 2 * cpu.reg[0]));
+        orb_write16(field(object_record::screen_x), orb_read16(rom::title_positions + 4 * cpu.reg[0]));
+        orb_write16(field(object_record::screen_y), orb_read16(rom::title_positions + 4 * cpu.reg[0] + 2));
         orb_write16(field(object_record::height), 0xFFC0);
-        cpu.reg[19] = orb_read32(kScripts + 4 * cpu.reg[0]);
+        cpu.reg[19] = orb_read32(rom::title_scripts + 4 * cpu.reg[0]);
         sub_061F06();
         return;
     case still_state::wait_fade:
@@ -334,7 +324,7 @@ void sub_077707() {
     switch (cpu.reg[0]) {
     case logo_state::setup:
         set_state(logo_state::wait_fade);
-        orb_write16(field(kTimer), orb_read16(kTimers + 2 * 5));
+        orb_write16(field(kTimer), orb_read16(rom::title_timers + 2 * 5));
         orb_write16(var::video_shadow + video_reg::layer_off,
                     logic<uint16_t>(orb_read16(var::video_shadow + video_reg::layer_off) | 1));
         set_video(video_reg::nbg0_zoom, 0x0FF0);
@@ -454,14 +444,14 @@ void sub_077707() {
 void sub_0778EB() {
     ROUTINE_ENTRY(0x0778EB);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
-    cpu.reg[19] = kWatcherPicture;
+    cpu.reg[19] = rom::watcher_picture;
     if (!call(sub_061F06, 0x0778F3, 0x0778F0)) return;
     orb_write16(field(object_record::screen_x), 160);
     orb_write16(field(object_record::screen_y), 0);
     orb_write16(field(object_record::height), 0xFF80);
-    orb_write32(field(kSequencePointer), kSequence);
+    orb_write32(field(kSequencePointer), rom::hidden_sequence);
     orb_write32(field(object_record::routine), 0x07792B);
-    cpu.reg[19] = kWatcherPalette;
+    cpu.reg[19] = rom::watcher_palette;
     sub_0896A9();
 }
 
@@ -475,11 +465,11 @@ void sub_07792B() {
     if (ne()) {
         cpu.reg[19] = orb_read32(field(kSequencePointer));
         cmp<uint8_t>(cpu.reg[0], orb_read8(cpu.reg[19]));
-        orb_write32(field(kSequencePointer), eq() ? cpu.reg[19] + 1 : kSequence);
+        orb_write32(field(kSequencePointer), eq() ? cpu.reg[19] + 1 : rom::hidden_sequence);
     }
     test<uint8_t>(orb_read8(orb_read32(field(kSequencePointer))));
     if (eq()) {
-        cpu.reg[19] = kSequenceText;
+        cpu.reg[19] = rom::hidden_sequence_text;
         if (!call(sub_0889C2, 0x077953, 0x077950)) return;
         cpu.reg[11] = kRevisionCell;
         cpu.reg[0] = load_zx16(var::backup_primary + backup_record::revision);
@@ -515,7 +505,7 @@ void sub_0779B7() {
         return;
     }
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
-    cpu.reg[19] = kSquashPicture;
+    cpu.reg[19] = rom::squash_picture;
     if (!call(sub_061F06, 0x0779C8, 0x0779C5)) return;
     cpu.reg[1] = orb_read16(field(kPartHeight)) & 0x3FF;
     cpu.reg[2] = divu<uint32_t>(cpu.reg[1], 3);
@@ -569,7 +559,7 @@ void sub_077A83() {
         orb_write16(field(object_record::screen_x), 16);
         orb_write16(field(object_record::screen_y), 0);
         orb_write16(field(object_record::height), 0xFFA0);
-        cpu.reg[19] = kTitlePicture;
+        cpu.reg[19] = rom::title_picture;
         if (!call(sub_061F06, 0x077AB8, 0x077AB5)) return;
         sub_062094();
         return;

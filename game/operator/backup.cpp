@@ -6,6 +6,7 @@
 #include "game/routines.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/operator/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

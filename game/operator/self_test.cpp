@@ -7,6 +7,7 @@
 #include "game/engine/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/operator/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -17,7 +18,6 @@ constexpr uint32_t kSignatures = 0xFFFFF8;  // program ROM words mirrored at the
 constexpr uint32_t kWorkRam = 0x200000;
 constexpr uint32_t kSharedRam = 0x700000;
 constexpr uint32_t kProgressCell = 0x31FC9C;
-constexpr uint32_t kProgressText = 0x08C908;  // 11 characters
 constexpr uint32_t kProgressLength = 11;
 constexpr uint32_t kSelfTestLoop = 0x08B416;
 
@@ -329,7 +329,7 @@ void sub_08C7A2() {
     if (ne()) {
         for (uint32_t i = 0; i < kProgressLength; ++i) orb_write16(cpu.reg[18] + 2 * i, 0);
     } else {
-        cpu.reg[19] = kProgressText;
+        cpu.reg[19] = rom::progress_text;
         for (uint32_t i = 0; i < kProgressLength; ++i) {
             orb_write8(cpu.reg[18]++, orb_read8(cpu.reg[19]++));
             orb_write8(cpu.reg[18]++, 6);

@@ -11,7 +11,6 @@ namespace service {
 
 // Screens that pages store in service_screen.
 constexpr uint32_t kMainMenu = 0x08B04A;
-constexpr uint32_t kFooterText = 0x08DBD8;  // text list under the menu and settings pages
 constexpr uint16_t kCursorMark = 0x0A7F;
 constexpr uint16_t kBlankCell = 0x0020;
 

@@ -7,6 +7,7 @@
 #include "game/hardware.h"
 #include "game/operator/service.h"
 #include "game/operator/vars.h"
+#include "game/operator/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -14,15 +15,7 @@ using namespace service;
 
 namespace {
 
-constexpr uint32_t kMenuTable = 0x08B101;      // 10 routine addresses, one per line
 constexpr uint32_t kMenuLoop = 0x08B093;
-constexpr uint32_t kMenuText = 0x08C822;
-constexpr uint32_t kAutoRunTexts = 0x08C8B8;   // off, on
-constexpr uint32_t kMessageTexts = 0x08DC1F;   // plain, auto-run
-constexpr uint32_t kServicePalette = 0x08DC92;
-constexpr uint32_t kSelfTestText = 0x08C8E6;
-constexpr uint32_t kSelfTestCells = 0x08C99A;  // 19 cells
-constexpr uint32_t kStatusTexts = 0x08C9C0;    // 6 bytes a status: attribute, 4 characters, spare
 constexpr uint32_t kMenuLines = 10;
 constexpr uint32_t kExitLine = 9;
 
@@ -75,18 +68,18 @@ void sub_08B04A() {
         orb_write8(var::service_menu_index, line);
         cmp<uint8_t>(line, kExitLine);
         if (ne()) {
-            orb_write32(var::service_screen, table_entry(kMenuTable, line));
+            orb_write32(var::service_screen, table_entry(rom::menu_routines, line));
             ret();
             return;
         }
     }
     if (!call(sub_060942, 0x08B063, 0x08B060)) return;
     if (!call(sub_08C51D, 0x08B066, 0x08B063)) return;
-    cpu.reg[10] = kMenuText;
+    cpu.reg[10] = rom::menu_text;
     if (!call(sub_08C494, 0x08B06F, 0x08B06C)) return;
-    cpu.reg[10] = table_entry(kAutoRunTexts, auto_run_bit());
+    cpu.reg[10] = table_entry(rom::auto_run_texts, auto_run_bit());
     if (!call(sub_08C494, 0x08B07B, 0x08B078)) return;
-    cpu.reg[10] = kFooterText;
+    cpu.reg[10] = rom::footer_text;
     if (!call(sub_08C494, 0x08B084, 0x08B081)) return;
     cpu.reg[10] = menu_line_cell(orb_read8(var::service_menu_index));
     if (!call(sub_08C451, 0x08B08D, 0x08B08A)) return;
@@ -108,7 +101,7 @@ void sub_08B093() {
         if (!call(sub_08C451, 0x08B0D3, 0x08B0D0)) return;
     }
     if (test_pressed())
-        orb_write32(var::service_screen, table_entry(kMenuTable, orb_read8(var::service_menu_index)));
+        orb_write32(var::service_screen, table_entry(rom::menu_routines, orb_read8(var::service_menu_index)));
     blink_cursor();
     ret();
 }
@@ -117,7 +110,7 @@ void sub_08B093() {
 void sub_08B129() {
     ROUTINE_ENTRY(0x08B129);
     not_bit(var::service_flags, service_flag::auto_run);
-    cpu.reg[10] = table_entry(kAutoRunTexts, auto_run_bit());
+    cpu.reg[10] = table_entry(rom::auto_run_texts, auto_run_bit());
     if (!call(sub_08C494, 0x08B13F, 0x08B13C)) return;
     // The reprint has overwritten the highlight.
     cpu.reg[10] = orb_read32(var::service_blink_cell) + 4;
@@ -139,11 +132,11 @@ void sub_08B416() {
 // of its status's colour.
 void sub_08B429() {
     ROUTINE_ENTRY(0x08B429);
-    cpu.reg[10] = kSelfTestText;
+    cpu.reg[10] = rom::self_test_text;
     if (!call(sub_08C494, 0x08B432, 0x08B42F)) return;
     for (uint32_t item = 0; item < 19; ++item) {
-        cpu.reg[18] = text_cell(orb_read16(kSelfTestCells + 2 * item));
-        cpu.reg[19] = kStatusTexts + 6 * orb_read8(var::self_test_results + item);
+        cpu.reg[18] = text_cell(orb_read16(rom::self_test_cells + 2 * item));
+        cpu.reg[19] = rom::status_texts + 6 * orb_read8(var::self_test_results + item);
         const uint32_t attribute = orb_read8(cpu.reg[19]) << 8;
         for (uint32_t i = 1; i <= 4; ++i, cpu.reg[18] += 2)
             orb_write16(cpu.reg[18], attribute | orb_read8(cpu.reg[19] + i));
@@ -175,7 +168,7 @@ void sub_08C37A() {
     ROUTINE_ENTRY(0x08C37A);
     // Through the alternate-layout view, as the guest fills it.
     for (uint32_t a = hw::palette_alternate; a < hw::palette_alternate + 0x8000; a += 2) orb_write16(a, 0x0733);
-    cpu.reg[19] = kServicePalette;
+    cpu.reg[19] = rom::service_palette;
     if (!call(sub_0896F1, 0x08C39D, 0x08C39A)) return;
     // Past the block's end in the normal layout; colour 0 of each palette is skipped.
     cpu.reg[18] = (cpu.reg[27] & ~0x8000u) + 2;
@@ -194,7 +187,7 @@ void sub_08C37A() {
 // next step shows it.
 void sub_08C403() {
     ROUTINE_ENTRY(0x08C403);
-    orb_write32(var::service_blink_cell, table_entry(kMessageTexts, auto_run_bit()));
+    orb_write32(var::service_blink_cell, table_entry(rom::message_texts, auto_run_bit()));
     orb_write8(var::service_blink_timer, 0);
     ret();
 }

@@ -4,6 +4,7 @@
 #include "game/engine/vars.h"
 #include "game/operator/service.h"
 #include "game/operator/vars.h"
+#include "game/operator/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -11,7 +12,6 @@ using namespace service;
 
 namespace {
 
-constexpr uint32_t kSaveCountLabel = 0x08DC79;
 constexpr uint32_t kSaveCountEnd = 0x31FD40;
 
 // Prints the entries of a text list at R10, each a u16 cell (relative to R12's
@@ -116,7 +116,7 @@ void sub_08C51D() {
         ret();
         return;
     }
-    cpu.reg[10] = kSaveCountLabel;
+    cpu.reg[10] = rom::save_count_label;
     if (!call(sub_08C494, 0x08C52A, 0x08C527)) return;
     cpu.reg[0] = orb_read32(var::backup_image + backup_record::save_count);
     cpu.reg[10] = kSaveCountEnd;

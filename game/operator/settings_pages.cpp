@@ -9,6 +9,7 @@
 #include "game/hardware.h"
 #include "game/operator/service.h"
 #include "game/operator/vars.h"
+#include "game/operator/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -19,40 +20,22 @@ namespace {
 constexpr uint32_t kBackup = var::backup_image;
 
 // Game settings.
-constexpr uint32_t kGameText = 0x08CDA2;
-constexpr uint32_t kGameCursorLines = 0x08CE72;
-constexpr uint32_t kGameLineTable = 0x08B9E8;
 constexpr uint32_t kGameLoop = 0x08B8E2;
-constexpr uint32_t kGameCompare = 0x08CEDC;
-constexpr uint32_t kDemoSoundTexts = 0x08CE80;  // off, on
 constexpr uint32_t kFlipTexts = 0x08CE88;
 constexpr uint32_t kJoinTexts = 0x08CE90;
 constexpr uint8_t kGameLines = 7;
 constexpr uint8_t kGameLeaveLine = 6;
 
 // Coin and credit settings.
-constexpr uint32_t kCoinCreditText = 0x08CEE4;
-constexpr uint32_t kCoinCreditCursorLines = 0x08D0B0;
-constexpr uint32_t kCoinCreditLineTable = 0x08BBF4;
 constexpr uint32_t kCoinCreditPage = 0x08BAA0;
 constexpr uint32_t kCoinCreditLoop = 0x08BAF1;
-constexpr uint32_t kCoinCreditCompare = 0x08D927;
-constexpr uint32_t kChuteTexts = 0x08D0C4;        // shared chutes, one per player
-constexpr uint32_t kCoinItemTexts = 0x08D0EC;     // a description per preset
-constexpr uint32_t kCoinPresets = 0x08D8C2;       // 4 bytes each: coins, bonus, units 1, units 2
 constexpr uint8_t kCoinPresetCount = 26;
 constexpr uint8_t kNoCoinItem = 26;
 constexpr uint8_t kCoinCreditLines = 5;
 constexpr uint8_t kCoinSettingsLine = 3;
 
 // Coin settings.
-constexpr uint32_t kCoinText = 0x08CF7C;
-constexpr uint32_t kCoinCursorLines = 0x08D0BA;
-constexpr uint32_t kCoinLineTable = 0x08BEE0;
 constexpr uint32_t kCoinLoop = 0x08BD28;
-constexpr uint32_t kNoBonusText = 0x08D867;
-constexpr uint32_t kFreePlayBonusText = 0x08D886;
-constexpr uint32_t kBonusAfterText = 0x08D8A5;
 constexpr uint8_t kCoinLines = 5;
 constexpr uint8_t kCoinLeaveLine = 4;
 
@@ -91,13 +74,13 @@ bool on_chute_line(uint8_t line) { return line == 2 && one_chute_per_player(); }
 void sub_08B8AE() {
     ROUTINE_ENTRY(0x08B8AE);
     if (!call(sub_060942, 0x08B8B1, 0x08B8AE)) return;
-    cpu.reg[10] = kGameText;
+    cpu.reg[10] = rom::game_settings_text;
     if (!call(sub_08C494, 0x08B8BA, 0x08B8B7)) return;
     if (!call(sub_08B929, 0x08B8BD, 0x08B8BA)) return;
-    cpu.reg[10] = kFooterText;
+    cpu.reg[10] = rom::footer_text;
     if (!call(sub_08C494, 0x08B8C6, 0x08B8C3)) return;
     orb_write8(var::service_cursor, kGameLeaveLine);
-    cpu.reg[10] = cursor_line_cell(kGameCursorLines, kGameLeaveLine);
+    cpu.reg[10] = cursor_line_cell(rom::game_cursor_lines, kGameLeaveLine);
     if (!call(sub_08C451, 0x08B8DB, 0x08B8D8)) return;
     orb_write32(var::service_screen, kGameLoop);
     sub_08B8E2();
@@ -110,11 +93,11 @@ void sub_08B8E2() {
     if (service_pressed()) {
         unmark_cursor_cell(0x00);
         if (!call(sub_08C50C, 0x08B8F5, 0x08B8F2)) return;
-        cpu.reg[10] = cursor_line_cell(kGameCursorLines, next_line(var::service_cursor, kGameLines));
+        cpu.reg[10] = cursor_line_cell(rom::game_cursor_lines, next_line(var::service_cursor, kGameLines));
         if (!call(sub_08C451, 0x08B90D, 0x08B90A)) return;
     }
     if (test_pressed())
-        if (!call_at(table_entry(kGameLineTable, orb_read8(var::service_cursor)), 0x08B91B, 0x08B918)) return;
+        if (!call_at(table_entry(rom::game_settings_lines, orb_read8(var::service_cursor)), 0x08B91B, 0x08B918)) return;
     blink_cursor();
     ret();
 }
@@ -140,7 +123,7 @@ void sub_08B929() {
     if (greater_equal()) colour_bar(2 * div<uint16_t>(above, 50));
     if (!call(sub_08C501, 0x08B99D, 0x08B99A)) return;
 
-    cpu.reg[10] = switch_text(kDemoSoundTexts, backup_record::demo_sound);
+    cpu.reg[10] = switch_text(rom::demo_sound_texts, backup_record::demo_sound);
     if (!call(sub_08C494, 0x08B9B1, 0x08B9AE)) return;
     cpu.reg[10] = switch_text(kFlipTexts, backup_record::flip_screen);
     if (!call(sub_08C494, 0x08B9C4, 0x08B9C1)) return;
@@ -206,7 +189,7 @@ void sub_08BA69() {
 // when one differs from the copy last saved.
 void sub_08BA73() {
     ROUTINE_ENTRY(0x08BA73);
-    if (settings_differ(kGameCompare)) set_bit(var::service_flags, service_flag::settings_changed);
+    if (settings_differ(rom::game_compare)) set_bit(var::service_flags, service_flag::settings_changed);
     orb_write32(var::service_screen, kMainMenu);
     ret();
 }
@@ -223,7 +206,7 @@ void sub_08BA9A() {
 void sub_08BAA0() {
     ROUTINE_ENTRY(0x08BAA0);
     if (!call(sub_060942, 0x08BAA3, 0x08BAA0)) return;
-    cpu.reg[10] = kCoinCreditText;
+    cpu.reg[10] = rom::coin_credit_text;
     if (!call(sub_08C494, 0x08BAAC, 0x08BAA9)) return;
     if (one_chute_per_player()) {
         cpu.reg[0] = kNotApplying;
@@ -233,9 +216,9 @@ void sub_08BAA0() {
         if (!call(sub_08C50C, 0x08BAC6, 0x08BAC3)) return;
     }
     if (!call(sub_08BB38, 0x08BAC9, 0x08BAC6)) return;
-    cpu.reg[10] = kFooterText;
+    cpu.reg[10] = rom::footer_text;
     if (!call(sub_08C494, 0x08BAD2, 0x08BACF)) return;
-    cpu.reg[10] = cursor_line_cell(kCoinCreditCursorLines, orb_read8(var::service_cursor));
+    cpu.reg[10] = cursor_line_cell(rom::coin_credit_cursor_lines, orb_read8(var::service_cursor));
     if (!call(sub_08C451, 0x08BAE5, 0x08BAE2)) return;
     orb_write32(var::service_screen, kCoinCreditLoop);
     sub_08BAF1();
@@ -248,12 +231,12 @@ void sub_08BAF1() {
     if (service_pressed()) {
         unmark_cursor_cell(0x00);
         if (!call(sub_08C50C, 0x08BB03, 0x08BB00)) return;
-        cpu.reg[10] = cursor_line_cell(kCoinCreditCursorLines, next_line(var::service_cursor, kCoinCreditLines));
+        cpu.reg[10] = cursor_line_cell(rom::coin_credit_cursor_lines, next_line(var::service_cursor, kCoinCreditLines));
         if (!call(sub_08C451, 0x08BB1B, 0x08BB18)) return;
     }
     if (test_pressed()) {
         cpu.reg[0] = orb_read8(var::service_cursor);
-        if (!call_at(table_entry(kCoinCreditLineTable, cpu.reg[0]), 0x08BB2D, 0x08BB2A)) return;
+        if (!call_at(table_entry(rom::coin_credit_lines, cpu.reg[0]), 0x08BB2D, 0x08BB2A)) return;
     }
     blink_cursor();
     ret();
@@ -264,7 +247,7 @@ void sub_08BAF1() {
 void sub_08BB38() {
     ROUTINE_ENTRY(0x08BB38);
     cpu.reg[20] = kBackup;
-    cpu.reg[10] = switch_text(kChuteTexts, backup_record::chute_per_player);
+    cpu.reg[10] = switch_text(rom::chute_texts, backup_record::chute_per_player);
     if (!call(sub_08C494, 0x08BB48, 0x08BB45)) return;
     cpu.reg[0] = setting(backup_record::start_credits);
     cpu.reg[1] = 0x04;
@@ -282,7 +265,7 @@ void sub_08BB38() {
     if (!call(sub_08BBED, 0x08BB7E, 0x08BB7B)) return;
     cpu.reg[10] = 0x31F726;
     if (!call(sub_08BBED, 0x08BB87, 0x08BB84)) return;
-    cpu.reg[10] = table_entry(kCoinItemTexts, setting(backup_record::coin_item));
+    cpu.reg[10] = table_entry(rom::coin_item_texts, setting(backup_record::coin_item));
     if (!call(sub_08C494, 0x08BB99, 0x08BB96)) return;
     if (one_chute_per_player()) {
         for (uint32_t row = 0; row < 5; ++row) {
@@ -340,7 +323,7 @@ void sub_08BC3B() {
         cmp<uint8_t>(item, kCoinPresetCount);
         if (no_carry()) item = 0;
         set_setting(backup_record::coin_item, item);
-        cpu.reg[19] = kCoinPresets + 4 * item;
+        cpu.reg[19] = rom::coin_presets + 4 * item;
         test<uint8_t>(orb_read8(cpu.reg[19]));
         if (negative()) {
             set_setting(backup_record::coins_per_credit, 1);
@@ -369,7 +352,7 @@ void sub_08BC3B() {
 void sub_08BCB6() {
     ROUTINE_ENTRY(0x08BCB6);
     if (!call(sub_060942, 0x08BCB9, 0x08BCB6)) return;
-    cpu.reg[10] = kCoinText;
+    cpu.reg[10] = rom::coin_settings_text;
     if (!call(sub_08C494, 0x08BCC2, 0x08BCBF)) return;
     if (one_chute_per_player()) {
         if (!call(sub_08BD90, 0x08BCCD, 0x08BCCA)) return;
@@ -384,10 +367,10 @@ void sub_08BCB6() {
         if (!call(sub_08C50C, 0x08BCF4, 0x08BCF1)) return;
     }
     if (!call(sub_08BDA8, 0x08BCF7, 0x08BCF4)) return;
-    cpu.reg[10] = kFooterText;
+    cpu.reg[10] = rom::footer_text;
     if (!call(sub_08C494, 0x08BD00, 0x08BCFD)) return;
     orb_write8(var::service_cursor, kCoinLeaveLine);
-    cpu.reg[10] = cursor_line_cell(kCoinCursorLines, kCoinLeaveLine);
+    cpu.reg[10] = cursor_line_cell(rom::coin_cursor_lines, kCoinLeaveLine);
     if (!call(sub_08C451, 0x08BD1B, 0x08BD18)) return;
     orb_write32(var::service_screen, kCoinLoop);
     ret();
@@ -406,14 +389,14 @@ void sub_08BD28() {
             orb_write8(var::service_cursor, inc<uint8_t>(leaving));
         }
         const uint8_t line = next_line(var::service_cursor, kCoinLines);
-        cpu.reg[10] = cursor_line_cell(kCoinCursorLines, line);
+        cpu.reg[10] = cursor_line_cell(rom::coin_cursor_lines, line);
         if (!call(sub_08C451, 0x08BD63, 0x08BD60)) return;
         if (on_chute_line(line))
             if (!call(sub_08BD90, 0x08BD6F, 0x08BD6C)) return;
     }
     if (test_pressed()) {
         cpu.reg[0] = orb_read8(var::service_cursor);
-        if (!call_at(table_entry(kCoinLineTable, cpu.reg[0]), 0x08BD80, 0x08BD7D)) return;
+        if (!call_at(table_entry(rom::coin_settings_lines, cpu.reg[0]), 0x08BD80, 0x08BD7D)) return;
     }
     blink_cursor();
     ret();
@@ -439,16 +422,16 @@ void sub_08BDA8() {
     if (!call(sub_08C4DE, 0x08BDBF, 0x08BDBC)) return;
     const uint8_t bonus = test<uint8_t>(setting(backup_record::bonus_period));
     if (eq()) {
-        cpu.reg[10] = kNoBonusText;
+        cpu.reg[10] = rom::no_bonus_text;
         if (!call(sub_08C494, 0x08BDD0, 0x08BDCD)) return;
     } else if (negative()) {
-        cpu.reg[10] = kFreePlayBonusText;
+        cpu.reg[10] = rom::free_play_bonus_text;
         if (!call(sub_08C494, 0x08BDDB, 0x08BDD8)) return;
     } else {
         cpu.reg[0] = bonus;
         cpu.reg[10] = 0x31F420;
         if (!call(sub_08C4EE, 0x08BDE6, 0x08BDE3)) return;
-        cpu.reg[10] = kBonusAfterText;
+        cpu.reg[10] = rom::bonus_after_text;
         if (!call(sub_08C494, 0x08BDEF, 0x08BDEC)) return;
     }
     cpu.reg[0] = setting(backup_record::chute1_units);
@@ -590,7 +573,7 @@ void sub_08BF56() {
 // settings changed and clears the credits saved in the bookkeeping block.
 void sub_08BF65() {
     ROUTINE_ENTRY(0x08BF65);
-    if (settings_differ(kCoinCreditCompare)) {
+    if (settings_differ(rom::coin_credit_compare)) {
         set_bit(var::service_flags, service_flag::settings_changed);
         if (!call(sub_061055, 0x08BF85, 0x08BF82)) return;
     }

@@ -4,6 +4,7 @@
 #include "game/engine/vars.h"
 #include "game/operator/service.h"
 #include "game/operator/vars.h"
+#include "game/operator/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -11,9 +12,6 @@ using namespace service;
 
 namespace {
 
-constexpr uint32_t kPageText = 0x08CC96;
-constexpr uint32_t kSoundLists = 0x08CCD4;  // one byte list per line, ended by 0
-constexpr uint32_t kLineTable = 0x08B690;
 constexpr uint32_t kLoop = 0x08B5F5;
 constexpr uint8_t kLines = 4;
 constexpr uint8_t kLeaveLine = 3;
@@ -27,9 +25,9 @@ uint32_t line_cell(uint32_t line) { return 0x31F51C + 256 * line; }
 void sub_08B5B7() {
     ROUTINE_ENTRY(0x08B5B7);
     if (!call(sub_060942, 0x08B5BA, 0x08B5B7)) return;
-    cpu.reg[10] = kPageText;
+    cpu.reg[10] = rom::sound_test_text;
     if (!call(sub_08C494, 0x08B5C3, 0x08B5C0)) return;
-    cpu.reg[10] = kFooterText;
+    cpu.reg[10] = rom::footer_text;
     if (!call(sub_08C494, 0x08B5CC, 0x08B5C9)) return;
     orb_write8(var::service_cursor, kLeaveLine);
     cpu.reg[10] = line_cell(kLeaveLine);
@@ -54,7 +52,7 @@ void sub_08B5F5() {
     if (test_pressed()) {
         cpu.reg[0] = 0;
         if (!call(sub_088F98, 0x08B62B, 0x08B628)) return;
-        if (!call_at(table_entry(kLineTable, orb_read8(var::service_cursor)), 0x08B636, 0x08B633)) return;
+        if (!call_at(table_entry(rom::sound_test_lines, orb_read8(var::service_cursor)), 0x08B636, 0x08B633)) return;
         if (!call(sub_08B649, 0x08B639, 0x08B636)) return;
     }
     blink_cursor();
@@ -84,7 +82,7 @@ void sub_08B6A0() {
     const uint32_t line = orb_read8(var::service_cursor);
     const uint32_t position = var::sound_test_positions + line;
     const uint8_t p = orb_read8(position);
-    cpu.reg[0] = orb_read8(table_entry(kSoundLists, line) + p);
+    cpu.reg[0] = orb_read8(table_entry(rom::sound_lists, line) + p);
     test<uint8_t>(cpu.reg[0]);
     if (eq()) {
         orb_write8(position, 0);

@@ -5,6 +5,7 @@
 #include "game/hardware.h"
 #include "game/operator/service.h"
 #include "game/operator/vars.h"
+#include "game/operator/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;
@@ -13,31 +14,22 @@ namespace {
 
 using service::blink_cursor;
 using service::kCursorMark;
-using service::kFooterText;
 using service::kMainMenu;
 using service::service_pressed;
 using service::test_pressed;
 using service::text_cell;
 
 // Input test.
-constexpr uint32_t kInputTestText = 0x08C9D8;
-constexpr uint32_t kInputLayouts = 0x08C9E8;  // 12 layouts of 16 bytes
 constexpr uint32_t kPortE = 0xC00008;         // service, test, coins, starts (active low)
 constexpr uint32_t kPortF = 0xC0000A;         // DIP switches (active low)
 constexpr uint32_t kServiceIndicator = 0x31FBA2;
 constexpr uint32_t kTestIndicator = 0x31FBBA;
 
 // Colour test.
-constexpr uint32_t kColourText1 = 0x08CD76;
-constexpr uint32_t kColourText2 = 0x08CD8B;
 constexpr uint32_t kBackdropColour = 0x609C00;  // colour 0 of palette 224, alternate layout
 constexpr uint32_t kFirstBar = 0x31F208;
 
 // Bookkeeping.
-constexpr uint32_t kBookkeepingText1 = 0x08D930;
-constexpr uint32_t kBookkeepingText2 = 0x08DAA8;
-constexpr uint32_t kResetText = 0x08DBA6;
-constexpr uint32_t kResetDoneText = 0x08DBC9;
 constexpr uint32_t kResetNoLine = 0x31F622;  // row 12; the yes line is row 18
 constexpr uint32_t kResetLineToggle = 0x0F00;
 
@@ -92,7 +84,7 @@ void grey_chute(uint32_t chute) {
 void sub_08B47C() {
     ROUTINE_ENTRY(0x08B47C);
     if (!call(sub_060942, 0x08B47F, 0x08B47C)) return;
-    cpu.reg[10] = kInputTestText;
+    cpu.reg[10] = rom::input_test_text;
     if (!call(sub_08C494, 0x08B488, 0x08B485)) return;
     const uint32_t record = var::backup_primary;
     cpu.reg[19] = load_zx8(record + backup_record::player_count);
@@ -100,7 +92,7 @@ void sub_08B47C() {
     if (ne()) cpu.reg[19] += 3;
     test<uint8_t>(orb_read8(record + backup_record::join_option));
     if (ne()) cpu.reg[19] += 6;
-    cpu.reg[19] = kInputLayouts + (cpu.reg[19] << 4);
+    cpu.reg[19] = rom::input_layouts + (cpu.reg[19] << 4);
     // Each list is named by an offset from the field that holds it.
     cpu.reg[10] = cpu.reg[19] + 2 + load_zx16(cpu.reg[19] + 2);
     if (!call(sub_08C494, 0x08B4B3, 0x08B4B0)) return;
@@ -183,7 +175,7 @@ void sub_08B6EC() {
     ROUTINE_ENTRY(0x08B6EC);
     if (!call(sub_060942, 0x08B6EF, 0x08B6EC)) return;
     orb_write16(kBackdropColour, 0);
-    cpu.reg[10] = kColourText1;
+    cpu.reg[10] = rom::colour_test_text;
     if (!call(sub_08C494, 0x08B6FE, 0x08B6FB)) return;
     fill_cells(cell_at(0, 1), 38, 2, 0x0C15);
     fill_cells(cell_at(27, 1), 38, 2, 0x0C15);
@@ -224,7 +216,7 @@ void sub_08B7B8() {
     fill_cells(cell_at(1, 0), 26, 128, 0x0C1B);
     fill_cells(cell_at(1, 39), 26, 128, 0x0C1C);
     for (uint32_t row = 1; row <= 26; ++row) fill_cells(cell_at(row, 1), 38, 2, 0x0C1F);
-    cpu.reg[10] = kColourText2;
+    cpu.reg[10] = rom::colour_grid_text;
     if (!call(sub_08C494, 0x08B81F, 0x08B81C)) return;
     restore_flags();
     if (!call(sub_08C403, 0x08B82F, 0x08B82C)) return;
@@ -264,7 +256,7 @@ void sub_08B881() {
 void sub_08BF92() {
     ROUTINE_ENTRY(0x08BF92);
     if (!call(sub_060942, 0x08BF95, 0x08BF92)) return;
-    cpu.reg[10] = kBookkeepingText1;
+    cpu.reg[10] = rom::bookkeeping_text_1;
     if (!call(sub_08C494, 0x08BF9E, 0x08BF9B)) return;
     if (!call(sub_08C007, 0x08BFA1, 0x08BF9E)) return;
     park_flags_and_force_auto_run();
@@ -286,7 +278,7 @@ void sub_08BFBC() {
 void sub_08BFD0() {
     ROUTINE_ENTRY(0x08BFD0);
     if (!call(sub_060942, 0x08BFD3, 0x08BFD0)) return;
-    cpu.reg[10] = kBookkeepingText2;
+    cpu.reg[10] = rom::bookkeeping_text_2;
     if (!call(sub_08C494, 0x08BFDC, 0x08BFD9)) return;
     if (!call(sub_08C19B, 0x08BFDF, 0x08BFDC)) return;
     restore_flags();
@@ -502,9 +494,9 @@ void sub_08C2A1() {
 void sub_08C2BF() {
     ROUTINE_ENTRY(0x08C2BF);
     if (!call(sub_060942, 0x08C2C2, 0x08C2BF)) return;
-    cpu.reg[10] = kResetText;
+    cpu.reg[10] = rom::bookkeeping_reset_text;
     if (!call(sub_08C494, 0x08C2CB, 0x08C2C8)) return;
-    cpu.reg[10] = kFooterText;
+    cpu.reg[10] = rom::footer_text;
     if (!call(sub_08C494, 0x08C2D4, 0x08C2D1)) return;
     cpu.reg[10] = kResetNoLine;
     if (!call(sub_08C451, 0x08C2DB, 0x08C2D8)) return;
@@ -538,9 +530,9 @@ void sub_08C2E2() {
         } else {
             orb_write16(orb_read32(var::service_blink_cell), kCursorMark);
             if (!call(sub_06109C, 0x08C315, 0x08C312)) return;
-            cpu.reg[10] = kResetDoneText;
+            cpu.reg[10] = rom::bookkeeping_cleared_text;
             if (!call(sub_08C494, 0x08C31E, 0x08C31B)) return;
-            cpu.reg[19] = kFooterText;
+            cpu.reg[19] = rom::footer_text;
             if (!call(sub_088A0B, 0x08C327, 0x08C324)) return;
             if (!call(sub_08C403, 0x08C32A, 0x08C327)) return;
             set_screen(0x08C349);
@@ -562,6 +554,6 @@ void sub_08C349() {
 // Prints the common footer of the menu pages.
 void sub_08C3FB() {
     ROUTINE_ENTRY(0x08C3FB);
-    cpu.reg[10] = kFooterText;
+    cpu.reg[10] = rom::footer_text;
     sub_08C494();
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -49,7 +50,7 @@ protected:
     void SetUp() override {
         ActorTest::SetUp();
         orb_write8(var::difficulty_rank, 0x2F);
-        for (int i = 0; i < 1280; ++i) plant16(var::wave_table + 2 * i, static_cast<uint16_t>(wave(i)));
+        for (int i = 0; i < 1280; ++i) plant16(rom::wave_table + 2 * i, static_cast<uint16_t>(wave(i)));
         fake(kAreaGuard, body_fn([] {
             if (!(ram32(var::game_flags) & 1u << game_flag::area_change)) return ended::by_return;
             guest::pop();  // back past the object routine

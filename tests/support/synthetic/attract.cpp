@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_graphics.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -34,96 +37,19 @@ constexpr uint8_t kDemoArea = 1;
 constexpr uint16_t kDemoSlots = 0x0001;
 // Frames the title's background scene stays (type 6 of the title timers).
 constexpr uint16_t kTitleSceneTime = 480;
-// One 16 x 16 sprite picture, 4 bits a pixel, in the sprite graphics at this
-// 32-bit word address (bank 0).
-constexpr uint16_t kSpriteWord = 0xF000;
 
-// Hands out room in the data block, in planting order.
-class data_block {
- public:
-  explicit data_block(rom_builder& rom) : rom_(rom) {}
-  uint32_t take(uint32_t size) {
-    const uint32_t at = next_;
-    next_ += size;
-    if (next_ > kDataEnd) throw std::runtime_error("attract data block full");
-    return at;
-  }
-  rom_builder& rom() { return rom_; }
-
- private:
-  rom_builder& rom_;
-  uint32_t next_ = kData;
-};
-
-// A sprite part in the layout of a draw entry: 4 bits a pixel, 16 x 16 pixels
-// from the planted picture, anchored at its centre, offset (dx, dy) from the
-// object's screen position, colours 0-15 of the sprites' palette bank.
-void put_part(rom_builder& rom, uint32_t at, int16_t dx, int16_t dy, const char* what) {
-  const uint16_t words[8] = {0x0000,
-                             0x1004,  // 16 rows of 2 words (16 pixels)
-                             16,      // destination height
-                             16,      // destination width
-                             static_cast<uint16_t>(dy),
-                             static_cast<uint16_t>(dx),
-                             kSpriteWord,
-                             0x0000};
-  for (uint32_t i = 0; i < 8; ++i) rom.put16(at + 2 * i, words[i], what);
-}
-
-// A frame definition: a part count, then the parts; each part's x offset is
-// taken from `dx` in turn, the y offset is `dy`. No object here is hit-tested,
-// so no hit-box list follows.
-uint32_t put_frame(data_block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
-  const auto n = static_cast<uint32_t>(dx.size());
-  const uint32_t at = data.take(1 + 16 * n);
-  data.rom().put8(at, static_cast<uint8_t>(n), what);
-  for (uint32_t k = 0; k < n; ++k) put_part(data.rom(), at + 1 + 16 * k, dx[k], dy, what);
-  return at;
-}
-
-// An animation script at `at`: a duration byte, then one offset word per frame
-// (each relative to its own address), then `tail` words (-1 stop, -2 loop) when
-// given.
-void put_script(rom_builder& rom, uint32_t at, uint8_t duration, const std::vector<uint32_t>& frames,
-                    const std::vector<int16_t>& tail, const char* what) {
-  rom.put8(at, duration, what);
-  uint32_t entry = at + 1;
-  for (uint32_t frame : frames) {
-    // Frames lie after their entries: entry 0 is read unsigned, the others
-    // must be positive.
-    if (frame <= entry || frame - entry > 0x7FFF)
-      throw std::runtime_error(std::string(what) + ": frame out of reach");
-    rom.put16(entry, static_cast<uint16_t>(frame - entry), what);
-    entry += 2;
-  }
-  for (int16_t code : tail) {
-    rom.put16(entry, static_cast<uint16_t>(code), what);
-    entry += 2;
-  }
+// A frame definition of parts of the planted picture, in the data block:
+// each part's x offset is taken from `dx` in turn, the y offset is `dy`. No
+// object here is hit-tested, so no hit-box list follows.
+uint32_t put_frame(block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
+  return put_picture_frame(data, dx, dy, what);
 }
 
 // A still script in the data block: its one frame follows it, since the
 // offset of entry 0 is read unsigned and must point forward.
-uint32_t still_script_in_block(data_block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
+uint32_t still_script_in_block(block& data, std::vector<int16_t> dx, const char* what, int16_t dy = 0) {
   const uint32_t at = data.take(3);
-  put_script(data.rom(), at, 0, {put_frame(data, std::move(dx), what, dy)}, {}, what);
-  return at;
-}
-
-// A plain palette block at `at`: byte offset into palette RAM, count, then
-// colours made from `seed`.
-void put_palette_at(rom_builder& rom, uint32_t at, uint16_t offset, uint16_t count, uint16_t seed,
-                    const char* what) {
-  rom.put16(at, offset, what);
-  rom.put16(at + 2, count, what);
-  for (uint16_t i = 0; i < count; ++i)
-    rom.put16(at + 4 + 2u * i, static_cast<uint16_t>(seed * (i + 1) * 0x0421u & 0x7FFF), what);
-}
-
-// The same in the data block.
-uint32_t put_palette(data_block& data, uint16_t offset, uint16_t count, uint16_t seed, const char* what) {
-  const uint32_t at = data.take(4 + 2u * count);
-  put_palette_at(data.rom(), at, offset, count, seed, what);
+  put_open_script(data.rom(), at, 0, {put_frame(data, std::move(dx), what, dy)}, what);
   return at;
 }
 
@@ -134,28 +60,6 @@ uint32_t put_text_record(rom_builder& rom, uint32_t at, int row, int column, uin
   rom.put8(at + 2, attribute, what);
   rom.put_text(at + 3, text, what);
   return at + 3 + static_cast<uint32_t>(text.size()) + 1;
-}
-
-// A null-terminated string in the data block.
-uint32_t put_string(data_block& data, const std::string& text, const char* what) {
-  const uint32_t at = data.take(static_cast<uint32_t>(text.size()) + 1);
-  data.rom().put_text(at, text, what);
-  return at;
-}
-
-// An object list: the 256-byte, 128-byte and 64-byte objects' routines.
-uint32_t put_object_list(data_block& data, const std::vector<uint32_t>& big, const std::vector<uint32_t>& mid,
-                         const std::vector<uint32_t>& small, const char* what) {
-  const uint32_t at = data.take(3 + 4 * static_cast<uint32_t>(big.size() + mid.size() + small.size()));
-  uint32_t p = at;
-  for (const auto* group : {&big, &mid, &small}) {
-    data.rom().put8(p++, static_cast<uint8_t>(group->size()), what);
-    for (uint32_t routine : *group) {
-      data.rom().put32(p, routine, what);
-      p += 4;
-    }
-  }
-  return at;
 }
 
 void plant_sprite_picture(rom_builder& rom) {
@@ -176,19 +80,19 @@ void plant_sprite_picture(rom_builder& rom) {
 // accelerating piece, the falling piece, the still picture, the zooming logo,
 // the sequence watcher, the squash sprite, and an effect emitter) and the
 // scene's time.
-void plant_title(data_block& data, uint32_t stage0_areas) {
+void plant_title(block& data, uint32_t stage0_areas) {
   rom_builder& rom = data.rom();
   // Title text records, ended by a 0 halfword.
-  uint32_t p = put_text_record(rom, 0x06075A, 8, 12, 0x02, "SYNTHETIC TITLE", "title texts");
+  uint32_t p = put_text_record(rom, rom::title_texts, 8, 12, 0x02, "SYNTHETIC TITLE", "title texts");
   p = put_text_record(rom, p, 20, 10, 0x04, "NO GAME DATA INSIDE", "title texts");
   rom.put16(p, 0, "title texts end");
   // Palettes queued by the title and by its background scene (the latter is
   // also one of the fixed palettes start-up loads, and the demo's).
-  put_palette_at(rom, 0x08E264, 0x0000, 16, 3, "title palette");
-  put_palette_at(rom, 0x08E21C, 0x0200, 16, 5, "background scene palette");
+  put_palette(rom, rom::title_palette, 0x0000, 16, 3, "title palette");
+  put_palette(rom, rom::scene_palette, 0x0200, 16, 5, "background scene palette");
   // The title object's picture: one part.
   const uint32_t title_frame = put_frame(data, {0}, "title object frame");
-  put_script(rom, 0x132352, 0, {title_frame}, {}, "title object script");
+  put_open_script(rom, rom::title_picture, 0, {title_frame}, "title object script");
 
   // Set-up tables of the title objects by type t: 0-2 flying pieces, 3 the
   // accelerating piece, 4 the still picture, 5 the logo (its delay only),
@@ -208,10 +112,10 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
   const uint32_t spin_at = data.take(1 + 2 * 5);
   std::vector<uint32_t> spin_frames;
   for (int16_t k = 0; k < 4; ++k) spin_frames.push_back(put_frame(data, {static_cast<int16_t>(2 * k)}, "accelerating piece frames"));
-  put_script(rom, spin_at, 6, spin_frames, {-2}, "accelerating piece script");
+  put_script(rom, spin_at, 6, spin_frames, -2, "accelerating piece script");
   const uint32_t fall_at = data.take(1 + 2 * 3);
   put_script(rom, fall_at, 8,
-             {put_frame(data, {0}, "falling piece frames"), put_frame(data, {0}, "falling piece frames", 4)}, {-2},
+             {put_frame(data, {0}, "falling piece frames"), put_frame(data, {0}, "falling piece frames", 4)}, -2,
              "falling piece script");
   const title_type types[8] = {
       {piece_script, 20, 40, 40, 1, 0},     // flies right
@@ -224,14 +128,14 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
       {fall_at, 30, 240, 20, 0, 2},         // steps shared with the accelerations of frame 0
   };
   for (uint32_t t = 0; t < 8; ++t) {
-    if (types[t].script) rom.put32(0x077AFC + 4 * t, types[t].script, "title type scripts");
-    rom.put16(0x077B1C + 2 * t, types[t].timer,
+    if (types[t].script) rom.put32(rom::title_scripts + 4 * t, types[t].script, "title type scripts");
+    rom.put16(rom::title_timers + 2 * t, types[t].timer,
               t == 6 ? "title background scene time (type 6 timer)" : "title type timers");
-    rom.put16(0x077B2C + 4 * t, static_cast<uint16_t>(types[t].x), "title type positions");
-    rom.put16(0x077B2C + 4 * t + 2, static_cast<uint16_t>(types[t].y), "title type positions");
+    rom.put16(rom::title_positions + 4 * t, static_cast<uint16_t>(types[t].x), "title type positions");
+    rom.put16(rom::title_positions + 4 * t + 2, static_cast<uint16_t>(types[t].y), "title type positions");
     if (t == 7) continue;  // the steps of type 7 are the accelerations of frame index 0
-    rom.put8(0x077B4C + 2 * t, static_cast<uint8_t>(types[t].step_x), "title type steps");
-    rom.put8(0x077B4C + 2 * t + 1, static_cast<uint8_t>(types[t].step_y), "title type steps");
+    rom.put8(rom::title_steps + 2 * t, static_cast<uint8_t>(types[t].step_x), "title type steps");
+    rom.put8(rom::title_steps + 2 * t + 1, static_cast<uint8_t>(types[t].step_y), "title type steps");
   }
   // Accelerations of the accelerating piece by animation frame index (eighths
   // of a pixel a frame per frame); frame index 0's pair is also type 7's steps
@@ -239,48 +143,48 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
   const int8_t accelerations[4][2] = {{0, 2}, {1, 0}, {0, -1}, {-1, 1}};
   for (uint32_t i = 0; i < 4; ++i)
     for (uint32_t k = 0; k < 2; ++k)
-      rom.put8(0x077B5A + 2 * i + k, static_cast<uint8_t>(accelerations[i][k]),
+      rom.put8(rom::title_accelerations + 2 * i + k, static_cast<uint8_t>(accelerations[i][k]),
                "title accelerations by frame index (frame 0: type 7 steps)");
   // The logo's closing text, printed when its blend has run.
-  put_text_record(rom, 0x061CF0, 24, 15, 0x03, "PUSH START", "title logo closing text");
+  put_text_record(rom, rom::logo_closing_text, 24, 15, 0x03, "PUSH START", "title logo closing text");
 
   // Sequence watcher: its picture and palette, the hidden sequence of player
   // 1's presses (up, down, right, left, then up again, in the game's input
   // bits) and the text shown once it is complete, beside which the settings
   // revision is printed (row 1, column 35).
-  put_script(rom, 0x132763, 0, {put_frame(data, {0}, "sequence watcher frame")}, {}, "sequence watcher script");
-  put_palette_at(rom, 0x125852, 0x0800, 16, 11, "sequence watcher palette");
-  rom.put_bytes(0x07797A, bytes{0x02, 0x01, 0x04, 0x08, 0x02, 0x00}, "hidden input sequence");
-  put_text_record(rom, 0x077985, 1, 26, 0x05, "REVISION", "hidden sequence text");
+  put_open_script(rom, rom::watcher_picture, 0, {put_frame(data, {0}, "sequence watcher frame")}, "sequence watcher script");
+  put_palette(rom, rom::watcher_palette, 0x0800, 16, 11, "sequence watcher palette");
+  rom.put_bytes(rom::hidden_sequence, bytes{0x02, 0x01, 0x04, 0x08, 0x02, 0x00}, "hidden input sequence");
+  put_text_record(rom, rom::hidden_sequence_text, 1, 26, 0x05, "REVISION", "hidden sequence text");
   // Squash sprite: one 16-pixel-high part, so it shows 5 steps flattened.
-  put_script(rom, 0x13168B, 0, {put_frame(data, {0}, "squash sprite frame")}, {}, "squash sprite script");
+  put_open_script(rom, rom::squash_picture, 0, {put_frame(data, {0}, "squash sprite frame")}, "squash sprite script");
 
   // Effect emitter and its particles: one still frame each; the particle's
   // script runs four frames and stops.
   const uint32_t emitter_frame = put_frame(data, {0}, "emitter frame");
   const uint32_t particle_frame = put_frame(data, {0}, "particle frame");
-  put_script(rom, 0x132398, 0, {emitter_frame}, {}, "emitter script");
-  put_script(rom, 0x13239D, 4, {particle_frame}, {-1}, "particle script");
+  put_open_script(rom, rom::emitter_script, 0, {emitter_frame}, "emitter script");
+  put_script(rom, rom::particle_script, 4, {particle_frame}, -1, "particle script");
   for (uint16_t j = 0; j < 16; ++j) {
-    rom.put16(0x08AD0A + 4u * j, static_cast<uint16_t>(16 + 18 * j), "particle positions");
-    rom.put16(0x08AD0A + 4u * j + 2, static_cast<uint16_t>(200 - 4 * (j % 4)), "particle positions");
+    rom.put16(rom::particle_places + 4u * j, static_cast<uint16_t>(16 + 18 * j), "particle positions");
+    rom.put16(rom::particle_places + 4u * j + 2, static_cast<uint16_t>(200 - 4 * (j % 4)), "particle positions");
   }
 
   // Background scene descriptor: no graphics job; page picks; mixer nibbles;
   // layer mode 0; a palette block list of one 16-colour set over two rows.
-  rom.put32(0x09DC50, 0, "title scene: graphics job list (none)");
-  for (uint32_t i = 0; i < 4; ++i) rom.put8(0x09DC54 + i, static_cast<uint8_t>(i), "title scene: page picks");
-  for (uint32_t i = 0; i < 4; ++i) rom.put8(0x09DC58 + i, static_cast<uint8_t>(8 - i), "title scene: mixer nibbles");
-  rom.put16(0x09DC5C, 0, "title scene: layer mode");
+  rom.put32(rom::title_scene, 0, "title scene: graphics job list (none)");
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(rom::title_scene + 4 + i, static_cast<uint8_t>(i), "title scene: page picks");
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(rom::title_scene + 8 + i, static_cast<uint8_t>(8 - i), "title scene: mixer nibbles");
+  rom.put16(rom::title_scene + 12, 0, "title scene: layer mode");
   const uint32_t set_offset = 0x0F00;  // our 16 colours in the shared colour sets
   for (uint16_t i = 0; i < 16; ++i)
-    rom.put16(0x1212CA + set_offset + 2u * i, static_cast<uint16_t>(0x1000 + 0x0111u * i), "title scene colour set");
+    rom.put16(rom::colour_sets + set_offset + 2u * i, static_cast<uint16_t>(0x1000 + 0x0111u * i), "title scene colour set");
   const uint32_t list = data.take(2 + 6);
   rom.put16(list, 1, "title scene palette list");
   rom.put16(list + 2, set_offset, "title scene palette list");
   rom.put16(list + 4, 0x0400, "title scene palette list");
   rom.put16(list + 6, 2, "title scene palette list");
-  rom.put32(0x09DC5E, list, "title scene: palette job list");
+  rom.put32(rom::title_scene + 14, list, "title scene: palette job list");
 
   // Object list of stage 0 area 0 (the title's background scene): the
   // accelerating piece needs a 256-byte object, the others 128 bytes.
@@ -297,12 +201,12 @@ void plant_title(data_block& data, uint32_t stage0_areas) {
 // writer with no text; 2 a three-line text and an effect emitter; 3 a drop-in
 // sprite and a one-line text; 4 (shown before the index returns to 0) a
 // drop-in sprite from far above and a two-line text.
-void plant_presentation(data_block& data) {
+void plant_presentation(block& data) {
   rom_builder& rom = data.rom();
-  put_palette_at(rom, 0x126EFE, 0x0600, 16, 9, "presentation second palette");
+  put_palette(rom, rom::presentation_second_palette, 0x0600, 16, 9, "presentation second palette");
   // Split sprite: two parts that move apart.
   const uint32_t split_frame = put_frame(data, {-8, 8}, "split sprite frame");
-  put_script(rom, 0x13236D, 0, {split_frame}, {}, "split sprite script");
+  put_open_script(rom, rom::split_script, 0, {split_frame}, "split sprite script");
   // The drop-in sprite comes to rest at screen y 0; its part hangs 96 pixels
   // below that.
   const uint32_t drop_script = still_script_in_block(data, {0}, "drop-in sprite script", 96);
@@ -335,18 +239,18 @@ void plant_presentation(data_block& data) {
       {{kDrop, kWriter}, -16, {"SCENE FOUR"}},
       {{kDrop, kWriter}, -200, {"FIFTH SCENE", "BACK TO THE FIRST"}},
   };
-  rom.put16(0x081F78, static_cast<uint16_t>(0xF000 + 128 * 12 + 2 * 8), "presentation text first cell");
+  rom.put16(rom::presentation_first_cell, static_cast<uint16_t>(0xF000 + 128 * 12 + 2 * 8), "presentation text first cell");
   for (uint32_t e = 0; e < 5; ++e) {
     const scene& s = scenes[e];
-    rom.put32(0x081F1E + 4 * e, put_palette(data, 0x0400, 16, static_cast<uint16_t>(7 + 2 * e), "presentation palette"),
+    rom.put32(rom::presentation_palettes + 4 * e, put_palette(data, 0x0400, 16, static_cast<uint16_t>(7 + 2 * e), "presentation palette"),
               "presentation palettes");
-    rom.put32(0x081ECE + 4 * e, actor_list(s.actors), "presentation actor lists");
-    rom.put32(0x081F32 + 4 * e, drop_script, "drop-in sprite scripts");
-    rom.put16(0x081F46 + 6 * e, static_cast<uint16_t>(60 + 40 * e), "drop-in sprite places");
-    rom.put16(0x081F46 + 6 * e + 2, static_cast<uint16_t>(s.drop_y), "drop-in sprite places");
-    rom.put16(0x081F46 + 6 * e + 4, 100, "drop-in sprite places");
-    rom.put32(0x081F64 + 4 * e, s.text.empty() ? 0 : scene_text(s.text), "presentation texts");
-    rom.put8(0x081F7A + e, static_cast<uint8_t>(2 + e), "presentation text attributes");
+    rom.put32(rom::presentation_actor_lists + 4 * e, actor_list(s.actors), "presentation actor lists");
+    rom.put32(rom::drop_scripts + 4 * e, drop_script, "drop-in sprite scripts");
+    rom.put16(rom::drop_places + 6 * e, static_cast<uint16_t>(60 + 40 * e), "drop-in sprite places");
+    rom.put16(rom::drop_places + 6 * e + 2, static_cast<uint16_t>(s.drop_y), "drop-in sprite places");
+    rom.put16(rom::drop_places + 6 * e + 4, 100, "drop-in sprite places");
+    rom.put32(rom::presentation_texts + 4 * e, s.text.empty() ? 0 : scene_text(s.text), "presentation texts");
+    rom.put8(rom::presentation_text_attributes + e, static_cast<uint8_t>(2 + e), "presentation text attributes");
   }
 }
 
@@ -354,7 +258,7 @@ void plant_presentation(data_block& data) {
 // records of {low half of the first cell, attribute, characters up to 0},
 // ended by a 0 halfword; the wide screen moves them 6 cells right.
 void plant_notice(rom_builder& rom) {
-  uint32_t p = put_text_record(rom, 0x06061B, 4, 17, 0x02, "NOTICE", "typed notice");
+  uint32_t p = put_text_record(rom, rom::notice_text, 4, 17, 0x02, "NOTICE", "typed notice");
   p = put_text_record(rom, p, 8, 6, 0x04, "THIS SET IS MADE UP", "typed notice");
   p = put_text_record(rom, p, 10, 6, 0x00, "FOR TESTS ONLY", "typed notice");
   rom.put16(p, 0, "typed notice end");
@@ -362,7 +266,7 @@ void plant_notice(rom_builder& rom) {
 
 // Demo: the pointers to the input streams and set-up rows by player-count
 // setting and demo number, and one input stream.
-void plant_demo(data_block& data) {
+void plant_demo(block& data) {
   rom_builder& rom = data.rom();
   // The input stream: one 32-bit word a frame (player 1 in the low byte),
   // long enough for the demo's 1,200 frames and its fades. In every 160
@@ -381,7 +285,7 @@ void plant_demo(data_block& data) {
   // The second demo plays the moves' stream.
   for (uint32_t d = 0; d < 4; ++d)
     rom.put32(streams + 4 * d, d == 1 ? kSecondDemoStream : kDemoStream, "demo streams by demo number");
-  for (uint32_t n = 0; n < 4; ++n) rom.put32(0x103F02 + 4 * n, streams, "demo streams by player count");
+  for (uint32_t n = 0; n < 4; ++n) rom.put32(rom::demo_streams + 4 * n, streams, "demo streams by player count");
 
   // Set-up rows: the demo stage and area, the slots that play; the characters
   // of slots 0-3.
@@ -397,41 +301,41 @@ void plant_demo(data_block& data) {
   // (With four player slots the demos play the playerless rows of the
   // run-ending data instead.)
   for (uint32_t n = 0; n < 4; ++n) {
-    rom.put32(0x062A88 + 4 * n, n == 2 ? kPlayerlessDemoRows : rows, "demo set-ups by player count");
-    rom.put32(0x062AA4 + 4 * n, characters, "demo characters by player count");
+    rom.put32(rom::demo_setups + 4 * n, n == 2 ? kPlayerlessDemoRows : rows, "demo set-ups by player count");
+    rom.put32(rom::demo_characters + 4 * n, characters, "demo characters by player count");
   }
   // Demo graphics (replacing the stage descriptor's first two words): the
   // same job as the stage's.
   const uint32_t graphics = data.take(8);
   rom.put32(graphics, stage_graphics::kJobList, "demo graphics: job list");
   rom.put32(graphics + 4, stage_graphics::kSourceBase, "demo graphics: source base");
-  for (uint32_t d = 0; d < 4; ++d) rom.put32(0x085432 + 4 * d, graphics, "demo graphics by demo number");
+  for (uint32_t d = 0; d < 4; ++d) rom.put32(rom::demo_graphics + 4 * d, graphics, "demo graphics by demo number");
 }
 
 // Score-ranking screen: palette, reveal mask, the four sprites, the default
 // tables and the page layout.
-void plant_ranking(data_block& data) {
+void plant_ranking(block& data) {
   rom_builder& rom = data.rom();
-  put_palette_at(rom, 0x08E240, 0x0C00, 16, 13, "ranking palette");
+  put_palette(rom, rom::menu_palette, 0x0C00, 16, 13, "ranking palette");
   // Rows 0-27 of the page; the empty rows between the blocks are skipped.
   uint32_t mask = 0;
   for (uint32_t c = 0; c < 4; ++c) mask |= 0x3Fu << (7 * c);
-  rom.put32(0x08A872, mask, "ranking reveal mask");
+  rom.put32(rom::reveal_mask, mask, "ranking reveal mask");
   // Four sprites: frame k of the script for sprite k.
   std::vector<uint32_t> frames;
   for (int16_t k = 0; k < 4; ++k)
     frames.push_back(put_frame(data, {static_cast<int16_t>(4 * k)}, "ranking sprite frame"));
-  put_script(rom, 0x1319A2, 0, frames, {}, "ranking sprite script");
+  put_open_script(rom, rom::ranking_script, 0, frames, "ranking sprite script");
   for (uint16_t k = 0; k < 4; ++k) {
-    rom.put16(0x08A862 + 4u * k, 300, "ranking sprite places");
-    rom.put16(0x08A862 + 4u * k + 2, static_cast<uint16_t>(24 + 56 * k), "ranking sprite places");
+    rom.put16(rom::ranking_places + 4u * k, 300, "ranking sprite places");
+    rom.put16(rom::ranking_places + 4u * k + 2, static_cast<uint16_t>(24 + 56 * k), "ranking sprite places");
   }
   // Default table: four entries, best first.
   const uint32_t scores[4] = {50000, 20000, 8000, 4000};
   const char* initials[4] = {"AAA", "BBB", "CCC", "DDD"};
   for (uint32_t i = 0; i < 4; ++i) {
-    rom.put32(0x08A77E + 8 * i, scores[i], "default ranking table: score");
-    rom.put_bytes(0x08A77E + 8 * i + 4, {reinterpret_cast<const uint8_t*>(initials[i]), 4},
+    rom.put32(rom::default_ranking + 8 * i, scores[i], "default ranking table: score");
+    rom.put_bytes(rom::default_ranking + 8 * i + 4, {reinterpret_cast<const uint8_t*>(initials[i]), 4},
                   "default ranking table: initials");
   }
   // Page layout: character c's block starts at row 7c; the title on its first
@@ -440,31 +344,31 @@ void plant_ranking(data_block& data) {
   // row 14 from column 12 up to the first empty cell, must find column 13
   // empty, or it erases the third block's title.)
   for (uint32_t c = 0; c < 4; ++c)
-    rom.put16(0x08A79E + 2 * c, static_cast<uint16_t>(7 * 128 * c), "ranking blocks");
-  rom.put16(0x08A7A6, 2 * 14, "ranking title offset");
-  rom.put8(0x08A7A8, 0x02, "ranking title attribute");
+    rom.put16(rom::ranking_blocks + 2 * c, static_cast<uint16_t>(7 * 128 * c), "ranking blocks");
+  rom.put16(rom::ranking_title_offset, 2 * 14, "ranking title offset");
+  rom.put8(rom::ranking_title_attribute, 0x02, "ranking title attribute");
   const char* titles[4] = {"FIRST CHARACTER", "SECOND CHARACTER", "THIRD CHARACTER", "FOURTH CHARACTER"};
   for (uint32_t c = 0; c < 4; ++c)
-    rom.put32(0x08A7A9 + 4 * c, put_string(data, titles[c], "ranking titles"), "ranking titles");
-  rom.put8(0x08A7DD, 0x04, "ranking row label attribute");
+    rom.put32(rom::ranking_titles + 4 * c, data.text(titles[c], "ranking titles"), "ranking titles");
+  rom.put8(rom::ranking_label_attribute, 0x04, "ranking row label attribute");
   const char* labels[4] = {"1ST", "2ND", "3RD", "4TH"};
   for (uint32_t i = 0; i < 4; ++i) {
     const uint32_t label = data.take(2 + 4);
     rom.put16(label, static_cast<uint16_t>(128 * (i + 1) + 2 * 4), "ranking row label: offset");
     rom.put_text(label + 2, labels[i], "ranking row label: text");
-    rom.put32(0x08A7DE + 4 * i, label, "ranking row labels");
-    rom.put16(0x08A807 + 2 * i, static_cast<uint16_t>(128 * (i + 1) + 2 * 10), "ranking score fields");
-    rom.put16(0x08A810 + 2 * i, static_cast<uint16_t>(128 * (i + 1) + 2 * 22), "ranking initials fields");
+    rom.put32(rom::ranking_labels + 4 * i, label, "ranking row labels");
+    rom.put16(rom::ranking_score_fields + 2 * i, static_cast<uint16_t>(128 * (i + 1) + 2 * 10), "ranking score fields");
+    rom.put16(rom::ranking_initials_fields + 2 * i, static_cast<uint16_t>(128 * (i + 1) + 2 * 22), "ranking initials fields");
   }
-  rom.put8(0x08A80F, 0x06, "ranking initials attribute");
+  rom.put8(rom::ranking_initials_attribute, 0x06, "ranking initials attribute");
 }
 
 }  // namespace
 
 void plant_attract(rom_builder& rom) {
   plant_sprite_picture(rom);
-  data_block data(rom);
-  rom.put32(0x08DD98, kStage0ObjectLists, "object lists: stage 0");
+  block data(rom, kData, kDataEnd, "attract");
+  rom.put32(rom::object_list_table, kStage0ObjectLists, "object lists: stage 0");
   plant_title(data, kStage0ObjectLists);
   plant_presentation(data);
   plant_notice(rom);

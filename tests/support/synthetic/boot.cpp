@@ -1,4 +1,5 @@
 // Synthetic ROM data: what start-up reads before the first frame.
+#include "game/engine/tables.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -6,7 +7,7 @@ namespace synthetic {
 namespace {
 
 // Interrupt vector numbers we give the controller's five sources; the
-// vector of number n lies at SBR (0x09F000) + 0x100 + 4n.
+// vector of number n lies at SBR (rom::vector_base) + 0x100 + 4n.
 constexpr uint8_t kVectorBase = 0x40;
 constexpr uint32_t kHandlers[5] = {
     0x09F500,  // vblank start
@@ -26,7 +27,7 @@ void plant_boot(rom_builder& rom) {
   for (uint8_t n = 0; n < 5; ++n) rom.put8(0x060098 + n, uint8_t(kVectorBase + n), "interrupt vectors");
   rom.put16(0x0600A0, 50, "timer 0 count");
   // Vector table: one handler per source.
-  for (uint32_t n = 0; n < 5; ++n) rom.put32(0x09F100 + 4 * (kVectorBase + n), kHandlers[n], "vector table");
+  for (uint32_t n = 0; n < 5; ++n) rom.put32(rom::vector_base + 0x100 + 4 * (kVectorBase + n), kHandlers[n], "vector table");
 }
 
 }  // namespace synthetic

@@ -1,7 +1,8 @@
 #pragma once
 // What the files of the synthetic set plant their own tables with: a cursor
 // through a block of free bytes, sprite parts and their pictures, frame
-// definitions with their hit boxes, and animation scripts.
+// definitions with their hit boxes, animation scripts, palettes and object
+// lists.
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -21,6 +22,22 @@ class block {
   block(rom_builder& rom, uint32_t start, uint32_t end, const char* name)
       : rom_(rom), at_(start), end_(end), name_(name) {}
   uint32_t here() const { return at_; }
+  rom_builder& rom() { return rom_; }
+  // Little-endian values of one width, one after the other, from the next
+  // free byte whatever its alignment (tables read a byte at a time, or
+  // words after an odd count byte).
+  template <typename T>
+  uint32_t packed(std::initializer_list<T> data, const char* what) {
+    const uint32_t start = take(uint32_t(sizeof(T) * data.size()));
+    uint32_t a = start;
+    for (T v : data) {
+      if constexpr (sizeof(T) == 1) rom_.put8(a, static_cast<uint8_t>(v), what);
+      if constexpr (sizeof(T) == 2) rom_.put16(a, static_cast<uint16_t>(v), what);
+      if constexpr (sizeof(T) == 4) rom_.put32(a, static_cast<uint32_t>(v), what);
+      a += sizeof(T);
+    }
+    return start;
+  }
   uint32_t bytes(std::initializer_list<uint8_t> data, const char* what) {
     const uint32_t start = take(uint32_t(data.size()));
     uint32_t a = start;
@@ -79,6 +96,36 @@ inline std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t he
           colour};
 }
 
+// One 16 x 16 sprite picture, 4 bits a pixel, at this 32-bit word address of
+// the sprite graphics (bank 0), planted with the attract data.
+inline constexpr uint16_t kSpriteWord = 0xF000;
+
+// A part of that picture in the layout of a draw entry: 16 x 16 pixels
+// anchored at its centre, offset (dx, dy) from the object's screen position,
+// colours 0-15 of the sprites' palette bank.
+inline std::array<uint16_t, 8> picture_part(int16_t dx, int16_t dy) {
+  return {0x0000,
+          0x1004,  // 16 rows of 2 words (16 pixels)
+          16,      // destination height
+          16,      // destination width
+          static_cast<uint16_t>(dy),
+          static_cast<uint16_t>(dx),
+          kSpriteWord,
+          0x0000};
+}
+
+// A frame definition of parts of that picture, for an object nothing
+// hit-tests (no hit-box list follows): a part count, then a part at (x, dy)
+// for each x in `dx`. Returns its size.
+inline uint32_t put_picture_frame(rom_builder& rom, uint32_t a, const std::vector<int16_t>& dx, int16_t dy,
+                                  const char* what) {
+  rom.put8(a, static_cast<uint8_t>(dx.size()), what);
+  uint32_t e = a + 1;
+  for (int16_t x : dx)
+    for (uint16_t w : picture_part(x, dy)) rom.put16(e, w, what), e += 2;
+  return e - a;
+}
+
 // A picture for `part`: rows of `pen`, the top quarter in `head`.
 inline void put_picture(rom_builder& rom, uint32_t pixels, uint16_t width, uint16_t height, uint8_t pen,
                         uint8_t head) {
@@ -115,20 +162,77 @@ inline uint32_t put_frame(rom_builder& rom, uint32_t a, const std::array<uint16_
   return b - a;
 }
 
+// The same in the block's next free bytes; returns its address.
+inline uint32_t put_frame(block& b, const std::array<uint16_t, 8>& p, const std::vector<box>& boxes,
+                          const char* what) {
+  const uint32_t a = b.take(1 + 16 + 1 + 4 * static_cast<uint32_t>(boxes.size()));
+  put_frame(b.rom(), a, p, boxes, what);
+  return a;
+}
+
+// The same in the block's next free bytes; returns its address.
+inline uint32_t put_picture_frame(block& b, const std::vector<int16_t>& dx, int16_t dy, const char* what) {
+  const uint32_t a = b.take(1 + 16 * static_cast<uint32_t>(dx.size()));
+  put_picture_frame(b.rom(), a, dx, dy, what);
+  return a;
+}
+
 // An animation script: its duration byte, an offset word per frame (each
-// frame after the script), then the end word (-1 stop, -2 from the start
-// again). Returns its size.
-inline uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames,
-                           int16_t end, const char* what) {
+// frame after its entry; entry 0 is read unsigned, the others signed), then
+// the `tail` words (the end word: -1 stop, -2 from the start again).
+// Returns its size.
+inline uint32_t put_tailed_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames,
+                                  std::initializer_list<int16_t> tail, const char* what) {
   rom.put8(a, duration, what);
   uint32_t e = a + 1;
   for (uint32_t f : frames) {
-    if (f <= e || f - e > 0x7FFF) throw std::logic_error(std::string(what) + ": frame out of reach");
+    if (f <= e || f - e > (e == a + 1 ? 0xFFFFu : 0x7FFFu))
+      throw std::logic_error(std::string(what) + ": frame out of reach");
     rom.put16(e, static_cast<uint16_t>(f - e), what);
     e += 2;
   }
-  rom.put16(e, static_cast<uint16_t>(end), what);
-  return e + 2 - a;
+  for (int16_t code : tail) rom.put16(e, static_cast<uint16_t>(code), what), e += 2;
+  return e - a;
+}
+
+inline uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames,
+                           int16_t end, const char* what) {
+  return put_tailed_script(rom, a, duration, frames, {end}, what);
+}
+
+// A script with no end word, for frames its animation never runs past.
+inline uint32_t put_open_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames,
+                                const char* what) {
+  return put_tailed_script(rom, a, duration, frames, {}, what);
+}
+
+// A palette block: byte offset into palette RAM, count, then colours made
+// from `seed`.
+inline void put_palette(rom_builder& rom, uint32_t a, uint16_t offset, uint16_t count, uint16_t seed,
+                        const char* what) {
+  rom.put16(a, offset, what);
+  rom.put16(a + 2, count, what);
+  for (uint16_t i = 0; i < count; ++i)
+    rom.put16(a + 4 + 2u * i, static_cast<uint16_t>(seed * (i + 1) * 0x0421u & 0x7FFF), what);
+}
+
+// The same in the block's next free bytes; returns its address.
+inline uint32_t put_palette(block& b, uint16_t offset, uint16_t count, uint16_t seed, const char* what) {
+  const uint32_t a = b.take(4 + 2u * count);
+  put_palette(b.rom(), a, offset, count, seed, what);
+  return a;
+}
+
+// An object list: the routines of the 256-byte, 128-byte and 64-byte
+// objects, each group after its count byte.
+inline uint32_t put_object_list(block& b, std::initializer_list<uint32_t> big, std::initializer_list<uint32_t> mid,
+                                std::initializer_list<uint32_t> small, const char* what) {
+  const uint32_t start = b.here();
+  for (auto group : {big, mid, small}) {
+    b.bytes({static_cast<uint8_t>(group.size())}, what);
+    b.packed(group, what);
+  }
+  return start;
 }
 
 }  // namespace synthetic

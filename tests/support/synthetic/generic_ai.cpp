@@ -59,86 +59,18 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
-#include "tests/support/synthetic_rom.h"
+#include "game/actors/tables.h"
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
+#include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
 
 namespace {
 
 using namespace platform_ai;  // the per-type tables the routines read
-
-// ---- addresses the routines read ----
-constexpr uint32_t kSpawnRoutineTable = 0x066424;  // u32 per spawn type
-
-// Types 1 and 4.
-constexpr uint32_t kType1States = 0x07BBF7;        // u32 per state
-constexpr uint32_t kType1HitStates = 0x07BF4B;     // ground, airborne, defeated
-constexpr uint32_t kJumpBackBox = 0x07BF4E;        // 4 bytes each
-constexpr uint32_t kHighJumpBox = 0x07BF56;
-constexpr uint32_t kGroundStrikeBox = 0x07BF5E;
-constexpr uint32_t kType1WatchBoxes = 0x07BF62;     // u32 per watch index 0-3
-constexpr uint32_t kType1WatchBranches = 0x07BF72;  // u32 per watch index 0-3
-constexpr uint32_t kType1StunFrames = 0x07BF82;     // u8 by the nibble index
-constexpr uint32_t kType1WatchInterval = 0x07BF86;
-constexpr uint32_t kGroundStrikeStrengths = 0x07BF8A;
-constexpr uint32_t kHighJumpStrengths = 0x07BF8E;
-constexpr uint32_t kJumpBackStrengths = 0x07BF92;
-constexpr uint32_t kJumpStartAnimations = 0x07BF96;  // u32 per variant
-constexpr uint32_t kHighJumpTopAnimations = 0x07BF9E;
-constexpr uint32_t kHighJumpStrikeAnimations = 0x07BFA6;
-constexpr uint32_t kJumpBackDescentAnimations = 0x07BFAE;
-constexpr uint32_t kGroundStrikeAnimations = 0x07BFB6;
-// Type 2.
-constexpr uint32_t kType2States = 0x07D5FD;
-constexpr uint32_t kType2StartAnimations = 0x07D8F4;  // u32 per facing code
-constexpr uint32_t kType2HitStates = 0x07D938;        // 3 bytes, 3 more per state above 15
-constexpr uint32_t kReachMask = 0x07D942;             // bits by the player's code (the low half counts)
-constexpr uint32_t kReachBox = 0x07D944;              // 4 s16: x from, x to, y from, y to
-constexpr uint32_t kLandingBox = 0x07D94C;            // 4 bytes
-constexpr uint32_t kType2StunFrames = 0x07D950;
-constexpr uint32_t kLeapWindup = 0x07D954;
-constexpr uint32_t kLandingStrengths = 0x07D958;
-constexpr uint32_t kLeapAnimation = 0x134F80;
-constexpr uint32_t kDescentAnimation = 0x134FAD;
-constexpr uint32_t kReturnAnimation = 0x134FC4;
-// Type 3.
-constexpr uint32_t kType3States = 0x07D98F;
-constexpr uint32_t kRecoveryFrames = 0x07DC42;
-constexpr uint32_t kThrownOffsets = 0x07DC44;       // s16 x, s16 y per variant
-constexpr uint32_t kThrownBox = 0x07DC64;           // 4 bytes
-constexpr uint32_t kWindupAnimations = 0x07DC68;    // u32 per variant
-constexpr uint32_t kThrowAnimations = 0x07DC88;
-constexpr uint32_t kRecoveryAnimations = 0x07DCA8;
-constexpr uint32_t kType3Flags = 0x07DCC8;          // u16: variant bit 0 clear, set
-constexpr uint32_t kType3HitStates = 0x07DCCC;
-constexpr uint32_t kType3StunFrames = 0x07DCD4;
-constexpr uint32_t kType3Interval = 0x07DCD8;
-constexpr uint32_t kThrownStrengths = 0x07DCDC;     // u8 by the rank step
-constexpr uint32_t kThrownAnimation = 0x135957;
-
-// Types 5 and 6, the enemies with a follower piece and an attack piece.
-constexpr uint32_t kT5States = 0x07DD4D;          // u32 per state
-constexpr uint32_t kT5WaitAnimations = 0x07E378;  // u32 per direction
-constexpr uint32_t kT5MirrorBits = 0x07E3B8;      // u16 per direction
-constexpr uint32_t kT5StepsLeft = 0x07E3D8;       // s16 dx, s16 dy per direction
-constexpr uint32_t kT5StepsRight = 0x07E418;
-constexpr uint32_t kT5FollowerAnimations = 0x07E458;  // u32 per direction
-constexpr uint32_t kT5IdleAnimations = 0x07E498;      // u32 per 16 x variant + direction
-constexpr uint32_t kT5AttackAnimations = 0x07E518;
-constexpr uint32_t kT5AttackBoxNumbers = 0x07E598;  // u32 per variant -> byte per 16 x frame + direction
-constexpr uint32_t kT5AttackBoxes = 0x07E880;       // 4 bytes per box number
-constexpr uint32_t kT5HitStates = 0x07E904;
-constexpr uint32_t kT5ApproachBox = 0x07E90C;
-constexpr uint32_t kT5ProbeBoxes = 0x07E910;      // 4 bytes per variant
-constexpr uint32_t kT5StunFrames = 0x07E918;      // 4 per variant, by rank step
-constexpr uint32_t kT5Reloads = 0x07E920;         // attack timer by rank step (and +1: after an approach)
-constexpr uint32_t kT5Strengths = 0x07E928;       // 4 per variant, by rank step
-constexpr uint32_t kT5LandingStrengths = 0x07E930;
-constexpr uint32_t kT5JumpAnimations = 0x07E938;  // u32 per variant
-constexpr uint32_t kT5StrikeAnimation = 0x136E0A;
-constexpr uint32_t kShortEffectOffsets = 0x07BB66;  // s16 x, y per effect type
-constexpr uint32_t kShortEffectAnimation = 0x134B1E;
 
 // Routines the tables name.
 constexpr uint32_t kType1Entry = 0x07BBAA, kType4Entry = 0x07BBB6, kType2Routine = 0x07D5BE,
@@ -188,71 +120,10 @@ void put_s16(rom_builder& rom, uint32_t a, int16_t v, const char* what) {
   rom.put16(a, static_cast<uint16_t>(v), what);
 }
 
-// A cursor through our block: each table takes the next free bytes.
-class cursor {
- public:
-  cursor(rom_builder& rom, uint32_t at) : rom_(rom), at_(at) {}
-  uint32_t here() const { return at_; }
-  uint32_t bytes(std::initializer_list<uint8_t> v, const char* what) {
-    const uint32_t start = at_;
-    for (uint8_t b : v) rom_.put8(at_++, b, what);
-    return start;
-  }
-  uint32_t words(std::initializer_list<int16_t> v, const char* what) {
-    const uint32_t start = at_;
-    for (int16_t w : v) put_s16(rom_, (at_ += 2) - 2, w, what);
-    return start;
-  }
-  uint32_t longs(std::initializer_list<uint32_t> v, const char* what) {
-    const uint32_t start = at_;
-    for (uint32_t l : v) rom_.put32((at_ += 4) - 4, l, what);
-    return start;
-  }
-  void skip(uint32_t n) { at_ += n; }
-
- private:
-  rom_builder& rom_;
-  uint32_t at_;
-};
-
-// A sprite part of `width` x `height` pixels (width a multiple of 8) from the
-// 4-bit picture at sprite ROM byte `pixels`, anchored at its bottom centre,
-// in the colour group `colour`.
-std::array<uint16_t, 8> part(uint32_t pixels, uint16_t width, uint16_t height, uint16_t colour) {
-  const uint32_t word = pixels / 4;
-  const uint16_t address_high = static_cast<uint16_t>(((word >> 16) & 0xF) << 12);
-  const uint16_t bank = (word >> 20) & 1 ? 0x0800 : 0;
-  return {0x0004,
-          static_cast<uint16_t>((height << 8) | ((width / 8) << 1)),
-          static_cast<uint16_t>(address_high | height),
-          static_cast<uint16_t>(bank | width),
-          0,
-          0,
-          static_cast<uint16_t>(word & 0xFFFF),
-          colour};
-}
-
 // A frame definition: one part, then one body box of 16 pixels either side
 // of the position and 16 pixels of depth either side.
-uint32_t put_frame(cursor& c, const std::array<uint16_t, 8>& p, const char* what) {
-  const uint32_t start = c.bytes({1}, what);
-  for (uint16_t w : p) c.words({static_cast<int16_t>(w)}, what);
-  c.bytes({1, uint8_t(-16), 32, uint8_t(-16), 32}, what);
-  return start;
-}
-
-// An animation script at `a`: its duration byte, an offset word per frame,
-// then the end word (-1 stops, -2 starts again). Returns its size.
-uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames,
-                    int16_t end, const char* what) {
-  rom.put8(a, duration, what);
-  uint32_t e = a + 1;
-  for (uint32_t f : frames) {
-    put_s16(rom, e, static_cast<int16_t>(f - e), what);
-    e += 2;
-  }
-  put_s16(rom, e, end, what);
-  return e + 2 - a;
+uint32_t put_frame(block& c, const std::array<uint16_t, 8>& p, const char* what) {
+  return put_frame(c, p, {{-16, 32, -16, 32}}, what);
 }
 
 // Stage 3's rows of the per-stage tables: stage 1's rows copied (the bytes
@@ -272,25 +143,25 @@ void copy_stage_row(rom_builder& rom, uint32_t table, uint32_t first, uint32_t p
 void plant_stage(rom_builder& rom) {
   // By stage (entry = stage).
   // (Stage 3's descriptor, stage 1's with a record for area 3: endings.cpp.)
-  copy_stage_row(rom, 0x08540A, 1, 1, 4, "stage palettes: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x085402, 1, 1, 1, "stage layer modes: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x062AC0, 1, 1, 1, "area port bytes: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x08A004, 1, 1, 1, "stage intro sounds: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::stage_palette_blocks, 1, 1, 4, "stage palettes: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::stage_modes, 1, 1, 1, "stage layer modes: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::area_port_bytes, 1, 1, 1, "area port bytes: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::intro_sounds, 1, 1, 1, "stage intro sounds: stage 3 (stage 1's)");
   // By stage - 1.
-  copy_stage_row(rom, 0x089E34, 0, 1, 4, "stage intro actor lists: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x089EBC, 0, 1, 2, "stage intro countdowns: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x089EC4, 0, 1, 2, "stage intro title delays: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x063231, 0, 1, 1, "stage ranks: stage 3 (stage 1's)");
-  copy_stage_row(rom, 0x084DC0, 0, 1, 4, "results records: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::intro_actor_lists, 0, 1, 4, "stage intro actor lists: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::intro_countdowns, 0, 1, 2, "stage intro countdowns: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::intro_title_delays, 0, 1, 2, "stage intro title delays: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::stage_ranks, 0, 1, 1, "stage ranks: stage 3 (stage 1's)");
+  copy_stage_row(rom, rom::results_categories, 0, 1, 4, "results records: stage 3 (stage 1's)");
   // By (stage - 1) x 5 + area - 1, but for area 3.
-  copy_stage_row(rom, 0x08731A, 0, 5, 4, "camera scripts: stage 3 (stage 1's)", 2, 1);  // area 2: endings.cpp
-  copy_stage_row(rom, 0x132992, 0, 5, 4, "terrain lists: stage 3 (stage 1's)", 2);
-  copy_stage_row(rom, 0x063E4C, 0, 5, 2, "player start y: stage 3 (stage 1's)", 2);
-  copy_stage_row(rom, 0x062B5B, 0, 5, 1, "area music: stage 3 (stage 1's)", 2);
-  copy_stage_row(rom, 0x0853B2, 0, 5, 4, "area mixer nibbles: stage 3 (stage 1's)", 2);
-  copy_stage_row(rom, 0x08880D, 0, 5, 8, "area page words: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, rom::camera_script_table, 0, 5, 4, "camera scripts: stage 3 (stage 1's)", 2, 1);  // area 2: endings.cpp
+  copy_stage_row(rom, rom::terrain_lists, 0, 5, 4, "terrain lists: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, rom::player_start_y, 0, 5, 2, "player start y: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, rom::area_music, 0, 5, 1, "area music: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, rom::area_mixer_nibbles, 0, 5, 4, "area mixer nibbles: stage 3 (stage 1's)", 2);
+  copy_stage_row(rom, rom::area_page_words, 0, 5, 8, "area page words: stage 3 (stage 1's)", 2);
   // By 6 x stage + area, but for area 3.
-  copy_stage_row(rom, 0x063237, 6, 6, 1, "area ranks: stage 3 (stage 1's)", 3);
+  copy_stage_row(rom, rom::area_ranks, 6, 6, 1, "area ranks: stage 3 (stage 1's)", 3);
 }
 
 struct pictures {
@@ -303,7 +174,7 @@ struct pictures {
 // the jump and the strike play two frames once and stop (the attacks wait
 // for their frame 1 and for their end), the defeat three (then the beaten
 // enemy shrinks as it falls).
-pictures plant_pictures(rom_builder& rom, cursor& c, cursor& frames, uint32_t pixels, uint16_t width, uint16_t height,
+pictures plant_pictures(rom_builder& rom, block& c, block& frames, uint32_t pixels, uint16_t width, uint16_t height,
                         uint16_t colour) {
   const char* what = "platform enemy animation";
   const uint32_t f0 = put_frame(frames, part(pixels, width, height, colour), what);
@@ -313,7 +184,7 @@ pictures plant_pictures(rom_builder& rom, cursor& c, cursor& frames, uint32_t pi
   p.f1 = f1;
   auto script = [&](uint32_t& at, uint8_t duration, std::vector<uint32_t> frames, int16_t end) {
     at = c.here();
-    c.skip(put_script(rom, at, duration, frames, end, what));
+    c.take(put_script(rom, at, duration, frames, end, what));
   };
   script(p.stand, 16, {f0, f1}, -2);
   script(p.walk, 5, {f0, f1}, -2);
@@ -379,7 +250,7 @@ void put_box(rom_builder& rom, uint32_t a, int8_t x, uint8_t w, int8_t d, uint8_
 // stun (29, 30), the knock-back (31, 32) and the defeat (33-36); 11-14 and
 // 23 are never entered and wait.
 void plant_types_1_and_4(rom_builder& rom, const pictures& hopper, const pictures& brawler) {
-  put_states(rom, kType1States,
+  put_states(rom, rom::type1_states,
              {0x07BC77, kStartCode, kWait, kWalkRight, kWalkingRight, kWalkLeft, kWalkingLeft, kHighJump,
               kRise, kLowJump, kFlight, kWait, kWait, kWait, kWait,
               0x07BC83, 0x07BCBD, 0x07BCEB, 0x07BCF3,   // jump back
@@ -390,27 +261,27 @@ void plant_types_1_and_4(rom_builder& rom, const pictures& hopper, const picture
               0x07BE9B, kDefeatRise, kDefeatFall, kDefeatShrink},
              "hopper and brawler state table");
   const std::array<uint8_t, 3> hits = {kT1Stun, kT1Knockback, kT1Defeat};
-  rom.put_bytes(kType1HitStates, hits, "hopper and brawler hit states");
+  rom.put_bytes(rom::type1_hit_states, hits, "hopper and brawler hit states");
   for (uint32_t i = 0; i < 4; ++i) {
-    rom.put8(kType1StunFrames + i, 8, "hopper and brawler stun frames");
-    rom.put8(kType1WatchInterval + i, 60, "hopper and brawler watch interval");
-    rom.put8(kGroundStrikeStrengths + i, kAttackStrength, "ground strike strengths");
-    rom.put8(kHighJumpStrengths + i, kAttackStrength, "high-jump strike strengths");
-    rom.put8(kJumpBackStrengths + i, kAttackStrength, "jump-back strengths");
+    rom.put8(rom::type1_stun_frames + i, 8, "hopper and brawler stun frames");
+    rom.put8(rom::type1_watch_interval + i, 60, "hopper and brawler watch interval");
+    rom.put8(rom::ground_strike_strengths + i, kAttackStrength, "ground strike strengths");
+    rom.put8(rom::high_jump_strengths + i, kAttackStrength, "high-jump strike strengths");
+    rom.put8(rom::jump_back_strengths + i, kAttackStrength, "jump-back strengths");
   }
   // Attack boxes: the ground strike reaches 40 pixels either side, the
   // strike from above 24, the jump back's landing 16.
-  put_box(rom, kGroundStrikeBox, -40, 80, -16, 32, "ground strike box");
-  put_box(rom, kHighJumpBox, -24, 48, -16, 32, "high-jump strike box");
-  put_box(rom, kJumpBackBox, -16, 32, -16, 32, "jump-back box");
+  put_box(rom, rom::ground_strike_box, -40, 80, -16, 32, "ground strike box");
+  put_box(rom, rom::high_jump_box, -24, 48, -16, 32, "high-jump strike box");
+  put_box(rom, rom::jump_back_box, -16, 32, -16, 32, "jump-back box");
   // Attack animations by variant: 0 the hopper (type 1), 1 the brawler.
   for (uint32_t v = 0; v < 2; ++v) {
     const pictures& p = v ? brawler : hopper;
-    rom.put32(kJumpStartAnimations + 4 * v, p.jump, "jump start animations");
-    rom.put32(kHighJumpTopAnimations + 4 * v, p.fall, "high-jump top animations");
-    rom.put32(kHighJumpStrikeAnimations + 4 * v, p.strike, "high-jump strike animations");
-    rom.put32(kJumpBackDescentAnimations + 4 * v, p.jump, "jump-back descent animations");
-    rom.put32(kGroundStrikeAnimations + 4 * v, p.strike, "ground strike animations");
+    rom.put32(rom::jump_start_animations + 4 * v, p.jump, "jump start animations");
+    rom.put32(rom::high_jump_top_animations + 4 * v, p.fall, "high-jump top animations");
+    rom.put32(rom::high_jump_strike_animations + 4 * v, p.strike, "high-jump strike animations");
+    rom.put32(rom::jump_back_descent_animations + 4 * v, p.jump, "jump-back descent animations");
+    rom.put32(rom::ground_strike_animations + 4 * v, p.strike, "ground strike animations");
   }
 }
 
@@ -418,7 +289,7 @@ void plant_types_1_and_4(rom_builder& rom, const pictures& hopper, const picture
 // defeat (3-10), the return home (11, 12) and the drop (13, 14) that a hit
 // in the leap's rise or descent brings, the leap (15-17).
 void plant_type_2(rom_builder& rom, const pictures& p) {
-  put_states(rom, kType2States,
+  put_states(rom, rom::type2_states,
              {0x07D645, 0x07D65C, kWait, kStunStart, kStunCountdown, kKnockback, kKnockbackFall, 0x07D82C,
               kDefeatRise, kDefeatFall, kDefeatShrink, 0x07D776, 0x07D792, 0x07D7D8, 0x07D7EE, 0x07D6B2,
               0x07D6ED, 0x07D71E},
@@ -426,68 +297,68 @@ void plant_type_2(rom_builder& rom, const pictures& p) {
   // Hit states up to state 15, in the rise (16) and in the descent (17).
   const std::array<uint8_t, 9> hits = {kT2Stun, kT2Knockback, kT2Defeat, kT2Return, kT2Return, kT2Defeat,
                                        kT2Drop, kT2Drop, kT2Defeat};
-  rom.put_bytes(kType2HitStates, hits, "leaper hit states");
-  for (uint32_t code = 0; code < 16; ++code) rom.put32(kType2StartAnimations + 4 * code, p.stand, "leaper start animations");
-  rom.put16(kReachMask, 0xFFFF, "leaper reach mask: every player code");
+  rom.put_bytes(rom::type2_hit_states, hits, "leaper hit states");
+  for (uint32_t code = 0; code < 16; ++code) rom.put32(rom::type2_start_animations + 4 * code, p.stand, "leaper start animations");
+  rom.put16(rom::reach_mask, 0xFFFF, "leaper reach mask: every player code");
   // Reach: 300 pixels either side, from 60 pixels of depth behind to 40
   // in front.
   for (uint32_t i = 0; i < 4; ++i)
-    put_s16(rom, kReachBox + 2 * i, std::array<int16_t, 4>{-1200, 1200, -240, 160}[i], "leaper reach box");
-  put_box(rom, kLandingBox, -16, 32, -16, 32, "leaper landing box");
+    put_s16(rom, rom::reach_box + 2 * i, std::array<int16_t, 4>{-1200, 1200, -240, 160}[i], "leaper reach box");
+  put_box(rom, rom::landing_box, -16, 32, -16, 32, "leaper landing box");
   for (uint32_t i = 0; i < 4; ++i) {
-    rom.put8(kType2StunFrames + i, 8, "leaper stun frames");
-    rom.put8(kLeapWindup + i, 12, "leaper wind-up frames");
-    rom.put8(kLandingStrengths + i, kAttackStrength, "leaper landing strengths");
+    rom.put8(rom::type2_stun_frames + i, 8, "leaper stun frames");
+    rom.put8(rom::leap_windup + i, 12, "leaper wind-up frames");
+    rom.put8(rom::landing_strengths + i, kAttackStrength, "leaper landing strengths");
   }
   // The leap, its descent and the flight home (scripts the routine names).
-  put_script(rom, kLeapAnimation, 6, {p.f1, p.f0}, -2, "leap animation");
-  put_script(rom, kDescentAnimation, 6, {p.f1}, -2, "leap descent animation");
-  put_script(rom, kReturnAnimation, 6, {p.f0, p.f1}, -2, "return home animation");
+  put_script(rom, rom::leap_animation, 6, {p.f1, p.f0}, -2, "leap animation");
+  put_script(rom, rom::descent_animation, 6, {p.f1}, -2, "leap descent animation");
+  put_script(rom, rom::return_animation, 6, {p.f0, p.f1}, -2, "return home animation");
 }
 
 // Type 3: set-up (0), start (1), the wait (2), stun, knock-back and defeat
 // (3-10), the throw with its recovery (11-14).
-void plant_type_3(rom_builder& rom, cursor& frames, const pictures& p) {
-  put_states(rom, kType3States,
+void plant_type_3(rom_builder& rom, block& frames, const pictures& p) {
+  put_states(rom, rom::type3_states,
              {0x07D9CB, 0x07DA04, kWait, kStunStart, kStunCountdown, kKnockback, kKnockbackFall, 0x07DAAD,
               kDefeatRise, kDefeatFall, kDefeatShrink, 0x07DA1D, 0x07DA49, 0x07DA64, 0x07DA82},
              "thrower state table");
   const std::array<uint8_t, 3> hits = {kT3Stun, kT3Knockback, kT3Defeat};
-  rom.put_bytes(kType3HitStates, hits, "thrower hit states");
-  for (uint32_t i = 0; i < 4; ++i) rom.put8(kType3StunFrames + i, 8, "thrower stun frames");
-  rom.put8(kType3Interval, 200, "thrower throw interval");
-  rom.put8(kRecoveryFrames, 20, "thrower recovery frames");
+  rom.put_bytes(rom::type3_hit_states, hits, "thrower hit states");
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(rom::type3_stun_frames + i, 8, "thrower stun frames");
+  rom.put8(rom::type3_interval, 200, "thrower throw interval");
+  rom.put8(rom::recovery_frames, 20, "thrower recovery frames");
   // Variant 0 faces the players on its left (no flag bits); variant 1 would
   // face right.
-  rom.put16(kType3Flags, 0x0000, "thrower flag words: variant bit 0 clear");
-  rom.put16(kType3Flags + 2, 0x0040, "thrower flag words: variant bit 0 set");
+  rom.put16(rom::type3_flags, 0x0000, "thrower flag words: variant bit 0 clear");
+  rom.put16(rom::type3_flags + 2, 0x0040, "thrower flag words: variant bit 0 set");
   for (uint32_t v = 0; v < 8; ++v) {
-    put_s16(rom, kThrownOffsets + 4 * v, 40, "thrown object offsets: x");
-    put_s16(rom, kThrownOffsets + 4 * v + 2, 0, "thrown object offsets: y");
-    rom.put32(kWindupAnimations + 4 * v, p.stand, "thrower wind-up animations");
-    rom.put32(kThrowAnimations + 4 * v, p.strike, "thrower throw animations");
-    rom.put32(kRecoveryAnimations + 4 * v, p.jump, "thrower recovery animations");
+    put_s16(rom, rom::thrown_offsets + 4 * v, 40, "thrown object offsets: x");
+    put_s16(rom, rom::thrown_offsets + 4 * v + 2, 0, "thrown object offsets: y");
+    rom.put32(rom::windup_animations + 4 * v, p.stand, "thrower wind-up animations");
+    rom.put32(rom::throw_animations + 4 * v, p.strike, "thrower throw animations");
+    rom.put32(rom::recovery_animations + 4 * v, p.jump, "thrower recovery animations");
   }
-  put_box(rom, kThrownBox, -8, 16, -16, 32, "thrown object box");
-  for (uint32_t r = 0; r < 16; ++r) rom.put8(kThrownStrengths + r, kAttackStrength, "thrown object strengths");
+  put_box(rom, rom::thrown_box, -8, 16, -16, 32, "thrown object box");
+  for (uint32_t r = 0; r < 16; ++r) rom.put8(rom::thrown_strengths + r, kAttackStrength, "thrown object strengths");
   // The thrown object: a small spinning picture.
   const uint32_t spin0 = put_frame(frames, part(kSquatPixels, 16, 16, 0x0170), "thrown object frame");
   const uint32_t spin1 = put_frame(frames, part(kSquatPixels, 16, 12, 0x0170), "thrown object frame");
-  put_script(rom, kThrownAnimation, 3, {spin0, spin1}, -2, "thrown object animation");
+  put_script(rom, rom::thrown_animation, 3, {spin0, spin1}, -2, "thrown object animation");
 }
 
 // The watches of types 1 and 4: their boxes (flat, 4 bytes) and branches.
 // The brawler (indexes 0 and 1): a player within 40 pixels brings the jump
 // back or the high jump, by the box its watch tests first. The hopper (2 and 3): within 24 pixels the
 // high jump, within 40 the ground strike.
-void plant_watches(rom_builder& rom, cursor& c) {
+void plant_watches(rom_builder& rom, block& c) {
   const uint32_t close = c.bytes({uint8_t(-40), 80, uint8_t(-16), 32}, "watch box: 40 pixels either side");
   const uint32_t near = c.bytes({uint8_t(-24), 48, uint8_t(-16), 32}, "watch box: 24 pixels either side");
   const std::array<uint32_t, 4> boxes = {close, close, near, close};
   const std::array<uint32_t, 4> branches = {kBranchJumpBack, kBranchHighJump, kBranchHighJump, kBranchGroundStrike};
   for (uint32_t i = 0; i < 4; ++i) {
-    rom.put32(kType1WatchBoxes + 4 * i, boxes[i], "hopper and brawler watch boxes");
-    rom.put32(kType1WatchBranches + 4 * i, branches[i], "hopper and brawler watch branches");
+    rom.put32(rom::type1_watch_boxes + 4 * i, boxes[i], "hopper and brawler watch boxes");
+    rom.put32(rom::type1_watch_branches + 4 * i, branches[i], "hopper and brawler watch branches");
   }
 }
 
@@ -498,25 +369,25 @@ void plant_watches(rom_builder& rom, cursor& c) {
 // entered and wait. The attack piece strikes a player in its probe with the
 // box of its attack animation's frame 1; the body's strike and its jump's
 // landing hit too.
-void plant_types_5_and_6(rom_builder& rom, cursor& frames, const pictures& p) {
-  put_states(rom, kT5States,
+void plant_types_5_and_6(rom_builder& rom, block& frames, const pictures& p) {
+  put_states(rom, rom::two_piece_states,
              {0x07DDB5, 0x07DE16, kWait, 0x07DE44, 0x07DE52, 0x07DE8C, 0x07DE9A, 0x07DF92, 0x07DFA5, 0x07DFAE,
               0x07DFDB, 0x07DE16, 0x07DE16, 0x07DE16, 0x07DE16, 0x07DED4, 0x07DF0A, 0x07DF38, 0x07DF7A,
               0x07E031, 0x07E034, 0x07E048, 0x07E05A, 0x07DFEF, 0x07E017, 0x07E01D},
              "two-piece enemy state table");
   const std::array<uint8_t, 4> hits = {19, 21, 23, 2};  // hit, in the air, defeated; the piece's attack state
-  rom.put_bytes(kT5HitStates, hits, "two-piece hit states, the attack piece's attack state");
+  rom.put_bytes(rom::two_piece_hit_states, hits, "two-piece hit states, the attack piece's attack state");
   for (uint32_t d = 0; d < 16; ++d) {
-    rom.put32(kT5WaitAnimations + 4 * d, p.stand, "two-piece wait animations");
-    rom.put16(kT5MirrorBits + 2 * d, d < 8 ? 0x0040 : 0, "two-piece facing by direction");
-    put_s16(rom, kT5StepsLeft + 4 * d, -4, "two-piece steps left");
-    put_s16(rom, kT5StepsLeft + 4 * d + 2, 0, "two-piece steps left");
-    put_s16(rom, kT5StepsRight + 4 * d, 4, "two-piece steps right");
-    put_s16(rom, kT5StepsRight + 4 * d + 2, 0, "two-piece steps right");
-    rom.put32(kT5FollowerAnimations + 4 * d, p.fall, "follower piece animations");
+    rom.put32(rom::two_piece_wait_animations + 4 * d, p.stand, "two-piece wait animations");
+    rom.put16(rom::two_piece_mirror_bits + 2 * d, d < 8 ? 0x0040 : 0, "two-piece facing by direction");
+    put_s16(rom, rom::two_piece_steps_left + 4 * d, -4, "two-piece steps left");
+    put_s16(rom, rom::two_piece_steps_left + 4 * d + 2, 0, "two-piece steps left");
+    put_s16(rom, rom::two_piece_steps_right + 4 * d, 4, "two-piece steps right");
+    put_s16(rom, rom::two_piece_steps_right + 4 * d + 2, 0, "two-piece steps right");
+    rom.put32(rom::two_piece_follower_animations + 4 * d, p.fall, "follower piece animations");
     for (uint32_t v = 0; v < 2; ++v) {
-      rom.put32(kT5IdleAnimations + 4 * (16 * v + d), p.walk, "attack piece idle animations");
-      rom.put32(kT5AttackAnimations + 4 * (16 * v + d), p.defeat, "attack piece attack animations");
+      rom.put32(rom::two_piece_idle_animations + 4 * (16 * v + d), p.walk, "attack piece idle animations");
+      rom.put32(rom::two_piece_attack_animations + 4 * (16 * v + d), p.defeat, "attack piece attack animations");
     }
   }
   // The attack's box numbers: box 1 on frame index 1, none on the others.
@@ -524,47 +395,48 @@ void plant_types_5_and_6(rom_builder& rom, cursor& frames, const pictures& p) {
   for (uint32_t d = 0; d < 16; ++d) numbers[16 + d] = 1;
   const uint32_t table = frames.here();
   rom.put_bytes(table, numbers, "attack piece box numbers by frame and direction");
-  frames.skip(numbers.size());
-  for (uint32_t v = 0; v < 2; ++v) rom.put32(kT5AttackBoxNumbers + 4 * v, table, "attack piece box number tables");
-  put_box(rom, kT5AttackBoxes + 4 * 1, -40, 80, -16, 32, "attack piece box 1");
-  put_box(rom, kT5ApproachBox, -96, 192, -16, 32, "two-piece approach and landing box");
-  for (uint32_t v = 0; v < 2; ++v) put_box(rom, kT5ProbeBoxes + 4 * v, -48, 96, -16, 32, "attack piece probes");
+  frames.take(static_cast<uint32_t>(numbers.size()));
+  for (uint32_t v = 0; v < 2; ++v) rom.put32(rom::two_piece_attack_box_numbers + 4 * v, table, "attack piece box number tables");
+  put_box(rom, rom::two_piece_attack_boxes + 4 * 1, -40, 80, -16, 32, "attack piece box 1");
+  put_box(rom, rom::two_piece_approach_box, -96, 192, -16, 32, "two-piece approach and landing box");
+  for (uint32_t v = 0; v < 2; ++v) put_box(rom, rom::two_piece_probe_boxes + 4 * v, -48, 96, -16, 32, "attack piece probes");
   for (uint32_t i = 0; i < 8; ++i) {
-    rom.put8(kT5StunFrames + i, 8, "two-piece stun frames");
-    rom.put8(kT5Reloads + i, 40, "two-piece attack timer reloads");
-    rom.put8(kT5Strengths + i, kAttackStrength, "two-piece strike strengths");
+    rom.put8(rom::two_piece_stun_frames + i, 8, "two-piece stun frames");
+    rom.put8(rom::two_piece_attack_reload + i, 40, "two-piece attack timer reloads");
+    rom.put8(rom::two_piece_strengths + i, kAttackStrength, "two-piece strike strengths");
   }
-  for (uint32_t i = 0; i < 4; ++i) rom.put8(kT5LandingStrengths + i, kAttackStrength, "two-piece landing strengths");
-  for (uint32_t v = 0; v < 2; ++v) rom.put32(kT5JumpAnimations + 4 * v, p.jump, "two-piece jump animations");
+  for (uint32_t i = 0; i < 4; ++i) rom.put8(rom::two_piece_landing_strength + i, kAttackStrength, "two-piece landing strengths");
+  for (uint32_t v = 0; v < 2; ++v) rom.put32(rom::two_piece_jump_animations + 4 * v, p.jump, "two-piece jump animations");
   // The body's strike (a script the routine names, its frames after it):
   // two frames, then it stops.
-  cursor strike(rom, kT5StrikeAnimation + 8);
+  block strike(rom, rom::two_piece_strike_animation + 8, rom::two_piece_strike_animation + 8 + 2 * 22, "two-piece strike frames");
   const uint32_t s0 = put_frame(strike, part(kSquatPixels, 32, 32, 0x0190), "two-piece strike frame");
   const uint32_t s1 = put_frame(strike, part(kSquatPixels, 32, 28, 0x0190), "two-piece strike frame");
-  put_script(rom, kT5StrikeAnimation, 5, {s1, s0}, -1, "two-piece strike animation");
+  put_script(rom, rom::two_piece_strike_animation, 5, {s1, s0}, -1, "two-piece strike animation");
   // The defeat's short effect (type 6): at the body, three frames, then it
   // ends.
-  rom.put16(kShortEffectOffsets + 4 * 6, 0, "short effect offsets: x");
-  rom.put16(kShortEffectOffsets + 4 * 6 + 2, 0, "short effect offsets: y");
+  rom.put16(rom::platform_effect_offsets + 4 * 6, 0, "short effect offsets: x");
+  rom.put16(rom::platform_effect_offsets + 4 * 6 + 2, 0, "short effect offsets: y");
   const uint32_t spark = put_frame(frames, part(kSquatPixels, 16, 16, 0x0180), "short effect frame");
-  put_script(rom, kShortEffectAnimation, 3, {spark, spark, spark}, -1, "short effect animation");
+  put_script(rom, rom::short_effect_animation, 3, {spark, spark, spark}, -1, "short effect animation");
 }
 
 // A spawn record: type, flags, trigger camera X, world X and Y, and the
 // offset from its own +8 field to its spawn data (0 = none).
-void put_spawn(cursor& c, uint8_t type, uint16_t x, uint16_t y, uint32_t data, uint16_t trigger = 0) {
+void put_spawn(block& c, uint8_t type, uint16_t x, uint16_t y, uint32_t data, uint16_t trigger = 0) {
   const char* what = "stage 3 area 1 spawn record";
   const uint32_t a = c.here();
   c.bytes({type, kAnyPlayerCount}, what);
-  c.words({int16_t(trigger), int16_t(x), int16_t(y)}, what);
-  c.words({int16_t(data ? data - (a + 8) : 0)}, what);
+  c.packed<int16_t>({int16_t(trigger), int16_t(x), int16_t(y)}, what);
+  c.packed<int16_t>({int16_t(data ? data - (a + 8) : 0)}, what);
 }
 
 }  // namespace
 
 void plant_generic_ai(rom_builder& rom) {
   plant_stage(rom);
-  cursor scripts(rom, kScripts), frames(rom, kFrames), c(rom, kData);
+  block scripts(rom, kScripts, kFrames, "generic-AI scripts"), frames(rom, kFrames, kData, "generic-AI frames"),
+      c(rom, kData, kBlockEnd, "generic-AI");
 
   // Condition codes 4 and 5 of the shared test table: the segment tests.
   rom.put32(kConditionRoutines + 4 * 4, kTestNextSegment, "condition tests");
@@ -614,17 +486,17 @@ void plant_generic_ai(rom_builder& rom) {
   // Stage 3's spawn lists: area 1 has the five, the others none. Spawn data
   // lies after its records (the records name it by an unsigned offset).
   const uint32_t area1 = c.here();
-  cursor data(rom, area1 + 9 * 10 + 1);
+  block data(rom, area1 + 9 * 10 + 1, kBlockEnd, "stage 3 spawn data");
   // The hopper's platform list: an upper segment (offset 4, where it
   // starts) over x 960-1400 at y 560, a wider lower one (offset 10) in front
   // of it over x 900-1460 at y 600; its window's x from the upper segment's
   // ends.
   const char* what = "platform list";
   const uint32_t hopper_list = data.bytes({10, 4, 0, 1}, what);
-  data.words({960, 1400, 560, 900, 1460, 600}, what);
+  data.packed<int16_t>({960, 1400, 560, 900, 1460, 600}, what);
   // The brawler's: one segment over x 200-440 at y 600.
   const uint32_t brawler_list = data.bytes({4, 4, 0, 1}, what);
-  data.words({200, 440, 600}, what);
+  data.packed<int16_t>({200, 440, 600}, what);
   // The leaper faces right (code 1), the thrower is variant 0.
   const uint32_t leaper_data = data.bytes({1}, "leaper spawn data: facing code");
   const uint32_t thrower_data = data.bytes({0}, "thrower spawn data: variant");
@@ -632,16 +504,16 @@ void plant_generic_ai(rom_builder& rom) {
   // Types 5 and 6: a direction, then the platform list (one segment over x
   // 2300-2900 at y 600).
   const uint32_t type5_data = data.bytes({4, 4, 4, 0, 1}, "type 5 spawn data: direction, platform list");
-  data.words({2300, 2900, 600}, what);
+  data.packed<int16_t>({2300, 2900, 600}, what);
   const uint32_t type6_data = data.bytes({12, 4, 4, 0, 1}, "type 6 spawn data: direction, platform list");
-  data.words({2300, 2900, 600}, what);
+  data.packed<int16_t>({2300, 2900, 600}, what);
   // The archer's: one segment over x 2500-2700, 24 pixels behind the
   // two-piece enemies' (y 504); with it a third two-piece enemy (type 6)
   // on a short segment of its own, x 2450-2650 at y 600.
   const uint32_t archer_list = data.bytes({4, 4, 0, 1}, what);
-  data.words({2500, 2700, 504}, what);
+  data.packed<int16_t>({2500, 2700, 504}, what);
   const uint32_t escort_data = data.bytes({12, 4, 4, 0, 1}, "type 6 spawn data: direction, platform list");
-  data.words({2450, 2650, 600}, what);
+  data.packed<int16_t>({2450, 2650, 600}, what);
   put_spawn(c, kSpawnHopper, 1100, 560, hopper_list);
   put_spawn(c, kSpawnBrawler, 400, 600, brawler_list);
   put_spawn(c, kSpawnLeaper, 160, 600, leaper_data);
@@ -652,18 +524,17 @@ void plant_generic_ai(rom_builder& rom) {
   put_spawn(c, volley_spawn_type, 2600, 504, archer_list, kArcherTrigger);
   put_spawn(c, kSpawnType6, 2560, 600, escort_data, kArcherTrigger);
   c.bytes({0x80}, "stage 3 area 1 spawn list end");
-  c.skip(data.here() - c.here());
+  c.take(data.here() - c.here());
   // Area 1 runs stage 1's area 1 objects (its spawn generator); the
   // stage's other rows: stage_areas.h.
   const uint32_t stage1_areas = rom.program32(stage_areas::kStage1ObjectAreas);
   stage_areas::plant_area(rom, stage_areas::kStage3, 1, rom.program32(stage1_areas + 4), area1);
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnHopper, kType1Entry, "spawn routine table: AI type 1");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnBrawler, kType4Entry, "spawn routine table: AI type 4");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnLeaper, kType2Routine, "spawn routine table: AI type 2");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnThrower, kType3Routine, "spawn routine table: AI type 3");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnType5, 0x07DCE0, "spawn routine table: type 5");
-  rom.put32(kSpawnRoutineTable + 4 * kSpawnType6, 0x07DCF3, "spawn routine table: type 6");
-  if (scripts.here() > kFrames || frames.here() > kData || c.here() > kBlockEnd) throw std::logic_error("generic-AI data runs past its block");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnHopper, kType1Entry, "spawn routine table: AI type 1");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnBrawler, kType4Entry, "spawn routine table: AI type 4");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnLeaper, kType2Routine, "spawn routine table: AI type 2");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnThrower, kType3Routine, "spawn routine table: AI type 3");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnType5, 0x07DCE0, "spawn routine table: type 5");
+  rom.put32(rom::spawn_routine_table + 4 * kSpawnType6, 0x07DCF3, "spawn routine table: type 6");
 }
 
 }  // namespace synthetic

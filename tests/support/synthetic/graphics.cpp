@@ -8,6 +8,9 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "game/engine/tables.h"
+#include "game/flow/tables.h"
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/font.h"
 #include "tests/support/synthetic/stage_graphics.h"
 #include "tests/support/synthetic_rom.h"
@@ -148,7 +151,7 @@ void plant_mixer_defaults(rom_builder& rom) {
     if (n == 16) v = uint16_t(kTextBank << 4 | kTextPriority);
     if (n >= 17 && n <= 20) v = uint16_t(kTileBank << 4 | kTilePriorities[n - 17]);
     if (n == 22) v = uint16_t(kTextBank << 4);
-    rom.put16(0x060A36 + 2 * n, v, "mixer register defaults");
+    rom.put16(rom::mixer_defaults + 2 * n, v, "mixer register defaults");
   }
 }
 
@@ -160,9 +163,9 @@ void plant_mixer_defaults(rom_builder& rom) {
 // colour block 1.
 void plant_video_defaults(rom_builder& rom) {
   for (uint32_t word : {0x50u, 0x52u, 0x54u, 0x56u})
-    rom.put16(0x060AAC + (word - 0x02), 0x0200, "default video registers: NBG0 and NBG1 zoom");
-  rom.put16(0x060AAC + (0x5C - 0x02), 0x01F7, "default video registers: text character bank and map base");
-  rom.put16(0x060AAC + (0x5E - 0x02), 0x0200, "default video registers: backdrop colour block");
+    rom.put16(rom::video_defaults + (word - 0x02), 0x0200, "default video registers: NBG0 and NBG1 zoom");
+  rom.put16(rom::video_defaults + (0x5C - 0x02), 0x01F7, "default video registers: text character bank and map base");
+  rom.put16(rom::video_defaults + (0x5E - 0x02), 0x0200, "default video registers: backdrop colour block");
 }
 
 // Colours of the text layer: one 16-colour palette per colour number (the
@@ -172,7 +175,6 @@ void plant_video_defaults(rom_builder& rom) {
 uint16_t rgb(int r, int g, int b) { return uint16_t(r | g << 5 | b << 10); }
 
 void plant_text_palettes(rom_builder& rom) {
-  constexpr uint32_t kBlock = 0x08E018;
   static const uint16_t ink[8] = {
       rgb(31, 31, 31),  // 0 white
       rgb(31, 28, 6),   // 1 yellow
@@ -183,12 +185,13 @@ void plant_text_palettes(rom_builder& rom) {
       rgb(16, 20, 31),  // 6 light blue
       rgb(31, 8, 8),    // 7 red
   };
-  rom.put16(kBlock, uint16_t(kTextBank * 1024 * 2), "fixed palette 0, text colours: palette RAM offset");
-  rom.put16(kBlock + 2, 256, "fixed palette 0, text colours: count");
+  block b(rom, rom::text_palette, rom::text_palette + 4 + 2 * 256, "fixed palette 0, text colours");
+  b.words({uint16_t(kTextBank * 1024 * 2)}, "fixed palette 0, text colours: palette RAM offset");
+  b.words({256}, "fixed palette 0, text colours: count");
   for (uint32_t c = 0; c < 16; ++c)
     for (uint32_t p = 0; p < 16; ++p) {
       const uint16_t colour = p == font::kShadow ? rgb(1, 1, 3) : ink[c % 8];
-      rom.put16(kBlock + 4 + 2 * (16 * c + p), colour, "fixed palette 0, text colours");
+      b.words({colour}, "fixed palette 0, text colours");
     }
 }
 
@@ -232,17 +235,17 @@ void plant_tiles(rom_builder& rom) {
 // Their colours, loaded at start-up as the last of the fixed palettes: a
 // plain block over colour numbers 0x1F0-0x1F2 of the tile layers' bank.
 void plant_tile_palettes(rom_builder& rom) {
-  constexpr uint32_t kBlock = 0x123B9E;
   static const uint16_t pens[3][5] = {
       {0, rgb(3, 4, 7), rgb(7, 9, 13), rgb(9, 11, 16), rgb(11, 13, 18)},      // wall
       {0, rgb(2, 2, 2), rgb(13, 9, 5), rgb(10, 7, 4), rgb(20, 15, 9)},        // skirting
       {0, rgb(5, 4, 3), rgb(15, 12, 9), rgb(17, 14, 10), rgb(21, 18, 13)},    // floor
   };
-  rom.put16(kBlock, uint16_t((kTileBank * 1024 + kWallTile) * 2), "fixed palette 2, tile colours: palette RAM offset");
-  rom.put16(kBlock + 2, 48, "fixed palette 2, tile colours: count");
+  block b(rom, rom::tile_palette, rom::tile_palette + 4 + 2 * 48, "fixed palette 2, tile colours");
+  b.words({uint16_t((kTileBank * 1024 + kWallTile) * 2)}, "fixed palette 2, tile colours: palette RAM offset");
+  b.words({48}, "fixed palette 2, tile colours: count");
   for (uint32_t c = 0; c < 3; ++c)
     for (uint32_t p = 0; p < 16; ++p)
-      rom.put16(kBlock + 4 + 2 * (16 * c + p), p < 5 ? pens[c][p] : pens[c][2], "fixed palette 2, tile colours");
+      b.words({p < 5 ? pens[c][p] : pens[c][2]}, "fixed palette 2, tile colours");
 }
 
 // A compressed stream as the decompressor reads it: descriptor words, their
@@ -320,7 +323,7 @@ void plant_stage_pages(rom_builder& rom) {
 void plant_area_priorities(rom_builder& rom) {
   for (uint32_t area = 0; area < 5; ++area)
     for (uint32_t k = 0; k < 4; ++k)
-      rom.put8(0x0853B2 + 4 * area + k, uint8_t(kTilePriorities[k]), "tile layer priorities: stage 1, by area");
+      rom.put8(rom::area_mixer_nibbles + 4 * area + k, uint8_t(kTilePriorities[k]), "tile layer priorities: stage 1, by area");
 }
 
 }  // namespace

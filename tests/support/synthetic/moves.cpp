@@ -14,6 +14,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/actors/tables.h"
+#include "game/flow/tables.h"
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -50,7 +53,6 @@ const std::vector<span> kMoves = {
 
 // Angles of the arc special (1,024 to a turn; the sine table has 1,280
 // entries, the cosine being the sine a quarter turn on) and its radius.
-constexpr uint32_t kSineTable = 0x100000;
 // The second character plays the demo (the demo's character row).
 constexpr uint32_t kCharacter = 1;
 constexpr uint32_t kGrabScript = 0x13F800;  // its grab animation, then the frame
@@ -70,40 +72,32 @@ void plant_moves(rom_builder& rom) {
   // with its body box, as the play data's figures.
   constexpr uint8_t kSteps = 6;
   const uint32_t frame = kGrabScript + 1 + 2 * kSteps + 2;
-  rom.put8(kGrabScript, 4, "grab animation: duration");
-  for (uint32_t k = 0; k < kSteps; ++k) {
-    const uint32_t entry = kGrabScript + 1 + 2 * k;
-    rom.put16(entry, static_cast<uint16_t>(frame - entry), "grab animation: steps");
-  }
-  rom.put16(kGrabScript + 1 + 2 * kSteps, static_cast<uint16_t>(-1), "grab animation: stop");
-  rom.put8(frame, 1, "grab frame: part count");
-  const uint16_t part[8] = {0x0000, 0x1004, 16, 16, static_cast<uint16_t>(-16), 0, 0x0000, 0x0010};
-  for (uint32_t i = 0; i < 8; ++i) rom.put16(frame + 1 + 2 * i, part[i], "grab frame: sprite part");
-  const uint8_t body[5] = {1, static_cast<uint8_t>(-8), 16, static_cast<uint8_t>(-4), 8};
-  for (uint32_t i = 0; i < 5; ++i) rom.put8(frame + 17 + i, body[i], "grab frame: body box list");
+  put_script(rom, kGrabScript, 4, std::vector<uint32_t>(kSteps, frame), -1, "grab animation");
+  put_frame(rom, frame, {0x0000, 0x1004, 16, 16, static_cast<uint16_t>(-16), 0, 0x0000, 0x0010}, {{-8, 16, -4, 8}},
+            "grab frame");
   // Every character grabs and throws the same way: strength 16, costing 4
   // energy (the second in the moves demo, the first in the other runs of
   // play; the third and fourth as anyone playing the set picks them).
   for (uint32_t c = 0; c < 4; ++c) {
-    rom.put32(0x065090 + 4 * c, kGrabScript, "player grab animations");
-    rom.put16(0x06331E + 2 * c, 16, "throw strengths");
-    rom.put8(0x063332 + c, 4, "throw energy costs");
+    rom.put32(rom::grab_anim + 4 * c, kGrabScript, "player grab animations");
+    rom.put16(rom::throw_strength + 2 * c, 16, "throw strengths");
+    rom.put8(rom::throw_cost + c, 4, "throw energy costs");
   }
   // The jump attack and the second character's air special cost 2 and 6.
-  rom.put8(0x06332A + kCharacter, 2, "jump attack energy cost: second character");
-  rom.put8(0x06332E + kCharacter, 6, "air special energy cost: second character");
+  rom.put8(rom::jump_attack_cost + kCharacter, 2, "jump attack energy cost: second character");
+  rom.put8(rom::air_special_cost + kCharacter, 6, "air special energy cost: second character");
   // The second character's air special is the arc (state 35); it launches
   // no object.
-  rom.put8(0x065150 + kCharacter, 35, "state of button 1 at the top of a jump: second character");
-  rom.put16(0x065154, kArcStart, "arc special: start angle");
-  rom.put16(0x065156, kArcEnd, "arc special: end angle");
-  rom.put16(0x065158, kArcRadius, "arc special: radius");
-  rom.put32(0x06515A + 4 * kCharacter, 0, "arc special: launched routine of the second character (none)");
+  rom.put8(rom::top_state + kCharacter, 35, "state of button 1 at the top of a jump: second character");
+  rom.put16(rom::arc_start, kArcStart, "arc special: start angle");
+  rom.put16(rom::arc_end, kArcEnd, "arc special: end angle");
+  rom.put16(rom::arc_radius, kArcRadius, "arc special: radius");
+  rom.put32(rom::arc_object + 4 * kCharacter, 0, "arc special: launched routine of the second character (none)");
   // Sine in 1.14 fixed point, a turn of 1,024 steps. The one table serves
   // the arc special here and the path scripts' waves and directions of the
   // pickups' area (pickups.cpp), which plants no table of its own.
   for (uint32_t i = 0; i < 1280; ++i)
-    rom.put16(kSineTable + 2 * i,
+    rom.put16(rom::wave_table + 2 * i,
               static_cast<uint16_t>(static_cast<int16_t>(std::lround(16384.0 * std::sin(i * M_PI / 512.0)))),
               "sine table: the arc special's angles and the path scripts' waves");
 }

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "game/engine/tables.h"
+#include "game/operator/tables.h"
+#include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -94,34 +97,27 @@ text_list line(int row, int col, uint8_t attribute, std::string_view s) {
 // Cell offsets of a page's cursor lines, as its cursor-line table holds them
 // (offsets from the text layer's first cell).
 void plant_cursor_lines(rom_builder& rom, uint32_t address, std::initializer_list<int> rows, const char* what) {
-  uint32_t a = address;
-  for (int row : rows) {
-    rom.put16(a, uint16_t(cell(row, kCursorColumn) - 0xF000), what);
-    a += 2;
-  }
+  block b(rom, address, address + 2 * uint32_t(rows.size()), what);
+  for (int row : rows) b.packed<uint16_t>({uint16_t(cell(row, kCursorColumn) - 0xF000)}, what);
 }
 
 // A page's line table: the routine run when the test switch is pressed on
 // each line.
 void plant_routines(rom_builder& rom, uint32_t address, std::initializer_list<uint32_t> routines, const char* what) {
-  uint32_t a = address;
-  for (uint32_t r : routines) {
-    rom.put32(a, r, what);
-    a += 4;
-  }
+  block(rom, address, address + 4 * uint32_t(routines.size()), what).packed(routines, what);
 }
 
 // A list of `backup_record` byte offsets, ended by 0.
 void plant_offsets(rom_builder& rom, uint32_t address, std::initializer_list<uint8_t> offsets, const char* what) {
-  uint32_t a = address;
-  for (uint8_t o : offsets) rom.put8(a++, o, what);
-  rom.put8(a, 0, what);
+  block b(rom, address, address + uint32_t(offsets.size()) + 1, what);
+  b.packed(offsets, what);
+  b.bytes({0}, what);
 }
 
 void plant_backup_defaults(rom_builder& rom) {
   // Whole-record default of the backup data (signature, version, revision,
   // then the settings); its +0x10..+0x3B are the settings default read on
-  // their own at 0x089604. The CRC and the save count start at 0: the first
+  // their own at rom::backup_default_settings. The CRC and the save count start at 0: the first
   // save stores the CRC.
   bytes r(64, 0);
   r[0] = 'K';
@@ -145,15 +141,15 @@ void plant_backup_defaults(rom_builder& rom) {
 // Player-input masks, chosen by the player-count setting (2, 3, 4 players):
 // the bytes of the absent players are cleared.
 void plant_player_masks(rom_builder& rom) {
-  rom.put32(0x06060F, 0x0000FFFF, "player input mask, 2 players");
-  rom.put32(0x060613, 0x00FFFFFF, "player input mask, 3 players");
-  rom.put32(0x060617, 0xFFFFFFFF, "player input mask, 4 players");
+  rom.put32(rom::player_masks, 0x0000FFFF, "player input mask, 2 players");
+  rom.put32(rom::player_masks + 4, 0x00FFFFFF, "player input mask, 3 players");
+  rom.put32(rom::player_masks + 8, 0xFFFFFFFF, "player input mask, 4 players");
 }
 
 // Main menu: ten lines, the cursor in column 10 of rows 4, 6, ... 22, the
 // texts from column 12; line 0 (auto-run) in colour 2.
 void plant_main_menu(rom_builder& rom) {
-  plant_routines(rom, 0x08B101,
+  plant_routines(rom, rom::menu_routines,
                  {0x08B129, 0x08B159, 0x08B47C, 0x08B5B7, 0x08B6EC, 0x08B8AE, 0x08BA9A, 0x08BF92, 0x08C2BF,
                   0x08C35C},
                  "service menu lines");
@@ -165,9 +161,9 @@ void plant_main_menu(rom_builder& rom) {
     if (i == 1) menu.colour(0x00);
     menu.text(kMenuLines[i]);
   }
-  menu.plant(rom, 0x08C822, 0x08C8B8, "service menu text");
+  menu.plant(rom, rom::menu_text, rom::auto_run_texts, "service menu text");
   // The auto-run state, printed after line 0's text so that it joins its run.
-  plant_pointed(rom, 0x08C8B8, 0x08C8C0, 0x08C8E6, {line(4, 20, 0x02, " OFF"), line(4, 20, 0x02, " ON ")},
+  plant_pointed(rom, rom::auto_run_texts, rom::auto_run_texts + 8, rom::self_test_text, {line(4, 20, 0x02, " OFF"), line(4, 20, 0x02, " ON ")},
                 "auto-run state texts");
 
   // Footer of the menu and the settings pages; the bookkeeping reset erases
@@ -175,13 +171,13 @@ void plant_main_menu(rom_builder& rom) {
   text_list footer;
   footer.at(26, 4).colour(0x00).text("SERVICE SWITCH: NEXT LINE");
   footer.at(27, 4).text("TEST SWITCH: SELECT");
-  footer.plant(rom, 0x08DBD8, 0x08DC1F, "service footer");
+  footer.plant(rom, rom::footer_text, rom::message_texts, "service footer");
   // The blinking message of the test and bookkeeping pages, plain and auto-run.
-  plant_pointed(rom, 0x08DC1F, 0x08DC27, 0x08DC79,
+  plant_pointed(rom, rom::message_texts, rom::message_texts + 8, rom::save_count_label,
                 {line(25, 12, 0x0A, "PRESS TEST SWITCH"), line(25, 12, 0x0A, "AUTO RUN: PRESS TEST")},
                 "page messages");
   // Label of the save count shown while the service switch is held.
-  line(26, 20, 0x00, "SAVES").plant(rom, 0x08DC79, 0x08DC92, "save count label");
+  line(26, 20, 0x00, "SAVES").plant(rom, rom::save_count_label, rom::service_palette, "save count label");
 
   // Service palette block: eight 16-colour palettes from palette 192 (text
   // colour 0 of the text layer's bank) in the alternate-layout view, one per
@@ -196,14 +192,14 @@ void plant_main_menu(rom_builder& rom) {
   put16(8 * 16);
   for (int p = 0; p < 8; ++p)
     for (int c = 0; c < 16; ++c) put16(c == 0 || c == 2 ? 0 : uint16_t(0x7FFF ^ (p << 2) ^ (c << 7)));
-  rom.put_bytes(0x08DC92, pal, "service palette block");
+  rom.put_bytes(rom::service_palette, pal, "service palette block");
 }
 
 // Self test page: a title, the progress message (11 characters that the RAM
-// tests show and erase on their own at 0x08C908, so the list carries them
+// tests show and erase on their own at rom::progress_text, so the list carries them
 // there), the group labels, the 19 result cells and the four status texts.
 void plant_self_test(rom_builder& rom) {
-  constexpr uint32_t kList = 0x08C8E6, kProgress = 0x08C908;
+  constexpr uint32_t kList = rom::self_test_text, kProgress = rom::progress_text;
   constexpr std::string_view kProgressText = "TESTING NOW";
   // Title entry: cell, colour byte, text, 0; the next entry's cell and
   // colour byte come before the progress characters.
@@ -233,16 +229,16 @@ void plant_self_test(rom_builder& rom) {
   const bytes planted = page.finished();
   if (planted.size() < kProgress - kList + kProgressText.size() ||
       !std::equal(kProgressText.begin(), kProgressText.end(), planted.begin() + (kProgress - kList)))
-    throw std::logic_error("self test page: the progress message is not at 0x08C908");
-  page.plant(rom, kList, 0x08C99A, "self test page text");
-  rom.put_bytes(0x08C99A, cells, "self test result cells");
+    throw std::logic_error("self test page: the progress message is not where the RAM tests print it");
+  page.plant(rom, kList, rom::self_test_cells, "self test page text");
+  rom.put_bytes(rom::self_test_cells, cells, "self test result cells");
   // Status texts: attribute, four characters, one byte not read.
   const char* status[4] = {"----", "TEST", "GOOD", "BAD "};
   const uint8_t attribute[4] = {0x00, 0x06, 0x04, 0x0A};
   for (int k = 0; k < 4; ++k) {
     const uint8_t t[6] = {attribute[k], uint8_t(status[k][0]), uint8_t(status[k][1]), uint8_t(status[k][2]),
                           uint8_t(status[k][3]), 0};
-    rom.put_bytes(0x08C9C0 + 6 * uint32_t(k), t, "self test status text");
+    rom.put_bytes(rom::status_texts + 6 * uint32_t(k), t, "self test status text");
   }
 }
 
@@ -250,8 +246,8 @@ void plant_self_test(rom_builder& rom) {
 // and join option: labels in column 4, player 1's indicators in column 16,
 // player 2's in column 28, the service and test indicators on row 23.
 void plant_input_test(rom_builder& rom) {
-  line(1, 14, 0x00, "INPUT TEST").plant(rom, 0x08C9D8, 0x08C9E8, "input test title");
-  constexpr uint32_t kLayouts = 0x08C9E8, kData = 0x08CAA8, kEnd = 0x08CC96;
+  line(1, 14, 0x00, "INPUT TEST").plant(rom, rom::input_test_text, rom::input_layouts, "input test title");
+  constexpr uint32_t kLayouts = rom::input_layouts, kData = rom::input_layouts + 12 * 16, kEnd = rom::sound_test_text;
   // The base cell; the join-option line (start) is greyed at base - 0x06FE.
   const uint16_t base = cell(20, 3);
   text_list heads;
@@ -305,35 +301,35 @@ void plant_input_test(rom_builder& rom) {
 
 // Colour test: the titles of its two pages.
 void plant_colour_test(rom_builder& rom) {
-  line(1, 14, 0x00, "COLOUR TEST").plant(rom, 0x08CD76, 0x08CD8B, "colour test title");
-  line(13, 14, 0x00, "COLOUR GRID").plant(rom, 0x08CD8B, 0x08CDA2, "colour grid title");
+  line(1, 14, 0x00, "COLOUR TEST").plant(rom, rom::colour_test_text, rom::colour_grid_text, "colour test title");
+  line(13, 14, 0x00, "COLOUR GRID").plant(rom, rom::colour_grid_text, rom::game_settings_text, "colour grid title");
 }
 
 // Sound test: three lines of sound codes and a leave line, cursor in column
 // 14 of rows 10, 12, 14, 16.
 void plant_sound_test(rom_builder& rom) {
-  plant_routines(rom, 0x08B690, {0x08B6A0, 0x08B6A0, 0x08B6A0, 0x08B6DA}, "sound test lines");
+  plant_routines(rom, rom::sound_test_lines, {0x08B6A0, 0x08B6A0, 0x08B6A0, 0x08B6DA}, "sound test lines");
   text_list page;
   page.at(4, 14).colour(0x00).text("SOUND TEST");
   page.at(10, 16).text("MUSIC");
   page.at(12, 16).text("EFFECT");
   page.at(14, 16).text("VOICE");
   page.at(16, 16).text("EXIT");
-  page.plant(rom, 0x08CC96, 0x08CCD4, "sound test text");
+  page.plant(rom, rom::sound_test_text, rom::sound_lists, "sound test text");
   // Per line, its sound codes ended by 0: 0x80 and above go to ring A,
   // below 0x80 to ring B as their complement.
-  rom.put32(0x08CCD4, 0x08CCE0, "sound test list pointer");
-  rom.put32(0x08CCD8, 0x08CCE3, "sound test list pointer");
-  rom.put32(0x08CCDC, 0x08CCE7, "sound test list pointer");
+  rom.put32(rom::sound_lists, rom::sound_lists + 12, "sound test list pointer");
+  rom.put32(rom::sound_lists + 4, rom::sound_lists + 15, "sound test list pointer");
+  rom.put32(rom::sound_lists + 8, rom::sound_lists + 19, "sound test list pointer");
   const uint8_t lists[] = {0x81, 0x82, 0, 0xA5, 0xAD, 0xA0, 0, 0x10, 0x11, 0};
-  rom.put_bytes(0x08CCE0, lists, "sound test lists");
+  rom.put_bytes(rom::sound_lists + 12, lists, "sound test lists");
 }
 
 // Game settings: seven lines, values on the right, two bars.
 void plant_game_settings(rom_builder& rom) {
-  plant_routines(rom, 0x08B9E8, {0x08BA04, 0x08BA16, 0x08BA34, 0x08BA3E, 0x08BA52, 0x08BA69, 0x08BA73},
+  plant_routines(rom, rom::game_settings_lines, {0x08BA04, 0x08BA16, 0x08BA34, 0x08BA3E, 0x08BA52, 0x08BA69, 0x08BA73},
                  "game settings lines");
-  plant_cursor_lines(rom, 0x08CE72, {kGameRows[0], kGameRows[1], kGameRows[2], kGameRows[3], kGameRows[4],
+  plant_cursor_lines(rom, rom::game_cursor_lines, {kGameRows[0], kGameRows[1], kGameRows[2], kGameRows[3], kGameRows[4],
                                      kGameRows[5], kGameRows[6]},
                      "game settings cursor lines");
   text_list page;
@@ -342,23 +338,23 @@ void plant_game_settings(rom_builder& rom) {
   for (int i = 0; i < 7; ++i) page.at(kGameRows[i], kCursorColumn + 2).text(labels[i]);
   page.at(7, 17).text(std::string(16, '='));  // difficulty bar
   page.at(11, 15).text(std::string(16, '='));  // energy bar
-  page.plant(rom, 0x08CDA2, 0x08CE72, "game settings text");
+  page.plant(rom, rom::game_settings_text, rom::game_cursor_lines, "game settings text");
   // Off/on texts of demo sound, screen flip and join option.
   std::vector<text_list> off_on;
   for (int row : {kGameRows[2], kGameRows[3], kGameRows[5]}) {
     off_on.push_back(line(row, 26, 0x00, "OFF"));
     off_on.push_back(line(row, 26, 0x00, "ON "));
   }
-  plant_pointed(rom, 0x08CE80, 0x08CE98, 0x08CEDC, off_on, "off/on texts");
+  plant_pointed(rom, rom::demo_sound_texts, rom::demo_sound_texts + 0x18, rom::game_compare, off_on, "off/on texts");
   // Fields whose change sets the changed bit on leaving.
-  plant_offsets(rom, 0x08CEDC, {0x0A, 0x10, 0x16, 0x1A, 0x20, 0x22, 0x23}, "game settings compare list");
+  plant_offsets(rom, rom::game_compare, {0x0A, 0x10, 0x16, 0x1A, 0x20, 0x22, 0x23}, "game settings compare list");
 }
 
 // Coin and credit page, its coin settings page, the coin presets and their
 // descriptions.
 void plant_coin_settings(rom_builder& rom) {
-  plant_routines(rom, 0x08BBF4, {0x08BC08, 0x08BC32, 0x08BC3B, 0x08BCB6, 0x08BF65}, "coin and credit lines");
-  plant_cursor_lines(rom, 0x08D0B0,
+  plant_routines(rom, rom::coin_credit_lines, {0x08BC08, 0x08BC32, 0x08BC3B, 0x08BCB6, 0x08BF65}, "coin and credit lines");
+  plant_cursor_lines(rom, rom::coin_credit_cursor_lines,
                      {kCreditRows[0], kCreditRows[1], kCreditRows[2], kCreditRows[3], kCreditRows[4]},
                      "coin and credit cursor lines");
   text_list credit;
@@ -370,14 +366,14 @@ void plant_coin_settings(rom_builder& rom) {
   credit.at(14, 4).text("CHUTE B");
   credit.at(kCreditRows[3], 4).text("DETAILS");
   credit.at(kCreditRows[4], 4).text("EXIT");
-  credit.plant(rom, 0x08CEE4, 0x08CF7C, "coin and credit text");
+  credit.plant(rom, rom::coin_credit_text, rom::coin_settings_text, "coin and credit text");
   // Shared chutes / one chute per player.
-  plant_pointed(rom, 0x08D0C4, 0x08D0CC, 0x08D0EC,
+  plant_pointed(rom, rom::chute_texts, rom::chute_texts + 8, rom::coin_item_texts,
                 {line(kCreditRows[0], 20, 0x00, "SHARED    "), line(kCreditRows[0], 20, 0x00, "PER PLAYER")},
                 "chute texts");
 
-  plant_routines(rom, 0x08BEE0, {0x08BEF4, 0x08BF1D, 0x08BF4A, 0x08BF50, 0x08BF56}, "coin settings lines");
-  plant_cursor_lines(rom, 0x08D0BA, {kCoinRows[0], kCoinRows[1], kCoinRows[2], kCoinRows[3], kCoinRows[4]},
+  plant_routines(rom, rom::coin_settings_lines, {0x08BEF4, 0x08BF1D, 0x08BF4A, 0x08BF50, 0x08BF56}, "coin settings lines");
+  plant_cursor_lines(rom, rom::coin_cursor_lines, {kCoinRows[0], kCoinRows[1], kCoinRows[2], kCoinRows[3], kCoinRows[4]},
                      "coin settings cursor lines");
   text_list coin;
   coin.at(1, 14).colour(0x00).text("COIN DETAILS");
@@ -394,14 +390,14 @@ void plant_coin_settings(rom_builder& rom) {
   coin.at(18, 4).text("COINS");
   coin.at(20, 2).text("CREDITS");
   coin.at(kCoinRows[4], 4).text("BACK");
-  coin.plant(rom, 0x08CF7C, 0x08D0B0, "coin settings text");
+  coin.plant(rom, rom::coin_settings_text, rom::coin_credit_cursor_lines, "coin settings text");
   // Bonus texts: none, the free-play marker, and the words after a period.
   text_list after;
   after.at(8, 12).colour(0x00).text("  ");
   after.at(8, 16).text(" UNITS +1");
-  line(8, 12, 0x00, "    NONE     ").plant(rom, 0x08D867, 0x08D886, "no bonus text");
-  line(8, 12, 0x00, "  FREE PLAY  ").plant(rom, 0x08D886, 0x08D8A5, "free-play bonus text");
-  after.plant(rom, 0x08D8A5, 0x08D8C2, "bonus period text");
+  line(8, 12, 0x00, "    NONE     ").plant(rom, rom::no_bonus_text, rom::free_play_bonus_text, "no bonus text");
+  line(8, 12, 0x00, "  FREE PLAY  ").plant(rom, rom::free_play_bonus_text, rom::bonus_after_text, "free-play bonus text");
+  after.plant(rom, rom::bonus_after_text, rom::coin_presets, "bonus period text");
 
   // Presets (coins per credit, bonus period, chute-1 units, chute-2 units)
   // and their descriptions, with one description more for item 26 (no
@@ -409,7 +405,7 @@ void plant_coin_settings(rom_builder& rom) {
   std::vector<text_list> descriptions;
   for (int k = 0; k < kPresetCount; ++k) {
     const auto& p = kPresets[k];
-    const uint32_t at = 0x08D8C2 + 4 * uint32_t(k);
+    const uint32_t at = rom::coin_presets + 4 * uint32_t(k);
     if (p[0] & 0x80) {
       rom.put8(at, p[0], "coin preset (free play)");
       descriptions.push_back(line(9, 19, 0x00, "FREE PLAY"));
@@ -428,10 +424,10 @@ void plant_coin_settings(rom_builder& rom) {
     descriptions.push_back(d);
   }
   descriptions.push_back(line(9, 19, 0x00, "CUSTOM"));
-  plant_pointed(rom, 0x08D0EC, 0x08D0EC + 4 * uint32_t(descriptions.size()), 0x08D867, descriptions,
+  plant_pointed(rom, rom::coin_item_texts, rom::coin_item_texts + 4 * uint32_t(descriptions.size()), rom::no_bonus_text, descriptions,
                 "coin preset descriptions");
   // Fields whose change sets the changed bit (and drops the saved credits).
-  plant_offsets(rom, 0x08D927, {0x11, 0x12, 0x13, 0x14, 0x15, 0x17, 0x19, 0x1B}, "coin settings compare list");
+  plant_offsets(rom, rom::coin_credit_compare, {0x11, 0x12, 0x13, 0x14, 0x15, 0x17, 0x19, 0x1B}, "coin settings compare list");
 }
 
 // Bookkeeping pages and the bookkeeping reset.
@@ -452,7 +448,7 @@ void plant_bookkeeping(rom_builder& rom) {
   p1.at(21, 4).text("SHORTEST PLAY");
   p1.at(22, 4).text("GAME SHARE");
   p1.at(22, 31).text("%");
-  p1.plant(rom, 0x08D930, 0x08DAA8, "bookkeeping page 1 text");
+  p1.plant(rom, rom::bookkeeping_text_1, rom::bookkeeping_text_2, "bookkeeping page 1 text");
 
   text_list p2;
   p2.at(1, 14).colour(0x00).text("PLAY LENGTHS");
@@ -467,13 +463,13 @@ void plant_bookkeeping(rom_builder& rom) {
   p2.at(20, 4).text("AVERAGE SCORE");
   p2.at(21, 4).text("BEST SCORE");
   p2.at(22, 4).text("LOWEST SCORE");
-  p2.plant(rom, 0x08DAA8, 0x08DBA6, "bookkeeping page 2 text");
+  p2.plant(rom, rom::bookkeeping_text_2, rom::bookkeeping_reset_text, "bookkeeping page 2 text");
 
   text_list reset = line(8, 10, 0x00, "CLEAR BOOKKEEPING");
   reset.at(12, 19).text("NO");
   reset.at(18, 19).text("YES");
-  reset.plant(rom, 0x08DBA6, 0x08DBC9, "bookkeeping reset text");
-  line(20, 16, 0x0A, "CLEARED").plant(rom, 0x08DBC9, 0x08DBD8, "bookkeeping cleared text");
+  reset.plant(rom, rom::bookkeeping_reset_text, rom::bookkeeping_cleared_text, "bookkeeping reset text");
+  line(20, 16, 0x0A, "CLEARED").plant(rom, rom::bookkeeping_cleared_text, rom::footer_text, "bookkeeping cleared text");
 }
 
 }  // namespace

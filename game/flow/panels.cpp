@@ -37,7 +37,6 @@ constexpr uint32_t kSmallCountCells = 0x06310C;
 constexpr uint32_t kBigDigits = 0x061D3A;
 constexpr uint32_t kTitleText = 0x061CF0;
 
-constexpr uint32_t kContinueArea = 0x31F7A4;   // 4 cells by 3 rows
 constexpr uint32_t kRowBytes = 128;
 constexpr uint32_t kBigDigitBits = 0x1A001A00;
 
@@ -321,8 +320,8 @@ void sub_061741() {
     r(19) = kHeadings[1];
     if (!call(sub_088A0B, 0x061752, 0x06174D)) return;
     for (uint32_t row = 0; row < 3; ++row) {
-        orb_write32(kContinueArea + kRowBytes * row, 0);
-        orb_write32(kContinueArea + kRowBytes * row + 4, 0);
+        orb_write32(var::continue_area + kRowBytes * row, 0);
+        orb_write32(var::continue_area + kRowBytes * row + 4, 0);
     }
     ret();
 }
@@ -381,11 +380,11 @@ void sub_0617E2() {
         const uint8_t seconds = orb_read8(r(20) + player_record::shown_second);
         r(0) = seconds < 10 ? 10 : divu<uint8_t>(seconds, 10);
         r(1) = kBigDigitBits;
-        r(10) = kContinueArea;
+        r(10) = var::continue_area;
         if (!call(sub_061873, 0x061840, 0x06183B)) return;
         r(0) = remu<uint8_t>(orb_read8(r(20) + player_record::shown_second), 10);
         r(1) = kBigDigitBits;
-        r(10) = kContinueArea + 4;
+        r(10) = var::continue_area + 4;
         sub_061873();
     }
 }

@@ -27,8 +27,6 @@ constexpr uint32_t kBlock = 36;       // the object's palette block: offset, cou
 constexpr uint32_t kBlockColour = 40;
 constexpr uint32_t kFlash = 42;       // 16-bit, 0 and 0x100F in turn
 
-constexpr uint32_t kNameCell = 0x31F096;  // row 1, column 11
-constexpr uint32_t kBarCell = 0x31F116;   // row 2, columns 11-32
 constexpr uint16_t kLeftEnd = 0x1173;     // + units 0-3
 constexpr uint16_t kMiddle = 0x1177;      // + units 0-4
 constexpr uint16_t kRightEnd = 0x117C;    // + units 0-3
@@ -44,7 +42,7 @@ uint32_t owner_energy(uint32_t bar) {
 
 // The bar's cells from the left end: the ends and the 20 middles.
 void draw_bar(uint16_t left, uint32_t full, uint16_t partial, bool with_partial, uint16_t right) {
-    uint32_t cell = kBarCell;
+    uint32_t cell = var::boss_bar_cells;
     auto put = [&cell](uint16_t code) {
         orb_write16(cell, code);
         cell += 2;
@@ -71,7 +69,7 @@ void sub_0697D7() {
     {
         const uint32_t entry = rom::bar_names + 2 * name;
         r(19) = entry + load_sx16(entry);
-        for (r(18) = kNameCell; orb_read8(r(19)) != 0; r(18) += 2, r(19) += 1)
+        for (r(18) = var::boss_bar_name; orb_read8(r(19)) != 0; r(18) += 2, r(19) += 1)
             orb_write16(r(18), orb_read8(r(19)));
     }
     draw_bar(kLeftEnd + 3, kMiddles, 0, false, kRightEnd + 3);
@@ -123,9 +121,9 @@ void sub_0698A6() {
     const uint32_t bar = r(20);
     cmp<uint16_t>(r(0), 1);
     if (eq()) {
-        r(18) = kNameCell;
+        r(18) = var::boss_bar_name;
         if (!call(sub_088A15, 0x0698B4, 0x0698B0)) return;
-        r(18) = kBarCell;
+        r(18) = var::boss_bar_cells;
         if (!call(sub_088A15, 0x0698BE, 0x0698BA)) return;
         clear_bit(var::enemy_flags, 0);
         if (!call(sub_088CD3, 0x0698CB, 0x0698C7)) return;

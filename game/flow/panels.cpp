@@ -28,7 +28,6 @@ constexpr uint32_t kStartPrompts = 0x061B2E;
 constexpr uint32_t kRequirement = 0x061C14;    // string record
 constexpr uint32_t kRequirementCell = 0x061B62;
 
-constexpr uint32_t kContinueArea = 0x31F7A4;   // 4 cells by 3 rows
 constexpr uint32_t kRowBytes = 128;
 constexpr uint32_t kBigDigitBits = 0x1A001A00;
 
@@ -312,8 +311,8 @@ void sub_061741() {
     r(19) = rom::continue_headings[1];
     if (!call(sub_088A0B, 0x061752, 0x06174D)) return;
     for (uint32_t row = 0; row < 3; ++row) {
-        orb_write32(kContinueArea + kRowBytes * row, 0);
-        orb_write32(kContinueArea + kRowBytes * row + 4, 0);
+        orb_write32(var::continue_area + kRowBytes * row, 0);
+        orb_write32(var::continue_area + kRowBytes * row + 4, 0);
     }
     ret();
 }
@@ -372,11 +371,11 @@ void sub_0617E2() {
         const uint8_t seconds = orb_read8(r(20) + player_record::shown_second);
         r(0) = seconds < 10 ? 10 : divu<uint8_t>(seconds, 10);
         r(1) = kBigDigitBits;
-        r(10) = kContinueArea;
+        r(10) = var::continue_area;
         if (!call(sub_061873, 0x061840, 0x06183B)) return;
         r(0) = remu<uint8_t>(orb_read8(r(20) + player_record::shown_second), 10);
         r(1) = kBigDigitBits;
-        r(10) = kContinueArea + 4;
+        r(10) = var::continue_area + 4;
         sub_061873();
     }
 }

@@ -45,6 +45,9 @@ constexpr uint32_t tally_records = 0x208400;    // 4 tally_records of 32 bytes, 
 constexpr uint32_t ranking_tables = 0x208C00;   // 4 ranking tables of 32 bytes, by character
 constexpr uint32_t player_held = 0x208120;      // held bits of player_inputs, a byte per slot
 constexpr uint32_t player_presses = 0x208128;   // pressed edges of player_inputs, a byte per slot
+constexpr uint32_t boss_bar_name = 0x31F096;    // text cells from row 1, column 11: the boss's name
+constexpr uint32_t boss_bar_cells = 0x31F116;   // text cells of row 2, columns 11-32: the bar
+constexpr uint32_t continue_area = 0x31F7A4;    // text cells, 4 by 3 rows: the big continue count
 
 // ---- what the player character controller reads and writes ----
 constexpr uint32_t character_places_free = 0x20800B;  // 8-bit, bit n = place n free (bit ops as 32-bit)

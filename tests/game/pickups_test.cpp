@@ -248,7 +248,6 @@ TEST_F(Pickup, AnAreaChangeFreesTheItem) {
 
 // ---- the pickup carrier ----
 
-
 class PickupCarrier : public Pickup {
 protected:
     void SetUp() override {
@@ -365,6 +364,39 @@ TEST_F(PickupCarrier, ASideBurstPausesPathAnimationAndShots) {
     EXPECT_EQ(running(kShot).size(), shots) << "no shots";
     pass(8);
     EXPECT_GT(x_of(o), x_at_burst);
+}
+
+// A side burst stands at its side's {dx, dy} from the carrier, frame after
+// frame while it runs.
+TEST_F(PickupCarrier, ASideBurstStandsAtItsSidesOffsetFromTheCarrier) {
+    const struct {
+        uint8_t side;
+        int dx, dy;
+    } cases[] = {{0, -56, 6}, {1, 72, -10}};
+    for (const auto& k : cases) {
+        plant16(rom::side_burst_offsets + 4 * k.side, static_cast<uint16_t>(k.dx));
+        plant16(rom::side_burst_offsets + 4 * k.side + 2, static_cast<uint16_t>(k.dy));
+    }
+    entry(500, 1, 0);
+    command(1);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(int(k.side));
+        init_objects();
+        orb_write8(var::frame_counter, k.side);
+        const uint32_t o = carrier(kCarrierType1);
+        pass();
+        touching_ = {0};
+        pass();
+        touching_.clear();
+        const auto bursts = running(kSideBurst);
+        ASSERT_EQ(bursts.size(), 1u);
+        ASSERT_EQ(ram8(bursts[0] + object_record::type), k.side);
+        for (int f = 0; f < 3; ++f) {
+            pass();
+            EXPECT_EQ(x_of(bursts[0]) - x_of(o), k.dx) << "frame " << f;
+            EXPECT_EQ(y_of(bursts[0]) - y_of(o), k.dy) << "frame " << f;
+        }
+    }
 }
 
 TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {

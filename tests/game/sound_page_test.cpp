@@ -41,6 +41,14 @@ TEST_F(SoundPage, OpensOnTheLeaveLineWithEveryPositionAtZero) {
     EXPECT_TRUE(ring_a.empty());
 }
 
+// What the page shows is its own text list, each line at the cell it names.
+TEST_F(SoundPage, DrawsItsTextListOnItsLines) {
+    EXPECT_EQ(text_at(0x31F520), "FIRST");
+    EXPECT_EQ(text_at(0x31F620), "SECOND");
+    EXPECT_EQ(text_at(0x31F720), "THIRD");
+    EXPECT_EQ(text_at(0x31F820), "EXIT");
+}
+
 TEST_F(SoundPage, CursorWrapsFromTheLeaveLine) {
     std::vector<int> lines;
     for (int i = 0; i < 4; ++i) {

@@ -11,6 +11,9 @@
 #include <cstdint>
 #include <string>
 
+#include "game/engine/vars.h"
+#include "tests/support/play_script.h"
+
 namespace crowd_script {
 
 constexpr uint64_t kFrames = 2200;
@@ -19,7 +22,7 @@ constexpr uint64_t kStageTwoPoke = 844;  // after stage 1's intro, before its fi
 
 inline std::string text() {
   std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
-  s += std::to_string(kStageTwoPoke) + " poke 20800C 02\n";
+  s += play_script::poke(kStageTwoPoke, var::stage, 0x02);
   for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 20 * i) + " press button1\n";
   return s;
 }

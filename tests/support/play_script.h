@@ -17,6 +17,9 @@
 #include <cstdio>
 #include <string>
 
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+
 namespace play_script {
 
 // The script's moments (frames).
@@ -26,9 +29,7 @@ constexpr uint64_t kInitials = 5490;     // initials entry starts
 constexpr uint64_t kFrames = 6400;
 
 // Work RAM it writes.
-constexpr uint32_t kRecord = 0x20A000;          // slot 0's player record
-constexpr uint32_t kEnergy = kRecord + 64;
-constexpr uint32_t kSystemFlagsBits16 = 0x208012;  // system_flags bits 16-23
+constexpr uint32_t kEnergy = var::player_records + player_record::energy;  // slot 0's
 
 inline std::string poke(uint64_t frame, uint32_t address, uint8_t value) {
   char line[64];
@@ -65,7 +66,7 @@ inline std::string text() {
   s += at(1200, "hold right1") + at(1600, "release right1") + at(1800, "press left1 100") +
        at(2000, "press up1 20");
   for (uint64_t f = 2200; f < kStand; f += 200) s += at(f, f % 400 ? "press right1 40" : "press left1 40");
-  s += poke(kAreaRequest, kSystemFlagsBits16, 0x02);  // system_flags bit 17: an area change with fade
+  s += poke(kAreaRequest, var::system_flags + 2, 0x02);  // system_flags bit 17: an area change with fade
   const char* initials[] = {"press right1 2", "press button1", "press right1 2", "press right1 2",
                             "press button1",  "press button1", "press button1"};
   uint64_t f = kInitials + 20;

@@ -10,33 +10,30 @@
 #include <vector>
 
 #include "game/engine/states.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kModeWord = 0x208000;  // game_mode, then game_submode
-constexpr uint32_t kIngameState = 0x208004;
-constexpr uint32_t kGameFlags = 0x208008;
-constexpr uint32_t kDemoIndex = 0x20800E;
-constexpr uint32_t kPresentationIndex = 0x20800F;
-constexpr uint32_t kDemoInputPointer = 0x208020;
-constexpr uint32_t kDemoInputs = 0x208130;  // newest demo sample, player 1 in the low byte
 // Player 1's record: energy and world x; its state, the enemy it holds and
 // its hold byte.
-constexpr uint32_t kPlayer1Energy = 0x20A040;
-constexpr uint32_t kPlayer1X = 0x20A020;
-constexpr uint32_t kPlayer1State = 0x20A002, kPlayer1Held = 0x20A0DC, kPlayer1Holding = 0x20A0E0;
+constexpr uint32_t kPlayer1Energy = var::player_records + 0x40;
+constexpr uint32_t kPlayer1X = var::player_records + 0x20;
+constexpr uint32_t kPlayer1State = var::player_records + 0x02, kPlayer1Held = var::player_records + 0xDC,
+                   kPlayer1Holding = var::player_records + 0xE0;
 // Text-layer cells the synthetic set prints to (row r, column c at
-// 0x31F000 + 128r + 2c): the first title text, the presentation text's two
+// hw::text_layer + 128r + 2c): the first title text, the presentation text's two
 // lines, and on the ranking page row 1: the first row label, the last digit
 // of the best score and its first initial.
-constexpr uint32_t kTitleCell = 0x31F000 + 128 * 8 + 2 * 12;
-constexpr uint32_t kSceneLine1 = 0x31F000 + 128 * 12 + 2 * 8;
+constexpr uint32_t kTitleCell = hw::text_layer + 128 * 8 + 2 * 12;
+constexpr uint32_t kSceneLine1 = hw::text_layer + 128 * 12 + 2 * 8;
 constexpr uint32_t kSceneLine2 = kSceneLine1 + 128;
-constexpr uint32_t kRankLabel = 0x31F000 + 128 * 1 + 2 * 4;
-constexpr uint32_t kRankScoreFirst = 0x31F000 + 128 * 1 + 2 * 13;  // "50000" in cells 13-17
-constexpr uint32_t kRankInitial = 0x31F000 + 128 * 1 + 2 * 22;
+constexpr uint32_t kRankLabel = hw::text_layer + 128 * 1 + 2 * 4;
+constexpr uint32_t kRankScoreFirst = hw::text_layer + 128 * 1 + 2 * 13;  // "50000" in cells 13-17
+constexpr uint32_t kRankInitial = hw::text_layer + 128 * 1 + 2 * 22;
 // Where the demo's input stream starts, and how many words it holds.
 constexpr uint64_t kDemoStream = 0x13C000;
 constexpr uint64_t kDemoStreamWords = 1400;
@@ -45,11 +42,9 @@ constexpr uint64_t kTitleSceneTime = 480;
 // The title objects: NBG0's zoom word, the blend level word and NBG0's
 // off bit in the shadows; the cell of the logo's closing text (row 24,
 // column 15); the object pools, of each object its routine and screen place.
-constexpr uint32_t kNbg0Zoom = 0x208250;
-constexpr uint32_t kBlend = 0x208B4E;
-constexpr uint32_t kLayerOff = 0x208202;
-constexpr uint32_t kClosingCell = 0x31F000 + 128 * 24 + 2 * 15;
-constexpr uint32_t kObjects256 = 0x200400, kObjects128 = 0x201000;
+constexpr uint32_t kBlend = var::mixer_shadow + mixer_reg::blend;
+constexpr uint32_t kLayerOff = var::video_shadow + video_reg::layer_off;
+constexpr uint32_t kClosingCell = hw::text_layer + 128 * 24 + 2 * 15;
 constexpr uint32_t kRoutine = 4, kScreen = 16;  // screen x, then y (one 32-bit watch)
 constexpr uint32_t kFlags = 0, kEnergy = 64;
 // The first character's throw, planted with the moves.
@@ -70,13 +65,13 @@ whole_run::options attract_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kModeWord, 2},       {kIngameState, 1}, {kGameFlags, 4},  {kDemoIndex, 1},
-             {kPresentationIndex, 1}, {kDemoInputPointer, 4}, {kDemoInputs, 4}, {kPlayer1Energy, 2}, {kPlayer1X, 2}, {kTitleCell, 2}, {kSceneLine1, 2},
+  o.watch = {{var::game_mode, 2},       {var::ingame_state, 1}, {var::game_flags, 4},  {var::demo_index, 1},
+             {var::presentation_index, 1}, {var::demo_input_pointer, 4}, {var::demo_inputs, 4}, {kPlayer1Energy, 2}, {kPlayer1X, 2}, {kTitleCell, 2}, {kSceneLine1, 2},
              {kSceneLine2, 2},     {kRankLabel, 2},   {kRankScoreFirst, 2}, {kRankInitial, 2},
-             {kNbg0Zoom, 2},       {kBlend, 2},       {kLayerOff, 2},     {kClosingCell, 2},
+             {var::nbg0_zoom, 2},       {kBlend, 2},       {kLayerOff, 2},     {kClosingCell, 2},
              {kPlayer1State, 1},   {kPlayer1Held, 4}, {kPlayer1Holding, 1}};
-  o.watch_pool({kObjects256, 256, 12}, {{kRoutine, 4}, {kScreen, 4}});
-  o.watch_pool({kObjects128, 128, 124}, {{kRoutine, 4}, {kScreen, 4}, {kFlags, 2}, {kEnergy, 2}});
+  o.watch_pool({var::objects_256, 256, 12}, {{kRoutine, 4}, {kScreen, 4}});
+  o.watch_pool({var::objects_128, 128, 124}, {{kRoutine, 4}, {kScreen, 4}, {kFlags, 2}, {kEnergy, 2}});
   o.pictures = {kTitlePicture, kPresentationPicture, kRankingPicture};
   return o;
 }
@@ -93,7 +88,7 @@ const whole_run::outcome& attract_run() {
 
 // The frame at which the mode word first took `value` at or after `from`.
 uint64_t frame_of(const whole_run::outcome& out, uint16_t value, uint64_t from = 0) {
-  if (const uint64_t f = out.first_frame(kModeWord, value, from)) return f;
+  if (const uint64_t f = out.first_frame(var::game_mode, value, from)) return f;
   ADD_FAILURE() << "mode word " << std::hex << value << " never seen from frame " << std::dec << from;
   return 0;
 }
@@ -114,7 +109,7 @@ TEST(AttractRun, ModesFollowTheAttractCycle) {
       mode(9, 0),  mode(9, 3),  mode(9, 6),
       mode(12, 0), mode(12, 3), mode(12, 6), mode(12, 9), mode(12, 12), mode(12, 15),
       mode(3, 0),  mode(3, 3),  mode(3, 6)};
-  auto seen = out.values_of(kModeWord);
+  auto seen = out.values_of(var::game_mode);
   ASSERT_GE(seen.size(), expected.size()) << out.err;
   seen.resize(expected.size());
   EXPECT_EQ(seen, expected);
@@ -155,20 +150,20 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
   const uint64_t ranking = frame_of(out, mode(12, 0), demo);
   const uint64_t presentation = frame_of(out, mode(21, 0));
 
-  EXPECT_EQ(out.value_at(kPresentationIndex, presentation - 1), 0u);
-  EXPECT_EQ(out.value_at(kPresentationIndex, presentation + 1), 1u);
-  EXPECT_EQ(out.value_at(kDemoIndex, demo), 0u);
-  EXPECT_EQ(out.value_at(kDemoIndex, demo + 1), 1u);
-  EXPECT_EQ(out.value_at(kIngameState, demo + 1), flow_state::play);
-  EXPECT_TRUE(out.value_at(kGameFlags, demo + 1) & 0x100) << "demo flag";
-  EXPECT_TRUE(out.value_at(kGameFlags, ranking - 1) & 0x100) << "demo flag";
-  EXPECT_FALSE(out.value_at(kGameFlags, ranking + 1) & 0x100) << "demo flag";
+  EXPECT_EQ(out.value_at(var::presentation_index, presentation - 1), 0u);
+  EXPECT_EQ(out.value_at(var::presentation_index, presentation + 1), 1u);
+  EXPECT_EQ(out.value_at(var::demo_index, demo), 0u);
+  EXPECT_EQ(out.value_at(var::demo_index, demo + 1), 1u);
+  EXPECT_EQ(out.value_at(var::ingame_state, demo + 1), flow_state::play);
+  EXPECT_TRUE(out.value_at(var::game_flags, demo + 1) & 0x100) << "demo flag";
+  EXPECT_TRUE(out.value_at(var::game_flags, ranking - 1) & 0x100) << "demo flag";
+  EXPECT_FALSE(out.value_at(var::game_flags, ranking + 1) & 0x100) << "demo flag";
 
   // The pointer is set in the demo's first frame (after that frame's inputs)
   // and moves one word in each following frame with the flag still set.
   std::vector<whole_run::change> steps;
   for (const auto& c : out.changes)
-    if (c.address == kDemoInputPointer && c.value != 0) steps.push_back(c);
+    if (c.address == var::demo_input_pointer && c.value != 0) steps.push_back(c);
   ASSERT_FALSE(steps.empty());
   EXPECT_EQ(steps.front().frame, demo + 1);
   EXPECT_EQ(steps.front().value, kDemoStream);
@@ -187,7 +182,7 @@ TEST(AttractRun, DemoPlaysItsRecordedInputs) {
   } samples[] = {{0, 0x04}, {79, 0x04}, {80, 0x10}, {81, 0x00}, {90, 0x10}, {99, 0x00}, {100, 0x08},
                  {104, 0x08}, {159, 0x08}, {160, 0x04}, {263, 0x08}, {264, 0x18}, {265, 0x08}};
   for (const auto& s : samples)
-    EXPECT_EQ(out.value_at(kDemoInputs, demo + 2 + s.n), s.sample) << "stream word " << s.n;
+    EXPECT_EQ(out.value_at(var::demo_inputs, demo + 2 + s.n), s.sample) << "stream word " << s.n;
 
   // Player 1 plays: it starts with the demo's energy, 1,280, and follows the
   // recorded inputs (each reaches it a frame after it is sampled).
@@ -209,8 +204,8 @@ TEST(AttractRun, TheDemoPlayerGrabsTheEnemyItReachesAndThrowsIt) {
   const uint64_t grab = out.first_frame(kPlayer1State, player_state::grab_hold, demo);
   ASSERT_GT(grab, 0u);
   const uint32_t enemy = uint32_t(out.value_at(kPlayer1Held, grab));
-  ASSERT_GE(enemy, kObjects128);
-  ASSERT_LT(enemy, kObjects128 + 128 * 124);
+  ASSERT_GE(enemy, var::objects_128);
+  ASSERT_LT(enemy, var::objects_128 + 128 * 124);
   EXPECT_EQ(out.value_at(kPlayer1Holding, grab), 255u);
   EXPECT_EQ(out.value_at(enemy + kFlags, grab) & 0x10, 0x10u) << "held";
   // The press at stream word 264 reaches the player a frame after it is
@@ -268,7 +263,7 @@ TEST(AttractRun, TextsReachTheTextLayer) {
 std::vector<uint32_t> objects_with(const whole_run::outcome& out, uint32_t routine) {
   std::vector<uint32_t> v;
   for (const auto& c : out.changes)
-    if (c.value == routine && c.address >= kObjects256 && c.address < kObjects128 + 128 * 124 &&
+    if (c.value == routine && c.address >= var::objects_256 && c.address < var::objects_128 + 128 * 124 &&
         c.address % 128 == kRoutine && std::find(v.begin(), v.end(), c.address - kRoutine) == v.end())
       v.push_back(c.address - kRoutine);
   return v;
@@ -293,7 +288,7 @@ TEST(AttractRun, TheTitleScenePlaysEveryTitleObject) {
   // 4307 less 22², 21², ... down to 512.
   std::vector<uint64_t> zooms;
   for (const auto& c : out.changes)
-    if (c.address == kNbg0Zoom && c.frame >= built && c.frame < leaves) zooms.push_back(c.value);
+    if (c.address == var::nbg0_zoom && c.frame >= built && c.frame < leaves) zooms.push_back(c.value);
   std::vector<uint64_t> expected = {0x0FF0};
   for (int z = 2432; z >= 608; z -= 96) expected.push_back(uint64_t(z));
   for (int z = 4307, k = 22; z > 512; --k) expected.push_back(uint64_t(z -= k * k));
@@ -341,8 +336,8 @@ TEST(AttractRun, TheTitleScenePlaysEveryTitleObject) {
   // The accelerating piece (a 256-byte object) moves from its place.
   const auto accelerating = objects_with(out, 0x0774AC);
   ASSERT_EQ(accelerating.size(), 1u);
-  EXPECT_GE(accelerating[0], kObjects256);
-  EXPECT_LT(accelerating[0], kObjects128);
+  EXPECT_GE(accelerating[0], var::objects_256);
+  EXPECT_LT(accelerating[0], var::objects_128);
   EXPECT_GE(out.values_of(accelerating[0] + kScreen).size(), 5u);
 
   // The watcher waits for its sequence at (160, 0).
@@ -373,16 +368,16 @@ TEST(AttractRun, TheTitleScenePlaysEveryTitleObject) {
 TEST(AttractRun, TextsShowInThePicture) {
   const auto& out = attract_run();
   whole_run::keep_pictures(out, "attract", IRONBELL_ARTEFACTS);
-  ASSERT_EQ(out.value_at(kModeWord, kTitlePicture) & 0xFF, 3u) << "the title shows";
+  ASSERT_EQ(out.value_at(var::game_mode, kTitlePicture) & 0xFF, 3u) << "the title shows";
   EXPECT_EQ(whole_run::shown_text(out, kTitlePicture, 8, 12, 15), "SYNTHETIC TITLE");
   EXPECT_EQ(whole_run::shown_text(out, kTitlePicture, 20, 10, 19), "NO GAME DATA INSIDE");
   EXPECT_EQ(whole_run::shown_text(out, kTitlePicture, 12, 8, 18), std::string(18, ' ')) << "nothing else";
 
-  ASSERT_EQ(out.value_at(kModeWord, kPresentationPicture) & 0xFF, 21u) << "the presentation shows";
+  ASSERT_EQ(out.value_at(var::game_mode, kPresentationPicture) & 0xFF, 21u) << "the presentation shows";
   EXPECT_EQ(whole_run::shown_text(out, kPresentationPicture, 12, 8, 18), "PRESENTATION SCENE");
   EXPECT_EQ(whole_run::shown_text(out, kPresentationPicture, 13, 8, 11), "SECOND LINE");
 
-  ASSERT_EQ(out.value_at(kModeWord, kRankingPicture) & 0xFF, 12u) << "the ranking shows";
+  ASSERT_EQ(out.value_at(var::game_mode, kRankingPicture) & 0xFF, 12u) << "the ranking shows";
   const char* titles[4] = {"FIRST CHARACTER", "SECOND CHARACTER", "THIRD CHARACTER", "FOURTH CHARACTER"};
   for (int c = 0; c < 4; ++c)
     EXPECT_EQ(whole_run::shown_text(out, kRankingPicture, 7 * c, 14, int(std::strlen(titles[c]))), titles[c]);

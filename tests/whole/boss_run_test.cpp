@@ -14,6 +14,11 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/play_script.h"
+#include "game/actors/vars.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -23,19 +28,10 @@ namespace {
 using whole_run::queued;
 using whole_run::frames_of;
 
-constexpr uint32_t kInGameState = 0x208004;
-constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
-constexpr uint32_t kGameFlags = 0x208008, kSystemFlags = 0x208010;
-constexpr uint32_t kLiveEnemies = 0x20C14C;
-constexpr uint32_t kPlayer = 0x20A000;
-constexpr uint32_t kPlayerScore = kPlayer + 140, kPlayerEnergy = kPlayer + 64, kPlayerState = kPlayer + 2;
-constexpr uint32_t kTallySlot0 = 0x208400;  // 16 counters by category
-constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
-constexpr uint32_t kMusicLevel = 0x700012;
-constexpr uint32_t kBarName = 0x31F096, kBarCells = 0x31F116;
-constexpr uint32_t kObjects256 = 0x200400, kCount256 = 12;
-constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
-constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+constexpr uint32_t kPlayerScore = var::player_records + 140, kPlayerEnergy = var::player_records + 64, kPlayerState = var::player_records + 2;
+constexpr uint32_t kCount256 = 12;
+constexpr uint32_t kCount128 = 124;
+constexpr uint32_t kCount64 = 200;
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kScore = 52, kByte54 = 54,
                    kByte55 = 55, kByte57 = 57, kEnergy = 64, kByte72 = 72, kShown = 32;
 
@@ -51,14 +47,9 @@ constexpr uint64_t kPokes = 844;  // after stage 1's intro, before its first are
 // punch every 16 frames into the set piece.
 std::string script() {
   std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
-  const std::string at = std::to_string(kPokes);
-  s += at + " poke 20800C 04\n" + at + " poke 20800D 02\n";
-  for (int i = 0; i < 4; ++i) {
-    char line[64];
-    std::snprintf(line, sizeof line, "%s poke %06X %02X\n", at.c_str(), 0x2082A0 + i,
-                  (synthetic::boss_stage_descriptor >> (8 * i)) & 0xFF);
-    s += line;
-  }
+  s += play_script::poke(kPokes, var::stage, 4) + play_script::poke(kPokes, var::area, 2);
+  for (uint32_t i = 0; i < 4; ++i)
+    s += play_script::poke(kPokes, var::stage_descriptor_pointer + i, (synthetic::boss_stage_descriptor >> (8 * i)) & 0xFF);
   for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 16 * i) + " press button1\n";
   return s;
 }
@@ -70,21 +61,21 @@ whole_run::options boss_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 300;
-  o.watch = {{kInGameState, 1}, {kStage, 1},       {kArea, 1},         {kGameFlags, 4},  {kSystemFlags, 4},
-             {kLiveEnemies, 1}, {kPlayerScore, 4}, {kPlayerEnergy, 2}, {kPlayerState, 1}, {kMusicLevel, 1},
-             {kPlayer + kWorldX, 2}};
-  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({kTallySlot0 + 2 * c, 2});
-  for (uint32_t ring : {kRingA, kRingB})
+  o.watch = {{var::ingame_state, 1}, {var::stage, 1},       {var::area, 1},         {var::game_flags, 4},  {var::system_flags, 4},
+             {var::live_enemy_count, 1}, {kPlayerScore, 4}, {kPlayerEnergy, 2}, {kPlayerState, 1}, {hw::music_level, 1},
+             {var::player_records + kWorldX, 2}};
+  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({var::tally_records + 2 * c, 2});
+  for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
-  for (uint32_t c = 0; c < 22; ++c) o.watch.push_back({kBarCells + 2 * c, 2});
-  o.watch_pool({kObjects256, 256, kCount256},
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
+  for (uint32_t c = 0; c < 22; ++c) o.watch.push_back({var::boss_bar_cells + 2 * c, 2});
+  o.watch_pool({var::objects_256, 256, kCount256},
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kScore, 2}, {kByte54, 1}, {kByte55, 1},
                  {kByte57, 1}, {kByte72, 1}});
-  o.watch_pool({kObjects128, 128, kCount128},
+  o.watch_pool({var::objects_128, 128, kCount128},
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kByte54, 1}});
   for (uint32_t i = 0; i < kCount64; ++i) {
-    const uint32_t a = kObjects64 + 64 * i;
+    const uint32_t a = var::objects_64 + 64 * i;
     o.watch.push_back({a + kRoutine, 4});
     o.watch.push_back({a + kOwner, 2});
     o.watch.push_back({a + kStateType, 1});
@@ -110,7 +101,7 @@ constexpr uint32_t kBodyTally = 13, kAttackerTally = 10;
 
 // The frame stage 4 area 3 started in.
 uint64_t area_start(const whole_run::outcome& out) {
-  return out.first_frame_with(kArea, 3, kStage, 4);
+  return out.first_frame_with(var::area, 3, var::stage, 4);
 }
 
 // The objects of a pool whose routine was `routine` in `frame`.
@@ -143,13 +134,13 @@ set_piece find_set_piece(const whole_run::outcome& out) {
     EXPECT_EQ(v.size(), 1u) << std::hex << routine;
     return v.empty() ? 0 : v.front();
   };
-  s.controller = one(kObjects128, 128, kCount128, kController);
-  s.attacker = one(kObjects128, 128, kCount128, kAttacker);
-  s.body = one(kObjects256, 256, kCount256, kBody);
-  s.first = one(kObjects256, 256, kCount256, kFirstPart);
-  s.second = one(kObjects256, 256, kCount256, kSecondPart);
-  s.fader = one(kObjects64, 64, kCount64, kFader);
-  s.bar = one(kObjects64, 64, kCount64, kBarShowing);
+  s.controller = one(var::objects_128, 128, kCount128, kController);
+  s.attacker = one(var::objects_128, 128, kCount128, kAttacker);
+  s.body = one(var::objects_256, 256, kCount256, kBody);
+  s.first = one(var::objects_256, 256, kCount256, kFirstPart);
+  s.second = one(var::objects_256, 256, kCount256, kSecondPart);
+  s.fader = one(var::objects_64, 64, kCount64, kFader);
+  s.bar = one(var::objects_64, 64, kCount64, kBarShowing);
   return s;
 }
 
@@ -171,8 +162,8 @@ TEST(BossRun, TheSetPieceStandsUpWithItsBodyPartsFaderAndBar) {
   ASSERT_NE(s.body, 0u);
   ASSERT_NE(s.bar, 0u);
   // The boss record's spawn: the wave gate and its two sounds on ring A.
-  EXPECT_TRUE(out.value_at(kGameFlags, s.start) & 0x8000);
-  const auto a = queued(out, kRingA);
+  EXPECT_TRUE(out.value_at(var::game_flags, s.start) & 0x8000);
+  const auto a = queued(out, var::sound_ring_a);
   EXPECT_EQ(frames_of(a, 0x84, s.start - 1), std::vector<uint64_t>{s.start});
   EXPECT_EQ(frames_of(a, 0x90, s.start - 1), std::vector<uint64_t>{s.start});
   // The body: type 5, 490 energy, 10000 points, in its moving state.
@@ -181,10 +172,10 @@ TEST(BossRun, TheSetPieceStandsUpWithItsBodyPartsFaderAndBar) {
   EXPECT_EQ(out.value_at(s.body + kScore, s.start), 10000u);
   // Its bar: the name and a full bar of 22 cells; the bar object follows it.
   EXPECT_EQ(0x200000u | uint32_t(out.value_at(s.bar + kOwner, s.start)), s.body);
-  EXPECT_EQ(out.cell_text(kBarName, 8, s.start), "OVERLORD");
-  EXPECT_EQ(out.value_at(kBarCells, s.start), 0x1176u);
-  for (uint32_t c = 1; c < 21; ++c) EXPECT_EQ(out.value_at(kBarCells + 2 * c, s.start), 0x117Bu) << c;
-  EXPECT_EQ(out.value_at(kBarCells + 42, s.start), 0x117Fu);
+  EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, s.start), "OVERLORD");
+  EXPECT_EQ(out.value_at(var::boss_bar_cells, s.start), 0x1176u);
+  for (uint32_t c = 1; c < 21; ++c) EXPECT_EQ(out.value_at(var::boss_bar_cells + 2 * c, s.start), 0x117Bu) << c;
+  EXPECT_EQ(out.value_at(var::boss_bar_cells + 42, s.start), 0x117Fu);
   // The attacker: 100 energy, 600 points.
   EXPECT_EQ(out.value_at(s.attacker + kEnergy, s.start), 100u);
 }
@@ -234,7 +225,7 @@ TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
   }
   // Ring B: code 175 and the music at full level as phase 5 begins, code
   // 176 as it ends.
-  const auto b = queued(out, kRingB);
+  const auto b = queued(out, var::sound_ring_b);
   std::vector<uint64_t> rise, fall;
   for (const auto& [frame, phase] : phases) {
     if (phase == 5) rise.push_back(frame);
@@ -246,8 +237,8 @@ TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
   ended.resize(std::min(ended.size(), fall.size()));
   EXPECT_EQ(rose, rise);
   EXPECT_EQ(ended, fall);
-  EXPECT_EQ(out.value_at(kMusicLevel, rise.front()), 0xFFu);
-  EXPECT_EQ(out.value_at(kMusicLevel, rise.front() - 1), 0u);
+  EXPECT_EQ(out.value_at(hw::music_level, rise.front()), 0xFFu);
+  EXPECT_EQ(out.value_at(hw::music_level, rise.front() - 1), 0u);
 }
 
 TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
@@ -262,7 +253,7 @@ TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
   for (const auto& c : out.changes)
     if (c.address == s.body + kEnergy && c.frame > s.start) hits.push_back(c.frame);
   ASSERT_GE(hits.size(), 30u);
-  const auto a = queued(out, kRingA);
+  const auto a = queued(out, var::sound_ring_a);
   for (uint64_t f : hits) {
     const uint64_t points = f == beaten ? 10000 : 10;
     EXPECT_GE(out.value_at(kPlayerScore, f) - out.value_at(kPlayerScore, f - 1), points) << "frame " << f;
@@ -278,17 +269,17 @@ TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
   const uint64_t shown_before = out.value_at(s.bar + kShown, hit);
   EXPECT_EQ(out.value_at(s.bar + kShown, hit + 1), shown_before - 1);
   EXPECT_EQ(out.value_at(s.bar + kShown, hit - 1), 490u);
-  EXPECT_NE(out.value_at(kBarCells + 42, beaten - 1), 0x117Fu) << "the right end has drained";
+  EXPECT_NE(out.value_at(var::boss_bar_cells + 42, beaten - 1), 0x117Fu) << "the right end has drained";
   EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten - 1), kBarShowing);
   EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten), kBarDraining);
   uint64_t gone = 0;
   for (uint64_t f = beaten; f < kFrames && !gone; ++f)
-    if (out.value_at(kBarCells, f) == 0) gone = f;
+    if (out.value_at(var::boss_bar_cells, f) == 0) gone = f;
   ASSERT_GT(gone, beaten);
-  EXPECT_EQ(out.cell_text(kBarName, 8, gone), "");
+  EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, gone), "");
   // The defeat counted in the boss's tally category.
-  EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kBodyTally, beaten - 1), 0u);
-  EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kBodyTally, beaten), 1u);
+  EXPECT_EQ(out.value_at(var::tally_records + 2 * kBodyTally, beaten - 1), 0u);
+  EXPECT_EQ(out.value_at(var::tally_records + 2 * kBodyTally, beaten), 1u);
 }
 
 TEST(BossRun, BeatenTheBossLeavesTheAreaIsWonAndTheMusicFadesOut) {
@@ -301,12 +292,12 @@ TEST(BossRun, BeatenTheBossLeavesTheAreaIsWonAndTheMusicFadesOut) {
   // controller's bit 9; the controller counts the set piece off and the
   // area's camera controller moves on a state.
   EXPECT_EQ(out.value_at(s.body + kStateType, beaten) & 0xFF, 5u);
-  EXPECT_FALSE(running(out, kObjects128, 128, kCount128, kShortEffect, beaten).empty());
+  EXPECT_FALSE(running(out, var::objects_128, 128, kCount128, kShortEffect, beaten).empty());
   const uint64_t counted = first(became(out, s.body + kStateType, 0x0506, beaten));
   EXPECT_EQ(counted, beaten + 9);
   EXPECT_EQ(first(became(out, s.controller + kRoutine, kControllerDone, beaten)), counted + 1);
-  EXPECT_EQ(out.value_at(kLiveEnemies, counted + 1), out.value_at(kLiveEnemies, counted) - 1);
-  const auto cameras = running(out, kObjects64, 64, kCount64, kCameraController, counted);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, counted + 1), out.value_at(var::live_enemy_count, counted) - 1);
+  const auto cameras = running(out, var::objects_64, 64, kCount64, kCameraController, counted);
   ASSERT_EQ(cameras.size(), 1u);
   EXPECT_EQ(out.value_at(cameras[0] + kStateType, counted) & 0xFF,
             (out.value_at(cameras[0] + kStateType, counted - 1) & 0xFF) + 1);
@@ -319,23 +310,23 @@ TEST(BossRun, BeatenTheBossLeavesTheAreaIsWonAndTheMusicFadesOut) {
   EXPECT_EQ(move, exit + 119);
   const uint64_t hold = first(became(out, s.first + kStateType, 8, move));
   ASSERT_GT(hold, move);
-  const auto effects = running(out, kObjects128, 128, kCount128, kChildEffect, hold);
+  const auto effects = running(out, var::objects_128, 128, kCount128, kChildEffect, hold);
   EXPECT_FALSE(effects.empty());
   const uint64_t rise = first(became(out, s.first + kStateType, 9, hold));
   EXPECT_EQ(rise, hold + 249);
-  const uint64_t won = first(became(out, kSystemFlags, kAreaWon, rise - 1));
+  const uint64_t won = first(became(out, var::system_flags, kAreaWon, rise - 1));
   ASSERT_GT(won, rise);
-  EXPECT_FALSE(out.value_at(kSystemFlags, won - 1) & kAreaWon);
+  EXPECT_FALSE(out.value_at(var::system_flags, won - 1) & kAreaWon);
   // The music: code 176 as the exit begins, code 175 as the rise begins, the
   // level 254 down to 1 a frame apart; then the fader is gone, leaving 1.
-  const auto b = queued(out, kRingB);
+  const auto b = queued(out, var::sound_ring_b);
   EXPECT_FALSE(frames_of(b, kFadeEnd, exit - 1).empty());
   EXPECT_EQ(first(frames_of(b, kFadeEnd, beaten)), exit - 1);
   EXPECT_EQ(frames_of(b, kFadeStart, rise), std::vector<uint64_t>{rise});
-  for (uint64_t k = 0; k < 254; ++k) EXPECT_EQ(out.value_at(kMusicLevel, rise + k), 254 - k) << k;
-  EXPECT_EQ(out.value_at(kMusicLevel, kFrames), 1u);
+  for (uint64_t k = 0; k < 254; ++k) EXPECT_EQ(out.value_at(hw::music_level, rise + k), 254 - k) << k;
+  EXPECT_EQ(out.value_at(hw::music_level, kFrames), 1u);
   EXPECT_EQ(out.value_at(s.fader + kByte54, rise + 254), 0u);  // the frame it gives itself back
-  EXPECT_EQ(out.frames_of(kMusicLevel).back(), rise + 253);
+  EXPECT_EQ(out.frames_of(hw::music_level).back(), rise + 253);
 }
 
 TEST(BossRun, TheWeakEnemiesFallFirstThenTheAttackerIsBeaten) {
@@ -352,8 +343,8 @@ TEST(BossRun, TheWeakEnemiesFallFirstThenTheAttackerIsBeaten) {
   ASSERT_GT(down, s.start);
   EXPECT_EQ(out.value_at(kPlayerScore, down) - out.value_at(kPlayerScore, down - 1), 610u);
   EXPECT_EQ(out.value_at(s.attacker + kStateType, down) & 0xFF, 6u);
-  EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kAttackerTally, down), 1u);
-  EXPECT_EQ(out.value_at(kTallySlot0 + 2 * kAttackerTally, down - 1), 0u);
+  EXPECT_EQ(out.value_at(var::tally_records + 2 * kAttackerTally, down), 1u);
+  EXPECT_EQ(out.value_at(var::tally_records + 2 * kAttackerTally, down - 1), 0u);
   // The body takes its first punch only once the weak enemies are down.
   const uint64_t first_hit = first([&] {
     std::vector<uint64_t> v;
@@ -363,7 +354,7 @@ TEST(BossRun, TheWeakEnemiesFallFirstThenTheAttackerIsBeaten) {
   }());
   ASSERT_GT(first_hit, s.start);
   for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t o = kObjects128 + 128 * i;
+    const uint32_t o = var::objects_128 + 128 * i;
     if ((out.value_at(o + kStateType, s.start) >> 8) != 0 || !(out.value_at(o + kFlags, s.start) & 0x8000)) continue;
     EXPECT_EQ(out.value_at(o + kEnergy, first_hit), 0u) << std::hex << o;
   }

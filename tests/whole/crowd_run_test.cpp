@@ -23,6 +23,10 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/vars.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "tests/support/crowd_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -32,18 +36,11 @@ namespace {
 using whole_run::queued;
 using whole_run::frames_of;
 
-constexpr uint32_t kInGameState = 0x208004;
-constexpr uint32_t kGameFlagsHigh = 0x208009;    // bit 7: the wave gate (a boss record spawned)
-constexpr uint32_t kSystemFlagsHigh = 0x208011;  // bit 3: the area is won
-constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
-constexpr uint32_t kLiveEnemies = 0x20C14C;
-constexpr uint32_t kPlayerScore = 0x20A000 + 140;  // slot 0's record
-constexpr uint32_t kTallySlot0 = 0x208400;         // 16 counters by category
-// The two sound rings: read and write indices, then 32 code slots.
-constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
-constexpr whole_run::pool kPool128{0x201000, 128, 124};
-constexpr whole_run::pool kPool64{0x204E00, 64, 200};
-constexpr uint32_t kBarName = 0x31F096;  // the boss bar's name cells, one character each
+constexpr uint32_t kGameFlagsHigh = var::game_flags + 1;    // bit 7: the wave gate (a boss record spawned)
+constexpr uint32_t kSystemFlagsHigh = var::system_flags + 1;  // bit 3: the area is won
+constexpr uint32_t kPlayerScore = var::player_records + 140;  // slot 0's record
+constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
+constexpr whole_run::pool kPool64{var::objects_64, 64, 200};
 // Fields of an object the checks follow.
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34,
                    kHeight = 36, kScore = 52, kEnergy = 64, kStateRecord = 68;
@@ -60,11 +57,11 @@ whole_run::options crowd_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerScore, 4},
+  o.watch = {{var::ingame_state, 1}, {var::stage, 1}, {var::area, 1}, {var::live_enemy_count, 1}, {kPlayerScore, 4},
              {kGameFlagsHigh, 1}, {kSystemFlagsHigh, 1}};
-  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({kTallySlot0 + 2 * c, 2});
-  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
-  for (uint32_t ring : {kRingA, kRingB})
+  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({var::tally_records + 2 * c, 2});
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
+  for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}, {kHeight, 2},
@@ -101,7 +98,7 @@ const std::vector<kind> kKinds = {
 
 // The frame stage 2 area 1 started in (the area byte turned 1 in stage 2).
 uint64_t area_start(const whole_run::outcome& out) {
-  return out.first_frame_with(kArea, 1, kStage, 2);
+  return out.first_frame_with(var::area, 1, var::stage, 2);
 }
 
 // The enemies the set-ups made, in the order of kKinds: the 128-byte
@@ -167,8 +164,8 @@ TEST_F(CrowdRunEnemies, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
     EXPECT_EQ(out.value_at(o + kStateRecord, start), k.record) << "kind " << int(k.number);
   }
   // Each counts as a live enemy from its set-up, kinds 7 and 8 as three.
-  EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, start), kKinds.size() + 4);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, start - 1), 0u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, start), kKinds.size() + 4);
 }
 
 TEST_F(CrowdRunEnemies, EachEnemyBringsItsCompanionAndItsKindsChildren) {
@@ -236,7 +233,7 @@ TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   const std::map<uint8_t, std::string> kNames = {{1, "GRUNT"}, {6, "TWIN"},  {7, "HULK"},  {8, "BRUTE"},
                                                  {9, "SPIKE"}, {12, "WARDEN"}, {13, "TITAN"}, {14, "GIANT"}};
   for (const turn& t : turns)
-    EXPECT_EQ(out.cell_text(kBarName, 8, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
+    EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
   for (size_t i = 1; i < turns.size(); ++i)
     EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
   for (const turn& t : turns) {
@@ -260,8 +257,8 @@ TEST_F(CrowdRunEnemies, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndT
     // 1, 2 and 4 to 6 stage 3's generic-AI enemies', 7 and 8 the crowd's own.
     constexpr uint32_t kCategoryOfType[9] = {0, 2, 4, 1, 3, 5, 6, 11, 12};
     const uint32_t category = kCategoryOfType[k.number];
-    EXPECT_EQ(out.value_at(kTallySlot0 + 2 * category, defeat - 1), 0u) << "kind " << int(k.number);
-    EXPECT_EQ(out.value_at(kTallySlot0 + 2 * category, kFrames), 1u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(var::tally_records + 2 * category, defeat - 1), 0u) << "kind " << int(k.number);
+    EXPECT_EQ(out.value_at(var::tally_records + 2 * category, kFrames), 1u) << "kind " << int(k.number);
   }
   // The player's score moves with the hits: in each frame that lowers
   // enemies' energy, 10 points per enemy hit and the kind's score for each
@@ -421,7 +418,7 @@ TEST_F(CrowdRunEnemies, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbov
   // sounds 0x84 and 0x90.
   EXPECT_EQ(out.value_at(kGameFlagsHigh, start - 1) & 0x80, 0u);
   EXPECT_EQ(out.value_at(kGameFlagsHigh, start) & 0x80, 0x80u);
-  const auto a = queued(out, kRingA);
+  const auto a = queued(out, var::sound_ring_a);
   EXPECT_EQ(frames_of(a, 0x84, start - 1), std::vector<uint64_t>{start});
   EXPECT_EQ(frames_of(a, 0x90, start - 1), std::vector<uint64_t>{start});
   // Kind 4 is the last enemy the player beats; in the frame after it is
@@ -468,12 +465,12 @@ TEST_F(CrowdRunEnemies, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbov
   std::sort(counted.begin(), counted.end());
   for (uint64_t n = 0; n < vanishing.size(); ++n) expected.push_back(won + 1 + 6 * n);
   EXPECT_EQ(counted, expected);
-  EXPECT_EQ(out.value_at(kLiveEnemies, won + 1 + 6 * (vanishing.size() - 1)) + 1,
-            out.value_at(kLiveEnemies, won + 6 * (vanishing.size() - 1)));
+  EXPECT_EQ(out.value_at(var::live_enemy_count, won + 1 + 6 * (vanishing.size() - 1)) + 1,
+            out.value_at(var::live_enemy_count, won + 6 * (vanishing.size() - 1)));
 }
 
 TEST_F(CrowdRunEnemies, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
-  const auto a = queued(out, kRingA), b = queued(out, kRingB);
+  const auto a = queued(out, var::sound_ring_a), b = queued(out, var::sound_ring_b);
   using frames = std::vector<uint64_t>;
   // At the set-ups: kind 4 on ring A, kind 11 and kind 9's two entries on
   // ring B.

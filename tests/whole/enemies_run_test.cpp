@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "game/actors/vars.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kLiveEnemies = 0x20C14C;
-constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
-constexpr uint32_t kPlayerScore = kPlayer + 140;
-constexpr uint32_t kPlayerX = kPlayer + 32;
-constexpr uint32_t kTallySlot0 = 0x208400;  // 16 counters by category
+constexpr uint32_t kPlayerScore = var::player_records + 140;
+constexpr uint32_t kPlayerX = var::player_records + 32;
 // The 128-byte objects; of each, the fields the checks follow.
-constexpr whole_run::pool kPool128{0x201000, 128, 124};
+constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
 constexpr uint32_t kFlags = 0, kStateType = 2, kWorldX = 32, kEnergy = 64;
 
 constexpr uint64_t kFrames = 1560;
@@ -40,7 +40,7 @@ whole_run::options enemies_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kLiveEnemies, 1}, {kPlayerScore, 4}, {kPlayerX, 2}, {kTallySlot0 + 2, 2}};
+  o.watch = {{var::live_enemy_count, 1}, {kPlayerScore, 4}, {kPlayerX, 2}, {var::tally_records + 2, 2}};
   o.watch_pool(kPool128, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}});
   return o;
 }
@@ -79,8 +79,8 @@ TEST(EnemiesRun, BothKindsEnterWhenThePlayerArrives) {
   // Both count as live enemies from their set-up, in the frame the area
   // starts.
   EXPECT_EQ(stalker.frame, pacer.frame);
-  EXPECT_EQ(out.value_at(kLiveEnemies, stalker.frame - 1), 0u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, stalker.frame), 2u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, stalker.frame - 1), 0u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, stalker.frame), 2u);
 
   // The pacer lives on and walks within its segment (64 to 1216).
   EXPECT_EQ(out.value_at(pacer.object + kFlags, kFrames) & 1, 1u);
@@ -124,7 +124,7 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
     EXPECT_EQ(out.value_at(kPlayerScore, hit_frames[h]), expected_score) << "hit " << h;
   }
   EXPECT_EQ(out.value_at(kPlayerScore, kFrames), expected_score);
-  EXPECT_EQ(out.value_at(kTallySlot0 + 2, kFrames), 1u) << "one defeat in its category";
+  EXPECT_EQ(out.value_at(var::tally_records + 2, kFrames), 1u) << "one defeat in its category";
 
   // It pops up and falls off the screen: then its flags are cleared and it
   // no longer counts; the pacer is the one live enemy left.
@@ -135,9 +135,9 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
   const uint64_t removal = flags.back().frame;
   EXPECT_GT(removal, defeat + 8) << "the fall takes a while";
   EXPECT_LT(removal, defeat + 80);
-  EXPECT_EQ(out.value_at(kLiveEnemies, removal - 1), 2u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, removal), 1u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 1u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, removal - 1), 2u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, removal), 1u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 1u);
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7

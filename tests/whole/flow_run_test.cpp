@@ -27,28 +27,27 @@
 #include <vector>
 
 #include "game/engine/states.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
+#include "game/operator/vars.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kModeWord = 0x208000;  // game_mode, then game_submode
-constexpr uint32_t kCountdown = 0x208002;
-constexpr uint32_t kIngameState = 0x208004;
-constexpr uint32_t kPresentationIndex = 0x20800F;
-constexpr uint32_t kVideoControl = 0x31FF00;  // bit 15: the wide screen
-constexpr uint32_t kRevision = 0x209106;
-constexpr uint32_t kCredits = 0x2080A0;  // the shared credit record's credits
+constexpr uint32_t kRevision = var::backup_primary + backup_record::revision;
+constexpr uint32_t kCredits = var::credit_records + credit_record::credits;  // the shared record's
 // Slot records: routine, energy, score, shown energy; flags of slot 1.
-constexpr uint32_t kSlot0 = 0x20A000, kSlot1 = 0x20A100;
+constexpr uint32_t kSlot0 = var::player_records, kSlot1 = var::player_records + player_record::size;
 constexpr uint32_t kRoutine = 4, kEnergy = 64, kScore = 140, kShownEnergy = 232;
 // The object pools: of each object its state and type, its routine, its
 // screen place and (256 bytes) the size words of its first copied part.
-constexpr whole_run::pool kPool256{0x200400, 256, 12}, kPool128{0x201000, 128, 124};
+constexpr whole_run::pool kPool256{var::objects_256, 256, 12}, kPool128{var::objects_128, 128, 124};
 constexpr uint32_t kStateType = 2, kScreen = 16, kPartSize = 100;
 
-// Text cells: row r, column c at 0x31F000 + 128r + 2c.
-constexpr uint32_t cell(uint32_t row, uint32_t column) { return 0x31F000 + 128 * row + 2 * column; }
+// Text cells: row r, column c at hw::text_layer + 128r + 2c.
+constexpr uint32_t cell(uint32_t row, uint32_t column) { return hw::text_layer + 128 * row + 2 * column; }
 // The notice's first and last records (6 cells right on the wide screen).
 constexpr uint32_t kNoticeFirst = cell(4, 23), kNoticeLast = cell(10, 12);
 constexpr uint32_t kNoticeCursor = cell(10, 26);  // after "FOR TESTS ONLY"
@@ -95,22 +94,22 @@ constexpr unsigned kTally0[11] = {3, 0, 2, 1, 1, 2, 0, 1, 1, 1, 40};
 constexpr unsigned kTally1[11] = {10, 10, 10, 0, 0, 0, 0, 0, 0, 0, 5};
 
 std::string script() {
-  std::string s = poke(kNoticeZero, 0x208001, 0) + poke(kNoticeZero, 0x208000, 0);
+  std::string s = poke(kNoticeZero, var::game_submode, 0) + poke(kNoticeZero, var::game_mode, 0);
   s += at(kCoin, "press coin1") + at(kNoJoin, "press button1");
-  s += poke(kBackToTitle, 0x208001, 0) + poke(kBackToTitle, 0x208000, 6);
-  s += poke(kNotice, 0x208001, 0) + poke(kNotice, 0x208000, 24);
+  s += poke(kBackToTitle, var::game_submode, 0) + poke(kBackToTitle, var::game_mode, 6);
+  s += poke(kNotice, var::game_submode, 0) + poke(kNotice, var::game_mode, 24);
   // A wrong first press, then up, down, right, left, up.
   s += at(kWrongPress, "press left1 2");
   const char* sequence[] = {"press up1 2", "press down1 2", "press right1 2", "press left1 2", "press up1 2"};
   for (int i = 0; i < 5; ++i) s += at(kSequence + 10 * i, sequence[i]);
-  for (uint64_t f : kScenes) s += poke(f, 0x208001, 0);
-  s += poke(kSlotReset, 0x208001, 0) + poke(kSlotReset, 0x208000, 18);
+  for (uint64_t f : kScenes) s += poke(f, var::game_submode, 0);
+  s += poke(kSlotReset, var::game_submode, 0) + poke(kSlotReset, var::game_mode, 18);
   s += at(kJoin, "press button1") + at(kJoin + 10, "press button1");  // the credit of the coin above
   for (uint32_t n = 0; n < 11; ++n) {
-    if (kTally0[n]) s += poke(kTallies, 0x208400 + 2 * n, kTally0[n]);
-    if (kTally1[n]) s += poke(kTallies, 0x208420 + 2 * n, kTally1[n]);
+    if (kTally0[n]) s += poke(kTallies, var::tally_records + 2 * n, kTally0[n]);
+    if (kTally1[n]) s += poke(kTallies, var::tally_records + 32 + 2 * n, kTally1[n]);
   }
-  s += poke(kStageClear, 0x208011, 0x01);
+  s += poke(kStageClear, var::system_flags + 1, 0x01);
   s += poke(kSecondPlayer, kSlot1, 0x01);
   s += at(kButton, "press button1");
   return s;
@@ -123,7 +122,7 @@ whole_run::options flow_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 300;
-  o.watch = {{kModeWord, 2}, {kCredits, 1}, {kCountdown, 2}, {kIngameState, 1}, {kPresentationIndex, 1}, {kVideoControl, 2},
+  o.watch = {{var::game_mode, 2}, {kCredits, 1}, {var::flow_countdown, 2}, {var::ingame_state, 1}, {var::presentation_index, 1}, {hw::layer_control, 2},
              {kRevision, 2}, {kNoticeFirst, 4}, {kNoticeLast, 2}, {kNoticeCursor, 2}, {kSequenceText, 2},
              {kRevisionDigits, 4}, {kSceneLine, 2}, {kSceneLine + 128, 2}, {kSceneLine + 256, 2},
              {kStageTitle, 4}, {kStageTitle + 128, 4}};
@@ -192,13 +191,13 @@ std::string cells(uint64_t value, int n) {
 TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
   const auto& out = flow_run();
   std::vector<uint64_t> modes;
-  for (const auto& c : out.changes_in(kModeWord, kNoticeZero, kShift + 2)) modes.push_back(c.value);
+  for (const auto& c : out.changes_in(var::game_mode, kNoticeZero, kShift + 2)) modes.push_back(c.value);
   EXPECT_EQ(modes, (std::vector<uint64_t>{mode(0, 0), mode(0, 3), mode(0, 6), mode(0, 9), mode(3, 0), mode(3, 3),
                                           mode(3, 6), mode(6, 0), mode(3, 0), mode(3, 3)}));
-  EXPECT_EQ(out.first_frame(kModeWord, mode(0, 0)), kNoticeZero + 1);
-  EXPECT_EQ(out.first_frame(kModeWord, mode(6, 0)), kBackToTitle + 1);
-  EXPECT_EQ(out.first_frame(kModeWord, mode(3, 0), kBackToTitle), kShift + 1);
-  EXPECT_EQ(out.value_at(kVideoControl, kNoticeZero + 2) & 0x8000, 0x8000u) << "the wide screen";
+  EXPECT_EQ(out.first_frame(var::game_mode, mode(0, 0)), kNoticeZero + 1);
+  EXPECT_EQ(out.first_frame(var::game_mode, mode(6, 0)), kBackToTitle + 1);
+  EXPECT_EQ(out.first_frame(var::game_mode, mode(3, 0), kBackToTitle), kShift + 1);
+  EXPECT_EQ(out.value_at(hw::layer_control, kNoticeZero + 2) & 0x8000, 0x8000u) << "the wide screen";
   EXPECT_EQ(out.value_at(kNoticeFirst, kNoticeZero + 2) & 0xFFFF, 0x0200u | 'N');
   EXPECT_EQ(out.value_at(kCredits, kNoJoin), 1u) << "the coin counted";
   EXPECT_EQ(out.value_at(kCredits, kJoin - 1), 1u) << "and kept";
@@ -212,22 +211,22 @@ TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
 // the fade out returns to the title on the 320-pixel screen.
 TEST(FlowRun, TheTypedNoticeIsTypedOnTheWideScreen) {
   const auto& out = flow_run();
-  const uint64_t start = out.first_frame(kModeWord, mode(24, 0));
+  const uint64_t start = out.first_frame(var::game_mode, mode(24, 0));
   ASSERT_EQ(start, kNotice + 1);
-  const uint64_t typing = out.first_frame(kModeWord, mode(24, 3), start);
-  const uint64_t blinking = out.first_frame(kModeWord, mode(24, 6), start);
-  const uint64_t fading = out.first_frame(kModeWord, mode(24, 9), start);
-  const uint64_t title = out.first_frame(kModeWord, mode(3, 0), start);
+  const uint64_t typing = out.first_frame(var::game_mode, mode(24, 3), start);
+  const uint64_t blinking = out.first_frame(var::game_mode, mode(24, 6), start);
+  const uint64_t fading = out.first_frame(var::game_mode, mode(24, 9), start);
+  const uint64_t title = out.first_frame(var::game_mode, mode(3, 0), start);
   EXPECT_EQ(typing, start + 1);
   // "NOTICE", "THIS SET IS MADE UP", "FOR TESTS ONLY": the first character
   // of each record comes in the frame its record starts.
   EXPECT_EQ(blinking - typing, 6u + 19 + 14);
   EXPECT_EQ(fading - blinking, 360u);
   EXPECT_EQ(title, fading + 1);
-  EXPECT_EQ(out.value_at(kVideoControl, start) & 0x8000, 0u);
-  EXPECT_EQ(out.value_at(kVideoControl, typing) & 0x8000, 0x8000u);
-  EXPECT_EQ(out.value_at(kVideoControl, fading) & 0x8000, 0x8000u);
-  EXPECT_EQ(out.value_at(kVideoControl, title) & 0x8000, 0u);
+  EXPECT_EQ(out.value_at(hw::layer_control, start) & 0x8000, 0u);
+  EXPECT_EQ(out.value_at(hw::layer_control, typing) & 0x8000, 0x8000u);
+  EXPECT_EQ(out.value_at(hw::layer_control, fading) & 0x8000, 0x8000u);
+  EXPECT_EQ(out.value_at(hw::layer_control, title) & 0x8000, 0u);
   // The first record's first character with its attribute, the cursor cell
   // after it; then its next character over the cursor.
   EXPECT_EQ(out.value_at(kNoticeFirst, typing), 0x005F0000u | 0x0200 | 'N');
@@ -272,11 +271,11 @@ TEST(FlowRun, TheHiddenSequenceShowsTheRevision) {
 // after their set-up; scene 4's drop-in sprite falls from 200 pixels up.
 TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
   const auto& out = flow_run();
-  uint64_t start[5] = {out.first_frame(kModeWord, mode(21, 0))};
-  for (int k = 1; k < 5; ++k) start[k] = out.first_frame(kModeWord, mode(21, 0), kScenes[k - 1]);
+  uint64_t start[5] = {out.first_frame(var::game_mode, mode(21, 0))};
+  for (int k = 1; k < 5; ++k) start[k] = out.first_frame(var::game_mode, mode(21, 0), kScenes[k - 1]);
   for (int k = 1; k < 5; ++k) {
     ASSERT_EQ(start[k], kScenes[k - 1] + 1) << "scene " << k;
-    EXPECT_EQ(out.value_at(kPresentationIndex, start[k] + 1), uint64_t((k + 1) % 5)) << "scene " << k;
+    EXPECT_EQ(out.value_at(var::presentation_index, start[k] + 1), uint64_t((k + 1) % 5)) << "scene " << k;
   }
   struct line {
     int scene, row;
@@ -326,11 +325,11 @@ TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
 // in the frame of the press.
 TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
   const auto& out = flow_run();
-  const uint64_t reset = out.first_frame(kModeWord, mode(18, 0));
+  const uint64_t reset = out.first_frame(var::game_mode, mode(18, 0));
   ASSERT_EQ(reset, kSlotReset + 1);
-  const uint64_t game = out.first_frame(kModeWord, mode(15, 0), reset);
-  EXPECT_EQ(out.first_frame(kModeWord, mode(18, 3), reset), reset + 1);
-  EXPECT_EQ(out.changes_in(kModeWord, reset + 2, game - 1).size(), 0u) << "the mode stays";
+  const uint64_t game = out.first_frame(var::game_mode, mode(15, 0), reset);
+  EXPECT_EQ(out.first_frame(var::game_mode, mode(18, 3), reset), reset + 1);
+  EXPECT_EQ(out.changes_in(var::game_mode, reset + 2, game - 1).size(), 0u) << "the mode stays";
   EXPECT_EQ(out.value_at(kSceneLine, reset + 1), 0u) << "the text layer is cleared";
   EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game - 1), 0x063514u);
   EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game), 0x0638B4u);
@@ -345,10 +344,10 @@ TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
 // sequence plays its two codes and ends.
 TEST(FlowRun, TheStageIntroPlaysEveryActor) {
   const auto& out = flow_run();
-  const uint64_t made = out.first_frame(kIngameState, flow_state::stage_fade_in, kJoin);  // states 9 and 10 share their last frame
-  const uint64_t intro = out.first_frame(kIngameState, flow_state::stage_intro, kJoin);
+  const uint64_t made = out.first_frame(var::ingame_state, flow_state::stage_fade_in, kJoin);  // states 9 and 10 share their last frame
+  const uint64_t intro = out.first_frame(var::ingame_state, flow_state::stage_intro, kJoin);
   ASSERT_NE(intro, 0u);
-  EXPECT_EQ(out.first_frame(kIngameState, flow_state::intro_fade_out, intro) - intro, 89u);
+  EXPECT_EQ(out.first_frame(var::ingame_state, flow_state::intro_fade_out, intro) - intro, 89u);
   EXPECT_EQ(out.value_at(kStageTitle, made + 30 - 1), 0u);
   EXPECT_EQ(cells(out.value_at(kStageTitle, made + 30), 2), "ST");
   EXPECT_EQ(out.value_at(kStageTitle, made + 30) & 0xFF00, 0x0600u);
@@ -362,7 +361,7 @@ TEST(FlowRun, TheStageIntroPlaysEveryActor) {
   const uint32_t banner = one(0x0898B1), delayed = one(0x089ABE), arc = one(0x089BBF), sound = one(0x089D23);
   const auto growing = objects_with(out, 0x0899DB, intro + 1);
   ASSERT_EQ(growing.size(), 2u);
-  const uint64_t end = out.first_frame(kIngameState, flow_state::area_start, intro);  // the area start frees them
+  const uint64_t end = out.first_frame(var::ingame_state, flow_state::area_start, intro);  // the area start frees them
   EXPECT_EQ(state_at(out, banner, intro), 2);
   EXPECT_EQ(state_at(out, sound, end - 1), 4);
   EXPECT_EQ(out.first_frame(delayed + kStateType, 3, intro), intro + 39);
@@ -385,7 +384,7 @@ TEST(FlowRun, TheStageIntroPlaysEveryActor) {
 // the other falls off the screen.
 TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
   const auto& out = flow_run();
-  const uint64_t results = out.first_frame(kIngameState, flow_state::results, kStageClear);
+  const uint64_t results = out.first_frame(var::ingame_state, flow_state::results, kStageClear);
   ASSERT_NE(results, 0u);
   for (int slot = 0; slot < 2; ++slot) {
     const uint32_t origin = kOrigin[slot], record = slot ? kSlot1 : kSlot0;
@@ -436,10 +435,10 @@ TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
   EXPECT_EQ(objects_with(out, 0x084B18, kFrames).size(), 1u) << "the title graphic";
 
   // The flow's wait: 300 once both are out, 1 at the button.
-  const uint64_t out_all = out.first_frame(kCountdown, 300, results);
+  const uint64_t out_all = out.first_frame(var::flow_countdown, 300, results);
   ASSERT_NE(out_all, 0u);
-  EXPECT_EQ(out.first_frame(kCountdown, 1, out_all), kButton + 3);
-  EXPECT_EQ(out.value_at(kIngameState, kFrames), 36u) << "the results end; the run stops before stage 2";
+  EXPECT_EQ(out.first_frame(var::flow_countdown, 1, out_all), kButton + 3);
+  EXPECT_EQ(out.value_at(var::ingame_state, kFrames), 36u) << "the results end; the run stops before stage 2";
 
   // Portraits: slot 1's animates (state 4), slot 0's falls and goes (state 1
   // once its y passes 256).

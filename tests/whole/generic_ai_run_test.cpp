@@ -30,22 +30,21 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/vars.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kStage = 0x20800C;
-constexpr uint32_t kLiveEnemies = 0x20C14C;
-constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
-constexpr uint32_t kPlayerX = kPlayer + 32;
-constexpr uint32_t kPlayerEnergy = kPlayer + 64;
-constexpr uint32_t kPlayerScore = kPlayer + 140;
-constexpr uint32_t kTally = 0x208400;  // slot 0's counters by category
-constexpr uint32_t kTableB = 0x20A900;  // hit-box table B: 16-byte entries after its header
+constexpr uint32_t kPlayerX = var::player_records + 32;
+constexpr uint32_t kPlayerEnergy = var::player_records + 64;
+constexpr uint32_t kPlayerScore = var::player_records + 140;
 // The 128-byte objects; of each, the fields the checks follow.
-constexpr whole_run::pool kPool128{0x201000, 128, 124};
+constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
 constexpr uint32_t kFlags = 0, kStateType = 2, kWorldX = 32, kWorldY = 34, kEnergy = 64;
 
 constexpr uint64_t kFrames = 2400;
@@ -67,7 +66,7 @@ std::string punches(uint64_t from, uint64_t to) {
 std::string vertical_words(uint32_t first, uint32_t last) {
   std::string s;
   for (uint32_t entry = first; entry <= last; ++entry) {
-    const uint32_t vertical = kTableB + 16 * entry + 12;
+    const uint32_t vertical = var::hitbox_table_b + 16 * entry + 12;
     const uint8_t span[4] = {0x90, 0xFF, 0x08, 0x00};  // -112 .. 8 world units
     for (uint32_t i = 0; i < 4; ++i) s += play_script::poke(690, vertical + i, span[i]);
   }
@@ -78,7 +77,7 @@ std::string vertical_words(uint32_t first, uint32_t last) {
 // start of the runs.
 std::string into_stage3() {
   std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n500 press button1\n";
-  s += play_script::poke(568, kStage, 2);
+  s += play_script::poke(568, var::stage, 2);
   return s + vertical_words(1, 6);
 }
 
@@ -97,8 +96,8 @@ whole_run::options generic_ai_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kStage, 1}, {kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}};
-  for (uint32_t category = 0; category < 6; ++category) o.watch.push_back({kTally + 2 * category, 2});
+  o.watch = {{var::stage, 1}, {var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}};
+  for (uint32_t category = 0; category < 6; ++category) o.watch.push_back({var::tally_records + 2 * category, 2});
   o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
   return o;
@@ -164,14 +163,14 @@ TEST(GenericAiRun, EndsCleanlyAtItsFrameLimit) {
 
 TEST(GenericAiRun, StageThreeOpensWithItsFivePlatformEnemies) {
   const auto& out = generic_ai_run();
-  EXPECT_EQ(out.values_of(kStage), (std::vector<uint64_t>{0, 2, 3})) << "the poke, then the flow's advance";
+  EXPECT_EQ(out.values_of(var::stage), (std::vector<uint64_t>{0, 2, 3})) << "the poke, then the flow's advance";
   for (const kind& k : kFive) {
     const found e = enemy(out, k);
     ASSERT_NE(e.object, 0u) << k.name;
     EXPECT_EQ(e.frame, kAreaStart) << k.name << " set up as the area starts";
   }
-  EXPECT_EQ(out.value_at(kLiveEnemies, kAreaStart - 1), 0u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, kAreaStart), 5u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, kAreaStart - 1), 0u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, kAreaStart), 5u);
 }
 
 // The hopper waits and walks its upper segment, drops to the lower one with
@@ -305,7 +304,7 @@ TEST(GenericAiRun, EachIsBeatenForItsScoreAndTally) {
       EXPECT_EQ(out.value_at(kPlayerScore, frames[h]) - out.value_at(kPlayerScore, frames[h] - 1), 10u) << k.name;
     EXPECT_EQ(out.value_at(kPlayerScore, defeat) - out.value_at(kPlayerScore, defeat - 1), k.score) << k.name;
     expected_score += 10 * (energy.size() - 2) + k.score;
-    EXPECT_EQ(out.value_at(kTally + 2 * k.tally, defeat) - out.value_at(kTally + 2 * k.tally, defeat - 1), 1u)
+    EXPECT_EQ(out.value_at(var::tally_records + 2 * k.tally, defeat) - out.value_at(var::tally_records + 2 * k.tally, defeat - 1), 1u)
         << k.name;
     // A blow on the ground stuns it (the vaulter's first blow came in the
     // air: see its own test); the defeat pops it up, it falls and is taken
@@ -322,14 +321,14 @@ TEST(GenericAiRun, EachIsBeatenForItsScoreAndTally) {
       }
     ASSERT_NE(removal, 0u) << k.name << " taken away";
     EXPECT_GT(removal, defeat + 8) << k.name << ": the fall takes a while";
-    EXPECT_EQ(out.value_at(kLiveEnemies, removal - 1) - out.value_at(kLiveEnemies, removal), 1u) << k.name;
+    EXPECT_EQ(out.value_at(var::live_enemy_count, removal - 1) - out.value_at(var::live_enemy_count, removal), 1u) << k.name;
   }
   EXPECT_EQ(out.value_at(kPlayerScore, kFrames), expected_score);
-  EXPECT_EQ(out.value_at(kTally + 2, kFrames), 1u);
-  EXPECT_EQ(out.value_at(kTally + 4, kFrames), 1u);
-  EXPECT_EQ(out.value_at(kTally + 6, kFrames), 1u);
-  EXPECT_EQ(out.value_at(kTally + 8, kFrames), 2u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 0u);
+  EXPECT_EQ(out.value_at(var::tally_records + 2, kFrames), 1u);
+  EXPECT_EQ(out.value_at(var::tally_records + 4, kFrames), 1u);
+  EXPECT_EQ(out.value_at(var::tally_records + 6, kFrames), 1u);
+  EXPECT_EQ(out.value_at(var::tally_records + 8, kFrames), 2u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 0u);
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -464,7 +463,7 @@ TEST(GenericAiKnockbackRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 // piece, are stunned by the blows and beaten, each leaving with its effect
 // ten frames later.
 
-constexpr uint32_t kCameraX = 0x208344;  // the playfield camera record's x
+constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
 constexpr uint32_t kRoutine = 4;
 constexpr uint64_t kPiecesFrames = 2400;
 constexpr uint16_t kPiecesTrigger = 1600;
@@ -485,7 +484,7 @@ whole_run::options pieces_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
+  o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
   o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kEnergy, 2}});
   return o;
@@ -520,7 +519,7 @@ void expect_entered_together(const whole_run::outcome& out, const found& a, cons
   EXPECT_EQ(a.frame, b.frame);
   EXPECT_LT(out.value_at(kCameraX, a.frame - 1), trigger);
   EXPECT_GE(out.value_at(kCameraX, a.frame), trigger);
-  EXPECT_EQ(out.value_at(kLiveEnemies, a.frame) - out.value_at(kLiveEnemies, a.frame - 1), 2u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, a.frame) - out.value_at(var::live_enemy_count, a.frame - 1), 2u);
 }
 
 TEST(GenericAiPiecesRun, EndsCleanlyAtItsFrameLimit) {
@@ -613,7 +612,7 @@ TEST(GenericAiPiecesRun, EachIsStunnedThenBeatenAndLeavesWithItsEffect) {
         break;
       }
     EXPECT_EQ(gone, defeat + 9) << k.name;
-    EXPECT_EQ(out.value_at(kLiveEnemies, gone - 1) - out.value_at(kLiveEnemies, gone), 1u) << k.name;
+    EXPECT_EQ(out.value_at(var::live_enemy_count, gone - 1) - out.value_at(var::live_enemy_count, gone), 1u) << k.name;
     EXPECT_EQ(installed(out, kShortEffect, defeat).size(), 1u) << k.name << ": its effect";
   }
   EXPECT_EQ(out.value_at(kPlayerScore, kPiecesFrames), expected);
@@ -655,12 +654,11 @@ TEST(GenericAiPiecesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 // entries 7 to 16 are set like those of entries 1 to 6: in this part of
 // the area up to nine objects register boxes in the table.
 
-constexpr uint32_t kPlayerY = kPlayer + 34;
+constexpr uint32_t kPlayerY = var::player_records + 34;
 constexpr uint64_t kArcherFrames = 2400;
 constexpr uint16_t kArcherTrigger = 1900;
 constexpr uint32_t kShotRoutine = 0x07F70B;
 constexpr uint32_t kStunCount = 62, kAim = 90, kOctant = 92, kColour0 = 110, kColour1 = 126;
-constexpr uint32_t kBarName = 0x31F096;  // the boss bar's name cells, one character each
 
 std::string archer_script() {
   std::string s = into_stage3() + vertical_words(7, 16);
@@ -677,8 +675,8 @@ whole_run::options archer_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
-  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
+  o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
   o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2},
                  {kStunCount, 1}, {kAim, 2}, {kOctant, 1}, {kColour0, 2}, {kColour1, 2}});
@@ -727,14 +725,14 @@ TEST(GenericAiArcherRun, ItsBarShowsItsName) {
   ASSERT_NE(archer.object, 0u);
   uint64_t shown = 0;
   for (const auto& c : out.changes)
-    if (c.address == kBarName && c.value != 0) {
+    if (c.address == var::boss_bar_name && c.value != 0) {
       shown = c.frame;
       break;
     }
   ASSERT_GT(shown, 0u) << "no name shown";
   EXPECT_GE(shown, archer.frame);
   EXPECT_LE(shown, archer.frame + 2);
-  for (uint64_t f : {shown, kArcherFrames}) EXPECT_EQ(out.cell_text(kBarName, 8, f), "ARCHER") << "frame " << f;
+  for (uint64_t f : {shown, kArcherFrames}) EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, f), "ARCHER") << "frame " << f;
 }
 
 // With the player standing 16 pixels right of it and 32 below its aiming

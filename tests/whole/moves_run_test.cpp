@@ -23,26 +23,25 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kModeWord = 0x208000;          // game_mode, then game_submode
-constexpr uint32_t kDemoInputPointer = 0x208020;
-constexpr uint32_t kCameraX = 0x208344;           // playfield camera record 1: x
+constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
 // Slot 0's player record, the fields the moves change.
-constexpr uint32_t kRecord = 0x20A000;
-constexpr uint32_t kFlags = kRecord + 0, kState = kRecord + 2, kX = kRecord + 32, kY = kRecord + 34,
-                   kHeight = kRecord + 36, kHoldTime = kRecord + 54, kEnergy = kRecord + 64,
-                   kCharacter = kRecord + 149, kHitPending = kRecord + 159, kHeldObject = kRecord + 220,
-                   kHolding = kRecord + 224;
+constexpr uint32_t kFlags = var::player_records + 0, kState = var::player_records + 2, kX = var::player_records + 32, kY = var::player_records + 34,
+                   kHeight = var::player_records + 36, kHoldTime = var::player_records + 54, kEnergy = var::player_records + 64,
+                   kCharacter = var::player_records + 149, kHitPending = var::player_records + 159, kHeldObject = var::player_records + 220,
+                   kHolding = var::player_records + 224;
 // The stalker, the enemy within the player's reach (its 128-byte object).
-constexpr uint32_t kStalker = 0x204C80;
+constexpr uint32_t kStalker = var::objects_128 + 128 * 121;
 constexpr uint32_t kStalkerFlags = kStalker + 0, kStalkerX = kStalker + 32, kStalkerY = kStalker + 34,
                    kStalkerAttacker = kStalker + 60, kStalkerEnergy = kStalker + 64;
 // Player 2's idle record, the second holder.
-constexpr uint32_t kSecondHolder = 0x20A100;
+constexpr uint32_t kSecondHolder = var::player_records + player_record::size;
 
 constexpr uint64_t kFrames = 5200;
 // Where the two demos' recorded inputs start.
@@ -73,8 +72,8 @@ std::string poke8(uint64_t frame, uint32_t address, uint8_t value) {
 // A hold as the holding enemy starts it: offset, height and damage, the
 // holder's address as the last attacker, then the hold byte.
 std::string hold(uint64_t frame, uint16_t holder, uint16_t offset, uint16_t height, uint16_t damage) {
-  return poke16(frame, kRecord + 160, offset) + poke16(frame, kRecord + 162, height) +
-         poke16(frame, kRecord + 164, damage) + poke16(frame, kRecord + 60, holder) + poke8(frame, kHitPending, 1);
+  return poke16(frame, var::player_records + 160, offset) + poke16(frame, var::player_records + 162, height) +
+         poke16(frame, var::player_records + 164, damage) + poke16(frame, var::player_records + 60, holder) + poke8(frame, kHitPending, 1);
 }
 
 std::string script() {
@@ -89,7 +88,7 @@ whole_run::options moves_options(int slices) {
   o.every = 400;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kModeWord, 2}, {kDemoInputPointer, 4}, {kCameraX, 2},   {kFlags, 2},        {kState, 1},
+  o.watch = {{var::game_mode, 2}, {var::demo_input_pointer, 4}, {kCameraX, 2},   {kFlags, 2},        {kState, 1},
              {kX, 2},        {kY, 2},                {kHeight, 2},    {kHoldTime, 2},     {kEnergy, 2},
              {kCharacter, 1}, {kHitPending, 1},      {kHeldObject, 4}, {kHolding, 1},     {kStalkerFlags, 2},
              {kStalkerX, 2}, {kStalkerY, 2},         {kStalkerAttacker, 2}, {kStalkerEnergy, 2}};
@@ -121,7 +120,7 @@ std::vector<uint64_t> states(const whole_run::outcome& out, uint64_t from, uint6
 // The second demo: the frame it starts (mode 9, sub-mode 0, the second
 // time) and the frame the ranking screen follows it.
 uint64_t second_demo(const whole_run::outcome& out) {
-  return first(out, kModeWord, mode(9, 0), first(out, kModeWord, mode(9, 0)));
+  return first(out, var::game_mode, mode(9, 0), first(out, var::game_mode, mode(9, 0)));
 }
 
 TEST(MovesRun, EndsCleanlyAtItsFrameLimit) {
@@ -134,15 +133,15 @@ TEST(MovesRun, EndsCleanlyAtItsFrameLimit) {
 // second its own stream with the second character, one word a frame.
 TEST(MovesRun, TheSecondDemoPlaysItsOwnInputs) {
   const auto& out = moves_run();
-  const uint64_t demo1 = first(out, kModeWord, mode(9, 0));
+  const uint64_t demo1 = first(out, var::game_mode, mode(9, 0));
   const uint64_t demo2 = second_demo(out);
   ASSERT_GT(demo1, 0u);
   ASSERT_GT(demo2, demo1);
   EXPECT_EQ(demo2, kSecondDemoStart) << "the holds' pokes are timed from this frame";
   auto in_stream = [](uint64_t pointer, uint64_t stream) { return pointer >= stream && pointer < stream + 4 * 1400; };
-  EXPECT_TRUE(in_stream(out.value_at(kDemoInputPointer, demo1 + 50), kFirstStream));
-  EXPECT_TRUE(in_stream(out.value_at(kDemoInputPointer, demo2 + 50), kSecondStream));
-  EXPECT_EQ(out.value_at(kDemoInputPointer, demo2 + 150) - out.value_at(kDemoInputPointer, demo2 + 50), 400u);
+  EXPECT_TRUE(in_stream(out.value_at(var::demo_input_pointer, demo1 + 50), kFirstStream));
+  EXPECT_TRUE(in_stream(out.value_at(var::demo_input_pointer, demo2 + 50), kSecondStream));
+  EXPECT_EQ(out.value_at(var::demo_input_pointer, demo2 + 150) - out.value_at(var::demo_input_pointer, demo2 + 50), 400u);
   EXPECT_EQ(out.value_at(kCharacter, demo1 + 10), 0u);
   EXPECT_EQ(out.value_at(kCharacter, demo2 + 10), 1u);
 }
@@ -217,7 +216,7 @@ TEST(MovesRun, AGrabOfTheStalkerAndAThrow) {
   EXPECT_EQ(out.value_at(kHeldObject, grab), kStalker);
   EXPECT_EQ(out.value_at(kHolding, grab), 255u);
   EXPECT_EQ(out.value_at(kStalkerFlags, grab) & 0x10, 0x10u);
-  EXPECT_EQ(out.value_at(kStalkerAttacker, grab), kRecord & 0xFFFF);
+  EXPECT_EQ(out.value_at(kStalkerAttacker, grab), var::player_records & 0xFFFF);
   const uint64_t wind_up = first(out, kState, 54, grab);
   ASSERT_GT(wind_up, 0u);
   EXPECT_EQ(out.value_at(kEnergy, wind_up - 1) - out.value_at(kEnergy, wind_up), kThrowCost);

@@ -11,17 +11,17 @@
 #include <utility>
 #include <vector>
 
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
-constexpr uint32_t kPlayerX = kPlayer + 32, kPlayerY = kPlayer + 34, kPlayerEnergy = kPlayer + 64;
-constexpr uint32_t kFreeCount64 = 0x2001FE;  // the 64-byte pool's free stack: its count
+constexpr uint32_t kPlayerX = var::player_records + 32, kPlayerY = var::player_records + 34, kPlayerEnergy = var::player_records + 64;
 // The 128-byte objects and the 64-byte objects; of each, the fields the
 // checks follow.
-constexpr whole_run::pool kPool128{0x201000, 128, 124}, kPool64{0x204E00, 64, 200};
+constexpr whole_run::pool kPool128{var::objects_128, 128, 124}, kPool64{var::objects_64, 64, 200};
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34, kEnergy = 64;
 
 constexpr uint64_t kFrames = 900;
@@ -48,7 +48,7 @@ whole_run::options throw_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kFreeCount64, 2}};
+  o.watch = {{kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {var::free_stack_64, 2}};
   o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
   o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}});
@@ -148,7 +148,7 @@ TEST(PacerThrowRun, TheThrownObjectFliesIntoThePlayerAndIsGone) {
   // object more than the frame before.
   EXPECT_EQ(out.value_at(kPlayerEnergy, hit - 1), out.value_at(kPlayerEnergy, t.frame - 1));
   EXPECT_EQ(out.value_at(kPlayerEnergy, hit), out.value_at(kPlayerEnergy, hit - 1) - kStrength);
-  EXPECT_EQ(out.value_at(kFreeCount64, hit), out.value_at(kFreeCount64, hit - 1) + 1);
+  EXPECT_EQ(out.value_at(var::free_stack_64, hit), out.value_at(var::free_stack_64, hit - 1) + 1);
   EXPECT_LT(xs.back().value, out.value_at(kPlayerX, hit)) << "it met the player from the pacer's side";
   EXPECT_GT(hit, t.frame);
   EXPECT_LT(hit, kFrames);

@@ -21,6 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/vars.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "tests/support/play_script.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
@@ -30,18 +34,9 @@ namespace {
 
 using whole_run::queued;
 
-constexpr uint32_t kInGameState = 0x208004;
-constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
-constexpr uint32_t kLiveEnemies = 0x20C14C;
-constexpr uint32_t kPlayer = 0x20A000;  // slot 0's record
-constexpr uint32_t kPlayerX = kPlayer + 32, kPlayerY = kPlayer + 34, kPlayerEnergy = kPlayer + 64,
-                   kPlayerScore = kPlayer + 140;
-constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
-constexpr uint32_t kTableB = 0x20A900;  // hit-box table B: 16-byte entries after its header
-constexpr uint32_t kFreeStack128 = 0x2000FE;  // count, then the free 128-byte objects' addresses
-constexpr uint32_t kCameraPointer = 0x2082B0, kCameras = 0x208300;  // 4 cameras of 64 bytes, x at +4
-constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
-constexpr uint32_t kBarName = 0x31F096;  // the boss bar's name cells, one character each
+constexpr uint32_t kPlayerX = var::player_records + 32, kPlayerY = var::player_records + 34, kPlayerEnergy = var::player_records + 64,
+                   kPlayerScore = var::player_records + 140;
+constexpr uint32_t kCount128 = 124;
 // Fields of an object the checks follow.
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kPartner = 14, kScreenX = 16, kScreenY = 18,
                    kWorldX = 32, kWorldY = 34, kEnergy = 64;
@@ -61,14 +56,9 @@ constexpr uint64_t kAreaPoke = 844;  // after stage 1's intro, before its first 
 // to the plain carrier.
 std::string script() {
   std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
-  const std::string at = std::to_string(kAreaPoke);
-  s += at + " poke 20800C 03\n" + at + " poke 20800D 02\n";
-  for (int i = 0; i < 4; ++i) {
-    char line[64];
-    std::snprintf(line, sizeof line, "%s poke %06X %02X\n", at.c_str(), 0x2082A0 + i,
-                  (synthetic::boss_stage_descriptor >> (8 * i)) & 0xFF);
-    s += line;
-  }
+  s += play_script::poke(kAreaPoke, var::stage, 3) + play_script::poke(kAreaPoke, var::area, 2);
+  for (uint32_t i = 0; i < 4; ++i)
+    s += play_script::poke(kAreaPoke, var::stage_descriptor_pointer + i, (synthetic::boss_stage_descriptor >> (8 * i)) & 0xFF);
   s += "950 press right1 20\n1100 press right1 12\n1250 press right1 15\n1400 press right1 15\n";
   return s;
 }
@@ -80,14 +70,14 @@ whole_run::options pickups_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kInGameState, 1}, {kStage, 1}, {kArea, 1}, {kLiveEnemies, 1}, {kPlayerX, 2}, {kPlayerY, 2},
-             {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraPointer, 4}};
-  for (uint32_t c = 0; c < 4; ++c) o.watch.push_back({kCameras + 64 * c + 4, 2});
-  for (uint32_t e = 0; e <= kCount128; ++e) o.watch.push_back({kFreeStack128 + 2 * e, 2});
-  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({kBarName + 2 * c, 2});
-  for (uint32_t ring : {kRingA, kRingB})
+  o.watch = {{var::ingame_state, 1}, {var::stage, 1}, {var::area, 1}, {var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerY, 2},
+             {kPlayerEnergy, 2}, {kPlayerScore, 4}, {var::camera_pointer, 4}};
+  for (uint32_t c = 0; c < 4; ++c) o.watch.push_back({var::camera_records + 64 * c + 4, 2});
+  for (uint32_t e = 0; e <= kCount128; ++e) o.watch.push_back({var::free_stack_128 + 2 * e, 2});
+  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
+  for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  o.watch_pool({kObjects128, 128, kCount128},
+  o.watch_pool({var::objects_128, 128, kCount128},
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kPartner, 2}, {kScreenX, 2}, {kScreenY, 2},
                  {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
   return o;
@@ -106,12 +96,12 @@ TEST(PickupsRun, EndsCleanlyAtItsFrameLimit) {
 
 // The frame stage 3 area 3 started in (the area byte turned 3 in stage 3).
 uint64_t area_start(const whole_run::outcome& out) {
-  return out.first_frame_with(kArea, 3, kStage, 3);
+  return out.first_frame_with(var::area, 3, var::stage, 3);
 }
 
 // The 128-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-  return out.objects_with({kObjects128, 128, kCount128}, kRoutine, routine, frame);
+  return out.objects_with({var::objects_128, 128, kCount128}, kRoutine, routine, frame);
 }
 
 // The frames in which an object took up `routine` (it did not run it in the
@@ -119,7 +109,7 @@ std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, u
 std::vector<std::pair<uint64_t, uint32_t>> births(const whole_run::outcome& out, uint32_t routine, uint64_t from) {
   std::vector<std::pair<uint64_t, uint32_t>> v;
   for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t o = kObjects128 + 128 * i;
+    const uint32_t o = var::objects_128 + 128 * i;
     std::vector<uint64_t> frames = out.frames_of(o + kRoutine);
     for (uint64_t f : out.frames_of(o + kStateType)) frames.push_back(f);
     std::sort(frames.begin(), frames.end());
@@ -140,9 +130,9 @@ int16_t s16(uint64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v));
 // Whether the 128-byte object at `o` is on the free stack at the end of
 // `frame`.
 bool is_free(const whole_run::outcome& out, uint32_t o, uint64_t frame) {
-  const uint64_t count = out.value_at(kFreeStack128, frame);
+  const uint64_t count = out.value_at(var::free_stack_128, frame);
   for (uint32_t e = 1; e <= count && e <= kCount128; ++e)
-    if (out.value_at(kFreeStack128 + 2 * e, frame) == (o & 0xFFFF)) return true;
+    if (out.value_at(var::free_stack_128 + 2 * e, frame) == (o & 0xFFFF)) return true;
   return false;
 }
 
@@ -170,8 +160,8 @@ TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
   const auto flyer = running(out, kFlyer, start);
   ASSERT_EQ(flyer.size(), 1u);
   EXPECT_EQ(out.value_at(flyer[0] + kEnergy, start), 100u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, start - 1), 0u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, start), 7u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, start - 1), 0u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, start), 7u);
 }
 
 
@@ -182,14 +172,14 @@ TEST(PickupsRun, TheFlyersBarShowsItsName) {
   const uint64_t start = area_start(out);
   ASSERT_GT(start, kAreaPoke);
   uint64_t shown = 0;
-  for (uint64_t f : out.frames_of(kBarName))
-    if (f >= start && out.value_at(kBarName, f) != 0) {
+  for (uint64_t f : out.frames_of(var::boss_bar_name))
+    if (f >= start && out.value_at(var::boss_bar_name, f) != 0) {
       shown = f;
       break;
     }
   ASSERT_GT(shown, 0u) << "no name shown";
-  EXPECT_EQ(out.cell_text(kBarName, 8, shown), "FLYER");
-  EXPECT_EQ(out.cell_text(kBarName, 8, kFrames), "FLYER");
+  EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, shown), "FLYER");
+  EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, kFrames), "FLYER");
 }
 
 TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
@@ -251,7 +241,7 @@ struct taken {
 std::vector<taken> pickups_taken(const whole_run::outcome& out, uint64_t start) {
   std::vector<taken> v;
   for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t o = kObjects128 + 128 * i;
+    const uint32_t o = var::objects_128 + 128 * i;
     for (uint64_t f : out.frames_of(o + kStateType))
       if (f > start && out.value_at(o + kRoutine, f) == kItem && (out.value_at(o + kStateType, f) & 0xFF) == 2)
         v.push_back({f, o});
@@ -275,7 +265,7 @@ TEST(PickupsRun, PickupsGiveEnergyAndScoreAndFlyToThePanel) {
   EXPECT_EQ(out.value_at(kPlayerScore, got[2].frame) - out.value_at(kPlayerScore, got[2].frame - 1), 300u);
   EXPECT_EQ(out.value_at(kPlayerScore, kFrames), 5300u);
   // Sound 167 as each is taken.
-  const auto a = queued(out, kRingA);
+  const auto a = queued(out, var::sound_ring_a);
   for (const taken& t : got) {
     bool sounded = false;
     for (auto [it, end] = a.equal_range(t.frame); it != end; ++it) sounded |= it->second == 167;
@@ -381,7 +371,7 @@ TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
   const uint64_t end = start + 141;
   EXPECT_EQ(out.value_at(carrier + kRoutine, end), kItem);
   EXPECT_EQ(s16(out.value_at(carrier + kWorldX, end)), kOriginX + 1100);
-  EXPECT_EQ(out.value_at(kLiveEnemies, end), out.value_at(kLiveEnemies, end - 1) - 1);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, end), out.value_at(var::live_enemy_count, end - 1) - 1);
 }
 
 TEST(PickupsRun, ThePlainCarrierWaitsForThePlayerInXThenComesToTheFront) {
@@ -443,9 +433,9 @@ TEST(PickupsRun, TheDartingCarrierWaitsForThePlayerInDepthThenLeavesTheArea) {
   // loses its alive bit and takes the path objects' removal as its routine;
   // the removal counts it off the next frame, and its attachment goes with
   // it.
-  const uint32_t camera = uint32_t(out.value_at(kCameraPointer, gone));
-  ASSERT_EQ((camera - kCameras) % 64, 0u);
-  ASSERT_LT(camera - kCameras, 4u * 64);
+  const uint32_t camera = uint32_t(out.value_at(var::camera_pointer, gone));
+  ASSERT_EQ((camera - var::camera_records) % 64, 0u);
+  ASSERT_LT(camera - var::camera_records, 4u * 64);
   const int camera_x = s16(out.value_at(camera + 4, gone - 1));
   EXPECT_GE(s16(out.value_at(carrier + kWorldX, gone - 1)), camera_x + 2560);
   EXPECT_LT(s16(out.value_at(carrier + kWorldX, gone - 2)), s16(out.value_at(camera + 4, gone - 2)) + 2560);
@@ -453,7 +443,7 @@ TEST(PickupsRun, TheDartingCarrierWaitsForThePlayerInDepthThenLeavesTheArea) {
   EXPECT_EQ(out.value_at(carrier + kFlags, gone) & 1, 0u);
   EXPECT_FALSE(is_free(out, carrier, gone));
   EXPECT_TRUE(is_free(out, carrier, gone + 1));
-  EXPECT_EQ(out.value_at(kLiveEnemies, gone + 1), out.value_at(kLiveEnemies, gone) - 1);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, gone + 1), out.value_at(var::live_enemy_count, gone) - 1);
   // The attachment rode 16 units above it.
   uint32_t attachment = 0;
   for (uint32_t a : running(out, kAttachment, gone - 1))
@@ -489,8 +479,7 @@ TEST(PickupsRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 
 namespace {
 
-constexpr uint32_t kTallySlot0 = 0x208400;  // 16 counters by category
-constexpr uint32_t kRiderCarrierTally = kTallySlot0 + 2 * 14;
+constexpr uint32_t kRiderCarrierTally = var::tally_records + 2 * 14;
 
 // The pickups run's inputs, then a longer walk right. When the camera
 // passes x 700 a second rider carrier comes down beside the player, onto
@@ -513,7 +502,7 @@ whole_run::options camera_enemy_options(int slices) {
   o.script += "1500 press right1 50\n";
   for (uint32_t entry = 1; entry <= 12; ++entry) {
     const uint8_t span[4] = {0x90, 0xFF, 0x08, 0x00};  // -112 .. 8 world units
-    for (uint32_t i = 0; i < 4; ++i) o.script += play_script::poke(1555, kTableB + 16 * entry + 12 + i, span[i]);
+    for (uint32_t i = 0; i < 4; ++i) o.script += play_script::poke(1555, var::hitbox_table_b + 16 * entry + 12 + i, span[i]);
   }
   for (int i = 0; i < 15; ++i) o.script += std::to_string(1560 + 16 * i) + " press button1\n";
   o.script += "1850 press right1 60\n";
@@ -553,8 +542,8 @@ TEST(PickupsCameraEnemyRun, EndsWhereTheEnemysSetUpMakesItsObjects) {
     const uint64_t frame = std::stoull(m[1].str());
     // Frames count finished frames: the run ended in the frame after the
     // last one seen, where the camera, 896 at its end, steps on to 900.
-    const uint32_t camera = kCameras + 64;  // the playfield camera of the area
-    ASSERT_EQ(out.value_at(kCameraPointer, frame), camera);
+    const uint32_t camera = var::camera_records + 64;  // the playfield camera of the area
+    ASSERT_EQ(out.value_at(var::camera_pointer, frame), camera);
     EXPECT_EQ(out.frames_of(camera + 4).back(), frame);
     EXPECT_EQ(s16(out.value_at(camera + 4, frame)), kOriginX + 896);
     EXPECT_GT(frame, 1850u) << "on the last walk";
@@ -575,7 +564,7 @@ constexpr uint32_t kRiderCarrierRemoval = 0x08445B;
 // early frames).
 std::pair<uint32_t, uint64_t> second_rider_carrier(const whole_run::outcome& out) {
   for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t o = kObjects128 + 128 * i;
+    const uint32_t o = var::objects_128 + 128 * i;
     for (uint64_t f : out.frames_of(o + kStateType))
       if (f > 1500 && out.value_at(o + kRoutine, f) == kRiderCarrier && (out.value_at(o + kStateType, f) & 0xFF) == 2)
         return {o, f};
@@ -591,7 +580,7 @@ TEST(PickupsCameraEnemyRun, TheSecondRiderCarrierComesDownBesideThePlayerAndIsBe
   // from where it waited (1350, 440) and flies one frame of 16 onto the
   // player's line, 34 units left of the player, where it sets its rider
   // down: the pacer, 56 units behind it.
-  const uint32_t camera = kCameras + 64;
+  const uint32_t camera = var::camera_records + 64;
   EXPECT_GE(s16(out.value_at(camera + 4, came)), kOriginX + 700);
   EXPECT_LT(s16(out.value_at(camera + 4, came - 2)), kOriginX + 700);
   EXPECT_EQ(s16(out.value_at(carrier + kWorldY, came)), 704);
@@ -628,7 +617,7 @@ TEST(PickupsCameraEnemyRun, TheSecondRiderCarrierComesDownBesideThePlayerAndIsBe
   EXPECT_EQ(out.value_at(carrier + kFlags, removed), 0u);
   EXPECT_FALSE(is_free(out, carrier, removed - 1));
   EXPECT_TRUE(is_free(out, carrier, removed));
-  EXPECT_EQ(out.value_at(kLiveEnemies, removed), out.value_at(kLiveEnemies, removed - 1) - 1);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, removed), out.value_at(var::live_enemy_count, removed - 1) - 1);
   EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), kRiderCarrierRemoval));
 }
 

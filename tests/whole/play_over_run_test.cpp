@@ -32,21 +32,19 @@
 #include <vector>
 
 #include "game/engine/states.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
+#include "tests/support/play_script.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kModeWord = 0x208000;  // game mode, sub-mode
-constexpr uint32_t kIngameState = 0x208004;
-constexpr uint32_t kStageArea = 0x20800C;  // stage, area
-constexpr uint32_t kGameFlags = 0x208008, kSystemFlags = 0x208010;
-constexpr uint32_t kRecord = 0x20A000;  // slot 0's player record
-constexpr uint32_t kRoutine = kRecord + 4, kTimer = kRecord + 74;
-constexpr uint32_t kMessageCell = 0x31F004;  // slot 0's name and message cell
-constexpr uint32_t kRingACommand = 0x700000;
-constexpr whole_run::pool kPool128{0x201000, 128, 124};
+constexpr uint32_t kRoutine = var::player_records + 4, kTimer = var::player_records + 74;
+constexpr uint32_t kMessageCell = hw::text_layer + 4;  // slot 0's name and message cell
+constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
 constexpr uint32_t kFlags = 0, kState = 2, kType = 3, kObjectRoutine = 4, kWorldX = 32;
 
 constexpr unsigned kAreaWon = 11, kGameEnded = 7, kPlayOver = 14;
@@ -54,10 +52,10 @@ constexpr unsigned kAreaWon = 11, kGameEnded = 7, kPlayOver = 14;
 constexpr uint64_t kFrames = 900;
 
 std::string script() {
-  return "100 press coin1\n+30 press button1\n140 press button1\n"
-         "340 poke 20A040 00\n340 poke 20A041 00\n340 poke 20A037 01\n340 poke 20A002 13\n"
-         "340 poke 20800C 03\n"
-         "350 poke 208012 02\n";
+  using play_script::poke;
+  return "100 press coin1\n+30 press button1\n140 press button1\n" + poke(340, var::player_records + 0x40, 0x00) +
+         poke(340, var::player_records + 0x41, 0x00) + poke(340, var::player_records + 0x37, 0x01) + poke(340, var::player_records + 0x02, 0x13) +
+         poke(340, var::stage, 0x03) + poke(350, var::system_flags + 2, 0x02);
 }
 
 whole_run::options play_over_options(int slices) {
@@ -67,8 +65,8 @@ whole_run::options play_over_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 120;
-  o.watch = {{kModeWord, 2},  {kIngameState, 1}, {kStageArea, 2},  {kGameFlags, 4}, {kSystemFlags, 4},
-             {kRoutine, 4},   {kTimer, 2},       {kMessageCell, 2}, {kRingACommand, 1}};
+  o.watch = {{var::game_mode, 2},  {var::ingame_state, 1}, {var::stage, 2},  {var::game_flags, 4}, {var::system_flags, 4},
+             {kRoutine, 4},   {kTimer, 2},       {kMessageCell, 2}, {hw::sound_command, 1}};
   o.watch_pool(kPool128, {{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}});
   return o;
 }
@@ -103,7 +101,7 @@ TEST(PlayOverRun, EndsCleanlyAtItsFrameLimit) {
 // byte, at its random speed, shown, and gone once it has left the screen.
 TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
   const auto& out = play_over_run();
-  const uint64_t area2 = out.first_frame(kStageArea, 0x0203);
+  const uint64_t area2 = out.first_frame(var::stage, 0x0203);
   ASSERT_GT(area2, 0u);
   EXPECT_EQ(out.value_at(kRoutine, area2), 0x063799u) << "slot 0 counts down";
   const uint32_t d = object_running(out, 0x077270, area2);
@@ -133,13 +131,13 @@ TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
 // screen follows.
 TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage) {
   const auto& out = play_over_run();
-  const uint64_t area2 = out.first_frame(kStageArea, 0x0203);
+  const uint64_t area2 = out.first_frame(var::stage, 0x0203);
   const uint32_t d = object_running(out, 0x077270, area2);
   ASSERT_NE(d, 0u);
   const uint64_t gone = out.frames_of(d + kFlags).back();
-  const uint64_t over = first_with_bit(out, kGameFlags, kPlayOver);
+  const uint64_t over = first_with_bit(out, var::game_flags, kPlayOver);
   EXPECT_EQ(over, gone + 1);
-  EXPECT_EQ(first_with_bit(out, kSystemFlags, kAreaWon), over);
+  EXPECT_EQ(first_with_bit(out, var::system_flags, kAreaWon), over);
 
   const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
   EXPECT_EQ(ranking, over + 1) << "the countdown stopped";
@@ -147,20 +145,20 @@ TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage
   EXPECT_EQ(out.first_frame(kRoutine, 0x063818), ranking + 1) << "no ranking place for 0 points";
   for (uint64_t f = ranking; f <= ranking + 10; ++f)
     EXPECT_EQ(out.value_at(kMessageCell, f), 0u) << "no leaving message at frame " << f;
-  EXPECT_EQ(first_with_bit(out, kSystemFlags, kGameEnded), ranking + 2) << "the last slot out ends the game";
+  EXPECT_EQ(first_with_bit(out, var::system_flags, kGameEnded), ranking + 2) << "the last slot out ends the game";
 
-  std::vector<uint64_t> states = out.values_of(kIngameState);
+  std::vector<uint64_t> states = out.values_of(var::ingame_state);
   states.erase(std::unique(states.begin(), states.end()), states.end());
   const std::vector<uint64_t> game_over = {20, 50, 51, 52, 53, 54, 55, 56, 57, 0};
   EXPECT_NE(std::search(states.begin(), states.end(), game_over.begin(), game_over.end()), states.end());
-  EXPECT_EQ(out.value_at(kModeWord, kFrames) & 0xFF, 12u) << "on to the score-ranking screen";
+  EXPECT_EQ(out.value_at(var::game_mode, kFrames) & 0xFF, 12u) << "on to the score-ranking screen";
 }
 
 // The area's music is the command after which the sound board raises the
 // main processor's sound interrupt; its handler runs and the game goes on.
 TEST(PlayOverRun, TheAreasMusicRingsTheSoundInterrupt) {
   const auto& out = play_over_run();
-  EXPECT_GT(out.first_frame(kRingACommand, synthetic::kRaiseCommand), 0u);
+  EXPECT_GT(out.first_frame(hw::sound_command, synthetic::kRaiseCommand), 0u);
   EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
 }
 
@@ -172,8 +170,7 @@ std::vector<uint8_t> four_slot_eeprom() {
 }
 
 constexpr uint64_t kDemoFrames = 1500;
-constexpr uint32_t kZoom = 0x208250, kLayerControl = 0x208200;
-constexpr whole_run::pool kPool64{0x204E00, 64, 200};
+constexpr whole_run::pool kPool64{var::objects_64, 64, 200};
 constexpr unsigned kZoomRequest = 10, kDemo = 8, kPlacedObjects = 12, kAreaChange = 11;
 constexpr uint16_t kUpperLayersOff = 0x3000;
 
@@ -186,8 +183,8 @@ whole_run::options demo_options(int slices) {
   o.slices = slices;
   o.seconds = 180;
   o.eeprom = four_slot_eeprom();
-  o.watch = {{kModeWord, 2},    {kIngameState, 1}, {kStageArea, 2}, {kGameFlags, 4},
-             {kSystemFlags, 4}, {kZoom, 2},        {kLayerControl, 2}};
+  o.watch = {{var::game_mode, 2},    {var::ingame_state, 1}, {var::stage, 2}, {var::game_flags, 4},
+             {var::system_flags, 4}, {var::nbg0_zoom, 2},        {var::layer_control, 2}};
   o.watch_pool(kPool128, {{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}});
   o.watch_pool(kPool64, {{kState, 1}, {kObjectRoutine, 4}});
   return o;
@@ -212,16 +209,16 @@ TEST(PlayerlessDemoRun, EndsCleanlyAtItsFrameLimit) {
 // area) is set up, and the zoom and the layers come back as they were.
 TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
   const auto& out = demo_run();
-  const uint64_t start = out.first_frame(kStageArea, 0x0203);
+  const uint64_t start = out.first_frame(var::stage, 0x0203);
   ASSERT_GT(start, 0u);
-  EXPECT_EQ(out.value_at(kModeWord, start) & 0xFF, 9u) << "the demo";
-  EXPECT_EQ(out.value_at(kGameFlags, start) & 0x10F, 1u << kDemo) << "no slot plays";
+  EXPECT_EQ(out.value_at(var::game_mode, start) & 0xFF, 9u) << "the demo";
+  EXPECT_EQ(out.value_at(var::game_flags, start) & 0x10F, 1u << kDemo) << "no slot plays";
 
   const uint32_t d = object_running(out, 0x077270, start);
   ASSERT_NE(d, 0u);
   const uint64_t gone = out.frames_of(d + kFlags).back();
   EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u);
-  const uint64_t won = first_with_bit(out, kSystemFlags, kAreaWon);
+  const uint64_t won = first_with_bit(out, var::system_flags, kAreaWon);
   EXPECT_EQ(won, gone + 1);
 
   // The camera controller: waiting for the area to be won (4), the move (5),
@@ -243,43 +240,42 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
     }
   EXPECT_EQ(after_win, (std::vector<uint64_t>{5, 6, 7}));
   EXPECT_EQ(asked, waited + 90);
-  EXPECT_EQ(first_with_bit(out, kSystemFlags, kZoomRequest), asked);
+  EXPECT_EQ(first_with_bit(out, var::system_flags, kZoomRequest), asked);
 
   // The in-game flow: the request taken (23), the zoom out (24) by 8 a frame
   // to half size, then area 3 and play (20).
-  EXPECT_EQ(out.first_frame(kIngameState, flow_state::zoom_change_out), asked + 1);
+  EXPECT_EQ(out.first_frame(var::ingame_state, flow_state::zoom_change_out), asked + 1);
   std::vector<uint64_t> zooms;
   for (const auto& c : out.changes)
-    if (c.address == kZoom && c.frame > asked && c.frame <= asked + 40) zooms.push_back(c.value);
+    if (c.address == var::nbg0_zoom && c.frame > asked && c.frame <= asked + 40) zooms.push_back(c.value);
   ASSERT_GE(zooms.size(), 33u);
   for (size_t i = 0; i < 32; ++i) EXPECT_EQ(zooms[i], 0x1F8u - 8 * i) << i;
-  const uint64_t area3 = out.first_frame(kStageArea, 0x0303);
+  const uint64_t area3 = out.first_frame(var::stage, 0x0303);
   ASSERT_GT(area3, asked);
-  EXPECT_EQ(out.value_at(kZoom, area3 - 1), 0x100u) << "half size";
-  EXPECT_EQ(out.value_at(kIngameState, area3), flow_state::play);
-  EXPECT_EQ(out.value_at(kGameFlags, area3) >> kPlacedObjects & 1, 1u) << "an area with placed objects";
-  EXPECT_EQ(out.value_at(kZoom, area3), 0x200u) << "the zoom back to 1:1";
-  EXPECT_EQ(out.value_at(kLayerControl, area3 - 1) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
-  EXPECT_EQ(out.value_at(kLayerControl, area3) & kUpperLayersOff, 0u) << "the upper layers back on";
-  EXPECT_EQ(out.value_at(kSystemFlags, area3) >> kAreaWon & 1, 0u);
-  EXPECT_EQ(out.value_at(kGameFlags, area3) >> kAreaChange & 1, 0u);
+  EXPECT_EQ(out.value_at(var::nbg0_zoom, area3 - 1), 0x100u) << "half size";
+  EXPECT_EQ(out.value_at(var::ingame_state, area3), flow_state::play);
+  EXPECT_EQ(out.value_at(var::game_flags, area3) >> kPlacedObjects & 1, 1u) << "an area with placed objects";
+  EXPECT_EQ(out.value_at(var::nbg0_zoom, area3), 0x200u) << "the zoom back to 1:1";
+  EXPECT_EQ(out.value_at(var::layer_control, area3 - 1) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
+  EXPECT_EQ(out.value_at(var::layer_control, area3) & kUpperLayersOff, 0u) << "the upper layers back on";
+  EXPECT_EQ(out.value_at(var::system_flags, area3) >> kAreaWon & 1, 0u);
+  EXPECT_EQ(out.value_at(var::game_flags, area3) >> kAreaChange & 1, 0u);
 }
 
 // ---- the area change by terrain ----
 
 // The playerless demo again, with the area change by terrain asked for while
-// stage 3 area 2 plays: system_flags bit 9 (the byte at 0x208011 is 0 then),
+// stage 3 area 2 plays: system_flags bit 9 (system_flags' second byte is 0 then),
 // which no translated routine raises and no ROM table names.
 constexpr uint64_t kTerrainPoke = 1300, kTerrainFrames = 1360;
-constexpr uint32_t kNbg1Zoom = 0x208254;
 constexpr unsigned kTerrainChange = 9;
 
 whole_run::options terrain_options(int slices) {
   whole_run::options o = demo_options(slices);
   o.frames = kTerrainFrames;
   o.every = 340;
-  o.script = std::to_string(kTerrainPoke) + " poke 208011 02\n";
-  o.watch.push_back({kNbg1Zoom, 2});
+  o.script = play_script::poke(kTerrainPoke, var::system_flags + 1, 0x02);
+  o.watch.push_back({var::nbg1_zoom, 2});
   return o;
 }
 
@@ -300,31 +296,31 @@ TEST(PlayerlessDemoTerrainRun, TheAreaChangesByTerrainAndThePlayfieldZoomsOutAnd
   const auto& out = terrain_run();
   EXPECT_EQ(out.status, 0) << out.err;
   const uint64_t raised = kTerrainPoke + 1, taken = raised + 1;
-  ASSERT_EQ(out.value_at(kStageArea, raised), 0x0203u);
-  EXPECT_EQ(out.value_at(kIngameState, raised), flow_state::play);
-  EXPECT_EQ(out.value_at(kSystemFlags, raised) >> kTerrainChange & 1, 1u);
-  EXPECT_EQ(out.value_at(kSystemFlags, taken) >> kTerrainChange & 1, 0u) << "taken";
-  EXPECT_EQ(out.value_at(kStageArea, taken), 0x0303u);
-  EXPECT_EQ(out.value_at(kIngameState, taken), flow_state::terrain_zoom_in);
-  EXPECT_EQ(out.value_at(kGameFlags, taken) >> kPlacedObjects & 1, 0u);
-  EXPECT_EQ(out.value_at(kZoom, taken), 0x100u) << "half size";
-  EXPECT_EQ(out.value_at(kNbg1Zoom, taken), 0x100u);
-  EXPECT_EQ(out.value_at(kLayerControl, taken) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
+  ASSERT_EQ(out.value_at(var::stage, raised), 0x0203u);
+  EXPECT_EQ(out.value_at(var::ingame_state, raised), flow_state::play);
+  EXPECT_EQ(out.value_at(var::system_flags, raised) >> kTerrainChange & 1, 1u);
+  EXPECT_EQ(out.value_at(var::system_flags, taken) >> kTerrainChange & 1, 0u) << "taken";
+  EXPECT_EQ(out.value_at(var::stage, taken), 0x0303u);
+  EXPECT_EQ(out.value_at(var::ingame_state, taken), flow_state::terrain_zoom_in);
+  EXPECT_EQ(out.value_at(var::game_flags, taken) >> kPlacedObjects & 1, 0u);
+  EXPECT_EQ(out.value_at(var::nbg0_zoom, taken), 0x100u) << "half size";
+  EXPECT_EQ(out.value_at(var::nbg1_zoom, taken), 0x100u);
+  EXPECT_EQ(out.value_at(var::layer_control, taken) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
 
   std::vector<uint64_t> zooms;
   for (const auto& c : out.changes)
-    if (c.address == kZoom && c.frame > taken) zooms.push_back(c.value);
+    if (c.address == var::nbg0_zoom && c.frame > taken) zooms.push_back(c.value);
   ASSERT_EQ(zooms.size(), 32u);
   for (size_t i = 0; i < zooms.size(); ++i) EXPECT_EQ(zooms[i], 0x108u + 8 * i) << i;
 
   uint64_t back = 0;
   for (const auto& c : out.changes)
-    if (c.address == kIngameState && c.frame > taken && c.value == flow_state::play) back = back ? back : c.frame;
+    if (c.address == var::ingame_state && c.frame > taken && c.value == flow_state::play) back = back ? back : c.frame;
   ASSERT_GT(back, taken);
   EXPECT_EQ(back, taken + 33) << "one frame after the zoom reached 1:1";
-  EXPECT_EQ(out.value_at(kZoom, back), 0x200u);
-  EXPECT_EQ(out.value_at(kNbg1Zoom, back), 0x200u);
-  EXPECT_EQ(out.value_at(kLayerControl, back) & kUpperLayersOff, 0u) << "the upper layers back on";
+  EXPECT_EQ(out.value_at(var::nbg0_zoom, back), 0x200u);
+  EXPECT_EQ(out.value_at(var::nbg1_zoom, back), 0x200u);
+  EXPECT_EQ(out.value_at(var::layer_control, back) & kUpperLayersOff, 0u) << "the upper layers back on";
   EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x08865Eu));
 }
 

@@ -15,7 +15,12 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/vars.h"
 #include "game/engine/states.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
+#include "game/operator/vars.h"
 #include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -23,34 +28,29 @@
 namespace {
 
 // Work RAM the run follows.
-constexpr uint32_t kModeWord = 0x208000;      // game mode, sub-mode
-constexpr uint32_t kIngameState = 0x208004;
-constexpr uint32_t kStageArea = 0x20800C;     // stage, area
-constexpr uint32_t kCredits = 0x2080A0;       // shared credit record: credits
-using play_script::kRecord;                    // slot 0's player record
-constexpr uint32_t kHitBits = kRecord + 1;     // flags bits 8 (hit) and 9 (defeated)
-constexpr uint32_t kRoutine = kRecord + 4;
+constexpr uint32_t kCredits = var::credit_records + credit_record::credits;  // the shared record's
+constexpr uint32_t kHitBits = var::player_records + 1;     // flags bits 8 (hit) and 9 (defeated)
+constexpr uint32_t kRoutine = var::player_records + 4;
 using play_script::kEnergy;
-constexpr uint32_t kScore = kRecord + 140;
-constexpr uint32_t kCameraX = 0x208344;       // playfield camera record 1: x
-constexpr uint32_t kLiveEnemies = 0x20C14C;
+constexpr uint32_t kScore = var::player_records + 140;
+constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
 constexpr uint64_t kWatchersKind = 58;
-constexpr uint32_t kRankingEntry3 = 0x208C18;  // character 0's table, entry 3: score
-constexpr uint32_t kRankingInitials3 = 0x208C1C;
+constexpr uint32_t kRankingEntry3 = var::ranking_tables + 3 * ranking_entry::size;  // character 0's table
+constexpr uint32_t kRankingInitials3 = kRankingEntry3 + ranking_entry::initials;
 // Text cells (attribute over character) of slot 0's panel and the continue.
-constexpr uint32_t kNameCell = 0x31F004;        // row 0, column 2: name, then messages
-constexpr uint32_t kEnergyUnits = 0x31F090;     // row 1, column 8: last digit of the energy
-constexpr uint32_t kHeadingCell = 0x31F620;     // row 12, column 16
-constexpr uint32_t kBigTens = 0x31F7A4;         // two cells each
-constexpr uint32_t kBigUnits = 0x31F7A8;
-constexpr uint32_t kGameOverCell = 0x31F61E;    // row 12, column 15
+constexpr uint32_t kNameCell = hw::text_layer + 0x004;      // row 0, column 2: name, then messages
+constexpr uint32_t kEnergyUnits = hw::text_layer + 0x090;   // row 1, column 8: last digit of the energy
+constexpr uint32_t kHeadingCell = hw::text_layer + 0x620;   // row 12, column 16
+constexpr uint32_t kBigTens = var::continue_area;       // two cells each
+constexpr uint32_t kBigUnits = var::continue_area + 4;
+constexpr uint32_t kGameOverCell = hw::text_layer + 0x61E;  // row 12, column 15
 // The ranking page in video RAM: character 0's block, entry 3's initials.
-constexpr uint32_t kPageInitials3 = 0x300400 + 128 * 4 + 2 * 22;
+constexpr uint32_t kPageInitials3 = hw::video_ram + 0x400 + 128 * 4 + 2 * 22;
 
 // The 128-byte objects: the fields of the second area's objects the run
 // follows (an indicator's blink count and colour word), and the attack
 // pattern of the watcher's enemy.
-constexpr whole_run::pool kPool128{0x201000, 128, 124};
+constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
 constexpr uint32_t kObjectFlags = 0, kObjectState = 2, kObjectType = 3, kObjectRoutine = 4, kObjectWorldX = 32,
                    kIndicatorBlink = 54, kAttackPattern = 82, kIndicatorColour = 110;
 
@@ -67,9 +67,9 @@ whole_run::options play_options(int slices) {
   o.every = 600;
   o.slices = slices;
   o.seconds = 300;
-  o.watch = {{kModeWord, 2}, {kIngameState, 1}, {kStageArea, 2},  {kCredits, 1},
+  o.watch = {{var::game_mode, 2}, {var::ingame_state, 1}, {var::stage, 2},  {kCredits, 1},
              {kRoutine, 4},  {kEnergy, 2},      {kHitBits, 1},      {kScore, 4},      {kCameraX, 2},
-             {kLiveEnemies, 1}, {kRankingEntry3, 4}, {kRankingInitials3, 4}, {kNameCell, 2},
+             {var::live_enemy_count, 1}, {kRankingEntry3, 4}, {kRankingInitials3, 4}, {kNameCell, 2},
              {kEnergyUnits, 2}, {kHeadingCell, 2}, {kBigTens, 4}, {kBigUnits, 4},
              {kGameOverCell, 2}, {kPageInitials3, 4}};
   o.pictures = {kPanelPicture, kContinuePicture, kInitialsPicture};
@@ -99,12 +99,12 @@ TEST(PlayRun, TheGameGoesFromTheTitleThroughPlayToTheRankingScreenAndBack) {
   const auto& out = play_run();
   ASSERT_EQ(out.status, 0) << out.err;
   std::vector<uint64_t> modes;
-  for (uint64_t w : out.values_of(kModeWord))
+  for (uint64_t w : out.values_of(var::game_mode))
     if (modes.empty() || modes.back() != (w & 0xFF)) modes.push_back(w & 0xFF);
   EXPECT_EQ(modes, (std::vector<uint64_t>{3, 15, 12, 3})) << "title, the game, the ranking screen, the title";
   // Stage and area (stage in the low byte): character select, stage 1's
   // intro, area 1, area 2 while nobody plays, the game-over screen.
-  EXPECT_EQ(sequence(out, kStageArea), (std::vector<uint64_t>{0x0000, 0x0200, 0x0000, 0x0001, 0x0101, 0x0201, 0x0300, 0x0000}));
+  EXPECT_EQ(sequence(out, var::stage), (std::vector<uint64_t>{0x0000, 0x0200, 0x0000, 0x0001, 0x0101, 0x0201, 0x0300, 0x0000}));
 }
 
 TEST(PlayRun, TheCoinBuysOneCreditAndTheJoinSpendsIt) {
@@ -137,7 +137,7 @@ TEST(PlayRun, BlowsScoreAndBothEnemiesAreDefeated) {
   EXPECT_EQ(defeats, 2);
   EXPECT_GE(blows, 20);
   EXPECT_EQ(scores.back(), 5600u);
-  const auto live = sequence(out, kLiveEnemies);
+  const auto live = sequence(out, var::live_enemy_count);
   ASSERT_GE(live.size(), 4u);
   EXPECT_EQ(std::vector<uint64_t>(live.begin(), live.begin() + 4), (std::vector<uint64_t>{0, 2, 1, 0}));
   EXPECT_GT(out.value_at(kCameraX, play_script::kStand), 0u) << "the walk right scrolled the camera";
@@ -265,7 +265,7 @@ TEST(PlayRun, TextsShowInThePicture) {
 // states 50-57.
 TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
   const auto& out = play_run();
-  const auto states = sequence(out, kIngameState);
+  const auto states = sequence(out, var::ingame_state);
   auto find = [&](std::vector<uint64_t> run) {
     return std::search(states.begin(), states.end(), run.begin(), run.end()) != states.end();
   };
@@ -273,10 +273,10 @@ TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
       << "select, stage set-up, intro, area start, play";
   EXPECT_TRUE(find({20, 27, 28, 29, 30, 31, 20})) << "the area change with fade";
   EXPECT_TRUE(find({20, 50, 51, 52, 53, 54, 55, 56, 57, 0})) << "game over";
-  EXPECT_EQ(out.value_at(kGameOverCell, out.first_frame(kIngameState, flow_state::game_over_wait_in)), 0x0500u | 'G')
+  EXPECT_EQ(out.value_at(kGameOverCell, out.first_frame(var::ingame_state, flow_state::game_over_wait_in)), 0x0500u | 'G')
       << "the game-over screen's first line";
-  EXPECT_GT(out.first_frame(kStageArea, 0x0201), out.first_frame(kRoutine, 0x063799));
-  EXPECT_LT(out.first_frame(kStageArea, 0x0201), out.first_frame(kRoutine, 0x08A3D6));
+  EXPECT_GT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, 0x063799));
+  EXPECT_LT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, 0x08A3D6));
 }
 
 // The play's score takes the lowest default entry's place in its character's table
@@ -287,7 +287,7 @@ TEST(PlayRun, TheRankingEntryHoldsTheScoreAndTheInitials) {
   EXPECT_EQ(out.value_at(kRankingEntry3, play_script::kFrames), 5600u);
   EXPECT_EQ(out.value_at(kRankingInitials3, play_script::kFrames), uint64_t('A' | 'C' << 8 | 'E' << 16));
   // The score-ranking screen that follows draws them on its page.
-  const uint64_t page = out.value_at(kPageInitials3, out.first_frame(kModeWord, 0x0C0C));
+  const uint64_t page = out.value_at(kPageInitials3, out.first_frame(var::game_mode, 0x0C0C));
   EXPECT_EQ(page & 0xFF, uint64_t('A'));
   EXPECT_EQ(page >> 16 & 0xFF, uint64_t('C'));
 }
@@ -315,7 +315,7 @@ constexpr const char* kExpected = R"(
 // has left the screen on the right.
 TEST(PlayRun, TheSecondAreaLightsTheCountdownIndicatorAndADrifterCrossesTheScreen) {
   const auto& out = play_run();
-  const uint64_t area2 = out.first_frame(kStageArea, 0x0201);
+  const uint64_t area2 = out.first_frame(var::stage, 0x0201);
   ASSERT_GT(area2, 0u);
   auto with_routine = [&](uint32_t routine) { return out.objects_with(kPool128, kObjectRoutine, routine, area2); };
   const auto indicators = with_routine(0x084FA6);

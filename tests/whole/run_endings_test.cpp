@@ -20,7 +20,13 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/vars.h"
 #include "game/engine/states.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
+#include "game/hardware.h"
+#include "game/operator/vars.h"
+#include "tests/support/play_script.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -65,9 +71,17 @@ constexpr const char* kIntoPlay =
     "+30 press button1\n"
     "140 press button1\n";
 
+using play_script::poke;
+
+// Slot 0 out at frame 340: energy 0 and the last frame of the defeat.
+const std::string kSlot0Out = poke(340, var::player_records + 0x40, 0x00) +
+                              poke(340, var::player_records + 0x41, 0x00) +
+                              poke(340, var::player_records + 0x37, 0x01) +
+                              poke(340, var::player_records + 0x02, 0x13);
+
 struct ending {
   const char* name;
-  const char* script;   // what leads to the path after the common start
+  std::string script;   // what leads to the path after the common start
   const char* message;  // regular expression of the runtime's lines; (\d+) = the frame
   uint32_t watched;     // a guest value the path passes through on the way...
   int bytes;            // ... its width (0 = none) ...
@@ -86,52 +100,50 @@ constexpr const char* kUnwoundAt0635E5 =
 const ending kEndings[] = {
     // A second player puts a coin in and presses button 1 while slot 0 plays.
     {"JoinDuringPlay", "340 press coin1\n350 press button2\n", kUnwoundAt0635E5,
-     0x2080A0, 1, 1, false},  // the second coin counted as a credit
+     var::credit_records, 1, 1, false},  // the second coin counted as a credit
     // The player is out (energy 0 and the last frame of the defeat, standing
     // for the hits an enemy would land) and continues with a coin and button 1.
     {"ContinueDuringPlay",
-     "340 poke 20A040 00\n340 poke 20A041 00\n340 poke 20A037 01\n340 poke 20A002 13\n"
-     "360 press coin1\n380 press button1\n",
-     kUnwoundAt0635E5, 0x20A004, 4, 0x063799, false},  // the continue countdown
+     kSlot0Out + "360 press coin1\n380 press button1\n",
+     kUnwoundAt0635E5, var::player_records + 0x04, 4, 0x063799, false},  // the continue countdown
     // The same after a press of button 1 with no credit (the join's coin is
     // spent): the countdown is cut to the start of its current second.
     {"ContinueWithoutCredit",
-     "340 poke 20A040 00\n340 poke 20A041 00\n340 poke 20A037 01\n340 poke 20A002 13\n"
-     "360 press button1\n380 press coin1\n400 press button1\n",
-     kUnwoundAt0635E5, 0x20A04A, 2, 1162, false},  // the countdown (cut at 360, below)
+     kSlot0Out + "360 press button1\n380 press coin1\n400 press button1\n",
+     kUnwoundAt0635E5, var::player_records + player_record::timer, 2, 1162, false},  // the countdown (cut at 360, below)
     // The three area changes, each requested by its system_flags bit as the
     // terrain, the camera or an area's end would.
-    {"AreaChangeByTerrain", "340 poke 208011 02\n",
+    {"AreaChangeByTerrain", poke(340, var::system_flags + 1, 0x02),
      "No translated code starts at 063A0A \\(frame (\\d+)\\)\n", 0, 0, 0, false},
-    {"AreaChangeByZoom", "340 poke 208011 04\n",
+    {"AreaChangeByZoom", poke(340, var::system_flags + 1, 0x04),
      "No translated code starts at 063A88 \\(frame (\\d+)\\)\n", 0, 0, 0, false},
-    {"AreaChangeWithFade", "340 poke 208012 02\n",
-     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", 0x208004, 1, flow_state::fade_change_area, true},  // faded out
+    {"AreaChangeWithFade", poke(340, var::system_flags + 2, 0x02),
+     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", var::ingame_state, 1, flow_state::fade_change_area, true},  // faded out
     // The last stage cleared (stage 4 and the clear request poked): results,
     // their 1200-frame wait cut short, then the ending.
-    {"Ending", "340 poke 20800C 04\n340 poke 208011 01\n390 poke 208002 02\n390 poke 208003 00\n",
-     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", 0x208004, 1, flow_state::ending, true},
+    {"Ending", poke(340, var::stage, 0x04) + poke(340, var::system_flags + 1, 0x01) + poke(390, var::flow_countdown, 0x02) + poke(390, var::flow_countdown + 1, 0x00),
+     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", var::ingame_state, 1, flow_state::ending, true},
     // The game ends (system_flags bit 7) while a slot still plays, on a menu
     // scene (stage 0).
-    {"GameOverAtStageZero", "340 poke 20800C 00\n340 poke 20800D 00\n340 poke 208010 80\n",
-     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", 0x208004, 1, flow_state::game_over, true},
+    {"GameOverAtStageZero", poke(340, var::stage, 0x00) + poke(340, var::area, 0x00) + poke(340, var::system_flags, 0x80),
+     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", var::ingame_state, 1, flow_state::game_over, true},
     // The area marked as one with placed objects (game_flags bit 12) after its
     // start and before the player is placed: the appearance hands over to that
     // area's controller in the set-up's frame.
-    {"PlacedObjectArea", "306 poke 208009 10\n",
+    {"PlacedObjectArea", poke(306, var::game_flags + 1, 0x10),
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
-     0x20A004, 4, 0x063955, true},  // the set-up, next after placement
+     var::player_records + 0x04, 4, 0x063955, true},  // the set-up, next after placement
     // Stage 2's area 2, a placed-object area (the stage and area bytes set
     // before the first area starts: every change of area ends a run, so no
     // input reaches an even area). Its spawn generator spawns by window:
     // the stalker inside the window around the camera is set up, counted as
     // a live enemy, and the record beyond it waits; then the player's
     // appearance hands over to the placed-object areas' controller.
-    {"WindowSpawnsInAPlacedObjectArea", "303 poke 20800C 02\n303 poke 20800D 01\n",
+    {"WindowSpawnsInAPlacedObjectArea", poke(303, var::stage, 0x02) + poke(303, var::area, 0x01),
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
-     0x20C14C, 1, 1, false},  // the stalker, the one live enemy
+     var::live_enemy_count, 1, 1, false},  // the stalker, the one live enemy
     // The same through the start of an even area, with its placed objects and
     // its object list (the player indicators' starter, two touch objects and
     // the drifting object): the area byte set to 1 before the first area
@@ -141,39 +153,39 @@ const ending kEndings[] = {
     // coin chute each: the credits-into-energy check runs for the slot in
     // play every frame from the area start; slot 0 takes its credits from
     // chute 2, the first for the join, the second into energy.
-    {"EvenAreaStart", "110 press coin2\n200 press coin2\n303 poke 20800D 01\n",
+    {"EvenAreaStart", std::string("110 press coin2\n200 press coin2\n") + poke(303, var::area, 0x01),
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
-     0x20A040, 2, 600, false, true},  // the second coin turned into energy
+     var::player_records + 0x40, 2, 600, false, true},  // the second coin turned into energy
     // The special's launch state (the control script has no button 2 to
     // start the special with): the object is launched, runs its first frame
     // and ends the run on its second.
-    {"SpecialLaunchesAnObject", "340 poke 20A002 16\n",
-     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},  // launched
+    {"SpecialLaunchesAnObject", poke(340, var::player_records + 0x02, 0x16),
+     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23, true},  // launched
     // The same object, the first character's carried box, hits the stalker
     // beside the player at once (energy and points, no reaction): the hit
     // scores in the launch frame, the run ends in the next.
-    {"CarriedBoxScoresItsHit", "340 poke 20A002 16\n",
-     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", 0x20A08C, 4, 10, true},
+    {"CarriedBoxScoresItsHit", poke(340, var::player_records + 0x02, 0x16),
+     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + player_record::score, 4, 10, true},
     // The fourth character's special (the character poked as the beam's and
     // the sweep's below), the wave, placed beside the player: its first box
     // (16-bit words, grown to its first size) hits the stalker with the hit
     // effect, which scores.
-    {"SpecialLaunchesAWave", "340 poke 20A095 03\n340 poke 20A002 16\n",
-     "No translated code starts at 07820E \\(frame (\\d+)\\)\n", 0x20A08C, 4, 10, true},
+    {"SpecialLaunchesAWave", poke(340, var::player_records + player_record::character, 0x03) + poke(340, var::player_records + 0x02, 0x16),
+     "No translated code starts at 07820E \\(frame (\\d+)\\)\n", var::player_records + player_record::score, 4, 10, true},
     // The same from the special's first state (its effect, its strike, then
     // the launch), with the second character (a beam: its fragments run
     // their first frame beside it) and the third (a sweep that follows the
     // player's animation).
-    {"SpecialLaunchesABeam", "340 poke 20A095 01\n340 poke 20A002 14\n",
-     "No translated code starts at 077D29 \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},
-    {"SpecialLaunchesASweep", "340 poke 20A095 02\n340 poke 20A002 14\n",
-     "No translated code starts at 078179 \\(frame (\\d+)\\)\n", 0x20A002, 1, 23, true},
+    {"SpecialLaunchesABeam", poke(340, var::player_records + player_record::character, 0x01) + poke(340, var::player_records + 0x02, 0x14),
+     "No translated code starts at 077D29 \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23, true},
+    {"SpecialLaunchesASweep", poke(340, var::player_records + player_record::character, 0x02) + poke(340, var::player_records + 0x02, 0x14),
+     "No translated code starts at 078179 \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23, true},
     // States no branch table holds, as damaged work RAM would give them: the
     // in-game flow's and the player controller's.
-    {"InGameStateOutOfRange", "340 poke 208004 3B\n",
+    {"InGameStateOutOfRange", poke(340, var::ingame_state, 0x3B),
      "Jump from 06224F to 062303 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
-    {"PlayerStateOutOfRange", "340 poke 20A002 3B\n",
+    {"PlayerStateOutOfRange", poke(340, var::player_records + 0x02, 0x3B),
      "Jump from 063F5D to 064011 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
 };
 
@@ -193,7 +205,7 @@ whole_run::options ending_options(const ending& e, int slices) {
   o.slices = slices;
   o.seconds = 120;
   o.eeprom = starting_eeprom(e.chute_per_player);
-  o.watch = {{0x208000, 1}, {0x208008, 1}};
+  o.watch = {{var::game_mode, 1}, {var::game_flags, 1}};
   if (e.bytes) o.watch.push_back({e.watched, e.bytes});
   return o;
 }
@@ -220,8 +232,8 @@ TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
   EXPECT_LT(frame, 590u) << "before the frame limit and the autosave";
 
   // A game was started by the join from the title: game mode 15, slot 0.
-  EXPECT_EQ(out.values_of(0x208000), (std::vector<uint64_t>{3, 15})) << out.err;
-  const auto slots = out.values_of(0x208008);
+  EXPECT_EQ(out.values_of(var::game_mode), (std::vector<uint64_t>{3, 15})) << out.err;
+  const auto slots = out.values_of(var::game_flags);
   ASSERT_FALSE(slots.empty());
   EXPECT_EQ(slots.back() & 0x0F, 1u) << "slot 0 in play to the end";
   if (e.bytes) {
@@ -297,37 +309,37 @@ TEST(RunEndingsCountdown, APressWithNoCreditCutsTheCountdownToTheStartOfItsSecon
 TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects) {
   const ending& e = ending_named("EvenAreaStart");
   whole_run::options o = ending_options(e, 1);
-  constexpr uint32_t kPool128 = 0x201000, kCount128 = 124, kPool64 = 0x204E00, kCount64 = 200;
+  constexpr uint32_t kCount128 = 124, kCount64 = 200;
   constexpr uint32_t kState = 2, kType = 3, kRoutine = 4, kScreenX = 16, kScreenY = 18, kWorldX = 32;
   constexpr uint32_t kWindowMaxX = 56, kWindowMinX = 58, kWindowMaxY = 60, kWindowMinY = 62;
-  constexpr uint32_t kRingACommand = 0x700000, kSlot0Credits = 0x2080A8;
-  o.watch_pool({kPool128, 128, kCount128},
+  constexpr uint32_t kSlot0Credits = var::credit_records + credit_record::size;
+  o.watch_pool({var::objects_128, 128, kCount128},
                 {{kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kScreenY, 2}, {kWorldX, 2}});
-  o.watch_pool({kPool64, 64, kCount64},
+  o.watch_pool({var::objects_64, 64, kCount64},
                 {{kState, 1}, {kRoutine, 4}, {kWindowMaxX, 2}, {kWindowMinX, 2}, {kWindowMaxY, 2}, {kWindowMinY, 2}});
-  o.watch.push_back({kRingACommand, 1});
+  o.watch.push_back({hw::sound_command, 1});
   o.watch.push_back({kSlot0Credits, 1});
-  o.watch.push_back({0x20800D, 1});
+  o.watch.push_back({var::area, 1});
   whole_run::runner r(IRONBELL_PROBE_EXE);
   const auto out = r.run(o);
   ASSERT_EQ(out.status, 3) << out.err;
-  const auto ends = out.frames_of(0x20800D);
+  const auto ends = out.frames_of(var::area);
   ASSERT_FALSE(ends.empty());
   const uint64_t start = ends.back();  // the frame area 2 started
-  ASSERT_EQ(out.value_at(0x20800D, start), 2u);
+  ASSERT_EQ(out.value_at(var::area, start), 2u);
   uint64_t last = 0;  // the last frame end seen
   for (const auto& c : out.changes) last = std::max(last, c.frame);
 
   // The credit of the second coin became start energy at the area start.
   EXPECT_EQ(out.value_at(kSlot0Credits, start - 1), 1u);
   EXPECT_EQ(out.value_at(kSlot0Credits, start), 0u);
-  EXPECT_EQ(out.value_at(0x20A040, start), 600u);
+  EXPECT_EQ(out.value_at(var::player_records + 0x40, start), 600u);
 
   // The 128-byte objects by routine at the last frame end.
   auto with_routine = [&](uint32_t routine) {
     std::vector<uint32_t> v;
     for (uint32_t i = 0; i < kCount128; ++i)
-      if (out.value_at(kPool128 + 128 * i + kRoutine, last) == routine) v.push_back(kPool128 + 128 * i);
+      if (out.value_at(var::objects_128 + 128 * i + kRoutine, last) == routine) v.push_back(var::objects_128 + 128 * i);
     return v;
   };
   const auto indicators = with_routine(0x084FA6);
@@ -367,7 +379,7 @@ TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects)
   // screen).
   std::vector<uint32_t> placed;
   for (uint32_t i = 0; i < kCount64; ++i)
-    if (out.value_at(kPool64 + 64 * i + kRoutine, last) == 0x087A55) placed.push_back(kPool64 + 64 * i);
+    if (out.value_at(var::objects_64 + 64 * i + kRoutine, last) == 0x087A55) placed.push_back(var::objects_64 + 64 * i);
   ASSERT_EQ(placed.size(), 1u);
   EXPECT_EQ(out.value_at(placed[0] + kState, last), 1u);
   EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxX, last)), 560 + 320);
@@ -377,7 +389,7 @@ TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects)
 
   // The area's music reached the sound board, which raised the main
   // processor's sound interrupt; its handler ran.
-  EXPECT_EQ(out.value_at(kRingACommand, last), synthetic::kRaiseCommand);
+  EXPECT_EQ(out.value_at(hw::sound_command, last), synthetic::kRaiseCommand);
   EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
 }
 

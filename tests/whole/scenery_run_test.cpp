@@ -13,6 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/play_script.h"
+#include "game/actors/vars.h"
+#include "game/engine/vars.h"
+#include "game/flow/vars.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
@@ -21,27 +25,22 @@ namespace {
 using whole_run::queued;
 using whole_run::frames_of;
 
-constexpr uint32_t kInGameState = 0x208004;
-constexpr uint32_t kStage = 0x20800C, kArea = 0x20800D;
-constexpr uint32_t kLiveEnemies = 0x20C14C;
-constexpr uint32_t kPlayerScore = 0x20A000 + 140;  // slot 0's record
-constexpr uint32_t kCameraX = 0x208344;            // the playfield camera's x
-constexpr uint32_t kLayerCameraX = 0x2083C4, kLayerCameraY = 0x2083C6;
-constexpr uint32_t kCameraHold = 0x2082B5;
-constexpr uint32_t kLayerWord = 0x208202, kWipePosition = 0x20827A, kWipeEnd = 0x20827E;
-constexpr uint32_t kMixerNbg3 = 0x208B28;
-// The two sound rings: read and write indices, then 32 code slots.
-constexpr uint32_t kRingA = 0x209180, kRingB = 0x209200;
-constexpr uint32_t kObjects128 = 0x201000, kCount128 = 124;
-constexpr uint32_t kObjects64 = 0x204E00, kCount64 = 200;
+constexpr uint32_t kPlayerScore = var::player_records + 140;  // slot 0's record
+constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
+constexpr uint32_t kLayerCameraX = var::layer_camera + camera_record::x, kLayerCameraY = var::layer_camera + camera_record::y;
+constexpr uint32_t kLayerWord = var::video_shadow + video_reg::layer_off;
+constexpr uint32_t kWipePosition = var::video_shadow + video_reg::wipe_position;
+constexpr uint32_t kWipeEnd = var::video_shadow + video_reg::wipe_extent;
+constexpr uint32_t kMixerNbg3 = var::mixer_shadow + mixer_reg::nbg3_priority;
+constexpr uint32_t kCount128 = 124;
+constexpr uint32_t kCount64 = 200;
 // Fields of an object the checks follow.
 constexpr uint32_t kFlags = 0, kState = 2, kType = 3, kRoutine = 4, kOwner = 12, kScreenX = 16, kWorldX = 32,
                    kHeight = 36, kScore = 52, kTimer = 54, kEnergy = 64;
 
 constexpr uint64_t kFrames = 2600;
-constexpr uint64_t kAreaPoke = 844;
+constexpr uint64_t kAreaPoke = 844;  // after stage 1's intro, before its first area starts
 constexpr uint64_t kZoomFrom = 2540, kZoomTo = 2570;
-constexpr uint32_t kGameFlags = 0x208008, kPlayfieldZoom = 0x208250;  // after stage 1's intro, before its first area starts
 
 // Coins, start and the character taken as in the other runs of play; then,
 // once stage 1's intro has run, the stage byte set to 4 (no input leads
@@ -49,17 +48,17 @@ constexpr uint32_t kGameFlags = 0x208008, kPlayfieldZoom = 0x208250;  // after s
 // at the prop on the left, then the walk to the right.
 std::string script() {
   std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
-  s += std::to_string(kAreaPoke) + " poke 20800C 04\n";
+  s += play_script::poke(kAreaPoke, var::stage, 4);
   s += "900 press button1\n920 press button1\n940 press button1\n";
   s += "970 press left1 2\n990 press button1\n";
   s += "1040 hold right1\n";
   // The area change cannot be played through with a slot in play (its
   // player routines have no translated code): its flag is set by hand for
   // 30 frames, with the playfield at half size, to see what zooms with it.
-  s += std::to_string(kZoomFrom) + " poke 208009 0A\n";
-  s += std::to_string(kZoomFrom) + " poke 208251 01\n";
-  s += std::to_string(kZoomTo) + " poke 208009 02\n";
-  s += std::to_string(kZoomTo) + " poke 208251 02\n";
+  s += play_script::poke(kZoomFrom, var::game_flags + 1, 0x0A);
+  s += play_script::poke(kZoomFrom, var::nbg0_zoom + 1, 0x01);
+  s += play_script::poke(kZoomTo, var::game_flags + 1, 0x02);
+  s += play_script::poke(kZoomTo, var::nbg0_zoom + 1, 0x02);
   return s;
 }
 
@@ -70,17 +69,17 @@ whole_run::options scenery_options(int slices) {
   o.every = 300;
   o.slices = slices;
   o.seconds = 240;
-  o.watch = {{kInGameState, 1}, {kStage, 1},       {kArea, 1},         {kLiveEnemies, 1},  {kPlayerScore, 4},
-             {kCameraX, 2},     {kLayerCameraX, 2}, {kLayerCameraY, 2}, {kCameraHold, 1},   {kLayerWord, 2},
+  o.watch = {{var::ingame_state, 1}, {var::stage, 1},       {var::area, 1},         {var::live_enemy_count, 1},  {kPlayerScore, 4},
+             {kCameraX, 2},     {kLayerCameraX, 2}, {kLayerCameraY, 2}, {var::camera_script_hold, 1},   {kLayerWord, 2},
              {kWipePosition, 2}, {kWipeEnd, 2},     {kMixerNbg3, 2},
-             {kGameFlags, 4},   {kPlayfieldZoom, 2}};
-  for (uint32_t ring : {kRingA, kRingB})
+             {var::game_flags, 4},   {var::nbg0_zoom, 2}};
+  for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  o.watch_pool({kObjects128, 128, kCount128},
+  o.watch_pool({var::objects_128, 128, kCount128},
                 {{kFlags, 2}, {kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kWorldX, 2}, {kHeight, 2},
                  {kScore, 2}, {kTimer, 2}, {kEnergy, 2}});
   for (uint32_t i = 0; i < kCount64; ++i) {
-    const uint32_t a = kObjects64 + 64 * i;
+    const uint32_t a = var::objects_64 + 64 * i;
     o.watch.push_back({a + kState, 1});
     o.watch.push_back({a + kRoutine, 4});
     o.watch.push_back({a + kOwner, 2});
@@ -96,12 +95,12 @@ const whole_run::outcome& scenery_run() {
 
 // The frame stage 4 area 1 started in.
 uint64_t area_start(const whole_run::outcome& out) {
-  return out.first_frame_with(kArea, 1, kStage, 4);
+  return out.first_frame_with(var::area, 1, var::stage, 4);
 }
 
 // The 128-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-  return out.objects_with({kObjects128, 128, kCount128}, kRoutine, routine, frame);
+  return out.objects_with({var::objects_128, 128, kCount128}, kRoutine, routine, frame);
 }
 
 // The values a watched field took after `from`, with their frames.
@@ -147,7 +146,7 @@ TEST(SceneryRun, ABreakablePropBreaksUnderBlowsForItsScore) {
     EXPECT_EQ(out.value_at(kPlayerScore, energy[i].first) - out.value_at(kPlayerScore, energy[i].first - 1),
               i == 0 ? 10u : 500u);
   // Each blow sounds the prop type's hit sound.
-  const auto a = queued(out, kRingA);
+  const auto a = queued(out, var::sound_ring_a);
   EXPECT_EQ(frames_of(a, 0x50, start), (std::vector<uint64_t>{energy[0].first, energy[1].first}));
   // Beaten, it breaks into pieces (its animation runs out: state 3), waits
   // 30 frames (4) and blinks (5) before it goes.
@@ -187,11 +186,11 @@ TEST(SceneryRun, AKnockAwayPropFliesOffBouncingFromTheBlowThatBeatsIt) {
   EXPECT_LT(int16_t(out.value_at(p + kScreenX, left)), -63);
   // It bounces on the way: sound 151 when it lands, in its 49th step (its
   // speed 24 down to -24); it is off the screen before the next.
-  const auto bounces = frames_of(queued(out, kRingA), 151, hit);
+  const auto bounces = frames_of(queued(out, var::sound_ring_a), 151, hit);
   ASSERT_EQ(bounces.size(), 1u);
   EXPECT_EQ(bounces[0], hit + 49);
   EXPECT_LE(bounces.back(), left);
-  EXPECT_EQ(frames_of(queued(out, kRingA), 0x51, start), (std::vector<uint64_t>{hit}));
+  EXPECT_EQ(frames_of(queued(out, var::sound_ring_a), 0x51, start), (std::vector<uint64_t>{hit}));
 }
 
 TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
@@ -206,7 +205,7 @@ TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
     ASSERT_EQ(v.size(), 1u) << std::hex << r;
     actor[r] = v[0];
   }
-  EXPECT_EQ(out.value_at(kLiveEnemies, start), 3u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, start), 3u);
   // Their children: type 49's part, type 52's struck object, type 53's gun,
   // type 51's companion.
   for (uint32_t r : {0x069F31u, 0x079718u, 0x07285Du, 0x07966Du})
@@ -217,8 +216,8 @@ TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
   EXPECT_GE(shots, 1u);
   // Type 52 strikes its object (sound 0xAE on ring B); the object sounds
   // 0xCD and goes after blinking.
-  const auto b = queued(out, kRingB);
-  const auto a = queued(out, kRingA);
+  const auto b = queued(out, var::sound_ring_b);
+  const auto a = queued(out, var::sound_ring_a);
   const auto strike = frames_of(b, 0xAE, start);
   ASSERT_EQ(strike.size(), 1u);
   EXPECT_GE(strike[0], start + 120);
@@ -233,12 +232,12 @@ TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
   // Type 50 comes in as the camera passes X 1000, waits its 900 frames,
   // releases its effect and leaves: no live enemy is left.
   uint64_t came = 0;
-  for (const auto& [frame, value] : changes_of(out, kLiveEnemies, start))
-    if (value == 1 && out.value_at(kLiveEnemies, frame - 1) == 0) came = frame;
+  for (const auto& [frame, value] : changes_of(out, var::live_enemy_count, start))
+    if (value == 1 && out.value_at(var::live_enemy_count, frame - 1) == 0) came = frame;
   ASSERT_GT(came, start);
   EXPECT_GE(out.value_at(kCameraX, came), 1000u);
   EXPECT_EQ(running(out, 0x069B78, came).size(), 1u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, kFrames), 0u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 0u);
 }
 
 TEST(SceneryRun, TheCameraWaitsAtItsGateWhilePassersByPlayAndTheIndicatorSaysSo) {
@@ -248,7 +247,7 @@ TEST(SceneryRun, TheCameraWaitsAtItsGateWhilePassersByPlayAndTheIndicatorSaysSo)
   // The hold turns 0 when the camera reaches the gate at X 512 with
   // passers-by about, and 1 again in the frame the last has gone.
   uint64_t wait = 0, open = 0;
-  for (const auto& [frame, value] : changes_of(out, kCameraHold, start + 100)) {
+  for (const auto& [frame, value] : changes_of(out, var::camera_script_hold, start + 100)) {
     if (value == 0 && !wait) wait = frame;
     if (value == 1 && wait && !open) open = frame;
   }
@@ -256,17 +255,17 @@ TEST(SceneryRun, TheCameraWaitsAtItsGateWhilePassersByPlayAndTheIndicatorSaysSo)
   ASSERT_GT(open, wait);
   EXPECT_EQ(out.value_at(kCameraX, wait), 512u);
   EXPECT_EQ(out.value_at(kCameraX, open - 1), 512u);
-  EXPECT_GT(out.value_at(kLiveEnemies, wait), 0u);
-  EXPECT_EQ(out.value_at(kLiveEnemies, open - 1), 0u);
+  EXPECT_GT(out.value_at(var::live_enemy_count, wait), 0u);
+  EXPECT_EQ(out.value_at(var::live_enemy_count, open - 1), 0u);
   // The indicator (a 64-byte object) blinks its icon while the camera may
   // go on, hides it (state 3) at the gate, and shows it again with sound
   // 0xAC twice, 31 frames apart.
   uint32_t indicator = 0;
   for (uint32_t i = 0; i < kCount64; ++i)
-    if (out.value_at(kObjects64 + 64 * i + kRoutine, start + 200) == 0x079924) indicator = kObjects64 + 64 * i;
+    if (out.value_at(var::objects_64 + 64 * i + kRoutine, start + 200) == 0x079924) indicator = var::objects_64 + 64 * i;
   ASSERT_NE(indicator, 0u);
   EXPECT_EQ(out.value_at(indicator + kState, wait + 20), 3u);
-  const auto sounds = frames_of(queued(out, kRingA), 0xAC, open);
+  const auto sounds = frames_of(queued(out, var::sound_ring_a), 0xAC, open);
   ASSERT_GE(sounds.size(), 2u);
   EXPECT_EQ(sounds[0], open);
   EXPECT_EQ(sounds[1] - sounds[0], 31u);
@@ -345,8 +344,8 @@ TEST(SceneryRun, AtAnAreaChangeTypeFiftyOneAndTheDecorationsZoomWithThePlayfield
   // The area-change flag, set by the poke, is seen in the next frame: type
   // 51, its companion and the decorations take their zoomed display.
   const uint64_t zoom = kZoomFrom + 1;
-  ASSERT_EQ(out.value_at(kGameFlags, zoom) & 0x800, 0x800u);
-  ASSERT_EQ(out.value_at(kPlayfieldZoom, zoom), 0x100u);
+  ASSERT_EQ(out.value_at(var::game_flags, zoom) & 0x800, 0x800u);
+  ASSERT_EQ(out.value_at(var::nbg0_zoom, zoom), 0x100u);
   for (uint32_t o : {type51[0], companion[0], area[0], area[1]}) {
     EXPECT_EQ(out.value_at(o + kState, zoom - 1), 1u) << std::hex << o;
     EXPECT_EQ(out.value_at(o + kState, zoom + 1), 2u) << std::hex << o;

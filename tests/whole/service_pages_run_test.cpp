@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/vars.h"
+#include "game/hardware.h"
+#include "game/operator/vars.h"
 #include "tests/support/play_script.h"
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/whole_run.h"
@@ -24,22 +27,7 @@ namespace {
 using namespace synthetic::service_layout;
 
 // Work RAM, shared RAM and video RAM the run follows.
-constexpr uint32_t kGameMode = 0x208000;          // mode, sub-mode
-constexpr uint32_t kCoinMode = 0x208005;
-constexpr uint32_t kSameChuteUnits = 0x20808B;
-constexpr uint32_t kCoinSettingCopy = 0x20808C;   // coins per credit, chute units 1 and 2, bonus
-constexpr uint32_t kCreditRecord0 = 0x2080A0;     // credits, coin units, bonus units, credit added
-constexpr uint32_t kCreditRecord1 = 0x2080A8;
-constexpr uint32_t kServiceRequest = 0x208E00;
-constexpr uint32_t kServiceFlags = 0x208E01;
-constexpr uint32_t kMenuLine = 0x208E02;
-constexpr uint32_t kCursor = 0x208E03;
-constexpr uint32_t kScreen = 0x208E04;
-constexpr uint32_t kRecord = 0x209100;            // backup record in use
-constexpr uint32_t kRingA = 0x209180;             // read and write index, then 32 codes
-constexpr uint32_t kServiceCredits = 0x701F04;
-constexpr uint32_t kSavedCredits = 0x701F74;      // credit record 0's credits and coin units
-constexpr uint32_t kLayerControl = 0x31FF00;      // bit 9 flips the picture
+constexpr uint32_t kCreditRecord1 = var::credit_records + credit_record::size;
 
 // Backup record fields the pages edit.
 constexpr uint32_t kFlip = 0x0A, kPlayers = 0x10, kChutePerPlayer = 0x11, kCoinsPerCredit = 0x12,
@@ -171,13 +159,13 @@ struct pages_walk : play_script::presses {
 
 std::vector<std::pair<uint32_t, int>> watches() {
   std::vector<std::pair<uint32_t, int>> w = {
-      {kGameMode, 2},        {kCoinMode, 1},      {kSameChuteUnits, 1}, {kCoinSettingCopy, 4},
-      {kCreditRecord0, 4},   {kCreditRecord1, 4}, {kServiceRequest, 1}, {kServiceFlags, 1},
-      {kMenuLine, 1},        {kCursor, 1},        {kScreen, 4},         {kServiceCredits, 2},
-      {kLayerControl, 2},    {kRecord + kFlip, 1}, {kRecord + kPlayers, 8}, {kRecord + kFreePlay, 3},
-      {kRecord + kEnergy, 2}, {kSavedCredits, 2},
+      {var::game_mode, 2},        {var::coin_mode, 1},      {var::same_chute_units, 1}, {var::coin_setting_copy, 4},
+      {var::credit_records, 4},   {kCreditRecord1, 4}, {var::service_request, 1}, {var::service_flags, 1},
+      {var::service_menu_index, 1},        {var::service_cursor, 1},        {var::service_screen, 4},         {var::service_credits, 2},
+      {hw::layer_control, 2},    {var::backup_primary + kFlip, 1}, {var::backup_primary + kPlayers, 8}, {var::backup_primary + kFreePlay, 3},
+      {var::backup_primary + kEnergy, 2}, {var::saved_credits, 2},
   };
-  for (uint32_t b = 1; b < 34; ++b) w.push_back({kRingA + b, 1});
+  for (uint32_t b = 1; b < 34; ++b) w.push_back({var::sound_ring_a + b, 1});
   // Text cells of the pages, row by row.
   const std::pair<int, int> cells[] = {
       // bookkeeping: service credits, total credits
@@ -219,8 +207,8 @@ whole_run::options again_options(const std::vector<uint8_t>& eeprom) {
   again.frames = 160;
   again.every = 160;
   again.eeprom = eeprom;
-  again.watch = {{kCoinMode, 1}, {kSameChuteUnits, 1}, {kCoinSettingCopy, 4}, {kCreditRecord0, 4},
-                 {kCreditRecord1, 4}, {kLayerControl, 2}};
+  again.watch = {{var::coin_mode, 1}, {var::same_chute_units, 1}, {var::coin_setting_copy, 4}, {var::credit_records, 4},
+                 {kCreditRecord1, 4}, {hw::layer_control, 2}};
   again.seconds = 60;
   return again;
 }
@@ -241,9 +229,9 @@ std::vector<std::pair<uint64_t, uint8_t>> queued_on_ring_a(const whole_run::outc
   std::vector<std::pair<uint64_t, uint8_t>> codes;
   uint64_t before = 0;
   for (const auto& c : out.changes) {
-    if (c.address != kRingA + 1) continue;
+    if (c.address != var::sound_ring_a + 1) continue;
     for (uint64_t w = before; w != c.value; w = (w + 1) & 31)
-      codes.push_back({c.frame, uint8_t(out.value_at(kRingA + 2 + uint32_t(w), c.frame))});
+      codes.push_back({c.frame, uint8_t(out.value_at(var::sound_ring_a + 2 + uint32_t(w), c.frame))});
     before = c.value;
   }
   return codes;
@@ -262,7 +250,7 @@ uint64_t setting_at(const whole_run::outcome& out, uint32_t field, uint64_t fram
   };
   for (const piece p : {piece{kFlip, 1}, {kPlayers, 8}, {kFreePlay, 3}, {kEnergy, 2}})
     if (field >= p.first && field < p.first + uint32_t(p.bytes))
-      return out.value_at(kRecord + p.first, frame) >> 8 * (field - p.first) & 0xFF;
+      return out.value_at(var::backup_primary + p.first, frame) >> 8 * (field - p.first) & 0xFF;
   ADD_FAILURE() << "record byte +" << std::hex << field << " is not watched";
   return 0;
 }
@@ -292,17 +280,17 @@ TEST(ServicePagesRun, ServiceCreditsStopAtTheCapAndTheBookkeepingShowsThem) {
   const pages_walk w;
   // Credits 9, no coin or bonus units, the credit-added mark of a service
   // credit.
-  EXPECT_EQ(out.value_at(kCreditRecord0, w.credits_given), 0x01000009u);
-  EXPECT_EQ(out.value_at(kServiceCredits, w.credits_given), 9u);
-  EXPECT_EQ(out.value_at(kSavedCredits, w.credits_given), 9u) << "saved credits";
+  EXPECT_EQ(out.value_at(var::credit_records, w.credits_given), 0x01000009u);
+  EXPECT_EQ(out.value_at(var::service_credits, w.credits_given), 9u);
+  EXPECT_EQ(out.value_at(var::saved_credits, w.credits_given), 9u) << "saved credits";
 
   std::vector<uint64_t> sounded;
   for (auto [frame, code] : queued_on_ring_a(out))
     if (code == 0xAD) sounded.push_back(frame);
   ASSERT_EQ(sounded.size(), 9u);
   std::vector<uint64_t> titles;
-  for (uint64_t f : out.frames_of(kGameMode))
-    if (f > 100 && f < w.credits_given && out.value_at(kGameMode, f) == 3) titles.push_back(f);
+  for (uint64_t f : out.frames_of(var::game_mode))
+    if (f > 100 && f < w.credits_given && out.value_at(var::game_mode, f) == 3) titles.push_back(f);
   ASSERT_EQ(titles.size(), 9u) << "one return to the title per credit";
   for (size_t i = 0; i < 9; ++i) {
     EXPECT_GT(sounded[i], titles[i]) << "credit " << i + 1;
@@ -330,8 +318,8 @@ TEST(ServicePagesRun, ASettingChangedBackLeavesNothingToSave) {
                 {9, 29, 0x0430, "energy: 400"},
                 {9, 30, 0x0430, "energy: 400"},
                 {17, 29, 0x0432, "players: 2"}});
-  EXPECT_EQ(out.value_at(kServiceFlags, w.bare_left), 0u);
-  EXPECT_EQ(out.value_at(kScreen, w.bare_left), 0x08B093u) << "back at the main menu";
+  EXPECT_EQ(out.value_at(var::service_flags, w.bare_left), 0u);
+  EXPECT_EQ(out.value_at(var::service_screen, w.bare_left), 0x08B093u) << "back at the main menu";
 }
 
 // The second visit steps every game setting but the difficulty: each value
@@ -356,12 +344,12 @@ TEST(ServicePagesRun, EachGameSettingsEditorChangesItsValueOnThePage) {
                 {17, 29, 0x0433, "players: 3"},
                 {19, 27, 'N', "join option: ON"}});
   // The picture flips with the press, and stays flipped from then on.
-  EXPECT_EQ(out.values_of(kLayerControl), (std::vector<uint64_t>{0, 0x0200}));
-  const auto flipped = out.frames_of(kLayerControl);
+  EXPECT_EQ(out.values_of(hw::layer_control), (std::vector<uint64_t>{0, 0x0200}));
+  const auto flipped = out.frames_of(hw::layer_control);
   ASSERT_EQ(flipped.size(), 2u);
   EXPECT_GT(flipped[1], w.bare_left);
   EXPECT_LT(flipped[1], at);
-  EXPECT_EQ(out.value_at(kServiceFlags, at + 20), 0x04u);
+  EXPECT_EQ(out.value_at(var::service_flags, at + 20), 0x04u);
 }
 
 // The coin and credit page and its coin settings page: every editor's value
@@ -425,17 +413,17 @@ TEST(ServicePagesRun, CoinEditorsShowTheirValuesAndOneChutePerPlayerGreysChuteTw
                 {20, 2, 0x0E00 | 'C', "credits row heading greyed"},
                 {19, 4, 0x0E32, "chute B row greyed"},
                 {13, 4, 0x0A31, "chute A row as it was"}});
-  EXPECT_EQ(out.value_at(kCursor, w.coin_greyed), 4u);
-  EXPECT_EQ(out.value_at(kCursor, w.chute_line), 2u);
+  EXPECT_EQ(out.value_at(var::service_cursor, w.coin_greyed), 4u);
+  EXPECT_EQ(out.value_at(var::service_cursor, w.chute_line), 2u);
   expect_cells(out, w.chute_line,
                {{10, 14, 0x0E00, "chute 2 cells of line 2 greyed"},
                 {10, 15, 0x0E00, "chute 2 cells of line 2 greyed"}});
-  EXPECT_EQ(out.value_at(kCursor, w.skipped), 4u) << "line 3 passed over";
+  EXPECT_EQ(out.value_at(var::service_cursor, w.skipped), 4u) << "line 3 passed over";
 
   // Leaving: the settings marked changed, the saved credits dropped.
-  EXPECT_EQ(out.value_at(kServiceFlags, w.coin_left), 0x04u);
-  EXPECT_EQ(out.value_at(kSavedCredits, w.coin_left), 0u);
-  EXPECT_EQ(out.value_at(kSavedCredits, w.per_player), 9u);
+  EXPECT_EQ(out.value_at(var::service_flags, w.coin_left), 0x04u);
+  EXPECT_EQ(out.value_at(var::saved_credits, w.coin_left), 0u);
+  EXPECT_EQ(out.value_at(var::saved_credits, w.per_player), 9u);
 }
 
 // Stepping the presets onto the last one sets free play, which the coin
@@ -468,7 +456,7 @@ TEST(ServicePagesRun, TheFreePlayPresetAndTheBonusEditorThatEndsIt) {
 TEST(ServicePagesRun, TheInputTestFollowsTheJoinOption) {
   const auto& out = walk_run();
   const pages_walk w;
-  EXPECT_EQ(out.value_at(kScreen, w.input_shown), 0x08B4F8u);
+  EXPECT_EQ(out.value_at(var::service_screen, w.input_shown), 0x08B4F8u);
   EXPECT_EQ(text_at(out, 6, 4, w.input_shown), uint64_t('S'));
 }
 
@@ -479,14 +467,14 @@ TEST(ServicePagesRun, TheInputTestFollowsTheJoinOption) {
 TEST(ServicePagesRun, LeavingSavesEveryChangeAndTheNextStartPlaysByThem) {
   const auto& out = walk_run();
   const pages_walk w;
-  EXPECT_EQ(out.values_of(kServiceRequest), (std::vector<uint64_t>{0, 0xFF, 0}));
-  EXPECT_GT(out.frames_of(kServiceRequest).back(), w.left);
-  EXPECT_EQ(out.value_at(kCoinMode, kFrames), 4u);
-  EXPECT_EQ(out.value_at(kSameChuteUnits, kFrames), 0u);
-  EXPECT_EQ(out.value_at(kCoinSettingCopy, kFrames), 0x02030202u);
-  EXPECT_EQ(out.value_at(kCreditRecord0, kFrames), 0u);
-  EXPECT_EQ(out.value_at(kServiceCredits, kFrames), 9u) << "the bookkeeping keeps its counts";
-  EXPECT_EQ(out.value_at(kLayerControl, kFrames), 0x0200u);
+  EXPECT_EQ(out.values_of(var::service_request), (std::vector<uint64_t>{0, 0xFF, 0}));
+  EXPECT_GT(out.frames_of(var::service_request).back(), w.left);
+  EXPECT_EQ(out.value_at(var::coin_mode, kFrames), 4u);
+  EXPECT_EQ(out.value_at(var::same_chute_units, kFrames), 0u);
+  EXPECT_EQ(out.value_at(var::coin_setting_copy, kFrames), 0x02030202u);
+  EXPECT_EQ(out.value_at(var::credit_records, kFrames), 0u);
+  EXPECT_EQ(out.value_at(var::service_credits, kFrames), 9u) << "the bookkeeping keeps its counts";
+  EXPECT_EQ(out.value_at(hw::layer_control, kFrames), 0x0200u);
 
   ASSERT_TRUE(out.eeprom);
   const auto& e = *out.eeprom;
@@ -513,13 +501,13 @@ TEST(ServicePagesRun, LeavingSavesEveryChangeAndTheNextStartPlaysByThem) {
   whole_run::runner r(IRONBELL_PROBE_EXE);
   const auto next = r.run(again_options(e));
   ASSERT_EQ(next.status, 0) << next.err;
-  EXPECT_EQ(next.values_of(kCoinMode), (std::vector<uint64_t>{4}));
-  EXPECT_EQ(next.values_of(kCoinSettingCopy), (std::vector<uint64_t>{0x02030202}));
-  EXPECT_EQ(next.values_of(kLayerControl), (std::vector<uint64_t>{0x0200}));
+  EXPECT_EQ(next.values_of(var::coin_mode), (std::vector<uint64_t>{4}));
+  EXPECT_EQ(next.values_of(var::coin_setting_copy), (std::vector<uint64_t>{0x02030202}));
+  EXPECT_EQ(next.values_of(hw::layer_control), (std::vector<uint64_t>{0x0200}));
   // Two units and the bonus unit of the first two make one credit and a unit
   // over, on record 1 (player 2's chute); record 0 stays empty.
   EXPECT_EQ(next.value_at(kCreditRecord1, 160), 0x01000101u);
-  EXPECT_EQ(next.value_at(kCreditRecord0, 160), 0u);
+  EXPECT_EQ(next.value_at(var::credit_records, 160), 0u);
   ASSERT_TRUE(next.eeprom);
   EXPECT_EQ(*next.eeprom, e);
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/vars.h"
+#include "game/operator/vars.h"
 #include "tests/support/play_script.h"
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/whole_run.h"
@@ -19,19 +21,8 @@ namespace {
 using namespace synthetic::service_layout;
 
 // Work RAM and shared RAM the run follows.
-constexpr uint32_t kGameMode = 0x208000;          // mode, sub-mode
-constexpr uint32_t kDifficultyRank = 0x208006;
-constexpr uint32_t kCoinSettingCopy = 0x20808C;   // coins per credit, chute units 1 and 2, bonus
-constexpr uint32_t kCredits = 0x2080A0;           // credit record 0: credits
-constexpr uint32_t kServiceRequest = 0x208E00;
-constexpr uint32_t kBackupDifficulty = 0x209120;
-constexpr uint32_t kSelfTestResults = 0x208E10;   // 19 bytes
-constexpr uint32_t kServiceFlags = 0x208E01;
-constexpr uint32_t kMenuLine = 0x208E02;
-constexpr uint32_t kCoinCredits = 0x701F02;
-constexpr uint32_t kChute1Coins = 0x701F06;
-constexpr uint32_t kJoins = 0x701F0E;
-constexpr uint32_t kNewPlays = 0x701F2C;
+constexpr uint32_t kCredits = var::credit_records + credit_record::credits;  // record 0's
+constexpr uint32_t kBackupDifficulty = var::backup_primary + backup_record::difficulty;
 
 using whole_run::backup_crc;
 
@@ -122,10 +113,10 @@ constexpr uint8_t kNewDifficulty = uint8_t(kDefaultSettings[0x20 - 0x10] + 1);
 
 std::vector<std::pair<uint32_t, int>> watches() {
   std::vector<std::pair<uint32_t, int>> w = {
-      {kGameMode, 2},   {kDifficultyRank, 1}, {kCoinSettingCopy, 4}, {kCredits, 1}, {kServiceRequest, 1},
-      {kBackupDifficulty, 1}, {kCoinCredits, 2}, {kChute1Coins, 2},  {kJoins, 2},    {kNewPlays, 2},
-      {kSelfTestResults, 8},  {kSelfTestResults + 8, 8}, {kSelfTestResults + 16, 3}, {kServiceFlags, 1},
-      {kMenuLine, 1},
+      {var::game_mode, 2},   {var::difficulty_rank, 1}, {var::coin_setting_copy, 4}, {kCredits, 1}, {var::service_request, 1},
+      {kBackupDifficulty, 1}, {var::coin_credits, 2}, {var::coin_count, 2},  {var::join_count, 2},    {var::new_play_count, 2},
+      {var::self_test_results, 8},  {var::self_test_results + 8, 8}, {var::self_test_results + 16, 3}, {var::service_flags, 1},
+      {var::service_menu_index, 1},
   };
   // Text cells: the difficulty on the game page, the bookkeeping counts.
   for (auto [row, col] : {std::pair{5, 30}, {5, 28}, {5, 29}, {6, 29}, {7, 12}, {9, 24}, {9, 29}, {11, 29},
@@ -158,7 +149,7 @@ whole_run::options again_options(const std::vector<uint8_t>& eeprom) {
   again.frames = 60;
   again.every = 60;
   again.eeprom = eeprom;
-  again.watch = {{kDifficultyRank, 1}, {kCoinSettingCopy, 4}, {kBackupDifficulty, 1}};
+  again.watch = {{var::difficulty_rank, 1}, {var::coin_setting_copy, 4}, {kBackupDifficulty, 1}};
   again.seconds = 60;
   return again;
 }
@@ -189,10 +180,10 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
   // The play before the service mode left its counts: two coins of chute 1,
   // two credits from coins, one join of a new player.
   const uint64_t seen = walk.bookkeeping_shown;
-  EXPECT_EQ(out.value_at(kChute1Coins, seen), 2u);
-  EXPECT_EQ(out.value_at(kCoinCredits, seen), 2u);
-  EXPECT_EQ(out.value_at(kJoins, seen), 1u);
-  EXPECT_EQ(out.value_at(kNewPlays, seen), 1u);
+  EXPECT_EQ(out.value_at(var::coin_count, seen), 2u);
+  EXPECT_EQ(out.value_at(var::coin_credits, seen), 2u);
+  EXPECT_EQ(out.value_at(var::join_count, seen), 1u);
+  EXPECT_EQ(out.value_at(var::new_play_count, seen), 1u);
 
   // The game page shows the new difficulty (1-based) in the column before 31.
   EXPECT_EQ(out.value_at(cell_address(5, 30), walk.game_page_edited + 5), 0x0430u + kNewDifficulty + 1);
@@ -227,7 +218,7 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
   // The pages in the picture itself: the menu's heading and lines, the game
   // page with the new difficulty, the bookkeeping page with its totals.
   whole_run::keep_pictures(out, "service", IRONBELL_ARTEFACTS);
-  ASSERT_EQ(out.value_at(kServiceRequest, kMenuPicture), 0xFFu) << "the service mode runs";
+  ASSERT_EQ(out.value_at(var::service_request, kMenuPicture), 0xFFu) << "the service mode runs";
   EXPECT_EQ(whole_run::shown_text(out, kMenuPicture, 1, 16, 7), "SERVICE");
   for (int i = 0; i < 10; ++i) {
     const std::string line = kMenuLines[i];
@@ -245,9 +236,9 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
 
   // The self test finds every ROM and RAM good: the set carries the ROM
   // signature words over what it plants.
-  const uint64_t results[3] = {out.value_at(kSelfTestResults, walk.self_tested),
-                               out.value_at(kSelfTestResults + 8, walk.self_tested),
-                               out.value_at(kSelfTestResults + 16, walk.self_tested)};
+  const uint64_t results[3] = {out.value_at(var::self_test_results, walk.self_tested),
+                               out.value_at(var::self_test_results + 8, walk.self_tested),
+                               out.value_at(var::self_test_results + 16, walk.self_tested)};
   for (int item = 0; item < 19; ++item) {
     const uint64_t r = results[item / 8] >> (8 * (item % 8)) & 0xFF;
     EXPECT_EQ(r, 2u) << "item " << item;
@@ -266,25 +257,25 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
 
   // Auto-run went through every page and brought the menu back on its exit
   // line, auto-run still on and the settings marked changed.
-  EXPECT_EQ(out.value_at(kMenuLine, walk.left), 9u);
-  EXPECT_EQ(out.value_at(kServiceFlags, walk.left), 0x05u);
+  EXPECT_EQ(out.value_at(var::service_menu_index, walk.left), 9u);
+  EXPECT_EQ(out.value_at(var::service_flags, walk.left), 0x05u);
 
   // Leaving ends the service request; the game starts again at the title with
   // the saved settings applied, and the changed coin settings dropped the
   // standing credit.
-  const auto requests = out.values_of(kServiceRequest);
+  const auto requests = out.values_of(var::service_request);
   ASSERT_EQ(requests, (std::vector<uint64_t>{0, 0xFF, 0})) << out.err;
-  const uint64_t back = out.frames_of(kServiceRequest).back();
+  const uint64_t back = out.frames_of(var::service_request).back();
   EXPECT_GT(back, walk.left);
-  EXPECT_EQ(out.value_at(kGameMode, kFrames) & 0xFF, 3u);
-  EXPECT_EQ(out.value_at(kDifficultyRank, kFrames), kNewDifficulty);
-  EXPECT_EQ(out.value_at(kCoinSettingCopy, kFrames),
+  EXPECT_EQ(out.value_at(var::game_mode, kFrames) & 0xFF, 3u);
+  EXPECT_EQ(out.value_at(var::difficulty_rank, kFrames), kNewDifficulty);
+  EXPECT_EQ(out.value_at(var::coin_setting_copy, kFrames),
             uint64_t(kNewCoinsPerCredit) | uint64_t(kPreset1[2]) << 8 | uint64_t(kPreset1[3]) << 16 |
                 uint64_t(kPreset1[1]) << 24);
   EXPECT_EQ(out.value_at(kCredits, kFrames), 0u);
   // The bookkeeping reset emptied the block, and it stays so: it lives in
   // the RAM shared with the sound board, which the re-initialisation keeps.
-  for (uint32_t counter : {kChute1Coins, kCoinCredits, kJoins, kNewPlays})
+  for (uint32_t counter : {var::coin_count, var::coin_credits, var::join_count, var::new_play_count})
     EXPECT_EQ(out.value_at(counter, kFrames), 0u) << std::hex << counter;
 
   // The EEPROM file: two equal records, each with its CRC, the new settings
@@ -316,9 +307,9 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
   // change from the first frame, and nothing is written.
   const auto next = r.run(again_options(e));
   ASSERT_EQ(next.status, 0) << next.err;
-  EXPECT_EQ(next.values_of(kDifficultyRank), (std::vector<uint64_t>{kNewDifficulty}));
+  EXPECT_EQ(next.values_of(var::difficulty_rank), (std::vector<uint64_t>{kNewDifficulty}));
   EXPECT_EQ(next.values_of(kBackupDifficulty), (std::vector<uint64_t>{kNewDifficulty}));
-  EXPECT_EQ(next.values_of(kCoinSettingCopy), (std::vector<uint64_t>{out.value_at(kCoinSettingCopy, kFrames)}));
+  EXPECT_EQ(next.values_of(var::coin_setting_copy), (std::vector<uint64_t>{out.value_at(var::coin_setting_copy, kFrames)}));
   ASSERT_TRUE(next.eeprom);
   EXPECT_EQ(*next.eeprom, e);
 }

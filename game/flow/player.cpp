@@ -57,34 +57,34 @@ constexpr int16_t kBoundDown = 864, kBoundUp = 320, kBoundLeft = 192, kBoundRigh
 // The steps of the free-place search: one pass through the 16-bit x range.
 constexpr int kPlaceSteps = 1024;
 
-constexpr auto& at = self::field;  // a field of R20
-uint32_t character() { return orb_read8(at(pr::character)); }
-uint32_t action() { return orb_read8(at(pr::action)); }
+using self::field;
+uint32_t character() { return orb_read8(field(pr::character)); }
+uint32_t action() { return orb_read8(field(pr::action)); }
 int16_t s16_at(uint32_t address) { return static_cast<int16_t>(orb_read16(address)); }
 // The entry of a 32-bit table by character.
 uint32_t by_character(uint32_t table) { return orb_read32(table + 4 * character()); }
 // A byte of the per-character table of bytes by action.
 uint32_t action_byte(uint32_t table) { return orb_read8(by_character(table) + action()); }
 uint32_t attack_animation() { return orb_read32(rom::attack_anim + 4 * (4 * action() + character())); }
-bool facing_right() { return (orb_read16(at(ob::flags)) >> object_flag::mirror_x) & 1; }
+bool facing_right() { return (orb_read16(field(ob::flags)) >> object_flag::mirror_x) & 1; }
 uint32_t other(uint32_t low_half_at) { return kHigh | orb_read16(low_half_at); }
 
 // Energy costs never defeat: a result of 0 or less leaves 1.
 void pay_energy(uint32_t cost_table) {
-    const uint16_t left = sub<uint16_t>(orb_read16(at(ob::energy)), orb_read8(cost_table + character()));
-    orb_write16(at(ob::energy), static_cast<int16_t>(left) <= 0 ? uint16_t{1} : left);
+    const uint16_t left = sub<uint16_t>(orb_read16(field(ob::energy)), orb_read8(cost_table + character()));
+    orb_write16(field(ob::energy), static_cast<int16_t>(left) <= 0 ? uint16_t{1} : left);
 }
 
 // The enemy the player holds lets go: its bit 4 cleared, holding 0.
 void release_held() {
-    orb_write8(at(pr::holding), 0);
-    clear_bit(orb_read32(at(pr::held_object)), object_flag::held);
+    orb_write8(field(pr::holding), 0);
+    clear_bit(orb_read32(field(pr::held_object)), object_flag::held);
 }
 
 // Steps a byte counter at `offset` down by 1; true when it reached 0.
 bool count_down(uint32_t offset) {
-    const uint8_t v = dec<uint8_t>(orb_read8(at(offset)));
-    orb_write8(at(offset), v);
+    const uint8_t v = dec<uint8_t>(orb_read8(field(offset)));
+    orb_write8(field(offset), v);
     return eq();
 }
 
@@ -102,8 +102,8 @@ void sub_063EB6() {
     }
     cmp<uint8_t>(orb_read8(var::ingame_state), flow_state::stage_cleared);
     if (eq()) {
-        orb_write32(at(ob::routine), kStageCleared);
-        orb_write8(at(ob::state), 0);
+        orb_write32(field(ob::routine), kStageCleared);
+        orb_write8(field(ob::state), 0);
         return end_frame();
     }
     test<uint32_t>(orb_read32(var::system_flags) & kFreezeBits);
@@ -121,7 +121,7 @@ void sub_063EB6() {
     if (!call(sub_063BBA, 0x063EE9, 0x063EE4)) return;
     set_bit(var::game_flags, kControllerRan);
 
-    cpu.reg[8] = load_zx8(at(ob::state));
+    cpu.reg[8] = load_zx8(field(ob::state));
     cmp<uint8_t>(cpu.reg[8], player_state::count - 1);
     if (higher()) v60_unknown_jump(kStateTable + 3 * cpu.reg[8], 0x063F5D);
     switch (cpu.reg[8]) {
@@ -181,37 +181,37 @@ void sub_063EB6() {
 
 // ---- standing and walking ----
 L_064012:
-    orb_write8(at(ob::state), player_state::stand_check);
-    cpu.reg[3] = load_sx16(at(ob::world_x));
-    cpu.reg[4] = load_sx16(at(ob::world_y));
+    orb_write8(field(ob::state), player_state::stand_check);
+    cpu.reg[3] = load_sx16(field(ob::world_x));
+    cpu.reg[4] = load_sx16(field(ob::world_y));
     if (!call(sub_0877D1, 0x064019, 0x064014)) return;
     if (ne()) {
-        orb_write8(at(ob::state), player_state::reentry);
+        orb_write8(field(ob::state), player_state::reentry);
         return end_frame();
     }
 L_06401A:
-    cpu.reg[8] = load_sx16(at(ob::screen_y));
-    cpu.reg[9] = load_sx16(at(ob::screen_x));
+    cpu.reg[8] = load_sx16(field(ob::screen_y));
+    cpu.reg[9] = load_sx16(field(ob::screen_x));
     if (static_cast<int32_t>(cpu.reg[8]) < 33 || static_cast<int32_t>(cpu.reg[8]) >= 256 ||
         static_cast<int32_t>(cpu.reg[9]) < 25 || static_cast<int32_t>(cpu.reg[9]) >= 296) {
-        orb_write8(at(ob::state), player_state::reentry);
+        orb_write8(field(ob::state), player_state::reentry);
         return end_frame();
     }
-    orb_write8(at(pr::idle_count), 0);
-    cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
-    orb_write8(at(ob::state), greater() ? player_state::standing : player_state::standing_weak);
+    orb_write8(field(pr::idle_count), 0);
+    cmp<uint16_t>(orb_read16(field(ob::energy)), 50);
+    orb_write8(field(ob::state), greater() ? player_state::standing : player_state::standing_weak);
     return end_frame();
 
 L_06401C:
-    cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
+    cmp<uint16_t>(orb_read16(field(ob::energy)), 50);
     if (less_equal()) {
-        orb_write8(at(ob::state), player_state::start);
+        orb_write8(field(ob::state), player_state::start);
         return end_frame();
     }
-    orb_write8(at(pr::idle_count), inc<uint8_t>(orb_read8(at(pr::idle_count))));
+    orb_write8(field(pr::idle_count), inc<uint8_t>(orb_read8(field(pr::idle_count))));
     if (!call(sub_064D3E, 0x064023, 0x06401E)) return;
     if (ne()) return end_frame();
-    cpu.reg[8] = load_zx8(at(pr::idle_count));
+    cpu.reg[8] = load_zx8(field(pr::idle_count));
     if (cpu.reg[8] == 0) {
         cpu.reg[19] = by_character(rom::standing_anim);
         if (!call(sub_061F06, 0x064029, 0x064024)) return;
@@ -223,9 +223,9 @@ L_06401C:
     goto L_064038;
 
 L_064030:
-    cmp<uint16_t>(orb_read16(at(ob::energy)), 50);
+    cmp<uint16_t>(orb_read16(field(ob::energy)), 50);
     if (greater()) {
-        orb_write8(at(ob::state), player_state::start);
+        orb_write8(field(ob::state), player_state::start);
         return end_frame();
     }
     if (!call(sub_064D3E, 0x064037, 0x064032)) return;
@@ -235,11 +235,13 @@ L_064030:
     // or a walk step.
 L_064038:
     if ((cpu.reg[1] >> kButton1) & 1) {
-        orb_write8(at(ob::state), (cpu.reg[7] >> kButton2) & 1 ? player_state::special : player_state::attack);
+        orb_write8(field(ob::state),
+                   (cpu.reg[7] >> kButton2) & 1 ? player_state::special : player_state::attack);
         return end_frame();
     }
     if ((cpu.reg[1] >> kButton2) & 1) {
-        orb_write8(at(ob::state), (cpu.reg[7] >> kButton1) & 1 ? player_state::special : player_state::jump);
+        orb_write8(field(ob::state),
+                   (cpu.reg[7] >> kButton1) & 1 ? player_state::special : player_state::jump);
         return end_frame();
     }
     if (!call(sub_064B86, 0x06403F, 0x06403A)) return;
@@ -248,9 +250,9 @@ L_064038:
 
 // ---- jumping ----
 L_064040:
-    orb_write8(at(ob::state), player_state::jump_takeoff);
-    orb_write8(at(pr::long_landing), 0);
-    orb_write8(at(pr::rise_speed), 28);
+    orb_write8(field(ob::state), player_state::jump_takeoff);
+    orb_write8(field(pr::long_landing), 0);
+    orb_write8(field(pr::rise_speed), 28);
     cpu.reg[19] = by_character(rom::jump_anim);
     if (!call(sub_061F06, 0x064047, 0x064042)) return;
 L_064048:
@@ -259,9 +261,9 @@ L_064048:
     if (!call(sub_064DEC, 0x064055, 0x064050)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x06405B, 0x064056)) return;
-    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    test<uint8_t>(orb_read8(field(ob::frame_index)));
     if (eq()) return end_frame();
-    orb_write8(at(ob::state), player_state::rising);
+    orb_write8(field(ob::state), player_state::rising);
     goto L_0640B2;
 
 L_06405C:
@@ -270,15 +272,15 @@ L_06405C:
     if (!call(sub_064DEC, 0x064069, 0x064064)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x06406F, 0x06406A)) return;
-    cmp<uint8_t>(orb_read8(at(pr::rise_speed)), 3);
+    cmp<uint8_t>(orb_read8(field(pr::rise_speed)), 3);
     if (less()) {
-        orb_write8(at(pr::rise_speed), 0);
-        orb_write8(at(pr::state_timer), 6);
-        orb_write8(at(ob::state), player_state::jump_top);
+        orb_write8(field(pr::rise_speed), 0);
+        orb_write8(field(pr::state_timer), 6);
+        orb_write8(field(ob::state), player_state::jump_top);
     } else {
-        cpu.reg[8] = sub<uint8_t>(orb_read8(at(pr::rise_speed)), 2);
-        orb_write8(at(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
-        orb_write16(at(ob::height), add<uint16_t>(orb_read16(at(ob::height)), sx8(cpu.reg[8])));
+        cpu.reg[8] = sub<uint8_t>(orb_read8(field(pr::rise_speed)), 2);
+        orb_write8(field(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+        orb_write16(field(ob::height), add<uint16_t>(orb_read16(field(ob::height)), sx8(cpu.reg[8])));
     }
     goto L_0640B2;
 
@@ -288,8 +290,8 @@ L_064070:
     if (!call(sub_064E05, 0x06407D, 0x064078)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x064083, 0x06407E)) return;
-    test<uint8_t>(orb_read8(at(ob::frame_duration)));
-    if (eq() && count_down(pr::state_timer)) orb_write8(at(ob::state), player_state::fall);
+    test<uint8_t>(orb_read8(field(ob::frame_duration)));
+    if (eq() && count_down(pr::state_timer)) orb_write8(field(ob::state), player_state::fall);
     goto L_0640B2;
 
 L_064084:
@@ -299,7 +301,7 @@ L_064084:
     if (ne()) return end_frame();
     cpu.reg[19] = by_character(rom::fall_anim);
     if (!call(sub_061F06, 0x064097, 0x064092)) return;
-    orb_write8(at(ob::state), player_state::falling);
+    orb_write8(field(ob::state), player_state::falling);
     goto L_0640B2;
 
 L_064098:
@@ -311,11 +313,11 @@ L_064098:
     push_range(0, 2);
     if (!call(sub_064E25, 0x0640B1, 0x0640AC)) return;
     pop_range(0, 2);
-    test<uint16_t>(orb_read16(at(ob::height)));
+    test<uint16_t>(orb_read16(field(ob::height)));
     if (ne()) goto L_0640B2;
-    orb_write8(at(ob::state), player_state::landing);
-    test<uint8_t>(orb_read8(at(pr::long_landing)));
-    orb_write8(at(pr::state_timer), ne() ? 16 : 6);
+    orb_write8(field(ob::state), player_state::landing);
+    test<uint8_t>(orb_read8(field(pr::long_landing)));
+    orb_write8(field(pr::state_timer), ne() ? 16 : 6);
     cpu.reg[19] = by_character(rom::land_anim);
     sub_061F06();
     return;
@@ -332,26 +334,27 @@ L_0640B4:
     if (!call(sub_064D3E, 0x0640BB, 0x0640B6)) return;
     if (ne()) return end_frame();
     if ((cpu.reg[1] >> kButton1) & 1) {
-        orb_write8(at(ob::state), player_state::attack);
+        orb_write8(field(ob::state), player_state::attack);
         return end_frame();
     }
     if ((cpu.reg[1] >> kButton2) & 1) {
-        orb_write8(at(ob::state), player_state::jump);
+        orb_write8(field(ob::state), player_state::jump);
         return end_frame();
     }
-    if (count_down(pr::state_timer)) orb_write8(at(ob::state), player_state::start);
+    if (count_down(pr::state_timer)) orb_write8(field(ob::state), player_state::start);
     return end_frame();
 
 // ---- the attack chain ----
 L_0640BC:
-    orb_write16(at(ob::flags), orb_read16(at(ob::flags)) & ~(1u << object_flag::held | 1u << object_flag::hidden));
+    orb_write16(field(ob::flags),
+                orb_read16(field(ob::flags)) & ~(1u << object_flag::held | 1u << object_flag::hidden));
     if (!call(sub_064D3E, 0x0640C3, 0x0640BE)) return;
     if (ne()) return end_frame();
     cpu.reg[10] = rom::grab_box + 4 * character();
     if (!call(sub_08819A, 0x0640C9, 0x0640C4)) return;
     if (test_bit(cpu.reg[20], object_flag::touched)) goto L_0642C0;
-    orb_write8(at(ob::state), player_state::attack_swing);
-    orb_write8(at(pr::action_timer), 0);
+    orb_write8(field(ob::state), player_state::attack_swing);
+    orb_write8(field(pr::action_timer), 0);
     cpu.reg[19] = attack_animation();
     sub_061F06();
     return;
@@ -360,10 +363,10 @@ L_0640CA:
     if (!call(sub_064D3E, 0x0640D1, 0x0640CC)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x0640D7, 0x0640D2)) return;
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(rom::strike_frame + action()));
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), orb_read8(rom::strike_frame + action()));
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::attack_recovery);
-    orb_write8(at(pr::buffered_buttons), 0);
+    orb_write8(field(ob::state), player_state::attack_recovery);
+    orb_write8(field(pr::buffered_buttons), 0);
     if (!call(sub_064E44, 0x0640DD, 0x0640D8)) return;
     // Chain bookkeeping: a connect raises the chain step (and rounds it off
     // after the fourth), a miss ends the chain.
@@ -371,41 +374,41 @@ L_0640DE:
     if (clear_bit(cpu.reg[20], object_flag::touched)) {
         cpu.reg[0] = action_byte(rom::connect_sounds);
         if (!call(sub_088F98, 0x0640E5, 0x0640E0)) return;
-        orb_write8(at(pr::action_timer), 48);
-        cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::action)));
-        orb_write8(at(pr::action), static_cast<uint8_t>(cpu.reg[8]));
+        orb_write8(field(pr::action_timer), 48);
+        cpu.reg[8] = inc<uint8_t>(orb_read8(field(pr::action)));
+        orb_write8(field(pr::action), static_cast<uint8_t>(cpu.reg[8]));
         cmp<uint8_t>(cpu.reg[8], 4);
         if (ne()) return end_frame();
     }
-    orb_write8(at(pr::action), 0);
-    orb_write8(at(pr::action_timer), 0);
+    orb_write8(field(pr::action), 0);
+    orb_write8(field(pr::action_timer), 0);
     return end_frame();
 
 L_0640E6:
     if (!call(sub_064D3E, 0x0640ED, 0x0640E8)) return;
     if (ne()) return end_frame();
-    orb_write8(at(pr::buffered_buttons),
-               orb_read8(at(pr::buffered_buttons)) | (cpu.reg[1] & (1u << kButton1 | 1u << kButton2)));
+    orb_write8(field(pr::buffered_buttons),
+               orb_read8(field(pr::buffered_buttons)) | (cpu.reg[1] & (1u << kButton1 | 1u << kButton2)));
     push(cpu.reg[0]);
     if (!call(sub_061FB6, 0x0640F3, 0x0640EE)) return;
     cpu.reg[0] = pop();
-    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    test<uint8_t>(orb_read8(field(ob::frame_index)));
     if (ne()) return end_frame();
-    cpu.reg[8] = load_zx8(at(pr::buffered_buttons));
+    cpu.reg[8] = load_zx8(field(pr::buffered_buttons));
     if ((cpu.reg[8] >> kButton2) & 1) {
-        orb_write8(at(ob::state), player_state::jump);
+        orb_write8(field(ob::state), player_state::jump);
         goto L_064040;
     }
     if ((cpu.reg[8] >> kButton1) & 1) {
-        orb_write8(at(ob::state), player_state::attack);
-        cpu.reg[9] = load_zx16(at(ob::flags));
+        orb_write8(field(ob::state), player_state::attack);
+        cpu.reg[9] = load_zx16(field(ob::flags));
         if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], object_flag::mirror_x);
         if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], object_flag::mirror_x);
-        cmp<uint16_t>(orb_read16(at(ob::flags)), cpu.reg[9]);
-        if (ne()) orb_write8(at(pr::action), 4);
+        cmp<uint16_t>(orb_read16(field(ob::flags)), cpu.reg[9]);
+        if (ne()) orb_write8(field(pr::action), 4);
         goto L_0640BC;
     }
-    orb_write8(at(ob::state), player_state::start);
+    orb_write8(field(ob::state), player_state::start);
     return end_frame();
 
 // ---- hurt and defeated ----
@@ -416,11 +419,11 @@ L_0640F4:
     // animation by the reaction, and a knock-back step for a strong one.
 L_0640FC:
     if (!call(sub_088F98, 0x064103, 0x0640FE)) return;
-    orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
-    orb_write8(at(pr::buffered_buttons), 0);
-    cpu.reg[8] = load_zx8(at(ob::hit_reaction));
-    orb_write16(at(ob::flags), (orb_read16(at(ob::flags)) & ~(1u << object_flag::mirror_x)) |
-                                   orb_read16(kHitFacing + 2 * cpu.reg[8]));
+    orb_write8(field(ob::state), inc<uint8_t>(orb_read8(field(ob::state))));
+    orb_write8(field(pr::buffered_buttons), 0);
+    cpu.reg[8] = load_zx8(field(ob::hit_reaction));
+    orb_write16(field(ob::flags), (orb_read16(field(ob::flags)) & ~(1u << object_flag::mirror_x)) |
+                                      orb_read16(kHitFacing + 2 * cpu.reg[8]));
     cpu.reg[19] = orb_read32(rom::hurt_anim + 4 * ((2 * cpu.reg[8]) & 0xFC) + 4 * character());
     if (!call(sub_061F06, 0x064109, 0x064104)) return;
     sub_064DB2();
@@ -428,77 +431,77 @@ L_0640FC:
 
     // Hurt on the ground (15) or in the air after the fall step (25).
 L_06410A:
-    cmp<uint8_t>(orb_read8(at(ob::state)), player_state::air_hurt_knock);
+    cmp<uint8_t>(orb_read8(field(ob::state)), player_state::air_hurt_knock);
     if (eq()) {
         if (!call(sub_064E25, 0x064111, 0x06410C)) return;
     }
-    cpu.reg[9] = load_zx8(at(ob::frame_index));
+    cpu.reg[9] = load_zx8(field(ob::frame_index));
     push(cpu.reg[9]);
     if (!call(sub_061FB6, 0x064117, 0x064112)) return;
     cpu.reg[9] = pop();
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), cpu.reg[9]);
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), cpu.reg[9]);
     if (ne()) {
         if (!call(sub_064DB2, 0x06411D, 0x064118)) return;
     }
-    test<uint8_t>(orb_read8(at(ob::frame_index)));
-    if (ne()) orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
+    test<uint8_t>(orb_read8(field(ob::frame_index)));
+    if (ne()) orb_write8(field(ob::state), inc<uint8_t>(orb_read8(field(ob::state))));
     set_bit(cpu.reg[20], object_flag::intangible);
     return end_frame();
 
 L_06411E:
     set_bit(cpu.reg[20], object_flag::intangible);
-    cpu.reg[9] = load_zx8(at(ob::frame_index));
+    cpu.reg[9] = load_zx8(field(ob::frame_index));
     push(cpu.reg[9]);
     if (!call(sub_061FB6, 0x064125, 0x064120)) return;
     cpu.reg[9] = pop();
-    cpu.reg[8] = load_zx8(at(ob::frame_index));
+    cpu.reg[8] = load_zx8(field(ob::frame_index));
     if (cpu.reg[8] != 0 && cpu.reg[8] != cpu.reg[9]) {
         if (!call(sub_064DB2, 0x06412B, 0x064126)) return;
     }
-    test<uint8_t>(orb_read8(at(ob::frame_index)));
+    test<uint8_t>(orb_read8(field(ob::frame_index)));
     if (ne()) return end_frame();
     clear_bit(cpu.reg[20], object_flag::intangible);
-    orb_write8(at(ob::state), player_state::start);
+    orb_write8(field(ob::state), player_state::start);
     return end_frame();
 
 L_06412C:
-    orb_write8(at(pr::rise_speed), 0);
+    orb_write8(field(pr::rise_speed), 0);
 L_06412E:
     // Facing the attacker: bit 6 the inverse of its own.
-    cpu.reg[8] = other(at(ob::last_attacker));
+    cpu.reg[8] = other(field(ob::last_attacker));
     if (test_bit(cpu.reg[8], object_flag::mirror_x))
         clear_bit(cpu.reg[20], object_flag::mirror_x);
     else
         set_bit(cpu.reg[20], object_flag::mirror_x);
 L_064130:
     if (!call(sub_064EE2, 0x064137, 0x064132)) return;
-    orb_write8(at(pr::followed), 0);
+    orb_write8(field(pr::followed), 0);
     cpu.reg[0] = load_zx8(kDefeatSound + character());
     if (!call(sub_088F98, 0x06413D, 0x064138)) return;
     cpu.reg[19] = by_character(rom::defeat_anim);
     if (!call(sub_061F06, 0x064143, 0x06413E)) return;
     if (!call(sub_064DB9, 0x064149, 0x064144)) return;
-    orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
+    orb_write8(field(ob::state), inc<uint8_t>(orb_read8(field(ob::state))));
     return end_frame();
 
     // Falling down defeated (18), in the air after the fall step (29).
 L_06414A:
-    cmp<uint8_t>(orb_read8(at(ob::state)), player_state::air_defeated_knock);
+    cmp<uint8_t>(orb_read8(field(ob::state)), player_state::air_defeated_knock);
     if (eq()) {
         if (!call(sub_064E25, 0x064151, 0x06414C)) return;
     }
-    cpu.reg[9] = load_zx8(at(ob::frame_index));
+    cpu.reg[9] = load_zx8(field(ob::frame_index));
     push(cpu.reg[9]);
     if (!call(sub_061FB6, 0x064157, 0x064152)) return;
     cpu.reg[9] = pop();
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), cpu.reg[9]);
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), cpu.reg[9]);
     if (ne()) {
         if (!call(sub_064DB9, 0x06415D, 0x064158)) return;
     }
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), 3);
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), 3);
     if (higher()) {
-        orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
-        orb_write8(at(pr::state_timer), 64);
+        orb_write8(field(ob::state), inc<uint8_t>(orb_read8(field(ob::state))));
+        orb_write8(field(pr::state_timer), 64);
     }
     set_bit(cpu.reg[20], object_flag::intangible);
     return end_frame();
@@ -506,7 +509,7 @@ L_06414A:
 L_06415E:
     clear_bit(cpu.reg[20], object_flag::hidden);
     if (!count_down(pr::state_timer)) {
-        if ((orb_read8(at(pr::state_timer)) & 1) == 0) set_bit(cpu.reg[20], object_flag::hidden);
+        if ((orb_read8(field(pr::state_timer)) & 1) == 0) set_bit(cpu.reg[20], object_flag::hidden);
         return end_frame();
     }
     set_bit(cpu.reg[20], object_flag::hidden);
@@ -515,14 +518,14 @@ L_06415E:
     // continue countdown.
     set_bit(var::game_flags, game_flag::slot_out);
     orb_write8(var::rank_events, orb_read8(var::rank_events) | 1u << kRankDown);
-    orb_write8(at(pr::followed), 0);
+    orb_write8(field(pr::followed), 0);
     if (!call(sub_062E7E, 0x064165, 0x064160)) return;
     set_bit(var::character_places_free, cpu.reg[0] & 31);
-    orb_write16(at(ob::flags), 0);
-    orb_write8(at(ob::state), 0);
-    orb_write16(at(pr::timer), 1260);
+    orb_write16(field(ob::flags), 0);
+    orb_write8(field(ob::state), 0);
+    orb_write16(field(pr::timer), 1260);
     if (!call(sub_061628, 0x06416B, 0x064166)) return;
-    orb_write32(at(ob::routine), kContinue);
+    orb_write32(field(ob::routine), kContinue);
     sub_063722();
     return;
 
@@ -531,7 +534,7 @@ L_06416C:
     if (!call(sub_064D3E, 0x064173, 0x06416E)) return;
     if (ne()) return end_frame();
     pay_energy(kSpecialCost);
-    orb_write8(at(ob::state), player_state::special + orb_read8(rom::special_state + character()));
+    orb_write8(field(ob::state), player_state::special + orb_read8(rom::special_state + character()));
     cpu.reg[19] = by_character(rom::special_anim);
     if (!call(sub_061F06, 0x064179, 0x064174)) return;
     cpu.reg[0] = 14;
@@ -542,9 +545,9 @@ L_06417A:
     if (!call(sub_064D3E, 0x064181, 0x06417C)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x064187, 0x064182)) return;
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(rom::special_strike));
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), orb_read8(rom::special_strike));
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::special_launch);
+    orb_write8(field(ob::state), player_state::special_launch);
     cpu.reg[0] = 201;
     if (!call(sub_088F98, 0x06418D, 0x064188)) return;
     cpu.reg[10] = rom::special_strike + 1;
@@ -556,9 +559,9 @@ L_06418E:
     if (!call(sub_064D3E, 0x064195, 0x064190)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x06419B, 0x064196)) return;
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(kLaunchFrame + character()));
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), orb_read8(kLaunchFrame + character()));
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::special_end);
+    orb_write8(field(ob::state), player_state::special_end);
     if (!call(sub_088C67, 0x0641A1, 0x06419C)) return;
     if (ne()) {
         orb_write8(cpu.reg[21] + ob::state, 0);
@@ -566,7 +569,7 @@ L_06418E:
         orb_write8(cpu.reg[21] + ob::type, static_cast<uint8_t>(character() + 4));
         orb_write32(cpu.reg[21] + ob::routine, kAttackObjectRoutine);
         if (!call(sub_088CA5, 0x0641A7, 0x0641A2)) return;
-        orb_write16(at(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
+        orb_write16(field(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
     }
     cpu.reg[0] = load_zx8(by_character(rom::swing_sounds) + 7);
     sub_088F98();
@@ -576,36 +579,37 @@ L_0641A8:
     if (!call(sub_064D3E, 0x0641AF, 0x0641AA)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x0641B5, 0x0641B0)) return;
-    test<uint8_t>(orb_read8(at(ob::frame_index)));
-    if (eq()) orb_write8(at(ob::state), player_state::start);
+    test<uint8_t>(orb_read8(field(ob::frame_index)));
+    if (eq()) orb_write8(field(ob::state), player_state::start);
     return end_frame();
 
 L_0641B6:
-    orb_write8(at(pr::rise_speed), 0);
-    orb_write8(at(ob::hit_reaction), test_bit(other(at(ob::last_attacker)), object_flag::mirror_x) ? 4 : 5);
+    orb_write8(field(pr::rise_speed), 0);
+    orb_write8(field(ob::hit_reaction),
+               test_bit(other(field(ob::last_attacker)), object_flag::mirror_x) ? 4 : 5);
     goto L_0640F4;
 
 L_0641B8:
     set_bit(cpu.reg[20], object_flag::intangible);
-    cpu.reg[9] = load_zx8(at(ob::frame_index));
+    cpu.reg[9] = load_zx8(field(ob::frame_index));
     push(cpu.reg[9]);
     if (!call(sub_061FB6, 0x0641BF, 0x0641BA)) return;
     cpu.reg[9] = pop();
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), cpu.reg[9]);
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), cpu.reg[9]);
     if (ne()) {
         if (!call(sub_064DB9, 0x0641C5, 0x0641C0)) return;
     }
     if (!call(sub_064E25, 0x0641CB, 0x0641C6)) return;
-    cmp<uint16_t>(orb_read16(at(ob::height)), 1);
-    if (less()) orb_write8(at(ob::state), inc<uint8_t>(orb_read8(at(ob::state))));
+    cmp<uint16_t>(orb_read16(field(ob::height)), 1);
+    if (less()) orb_write8(field(ob::state), inc<uint8_t>(orb_read8(field(ob::state))));
     return end_frame();
 
 // ---- jump attack and air specials ----
 L_0641CC:
     if (!call(sub_064D47, 0x0641D3, 0x0641CE)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::jump_attack_swing);
-    orb_write8(at(pr::action_timer), 0);
+    orb_write8(field(ob::state), player_state::jump_attack_swing);
+    orb_write8(field(pr::action_timer), 0);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x0641D9, 0x0641D4)) return;
     cpu.reg[0] = action_byte(rom::swing_sounds);
@@ -616,24 +620,24 @@ L_0641CC:
 L_0641E0:
     if (!call(sub_064D47, 0x0641E7, 0x0641E2)) return;
     if (ne()) return end_frame();
-    test<uint8_t>(orb_read8(at(pr::rise_speed)));
+    test<uint8_t>(orb_read8(field(pr::rise_speed)));
     if (ne()) goto L_0641E8;
-    cmp<uint16_t>(orb_read16(at(ob::height)), 0);
+    cmp<uint16_t>(orb_read16(field(ob::height)), 0);
     if (greater()) {
-        cpu.reg[8] = dec<uint8_t>(orb_read8(at(pr::state_timer)));
-        orb_write8(at(pr::state_timer), static_cast<uint8_t>(cpu.reg[8]));
+        cpu.reg[8] = dec<uint8_t>(orb_read8(field(pr::state_timer)));
+        orb_write8(field(pr::state_timer), static_cast<uint8_t>(cpu.reg[8]));
         if (greater()) goto L_0641F0;
     }
 L_0641E8:
     if (!call(sub_064E25, 0x0641EF, 0x0641EA)) return;
     if (eq()) {
-        orb_write8(at(pr::state_timer), 6);
-        orb_write8(at(ob::state), player_state::jump_attack_end);
+        orb_write8(field(pr::state_timer), 6);
+        orb_write8(field(ob::state), player_state::jump_attack_end);
         return end_frame();
     }
 L_0641F0:
     if (!call(sub_064B42, 0x0641F7, 0x0641F2)) return;
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(rom::strike_frame + action()));
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), orb_read8(rom::strike_frame + action()));
     if (ne()) {
         sub_061FB6();
         return;
@@ -652,22 +656,23 @@ L_0641F8:
 L_064200:
     if (!call(sub_064D3E, 0x064207, 0x064202)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::start);
+    orb_write8(field(ob::state), player_state::start);
     goto L_0640DE;
 
 L_064208:
     if (!call(sub_064D47, 0x06420F, 0x06420A)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::arc_swing);
-    orb_write8(at(pr::long_landing), 255);
+    orb_write8(field(ob::state), player_state::arc_swing);
+    orb_write8(field(pr::long_landing), 255);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x064215, 0x064210)) return;
-    orb_write16(at(pr::angle), orb_read16(rom::arc_start));
-    orb_write16(at(pr::arc_speed), 0);
+    orb_write16(field(pr::angle), orb_read16(rom::arc_start));
+    orb_write16(field(pr::arc_speed), 0);
     if (!call(sub_06475C, 0x06421B, 0x064216)) return;
-    orb_write16(at(pr::arc_centre_x), static_cast<uint16_t>(orb_read16(at(ob::world_x)) - cpu.reg[3]));
+    orb_write16(field(pr::arc_centre_x), static_cast<uint16_t>(orb_read16(field(ob::world_x)) - cpu.reg[3]));
     if (!call(sub_06477F, 0x064221, 0x06421C)) return;
-    orb_write16(at(pr::arc_centre_height), static_cast<uint16_t>(orb_read16(at(ob::height)) - cpu.reg[3]));
+    orb_write16(field(pr::arc_centre_height),
+                static_cast<uint16_t>(orb_read16(field(ob::height)) - cpu.reg[3]));
     cpu.reg[8] = by_character(rom::arc_object);
     test<uint32_t>(cpu.reg[8]);
     if (ne()) {
@@ -676,7 +681,7 @@ L_064208:
             orb_write32(cpu.reg[21] + ob::routine, by_character(rom::arc_object));
             orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
             if (!call(sub_088CA5, 0x06422D, 0x064228)) return;
-            orb_write16(at(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
+            orb_write16(field(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
         }
     }
     cpu.reg[0] = action_byte(rom::swing_sounds);
@@ -687,23 +692,25 @@ L_064208:
 L_064234:
     if (!call(sub_064D47, 0x06423B, 0x064236)) return;
     if (ne()) return end_frame();
-    cmp<uint16_t>(orb_read16(at(pr::angle)), orb_read16(rom::arc_end));
+    cmp<uint16_t>(orb_read16(field(pr::angle)), orb_read16(rom::arc_end));
     if (greater()) goto L_06424E;
-    cmp<uint16_t>(orb_read16(at(pr::angle)), 512);
-    orb_write16(at(pr::arc_speed), static_cast<uint16_t>(orb_read16(at(pr::arc_speed)) + (greater_equal() ? -1 : 1)));
-    orb_write16(at(pr::angle), static_cast<uint16_t>(orb_read16(at(pr::angle)) +
-                                                      (s16_at(at(pr::arc_speed)) >> 1)));
+    cmp<uint16_t>(orb_read16(field(pr::angle)), 512);
+    orb_write16(field(pr::arc_speed),
+                static_cast<uint16_t>(orb_read16(field(pr::arc_speed)) + (greater_equal() ? -1 : 1)));
+    orb_write16(field(pr::angle),
+                static_cast<uint16_t>(orb_read16(field(pr::angle)) + (s16_at(field(pr::arc_speed)) >> 1)));
     if (!call(sub_06475C, 0x064241, 0x06423C)) return;
-    cpu.reg[3] = sx16(orb_read16(at(pr::arc_centre_x)) + cpu.reg[3]);
-    cpu.reg[4] = load_sx16(at(ob::world_y));
+    cpu.reg[3] = sx16(orb_read16(field(pr::arc_centre_x)) + cpu.reg[3]);
+    cpu.reg[4] = load_sx16(field(ob::world_y));
     cpu.reg[0] = 12;
     if (!call(sub_064C43, 0x064247, 0x064242)) return;
     test<uint32_t>(cpu.reg[9]);
     if (ne()) goto L_06424E;
-    orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    orb_write16(field(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
     if (!call(sub_06477F, 0x06424D, 0x064248)) return;
-    orb_write16(at(ob::height), static_cast<uint16_t>(orb_read16(at(pr::arc_centre_height)) + cpu.reg[3]));
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), orb_read8(rom::strike_frame + action()));
+    orb_write16(field(ob::height),
+                static_cast<uint16_t>(orb_read16(field(pr::arc_centre_height)) + cpu.reg[3]));
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), orb_read8(rom::strike_frame + action()));
     if (eq()) goto L_0641F8;
     sub_061FB6();
     return;
@@ -711,21 +718,21 @@ L_064234:
 L_06424E:
     if (!call(sub_064D47, 0x064255, 0x064250)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::fall);
+    orb_write8(field(ob::state), player_state::fall);
     goto L_0640DE;
 
 L_064256:
     if (!call(sub_064D47, 0x06425D, 0x064258)) return;
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::dash);
-    orb_write8(at(pr::long_landing), 255);
+    orb_write8(field(ob::state), player_state::dash);
+    orb_write8(field(pr::long_landing), 255);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x064263, 0x06425E)) return;
     cpu.reg[8] = kDash + 3 * character();
-    orb_write8(at(pr::state_timer), orb_read8(cpu.reg[8]));
-    orb_write8(at(pr::step_x), facing_right() ? static_cast<uint8_t>(-orb_read8(cpu.reg[8] + 1))
-                                              : orb_read8(cpu.reg[8] + 1));
-    orb_write8(at(pr::rise_speed), orb_read8(cpu.reg[8] + 2));
+    orb_write8(field(pr::state_timer), orb_read8(cpu.reg[8]));
+    orb_write8(field(pr::step_x),
+               facing_right() ? static_cast<uint8_t>(-orb_read8(cpu.reg[8] + 1)) : orb_read8(cpu.reg[8] + 1));
+    orb_write8(field(pr::rise_speed), orb_read8(cpu.reg[8] + 2));
     cpu.reg[0] = action_byte(rom::swing_sounds);
     if (!call(sub_088F98, 0x064269, 0x064264)) return;
     pay_energy(rom::air_special_cost);
@@ -735,21 +742,22 @@ L_06426A:
     if (!call(sub_064D47, 0x064271, 0x06426C)) return;
     if (ne()) return end_frame();
     if (count_down(pr::state_timer)) goto L_06424E;
-    cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + load_sx8(at(pr::step_x)));
-    cpu.reg[4] = load_sx16(at(ob::world_y));
+    cpu.reg[3] = sx16(orb_read16(field(ob::world_x)) + load_sx8(field(pr::step_x)));
+    cpu.reg[4] = load_sx16(field(ob::world_y));
     cpu.reg[0] = 12;
     if (!call(sub_064C43, 0x064277, 0x064272)) return;
     test<uint32_t>(cpu.reg[9]);
     if (ne()) goto L_06424E;
-    orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
-    orb_write16(at(ob::height), static_cast<uint16_t>(orb_read16(at(ob::height)) + load_sx8(at(pr::rise_speed))));
+    orb_write16(field(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    orb_write16(field(ob::height),
+                static_cast<uint16_t>(orb_read16(field(ob::height)) + load_sx8(field(pr::rise_speed))));
     goto L_0641F8;
 
 // ---- held by an enemy ----
 L_064278:
-    orb_write8(at(ob::state), player_state::held_squeezed);
-    orb_write8(at(pr::buffered_buttons), 0);
-    cpu.reg[10] = other(at(ob::last_attacker));
+    orb_write8(field(ob::state), player_state::held_squeezed);
+    orb_write8(field(pr::buffered_buttons), 0);
+    cpu.reg[10] = other(field(ob::last_attacker));
     cpu.reg[8] = load_zx8(cpu.reg[10] + ob::type);
     cpu.reg[19] = by_character(cpu.reg[8] == 5 || cpu.reg[8] == 6 ? rom::held_anim_b : rom::held_anim);
     if (!call(sub_061F06, 0x06427F, 0x06427A)) return;
@@ -757,23 +765,24 @@ L_064278:
         clear_bit(cpu.reg[20], object_flag::mirror_x);
     else
         set_bit(cpu.reg[20], object_flag::mirror_x);
-    orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(cpu.reg[10] + ob::world_y) - 4));
-    cpu.reg[8] = load_sx16(at(pr::hold_offset_x));
+    orb_write16(field(ob::world_y), static_cast<uint16_t>(orb_read16(cpu.reg[10] + ob::world_y) - 4));
+    cpu.reg[8] = load_sx16(field(pr::hold_offset_x));
     if (test_bit(cpu.reg[10], object_flag::mirror_x)) cpu.reg[8] = 0u - cpu.reg[8];
-    orb_write16(at(ob::world_x), static_cast<uint16_t>(orb_read16(cpu.reg[10] + ob::world_x) + cpu.reg[8]));
-    orb_write16(at(ob::height), orb_read16(at(pr::hold_height)));
-    orb_write16(at(pr::hold_time), 240);
-    orb_write8(at(pr::hold_ticks), 0);
+    orb_write16(field(ob::world_x),
+                static_cast<uint16_t>(orb_read16(cpu.reg[10] + ob::world_x) + cpu.reg[8]));
+    orb_write16(field(ob::height), orb_read16(field(pr::hold_height)));
+    orb_write16(field(pr::hold_time), 240);
+    orb_write8(field(pr::hold_ticks), 0);
     return end_frame();
 
 L_064280:
     set_bit(cpu.reg[20], object_flag::intangible);
-    cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::hold_ticks)));
-    orb_write8(at(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
+    cpu.reg[8] = inc<uint8_t>(orb_read8(field(pr::hold_ticks)));
+    orb_write8(field(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
     if ((cpu.reg[8] & 7) == 0) {
-        orb_write8(at(ob::state), player_state::held_struggle);
-        cpu.reg[8] = sub<uint16_t>(orb_read16(at(ob::energy)), orb_read16(at(pr::hold_damage)));
-        orb_write16(at(ob::energy), static_cast<uint16_t>(cpu.reg[8]));
+        orb_write8(field(ob::state), player_state::held_struggle);
+        cpu.reg[8] = sub<uint16_t>(orb_read16(field(ob::energy)), orb_read16(field(pr::hold_damage)));
+        orb_write16(field(ob::energy), static_cast<uint16_t>(cpu.reg[8]));
         if (less_equal()) goto L_06429A;
     }
     sub_061FB6();
@@ -782,10 +791,10 @@ L_064280:
 L_064282:
     set_bit(cpu.reg[20], object_flag::intangible);
     cpu.reg[11] = cpu.reg[1];  // the presses of this frame, kept over the effect
-    cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::hold_ticks)));
-    orb_write8(at(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
+    cpu.reg[8] = inc<uint8_t>(orb_read8(field(pr::hold_ticks)));
+    orb_write8(field(pr::hold_ticks), static_cast<uint8_t>(cpu.reg[8]));
     if ((cpu.reg[8] & 15) == 0) {
-        cpu.reg[8] = load_zx8(other(at(ob::last_attacker)) + ob::type);
+        cpu.reg[8] = load_zx8(other(field(ob::last_attacker)) + ob::type);
         push(cpu.reg[11]);
         if (cpu.reg[8] == 5 || cpu.reg[8] == 6) {
             if (!call(sub_064EF6, 0x064289, 0x064284)) return;
@@ -793,108 +802,108 @@ L_064282:
             if (!call(sub_064EEC, 0x06428F, 0x06428A)) return;
         }
         cpu.reg[11] = pop();
-        cpu.reg[8] = dec<uint16_t>(orb_read16(at(ob::energy)));
-        orb_write16(at(ob::energy), static_cast<uint16_t>(cpu.reg[8]));
+        cpu.reg[8] = dec<uint16_t>(orb_read16(field(ob::energy)));
+        orb_write16(field(ob::energy), static_cast<uint16_t>(cpu.reg[8]));
         if (less_equal()) goto L_06429A;
     }
-    test<uint8_t>(orb_read8(at(pr::hit_pending)));
+    test<uint8_t>(orb_read8(field(pr::hit_pending)));
     if (eq()) goto L_064290;
-    cpu.reg[8] = load_zx16(at(pr::hold_time));
+    cpu.reg[8] = load_zx16(field(pr::hold_time));
     if (cpu.reg[11] != 0) cpu.reg[8] -= 10;
     cpu.reg[8] = dec<uint16_t>(cpu.reg[8]);
-    orb_write16(at(pr::hold_time), static_cast<uint16_t>(cpu.reg[8]));
+    orb_write16(field(pr::hold_time), static_cast<uint16_t>(cpu.reg[8]));
     if (less_equal()) goto L_064290;
     sub_061FB6();
     return;
 
 L_064290:
     if (!call(sub_06495A, 0x064297, 0x064292)) return;
-    orb_write8(at(ob::state), player_state::thrown_off);
+    orb_write8(field(ob::state), player_state::thrown_off);
     return end_frame();
 
 L_064298:
-    orb_write8(at(ob::state), player_state::air_hurt);
-    orb_write8(at(pr::rise_speed), 0);
-    orb_write8(at(ob::hit_reaction), facing_right() ? 5 : 4);
+    orb_write8(field(ob::state), player_state::air_hurt);
+    orb_write8(field(pr::rise_speed), 0);
+    orb_write8(field(ob::hit_reaction), facing_right() ? 5 : 4);
     cpu.reg[0] = load_zx8(kReleaseSound + character());
     goto L_0640FC;
 
     // Hold defeat: no energy left, placed free, defeated in the air.
 L_06429A:
-    orb_write16(at(ob::energy), 0);
+    orb_write16(field(ob::energy), 0);
     if (!call(sub_06495A, 0x0642A1, 0x06429C)) return;
-    orb_write8(at(ob::state), player_state::hold_defeated);
+    orb_write8(field(ob::state), player_state::hold_defeated);
     return end_frame();
 
 L_0642A2:
-    orb_write8(at(ob::state), player_state::air_defeated);
-    orb_write8(at(pr::rise_speed), 0);
+    orb_write8(field(ob::state), player_state::air_defeated);
+    orb_write8(field(pr::rise_speed), 0);
     goto L_064130;
 
 // ---- re-entry from above ----
 L_0642A4:
     set_bit(cpu.reg[20], object_flag::intangible);
-    orb_write8(at(ob::state), player_state::reentry_takeoff);
-    orb_write8(at(pr::rise_speed), 44);
+    orb_write8(field(ob::state), player_state::reentry_takeoff);
+    orb_write8(field(pr::rise_speed), 44);
     cpu.reg[19] = by_character(rom::jump_anim);
     sub_061F06();
     return;
 
 L_0642A6:
     if (!call(sub_061FB6, 0x0642AD, 0x0642A8)) return;
-    test<uint8_t>(orb_read8(at(ob::frame_index)));
-    if (ne()) orb_write8(at(ob::state), player_state::reentry_rise);
+    test<uint8_t>(orb_read8(field(ob::frame_index)));
+    if (ne()) orb_write8(field(ob::state), player_state::reentry_rise);
     return end_frame();
 
 L_0642AE:
-    cmp<uint16_t>(orb_read16(at(ob::screen_y)), 0);
+    cmp<uint16_t>(orb_read16(field(ob::screen_y)), 0);
     if (greater()) {
-        orb_write16(at(ob::height), static_cast<uint16_t>(orb_read16(at(ob::height)) + 44));
+        orb_write16(field(ob::height), static_cast<uint16_t>(orb_read16(field(ob::height)) + 44));
         return end_frame();
     }
-    orb_write8(at(ob::state), player_state::reentry_drop);
-    orb_write8(at(pr::rise_speed), 4);
+    orb_write8(field(ob::state), player_state::reentry_drop);
+    orb_write8(field(pr::rise_speed), 4);
     if (!call(sub_063D29, 0x0642B5, 0x0642B0)) return;
-    orb_write16(at(ob::height), 896);
+    orb_write16(field(ob::height), 896);
     return end_frame();
 
 L_0642B6:
-    cpu.reg[8] = inc<uint8_t>(orb_read8(at(pr::rise_speed)));
-    orb_write8(at(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
-    cpu.reg[9] = sub<uint16_t>(orb_read16(at(ob::height)), sx8(cpu.reg[8]));
-    orb_write16(at(ob::height), static_cast<uint16_t>(cpu.reg[9]));
+    cpu.reg[8] = inc<uint8_t>(orb_read8(field(pr::rise_speed)));
+    orb_write8(field(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+    cpu.reg[9] = sub<uint16_t>(orb_read16(field(ob::height)), sx8(cpu.reg[8]));
+    orb_write16(field(ob::height), static_cast<uint16_t>(cpu.reg[9]));
     if (!less()) return end_frame();
-    orb_write16(at(ob::height), 0);
-    orb_write8(at(ob::state), player_state::reentry_landing);
-    orb_write8(at(pr::state_timer), 6);
+    orb_write16(field(ob::height), 0);
+    orb_write8(field(ob::state), player_state::reentry_landing);
+    orb_write8(field(pr::state_timer), 6);
     cpu.reg[19] = by_character(rom::land_anim);
     if (!call(sub_061F06, 0x0642BD, 0x0642B8)) return;
-    cpu.reg[0] = load_zx8(at(pr::slot));
+    cpu.reg[0] = load_zx8(field(pr::slot));
     sub_0824F0();
     return;
 
 L_0642BE:
     if (count_down(pr::state_timer)) {
-        orb_write8(at(ob::state), player_state::start);
+        orb_write8(field(ob::state), player_state::start);
         clear_bit(cpu.reg[20], object_flag::intangible);
     }
     return end_frame();
 
 // ---- grab and throw ----
 L_0642C0:
-    orb_write8(at(ob::state), player_state::grab_hold);
+    orb_write8(field(ob::state), player_state::grab_hold);
     set_bit(cpu.reg[18], object_flag::held);
-    orb_write8(at(pr::holding), 255);
+    orb_write8(field(pr::holding), 255);
     orb_write16(cpu.reg[18] + ob::last_attacker, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write32(at(pr::held_object), cpu.reg[18]);
-    orb_write8(at(pr::state_timer), 36);
+    orb_write32(field(pr::held_object), cpu.reg[18]);
+    orb_write8(field(pr::state_timer), 36);
     cpu.reg[19] = by_character(rom::grab_anim);
     if (!call(sub_061F06, 0x0642C7, 0x0642C2)) return;
     if (!call(sub_063BBA, 0x0642CD, 0x0642C8)) return;
 L_0642CE:
     if (!call(sub_064D3E, 0x0642D5, 0x0642D0)) return;
     if (ne()) return end_frame();
-    test<uint8_t>(orb_read8(at(pr::holding)));
+    test<uint8_t>(orb_read8(field(pr::holding)));
     if (eq()) goto L_064306;
     if (count_down(pr::state_timer)) {
         release_held();
@@ -903,10 +912,10 @@ L_0642CE:
     if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], object_flag::mirror_x);
     if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], object_flag::mirror_x);
     if ((cpu.reg[1] >> kButton1) & 1) {
-        orb_write8(at(ob::state), player_state::throw_swing);
+        orb_write8(field(ob::state), player_state::throw_swing);
         pay_energy(rom::throw_cost);
     } else if ((cpu.reg[1] >> kButton2) & 1) {
-        orb_write8(at(ob::state), player_state::jump);
+        orb_write8(field(ob::state), player_state::jump);
         release_held();
     }
     return end_frame();
@@ -914,19 +923,19 @@ L_0642CE:
 L_0642D6:
     if (!call(sub_064D3E, 0x0642DD, 0x0642D8)) return;
     if (ne()) return end_frame();
-    test<uint8_t>(orb_read8(at(pr::holding)));
+    test<uint8_t>(orb_read8(field(pr::holding)));
     if (eq()) goto L_064306;
     if (!call(sub_061FB6, 0x0642E3, 0x0642DE)) return;
-    cmp<uint8_t>(orb_read8(at(ob::frame_index)), 3);
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), 3);
     if (ne()) return end_frame();
-    orb_write8(at(ob::state), player_state::throw_follow);
+    orb_write8(field(ob::state), player_state::throw_follow);
     cpu.reg[16] = load_zx16(rom::throw_strength + 2 * character());
-    orb_write8(at(pr::action), 9);
-    orb_write8(at(pr::action_timer), 0);
-    orb_write8(at(pr::holding), 0);
-    cpu.reg[18] = orb_read32(at(pr::held_object));
+    orb_write8(field(pr::action), 9);
+    orb_write8(field(pr::action_timer), 0);
+    orb_write8(field(pr::holding), 0);
+    cpu.reg[18] = orb_read32(field(pr::held_object));
     if (!call(sub_08852B, 0x0642E9, 0x0642E4)) return;
-    orb_write8(at(pr::action), 0);
+    orb_write8(field(pr::action), 0);
     cpu.reg[0] = 243;
     if (!call(sub_088F98, 0x0642EF, 0x0642EA)) return;
     if (!call(sub_06925A, 0x0642F5, 0x0642F0)) return;
@@ -936,22 +945,22 @@ L_0642D6:
 
 L_0642F6:
     if (!call(sub_061FB6, 0x0642FD, 0x0642F8)) return;
-    test<uint8_t>(orb_read8(at(ob::frame_duration)));
+    test<uint8_t>(orb_read8(field(ob::frame_duration)));
     if (eq()) {
-        orb_write8(at(ob::state), player_state::throw_pause);
-        orb_write8(at(pr::state_timer), 10);
+        orb_write8(field(ob::state), player_state::throw_pause);
+        orb_write8(field(pr::state_timer), 10);
     }
     return end_frame();
 
 L_0642FE:
     if (!call(sub_064D3E, 0x064305, 0x064300)) return;
     if (ne()) return end_frame();
-    if (count_down(pr::state_timer)) orb_write8(at(ob::state), player_state::grab_end);
+    if (count_down(pr::state_timer)) orb_write8(field(ob::state), player_state::grab_end);
     return end_frame();
 
 L_064306:
-    orb_write8(at(ob::state), player_state::start);
-    orb_write8(at(pr::action), 0);
+    orb_write8(field(ob::state), player_state::start);
+    orb_write8(field(pr::action), 0);
     return end_frame();
 }
 
@@ -959,7 +968,8 @@ L_064306:
 // >> 14, negated when the player faces decreasing x.
 void sub_06475C() {
     ROUTINE_ENTRY(0x06475C);
-    cpu.reg[3] = mul<uint32_t>(load_sx16(rom::wave_table + 2 * orb_read16(at(pr::angle))), load_sx16(rom::arc_radius));
+    cpu.reg[3] = mul<uint32_t>(load_sx16(rom::wave_table + 2 * orb_read16(field(pr::angle))),
+                               load_sx16(rom::arc_radius));
     cpu.reg[3] = sha<uint32_t>(cpu.reg[3], static_cast<uint32_t>(-14));
     if (!test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[3] = neg<uint32_t>(cpu.reg[3]);
     ret();
@@ -969,7 +979,8 @@ void sub_06475C() {
 // radius) >> 14.
 void sub_06477F() {
     ROUTINE_ENTRY(0x06477F);
-    cpu.reg[3] = mul<uint32_t>(load_sx16(rom::wave_table + 0x200 + 2 * orb_read16(at(pr::angle))), load_sx16(rom::arc_radius));
+    cpu.reg[3] = mul<uint32_t>(load_sx16(rom::wave_table + 0x200 + 2 * orb_read16(field(pr::angle))),
+                               load_sx16(rom::arc_radius));
     cpu.reg[3] = sha<uint32_t>(cpu.reg[3], static_cast<uint32_t>(-14));
     ret();
 }
@@ -982,9 +993,9 @@ void sub_06477F() {
 void sub_06495A() {
     ROUTINE_ENTRY(0x06495A);
     set_bit(cpu.reg[20], object_flag::intangible);
-    orb_write8(at(pr::hit_pending), 0);
-    cpu.reg[3] = load_sx16(at(ob::world_x));
-    cpu.reg[4] = sx16(orb_read16(at(ob::world_y)) + 4);
+    orb_write8(field(pr::hit_pending), 0);
+    cpu.reg[3] = load_sx16(field(ob::world_x));
+    cpu.reg[4] = sx16(orb_read16(field(ob::world_y)) + 4);
     cpu.reg[11] = cpu.reg[3];
     cpu.reg[10] = kPlaceSteps;
 L_06497A:
@@ -996,8 +1007,8 @@ L_06497A:
     cpu.reg[3] = cpu.reg[11];
 L_06499C:
     if (!call(sub_064E9C, 0x0649A5, 0x0649A0)) return;
-    orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
-    orb_write16(at(ob::world_y), static_cast<uint16_t>(cpu.reg[4]));
+    orb_write16(field(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    orb_write16(field(ob::world_y), static_cast<uint16_t>(cpu.reg[4]));
     ret();
 }
 
@@ -1032,8 +1043,8 @@ void sub_064B86() {
 // a direction was held before.
 void sub_064B9A() {
     ROUTINE_ENTRY(0x064B9A);
-    orb_write8(at(pr::step_x), 0);
-    orb_write8(at(pr::step_y), 0);
+    orb_write8(field(pr::step_x), 0);
+    orb_write8(field(pr::step_y), 0);
     cpu.reg[0] &= kDirections;
     cpu.reg[1] &= kDirections;
     cpu.reg[2] &= kDirections;
@@ -1046,11 +1057,12 @@ void sub_064B9A() {
     sub_061F06();
     return;
 L_064BB8:
-    orb_write8(at(pr::idle_count), 1);
-    orb_write8(at(pr::step_x), orb_read8(cpu.reg[8] + 1));
-    orb_write8(at(pr::step_y), orb_read8(cpu.reg[8] + 2));
+    orb_write8(field(pr::idle_count), 1);
+    orb_write8(field(pr::step_x), orb_read8(cpu.reg[8] + 1));
+    orb_write8(field(pr::step_y), orb_read8(cpu.reg[8] + 2));
     if (orb_read8(cpu.reg[8]) & 0x80)
-        orb_write16(at(ob::flags), (orb_read16(at(ob::flags)) & ~0xC0u) | (orb_read8(cpu.reg[8] + 3) & 0xC0u));
+        orb_write16(field(ob::flags),
+                    (orb_read16(field(ob::flags)) & ~0xC0u) | (orb_read8(cpu.reg[8] + 3) & 0xC0u));
     push_range(0, 2);
     if (!call(sub_064BFC, 0x064BDC, 0x064BD7)) return;
     pop_range(0, 2);
@@ -1068,23 +1080,23 @@ L_064BB8:
 // player where it is. In: R20, R0 = the bounds mask. Changes R3, R4, R8, R9.
 void sub_064BFC() {
     ROUTINE_ENTRY(0x064BFC);
-    cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + load_sx8(at(pr::step_x)));
-    cpu.reg[4] = sx16(orb_read16(at(ob::world_y)) + load_sx8(at(pr::step_y)));
+    cpu.reg[3] = sx16(orb_read16(field(ob::world_x)) + load_sx8(field(pr::step_x)));
+    cpu.reg[4] = sx16(orb_read16(field(ob::world_y)) + load_sx8(field(pr::step_y)));
     if (!call(sub_064C43, 0x064C11, 0x064C0C)) return;
     test<uint32_t>(cpu.reg[9]);
     if (eq()) goto L_064C35;
-    cpu.reg[3] = load_sx16(at(ob::world_x));
+    cpu.reg[3] = load_sx16(field(ob::world_x));
     if (!call(sub_064C43, 0x064C21, 0x064C1C)) return;
     test<uint32_t>(cpu.reg[9]);
     if (eq()) goto L_064C35;
-    cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + load_sx8(at(pr::step_x)));
-    cpu.reg[4] = load_sx16(at(ob::world_y));
+    cpu.reg[3] = sx16(orb_read16(field(ob::world_x)) + load_sx8(field(pr::step_x)));
+    cpu.reg[4] = load_sx16(field(ob::world_y));
     if (!call(sub_064C43, 0x064C33, 0x064C2E)) return;
     test<uint32_t>(cpu.reg[9]);
     if (ne()) return end_frame();
 L_064C35:
-    orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
-    orb_write16(at(ob::world_y), static_cast<uint16_t>(cpu.reg[4]));
+    orb_write16(field(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    orb_write16(field(ob::world_y), static_cast<uint16_t>(cpu.reg[4]));
     ret();
 }
 
@@ -1127,17 +1139,17 @@ L_064CDE:
 // countdowns. In: R20. Changes R8.
 void sub_064CE5() {
     ROUTINE_ENTRY(0x064CE5);
-    test<uint8_t>(orb_read8(at(pr::action_timer)));
-    if (ne() && count_down(pr::action_timer)) orb_write8(at(pr::action), 0);
-    cpu.reg[8] = dec<uint8_t>(orb_read8(at(pr::hurt_timer)));
-    orb_write8(at(pr::hurt_timer), static_cast<uint8_t>(cpu.reg[8]));
+    test<uint8_t>(orb_read8(field(pr::action_timer)));
+    if (ne() && count_down(pr::action_timer)) orb_write8(field(pr::action), 0);
+    cpu.reg[8] = dec<uint8_t>(orb_read8(field(pr::hurt_timer)));
+    orb_write8(field(pr::hurt_timer), static_cast<uint8_t>(cpu.reg[8]));
     if (less_equal()) {
-        orb_write8(at(pr::hurt_timer), 0);
+        orb_write8(field(pr::hurt_timer), 0);
         clear_bit(cpu.reg[20], object_flag::intangible);
     }
     for (uint32_t k = 0; k < 2; ++k) {
-        test<uint8_t>(orb_read8(at(pr::countdowns + k)));
-        if (ne()) orb_write8(at(pr::countdowns + k), dec<uint8_t>(orb_read8(at(pr::countdowns + k))));
+        test<uint8_t>(orb_read8(field(pr::countdowns + k)));
+        if (ne()) orb_write8(field(pr::countdowns + k), dec<uint8_t>(orb_read8(field(pr::countdowns + k))));
     }
     ret();
 }
@@ -1166,29 +1178,29 @@ void sub_064D47() {
 void sub_064D4F() {
     ROUTINE_ENTRY(0x064D4F);
     if (clear_bit(cpu.reg[20], object_flag::defeated)) {
-        orb_write8(at(ob::state), static_cast<uint8_t>(cpu.reg[19]));
+        orb_write8(field(ob::state), static_cast<uint8_t>(cpu.reg[19]));
         goto L_064D8C;
     }
     if (clear_bit(cpu.reg[20], object_flag::hit)) {
-        orb_write8(at(ob::state), static_cast<uint8_t>(cpu.reg[18]));
+        orb_write8(field(ob::state), static_cast<uint8_t>(cpu.reg[18]));
         set_bit(cpu.reg[20], object_flag::intangible);
-        orb_write8(at(pr::hurt_timer), 32);
-        orb_write8(at(pr::action), 0);
+        orb_write8(field(pr::hurt_timer), 32);
+        orb_write8(field(pr::action), 0);
         goto L_064D8C;
     }
-    test<uint8_t>(orb_read8(at(pr::hit_pending)));
+    test<uint8_t>(orb_read8(field(pr::hit_pending)));
     if (eq()) {
         ret();
         return;
     }
-    orb_write8(at(pr::action), 0);
-    orb_write8(at(ob::state), player_state::held);
-    orb_write8(at(pr::hurt_timer), 32);
+    orb_write8(field(pr::action), 0);
+    orb_write8(field(ob::state), player_state::held);
+    orb_write8(field(pr::hurt_timer), 32);
 L_064D8C:
-    test<uint8_t>(orb_read8(at(pr::holding)));
+    test<uint8_t>(orb_read8(field(pr::holding)));
     if (ne()) release_held();
     set_bit(cpu.reg[20], object_flag::intangible);
-    orb_write16(at(pr::attack_object), 0);
+    orb_write16(field(pr::attack_object), 0);
     cpu.z = 0;
     ret();
 }
@@ -1196,7 +1208,7 @@ L_064D8C:
 // Knock-back step for a strong reaction (hit_reaction above 3). In: R20.
 void sub_064DB2() {
     ROUTINE_ENTRY(0x064DB2);
-    cmp<uint8_t>(orb_read8(at(ob::hit_reaction)), 3);
+    cmp<uint8_t>(orb_read8(field(ob::hit_reaction)), 3);
     if (higher()) {
         sub_064DB9();
         return;
@@ -1209,14 +1221,14 @@ void sub_064DB2() {
 // it. In: R20. Changes R0, R3, R4, R8-R10.
 void sub_064DB9() {
     ROUTINE_ENTRY(0x064DB9);
-    cpu.reg[8] = load_sx16(by_character(kKnockBack) + 2 * orb_read8(at(ob::frame_index)));
+    cpu.reg[8] = load_sx16(by_character(kKnockBack) + 2 * orb_read8(field(ob::frame_index)));
     if (!test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[8] = 0u - cpu.reg[8];
-    cpu.reg[3] = sx16(orb_read16(at(ob::world_x)) + cpu.reg[8]);
-    cpu.reg[4] = load_sx16(at(ob::world_y));
+    cpu.reg[3] = sx16(orb_read16(field(ob::world_x)) + cpu.reg[8]);
+    cpu.reg[4] = load_sx16(field(ob::world_y));
     cpu.reg[0] = 12;
     if (!call(sub_064C43, 0x064DE1, 0x064DDC)) return;
     test<uint32_t>(cpu.reg[9]);
-    if (eq()) orb_write16(at(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
+    if (eq()) orb_write16(field(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
     ret();
 }
 
@@ -1229,8 +1241,8 @@ void sub_064DEC() {
         ret();
         return;
     }
-    orb_write8(at(ob::state), player_state::jump_attack);
-    orb_write8(at(pr::action), 5);
+    orb_write8(field(ob::state), player_state::jump_attack);
+    orb_write8(field(pr::action), 5);
     cpu.z = 0;
     ret();
 }
@@ -1244,8 +1256,8 @@ void sub_064E05() {
         ret();
         return;
     }
-    orb_write8(at(ob::state), orb_read8(rom::top_state + character()));
-    orb_write8(at(pr::action), 6);
+    orb_write8(field(ob::state), orb_read8(rom::top_state + character()));
+    orb_write8(field(pr::action), 6);
     cpu.z = 0;
     ret();
 }
@@ -1255,16 +1267,16 @@ void sub_064E05() {
 // Changes R8.
 void sub_064E25() {
     ROUTINE_ENTRY(0x064E25);
-    cpu.reg[8] = sub<uint8_t>(orb_read8(at(pr::rise_speed)), 2);
-    orb_write8(at(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
-    cpu.reg[8] = add<uint16_t>(orb_read16(at(ob::height)), sx8(cpu.reg[8]));
-    orb_write16(at(ob::height), static_cast<uint16_t>(cpu.reg[8]));
+    cpu.reg[8] = sub<uint8_t>(orb_read8(field(pr::rise_speed)), 2);
+    orb_write8(field(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+    cpu.reg[8] = add<uint16_t>(orb_read16(field(ob::height)), sx8(cpu.reg[8]));
+    orb_write16(field(ob::height), static_cast<uint16_t>(cpu.reg[8]));
     if (greater()) {
         ret();
         return;
     }
-    orb_write16(at(ob::height), 0);
-    orb_write8(at(pr::rise_speed), 0);
+    orb_write16(field(ob::height), 0);
+    orb_write8(field(pr::rise_speed), 0);
     cpu.z = 1;
     ret();
 }

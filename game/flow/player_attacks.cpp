@@ -65,23 +65,24 @@ constexpr uint32_t kFragments = 8;
 constexpr uint32_t kWaveWidthCap = 312, kWaveHeightCap = 171;
 constexpr uint16_t kSizeBits = 0x3FF;  // the low 10 bits of a part's size words
 
-constexpr auto& at = self::field;  // a field of R20
-uint32_t owner() { return kHigh | orb_read16(at(ob::owner)); }
+using self::field;
+uint32_t owner() { return kHigh | orb_read16(field(ob::owner)); }
 uint32_t owner_character() { return orb_read8(owner() + pr::character); }
-uint8_t state() { return orb_read8(at(ob::state)); }
-void set_state(uint32_t s) { orb_write8(at(ob::state), static_cast<uint8_t>(s)); }
+uint8_t state() { return orb_read8(field(ob::state)); }
+void set_state(uint32_t s) { orb_write8(field(ob::state), static_cast<uint8_t>(s)); }
 bool owner_in_play() { return orb_read16(owner() + ob::flags) & 1; }
-bool facing_right() { return (orb_read16(at(ob::flags)) >> object_flag::mirror_x) & 1; }
+bool facing_right() { return (orb_read16(field(ob::flags)) >> object_flag::mirror_x) & 1; }
 void add16(uint32_t offset, uint32_t value) {
-    orb_write16(at(offset), static_cast<uint16_t>(orb_read16(at(offset)) + value));
+    orb_write16(field(offset), static_cast<uint16_t>(orb_read16(field(offset)) + value));
 }
 
 // The x step of the aimed kinds by direction code R1 (a non-negative step
 // sets mirror bit 6) and the offset pair added to x and y.
 void take_step_and_offsets(uint32_t steps, uint32_t offsets) {
     const uint8_t step = orb_read8(steps + cpu.reg[1]);
-    orb_write8(at(ar::step), step);
-    if ((step & 0x80) == 0) orb_write16(at(ob::flags), orb_read16(at(ob::flags)) | 1u << object_flag::mirror_x);
+    orb_write8(field(ar::step), step);
+    if ((step & 0x80) == 0)
+        orb_write16(field(ob::flags), orb_read16(field(ob::flags)) | 1u << object_flag::mirror_x);
     add16(ob::world_x, orb_read16(offsets + 4 * cpu.reg[1]));
     add16(ob::world_y, orb_read16(offsets + 4 * cpu.reg[1] + 2));
 }
@@ -95,18 +96,18 @@ void free_to_64_pool() {
 
 // A byte counter at `offset` stepped by -1; true when it reached 0 (Z).
 bool count_down(uint32_t offset) {
-    const uint8_t v = dec<uint8_t>(orb_read8(at(offset)));
-    orb_write8(at(offset), v);
+    const uint8_t v = dec<uint8_t>(orb_read8(field(offset)));
+    orb_write8(field(offset), v);
     return eq();
 }
 
 // The wave's size words grown by `by` in their low 10 bits up to cap; the
 // new size.
 uint32_t grow(uint32_t offset, uint32_t by, uint32_t cap) {
-    const uint16_t word = orb_read16(at(offset));
+    const uint16_t word = orb_read16(field(offset));
     uint32_t size = (word & kSizeBits) + by;
     if (size > cap) size = cap;
-    orb_write16(at(offset), static_cast<uint16_t>((word & ~kSizeBits) | size));
+    orb_write16(field(offset), static_cast<uint16_t>((word & ~kSizeBits) | size));
     return size;
 }
 
@@ -140,8 +141,8 @@ constexpr uint8_t setup = 0, growing = 1, rising = 2, full = 3, fading = 4;
 // In: R20 = the object.
 void sub_077D19() {
     ROUTINE_ENTRY(0x077D19);
-    cpu.reg[0] = orb_read32(rom::attack_type_routines + 4 * orb_read8(at(ob::type)));
-    orb_write32(at(ob::routine), cpu.reg[0]);
+    cpu.reg[0] = orb_read32(rom::attack_type_routines + 4 * orb_read8(field(ob::type)));
+    orb_write32(field(ob::routine), cpu.reg[0]);
     switch (cpu.reg[0]) {
     case kBeam: goto L_077D29;
     case kThrown: goto L_077D54;
@@ -161,8 +162,8 @@ L_077D29:
     if (cpu.reg[8] == beam_state::setup) {
         set_state(beam_state::growing);
         set_bit(cpu.reg[20], object_flag::alive);
-        orb_write8(at(ob::attack_kind), 0);
-        orb_write16(at(ob::height), 64);
+        orb_write8(field(ob::attack_kind), 0);
+        orb_write16(field(ob::height), 64);
         cpu.reg[19] = kBeamAnim;
         if (!call(sub_061F06, 0x077D2F, 0x077D2A)) return;
         if (!call(sub_077E4D, 0x077D34, 0x077D2F)) return;
@@ -183,17 +184,17 @@ L_077D3F:
         return;
     }
     if (cpu.reg[8] == beam_state::growing) {
-        cpu.reg[9] = inc<uint8_t>(orb_read8(at(ar::length)));
-        orb_write8(at(ar::length), static_cast<uint8_t>(cpu.reg[9]));
+        cpu.reg[9] = inc<uint8_t>(orb_read8(field(ar::length)));
+        orb_write8(field(ar::length), static_cast<uint8_t>(cpu.reg[9]));
         if (cpu.reg[9] == kFragments) {
             set_state(beam_state::pause);
-            orb_write8(at(ar::timer), 4);
+            orb_write8(field(ar::timer), 4);
         }
     } else if (cpu.reg[8] == beam_state::pause) {
         if (!count_down(ar::timer)) set_state(beam_state::shrinking);
     } else {
-        cpu.reg[9] = dec<uint8_t>(orb_read8(at(ar::length)));
-        orb_write8(at(ar::length), static_cast<uint8_t>(cpu.reg[9]));
+        cpu.reg[9] = dec<uint8_t>(orb_read8(field(ar::length)));
+        orb_write8(field(ar::length), static_cast<uint8_t>(cpu.reg[9]));
         if (negative()) {
             clear_bit(cpu.reg[20], object_flag::alive);
             if (!call(sub_088CD3, 0x077D45, 0x077D40)) return;
@@ -218,20 +219,20 @@ L_077D54:
         set_state(thrown_state::flying);
         if (!call(sub_078119, 0x077D5A, 0x077D55)) return;
         take_step_and_offsets(kThrownSteps, kThrownOffsets);
-        orb_write8(at(ob::attack_kind), 0);
-        orb_write8(at(ar::length), 18);
+        orb_write8(field(ob::attack_kind), 0);
+        orb_write8(field(ar::length), 18);
         cpu.reg[19] = kThrownAnim;
         sub_061F06();
         return;
     }
     if (cpu.reg[8] == thrown_state::playing_out) {
         if (!call(sub_061FB6, 0x077D5F, 0x077D5A)) return;
-        test<uint8_t>(orb_read8(at(ob::frame_duration)));
+        test<uint8_t>(orb_read8(field(ob::frame_duration)));
         if (eq()) goto L_077D6A;
         goto L_077D64;
     }
     if (count_down(ar::length) || !owner_in_play()) goto L_077D6A;
-    add16(ob::world_x, load_sx8(at(ar::step)));
+    add16(ob::world_x, load_sx8(field(ar::step)));
     cpu.reg[10] = kThrownBox;
     cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D64, 0x077D5F)) return;
@@ -258,14 +259,14 @@ L_077D70:
         set_state(run_state::running);
         if (!call(sub_078119, 0x077D76, 0x077D71)) return;
         take_step_and_offsets(kShotSteps, kShotOffsets);
-        orb_write8(at(ob::attack_kind), 0);
-        orb_write8(at(ar::length), 28);
+        orb_write8(field(ob::attack_kind), 0);
+        orb_write8(field(ar::length), 28);
         cpu.reg[19] = kShotAnim;
         sub_061F06();
         return;
     }
     if (count_down(ar::length) || !owner_in_play() || test_bit(cpu.reg[20], object_flag::touched)) goto L_077D6A;
-    add16(ob::world_x, load_sx8(at(ar::step)));
+    add16(ob::world_x, load_sx8(field(ar::step)));
     cpu.reg[10] = kShotBox;
     cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D7B, 0x077D76)) return;
@@ -277,8 +278,8 @@ L_077D7B:
     if (cpu.reg[8] > run_state::running) v60_unknown_jump(0x078083 + 3 * cpu.reg[8], 0x078080);
     if (cpu.reg[8] == run_state::setup) {
         set_state(run_state::running);
-        orb_write8(at(ob::attack_kind), 0);
-        orb_write8(at(ar::length), 8);
+        orb_write8(field(ob::attack_kind), 0);
+        orb_write8(field(ar::length), 8);
         cpu.reg[19] = kCarriedAnim;
         if (!call(sub_061F06, 0x077D81, 0x077D7C)) return;
     }
@@ -304,8 +305,8 @@ L_077D90:
     if (cpu.reg[8] > sweep_state::scored) v60_unknown_jump(0x07817F + 3 * cpu.reg[8], 0x07817C);
     if (cpu.reg[8] == sweep_state::setup) {
         if (!call(sub_0784A0, 0x077D9B, 0x077D96)) return;
-        orb_write16(at(ar::base_y), orb_read16(at(ob::world_y)));
-        orb_write32(at(ar::score_mark), orb_read32(owner() + pr::score));
+        orb_write16(field(ar::base_y), orb_read16(field(ob::world_y)));
+        orb_write32(field(ar::score_mark), orb_read32(owner() + pr::score));
         goto L_077DA0;
     }
     if (cpu.reg[8] == sweep_state::waiting) {
@@ -322,8 +323,8 @@ L_077D90:
     if (eq()) goto L_077DA1;
 L_077DA0:
     cpu.reg[9] = load_zx8(owner() + ob::frame_index);
-    orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(at(ar::base_y)) +
-                                                        load_sx8(kSweepOffsets + cpu.reg[9])));
+    orb_write16(field(ob::world_y),
+                static_cast<uint16_t>(orb_read16(field(ar::base_y)) + load_sx8(kSweepOffsets + cpu.reg[9])));
     cpu.reg[10] = kSweepBoxes + 4 * cpu.reg[9];
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     sub_088171();
@@ -344,41 +345,42 @@ L_077DA7:
     if (cpu.reg[8] > wave_state::fading) v60_unknown_jump(0x078214 + 3 * cpu.reg[8], 0x078211);
     if (cpu.reg[8] == wave_state::setup) {
         if (!call(sub_0784A0, 0x077DB2, 0x077DAD)) return;
-        orb_write8(at(ar::length), 0);
-        orb_write8(at(ar::timer), 1);
+        orb_write8(field(ar::length), 0);
+        orb_write8(field(ar::timer), 1);
         cpu.reg[19] = rom::wave_animation;
         if (!call(sub_061F06, 0x077DB7, 0x077DB2)) return;
-        orb_write16(at(ar::part_width), orb_read16(at(ar::part_width)) & ~kSizeBits);
-        orb_write16(at(ar::part_height), (orb_read16(at(ar::part_height)) & ~kSizeBits) | 1);
-        orb_write16(at(ar::base_x), orb_read16(at(ob::world_x)));
+        orb_write16(field(ar::part_width), orb_read16(field(ar::part_width)) & ~kSizeBits);
+        orb_write16(field(ar::part_height), (orb_read16(field(ar::part_height)) & ~kSizeBits) | 1);
+        orb_write16(field(ar::base_x), orb_read16(field(ob::world_x)));
         cpu.reg[8] = wave_state::growing;
     }
     if (cpu.reg[8] == wave_state::growing || cpu.reg[8] == wave_state::rising) {
         if (cpu.reg[8] == wave_state::growing) {
-            orb_write8(at(ar::length), static_cast<uint8_t>(orb_read8(at(ar::length)) + 2));
-            if (orb_read8(at(ar::length)) >= 18) set_state(wave_state::rising);
+            orb_write8(field(ar::length), static_cast<uint8_t>(orb_read8(field(ar::length)) + 2));
+            if (orb_read8(field(ar::length)) >= 18) set_state(wave_state::rising);
         } else {
-            orb_write8(at(ar::length), static_cast<uint8_t>(orb_read8(at(ar::length)) + 3));
-            orb_write8(at(ar::timer), static_cast<uint8_t>(orb_read8(at(ar::timer)) + 3));
-            if (orb_read8(at(ar::length)) >= 36) set_state(wave_state::full);
+            orb_write8(field(ar::length), static_cast<uint8_t>(orb_read8(field(ar::length)) + 3));
+            orb_write8(field(ar::timer), static_cast<uint8_t>(orb_read8(field(ar::timer)) + 3));
+            if (orb_read8(field(ar::length)) >= 36) set_state(wave_state::full);
         }
-        cpu.reg[5] = grow(ar::part_width, orb_read8(at(ar::length)), kWaveWidthCap);
-        cpu.reg[6] = cpu.reg[8] == wave_state::rising ? grow(ar::part_height, orb_read8(at(ar::timer)), kWaveHeightCap)
-                                     : orb_read16(at(ar::part_height)) & kSizeBits;
-        orb_write16(at(ar::box), static_cast<uint16_t>(-static_cast<int32_t>(cpu.reg[5] / 2)));
-        orb_write16(at(ar::box + 2), static_cast<uint16_t>(cpu.reg[5]));
-        orb_write16(at(ar::box + 4), static_cast<uint16_t>(-static_cast<int32_t>(cpu.reg[6] / 2)));
-        orb_write16(at(ar::box + 6), static_cast<uint16_t>(cpu.reg[6]));
+        cpu.reg[5] = grow(ar::part_width, orb_read8(field(ar::length)), kWaveWidthCap);
+        cpu.reg[6] = cpu.reg[8] == wave_state::rising
+                         ? grow(ar::part_height, orb_read8(field(ar::timer)), kWaveHeightCap)
+                         : orb_read16(field(ar::part_height)) & kSizeBits;
+        orb_write16(field(ar::box), static_cast<uint16_t>(-static_cast<int32_t>(cpu.reg[5] / 2)));
+        orb_write16(field(ar::box + 2), static_cast<uint16_t>(cpu.reg[5]));
+        orb_write16(field(ar::box + 4), static_cast<uint16_t>(-static_cast<int32_t>(cpu.reg[6] / 2)));
+        orb_write16(field(ar::box + 6), static_cast<uint16_t>(cpu.reg[6]));
         cpu.reg[7] = 2 * cpu.reg[5];
         if (!facing_right()) cpu.reg[7] = 0u - cpu.reg[7];
-        orb_write16(at(ob::world_x), static_cast<uint16_t>(orb_read16(at(ar::base_x)) + cpu.reg[7]));
+        orb_write16(field(ob::world_x), static_cast<uint16_t>(orb_read16(field(ar::base_x)) + cpu.reg[7]));
     } else if (cpu.reg[8] == wave_state::full) {
         set_state(wave_state::fading);
-        orb_write8(at(ar::timer), 8);
+        orb_write8(field(ar::timer), 8);
     } else if (count_down(ar::timer)) {
         goto L_077DA1;
     }
-    cpu.reg[10] = at(ar::box);
+    cpu.reg[10] = field(ar::box);
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_0882A0, 0x077DBC, 0x077DB7)) return;
     cpu.reg[10] = rom::wave_box;
@@ -396,16 +398,16 @@ L_077DCC:
     if (cpu.reg[8] > run_state::running) v60_unknown_jump(0x078371 + 3 * cpu.reg[8], 0x07836E);
     if (cpu.reg[8] == run_state::setup) {
         if (!call(sub_0784A0, 0x077DD2, 0x077DCD)) return;
-        orb_write8(at(ar::length), 32);
+        orb_write8(field(ar::length), 32);
         cpu.reg[19] = kProjectileAnim;
         if (!call(sub_061F06, 0x077DD7, 0x077DD2)) return;
-        orb_write8(at(ar::step), facing_right() ? 32 : static_cast<uint8_t>(-32));
+        orb_write8(field(ar::step), facing_right() ? 32 : static_cast<uint8_t>(-32));
         add16(ob::world_y, 4);
         ret();
         return;
     }
     if (count_down(ar::length)) goto L_077DA1;
-    add16(ob::world_x, load_sx8(at(ar::step)));
+    add16(ob::world_x, load_sx8(field(ar::step)));
     cpu.reg[10] = kProjectileBox;
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_088171, 0x077DDC, 0x077DD7)) return;
@@ -424,22 +426,22 @@ L_077DE1:
     if (cpu.reg[8] > run_state::running) v60_unknown_jump(0x0783C5 + 3 * cpu.reg[8], 0x0783C2);
     if (cpu.reg[8] == run_state::setup) {
         if (!call(sub_0784A0, 0x077DEC, 0x077DE7)) return;
-        orb_write16(at(ob::world_x), orb_read16(owner() + ob::world_x));
-        orb_write16(at(ar::base_y), orb_read16(owner() + ob::world_y));
+        orb_write16(field(ob::world_x), orb_read16(owner() + ob::world_x));
+        orb_write16(field(ar::base_y), orb_read16(owner() + ob::world_y));
         ret();
         return;
     }
     test<uint8_t>(orb_read8(owner() + ob::frame_duration));
     if (eq()) goto L_077DA1;
     cpu.reg[9] = load_zx8(owner() + ob::frame_index);
-    orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(at(ar::base_y)) +
-                                                        load_sx8(kDoubleOffsets + cpu.reg[9])));
+    orb_write16(field(ob::world_y),
+                static_cast<uint16_t>(orb_read16(field(ar::base_y)) + load_sx8(kDoubleOffsets + cpu.reg[9])));
     cpu.reg[10] = kDoubleBoxesUp + 8 * cpu.reg[9];
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_0882A0, 0x077DF1, 0x077DEC)) return;
     cpu.reg[9] = load_zx8(owner() + ob::frame_index);
-    orb_write16(at(ob::world_y), static_cast<uint16_t>(orb_read16(at(ar::base_y)) -
-                                                        load_sx8(kDoubleOffsets + cpu.reg[9])));
+    orb_write16(field(ob::world_y),
+                static_cast<uint16_t>(orb_read16(field(ar::base_y)) - load_sx8(kDoubleOffsets + cpu.reg[9])));
     cpu.reg[10] = kDoubleBoxesDown + 8 * cpu.reg[9];
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     sub_0882A0();
@@ -452,7 +454,7 @@ void sub_077E4D() {
     ROUTINE_ENTRY(0x077E4D);
     if (!call(sub_078119, 0x077E52, 0x077E4D)) return;
     take_step_and_offsets(kBeamSteps, kBeamOffsets);
-    add16(ob::world_x, load_sx8(at(ar::step)) * orb_read8(at(ar::length)));
+    add16(ob::world_x, load_sx8(field(ar::step)) * orb_read8(field(ar::length)));
     ret();
 }
 
@@ -466,7 +468,7 @@ void sub_077E7E() {
     if (cpu.reg[8] > fragment_state::following_too) v60_unknown_jump(0x077E84 + 3 * cpu.reg[8], 0x077E81);
     if (cpu.reg[8] == fragment_state::setup) {
         set_state(fragment_state::following);
-        orb_write16(at(ob::height), 64);
+        orb_write16(field(ob::height), 64);
         cpu.reg[19] = kFragmentAnim;
         sub_061F06();
         return;
@@ -478,10 +480,10 @@ void sub_077E7E() {
         ret();
         return;
     }
-    orb_write16(at(ob::world_x), orb_read16(cpu.reg[10] + ob::world_x));
-    orb_write16(at(ob::world_y), orb_read16(cpu.reg[10] + ob::world_y));
-    orb_write16(at(ob::height), 0);
-    cpu.reg[8] = load_zx8(at(ob::type));
+    orb_write16(field(ob::world_x), orb_read16(cpu.reg[10] + ob::world_x));
+    orb_write16(field(ob::world_y), orb_read16(cpu.reg[10] + ob::world_y));
+    orb_write16(field(ob::height), 0);
+    cpu.reg[8] = load_zx8(field(ob::type));
     cmp<uint8_t>(cpu.reg[8], orb_read8(cpu.reg[10] + ar::length));
     if (!carry()) {
         ret();
@@ -507,9 +509,9 @@ void sub_077E7E() {
 void sub_078119() {
     ROUTINE_ENTRY(0x078119);
     cpu.reg[10] = owner();
-    orb_write16(at(ob::world_x), orb_read16(cpu.reg[10] + ob::world_x));
-    orb_write16(at(ob::world_y), orb_read16(cpu.reg[10] + ob::world_y));
-    orb_write16(at(ob::height), 224);
+    orb_write16(field(ob::world_x), orb_read16(cpu.reg[10] + ob::world_x));
+    orb_write16(field(ob::world_y), orb_read16(cpu.reg[10] + ob::world_y));
+    orb_write16(field(ob::height), 224);
     add16(ob::world_y, 4 * load_sx16(cpu.reg[10] + 104));
     cpu.reg[0] = 4 * load_sx16(cpu.reg[10] + 106);
     cpu.reg[1] = load_zx8(cpu.reg[10] + 38);
@@ -521,7 +523,7 @@ void sub_078119() {
         cpu.reg[0] = neg<uint32_t>(cpu.reg[0]);
     }
     add16(ob::world_x, cpu.reg[0]);
-    orb_write16(at(ob::flags), orb_read16(at(ob::flags)) & ~kMirrorBits);
+    orb_write16(field(ob::flags), orb_read16(field(ob::flags)) & ~kMirrorBits);
     ret();
 }
 
@@ -529,7 +531,7 @@ void sub_078119() {
 // the mark, sound 0xF6 on ring A and the next state. In: R20, R10 = owner.
 void sub_0781EE() {
     ROUTINE_ENTRY(0x0781EE);
-    cpu.reg[0] = sub<uint32_t>(orb_read32(cpu.reg[10] + pr::score), orb_read32(at(ar::score_mark)));
+    cpu.reg[0] = sub<uint32_t>(orb_read32(cpu.reg[10] + pr::score), orb_read32(field(ar::score_mark)));
     cmp<uint32_t>(cpu.reg[0], 200);
     if (not_higher()) {
         ret();
@@ -568,17 +570,18 @@ void sub_078493() {
 void sub_0784A0() {
     ROUTINE_ENTRY(0x0784A0);
     set_state(state() + 1u);
-    orb_write8(at(ob::attack_kind), 3);
-    orb_write8(at(ob::anim_mode), anim_mode::copy);
+    orb_write8(field(ob::attack_kind), 3);
+    orb_write8(field(ob::anim_mode), anim_mode::copy);
     cpu.reg[10] = owner();
-    orb_write16(at(ob::world_x), orb_read16(cpu.reg[10] + ob::world_x));
-    orb_write16(at(ob::world_y), orb_read16(cpu.reg[10] + ob::world_y));
-    orb_write16(at(ob::flags),
-                (orb_read16(at(ob::flags)) & ~kMirrorBits) | (orb_read16(cpu.reg[10] + ob::flags) & kMirrorBits));
+    orb_write16(field(ob::world_x), orb_read16(cpu.reg[10] + ob::world_x));
+    orb_write16(field(ob::world_y), orb_read16(cpu.reg[10] + ob::world_y));
+    orb_write16(field(ob::flags), (orb_read16(field(ob::flags)) & ~kMirrorBits) |
+                                      (orb_read16(cpu.reg[10] + ob::flags) & kMirrorBits));
     cpu.reg[8] = rom::placed_offsets + 4 * owner_character();
     cpu.reg[0] = 4 * load_sx16(cpu.reg[10] + 106) + load_sx16(cpu.reg[8]);
-    if (orb_read16(at(ob::flags)) & kMirrorBits) cpu.reg[0] = neg<uint32_t>(cpu.reg[0]);
+    if (orb_read16(field(ob::flags)) & kMirrorBits) cpu.reg[0] = neg<uint32_t>(cpu.reg[0]);
     add16(ob::world_x, cpu.reg[0]);
-    orb_write16(at(ob::height), static_cast<uint16_t>(4 * load_sx16(cpu.reg[10] + 104) + load_sx16(cpu.reg[8] + 2)));
+    orb_write16(field(ob::height),
+                static_cast<uint16_t>(4 * load_sx16(cpu.reg[10] + 104) + load_sx16(cpu.reg[8] + 2)));
     ret();
 }

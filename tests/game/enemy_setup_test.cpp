@@ -21,7 +21,6 @@ constexpr uint32_t kSideOverlay = 0x071A2A;
 constexpr uint32_t kSpawnData = 0x120200;
 constexpr uint32_t kScript = 0x0ABCDE5A;  // the u32 the spawn data holds
 constexpr uint8_t kPlayers = 1;
-constexpr uint32_t kDemo = 1u << 8;
 
 enum : int { kNoLink = -1 };
 
@@ -201,7 +200,7 @@ TEST_F(EnemySetup, EnergyByTheDifficultyFactor) {
 }
 
 TEST_F(EnemySetup, DemoPlayTakesTheOffsetFromTheSeededGenerator) {
-    orb_write32(var::game_flags, kDemo | kPlayers);
+    orb_write32(var::game_flags, 1u << game_flag::demo_play | kPlayers);
     orb_write32(0x20C100, 0);
     const uint32_t e = set_up(kind(0).setup);
     EXPECT_EQ(ram8(e + object_record::offset_index), 13);
@@ -314,7 +313,7 @@ TEST_F(EnemySetup, DefeatSoundsAreQueuedOnce) {
         EXPECT_EQ(sounds(var::sound_ring_a), k.at_setup_a);
         orb_write8(var::sound_ring_a + sound_ring::read, ram8(var::sound_ring_a + sound_ring::write));
         const int dispatched = calls(kDispatcher);
-        set_flags(e, 1u << 9);
+        set_flags(e, 1u << object_flag::defeated);
         pass(3);
         EXPECT_EQ(sounds(var::sound_ring_a), k.defeat_a);
         EXPECT_EQ(sounds(var::sound_ring_b), k.defeat_b);
@@ -330,13 +329,13 @@ TEST_F(EnemySetup, KindsSevenAndEightSoundHardHitsAndTheirDefeat) {
         std::vector<uint8_t> heard;
     } frames[] = {
         {0, 3, {}},
-        {1u << 8, 0, {}},
-        {1u << 8, 1, {}},
-        {1u << 8, 2, {0xB3}},
-        {1u << 8, 0xF0, {0xB3}},
-        {1u << 8 | 1u << 9, 2, {0xB4}},  // the defeat frame
-        {1u << 8 | 1u << 9, 2, {0xB3}},  // after it, the hit routine alone
-        {1u << 9, 2, {}},
+        {1u << object_flag::hit, 0, {}},
+        {1u << object_flag::hit, 1, {}},
+        {1u << object_flag::hit, 2, {0xB3}},
+        {1u << object_flag::hit, 0xF0, {0xB3}},
+        {1u << object_flag::hit | 1u << object_flag::defeated, 2, {0xB4}},  // the defeat frame
+        {1u << object_flag::hit | 1u << object_flag::defeated, 2, {0xB3}},  // after it, the hit routine alone
+        {1u << object_flag::defeated, 2, {}},
     };
     for (uint8_t k : {7, 8}) {
         SCOPED_TRACE(int(k));

@@ -22,18 +22,6 @@ constexpr uint32_t kOwner = 0x20A100;   // a player record: score at +140
 constexpr uint32_t kBoxList = 0x0A0000;
 constexpr uint32_t kBoxData = 0x0A1000;
 
-enum : uint16_t {
-    kIntangible = 1 << 2,
-    kBit4 = 1 << 4,
-    kListed = 1 << 5,
-    kMirrorX = 1 << 6,
-    kMirrorY = 1 << 7,
-    kHit = 1 << 8,
-    kDefeated = 1 << 9,
-    kTouched = 1 << 10,
-    kBit13 = 1 << 13,
-    kBit15 = 1 << 15,
-};
 
 // x from, x to, depth from, depth to, vertical from, vertical to.
 using spans = std::array<int, 6>;
@@ -118,11 +106,11 @@ TEST_F(HitBoxes, RegistrationWritesTheBodyAroundTheObject) {
         bool vertical_written;
     } cases[] = {
         {"table A", sub_08800A, var::hitbox_table_a, 0, {1008, 1024, 452, 548, -60, -48}, true},
-        {"table A, mirrored x", sub_08800A, var::hitbox_table_a, kMirrorX, {976, 992, 452, 548, -60, -48}, true},
-        {"table A, mirrored vertical", sub_08800A, var::hitbox_table_a, kMirrorY, {1008, 1024, 452, 548, -32, -20}, true},
-        {"table B", sub_088134, var::hitbox_table_b, kListed, {1008, 1024, 436, 564, -60, -48}, true},
-        {"table B, flat", sub_08814E, var::hitbox_table_b, kListed, {1008, 1024, 480, 492, 0x5555, 0x5555}, false},
-        {"table B, flat, mirrored", sub_08814E, var::hitbox_table_b, kListed | kMirrorX | kMirrorY,
+        {"table A, mirrored x", sub_08800A, var::hitbox_table_a, 1u << object_flag::mirror_x, {976, 992, 452, 548, -60, -48}, true},
+        {"table A, mirrored vertical", sub_08800A, var::hitbox_table_a, 1u << object_flag::mirror_y, {1008, 1024, 452, 548, -32, -20}, true},
+        {"table B", sub_088134, var::hitbox_table_b, 1u << object_flag::listed, {1008, 1024, 436, 564, -60, -48}, true},
+        {"table B, flat", sub_08814E, var::hitbox_table_b, 1u << object_flag::listed, {1008, 1024, 480, 492, 0x5555, 0x5555}, false},
+        {"table B, flat, mirrored", sub_08814E, var::hitbox_table_b, 1u << object_flag::listed | 1u << object_flag::mirror_x | 1u << object_flag::mirror_y,
          {976, 992, 508, 520, 0x5555, 0x5555}, false},
     };
     for (const auto& c : cases) {
@@ -143,7 +131,7 @@ TEST_F(HitBoxes, RegistrationWritesTheBodyAroundTheObject) {
 }
 
 TEST_F(HitBoxes, EachBoxOfTheListTakesTheNextEntry) {
-    place(kTester, 0, 0, 0, kListed);
+    place(kTester, 0, 0, 0, 1u << object_flag::listed);
     plant_boxes(kTester, {{1, 1, 0, 1}, {2, 1, 0, 1}, {3, 1, 0, 1}});
     orb_write8(var::hitbox_table_b, 5);
     ASSERT_TRUE(run(sub_088134));
@@ -163,14 +151,14 @@ TEST_F(HitBoxes, RegistrationConditions) {
         uint16_t count;
         bool registers;
     } cases[] = {
-        {"A: intangible", sub_08800A, var::hitbox_table_a, kIntangible, 0, false},
+        {"A: intangible", sub_08800A, var::hitbox_table_a, 1u << object_flag::intangible, 0, false},
         {"A: tangible", sub_08800A, var::hitbox_table_a, 0, 0, true},
         {"B: not listed", sub_088134, var::hitbox_table_b, 0, 0, false},
-        {"B: listed, count 46", sub_088134, var::hitbox_table_b, kListed, 46, true},
-        {"B: listed, count 47", sub_088134, var::hitbox_table_b, kListed, 47, false},
+        {"B: listed, count 46", sub_088134, var::hitbox_table_b, 1u << object_flag::listed, 46, true},
+        {"B: listed, count 47", sub_088134, var::hitbox_table_b, 1u << object_flag::listed, 47, false},
         {"B flat: not listed", sub_08814E, var::hitbox_table_b, 0, 0, false},
-        {"B flat: count 47", sub_08814E, var::hitbox_table_b, kListed, 47, false},
-        {"B flat: listed, count 10", sub_08814E, var::hitbox_table_b, kListed, 10, true},
+        {"B flat: count 47", sub_08814E, var::hitbox_table_b, 1u << object_flag::listed, 47, false},
+        {"B flat: listed, count 10", sub_08814E, var::hitbox_table_b, 1u << object_flag::listed, 10, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,7 +184,7 @@ TEST_F(HitBoxes, TableBsRoomIsTestedOnItsCountByte) {
     for (const uint8_t count : {0, 46}) {
         SCOPED_TRACE(testing::Message() << "count " << int{count});
         SetUp();
-        place(kTester, 100, 100, 0, kListed);
+        place(kTester, 100, 100, 0, 1u << object_flag::listed);
         plant_boxes(kTester, {{0, 2, 0, 2}});
         orb_write8(var::hitbox_table_b, count);
         orb_write8(var::hitbox_table_b + 1, 0x01);
@@ -243,7 +231,7 @@ TEST_F(HitBoxes, RegistrationKeepsTheTablesRoom) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        place(kTester, 100, 100, 0, kListed);
+        place(kTester, 100, 100, 0, 1u << object_flag::listed);
         plant_boxes(kTester, std::vector<std::array<int, 4>>(c.boxes, {1, 2, 3, 4}));
         orb_write8(c.table, c.count);
         const uint32_t past = c.table + 16 * (c.room + 1);
@@ -270,7 +258,7 @@ TEST_F(HitBoxes, NoBoxCountFromRomWritesPastATable) {
                 SCOPED_TRACE(testing::Message() << "table " << std::hex << r.table << std::dec << ", " << boxes
                                                 << " boxes at count " << count);
                 SetUp();
-                place(kTester, 0, 0, 0, kListed);
+                place(kTester, 0, 0, 0, 1u << object_flag::listed);
                 plant_boxes(kTester, std::vector<std::array<int, 4>>(boxes, {1, 1, 1, 1}));
                 orb_write8(r.table, static_cast<uint8_t>(count));
                 const uint32_t past = r.table + 16 * (r.room + 1);
@@ -308,7 +296,7 @@ TEST_F(HitBoxes, IntervalsOverlapWhenTheEntryStartsBeforeTheBoxEndsAndEndsAtOrAf
         plant_box_words({c.start, c.size, -1, 2});
         put_entry(var::hitbox_table_a, 0, kTargetA, {100, 200, -50, 50, 0, 0});
         ASSERT_TRUE(run(sub_08842C));
-        EXPECT_EQ((flags(kTester) & kTouched) != 0, c.overlaps);
+        EXPECT_EQ((flags(kTester) & (1u << object_flag::touched)) != 0, c.overlaps);
         TearDown();
     }
 }
@@ -323,20 +311,20 @@ TEST_F(HitBoxes, DepthPointCountsAboveTheStartUpToTheEnd) {
         plant_box_bytes({-2, 4, -2, 4});  // x -8..8, vertical -18..-2
         put_entry(var::hitbox_table_a, 0, kTargetA, {-100, 100, 100, 200, -100, 100});
         ASSERT_TRUE(run(sub_088180));
-        EXPECT_EQ((flags(kTester) & kTouched) != 0, inside);
+        EXPECT_EQ((flags(kTester) & (1u << object_flag::touched)) != 0, inside);
         TearDown();
     }
 }
 
 TEST_F(HitBoxes, MirroredTesterBoxIsReflectedAroundItsWorldX) {
-    for (const auto& [mirror, touches] : std::vector<std::pair<uint16_t, bool>>{{0, false}, {kMirrorX, true}}) {
+    for (const auto& [mirror, touches] : std::vector<std::pair<uint16_t, bool>>{{0, false}, {1u << object_flag::mirror_x, true}}) {
         SCOPED_TRACE(mirror ? "mirrored" : "not mirrored");
         SetUp();
         tester(1000, 0, 0, mirror);
         plant_box_bytes({2, 4, -1, 2});  // 1008..1024, or 976..992 mirrored
         put_entry(var::hitbox_table_a, 0, kTargetA, {980, 990, -10, 10, 0, 0});
         ASSERT_TRUE(run(sub_088347));
-        EXPECT_EQ((flags(kTester) & kTouched) != 0, touches);
+        EXPECT_EQ((flags(kTester) & (1u << object_flag::touched)) != 0, touches);
         TearDown();
     }
 }
@@ -350,9 +338,9 @@ TEST_F(HitBoxes, EntriesPassedOver) {
     } cases[] = {
         {"another object", kTargetA, 0, true, true},
         {"the tester's owner", kOwner, 0, false, false},
-        {"intangible", kTargetA, kIntangible, false, false},
-        {"already hit", kTargetA, kHit, false, false},
-        {"bit 4", kTargetA, kBit4, true, false},
+        {"intangible", kTargetA, 1u << object_flag::intangible, false, false},
+        {"already hit", kTargetA, 1u << object_flag::hit, false, false},
+        {"bit 4", kTargetA, 1u << object_flag::held, true, false},
     };
     for (const auto& c : cases) {
         for (const bool vertical : {false, true}) {
@@ -363,7 +351,7 @@ TEST_F(HitBoxes, EntriesPassedOver) {
             orb_write16(c.object + object_record::flags, c.flags);
             put_entry(var::hitbox_table_a, 0, c.object, {-10, 10, -10, 10, -10, 10});
             ASSERT_TRUE(run(vertical ? sub_088180 : sub_088347));
-            EXPECT_EQ((flags(kTester) & kTouched) != 0, vertical ? c.vertical_counts : c.flat_counts);
+            EXPECT_EQ((flags(kTester) & (1u << object_flag::touched)) != 0, vertical ? c.vertical_counts : c.flat_counts);
             EXPECT_EQ(r(18), c.object) << "R18 names the entry handled";
             TearDown();
         }
@@ -390,12 +378,12 @@ TEST_F(HitBoxes, BoxDataIsReadOnlyWhenATableHasEntries) {
         for (const bool entries : {false, true}) {
             SCOPED_TRACE(testing::Message() << c.name << (entries ? ", with entries" : ", empty"));
             SetUp();
-            tester(0, 0, 0, kTouched);
+            tester(0, 0, 0, 1u << object_flag::touched);
             cpu.reg[16] = 0;
             if (entries) put_entry(c.table, 0, kTargetA, {500, 600, 500, 600, 500, 600});
             ASSERT_TRUE(run(c.routine));
             EXPECT_EQ(r(10), kBoxData + (entries ? c.step : 0));
-            EXPECT_EQ(flags(kTester) & kTouched, 0) << "the touched bit is cleared by every test";
+            EXPECT_EQ(flags(kTester) & (1u << object_flag::touched), 0) << "the touched bit is cleared by every test";
             TearDown();
         }
     }
@@ -406,7 +394,7 @@ protected:
     void SetUp() override {
         HitBoxes::SetUp();
         for (uint32_t k = 0; k < 16; ++k) plant16(rom::hit_points_table + 2 * k, static_cast<uint16_t>(10 + k));
-        tester(0, 0, 0, kTouched);
+        tester(0, 0, 0, 1u << object_flag::touched);
         plant_box_bytes({-2, 4, -2, 4});
         cpu.reg[16] = 5;
     }
@@ -439,14 +427,14 @@ TEST_F(HitBoxModes, FlatFamilyAppliesHitsAtOnceOrOnlyFlags) {
         SCOPED_TRACE(c.name);
         SetUp();
         if (c.words) plant_box_words({-2, 4, -2, 4});
-        three_targets(c.table, 0, kIntangible);
+        three_targets(c.table, 0, 1u << object_flag::intangible);
         ASSERT_TRUE(run(c.routine));
-        EXPECT_TRUE(flags(kTester) & kTouched);
+        EXPECT_TRUE(flags(kTester) & (1u << object_flag::touched));
         EXPECT_EQ(r(18), kTargetC);
         EXPECT_EQ(energy(kTargetA), c.hits ? 95 : 100);
         EXPECT_EQ(energy(kTargetB), 200) << "intangible";
         EXPECT_EQ(energy(kTargetC), c.hits ? 295 : 300);
-        EXPECT_EQ((flags(kTargetA) & kHit) != 0, c.hits);
+        EXPECT_EQ((flags(kTargetA) & (1u << object_flag::hit)) != 0, c.hits);
         EXPECT_EQ(ram32(kOwner + 140), c.hits ? 2 * 11u : 0u) << "kind 1 scores 11 a hit";
         EXPECT_EQ(ram8(kTargetA + object_record::hit_reaction), 0x77) << "no reaction code";
         EXPECT_EQ(sparks_taken(), 0) << "no spark";
@@ -482,12 +470,12 @@ TEST_F(HitBoxModes, VerticalModes) {
         bool hit[3];            // energy taken, with a spark each
     } cases[] = {
         {"mode 0: every target", 0, 0, 0, 0, true, kTargetC, {true, true, true}},
-        {"mode 0: an intangible one between", 0, 0, kIntangible, 0, true, kTargetC, {true, false, true}},
+        {"mode 0: an intangible one between", 0, 0, 1u << object_flag::intangible, 0, true, kTargetC, {true, false, true}},
         {"mode 1: flag only", 1, 0, 0, 0, true, kTargetC, {false, false, false}},
-        {"mode 6: the first that counts", 6, kIntangible, 0, 0, true, kTargetB, {false, false, false}},
-        {"mode 2: stops at bit 15 without 13", 2, kBit15 | kBit13, 0, kBit15, true, kTargetC, {false, false, false}},
-        {"mode 2: stops at the first such", 2, kBit15, kBit15, 0, true, kTargetA, {false, false, false}},
-        {"mode 2: none stops", 2, kBit15 | kBit13, 0, kBit13, false, kTargetC, {false, false, false}},
+        {"mode 6: the first that counts", 6, 1u << object_flag::intangible, 0, 0, true, kTargetB, {false, false, false}},
+        {"mode 2: stops at bit 15 without 13", 2, 1u << object_flag::enemy | 1u << object_flag::airborne, 0, 1u << object_flag::enemy, true, kTargetC, {false, false, false}},
+        {"mode 2: stops at the first such", 2, 1u << object_flag::enemy, 1u << object_flag::enemy, 0, true, kTargetA, {false, false, false}},
+        {"mode 2: none stops", 2, 1u << object_flag::enemy | 1u << object_flag::airborne, 0, 1u << object_flag::airborne, false, kTargetC, {false, false, false}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -495,7 +483,7 @@ TEST_F(HitBoxModes, VerticalModes) {
         three_targets(var::hitbox_table_a, c.flags_a, c.flags_b, c.flags_c);
         cpu.reg[12] = c.mode;
         ASSERT_TRUE(run(sub_088188));
-        EXPECT_EQ((flags(kTester) & kTouched) != 0, c.touched);
+        EXPECT_EQ((flags(kTester) & (1u << object_flag::touched)) != 0, c.touched);
         EXPECT_EQ(r(18), c.last);
         const uint32_t targets[] = {kTargetA, kTargetB, kTargetC};
         int sparks = 0;
@@ -570,7 +558,7 @@ TEST_F(HitBoxModes, FallbackToTheCopyOfTableAAtHalfStrength) {
             ASSERT_TRUE(run(rt.routine));
             EXPECT_EQ(r(16), s.halved);
             EXPECT_EQ(energy(kTargetA), 100 - static_cast<int>(s.halved & 0xFFFF));
-            EXPECT_TRUE(flags(kTargetA) & kHit);
+            EXPECT_TRUE(flags(kTargetA) & (1u << object_flag::hit));
             EXPECT_EQ(sparks_taken(), (s.halved & 0xFFFF) ? 1 : 0);
             // The first table with an entry that misses: the copy of A is not tested.
             SetUp();
@@ -582,7 +570,7 @@ TEST_F(HitBoxModes, FallbackToTheCopyOfTableAAtHalfStrength) {
             ASSERT_TRUE(run(rt.routine));
             EXPECT_EQ(r(16), s.strength);
             EXPECT_EQ(energy(kTargetA), 100);
-            EXPECT_FALSE(flags(kTester) & kTouched);
+            EXPECT_FALSE(flags(kTester) & (1u << object_flag::touched));
             TearDown();
         }
     }

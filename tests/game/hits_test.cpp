@@ -23,7 +23,6 @@ constexpr uint32_t kAnimationStep = 0x061FB6;
 constexpr uint32_t kPlace = 0x062044;
 constexpr uint32_t kListByGround = 0x0620CD;
 
-enum : uint16_t { kMirrorX = 1 << 6, kHit = 1 << 8, kDefeated = 1 << 9 };
 
 // Points 1,000 + kind; reaction code row × 16 + column + 1 in the row of each
 // kind 0 to 9, so that any other cell shows.
@@ -89,7 +88,7 @@ TEST_F(Hits, HitTakesEnergyAndCreditsTheOwner) {
         cpu.reg[16] = c.strength;
         ASSERT_TRUE(run(sub_088556));
         EXPECT_EQ(energy(), c.energy_after);
-        EXPECT_EQ(target_flags(), 0x8001 | kHit | (c.defeated ? kDefeated : 0));
+        EXPECT_EQ(target_flags(), 0x8001 | 1u << object_flag::hit | (c.defeated ? 1u << object_flag::defeated : 0));
         EXPECT_EQ(ram32(kScore), c.score_after);
         EXPECT_EQ(ram16(kTarget + object_record::last_attacker), static_cast<uint16_t>(kOwner));
         EXPECT_EQ(ram8(kTarget + object_record::hit_reaction), 0xEE) << "no reaction code";
@@ -124,13 +123,13 @@ TEST_F(Hits, ReactionCodeByKindAndMirroring) {
         SCOPED_TRACE(testing::Message() << "kind " << int{c.kind} << ", target mirrored " << c.target_mirrored
                                         << ", attacker mirrored " << c.attacker_mirrored);
         SetUp();
-        attacker(c.kind, c.attacker_mirrored ? kMirrorX : 0);
-        target(30, 500, c.target_mirrored ? kMirrorX : 0);
+        attacker(c.kind, c.attacker_mirrored ? 1u << object_flag::mirror_x : 0);
+        target(30, 500, c.target_mirrored ? 1u << object_flag::mirror_x : 0);
         cpu.reg[16] = 4;
         ASSERT_TRUE(run(sub_08852B));
         EXPECT_EQ(ram8(kTarget + object_record::hit_reaction), c.row * 16 + c.column + 1);
         EXPECT_EQ(energy(), 26) << "the hit follows";
-        EXPECT_TRUE(target_flags() & kHit);
+        EXPECT_TRUE(target_flags() & (1u << object_flag::hit));
         TearDown();
     }
 }
@@ -206,7 +205,7 @@ TEST_F(HitEffect, WithoutASparkTheHitStillLands) {
         EXPECT_EQ(ram16(var::free_stack_64), free_before);
         EXPECT_EQ(ram16(var::active_count), 0);
         EXPECT_EQ(ram8(kTarget + object_record::hit_reaction), 17);
-        EXPECT_TRUE(target_flags() & kHit);
+        EXPECT_TRUE(target_flags() & (1u << object_flag::hit));
         EXPECT_EQ(ram16(kTarget + object_record::last_attacker), static_cast<uint16_t>(kOwner));
         EXPECT_EQ(energy(), empty_pool ? 26 : 30);
         TearDown();

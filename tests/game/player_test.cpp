@@ -50,8 +50,6 @@ constexpr uint32_t kStrengthsPtr = 0x06325C, kStrengths = 0x170100;
 constexpr uint32_t kSwingPtr = 0x06516A, kSwing = 0x170200;
 constexpr uint32_t kConnectPtr = 0x06519A, kConnect = 0x170300;
 
-enum : uint16_t { kInPlay = 1, kHidden = 2, kUntouchable = 4, kFacingRight = 0x40, kHit = 0x100, kDefeated = 0x200,
-                  kTouched = 0x400 };
 enum : uint8_t { kDown = 1, kUp = 2, kRight = 4, kLeft = 8, kButton1 = 16, kButton2 = 32 };
 
 // One player record (slot 1, character 2) standing at (1500, 2400) facing
@@ -70,7 +68,7 @@ protected:
         orb_write16(var::playfield_camera + camera_record::y, static_cast<uint16_t>(kCameraY));
         plant8(kMapHeader, 1);
         plant8(kMapHeader + 1, 4);
-        orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x);
         orb_write16(kPlayer + ob::owner, static_cast<uint16_t>(kPlayer));
         orb_write8(kPlayer + pr::slot, 1);
         orb_write8(kPlayer + pr::character, kCharacter);
@@ -180,12 +178,12 @@ TEST_F(Player, SystemFreezeBitsMakeUntouchableAndSkipTheDrain) {
     for (uint32_t bits : {0u, 1u << 8, 1u << 9, 1u << 10, 1u << 11}) {
         SCOPED_TRACE(bits);
         orb_write32(var::system_flags, bits);
-        orb_write16(kPlayer + ob::flags, kInPlay);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive);
         const int drains = calls(kDrain);
         state(ps::reentry_landing);
         orb_write8(kPlayer + pr::state_timer, 100);
         ASSERT_TRUE(frame());
-        EXPECT_EQ((flags() & kUntouchable) != 0, bits != 0);
+        EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, bits != 0);
         EXPECT_EQ(calls(kDrain) - drains, bits ? 0 : 1);
         EXPECT_NE(ram32(var::game_flags) & 1u << 10, 0u) << "the controller ran";
     }
@@ -204,7 +202,7 @@ TEST_F(Player, TimersCountDown) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.action_timer) << ", " << int(c.hurt_timer));
-        orb_write16(kPlayer + ob::flags, kInPlay | kUntouchable);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::intangible);
         orb_write8(kPlayer + pr::action_timer, c.action_timer);
         orb_write8(kPlayer + pr::action, 3);
         orb_write8(kPlayer + pr::hurt_timer, c.hurt_timer);
@@ -215,7 +213,7 @@ TEST_F(Player, TimersCountDown) {
         EXPECT_EQ(ram8(kPlayer + pr::action_timer), c.action_timer_after);
         EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
         EXPECT_EQ(ram8(kPlayer + pr::hurt_timer), c.hurt_after);
-        EXPECT_EQ((flags() & kUntouchable) != 0, c.untouchable_after);
+        EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, c.untouchable_after);
         EXPECT_EQ(ram8(kPlayer + pr::countdowns), 1);
         EXPECT_EQ(ram8(kPlayer + pr::countdowns + 1), 0);
     }
@@ -270,7 +268,7 @@ TEST_F(Player, EntryChecksTheGroundAndTheScreen) {
 }
 
 TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
-    plant16(0x0650D0 + 2 * 5, kFacingRight);
+    plant16(0x0650D0 + 2 * 5, 1u << object_flag::mirror_x);
     plant32(0x0650A0 + 4 * 8 + 4 * kCharacter, 0x160000);
     plant32(0x0650A0 + 4 * 4 + 4 * kCharacter, 0x161000);
     plant8(0x0651B1 + kCharacter, 0x31);
@@ -281,7 +279,7 @@ TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
         uint16_t facing;
         uint32_t anim;
         int16_t x;
-    } cases[] = {{5, kFacingRight, 0x160000, kStartX + 12}, {2, 0, 0x161000, kStartX}};
+    } cases[] = {{5, 1u << object_flag::mirror_x, 0x160000, kStartX + 12}, {2, 0, 0x161000, kStartX}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.reaction));
         effects.clear();
@@ -297,7 +295,7 @@ TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
         EXPECT_EQ(effects, std::vector<uint32_t>{39});
         EXPECT_EQ(sounds, std::vector<uint32_t>{0x31});
         EXPECT_EQ(anims, std::vector<uint32_t>{c.anim});
-        EXPECT_EQ(flags() & kFacingRight, c.facing);
+        EXPECT_EQ(flags() & (1u << object_flag::mirror_x), c.facing);
         EXPECT_EQ(ram8(kPlayer + pr::buffered_buttons), 0);
         EXPECT_EQ(s16(ob::world_x), c.x);
     }
@@ -308,27 +306,27 @@ TEST_F(Player, DefeatFacesTheAttacker) {
     plant_by_character(0x0650DC, 0x162000);
     plant_by_character(0x063336, 0x171000);
     plant16(0x171000, 12);
-    orb_write16(kEnemy + ob::flags, kFacingRight);
+    orb_write16(kEnemy + ob::flags, 1u << object_flag::mirror_x);
     orb_write16(kPlayer + ob::last_attacker, static_cast<uint16_t>(kEnemy));
     const struct {
         uint8_t state, state_after;
         uint16_t facing_before, facing_after;
-    } cases[] = {{ps::defeated, ps::defeated_knock, kFacingRight, 0},
-                 {ps::air_defeated, ps::air_defeated_knock, kFacingRight, 0},
-                 {ps::hold_defeated, ps::air_defeated_knock, kFacingRight, kFacingRight}};
+    } cases[] = {{ps::defeated, ps::defeated_knock, 1u << object_flag::mirror_x, 0},
+                 {ps::air_defeated, ps::air_defeated_knock, 1u << object_flag::mirror_x, 0},
+                 {ps::hold_defeated, ps::air_defeated_knock, 1u << object_flag::mirror_x, 1u << object_flag::mirror_x}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.state));
         effects.clear();
         anims.clear();
         sounds.clear();
-        orb_write16(kPlayer + ob::flags, kInPlay | c.facing_before);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | c.facing_before);
         orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
         orb_write8(kPlayer + pr::followed, 255);
         orb_write8(kPlayer + pr::rise_speed, 9);
         state(c.state);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
-        EXPECT_EQ(flags() & kFacingRight, c.facing_after);
+        EXPECT_EQ(flags() & (1u << object_flag::mirror_x), c.facing_after);
         EXPECT_EQ(effects, std::vector<uint32_t>{40});
         EXPECT_EQ(sounds, std::vector<uint32_t>{0x32});
         EXPECT_EQ(anims, std::vector<uint32_t>{0x162000});
@@ -351,11 +349,11 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
         orb_write16(kEnemy + ob::flags, enemy_flags);
         orb_write16(kEnemy + ob::last_attacker, 0);
         orb_write8(kPlayer + pr::holding, 0);
-        orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight | kHidden | 0x10);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x | 1u << object_flag::hidden | 1u << object_flag::held);
         state(ps::attack);
         const int loads = calls(kInputs);
         ASSERT_TRUE(frame());
-        EXPECT_EQ(flags() & (kHidden | 0x10), 0);
+        EXPECT_EQ(flags() & (1u << object_flag::hidden | 1u << object_flag::held), 0);
         if (enemy_flags & 0x2000) {
             EXPECT_EQ(state(), ps::attack_swing) << "not grabbable: an attack";
             EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
@@ -386,7 +384,7 @@ TEST_F(Player, ArcTermsFollowTheAngle) {
     cpu.reg[20] = kPlayer;
     ASSERT_TRUE(run(sub_06475C));
     EXPECT_EQ(static_cast<int32_t>(r(3)), 1024);
-    orb_write16(kPlayer + ob::flags, kInPlay);
+    orb_write16(kPlayer + ob::flags, 1u << object_flag::alive);
     ASSERT_TRUE(run(sub_06475C));
     EXPECT_EQ(static_cast<int32_t>(r(3)), -1024);
     ASSERT_TRUE(run(sub_06477F));
@@ -481,16 +479,16 @@ TEST_F(Player, WalkStepMovesAndMarksNewPresses) {
         uint8_t byte_right, byte_up;
         std::vector<uint32_t> anims;
     } cases[] = {
-        {"new press", kRight, kRight, 0, 1506, 2400, kInPlay | kFacingRight, 32, 0, {0x150000}},
-        {"held on", kRight, 0, kRight, 1506, 2400, kInPlay | kFacingRight, 0, 0, {}},
-        {"pressed while held", kRight | kUp, kUp, kRight, 1504, 2396, kInPlay | 0x80, 0, 0, {}},
-        {"let go", 0, 0, kRight, 1500, 2400, kInPlay | kFacingRight, 0, 0, {0x140000}},
-        {"standing still", 0, 0, 0, 1500, 2400, kInPlay | kFacingRight, 0, 0, {}},
+        {"new press", kRight, kRight, 0, 1506, 2400, 1u << object_flag::alive | 1u << object_flag::mirror_x, 32, 0, {0x150000}},
+        {"held on", kRight, 0, kRight, 1506, 2400, 1u << object_flag::alive | 1u << object_flag::mirror_x, 0, 0, {}},
+        {"pressed while held", kRight | kUp, kUp, kRight, 1504, 2396, 1u << object_flag::alive | 1u << object_flag::mirror_y, 0, 0, {}},
+        {"let go", 0, 0, kRight, 1500, 2400, 1u << object_flag::alive | 1u << object_flag::mirror_x, 0, 0, {0x140000}},
+        {"standing still", 0, 0, 0, 1500, 2400, 1u << object_flag::alive | 1u << object_flag::mirror_x, 0, 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         anims.clear();
-        orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x);
         orb_write16(kPlayer + ob::world_x, 1500);
         orb_write16(kPlayer + ob::world_y, 2400);
         orb_write8(kPlayer + pr::countdowns, 0);
@@ -590,16 +588,16 @@ TEST_F(Player, HitCheckTakesOverTheState) {
         uint8_t state_after;
         uint8_t hurt_timer;
     } cases[] = {
-        {"hit and defeat on the ground", ps::landing, kHit | kDefeated, 0, ps::defeated, 100},
-        {"hit and defeat in the air", ps::rising, kHit | kDefeated, 0, ps::air_defeated, 100},
-        {"hit on the ground", ps::landing, kHit, 0, ps::hurt, 32},
-        {"hit in the air", ps::falling, kHit, 0, ps::air_hurt, 32},
+        {"hit and defeat on the ground", ps::landing, 1u << object_flag::hit | 1u << object_flag::defeated, 0, ps::defeated, 100},
+        {"hit and defeat in the air", ps::rising, 1u << object_flag::hit | 1u << object_flag::defeated, 0, ps::air_defeated, 100},
+        {"hit on the ground", ps::landing, 1u << object_flag::hit, 0, ps::hurt, 32},
+        {"hit in the air", ps::falling, 1u << object_flag::hit, 0, ps::air_hurt, 32},
         {"held by an enemy", ps::landing, 0, 1, ps::held, 32},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         state(c.state);
-        orb_write16(kPlayer + ob::flags, kInPlay | c.flags);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | c.flags);
         orb_write8(kPlayer + pr::hit_pending, c.pending);
         orb_write8(kPlayer + pr::hurt_timer, 100);
         orb_write8(kPlayer + pr::action, 3);
@@ -613,14 +611,14 @@ TEST_F(Player, HitCheckTakesOverTheState) {
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
         EXPECT_EQ(ram8(kPlayer + pr::hurt_timer), c.hurt_timer == 100 ? 99 : c.hurt_timer);
-        EXPECT_NE(flags() & kUntouchable, 0);
+        EXPECT_NE(flags() & (1u << object_flag::intangible), 0);
         EXPECT_EQ(ram16(kPlayer + pr::attack_object), 0);
         EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
         EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8001) << "the held enemy is let go";
         EXPECT_EQ(ram8(kPlayer + pr::state_timer), 5);
         EXPECT_EQ(s16(ob::height), 50);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.flags & kDefeated ? 3 : 0);
-        EXPECT_EQ((flags() & kDefeated), 0);
+        EXPECT_EQ(ram8(kPlayer + pr::action), c.flags & (1u << object_flag::defeated) ? 3 : 0);
+        EXPECT_EQ((flags() & (1u << object_flag::defeated)), 0);
     }
 }
 
@@ -651,7 +649,7 @@ TEST_F(Player, EachConnectRaisesTheChainAndTheFourthEndsIt) {
         EXPECT_EQ(ram8(kPlayer + pr::buffered_buttons), 0);
         EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
         EXPECT_EQ(ram8(kPlayer + pr::action_timer), c.timer_after);
-        EXPECT_EQ(flags() & kTouched, 0) << "the connect was taken";
+        EXPECT_EQ(flags() & (1u << object_flag::touched), 0) << "the connect was taken";
         std::vector<uint32_t> expected{0x50u + c.action};
         if (c.connect) expected.push_back(0x60u + c.action);
         EXPECT_EQ(sounds, expected);
@@ -675,23 +673,23 @@ TEST_F(Player, RecoveryTakesTheBufferedButton) {
         uint8_t state_after, action_after;
         uint16_t facing_after;
     } cases[] = {
-        {"jump", kButton2, 0, 0, ps::jump_takeoff, 2, kFacingRight},
-        {"attack on", kButton1, 0, kRight, ps::attack_swing, 2, kFacingRight},
+        {"jump", kButton2, 0, 0, ps::jump_takeoff, 2, 1u << object_flag::mirror_x},
+        {"attack on", kButton1, 0, kRight, ps::attack_swing, 2, 1u << object_flag::mirror_x},
         {"attack turned round", 0, kButton1, kLeft, ps::attack_swing, 4, 0},
-        {"nothing", 0, 0, 0, ps::start, 2, kFacingRight},
+        {"nothing", 0, 0, 0, ps::start, 2, 1u << object_flag::mirror_x},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         state(ps::attack_recovery);
         next_frame = 0;
-        orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x);
         orb_write8(kPlayer + pr::action, 2);
         orb_write8(kPlayer + pr::buffered_buttons, c.buffered);
         inputs(c.held, c.pressed);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
         EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
-        EXPECT_EQ(flags() & kFacingRight, c.facing_after);
+        EXPECT_EQ(flags() & (1u << object_flag::mirror_x), c.facing_after);
     }
 }
 
@@ -722,7 +720,7 @@ TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         state(c.state);
-        orb_write16(kPlayer + ob::flags, kInPlay | kFacingRight);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x);
         orb_write8(kPlayer + ob::frame_index, c.frame_before);
         next_frame = c.frame_after;
         orb_write8(kPlayer + ob::frame_duration, c.duration);
@@ -732,7 +730,7 @@ TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
         orb_write8(kPlayer + pr::action, 9);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
-        EXPECT_EQ((flags() & kUntouchable) != 0, c.untouchable_after);
+        EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, c.untouchable_after);
         if (c.timer) {
             EXPECT_EQ(ram8(kPlayer + pr::state_timer), c.timer);
         }
@@ -767,7 +765,7 @@ TEST_F(Player, GrabTimesOut) {
     inputs(kLeft, 0);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::grab_hold);
-    EXPECT_EQ(flags() & kFacingRight, 0) << "left turns the player";
+    EXPECT_EQ(flags() & (1u << object_flag::mirror_x), 0) << "left turns the player";
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::start);
     EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
@@ -987,7 +985,7 @@ TEST_F(Player, HeldFacesTheHolderAtItsOffsets) {
         EXPECT_EQ(s16(ob::world_x), holder_right ? 1560 : 1640);
         EXPECT_EQ(s16(ob::world_y), 2446);
         EXPECT_EQ(s16(ob::height), 100);
-        EXPECT_EQ((flags() & kFacingRight) != 0, !holder_right);
+        EXPECT_EQ((flags() & (1u << object_flag::mirror_x)) != 0, !holder_right);
         EXPECT_EQ(s16(pr::hold_time), 240);
     }
 }
@@ -1063,7 +1061,7 @@ TEST_F(Player, ThrowHitsTheHeldEnemy) {
         SCOPED_TRACE(right);
         effects.clear();
         sounds.clear();
-        orb_write16(kPlayer + ob::flags, kInPlay | (right ? kFacingRight : 0));
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | (right ? 1u << object_flag::mirror_x : 0));
         orb_write16(kEnemy + ob::flags, 0x8011);
         orb_write16(kEnemy + ob::energy, 50);
         orb_write8(kPlayer + pr::holding, 255);
@@ -1075,7 +1073,7 @@ TEST_F(Player, ThrowHitsTheHeldEnemy) {
         EXPECT_EQ(state(), ps::throw_follow);
         EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 30);
         EXPECT_EQ(ram8(kEnemy + ob::hit_reaction), right ? 0x77 : 0);
-        EXPECT_NE(ram16(kEnemy + ob::flags) & kHit, 0);
+        EXPECT_NE(ram16(kEnemy + ob::flags) & (1u << object_flag::hit), 0);
         EXPECT_EQ(sounds, std::vector<uint32_t>{243});
         EXPECT_EQ(effects, std::vector<uint32_t>{right ? 46u : 43u});
         EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
@@ -1141,12 +1139,12 @@ TEST_F(Player, ReentryRisesOutThenDropsIn) {
     EXPECT_EQ(s16(ob::height), 0);
     EXPECT_EQ(state(), ps::reentry_landing);
     EXPECT_EQ(effects, std::vector<uint32_t>{1}) << "the slot's effect";
-    orb_write16(kPlayer + ob::flags, kInPlay | kUntouchable);
+    orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::intangible);
     for (int f = 1; f < 6; ++f) ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::reentry_landing);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::start);
-    EXPECT_EQ(flags() & kUntouchable, 0);
+    EXPECT_EQ(flags() & (1u << object_flag::intangible), 0);
 }
 
 TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
@@ -1175,7 +1173,7 @@ TEST_F(Player, BlinkGoesOnWhilePlayIsOver) {
     orb_write8(kPlayer + pr::state_timer, 1);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::air_defeated_blink);
-    EXPECT_NE(flags() & kHidden, 0);
+    EXPECT_NE(flags() & (1u << object_flag::hidden), 0);
     EXPECT_EQ(calls(kLeave), 0);
 }
 

@@ -136,7 +136,7 @@ std::vector<uint32_t> GameRoutineTest::ring() {
     uint32_t object = 0x200000 | orb_read16(var::active_head);
     for (uint16_t i = 0; i < count; ++i) {
         objects.push_back(object);
-        object = 0x200000 | orb_read16(object + object_record::next);
+        object = linked(object, object_record::next);
     }
     return objects;
 }

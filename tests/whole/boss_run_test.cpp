@@ -16,6 +16,7 @@
 
 #include "tests/support/play_script.h"
 #include "game/actors/vars.h"
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -96,7 +97,7 @@ constexpr uint32_t kController = 0x083106, kControllerDone = 0x083118, kBody = 0
                    kCameraController = 0x08595F;
 constexpr uint8_t kPhaseFrames[6] = {30, 30, 30, 60, 30, 60};
 constexpr uint8_t kFadeStart = 175, kFadeEnd = 176;
-constexpr unsigned kHidden = 1u << 1, kAreaWon = 1u << 11;
+constexpr unsigned kAreaWon = 1u << 11;
 constexpr uint32_t kBodyTally = 13, kAttackerTally = 10;
 
 // The frame stage 4 area 3 started in.
@@ -171,7 +172,7 @@ TEST(BossRun, TheSetPieceStandsUpWithItsBodyPartsFaderAndBar) {
   EXPECT_EQ(out.value_at(s.body + kEnergy, s.start), 490u);
   EXPECT_EQ(out.value_at(s.body + kScore, s.start), 10000u);
   // Its bar: the name and a full bar of 22 cells; the bar object follows it.
-  EXPECT_EQ(0x200000u | uint32_t(out.value_at(s.bar + kOwner, s.start)), s.body);
+  EXPECT_EQ(kHigh | uint32_t(out.value_at(s.bar + kOwner, s.start)), s.body);
   EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, s.start), "OVERLORD");
   EXPECT_EQ(out.value_at(var::boss_bar_cells, s.start), 0x1176u);
   for (uint32_t c = 1; c < 21; ++c) EXPECT_EQ(out.value_at(var::boss_bar_cells + 2 * c, s.start), 0x117Bu) << c;
@@ -216,11 +217,11 @@ TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
     }
     if (phase == 3) {
       EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 2u) << "frame " << frame;
-      EXPECT_TRUE(out.value_at(s.body + kFlags, frame) & kHidden) << "frame " << frame;
+      EXPECT_TRUE(out.value_at(s.body + kFlags, frame) & (1u << object_flag::hidden)) << "frame " << frame;
     }
     if (phase == 4) {
       EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 0u) << "frame " << frame;
-      EXPECT_FALSE(out.value_at(s.body + kFlags, frame) & kHidden) << "frame " << frame;
+      EXPECT_FALSE(out.value_at(s.body + kFlags, frame) & (1u << object_flag::hidden)) << "frame " << frame;
     }
   }
   // Ring B: code 175 and the music at full level as phase 5 begins, code

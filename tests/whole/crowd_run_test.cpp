@@ -23,7 +23,9 @@
 #include <utility>
 #include <vector>
 
+#include "game/actors/common.h"
 #include "game/actors/vars.h"
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -44,7 +46,6 @@ constexpr whole_run::pool kPool64{var::objects_64, 64, 200};
 // Fields of an object the checks follow.
 constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34,
                    kHeight = 36, kScore = 52, kEnergy = 64, kStateRecord = 68;
-constexpr uint32_t kFirstPartSize = 102;  // low 10 bits: the first copied sprite part's size
 
 constexpr uint64_t kFrames = crowd_script::kFrames;
 constexpr uint8_t kGrowingKind = 12;
@@ -65,7 +66,7 @@ whole_run::options crowd_options(int slices) {
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   o.watch_pool(kPool128,
                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}, {kHeight, 2},
-                 {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4}, {kFirstPartSize, 2}});
+                 {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4}, {actors::first_part_size, 2}});
   o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}});
   return o;
 }
@@ -172,7 +173,7 @@ TEST_F(CrowdRunEnemies, EachEnemyBringsItsCompanionAndItsKindsChildren) {
   // One companion per enemy, its owner the enemy.
   std::multiset<uint32_t> owners;
   for (uint32_t c : running(out, kPool64, 0x077BD6, start))
-    owners.insert(0x200000 | uint32_t(out.value_at(c + kOwner, start)));
+    owners.insert(kHigh | uint32_t(out.value_at(c + kOwner, start)));
   for (size_t i = 0; i < kKinds.size(); ++i) EXPECT_EQ(owners.count(found[i]), 1u) << "kind " << int(kKinds[i].number);
 
   // Kind 2's three parts, the overlays of kinds 5 and 6 and of 13 and 14.
@@ -204,7 +205,7 @@ TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
   for (uint32_t i = 0; i < kPool64.count; ++i) {
     const uint32_t bar = kPool64.object(i);
     auto begin = [&](uint64_t frame) {
-      const uint32_t owner = 0x200000 | uint32_t(out.value_at(bar + kOwner, frame));
+      const uint32_t owner = kHigh | uint32_t(out.value_at(bar + kOwner, frame));
       ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
       turns.push_back({frame, kKinds[entry_of[owner]].number, owner, 0});
     };
@@ -355,11 +356,11 @@ TEST_F(CrowdRunEnemies, KindTwelveGrowsInAtTheStartSpot) {
   EXPECT_EQ(out.value_at(o + kWorldX, start + 1), 640u);
   EXPECT_EQ(out.value_at(o + kWorldY, start + 1), 600u);
   for (uint64_t n = 1; n <= 6; ++n) {
-    EXPECT_EQ(out.value_at(o + kFirstPartSize, start + n) & 0x3FF, 4 * n) << "frame " << n;
+    EXPECT_EQ(out.value_at(o + actors::first_part_size, start + n) & 0x3FF, 4 * n) << "frame " << n;
     EXPECT_EQ(out.value_at(o + kFlags, start + n) & 0x0004, n < 6 ? 0x0004u : 0u) << "frame " << n;
     EXPECT_EQ(out.value_at(o + kStateType, start + n) & 0xFF, n < 6 ? 0u : 1u) << "frame " << n;
   }
-  EXPECT_EQ(out.value_at(o + kFirstPartSize, kFrames) & 0x3FF, 24u);
+  EXPECT_EQ(out.value_at(o + actors::first_part_size, kFrames) & 0x3FF, 24u);
   EXPECT_TRUE(hits(out, o, start).empty());
   EXPECT_EQ(out.value_at(o + kWorldX, kFrames), 640u);
 }
@@ -379,7 +380,7 @@ TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
     ++pieces;
     std::vector<uint32_t> thrown;
     for (uint32_t p : running(out, kPool128, kPiece, defeat))
-      if ((0x200000 | out.value_at(p + kOwner, defeat)) == o && out.value_at(p + kRoutine, defeat - 1) != kPiece)
+      if ((kHigh | out.value_at(p + kOwner, defeat)) == o && out.value_at(p + kRoutine, defeat - 1) != kPiece)
         thrown.push_back(p);
     ASSERT_EQ(thrown.size(), 1u) << "kind " << int(k.number);
     const uint32_t p = thrown[0];
@@ -400,7 +401,7 @@ TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
   const auto overlays = running(out, kPool128, kOverlay, start);
   ASSERT_EQ(overlays.size(), 2u);
   for (uint32_t v : overlays) {
-    const uint32_t enemy = 0x200000 | uint32_t(out.value_at(v + kOwner, start));
+    const uint32_t enemy = kHigh | uint32_t(out.value_at(v + kOwner, start));
     uint64_t gone = 0;
     for (const auto& c : out.changes)
       if (c.address == enemy + kFlags && c.frame > start && !(c.value & 1)) {

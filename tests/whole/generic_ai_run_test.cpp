@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "game/actors/vars.h"
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -45,7 +46,7 @@ constexpr uint32_t kPlayerEnergy = var::player_records + 64;
 constexpr uint32_t kPlayerScore = var::player_records + 140;
 // The 128-byte objects; of each, the fields the checks follow.
 constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
-constexpr uint32_t kFlags = 0, kStateType = 2, kWorldX = 32, kWorldY = 34, kEnergy = 64;
+namespace ob = object_record;
 
 constexpr uint64_t kFrames = 2400;
 constexpr uint64_t kAreaStart = 665;  // the area's enemies are set up
@@ -99,7 +100,7 @@ whole_run::options generic_ai_options(int slices) {
   o.watch = {{var::stage, 1}, {var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}};
   for (uint32_t category = 0; category < 6; ++category) o.watch.push_back({var::tally_records + 2 * category, 2});
   o.watch_pool(kPool128,
-                {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
+                {{ob::flags, 2}, {ob::state, 2}, {ob::world_x, 2}, {ob::world_y, 2}, {ob::energy, 2}});
   return o;
 }
 
@@ -128,10 +129,10 @@ struct found {
   uint64_t frame = 0;
 };
 found enemy(const whole_run::outcome& out, const kind& k) {
-  for (const auto& c : out.pool_changes(kPool128, kStateType)) {
-    const uint32_t o = c.address - kStateType;
-    if ((c.value >> 8) == k.type && out.value_at(o + kEnergy, c.frame) == k.energy &&
-        out.value_at(o + kWorldX, c.frame) == k.x)
+  for (const auto& c : out.pool_changes(kPool128, ob::state)) {
+    const uint32_t o = c.address - ob::state;
+    if ((c.value >> 8) == k.type && out.value_at(o + ob::energy, c.frame) == k.energy &&
+        out.value_at(o + ob::world_x, c.frame) == k.x)
       return {o, c.frame};
   }
   return {};
@@ -142,7 +143,7 @@ found enemy(const whole_run::outcome& out, const kind& k) {
 std::vector<uint64_t> states(const whole_run::outcome& out, uint32_t object, uint64_t from = 0) {
   std::vector<uint64_t> v;
   for (const auto& c : out.changes)
-    if (c.address == object + kStateType && c.frame >= from && (v.empty() || v.back() != (c.value & 0xFF)))
+    if (c.address == object + ob::state && c.frame >= from && (v.empty() || v.back() != (c.value & 0xFF)))
       v.push_back(c.value & 0xFF);
   return v;
 }
@@ -152,7 +153,7 @@ bool passes(const std::vector<uint64_t>& seen, std::vector<uint64_t> run) {
 // The first frame from `from` on at which the object is in `state`; 0 if never.
 uint64_t first_in(const whole_run::outcome& out, uint32_t object, uint64_t state, uint64_t from = 0) {
   for (const auto& c : out.changes)
-    if (c.address == object + kStateType && c.frame >= from && (c.value & 0xFF) == state) return c.frame;
+    if (c.address == object + ob::state && c.frame >= from && (c.value & 0xFF) == state) return c.frame;
   return 0;
 }
 
@@ -192,17 +193,17 @@ TEST(GenericAiRun, TheHopperWalksJumpsBetweenItsSegmentsAndAttacks) {
   // one (560).
   const uint64_t jump = first_in(out, hopper.object, 9);
   ASSERT_NE(jump, 0u);
-  EXPECT_EQ(out.value_at(hopper.object + kWorldY, jump - 1), 560u);
+  EXPECT_EQ(out.value_at(hopper.object + ob::world_y, jump - 1), 560u);
   const uint64_t landed = first_in(out, hopper.object, 1, jump);
   ASSERT_NE(landed, 0u);
-  EXPECT_EQ(out.value_at(hopper.object + kWorldY, landed), 600u);
+  EXPECT_EQ(out.value_at(hopper.object + ob::world_y, landed), 600u);
   // The high jump takes it back up to 560.
   const uint64_t up = first_in(out, hopper.object, 7);
   ASSERT_NE(up, 0u);
-  EXPECT_EQ(out.value_at(hopper.object + kWorldY, up - 1), 600u);
+  EXPECT_EQ(out.value_at(hopper.object + ob::world_y, up - 1), 600u);
   const uint64_t back = first_in(out, hopper.object, 1, up);
   ASSERT_NE(back, 0u);
-  EXPECT_EQ(out.value_at(hopper.object + kWorldY, back), 560u);
+  EXPECT_EQ(out.value_at(hopper.object + ob::world_y, back), 560u);
 }
 
 // The brawler (type 4, the same routine with the other attack set) answers
@@ -218,8 +219,8 @@ TEST(GenericAiRun, TheBrawlerJumpsBackAndStrikesFromAbove) {
   // The watch picks the jump back in one frame, the jump starts in the next.
   const uint64_t back = first_in(out, brawler.object, 15);
   ASSERT_NE(back, 0u);
-  const uint64_t facing_before = out.value_at(brawler.object + kFlags, back) & 0x40;
-  EXPECT_NE(out.value_at(brawler.object + kFlags, back + 1) & 0x40, facing_before) << "turned round";
+  const uint64_t facing_before = out.value_at(brawler.object + ob::flags, back) & (1u << object_flag::mirror_x);
+  EXPECT_NE(out.value_at(brawler.object + ob::flags, back + 1) & (1u << object_flag::mirror_x), facing_before) << "turned round";
 }
 
 // The leaper waits at its home point until the player is about to strike
@@ -229,14 +230,14 @@ TEST(GenericAiRun, TheLeaperLandsOnThePlayersSpot) {
   const auto& out = generic_ai_run();
   const found leaper = enemy(out, kLeaper);
   ASSERT_NE(leaper.object, 0u);
-  EXPECT_EQ(out.value_at(leaper.object + kWorldX, kAreaStart), 160u) << "home";
+  EXPECT_EQ(out.value_at(leaper.object + ob::world_x, kAreaStart), 160u) << "home";
   const uint64_t windup = first_in(out, leaper.object, 15);
   ASSERT_NE(windup, 0u);
   const uint64_t landed = first_in(out, leaper.object, 1, windup);
   ASSERT_NE(landed, 0u);
   EXPECT_TRUE(passes(states(out, leaper.object, windup), {15, 16, 17, 1}));
-  EXPECT_EQ(out.value_at(leaper.object + kWorldX, landed), out.value_at(kPlayerX, windup));
-  EXPECT_EQ(out.value_at(leaper.object + kWorldY, landed), 600u);
+  EXPECT_EQ(out.value_at(leaper.object + ob::world_x, landed), out.value_at(kPlayerX, windup));
+  EXPECT_EQ(out.value_at(leaper.object + ob::world_y, landed), 600u);
 }
 
 // The vaulter, hit in the first frames of its leap's rise, turns back with
@@ -251,10 +252,10 @@ TEST(GenericAiRun, TheVaulterHitInItsRiseFliesBackHome) {
   EXPECT_TRUE(passes(states(out, vaulter.object, rise), {16, 12, 1})) << "rise, hit, return, home";
   const uint64_t home = first_in(out, vaulter.object, 1, rise);
   ASSERT_NE(home, 0u);
-  EXPECT_LT(out.value_at(vaulter.object + kEnergy, home), kVaulter.energy) << "hit";
-  EXPECT_EQ(out.value_at(vaulter.object + kWorldX, home), 700u);
-  EXPECT_EQ(out.value_at(vaulter.object + kWorldY, home), 800u);
-  EXPECT_EQ(out.value_at(vaulter.object + kFlags, home) & 0x2004, 0u) << "on the ground and tangible";
+  EXPECT_LT(out.value_at(vaulter.object + ob::energy, home), kVaulter.energy) << "hit";
+  EXPECT_EQ(out.value_at(vaulter.object + ob::world_x, home), 700u);
+  EXPECT_EQ(out.value_at(vaulter.object + ob::world_y, home), 800u);
+  EXPECT_EQ(out.value_at(vaulter.object + ob::flags, home) & (1u << object_flag::airborne | 1u << object_flag::intangible), 0u) << "on the ground and tangible";
 }
 
 // The thrower throws every 240 frames (200 of waiting, the throw, 20 of
@@ -265,7 +266,7 @@ TEST(GenericAiRun, TheThrowerThrowsOnItsInterval) {
   ASSERT_NE(thrower.object, 0u);
   std::vector<uint64_t> throws;
   for (const auto& c : out.changes)
-    if (c.address == thrower.object + kStateType && (c.value & 0xFF) == 11) throws.push_back(c.frame);
+    if (c.address == thrower.object + ob::state && (c.value & 0xFF) == 11) throws.push_back(c.frame);
   ASSERT_GE(throws.size(), 5u);
   for (size_t i = 1; i < throws.size(); ++i) EXPECT_EQ(throws[i] - throws[i - 1], 240u) << i;
   EXPECT_TRUE(passes(states(out, thrower.object), {11, 12, 13, 14, 1, 2}));
@@ -292,7 +293,7 @@ TEST(GenericAiRun, EachIsBeatenForItsScoreAndTally) {
     ASSERT_NE(e.object, 0u) << k.name;
     std::vector<uint64_t> energy, frames;
     for (const auto& c : out.changes)
-      if (c.address == e.object + kEnergy && c.frame >= e.frame) {
+      if (c.address == e.object + ob::energy && c.frame >= e.frame) {
         energy.push_back(c.value);
         frames.push_back(c.frame);
       }
@@ -315,7 +316,7 @@ TEST(GenericAiRun, EachIsBeatenForItsScoreAndTally) {
     }
     uint64_t removal = 0;
     for (const auto& c : out.changes)
-      if (c.address == e.object + kFlags && c.frame > defeat && c.value == 0) {
+      if (c.address == e.object + ob::flags && c.frame > defeat && c.value == 0) {
         removal = c.frame;
         break;
       }
@@ -360,7 +361,6 @@ TEST(GenericAiRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 // down to its floor, tangible again. The run ends as it has landed.
 
 constexpr uint64_t kKnockbackFrames = 2130;
-constexpr uint32_t kAirborne = 1u << 13, kIntangible = 1u << 2;
 constexpr uint64_t kT1Rise = 25, kT1KnockbackFall = 32, kT1Landing = 1;
 constexpr uint16_t kLowerFloor = 600;  // the hopper's lower segment
 
@@ -398,7 +398,7 @@ TEST(GenericAiKnockbackRun, TheHopperHitAsItRisesIsKnockedBackAndLands) {
   ASSERT_NE(h.object, 0u);
   std::vector<uint64_t> energy, frames;
   for (const auto& c : out.changes)
-    if (c.address == h.object + kEnergy && c.frame > 2050) {
+    if (c.address == h.object + ob::energy && c.frame > 2050) {
       energy.push_back(c.value);
       frames.push_back(c.frame);
     }
@@ -407,13 +407,13 @@ TEST(GenericAiKnockbackRun, TheHopperHitAsItRisesIsKnockedBackAndLands) {
   EXPECT_EQ(energy[0] - energy[1], 8u);
   EXPECT_EQ(out.value_at(kPlayerScore, blow) - out.value_at(kPlayerScore, blow - 1), 10u);
   // Before the blow: rising from its high jump, in the air above its floor.
-  EXPECT_EQ(out.value_at(h.object + kStateType, blow - 1) & 0xFF, kT1Rise);
-  EXPECT_EQ(out.value_at(h.object + kFlags, blow - 1) & kAirborne, kAirborne);
-  const uint16_t y_at_blow = uint16_t(out.value_at(h.object + kWorldY, blow));
+  EXPECT_EQ(out.value_at(h.object + ob::state, blow - 1) & 0xFF, kT1Rise);
+  EXPECT_EQ(out.value_at(h.object + ob::flags, blow - 1) & (1u << object_flag::airborne), 1u << object_flag::airborne);
+  const uint16_t y_at_blow = uint16_t(out.value_at(h.object + ob::world_y, blow));
   EXPECT_LT(y_at_blow, kLowerFloor);
   // Knocked back: the fall state, intangible, in the air.
-  EXPECT_EQ(out.value_at(h.object + kStateType, blow) & 0xFF, kT1KnockbackFall);
-  EXPECT_EQ(out.value_at(h.object + kFlags, blow) & kIntangible, kIntangible);
+  EXPECT_EQ(out.value_at(h.object + ob::state, blow) & 0xFF, kT1KnockbackFall);
+  EXPECT_EQ(out.value_at(h.object + ob::flags, blow) & (1u << object_flag::intangible), 1u << object_flag::intangible);
   const uint64_t landed = first_in(out, h.object, kT1Landing, blow);
   ASSERT_NE(landed, 0u);
   EXPECT_GT(landed - blow, 20u) << "a fall of some frames";
@@ -425,13 +425,13 @@ TEST(GenericAiKnockbackRun, TheHopperHitAsItRisesIsKnockedBackAndLands) {
   EXPECT_EQ(after[1], kT1Landing);
   uint16_t top = y_at_blow;
   for (uint64_t f = blow; f < landed; ++f) {
-    const uint16_t y = uint16_t(out.value_at(h.object + kWorldY, f));
+    const uint16_t y = uint16_t(out.value_at(h.object + ob::world_y, f));
     EXPECT_LT(y, kLowerFloor) << f;
     top = std::min(top, y);
   }
   EXPECT_LT(top, y_at_blow) << "still rising after the blow";
-  EXPECT_EQ(out.value_at(h.object + kWorldY, landed), kLowerFloor);
-  EXPECT_EQ(out.value_at(h.object + kFlags, landed) & (kAirborne | kIntangible), 0u) << "tangible, on its floor";
+  EXPECT_EQ(out.value_at(h.object + ob::world_y, landed), kLowerFloor);
+  EXPECT_EQ(out.value_at(h.object + ob::flags, landed) & (1u << object_flag::airborne | 1u << object_flag::intangible), 0u) << "tangible, on its floor";
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -464,7 +464,6 @@ TEST(GenericAiKnockbackRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 // ten frames later.
 
 constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
-constexpr uint32_t kRoutine = 4;
 constexpr uint64_t kPiecesFrames = 2400;
 constexpr uint16_t kPiecesTrigger = 1600;
 constexpr uint32_t kFollower = 0x07E0B0, kAttackPiece = 0x07E11E, kShortEffect = 0x07B615;
@@ -486,7 +485,7 @@ whole_run::options pieces_options(int slices) {
   o.seconds = 240;
   o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
   o.watch_pool(kPool128,
-                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kEnergy, 2}});
+                {{ob::flags, 2}, {ob::state, 2}, {ob::routine, 4}, {ob::world_x, 2}, {ob::energy, 2}});
   return o;
 }
 
@@ -498,9 +497,9 @@ const whole_reach::listed kReachPieces("generic_ai_pieces", [] { return pieces_o
 // The body of `k`: the 128-byte object whose type byte turned to k.type at
 // k.x (the first such).
 found body(const whole_run::outcome& out, const piece_kind& k) {
-  for (const auto& c : out.pool_changes(kPool128, kStateType)) {
-    const uint32_t o = c.address - kStateType;
-    if ((c.value >> 8) == k.type && out.value_at(o + kWorldX, c.frame) == k.x) return {o, c.frame};
+  for (const auto& c : out.pool_changes(kPool128, ob::state)) {
+    const uint32_t o = c.address - ob::state;
+    if ((c.value >> 8) == k.type && out.value_at(o + ob::world_x, c.frame) == k.x) return {o, c.frame};
   }
   return {};
 }
@@ -508,8 +507,8 @@ found body(const whole_run::outcome& out, const piece_kind& k) {
 // The objects that took `routine` at `frame`.
 std::vector<uint32_t> installed(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
   std::vector<uint32_t> v;
-  for (const auto& c : out.pool_changes(kPool128, kRoutine, frame, frame))
-    if (c.value == routine) v.push_back(c.address - kRoutine);
+  for (const auto& c : out.pool_changes(kPool128, ob::routine, frame, frame))
+    if (c.value == routine) v.push_back(c.address - ob::routine);
   return v;
 }
 
@@ -533,7 +532,7 @@ TEST(GenericAiPiecesRun, BothEnterWithTheirPiecesAsTheCameraPassesTheirTrigger) 
   ASSERT_NE(five.object, 0u);
   ASSERT_NE(six.object, 0u);
   expect_entered_together(out, five, six, kPiecesTrigger);
-  for (const found& b : {five, six}) EXPECT_EQ(out.value_at(b.object + kEnergy, b.frame), 24u);
+  for (const found& b : {five, six}) EXPECT_EQ(out.value_at(b.object + ob::energy, b.frame), 24u);
   // Each set-up takes a follower piece and an attack piece.
   EXPECT_EQ(installed(out, kFollower, five.frame).size(), 2u);
   EXPECT_EQ(installed(out, kAttackPiece, five.frame).size(), 2u);
@@ -556,7 +555,7 @@ TEST(GenericAiPiecesRun, TheyWaitWalkAndStrike) {
     const uint64_t defeat = first_in(out, b.object, 24, b.frame);
     ASSERT_NE(defeat, 0u);
     for (const auto& c : out.changes)
-      if (c.address == b.object + kWorldX && c.frame > b.frame && c.frame <= defeat) {
+      if (c.address == b.object + ob::world_x && c.frame > b.frame && c.frame <= defeat) {
         EXPECT_GE(c.value, 2300u);
         EXPECT_LE(c.value, 2900u);
       }
@@ -593,7 +592,7 @@ TEST(GenericAiPiecesRun, EachIsStunnedThenBeatenAndLeavesWithItsEffect) {
     ASSERT_EQ(attackers.size(), 2u);
     std::vector<uint64_t> energy, frames;
     for (const auto& c : out.changes)
-      if (c.address == b.object + kEnergy && c.frame > b.frame) {
+      if (c.address == b.object + ob::energy && c.frame > b.frame) {
         energy.push_back(c.value);
         frames.push_back(c.frame);
       }
@@ -603,11 +602,11 @@ TEST(GenericAiPiecesRun, EachIsStunnedThenBeatenAndLeavesWithItsEffect) {
     EXPECT_EQ(out.value_at(kPlayerScore, defeat) - out.value_at(kPlayerScore, defeat - 1), k.score) << k.name;
     expected += k.score + 10 * (energy.size() - 1);
     EXPECT_TRUE(passes(states(out, b.object, b.frame), {20})) << k.name << " stunned";
-    EXPECT_EQ(out.value_at(b.object + kStateType, defeat) & 0xFF, 24u) << k.name << " defeat countdown";
+    EXPECT_EQ(out.value_at(b.object + ob::state, defeat) & 0xFF, 24u) << k.name << " defeat countdown";
     // Gone ten frames after the defeat began (its flags cleared, counted off).
     uint64_t gone = 0;
     for (const auto& c : out.changes)
-      if (c.address == b.object + kFlags && c.frame > defeat && c.value == 0) {
+      if (c.address == b.object + ob::flags && c.frame > defeat && c.value == 0) {
         gone = c.frame;
         break;
       }
@@ -678,7 +677,7 @@ whole_run::options archer_options(int slices) {
   o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
   for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
   o.watch_pool(kPool128,
-                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2},
+                {{ob::flags, 2}, {ob::state, 2}, {ob::routine, 4}, {ob::world_x, 2}, {ob::world_y, 2}, {ob::energy, 2},
                  {kStunCount, 1}, {kAim, 2}, {kOctant, 1}, {kColour0, 2}, {kColour1, 2}});
   return o;
 }
@@ -695,7 +694,7 @@ std::vector<uint64_t> entries(const whole_run::outcome& out, uint32_t object, ui
   std::vector<uint64_t> v;
   uint64_t last = ~0ull;
   for (const auto& c : out.changes)
-    if (c.address == object + kStateType) {
+    if (c.address == object + ob::state) {
       if ((c.value & 0xFF) == state && last != state) v.push_back(c.frame);
       last = c.value & 0xFF;
     }
@@ -713,8 +712,8 @@ TEST(GenericAiArcherRun, TheArcherEntersWithAnEscortAsTheCameraPassesItsTrigger)
   ASSERT_NE(archer.object, 0u);
   ASSERT_NE(escort.object, 0u);
   expect_entered_together(out, archer, escort, kArcherTrigger);
-  EXPECT_EQ(out.value_at(archer.object + kEnergy, archer.frame), 1000u);
-  EXPECT_EQ(out.value_at(archer.object + kWorldY, archer.frame), 504u);
+  EXPECT_EQ(out.value_at(archer.object + ob::energy, archer.frame), 1000u);
+  EXPECT_EQ(out.value_at(archer.object + ob::world_y, archer.frame), 504u);
 }
 
 // The archer's boss bar shows its name from the data as it enters (no
@@ -750,7 +749,7 @@ TEST(GenericAiArcherRun, ItPicksThePlayerTurnsAimsAndStrikes) {
   const uint64_t aim = first_in(out, archer.object, 4, turn);
   ASSERT_EQ(aim, turn + 1);
   EXPECT_EQ(out.value_at(archer.object + kAim, aim), 180u);
-  EXPECT_NE(out.value_at(archer.object + kFlags, aim) & 0x40, 0u) << "faces right";
+  EXPECT_NE(out.value_at(archer.object + ob::flags, aim) & (1u << object_flag::mirror_x), 0u) << "faces right";
   const uint64_t strike = first_in(out, archer.object, 5, turn);
   ASSERT_NE(strike, 0u);
   EXPECT_EQ(strike - aim, 29u) << "the aim's 30 frames, its first the turn's";
@@ -785,19 +784,19 @@ TEST(GenericAiArcherRun, AfterTwoStunsItAnswersWithAVolleyOfEightProjectiles) {
   ASSERT_NE(third, 0u);
   ASSERT_NE(after, 0u);
   for (uint64_t f = volley; f < after; ++f)
-    EXPECT_NE(out.value_at(archer.object + kFlags, f) & 0x0004, 0u) << "untouchable at " << f;
-  EXPECT_EQ(out.value_at(archer.object + kFlags, after) & 0x0004, 0u);
+    EXPECT_NE(out.value_at(archer.object + ob::flags, f) & 0x0004, 0u) << "untouchable at " << f;
+  EXPECT_EQ(out.value_at(archer.object + ob::flags, after) & 0x0004, 0u);
   const auto shots = installed(out, kShotRoutine, third);
   ASSERT_EQ(shots.size(), 8u);
   std::vector<uint64_t> indexes;
   for (uint32_t shot : shots) {
-    indexes.push_back(out.value_at(shot + kStateType, third) >> 8);
+    indexes.push_back(out.value_at(shot + ob::state, third) >> 8);
     // It flies: its position changes frame after frame, then stops when it
     // has left the screen and was freed.
     uint64_t moves = 0, last = 0;
     for (const auto& c : out.changes)
-      if ((c.address == shot + kWorldX || c.address == shot + kWorldY) && c.frame > third && c.frame < volleys[1] &&
-          out.value_at(shot + kRoutine, c.frame) == kShotRoutine && c.frame != last) {
+      if ((c.address == shot + ob::world_x || c.address == shot + ob::world_y) && c.frame > third && c.frame < volleys[1] &&
+          out.value_at(shot + ob::routine, c.frame) == kShotRoutine && c.frame != last) {
         ++moves;
         last = c.frame;
       }
@@ -822,13 +821,13 @@ TEST(GenericAiArcherRun, ATwoPieceEnemyHitInTheAirTakesTheKnockDownFall) {
   const uint64_t down = first_in(out, escort.object, 21, escort.frame);
   ASSERT_NE(down, 0u);
   EXPECT_TRUE(passes(states(out, escort.object, escort.frame), {16, 21, 1}));
-  EXPECT_NE(out.value_at(escort.object + kFlags, down - 1) & 0x2000, 0u) << "airborne when hit";
-  EXPECT_EQ(out.value_at(escort.object + kEnergy, down - 1) - out.value_at(escort.object + kEnergy, down), 8u);
-  EXPECT_LT(out.value_at(escort.object + kWorldY, down), 600u);
+  EXPECT_NE(out.value_at(escort.object + ob::flags, down - 1) & 0x2000, 0u) << "airborne when hit";
+  EXPECT_EQ(out.value_at(escort.object + ob::energy, down - 1) - out.value_at(escort.object + ob::energy, down), 8u);
+  EXPECT_LT(out.value_at(escort.object + ob::world_y, down), 600u);
   const uint64_t landed = first_in(out, escort.object, 1, down);
   ASSERT_NE(landed, 0u);
-  EXPECT_EQ(out.value_at(escort.object + kWorldY, landed), 600u);
-  EXPECT_EQ(out.value_at(escort.object + kFlags, landed) & 0x2004, 0u) << "on the ground and touchable";
+  EXPECT_EQ(out.value_at(escort.object + ob::world_y, landed), 600u);
+  EXPECT_EQ(out.value_at(escort.object + ob::flags, landed) & (1u << object_flag::airborne | 1u << object_flag::intangible), 0u) << "on the ground and touchable";
   EXPECT_EQ(entries(out, escort.object, 21), std::vector<uint64_t>{down}) << "one stay in the fall";
   // Both copied parts flash through the fall.
   for (uint64_t f = down; f < landed; ++f)

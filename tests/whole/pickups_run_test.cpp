@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "game/actors/vars.h"
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -38,8 +39,7 @@ constexpr uint32_t kPlayerX = var::player_records + 32, kPlayerY = var::player_r
                    kPlayerScore = var::player_records + 140;
 constexpr uint32_t kCount128 = 124;
 // Fields of an object the checks follow.
-constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kPartner = 14, kScreenX = 16, kScreenY = 18,
-                   kWorldX = 32, kWorldY = 34, kEnergy = 64;
+namespace ob = object_record;
 
 constexpr uint64_t kFrames = 1800;
 // The area's x 0: where the boss descriptor's area records start the
@@ -78,8 +78,8 @@ whole_run::options pickups_options(int slices) {
   for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
     for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
   o.watch_pool({var::objects_128, 128, kCount128},
-                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kPartner, 2}, {kScreenX, 2}, {kScreenY, 2},
-                 {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
+                {{ob::flags, 2}, {ob::state, 2}, {ob::routine, 4}, {ob::partner, 2}, {ob::screen_x, 2}, {ob::screen_y, 2},
+                 {ob::world_x, 2}, {ob::world_y, 2}, {ob::energy, 2}});
   return o;
 }
 
@@ -101,7 +101,7 @@ uint64_t area_start(const whole_run::outcome& out) {
 
 // The 128-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-  return out.objects_with({var::objects_128, 128, kCount128}, kRoutine, routine, frame);
+  return out.objects_with({var::objects_128, 128, kCount128}, ob::routine, routine, frame);
 }
 
 // The frames in which an object took up `routine` (it did not run it in the
@@ -110,14 +110,14 @@ std::vector<std::pair<uint64_t, uint32_t>> births(const whole_run::outcome& out,
   std::vector<std::pair<uint64_t, uint32_t>> v;
   for (uint32_t i = 0; i < kCount128; ++i) {
     const uint32_t o = var::objects_128 + 128 * i;
-    std::vector<uint64_t> frames = out.frames_of(o + kRoutine);
-    for (uint64_t f : out.frames_of(o + kStateType)) frames.push_back(f);
+    std::vector<uint64_t> frames = out.frames_of(o + ob::routine);
+    for (uint64_t f : out.frames_of(o + ob::state)) frames.push_back(f);
     std::sort(frames.begin(), frames.end());
     frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
     for (uint64_t f : frames) {
-      if (f <= from || out.value_at(o + kRoutine, f) != routine) continue;
-      const bool was = out.value_at(o + kRoutine, f - 1) == routine;
-      const bool restarted = (out.value_at(o + kStateType, f) & 0xFF) < (out.value_at(o + kStateType, f - 1) & 0xFF);
+      if (f <= from || out.value_at(o + ob::routine, f) != routine) continue;
+      const bool was = out.value_at(o + ob::routine, f - 1) == routine;
+      const bool restarted = (out.value_at(o + ob::state, f) & 0xFF) < (out.value_at(o + ob::state, f - 1) & 0xFF);
       if (!was || restarted) v.push_back({f, o});
     }
   }
@@ -159,7 +159,7 @@ TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
   // carrier is in its window, state 2, from the area's first frame).
   const auto flyer = running(out, kFlyer, start);
   ASSERT_EQ(flyer.size(), 1u);
-  EXPECT_EQ(out.value_at(flyer[0] + kEnergy, start), 100u);
+  EXPECT_EQ(out.value_at(flyer[0] + ob::energy, start), 100u);
   EXPECT_EQ(out.value_at(var::live_enemy_count, start - 1), 0u);
   EXPECT_EQ(out.value_at(var::live_enemy_count, start), 7u);
 }
@@ -195,8 +195,8 @@ TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
   for (uint64_t f = start; f < kFrames; ++f) {
     const uint64_t t = (f - start + 1) % 180;
     const int x = kOriginX + (t <= 90 ? 1000 - 2 * int(t) : 820 + 2 * int(t - 90));
-    ASSERT_EQ(s16(out.value_at(flyer + kWorldX, f)), x) << "frame " << f;
-    const int y = s16(out.value_at(flyer + kWorldY, f));
+    ASSERT_EQ(s16(out.value_at(flyer + ob::world_x, f)), x) << "frame " << f;
+    const int y = s16(out.value_at(flyer + ob::world_y, f));
     min_y = std::min(min_y, y), max_y = std::max(max_y, y);
   }
   EXPECT_EQ(min_y, 148);
@@ -211,22 +211,22 @@ TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
   for (const auto& [born, shell] : shells) {
     if (born + 40 > kFrames) continue;
     // Its first step: 2 units ahead of the flyer, the way the flyer faces.
-    EXPECT_EQ(std::abs(s16(out.value_at(shell + kWorldX, born)) - s16(out.value_at(flyer + kWorldX, born))), 2)
+    EXPECT_EQ(std::abs(s16(out.value_at(shell + ob::world_x, born)) - s16(out.value_at(flyer + ob::world_x, born))), 2)
         << "frame " << born;
     uint64_t burst = 0;
     for (uint64_t f = born; f <= born + 30 && !burst; ++f)
-      if ((out.value_at(shell + kStateType, f) & 0xFF) == 2) burst = f;
+      if ((out.value_at(shell + ob::state, f) & 0xFF) == 2) burst = f;
     ASSERT_GT(burst, born) << "the shell of frame " << born << " bursts";
     for (uint64_t f = born + 1; f < burst; ++f)
-      EXPECT_GT(s16(out.value_at(shell + kWorldY, f)), s16(out.value_at(shell + kWorldY, f - 1))) << "frame " << f;
+      EXPECT_GT(s16(out.value_at(shell + ob::world_y, f)), s16(out.value_at(shell + ob::world_y, f - 1))) << "frame " << f;
   }
   // A burst that reaches the player takes 6 of its energy.
   bool hurt = false;
   for (uint64_t f : out.frames_of(kPlayerEnergy)) {
     if (f <= start || s16(out.value_at(kPlayerEnergy, f - 1)) - s16(out.value_at(kPlayerEnergy, f)) != 6) continue;
     for (const auto& [born, shell] : shells)
-      if (born < f && f <= born + 40 && (out.value_at(shell + kStateType, f) & 0xFF) == 2 &&
-          (out.value_at(shell + kFlags, f) & 0x400))
+      if (born < f && f <= born + 40 && (out.value_at(shell + ob::state, f) & 0xFF) == 2 &&
+          (out.value_at(shell + ob::flags, f) & 0x400))
         hurt = true;
   }
   EXPECT_TRUE(hurt);
@@ -242,8 +242,8 @@ std::vector<taken> pickups_taken(const whole_run::outcome& out, uint64_t start) 
   std::vector<taken> v;
   for (uint32_t i = 0; i < kCount128; ++i) {
     const uint32_t o = var::objects_128 + 128 * i;
-    for (uint64_t f : out.frames_of(o + kStateType))
-      if (f > start && out.value_at(o + kRoutine, f) == kItem && (out.value_at(o + kStateType, f) & 0xFF) == 2)
+    for (uint64_t f : out.frames_of(o + ob::state))
+      if (f > start && out.value_at(o + ob::routine, f) == kItem && (out.value_at(o + ob::state, f) & 0xFF) == 2)
         v.push_back({f, o});
   }
   std::sort(v.begin(), v.end(), [](const taken& a, const taken& b) { return a.frame < b.frame; });
@@ -276,12 +276,12 @@ TEST(PickupsRun, PickupsGiveEnergyAndScoreAndFlyToThePanel) {
   for (const taken& t : got) {
     const uint32_t o = t.item;
     auto distance = [&](uint64_t f) {
-      const int dx = 24 - s16(out.value_at(o + kScreenX, f)), dy = 12 - s16(out.value_at(o + kScreenY, f));
+      const int dx = 24 - s16(out.value_at(o + ob::screen_x, f)), dy = 12 - s16(out.value_at(o + ob::screen_y, f));
       return dx * dx + dy * dy;
     };
     auto moved = [&](uint64_t f) {
-      return out.value_at(o + kScreenX, f) != out.value_at(o + kScreenX, f - 1) ||
-             out.value_at(o + kScreenY, f) != out.value_at(o + kScreenY, f - 1);
+      return out.value_at(o + ob::screen_x, f) != out.value_at(o + ob::screen_x, f - 1) ||
+             out.value_at(o + ob::screen_y, f) != out.value_at(o + ob::screen_y, f - 1);
     };
     EXPECT_GT(distance(t.frame), 40 * 40) << "frame " << t.frame;
     uint64_t last = t.frame + 1;
@@ -290,7 +290,7 @@ TEST(PickupsRun, PickupsGiveEnergyAndScoreAndFlyToThePanel) {
     EXPECT_LT(last, t.frame + 100) << "the flight of frame " << t.frame << " ends";
     EXPECT_LE(distance(last), 40) << "frame " << last;
     EXPECT_GT(distance(last - 1), 40) << "frame " << last;
-    EXPECT_EQ(out.value_at(o + kRoutine, last), kItem);
+    EXPECT_EQ(out.value_at(o + ob::routine, last), kItem);
   }
 }
 
@@ -303,38 +303,38 @@ TEST(PickupsRun, TheRiderCarrierSetsItsRiderDown) {
   ASSERT_EQ(carriers.size(), 1u);
   ASSERT_EQ(riders.size(), 1u);
   const uint32_t carrier = carriers[0], rider = riders[0];
-  EXPECT_EQ(0x200000u | uint32_t(out.value_at(carrier + kPartner, start)), rider);
-  EXPECT_EQ(0x200000u | uint32_t(out.value_at(rider + kPartner, start)), carrier);
+  EXPECT_EQ(kHigh | uint32_t(out.value_at(carrier + ob::partner, start)), rider);
+  EXPECT_EQ(kHigh | uint32_t(out.value_at(rider + ob::partner, start)), carrier);
   // In its window at once: it jumps 320 units right of where it was set
   // (760, 440) and flies left 3 units a frame for 100 frames, its rider on
   // it 56 units up.
   for (uint64_t f = start; f < start + 100; ++f) {
     const int x = kOriginX + 760 + 320 - 3 * int(f - start);
-    EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), x) << "frame " << f;
-    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 440) << "frame " << f;
-    EXPECT_EQ(s16(out.value_at(rider + kWorldX, f)), x) << "frame " << f;
-    EXPECT_EQ(s16(out.value_at(rider + kWorldY, f)), 440 - 56) << "frame " << f;
-    EXPECT_EQ(out.value_at(rider + kRoutine, f), kRider) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, f)), x) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, f)), 440) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(rider + ob::world_x, f)), x) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(rider + ob::world_y, f)), 440 - 56) << "frame " << f;
+    EXPECT_EQ(out.value_at(rider + ob::routine, f), kRider) << "frame " << f;
   }
   // Then it sets the rider down: a platform enemy of AI type 0 with the
   // pacer's energy, where the carrier stopped; the carrier stays (state 3)
   // while its rider lives.
   const uint64_t down = start + 100;
-  EXPECT_EQ(out.value_at(rider + kRoutine, down), kPacer);
-  EXPECT_EQ(out.value_at(rider + kStateType, down) >> 8, 0u);
-  EXPECT_EQ(s16(out.value_at(rider + kWorldX, down)), kOriginX + 760 + 320 - 300);
-  EXPECT_EQ(s16(out.value_at(rider + kWorldY, down)), 440 - 56);
-  EXPECT_EQ(out.value_at(rider + kEnergy, down), 24u);
-  EXPECT_EQ(out.value_at(carrier + kStateType, down) & 0xFF, 3u);
-  EXPECT_EQ(out.value_at(carrier + kStateType, kFrames) & 0xFF, 3u);
-  EXPECT_EQ(out.value_at(rider + kRoutine, kFrames), kPacer);
+  EXPECT_EQ(out.value_at(rider + ob::routine, down), kPacer);
+  EXPECT_EQ(out.value_at(rider + ob::state, down) >> 8, 0u);
+  EXPECT_EQ(s16(out.value_at(rider + ob::world_x, down)), kOriginX + 760 + 320 - 300);
+  EXPECT_EQ(s16(out.value_at(rider + ob::world_y, down)), 440 - 56);
+  EXPECT_EQ(out.value_at(rider + ob::energy, down), 24u);
+  EXPECT_EQ(out.value_at(carrier + ob::state, down) & 0xFF, 3u);
+  EXPECT_EQ(out.value_at(carrier + ob::state, kFrames) & 0xFF, 3u);
+  EXPECT_EQ(out.value_at(rider + ob::routine, kFrames), kPacer);
 }
 
 // The pickup carrier that stood at area x `x` in the area's first frame (0:
 // none).
 uint32_t carrier_from(const whole_run::outcome& out, uint64_t start, int x) {
   for (uint32_t c : running(out, kItemCarrier, start))
-    if (s16(out.value_at(c + kWorldX, start)) == kOriginX + x) return c;
+    if (s16(out.value_at(c + ob::world_x, start)) == kOriginX + x) return c;
   return 0;
 }
 
@@ -346,9 +346,9 @@ TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
   ASSERT_NE(carrier, 0u);
   // 140 frames left along the player's line, a unit a frame from x 1240.
   for (uint64_t f = start; f < start + 140; ++f) {
-    ASSERT_EQ(out.value_at(carrier + kRoutine, f), kItemCarrier) << "frame " << f;
-    EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), kOriginX + 1240 - int(f - start + 1)) << "frame " << f;
-    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 720) << "frame " << f;
+    ASSERT_EQ(out.value_at(carrier + ob::routine, f), kItemCarrier) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, f)), kOriginX + 1240 - int(f - start + 1)) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, f)), 720) << "frame " << f;
   }
   // Its shots start from it and fly at the player (a random player in
   // play: slot 0's alone here), along the player's line, nearer each frame.
@@ -357,20 +357,20 @@ TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
   EXPECT_LT(shots[1].first, start + 140);
   for (const auto& [born, shot] : shots) {
     if (born >= start + 140) continue;
-    EXPECT_LT(s16(out.value_at(shot + kWorldX, born)), s16(out.value_at(carrier + kWorldX, born))) << "frame " << born;
-    EXPECT_GT(s16(out.value_at(shot + kWorldX, born)), s16(out.value_at(carrier + kWorldX, born)) - 16) << "frame " << born;
+    EXPECT_LT(s16(out.value_at(shot + ob::world_x, born)), s16(out.value_at(carrier + ob::world_x, born))) << "frame " << born;
+    EXPECT_GT(s16(out.value_at(shot + ob::world_x, born)), s16(out.value_at(carrier + ob::world_x, born)) - 16) << "frame " << born;
     for (uint64_t f = born + 1; f < born + 5; ++f) {
-      ASSERT_EQ(out.value_at(shot + kRoutine, f), kShot) << "frame " << f;
-      EXPECT_EQ(s16(out.value_at(shot + kWorldY, f)), 720) << "frame " << f;
-      EXPECT_LT(std::abs(s16(out.value_at(shot + kWorldX, f)) - s16(out.value_at(kPlayerX, f))),
-                std::abs(s16(out.value_at(shot + kWorldX, f - 1)) - s16(out.value_at(kPlayerX, f - 1))))
+      ASSERT_EQ(out.value_at(shot + ob::routine, f), kShot) << "frame " << f;
+      EXPECT_EQ(s16(out.value_at(shot + ob::world_y, f)), 720) << "frame " << f;
+      EXPECT_LT(std::abs(s16(out.value_at(shot + ob::world_x, f)) - s16(out.value_at(kPlayerX, f))),
+                std::abs(s16(out.value_at(shot + ob::world_x, f - 1)) - s16(out.value_at(kPlayerX, f - 1))))
           << "frame " << f;
     }
   }
   // At the path's end it is counted off and becomes a pickup where it stands.
   const uint64_t end = start + 141;
-  EXPECT_EQ(out.value_at(carrier + kRoutine, end), kItem);
-  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, end)), kOriginX + 1100);
+  EXPECT_EQ(out.value_at(carrier + ob::routine, end), kItem);
+  EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, end)), kOriginX + 1100);
   EXPECT_EQ(out.value_at(var::live_enemy_count, end), out.value_at(var::live_enemy_count, end - 1) - 1);
 }
 
@@ -384,16 +384,16 @@ TEST(PickupsRun, ThePlainCarrierWaitsForThePlayerInXThenComesToTheFront) {
   // or 15 right (x + 16 - player x in 0..31).
   uint64_t met = 0;
   for (uint64_t f = start; f < kFrames && !met; ++f)
-    if (s16(out.value_at(carrier + kWorldY, f)) != 600) met = f;
+    if (s16(out.value_at(carrier + ob::world_y, f)) != 600) met = f;
   ASSERT_GT(met, start);
-  for (uint64_t f = start; f < met; ++f) EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), kOriginX + 1110) << "frame " << f;
+  for (uint64_t f = start; f < met; ++f) EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, f)), kOriginX + 1110) << "frame " << f;
   const int gap = kOriginX + 1110 + 16 - s16(out.value_at(kPlayerX, met));
   EXPECT_GE(gap, 0);
   EXPECT_LT(gap, 32);
   EXPECT_GE(kOriginX + 1110 + 16 - s16(out.value_at(kPlayerX, met - 2)), 32) << "the player came up just now";
   // Then it starts to the front, 2 units a frame.
-  EXPECT_EQ(s16(out.value_at(carrier + kWorldY, met)), 602);
-  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, met)), kOriginX + 1110);
+  EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, met)), 602);
+  EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, met)), kOriginX + 1110);
 }
 
 TEST(PickupsRun, TheDartingCarrierWaitsForThePlayerInDepthThenLeavesTheArea) {
@@ -407,26 +407,26 @@ TEST(PickupsRun, TheDartingCarrierWaitsForThePlayerInDepthThenLeavesTheArea) {
   // player's y in 0..31; the player is on its line, 720, by then).
   uint64_t met = 0;
   for (uint64_t f = start; f < kFrames && !met; ++f) {
-    if (s16(out.value_at(carrier + kWorldX, f)) != kOriginX + 1300) {
+    if (s16(out.value_at(carrier + ob::world_x, f)) != kOriginX + 1300) {
       met = f;
       break;
     }
-    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), 800 - int(f - start + 1)) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, f)), 800 - int(f - start + 1)) << "frame " << f;
   }
   ASSERT_GT(met, start);
-  const int y = s16(out.value_at(carrier + kWorldY, met));
+  const int y = s16(out.value_at(carrier + ob::world_y, met));
   EXPECT_EQ(s16(out.value_at(kPlayerY, met)), 720);
   EXPECT_EQ(y + 16 - 720, 31) << "level with the player at the first frame it could be";
   // Then off to the right, 31 units a frame, in the same frame.
-  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, met)), kOriginX + 1300 + 31);
+  EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, met)), kOriginX + 1300 + 31);
   uint64_t gone = 0;
   for (uint64_t f = met + 1; f < kFrames && !gone; ++f) {
-    if (out.value_at(carrier + kRoutine, f) != kItemCarrier) {
+    if (out.value_at(carrier + ob::routine, f) != kItemCarrier) {
       gone = f;
       break;
     }
-    EXPECT_EQ(s16(out.value_at(carrier + kWorldX, f)), s16(out.value_at(carrier + kWorldX, f - 1)) + 31) << "frame " << f;
-    EXPECT_EQ(s16(out.value_at(carrier + kWorldY, f)), y) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, f)), s16(out.value_at(carrier + ob::world_x, f - 1)) + 31) << "frame " << f;
+    EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, f)), y) << "frame " << f;
   }
   ASSERT_GT(gone, met);
   // Past the active stretch (2,560 units right of the playfield camera) it
@@ -437,18 +437,18 @@ TEST(PickupsRun, TheDartingCarrierWaitsForThePlayerInDepthThenLeavesTheArea) {
   ASSERT_EQ((camera - var::camera_records) % 64, 0u);
   ASSERT_LT(camera - var::camera_records, 4u * 64);
   const int camera_x = s16(out.value_at(camera + 4, gone - 1));
-  EXPECT_GE(s16(out.value_at(carrier + kWorldX, gone - 1)), camera_x + 2560);
-  EXPECT_LT(s16(out.value_at(carrier + kWorldX, gone - 2)), s16(out.value_at(camera + 4, gone - 2)) + 2560);
-  EXPECT_EQ(out.value_at(carrier + kRoutine, gone), 0x07CFB2u);
-  EXPECT_EQ(out.value_at(carrier + kFlags, gone) & 1, 0u);
+  EXPECT_GE(s16(out.value_at(carrier + ob::world_x, gone - 1)), camera_x + 2560);
+  EXPECT_LT(s16(out.value_at(carrier + ob::world_x, gone - 2)), s16(out.value_at(camera + 4, gone - 2)) + 2560);
+  EXPECT_EQ(out.value_at(carrier + ob::routine, gone), 0x07CFB2u);
+  EXPECT_EQ(out.value_at(carrier + ob::flags, gone) & 1, 0u);
   EXPECT_FALSE(is_free(out, carrier, gone));
   EXPECT_TRUE(is_free(out, carrier, gone + 1));
   EXPECT_EQ(out.value_at(var::live_enemy_count, gone + 1), out.value_at(var::live_enemy_count, gone) - 1);
   // The attachment rode 16 units above it.
   uint32_t attachment = 0;
   for (uint32_t a : running(out, kAttachment, gone - 1))
-    if (out.value_at(a + kWorldX, gone - 1) == out.value_at(carrier + kWorldX, gone - 1) &&
-        s16(out.value_at(a + kWorldY, gone - 1)) == y - 16)
+    if (out.value_at(a + ob::world_x, gone - 1) == out.value_at(carrier + ob::world_x, gone - 1) &&
+        s16(out.value_at(a + ob::world_y, gone - 1)) == y - 16)
       attachment = a;
   ASSERT_NE(attachment, 0u);
   EXPECT_FALSE(is_free(out, attachment, gone - 1));
@@ -565,8 +565,8 @@ constexpr uint32_t kRiderCarrierRemoval = 0x08445B;
 std::pair<uint32_t, uint64_t> second_rider_carrier(const whole_run::outcome& out) {
   for (uint32_t i = 0; i < kCount128; ++i) {
     const uint32_t o = var::objects_128 + 128 * i;
-    for (uint64_t f : out.frames_of(o + kStateType))
-      if (f > 1500 && out.value_at(o + kRoutine, f) == kRiderCarrier && (out.value_at(o + kStateType, f) & 0xFF) == 2)
+    for (uint64_t f : out.frames_of(o + ob::state))
+      if (f > 1500 && out.value_at(o + ob::routine, f) == kRiderCarrier && (out.value_at(o + ob::state, f) & 0xFF) == 2)
         return {o, f};
   }
   return {0, 0};
@@ -583,38 +583,38 @@ TEST(PickupsCameraEnemyRun, TheSecondRiderCarrierComesDownBesideThePlayerAndIsBe
   const uint32_t camera = var::camera_records + 64;
   EXPECT_GE(s16(out.value_at(camera + 4, came)), kOriginX + 700);
   EXPECT_LT(s16(out.value_at(camera + 4, came - 2)), kOriginX + 700);
-  EXPECT_EQ(s16(out.value_at(carrier + kWorldY, came)), 704);
+  EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, came)), 704);
   const uint64_t down = came + 1;
-  EXPECT_EQ(out.value_at(carrier + kStateType, down) & 0xFF, 3u);
-  EXPECT_EQ(s16(out.value_at(carrier + kWorldX, down)), kOriginX + 1350);
-  EXPECT_EQ(s16(out.value_at(carrier + kWorldY, down)), 720);
+  EXPECT_EQ(out.value_at(carrier + ob::state, down) & 0xFF, 3u);
+  EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, down)), kOriginX + 1350);
+  EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, down)), 720);
   EXPECT_EQ(s16(out.value_at(kPlayerX, down)), kOriginX + 1384);
-  const uint32_t rider = 0x200000u | uint32_t(out.value_at(carrier + kPartner, down));
-  EXPECT_EQ(out.value_at(rider + kRoutine, down), kPacer);
-  EXPECT_EQ(s16(out.value_at(rider + kWorldY, down)), 720 - 56);
+  const uint32_t rider = kHigh | uint32_t(out.value_at(carrier + ob::partner, down));
+  EXPECT_EQ(out.value_at(rider + ob::routine, down), kPacer);
+  EXPECT_EQ(s16(out.value_at(rider + ob::world_y, down)), 720 - 56);
   // The blows: the first takes 8 of its 14 (stunned, state 5, then back to
   // its wait), the second the rest: destroyed (6, then 7 with its effect).
   std::vector<std::pair<uint64_t, int>> energy;
-  for (uint64_t f : out.frames_of(carrier + kEnergy))
-    if (f > down) energy.push_back({f, s16(out.value_at(carrier + kEnergy, f))});
+  for (uint64_t f : out.frames_of(carrier + ob::energy))
+    if (f > down) energy.push_back({f, s16(out.value_at(carrier + ob::energy, f))});
   ASSERT_EQ(energy.size(), 2u);
   EXPECT_EQ(energy[0].second, 6);
-  EXPECT_EQ(out.value_at(carrier + kStateType, energy[0].first) & 0xFF, 5u);
+  EXPECT_EQ(out.value_at(carrier + ob::state, energy[0].first) & 0xFF, 5u);
   EXPECT_EQ(energy[1].second, 0);
   const uint64_t beaten = energy[1].first;
-  EXPECT_EQ(out.value_at(carrier + kStateType, beaten) & 0xFF, 7u);
+  EXPECT_EQ(out.value_at(carrier + ob::state, beaten) & 0xFF, 7u);
   EXPECT_EQ(out.value_at(kRiderCarrierTally, beaten), out.value_at(kRiderCarrierTally, beaten - 1) + 1);
   // 10 frames later (state 8) its rider is flagged beaten with it: it
   // leaves the pacer's states for its defeat; 30 frames after that the
   // carrier is cleared, counted off and freed.
   uint64_t wreck = 0;
-  for (uint64_t f : out.frames_of(carrier + kStateType))
-    if (!wreck && f > beaten && (out.value_at(carrier + kStateType, f) & 0xFF) == 8) wreck = f;
+  for (uint64_t f : out.frames_of(carrier + ob::state))
+    if (!wreck && f > beaten && (out.value_at(carrier + ob::state, f) & 0xFF) == 8) wreck = f;
   EXPECT_EQ(wreck, beaten + 9);
-  EXPECT_GE(out.value_at(rider + kStateType, wreck + 1) & 0xFF, 0x10u) << "the rider's defeat";
+  EXPECT_GE(out.value_at(rider + ob::state, wreck + 1) & 0xFF, 0x10u) << "the rider's defeat";
   const uint64_t removed = wreck + 30;
-  EXPECT_EQ(out.value_at(carrier + kFlags, removed - 1) & 1, 1u);
-  EXPECT_EQ(out.value_at(carrier + kFlags, removed), 0u);
+  EXPECT_EQ(out.value_at(carrier + ob::flags, removed - 1) & 1, 1u);
+  EXPECT_EQ(out.value_at(carrier + ob::flags, removed), 0u);
   EXPECT_FALSE(is_free(out, carrier, removed - 1));
   EXPECT_TRUE(is_free(out, carrier, removed));
   EXPECT_EQ(out.value_at(var::live_enemy_count, removed), out.value_at(var::live_enemy_count, removed - 1) - 1);

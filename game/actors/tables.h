@@ -16,8 +16,6 @@ inline constexpr uint32_t leap_table = 0x06DAC6;
 // ---- child_effects ----
 inline constexpr uint32_t child_effect_table = 0x0826E0;  // 16 bytes per type
 
-// ---- companion ----
-
 // ---- enemy_children ----
 inline constexpr uint32_t kind2_part_states = 0x06C4C6;
 inline constexpr uint32_t kind2_part_entries = 0x06C6AE;  // kind2_part_entry, 12 bytes each

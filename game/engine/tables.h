@@ -7,8 +7,6 @@
 
 namespace rom {
 
-// ---- animation ----
-
 // ---- boot ----
 inline constexpr uint32_t vector_base = 0x09F000;
 
@@ -18,15 +16,11 @@ inline constexpr uint32_t shake_offsets = 0x0870A6;  // s16 added to y, by shake
 inline constexpr uint32_t move_target = 0x0872C6;  // s16 x, s16 y of the scripted move
 inline constexpr uint32_t follow_y_offsets = 0x0872FA;  // s16, by player record +38 & 15
 
-// ---- decompress ----
-
 // ---- direction ----
 inline constexpr uint32_t octant_base = 0x089290;  // 8 halfwords
 inline constexpr uint32_t octant_sign = 0x0892A0;  // 8 signed halfwords
 inline constexpr uint32_t arctangent = 0x100A00;  // 257 bytes, by ratio 0 to 256
 inline constexpr uint32_t aim_offsets = 0x0892B0;  // 16 pairs of signed halfwords (x, y)
-
-// ---- hitboxes ----
 
 // ---- hits ----
 inline constexpr uint32_t hit_points_table = 0x088611;  // halfwords by attack kind, at an odd address
@@ -34,8 +28,6 @@ inline constexpr uint32_t hit_reaction_table = 0x0885E9;  // bytes, row = attack
 
 // ---- input ----
 inline constexpr uint32_t player_masks = 0x06060F;  // 32-bit mask by player-count setting
-
-// ---- interrupts ----
 
 // ---- objects ----
 inline constexpr uint32_t object_template = 0x088D58;
@@ -53,12 +45,8 @@ inline constexpr uint32_t tile_palette = 0x123B9E;
 inline constexpr uint32_t demo_codes_a = 0x089010;  // eight 32-bit words, a bit per code
 inline constexpr uint32_t demo_codes_b = 0x089030;
 
-// ---- sprite_list ----
-
 // ---- terrain ----
 inline constexpr uint32_t terrain_lists = 0x132992;  // 32-bit list per stage and area, 0 = none
-
-// ---- text ----
 
 // ---- video_setup ----
 inline constexpr uint32_t text_patterns = 0x100F02;  // 6,144 halfwords

@@ -12,10 +12,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kPlayerFactors = 0x063208;  // by the slots in play (game_flags low byte)
-constexpr uint32_t kStartOffset = 0x063218;    // added to the base for the starting rank
-constexpr uint32_t kSchedule = 0x063229;       // 8 values, by rank_step
-constexpr uint32_t kContinueRaise = 0x063236;
 constexpr uint16_t kStepFrames = 1800;
 
 // Test-and-clear of one bit of the rank_events byte; true when it was set.
@@ -39,7 +35,7 @@ void sub_06313A() {
     r = add<uint8_t>(r, cpu.reg[1]);
     r = add<uint8_t>(r, orb_read8(var::backup_primary + backup_record::difficulty));
     orb_write8(var::rank_base, r);
-    orb_write8(var::difficulty_rank, add<uint8_t>(r, orb_read8(kStartOffset)));
+    orb_write8(var::difficulty_rank, add<uint8_t>(r, orb_read8(rom::rank_start_offset)));
     orb_write8(var::rank_step, 0);
     orb_write16(var::rank_timer, kStepFrames);
     ret();
@@ -59,7 +55,7 @@ void sub_06316E() {
     if (test<uint8_t>(orb_read8(var::rank_events)) != 0) {
         if (take_event(rank_event::continued)) {
             cmp<uint8_t>(r, orb_read8(var::rank_base));
-            if (greater()) r = add<uint8_t>(r, orb_read8(kContinueRaise));
+            if (greater()) r = add<uint8_t>(r, orb_read8(rom::continue_raise));
         }
         if (take_event(rank_event::up)) {
             orb_write8(var::rank_base, add<uint8_t>(orb_read8(var::rank_base), 2));
@@ -83,8 +79,8 @@ void sub_06316E() {
         const uint8_t step = orb_read8(var::rank_step);
         cmp<uint8_t>(step, 7);
         if (less()) {
-            uint8_t rank = sub<uint8_t>(orb_read8(var::difficulty_rank), orb_read8(kSchedule + step));
-            rank = add<uint8_t>(rank, orb_read8(kSchedule + step + 1u));
+            uint8_t rank = sub<uint8_t>(orb_read8(var::difficulty_rank), orb_read8(rom::rank_schedule + step));
+            rank = add<uint8_t>(rank, orb_read8(rom::rank_schedule + step + 1u));
             orb_write8(var::difficulty_rank, rank);
             orb_write8(var::rank_step, inc<uint8_t>(step));
         }
@@ -104,6 +100,6 @@ void sub_0631E7() {
 // The player-count factor. Out: R1 low byte = ROM 0x063208[slots in play].
 void sub_0631FD() {
     ROUTINE_ENTRY(0x0631FD);
-    set8(cpu.reg[1], orb_read8(kPlayerFactors + (orb_read32(var::game_flags) & 0xFF)));
+    set8(cpu.reg[1], orb_read8(rom::player_factors + (orb_read32(var::game_flags) & 0xFF)));
     ret();
 }

@@ -75,8 +75,6 @@ inline constexpr uint32_t small_count_cells = 0x06310C;
 inline constexpr uint32_t big_digits = 0x061D3A;
 inline constexpr uint32_t logo_closing_text = 0x061CF0;
 
-// ---- placed_objects ----
-
 // ---- player ----
 inline constexpr uint32_t standing_anim = 0x063E1C;
 inline constexpr uint32_t weak_standing_anim = 0x064FF0;
@@ -138,7 +136,11 @@ inline constexpr uint32_t emitter_script = 0x132398;
 inline constexpr uint32_t particle_script = 0x13239D;
 
 // ---- rank ----
+inline constexpr uint32_t player_factors = 0x063208;  // by the slots in play (game_flags low byte)
+inline constexpr uint32_t rank_start_offset = 0x063218;  // added to the base for the starting rank
+inline constexpr uint32_t rank_schedule = 0x063229;  // 8 values, by rank_step
 inline constexpr uint32_t stage_ranks = 0x063231;  // by stage - 1
+inline constexpr uint32_t continue_raise = 0x063236;
 inline constexpr uint32_t area_ranks = 0x063237;  // by 6 × stage + area
 
 // ---- ranking ----

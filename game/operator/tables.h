@@ -12,8 +12,6 @@ inline constexpr uint32_t backup_default_settings = 0x089604;  // ROM: its +0x10
 // ---- bookkeeping ----
 inline constexpr uint32_t bookkeeping_defaults = 0x061126;  // ROM image of the 124 data bytes
 
-// ---- coins ----
-
 // ---- self_test ----
 inline constexpr uint32_t progress_text = 0x08C908;  // 11 characters
 

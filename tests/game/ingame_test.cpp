@@ -44,9 +44,6 @@ constexpr uint32_t kResetSlots = 0x0634A7;
 constexpr uint32_t kCheckValue = 0x0610F5;
 
 // ROM tables.
-constexpr uint32_t kAreaPortBytes = 0x062AC0;
-constexpr uint32_t kDemoSetups = 0x062A88;
-constexpr uint32_t kDemoCharacters = 0x062AA4;
 constexpr uint32_t kPlacedLists = 0x133022;
 
 constexpr uint32_t kObjectRoutine = GameRoutineTest::kTestEntry[0];
@@ -179,7 +176,7 @@ TEST_F(Flow, ClearingTheLastStageLeadsToTheEnding) {
 }
 
 TEST_F(Flow, AreaStartSetsUpByParity) {
-    plant8(kAreaPortBytes + 2, 0x5A);
+    plant8(rom::area_port_bytes + 2, 0x5A);
     plant8(rom::area_music + 5 + 0, 0x61);  // stage 2, area 1
     plant8(rom::area_music + 5 + 1, 0x62);  // stage 2, area 2
     const struct {
@@ -446,11 +443,11 @@ TEST_F(Flow, EndOfGameAddsThePlayTimeToTheBookkeeping) {
 TEST_F(Flow, DemoSetUpPlacesTheDemoPlayersAndLeavesTheRankAlone) {
     orb_write8(var::backup_primary + backup_record::player_count, 1);
     orb_write8(var::demo_index, 3);
-    plant32(kDemoSetups + 4, 0x100000);
+    plant32(rom::demo_setups + 4, 0x100000);
     plant8(0x10000C, 2);
     plant8(0x10000D, 4);
     plant16(0x10000E, 0x0005);
-    plant32(kDemoCharacters + 4, 0x100100);
+    plant32(rom::demo_characters + 4, 0x100100);
     for (uint32_t n = 0; n < 4; ++n) plant8(0x10010C + n, static_cast<uint8_t>(n + 1));
     orb_write8(var::difficulty_rank, 0x44);
     orb_write8(var::rank_base, 0x40);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -11,16 +12,15 @@
 
 namespace {
 
-constexpr uint32_t kPlayerMasks = 0x06060F;
 
 class Inputs : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         // Masks for 2, 3 and 4 players, at an odd address as in ROM.
-        plant32(kPlayerMasks, 0x0000FFFF);
-        plant32(kPlayerMasks + 4, 0x00FFFFFF);
-        plant32(kPlayerMasks + 8, 0xFFFFFFFF);
+        plant32(rom::player_masks, 0x0000FFFF);
+        plant32(rom::player_masks + 4, 0x00FFFFFF);
+        plant32(rom::player_masks + 8, 0xFFFFFFFF);
         orb_write8(var::backup_image + backup_record::player_count, 2);
     }
     static void ports(uint8_t system, uint8_t dip, uint8_t group) {

@@ -13,7 +13,6 @@ namespace {
 
 constexpr uint32_t kPalette = 0x600000;
 constexpr uint32_t kRecords = 0x070000;
-constexpr uint32_t kColourSets = 0x1212CA;
 constexpr uint32_t kColourOffsets = 0x208B40;
 
 class Palettes : public GameRoutineTest {
@@ -65,8 +64,8 @@ TEST_F(Palettes, BlockListsAndBlocksShareTheQueue) {
     std::vector<uint16_t> set;
     for (uint16_t i = 0; i < 16; ++i) {
         set.push_back(static_cast<uint16_t>(0x7C00 + i));
-        plant16(kColourSets + 0x20 + 2 * i, set.back());
-        plant16(kColourSets + 0x40 + 2 * i, 0x1111);
+        plant16(rom::colour_sets + 0x20 + 2 * i, set.back());
+        plant16(rom::colour_sets + 0x40 + 2 * i, 0x1111);
     }
     plant_block(kRecords, 0x0F0, {0x0001, 0x0002});
     queue(sub_0896A0, list);

@@ -11,7 +11,6 @@ namespace {
 constexpr uint32_t kType49 = 0x069A9E, kType50 = 0x069B78, kType51 = 0x069C3C, kType52 = 0x069CC1,
                    kType53 = 0x069DB0;
 constexpr uint32_t kRemoval = 0x069EF8;
-constexpr uint32_t kSine = 0x100000;
 
 class PassersBy : public DressingTest {
 protected:
@@ -76,7 +75,7 @@ TEST_F(PassersBy, LiveEnemyCountRisesAtSetUpExceptForType51) {
 }
 
 TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
-    plant16(kSine + 0x20, 0x2000);  // entry 16: the phase after the first step
+    plant16(rom::wave_table + 0x20, 0x2000);  // entry 16: the phase after the first step
     orb_write8(var::live_enemy_count, 0);
     const uint32_t a = passer(kType53, 0, 400);
     pass();

@@ -17,9 +17,6 @@ using namespace platform_test;
 constexpr uint32_t kType1 = 0x07BBC9;
 constexpr uint32_t kType2 = 0x07D5BE;
 constexpr uint32_t kType3 = 0x07D95C;
-constexpr uint32_t kType1States = 0x07BBF7;
-constexpr uint32_t kType2States = 0x07D5FD;
-constexpr uint32_t kType3States = 0x07D98F;
 
 class PlatformTypes : public PlatformEnemies {
 protected:
@@ -41,7 +38,7 @@ protected:
 };
 
 TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
-    plant32(kType1States, 0x07BC77);
+    plant32(rom::type1_states, 0x07BC77);
     const struct {
         uint32_t entry;
         uint8_t type, variant;
@@ -65,9 +62,9 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
 // does a thrown object's state past the guest's table.
 TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
     // The defeat pop is reached through each type's own defeat state only.
-    plant32(kType1States + 4 * 3, 0x07A70C);
-    plant32(kType2States + 4 * 3, 0x07A535);  // no walks for type 2
-    plant32(kType3States + 4 * 3, 0x07A4F5);
+    plant32(rom::type1_states + 4 * 3, 0x07A70C);
+    plant32(rom::type2_states + 4 * 3, 0x07A535);  // no walks for type 2
+    plant32(rom::type3_states + 4 * 3, 0x07A4F5);
     const struct {
         const char* name;
         uint32_t routine;
@@ -151,8 +148,8 @@ TEST_F(PlatformTypes, TheWatchWaitsForItsTimerAndAlternatesItsBoxes) {
 // The jump back turns the enemy before it leaves the ground and moves it 3 a
 // frame in its new direction.
 TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
-    plant32(kType1States + 4 * 5, 0x07BC83);
-    plant32(kType1States + 4 * 6, 0x07BCBD);
+    plant32(rom::type1_states + 4 * 5, 0x07BC83);
+    plant32(rom::type1_states + 4 * 6, 0x07BCBD);
     plant32(0x07BF96 + 4, 0x130000);  // variant 1
     for (bool faced_right : {true, false}) {
         SCOPED_TRACE(faced_right);
@@ -177,8 +174,8 @@ TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
 }
 
 TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
-    plant32(kType1States + 4 * 7, 0x07BCEB);
-    plant32(kType1States + 4 * 8, 0x07BCF3);
+    plant32(rom::type1_states + 4 * 7, 0x07BCEB);
+    plant32(rom::type1_states + 4 * 8, 0x07BCF3);
     plant8(0x07BF92, 9);
     const uint32_t o = placed(kType1, 1, 7, 800, 290);
     orb_write8(o + object_record::velocity_x, 3);
@@ -249,9 +246,9 @@ TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
 
 // The leap lands on the point it aimed at, wherever the player has gone.
 TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
-    plant32(kType2States + 4 * 15, 0x07D6B2);
-    plant32(kType2States + 4 * 16, 0x07D6ED);
-    plant32(kType2States + 4 * 17, 0x07D71E);
+    plant32(rom::type2_states + 4 * 15, 0x07D6B2);
+    plant32(rom::type2_states + 4 * 16, 0x07D6ED);
+    plant32(rom::type2_states + 4 * 17, 0x07D71E);
     plant8(0x07D958, 4);
     const uint32_t o = placed(kType2, 2, 15, 800, 300);
     orb_write16(o + pe::ai_target_x, 1000);
@@ -285,9 +282,9 @@ TEST_F(PlatformTypes, TypeTwoHitStatesMoveOnByThreeAboveFifteen) {
     for (uint8_t state : {2, 15, 16, 17}) {
         SCOPED_TRACE(int{state});
         init_objects();
-        const uint32_t base = 0x07D938 + (state > 15 ? 3 * (state - 15) : 0);
+        const uint32_t base = rom::type2_hit_states + (state > 15 ? 3 * (state - 15) : 0);
         plant8(base, 40 + state);  // the ground hit's state
-        plant32(kType2States + 4 * (40 + state), 0x07A50F);
+        plant32(rom::type2_states + 4 * (40 + state), 0x07A50F);
         const uint32_t o = placed(kType2, 2, state);
         orb_write16(o, 0x0001 | 1 << object_flag::hit);
         pass();
@@ -369,8 +366,8 @@ TEST_F(ThrownByTypeThree, AHitOnItsThrowerShrinksItAway) {
 }
 
 TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
-    plant32(kType3States + 4 * 11, 0x07DA1D);
-    plant32(kType3States + 4 * 12, 0x07DA49);
+    plant32(rom::type3_states + 4 * 11, 0x07DA1D);
+    plant32(rom::type3_states + 4 * 12, 0x07DA49);
     plant32(0x07DC88, 0x131000);
     for (bool pool_empty : {false, true}) {
         SCOPED_TRACE(pool_empty);

@@ -7,6 +7,7 @@
 #include "game/engine/states.h"
 #include "game/engine/tables.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -44,11 +45,11 @@ enum : uint32_t {
 };
 
 // ROM tables planted for character 2 (32-bit tables point at byte tables).
-constexpr uint32_t kStrikeFrames = 0x06513C;
-constexpr uint32_t kBoxesPtr = 0x063288, kBoxes = 0x170000;
-constexpr uint32_t kStrengthsPtr = 0x06325C, kStrengths = 0x170100;
-constexpr uint32_t kSwingPtr = 0x06516A, kSwing = 0x170200;
-constexpr uint32_t kConnectPtr = 0x06519A, kConnect = 0x170300;
+constexpr uint32_t kStrikeFrames = rom::strike_frame;
+constexpr uint32_t kBoxesPtr = rom::attack_boxes, kBoxes = 0x170000;
+constexpr uint32_t kStrengthsPtr = rom::attack_strengths, kStrengths = 0x170100;
+constexpr uint32_t kSwingPtr = rom::swing_sounds, kSwing = 0x170200;
+constexpr uint32_t kConnectPtr = rom::connect_sounds, kConnect = 0x170300;
 
 enum : uint8_t { kDown = 1, kUp = 2, kRight = 4, kLeft = 8, kButton1 = 16, kButton2 = 32 };
 
@@ -460,7 +461,7 @@ TEST_F(Player, BlockedMovesSlideVerticallyFirst) {
 }
 
 TEST_F(Player, WalkStepMovesAndMarksNewPresses) {
-    constexpr uint32_t kTable = 0x064F20;
+    constexpr uint32_t kTable = rom::player_walk_table;
     plant8(kTable + 4 * kRight, 1);
     plant8(kTable + 4 * kRight + 1, 6);
     plant8(kTable + 4 * kRight + 2, 0);

@@ -4,6 +4,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -11,12 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kPlayerFactors = 0x063208;
-constexpr uint32_t kStartOffset = 0x063218;
-constexpr uint32_t kSchedule = 0x063229;
-constexpr uint32_t kStageRanks = 0x063231;
-constexpr uint32_t kContinueRaise = 0x063236;
-constexpr uint32_t kAreaRanks = 0x063237;
 constexpr uint32_t kDifficulty = var::backup_primary + backup_record::difficulty;
 
 class Rank : public GameRoutineTest {
@@ -24,8 +19,8 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         const uint8_t schedule[8] = {0, 3, 5, 10, 20, 40, 80, 0x90};
-        for (uint32_t i = 0; i < 8; ++i) plant8(kSchedule + i, schedule[i]);
-        plant8(kContinueRaise, 6);
+        for (uint32_t i = 0; i < 8; ++i) plant8(rom::rank_schedule + i, schedule[i]);
+        plant8(rom::continue_raise, 6);
     }
     static void rank(uint8_t rank, uint8_t base) {
         orb_write8(var::difficulty_rank, rank);
@@ -37,10 +32,10 @@ TEST_F(Rank, SetUpSumsAreaStageAndPlayerBytesWithTheDifficultyWrapping) {
     orb_write8(var::stage, 1);
     orb_write8(var::area, 2);
     orb_write32(var::game_flags, 0x1203);  // slots 0 and 1; the other bits are no index
-    plant8(kAreaRanks + 6 * 1 + 2, 200);
-    plant8(kStageRanks + 0, 60);
-    plant8(kPlayerFactors + 3, 10);
-    plant8(kStartOffset, 0xF5);
+    plant8(rom::area_ranks + 6 * 1 + 2, 200);
+    plant8(rom::stage_ranks + 0, 60);
+    plant8(rom::player_factors + 3, 10);
+    plant8(rom::rank_start_offset, 0xF5);
     orb_write8(var::rank_step, 5);
     orb_write16(var::rank_timer, 7);
     for (uint8_t difficulty : {0, 3}) {
@@ -57,8 +52,8 @@ TEST_F(Rank, ResultsWriteOnlyTheLowByteOfTheirRegister) {
     orb_write8(var::stage, 2);
     orb_write8(var::area, 3);
     orb_write32(var::game_flags, 0x0105);
-    plant8(kAreaRanks + 15, 0x37);
-    plant8(kPlayerFactors + 5, 0x42);
+    plant8(rom::area_ranks + 15, 0x37);
+    plant8(rom::player_factors + 5, 0x42);
     cpu.reg[0] = 0xAABBCCDD;
     cpu.reg[1] = 0x11223344;
     ASSERT_TRUE(run(sub_0631E7));
@@ -67,7 +62,7 @@ TEST_F(Rank, ResultsWriteOnlyTheLowByteOfTheirRegister) {
     EXPECT_EQ(r(1), 0x11223342u);
     // The stage is doubled as a byte: stage 0x80 reads the row of stage 0.
     orb_write8(var::stage, 0x80);
-    plant8(kAreaRanks + 3, 0x55);
+    plant8(rom::area_ranks + 3, 0x55);
     ASSERT_TRUE(run(sub_0631E7));
     EXPECT_EQ(r(0), 0xAABBCC55u);
 }

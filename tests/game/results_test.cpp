@@ -6,6 +6,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -18,7 +19,6 @@ using namespace engine_routine;
 constexpr uint32_t kPlaces = 0x09E800, kEnergyTable = 0x09E900, kCategoryList = 0x09EA00;
 constexpr uint32_t kPlayerFactor = 0x0631FD;
 constexpr uint32_t kOrigin0 = 0x31F800;  // slot s at + 0x20 s
-constexpr uint32_t kLimits = 0x061E7E, kWeights = 0x061EAA, kGlyphs = 0x061EDA;
 
 uint32_t record(uint32_t slot) { return var::player_records + 0x100 * slot; }
 uint32_t tally(uint32_t slot) { return var::tally_records + 32 * slot; }
@@ -59,12 +59,12 @@ protected:
         plant16(0x084F06, static_cast<uint16_t>(-20));
         // Big digits: limits 10^n - 1, weights 10^(k - 1), glyph g: lower 0x0A00 + g, upper 0x0B00 + g.
         uint32_t p = 1;
-        for (uint32_t n = 0; n <= 10; ++n, p *= 10) plant32(kLimits + 4 * n, n == 10 ? 0xFFFFFFFF : p - 1);
+        for (uint32_t n = 0; n <= 10; ++n, p *= 10) plant32(rom::digit_limits + 4 * n, n == 10 ? 0xFFFFFFFF : p - 1);
         p = 1;
-        for (uint32_t k = 1; k <= 10; ++k, p *= 10) plant32(kWeights + 4 * k, p);
+        for (uint32_t k = 1; k <= 10; ++k, p *= 10) plant32(rom::digit_weights + 4 * k, p);
         for (uint32_t g = 0; g <= 10; ++g) {
-            plant16(kGlyphs + 4 * g, static_cast<uint16_t>(0x0A00 + g));
-            plant16(kGlyphs + 4 * g + 2, static_cast<uint16_t>(0x0B00 + g));
+            plant16(rom::lower_glyph_cells + 4 * g, static_cast<uint16_t>(0x0A00 + g));
+            plant16(rom::lower_glyph_cells + 4 * g + 2, static_cast<uint16_t>(0x0B00 + g));
         }
     }
     void text(uint32_t at, const std::string& s) {
@@ -339,7 +339,7 @@ TEST_F(Results, BigNumbersBlankLeadingZerosAndKeepTheirDigitCount) {
                          row{4100000000u, 1, {4, 1, 0, 0, 0, 0, 0, 0, 0, 0}}}) {
         SCOPED_TRACE(c.value);
         // A limit of entry 10 the value exceeds: the count stops at 10.
-        plant32(kLimits + 40, 4000000000u);
+        plant32(rom::digit_limits + 40, 4000000000u);
         for (uint32_t a = 0x31F000; a < 0x31F200; a += 2) orb_write16(a, 0xEEEE);
         cpu.reg[0] = c.value;
         cpu.reg[1] = c.minimum;
@@ -358,7 +358,7 @@ TEST_F(Results, BigNumbersBlankLeadingZerosAndKeepTheirDigitCount) {
 
 TEST_F(Results, AZeroDigitWeightEndsTheRunWithTheDivisionMessage) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    plant32(kWeights + 8, 0);
+    plant32(rom::digit_weights + 8, 0);
     cpu.reg[0] = 500;
     cpu.reg[1] = 3;
     cpu.reg[10] = 0x31F010;

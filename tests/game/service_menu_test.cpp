@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "game/hardware.h"
+#include "game/operator/tables.h"
 #include "tests/game/service_fixture.h"
 
 namespace {
 
 using namespace service_test;
 
-constexpr uint32_t kMenuTable = 0x08B101;
 constexpr uint32_t kMenuLoop = 0x08B093;
 constexpr uint32_t kMainMenu = 0x08B04A;
 constexpr uint32_t kExit = 0x08C35C;
@@ -38,12 +38,12 @@ protected:
         plant16(a, 0);
         plant_text_at(0x08C8B8, {{0xF100, "OFF"}});
         plant_text_at(0x08C8BC, {{0xF100, "ON "}});
-        plant32(kMenuTable, kAutoRun);
+        plant32(rom::menu_routines, kAutoRun);
         for (uint32_t line = 1; line <= 8; ++line) {
-            plant32(kMenuTable + 4 * line, kTestEntry[line - 1]);
+            plant32(rom::menu_routines + 4 * line, kTestEntry[line - 1]);
             fake(kTestEntry[line - 1], [] { orb_write32(var::service_screen, 0x08B04A); });
         }
-        plant32(kMenuTable + 36, kExit);
+        plant32(rom::menu_routines + 36, kExit);
         orb_write8(var::service_menu_index, 9);
         screen(kMainMenu);
     }

@@ -7,6 +7,7 @@
 #include "board/machine.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
 #include "tests/game/flow_fixture.h"
@@ -170,7 +171,7 @@ TEST_F(StageIntro, TheArcActorSnapsToItsEndAndShowsFrameSeven) {
 }
 
 TEST_F(StageIntro, GrowingActorsStopAtTheirLimitsKeepingTheTopBits) {
-    const uint32_t record = 0x089F3C;
+    const uint32_t record = rom::growing_actor_b;
     plant32(record, 0x133333);
     plant16(record + 4, 1);     // delay
     plant16(record + 6, 40);

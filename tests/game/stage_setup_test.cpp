@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
@@ -19,11 +20,6 @@ constexpr uint32_t kQueuePaletteList = 0x0896A0;
 constexpr uint32_t kApplyCamera = 0x0852B1;
 
 // ROM tables.
-constexpr uint32_t kShadowDefaults = 0x060AAC;
-constexpr uint32_t kAreaMixerNibbles = 0x0853B2;
-constexpr uint32_t kStageModes = 0x085402;
-constexpr uint32_t kStagePalettes = 0x08540A;
-constexpr uint32_t kDemoGraphics = 0x085432;
 
 constexpr uint32_t kDescriptor = 0x100000;
 constexpr uint32_t kSourceBase = var::decomp_job + decomp_field::source_base;
@@ -93,7 +89,7 @@ TEST_F(StageSetUp, LayerModesOfScenesAndStages) {
             orb_write16(var::layer_control, c.layer_bit ? 0x0000 : 0xFFFF);
             orb_write8(hw::port_h, c.port_bit ? 0x00 : 0xFF);
             if (which) {
-                plant8(kStageModes + 1, index);
+                plant8(rom::stage_modes + 1, index);
                 ASSERT_TRUE(run(sub_085118));
             } else {
                 plant16(kDescriptor + 12, index);
@@ -111,7 +107,7 @@ TEST_F(StageSetUp, LayerModesOutsideTheirTablesEndTheRun) {
     cpu.reg[19] = kDescriptor;
     EXPECT_EXIT(run(sub_085046), ::testing::ExitedWithCode(3), "Jump from 085094 to 0850AA has no translated target");
     orb_write8(var::stage, 2);
-    plant8(kStageModes + 2, 5);
+    plant8(rom::stage_modes + 2, 5);
     EXPECT_EXIT(run(sub_085118), ::testing::ExitedWithCode(3), "Jump from 08514C to 08515E has no translated target");
 }
 
@@ -120,8 +116,8 @@ TEST_F(StageSetUp, StageGraphicsFromTheDescriptorOrTheDemo) {
     plant32(rom::stage_descriptor_table + 8, kDescriptor);
     plant32(kDescriptor, 0x111111);
     plant32(kDescriptor + 4, 0x222222);
-    plant32(kStagePalettes + 8, 0x150000);
-    plant32(kDemoGraphics + 4, 0x100200);
+    plant32(rom::stage_palette_blocks + 8, 0x150000);
+    plant32(rom::demo_graphics + 4, 0x100200);
     plant32(0x100200, 0x333333);
     plant32(0x100204, 0x444444);
     ASSERT_TRUE(run(sub_085118));
@@ -153,8 +149,8 @@ protected:
             plant16(record + 8 + 8 * k, static_cast<uint16_t>(100 + k));
             plant16(record + 10 + 8 * k, static_cast<uint16_t>(200 + k));
         }
-        for (uint32_t i = 0; i < 71; ++i) plant16(kShadowDefaults + 2 * i, static_cast<uint16_t>(0x7000 + i));
-        for (uint32_t i = 0; i < 4; ++i) plant8(kAreaMixerNibbles + i, static_cast<uint8_t>(i + 1));
+        for (uint32_t i = 0; i < 71; ++i) plant16(rom::video_defaults + 2 * i, static_cast<uint16_t>(0x7000 + i));
+        for (uint32_t i = 0; i < 4; ++i) plant8(rom::area_mixer_nibbles + i, static_cast<uint8_t>(i + 1));
         orb_write8(var::camera_script_hold, 9);
         orb_write32(var::area_controller, 0x12345678);
     }
@@ -194,7 +190,7 @@ TEST_F(AreaSetUp, FinalAreaTurnsItsLayerModeAndQueuesItsPalette) {
     plant8(kDescriptor + 8 + 5, 4);
     orb_write16(var::layer_control, 0xFFFF);
     orb_write8(hw::port_h, 0xFF);
-    plant8(kAreaMixerNibbles + 4 * 19, 0x0C);
+    plant8(rom::area_mixer_nibbles + 4 * 19, 0x0C);
     ASSERT_TRUE(run(sub_0851BC));
     EXPECT_EQ(ram16(var::layer_control), 0xFBFF);
     EXPECT_EQ(ram8(hw::port_h), 0xFE);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kTerrainLists = 0x132992;
 constexpr uint32_t kRowPatterns = 0x132F66;
 constexpr uint32_t kHeader = 0x100000;
 constexpr uint32_t kList = 0x100100;
@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(Terrain, ExpansionWritesOnePatternPerListByte) {
-    plant32(kTerrainLists + 4 * 16, kList);
+    plant32(rom::terrain_lists + 4 * 16, kList);
     ASSERT_TRUE(run(sub_087786));
     for (uint32_t i = 0; i < 32; ++i)
         ASSERT_EQ(ram32(var::terrain_map + 4 * i), pattern(static_cast<uint8_t>(i * 37 + 5))) << "pattern " << i;

@@ -17,7 +17,6 @@ namespace {
 using namespace service_test;
 
 constexpr uint32_t kMainMenu = 0x08B04A;
-constexpr uint32_t kLayouts = 0x08C9E8;
 
 void set_backup(uint8_t players, uint8_t chute_per_player, uint8_t join) {
     orb_write8(var::backup_primary + backup_record::player_count, players);
@@ -42,7 +41,7 @@ protected:
     void plant_layouts() {
         uint32_t lists = 0x08D000;
         for (uint32_t k = 0; k < 12; ++k) {
-            const uint32_t e = kLayouts + 16 * k;
+            const uint32_t e = rom::input_layouts + 16 * k;
             const uint16_t base = static_cast<uint16_t>(cell(20, 10));
             plant16(e, base);
             const std::string name(1, static_cast<char>('a' + k));
@@ -85,7 +84,7 @@ TEST_F(InputTest, LayoutFollowsPlayersChutesAndJoinOption) {
         EXPECT_EQ(row_text(2, c.layout, c.layout), std::string(1, name));
         EXPECT_EQ(orb_read16(cell(20, 11) + 2 * c.layout) & 0xFF, name) << "relative to the base";
         EXPECT_EQ(row_text(4, c.layout, c.layout), std::string(1, name));
-        EXPECT_EQ(ram32(var::input_test_lists), kLayouts + 16 * c.layout + 8);
+        EXPECT_EQ(ram32(var::input_test_lists), 0x08C9E8 + 16 * c.layout + 8);
         // The loop ran in the same frame: the layout's indicators are drawn.
         EXPECT_EQ(ram16(cell(7, 2 * c.layout)), 0x0013);
         EXPECT_EQ(ram16(cell(8, 2 * c.layout)), 0x0013);
@@ -113,7 +112,7 @@ TEST_F(InputTest, WithoutTheJoinOptionItsLineIsGreyed) {
 
 TEST_F(InputTest, DescriptorBitsLightTheirIndicators) {
     plant_layouts();
-    orb_write32(var::input_test_lists, kLayouts + 8);
+    orb_write32(var::input_test_lists, rom::input_layouts + 8);
     struct {
         uint8_t port_e, port_a;
         uint16_t start1, button1;
@@ -136,7 +135,7 @@ TEST_F(InputTest, DescriptorBitsLightTheirIndicators) {
 
 TEST_F(InputTest, ServiceAndTestIndicatorsFollowPortEAndTheDipSwitches) {
     plant_layouts();
-    orb_write32(var::input_test_lists, kLayouts + 8);
+    orb_write32(var::input_test_lists, rom::input_layouts + 8);
     struct {
         uint8_t port_e, dip;
         bool service, test;
@@ -163,7 +162,7 @@ TEST_F(InputTest, ServiceAndTestIndicatorsFollowPortEAndTheDipSwitches) {
 
 TEST_F(InputTest, HeldTestSwitchKeepsThePageUntilItsRelease) {
     plant_layouts();
-    orb_write32(var::input_test_lists, kLayouts + 8);
+    orb_write32(var::input_test_lists, rom::input_layouts + 8);
     orb_write32(var::service_screen, 0x08B4F8);
     ASSERT_TRUE(run(sub_08B4F8));
     EXPECT_EQ(screen(), 0x08B4F8u) << "no press yet";

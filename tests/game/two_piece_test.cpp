@@ -1,10 +1,10 @@
 // Enemy types 5 and 6: the body with its follower and attack pieces, run by
 // the object runner on the real pools with the generic AI stood in.
+#include "game/actors/tables.h"
 #include "tests/game/ai_stand_ins.h"
 
 namespace {
 
-constexpr uint32_t kStates = 0x07DD4D;
 constexpr uint32_t kData = 0x130000;      // direction byte, then the platform list
 constexpr uint32_t kList = kData + 1;
 constexpr uint32_t kNumbers = 0x131000;   // attack box numbers of variant 0
@@ -21,7 +21,7 @@ protected:
                                      0x07DE16, kIdleState, kIdleState, kIdleState, 0x07DF92, 0x07DFA5, 0x07DFAE,
                                      0x07DFDB, 0x07DED4, 0x07DF0A, 0x07DF38, 0x07DF7A, 0x07E031, 0x07E034,
                                      0x07E048, 0x07E05A, 0x07DFEF, 0x07E017};
-        for (uint32_t s = 0; s < 25; ++s) plant32(kStates + 4 * s, states[s]);
+        for (uint32_t s = 0; s < 25; ++s) plant32(rom::two_piece_states + 4 * s, states[s]);
         plant8(kData, kDir);
         plant16(kList + 4, kLeft);
         plant16(kList + 6, kRight);
@@ -286,7 +286,7 @@ TEST_F(TwoPieceTest, PiecesShowHideAndLeaveByTheBodysState) {
         SCOPED_TRACE(int{c.state});
         SetUp();
         for (uint32_t s = 0; s < 25; ++s)
-            if (s) plant32(kStates + 4 * s, kIdleState);
+            if (s) plant32(rom::two_piece_states + 4 * s, kIdleState);
         const uint32_t b = body();
         const uint32_t f = piece(b, 0x07E0B0), a = piece(b, 0x07E11E);
         ASSERT_NE(a, 0u);
@@ -336,7 +336,7 @@ TEST_F(TwoPieceTest, StopAndWaitTakesTheMirrorBitsAndWaits) {
 TEST_F(TwoPieceTest, UnwrittenStateEndsTheRun) {
     EXPECT_EXIT(
         {
-            plant32(kStates + 4, 0x07FFF0);
+            plant32(rom::two_piece_states + 4, 0x07FFF0);
             body();
             pass();
         },

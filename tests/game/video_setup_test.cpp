@@ -15,7 +15,6 @@ namespace {
 constexpr uint32_t kRegs = 0x31FF00;
 constexpr uint32_t kShadow = 0x208200;
 constexpr uint32_t kCameras = 0x208300;
-constexpr uint32_t kPageTable = 0x08880D;
 constexpr uint16_t kMarker = 0xEEEE;
 
 class VideoSetUp : public GameRoutineTest {
@@ -159,8 +158,8 @@ protected:
         VideoSetUp::SetUp();
         // Entries -1 to 19; entry d's words carry d in their top byte.
         for (uint32_t d = 0xFFFFFFFF; d != 20; ++d) {
-            plant32(kPageTable + 8 * d, 0x01000000u * d + 0x11);
-            plant32(kPageTable + 8 * d + 4, 0x01000000u * d + 0x22);
+            plant32(rom::area_page_words + 8 * d, 0x01000000u * d + 0x11);
+            plant32(rom::area_page_words + 8 * d + 4, 0x01000000u * d + 0x22);
         }
     }
     static void cameras(uint16_t x0, uint16_t y0, uint16_t x1, uint16_t y1) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "game/engine/tables.h"
 #include "tests/support/picture_text.h"
 #include "tests/support/romset_fixture.h"
 #include "tests/support/synthetic/font.h"
@@ -83,7 +84,7 @@ TEST(SyntheticFont, PlantedPatternsHoldTheGlyphs) {
   const rom_builder& rom = synthetic::synthetic_set();
   namespace font = synthetic::font;
   auto planted = [&](int n, int x, int y) {
-    const uint8_t b = rom.program8(font::kPatterns + uint32_t(32 * n + 4 * y + x / 2));
+    const uint8_t b = rom.program8(rom::text_patterns + uint32_t(32 * n + 4 * y + x / 2));
     return x % 2 ? b & 15 : b >> 4;
   };
   for (int n : {0, int('A'), int('z'), int('0'), int(':'), 0x100 | 'E', 0x17F})

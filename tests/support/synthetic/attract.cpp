@@ -308,7 +308,7 @@ void plant_demo(block& data) {
   // same job as the stage's.
   const uint32_t graphics = data.take(8);
   rom.put32(graphics, stage_graphics::kJobList, "demo graphics: job list");
-  rom.put32(graphics + 4, stage_graphics::kSourceBase, "demo graphics: source base");
+  rom.put32(graphics + 4, rom::graphics_source, "demo graphics: source base");
   for (uint32_t d = 0; d < 4; ++d) rom.put32(rom::demo_graphics + 4 * d, graphics, "demo graphics by demo number");
 }
 

@@ -6,13 +6,10 @@
 #include <array>
 #include <cstdint>
 
-#include "game/engine/tables.h"
-
 namespace synthetic::font {
 
-// Where start-up copies the text layer's 384 character patterns from: 32
-// bytes each, 4 bits a pixel, eight rows of four bytes.
-constexpr uint32_t kPatterns = rom::text_patterns;
+// The text layer's 384 character patterns that start-up copies from
+// rom::text_patterns: 32 bytes each, 4 bits a pixel, eight rows of four bytes.
 constexpr int kCharacters = 384;
 // Pens of a glyph: its ink, and the shadow one pixel right and down.
 constexpr uint8_t kInk = 1;

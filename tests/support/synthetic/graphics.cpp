@@ -125,7 +125,7 @@ void plant_font(rom_builder& rom) {
   for (int n = 0; n < font::kCharacters; ++n)
     for (int y = 0; y < 8; ++y)
       for (int x = 0; x < 8; x += 2)
-        rom.put8(font::kPatterns + uint32_t(32 * n + 4 * y + x / 2),
+        rom.put8(rom::text_patterns + uint32_t(32 * n + 4 * y + x / 2),
                  uint8_t(font::pen(n, x, y) << 4 | font::pen(n, x + 1, y)), "text layer character patterns");
 }
 
@@ -312,7 +312,7 @@ void plant_stage_pages(rom_builder& rom) {
   const uint32_t at = kJobList + 12;
   rom.put_bytes(at, s.data(), "stage 1 pages: compressed tile map");
   for (uint16_t page = 0; page < 2; ++page) {
-    rom.put16(kJobList + 4 * page, uint16_t(at - kSourceBase), "stage 1 pages: job list, stream offset");
+    rom.put16(kJobList + 4 * page, uint16_t(at - rom::graphics_source), "stage 1 pages: job list, stream offset");
     rom.put16(kJobList + 4 * page + 2, page, "stage 1 pages: job list, 1 KB block");
   }
   rom.put16(kJobList + 8, 0xFFFF, "stage 1 pages: job list end");

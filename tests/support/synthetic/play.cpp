@@ -150,7 +150,7 @@ void plant_play(rom_builder& rom) {
   // playfield selector 3 (camera record 1) for every area, and per area the
   // camera controller with four cameras on the map: the playfield camera at the left edge, the background layers
   // 256 pixels right (they scroll in when the area starts).
-  const uint32_t stage1 = b.longs({stage_graphics::kJobList, stage_graphics::kSourceBase},
+  const uint32_t stage1 = b.longs({stage_graphics::kJobList, rom::graphics_source},
                                   "stage 1 descriptor: graphics job, source base");
   b.bytes({3, 3, 3, 3, 3, 3, 3, 3}, "stage 1 descriptor: playfield selectors");
   for (int area = 0; area < 3; ++area) {

@@ -128,14 +128,14 @@ void plant_backup_defaults(rom_builder& rom) {
   r[5] = 0x81;
   r[6] = 1;  // revision
   for (size_t i = 0; i < sizeof kDefaultSettings; ++i) r[0x10 + i] = kDefaultSettings[i];
-  rom.put_bytes(kBackupDefault, r, "backup record default");
+  rom.put_bytes(rom::backup_default_record, r, "backup record default");
 
   // Bookkeeping block default (+0x02..+0x7D): every counter 0, the shortest
   // play and the lowest score empty (their top bits set).
   bytes b(124, 0);
   b[0x28 - 2] = 0x80;
   b[0x3B - 2] = 0x80;
-  rom.put_bytes(kBookkeepingDefault, b, "bookkeeping block default");
+  rom.put_bytes(rom::bookkeeping_defaults, b, "bookkeeping block default");
 }
 
 // Player-input masks, chosen by the player-count setting (2, 3, 4 players):

@@ -5,8 +5,6 @@
 #include <array>
 #include <cstdint>
 
-#include "game/operator/tables.h"
-
 namespace synthetic::service_layout {
 
 // Low half of the text-layer address of a cell.
@@ -20,9 +18,6 @@ constexpr const char* kMenuLines[10] = {"AUTO RUN",     "SELF TEST",    "INPUTS"
 constexpr int kGameRows[7] = {5, 9, 13, 15, 17, 19, 23};
 constexpr int kCreditRows[5] = {4, 6, 8, 22, 24};
 constexpr int kCoinRows[5] = {6, 8, 10, 16, 24};
-
-constexpr uint32_t kBackupDefault = rom::backup_default_record;     // the whole 64-byte record
-constexpr uint32_t kBookkeepingDefault = rom::bookkeeping_defaults;  // the 124 data bytes
 
 // Settings default, record bytes +0x10..+0x3B: two players sharing two
 // chutes, one coin one credit, no bonus, demo sound on, one credit to start

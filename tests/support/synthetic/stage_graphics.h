@@ -5,11 +5,9 @@
 // with the tiles themselves by plant_graphics.
 #include <cstdint>
 
-#include "game/flow/tables.h"
-
 namespace synthetic::stage_graphics {
 
-constexpr uint32_t kJobList = 0x10B400;     // entries {stream offset, 1 KB block}, then 0xFFFF
-constexpr uint32_t kSourceBase = rom::graphics_source;  // the streams' offsets count from here
+// Entries {stream offset from rom::graphics_source, 1 KB block}, then 0xFFFF.
+constexpr uint32_t kJobList = 0x10B400;
 
 }  // namespace synthetic::stage_graphics

@@ -5,6 +5,7 @@
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -23,11 +24,6 @@ constexpr uint8_t kStaggerStep = 6;
 constexpr int16_t kStripLeft = -40;                   // screen x of the strip where enemies always move
 constexpr int16_t kStripRight = 360;
 constexpr uint8_t kLastPlainKind = 18;                // kinds 1-18 stay when an area is won
-
-// The vanish sequence's states, the places of its ROM table's entries.
-namespace vanish_state {
-constexpr uint8_t wait = 0, shrink = 1;
-}  // namespace vanish_state
 
 using self::field;
 

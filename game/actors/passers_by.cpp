@@ -6,6 +6,7 @@
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -64,31 +65,11 @@ constexpr uint16_t kShotReach = 320;
 constexpr uint32_t kRemoval = 0x069EF8;
 constexpr uint8_t kNoSlot = 255;
 
-// The actors' states, the places of their ROM state tables' entries.
-namespace type49_state {
-constexpr uint8_t setup = 0, walk_in = 1, wait = 2, effect = 3, walk_off = 4;
-}  // namespace type49_state
-namespace type50_state {
-constexpr uint8_t setup = 0, wait = 1, effect = 2, walk_off = 3;
-}  // namespace type50_state
-namespace type51_state {  // and its companion's
-constexpr uint8_t setup = 0, standing = 1, zoomed = 2;
-}  // namespace type51_state
-namespace type52_state {
-constexpr uint8_t setup = 0, wait = 1, strike = 2, finish = 3, pause = 4, walk_off = 5;
-}  // namespace type52_state
-namespace type53_state {
-constexpr uint8_t setup = 0, slow_down = 1, effect = 2, fly_off = 3;
-}  // namespace type53_state
-namespace part_state {  // type 49's part
+// The states of type 49's part, the places of its ROM state table's entries;
+// the actors' own are in game/engine/states.h.
+namespace part_state {
 constexpr uint8_t setup = 0, following = 1;
 }  // namespace part_state
-namespace gun_state {  // type 53's gun
-constexpr uint8_t ready = 0, fired = 1;
-}  // namespace gun_state
-namespace partner_state {  // type 52's partner
-constexpr uint8_t setup = 0, standing = 1, waiting = 2, struck = 3, blinking = 4;
-}  // namespace partner_state
 
 // The u32 entry of a state table for the object's state.
 uint32_t state_step(uint32_t table, uint32_t object) {

@@ -8,6 +8,7 @@
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -48,22 +49,11 @@ constexpr uint32_t kLayerDecoration = 0x081322;
 constexpr uint32_t kAreaDecorationStates = 0x0812D4;
 constexpr uint32_t kLayerDecorationStates = 0x081329;
 
-// The objects' states, the places of their branch tables' entries.
-namespace indicator_state {
-constexpr uint8_t setup = 0, shown = 1, hidden = 2, no_icon = 3;
-}  // namespace indicator_state
-namespace sound_state {  // the indicator's sound object
+// The states of the indicator's sound object, the places of its branch
+// table's entries; the other objects' are in game/engine/states.h.
+namespace sound_state {
 constexpr uint8_t setup = 0, waiting = 1;
 }  // namespace sound_state
-namespace event_state {
-constexpr uint8_t setup = 0, wait_camera = 1, follow = 2, wipe = 3, switched_back = 4, done = 5;
-}  // namespace event_state
-namespace decoration_state {  // the area-change decoration
-constexpr uint8_t setup = 0, in_playfield = 1, zoomed = 2;
-}  // namespace decoration_state
-namespace layer_decoration_state {
-constexpr uint8_t setup = 0, in_layer = 1, wait_controller = 2, in_playfield = 3;
-}  // namespace layer_decoration_state
 
 uint8_t controller_state() { return orb_read8(orb_read32(var::area_controller) + object_record::state); }
 uint32_t camera() { return orb_read32(var::camera_pointer); }

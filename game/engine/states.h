@@ -222,3 +222,72 @@ constexpr uint8_t setup = 0;
 constexpr uint8_t shown = 1;
 constexpr uint8_t setup_again = 2;
 }  // namespace short_effect_state
+
+// The player's attack objects' states by kind (game/flow/player_attacks.cpp);
+// the shot, the carried box, the projectile and the double sweep are set up in
+// 0 and run in 1.
+namespace beam_state {
+constexpr uint8_t setup = 0, growing = 1, pause = 2, shrinking = 3;
+}  // namespace beam_state
+// The beam's fragments.
+namespace fragment_state {
+constexpr uint8_t setup = 0, following = 1, following_too = 2;
+}  // namespace fragment_state
+namespace thrown_attack_state {
+constexpr uint8_t setup = 0, flying = 1, playing_out = 2;
+}  // namespace thrown_attack_state
+namespace run_state {
+constexpr uint8_t setup = 0, running = 1;
+}  // namespace run_state
+namespace sweep_state {
+constexpr uint8_t setup = 0, waiting = 1, sweeping = 2, scored = 3;
+}  // namespace sweep_state
+namespace wave_state {
+constexpr uint8_t setup = 0, growing = 1, rising = 2, full = 3, fading = 4;
+}  // namespace wave_state
+
+// The playfield objects' states (game/actors/playfield_objects.cpp), the
+// places of their branch tables' entries: the camera indicator, the stage
+// event and the two decorations.
+namespace indicator_state {
+constexpr uint8_t setup = 0, shown = 1, hidden = 2, no_icon = 3;
+}  // namespace indicator_state
+namespace event_state {
+constexpr uint8_t setup = 0, wait_camera = 1, follow = 2, wipe = 3, switched_back = 4, done = 5;
+}  // namespace event_state
+namespace decoration_state {  // the area-change decoration
+constexpr uint8_t setup = 0, in_playfield = 1, zoomed = 2;
+}  // namespace decoration_state
+namespace layer_decoration_state {
+constexpr uint8_t setup = 0, in_layer = 1, wait_controller = 2, in_playfield = 3;
+}  // namespace layer_decoration_state
+
+// The enemy framework's vanish sequence (game/actors/enemy_framework.cpp), the
+// places of its ROM table's entries.
+namespace vanish_state {
+constexpr uint8_t wait = 0, shrink = 1;
+}  // namespace vanish_state
+
+// The passers-by's states (game/actors/passers_by.cpp), the places of their ROM
+// state tables' entries.
+namespace type49_state {
+constexpr uint8_t setup = 0, walk_in = 1, wait = 2, effect = 3, walk_off = 4;
+}  // namespace type49_state
+namespace type50_state {
+constexpr uint8_t setup = 0, wait = 1, effect = 2, walk_off = 3;
+}  // namespace type50_state
+namespace type51_state {  // and its companion's
+constexpr uint8_t setup = 0, standing = 1, zoomed = 2;
+}  // namespace type51_state
+namespace type52_state {
+constexpr uint8_t setup = 0, wait = 1, strike = 2, finish = 3, pause = 4, walk_off = 5;
+}  // namespace type52_state
+namespace type53_state {
+constexpr uint8_t setup = 0, slow_down = 1, effect = 2, fly_off = 3;
+}  // namespace type53_state
+namespace gun_state {  // type 53's gun
+constexpr uint8_t ready = 0, fired = 1;
+}  // namespace gun_state
+namespace partner_state {  // type 52's partner
+constexpr uint8_t setup = 0, standing = 1, waiting = 2, struck = 3, blinking = 4;
+}  // namespace partner_state

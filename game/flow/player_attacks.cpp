@@ -111,28 +111,6 @@ uint32_t grow(uint32_t offset, uint32_t by, uint32_t cap) {
     return size;
 }
 
-// The attack objects' states by kind; the shot, the carried box, the
-// projectile and the double sweep are set up in 0 and run in 1.
-namespace beam_state {
-constexpr uint8_t setup = 0, growing = 1, pause = 2, shrinking = 3;
-}  // namespace beam_state
-// The beam's fragments.
-namespace fragment_state {
-constexpr uint8_t setup = 0, following = 1, following_too = 2;
-}  // namespace fragment_state
-namespace thrown_state {
-constexpr uint8_t setup = 0, flying = 1, playing_out = 2;
-}  // namespace thrown_state
-namespace run_state {
-constexpr uint8_t setup = 0, running = 1;
-}  // namespace run_state
-namespace sweep_state {
-constexpr uint8_t setup = 0, waiting = 1, sweeping = 2, scored = 3;
-}  // namespace sweep_state
-namespace wave_state {
-constexpr uint8_t setup = 0, growing = 1, rising = 2, full = 3, fading = 4;
-}  // namespace wave_state
-
 }  // namespace
 
 // Attack object entry: the type routine of the object's type from ROM is
@@ -214,9 +192,9 @@ L_077D3F:
 // ---- thrown weapon: flies until its life ends or it touches, then plays out ----
 L_077D54:
     cpu.reg[8] = state();
-    if (cpu.reg[8] > thrown_state::playing_out) v60_unknown_jump(0x077F1A + 3 * cpu.reg[8], 0x077F17);
-    if (cpu.reg[8] == thrown_state::setup) {
-        set_state(thrown_state::flying);
+    if (cpu.reg[8] > thrown_attack_state::playing_out) v60_unknown_jump(0x077F1A + 3 * cpu.reg[8], 0x077F17);
+    if (cpu.reg[8] == thrown_attack_state::setup) {
+        set_state(thrown_attack_state::flying);
         if (!call(sub_078119, 0x077D5A, 0x077D55)) return;
         take_step_and_offsets(kThrownSteps, kThrownOffsets);
         orb_write8(field(ob::attack_kind), 0);
@@ -225,7 +203,7 @@ L_077D54:
         sub_061F06();
         return;
     }
-    if (cpu.reg[8] == thrown_state::playing_out) {
+    if (cpu.reg[8] == thrown_attack_state::playing_out) {
         if (!call(sub_061FB6, 0x077D5F, 0x077D5A)) return;
         test<uint8_t>(orb_read8(field(ob::frame_duration)));
         if (eq()) goto L_077D6A;
@@ -237,7 +215,7 @@ L_077D54:
     cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D64, 0x077D5F)) return;
     if (test_bit(cpu.reg[20], object_flag::touched)) {
-        set_state(thrown_state::playing_out);
+        set_state(thrown_attack_state::playing_out);
         ret();
         return;
     }

@@ -7,6 +7,7 @@
 #include "board/machine.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -101,7 +102,7 @@ class EnemyMover : public EnemyTest {
 protected:
     void SetUp() override {
         EnemyTest::SetUp();
-        orb_write8(enemy + object_record::state, 2);
+        orb_write8(enemy + object_record::state, enemy_state::slot_chosen);
         orb_write8(enemy + object_record::enemy_tick, 1);  // no re-pick
     }
 };
@@ -168,7 +169,7 @@ TEST_F(EnemyMover, StateZeroOrBit12MovesWithoutTests) {
     for (int k = 0; k < 2; ++k) {
         SCOPED_TRACE(k == 0 ? "state 0" : "flags bit 12");
         tests_.clear();
-        orb_write8(enemy + object_record::state, k == 0 ? 0 : 2);
+        orb_write8(enemy + object_record::state, k == 0 ? enemy_state::first : enemy_state::slot_chosen);
         set_flags16(k == 0 ? 0x8001 : 0x9001);
         blocked_ = {{1005, 497}, {1000, 497}, {1005, 500}};
         position(1000, 500, 1000);  // far right of the strip: no matter
@@ -208,7 +209,7 @@ protected:
         orb_write16(enemy + object_record::target_player, 0xBEEF);
         orb_write32(enemy + object_record::target_distance, 0x12345678);
         orb_write8(enemy + object_record::target_slot, 0x77);
-        orb_write8(enemy + object_record::state, 2);
+        orb_write8(enemy + object_record::state, enemy_state::slot_chosen);
     }
     uint32_t distance() const { return ram32(enemy + object_record::target_distance); }
     uint8_t slot() const { return ram8(enemy + object_record::target_slot); }
@@ -250,9 +251,14 @@ TEST_F(EnemyRepick, ByStateAndOnlyEverySixteenthFrame) {
         uint32_t distance;
         uint8_t slot;
     } cases[] = {
-        {4, 0, 0, 0x77},          {5, 0, 0xFFFFFFFF, 0x77}, {7, 0, 0xFFFFFFFF, 0x77},
-        {6, 0, 25, 1},            {3, 32, 25, 1},           {3, 1, 0x12345678, 0x77},
-        {4, 15, 0x12345678, 0x77}, {2, 0xF0, 25, 1},
+        {enemy_state::attack, 0, 0, 0x77},
+        {enemy_state::held, 0, 0xFFFFFFFF, 0x77},
+        {enemy_state::defeated, 0, 0xFFFFFFFF, 0x77},
+        {enemy_state::hit, 0, 25, 1},
+        {enemy_state::slot_granted, 32, 25, 1},
+        {enemy_state::slot_granted, 1, 0x12345678, 0x77},
+        {enemy_state::attack, 15, 0x12345678, 0x77},
+        {enemy_state::slot_chosen, 0xF0, 25, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "state " << int{c.state} << ", tick " << int{c.tick});
@@ -287,20 +293,18 @@ TEST_F(EnemyDispatch, ForcedStatesInOrder) {
         uint16_t bits;
         int state;
     } cases[] = {
-        {0, 3},
-        {1 << 8, 6},
-        {1 << 9, 7},
-        {1 << 9 | 1 << 8, 7},
-        {1 << 4, 5},
-        {1 << 4 | 1 << 8 | 1 << 9, 5},
+        {0, enemy_state::slot_granted},  {1 << 8, enemy_state::hit},
+        {1 << 9, enemy_state::defeated}, {1 << 9 | 1 << 8, enemy_state::defeated},
+        {1 << 4, enemy_state::held},     {1 << 4 | 1 << 8 | 1 << 9, enemy_state::held},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "bits " << std::hex << c.bits);
         SetUp();
-        orb_write8(enemy + object_record::state, 3);
+        orb_write8(enemy + object_record::state, enemy_state::slot_granted);
         set_flags16(0x8001 | c.bits);
         for (int f = 0; f < 2; ++f) {
-            orb_write8(enemy + object_record::state, 3);  // a state routine moved on: forced again
+            orb_write8(enemy + object_record::state,
+                       enemy_state::slot_granted);  // a state routine moved on: forced again
             ASSERT_TRUE(frame(sub_06A1DA));
             EXPECT_EQ(state(), c.state);
         }
@@ -359,14 +363,14 @@ TEST_F(EnemyDispatch, AreaWonSendsAllButKindsOneToEighteenToVanish) {
         orb_write32(var::system_flags, 1u << system_flag::area_won);
         orb_write8(var::vanish_stagger, 12);
         orb_write8(var::live_enemy_count, 3);
-        orb_write8(enemy + object_record::state, 3);
+        orb_write8(enemy + object_record::state, enemy_state::slot_granted);
         set_flags16(0x8001 | 1 << 8);  // hit: not forced while the area is won
         velocity(3, -3);
         orb_write8(enemy + object_record::rise_speed, 9);
         ASSERT_TRUE(frame(sub_06A1DA));
         if (!c.vanishes) {
-            EXPECT_EQ(state(), 3);
-            EXPECT_EQ(ran, std::vector<int>{3});
+            EXPECT_EQ(state(), enemy_state::slot_granted);
+            EXPECT_EQ(ran, std::vector<int>{enemy_state::slot_granted});
             EXPECT_EQ(ram8(var::vanish_stagger), 12);
         } else {
             EXPECT_TRUE(ran.empty());
@@ -377,7 +381,7 @@ TEST_F(EnemyDispatch, AreaWonSendsAllButKindsOneToEighteenToVanish) {
             EXPECT_EQ(ram8(enemy + object_record::rise_speed), 0);
             EXPECT_EQ(ram8(var::vanish_stagger), 18);
             // The vanish ran at once: the first frame of a 12-frame wait.
-            EXPECT_EQ(state(), 0);
+            EXPECT_EQ(state(), vanish_state::wait);
             EXPECT_EQ(timer(), 11);
             EXPECT_EQ(ram8(var::live_enemy_count), 3);
         }
@@ -417,7 +421,7 @@ TEST_F(EnemyVanish, ThreeSentTogetherStartSixFramesApart) {
     for (int f = 1; f <= 20; ++f) {
         ASSERT_TRUE(pass());
         for (int i = 0; i < 3; ++i)
-            if (!started[i] && ram8(all[i] + object_record::state) == 1) started[i] = f;
+            if (!started[i] && ram8(all[i] + object_record::state) == vanish_state::shrink) started[i] = f;
         counts.push_back(ram8(var::live_enemy_count));
     }
     EXPECT_EQ(started[0], 1);
@@ -440,7 +444,7 @@ TEST_F(EnemyVanish, StaggerOf128OrMoreShrinksAtOnce) {
         orb_write8(var::vanish_stagger, stagger);
         orb_write8(var::live_enemy_count, 1);
         ASSERT_TRUE(pass());
-        EXPECT_EQ(state(), stagger == 0x7F ? 0 : 1);
+        EXPECT_EQ(state(), stagger == 0x7F ? vanish_state::wait : vanish_state::shrink);
         EXPECT_EQ(ram8(var::live_enemy_count), stagger == 0x7F ? 1 : 0);
         EXPECT_EQ(ram8(var::vanish_stagger), static_cast<uint8_t>(stagger + 6));
         TearDown();

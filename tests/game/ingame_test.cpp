@@ -277,7 +277,7 @@ TEST_F(Flow, TerrainChangeRunsAtOnceAndInstallsInPlaySlotsOnly) {
     in_play(0);
     in_play(2);
     orb_write32(player(1) + object_record::routine, 0x0633C0);
-    orb_write8(player(2) + object_record::state, 7);
+    orb_write8(player(2) + object_record::state, player_state::jump_top);
     step();
     EXPECT_EQ(state(), flow_state::terrain_zoom_in);
     EXPECT_EQ(ram8(var::area), 2);
@@ -285,7 +285,7 @@ TEST_F(Flow, TerrainChangeRunsAtOnceAndInstallsInPlaySlotsOnly) {
     EXPECT_FALSE(flag(var::game_flags, 12));
     EXPECT_EQ(ram32(player(0) + object_record::routine), 0x063A0Au);
     EXPECT_EQ(ram32(player(2) + object_record::routine), 0x063A0Au);
-    EXPECT_EQ(ram8(player(2) + object_record::state), 0);
+    EXPECT_EQ(ram8(player(2) + object_record::state), player_state::start);
     EXPECT_EQ(ram32(player(1) + object_record::routine), 0x0633C0u);
     EXPECT_EQ(ram32(player(3) + object_record::routine), 0u);
     EXPECT_EQ(calls(kZoomOut), 1);
@@ -464,7 +464,7 @@ TEST_F(Flow, DemoSetUpPlacesTheDemoPlayersAndLeavesTheRankAlone) {
         SCOPED_TRACE(n);
         EXPECT_EQ(ram32(player(n) + object_record::routine), 0x0638B4u);
         EXPECT_EQ(ram16(player(n) + object_record::flags), 7);
-        EXPECT_EQ(ram8(player(n) + object_record::state), 0);
+        EXPECT_EQ(ram8(player(n) + object_record::state), player_state::start);
         EXPECT_EQ(ram8(player(n) + player_record::character), n + 1);
         EXPECT_EQ(ram16(player(n) + object_record::energy), 1280);
     }
@@ -487,7 +487,7 @@ TEST_F(Flow, UnknownStateEndsTheRun) {
 TEST_F(Flow, InstallChangesOnlySlotsInPlay) {
     for (uint32_t n = 0; n < 4; ++n) {
         orb_write32(player(n) + object_record::flags, n == 3 ? 0xFFFE : (n == 1 ? 0x8001 : 0));
-        orb_write8(player(n) + object_record::state, 9);
+        orb_write8(player(n) + object_record::state, player_state::falling);
     }
     cpu.reg[19] = 0x063805;
     cpu.reg[9] = 0x1204;
@@ -495,7 +495,7 @@ TEST_F(Flow, InstallChangesOnlySlotsInPlay) {
     for (uint32_t n = 0; n < 4; ++n) {
         SCOPED_TRACE(n);
         EXPECT_EQ(ram32(player(n) + object_record::routine), n == 1 ? 0x063805u : 0u);
-        EXPECT_EQ(ram8(player(n) + object_record::state), n == 1 ? 4 : 9);
+        EXPECT_EQ(ram8(player(n) + object_record::state), n == 1 ? 4 : player_state::falling);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/actors/tables.h"
+#include "game/engine/states.h"
 #include "tests/game/dressing_fixture.h"
 
 namespace {
@@ -62,14 +63,19 @@ TEST_F(PassersBy, LiveEnemyCountRisesAtSetUpExceptForType51) {
     const struct {
         uint32_t routine;
         int rise;
-    } cases[] = {{kType49, 1}, {kType50, 1}, {kType51, 0}, {kType52, 1}, {kType53, 1}};
+        uint8_t state;  // the state after the set-up
+    } cases[] = {{kType49, 1, type49_state::walk_in},
+                 {kType50, 1, type50_state::wait},
+                 {kType51, 0, type51_state::standing},
+                 {kType52, 1, type52_state::wait},
+                 {kType53, 1, type53_state::slow_down}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.routine);
         orb_write8(var::live_enemy_count, 5);
         const uint32_t a = passer(k.routine, 400, 400);
         pass();
         EXPECT_EQ(live_enemies(), 5 + k.rise);
-        EXPECT_EQ(state(a), 1);
+        EXPECT_EQ(state(a), k.state);
         init_objects();
     }
 }
@@ -88,21 +94,21 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     EXPECT_EQ(s16(gun + object_record::world_x), 50);
     EXPECT_EQ(sounds(var::sound_ring_a), (std::vector<uint8_t>{0xE4, 0xE4}));  // the actor's, the gun's
     pass(48);
-    EXPECT_EQ(state(a), 1);
+    EXPECT_EQ(state(a), type53_state::slow_down);
     EXPECT_TRUE(effects_.empty());
     pass();  // the 50th frame: speed 0 after 50 + 49 + ... + 1
     EXPECT_EQ(s16(a + object_record::world_x), 1275);
-    EXPECT_EQ(state(a), 2);
+    EXPECT_EQ(state(a), type53_state::effect);
     EXPECT_FALSE(flag(a, object_flag::mirror_x));
     EXPECT_EQ(effects_, std::vector<uint8_t>{62});
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xD8);
     pass(5);
-    EXPECT_EQ(state(a), 2);
+    EXPECT_EQ(state(a), type53_state::effect);
     EXPECT_EQ(s16(a + object_record::world_x), 1275);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), 3);
+    EXPECT_EQ(state(a), type53_state::fly_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xE4);
@@ -131,21 +137,21 @@ TEST_F(PassersBy, Type53GunFiresAtFrame3UnlessHeldAndFollows) {
     pass(2);
     const auto before = ring().size();
     pass();
-    EXPECT_EQ(ram8(gun + object_record::state), 1);
+    EXPECT_EQ(ram8(gun + object_record::state), gun_state::fired);
     ASSERT_EQ(ring().size(), before + 1);
     const uint32_t shot = ring().back();
     EXPECT_EQ(s16(shot + object_record::world_x), s16(gun + object_record::world_x) - 320);  // mirrored
     EXPECT_EQ(s16(shot + object_record::world_y), 400 - 64);
     EXPECT_EQ(ram16(shot) & 0x8000, 0);
     pass();  // frame 0 again: ready
-    EXPECT_EQ(ram8(gun + object_record::state), 0);
+    EXPECT_EQ(ram8(gun + object_record::state), gun_state::ready);
     EXPECT_EQ(s16(gun + object_record::world_x), s16(a + object_record::world_x));
     EXPECT_EQ(s16(gun + object_record::height), s16(a + object_record::height));
     orb_write8(a + object_record::offset_index, 1);  // held: no shot, not animated
     const uint8_t frame_index = ram8(gun + object_record::frame_index);
     pass(6);
     EXPECT_EQ(ram8(gun + object_record::frame_index), frame_index);
-    EXPECT_EQ(ram8(gun + object_record::state), 0);
+    EXPECT_EQ(ram8(gun + object_record::state), gun_state::ready);
 }
 
 TEST_F(PassersBy, Type53GunWithoutBit0TurnsIntoAnExplosion) {
@@ -178,7 +184,7 @@ TEST_F(PassersBy, Type50ActsByTimerOrCamera) {
         EXPECT_TRUE(effects_.empty());
         pass();
         EXPECT_EQ(effects_, std::vector<uint8_t>{59});
-        EXPECT_EQ(state(a), 2);
+        EXPECT_EQ(state(a), type50_state::effect);
         init_objects();
     }
 }
@@ -188,10 +194,10 @@ TEST_F(PassersBy, Type50WalksOffAndLeavesUnlisted) {
     orb_write8(var::live_enemy_count, 1);
     const uint32_t a = passer(kType50, 4736 + 800, 400);
     pass(3);
-    EXPECT_EQ(state(a), 2);
+    EXPECT_EQ(state(a), type50_state::effect);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), 3);
+    EXPECT_EQ(state(a), type50_state::walk_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     const int16_t x = s16(a + object_record::world_x);
     pass();
@@ -229,19 +235,19 @@ TEST_F(PassersBy, Type49StandsReleasesItsEffectThenLeavesWithItsPart) {
     orb_write8(var::live_enemy_count, 0);
     const uint32_t a = passer(kType49, 1000, 400);
     pass(9);
-    EXPECT_EQ(state(a), 2);  // X 1136 reached
+    EXPECT_EQ(state(a), type49_state::wait);  // X 1136 reached
     EXPECT_EQ(s16(a + object_record::world_x), 1144);
     pass(110);
     EXPECT_TRUE(effects_.empty());
     pass();  // 120 frames from the set-up
     EXPECT_EQ(effects_, std::vector<uint8_t>{11});
-    EXPECT_EQ(state(a), 3);
+    EXPECT_EQ(state(a), type49_state::effect);
     EXPECT_FALSE(flag(a, object_flag::mirror_x));
     pass(3);
-    EXPECT_EQ(state(a), 3);
+    EXPECT_EQ(state(a), type49_state::effect);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), 4);
+    EXPECT_EQ(state(a), type49_state::walk_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     const uint32_t part = partner(a);
     orb_write16(a + object_record::world_x, 8000);
@@ -258,14 +264,14 @@ TEST_F(PassersBy, Type49SpawnedFarLeftWaitsAFullTimerTurn) {
     const uint32_t a = passer(kType49, -800, 400);
     pass(120);
     EXPECT_EQ(s16(a + object_record::world_x), -800 + 16 * 120);
-    EXPECT_EQ(state(a), 2);  // state 1 plus one
+    EXPECT_EQ(state(a), type49_state::wait);  // state 1 plus one
     EXPECT_EQ(effects_, std::vector<uint8_t>{11});
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), 2);
+    EXPECT_EQ(state(a), type49_state::wait);
     EXPECT_EQ(ram16(a + object_record::enemy_timer), 0xFFFF);
     pass(100);
-    EXPECT_EQ(state(a), 2);
+    EXPECT_EQ(state(a), type49_state::wait);
     EXPECT_EQ(effects_.size(), 1u);
 }
 
@@ -278,18 +284,18 @@ TEST_F(PassersBy, Type52StrikesAtFrame3AndItsPartnerBlinksOut) {
     EXPECT_EQ(s16(struck + object_record::world_x), 1872);
     EXPECT_EQ(s16(struck + object_record::world_y), 1184);
     pass(120);
-    EXPECT_EQ(state(a), 2);
+    EXPECT_EQ(state(a), type52_state::strike);
     EXPECT_EQ(ram8(a + object_record::frame_index), 2);
     EXPECT_TRUE(sounds(var::sound_ring_b).empty());
     pass();  // frame index 3
-    EXPECT_EQ(state(a), 3);
+    EXPECT_EQ(state(a), type52_state::finish);
     EXPECT_EQ(sounds(var::sound_ring_b), std::vector<uint8_t>{0xAE});
     // The partner, later on the ring, takes the hit in the same pass.
-    EXPECT_EQ(ram8(struck + object_record::state), 3);
+    EXPECT_EQ(ram8(struck + object_record::state), partner_state::struck);
     EXPECT_FALSE(flag(struck, object_flag::hit));
     EXPECT_EQ(effects_, std::vector<uint8_t>{61});
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xCD});
-    while (ram8(struck + object_record::state) == 3) pass();
+    while (ram8(struck + object_record::state) == partner_state::struck) pass();
     // The first blinking frame is the one its animation stopped in.
     std::string blink = shown(struck) ? "#" : ".";
     int frames = 1;
@@ -308,7 +314,7 @@ TEST_F(PassersBy, Type52LeavesThroughTheRemovalRoutine) {
     orb_write8(var::live_enemy_count, 0);
     const uint32_t a = passer(kType52, 400, 400);
     pass(123);
-    while (state(a) != 5) pass();
+    while (state(a) != type52_state::walk_off) pass();
     orb_write16(a + object_record::world_x, 8000);
     pass(2);
     EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
@@ -334,7 +340,7 @@ TEST_F(PassersBy, Type51KeepsItsScreenPlaceThroughTheZoom) {
         orb_write16(var::nbg0_zoom, 0x100);
         set_game_flag(game_flag::area_change, true);
         pass();
-        EXPECT_EQ(state(a), 2);
+        EXPECT_EQ(state(a), type51_state::zoomed);
         EXPECT_EQ(s16(a + passer_by::zoom_dx), 2 * (k.screen_x - 160));
         EXPECT_EQ(s16(a + object_record::screen_x), k.screen_x);
         EXPECT_EQ(s16(a + object_record::screen_y), 50);
@@ -368,7 +374,7 @@ TEST_F(PassersBy, EmptyPoolLeavesTheActorWithoutChildren) {
     EXPECT_EQ(ram16(a + object_record::partner), 0);
     EXPECT_EQ(ring().size(), 1u);
     orb_write16(a + object_record::world_x, 8000);
-    orb_write8(a + object_record::state, 3);
+    orb_write8(a + object_record::state, type53_state::fly_off);
     pass(2);
     EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
@@ -63,7 +64,7 @@ TEST_F(AttackObjects, EntryStoresTheTypeRoutineAndItsSecondRunEndsTheRun) {
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram32(o + ob::routine), 0x077F14u);
-    EXPECT_EQ(ram8(o + ob::state), 1);
+    EXPECT_EQ(ram8(o + ob::state), thrown_attack_state::flying);
     EXPECT_EQ(ram8(o + ar::length), 18);
     cpu.frames = 7;
     EXPECT_EXIT(run(sub_088B00), ::testing::ExitedWithCode(3),
@@ -89,7 +90,7 @@ TEST_F(AttackObjects, ProjectileFacingLeftStepsBackAndGoesAfter32) {
     const uint32_t o = launch(7, 0x07836B);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(ram8(o + ob::state), 1);
+    EXPECT_EQ(ram8(o + ob::state), run_state::running);
     EXPECT_EQ(ram8(o + ob::attack_kind), 3);
     EXPECT_EQ(static_cast<int8_t>(ram8(o + ar::step)), -32);
     const int16_t x0 = static_cast<int16_t>(ram16(o + ob::world_x));
@@ -113,14 +114,14 @@ TEST_F(AttackObjects, SweepScoreCheckNeedsMoreThan200) {
     orb_write32(o + ar::score_mark, 1000);
     for (uint32_t gained : {200u, 201u}) {
         SCOPED_TRACE(gained);
-        orb_write8(o + ob::state, 2);
+        orb_write8(o + ob::state, sweep_state::sweeping);
         orb_write32(kOwner + pr::score, 1000 + gained);
         const uint8_t write = ram8(var::sound_ring_a + sound_ring::write);
         cpu.reg[20] = o;
         cpu.reg[10] = kOwner;
         ASSERT_TRUE(run(sub_0781EE));
         const bool fired = gained > 200;
-        EXPECT_EQ(ram8(o + ob::state), fired ? 3 : 2);
+        EXPECT_EQ(ram8(o + ob::state), fired ? sweep_state::scored : sweep_state::sweeping);
         EXPECT_EQ(ram8(var::sound_ring_a + sound_ring::write), fired ? write + 1 : write);
         if (fired) {
             EXPECT_EQ(ram8(var::sound_ring_a + sound_ring::slots + write), 0xF6);
@@ -133,14 +134,14 @@ TEST_F(AttackObjects, BeamTakesTheFragmentsThePoolHas) {
     orb_write16(var::free_stack_64, 3);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(ram8(o + ob::state), 1);
+    EXPECT_EQ(ram8(o + ob::state), beam_state::growing);
     EXPECT_NE(ram16(o + ob::flags) & 1, 0);
     const auto objects = ring();
     ASSERT_EQ(objects.size(), 4u);
     for (uint32_t k = 0; k < 3; ++k) {
         const uint32_t f = objects[k + 1];
         EXPECT_EQ(ram8(f + ob::type), 7 - k);
-        EXPECT_EQ(ram8(f + ob::state), 0);
+        EXPECT_EQ(ram8(f + ob::state), fragment_state::setup);
         EXPECT_EQ(ram16(f + ob::owner), static_cast<uint16_t>(o));
         EXPECT_EQ(ram32(f + ob::routine), 0x077E7Eu);
     }
@@ -152,7 +153,7 @@ TEST_F(AttackObjects, BeamTakesTheFragmentsThePoolHas) {
 // more, and the next count wraps to 255 and ends it.
 TEST_F(AttackObjects, BeamGrowsPausesAndShrinksAway) {
     const uint32_t o = launch(4, 0x077D29);
-    orb_write8(o + ob::state, 1);
+    orb_write8(o + ob::state, beam_state::growing);
     orb_write8(o + ar::length, 7);
     orb_write16(o + ob::flags, 1);
     const auto frame = [&] {
@@ -160,21 +161,24 @@ TEST_F(AttackObjects, BeamGrowsPausesAndShrinksAway) {
         return run(sub_077D19);
     };
     ASSERT_TRUE(frame());
-    EXPECT_EQ(ram8(o + ob::state), 2);
+    EXPECT_EQ(ram8(o + ob::state), beam_state::pause);
     EXPECT_EQ(ram8(o + ar::timer), 4);
     EXPECT_EQ(calls(kAimedTest), 1);
     ASSERT_TRUE(frame());  // the pause
-    EXPECT_EQ(ram8(o + ob::state), 3);
+    EXPECT_EQ(ram8(o + ob::state), beam_state::shrinking);
     EXPECT_EQ(ram8(o + ar::timer), 3);
     EXPECT_EQ(ram8(o + ar::length), 8) << "the whole beam through the pause";
     EXPECT_EQ(calls(kAimedTest), 2) << "its box is tested in the pause too";
 
     const struct {
         uint8_t timer, timer_after, state_after;
-    } pauses[] = {{4, 3, 3}, {2, 1, 3}, {1, 0, 2}, {0, 255, 3}};
+    } pauses[] = {{4, 3, beam_state::shrinking},
+                  {2, 1, beam_state::shrinking},
+                  {1, 0, beam_state::pause},
+                  {0, 255, beam_state::shrinking}};
     for (const auto& p : pauses) {
         SCOPED_TRACE(int(p.timer));
-        orb_write8(o + ob::state, 2);
+        orb_write8(o + ob::state, beam_state::pause);
         orb_write8(o + ar::timer, p.timer);
         ASSERT_TRUE(frame());
         EXPECT_EQ(ram8(o + ar::timer), p.timer_after);
@@ -216,7 +220,7 @@ TEST_F(AttackObjects, FragmentsSpreadAlongTheBeamAndFollowItOut) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.type));
-        orb_write8(f + ob::state, 1);
+        orb_write8(f + ob::state, fragment_state::following);
         orb_write16(f + ob::flags, 0);
         orb_write8(f + ob::type, c.type);
         orb_write8(beam + ar::step, static_cast<uint8_t>(c.step));
@@ -241,7 +245,7 @@ TEST_F(AttackObjects, WaveGrowsToItsCapsAroundItsBase) {
     for (bool right : {true, false}) {
         SCOPED_TRACE(right);
         const uint32_t o = launch(5, 0x07820E);
-        orb_write8(o + ob::state, 2);
+        orb_write8(o + ob::state, wave_state::rising);
         orb_write16(o + ob::flags, right ? 0x40 : 0);
         orb_write8(o + ar::length, 33);
         orb_write8(o + ar::timer, 10);
@@ -250,7 +254,7 @@ TEST_F(AttackObjects, WaveGrowsToItsCapsAroundItsBase) {
         orb_write16(o + ar::base_x, 2000);
         cpu.reg[20] = o;
         ASSERT_TRUE(run(sub_077D19));
-        EXPECT_EQ(ram8(o + ob::state), 3) << "from 36 on";
+        EXPECT_EQ(ram8(o + ob::state), wave_state::full) << "from 36 on";
         EXPECT_EQ(ram16(o + ar::part_width), 0xFC00 | 312);
         EXPECT_EQ(ram16(o + ar::part_height), 0x0400 | 171);
         EXPECT_EQ(static_cast<int16_t>(ram16(o + ar::box)), -156);
@@ -268,9 +272,9 @@ TEST_F(AttackObjects, AimTakesTheOwnersDirectionCode) {
         uint32_t code;
         int16_t x;
     } cases[] = {
-        {2, 1, 42, 0x01, 114, 2000 - 40},
-        {2, 0, 41, 0x41, 2, 2000 + 40},
-        {3, 0, 50, 0x41, 35, 2000 + 40},
+        {2, 1, player_state::held_squeezed, 0x01, 114, 2000 - 40},
+        {2, 0, player_state::held, 0x41, 2, 2000 + 40},
+        {3, 0, player_state::reentry_drop, 0x41, 35, 2000 + 40},
     };
     const uint32_t o = launch(4, 0x07836B);
     orb_write16(kOwner + 104, 5);
@@ -305,7 +309,7 @@ TEST_F(AttackObjects, PlacedKindsNegateTheWholeOffsetWhenMirrored) {
         orb_write16(kOwner + ob::flags, 0x01 | mirror);
         cpu.reg[20] = o;
         ASSERT_TRUE(run(sub_0784A0));
-        EXPECT_EQ(ram8(o + ob::state), 1);
+        EXPECT_EQ(ram8(o + ob::state), sweep_state::waiting);
         EXPECT_EQ(ram8(o + ob::attack_kind), 3);
         EXPECT_EQ(ram8(o + ob::anim_mode), 1);
         EXPECT_EQ(ram16(o + ob::flags) & 0xC0, mirror);
@@ -378,7 +382,7 @@ TEST_F(AttackKinds, ThrownFliesTouchesAndPlaysOut) {
     EXPECT_EQ(calls(kListByGround), 1);
     touch = true;
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(ram8(o + ob::state), 2);
+    EXPECT_EQ(ram8(o + ob::state), thrown_attack_state::playing_out);
     EXPECT_EQ(calls(kListByGround), 1) << "not drawn in the frame it touched";
     orb_write8(o + ob::frame_duration, 1);
     ASSERT_TRUE(run(sub_077D19));
@@ -411,7 +415,7 @@ TEST_F(AttackKinds, AimedKindsGoWhenTheirLifeOrTheirOwnerEnds) {
         SCOPED_TRACE(c.name);
         init_objects();
         const uint32_t o = launch(5, c.routine);
-        orb_write8(o + ob::state, 1);
+        orb_write8(o + ob::state, run_state::running);  // the thrown kind's flying too
         orb_write8(o + ar::length, c.length);
         orb_write16(o + ob::flags, c.touched ? 0x400 : 0);
         orb_write16(kOwner + ob::flags, c.owner_in_play ? 0x41 : 0x40);
@@ -429,17 +433,17 @@ TEST_F(AttackKinds, SweepFollowsTheOwnersAnimation) {
     orb_write32(kOwner + pr::score, 500);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(ram8(o + ob::state), 1);
+    EXPECT_EQ(ram8(o + ob::state), sweep_state::waiting);
     EXPECT_EQ(ram16(o + ar::base_y), 3000);
     EXPECT_EQ(ram32(o + ar::score_mark), 500u);
     ASSERT_TRUE(run(sub_077D19));  // owner frame still 0
-    EXPECT_EQ(ram8(o + ob::state), 1);
+    EXPECT_EQ(ram8(o + ob::state), sweep_state::waiting);
     orb_write8(kOwner + ob::frame_index, 2);
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(ram8(o + ob::state), 2);
+    EXPECT_EQ(ram8(o + ob::state), sweep_state::sweeping);
     orb_write32(kOwner + pr::score, 800);
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(ram8(o + ob::state), 3);
+    EXPECT_EQ(ram8(o + ob::state), sweep_state::scored);
     EXPECT_EQ(tests, (std::vector<box_test>{{0x078DA8, 13, 2992}, {0x078DA8, 13, 2992}, {0x078DA8 + 8, 13, 3006},
                                             {0x078DA8 + 8, 13, 3006}}));
     EXPECT_EQ(calls(kListByGround) + calls(kListByHeight), 0) << "nothing drawn";
@@ -473,7 +477,7 @@ TEST_F(AttackKinds, WaveStartsFromItsOwnerAndTestsBothBoxes) {
     fake(kAnimStart);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(ram8(o + ob::state), 1);
+    EXPECT_EQ(ram8(o + ob::state), wave_state::growing);
     EXPECT_EQ(ram8(o + ar::length), 2);
     EXPECT_EQ(ram16(o + ar::base_x), 2000);
     EXPECT_EQ(ram16(o + ar::part_width), 0xA800 | 2);
@@ -481,9 +485,9 @@ TEST_F(AttackKinds, WaveStartsFromItsOwnerAndTestsBothBoxes) {
     EXPECT_EQ(static_cast<int16_t>(ram16(o + ob::world_x)), 2000 + 4);
     EXPECT_EQ(tests, (std::vector<box_test>{{o + ar::box, 13, 3000}, {0x077B74, 13, 3000}}));
     EXPECT_EQ(test_routines, (std::vector<uint32_t>{kPlacedWordTest, kPlacedTest}));
-    orb_write8(o + ob::state, 3);
+    orb_write8(o + ob::state, wave_state::full);
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(ram8(o + ob::state), 4);
+    EXPECT_EQ(ram8(o + ob::state), wave_state::fading);
     EXPECT_EQ(ram8(o + ar::timer), 8);
     for (int f = 1; f < 8; ++f) ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram16(var::active_count), 1);

@@ -170,7 +170,7 @@ TEST_F(Player, StageClearedHandsOverAndDoesNothingElse) {
     state(ps::reentry_landing);
     ASSERT_TRUE(frame());
     EXPECT_EQ(ram32(kPlayer + ob::routine), 0x06389Eu);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), ps::start);
     EXPECT_TRUE(call_log().empty());
     EXPECT_EQ(ram32(var::game_flags), 0u);
 }
@@ -1156,7 +1156,7 @@ TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
     orb_write8(kPlayer + pr::followed, 255);
     ASSERT_TRUE(frame());
     EXPECT_EQ(flags(), 0);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), ps::start);
     EXPECT_EQ(ram16(kPlayer + pr::timer), 1260);
     EXPECT_EQ(ram8(var::rank_events), 4);
     EXPECT_EQ(ram8(var::character_places_free), 0x05);

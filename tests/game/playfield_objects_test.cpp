@@ -117,18 +117,18 @@ TEST_F(CameraIndicator, BlinksSixteenOnSixteenOffAtItsPlace) {
 TEST_F(CameraIndicator, NothingDuringAnAreaChange) {
     set_game_flag(game_flag::area_change, true);
     EXPECT_EQ(blink(3), "...");
-    EXPECT_EQ(ram8(indicator_ + object_record::state), 0);
+    EXPECT_EQ(ram8(indicator_ + object_record::state), indicator_state::setup);
 }
 
 TEST_F(CameraIndicator, HiddenWithoutAnIconAndSoundedTwiceWhenItReturns) {
     blink(3);
     orb_write8(var::camera_script_hold, 0);
     EXPECT_EQ(blink(5), ".....");
-    EXPECT_EQ(ram8(indicator_ + object_record::state), 3);
+    EXPECT_EQ(ram8(indicator_ + object_record::state), indicator_state::no_icon);
     const uint16_t free = free_64();
     orb_write8(var::camera_script_hold, 1);
     pass();  // the icon is back: state 1, the sound object made and run
-    EXPECT_EQ(ram8(indicator_ + object_record::state), 1);
+    EXPECT_EQ(ram8(indicator_ + object_record::state), indicator_state::shown);
     EXPECT_EQ(free_64(), free - 1);
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xAC});
     std::vector<int> sounded;
@@ -156,7 +156,7 @@ TEST_F(CameraIndicator, AnEmptyPoolGivesNoSoundObject) {
     orb_write8(var::camera_script_hold, 1);
     cpu.reg[21] = var::objects_64;  // a stale object in R21
     pass();
-    EXPECT_EQ(ram8(indicator_ + object_record::state), 1);
+    EXPECT_EQ(ram8(indicator_ + object_record::state), indicator_state::shown);
     EXPECT_EQ(ram8(indicator_ + object_record::enemy_timer), 0);
     for (uint32_t a = var::object_area; a < var::objects_64 + 200 * 64; ++a) {
         if (a >= indicator_ && a < indicator_ + 128) continue;
@@ -208,12 +208,12 @@ TEST_F(StageEvents, WaitsForTheControllersState3) {
     for (uint8_t s : {camera_state::setup, camera_state::leave_start, camera_state::layers_in, camera_state::last_gate}) {
         controller_state(s);
         frame();
-        EXPECT_EQ(state(), 0);
+        EXPECT_EQ(state(), event_state::setup);
     }
     EXPECT_EQ(ram16(var::mixer_shadow + mixer_reg::nbg3_priority), 0x1235);
     controller_state(camera_state::layered);
     frame();
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), event_state::wait_camera);
     EXPECT_EQ(ram16(var::mixer_shadow + mixer_reg::nbg3_priority), 0x1238);
 }
 
@@ -221,7 +221,7 @@ TEST_F(StageEvents, RaisesTheLayerAndPinsItsCameraEveryFrame) {
     controller_state(camera_state::layered);
     camera_at(1023, 100);
     frame();
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), event_state::wait_camera);
     EXPECT_FALSE(system_flag_set(system_flag::mixer_upload));
     EXPECT_EQ(layer_x(), 0);
     for (int16_t x : {1024, 1500, 2687}) {
@@ -230,7 +230,7 @@ TEST_F(StageEvents, RaisesTheLayerAndPinsItsCameraEveryFrame) {
         orb_write16(var::mixer_shadow + mixer_reg::nbg3_priority, 0x7773);
         camera_at(x, 200);
         frame();
-        EXPECT_EQ(state(), 1);
+        EXPECT_EQ(state(), event_state::wait_camera);
         EXPECT_EQ(ram16(var::mixer_shadow + mixer_reg::nbg3_priority), 0x7778);
         EXPECT_TRUE(system_flag_set(system_flag::mixer_upload));
         EXPECT_EQ(layer_x(), x - 384);
@@ -243,13 +243,13 @@ TEST_F(StageEvents, WipesTheLayerAwayAndSwitchesItBack) {
     camera_at(2688, 200);
     orb_write16(var::video_shadow + 2, 0x0011);
     frame();  // state 1 runs the transition: to 2
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), event_state::follow);
     EXPECT_EQ(ram16(var::video_shadow + 2), 0x4011);
     EXPECT_EQ(wipe_extent(), 96);
     EXPECT_EQ(s16(event_ + stage_event::wipe_speed), -188);
     orb_write16(var::video_shadow + video_reg::wipe_position, 5);
     frame();  // and once more: to 3, the wipe started again
-    EXPECT_EQ(state(), 3);
+    EXPECT_EQ(state(), event_state::wipe);
     EXPECT_EQ(wipe_position(), 0);
     EXPECT_EQ(s16(event_ + stage_event::wipe_speed), -188);
     EXPECT_EQ(layer_x(), 2688 - 384);
@@ -262,21 +262,21 @@ TEST_F(StageEvents, WipesTheLayerAwayAndSwitchesItBack) {
     EXPECT_EQ(falling, 47);  // 48 frames with the second transition
     EXPECT_EQ(wipe_position(), 0);
     int counting = 0;
-    while (state() == 3) {
+    while (state() == event_state::wipe) {
         clear_system_flags();
         frame();
-        if (state() == 3) {
+        if (state() == event_state::wipe) {
             ++counting;
             EXPECT_TRUE(system_flag_set(system_flag::video_upload_all));
         }
     }
     EXPECT_EQ(counting, 96);
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), event_state::switched_back);
     EXPECT_EQ(layer_x(), 0);
     EXPECT_EQ(layer_y(), 0);
     clear_system_flags();
     frame();
-    EXPECT_EQ(state(), 5);
+    EXPECT_EQ(state(), event_state::done);
     EXPECT_EQ(wipe_position(), 0);
     EXPECT_EQ(wipe_extent(), 223);
     EXPECT_EQ(ram16(var::video_shadow + 2), 0x0011);
@@ -284,7 +284,7 @@ TEST_F(StageEvents, WipesTheLayerAwayAndSwitchesItBack) {
 }
 
 TEST_F(StageEvents, State5GivesTheObjectBackFromControllerState7) {
-    orb_write8(event_ + object_record::state, 5);
+    orb_write8(event_ + object_record::state, event_state::done);
     const uint16_t free = free_128();
     for (uint8_t s : {camera_state::layered, camera_state::to_area_end, camera_state::ask_change}) {
         controller_state(s);
@@ -337,19 +337,19 @@ TEST_F(Decorations, LayerDecorationWaitsAtTheMiddleThenCrossesIntoThePlayfield) 
         const uint32_t d = spawn(k.entry, sub_088C67);
         pass();
         EXPECT_EQ(ram32(d + object_record::routine), 0x081322u);
-        EXPECT_EQ(ram8(d + object_record::state), 1);
+        EXPECT_EQ(ram8(d + object_record::state), layer_decoration_state::in_layer);
         EXPECT_EQ(s16(d + object_record::screen_x), 160);
         EXPECT_TRUE(shown(d));
         pass();
-        EXPECT_EQ(ram8(d + object_record::state), 2);
+        EXPECT_EQ(ram8(d + object_record::state), layer_decoration_state::wait_controller);
         const uint8_t index = ram8(d + object_record::frame_index);
         pass(3);
-        EXPECT_EQ(ram8(d + object_record::state), 2);
+        EXPECT_EQ(ram8(d + object_record::state), layer_decoration_state::wait_controller);
         EXPECT_NE(ram8(d + object_record::frame_index), index);  // animating while it waits
         EXPECT_TRUE(shown(d));
         orb_write8(controller_ + object_record::state, camera_state::layered);
         pass();
-        EXPECT_EQ(ram8(d + object_record::state), 3);
+        EXPECT_EQ(ram8(d + object_record::state), layer_decoration_state::in_playfield);
         EXPECT_EQ(s16(d + object_record::world_x), 640 + 384);
         EXPECT_EQ(s16(d + object_record::world_y), 800 - 1024);
         EXPECT_EQ(s16(d + object_record::height), 300 + static_cast<int>(k.entry % 7) - 256);
@@ -373,11 +373,11 @@ TEST_F(Decorations, AreaChangeDecorationZoomsOnItsSecondFrameAndGoesAfter) {
         const uint32_t d = spawn(entry, sub_088C67);
         pass();
         EXPECT_EQ(ram32(d + object_record::routine), 0x0812CDu);
-        EXPECT_EQ(ram8(d + object_record::state), 1);
+        EXPECT_EQ(ram8(d + object_record::state), decoration_state::in_playfield);
         EXPECT_EQ(s16(d + object_record::world_x), 640);
         EXPECT_FALSE(shown(d));
         pass();
-        EXPECT_EQ(ram8(d + object_record::state), 2);
+        EXPECT_EQ(ram8(d + object_record::state), decoration_state::zoomed);
         EXPECT_EQ(s16(d + object_record::height), -128);
         EXPECT_EQ(bucket(-128), static_cast<uint16_t>(d));
         pass(3);
@@ -391,7 +391,7 @@ TEST_F(Decorations, AreaChangeDecorationZoomsOnItsSecondFrameAndGoesAfter) {
 TEST_F(Decorations, AreaChangeDecorationStandsInThePlayfieldUntilTheChange) {
     const uint32_t d = spawn(0x0812B2, sub_088C67);
     pass(2);
-    EXPECT_EQ(ram8(d + object_record::state), 1);
+    EXPECT_EQ(ram8(d + object_record::state), decoration_state::in_playfield);
     EXPECT_EQ(s16(d + object_record::screen_x), 160);
     EXPECT_TRUE(shown(d));
     set_game_flag(game_flag::area_change, true);

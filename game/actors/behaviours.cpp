@@ -11,7 +11,6 @@
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
-#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

@@ -11,7 +11,6 @@
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
-#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

@@ -9,7 +9,6 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
-#include "game/actors/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

@@ -2,14 +2,13 @@
 // of the players within the limits that a per-area camera script opens gate
 // by gate, the scripted move at an area's end, the screen shake, and the
 // camera controller object that runs them once a frame.
-#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/actors/vars.h"
 #include "game/engine/common.h"
 #include "game/engine/states.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
-#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

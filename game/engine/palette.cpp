@@ -1,11 +1,10 @@
 // Palette queue and fades: palette jobs queued during the frame and copied
 // into palette RAM at the next vblank, the fixed palettes of start-up, and the
 // fade that steps a level into the mixer's colour-offset words.
-#include "game/engine/tables.h"
 #include "game/routines.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
-#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

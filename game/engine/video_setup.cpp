@@ -2,13 +2,12 @@
 // default video registers with their shadow and the camera records, the mixer
 // defaults, the I/O chip and a sprite RAM block at boot; and the switch of the
 // two zoomable tile layers into and out of the centred mode of area changes.
-#include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/common.h"
-#include "game/engine/vars.h"
-#include "game/operator/vars.h"
-#include "game/hardware.h"
 #include "game/engine/tables.h"
+#include "game/engine/vars.h"
+#include "game/hardware.h"
+#include "game/operator/vars.h"
 #include "runtime/guest.h"
 
 using namespace guest;

@@ -5,14 +5,13 @@
 // every slot in play a new routine.
 #include "game/actors/tables.h"
 #include "game/engine/states.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
-#include "game/flow/tables.h"
-#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

@@ -5,15 +5,14 @@
 // during play, the energy drain and the controller's input fetch.
 #include <initializer_list>
 
-#include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/players.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
-#include "game/flow/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

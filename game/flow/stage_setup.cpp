@@ -2,13 +2,12 @@
 // decompression job, layer mode, mixer nibbles and palettes, the four cameras
 // with the playfield camera, the area's controller object, and the objects of
 // an area's object list.
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/routines.h"
-#include "game/flow/tables.h"
-#include "game/engine/tables.h"
 #include "runtime/guest.h"
 
 using namespace guest;

@@ -2,11 +2,10 @@
 // settings record in the backup image, loaded and repaired at start-up and
 // saved after the service mode changed them, through the game's own
 // bit-by-bit protocol on I/O port D (DI, CLK, CS) and port F bit 7 (DO).
-#include "game/operator/tables.h"
 #include "game/routines.h"
 #include "game/hardware.h"
-#include "game/operator/vars.h"
 #include "game/operator/tables.h"
+#include "game/operator/vars.h"
 #include "runtime/guest.h"
 
 using namespace guest;

@@ -69,8 +69,8 @@ void BM_SoundBoardSixtySeconds(benchmark::State& state) {
     }
     // Seconds of one core per emulated second, shown in ms by the unit suffix.
     state.counters["cpu_per_emulated_s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * 60, benchmark::Counter::kIsRate |
-                                                                              benchmark::Counter::kInvert);
+        benchmark::Counter(static_cast<double>(state.iterations()) * 60,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["z80_cycles"] = static_cast<double>(orbs_z80_cycles());
 }
 BENCHMARK(BM_SoundBoardSixtySeconds)->Unit(benchmark::kMillisecond)->MinTime(2.0);

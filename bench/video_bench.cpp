@@ -83,11 +83,11 @@ void worst_scene() {
     for (auto& b : orb_board.video_ram) b = static_cast<uint8_t>(rng());
     for (auto& p : orb_board.palette) p = static_cast<uint16_t>(rng());
 
-    vreg(0x00, 0x8800);  // 416 wide, 8-bit bitmap
-    vreg(0x02, 0xF800);  // clip windows enabled for every layer, outside state 0
-    vreg(0x04, 0x0400 | 0x000F);      // line scroll x and y for NBG2 and NBG3, table block 1
-    vreg(0x06, 0xFFFF);               // every window selected
-    for (int r = 0; r < 5; ++r) {     // windows covering most of the screen
+    vreg(0x00, 0x8800);            // 416 wide, 8-bit bitmap
+    vreg(0x02, 0xF800);            // clip windows enabled for every layer, outside state 0
+    vreg(0x04, 0x0400 | 0x000F);   // line scroll x and y for NBG2 and NBG3, table block 1
+    vreg(0x06, 0xFFFF);            // every window selected
+    for (int r = 0; r < 5; ++r) {  // windows covering most of the screen
         vreg(0x60 + 8 * r, static_cast<uint16_t>(r * 10));
         vreg(0x62 + 8 * r, 0);
         vreg(0x64 + 8 * r, static_cast<uint16_t>(300 + r * 20));
@@ -117,8 +117,8 @@ void typical_scene() {
     for (auto& b : orb_board.video_ram) b = static_cast<uint8_t>(rng());
     for (auto& p : orb_board.palette) p = static_cast<uint16_t>(rng());
     for (uint32_t r = 0; r < 0x90; r += 2) vreg(r, 0);
-    vreg(0x00, 0x8000);  // 416 wide, no flip
-    vreg(0x02, 0x0023);  // NBG0, NBG1 and the bitmap off; no clip windows
+    vreg(0x00, 0x8000);           // 416 wide, no flip
+    vreg(0x02, 0x0023);           // NBG0, NBG1 and the bitmap off; no clip windows
     vreg(0x04, 0x2000 | 0x000F);  // line scroll x and y for NBG2 and NBG3, table block 8
     vreg(0x8E, 0);
     vreg(0x48, 0x0100);  // NBG2 pages 0, 1, 2, 3

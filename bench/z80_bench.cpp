@@ -10,7 +10,8 @@ namespace {
 void BM_Z80Zexdoc(benchmark::State& state) {
     uint64_t cycles = 0;
     for (auto _ : state) {
-        auto result = z80test::run_zexdoc(IRONBELL_TESTDATA "/z80/zexdoc/zexdoc.com", uint64_t(state.range(0)));
+        auto result =
+            z80test::run_zexdoc(IRONBELL_TESTDATA "/z80/zexdoc/zexdoc.com", uint64_t(state.range(0)));
         if (!result.loaded) {
             state.SkipWithError("zexdoc.com not found");
             return;

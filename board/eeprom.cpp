@@ -7,8 +7,7 @@
 namespace {
 
 // Opcode 00 picks one of four commands by address bits 5-4.
-constexpr uint32_t extended[4] = {ORB_EEPROM_EWDS, ORB_EEPROM_WRAL, ORB_EEPROM_ERAL,
-                                  ORB_EEPROM_EWEN};
+constexpr uint32_t extended[4] = {ORB_EEPROM_EWDS, ORB_EEPROM_WRAL, ORB_EEPROM_ERAL, ORB_EEPROM_EWEN};
 
 bool trace_enabled() {
     static const bool enabled = std::getenv("ORB_LOG_EEPROM") != nullptr;

@@ -23,9 +23,9 @@ enum orb_eeprom_kind : uint32_t {
 };
 
 // Busy times in board ticks (all 0 while eeprom_instant is set).
-constexpr uint64_t ORB_EEPROM_ERASE_TICKS = 16'107;   // about 1 ms
-constexpr uint64_t ORB_EEPROM_WRITE_TICKS = 28'188;   // about 1.75 ms
-constexpr uint64_t ORB_EEPROM_ALL_TICKS = 128'863;    // WRAL and ERAL, about 8 ms
+constexpr uint64_t ORB_EEPROM_ERASE_TICKS = 16'107;  // about 1 ms
+constexpr uint64_t ORB_EEPROM_WRITE_TICKS = 28'188;  // about 1.75 ms
+constexpr uint64_t ORB_EEPROM_ALL_TICKS = 128'863;   // WRAL and ERAL, about 8 ms
 
 struct orb_eeprom_engine {
     uint32_t state;      // orb_eeprom_state_id
@@ -37,8 +37,8 @@ struct orb_eeprom_engine {
     uint8_t cs;
     uint8_t clk;
     uint8_t di;
-    uint8_t protect;     // 1 after EWDS: ERASE, ERAL, WRITE and WRAL are refused
-    uint64_t ready_at;   // board time at which the last erase or write completes
+    uint8_t protect;    // 1 after EWDS: ERASE, ERAL, WRITE and WRAL are refused
+    uint64_t ready_at;  // board time at which the last erase or write completes
     uint8_t eeprom_dirty;
 };
 

@@ -31,8 +31,10 @@ uint8_t port_read(int n) {
 void port_write(int n, uint8_t value) {
     auto& io = orb_board.io;
     if (io.direction & (1u << n)) {
-        if (n == kPortD) drive_eeprom(value);
-        else if (n == kPortH) io.tile_bank = value;
+        if (n == kPortD)
+            drive_eeprom(value);
+        else if (n == kPortH)
+            io.tile_bank = value;
     }
     io.port_latches[n] = value;
 }
@@ -41,8 +43,10 @@ void direction_write(uint8_t v) {
     auto& io = orb_board.io;
     const uint8_t changed = io.direction ^ v;
     if (changed & (1u << kPortD)) {
-        if (v & (1u << kPortD)) drive_eeprom(io.port_latches[kPortD]);
-        else eeprom_write_lines(0, 0, 0);
+        if (v & (1u << kPortD))
+            drive_eeprom(io.port_latches[kPortD]);
+        else
+            eeprom_write_lines(0, 0, 0);
     }
     if (changed & (1u << kPortH)) io.tile_bank = (v & (1u << kPortH)) ? io.port_latches[kPortH] : 0;
     io.direction = v;
@@ -98,8 +102,10 @@ void orb_io_write(uint32_t offset, uint8_t value) {
         io.latched_y[c] = io.counter_y[c];
     } else if (offset >= 0x60 && offset < 0x68) {
         const uint32_t reg = (offset / 2) & 3;
-        if (reg == 3) io.group_register = value;
-        else io.group_latches[reg] = value;
+        if (reg == 3)
+            io.group_register = value;
+        else
+            io.group_latches[reg] = value;
     }
 }
 

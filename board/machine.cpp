@@ -45,8 +45,7 @@ uint16_t unmapped_read(uint32_t a) {
 
 void unmapped_write(uint32_t a, uint16_t value, uint16_t mask) {
     if (orb_board.unmapped_writes++ < kUnmappedLogLimit)
-        orb_log("unmapped write %06X = %04X & %04X at PC %06X", a, value & mask, mask,
-                orb_board.log_pc);
+        orb_log("unmapped write %06X = %04X & %04X at PC %06X", a, value & mask, mask, orb_board.log_pc);
 }
 
 void palette_store(uint32_t index, uint16_t value, uint16_t mask, bool alternate) {
@@ -55,8 +54,7 @@ void palette_store(uint32_t index, uint16_t value, uint16_t mask, bool alternate
         entry = static_cast<uint16_t>((value & mask) | (entry & ~mask));
         return;
     }
-    uint16_t merged =
-        static_cast<uint16_t>((value & mask) | (orb_palette_to_alternate(entry) & ~mask));
+    uint16_t merged = static_cast<uint16_t>((value & mask) | (orb_palette_to_alternate(entry) & ~mask));
     entry = orb_palette_from_alternate(merged);
 }
 
@@ -98,19 +96,20 @@ void bus_write(uint32_t a, uint16_t value, uint16_t mask) {
     case 0x5:
         if (mask & 0x00FF) b.sprite_control[(a >> 1) & 7] = static_cast<uint8_t>(value);
         return;
-    case 0x6: {
-        if (a & 0x10000) {
-            uint16_t& reg = b.mixer_regs[(a >> 1) & 0x3F];
-            reg = static_cast<uint16_t>((value & mask) | (reg & ~mask));
+    case 0x6:
+        {
+            if (a & 0x10000) {
+                uint16_t& reg = b.mixer_regs[(a >> 1) & 0x3F];
+                reg = static_cast<uint16_t>((value & mask) | (reg & ~mask));
+                return;
+            }
+            uint32_t index = (a >> 1) & 0x3FFF;
+            bool alternate = (a & 0x8000) != 0;
+            palette_store(index, value, mask, alternate);
+            // The mixer can ask for every palette write to land in both halves.
+            if (b.mixer_regs[0x27] & 0x0880) palette_store(index ^ 0x2000, value, mask, alternate);
             return;
         }
-        uint32_t index = (a >> 1) & 0x3FFF;
-        bool alternate = (a & 0x8000) != 0;
-        palette_store(index, value, mask, alternate);
-        // The mixer can ask for every palette write to land in both halves.
-        if (b.mixer_regs[0x27] & 0x0880) palette_store(index ^ 0x2000, value, mask, alternate);
-        return;
-    }
     case 0x7: ram_store(b.shared_ram, a & 0x1FFF, value, mask); return;
     case 0xC:
         if (mask & 0x00FF) orb_io_write(a & 0x7E, static_cast<uint8_t>(value));
@@ -128,8 +127,8 @@ void bus_write(uint32_t a, uint16_t value, uint16_t mask) {
 
 uint16_t orb_palette_to_alternate(uint16_t e) {
     uint32_t r = e & 0x1F, g = (e >> 5) & 0x1F, bl = (e >> 10) & 0x1F;
-    return static_cast<uint16_t>((e & 0x8000) | (r >> 1) | (g >> 1) << 4 | (bl >> 1) << 8 |
-                                 (r & 1) << 12 | (g & 1) << 13 | (bl & 1) << 14);
+    return static_cast<uint16_t>((e & 0x8000) | (r >> 1) | (g >> 1) << 4 | (bl >> 1) << 8 | (r & 1) << 12 |
+                                 (g & 1) << 13 | (bl & 1) << 14);
 }
 
 uint16_t orb_palette_from_alternate(uint16_t v) {
@@ -146,10 +145,11 @@ uint8_t orb_read8(uint32_t a) {
     case 0x3: return orb_board.video_ram[a & 0x1FFFF];
     case 0x4: return orb_board.sprite_ram[a & 0x1FFFF];
     case 0x7: return orb_board.shared_ram[a & 0x1FFF];
-    default: {
-        uint16_t w = bus_read(a);
-        return static_cast<uint8_t>(a & 1 ? w >> 8 : w);
-    }
+    default:
+        {
+            uint16_t w = bus_read(a);
+            return static_cast<uint8_t>(a & 1 ? w >> 8 : w);
+        }
     }
 }
 

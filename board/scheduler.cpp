@@ -46,9 +46,7 @@ void fire(uint64_t& deadline, unsigned source) {
 
 }  // namespace
 
-int orb_irq_asserted() {
-    return (orb_board.int_control[7] & ~orb_board.int_control[6] & 0x1F) != 0;
-}
+int orb_irq_asserted() { return (orb_board.int_control[7] & ~orb_board.int_control[6] & 0x1F) != 0; }
 
 uint8_t orb_irq_acknowledge() {
     unsigned active = orb_board.int_control[7] & ~orb_board.int_control[6] & 0x1F;
@@ -76,9 +74,12 @@ void int_control_write(unsigned index, uint8_t value) {
         return;
     }
     ic[index] = value;
-    if (index == 6) report_line();
-    else if (index == 8 || index == 9) start_timer(0);
-    else if (index == 10 || index == 11) start_timer(1);
+    if (index == 6)
+        report_line();
+    else if (index == 8 || index == 9)
+        start_timer(0);
+    else if (index == 10 || index == 11)
+        start_timer(1);
 }
 
 void orb_run_timers() {

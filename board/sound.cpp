@@ -41,8 +41,7 @@ uint8_t orb_z80_read(uint16_t a) {
     if (a < 0xA000) return sound_rom_byte(a);
     if (a < 0xC000) {
         // An 8 KB window onto page z80_bank of the 4 MB sound ROM.
-        return sound_rom_byte(((static_cast<uint32_t>(b.z80_bank) << 13) + (a & 0x1FFF)) &
-                              0x3FFFFF);
+        return sound_rom_byte(((static_cast<uint32_t>(b.z80_bank) << 13) + (a & 0x1FFF)) & 0x3FFFFF);
     }
     if (a < 0xD000) return 0;  // PCM registers are write-only
     if (a < 0xE000) return b.callbacks.pcm_memory_read(a & 0xFFF);
@@ -82,8 +81,7 @@ void orb_z80_out(uint8_t port, uint8_t value) {
         b.z80_bank = static_cast<uint16_t>((b.z80_bank & 0x1C0) | (value & 0x3F));
         return;
     case 0xB:  // bank bit 6 from value bit 2, bits 7-8 from value bits 0-1
-        b.z80_bank = static_cast<uint16_t>((b.z80_bank & 0x3F) | (value & 4) << 4 |
-                                           (value & 3) << 7);
+        b.z80_bank = static_cast<uint16_t>((b.z80_bank & 0x3F) | (value & 4) << 4 | (value & 3) << 7);
         return;
     case 0xC:
         if (port & 1) {
@@ -94,8 +92,10 @@ void orb_z80_out(uint8_t port, uint8_t value) {
         return;
     case 0xD:
         if (port & 8) return;
-        if ((port & 3) == 3) r.sound_irq_mask = value;
-        else r.sound_irq_source[port & 3] = value;
+        if ((port & 3) == 3)
+            r.sound_irq_mask = value;
+        else
+            r.sound_irq_source[port & 3] = value;
         report();
         return;
     default:

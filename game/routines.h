@@ -67,10 +67,13 @@ consteval uint32_t entered_row(uint32_t address) {
 // routine then returns at once without running its own body.
 #ifdef IRONBELL_GAME_SEAM
 extern bool (*game_seam)(uint32_t address);
-#define ROUTINE_ENTRY(address)                              \
-    v60_where = (address);                                  \
-    game_entered[game_list::entered_row(address)] = 1;      \
-    if (game_seam && game_seam(address)) return; else (void)0
+#define ROUTINE_ENTRY(address)                         \
+    v60_where = (address);                             \
+    game_entered[game_list::entered_row(address)] = 1; \
+    if (game_seam && game_seam(address))               \
+        return;                                        \
+    else                                               \
+        (void)0
 #else
 #define ROUTINE_ENTRY(address) \
     v60_where = (address);     \

@@ -135,8 +135,7 @@ bool host_replace_file(const char* path, std::string_view data, std::string& rea
     bool ok = false;
     {
         descriptor file(::open(temporary.c_str(),
-                               O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW,
-                               0666));
+                               O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, 0666));
         struct stat status;
         if (file.fd < 0) {
             reason = temporary + ": " + std::strerror(errno);

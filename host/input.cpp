@@ -18,28 +18,28 @@ constexpr uint8_t at(host_input input, int player) { return uint8_t(input * 4 + 
 
 // By physical key position, whatever the layout.
 constexpr key_binding keyboard_map[] = {
-    {SDL_SCANCODE_UP, at(HOST_UP, 0)},         {SDL_SCANCODE_DOWN, at(HOST_DOWN, 0)},
-    {SDL_SCANCODE_LEFT, at(HOST_LEFT, 0)},     {SDL_SCANCODE_RIGHT, at(HOST_RIGHT, 0)},
-    {SDL_SCANCODE_Z, at(HOST_BUTTON1, 0)},     {SDL_SCANCODE_SPACE, at(HOST_BUTTON1, 0)},
-    {SDL_SCANCODE_X, at(HOST_BUTTON2, 0)},     {SDL_SCANCODE_5, at(HOST_COIN, 0)},
+    {SDL_SCANCODE_UP, at(HOST_UP, 0)},        {SDL_SCANCODE_DOWN, at(HOST_DOWN, 0)},
+    {SDL_SCANCODE_LEFT, at(HOST_LEFT, 0)},    {SDL_SCANCODE_RIGHT, at(HOST_RIGHT, 0)},
+    {SDL_SCANCODE_Z, at(HOST_BUTTON1, 0)},    {SDL_SCANCODE_SPACE, at(HOST_BUTTON1, 0)},
+    {SDL_SCANCODE_X, at(HOST_BUTTON2, 0)},    {SDL_SCANCODE_5, at(HOST_COIN, 0)},
     {SDL_SCANCODE_1, at(HOST_START, 0)},
 
-    {SDL_SCANCODE_W, at(HOST_UP, 1)},          {SDL_SCANCODE_S, at(HOST_DOWN, 1)},
-    {SDL_SCANCODE_A, at(HOST_LEFT, 1)},        {SDL_SCANCODE_D, at(HOST_RIGHT, 1)},
-    {SDL_SCANCODE_Q, at(HOST_BUTTON1, 1)},     {SDL_SCANCODE_E, at(HOST_BUTTON2, 1)},
-    {SDL_SCANCODE_6, at(HOST_COIN, 1)},        {SDL_SCANCODE_2, at(HOST_START, 1)},
+    {SDL_SCANCODE_W, at(HOST_UP, 1)},         {SDL_SCANCODE_S, at(HOST_DOWN, 1)},
+    {SDL_SCANCODE_A, at(HOST_LEFT, 1)},       {SDL_SCANCODE_D, at(HOST_RIGHT, 1)},
+    {SDL_SCANCODE_Q, at(HOST_BUTTON1, 1)},    {SDL_SCANCODE_E, at(HOST_BUTTON2, 1)},
+    {SDL_SCANCODE_6, at(HOST_COIN, 1)},       {SDL_SCANCODE_2, at(HOST_START, 1)},
 
-    {SDL_SCANCODE_I, at(HOST_UP, 2)},          {SDL_SCANCODE_K, at(HOST_DOWN, 2)},
-    {SDL_SCANCODE_J, at(HOST_LEFT, 2)},        {SDL_SCANCODE_L, at(HOST_RIGHT, 2)},
-    {SDL_SCANCODE_U, at(HOST_BUTTON1, 2)},     {SDL_SCANCODE_O, at(HOST_BUTTON2, 2)},
+    {SDL_SCANCODE_I, at(HOST_UP, 2)},         {SDL_SCANCODE_K, at(HOST_DOWN, 2)},
+    {SDL_SCANCODE_J, at(HOST_LEFT, 2)},       {SDL_SCANCODE_L, at(HOST_RIGHT, 2)},
+    {SDL_SCANCODE_U, at(HOST_BUTTON1, 2)},    {SDL_SCANCODE_O, at(HOST_BUTTON2, 2)},
     {SDL_SCANCODE_3, at(HOST_START, 2)},
 
-    {SDL_SCANCODE_KP_8, at(HOST_UP, 3)},       {SDL_SCANCODE_KP_5, at(HOST_DOWN, 3)},
-    {SDL_SCANCODE_KP_4, at(HOST_LEFT, 3)},     {SDL_SCANCODE_KP_6, at(HOST_RIGHT, 3)},
-    {SDL_SCANCODE_KP_7, at(HOST_BUTTON1, 3)},  {SDL_SCANCODE_KP_9, at(HOST_BUTTON2, 3)},
+    {SDL_SCANCODE_KP_8, at(HOST_UP, 3)},      {SDL_SCANCODE_KP_5, at(HOST_DOWN, 3)},
+    {SDL_SCANCODE_KP_4, at(HOST_LEFT, 3)},    {SDL_SCANCODE_KP_6, at(HOST_RIGHT, 3)},
+    {SDL_SCANCODE_KP_7, at(HOST_BUTTON1, 3)}, {SDL_SCANCODE_KP_9, at(HOST_BUTTON2, 3)},
     {SDL_SCANCODE_4, at(HOST_START, 3)},
 
-    {SDL_SCANCODE_9, HOST_SERVICE},            {SDL_SCANCODE_F2, HOST_TEST},
+    {SDL_SCANCODE_9, HOST_SERVICE},           {SDL_SCANCODE_F2, HOST_TEST},
 };
 
 // Bit of a player byte cleared by each input (coin and start live elsewhere).

@@ -6,11 +6,11 @@
 constexpr int HOST_OUT_FRAMES = 800;
 
 struct host_mixed_buffer {
-    double step;          // input frames per output frame
-    double position;      // read position, in input frames from the first buffered one
-    int16_t* frames;      // stereo pairs, left first
-    uint64_t count;       // buffered stereo frames
-    uint64_t capacity;    // in stereo frames
+    double step;        // input frames per output frame
+    double position;    // read position, in input frames from the first buffered one
+    int16_t* frames;    // stereo pairs, left first
+    uint64_t count;     // buffered stereo frames
+    uint64_t capacity;  // in stereo frames
 };
 
 // Appends a frame's mix; returns false when memory runs out (nothing is lost

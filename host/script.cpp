@@ -22,19 +22,19 @@ struct control_record {
 
 // Button 2 of the players has no script name.
 constexpr control_record controls[SCRIPT_INPUT_COUNT] = {
-    {"button1", ORB_INPUT_P1, 0x01},   {"button2", ORB_INPUT_P2, 0x01},
-    {"button3", ORB_INPUT_P3, 0x01},   {"button4", ORB_INPUT_P4, 0x01},
-    {"up1", ORB_INPUT_P1, 0x20},       {"down1", ORB_INPUT_P1, 0x10},
-    {"left1", ORB_INPUT_P1, 0x80},     {"right1", ORB_INPUT_P1, 0x40},
-    {"up2", ORB_INPUT_P2, 0x20},       {"down2", ORB_INPUT_P2, 0x10},
-    {"left2", ORB_INPUT_P2, 0x80},     {"right2", ORB_INPUT_P2, 0x40},
-    {"up3", ORB_INPUT_P3, 0x20},       {"down3", ORB_INPUT_P3, 0x10},
-    {"left3", ORB_INPUT_P3, 0x80},     {"right3", ORB_INPUT_P3, 0x40},
-    {"up4", ORB_INPUT_P4, 0x20},       {"down4", ORB_INPUT_P4, 0x10},
-    {"left4", ORB_INPUT_P4, 0x80},     {"right4", ORB_INPUT_P4, 0x40},
+    {"button1", ORB_INPUT_P1, 0x01},     {"button2", ORB_INPUT_P2, 0x01},
+    {"button3", ORB_INPUT_P3, 0x01},     {"button4", ORB_INPUT_P4, 0x01},
+    {"up1", ORB_INPUT_P1, 0x20},         {"down1", ORB_INPUT_P1, 0x10},
+    {"left1", ORB_INPUT_P1, 0x80},       {"right1", ORB_INPUT_P1, 0x40},
+    {"up2", ORB_INPUT_P2, 0x20},         {"down2", ORB_INPUT_P2, 0x10},
+    {"left2", ORB_INPUT_P2, 0x80},       {"right2", ORB_INPUT_P2, 0x40},
+    {"up3", ORB_INPUT_P3, 0x20},         {"down3", ORB_INPUT_P3, 0x10},
+    {"left3", ORB_INPUT_P3, 0x80},       {"right3", ORB_INPUT_P3, 0x40},
+    {"up4", ORB_INPUT_P4, 0x20},         {"down4", ORB_INPUT_P4, 0x10},
+    {"left4", ORB_INPUT_P4, 0x80},       {"right4", ORB_INPUT_P4, 0x40},
     {"service", ORB_INPUT_SYSTEM, 0x01}, {"test", ORB_INPUT_SYSTEM, 0x02},
-    {"coin1", ORB_INPUT_SYSTEM, 0x04}, {"coin2", ORB_INPUT_SYSTEM, 0x08},
-    {"start1", ORB_INPUT_SYSTEM, 0x10}, {"start2", ORB_INPUT_SYSTEM, 0x20},
+    {"coin1", ORB_INPUT_SYSTEM, 0x04},   {"coin2", ORB_INPUT_SYSTEM, 0x08},
+    {"start1", ORB_INPUT_SYSTEM, 0x10},  {"start2", ORB_INPUT_SYSTEM, 0x20},
     {"start3", ORB_INPUT_START34, 0x01}, {"start4", ORB_INPUT_START34, 0x02},
 };
 
@@ -45,11 +45,9 @@ constexpr size_t kMaxFields = 5;
 constexpr uint64_t kMaxPressFrames = 100'000;
 constexpr int64_t kMaxRoll = 2048;
 
-constexpr const char* kRollForm =
-    "expected 'roll PLAYER DX DY' with PLAYER 1-4 and DX, DY in -2048..2048";
+constexpr const char* kRollForm = "expected 'roll PLAYER DX DY' with PLAYER 1-4 and DX, DY in -2048..2048";
 constexpr const char* kDipForm = "expected 'dip SWITCH on|off' with SWITCH 1-4";
-constexpr const char* kPokeForm =
-    "expected 'poke ADDRESS VALUE' in hexadecimal, a 24-bit address and a byte";
+constexpr const char* kPokeForm = "expected 'poke ADDRESS VALUE' in hexadecimal, a 24-bit address and a byte";
 
 // A decimal number of digits only, taken whole and without overflow.
 std::optional<uint64_t> parse_decimal(std::string_view text) {
@@ -76,16 +74,19 @@ std::optional<int64_t> parse_signed(std::string_view text, int64_t limit) {
 
 // A hexadecimal number without sign, with an optional 0x prefix, at most limit.
 std::optional<uint32_t> parse_hex(std::string_view text, uint32_t limit) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text.remove_prefix(2);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
     if (text.empty()) return std::nullopt;
     uint64_t value = 0;
     for (char c : text) {
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return std::nullopt;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return std::nullopt;
         value = value * 16 + static_cast<uint64_t>(digit);
         if (value > limit) return std::nullopt;
     }
@@ -137,8 +138,7 @@ size_t split_fields(std::string_view text, std::string_view (&fields)[kMaxFields
 
 class script_loader {
 public:
-    script_loader(script_record& script, std::string& problem)
-        : script_(script), problem_(problem) {}
+    script_loader(script_record& script, std::string& problem) : script_(script), problem_(problem) {}
 
     // Reads one line; false (with the problem set) on a fault.
     bool line(std::string_view text, long long number) {
@@ -156,8 +156,7 @@ public:
         if (action == "press" || action == "hold" || action == "release") {
             bool press = action == "press";
             if (press ? count != 3 && count != 4 : count != 3)
-                return fail("expected '" + std::string(action) + " INPUT" +
-                            (press ? " [FRAMES]" : "") + "'");
+                return fail("expected '" + std::string(action) + " INPUT" + (press ? " [FRAMES]" : "") + "'");
             event.kind = press ? SCRIPT_PRESS : action == "hold" ? SCRIPT_HOLD : SCRIPT_RELEASE;
             event.argument = find_control(fields[2]);
             if (event.argument < 0) return fail("unknown input '" + shown(fields[2]) + "'");
@@ -173,8 +172,7 @@ public:
             auto player = parse_decimal(fields[2]);
             auto dx = parse_signed(fields[3], kMaxRoll);
             auto dy = parse_signed(fields[4], kMaxRoll);
-            if (!player || *player < 1 || *player > SCRIPT_PLAYER_COUNT || !dx || !dy)
-                return fail(kRollForm);
+            if (!player || *player < 1 || *player > SCRIPT_PLAYER_COUNT || !dx || !dy) return fail(kRollForm);
             event.kind = SCRIPT_ROLL;
             event.argument = static_cast<int32_t>(*player - 1);
             event.dx = static_cast<int32_t>(*dx);
@@ -220,8 +218,7 @@ private:
     }
 
     bool frame(std::string_view field) {
-        if (field.empty() || field[0] == '-')
-            return fail("bad frame '" + shown(field) + "'");
+        if (field.empty() || field[0] == '-') return fail("bad frame '" + shown(field) + "'");
         if (field[0] == '+') {
             auto step = parse_decimal(field.substr(1));
             if (!step) return fail("bad relative frame '" + shown(field) + "'");
@@ -293,33 +290,33 @@ void orb_script_apply(script_record* script, uint64_t frame) {
         switch (event.kind) {
         case SCRIPT_PRESS:
         case SCRIPT_HOLD:
-        case SCRIPT_RELEASE: {
-            const control_record& control = controls[event.argument];
-            // Inputs are active low: a held input's bit reads 0.
-            if (event.kind == SCRIPT_RELEASE)
-                inputs[control.input_byte] |= control.mask;
-            else
-                inputs[control.input_byte] &= static_cast<uint8_t>(~control.mask);
-            // A press lasts from this call on, also when it was due earlier.
-            script->release_at[event.argument] =
-                event.kind == SCRIPT_PRESS ? frame + static_cast<uint64_t>(event.frames) : 0;
-            break;
-        }
+        case SCRIPT_RELEASE:
+            {
+                const control_record& control = controls[event.argument];
+                // Inputs are active low: a held input's bit reads 0.
+                if (event.kind == SCRIPT_RELEASE)
+                    inputs[control.input_byte] |= control.mask;
+                else
+                    inputs[control.input_byte] &= static_cast<uint8_t>(~control.mask);
+                // A press lasts from this call on, also when it was due earlier.
+                script->release_at[event.argument] =
+                    event.kind == SCRIPT_PRESS ? frame + static_cast<uint64_t>(event.frames) : 0;
+                break;
+            }
         case SCRIPT_ROLL:
             script->roll_dx[event.argument] = event.dx;
             script->roll_dy[event.argument] = event.dy;
             break;
-        case SCRIPT_DIP: {
-            const uint8_t bit = static_cast<uint8_t>(1u << event.argument);
-            if (event.value)
-                inputs[ORB_INPUT_DIP] &= static_cast<uint8_t>(~bit);  // on closes the switch
-            else
-                inputs[ORB_INPUT_DIP] |= bit;
-            break;
-        }
-        case SCRIPT_POKE:
-            orb_write8(event.address, static_cast<uint8_t>(event.value));
-            break;
+        case SCRIPT_DIP:
+            {
+                const uint8_t bit = static_cast<uint8_t>(1u << event.argument);
+                if (event.value)
+                    inputs[ORB_INPUT_DIP] &= static_cast<uint8_t>(~bit);  // on closes the switch
+                else
+                    inputs[ORB_INPUT_DIP] |= bit;
+                break;
+            }
+        case SCRIPT_POKE: orb_write8(event.address, static_cast<uint8_t>(event.value)); break;
         }
     }
     // The analog counters are 16 bits wide and wrap.

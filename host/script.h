@@ -27,9 +27,9 @@ struct script_event_record {
     int32_t argument;  // input index, player - 1 or switch - 1
     int32_t dx;
     int32_t dy;
-    int32_t frames;    // press length
+    int32_t frames;  // press length
     uint32_t address;
-    uint32_t value;    // the byte of a poke; 1 for a DIP switch on, 0 for off
+    uint32_t value;  // the byte of a poke; 1 for a DIP switch on, 0 for off
 };
 
 // The script's inputs: button1-4, up/down/left/right 1-4, service, test,
@@ -38,9 +38,9 @@ inline constexpr int SCRIPT_INPUT_COUNT = 28;
 inline constexpr int SCRIPT_PLAYER_COUNT = 4;
 
 struct script_record {
-    std::vector<script_event_record> items;  // sorted by frame, then line
-    uint64_t next = 0;                        // first event not yet applied
-    uint64_t end_frame = 0;                   // smallest FRAME + 1 of the end lines; 0: none
+    std::vector<script_event_record> items;        // sorted by frame, then line
+    uint64_t next = 0;                             // first event not yet applied
+    uint64_t end_frame = 0;                        // smallest FRAME + 1 of the end lines; 0: none
     uint64_t release_at[SCRIPT_INPUT_COUNT] = {};  // 0: no release pending
     int32_t roll_dx[SCRIPT_PLAYER_COUNT] = {};
     int32_t roll_dy[SCRIPT_PLAYER_COUNT] = {};

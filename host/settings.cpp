@@ -28,14 +28,13 @@ struct entry_record {
 
 constexpr size_t kEntryCount = 4;
 const entry_record entries[kEntryCount] = {
-    {"video", "scale", "the window's size, in times the game's picture", &settings.scale, nullptr,
-     1, 10},
-    {"video", "full_screen", "yes: full screen (F11 or Alt+Enter change it)", nullptr,
-     &settings.full_screen, 0, 1},
-    {"video", "smooth", "yes: smooth pixels; no: sharp ones (F3 changes it)", nullptr,
-     &settings.smooth, 0, 1},
-    {"sound", "volume", "the game's sound, from 0 (none) to 2 (twice as loud)", &settings.volume,
-     nullptr, 0, 2},
+    {"video", "scale", "the window's size, in times the game's picture", &settings.scale, nullptr, 1, 10},
+    {"video", "full_screen", "yes: full screen (F11 or Alt+Enter change it)", nullptr, &settings.full_screen,
+     0, 1},
+    {"video", "smooth", "yes: smooth pixels; no: sharp ones (F3 changes it)", nullptr, &settings.smooth, 0,
+     1},
+    {"sound", "volume", "the game's sound, from 0 (none) to 2 (twice as loud)", &settings.volume, nullptr, 0,
+     2},
 };
 
 constexpr const char* kYesWords[] = {"yes", "true", "on", "1"};
@@ -137,9 +136,12 @@ bool word_in(std::string_view word, const char* const (&words)[4]) {
 // Stores a value text into its entry; false when the entry does not accept it.
 bool accept_value(const entry_record& entry, std::string& value) {
     if (entry.flag) {
-        if (word_in(value, kYesWords)) *entry.flag = 1;
-        else if (word_in(value, kNoWords)) *entry.flag = 0;
-        else return false;
+        if (word_in(value, kYesWords))
+            *entry.flag = 1;
+        else if (word_in(value, kNoWords))
+            *entry.flag = 0;
+        else
+            return false;
         return true;
     }
     // A decimal comma is taken for a point.
@@ -148,7 +150,7 @@ bool accept_value(const entry_record& entry, std::string& value) {
     if (value.empty()) return false;
     char* end = nullptr;
     double number = std::strtod(value.c_str(), &end);
-    if (end != value.c_str() + value.size()) return false;  // also stops at a NUL
+    if (end != value.c_str() + value.size()) return false;                    // also stops at a NUL
     if (!(number >= entry.minimum && number <= entry.maximum)) return false;  // NaN fails too
     *entry.number = number;
     return true;
@@ -186,14 +188,12 @@ void parse_text(std::string_view text) {
         std::string key(line.name);
         int index = find_entry(section, key);
         if (index < 0) {
-            report("%s:%lld: [%s] has no setting '%s'", path.c_str(), number, section.c_str(),
-                   key.c_str());
+            report("%s:%lld: [%s] has no setting '%s'", path.c_str(), number, section.c_str(), key.c_str());
             continue;
         }
         std::string value(line.value);
         if (!accept_value(entries[index], value))
-            report("%s:%lld: '%s' is not a value of %s", path.c_str(), number, value.c_str(),
-                   key.c_str());
+            report("%s:%lld: '%s' is not a value of %s", path.c_str(), number, value.c_str(), key.c_str());
     }
 }
 
@@ -315,9 +315,7 @@ void settings_open(const char* file_path) {
     if (path.empty()) return;  // no file: the defaults, and nothing is saved
     std::string text, reason;
     switch (read_text(text, reason)) {
-    case host_read::missing:
-        settings_save();
-        break;
+    case host_read::missing: settings_save(); break;
     case host_read::refused:
         // The user's lines are in there: never write over them.
         report("%s: cannot be read\n%s; the settings are the defaults, and the file is left as it is",

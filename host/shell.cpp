@@ -82,8 +82,7 @@ bool parse_command_line(int argc, char** argv, const char** script_path) {
             frames_seen = true;
             if (!has_value) return refuse("--frames needs a number of frames");
             if (!parse_frames(argv[++i], host.frames_wanted))
-                return refuse(std::string("--frames takes a whole number of frames, not '") +
-                              argv[i] + "'");
+                return refuse(std::string("--frames takes a whole number of frames, not '") + argv[i] + "'");
         } else {
             return refuse(std::string("unknown argument '") + argv[i] + "'");
         }
@@ -195,11 +194,10 @@ void open_sound_dump(const char* path) {
         const int error = errno;
         struct stat status;
         if (error == ENXIO && ::stat(path, &status) == 0 && S_ISFIFO(status.st_mode))
-            std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: no program reads this FIFO; no sound dump\n",
-                         path);
+            std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: no program reads this FIFO; no sound dump\n", path);
         else
-            std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: cannot be created (%s); no sound dump\n",
-                         path, std::strerror(error));
+            std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: cannot be created (%s); no sound dump\n", path,
+                         std::strerror(error));
         return;
     }
     const int flags = ::fcntl(host.sound_raw, F_GETFL);
@@ -233,8 +231,9 @@ void write_sound_dump() {
 void shut_down() {
     host_save_eeprom_if_dirty();
     if (host.sound_raw >= 0 && ::close(host.sound_raw) != 0)
-        std::fprintf(stderr, "IRONBELL_SOUND_RAW=%s: cannot be written (%s); the sound dump may "
-                             "be incomplete\n",
+        std::fprintf(stderr,
+                     "IRONBELL_SOUND_RAW=%s: cannot be written (%s); the sound dump may "
+                     "be incomplete\n",
                      host.sound_raw_path, std::strerror(errno));
     host.sound_raw = -1;
     if (host.audio) SDL_CloseAudioDevice(host.audio);
@@ -383,17 +382,16 @@ int host_main(int argc, char** argv) {
     host.shown_scale = settings.scale;
     Uint32 flags = SDL_WINDOW_RESIZABLE;
     if (settings.full_screen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    host.window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   scaled(settings.scale, kNarrowWidth),
-                                   scaled(settings.scale, ORB_VIDEO_ROWS), flags);
+    host.window =
+        SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         scaled(settings.scale, kNarrowWidth), scaled(settings.scale, ORB_VIDEO_ROWS), flags);
     if (host.window) {
         host.renderer = SDL_CreateRenderer(host.window, -1, SDL_RENDERER_ACCELERATED);
         if (!host.renderer) host.renderer = SDL_CreateRenderer(host.window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (host.renderer)
-        host.texture = SDL_CreateTexture(host.renderer, SDL_PIXELFORMAT_ARGB8888,
-                                         SDL_TEXTUREACCESS_STREAMING, ORB_VIDEO_COLUMNS,
-                                         ORB_VIDEO_ROWS);
+        host.texture = SDL_CreateTexture(host.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                         ORB_VIDEO_COLUMNS, ORB_VIDEO_ROWS);
     if (!host.texture) return fail("The window could not be opened.", SDL_GetError());
     SDL_RenderSetIntegerScale(host.renderer, SDL_FALSE);
     SDL_SetTextureScaleMode(host.texture, scale_mode());

@@ -18,12 +18,12 @@ struct host_shell {
     SDL_GameController* controllers[4];
     script_record* script;
     uint8_t quit_requested;
-    uint64_t frames_wanted;   // 0: no limit
+    uint64_t frames_wanted;  // 0: no limit
     host_mixed_buffer mixed;
     int16_t out[HOST_OUT_FRAMES * 2];
-    int sound_raw = -1;             // the sound dump's file; -1: no dump
-    const char* sound_raw_path;     // as IRONBELL_SOUND_RAW names it
-    uint64_t sound_raw_written;     // bytes in the dump so far
+    int sound_raw = -1;          // the sound dump's file; -1: no dump
+    const char* sound_raw_path;  // as IRONBELL_SOUND_RAW names it
+    uint64_t sound_raw_written;  // bytes in the dump so far
     uint64_t next_frame;
     double shown_scale;
     char eeprom_path[1024];
@@ -56,7 +56,14 @@ void on_controls_update();
 // Input: the 34 control flags are input * 4 + player for the inputs below,
 // then service and test.
 enum host_input : int {
-    HOST_UP, HOST_DOWN, HOST_LEFT, HOST_RIGHT, HOST_BUTTON1, HOST_BUTTON2, HOST_COIN, HOST_START,
+    HOST_UP,
+    HOST_DOWN,
+    HOST_LEFT,
+    HOST_RIGHT,
+    HOST_BUTTON1,
+    HOST_BUTTON2,
+    HOST_COIN,
+    HOST_START,
 };
 constexpr int HOST_SERVICE = 32;
 constexpr int HOST_TEST = 33;

@@ -8,5 +8,4 @@
 // every block decoded without fault and the final block ended with exactly
 // `destination_size` bytes written; 0 otherwise, and the destination's
 // contents are then unspecified. Bytes after the final block are not read.
-int inflate_raw(const uint8_t* source, size_t source_length, uint8_t* destination,
-                size_t destination_size);
+int inflate_raw(const uint8_t* source, size_t source_length, uint8_t* destination, size_t destination_size);

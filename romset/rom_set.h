@@ -18,13 +18,13 @@ inline constexpr size_t game_sound_size = 0x400000;
 extern uint8_t game_program[game_program_size];  // guest ROM 0x000000-0x1FFFFF
 extern uint8_t game_tiles[game_tiles_size];
 extern uint8_t game_sprites[game_sprites_size];
-extern uint8_t game_sound[game_sound_size];      // the sound board's ROM
+extern uint8_t game_sound[game_sound_size];  // the sound board's ROM
 
 struct rom_member {
-  const char* name;
-  uint32_t crc;     // expected CRC-32; meaningful only when crc_known
-  bool crc_known;
-  uint32_t size;
+    const char* name;
+    uint32_t crc;  // expected CRC-32; meaningful only when crc_known
+    bool crc_known;
+    uint32_t size;
 };
 
 inline constexpr size_t rom_member_count = 20;
@@ -44,8 +44,7 @@ extern const rom_member_table game_rom_members;
 // no such file or folder", "not a .zip: ...". An archive is mapped, not read,
 // so a huge file costs nothing before it is refused; a FIFO or a device at
 // `path` is refused without waiting for it.
-const char* game_rom_set_load(const char* path, const rom_member_table& files,
-                              std::string* reason = nullptr);
+const char* game_rom_set_load(const char* path, const rom_member_table& files, std::string* reason = nullptr);
 
 // The zip CRC-32 (reflected polynomial 0xEDB88320).
 uint32_t rom_crc32(const uint8_t* data, size_t size);
@@ -62,8 +61,8 @@ using rom_slot = std::unique_ptr<uint8_t[]>;
 // fault of the last entry of the archive that was taken for it (by CRC-32
 // and size, or by name) and refused.
 struct rom_walk_notes {
-  std::string stopped;
-  std::array<std::string, rom_member_count> members;
+    std::string stopped;
+    std::array<std::string, rom_member_count> members;
 };
 
 // Walks a zip archive held in memory and fills the empty slots of the members

@@ -115,13 +115,21 @@ inline T subc(uint32_t a, uint32_t b) {
 }
 
 template <typename T>
-inline void cmp(uint32_t a, uint32_t b) { sub<T>(a, b); }
+inline void cmp(uint32_t a, uint32_t b) {
+    sub<T>(a, b);
+}
 template <typename T>
-inline T inc(uint32_t a) { return add<T>(a, 1); }
+inline T inc(uint32_t a) {
+    return add<T>(a, 1);
+}
 template <typename T>
-inline T dec(uint32_t a) { return sub<T>(a, 1); }
+inline T dec(uint32_t a) {
+    return sub<T>(a, 1);
+}
 template <typename T>
-inline T neg(uint32_t a) { return sub<T>(0, a); }
+inline T neg(uint32_t a) {
+    return sub<T>(0, a);
+}
 
 // test and flag-setting moves: OV = CY = 0.
 template <typename T>
@@ -192,8 +200,8 @@ inline T sha(uint32_t a, uint32_t count_byte) {  // arithmetic
     if (count >= 0) {
         const T r = shl<T>(a, count_byte);
         // The top count + 1 bits must all equal the sign for the value to survive.
-        const bool fits = count < bits ? (x >> (bits - 1 - count)) == 0 || (x >> (bits - 1 - count)) == -1
-                                       : x == 0;
+        const bool fits =
+            count < bits ? (x >> (bits - 1 - count)) == 0 || (x >> (bits - 1 - count)) == -1 : x == 0;
         cpu.ov = !fits;
         return r;
     }
@@ -421,8 +429,8 @@ inline void move_halfwords(uint32_t src, uint32_t dst, uint32_t count) {
 
 inline bool eq() { return cpu.z; }
 inline bool ne() { return !cpu.z; }
-inline bool carry() { return cpu.cy; }          // lower, unsigned
-inline bool no_carry() { return !cpu.cy; }      // not lower, unsigned
+inline bool carry() { return cpu.cy; }      // lower, unsigned
+inline bool no_carry() { return !cpu.cy; }  // not lower, unsigned
 inline bool higher() { return !(cpu.cy | cpu.z); }
 inline bool not_higher() { return cpu.cy | cpu.z; }
 inline bool negative() { return cpu.s; }

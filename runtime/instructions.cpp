@@ -55,8 +55,7 @@ void check_divisor(uint32_t divisor) {
 
 // Copies one bit at a time, keeping the destination byte being edited in hand
 // and writing it back when the move leaves it, and once at the end.
-void move_bits(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit, uint32_t count,
-               bool down) {
+void move_bits(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit, uint32_t count, bool down) {
     if (count == 0) return;
     bool have = false;
     uint32_t held_addr = 0;
@@ -81,8 +80,8 @@ void move_bits(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit, u
 
 }  // namespace
 
-void v60_move_string(uint32_t src, uint32_t src_len, uint32_t dst, uint32_t dst_len,
-                     uint32_t element, uint32_t fill, uint32_t down) {
+void v60_move_string(uint32_t src, uint32_t src_len, uint32_t dst, uint32_t dst_len, uint32_t element,
+                     uint32_t fill, uint32_t down) {
     const uint32_t e = element == 2 ? 2 : 1;
     const uint32_t n = src_len < dst_len ? src_len : dst_len;
     const bool filling = (fill & 0xFF) && src_len < dst_len;
@@ -134,12 +133,10 @@ void v60_divx(uint32_t divisor, int index, uint32_t addr) {
     d.store(static_cast<uint32_t>(dividend / by), static_cast<uint32_t>(dividend % by));
 }
 
-void v60_move_bits_up(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit,
-                      uint32_t count) {
+void v60_move_bits_up(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit, uint32_t count) {
     move_bits(src, src_bit, dst, dst_bit, count, false);
 }
 
-void v60_move_bits_down(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit,
-                        uint32_t count) {
+void v60_move_bits_down(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit, uint32_t count) {
     move_bits(src, src_bit, dst, dst_bit, count, true);
 }

@@ -4,7 +4,7 @@
 
 struct host_task_record {
     ucontext_t context;
-    void* stack;          // 16 MB, never freed; empty for the main task
+    void* stack;  // 16 MB, never freed; empty for the main task
     void (*entry)();
     host_task_record* made_before;  // the chain of every task made, newest first
 };

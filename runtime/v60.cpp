@@ -101,8 +101,8 @@ void v60_jump(uint32_t target) {
     }
     if (tracing())
         std::fprintf(stderr, "jump frame %llu target %06X (no code) sp %08X top %08X\n",
-                     static_cast<unsigned long long>(cpu.frames), target & 0xFFFFFF,
-                     cpu.reg[V60_SP], word_at_sp());
+                     static_cast<unsigned long long>(cpu.frames), target & 0xFFFFFF, cpu.reg[V60_SP],
+                     word_at_sp());
     cpu.pc = target;  // all 32 bits: the frames unwind until one recognises it
 }
 
@@ -113,8 +113,8 @@ int v60_returned_to(uint32_t expected, uint32_t from) {
     }
     if (tracing())
         std::fprintf(stderr, "return frame %llu from %06X expected %06X actual %06X sp %08X\n",
-                     static_cast<unsigned long long>(cpu.frames), from & 0xFFFFFF,
-                     expected & 0xFFFFFF, cpu.pc & 0xFFFFFF, cpu.reg[V60_SP]);
+                     static_cast<unsigned long long>(cpu.frames), from & 0xFFFFFF, expected & 0xFFFFFF,
+                     cpu.pc & 0xFFFFFF, cpu.reg[V60_SP]);
     past_from = from;
     past_expected = expected;
     past_to = cpu.pc;
@@ -151,8 +151,7 @@ void v60_restart_task(uint32_t entry) {
     // never finds one task as both or a made one forgotten.
     host_task_hold();
     host_task_record* next = spare_task;
-    const bool made = next ? host_task_renew(next, run_task)
-                           : (next = host_task_create(run_task)) != nullptr;
+    const bool made = next ? host_task_renew(next, run_task) : (next = host_task_create(run_task)) != nullptr;
     if (made) {
         spare_task = running;
         if (game_task == running) game_task = next;
@@ -170,10 +169,10 @@ void run_task() {
     v60_call(start);
     const unsigned long long frame = cpu.frames;
     if (past_to == 0)
-        v60_fatal("The task started at %06X came to its end at %06X (frame %llu)\n",
-                  start & 0xFFFFFF, cpu.pc & 0xFFFFFF, frame);
-    std::fprintf(stderr, "The task started at %06X came to its end at %06X (frame %llu)\n",
-                 start & 0xFFFFFF, cpu.pc & 0xFFFFFF, frame);
+        v60_fatal("The task started at %06X came to its end at %06X (frame %llu)\n", start & 0xFFFFFF,
+                  cpu.pc & 0xFFFFFF, frame);
+    std::fprintf(stderr, "The task started at %06X came to its end at %06X (frame %llu)\n", start & 0xFFFFFF,
+                 cpu.pc & 0xFFFFFF, frame);
     v60_fatal("The last call that came back past its caller: from %06X, to %06X instead of %06X\n",
               past_from & 0xFFFFFF, past_to & 0xFFFFFF, past_expected & 0xFFFFFF);
 }

@@ -86,16 +86,14 @@ void program_watchdog(unsigned seconds);
 void program_watchdog_ms(unsigned milliseconds);
 
 // String, search, bit-string and division instructions.
-void v60_move_string(uint32_t src, uint32_t src_len, uint32_t dst, uint32_t dst_len,
-                     uint32_t element, uint32_t fill, uint32_t down);
+void v60_move_string(uint32_t src, uint32_t src_len, uint32_t dst, uint32_t dst_len, uint32_t element,
+                     uint32_t fill, uint32_t down);
 void v60_search_bytes(uint32_t addr, uint32_t count, uint32_t value, uint32_t condition);
 void v60_search_halfwords(uint32_t addr, uint32_t count, uint32_t value, uint32_t condition);
 void v60_divx(uint32_t divisor, int index, uint32_t addr);
 void v60_divux(uint32_t divisor, int index, uint32_t addr);
-void v60_move_bits_up(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit,
-                      uint32_t count);
-void v60_move_bits_down(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit,
-                        uint32_t count);
+void v60_move_bits_up(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit, uint32_t count);
+void v60_move_bits_down(uint32_t src, uint32_t src_bit, uint32_t dst, uint32_t dst_bit, uint32_t count);
 
 // The one way out of a run that cannot go on: prints the line (the format ends
 // with its own "\n"), lets the host save what must survive, exits with status 3.

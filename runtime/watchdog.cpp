@@ -96,8 +96,8 @@ void end_hung_run() {
         return;
     }
     line_text line;
-    line << "Frame " << hung_frame << " has not ended after " << uint64_t{limit_shown} << " "
-         << limit_unit << ": the guest loops in the routine at ";
+    line << "Frame " << hung_frame << " has not ended after " << uint64_t{limit_shown} << " " << limit_unit
+         << ": the guest loops in the routine at ";
     line.address(v60_routine_at(hung_where)) << " (last seen at ";
     line.address(hung_where & 0xFFFFFF) << ")\n";
     end_run(line);
@@ -169,7 +169,7 @@ void arm(unsigned ticks, timespec period, unsigned shown, const char* unit) {
     alt.ss_size = sizeof signal_stack;
     sigaltstack(&alt, nullptr);
     if (!segv_installed) {
-        struct sigaction segv{};
+        struct sigaction segv {};
         segv.sa_sigaction = on_segv;
         segv.sa_flags = SA_SIGINFO | SA_ONSTACK;
         sigemptyset(&segv.sa_mask);
@@ -177,7 +177,7 @@ void arm(unsigned ticks, timespec period, unsigned shown, const char* unit) {
         segv_installed = true;
     }
 
-    struct sigaction tick{};
+    struct sigaction tick {};
     tick.sa_handler = on_tick;
     tick.sa_flags = SA_RESTART | SA_ONSTACK;
     sigemptyset(&tick.sa_mask);

@@ -187,7 +187,9 @@ void fm_chip::ymfm_set_timer(uint32_t tnum, int32_t duration_in_clocks) {
     g_z80->cut_cycles += cut;
 }
 
-void fm_chip::ymfm_set_busy_end(uint32_t clocks) { busy_end = sound_now() + uint64_t{clocks} * TICKS_PER_CYCLE; }
+void fm_chip::ymfm_set_busy_end(uint32_t clocks) {
+    busy_end = sound_now() + uint64_t{clocks} * TICKS_PER_CYCLE;
+}
 
 bool fm_chip::ymfm_is_busy() { return busy_end > sound_now(); }
 

@@ -54,8 +54,7 @@ window_range read_window(int r, bool flip) {
 // Window numbers ordered by x0, ties in window order.
 void order_by_x0(const window_range* w, int* order) {
     for (int i = 0; i < WINDOW_COUNT; ++i) order[i] = i;
-    std::stable_sort(order, order + WINDOW_COUNT,
-                     [w](int a, int b) { return w[a].x0 < w[b].x0; });
+    std::stable_sort(order, order + WINDOW_COUNT, [w](int a, int b) { return w[a].x0 < w[b].x0; });
 }
 
 // Builds the edges of the union of the windows in `combo` into `set`. Edges

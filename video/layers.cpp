@@ -38,7 +38,9 @@ inline void expand_pens(uint64_t v, bool reversed, uint16_t colour, uint16_t* ou
     const __m128i pens = reversed ? _mm_unpacklo_epi8(low, high) : _mm_unpacklo_epi8(high, low);
     const __m128i zero = _mm_setzero_si128();
     const __m128i base = _mm_set1_epi16(static_cast<short>(colour));
-    const auto values = [&](__m128i p) { return _mm_andnot_si128(_mm_cmpeq_epi16(p, zero), _mm_or_si128(p, base)); };
+    const auto values = [&](__m128i p) {
+        return _mm_andnot_si128(_mm_cmpeq_epi16(p, zero), _mm_or_si128(p, base));
+    };
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), values(_mm_unpacklo_epi8(pens, zero)));
     if constexpr (Bytes == 8)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), values(_mm_unpackhi_epi8(pens, zero)));
@@ -78,8 +80,9 @@ inline void expand_tile_row(uint64_t v, bool reversed, uint16_t colour, uint16_t
     // Put the bytes in column order first: swap the middle two of each four.
     static_assert(byte_of_column[2] == 2 && byte_of_column[4] == 1 && byte_of_column[10] == 6 &&
                   byte_of_column[12] == 5);
-    expand_pens<8>((v & 0xFF0000FFFF0000FFull) | (v & 0x0000FF000000FF00ull) << 8 | (v & 0x00FF000000FF0000ull) >> 8,
-                   reversed, colour, out);
+    expand_pens<8>(
+        (v & 0xFF0000FFFF0000FFull) | (v & 0x0000FF000000FF00ull) << 8 | (v & 0x00FF000000FF0000ull) >> 8,
+        reversed, colour, out);
 #else
     for (int i = 0; i < 16; ++i) {
         const int c = reversed ? 15 - i : i;
@@ -412,7 +415,8 @@ void draw_bitmap_layer() {
                 uint16_t* out = row + x;
                 if (eight_bit) {
                     const uint8_t* in = source + bx;
-                    for (int i = 0; i < n; ++i) out[i] = in[i] ? static_cast<uint16_t>(base | in[i]) : uint16_t{0};
+                    for (int i = 0; i < n; ++i)
+                        out[i] = in[i] ? static_cast<uint16_t>(base | in[i]) : uint16_t{0};
                 } else {
                     // Pixel bx is the low nibble of byte bx / 2 when even, the high one when odd.
                     const auto pixel = [&](int i) {
@@ -425,7 +429,8 @@ void draw_bitmap_layer() {
                     // From an even pixel on, 8 bytes give 16 pixels, low nibble first.
                     for (; i + 16 <= n; i += 16) {
                         const uint64_t v = load_le<8>(source + ((bx + static_cast<uint32_t>(i)) >> 1));
-                        const uint64_t swapped = (v >> 4 & 0x0F0F0F0F0F0F0F0Full) | (v & 0x0F0F0F0F0F0F0F0Full) << 4;
+                        const uint64_t swapped =
+                            (v >> 4 & 0x0F0F0F0F0F0F0F0Full) | (v & 0x0F0F0F0F0F0F0F0Full) << 4;
                         expand_pens<8>(swapped, false, static_cast<uint16_t>(base), out + i);
                     }
                     for (; i < n; ++i) pixel(i);

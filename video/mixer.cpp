@@ -30,7 +30,7 @@ struct grouping {
 };
 // How a sprite-frame pixel splits into group and colour, by 0x61004C bits 3-0.
 constexpr grouping groupings[16] = {
-    {14, 0, 1}, {14, 1, 2}, {13, 3, 4}, {12, 7, 8}, {14, 1, 0},  {13, 3, 0},  {12, 7, 0},  {11, 15, 0},
+    {14, 0, 1}, {14, 1, 2}, {13, 3, 4}, {12, 7, 8},  {14, 1, 0}, {13, 3, 0}, {12, 7, 0}, {11, 15, 0},
     {14, 1, 0}, {13, 3, 0}, {12, 7, 0}, {11, 15, 0}, {13, 1, 0}, {12, 3, 0}, {11, 7, 0}, {10, 15, 0},
 };
 
@@ -97,8 +97,8 @@ struct mix_setup {
     grouping split;
     uint32_t offsets[3];  // A, B, none: biased lanes
     int blend_level;
-    bool shadow_clear15; // 0x61004C bit 2: bit 15 clear means shadowed
-    bool any_blend;      // some layer entry has a blend mask
+    bool shadow_clear15;  // 0x61004C bit 2: bit 15 clear means shadowed
+    bool any_blend;       // some layer entry has a blend mask
 };
 
 void build_lists(unsigned layer_mask, mix_setup& m) {
@@ -121,7 +121,12 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
         slot[n++] = static_cast<int8_t>(i);
     }
     const uint16_t backdrop = mixer_reg(MIX_BACKDROP);
-    sorted[n] = {bank_of(backdrop), 0, 0, SOURCE_BACKDROP, 8, shift_of(backdrop),
+    sorted[n] = {bank_of(backdrop),
+                 0,
+                 0,
+                 SOURCE_BACKDROP,
+                 8,
+                 shift_of(backdrop),
                  offset_set((control >> 8) & 1, (control >> 14) & 1)};
     slot[n++] = LAYER_BACKDROP;
     // Insertion sort, highest key first; keys are distinct.
@@ -138,8 +143,9 @@ void build_lists(unsigned layer_mask, mix_setup& m) {
     for (int g = 0; g <= m.split.mask; ++g) {
         const int group = m.split.base | g;
         const uint16_t r = mixer_reg(MIX_GROUP0 + group);
-        m.sprites[g] = {sprite_bank(group), 0, 0, SOURCE_SPRITES, static_cast<uint8_t>((r & 15) << 3 | 7),
-                        shift_of(r), sprite_offsets};
+        m.sprites[g] = {
+            sprite_bank(group), 0, 0, SOURCE_SPRITES, static_cast<uint8_t>((r & 15) << 3 | 7), shift_of(r),
+            sprite_offsets};
     }
 
     for (int s = 0; s < 2; ++s) {
@@ -290,7 +296,8 @@ void mix_layers(unsigned layer_mask) {
     for (int i = 0; i < m.count; ++i) {
         top_key[i] = m.layers[i].key;
         blend_of[i] = m.layers[i].blend_mask;
-        for (int u = 0; u < m.count; ++u) blends_with[i][u] = (m.layers[i].blend_mask >> m.layers[u].source) & 1;
+        for (int u = 0; u < m.count; ++u)
+            blends_with[i][u] = (m.layers[i].blend_mask >> m.layers[u].source) & 1;
     }
     for (int g = 0; g <= m.split.mask; ++g) sprite_key[g] = m.sprites[g].key;
     bool uniform = !m.any_blend;
@@ -385,7 +392,8 @@ void mix_layers(unsigned layer_mask) {
                     if (sp.opaque) out[x] = palette_packed[palette_index(m.sprites[sp.g], sp.value)];
                     return;
                 }
-                out[x] = pack(shadowed(sp.opaque ? sprite_colour(sp) : lanes_of(r.top_index[x]) + sprite_offset));
+                out[x] =
+                    pack(shadowed(sp.opaque ? sprite_colour(sp) : lanes_of(r.top_index[x]) + sprite_offset));
             });
             continue;
         }

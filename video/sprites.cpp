@@ -48,9 +48,9 @@ uint32_t big_endian(const uint8_t* p) {
 struct sprite_draw {
     bool eight_bit, all_ones_is_pen, from_ram, indirect, shadow;
     uint32_t bank;
-    uint16_t base;        // direct colour base
-    uint16_t table[16];   // indirect colour table
-    uint16_t transparent; // indirect transparency mask
+    uint16_t base;         // direct colour base
+    uint16_t table[16];    // indirect colour table
+    uint16_t transparent;  // indirect transparency mask
     uint32_t pen_bits, pens_per_word, all_ones;
 
     // Where data words come from: word (address & word_mask) | word_bits of
@@ -150,9 +150,11 @@ inline void put_direct_word(uint16_t base, uint16_t* out, uint32_t data) {
 inline void put_direct_word(const sprite_draw& d, uint16_t* out, uint32_t data, bool mirrored) {
     const bool marker = !d.all_ones_is_pen;
     if (mirrored) {
-        marker ? put_direct_word<true, true>(d.base, out, data) : put_direct_word<true, false>(d.base, out, data);
+        marker ? put_direct_word<true, true>(d.base, out, data)
+               : put_direct_word<true, false>(d.base, out, data);
     } else {
-        marker ? put_direct_word<false, true>(d.base, out, data) : put_direct_word<false, false>(d.base, out, data);
+        marker ? put_direct_word<false, true>(d.base, out, data)
+               : put_direct_word<false, false>(d.base, out, data);
     }
 }
 
@@ -168,7 +170,8 @@ bool put_direct_words(const sprite_draw& d, uint16_t* out, uint32_t row_address,
     const uint32_t bits = d.word_bits;
     const uint16_t base = d.base;
     for (;;) {
-        const uint32_t word = big_endian(words + static_cast<uint64_t>(((row_address + word_number) & mask) | bits) * 4);
+        const uint32_t word =
+            big_endian(words + static_cast<uint64_t>(((row_address + word_number) & mask) | bits) * 4);
         put_direct_word<Mirrored, Marker>(base, out + (Mirrored ? col - 7 : col), word);
         col += Mirrored ? -8 : 8;
         j += 8;
@@ -197,18 +200,23 @@ void draw_row(const sprite_rows& s, uint16_t* out, uint32_t row_address, bool ro
     if (s.step_x == 0x10000 && !row_excluded) {
         // 1:1: column j shows source pixel j, a word at a time.
         int32_t j = s.j_from;
-        for (; word_number < (static_cast<uint32_t>(j) >> pen_shift); data = d.word(row_address + ++word_number))
+        for (; word_number < (static_cast<uint32_t>(j) >> pen_shift);
+             data = d.word(row_address + ++word_number))
             if (ends_row(data)) return;
         if constexpr (!EightBit && !Indirect) {
             if (!d.shadow && d.masked && (j & 7) == 0 && j + 8 <= s.j_to) {
                 const bool marker = !d.all_ones_is_pen;
                 bool ended;
                 if (s.dir < 0) {
-                    ended = marker ? put_direct_words<true, true>(d, out, row_address, word_number, j, col, s.j_to)
-                                   : put_direct_words<true, false>(d, out, row_address, word_number, j, col, s.j_to);
+                    ended =
+                        marker
+                            ? put_direct_words<true, true>(d, out, row_address, word_number, j, col, s.j_to)
+                            : put_direct_words<true, false>(d, out, row_address, word_number, j, col, s.j_to);
                 } else {
-                    ended = marker ? put_direct_words<false, true>(d, out, row_address, word_number, j, col, s.j_to)
-                                   : put_direct_words<false, false>(d, out, row_address, word_number, j, col, s.j_to);
+                    ended = marker ? put_direct_words<false, true>(d, out, row_address, word_number, j, col,
+                                                                   s.j_to)
+                                   : put_direct_words<false, false>(d, out, row_address, word_number, j, col,
+                                                                    s.j_to);
                 }
                 if (ended) return;
                 data = d.word(row_address + ++word_number);
@@ -332,8 +340,10 @@ int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_
     int32_t y = s12(w[4]) + ((w[0] & 0x20) ? list.origin_y : 0);
     // Anchors: 0 and 3 centre, 1 right, 2 left (and the same for top/bottom).
     const auto anchor = [](int code, int32_t& pos, int32_t size) {
-        if (code == 1) pos -= size - 1;
-        else if (code != 2) pos -= (size - 1) / 2;
+        if (code == 1)
+            pos -= size - 1;
+        else if (code != 2)
+            pos -= (size - 1) / 2;
     };
     anchor(w[0] & 3, x, width);
     anchor((w[0] >> 2) & 3, y, height);
@@ -362,8 +372,8 @@ int draw_entry(uint32_t n, const list_state& list, uint16_t (*target)[ORB_VIDEO_
         j_from = std::max(0, first_col - clip.x1);
         j_to = first_col - end_col;
     }
-    const sprite_rows rows{d, address, words_across, step_x, step_y, first_col, dir, j_from, j_to,
-                           y, height, mirror_y, list};
+    const sprite_rows rows{d,    address, words_across, step_x,   step_y, first_col, dir, j_from,
+                           j_to, y,       height,       mirror_y, list};
     if (d.eight_bit) {
         d.indirect ? draw_rows<true, true>(rows, target) : draw_rows<true, false>(rows, target);
     } else {
@@ -404,11 +414,12 @@ void draw_sprite_list(uint16_t (*target)[ORB_VIDEO_COLUMNS]) {
             }
             n = w0 & 0x1FFF;
             break;
-        default: {
-            const int extra = draw_entry(n, list, target);
-            n = (n + 1 + static_cast<uint32_t>(extra)) & 0x1FFF;
-            break;
-        }
+        default:
+            {
+                const int extra = draw_entry(n, list, target);
+                n = (n + 1 + static_cast<uint32_t>(extra)) & 0x1FFF;
+                break;
+            }
         }
     }
 }

@@ -11,8 +11,7 @@ constexpr int ORB_VIDEO_COLUMNS = 416;  // row pitch of every buffer, in pixels
 // Starts the renderer on the tile region (16 x 16 tiles of 4 bits a pixel)
 // and the sprite region (big-endian 32-bit words). Zeroes all renderer state
 // and installs the board's `frame` and `sprites` callbacks.
-void orb_video_init(const uint8_t* tiles, uint64_t tiles_size, const uint8_t* sprites,
-                    uint64_t sprites_size);
+void orb_video_init(const uint8_t* tiles, uint64_t tiles_size, const uint8_t* sprites, uint64_t sprites_size);
 
 // Composes the current picture from video RAM, its registers, the shown
 // sprite frame, the palette and the mixer registers.
@@ -36,8 +35,7 @@ uint16_t orb_video_sprite_pixel_color(uint16_t pixel);
 
 // Observer hooks for tools; empty in normal runs.
 using orb_video_tile_observer_fn = void (*)(int layer, uint16_t tile, uint16_t colour);
-using orb_video_sprite_observer_fn = void (*)(uint32_t address, int width_words, int height,
-                                              bool eight_bit, bool all_ones_is_pen,
-                                              const uint16_t* colours);
+using orb_video_sprite_observer_fn = void (*)(uint32_t address, int width_words, int height, bool eight_bit,
+                                              bool all_ones_is_pen, const uint16_t* colours);
 extern orb_video_tile_observer_fn orb_video_tile_observer;
 extern orb_video_sprite_observer_fn orb_video_sprite_observer;

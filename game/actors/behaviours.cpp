@@ -30,7 +30,7 @@ constexpr uint32_t kMeleeFollowThrough = 0x06A65E;
 constexpr uint32_t kMeleeRecovery = 0x06A672;
 constexpr uint32_t kLeapAirborne = 0x06DB16;
 constexpr uint32_t kLeapLanding = 0x06DB6B;
-constexpr int16_t kAppearX = 640;             // world units right of the camera
+constexpr int16_t kAppearX = 640;  // world units right of the camera
 constexpr int16_t kApproachNear = 200;
 constexpr int16_t kApproachFar = 400;
 constexpr uint8_t kLeapSound = 0xF4;
@@ -66,11 +66,14 @@ void start_walking() {
 }
 
 // enemy_timer - 1, stored. Out: Z set when it reached 0.
-void count_down() { orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer)))); }
+void count_down() {
+    orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
+}
 
 // The script of the attack pattern: the u32 at animation_set +16, indexed.
 uint32_t pattern_script() {
-    const uint32_t scripts = orb_read32(table(enemy_state_record::animation_set) + enemy_animation_set::patterns);
+    const uint32_t scripts =
+        orb_read32(table(enemy_state_record::animation_set) + enemy_animation_set::patterns);
     return orb_read32(scripts + 4u * orb_read8(field(object_record::attack_pattern)));
 }
 
@@ -173,7 +176,8 @@ L_06A3A6:
             if (!call(sub_06A431, 0x06A3F5, 0x06A3F0)) return;
             goto L_06A420;
         }
-        orb_write8(field(object_record::approach_timer), dec<uint8_t>(orb_read8(field(object_record::approach_timer))));
+        orb_write8(field(object_record::approach_timer),
+                   dec<uint8_t>(orb_read8(field(object_record::approach_timer))));
         if (eq())
             if (!call(sub_06A431, 0x06A405, 0x06A400)) return;
     }
@@ -232,13 +236,15 @@ L_06A49D:
         }
         if (own_side) flags |= 1u << object_flag::touched;
         orb_write16(field(object_record::flags), flags);
-        aim(right_side ? player_x + distance : player_x - distance, orb_read16(player + object_record::world_y));
+        aim(right_side ? player_x + distance : player_x - distance,
+            orb_read16(player + object_record::world_y));
         if (!call(sub_069393, 0x06A525, 0x06A520)) return;
         test<uint32_t>(cpu.reg[0]);
         if (eq()) {
             cmp<uint16_t>(distance, static_cast<uint16_t>(kApproachNear));
-            orb_write16(field(object_record::approach_dx),
-                        eq() ? static_cast<uint16_t>(kApproachFar) : static_cast<uint16_t>(distance - kApproachNear));
+            orb_write16(
+                field(object_record::approach_dx),
+                eq() ? static_cast<uint16_t>(kApproachFar) : static_cast<uint16_t>(distance - kApproachNear));
         }
         if (clear_bit(field(object_record::flags), object_flag::touched) &&
             !player_flag(player, player_bit::untouchable)) {
@@ -257,7 +263,8 @@ L_06A570:
 L_06A585:
     count_down();
     if (ne()) goto L_06A570;
-    orb_write8(field(object_record::approach_timer), dec<uint8_t>(orb_read8(field(object_record::approach_timer))));
+    orb_write8(field(object_record::approach_timer),
+               dec<uint8_t>(orb_read8(field(object_record::approach_timer))));
     if (eq()) goto L_06A45C;
     start_walking();
     goto L_06A49D;
@@ -312,7 +319,8 @@ void sub_06AFAA() {
 void sub_06B09E() {
     ROUTINE_ENTRY(0x06B09E);
     {
-        const uint32_t target = orb_read32(rom::pattern_table + 4u * orb_read8(field(object_record::attack_pattern)));
+        const uint32_t target =
+            orb_read32(rom::pattern_table + 4u * orb_read8(field(object_record::attack_pattern)));
         if (target == kLeap) goto L_073762;
         if (target != kMelee) v60_unknown_jump(target, 0x06B0A6);
     }
@@ -347,7 +355,8 @@ void sub_06B09E() {
     orb_write8(field(object_record::substate), 1);
 L_06A61D:
     if (!call(sub_061FB6, 0x06B115, 0x06B110)) return;
-    cmp<uint8_t>(orb_read8(field(object_record::frame_index)), orb_read8(field(object_record::approach_timer)));
+    cmp<uint8_t>(orb_read8(field(object_record::frame_index)),
+                 orb_read8(field(object_record::approach_timer)));
     if (eq()) {
         if (!call(sub_069348, 0x06B125, 0x06B120)) return;
         arm_attack(cpu.reg[0]);
@@ -404,7 +413,8 @@ L_073762:
         if (target != kLeapAirborne) v60_unknown_jump(target, 0x06DAC2);
     }
     if (!call(sub_061FB6, 0x06B235, 0x06B230)) return;
-    cmp<uint8_t>(orb_read8(field(object_record::frame_index)), orb_read8(field(object_record::approach_timer)));
+    cmp<uint8_t>(orb_read8(field(object_record::frame_index)),
+                 orb_read8(field(object_record::approach_timer)));
     if (eq()) {
         if (!call(sub_069348, 0x06B245, 0x06B240)) return;
         arm_attack(cpu.reg[0]);

@@ -21,7 +21,7 @@ constexpr uint32_t kStateJump = 0x082574;
 constexpr uint32_t kCommandTable = 0x08262E;
 constexpr uint32_t kCommandJump = 0x08262B;
 constexpr uint16_t kDepthKey = 350;
-constexpr uint32_t kCharacterByte = 149;  // on a player record: 0 plays no effect sound
+constexpr uint32_t kCharacterByte = 149;   // on a player record: 0 plays no effect sound
 constexpr unsigned kPlayerRecordBit = 15;  // low halves of the player records (0xA000 up)
 
 // The table entry's fields, as read through +72: first relative to the entry's
@@ -90,7 +90,8 @@ void sub_0824F3() {
     orb_write16(effect + object_record::owner, static_cast<uint16_t>(cpu.reg[10]));
     const uint32_t caller = cpu.reg[20] + object_record::flags;
     test<uint16_t>(orb_read16(caller));
-    if (negative()) orb_write16(caller, logic<uint16_t>(orb_read16(caller) | 1u << object_flag::effect_lives));
+    if (negative())
+        orb_write16(caller, logic<uint16_t>(orb_read16(caller) | 1u << object_flag::effect_lives));
     ret();
 }
 
@@ -157,7 +158,8 @@ void sub_08254E() {
     orb_write32(effect + child_effect_record::entry, cpu.reg[11] + entry::header);
 
 L_0825BE:  // state 1: the start delay (0 counts 256 frames); not shown meanwhile
-    orb_write8(effect + child_effect_record::delay, dec<uint8_t>(orb_read8(effect + child_effect_record::delay)));
+    orb_write8(effect + child_effect_record::delay,
+               dec<uint8_t>(orb_read8(effect + child_effect_record::delay)));
     if (ne()) {
         ret();
         return;
@@ -184,21 +186,18 @@ L_0825BE:  // state 1: the start delay (0 counts 256 frames); not shown meanwhil
         orb_write8(effect + object_record::state, static_cast<uint8_t>(kFollow + command));
         switch (command) {
         case kCommandFollow: goto L_082658;
-        case kCommandBlink:
-            blink_toggle(effect);
-            goto L_082658;
-        case kCommandPulse: {
-            const uint32_t offsets = orb_read32(effect + child_effect_record::entry);
-            orb_write8(effect + child_effect_record::scale_step, orb_read8(offsets + entry::pulse_step));
-            const uint8_t period = orb_read8(offsets + entry::pulse_period);
-            orb_write8(effect + child_effect_record::period, period);
-            orb_write8(effect + child_effect_record::scale, 16);
-            orb_write8(effect + child_effect_record::countdown, period);
-            goto L_082658;
-        }
-        case kCommandThree:
-            orb_write8(effect + object_record::state, kFollow);
-            goto L_082658;
+        case kCommandBlink: blink_toggle(effect); goto L_082658;
+        case kCommandPulse:
+            {
+                const uint32_t offsets = orb_read32(effect + child_effect_record::entry);
+                orb_write8(effect + child_effect_record::scale_step, orb_read8(offsets + entry::pulse_step));
+                const uint8_t period = orb_read8(offsets + entry::pulse_period);
+                orb_write8(effect + child_effect_record::period, period);
+                orb_write8(effect + child_effect_record::scale, 16);
+                orb_write8(effect + child_effect_record::countdown, period);
+                goto L_082658;
+            }
+        case kCommandThree: orb_write8(effect + object_record::state, kFollow); goto L_082658;
         default: v60_unknown_jump(kCommandTable + 3u * command, kCommandJump);
         }
     }
@@ -222,7 +221,8 @@ L_082621:  // state 4: pulse, the first part's sizes from the scale (16 = as dra
         if (eq()) {
             orb_write8(effect + child_effect_record::scale_step,
                        neg<uint8_t>(orb_read8(effect + child_effect_record::scale_step)));
-            orb_write8(effect + child_effect_record::countdown, orb_read8(effect + child_effect_record::period));
+            orb_write8(effect + child_effect_record::countdown,
+                       orb_read8(effect + child_effect_record::period));
         }
     }
 
@@ -232,10 +232,10 @@ L_082658:  // follow: count the lifetime, then the owner's position plus the off
     if (eq()) goto L_082690;
     {
         const uint32_t offsets = orb_read32(effect + child_effect_record::entry);
-        orb_write16(effect + object_record::world_x,
-                    add<uint16_t>(orb_read16(owner + object_record::world_x), orb_read16(offsets + entry::x_offset)));
-        orb_write16(effect + object_record::world_y,
-                    add<uint16_t>(orb_read16(owner + object_record::world_y), orb_read16(offsets + entry::y_offset)));
+        orb_write16(effect + object_record::world_x, add<uint16_t>(orb_read16(owner + object_record::world_x),
+                                                                   orb_read16(offsets + entry::x_offset)));
+        orb_write16(effect + object_record::world_y, add<uint16_t>(orb_read16(owner + object_record::world_y),
+                                                                   orb_read16(offsets + entry::y_offset)));
         orb_write16(effect + object_record::height, orb_read16(owner + object_record::height));
     }
     if (!call(sub_062044, 0x082689, 0x082684)) return;
@@ -248,7 +248,8 @@ L_082690:  // removal: the owner's live-effect mark goes with it
         const uint32_t owner_flags = linked(effect, object_record::owner) + object_record::flags;
         test<uint16_t>(orb_read16(owner_flags));
         if (negative())
-            orb_write16(owner_flags, logic<uint16_t>(orb_read16(owner_flags) & ~(1u << object_flag::effect_lives)));
+            orb_write16(owner_flags,
+                        logic<uint16_t>(orb_read16(owner_flags) & ~(1u << object_flag::effect_lives)));
     }
     if (!call(sub_088CD3, 0x0826AE, 0x0826A9)) return;
     sub_088D0C();

@@ -45,7 +45,8 @@ constexpr uint16_t size_bits = 0x03FF;
 // as they were (a sum past 10 bits spills into them, as the guest's does).
 inline void reshape(uint32_t address, int delta) {
     const uint16_t word = orb_read16(address);
-    orb_write16(address, static_cast<uint16_t>((word & ~size_bits) | static_cast<uint16_t>((word & size_bits) + delta)));
+    orb_write16(address, static_cast<uint16_t>((word & ~size_bits) |
+                                               static_cast<uint16_t>((word & size_bits) + delta)));
 }
 
 // True while 0 < screen_x < 320 and 0 < screen_y < 224 (signed): the
@@ -86,7 +87,8 @@ inline bool shot_due(uint32_t object, uint32_t& cursor) {
 // at cursor as the delay and the cursor moved on.
 inline void shot_taken(uint32_t object, uint32_t cursor, uint8_t gap, uint32_t burst_table) {
     orb_write8(object + path_object::shot_delay, gap);
-    orb_write8(object + path_object::shot_burst, guest::dec<uint8_t>(orb_read8(object + path_object::shot_burst)));
+    orb_write8(object + path_object::shot_burst,
+               guest::dec<uint8_t>(orb_read8(object + path_object::shot_burst)));
     if (guest::ne()) return;
     orb_write8(object + path_object::shot_burst, orb_read8(burst_table));
     orb_write16(object + path_object::shot_delay, orb_read16(cursor));
@@ -95,10 +97,12 @@ inline void shot_taken(uint32_t object, uint32_t cursor, uint8_t gap, uint32_t b
 
 // Moves an object by its s8 velocities at +39 and +40.
 inline void drift(uint32_t object) {
-    orb_write16(object + object_record::world_x, guest::add<uint16_t>(orb_read16(object + object_record::world_x),
-                                                                       guest::load_sx8(object + path_object::path_velocity_x)));
-    orb_write16(object + object_record::world_y, guest::add<uint16_t>(orb_read16(object + object_record::world_y),
-                                                                       guest::load_sx8(object + path_object::path_velocity_y)));
+    orb_write16(object + object_record::world_x,
+                guest::add<uint16_t>(orb_read16(object + object_record::world_x),
+                                     guest::load_sx8(object + path_object::path_velocity_x)));
+    orb_write16(object + object_record::world_y,
+                guest::add<uint16_t>(orb_read16(object + object_record::world_y),
+                                     guest::load_sx8(object + path_object::path_velocity_y)));
 }
 
 // A 128-byte object just taken (R21) becomes a child of R20 running routine.

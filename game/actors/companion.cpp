@@ -149,9 +149,9 @@ L_077C88:  // follow: the parent's ground position, 16 pixels wider than its fir
     orb_write16(object + object_record::world_y, orb_read16(parent + object_record::world_y));
     {
         const uint16_t width = add<uint16_t>(orb_read16(orb_read32(parent + object_record::frame) + 7), 16);
-        orb_write16(object + companion_record::part_width,
-                    logic<uint16_t>((orb_read16(object + companion_record::part_width) & 0xFC00) |
-                                    (width & 0x3FF)));
+        orb_write16(
+            object + companion_record::part_width,
+            logic<uint16_t>((orb_read16(object + companion_record::part_width) & 0xFC00) | (width & 0x3FF)));
     }
     take_x_offset(object, parent);
     copy_mirror(object, parent);

@@ -99,11 +99,15 @@ void find_script(uint32_t enemy, uint32_t list) {
 // An overlay shows: the enemy's mirror bit and bit 0, its position with the
 // given offsets from the enemy's.
 void place_overlay(uint32_t overlay, uint32_t enemy, uint16_t dx, uint16_t dy, uint16_t dh) {
-    orb_write16(overlay + object_record::flags,
-                logic<uint16_t>((orb_read16(enemy + object_record::flags) & 1u << object_flag::mirror_x) | 1));
-    orb_write16(overlay + object_record::world_x, add<uint16_t>(orb_read16(enemy + object_record::world_x), dx));
-    orb_write16(overlay + object_record::world_y, add<uint16_t>(orb_read16(enemy + object_record::world_y), dy));
-    orb_write16(overlay + object_record::height, add<uint16_t>(orb_read16(enemy + object_record::height), dh));
+    orb_write16(
+        overlay + object_record::flags,
+        logic<uint16_t>((orb_read16(enemy + object_record::flags) & 1u << object_flag::mirror_x) | 1));
+    orb_write16(overlay + object_record::world_x,
+                add<uint16_t>(orb_read16(enemy + object_record::world_x), dx));
+    orb_write16(overlay + object_record::world_y,
+                add<uint16_t>(orb_read16(enemy + object_record::world_y), dy));
+    orb_write16(overlay + object_record::height,
+                add<uint16_t>(orb_read16(enemy + object_record::height), dh));
 }
 
 // An overlay whose enemy has left play: flags cleared and the removal routine
@@ -169,7 +173,8 @@ void sub_0696C6() {
         ret();
         return;
     }
-    orb_write8(spawner + object_record::enemy_timer, dec<uint8_t>(orb_read8(spawner + object_record::enemy_timer)));
+    orb_write8(spawner + object_record::enemy_timer,
+               dec<uint8_t>(orb_read8(spawner + object_record::enemy_timer)));
     if (ne()) {
         ret();
         return;
@@ -223,7 +228,8 @@ void sub_069755() {
     ROUTINE_ENTRY(0x069755);
     const uint32_t image = cpu.reg[20];
     not_bit(image + object_record::flags, object_flag::hidden);
-    orb_write8(image + object_record::enemy_timer, dec<uint8_t>(orb_read8(image + object_record::enemy_timer)));
+    orb_write8(image + object_record::enemy_timer,
+               dec<uint8_t>(orb_read8(image + object_record::enemy_timer)));
     if (eq()) {
         if (!call(sub_088CD3, 0x069765, 0x069760)) return;
         sub_088D0C();
@@ -340,11 +346,12 @@ void sub_06C46F() {
     cpu.reg[19] = orb_read32(cpu.reg[11] + part_entry::script);
     if (!call(sub_061F67, 0x06C47D, 0x06C478)) return;
     const uint32_t enemy = cpu.reg[10], entry = cpu.reg[11];
-    orb_write16(part + object_record::world_x,
-                add<uint16_t>(orb_read16(enemy + object_record::world_x), orb_read16(entry + part_entry::x_offset)));
-    orb_write16(part + object_record::world_y,
-                add<uint16_t>(orb_read16(enemy + object_record::world_y), orb_read16(entry + part_entry::y_offset)));
-    uint16_t height = add<uint16_t>(orb_read16(enemy + object_record::height), orb_read16(entry + part_entry::y_offset));
+    orb_write16(part + object_record::world_x, add<uint16_t>(orb_read16(enemy + object_record::world_x),
+                                                             orb_read16(entry + part_entry::x_offset)));
+    orb_write16(part + object_record::world_y, add<uint16_t>(orb_read16(enemy + object_record::world_y),
+                                                             orb_read16(entry + part_entry::y_offset)));
+    uint16_t height =
+        add<uint16_t>(orb_read16(enemy + object_record::height), orb_read16(entry + part_entry::y_offset));
     height = add<uint16_t>(height, orb_read16(entry + part_entry::height_offset));
     orb_write16(part + object_record::height, height);
     orb_write16(part + object_record::next_script, orb_read16(entry + part_entry::zoomed_height));
@@ -361,7 +368,8 @@ void sub_06C4B8() {
     ROUTINE_ENTRY(0x06C4B8);
     const uint32_t part = cpu.reg[20];
     {
-        const uint32_t step = orb_read32(rom::kind2_part_states + 4u * orb_read8(part + object_record::state));
+        const uint32_t step =
+            orb_read32(rom::kind2_part_states + 4u * orb_read8(part + object_record::state));
         if (step == kPartZoomed) goto L_06C4F6;
         if (step != kPartStanding) v60_unknown_jump(step, 0x06C4C3);
     }
@@ -493,7 +501,8 @@ void sub_071A49() {
         return;
     }
     uint16_t dx = kSideDistance;
-    if (test_bit(enemy + object_record::flags, object_flag::mirror_x)) dx = static_cast<uint16_t>(-kSideDistance);
+    if (test_bit(enemy + object_record::flags, object_flag::mirror_x))
+        dx = static_cast<uint16_t>(-kSideDistance);
     place_overlay(overlay, enemy, dx, static_cast<uint16_t>(-4), 80);
     if (!call(sub_061FB6, 0x071AAD, 0x071AA8)) return;
     if (!call(sub_062044, 0x071AB4, 0x071AAF)) return;
@@ -546,7 +555,8 @@ L_07371E:  // set-up
     if (!call(sub_088F98, 0x073723, 0x07371E)) return;
     cpu.reg[10] = orb_read32(enemy + object_record::next_script);
     {
-        const uint32_t animations = orb_read32(orb_read32(orb_read32(enemy + object_record::state_record) + 4));
+        const uint32_t animations =
+            orb_read32(orb_read32(orb_read32(enemy + object_record::state_record) + 4));
         cpu.reg[19] = orb_read32(animations + 4u * orb_read8(cpu.reg[10]));
     }
     if (!call(sub_061F67, 0x07373D, 0x073738)) return;
@@ -557,11 +567,13 @@ L_07371E:  // set-up
     switch (step) {
     case kFromLeft:
         set_bit(enemy + object_record::flags, object_flag::mirror_x);
-        orb_write16(enemy + object_record::world_x, sub<uint16_t>(orb_read16(enemy + object_record::world_x), kSideEntry));
+        orb_write16(enemy + object_record::world_x,
+                    sub<uint16_t>(orb_read16(enemy + object_record::world_x), kSideEntry));
         set_velocities(enemy, 20, 0, 30);
         break;
     case kFromRight:
-        orb_write16(enemy + object_record::world_x, add<uint16_t>(orb_read16(enemy + object_record::world_x), kSideEntry));
+        orb_write16(enemy + object_record::world_x,
+                    add<uint16_t>(orb_read16(enemy + object_record::world_x), kSideEntry));
         set_velocities(enemy, static_cast<uint8_t>(-20), 0, 30);
         break;
     case kDrop:
@@ -573,7 +585,8 @@ L_07371E:  // set-up
     case kFromFront:
         if (!call(sub_062044, 0x07377D, 0x073778)) return;
         face_middle(enemy);
-        orb_write16(enemy + object_record::world_y, add<uint16_t>(orb_read16(enemy + object_record::world_y), kFrontEntry));
+        orb_write16(enemy + object_record::world_y,
+                    add<uint16_t>(orb_read16(enemy + object_record::world_y), kFrontEntry));
         set_velocities(enemy, 0, static_cast<uint8_t>(-15), 30);
         break;
     case kCameraWait:
@@ -614,7 +627,8 @@ L_0737B8:  // camera wait: the timer runs until the camera's X reaches the mark
     if (!less()) goto L_0737D0;
 
 L_0737C4:  // timer step
-    orb_write16(enemy + object_record::enemy_timer, dec<uint16_t>(orb_read16(enemy + object_record::enemy_timer)));
+    orb_write16(enemy + object_record::enemy_timer,
+                dec<uint16_t>(orb_read16(enemy + object_record::enemy_timer)));
     if (eq()) goto L_0737D0;
     sub_06912A();
     return;
@@ -640,7 +654,8 @@ void sub_0737D9() {
     orb_write16(piece + object_record::world_x, orb_read16(enemy + object_record::world_x));
     orb_write16(piece + object_record::world_y, add<uint16_t>(orb_read16(enemy + object_record::world_y), 4));
     orb_write16(piece + object_record::height, add<uint16_t>(orb_read16(enemy + object_record::height), 256));
-    const uint16_t mirror = logic<uint16_t>(orb_read16(enemy + object_record::flags) & 1u << object_flag::mirror_x);
+    const uint16_t mirror =
+        logic<uint16_t>(orb_read16(enemy + object_record::flags) & 1u << object_flag::mirror_x);
     orb_write16(piece + object_record::flags, logic<uint16_t>(mirror | 1));
     orb_write8(piece + object_record::velocity_x, mirror ? static_cast<uint8_t>(-10) : 10);
     orb_write8(piece + object_record::rise_speed, 30);
@@ -672,8 +687,9 @@ void sub_073832() {
 void sub_073848() {
     ROUTINE_ENTRY(0x073848);
     const uint32_t piece = cpu.reg[20];
-    orb_write16(piece + object_record::world_x, add<uint16_t>(orb_read16(piece + object_record::world_x),
-                                                              sx8(orb_read8(piece + object_record::velocity_x))));
+    orb_write16(piece + object_record::world_x,
+                add<uint16_t>(orb_read16(piece + object_record::world_x),
+                              sx8(orb_read8(piece + object_record::velocity_x))));
     const uint16_t height = add<uint16_t>(orb_read16(piece + object_record::height),
                                           sx8(orb_read8(piece + object_record::rise_speed)));
     orb_write16(piece + object_record::height, height);
@@ -682,7 +698,8 @@ void sub_073848() {
         const uint8_t speed = neg<uint8_t>(orb_read8(piece + object_record::rise_speed));
         orb_write8(piece + object_record::rise_speed, shl<uint8_t>(speed, 0xFF));
     } else {
-        orb_write8(piece + object_record::rise_speed, dec<uint8_t>(orb_read8(piece + object_record::rise_speed)));
+        orb_write8(piece + object_record::rise_speed,
+                   dec<uint8_t>(orb_read8(piece + object_record::rise_speed)));
     }
     if (!call(sub_061FB6, 0x073875, 0x073870)) return;
     if (!call(sub_062044, 0x07387A, 0x073875)) return;

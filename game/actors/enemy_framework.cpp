@@ -16,14 +16,14 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kRandomPort = 0xD80000;
-constexpr uint32_t kRandomMix = 0x2A6D365B;           // mixed into a state whose low half is 0
+constexpr uint32_t kRandomMix = 0x2A6D365B;  // mixed into a state whose low half is 0
 constexpr uint32_t kVanishRoutine = 0x06A265;
 constexpr uint32_t kVanishWait = 0x06A27A;
 constexpr uint32_t kVanishShrink = 0x06A286;
 constexpr uint8_t kStaggerStep = 6;
-constexpr int16_t kStripLeft = -40;                   // screen x of the strip where enemies always move
+constexpr int16_t kStripLeft = -40;  // screen x of the strip where enemies always move
 constexpr int16_t kStripRight = 360;
-constexpr uint8_t kLastPlainKind = 18;                // kinds 1-18 stay when an area is won
+constexpr uint8_t kLastPlainKind = 18;  // kinds 1-18 stay when an area is won
 
 using self::field;
 
@@ -122,7 +122,8 @@ L_0691B0:
         uint8_t slot = 0xFF;
         for (uint32_t point = 0; point < 8; ++point) {
             const uint32_t entry = var::target_points + target_point_entry::size * (point / 2);
-            const uint32_t point_x = load_sx16(entry + (point & 1 ? target_point_entry::right_x : target_point_entry::left_x));
+            const uint32_t point_x =
+                load_sx16(entry + (point & 1 ? target_point_entry::right_x : target_point_entry::left_x));
             test<uint16_t>(point_x);
             if (negative()) continue;
             const uint32_t dy = load_sx16(entry + target_point_entry::y) - own_y;
@@ -137,7 +138,8 @@ L_0691B0:
         orb_write8(field(object_record::target_slot), slot);
         if (slot != 0xFF)
             orb_write16(field(object_record::target_player),
-                        static_cast<uint16_t>(cpu.reg[25] + orb_read16(rom::target_player_offsets + 2u * (slot / 2u))));
+                        static_cast<uint16_t>(cpu.reg[25] +
+                                              orb_read16(rom::target_player_offsets + 2u * (slot / 2u))));
     }
 L_069230:
     orb_write8(field(object_record::enemy_tick), inc<uint8_t>(orb_read8(field(object_record::enemy_tick))));
@@ -259,7 +261,8 @@ L_06A286:
         test<uint32_t>(sum);
         if (ne()) {
             const uint8_t rise = orb_read8(field(object_record::rise_speed));
-            orb_write16(field(object_record::height), add<uint16_t>(orb_read16(field(object_record::height)), rise));
+            orb_write16(field(object_record::height),
+                        add<uint16_t>(orb_read16(field(object_record::height)), rise));
             orb_write8(field(object_record::rise_speed), add<uint8_t>(rise, 4));
             sub_069130();
             return;

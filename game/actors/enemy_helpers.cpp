@@ -194,11 +194,15 @@ void sub_06946D() {
     ROUTINE_ENTRY(0x06946D);
     uint32_t code = 0;
     cmp<uint16_t>(cpu.reg[3], cpu.reg[1]);
-    if (less()) code |= kTowardGreaterX;
-    else if (greater()) code |= kTowardLesserX;
+    if (less())
+        code |= kTowardGreaterX;
+    else if (greater())
+        code |= kTowardLesserX;
     cmp<uint16_t>(cpu.reg[4], cpu.reg[2]);
-    if (less()) code |= kTowardGreaterY;
-    else if (greater()) code |= kTowardLesserY;
+    if (less())
+        code |= kTowardGreaterY;
+    else if (greater())
+        code |= kTowardLesserY;
     cpu.reg[0] = code;
     ret();
 }
@@ -234,7 +238,8 @@ void sub_0694A5() {
         return;
     }
     {
-        const uint32_t script = orb_read32(table(enemy_state_record::animation_set) + enemy_animation_set::walk);
+        const uint32_t script =
+            orb_read32(table(enemy_state_record::animation_set) + enemy_animation_set::walk);
         if (orb_read32(field(object_record::frame_table)) != script + 1) {
             cpu.reg[19] = script;
             if (!call(sub_061F67, 0x0694E5, 0x0694E0)) return;
@@ -253,7 +258,8 @@ void sub_0694A5() {
         bool forward;
         if (vx != 0) {
             const bool moving_right = !(vx & 0x80);
-            forward = test_bit(field(object_record::flags), object_flag::mirror_x) ? moving_right : !moving_right;
+            forward =
+                test_bit(field(object_record::flags), object_flag::mirror_x) ? moving_right : !moving_right;
         } else {
             forward = !(vy & 0x80);
         }

@@ -19,29 +19,29 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kDispatcher = 0x06A1DA;
-constexpr uint16_t kEnemyFlags = 0x8001;           // enemy, alive
+constexpr uint16_t kEnemyFlags = 0x8001;  // enemy, alive
 constexpr uint8_t kNone = 255;
 
 constexpr uint32_t kStallerRoutine = 0x06AEA4;
 constexpr uint32_t kDefeatWrapper4 = 0x06CD00;
-constexpr uint32_t kDefeatWrapper19 = 0x06D8E8;    // kinds 19 to 21
-constexpr uint32_t kDefeatWrapper22 = 0x0736F4;    // kinds 22 to 26
+constexpr uint32_t kDefeatWrapper19 = 0x06D8E8;  // kinds 19 to 21
+constexpr uint32_t kDefeatWrapper22 = 0x0736F4;  // kinds 22 to 26
 constexpr uint32_t kSoundWrapper7 = 0x071F9B;
 constexpr uint32_t kSoundWrapper8 = 0x072DBB;
 constexpr uint32_t kHitWrapper7 = 0x071FCD;
 constexpr uint32_t kHitWrapper8 = 0x072DED;
-constexpr uint8_t kBarWide = 1;                    // boss bar variants beside 0
+constexpr uint8_t kBarWide = 1;  // boss bar variants beside 0
 constexpr uint8_t kBarCrowd = 2;
 
-constexpr uint8_t kEntrySound4 = 0x8C;             // ring A
-constexpr uint8_t kDefeatSound4 = 0xA9;            // ring B
-constexpr uint8_t kDefeatSound19 = 0xF5;           // ring A
-constexpr uint8_t kEntrySound11 = 0xAE;            // ring B
-constexpr uint8_t kEntrySound9a = 0x9A;            // ring B, by kind 9's two entries
+constexpr uint8_t kEntrySound4 = 0x8C;    // ring A
+constexpr uint8_t kDefeatSound4 = 0xA9;   // ring B
+constexpr uint8_t kDefeatSound19 = 0xF5;  // ring A
+constexpr uint8_t kEntrySound11 = 0xAE;   // ring B
+constexpr uint8_t kEntrySound9a = 0x9A;   // ring B, by kind 9's two entries
 constexpr uint8_t kEntrySound9b = 0x9B;
-constexpr uint8_t kDefeatSound7 = 0xB4;            // ring B, kinds 7 and 8
+constexpr uint8_t kDefeatSound7 = 0xB4;  // ring B, kinds 7 and 8
 constexpr uint8_t kHitSound7 = 0xB3;
-constexpr uint8_t kHardHit = 2;                    // hit reactions from here on sound
+constexpr uint8_t kHardHit = 2;  // hit reactions from here on sound
 
 // What a kind's set-up writes from its own figures.
 struct kind_data {
@@ -357,7 +357,8 @@ void sub_06ED32() {
     sub_069792();
 }
 
-// Kind 13: keeps its companion at +86, the overlay of kinds 13 and 14 and a boss bar. In: R20 = the new enemy.
+// Kind 13: keeps its companion at +86, the overlay of kinds 13 and 14 and a boss bar. In: R20 = the new
+// enemy.
 void sub_06F8BC() {
     ROUTINE_ENTRY(0x06F8BC);
     setup_head(kKind13);
@@ -371,8 +372,8 @@ void sub_06F8BC() {
     sub_069792();
 }
 
-// Kind 14: keeps its companion at +86, the overlay of kinds 13 and 14 and a boss bar of variant 1. In: R20 = the
-// new enemy.
+// Kind 14: keeps its companion at +86, the overlay of kinds 13 and 14 and a boss bar of variant 1. In: R20 =
+// the new enemy.
 void sub_070B3E() {
     ROUTINE_ENTRY(0x070B3E);
     setup_head(kKind14);
@@ -414,8 +415,8 @@ void sub_071C7E() {
     sub_069792();
 }
 
-// Kind 7: keeps its companion, counts as three enemies, keeps its spawn data at +88, takes its sound routine and
-// a boss bar of variant 2. In: R20 = the new enemy.
+// Kind 7: keeps its companion, counts as three enemies, keeps its spawn data at +88, takes its sound routine
+// and a boss bar of variant 2. In: R20 = the new enemy.
 void sub_071EA6() {
     ROUTINE_ENTRY(0x071EA6);
     setup_head(kKind7);
@@ -503,8 +504,8 @@ void sub_072DED() {
     sub_06A1DA();
 }
 
-// Kind 22: its entrance script from its spawn data and the defeat wrapper of kinds 22 to 26. In: R20 = the new
-// enemy.
+// Kind 22: its entrance script from its spawn data and the defeat wrapper of kinds 22 to 26. In: R20 = the
+// new enemy.
 void sub_073612() {
     ROUTINE_ENTRY(0x073612);
     setup_head(kKind22);

@@ -15,7 +15,6 @@ using namespace guest;
 
 namespace {
 
-
 constexpr uint32_t kTurretRoutine = 0x07C6A0;
 constexpr uint32_t kFlashRoutine = 0x07C77C;
 constexpr uint32_t kShellRoutine = 0x07C7FD;
@@ -25,7 +24,7 @@ constexpr uint32_t kDefeatAnimation = 0x13610D;
 constexpr uint32_t kShellAnimation = 0x13613F;
 constexpr uint32_t kFlashAnimation = 0x13615C;
 constexpr uint32_t kBurstAnimation = 0x136165;
-constexpr uint32_t kFlyerStates = 0x07C5A0;      // the flyer's jump table
+constexpr uint32_t kFlyerStates = 0x07C5A0;  // the flyer's jump table
 constexpr uint32_t kTurretStates = 0x07C6C8;
 constexpr uint32_t kFlashStates = 0x07C790;
 constexpr uint32_t kShellStates = 0x07C805;
@@ -60,7 +59,8 @@ constexpr uint8_t bursting = 3;  // until the animation ends
 void direction_flags(uint32_t object, uint8_t index) {
     clear_bit(object + object_record::flags, object_flag::mirror_x);
     orb_write16(object + object_record::flags,
-                logic<uint16_t>(orb_read16(object + object_record::flags) | orb_read16(rom::flyer_direction_flags + 2u * index)));
+                logic<uint16_t>(orb_read16(object + object_record::flags) |
+                                orb_read16(rom::flyer_direction_flags + 2u * index)));
 }
 
 }  // namespace
@@ -190,8 +190,10 @@ L_07C6E8:
     }
     {
         const uint32_t offset = rom::turret_offsets + 4u * orb_read8(field(path_object::anim_choice));
-        orb_write16(field(object_record::world_x), add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(offset)));
-        orb_write16(field(object_record::world_y), add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(offset + 2)));
+        orb_write16(field(object_record::world_x),
+                    add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(offset)));
+        orb_write16(field(object_record::world_y),
+                    add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(offset + 2)));
     }
     if (!call(sub_061FB6, 0x07C735, 0x07C730)) return;
     {
@@ -209,7 +211,8 @@ L_07C6E8:
             }
         }
     }
-    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::owner) + object_record::state), path_state::flying);
+    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::owner) + object_record::state),
+                 path_state::flying);
     if (higher()) {
         ret();
         return;
@@ -285,7 +288,8 @@ void sub_07C7FD() {
 L_07C850:
     orb_write8(field(path_object::timer), dec<uint8_t>(orb_read8(field(path_object::timer))));
     if (ne()) {
-        orb_write8(field(path_object::path_velocity_y), inc<uint8_t>(orb_read8(field(path_object::path_velocity_y))));
+        orb_write8(field(path_object::path_velocity_y),
+                   inc<uint8_t>(orb_read8(field(path_object::path_velocity_y))));
         actors::drift(cpu.reg[20]);
         cpu.reg[10] = rom::shell_box;
         if (!call(sub_088347, 0x07C877, 0x07C872)) return;
@@ -329,7 +333,8 @@ L_07C8F0:
 // index starts its animation and sets its flag bits. In: R20.
 void sub_07C91B() {
     ROUTINE_ENTRY(0x07C91B);
-    const uint8_t index = orb_read8(rom::flyer_directions + (orb_read16(field(path_object::path_angle_x)) >> 6));
+    const uint8_t index =
+        orb_read8(rom::flyer_directions + (orb_read16(field(path_object::path_angle_x)) >> 6));
     cmp<uint8_t>(index, orb_read8(field(path_object::anim_choice)));
     if (eq()) {
         ret();
@@ -362,7 +367,8 @@ void sub_07C94D() {
     actors::adopt(kShellRoutine);
     const uint32_t tier = actors::rank_tier();
     orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(tier));
-    actors::shot_taken(cpu.reg[20], cursor, orb_read8(rom::flyer_shot_gaps + tier), rom::flyer_burst_shots + tier);
+    actors::shot_taken(cpu.reg[20], cursor, orb_read8(rom::flyer_shot_gaps + tier),
+                       rom::flyer_burst_shots + tier);
     ret();
 }
 
@@ -372,7 +378,8 @@ void sub_07C94D() {
 void sub_07C9D4() {
     ROUTINE_ENTRY(0x07C9D4);
     cpu.reg[10] = orb_read32(field(object_record::hitbox_data)) + 1;
-    cpu.reg[16] = orb_read8(rom::contact_strength + 4u * orb_read8(field(object_record::type)) + actors::rank_tier());
+    cpu.reg[16] =
+        orb_read8(rom::contact_strength + 4u * orb_read8(field(object_record::type)) + actors::rank_tier());
     sub_08834C();
 }
 
@@ -414,8 +421,9 @@ void sub_07CA05() {
     }
     set_state(orb_read8(table + 5));
     const uint32_t attacker = kHigh | orb_read16(field(object_record::last_attacker));
-    const uint32_t counter = var::tally_records + 32u * orb_read8(attacker + player_record::slot) +
-                             2u * orb_read8(rom::flyer_tally_categories + orb_read8(field(object_record::type)));
+    const uint32_t counter =
+        var::tally_records + 32u * orb_read8(attacker + player_record::slot) +
+        2u * orb_read8(rom::flyer_tally_categories + orb_read8(field(object_record::type)));
     orb_write16(counter, inc<uint16_t>(orb_read16(counter)));
     ret();
 }

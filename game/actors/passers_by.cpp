@@ -17,7 +17,13 @@ using namespace guest;
 namespace {
 
 // Type 49.
-enum : uint32_t { k49SetUp = 0x069ABE, k49Walk = 0x069B0F, k49Wait = 0x069B28, k49Effect = 0x069B3E, k49Leave = 0x069B4C };
+enum : uint32_t {
+    k49SetUp = 0x069ABE,
+    k49Walk = 0x069B0F,
+    k49Wait = 0x069B28,
+    k49Effect = 0x069B3E,
+    k49Leave = 0x069B4C
+};
 constexpr uint16_t k49Stop = 1136;
 constexpr uint32_t kPartRoutine = 0x069F31;
 enum : uint32_t { kPartSetUp = 0x069F46, kPartFollow = 0x069F5F };
@@ -91,12 +97,14 @@ void next_state(uint32_t object) {
 
 // A 16-bit timer counted down; true when it reached 0.
 bool timer_ends(uint32_t object) {
-    orb_write16(object + object_record::enemy_timer, dec<uint16_t>(orb_read16(object + object_record::enemy_timer)));
+    orb_write16(object + object_record::enemy_timer,
+                dec<uint16_t>(orb_read16(object + object_record::enemy_timer)));
     return eq();
 }
 
 void move_x(uint32_t object, uint32_t dx) {
-    orb_write16(object + object_record::world_x, add<uint16_t>(orb_read16(object + object_record::world_x), dx));
+    orb_write16(object + object_record::world_x,
+                add<uint16_t>(orb_read16(object + object_record::world_x), dx));
 }
 
 // Offsets from the screen centre doubled: with the playfield at half size the
@@ -352,7 +360,8 @@ L_069D2E:  // state 2: the strike
     if (!call(sub_061FB6, 0x069D33, 0x069D2E)) return;
     cmp<uint8_t>(orb_read8(actor + object_record::frame_index), 3);
     if (eq()) {
-        if (const uint32_t partner = partner_of(actor)) set_bit(partner + object_record::flags, object_flag::hit);
+        if (const uint32_t partner = partner_of(actor))
+            set_bit(partner + object_record::flags, object_flag::hit);
         cpu.reg[0] = kStrikeSound;
         if (!call(sub_088FD7, 0x069D48, 0x069D43)) return;
         orb_write8(actor + object_record::state, type52_state::finish);
@@ -549,7 +558,8 @@ L_069F5F:  // state 1: following
         not_bit(part + object_record::flags, object_flag::hidden);
         uint32_t dx = shl<uint32_t>(load_sx8(part + object_record::velocity_x), 2);
         if (test_bit(actor + object_record::flags, object_flag::mirror_x)) dx = neg<uint32_t>(dx);
-        orb_write16(part + object_record::world_x, add<uint16_t>(orb_read16(actor + object_record::world_x), dx));
+        orb_write16(part + object_record::world_x,
+                    add<uint16_t>(orb_read16(actor + object_record::world_x), dx));
         orb_write16(part + object_record::world_y,
                     add<uint16_t>(orb_read16(actor + object_record::world_y),
                                   shl<uint32_t>(load_sx8(part + object_record::velocity_y), 2)));
@@ -579,7 +589,8 @@ void sub_072825() {
     orb_write16(gun + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write32(gun + object_record::routine, kGunFirst);
     // The actor's bit 0 is set: Z comes out clear.
-    orb_write16(gun + object_record::flags, logic<uint16_t>(orb_read16(cpu.reg[20] + object_record::flags) & 0x41));
+    orb_write16(gun + object_record::flags,
+                logic<uint16_t>(orb_read16(cpu.reg[20] + object_record::flags) & 0x41));
     ret();
 }
 
@@ -696,7 +707,8 @@ void sub_072952() {
     if (!call(sub_061F67, 0x07295D, 0x072958)) return;
     cpu.reg[10] = linked(shot, object_record::owner);
     const uint32_t gun = cpu.reg[10];
-    orb_write16(shot + object_record::flags, logic<uint16_t>(orb_read16(gun + object_record::flags) & 0x7FFF));
+    orb_write16(shot + object_record::flags,
+                logic<uint16_t>(orb_read16(gun + object_record::flags) & 0x7FFF));
     uint16_t dx = kShotReach;
     if (test_bit(gun + object_record::flags, object_flag::mirror_x)) dx = static_cast<uint16_t>(-kShotReach);
     orb_write16(shot + object_record::world_x, add<uint16_t>(orb_read16(gun + object_record::world_x), dx));
@@ -856,7 +868,8 @@ L_079792:
 
 L_0797A6:
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0x3F);
+        const uint8_t count =
+            logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0x3F);
         orb_write8(object + object_record::enemy_timer, count);
         if (eq()) {
             if (!call(sub_088CD3, 0x0797B2, 0x0797AD)) return;

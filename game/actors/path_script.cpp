@@ -17,9 +17,9 @@ namespace {
 constexpr uint32_t kModeTable = 0x07D25C;     // the step's jump table by path_mode
 constexpr uint32_t kCommandTable = 0x07D2F2;  // ... and by command word
 constexpr uint16_t kPhaseMask = 0x3FF;
-constexpr uint8_t kKeep = 0x80;               // a start velocity byte that keeps the velocity
+constexpr uint8_t kKeep = 0x80;  // a start velocity byte that keeps the velocity
 constexpr int16_t kPathHeight = 128;
-constexpr uint16_t kLineUp = 32;              // a player within 0..31 of own + 16
+constexpr uint16_t kLineUp = 32;  // a player within 0..31 of own + 16
 constexpr uint16_t kLineUpBias = 16;
 
 using self::field;
@@ -41,7 +41,8 @@ void advance_base(uint32_t base, uint32_t velocity) {
 bool player_lined_up(uint32_t axis) {
     for (uint32_t slot = 0; slot < 4; ++slot) {
         const uint32_t player = var::player_records + player_record::size * slot;
-        const uint16_t gap = sub<uint16_t>(add<uint16_t>(orb_read16(field(axis)), kLineUpBias), orb_read16(player + axis));
+        const uint16_t gap =
+            sub<uint16_t>(add<uint16_t>(orb_read16(field(axis)), kLineUpBias), orb_read16(player + axis));
         cmp<uint16_t>(gap, kLineUp);
         if (carry()) return true;
     }
@@ -95,83 +96,95 @@ void sub_07D203() {
 void sub_07D252() {
     ROUTINE_ENTRY(0x07D252);
     cpu.reg[10] = orb_read32(field(path_object::path_cursor));
-L_07D25A: {
-    const uint8_t mode = orb_read8(field(path_object::path_mode));
-    switch (mode) {
-    case 0:
-    case 5: goto L_07D290;
-    case 1: break;
-    case 2: goto L_07D2E0;
-    case 3:
-        if (!call(sub_07D3A7, 0x07D27F, 0x07D27A)) return;
-        goto L_07D2F8;
-    case 4:
-        if (!call(sub_07D3D0, 0x07D286, 0x07D281)) return;
-        goto L_07D2F8;
-    default: v60_unknown_jump(kModeTable + 3u * mode, 0x07D258);
+L_07D25A:
+    {
+        const uint8_t mode = orb_read8(field(path_object::path_mode));
+        switch (mode) {
+        case 0:
+        case 5: goto L_07D290;
+        case 1: break;
+        case 2: goto L_07D2E0;
+        case 3:
+            if (!call(sub_07D3A7, 0x07D27F, 0x07D27A)) return;
+            goto L_07D2F8;
+        case 4:
+            if (!call(sub_07D3D0, 0x07D286, 0x07D281)) return;
+            goto L_07D2F8;
+        default: v60_unknown_jump(kModeTable + 3u * mode, 0x07D258);
+        }
+        const uint16_t frames = dec<uint16_t>(orb_read16(field(path_object::path_frames)));
+        orb_write16(field(path_object::path_frames), frames);
+        if (!negative()) goto L_07D2F8;
+        orb_write8(field(path_object::path_mode), dec<uint8_t>(mode));
+        cpu.reg[10] += path_params::next_entry;
     }
-    const uint16_t frames = dec<uint16_t>(orb_read16(field(path_object::path_frames)));
-    orb_write16(field(path_object::path_frames), frames);
-    if (!negative()) goto L_07D2F8;
-    orb_write8(field(path_object::path_mode), dec<uint8_t>(mode));
-    cpu.reg[10] += path_params::next_entry;
+L_07D290:
+    {
+        const uint16_t word = orb_read16(cpu.reg[10]);
+        cpu.reg[10] += 2;
+        if (word & 0x8000) goto L_07D2E0;
+        if (word & 0x4000) {
+            orb_write8(field(path_object::path_mode), static_cast<uint8_t>(word));
+        } else {
+            orb_write16(field(path_object::path_frames), word & 0x3FFF);
+            orb_write8(field(path_object::path_mode), inc<uint8_t>(orb_read8(field(path_object::path_mode))));
+        }
+        orb_write32(field(path_object::path_cursor), cpu.reg[10]);
+        orb_write16(field(path_object::path_base_x), orb_read16(field(object_record::world_x)));
+        orb_write16(field(path_object::path_base_y), orb_read16(field(object_record::world_y)));
+        cmp<uint8_t>(orb_read8(cpu.reg[10] + path_params::velocity_x), kKeep);
+        if (ne()) start_velocity(cpu.reg[10] + path_params::velocity_x, path_object::path_velocity_x);
+        cmp<uint8_t>(orb_read8(cpu.reg[10] + path_params::velocity_y), kKeep);
+        if (eq()) goto L_07D25A;
+        start_velocity(cpu.reg[10] + path_params::velocity_y, path_object::path_velocity_y);
+        // The oscillation goes on from where the object stands.
+        if (!call(sub_07D33F, 0x07D2D0, 0x07D2CB)) return;
+        orb_write16(field(path_object::path_base_x),
+                    sub<uint16_t>(orb_read16(field(path_object::path_base_x)), cpu.reg[2]));
+        orb_write16(field(path_object::path_base_y),
+                    sub<uint16_t>(orb_read16(field(path_object::path_base_y)), cpu.reg[3]));
+        goto L_07D25A;
     }
-L_07D290: {
-    const uint16_t word = orb_read16(cpu.reg[10]);
-    cpu.reg[10] += 2;
-    if (word & 0x8000) goto L_07D2E0;
-    if (word & 0x4000) {
-        orb_write8(field(path_object::path_mode), static_cast<uint8_t>(word));
-    } else {
-        orb_write16(field(path_object::path_frames), word & 0x3FFF);
-        orb_write8(field(path_object::path_mode), inc<uint8_t>(orb_read8(field(path_object::path_mode))));
+L_07D2E0:
+    {
+        const uint16_t command = orb_read16(cpu.reg[10]);
+        switch (command) {
+        case 0:
+        case 3:
+            set_bit(field(object_record::flags), object_flag::defeated);
+            orb_write8(field(object_record::state), path_state::script_end);
+            ret();
+            return;
+        case 1: cpu.reg[10] -= 16; break;
+        case 2: cpu.reg[10] = orb_read32(field(path_object::path_script_start)); break;
+        default: v60_unknown_jump(kCommandTable + 3u * command, 0x07D2EE);
+        }
+        orb_write8(field(path_object::path_mode), 0);
+        goto L_07D290;
     }
-    orb_write32(field(path_object::path_cursor), cpu.reg[10]);
-    orb_write16(field(path_object::path_base_x), orb_read16(field(object_record::world_x)));
-    orb_write16(field(path_object::path_base_y), orb_read16(field(object_record::world_y)));
-    cmp<uint8_t>(orb_read8(cpu.reg[10] + path_params::velocity_x), kKeep);
-    if (ne()) start_velocity(cpu.reg[10] + path_params::velocity_x, path_object::path_velocity_x);
-    cmp<uint8_t>(orb_read8(cpu.reg[10] + path_params::velocity_y), kKeep);
-    if (eq()) goto L_07D25A;
-    start_velocity(cpu.reg[10] + path_params::velocity_y, path_object::path_velocity_y);
-    // The oscillation goes on from where the object stands.
-    if (!call(sub_07D33F, 0x07D2D0, 0x07D2CB)) return;
-    orb_write16(field(path_object::path_base_x), sub<uint16_t>(orb_read16(field(path_object::path_base_x)), cpu.reg[2]));
-    orb_write16(field(path_object::path_base_y), sub<uint16_t>(orb_read16(field(path_object::path_base_y)), cpu.reg[3]));
-    goto L_07D25A;
-    }
-L_07D2E0: {
-    const uint16_t command = orb_read16(cpu.reg[10]);
-    switch (command) {
-    case 0:
-    case 3:
-        set_bit(field(object_record::flags), object_flag::defeated);
-        orb_write8(field(object_record::state), path_state::script_end);
+L_07D2F8:
+    {
+        const uint32_t params = cpu.reg[10];
+        orb_write8(field(path_object::path_velocity_x),
+                   add<uint8_t>(orb_read8(field(path_object::path_velocity_x)),
+                                orb_read8(params + path_params::accel_x)));
+        orb_write8(field(path_object::path_velocity_y),
+                   add<uint8_t>(orb_read8(field(path_object::path_velocity_y)),
+                                orb_read8(params + path_params::accel_y)));
+        orb_write16(field(path_object::path_angle_x), (orb_read16(field(path_object::path_angle_x)) +
+                                                       orb_read16(params + path_params::phase_step_x)) &
+                                                          kPhaseMask);
+        orb_write16(field(path_object::path_angle_y), (orb_read16(field(path_object::path_angle_y)) +
+                                                       orb_read16(params + path_params::phase_step_y)) &
+                                                          kPhaseMask);
+        advance_base(path_object::path_base_x, path_object::path_velocity_x);
+        advance_base(path_object::path_base_y, path_object::path_velocity_y);
+        if (!call(sub_07D33F, 0x07D333, 0x07D32E)) return;
+        orb_write16(field(object_record::world_x),
+                    add<uint16_t>(orb_read16(field(path_object::path_base_x)), cpu.reg[2]));
+        orb_write16(field(object_record::world_y),
+                    add<uint16_t>(orb_read16(field(path_object::path_base_y)), cpu.reg[3]));
         ret();
-        return;
-    case 1: cpu.reg[10] -= 16; break;
-    case 2: cpu.reg[10] = orb_read32(field(path_object::path_script_start)); break;
-    default: v60_unknown_jump(kCommandTable + 3u * command, 0x07D2EE);
-    }
-    orb_write8(field(path_object::path_mode), 0);
-    goto L_07D290;
-    }
-L_07D2F8: {
-    const uint32_t params = cpu.reg[10];
-    orb_write8(field(path_object::path_velocity_x),
-               add<uint8_t>(orb_read8(field(path_object::path_velocity_x)), orb_read8(params + path_params::accel_x)));
-    orb_write8(field(path_object::path_velocity_y),
-               add<uint8_t>(orb_read8(field(path_object::path_velocity_y)), orb_read8(params + path_params::accel_y)));
-    orb_write16(field(path_object::path_angle_x),
-                (orb_read16(field(path_object::path_angle_x)) + orb_read16(params + path_params::phase_step_x)) & kPhaseMask);
-    orb_write16(field(path_object::path_angle_y),
-                (orb_read16(field(path_object::path_angle_y)) + orb_read16(params + path_params::phase_step_y)) & kPhaseMask);
-    advance_base(path_object::path_base_x, path_object::path_velocity_x);
-    advance_base(path_object::path_base_y, path_object::path_velocity_y);
-    if (!call(sub_07D33F, 0x07D333, 0x07D32E)) return;
-    orb_write16(field(object_record::world_x), add<uint16_t>(orb_read16(field(path_object::path_base_x)), cpu.reg[2]));
-    orb_write16(field(object_record::world_y), add<uint16_t>(orb_read16(field(path_object::path_base_y)), cpu.reg[3]));
-    ret();
     }
 }
 
@@ -182,8 +195,10 @@ void sub_07D33F() {
     ROUTINE_ENTRY(0x07D33F);
     cpu.reg[0] = load_sx16(rom::wave_table + 2u * orb_read16(field(path_object::path_angle_x)));
     cpu.reg[1] = load_sx16(rom::wave_table + 2u * orb_read16(field(path_object::path_angle_y)));
-    cpu.reg[2] = sha<uint32_t>(mul<uint32_t>(load_sx16(cpu.reg[10] + path_params::amplitude_x), cpu.reg[0]), 0xF4);
-    cpu.reg[3] = sha<uint32_t>(mul<uint32_t>(load_sx16(cpu.reg[10] + path_params::amplitude_y), cpu.reg[1]), 0xF4);
+    cpu.reg[2] =
+        sha<uint32_t>(mul<uint32_t>(load_sx16(cpu.reg[10] + path_params::amplitude_x), cpu.reg[0]), 0xF4);
+    cpu.reg[3] =
+        sha<uint32_t>(mul<uint32_t>(load_sx16(cpu.reg[10] + path_params::amplitude_y), cpu.reg[1]), 0xF4);
     ret();
 }
 

@@ -21,7 +21,7 @@ constexpr uint32_t kItemStates = 0x07CB40;
 constexpr uint8_t kCollectSound = 167;
 constexpr int16_t kLyingHeight = -96;
 constexpr uint16_t kFlightFrames = 300;
-constexpr uint32_t kArrival = 40;               // squared distance in pixels
+constexpr uint32_t kArrival = 40;  // squared distance in pixels
 constexpr uint16_t kFlyingKey = 351;
 constexpr uint16_t kColourBase = 0x07FF;
 
@@ -37,7 +37,7 @@ constexpr uint32_t kAttachmentStates = 0x07CFE0;
 constexpr uint32_t kShotStates = 0x07D050;
 constexpr uint32_t kBurstStates = 0x07D140;
 
-constexpr uint32_t kFirstBurstShots = 0x07D548; // the type-1 row, taken at every set-up
+constexpr uint32_t kFirstBurstShots = 0x07D548;  // the type-1 row, taken at every set-up
 constexpr uint32_t kAttachmentY = 0x07D5A0;
 
 constexpr uint32_t kCarrierAnimation = 0x1366D0;
@@ -61,7 +61,7 @@ constexpr uint32_t kScoreCap = 99999999;
 // The item's states; the carrier's are the path-scripted enemies'.
 namespace item_state {
 constexpr uint8_t setup = 0;
-constexpr uint8_t lying = 1;   // until a player touches it
+constexpr uint8_t lying = 1;  // until a player touches it
 constexpr uint8_t aim = 2;
 constexpr uint8_t flying = 3;  // to the collector's panel
 }  // namespace item_state
@@ -99,8 +99,10 @@ void set_colour(uint16_t low) {
 // Its owner's position plus the s16 pair at offsets.
 void place_beside(uint32_t owner, uint32_t dx, uint32_t dy) {
     actors::copy_position(cpu.reg[20], owner);
-    orb_write16(field(object_record::world_x), add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(dx)));
-    orb_write16(field(object_record::world_y), add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(dy)));
+    orb_write16(field(object_record::world_x),
+                add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(dx)));
+    orb_write16(field(object_record::world_y),
+                add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(dy)));
 }
 
 }  // namespace
@@ -162,7 +164,8 @@ L_07CB90:
         if (!clear_bit(player + object_record::flags, object_flag::hit)) continue;
         if (!clear_bit(field(object_record::flags), object_flag::alive)) continue;
         cpu.reg[15] = player;
-        if (!call_at(orb_read32(rom::item_callbacks + 4u * orb_read16(field(pickup_item::pickup_kind))), 0x07CBFB, 0x07CBF6))
+        if (!call_at(orb_read32(rom::item_callbacks + 4u * orb_read16(field(pickup_item::pickup_kind))),
+                     0x07CBFB, 0x07CBF6))
             return;
         cpu.reg[0] = kCollectSound;
         if (!call(sub_088F98, 0x07CC05, 0x07CC00)) return;
@@ -174,8 +177,10 @@ L_07CC20:
     if (game_flag_set(game_flag::demo_play)) goto L_07CCF0;
     set_state(item_state::flying);
     {
-        const uint32_t slot = orb_read8(orb_read32(field(pickup_item::pickup_collector)) + player_record::slot);
-        const uint8_t index = static_cast<uint8_t>(4u * orb_read8(var::backup_primary + backup_record::player_count) + slot);
+        const uint32_t slot =
+            orb_read8(orb_read32(field(pickup_item::pickup_collector)) + player_record::slot);
+        const uint8_t index =
+            static_cast<uint8_t>(4u * orb_read8(var::backup_primary + backup_record::player_count) + slot);
         orb_write32(field(pickup_item::pickup_target_x), orb_read32(rom::panel_targets + 4u * index));
     }
     cpu.reg[0] = load_sx16(field(pickup_item::pickup_target_x));
@@ -194,26 +199,30 @@ L_07CC20:
     orb_write16(field(pickup_item::fine_y), shl<uint16_t>(orb_read16(field(object_record::screen_y)), 4));
     orb_write16(field(pickup_item::pickup_timer), kFlightFrames);
 L_07CC90:
-    orb_write16(field(pickup_item::pickup_timer), dec<uint16_t>(orb_read16(field(pickup_item::pickup_timer))));
+    orb_write16(field(pickup_item::pickup_timer),
+                dec<uint16_t>(orb_read16(field(pickup_item::pickup_timer))));
     // Either end frees the item and ends its frame: a timer running out within
     // the distance must not free it twice, nor move and list a freed object.
     if (eq()) goto L_07CCF0;
     {
-        const uint32_t dx = load_sx16(field(pickup_item::pickup_target_x)) - load_sx16(field(object_record::screen_x));
-        const uint32_t dy = load_sx16(field(pickup_item::pickup_target_y)) - load_sx16(field(object_record::screen_y));
+        const uint32_t dx =
+            load_sx16(field(pickup_item::pickup_target_x)) - load_sx16(field(object_record::screen_x));
+        const uint32_t dy =
+            load_sx16(field(pickup_item::pickup_target_y)) - load_sx16(field(object_record::screen_y));
         cmp<uint32_t>(mul<uint32_t>(dx, dx) + mul<uint32_t>(dy, dy), kArrival);
         if (less_equal()) goto L_07CCF0;
     }
-    orb_write16(field(pickup_item::fine_x),
-                add<uint16_t>(orb_read16(field(pickup_item::fine_x)), load_sx8(field(object_record::velocity_x))));
-    orb_write16(field(pickup_item::fine_y),
-                add<uint16_t>(orb_read16(field(pickup_item::fine_y)), load_sx8(field(object_record::velocity_y))));
+    orb_write16(field(pickup_item::fine_x), add<uint16_t>(orb_read16(field(pickup_item::fine_x)),
+                                                          load_sx8(field(object_record::velocity_x))));
+    orb_write16(field(pickup_item::fine_y), add<uint16_t>(orb_read16(field(pickup_item::fine_y)),
+                                                          load_sx8(field(object_record::velocity_y))));
     orb_write16(field(object_record::screen_x), sha<uint16_t>(orb_read16(field(pickup_item::fine_x)), 0xFC));
     orb_write16(field(object_record::screen_y), sha<uint16_t>(orb_read16(field(pickup_item::fine_y)), 0xFC));
 L_07CCD0:
     // Flying: drawn on screen as it stands, not placed by a camera.
     if (!call(sub_061FB6, 0x07CCD5, 0x07CCD0)) return;
-    orb_write16(field(pickup_item::colour_word), logic<uint16_t>(orb_read16(field(pickup_item::colour_word)) & kColourBase));
+    orb_write16(field(pickup_item::colour_word),
+                logic<uint16_t>(orb_read16(field(pickup_item::colour_word)) & kColourBase));
     cpu.reg[0] = kFlyingKey;
     sub_0620DC();
     return;
@@ -227,7 +236,8 @@ L_07CCF0:
 void sub_07CD01() {
     ROUTINE_ENTRY(0x07CD01);
     orb_write16(cpu.reg[15] + player_record::energy,
-                add<uint16_t>(orb_read16(cpu.reg[15] + player_record::energy), orb_read16(field(pickup_item::pickup_value))));
+                add<uint16_t>(orb_read16(cpu.reg[15] + player_record::energy),
+                              orb_read16(field(pickup_item::pickup_value))));
     orb_write32(field(pickup_item::pickup_collector), cpu.reg[15]);
     ret();
 }
@@ -236,7 +246,8 @@ void sub_07CD01() {
 // In: R20 = the item, R15 = the player record.
 void sub_07CD0C() {
     ROUTINE_ENTRY(0x07CD0C);
-    uint32_t score = add<uint32_t>(orb_read32(cpu.reg[15] + player_record::score), orb_read16(field(pickup_item::pickup_value)));
+    uint32_t score = add<uint32_t>(orb_read32(cpu.reg[15] + player_record::score),
+                                   orb_read16(field(pickup_item::pickup_value)));
     cmp<uint32_t>(score, kScoreCap);
     if (higher()) score = kScoreCap;
     orb_write32(cpu.reg[15] + player_record::score, score);
@@ -316,7 +327,8 @@ L_07CEB0:
         } else {
             if (!call(sub_07C9D4, 0x07CEC3, 0x07CEBE)) return;
             if (test_bit(field(object_record::flags), object_flag::touched))
-                orb_write32(field(path_object::contact_cooldown), carrier_byte(rom::contact_cooldowns, cpu.reg[20]));
+                orb_write32(field(path_object::contact_cooldown),
+                            carrier_byte(rom::contact_cooldowns, cpu.reg[20]));
         }
     }
     test<uint16_t>(orb_read16(field(path_object::side_probe_timers)));
@@ -524,8 +536,9 @@ void sub_07D408() {
     if (!call(sub_088CA5, 0x07D461, 0x07D45C)) return;
     actors::adopt(kShotRoutine);
     orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(actors::rank_tier()));
-    actors::shot_taken(cpu.reg[20], cursor, carrier_byte(rom::carrier_shot_gaps, cpu.reg[20]),
-                       rom::carrier_burst_shots + 4u * orb_read8(field(object_record::type)) + actors::rank_tier());
+    actors::shot_taken(
+        cpu.reg[20], cursor, carrier_byte(rom::carrier_shot_gaps, cpu.reg[20]),
+        rom::carrier_burst_shots + 4u * orb_read8(field(object_record::type)) + actors::rank_tier());
     ret();
 }
 

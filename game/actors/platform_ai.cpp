@@ -274,7 +274,8 @@ void sub_07A3DA() {
     const uint32_t o = cpu.reg[20];
     const uint32_t state = load_zx8(o + object_record::state);
     if (state == thrown_state::flying) goto L_07A420;
-    if (state != thrown_state::setup && state != thrown_state::setup_again) v60_unknown_jump(0x07A3E6 + 3 * state, 0x07A3E3);
+    if (state != thrown_state::setup && state != thrown_state::setup_again)
+        v60_unknown_jump(0x07A3E6 + 3 * state, 0x07A3E3);
     {
         add_state(o, 1);
         const uint32_t owner = owner_of(o);
@@ -289,7 +290,8 @@ void sub_07A3DA() {
         orb_write16(o + object_record::world_x,
                     static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + x_offset));
         orb_write16(o + object_record::world_y,
-                    static_cast<uint16_t>(orb_read16(owner + object_record::world_y) + orb_read16(rom::ai_type0_throw + 4)));
+                    static_cast<uint16_t>(orb_read16(owner + object_record::world_y) +
+                                          orb_read16(rom::ai_type0_throw + 4)));
         orb_write16(o + object_record::height, 224);
         orb_write8(o + object_record::anim_mode, anim_mode::pointer);
         cpu.reg[19] = kThrownAnimation;
@@ -641,48 +643,52 @@ void sub_07A81E() {
     switch (test_at) {
     case 0x07A86E: passed = on_screen(o); break;
     case 0x07A892: passed = true; break;
-    case 0x07A89F: {
-        const uint16_t x = add<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
-        cmp<uint16_t>(x, orb_read16(segment(o) + pl::right));
-        if (!less()) break;
-        cpu.reg[10] = rom::ai_probe_boxes;
-        if (!call(sub_07A957, 0x07A8C3, 0x07A8C0)) return;
-        passed = eq();
-        break;
-    }
-    case 0x07A8C8: {
-        const uint16_t x = sub<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
-        cmp<uint16_t>(x, orb_read16(segment(o) + pl::left));
-        if (!greater()) break;
-        cpu.reg[10] = kProbeLeft;
-        if (!call(sub_07A957, 0x07A8EB, 0x07A8E8)) return;
-        passed = eq();
-        break;
-    }
-    case 0x07A8F0: {
-        const uint8_t previous = sub<uint8_t>(orb_read8(o + pe::ai_segment), 6);
-        cmp<uint8_t>(previous, 4);
-        if (less()) break;
-        if (!over_segment(o, orb_read32(o + pe::ai_platforms) + previous)) break;
-        cpu.reg[10] = kProbePrevious;
-        if (!call(sub_07A957, 0x07A91A, 0x07A917)) return;
-        if (!eq()) break;
-        orb_write8(o + pe::ai_segment, previous);
-        passed = true;
-        break;
-    }
-    case 0x07A921: {
-        const uint8_t next = add<uint8_t>(orb_read8(o + pe::ai_segment), 6);
-        cmp<uint8_t>(next, orb_read8(orb_read32(o + pe::ai_platforms) + pl::last));
-        if (greater()) break;
-        if (!over_segment(o, orb_read32(o + pe::ai_platforms) + next)) break;
-        cpu.reg[10] = kProbeNext;
-        if (!call(sub_07A957, 0x07A94C, 0x07A949)) return;
-        if (!eq()) break;
-        orb_write8(o + pe::ai_segment, next);
-        passed = true;
-        break;
-    }
+    case 0x07A89F:
+        {
+            const uint16_t x = add<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
+            cmp<uint16_t>(x, orb_read16(segment(o) + pl::right));
+            if (!less()) break;
+            cpu.reg[10] = rom::ai_probe_boxes;
+            if (!call(sub_07A957, 0x07A8C3, 0x07A8C0)) return;
+            passed = eq();
+            break;
+        }
+    case 0x07A8C8:
+        {
+            const uint16_t x = sub<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
+            cmp<uint16_t>(x, orb_read16(segment(o) + pl::left));
+            if (!greater()) break;
+            cpu.reg[10] = kProbeLeft;
+            if (!call(sub_07A957, 0x07A8EB, 0x07A8E8)) return;
+            passed = eq();
+            break;
+        }
+    case 0x07A8F0:
+        {
+            const uint8_t previous = sub<uint8_t>(orb_read8(o + pe::ai_segment), 6);
+            cmp<uint8_t>(previous, 4);
+            if (less()) break;
+            if (!over_segment(o, orb_read32(o + pe::ai_platforms) + previous)) break;
+            cpu.reg[10] = kProbePrevious;
+            if (!call(sub_07A957, 0x07A91A, 0x07A917)) return;
+            if (!eq()) break;
+            orb_write8(o + pe::ai_segment, previous);
+            passed = true;
+            break;
+        }
+    case 0x07A921:
+        {
+            const uint8_t next = add<uint8_t>(orb_read8(o + pe::ai_segment), 6);
+            cmp<uint8_t>(next, orb_read8(orb_read32(o + pe::ai_platforms) + pl::last));
+            if (greater()) break;
+            if (!over_segment(o, orb_read32(o + pe::ai_platforms) + next)) break;
+            cpu.reg[10] = kProbeNext;
+            if (!call(sub_07A957, 0x07A94C, 0x07A949)) return;
+            if (!eq()) break;
+            orb_write8(o + pe::ai_segment, next);
+            passed = true;
+            break;
+        }
     default: v60_unknown_jump(test_at, 0x07A84E);
     }
     if (passed)
@@ -740,7 +746,8 @@ void sub_07A980() {
         set_state(o, orb_read8(cpu.reg[11] + 2));
         const uint32_t attacker = kHigh | orb_read16(o + object_record::last_attacker);
         const uint32_t slot = orb_read8(attacker + pe::player_slot);
-        const uint32_t counter = var::tally_records + 32 * slot + 2 * orb_read8(kTallyCategories + ai_type(o));
+        const uint32_t counter =
+            var::tally_records + 32 * slot + 2 * orb_read8(kTallyCategories + ai_type(o));
         orb_write16(counter, inc<uint16_t>(orb_read16(counter)));
         ret();
         return;
@@ -770,8 +777,10 @@ void sub_07A9EA() {
     const uint32_t list = orb_read32(o + pe::ai_platforms);
     orb_write16(o + pe::ai_window_top, orb_read16(list + pl::first_segment + pl::floor));
     orb_write16(o + pe::ai_window_bottom, orb_read16(list + orb_read8(list + pl::last) + pl::floor));
-    orb_write16(o + pe::ai_window_left, orb_read16(list + pl::first_segment + 2 * orb_read8(list + pl::left_word)));
-    orb_write16(o + pe::ai_window_right, orb_read16(list + pl::first_segment + 2 * orb_read8(list + pl::right_word)));
+    orb_write16(o + pe::ai_window_left,
+                orb_read16(list + pl::first_segment + 2 * orb_read8(list + pl::left_word)));
+    orb_write16(o + pe::ai_window_right,
+                orb_read16(list + pl::first_segment + 2 * orb_read8(list + pl::right_word)));
     sub_07AA31();
 }
 

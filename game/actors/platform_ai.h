@@ -50,7 +50,9 @@ inline uint32_t segment(uint32_t o) {
     return orb_read32(o + platform_enemy::ai_platforms) + orb_read8(o + platform_enemy::ai_segment);
 }
 
-inline void set_state(uint32_t o, uint32_t state) { orb_write8(o + object_record::state, static_cast<uint8_t>(state)); }
+inline void set_state(uint32_t o, uint32_t state) {
+    orb_write8(o + object_record::state, static_cast<uint8_t>(state));
+}
 inline void add_state(uint32_t o, uint32_t n) {
     orb_write8(o + object_record::state, guest::add<uint8_t>(orb_read8(o + object_record::state), n));
 }

@@ -33,7 +33,9 @@ constexpr uint32_t kThrownRoutine = 0x07DABD;
 constexpr uint8_t kJumpSound = 0xF4;
 constexpr uint8_t kDefeatSound = 0xF5;
 
-uint32_t variant_entry(uint32_t table, uint32_t o, uint32_t field) { return orb_read32(table + 4 * orb_read8(o + field)); }
+uint32_t variant_entry(uint32_t table, uint32_t o, uint32_t field) {
+    return orb_read32(table + 4 * orb_read8(o + field));
+}
 void negate_byte(uint32_t at) { orb_write8(at, neg<uint8_t>(orb_read8(at))); }
 // world y at or below y (signed).
 bool reached(uint32_t o, uint32_t y) {
@@ -65,7 +67,7 @@ constexpr uint8_t wait_left = 1;  // until the throw's animation leaves frame 0
 constexpr uint8_t out_left = 2;
 constexpr uint8_t wait_right = 3;
 constexpr uint8_t out_right = 4;
-constexpr uint8_t shrink = 5;     // its thrower was hit
+constexpr uint8_t shrink = 5;  // its thrower was hit
 constexpr uint8_t launch_again = 6;
 }  // namespace thrown_state
 
@@ -111,15 +113,17 @@ void sub_07B615() {
     const uint32_t o = cpu.reg[20];
     const uint32_t state = load_zx8(o + object_record::state);
     if (state == short_effect_state::shown) goto L_07B680;
-    if (state != short_effect_state::setup && state != short_effect_state::setup_again) v60_unknown_jump(0x07B621 + 3 * state, 0x07B61E);
+    if (state != short_effect_state::setup && state != short_effect_state::setup_again)
+        v60_unknown_jump(0x07B621 + 3 * state, 0x07B61E);
     {
         add_state(o, 1);
         const uint32_t owner = owner_of(o);
         const uint32_t offsets = rom::platform_effect_offsets + 4 * orb_read8(o + object_record::type);
         orb_write16(o + object_record::world_x,
                     static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + orb_read16(offsets)));
-        orb_write16(o + object_record::world_y,
-                    static_cast<uint16_t>(orb_read16(owner + object_record::world_y) + orb_read16(offsets + 2)));
+        orb_write16(
+            o + object_record::world_y,
+            static_cast<uint16_t>(orb_read16(owner + object_record::world_y) + orb_read16(offsets + 2)));
         orb_write16(o + object_record::height, 288);
         orb_write8(o + object_record::anim_mode, anim_mode::copy);
         cpu.reg[19] = rom::short_effect_animation;
@@ -159,7 +163,8 @@ void sub_07B78A() {
         ret();
         return;
     }
-    cpu.reg[19] = kHigh | static_cast<uint16_t>(0x8000 + orb_read16(rom::pick_player_offsets + 2 * cpu.reg[0]));
+    cpu.reg[19] =
+        kHigh | static_cast<uint16_t>(0x8000 + orb_read16(rom::pick_player_offsets + 2 * cpu.reg[0]));
     test_bit(cpu.reg[19], 0);
     ret();
 }
@@ -229,7 +234,8 @@ L_07BC83:  // jump back: turned round before leaving the ground, 3 a frame
     set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-24));
-    orb_write8(o + object_record::velocity_x, not_bit(o, object_flag::mirror_x) ? static_cast<uint8_t>(-3) : 3);
+    orb_write8(o + object_record::velocity_x,
+               not_bit(o, object_flag::mirror_x) ? static_cast<uint8_t>(-3) : 3);
     cpu.reg[19] = variant_entry(rom::jump_start_animations, o, pe::ai_variant);
     if (!call(sub_061F06, 0x07BCB8, 0x07BCB5)) return;
     sub_07A523();
@@ -400,24 +406,25 @@ void sub_07BEB3() {
     switch (branch) {
     case 0x07BF03: set_state(o, type1_state::high_jump); break;
     case 0x07BEF9: set_state(o, type1_state::ground_strike); break;
-    case 0x07BF0D: {
-        const uint16_t x = orb_read16(o + object_record::world_x);
-        if (!test_bit(o, object_flag::mirror_x)) {
-            cmp<uint16_t>(x + kRoom, orb_read16(segment(o) + pl::right));
-            if (!less()) {
-                ret();
-                return;
+    case 0x07BF0D:
+        {
+            const uint16_t x = orb_read16(o + object_record::world_x);
+            if (!test_bit(o, object_flag::mirror_x)) {
+                cmp<uint16_t>(x + kRoom, orb_read16(segment(o) + pl::right));
+                if (!less()) {
+                    ret();
+                    return;
+                }
+            } else {
+                cmp<uint16_t>(x - kRoom, orb_read16(segment(o) + pl::left));
+                if (!greater()) {
+                    ret();
+                    return;
+                }
             }
-        } else {
-            cmp<uint16_t>(x - kRoom, orb_read16(segment(o) + pl::left));
-            if (!greater()) {
-                ret();
-                return;
-            }
+            set_state(o, type1_state::jump_back);
+            break;
         }
-        set_state(o, type1_state::jump_back);
-        break;
-    }
     default: v60_unknown_jump(branch, 0x07BEF6);
     }
     pop();  // our own return address: the action ends here
@@ -611,18 +618,22 @@ void sub_07D83C() {
         return;
     }
     const uint16_t x = orb_read16(o + object_record::world_x), y = orb_read16(o + object_record::world_y);
-    const uint16_t px = orb_read16(player + object_record::world_x), py = orb_read16(player + object_record::world_y);
+    const uint16_t px = orb_read16(player + object_record::world_x),
+                   py = orb_read16(player + object_record::world_y);
     const auto spans = [](uint16_t own, uint32_t from, uint32_t to, uint16_t other) {
         return ((static_cast<uint16_t>(own + orb_read16(from) - other) ^
-                 static_cast<uint16_t>(own + orb_read16(to) - other)) & 0x8000) != 0;
+                 static_cast<uint16_t>(own + orb_read16(to) - other)) &
+                0x8000) != 0;
     };
-    if (!spans(x, rom::reach_box, rom::reach_box + 2, px) || !spans(y, rom::reach_box + 4, rom::reach_box + 6, py)) {
+    if (!spans(x, rom::reach_box, rom::reach_box + 2, px) ||
+        !spans(y, rom::reach_box + 4, rom::reach_box + 6, py)) {
         ret();
         return;
     }
     orb_write16(o + pe::ai_target_y, py);
     orb_write16(o + pe::ai_target_x, px);
-    orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(sha<uint16_t>(static_cast<uint16_t>(px - x + 16), 0xFB)));
+    orb_write8(o + object_record::velocity_x,
+               static_cast<uint8_t>(sha<uint16_t>(static_cast<uint16_t>(px - x + 16), 0xFB)));
     set_state(o, type2_state::leap);
     orb_write8(o + pe::ai_facing_code, static_cast<uint8_t>(code));
     orb_write8(o + pe::ai_attack_timer, orb_read8(rom::leap_windup + nibble(o)));
@@ -664,8 +675,9 @@ L_07D9CB:  // set-up around its own place
     if (!call(sub_07AA19, 0x07D9E6, 0x07D9E3)) return;
     if (!call(sub_07A4AB, 0x07D9EB, 0x07D9E6)) return;
     orb_write16(o + object_record::flags,
-                logic<uint16_t>(orb_read16(o + object_record::flags) |
-                                orb_read16(rom::type3_flags + ((orb_read8(o + pe::ai_thrower_variant) & 1) ? 2 : 0))));
+                logic<uint16_t>(
+                    orb_read16(o + object_record::flags) |
+                    orb_read16(rom::type3_flags + ((orb_read8(o + pe::ai_thrower_variant) & 1) ? 2 : 0))));
 L_07DA04:  // start: the wind-up animation, then the wait
     add_state(o, 1);
     cpu.reg[19] = variant_entry(rom::windup_animations, o, pe::ai_thrower_variant);
@@ -723,33 +735,37 @@ void sub_07DABD() {
     ROUTINE_ENTRY(0x07DABD);
     const uint32_t o = cpu.reg[20];
     const uint32_t owner = owner_of(o);
-    if (orb_read16(owner + pe::ai_last_flags) & (1u << object_flag::hit | 1u << object_flag::defeated)) set_state(o, thrown_state::shrink);
+    if (orb_read16(owner + pe::ai_last_flags) & (1u << object_flag::hit | 1u << object_flag::defeated))
+        set_state(o, thrown_state::shrink);
     if (!call(sub_07AA8D, 0x07DAE0, 0x07DADD)) return;
     const uint32_t state = load_zx8(o + object_record::state);
     switch (state) {
     case thrown_state::launch:
-    case thrown_state::launch_again: {
-        add_state(o, 1);
-        orb_write8(o + object_record::anim_mode, anim_mode::copy);
-        cpu.reg[19] = rom::thrown_animation;
-        if (!call(sub_061F06, 0x07DB12, 0x07DB0F)) return;
-        const uint32_t offsets = rom::thrown_offsets + 4 * orb_read8(owner + pe::ai_thrower_variant);
-        uint16_t x_offset = orb_read16(offsets);
-        orb_write16(o + object_record::height, 224);
-        orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(-32));
-        orb_write8(o + object_record::velocity_y, 0);
-        if (test_bit(owner, object_flag::mirror_x)) {
-            set_bit(o, object_flag::mirror_x);
-            x_offset = neg<uint16_t>(x_offset);
-            orb_write8(o + object_record::velocity_x, 32);
-            add_state(o, 2);
+    case thrown_state::launch_again:
+        {
+            add_state(o, 1);
+            orb_write8(o + object_record::anim_mode, anim_mode::copy);
+            cpu.reg[19] = rom::thrown_animation;
+            if (!call(sub_061F06, 0x07DB12, 0x07DB0F)) return;
+            const uint32_t offsets = rom::thrown_offsets + 4 * orb_read8(owner + pe::ai_thrower_variant);
+            uint16_t x_offset = orb_read16(offsets);
+            orb_write16(o + object_record::height, 224);
+            orb_write8(o + object_record::velocity_x, static_cast<uint8_t>(-32));
+            orb_write8(o + object_record::velocity_y, 0);
+            if (test_bit(owner, object_flag::mirror_x)) {
+                set_bit(o, object_flag::mirror_x);
+                x_offset = neg<uint16_t>(x_offset);
+                orb_write8(o + object_record::velocity_x, 32);
+                add_state(o, 2);
+            }
+            orb_write16(o + object_record::world_x,
+                        static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + x_offset));
+            orb_write16(
+                o + object_record::world_y,
+                static_cast<uint16_t>(orb_read16(owner + object_record::world_y) + orb_read16(offsets + 2)));
+            ret();
+            return;
         }
-        orb_write16(o + object_record::world_x, static_cast<uint16_t>(orb_read16(owner + object_record::world_x) + x_offset));
-        orb_write16(o + object_record::world_y,
-                    static_cast<uint16_t>(orb_read16(owner + object_record::world_y) + orb_read16(offsets + 2)));
-        ret();
-        return;
-    }
     case thrown_state::wait_left:
     case thrown_state::wait_right:
         test<uint8_t>(orb_read8(owner + object_record::frame_index));

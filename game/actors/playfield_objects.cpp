@@ -58,7 +58,9 @@ constexpr uint8_t setup = 0, waiting = 1;
 uint8_t controller_state() { return orb_read8(orb_read32(var::area_controller) + object_record::state); }
 uint32_t camera() { return orb_read32(var::camera_pointer); }
 
-void set_system_flag(unsigned bit) { orb_write32(var::system_flags, orb_read32(var::system_flags) | 1u << bit); }
+void set_system_flag(unsigned bit) {
+    orb_write32(var::system_flags, orb_read32(var::system_flags) | 1u << bit);
+}
 
 // (offset × zoom + round) >> shift, signed 32-bit.
 uint32_t scaled(uint32_t offset, uint32_t zoom, uint32_t round, int shift) {
@@ -80,8 +82,10 @@ void place_layer_camera(uint16_t x, uint16_t y) {
 void sub_0797C0() {
     ROUTINE_ENTRY(0x0797C0);
     const uint32_t object = cpu.reg[20];
-    orb_write16(object + passer_by::zoom_dx, sub<uint16_t>(orb_read16(object + object_record::screen_x), kCentreX));
-    orb_write16(object + passer_by::zoom_dy, sub<uint16_t>(orb_read16(object + object_record::screen_y), kCentreY));
+    orb_write16(object + passer_by::zoom_dx,
+                sub<uint16_t>(orb_read16(object + object_record::screen_x), kCentreX));
+    orb_write16(object + passer_by::zoom_dy,
+                sub<uint16_t>(orb_read16(object + object_record::screen_y), kCentreY));
     ret();
 }
 
@@ -142,7 +146,8 @@ void sub_079924() {
 
 L_079952:  // state 1: shown
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0xF);
+        const uint8_t count =
+            logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0xF);
         orb_write8(object + object_record::enemy_timer, count);
         if (eq()) orb_write8(object + object_record::state, indicator_state::hidden);
     }
@@ -161,7 +166,8 @@ L_079952:  // state 1: shown
 
 L_07998E:  // state 2: hidden
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0xF);
+        const uint8_t count =
+            logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0xF);
         orb_write8(object + object_record::enemy_timer, count);
         if (eq()) orb_write8(object + object_record::state, indicator_state::shown);
     }
@@ -205,7 +211,8 @@ void sub_0799C8() {
 
 L_0799E6:  // state 1
     {
-        const uint8_t count = logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0x1F);
+        const uint8_t count =
+            logic<uint8_t>(inc<uint8_t>(orb_read8(object + object_record::enemy_timer)) & 0x1F);
         orb_write8(object + object_record::enemy_timer, count);
         if (ne()) {
             ret();
@@ -399,7 +406,8 @@ void sub_081322() {
         if (state == layer_decoration_state::in_layer) goto L_081350;
         if (state == layer_decoration_state::wait_controller) goto L_08136C;
         if (state == layer_decoration_state::in_playfield) goto L_0813C4;
-        if (state != layer_decoration_state::setup) v60_unknown_jump(kLayerDecorationStates + 3u * state, 0x081326);
+        if (state != layer_decoration_state::setup)
+            v60_unknown_jump(kLayerDecorationStates + 3u * state, 0x081326);
     }
     if (!call(sub_081448, 0x081341, 0x08133C)) return;
     if (!call(sub_06203D, 0x081346, 0x081341)) return;
@@ -424,9 +432,12 @@ L_08136C:  // state 2: waiting for the controller
         return;
     }
     orb_write8(object + object_record::state, layer_decoration_state::in_playfield);
-    orb_write16(object + object_record::world_x, add<uint16_t>(orb_read16(object + object_record::world_x), kLayerOffsetX));
-    orb_write16(object + object_record::world_y, sub<uint16_t>(orb_read16(object + object_record::world_y), 1024));
-    orb_write16(object + object_record::height, sub<uint16_t>(orb_read16(object + object_record::height), 256));
+    orb_write16(object + object_record::world_x,
+                add<uint16_t>(orb_read16(object + object_record::world_x), kLayerOffsetX));
+    orb_write16(object + object_record::world_y,
+                sub<uint16_t>(orb_read16(object + object_record::world_y), 1024));
+    orb_write16(object + object_record::height,
+                sub<uint16_t>(orb_read16(object + object_record::height), 256));
 
 L_0813C4:  // state 3: in the playfield
     cmp<uint16_t>(orb_read16(camera() + camera_record::x), kWipeFrom);

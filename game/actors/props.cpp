@@ -49,7 +49,8 @@ void next_state(uint32_t prop) {
 
 // True when the last attacker (+60) faces the unmirrored way.
 bool attacker_unmirrored(uint32_t prop) {
-    return !test_bit(linked(prop, object_record::last_attacker) + object_record::flags, object_flag::mirror_x);
+    return !test_bit(linked(prop, object_record::last_attacker) + object_record::flags,
+                     object_flag::mirror_x);
 }
 
 }  // namespace
@@ -71,7 +72,8 @@ void sub_0815E2() {
     case kBreakable: sub_0815F6(); return;
     case kKnockAway: sub_081732(); return;
     case kControllerProp:
-        cmp<uint8_t>(orb_read8(orb_read32(var::area_controller) + object_record::state), camera_state::to_area_end);
+        cmp<uint8_t>(orb_read8(orb_read32(var::area_controller) + object_record::state),
+                     camera_state::to_area_end);
         if (carry()) {
             sub_08199B();
             return;
@@ -197,11 +199,12 @@ L_0817AD:  // state 3: flying
     if (less()) goto L_081830;
     cmp<uint16_t>(orb_read16(prop + object_record::screen_x), static_cast<uint16_t>(kScreenRight));
     if (greater_equal()) goto L_081830;
-    orb_write8(prop + prop_record::vertical_speed, dec<uint8_t>(orb_read8(prop + prop_record::vertical_speed)));
-    orb_write16(prop + object_record::world_x,
-                add<uint16_t>(orb_read16(prop + object_record::world_x), load_sx8(prop + object_record::velocity_x)));
-    orb_write16(prop + object_record::height,
-                add<uint16_t>(orb_read16(prop + object_record::height), load_sx8(prop + prop_record::vertical_speed)));
+    orb_write8(prop + prop_record::vertical_speed,
+               dec<uint8_t>(orb_read8(prop + prop_record::vertical_speed)));
+    orb_write16(prop + object_record::world_x, add<uint16_t>(orb_read16(prop + object_record::world_x),
+                                                             load_sx8(prop + object_record::velocity_x)));
+    orb_write16(prop + object_record::height, add<uint16_t>(orb_read16(prop + object_record::height),
+                                                            load_sx8(prop + prop_record::vertical_speed)));
     if (!call(sub_061FB6, 0x0817F0, 0x0817EB)) return;
     test<uint16_t>(orb_read16(prop + object_record::height));
     if (less_equal()) {
@@ -270,7 +273,8 @@ void sub_0819E3() {
     } else {
         test<uint8_t>(orb_read8(prop + prop_record::flash_timer));
         if (ne()) {
-            orb_write8(prop + prop_record::flash_timer, dec<uint8_t>(orb_read8(prop + prop_record::flash_timer)));
+            orb_write8(prop + prop_record::flash_timer,
+                       dec<uint8_t>(orb_read8(prop + prop_record::flash_timer)));
         } else {
             if (!call(sub_088134, 0x081A22, 0x081A1D)) return;
         }

@@ -26,15 +26,15 @@ constexpr uint32_t kFaderRoutine = 0x083502;
 constexpr uint32_t kWaitingRoutine = 0x083106;
 constexpr uint32_t kLeavingRoutine = 0x083118;
 constexpr uint32_t kShortEffect = 0x07B615;
-constexpr uint32_t kBodyStates = 0x083152;       // the state tables' places
+constexpr uint32_t kBodyStates = 0x083152;  // the state tables' places
 constexpr uint32_t kFirstStates = 0x08328A;
 constexpr uint32_t kSecondStates = 0x083402;
 constexpr uint32_t kFaderStates = 0x08350C;
 constexpr uint32_t kGuardStates = 0x083800;
 
-constexpr int16_t kStartX = 0x4000;   // camera x where the set piece starts
+constexpr int16_t kStartX = 0x4000;  // camera x where the set piece starts
 constexpr uint16_t kFlagsRunning = 1;
-constexpr uint8_t kLastArea = 5;      // the area byte where the set piece is removed
+constexpr uint8_t kLastArea = 5;  // the area byte where the set piece is removed
 constexpr uint16_t kBodyEnergy = 490;
 constexpr uint16_t kBodyScore = 10000;
 constexpr uint8_t kBodyType = 5;
@@ -45,7 +45,7 @@ constexpr uint16_t kBossFlash = 0x4E0;
 constexpr uint8_t kFadeCode = 175;
 constexpr uint8_t kFadeEnd = 176;
 constexpr uint8_t kFadePhase = 5;
-constexpr int16_t kExitPoint = 160;   // screen x and y the first part moves to
+constexpr int16_t kExitPoint = 160;  // screen x and y the first part moves to
 constexpr uint16_t kExitStep = 4;
 constexpr int16_t kTopEdge = -63;
 constexpr uint16_t kRise = 8;
@@ -69,11 +69,12 @@ bool in_last_area() { return orb_read8(var::area) == kLastArea; }
 
 // The objects' states, the places of their ROM state tables' entries.
 namespace body_state {
-constexpr uint8_t start = 0, move = 1, hit = 2, flash = 3, defeat = 4, countdown = 5, gone = 6, start_again = 7;
+constexpr uint8_t start = 0, move = 1, hit = 2, flash = 3, defeat = 4, countdown = 5, gone = 6,
+                  start_again = 7;
 }  // namespace body_state
 namespace first_part_state {
-constexpr uint8_t start = 0, new_cycle = 1, phase_0 = 2, next_phase = 3, phase = 4, exit = 5, wait = 6, move = 7,
-                  hold = 8, rise = 9, start_again = 10;
+constexpr uint8_t start = 0, new_cycle = 1, phase_0 = 2, next_phase = 3, phase = 4, exit = 5, wait = 6,
+                  move = 7, hold = 8, rise = 9, start_again = 10;
 }  // namespace first_part_state
 namespace second_part_state {
 constexpr uint8_t waiting = 0, shown = 1, attack = 2, waiting_again = 3;
@@ -82,7 +83,8 @@ namespace fader_state {  // the music fader
 constexpr uint8_t wait_phase = 0, playing = 1, wait_rise = 2, falling = 3, wait_again = 4;
 }  // namespace fader_state
 namespace attacker_state {  // the stationary attacker
-constexpr uint8_t start = 0, rest = 1, wait = 2, windup = 3, attack = 4, recover = 5, defeated = 6, start_again = 7;
+constexpr uint8_t start = 0, rest = 1, wait = 2, windup = 3, attack = 4, recover = 5, defeated = 6,
+                  start_again = 7;
 }  // namespace attacker_state
 
 // An 8-bit field - 1. Out: Z set when it reached 0.
@@ -118,7 +120,8 @@ void make_effect(uint8_t type) {
 void sub_083074() {
     ROUTINE_ENTRY(0x083074);
     orb_write16(field(object_record::flags), kFlagsRunning);
-    cmp<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x), static_cast<uint16_t>(kStartX));
+    cmp<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x),
+                  static_cast<uint16_t>(kStartX));
     if (less()) goto L_083104;
     // The parts and the fader read each other through the controller, so the
     // set piece starts only once every object it needs is free.
@@ -304,7 +307,9 @@ L_083304:  // the next phase, or a new cycle after phase 5
 L_08332A:  // a phase
     if (!call(sub_0833E6, 0x08332F, 0x08332A)) return;
     count_down(spr::phase_timer);
-    if (eq()) orb_write8(field(object_record::state), static_cast<uint8_t>(orb_read8(field(object_record::state)) - 1));
+    if (eq())
+        orb_write8(field(object_record::state),
+                   static_cast<uint8_t>(orb_read8(field(object_record::state)) - 1));
     goto L_0833B0;
 L_083338:  // exit
     next_state();
@@ -323,8 +328,10 @@ L_083360:  // move to screen (160, 160)
         if (ne()) step_x = greater() ? static_cast<uint16_t>(-kExitStep) : kExitStep;
         cmp<uint16_t>(orb_read16(field(object_record::screen_y)), static_cast<uint16_t>(kExitPoint));
         if (ne()) step_y = greater() ? static_cast<uint16_t>(-kExitStep) : kExitStep;
-        orb_write16(field(object_record::world_x), static_cast<uint16_t>(orb_read16(field(object_record::world_x)) + step_x));
-        orb_write16(field(object_record::world_y), static_cast<uint16_t>(orb_read16(field(object_record::world_y)) + step_y));
+        orb_write16(field(object_record::world_x),
+                    static_cast<uint16_t>(orb_read16(field(object_record::world_x)) + step_x));
+        orb_write16(field(object_record::world_y),
+                    static_cast<uint16_t>(orb_read16(field(object_record::world_y)) + step_y));
         if (step_x | step_y) goto L_0833B5;
     }
     next_state();
@@ -342,7 +349,8 @@ L_0833A0:  // rise off the top of the screen
     {
         cmp<uint16_t>(orb_read16(field(object_record::screen_y)), static_cast<uint16_t>(kTopEdge));
         if (greater_equal()) {
-            orb_write16(field(object_record::world_y), static_cast<uint16_t>(orb_read16(field(object_record::world_y)) - kRise));
+            orb_write16(field(object_record::world_y),
+                        static_cast<uint16_t>(orb_read16(field(object_record::world_y)) - kRise));
             goto L_0833B5;
         }
     }
@@ -363,14 +371,16 @@ L_0833B5:
 // The phase's length into the phase timer. In: R20 = the first part.
 void sub_0833C2() {
     ROUTINE_ENTRY(0x0833C2);
-    orb_write8(field(spr::phase_timer), orb_read8(rom::set_piece_phase_lengths + orb_read8(field(spr::phase))));
+    orb_write8(field(spr::phase_timer),
+               orb_read8(rom::set_piece_phase_lengths + orb_read8(field(spr::phase))));
     ret();
 }
 
 // Starts the first part's animation for its phase and cycle. In: R20.
 void sub_0833CF() {
     ROUTINE_ENTRY(0x0833CF);
-    cpu.reg[19] = orb_read32(rom::set_piece_first_animations + 4u * (4u * orb_read8(field(spr::phase)) + orb_read8(field(spr::cycle))));
+    cpu.reg[19] = orb_read32(rom::set_piece_first_animations +
+                             4u * (4u * orb_read8(field(spr::phase)) + orb_read8(field(spr::cycle))));
     sub_061F06();
 }
 
@@ -418,9 +428,11 @@ L_08343E:  // shown, until phase 3
     next_state();
     if (!call(sub_06925A, 0x08344D, 0x083448)) return;
     cpu.reg[0] &= 1;
-    orb_write8(field(object_record::attack_kind),
-               orb_read8(rom::set_piece_attack_kinds + 2u * orb_read8(first_part() + spr::cycle) + cpu.reg[0]));
-    cpu.reg[19] = orb_read32(rom::set_piece_attack_animations + 4u * orb_read8(field(object_record::attack_kind)));
+    orb_write8(
+        field(object_record::attack_kind),
+        orb_read8(rom::set_piece_attack_kinds + 2u * orb_read8(first_part() + spr::cycle) + cpu.reg[0]));
+    cpu.reg[19] =
+        orb_read32(rom::set_piece_attack_animations + 4u * orb_read8(field(object_record::attack_kind)));
     if (!call(sub_061F06, 0x083479, 0x083474)) return;
     set_bit(body() + object_record::flags, object_flag::hidden);
 L_083490:  // attack, until phase 4
@@ -637,7 +649,8 @@ void sub_0838DE() {
             if (!call(sub_088CA5, 0x08393F, 0x08393A)) return;
             make_effect(kGuardEffect);
             const uint32_t player = linked(cpu.reg[20], object_record::last_attacker);
-            const uint32_t tally = var::tally_records + 32u * orb_read8(player + player_record::slot) + kGuardTally;
+            const uint32_t tally =
+                var::tally_records + 32u * orb_read8(player + player_record::slot) + kGuardTally;
             orb_write16(tally, static_cast<uint16_t>(orb_read16(tally) + 1));
         }
     }

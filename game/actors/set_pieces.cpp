@@ -27,7 +27,7 @@ constexpr uint32_t kSetUp = 0x082BCC;
 constexpr uint32_t kCameraTrigger = 0x082C19;
 constexpr uint32_t kCountdown = 0x082C4C;
 constexpr uint32_t kDefeatSignal = 0x082C60;
-constexpr uint32_t kSetUpObject = 0x082C72;     // no translated code starts there
+constexpr uint32_t kSetUpObject = 0x082C72;  // no translated code starts there
 constexpr uint32_t kFightAnimation = 0x1364CB;
 constexpr uint8_t kCameraEnemyType = 8;
 constexpr uint16_t kSetUpObjects = 4;
@@ -46,9 +46,9 @@ constexpr uint8_t setup = 0, wait_window = 1, flight = 2, wait_rider = 3, stun =
 }  // namespace carrier_state
 
 // ---- the rider carrier ----
-constexpr uint32_t kCarrierStates = 0x08428A;   // 3-byte branches by state
-constexpr uint32_t kLandedData = 0x0846DC;      // 2 bytes for type 2, then 2 for type 3
-constexpr uint32_t kRiderTypes = 0x084620;      // the set-down's jump table by rider type
+constexpr uint32_t kCarrierStates = 0x08428A;  // 3-byte branches by state
+constexpr uint32_t kLandedData = 0x0846DC;     // 2 bytes for type 2, then 2 for type 3
+constexpr uint32_t kRiderTypes = 0x084620;     // the set-down's jump table by rider type
 constexpr uint32_t kRemoval = 0x08445B;
 constexpr uint32_t kAttachmentRoutine = 0x07CFC2;
 constexpr uint32_t kShortEffect = 0x07B615;
@@ -86,7 +86,8 @@ uint16_t free_128() { return orb_read16(var::free_stack_128); }
 // The rider stands on the carrier: the carrier's X, its Y less 56.
 void ride_on(uint32_t rider, uint32_t carrier) {
     orb_write16(rider + object_record::world_x, orb_read16(carrier + object_record::world_x));
-    orb_write16(rider + object_record::world_y, sub<uint16_t>(orb_read16(carrier + object_record::world_y), kRiderRise));
+    orb_write16(rider + object_record::world_y,
+                sub<uint16_t>(orb_read16(carrier + object_record::world_y), kRiderRise));
 }
 
 bool rides(uint32_t rider, uint32_t carrier) {
@@ -94,9 +95,7 @@ bool rides(uint32_t rider, uint32_t carrier) {
     return eq();
 }
 
-void fly() {
-    actors::drift(cpu.reg[20]);
-}
+void fly() { actors::drift(cpu.reg[20]); }
 
 }  // namespace
 
@@ -167,7 +166,8 @@ L_082BCC:
     ret();
     return;
 L_082C19:
-    cmp<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x), static_cast<uint16_t>(kTriggerX));
+    cmp<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x),
+                  static_cast<uint16_t>(kTriggerX));
     if (less()) goto L_082C54;
     next_state();
     orb_write8(field(object_record::enemy_timer), kOpeningFrames);
@@ -262,10 +262,11 @@ L_084330:
         const uint32_t route = orb_read8(field(set_piece::route_index));
         set_state(carrier_state::flight);
         orb_write8(field(set_piece::resume_state), 2);
-        orb_write16(field(object_record::world_x),
-                    add<uint16_t>(orb_read16(field(object_record::world_x)), orb_read16(rom::route_jumps + 4u * route)));
+        orb_write16(field(object_record::world_x), add<uint16_t>(orb_read16(field(object_record::world_x)),
+                                                                 orb_read16(rom::route_jumps + 4u * route)));
         orb_write16(field(object_record::world_y),
-                    add<uint16_t>(orb_read16(field(object_record::world_y)), orb_read16(rom::route_jumps + 4u * route + 2)));
+                    add<uint16_t>(orb_read16(field(object_record::world_y)),
+                                  orb_read16(rom::route_jumps + 4u * route + 2)));
         orb_write8(field(object_record::velocity_x), orb_read8(rom::route_steps + 2u * route));
         orb_write8(field(object_record::velocity_y), orb_read8(rom::route_steps + 2u * route + 1));
         orb_write8(field(object_record::enemy_timer), orb_read8(rom::route_frames + route));
@@ -321,7 +322,8 @@ L_084414:
         const uint32_t rider = linked(cpu.reg[20], object_record::partner);
         if (rides(rider, cpu.reg[20]))
             orb_write16(rider + object_record::flags,
-                        logic<uint16_t>(orb_read16(rider + object_record::flags) | 1u << object_flag::hit | 1u << object_flag::defeated));
+                        logic<uint16_t>(orb_read16(rider + object_record::flags) | 1u << object_flag::hit |
+                                        1u << object_flag::defeated));
     }
     ret();
     return;
@@ -359,7 +361,8 @@ L_084420:
         } else {
             if (!call(sub_07C9D4, 0x084425, 0x084420)) return;
             if (test_bit(field(object_record::flags), object_flag::touched))
-                orb_write32(field(set_piece::attack_cooldown), orb_read8(rom::rider_cooldowns + actors::rank_tier()));
+                orb_write32(field(set_piece::attack_cooldown),
+                            orb_read8(rom::rider_cooldowns + actors::rank_tier()));
         }
     }
     if (!call(sub_062044, 0x08442D, 0x084428)) return;
@@ -463,23 +466,25 @@ void sub_0845D6() {
     case 0:
     case 1:
     case 4:
-    case 5: {
-        const uint32_t platform = field(set_piece::rider_platform);
-        const uint16_t x = orb_read16(field(object_record::world_x));
-        orb_write32(platform, kPlatformHead);
-        orb_write16(platform + 4, x);
-        orb_write16(platform + 6, add<uint16_t>(x, kPlatformWidth));
-        orb_write16(platform + 8, orb_read16(rider + object_record::world_y));
-        orb_write32(rider + path_object::data_pointer, platform);
-        break;
-    }
+    case 5:
+        {
+            const uint32_t platform = field(set_piece::rider_platform);
+            const uint16_t x = orb_read16(field(object_record::world_x));
+            orb_write32(platform, kPlatformHead);
+            orb_write16(platform + 4, x);
+            orb_write16(platform + 6, add<uint16_t>(x, kPlatformWidth));
+            orb_write16(platform + 8, orb_read16(rider + object_record::world_y));
+            orb_write32(rider + path_object::data_pointer, platform);
+            break;
+        }
     case 2:
-    case 3: {
-        uint32_t data = kLandedData + 2u * (type - 2u);
-        if (test_bit(rider + object_record::flags, object_flag::mirror_x)) data += 1;
-        orb_write32(rider + path_object::data_pointer, data);
-        break;
-    }
+    case 3:
+        {
+            uint32_t data = kLandedData + 2u * (type - 2u);
+            if (test_bit(rider + object_record::flags, object_flag::mirror_x)) data += 1;
+            orb_write32(rider + path_object::data_pointer, data);
+            break;
+        }
     default: v60_unknown_jump(kRiderTypes + 3u * type, 0x084630);
     }
     push(cpu.reg[20]);

@@ -35,7 +35,7 @@ constexpr uint32_t kStallerRoutine = 0x06AEDA;
 constexpr uint32_t kStallerShrink = 0x06AF40;
 constexpr uint32_t kOutOfPlay = 0x062D3A;  // a player record's routine while its slot is out
 constexpr uint16_t kProgressLimit = 320;
-constexpr uint16_t kPatience = 900;        // frames per live enemy (plus one) before a staller
+constexpr uint16_t kPatience = 900;  // frames per live enemy (plus one) before a staller
 constexpr uint8_t kMaxStallers = 2;
 constexpr uint8_t kStallerDefeatSound = 0xF5;
 
@@ -129,7 +129,8 @@ void sub_066200() {
         sub_0663E0();
         return;
     }
-    for (uint32_t n = 0; n < (cpu.reg[0] & 0xFF); ++n) orb_write16(generator + spawn_generator::counters + 2 * n, 0);
+    for (uint32_t n = 0; n < (cpu.reg[0] & 0xFF); ++n)
+        orb_write16(generator + spawn_generator::counters + 2 * n, 0);
     orb_write16(generator + spawn_generator::last_x, camera_word(camera_record::x));
     if (test_bit(var::game_flags, game_flag::placed_objects)) {
         orb_write32(generator + object_record::routine, kWindowPass);
@@ -218,7 +219,8 @@ void sub_06628B() {
         const bool last = begin_record(kSweepLabel);
         const uint16_t counter = orb_read16(cpu.reg[11]);
         if (counter == spawn_counter::armed) {
-            cmp<uint16_t>(sub<uint16_t>(orb_read16(cpu.reg[10] + spawn_record::trigger_x), cpu.reg[2]), cpu.reg[3]);
+            cmp<uint16_t>(sub<uint16_t>(orb_read16(cpu.reg[10] + spawn_record::trigger_x), cpu.reg[2]),
+                          cpu.reg[3]);
             if (not_higher())
                 sub_0662E2();
             else
@@ -304,7 +306,8 @@ void sub_066378() {
         set_bit(var::system_flags, system_flag::area_won);
     }
     if ((flags >> spawn_record::wave_lock) & 1) clear_bit(var::enemy_flags, enemy_flag::wave_lock);
-    orb_write16(cpu.reg[11], (flags >> spawn_record::respawn) & 1 ? spawn_counter::respawn_delay : spawn_counter::done);
+    orb_write16(cpu.reg[11],
+                (flags >> spawn_record::respawn) & 1 ? spawn_counter::respawn_delay : spawn_counter::done);
     ret();
 }
 
@@ -465,7 +468,8 @@ void sub_06AEA4() {
 void sub_06AEDA() {
     ROUTINE_ENTRY(0x06AEDA);
     const uint32_t staller = cpu.reg[20];
-    if (!test_bit(var::game_flags, game_flag::wave_gate) && !test_bit(var::enemy_flags, enemy_flag::wave_lock)) {
+    if (!test_bit(var::game_flags, game_flag::wave_gate) &&
+        !test_bit(var::enemy_flags, enemy_flag::wave_lock)) {
         players_in_play();
         if (ne()) {
             sub_06A1DA();

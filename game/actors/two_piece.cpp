@@ -18,23 +18,23 @@ namespace tp = two_piece_record;
 namespace {
 
 constexpr uint32_t kProbeHitState = 0x07E907;
-constexpr uint32_t kApproachReload = 0x07E921;   // by rank
+constexpr uint32_t kApproachReload = 0x07E921;       // by rank
 constexpr uint32_t kKnockdownAnimations = 0x07ACCC;  // u32 per type
 constexpr uint32_t kFollowerRoutine = 0x07E0B0;
 constexpr uint32_t kAttackPieceRoutine = 0x07E11E;
 constexpr uint32_t kShortEffect = 0x07B615;
-constexpr uint32_t kFollowerStates = 0x07E0C6;   // the pieces' three- and six-entry tables
+constexpr uint32_t kFollowerStates = 0x07E0C6;  // the pieces' three- and six-entry tables
 constexpr uint32_t kAttackPieceStates = 0x07E134;
 
-constexpr uint32_t kLeftLimit = 4;     // platform list words
+constexpr uint32_t kLeftLimit = 4;  // platform list words
 constexpr uint32_t kRightLimit = 6;
-constexpr uint8_t kStrikeState = 11;   // from here only the attack piece shows
-constexpr uint8_t kHiddenState = 13;   // from here neither piece shows
-constexpr uint8_t kGoneState = 23;     // the defeat: the pieces remove themselves
+constexpr uint8_t kStrikeState = 11;  // from here only the attack piece shows
+constexpr uint8_t kHiddenState = 13;  // from here neither piece shows
+constexpr uint8_t kGoneState = 23;    // the defeat: the pieces remove themselves
 constexpr uint8_t kJumpState = 15;
 constexpr uint8_t kDefeatEffect = 6;
 constexpr uint8_t kDefeatFrames = 10;
-constexpr uint8_t kJumpSpeed = 0xE8;   // -24
+constexpr uint8_t kJumpSpeed = 0xE8;  // -24
 constexpr uint16_t kNormal = 0x200;
 constexpr uint16_t kFlash = 0x470;
 
@@ -67,7 +67,8 @@ bool follow_facing() {
     const uint32_t body = body_of_piece();
     const uint16_t mirror = orb_read16(body) & (1u << object_flag::mirror_x);
     orb_write16(field(object_record::flags),
-                static_cast<uint16_t>((orb_read16(field(object_record::flags)) & ~(1u << object_flag::mirror_x)) | mirror));
+                static_cast<uint16_t>(
+                    (orb_read16(field(object_record::flags)) & ~(1u << object_flag::mirror_x)) | mirror));
     cmp<uint8_t>(orb_read8(body + tp::direction), direction());
     return ne();
 }
@@ -91,7 +92,8 @@ void fall_step() {
     orb_write16(field(object_record::world_y), orb_read16(field(tp::floor_y)));
     set_state(ai_state::start);
     orb_write16(field(object_record::flags),
-                static_cast<uint16_t>(orb_read16(field(object_record::flags)) & ~(1u << object_flag::intangible | 1u << object_flag::airborne)));
+                static_cast<uint16_t>(orb_read16(field(object_record::flags)) &
+                                      ~(1u << object_flag::intangible | 1u << object_flag::airborne)));
 }
 
 // One step of a walk by the direction's (dx, dy) pair from the table: x
@@ -189,7 +191,8 @@ void sub_07DE16() {
     if (ne()) {
         clear_bit(field(object_record::flags), object_flag::mirror_x);
         orb_write16(field(object_record::flags),
-                    static_cast<uint16_t>(orb_read16(field(object_record::flags)) | orb_read16(rom::two_piece_mirror_bits + 2 * cpu.reg[0])));
+                    static_cast<uint16_t>(orb_read16(field(object_record::flags)) |
+                                          orb_read16(rom::two_piece_mirror_bits + 2 * cpu.reg[0])));
     }
     cpu.reg[19] = orb_read32(rom::two_piece_wait_animations + 4 * cpu.reg[0]);
     if (!call(sub_061F06, 0x07DE40, 0x07DE3B)) return;
@@ -361,7 +364,8 @@ void sub_07DFEF() {
         orb_write8(cpu.reg[21] + object_record::type, kDefeatEffect);
         orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     }
-    orb_write8(field(object_record::enemy_timer), static_cast<uint8_t>(orb_read8(field(object_record::enemy_timer)) - 1));
+    orb_write8(field(object_record::enemy_timer),
+               static_cast<uint8_t>(orb_read8(field(object_record::enemy_timer)) - 1));
     sub_07A523();
 }
 
@@ -434,7 +438,8 @@ void sub_07E0B0() {
     if (!call(sub_07AA8D, 0x07E0B5, 0x07E0B0)) return;
     cpu.reg[0] = load_zx8(field(object_record::state));
     if (cpu.reg[0] == follower_state::following) goto L_07E0E4;
-    if (cpu.reg[0] != follower_state::setup && cpu.reg[0] != follower_state::setup_again) v60_unknown_jump(kFollowerStates + 4 * cpu.reg[0], 0x07E0BE);
+    if (cpu.reg[0] != follower_state::setup && cpu.reg[0] != follower_state::setup_again)
+        v60_unknown_jump(kFollowerStates + 4 * cpu.reg[0], 0x07E0BE);
     next_state();
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write16(field(object_record::height), 32);
@@ -496,7 +501,8 @@ void sub_07E11E() {
             const uint8_t variant = orb_read8(field(tp::piece_variant));
             cpu.reg[16] = orb_read8(rom::two_piece_strengths + 4u * variant + actors::rank_tier());
             const uint32_t numbers = orb_read32(rom::two_piece_attack_box_numbers + 4u * variant);
-            cpu.reg[0] = orb_read8(numbers + 16u * orb_read8(field(object_record::frame_index)) + direction());
+            cpu.reg[0] =
+                orb_read8(numbers + 16u * orb_read8(field(object_record::frame_index)) + direction());
         }
         test<uint8_t>(cpu.reg[0]);
         if (ne()) {
@@ -504,10 +510,8 @@ void sub_07E11E() {
             if (!call(sub_08834C, 0x07E1B8, 0x07E1B3)) return;
         }
         goto L_07E1DA;
-    case attack_piece_state::attack_end:
-        goto L_07E1BE;
-    default:
-        v60_unknown_jump(kAttackPieceStates + 4 * cpu.reg[0], 0x07E12C);
+    case attack_piece_state::attack_end: goto L_07E1BE;
+    default: v60_unknown_jump(kAttackPieceStates + 4 * cpu.reg[0], 0x07E12C);
     }
 L_07E1BE:
     orb_write8(body_of_piece() + tp::attack_timer, by_rank(rom::two_piece_attack_reload));
@@ -616,7 +620,8 @@ void sub_07E336() {
         ret();
         return;
     }
-    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::partner) + object_record::state), attack_piece_state::attack_start);
+    cmp<uint8_t>(orb_read8(linked(cpu.reg[20], object_record::partner) + object_record::state),
+                 attack_piece_state::attack_start);
     if (no_carry()) {
         ret();
         return;

@@ -39,7 +39,7 @@ constexpr uint32_t size = 12;
 constexpr uint8_t kType = 7;
 constexpr uint8_t kBarName = 15;
 constexpr uint8_t kVolleyState = 22;
-constexpr uint8_t kDefeatState = 12;   // the camera controller's, at the defeat
+constexpr uint8_t kDefeatState = 12;  // the camera controller's, at the defeat
 constexpr uint8_t kStuns = 2;
 constexpr uint8_t kShotCount = 8;
 constexpr uint8_t kAppearSound = 0x90;
@@ -245,9 +245,11 @@ L_07F638:  // volley 2: charging, then the eight projectiles
         orb_write32(shot + object_record::frame, orb_read32(entry + shot_entry::script));
         orb_write16(shot + object_record::flags, orb_read16(entry + shot_entry::flags));
         orb_write16(shot + object_record::world_x,
-                    static_cast<uint16_t>(orb_read16(field(object_record::world_x)) + orb_read16(entry + shot_entry::dx)));
+                    static_cast<uint16_t>(orb_read16(field(object_record::world_x)) +
+                                          orb_read16(entry + shot_entry::dx)));
         orb_write16(shot + object_record::world_y,
-                    static_cast<uint16_t>(orb_read16(field(object_record::world_y)) + orb_read16(entry + shot_entry::dy)));
+                    static_cast<uint16_t>(orb_read16(field(object_record::world_y)) +
+                                          orb_read16(entry + shot_entry::dy)));
         orb_write8(shot + vr::shot_step_x, orb_read8(entry + shot_entry::step_x));
         orb_write8(shot + vr::shot_step_y, orb_read8(entry + shot_entry::step_y));
     }

@@ -119,7 +119,8 @@ void sub_061F86() {
     const uint8_t count = orb_read8(cpu.reg[19]);
     orb_write8(copy, count);
     cpu.reg[19] += 1;
-    for (uint32_t i = 0; i < kPartSize * count; i += 4) orb_write32(copy + 1 + i, orb_read32(cpu.reg[19] + i));
+    for (uint32_t i = 0; i < kPartSize * count; i += 4)
+        orb_write32(copy + 1 + i, orb_read32(cpu.reg[19] + i));
     cpu.reg[19] += kPartSize * count;
     orb_write32(object + object_record::hitbox_data, cpu.reg[19]);
     ret();
@@ -140,7 +141,8 @@ void sub_061FB6() {
         ret();
         return;
     }
-    orb_write8(object + object_record::frame_timer, dec<uint8_t>(orb_read8(object + object_record::frame_timer)));
+    orb_write8(object + object_record::frame_timer,
+               dec<uint8_t>(orb_read8(object + object_record::frame_timer)));
     if (greater()) {
         ret();
         return;
@@ -185,8 +187,8 @@ void sub_061FB6() {
 void sub_06200F() {
     ROUTINE_ENTRY(0x06200F);
     const uint32_t object = cpu.reg[20];
-    const uint32_t entry = orb_read32(object + object_record::frame_table) +
-                           2u * orb_read8(object + object_record::frame_index);
+    const uint32_t entry =
+        orb_read32(object + object_record::frame_table) + 2u * orb_read8(object + object_record::frame_index);
     cpu.reg[19] = frame_at(entry);
     sub_061F1B();
 }

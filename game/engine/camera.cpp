@@ -33,7 +33,9 @@ constexpr uint16_t kScriptWait = 90;  // frames before the first limits block
 constexpr uint32_t kStep = 4;         // a camera moves one pixel per axis and frame
 
 // A signed 16-bit position in world units as pixels (arithmetic shift).
-uint32_t pixels(uint32_t field) { return static_cast<uint32_t>(static_cast<int16_t>(orb_read16(field)) >> 2); }
+uint32_t pixels(uint32_t field) {
+    return static_cast<uint32_t>(static_cast<int16_t>(orb_read16(field)) >> 2);
+}
 
 // A follow step toward lower values: the field moves by 4 when it then stays
 // at or above its limit. The signed 16-bit values are compared in 32 bits, so
@@ -99,7 +101,8 @@ void next_state(uint32_t object) {
 
 // The controller counts itself as a live enemy while layers 2 and 3 scroll in.
 void count_enemies(int8_t change) {
-    orb_write8(var::live_enemy_count, add<uint8_t>(orb_read8(var::live_enemy_count), static_cast<uint32_t>(change)));
+    orb_write8(var::live_enemy_count,
+               add<uint8_t>(orb_read8(var::live_enemy_count), static_cast<uint32_t>(change)));
 }
 
 }  // namespace
@@ -401,8 +404,9 @@ L_086C8E:
 void sub_086C9B() {
     ROUTINE_ENTRY(0x086C9B);
     if (!call(sub_0631FD, 0x086CA0, 0x086C9D)) return;
-    cmp<uint8_t>(orb_read8(var::live_enemy_count),
-                 orb_read8(orb_read32(cpu.reg[20] + camera_controller::script_pointer) + (cpu.reg[1] & 0xFF)));
+    cmp<uint8_t>(
+        orb_read8(var::live_enemy_count),
+        orb_read8(orb_read32(cpu.reg[20] + camera_controller::script_pointer) + (cpu.reg[1] & 0xFF)));
     if (higher()) {
         sub_086D27();
         return;
@@ -512,7 +516,8 @@ void sub_086DD3() {
     if (less()) set16(cpu.reg[4], x);
     uint16_t y = orb_read16(player + object_record::world_y);
     if (test_bit(var::game_flags, game_flag::placed_objects))
-        y = add<uint16_t>(y, orb_read16(rom::follow_y_offsets + 2u * (orb_read8(player + kFollowIndex) & 15)));
+        y = add<uint16_t>(y,
+                          orb_read16(rom::follow_y_offsets + 2u * (orb_read8(player + kFollowIndex) & 15)));
     cmp<uint16_t>(y, cpu.reg[5]);
     if (greater()) set16(cpu.reg[5], y);
     cmp<uint16_t>(y, cpu.reg[6]);
@@ -551,7 +556,8 @@ void sub_086E9B() {
 void sub_086F1C() {
     ROUTINE_ENTRY(0x086F1C);
     const uint32_t playfield = orb_read32(var::camera_pointer);
-    orb_write16(cpu.reg[15] + camera_record::y, static_cast<uint16_t>(orb_read16(playfield + camera_record::y) + 448));
+    orb_write16(cpu.reg[15] + camera_record::y,
+                static_cast<uint16_t>(orb_read16(playfield + camera_record::y) + 448));
     ret();
 }
 

@@ -12,9 +12,9 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kEndOfList = 0xFFFF;
-constexpr uint32_t kBlock = 1024;           // bytes of video RAM per destination block
-constexpr uint32_t kLongBias = 0x2000;      // long references reach back 1 to 8,192 bytes
-constexpr uint32_t kShortBias = 0x100;      // short references 1 to 256
+constexpr uint32_t kBlock = 1024;       // bytes of video RAM per destination block
+constexpr uint32_t kLongBias = 0x2000;  // long references reach back 1 to 8,192 bytes
+constexpr uint32_t kShortBias = 0x100;  // short references 1 to 256
 constexpr uint8_t kTakeJob = 0;
 constexpr uint8_t kTokens = 1;
 constexpr uint8_t kCopying = 0xFF;

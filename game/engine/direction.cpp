@@ -9,7 +9,7 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kAimSelect = 38;         // target byte whose low 4 bits pick the pair
+constexpr uint32_t kAimSelect = 38;  // target byte whose low 4 bits pick the pair
 
 int32_t s16(uint32_t v) { return static_cast<int16_t>(v); }
 

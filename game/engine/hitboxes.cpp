@@ -102,7 +102,8 @@ void read_tester_box(bool words, uint32_t second_base) {
     uint32_t v[4];
     for (uint32_t i = 0; i < 4; ++i)
         v[i] = words ? load_sx16(at + 2 * i) : (i & 1) ? load_zx8(at + i) : load_sx8(at + i);
-    const span x = axis(v[0], v[1], mirrored(object_flag::mirror_x), orb_read16(cpu.reg[20] + object_record::world_x));
+    const span x =
+        axis(v[0], v[1], mirrored(object_flag::mirror_x), orb_read16(cpu.reg[20] + object_record::world_x));
     const span second = axis(v[2], v[3], mirrored(object_flag::mirror_y), second_base);
     set16(cpu.reg[2], x.lo);
     set16(cpu.reg[3], x.hi);
@@ -126,7 +127,8 @@ bool entry_counts(bool vertical) {
     cpu.reg[18] = orb_read32(cpu.reg[15] + hitbox_entry::object);
     cmp<uint16_t>(cpu.reg[18], orb_read16(cpu.reg[20] + object_record::owner));
     if (eq()) return false;
-    if (test_bit(cpu.reg[18], object_flag::intangible) || test_bit(cpu.reg[18], object_flag::hit)) return false;
+    if (test_bit(cpu.reg[18], object_flag::intangible) || test_bit(cpu.reg[18], object_flag::hit))
+        return false;
     if (!vertical)
         return overlaps(cpu.reg[15] + hitbox_entry::depth_from, cpu.reg[4], cpu.reg[5]) &&
                overlaps(cpu.reg[15] + hitbox_entry::x_from, cpu.reg[2], cpu.reg[3]);
@@ -212,8 +214,8 @@ void sub_08814E() {
     }
     cpu.reg[19] = var::hitbox_table_b;
     enter_boxes(kRoomB, [](uint32_t entry, uint32_t start, uint32_t size) {
-        write_span(entry + hitbox_entry::depth_from,
-                   axis(start, size, mirrored(object_flag::mirror_y), orb_read16(cpu.reg[20] + object_record::world_y)));
+        write_span(entry + hitbox_entry::depth_from, axis(start, size, mirrored(object_flag::mirror_y),
+                                                          orb_read16(cpu.reg[20] + object_record::world_y)));
     });
     ret();
 }

@@ -17,13 +17,15 @@ namespace {
 constexpr uint32_t kSparkScript = 0x131957;
 constexpr uint32_t kScoreCap = 99999999;
 constexpr uint32_t kLastReactionRow = 9;
-constexpr uint32_t kOtherReactionRow = 7;      // the row of every kind above 9
+constexpr uint32_t kOtherReactionRow = 7;  // the row of every kind above 9
 
 uint16_t s16_max(uint32_t a, uint32_t b) {
-    return static_cast<int16_t>(a) > static_cast<int16_t>(b) ? static_cast<uint16_t>(a) : static_cast<uint16_t>(b);
+    return static_cast<int16_t>(a) > static_cast<int16_t>(b) ? static_cast<uint16_t>(a)
+                                                             : static_cast<uint16_t>(b);
 }
 uint16_t s16_min(uint32_t a, uint32_t b) {
-    return static_cast<int16_t>(a) < static_cast<int16_t>(b) ? static_cast<uint16_t>(a) : static_cast<uint16_t>(b);
+    return static_cast<int16_t>(a) < static_cast<int16_t>(b) ? static_cast<uint16_t>(a)
+                                                             : static_cast<uint16_t>(b);
 }
 
 // The middle of where the attacker's span lo .. hi meets the entry's span at
@@ -58,8 +60,8 @@ void sub_0884AD() {
     orb_write16(cpu.reg[21] + object_record::world_x,
                 middle_of_overlap(cpu.reg[2], cpu.reg[3], cpu.reg[15] + hitbox_entry::x_from));
     orb_write16(cpu.reg[21] + object_record::height,
-                static_cast<uint16_t>(-middle_of_overlap(cpu.reg[4], cpu.reg[5],
-                                                         cpu.reg[15] + hitbox_entry::vertical_from)));
+                static_cast<uint16_t>(
+                    -middle_of_overlap(cpu.reg[4], cpu.reg[5], cpu.reg[15] + hitbox_entry::vertical_from)));
     orb_write16(cpu.reg[21] + object_record::world_y,
                 static_cast<uint16_t>(s16_max(orb_read16(cpu.reg[20] + object_record::world_y),
                                               orb_read16(cpu.reg[18] + object_record::world_y)) +

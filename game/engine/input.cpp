@@ -13,7 +13,6 @@ using namespace guest;
 
 namespace {
 
-
 // A player byte from its active-low port: directions (port bits 4-7) to bits
 // 0-3, buttons (port bits 0-1) to bits 4-5, the start to bit 6.
 uint32_t player_byte(uint8_t port, uint8_t start_pressed) {
@@ -78,7 +77,8 @@ void sub_06057A() {
     cpu.reg[1] = orb_read32(block + input_block::newest);
     orb_write32(block + input_block::newest, cpu.reg[0]);
     cpu.reg[0] = logic<uint32_t>(~cpu.reg[1]);
-    orb_write32(block + input_block::mask, logic<uint32_t>(orb_read32(block + input_block::mask) & cpu.reg[0]));
+    orb_write32(block + input_block::mask,
+                logic<uint32_t>(orb_read32(block + input_block::mask) & cpu.reg[0]));
     cpu.reg[2] = orb_read32(block + input_block::current);
     orb_write32(block + input_block::current, cpu.reg[1]);
     orb_write32(block + input_block::previous, cpu.reg[2]);

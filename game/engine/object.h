@@ -14,22 +14,22 @@ inline constexpr uint32_t kHigh = 0x00200000;
 
 // The common head of every object (and of the player records).
 namespace object_record {
-constexpr uint32_t flags = 0;          // 16-bit
-constexpr uint32_t state = 2;          // 8-bit
-constexpr uint32_t type = 3;           // 8-bit
-constexpr uint32_t routine = 4;        // 32-bit guest address, called once a frame
-constexpr uint32_t prev = 8;           // 16-bit low half
-constexpr uint32_t next = 10;          // 16-bit low half
-constexpr uint32_t owner = 12;         // 16-bit low half
-constexpr uint32_t partner = 14;       // 16-bit low half
-constexpr uint32_t screen_x = 16;      // s16
-constexpr uint32_t screen_y = 18;      // s16
-constexpr uint32_t frame = 20;         // 32-bit
-constexpr uint32_t next_script = 24;   // 32-bit
-constexpr uint32_t frame_table = 28;   // 32-bit
-constexpr uint32_t world_x = 32;       // s16, quarter pixels
-constexpr uint32_t world_y = 34;       // s16
-constexpr uint32_t height = 36;        // s16
+constexpr uint32_t flags = 0;         // 16-bit
+constexpr uint32_t state = 2;         // 8-bit
+constexpr uint32_t type = 3;          // 8-bit
+constexpr uint32_t routine = 4;       // 32-bit guest address, called once a frame
+constexpr uint32_t prev = 8;          // 16-bit low half
+constexpr uint32_t next = 10;         // 16-bit low half
+constexpr uint32_t owner = 12;        // 16-bit low half
+constexpr uint32_t partner = 14;      // 16-bit low half
+constexpr uint32_t screen_x = 16;     // s16
+constexpr uint32_t screen_y = 18;     // s16
+constexpr uint32_t frame = 20;        // 32-bit
+constexpr uint32_t next_script = 24;  // 32-bit
+constexpr uint32_t frame_table = 28;  // 32-bit
+constexpr uint32_t world_x = 32;      // s16, quarter pixels
+constexpr uint32_t world_y = 34;      // s16
+constexpr uint32_t height = 36;       // s16
 constexpr uint32_t frame_duration = 42;
 constexpr uint32_t frame_timer = 43;
 constexpr uint32_t anim_mode = 44;
@@ -65,18 +65,18 @@ constexpr uint32_t offset_index = 84;     // 8-bit, 0-15 into the approach offse
 // Bits of object_record.flags, one name each. The player records name the
 // bits of their own flags word in player_bit.
 namespace object_flag {
-constexpr unsigned alive = 0;         // set with enemy by every enemy set-up; children end when it clears
-constexpr unsigned hidden = 1;        // never drawn while set
-constexpr unsigned intangible = 2;    // skipped by box tests and as a target
-constexpr unsigned held = 4;          // an enemy a player holds; passed over by the vertical box tests
-constexpr unsigned listed = 5;        // linked into a depth bucket this frame
-constexpr unsigned mirror_x = 6;      // the facing
+constexpr unsigned alive = 0;       // set with enemy by every enemy set-up; children end when it clears
+constexpr unsigned hidden = 1;      // never drawn while set
+constexpr unsigned intangible = 2;  // skipped by box tests and as a target
+constexpr unsigned held = 4;        // an enemy a player holds; passed over by the vertical box tests
+constexpr unsigned listed = 5;      // linked into a depth bucket this frame
+constexpr unsigned mirror_x = 6;    // the facing
 constexpr unsigned mirror_y = 7;
 constexpr unsigned hit = 8;
 constexpr unsigned defeated = 9;
-constexpr unsigned touched = 10;      // the answer of every box test
-constexpr unsigned effect_lives = 11; // a child effect of the object lives
-constexpr unsigned free_move = 12;    // moves without terrain tests
+constexpr unsigned touched = 10;       // the answer of every box test
+constexpr unsigned effect_lives = 11;  // a child effect of the object lives
+constexpr unsigned free_move = 12;     // moves without terrain tests
 constexpr unsigned airborne = 13;
 constexpr unsigned holds_player = 14;
 constexpr unsigned enemy = 15;

@@ -13,8 +13,8 @@ namespace {
 
 constexpr uint32_t kJobs = var::palette_queue + 4;  // 32-bit jobs after the count
 constexpr uint32_t kQueueSize = 64;
-constexpr uint32_t kBlockList = 0x80000000;        // job bit: a block list, not a block
-constexpr uint32_t kStagePalettes = 0x0897D8;      // 32-bit record address per stage
+constexpr uint32_t kBlockList = 0x80000000;    // job bit: a block list, not a block
+constexpr uint32_t kStagePalettes = 0x0897D8;  // 32-bit record address per stage
 
 // Fade presets: level, step, target, channel mask.
 constexpr uint8_t kFadeRunning = 18;
@@ -131,7 +131,8 @@ void sub_08973C() {
     const uint8_t preset = orb_read8(fade(fade_record::preset));
     uint32_t values = 0;
     switch (preset) {
-    case 0: case 21: values = rom::fade_presets; break;
+    case 0:
+    case 21: values = rom::fade_presets; break;
     case 3: values = rom::fade_presets + 4; break;
     case 6: values = rom::fade_presets + 8; break;
     case 9: values = rom::fade_presets + 12; break;
@@ -147,8 +148,8 @@ void sub_08973C() {
         orb_write8(fade(fade_record::channels), orb_read8(values + 3));
         orb_write8(fade(fade_record::preset), kFadeRunning);
     }
-    const uint8_t level =
-        logic<uint8_t>(add<uint8_t>(orb_read8(fade(fade_record::level)), orb_read8(fade(fade_record::step))) & 63);
+    const uint8_t level = logic<uint8_t>(
+        add<uint8_t>(orb_read8(fade(fade_record::level)), orb_read8(fade(fade_record::step))) & 63);
     orb_write8(fade(fade_record::level), level);
     orb_write8(kColourOffsetHigh, 0xC0);
     uint32_t to = kColourOffsets;

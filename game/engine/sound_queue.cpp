@@ -13,8 +13,8 @@ using namespace guest;
 
 namespace {
 
-constexpr uint8_t kAlwaysHeard = 0xA5;      // passes ring A's demo filter unconditionally
-constexpr unsigned kSoundEnable = 3;        // port D bit: the sound board's output
+constexpr uint8_t kAlwaysHeard = 0xA5;  // passes ring A's demo filter unconditionally
+constexpr unsigned kSoundEnable = 3;    // port D bit: the sound board's output
 
 // The demo filter: true when the code may be queued.
 bool demo_allows(uint32_t bitmap, uint8_t code) {

@@ -25,8 +25,8 @@ constexpr uint32_t kFixedY = 56;
 constexpr uint32_t kFixedX = 58;
 
 constexpr uint32_t kBucketCount = 512;
-constexpr int16_t kKeyFirst = -128, kKeyEnd = 352;     // keys listed: -128 to 351
-constexpr int16_t kLeftEdge = -256, kRightEnd = 576;   // screen x listed: -256 to 575
+constexpr int16_t kKeyFirst = -128, kKeyEnd = 352;    // keys listed: -128 to 351
+constexpr int16_t kLeftEdge = -256, kRightEnd = 576;  // screen x listed: -256 to 575
 constexpr uint32_t kPartSize = 16;
 
 bool flag(uint32_t object, unsigned bit) { return (orb_read32(object + object_record::flags) >> bit) & 1; }
@@ -50,7 +50,8 @@ uint32_t list_frame(uint32_t at, uint32_t object) {
     const uint16_t y = orb_read16(object + object_record::screen_y);
     const uint32_t frame = orb_read32(object + object_record::frame);
     const uint8_t count = orb_read8(frame);
-    for (uint32_t part = frame + 1; part < frame + 1 + kPartSize * count; part += kPartSize, at += kPartSize) {
+    for (uint32_t part = frame + 1; part < frame + 1 + kPartSize * count;
+         part += kPartSize, at += kPartSize) {
         uint16_t w[8];
         for (uint32_t k = 0; k < 8; ++k) w[k] = orb_read16(part + 2 * k);
         w[0] ^= (mirror_x ? 0x40 : 0) | (mirror_y ? 0x80 : 0);
@@ -65,10 +66,12 @@ uint32_t list_frame(uint32_t at, uint32_t object) {
 // the offsets from the object, the offsets mirrored by its owner's bits.
 uint32_t list_fixed(uint32_t at, uint32_t object, uint32_t set) {
     const uint32_t owner = kHigh | orb_read16(object + object_record::owner);
-    const uint16_t x = static_cast<uint16_t>(orb_read16(object + object_record::screen_x) +
-                                             negated_if(flag(owner, object_flag::mirror_x), orb_read16(object + kFixedX)));
-    const uint16_t y = static_cast<uint16_t>(orb_read16(object + object_record::screen_y) +
-                                             negated_if(flag(owner, object_flag::mirror_y), orb_read16(object + kFixedY)));
+    const uint16_t x =
+        static_cast<uint16_t>(orb_read16(object + object_record::screen_x) +
+                              negated_if(flag(owner, object_flag::mirror_x), orb_read16(object + kFixedX)));
+    const uint16_t y =
+        static_cast<uint16_t>(orb_read16(object + object_record::screen_y) +
+                              negated_if(flag(owner, object_flag::mirror_y), orb_read16(object + kFixedY)));
     const uint8_t count = orb_read8(set);
     for (uint32_t part = set + 1; part < set + 1 + kPartSize * count; part += kPartSize, at += kPartSize) {
         const uint16_t w[8] = {orb_read16(part),
@@ -96,7 +99,8 @@ void sub_060978() {
     test<uint8_t>(orb_read8(var::flip_screen));
     if (ne()) mirror = logic<uint8_t>(mirror ^ 3);
     orb_write8(hw::sprite_control + 2 * 2, mirror);
-    for (uint32_t n = 3; n <= 6; ++n) orb_write8(hw::sprite_control + 2 * n, orb_read8(kControlBytes + n - 1));
+    for (uint32_t n = 3; n <= 6; ++n)
+        orb_write8(hw::sprite_control + 2 * n, orb_read8(kControlBytes + n - 1));
     sub_0609AA();
 }
 
@@ -158,7 +162,8 @@ void sub_0620CD() {
     ROUTINE_ENTRY(0x0620CD);
     const uint32_t object = cpu.reg[20];
     cpu.reg[0] = load_sx16(object + object_record::screen_y);
-    set16(cpu.reg[0], add<uint16_t>(cpu.reg[0], sha<uint16_t>(orb_read16(object + object_record::height), 0xFE)));
+    set16(cpu.reg[0],
+          add<uint16_t>(cpu.reg[0], sha<uint16_t>(orb_read16(object + object_record::height), 0xFE)));
     sub_0620DC();
 }
 

@@ -9,14 +9,14 @@
 // The player character controller's state byte (object_record.state of a
 // player_record), 0-58.
 namespace player_state {
-constexpr uint8_t start = 0;             // checks the place, then as stand_check
-constexpr uint8_t stand_check = 1;       // off the screen: re-entry; else standing by energy
-constexpr uint8_t standing = 2;          // energy above 50
-constexpr uint8_t standing_weak = 3;     // energy 50 or less
+constexpr uint8_t start = 0;          // checks the place, then as stand_check
+constexpr uint8_t stand_check = 1;    // off the screen: re-entry; else standing by energy
+constexpr uint8_t standing = 2;       // energy above 50
+constexpr uint8_t standing_weak = 3;  // energy 50 or less
 constexpr uint8_t jump = 4;
-constexpr uint8_t jump_takeoff = 5;      // until the animation leaves frame 0
+constexpr uint8_t jump_takeoff = 5;  // until the animation leaves frame 0
 constexpr uint8_t rising = 6;
-constexpr uint8_t jump_top = 7;          // hangs while the animation runs, then 6 frames
+constexpr uint8_t jump_top = 7;  // hangs while the animation runs, then 6 frames
 constexpr uint8_t fall = 8;
 constexpr uint8_t falling = 9;
 constexpr uint8_t landing = 10;          // the landing pause
@@ -28,10 +28,10 @@ constexpr uint8_t hurt_knock = 15;
 constexpr uint8_t hurt_recover = 16;
 constexpr uint8_t defeated = 17;
 constexpr uint8_t defeated_knock = 18;
-constexpr uint8_t defeated_blink = 19;   // then out, unless the play is over
-constexpr uint8_t special = 20;          // + the character's byte gives the special's state
+constexpr uint8_t defeated_blink = 19;  // then out, unless the play is over
+constexpr uint8_t special = 20;         // + the character's byte gives the special's state
 constexpr uint8_t special_strike = 21;
-constexpr uint8_t special_launch = 22;   // launches the projectile object
+constexpr uint8_t special_launch = 22;  // launches the projectile object
 constexpr uint8_t special_end = 23;
 constexpr uint8_t air_hurt = 24;
 constexpr uint8_t air_hurt_knock = 25;
@@ -50,15 +50,15 @@ constexpr uint8_t arc_end = 37;
 constexpr uint8_t dash_special = 38;
 constexpr uint8_t dash = 39;
 constexpr uint8_t dash_end = 40;
-constexpr uint8_t held = 41;             // an enemy holds the player
+constexpr uint8_t held = 41;  // an enemy holds the player
 constexpr uint8_t held_squeezed = 42;
 constexpr uint8_t held_struggle = 43;
-constexpr uint8_t hold_released = 44;    // a free place is found
-constexpr uint8_t thrown_off = 45;       // falls as air_hurt
+constexpr uint8_t hold_released = 44;  // a free place is found
+constexpr uint8_t thrown_off = 45;     // falls as air_hurt
 constexpr uint8_t hold_defeated = 46;
 constexpr uint8_t reentry = 47;
 constexpr uint8_t reentry_takeoff = 48;
-constexpr uint8_t reentry_rise = 49;     // off the top of the screen
+constexpr uint8_t reentry_rise = 49;  // off the top of the screen
 constexpr uint8_t reentry_drop = 50;
 constexpr uint8_t reentry_landing = 51;
 constexpr uint8_t grab = 52;
@@ -67,27 +67,27 @@ constexpr uint8_t throw_swing = 54;
 constexpr uint8_t throw_follow = 55;
 constexpr uint8_t throw_pause = 56;
 constexpr uint8_t grab_end = 57;
-constexpr uint8_t start_again = 58;      // runs start's step; nothing stores it
+constexpr uint8_t start_again = 58;  // runs start's step; nothing stores it
 constexpr uint8_t count = 59;
 }  // namespace player_state
 
 // The in-game flow's state (ingame_state), 0-58. "Fade" states start a fade;
 // "wait" states wait for it to end.
 namespace flow_state {
-constexpr uint8_t select_start = 0;      // character select: scene, palette, music
+constexpr uint8_t select_start = 0;  // character select: scene, palette, music
 constexpr uint8_t select_fade_in = 1;
 constexpr uint8_t select_display_on = 2;
 constexpr uint8_t select_wait_in = 3;
-constexpr uint8_t select_choose = 4;     // the choices' 1200 frames
+constexpr uint8_t select_choose = 4;  // the choices' 1200 frames
 constexpr uint8_t select_pause = 5;
 constexpr uint8_t select_fade_out = 6;
 constexpr uint8_t select_wait_out = 7;
 constexpr uint8_t first_stage = 8;
 constexpr uint8_t next_stage = 9;
-constexpr uint8_t stage_start = 10;      // the next stage, or past the last one the ending
+constexpr uint8_t stage_start = 10;  // the next stage, or past the last one the ending
 constexpr uint8_t stage_fade_in = 11;
 constexpr uint8_t stage_wait_in = 12;
-constexpr uint8_t stage_intro = 13;      // the stage intro moves the flow on
+constexpr uint8_t stage_intro = 13;  // the stage intro moves the flow on
 constexpr uint8_t intro_fade_out = 14;
 constexpr uint8_t intro_wait_out = 15;
 constexpr uint8_t intro_done = 16;
@@ -100,7 +100,7 @@ constexpr uint8_t terrain_zoom_in = 22;  // ... and back in
 constexpr uint8_t zoom_change = 23;      // area change by zoom
 constexpr uint8_t zoom_change_out = 24;
 constexpr uint8_t demo_setup = 25;
-constexpr uint8_t fade_change = 26;      // area change with a fade
+constexpr uint8_t fade_change = 26;  // area change with a fade
 constexpr uint8_t fade_change_out = 27;
 constexpr uint8_t fade_change_dark = 28;
 constexpr uint8_t fade_change_area = 29;
@@ -121,43 +121,43 @@ constexpr uint8_t ending_42 = 42;
 constexpr uint8_t ending = 43;
 constexpr uint8_t ending_fade_in = 44;
 constexpr uint8_t ending_wait_in = 45;
-constexpr uint8_t ending_scene = 46;     // the ending scene moves the flow on
+constexpr uint8_t ending_scene = 46;  // the ending scene moves the flow on
 constexpr uint8_t ending_fade_out = 47;
 constexpr uint8_t ending_wait_out = 48;
 constexpr uint8_t ending_done = 49;
 constexpr uint8_t game_over = 50;
 constexpr uint8_t game_over_fade_in = 51;
 constexpr uint8_t game_over_wait_in = 52;
-constexpr uint8_t ranking = 53;          // until no slot runs the ranking any more
+constexpr uint8_t ranking = 53;  // until no slot runs the ranking any more
 constexpr uint8_t game_over_countdown = 54;
 constexpr uint8_t game_over_fade_out = 55;
 constexpr uint8_t game_over_wait_out = 56;
 constexpr uint8_t game_end = 57;
-constexpr uint8_t select_again = 58;     // runs select_start's step
+constexpr uint8_t select_again = 58;  // runs select_start's step
 constexpr uint8_t count = 59;
 }  // namespace flow_state
 
 // The camera controller's state (the area controller's object_record.state);
 // the playfield objects and the set pieces wait for it or move it on.
 namespace camera_state {
-constexpr uint8_t setup = 0;          // the script from its start, and the partner object
-constexpr uint8_t leave_start = 1;    // the script until the camera has left the area's start
-constexpr uint8_t layers_in = 2;      // layers 2 and 3 scroll in
-constexpr uint8_t layered = 3;        // the script, layers 2 and 3 kept below the playfield
-constexpr uint8_t last_gate = 4;      // behind the last gate until the area is won
+constexpr uint8_t setup = 0;        // the script from its start, and the partner object
+constexpr uint8_t leave_start = 1;  // the script until the camera has left the area's start
+constexpr uint8_t layers_in = 2;    // layers 2 and 3 scroll in
+constexpr uint8_t layered = 3;      // the script, layers 2 and 3 kept below the playfield
+constexpr uint8_t last_gate = 4;    // behind the last gate until the area is won
 constexpr uint8_t to_area_end = 5;
-constexpr uint8_t ask_change = 6;     // waits, then asks for the area change
-constexpr uint8_t wait_change = 7;    // waits for it, then frees the controller
-constexpr uint8_t setup_again = 8;    // the table's ninth branch runs setup's step
+constexpr uint8_t ask_change = 6;   // waits, then asks for the area change
+constexpr uint8_t wait_change = 7;  // waits for it, then frees the controller
+constexpr uint8_t setup_again = 8;  // the table's ninth branch runs setup's step
 }  // namespace camera_state
 
 // The enemy states the framework gives a meaning to.
 namespace enemy_state {
-constexpr uint8_t first = 0;      // moves without terrain tests
-constexpr uint8_t regroup = 1;    // where grow-in ends and a lost target sends walk and approach
+constexpr uint8_t first = 0;    // moves without terrain tests
+constexpr uint8_t regroup = 1;  // where grow-in ends and a lost target sends walk and approach
 constexpr uint8_t slot_chosen = 2;
 constexpr uint8_t slot_granted = 3;
-constexpr uint8_t attack = 4;     // claims distance 0
+constexpr uint8_t attack = 4;  // claims distance 0
 constexpr uint8_t held = 5;
 constexpr uint8_t hit = 6;
 constexpr uint8_t defeated = 7;
@@ -166,7 +166,7 @@ constexpr uint8_t defeated = 7;
 // The generic enemy AI's states, numbered as AI type 0's state table; the
 // other types' tables keep the shared actions in the same groups and order.
 namespace ai_state {
-constexpr uint8_t setup = 0;             // the type's own set-up
+constexpr uint8_t setup = 0;  // the type's own set-up
 constexpr uint8_t start = 1;
 constexpr uint8_t wait = 2;
 constexpr uint8_t walk_right_start = 3;
@@ -186,19 +186,19 @@ constexpr uint8_t defeat = 23;
 constexpr uint8_t defeat_rise = 24;
 constexpr uint8_t defeat_fall = 25;
 constexpr uint8_t shrink = 26;
-constexpr uint8_t setup_again = 27;      // runs the set-up's step
+constexpr uint8_t setup_again = 27;  // runs the set-up's step
 }  // namespace ai_state
 
 // AI type 0's own states in 11 to 18: the strike and the throw.
 namespace ai_type0_state {
 constexpr uint8_t strike = 11;
 constexpr uint8_t strike_windup = 12;
-constexpr uint8_t strike_blow = 13;      // the blow lands as the animation reaches frame 1
+constexpr uint8_t strike_blow = 13;  // the blow lands as the animation reaches frame 1
 constexpr uint8_t strike_recover = 14;
 constexpr uint8_t throw_start = 15;
 constexpr uint8_t throw_windup = 16;
-constexpr uint8_t throw_release = 17;    // the object leaves as the animation reaches frame 1
-constexpr uint8_t throw_recover = 18;    // another throw when the random byte allows
+constexpr uint8_t throw_release = 17;  // the object leaves as the animation reaches frame 1
+constexpr uint8_t throw_recover = 18;  // another throw when the random byte allows
 }  // namespace ai_type0_state
 
 // The path-scripted enemies' states (the scripted flyer, the pickup

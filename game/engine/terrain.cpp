@@ -11,7 +11,7 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kRowPatterns = 0x132F66;   // 32-bit pattern of 32 cells, by list byte
+constexpr uint32_t kRowPatterns = 0x132F66;  // 32-bit pattern of 32 cells, by list byte
 
 // The map header of the playfield camera: width, then height, in pages.
 uint32_t map_header() { return orb_read32(orb_read32(var::camera_pointer) + camera_record::map_header); }
@@ -54,7 +54,8 @@ void sub_0877D1() {
         return;
     }
     const uint16_t per_row = static_cast<uint16_t>(orb_read8(map_header()) * 32);
-    const uint16_t n = static_cast<uint16_t>((cpu.reg[4] & 0xFFFF) / 64 * per_row + (cpu.reg[3] & 0xFFFF) / 64);
+    const uint16_t n =
+        static_cast<uint16_t>((cpu.reg[4] & 0xFFFF) / 64 * per_row + (cpu.reg[3] & 0xFFFF) / 64);
     cpu.reg[8] = n & 7;
     cpu.reg[9] = n / 8;
     bit_flags(orb_read8(var::terrain_map + cpu.reg[9]), cpu.reg[8]);

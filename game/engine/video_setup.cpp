@@ -16,7 +16,7 @@ namespace {
 
 constexpr uint32_t kMixerWords = 40;
 constexpr uint32_t kDefaultMapHeader = 0x060AA6;
-constexpr uint32_t kLayerControl = 0x060AAA;    // halfword
+constexpr uint32_t kLayerControl = 0x060AAA;  // halfword
 constexpr uint32_t kVideoDefaultWords = 71;
 constexpr uint32_t kSpriteBlockCount = 0x060B3A;  // 32-bit, the halfwords follow
 constexpr uint32_t kTextPatternWords = 6144;
@@ -245,7 +245,8 @@ void sub_0887CF() {
 // In: R9.
 void sub_0887E6() {
     ROUTINE_ENTRY(0x0887E6);
-    const uint8_t d = static_cast<uint8_t>((orb_read8(var::stage) - 1) * 5 + orb_read8(var::area) - cpu.reg[9]);
+    const uint8_t d =
+        static_cast<uint8_t>((orb_read8(var::stage) - 1) * 5 + orb_read8(var::area) - cpu.reg[9]);
     const uint32_t entry = rom::area_page_words + 8 * sx8(d);
     orb_write32(var::page_picks, orb_read32(entry));
     orb_write32(var::page_picks + 4, orb_read32(entry + 4));

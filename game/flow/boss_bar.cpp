@@ -19,17 +19,17 @@ namespace {
 uint32_t& r(int n) { return cpu.reg[n]; }
 
 // Fields of the bar object (64 bytes).
-constexpr uint32_t kColour = 2;       // 8-bit palette block choice
-constexpr uint32_t kName = 3;         // 8-bit name index
-constexpr uint32_t kShown = 32;       // 16-bit shown energy
-constexpr uint32_t kStep = 34;        // 16-bit energy units per 32 bar units
-constexpr uint32_t kBlock = 36;       // the object's palette block: offset, count, colour
+constexpr uint32_t kColour = 2;  // 8-bit palette block choice
+constexpr uint32_t kName = 3;    // 8-bit name index
+constexpr uint32_t kShown = 32;  // 16-bit shown energy
+constexpr uint32_t kStep = 34;   // 16-bit energy units per 32 bar units
+constexpr uint32_t kBlock = 36;  // the object's palette block: offset, count, colour
 constexpr uint32_t kBlockColour = 40;
-constexpr uint32_t kFlash = 42;       // 16-bit, 0 and 0x100F in turn
+constexpr uint32_t kFlash = 42;  // 16-bit, 0 and 0x100F in turn
 
-constexpr uint16_t kLeftEnd = 0x1173;     // + units 0-3
-constexpr uint16_t kMiddle = 0x1177;      // + units 0-4
-constexpr uint16_t kRightEnd = 0x117C;    // + units 0-3
+constexpr uint16_t kLeftEnd = 0x1173;   // + units 0-3
+constexpr uint16_t kMiddle = 0x1177;    // + units 0-4
+constexpr uint16_t kRightEnd = 0x117C;  // + units 0-3
 constexpr uint32_t kMiddles = 20;
 constexpr uint32_t kFullUnits = 3 + 4 * kMiddles + 3;  // 86
 constexpr uint16_t kRedFlash = 0x100F;

@@ -17,26 +17,23 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-
 constexpr uint16_t kSelectionTime = 1200;
 constexpr uint32_t kCountdownCell = 0x31F244;
-constexpr uint32_t kWorkRam = 0x208000;         // the player records by their offset from it
+constexpr uint32_t kWorkRam = 0x208000;  // the player records by their offset from it
 
 // Selection controller and marker fields beyond the object head.
-constexpr uint32_t kTicks = 54;          // controller: counts every frame
-constexpr uint32_t kChoosing = 72;       // controller: cursors still choosing
-constexpr uint32_t kPlace = 76;          // marker and cursor: its place
-constexpr uint32_t kPartColour = 110;    // marker: colour word of its first copied part
-constexpr uint32_t kRepeat = 54;         // cursor: right repeat, then left at +55
+constexpr uint32_t kTicks = 54;        // controller: counts every frame
+constexpr uint32_t kChoosing = 72;     // controller: cursors still choosing
+constexpr uint32_t kPlace = 76;        // marker and cursor: its place
+constexpr uint32_t kPartColour = 110;  // marker: colour word of its first copied part
+constexpr uint32_t kRepeat = 54;       // cursor: right repeat, then left at +55
 
 // The layout of places: player_count, plus 3 with the panel layout shift.
 uint32_t layout() {
     return setting8(backup_record::player_count) + (orb_read8(var::panel_layout_shift) != 0 ? 3u : 0u);
 }
 
-bool place_free(uint32_t place) {
-    return test_bit(var::game_flags, game_flag::places_free + (place & 3));
-}
+bool place_free(uint32_t place) { return test_bit(var::game_flags, game_flag::places_free + (place & 3)); }
 
 // Screen position from a table of {x, y} halfwords.
 void set_screen_position(uint32_t object, uint32_t table, uint32_t index) {
@@ -95,30 +92,28 @@ void sub_062B7D() {
         }
         ret();
         return;
-    case controller_state::choosing: {
-        const uint16_t left = test<uint16_t>(orb_read16(var::flow_countdown));
-        if (ne()) {
-            test<uint8_t>(orb_read8(self + kChoosing));
+    case controller_state::choosing:
+        {
+            const uint16_t left = test<uint16_t>(orb_read16(var::flow_countdown));
             if (ne()) {
-                r(0) = sx16(div<uint16_t>(left, 60));
-                if (!call(sub_088AC3, 0x062BF0, 0x062BEB)) return;
-                r(1) = 0x600;
-                r(11) = kCountdownCell;
-                sub_088A5A();
-                return;
+                test<uint8_t>(orb_read8(self + kChoosing));
+                if (ne()) {
+                    r(0) = sx16(div<uint16_t>(left, 60));
+                    if (!call(sub_088AC3, 0x062BF0, 0x062BEB)) return;
+                    r(1) = 0x600;
+                    r(11) = kCountdownCell;
+                    sub_088A5A();
+                    return;
+                }
+                orb_write16(var::flow_countdown, 0);
             }
-            orb_write16(var::flow_countdown, 0);
+            orb_write16(self + object_record::flags, 0);
+            orb_write8(self + object_record::state, controller_state::closed);
+            ret();
+            return;
         }
-        orb_write16(self + object_record::flags, 0);
-        orb_write8(self + object_record::state, controller_state::closed);
-        ret();
-        return;
-    }
-    case controller_state::closed:
-        ret();
-        return;
-    default:
-        v60_unknown_jump(0x062B90 + 3u * state, 0x062B8D);
+    case controller_state::closed: ret(); return;
+    default: v60_unknown_jump(0x062B90 + 3u * state, 0x062B8D);
     }
 }
 
@@ -173,8 +168,7 @@ void sub_062C06() {
     case cursor_state::chosen_too:  // set by nothing; taken as chosen
         sub_0620CD();
         return;
-    default:
-        v60_unknown_jump(0x062C20 + 3u * state, 0x062C1D);
+    default: v60_unknown_jump(0x062C20 + 3u * state, 0x062C1D);
     }
 }
 
@@ -186,18 +180,19 @@ void sub_062CCF() {
     const uint32_t self = r(20);
     const uint8_t state = orb_read8(self + object_record::state);
     switch (state) {
-    case marker_state::setup: {
-        const uint8_t type = orb_read8(self + object_record::type);
-        orb_write8(self + object_record::state, type == 4 ? marker_state::closed : marker_state::open);
-        orb_write8(self + object_record::anim_mode, anim_mode::copy);
-        orb_write8(self + kPlace, type);
-        set_screen_position(self, rom::marker_positions, type);
-        orb_write16(self + object_record::height, 0);
-        if (!call(sub_062E62, 0x062D10, 0x062D0B)) return;
-        r(19) = orb_read32(rom::select_portraits + 4 * r(0));
-        sub_061F06();
-        return;
-    }
+    case marker_state::setup:
+        {
+            const uint8_t type = orb_read8(self + object_record::type);
+            orb_write8(self + object_record::state, type == 4 ? marker_state::closed : marker_state::open);
+            orb_write8(self + object_record::anim_mode, anim_mode::copy);
+            orb_write8(self + kPlace, type);
+            set_screen_position(self, rom::marker_positions, type);
+            orb_write16(self + object_record::height, 0);
+            if (!call(sub_062E62, 0x062D10, 0x062D0B)) return;
+            r(19) = orb_read32(rom::select_portraits + 4 * r(0));
+            sub_061F06();
+            return;
+        }
     case marker_state::open:
         if (!place_free(orb_read8(self + kPlace))) {
             orb_write8(self + object_record::state, marker_state::closed);
@@ -208,8 +203,7 @@ void sub_062CCF() {
         r(0) = sx8(static_cast<uint8_t>(-125));
         sub_0620DC();
         return;
-    default:
-        v60_unknown_jump(0x062CE0 + 3u * state, 0x062CDD);
+    default: v60_unknown_jump(0x062CE0 + 3u * state, 0x062CDD);
     }
 }
 
@@ -302,6 +296,7 @@ void sub_062E62() {
 // The place of a player's character. In: R20 = player record. Out: R0.
 void sub_062E7E() {
     ROUTINE_ENTRY(0x062E7E);
-    r(0) = load_zx8(rom::character_places + 4 * (layout() & 0x7F) + orb_read8(r(20) + player_record::character));
+    r(0) =
+        load_zx8(rom::character_places + 4 * (layout() & 0x7F) + orb_read8(r(20) + player_record::character));
     ret();
 }

@@ -16,9 +16,9 @@ namespace {
 uint32_t& r(int n) { return cpu.reg[n]; }
 
 // Fields of an indicator (128 bytes).
-constexpr uint32_t kPlayer = 72;      // 32-bit player record
-constexpr uint32_t kBlink = 54;       // 8-bit frame count; bit 2 lights it
-constexpr uint32_t kHeightWord = 100; // words 2, 3 and 7 of the first copied part
+constexpr uint32_t kPlayer = 72;       // 32-bit player record
+constexpr uint32_t kBlink = 54;        // 8-bit frame count; bit 2 lights it
+constexpr uint32_t kHeightWord = 100;  // words 2, 3 and 7 of the first copied part
 constexpr uint32_t kWidthWord = 102;
 constexpr uint32_t kColourWord = 110;
 
@@ -56,16 +56,17 @@ void sub_084F50() {
     ROUTINE_ENTRY(0x084F50);
     const uint32_t self = r(20);
     orb_write32(self + object_record::routine, 0x084FA6);
-    const uint32_t place = orb_read32(rom::indicator_layouts + 4 * player_count()) + 4 * load_zx8(self + object_record::type);
+    const uint32_t place =
+        orb_read32(rom::indicator_layouts + 4 * player_count()) + 4 * load_zx8(self + object_record::type);
     orb_write16(self + object_record::screen_x, orb_read16(place));
     orb_write16(self + object_record::screen_y, orb_read16(place + 2));
     orb_write8(self + object_record::anim_mode, 1);
     r(19) = 0x13183E;
     if (!call(sub_061F06, 0x084F8A, 0x084F86)) return;
-    orb_write16(self + kHeightWord,
-                static_cast<uint16_t>((orb_read16(self + kHeightWord) & 0xFC00) | (orb_read16(rom::indicator_height) & 0x3FF)));
-    orb_write16(self + kWidthWord,
-                static_cast<uint16_t>((orb_read16(self + kWidthWord) & 0xFC00) | (orb_read16(rom::indicator_width) & 0x3FF)));
+    orb_write16(self + kHeightWord, static_cast<uint16_t>((orb_read16(self + kHeightWord) & 0xFC00) |
+                                                          (orb_read16(rom::indicator_height) & 0x3FF)));
+    orb_write16(self + kWidthWord, static_cast<uint16_t>((orb_read16(self + kWidthWord) & 0xFC00) |
+                                                         (orb_read16(rom::indicator_width) & 0x3FF)));
     sub_084FA6();
 }
 
@@ -100,8 +101,9 @@ void sub_084FA6() {
             reason = 2;
         }
     }
-    orb_write16(self + kColourWord, static_cast<uint16_t>((orb_read16(self + kColourWord) & 0xF800) |
-                                                          (orb_read16(rom::indicator_colours + 2 * reason) & 0x7FF)));
+    orb_write16(self + kColourWord,
+                static_cast<uint16_t>((orb_read16(self + kColourWord) & 0xF800) |
+                                      (orb_read16(rom::indicator_colours + 2 * reason) & 0x7FF)));
     const uint8_t blink = static_cast<uint8_t>(orb_read8(self + kBlink) + 1);
     orb_write8(self + kBlink, blink);
     if (!(blink & 4)) {

@@ -44,7 +44,7 @@ constexpr uint16_t kGameOverFrames = 320;
 constexpr uint16_t kZoomFull = 512;
 constexpr uint16_t kZoomHalf = 256;
 constexpr uint16_t kDemoEnergy = 1280;
-constexpr uint16_t kRankingScreen = 12;    // mode word of the score-ranking screen
+constexpr uint16_t kRankingScreen = 12;     // mode word of the score-ranking screen
 constexpr uint32_t kRankingPageTop = 4096;  // R9 for sub_060953: 0x300000-0x3013FF
 constexpr uint8_t kFadeIn = 3;
 constexpr uint8_t kFadeOut = 0;
@@ -66,7 +66,9 @@ void play_on() {
 
 void port_74(uint8_t value) { orb_write8(hw::io_unused, value); }
 
-void add_area(int8_t delta) { orb_write8(var::area, add<uint8_t>(orb_read8(var::area), static_cast<uint8_t>(delta))); }
+void add_area(int8_t delta) {
+    orb_write8(var::area, add<uint8_t>(orb_read8(var::area), static_cast<uint8_t>(delta)));
+}
 
 // R0 = the area's music code, R19 and R9 for sub_063CC3, R0 for a sound.
 void area_music_code() {
@@ -154,7 +156,8 @@ void sub_062246() {
         case flow_state::select_start:
         case flow_state::select_again:  // character select: the scene, its palette and music
             if (fade_running()) break;
-            for (uint32_t i = 0; i < 5; ++i) orb_write8(var::game_start_time + i, orb_read8(var::power_on_time + i));
+            for (uint32_t i = 0; i < 5; ++i)
+                orb_write8(var::game_start_time + i, orb_read8(var::power_on_time + i));
             orb_write8(hw::io_control, orb_read8(hw::io_control) & ~0x02u);
             set_bit(var::system_flags, system_flag::mixer_take_pending);
             if (!call(sub_088B2D, 0x06230A, 0x062306)) return;
@@ -251,9 +254,7 @@ void sub_062246() {
         case flow_state::ending_scene:  // the stage intro and the ending scene move the flow on
             break;
         case flow_state::intro_done:
-        case flow_state::ending_done:
-            next();
-            break;
+        case flow_state::ending_done: next(); break;
         case flow_state::area_start:  // area start
             if (fade_running()) break;
             if (!call(sub_088B2D, 0x062382, 0x06237E)) return;
@@ -332,13 +333,15 @@ void sub_062246() {
                 orb_write16(entry + target_point_entry::y, orb_read16(player + object_record::world_y));
                 for (uint32_t side = 0; side < 2; ++side) {
                     const uint32_t field = side ? target_point_entry::right_x : target_point_entry::left_x;
-                    const uint16_t screen = add<uint16_t>(orb_read16(player + object_record::screen_x), side ? 50 : 0xFFCE);
+                    const uint16_t screen =
+                        add<uint16_t>(orb_read16(player + object_record::screen_x), side ? 50 : 0xFFCE);
                     cmp<uint16_t>(screen, 320);
                     if (no_carry()) {
                         orb_write16(entry + field, 0xFFFF);
                         continue;
                     }
-                    cpu.reg[3] = load_sx16(player + object_record::world_x) + (side ? 200u : static_cast<uint32_t>(-200));
+                    cpu.reg[3] = load_sx16(player + object_record::world_x) +
+                                 (side ? 200u : static_cast<uint32_t>(-200));
                     cpu.reg[4] = load_sx16(player + object_record::world_y);
                     if (!call(sub_0877D1, 0x0623EA, 0x0623E6)) return;
                     orb_write16(entry + field, eq() ? static_cast<uint16_t>(cpu.reg[3]) : 0xFFFF);
@@ -409,37 +412,41 @@ void sub_062246() {
             area_music_code();
             if (!call(sub_088F98, 0x06249A, 0x062496)) return;
             break;
-        case flow_state::demo_setup: {  // demo set-up
-            set_bit(var::game_flags, game_flag::demo_play);
-            if (!call(sub_088B2D, 0x0624A2, 0x06249E)) return;
-            if (!call(sub_0608DF, 0x0624AA, 0x0624A6)) return;
-            if (!call(sub_0609AA, 0x0624B2, 0x0624AE)) return;
-            const uint32_t players = orb_read8(var::backup_primary + backup_record::player_count);
-            const uint32_t row = orb_read32(rom::demo_setups + 4u * players) + 4u * orb_read8(var::demo_index);
-            orb_write8(var::stage, orb_read8(row));
-            orb_write8(var::area, orb_read8(row + 1));
-            orb_write16(var::game_flags, logic<uint16_t>(orb_read16(var::game_flags) | orb_read16(row + 2)));
-            if (!call(sub_085118, 0x0624BA, 0x0624B6)) return;
-            if (!call(sub_0851BC, 0x0624C2, 0x0624BE)) return;
-            if (!call(sub_087786, 0x0624CA, 0x0624C6)) return;
-            if (!call(sub_08787D, 0x0624D2, 0x0624CE)) return;
-            if (!call(sub_068FD2, 0x0624DA, 0x0624D6)) return;
-            if (!call(sub_088BED, 0x0624E2, 0x0624DE)) return;
-            if (!call(sub_089692, 0x0624EA, 0x0624E6)) return;
-            const uint32_t characters = orb_read32(rom::demo_characters + 4u * players) + 4u * orb_read8(var::demo_index);
-            for (uint32_t n = 0; n < 4; ++n) {
-                if (!test_bit(var::game_flags, n)) continue;
-                const uint32_t player = var::player_records + player_record::size * n;
-                orb_write32(player + object_record::routine, kWaitForPlay);
-                orb_write8(player + object_record::state, 0);
-                orb_write16(player + object_record::flags, 7);
-                orb_write8(player + player_record::character, orb_read8(characters + n));
-                orb_write16(player + object_record::energy, kDemoEnergy);
+        case flow_state::demo_setup:
+            {  // demo set-up
+                set_bit(var::game_flags, game_flag::demo_play);
+                if (!call(sub_088B2D, 0x0624A2, 0x06249E)) return;
+                if (!call(sub_0608DF, 0x0624AA, 0x0624A6)) return;
+                if (!call(sub_0609AA, 0x0624B2, 0x0624AE)) return;
+                const uint32_t players = orb_read8(var::backup_primary + backup_record::player_count);
+                const uint32_t row =
+                    orb_read32(rom::demo_setups + 4u * players) + 4u * orb_read8(var::demo_index);
+                orb_write8(var::stage, orb_read8(row));
+                orb_write8(var::area, orb_read8(row + 1));
+                orb_write16(var::game_flags,
+                            logic<uint16_t>(orb_read16(var::game_flags) | orb_read16(row + 2)));
+                if (!call(sub_085118, 0x0624BA, 0x0624B6)) return;
+                if (!call(sub_0851BC, 0x0624C2, 0x0624BE)) return;
+                if (!call(sub_087786, 0x0624CA, 0x0624C6)) return;
+                if (!call(sub_08787D, 0x0624D2, 0x0624CE)) return;
+                if (!call(sub_068FD2, 0x0624DA, 0x0624D6)) return;
+                if (!call(sub_088BED, 0x0624E2, 0x0624DE)) return;
+                if (!call(sub_089692, 0x0624EA, 0x0624E6)) return;
+                const uint32_t characters =
+                    orb_read32(rom::demo_characters + 4u * players) + 4u * orb_read8(var::demo_index);
+                for (uint32_t n = 0; n < 4; ++n) {
+                    if (!test_bit(var::game_flags, n)) continue;
+                    const uint32_t player = var::player_records + player_record::size * n;
+                    orb_write32(player + object_record::routine, kWaitForPlay);
+                    orb_write8(player + object_record::state, 0);
+                    orb_write16(player + object_record::flags, 7);
+                    orb_write8(player + player_record::character, orb_read8(characters + n));
+                    orb_write16(player + object_record::energy, kDemoEnergy);
+                }
+                orb_write8(var::demo_index, (orb_read8(var::demo_index) + 1u) & 3u);
+                go(flow_state::play);
+                break;
             }
-            orb_write8(var::demo_index, (orb_read8(var::demo_index) + 1u) & 3u);
-            go(flow_state::play);
-            break;
-        }
         case flow_state::fade_change:  // area change with fade
             next();
             orb_write16(var::fade_mixer_word, orb_read16(var::fade_mixer_word) & ~0x4000u);
@@ -575,13 +582,15 @@ void sub_062246() {
             orb_write16(var::flow_countdown, kGameOverFrames);
             next();
             break;
-        case flow_state::ranking: {  // until no slot runs the ranking any more
-            bool ranking = false;
-            for (uint32_t n = 0; n < 4 && !ranking; ++n)
-                ranking = orb_read32(var::player_records + player_record::size * n + object_record::routine) == kRanking;
-            if (!ranking) next();
-            break;
-        }
+        case flow_state::ranking:
+            {  // until no slot runs the ranking any more
+                bool ranking = false;
+                for (uint32_t n = 0; n < 4 && !ranking; ++n)
+                    ranking = orb_read32(var::player_records + player_record::size * n +
+                                         object_record::routine) == kRanking;
+                if (!ranking) next();
+                break;
+            }
         case flow_state::game_end:  // end of game: the play time into the bookkeeping, the ranking screen
             if (!call(sub_0634A7, 0x06261A, 0x062616)) return;
             orb_write8(var::stage, 0);
@@ -607,8 +616,7 @@ void sub_062246() {
             if (!call(sub_0609AA, 0x062652, 0x06264E)) return;
             if (!call(sub_088B2D, 0x06265A, 0x062656)) return;
             break;
-        default:
-            v60_unknown_jump(kStateTable + 3u * state(), kStateJump);
+        default: v60_unknown_jump(kStateTable + 3u * state(), kStateJump);
         }
         break;
     }

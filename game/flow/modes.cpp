@@ -268,7 +268,8 @@ L_060278:
     default: v60_unknown_jump(0x06028B + 3 * cpu.reg[0], 0x060287);
     }
 L_demo_0:
-    cpu.reg[0] = orb_read32(rom::demo_streams + 4u * orb_read8(var::backup_primary + backup_record::player_count));
+    cpu.reg[0] =
+        orb_read32(rom::demo_streams + 4u * orb_read8(var::backup_primary + backup_record::player_count));
     orb_write32(var::demo_input_pointer, orb_read32(cpu.reg[0] + 4u * (orb_read8(var::demo_index) & 3)));
     set_bit(var::game_flags, game_flag::demo_play);
     orb_write8(var::ingame_state, flow_state::demo_setup);

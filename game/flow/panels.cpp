@@ -21,11 +21,11 @@ namespace {
 uint32_t& r(int n) { return cpu.reg[n]; }
 
 // ROM tables of the texts.
-constexpr uint32_t kCreditLabels = 0x061B78;   // free play [form], then labels [2 + form (+2)]
-constexpr uint32_t kCountChars = 0x061BA4;     // two characters per credit count
-constexpr uint32_t kPrompts = 0x061B1E;        // [form (+2)], start prompts from entry 4
+constexpr uint32_t kCreditLabels = 0x061B78;  // free play [form], then labels [2 + form (+2)]
+constexpr uint32_t kCountChars = 0x061BA4;    // two characters per credit count
+constexpr uint32_t kPrompts = 0x061B1E;       // [form (+2)], start prompts from entry 4
 constexpr uint32_t kStartPrompts = 0x061B2E;
-constexpr uint32_t kRequirement = 0x061C14;    // string record
+constexpr uint32_t kRequirement = 0x061C14;  // string record
 constexpr uint32_t kRequirementCell = 0x061B62;
 
 constexpr uint32_t kRowBytes = 128;
@@ -53,7 +53,10 @@ std::span<const chute_place> chutes_of_mode(uint32_t& form, uint32_t table, uint
     const uint8_t mode = orb_read8(var::coin_mode);
     form = mode >= 3 && mode <= 5 ? 1 : 0;
     switch (mode) {
-    case 0: case 1: case 2: case 6: return kShared;
+    case 0:
+    case 1:
+    case 2:
+    case 6: return kShared;
     case 3: return kTwoChutes;
     case 4: return kThreeChutes;
     case 5: return kFourChutes;
@@ -432,7 +435,8 @@ void sub_0619CD() {
         cmp<uint16_t>(energy, shown);
         if (ne()) {
             const bool up = greater();
-            const uint16_t d = up ? static_cast<uint16_t>(energy - shown) : static_cast<uint16_t>(shown - energy);
+            const uint16_t d =
+                up ? static_cast<uint16_t>(energy - shown) : static_cast<uint16_t>(shown - energy);
             const uint16_t step = d <= 50 ? 1 : d <= 300 ? 11 : d <= 3000 ? 111 : 1111;
             orb_write16(shown_at, up ? add<uint16_t>(shown, step) : sub<uint16_t>(shown, step));
         }

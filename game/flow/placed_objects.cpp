@@ -11,7 +11,7 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kPlacedLists = 0x133022;   // signed offsets: by stage, then by area
+constexpr uint32_t kPlacedLists = 0x133022;  // signed offsets: by stage, then by area
 constexpr uint32_t kGroupClearing = 0x087A3A;
 constexpr uint32_t kPlacedRoutine = 0x087A55;
 constexpr uint8_t kEnd = 0xFF;
@@ -87,7 +87,8 @@ void sub_08787D() {
         orb_write8(cpu.reg[21] + placed_object::link_out, orb_read8(cpu.reg[10] + placed_entry::link_out));
         orb_write8(cpu.reg[21] + placed_object::extra, orb_read8(cpu.reg[10] + placed_entry::extra));
         for (uint32_t i = 0; i < 4; ++i)
-            orb_write16(cpu.reg[21] + placed_object::x1 + 2 * i, orb_read16(cpu.reg[10] + placed_entry::corners + 2 * i));
+            orb_write16(cpu.reg[21] + placed_object::x1 + 2 * i,
+                        orb_read16(cpu.reg[10] + placed_entry::corners + 2 * i));
         orb_write16(cpu.reg[21] + placed_object::link_prev, 0);
         orb_write16(cpu.reg[21] + placed_object::link_next, 0);
         if (!call(sub_088CA5, 0x0878AC, 0x0878A8)) return;
@@ -120,10 +121,8 @@ void sub_087946() {
             orb_write16(cpu.reg[12] + placed_object::link_prev, static_cast<uint16_t>(cpu.reg[11]));
             orb_write16(cpu.reg[11] + placed_object::link_next, static_cast<uint16_t>(cpu.reg[12]));
             break;
-        case 2:
-            break;
-        default:
-            v60_unknown_jump(kLinkOutTable + 3u * mode, kLinkOutJump);
+        case 2: break;
+        default: v60_unknown_jump(kLinkOutTable + 3u * mode, kLinkOutJump);
         }
     }
     ret();
@@ -141,13 +140,9 @@ void sub_08796A() {
         case 3:
             orb_write16(cpu.reg[21] + placed_object::link_prev, static_cast<uint16_t>(cpu.reg[11]));
             break;
-        case 1:
-            cpu.reg[12] = cpu.reg[21];
-            break;
-        case 2:
-            break;
-        default:
-            v60_unknown_jump(kLinkInTable + 3u * mode, kLinkInJump);
+        case 1: cpu.reg[12] = cpu.reg[21]; break;
+        case 2: break;
+        default: v60_unknown_jump(kLinkInTable + 3u * mode, kLinkInJump);
         }
     }
     ret();
@@ -189,8 +184,10 @@ void sub_087A55() {
         const uint32_t camera = orb_read32(var::camera_pointer);
         const int16_t x = s16(camera + camera_record::x), y = s16(camera + camera_record::y);
         const uint32_t object = cpu.reg[20];
-        if (y >= s16(object + placed_object::window_min_y) && y <= s16(object + placed_object::window_max_y) &&
-            x >= s16(object + placed_object::window_min_x) && x <= s16(object + placed_object::window_max_x)) {
+        if (y >= s16(object + placed_object::window_min_y) &&
+            y <= s16(object + placed_object::window_max_y) &&
+            x >= s16(object + placed_object::window_min_x) &&
+            x <= s16(object + placed_object::window_max_x)) {
             if (!test_bit(object + object_record::flags, placed_object::retired)) {
                 const uint32_t list = orb_read32(object + placed_object::group_list);
                 const uint8_t c = (orb_read8(list) + 1u) & 31u;

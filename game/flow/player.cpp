@@ -125,7 +125,8 @@ void sub_063EB6() {
     cmp<uint8_t>(cpu.reg[8], player_state::count - 1);
     if (higher()) v60_unknown_jump(kStateTable + 3 * cpu.reg[8], 0x063F5D);
     switch (cpu.reg[8]) {
-    case player_state::start: case player_state::start_again: goto L_064012;
+    case player_state::start:
+    case player_state::start_again: goto L_064012;
     case player_state::stand_check: goto L_06401A;
     case player_state::standing: goto L_06401C;
     case player_state::standing_weak: goto L_064030;
@@ -140,24 +141,30 @@ void sub_063EB6() {
     case player_state::attack_swing: goto L_0640CA;
     case player_state::attack_recovery: goto L_0640E6;
     case player_state::hurt: goto L_0640F4;
-    case player_state::hurt_knock: case player_state::air_hurt_knock: goto L_06410A;
-    case player_state::hurt_recover: case player_state::air_hurt_recover: goto L_06411E;
+    case player_state::hurt_knock:
+    case player_state::air_hurt_knock: goto L_06410A;
+    case player_state::hurt_recover:
+    case player_state::air_hurt_recover: goto L_06411E;
     case player_state::defeated: goto L_06412E;
-    case player_state::defeated_knock: case player_state::air_defeated_knock: goto L_06414A;
-    case player_state::defeated_blink: case player_state::air_defeated_blink: goto L_06415E;
+    case player_state::defeated_knock:
+    case player_state::air_defeated_knock: goto L_06414A;
+    case player_state::defeated_blink:
+    case player_state::air_defeated_blink: goto L_06415E;
     case player_state::special: goto L_06416C;
     case player_state::special_strike: goto L_06417A;
     case player_state::special_launch: goto L_06418E;
     case player_state::special_end: goto L_0641A8;
     case player_state::air_hurt: goto L_0641B6;
-    case player_state::air_hurt_fall: case player_state::air_defeated_fall: goto L_0641B8;
+    case player_state::air_hurt_fall:
+    case player_state::air_defeated_fall: goto L_0641B8;
     case player_state::air_defeated: goto L_06412C;
     case player_state::jump_attack: goto L_0641CC;
     case player_state::jump_attack_swing: goto L_0641E0;
     case player_state::jump_attack_end: goto L_064200;
     case player_state::arc_special: goto L_064208;
     case player_state::arc_swing: goto L_064234;
-    case player_state::arc_end: case player_state::dash_end: goto L_06424E;
+    case player_state::arc_end:
+    case player_state::dash_end: goto L_06424E;
     case player_state::dash_special: goto L_064256;
     case player_state::dash: goto L_06426A;
     case player_state::held: goto L_064278;
@@ -1001,7 +1008,8 @@ void sub_06495A() {
 L_06497A:
     if (!call(sub_0877D1, 0x064983, 0x06497E)) return;
     if (eq()) goto L_06499C;
-    cpu.reg[3] = sx16(cpu.reg[3] + (test_bit(cpu.reg[20], object_flag::mirror_x) ? 64u : static_cast<uint32_t>(-64)));
+    cpu.reg[3] =
+        sx16(cpu.reg[3] + (test_bit(cpu.reg[20], object_flag::mirror_x) ? 64u : static_cast<uint32_t>(-64)));
     cpu.reg[10] = dec<uint32_t>(cpu.reg[10]);
     if (ne()) goto L_06497A;
     cpu.reg[3] = cpu.reg[11];
@@ -1310,7 +1318,8 @@ void sub_064E44() {
 void sub_064E9C() {
     ROUTINE_ENTRY(0x064E9C);
     cpu.reg[10] = orb_read32(var::camera_pointer);
-    cpu.reg[8] = sx16((static_cast<int16_t>(cpu.reg[3]) >> 2) - (s16_at(cpu.reg[10] + camera_record::x) >> 2));
+    cpu.reg[8] =
+        sx16((static_cast<int16_t>(cpu.reg[3]) >> 2) - (s16_at(cpu.reg[10] + camera_record::x) >> 2));
     cmp<uint16_t>(cpu.reg[8], 48);
     if (less()) {
         cpu.reg[3] = sx16(cpu.reg[3] - 4 * (cpu.reg[8] - 48));

@@ -47,11 +47,11 @@ constexpr uint32_t kBeamBox = 0x078614;
 constexpr uint32_t kThrownBox = 0x0787F8;
 constexpr uint32_t kShotBox = 0x0789DC;
 constexpr uint32_t kProjectileBox = 0x078DA4;
-constexpr uint32_t kSweepBoxes = 0x078DA8;       // 4 × owner frame
-constexpr uint32_t kSweepOffsets = 0x078DC0;     // s8 by owner frame
-constexpr uint32_t kDoubleBoxesUp = 0x078DC6;    // 8 × owner frame, words
+constexpr uint32_t kSweepBoxes = 0x078DA8;     // 4 × owner frame
+constexpr uint32_t kSweepOffsets = 0x078DC0;   // s8 by owner frame
+constexpr uint32_t kDoubleBoxesUp = 0x078DC6;  // 8 × owner frame, words
 constexpr uint32_t kDoubleBoxesDown = 0x078E0E;
-constexpr uint32_t kDoubleOffsets = 0x078E56;    // s8 by owner frame
+constexpr uint32_t kDoubleOffsets = 0x078E56;  // s8 by owner frame
 
 // Animations.
 constexpr uint32_t kBeamAnim = 0x12C706;
@@ -146,7 +146,7 @@ L_077D29:
         if (!call(sub_061F06, 0x077D2F, 0x077D2A)) return;
         if (!call(sub_077E4D, 0x077D34, 0x077D2F)) return;
         cpu.reg[11] = kFragments;
-L_077D34:
+    L_077D34:
         if (!call(sub_088C77, 0x077D3A, 0x077D35)) return;
         if (eq()) goto L_077D3F;
         cpu.reg[11] -= 1;
@@ -157,7 +157,7 @@ L_077D34:
         if (!call(sub_088CA5, 0x077D3F, 0x077D3A)) return;
         test<uint32_t>(cpu.reg[11]);
         if (ne()) goto L_077D34;
-L_077D3F:
+    L_077D3F:
         ret();
         return;
     }
@@ -243,7 +243,8 @@ L_077D70:
         sub_061F06();
         return;
     }
-    if (count_down(ar::length) || !owner_in_play() || test_bit(cpu.reg[20], object_flag::touched)) goto L_077D6A;
+    if (count_down(ar::length) || !owner_in_play() || test_bit(cpu.reg[20], object_flag::touched))
+        goto L_077D6A;
     add16(ob::world_x, load_sx8(field(ar::step)));
     cpu.reg[10] = kShotBox;
     cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());

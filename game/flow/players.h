@@ -31,7 +31,8 @@ inline uint32_t base_by_players(uint32_t table, uint32_t from) {
     switch (n) {
     case 0: return 0;
     case 1: return 2;
-    case 2: case 3: return 5;
+    case 2:
+    case 3: return 5;
     default: v60_unknown_jump(table + 3u * n, from);
     }
 }
@@ -41,9 +42,13 @@ inline uint32_t base_by_players(uint32_t table, uint32_t from) {
 inline uint32_t base_by_coin_mode(uint32_t table, uint32_t from) {
     const uint8_t mode = orb_read8(var::coin_mode);
     switch (mode) {
-    case 0: case 3: case 6: return 0;
-    case 1: case 4: return 2;
-    case 2: case 5: return 5;
+    case 0:
+    case 3:
+    case 6: return 0;
+    case 1:
+    case 4: return 2;
+    case 2:
+    case 5: return 5;
     default: v60_unknown_jump(table + 3u * mode, from);
     }
 }

@@ -16,11 +16,11 @@ constexpr uint8_t kPresentationMode = 21;
 constexpr uint8_t kRankingMode = 12;
 
 // Object fields of this file's own use.
-constexpr uint32_t kCounter = 54;          // 8-bit (split sprite), 16-bit (text writer, emitter)
-constexpr uint32_t kParticleIndex = 55;    // emitter, 0 to 15
-constexpr uint32_t kFirstPartX = 106;      // x offsets of the first two copied parts
+constexpr uint32_t kCounter = 54;        // 8-bit (split sprite), 16-bit (text writer, emitter)
+constexpr uint32_t kParticleIndex = 55;  // emitter, 0 to 15
+constexpr uint32_t kFirstPartX = 106;    // x offsets of the first two copied parts
 constexpr uint32_t kSecondPartX = 122;
-constexpr uint32_t kLine = 128;            // text writer: next line, its cell, its attribute
+constexpr uint32_t kLine = 128;  // text writer: next line, its cell, its attribute
 constexpr uint32_t kLineCell = 132;
 constexpr uint32_t kLineAttribute = 136;
 
@@ -144,7 +144,8 @@ void sub_081D57() {
         set_state(drop_state::falling);
         [[fallthrough]];
     case drop_state::falling:
-        orb_write16(field(object_record::screen_y), add<uint16_t>(orb_read16(field(object_record::screen_y)), 8));
+        orb_write16(field(object_record::screen_y),
+                    add<uint16_t>(orb_read16(field(object_record::screen_y)), 8));
         if (positive()) {
             orb_write16(field(object_record::screen_y), 0);
             set_state(drop_state::landed);
@@ -225,7 +226,8 @@ void sub_08A364() {
         set_state(shown_state::shown);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = load_zx8(field(object_record::type));
-        place(orb_read16(rom::ranking_places + 4 * cpu.reg[0]), orb_read16(rom::ranking_places + 4 * cpu.reg[0] + 2), 0xFF80);
+        place(orb_read16(rom::ranking_places + 4 * cpu.reg[0]),
+              orb_read16(rom::ranking_places + 4 * cpu.reg[0] + 2), 0xFF80);
         cpu.reg[19] = rom::ranking_script;
         if (!call(sub_061F06, 0x08A393, 0x08A390)) return;
         orb_write8(field(object_record::frame_index), static_cast<uint8_t>(cpu.reg[0]));
@@ -284,7 +286,8 @@ void sub_08A8DD() {
         set_state(shown_state::shown);
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[0] = load_zx8(field(object_record::type));
-        place(orb_read16(rom::particle_places + 4 * cpu.reg[0]), orb_read16(rom::particle_places + 4 * cpu.reg[0] + 2), 224);
+        place(orb_read16(rom::particle_places + 4 * cpu.reg[0]),
+              orb_read16(rom::particle_places + 4 * cpu.reg[0] + 2), 224);
         cpu.reg[19] = rom::particle_script;
         if (!call(sub_061F06, 0x08A903, 0x08A900)) return;
         [[fallthrough]];

@@ -79,7 +79,8 @@ void sub_06316E() {
         const uint8_t step = orb_read8(var::rank_step);
         cmp<uint8_t>(step, 7);
         if (less()) {
-            uint8_t rank = sub<uint8_t>(orb_read8(var::difficulty_rank), orb_read8(rom::rank_schedule + step));
+            uint8_t rank =
+                sub<uint8_t>(orb_read8(var::difficulty_rank), orb_read8(rom::rank_schedule + step));
             rank = add<uint8_t>(rank, orb_read8(rom::rank_schedule + step + 1u));
             orb_write8(var::difficulty_rank, rank);
             orb_write8(var::rank_step, inc<uint8_t>(step));

@@ -18,7 +18,7 @@ namespace {
 uint32_t& r(int n) { return cpu.reg[n]; }
 
 constexpr uint32_t kTableSize = 4 * ranking_entry::size;
-constexpr uint32_t kLastPosition = 3;        // four initials
+constexpr uint32_t kLastPosition = 3;  // four initials
 constexpr uint32_t kSlotOut = 0x063818;
 constexpr uint16_t kEntryFrames = 1200;
 constexpr uint8_t kChoiceBack = 0, kChoiceEnd = 1;
@@ -75,7 +75,8 @@ void sub_08A3D6() {
     if (state == ranking_state::entering) goto L_08A4EB;
     if (state == ranking_state::closing) goto L_08A549;
     if (state == ranking_state::pause) goto L_08A55F;
-    if (state != ranking_state::setup && state != ranking_state::setup_again) v60_unknown_jump(0x08A3F0 + 3 * state, 0x08A3ED);
+    if (state != ranking_state::setup && state != ranking_state::setup_again)
+        v60_unknown_jump(0x08A3F0 + 3 * state, 0x08A3ED);
 
     orb_write8(player + player_record::state, ranking_state::entry_start);
     orb_write16(player + player_record::timer, kEntryFrames);
@@ -120,7 +121,8 @@ void sub_08A3D6() {
         orb_write8(player + player_record::ranking_position, static_cast<uint8_t>(k));
         // From the top down, so that each entry moves before it is overwritten.
         for (uint32_t j = 3; j > k; --j)
-            copy_bytes(table + ranking_entry::size * (j - 1), table + ranking_entry::size * j, ranking_entry::size);
+            copy_bytes(table + ranking_entry::size * (j - 1), table + ranking_entry::size * j,
+                       ranking_entry::size);
         const uint32_t entry = table + ranking_entry::size * k;
         orb_write32(entry + ranking_entry::score, s);
         orb_write32(entry + ranking_entry::initials, 0);
@@ -214,7 +216,8 @@ void sub_08A5E9() {
     if (orb_read8(var::player_presses + slot) & kButtons) {
         const uint8_t choice = orb_read8(entry + kChoice);
         if (choice == kChoiceEnd) {
-            orb_write8(player + player_record::state, static_cast<uint8_t>(orb_read8(player + player_record::state) + 1));
+            orb_write8(player + player_record::state,
+                       static_cast<uint8_t>(orb_read8(player + player_record::state) + 1));
             orb_write8(entry + kCode, 0);
         } else if (choice == kChoiceBack) {
             const uint8_t position = orb_read8(entry + kPosition);

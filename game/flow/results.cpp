@@ -32,16 +32,16 @@ constexpr uint32_t kSequencers = 80;  // 32-bit × 4
 constexpr uint32_t kBonuses = 128;    // 16-bit × 4 stage bonus by slot
 
 // Objects of the controller (128 bytes).
-constexpr uint32_t kPlayer = 72;      // 32-bit player record
-constexpr uint32_t kFallSpeed = 40;   // portrait, 8-bit
-constexpr uint32_t kDelay = 54;       // sequencer 8-bit; icon 16-bit (8-bit list position first)
-constexpr uint32_t kIconNumber = 55;  // icon, 8-bit
-constexpr uint32_t kDefeated = 64;    // sequencer, 16-bit enemies of categories 0-9
-constexpr uint32_t kCategory10 = 66;  // 16-bit, at most 1,000
-constexpr uint32_t kStageBonus = 68;  // 16-bit
-constexpr uint32_t kEnergyBonus = 70; // 16-bit
-constexpr uint32_t kOrigin = 76;      // 32-bit text origin cell
-constexpr uint32_t kPartHeight = 100; // words 2, 3 and 7 of the first copied part, 7 of the second
+constexpr uint32_t kPlayer = 72;       // 32-bit player record
+constexpr uint32_t kFallSpeed = 40;    // portrait, 8-bit
+constexpr uint32_t kDelay = 54;        // sequencer 8-bit; icon 16-bit (8-bit list position first)
+constexpr uint32_t kIconNumber = 55;   // icon, 8-bit
+constexpr uint32_t kDefeated = 64;     // sequencer, 16-bit enemies of categories 0-9
+constexpr uint32_t kCategory10 = 66;   // 16-bit, at most 1,000
+constexpr uint32_t kStageBonus = 68;   // 16-bit
+constexpr uint32_t kEnergyBonus = 70;  // 16-bit
+constexpr uint32_t kOrigin = 76;       // 32-bit text origin cell
+constexpr uint32_t kPartHeight = 100;  // words 2, 3 and 7 of the first copied part, 7 of the second
 constexpr uint32_t kPartWidth = 102;
 constexpr uint32_t kPartColour = 110;
 constexpr uint32_t kPartColour2 = 126;
@@ -68,7 +68,8 @@ constexpr uint8_t setup = 0, shown = 1;
 }  // namespace bonus_icon_state
 // A player's results, one step a frame.
 namespace sequencer_state {
-constexpr uint8_t setup = 0, idle = 1, wait_fade = 2, count_line = 3, icons = 4, bonus_line = 5, energy_line = 6, done_delay = 7, done = 8;
+constexpr uint8_t setup = 0, idle = 1, wait_fade = 2, count_line = 3, icons = 4, bonus_line = 5,
+                  energy_line = 6, done_delay = 7, done = 8;
 }  // namespace sequencer_state
 namespace title_state {
 constexpr uint8_t setup = 0, shown = 1;
@@ -156,7 +157,8 @@ void sub_084708() {
     for (r(3) = 0; r(3) < r(2); ++r(3)) {
         const uint32_t slot = r(3);
         const uint32_t player = orb_read32(rom::results_players + 4 * slot);
-        if (in_play(player)) orb_write8(self + kPending, static_cast<uint8_t>(orb_read8(self + kPending) + 1));
+        if (in_play(player))
+            orb_write8(self + kPending, static_cast<uint8_t>(orb_read8(self + kPending) + 1));
         if (!call(sub_088C67, 0x084766, 0x084762)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x08476B, 0x084767)) return;
@@ -253,7 +255,8 @@ L_084850:  // falling, stretched taller and narrower, until off the screen
         orb_write16(self + kPartHeight, static_cast<uint16_t>((height_word & 0xFC00) | height));
         const uint16_t width_word = orb_read16(self + kPartWidth);
         const uint32_t width = width_word & 0x3FF;
-        orb_write16(self + kPartWidth, static_cast<uint16_t>((width_word & 0xFC00) | (width > 4 ? width - 4 : 0)));
+        orb_write16(self + kPartWidth,
+                    static_cast<uint16_t>((width_word & 0xFC00) | (width > 4 ? width - 4 : 0)));
     }
     sub_062094();
 }
@@ -271,7 +274,8 @@ void sub_0848BF() {
         const uint32_t number = orb_read8(self + kIconNumber);
         const uint32_t place = place_of(slot_of(owner_of(self)));
         const uint32_t offset = rom::icon_offsets + 4 * number;
-        orb_write16(self + object_record::screen_x, static_cast<uint16_t>(orb_read16(place) + orb_read16(offset)));
+        orb_write16(self + object_record::screen_x,
+                    static_cast<uint16_t>(orb_read16(place) + orb_read16(offset)));
         orb_write16(self + object_record::screen_y,
                     static_cast<uint16_t>(orb_read16(place + 2) + orb_read16(offset + 2)));
         orb_write16(self + object_record::height, static_cast<uint16_t>(128 + number));
@@ -312,7 +316,8 @@ void sub_084962() {
     if (state != bonus_icon_state::setup) v60_unknown_jump(0x08496E + 3 * state, 0x08496B);
     {
         const uint32_t place = place_of(slot_of(self));
-        orb_write16(self + object_record::screen_x, static_cast<uint16_t>(orb_read16(place) + orb_read16(rom::bonus_icon_offset)));
+        orb_write16(self + object_record::screen_x,
+                    static_cast<uint16_t>(orb_read16(place) + orb_read16(rom::bonus_icon_offset)));
         orb_write16(self + object_record::screen_y,
                     static_cast<uint16_t>(orb_read16(place + 2) + orb_read16(rom::bonus_icon_offset_y)));
         orb_write16(self + object_record::height, 128);
@@ -340,27 +345,30 @@ void sub_0849DB() {
     const uint32_t slot = slot_of(self);
     const uint32_t controller = owner_of(self);
     switch (state_of(self)) {
-    case sequencer_state::setup: {
-        const uint32_t base = orb_read8(rom::results_position_bases + player_count());
-        const uint32_t origin = hw::text_layer | orb_read16(rom::results_text_origins + 2 * (base + slot));
-        orb_write32(self + kOrigin, origin);
-        r(18) = origin + orb_read16(rom::heading_offset);
-        r(9) = load_zx8(rom::heading_attribute) << 8;
-        r(19) = orb_read32(rom::results_headings + 4 * slot);
-        if (!call(sub_0889D2, 0x084A11, 0x084A0D)) return;
-        set_state(self, sequencer_state::idle);
-        if (in_play(orb_read32(self + kPlayer))) {
-            set_state(self, sequencer_state::wait_fade);
-            orb_write8(self + kDelay, 20);
-            if (!call(sub_084B9A, 0x084A2D, 0x084A29)) return;
-            if (!call(sub_084BBB, 0x084A32, 0x084A2E)) return;
-            if (!call(sub_084BE3, 0x084A37, 0x084A33)) return;
+    case sequencer_state::setup:
+        {
+            const uint32_t base = orb_read8(rom::results_position_bases + player_count());
+            const uint32_t origin =
+                hw::text_layer | orb_read16(rom::results_text_origins + 2 * (base + slot));
+            orb_write32(self + kOrigin, origin);
+            r(18) = origin + orb_read16(rom::heading_offset);
+            r(9) = load_zx8(rom::heading_attribute) << 8;
+            r(19) = orb_read32(rom::results_headings + 4 * slot);
+            if (!call(sub_0889D2, 0x084A11, 0x084A0D)) return;
+            set_state(self, sequencer_state::idle);
+            if (in_play(orb_read32(self + kPlayer))) {
+                set_state(self, sequencer_state::wait_fade);
+                orb_write8(self + kDelay, 20);
+                if (!call(sub_084B9A, 0x084A2D, 0x084A29)) return;
+                if (!call(sub_084BBB, 0x084A32, 0x084A2E)) return;
+                if (!call(sub_084BE3, 0x084A37, 0x084A33)) return;
+            }
+            break;
         }
-        break;
-    }
     case sequencer_state::idle: break;
     case sequencer_state::wait_fade:
-        if (!test_bit(var::system_flags, system_flag::fade_running)) set_state(self, sequencer_state::count_line);
+        if (!test_bit(var::system_flags, system_flag::fade_running))
+            set_state(self, sequencer_state::count_line);
         break;
     case sequencer_state::count_line:
         if (!delay_over(self)) break;
@@ -393,22 +401,24 @@ void sub_0849DB() {
         r(0) = kLineSound;
         if (!call(sub_088F98, 0x084ADF, 0x084ADB)) return;
         break;
-    case sequencer_state::done_delay: {
-        if (!delay_over(self)) break;
-        set_state(self, sequencer_state::done);
-        const uint8_t pending = dec<uint8_t>(orb_read8(controller + kPending));
-        orb_write8(controller + kPending, pending);
-        if (eq()) orb_write16(var::flow_countdown, 300);
-        break;
-    }
+    case sequencer_state::done_delay:
+        {
+            if (!delay_over(self)) break;
+            set_state(self, sequencer_state::done);
+            const uint8_t pending = dec<uint8_t>(orb_read8(controller + kPending));
+            orb_write8(controller + kPending, pending);
+            if (eq()) orb_write16(var::flow_countdown, 300);
+            break;
+        }
     case sequencer_state::done:
         if (orb_read8(controller + kPending) == 0 && (orb_read8(var::player_presses + slot) & 0x30))
             orb_write16(var::flow_countdown, 1);
         break;
-    default: {
-        const uint32_t state = state_of(self);
-        v60_unknown_jump(0x0849E7 + 3 * state, 0x0849E4);
-    }
+    default:
+        {
+            const uint32_t state = state_of(self);
+            v60_unknown_jump(0x0849E7 + 3 * state, 0x0849E4);
+        }
     }
     ret();
 }

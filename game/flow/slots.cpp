@@ -25,7 +25,7 @@ uint32_t& r(int n) { return cpu.reg[n]; }
 // Slot routines and continuations by guest address.
 constexpr uint32_t kIdle = 0x063514;
 constexpr uint32_t kPlayStart = 0x0635B4;
-constexpr uint32_t kJoinInPlay = 0x0635E5;       // no translated routine: the run ends there
+constexpr uint32_t kJoinInPlay = 0x0635E5;  // no translated routine: the run ends there
 constexpr uint32_t kWaitForPlay = 0x0638B4;
 constexpr uint32_t kPlace = 0x0638C6;
 constexpr uint32_t kSetUp = 0x063955;
@@ -35,13 +35,13 @@ constexpr uint32_t kPlacedController = 0x0651D1;  // no translated routine eithe
 constexpr uint32_t kRanking = 0x08A3D6;
 
 // ROM tables.
-constexpr uint32_t kJoinPort = 0x063EAE;          // per slot, to the I/O register at a join
-constexpr uint32_t kLeavePort = 0x063EB2;         // per slot, when it leaves
-constexpr uint32_t kCompanions = 0x063E0C;        // 4 bytes per character
-constexpr uint32_t kTerrainStates = 0x063EA6;     // two bounds of the controller state
+constexpr uint32_t kJoinPort = 0x063EAE;       // per slot, to the I/O register at a join
+constexpr uint32_t kLeavePort = 0x063EB2;      // per slot, when it leaves
+constexpr uint32_t kCompanions = 0x063E0C;     // 4 bytes per character
+constexpr uint32_t kTerrainStates = 0x063EA6;  // two bounds of the controller state
 constexpr uint32_t kPlacedStates = 0x063EA8;
 
-constexpr uint32_t kWorkRam = 0x208000;           // credit records by their low byte
+constexpr uint32_t kWorkRam = 0x208000;  // credit records by their low byte
 constexpr uint32_t kPressed = var::player_inputs + input_block::pressed;
 constexpr uint8_t kStartButton = 0x40;
 constexpr uint8_t kButtons = 0x30;
@@ -50,7 +50,7 @@ constexpr uint8_t kFirstDrain = 60;
 constexpr uint8_t kDrainPeriod = 180;
 constexpr uint8_t kOutFrames = 127;
 constexpr uint8_t kGameMode = 15;
-constexpr uint32_t kMirror = 0x7C;                // a bookkeeping field's mirror lies this much higher
+constexpr uint32_t kMirror = 0x7C;  // a bookkeeping field's mirror lies this much higher
 
 uint32_t credits_of(uint32_t rec) { return kWorkRam + orb_read8(rec + player_record::credit_offset); }
 bool placed_area() { return game_flag_set(game_flag::placed_objects); }
@@ -85,7 +85,8 @@ bool routine_is(uint32_t rec, uint32_t routine) {
 // longer.
 uint32_t play_band(uint32_t time) {
     const uint8_t minutes = orb_read8(time + time_record::minutes);
-    if (orb_read16(time + time_record::days) != 0 || orb_read8(time + time_record::hours) != 0 || minutes >= 10)
+    if (orb_read16(time + time_record::days) != 0 || orb_read8(time + time_record::hours) != 0 ||
+        minutes >= 10)
         return 11;
     if (minutes >= 5) return 10;
     return 2u * minutes + (orb_read8(time + time_record::seconds) >= 30 ? 1 : 0);
@@ -105,7 +106,8 @@ void sub_0633C0() {
     switch (count) {
     case 0: first = 1; break;
     case 1: first = 2; break;
-    case 2: case 3: first = 3; break;
+    case 2:
+    case 3: first = 3; break;
     default: v60_unknown_jump(0x0633D0 + 3u * count, 0x0633CD);
     }
     for (uint32_t slot = first + 1; slot-- > 0;) {
@@ -138,7 +140,10 @@ void sub_063402() {
     const uint8_t* offsets = nullptr;
     uint32_t slots = 0;
     switch (mode) {
-    case 0: case 1: case 2: case 6: offsets = kShared, slots = 4; break;
+    case 0:
+    case 1:
+    case 2:
+    case 6: offsets = kShared, slots = 4; break;
     case 3: offsets = kTwo, slots = 2; break;
     case 4: offsets = kThree, slots = 3; break;
     case 5: offsets = kFour, slots = 4; break;
@@ -416,8 +421,7 @@ void sub_063818() {
         if (orb_read8(var::ingame_state) == flow_state::game_over_wait_out) go_idle(r(20));
         ret();
         return;
-    default:
-        v60_unknown_jump(0x063822 + 3u * state, 0x06381F);
+    default: v60_unknown_jump(0x063822 + 3u * state, 0x06381F);
     }
 }
 
@@ -449,8 +453,10 @@ void sub_0638C6() {
         if (placed_area()) {
             r(10) = camera();
             orb_write32(self + object_record::next_script, orb_read32(rom::placed_scripts + 4 * character));
-            orb_write16(self + object_record::world_x, add<uint16_t>(orb_read16(r(10) + camera_record::x), 640));
-            orb_write16(self + object_record::world_y, add<uint16_t>(orb_read16(r(10) + camera_record::y), 448));
+            orb_write16(self + object_record::world_x,
+                        add<uint16_t>(orb_read16(r(10) + camera_record::x), 640));
+            orb_write16(self + object_record::world_y,
+                        add<uint16_t>(orb_read16(r(10) + camera_record::y), 448));
             orb_write16(self + object_record::height, 64);
         } else {
             orb_write32(self + object_record::next_script, orb_read32(rom::standing_anim + 4 * character));
@@ -578,7 +584,8 @@ void sub_063C2C() {
                     if (!call(sub_063722, 0x063C80, 0x063C7B)) return;
                     r(1) = slot_of(r(20));
                     if (!call(sub_0636AC, 0x063C88, 0x063C83)) return;
-                    orb_write8(r(20) + player_record::plays, inc<uint8_t>(orb_read8(r(20) + player_record::plays)));
+                    orb_write8(r(20) + player_record::plays,
+                               inc<uint8_t>(orb_read8(r(20) + player_record::plays)));
                 }
                 const uint16_t energy = orb_read16(r(20) + player_record::energy);
                 cmp<uint16_t>(energy, kMostEnergy);
@@ -636,7 +643,8 @@ void sub_063D51() {
     const uint32_t row = orb_read8(rom::offset_rows + setting8(backup_record::player_count)) + slot_of(r(20));
     for (uint32_t axis : {object_record::world_x, object_record::world_y}) {
         const uint32_t at = r(20) + axis;
-        orb_write16(at, add<uint16_t>(orb_read16(at), orb_read16(rom::slot_offsets + 4 * row + (axis - object_record::world_x))));
+        orb_write16(at, add<uint16_t>(orb_read16(at), orb_read16(rom::slot_offsets + 4 * row +
+                                                                 (axis - object_record::world_x))));
     }
     ret();
 }
@@ -652,7 +660,8 @@ void sub_063D72() {
         ret();
         return;
     }
-    orb_write16(self + player_record::drain_ticks, inc<uint16_t>(orb_read16(self + player_record::drain_ticks)));
+    orb_write16(self + player_record::drain_ticks,
+                inc<uint16_t>(orb_read16(self + player_record::drain_ticks)));
     orb_write8(self + player_record::drain_timer, kDrainPeriod);
     const uint16_t energy = orb_read16(self + player_record::energy);
     cmp<uint16_t>(energy, 1);

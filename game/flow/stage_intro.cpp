@@ -17,17 +17,16 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-
 // Object fields of the intro actors beyond the common head.
-constexpr uint32_t kSoundPointer = 20;   // 32-bit, sound sequence
-constexpr uint32_t kStepX = 39;          // s8
-constexpr uint32_t kStepY = 40;          // s8
-constexpr uint32_t kCountdown = 54;      // 16-bit (8-bit for the sound actor's first wait)
-constexpr uint32_t kRecord = 66;         // 32-bit ROM record
-constexpr uint32_t kLimitX = 72;         // s16; the controller keeps the slots in play here (8-bit)
+constexpr uint32_t kSoundPointer = 20;  // 32-bit, sound sequence
+constexpr uint32_t kStepX = 39;         // s8
+constexpr uint32_t kStepY = 40;         // s8
+constexpr uint32_t kCountdown = 54;     // 16-bit (8-bit for the sound actor's first wait)
+constexpr uint32_t kRecord = 66;        // 32-bit ROM record
+constexpr uint32_t kLimitX = 72;        // s16; the controller keeps the slots in play here (8-bit)
 constexpr uint32_t kLimitY = 74;
-constexpr uint32_t kGrowX = 102;         // low 10 bits grow by the x step up to kLimitX
-constexpr uint32_t kGrowY = 100;         // ... by the y step up to kLimitY
+constexpr uint32_t kGrowX = 102;  // low 10 bits grow by the x step up to kLimitX
+constexpr uint32_t kGrowY = 100;  // ... by the y step up to kLimitY
 
 uint32_t stage_index() { return orb_read8(var::stage) - 1u; }
 
@@ -152,7 +151,8 @@ void sub_0898B1() {
     const uint32_t state = state_of(self);
     if (state == banner_state::wait_intro) goto L_089930;
     if (state == banner_state::shown) goto L_08994A;
-    if (state != banner_state::setup && state != banner_state::setup_again) v60_unknown_jump(0x0898BD + 3 * state, 0x0898BA);
+    if (state != banner_state::setup && state != banner_state::setup_again)
+        v60_unknown_jump(0x0898BD + 3 * state, 0x0898BA);
 
     r(19) = rom::banner_script;
     set_state(self, banner_state::wait_intro);

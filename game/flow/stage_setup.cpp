@@ -14,13 +14,13 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kSceneModeJump = 0x085094;      // the scene layer mode's computed jump
-constexpr uint32_t kSceneModeTable = 0x08509A;     // 4 × 32-bit code addresses
-constexpr uint32_t kStageModeJump = 0x08514C;      // the stage layer mode's branch table jump
-constexpr uint32_t kStageModeTable = 0x08514F;     // 5 × 3-byte branches
+constexpr uint32_t kSceneModeJump = 0x085094;   // the scene layer mode's computed jump
+constexpr uint32_t kSceneModeTable = 0x08509A;  // 4 × 32-bit code addresses
+constexpr uint32_t kStageModeJump = 0x08514C;   // the stage layer mode's branch table jump
+constexpr uint32_t kStageModeTable = 0x08514F;  // 5 × 3-byte branches
 constexpr uint32_t kFinalAreaPalette = 0x121234;
-constexpr uint8_t kFinalArea = 20;                 // (stage - 1) × 5 + area
-constexpr uint32_t kControllerArea = 45;          // the area controller object's area byte
+constexpr uint8_t kFinalArea = 20;        // (stage - 1) × 5 + area
+constexpr uint32_t kControllerArea = 45;  // the area controller object's area byte
 
 // Scene descriptor.
 namespace scene {
@@ -35,9 +35,9 @@ constexpr uint32_t palette = 14;
 namespace stage_descriptor {
 constexpr uint32_t job_list = 0;
 constexpr uint32_t source_base = 4;
-constexpr uint32_t selectors = 8;    // byte per area: camera 4 - s is the playfield's
-constexpr uint32_t areas = 16;       // 36-byte area records
-constexpr uint32_t area_size = 36;   // controller routine, then per camera map, x, y
+constexpr uint32_t selectors = 8;   // byte per area: camera 4 - s is the playfield's
+constexpr uint32_t areas = 16;      // 36-byte area records
+constexpr uint32_t area_size = 36;  // controller routine, then per camera map, x, y
 }  // namespace stage_descriptor
 
 constexpr uint32_t kLayerBit = 1u << 10;
@@ -101,7 +101,8 @@ void sub_085118() {
     if (test_bit(var::game_flags, game_flag::demo_play))
         graphics = orb_read32(rom::demo_graphics + 4u * orb_read8(var::demo_index));
     orb_write32(var::decomp_job, orb_read32(graphics));
-    orb_write32(var::decomp_job + decomp_field::source_base, orb_read32(graphics + stage_descriptor::source_base));
+    orb_write32(var::decomp_job + decomp_field::source_base,
+                orb_read32(graphics + stage_descriptor::source_base));
     const uint8_t mode = orb_read8(rom::stage_modes + stage);
     switch (mode) {
     case 0:
@@ -180,7 +181,8 @@ void sub_0851BC() {
 // saved. Uses R10 (the list) and R1 (left in the group).
 void sub_088BED() {
     ROUTINE_ENTRY(0x088BED);
-    cpu.reg[10] = orb_read32(orb_read32(rom::object_list_table + 4u * orb_read8(var::stage)) + 4u * orb_read8(var::area));
+    cpu.reg[10] = orb_read32(orb_read32(rom::object_list_table + 4u * orb_read8(var::stage)) +
+                             4u * orb_read8(var::area));
     for (uint32_t group = 0; group < 3; ++group) {
         cpu.reg[1] = orb_read8(cpu.reg[10]);
         cpu.reg[10] += 1;

@@ -18,9 +18,9 @@ constexpr uint32_t kRevisionCell = 0x31F0C6;  // row 1, column 35
 constexpr uint32_t kBlendBits = 0x1799;
 
 // Object fields of this file's own use.
-constexpr uint32_t kX8 = 32;        // type 3: x in eighths of a pixel; +34 y (quarters for type 7)
+constexpr uint32_t kX8 = 32;  // type 3: x in eighths of a pixel; +34 y (quarters for type 7)
 constexpr uint32_t kY8 = 34;
-constexpr uint32_t kStepX = 39;     // signed bytes
+constexpr uint32_t kStepX = 39;  // signed bytes
 constexpr uint32_t kStepY = 40;
 constexpr uint32_t kZoomStep = 41;  // the logo's next zoom step
 constexpr uint32_t kTimer = 54;     // 16-bit; two byte counters in the logo's last states
@@ -51,11 +51,14 @@ constexpr uint8_t setup = 0, shown = 1;
 }  // namespace title_object_state
 // The zooming logo.
 namespace logo_state {
-constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, first_shrink = 3, second_picture = 4, second_shrink = 5, pause_start = 6, pause = 7, blend_down = 8, blend_up = 9;
+constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, first_shrink = 3, second_picture = 4,
+                  second_shrink = 5, pause_start = 6, pause = 7, blend_down = 8, blend_up = 9;
 }  // namespace logo_state
 
 void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
-void next_state() { orb_write8(field(object_record::state), inc<uint8_t>(orb_read8(field(object_record::state)))); }
+void next_state() {
+    orb_write8(field(object_record::state), inc<uint8_t>(orb_read8(field(object_record::state))));
+}
 
 // The 16-bit timer - n; true when it reached 0.
 bool timer_down(uint32_t n = 1) {
@@ -512,7 +515,8 @@ void sub_0779B7() {
     add_low10(kPartHeight, static_cast<uint32_t>(-static_cast<int32_t>(3 * cpu.reg[2])));
     add_low10(kPartWidth, 10 * cpu.reg[2]);
     cpu.reg[3] = 245;
-    for (cpu.reg[4] = 1; cpu.reg[4] <= cpu.reg[2]; ++cpu.reg[4]) cpu.reg[3] = sub<uint16_t>(cpu.reg[3], cpu.reg[4]);
+    for (cpu.reg[4] = 1; cpu.reg[4] <= cpu.reg[2]; ++cpu.reg[4])
+        cpu.reg[3] = sub<uint16_t>(cpu.reg[3], cpu.reg[4]);
     orb_write16(field(object_record::screen_x), static_cast<uint16_t>(cpu.reg[3]));
     orb_write16(field(object_record::screen_y), 176);
     orb_write16(field(object_record::height), 0xFFC0);

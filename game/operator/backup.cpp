@@ -14,10 +14,10 @@ namespace {
 
 constexpr uint32_t kSettingsHalfwords = 22;
 constexpr uint32_t kRecordHalfwords = 32;
-constexpr uint32_t kSignature = 0x41544F4B;      // "KOTA" as it lies in memory
+constexpr uint32_t kSignature = 0x41544F4B;  // "KOTA" as it lies in memory
 constexpr uint16_t kVersion = 0x8101;
 constexpr uint16_t kRevision = 1;
-constexpr uint32_t kCrcBytes = 54;               // +0x0A..+0x3F
+constexpr uint32_t kCrcBytes = 54;  // +0x0A..+0x3F
 
 // Port D lines and the commands of the EEPROM.
 constexpr uint32_t kDI = 0x80, kCLK = 0x40, kCS = 0x20, kOtherBits = 0x1F;
@@ -41,7 +41,8 @@ bool intact(uint32_t record, uint16_t crc) {
 }
 
 void copy_settings_default() {
-    move_halfwords(rom::backup_default_settings, var::backup_primary + backup_record::settings, kSettingsHalfwords);
+    move_halfwords(rom::backup_default_settings, var::backup_primary + backup_record::settings,
+                   kSettingsHalfwords);
 }
 
 // The port-D byte in R2 with the three EEPROM lines replaced; the coin-meter

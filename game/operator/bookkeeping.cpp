@@ -14,7 +14,7 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kMirror = 0x7C;         // a field's mirror lies this much higher
+constexpr uint32_t kMirror = 0x7C;  // a field's mirror lies this much higher
 constexpr uint32_t kDataLongs = 31;
 constexpr uint32_t kDataHalfwords = 62;
 

@@ -41,7 +41,7 @@ struct coin_layout {
     uint8_t service_records;  // service credits go to records n-1 down to 0
     bool shared;              // 2 chutes on record 0, each with its own value
     uint8_t edge_count;
-    coin_edge edges[4];       // in the order they are served
+    coin_edge edges[4];  // in the order they are served
 };
 
 // By coin_mode: 0 to 2 share one record between 2, 3 or 4 players; 3 to 5 give

@@ -167,7 +167,8 @@ void sub_08C35C() {
 void sub_08C37A() {
     ROUTINE_ENTRY(0x08C37A);
     // Through the alternate-layout view, as the guest fills it.
-    for (uint32_t a = hw::palette_alternate; a < hw::palette_alternate + 0x8000; a += 2) orb_write16(a, 0x0733);
+    for (uint32_t a = hw::palette_alternate; a < hw::palette_alternate + 0x8000; a += 2)
+        orb_write16(a, 0x0733);
     cpu.reg[19] = rom::service_palette;
     if (!call(sub_0896F1, 0x08C39D, 0x08C39A)) return;
     // Past the block's end in the normal layout; colour 0 of each palette is skipped.

@@ -97,7 +97,9 @@ void sub_08B8E2() {
         if (!call(sub_08C451, 0x08B90D, 0x08B90A)) return;
     }
     if (test_pressed())
-        if (!call_at(table_entry(rom::game_settings_lines, orb_read8(var::service_cursor)), 0x08B91B, 0x08B918)) return;
+        if (!call_at(table_entry(rom::game_settings_lines, orb_read8(var::service_cursor)), 0x08B91B,
+                     0x08B918))
+            return;
     blink_cursor();
     ret();
 }
@@ -138,7 +140,8 @@ void sub_08B929() {
 // Game settings line 0: difficulty 0 to 7, cycling.
 void sub_08BA04() {
     ROUTINE_ENTRY(0x08BA04);
-    set_setting(backup_record::difficulty, logic<uint8_t>(inc<uint8_t>(setting(backup_record::difficulty)) & 7));
+    set_setting(backup_record::difficulty,
+                logic<uint8_t>(inc<uint8_t>(setting(backup_record::difficulty)) & 7));
     sub_08B929();
 }
 
@@ -231,7 +234,8 @@ void sub_08BAF1() {
     if (service_pressed()) {
         unmark_cursor_cell(0x00);
         if (!call(sub_08C50C, 0x08BB03, 0x08BB00)) return;
-        cpu.reg[10] = cursor_line_cell(rom::coin_credit_cursor_lines, next_line(var::service_cursor, kCoinCreditLines));
+        cpu.reg[10] =
+            cursor_line_cell(rom::coin_credit_cursor_lines, next_line(var::service_cursor, kCoinCreditLines));
         if (!call(sub_08C451, 0x08BB1B, 0x08BB18)) return;
     }
     if (test_pressed()) {

@@ -52,7 +52,8 @@ void sub_08B5F5() {
     if (test_pressed()) {
         cpu.reg[0] = 0;
         if (!call(sub_088F98, 0x08B62B, 0x08B628)) return;
-        if (!call_at(table_entry(rom::sound_test_lines, orb_read8(var::service_cursor)), 0x08B636, 0x08B633)) return;
+        if (!call_at(table_entry(rom::sound_test_lines, orb_read8(var::service_cursor)), 0x08B636, 0x08B633))
+            return;
         if (!call(sub_08B649, 0x08B639, 0x08B636)) return;
     }
     blink_cursor();

@@ -6,7 +6,7 @@
 namespace rom {
 
 // ---- backup ----
-inline constexpr uint32_t backup_default_record = 0x0895F4;  // ROM: a whole 64-byte record
+inline constexpr uint32_t backup_default_record = 0x0895F4;    // ROM: a whole 64-byte record
 inline constexpr uint32_t backup_default_settings = 0x089604;  // ROM: its +0x10..+0x3B
 
 // ---- bookkeeping ----
@@ -21,8 +21,8 @@ inline constexpr uint32_t menu_text = 0x08C822;
 inline constexpr uint32_t auto_run_texts = 0x08C8B8;  // off, on
 inline constexpr uint32_t self_test_text = 0x08C8E6;
 inline constexpr uint32_t self_test_cells = 0x08C99A;  // 19 cells
-inline constexpr uint32_t status_texts = 0x08C9C0;  // 6 bytes a status: attribute, 4 characters, spare
-inline constexpr uint32_t message_texts = 0x08DC1F;  // plain, auto-run
+inline constexpr uint32_t status_texts = 0x08C9C0;     // 6 bytes a status: attribute, 4 characters, spare
+inline constexpr uint32_t message_texts = 0x08DC1F;    // plain, auto-run
 inline constexpr uint32_t service_palette = 0x08DC92;
 inline constexpr uint32_t footer_text = 0x08DBD8;  // text list under the menu and settings pages
 
@@ -41,7 +41,7 @@ inline constexpr uint32_t coin_credit_text = 0x08CEE4;
 inline constexpr uint32_t coin_settings_text = 0x08CF7C;
 inline constexpr uint32_t coin_credit_cursor_lines = 0x08D0B0;
 inline constexpr uint32_t coin_cursor_lines = 0x08D0BA;
-inline constexpr uint32_t chute_texts = 0x08D0C4;  // shared chutes, one per player
+inline constexpr uint32_t chute_texts = 0x08D0C4;      // shared chutes, one per player
 inline constexpr uint32_t coin_item_texts = 0x08D0EC;  // a description per preset
 inline constexpr uint32_t no_bonus_text = 0x08D867;
 inline constexpr uint32_t free_play_bonus_text = 0x08D886;

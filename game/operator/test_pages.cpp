@@ -20,8 +20,8 @@ using service::test_pressed;
 using service::text_cell;
 
 // Input test.
-constexpr uint32_t kPortE = 0xC00008;         // service, test, coins, starts (active low)
-constexpr uint32_t kPortF = 0xC0000A;         // DIP switches (active low)
+constexpr uint32_t kPortE = 0xC00008;  // service, test, coins, starts (active low)
+constexpr uint32_t kPortF = 0xC0000A;  // DIP switches (active low)
 constexpr uint32_t kServiceIndicator = 0x31FBA2;
 constexpr uint32_t kTestIndicator = 0x31FBBA;
 
@@ -59,7 +59,8 @@ void fill_cells(uint32_t first, uint32_t count, uint32_t step, uint16_t value) {
 // second puts the operator's setting back.
 void park_flags_and_force_auto_run() {
     orb_write8(var::service_cursor, orb_read8(var::service_flags));
-    orb_write8(var::service_flags, logic<uint8_t>(orb_read8(var::service_flags) | 1u << service_flag::auto_run));
+    orb_write8(var::service_flags,
+               logic<uint8_t>(orb_read8(var::service_flags) | 1u << service_flag::auto_run));
 }
 void restore_flags() { orb_write8(var::service_flags, orb_read8(var::service_cursor)); }
 

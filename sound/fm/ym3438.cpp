@@ -66,10 +66,10 @@ static_assert(kIncrements[59][1] == 8 && kIncrements[48][7] == 1 && kIncrements[
 
 // Detune in phase-step units per keycode and DT & 3.
 constexpr uint8_t kDetune[32][4] = {
-    {0, 0, 1, 2},  {0, 0, 1, 2},  {0, 0, 1, 2},   {0, 0, 1, 2},   {0, 1, 2, 2},   {0, 1, 2, 3},
-    {0, 1, 2, 3},  {0, 1, 2, 3},  {0, 1, 2, 4},   {0, 1, 3, 4},   {0, 1, 3, 4},   {0, 1, 3, 5},
-    {0, 2, 4, 5},  {0, 2, 4, 6},  {0, 2, 4, 6},   {0, 2, 5, 7},   {0, 2, 5, 8},   {0, 3, 6, 8},
-    {0, 3, 6, 9},  {0, 3, 7, 10}, {0, 4, 8, 11},  {0, 4, 8, 12},  {0, 4, 9, 13},  {0, 5, 10, 14},
+    {0, 0, 1, 2},   {0, 0, 1, 2},   {0, 0, 1, 2},   {0, 0, 1, 2},   {0, 1, 2, 2},   {0, 1, 2, 3},
+    {0, 1, 2, 3},   {0, 1, 2, 3},   {0, 1, 2, 4},   {0, 1, 3, 4},   {0, 1, 3, 4},   {0, 1, 3, 5},
+    {0, 2, 4, 5},   {0, 2, 4, 6},   {0, 2, 4, 6},   {0, 2, 5, 7},   {0, 2, 5, 8},   {0, 3, 6, 8},
+    {0, 3, 6, 9},   {0, 3, 7, 10},  {0, 4, 8, 11},  {0, 4, 8, 12},  {0, 4, 9, 13},  {0, 5, 10, 14},
     {0, 5, 11, 16}, {0, 6, 12, 17}, {0, 6, 13, 19}, {0, 7, 14, 20}, {0, 8, 16, 22}, {0, 8, 16, 22},
     {0, 8, 16, 22}, {0, 8, 16, 22}};
 
@@ -78,13 +78,12 @@ constexpr uint8_t kDetune[32][4] = {
 struct shift_pair {
     uint8_t a, b;
 };
-constexpr shift_pair kPmShifts[6][8] = {
-    {{7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 7}},
-    {{7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 2}, {7, 2}, {7, 2}, {7, 2}},
-    {{7, 7}, {7, 7}, {7, 7}, {7, 2}, {7, 2}, {7, 2}, {1, 7}, {1, 7}},
-    {{7, 7}, {7, 7}, {7, 2}, {7, 2}, {1, 7}, {1, 7}, {1, 2}, {1, 2}},
-    {{7, 7}, {7, 7}, {7, 2}, {1, 7}, {1, 7}, {1, 7}, {1, 2}, {0, 7}},
-    {{7, 7}, {7, 7}, {1, 7}, {1, 2}, {0, 7}, {0, 7}, {0, 2}, {0, 1}}};
+constexpr shift_pair kPmShifts[6][8] = {{{7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 7}},
+                                        {{7, 7}, {7, 7}, {7, 7}, {7, 7}, {7, 2}, {7, 2}, {7, 2}, {7, 2}},
+                                        {{7, 7}, {7, 7}, {7, 7}, {7, 2}, {7, 2}, {7, 2}, {1, 7}, {1, 7}},
+                                        {{7, 7}, {7, 7}, {7, 2}, {7, 2}, {1, 7}, {1, 7}, {1, 2}, {1, 2}},
+                                        {{7, 7}, {7, 7}, {7, 2}, {1, 7}, {1, 7}, {1, 7}, {1, 2}, {0, 7}},
+                                        {{7, 7}, {7, 7}, {1, 7}, {1, 2}, {0, 7}, {0, 7}, {0, 2}, {0, 1}}};
 
 // LFO: samples per step of the low counter byte, per rate.
 constexpr uint32_t kLfoLimit[8] = {109, 78, 72, 68, 63, 45, 9, 6};
@@ -119,9 +118,7 @@ int32_t pm_adjust(uint32_t fnum, uint32_t pms, int32_t raw_pm) {
     return raw_pm < 0 ? -adj : adj;
 }
 
-inline int32_t clamp_channel(int32_t v) {
-    return v < -257 ? -257 : (v > 256 ? 256 : v);
-}
+inline int32_t clamp_channel(int32_t v) { return v < -257 ? -257 : (v > 256 ? 256 : v); }
 
 }  // namespace
 
@@ -142,8 +139,7 @@ struct wave_tables {
 
 wave_tables make_wave_tables() {
     wave_tables t{};
-    for (uint32_t p = 0; p < 512; ++p)
-        t.half_sin[p] = kLogSin[(p & 0x100) ? 0xFF - (p & 0xFF) : p];
+    for (uint32_t p = 0; p < 512; ++p) t.half_sin[p] = kLogSin[(p & 0x100) ? 0xFF - (p & 0xFF) : p];
     for (uint32_t total = 0; total <= kMaxTotal; ++total)
         t.power[total] = static_cast<uint16_t>((4u * kExp[total & 0xFF]) >> (total >> 8));
     return t;
@@ -164,24 +160,19 @@ inline int32_t op_wave(uint32_t p, uint32_t e) {
 
 // ---------------------------------------------------------------- engine
 
-fm_engine::fm_engine(fm_interface& intf) : m_intf(intf) {
-    m_intf.m_engine = this;
-}
+fm_engine::fm_engine(fm_interface& intf) : m_intf(intf) { m_intf.m_engine = this; }
 
 fm_engine::~fm_engine() {
-    if (m_intf.m_engine == this)
-        m_intf.m_engine = nullptr;
+    if (m_intf.m_engine == this) m_intf.m_engine = nullptr;
 }
 
 void fm_engine::reset() {
     m_flags = 0;
     set_irq_from_flags();
     m_regs.fill(0);
-    for (uint32_t r : {0x0B4u, 0x0B5u, 0x0B6u, 0x1B4u, 0x1B5u, 0x1B6u})
-        m_regs[r] = 0xC0;
+    for (uint32_t r : {0x0B4u, 0x0B5u, 0x0B6u, 0x1B4u, 0x1B5u, 0x1B6u}) m_regs[r] = 0xC0;
     for (auto& bank : m_latch)
-        for (auto& l : bank)
-            l = latch{0, false};
+        for (auto& l : bank) l = latch{0, false};
     m_modified = true;
     mode_write(0);
     for (auto& ch : m_ch) {
@@ -213,17 +204,13 @@ void fm_engine::write(uint32_t reg, uint8_t data) {
         frequency_write(reg, data);
         return;
     }
-    if (low >= 0xB8 && low <= 0xBF)
-        return;
+    if (low >= 0xB8 && low <= 0xBF) return;
     m_regs[reg] = data;
     if (reg == 0x28) {
         uint32_t chnum = data & 3;
-        if (chnum == 3)
-            return;
-        if (data & 4)
-            chnum += 3;
-        for (int k = 0; k < kOperators; ++k)
-            m_ch[chnum].op[k].key_req = (data >> (4 + k)) & 1;
+        if (chnum == 3) return;
+        if (data & 4) chnum += 3;
+        for (int k = 0; k < kOperators; ++k) m_ch[chnum].op[k].key_req = (data >> (4 + k)) & 1;
     }
 }
 
@@ -232,24 +219,20 @@ void fm_engine::write(uint32_t reg, uint8_t data) {
 // is written; a low byte with nothing latched is dropped.
 void fm_engine::frequency_write(uint32_t reg, uint8_t data) {
     uint32_t low = reg & 0xFF;
-    if ((low & 3) == 3)
-        return;
+    if ((low & 3) == 3) return;
     latch& l = m_latch[reg >> 8][(low >> 3) & 1];
     if (low & 4) {
         l.value = data & 0x3F;
         l.pending = true;
         return;
     }
-    if (!l.pending)
-        return;
+    if (!l.pending) return;
     m_regs[reg] = data;
     m_regs[reg + 4] = l.value;
     l.pending = false;
 }
 
-uint8_t fm_engine::status() const {
-    return m_flags;
-}
+uint8_t fm_engine::status() const { return m_flags; }
 
 void fm_engine::set_irq_from_flags() {
     bool level = (m_flags & 3) != 0;
@@ -306,8 +289,7 @@ void fm_engine::engine_timer_expired(uint32_t tnum) {
     // CSM: every timer-A expiry keys channel 3 on, whether or not the
     // flag is enabled.
     if (tnum == 0 && (mode >> 6) == 2) {
-        for (auto& op : m_ch[2].op)
-            op.csm_req = true;
+        for (auto& op : m_ch[2].op) op.csm_req = true;
         m_modified = true;
     }
     if (tnum == 0)
@@ -355,8 +337,7 @@ void fm_engine::prepare_operator(channel_state& ch, int chnum, int opnum) {
     uint32_t opreg = bank + c + kSlot[opnum];
 
     uint32_t freq_lo = bank + 0xA0 + c;
-    if (chnum == 2 && (m_regs[0x27] & 0xC0))
-        freq_lo = kSpecialFreq[opnum];
+    if (chnum == 2 && (m_regs[0x27] & 0xC0)) freq_lo = kSpecialFreq[opnum];
     uint8_t hi = m_regs[freq_lo + 4];
     op.fnum = static_cast<uint16_t>(((hi & 7) << 8) | m_regs[freq_lo]);
     op.block = (hi >> 3) & 7;
@@ -381,8 +362,7 @@ void fm_engine::prepare_operator(channel_state& ch, int chnum, int opnum) {
     uint8_t ssg = m_regs[0x90 + opreg];
     uint32_t ksr = keycode >> (3 - (ks_ar >> 6));
     auto rate = [ksr](uint32_t raw) -> uint8_t {
-        if (raw == 0)
-            return 0;
+        if (raw == 0) return 0;
         uint32_t r = raw + ksr;
         return static_cast<uint8_t>(r > 63 ? 63 : r);
     };
@@ -406,28 +386,24 @@ void fm_engine::prepare_operator(channel_state& ch, int chnum, int opnum) {
     op.csm_req = false;
     // Without SSG-EG the inversion is off; clearing it here, after the key
     // change has used it, spares a store per operator and sample.
-    if (!op.ssg)
-        op.ssg_inv = false;
+    if (!op.ssg) op.ssg_inv = false;
     m_any_ssg |= op.ssg != 0;
 }
 
 // ---------------------------------------------------------------- envelope
 
 void fm_engine::start_attack(op_state& op, bool key_on) {
-    if (op.state == ATTACK)
-        return;
+    if (op.state == ATTACK) return;
     op.state = ATTACK;
     if (key_on) {
         op.ssg_inv = (op.ssg & 8) && (op.ssg & 4);
         op.phase = 0;
     }
-    if (op.rate[ATTACK] >= 62)
-        op.att = 0;
+    if (op.rate[ATTACK] >= 62) op.att = 0;
 }
 
 void fm_engine::start_release(op_state& op) {
-    if (op.state == RELEASE)
-        return;
+    if (op.state == RELEASE) return;
     op.state = RELEASE;
     if (op.ssg_inv) {
         op.att = static_cast<uint16_t>((0x200 - op.att) & 0x3FF);
@@ -436,29 +412,22 @@ void fm_engine::start_release(op_state& op) {
 }
 
 void fm_engine::clock_ssg(op_state& op) {
-    if (!(op.att & 0x200))
-        return;
+    if (!(op.att & 0x200)) return;
     uint32_t mode = op.ssg & 7;
     if (mode & 1) {
         op.ssg_inv = ((mode >> 2) ^ (mode >> 1)) & 1;
-        if (op.state != ATTACK)
-            op.att = op.ssg_inv ? 0x200 : 0x3FF;
+        if (op.state != ATTACK) op.att = op.ssg_inv ? 0x200 : 0x3FF;
     } else {
         op.ssg_inv ^= (mode >> 1) & 1;
-        if (op.state == DECAY || op.state == SUSTAIN)
-            start_attack(op, false);
-        if (!(mode & 2))
-            op.phase = 0;
+        if (op.state == DECAY || op.state == SUSTAIN) start_attack(op, false);
+        if (!(mode & 2)) op.phase = 0;
     }
-    if (op.state == RELEASE)
-        op.att = 0x3FF;
+    if (op.state == RELEASE) op.att = 0x3FF;
 }
 
 void fm_engine::clock_envelope(op_state& op) {
-    if (op.state == ATTACK && op.att == 0)
-        op.state = DECAY;
-    if (op.state == DECAY && op.att >= op.sustain)
-        op.state = SUSTAIN;
+    if (op.state == ATTACK && op.att == 0) op.state = DECAY;
+    if (op.state == DECAY && op.att >= op.sustain) op.state = SUSTAIN;
     uint32_t rate = op.rate[op.state];
     uint32_t sh = rate >> 2;
     uint32_t t = m_eg_ticks;
@@ -466,23 +435,20 @@ void fm_engine::clock_envelope(op_state& op) {
     if (sh < 11) {
         // Slow rates step only on every 2^(11 - sh)-th tick.
         uint32_t s = 11 - sh;
-        if (t & ((1u << s) - 1))
-            return;
+        if (t & ((1u << s) - 1)) return;
         index = (t >> s) & 7;
     }
     int32_t inc = kIncrements[rate][index];
     int32_t att = op.att;
     if (op.state == ATTACK) {
         // Rates 62 and 63 act only when the attack starts.
-        if (rate < 62)
-            att += (-(att + 1) * inc) >> 4;
+        if (rate < 62) att += (-(att + 1) * inc) >> 4;
     } else {
         if (!op.ssg)
             att += inc;
         else if (att < 0x200)
             att += 4 * inc;
-        if (att >= 0x400)
-            att = 0x3FF;
+        if (att >= 0x400) att = 0x3FF;
     }
     op.att = static_cast<uint16_t>(att);
 }
@@ -490,8 +456,7 @@ void fm_engine::clock_envelope(op_state& op) {
 // Under PM the phase steps follow the LFO's PM value, which changes at
 // most every 20 samples: recompute them only when it does.
 void fm_engine::update_pm_steps(channel_state& ch) {
-    if (ch.pm_for == m_lfo_pm)
-        return;
+    if (ch.pm_for == m_lfo_pm) return;
     ch.pm_for = m_lfo_pm;
     for (auto& op : ch.op)
         op.step = phase_step(op.fnum, op.block, op.detune, op.mul, pm_adjust(op.fnum, ch.pms, m_lfo_pm));
@@ -506,15 +471,12 @@ void fm_engine::clock_lfo() {
     }
     uint32_t s = m_lfo_counter & 0xFF;
     m_lfo_counter += 1;
-    if (s >= kLfoLimit[m_regs[0x22] & 7])
-        m_lfo_counter += 257 - s;
+    if (s >= kLfoLimit[m_regs[0x22] & 7]) m_lfo_counter += 257 - s;
     uint32_t am = (m_lfo_counter >> 8) & 0x3F;
-    if (!(m_lfo_counter & 0x4000))
-        am ^= 0x3F;
+    if (!(m_lfo_counter & 0x4000)) am ^= 0x3F;
     m_lfo_am = am;
     int32_t p = static_cast<int32_t>((m_lfo_counter >> 10) & 7);
-    if (m_lfo_counter & 0x2000)
-        p ^= 7;
+    if (m_lfo_counter & 0x2000) p ^= 7;
     m_lfo_pm = (m_lfo_counter & 0x4000) ? -p : p;
 }
 
@@ -541,8 +503,7 @@ int32_t fm_engine::compute_channel(channel_state& ch, bool sum_wanted) {
     int32_t fb = ch.fb_shift ? (ch.fb0 + ch.fb1) >> ch.fb_shift : 0;
     int32_t o1 = out(0, fb);
     ch.op1_out = o1;
-    if (!sum_wanted)
-        return 0;
+    if (!sum_wanted) return 0;
     int32_t o2, o3, o4;
     switch (ch.alg) {
     case 0:
@@ -584,8 +545,7 @@ int32_t fm_engine::compute_channel(channel_state& ch, bool sum_wanted) {
         o2 = out(1, 0);
         o3 = out(2, 0);
         o4 = out(3, 0);
-        return clamp_channel(
-            clamp_channel(clamp_channel((o4 >> 5) + (o1 >> 5)) + (o2 >> 5)) + (o3 >> 5));
+        return clamp_channel(clamp_channel(clamp_channel((o4 >> 5) + (o1 >> 5)) + (o2 >> 5)) + (o3 >> 5));
     }
 }
 
@@ -612,31 +572,24 @@ void fm_engine::clock_and_output(int32_t& left, int32_t& right, bool skip_channe
     for (auto& ch : m_ch) {
         ch.fb0 = ch.fb1;
         ch.fb1 = ch.op1_out;
-        if (ch.pm)
-            update_pm_steps(ch);
+        if (ch.pm) update_pm_steps(ch);
         if (m_any_ssg) {
             for (auto& op : ch.op)
-                if (op.ssg)
-                    clock_ssg(op);
+                if (op.ssg) clock_ssg(op);
         }
-        for (auto& op : ch.op)
-            op.phase += op.step;
+        for (auto& op : ch.op) op.phase += op.step;
     }
     if (eg_tick)
         for (auto& ch : m_ch)
-            for (auto& op : ch.op)
-                clock_envelope(op);
+            for (auto& op : ch.op) clock_envelope(op);
 
     int channels = skip_channel6 ? kChannels - 1 : kChannels;
     for (int c = 0; c < channels; ++c) {
         channel_state& ch = m_ch[c];
-        if (!ch.active)
-            continue;
+        if (!ch.active) continue;
         int32_t v = compute_channel(ch, ch.left || ch.right);
-        if (ch.left)
-            left += v;
-        if (ch.right)
-            right += v;
+        if (ch.left) left += v;
+        if (ch.right) right += v;
     }
 }
 
@@ -644,31 +597,22 @@ void fm_engine::clock_and_output(int32_t& left, int32_t& right, bool skip_channe
 
 ym3438::ym3438(fm_interface& intf) : m_fm(intf) {}
 
-void ym3438::reset() {
-    m_fm.reset();
-}
+void ym3438::reset() { m_fm.reset(); }
 
 uint8_t ym3438::read(uint32_t offset) {
-    if ((offset & 3) != 0)
-        return 0;
+    if ((offset & 3) != 0) return 0;
     uint8_t status = m_fm.status();
-    if (m_fm.intf().ymfm_is_busy())
-        status |= 0x80;
+    if (m_fm.intf().ymfm_is_busy()) status |= 0x80;
     return status;
 }
 
 void ym3438::write(uint32_t offset, uint8_t data) {
     switch (offset & 3) {
-    case 0:
-        m_address = data;
-        return;
-    case 2:
-        m_address = 0x100 | data;
-        return;
+    case 0: m_address = data; return;
+    case 2: m_address = 0x100 | data; return;
     case 1:
         // A data write on the other bank's port is dropped without a trace.
-        if (m_address & 0x100)
-            return;
+        if (m_address & 0x100) return;
         if (m_address == 0x2A)
             m_dac = (m_dac & 1) | (static_cast<uint32_t>(data ^ 0x80) << 1);
         else if (m_address == 0x2B)
@@ -679,8 +623,7 @@ void ym3438::write(uint32_t offset, uint8_t data) {
             m_fm.write(m_address, data);
         break;
     default:
-        if (!(m_address & 0x100))
-            return;
+        if (!(m_address & 0x100)) return;
         m_fm.write(m_address, data);
         break;
     }
@@ -694,10 +637,8 @@ void ym3438::generate(fm_output* output, uint32_t numsamples) {
             // The DAC replaces channel 6 and follows its pan bits.
             int32_t dac = static_cast<int32_t>(m_dac) - ((m_dac & 0x100) ? 0x200 : 0);
             uint8_t pan = m_fm.reg(0x1B6);
-            if (pan & 0x80)
-                left = dac;
-            if (pan & 0x40)
-                right = dac;
+            if (pan & 0x80) left = dac;
+            if (pan & 0x40) right = dac;
         }
         m_fm.clock_and_output(left, right, m_dac_enable);
         // The 9-bit sum scaled to the 16-bit range, no clamp.

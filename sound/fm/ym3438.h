@@ -75,18 +75,18 @@ private:
 
     // Operators start silent, in release, until reset or a key-on.
     struct op_state {
-        uint32_t phase = 0;      // accumulator; bits 19..10 are the 10-bit phase
-        uint32_t step = 0;       // phase step at the current PM value
-        uint16_t att = 0x3FF;    // 0 loud .. 0x3FF silent
-        uint16_t tl8 = 0;        // total level << 3
-        uint16_t sustain = 0;    // sustain level as an attenuation
-        uint16_t fnum = 0;       // 11 bits
-        uint16_t am_mask = 0;    // all ones when AM applies, else 0
+        uint32_t phase = 0;    // accumulator; bits 19..10 are the 10-bit phase
+        uint32_t step = 0;     // phase step at the current PM value
+        uint16_t att = 0x3FF;  // 0 loud .. 0x3FF silent
+        uint16_t tl8 = 0;      // total level << 3
+        uint16_t sustain = 0;  // sustain level as an attenuation
+        uint16_t fnum = 0;     // 11 bits
+        uint16_t am_mask = 0;  // all ones when AM applies, else 0
         uint8_t block = 0;
         uint8_t state = RELEASE;
-        uint8_t rate[4] = {};    // effective rate per envelope state
-        uint8_t ssg = 0;         // 0 = off, else 8 | mode
-        uint8_t mul = 1;         // multiple × 2 (MUL 0 = 1)
+        uint8_t rate[4] = {};  // effective rate per envelope state
+        uint8_t ssg = 0;       // 0 = off, else 8 | mode
+        uint8_t mul = 1;       // multiple × 2 (MUL 0 = 1)
         int8_t detune = 0;
         bool ssg_inv = false;
         bool key_on = false;
@@ -102,8 +102,8 @@ private:
         uint8_t alg = 0;
         uint8_t am_shift = 7;
         uint8_t pms = 0;
-        bool pm = false;           // phase steps follow the LFO
-        int32_t pm_for = kNoPm;    // PM value the steps were made for
+        bool pm = false;         // phase steps follow the LFO
+        int32_t pm_for = kNoPm;  // PM value the steps were made for
         bool left = false, right = false;
         bool active = false;
     };

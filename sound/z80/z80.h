@@ -179,10 +179,10 @@ public:
     int32_t cut_cycles;
 
 protected:
-    z80_device(const machine_config& config, device_type type, const char* tag, device_t* owner, uint32_t clock);
+    z80_device(const machine_config& config, device_type type, const char* tag, device_t* owner,
+               uint32_t clock);
 
 private:
-
     // Between instructions: the boundary, then fetch and dispatch, until the
     // budget is spent. `entry` is a stored group-0xFF step.
     void run_from_boundary(unsigned entry);
@@ -202,67 +202,127 @@ private:
     bool redispatch_main(unsigned op, unsigned step);
 
     // One handler per opcode: X selects HL (0), IX (1) or IY (2).
-    template <unsigned OP, int X> bool op_main(unsigned step);
-    template <unsigned OP> bool op_cb(unsigned step);
-    template <unsigned OP> bool op_ed(unsigned step);
-    template <unsigned OP> bool op_xycb(unsigned step);
-    template <int X> bool exec_index_group(unsigned op, unsigned step);
-    template <int P, int X> bool store_pair_direct(unsigned step);
-    template <int P, int X> bool load_pair_direct(unsigned step);
-    template <unsigned OP, bool INDEXED> bool bit_op_memory(unsigned step);
-    template <int X> uint16_t& idx() { return X == 0 ? hl : X == 1 ? ix : iy; }
-    template <int X> uint8_t& idx_h() { return hi(idx<X>()); }
-    template <int X> uint8_t& idx_l() { return lo(idx<X>()); }
+    template <unsigned OP, int X>
+    bool op_main(unsigned step);
+    template <unsigned OP>
+    bool op_cb(unsigned step);
+    template <unsigned OP>
+    bool op_ed(unsigned step);
+    template <unsigned OP>
+    bool op_xycb(unsigned step);
+    template <int X>
+    bool exec_index_group(unsigned op, unsigned step);
+    template <int P, int X>
+    bool store_pair_direct(unsigned step);
+    template <int P, int X>
+    bool load_pair_direct(unsigned step);
+    template <unsigned OP, bool INDEXED>
+    bool bit_op_memory(unsigned step);
+    template <int X>
+    uint16_t& idx() {
+        return X == 0 ? hl : X == 1 ? ix : iy;
+    }
+    template <int X>
+    uint8_t& idx_h() {
+        return hi(idx<X>());
+    }
+    template <int X>
+    uint8_t& idx_l() {
+        return lo(idx<X>());
+    }
     // Registers by opcode field: 0 B, 1 C, 2 D, 3 E, 4 H, 5 L, 7 A; with X
     // non-zero H and L are the index halves.
-    template <int R, int X = 0> uint8_t& reg8() {
-        if constexpr (R == 0) return B();
-        else if constexpr (R == 1) return C();
-        else if constexpr (R == 2) return D();
-        else if constexpr (R == 3) return E();
-        else if constexpr (R == 4) return idx_h<X>();
-        else if constexpr (R == 5) return idx_l<X>();
-        else { static_assert(R == 7); return A(); }
+    template <int R, int X = 0>
+    uint8_t& reg8() {
+        if constexpr (R == 0)
+            return B();
+        else if constexpr (R == 1)
+            return C();
+        else if constexpr (R == 2)
+            return D();
+        else if constexpr (R == 3)
+            return E();
+        else if constexpr (R == 4)
+            return idx_h<X>();
+        else if constexpr (R == 5)
+            return idx_l<X>();
+        else {
+            static_assert(R == 7);
+            return A();
+        }
     }
     // Pairs by opcode field: 0 BC, 1 DE, 2 HL (or the index), 3 SP.
-    template <int P, int X = 0> uint16_t& reg16() {
-        if constexpr (P == 0) return bc;
-        else if constexpr (P == 1) return de;
-        else if constexpr (P == 2) return idx<X>();
-        else return sp;
+    template <int P, int X = 0>
+    uint16_t& reg16() {
+        if constexpr (P == 0)
+            return bc;
+        else if constexpr (P == 1)
+            return de;
+        else if constexpr (P == 2)
+            return idx<X>();
+        else
+            return sp;
     }
-    template <int CC> bool cond() const {
-        if constexpr (CC == 0) return flag_z != 0;
-        else if constexpr (CC == 1) return flag_z == 0;
-        else if constexpr (CC == 2) return flag_c == 0;
-        else if constexpr (CC == 3) return flag_c != 0;
-        else if constexpr (CC == 4) return !parity_even(flag_pv);
-        else if constexpr (CC == 5) return parity_even(flag_pv);
-        else if constexpr (CC == 6) return !(flag_s & 0x80);
-        else return (flag_s & 0x80) != 0;
+    template <int CC>
+    bool cond() const {
+        if constexpr (CC == 0)
+            return flag_z != 0;
+        else if constexpr (CC == 1)
+            return flag_z == 0;
+        else if constexpr (CC == 2)
+            return flag_c == 0;
+        else if constexpr (CC == 3)
+            return flag_c != 0;
+        else if constexpr (CC == 4)
+            return !parity_even(flag_pv);
+        else if constexpr (CC == 5)
+            return parity_even(flag_pv);
+        else if constexpr (CC == 6)
+            return !(flag_s & 0x80);
+        else
+            return (flag_s & 0x80) != 0;
     }
-    template <int OPN> void alu(uint8_t v) {
-        if constexpr (OPN == 0) add_a(v);
-        else if constexpr (OPN == 1) adc_a(v);
-        else if constexpr (OPN == 2) sub_a(v);
-        else if constexpr (OPN == 3) sbc_a(v);
-        else if constexpr (OPN == 4) and_a(v);
-        else if constexpr (OPN == 5) xor_a(v);
-        else if constexpr (OPN == 6) or_a(v);
-        else cp(v);
+    template <int OPN>
+    void alu(uint8_t v) {
+        if constexpr (OPN == 0)
+            add_a(v);
+        else if constexpr (OPN == 1)
+            adc_a(v);
+        else if constexpr (OPN == 2)
+            sub_a(v);
+        else if constexpr (OPN == 3)
+            sbc_a(v);
+        else if constexpr (OPN == 4)
+            and_a(v);
+        else if constexpr (OPN == 5)
+            xor_a(v);
+        else if constexpr (OPN == 6)
+            or_a(v);
+        else
+            cp(v);
     }
-    template <int OPN> uint8_t shift(uint8_t v) {
-        if constexpr (OPN == 0) return rlc(v);
-        else if constexpr (OPN == 1) return rrc(v);
-        else if constexpr (OPN == 2) return rl(v);
-        else if constexpr (OPN == 3) return rr(v);
-        else if constexpr (OPN == 4) return sla(v);
-        else if constexpr (OPN == 5) return sra(v);
-        else if constexpr (OPN == 6) return sll(v);
-        else return srl(v);
+    template <int OPN>
+    uint8_t shift(uint8_t v) {
+        if constexpr (OPN == 0)
+            return rlc(v);
+        else if constexpr (OPN == 1)
+            return rrc(v);
+        else if constexpr (OPN == 2)
+            return rl(v);
+        else if constexpr (OPN == 3)
+            return rr(v);
+        else if constexpr (OPN == 4)
+            return sla(v);
+        else if constexpr (OPN == 5)
+            return sra(v);
+        else if constexpr (OPN == 6)
+            return sll(v);
+        else
+            return srl(v);
     }
     // INC for opcode column 4, DEC for column 5.
-    template <unsigned Z> void inc_dec(uint8_t& v) {
+    template <unsigned Z>
+    void inc_dec(uint8_t& v) {
         if constexpr (Z == 4)
             inc(v);
         else

@@ -11,28 +11,25 @@ constexpr uint32_t boundary_step(unsigned step) { return 0xFFFF00u | step; }
 
 // Charges c cycles and, when that spends the budget, stores group-0xFF step n
 // and leaves the boundary; n is also where the resumed call continues.
-#define B_CHARGE(c, n)                            \
-    cycle_budget -= (c);                          \
-    if (cycle_budget <= 0) {                      \
-        exec_state = boundary_step(n);            \
-        return false;                             \
-    }                                             \
-    [[fallthrough]];                              \
+#define B_CHARGE(c, n)                 \
+    cycle_budget -= (c);               \
+    if (cycle_budget <= 0) {           \
+        exec_state = boundary_step(n); \
+        return false;                  \
+    }                                  \
+    [[fallthrough]];                   \
     case n:
 
-#define B_PUSH(byte, n)         \
-    sp--;                       \
-    wr_stack(sp, (byte));       \
+#define B_PUSH(byte, n)   \
+    sp--;                 \
+    wr_stack(sp, (byte)); \
     B_CHARGE(cycles_memory, n)
 
 void z80_device::run_from_boundary(unsigned entry) {
     switch (entry) {
-    case 0x00:
-        break;
-    case 0x25:
-        goto fetch_second_half;
-    case 0x26:
-        goto fetch_done;
+    case 0x00: break;
+    case 0x25: goto fetch_second_half;
+    case 0x26: goto fetch_done;
     default:
         if (!boundary_events(entry)) return;
         goto fetch;
@@ -71,19 +68,33 @@ void z80_device::run_from_boundary(unsigned entry) {
 // fetch, false when execute_run must return.
 bool z80_device::boundary_events(unsigned step) {
     switch (step) {
-    case 0x00:
-        break;
-    case 0x01: case 0x03: case 0x05:
+    case 0x00: break;
+    case 0x01:
+    case 0x03:
+    case 0x05:
         if (!accept_nmi(step)) return false;
         goto after_acceptance;
-    case 0x06: case 0x07: case 0x09: case 0x0B: case 0x0D: case 0x0F: case 0x10: case 0x12: case 0x14:
-    case 0x15: case 0x17: case 0x19: case 0x1A: case 0x1B: case 0x1D: case 0x1F: case 0x20:
+    case 0x06:
+    case 0x07:
+    case 0x09:
+    case 0x0B:
+    case 0x0D:
+    case 0x0F:
+    case 0x10:
+    case 0x12:
+    case 0x14:
+    case 0x15:
+    case 0x17:
+    case 0x19:
+    case 0x1A:
+    case 0x1B:
+    case 0x1D:
+    case 0x1F:
+    case 0x20:
         if (!accept_irq(step)) return false;
         goto after_acceptance;
-    case 0x22:
-        goto halt_second_half;
-    case 0x23:
-        goto halt_done;
+    case 0x22: goto halt_second_half;
+    case 0x23: goto halt_done;
     default:
         // A step the boundary never stores: start it afresh.
         exec_state = BETWEEN_INSTRUCTIONS;
@@ -140,8 +151,7 @@ bool z80_device::accept_nmi(unsigned step) {
         pc = wz = 0x0066;
         pending_events &= ~EVENT_NMI;
         return true;
-    default:
-        return true;
+    default: return true;
     }
 }
 
@@ -189,8 +199,7 @@ bool z80_device::accept_irq(unsigned step) {
         }
         wz = pc;
         return true;
-    default:
-        return true;
+    default: return true;
     }
 }
 

@@ -60,9 +60,7 @@ void z80_device::execute_set_input(int line, int state) {
         else
             pending_events &= ~EVENT_IRQ;
         break;
-    case INPUT_LINE_WAIT:
-        wait_line = state;
-        break;
+    case INPUT_LINE_WAIT: wait_line = state; break;
     case INPUT_LINE_BUSRQ:
         if (busrq_line == 0 && state != 0) pending_events |= EVENT_BUSRQ;
         busrq_line = state;
@@ -72,8 +70,7 @@ void z80_device::execute_set_input(int line, int state) {
         if (nmi_line == 0 && state != 0 && total_cycles != 0) pending_events |= EVENT_NMI;
         nmi_line = uint8_t(state);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

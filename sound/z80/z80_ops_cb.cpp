@@ -36,16 +36,14 @@ bool z80_device::op_xycb(unsigned step) {
 }
 
 #define Z_CB_CASE(n) \
-    case (n):        \
-        return op_cb<(n)>(step);
+    case (n): return op_cb<(n)>(step);
 bool z80_device::exec_cb(unsigned op, unsigned step) {
     switch (op) { Z_CASES_256(Z_CB_CASE) }
     return bad_step();
 }
 
 #define Z_XYCB_CASE(n) \
-    case (n):          \
-        return op_xycb<(n)>(step);
+    case (n): return op_xycb<(n)>(step);
 bool z80_device::exec_xycb(unsigned op, unsigned step) {
     switch (op) { Z_CASES_256(Z_XYCB_CASE) }
     return bad_step();

@@ -59,8 +59,7 @@ bool z80_device::op_ed(unsigned step) {
             Z_END
         } else if constexpr (z == 2) {  // SBC HL,rr and ADC HL,rr
             Z_BEGIN
-            Z_INT(1) Z_INT(2) Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
-            {
+            Z_INT(1) Z_INT(2) Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7) {
                 wz = uint16_t(hl + 1);
                 unsigned h = hl, v = reg16<p>(), c = flag_c, t;
                 bool overflow;
@@ -125,8 +124,7 @@ bool z80_device::op_ed(unsigned step) {
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
             wz = uint16_t(hl + 1);
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6)
-            tmp_hi() = tmp_lo();
+            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) tmp_hi() = tmp_lo();
             if constexpr (y == 4)
                 tmp_lo() = uint8_t((A() << 4) | (tmp_hi() >> 4));
             else
@@ -158,8 +156,7 @@ bool z80_device::op_ed(unsigned step) {
             Z_BEFORE(3)
             wr_mem(de, tmp_lo());
             Z_MEM(4)
-            Z_INT(5) Z_INT(6)
-            hl += delta;
+            Z_INT(5) Z_INT(6) hl += delta;
             de += delta;
             bc--;
             flag_h = flag_n = 0;
@@ -167,8 +164,7 @@ bool z80_device::op_ed(unsigned step) {
             flag_xy = block_xy(A() + tmp_lo());
             q_latch = 0;
             if (repeat && bc) {
-                Z_INT(7) Z_INT(8) Z_INT(9) Z_INT(10) Z_INT(11)
-                pc -= 2;
+                Z_INT(7) Z_INT(8) Z_INT(9) Z_INT(10) Z_INT(11) pc -= 2;
                 wz = uint16_t(pc + 1);
                 flag_xy = hi(pc);
             }
@@ -178,8 +174,7 @@ bool z80_device::op_ed(unsigned step) {
             Z_BEFORE(1)
             tmp_lo() = rd_mem(hl);
             Z_MEM(2)
-            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
-            wz += delta;
+            Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7) wz += delta;
             hl += delta;
             bc--;
             {
@@ -192,8 +187,7 @@ bool z80_device::op_ed(unsigned step) {
                 q_latch = 0;
             }
             if (repeat && bc && flag_z) {
-                Z_INT(8) Z_INT(9) Z_INT(10) Z_INT(11) Z_INT(12)
-                pc -= 2;
+                Z_INT(8) Z_INT(9) Z_INT(10) Z_INT(11) Z_INT(12) pc -= 2;
                 wz = uint16_t(pc + 1);
                 flag_xy = hi(pc);
             }
@@ -236,8 +230,7 @@ bool z80_device::op_ed(unsigned step) {
                 q_latch = 0;
             }
             if (repeat && B()) {
-                Z_INT(6) Z_INT(7) Z_INT(8) Z_INT(9) Z_INT(10)
-                pc -= 2;
+                Z_INT(6) Z_INT(7) Z_INT(8) Z_INT(9) Z_INT(10) pc -= 2;
                 block_io_interrupted_flags();
             }
             Z_END
@@ -249,8 +242,7 @@ bool z80_device::op_ed(unsigned step) {
 }
 
 #define Z_ED_CASE(n) \
-    case (n):        \
-        return op_ed<(n)>(step);
+    case (n): return op_ed<(n)>(step);
 bool z80_device::exec_ed(unsigned op, unsigned step) {
     switch (op) { Z_CASES_256(Z_ED_CASE) }
     return bad_step();

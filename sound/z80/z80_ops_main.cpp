@@ -15,7 +15,8 @@ constexpr bool xy_affected(unsigned op) {
     if (x == 0) {
         if (z == 1 && (op & 8)) return true;  // ADD HL,rr
         // 21-2E name HL, H or L, except DAA and JR Z.
-        return (op >= 0x21 && op <= 0x2E && op != 0x27 && op != 0x28) || op == 0x34 || op == 0x35 || op == 0x36;
+        return (op >= 0x21 && op <= 0x2E && op != 0x27 && op != 0x28) || op == 0x34 || op == 0x35 ||
+               op == 0x36;
     }
     return op == 0xE1 || op == 0xE3 || op == 0xE5 || op == 0xE9 || op == 0xF9 || op == 0xCB;
 }
@@ -134,8 +135,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 1) {  // ADD HL,rr
             Z_BEGIN
-            Z_INT(1) Z_INT(2) Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7)
-            wz = uint16_t(idx<X>() + 1);
+            Z_INT(1) Z_INT(2) Z_INT(3) Z_INT(4) Z_INT(5) Z_INT(6) Z_INT(7) wz = uint16_t(idx<X>() + 1);
             add16(idx<X>(), reg16<p, X>());
             Z_END
         } else if constexpr (OP == 0x02 || OP == 0x12) {  // LD (BC),A / LD (DE),A
@@ -176,11 +176,8 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (z == 3) {  // INC rr, DEC rr
             Z_BEGIN
-            Z_INT(1) Z_INT(2)
-            if constexpr (q == 0)
-                reg16<p, X>()++;
-            else
-                reg16<p, X>()--;
+            Z_INT(1) Z_INT(2) if constexpr (q == 0) reg16<p, X>()++;
+            else reg16<p, X>()--;
             Z_END
         } else if constexpr ((z == 4 || z == 5) && y == 6 && X == 0) {  // INC (HL), DEC (HL)
             Z_BEGIN
@@ -226,9 +223,7 @@ bool z80_device::op_main(unsigned step) {
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
-            Z_INT(5) Z_INT(6)
-            Z_BEFORE(7)
-            wr_mem(ea, tmp_lo());
+            Z_INT(5) Z_INT(6) Z_BEFORE(7) wr_mem(ea, tmp_lo());
             Z_MEM_LAST();
             Z_END
         } else if constexpr (z == 6) {  // LD r,n
@@ -241,11 +236,16 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else {
             Z_BEGIN
-            if constexpr (y == 0) rlca();
-            else if constexpr (y == 1) rrca();
-            else if constexpr (y == 2) rla();
-            else if constexpr (y == 3) rra();
-            else if constexpr (y == 4) daa();
+            if constexpr (y == 0)
+                rlca();
+            else if constexpr (y == 1)
+                rrca();
+            else if constexpr (y == 2)
+                rla();
+            else if constexpr (y == 3)
+                rra();
+            else if constexpr (y == 4)
+                daa();
             else if constexpr (y == 5) {
                 // CPL leaves the Q latch alone.
                 flag_xy = A() = uint8_t(~A());
@@ -267,7 +267,7 @@ bool z80_device::op_main(unsigned step) {
             }
             Z_END
         }
-    } else {  // x == 3
+    } else {                     // x == 3
         if constexpr (z == 0) {  // RET cc
             Z_BEGIN
             Z_INT(1)
@@ -301,8 +301,7 @@ bool z80_device::op_main(unsigned step) {
             Z_END
         } else if constexpr (OP == 0xF9) {  // LD SP,HL
             Z_BEGIN
-            Z_INT(1) Z_INT(2)
-            sp = idx<X>();
+            Z_INT(1) Z_INT(2) sp = idx<X>();
             Z_END
         } else if constexpr (z == 2 || OP == 0xC3) {  // JP cc,nn and JP nn
             Z_BEGIN
@@ -332,8 +331,7 @@ bool z80_device::op_main(unsigned step) {
             tmp_lo() = rd_arg();
             Z_MEM(4)
             pc++;
-            Z_INT(5) Z_INT(6)
-            exec_state = 0xFE0000u | (unsigned(tmp_lo()) << 8);
+            Z_INT(5) Z_INT(6) exec_state = 0xFE0000u | (unsigned(tmp_lo()) << 8);
             return exec_xycb(tmp_lo(), 0);
             Z_END
         } else if constexpr (OP == 0xD3) {  // OUT (n),A
@@ -377,8 +375,7 @@ bool z80_device::op_main(unsigned step) {
             wr_stack(sp, idx_l<X>());
             Z_MEM(9)
             idx<X>() = tmp;
-            Z_INT(10) Z_INT(11)
-            wz = idx<X>();
+            Z_INT(10) Z_INT(11) wz = idx<X>();
             Z_END
         } else if constexpr (OP == 0xEB) {
             Z_BEGIN
@@ -434,9 +431,12 @@ bool z80_device::op_main(unsigned step) {
             r++;
             q_shift();
             exec_state = (OP << 16) | (unsigned(tmp_lo()) << 8);
-            if constexpr (OP == 0xDD) return exec_dd(tmp_lo(), 0);
-            else if constexpr (OP == 0xFD) return exec_fd(tmp_lo(), 0);
-            else return exec_ed(tmp_lo(), 0);
+            if constexpr (OP == 0xDD)
+                return exec_dd(tmp_lo(), 0);
+            else if constexpr (OP == 0xFD)
+                return exec_fd(tmp_lo(), 0);
+            else
+                return exec_ed(tmp_lo(), 0);
             Z_END
         } else if constexpr (z == 6) {  // ALU A,n
             Z_BEGIN
@@ -471,8 +471,7 @@ void z80_device::exx() {
 }
 
 #define Z_MAIN_CASE(n) \
-    case (n):          \
-        return op_main<(n), X>(step);
+    case (n): return op_main<(n), X>(step);
 template <int X>
 bool z80_device::exec_index_group(unsigned op, unsigned step) {
     switch (op) { Z_CASES_256(Z_MAIN_CASE) }

@@ -114,11 +114,14 @@ TEST_F(Bus, SpriteControlAndIoTakeTheLowLaneOnly) {
     EXPECT_EQ(orb_board.sprite_control[1], 0);
     orb_write16(0x500006, 0xAB03);
     EXPECT_EQ(orb_board.sprite_control[3], 0x03);
-    struct Case { uint32_t reg; uint8_t latched; uint16_t expect; };
+    struct Case {
+        uint32_t reg;
+        uint8_t latched;
+        uint16_t expect;
+    };
     orb_board.sprite_status = 1;
-    for (Case c : {Case{0, 0, 0xFFFD}, Case{1, 0, 0xFFFD}, Case{2, 0xFE, 0xFFFE},
-                   Case{5, 0x03, 0xFFFF}, Case{6, 0x02, 0xFFFC}, Case{6, 0x03, 0xFFFD},
-                   Case{7, 0xFF, 0xFFFC}}) {
+    for (Case c : {Case{0, 0, 0xFFFD}, Case{1, 0, 0xFFFD}, Case{2, 0xFE, 0xFFFE}, Case{5, 0x03, 0xFFFF},
+                   Case{6, 0x02, 0xFFFC}, Case{6, 0x03, 0xFFFD}, Case{7, 0xFF, 0xFFFC}}) {
         orb_board.sprite_latched[c.reg] = c.latched;
         EXPECT_EQ(orb_read16(0x500000 + 2 * c.reg), c.expect) << "register " << c.reg;
         EXPECT_EQ(orb_read8(0x500001 + 2 * c.reg), 0xFF);

@@ -97,8 +97,7 @@ TEST_F(EepromProtocol, WriteStoresTheWordAndReadShiftsItOut) {
 
     orb_board.eeprom_state.eeprom_dirty = 0;
     // A leading 0, the 16 bits from the top, then 1s: the address does not advance.
-    EXPECT_EQ(read_bits(5, 20),
-              (Bits{0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1}));
+    EXPECT_EQ(read_bits(5, 20), (Bits{0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1}));
     EXPECT_EQ(orb_board.eeprom_state.eeprom_dirty, 0);
     EXPECT_EQ(read_word(0), 0xFFFF);
 }
@@ -168,8 +167,7 @@ TEST_F(EepromProtocol, EraseAndWholeArrayOperations) {
     const Case cases[] = {
         {"WRAL 00FF", [] { wral(0x00FF); }, [](int, uint16_t w) -> uint16_t { return w & 0x00FF; }},
         {"ERAL", [] { eral(); }, [](int, uint16_t) -> uint16_t { return 0xFFFF; }},
-        {"ERASE 7", [] { erase(7); },
-         [](int i, uint16_t w) -> uint16_t { return i == 7 ? 0xFFFF : w; }},
+        {"ERASE 7", [] { erase(7); }, [](int i, uint16_t w) -> uint16_t { return i == 7 ? 0xFFFF : w; }},
     };
     ewen();
     for (const auto& c : cases) {

@@ -22,8 +22,8 @@ TEST_F(IoChip, RegisterMapAfterReset) {
     const Case cases[] = {
         {0x00, 0x11}, {0x02, 0x22}, {0x04, 0x33}, {0x06, 0xFF},  // A, B, C, D
         {0x08, 0x44},                                            // E: system
-        {0x0A, 0xD5},  // F: DIP 0x55 with bit 7 from the idle EEPROM (1)
-        {0x0C, 0xFF}, {0x0E, 0xFF},                              // G, H
+        {0x0A, 0xD5},                // F: DIP 0x55 with bit 7 from the idle EEPROM (1)
+        {0x0C, 0xFF}, {0x0E, 0xFF},  // G, H
         {0x10, 'K'},  {0x12, 'O'},  {0x14, 'T'},  {0x16, 'A'},
         {0x18, 0x00}, {0x1A, 0x00}, {0x1C, 0x00}, {0x1E, 0x00},  // CNT, direction
         {0x20, 0xFF}, {0x3E, 0xFF}, {0x58, 0xFF}, {0x5E, 0xFF},
@@ -64,8 +64,7 @@ TEST_F(IoChip, ReadOnlyAndUnusedOffsetsIgnoreWrites) {
     io_write(0x0E, 0x01);
     const orb_io_block io_before = orb_board.io;
     const orb_eeprom_engine eeprom_before = orb_board.eeprom_state;
-    const uint32_t ignored[] = {0x10, 0x12, 0x14, 0x16, 0x18, 0x1A, 0x20,
-                                0x3E, 0x58, 0x5E, 0x68, 0x74, 0x7E};
+    const uint32_t ignored[] = {0x10, 0x12, 0x14, 0x16, 0x18, 0x1A, 0x20, 0x3E, 0x58, 0x5E, 0x68, 0x74, 0x7E};
     for (uint32_t offset : ignored) {
         io_write(offset, 0x00);
         io_write(offset, 0xFF);
@@ -83,12 +82,8 @@ TEST_F(IoChip, CntBitTwoDrivesTheSoundReset) {
         Strings calls;
     };
     const Step steps[] = {
-        {0x84, {"sound_reset 0"}},
-        {0x84, {}},
-        {0x86, {}},  // only bit 2 matters
-        {0x80, {"sound_reset 1"}},
-        {0x00, {}},
-        {0x04, {"sound_reset 0"}},
+        {0x84, {"sound_reset 0"}}, {0x84, {}}, {0x86, {}},  // only bit 2 matters
+        {0x80, {"sound_reset 1"}}, {0x00, {}}, {0x04, {"sound_reset 0"}},
     };
     for (const auto& s : steps) {
         io_write(0x1C, s.value);
@@ -138,12 +133,10 @@ TEST_F(IoChip, PortHSetsTheTileBankOnlyAsAnOutput) {
         uint8_t tile_bank;
     };
     const Step steps[] = {
-        {0x0E, 0x01, 0},  // input: only latched
-        {0x1E, 0x80, 1},  // turning output shows the latch
-        {0x0E, 0x00, 0},
-        {0x0E, 0x03, 3},
-        {0x1E, 0x81, 3},  // bit 7 unchanged: tile bank kept
-        {0x1E, 0x00, 0},  // back to input
+        {0x0E, 0x01, 0},                                    // input: only latched
+        {0x1E, 0x80, 1},                                    // turning output shows the latch
+        {0x0E, 0x00, 0}, {0x0E, 0x03, 3}, {0x1E, 0x81, 3},  // bit 7 unchanged: tile bank kept
+        {0x1E, 0x00, 0},                                    // back to input
         {0x0E, 0x01, 0},
     };
     for (const auto& s : steps) {
@@ -203,7 +196,7 @@ TEST_F(IoChip, AnalogChannelsCountMovementSinceTheirLatch) {
     EXPECT_EQ(io_read(0x40), 0x23) << "channel 0 keeps its own latch";
     EXPECT_EQ(io_read(0x50), 0x25) << "channel 2 keeps its own latch";
 
-    io.counter_x[1] -= 1;  // moved back by one
+    io.counter_x[1] -= 1;       // moved back by one
     io.counter_y[1] += 0x1000;  // a whole turn of the 12-bit count reads as no movement
     EXPECT_EQ(io_read(0x48), 0xFF);
     EXPECT_EQ(io_read(0x4A), 0x0F);

@@ -44,9 +44,9 @@ TEST_F(Scheduler, FirstFrameEventsAndCallbackOrder) {
     orb_wait();
     EXPECT_EQ(orb_board.now, 497993u);
     const std::vector<std::string> expected = {
-        "time 229528", "frame 229528", "controls", "irq 0",        // line 224, vblank start (masked)
-        "time 268465", "irq 0",                                   // frame 1 starts: vblank end
-        "time 269270", "sprites CD",                              // automatic sprite update
+        "time 229528", "frame 229528", "controls", "irq 0",  // line 224, vblank start (masked)
+        "time 268465", "irq 0",                              // frame 1 starts: vblank end
+        "time 269270", "sprites CD",                         // automatic sprite update
         "time 497993", "frame 497993", "controls", "irq 0",
     };
     EXPECT_EQ(events, expected);
@@ -65,7 +65,11 @@ TEST_F(Scheduler, FrameAndLineFormulas) {
 
 TEST_F(Scheduler, TimerDeadlines) {
     orb_board.now = 1000;
-    struct Case { uint32_t address; uint16_t value; uint64_t timer0, timer1; };
+    struct Case {
+        uint32_t address;
+        uint16_t value;
+        uint64_t timer0, timer1;
+    };
     for (Case c : {Case{0xD0000A, 57, 0, 1000 + 75216}, Case{0xD0000A, 0x0BE6, 0, 1000 + 4019390},
                    Case{0xD00008, 50, 1000 + 102400, 0}}) {
         orb_board.timer0_deadline = orb_board.timer1_deadline = 0;
@@ -159,7 +163,11 @@ TEST_F(Scheduler, SoundInterruptBytesAreNotStored) {
 
 TEST_F(Scheduler, SpriteUpdateModes) {
     install();
-    struct Case { uint8_t reg3, reg0; const char* call; bool latched; };
+    struct Case {
+        uint8_t reg3, reg0;
+        const char* call;
+        bool latched;
+    };
     for (Case c : {Case{2, 0, "sprites --", false}, Case{2, 1, "sprites -D", true},
                    Case{2, 2, "sprites C-", false}, Case{0, 0, "sprites CD", true}}) {
         events.clear();
@@ -179,8 +187,7 @@ TEST_F(Scheduler, SpriteUpdateModes) {
     orb_board.sprite_countdown = 0;
     events.clear();
     for (int i = 0; i < 4; ++i) orb_sprite_update();
-    EXPECT_EQ(events, (std::vector<std::string>{"sprites CD", "sprites --", "sprites CD",
-                                                "sprites --"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"sprites CD", "sprites --", "sprites CD", "sprites --"}));
     EXPECT_EQ(orb_board.sprite_latched[0], 3);
 }
 

@@ -43,8 +43,8 @@ protected:
         return s;
     }
     static bool same(const Snapshot& a, const Snapshot& b) {
-        return a.bank == b.bank && std::memcmp(&a.irq, &b.irq, sizeof a.irq) == 0 &&
-               a.latch == b.latch && std::memcmp(a.int_control, b.int_control, 16) == 0 &&
+        return a.bank == b.bank && std::memcmp(&a.irq, &b.irq, sizeof a.irq) == 0 && a.latch == b.latch &&
+               std::memcmp(a.int_control, b.int_control, 16) == 0 &&
                std::memcmp(a.shared_ram, b.shared_ram, sizeof a.shared_ram) == 0;
     }
 
@@ -66,7 +66,7 @@ TEST_F(SoundLink, MemoryReads) {
         {0x000, 0xA000, rom_byte(0x0000), {}},
         {0x001, 0xA123, rom_byte(0x2123), {}},
         {0x155, 0xB456, rom_byte(0x155 * 0x2000 + 0x1456), {}},
-        {0x1FF, 0xBFFF, rom_byte(0x3FFFFF), {}},  // the last byte of the sound ROM
+        {0x1FF, 0xBFFF, rom_byte(0x3FFFFF), {}},               // the last byte of the sound ROM
         {0x3FF, 0xA010, rom_byte(0x1FF * 0x2000 + 0x10), {}},  // wraps at 4 MB
         {0x000, 0xC000, 0x00, {}},
         {0x000, 0xCFFF, 0x00, {}},
@@ -88,10 +88,14 @@ TEST_F(SoundLink, MemoryWrites) {
         Strings calls;
     };
     const Case cases[] = {
-        {0x0000, {}}, {0x9FFF, {}}, {0xA000, {}}, {0xBFFF, {}},  // ROM
+        {0x0000, {}},
+        {0x9FFF, {}},
+        {0xA000, {}},
+        {0xBFFF, {}},  // ROM
         {0xC000, {"pcm_write 0 A5"}},
         {0xC008, {"pcm_write 8 A5"}},
-        {0xC009, {}}, {0xC00F, {}},
+        {0xC009, {}},
+        {0xC00F, {}},
         {0xCFF3, {"pcm_write 3 A5"}},
         {0xD000, {"pcm_memory_write 000 A5"}},
         {0xDFFF, {"pcm_memory_write FFF A5"}},
@@ -123,12 +127,23 @@ TEST_F(SoundLink, PortReads) {
         Strings calls;
     };
     const Case cases[] = {
-        {0x80, 0x40, {"fm_read 0 0"}}, {0x83, 0x43, {"fm_read 0 3"}},
-        {0x8E, 0x42, {"fm_read 0 2"}}, {0x91, 0x45, {"fm_read 1 1"}},
-        {0x9F, 0x47, {"fm_read 1 3"}}, {0xF1, 0x77, {}},
-        {0x00, 0xFF, {}}, {0x70, 0xFF, {}}, {0x7F, 0xFF, {}}, {0xA0, 0xFF, {}},
-        {0xB0, 0xFF, {}}, {0xC0, 0xFF, {}}, {0xD3, 0xFF, {}}, {0xE0, 0xFF, {}},
-        {0xF0, 0xFF, {}}, {0xF2, 0xFF, {}}, {0xFF, 0xFF, {}},
+        {0x80, 0x40, {"fm_read 0 0"}},
+        {0x83, 0x43, {"fm_read 0 3"}},
+        {0x8E, 0x42, {"fm_read 0 2"}},
+        {0x91, 0x45, {"fm_read 1 1"}},
+        {0x9F, 0x47, {"fm_read 1 3"}},
+        {0xF1, 0x77, {}},
+        {0x00, 0xFF, {}},
+        {0x70, 0xFF, {}},
+        {0x7F, 0xFF, {}},
+        {0xA0, 0xFF, {}},
+        {0xB0, 0xFF, {}},
+        {0xC0, 0xFF, {}},
+        {0xD3, 0xFF, {}},
+        {0xE0, 0xFF, {}},
+        {0xF0, 0xFF, {}},
+        {0xF2, 0xFF, {}},
+        {0xFF, 0xFF, {}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(orb_z80_in(c.port), c.expected) << std::hex << int{c.port};
@@ -162,11 +177,9 @@ TEST_F(SoundLink, BankRegisterFormsANineBitPage) {
     };
     const Step steps[] = {
         {0xB0, 0x07, 0x1C0},  // value bit 2 is bank bit 6, bits 0-1 are bits 7-8
-        {0xA0, 0x3F, 0x1FF},
-        {0xB0, 0x00, 0x03F},
-        {0xBF, 0x04, 0x07F},
-        {0xB5, 0xFB, 0x1BF},  // value bits above 2 are ignored
-        {0xAC, 0xC0, 0x180},  // value bits 6-7 are ignored; bank bits 6-8 kept
+        {0xA0, 0x3F, 0x1FF}, {0xB0, 0x00, 0x03F},
+        {0xBF, 0x04, 0x07F}, {0xB5, 0xFB, 0x1BF},  // value bits above 2 are ignored
+        {0xAC, 0xC0, 0x180},                       // value bits 6-7 are ignored; bank bits 6-8 kept
         {0xA3, 0x15, 0x195},
     };
     for (const auto& s : steps) {
@@ -186,11 +199,12 @@ TEST_F(SoundLink, InterruptControllerReportsTheLowestUnmaskedLine) {
         uint8_t mask;
         const char* report;
     };
-    const Case cases[] = {
-        {0x00, "sound_irq 1 0"}, {0x01, "sound_irq 1 2"}, {0x03, "sound_irq 1 4"},
-        {0x02, "sound_irq 1 0"}, {0x05, "sound_irq 1 2"}, {0x07, "sound_irq 0 0"},
-        {0xF8, "sound_irq 1 0"},  // mask bits above 2 count for nothing
-    };
+    const Case cases[] =
+        {
+            {0x00, "sound_irq 1 0"}, {0x01, "sound_irq 1 2"}, {0x03, "sound_irq 1 4"},
+            {0x02, "sound_irq 1 0"}, {0x05, "sound_irq 1 2"}, {0x07, "sound_irq 0 0"},
+            {0xF8, "sound_irq 1 0"},  // mask bits above 2 count for nothing
+        };
     for (const auto& c : cases) {
         orb_z80_out(0xD3, c.mask);
         EXPECT_EQ(orb_board.sound_irq_regs.sound_irq_mask, c.mask);
@@ -245,8 +259,7 @@ TEST_F(SoundLink, AcknowledgePortsAndTheV60Interrupt) {
         orb_board.sound_irq_regs.sound_irq_pending = 0x07;
         orb_board.int_control[7] = 0;
         orb_z80_out(c.port, c.value);
-        EXPECT_EQ(orb_board.sound_irq_regs.sound_irq_pending, c.pending_after)
-            << std::hex << int{c.port};
+        EXPECT_EQ(orb_board.sound_irq_regs.sound_irq_pending, c.pending_after) << std::hex << int{c.port};
         EXPECT_EQ(take_events(), c.calls) << std::hex << int{c.port};
         EXPECT_EQ(orb_board.int_control[7], (c.port & 4) ? 0x04 : 0x00) << std::hex << int{c.port};
     }

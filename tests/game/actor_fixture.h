@@ -33,7 +33,8 @@ protected:
     // leaves them), then one pass of the object runner.
     void pass(int frames = 1) {
         for (int i = 0; i < frames; ++i) {
-            for (uint32_t a = var::display_buckets; a < var::display_buckets + 1024; a += 2) orb_write16(a, 0);
+            for (uint32_t a = var::display_buckets; a < var::display_buckets + 1024; a += 2)
+                orb_write16(a, 0);
             ASSERT_TRUE(run(sub_088B00));
         }
     }
@@ -43,13 +44,16 @@ protected:
             if (o == object) return true;
         return false;
     }
-    static bool flag(uint32_t object, unsigned bit) { return (ram16(object + object_record::flags) >> bit) & 1; }
+    static bool flag(uint32_t object, unsigned bit) {
+        return (ram16(object + object_record::flags) >> bit) & 1;
+    }
     static int16_t s16(uint32_t address) { return static_cast<int16_t>(ram16(address)); }
     static uint16_t bucket(int key) { return ram16(var::display_bucket_zero + 2 * key); }
 
     // A one-frame animation script at `script` whose frame (at `frame`) has
     // one sprite part with the given words; the script loops on that frame.
-    void plant_animation(uint32_t script, uint32_t frame, const std::vector<uint16_t>& words, uint8_t duration = 1) {
+    void plant_animation(uint32_t script, uint32_t frame, const std::vector<uint16_t>& words,
+                         uint8_t duration = 1) {
         plant8(script, duration);
         plant16(script + 1, static_cast<uint16_t>(frame - (script + 1)));
         plant16(script + 3, 0xFFFE);

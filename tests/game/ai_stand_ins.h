@@ -48,7 +48,8 @@ protected:
         fake(kSetUp, [] {
             const uint32_t e = cpu.reg[20];
             orb_write32(e + 72, orb_read32(e + 16));
-            orb_write8(e + object_record::state, static_cast<uint8_t>(orb_read8(e + object_record::state) + 1));
+            orb_write8(e + object_record::state,
+                       static_cast<uint8_t>(orb_read8(e + object_record::state) + 1));
             orb_write8(var::live_enemy_count, static_cast<uint8_t>(orb_read8(var::live_enemy_count) + 1));
         });
         // Place: listed (flags bit 5), as the real list step sets it.

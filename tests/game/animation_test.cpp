@@ -36,7 +36,8 @@ protected:
 
     void plant_script(uint32_t at, uint8_t duration, const std::vector<uint16_t>& entries) {
         plant8(at, duration);
-        for (std::size_t k = 0; k < entries.size(); ++k) plant16(at + 1 + 2 * static_cast<uint32_t>(k), entries[k]);
+        for (std::size_t k = 0; k < entries.size(); ++k)
+            plant16(at + 1 + 2 * static_cast<uint32_t>(k), entries[k]);
     }
 
     void set_mode(uint8_t mode) { orb_write8(object_ + object_record::anim_mode, mode); }
@@ -77,10 +78,14 @@ TEST_F(Animation, EveryStartRoutineSetsIndexTimerTableAndFrameByItsMode) {
         uint8_t mode_before, mode_after;
         bool copied;
     } cases[] = {
-        {"sub_061F06, mode 0", sub_061F06, 0, 0, false}, {"sub_061F06, mode 1", sub_061F06, 1, 1, true},
-        {"sub_061F06, mode 2", sub_061F06, 2, 2, true},  {"sub_061F06, mode 3", sub_061F06, 3, 0, false},
-        {"sub_061F30", sub_061F30, 2, 0, false},         {"sub_061F35 keeps the mode", sub_061F35, 1, 1, false},
-        {"sub_061F67", sub_061F67, 0, 1, true},          {"sub_061F6C keeps the mode", sub_061F6C, 2, 2, true},
+        {"sub_061F06, mode 0", sub_061F06, 0, 0, false},
+        {"sub_061F06, mode 1", sub_061F06, 1, 1, true},
+        {"sub_061F06, mode 2", sub_061F06, 2, 2, true},
+        {"sub_061F06, mode 3", sub_061F06, 3, 0, false},
+        {"sub_061F30", sub_061F30, 2, 0, false},
+        {"sub_061F35 keeps the mode", sub_061F35, 1, 1, false},
+        {"sub_061F67", sub_061F67, 0, 1, true},
+        {"sub_061F6C keeps the mode", sub_061F6C, 2, 2, true},
     };
     plant_script(kScript, 5, {offset_to(kTable, kFrameA)});
     for (const auto& c : cases) {
@@ -146,18 +151,16 @@ TEST_F(Animation, DurationSetsHowOftenTheScriptSteps) {
         uint8_t duration;
         std::vector<uint8_t> index_after_each_tick;
     } cases[] = {
-        {3, {0, 0, 1, 1, 1, 2, 2, 2, 3}},
-        {2, {0, 1, 1, 2, 2, 3, 3, 4, 4}},
-        {1, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
-        {127, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {3, {0, 0, 1, 1, 1, 2, 2, 2, 3}},   {2, {0, 1, 1, 2, 2, 3, 3, 4, 4}},
+        {1, {1, 2, 3, 4, 5, 6, 7, 8, 9}},   {127, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {128, {1, 2, 3, 4, 5, 6, 7, 8, 9}},  // the timer reads as negative
-        {255, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
-        {0, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {255, {1, 2, 3, 4, 5, 6, 7, 8, 9}}, {0, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "duration " << int{c.duration});
         std::vector<uint16_t> entries;
-        for (uint32_t k = 0; k < 12; ++k) entries.push_back(offset_to(kTable + 2 * k, k % 2 ? kFrameB : kFrameA));
+        for (uint32_t k = 0; k < 12; ++k)
+            entries.push_back(offset_to(kTable + 2 * k, k % 2 ? kFrameB : kFrameA));
         plant_script(kScript, c.duration, entries);
         ASSERT_TRUE(start(sub_061F30, kScript));
         std::vector<uint8_t> seen;

@@ -30,7 +30,8 @@ uint16_t model_crc(const uint8_t* bytes) {
     uint16_t crc = 0;
     for (int i = 0; i < 52; ++i) {
         crc ^= static_cast<uint16_t>(bytes[i] << 8);
-        for (int bit = 0; bit < 8; ++bit) crc = static_cast<uint16_t>(crc & 0x8000 ? crc << 1 ^ 0x1021 : crc << 1);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<uint16_t>(crc & 0x8000 ? crc << 1 ^ 0x1021 : crc << 1);
     }
     return static_cast<uint16_t>(crc ^ (bytes[52] << 8 | bytes[53]));
 }
@@ -40,7 +41,9 @@ void put16(record& r, uint32_t at, uint16_t v) {
     r[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 uint16_t get16(const record& r, uint32_t at) { return static_cast<uint16_t>(r[at] | r[at + 1] << 8); }
-uint32_t get32(const record& r, uint32_t at) { return get16(r, at) | static_cast<uint32_t>(get16(r, at + 2)) << 16; }
+uint32_t get32(const record& r, uint32_t at) {
+    return get16(r, at) | static_cast<uint32_t>(get16(r, at + 2)) << 16;
+}
 void put32(record& r, uint32_t at, uint32_t v) {
     put16(r, at, static_cast<uint16_t>(v));
     put16(r, at + 2, static_cast<uint16_t>(v >> 16));
@@ -223,17 +226,27 @@ TEST_F(Backup, LoadKeepsRepairsOrDefaultsTheSettings) {
         edit(r);
         return reseal ? sealed(r) : r;
     };
-    const record flipped_bit = changed(good, [](record& r) { r[br::difficulty] ^= 0x01; }, false);
-    const record kotb = changed(good, [](record& r) { r[3] = 'B'; }, true);
-    const record version_8100 = changed(good, [](record& r) { put16(r, br::version, 0x8100); }, true);
-    const record revision_2 = changed(good, [](record& r) { put16(r, br::revision, 2); }, true);
-    const record four_players_more = changed(good, [](record& r) { r[br::player_count] = 3; }, true);
-    const record no_price = changed(good, [](record& r) {
-        r[br::coins_per_credit] = 0;
-        r[br::flip_screen] = 0xFF;
-    }, true);
-    const record spare_no_price = changed(spare, [](record& r) { r[br::coins_per_credit] = 0; }, true);
-    const record bad_spare = changed(spare, [](record& r) { r[0x30] ^= 0x40; }, false);
+    const record flipped_bit = changed(
+        good, [](record& r) { r[br::difficulty] ^= 0x01; }, false);
+    const record kotb = changed(
+        good, [](record& r) { r[3] = 'B'; }, true);
+    const record version_8100 = changed(
+        good, [](record& r) { put16(r, br::version, 0x8100); }, true);
+    const record revision_2 = changed(
+        good, [](record& r) { put16(r, br::revision, 2); }, true);
+    const record four_players_more = changed(
+        good, [](record& r) { r[br::player_count] = 3; }, true);
+    const record no_price = changed(
+        good,
+        [](record& r) {
+            r[br::coins_per_credit] = 0;
+            r[br::flip_screen] = 0xFF;
+        },
+        true);
+    const record spare_no_price = changed(
+        spare, [](record& r) { r[br::coins_per_credit] = 0; }, true);
+    const record bad_spare = changed(
+        spare, [](record& r) { r[0x30] ^= 0x40; }, false);
 
     const struct {
         const char* name;
@@ -248,7 +261,8 @@ TEST_F(Backup, LoadKeepsRepairsOrDefaultsTheSettings) {
         {"primary signed KOTB: the spare", kotb, spare, sealed(counted(spare)), true},
         {"primary of version 0x8100: the spare", version_8100, spare, sealed(counted(spare)), true},
         {"primary of revision 2: the spare", revision_2, spare, sealed(counted(spare)), true},
-        {"CRC-valid primary for 5 players: the spare", four_players_more, spare, sealed(counted(spare)), true},
+        {"CRC-valid primary for 5 players: the spare", four_players_more, spare, sealed(counted(spare)),
+         true},
         {"both CRC-valid without a price: settings default", no_price, spare_no_price,
          sealed(counted(with_settings_default(no_price))), true},
         {"KOTB with a damaged spare: default record", kotb, bad_spare, sealed(kDefault), true},
@@ -307,13 +321,16 @@ TEST_F(Backup, SettingsOutOfRangeMakeACopyUnusable) {
         SCOPED_TRACE(c.name);
         SetUp();
         record primary = make_record(3, 400, 20);
-        if (c.wide) put16(primary, c.offset, c.value);
-        else primary[c.offset] = static_cast<uint8_t>(c.value);
+        if (c.wide)
+            put16(primary, c.offset, c.value);
+        else
+            primary[c.offset] = static_cast<uint8_t>(c.value);
         primary = sealed(primary);
         load_eeprom(primary, spare);
         ASSERT_TRUE(run(sub_089389));
         const record expected = c.in_range ? primary : sealed(counted(spare));
-        EXPECT_TRUE(same_bytes(bytes_at(var::backup_primary, 64), std::vector<uint8_t>(expected.begin(), expected.end())));
+        EXPECT_TRUE(same_bytes(bytes_at(var::backup_primary, 64),
+                               std::vector<uint8_t>(expected.begin(), expected.end())));
         TearDown();
     }
 }
@@ -369,21 +386,30 @@ TEST_F(Backup, APowerCutDuringASaveKeepsTheOperatorsSettings) {
         const struct {
             const char* name;
             record primary, spare;
-            bool service_exit;             // else the start-up load is cut
+            bool service_exit;  // else the start-up load is cut
             bool spare_first;
             std::vector<record> accepted;  // the settings that may come up
         } cases[] = {
             {"start-up repair of a spare with a bad CRC", operators, bad_spare, false, true, {operators}},
-            {"start-up repair of a primary with a bad CRC", bad_primary, operators, false, false, {operators}},
+            {"start-up repair of a primary with a bad CRC",
+             bad_primary,
+             operators,
+             false,
+             false,
+             {operators}},
             {"service exit's save of changed settings", earlier, earlier, true, false, {earlier, edited}},
-            {"both copies damaged: settings default", bad_primary, bad_spare, false, true,
+            {"both copies damaged: settings default",
+             bad_primary,
+             bad_spare,
+             false,
+             true,
              {with_settings_default(bad_primary)}},
             {"blank EEPROM: default record", blank, blank, false, true, {kDefault}},
         };
         for (const auto& c : cases) {
             for (int k = 0; k <= 64; ++k) {
-                SCOPED_TRACE(::testing::Message() << c.name << ", save count " << saves << ", cut after "
-                                                  << k << " words");
+                SCOPED_TRACE(::testing::Message()
+                             << c.name << ", save count " << saves << ", cut after " << k << " words");
                 SetUp();
                 load_eeprom(c.primary, c.spare);
                 if (c.service_exit) {

@@ -17,7 +17,6 @@ namespace {
 
 using namespace operator_model;
 
-
 // Distinct data bytes so that a byte from the wrong place shows.
 std::vector<uint8_t> pattern(uint8_t seed) {
     std::vector<uint8_t> data(kDataBytes);

@@ -25,11 +25,11 @@ protected:
         for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
         // Vector numbers 0-4, byte 5, mask (every source on), pending, timer counts.
         plant_controller_table(0x060098);
-        fake_all({kIoSetUp, kBackupData, kMixerSetUp, kFixedPalettes, kSpriteHeader, kLayers,
-                  kBookkeepingCheck, kSettings, kRankingTables, kSoundRings, kPlayerRecords,
-                  kPlayerInputs, kSystemInputs, kModeMachine, kPlayerSlots, kSpriteList,
-                  kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore, kFadeStep,
-                  kPaletteDrain, kSpriteListReset, kTextClear, kSoundA});
+        fake_all({kIoSetUp,       kBackupData,       kMixerSetUp,      kFixedPalettes,     kSpriteHeader,
+                  kLayers,        kBookkeepingCheck, kSettings,        kRankingTables,     kSoundRings,
+                  kPlayerRecords, kPlayerInputs,     kSystemInputs,    kModeMachine,       kPlayerSlots,
+                  kSpriteList,    kSoundHandOff,     kCoins,           kBookkeepingVerify, kCheckValueStore,
+                  kFadeStep,      kPaletteDrain,     kSpriteListReset, kTextClear,         kSoundA});
         // The service palette continues after the block it copies.
         fake(kPaletteBlock, [] { cpu.reg[27] = 0x600040; });
     }
@@ -84,10 +84,9 @@ TEST_F(Boot, StartsUpInOrderThenRunsOneGamePassPerVblank) {
     EXPECT_EQ(calls(kModeMachine), 10);
 
     const std::vector<uint32_t> start_up = {
-        kIoSetUp,      kBackupData,   kMixerSetUp,    kFixedPalettes, kSpriteHeader,
-        kLayers,       kBookkeepingCheck, kSettings,  kRankingTables, kSoundRings,
-        kPlayerRecords, kPlayerInputs, kPlayerInputs, kPlayerInputs,  kSystemInputs,
-        kSystemInputs, kSystemInputs};
+        kIoSetUp,          kBackupData,   kMixerSetUp,    kFixedPalettes, kSpriteHeader,  kLayers,
+        kBookkeepingCheck, kSettings,     kRankingTables, kSoundRings,    kPlayerRecords, kPlayerInputs,
+        kPlayerInputs,     kPlayerInputs, kSystemInputs,  kSystemInputs,  kSystemInputs};
     ASSERT_GE(call_log().size(), start_up.size());
     EXPECT_EQ(std::vector<uint32_t>(call_log().begin(), call_log().begin() + start_up.size()), start_up);
     // Then per frame: the vblank handler's callees, then the game pass; the
@@ -114,9 +113,7 @@ TEST_F(Boot, StartsUpInOrderThenRunsOneGamePassPerVblank) {
 
 TEST_F(Boot, TestSwitchEntersServiceModeAtTheNextPass) {
     // The press shows in the system inputs sampled by the fifth vblank.
-    fake(kSystemInputs, [] {
-        orb_write8(var::system_presses, orb_read16(var::vblank_count) == 4 ? 2 : 0);
-    });
+    fake(kSystemInputs, [] { orb_write8(var::system_presses, orb_read16(var::vblank_count) == 4 ? 2 : 0); });
     std::vector<int> coins_by_frame;
     on_frame = [&](uint64_t) { coins_by_frame.push_back(calls(kCoins)); };
     run_frames(10);
@@ -148,7 +145,7 @@ TEST_F(Boot, RamClearEndsBelowTheStacks) {
 
 TEST_F(Boot, LeavingServiceModeReinitialisesAndFadesIn) {
     plant32(0x08B101 + 4 * 9, 0x08C35C);  // the main menu's exit line
-    bool pressed = false;  // once: work RAM, vblank_count with it, starts again
+    bool pressed = false;                 // once: work RAM, vblank_count with it, starts again
     fake(kSystemInputs, [&] {
         // The test switch enters the service mode, and again in its first
         // frame picks the menu's line 9, so that the second frame leaves.
@@ -187,10 +184,13 @@ TEST_F(Boot, DecompressionJobEndsBeforeBoardTimeMoves) {
             orb_write32(var::decomp_job + decomp_field::source_base, rom::graphics_source);
             started_frame = cpu.frames;
         }
-        if (calls(kModeMachine) == 3) done_by_next_pass = ram32(var::decomp_job) == 0 && cpu.frames == started_frame + 1;
+        if (calls(kModeMachine) == 3)
+            done_by_next_pass = ram32(var::decomp_job) == 0 && cpu.frames == started_frame + 1;
     });
     time_moved_with_a_job = false;
-    orb_board.callbacks.time_passes = [](uint64_t) { time_moved_with_a_job |= orb_read32(var::decomp_job) != 0; };
+    orb_board.callbacks.time_passes = [](uint64_t) {
+        time_moved_with_a_job |= orb_read32(var::decomp_job) != 0;
+    };
     run_frames(5);
     EXPECT_FALSE(time_moved_with_a_job);
     EXPECT_TRUE(done_by_next_pass);

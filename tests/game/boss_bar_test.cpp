@@ -44,7 +44,8 @@ protected:
         FlowObjectTest::SetUp();
         const std::string name("BOSS");
         plant16(rom::bar_names + 4, 0x0100);  // name 2: 0x100 past its own entry
-        for (uint32_t i = 0; i < name.size(); ++i) plant8(0x069A06 + 0x100 + i, static_cast<uint8_t>(name[i]));
+        for (uint32_t i = 0; i < name.size(); ++i)
+            plant8(0x069A06 + 0x100 + i, static_cast<uint8_t>(name[i]));
         plant8(rom::bar_portrait_frames + 2, 9);
         boss = spawn(kTestEntry[0], sub_088C57);
         fake(kTestEntry[0]);
@@ -209,7 +210,8 @@ protected:
         }
         plant16(rom::indicator_height, 0xFC12);
         plant16(rom::indicator_width, 0xFC34);
-        for (uint32_t reason = 0; reason < 3; ++reason) plant16(rom::indicator_colours + 2 * reason, static_cast<uint16_t>(0xF801 + reason));
+        for (uint32_t reason = 0; reason < 3; ++reason)
+            plant16(rom::indicator_colours + 2 * reason, static_cast<uint16_t>(0xF801 + reason));
     }
     static uint32_t record(uint32_t slot) { return var::player_records + 0x100 * slot; }
     uint32_t start() { return spawn(0x084F08, sub_088C67); }

@@ -93,7 +93,8 @@ std::vector<std::string> check_call_sites(const std::string& file, const std::st
     };
     std::vector<body> bodies;
     const std::regex definition(R"(^void (\w+)\(\) \{)", std::regex::multiline);
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), definition); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), definition); it != std::sregex_iterator();
+         ++it) {
         const auto found = list.address.find((*it)[1].str());
         if (found == list.address.end()) continue;
         const std::size_t begin = static_cast<std::size_t>(it->position());
@@ -122,7 +123,8 @@ std::vector<std::string> check_call_sites(const std::string& file, const std::st
         if (from < in->entry || from >= in->next)
             problems.push_back(where(at) + "the call lies outside its routine" + range);
         if (ret <= from) problems.push_back(where(at) + "the return address is not after the call");
-        if (ret >= in->next) problems.push_back(where(at) + "the return address lies past its routine" + range);
+        if (ret >= in->next)
+            problems.push_back(where(at) + "the return address lies past its routine" + range);
         if (std::binary_search(list.entries.begin(), list.entries.end(), ret))
             problems.push_back(where(at) + "the return address is a routine's entry");
         if (kReturnLabels.count(ret)) problems.push_back(where(at) + "the return address is a return label");
@@ -144,7 +146,8 @@ TEST(CallSites, EverySiteOfTheTranslatedCodeFitsItsRoutine) {
         const std::string text = read_file(entry.path());
         sites += static_cast<int>(
             std::distance(std::sregex_iterator(text.begin(), text.end(), site), std::sregex_iterator()));
-        for (const std::string& p : check_call_sites(entry.path().lexically_relative(kSource).string(), text, list))
+        for (const std::string& p :
+             check_call_sites(entry.path().lexically_relative(kSource).string(), text, list))
             ADD_FAILURE() << p;
     }
     std::printf("call sites checked: %d\n", sites);
@@ -178,16 +181,18 @@ TEST(CallSites, APlantedBadSiteIsReported) {
             continue;
         }
         ASSERT_FALSE(problems.empty());
-        EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
-                                [&](const std::string& p) { return p.find(c.problem) != std::string::npos; }))
-            << problems[0];
+        EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [&](const std::string& p) {
+            return p.find(c.problem) != std::string::npos;
+        })) << problems[0];
         for (const std::string& p : problems) EXPECT_EQ(p.rfind("planted.cpp:3: ", 0), 0u) << p;
     }
-    const std::string label = "void sub_066300() {}\nvoid sub_06626C() {\n  call(sub_060100, 0x06626C, 0x066269);\n}\n";
+    const std::string label =
+        "void sub_066300() {}\nvoid sub_06626C() {\n  call(sub_060100, 0x06626C, 0x066269);\n}\n";
     const auto at_entry = check_call_sites("label.cpp", label, list);
     ASSERT_FALSE(at_entry.empty());
     EXPECT_NE(at_entry.back().find("return label"), std::string::npos);
-    const auto helper = check_call_sites("helper.cpp", "bool go() { return call(sub_060100, 0x1, 0x0); }\n", list);
+    const auto helper =
+        check_call_sites("helper.cpp", "bool go() { return call(sub_060100, 0x1, 0x0); }\n", list);
     ASSERT_EQ(helper.size(), 1u);
     EXPECT_NE(helper[0].find("outside any routine"), std::string::npos);
 }

@@ -1,6 +1,6 @@
 // Guest addresses of the routines of other areas that boot, the main loop,
-// the interrupt handlers and the service mode's entry and menu call; the tests plant stand-ins there while those
-// routines are not written.
+// the interrupt handlers and the service mode's entry and menu call; the tests plant stand-ins there while
+// those routines are not written.
 #pragma once
 #include <cstdint>
 

@@ -68,7 +68,9 @@ protected:
     }
     // A player whose midpoint row is the camera's anchor row (y / 4 = camera
     // pixel row + anchor), so only x follows.
-    static int16_t level_y(int16_t camera_y, int anchor) { return static_cast<int16_t>(4 * ((camera_y >> 2) + anchor)); }
+    static int16_t level_y(int16_t camera_y, int anchor) {
+        return static_cast<int16_t>(4 * ((camera_y >> 2) + anchor));
+    }
 
     // A limits block of the camera script.
     void plant_limits(uint32_t at, int16_t x_min, int16_t y_min, int16_t x_max, int16_t y_max, uint8_t hold,
@@ -188,7 +190,8 @@ TEST_F(CameraApply, AllFourCamerasGoToTheirOwnWordsAndPicks) {
     for (int k = 0; k < 4; ++k) {
         put(camera(k), static_cast<int16_t>(1000 + k), 0);
         // Layer k shows page column k % 3 and pixel 4k + 1 of it.
-        orb_write16(camera(k) + camera_record::applied_x, static_cast<uint16_t>((k % 3) * 2048 + 4 * (4 * k + 1)));
+        orb_write16(camera(k) + camera_record::applied_x,
+                    static_cast<uint16_t>((k % 3) * 2048 + 4 * (4 * k + 1)));
         orb_write16(camera(k) + camera_record::applied_y, static_cast<uint16_t>(4 * (k + 10)));
     }
     orb_write16(0x208230, 0xBEEF);  // the word after the last layer's scroll y stays
@@ -284,7 +287,8 @@ TEST_F(CameraFollow, MidpointOfPlayersFarRightDoesNotWrap) {
 // (world y 1,104), anchor 112 at 212 (848). In placed-object areas the
 // offset picked by +38 & 15 is added to the player's y first.
 TEST_F(CameraFollow, VerticalAnchorAndOffsetsByAreaKind) {
-    for (uint32_t i = 0; i < 16; ++i) plant16(rom::follow_y_offsets + 2 * i, static_cast<uint16_t>(i == 3 ? -256 : 0));
+    for (uint32_t i = 0; i < 16; ++i)
+        plant16(rom::follow_y_offsets + 2 * i, static_cast<uint16_t>(i == 3 ? -256 : 0));
     const struct {
         const char* name;
         v60_routine follow;
@@ -356,11 +360,16 @@ TEST_F(CameraFollow, VerticalStepsKeepToTheirLimits) {
         v60_routine step;
         int16_t y, y_min, y_max, y_after;
     } cases[] = {
-        {sub_08532C, 100, 96, 200, 96}, {sub_08532C, 100, 97, 200, 100}, {sub_08532C, 100, 200, 300, 100},
-        {sub_08533F, 100, 0, 104, 104}, {sub_08533F, 100, 0, 103, 100},  {sub_08533F, 100, 0, 50, 100},
+        {sub_08532C, 100, 96, 200, 96},
+        {sub_08532C, 100, 97, 200, 100},
+        {sub_08532C, 100, 200, 300, 100},
+        {sub_08533F, 100, 0, 104, 104},
+        {sub_08533F, 100, 0, 103, 100},
+        {sub_08533F, 100, 0, 50, 100},
         {sub_08532C, -30000, -30004, 0, -30004},
         // The end of the 16-bit range is a limit too: no wrap to the other end.
-        {sub_08533F, 32765, 0, 32767, 32765}, {sub_08532C, -32766, -32768, 0, -32766},
+        {sub_08533F, 32765, 0, 32767, 32765},
+        {sub_08532C, -32766, -32768, 0, -32766},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.y << " in " << c.y_min << ".." << c.y_max);
@@ -544,10 +553,8 @@ TEST_F(CameraMove, StepsEachAxisFourTowardItsTarget) {
         int16_t x, y, target_x, target_y, x_after, y_after;
         uint8_t reached;
     } cases[] = {
-        {100, 100, 200, 0, 104, 96, 0},
-        {100, 100, 100, 300, 100, 104, 0},
-        {100, 100, 0, 100, 96, 100, 0},
-        {100, 100, 100, 100, 100, 100, 0xFF},
+        {100, 100, 200, 0, 104, 96, 0},   {100, 100, 100, 300, 100, 104, 0},
+        {100, 100, 0, 100, 96, 100, 0},   {100, 100, 100, 100, 100, 100, 0xFF},
         {101, 100, 100, 100, 97, 100, 0},  // off the grid: steps past the target
     };
     for (const auto& c : cases) {
@@ -595,7 +602,8 @@ protected:
         Camera::SetUp();
         // Offsets whose sums tell the steps apart; the shake goes through
         // camera_pointer, here at layer 2.
-        for (int i = 0; i < 16; ++i) plant16(rom::shake_offsets + 2 * i, static_cast<uint16_t>(i % 2 ? -(1 << i) : 1 << i));
+        for (int i = 0; i < 16; ++i)
+            plant16(rom::shake_offsets + 2 * i, static_cast<uint16_t>(i % 2 ? -(1 << i) : 1 << i));
         orb_write32(var::camera_pointer, camera(2));
     }
     static int offset(int step) { return step % 2 ? -(1 << step) : 1 << step; }

@@ -107,7 +107,7 @@ TEST_F(CharacterSelect, OnePlayerChoosesAndTheCountdownEndsTwoFramesLater) {
     plant8(0x063021, 0);
     orb_write16(rec(0), 1);
     orb_write16(var::flow_countdown, 1200);  // as the flow enters the screen
-    frame();  // set-up; the cursor starts in the same pass
+    frame();                                 // set-up; the cursor starts in the same pass
     const std::vector<uint32_t> objects = ring();
     ASSERT_EQ(objects.size(), 2u);
     const uint32_t c = objects[1];
@@ -171,9 +171,7 @@ TEST_F(CharacterSelect, NoFreePlaceEndsTheSearchesAfterOneTurn) {
     orb_write16(rec(0), 1);
     open_selection(0);
     const uint32_t c = cursor(0, 2);
-    const struct {
-        uint8_t held, place;
-    } steps[] = {{0x04, 3}, {0x08, 3}};
+    const struct { uint8_t held, place; } steps[] = {{0x04, 3}, {0x08, 3}};
     for (const auto& step : steps) {
         orb_write8(var::player_inputs + 8, step.held);
         orb_write16(c + 54, 0xFFFF);
@@ -259,7 +257,7 @@ TEST_F(CharacterSelect, LookupsFollowTheLayout) {
         uint8_t players, shift;
         uint32_t character, place_of_2;
     } cases[] = {{0, 0, 2, 1}, {0, 1, 1, 0}, {1, 5, 1, 2}};
-    plant8(0x06304A + 5 + 1, 1);  // layout 1, place 1
+    plant8(0x06304A + 5 + 1, 1);   // layout 1, place 1
     plant8(0x06304A + 20 + 1, 1);  // layout 4, place 1
     for (const auto& k : cases) {
         SCOPED_TRACE(int(k.players) * 10 + k.shift);
@@ -282,7 +280,8 @@ TEST_F(CharacterSelect, ChosenCursorsStayListedAndStateFiveEndsTheRun) {
     ASSERT_TRUE(run(sub_062C06));
     EXPECT_TRUE(ram16(c) & 0x20) << "state 4 as state 3: listed";
     orb_write8(c + 2, 5);
-    EXPECT_EXIT(sub_062C06(), testing::ExitedWithCode(3), "^Jump from 062C1D to 062C2F has no translated target");
+    EXPECT_EXIT(sub_062C06(), testing::ExitedWithCode(3),
+                "^Jump from 062C1D to 062C2F has no translated target");
 }
 
 TEST_F(CharacterSelect, PalettePresetQueuesTheScreensBlock) {

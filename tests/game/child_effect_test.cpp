@@ -100,9 +100,7 @@ TEST_F(ChildEffect, SpawnMarksAnEnemyCallerNotTheEffect) {
 }
 
 TEST_F(ChildEffect, RemovalClearsTheMarkOnAnEnemyOwner) {
-    const struct {
-        uint16_t owner_flags, after;
-    } cases[] = {{0x8801, 0x8001}, {0x0801, 0x0801}};
+    const struct { uint16_t owner_flags, after; } cases[] = {{0x8801, 0x8001}, {0x0801, 0x0801}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.owner_flags);
         const uint32_t e = effect(entry{.lifetime = 1});

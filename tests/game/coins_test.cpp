@@ -92,7 +92,8 @@ TEST_F(Coins, SettingsApplication) {
         SCOPED_TRACE(c.name);
         SetUp();
         orb_write8(var::backup_primary + br::difficulty, 5);
-        for (uint32_t n = 0; n < 4; ++n) orb_write16(var::saved_credits + 2 * n, static_cast<uint16_t>(0x0102 + n));
+        for (uint32_t n = 0; n < 4; ++n)
+            orb_write16(var::saved_credits + 2 * n, static_cast<uint16_t>(0x0102 + n));
         for (uint32_t n = 0; n < 4; ++n) orb_write32(rec(n), 0xFFFFFFFF);
         orb_write8(0x208148, 0x5A);
         apply(c.s);
@@ -101,7 +102,8 @@ TEST_F(Coins, SettingsApplication) {
         EXPECT_EQ(ram8(var::same_chute_units), c.same);
         EXPECT_EQ(ram8(var::free_play_active), c.free);
         EXPECT_EQ(ram32(var::coin_setting_copy),
-                  c.copies ? (c.s.per_credit | c.s.chute1 << 8 | c.s.chute2 << 16 | uint32_t{c.s.bonus} << 24) : 0u);
+                  c.copies ? (c.s.per_credit | c.s.chute1 << 8 | c.s.chute2 << 16 | uint32_t{c.s.bonus} << 24)
+                           : 0u);
         for (uint32_t n = 0; n < 4; ++n) {
             EXPECT_EQ(ram16(rec(n)), 0x0102 + n) << "credits and coin units of record " << n;
             EXPECT_EQ(ram16(rec(n) + 2), 0xFFFF) << "bonus and added stay as the RAM clear leaves them";
@@ -199,8 +201,8 @@ TEST_F(Coins, ChuteValuesAndMetersByLayout) {
         coin_settings s;
         uint8_t released;
         uint8_t record;
-        uint8_t units;      // coin units the coin left on its record
-        uint8_t counter;    // element of the bookkeeping coin counts
+        uint8_t units;    // coin units the coin left on its record
+        uint8_t counter;  // element of the bookkeeping coin counts
         uint8_t meter_bits;
     } cases[] = {
         {"shared, chute 2 unlike", {9, 1, 2, 0, 1}, kChute2, 0, 2, 1, 2},
@@ -296,7 +298,7 @@ TEST_F(Coins, CreditsRestartTheTitleOnlyOutsideTheGame) {
     const struct {
         uint8_t mode;
         bool restarts;
-    } cases[] = {{0, false}, {2, false}, {3, true},   {9, true},   {12, true},  {13, false},
+    } cases[] = {{0, false},  {2, false},  {3, true},  {9, true},   {12, true},   {13, false},
                  {15, false}, {20, false}, {21, true}, {22, false}, {0x80, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "mode " << int{c.mode});

@@ -116,7 +116,8 @@ bytes sample(size_t size, std::mt19937& rng) {
     while (out.size() < size) {
         const int kind = static_cast<int>(rng() % 4);
         if (kind == 0 || out.size() < 4) {
-            for (int n = 1 + static_cast<int>(rng() % 12); n > 0; --n) out.push_back(static_cast<uint8_t>(rng()));
+            for (int n = 1 + static_cast<int>(rng() % 12); n > 0; --n)
+                out.push_back(static_cast<uint8_t>(rng()));
         } else if (kind == 1) {
             const uint8_t b = static_cast<uint8_t>(rng());
             for (int n = 2 + static_cast<int>(rng() % 300); n > 0; --n) out.push_back(b);
@@ -160,7 +161,8 @@ protected:
     }
     static bytes video(uint32_t block, size_t count) {
         bytes v;
-        for (size_t i = 0; i < count; ++i) v.push_back(ram8(kVideoRam + 1024 * block + static_cast<uint32_t>(i)));
+        for (size_t i = 0; i < count; ++i)
+            v.push_back(ram8(kVideoRam + 1024 * block + static_cast<uint32_t>(i)));
         return v;
     }
     static void fill_video(uint8_t value) {
@@ -182,7 +184,8 @@ TEST_F(Decompressor, ListHoldingOnlyTheEndEndsAtTheFirstCall) {
 TEST_F(Decompressor, TokensOfTheStream) {
     bytes refill = {0xFF, 0xFF};
     for (uint8_t i = 1; i <= 15; ++i) refill.push_back(i);
-    for (const uint8_t b : {0x02, 0x00, 16, 0, 0, 0}) refill.push_back(b);  // next word, then the 16th literal
+    for (const uint8_t b : {0x02, 0x00, 16, 0, 0, 0})
+        refill.push_back(b);  // next word, then the 16th literal
     bytes q257(257, 'Q');
     const struct {
         const char* name;
@@ -190,10 +193,14 @@ TEST_F(Decompressor, TokensOfTheStream) {
     } cases[] = {
         {"literal, then the end", {0x05, 0x00, 'X', 0, 0, 0}, {'X'}},
         {"short reference 0 0 1 1, N 0xFF", {0x59, 0x00, 'A', 0xFF, 0, 0, 0}, bytes(6, 'A')},
-        {"long reference B1 0xF9 B0 0xFF: offset -1, count 3", {0x2B, 0x00, 'A', 'B', 0xFF, 0xF9, 0, 0, 0},
+        {"long reference B1 0xF9 B0 0xFF: offset -1, count 3",
+         {0x2B, 0x00, 'A', 'B', 0xFF, 0xF9, 0, 0, 0},
          {'A', 'B', 'B', 'B', 'B'}},
-        {"S 1 is nothing, S 255 copies 256", {0x55, 0x00, 'Q', 0xFF, 0xF8, 0x01, 0xFF, 0xF8, 0xFF, 0, 0, 0}, q257},
-        {"the 16th bit's token reads the next word first", refill,
+        {"S 1 is nothing, S 255 copies 256",
+         {0x55, 0x00, 'Q', 0xFF, 0xF8, 0x01, 0xFF, 0xF8, 0xFF, 0, 0, 0},
+         q257},
+        {"the 16th bit's token reads the next word first",
+         refill,
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
     };
     for (const auto& c : cases) {
@@ -253,7 +260,8 @@ TEST_F(Decompressor, RoundTripThroughAnEncoderAndASnapshot) {
         const uint32_t done_jobs = ((ram32(var::decomp_job) & 0xFFFFFF) - kJobList) / 4 - 1;
         size_t n = 0;
         for (uint32_t j = 0; j < done_jobs; ++j) n += inputs[j].size();
-        return n + ram32(var::decomp_job + decomp_field::destination) - (kVideoRam + 1024u * blocks[done_jobs]);
+        return n + ram32(var::decomp_job + decomp_field::destination) -
+               (kVideoRam + 1024u * blocks[done_jobs]);
     };
     for (size_t call = 1; call <= total; ++call) {
         ASSERT_TRUE(run(sub_087660));
@@ -261,7 +269,8 @@ TEST_F(Decompressor, RoundTripThroughAnEncoderAndASnapshot) {
     }
     ASSERT_TRUE(run(sub_087660));
     EXPECT_EQ(ram32(var::decomp_job), 0u);
-    for (size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(video(blocks[i], inputs[i].size()), inputs[i]) << "job " << i;
+    for (size_t i = 0; i < inputs.size(); ++i)
+        EXPECT_EQ(video(blocks[i], inputs[i].size()), inputs[i]) << "job " << i;
 
     for (const size_t at : {size_t{1}, size_t{5555}, size_t{12001}, total - 1}) {
         SCOPED_TRACE(testing::Message() << "snapshot after call " << at);
@@ -278,7 +287,8 @@ TEST_F(Decompressor, RoundTripThroughAnEncoderAndASnapshot) {
         for (uint32_t i = 0; i < 0x1F000; ++i) orb_write8(kVideoRam + i, vram[i]);
         for (int r = 0; r < 24; ++r) cpu.reg[r] = static_cast<uint32_t>(rng());
         EXPECT_EQ(run_to_end(), static_cast<int>(total - at) + 1);
-        for (size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(video(blocks[i], inputs[i].size()), inputs[i]) << "job " << i;
+        for (size_t i = 0; i < inputs.size(); ++i)
+            EXPECT_EQ(video(blocks[i], inputs[i].size()), inputs[i]) << "job " << i;
         TearDown();
     }
 }

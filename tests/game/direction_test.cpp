@@ -8,7 +8,6 @@
 
 namespace {
 
-
 // Tables whose entries differ, so that a wrong octant or ratio shows: the
 // arctangent of ratio q is q * 5 + 1 (mod 256), the octant bases are
 // 0x1000 apart and every sign differs.
@@ -25,7 +24,9 @@ protected:
     }
     static uint8_t atan(uint32_t q) { return static_cast<uint8_t>(q * 5 + 1); }
     static uint16_t base(uint32_t octant) { return static_cast<uint16_t>(0x1000 * (octant + 1)); }
-    static int16_t sign(uint32_t octant) { return static_cast<int16_t>(octant & 1 ? -(octant + 2) : octant + 2); }
+    static int16_t sign(uint32_t octant) {
+        return static_cast<int16_t>(octant & 1 ? -(octant + 2) : octant + 2);
+    }
     static uint16_t expected(uint32_t octant, uint8_t angle) {
         return static_cast<uint16_t>(angle * sign(octant) + base(octant));
     }

@@ -26,18 +26,19 @@ protected:
             effects_.push_back(static_cast<uint8_t>(r(0)));
             const uint32_t caller = r(20);
             const uint16_t flags = ram16(caller);
-            if (flags & 0x8000) orb_write16(caller, static_cast<uint16_t>(flags | 1u << object_flag::effect_lives));
+            if (flags & 0x8000)
+                orb_write16(caller, static_cast<uint16_t>(flags | 1u << object_flag::effect_lives));
         });
         // The guard: at an area change the object unlinks itself, is freed and
         // returns past its caller.
         fake(kGuard, body_fn([] {
-            if (!(orb_read32(var::game_flags) >> game_flag::area_change & 1)) return ended::by_return;
-            call_routine(sub_088CD3);
-            call_routine(sub_088D0C);
-            guest::pop();
-            guest::ret();
-            return ended::already;
-        }));
+                 if (!(orb_read32(var::game_flags) >> game_flag::area_change & 1)) return ended::by_return;
+                 call_routine(sub_088CD3);
+                 call_routine(sub_088D0C);
+                 guest::pop();
+                 guest::ret();
+                 return ended::already;
+             }));
     }
 
     // A script of `frames` frames that stops after the last, or loops when

@@ -74,8 +74,9 @@ TEST_F(EffectObjects, TouchStartsTheSecondScriptAndTheSoundThenStrikesOnFrameOne
         uint32_t touch, strike, first, second, touch_box, strike_box;
         uint32_t list;
     };
-    for (const row& c : {row{k55, kTouchTest55, kStrike55, 0x08F274, 0x099081, 0x07733D, 0x077341, kListByGround},
-                         row{k56, kTouchTest56, kStrike56, 0x08F27B, 0x08EAE3, 0x077345, 0x077349, kListByHeight}}) {
+    for (const row& c :
+         {row{k55, kTouchTest55, kStrike55, 0x08F274, 0x099081, 0x07733D, 0x077341, kListByGround},
+          row{k56, kTouchTest56, kStrike56, 0x08F27B, 0x08EAE3, 0x077345, 0x077349, kListByHeight}}) {
         SCOPED_TRACE(c.k.routine);
         init_objects();
         scripts.clear();
@@ -141,7 +142,8 @@ TEST_F(EffectObjects, DriftingObjectStartsEightyFramesAwayAndLeavesOnceNoLongerL
         int start_x, step;
         bool mirrored;
     };
-    for (const row& c : {row{1, 2000 - 1280, 16, false}, row{2, 2000 + 1280, -16, true}, row{0, 2000, 0, false}}) {
+    for (const row& c :
+         {row{1, 2000 - 1280, 16, false}, row{2, 2000 + 1280, -16, true}, row{0, 2000, 0, false}}) {
         SCOPED_TRACE(c.parameter);
         init_objects();
         frame_no = 0;
@@ -176,12 +178,14 @@ TEST_F(EffectObjects, AnUnknownStateOrDirectionEndsTheRun) {
     const uint32_t object = make(k55);
     orb_write8(object + object_record::state, 3);
     cpu.reg[20] = object;
-    EXPECT_EXIT(run(sub_0770E0), ::testing::ExitedWithCode(3), "Jump from 0770F0 to 000000 has no translated target");
+    EXPECT_EXIT(run(sub_0770E0), ::testing::ExitedWithCode(3),
+                "Jump from 0770F0 to 000000 has no translated target");
     orb_write8(object + object_record::state, 0);
     orb_write8(kParameter, 3);
     orb_write32(object + object_record::screen_x, kParameter);
     plant32(0x0772D8, 0x077300);
-    EXPECT_EXIT(run(sub_077270), ::testing::ExitedWithCode(3), "Jump from 0772C6 to 077300 has no translated target");
+    EXPECT_EXIT(run(sub_077270), ::testing::ExitedWithCode(3),
+                "Jump from 0772C6 to 077300 has no translated target");
 }
 
 }  // namespace

@@ -17,17 +17,17 @@ namespace {
 
 using namespace enemy_fixture;
 
-constexpr uint32_t kFlatBoxTest = 0x088180;   // the box stored in the entry, mode 1
-constexpr uint32_t kWordBoxTest = 0x0882B2;   // a box of words, mode in R12
-constexpr uint32_t kWordBoxHits = 0x0882AF;   // a box of words, mode 0
-constexpr uint32_t kFlatBoxHits = 0x088185;   // the box stored in the entry, mode 0
-constexpr uint32_t kBoxWords = 0x120C00;      // a box of 16-bit words a pattern entry points at
+constexpr uint32_t kFlatBoxTest = 0x088180;  // the box stored in the entry, mode 1
+constexpr uint32_t kWordBoxTest = 0x0882B2;  // a box of words, mode in R12
+constexpr uint32_t kWordBoxHits = 0x0882AF;  // a box of words, mode 0
+constexpr uint32_t kFlatBoxHits = 0x088185;  // the box stored in the entry, mode 0
+constexpr uint32_t kBoxWords = 0x120C00;     // a box of 16-bit words a pattern entry points at
 
 // Queued codes of sound ring A, oldest first.
 std::vector<uint8_t> ring_a() {
     std::vector<uint8_t> codes;
-    for (uint8_t i = orb_read8(var::sound_ring_a + sound_ring::read); i != orb_read8(var::sound_ring_a + sound_ring::write);
-         i = (i + 1) & 31)
+    for (uint8_t i = orb_read8(var::sound_ring_a + sound_ring::read);
+         i != orb_read8(var::sound_ring_a + sound_ring::write); i = (i + 1) & 31)
         codes.push_back(orb_read8(var::sound_ring_a + sound_ring::slots + i));
     return codes;
 }
@@ -155,10 +155,8 @@ TEST_F(EnemyBehaviour, AttackTestSignAndBoxByBit7) {
         uint32_t routine, r10;
         uint8_t r0;
     } cases[] = {
-        {0x10, kWordBoxHits, kBoxWords, 0xF0},
-        {0x00, kWordBoxHits, kBoxWords, 0x00},
-        {0x7F, kWordBoxHits, kBoxWords, 0x81},
-        {0x80, kFlatBoxHits, kAttacks + 2, 0x80},
+        {0x10, kWordBoxHits, kBoxWords, 0xF0},    {0x00, kWordBoxHits, kBoxWords, 0x00},
+        {0x7F, kWordBoxHits, kBoxWords, 0x81},    {0x80, kFlatBoxHits, kAttacks + 2, 0x80},
         {0xFF, kFlatBoxHits, kAttacks + 2, 0xFF},
     };
     for (const auto& c : cases) {
@@ -186,9 +184,9 @@ TEST_F(EnemyBehaviour, DirectionCodeAndVelocities) {
         int tx, ty, px, py;
         uint32_t code;
     } cases[] = {
-        {5, 5, 5, 5, 0},   {6, 5, 5, 5, 4},    {4, 5, 5, 5, 8},  {5, 6, 5, 5, 1},       {5, 4, 5, 5, 2},
-        {6, 6, 5, 5, 5},   {6, 4, 5, 5, 6},    {4, 6, 5, 5, 9},  {4, 4, 5, 5, 10},      {1, -1, -1, 1, 6},
-        {-32768, 0, 32767, 0, 8},
+        {5, 5, 5, 5, 0},  {6, 5, 5, 5, 4},   {4, 5, 5, 5, 8},          {5, 6, 5, 5, 1},
+        {5, 4, 5, 5, 2},  {6, 6, 5, 5, 5},   {6, 4, 5, 5, 6},          {4, 6, 5, 5, 9},
+        {4, 4, 5, 5, 10}, {1, -1, -1, 1, 6}, {-32768, 0, 32767, 0, 8},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.tx << "," << c.ty << " from " << c.px << "," << c.py);
@@ -201,7 +199,12 @@ TEST_F(EnemyBehaviour, DirectionCodeAndVelocities) {
         cpu.reg[6] = cpu.reg[7] = 0x77770000;
         ASSERT_TRUE(frame(sub_06948F));
         EXPECT_EQ(r(0), c.code) << "the fixture's map is the identity";
-        const int dx = c.code & 4 ? kStep : c.code & 8 ? -kStep : 0, dy = c.code & 1 ? kStep : c.code & 2 ? -kStep : 0;
+        const int dx = c.code & 4   ? kStep
+                       : c.code & 8 ? -kStep
+                                    : 0,
+                  dy = c.code & 1   ? kStep
+                       : c.code & 2 ? -kStep
+                                    : 0;
         EXPECT_EQ(r(6), 0x77770000u | u16(dx));
         EXPECT_EQ(r(7), 0x77770000u | u16(dy));
     }
@@ -329,7 +332,8 @@ TEST_F(EnemyBehaviour, SeekMovesToStateTwoOnceASlotIsChosen) {
     EXPECT_EQ(ram8(enemy + object_record::target_slot), 2);
     ASSERT_TRUE(frame(sub_06A333));
     EXPECT_EQ(state(), 2);
-    EXPECT_EQ(ram8(enemy + object_record::enemy_tick), 1) << "reset every frame, so the mover re-picks each frame";
+    EXPECT_EQ(ram8(enemy + object_record::enemy_tick), 1)
+        << "reset every frame, so the mover re-picks each frame";
 }
 
 TEST_F(EnemyBehaviour, WalkWithTimeOnePausesAlwaysForFifteenToThirtyFrames) {
@@ -615,13 +619,16 @@ TEST_F(EnemyBehaviour, UnlistedSubStateOrPatternEndsTheRun) {
     plant32(rom::walk_table + 8, 0x06A3FF);
     orb_write8(enemy + object_record::substate, 2);
     orb_write8(enemy + object_record::last_state, 0);
-    EXPECT_EXIT(frame(sub_06A36F), ::testing::ExitedWithCode(3), "Jump from 06A382 to 06A3FF has no translated target");
+    EXPECT_EXIT(frame(sub_06A36F), ::testing::ExitedWithCode(3),
+                "Jump from 06A382 to 06A3FF has no translated target");
     plant32(rom::pattern_table + 8, 0x0700AA);
     orb_write8(enemy + object_record::attack_pattern, 2);
-    EXPECT_EXIT(frame(sub_06B09E), ::testing::ExitedWithCode(3), "Jump from 06B0A6 to 0700AA has no translated target");
+    EXPECT_EXIT(frame(sub_06B09E), ::testing::ExitedWithCode(3),
+                "Jump from 06B0A6 to 0700AA has no translated target");
     orb_write8(enemy + object_record::attack_pattern, 0);
     orb_write8(enemy + object_record::substate, 4);
-    EXPECT_EXIT(frame(sub_06B09E), ::testing::ExitedWithCode(3), "Jump from 06A5A6 to 000000 has no translated target");
+    EXPECT_EXIT(frame(sub_06B09E), ::testing::ExitedWithCode(3),
+                "Jump from 06A5A6 to 000000 has no translated target");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr uint32_t kDispatcher = 0x06A1DA;
-constexpr uint32_t kMover = 0x06912A;        // animation step and mover of the enemy framework
+constexpr uint32_t kMover = 0x06912A;  // animation step and mover of the enemy framework
 constexpr uint32_t kZoomStart = 0x0797C0;
 constexpr uint32_t kZoomedPlace = 0x0797DB;
 
@@ -370,7 +370,6 @@ TEST_F(Overlay, TheKinds5And6OverlayHasACompanion) {
 
 // ---- defeat and the flying piece ----
 
-
 class FlyingPiece : public EnemyChildren {
 protected:
     void SetUp() override {
@@ -392,7 +391,8 @@ TEST_F(FlyingPiece, DefeatQueuesItsSoundOnceThenTheDispatcherRuns) {
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xF5});
     EXPECT_EQ(ram32(e + object_record::routine), kDispatcher);
     ASSERT_EQ(ring().size(), 2u);
-    EXPECT_EQ(ram32(ring().back() + object_record::routine), 0x073848u) << "its first frame ran in the same pass";
+    EXPECT_EQ(ram32(ring().back() + object_record::routine), 0x073848u)
+        << "its first frame ran in the same pass";
     pass();
     EXPECT_EQ(calls(kDispatcher), 3);
     EXPECT_EQ(sounds(var::sound_ring_a).size(), 1u);
@@ -427,11 +427,7 @@ TEST_F(FlyingPiece, RisesFallsAndBouncesWithHalfTheSpeed) {
         int16_t height_after;
         int8_t rise_after;
     } cases[] = {
-        {100, 5, 105, 4},
-        {5, -20, 0, 10},
-        {10, -10, 0, 5},
-        {1, -31, 0, 15},
-        {0, 0, 0, 0},
+        {100, 5, 105, 4}, {5, -20, 0, 10}, {10, -10, 0, 5}, {1, -31, 0, 15}, {0, 0, 0, 0},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.height);
@@ -505,9 +501,11 @@ protected:
         fake(kMover, [] {
             const uint32_t e = cpu.reg[20];
             orb_write16(e + object_record::world_x,
-                        orb_read16(e + object_record::world_x) + static_cast<int8_t>(orb_read8(e + object_record::velocity_x)));
+                        orb_read16(e + object_record::world_x) +
+                            static_cast<int8_t>(orb_read8(e + object_record::velocity_x)));
             orb_write16(e + object_record::world_y,
-                        orb_read16(e + object_record::world_y) + static_cast<int8_t>(orb_read8(e + object_record::velocity_y)));
+                        orb_read16(e + object_record::world_y) +
+                            static_cast<int8_t>(orb_read8(e + object_record::velocity_y)));
         });
         orb_write16(var::playfield_camera + camera_record::x, 0);
     }
@@ -535,8 +533,9 @@ protected:
         return -1;
     }
     static bool ended(uint32_t e) {
-        return ram8(e + object_record::state) == enemy_state::regroup && ram8(e + object_record::velocity_x) == 0 &&
-               ram8(e + object_record::velocity_y) == 0 && !flag(e, object_flag::intangible);
+        return ram8(e + object_record::state) == enemy_state::regroup &&
+               ram8(e + object_record::velocity_x) == 0 && ram8(e + object_record::velocity_y) == 0 &&
+               !flag(e, object_flag::intangible);
     }
 };
 
@@ -569,7 +568,8 @@ TEST_F(Entrance, JumpsInOverSixtyOneFramesAndMovesInSixty) {
         const uint32_t e = entering(k.command);
         call_on(sub_073716, e);
         EXPECT_EQ(s16(e + object_record::height), 30);
-        EXPECT_EQ(s16(e + object_record::world_x), k.x_start + (k.x_end - k.x_start) / 60) << "one step from the start";
+        EXPECT_EQ(s16(e + object_record::world_x), k.x_start + (k.x_end - k.x_start) / 60)
+            << "one step from the start";
         EXPECT_EQ(s16(e + object_record::world_y), k.y_start + (k.y_end - k.y_start) / 60);
         EXPECT_EQ(flag(e, object_flag::mirror_x), k.mirror) << "the front entry at screen x 500 faces left";
         int frame = 1;

@@ -59,12 +59,14 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         plant_record();
-        for (uint32_t p = 0; p < 4; ++p) plant16(rom::target_player_offsets + 2 * p, static_cast<uint16_t>(0x2000 + 0x100 * p));
+        for (uint32_t p = 0; p < 4; ++p)
+            plant16(rom::target_player_offsets + 2 * p, static_cast<uint16_t>(0x2000 + 0x100 * p));
         orb_write32(var::camera_pointer, var::playfield_camera);
         blocked_.clear();
         tests_.clear();
         fake(kTerrainTest, [this] {
-            const std::pair<int, int> point{static_cast<int16_t>(cpu.reg[3]), static_cast<int16_t>(cpu.reg[4])};
+            const std::pair<int, int> point{static_cast<int16_t>(cpu.reg[3]),
+                                            static_cast<int16_t>(cpu.reg[4])};
             tests_.push_back(point);
             cpu.z = !blocked_.count(point);
             cpu.cy = !cpu.z;
@@ -90,8 +92,9 @@ protected:
     }
 
     void plant_record() {
-        const uint32_t fields[] = {kStateRoutines, kAnimationSet, kIdle, kVelocities, 0, kRankBytes, kThresholds,
-                                   kValues, kBoxes, kAttacks, 0, kOffsets, kParams};
+        const uint32_t fields[] = {kStateRoutines, kAnimationSet, kIdle,  kVelocities, 0, kRankBytes,
+                                   kThresholds,    kValues,       kBoxes, kAttacks,    0, kOffsets,
+                                   kParams};
         for (uint32_t i = 0; i < 13; ++i) plant32(kRecord + 4 * i, fields[i]);
         for (uint32_t s = 0; s < 8; ++s) plant32(kStateRoutines + 4 * s, kTestEntry[s]);
         plant32(kAnimationSet + 0, kAppearScript);

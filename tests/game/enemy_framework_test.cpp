@@ -26,9 +26,7 @@ class EnemyRandom : public EnemyTest {};
 TEST_F(EnemyRandom, DemoSequenceFromZero) {
     orb_write32(var::game_flags, 1u << game_flag::demo_play);
     orb_write32(var::random_state, 0);
-    const struct {
-        uint32_t value, state;
-    } expected[] = {{0x2A6D738D, 0x738D4EE3}, {0x738DFCF7, 0xFCF7B42B}};
+    const struct { uint32_t value, state; } expected[] = {{0x2A6D738D, 0x738D4EE3}, {0x738DFCF7, 0xFCF7B42B}};
     for (const auto& e : expected) {
         cpu.reg[1] = 0x11223344;
         cpu.ov = 1;
@@ -75,7 +73,8 @@ TEST_F(EnemyRandom, OutsideTheDemoThePortAnswers) {
 }
 
 TEST_F(EnemyRandom, DifficultyFactorBySlotsInPlay) {
-    for (uint32_t i = 0; i < 16; ++i) plant8(rom::difficulty_factor_table + i, static_cast<uint8_t>(0xA0 + i));
+    for (uint32_t i = 0; i < 16; ++i)
+        plant8(rom::difficulty_factor_table + i, static_cast<uint8_t>(0xA0 + i));
     for (const uint32_t slots : {0x1u, 0x5u, 0xFu}) {
         orb_write32(var::game_flags, 0xABCD0100u | slots);
         cpu.reg[0] = 0xFFFFFFFF;
@@ -148,8 +147,8 @@ TEST_F(EnemyMover, OffTheStripOnlyAMoveBackCounts) {
         int screen_x, vx;
         bool moves;
     } cases[] = {
-        {-40, 0, true}, {360, 0, true},  {361, 0, false}, {361, 2, false}, {361, -2, true},
-        {-41, 0, true}, {-41, 2, true},  {-41, -2, false}, {1000, -1, true}, {-1000, -1, false},
+        {-40, 0, true}, {360, 0, true}, {361, 0, false},  {361, 2, false},  {361, -2, true},
+        {-41, 0, true}, {-41, 2, true}, {-41, -2, false}, {1000, -1, true}, {-1000, -1, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "screen x " << c.screen_x << ", velocity x " << c.vx);
@@ -224,14 +223,29 @@ TEST_F(EnemyRepick, NearestUsablePoint) {
         uint8_t slot;
         uint16_t target;
     } cases[] = {
-        {"all unusable", {{500, -1, -1}, {500, -1, -1}, {500, -200, -1}, {500, -1, -32768}}, 0xFFFFFFFF, 0xFF,
+        {"all unusable",
+         {{500, -1, -1}, {500, -1, -1}, {500, -200, -1}, {500, -1, -32768}},
+         0xFFFFFFFF,
+         0xFF,
          0xBEEF},
         {"one point", {{0, -1, -1}, {0, -1, -1}, {0, -1, -1}, {503, -1, 1004}}, 25, 7, 0xA300},
-        {"a tie goes to the lower slot", {{500, 990, 1010}, {0, -1, -1}, {0, -1, -1}, {0, -1, -1}}, 100, 0, 0xA000},
-        {"a tie across players", {{0, -1, -1}, {510, -1, -1}, {490, 1000, -1}, {500, 1010, -1}}, 100, 4, 0xA200},
+        {"a tie goes to the lower slot",
+         {{500, 990, 1010}, {0, -1, -1}, {0, -1, -1}, {0, -1, -1}},
+         100,
+         0,
+         0xA000},
+        {"a tie across players",
+         {{0, -1, -1}, {510, -1, -1}, {490, 1000, -1}, {500, 1010, -1}},
+         100,
+         4,
+         0xA200},
         {"slot 3 is player 1", {{500, 800, 1300}, {500, 900, 1003}, {0, -1, -1}, {0, -1, -1}}, 9, 3, 0xA100},
         {"X 0 is usable", {{500, 0, -1}, {0, -1, -1}, {0, -1, -1}, {0, -1, -1}}, 1000000, 0, 0xA000},
-        {"dy counts as much as dx", {{530, 1000, -1}, {500, -1, 1031}, {0, -1, -1}, {0, -1, -1}}, 900, 0, 0xA000},
+        {"dy counts as much as dx",
+         {{530, 1000, -1}, {500, -1, 1031}, {0, -1, -1}, {0, -1, -1}},
+         900,
+         0,
+         0xA000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -458,7 +472,8 @@ TEST_F(EnemyVanish, ShrinkKeepsTopBitsLiftsAndFreesAtZero) {
     const uint16_t free_before = ram16(var::free_stack_128);
     ASSERT_TRUE(pass());  // 10 -> 6
     EXPECT_EQ(ram16(enemy + 102), 0xA800 | 6);
-    EXPECT_EQ(ram16(enemy + 100), static_cast<uint16_t>(0xFC00 | (0x3FA + 10))) << "the sum OR-ed with the top bits";
+    EXPECT_EQ(ram16(enemy + 100), static_cast<uint16_t>(0xFC00 | (0x3FA + 10)))
+        << "the sum OR-ed with the top bits";
     EXPECT_EQ(height(), 0);
     EXPECT_EQ(ram8(enemy + object_record::rise_speed), 4);
     ASSERT_TRUE(pass());  // 6 -> 2

@@ -29,12 +29,12 @@ struct kind_case {
     uint32_t setup;
     uint16_t score, step, base;
     uint32_t state_record, companion_data, routine;
-    int live;        // rise of live_enemy_count
-    int bar;         // variant, or -1
+    int live;  // rise of live_enemy_count
+    int bar;   // variant, or -1
     bool afterimage;
-    int link;        // field that keeps the companion, or kNoLink
+    int link;          // field that keeps the companion, or kNoLink
     uint32_t overlay;  // first-frame routine of its overlay, or 0
-    bool script;     // next_script from the spawn data
+    bool script;       // next_script from the spawn data
 };
 
 // clang-format off
@@ -85,7 +85,8 @@ class EnemySetup : public ActorTest {
 protected:
     void SetUp() override {
         ActorTest::SetUp();
-        fake_all({kDispatcher, kBarRoutine, kCompanionRoutine, kSpawnerRoutine, kPartFirst, kBigOverlay, kSideOverlay});
+        fake_all({kDispatcher, kBarRoutine, kCompanionRoutine, kSpawnerRoutine, kPartFirst, kBigOverlay,
+                  kSideOverlay});
         // The framework's random numbers: the seeded generator in demo play,
         // the board's port otherwise.
         fake(kRandom, [] {
@@ -240,7 +241,8 @@ TEST_F(EnemySetup, KindTwoKeepsItsCompanionAndThreePartsInOrder) {
     ASSERT_EQ(companions.size(), 1u);
     ASSERT_EQ(parts.size(), 3u);
     EXPECT_EQ(ram16(e + enemy_setup::kind2_companion), static_cast<uint16_t>(companions[0]));
-    for (uint32_t n = 0; n < 3; ++n) EXPECT_EQ(ram32(parts[n] + object_record::next_script), 0x06C6AE + 12 * n);
+    for (uint32_t n = 0; n < 3; ++n)
+        EXPECT_EQ(ram32(parts[n] + object_record::next_script), 0x06C6AE + 12 * n);
     EXPECT_EQ(ram16(e + object_record::partner), static_cast<uint16_t>(parts[2]));
 }
 
@@ -270,7 +272,8 @@ TEST_F(EnemySetup, SoundsQueuedBeforeTheEnemyCountsItself) {
         const char* name;
         uint32_t setup;
         uint8_t code;
-    } cases[] = {{"kind 11", kind(11).setup, 0xAE}, {"kind 9, first entry", 0x06ED28, 0x9A},
+    } cases[] = {{"kind 11", kind(11).setup, 0xAE},
+                 {"kind 9, first entry", 0x06ED28, 0x9A},
                  {"kind 9, second entry", 0x06ED2E, 0x9B}};
     std::vector<std::pair<uint8_t, uint8_t>> heard;  // code, live count then
     fake(0x088FD7, [&heard] { heard.emplace_back(cpu.reg[0] & 0xFF, orb_read8(var::live_enemy_count)); });

@@ -51,16 +51,19 @@ protected:
         for (uint32_t start : {kStartByMode, kStartPointer, kStartCopy})
             fake(start, [this] { scripts.push_back(cpu.reg[19]); });
         fake(kTick, [this] { ++ticks; });
-        fake(kShowFrame, [this] { shown_frames.push_back(orb_read8(cpu.reg[20] + object_record::frame_index)); });
+        fake(kShowFrame,
+             [this] { shown_frames.push_back(orb_read8(cpu.reg[20] + object_record::frame_index)); });
         fake(kPlace);
         // Listing: the key asked for, and the listed bit as the engine leaves it.
         auto list = [this](int16_t key) {
             const uint32_t o = cpu.reg[20];
             listings.push_back({o, key, frame_no});
             const uint32_t flags = orb_read32(o);
-            orb_write32(o, list_on_screen ? flags | 1u << object_flag::listed : flags & ~(1u << object_flag::listed));
+            orb_write32(
+                o, list_on_screen ? flags | 1u << object_flag::listed : flags & ~(1u << object_flag::listed));
         };
-        fake(kListByHeight, [this, list] { list(static_cast<int16_t>(orb_read16(cpu.reg[20] + object_record::height))); });
+        fake(kListByHeight,
+             [this, list] { list(static_cast<int16_t>(orb_read16(cpu.reg[20] + object_record::height))); });
         fake(kListByGround, [list] { list(0x7FFF); });
         fake(kList, [list] { list(static_cast<int16_t>(cpu.reg[0])); });
     }

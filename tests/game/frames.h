@@ -36,7 +36,8 @@ protected:
     void plant_frame(uint32_t at, const std::vector<part>& list) {
         plant8(at, static_cast<uint8_t>(list.size()));
         for (std::size_t p = 0; p < list.size(); ++p)
-            for (uint32_t k = 0; k < 8; ++k) plant16(at + 1 + 16 * static_cast<uint32_t>(p) + 2 * k, list[p][k]);
+            for (uint32_t k = 0; k < 8; ++k)
+                plant16(at + 1 + 16 * static_cast<uint32_t>(p) + 2 * k, list[p][k]);
         plant8(at + 1 + 16 * static_cast<uint32_t>(list.size()), 0xB0);
     }
 

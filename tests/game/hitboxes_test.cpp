@@ -18,10 +18,9 @@ constexpr uint32_t kTester = 0x201000;  // 128-byte objects: they have energy
 constexpr uint32_t kTargetA = 0x201080;
 constexpr uint32_t kTargetB = 0x201100;
 constexpr uint32_t kTargetC = 0x201180;
-constexpr uint32_t kOwner = 0x20A100;   // a player record: score at +140
+constexpr uint32_t kOwner = 0x20A100;  // a player record: score at +140
 constexpr uint32_t kBoxList = 0x0A0000;
 constexpr uint32_t kBoxData = 0x0A1000;
-
 
 // x from, x to, depth from, depth to, vertical from, vertical to.
 using spans = std::array<int, 6>;
@@ -43,7 +42,8 @@ protected:
     void plant_boxes(uint32_t object, std::vector<std::array<int, 4>> boxes, int count = -1) {
         plant8(kBoxList, static_cast<uint8_t>(count < 0 ? boxes.size() : count));
         for (size_t i = 0; i < boxes.size(); ++i)
-            for (size_t k = 0; k < 4; ++k) plant8(kBoxList + 1 + 4 * i + k, static_cast<uint8_t>(boxes[i][k]));
+            for (size_t k = 0; k < 4; ++k)
+                plant8(kBoxList + 1 + 4 * i + k, static_cast<uint8_t>(boxes[i][k]));
         orb_write32(object + object_record::hitbox_data, kBoxList);
     }
     // Entry `index` of a table, its count raised to cover it.
@@ -55,7 +55,8 @@ protected:
     }
     static spans entry(uint32_t table, uint32_t index) {
         spans s;
-        for (uint32_t i = 0; i < 6; ++i) s[i] = static_cast<int16_t>(ram16(table + 16 * (index + 1) + 4 + 2 * i));
+        for (uint32_t i = 0; i < 6; ++i)
+            s[i] = static_cast<int16_t>(ram16(table + 16 * (index + 1) + 4 + 2 * i));
         return s;
     }
     static uint32_t entry_object(uint32_t table, uint32_t index) { return ram32(table + 16 * (index + 1)); }
@@ -89,7 +90,9 @@ protected:
         cpu.reg[20] = kTester;
         cpu.reg[10] = kBoxData;
     }
-    static int16_t energy(uint32_t object) { return static_cast<int16_t>(ram16(object + object_record::energy)); }
+    static int16_t energy(uint32_t object) {
+        return static_cast<int16_t>(ram16(object + object_record::energy));
+    }
 };
 
 // ---- registration ----
@@ -106,12 +109,36 @@ TEST_F(HitBoxes, RegistrationWritesTheBodyAroundTheObject) {
         bool vertical_written;
     } cases[] = {
         {"table A", sub_08800A, var::hitbox_table_a, 0, {1008, 1024, 452, 548, -60, -48}, true},
-        {"table A, mirrored x", sub_08800A, var::hitbox_table_a, 1u << object_flag::mirror_x, {976, 992, 452, 548, -60, -48}, true},
-        {"table A, mirrored vertical", sub_08800A, var::hitbox_table_a, 1u << object_flag::mirror_y, {1008, 1024, 452, 548, -32, -20}, true},
-        {"table B", sub_088134, var::hitbox_table_b, 1u << object_flag::listed, {1008, 1024, 436, 564, -60, -48}, true},
-        {"table B, flat", sub_08814E, var::hitbox_table_b, 1u << object_flag::listed, {1008, 1024, 480, 492, 0x5555, 0x5555}, false},
-        {"table B, flat, mirrored", sub_08814E, var::hitbox_table_b, 1u << object_flag::listed | 1u << object_flag::mirror_x | 1u << object_flag::mirror_y,
-         {976, 992, 508, 520, 0x5555, 0x5555}, false},
+        {"table A, mirrored x",
+         sub_08800A,
+         var::hitbox_table_a,
+         1u << object_flag::mirror_x,
+         {976, 992, 452, 548, -60, -48},
+         true},
+        {"table A, mirrored vertical",
+         sub_08800A,
+         var::hitbox_table_a,
+         1u << object_flag::mirror_y,
+         {1008, 1024, 452, 548, -32, -20},
+         true},
+        {"table B",
+         sub_088134,
+         var::hitbox_table_b,
+         1u << object_flag::listed,
+         {1008, 1024, 436, 564, -60, -48},
+         true},
+        {"table B, flat",
+         sub_08814E,
+         var::hitbox_table_b,
+         1u << object_flag::listed,
+         {1008, 1024, 480, 492, 0x5555, 0x5555},
+         false},
+        {"table B, flat, mirrored",
+         sub_08814E,
+         var::hitbox_table_b,
+         1u << object_flag::listed | 1u << object_flag::mirror_x | 1u << object_flag::mirror_y,
+         {976, 992, 508, 520, 0x5555, 0x5555},
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -255,8 +282,8 @@ TEST_F(HitBoxes, NoBoxCountFromRomWritesPastATable) {
     for (const auto& r : routines) {
         for (int boxes : {0, 1, 2, 5, 47, 48, 255}) {
             for (uint32_t count : {0u, 1u, r.room - 1, r.room}) {
-                SCOPED_TRACE(testing::Message() << "table " << std::hex << r.table << std::dec << ", " << boxes
-                                                << " boxes at count " << count);
+                SCOPED_TRACE(testing::Message() << "table " << std::hex << r.table << std::dec << ", "
+                                                << boxes << " boxes at count " << count);
                 SetUp();
                 place(kTester, 0, 0, 0, 1u << object_flag::listed);
                 plant_boxes(kTester, std::vector<std::array<int, 4>>(boxes, {1, 1, 1, 1}));
@@ -303,8 +330,8 @@ TEST_F(HitBoxes, IntervalsOverlapWhenTheEntryStartsBeforeTheBoxEndsAndEndsAtOrAf
 
 // The vertical family tests the depth as the point world y: f < y <= t.
 TEST_F(HitBoxes, DepthPointCountsAboveTheStartUpToTheEnd) {
-    for (const auto& [y, inside] : std::vector<std::pair<int, bool>>{{99, false}, {100, false}, {101, true},
-                                                                     {200, true}, {201, false}}) {
+    for (const auto& [y, inside] : std::vector<std::pair<int, bool>>{
+             {99, false}, {100, false}, {101, true}, {200, true}, {201, false}}) {
         SCOPED_TRACE(testing::Message() << "world y " << y);
         SetUp();
         tester(0, y, 10);
@@ -317,7 +344,8 @@ TEST_F(HitBoxes, DepthPointCountsAboveTheStartUpToTheEnd) {
 }
 
 TEST_F(HitBoxes, MirroredTesterBoxIsReflectedAroundItsWorldX) {
-    for (const auto& [mirror, touches] : std::vector<std::pair<uint16_t, bool>>{{0, false}, {1u << object_flag::mirror_x, true}}) {
+    for (const auto& [mirror, touches] :
+         std::vector<std::pair<uint16_t, bool>>{{0, false}, {1u << object_flag::mirror_x, true}}) {
         SCOPED_TRACE(mirror ? "mirrored" : "not mirrored");
         SetUp();
         tester(1000, 0, 0, mirror);
@@ -351,7 +379,8 @@ TEST_F(HitBoxes, EntriesPassedOver) {
             orb_write16(c.object + object_record::flags, c.flags);
             put_entry(var::hitbox_table_a, 0, c.object, {-10, 10, -10, 10, -10, 10});
             ASSERT_TRUE(run(vertical ? sub_088180 : sub_088347));
-            EXPECT_EQ((flags(kTester) & (1u << object_flag::touched)) != 0, vertical ? c.vertical_counts : c.flat_counts);
+            EXPECT_EQ((flags(kTester) & (1u << object_flag::touched)) != 0,
+                      vertical ? c.vertical_counts : c.flat_counts);
             EXPECT_EQ(r(18), c.object) << "R18 names the entry handled";
             TearDown();
         }
@@ -383,7 +412,8 @@ TEST_F(HitBoxes, BoxDataIsReadOnlyWhenATableHasEntries) {
             if (entries) put_entry(c.table, 0, kTargetA, {500, 600, 500, 600, 500, 600});
             ASSERT_TRUE(run(c.routine));
             EXPECT_EQ(r(10), kBoxData + (entries ? c.step : 0));
-            EXPECT_EQ(flags(kTester) & (1u << object_flag::touched), 0) << "the touched bit is cleared by every test";
+            EXPECT_EQ(flags(kTester) & (1u << object_flag::touched), 0)
+                << "the touched bit is cleared by every test";
             TearDown();
         }
     }
@@ -393,7 +423,8 @@ class HitBoxModes : public HitBoxes {
 protected:
     void SetUp() override {
         HitBoxes::SetUp();
-        for (uint32_t k = 0; k < 16; ++k) plant16(rom::hit_points_table + 2 * k, static_cast<uint16_t>(10 + k));
+        for (uint32_t k = 0; k < 16; ++k)
+            plant16(rom::hit_points_table + 2 * k, static_cast<uint16_t>(10 + k));
         tester(0, 0, 0, 1u << object_flag::touched);
         plant_box_bytes({-2, 4, -2, 4});
         cpu.reg[16] = 5;
@@ -466,16 +497,51 @@ TEST_F(HitBoxModes, VerticalModes) {
         uint32_t mode;
         uint16_t flags_a, flags_b, flags_c;
         bool touched;
-        uint32_t last;          // R18 afterwards
-        bool hit[3];            // energy taken, with a spark each
+        uint32_t last;  // R18 afterwards
+        bool hit[3];    // energy taken, with a spark each
     } cases[] = {
         {"mode 0: every target", 0, 0, 0, 0, true, kTargetC, {true, true, true}},
-        {"mode 0: an intangible one between", 0, 0, 1u << object_flag::intangible, 0, true, kTargetC, {true, false, true}},
+        {"mode 0: an intangible one between",
+         0,
+         0,
+         1u << object_flag::intangible,
+         0,
+         true,
+         kTargetC,
+         {true, false, true}},
         {"mode 1: flag only", 1, 0, 0, 0, true, kTargetC, {false, false, false}},
-        {"mode 6: the first that counts", 6, 1u << object_flag::intangible, 0, 0, true, kTargetB, {false, false, false}},
-        {"mode 2: stops at bit 15 without 13", 2, 1u << object_flag::enemy | 1u << object_flag::airborne, 0, 1u << object_flag::enemy, true, kTargetC, {false, false, false}},
-        {"mode 2: stops at the first such", 2, 1u << object_flag::enemy, 1u << object_flag::enemy, 0, true, kTargetA, {false, false, false}},
-        {"mode 2: none stops", 2, 1u << object_flag::enemy | 1u << object_flag::airborne, 0, 1u << object_flag::airborne, false, kTargetC, {false, false, false}},
+        {"mode 6: the first that counts",
+         6,
+         1u << object_flag::intangible,
+         0,
+         0,
+         true,
+         kTargetB,
+         {false, false, false}},
+        {"mode 2: stops at bit 15 without 13",
+         2,
+         1u << object_flag::enemy | 1u << object_flag::airborne,
+         0,
+         1u << object_flag::enemy,
+         true,
+         kTargetC,
+         {false, false, false}},
+        {"mode 2: stops at the first such",
+         2,
+         1u << object_flag::enemy,
+         1u << object_flag::enemy,
+         0,
+         true,
+         kTargetA,
+         {false, false, false}},
+        {"mode 2: none stops",
+         2,
+         1u << object_flag::enemy | 1u << object_flag::airborne,
+         0,
+         1u << object_flag::airborne,
+         false,
+         kTargetC,
+         {false, false, false}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -15,14 +15,13 @@ constexpr uint32_t kAttacker = 0x201000;
 constexpr uint32_t kTarget = 0x201080;
 constexpr uint32_t kOwner = 0x20A100;  // a player record
 constexpr uint32_t kScore = kOwner + 140;
-constexpr uint32_t kEntry = 0x20A810;   // the target's entry in table A
+constexpr uint32_t kEntry = 0x20A810;  // the target's entry in table A
 constexpr uint32_t kFirstSpark = 0x207FC0;
 constexpr uint32_t kSparkScript = 0x131957;
 constexpr uint32_t kAnimationStart = 0x061F06;
 constexpr uint32_t kAnimationStep = 0x061FB6;
 constexpr uint32_t kPlace = 0x062044;
 constexpr uint32_t kListByGround = 0x0620CD;
-
 
 // Points 1,000 + kind; reaction code row × 16 + column + 1 in the row of each
 // kind 0 to 9, so that any other cell shows.
@@ -31,10 +30,12 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
-        for (uint32_t k = 0; k < 256; ++k) plant16(rom::hit_points_table + 2 * k, static_cast<uint16_t>(1000 + k));
+        for (uint32_t k = 0; k < 256; ++k)
+            plant16(rom::hit_points_table + 2 * k, static_cast<uint16_t>(1000 + k));
         for (uint32_t row = 0; row < 10; ++row)
             for (uint32_t column = 0; column < 4; ++column)
-                plant8(rom::hit_reaction_table + 4 * row + column, static_cast<uint8_t>(row * 16 + column + 1));
+                plant8(rom::hit_reaction_table + 4 * row + column,
+                       static_cast<uint8_t>(row * 16 + column + 1));
         attacker(1);
         target(30, 500);
     }
@@ -88,7 +89,8 @@ TEST_F(Hits, HitTakesEnergyAndCreditsTheOwner) {
         cpu.reg[16] = c.strength;
         ASSERT_TRUE(run(sub_088556));
         EXPECT_EQ(energy(), c.energy_after);
-        EXPECT_EQ(target_flags(), 0x8001 | 1u << object_flag::hit | (c.defeated ? 1u << object_flag::defeated : 0));
+        EXPECT_EQ(target_flags(),
+                  0x8001 | 1u << object_flag::hit | (c.defeated ? 1u << object_flag::defeated : 0));
         EXPECT_EQ(ram32(kScore), c.score_after);
         EXPECT_EQ(ram16(kTarget + object_record::last_attacker), static_cast<uint16_t>(kOwner));
         EXPECT_EQ(ram8(kTarget + object_record::hit_reaction), 0xEE) << "no reaction code";
@@ -116,7 +118,7 @@ TEST_F(Hits, ReactionCodeByKindAndMirroring) {
         bool target_mirrored, attacker_mirrored;
         uint32_t row, column;
     } cases[] = {
-        {0, false, false, 0, 0}, {3, true, false, 3, 1}, {3, false, true, 3, 2}, {9, true, true, 9, 3},
+        {0, false, false, 0, 0},  {3, true, false, 3, 1},  {3, false, true, 3, 2},   {9, true, true, 9, 3},
         {10, false, false, 7, 0}, {12, true, false, 7, 1}, {255, false, true, 7, 2},
     };
     for (const auto& c : cases) {
@@ -163,8 +165,19 @@ TEST_F(HitEffect, SparkAppearsWhereTheBoxesMeet) {
         {"odd sums round down", {100, 201, -81, -20, 150, 300, -61, 0}, 0, 0, 175, 41, 4},
         // The two bounds add up beyond 16 bits: the middle still lies between them.
         {"far right", {20000, 20200, -20200, -20000, 20100, 20300, -20300, -20100}, 0, 0, 20150, 20150, 4},
-        {"far left and low", {-20300, -20100, 20000, 20200, -20200, -20000, 20100, 20300}, 0, 0, -20150, -20150, 4},
-        {"at the ends of the range", {32000, 32767, -32768, -32000, 32700, 32767, -32767, -32700}, 0, 0, 32733, 32734,
+        {"far left and low",
+         {-20300, -20100, 20000, 20200, -20200, -20000, 20100, 20300},
+         0,
+         0,
+         -20150,
+         -20150,
+         4},
+        {"at the ends of the range",
+         {32000, 32767, -32768, -32000, 32700, 32767, -32767, -32700},
+         0,
+         0,
+         32733,
+         32734,
          4},
     };
     for (const auto& c : cases) {

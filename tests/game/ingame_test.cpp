@@ -56,7 +56,8 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         fake_all({kVideoShadows, kClearText, kSpriteList, kQueuePaletteList, kStagePalette, kTallyReset,
-                  kTerrainMap, kEnemyReset, kApplyCamera, kZoomOut, kZoomIn, kZoomReset, kCentred, kResetSlots});
+                  kTerrainMap, kEnemyReset, kApplyCamera, kZoomOut, kZoomIn, kZoomReset, kCentred,
+                  kResetSlots});
         fake(kClearVideo, [this] { clear_video_r9_.push_back(cpu.reg[9]); });
         fake(kMoveCamera, [this] { move_camera_r9_.push_back(cpu.reg[9]); });
         fake(kQueuePalette, [this] { palettes_.push_back(cpu.reg[19]); });
@@ -65,9 +66,11 @@ protected:
         fake(kTerrainTest, [this] { cpu.z = !blocked_x_.count(static_cast<int16_t>(cpu.reg[3])); });
         // Every stage's and area's placed list is the empty one.
         for (uint32_t s = 0; s < 8; ++s) plant16(kPlacedLists + 2 * s, static_cast<uint16_t>(0x20 - 2 * s));
-        for (uint32_t a = 0; a < 8; ++a) plant16(kPlacedLists + 0x20 + 2 * a, static_cast<uint16_t>(0x20 - 2 * a));
+        for (uint32_t a = 0; a < 8; ++a)
+            plant16(kPlacedLists + 0x20 + 2 * a, static_cast<uint16_t>(0x20 - 2 * a));
         plant8(kPlacedLists + 0x40, 0xFF);
-        for (uint32_t n = 0; n < 4; ++n) plant16(rom::target_player_offsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n));
+        for (uint32_t n = 0; n < 4; ++n)
+            plant16(rom::target_player_offsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n));
     }
 
     static void state(uint8_t s) { orb_write8(var::ingame_state, s); }
@@ -249,8 +252,8 @@ TEST_F(Flow, PlayRequests) {
         uint32_t game_flags_after, system_flags_after;  // under the mask below
     } cases[] = {
         {"stage cleared", 0, 1u << 8, 32, 0, 1u << 3},
-        {"a slot went out: stage clear waits, the fade request does not", 1u << 13, 1u << 8 | 1u << 17, 27,
-         0, 1u << 8 | 1u << 12},
+        {"a slot went out: stage clear waits, the fade request does not", 1u << 13, 1u << 8 | 1u << 17, 27, 0,
+         1u << 8 | 1u << 12},
         {"a slot went out: both area changes wait", 1u << 13, 1u << 9 | 1u << 10, 20, 0, 1u << 9 | 1u << 10},
         {"zoom change", 0, 1u << 10, 24, 0, 0},
         {"fade change", 1u << 9, 1u << 17, 27, 1u << 9, 1u << 12},
@@ -429,7 +432,8 @@ TEST_F(Flow, EndOfGameAddsThePlayTimeToTheBookkeeping) {
     EXPECT_EQ(ram8(var::game_time + 2), 2);
     EXPECT_EQ(ram16(var::game_time + 3), 0);
     EXPECT_EQ(ram16(var::bookkeeping_block), 0xBEEF);
-    for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(ram8(var::game_time_mirror + i), ram8(var::game_time + i)) << i;
+    for (uint32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(ram8(var::game_time_mirror + i), ram8(var::game_time + i)) << i;
     EXPECT_EQ(ram16(var::game_mode), 12);
     EXPECT_EQ(state(), flow_state::select_start);
     EXPECT_EQ(ram32(var::system_flags), 0u);
@@ -481,7 +485,8 @@ TEST_F(Flow, DemoSetUpPlacesTheDemoPlayersAndLeavesTheRankAlone) {
 
 TEST_F(Flow, UnknownStateEndsTheRun) {
     state(flow_state::count);
-    EXPECT_EXIT(run(sub_062246), ::testing::ExitedWithCode(3), "Jump from 06224F to 062303 has no translated target");
+    EXPECT_EXIT(run(sub_062246), ::testing::ExitedWithCode(3),
+                "Jump from 06224F to 062303 has no translated target");
 }
 
 TEST_F(Flow, InstallChangesOnlySlotsInPlay) {
@@ -508,7 +513,8 @@ protected:
         for (uint32_t i = 0; i < 8; ++i) orb_write32(var::target_slot_distances + 4 * i, 0xFFFFFFFF);
         state(flow_state::play);
     }
-    static uint32_t enemy(uint8_t slot, uint32_t claim, uint8_t state = enemy_state::slot_chosen, uint16_t flags = 0x8001) {
+    static uint32_t enemy(uint8_t slot, uint32_t claim, uint8_t state = enemy_state::slot_chosen,
+                          uint16_t flags = 0x8001) {
         const uint32_t e = spawn(kObjectRoutine, sub_088C67);
         orb_write16(e + object_record::flags, flags);
         orb_write8(e + object_record::state, state);
@@ -557,7 +563,8 @@ TEST_F(TargetSlots, AHolderThatStopsClaimingFreesTheSlotNextFrame) {
         const char* name;
         uint32_t field;
         uint16_t value;
-    } cases[] = {{"claims no slot", target_claim::slot, 0xFF}, {"lost flags bit 0", object_record::flags, 0x8000}};
+    } cases[] = {{"claims no slot", target_claim::slot, 0xFF},
+                 {"lost flags bit 0", object_record::flags, 0x8000}};
     // An enemy with flags bit 15 claims again in the same frame's walk; the
     // second case therefore leaves the ring, so that only the refresh shows.
     for (const auto& c : cases) {
@@ -591,9 +598,9 @@ TEST_F(TargetSlots, TargetPointsBesideEachPlayer) {
         int16_t y, left, right;
     } cases[] = {
         {160, 1000, 500, true, 500, 800, 1200},
-        {30, 1000, 600, true, 600, -1, 1200},     // the left point is off screen
-        {290, 2000, 700, true, 700, 1800, -1},    // ... and the right one here
-        {160, 3000, 800, true, 800, -1, 3200},    // marked terrain at 2800
+        {30, 1000, 600, true, 600, -1, 1200},   // the left point is off screen
+        {290, 2000, 700, true, 700, 1800, -1},  // ... and the right one here
+        {160, 3000, 800, true, 800, -1, 3200},  // marked terrain at 2800
     };
     blocked_x_.insert(2800);
     for (uint32_t n = 0; n < 4; ++n) {

@@ -12,7 +12,6 @@
 
 namespace {
 
-
 class Inputs : public GameRoutineTest {
 protected:
     void SetUp() override {
@@ -56,7 +55,8 @@ TEST_F(Inputs, SystemByteTakesEachPortBitToItsPlace) {
         {0x00, 0x00, 0x00, 0xFF},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << int(c.system) << " " << int(c.dip) << " " << int(c.group));
+        SCOPED_TRACE(testing::Message()
+                     << std::hex << int(c.system) << " " << int(c.dip) << " " << int(c.group));
         SetUp();
         ports(c.system, c.dip, c.group);
         ASSERT_TRUE(run(sub_060480));

@@ -21,8 +21,8 @@ class Handlers : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        fake_all({kSystemInputs, kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore,
-                  kFadeStep, kPaletteDrain});
+        fake_all({kSystemInputs, kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore, kFadeStep,
+                  kPaletteDrain});
     }
     static uint32_t flags() { return ram32(var::system_flags); }
     static void set_flags(uint32_t value) { orb_write32(var::system_flags, value); }
@@ -71,8 +71,7 @@ TEST_F(Handlers, VblankUploadsTheShadowsTheFlagsAskFor) {
             if (c.mixer != kNone && mixer_uploaded_word(i))
                 want = static_cast<uint16_t>((c.mixer == kShadow ? 0x1000 : 0x2000) + i);
             EXPECT_EQ(orb_read16(kMixer + 2 * i), want) << "mixer word " << i;
-            const uint16_t shadow =
-                c.mixer == kPending && mixer_uploaded_word(i) ? 0x2000 + i : 0x1000 + i;
+            const uint16_t shadow = c.mixer == kPending && mixer_uploaded_word(i) ? 0x2000 + i : 0x1000 + i;
             EXPECT_EQ(ram16(var::mixer_shadow + 2 * i), shadow) << "mixer shadow word " << i;
         }
         for (uint32_t i = 0; i < 72; ++i) {
@@ -163,7 +162,8 @@ TEST_F(Handlers, VblankRunsCoinsTestSwitchAndPaletteAsTheStateSays) {
         orb_board.io.port_latches[3] = 0;
         ASSERT_TRUE(run_handler(int_vblank_start));
         EXPECT_EQ(calls(kCoins), c.coin_calls);
-        EXPECT_EQ(orb_board.io.port_latches[3], c.coin_calls ? 0x5A : 0x00) << "port D gets the shadow after the coins";
+        EXPECT_EQ(orb_board.io.port_latches[3], c.coin_calls ? 0x5A : 0x00)
+            << "port D gets the shadow after the coins";
         EXPECT_EQ(ram8(var::service_request), c.service_after);
         EXPECT_EQ(calls(kPaletteDrain), c.palette_jobs ? 1 : 0);
         EXPECT_EQ(calls(kSystemInputs), 1);
@@ -248,8 +248,8 @@ TEST_F(Handlers, EveryFourthTimer1AdvancesThePowerOnTime) {
         {59, 59, 23, 0xFFFF, 0, 0, 0, 0},  // the day count is not limited here
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << int(c.seconds) << ":" << int(c.minutes) << ":"
-                                        << int(c.hours) << " day " << c.days);
+        SCOPED_TRACE(testing::Message()
+                     << int(c.seconds) << ":" << int(c.minutes) << ":" << int(c.hours) << " day " << c.days);
         SetUp();
         const uint32_t t = var::power_on_time;
         plant_time(t, c.seconds, c.minutes, c.hours, c.days);

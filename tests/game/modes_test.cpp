@@ -108,7 +108,7 @@ TEST_F(ModeMachine, JoinIsOfferedInEveryModeButZeroAndTheGame) {
     const struct {
         uint8_t mode, submode;
         bool offered;
-    } cases[] = {{0, 6, false}, {15, 0, false}, {3, 3, true}, {6, 0, true},  {9, 3, true},
+    } cases[] = {{0, 6, false}, {15, 0, false}, {3, 3, true},  {6, 0, true}, {9, 3, true},
                  {12, 3, true}, {18, 3, true},  {21, 3, true}, {24, 6, true}};
     for (const auto& c : cases) {
         const int before = calls(kJoin);
@@ -471,10 +471,14 @@ protected:
         for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
         const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, 0, 0x00, 50, 0, 57, 0};
         for (uint32_t i = 0; i < 12; ++i) plant8(0x060098 + i, controller[i]);
-        fake_all({kIoSetUp, kBackupData, kMixerSetUp, kFixedPalettes, kSpriteHeader, kLayers,
-                  kBookkeepingCheck, kSettings, kRankingTables, kSoundRings, kPlayerRecords, kPlayerInputs,
-                  kSystemInputs, kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore, kPaletteDrain,
-                  kServiceEnter, kServiceScreen, kDecompressStep, kSpriteList});
+        fake_all({kIoSetUp,           kBackupData,      kMixerSetUp,
+                  kFixedPalettes,     kSpriteHeader,    kLayers,
+                  kBookkeepingCheck,  kSettings,        kRankingTables,
+                  kSoundRings,        kPlayerRecords,   kPlayerInputs,
+                  kSystemInputs,      kSoundHandOff,    kCoins,
+                  kBookkeepingVerify, kCheckValueStore, kPaletteDrain,
+                  kServiceEnter,      kServiceScreen,   kDecompressStep,
+                  kSpriteList});
         // Animation and listing: the objects' own fields are all that matter.
         fake_all({0x061F06, 0x061FB6, 0x06200F, 0x062094});
         // A fade ends on its third step.
@@ -518,8 +522,8 @@ TEST_F(AttractCycle, TitlePresentationDemoRankingAndBackToTheTitle) {
         mode_at_pass = ram8(var::game_mode);
     });
     const std::vector<std::pair<int, int>> expected = {
-        {3, 0},  {3, 3},  {3, 6},  {3, 9},  {3, 12}, {3, 15}, {3, 18}, {21, 0}, {21, 3}, {21, 6},
-        {9, 0},  {9, 3},  {9, 6},  {12, 0}, {12, 3}, {12, 6}, {12, 9}, {12, 12}, {12, 15}, {3, 0}};
+        {3, 0}, {3, 3}, {3, 6}, {3, 9},  {3, 12}, {3, 15}, {3, 18}, {21, 0},  {21, 3},  {21, 6},
+        {9, 0}, {9, 3}, {9, 6}, {12, 0}, {12, 3}, {12, 6}, {12, 9}, {12, 12}, {12, 15}, {3, 0}};
     run_from_reset(
         [&] {
             if (pairs.empty() || pairs.back() != mode()) pairs.push_back(mode());

@@ -210,8 +210,9 @@ TEST_F(Objects, UnlinkSetsTheCursorAsTheRunnerNeedsIt) {
         EXPECT_EQ(r(22), k.head);
         EXPECT_EQ(r(24), k.tail);
         EXPECT_EQ(ram16(var::active_count), 2);
-        EXPECT_EQ(ram16(k.object + object_record::next),
-                  static_cast<uint16_t>(k.object == a ? b : k.object == b ? c : a))
+        EXPECT_EQ(ram16(k.object + object_record::next), static_cast<uint16_t>(k.object == a   ? b
+                                                                               : k.object == b ? c
+                                                                                               : a))
             << "the removed object keeps its own links";
     }
 }

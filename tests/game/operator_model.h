@@ -54,7 +54,8 @@ inline std::vector<uint8_t> bytes_at(uint32_t address, uint32_t count) {
 }
 
 // The first offset at which the two differ, if any.
-inline std::optional<uint32_t> first_difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+inline std::optional<uint32_t> first_difference(const std::vector<uint8_t>& a,
+                                                const std::vector<uint8_t>& b) {
     for (uint32_t i = 0; i < a.size() && i < b.size(); ++i)
         if (a[i] != b[i]) return i;
     if (a.size() != b.size()) return static_cast<uint32_t>(std::min(a.size(), b.size()));

@@ -21,7 +21,8 @@ protected:
     void plant_block(uint32_t at, uint16_t offset, const std::vector<uint16_t>& colours) {
         plant16(at, offset);
         plant16(at + 2, static_cast<uint16_t>(colours.size()));
-        for (std::size_t i = 0; i < colours.size(); ++i) plant16(at + 4 + 2 * static_cast<uint32_t>(i), colours[i]);
+        for (std::size_t i = 0; i < colours.size(); ++i)
+            plant16(at + 4 + 2 * static_cast<uint32_t>(i), colours[i]);
     }
     static std::vector<uint16_t> palette(uint32_t offset, int n) {
         std::vector<uint16_t> out;
@@ -154,7 +155,7 @@ TEST_F(Fades, ChannelMaskPicksTheColourOffsetWords) {
         uint8_t channels;
         bool written[3];
     } cases[] = {
-        {0xA0, {true, true, false}}, {0xE0, {true, true, true}}, {0x40, {true, false, false}},
+        {0xA0, {true, true, false}},  {0xE0, {true, true, true}},    {0x40, {true, false, false}},
         {0x20, {true, false, false}}, {0x1F, {false, false, false}},
     };
     for (const auto& c : cases) {
@@ -164,7 +165,8 @@ TEST_F(Fades, ChannelMaskPicksTheColourOffsetWords) {
         fade(20, 3, 50, 18, c.channels);
         ASSERT_TRUE(run(sub_08973C));
         EXPECT_EQ(ram16(0x208B3E), 0xC055);
-        for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(ram16(kColourOffsets + 2 * i), c.written[i] ? 23 : 0x5555) << i;
+        for (uint32_t i = 0; i < 3; ++i)
+            EXPECT_EQ(ram16(kColourOffsets + 2 * i), c.written[i] ? 23 : 0x5555) << i;
         TearDown();
     }
 }

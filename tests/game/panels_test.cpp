@@ -54,7 +54,8 @@ protected:
 
     void plant_string(uint32_t at, uint8_t attribute, const std::string& s) {
         plant8(at, attribute);
-        for (std::size_t i = 0; i < s.size(); ++i) plant8(at + 1 + static_cast<uint32_t>(i), static_cast<uint8_t>(s[i]));
+        for (std::size_t i = 0; i < s.size(); ++i)
+            plant8(at + 1 + static_cast<uint32_t>(i), static_cast<uint8_t>(s[i]));
         plant8(at + 1 + static_cast<uint32_t>(s.size()), 0);
     }
     static std::vector<uint16_t> cells(uint32_t at, int n) {
@@ -78,7 +79,8 @@ TEST_F(Panels, CreditLineShowsLabelCountAndFraction) {
         {"0 credits", 0, 0, 0, 0, text(5, "CS") + std::vector<uint16_t>{'0', 0, 0, kMark}},
         {"1 credit", 1, 1, 0, 0, text(5, "CP") + std::vector<uint16_t>{'1', 0, 0, kMark}},
         {"2 credits", 0, 2, 0, 0, text(5, "PS") + std::vector<uint16_t>{'2', 0, 0, kMark}},
-        {"9 credits and 3 of 4 coins", 1, 9, 3, 0, text(5, "PP") + std::vector<uint16_t>{'9', '+', 0x82, 0x8A}},
+        {"9 credits and 3 of 4 coins", 1, 9, 3, 0,
+         text(5, "PP") + std::vector<uint16_t>{'9', '+', 0x82, 0x8A}},
         {"free play", 1, 9, 3, 1, text(5, "FP") + std::vector<uint16_t>{kMark, kMark, kMark, kMark}},
     };
     orb_write8(var::coin_setting_copy, 4);
@@ -118,7 +120,7 @@ TEST_F(Panels, EveryChuteShowsItsRecordLeftToRight) {
     for (uint32_t k = 0; k < 4; ++k) {
         const uint16_t label = k >= 2 ? 'P' : 'C';
         EXPECT_EQ(cells(at[k], 3), (std::vector<uint16_t>{static_cast<uint16_t>(0x0500 | label), 0x0550,
-                                                         static_cast<uint16_t>('0' + k)}))
+                                                          static_cast<uint16_t>('0' + k)}))
             << k;
     }
     orb_write8(var::coin_mode, 6);
@@ -126,7 +128,8 @@ TEST_F(Panels, EveryChuteShowsItsRecordLeftToRight) {
     ASSERT_TRUE(run(sub_0611A2));
     EXPECT_EQ(cells(0x31FD1C, 3), (text(5, "PS") + std::vector<uint16_t>{'7'})) << "mode 6: the shared form";
     orb_write8(var::coin_mode, 7);
-    EXPECT_EXIT(sub_0611A2(), testing::ExitedWithCode(3), "^Jump from 0611AD to 0611C5 has no translated target");
+    EXPECT_EXIT(sub_0611A2(), testing::ExitedWithCode(3),
+                "^Jump from 0611AD to 0611C5 has no translated target");
 }
 
 // Prompts blink with the frame counter: shown with bit 5, erased without,
@@ -365,7 +368,8 @@ TEST_F(Panels, SlotCreditLineFollowsTheCoinModeBaseAndTheSlotsChute) {
 TEST_F(Panels, PlayerCountWithoutACaseEndsTheRun) {
     setting8(backup_record::player_count, 4);
     cpu.reg[20] = rec(0);
-    EXPECT_EXIT(sub_062F86(), testing::ExitedWithCode(3), "^Jump from 062F8D to 062F9C has no translated target");
+    EXPECT_EXIT(sub_062F86(), testing::ExitedWithCode(3),
+                "^Jump from 062F8D to 062F9C has no translated target");
 }
 
 }  // namespace

@@ -24,14 +24,14 @@ protected:
         table(rom::type52_states, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
         table(rom::type53_states, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
         table(rom::gun_states, {0x07288C, 0x0728A9});
-        for (uint32_t script : {0x08F43B, 0x08F480, 0x096CE6, 0x096CA7, 0x1364A0, 0x09001E, 0x099048, 0x09906D,
-                                0x099078})
+        for (uint32_t script :
+             {0x08F43B, 0x08F480, 0x096CE6, 0x096CA7, 0x1364A0, 0x09001E, 0x099048, 0x09906D, 0x099078})
             plant_script(script, 4, true);
         plant_script(rom::type50_script, 1, true);  // 5 bytes: type 50's leaving script follows
-        plant_script(rom::zoom_script, 5);        // type 52's strike: frames 0 to 4, then stop
+        plant_script(rom::zoom_script, 5);          // type 52's strike: frames 0 to 4, then stop
         plant_script(rom::struck_script, 3);        // the struck object's
-        plant8(rom::type49_part_data, 3);                       // type 49's part: X offset 3 x 4 ...
-        plant8(0x069B77, 2);                       // ... height offset (2 - 1) x 4
+        plant8(rom::type49_part_data, 3);           // type 49's part: X offset 3 x 4 ...
+        plant8(0x069B77, 2);                        // ... height offset (2 - 1) x 4
     }
 
     void table(uint32_t at, std::initializer_list<uint32_t> entries) {
@@ -56,7 +56,9 @@ protected:
             if ((kHigh | ram16(var::free_stack_128 + 2 * i)) == o) return true;
         return false;
     }
-    void set_camera_x(int16_t x) { orb_write16(var::playfield_camera + camera_record::x, static_cast<uint16_t>(x)); }
+    void set_camera_x(int16_t x) {
+        orb_write16(var::playfield_camera + camera_record::x, static_cast<uint16_t>(x));
+    }
 };
 
 TEST_F(PassersBy, LiveEnemyCountRisesAtSetUpExceptForType51) {

@@ -43,7 +43,9 @@ constexpr uint32_t kCompanion = 0x077B88;
 constexpr int kRankTier = 2;
 
 inline uint32_t player(int slot) { return var::player_records + 0x100u * static_cast<uint32_t>(slot); }
-inline int16_t wave(int i) { return static_cast<int16_t>(std::lround(4096.0 * std::sin(i * 2 * M_PI / 1024))); }
+inline int16_t wave(int i) {
+    return static_cast<int16_t>(std::lround(4096.0 * std::sin(i * 2 * M_PI / 1024)));
+}
 
 class PathTest : public ActorTest {
 protected:
@@ -52,13 +54,13 @@ protected:
         orb_write8(var::difficulty_rank, 0x2F);
         for (int i = 0; i < 1280; ++i) plant16(rom::wave_table + 2 * i, static_cast<uint16_t>(wave(i)));
         fake(kAreaGuard, body_fn([] {
-            if (!(ram32(var::game_flags) & 1u << game_flag::area_change)) return ended::by_return;
-            guest::pop();  // back past the object routine
-            orb_write8(var::live_enemy_count, static_cast<uint8_t>(ram8(var::live_enemy_count) - 1));
-            call_routine(sub_088CD3);
-            sub_088D0C();
-            return ended::already;
-        }));
+                 if (!(ram32(var::game_flags) & 1u << game_flag::area_change)) return ended::by_return;
+                 guest::pop();  // back past the object routine
+                 orb_write8(var::live_enemy_count, static_cast<uint8_t>(ram8(var::live_enemy_count) - 1));
+                 call_routine(sub_088CD3);
+                 sub_088D0C();
+                 return ended::already;
+             }));
         fake_all({kCameraWindow, kGenericHit, kShortEffect, kAnimStart, kAnimTick, kShowFrame, kBoxesToTableB,
                   kCompanion, kActiveArea});
         fake(kBossBar, [this] { bars_.push_back(r(0)); });
@@ -131,7 +133,9 @@ protected:
     static uint8_t state_of(uint32_t o) { return ram8(o + object_record::state); }
     static uint8_t live() { return ram8(var::live_enemy_count); }
     static uint16_t free128() { return ram16(var::free_stack_128); }
-    static void set_game_flag(unsigned bit) { orb_write32(var::game_flags, ram32(var::game_flags) | 1u << bit); }
+    static void set_game_flag(unsigned bit) {
+        orb_write32(var::game_flags, ram32(var::game_flags) | 1u << bit);
+    }
     // Objects on the ring running routine.
     static std::vector<uint32_t> running(uint32_t routine) {
         std::vector<uint32_t> found;

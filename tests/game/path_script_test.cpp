@@ -229,7 +229,8 @@ TEST_F(PathScriptDeathTest, UnknownCommandModeSixAndBadModesEndTheRun) {
         entry(3);
         start();
         char message[80];
-        std::snprintf(message, sizeof message, "^Jump from 07D258 to %06X has no translated target \\(frame 0\\)\n$",
+        std::snprintf(message, sizeof message,
+                      "^Jump from 07D258 to %06X has no translated target \\(frame 0\\)\n$",
                       0x07D25C + 3 * m);
         EXPECT_EXIT(step(), ::testing::ExitedWithCode(3), message);
     }

@@ -99,7 +99,8 @@ TEST_F(Pickup, CallbacksAddEnergyUnboundedAndScoreUpToTheCap) {
         cpu.reg[20] = o;
         cpu.reg[15] = player(2);
         ASSERT_TRUE(run(k.callback));
-        EXPECT_EQ(k.field == player_record::energy ? ram16(player(2) + k.field) : ram32(player(2) + k.field), k.after);
+        EXPECT_EQ(k.field == player_record::energy ? ram16(player(2) + k.field) : ram32(player(2) + k.field),
+                  k.after);
         EXPECT_EQ(ram32(o + pickup_item::pickup_collector), player(2));
     }
 }
@@ -267,7 +268,8 @@ protected:
     }
     // Contact tests so far: the box of a frame whose box list is at 0.
     size_t contact_tests() const {
-        return static_cast<size_t>(std::count_if(tests_.begin(), tests_.end(), [](const Test& t) { return t.box == 1; }));
+        return static_cast<size_t>(
+            std::count_if(tests_.begin(), tests_.end(), [](const Test& t) { return t.box == 1; }));
     }
     uint32_t carrier(uint32_t entry_routine) {
         const uint32_t o = path_object(entry_routine, 400, 400);

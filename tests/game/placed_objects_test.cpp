@@ -137,9 +137,11 @@ TEST_F(PlacedObjects, LinkModesThatDoNothing) {
 
 TEST_F(PlacedObjects, LinkModesOutsideTheTableEndTheRun) {
     cpu.reg[2] = 5;
-    EXPECT_EXIT(run(sub_087946), ::testing::ExitedWithCode(3), "Jump from 08794D to 08795F has no translated target");
+    EXPECT_EXIT(run(sub_087946), ::testing::ExitedWithCode(3),
+                "Jump from 08794D to 08795F has no translated target");
     cpu.reg[0] = 0x7F;
-    EXPECT_EXIT(run(sub_08796A), ::testing::ExitedWithCode(3), "Jump from 087971 to 087AF1 has no translated target");
+    EXPECT_EXIT(run(sub_08796A), ::testing::ExitedWithCode(3),
+                "Jump from 087971 to 087AF1 has no translated target");
 }
 
 TEST_F(PlacedObjects, GroupClearingEmptiesEveryGroupHeader) {
@@ -164,7 +166,8 @@ protected:
     }
     void corners(int16_t x1, int16_t y1, int16_t x2, int16_t y2) const {
         const int16_t v[4] = {x1, y1, x2, y2};
-        for (uint32_t i = 0; i < 4; ++i) orb_write16(object_ + placed_object::x1 + 2 * i, static_cast<uint16_t>(v[i]));
+        for (uint32_t i = 0; i < 4; ++i)
+            orb_write16(object_ + placed_object::x1 + 2 * i, static_cast<uint16_t>(v[i]));
     }
     static void camera(int16_t x, int16_t y) {
         orb_write16(var::playfield_camera + camera_record::x, static_cast<uint16_t>(x));
@@ -187,10 +190,10 @@ TEST_F(PlacedObject, FirstFrameSetsUpTheWindowAndRegisters) {
     const struct {
         uint32_t field;
         int16_t value;
-    } window[] = {{placed_object::max_x, 2000},         {placed_object::min_x, 1000},
-                  {placed_object::max_y, 1800},         {placed_object::min_y, 1500},
-                  {placed_object::window_max_x, 2320},  {placed_object::window_min_x, -600},
-                  {placed_object::window_max_y, 2120},  {placed_object::window_min_y, 284}};
+    } window[] = {{placed_object::max_x, 2000},        {placed_object::min_x, 1000},
+                  {placed_object::max_y, 1800},        {placed_object::min_y, 1500},
+                  {placed_object::window_max_x, 2320}, {placed_object::window_min_x, -600},
+                  {placed_object::window_max_y, 2120}, {placed_object::window_min_y, 284}};
     for (const auto& w : window) EXPECT_EQ(s16(object_ + w.field), w.value) << w.field;
     EXPECT_EQ(ram8(group(5)), 1);
     EXPECT_EQ(ram16(group(5) + 2), object_ & 0xFFFF);

@@ -103,7 +103,8 @@ TEST_F(PlatformAi, AnUnknownTestAddressEndsTheRun) {
     plant_condition(13, 2, 0x07A893);
     const uint32_t o = placed(kType0, 0, ai_state::wait);
     cpu.reg[20] = o;
-    EXPECT_EXIT(run(sub_07A81E), ::testing::ExitedWithCode(3), "Jump from 07A84E to 07A893 has no translated target");
+    EXPECT_EXIT(run(sub_07A81E), ::testing::ExitedWithCode(3),
+                "Jump from 07A84E to 07A893 has no translated target");
 }
 
 // The segment tests: within 4 .. byte 0, over the neighbour (both its ends
@@ -172,9 +173,12 @@ TEST_F(PlatformAi, AWalkSnapsToTheSegmentEndAndLandsInTheSameFrame) {
         uint8_t state;
         int16_t x, x_after;
         uint8_t state_after;
-    } cases[] = {{ai_state::walk_right, 1195, 1199, ai_state::walk_right}, {ai_state::walk_right, 1196, 1200, kLanding},
-                 {ai_state::walk_right, 1199, 1200, kLanding},           {ai_state::walk_left, 505, 501, ai_state::walk_left},
-                 {ai_state::walk_left, 504, 500, kLanding},              {ai_state::walk_left, 501, 500, kLanding}};
+    } cases[] = {{ai_state::walk_right, 1195, 1199, ai_state::walk_right},
+                 {ai_state::walk_right, 1196, 1200, kLanding},
+                 {ai_state::walk_right, 1199, 1200, kLanding},
+                 {ai_state::walk_left, 505, 501, ai_state::walk_left},
+                 {ai_state::walk_left, 504, 500, kLanding},
+                 {ai_state::walk_left, 501, 500, kLanding}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.x);
         init_objects();
@@ -357,7 +361,9 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         EXPECT_EQ(ram8(o + object_record::state), c.state);
         EXPECT_EQ(ram8(o + pe::ai_stun_timer), c.stun);
         EXPECT_EQ(sounds_, std::vector<uint8_t>{kHitSound});
-        EXPECT_EQ(ram16(o) & (1 << object_flag::hit | 1 << object_flag::defeated | 1 << object_flag::intangible), 1 << object_flag::intangible);
+        EXPECT_EQ(
+            ram16(o) & (1 << object_flag::hit | 1 << object_flag::defeated | 1 << object_flag::intangible),
+            1 << object_flag::intangible);
         EXPECT_EQ(ram16(counter), c.state == ai_state::defeat ? 41 : 40);
     }
 }
@@ -452,9 +458,9 @@ protected:
         plant_type(0, kType0Watch);
         plant8(rom::ai_type0_attack_states, 11);
         plant8(0x07AE6B, 15);
-        plant8(rom::ai_type0_windup_frames, 5);  // wind-up
+        plant8(rom::ai_type0_windup_frames, 5);      // wind-up
         plant8(rom::ai_type0_strike_strengths, 12);  // strike strength
-        plant8(rom::ai_type0_throw_strengths, 7);  // throw strength
+        plant8(rom::ai_type0_throw_strengths, 7);    // throw strength
         plant8(rom::ai_type0_throw, static_cast<uint8_t>(-6));
         plant8(0x07AE6D, 1);
         plant16(0x07AE6E, static_cast<uint16_t>(-40));
@@ -475,7 +481,8 @@ TEST_F(TypeZero, TheWatchAlternatesItsProbeBoxesThenStartsTheAttack) {
     EXPECT_EQ(boxes, (std::vector<uint32_t>{0x07AE62, 0x07AE5A, 0x07AE62, 0x07AE5A}));
     EXPECT_EQ(ram8(o + object_record::state), ai_type0_state::strike) << "the strike box's state";
     EXPECT_EQ(ram8(o + pe::ai_attack_timer), 5);
-    EXPECT_EQ(ram8(o + object_record::enemy_timer), 100 - 4) << "the wait's count skipped in the attack frame";
+    EXPECT_EQ(ram8(o + object_record::enemy_timer), 100 - 4)
+        << "the wait's count skipped in the attack frame";
     EXPECT_EQ(calls(kRegisterBoxes), 5) << "the callback placed and registered the enemy itself";
 }
 
@@ -541,14 +548,16 @@ TEST_F(TypeZero, ARandomByteOf39RepeatsTheThrowAnd40DoesNot) {
         orb_write8(o + object_record::frame_duration, 0);
         randoms_ = {random};
         pass();
-        EXPECT_EQ(ram8(o + object_record::state), (random & 0xFF) <= 39 ? ai_type0_state::throw_start : kLanding);
+        EXPECT_EQ(ram8(o + object_record::state),
+                  (random & 0xFF) <= 39 ? ai_type0_state::throw_start : kLanding);
     }
 }
 
 TEST_F(TypeZero, StateTwentyEightEndsTheRun) {
     const uint32_t o = placed(kType0, 0, 28);
     cpu.reg[20] = o;
-    EXPECT_EXIT(run(sub_07A278), ::testing::ExitedWithCode(3), "Jump from 07A28D to 07A2E4 has no translated target");
+    EXPECT_EXIT(run(sub_07A278), ::testing::ExitedWithCode(3),
+                "Jump from 07A28D to 07A2E4 has no translated target");
 }
 
 TEST_F(TypeZero, ThrownObjectFliesUntilItTouchesOrLeavesTheScreen) {
@@ -558,7 +567,8 @@ TEST_F(TypeZero, ThrownObjectFliesUntilItTouchesOrLeavesTheScreen) {
         bool mirrored;
         int touch_frame;  // 0: never
         int frames_alive;
-    } cases[] = {{"off screen at once", 2400, false, 0, 0}, {"touches in its third frame", 800, false, 3, 2},
+    } cases[] = {{"off screen at once", 2400, false, 0, 0},
+                 {"touches in its third frame", 800, false, 3, 2},
                  {"mirrored, flies on", 800, true, 0, 5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -602,7 +612,8 @@ TEST_F(TypeZero, ThrownObjectStateThreeEndsTheRun) {
     const uint32_t t = spawn(0x07A3DA, sub_088C77);
     orb_write8(t + object_record::state, 3);
     cpu.reg[20] = t;
-    EXPECT_EXIT(run(sub_07A3DA), ::testing::ExitedWithCode(3), "Jump from 07A3E3 to 07A3EF has no translated target");
+    EXPECT_EXIT(run(sub_07A3DA), ::testing::ExitedWithCode(3),
+                "Jump from 07A3E3 to 07A3EF has no translated target");
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ constexpr uint32_t kRandom = 0x06925A;
 constexpr uint32_t kStartAnimation = 0x061F06;
 constexpr uint32_t kTick = 0x061FB6;
 constexpr uint32_t kRegisterBoxes = 0x08814E;
-constexpr uint32_t kBoxFlag = 0x08842C;     // halfword box, no effect
-constexpr uint32_t kBoxHit = 0x088431;      // halfword box, hits
+constexpr uint32_t kBoxFlag = 0x08842C;  // halfword box, no effect
+constexpr uint32_t kBoxHit = 0x088431;   // halfword box, hits
 constexpr uint32_t kBoxBytesHit = 0x08834C;
 constexpr uint32_t kBoxBytesFlag = 0x088347;
 constexpr uint32_t kSound = 0x088F98;
@@ -122,10 +122,11 @@ protected:
         plant32(0x07AB88 + 4 * type, kConditions);
         plant32(0x07ABAC + 4 * type, kNextStates);
         plant32(0x07ABD0 + 4 * type, callback);
-        const uint32_t animations[] = {kAnimStart, kAnimWalk, kAnimDefeat, kAnimJump,
-                                       kAnimFall, kAnimStun, kAnimKnockback};
+        const uint32_t animations[] = {kAnimStart, kAnimWalk, kAnimDefeat,   kAnimJump,
+                                       kAnimFall,  kAnimStun, kAnimKnockback};
         for (uint32_t k = 0; k < 7; ++k) plant32(0x07ABF4 + 0x24 * k + 4 * type, animations[k]);
-        for (uint32_t k = 0; k < 4; ++k) plant16(0x07ACF0 + 8 * type + 2 * k, static_cast<uint16_t>(kMargins[k]));
+        for (uint32_t k = 0; k < 4; ++k)
+            plant16(0x07ACF0 + 8 * type + 2 * k, static_cast<uint16_t>(kMargins[k]));
         plant16(0x07AD38 + 2 * type, kEnergy);
         plant16(0x07AD4A + 2 * type, kScore);
         plant16(0x07AD5C + 2 * type, kSpeed);

@@ -89,7 +89,7 @@ TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
 // The watch of types 1 and 4: index R1 + probe side bit 0; the interval goes
 // into the four bytes at +56 at once; the branch of the index decides.
 TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
-    plant8(0x07BF86 + 15, 30);  // the caller's routine 0xFE0004 gives the nibble index 15
+    plant8(0x07BF86 + 15, 30);            // the caller's routine 0xFE0004 gives the nibble index 15
     plant32(0x07BF62 + 4 * 3, 0x123400);  // index 2 + side 1
     const struct {
         const char* name;
@@ -126,7 +126,8 @@ TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
     init_objects();
     const uint32_t o = placed(kTestEntry[4], 1, 2);
     orb_write8(o + pe::ai_attack_timer, 1);
-    EXPECT_EXIT(passes(1), ::testing::ExitedWithCode(3), "Jump from 07BEF6 to 07BF04 has no translated target");
+    EXPECT_EXIT(passes(1), ::testing::ExitedWithCode(3),
+                "Jump from 07BEF6 to 07BF04 has no translated target");
 }
 
 TEST_F(PlatformTypes, TheWatchWaitsForItsTimerAndAlternatesItsBoxes) {
@@ -425,7 +426,8 @@ TEST_F(PlatformTypes, ShortEffectSitsAtItsOwnerThenLeaves) {
     EXPECT_EQ(ram16(var::free_stack_128), free + 1);
     orb_write8(e + object_record::state, 3);
     cpu.reg[20] = e;
-    EXPECT_EXIT(run(sub_07B615), ::testing::ExitedWithCode(3), "Jump from 07B61E to 07B62A has no translated target");
+    EXPECT_EXIT(run(sub_07B615), ::testing::ExitedWithCode(3),
+                "Jump from 07B61E to 07B62A has no translated target");
 }
 
 TEST_F(PlatformTypes, RandomPlayerPick) {

@@ -444,8 +444,10 @@ TEST_F(AttackKinds, SweepFollowsTheOwnersAnimation) {
     orb_write32(kOwner + pr::score, 800);
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram8(o + ob::state), sweep_state::scored);
-    EXPECT_EQ(tests, (std::vector<box_test>{{0x078DA8, 13, 2992}, {0x078DA8, 13, 2992}, {0x078DA8 + 8, 13, 3006},
-                                            {0x078DA8 + 8, 13, 3006}}));
+    EXPECT_EQ(
+        tests,
+        (std::vector<box_test>{
+            {0x078DA8, 13, 2992}, {0x078DA8, 13, 2992}, {0x078DA8 + 8, 13, 3006}, {0x078DA8 + 8, 13, 3006}}));
     EXPECT_EQ(calls(kListByGround) + calls(kListByHeight), 0) << "nothing drawn";
     orb_write8(kOwner + ob::frame_index, 0);
     ASSERT_TRUE(run(sub_077D19));

@@ -21,7 +21,7 @@ namespace ps = player_state;
 
 constexpr uint32_t kPlayer = 0x20A100;  // slot 1
 constexpr uint32_t kCharacter = 2;
-constexpr uint32_t kEnemy = 0x201000;   // an object outside the pools' use here
+constexpr uint32_t kEnemy = 0x201000;  // an object outside the pools' use here
 constexpr uint32_t kMapHeader = 0x180000;
 constexpr int16_t kCameraX = 1000, kCameraY = 2000;
 constexpr int16_t kStartX = 1500, kStartY = 2400;
@@ -196,10 +196,10 @@ TEST_F(Player, TimersCountDown) {
         uint8_t action_timer_after, action_after, hurt_after;
         bool untouchable_after;
     } cases[] = {
-        {1, 1, 0, 0, 0, false},    // both run out
-        {2, 2, 1, 3, 1, true},     // both still running
-        {0, 0, 0, 3, 0, false},    // a stopped chain window keeps the action; hurt time held at 0
-        {5, 0x81, 4, 3, 0, false}, // a hurt time read as negative is held at 0
+        {1, 1, 0, 0, 0, false},     // both run out
+        {2, 2, 1, 3, 1, true},      // both still running
+        {0, 0, 0, 3, 0, false},     // a stopped chain window keeps the action; hurt time held at 0
+        {5, 0x81, 4, 3, 0, false},  // a hurt time read as negative is held at 0
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.action_timer) << ", " << int(c.hurt_timer));
@@ -314,7 +314,8 @@ TEST_F(Player, DefeatFacesTheAttacker) {
         uint16_t facing_before, facing_after;
     } cases[] = {{ps::defeated, ps::defeated_knock, 1u << object_flag::mirror_x, 0},
                  {ps::air_defeated, ps::air_defeated_knock, 1u << object_flag::mirror_x, 0},
-                 {ps::hold_defeated, ps::air_defeated_knock, 1u << object_flag::mirror_x, 1u << object_flag::mirror_x}};
+                 {ps::hold_defeated, ps::air_defeated_knock, 1u << object_flag::mirror_x,
+                  1u << object_flag::mirror_x}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.state));
         effects.clear();
@@ -350,7 +351,8 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
         orb_write16(kEnemy + ob::flags, enemy_flags);
         orb_write16(kEnemy + ob::last_attacker, 0);
         orb_write8(kPlayer + pr::holding, 0);
-        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x | 1u << object_flag::hidden | 1u << object_flag::held);
+        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x |
+                                             1u << object_flag::hidden | 1u << object_flag::held);
         state(ps::attack);
         const int loads = calls(kInputs);
         ASSERT_TRUE(frame());
@@ -400,10 +402,10 @@ TEST_F(Player, BoundsFollowTheCameraThenTheTerrain) {
         int16_t x, y;
         bool allowed;
     } cases[] = {
-        {kDown, 1500, 2864, true},  {kDown, 1500, 2865, false}, {kUp, 1500, 2320, true},
-        {kUp, 1500, 2319, false},   {kLeft, 1192, 2400, true},  {kLeft, 1191, 2400, false},
+        {kDown, 1500, 2864, true},  {kDown, 1500, 2865, false},  {kUp, 1500, 2320, true},
+        {kUp, 1500, 2319, false},   {kLeft, 1192, 2400, true},   {kLeft, 1191, 2400, false},
         {kRight, 2088, 2400, true}, {kRight, 2089, 2400, false}, {0, 5000, 9000, true},
-        {12, 1191, 2400, false},    {12, 2089, 2400, false},    {3, 1500, 2319, false},
+        {12, 1191, 2400, false},    {12, 2089, 2400, false},     {3, 1500, 2319, false},
     };
     cpu.reg[20] = kPlayer;
     for (const auto& c : cases) {
@@ -480,11 +482,56 @@ TEST_F(Player, WalkStepMovesAndMarksNewPresses) {
         uint8_t byte_right, byte_up;
         std::vector<uint32_t> anims;
     } cases[] = {
-        {"new press", kRight, kRight, 0, 1506, 2400, 1u << object_flag::alive | 1u << object_flag::mirror_x, 32, 0, {0x150000}},
-        {"held on", kRight, 0, kRight, 1506, 2400, 1u << object_flag::alive | 1u << object_flag::mirror_x, 0, 0, {}},
-        {"pressed while held", kRight | kUp, kUp, kRight, 1504, 2396, 1u << object_flag::alive | 1u << object_flag::mirror_y, 0, 0, {}},
-        {"let go", 0, 0, kRight, 1500, 2400, 1u << object_flag::alive | 1u << object_flag::mirror_x, 0, 0, {0x140000}},
-        {"standing still", 0, 0, 0, 1500, 2400, 1u << object_flag::alive | 1u << object_flag::mirror_x, 0, 0, {}},
+        {"new press",
+         kRight,
+         kRight,
+         0,
+         1506,
+         2400,
+         1u << object_flag::alive | 1u << object_flag::mirror_x,
+         32,
+         0,
+         {0x150000}},
+        {"held on",
+         kRight,
+         0,
+         kRight,
+         1506,
+         2400,
+         1u << object_flag::alive | 1u << object_flag::mirror_x,
+         0,
+         0,
+         {}},
+        {"pressed while held",
+         kRight | kUp,
+         kUp,
+         kRight,
+         1504,
+         2396,
+         1u << object_flag::alive | 1u << object_flag::mirror_y,
+         0,
+         0,
+         {}},
+        {"let go",
+         0,
+         0,
+         kRight,
+         1500,
+         2400,
+         1u << object_flag::alive | 1u << object_flag::mirror_x,
+         0,
+         0,
+         {0x140000}},
+        {"standing still",
+         0,
+         0,
+         0,
+         1500,
+         2400,
+         1u << object_flag::alive | 1u << object_flag::mirror_x,
+         0,
+         0,
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -589,8 +636,10 @@ TEST_F(Player, HitCheckTakesOverTheState) {
         uint8_t state_after;
         uint8_t hurt_timer;
     } cases[] = {
-        {"hit and defeat on the ground", ps::landing, 1u << object_flag::hit | 1u << object_flag::defeated, 0, ps::defeated, 100},
-        {"hit and defeat in the air", ps::rising, 1u << object_flag::hit | 1u << object_flag::defeated, 0, ps::air_defeated, 100},
+        {"hit and defeat on the ground", ps::landing, 1u << object_flag::hit | 1u << object_flag::defeated, 0,
+         ps::defeated, 100},
+        {"hit and defeat in the air", ps::rising, 1u << object_flag::hit | 1u << object_flag::defeated, 0,
+         ps::air_defeated, 100},
         {"hit on the ground", ps::landing, 1u << object_flag::hit, 0, ps::hurt, 32},
         {"hit in the air", ps::falling, 1u << object_flag::hit, 0, ps::air_hurt, 32},
         {"held by an enemy", ps::landing, 0, 1, ps::held, 32},
@@ -798,11 +847,8 @@ TEST_F(Player, StandingChoosesByButtons) {
         uint8_t pressed, mask;
         uint8_t state_after;
     } cases[] = {
-        {kButton1, 0, ps::attack},
-        {kButton1, kButton2, ps::special},
-        {kButton2, 0, ps::jump},
-        {kButton2, kButton1, ps::special},
-        {kButton1 | kButton2, 0, ps::special},
+        {kButton1, 0, ps::attack},         {kButton1, kButton2, ps::special},     {kButton2, 0, ps::jump},
+        {kButton2, kButton1, ps::special}, {kButton1 | kButton2, 0, ps::special},
     };
     for (const auto& c : cases) {
         state(ps::standing_weak);
@@ -816,9 +862,7 @@ TEST_F(Player, StandingChoosesByButtons) {
 TEST_F(Player, EnergyCostsNeverDefeat) {
     plant8(0x063326 + kCharacter, 5);
     plant8(0x065143 + kCharacter, 1);
-    const struct {
-        int16_t energy, after;
-    } cases[] = {{3, 1}, {5, 1}, {6, 1}, {10, 5}};
+    const struct { int16_t energy, after; } cases[] = {{3, 1}, {5, 1}, {6, 1}, {10, 5}};
     for (const auto& c : cases) {
         state(ps::special);
         orb_write16(kPlayer + ob::energy, static_cast<uint16_t>(c.energy));
@@ -856,10 +900,10 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
         uint8_t timer_after, state_after;
         int16_t drift;
     } cases[] = {
-        {10, 100, 0, 8, 108, 0, ps::jump_attack_swing, 3},   // still rising
-        {0, 100, 2, 0, 100, 1, ps::jump_attack_swing, 3},    // hanging: the count runs first
-        {0, 100, 1, 6 - 8, 98, 0, ps::jump_attack_swing, 3}, // the count has run out: falling again
-        {-4, 3, 0, 0, 0, 6, ps::jump_attack_end, 0},       // landed: no drift
+        {10, 100, 0, 8, 108, 0, ps::jump_attack_swing, 3},    // still rising
+        {0, 100, 2, 0, 100, 1, ps::jump_attack_swing, 3},     // hanging: the count runs first
+        {0, 100, 1, 6 - 8, 98, 0, ps::jump_attack_swing, 3},  // the count has run out: falling again
+        {-4, 3, 0, 0, 0, 6, ps::jump_attack_end, 0},          // landed: no drift
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.rise) << " " << c.height << " " << int(c.timer));
@@ -1014,7 +1058,8 @@ TEST_F(Player, HoldDrainingTheEnergyDefeats) {
     const struct {
         uint8_t state, ticks;
         int16_t energy, damage;
-    } cases[] = {{ps::held_squeezed, 7, 10, 10}, {ps::held_squeezed, 7, 10, 30}, {ps::held_struggle, 15, 1, 0}};
+    } cases[] = {
+        {ps::held_squeezed, 7, 10, 10}, {ps::held_squeezed, 7, 10, 30}, {ps::held_struggle, 15, 1, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.state));
         state(c.state);
@@ -1062,7 +1107,8 @@ TEST_F(Player, ThrowHitsTheHeldEnemy) {
         SCOPED_TRACE(right);
         effects.clear();
         sounds.clear();
-        orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | (right ? 1u << object_flag::mirror_x : 0));
+        orb_write16(kPlayer + ob::flags,
+                    1u << object_flag::alive | (right ? 1u << object_flag::mirror_x : 0));
         orb_write16(kEnemy + ob::flags, 0x8011);
         orb_write16(kEnemy + ob::energy, 50);
         orb_write8(kPlayer + pr::holding, 255);

@@ -30,9 +30,7 @@ TEST_F(ZoomedPlacement, OffsetsFromTheScreenCentre) {
 }
 
 TEST_F(ZoomedPlacement, FullSizeGivesTheStartPositionAndHalfSizeTheDoubledOne) {
-    const struct {
-        int16_t x, y;
-    } points[] = {{200, 50}, {120, 50}, {-63, 223}, {383, -20}, {160, 112}};
+    const struct { int16_t x, y; } points[] = {{200, 50}, {120, 50}, {-63, 223}, {383, -20}, {160, 112}};
     for (const auto& p : points) {
         SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
         const uint32_t o = object_at(p.x, p.y);
@@ -57,9 +55,9 @@ TEST_F(ZoomedPlacement, ScalesTheFirstPartAndListsByHeight) {
         uint8_t width, height;
         uint16_t drawn_height, drawn_width;  // low 10 bits
     } cases[] = {
-        {0x200, 32, 48, 48, 128},   // full size: height as is, width x 4
+        {0x200, 32, 48, 48, 128},  // full size: height as is, width x 4
         {0x100, 32, 48, 24, 64},
-        {0x180, 33, 47, 35, 99},    // (47 x 384 + 256) >> 9 = 35, (33 x 384 + 64) >> 7 = 99
+        {0x180, 33, 47, 35, 99},               // (47 x 384 + 256) >> 9 = 35, (33 x 384 + 64) >> 7 = 99
         {0x3FF, 255, 255, 510, 2038 & 0x3FF},  // wider than 10 bits: cut
     };
     for (const auto& k : cases) {
@@ -108,7 +106,8 @@ protected:
 };
 
 TEST_F(CameraIndicator, BlinksSixteenOnSixteenOffAtItsPlace) {
-    EXPECT_EQ(blink(64), std::string(16, '#') + std::string(16, '.') + std::string(16, '#') + std::string(16, '.'));
+    EXPECT_EQ(blink(64),
+              std::string(16, '#') + std::string(16, '.') + std::string(16, '#') + std::string(16, '.'));
     EXPECT_EQ(s16(indicator_ + object_record::screen_x), 272);
     EXPECT_EQ(s16(indicator_ + object_record::screen_y), 56);
     EXPECT_EQ(ram8(indicator_ + object_record::anim_mode), anim_mode::pointer);
@@ -205,7 +204,8 @@ protected:
 
 TEST_F(StageEvents, WaitsForTheControllersState3) {
     camera_at(2000, 100);
-    for (uint8_t s : {camera_state::setup, camera_state::leave_start, camera_state::layers_in, camera_state::last_gate}) {
+    for (uint8_t s :
+         {camera_state::setup, camera_state::leave_start, camera_state::layers_in, camera_state::last_gate}) {
         controller_state(s);
         frame();
         EXPECT_EQ(state(), event_state::setup);
@@ -311,7 +311,8 @@ protected:
         controller_ = actor(1, sub_088C77);
         orb_write32(var::area_controller, controller_);
         plant_script(0x0B0000, 4, true);
-        for (uint32_t record : {rom::area_decoration_a, rom::area_decoration_b, rom::layer_decoration_a, rom::layer_decoration_b}) {
+        for (uint32_t record : {rom::area_decoration_a, rom::area_decoration_b, rom::layer_decoration_a,
+                                rom::layer_decoration_b}) {
             plant32(record + decoration_record::animation, 0x0B0000);
             plant16(record + decoration_record::world_x, 640);  // screen X 160 with the layer at 0
             plant16(record + decoration_record::world_y, 800);

@@ -167,7 +167,8 @@ TEST_F(Props, KnockedAwayPropBouncesLowerUntilItLeavesTheScreen) {
         ASSERT_LT(frames, 500);
     }
     ASSERT_GE(bounces.size(), 6u);
-    EXPECT_EQ(std::vector<int>(bounces.begin(), bounces.begin() + 6), (std::vector<int>{20, 15, 10, 5, 0, -5}));
+    EXPECT_EQ(std::vector<int>(bounces.begin(), bounces.begin() + 6),
+              (std::vector<int>{20, 15, 10, 5, 0, -5}));
     EXPECT_EQ(sounds(var::sound_ring_a).size() - queued, bounces.size());
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 151);

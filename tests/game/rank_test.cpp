@@ -74,7 +74,8 @@ TEST_F(Rank, ScheduleTakesSevenStepsOfEighteenHundredFramesThenStands) {
     const uint8_t expected[8] = {0x10, 0x13, 0x15, 0x1A, 0x24, 0x38, 0x60, 0xA0};
     for (int step = 1; step <= 9; ++step) {
         for (int f = 0; f < 1799; ++f) ASSERT_TRUE(run(sub_06316E));
-        EXPECT_EQ(ram8(var::difficulty_rank), expected[step - 1 < 7 ? step - 1 : 7]) << "before step " << step;
+        EXPECT_EQ(ram8(var::difficulty_rank), expected[step - 1 < 7 ? step - 1 : 7])
+            << "before step " << step;
         ASSERT_TRUE(run(sub_06316E));
         EXPECT_EQ(ram8(var::difficulty_rank), expected[step < 7 ? step : 7]) << "step " << step;
         EXPECT_EQ(ram16(var::rank_timer), 1800);

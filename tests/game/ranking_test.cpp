@@ -99,7 +99,8 @@ TEST_F(Ranking, TheTablesStartFromTheDefaultsAndTheSavedBestEntries) {
     orb_write32(0x701F58 + 8, 0x5A5958);
     ASSERT_TRUE(run(sub_08A1F2));
     for (uint32_t c = 0; c < 4; ++c)
-        for (uint32_t i = c == 1 ? 8 : 0; i < 32; ++i) ASSERT_EQ(ram8(0x208C00 + 32 * c + i), i + 1) << c << " " << i;
+        for (uint32_t i = c == 1 ? 8 : 0; i < 32; ++i)
+            ASSERT_EQ(ram8(0x208C00 + 32 * c + i), i + 1) << c << " " << i;
     EXPECT_EQ(ram32(0x208C20), 77777u);
     EXPECT_EQ(ram32(0x208C24), 0x5A5958u);
 }
@@ -126,8 +127,9 @@ TEST_F(Ranking, ThePlayGoesAboveEqualScoresAndPushesTheRestDown) {
         uint8_t k;
         std::vector<uint32_t> after;
     };
-    for (const row& c : {row{60000, 0, {60000, 50000, 40000, 30000}}, row{40000, 1, {50000, 40000, 40000, 30000}},
-                         row{20000, 3, {50000, 40000, 30000, 20000}}, row{25000, 3, {50000, 40000, 30000, 25000}}}) {
+    for (const row& c :
+         {row{60000, 0, {60000, 50000, 40000, 30000}}, row{40000, 1, {50000, 40000, 40000, 30000}},
+          row{20000, 3, {50000, 40000, 30000, 20000}}, row{25000, 3, {50000, 40000, 30000, 25000}}}) {
         SCOPED_TRACE(c.s);
         table({50000, 40000, 30000, 20000});
         orb_write8(kPlayer + player_record::state, 0);
@@ -136,9 +138,11 @@ TEST_F(Ranking, ThePlayGoesAboveEqualScoresAndPushesTheRestDown) {
         EXPECT_EQ(ram8(kPlayer + player_record::ranking_position), c.k);
         EXPECT_EQ(ram32(kPlayer + player_record::initials_cursor), kTable + 8 * c.k + 4);
         EXPECT_EQ(ram32(kTable + 8 * c.k + 4), 0u) << "no initials yet";
-        for (uint32_t j = c.k + 1; j < 4; ++j) EXPECT_EQ(ram32(kTable + 8 * j + 4), 0x00424242 + j - 1) << "moved with its score";
+        for (uint32_t j = c.k + 1; j < 4; ++j)
+            EXPECT_EQ(ram32(kTable + 8 * j + 4), 0x00424242 + j - 1) << "moved with its score";
         for (uint32_t i = 0; i < 4; ++i)
-            EXPECT_EQ(ram16(kMessageCell + 2 * i), 0x0700 | static_cast<uint8_t>("1ST 2ND 3RD 4TH "[4 * c.k + i]));
+            EXPECT_EQ(ram16(kMessageCell + 2 * i),
+                      0x0700 | static_cast<uint8_t>("1ST 2ND 3RD 4TH "[4 * c.k + i]));
         for (uint32_t i = 4; i < 9; ++i) EXPECT_EQ(ram16(kMessageCell + 2 * i), 0);
         EXPECT_EQ(ram32(kPlayer + player_record::routine), 0x08A3D6u);
     }
@@ -165,7 +169,8 @@ TEST_F(Ranking, TheMessageCellIsThePanelsCellForEveryPlayerCount) {
 TEST_F(Ranking, APlayerCountWithoutACaseEndsTheRun) {
     orb_write8(var::backup_primary + backup_record::player_count, 4);
     cpu.reg[20] = kPlayer;
-    EXPECT_EXIT(sub_08A5B4(), testing::ExitedWithCode(3), "^Jump from 08A5BB to 08A5CA has no translated target");
+    EXPECT_EXIT(sub_08A5B4(), testing::ExitedWithCode(3),
+                "^Jump from 08A5BB to 08A5CA has no translated target");
 }
 
 TEST_F(Ranking, APlayBelowAllFourLeavesAtOnce) {
@@ -275,8 +280,8 @@ TEST_F(Ranking, LettersBackAndTheRepeatOfAHeldDirection) {
 TEST_F(Ranking, AFourthLetterStaysInsideItsEntry) {
     table({90000, 80000, 70000, 20000});
     orb_write32(0x208C00 + 32 * 3, 0x11111111);  // the next table
-    plant8(0x08A84C + 3, 3);                         // position 3 arrives on B
-    play(60000);                                     // entry 3
+    plant8(0x08A84C + 3, 3);                     // position 3 arrives on B
+    play(60000);                                 // entry 3
     step();
     step(0, 0x04);  // A
     for (int n = 0; n < 6; ++n) press();
@@ -356,7 +361,8 @@ protected:
     static void entry(uint32_t c, uint32_t i, uint32_t score, const std::string& initials) {
         orb_write32(0x208C00 + 32 * c + 8 * i, score);
         for (uint32_t b = 0; b < 4; ++b)
-            orb_write8(0x208C04 + 32 * c + 8 * i + b, b < initials.size() ? static_cast<uint8_t>(initials[b]) : 0);
+            orb_write8(0x208C04 + 32 * c + 8 * i + b,
+                       b < initials.size() ? static_cast<uint8_t>(initials[b]) : 0);
     }
 };
 

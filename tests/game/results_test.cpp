@@ -59,7 +59,8 @@ protected:
         plant16(0x084F06, static_cast<uint16_t>(-20));
         // Big digits: limits 10^n - 1, weights 10^(k - 1), glyph g: lower 0x0A00 + g, upper 0x0B00 + g.
         uint32_t p = 1;
-        for (uint32_t n = 0; n <= 10; ++n, p *= 10) plant32(rom::digit_limits + 4 * n, n == 10 ? 0xFFFFFFFF : p - 1);
+        for (uint32_t n = 0; n <= 10; ++n, p *= 10)
+            plant32(rom::digit_limits + 4 * n, n == 10 ? 0xFFFFFFFF : p - 1);
         p = 1;
         for (uint32_t k = 1; k <= 10; ++k, p *= 10) plant32(rom::digit_weights + 4 * k, p);
         for (uint32_t g = 0; g <= 10; ++g) {
@@ -81,7 +82,8 @@ protected:
         for (uint32_t i = 0; i < list.size(); ++i) plant8(kCategoryList + i, list[i]);
         plant8(kCategoryList + static_cast<uint32_t>(list.size()), 0x80);
     }
-    static void player(uint32_t slot, uint16_t defeated, uint16_t category10, uint32_t score = 0, int16_t energy = 200) {
+    static void player(uint32_t slot, uint16_t defeated, uint16_t category10, uint32_t score = 0,
+                       int16_t energy = 200) {
         orb_write16(record(slot), 1);
         orb_write8(record(slot) + player_record::slot, static_cast<uint8_t>(slot));
         orb_write8(record(slot) + player_record::character, static_cast<uint8_t>(slot));
@@ -117,9 +119,9 @@ TEST_F(Results, TheStageBonusIsCappedAndAddedToTheScore) {
         uint16_t defeated, category10;
         uint32_t score, bonus, new_score;
     };
-    for (const row& c : {row{12, 40, 1000, 12800, 13800}, row{29, 60, 0, 30000, 30000}, row{66, 0, 0, 30000, 30000},
-                         row{30, 0, 5, 30000, 30005}, row{12, 40, 99990000, 12800, 99999999},
-                         row{12, 40, 0xFFFFFF00u, 12800, 99999999}}) {
+    for (const row& c : {row{12, 40, 1000, 12800, 13800}, row{29, 60, 0, 30000, 30000},
+                         row{66, 0, 0, 30000, 30000}, row{30, 0, 5, 30000, 30005},
+                         row{12, 40, 99990000, 12800, 99999999}, row{12, 40, 0xFFFFFF00u, 12800, 99999999}}) {
         SCOPED_TRACE(c.defeated);
         init_objects();
         const uint32_t ctl = controller();
@@ -182,7 +184,8 @@ TEST_F(Results, AFullScreenForTwoPlayersEndsTheWait) {
     until(s0, 6);
     EXPECT_EQ(cells(kOrigin0 + 0x180, 5), "BONUS");
     const int bonus_glyphs[] = {10, 1, 2, 8, 0, 0};
-    for (uint32_t k = 0; k < 6; ++k) EXPECT_EQ(ram16(kOrigin0 + 0x18C + 2 * k), 0x0B00 + bonus_glyphs[k]) << k;
+    for (uint32_t k = 0; k < 6; ++k)
+        EXPECT_EQ(ram16(kOrigin0 + 0x18C + 2 * k), 0x0B00 + bonus_glyphs[k]) << k;
     until(s0, 7);
     EXPECT_EQ(cells(kOrigin0 + 0x280, 4), "LIFE");
     EXPECT_EQ(ram16(record(0) + player_record::energy), 300) << "rank 0";
@@ -267,7 +270,8 @@ TEST_F(Results, CategoryIconsAppearByListPositionAndSkipEmptyCategories) {
     EXPECT_EQ(ram16(b + object_record::height), 129);
     EXPECT_EQ(shown_frames, (std::vector<uint8_t>{3, 5}));
     frames(70);
-    EXPECT_EQ(sounds, (std::vector<sound>{{'A', 0xCC, 2}, {'A', 0xCC, 66}})) << "position 2 waits 64 frames more";
+    EXPECT_EQ(sounds, (std::vector<sound>{{'A', 0xCC, 2}, {'A', 0xCC, 66}}))
+        << "position 2 waits 64 frames more";
     EXPECT_EQ(listed_in(b, 65), 0);
     EXPECT_EQ(listed_in(b, 66), 1);
 }
@@ -334,9 +338,10 @@ TEST_F(Results, BigNumbersBlankLeadingZerosAndKeepTheirDigitCount) {
         uint32_t value, minimum;
         std::vector<int> glyphs;
     };
-    for (const row& c : {row{0, 1, {0}}, row{0, 3, {10, 10, 0}}, row{12800, 6, {10, 1, 2, 8, 0, 0}},
-                         row{1234567, 3, {1, 2, 3, 4, 5, 6, 7}}, row{4294967295u, 1, {4, 2, 9, 4, 9, 6, 7, 2, 9, 5}},
-                         row{4100000000u, 1, {4, 1, 0, 0, 0, 0, 0, 0, 0, 0}}}) {
+    for (const row& c :
+         {row{0, 1, {0}}, row{0, 3, {10, 10, 0}}, row{12800, 6, {10, 1, 2, 8, 0, 0}},
+          row{1234567, 3, {1, 2, 3, 4, 5, 6, 7}}, row{4294967295u, 1, {4, 2, 9, 4, 9, 6, 7, 2, 9, 5}},
+          row{4100000000u, 1, {4, 1, 0, 0, 0, 0, 0, 0, 0, 0}}}) {
         SCOPED_TRACE(c.value);
         // A limit of entry 10 the value exceeds: the count stops at 10.
         plant32(rom::digit_limits + 40, 4000000000u);

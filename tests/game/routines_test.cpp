@@ -31,10 +31,11 @@ TEST(RoutineTable, HandlerRowsSitAtTheirVectors) {
         uint32_t address;
         v60_routine routine;
     } rows[] = {
-        {0x09F500, int_vblank_start}, {0x09F610, int_vblank_end}, {0x09F61C, int_sound},
-        {0x09F628, int_timer0},       {0x09F640, int_timer1},     {0x09F6BC, int_default},
-        {0x09F6C8, int_nmi},          {0x09F6D1, sub_09F6D1},     {0x09F6E2, sub_09F6E2},
-        {0xFFFFF0, reset},
+        {0x09F500, int_vblank_start}, {0x09F610, int_vblank_end},
+        {0x09F61C, int_sound},        {0x09F628, int_timer0},
+        {0x09F640, int_timer1},       {0x09F6BC, int_default},
+        {0x09F6C8, int_nmi},          {0x09F6D1, sub_09F6D1},
+        {0x09F6E2, sub_09F6E2},       {0xFFFFF0, reset},
     };
     for (const auto& row : rows) {
         const v60_code_entry* entry = v60_lookup(row.address);

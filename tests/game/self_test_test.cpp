@@ -272,7 +272,8 @@ TEST_F(WholeSelfTest, GoodMemoryEndsWithEveryItemGoodAndRamAsBefore) {
     for (uint32_t i = 0; i < work.size(); ++i) {
         const uint32_t a = 0x200000 + i;
         if ((a >= var::service_screen && a < var::service_screen + 4) ||
-            (a >= var::self_test_results && a < var::self_test_results + 19) || (a >= 0x20FE00 && a < 0x20FF00))
+            (a >= var::self_test_results && a < var::self_test_results + 19) ||
+            (a >= 0x20FE00 && a < 0x20FF00))
             continue;
         ASSERT_EQ(ram8(a), work[i]) << std::hex << "first difference at " << a;
     }
@@ -314,7 +315,8 @@ TEST_F(WholeSelfTest, WrongSignatureWordsMarkOnlyTheirItems) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.item);
         plant_good_signatures();
-        plant16(kSignatureWords + 2 * c.word, static_cast<uint16_t>(rom16(kSignatureWords + 2 * c.word) ^ 0x0100));
+        plant16(kSignatureWords + 2 * c.word,
+                static_cast<uint16_t>(rom16(kSignatureWords + 2 * c.word) ^ 0x0100));
         ASSERT_TRUE(run(sub_08B159));
         std::array<uint8_t, 19> expected = all(2);
         expected[c.item] = 3;

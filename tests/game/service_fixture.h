@@ -79,9 +79,7 @@ protected:
         return a + 2;
     }
     // A list somewhere, and its address at `pointer`.
-    void plant_text_at(uint32_t pointer, text_entries entries) {
-        plant32(pointer, plant_text(entries));
-    }
+    void plant_text_at(uint32_t pointer, text_entries entries) { plant32(pointer, plant_text(entries)); }
 
     // One frame of the service loop: the edges the vblank sampled, then the
     // dispatch.

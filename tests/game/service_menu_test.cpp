@@ -210,7 +210,7 @@ using ServicePalette = ServiceTest;
 
 TEST_F(ServicePalette, FillsRampsAfterTheBlockAndSolidCharacters) {
     fake(kPaletteBlock, [] { cpu.reg[27] = 0x608100; });  // an end seen through the alternate view
-    orb_write16(0x61004E, 0);  // palette writes land in one half only
+    orb_write16(0x61004E, 0);                             // palette writes land in one half only
     ASSERT_TRUE(run(sub_08C37A));
     EXPECT_EQ(r(19), 0x08DC92u);
     std::vector<bool> ramp(0x4000, false);
@@ -294,7 +294,8 @@ TEST_F(ServiceTest, SelfTestPageShowsEveryResult) {
     for (uint32_t i = 0; i < 19; ++i) {
         const uint32_t s = i % 4;
         std::vector<uint16_t> want;
-        for (uint32_t c = 0; c < 4; ++c) want.push_back(static_cast<uint16_t>((0x10 + s) << 8 | status[s][c]));
+        for (uint32_t c = 0; c < 4; ++c)
+            want.push_back(static_cast<uint16_t>((0x10 + s) << 8 | status[s][c]));
         EXPECT_EQ(cells(cell(4 + i, 30), 4), want) << "item " << i;
     }
 }

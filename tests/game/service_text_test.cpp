@@ -13,7 +13,12 @@ using ServiceText = ServiceTest;
 // Colour bytes set the attribute to their complement; it carries from entry
 // to entry and out of the call.
 TEST_F(ServiceText, ListColourBytesSetTheAttributeThatCarriesOn) {
-    cpu.reg[10] = plant_text({{0xF000, "A\xFF" "B\xFD" "C\x80" "D"}, {0xF080, "E"}});
+    cpu.reg[10] = plant_text({{0xF000,
+                               "A\xFF"
+                               "B\xFD"
+                               "C\x80"
+                               "D"},
+                              {0xF080, "E"}});
     cpu.reg[0] = 0x12340500;
     ASSERT_TRUE(run(sub_08C494));
     EXPECT_EQ(cells(0x31F000, 5), (std::vector<uint16_t>{0x0541, 0x0042, 0x0243, 0x7F44, 0}));
@@ -81,13 +86,15 @@ TEST_F(ServiceText, PluralMarkOnlyAboveOne) {
 
 TEST_F(ServiceText, RecolourStopsAtTheEmptyCellAndClearsItsColour) {
     const std::vector<uint16_t> before = {0x0241, 0x7E42, 0x0043, 0x0A00, 0x0544};
-    for (size_t i = 0; i < before.size(); ++i) orb_write16(0x31F400 + 2 * static_cast<uint32_t>(i), before[i]);
+    for (size_t i = 0; i < before.size(); ++i)
+        orb_write16(0x31F400 + 2 * static_cast<uint32_t>(i), before[i]);
     cpu.reg[0] = 0xFF0E;
     cpu.reg[10] = 0x31F400;
     ASSERT_TRUE(run(sub_08C50C));
     EXPECT_EQ(cells(0x31F400, 5), (std::vector<uint16_t>{0x0E41, 0x0E42, 0x0E43, 0x0000, 0x0544}));
 
-    for (size_t i = 0; i < before.size(); ++i) orb_write16(0x31F400 + 2 * static_cast<uint32_t>(i), before[i]);
+    for (size_t i = 0; i < before.size(); ++i)
+        orb_write16(0x31F400 + 2 * static_cast<uint32_t>(i), before[i]);
     cpu.reg[10] = 0x31F400;
     ASSERT_TRUE(run(sub_08C501));
     EXPECT_EQ(cells(0x31F400, 5), (std::vector<uint16_t>{0x0041, 0x0042, 0x0043, 0x0000, 0x0544}));

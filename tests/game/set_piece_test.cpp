@@ -34,7 +34,8 @@ protected:
         fake(kPathSetUp, [this] {
             const uint32_t e = cpu.reg[20];
             header = orb_read32(e + 16);
-            orb_write8(e + object_record::state, static_cast<uint8_t>(orb_read8(e + object_record::state) + 1));
+            orb_write8(e + object_record::state,
+                       static_cast<uint8_t>(orb_read8(e + object_record::state) + 1));
             orb_write16(e, 1);
             orb_write8(var::live_enemy_count, static_cast<uint8_t>(orb_read8(var::live_enemy_count) + 1));
             orb_write16(e + object_record::height, 128);
@@ -42,7 +43,8 @@ protected:
         });
         for (uint32_t p = 0; p < 6; ++p) plant8(rom::set_piece_phase_lengths + p, 3);
         plant8(rom::set_piece_attack_kinds + 3, 2);  // cycle 1, random bit 1: attack kind 2
-        for (uint32_t t = 0; t < 4; ++t) plant8(rom::set_piece_attack_strength + t, static_cast<uint8_t>(40 + t));
+        for (uint32_t t = 0; t < 4; ++t)
+            plant8(rom::set_piece_attack_strength + t, static_cast<uint8_t>(40 + t));
         rank(3);
         camera_controller = actor(0, sub_088C77);
         orb_write32(var::area_controller, camera_controller);
@@ -53,7 +55,9 @@ protected:
         put(controller, kCameraX + 4 * 100, 4 * 200);
     }
 
-    static void camera_x(int x) { orb_write16(var::playfield_camera + camera_record::x, static_cast<uint16_t>(x)); }
+    static void camera_x(int x) {
+        orb_write16(var::playfield_camera + camera_record::x, static_cast<uint16_t>(x));
+    }
     uint32_t first() const { return ram32(controller + 76); }
     uint32_t second() const { return ram32(controller + 80); }
     uint32_t body() const { return ram32(controller + 72); }
@@ -317,7 +321,8 @@ TEST_F(AreaGuardTest, WaitsWindsUpAndHitsInItsWindow) {
         if (state <= 2 && state_of(guard) <= 2) {
             EXPECT_EQ(ram8(guard + object_record::frame_index), 0);
         }
-        if (tests_of(rom::set_piece_guard_box).size() > before) hit_frames.push_back(ram8(guard + object_record::frame_index));
+        if (tests_of(rom::set_piece_guard_box).size() > before)
+            hit_frames.push_back(ram8(guard + object_record::frame_index));
     }
     ASSERT_FALSE(hit_frames.empty());
     EXPECT_EQ(hit_frames.front(), 4);

@@ -75,8 +75,8 @@ TEST_F(RiderCarrier, UnseenButCountedUntilInsideTheWindow) {
     const struct {
         int x, y;
         bool inside;
-    } cases[] = {{316, 400, false}, {320, 400, true}, {964, 400, false}, {960, 352, true}, {400, 348, false},
-                 {400, 800, true}, {400, 804, false}};
+    } cases[] = {{316, 400, false}, {320, 400, true}, {964, 400, false}, {960, 352, true},
+                 {400, 348, false}, {400, 800, true}, {400, 804, false}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.x * 10000 + k.y);
         orb_write8(c + object_record::state, 1);
@@ -277,7 +277,8 @@ class CameraEnemy : public PathTest {
 protected:
     void SetUp() override {
         PathTest::SetUp();
-        const uint32_t states[] = {0x082BCC, 0x082C19, 0x082C4C, kWait, 0x082C60, 0x07A4F5, 0x07A6A0, 0x07A592};
+        const uint32_t states[] = {0x082BCC, 0x082C19, 0x082C4C, kWait,
+                                   0x082C60, 0x07A4F5, 0x07A6A0, 0x07A592};
         for (uint32_t s = 0; s < 8; ++s) plant32(rom::camera_enemy_states + 4 * s, states[s]);
         fake(kPlatformSetUp, [] { orb_write8(r(20) + 2, static_cast<uint8_t>(ram8(r(20) + 2) + 1)); });
         fake(kChildEffect, [this] { effects_.push_back({r(0), r(10)}); });

@@ -34,16 +34,24 @@ protected:
             }
         }
         const auto line_text = [](uint32_t at) { return static_cast<uint16_t>(at + 4); };
-        plant_text_here(0x08CDA2, {{line_text(page_cursor(0)), "DIFFICULTY"}, {line_text(page_cursor(1)), "ENERGY"},
-                                   {line_text(page_cursor(2)), "DEMO"}, {line_text(page_cursor(3)), "FLIP"},
-                                   {line_text(page_cursor(4)), "PLAYERS"}, {line_text(page_cursor(5)), "JOIN"},
-                                   {line_text(page_cursor(6)), "EXIT"}, {0xF3A2, "================"},
+        plant_text_here(0x08CDA2, {{line_text(page_cursor(0)), "DIFFICULTY"},
+                                   {line_text(page_cursor(1)), "ENERGY"},
+                                   {line_text(page_cursor(2)), "DEMO"},
+                                   {line_text(page_cursor(3)), "FLIP"},
+                                   {line_text(page_cursor(4)), "PLAYERS"},
+                                   {line_text(page_cursor(5)), "JOIN"},
+                                   {line_text(page_cursor(6)), "EXIT"},
+                                   {0xF3A2, "================"},
                                    {0xF59E, "================"}});
-        plant_text_here(0x08CEE4, {{line_text(page_cursor(0)), "CHUTES"}, {line_text(page_cursor(1)), "START"},
-                                   {line_text(page_cursor(2)), "ITEM"}, {line_text(page_cursor(3)), "COINS"},
+        plant_text_here(0x08CEE4, {{line_text(page_cursor(0)), "CHUTES"},
+                                   {line_text(page_cursor(1)), "START"},
+                                   {line_text(page_cursor(2)), "ITEM"},
+                                   {line_text(page_cursor(3)), "COINS"},
                                    {line_text(page_cursor(4)), "EXIT"}});
-        plant_text_here(0x08CF7C, {{line_text(coin_cursor(0)), "CREDIT"}, {line_text(coin_cursor(1)), "BONUS"},
-                                   {line_text(coin_cursor(2)), "22UNITS1"}, {line_text(coin_cursor(3)), "UNITS2"},
+        plant_text_here(0x08CF7C, {{line_text(coin_cursor(0)), "CREDIT"},
+                                   {line_text(coin_cursor(1)), "BONUS"},
+                                   {line_text(coin_cursor(2)), "22UNITS1"},
+                                   {line_text(coin_cursor(3)), "UNITS2"},
                                    {line_text(coin_cursor(4)), "BACK"}});
         const uint32_t game_lines[7] = {0x08BA04, 0x08BA16, 0x08BA34, 0x08BA3E, 0x08BA52, 0x08BA69, 0x08BA73};
         for (uint32_t i = 0; i < 7; ++i) plant32(0x08B9E8 + 4 * i, game_lines[i]);
@@ -64,10 +72,11 @@ protected:
         // Presets: n coins a credit for preset n, no bonus, chute 1 one unit,
         // chute 2 n units.
         for (uint32_t item = 0; item < 26; ++item)
-            plant_preset(item, {static_cast<uint8_t>(item % 9 + 1), 0, 1, static_cast<uint8_t>(item % 9 + 1)});
+            plant_preset(item,
+                         {static_cast<uint8_t>(item % 9 + 1), 0, 1, static_cast<uint8_t>(item % 9 + 1)});
         plant_credit_compare();
 
-        const uint8_t settings[][2] = {{backup_record::difficulty, 3}, {backup_record::demo_sound, 0xFF},
+        const uint8_t settings[][2] = {{backup_record::difficulty, 3},   {backup_record::demo_sound, 0xFF},
                                        {backup_record::player_count, 1}, {backup_record::coins_per_credit, 1},
                                        {backup_record::chute1_units, 1}, {backup_record::chute2_units, 1},
                                        {backup_record::start_credits, 1}};
@@ -300,10 +309,11 @@ TEST_F(SettingsPages, CoinItemStepsThroughThePresets) {
         set_setting(backup_record::free_play, 0xFF);
         ASSERT_TRUE(run(sub_08BC3B));
         EXPECT_EQ(setting(backup_record::coin_item), c.to);
-        EXPECT_EQ((std::vector<uint8_t>{setting(backup_record::coins_per_credit), setting(backup_record::bonus_period),
-                                        setting(backup_record::chute1_units), setting(backup_record::chute2_units),
-                                        setting(backup_record::free_play)}),
-                  c.coins);
+        EXPECT_EQ(
+            (std::vector<uint8_t>{setting(backup_record::coins_per_credit),
+                                  setting(backup_record::bonus_period), setting(backup_record::chute1_units),
+                                  setting(backup_record::chute2_units), setting(backup_record::free_play)}),
+            c.coins);
         EXPECT_EQ(text_at(0x31F4A6), "ITEM" + std::to_string(c.to));
     }
 }

@@ -75,7 +75,8 @@ TEST_F(Slots, JoinTakesThePriceAndGoesToTheContinuation) {
     for (uint8_t option : {0, 1}) {
         for (uint8_t edge : {0x10, 0x20, 0x40}) {
             for (money m : {free_play, enough, too_few}) {
-                SCOPED_TRACE(testing::Message() << "option " << int(option) << " edge " << int(edge) << " money " << m);
+                SCOPED_TRACE(testing::Message()
+                             << "option " << int(option) << " edge " << int(edge) << " money " << m);
                 setting8(backup_record::join_option, option);
                 setting8(backup_record::start_credits, 2);
                 orb_write8(var::free_play_active, m == free_play ? 1 : 0);
@@ -329,7 +330,8 @@ TEST_F(Slots, OtherSlotsOutShowTheirLine127FramesThenGoIdle) {
 TEST_F(Slots, OutStateWithoutACaseEndsTheRun) {
     orb_write8(rec(0) + 2, 3);
     cpu.reg[20] = rec(0);
-    EXPECT_EXIT(sub_063818(), testing::ExitedWithCode(3), "^Jump from 06381F to 06382B has no translated target");
+    EXPECT_EXIT(sub_063818(), testing::ExitedWithCode(3),
+                "^Jump from 06381F to 06382B has no translated target");
 }
 
 // Join and leave bookkeeping with the play-length bands.
@@ -337,7 +339,7 @@ TEST_F(Slots, LeavingBooksThePlayTimeInItsBand) {
     const struct {
         uint8_t minutes, seconds, hours;
         uint32_t band;
-    } cases[] = {{0, 29, 0, 0}, {0, 30, 0, 1}, {4, 59, 0, 9}, {5, 0, 0, 10},
+    } cases[] = {{0, 29, 0, 0},  {0, 30, 0, 1},  {4, 59, 0, 9}, {5, 0, 0, 10},
                  {9, 59, 0, 10}, {10, 0, 0, 11}, {0, 0, 1, 11}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.hours) << ":" << int(c.minutes) << ":" << int(c.seconds));
@@ -449,7 +451,8 @@ TEST_F(Slots, StateRangeTestAroundBothBounds) {
     const struct {
         uint8_t state;
         bool outside;
-    } cases[] = {{0, true}, {9, true}, {10, true}, {11, false}, {19, false}, {20, false}, {21, true}, {200, true}};
+    } cases[] = {{0, true},   {9, true},   {10, true}, {11, false},
+                 {19, false}, {20, false}, {21, true}, {200, true}};
     for (const auto& c : cases) {
         orb_write8(rec(0) + 2, c.state);
         cpu.reg[19] = 0x070000;
@@ -543,9 +546,11 @@ TEST_F(Slots, PowerOnSetsEverySlotIdleWithItsCreditRecord) {
 
 TEST_F(Slots, LayoutsWithoutACaseEndTheRun) {
     setting8(backup_record::player_count, 4);
-    EXPECT_EXIT(sub_0633C0(), testing::ExitedWithCode(3), "^Jump from 0633CD to 0633DC has no translated target");
+    EXPECT_EXIT(sub_0633C0(), testing::ExitedWithCode(3),
+                "^Jump from 0633CD to 0633DC has no translated target");
     orb_write8(var::coin_mode, 7);
-    EXPECT_EXIT(sub_063402(), testing::ExitedWithCode(3), "^Jump from 06343D to 063455 has no translated target");
+    EXPECT_EXIT(sub_063402(), testing::ExitedWithCode(3),
+                "^Jump from 06343D to 063455 has no translated target");
 }
 
 // The chain from waiting to the controller.
@@ -561,12 +566,12 @@ protected:
         orb_write16(var::playfield_camera + 4, 1000);
         orb_write16(var::playfield_camera + 6, 200);
         setting8(backup_record::player_count, 1);
-        plant8(0x063E7E + 1, 3);          // three slots: rows 3 to 5
-        plant16(0x063E82 + 4 * 4, 8);     // slot 1: x + 8
+        plant8(0x063E7E + 1, 3);       // three slots: rows 3 to 5
+        plant16(0x063E82 + 4 * 4, 8);  // slot 1: x + 8
         plant16(0x063E82 + 4 * 4 + 2, static_cast<uint16_t>(-4));
         orb_write8(var::stage, 2);
         orb_write8(var::area, 3);
-        plant16(rom::player_start_y + 2 * 7, 600);   // stage 2, area 3
+        plant16(rom::player_start_y + 2 * 7, 600);  // stage 2, area 3
         plant32(0x063E1C + 4 * 3, 0x0A0000);
         plant32(0x063E3C + 4 * 3, 0x0B0000);
         orb_write8(rec(1) + 149, 3);
@@ -660,10 +665,28 @@ protected:
         for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
         const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, 0, 0x00, 50, 0, 57, 0};
         for (uint32_t i = 0; i < 12; ++i) plant8(0x060098 + i, controller[i]);
-        fake_all({kIoSetUp, kBackupData, kMixerSetUp, kFixedPalettes, kSpriteHeader, kLayers,
-                  kBookkeepingCheck, kSettings, kRankingTables, kSoundRings, kPlayerInputs, kSystemInputs,
-                  kSpriteList, kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore, kFadeStep,
-                  kPaletteDrain, kSpriteListReset, kTextClear, kSoundA});
+        fake_all({kIoSetUp,
+                  kBackupData,
+                  kMixerSetUp,
+                  kFixedPalettes,
+                  kSpriteHeader,
+                  kLayers,
+                  kBookkeepingCheck,
+                  kSettings,
+                  kRankingTables,
+                  kSoundRings,
+                  kPlayerInputs,
+                  kSystemInputs,
+                  kSpriteList,
+                  kSoundHandOff,
+                  kCoins,
+                  kBookkeepingVerify,
+                  kCheckValueStore,
+                  kFadeStep,
+                  kPaletteDrain,
+                  kSpriteListReset,
+                  kTextClear,
+                  kSoundA});
         fake(kPaletteBlock, [] { cpu.reg[27] = 0x600040; });
         fake(kModeMachine, [this] {
             if (++passes_ != 3) return;

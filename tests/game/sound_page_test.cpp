@@ -16,7 +16,8 @@ class SoundPage : public ServiceTest {
 protected:
     void SetUp() override {
         ServiceTest::SetUp();
-        plant_text_here(0x08CC96, {{0xF520, "FIRST"}, {0xF620, "SECOND"}, {0xF720, "THIRD"}, {0xF820, "EXIT"}});
+        plant_text_here(0x08CC96,
+                        {{0xF520, "FIRST"}, {0xF620, "SECOND"}, {0xF720, "THIRD"}, {0xF820, "EXIT"}});
         const uint8_t lists[3][3] = {{0x81, 0x05, 0}, {0x10, 0, 0}, {0, 0, 0}};
         for (uint32_t line = 0; line < 3; ++line) {
             plant32(0x08CCD4 + 4 * line, 0x09A000 + 16 * line);

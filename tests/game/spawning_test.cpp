@@ -105,7 +105,8 @@ TEST_F(Spawning, StartCountsToTheEndMarkerAndPicksTheModeByTheArea) {
         SCOPED_TRACE(placed ? "placed objects" : "scrolling");
         init_objects();
         orb_write32(var::game_flags, kPlayers | (placed ? 1u << game_flag::placed_objects : 0));
-        plant_list({{0, kOrdinary, 5000, 0, 0, 0}, {1, kOrdinary, 5000, 0, 0, 0}, {0, kOrdinary, 5000, 0, 0, 0}});
+        plant_list(
+            {{0, kOrdinary, 5000, 0, 0, 0}, {1, kOrdinary, 5000, 0, 0, 0}, {0, kOrdinary, 5000, 0, 0, 0}});
         camera(40);
         const uint32_t g = generator();
         orb_write16(g + object_record::flags, 0xFFFF);
@@ -307,8 +308,8 @@ TEST_F(Spawning, ThePlayerCountBitNamedByTheFactor) {
         uint16_t trigger;
         bool spawns;
     } cases[] = {
-        {0x1E, 0, 0, false},  {0x04, 2, 0, true},       {0x1A, 2, 0, false}, {0x10, 4, 0, true},
-        {0x02, 1, 0, true},   {0x02, 9, 0x0002, true},  {0x02, 9, 0x0000, false},
+        {0x1E, 0, 0, false}, {0x04, 2, 0, true},      {0x1A, 2, 0, false},      {0x10, 4, 0, true},
+        {0x02, 1, 0, true},  {0x02, 9, 0x0002, true}, {0x02, 9, 0x0000, false},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << "flags " << int(k.flags) << " factor " << int(k.factor));
@@ -405,11 +406,12 @@ TEST_F(Watcher, ProgressAndSlotsOutRestartTheLockPauses) {
         std::function<void()> at_500, after;
         int expected;  // the pass of the first staller, counted from 1
     } cases[] = {
-        {"camera 320 on", [] { orb_write16(var::playfield_camera + camera_record::x, 320); }, [] {}, 500 + 900},
+        {"camera 320 on", [] { orb_write16(var::playfield_camera + camera_record::x, 320); }, [] {},
+         500 + 900},
         {"camera 319 on", [] { orb_write16(var::playfield_camera + camera_record::x, 319); }, [] {}, 900},
-        {"camera back", [] { orb_write16(var::playfield_camera + camera_record::x, 0xFFFF); }, [] {}, 500 + 900},
-        {"slot out",
-         [] { orb_write32(var::player_records + 0x100 + player_record::routine, 0x062D3A); },
+        {"camera back", [] { orb_write16(var::playfield_camera + camera_record::x, 0xFFFF); }, [] {},
+         500 + 900},
+        {"slot out", [] { orb_write32(var::player_records + 0x100 + player_record::routine, 0x062D3A); },
          [] { orb_write32(var::player_records + 0x100 + player_record::routine, 0); }, 500 + 900},
         {"no player in play", [] { orb_write16(var::player_records + player_record::flags, 0); },
          [] { orb_write16(var::player_records + player_record::flags, 1); }, 500 + 900},

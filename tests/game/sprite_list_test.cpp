@@ -136,10 +136,10 @@ TEST_F(SpriteList, CullBoundsOfKeyAndScreenX) {
         int key, x;
         bool hidden, listed;
     } cases[] = {
-        {"key 351", 351, 0, false, true},       {"key 352", 352, 0, false, false},
-        {"key -128", -128, 0, false, true},     {"key -129", -129, 0, false, false},
-        {"x -256", 0, -256, false, true},       {"x -257", 0, -257, false, false},
-        {"x 575", 0, 575, false, true},         {"x 576", 0, 576, false, false},
+        {"key 351", 351, 0, false, true},        {"key 352", 352, 0, false, false},
+        {"key -128", -128, 0, false, true},      {"key -129", -129, 0, false, false},
+        {"x -256", 0, -256, false, true},        {"x -257", 0, -257, false, false},
+        {"x 575", 0, 575, false, true},          {"x 576", 0, 576, false, false},
         {"key 0x7FFF", 0x7FFF, 0, false, false}, {"key -0x8000", -0x8000, 0, false, false},
         {"hidden", 10, 100, true, false},
     };
@@ -421,7 +421,8 @@ TEST_F(SpriteList, BootSetUpFromRom) {
         EXPECT_EQ(orb_board.sprite_control[1], 0x5A) << "register 1 is not written";
         EXPECT_EQ(orb_board.sprite_control[2], flip ? 0x25 : 0x26);
         for (int n = 3; n <= 6; ++n) EXPECT_EQ(orb_board.sprite_control[n], bytes[n - 1]) << "register " << n;
-        for (uint32_t i = 0; i < 24; ++i) ASSERT_EQ(ram8(hw::sprite_ram + i), 0xC0 + i) << "header byte " << i;
+        for (uint32_t i = 0; i < 24; ++i)
+            ASSERT_EQ(ram8(hw::sprite_ram + i), 0xC0 + i) << "header byte " << i;
         EXPECT_EQ(ram16(hw::sprite_ram + 24), 0x7777);
         EXPECT_EQ(ram32(var::sprite_list_pointer), kListB);
         EXPECT_EQ(ram16(kListB), 0xFFFF);

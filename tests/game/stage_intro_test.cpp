@@ -25,10 +25,10 @@ protected:
         FlowObjectTest::SetUp();
         orb_write8(var::stage, 2);
         orb_write8(var::ingame_state, flow_state::stage_wait_in);
-        plant16(0x089EBC + 2, 5);           // countdown of stage 2
-        plant32(0x089ECC + 4, 0x123456);    // its palette job
+        plant16(0x089EBC + 2, 5);         // countdown of stage 2
+        plant32(0x089ECC + 4, 0x123456);  // its palette job
         plant32(0x089E34 + 4, kActorList);
-        plant8(0x08A004 + 2, 0x55);         // its sound
+        plant8(0x08A004 + 2, 0x55);  // its sound
         fake(kTestEntry[0]);
         fake(kTestEntry[1]);
         fake(kTestEntry[2]);
@@ -83,7 +83,8 @@ TEST_F(StageIntro, TheCountdownEndsTheWaitInItsNthFrame) {
     orb_write8(var::ingame_state, flow_state::stage_intro);
     for (int n = 1; n <= 5; ++n) {
         frame();
-        EXPECT_EQ(ram8(var::ingame_state), n < 5 ? flow_state::stage_intro : flow_state::intro_fade_out) << "frame " << n << " of state 2";
+        EXPECT_EQ(ram8(var::ingame_state), n < 5 ? flow_state::stage_intro : flow_state::intro_fade_out)
+            << "frame " << n << " of state 2";
     }
     EXPECT_EQ(state(controller), 3);
     frames(3);
@@ -103,7 +104,7 @@ TEST_F(StageIntro, OnlyASlotInPlayTheFrameBeforeEndsItWithAButton) {
         orb_write32(var::game_flags, 0x2);
         actors({});
         const uint32_t controller = actor(0x089800);
-        frames(2);  // set-up, then the first frame of state 2
+        frames(2);                                         // set-up, then the first frame of state 2
         orb_write32(var::game_flags, 0x2 | 1u << c.slot);  // slot 2 joins now
         press(c.slot, c.bits);
         frame();
@@ -122,8 +123,9 @@ TEST_F(StageIntro, TheSoundSequencePlaysItsListOnRingB) {
         std::vector<uint8_t> list;
         std::vector<sound> want;
     };
-    for (const row& c : {row{{5, 0, 0x41, 3, 0, 0x42, 0, 0}, {{'A', 0x90, 6}, {'B', 0x41, 11}, {'B', 0x42, 15}}},
-                         row{{0, 0, 0x41}, {{'A', 0x90, 6}}}}) {
+    for (const row& c :
+         {row{{5, 0, 0x41, 3, 0, 0x42, 0, 0}, {{'A', 0x90, 6}, {'B', 0x41, 11}, {'B', 0x42, 15}}},
+          row{{0, 0, 0x41}, {{'A', 0x90, 6}}}}) {
         init_objects();
         sounds.clear();
         frame_no = 0;
@@ -137,12 +139,12 @@ TEST_F(StageIntro, TheSoundSequencePlaysItsListOnRingB) {
 }
 
 TEST_F(StageIntro, TheArcActorSnapsToItsEndAndShowsFrameSeven) {
-    plant16(0x089FE4, 2);      // delay
-    plant16(0x089FE6, 0);      // x, y in quarter pixels
+    plant16(0x089FE4, 2);  // delay
+    plant16(0x089FE6, 0);  // x, y in quarter pixels
     plant16(0x089FE8, 400);
-    plant8(0x089FEA, 10);      // steps
+    plant8(0x089FEA, 10);  // steps
     plant8(0x089FEB, 5);
-    plant16(0x089FEC, 200);    // end
+    plant16(0x089FEC, 200);  // end
     plant16(0x089FEE, 300);
     const uint32_t object = actor(0x089BBF);
     frames(2);
@@ -173,7 +175,7 @@ TEST_F(StageIntro, TheArcActorSnapsToItsEndAndShowsFrameSeven) {
 TEST_F(StageIntro, GrowingActorsStopAtTheirLimitsKeepingTheTopBits) {
     const uint32_t record = rom::growing_actor_b;
     plant32(record, 0x133333);
-    plant16(record + 4, 1);     // delay
+    plant16(record + 4, 1);  // delay
     plant16(record + 6, 40);
     plant16(record + 8, 50);
     plant8(record + 10, 100);   // x step
@@ -202,7 +204,7 @@ TEST_F(StageIntro, GrowingActorsStopAtTheirLimitsKeepingTheTopBits) {
 TEST_F(StageIntro, BannerDelayedSpriteAndTitleAppearWhenTheirTimeComes) {
     plant32(0x089EDC, 0x134444);
     plant16(0x089EDC + 4, 2);
-    plant16(0x089EC4 + 2, 2);                 // title delay of stage 2
+    plant16(0x089EC4 + 2, 2);  // title delay of stage 2
     plant32(0x08A009 + 4, kTitleRecord);
     plant16(kTitleRecord, 0xF100);
     plant8(kTitleRecord + 2, 0x12);
@@ -237,7 +239,8 @@ TEST_F(StageIntro, AStateWithoutACaseEndsTheRun) {
     const uint32_t controller = actor(0x089800);
     orb_write8(controller + object_record::state, 4);
     cpu.reg[20] = controller;
-    EXPECT_EXIT(run(sub_089800), ::testing::ExitedWithCode(3), "Jump from 089809 to 089818 has no translated target");
+    EXPECT_EXIT(run(sub_089800), ::testing::ExitedWithCode(3),
+                "Jump from 089809 to 089818 has no translated target");
 }
 
 }  // namespace

@@ -77,8 +77,11 @@ TEST_F(StageSetUp, LayerModesOfScenesAndStages) {
     const struct {
         uint8_t scene, stage;  // the index for each, or 0xFF for none
         bool layer_bit, port_bit;
-    } cases[] = {{0, 0, false, false}, {0xFF, 4, false, false}, {1, 1, true, false},
-                 {2, 2, false, true},  {3, 3, true, true}};
+    } cases[] = {{0, 0, false, false},
+                 {0xFF, 4, false, false},
+                 {1, 1, true, false},
+                 {2, 2, false, true},
+                 {3, 3, true, true}};
     orb_write8(var::stage, 1);
     plant32(rom::stage_descriptor_table + 4, kDescriptor);
     for (const auto& c : cases) {
@@ -105,10 +108,12 @@ TEST_F(StageSetUp, LayerModesOfScenesAndStages) {
 TEST_F(StageSetUp, LayerModesOutsideTheirTablesEndTheRun) {
     plant16(kDescriptor + 12, 4);
     cpu.reg[19] = kDescriptor;
-    EXPECT_EXIT(run(sub_085046), ::testing::ExitedWithCode(3), "Jump from 085094 to 0850AA has no translated target");
+    EXPECT_EXIT(run(sub_085046), ::testing::ExitedWithCode(3),
+                "Jump from 085094 to 0850AA has no translated target");
     orb_write8(var::stage, 2);
     plant8(rom::stage_modes + 2, 5);
-    EXPECT_EXIT(run(sub_085118), ::testing::ExitedWithCode(3), "Jump from 08514C to 08515E has no translated target");
+    EXPECT_EXIT(run(sub_085118), ::testing::ExitedWithCode(3),
+                "Jump from 08514C to 08515E has no translated target");
 }
 
 TEST_F(StageSetUp, StageGraphicsFromTheDescriptorOrTheDemo) {
@@ -149,7 +154,8 @@ protected:
             plant16(record + 8 + 8 * k, static_cast<uint16_t>(100 + k));
             plant16(record + 10 + 8 * k, static_cast<uint16_t>(200 + k));
         }
-        for (uint32_t i = 0; i < 71; ++i) plant16(rom::video_defaults + 2 * i, static_cast<uint16_t>(0x7000 + i));
+        for (uint32_t i = 0; i < 71; ++i)
+            plant16(rom::video_defaults + 2 * i, static_cast<uint16_t>(0x7000 + i));
         for (uint32_t i = 0; i < 4; ++i) plant8(rom::area_mixer_nibbles + i, static_cast<uint8_t>(i + 1));
         orb_write8(var::camera_script_hold, 9);
         orb_write32(var::area_controller, 0x12345678);

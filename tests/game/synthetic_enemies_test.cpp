@@ -183,8 +183,7 @@ TEST_F(SyntheticEnemies, TheStalkerIsHitUntilDefeatedThenLeaves) {
     // Its companion went with it: only the pacer's kind is left on the ring
     // with the generator and the watcher.
     for (int f = 0; f < 2; ++f) frame();
-    for (uint32_t o : ring())
-        EXPECT_NE(ram16(o + kOwner), static_cast<uint16_t>(stalker)) << std::hex << o;
+    for (uint32_t o : ring()) EXPECT_NE(ram16(o + kOwner), static_cast<uint16_t>(stalker)) << std::hex << o;
     EXPECT_EQ(ram32(kPlayer + player_record::score), 5060u) << "nothing more";
 }
 

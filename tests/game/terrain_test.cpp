@@ -42,7 +42,8 @@ TEST_F(Terrain, ExpansionWritesOnePatternPerListByte) {
     plant32(rom::terrain_lists + 4 * 16, kList);
     ASSERT_TRUE(run(sub_087786));
     for (uint32_t i = 0; i < 32; ++i)
-        ASSERT_EQ(ram32(var::terrain_map + 4 * i), pattern(static_cast<uint8_t>(i * 37 + 5))) << "pattern " << i;
+        ASSERT_EQ(ram32(var::terrain_map + 4 * i), pattern(static_cast<uint8_t>(i * 37 + 5)))
+            << "pattern " << i;
     EXPECT_EQ(ram8(var::terrain_map + 128), 0xEE) << "16 rows of 2 patterns, 128 bytes";
 }
 

@@ -140,13 +140,10 @@ TEST_F(InputTest, ServiceAndTestIndicatorsFollowPortEAndTheDipSwitches) {
         uint8_t port_e, dip;
         bool service, test;
     } cases[] = {
-        {0xFF, 0xFF, false, false},
-        {0xFE, 0xFF, true, false},
-        {0xFD, 0xFF, false, true},
-        {0xFF, 0xEF, true, false},  // DIP switch 5 lights the service indicator
-        {0xFF, 0xDF, false, true},  // DIP switch 6 the test indicator
-        {0xFF, 0xCF, true, true},
-        {0xFF, 0x0F ^ 0x7F, false, false},  // other switches do nothing
+        {0xFF, 0xFF, false, false}, {0xFE, 0xFF, true, false},
+        {0xFD, 0xFF, false, true},  {0xFF, 0xEF, true, false},  // DIP switch 5 lights the service indicator
+        {0xFF, 0xDF, false, true},                              // DIP switch 6 the test indicator
+        {0xFF, 0xCF, true, true},   {0xFF, 0x0F ^ 0x7F, false, false},  // other switches do nothing
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << int(c.port_e) << " " << int(c.dip));
@@ -208,7 +205,8 @@ protected:
         at(0, 0) = 0x0C17, at(0, 39) = 0x0C18, at(27, 0) = 0x0C19, at(27, 39) = 0x0C1A;
         for (uint32_t bar = 0; bar < 4; ++bar)
             for (uint32_t c = 0; c < 32; ++c)
-                for (uint32_t r = 0; r < 5; ++r) at(4 + 5 * bar + r, 4 + c) = static_cast<uint16_t>(0x1001 + bar + 0x200 * c);
+                for (uint32_t r = 0; r < 5; ++r)
+                    at(4 + 5 * bar + r, 4 + c) = static_cast<uint16_t>(0x1001 + bar + 0x200 * c);
         const std::string title = "COLOR";
         for (uint32_t i = 0; i < title.size(); ++i) at(2, 5 + i) = static_cast<uint16_t>(title[i]);
         return t;
@@ -323,7 +321,8 @@ TEST_F(BookkeepingPage, ChutesShownBySettingAndTheTotalAddsOnlyThose) {
         EXPECT_EQ(ram16(cell(7, 12)) >> 8, c.chute3 ? 0 : 0x0E);
         EXPECT_EQ(ram16(cell(8, 17)) >> 8, c.chute4 ? 0 : 0x0E);
         const uint32_t total = 21 + (c.chute3 ? 300 : 0) + (c.chute4 ? 4000 : 0);
-        EXPECT_EQ(row_text(9, 25, 29), std::string(5 - std::to_string(total).size(), ' ') + std::to_string(total));
+        EXPECT_EQ(row_text(9, 25, 29),
+                  std::string(5 - std::to_string(total).size(), ' ') + std::to_string(total));
     }
 }
 
@@ -337,7 +336,11 @@ TEST_F(BookkeepingPage, CountsCarryTheirPluralMarkSixCellsLeftOfTheirEnd) {
         uint32_t row;
         uint16_t mark;
         const char* digits;
-    } rows[] = {{9, 0x0A00, "    0"}, {11, 0x0A00, "    1"}, {12, 0x0A53, "    2"}, {13, 0x0A53, "    3"}, {15, 0x0A00, "    0"}};
+    } rows[] = {{9, 0x0A00, "    0"},
+                {11, 0x0A00, "    1"},
+                {12, 0x0A53, "    2"},
+                {13, 0x0A53, "    3"},
+                {15, 0x0A00, "    0"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.row);
         EXPECT_EQ(ram16(cell(r.row, 24)), r.mark);
@@ -484,7 +487,8 @@ TEST_F(BookkeepingPage, AverageHighestAndLowestScores) {
         ASSERT_TRUE(run(sub_08C19B));
         auto ending = [](uint32_t row, const std::string& s) {
             return row_text(row, 32 - static_cast<uint32_t>(s.size()), 31) == s &&
-                   row_text(row, 31 - static_cast<uint32_t>(s.size()), 31 - static_cast<uint32_t>(s.size())) == " ";
+                   row_text(row, 31 - static_cast<uint32_t>(s.size()),
+                            31 - static_cast<uint32_t>(s.size())) == " ";
         };
         EXPECT_TRUE(ending(20, c.average)) << row_text(20, 18, 31);
         EXPECT_TRUE(ending(21, c.high_text)) << row_text(21, 18, 31);
@@ -553,12 +557,14 @@ protected:
         // The defaults image: 124 bytes counting up.
         for (uint32_t i = 0; i < 124; ++i) plant8(rom::bookkeeping_defaults + i, static_cast<uint8_t>(i + 1));
         fake(kBookkeepingDefaults, [] {
-            for (uint32_t i = 0; i < 124; ++i) orb_write8(0x701F02 + i, orb_read8(rom::bookkeeping_defaults + i));
+            for (uint32_t i = 0; i < 124; ++i)
+                orb_write8(0x701F02 + i, orb_read8(rom::bookkeeping_defaults + i));
             orb_write16(0x701F00, check_value(0x701F02));
             for (uint32_t i = 0; i < 124; ++i) orb_write8(0x701F7E + i, orb_read8(0x701F02 + i));
         });
         fake(kEraseLine, [] {
-            for (uint32_t c = 0x310000 | orb_read16(cpu.reg[19]); orb_read16(c) & 0xFF; c += 2) orb_write16(c, 0);
+            for (uint32_t c = 0x310000 | orb_read16(cpu.reg[19]); orb_read16(c) & 0xFF; c += 2)
+                orb_write16(c, 0);
         });
         for (uint32_t a = 0x701F00; a < 0x702000; ++a) orb_write8(a, 0x5A);
     }

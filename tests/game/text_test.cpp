@@ -33,7 +33,8 @@ protected:
 // Cells of a string with one attribute.
 std::vector<uint16_t> line(uint8_t attribute, const std::string& s) {
     std::vector<uint16_t> out;
-    for (char c : s) out.push_back(c == ' ' ? 0 : static_cast<uint16_t>(attribute << 8 | static_cast<uint8_t>(c)));
+    for (char c : s)
+        out.push_back(c == ' ' ? 0 : static_cast<uint16_t>(attribute << 8 | static_cast<uint8_t>(c)));
     return out;
 }
 
@@ -43,17 +44,22 @@ TEST_F(Text, PrintersWriteOneCellPerCharacter) {
         v60_routine routine;
         std::vector<uint8_t> source;
         uint32_t r9;
-        uint32_t first_cell;     // where the cells go (R18 for the plain printers)
+        uint32_t first_cell;  // where the cells go (R18 for the plain printers)
         std::vector<uint16_t> want;
-        uint32_t source_used;    // bytes R19 moves over
+        uint32_t source_used;  // bytes R19 moves over
     } cases[] = {
         {"string", sub_0889D2, {'A', 'B', 0}, 0x12340500, kCells, line(5, "AB"), 3},
         {"empty string", sub_0889D2, {0, 'X'}, 0x0500, kCells, {}, 1},
         {"attribute in R9's low byte", sub_0889CF, {'O', 'K', 0}, 0x12345606, kCells, line(6, "OK"), 3},
         {"attribute byte first", sub_0889CC, {7, 'G', 'O', 0}, 0xFFFF, kCells, line(7, "GO"), 4},
         {"8-bit text record", sub_0889C2, {0x40, 0xF2, 3, 'H', 'I', 0}, 0, 0x31F240, line(3, "HI"), 6},
-        {"16-bit text record", sub_088A20, {0x40, 0xF3, 0x0A, 0x41, 0x01, 0x42, 0x00, 0, 0}, 0, 0x31F340,
-         {0x0B41, 0x0A42}, 9},
+        {"16-bit text record",
+         sub_088A20,
+         {0x40, 0xF3, 0x0A, 0x41, 0x01, 0x42, 0x00, 0, 0},
+         0,
+         0x31F340,
+         {0x0B41, 0x0A42},
+         9},
         {"empty 16-bit record", sub_088A20, {0x00, 0xF4, 0x0A, 0, 0}, 0, 0x31F400, {}, 5},
     };
     for (const auto& c : cases) {

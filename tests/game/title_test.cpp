@@ -114,7 +114,7 @@ TEST_F(TitleObjects, FallingPieceLandsExactlyAtScreenY200) {
 
 TEST_F(TitleObjects, AcceleratingPieceMovesByFrameIndexAndLeavesAtFrameZero) {
     plant_type(3, 1, 20, 10, 4, 0);
-    plant8(0x077B5A + 2 * 1, 8);   // frame 1: x + 8, y - 2 eighths per frame per frame
+    plant8(0x077B5A + 2 * 1, 8);  // frame 1: x + 8, y - 2 eighths per frame per frame
     plant8(0x077B5B + 2 * 1, 0xFE);
     plant8(0x077B5A + 2 * 2, 0);
     plant8(0x077B5B + 2 * 2, 16);

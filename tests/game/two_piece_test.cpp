@@ -5,9 +5,9 @@
 
 namespace {
 
-constexpr uint32_t kData = 0x130000;      // direction byte, then the platform list
+constexpr uint32_t kData = 0x130000;  // direction byte, then the platform list
 constexpr uint32_t kList = kData + 1;
-constexpr uint32_t kNumbers = 0x131000;   // attack box numbers of variant 0
+constexpr uint32_t kNumbers = 0x131000;  // attack box numbers of variant 0
 constexpr uint32_t kIdleState = GameRoutineTest::kTestEntry[3];
 constexpr int kLeft = 100, kRight = 400;
 constexpr uint8_t kDir = 2;
@@ -17,15 +17,15 @@ protected:
     void SetUp() override {
         AiTest::SetUp();
         fake(kIdleState);
-        const uint32_t states[25] = {0x07DDB5, kIdleState, kIdleState, 0x07DE44, 0x07DE52, 0x07DE8C, 0x07DE9A,
-                                     0x07DE16, kIdleState, kIdleState, kIdleState, 0x07DF92, 0x07DFA5, 0x07DFAE,
-                                     0x07DFDB, 0x07DED4, 0x07DF0A, 0x07DF38, 0x07DF7A, 0x07E031, 0x07E034,
-                                     0x07E048, 0x07E05A, 0x07DFEF, 0x07E017};
+        const uint32_t states[25] = {
+            0x07DDB5,   kIdleState, kIdleState, 0x07DE44, 0x07DE52, 0x07DE8C, 0x07DE9A, 0x07DE16, kIdleState,
+            kIdleState, kIdleState, 0x07DF92,   0x07DFA5, 0x07DFAE, 0x07DFDB, 0x07DED4, 0x07DF0A, 0x07DF38,
+            0x07DF7A,   0x07E031,   0x07E034,   0x07E048, 0x07E05A, 0x07DFEF, 0x07E017};
         for (uint32_t s = 0; s < 25; ++s) plant32(rom::two_piece_states + 4 * s, states[s]);
         plant8(kData, kDir);
         plant16(kList + 4, kLeft);
         plant16(kList + 6, kRight);
-        plant16(0x07E418 + 4 * kDir, 30);   // right: dx 30, dy 2
+        plant16(0x07E418 + 4 * kDir, 30);  // right: dx 30, dy 2
         plant16(0x07E418 + 4 * kDir + 2, 2);
         plant16(0x07E3D8 + 4 * kDir, static_cast<uint16_t>(-30));
         plant16(0x07E3D8 + 4 * kDir + 2, static_cast<uint16_t>(-2));
@@ -279,7 +279,7 @@ TEST_F(TwoPieceTest, PiecesShowHideAndLeaveByTheBodysState) {
     struct Case {
         uint8_t state;
         bool follower, attacker, gone;
-    } cases[] = {{1, true, true, false},   {10, true, true, false},  {11, false, true, false},
+    } cases[] = {{1, true, true, false},   {10, true, true, false},   {11, false, true, false},
                  {12, false, true, false}, {13, false, false, false}, {22, false, false, false},
                  {23, false, false, true}};
     for (const Case& c : cases) {

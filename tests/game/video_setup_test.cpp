@@ -43,7 +43,8 @@ TEST_F(VideoSetUp, LayerResetClearsVideoRamLoadsPatternsAndTheRegisters) {
         SCOPED_TRACE(int(c.flip));
         SetUp();
         plant_video_defaults();
-        for (uint32_t i = 0; i < 6144; ++i) plant16(rom::text_patterns + 2 * i, static_cast<uint16_t>(i * 7 + 1));
+        for (uint32_t i = 0; i < 6144; ++i)
+            plant16(rom::text_patterns + 2 * i, static_cast<uint16_t>(i * 7 + 1));
         fill(0x300000, 0x320000);
         orb_write8(var::backup_image + backup_record::flip_screen, c.flip);
         ASSERT_TRUE(run(sub_0608A8));
@@ -57,7 +58,8 @@ TEST_F(VideoSetUp, LayerResetClearsVideoRamLoadsPatternsAndTheRegisters) {
         EXPECT_EQ(ram16(kShadow), c.control);
         EXPECT_EQ(ram16(kRegs + 2), 0x4000);
         EXPECT_EQ(ram16(kShadow + 0x8E), 0x4000 + 70);
-        EXPECT_EQ(first_other(kRegs + 0x90, kRegs + 0x100, kMarker), kRegs + 0x100) << "registers past the block kept";
+        EXPECT_EQ(first_other(kRegs + 0x90, kRegs + 0x100, kMarker), kRegs + 0x100)
+            << "registers past the block kept";
         TearDown();
     }
 }
@@ -111,8 +113,10 @@ TEST_F(VideoSetUp, BlockClearsRunDownFromR9) {
         std::vector<uint32_t> cleared;
         for (uint32_t offset = 0; offset < 0x10000; offset += 0x100) {
             const uint32_t a = 0x300000 + offset;
-            if (first_other(a, a + 0x100, 0) == a + 0x100) cleared.push_back(offset);
-            else EXPECT_EQ(first_other(a, a + 0x100, kMarker), a + 0x100) << "partly cleared at " << offset;
+            if (first_other(a, a + 0x100, 0) == a + 0x100)
+                cleared.push_back(offset);
+            else
+                EXPECT_EQ(first_other(a, a + 0x100, kMarker), a + 0x100) << "partly cleared at " << offset;
         }
         std::vector<uint32_t> want;
         for (uint32_t b : c.blocks)
@@ -201,8 +205,8 @@ TEST_F(CentredLayers, PageEntryByStageAreaAndR9) {
         uint8_t stage, area;
         uint32_t r9, entry;
     } cases[] = {
-        {2, 3, 1, 7}, {1, 1, 1, 0}, {3, 5, 2, 13}, {4, 2, 0x102, 15},
-        {1, 1, 2, 0xFFFFFFFF},  // d = 255 is a signed byte: the entry below the table
+        {2, 3, 1, 7},      {1, 1, 1, 0},          {3, 5, 2, 13},
+        {4, 2, 0x102, 15}, {1, 1, 2, 0xFFFFFFFF},  // d = 255 is a signed byte: the entry below the table
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.stage) << "-" << int(c.area) << " R9 " << c.r9);

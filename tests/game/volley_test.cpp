@@ -32,19 +32,19 @@ protected:
             aimed_from_y = s16(r(20) + object_record::world_y);
             cpu.reg[0] = direction;
         });
-        const uint32_t states[27] = {0x07F47E, kIdleState, 0x07F4A1, kWait,    0x07F4D3, 0x07F513, 0x07F555,
+        const uint32_t states[27] = {0x07F47E,   kIdleState, 0x07F4A1,   kWait,      0x07F4D3,   0x07F513,
+                                     0x07F555,   kIdleState, kIdleState, kIdleState, kIdleState, kIdleState,
                                      kIdleState, kIdleState, kIdleState, kIdleState, kIdleState, kIdleState,
-                                     kIdleState, kIdleState, kIdleState, kIdleState, kIdleState, kIdleState,
-                                     0x07F6F4, 0x07A6A0, kIdleState, 0x07F5C8, 0x07F5E1, 0x07F638, 0x07F6D0,
-                                     0x07F6FD};
+                                     kIdleState, 0x07F6F4,   0x07A6A0,   kIdleState, 0x07F5C8,   0x07F5E1,
+                                     0x07F638,   0x07F6D0,   0x07F6FD};
         for (uint32_t s = 0; s < 27; ++s) plant32(rom::volley_states + 4 * s, states[s]);
         for (uint32_t t = 0; t < 4; ++t) {
-            plant8(rom::volley_chosen_states + t, static_cast<uint8_t>(4 + t));  // chosen states
-            plant8(rom::volley_step_timer + t, static_cast<uint8_t>(3));      // step timer
-            plant8(rom::volley_rest_timer + t, static_cast<uint8_t>(60 + t)); // rest
-            plant8(rom::volley_aim_strength + t, static_cast<uint8_t>(30 + t)); // aimed strength
-            plant8(rom::volley_shot_strength + t, static_cast<uint8_t>(50 + t)); // projectile strength
-            plant8(rom::volley_strength + t, static_cast<uint8_t>(90 + t)); // volley 1 strength
+            plant8(rom::volley_chosen_states + t, static_cast<uint8_t>(4 + t));   // chosen states
+            plant8(rom::volley_step_timer + t, static_cast<uint8_t>(3));          // step timer
+            plant8(rom::volley_rest_timer + t, static_cast<uint8_t>(60 + t));     // rest
+            plant8(rom::volley_aim_strength + t, static_cast<uint8_t>(30 + t));   // aimed strength
+            plant8(rom::volley_shot_strength + t, static_cast<uint8_t>(50 + t));  // projectile strength
+            plant8(rom::volley_strength + t, static_cast<uint8_t>(90 + t));       // volley 1 strength
         }
         plant8(0x07AD6E + 7, 2);  // landing state of type 7
         for (uint32_t i = 0; i < 8; ++i) {
@@ -125,7 +125,8 @@ TEST_F(VolleyTest, TurnAimsFromAboveAndAttacksInTheOctant) {
         uint16_t dir;
         uint8_t octant;
         bool mirrored;
-    } cases[] = {{0, 0, true}, {63, 0, true}, {64, 1, true}, {300, 2, false}, {700, 5, false}, {960, 0, true}};
+    } cases[] = {{0, 0, true},    {63, 0, true},   {64, 1, true},
+                 {300, 2, false}, {700, 5, false}, {960, 0, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dir);
         SetUp();

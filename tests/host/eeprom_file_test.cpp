@@ -63,10 +63,8 @@ TEST_F(EepromFile, OnlyA128ByteFileIsReadAndAnythingElseIsReplacedAtTheSave) {
     const bad_case cases[] = {
         {"missing", [] {}, "", true},
         {"empty", [&] { write(path, ""); }, "it is 0 bytes, 128 expected", true},
-        {"127 bytes", [&] { write(path, std::string(127, 'U')); }, "it is 127 bytes, 128 expected",
-         true},
-        {"129 bytes", [&] { write(path, std::string(129, 'U')); }, "it is larger than 128 bytes",
-         true},
+        {"127 bytes", [&] { write(path, std::string(127, 'U')); }, "it is 127 bytes, 128 expected", true},
+        {"129 bytes", [&] { write(path, std::string(129, 'U')); }, "it is larger than 128 bytes", true},
         {"2 GB", [&] { ASSERT_TRUE(bad_files::make_sparse(path, 2ull << 30)); },
          "it is larger than 128 bytes", true},
         {"FIFO", [&] { ASSERT_TRUE(bad_files::make_fifo(path)); },
@@ -162,8 +160,8 @@ TEST_F(EepromFile, AKilledSaveLeavesTheOldOrTheNewContents) {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         const std::string now = read(path);
-        ASSERT_TRUE(now == old_bytes || now == new_bytes) << "round " << round << ": " << now.size()
-                                                          << " bytes";
+        ASSERT_TRUE(now == old_bytes || now == new_bytes)
+            << "round " << round << ": " << now.size() << " bytes";
     }
 }
 

@@ -25,7 +25,10 @@ Bytes compose(const uint8_t controls[HOST_CONTROLS]) {
 }
 
 TEST(InputMapping, KeysByScancode) {
-    struct Case { SDL_Scancode key; Bytes expected; };
+    struct Case {
+        SDL_Scancode key;
+        Bytes expected;
+    };
     const Case cases[] = {
         {SDL_SCANCODE_UP, {0xDF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
         {SDL_SCANCODE_SPACE, {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
@@ -53,8 +56,8 @@ TEST(InputMapping, KeysByScancode) {
         host_input_keyboard(keys, controls);
         Bytes got = compose(controls);
         EXPECT_EQ(std::memcmp(&got, &c.expected, sizeof got), 0)
-            << SDL_GetScancodeName(c.key) << ": " << std::hex << int(got.p1) << " " << int(got.p2)
-            << " " << int(got.system) << " " << int(got.p3) << " " << int(got.p4) << " " << int(got.starts);
+            << SDL_GetScancodeName(c.key) << ": " << std::hex << int(got.p1) << " " << int(got.p2) << " "
+            << int(got.system) << " " << int(got.p3) << " " << int(got.p4) << " " << int(got.starts);
     }
 }
 
@@ -75,13 +78,17 @@ TEST(InputMapping, NothingHeldReadsAllOnesAndOppositesClearBoth) {
 }
 
 TEST(InputMapping, ControllersCombineWithKeys) {
-    struct Case { int player; host_pad_state pad; uint8_t expected; };
+    struct Case {
+        int player;
+        host_pad_state pad;
+        uint8_t expected;
+    };
     const Case cases[] = {
-        {0, {-12001, 0}, 0x7F},            // stick left
-        {0, {-12000, 12000}, 0xFF},        // exactly at the edge: centred
-        {1, {0, 12001}, 0xEF},             // stick down
-        {2, {0, 0, true}, 0xDF},           // D-pad up
-        {3, {0, 0, false, false, false, true}, 0xBF},  // D-pad right
+        {0, {-12001, 0}, 0x7F},                                     // stick left
+        {0, {-12000, 12000}, 0xFF},                                 // exactly at the edge: centred
+        {1, {0, 12001}, 0xEF},                                      // stick down
+        {2, {0, 0, true}, 0xDF},                                    // D-pad up
+        {3, {0, 0, false, false, false, true}, 0xBF},               // D-pad right
         {0, {0, 0, false, false, false, false, true, true}, 0xFC},  // A and B
     };
     for (const Case& c : cases) {
@@ -135,8 +142,8 @@ protected:
         host.window = SDL_CreateWindow("t", 0, 0, 320, 224, 0);
         ASSERT_NE(host.window, nullptr);
         host.renderer = SDL_CreateRenderer(host.window, -1, SDL_RENDERER_SOFTWARE);
-        host.texture = SDL_CreateTexture(host.renderer, SDL_PIXELFORMAT_ARGB8888,
-                                         SDL_TEXTUREACCESS_STREAMING, 416, 224);
+        host.texture =
+            SDL_CreateTexture(host.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, 416, 224);
         settings_path = ::testing::TempDir() + "ironbell_hotkeys.ini";
         std::remove(settings_path.c_str());
         settings_open(settings_path.c_str());

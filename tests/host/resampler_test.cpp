@@ -21,7 +21,9 @@ constexpr double kStep = kRate / 48000.0;
 // board frame n - 1, and its mix holds the FM samples (one per 288 board
 // ticks) due by then that the frame before did not: 797 first, then 932 or 933.
 uint64_t samples_due(uint64_t frame) { return (orb_line_start(frame - 1, 224) + 287) / 288; }
-uint64_t board_samples(uint64_t frame) { return samples_due(frame) - (frame > 1 ? samples_due(frame - 1) : 0); }
+uint64_t board_samples(uint64_t frame) {
+    return samples_due(frame) - (frame > 1 ? samples_due(frame - 1) : 0);
+}
 
 // A run of blocks over a stereo sine (left A·sin, right A·cos) at the board's
 // rate, one block a game frame, each frame bringing `count(frame)` frames of
@@ -102,11 +104,13 @@ void expect_clean(const SineRun& run, size_t from, size_t to, const Quality& q) 
     for (int channel = 0; channel < 2; ++channel) {
         const Heard h = listen(run, channel, from, to, 2 * q.worst);
         const size_t at = h.worst_frame;
-        EXPECT_GE(h.snr_db, q.snr_db) << q.hz << " Hz, channel " << channel << ", blocks " << from << " to " << to;
+        EXPECT_GE(h.snr_db, q.snr_db)
+            << q.hz << " Hz, channel " << channel << ", blocks " << from << " to " << to;
         EXPECT_LE(h.worst, q.worst) << q.hz << " Hz, channel " << channel << ": worst at block "
                                     << at / HOST_OUT_FRAMES << " frame " << at % HOST_OUT_FRAMES;
         EXPECT_EQ(h.held, 0u) << q.hz << " Hz, channel " << channel << ": first held at block "
-                              << h.first_held / HOST_OUT_FRAMES << " frame " << h.first_held % HOST_OUT_FRAMES;
+                              << h.first_held / HOST_OUT_FRAMES << " frame "
+                              << h.first_held % HOST_OUT_FRAMES;
     }
 }
 
@@ -130,9 +134,8 @@ TEST(ResamplerSound, AnEmptyOrShortFrameRecoversWithinOneBlock) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (const Quality& q : kQualities) {
-            const SineRun run(q.hz, 300, [&](uint64_t frame) {
-                return frame == c.frame ? c.count : board_samples(frame);
-            });
+            const SineRun run(
+                q.hz, 300, [&](uint64_t frame) { return frame == c.frame ? c.count : board_samples(frame); });
             // Block frame - 1 is the frame's own; the next one plays whole.
             expect_clean(run, 1, c.frame - 1, q);
             expect_clean(run, c.frame, 300, q);
@@ -156,9 +159,13 @@ struct Model {
                 double v = 0;
                 if (n) {
                     size_t h = size_t(q);
-                    if (h >= n) v = frames[(n - 1) * 2 + ch];
-                    else if (h + 1 == n) v = frames[h * 2 + ch];
-                    else v = frames[h * 2 + ch] + (frames[(h + 1) * 2 + ch] - frames[h * 2 + ch]) * (q - double(h));
+                    if (h >= n)
+                        v = frames[(n - 1) * 2 + ch];
+                    else if (h + 1 == n)
+                        v = frames[h * 2 + ch];
+                    else
+                        v = frames[h * 2 + ch] +
+                            (frames[(h + 1) * 2 + ch] - frames[h * 2 + ch]) * (q - double(h));
                 }
                 v *= volume;
                 out.push_back(v > 32767.0 ? 32767 : v < -32768.0 ? -32768 : int16_t(std::trunc(v)));
@@ -185,7 +192,10 @@ TEST(Resampler, MatchesTheModelOverManyFrames) {
         for (int frame = 0; frame < 200; ++frame) {
             // 932 or 933 frames a game frame, sometimes none, sometimes short,
             // now and then two frames' worth.
-            size_t count = frame % 17 == 5 ? 0 : frame % 13 == 3 ? 400 : frame % 29 == 8 ? 1864 : 932 + frame % 2;
+            size_t count = frame % 17 == 5   ? 0
+                           : frame % 13 == 3 ? 400
+                           : frame % 29 == 8 ? 1864
+                                             : 932 + frame % 2;
             std::vector<int16_t> mix(count * 2);
             for (auto& s : mix) s = int16_t(rng());
             int16_t out[1600];
@@ -193,7 +203,8 @@ TEST(Resampler, MatchesTheModelOverManyFrames) {
             host_resample(mixed, volume, out);
             auto expected = model.block(mix, volume);
             for (int i = 0; i < 1600; ++i)
-                ASSERT_EQ(out[i], expected[i]) << "volume " << volume << " frame " << frame << " sample " << i;
+                ASSERT_EQ(out[i], expected[i])
+                    << "volume " << volume << " frame " << frame << " sample " << i;
             ASSERT_EQ(mixed.count, model.frames.size() / 2);
             ASSERT_EQ(mixed.position, model.position);
         }
@@ -244,7 +255,8 @@ TEST(Resampler, AnHourOfTheBoardsRateBuildsNoDelay) {
         if (frame == 1) start = mixed.count;
         largest = std::max(largest, mixed.count);
         if (frame <= 3600) {  // the first minute, against the plain arithmetic
-            auto expected = model.block(std::vector<int16_t>(mix.begin(), mix.begin() + long(count * 2)), 1.0);
+            auto expected =
+                model.block(std::vector<int16_t>(mix.begin(), mix.begin() + long(count * 2)), 1.0);
             for (int i = 0; i < 1600; ++i) ASSERT_EQ(out[i], expected[i]) << "frame " << frame;
         }
     }

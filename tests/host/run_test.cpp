@@ -34,9 +34,9 @@ struct Outcome {
 
 // How a run is started and watched.
 struct RunOptions {
-    std::function<void()> in_child;          // in the child, just before the program starts
-    std::function<void(pid_t)> meanwhile;    // about every millisecond while it runs
-    std::chrono::seconds limit{300};         // then it is killed (status 128 + 9)
+    std::function<void()> in_child;        // in the child, just before the program starts
+    std::function<void(pid_t)> meanwhile;  // about every millisecond while it runs
+    std::chrono::seconds limit{300};       // then it is killed (status 128 + 9)
 };
 
 // How many times text holds what.
@@ -200,12 +200,11 @@ TEST_F(WholeProgram, BadPreferenceFilesAreNamedAndLeftAsTheyAre) {
     ASSERT_TRUE(bad_files::make_sparse(eeprom, 2ull << 30));
     Outcome o = run({"--frames", "3"});
     EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_NE(o.err.find(ini.string() + ": cannot be read\nit is not a regular file"),
-              std::string::npos)
+    EXPECT_NE(o.err.find(ini.string() + ": cannot be read\nit is not a regular file"), std::string::npos)
         << o.err;
-    EXPECT_NE(o.err.find(eeprom.string() +
-                         ": not used (it is larger than 128 bytes); the EEPROM starts blank\n"),
-              std::string::npos)
+    EXPECT_NE(
+        o.err.find(eeprom.string() + ": not used (it is larger than 128 bytes); the EEPROM starts blank\n"),
+        std::string::npos)
         << o.err;
     EXPECT_EQ(fs::status(ini).type(), fs::file_type::fifo);
     EXPECT_EQ(fs::file_size(eeprom), 2ull << 30);
@@ -216,11 +215,9 @@ TEST_F(WholeProgram, BadPreferenceFilesAreNamedAndLeftAsTheyAre) {
     fs::create_directory(eeprom);
     o = run({"--frames", "3"});
     EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_NE(o.err.find(ini.string() + ": cannot be read\nit is a folder, not a file"),
-              std::string::npos)
+    EXPECT_NE(o.err.find(ini.string() + ": cannot be read\nit is a folder, not a file"), std::string::npos)
         << o.err;
-    EXPECT_NE(o.err.find(eeprom.string() + ": not used (it is a folder, not a file)"),
-              std::string::npos)
+    EXPECT_NE(o.err.find(eeprom.string() + ": not used (it is a folder, not a file)"), std::string::npos)
         << o.err;
     EXPECT_TRUE(fs::is_directory(ini));
     EXPECT_TRUE(fs::is_directory(eeprom));
@@ -317,10 +314,10 @@ TEST_F(WholeProgram, AnEepromSaveThatFailsIsReported) {
     fs::create_directories(eeprom);
     Outcome o = run({"--script", (dir / "eeprom.script").string(), "--frames", "20"});
     EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_NE(o.err.find(eeprom.string() +
-                         ": the EEPROM cannot be saved (it is a folder, not a file); it is tried "
-                         "again later\n"),
-              std::string::npos)
+    EXPECT_NE(
+        o.err.find(eeprom.string() + ": the EEPROM cannot be saved (it is a folder, not a file); it is tried "
+                                     "again later\n"),
+        std::string::npos)
         << o.err;
     EXPECT_TRUE(fs::is_directory(eeprom));
 

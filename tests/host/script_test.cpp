@@ -57,11 +57,9 @@ struct fault_case {
 };
 
 TEST_F(ControlScript, LoadFaultsNameTheLineAndWhatIsWrong) {
-    const std::string roll =
-        "expected 'roll PLAYER DX DY' with PLAYER 1-4 and DX, DY in -2048..2048";
+    const std::string roll = "expected 'roll PLAYER DX DY' with PLAYER 1-4 and DX, DY in -2048..2048";
     const std::string dip = "expected 'dip SWITCH on|off' with SWITCH 1-4";
-    const std::string poke =
-        "expected 'poke ADDRESS VALUE' in hexadecimal, a 24-bit address and a byte";
+    const std::string poke = "expected 'poke ADDRESS VALUE' in hexadecimal, a 24-bit address and a byte";
     const fault_case cases[] = {
         {"5", "expected 'FRAME ACTION [ARGUMENTS]'"},
         {"1 press start1 4 5", "expected 'press INPUT [FRAMES]'"},
@@ -122,24 +120,27 @@ TEST_F(ControlScript, MessagesShowEveryByteOfWhatTheyQuote) {
         {"5 jump\x01\n", 1, "unknown action 'jump\\x01'"},
         {"5\x7F hold start1\n", 1, "bad frame '5\\x7F'"},
         {"5 press start1 4\x0B\n", 1, "bad frame count '4\\x0B'"},
-        {"\xEF\xBB\xBF" "10 hold start1\n5 jump\n", 2, "unknown action 'jump'"},
-        {"\xEF\xBB\xBF" "+x end\n", 1, "bad relative frame '+x'"},
-        {"+18446744073709551615 end\n+1 end\n", 2,
-         "relative frame '+1' overflows the frame count"},
-        {"18446744073709551614 end\n+2 end\n", 2,
-         "relative frame '+2' overflows the frame count"},
+        {"\xEF\xBB\xBF"
+         "10 hold start1\n5 jump\n",
+         2, "unknown action 'jump'"},
+        {"\xEF\xBB\xBF"
+         "+x end\n",
+         1, "bad relative frame '+x'"},
+        {"+18446744073709551615 end\n+1 end\n", 2, "relative frame '+1' overflows the frame count"},
+        {"18446744073709551614 end\n+2 end\n", 2, "relative frame '+2' overflows the frame count"},
     };
     for (const auto& c : cases) expect_fault(c.text, c.line, c.message);
 
-    script_ptr script = load("\xEF\xBB\xBF" "10 hold start1\n");
+    script_ptr script = load(
+        "\xEF\xBB\xBF"
+        "10 hold start1\n");
     ASSERT_NE(script, nullptr) << problem;
     ASSERT_EQ(script->items.size(), 1u);
     EXPECT_EQ(script->items[0].frame, 10u);
 }
 
 TEST_F(ControlScript, CommentsBlankAndLongLinesAreCountedAsTheFilesLines) {
-    expect_fault("# a comment\n\n \t\r\n10 hold start1 # held\n5 jump\n", 5,
-                 "unknown action 'jump'");
+    expect_fault("# a comment\n\n \t\r\n10 hold start1 # held\n5 jump\n", 5, "unknown action 'jump'");
     // Lines are read whole whatever their length: a long comment or a long
     // run of blanks is one line.
     expect_fault("1 hold start1 #" + std::string(5000, 'c') + " 2 jump\n3 jump\n", 2,
@@ -152,8 +153,7 @@ TEST_F(ControlScript, CommentsBlankAndLongLinesAreCountedAsTheFilesLines) {
     EXPECT_EQ(script->items[1].line, 2);
     // A field of more than 31 characters reads as two fields.
     expect_fault("1 hold " + std::string(40, 'a') + "\n", 1, "expected 'hold INPUT'");
-    expect_fault("1 press start1 " + std::string(32, '1') + "\n", 1,
-                 "expected 'press INPUT [FRAMES]'");
+    expect_fault("1 press start1 " + std::string(32, '1') + "\n", 1, "expected 'press INPUT [FRAMES]'");
 }
 
 // Anything but a readable regular file of at most 16 MB is refused with its
@@ -193,8 +193,9 @@ TEST_F(ControlScript, ShortProblemBuffer) {
 }
 
 TEST_F(ControlScript, EventsOfOneFrameApplyInLineOrder) {
-    script_ptr script = load("20 poke 200000 1\n10 poke 0x200001 5\n20 poke 200000 2\n"
-                             "20 hold start1\n0 hold start1\n20 release start1\n");
+    script_ptr script = load(
+        "20 poke 200000 1\n10 poke 0x200001 5\n20 poke 200000 2\n"
+        "20 hold start1\n0 hold start1\n20 release start1\n");
     ASSERT_NE(script, nullptr) << problem;
     ASSERT_EQ(script->items.size(), 6u);
     for (size_t i = 1; i < script->items.size(); ++i)
@@ -252,9 +253,9 @@ TEST_F(ControlScript, EveryInputNameReachesItsBit) {
         uint8_t mask;
     };
     const name_case cases[] = {
-        {"button1", ORB_INPUT_P1, 0x01}, {"button4", ORB_INPUT_P4, 0x01},
-        {"up1", ORB_INPUT_P1, 0x20},     {"down2", ORB_INPUT_P2, 0x10},
-        {"left3", ORB_INPUT_P3, 0x80},   {"right4", ORB_INPUT_P4, 0x40},
+        {"button1", ORB_INPUT_P1, 0x01},     {"button4", ORB_INPUT_P4, 0x01},
+        {"up1", ORB_INPUT_P1, 0x20},         {"down2", ORB_INPUT_P2, 0x10},
+        {"left3", ORB_INPUT_P3, 0x80},       {"right4", ORB_INPUT_P4, 0x40},
         {"service", ORB_INPUT_SYSTEM, 0x01}, {"test", ORB_INPUT_SYSTEM, 0x02},
         {"coin1", ORB_INPUT_SYSTEM, 0x04},   {"start2", ORB_INPUT_SYSTEM, 0x20},
         {"start3", ORB_INPUT_START34, 0x01}, {"start4", ORB_INPUT_START34, 0x02},
@@ -302,8 +303,9 @@ TEST_F(ControlScript, PokeIsAGuestWrite) {
 }
 
 TEST_F(ControlScript, RelativeFramesChainThroughEveryLine) {
-    script_ptr script = load("+10 hold start1\r\n+5 end\r\n+5 release start1\r\n# note\n"
-                             "+0 hold coin1\n900 end\n+1 end");
+    script_ptr script = load(
+        "+10 hold start1\r\n+5 end\r\n+5 release start1\r\n# note\n"
+        "+0 hold coin1\n900 end\n+1 end");
     ASSERT_NE(script, nullptr) << problem;
     ASSERT_EQ(script->items.size(), 3u);
     EXPECT_EQ(script->items[0].frame, 10u);

@@ -15,10 +15,8 @@ std::vector<std::string> reports;
 void capture(const char* text) { reports.emplace_back(text); }
 
 const std::string kScaleComment = "; the window's size, in times the game's picture\n";
-const std::string kFullScreenEntry =
-    "; yes: full screen (F11 or Alt+Enter change it)\nfull_screen = no\n";
-const std::string kSmoothEntry =
-    "; yes: smooth pixels; no: sharp ones (F3 changes it)\nsmooth = no\n";
+const std::string kFullScreenEntry = "; yes: full screen (F11 or Alt+Enter change it)\nfull_screen = no\n";
+const std::string kSmoothEntry = "; yes: smooth pixels; no: sharp ones (F3 changes it)\nsmooth = no\n";
 const std::string kSoundSection =
     "\n[sound]\n; the game's sound, from 0 (none) to 2 (twice as loud)\nvolume = 1\n";
 
@@ -55,8 +53,7 @@ TEST_F(SettingsFile, MissingFileIsCreatedWithEveryKeyAndItsComment) {
               "game runs.\n"
               "\n"
               "[video]\n" +
-                  kScaleComment + "scale = 3\n" + kFullScreenEntry + kSmoothEntry +
-                  kSoundSection);
+                  kScaleComment + "scale = 3\n" + kFullScreenEntry + kSmoothEntry + kSoundSection);
     EXPECT_TRUE(reports.empty());
     EXPECT_EQ(settings.scale, 3.0);
     EXPECT_FALSE(settings_reread());
@@ -80,8 +77,8 @@ TEST_F(SettingsFile, SaveKeepsUserLinesAndAddsMissingKeysWhereTheirSectionEnds) 
     EXPECT_EQ(reports, std::vector<std::string>{at(5) + "[other] has no setting 'x'"});
 
     settings_save();
-    const std::string expected = "[Video]\nscale = 2.5 ; big\n" + kFullScreenEntry + kSmoothEntry +
-                                 "\n[other]\nx=1\n" + kSoundSection;
+    const std::string expected =
+        "[Video]\nscale = 2.5 ; big\n" + kFullScreenEntry + kSmoothEntry + "\n[other]\nx=1\n" + kSoundSection;
     EXPECT_EQ(read(path), expected);
     settings_save();
     EXPECT_EQ(read(path), expected);
@@ -91,22 +88,25 @@ TEST_F(SettingsFile, BlankLinesAtTheEndOfASectionStayAfterTheAddedKeys) {
     open_with("; mine\n[video]\nscale=2\n\n\n[sound]\n\nVolume=0,5 # half\n\n");
     settings.full_screen = 1;
     settings_save();
-    EXPECT_EQ(read(path), "; mine\n[video]\nscale = 2\n"
-                          "; yes: full screen (F11 or Alt+Enter change it)\nfull_screen = yes\n" +
-                              kSmoothEntry + "\n\n[sound]\n\nvolume = 0.5 # half\n\n");
+    EXPECT_EQ(read(path),
+              "; mine\n[video]\nscale = 2\n"
+              "; yes: full screen (F11 or Alt+Enter change it)\nfull_screen = yes\n" +
+                  kSmoothEntry + "\n\n[sound]\n\nvolume = 0.5 # half\n\n");
     EXPECT_EQ(settings.volume, 0.5);
 }
 
 TEST_F(SettingsFile, EveryMatchingKeyLineIsReplacedAndTheLastReadWins) {
-    open_with("[video]\nscale = 2\n[sound]\nvolume=2\n[video]\n\tscale = 4 ;x\nfull_screen=on\n"
-              "smooth = TRUE\n");
+    open_with(
+        "[video]\nscale = 2\n[sound]\nvolume=2\n[video]\n\tscale = 4 ;x\nfull_screen=on\n"
+        "smooth = TRUE\n");
     EXPECT_EQ(settings.scale, 4.0);
     EXPECT_EQ(settings.full_screen, 1);
     EXPECT_EQ(settings.smooth, 1);
     settings.scale = 1.23456;
     settings_save();
-    EXPECT_EQ(read(path), "[video]\nscale = 1.235\n[sound]\nvolume = 2\n[video]\n"
-                          "scale = 1.235 ;x\nfull_screen = yes\nsmooth = yes\n");
+    EXPECT_EQ(read(path),
+              "[video]\nscale = 1.235\n[sound]\nvolume = 2\n[video]\n"
+              "scale = 1.235 ;x\nfull_screen = yes\nsmooth = yes\n");
 }
 
 TEST_F(SettingsFile, KeysOutsideTheirSectionAreReportedOnEveryReadAndKeptOnEverySave) {
@@ -164,8 +164,8 @@ TEST_F(SettingsFile, AcceptedValuesAtTheLimitsAndInEveryWord) {
         uint8_t full_screen;
     };
     const accepted_case cases[] = {
-        {"scale = 1", 1, 0},       {"scale = 10", 10, 0},  {"scale=1e1", 10, 0},
-        {"full_screen = On", 3, 1}, {"full_screen=TRUE", 3, 1}, {"full_screen = 1", 3, 1},
+        {"scale = 1", 1, 0},         {"scale = 10", 10, 0},      {"scale=1e1", 10, 0},
+        {"full_screen = On", 3, 1},  {"full_screen=TRUE", 3, 1}, {"full_screen = 1", 3, 1},
         {"full_screen = Off", 3, 0}, {"full_screen = no", 3, 0},
     };
     for (const auto& c : cases) {
@@ -221,16 +221,16 @@ TEST_F(SettingsFile, LongLinesAreReadAndSavedWhole) {
     const std::string long_key = "SCALE=2 ;" + std::string(600, 'k');
     const std::string long_unknown = std::string(700, 'u') + " = 1";
     open_with("[video]\n" + long_comment + "\n" + long_key + "\n" + long_unknown + "\nwrong = 1");
-    EXPECT_EQ(reports, (std::vector<std::string>{
-                           at(4) + "[video] has no setting '" + std::string(700, 'u') + "'",
-                           at(5) + "[video] has no setting 'wrong'"}));
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{at(4) + "[video] has no setting '" + std::string(700, 'u') + "'",
+                                        at(5) + "[video] has no setting 'wrong'"}));
     EXPECT_EQ(settings.scale, 2.0);
 
     settings.scale = 4;
     settings_save();
-    const std::string expected = "[video]\n" + long_comment + "\nscale = 4 ;" +
-                                 std::string(600, 'k') + "\n" + long_unknown + "\nwrong = 1\n" +
-                                 kFullScreenEntry + kSmoothEntry + kSoundSection;
+    const std::string expected = "[video]\n" + long_comment + "\nscale = 4 ;" + std::string(600, 'k') + "\n" +
+                                 long_unknown + "\nwrong = 1\n" + kFullScreenEntry + kSmoothEntry +
+                                 kSoundSection;
     EXPECT_EQ(read(path), expected);
     settings_save();
     EXPECT_EQ(read(path), expected);
@@ -254,8 +254,8 @@ TEST_F(SettingsFile, LongKeyLineKeepsItsCommentAndAValueWithTextAfterItIsRejecte
 TEST_F(SettingsFile, UnwritableFileIsReportedAndTheDefaultsStay) {
     const std::string nowhere = file("no-such-folder/irnbell.ini");
     settings_open(nowhere.c_str());
-    EXPECT_EQ(reports, std::vector<std::string>{nowhere + ": the settings cannot be written\n" +
-                                                nowhere + ".new: No such file or directory"});
+    EXPECT_EQ(reports, std::vector<std::string>{nowhere + ": the settings cannot be written\n" + nowhere +
+                                                ".new: No such file or directory"});
     EXPECT_EQ(settings.scale, 3.0);
     EXPECT_FALSE(settings_reread());
 }
@@ -301,8 +301,8 @@ TEST_F(SettingsFile, AWriteOnlyFileKeepsTheUsersLines) {
         if (settings.scale != 3.0) return 1;
         if (reports.size() != 2 || reports[0].rfind(path + ": cannot be read\nPermission denied", 0) != 0)
             return 2;
-        std::filesystem::permissions(path, std::filesystem::perms::owner_read |
-                                               std::filesystem::perms::owner_write);
+        std::filesystem::permissions(
+            path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
         return read(path) == text ? 0 : 3;
     });
     EXPECT_EQ(result, 0) << "1: not the defaults, 2: not reported, 3: the file was written over";
@@ -314,10 +314,10 @@ TEST_F(SettingsFile, CarriageReturnsAreTrimmedAndLinesWithoutSenseAreKept) {
     EXPECT_TRUE(reports.empty());
     settings_save();
     std::string saved = read(path);
-    EXPECT_EQ(saved.rfind("[video]\r\nscale = 6\njust words\r\n" + kFullScreenEntry +
-                              kSmoothEntry + "[broken\r\n",
-                          0),
-              0u)
+    EXPECT_EQ(
+        saved.rfind("[video]\r\nscale = 6\njust words\r\n" + kFullScreenEntry + kSmoothEntry + "[broken\r\n",
+                    0),
+        0u)
         << saved;
 }
 

@@ -17,8 +17,7 @@ namespace {
 using xvfb::capture;
 
 TEST(RealWindow, ShowsTheGuestPictureAtTheSettingsScale) {
-    if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/import") ||
-        !fs::exists("/usr/bin/xwininfo"))
+    if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/import") || !fs::exists("/usr/bin/xwininfo"))
         GTEST_SKIP() << "Xvfb, ImageMagick or xwininfo is not installed";
     romset_fixture::temp_dir dir;
     const fs::path prefs = dir / "data" / "IronBell";

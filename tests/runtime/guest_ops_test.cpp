@@ -36,8 +36,19 @@ struct outcome {
 template <typename T>
 std::vector<uint32_t> samples(int random_count) {
     constexpr T top = T(1) << (sizeof(T) * 8 - 1);
-    std::vector<uint32_t> v = {0, 1, 2, 3, T(top - 1), top, T(top + 1), T(~T(0)), T(~T(0) - 1), 0x55, 0xAA,
-                               T(0x5555555555555555ull), T(0xAAAAAAAAAAAAAAAAull)};
+    std::vector<uint32_t> v = {0,
+                               1,
+                               2,
+                               3,
+                               T(top - 1),
+                               top,
+                               T(top + 1),
+                               T(~T(0)),
+                               T(~T(0) - 1),
+                               0x55,
+                               0xAA,
+                               T(0x5555555555555555ull),
+                               T(0xAAAAAAAAAAAAAAAAull)};
     uint32_t state = 12345;
     for (int i = 0; i < random_count; ++i) {
         state = state * 1664525u + 1013904223u;
@@ -170,28 +181,34 @@ void check_mul_div(const std::vector<uint32_t>& as, const std::vector<uint32_t>&
             };
             std::vector<row> rows;
             const int64_t p = x * y;
-            rows.push_back({"mul", measure([&] { return uint32_t(guest::mul<T>(a, b)); }, before),
+            rows.push_back({"mul",
+                            measure([&] { return uint32_t(guest::mul<T>(a, b)); }, before),
                             {static_cast<T>(p), zs(static_cast<uint64_t>(p), p < smin || p > smax, 1)}});
             const uint64_t up = ux * uy;
-            rows.push_back({"mulu", measure([&] { return uint32_t(guest::mulu<T>(a, b)); }, before),
+            rows.push_back({"mulu",
+                            measure([&] { return uint32_t(guest::mulu<T>(a, b)); }, before),
                             {static_cast<T>(up), zs(up, up > umax, 1)}});
             if (y != 0) {
                 const bool over = x == smin && y == -1;
                 const int64_t q = over ? x : x / y, m = over ? 0 : x - (x / y) * y;
-                rows.push_back({"div", measure([&] { return uint32_t(guest::div<T>(a, b)); }, before),
+                rows.push_back({"div",
+                                measure([&] { return uint32_t(guest::div<T>(a, b)); }, before),
                                 {static_cast<T>(q), zs(static_cast<uint64_t>(q), over, 1)}});
-                rows.push_back({"rem", measure([&] { return uint32_t(guest::rem<T>(a, b)); }, before),
+                rows.push_back({"rem",
+                                measure([&] { return uint32_t(guest::rem<T>(a, b)); }, before),
                                 {static_cast<T>(m), zs(static_cast<uint64_t>(m), 0, 1)}});
-                rows.push_back({"divu", measure([&] { return uint32_t(guest::divu<T>(a, b)); }, before),
+                rows.push_back({"divu",
+                                measure([&] { return uint32_t(guest::divu<T>(a, b)); }, before),
                                 {static_cast<T>(ux / uy), zs(ux / uy, 0, 1)}});
-                rows.push_back({"remu", measure([&] { return uint32_t(guest::remu<T>(a, b)); }, before),
+                rows.push_back({"remu",
+                                measure([&] { return uint32_t(guest::remu<T>(a, b)); }, before),
                                 {static_cast<T>(ux % uy), zs(ux % uy, 0, 1)}});
             }
             for (const row& c : rows)
                 if (c.got.value != c.want.value || !(c.got.f == c.want.f)) {
                     ADD_FAILURE() << c.name << " " << sizeof(T) * 8 << "-bit " << std::hex << a << ", " << b
-                                  << ": got " << c.got.value << " " << show(c.got.f) << ", want " << c.want.value
-                                  << " " << show(c.want.f);
+                                  << ": got " << c.got.value << " " << show(c.got.f) << ", want "
+                                  << c.want.value << " " << show(c.want.f);
                     if (++failures > 10) return;
                 }
         }
@@ -211,7 +228,8 @@ TEST(GuestMultiplyDivide, HalfwordsAndWordsOnEdgesAndSamples) {
 TEST(GuestMultiplyDivide, DivisorZeroEndsTheRun) {
     cpu.frames = 7;
     EXPECT_EXIT(guest::divu<uint16_t>(5, 0x10000), ::testing::ExitedWithCode(3),
-                "V60 division by zero \\(frame 7\\)") << "only the low 16 bits divide";
+                "V60 division by zero \\(frame 7\\)")
+        << "only the low 16 bits divide";
     EXPECT_EXIT(guest::rem<uint32_t>(5, 0), ::testing::ExitedWithCode(3), "V60 division by zero");
 }
 

@@ -103,10 +103,8 @@ TEST_F(Instructions, Divisions) {
 
 TEST_F(Instructions, DivisionByZeroEndsTheRun) {
     cpu.frames = 8;
-    EXPECT_EXIT(v60_divux(0, 0, 0), ::testing::ExitedWithCode(3),
-                "^V60 division by zero \\(frame 8\\)\n$");
-    EXPECT_EXIT(v60_divx(0, -1, 0x201000), ::testing::ExitedWithCode(3),
-                "V60 division by zero");
+    EXPECT_EXIT(v60_divux(0, 0, 0), ::testing::ExitedWithCode(3), "^V60 division by zero \\(frame 8\\)\n$");
+    EXPECT_EXIT(v60_divx(0, -1, 0x201000), ::testing::ExitedWithCode(3), "V60 division by zero");
 }
 
 TEST_F(Instructions, BitStringMoves) {

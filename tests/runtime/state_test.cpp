@@ -106,33 +106,66 @@ FlagCase run_flags(const char* what, uint8_t cy_before, F op) {
 
 TEST_F(ProcessorState, FlagSettersPerClassAndWidth) {
     const FlagCase cases[][2] = {
-        {run_flags("cmp8 0,1", 0, [] { cmp<uint8_t>(0x00, 0x01); return 0u; }), {"", 0, 0, 1, 0, 1}},
-        {run_flags("cmp8 80,1", 1, [] { cmp<uint8_t>(0x80, 0x01); return 0u; }), {"", 0, 0, 0, 1, 0}},
-        {run_flags("cmp16 equal", 1, [] { cmp<uint16_t>(0x1234, 0x1234); return 0u; }), {"", 0, 1, 0, 0, 0}},
-        {run_flags("cmp32 signed less", 0, [] { cmp<uint32_t>(0xFFFFFFFF, 1); return 0u; }), {"", 0, 0, 1, 0, 0}},
+        {run_flags("cmp8 0,1", 0,
+                   [] {
+                       cmp<uint8_t>(0x00, 0x01);
+                       return 0u;
+                   }),
+         {"", 0, 0, 1, 0, 1}},
+        {run_flags("cmp8 80,1", 1,
+                   [] {
+                       cmp<uint8_t>(0x80, 0x01);
+                       return 0u;
+                   }),
+         {"", 0, 0, 0, 1, 0}},
+        {run_flags("cmp16 equal", 1,
+                   [] {
+                       cmp<uint16_t>(0x1234, 0x1234);
+                       return 0u;
+                   }),
+         {"", 0, 1, 0, 0, 0}},
+        {run_flags("cmp32 signed less", 0,
+                   [] {
+                       cmp<uint32_t>(0xFFFFFFFF, 1);
+                       return 0u;
+                   }),
+         {"", 0, 0, 1, 0, 0}},
         {run_flags("inc8 FF", 0, [] { return uint32_t(inc<uint8_t>(0xFF)); }), {"", 0, 1, 0, 0, 1}},
         {run_flags("inc8 7F", 1, [] { return uint32_t(inc<uint8_t>(0x7F)); }), {"", 0x80, 0, 1, 1, 0}},
         {run_flags("inc16 FFFF", 0, [] { return uint32_t(inc<uint16_t>(0xFFFF)); }), {"", 0, 1, 0, 0, 1}},
-        {run_flags("inc32 7FFFFFFF", 0, [] { return inc<uint32_t>(0x7FFFFFFF); }), {"", 0x80000000, 0, 1, 1, 0}},
+        {run_flags("inc32 7FFFFFFF", 0, [] { return inc<uint32_t>(0x7FFFFFFF); }),
+         {"", 0x80000000, 0, 1, 1, 0}},
         {run_flags("dec8 1", 1, [] { return uint32_t(dec<uint8_t>(1)); }), {"", 0, 1, 0, 0, 0}},
         {run_flags("dec8 80", 1, [] { return uint32_t(dec<uint8_t>(0x80)); }), {"", 0x7F, 0, 0, 1, 0}},
         {run_flags("dec8 0", 0, [] { return uint32_t(dec<uint8_t>(0)); }), {"", 0xFF, 0, 1, 0, 1}},
-        {run_flags("dec16 8000", 0, [] { return uint32_t(dec<uint16_t>(0x8000)); }), {"", 0x7FFF, 0, 0, 1, 0}},
-        {run_flags("dec32 80000000", 0, [] { return dec<uint32_t>(0x80000000); }), {"", 0x7FFFFFFF, 0, 0, 1, 0}},
+        {run_flags("dec16 8000", 0, [] { return uint32_t(dec<uint16_t>(0x8000)); }),
+         {"", 0x7FFF, 0, 0, 1, 0}},
+        {run_flags("dec32 80000000", 0, [] { return dec<uint32_t>(0x80000000); }),
+         {"", 0x7FFFFFFF, 0, 0, 1, 0}},
         {run_flags("add16 carry", 0, [] { return uint32_t(add<uint16_t>(0xFFFF, 2)); }), {"", 1, 0, 0, 0, 1}},
-        {run_flags("add32 overflow", 0, [] { return add<uint32_t>(0x40000000, 0x40000000); }), {"", 0x80000000, 0, 1, 1, 0}},
-        {run_flags("addc8 with carry", 1, [] { return uint32_t(addc<uint8_t>(0xFF, 0)); }), {"", 0, 1, 0, 0, 1}},
-        {run_flags("subc8 with borrow", 1, [] { return uint32_t(subc<uint8_t>(5, 5)); }), {"", 0xFF, 0, 1, 0, 1}},
-        {run_flags("neg16 8000", 0, [] { return uint32_t(neg<uint16_t>(0x8000)); }), {"", 0x8000, 0, 1, 1, 1}},
+        {run_flags("add32 overflow", 0, [] { return add<uint32_t>(0x40000000, 0x40000000); }),
+         {"", 0x80000000, 0, 1, 1, 0}},
+        {run_flags("addc8 with carry", 1, [] { return uint32_t(addc<uint8_t>(0xFF, 0)); }),
+         {"", 0, 1, 0, 0, 1}},
+        {run_flags("subc8 with borrow", 1, [] { return uint32_t(subc<uint8_t>(5, 5)); }),
+         {"", 0xFF, 0, 1, 0, 1}},
+        {run_flags("neg16 8000", 0, [] { return uint32_t(neg<uint16_t>(0x8000)); }),
+         {"", 0x8000, 0, 1, 1, 1}},
         {run_flags("test8 80", 1, [] { return uint32_t(test<uint8_t>(0x180)); }), {"", 0x80, 0, 1, 0, 0}},
         {run_flags("test32 0", 1, [] { return test<uint32_t>(0); }), {"", 0, 1, 0, 0, 0}},
-        {run_flags("logic8 keeps CY", 1, [] { return uint32_t(logic<uint8_t>(0x0F & 0xF0)); }), {"", 0, 1, 0, 0, 1}},
-        {run_flags("logic16 sign", 0, [] { return uint32_t(logic<uint16_t>(0x8001)); }), {"", 0x8001, 0, 1, 0, 0}},
+        {run_flags("logic8 keeps CY", 1, [] { return uint32_t(logic<uint8_t>(0x0F & 0xF0)); }),
+         {"", 0, 1, 0, 0, 1}},
+        {run_flags("logic16 sign", 0, [] { return uint32_t(logic<uint16_t>(0x8001)); }),
+         {"", 0x8001, 0, 1, 0, 0}},
         {run_flags("shl8 left 1", 0, [] { return uint32_t(shl<uint8_t>(0x81, 1)); }), {"", 0x02, 0, 0, 0, 1}},
-        {run_flags("shl16 right 4", 0, [] { return uint32_t(shl<uint16_t>(0x8018, -4)); }), {"", 0x0801, 0, 0, 0, 1}},
-        {run_flags("shl32 by 0", 1, [] { return shl<uint32_t>(0x80000000, 0); }), {"", 0x80000000, 0, 1, 0, 0}},
-        {run_flags("sha8 right 1", 0, [] { return uint32_t(sha<uint8_t>(0x81, -1)); }), {"", 0xC0, 0, 1, 0, 1}},
-        {run_flags("sha32 right 31", 0, [] { return sha<uint32_t>(0x80000000, -31); }), {"", 0xFFFFFFFF, 0, 1, 0, 0}},
+        {run_flags("shl16 right 4", 0, [] { return uint32_t(shl<uint16_t>(0x8018, -4)); }),
+         {"", 0x0801, 0, 0, 0, 1}},
+        {run_flags("shl32 by 0", 1, [] { return shl<uint32_t>(0x80000000, 0); }),
+         {"", 0x80000000, 0, 1, 0, 0}},
+        {run_flags("sha8 right 1", 0, [] { return uint32_t(sha<uint8_t>(0x81, -1)); }),
+         {"", 0xC0, 0, 1, 0, 1}},
+        {run_flags("sha32 right 31", 0, [] { return sha<uint32_t>(0x80000000, -31); }),
+         {"", 0xFFFFFFFF, 0, 1, 0, 0}},
     };
     for (const auto& c : cases) {
         const FlagCase& got = c[0];
@@ -158,7 +191,10 @@ TEST_F(ProcessorState, BitTestKeepsSAndOv) {
 }
 
 TEST_F(ProcessorState, ConditionsAfterCompares) {
-    struct Case { uint32_t a, b; bool lt, le, gt, ge, lo, hi; };
+    struct Case {
+        uint32_t a, b;
+        bool lt, le, gt, ge, lo, hi;
+    };
     for (Case c : {Case{1, 2, true, true, false, false, true, false},
                    Case{2, 2, false, true, false, true, false, false},
                    Case{0xFFFFFFFF, 1, true, true, false, false, false, true},

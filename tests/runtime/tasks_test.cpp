@@ -63,8 +63,8 @@ TEST_F(Interrupts, NothingIsTakenWhileInterruptsAreDisabled) {
 }
 
 TEST_F(Interrupts, TwoPendingInterruptsAreTakenInOneCall) {
-    plant32(0x09F100, kVblank);  // vector 0: acknowledges source 0
-    plant32(0x09F104, kAckAll);  // vector 1: acknowledges everything
+    plant32(0x09F100, kVblank);          // vector 0: acknowledges source 0
+    plant32(0x09F104, kAckAll);          // vector 1: acknowledges everything
     cpu.privileged[V60_SBR] = 0x09F123;  // the low 12 bits do not count
     orb_write8(0xD00000, 0);
     orb_write8(0xD00001, 1);
@@ -101,8 +101,7 @@ TEST_F(Interrupts, FrameHooks) {
 TEST_F(Interrupts, AHandlerThatNeverReturnsToItsContextParksTasksUntilEight) {
     orb_write8(kHandlerSelect, 1);
     stop_after = 1000;
-    EXPECT_EXIT(program_run(), ::testing::ExitedWithCode(3),
-                "More than 8 tasks wait \\(frame 0\\)\n$");
+    EXPECT_EXIT(program_run(), ::testing::ExitedWithCode(3), "More than 8 tasks wait \\(frame 0\\)\n$");
 }
 
 int task_steps;

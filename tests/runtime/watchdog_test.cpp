@@ -29,9 +29,9 @@ TEST_F(Watchdog, RoutineAtFindsTheRoutineWhoseRangeHoldsTheAddress) {
     const struct {
         uint32_t address, routine;
     } cases[] = {
-        {kIdleLoop, kIdleLoop},          {kPoll, kIdleLoop},      {kVblank - 1, kIdleLoop},
-        {kRestarter, kRestarter},        {0x001604, kRestarter},  {kReset - 1, kSpinner},
-        {0xFFFFFF, kReset},              {0x000000, kIdleLoop},   {0xFF001604, kRestarter},
+        {kIdleLoop, kIdleLoop},   {kPoll, kIdleLoop},     {kVblank - 1, kIdleLoop},
+        {kRestarter, kRestarter}, {0x001604, kRestarter}, {kReset - 1, kSpinner},
+        {0xFFFFFF, kReset},       {0x000000, kIdleLoop},  {0xFF001604, kRestarter},
     };
     for (const auto& c : cases)
         EXPECT_EQ(v60_routine_at(c.address), c.routine) << std::hex << "address " << c.address;
@@ -115,7 +115,7 @@ void previous_handler(int, siginfo_t*, void*) {
 TEST_F(Watchdog, AFaultOfItsOwnStillReachesThePreviousHandlerAfterArmingAgain) {
     EXPECT_EXIT(
         {
-            struct sigaction action{};
+            struct sigaction action {};
             action.sa_sigaction = previous_handler;
             action.sa_flags = SA_SIGINFO;
             sigemptyset(&action.sa_mask);

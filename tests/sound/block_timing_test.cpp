@@ -43,13 +43,14 @@ TEST_F(BlockTiming, FileWithoutBlocksLeavesTheModelOff) {
 }
 
 TEST_F(BlockTiming, BlockLinesAndTheirFields) {
-    EXPECT_TRUE(use("block 1A0 12 1A8 2 5\n"
-                    "block 200 7 20C 3 -4\n"
-                    "block 0x200 9 0x210 2 6\n"   // replaces the line before
-                    "block 300 15\n"              // missing fields are 0
-                    "block 400 x 40C 2 5\n"       // unreadable: it and the rest are 0
-                    "block 11234 3 1FFFF 258 1\n"  // addresses and length keep their low bits
-                    "loop 1A0\nloop 1B0\n"));
+    EXPECT_TRUE(
+        use("block 1A0 12 1A8 2 5\n"
+            "block 200 7 20C 3 -4\n"
+            "block 0x200 9 0x210 2 6\n"    // replaces the line before
+            "block 300 15\n"               // missing fields are 0
+            "block 400 x 40C 2 5\n"        // unreadable: it and the rest are 0
+            "block 11234 3 1FFFF 258 1\n"  // addresses and length keep their low bits
+            "loop 1A0\nloop 1B0\n"));
     EXPECT_TRUE(g_model.enabled);
     const struct {
         uint16_t at;
@@ -57,8 +58,11 @@ TEST_F(BlockTiming, BlockLinesAndTheirFields) {
         uint16_t branch;
         uint8_t length;
         int32_t extra;
-    } cases[] = {{0x1A0, 12, 0x1A8, 2, 5}, {0x200, 9, 0x210, 2, 6}, {0x300, 15, 0, 0, 0},
-                 {0x400, 0, 0, 0, 0},      {0x1234, 3, 0xFFFF, 2, 1}};
+    } cases[] = {{0x1A0, 12, 0x1A8, 2, 5},
+                 {0x200, 9, 0x210, 2, 6},
+                 {0x300, 15, 0, 0, 0},
+                 {0x400, 0, 0, 0, 0},
+                 {0x1234, 3, 0xFFFF, 2, 1}};
     for (const auto& c : cases) {
         const block_timing& b = block(c.at);
         EXPECT_EQ(b.cycles, c.cycles) << std::hex << c.at;
@@ -79,15 +83,14 @@ TEST_F(BlockTiming, BlocksChargeAtTheirStartAndTakenBranchesExtra) {
         uint16_t pc;
         uint64_t time;
     } steps[] = {
-        {0x1A0, 24},  // block start: 12 cycles
-        {0x1A4, 24},  // inside: nothing
-        {0x1A8, 24},  // the closing branch
-        {0x1AA, 26},  // fell through: only the next block's 1 cycle
-        {0x1A0, 50},  // again
-        {0x1A8, 50},
-        {0x1C0, 64},  // branch taken: 10 ticks, then 4
-        {0x1B0, 64},  // a repeating instruction: first pass is free
-        {0x1B0, 106},  // each repeat 42
+        {0x1A0, 24},                // block start: 12 cycles
+        {0x1A4, 24},                // inside: nothing
+        {0x1A8, 24},                // the closing branch
+        {0x1AA, 26},                // fell through: only the next block's 1 cycle
+        {0x1A0, 50},                // again
+        {0x1A8, 50},  {0x1C0, 64},  // branch taken: 10 ticks, then 4
+        {0x1B0, 64},                // a repeating instruction: first pass is free
+        {0x1B0, 106},               // each repeat 42
         {0x1B0, 148},
     };
     for (const auto& s : steps) {
@@ -176,7 +179,8 @@ protected:
         const z80_asm p = sound_program();
         p.load(sound_rom.data());
         char text[200];
-        std::snprintf(text, sizeof text, "block 0 900 0 0 0\nblock %X 12 %X 2 0\nblock %X 150 0 0 0\nloop %X\nirq %X\n",
+        std::snprintf(text, sizeof text,
+                      "block 0 900 0 0 0\nblock %X 12 %X 2 0\nblock %X 150 0 0 0\nloop %X\nirq %X\n",
                       p.at("idle"), p.at("idle"), p.at("handler"), p.at("idle"), p.at("handler"));
         ASSERT_TRUE(use(text));
         release();

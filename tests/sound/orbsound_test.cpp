@@ -37,7 +37,7 @@ TEST_F(SoundTiming, SlicesRunWholeCyclesUpToTheInstant) {
 TEST_F(SoundTiming, FarInstantIsReachedInSlicesThatFitTheBudget) {
     release();
     z80().execute_set_input(orbs::z80_device::INPUT_LINE_WAIT, 1);  // spends slices without running
-    const uint64_t far = uint64_t{1} << 33;  // more cycles than a 32-bit budget holds
+    const uint64_t far = uint64_t{1} << 33;                         // more cycles than a 32-bit budget holds
     on_time_passes(far);
     EXPECT_EQ(g_time, far);
     EXPECT_EQ(orbs_z80_cycles(), far / 2);
@@ -80,7 +80,7 @@ TEST_F(SoundTiming, EqualTimerEndsAllFireAtThatEnd) {
 TEST_F(SoundTiming, TimerArmedInsideASliceCutsIt) {
     // LD A,n / OUT (n),A pairs arming timer A for 1152 ticks, then NOPs.
     z80_asm p;
-    p.db({0x3E, 0x24, 0xD3, 0x80, 0x3E, 0xFF, 0xD3, 0x81})   // 7+11+7+11 = 36 cycles
+    p.db({0x3E, 0x24, 0xD3, 0x80, 0x3E, 0xFF, 0xD3, 0x81})      // 7+11+7+11 = 36 cycles
         .db({0x3E, 0x27, 0xD3, 0x80, 0x3E, 0x05, 0xD3, 0x81});  // the last OUT writes at cycle 68
     p.load(sound_rom.data());
     // Where the sound board stands when the first timer interrupt rises.
@@ -108,7 +108,7 @@ TEST_F(SoundTiming, TimerArmedInsideASliceCutsIt) {
 
 TEST_F(SoundTiming, TimerEndingAfterTheSliceLeavesItAlone) {
     z80_asm p;
-    p.db({0x3E, 0x24, 0xD3, 0x80, 0x3E, 0x00, 0xD3, 0x81})     // timer A: 1024 counts
+    p.db({0x3E, 0x24, 0xD3, 0x80, 0x3E, 0x00, 0xD3, 0x81})  // timer A: 1024 counts
         .db({0x3E, 0x27, 0xD3, 0x80, 0x3E, 0x05, 0xD3, 0x81});
     p.load(sound_rom.data());
     release();
@@ -313,9 +313,15 @@ TEST_F(FrameMix, GainsTruncationAndClamp) {
         int32_t pcm;
         int16_t out;
     } cases[] = {
-        {60, 40, true, 100, 70},        {60, 40, false, 0, 30},        {-4, -6, false, 0, -3},
-        {109'000, 223, false, 0, 32'766}, {110'000, 0, false, 0, 32'767}, {-110'000, 0, false, 0, -32'768},
-        {0, 0, true, -1, 0},            {0, 0, true, 81'918, 32'767},  {0, 0, true, -81'925, -32'768},
+        {60, 40, true, 100, 70},
+        {60, 40, false, 0, 30},
+        {-4, -6, false, 0, -3},
+        {109'000, 223, false, 0, 32'766},
+        {110'000, 0, false, 0, 32'767},
+        {-110'000, 0, false, 0, -32'768},
+        {0, 0, true, -1, 0},
+        {0, 0, true, 81'918, 32'767},
+        {0, 0, true, -81'925, -32'768},
     };
     for (const auto& c : cases) {
         const auto out = mixed({c.fm0, 0}, {c.fm1, 0},

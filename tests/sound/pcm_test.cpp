@@ -260,13 +260,13 @@ TEST_F(Rf5c68, OutputStageMasksThenClamps) {
         int32_t ten_bit, sixteen_bit;
     };
     const Case cases[] = {
-        {0x80, 1, 0, 0},                  // +0
-        {0x00, 1, 0, 0},                  // -0
-        {0x7F, 1, -15'232, -15'180},      // -127 at full scale; masked toward minus infinity
-        {0xFE, 1, 15'040, 15'060},        // +126, the largest positive
-        {0xFE, 8, 32'767, 32'767},        // clamped after the mask, not 0x7FC0
+        {0x80, 1, 0, 0},              // +0
+        {0x00, 1, 0, 0},              // -0
+        {0x7F, 1, -15'232, -15'180},  // -127 at full scale; masked toward minus infinity
+        {0xFE, 1, 15'040, 15'060},    // +126, the largest positive
+        {0xFE, 8, 32'767, 32'767},    // clamped after the mask, not 0x7FC0
         {0x7F, 8, -32'768, -32'768},
-        {0x01, 1, -128, -119},            // -(1 × 3825 >> 5), masked down
+        {0x01, 1, -128, -119},  // -(1 × 3825 >> 5), masked down
     };
     rf5c164_device wide(orbs::g_machine_config, "pcm16", nullptr, 12'500'000);
     wire(wide);
@@ -280,7 +280,8 @@ TEST_F(Rf5c68, OutputStageMasksThenClamps) {
         const auto narrow_out = render(chip, 1);
         const auto wide_out = render(wide, 1);
         EXPECT_EQ(narrow_out, (std::vector<int32_t>{c.ten_bit, c.ten_bit})) << std::hex << int(c.sample);
-        EXPECT_EQ(wide_out, (std::vector<int32_t>{c.sixteen_bit, c.sixteen_bit})) << std::hex << int(c.sample);
+        EXPECT_EQ(wide_out, (std::vector<int32_t>{c.sixteen_bit, c.sixteen_bit}))
+            << std::hex << int(c.sample);
     }
 }
 

@@ -92,9 +92,11 @@ TEST_F(SoundProgram, OutputDoesNotDependOnHowTimeIsCut) {
     for (int calls : {1, 7, 1000}) {
         const program_run other = run(calls);
         const size_t f = first_difference(once.frame_hashes, other.frame_hashes);
-        EXPECT_EQ(f, once.frame_hashes.size()) << calls << " calls per frame: samples differ from frame " << f;
+        EXPECT_EQ(f, once.frame_hashes.size())
+            << calls << " calls per frame: samples differ from frame " << f;
         const size_t s = first_difference(once.state_hashes, other.state_hashes);
-        EXPECT_EQ(s, once.state_hashes.size()) << calls << " calls per frame: memory differs from frame " << s;
+        EXPECT_EQ(s, once.state_hashes.size())
+            << calls << " calls per frame: memory differs from frame " << s;
         if (once.log != other.log) {
             const size_t at = static_cast<size_t>(
                 std::mismatch(once.log.begin(), once.log.end(), other.log.begin(), other.log.end()).first -

@@ -14,9 +14,7 @@
 namespace bad_files {
 
 // A FIFO at path; false when it cannot be made.
-inline bool make_fifo(const std::filesystem::path& path) {
-    return ::mkfifo(path.c_str(), 0644) == 0;
-}
+inline bool make_fifo(const std::filesystem::path& path) { return ::mkfifo(path.c_str(), 0644) == 0; }
 
 // A file of size bytes that takes no room on the disk.
 inline bool make_sparse(const std::filesystem::path& path, uint64_t size) {
@@ -27,14 +25,10 @@ inline bool make_sparse(const std::filesystem::path& path, uint64_t size) {
     return ok;
 }
 
-inline bool make_folder(const std::filesystem::path& path) {
-    return std::filesystem::create_directory(path);
-}
+inline bool make_folder(const std::filesystem::path& path) { return std::filesystem::create_directory(path); }
 
 // A file one byte larger than the 16 MB a settings file or script may have.
-inline bool make_oversized(const std::filesystem::path& path) {
-    return make_sparse(path, (16u << 20) + 1);
-}
+inline bool make_oversized(const std::filesystem::path& path) { return make_sparse(path, (16u << 20) + 1); }
 
 // What the host's text files (settings, control script) may meet in their
 // place, and the reason given when it is refused.

@@ -85,7 +85,8 @@ bool GameRoutineTest::run_handler(v60_routine handler) {
 
 void GameRoutineTest::call_routine(v60_routine routine) {
     constexpr uint32_t kFakeReturn = 0xFEED10;
-    EXPECT_TRUE(guest::call(routine, kFakeReturn, kFakeReturn)) << "a routine called by a stand-in returned elsewhere";
+    EXPECT_TRUE(guest::call(routine, kFakeReturn, kFakeReturn))
+        << "a routine called by a stand-in returned elsewhere";
 }
 
 bool GameRoutineTest::try_call(v60_routine routine) {

@@ -33,7 +33,6 @@ public:
                                                0xFE0004, 0xFE0005, 0xFE0006, 0xFE0007};
 
 protected:
-
     void SetUp() override;
     void TearDown() override;
 
@@ -70,12 +69,12 @@ protected:
     // The stand-in at address runs body (if any) in the routine's place.
     void fake(uint32_t address, body_fn body);
     template <typename F>
-        requires std::is_void_v<std::invoke_result_t<F>>
+    requires std::is_void_v<std::invoke_result_t<F>>
     void fake(uint32_t address, F body) {
         fake(address, body_fn([body] {
-            body();
-            return ended::by_return;
-        }));
+                 body();
+                 return ended::by_return;
+             }));
     }
     void fake(uint32_t address) { fake(address, body_fn{}); }
     void fake_all(std::initializer_list<uint32_t> addresses);

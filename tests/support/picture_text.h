@@ -11,13 +11,13 @@
 namespace picture_text {
 
 struct picture {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb;  // three bytes a pixel, row by row
-  // The pixel at (x, y) as 0xRRGGBB.
-  uint32_t at(int x, int y) const {
-    const size_t i = 3 * (size_t(y) * size_t(width) + size_t(x));
-    return uint32_t(rgb[i]) << 16 | uint32_t(rgb[i + 1]) << 8 | rgb[i + 2];
-  }
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;  // three bytes a pixel, row by row
+    // The pixel at (x, y) as 0xRRGGBB.
+    uint32_t at(int x, int y) const {
+        const size_t i = 3 * (size_t(y) * size_t(width) + size_t(x));
+        return uint32_t(rgb[i]) << 16 | uint32_t(rgb[i + 1]) << 8 | rgb[i + 2];
+    }
 };
 
 // A binary PPM (P6, 255 levels); nothing when the file is not one.

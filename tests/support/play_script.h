@@ -32,49 +32,49 @@ constexpr uint64_t kFrames = 6400;
 constexpr uint32_t kEnergy = var::player_records + player_record::energy;  // slot 0's
 
 inline std::string poke(uint64_t frame, uint32_t address, uint8_t value) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address,
-                value);
-  return line;
+    char line[64];
+    std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address,
+                  value);
+    return line;
 }
 inline std::string at(uint64_t frame, const std::string& action) {
-  return std::to_string(frame) + " " + action + "\n";
+    return std::to_string(frame) + " " + action + "\n";
 }
 
 // A script written press by press: each press at the running frame `f`,
 // the next ten frames later.
 struct presses {
-  std::string script;
-  uint64_t f = 0;
-  void at(uint64_t frame, const char* what) {
-    f = frame;
-    press(what);
-  }
-  void press(const char* what, int times = 1) {
-    for (int i = 0; i < times; ++i) {
-      script += std::to_string(f) + " press " + what + "\n";
-      f += 10;
+    std::string script;
+    uint64_t f = 0;
+    void at(uint64_t frame, const char* what) {
+        f = frame;
+        press(what);
     }
-  }
+    void press(const char* what, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            script += std::to_string(f) + " press " + what + "\n";
+            f += 10;
+        }
+    }
 };
 
 inline std::string text() {
-  std::string s = at(60, "press coin1") + at(120, "press button1") + at(180, "press button1");
-  for (uint64_t f = 480; f < 940; f += 16) s += at(f, "press button1");
-  s += at(960, "press down1 20") + at(1000, "press left1 30");
-  for (uint64_t f = 1040; f < 1120; f += 16) s += at(f, "press button1");
-  s += at(1200, "hold right1") + at(1600, "release right1") + at(1800, "press left1 100") +
-       at(2000, "press up1 20");
-  for (uint64_t f = 2200; f < kStand; f += 200) s += at(f, f % 400 ? "press right1 40" : "press left1 40");
-  s += poke(kAreaRequest, var::system_flags + 2, 0x02);  // system_flags bit 17: an area change with fade
-  const char* initials[] = {"press right1 2", "press button1", "press right1 2", "press right1 2",
-                            "press button1",  "press button1", "press button1"};
-  uint64_t f = kInitials + 20;
-  for (const char* a : initials) {
-    s += at(f, a);
-    f += 10;
-  }
-  return s;
+    std::string s = at(60, "press coin1") + at(120, "press button1") + at(180, "press button1");
+    for (uint64_t f = 480; f < 940; f += 16) s += at(f, "press button1");
+    s += at(960, "press down1 20") + at(1000, "press left1 30");
+    for (uint64_t f = 1040; f < 1120; f += 16) s += at(f, "press button1");
+    s += at(1200, "hold right1") + at(1600, "release right1") + at(1800, "press left1 100") +
+         at(2000, "press up1 20");
+    for (uint64_t f = 2200; f < kStand; f += 200) s += at(f, f % 400 ? "press right1 40" : "press left1 40");
+    s += poke(kAreaRequest, var::system_flags + 2, 0x02);  // system_flags bit 17: an area change with fade
+    const char* initials[] = {"press right1 2", "press button1", "press right1 2", "press right1 2",
+                              "press button1",  "press button1", "press button1"};
+    uint64_t f = kInitials + 20;
+    for (const char* a : initials) {
+        s += at(f, a);
+        f += 10;
+    }
+    return s;
 }
 
 }  // namespace play_script

@@ -34,10 +34,9 @@ void assemble_program(const synthetic::rom_builder& rom, std::span<uint8_t> regi
 // flip(rom, index, mask) for each of `flips` in turn, as assemble_program
 // gives it.
 struct flip_at {
-  uint32_t index;
-  uint8_t mask;
+    uint32_t index;
+    uint8_t mask;
 };
-void assemble_region(kind k, uint32_t seed, std::span<const flip_at> flips,
-                     std::span<uint8_t> region);
+void assemble_region(kind k, uint32_t seed, std::span<const flip_at> flips, std::span<uint8_t> region);
 
 }  // namespace region_kinds

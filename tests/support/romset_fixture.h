@@ -24,24 +24,24 @@ bytes deflate_raw(std::span<const uint8_t> data, int level = 6, int strategy = 0
 uint32_t reference_crc32(std::span<const uint8_t> data);
 
 struct zip_member {
-  std::string name{};       // path inside the archive; may hold sub-folders
-  bytes data{};             // the member's contents
-  uint16_t method = 8;    // 0 stored, 8 deflated; any other number stores the data as is
-  int level = 6;          // zlib level for method 8
-  bytes extra{};            // extra field, written in both headers
-  std::string comment{};    // the central header's comment
-  // Damage, each written in place of the true value when set.
-  std::optional<uint32_t> crc{};              // directory CRC-32
-  std::optional<uint32_t> compressed_size{};  // directory compressed size
-  std::optional<uint32_t> size{};             // directory uncompressed size
-  std::optional<bytes> payload{};             // the stored member data
+    std::string name{};     // path inside the archive; may hold sub-folders
+    bytes data{};           // the member's contents
+    uint16_t method = 8;    // 0 stored, 8 deflated; any other number stores the data as is
+    int level = 6;          // zlib level for method 8
+    bytes extra{};          // extra field, written in both headers
+    std::string comment{};  // the central header's comment
+    // Damage, each written in place of the true value when set.
+    std::optional<uint32_t> crc{};              // directory CRC-32
+    std::optional<uint32_t> compressed_size{};  // directory compressed size
+    std::optional<uint32_t> size{};             // directory uncompressed size
+    std::optional<bytes> payload{};             // the stored member data
 };
 
 struct zip_layout {
-  bytes archive;
-  std::vector<size_t> central_offsets;  // each member's central header
-  std::vector<size_t> local_offsets;    // each member's local header
-  size_t end_offset = 0;                // the end-of-central-directory record
+    bytes archive;
+    std::vector<size_t> central_offsets;  // each member's central header
+    std::vector<size_t> local_offsets;    // each member's local header
+    size_t end_offset = 0;                // the end-of-central-directory record
 };
 
 // A zip archive of `members`, in order, with `comment` after its end record.
@@ -80,16 +80,16 @@ const member_set& tiny_set();
 // A fresh folder under the system's temporary folder, removed with everything
 // in it when the object goes.
 class temp_dir {
- public:
-  temp_dir();
-  ~temp_dir();
-  temp_dir(const temp_dir&) = delete;
-  temp_dir& operator=(const temp_dir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+public:
+    temp_dir();
+    ~temp_dir();
+    temp_dir(const temp_dir&) = delete;
+    temp_dir& operator=(const temp_dir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
- private:
-  std::filesystem::path path_;
+private:
+    std::filesystem::path path_;
 };
 
 }  // namespace romset_fixture

@@ -138,7 +138,7 @@ void reset() {
     orb_write16(0x31FF02, 0x003F);
     for (uint32_t i = 0; i < 64; ++i) orb_write16(0x610000 + 2 * i, 0);
     for (uint32_t i = 0; i < 0x4000; ++i) orb_write16(0x600000 + 2 * i, kGreen);
-    v60_write_psw(V60_PSW_IE);   // leave the interrupt stack, interrupts on
+    v60_write_psw(V60_PSW_IE);  // leave the interrupt stack, interrupts on
     sub_000100();
 }
 
@@ -146,11 +146,11 @@ void reset() {
 
 // Strictly ascending by address.
 extern const v60_code_entry v60_code_entries[] = {
-    {kIdleLoop, sub_000100},    {kVblank, sub_000200},    {kAckAll, sub_000240}, {kVblankFresh, sub_000280},
-    {kFreshContext, sub_000300}, {kLabelFrame, sub_001000}, {kCaller, sub_001100},
-    {kSkipper, sub_001200},      {kLostCaller, sub_001300}, {kStray, sub_001400},
-    {kIncrementR0, sub_001500},  {kRestarter, sub_001600}, {kNester, sub_001700},
-    {kSpinner, sub_001800},      {kReset, reset},
+    {kIdleLoop, sub_000100},    {kVblank, sub_000200},       {kAckAll, sub_000240},
+    {kVblankFresh, sub_000280}, {kFreshContext, sub_000300}, {kLabelFrame, sub_001000},
+    {kCaller, sub_001100},      {kSkipper, sub_001200},      {kLostCaller, sub_001300},
+    {kStray, sub_001400},       {kIncrementR0, sub_001500},  {kRestarter, sub_001600},
+    {kNester, sub_001700},      {kSpinner, sub_001800},      {kReset, reset},
 };
 extern const uint64_t v60_code_entry_count = sizeof v60_code_entries / sizeof v60_code_entries[0];
 

@@ -13,29 +13,29 @@ namespace test_guest {
 constexpr uint32_t kIdleLoop = 0x000100;
 constexpr uint32_t kPoll = 0x000110;
 constexpr uint32_t kVblank = 0x000200;
-constexpr uint32_t kAckAll = 0x000240;       // acknowledges every source
+constexpr uint32_t kAckAll = 0x000240;        // acknowledges every source
 constexpr uint32_t kVblankFresh = 0x000280;   // returns into a new context every time
 constexpr uint32_t kFreshContext = 0x000300;  // where that handler sends the guest
 constexpr uint32_t kReset = 0xFFFFF0;
 
-constexpr uint32_t kFrameFlags = 0x208010;   // bit 0: the vblank handler saw a frame
-constexpr uint32_t kLoopPasses = 0x208020;   // 32-bit: frames the idle loop finished
-constexpr uint32_t kVblankCount = 0x208024;  // 32-bit: vblank interrupts handled
+constexpr uint32_t kFrameFlags = 0x208010;     // bit 0: the vblank handler saw a frame
+constexpr uint32_t kLoopPasses = 0x208020;     // 32-bit: frames the idle loop finished
+constexpr uint32_t kVblankCount = 0x208024;    // 32-bit: vblank interrupts handled
 constexpr uint32_t kHandlerSelect = 0x208030;  // byte: 1 installs the fresh-context handler
 constexpr uint32_t kVectorBase = 0x20F000;     // SBR; the vectors lie 0x100 above it
-constexpr uint16_t kGreen = 0x03E0;           // the colour of its picture
+constexpr uint16_t kGreen = 0x03E0;            // the colour of its picture
 constexpr uint32_t kMainStack = 0x20FF00;
 constexpr uint32_t kInterruptStack = 0x210000;
 
 // Control-transfer routines (each a row of the table).
-constexpr uint32_t kLabelFrame = 0x001000;    // pushes return label 0x001010, transfers to kCaller
+constexpr uint32_t kLabelFrame = 0x001000;  // pushes return label 0x001010, transfers to kCaller
 constexpr uint32_t kLabel = 0x001010;
-constexpr uint32_t kCaller = 0x001100;        // calls kSkipper, expecting 0x001108
-constexpr uint32_t kSkipper = 0x001200;       // drops its return address before returning
-constexpr uint32_t kLostCaller = 0x001300;    // calls kStray, expecting 0x001308
-constexpr uint32_t kStray = 0x001400;         // returns to 0x00ABCD
-constexpr uint32_t kIncrementR0 = 0x001500;   // R0 += 1
-constexpr uint32_t kMarks = 0x208040;         // byte marks the control-transfer routines set
+constexpr uint32_t kCaller = 0x001100;       // calls kSkipper, expecting 0x001108
+constexpr uint32_t kSkipper = 0x001200;      // drops its return address before returning
+constexpr uint32_t kLostCaller = 0x001300;   // calls kStray, expecting 0x001308
+constexpr uint32_t kStray = 0x001400;        // returns to 0x00ABCD
+constexpr uint32_t kIncrementR0 = 0x001500;  // R0 += 1
+constexpr uint32_t kMarks = 0x208040;        // byte marks the control-transfer routines set
 
 // Routines for the runtime's watch over runs that stop making progress.
 constexpr uint32_t kRestarter = 0x001600;     // a reset entry that enters itself again

@@ -19,8 +19,7 @@ inline std::string path(const std::string& relative) {
 inline bool folder_present() { return std::filesystem::is_directory(IRONBELL_TESTDATA); }
 
 inline std::string missing_folder(const std::string& relative) {
-    return "reference data missing: this test needs " + relative + " from the folder " +
-           IRONBELL_TESTDATA +
+    return "reference data missing: this test needs " + relative + " from the folder " + IRONBELL_TESTDATA +
            ", which does not exist (it is kept beside the source tree as ../shared/testdata, "
            "or named with -DIRONBELL_TESTDATA=...)";
 }
@@ -29,9 +28,9 @@ inline std::string missing_folder(const std::string& relative) {
 
 // Skips the test when the reference data folder is absent, fails it when the
 // folder is there without the file. Use at the top of a test body.
-#define IRONBELL_NEEDS_TESTDATA(relative)                                                   \
-    do {                                                                                    \
+#define IRONBELL_NEEDS_TESTDATA(relative)                                                    \
+    do {                                                                                     \
         if (!testdata::folder_present()) GTEST_SKIP() << testdata::missing_folder(relative); \
         if (!std::filesystem::exists(testdata::path(relative)))                              \
-            FAIL() << "reference data missing: " << testdata::path(relative);               \
+            FAIL() << "reference data missing: " << testdata::path(relative);                \
     } while (0)

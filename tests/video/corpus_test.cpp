@@ -6,7 +6,8 @@
 //
 // To record the table again (only after a deliberate change of the picture),
 // from the source folder:
-//   IRONBELL_VIDEO_CORPUS_OUT=tests/video/corpus_hashes.inc build/tests/video/video_test --gtest_filter=VideoCorpus.*
+//   IRONBELL_VIDEO_CORPUS_OUT=tests/video/corpus_hashes.inc build/tests/video/video_test
+//   --gtest_filter=VideoCorpus.*
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -184,13 +185,13 @@ public:
         for (auto& r : orb_board.mixer_regs) r = static_cast<uint16_t>(rng());
         for (int i = 0; i < 6; ++i) {
             uint16_t& layer = orb_board.mixer_regs[0x10 + i];
-            if (chance(10)) layer &= 0xFFF0;  // priority 0: not shown
+            if (chance(10)) layer &= 0xFFF0;                           // priority 0: not shown
             if (chance(40)) orb_board.mixer_regs[0x18 + i] &= 0xC03F;  // blends with nothing
         }
         if (chance(40)) orb_board.mixer_regs[0x27] &= ~0x0800;  // blending off
         if (chance(30))
             for (int r = 0x20; r < 0x26; ++r) orb_board.mixer_regs[r] = 0;  // no offsets
-        if (chance(30)) orb_board.mixer_regs[0x26] &= ~0x0004;        // no bit-15 shadow
+        if (chance(30)) orb_board.mixer_regs[0x26] &= ~0x0004;              // no bit-15 shadow
     }
 
     // Writes a sprite list of random draw entries with a few window and jump
@@ -202,17 +203,18 @@ public:
             const uint32_t kind = below(100);
             if (kind < 4) {
                 const uint16_t w0 = static_cast<uint16_t>(0x4000 | (rng() & 0x3FFF));
-                sprite_entry(n, {w0, static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng()),
-                        static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng()),
-                        static_cast<uint16_t>(rng())});
+                sprite_entry(n, {w0, static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng()),
+                                 static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng()),
+                                 static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng()),
+                                 static_cast<uint16_t>(rng())});
                 ++n;
                 continue;
             }
             if (kind < 7) {
                 // Jump a few entries on, maybe setting the origin.
                 const uint32_t to = n + 1 + below(3);
-                sprite_entry(n, {static_cast<uint16_t>(0x8000 | (rng() & 0x2000) | to), static_cast<uint16_t>(rng()),
-                        static_cast<uint16_t>(rng())});
+                sprite_entry(n, {static_cast<uint16_t>(0x8000 | (rng() & 0x2000) | to),
+                                 static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng())});
                 n = to;
                 continue;
             }
@@ -231,14 +233,15 @@ public:
             const uint32_t words = chance(3) ? 0 : 1 + below(16);
             const uint32_t rows = chance(3) ? 0 : 1 + below(64);
             const uint32_t pens = eight_bit ? 4 : 8;
-            const uint16_t w1 = static_cast<uint16_t>(rows << 8 | (eight_bit ? words : words << 1 | (rng() & 1)));
+            const uint16_t w1 =
+                static_cast<uint16_t>(rows << 8 | (eight_bit ? words : words << 1 | (rng() & 1)));
             const uint32_t height = chance(50) ? rows : below(160);
             const uint32_t width = chance(50) ? words * pens : below(200);
             const uint16_t y = static_cast<uint16_t>((static_cast<int32_t>(below(320)) - 64) & 0xFFF);
             const uint16_t x = static_cast<uint16_t>((static_cast<int32_t>(below(560)) - 64) & 0xFFF);
             sprite_entry(n, {w0, w1, static_cast<uint16_t>(height | (rng() & 0xF000)),
-                    static_cast<uint16_t>(width | (rng() & 0x4800)), y, x, static_cast<uint16_t>(rng()),
-                    static_cast<uint16_t>(rng())});
+                             static_cast<uint16_t>(width | (rng() & 0x4800)), y, x,
+                             static_cast<uint16_t>(rng()), static_cast<uint16_t>(rng())});
             n += inline_table ? 3 : 1;
         }
         end_list(n & 0x1FFF);
@@ -254,7 +257,8 @@ public:
         } else if (regions == 1) {
             orb_video_init(big_tiles().data(), 100, big_sprites().data(), 3);
         } else {
-            orb_video_init(big_tiles().data(), big_tiles().size(), big_sprites().data(), big_sprites().size());
+            orb_video_init(big_tiles().data(), big_tiles().size(), big_sprites().data(),
+                           big_sprites().size());
         }
         for (auto& p : orb_board.palette) p = static_cast<uint16_t>(rng());
         fill_video_ram();
@@ -323,9 +327,9 @@ TEST_F(VideoCorpus, EveryRecordedStateGivesItsHashes) {
     for (const corpus_entry& want : recorded) {
         const corpus_entry got = run(want.seed);
         if (got.frame_hash == want.frame_hash && got.state_hash == want.state_hash) continue;
-        ADD_FAILURE() << "seed " << want.seed << ": frame hash " << std::hex << got.frame_hash << " (recorded "
-                      << want.frame_hash << "), state hash " << got.state_hash << " (recorded "
-                      << want.state_hash << ")";
+        ADD_FAILURE() << "seed " << want.seed << ": frame hash " << std::hex << got.frame_hash
+                      << " (recorded " << want.frame_hash << "), state hash " << got.state_hash
+                      << " (recorded " << want.state_hash << ")";
         if (++differing == 10) break;
     }
 }

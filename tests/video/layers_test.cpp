@@ -24,7 +24,8 @@ protected:
     static uint16_t model(uint32_t mx, uint32_t my) {
         mx &= 1023;
         my &= 511;
-        const uint32_t colour = ((mx >> 4) & 31) | ((my >> 4) & 3) << 5 | ((mx >> 9) & 1) << 7 | ((my >> 8) & 1) << 8;
+        const uint32_t colour =
+            ((mx >> 4) & 31) | ((my >> 4) & 3) << 5 | ((mx >> 9) & 1) << 7 | ((my >> 8) & 1) << 8;
         return static_cast<uint16_t>(colour << 4 | (((mx & 15) + (my & 15)) % 15 + 1));
     }
 
@@ -36,7 +37,8 @@ protected:
                 for (uint32_t tx = 0; tx < 32; ++tx) {
                     const uint32_t mx = tx * 16 + (p & 1) * 512;
                     const uint32_t my = ty * 16 + (p >> 1) * 256;
-                    vram16(kPages[p] * 1024u + (ty * 32 + tx) * 2, static_cast<uint16_t>(model(mx, my) & 0x1FF0));
+                    vram16(kPages[p] * 1024u + (ty * 32 + tx) * 2,
+                           static_cast<uint16_t>(model(mx, my) & 0x1FF0));
                 }
     }
 
@@ -79,11 +81,12 @@ const ScrollCase kScrollCases[] = {
      [](int x) { return x + 1000; }, [](int y) { return y; }},
     {"y wraps from 511 to 0", [](int k) { VideoTest::vreg(0x16 + 8 * k, 500); }, [](int x) { return x; },
      [](int y) { return y + 500; }},
-    {"layer flip mirrors both axes", [](int k) { VideoTest::vreg(0x00, static_cast<uint16_t>(0x8000 | 1 << k)); },
+    {"layer flip mirrors both axes",
+     [](int k) { VideoTest::vreg(0x00, static_cast<uint16_t>(0x8000 | 1 << k)); },
      [](int x) { return 415 - x; }, [](int y) { return 223 - y; }},
     {"bit 8 limits the layer flip to x",
-     [](int k) { VideoTest::vreg(0x00, static_cast<uint16_t>(0x8100 | 1 << k)); }, [](int x) { return 415 - x; },
-     [](int y) { return y; }},
+     [](int k) { VideoTest::vreg(0x00, static_cast<uint16_t>(0x8100 | 1 << k)); },
+     [](int x) { return 415 - x; }, [](int y) { return y; }},
     {"screen flip with layer flip and bit 8: only vertical",
      [](int k) { VideoTest::vreg(0x00, static_cast<uint16_t>(0x8300 | 1 << k)); }, [](int x) { return x; },
      [](int y) { return 223 - y; }},
@@ -157,13 +160,11 @@ TEST_F(TileLayerTest, ZoomStepsAndCentreRule) {
         int32_t centre_value;
     };
     const Case cases[] = {
-        {0x200, 0x100000, 0x1FF, -1},  // 1:1 takes a 9-bit signed centre
-        {0x100, 0x200000, 0x1FF, 511}, // any other zoom a 10-bit one
-        {0x400, 0x080000, 0x3FF, -1},
-        {0x080, 0x400000, 0x010, 16},
-        {0x000, 0x400000, 0x000, 0},   // below 0x80 counts as 0x80
-        {0x040, 0x400000, 0x000, 0},
-        {0xFFF, 131104, 0x005, 5},
+        {0x200, 0x100000, 0x1FF, -1},   // 1:1 takes a 9-bit signed centre
+        {0x100, 0x200000, 0x1FF, 511},  // any other zoom a 10-bit one
+        {0x400, 0x080000, 0x3FF, -1},  {0x080, 0x400000, 0x010, 16},
+        {0x000, 0x400000, 0x000, 0},  // below 0x80 counts as 0x80
+        {0x040, 0x400000, 0x000, 0},   {0xFFF, 131104, 0x005, 5},
     };
     for (const Case& tc : cases) {
         SCOPED_TRACE(::testing::Message() << "zoom 0x" << std::hex << tc.zoom);
@@ -172,14 +173,13 @@ TEST_F(TileLayerTest, ZoomStepsAndCentreRule) {
         vreg(0x50, tc.zoom);
         vreg(0x30, tc.centre);
         vreg(0x32, 0);
-        vreg(0x12, 0x40);       // x scroll
-        vreg(0x10, 0x8000);     // x fraction 0x80 << 12
+        vreg(0x12, 0x40);    // x scroll
+        vreg(0x10, 0x8000);  // x fraction 0x80 << 12
         only_layers(1u << 1);
         orb_video_draw_frame();
         const uint32_t origin = 0x40u << 20 | 0x80u << 12;
         expect_layer(
-            1,
-            [&](int x) { return (origin + static_cast<uint32_t>(x - tc.centre_value) * tc.step) >> 20; },
+            1, [&](int x) { return (origin + static_cast<uint32_t>(x - tc.centre_value) * tc.step) >> 20; },
             [&](int y) { return (static_cast<uint32_t>(y) * tc.step) >> 20; });
     }
 }
@@ -189,13 +189,14 @@ TEST_F(TileLayerTest, SeparateVerticalZoomAndFraction) {
     vreg(0x00, 0xC000);  // 416 wide, separate vertical zoom
     vreg(0x54, 0x200);
     vreg(0x56, 0x100);
-    vreg(0x1E, 3);      // NBG1 y scroll
+    vreg(0x1E, 3);       // NBG1 y scroll
     vreg(0x1C, 0xFF00);  // NBG1 y fraction: bits 7-1 only
     only_layers(1u << 2);
     orb_video_draw_frame();
     const uint32_t origin_y = 3u << 20 | 0xFEu << 12;
-    expect_layer(2, [](int x) { return x; },
-                 [&](int y) { return (origin_y + static_cast<uint32_t>(y) * 0x200000) >> 20; });
+    expect_layer(
+        2, [](int x) { return x; },
+        [&](int y) { return (origin_y + static_cast<uint32_t>(y) * 0x200000) >> 20; });
 }
 
 TEST_F(VideoTest, TileEntryBitsAndTileBank) {
@@ -303,12 +304,12 @@ TEST_F(VideoTest, BackdropBlockRampAndFlip) {
         uint16_t want;
     };
     const Case cases[] = {
-        {0x1A05, 0x8000, 0, 0x1A00},               // block only
+        {0x1A05, 0x8000, 0, 0x1A00},  // block only
         {0x1A05, 0x8000, 100, 0x1A00},
-        {0x9A05, 0x8000, 0, 0x1A05},               // ramp: (reg + y) & 0x1FF in the block
+        {0x9A05, 0x8000, 0, 0x1A05},  // ramp: (reg + y) & 0x1FF in the block
         {0x9A05, 0x8000, 100, 0x1A00 | 0x69},
-        {0x9BFF, 0x8000, 1, 0x1A00},               // wraps inside 9 bits
-        {0x9A05, 0x8200, 223, 0x1A05},             // flipped: the ramp runs upward
+        {0x9BFF, 0x8000, 1, 0x1A00},    // wraps inside 9 bits
+        {0x9A05, 0x8200, 223, 0x1A05},  // flipped: the ramp runs upward
         {0x9A05, 0x8200, 0, 0x1A00 | (0x05 + 223)},
     };
     for (const Case& tc : cases) {

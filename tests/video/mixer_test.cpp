@@ -138,14 +138,14 @@ TEST_F(MixerTest, ColourIndexFormula) {
         int want;
     };
     const Case cases[] = {
-        {0x1234, 0, 0, 0x1234},
-        {0x1234, 0, 1, 0x0914},  // (0x91A & 0xFFF0) + 4
-        {0x1234, 5, 3, 0x1644},  // 0x240 + 5 * 1024 + 4
-        {0x1FFF, 15, 0, 0x1BFF}, // wraps at 16,384
-        {0xE005, 0, 0, 0x0005},  // layer values keep 13 bits
+        {0x1234, 0, 0, 0x1234},  {0x1234, 0, 1, 0x0914},  // (0x91A & 0xFFF0) + 4
+        {0x1234, 5, 3, 0x1644},                           // 0x240 + 5 * 1024 + 4
+        {0x1FFF, 15, 0, 0x1BFF},                          // wraps at 16,384
+        {0xE005, 0, 0, 0x0005},                           // layer values keep 13 bits
     };
     for (const Case& tc : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << tc.value << " bank " << tc.bank << " shift " << tc.shift);
+        SCOPED_TRACE(::testing::Message()
+                     << std::hex << tc.value << " bank " << tc.bank << " shift " << tc.shift);
         fill_layer(2, tc.value);
         layer_reg(2, 3, tc.bank, tc.shift);
         EXPECT_EQ(index_of(ALL), tc.want);
@@ -164,9 +164,9 @@ TEST_F(MixerTest, SpriteGroupingRows) {
         int shift, mask, base;
     };
     // The sixteen rows of 0x61004C bits 3-0.
-    const Row rows[16] = {{14, 0, 1}, {14, 1, 2}, {13, 3, 4}, {12, 7, 8}, {14, 1, 0},  {13, 3, 0},
+    const Row rows[16] = {{14, 0, 1}, {14, 1, 2},  {13, 3, 4}, {12, 7, 8}, {14, 1, 0}, {13, 3, 0},
                           {12, 7, 0}, {11, 15, 0}, {14, 1, 0}, {13, 3, 0}, {12, 7, 0}, {11, 15, 0},
-                          {13, 1, 0}, {12, 3, 0}, {11, 7, 0}, {10, 15, 0}};
+                          {13, 1, 0}, {12, 3, 0},  {11, 7, 0}, {10, 15, 0}};
     for (int row = 0; row < 16; ++row)
         for (uint16_t p : {uint16_t{0xDA53}, uint16_t{0x8123}, uint16_t{0xF7A1}}) {
             SCOPED_TRACE(::testing::Message() << "row " << row << " pixel 0x" << std::hex << p);
@@ -187,8 +187,8 @@ TEST_F(MixerTest, SpriteGroupingRows) {
 
 TEST_F(MixerTest, BlendLevels) {
     // Text (top, R 20 G 4 B 6) blends with NBG0 below (R 4 G 28 B 0).
-    const int want[8][3] = {{18, 7, 5}, {16, 10, 4}, {14, 13, 3}, {12, 16, 3},
-                            {10, 19, 2}, {8, 22, 1}, {6, 25, 0}, {4, 28, 0}};
+    const int want[8][3] = {{18, 7, 5},  {16, 10, 4}, {14, 13, 3}, {12, 16, 3},
+                            {10, 19, 2}, {8, 22, 1},  {6, 25, 0},  {4, 28, 0}};
     fill_layer(0, 20 | 4 << 5 | 6 << 10);
     fill_layer(1, 4 | 28 << 5);
     layer_reg(0, 5);
@@ -214,11 +214,11 @@ TEST_F(MixerTest, SpriteGroupMaskModes) {
         bool blends;
     };
     const Case cases[] = {
-        {0, 3, 3, true},  {0, 3, 2, false}, {0, 3, 4, false}, {1, 3, 0, true},  {1, 3, 3, true},
-        {1, 3, 4, false}, {2, 3, 2, false}, {2, 3, 3, true},  {2, 3, 15, true}, {3, 3, 0, true},
+        {0, 3, 3, true},  {0, 3, 2, false},  {0, 3, 4, false}, {1, 3, 0, true},  {1, 3, 3, true},
+        {1, 3, 4, false}, {2, 3, 2, false},  {2, 3, 3, true},  {2, 3, 15, true}, {3, 3, 0, true},
         {3, 3, 15, true}, {0, 15, 15, true}, {1, 15, 9, true}, {2, 0, 0, true},
     };
-    mixer(MIX_SPRITES, 11);  // shift 11, 16 groups
+    mixer(MIX_SPRITES, 11);   // shift 11, 16 groups
     mixer(MIX_BLEND, 0xF00);  // level 7: a blend shows the candidate alone
     fill_layer(0, 0x0401);
     layer_reg(0, 5);
@@ -237,14 +237,17 @@ TEST_F(MixerTest, ColourOffsetSelection) {
         int set;  // 0 A, 1 B, 2 none
     };
     const Case cases[] = {
-        {false, true, false, 2}, {false, true, true, 2}, {true, false, false, 2}, {true, false, true, 0},
-        {false, false, false, 1}, {false, false, true, 0}, {true, true, false, 1}, {true, true, true, 0},
+        {false, true, false, 2},  {false, true, true, 2},  {true, false, false, 2}, {true, false, true, 0},
+        {false, false, false, 1}, {false, false, true, 0}, {true, true, false, 1},  {true, true, true, 0},
     };
     const int a[3] = {3, -2, 1}, b[3] = {-5, 7, 0};
     for (int source = 0; source < 3; ++source)
         for (const Case& tc : cases) {
-            SCOPED_TRACE(::testing::Message() << (source == 0 ? "layer" : source == 1 ? "sprites" : "backdrop")
-                                              << " mode " << tc.mode << " bit " << tc.bit << " A " << tc.set_a);
+            SCOPED_TRACE(::testing::Message()
+                         << (source == 0   ? "layer"
+                             : source == 1 ? "sprites"
+                                           : "backdrop")
+                         << " mode " << tc.mode << " bit " << tc.bit << " A " << tc.set_a);
             SetUp();
             mixer(MIX_OFFSET_A + 0, 3);
             mixer(MIX_OFFSET_A + 1, 0x3E);    // -2 in 6 bits
@@ -279,10 +282,10 @@ TEST_F(MixerTest, ColourOffsetSelection) {
 TEST_F(MixerTest, ShadowsAndClampAfterHalving) {
     struct Case {
         const char* name;
-        uint16_t sprites_reg;   // 0x61004C
-        uint16_t sprite;        // every sprite-frame pixel
-        bool text_on_top;       // text at priority 5 above the sprites (priority 3)
-        bool text_blends;       // text's blend mask includes the sprites
+        uint16_t sprites_reg;  // 0x61004C
+        uint16_t sprite;       // every sprite-frame pixel
+        bool text_on_top;      // text at priority 5 above the sprites (priority 3)
+        bool text_blends;      // text's blend mask includes the sprites
         uint32_t want;
     };
     // Backdrop R 12 G 20 B 2; text R 6 G 8 B 5; sprite colour 0x0055 (R 21 G 2).

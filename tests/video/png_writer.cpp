@@ -58,7 +58,8 @@ bool write_png(const std::string& path, const uint32_t* pixels, int width, int h
     for (int y = 0; y < height; ++y) {
         raw.push_back(0);  // filter: none
         for (int x = 0; x < width; ++x) {
-            const uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(pitch) + static_cast<size_t>(x)];
+            const uint32_t p =
+                pixels[static_cast<size_t>(y) * static_cast<size_t>(pitch) + static_cast<size_t>(x)];
             raw.push_back(static_cast<uint8_t>(p >> 16));
             raw.push_back(static_cast<uint8_t>(p >> 8));
             raw.push_back(static_cast<uint8_t>(p));

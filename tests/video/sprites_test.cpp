@@ -110,7 +110,8 @@ TEST_F(SpriteTest, EightBitPixelsAndSpriteRamData) {
     orb_board.sprite_ram[at * 4 + 1] = 0x60;
     orb_board.sprite_ram[at * 4 + 2] = 0x00;
     orb_board.sprite_ram[at * 4 + 3] = 0x07;
-    sprite_entry(0, {LEFT_TOP | 0x400, w1_4bit(1, 1), 1, 8, 10, 20, static_cast<uint16_t>(0x8000 | at), 0x0010});
+    sprite_entry(0,
+                 {LEFT_TOP | 0x400, w1_4bit(1, 1), 1, 8, 10, 20, static_cast<uint16_t>(0x8000 | at), 0x0010});
     draw_list();
     const std::vector<uint16_t> want_ram = {0x8014, 0x8015, 0x8016, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0x8017};
     EXPECT_EQ(row(10, 20, 28), want_ram);
@@ -135,20 +136,32 @@ TEST_F(SpriteTest, IndirectColoursAndTransparency) {
         std::vector<uint16_t> want;
     };
     const Case cases[] = {
-        {"pen 0 drawn only at a word's edge, the edge 15 a marker", 0, 0, 0,
+        {"pen 0 drawn only at a word's edge, the edge 15 a marker",
+         0,
+         0,
+         0,
          {0x0500, 0x0511, 0xFFFF, 0x0533, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}},
-        {"bit 8: pen 0 never drawn, 15 is a pen", 0x100, 0, 0,
+        {"bit 8: pen 0 never drawn, 15 is a pen",
+         0x100,
+         0,
+         0,
          {0xFFFF, 0x0511, 0xFFFF, 0x0533, 0xFFFF, 0xFFFF, 0xFFFF, 0x05FF}},
-        {"register 5 bit 0 sets bit 15 (and the mask becomes 0x3FFF)", 0, 0, 1,
+        {"register 5 bit 0 sets bit 15 (and the mask becomes 0x3FFF)",
+         0,
+         0,
+         1,
          {0x8500, 0x8511, 0xFFFF, 0x8533, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}},
-        {"mask 0x07FF hides values whose low 11 bits are all set", 0x100, 3, 2,
+        {"mask 0x07FF hides values whose low 11 bits are all set",
+         0x100,
+         3,
+         2,
          {0xFFFF, 0x0511, 0xFFFF, 0x0533, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}},
     };
     for (const Case& tc : cases) {
         SCOPED_TRACE(tc.name);
         table(15, tc.reg4 == 3 ? 0x07FF : 0x05FF);  // all low bits set under the last mask
-        sprite_entry(0, {static_cast<uint16_t>(LEFT_TOP | 0x2000 | tc.w0_extra), w1_4bit(1, 1), 1, 8, 10, 20, 0,
-                         100});
+        sprite_entry(
+            0, {static_cast<uint16_t>(LEFT_TOP | 0x2000 | tc.w0_extra), w1_4bit(1, 1), 1, 8, 10, 20, 0, 100});
         end_list(1);
         draw_list(tc.reg4, tc.reg5);
         EXPECT_EQ(row(10, 20, 28), tc.want);
@@ -166,7 +179,7 @@ TEST_F(SpriteTest, InlineColourTableOccupiesTwoEntries) {
     sprite_word(0, 0x11111111);
     // Draw entry with bits 12 and 13: the table is entries 1 and 2; entry 3 follows.
     sprite_entry(0, {LEFT_TOP | 0x3100, w1_4bit(1, 1), 1, 8, 10, 20, 0, 0});
-    sprite_entry(1, {0x0000, 0x0777});  // table word 1 = 0x0777
+    sprite_entry(1, {0x0000, 0x0777});                                        // table word 1 = 0x0777
     sprite_entry(3, {LEFT_TOP | 0x3100, w1_4bit(1, 1), 1, 0, 10, 40, 0, 0});  // width 0: draws nothing
     sprite_entry(4, {0x0000, 0x0888});
     sprite_entry(6, {LEFT_TOP | 0x2100, w1_4bit(1, 1), 1, 8, 10, 60, 0, 4});  // table at entry 4
@@ -188,7 +201,8 @@ TEST_F(SpriteTest, Anchors) {
     // A 16 x 16 sprite at (100, 50): 0 and 3 centre ((16 - 1) / 2 = 7), 1 right/bottom, 2 left/top.
     for (const Case& tc : {Case{0, 93, 43}, Case{3, 93, 43}, Case{1, 85, 35}, Case{2, 100, 50}}) {
         SCOPED_TRACE(tc.code);
-        sprite_entry(0, {static_cast<uint16_t>(tc.code | tc.code << 2), w1_4bit(2, 16), 16, 16, 50, 100, 0, 0});
+        sprite_entry(0,
+                     {static_cast<uint16_t>(tc.code | tc.code << 2), w1_4bit(2, 16), 16, 16, 50, 100, 0, 0});
         end_list(1);
         draw_list();
         EXPECT_EQ(covered(tc.first_row), std::make_pair(tc.first_col, tc.first_col + 16));
@@ -217,7 +231,8 @@ TEST_F(SpriteTest, ZoomAndMirrorAgainstTheClip) {
     };
     const Case cases[] = {
         {"twice the size repeats each pixel", LEFT_TOP, 32, 2, 100, 50, 100, pens({1, 1, 2, 2, 3, 3, 4, 4})},
-        {"half the size drops every other", LEFT_TOP, 8, 2, 100, 50, 100, pens({1, 3, 5, 7, 9, 11, 13, 1, -1})},
+        {"half the size drops every other", LEFT_TOP, 8, 2, 100, 50, 100,
+         pens({1, 3, 5, 7, 9, 11, 13, 1, -1})},
         {"mirrored", LEFT_TOP | 0x40, 16, 2, 100, 50, 108, pens({8, 7, 6, 5, 4, 3, 2, 1, -1})},
         {"left of the screen", LEFT_TOP, 16, 2, -4, 50, 0, pens({5, 6, 7, 8, 9})},
         {"mirrored, left of the screen", LEFT_TOP | 0x40, 16, 2, -4, 50, 0, pens({12, 11, 10, 9, 8})},
@@ -229,8 +244,8 @@ TEST_F(SpriteTest, ZoomAndMirrorAgainstTheClip) {
     };
     for (const Case& tc : cases) {
         SCOPED_TRACE(tc.name);
-        sprite_entry(0, {tc.w0, w1_4bit(2, 2), static_cast<uint16_t>(tc.dst_h), static_cast<uint16_t>(tc.dst_w), 50,
-                         pos(tc.x), 0, 0});
+        sprite_entry(0, {tc.w0, w1_4bit(2, 2), static_cast<uint16_t>(tc.dst_h),
+                         static_cast<uint16_t>(tc.dst_w), 50, pos(tc.x), 0, 0});
         end_list(1);
         draw_list(0, 0, 0);  // 320-wide default clip
         EXPECT_EQ(row(tc.y_check, tc.from, tc.from + static_cast<int>(tc.want.size())), tc.want);
@@ -250,22 +265,34 @@ TEST_F(SpriteTest, WindowsJumpsAndOrigin) {
     };
     const uint16_t w1 = w1_4bit(2, 16);
     const Case cases[] = {
-        {"clip window", {{0x5000 | 40, 60, 105, 108}, {LEFT_TOP, w1, 16, 16, 50, 100}, {0xC000}}, 50, {105, 109}},
-        {"clip window rows", {{0x5000 | 55, 60, 0, 415}, {LEFT_TOP, w1, 16, 16, 50, 100}, {0xC000}}, 54, {-1, -1}},
+        {"clip window",
+         {{0x5000 | 40, 60, 105, 108}, {LEFT_TOP, w1, 16, 16, 50, 100}, {0xC000}},
+         50,
+         {105, 109}},
+        {"clip window rows",
+         {{0x5000 | 55, 60, 0, 415}, {LEFT_TOP, w1, 16, 16, 50, 100}, {0xC000}},
+         54,
+         {-1, -1}},
         {"clip x_max beyond the screen is the screen's",
          {{0x5000, 400, 0, 2000}, {LEFT_TOP, w1, 16, 16, 50, 310}, {0xC000}},
          50,
          {310, 320}},
-        {"clip y_max above 223 is 223", {{0x5000, 2000, 0, 300}, {LEFT_TOP, w1, 16, 16, 220, 100}, {0xC000}}, 223,
+        {"clip y_max above 223 is 223",
+         {{0x5000, 2000, 0, 300}, {LEFT_TOP, w1, 16, 16, 220, 100}, {0xC000}},
+         223,
          {100, 116}},
         {"negative clip start is 0",
          {{0x5000 | 0xFF0, 100, pos(-20), 300}, {LEFT_TOP, w1, 16, 16, 50, 0xFFC}, {0xC000}},
          50,
          {0, 12}},
-        {"exclusion window", {{0x6000, 0, 0, 0, 40, 60, 104, 107}, {LEFT_TOP, w1, 16, 16, 50, 100}, {0xC000}}, 50,
+        {"exclusion window",
+         {{0x6000, 0, 0, 0, 40, 60, 104, 107}, {LEFT_TOP, w1, 16, 16, 50, 100}, {0xC000}},
+         50,
          {100, 116}},
-        {"jump with origin", {{0xA000 | 5, 20, 30}, {}, {}, {}, {}, {LEFT_TOP | 0x30, w1, 16, 16, 50, 100}, {0xC000}},
-         70, {130, 146}},
+        {"jump with origin",
+         {{0xA000 | 5, 20, 30}, {}, {}, {}, {}, {LEFT_TOP | 0x30, w1, 16, 16, 50, 100}, {0xC000}},
+         70,
+         {130, 146}},
         {"jump keeps the origin off without bit 13",
          {{0x8000 | 5, 20, 30}, {}, {}, {}, {}, {LEFT_TOP | 0x30, w1, 16, 16, 50, 100}, {0xC000}},
          50,
@@ -327,7 +354,7 @@ TEST_F(SpriteTest, ShadowEntriesDarkenInsteadOfDrawing) {
     EXPECT_EQ(drawn_sprite(107, 10), 0x8121);
     EXPECT_EQ(drawn_sprite(108, 10), 0x0121);  // bit 15 cleared over a drawn sprite
     EXPECT_EQ(drawn_sprite(116, 10), 0x7FFF);  // over an empty pixel
-    draw_list(0, 0);  // without the enable the entry draws normally
+    draw_list(0, 0);                           // without the enable the entry draws normally
     EXPECT_EQ(drawn_sprite(116, 10), 0x8001);
 }
 
@@ -391,7 +418,8 @@ TEST_F(SpriteTest, ObserverSeesEntriesFromTheGraphics) {
     orb_video_sprite_observer = observe;
     observed_addresses.clear();
     sprite_entry(0, {LEFT_TOP | 0x100, w1_4bit(3, 5), 0x3000 | 5, 0x4800 | 24, 10, 20, 0x1234, 0x0560});
-    sprite_entry(1, {LEFT_TOP | 0x400, w1_4bit(3, 5), 5, 24, 10, 20, 0x1234, 0x0560});  // sprite RAM: not seen
+    sprite_entry(1,
+                 {LEFT_TOP | 0x400, w1_4bit(3, 5), 5, 24, 10, 20, 0x1234, 0x0560});  // sprite RAM: not seen
     end_list(2);
     draw_list();
     orb_video_sprite_observer = nullptr;

@@ -100,8 +100,12 @@ public:
     static void end_list(uint32_t n) { sprite_entry(n, {0xC000}); }
 
     // The sprite frame the engine drew last (the back frame).
-    static uint16_t drawn_sprite(int x, int y) { return video.sprite_frames[(video.sprite_frame_index ^ 1) & 1][y][x]; }
-    static uint16_t shown_sprite(int x, int y) { return video.sprite_frames[video.sprite_frame_index & 1][y][x]; }
+    static uint16_t drawn_sprite(int x, int y) {
+        return video.sprite_frames[(video.sprite_frame_index ^ 1) & 1][y][x];
+    }
+    static uint16_t shown_sprite(int x, int y) {
+        return video.sprite_frames[video.sprite_frame_index & 1][y][x];
+    }
     // Fills the shown sprite frame with one value.
     static void fill_shown_sprites(uint16_t v) {
         auto& f = video.sprite_frames[video.sprite_frame_index & 1];
@@ -116,7 +120,8 @@ public:
         return static_cast<int>(((p >> 19) & 31) | ((p >> 11) & 31) << 5 | ((p >> 3) & 31) << 10);
     }
     static uint32_t rgb(int r, int g, int b) {
-        return static_cast<uint32_t>(r) << 19 | static_cast<uint32_t>(g) << 11 | static_cast<uint32_t>(b) << 3;
+        return static_cast<uint32_t>(r) << 19 | static_cast<uint32_t>(g) << 11 |
+               static_cast<uint32_t>(b) << 3;
     }
     static uint16_t layer_px(int layer, int x, int y) { return video.layers[layer].pixels[y][x]; }
 };

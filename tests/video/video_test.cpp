@@ -97,12 +97,12 @@ TEST_F(FrameTest, LayerOffBits) {
         int bit;
     };
     const Case cases[] = {
-        {"NBG0 by 0x31FF02", 1, 0x02, 0}, {"NBG0 by 0x31FF8E", 1, 0x8E, 1},
-        {"NBG1 by 0x31FF02", 2, 0x02, 1}, {"NBG1 by 0x31FF8E", 2, 0x8E, 2},
-        {"NBG2 by 0x31FF02", 3, 0x02, 2}, {"NBG2 by 0x31FF8E", 3, 0x8E, 3},
-        {"NBG2 by 0x31FF00", 3, 0x00, 12}, {"NBG3 by 0x31FF02", 4, 0x02, 3},
-        {"NBG3 by 0x31FF8E", 4, 0x8E, 4}, {"NBG3 by 0x31FF00", 4, 0x00, 13},
-        {"text by 0x31FF02", 0, 0x02, 4}, {"text by 0x31FF8E", 0, 0x8E, 0},
+        {"NBG0 by 0x31FF02", 1, 0x02, 0},   {"NBG0 by 0x31FF8E", 1, 0x8E, 1},
+        {"NBG1 by 0x31FF02", 2, 0x02, 1},   {"NBG1 by 0x31FF8E", 2, 0x8E, 2},
+        {"NBG2 by 0x31FF02", 3, 0x02, 2},   {"NBG2 by 0x31FF8E", 3, 0x8E, 3},
+        {"NBG2 by 0x31FF00", 3, 0x00, 12},  {"NBG3 by 0x31FF02", 4, 0x02, 3},
+        {"NBG3 by 0x31FF8E", 4, 0x8E, 4},   {"NBG3 by 0x31FF00", 4, 0x00, 13},
+        {"text by 0x31FF02", 0, 0x02, 4},   {"text by 0x31FF8E", 0, 0x8E, 0},
         {"bitmap by 0x31FF02", 5, 0x02, 5}, {"bitmap by 0x31FF8E", 5, 0x8E, 5},
     };
     for (const Case& tc : cases) {
@@ -114,8 +114,7 @@ TEST_F(FrameTest, LayerOffBits) {
         set_vreg_bits(tc.reg, static_cast<uint16_t>(1u << tc.bit));
         stale_layers(0x0033);
         orb_video_draw_frame();
-        for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(layer_px(i, 5, 5), i == tc.layer ? 0x0033 : 0) << "layer " << i;
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(layer_px(i, 5, 5), i == tc.layer ? 0x0033 : 0) << "layer " << i;
         EXPECT_EQ(index_at(5, 5), 0x600) << "stale pixels of a layer that is off are not shown";
     }
     // Bits 12 and 13 of the control word do not switch NBG0 or NBG1 off.
@@ -169,16 +168,18 @@ struct Observed {
     uint16_t tile, colour;
 };
 std::vector<Observed> observed_tiles;
-void observe_tile(int layer, uint16_t tile, uint16_t colour) { observed_tiles.push_back({layer, tile, colour}); }
+void observe_tile(int layer, uint16_t tile, uint16_t colour) {
+    observed_tiles.push_back({layer, tile, colour});
+}
 
 TEST_F(FrameTest, TileObserverSeesEachDistinctPageOnce) {
-    only_layers(1u << 2);                 // NBG1 only
-    vreg(0x44, 5 | 6 << 8);               // pages 5, 6, 5, 6: two distinct pages
+    only_layers(1u << 2);    // NBG1 only
+    vreg(0x44, 5 | 6 << 8);  // pages 5, 6, 5, 6: two distinct pages
     vreg(0x46, 5 | 6 << 8);
-    vreg(0x00, 0x8400);                   // tile bank bit 0
-    orb_board.io.tile_bank = 1;           // tile bank bit 1
-    vram16(5 * 1024 + 3 * 2, 0xC123);     // page 5, entry 3
-    vram16(6 * 1024 + 511 * 2, 0x1FFF);   // page 6, last entry
+    vreg(0x00, 0x8400);                  // tile bank bit 0
+    orb_board.io.tile_bank = 1;          // tile bank bit 1
+    vram16(5 * 1024 + 3 * 2, 0xC123);    // page 5, entry 3
+    vram16(6 * 1024 + 511 * 2, 0x1FFF);  // page 6, last entry
     orb_video_tile_observer = observe_tile;
     observed_tiles.clear();
     orb_video_draw_frame();
@@ -210,7 +211,9 @@ TEST_F(FrameTest, RandomStatesRenderWithoutFault) {
         if (state % 50 == 0) {
             // Regions: full size, tiny, or too small to hold one tile or word.
             switch (state / 50 % 3) {
-            case 0: orb_video_init(big_tiles.data(), big_tiles.size(), big_sprites.data(), big_sprites.size()); break;
+            case 0:
+                orb_video_init(big_tiles.data(), big_tiles.size(), big_sprites.data(), big_sprites.size());
+                break;
             case 1: orb_video_init(tiles.data(), tiles.size(), sprites.data(), sprites.size()); break;
             default: orb_video_init(tiles.data(), 100, sprites.data(), 3); break;
             }
@@ -232,7 +235,8 @@ TEST_F(FrameTest, RandomStatesRenderWithoutFault) {
         orb_video_frame(&width);
         ASSERT_TRUE(width == 320 || width == 416);
         (void)orb_video_frame_hash();
-        (void)orb_video_tile_pen_color(static_cast<int>(rng()), static_cast<int>(rng()), static_cast<int>(rng()));
+        (void)orb_video_tile_pen_color(static_cast<int>(rng()), static_cast<int>(rng()),
+                                       static_cast<int>(rng()));
         (void)orb_video_sprite_pixel_color(static_cast<uint16_t>(rng()));
         uint32_t stray = 0;
         for (const auto& row : video.frame)

@@ -26,15 +26,16 @@
 
 namespace {
 
-using whole_run::queued;
 using whole_run::frames_of;
+using whole_run::queued;
 
-constexpr uint32_t kPlayerScore = var::player_records + 140, kPlayerEnergy = var::player_records + 64, kPlayerState = var::player_records + 2;
+constexpr uint32_t kPlayerScore = var::player_records + 140, kPlayerEnergy = var::player_records + 64,
+                   kPlayerState = var::player_records + 2;
 constexpr uint32_t kCount256 = 12;
 constexpr uint32_t kCount128 = 124;
 constexpr uint32_t kCount64 = 200;
-constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kScore = 52, kByte54 = 54,
-                   kByte55 = 55, kByte57 = 57, kEnergy = 64, kByte72 = 72, kShown = 32;
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kScore = 52,
+                   kByte54 = 54, kByte55 = 55, kByte57 = 57, kEnergy = 64, kByte72 = 72, kShown = 32;
 
 constexpr uint64_t kFrames = 2700;
 constexpr int kPunches = 75;
@@ -47,54 +48,72 @@ constexpr uint64_t kPokes = 844;  // after stage 1's intro, before its first are
 // scenery, and an area change with a player in play ends the run); then a
 // punch every 16 frames into the set piece.
 std::string script() {
-  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
-  s += play_script::poke(kPokes, var::stage, 4) + play_script::poke(kPokes, var::area, 2);
-  for (uint32_t i = 0; i < 4; ++i)
-    s += play_script::poke(kPokes, var::stage_descriptor_pointer + i, (synthetic::boss_stage_descriptor >> (8 * i)) & 0xFF);
-  for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 16 * i) + " press button1\n";
-  return s;
+    std::string s =
+        "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+    s += play_script::poke(kPokes, var::stage, 4) + play_script::poke(kPokes, var::area, 2);
+    for (uint32_t i = 0; i < 4; ++i)
+        s += play_script::poke(kPokes, var::stage_descriptor_pointer + i,
+                               (synthetic::boss_stage_descriptor >> (8 * i)) & 0xFF);
+    for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 16 * i) + " press button1\n";
+    return s;
 }
 
 whole_run::options boss_options(int slices) {
-  whole_run::options o;
-  o.script = script();
-  o.frames = kFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 300;
-  o.watch = {{var::ingame_state, 1}, {var::stage, 1},       {var::area, 1},         {var::game_flags, 4},  {var::system_flags, 4},
-             {var::live_enemy_count, 1}, {kPlayerScore, 4}, {kPlayerEnergy, 2}, {kPlayerState, 1}, {hw::music_level, 1},
-             {var::player_records + kWorldX, 2}};
-  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({var::tally_records + 2 * c, 2});
-  for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
-    for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
-  for (uint32_t c = 0; c < 22; ++c) o.watch.push_back({var::boss_bar_cells + 2 * c, 2});
-  o.watch_pool({var::objects_256, 256, kCount256},
-                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kScore, 2}, {kByte54, 1}, {kByte55, 1},
-                 {kByte57, 1}, {kByte72, 1}});
-  o.watch_pool({var::objects_128, 128, kCount128},
-                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kByte54, 1}});
-  for (uint32_t i = 0; i < kCount64; ++i) {
-    const uint32_t a = var::objects_64 + 64 * i;
-    o.watch.push_back({a + kRoutine, 4});
-    o.watch.push_back({a + kOwner, 2});
-    o.watch.push_back({a + kStateType, 1});
-    o.watch.push_back({a + kByte54, 1});
-    o.watch.push_back({a + kShown, 2});
-  }
-  return o;
+    whole_run::options o;
+    o.script = script();
+    o.frames = kFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 300;
+    o.watch = {{var::ingame_state, 1},
+               {var::stage, 1},
+               {var::area, 1},
+               {var::game_flags, 4},
+               {var::system_flags, 4},
+               {var::live_enemy_count, 1},
+               {kPlayerScore, 4},
+               {kPlayerEnergy, 2},
+               {kPlayerState, 1},
+               {hw::music_level, 1},
+               {var::player_records + kWorldX, 2}};
+    for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({var::tally_records + 2 * c, 2});
+    for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
+        for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
+    for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
+    for (uint32_t c = 0; c < 22; ++c) o.watch.push_back({var::boss_bar_cells + 2 * c, 2});
+    o.watch_pool({var::objects_256, 256, kCount256}, {{kFlags, 2},
+                                                      {kStateType, 2},
+                                                      {kRoutine, 4},
+                                                      {kEnergy, 2},
+                                                      {kScore, 2},
+                                                      {kByte54, 1},
+                                                      {kByte55, 1},
+                                                      {kByte57, 1},
+                                                      {kByte72, 1}});
+    o.watch_pool({var::objects_128, 128, kCount128},
+                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kByte54, 1}});
+    for (uint32_t i = 0; i < kCount64; ++i) {
+        const uint32_t a = var::objects_64 + 64 * i;
+        o.watch.push_back({a + kRoutine, 4});
+        o.watch.push_back({a + kOwner, 2});
+        o.watch.push_back({a + kStateType, 1});
+        o.watch.push_back({a + kByte54, 1});
+        o.watch.push_back({a + kShown, 2});
+    }
+    return o;
 }
 
 const whole_reach::listed kReach("boss", [] { return boss_options(1); });
 
-const whole_run::outcome& boss_run() { return whole_run::run_once(IRONBELL_PROBE_EXE, "boss", boss_options(1)); }
+const whole_run::outcome& boss_run() {
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "boss", boss_options(1));
+}
 
 // Routines the checks know the objects by.
-constexpr uint32_t kController = 0x083106, kControllerDone = 0x083118, kBody = 0x08312C, kFirstPart = 0x083278,
-                   kSecondPart = 0x0833F8, kFader = 0x083502, kAttacker = 0x0837C2, kBarShowing = 0x06988C,
-                   kBarDraining = 0x069975, kChildEffect = 0x08254E, kShortEffect = 0x07B615,
-                   kCameraController = 0x08595F;
+constexpr uint32_t kController = 0x083106, kControllerDone = 0x083118, kBody = 0x08312C,
+                   kFirstPart = 0x083278, kSecondPart = 0x0833F8, kFader = 0x083502, kAttacker = 0x0837C2,
+                   kBarShowing = 0x06988C, kBarDraining = 0x069975, kChildEffect = 0x08254E,
+                   kShortEffect = 0x07B615, kCameraController = 0x08595F;
 constexpr uint8_t kPhaseFrames[6] = {30, 30, 30, 60, 30, 60};
 constexpr uint8_t kFadeStart = 175, kFadeEnd = 176;
 constexpr unsigned kAreaWon = 1u << 11;
@@ -102,263 +121,270 @@ constexpr uint32_t kBodyTally = 13, kAttackerTally = 10;
 
 // The frame stage 4 area 3 started in.
 uint64_t area_start(const whole_run::outcome& out) {
-  return out.first_frame_with(var::area, 3, var::stage, 4);
+    return out.first_frame_with(var::area, 3, var::stage, 4);
 }
 
 // The objects of a pool whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint32_t size, uint32_t count,
                               uint32_t routine, uint64_t frame) {
-  return out.objects_with({base, size, count}, kRoutine, routine, frame);
+    return out.objects_with({base, size, count}, kRoutine, routine, frame);
 }
 
 // The frames after `from` in which a watched value became `value`.
-std::vector<uint64_t> became(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from = 0) {
-  std::vector<uint64_t> v;
-  for (const auto& c : out.changes)
-    if (c.address == address && c.value == value && c.frame > from) v.push_back(c.frame);
-  return v;
+std::vector<uint64_t> became(const whole_run::outcome& out, uint32_t address, uint64_t value,
+                             uint64_t from = 0) {
+    std::vector<uint64_t> v;
+    for (const auto& c : out.changes)
+        if (c.address == address && c.value == value && c.frame > from) v.push_back(c.frame);
+    return v;
 }
 
 uint64_t first(const std::vector<uint64_t>& v) { return v.empty() ? 0 : v.front(); }
 
 // The set piece's objects, as the area's first frame made them.
 struct set_piece {
-  uint64_t start = 0;
-  uint32_t controller = 0, body = 0, first = 0, second = 0, fader = 0, attacker = 0, bar = 0;
+    uint64_t start = 0;
+    uint32_t controller = 0, body = 0, first = 0, second = 0, fader = 0, attacker = 0, bar = 0;
 };
 
 set_piece find_set_piece(const whole_run::outcome& out) {
-  set_piece s;
-  s.start = area_start(out);
-  auto one = [&](uint32_t base, uint32_t size, uint32_t count, uint32_t routine) {
-    const auto v = running(out, base, size, count, routine, s.start);
-    EXPECT_EQ(v.size(), 1u) << std::hex << routine;
-    return v.empty() ? 0 : v.front();
-  };
-  s.controller = one(var::objects_128, 128, kCount128, kController);
-  s.attacker = one(var::objects_128, 128, kCount128, kAttacker);
-  s.body = one(var::objects_256, 256, kCount256, kBody);
-  s.first = one(var::objects_256, 256, kCount256, kFirstPart);
-  s.second = one(var::objects_256, 256, kCount256, kSecondPart);
-  s.fader = one(var::objects_64, 64, kCount64, kFader);
-  s.bar = one(var::objects_64, 64, kCount64, kBarShowing);
-  return s;
+    set_piece s;
+    s.start = area_start(out);
+    auto one = [&](uint32_t base, uint32_t size, uint32_t count, uint32_t routine) {
+        const auto v = running(out, base, size, count, routine, s.start);
+        EXPECT_EQ(v.size(), 1u) << std::hex << routine;
+        return v.empty() ? 0 : v.front();
+    };
+    s.controller = one(var::objects_128, 128, kCount128, kController);
+    s.attacker = one(var::objects_128, 128, kCount128, kAttacker);
+    s.body = one(var::objects_256, 256, kCount256, kBody);
+    s.first = one(var::objects_256, 256, kCount256, kFirstPart);
+    s.second = one(var::objects_256, 256, kCount256, kSecondPart);
+    s.fader = one(var::objects_64, 64, kCount64, kFader);
+    s.bar = one(var::objects_64, 64, kCount64, kBarShowing);
+    return s;
 }
 
 // The frame the body's energy reached 0.
 uint64_t body_beaten(const whole_run::outcome& out, const set_piece& s) {
-  return first(became(out, s.body + kEnergy, 0, s.start));
+    return first(became(out, s.body + kEnergy, 0, s.start));
 }
 
-
 TEST(BossRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = boss_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = boss_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST(BossRun, TheSetPieceStandsUpWithItsBodyPartsFaderAndBar) {
-  const auto& out = boss_run();
-  const set_piece s = find_set_piece(out);
-  ASSERT_GT(s.start, kPokes);
-  ASSERT_NE(s.body, 0u);
-  ASSERT_NE(s.bar, 0u);
-  // The boss record's spawn: the wave gate and its two sounds on ring A.
-  EXPECT_TRUE(out.value_at(var::game_flags, s.start) & 0x8000);
-  const auto a = queued(out, var::sound_ring_a);
-  EXPECT_EQ(frames_of(a, 0x84, s.start - 1), std::vector<uint64_t>{s.start});
-  EXPECT_EQ(frames_of(a, 0x90, s.start - 1), std::vector<uint64_t>{s.start});
-  // The body: type 5, 490 energy, 10000 points, in its moving state.
-  EXPECT_EQ(out.value_at(s.body + kStateType, s.start), 0x0501u);
-  EXPECT_EQ(out.value_at(s.body + kEnergy, s.start), 490u);
-  EXPECT_EQ(out.value_at(s.body + kScore, s.start), 10000u);
-  // Its bar: the name and a full bar of 22 cells; the bar object follows it.
-  EXPECT_EQ(kHigh | uint32_t(out.value_at(s.bar + kOwner, s.start)), s.body);
-  EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, s.start), "OVERLORD");
-  EXPECT_EQ(out.value_at(var::boss_bar_cells, s.start), 0x1176u);
-  for (uint32_t c = 1; c < 21; ++c) EXPECT_EQ(out.value_at(var::boss_bar_cells + 2 * c, s.start), 0x117Bu) << c;
-  EXPECT_EQ(out.value_at(var::boss_bar_cells + 42, s.start), 0x117Fu);
-  // The attacker: 100 energy, 600 points.
-  EXPECT_EQ(out.value_at(s.attacker + kEnergy, s.start), 100u);
+    const auto& out = boss_run();
+    const set_piece s = find_set_piece(out);
+    ASSERT_GT(s.start, kPokes);
+    ASSERT_NE(s.body, 0u);
+    ASSERT_NE(s.bar, 0u);
+    // The boss record's spawn: the wave gate and its two sounds on ring A.
+    EXPECT_TRUE(out.value_at(var::game_flags, s.start) & 0x8000);
+    const auto a = queued(out, var::sound_ring_a);
+    EXPECT_EQ(frames_of(a, 0x84, s.start - 1), std::vector<uint64_t>{s.start});
+    EXPECT_EQ(frames_of(a, 0x90, s.start - 1), std::vector<uint64_t>{s.start});
+    // The body: type 5, 490 energy, 10000 points, in its moving state.
+    EXPECT_EQ(out.value_at(s.body + kStateType, s.start), 0x0501u);
+    EXPECT_EQ(out.value_at(s.body + kEnergy, s.start), 490u);
+    EXPECT_EQ(out.value_at(s.body + kScore, s.start), 10000u);
+    // Its bar: the name and a full bar of 22 cells; the bar object follows it.
+    EXPECT_EQ(kHigh | uint32_t(out.value_at(s.bar + kOwner, s.start)), s.body);
+    EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, s.start), "OVERLORD");
+    EXPECT_EQ(out.value_at(var::boss_bar_cells, s.start), 0x1176u);
+    for (uint32_t c = 1; c < 21; ++c)
+        EXPECT_EQ(out.value_at(var::boss_bar_cells + 2 * c, s.start), 0x117Bu) << c;
+    EXPECT_EQ(out.value_at(var::boss_bar_cells + 42, s.start), 0x117Fu);
+    // The attacker: 100 energy, 600 points.
+    EXPECT_EQ(out.value_at(s.attacker + kEnergy, s.start), 100u);
 }
 
 TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
-  const auto& out = boss_run();
-  const set_piece s = find_set_piece(out);
-  ASSERT_NE(s.first, 0u);
-  const uint64_t beaten = body_beaten(out, s);
-  ASSERT_GT(beaten, s.start);
-  // The phases while the fight lasts: 0 to 5 for their lengths, the cycle
-  // number one up each time round (phase 6 shows for one frame between).
-  std::vector<std::pair<uint64_t, uint64_t>> phases;  // frame, phase
-  for (const auto& c : out.changes)
-    if (c.address == s.first + kByte54 && c.frame >= s.start && c.frame < beaten) phases.push_back({c.frame, c.value});
-  ASSERT_GE(phases.size(), 20u);
-  uint64_t expected = 1, cycles = 0;
-  for (size_t i = 0; i + 1 < phases.size(); ++i) {
-    const auto [frame, phase] = phases[i];
-    ASSERT_EQ(phase, expected) << "frame " << frame;
-    const uint64_t length = phases[i + 1].first - frame;
-    if (phase == 6) {
-      EXPECT_EQ(length, 1u) << "frame " << frame;
-      EXPECT_EQ(out.value_at(s.first + kByte72, frame + 1), (cycles + 2) & 3) << "frame " << frame;
-      ++cycles;
-    } else {
-      // Phase 0 counts from the frame of phase 6 before it.
-      EXPECT_EQ(length, kPhaseFrames[phase] - (phase == 0 ? 1u : 0u)) << "frame " << frame;
+    const auto& out = boss_run();
+    const set_piece s = find_set_piece(out);
+    ASSERT_NE(s.first, 0u);
+    const uint64_t beaten = body_beaten(out, s);
+    ASSERT_GT(beaten, s.start);
+    // The phases while the fight lasts: 0 to 5 for their lengths, the cycle
+    // number one up each time round (phase 6 shows for one frame between).
+    std::vector<std::pair<uint64_t, uint64_t>> phases;  // frame, phase
+    for (const auto& c : out.changes)
+        if (c.address == s.first + kByte54 && c.frame >= s.start && c.frame < beaten)
+            phases.push_back({c.frame, c.value});
+    ASSERT_GE(phases.size(), 20u);
+    uint64_t expected = 1, cycles = 0;
+    for (size_t i = 0; i + 1 < phases.size(); ++i) {
+        const auto [frame, phase] = phases[i];
+        ASSERT_EQ(phase, expected) << "frame " << frame;
+        const uint64_t length = phases[i + 1].first - frame;
+        if (phase == 6) {
+            EXPECT_EQ(length, 1u) << "frame " << frame;
+            EXPECT_EQ(out.value_at(s.first + kByte72, frame + 1), (cycles + 2) & 3) << "frame " << frame;
+            ++cycles;
+        } else {
+            // Phase 0 counts from the frame of phase 6 before it.
+            EXPECT_EQ(length, kPhaseFrames[phase] - (phase == 0 ? 1u : 0u)) << "frame " << frame;
+        }
+        expected = phase == 6 ? 0 : phase + 1;
     }
-    expected = phase == 6 ? 0 : phase + 1;
-  }
-  EXPECT_GE(cycles, 3u);
-  // The second part shows from phase 2, attacks in phase 3 while the body is
-  // hidden, and waits again from phase 4.
-  for (const auto& [frame, phase] : phases) {
-    if (phase == 2) {
-      EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 1u) << "frame " << frame;
+    EXPECT_GE(cycles, 3u);
+    // The second part shows from phase 2, attacks in phase 3 while the body is
+    // hidden, and waits again from phase 4.
+    for (const auto& [frame, phase] : phases) {
+        if (phase == 2) {
+            EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 1u) << "frame " << frame;
+        }
+        if (phase == 3) {
+            EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 2u) << "frame " << frame;
+            EXPECT_TRUE(out.value_at(s.body + kFlags, frame) & (1u << object_flag::hidden))
+                << "frame " << frame;
+        }
+        if (phase == 4) {
+            EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 0u) << "frame " << frame;
+            EXPECT_FALSE(out.value_at(s.body + kFlags, frame) & (1u << object_flag::hidden))
+                << "frame " << frame;
+        }
     }
-    if (phase == 3) {
-      EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 2u) << "frame " << frame;
-      EXPECT_TRUE(out.value_at(s.body + kFlags, frame) & (1u << object_flag::hidden)) << "frame " << frame;
+    // Ring B: code 175 and the music at full level as phase 5 begins, code
+    // 176 as it ends.
+    const auto b = queued(out, var::sound_ring_b);
+    std::vector<uint64_t> rise, fall;
+    for (const auto& [frame, phase] : phases) {
+        if (phase == 5) rise.push_back(frame);
+        if (phase == 6) fall.push_back(frame);
     }
-    if (phase == 4) {
-      EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 0u) << "frame " << frame;
-      EXPECT_FALSE(out.value_at(s.body + kFlags, frame) & (1u << object_flag::hidden)) << "frame " << frame;
-    }
-  }
-  // Ring B: code 175 and the music at full level as phase 5 begins, code
-  // 176 as it ends.
-  const auto b = queued(out, var::sound_ring_b);
-  std::vector<uint64_t> rise, fall;
-  for (const auto& [frame, phase] : phases) {
-    if (phase == 5) rise.push_back(frame);
-    if (phase == 6) fall.push_back(frame);
-  }
-  ASSERT_FALSE(rise.empty());
-  std::vector<uint64_t> rose = frames_of(b, kFadeStart, s.start), ended = frames_of(b, kFadeEnd, s.start);
-  rose.resize(std::min(rose.size(), rise.size()));
-  ended.resize(std::min(ended.size(), fall.size()));
-  EXPECT_EQ(rose, rise);
-  EXPECT_EQ(ended, fall);
-  EXPECT_EQ(out.value_at(hw::music_level, rise.front()), 0xFFu);
-  EXPECT_EQ(out.value_at(hw::music_level, rise.front() - 1), 0u);
+    ASSERT_FALSE(rise.empty());
+    std::vector<uint64_t> rose = frames_of(b, kFadeStart, s.start), ended = frames_of(b, kFadeEnd, s.start);
+    rose.resize(std::min(rose.size(), rise.size()));
+    ended.resize(std::min(ended.size(), fall.size()));
+    EXPECT_EQ(rose, rise);
+    EXPECT_EQ(ended, fall);
+    EXPECT_EQ(out.value_at(hw::music_level, rise.front()), 0xFFu);
+    EXPECT_EQ(out.value_at(hw::music_level, rise.front() - 1), 0u);
 }
 
 TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
-  const auto& out = boss_run();
-  const set_piece s = find_set_piece(out);
-  ASSERT_NE(s.body, 0u);
-  const uint64_t beaten = body_beaten(out, s);
-  ASSERT_GT(beaten, s.start);
-  // Every punch that lands takes energy, scores 10 (the defeat 10000) and
-  // sounds 0xCA; after each the body flashes untouchable for 6 frames.
-  std::vector<uint64_t> hits;
-  for (const auto& c : out.changes)
-    if (c.address == s.body + kEnergy && c.frame > s.start) hits.push_back(c.frame);
-  ASSERT_GE(hits.size(), 30u);
-  const auto a = queued(out, var::sound_ring_a);
-  for (uint64_t f : hits) {
-    const uint64_t points = f == beaten ? 10000 : 10;
-    EXPECT_GE(out.value_at(kPlayerScore, f) - out.value_at(kPlayerScore, f - 1), points) << "frame " << f;
-    const auto sounded = frames_of(a, 0xCA, f);
-    ASSERT_FALSE(sounded.empty()) << "frame " << f;
-    EXPECT_LE(sounded.front(), f + 1) << "frame " << f;
-  }
-  const uint64_t hit = hits.front();
-  EXPECT_EQ(out.value_at(s.body + kStateType, hit) & 0xFF, 3u);
-  EXPECT_EQ(first(became(out, s.body + kStateType, 0x0501, hit)), hit + 5);
-  // The bar's shown energy falls one a frame towards the body's, and the
-  // bar cells go down with it; from the defeat the bar drains and is gone.
-  const uint64_t shown_before = out.value_at(s.bar + kShown, hit);
-  EXPECT_EQ(out.value_at(s.bar + kShown, hit + 1), shown_before - 1);
-  EXPECT_EQ(out.value_at(s.bar + kShown, hit - 1), 490u);
-  EXPECT_NE(out.value_at(var::boss_bar_cells + 42, beaten - 1), 0x117Fu) << "the right end has drained";
-  EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten - 1), kBarShowing);
-  EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten), kBarDraining);
-  uint64_t gone = 0;
-  for (uint64_t f = beaten; f < kFrames && !gone; ++f)
-    if (out.value_at(var::boss_bar_cells, f) == 0) gone = f;
-  ASSERT_GT(gone, beaten);
-  EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, gone), "");
-  // The defeat counted in the boss's tally category.
-  EXPECT_EQ(out.value_at(var::tally_records + 2 * kBodyTally, beaten - 1), 0u);
-  EXPECT_EQ(out.value_at(var::tally_records + 2 * kBodyTally, beaten), 1u);
+    const auto& out = boss_run();
+    const set_piece s = find_set_piece(out);
+    ASSERT_NE(s.body, 0u);
+    const uint64_t beaten = body_beaten(out, s);
+    ASSERT_GT(beaten, s.start);
+    // Every punch that lands takes energy, scores 10 (the defeat 10000) and
+    // sounds 0xCA; after each the body flashes untouchable for 6 frames.
+    std::vector<uint64_t> hits;
+    for (const auto& c : out.changes)
+        if (c.address == s.body + kEnergy && c.frame > s.start) hits.push_back(c.frame);
+    ASSERT_GE(hits.size(), 30u);
+    const auto a = queued(out, var::sound_ring_a);
+    for (uint64_t f : hits) {
+        const uint64_t points = f == beaten ? 10000 : 10;
+        EXPECT_GE(out.value_at(kPlayerScore, f) - out.value_at(kPlayerScore, f - 1), points) << "frame " << f;
+        const auto sounded = frames_of(a, 0xCA, f);
+        ASSERT_FALSE(sounded.empty()) << "frame " << f;
+        EXPECT_LE(sounded.front(), f + 1) << "frame " << f;
+    }
+    const uint64_t hit = hits.front();
+    EXPECT_EQ(out.value_at(s.body + kStateType, hit) & 0xFF, 3u);
+    EXPECT_EQ(first(became(out, s.body + kStateType, 0x0501, hit)), hit + 5);
+    // The bar's shown energy falls one a frame towards the body's, and the
+    // bar cells go down with it; from the defeat the bar drains and is gone.
+    const uint64_t shown_before = out.value_at(s.bar + kShown, hit);
+    EXPECT_EQ(out.value_at(s.bar + kShown, hit + 1), shown_before - 1);
+    EXPECT_EQ(out.value_at(s.bar + kShown, hit - 1), 490u);
+    EXPECT_NE(out.value_at(var::boss_bar_cells + 42, beaten - 1), 0x117Fu) << "the right end has drained";
+    EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten - 1), kBarShowing);
+    EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten), kBarDraining);
+    uint64_t gone = 0;
+    for (uint64_t f = beaten; f < kFrames && !gone; ++f)
+        if (out.value_at(var::boss_bar_cells, f) == 0) gone = f;
+    ASSERT_GT(gone, beaten);
+    EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, gone), "");
+    // The defeat counted in the boss's tally category.
+    EXPECT_EQ(out.value_at(var::tally_records + 2 * kBodyTally, beaten - 1), 0u);
+    EXPECT_EQ(out.value_at(var::tally_records + 2 * kBodyTally, beaten), 1u);
 }
 
 TEST(BossRun, BeatenTheBossLeavesTheAreaIsWonAndTheMusicFadesOut) {
-  const auto& out = boss_run();
-  const set_piece s = find_set_piece(out);
-  ASSERT_NE(s.first, 0u);
-  const uint64_t beaten = body_beaten(out, s);
-  ASSERT_GT(beaten, s.start);
-  // The body's defeat: a short effect, a 10-frame countdown, then the
-  // controller's bit 9; the controller counts the set piece off and the
-  // area's camera controller moves on a state.
-  EXPECT_EQ(out.value_at(s.body + kStateType, beaten) & 0xFF, 5u);
-  EXPECT_FALSE(running(out, var::objects_128, 128, kCount128, kShortEffect, beaten).empty());
-  const uint64_t counted = first(became(out, s.body + kStateType, 0x0506, beaten));
-  EXPECT_EQ(counted, beaten + 9);
-  EXPECT_EQ(first(became(out, s.controller + kRoutine, kControllerDone, beaten)), counted + 1);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, counted + 1), out.value_at(var::live_enemy_count, counted) - 1);
-  const auto cameras = running(out, var::objects_64, 64, kCount64, kCameraController, counted);
-  ASSERT_EQ(cameras.size(), 1u);
-  EXPECT_EQ(out.value_at(cameras[0] + kStateType, counted) & 0xFF,
-            (out.value_at(cameras[0] + kStateType, counted - 1) & 0xFF) + 1);
-  // The second part leaves at once; the first plays its exit: 120 frames in
-  // place, the move to the screen's (160, 160), 250 frames with its child
-  // effect, the rise off the top; then the area is won.
-  const uint64_t exit = first(became(out, s.first + kStateType, 6, beaten));
-  ASSERT_GT(exit, counted);
-  const uint64_t move = first(became(out, s.first + kStateType, 7, exit));
-  EXPECT_EQ(move, exit + 119);
-  const uint64_t hold = first(became(out, s.first + kStateType, 8, move));
-  ASSERT_GT(hold, move);
-  const auto effects = running(out, var::objects_128, 128, kCount128, kChildEffect, hold);
-  EXPECT_FALSE(effects.empty());
-  const uint64_t rise = first(became(out, s.first + kStateType, 9, hold));
-  EXPECT_EQ(rise, hold + 249);
-  const uint64_t won = first(became(out, var::system_flags, kAreaWon, rise - 1));
-  ASSERT_GT(won, rise);
-  EXPECT_FALSE(out.value_at(var::system_flags, won - 1) & kAreaWon);
-  // The music: code 176 as the exit begins, code 175 as the rise begins, the
-  // level 254 down to 1 a frame apart; then the fader is gone, leaving 1.
-  const auto b = queued(out, var::sound_ring_b);
-  EXPECT_FALSE(frames_of(b, kFadeEnd, exit - 1).empty());
-  EXPECT_EQ(first(frames_of(b, kFadeEnd, beaten)), exit - 1);
-  EXPECT_EQ(frames_of(b, kFadeStart, rise), std::vector<uint64_t>{rise});
-  for (uint64_t k = 0; k < 254; ++k) EXPECT_EQ(out.value_at(hw::music_level, rise + k), 254 - k) << k;
-  EXPECT_EQ(out.value_at(hw::music_level, kFrames), 1u);
-  EXPECT_EQ(out.value_at(s.fader + kByte54, rise + 254), 0u);  // the frame it gives itself back
-  EXPECT_EQ(out.frames_of(hw::music_level).back(), rise + 253);
+    const auto& out = boss_run();
+    const set_piece s = find_set_piece(out);
+    ASSERT_NE(s.first, 0u);
+    const uint64_t beaten = body_beaten(out, s);
+    ASSERT_GT(beaten, s.start);
+    // The body's defeat: a short effect, a 10-frame countdown, then the
+    // controller's bit 9; the controller counts the set piece off and the
+    // area's camera controller moves on a state.
+    EXPECT_EQ(out.value_at(s.body + kStateType, beaten) & 0xFF, 5u);
+    EXPECT_FALSE(running(out, var::objects_128, 128, kCount128, kShortEffect, beaten).empty());
+    const uint64_t counted = first(became(out, s.body + kStateType, 0x0506, beaten));
+    EXPECT_EQ(counted, beaten + 9);
+    EXPECT_EQ(first(became(out, s.controller + kRoutine, kControllerDone, beaten)), counted + 1);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, counted + 1),
+              out.value_at(var::live_enemy_count, counted) - 1);
+    const auto cameras = running(out, var::objects_64, 64, kCount64, kCameraController, counted);
+    ASSERT_EQ(cameras.size(), 1u);
+    EXPECT_EQ(out.value_at(cameras[0] + kStateType, counted) & 0xFF,
+              (out.value_at(cameras[0] + kStateType, counted - 1) & 0xFF) + 1);
+    // The second part leaves at once; the first plays its exit: 120 frames in
+    // place, the move to the screen's (160, 160), 250 frames with its child
+    // effect, the rise off the top; then the area is won.
+    const uint64_t exit = first(became(out, s.first + kStateType, 6, beaten));
+    ASSERT_GT(exit, counted);
+    const uint64_t move = first(became(out, s.first + kStateType, 7, exit));
+    EXPECT_EQ(move, exit + 119);
+    const uint64_t hold = first(became(out, s.first + kStateType, 8, move));
+    ASSERT_GT(hold, move);
+    const auto effects = running(out, var::objects_128, 128, kCount128, kChildEffect, hold);
+    EXPECT_FALSE(effects.empty());
+    const uint64_t rise = first(became(out, s.first + kStateType, 9, hold));
+    EXPECT_EQ(rise, hold + 249);
+    const uint64_t won = first(became(out, var::system_flags, kAreaWon, rise - 1));
+    ASSERT_GT(won, rise);
+    EXPECT_FALSE(out.value_at(var::system_flags, won - 1) & kAreaWon);
+    // The music: code 176 as the exit begins, code 175 as the rise begins, the
+    // level 254 down to 1 a frame apart; then the fader is gone, leaving 1.
+    const auto b = queued(out, var::sound_ring_b);
+    EXPECT_FALSE(frames_of(b, kFadeEnd, exit - 1).empty());
+    EXPECT_EQ(first(frames_of(b, kFadeEnd, beaten)), exit - 1);
+    EXPECT_EQ(frames_of(b, kFadeStart, rise), std::vector<uint64_t>{rise});
+    for (uint64_t k = 0; k < 254; ++k) EXPECT_EQ(out.value_at(hw::music_level, rise + k), 254 - k) << k;
+    EXPECT_EQ(out.value_at(hw::music_level, kFrames), 1u);
+    EXPECT_EQ(out.value_at(s.fader + kByte54, rise + 254), 0u);  // the frame it gives itself back
+    EXPECT_EQ(out.frames_of(hw::music_level).back(), rise + 253);
 }
 
 TEST(BossRun, TheWeakEnemiesFallFirstThenTheAttackerIsBeaten) {
-  const auto& out = boss_run();
-  const set_piece s = find_set_piece(out);
-  ASSERT_NE(s.attacker, 0u);
-  const uint64_t beaten = body_beaten(out, s);
-  ASSERT_GT(beaten, s.start);
-  // The attacker rests 90 frames, winds up, attacks and recovers, round
-  // after round, until the punches beat it for its 600 points and tally.
-  const uint64_t wound = first(became(out, s.attacker + kStateType, 3, s.start));
-  EXPECT_EQ(wound, s.start + 89);
-  const uint64_t down = first(became(out, s.attacker + kEnergy, 0, s.start));
-  ASSERT_GT(down, s.start);
-  EXPECT_EQ(out.value_at(kPlayerScore, down) - out.value_at(kPlayerScore, down - 1), 610u);
-  EXPECT_EQ(out.value_at(s.attacker + kStateType, down) & 0xFF, 6u);
-  EXPECT_EQ(out.value_at(var::tally_records + 2 * kAttackerTally, down), 1u);
-  EXPECT_EQ(out.value_at(var::tally_records + 2 * kAttackerTally, down - 1), 0u);
-  // The body takes its first punch only once the weak enemies are down.
-  const uint64_t first_hit = first([&] {
-    std::vector<uint64_t> v;
-    for (const auto& c : out.changes)
-      if (c.address == s.body + kEnergy && c.frame > s.start) v.push_back(c.frame);
-    return v;
-  }());
-  ASSERT_GT(first_hit, s.start);
-  for (uint32_t i = 0; i < kCount128; ++i) {
-    const uint32_t o = var::objects_128 + 128 * i;
-    if ((out.value_at(o + kStateType, s.start) >> 8) != 0 || !(out.value_at(o + kFlags, s.start) & 0x8000)) continue;
-    EXPECT_EQ(out.value_at(o + kEnergy, first_hit), 0u) << std::hex << o;
-  }
+    const auto& out = boss_run();
+    const set_piece s = find_set_piece(out);
+    ASSERT_NE(s.attacker, 0u);
+    const uint64_t beaten = body_beaten(out, s);
+    ASSERT_GT(beaten, s.start);
+    // The attacker rests 90 frames, winds up, attacks and recovers, round
+    // after round, until the punches beat it for its 600 points and tally.
+    const uint64_t wound = first(became(out, s.attacker + kStateType, 3, s.start));
+    EXPECT_EQ(wound, s.start + 89);
+    const uint64_t down = first(became(out, s.attacker + kEnergy, 0, s.start));
+    ASSERT_GT(down, s.start);
+    EXPECT_EQ(out.value_at(kPlayerScore, down) - out.value_at(kPlayerScore, down - 1), 610u);
+    EXPECT_EQ(out.value_at(s.attacker + kStateType, down) & 0xFF, 6u);
+    EXPECT_EQ(out.value_at(var::tally_records + 2 * kAttackerTally, down), 1u);
+    EXPECT_EQ(out.value_at(var::tally_records + 2 * kAttackerTally, down - 1), 0u);
+    // The body takes its first punch only once the weak enemies are down.
+    const uint64_t first_hit = first([&] {
+        std::vector<uint64_t> v;
+        for (const auto& c : out.changes)
+            if (c.address == s.body + kEnergy && c.frame > s.start) v.push_back(c.frame);
+        return v;
+    }());
+    ASSERT_GT(first_hit, s.start);
+    for (uint32_t i = 0; i < kCount128; ++i) {
+        const uint32_t o = var::objects_128 + 128 * i;
+        if ((out.value_at(o + kStateType, s.start) >> 8) != 0 ||
+            !(out.value_at(o + kFlags, s.start) & 0x8000))
+            continue;
+        EXPECT_EQ(out.value_at(o + kEnergy, first_hit), 0u) << std::hex << o;
+    }
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -376,10 +402,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(BossRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, boss_run(),
-                                          [&](int slices) { return r.run(boss_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, boss_run(),
+                                            [&](int slices) { return r.run(boss_options(slices)); }),
+              "");
 }
 
 }  // namespace

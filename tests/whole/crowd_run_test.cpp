@@ -35,10 +35,10 @@
 
 namespace {
 
-using whole_run::queued;
 using whole_run::frames_of;
+using whole_run::queued;
 
-constexpr uint32_t kGameFlagsHigh = var::game_flags + 1;    // bit 7: the wave gate (a boss record spawned)
+constexpr uint32_t kGameFlagsHigh = var::game_flags + 1;      // bit 7: the wave gate (a boss record spawned)
 constexpr uint32_t kSystemFlagsHigh = var::system_flags + 1;  // bit 3: the area is won
 constexpr uint32_t kPlayerScore = var::player_records + 140;  // slot 0's record
 constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
@@ -52,293 +52,307 @@ constexpr uint8_t kGrowingKind = 12;
 constexpr uint64_t kStageTwoPoke = crowd_script::kStageTwoPoke;
 
 whole_run::options crowd_options(int slices) {
-  whole_run::options o;
-  o.script = crowd_script::text();
-  o.frames = kFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 240;
-  o.watch = {{var::ingame_state, 1}, {var::stage, 1}, {var::area, 1}, {var::live_enemy_count, 1}, {kPlayerScore, 4},
-             {kGameFlagsHigh, 1}, {kSystemFlagsHigh, 1}};
-  for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({var::tally_records + 2 * c, 2});
-  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
-  for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
-    for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  o.watch_pool(kPool128,
-                {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}, {kHeight, 2},
-                 {kScore, 2}, {kEnergy, 2}, {kStateRecord, 4}, {actors::first_part_size, 2}});
-  o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}});
-  return o;
+    whole_run::options o;
+    o.script = crowd_script::text();
+    o.frames = kFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 240;
+    o.watch = {{var::ingame_state, 1}, {var::stage, 1},     {var::area, 1},       {var::live_enemy_count, 1},
+               {kPlayerScore, 4},      {kGameFlagsHigh, 1}, {kSystemFlagsHigh, 1}};
+    for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({var::tally_records + 2 * c, 2});
+    for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
+    for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
+        for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
+    o.watch_pool(kPool128, {{kFlags, 2},
+                            {kStateType, 2},
+                            {kRoutine, 4},
+                            {kOwner, 2},
+                            {kWorldX, 2},
+                            {kWorldY, 2},
+                            {kHeight, 2},
+                            {kScore, 2},
+                            {kEnergy, 2},
+                            {kStateRecord, 4},
+                            {actors::first_part_size, 2}});
+    o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}});
+    return o;
 }
 
 const whole_reach::listed kReach("crowd", [] { return crowd_options(1); });
 
 const whole_run::outcome& crowd_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "crowd", crowd_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "crowd", crowd_options(1));
 }
 
 // The enemies of the crowd by kind (kind 9 twice, through both its entries):
 // score, base energy (one player: difficulty factor 1) and state record, as
 // the set-ups give them.
 struct kind {
-  uint8_t number;
-  uint16_t score, energy;
-  uint32_t record;
+    uint8_t number;
+    uint16_t score, energy;
+    uint32_t record;
 };
 const std::vector<kind> kKinds = {
-    {0, 4000, 110, 0x06B412}, {1, 5000, 320, 0x06BD1E}, {2, 5000, 220, 0x06BFA2}, {3, 5000, 260, 0x06C862},
-    {4, 50000, 380, 0x06CC9A}, {5, 5000, 270, 0x0713C6}, {6, 5000, 300, 0x071CFE}, {7, 3000, 140, 0x071F26},
-    {8, 1000, 100, 0x072D46}, {9, 5000, 360, 0x06EDB8}, {9, 5000, 360, 0x06EDB8}, {11, 4000, 80, 0x06E250},
-    {12, 15000, 400, 0x06EA04}, {13, 20000, 360, 0x06F93C}, {14, 20000, 300, 0x070BBE}, {19, 100, 60, 0x06D88A},
-    {20, 80, 50, 0x06DD70}, {21, 160, 70, 0x06DFCE}, {22, 200, 70, 0x073696}, {23, 160, 60, 0x073B82},
-    {24, 400, 120, 0x073F6A}, {25, 320, 100, 0x074352}, {26, 320, 80, 0x074742}, {27, 400, 10, 0x074AF2},
-    {28, 200, 40, 0x074E50}, {29, 100, 20, 0x075162}, {30, 300, 60, 0x075398}, {31, 600, 120, 0x0757A4},
-    {32, 600, 80, 0x075CA2}, {33, 800, 120, 0x0761A0}, {34, 400, 70, 0x0766AA}, {35, 300, 50, 0x076A50},
-    {36, 500, 90, 0x076DFA},
+    {0, 4000, 110, 0x06B412},   {1, 5000, 320, 0x06BD1E},   {2, 5000, 220, 0x06BFA2},
+    {3, 5000, 260, 0x06C862},   {4, 50000, 380, 0x06CC9A},  {5, 5000, 270, 0x0713C6},
+    {6, 5000, 300, 0x071CFE},   {7, 3000, 140, 0x071F26},   {8, 1000, 100, 0x072D46},
+    {9, 5000, 360, 0x06EDB8},   {9, 5000, 360, 0x06EDB8},   {11, 4000, 80, 0x06E250},
+    {12, 15000, 400, 0x06EA04}, {13, 20000, 360, 0x06F93C}, {14, 20000, 300, 0x070BBE},
+    {19, 100, 60, 0x06D88A},    {20, 80, 50, 0x06DD70},     {21, 160, 70, 0x06DFCE},
+    {22, 200, 70, 0x073696},    {23, 160, 60, 0x073B82},    {24, 400, 120, 0x073F6A},
+    {25, 320, 100, 0x074352},   {26, 320, 80, 0x074742},    {27, 400, 10, 0x074AF2},
+    {28, 200, 40, 0x074E50},    {29, 100, 20, 0x075162},    {30, 300, 60, 0x075398},
+    {31, 600, 120, 0x0757A4},   {32, 600, 80, 0x075CA2},    {33, 800, 120, 0x0761A0},
+    {34, 400, 70, 0x0766AA},    {35, 300, 50, 0x076A50},    {36, 500, 90, 0x076DFA},
 };
 
 // The frame stage 2 area 1 started in (the area byte turned 1 in stage 2).
 uint64_t area_start(const whole_run::outcome& out) {
-  return out.first_frame_with(var::area, 1, var::stage, 2);
+    return out.first_frame_with(var::area, 1, var::stage, 2);
 }
 
 // The enemies the set-ups made, in the order of kKinds: the 128-byte
 // objects marked as enemies in the frame the area started, taken by their
 // type byte (the kind) in object order. 0 where none was found.
 std::vector<uint32_t> enemies(const whole_run::outcome& out, uint64_t start) {
-  std::multimap<uint8_t, uint32_t> by_kind;
-  for (uint32_t i = 0; i < kPool128.count; ++i) {
-    const uint32_t o = kPool128.object(i);
-    if (out.value_at(o + kFlags, start) & 0x8000) by_kind.emplace(uint8_t(out.value_at(o + kStateType, start) >> 8), o);
-  }
-  std::vector<uint32_t> found;
-  for (const kind& k : kKinds) {
-    const auto it = by_kind.find(k.number);
-    found.push_back(it == by_kind.end() ? 0 : it->second);
-    if (it != by_kind.end()) by_kind.erase(it);
-  }
-  EXPECT_TRUE(by_kind.empty()) << by_kind.size() << " enemies of no kind of the crowd";
-  return found;
+    std::multimap<uint8_t, uint32_t> by_kind;
+    for (uint32_t i = 0; i < kPool128.count; ++i) {
+        const uint32_t o = kPool128.object(i);
+        if (out.value_at(o + kFlags, start) & 0x8000)
+            by_kind.emplace(uint8_t(out.value_at(o + kStateType, start) >> 8), o);
+    }
+    std::vector<uint32_t> found;
+    for (const kind& k : kKinds) {
+        const auto it = by_kind.find(k.number);
+        found.push_back(it == by_kind.end() ? 0 : it->second);
+        if (it != by_kind.end()) by_kind.erase(it);
+    }
+    EXPECT_TRUE(by_kind.empty()) << by_kind.size() << " enemies of no kind of the crowd";
+    return found;
 }
 
 // The frame an object's energy first reached 0 after `from`; 0 if never.
 uint64_t beaten(const whole_run::outcome& out, uint32_t o, uint64_t from) {
-  for (const auto& c : out.changes)
-    if (c.address == o + kEnergy && c.frame > from && c.value == 0) return c.frame;
-  return 0;
+    for (const auto& c : out.changes)
+        if (c.address == o + kEnergy && c.frame > from && c.value == 0) return c.frame;
+    return 0;
 }
 
 // The 128- or 64-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, const whole_run::pool& p, uint32_t routine,
                               uint64_t frame) {
-  return out.objects_with(p, kRoutine, routine, frame);
+    return out.objects_with(p, kRoutine, routine, frame);
 }
-
 
 // The tests of what the crowd's enemies do: the run, the frame the area
 // started in and the enemies found then, in the order of kKinds.
 class CrowdRunEnemies : public ::testing::Test {
- protected:
-  void SetUp() override {
-    start = area_start(out);
-    ASSERT_GT(start, kStageTwoPoke);
-    found = enemies(out, start);
-    ASSERT_EQ(found.size(), kKinds.size());
-  }
-  const whole_run::outcome& out = crowd_run();
-  uint64_t start = 0;
-  std::vector<uint32_t> found;
+protected:
+    void SetUp() override {
+        start = area_start(out);
+        ASSERT_GT(start, kStageTwoPoke);
+        found = enemies(out, start);
+        ASSERT_EQ(found.size(), kKinds.size());
+    }
+    const whole_run::outcome& out = crowd_run();
+    uint64_t start = 0;
+    std::vector<uint32_t> found;
 };
 
 TEST(CrowdRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = crowd_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = crowd_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST_F(CrowdRunEnemies, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    const kind& k = kKinds[i];
-    const uint32_t o = found[i];
-    ASSERT_NE(o, 0u) << "kind " << int(k.number);
-    EXPECT_EQ(out.value_at(o + kScore, start), k.score) << "kind " << int(k.number);
-    EXPECT_EQ(out.value_at(o + kEnergy, start), k.energy) << "kind " << int(k.number);
-    EXPECT_EQ(out.value_at(o + kStateRecord, start), k.record) << "kind " << int(k.number);
-  }
-  // Each counts as a live enemy from its set-up, kinds 7 and 8 as three.
-  EXPECT_EQ(out.value_at(var::live_enemy_count, start - 1), 0u);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, start), kKinds.size() + 4);
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        const kind& k = kKinds[i];
+        const uint32_t o = found[i];
+        ASSERT_NE(o, 0u) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + kScore, start), k.score) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + kEnergy, start), k.energy) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + kStateRecord, start), k.record) << "kind " << int(k.number);
+    }
+    // Each counts as a live enemy from its set-up, kinds 7 and 8 as three.
+    EXPECT_EQ(out.value_at(var::live_enemy_count, start - 1), 0u);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, start), kKinds.size() + 4);
 }
 
 TEST_F(CrowdRunEnemies, EachEnemyBringsItsCompanionAndItsKindsChildren) {
-  // One companion per enemy, its owner the enemy.
-  std::multiset<uint32_t> owners;
-  for (uint32_t c : running(out, kPool64, 0x077BD6, start))
-    owners.insert(kHigh | uint32_t(out.value_at(c + kOwner, start)));
-  for (size_t i = 0; i < kKinds.size(); ++i) EXPECT_EQ(owners.count(found[i]), 1u) << "kind " << int(kKinds[i].number);
+    // One companion per enemy, its owner the enemy.
+    std::multiset<uint32_t> owners;
+    for (uint32_t c : running(out, kPool64, 0x077BD6, start))
+        owners.insert(kHigh | uint32_t(out.value_at(c + kOwner, start)));
+    for (size_t i = 0; i < kKinds.size(); ++i)
+        EXPECT_EQ(owners.count(found[i]), 1u) << "kind " << int(kKinds[i].number);
 
-  // Kind 2's three parts, the overlays of kinds 5 and 6 and of 13 and 14.
-  EXPECT_EQ(running(out, kPool128, 0x06C4B8, start).size(), 3u);
-  EXPECT_EQ(running(out, kPool128, 0x071A49, start).size(), 2u);
-  EXPECT_EQ(running(out, kPool128, 0x0703E6, start).size(), 2u);
-  // Afterimage spawners of kinds 6, 21, 25 and 26, then their afterimages.
-  EXPECT_EQ(running(out, kPool64, 0x0696C6, start).size(), 4u);
-  EXPECT_GE(running(out, kPool128, 0x069755, start + 12).size(), 4u);
+    // Kind 2's three parts, the overlays of kinds 5 and 6 and of 13 and 14.
+    EXPECT_EQ(running(out, kPool128, 0x06C4B8, start).size(), 3u);
+    EXPECT_EQ(running(out, kPool128, 0x071A49, start).size(), 2u);
+    EXPECT_EQ(running(out, kPool128, 0x0703E6, start).size(), 2u);
+    // Afterimage spawners of kinds 6, 21, 25 and 26, then their afterimages.
+    EXPECT_EQ(running(out, kPool64, 0x0696C6, start).size(), 4u);
+    EXPECT_GE(running(out, kPool128, 0x069755, start + 12).size(), 4u);
 }
 
 TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
-  std::map<uint32_t, size_t> entry_of;
-  for (size_t i = 0; i < kKinds.size(); ++i) entry_of[found[i]] = i;
-  // A bar object of each of the nine bosses (kinds 1, 6 to 9, 12 to 14)
-  // from the set-up: one shows its boss's energy, the others wait; a bar
-  // drains from the frame its boss is beaten, and when it has gone the
-  // next waiting one takes its turn.
-  constexpr uint32_t kWaiting = 0x0697D7, kShowing = 0x06988C, kDraining = 0x069975;
-  EXPECT_EQ(running(out, kPool64, kWaiting, start).size(), 8u);
-  EXPECT_EQ(running(out, kPool64, kShowing, start).size(), 1u);
-  struct turn {
-    uint64_t from;
-    uint8_t kind;
-    uint32_t boss;
-    uint64_t drain;  // the frame it began to drain, 0 if not
-  };
-  std::vector<turn> turns;
-  for (uint32_t i = 0; i < kPool64.count; ++i) {
-    const uint32_t bar = kPool64.object(i);
-    auto begin = [&](uint64_t frame) {
-      const uint32_t owner = kHigh | uint32_t(out.value_at(bar + kOwner, frame));
-      ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
-      turns.push_back({frame, kKinds[entry_of[owner]].number, owner, 0});
+    std::map<uint32_t, size_t> entry_of;
+    for (size_t i = 0; i < kKinds.size(); ++i) entry_of[found[i]] = i;
+    // A bar object of each of the nine bosses (kinds 1, 6 to 9, 12 to 14)
+    // from the set-up: one shows its boss's energy, the others wait; a bar
+    // drains from the frame its boss is beaten, and when it has gone the
+    // next waiting one takes its turn.
+    constexpr uint32_t kWaiting = 0x0697D7, kShowing = 0x06988C, kDraining = 0x069975;
+    EXPECT_EQ(running(out, kPool64, kWaiting, start).size(), 8u);
+    EXPECT_EQ(running(out, kPool64, kShowing, start).size(), 1u);
+    struct turn {
+        uint64_t from;
+        uint8_t kind;
+        uint32_t boss;
+        uint64_t drain;  // the frame it began to drain, 0 if not
     };
-    uint64_t was = out.value_at(bar + kRoutine, start);
-    bool mine = was == kShowing;  // this bar has the turn
-    if (mine) begin(start);
-    for (const auto& c : out.changes) {
-      if (c.address != bar + kRoutine || c.frame <= start) continue;
-      if (was == kWaiting && (c.value == kShowing || c.value == kDraining)) {
-        begin(c.frame);
-        mine = true;
-      }
-      if (mine && c.value == kDraining && turns.back().drain == 0) turns.back().drain = c.frame;
-      if (c.value != kShowing && c.value != kDraining) mine = false;
-      was = c.value;
+    std::vector<turn> turns;
+    for (uint32_t i = 0; i < kPool64.count; ++i) {
+        const uint32_t bar = kPool64.object(i);
+        auto begin = [&](uint64_t frame) {
+            const uint32_t owner = kHigh | uint32_t(out.value_at(bar + kOwner, frame));
+            ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
+            turns.push_back({frame, kKinds[entry_of[owner]].number, owner, 0});
+        };
+        uint64_t was = out.value_at(bar + kRoutine, start);
+        bool mine = was == kShowing;  // this bar has the turn
+        if (mine) begin(start);
+        for (const auto& c : out.changes) {
+            if (c.address != bar + kRoutine || c.frame <= start) continue;
+            if (was == kWaiting && (c.value == kShowing || c.value == kDraining)) {
+                begin(c.frame);
+                mine = true;
+            }
+            if (mine && c.value == kDraining && turns.back().drain == 0) turns.back().drain = c.frame;
+            if (c.value != kShowing && c.value != kDraining) mine = false;
+            was = c.value;
+        }
     }
-  }
-  std::sort(turns.begin(), turns.end(), [](const turn& a, const turn& b) { return a.from < b.from; });
-  // Kind 1's bar first, draining once it is beaten; then those of kinds
-  // 6, 7, 8 and 9, each beaten while it waited, drain as soon as they have
-  // their turn (the others still wait when the run ends).
-  std::vector<uint8_t> kinds;
-  for (const turn& t : turns) kinds.push_back(t.kind);
-  EXPECT_EQ(kinds, (std::vector<uint8_t>{1, 6, 7, 8, 9}));
-  // Each bar shows its boss's name from the data.
-  const std::map<uint8_t, std::string> kNames = {{1, "GRUNT"}, {6, "TWIN"},  {7, "HULK"},  {8, "BRUTE"},
-                                                 {9, "SPIKE"}, {12, "WARDEN"}, {13, "TITAN"}, {14, "GIANT"}};
-  for (const turn& t : turns)
-    EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
-  for (size_t i = 1; i < turns.size(); ++i)
-    EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
-  for (const turn& t : turns) {
-    const uint64_t defeat = beaten(out, t.boss, start);
-    ASSERT_GT(defeat, start) << "kind " << int(t.kind);
-    EXPECT_EQ(t.drain, std::max(defeat, t.from)) << "kind " << int(t.kind);
-  }
+    std::sort(turns.begin(), turns.end(), [](const turn& a, const turn& b) { return a.from < b.from; });
+    // Kind 1's bar first, draining once it is beaten; then those of kinds
+    // 6, 7, 8 and 9, each beaten while it waited, drain as soon as they have
+    // their turn (the others still wait when the run ends).
+    std::vector<uint8_t> kinds;
+    for (const turn& t : turns) kinds.push_back(t.kind);
+    EXPECT_EQ(kinds, (std::vector<uint8_t>{1, 6, 7, 8, 9}));
+    // Each bar shows its boss's name from the data.
+    const std::map<uint8_t, std::string> kNames = {{1, "GRUNT"},  {6, "TWIN"},  {7, "HULK"},
+                                                   {8, "BRUTE"},  {9, "SPIKE"}, {12, "WARDEN"},
+                                                   {13, "TITAN"}, {14, "GIANT"}};
+    for (const turn& t : turns)
+        EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, t.from), kNames.at(t.kind)) << "kind " << int(t.kind);
+    for (size_t i = 1; i < turns.size(); ++i)
+        EXPECT_GT(turns[i].from, turns[i - 1].drain) << "a turn after the last bar drained";
+    for (const turn& t : turns) {
+        const uint64_t defeat = beaten(out, t.boss, start);
+        ASSERT_GT(defeat, start) << "kind " << int(t.kind);
+        EXPECT_EQ(t.drain, std::max(defeat, t.from)) << "kind " << int(t.kind);
+    }
 }
 
 TEST_F(CrowdRunEnemies, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndTally) {
-  // Kinds 0 to 8 are beaten, fall and are removed; each defeat counts in
-  // the tally category of its AI type.
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    const kind& k = kKinds[i];
-    if (k.number > 8) continue;
-    const uint32_t o = found[i];
-    const uint64_t defeat = beaten(out, o, start);
-    ASSERT_GT(defeat, start) << "kind " << int(k.number);
-    EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u) << "kind " << int(k.number) << " removed";
-    // One category per AI type for the whole game: 0 and 3 are stage 1's,
-    // 1, 2 and 4 to 6 stage 3's generic-AI enemies', 7 and 8 the crowd's own.
-    constexpr uint32_t kCategoryOfType[9] = {0, 2, 4, 1, 3, 5, 6, 11, 12};
-    const uint32_t category = kCategoryOfType[k.number];
-    EXPECT_EQ(out.value_at(var::tally_records + 2 * category, defeat - 1), 0u) << "kind " << int(k.number);
-    EXPECT_EQ(out.value_at(var::tally_records + 2 * category, kFrames), 1u) << "kind " << int(k.number);
-  }
-  // The player's score moves with the hits: in each frame that lowers
-  // enemies' energy, 10 points per enemy hit and the kind's score for each
-  // one beaten.
-  std::map<uint64_t, uint64_t> expected;
-  std::map<uint32_t, uint16_t> score_of;
-  for (size_t i = 0; i < kKinds.size(); ++i) score_of[found[i]] = kKinds[i].score;
-  for (const auto& c : out.pool_changes(kPool128, kEnergy, start + 1)) {
-    const uint32_t o = c.address - kEnergy;
-    if (!score_of.count(o)) continue;
-    if (out.value_at(o + kStateType, c.frame - 1) == 0) continue;  // a new object in the place
-    expected[c.frame] += c.value == 0 ? score_of[o] : 10;
-  }
-  ASSERT_GE(expected.size(), 10u);
-  for (const auto& [frame, points] : expected)
-    EXPECT_EQ(out.value_at(kPlayerScore, frame) - out.value_at(kPlayerScore, frame - 1), points) << "frame " << frame;
+    // Kinds 0 to 8 are beaten, fall and are removed; each defeat counts in
+    // the tally category of its AI type.
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        const kind& k = kKinds[i];
+        if (k.number > 8) continue;
+        const uint32_t o = found[i];
+        const uint64_t defeat = beaten(out, o, start);
+        ASSERT_GT(defeat, start) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u) << "kind " << int(k.number) << " removed";
+        // One category per AI type for the whole game: 0 and 3 are stage 1's,
+        // 1, 2 and 4 to 6 stage 3's generic-AI enemies', 7 and 8 the crowd's own.
+        constexpr uint32_t kCategoryOfType[9] = {0, 2, 4, 1, 3, 5, 6, 11, 12};
+        const uint32_t category = kCategoryOfType[k.number];
+        EXPECT_EQ(out.value_at(var::tally_records + 2 * category, defeat - 1), 0u)
+            << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(var::tally_records + 2 * category, kFrames), 1u) << "kind " << int(k.number);
+    }
+    // The player's score moves with the hits: in each frame that lowers
+    // enemies' energy, 10 points per enemy hit and the kind's score for each
+    // one beaten.
+    std::map<uint64_t, uint64_t> expected;
+    std::map<uint32_t, uint16_t> score_of;
+    for (size_t i = 0; i < kKinds.size(); ++i) score_of[found[i]] = kKinds[i].score;
+    for (const auto& c : out.pool_changes(kPool128, kEnergy, start + 1)) {
+        const uint32_t o = c.address - kEnergy;
+        if (!score_of.count(o)) continue;
+        if (out.value_at(o + kStateType, c.frame - 1) == 0) continue;  // a new object in the place
+        expected[c.frame] += c.value == 0 ? score_of[o] : 10;
+    }
+    ASSERT_GE(expected.size(), 10u);
+    for (const auto& [frame, points] : expected)
+        EXPECT_EQ(out.value_at(kPlayerScore, frame) - out.value_at(kPlayerScore, frame - 1), points)
+            << "frame " << frame;
 }
 
 // The frame kind 4, the boss record's enemy, was gone (its flags bit 0
 // clear): the frame the area is won. 0 if never.
 uint64_t boss_gone(const whole_run::outcome& out, const std::vector<uint32_t>& found, uint64_t start) {
-  for (size_t i = 0; i < kKinds.size(); ++i)
-    if (kKinds[i].number == 4)
-      for (const auto& c : out.changes)
-        if (c.address == found[i] + kFlags && c.frame > start && !(c.value & 1)) return c.frame;
-  return 0;
+    for (size_t i = 0; i < kKinds.size(); ++i)
+        if (kKinds[i].number == 4)
+            for (const auto& c : out.changes)
+                if (c.address == found[i] + kFlags && c.frame > start && !(c.value & 1)) return c.frame;
+    return 0;
 }
 
 // The frames in which an enemy's energy went down after `from`, with the
 // energy left.
 std::vector<std::pair<uint64_t, uint64_t>> hits(const whole_run::outcome& out, uint32_t o, uint64_t from) {
-  std::vector<std::pair<uint64_t, uint64_t>> v;
-  for (const auto& c : out.changes)
-    if (c.address == o + kEnergy && c.frame > from) v.push_back({c.frame, c.value});
-  return v;
+    std::vector<std::pair<uint64_t, uint64_t>> v;
+    for (const auto& c : out.changes)
+        if (c.address == o + kEnergy && c.frame > from) v.push_back({c.frame, c.value});
+    return v;
 }
 
 // The first frame after `from` whose state byte differs from `state`; 0 if none.
 uint64_t leaves_state(const whole_run::outcome& out, uint32_t o, uint64_t from, uint8_t state) {
-  for (const auto& c : out.changes)
-    if (c.address == o + kStateType && c.frame > from && (c.value & 0xFF) != state) return c.frame;
-  return 0;
+    for (const auto& c : out.changes)
+        if (c.address == o + kStateType && c.frame > from && (c.value & 0xFF) != state) return c.frame;
+    return 0;
 }
 
 TEST_F(CrowdRunEnemies, KindsAbove8ReelFromEachHitAndComeBackUntilBeaten) {
-  const uint64_t won = boss_gone(out, found, start);
-  ASSERT_GT(won, start);
-  // A hit that leaves energy clears the hit mark and makes the enemy
-  // untouchable in state 19: kinds 9 to 14 swing back there and seek again
-  // (state 2), kinds 19 to 36 come in again by their entrance and stand
-  // (state 1), touchable again either way. The beating hit makes it fall
-  // away (state 7), and it is counted off once off the screen.
-  std::set<uint8_t> beaten_kinds;
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    const kind& k = kKinds[i];
-    if (k.number <= 8 || k.number == kGrowingKind) continue;
-    const uint32_t o = found[i];
-    const std::string what = "kind " + std::to_string(k.number);
-    const auto h = hits(out, o, start);
-    ASSERT_FALSE(h.empty()) << what;
-    for (const auto& [frame, energy] : h) {
-      if (energy == 0) {
-        beaten_kinds.insert(k.number);
-        EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 7u) << what;
-        EXPECT_EQ(frame, h.back().first) << what << ": the last hit";
-        continue;
-      }
-      EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 19u) << what << " hit in frame " << frame;
-      EXPECT_EQ(out.value_at(o + kFlags, frame) & 0x0104, 0x0004u) << what << ": untouchable, unmarked";
-      const uint64_t back = leaves_state(out, o, frame, 19);
-      if (back == 0 || back > won) continue;  // still reeling when the area was won
-      EXPECT_EQ(out.value_at(o + kStateType, back) & 0xFF, k.number <= 14 ? 2u : 1u) << what;
-      EXPECT_EQ(out.value_at(o + kFlags, back) & 0x0004, 0u) << what << ": touchable again";
+    const uint64_t won = boss_gone(out, found, start);
+    ASSERT_GT(won, start);
+    // A hit that leaves energy clears the hit mark and makes the enemy
+    // untouchable in state 19: kinds 9 to 14 swing back there and seek again
+    // (state 2), kinds 19 to 36 come in again by their entrance and stand
+    // (state 1), touchable again either way. The beating hit makes it fall
+    // away (state 7), and it is counted off once off the screen.
+    std::set<uint8_t> beaten_kinds;
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        const kind& k = kKinds[i];
+        if (k.number <= 8 || k.number == kGrowingKind) continue;
+        const uint32_t o = found[i];
+        const std::string what = "kind " + std::to_string(k.number);
+        const auto h = hits(out, o, start);
+        ASSERT_FALSE(h.empty()) << what;
+        for (const auto& [frame, energy] : h) {
+            if (energy == 0) {
+                beaten_kinds.insert(k.number);
+                EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 7u) << what;
+                EXPECT_EQ(frame, h.back().first) << what << ": the last hit";
+                continue;
+            }
+            EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 19u) << what << " hit in frame " << frame;
+            EXPECT_EQ(out.value_at(o + kFlags, frame) & 0x0104, 0x0004u) << what << ": untouchable, unmarked";
+            const uint64_t back = leaves_state(out, o, frame, 19);
+            if (back == 0 || back > won) continue;  // still reeling when the area was won
+            EXPECT_EQ(out.value_at(o + kStateType, back) & 0xFF, k.number <= 14 ? 2u : 1u) << what;
+            EXPECT_EQ(out.value_at(o + kFlags, back) & 0x0004, 0u) << what << ": touchable again";
+        }
     }
-  }
-  // Kinds 9, 11, 13 and 14 come back fast enough to be beaten (kind 12 is
-  // left out above), as do those of 19 to 36 whose entrance is short; the
-  // others still stand when the area is won.
-  EXPECT_EQ(beaten_kinds, (std::set<uint8_t>{9, 11, 13, 14, 21, 23, 24, 25, 27, 28, 29, 30, 31, 32, 35}));
+    // Kinds 9, 11, 13 and 14 come back fast enough to be beaten (kind 12 is
+    // left out above), as do those of 19 to 36 whose entrance is short; the
+    // others still stand when the area is won.
+    EXPECT_EQ(beaten_kinds, (std::set<uint8_t>{9, 11, 13, 14, 21, 23, 24, 25, 27, 28, 29, 30, 31, 32, 35}));
 }
 
 // Kind 12 grows in: in the frame after its set-up it stands at the start
@@ -348,208 +362,215 @@ TEST_F(CrowdRunEnemies, KindsAbove8ReelFromEachHitAndComeBackUntilBeaten) {
 // until, 24 / 4 = 6 frames on, it is whole, touchable and standing (state
 // 1). Its box lies out of everyone's reach: it stays there untouched.
 TEST_F(CrowdRunEnemies, KindTwelveGrowsInAtTheStartSpot) {
-  size_t i = 0;
-  while (i < kKinds.size() && kKinds[i].number != kGrowingKind) ++i;
-  ASSERT_LT(i, kKinds.size());
-  const uint32_t o = found[i];
-  EXPECT_EQ(out.value_at(o + kStateType, start) & 0xFF, 0u);
-  EXPECT_EQ(out.value_at(o + kWorldX, start + 1), 640u);
-  EXPECT_EQ(out.value_at(o + kWorldY, start + 1), 600u);
-  for (uint64_t n = 1; n <= 6; ++n) {
-    EXPECT_EQ(out.value_at(o + actors::first_part_size, start + n) & 0x3FF, 4 * n) << "frame " << n;
-    EXPECT_EQ(out.value_at(o + kFlags, start + n) & 0x0004, n < 6 ? 0x0004u : 0u) << "frame " << n;
-    EXPECT_EQ(out.value_at(o + kStateType, start + n) & 0xFF, n < 6 ? 0u : 1u) << "frame " << n;
-  }
-  EXPECT_EQ(out.value_at(o + actors::first_part_size, kFrames) & 0x3FF, 24u);
-  EXPECT_TRUE(hits(out, o, start).empty());
-  EXPECT_EQ(out.value_at(o + kWorldX, kFrames), 640u);
+    size_t i = 0;
+    while (i < kKinds.size() && kKinds[i].number != kGrowingKind) ++i;
+    ASSERT_LT(i, kKinds.size());
+    const uint32_t o = found[i];
+    EXPECT_EQ(out.value_at(o + kStateType, start) & 0xFF, 0u);
+    EXPECT_EQ(out.value_at(o + kWorldX, start + 1), 640u);
+    EXPECT_EQ(out.value_at(o + kWorldY, start + 1), 600u);
+    for (uint64_t n = 1; n <= 6; ++n) {
+        EXPECT_EQ(out.value_at(o + actors::first_part_size, start + n) & 0x3FF, 4 * n) << "frame " << n;
+        EXPECT_EQ(out.value_at(o + kFlags, start + n) & 0x0004, n < 6 ? 0x0004u : 0u) << "frame " << n;
+        EXPECT_EQ(out.value_at(o + kStateType, start + n) & 0xFF, n < 6 ? 0u : 1u) << "frame " << n;
+    }
+    EXPECT_EQ(out.value_at(o + actors::first_part_size, kFrames) & 0x3FF, 24u);
+    EXPECT_TRUE(hits(out, o, start).empty());
+    EXPECT_EQ(out.value_at(o + kWorldX, kFrames), 640u);
 }
 
 // Kinds 22 to 26 throw a piece in the frame they are beaten: it flies 10
 // a frame away from where the enemy faced, and goes once off the screen.
 // The overlays of kinds 13 and 14 go in the frame their enemy goes.
 TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
-  constexpr uint32_t kPieceFirst = 0x073832, kPiece = 0x073848;
-  int pieces = 0;
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    const kind& k = kKinds[i];
-    if (k.number < 22 || k.number > 26) continue;
-    const uint32_t o = found[i];
-    const uint64_t defeat = beaten(out, o, start);
-    if (defeat == 0) continue;
-    ++pieces;
-    std::vector<uint32_t> thrown;
-    for (uint32_t p : running(out, kPool128, kPiece, defeat))
-      if ((kHigh | out.value_at(p + kOwner, defeat)) == o && out.value_at(p + kRoutine, defeat - 1) != kPiece)
-        thrown.push_back(p);
-    ASSERT_EQ(thrown.size(), 1u) << "kind " << int(k.number);
-    const uint32_t p = thrown[0];
-    EXPECT_TRUE(running(out, kPool128, kPieceFirst, defeat - 1).empty());
-    const int16_t step = int16_t(out.value_at(p + kWorldX, defeat + 2) - out.value_at(p + kWorldX, defeat + 1));
-    EXPECT_EQ(std::abs(step), 10) << "kind " << int(k.number);
-    uint64_t last = 0;
-    for (const auto& c : out.changes)
-      if (c.address == p + kWorldX && c.frame > defeat && out.value_at(p + kRoutine, c.frame) == kPiece) last = c.frame;
-    // It stops moving (freed) once past the screen's right edge (X 1280 with
-    // the camera at 0).
-    EXPECT_LT(last, kFrames) << "kind " << int(k.number);
-    EXPECT_GE(int16_t(out.value_at(p + kWorldX, last)), 1280) << "kind " << int(k.number);
-  }
-  EXPECT_EQ(pieces, 3);  // kinds 23, 24 and 25
-  // Overlays of kinds 13 and 14.
-  constexpr uint32_t kOverlay = 0x0703E6, kOverlayRemoval = 0x070460;
-  const auto overlays = running(out, kPool128, kOverlay, start);
-  ASSERT_EQ(overlays.size(), 2u);
-  for (uint32_t v : overlays) {
-    const uint32_t enemy = kHigh | uint32_t(out.value_at(v + kOwner, start));
-    uint64_t gone = 0;
-    for (const auto& c : out.changes)
-      if (c.address == enemy + kFlags && c.frame > start && !(c.value & 1)) {
-        gone = c.frame;
-        break;
-      }
-    ASSERT_GT(gone, start);
-    EXPECT_EQ(out.value_at(v + kRoutine, gone - 1), kOverlay);
-    EXPECT_EQ(out.value_at(v + kRoutine, gone), kOverlayRemoval);
-  }
+    constexpr uint32_t kPieceFirst = 0x073832, kPiece = 0x073848;
+    int pieces = 0;
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        const kind& k = kKinds[i];
+        if (k.number < 22 || k.number > 26) continue;
+        const uint32_t o = found[i];
+        const uint64_t defeat = beaten(out, o, start);
+        if (defeat == 0) continue;
+        ++pieces;
+        std::vector<uint32_t> thrown;
+        for (uint32_t p : running(out, kPool128, kPiece, defeat))
+            if ((kHigh | out.value_at(p + kOwner, defeat)) == o &&
+                out.value_at(p + kRoutine, defeat - 1) != kPiece)
+                thrown.push_back(p);
+        ASSERT_EQ(thrown.size(), 1u) << "kind " << int(k.number);
+        const uint32_t p = thrown[0];
+        EXPECT_TRUE(running(out, kPool128, kPieceFirst, defeat - 1).empty());
+        const int16_t step =
+            int16_t(out.value_at(p + kWorldX, defeat + 2) - out.value_at(p + kWorldX, defeat + 1));
+        EXPECT_EQ(std::abs(step), 10) << "kind " << int(k.number);
+        uint64_t last = 0;
+        for (const auto& c : out.changes)
+            if (c.address == p + kWorldX && c.frame > defeat && out.value_at(p + kRoutine, c.frame) == kPiece)
+                last = c.frame;
+        // It stops moving (freed) once past the screen's right edge (X 1280 with
+        // the camera at 0).
+        EXPECT_LT(last, kFrames) << "kind " << int(k.number);
+        EXPECT_GE(int16_t(out.value_at(p + kWorldX, last)), 1280) << "kind " << int(k.number);
+    }
+    EXPECT_EQ(pieces, 3);  // kinds 23, 24 and 25
+    // Overlays of kinds 13 and 14.
+    constexpr uint32_t kOverlay = 0x0703E6, kOverlayRemoval = 0x070460;
+    const auto overlays = running(out, kPool128, kOverlay, start);
+    ASSERT_EQ(overlays.size(), 2u);
+    for (uint32_t v : overlays) {
+        const uint32_t enemy = kHigh | uint32_t(out.value_at(v + kOwner, start));
+        uint64_t gone = 0;
+        for (const auto& c : out.changes)
+            if (c.address == enemy + kFlags && c.frame > start && !(c.value & 1)) {
+                gone = c.frame;
+                break;
+            }
+        ASSERT_GT(gone, start);
+        EXPECT_EQ(out.value_at(v + kRoutine, gone - 1), kOverlay);
+        EXPECT_EQ(out.value_at(v + kRoutine, gone), kOverlayRemoval);
+    }
 }
 
 TEST_F(CrowdRunEnemies, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbove18Vanish) {
-  // Kind 4's record is a boss record: its spawn closes the wave gate, with
-  // sounds 0x84 and 0x90.
-  EXPECT_EQ(out.value_at(kGameFlagsHigh, start - 1) & 0x80, 0u);
-  EXPECT_EQ(out.value_at(kGameFlagsHigh, start) & 0x80, 0x80u);
-  const auto a = queued(out, var::sound_ring_a);
-  EXPECT_EQ(frames_of(a, 0x84, start - 1), std::vector<uint64_t>{start});
-  EXPECT_EQ(frames_of(a, 0x90, start - 1), std::vector<uint64_t>{start});
-  // Kind 4 is the last enemy the player beats; in the frame after it is
-  // gone the generator finds it so and the area is won.
-  const uint64_t won = boss_gone(out, found, start);
-  ASSERT_GT(won, start);
-  EXPECT_EQ(out.value_at(kSystemFlagsHigh, won) & 0x08, 0u);
-  EXPECT_EQ(out.value_at(kSystemFlagsHigh, won + 1) & 0x08, 0x08u);
-  // In that frame every enemy of kind 0 or above 18 still there (kinds
-  // 19, 20, 22, 26, 33, 34 and 36; the others are beaten) is sent to
-  // vanish: no longer alive, it stays where it stands, each one 6 frames
-  // after the one before is counted off and then shrinks, rising, until it
-  // is freed. The kinds 9 to 14 still there (kind 12) carry on.
-  std::vector<uint32_t> vanishing;
-  std::set<uint8_t> vanishing_kinds;
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    const kind& k = kKinds[i];
-    const uint32_t o = found[i];
-    if (beaten(out, o, start) != 0) continue;  // its place may hold another object by now
-    if (k.number >= 1 && k.number <= 18) {
-      EXPECT_NE(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
-      continue;
+    // Kind 4's record is a boss record: its spawn closes the wave gate, with
+    // sounds 0x84 and 0x90.
+    EXPECT_EQ(out.value_at(kGameFlagsHigh, start - 1) & 0x80, 0u);
+    EXPECT_EQ(out.value_at(kGameFlagsHigh, start) & 0x80, 0x80u);
+    const auto a = queued(out, var::sound_ring_a);
+    EXPECT_EQ(frames_of(a, 0x84, start - 1), std::vector<uint64_t>{start});
+    EXPECT_EQ(frames_of(a, 0x90, start - 1), std::vector<uint64_t>{start});
+    // Kind 4 is the last enemy the player beats; in the frame after it is
+    // gone the generator finds it so and the area is won.
+    const uint64_t won = boss_gone(out, found, start);
+    ASSERT_GT(won, start);
+    EXPECT_EQ(out.value_at(kSystemFlagsHigh, won) & 0x08, 0u);
+    EXPECT_EQ(out.value_at(kSystemFlagsHigh, won + 1) & 0x08, 0x08u);
+    // In that frame every enemy of kind 0 or above 18 still there (kinds
+    // 19, 20, 22, 26, 33, 34 and 36; the others are beaten) is sent to
+    // vanish: no longer alive, it stays where it stands, each one 6 frames
+    // after the one before is counted off and then shrinks, rising, until it
+    // is freed. The kinds 9 to 14 still there (kind 12) carry on.
+    std::vector<uint32_t> vanishing;
+    std::set<uint8_t> vanishing_kinds;
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        const kind& k = kKinds[i];
+        const uint32_t o = found[i];
+        if (beaten(out, o, start) != 0) continue;  // its place may hold another object by now
+        if (k.number >= 1 && k.number <= 18) {
+            EXPECT_NE(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
+            continue;
+        }
+        vanishing.push_back(o);
+        vanishing_kinds.insert(k.number);
+        EXPECT_EQ(out.value_at(o + kFlags, won + 1) & 1, 0u) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + kWorldX, kFrames), out.value_at(o + kWorldX, won))
+            << "kind " << int(k.number);
+        uint64_t peak = 0;
+        for (const auto& c : out.changes)
+            if (c.address == o + kHeight && c.frame > won) peak = std::max<uint64_t>(peak, c.value);
+        EXPECT_GT(peak, 0u) << "kind " << int(k.number) << ": rises as it shrinks";
     }
-    vanishing.push_back(o);
-    vanishing_kinds.insert(k.number);
-    EXPECT_EQ(out.value_at(o + kFlags, won + 1) & 1, 0u) << "kind " << int(k.number);
-    EXPECT_EQ(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
-    EXPECT_EQ(out.value_at(o + kWorldX, kFrames), out.value_at(o + kWorldX, won)) << "kind " << int(k.number);
-    uint64_t peak = 0;
-    for (const auto& c : out.changes)
-      if (c.address == o + kHeight && c.frame > won) peak = std::max<uint64_t>(peak, c.value);
-    EXPECT_GT(peak, 0u) << "kind " << int(k.number) << ": rises as it shrinks";
-  }
-  EXPECT_EQ(vanishing_kinds, (std::set<uint8_t>{19, 20, 22, 26, 33, 34, 36}));
-  // Each is counted off as its wait ends (its vanish state turns 1): the
-  // first at once, then one every 6 frames.
-  std::vector<uint64_t> counted, expected;
-  for (uint32_t o : vanishing)
-    for (const auto& c : out.changes)
-      if (c.address == o + kStateType && c.frame > won && (c.value & 0xFF) == 1) {
-        counted.push_back(c.frame);
-        break;
-      }
-  std::sort(counted.begin(), counted.end());
-  for (uint64_t n = 0; n < vanishing.size(); ++n) expected.push_back(won + 1 + 6 * n);
-  EXPECT_EQ(counted, expected);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, won + 1 + 6 * (vanishing.size() - 1)) + 1,
-            out.value_at(var::live_enemy_count, won + 6 * (vanishing.size() - 1)));
+    EXPECT_EQ(vanishing_kinds, (std::set<uint8_t>{19, 20, 22, 26, 33, 34, 36}));
+    // Each is counted off as its wait ends (its vanish state turns 1): the
+    // first at once, then one every 6 frames.
+    std::vector<uint64_t> counted, expected;
+    for (uint32_t o : vanishing)
+        for (const auto& c : out.changes)
+            if (c.address == o + kStateType && c.frame > won && (c.value & 0xFF) == 1) {
+                counted.push_back(c.frame);
+                break;
+            }
+    std::sort(counted.begin(), counted.end());
+    for (uint64_t n = 0; n < vanishing.size(); ++n) expected.push_back(won + 1 + 6 * n);
+    EXPECT_EQ(counted, expected);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, won + 1 + 6 * (vanishing.size() - 1)) + 1,
+              out.value_at(var::live_enemy_count, won + 6 * (vanishing.size() - 1)));
 }
 
 TEST_F(CrowdRunEnemies, KindsSoundAsTheyAreSetUpEnterAndAreBeaten) {
-  const auto a = queued(out, var::sound_ring_a), b = queued(out, var::sound_ring_b);
-  using frames = std::vector<uint64_t>;
-  // At the set-ups: kind 4 on ring A, kind 11 and kind 9's two entries on
-  // ring B.
-  EXPECT_EQ(frames_of(a, 0x8C, start - 1), frames{start});
-  EXPECT_EQ(frames_of(b, 0xAE, start - 1), frames{start});
-  EXPECT_EQ(frames_of(b, 0x9A, start - 1), frames{start});
-  EXPECT_EQ(frames_of(b, 0x9B, start - 1), frames{start});
-  // Each of the 18 scripted entrances (kinds 19 to 36) starts with its
-  // sound, in the frame after the set-up, and so does each entrance again
-  // after a hit, in the frame after the hit; the defeats of kinds 19 to 26
-  // sound 0xF5 on ring A.
-  frames entrances(18, start + 1), defeats;
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    if (kKinds[i].number < 19) continue;
-    for (const auto& [frame, energy] : hits(out, found[i], start)) {
-      if (energy != 0) entrances.push_back(frame + 1);
-      if (energy == 0 && kKinds[i].number <= 26) defeats.push_back(frame);
+    const auto a = queued(out, var::sound_ring_a), b = queued(out, var::sound_ring_b);
+    using frames = std::vector<uint64_t>;
+    // At the set-ups: kind 4 on ring A, kind 11 and kind 9's two entries on
+    // ring B.
+    EXPECT_EQ(frames_of(a, 0x8C, start - 1), frames{start});
+    EXPECT_EQ(frames_of(b, 0xAE, start - 1), frames{start});
+    EXPECT_EQ(frames_of(b, 0x9A, start - 1), frames{start});
+    EXPECT_EQ(frames_of(b, 0x9B, start - 1), frames{start});
+    // Each of the 18 scripted entrances (kinds 19 to 36) starts with its
+    // sound, in the frame after the set-up, and so does each entrance again
+    // after a hit, in the frame after the hit; the defeats of kinds 19 to 26
+    // sound 0xF5 on ring A.
+    frames entrances(18, start + 1), defeats;
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        if (kKinds[i].number < 19) continue;
+        for (const auto& [frame, energy] : hits(out, found[i], start)) {
+            if (energy != 0) entrances.push_back(frame + 1);
+            if (energy == 0 && kKinds[i].number <= 26) defeats.push_back(frame);
+        }
     }
-  }
-  std::sort(entrances.begin(), entrances.end());
-  std::sort(defeats.begin(), defeats.end());
-  EXPECT_EQ(frames_of(a, 0xF4, start - 1), entrances);
-  EXPECT_EQ(frames_of(a, 0xF5, start - 1), defeats);
-  EXPECT_EQ(defeats.size(), 4u);  // kinds 21, 23, 24 and 25
-  // Kind 4's defeat sound once, kinds 7 and 8 one each, in the frame the
-  // defeat is seen (the energy reaches 0 as the player's punch lands, before
-  // the enemy runs); no hit of theirs had a reaction that sounds.
-  auto defeat_of = [&](uint8_t number) {
-    for (size_t i = 0; i < kKinds.size(); ++i)
-      if (kKinds[i].number == number) return beaten(out, found[i], start);
-    return uint64_t(0);
-  };
-  EXPECT_EQ(frames_of(b, 0xA9, start), frames{defeat_of(4)});
-  frames b4 = {defeat_of(7), defeat_of(8)};
-  std::sort(b4.begin(), b4.end());
-  EXPECT_EQ(frames_of(b, 0xB4, start), b4);
-  EXPECT_TRUE(frames_of(b, 0xB3, start).empty());
+    std::sort(entrances.begin(), entrances.end());
+    std::sort(defeats.begin(), defeats.end());
+    EXPECT_EQ(frames_of(a, 0xF4, start - 1), entrances);
+    EXPECT_EQ(frames_of(a, 0xF5, start - 1), defeats);
+    EXPECT_EQ(defeats.size(), 4u);  // kinds 21, 23, 24 and 25
+    // Kind 4's defeat sound once, kinds 7 and 8 one each, in the frame the
+    // defeat is seen (the energy reaches 0 as the player's punch lands, before
+    // the enemy runs); no hit of theirs had a reaction that sounds.
+    auto defeat_of = [&](uint8_t number) {
+        for (size_t i = 0; i < kKinds.size(); ++i)
+            if (kKinds[i].number == number) return beaten(out, found[i], start);
+        return uint64_t(0);
+    };
+    EXPECT_EQ(frames_of(b, 0xA9, start), frames{defeat_of(4)});
+    frames b4 = {defeat_of(7), defeat_of(8)};
+    std::sort(b4.begin(), b4.end());
+    EXPECT_EQ(frames_of(b, 0xB4, start), b4);
+    EXPECT_TRUE(frames_of(b, 0xB3, start).empty());
 }
 
 TEST_F(CrowdRunEnemies, EachScriptedEntranceFollowsItsCommand) {
-  // The kinds 19 to 36 take the commands in turn from their spawn data. In
-  // the entrance's first frame (the one after the set-up, a step made):
-  // the jumps start 1220 units to the side (from the left facing right) or
-  // 915 in front, 30 up; the drop 780 up; the waits and the end in place.
-  // The frames until the enemy stands (state 1) at the spot: a jump's arc
-  // 61, the drop's fall 40, the camera wait (its mark, 0, already passed)
-  // and the end 1, the timed wait its 40.
-  constexpr int16_t kSpotX = 744, kSpotY = 600;
-  struct command {
-    int16_t x, y, height;
-    bool from_left;
-    uint64_t frames;
-  };
-  const command kCommands[7] = {
-      {kSpotX - 1220 + 20, kSpotY, 30, true, 61},  {kSpotX + 1220 - 20, kSpotY, 30, false, 61},
-      {kSpotX, kSpotY, 780, false, 40},            {kSpotX, kSpotY + 915 - 15, 30, false, 61},
-      {kSpotX, kSpotY, 0, false, 1},               {kSpotX, kSpotY, 0, false, 40},
-      {kSpotX, kSpotY, 0, false, 1},
-  };
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    if (kKinds[i].number < 19) continue;
-    const command& c = kCommands[(kKinds[i].number - 19) % 7];
-    const uint32_t o = found[i];
-    const std::string what = "kind " + std::to_string(kKinds[i].number);
-    EXPECT_EQ(int16_t(out.value_at(o + kWorldX, start + 1)), c.x) << what;
-    EXPECT_EQ(int16_t(out.value_at(o + kWorldY, start + 1)), c.y) << what;
-    EXPECT_EQ(int16_t(out.value_at(o + kHeight, start + 1)), c.height) << what;
-    EXPECT_EQ((out.value_at(o + kFlags, start + 1) & 0x40) != 0, c.from_left) << what << ": facing";
-    uint64_t stands = 0;
-    for (const auto& ch : out.changes)
-      if (ch.address == o + kStateType && ch.frame > start && (ch.value & 0xFF) != 0) {
-        stands = ch.frame;
-        break;
-      }
-    EXPECT_EQ(stands, start + c.frames) << what;
-    EXPECT_EQ(out.value_at(o + kStateType, stands) & 0xFF, 1u) << what;
-    EXPECT_EQ(out.value_at(o + kHeight, stands), 0u) << what << ": on the ground";
-  }
+    // The kinds 19 to 36 take the commands in turn from their spawn data. In
+    // the entrance's first frame (the one after the set-up, a step made):
+    // the jumps start 1220 units to the side (from the left facing right) or
+    // 915 in front, 30 up; the drop 780 up; the waits and the end in place.
+    // The frames until the enemy stands (state 1) at the spot: a jump's arc
+    // 61, the drop's fall 40, the camera wait (its mark, 0, already passed)
+    // and the end 1, the timed wait its 40.
+    constexpr int16_t kSpotX = 744, kSpotY = 600;
+    struct command {
+        int16_t x, y, height;
+        bool from_left;
+        uint64_t frames;
+    };
+    const command kCommands[7] = {
+        {kSpotX - 1220 + 20, kSpotY, 30, true, 61},
+        {kSpotX + 1220 - 20, kSpotY, 30, false, 61},
+        {kSpotX, kSpotY, 780, false, 40},
+        {kSpotX, kSpotY + 915 - 15, 30, false, 61},
+        {kSpotX, kSpotY, 0, false, 1},
+        {kSpotX, kSpotY, 0, false, 40},
+        {kSpotX, kSpotY, 0, false, 1},
+    };
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        if (kKinds[i].number < 19) continue;
+        const command& c = kCommands[(kKinds[i].number - 19) % 7];
+        const uint32_t o = found[i];
+        const std::string what = "kind " + std::to_string(kKinds[i].number);
+        EXPECT_EQ(int16_t(out.value_at(o + kWorldX, start + 1)), c.x) << what;
+        EXPECT_EQ(int16_t(out.value_at(o + kWorldY, start + 1)), c.y) << what;
+        EXPECT_EQ(int16_t(out.value_at(o + kHeight, start + 1)), c.height) << what;
+        EXPECT_EQ((out.value_at(o + kFlags, start + 1) & 0x40) != 0, c.from_left) << what << ": facing";
+        uint64_t stands = 0;
+        for (const auto& ch : out.changes)
+            if (ch.address == o + kStateType && ch.frame > start && (ch.value & 0xFF) != 0) {
+                stands = ch.frame;
+                break;
+            }
+        EXPECT_EQ(stands, start + c.frames) << what;
+        EXPECT_EQ(out.value_at(o + kStateType, stands) & 0xFF, 1u) << what;
+        EXPECT_EQ(out.value_at(o + kHeight, stands), 0u) << what << ": on the ground";
+    }
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -565,10 +586,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(CrowdRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, crowd_run(),
-                                          [&](int slices) { return r.run(crowd_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, crowd_run(),
+                                            [&](int slices) { return r.run(crowd_options(slices)); }),
+              "");
 }
 
 }  // namespace

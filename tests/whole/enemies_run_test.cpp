@@ -28,116 +28,116 @@ constexpr int kPunches = 42;
 // Coins and start, the character taken, then a punch every 20 frames: the
 // stalker comes to stand beside the player on the side the player faces.
 std::string script() {
-  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n";
-  for (int i = 0; i < kPunches; ++i) s += std::to_string(760 + 20 * i) + " press button1\n";
-  return s;
+    std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n";
+    for (int i = 0; i < kPunches; ++i) s += std::to_string(760 + 20 * i) + " press button1\n";
+    return s;
 }
 
 whole_run::options enemies_options(int slices) {
-  whole_run::options o;
-  o.script = script();
-  o.frames = kFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 240;
-  o.watch = {{var::live_enemy_count, 1}, {kPlayerScore, 4}, {kPlayerX, 2}, {var::tally_records + 2, 2}};
-  o.watch_pool(kPool128, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}});
-  return o;
+    whole_run::options o;
+    o.script = script();
+    o.frames = kFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 240;
+    o.watch = {{var::live_enemy_count, 1}, {kPlayerScore, 4}, {kPlayerX, 2}, {var::tally_records + 2, 2}};
+    o.watch_pool(kPool128, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}});
+    return o;
 }
 
 const whole_reach::listed kReach("enemies", [] { return enemies_options(1); });
 
 const whole_run::outcome& enemies_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "enemies", enemies_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "enemies", enemies_options(1));
 }
-
 
 // The first 128-byte object whose type byte turned to `type` with `energy`:
 // the enemy a spawn set up. 0 when none did.
 struct found {
-  uint32_t object = 0;
-  uint64_t frame = 0;
+    uint32_t object = 0;
+    uint64_t frame = 0;
 };
 found enemy(const whole_run::outcome& out, uint8_t type, uint16_t energy) {
-  for (const auto& c : out.pool_changes(kPool128, kStateType)) {
-    const uint32_t o = c.address - kStateType;
-    if ((c.value >> 8) == type && out.value_at(o + kEnergy, c.frame) == energy) return {o, c.frame};
-  }
-  return {};
+    for (const auto& c : out.pool_changes(kPool128, kStateType)) {
+        const uint32_t o = c.address - kStateType;
+        if ((c.value >> 8) == type && out.value_at(o + kEnergy, c.frame) == energy) return {o, c.frame};
+    }
+    return {};
 }
 
 TEST(EnemiesRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = enemies_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = enemies_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST(EnemiesRun, BothKindsEnterWhenThePlayerArrives) {
-  const auto& out = enemies_run();
-  const found stalker = enemy(out, 3, 260), pacer = enemy(out, 0, 24);
-  ASSERT_NE(stalker.object, 0u);
-  ASSERT_NE(pacer.object, 0u);
-  // Both count as live enemies from their set-up, in the frame the area
-  // starts.
-  EXPECT_EQ(stalker.frame, pacer.frame);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, stalker.frame - 1), 0u);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, stalker.frame), 2u);
+    const auto& out = enemies_run();
+    const found stalker = enemy(out, 3, 260), pacer = enemy(out, 0, 24);
+    ASSERT_NE(stalker.object, 0u);
+    ASSERT_NE(pacer.object, 0u);
+    // Both count as live enemies from their set-up, in the frame the area
+    // starts.
+    EXPECT_EQ(stalker.frame, pacer.frame);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, stalker.frame - 1), 0u);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, stalker.frame), 2u);
 
-  // The pacer lives on and walks within its segment (64 to 1216).
-  EXPECT_EQ(out.value_at(pacer.object + kFlags, kFrames) & 1, 1u);
-  std::vector<uint64_t> xs;
-  for (const auto& c : out.changes_in(pacer.object + kWorldX, pacer.frame)) xs.push_back(c.value);
-  ASSERT_GT(xs.size(), 10u) << "it walks";
-  EXPECT_GE(*std::min_element(xs.begin(), xs.end()), 64u);
-  EXPECT_LE(*std::max_element(xs.begin(), xs.end()), 1216u);
+    // The pacer lives on and walks within its segment (64 to 1216).
+    EXPECT_EQ(out.value_at(pacer.object + kFlags, kFrames) & 1, 1u);
+    std::vector<uint64_t> xs;
+    for (const auto& c : out.changes_in(pacer.object + kWorldX, pacer.frame)) xs.push_back(c.value);
+    ASSERT_GT(xs.size(), 10u) << "it walks";
+    EXPECT_GE(*std::min_element(xs.begin(), xs.end()), 64u);
+    EXPECT_LE(*std::max_element(xs.begin(), xs.end()), 1216u);
 }
 
 TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
-  const auto& out = enemies_run();
-  const found stalker = enemy(out, 3, 260);
-  ASSERT_NE(stalker.object, 0u);
-  // It came to stand beside the player: 100 units to the right, stopping
-  // short of a step that would reach its point.
-  const auto hits_seen = out.changes_in(stalker.object + kEnergy, stalker.frame);
-  ASSERT_GE(hits_seen.size(), 3u);
-  const uint64_t first_hit = hits_seen[1].frame;
-  const uint64_t gap = out.value_at(stalker.object + kWorldX, first_hit) - out.value_at(kPlayerX, first_hit);
-  EXPECT_GE(gap, 100u);
-  EXPECT_LT(gap, 108u);
+    const auto& out = enemies_run();
+    const found stalker = enemy(out, 3, 260);
+    ASSERT_NE(stalker.object, 0u);
+    // It came to stand beside the player: 100 units to the right, stopping
+    // short of a step that would reach its point.
+    const auto hits_seen = out.changes_in(stalker.object + kEnergy, stalker.frame);
+    ASSERT_GE(hits_seen.size(), 3u);
+    const uint64_t first_hit = hits_seen[1].frame;
+    const uint64_t gap =
+        out.value_at(stalker.object + kWorldX, first_hit) - out.value_at(kPlayerX, first_hit);
+    EXPECT_GE(gap, 100u);
+    EXPECT_LT(gap, 108u);
 
-  // Its energy falls with every punch that lands, down to 0; each landed
-  // punch but the last scores 10 points in the same frame, the last the
-  // kind's 5000.
-  std::vector<uint64_t> energy, hit_frames;
-  for (const auto& c : hits_seen) {
-    energy.push_back(c.value);
-    hit_frames.push_back(c.frame);
-  }
-  EXPECT_EQ(energy.front(), 260u);
-  EXPECT_EQ(energy.back(), 0u);
-  EXPECT_TRUE(std::is_sorted(energy.rbegin(), energy.rend()) &&
-              std::adjacent_find(energy.begin(), energy.end()) == energy.end())
-      << "strictly falling";
-  const size_t hits = energy.size() - 1;
-  uint64_t expected_score = 0;
-  for (size_t h = 1; h < energy.size(); ++h) {
-    expected_score += h == hits ? 5000 : 10;
-    EXPECT_EQ(out.value_at(kPlayerScore, hit_frames[h]), expected_score) << "hit " << h;
-  }
-  EXPECT_EQ(out.value_at(kPlayerScore, kFrames), expected_score);
-  EXPECT_EQ(out.value_at(var::tally_records + 2, kFrames), 1u) << "one defeat in its category";
+    // Its energy falls with every punch that lands, down to 0; each landed
+    // punch but the last scores 10 points in the same frame, the last the
+    // kind's 5000.
+    std::vector<uint64_t> energy, hit_frames;
+    for (const auto& c : hits_seen) {
+        energy.push_back(c.value);
+        hit_frames.push_back(c.frame);
+    }
+    EXPECT_EQ(energy.front(), 260u);
+    EXPECT_EQ(energy.back(), 0u);
+    EXPECT_TRUE(std::is_sorted(energy.rbegin(), energy.rend()) &&
+                std::adjacent_find(energy.begin(), energy.end()) == energy.end())
+        << "strictly falling";
+    const size_t hits = energy.size() - 1;
+    uint64_t expected_score = 0;
+    for (size_t h = 1; h < energy.size(); ++h) {
+        expected_score += h == hits ? 5000 : 10;
+        EXPECT_EQ(out.value_at(kPlayerScore, hit_frames[h]), expected_score) << "hit " << h;
+    }
+    EXPECT_EQ(out.value_at(kPlayerScore, kFrames), expected_score);
+    EXPECT_EQ(out.value_at(var::tally_records + 2, kFrames), 1u) << "one defeat in its category";
 
-  // It pops up and falls off the screen: then its flags are cleared and it
-  // no longer counts; the pacer is the one live enemy left.
-  const uint64_t defeat = hit_frames.back();
-  const auto flags = out.changes_in(stalker.object + kFlags, defeat);
-  ASSERT_FALSE(flags.empty());
-  ASSERT_EQ(flags.back().value, 0u);
-  const uint64_t removal = flags.back().frame;
-  EXPECT_GT(removal, defeat + 8) << "the fall takes a while";
-  EXPECT_LT(removal, defeat + 80);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, removal - 1), 2u);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, removal), 1u);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 1u);
+    // It pops up and falls off the screen: then its flags are cleared and it
+    // no longer counts; the pacer is the one live enemy left.
+    const uint64_t defeat = hit_frames.back();
+    const auto flags = out.changes_in(stalker.object + kFlags, defeat);
+    ASSERT_FALSE(flags.empty());
+    ASSERT_EQ(flags.back().value, 0u);
+    const uint64_t removal = flags.back().frame;
+    EXPECT_GT(removal, defeat + 8) << "the fall takes a while";
+    EXPECT_LT(removal, defeat + 80);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, removal - 1), 2u);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, removal), 1u);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 1u);
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -151,10 +151,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(EnemiesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, enemies_run(),
-                                          [&](int slices) { return r.run(enemies_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, enemies_run(),
+                                            [&](int slices) { return r.run(enemies_options(slices)); }),
+              "");
 }
 
 }  // namespace

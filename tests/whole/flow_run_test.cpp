@@ -81,11 +81,14 @@ constexpr uint64_t kButton = 3050 + kShift;
 constexpr uint64_t kFrames = 3054 + kShift;
 
 std::string poke(uint64_t frame, uint32_t address, unsigned value) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address, value);
-  return line;
+    char line[64];
+    std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address,
+                  value);
+    return line;
 }
-std::string at(uint64_t frame, const std::string& action) { return std::to_string(frame) + " " + action + "\n"; }
+std::string at(uint64_t frame, const std::string& action) {
+    return std::to_string(frame) + " " + action + "\n";
+}
 
 // Tallies by category of the two slots: slot 0 has 12 defeated over eight
 // categories (none in 1 and 6) and a category-10 count of 40, slot 1 30
@@ -94,82 +97,97 @@ constexpr unsigned kTally0[11] = {3, 0, 2, 1, 1, 2, 0, 1, 1, 1, 40};
 constexpr unsigned kTally1[11] = {10, 10, 10, 0, 0, 0, 0, 0, 0, 0, 5};
 
 std::string script() {
-  std::string s = poke(kNoticeZero, var::game_submode, 0) + poke(kNoticeZero, var::game_mode, 0);
-  s += at(kCoin, "press coin1") + at(kNoJoin, "press button1");
-  s += poke(kBackToTitle, var::game_submode, 0) + poke(kBackToTitle, var::game_mode, 6);
-  s += poke(kNotice, var::game_submode, 0) + poke(kNotice, var::game_mode, 24);
-  // A wrong first press, then up, down, right, left, up.
-  s += at(kWrongPress, "press left1 2");
-  const char* sequence[] = {"press up1 2", "press down1 2", "press right1 2", "press left1 2", "press up1 2"};
-  for (int i = 0; i < 5; ++i) s += at(kSequence + 10 * i, sequence[i]);
-  for (uint64_t f : kScenes) s += poke(f, var::game_submode, 0);
-  s += poke(kSlotReset, var::game_submode, 0) + poke(kSlotReset, var::game_mode, 18);
-  s += at(kJoin, "press button1") + at(kJoin + 10, "press button1");  // the credit of the coin above
-  for (uint32_t n = 0; n < 11; ++n) {
-    if (kTally0[n]) s += poke(kTallies, var::tally_records + 2 * n, kTally0[n]);
-    if (kTally1[n]) s += poke(kTallies, var::tally_records + 32 + 2 * n, kTally1[n]);
-  }
-  s += poke(kStageClear, var::system_flags + 1, 0x01);
-  s += poke(kSecondPlayer, kSlot1, 0x01);
-  s += at(kButton, "press button1");
-  return s;
+    std::string s = poke(kNoticeZero, var::game_submode, 0) + poke(kNoticeZero, var::game_mode, 0);
+    s += at(kCoin, "press coin1") + at(kNoJoin, "press button1");
+    s += poke(kBackToTitle, var::game_submode, 0) + poke(kBackToTitle, var::game_mode, 6);
+    s += poke(kNotice, var::game_submode, 0) + poke(kNotice, var::game_mode, 24);
+    // A wrong first press, then up, down, right, left, up.
+    s += at(kWrongPress, "press left1 2");
+    const char* sequence[] = {"press up1 2", "press down1 2", "press right1 2", "press left1 2",
+                              "press up1 2"};
+    for (int i = 0; i < 5; ++i) s += at(kSequence + 10 * i, sequence[i]);
+    for (uint64_t f : kScenes) s += poke(f, var::game_submode, 0);
+    s += poke(kSlotReset, var::game_submode, 0) + poke(kSlotReset, var::game_mode, 18);
+    s += at(kJoin, "press button1") + at(kJoin + 10, "press button1");  // the credit of the coin above
+    for (uint32_t n = 0; n < 11; ++n) {
+        if (kTally0[n]) s += poke(kTallies, var::tally_records + 2 * n, kTally0[n]);
+        if (kTally1[n]) s += poke(kTallies, var::tally_records + 32 + 2 * n, kTally1[n]);
+    }
+    s += poke(kStageClear, var::system_flags + 1, 0x01);
+    s += poke(kSecondPlayer, kSlot1, 0x01);
+    s += at(kButton, "press button1");
+    return s;
 }
 
 whole_run::options flow_options(int slices) {
-  whole_run::options o;
-  o.script = script();
-  o.frames = kFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 300;
-  o.watch = {{var::game_mode, 2}, {kCredits, 1}, {var::flow_countdown, 2}, {var::ingame_state, 1}, {var::presentation_index, 1}, {hw::layer_control, 2},
-             {kRevision, 2}, {kNoticeFirst, 4}, {kNoticeLast, 2}, {kNoticeCursor, 2}, {kSequenceText, 2},
-             {kRevisionDigits, 4}, {kSceneLine, 2}, {kSceneLine + 128, 2}, {kSceneLine + 256, 2},
-             {kStageTitle, 4}, {kStageTitle + 128, 4}};
-  for (uint32_t slot : {kSlot0, kSlot1})
-    for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kEnergy, 2}, {kScore, 4}, {kShownEnergy, 2}})
-      o.watch.push_back({slot + field, bytes});
-  for (uint32_t origin : kOrigin) {
-    o.watch.push_back({origin, 2});
-    o.watch.push_back({origin + kCountLine, 2});
-    o.watch.push_back({origin + kCountDigits, 6});
-    o.watch.push_back({origin + kBonusLine, 2});
-    o.watch.push_back({origin + kBonusDigits, 8});
-    o.watch.push_back({origin + kBonusDigits + 8, 4});
-    o.watch.push_back({origin + kEnergyLine, 2});
-    o.watch.push_back({origin + kEnergyDigits, 6});
-  }
-  o.watch_pool(kPool256, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}, {kPartSize, 4}});
-  o.watch_pool(kPool128, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}});
-  return o;
+    whole_run::options o;
+    o.script = script();
+    o.frames = kFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 300;
+    o.watch = {{var::game_mode, 2},
+               {kCredits, 1},
+               {var::flow_countdown, 2},
+               {var::ingame_state, 1},
+               {var::presentation_index, 1},
+               {hw::layer_control, 2},
+               {kRevision, 2},
+               {kNoticeFirst, 4},
+               {kNoticeLast, 2},
+               {kNoticeCursor, 2},
+               {kSequenceText, 2},
+               {kRevisionDigits, 4},
+               {kSceneLine, 2},
+               {kSceneLine + 128, 2},
+               {kSceneLine + 256, 2},
+               {kStageTitle, 4},
+               {kStageTitle + 128, 4}};
+    for (uint32_t slot : {kSlot0, kSlot1})
+        for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kEnergy, 2}, {kScore, 4}, {kShownEnergy, 2}})
+            o.watch.push_back({slot + field, bytes});
+    for (uint32_t origin : kOrigin) {
+        o.watch.push_back({origin, 2});
+        o.watch.push_back({origin + kCountLine, 2});
+        o.watch.push_back({origin + kCountDigits, 6});
+        o.watch.push_back({origin + kBonusLine, 2});
+        o.watch.push_back({origin + kBonusDigits, 8});
+        o.watch.push_back({origin + kBonusDigits + 8, 4});
+        o.watch.push_back({origin + kEnergyLine, 2});
+        o.watch.push_back({origin + kEnergyDigits, 6});
+    }
+    o.watch_pool(kPool256, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}, {kPartSize, 4}});
+    o.watch_pool(kPool128, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}});
+    return o;
 }
 
 const whole_reach::listed kReach("flow", [] { return flow_options(1); });
 
-const whole_run::outcome& flow_run() { return whole_run::run_once(IRONBELL_PROBE_EXE, "flow", flow_options(1)); }
+const whole_run::outcome& flow_run() {
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "flow", flow_options(1));
+}
 
 uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | m); }
 
 TEST(FlowRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = flow_run();
-  EXPECT_EQ(out.status, 0) << out.err;
-  EXPECT_EQ(out.checkpoints.size(), kFrames / 300) << out.err;
+    const auto& out = flow_run();
+    EXPECT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(out.checkpoints.size(), kFrames / 300) << out.err;
 }
-
 
 // The objects of the pools whose routine field holds `routine` at frame
 // `at`, in address order.
 std::vector<uint32_t> objects_with(const whole_run::outcome& out, uint32_t routine, uint64_t at) {
-  auto v = out.objects_with(kPool256, kRoutine, routine, at);
-  const auto small = out.objects_with(kPool128, kRoutine, routine, at);
-  v.insert(v.end(), small.begin(), small.end());
-  return v;
+    auto v = out.objects_with(kPool256, kRoutine, routine, at);
+    const auto small = out.objects_with(kPool128, kRoutine, routine, at);
+    v.insert(v.end(), small.begin(), small.end());
+    return v;
 }
 uint8_t state_at(const whole_run::outcome& out, uint32_t object, uint64_t frame) {
-  return static_cast<uint8_t>(out.value_at(object + kStateType, frame));
+    return static_cast<uint8_t>(out.value_at(object + kStateType, frame));
 }
 uint8_t type_at(const whole_run::outcome& out, uint32_t object, uint64_t frame) {
-  return static_cast<uint8_t>(out.value_at(object + kStateType, frame) >> 8);
+    return static_cast<uint8_t>(out.value_at(object + kStateType, frame) >> 8);
 }
 int16_t x_of(uint64_t screen) { return static_cast<int16_t>(screen & 0xFFFF); }
 int16_t y_of(uint64_t screen) { return static_cast<int16_t>(screen >> 16); }
@@ -177,32 +195,32 @@ int16_t y_of(uint64_t screen) { return static_cast<int16_t>(screen >> 16); }
 // The characters of `n` text cells from a watched value (attribute bytes
 // dropped, a blank cell as ' ').
 std::string cells(uint64_t value, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) {
-    const char ch = static_cast<char>(value >> (16 * i) & 0xFF);
-    s += ch ? ch : ' ';
-  }
-  return s;
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+        const char ch = static_cast<char>(value >> (16 * i) & 0xFF);
+        s += ch ? ch : ' ';
+    }
+    return s;
 }
 
 // The notice in mode 0 types as in mode 24 but offers no join: the coin is
 // counted, button 1 starts nothing; the title follows. Mode 6, poked on the
 // title, returns to the title's start in one frame, clearing the text layer.
 TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
-  const auto& out = flow_run();
-  std::vector<uint64_t> modes;
-  for (const auto& c : out.changes_in(var::game_mode, kNoticeZero, kShift + 2)) modes.push_back(c.value);
-  EXPECT_EQ(modes, (std::vector<uint64_t>{mode(0, 0), mode(0, 3), mode(0, 6), mode(0, 9), mode(3, 0), mode(3, 3),
-                                          mode(3, 6), mode(6, 0), mode(3, 0), mode(3, 3)}));
-  EXPECT_EQ(out.first_frame(var::game_mode, mode(0, 0)), kNoticeZero + 1);
-  EXPECT_EQ(out.first_frame(var::game_mode, mode(6, 0)), kBackToTitle + 1);
-  EXPECT_EQ(out.first_frame(var::game_mode, mode(3, 0), kBackToTitle), kShift + 1);
-  EXPECT_EQ(out.value_at(hw::layer_control, kNoticeZero + 2) & 0x8000, 0x8000u) << "the wide screen";
-  EXPECT_EQ(out.value_at(kNoticeFirst, kNoticeZero + 2) & 0xFFFF, 0x0200u | 'N');
-  EXPECT_EQ(out.value_at(kCredits, kNoJoin), 1u) << "the coin counted";
-  EXPECT_EQ(out.value_at(kCredits, kJoin - 1), 1u) << "and kept";
-  EXPECT_EQ(out.value_at(kCredits, kJoin + 3), 0u) << "spent by the join from the slot reset";
-  EXPECT_TRUE(out.changes_in(kSlot0 + kRoutine, 2, kJoin).empty()) << "every slot idle until the join";
+    const auto& out = flow_run();
+    std::vector<uint64_t> modes;
+    for (const auto& c : out.changes_in(var::game_mode, kNoticeZero, kShift + 2)) modes.push_back(c.value);
+    EXPECT_EQ(modes, (std::vector<uint64_t>{mode(0, 0), mode(0, 3), mode(0, 6), mode(0, 9), mode(3, 0),
+                                            mode(3, 3), mode(3, 6), mode(6, 0), mode(3, 0), mode(3, 3)}));
+    EXPECT_EQ(out.first_frame(var::game_mode, mode(0, 0)), kNoticeZero + 1);
+    EXPECT_EQ(out.first_frame(var::game_mode, mode(6, 0)), kBackToTitle + 1);
+    EXPECT_EQ(out.first_frame(var::game_mode, mode(3, 0), kBackToTitle), kShift + 1);
+    EXPECT_EQ(out.value_at(hw::layer_control, kNoticeZero + 2) & 0x8000, 0x8000u) << "the wide screen";
+    EXPECT_EQ(out.value_at(kNoticeFirst, kNoticeZero + 2) & 0xFFFF, 0x0200u | 'N');
+    EXPECT_EQ(out.value_at(kCredits, kNoJoin), 1u) << "the coin counted";
+    EXPECT_EQ(out.value_at(kCredits, kJoin - 1), 1u) << "and kept";
+    EXPECT_EQ(out.value_at(kCredits, kJoin + 3), 0u) << "spent by the join from the slot reset";
+    EXPECT_TRUE(out.changes_in(kSlot0 + kRoutine, 2, kJoin).empty()) << "every slot idle until the join";
 }
 
 // The notice poked on the title types its records one character a frame on
@@ -210,57 +228,57 @@ TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
 // last character; the cursor then blinks every 6 frames for 360 frames, and
 // the fade out returns to the title on the 320-pixel screen.
 TEST(FlowRun, TheTypedNoticeIsTypedOnTheWideScreen) {
-  const auto& out = flow_run();
-  const uint64_t start = out.first_frame(var::game_mode, mode(24, 0));
-  ASSERT_EQ(start, kNotice + 1);
-  const uint64_t typing = out.first_frame(var::game_mode, mode(24, 3), start);
-  const uint64_t blinking = out.first_frame(var::game_mode, mode(24, 6), start);
-  const uint64_t fading = out.first_frame(var::game_mode, mode(24, 9), start);
-  const uint64_t title = out.first_frame(var::game_mode, mode(3, 0), start);
-  EXPECT_EQ(typing, start + 1);
-  // "NOTICE", "THIS SET IS MADE UP", "FOR TESTS ONLY": the first character
-  // of each record comes in the frame its record starts.
-  EXPECT_EQ(blinking - typing, 6u + 19 + 14);
-  EXPECT_EQ(fading - blinking, 360u);
-  EXPECT_EQ(title, fading + 1);
-  EXPECT_EQ(out.value_at(hw::layer_control, start) & 0x8000, 0u);
-  EXPECT_EQ(out.value_at(hw::layer_control, typing) & 0x8000, 0x8000u);
-  EXPECT_EQ(out.value_at(hw::layer_control, fading) & 0x8000, 0x8000u);
-  EXPECT_EQ(out.value_at(hw::layer_control, title) & 0x8000, 0u);
-  // The first record's first character with its attribute, the cursor cell
-  // after it; then its next character over the cursor.
-  EXPECT_EQ(out.value_at(kNoticeFirst, typing), 0x005F0000u | 0x0200 | 'N');
-  EXPECT_EQ(out.value_at(kNoticeFirst, typing + 1) & 0xFFFF, 0x0200u | 'N');
-  EXPECT_EQ(out.value_at(kNoticeFirst, typing + 1) >> 16, 0x0200u | 'O');
-  EXPECT_EQ(out.value_at(kNoticeLast, blinking), 'F') << "the last record has attribute 0";
-  // The cursor: on after the last character, then off and on every 6 frames.
-  const auto cursor = out.changes_in(kNoticeCursor, blinking - 1, fading - 1);
-  ASSERT_GE(cursor.size(), 60u);
-  EXPECT_EQ(cursor.front().value, 0x5Fu);
-  for (size_t i = 1; i < cursor.size(); ++i) {
-    EXPECT_EQ(cursor[i].frame - cursor[i - 1].frame, i == 1 ? 1u : 6u) << i;
-    EXPECT_EQ(cursor[i].value, i % 2 ? 0u : 0x5Fu) << i;
-  }
-  EXPECT_EQ(out.value_at(kNoticeFirst, title), 0u) << "the text layer is cleared";
+    const auto& out = flow_run();
+    const uint64_t start = out.first_frame(var::game_mode, mode(24, 0));
+    ASSERT_EQ(start, kNotice + 1);
+    const uint64_t typing = out.first_frame(var::game_mode, mode(24, 3), start);
+    const uint64_t blinking = out.first_frame(var::game_mode, mode(24, 6), start);
+    const uint64_t fading = out.first_frame(var::game_mode, mode(24, 9), start);
+    const uint64_t title = out.first_frame(var::game_mode, mode(3, 0), start);
+    EXPECT_EQ(typing, start + 1);
+    // "NOTICE", "THIS SET IS MADE UP", "FOR TESTS ONLY": the first character
+    // of each record comes in the frame its record starts.
+    EXPECT_EQ(blinking - typing, 6u + 19 + 14);
+    EXPECT_EQ(fading - blinking, 360u);
+    EXPECT_EQ(title, fading + 1);
+    EXPECT_EQ(out.value_at(hw::layer_control, start) & 0x8000, 0u);
+    EXPECT_EQ(out.value_at(hw::layer_control, typing) & 0x8000, 0x8000u);
+    EXPECT_EQ(out.value_at(hw::layer_control, fading) & 0x8000, 0x8000u);
+    EXPECT_EQ(out.value_at(hw::layer_control, title) & 0x8000, 0u);
+    // The first record's first character with its attribute, the cursor cell
+    // after it; then its next character over the cursor.
+    EXPECT_EQ(out.value_at(kNoticeFirst, typing), 0x005F0000u | 0x0200 | 'N');
+    EXPECT_EQ(out.value_at(kNoticeFirst, typing + 1) & 0xFFFF, 0x0200u | 'N');
+    EXPECT_EQ(out.value_at(kNoticeFirst, typing + 1) >> 16, 0x0200u | 'O');
+    EXPECT_EQ(out.value_at(kNoticeLast, blinking), 'F') << "the last record has attribute 0";
+    // The cursor: on after the last character, then off and on every 6 frames.
+    const auto cursor = out.changes_in(kNoticeCursor, blinking - 1, fading - 1);
+    ASSERT_GE(cursor.size(), 60u);
+    EXPECT_EQ(cursor.front().value, 0x5Fu);
+    for (size_t i = 1; i < cursor.size(); ++i) {
+        EXPECT_EQ(cursor[i].frame - cursor[i - 1].frame, i == 1 ? 1u : 6u) << i;
+        EXPECT_EQ(cursor[i].value, i % 2 ? 0u : 0x5Fu) << i;
+    }
+    EXPECT_EQ(out.value_at(kNoticeFirst, title), 0u) << "the text layer is cleared";
 }
 
 // On the title's background scene player 1 enters the hidden sequence after
 // one wrong press: the watcher prints its text and the settings revision's
 // low byte in hexadecimal (leading zero blank) once the last press is in.
 TEST(FlowRun, TheHiddenSequenceShowsTheRevision) {
-  const auto& out = flow_run();
-  const uint64_t shown = out.first_frame(kSequenceText, 0x0500 | 'R');
-  ASSERT_NE(shown, 0u);
-  EXPECT_GT(shown, kSequence + 40);
-  EXPECT_LE(shown, kSequence + 43);
-  const unsigned revision = out.value_at(kRevision, shown) & 0xFF;
-  const char* hex = "0123456789ABCDEF";
-  const uint64_t high = revision >> 4 ? uint64_t(hex[revision >> 4]) : 0;
-  EXPECT_EQ(out.value_at(kRevisionDigits, shown), high | uint64_t(hex[revision & 15]) << 16);
-  const auto watcher = objects_with(out, 0x077971, shown);
-  ASSERT_EQ(watcher.size(), 1u);
-  EXPECT_EQ(out.value_at(watcher[0] + kRoutine, shown), 0x077971u);
-  EXPECT_EQ(out.value_at(watcher[0] + kRoutine, shown - 1), 0x07792Bu);
+    const auto& out = flow_run();
+    const uint64_t shown = out.first_frame(kSequenceText, 0x0500 | 'R');
+    ASSERT_NE(shown, 0u);
+    EXPECT_GT(shown, kSequence + 40);
+    EXPECT_LE(shown, kSequence + 43);
+    const unsigned revision = out.value_at(kRevision, shown) & 0xFF;
+    const char* hex = "0123456789ABCDEF";
+    const uint64_t high = revision >> 4 ? uint64_t(hex[revision >> 4]) : 0;
+    EXPECT_EQ(out.value_at(kRevisionDigits, shown), high | uint64_t(hex[revision & 15]) << 16);
+    const auto watcher = objects_with(out, 0x077971, shown);
+    ASSERT_EQ(watcher.size(), 1u);
+    EXPECT_EQ(out.value_at(watcher[0] + kRoutine, shown), 0x077971u);
+    EXPECT_EQ(out.value_at(watcher[0] + kRoutine, shown - 1), 0x07792Bu);
 }
 
 // Scenes 1 to 4 come one after another, each started by the poke in the
@@ -270,70 +288,73 @@ TEST(FlowRun, TheHiddenSequenceShowsTheRevision) {
 // (attribute 5), scene 4 two lines (attribute 6), 151, 153 and 155 frames
 // after their set-up; scene 4's drop-in sprite falls from 200 pixels up.
 TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
-  const auto& out = flow_run();
-  uint64_t start[5] = {out.first_frame(var::game_mode, mode(21, 0))};
-  for (int k = 1; k < 5; ++k) start[k] = out.first_frame(var::game_mode, mode(21, 0), kScenes[k - 1]);
-  for (int k = 1; k < 5; ++k) {
-    ASSERT_EQ(start[k], kScenes[k - 1] + 1) << "scene " << k;
-    EXPECT_EQ(out.value_at(var::presentation_index, start[k] + 1), uint64_t((k + 1) % 5)) << "scene " << k;
-  }
-  struct line {
-    int scene, row;
-    uint64_t after, cell;
-  };
-  const line lines[] = {{2, 0, 151, 0x0400 | 'S'}, {2, 1, 153, 'M'}, {2, 2, 155, 'L'},
-                        {3, 0, 151, 0x0500 | 'S'}, {4, 0, 151, 0x0600 | 'F'}, {4, 1, 153, 'B'}};
-  for (const auto& l : lines) {
-    const uint32_t address = kSceneLine + 128 * l.row;
-    EXPECT_EQ(out.value_at(address, start[l.scene] + l.after - 1), 0u) << l.scene << " " << l.row;
-    EXPECT_EQ(out.value_at(address, start[l.scene] + l.after), l.cell) << l.scene << " " << l.row;
-  }
-  for (int row = 0; row < 3; ++row) {
-    EXPECT_EQ(out.value_at(kSceneLine + 128 * row, start[1] + 1), 0u) << "scene 1 starts on a clear text layer";
-    for (const auto& c : out.changes_in(kSceneLine + 128 * row, start[1] + 1, start[2] - 1))
-      EXPECT_EQ(c.value, 0u) << "scene 1 prints nothing, row " << row << ", frame " << c.frame;
-  }
-  EXPECT_EQ(out.value_at(kSceneLine + 128, start[4] - 1), 0u) << "scene 3 has one line";
+    const auto& out = flow_run();
+    uint64_t start[5] = {out.first_frame(var::game_mode, mode(21, 0))};
+    for (int k = 1; k < 5; ++k) start[k] = out.first_frame(var::game_mode, mode(21, 0), kScenes[k - 1]);
+    for (int k = 1; k < 5; ++k) {
+        ASSERT_EQ(start[k], kScenes[k - 1] + 1) << "scene " << k;
+        EXPECT_EQ(out.value_at(var::presentation_index, start[k] + 1), uint64_t((k + 1) % 5))
+            << "scene " << k;
+    }
+    struct line {
+        int scene, row;
+        uint64_t after, cell;
+    };
+    const line lines[] = {{2, 0, 151, 0x0400 | 'S'}, {2, 1, 153, 'M'},          {2, 2, 155, 'L'},
+                          {3, 0, 151, 0x0500 | 'S'}, {4, 0, 151, 0x0600 | 'F'}, {4, 1, 153, 'B'}};
+    for (const auto& l : lines) {
+        const uint32_t address = kSceneLine + 128 * l.row;
+        EXPECT_EQ(out.value_at(address, start[l.scene] + l.after - 1), 0u) << l.scene << " " << l.row;
+        EXPECT_EQ(out.value_at(address, start[l.scene] + l.after), l.cell) << l.scene << " " << l.row;
+    }
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(out.value_at(kSceneLine + 128 * row, start[1] + 1), 0u)
+            << "scene 1 starts on a clear text layer";
+        for (const auto& c : out.changes_in(kSceneLine + 128 * row, start[1] + 1, start[2] - 1))
+            EXPECT_EQ(c.value, 0u) << "scene 1 prints nothing, row " << row << ", frame " << c.frame;
+    }
+    EXPECT_EQ(out.value_at(kSceneLine + 128, start[4] - 1), 0u) << "scene 3 has one line";
 
-  // Drop-in sprites: scene 1's at y 40, then 0 when it first falls;
-  // scene 4's from -200 in steps of 8 to 0.
-  auto drop_ys = [&](int k) {
-    std::vector<int> ys;
-    for (uint32_t o : objects_with(out, 0x081D57, start[k] + 1))
-      for (const auto& c : out.changes_in(o + kScreen, start[k] + 1, k < 4 ? start[k + 1] - 1 : kSlotReset))
-        if (out.value_at(o + kRoutine, c.frame) == 0x081D57) ys.push_back(y_of(c.value));
-    return ys;
-  };
-  EXPECT_EQ(drop_ys(1), (std::vector<int>{40, 0}));
-  std::vector<int> falling;
-  for (int y = -200; y <= 0; y += 8) falling.push_back(y);
-  EXPECT_EQ(drop_ys(4), falling);
-  // Scene 2's emitter (from its actor list) sends a particle a frame at
-  // its 16 places in turn.
-  EXPECT_GE(objects_with(out, 0x08A876, start[2] + 1).size(), 1u);
-  std::vector<int> places;
-  for (const auto& c : out.pool_changes(kPool128, kStateType, start[2] + 1, start[3] - 1))
-    if (out.value_at(c.address - kStateType + kRoutine, c.frame) == 0x08A8DD)
-      places.push_back(int(c.value >> 8));
-  std::sort(places.begin(), places.end());
-  places.erase(std::unique(places.begin(), places.end()), places.end());
-  EXPECT_EQ(places.size(), 16u);
+    // Drop-in sprites: scene 1's at y 40, then 0 when it first falls;
+    // scene 4's from -200 in steps of 8 to 0.
+    auto drop_ys = [&](int k) {
+        std::vector<int> ys;
+        for (uint32_t o : objects_with(out, 0x081D57, start[k] + 1))
+            for (const auto& c :
+                 out.changes_in(o + kScreen, start[k] + 1, k < 4 ? start[k + 1] - 1 : kSlotReset))
+                if (out.value_at(o + kRoutine, c.frame) == 0x081D57) ys.push_back(y_of(c.value));
+        return ys;
+    };
+    EXPECT_EQ(drop_ys(1), (std::vector<int>{40, 0}));
+    std::vector<int> falling;
+    for (int y = -200; y <= 0; y += 8) falling.push_back(y);
+    EXPECT_EQ(drop_ys(4), falling);
+    // Scene 2's emitter (from its actor list) sends a particle a frame at
+    // its 16 places in turn.
+    EXPECT_GE(objects_with(out, 0x08A876, start[2] + 1).size(), 1u);
+    std::vector<int> places;
+    for (const auto& c : out.pool_changes(kPool128, kStateType, start[2] + 1, start[3] - 1))
+        if (out.value_at(c.address - kStateType + kRoutine, c.frame) == 0x08A8DD)
+            places.push_back(int(c.value >> 8));
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
+    EXPECT_EQ(places.size(), 16u);
 }
 
 // The slot reset poked during scene 4 puts every slot idle and stays in its
 // sub-mode 3 until a join: the coin and button 1 start the game from there
 // in the frame of the press.
 TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
-  const auto& out = flow_run();
-  const uint64_t reset = out.first_frame(var::game_mode, mode(18, 0));
-  ASSERT_EQ(reset, kSlotReset + 1);
-  const uint64_t game = out.first_frame(var::game_mode, mode(15, 0), reset);
-  EXPECT_EQ(out.first_frame(var::game_mode, mode(18, 3), reset), reset + 1);
-  EXPECT_EQ(out.changes_in(var::game_mode, reset + 2, game - 1).size(), 0u) << "the mode stays";
-  EXPECT_EQ(out.value_at(kSceneLine, reset + 1), 0u) << "the text layer is cleared";
-  EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game - 1), 0x063514u);
-  EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game), 0x0638B4u);
-  EXPECT_EQ(game, kJoin + 3) << "button 1 pressed at the frame's end is seen in the next frame's inputs";
+    const auto& out = flow_run();
+    const uint64_t reset = out.first_frame(var::game_mode, mode(18, 0));
+    ASSERT_EQ(reset, kSlotReset + 1);
+    const uint64_t game = out.first_frame(var::game_mode, mode(15, 0), reset);
+    EXPECT_EQ(out.first_frame(var::game_mode, mode(18, 3), reset), reset + 1);
+    EXPECT_EQ(out.changes_in(var::game_mode, reset + 2, game - 1).size(), 0u) << "the mode stays";
+    EXPECT_EQ(out.value_at(kSceneLine, reset + 1), 0u) << "the text layer is cleared";
+    EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game - 1), 0x063514u);
+    EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game), 0x0638B4u);
+    EXPECT_EQ(game, kJoin + 3) << "button 1 pressed at the frame's end is seen in the next frame's inputs";
 }
 
 // Stage 1's intro: the flow waits in state 13 for the controller's 90
@@ -343,35 +364,38 @@ TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
 // the arc actor flies in and ends at (300, 100) on frame 7; the sound
 // sequence plays its two codes and ends.
 TEST(FlowRun, TheStageIntroPlaysEveryActor) {
-  const auto& out = flow_run();
-  const uint64_t made = out.first_frame(var::ingame_state, flow_state::stage_fade_in, kJoin);  // states 9 and 10 share their last frame
-  const uint64_t intro = out.first_frame(var::ingame_state, flow_state::stage_intro, kJoin);
-  ASSERT_NE(intro, 0u);
-  EXPECT_EQ(out.first_frame(var::ingame_state, flow_state::intro_fade_out, intro) - intro, 89u);
-  EXPECT_EQ(out.value_at(kStageTitle, made + 30 - 1), 0u);
-  EXPECT_EQ(cells(out.value_at(kStageTitle, made + 30), 2), "ST");
-  EXPECT_EQ(out.value_at(kStageTitle, made + 30) & 0xFF00, 0x0600u);
-  EXPECT_EQ(cells(out.value_at(kStageTitle + 128, made + 30), 2), "TH");
+    const auto& out = flow_run();
+    const uint64_t made = out.first_frame(var::ingame_state, flow_state::stage_fade_in,
+                                          kJoin);  // states 9 and 10 share their last frame
+    const uint64_t intro = out.first_frame(var::ingame_state, flow_state::stage_intro, kJoin);
+    ASSERT_NE(intro, 0u);
+    EXPECT_EQ(out.first_frame(var::ingame_state, flow_state::intro_fade_out, intro) - intro, 89u);
+    EXPECT_EQ(out.value_at(kStageTitle, made + 30 - 1), 0u);
+    EXPECT_EQ(cells(out.value_at(kStageTitle, made + 30), 2), "ST");
+    EXPECT_EQ(out.value_at(kStageTitle, made + 30) & 0xFF00, 0x0600u);
+    EXPECT_EQ(cells(out.value_at(kStageTitle + 128, made + 30), 2), "TH");
 
-  auto one = [&](uint32_t routine) {
-    const auto v = objects_with(out, routine, intro + 1);
-    EXPECT_EQ(v.size(), 1u) << std::hex << routine;
-    return v.empty() ? 0u : v[0];
-  };
-  const uint32_t banner = one(0x0898B1), delayed = one(0x089ABE), arc = one(0x089BBF), sound = one(0x089D23);
-  const auto growing = objects_with(out, 0x0899DB, intro + 1);
-  ASSERT_EQ(growing.size(), 2u);
-  const uint64_t end = out.first_frame(var::ingame_state, flow_state::area_start, intro);  // the area start frees them
-  EXPECT_EQ(state_at(out, banner, intro), 2);
-  EXPECT_EQ(state_at(out, sound, end - 1), 4);
-  EXPECT_EQ(out.first_frame(delayed + kStateType, 3, intro), intro + 39);
-  // Part sizes: height in the low word, width in the high word.
-  std::vector<uint64_t> sizes;
-  for (uint32_t o : growing) sizes.push_back(out.value_at(o + kPartSize, end - 1));
-  std::sort(sizes.begin(), sizes.end());
-  EXPECT_EQ(sizes, (std::vector<uint64_t>{0x00200030, 0x00300020}));
-  EXPECT_EQ(out.value_at(arc + kScreen, end - 1), uint64_t(100) << 16 | 300);
-  EXPECT_EQ(state_at(out, arc, end - 1), 3);
+    auto one = [&](uint32_t routine) {
+        const auto v = objects_with(out, routine, intro + 1);
+        EXPECT_EQ(v.size(), 1u) << std::hex << routine;
+        return v.empty() ? 0u : v[0];
+    };
+    const uint32_t banner = one(0x0898B1), delayed = one(0x089ABE), arc = one(0x089BBF),
+                   sound = one(0x089D23);
+    const auto growing = objects_with(out, 0x0899DB, intro + 1);
+    ASSERT_EQ(growing.size(), 2u);
+    const uint64_t end =
+        out.first_frame(var::ingame_state, flow_state::area_start, intro);  // the area start frees them
+    EXPECT_EQ(state_at(out, banner, intro), 2);
+    EXPECT_EQ(state_at(out, sound, end - 1), 4);
+    EXPECT_EQ(out.first_frame(delayed + kStateType, 3, intro), intro + 39);
+    // Part sizes: height in the low word, width in the high word.
+    std::vector<uint64_t> sizes;
+    for (uint32_t o : growing) sizes.push_back(out.value_at(o + kPartSize, end - 1));
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<uint64_t>{0x00200030, 0x00300020}));
+    EXPECT_EQ(out.value_at(arc + kScreen, end - 1), uint64_t(100) << 16 | 300);
+    EXPECT_EQ(state_at(out, arc, end - 1), 3);
 }
 
 // The results after stage 1 (two slots in play): per slot the heading, the
@@ -383,80 +407,88 @@ TEST(FlowRun, TheStageIntroPlaysEveryActor) {
 // frames, which button 1 cuts to 1; the best portrait stays and animates,
 // the other falls off the screen.
 TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
-  const auto& out = flow_run();
-  const uint64_t results = out.first_frame(var::ingame_state, flow_state::results, kStageClear);
-  ASSERT_NE(results, 0u);
-  for (int slot = 0; slot < 2; ++slot) {
-    const uint32_t origin = kOrigin[slot], record = slot ? kSlot1 : kSlot0;
-    EXPECT_EQ(out.value_at(origin, kFrames), 0x0200u | 'P') << slot;
-    EXPECT_EQ(out.value_at(origin + kCountLine, kFrames), 0x0300u | 'X') << slot;
-    EXPECT_EQ(cells(out.value_at(origin + kCountDigits, kFrames), 3), slot ? "  5" : " 40");
-    EXPECT_EQ(out.value_at(origin + kBonusLine, kFrames), 0x0400u | 'B') << slot;
-    EXPECT_EQ(cells(out.value_at(origin + kBonusDigits, kFrames), 4) +
-                  cells(out.value_at(origin + kBonusDigits + 8, kFrames), 2),
-              slot ? " 30000" : " 12800");
-    EXPECT_EQ(out.value_at(origin + kEnergyLine, kFrames), 0x0500u | 'L') << slot;
-    EXPECT_EQ(cells(out.value_at(origin + kEnergyDigits, kFrames), 3), slot ? "100" : " 60");
-    const uint64_t bonus = slot ? 30000 : 12800, energy = slot ? 100 : 60;
-    EXPECT_EQ(out.value_at(record + kScore, kFrames), out.value_at(record + kScore, results - 1) + bonus) << slot;
-    EXPECT_EQ(out.value_at(record + kEnergy, kFrames), out.value_at(record + kEnergy, results - 1) + energy) << slot;
-    EXPECT_EQ(out.value_at(record + kShownEnergy, kFrames), out.value_at(record + kShownEnergy, results - 1) + energy)
-        << slot;
-  }
-  // The lines come in order, 20 frames apart but for the icons' wait of
-  // 7 x 32 + 20 frames.
-  const uint64_t count = out.first_frame(kOrigin[0] + kCountLine, 0x0300 | 'X', results);
-  EXPECT_EQ(out.first_frame(kOrigin[0] + kBonusLine, 0x0400 | 'B', results) - count, 20u + 7 * 32 + 20);
-  EXPECT_EQ(out.first_frame(kOrigin[0] + kEnergyLine, 0x0500 | 'L', results) - count, 20u + 7 * 32 + 20 + 20);
-
-  // Icons by slot (the owner's type) and category, each appearing (state 2)
-  // 32 frames per list position after the first.
-  const int position[10] = {0, 1, 2, 3, -1, 4, 5, -1, 6, -1};
-  std::vector<int> icons[2];
-  const auto all = objects_with(out, 0x0848BF, kFrames);
-  uint64_t first = 0;
-  for (uint32_t o : all) {
-    const uint64_t shown = out.first_frame(o + kStateType, uint64_t(type_at(out, o, kFrames)) << 8 | 2, results);
-    if (!first || shown < first) first = shown;
-  }
-  for (uint32_t o : all) {
-    const int category = type_at(out, o, kFrames);
-    const uint64_t shown = out.first_frame(o + kStateType, uint64_t(category) << 8 | 2, results);
-    ASSERT_GE(category, 0);
-    ASSERT_LT(category, 10);
-    EXPECT_EQ(shown - first, uint64_t(32 * position[category])) << category;
-    const int16_t x = x_of(out.value_at(o + kScreen, kFrames));
-    icons[x >= 80 ? 1 : 0].push_back(category);
-  }
-  for (auto& v : icons) std::sort(v.begin(), v.end());
-  EXPECT_EQ(icons[0], (std::vector<int>{0, 2, 3, 5, 8})) << "slot 0: no icon for 1 and 6 (none) or 4, 7, 9 (unlisted)";
-  EXPECT_EQ(icons[1], (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(objects_with(out, 0x084962, kFrames).size(), 2u) << "a bonus icon a slot";
-  EXPECT_EQ(objects_with(out, 0x084B18, kFrames).size(), 1u) << "the title graphic";
-
-  // The flow's wait: 300 once both are out, 1 at the button.
-  const uint64_t out_all = out.first_frame(var::flow_countdown, 300, results);
-  ASSERT_NE(out_all, 0u);
-  EXPECT_EQ(out.first_frame(var::flow_countdown, 1, out_all), kButton + 3);
-  EXPECT_EQ(out.value_at(var::ingame_state, kFrames), 36u) << "the results end; the run stops before stage 2";
-
-  // Portraits: slot 1's animates (state 4), slot 0's falls and goes (state 1
-  // once its y passes 256).
-  const auto portraits = objects_with(out, 0x0847BE, kFrames);
-  ASSERT_EQ(portraits.size(), 2u);
-  for (uint32_t o : portraits) {
-    const int slot = type_at(out, o, kFrames);
-    const uint64_t settled = out_all + 2;
-    if (slot == 1) {
-      EXPECT_EQ(state_at(out, o, settled), 4);
-    } else {
-      EXPECT_EQ(state_at(out, o, settled), 5);
-      EXPECT_EQ(state_at(out, o, kFrames), 1);
-      const auto places = out.values_of(o + kScreen);
-      ASSERT_GE(places.size(), 2u);
-      EXPECT_GE(y_of(places.back()), 256);
+    const auto& out = flow_run();
+    const uint64_t results = out.first_frame(var::ingame_state, flow_state::results, kStageClear);
+    ASSERT_NE(results, 0u);
+    for (int slot = 0; slot < 2; ++slot) {
+        const uint32_t origin = kOrigin[slot], record = slot ? kSlot1 : kSlot0;
+        EXPECT_EQ(out.value_at(origin, kFrames), 0x0200u | 'P') << slot;
+        EXPECT_EQ(out.value_at(origin + kCountLine, kFrames), 0x0300u | 'X') << slot;
+        EXPECT_EQ(cells(out.value_at(origin + kCountDigits, kFrames), 3), slot ? "  5" : " 40");
+        EXPECT_EQ(out.value_at(origin + kBonusLine, kFrames), 0x0400u | 'B') << slot;
+        EXPECT_EQ(cells(out.value_at(origin + kBonusDigits, kFrames), 4) +
+                      cells(out.value_at(origin + kBonusDigits + 8, kFrames), 2),
+                  slot ? " 30000" : " 12800");
+        EXPECT_EQ(out.value_at(origin + kEnergyLine, kFrames), 0x0500u | 'L') << slot;
+        EXPECT_EQ(cells(out.value_at(origin + kEnergyDigits, kFrames), 3), slot ? "100" : " 60");
+        const uint64_t bonus = slot ? 30000 : 12800, energy = slot ? 100 : 60;
+        EXPECT_EQ(out.value_at(record + kScore, kFrames), out.value_at(record + kScore, results - 1) + bonus)
+            << slot;
+        EXPECT_EQ(out.value_at(record + kEnergy, kFrames),
+                  out.value_at(record + kEnergy, results - 1) + energy)
+            << slot;
+        EXPECT_EQ(out.value_at(record + kShownEnergy, kFrames),
+                  out.value_at(record + kShownEnergy, results - 1) + energy)
+            << slot;
     }
-  }
+    // The lines come in order, 20 frames apart but for the icons' wait of
+    // 7 x 32 + 20 frames.
+    const uint64_t count = out.first_frame(kOrigin[0] + kCountLine, 0x0300 | 'X', results);
+    EXPECT_EQ(out.first_frame(kOrigin[0] + kBonusLine, 0x0400 | 'B', results) - count, 20u + 7 * 32 + 20);
+    EXPECT_EQ(out.first_frame(kOrigin[0] + kEnergyLine, 0x0500 | 'L', results) - count,
+              20u + 7 * 32 + 20 + 20);
+
+    // Icons by slot (the owner's type) and category, each appearing (state 2)
+    // 32 frames per list position after the first.
+    const int position[10] = {0, 1, 2, 3, -1, 4, 5, -1, 6, -1};
+    std::vector<int> icons[2];
+    const auto all = objects_with(out, 0x0848BF, kFrames);
+    uint64_t first = 0;
+    for (uint32_t o : all) {
+        const uint64_t shown =
+            out.first_frame(o + kStateType, uint64_t(type_at(out, o, kFrames)) << 8 | 2, results);
+        if (!first || shown < first) first = shown;
+    }
+    for (uint32_t o : all) {
+        const int category = type_at(out, o, kFrames);
+        const uint64_t shown = out.first_frame(o + kStateType, uint64_t(category) << 8 | 2, results);
+        ASSERT_GE(category, 0);
+        ASSERT_LT(category, 10);
+        EXPECT_EQ(shown - first, uint64_t(32 * position[category])) << category;
+        const int16_t x = x_of(out.value_at(o + kScreen, kFrames));
+        icons[x >= 80 ? 1 : 0].push_back(category);
+    }
+    for (auto& v : icons) std::sort(v.begin(), v.end());
+    EXPECT_EQ(icons[0], (std::vector<int>{0, 2, 3, 5, 8}))
+        << "slot 0: no icon for 1 and 6 (none) or 4, 7, 9 (unlisted)";
+    EXPECT_EQ(icons[1], (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(objects_with(out, 0x084962, kFrames).size(), 2u) << "a bonus icon a slot";
+    EXPECT_EQ(objects_with(out, 0x084B18, kFrames).size(), 1u) << "the title graphic";
+
+    // The flow's wait: 300 once both are out, 1 at the button.
+    const uint64_t out_all = out.first_frame(var::flow_countdown, 300, results);
+    ASSERT_NE(out_all, 0u);
+    EXPECT_EQ(out.first_frame(var::flow_countdown, 1, out_all), kButton + 3);
+    EXPECT_EQ(out.value_at(var::ingame_state, kFrames), 36u)
+        << "the results end; the run stops before stage 2";
+
+    // Portraits: slot 1's animates (state 4), slot 0's falls and goes (state 1
+    // once its y passes 256).
+    const auto portraits = objects_with(out, 0x0847BE, kFrames);
+    ASSERT_EQ(portraits.size(), 2u);
+    for (uint32_t o : portraits) {
+        const int slot = type_at(out, o, kFrames);
+        const uint64_t settled = out_all + 2;
+        if (slot == 1) {
+            EXPECT_EQ(state_at(out, o, settled), 4);
+        } else {
+            EXPECT_EQ(state_at(out, o, settled), 5);
+            EXPECT_EQ(state_at(out, o, kFrames), 1);
+            const auto places = out.values_of(o + kScreen);
+            ASSERT_GE(places.size(), 2u);
+            EXPECT_GE(y_of(places.back()), 256);
+        }
+    }
 }
 
 // The checkpoints are the same with the sound board's time cut into 1, 7 and
@@ -476,9 +508,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(FlowRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, flow_run(), [&](int slices) { return r.run(flow_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, flow_run(),
+                                            [&](int slices) { return r.run(flow_options(slices)); }),
+              "");
 }
 
 }  // namespace

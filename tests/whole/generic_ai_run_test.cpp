@@ -52,9 +52,9 @@ constexpr uint64_t kFrames = 2400;
 constexpr uint64_t kAreaStart = 665;  // the area's enemies are set up
 
 std::string punches(uint64_t from, uint64_t to) {
-  std::string s;
-  for (uint64_t f = from; f < to; f += 16) s += play_script::at(f, "press button1");
-  return s;
+    std::string s;
+    for (uint64_t f = from; f < to; f += 16) s += play_script::at(f, "press button1");
+    return s;
 }
 
 // Stage 3; then blows in place (the
@@ -65,57 +65,60 @@ std::string punches(uint64_t from, uint64_t to) {
 // of a standing body (28 pixels above the ground to 2 below) as the area
 // starts.
 std::string vertical_words(uint32_t first, uint32_t last) {
-  std::string s;
-  for (uint32_t entry = first; entry <= last; ++entry) {
-    const uint32_t vertical = var::hitbox_table_b + 16 * entry + 12;
-    const uint8_t span[4] = {0x90, 0xFF, 0x08, 0x00};  // -112 .. 8 world units
-    for (uint32_t i = 0; i < 4; ++i) s += play_script::poke(690, vertical + i, span[i]);
-  }
-  return s;
+    std::string s;
+    for (uint32_t entry = first; entry <= last; ++entry) {
+        const uint32_t vertical = var::hitbox_table_b + 16 * entry + 12;
+        const uint8_t span[4] = {0x90, 0xFF, 0x08, 0x00};  // -112 .. 8 world units
+        for (uint32_t i = 0; i < 4; ++i) s += play_script::poke(690, vertical + i, span[i]);
+    }
+    return s;
 }
 
 // Coins, start, the character taken, stage 3 and the vertical words: the
 // start of the runs.
 std::string into_stage3() {
-  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n500 press button1\n";
-  s += play_script::poke(568, var::stage, 2);
-  return s + vertical_words(1, 6);
+    std::string s =
+        "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n500 press button1\n";
+    s += play_script::poke(568, var::stage, 2);
+    return s + vertical_words(1, 6);
 }
 
 std::string script() {
-  std::string s = into_stage3();
-  s += punches(700, 1100) + play_script::at(1100, "press left1 35") + punches(1145, 1500);
-  for (uint64_t f = 1500; f < 2100; f += 60) s += play_script::at(f, "press right1 12");
-  for (uint64_t f : {1900, 1950, 2000}) s += play_script::at(f, "press right1 6");
-  return s + punches(2050, 2150) + play_script::at(2150, "press left1 24") + punches(2184, 2400);
+    std::string s = into_stage3();
+    s += punches(700, 1100) + play_script::at(1100, "press left1 35") + punches(1145, 1500);
+    for (uint64_t f = 1500; f < 2100; f += 60) s += play_script::at(f, "press right1 12");
+    for (uint64_t f : {1900, 1950, 2000}) s += play_script::at(f, "press right1 6");
+    return s + punches(2050, 2150) + play_script::at(2150, "press left1 24") + punches(2184, 2400);
 }
 
 whole_run::options generic_ai_options(int slices) {
-  whole_run::options o;
-  o.script = script();
-  o.frames = kFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 240;
-  o.watch = {{var::stage, 1}, {var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}};
-  for (uint32_t category = 0; category < 6; ++category) o.watch.push_back({var::tally_records + 2 * category, 2});
-  o.watch_pool(kPool128,
-                {{ob::flags, 2}, {ob::state, 2}, {ob::world_x, 2}, {ob::world_y, 2}, {ob::energy, 2}});
-  return o;
+    whole_run::options o;
+    o.script = script();
+    o.frames = kFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 240;
+    o.watch = {
+        {var::stage, 1}, {var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}};
+    for (uint32_t category = 0; category < 6; ++category)
+        o.watch.push_back({var::tally_records + 2 * category, 2});
+    o.watch_pool(kPool128,
+                 {{ob::flags, 2}, {ob::state, 2}, {ob::world_x, 2}, {ob::world_y, 2}, {ob::energy, 2}});
+    return o;
 }
 
 const whole_run::outcome& generic_ai_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai", generic_ai_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai", generic_ai_options(1));
 }
 const whole_reach::listed kReach("generic_ai", [] { return generic_ai_options(1); });
 
 // The five, by AI type and start x, with their energy, score and tally
 // category.
 struct kind {
-  const char* name;
-  uint8_t type;
-  uint16_t x, energy, score;
-  uint32_t tally;
+    const char* name;
+    uint8_t type;
+    uint16_t x, energy, score;
+    uint32_t tally;
 };
 constexpr kind kHopper{"hopper", 1, 1100, 24, 1000, 2}, kLeaper{"leaper", 2, 160, 16, 2000, 4},
     kVaulter{"vaulter", 2, 700, 16, 2000, 4}, kThrower{"thrower", 3, 1160, 16, 2500, 1},
@@ -125,53 +128,54 @@ constexpr kind kFive[] = {kHopper, kLeaper, kVaulter, kThrower, kBrawler};
 // The first 128-byte object whose type byte turned to `k.type` with the
 // kind's energy and start x: the enemy its spawn set up. 0 when none did.
 struct found {
-  uint32_t object = 0;
-  uint64_t frame = 0;
+    uint32_t object = 0;
+    uint64_t frame = 0;
 };
 found enemy(const whole_run::outcome& out, const kind& k) {
-  for (const auto& c : out.pool_changes(kPool128, ob::state)) {
-    const uint32_t o = c.address - ob::state;
-    if ((c.value >> 8) == k.type && out.value_at(o + ob::energy, c.frame) == k.energy &&
-        out.value_at(o + ob::world_x, c.frame) == k.x)
-      return {o, c.frame};
-  }
-  return {};
+    for (const auto& c : out.pool_changes(kPool128, ob::state)) {
+        const uint32_t o = c.address - ob::state;
+        if ((c.value >> 8) == k.type && out.value_at(o + ob::energy, c.frame) == k.energy &&
+            out.value_at(o + ob::world_x, c.frame) == k.x)
+            return {o, c.frame};
+    }
+    return {};
 }
 
 // The states an object went through from `from` on, in order, each once per
 // stay.
 std::vector<uint64_t> states(const whole_run::outcome& out, uint32_t object, uint64_t from = 0) {
-  std::vector<uint64_t> v;
-  for (const auto& c : out.changes)
-    if (c.address == object + ob::state && c.frame >= from && (v.empty() || v.back() != (c.value & 0xFF)))
-      v.push_back(c.value & 0xFF);
-  return v;
+    std::vector<uint64_t> v;
+    for (const auto& c : out.changes)
+        if (c.address == object + ob::state && c.frame >= from && (v.empty() || v.back() != (c.value & 0xFF)))
+            v.push_back(c.value & 0xFF);
+    return v;
 }
 bool passes(const std::vector<uint64_t>& seen, std::vector<uint64_t> run) {
-  return std::search(seen.begin(), seen.end(), run.begin(), run.end()) != seen.end();
+    return std::search(seen.begin(), seen.end(), run.begin(), run.end()) != seen.end();
 }
 // The first frame from `from` on at which the object is in `state`; 0 if never.
 uint64_t first_in(const whole_run::outcome& out, uint32_t object, uint64_t state, uint64_t from = 0) {
-  for (const auto& c : out.changes)
-    if (c.address == object + ob::state && c.frame >= from && (c.value & 0xFF) == state) return c.frame;
-  return 0;
+    for (const auto& c : out.changes)
+        if (c.address == object + ob::state && c.frame >= from && (c.value & 0xFF) == state) return c.frame;
+    return 0;
 }
 
 TEST(GenericAiRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = generic_ai_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = generic_ai_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST(GenericAiRun, StageThreeOpensWithItsFivePlatformEnemies) {
-  const auto& out = generic_ai_run();
-  EXPECT_EQ(out.values_of(var::stage), (std::vector<uint64_t>{0, 2, 3})) << "the poke, then the flow's advance";
-  for (const kind& k : kFive) {
-    const found e = enemy(out, k);
-    ASSERT_NE(e.object, 0u) << k.name;
-    EXPECT_EQ(e.frame, kAreaStart) << k.name << " set up as the area starts";
-  }
-  EXPECT_EQ(out.value_at(var::live_enemy_count, kAreaStart - 1), 0u);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, kAreaStart), 5u);
+    const auto& out = generic_ai_run();
+    EXPECT_EQ(out.values_of(var::stage), (std::vector<uint64_t>{0, 2, 3}))
+        << "the poke, then the flow's advance";
+    for (const kind& k : kFive) {
+        const found e = enemy(out, k);
+        ASSERT_NE(e.object, 0u) << k.name;
+        EXPECT_EQ(e.frame, kAreaStart) << k.name << " set up as the area starts";
+    }
+    EXPECT_EQ(out.value_at(var::live_enemy_count, kAreaStart - 1), 0u);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, kAreaStart), 5u);
 }
 
 // The hopper waits and walks its upper segment, drops to the lower one with
@@ -179,157 +183,170 @@ TEST(GenericAiRun, StageThreeOpensWithItsFivePlatformEnemies) {
 // near it with its high jump (rise, falling watch, strike from above) and
 // its ground strike (wind-up, blow).
 TEST(GenericAiRun, TheHopperWalksJumpsBetweenItsSegmentsAndAttacks) {
-  const auto& out = generic_ai_run();
-  const found hopper = enemy(out, kHopper);
-  ASSERT_NE(hopper.object, 0u);
-  const auto seen = states(out, hopper.object);
-  EXPECT_TRUE(passes(seen, {9, 10, 1, 2})) << "low jump, flight, landing";
-  EXPECT_TRUE(passes(seen, {7, 8, 10, 1, 2})) << "high jump, rise, flight, landing";
-  EXPECT_TRUE(passes(seen, {24, 25, 26, 27, 1})) << "high jump with its strike";
-  EXPECT_TRUE(passes(seen, {19, 20, 21})) << "ground strike";
-  EXPECT_TRUE(passes(seen, {5, 6})) << "walk left";
-  EXPECT_TRUE(passes(seen, {3, 4})) << "walk right";
-  // The low jump lands on the lower segment's floor (y 600) from the upper
-  // one (560).
-  const uint64_t jump = first_in(out, hopper.object, 9);
-  ASSERT_NE(jump, 0u);
-  EXPECT_EQ(out.value_at(hopper.object + ob::world_y, jump - 1), 560u);
-  const uint64_t landed = first_in(out, hopper.object, 1, jump);
-  ASSERT_NE(landed, 0u);
-  EXPECT_EQ(out.value_at(hopper.object + ob::world_y, landed), 600u);
-  // The high jump takes it back up to 560.
-  const uint64_t up = first_in(out, hopper.object, 7);
-  ASSERT_NE(up, 0u);
-  EXPECT_EQ(out.value_at(hopper.object + ob::world_y, up - 1), 600u);
-  const uint64_t back = first_in(out, hopper.object, 1, up);
-  ASSERT_NE(back, 0u);
-  EXPECT_EQ(out.value_at(hopper.object + ob::world_y, back), 560u);
+    const auto& out = generic_ai_run();
+    const found hopper = enemy(out, kHopper);
+    ASSERT_NE(hopper.object, 0u);
+    const auto seen = states(out, hopper.object);
+    EXPECT_TRUE(passes(seen, {9, 10, 1, 2})) << "low jump, flight, landing";
+    EXPECT_TRUE(passes(seen, {7, 8, 10, 1, 2})) << "high jump, rise, flight, landing";
+    EXPECT_TRUE(passes(seen, {24, 25, 26, 27, 1})) << "high jump with its strike";
+    EXPECT_TRUE(passes(seen, {19, 20, 21})) << "ground strike";
+    EXPECT_TRUE(passes(seen, {5, 6})) << "walk left";
+    EXPECT_TRUE(passes(seen, {3, 4})) << "walk right";
+    // The low jump lands on the lower segment's floor (y 600) from the upper
+    // one (560).
+    const uint64_t jump = first_in(out, hopper.object, 9);
+    ASSERT_NE(jump, 0u);
+    EXPECT_EQ(out.value_at(hopper.object + ob::world_y, jump - 1), 560u);
+    const uint64_t landed = first_in(out, hopper.object, 1, jump);
+    ASSERT_NE(landed, 0u);
+    EXPECT_EQ(out.value_at(hopper.object + ob::world_y, landed), 600u);
+    // The high jump takes it back up to 560.
+    const uint64_t up = first_in(out, hopper.object, 7);
+    ASSERT_NE(up, 0u);
+    EXPECT_EQ(out.value_at(hopper.object + ob::world_y, up - 1), 600u);
+    const uint64_t back = first_in(out, hopper.object, 1, up);
+    ASSERT_NE(back, 0u);
+    EXPECT_EQ(out.value_at(hopper.object + ob::world_y, back), 560u);
 }
 
 // The brawler (type 4, the same routine with the other attack set) answers
 // a player near it with its high jump and its strike from above, and with
 // its jump back, which turns it round before it leaves the ground.
 TEST(GenericAiRun, TheBrawlerJumpsBackAndStrikesFromAbove) {
-  const auto& out = generic_ai_run();
-  const found brawler = enemy(out, kBrawler);
-  ASSERT_NE(brawler.object, 0u);
-  const auto seen = states(out, brawler.object);
-  EXPECT_TRUE(passes(seen, {15, 16, 17, 18, 1})) << "jump back";
-  EXPECT_TRUE(passes(seen, {24, 25, 26, 27, 1})) << "high jump with its strike";
-  // The watch picks the jump back in one frame, the jump starts in the next.
-  const uint64_t back = first_in(out, brawler.object, 15);
-  ASSERT_NE(back, 0u);
-  const uint64_t facing_before = out.value_at(brawler.object + ob::flags, back) & (1u << object_flag::mirror_x);
-  EXPECT_NE(out.value_at(brawler.object + ob::flags, back + 1) & (1u << object_flag::mirror_x), facing_before) << "turned round";
+    const auto& out = generic_ai_run();
+    const found brawler = enemy(out, kBrawler);
+    ASSERT_NE(brawler.object, 0u);
+    const auto seen = states(out, brawler.object);
+    EXPECT_TRUE(passes(seen, {15, 16, 17, 18, 1})) << "jump back";
+    EXPECT_TRUE(passes(seen, {24, 25, 26, 27, 1})) << "high jump with its strike";
+    // The watch picks the jump back in one frame, the jump starts in the next.
+    const uint64_t back = first_in(out, brawler.object, 15);
+    ASSERT_NE(back, 0u);
+    const uint64_t facing_before =
+        out.value_at(brawler.object + ob::flags, back) & (1u << object_flag::mirror_x);
+    EXPECT_NE(out.value_at(brawler.object + ob::flags, back + 1) & (1u << object_flag::mirror_x),
+              facing_before)
+        << "turned round";
 }
 
 // The leaper waits at its home point until the player is about to strike
 // within its reach, winds up, leaps and lands on the spot the player stood
 // on.
 TEST(GenericAiRun, TheLeaperLandsOnThePlayersSpot) {
-  const auto& out = generic_ai_run();
-  const found leaper = enemy(out, kLeaper);
-  ASSERT_NE(leaper.object, 0u);
-  EXPECT_EQ(out.value_at(leaper.object + ob::world_x, kAreaStart), 160u) << "home";
-  const uint64_t windup = first_in(out, leaper.object, 15);
-  ASSERT_NE(windup, 0u);
-  const uint64_t landed = first_in(out, leaper.object, 1, windup);
-  ASSERT_NE(landed, 0u);
-  EXPECT_TRUE(passes(states(out, leaper.object, windup), {15, 16, 17, 1}));
-  EXPECT_EQ(out.value_at(leaper.object + ob::world_x, landed), out.value_at(kPlayerX, windup));
-  EXPECT_EQ(out.value_at(leaper.object + ob::world_y, landed), 600u);
+    const auto& out = generic_ai_run();
+    const found leaper = enemy(out, kLeaper);
+    ASSERT_NE(leaper.object, 0u);
+    EXPECT_EQ(out.value_at(leaper.object + ob::world_x, kAreaStart), 160u) << "home";
+    const uint64_t windup = first_in(out, leaper.object, 15);
+    ASSERT_NE(windup, 0u);
+    const uint64_t landed = first_in(out, leaper.object, 1, windup);
+    ASSERT_NE(landed, 0u);
+    EXPECT_TRUE(passes(states(out, leaper.object, windup), {15, 16, 17, 1}));
+    EXPECT_EQ(out.value_at(leaper.object + ob::world_x, landed), out.value_at(kPlayerX, windup));
+    EXPECT_EQ(out.value_at(leaper.object + ob::world_y, landed), 600u);
 }
 
 // The vaulter, hit in the first frames of its leap's rise, turns back with
 // its steps reversed and comes down at its home point, where it starts
 // again.
 TEST(GenericAiRun, TheVaulterHitInItsRiseFliesBackHome) {
-  const auto& out = generic_ai_run();
-  const found vaulter = enemy(out, kVaulter);
-  ASSERT_NE(vaulter.object, 0u);
-  const uint64_t rise = first_in(out, vaulter.object, 16);
-  ASSERT_NE(rise, 0u);
-  EXPECT_TRUE(passes(states(out, vaulter.object, rise), {16, 12, 1})) << "rise, hit, return, home";
-  const uint64_t home = first_in(out, vaulter.object, 1, rise);
-  ASSERT_NE(home, 0u);
-  EXPECT_LT(out.value_at(vaulter.object + ob::energy, home), kVaulter.energy) << "hit";
-  EXPECT_EQ(out.value_at(vaulter.object + ob::world_x, home), 700u);
-  EXPECT_EQ(out.value_at(vaulter.object + ob::world_y, home), 800u);
-  EXPECT_EQ(out.value_at(vaulter.object + ob::flags, home) & (1u << object_flag::airborne | 1u << object_flag::intangible), 0u) << "on the ground and tangible";
+    const auto& out = generic_ai_run();
+    const found vaulter = enemy(out, kVaulter);
+    ASSERT_NE(vaulter.object, 0u);
+    const uint64_t rise = first_in(out, vaulter.object, 16);
+    ASSERT_NE(rise, 0u);
+    EXPECT_TRUE(passes(states(out, vaulter.object, rise), {16, 12, 1})) << "rise, hit, return, home";
+    const uint64_t home = first_in(out, vaulter.object, 1, rise);
+    ASSERT_NE(home, 0u);
+    EXPECT_LT(out.value_at(vaulter.object + ob::energy, home), kVaulter.energy) << "hit";
+    EXPECT_EQ(out.value_at(vaulter.object + ob::world_x, home), 700u);
+    EXPECT_EQ(out.value_at(vaulter.object + ob::world_y, home), 800u);
+    EXPECT_EQ(out.value_at(vaulter.object + ob::flags, home) &
+                  (1u << object_flag::airborne | 1u << object_flag::intangible),
+              0u)
+        << "on the ground and tangible";
 }
 
 // The thrower throws every 240 frames (200 of waiting, the throw, 20 of
 // recovery); its object flies through the player's place and back.
 TEST(GenericAiRun, TheThrowerThrowsOnItsInterval) {
-  const auto& out = generic_ai_run();
-  const found thrower = enemy(out, kThrower);
-  ASSERT_NE(thrower.object, 0u);
-  std::vector<uint64_t> throws;
-  for (const auto& c : out.changes)
-    if (c.address == thrower.object + ob::state && (c.value & 0xFF) == 11) throws.push_back(c.frame);
-  ASSERT_GE(throws.size(), 5u);
-  for (size_t i = 1; i < throws.size(); ++i) EXPECT_EQ(throws[i] - throws[i - 1], 240u) << i;
-  EXPECT_TRUE(passes(states(out, thrower.object), {11, 12, 13, 14, 1, 2}));
-  // Its first object hits the player standing 130 pixels away: 10 energy.
-  const uint64_t first = throws.front();
-  uint64_t hit = 0;
-  for (uint64_t f : out.frames_of(kPlayerEnergy))
-    if (f > first && out.value_at(kPlayerEnergy, f - 1) - out.value_at(kPlayerEnergy, f) == 10) {
-      hit = f;
-      break;
-    }
-  ASSERT_NE(hit, 0u);
-  EXPECT_LT(hit, first + 60);
+    const auto& out = generic_ai_run();
+    const found thrower = enemy(out, kThrower);
+    ASSERT_NE(thrower.object, 0u);
+    std::vector<uint64_t> throws;
+    for (const auto& c : out.changes)
+        if (c.address == thrower.object + ob::state && (c.value & 0xFF) == 11) throws.push_back(c.frame);
+    ASSERT_GE(throws.size(), 5u);
+    for (size_t i = 1; i < throws.size(); ++i) EXPECT_EQ(throws[i] - throws[i - 1], 240u) << i;
+    EXPECT_TRUE(passes(states(out, thrower.object), {11, 12, 13, 14, 1, 2}));
+    // Its first object hits the player standing 130 pixels away: 10 energy.
+    const uint64_t first = throws.front();
+    uint64_t hit = 0;
+    for (uint64_t f : out.frames_of(kPlayerEnergy))
+        if (f > first && out.value_at(kPlayerEnergy, f - 1) - out.value_at(kPlayerEnergy, f) == 10) {
+            hit = f;
+            break;
+        }
+    ASSERT_NE(hit, 0u);
+    EXPECT_LT(hit, first + 60);
 }
 
 // Every one of the five is stunned by the blows that do not beat it,
 // beaten by the last for its score, counted in its tally category, pops up
 // and falls off the screen; then the area holds no live enemy.
 TEST(GenericAiRun, EachIsBeatenForItsScoreAndTally) {
-  const auto& out = generic_ai_run();
-  uint64_t expected_score = 0;
-  for (const kind& k : kFive) {
-    const found e = enemy(out, k);
-    ASSERT_NE(e.object, 0u) << k.name;
-    std::vector<uint64_t> energy, frames;
-    for (const auto& c : out.changes)
-      if (c.address == e.object + ob::energy && c.frame >= e.frame) {
-        energy.push_back(c.value);
-        frames.push_back(c.frame);
-      }
-    ASSERT_GE(energy.size(), 3u) << k.name;
-    EXPECT_EQ(energy.back(), 0u) << k.name;
-    const uint64_t defeat = frames.back();
-    // Each blow scores 10, the last the enemy's score instead.
-    for (size_t h = 1; h + 1 < frames.size(); ++h)
-      EXPECT_EQ(out.value_at(kPlayerScore, frames[h]) - out.value_at(kPlayerScore, frames[h] - 1), 10u) << k.name;
-    EXPECT_EQ(out.value_at(kPlayerScore, defeat) - out.value_at(kPlayerScore, defeat - 1), k.score) << k.name;
-    expected_score += 10 * (energy.size() - 2) + k.score;
-    EXPECT_EQ(out.value_at(var::tally_records + 2 * k.tally, defeat) - out.value_at(var::tally_records + 2 * k.tally, defeat - 1), 1u)
-        << k.name;
-    // A blow on the ground stuns it (the vaulter's first blow came in the
-    // air: see its own test); the defeat pops it up, it falls and is taken
-    // away (flags cleared).
-    if (&k != &kFive[2]) {
-      EXPECT_TRUE(passes(states(out, e.object, e.frame), {k.type == 1 || k.type == 4 ? 30u : 4u}))
-          << k.name << " stunned";
+    const auto& out = generic_ai_run();
+    uint64_t expected_score = 0;
+    for (const kind& k : kFive) {
+        const found e = enemy(out, k);
+        ASSERT_NE(e.object, 0u) << k.name;
+        std::vector<uint64_t> energy, frames;
+        for (const auto& c : out.changes)
+            if (c.address == e.object + ob::energy && c.frame >= e.frame) {
+                energy.push_back(c.value);
+                frames.push_back(c.frame);
+            }
+        ASSERT_GE(energy.size(), 3u) << k.name;
+        EXPECT_EQ(energy.back(), 0u) << k.name;
+        const uint64_t defeat = frames.back();
+        // Each blow scores 10, the last the enemy's score instead.
+        for (size_t h = 1; h + 1 < frames.size(); ++h)
+            EXPECT_EQ(out.value_at(kPlayerScore, frames[h]) - out.value_at(kPlayerScore, frames[h] - 1), 10u)
+                << k.name;
+        EXPECT_EQ(out.value_at(kPlayerScore, defeat) - out.value_at(kPlayerScore, defeat - 1), k.score)
+            << k.name;
+        expected_score += 10 * (energy.size() - 2) + k.score;
+        EXPECT_EQ(out.value_at(var::tally_records + 2 * k.tally, defeat) -
+                      out.value_at(var::tally_records + 2 * k.tally, defeat - 1),
+                  1u)
+            << k.name;
+        // A blow on the ground stuns it (the vaulter's first blow came in the
+        // air: see its own test); the defeat pops it up, it falls and is taken
+        // away (flags cleared).
+        if (&k != &kFive[2]) {
+            EXPECT_TRUE(passes(states(out, e.object, e.frame), {k.type == 1 || k.type == 4 ? 30u : 4u}))
+                << k.name << " stunned";
+        }
+        uint64_t removal = 0;
+        for (const auto& c : out.changes)
+            if (c.address == e.object + ob::flags && c.frame > defeat && c.value == 0) {
+                removal = c.frame;
+                break;
+            }
+        ASSERT_NE(removal, 0u) << k.name << " taken away";
+        EXPECT_GT(removal, defeat + 8) << k.name << ": the fall takes a while";
+        EXPECT_EQ(
+            out.value_at(var::live_enemy_count, removal - 1) - out.value_at(var::live_enemy_count, removal),
+            1u)
+            << k.name;
     }
-    uint64_t removal = 0;
-    for (const auto& c : out.changes)
-      if (c.address == e.object + ob::flags && c.frame > defeat && c.value == 0) {
-        removal = c.frame;
-        break;
-      }
-    ASSERT_NE(removal, 0u) << k.name << " taken away";
-    EXPECT_GT(removal, defeat + 8) << k.name << ": the fall takes a while";
-    EXPECT_EQ(out.value_at(var::live_enemy_count, removal - 1) - out.value_at(var::live_enemy_count, removal), 1u) << k.name;
-  }
-  EXPECT_EQ(out.value_at(kPlayerScore, kFrames), expected_score);
-  EXPECT_EQ(out.value_at(var::tally_records + 2, kFrames), 1u);
-  EXPECT_EQ(out.value_at(var::tally_records + 4, kFrames), 1u);
-  EXPECT_EQ(out.value_at(var::tally_records + 6, kFrames), 1u);
-  EXPECT_EQ(out.value_at(var::tally_records + 8, kFrames), 2u);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 0u);
+    EXPECT_EQ(out.value_at(kPlayerScore, kFrames), expected_score);
+    EXPECT_EQ(out.value_at(var::tally_records + 2, kFrames), 1u);
+    EXPECT_EQ(out.value_at(var::tally_records + 4, kFrames), 1u);
+    EXPECT_EQ(out.value_at(var::tally_records + 6, kFrames), 1u);
+    EXPECT_EQ(out.value_at(var::tally_records + 8, kFrames), 2u);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 0u);
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -346,10 +363,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(GenericAiRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, generic_ai_run(),
-                                          [&](int slices) { return r.run(generic_ai_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, generic_ai_run(),
+                                            [&](int slices) { return r.run(generic_ai_options(slices)); }),
+              "");
 }
 
 // ---- the knock-back run: a blow as the hopper leaves the ground ----
@@ -365,73 +382,78 @@ constexpr uint64_t kT1Rise = 25, kT1KnockbackFall = 32, kT1Landing = 1;
 constexpr uint16_t kLowerFloor = 600;  // the hopper's lower segment
 
 std::string knockback_script() {
-  std::string s = into_stage3();
-  s += punches(700, 1100) + play_script::at(1100, "press left1 35") + punches(1145, 1500);
-  for (uint64_t f = 1500; f < 2100; f += 60) s += play_script::at(f, "press right1 12");
-  for (uint64_t f : {1900, 1950, 2000}) s += play_script::at(f, "press right1 6");
-  return s + punches(2050, 2051) + punches(2059, kKnockbackFrames);
+    std::string s = into_stage3();
+    s += punches(700, 1100) + play_script::at(1100, "press left1 35") + punches(1145, 1500);
+    for (uint64_t f = 1500; f < 2100; f += 60) s += play_script::at(f, "press right1 12");
+    for (uint64_t f : {1900, 1950, 2000}) s += play_script::at(f, "press right1 6");
+    return s + punches(2050, 2051) + punches(2059, kKnockbackFrames);
 }
 
 whole_run::options knockback_options(int slices) {
-  whole_run::options o = generic_ai_options(slices);
-  o.script = knockback_script();
-  o.frames = kKnockbackFrames;
-  return o;
+    whole_run::options o = generic_ai_options(slices);
+    o.script = knockback_script();
+    o.frames = kKnockbackFrames;
+    return o;
 }
 
 const whole_run::outcome& knockback_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_knockback", knockback_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_knockback", knockback_options(1));
 }
 const whole_reach::listed kReachKnockback("generic_ai_knockback", [] { return knockback_options(1); });
 
 TEST(GenericAiKnockbackRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = knockback_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = knockback_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 // The blow lands while the hopper rises, above its floor: the blow scores,
 // and the hopper, intangible, falls back in the air (the knock-back's fall
 // state) along its arc, still going up at first, and lands on its floor.
 TEST(GenericAiKnockbackRun, TheHopperHitAsItRisesIsKnockedBackAndLands) {
-  const auto& out = knockback_run();
-  const found h = enemy(out, kHopper);
-  ASSERT_NE(h.object, 0u);
-  std::vector<uint64_t> energy, frames;
-  for (const auto& c : out.changes)
-    if (c.address == h.object + ob::energy && c.frame > 2050) {
-      energy.push_back(c.value);
-      frames.push_back(c.frame);
+    const auto& out = knockback_run();
+    const found h = enemy(out, kHopper);
+    ASSERT_NE(h.object, 0u);
+    std::vector<uint64_t> energy, frames;
+    for (const auto& c : out.changes)
+        if (c.address == h.object + ob::energy && c.frame > 2050) {
+            energy.push_back(c.value);
+            frames.push_back(c.frame);
+        }
+    ASSERT_EQ(energy.size(), 2u) << "the blow at 2058 and the one in the air";
+    const uint64_t blow = frames[1];
+    EXPECT_EQ(energy[0] - energy[1], 8u);
+    EXPECT_EQ(out.value_at(kPlayerScore, blow) - out.value_at(kPlayerScore, blow - 1), 10u);
+    // Before the blow: rising from its high jump, in the air above its floor.
+    EXPECT_EQ(out.value_at(h.object + ob::state, blow - 1) & 0xFF, kT1Rise);
+    EXPECT_EQ(out.value_at(h.object + ob::flags, blow - 1) & (1u << object_flag::airborne),
+              1u << object_flag::airborne);
+    const uint16_t y_at_blow = uint16_t(out.value_at(h.object + ob::world_y, blow));
+    EXPECT_LT(y_at_blow, kLowerFloor);
+    // Knocked back: the fall state, intangible, in the air.
+    EXPECT_EQ(out.value_at(h.object + ob::state, blow) & 0xFF, kT1KnockbackFall);
+    EXPECT_EQ(out.value_at(h.object + ob::flags, blow) & (1u << object_flag::intangible),
+              1u << object_flag::intangible);
+    const uint64_t landed = first_in(out, h.object, kT1Landing, blow);
+    ASSERT_NE(landed, 0u);
+    EXPECT_GT(landed - blow, 20u) << "a fall of some frames";
+    // While it falls back the state holds; it still rises at first, then comes
+    // down to its floor.
+    const auto after = states(out, h.object, blow);
+    ASSERT_GE(after.size(), 2u);
+    EXPECT_EQ(after[0], kT1KnockbackFall);
+    EXPECT_EQ(after[1], kT1Landing);
+    uint16_t top = y_at_blow;
+    for (uint64_t f = blow; f < landed; ++f) {
+        const uint16_t y = uint16_t(out.value_at(h.object + ob::world_y, f));
+        EXPECT_LT(y, kLowerFloor) << f;
+        top = std::min(top, y);
     }
-  ASSERT_EQ(energy.size(), 2u) << "the blow at 2058 and the one in the air";
-  const uint64_t blow = frames[1];
-  EXPECT_EQ(energy[0] - energy[1], 8u);
-  EXPECT_EQ(out.value_at(kPlayerScore, blow) - out.value_at(kPlayerScore, blow - 1), 10u);
-  // Before the blow: rising from its high jump, in the air above its floor.
-  EXPECT_EQ(out.value_at(h.object + ob::state, blow - 1) & 0xFF, kT1Rise);
-  EXPECT_EQ(out.value_at(h.object + ob::flags, blow - 1) & (1u << object_flag::airborne), 1u << object_flag::airborne);
-  const uint16_t y_at_blow = uint16_t(out.value_at(h.object + ob::world_y, blow));
-  EXPECT_LT(y_at_blow, kLowerFloor);
-  // Knocked back: the fall state, intangible, in the air.
-  EXPECT_EQ(out.value_at(h.object + ob::state, blow) & 0xFF, kT1KnockbackFall);
-  EXPECT_EQ(out.value_at(h.object + ob::flags, blow) & (1u << object_flag::intangible), 1u << object_flag::intangible);
-  const uint64_t landed = first_in(out, h.object, kT1Landing, blow);
-  ASSERT_NE(landed, 0u);
-  EXPECT_GT(landed - blow, 20u) << "a fall of some frames";
-  // While it falls back the state holds; it still rises at first, then comes
-  // down to its floor.
-  const auto after = states(out, h.object, blow);
-  ASSERT_GE(after.size(), 2u);
-  EXPECT_EQ(after[0], kT1KnockbackFall);
-  EXPECT_EQ(after[1], kT1Landing);
-  uint16_t top = y_at_blow;
-  for (uint64_t f = blow; f < landed; ++f) {
-    const uint16_t y = uint16_t(out.value_at(h.object + ob::world_y, f));
-    EXPECT_LT(y, kLowerFloor) << f;
-    top = std::min(top, y);
-  }
-  EXPECT_LT(top, y_at_blow) << "still rising after the blow";
-  EXPECT_EQ(out.value_at(h.object + ob::world_y, landed), kLowerFloor);
-  EXPECT_EQ(out.value_at(h.object + ob::flags, landed) & (1u << object_flag::airborne | 1u << object_flag::intangible), 0u) << "tangible, on its floor";
+    EXPECT_LT(top, y_at_blow) << "still rising after the blow";
+    EXPECT_EQ(out.value_at(h.object + ob::world_y, landed), kLowerFloor);
+    EXPECT_EQ(out.value_at(h.object + ob::flags, landed) &
+                  (1u << object_flag::airborne | 1u << object_flag::intangible),
+              0u)
+        << "tangible, on its floor";
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -447,10 +469,10 @@ constexpr const char* kKnockbackExpected = R"(
 )";
 
 TEST(GenericAiKnockbackRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kKnockbackExpected, knockback_run(),
-                                          [&](int slices) { return r.run(knockback_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kKnockbackExpected, knockback_run(),
+                                            [&](int slices) { return r.run(knockback_options(slices)); }),
+              "");
 }
 
 // ---- the pieces run: the right part of the same area ----
@@ -469,97 +491,99 @@ constexpr uint16_t kPiecesTrigger = 1600;
 constexpr uint32_t kFollower = 0x07E0B0, kAttackPiece = 0x07E11E, kShortEffect = 0x07B615;
 
 struct piece_kind {
-  const char* name;
-  uint8_t type;
-  uint16_t x, score;
+    const char* name;
+    uint8_t type;
+    uint16_t x, score;
 };
 constexpr piece_kind kType5{"type 5", 5, 2500, 3000}, kType6{"type 6", 6, 2800, 3500};
 
 whole_run::options pieces_options(int slices) {
-  whole_run::options o;
-  o.script = into_stage3() + play_script::at(700, "hold right1") + play_script::at(1045, "release right1") +
-             punches(1055, 1800) + play_script::at(1800, "press right1 30") + punches(1840, kPiecesFrames);
-  o.frames = kPiecesFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 240;
-  o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
-  o.watch_pool(kPool128,
-                {{ob::flags, 2}, {ob::state, 2}, {ob::routine, 4}, {ob::world_x, 2}, {ob::energy, 2}});
-  return o;
+    whole_run::options o;
+    o.script = into_stage3() + play_script::at(700, "hold right1") + play_script::at(1045, "release right1") +
+               punches(1055, 1800) + play_script::at(1800, "press right1 30") + punches(1840, kPiecesFrames);
+    o.frames = kPiecesFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 240;
+    o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
+    o.watch_pool(kPool128,
+                 {{ob::flags, 2}, {ob::state, 2}, {ob::routine, 4}, {ob::world_x, 2}, {ob::energy, 2}});
+    return o;
 }
 
 const whole_run::outcome& pieces_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_pieces", pieces_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_pieces", pieces_options(1));
 }
 const whole_reach::listed kReachPieces("generic_ai_pieces", [] { return pieces_options(1); });
 
 // The body of `k`: the 128-byte object whose type byte turned to k.type at
 // k.x (the first such).
 found body(const whole_run::outcome& out, const piece_kind& k) {
-  for (const auto& c : out.pool_changes(kPool128, ob::state)) {
-    const uint32_t o = c.address - ob::state;
-    if ((c.value >> 8) == k.type && out.value_at(o + ob::world_x, c.frame) == k.x) return {o, c.frame};
-  }
-  return {};
+    for (const auto& c : out.pool_changes(kPool128, ob::state)) {
+        const uint32_t o = c.address - ob::state;
+        if ((c.value >> 8) == k.type && out.value_at(o + ob::world_x, c.frame) == k.x) return {o, c.frame};
+    }
+    return {};
 }
 
 // The objects that took `routine` at `frame`.
 std::vector<uint32_t> installed(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-  std::vector<uint32_t> v;
-  for (const auto& c : out.pool_changes(kPool128, ob::routine, frame, frame))
-    if (c.value == routine) v.push_back(c.address - ob::routine);
-  return v;
+    std::vector<uint32_t> v;
+    for (const auto& c : out.pool_changes(kPool128, ob::routine, frame, frame))
+        if (c.value == routine) v.push_back(c.address - ob::routine);
+    return v;
 }
 
 // Two enemies set up in one frame, the first in which the camera stood at
 // `trigger` or beyond, and counted in.
-void expect_entered_together(const whole_run::outcome& out, const found& a, const found& b, uint16_t trigger) {
-  EXPECT_EQ(a.frame, b.frame);
-  EXPECT_LT(out.value_at(kCameraX, a.frame - 1), trigger);
-  EXPECT_GE(out.value_at(kCameraX, a.frame), trigger);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, a.frame) - out.value_at(var::live_enemy_count, a.frame - 1), 2u);
+void expect_entered_together(const whole_run::outcome& out, const found& a, const found& b,
+                             uint16_t trigger) {
+    EXPECT_EQ(a.frame, b.frame);
+    EXPECT_LT(out.value_at(kCameraX, a.frame - 1), trigger);
+    EXPECT_GE(out.value_at(kCameraX, a.frame), trigger);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, a.frame) - out.value_at(var::live_enemy_count, a.frame - 1),
+              2u);
 }
 
 TEST(GenericAiPiecesRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = pieces_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = pieces_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST(GenericAiPiecesRun, BothEnterWithTheirPiecesAsTheCameraPassesTheirTrigger) {
-  const auto& out = pieces_run();
-  const found five = body(out, kType5), six = body(out, kType6);
-  ASSERT_NE(five.object, 0u);
-  ASSERT_NE(six.object, 0u);
-  expect_entered_together(out, five, six, kPiecesTrigger);
-  for (const found& b : {five, six}) EXPECT_EQ(out.value_at(b.object + ob::energy, b.frame), 24u);
-  // Each set-up takes a follower piece and an attack piece.
-  EXPECT_EQ(installed(out, kFollower, five.frame).size(), 2u);
-  EXPECT_EQ(installed(out, kAttackPiece, five.frame).size(), 2u);
+    const auto& out = pieces_run();
+    const found five = body(out, kType5), six = body(out, kType6);
+    ASSERT_NE(five.object, 0u);
+    ASSERT_NE(six.object, 0u);
+    expect_entered_together(out, five, six, kPiecesTrigger);
+    for (const found& b : {five, six}) EXPECT_EQ(out.value_at(b.object + ob::energy, b.frame), 24u);
+    // Each set-up takes a follower piece and an attack piece.
+    EXPECT_EQ(installed(out, kFollower, five.frame).size(), 2u);
+    EXPECT_EQ(installed(out, kAttackPiece, five.frame).size(), 2u);
 }
 
 // They wait and walk their segment (2300 to 2900) and strike: the body's
 // strike winds up, hits on frame 1 of its animation and ends.
 TEST(GenericAiPiecesRun, TheyWaitWalkAndStrike) {
-  const auto& out = pieces_run();
-  const found five = body(out, kType5), six = body(out, kType6);
-  ASSERT_NE(five.object, 0u);
-  ASSERT_NE(six.object, 0u);
-  const auto s5 = states(out, five.object, five.frame), s6 = states(out, six.object, six.frame);
-  EXPECT_TRUE(passes(s5, {1, 2})) << "stop and wait";
-  EXPECT_TRUE(passes(s5, {5, 6}) || passes(s5, {3, 4})) << "type 5 walks";
-  EXPECT_TRUE(passes(s6, {3, 4})) << "type 6 walks right";
-  EXPECT_TRUE(passes(s6, {5, 6})) << "type 6 walks left";
-  EXPECT_TRUE(passes(s6, {7, 8, 9, 10, 1})) << "strike";
-  for (const found& b : {five, six}) {
-    const uint64_t defeat = first_in(out, b.object, 24, b.frame);
-    ASSERT_NE(defeat, 0u);
-    for (const auto& c : out.changes)
-      if (c.address == b.object + ob::world_x && c.frame > b.frame && c.frame <= defeat) {
-        EXPECT_GE(c.value, 2300u);
-        EXPECT_LE(c.value, 2900u);
-      }
-  }
+    const auto& out = pieces_run();
+    const found five = body(out, kType5), six = body(out, kType6);
+    ASSERT_NE(five.object, 0u);
+    ASSERT_NE(six.object, 0u);
+    const auto s5 = states(out, five.object, five.frame), s6 = states(out, six.object, six.frame);
+    EXPECT_TRUE(passes(s5, {1, 2})) << "stop and wait";
+    EXPECT_TRUE(passes(s5, {5, 6}) || passes(s5, {3, 4})) << "type 5 walks";
+    EXPECT_TRUE(passes(s6, {3, 4})) << "type 6 walks right";
+    EXPECT_TRUE(passes(s6, {5, 6})) << "type 6 walks left";
+    EXPECT_TRUE(passes(s6, {7, 8, 9, 10, 1})) << "strike";
+    for (const found& b : {five, six}) {
+        const uint64_t defeat = first_in(out, b.object, 24, b.frame);
+        ASSERT_NE(defeat, 0u);
+        for (const auto& c : out.changes)
+            if (c.address == b.object + ob::world_x && c.frame > b.frame && c.frame <= defeat) {
+                EXPECT_GE(c.value, 2300u);
+                EXPECT_LE(c.value, 2900u);
+            }
+    }
 }
 
 // Blows stun them (the countdown state 20) until the last one beats them
@@ -570,51 +594,56 @@ TEST(GenericAiPiecesRun, TheyWaitWalkAndStrike) {
 // in the attack piece's probe while the body's attack timer has run out
 // brings the piece's attack (start, attack frames, end).
 TEST(GenericAiPiecesRun, TheyJumpAtAPlayerComingNearAndTheirAttackPieceStrikes) {
-  const auto& out = pieces_run();
-  const found six = body(out, kType6);
-  ASSERT_NE(six.object, 0u);
-  EXPECT_TRUE(passes(states(out, six.object, six.frame), {6, 15, 16, 17, 1})) << "jump";
-  const auto attackers = installed(out, kAttackPiece, six.frame);
-  ASSERT_EQ(attackers.size(), 2u);
-  bool attacked = false;
-  for (uint32_t piece : attackers) attacked = attacked || passes(states(out, piece, six.frame), {1, 2, 3, 1});
-  EXPECT_TRUE(attacked) << "an attack piece attacks";
+    const auto& out = pieces_run();
+    const found six = body(out, kType6);
+    ASSERT_NE(six.object, 0u);
+    EXPECT_TRUE(passes(states(out, six.object, six.frame), {6, 15, 16, 17, 1})) << "jump";
+    const auto attackers = installed(out, kAttackPiece, six.frame);
+    ASSERT_EQ(attackers.size(), 2u);
+    bool attacked = false;
+    for (uint32_t piece : attackers)
+        attacked = attacked || passes(states(out, piece, six.frame), {1, 2, 3, 1});
+    EXPECT_TRUE(attacked) << "an attack piece attacks";
 }
 
 TEST(GenericAiPiecesRun, EachIsStunnedThenBeatenAndLeavesWithItsEffect) {
-  const auto& out = pieces_run();
-  uint64_t expected = 0;
-  for (const piece_kind& k : {kType5, kType6}) {
-    const found b = body(out, k);
-    ASSERT_NE(b.object, 0u) << k.name;
-    const auto followers = installed(out, kFollower, b.frame), attackers = installed(out, kAttackPiece, b.frame);
-    ASSERT_EQ(followers.size(), 2u);
-    ASSERT_EQ(attackers.size(), 2u);
-    std::vector<uint64_t> energy, frames;
-    for (const auto& c : out.changes)
-      if (c.address == b.object + ob::energy && c.frame > b.frame) {
-        energy.push_back(c.value);
-        frames.push_back(c.frame);
-      }
-    ASSERT_GE(energy.size(), 2u) << k.name;
-    EXPECT_EQ(energy.back(), 0u) << k.name;
-    const uint64_t defeat = frames.back();
-    EXPECT_EQ(out.value_at(kPlayerScore, defeat) - out.value_at(kPlayerScore, defeat - 1), k.score) << k.name;
-    expected += k.score + 10 * (energy.size() - 1);
-    EXPECT_TRUE(passes(states(out, b.object, b.frame), {20})) << k.name << " stunned";
-    EXPECT_EQ(out.value_at(b.object + ob::state, defeat) & 0xFF, 24u) << k.name << " defeat countdown";
-    // Gone ten frames after the defeat began (its flags cleared, counted off).
-    uint64_t gone = 0;
-    for (const auto& c : out.changes)
-      if (c.address == b.object + ob::flags && c.frame > defeat && c.value == 0) {
-        gone = c.frame;
-        break;
-      }
-    EXPECT_EQ(gone, defeat + 9) << k.name;
-    EXPECT_EQ(out.value_at(var::live_enemy_count, gone - 1) - out.value_at(var::live_enemy_count, gone), 1u) << k.name;
-    EXPECT_EQ(installed(out, kShortEffect, defeat).size(), 1u) << k.name << ": its effect";
-  }
-  EXPECT_EQ(out.value_at(kPlayerScore, kPiecesFrames), expected);
+    const auto& out = pieces_run();
+    uint64_t expected = 0;
+    for (const piece_kind& k : {kType5, kType6}) {
+        const found b = body(out, k);
+        ASSERT_NE(b.object, 0u) << k.name;
+        const auto followers = installed(out, kFollower, b.frame),
+                   attackers = installed(out, kAttackPiece, b.frame);
+        ASSERT_EQ(followers.size(), 2u);
+        ASSERT_EQ(attackers.size(), 2u);
+        std::vector<uint64_t> energy, frames;
+        for (const auto& c : out.changes)
+            if (c.address == b.object + ob::energy && c.frame > b.frame) {
+                energy.push_back(c.value);
+                frames.push_back(c.frame);
+            }
+        ASSERT_GE(energy.size(), 2u) << k.name;
+        EXPECT_EQ(energy.back(), 0u) << k.name;
+        const uint64_t defeat = frames.back();
+        EXPECT_EQ(out.value_at(kPlayerScore, defeat) - out.value_at(kPlayerScore, defeat - 1), k.score)
+            << k.name;
+        expected += k.score + 10 * (energy.size() - 1);
+        EXPECT_TRUE(passes(states(out, b.object, b.frame), {20})) << k.name << " stunned";
+        EXPECT_EQ(out.value_at(b.object + ob::state, defeat) & 0xFF, 24u) << k.name << " defeat countdown";
+        // Gone ten frames after the defeat began (its flags cleared, counted off).
+        uint64_t gone = 0;
+        for (const auto& c : out.changes)
+            if (c.address == b.object + ob::flags && c.frame > defeat && c.value == 0) {
+                gone = c.frame;
+                break;
+            }
+        EXPECT_EQ(gone, defeat + 9) << k.name;
+        EXPECT_EQ(out.value_at(var::live_enemy_count, gone - 1) - out.value_at(var::live_enemy_count, gone),
+                  1u)
+            << k.name;
+        EXPECT_EQ(installed(out, kShortEffect, defeat).size(), 1u) << k.name << ": its effect";
+    }
+    EXPECT_EQ(out.value_at(kPlayerScore, kPiecesFrames), expected);
 }
 
 constexpr const char* kPiecesExpected = R"(
@@ -629,12 +658,11 @@ constexpr const char* kPiecesExpected = R"(
 )";
 
 TEST(GenericAiPiecesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kPiecesExpected, pieces_run(),
-                                          [&](int slices) { return r.run(pieces_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kPiecesExpected, pieces_run(),
+                                            [&](int slices) { return r.run(pieces_options(slices)); }),
+              "");
 }
-
 
 // ---- the archer run: the area's right end ----
 //
@@ -660,30 +688,39 @@ constexpr uint32_t kShotRoutine = 0x07F70B;
 constexpr uint32_t kStunCount = 62, kAim = 90, kOctant = 92, kColour0 = 110, kColour1 = 126;
 
 std::string archer_script() {
-  std::string s = into_stage3() + vertical_words(7, 16);
-  s += play_script::at(700, "hold right1") + play_script::at(1150, "release right1");
-  s += play_script::at(1160, "press up1 12");
-  for (uint64_t f = 1506; f < kArcherFrames; f += 8) s += play_script::at(f, "press button1");
-  return s;
+    std::string s = into_stage3() + vertical_words(7, 16);
+    s += play_script::at(700, "hold right1") + play_script::at(1150, "release right1");
+    s += play_script::at(1160, "press up1 12");
+    for (uint64_t f = 1506; f < kArcherFrames; f += 8) s += play_script::at(f, "press button1");
+    return s;
 }
 
 whole_run::options archer_options(int slices) {
-  whole_run::options o;
-  o.script = archer_script();
-  o.frames = kArcherFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 240;
-  o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
-  for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
-  o.watch_pool(kPool128,
-                {{ob::flags, 2}, {ob::state, 2}, {ob::routine, 4}, {ob::world_x, 2}, {ob::world_y, 2}, {ob::energy, 2},
-                 {kStunCount, 1}, {kAim, 2}, {kOctant, 1}, {kColour0, 2}, {kColour1, 2}});
-  return o;
+    whole_run::options o;
+    o.script = archer_script();
+    o.frames = kArcherFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 240;
+    o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2},     {kPlayerY, 2},
+               {kPlayerEnergy, 2},         {kPlayerScore, 4}, {kCameraX, 2}};
+    for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
+    o.watch_pool(kPool128, {{ob::flags, 2},
+                            {ob::state, 2},
+                            {ob::routine, 4},
+                            {ob::world_x, 2},
+                            {ob::world_y, 2},
+                            {ob::energy, 2},
+                            {kStunCount, 1},
+                            {kAim, 2},
+                            {kOctant, 1},
+                            {kColour0, 2},
+                            {kColour1, 2}});
+    return o;
 }
 
 const whole_run::outcome& archer_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_archer", archer_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_archer", archer_options(1));
 }
 const whole_reach::listed kReachArcher("generic_ai_archer", [] { return archer_options(1); });
 
@@ -691,47 +728,48 @@ constexpr piece_kind kArcher{"archer", 7, 2600, 5000}, kEscort{"escort", 6, 2560
 
 // The frames at which the object entered `state` (each stay once).
 std::vector<uint64_t> entries(const whole_run::outcome& out, uint32_t object, uint64_t state) {
-  std::vector<uint64_t> v;
-  uint64_t last = ~0ull;
-  for (const auto& c : out.changes)
-    if (c.address == object + ob::state) {
-      if ((c.value & 0xFF) == state && last != state) v.push_back(c.frame);
-      last = c.value & 0xFF;
-    }
-  return v;
+    std::vector<uint64_t> v;
+    uint64_t last = ~0ull;
+    for (const auto& c : out.changes)
+        if (c.address == object + ob::state) {
+            if ((c.value & 0xFF) == state && last != state) v.push_back(c.frame);
+            last = c.value & 0xFF;
+        }
+    return v;
 }
 
 TEST(GenericAiArcherRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = archer_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = archer_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST(GenericAiArcherRun, TheArcherEntersWithAnEscortAsTheCameraPassesItsTrigger) {
-  const auto& out = archer_run();
-  const found archer = body(out, kArcher), escort = body(out, kEscort);
-  ASSERT_NE(archer.object, 0u);
-  ASSERT_NE(escort.object, 0u);
-  expect_entered_together(out, archer, escort, kArcherTrigger);
-  EXPECT_EQ(out.value_at(archer.object + ob::energy, archer.frame), 1000u);
-  EXPECT_EQ(out.value_at(archer.object + ob::world_y, archer.frame), 504u);
+    const auto& out = archer_run();
+    const found archer = body(out, kArcher), escort = body(out, kEscort);
+    ASSERT_NE(archer.object, 0u);
+    ASSERT_NE(escort.object, 0u);
+    expect_entered_together(out, archer, escort, kArcherTrigger);
+    EXPECT_EQ(out.value_at(archer.object + ob::energy, archer.frame), 1000u);
+    EXPECT_EQ(out.value_at(archer.object + ob::world_y, archer.frame), 504u);
 }
 
 // The archer's boss bar shows its name from the data as it enters (no
 // other bar is waiting in the area), and keeps it to the run's end.
 TEST(GenericAiArcherRun, ItsBarShowsItsName) {
-  const auto& out = archer_run();
-  const found archer = body(out, kArcher);
-  ASSERT_NE(archer.object, 0u);
-  uint64_t shown = 0;
-  for (const auto& c : out.changes)
-    if (c.address == var::boss_bar_name && c.value != 0) {
-      shown = c.frame;
-      break;
-    }
-  ASSERT_GT(shown, 0u) << "no name shown";
-  EXPECT_GE(shown, archer.frame);
-  EXPECT_LE(shown, archer.frame + 2);
-  for (uint64_t f : {shown, kArcherFrames}) EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, f), "ARCHER") << "frame " << f;
+    const auto& out = archer_run();
+    const found archer = body(out, kArcher);
+    ASSERT_NE(archer.object, 0u);
+    uint64_t shown = 0;
+    for (const auto& c : out.changes)
+        if (c.address == var::boss_bar_name && c.value != 0) {
+            shown = c.frame;
+            break;
+        }
+    ASSERT_GT(shown, 0u) << "no name shown";
+    EXPECT_GE(shown, archer.frame);
+    EXPECT_LE(shown, archer.frame + 2);
+    for (uint64_t f : {shown, kArcherFrames})
+        EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, f), "ARCHER") << "frame " << f;
 }
 
 // With the player standing 16 pixels right of it and 32 below its aiming
@@ -739,30 +777,32 @@ TEST(GenericAiArcherRun, ItsBarShowsItsName) {
 // eighth: it faces right, aims, and its strike boxes of that eighth take 2
 // energy a blow; then it rests and poses again.
 TEST(GenericAiArcherRun, ItPicksThePlayerTurnsAimsAndStrikes) {
-  const auto& out = archer_run();
-  const found archer = body(out, kArcher);
-  ASSERT_NE(archer.object, 0u);
-  const auto turns = entries(out, archer.object, 3);
-  ASSERT_FALSE(turns.empty());
-  const uint64_t turn = turns.front();
-  EXPECT_TRUE(passes(states(out, archer.object, turn), {3, 4, 5, 1, 2}));
-  const uint64_t aim = first_in(out, archer.object, 4, turn);
-  ASSERT_EQ(aim, turn + 1);
-  EXPECT_EQ(out.value_at(archer.object + kAim, aim), 180u);
-  EXPECT_NE(out.value_at(archer.object + ob::flags, aim) & (1u << object_flag::mirror_x), 0u) << "faces right";
-  const uint64_t strike = first_in(out, archer.object, 5, turn);
-  ASSERT_NE(strike, 0u);
-  EXPECT_EQ(strike - aim, 29u) << "the aim's 30 frames, its first the turn's";
-  EXPECT_EQ(out.value_at(archer.object + kOctant, strike), 1u);
-  const uint64_t rest = first_in(out, archer.object, 1, strike);
-  ASSERT_NE(rest, 0u);
-  EXPECT_LT(out.value_at(kPlayerEnergy, rest), out.value_at(kPlayerEnergy, strike - 1)) << "the strike hits";
-  for (uint64_t f = strike; f < rest; ++f) {
-    const uint64_t before = out.value_at(kPlayerEnergy, f - 1), after = out.value_at(kPlayerEnergy, f);
-    if (after != before) {
-      EXPECT_EQ(before - after, 2u) << f;
+    const auto& out = archer_run();
+    const found archer = body(out, kArcher);
+    ASSERT_NE(archer.object, 0u);
+    const auto turns = entries(out, archer.object, 3);
+    ASSERT_FALSE(turns.empty());
+    const uint64_t turn = turns.front();
+    EXPECT_TRUE(passes(states(out, archer.object, turn), {3, 4, 5, 1, 2}));
+    const uint64_t aim = first_in(out, archer.object, 4, turn);
+    ASSERT_EQ(aim, turn + 1);
+    EXPECT_EQ(out.value_at(archer.object + kAim, aim), 180u);
+    EXPECT_NE(out.value_at(archer.object + ob::flags, aim) & (1u << object_flag::mirror_x), 0u)
+        << "faces right";
+    const uint64_t strike = first_in(out, archer.object, 5, turn);
+    ASSERT_NE(strike, 0u);
+    EXPECT_EQ(strike - aim, 29u) << "the aim's 30 frames, its first the turn's";
+    EXPECT_EQ(out.value_at(archer.object + kOctant, strike), 1u);
+    const uint64_t rest = first_in(out, archer.object, 1, strike);
+    ASSERT_NE(rest, 0u);
+    EXPECT_LT(out.value_at(kPlayerEnergy, rest), out.value_at(kPlayerEnergy, strike - 1))
+        << "the strike hits";
+    for (uint64_t f = strike; f < rest; ++f) {
+        const uint64_t before = out.value_at(kPlayerEnergy, f - 1), after = out.value_at(kPlayerEnergy, f);
+        if (after != before) {
+            EXPECT_EQ(before - after, 2u) << f;
+        }
     }
-  }
 }
 
 // Two stuns, then at the next pose the volley: untouchable through its
@@ -770,44 +810,46 @@ TEST(GenericAiArcherRun, ItPicksThePlayerTurnsAimsAndStrikes) {
 // leave it, one for each direction, fly on by their steps (one strikes the
 // player on its way out), and are gone once off the screen.
 TEST(GenericAiArcherRun, AfterTwoStunsItAnswersWithAVolleyOfEightProjectiles) {
-  const auto& out = archer_run();
-  const found archer = body(out, kArcher);
-  ASSERT_NE(archer.object, 0u);
-  const auto volleys = entries(out, archer.object, 23);
-  ASSERT_GE(volleys.size(), 2u);
-  const uint64_t volley = volleys.front();
-  EXPECT_EQ(entries(out, archer.object, 7).size() >= 2, true);
-  EXPECT_EQ(out.value_at(archer.object + kStunCount, volley - 1), 2u);
-  EXPECT_EQ(out.value_at(archer.object + kStunCount, volley), 0u);
-  EXPECT_TRUE(passes(states(out, archer.object, volley), {23, 24, 25, 1}));
-  const uint64_t third = first_in(out, archer.object, 25, volley), after = first_in(out, archer.object, 1, volley);
-  ASSERT_NE(third, 0u);
-  ASSERT_NE(after, 0u);
-  for (uint64_t f = volley; f < after; ++f)
-    EXPECT_NE(out.value_at(archer.object + ob::flags, f) & 0x0004, 0u) << "untouchable at " << f;
-  EXPECT_EQ(out.value_at(archer.object + ob::flags, after) & 0x0004, 0u);
-  const auto shots = installed(out, kShotRoutine, third);
-  ASSERT_EQ(shots.size(), 8u);
-  std::vector<uint64_t> indexes;
-  for (uint32_t shot : shots) {
-    indexes.push_back(out.value_at(shot + ob::state, third) >> 8);
-    // It flies: its position changes frame after frame, then stops when it
-    // has left the screen and was freed.
-    uint64_t moves = 0, last = 0;
-    for (const auto& c : out.changes)
-      if ((c.address == shot + ob::world_x || c.address == shot + ob::world_y) && c.frame > third && c.frame < volleys[1] &&
-          out.value_at(shot + ob::routine, c.frame) == kShotRoutine && c.frame != last) {
-        ++moves;
-        last = c.frame;
-      }
-    EXPECT_GE(moves, 20u) << std::hex << shot;
-    EXPECT_LT(last, third + 200) << std::hex << shot << " gone";
-  }
-  std::sort(indexes.begin(), indexes.end());
-  EXPECT_EQ(indexes, (std::vector<uint64_t>{0, 1, 2, 3, 4, 5, 6, 7}));
-  // They fly in the frame they are launched, and one strikes the player
-  // then (the third step itself has no box).
-  EXPECT_EQ(out.value_at(kPlayerEnergy, third - 1) - out.value_at(kPlayerEnergy, third), 2u);
+    const auto& out = archer_run();
+    const found archer = body(out, kArcher);
+    ASSERT_NE(archer.object, 0u);
+    const auto volleys = entries(out, archer.object, 23);
+    ASSERT_GE(volleys.size(), 2u);
+    const uint64_t volley = volleys.front();
+    EXPECT_EQ(entries(out, archer.object, 7).size() >= 2, true);
+    EXPECT_EQ(out.value_at(archer.object + kStunCount, volley - 1), 2u);
+    EXPECT_EQ(out.value_at(archer.object + kStunCount, volley), 0u);
+    EXPECT_TRUE(passes(states(out, archer.object, volley), {23, 24, 25, 1}));
+    const uint64_t third = first_in(out, archer.object, 25, volley),
+                   after = first_in(out, archer.object, 1, volley);
+    ASSERT_NE(third, 0u);
+    ASSERT_NE(after, 0u);
+    for (uint64_t f = volley; f < after; ++f)
+        EXPECT_NE(out.value_at(archer.object + ob::flags, f) & 0x0004, 0u) << "untouchable at " << f;
+    EXPECT_EQ(out.value_at(archer.object + ob::flags, after) & 0x0004, 0u);
+    const auto shots = installed(out, kShotRoutine, third);
+    ASSERT_EQ(shots.size(), 8u);
+    std::vector<uint64_t> indexes;
+    for (uint32_t shot : shots) {
+        indexes.push_back(out.value_at(shot + ob::state, third) >> 8);
+        // It flies: its position changes frame after frame, then stops when it
+        // has left the screen and was freed.
+        uint64_t moves = 0, last = 0;
+        for (const auto& c : out.changes)
+            if ((c.address == shot + ob::world_x || c.address == shot + ob::world_y) && c.frame > third &&
+                c.frame < volleys[1] && out.value_at(shot + ob::routine, c.frame) == kShotRoutine &&
+                c.frame != last) {
+                ++moves;
+                last = c.frame;
+            }
+        EXPECT_GE(moves, 20u) << std::hex << shot;
+        EXPECT_LT(last, third + 200) << std::hex << shot << " gone";
+    }
+    std::sort(indexes.begin(), indexes.end());
+    EXPECT_EQ(indexes, (std::vector<uint64_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    // They fly in the frame they are launched, and one strikes the player
+    // then (the third step itself has no box).
+    EXPECT_EQ(out.value_at(kPlayerEnergy, third - 1) - out.value_at(kPlayerEnergy, third), 2u);
 }
 
 // The escort, jumping at the player, is hit while in the air: the blow
@@ -815,24 +857,29 @@ TEST(GenericAiArcherRun, AfterTwoStunsItAnswersWithAVolleyOfEightProjectiles) {
 // jump's speed (still rising when hit) and ends on the floor the jump left
 // (y 600), back in its wait; both its copied parts flash all the way down.
 TEST(GenericAiArcherRun, ATwoPieceEnemyHitInTheAirTakesTheKnockDownFall) {
-  const auto& out = archer_run();
-  const found escort = body(out, kEscort);
-  ASSERT_NE(escort.object, 0u);
-  const uint64_t down = first_in(out, escort.object, 21, escort.frame);
-  ASSERT_NE(down, 0u);
-  EXPECT_TRUE(passes(states(out, escort.object, escort.frame), {16, 21, 1}));
-  EXPECT_NE(out.value_at(escort.object + ob::flags, down - 1) & 0x2000, 0u) << "airborne when hit";
-  EXPECT_EQ(out.value_at(escort.object + ob::energy, down - 1) - out.value_at(escort.object + ob::energy, down), 8u);
-  EXPECT_LT(out.value_at(escort.object + ob::world_y, down), 600u);
-  const uint64_t landed = first_in(out, escort.object, 1, down);
-  ASSERT_NE(landed, 0u);
-  EXPECT_EQ(out.value_at(escort.object + ob::world_y, landed), 600u);
-  EXPECT_EQ(out.value_at(escort.object + ob::flags, landed) & (1u << object_flag::airborne | 1u << object_flag::intangible), 0u) << "on the ground and touchable";
-  EXPECT_EQ(entries(out, escort.object, 21), std::vector<uint64_t>{down}) << "one stay in the fall";
-  // Both copied parts flash through the fall.
-  for (uint64_t f = down; f < landed; ++f)
-    for (uint32_t colour : {kColour0, kColour1})
-      EXPECT_EQ(out.value_at(escort.object + colour, f) & 0x7FF, 0x470u) << f;
+    const auto& out = archer_run();
+    const found escort = body(out, kEscort);
+    ASSERT_NE(escort.object, 0u);
+    const uint64_t down = first_in(out, escort.object, 21, escort.frame);
+    ASSERT_NE(down, 0u);
+    EXPECT_TRUE(passes(states(out, escort.object, escort.frame), {16, 21, 1}));
+    EXPECT_NE(out.value_at(escort.object + ob::flags, down - 1) & 0x2000, 0u) << "airborne when hit";
+    EXPECT_EQ(
+        out.value_at(escort.object + ob::energy, down - 1) - out.value_at(escort.object + ob::energy, down),
+        8u);
+    EXPECT_LT(out.value_at(escort.object + ob::world_y, down), 600u);
+    const uint64_t landed = first_in(out, escort.object, 1, down);
+    ASSERT_NE(landed, 0u);
+    EXPECT_EQ(out.value_at(escort.object + ob::world_y, landed), 600u);
+    EXPECT_EQ(out.value_at(escort.object + ob::flags, landed) &
+                  (1u << object_flag::airborne | 1u << object_flag::intangible),
+              0u)
+        << "on the ground and touchable";
+    EXPECT_EQ(entries(out, escort.object, 21), std::vector<uint64_t>{down}) << "one stay in the fall";
+    // Both copied parts flash through the fall.
+    for (uint64_t f = down; f < landed; ++f)
+        for (uint32_t colour : {kColour0, kColour1})
+            EXPECT_EQ(out.value_at(escort.object + colour, f) & 0x7FF, 0x470u) << f;
 }
 
 constexpr const char* kArcherExpected = R"(
@@ -847,10 +894,10 @@ constexpr const char* kArcherExpected = R"(
 )";
 
 TEST(GenericAiArcherRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kArcherExpected, archer_run(),
-                                          [&](int slices) { return r.run(archer_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kArcherExpected, archer_run(),
+                                            [&](int slices) { return r.run(archer_options(slices)); }),
+              "");
 }
 
 }  // namespace

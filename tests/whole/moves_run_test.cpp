@@ -32,9 +32,11 @@ namespace {
 
 constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
 // Slot 0's player record, the fields the moves change.
-constexpr uint32_t kFlags = var::player_records + 0, kState = var::player_records + 2, kX = var::player_records + 32, kY = var::player_records + 34,
-                   kHeight = var::player_records + 36, kHoldTime = var::player_records + 54, kEnergy = var::player_records + 64,
-                   kCharacter = var::player_records + 149, kHitPending = var::player_records + 159, kHeldObject = var::player_records + 220,
+constexpr uint32_t kFlags = var::player_records + 0, kState = var::player_records + 2,
+                   kX = var::player_records + 32, kY = var::player_records + 34,
+                   kHeight = var::player_records + 36, kHoldTime = var::player_records + 54,
+                   kEnergy = var::player_records + 64, kCharacter = var::player_records + 149,
+                   kHitPending = var::player_records + 159, kHeldObject = var::player_records + 220,
                    kHolding = var::player_records + 224;
 // The stalker, the enemy within the player's reach (its 128-byte object).
 constexpr uint32_t kStalker = var::objects_128 + 128 * 121;
@@ -57,117 +59,139 @@ constexpr uint64_t kFirstHold = kSecondDemoStart + 422, kSecondHold = kSecondDem
 constexpr uint64_t kThrowStrength = 16, kThrowCost = 4, kJumpAttackCost = 2, kArcCost = 6;
 
 std::string poke16(uint64_t frame, uint32_t address, uint16_t value) {
-  char line[96];
-  std::snprintf(line, sizeof line, "%llu poke %06X %02X\n%llu poke %06X %02X\n",
-                static_cast<unsigned long long>(frame), address, value & 0xFF,
-                static_cast<unsigned long long>(frame), address + 1, value >> 8);
-  return line;
+    char line[96];
+    std::snprintf(line, sizeof line, "%llu poke %06X %02X\n%llu poke %06X %02X\n",
+                  static_cast<unsigned long long>(frame), address, value & 0xFF,
+                  static_cast<unsigned long long>(frame), address + 1, value >> 8);
+    return line;
 }
 std::string poke8(uint64_t frame, uint32_t address, uint8_t value) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address, value);
-  return line;
+    char line[64];
+    std::snprintf(line, sizeof line, "%llu poke %06X %02X\n", static_cast<unsigned long long>(frame), address,
+                  value);
+    return line;
 }
 
 // A hold as the holding enemy starts it: offset, height and damage, the
 // holder's address as the last attacker, then the hold byte.
 std::string hold(uint64_t frame, uint16_t holder, uint16_t offset, uint16_t height, uint16_t damage) {
-  return poke16(frame, var::player_records + 160, offset) + poke16(frame, var::player_records + 162, height) +
-         poke16(frame, var::player_records + 164, damage) + poke16(frame, var::player_records + 60, holder) + poke8(frame, kHitPending, 1);
+    return poke16(frame, var::player_records + 160, offset) +
+           poke16(frame, var::player_records + 162, height) +
+           poke16(frame, var::player_records + 164, damage) +
+           poke16(frame, var::player_records + 60, holder) + poke8(frame, kHitPending, 1);
 }
 
 std::string script() {
-  return hold(kFirstHold, kStalker & 0xFFFF, 64, 64, 16) + poke8(kSecondHold, kSecondHolder + 3, 5) +
-         hold(kSecondHold, kSecondHolder & 0xFFFF, 0, 128, 2);
+    return hold(kFirstHold, kStalker & 0xFFFF, 64, 64, 16) + poke8(kSecondHold, kSecondHolder + 3, 5) +
+           hold(kSecondHold, kSecondHolder & 0xFFFF, 0, 128, 2);
 }
 
 whole_run::options moves_options(int slices) {
-  whole_run::options o;
-  o.script = script();
-  o.frames = kFrames;
-  o.every = 400;
-  o.slices = slices;
-  o.seconds = 240;
-  o.watch = {{var::game_mode, 2}, {var::demo_input_pointer, 4}, {kCameraX, 2},   {kFlags, 2},        {kState, 1},
-             {kX, 2},        {kY, 2},                {kHeight, 2},    {kHoldTime, 2},     {kEnergy, 2},
-             {kCharacter, 1}, {kHitPending, 1},      {kHeldObject, 4}, {kHolding, 1},     {kStalkerFlags, 2},
-             {kStalkerX, 2}, {kStalkerY, 2},         {kStalkerAttacker, 2}, {kStalkerEnergy, 2}};
-  return o;
+    whole_run::options o;
+    o.script = script();
+    o.frames = kFrames;
+    o.every = 400;
+    o.slices = slices;
+    o.seconds = 240;
+    o.watch = {{var::game_mode, 2},
+               {var::demo_input_pointer, 4},
+               {kCameraX, 2},
+               {kFlags, 2},
+               {kState, 1},
+               {kX, 2},
+               {kY, 2},
+               {kHeight, 2},
+               {kHoldTime, 2},
+               {kEnergy, 2},
+               {kCharacter, 1},
+               {kHitPending, 1},
+               {kHeldObject, 4},
+               {kHolding, 1},
+               {kStalkerFlags, 2},
+               {kStalkerX, 2},
+               {kStalkerY, 2},
+               {kStalkerAttacker, 2},
+               {kStalkerEnergy, 2}};
+    return o;
 }
 
 const whole_reach::listed kReach("moves", [] { return moves_options(1); });
 
 const whole_run::outcome& moves_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "moves", moves_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "moves", moves_options(1));
 }
 
 uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | m); }
 
 // The frame a watched address first took `value` after `from`; 0 if never.
 uint64_t first(const whole_run::outcome& out, uint32_t address, uint64_t value, uint64_t from = 0) {
-  return out.first_frame(address, value, from + 1);
+    return out.first_frame(address, value, from + 1);
 }
 
 // The controller states from `from` to `to`, each run of one state once.
 std::vector<uint64_t> states(const whole_run::outcome& out, uint64_t from, uint64_t to) {
-  std::vector<uint64_t> v;
-  for (const auto& c : out.changes)
-    if (c.address == kState && c.frame >= from && c.frame <= to && (v.empty() || v.back() != c.value))
-      v.push_back(c.value);
-  return v;
+    std::vector<uint64_t> v;
+    for (const auto& c : out.changes)
+        if (c.address == kState && c.frame >= from && c.frame <= to && (v.empty() || v.back() != c.value))
+            v.push_back(c.value);
+    return v;
 }
 
 // The second demo: the frame it starts (mode 9, sub-mode 0, the second
 // time) and the frame the ranking screen follows it.
 uint64_t second_demo(const whole_run::outcome& out) {
-  return first(out, var::game_mode, mode(9, 0), first(out, var::game_mode, mode(9, 0)));
+    return first(out, var::game_mode, mode(9, 0), first(out, var::game_mode, mode(9, 0)));
 }
 
 TEST(MovesRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = moves_run();
-  EXPECT_EQ(out.status, 0) << out.err;
-  EXPECT_EQ(out.checkpoints.size(), kFrames / 400) << out.err;
+    const auto& out = moves_run();
+    EXPECT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(out.checkpoints.size(), kFrames / 400) << out.err;
 }
 
 // The first demo reads the first stream with the first character; the
 // second its own stream with the second character, one word a frame.
 TEST(MovesRun, TheSecondDemoPlaysItsOwnInputs) {
-  const auto& out = moves_run();
-  const uint64_t demo1 = first(out, var::game_mode, mode(9, 0));
-  const uint64_t demo2 = second_demo(out);
-  ASSERT_GT(demo1, 0u);
-  ASSERT_GT(demo2, demo1);
-  EXPECT_EQ(demo2, kSecondDemoStart) << "the holds' pokes are timed from this frame";
-  auto in_stream = [](uint64_t pointer, uint64_t stream) { return pointer >= stream && pointer < stream + 4 * 1400; };
-  EXPECT_TRUE(in_stream(out.value_at(var::demo_input_pointer, demo1 + 50), kFirstStream));
-  EXPECT_TRUE(in_stream(out.value_at(var::demo_input_pointer, demo2 + 50), kSecondStream));
-  EXPECT_EQ(out.value_at(var::demo_input_pointer, demo2 + 150) - out.value_at(var::demo_input_pointer, demo2 + 50), 400u);
-  EXPECT_EQ(out.value_at(kCharacter, demo1 + 10), 0u);
-  EXPECT_EQ(out.value_at(kCharacter, demo2 + 10), 1u);
+    const auto& out = moves_run();
+    const uint64_t demo1 = first(out, var::game_mode, mode(9, 0));
+    const uint64_t demo2 = second_demo(out);
+    ASSERT_GT(demo1, 0u);
+    ASSERT_GT(demo2, demo1);
+    EXPECT_EQ(demo2, kSecondDemoStart) << "the holds' pokes are timed from this frame";
+    auto in_stream = [](uint64_t pointer, uint64_t stream) {
+        return pointer >= stream && pointer < stream + 4 * 1400;
+    };
+    EXPECT_TRUE(in_stream(out.value_at(var::demo_input_pointer, demo1 + 50), kFirstStream));
+    EXPECT_TRUE(in_stream(out.value_at(var::demo_input_pointer, demo2 + 50), kSecondStream));
+    EXPECT_EQ(out.value_at(var::demo_input_pointer, demo2 + 150) -
+                  out.value_at(var::demo_input_pointer, demo2 + 50),
+              400u);
+    EXPECT_EQ(out.value_at(kCharacter, demo1 + 10), 0u);
+    EXPECT_EQ(out.value_at(kCharacter, demo2 + 10), 1u);
 }
 
 // Button 2 jumps: take-off, rising, the top, falling, the landing pause,
 // then standing. The height rises by 26, 24, ... 2 to 182 and falls back
 // the same way to the ground, with no steering on a still pad.
 TEST(MovesRun, AJumpRisesAndFallsOnItsArc) {
-  const auto& out = moves_run();
-  const uint64_t demo2 = second_demo(out);
-  const uint64_t take_off = first(out, kState, 4, demo2);
-  ASSERT_GT(take_off, 0u);
-  const uint64_t landed = first(out, kState, 0, take_off);
-  EXPECT_EQ(states(out, take_off, landed), (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 0}));
-  std::vector<uint64_t> heights;
-  for (const auto& c : out.changes)
-    if (c.address == kHeight && c.frame > take_off && c.frame <= landed) heights.push_back(c.value);
-  std::vector<uint64_t> arc;
-  uint64_t h = 0;
-  for (int rise = 26; rise >= 2; rise -= 2) arc.push_back(h += rise);
-  for (int i = int(arc.size()) - 2; i >= 0; --i) arc.push_back(arc[size_t(i)]);
-  arc.push_back(0);
-  EXPECT_EQ(heights, arc);
-  EXPECT_EQ(out.value_at(kX, landed), out.value_at(kX, take_off));
-  // The landing pause: 6 frames.
-  EXPECT_EQ(landed - first(out, kState, 10, take_off), 6u);
+    const auto& out = moves_run();
+    const uint64_t demo2 = second_demo(out);
+    const uint64_t take_off = first(out, kState, 4, demo2);
+    ASSERT_GT(take_off, 0u);
+    const uint64_t landed = first(out, kState, 0, take_off);
+    EXPECT_EQ(states(out, take_off, landed), (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 0}));
+    std::vector<uint64_t> heights;
+    for (const auto& c : out.changes)
+        if (c.address == kHeight && c.frame > take_off && c.frame <= landed) heights.push_back(c.value);
+    std::vector<uint64_t> arc;
+    uint64_t h = 0;
+    for (int rise = 26; rise >= 2; rise -= 2) arc.push_back(h += rise);
+    for (int i = int(arc.size()) - 2; i >= 0; --i) arc.push_back(arc[size_t(i)]);
+    arc.push_back(0);
+    EXPECT_EQ(heights, arc);
+    EXPECT_EQ(out.value_at(kX, landed), out.value_at(kX, take_off));
+    // The landing pause: 6 frames.
+    EXPECT_EQ(landed - first(out, kState, 10, take_off), 6u);
 }
 
 // Button 1 while rising turns the jump into the jump attack (its own
@@ -176,32 +200,32 @@ TEST(MovesRun, AJumpRisesAndFallsOnItsArc) {
 // player along a circle (x changes every frame, the height follows the
 // cosine), pays its cost and lands with the long landing pause.
 TEST(MovesRun, JumpAttackAndTheArcFromTheAir) {
-  const auto& out = moves_run();
-  const uint64_t demo2 = second_demo(out);
-  const uint64_t attack = first(out, kState, 32, demo2);
-  ASSERT_GT(attack, 0u);
-  EXPECT_TRUE(out.value_at(kState, attack - 1) == 5 || out.value_at(kState, attack - 1) == 6);  // rising
-  const auto around_attack = states(out, attack, first(out, kState, 2, attack));
-  EXPECT_EQ(around_attack, (std::vector<uint64_t>{32, 33, 34, 0, 2}));
-  // Each cost is paid as the new state first runs, in the next frame.
-  EXPECT_EQ(out.value_at(kEnergy, attack) - out.value_at(kEnergy, attack + 1), kJumpAttackCost);
-  EXPECT_GT(out.value_at(kX, first(out, kState, 34, attack)), out.value_at(kX, attack));  // drifted forward
+    const auto& out = moves_run();
+    const uint64_t demo2 = second_demo(out);
+    const uint64_t attack = first(out, kState, 32, demo2);
+    ASSERT_GT(attack, 0u);
+    EXPECT_TRUE(out.value_at(kState, attack - 1) == 5 || out.value_at(kState, attack - 1) == 6);  // rising
+    const auto around_attack = states(out, attack, first(out, kState, 2, attack));
+    EXPECT_EQ(around_attack, (std::vector<uint64_t>{32, 33, 34, 0, 2}));
+    // Each cost is paid as the new state first runs, in the next frame.
+    EXPECT_EQ(out.value_at(kEnergy, attack) - out.value_at(kEnergy, attack + 1), kJumpAttackCost);
+    EXPECT_GT(out.value_at(kX, first(out, kState, 34, attack)), out.value_at(kX, attack));  // drifted forward
 
-  const uint64_t arc = first(out, kState, 35, attack);
-  ASSERT_GT(arc, 0u);
-  EXPECT_EQ(out.value_at(kState, arc - 1), 7u);  // from the top of a jump
-  EXPECT_EQ(out.value_at(kEnergy, arc) - out.value_at(kEnergy, arc + 1), kArcCost);
-  const uint64_t arc_end = first(out, kState, 8, arc);
-  ASSERT_GT(arc_end, arc);
-  size_t x_changes = 0;
-  for (const auto& c : out.changes)
-    if (c.address == kX && c.frame > arc && c.frame < arc_end) ++x_changes;
-  EXPECT_GE(x_changes, arc_end - arc - 12);
-  // Facing decreasing x, the swing carries the player left, past 100 pixels.
-  EXPECT_GT(out.value_at(kX, arc) - out.value_at(kX, arc_end), 400u);
-  // The long landing pause after an air special: 16 frames.
-  const uint64_t pause = first(out, kState, 10, arc);
-  EXPECT_EQ(first(out, kState, 0, pause) - pause, 16u);
+    const uint64_t arc = first(out, kState, 35, attack);
+    ASSERT_GT(arc, 0u);
+    EXPECT_EQ(out.value_at(kState, arc - 1), 7u);  // from the top of a jump
+    EXPECT_EQ(out.value_at(kEnergy, arc) - out.value_at(kEnergy, arc + 1), kArcCost);
+    const uint64_t arc_end = first(out, kState, 8, arc);
+    ASSERT_GT(arc_end, arc);
+    size_t x_changes = 0;
+    for (const auto& c : out.changes)
+        if (c.address == kX && c.frame > arc && c.frame < arc_end) ++x_changes;
+    EXPECT_GE(x_changes, arc_end - arc - 12);
+    // Facing decreasing x, the swing carries the player left, past 100 pixels.
+    EXPECT_GT(out.value_at(kX, arc) - out.value_at(kX, arc_end), 400u);
+    // The long landing pause after an air special: 16 frames.
+    const uint64_t pause = first(out, kState, 10, arc);
+    EXPECT_EQ(first(out, kState, 0, pause) - pause, 16u);
 }
 
 // Button 1 beside the stalker grabs it (the stalker marked as held, the
@@ -209,23 +233,24 @@ TEST(MovesRun, JumpAttackAndTheArcFromTheAir) {
 // takes its strength from the stalker's energy and marks it hit, the
 // player pays the throw and lets go, and stands again.
 TEST(MovesRun, AGrabOfTheStalkerAndAThrow) {
-  const auto& out = moves_run();
-  const uint64_t demo2 = second_demo(out);
-  const uint64_t grab = first(out, kState, 53, demo2);
-  ASSERT_GT(grab, 0u);
-  EXPECT_EQ(out.value_at(kHeldObject, grab), kStalker);
-  EXPECT_EQ(out.value_at(kHolding, grab), 255u);
-  EXPECT_EQ(out.value_at(kStalkerFlags, grab) & 0x10, 0x10u);
-  EXPECT_EQ(out.value_at(kStalkerAttacker, grab), var::player_records & 0xFFFF);
-  const uint64_t wind_up = first(out, kState, 54, grab);
-  ASSERT_GT(wind_up, 0u);
-  EXPECT_EQ(out.value_at(kEnergy, wind_up - 1) - out.value_at(kEnergy, wind_up), kThrowCost);
-  const uint64_t thrown = first(out, kState, 55, wind_up);
-  ASSERT_GT(thrown, 0u);
-  EXPECT_EQ(out.value_at(kHolding, thrown), 0u);
-  EXPECT_EQ(out.value_at(kStalkerEnergy, thrown - 1) - out.value_at(kStalkerEnergy, thrown), kThrowStrength);
-  EXPECT_EQ(out.value_at(kStalkerFlags, thrown) & 0x100, 0x100u);
-  EXPECT_EQ(states(out, thrown, first(out, kState, 2, thrown)), (std::vector<uint64_t>{55, 56, 57, 0, 2}));
+    const auto& out = moves_run();
+    const uint64_t demo2 = second_demo(out);
+    const uint64_t grab = first(out, kState, 53, demo2);
+    ASSERT_GT(grab, 0u);
+    EXPECT_EQ(out.value_at(kHeldObject, grab), kStalker);
+    EXPECT_EQ(out.value_at(kHolding, grab), 255u);
+    EXPECT_EQ(out.value_at(kStalkerFlags, grab) & 0x10, 0x10u);
+    EXPECT_EQ(out.value_at(kStalkerAttacker, grab), var::player_records & 0xFFFF);
+    const uint64_t wind_up = first(out, kState, 54, grab);
+    ASSERT_GT(wind_up, 0u);
+    EXPECT_EQ(out.value_at(kEnergy, wind_up - 1) - out.value_at(kEnergy, wind_up), kThrowCost);
+    const uint64_t thrown = first(out, kState, 55, wind_up);
+    ASSERT_GT(thrown, 0u);
+    EXPECT_EQ(out.value_at(kHolding, thrown), 0u);
+    EXPECT_EQ(out.value_at(kStalkerEnergy, thrown - 1) - out.value_at(kStalkerEnergy, thrown),
+              kThrowStrength);
+    EXPECT_EQ(out.value_at(kStalkerFlags, thrown) & 0x100, 0x100u);
+    EXPECT_EQ(states(out, thrown, first(out, kState, 2, thrown)), (std::vector<uint64_t>{55, 56, 57, 0, 2}));
 }
 
 // Held by the stalker: the player hangs beside it (64 units off, 4 up the
@@ -234,25 +259,25 @@ TEST(MovesRun, AGrabOfTheStalkerAndAThrow) {
 // before its 240 frames; the controller then clears the hold byte, places
 // the player free, and the release knocks it down and up again.
 TEST(MovesRun, HeldByTheStalkerTheStruggleBreaksFree) {
-  const auto& out = moves_run();
-  const uint64_t held = first(out, kState, 41, kFirstHold);
-  ASSERT_GT(held, 0u);
-  EXPECT_LE(held, kFirstHold + 2);
-  const uint64_t hanging = first(out, kState, 42, held);
-  EXPECT_EQ(out.value_at(kY, hanging), out.value_at(kStalkerY, hanging) - 4);
-  EXPECT_EQ(uint16_t(out.value_at(kX, hanging) - out.value_at(kStalkerX, hanging)), 64u);
-  EXPECT_EQ(out.value_at(kHeight, hanging), 64u);
-  const uint64_t struggle = first(out, kState, 43, hanging);
-  EXPECT_EQ(struggle - hanging, 8u);
-  EXPECT_EQ(out.value_at(kEnergy, hanging) - out.value_at(kEnergy, struggle), 16u);
-  // Free placement (44) runs within the frame the hold ends and hands on
-  // to the release (45) at once.
-  const uint64_t free = first(out, kState, 45, struggle);
-  ASSERT_GT(free, 0u);
-  EXPECT_LT(free - held, 80u);
-  EXPECT_EQ(out.value_at(kHitPending, free), 0u);
-  EXPECT_EQ(states(out, free, first(out, kState, 2, free)), (std::vector<uint64_t>{45, 25, 26, 27, 0, 2}));
-  EXPECT_EQ(out.value_at(kHeight, first(out, kState, 0, free)), 0u);
+    const auto& out = moves_run();
+    const uint64_t held = first(out, kState, 41, kFirstHold);
+    ASSERT_GT(held, 0u);
+    EXPECT_LE(held, kFirstHold + 2);
+    const uint64_t hanging = first(out, kState, 42, held);
+    EXPECT_EQ(out.value_at(kY, hanging), out.value_at(kStalkerY, hanging) - 4);
+    EXPECT_EQ(uint16_t(out.value_at(kX, hanging) - out.value_at(kStalkerX, hanging)), 64u);
+    EXPECT_EQ(out.value_at(kHeight, hanging), 64u);
+    const uint64_t struggle = first(out, kState, 43, hanging);
+    EXPECT_EQ(struggle - hanging, 8u);
+    EXPECT_EQ(out.value_at(kEnergy, hanging) - out.value_at(kEnergy, struggle), 16u);
+    // Free placement (44) runs within the frame the hold ends and hands on
+    // to the release (45) at once.
+    const uint64_t free = first(out, kState, 45, struggle);
+    ASSERT_GT(free, 0u);
+    EXPECT_LT(free - held, 80u);
+    EXPECT_EQ(out.value_at(kHitPending, free), 0u);
+    EXPECT_EQ(states(out, free, first(out, kState, 2, free)), (std::vector<uint64_t>{45, 25, 26, 27, 0, 2}));
+    EXPECT_EQ(out.value_at(kHeight, first(out, kState, 0, free)), 0u);
 }
 
 // Held by the second holder nobody struggles against: the hold runs its
@@ -261,24 +286,24 @@ TEST(MovesRun, HeldByTheStalkerTheStruggleBreaksFree) {
 // of the screen, comes down from 896 units up at the camera's x + 640 and
 // the area's start line, lands, and stands, touchable.
 TEST(MovesRun, LetGoAboveTheScreenThePlayerReEnters) {
-  const auto& out = moves_run();
-  const uint64_t held = first(out, kState, 41, kSecondHold);
-  ASSERT_GT(held, 0u);
-  const uint64_t ticking = first(out, kState, 43, held);
-  const uint64_t free = first(out, kState, 45, ticking);
-  ASSERT_GT(free, 0u);
-  EXPECT_EQ(free - ticking, 240u);
-  EXPECT_EQ(out.value_at(kY, free), 0u);
-  const uint64_t reentry = first(out, kState, 47, free);
-  ASSERT_GT(reentry, 0u);
-  const uint64_t standing = first(out, kState, 2, reentry);
-  EXPECT_EQ(states(out, reentry, standing), (std::vector<uint64_t>{47, 48, 49, 50, 51, 0, 2}));
-  const uint64_t drop = first(out, kState, 50, reentry);
-  EXPECT_EQ(out.value_at(kX, drop), out.value_at(kCameraX, drop) + 640);
-  EXPECT_EQ(out.value_at(kY, drop), 600u);
-  EXPECT_GE(out.value_at(kHeight, drop), 800u);
-  EXPECT_EQ(out.value_at(kHeight, first(out, kState, 51, drop)), 0u);
-  EXPECT_EQ(out.value_at(kFlags, standing) & 0x04, 0u);  // touchable
+    const auto& out = moves_run();
+    const uint64_t held = first(out, kState, 41, kSecondHold);
+    ASSERT_GT(held, 0u);
+    const uint64_t ticking = first(out, kState, 43, held);
+    const uint64_t free = first(out, kState, 45, ticking);
+    ASSERT_GT(free, 0u);
+    EXPECT_EQ(free - ticking, 240u);
+    EXPECT_EQ(out.value_at(kY, free), 0u);
+    const uint64_t reentry = first(out, kState, 47, free);
+    ASSERT_GT(reentry, 0u);
+    const uint64_t standing = first(out, kState, 2, reentry);
+    EXPECT_EQ(states(out, reentry, standing), (std::vector<uint64_t>{47, 48, 49, 50, 51, 0, 2}));
+    const uint64_t drop = first(out, kState, 50, reentry);
+    EXPECT_EQ(out.value_at(kX, drop), out.value_at(kCameraX, drop) + 640);
+    EXPECT_EQ(out.value_at(kY, drop), 600u);
+    EXPECT_GE(out.value_at(kHeight, drop), 800u);
+    EXPECT_EQ(out.value_at(kHeight, first(out, kState, 51, drop)), 0u);
+    EXPECT_EQ(out.value_at(kFlags, standing) & 0x04, 0u);  // touchable
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -300,10 +325,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(MovesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, moves_run(),
-                                          [&](int slices) { return r.run(moves_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, moves_run(),
+                                            [&](int slices) { return r.run(moves_options(slices)); }),
+              "");
 }
 
 }  // namespace

@@ -18,74 +18,75 @@
 
 namespace {
 
-constexpr uint32_t kPlayerX = var::player_records + 32, kPlayerY = var::player_records + 34, kPlayerEnergy = var::player_records + 64;
+constexpr uint32_t kPlayerX = var::player_records + 32, kPlayerY = var::player_records + 34,
+                   kPlayerEnergy = var::player_records + 64;
 // The 128-byte objects and the 64-byte objects; of each, the fields the
 // checks follow.
 constexpr whole_run::pool kPool128{var::objects_128, 128, 124}, kPool64{var::objects_64, 64, 200};
-constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34, kEnergy = 64;
+constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34,
+                   kEnergy = 64;
 
 constexpr uint64_t kFrames = 900;
 constexpr uint64_t kWalkUp = 700;       // 25 frames up at 8 units a frame: from 600 to 400
 constexpr uint32_t kThrown = 0x07A3DA;  // the thrown object's routine
 constexpr uint16_t kPacerY = 720, kPacerEnergy = 24;
 constexpr uint8_t kThrowStates[] = {15, 16, 17, 18};
-constexpr uint64_t kWindup = 12;        // frames of the throw's wind-up
+constexpr uint64_t kWindup = 12;  // frames of the throw's wind-up
 constexpr int16_t kStep = 6, kOffsetX = 64, kOffsetY = -296;
-constexpr uint16_t kStrength = 6;       // energy a thrown object takes
+constexpr uint16_t kStrength = 6;  // energy a thrown object takes
 
 // Coins, start, the character taken, the stage's first button; then, in
 // area 1, a walk up from the start line into the pacer's throwing probe,
 // where the player stands.
 std::string script() {
-  return "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n500 press button1\n" +
-         std::to_string(kWalkUp) + " press up1 25\n";
+    return "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n500 press button1\n" +
+           std::to_string(kWalkUp) + " press up1 25\n";
 }
 
 whole_run::options throw_options(int slices) {
-  whole_run::options o;
-  o.script = script();
-  o.frames = kFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 240;
-  o.watch = {{kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {var::free_stack_64, 2}};
-  o.watch_pool(kPool128,
-                {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
-  o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}});
-  return o;
+    whole_run::options o;
+    o.script = script();
+    o.frames = kFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 240;
+    o.watch = {{kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {var::free_stack_64, 2}};
+    o.watch_pool(kPool128, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
+    o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}});
+    return o;
 }
 
 const whole_run::outcome& throw_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "pacer_throw", throw_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "pacer_throw", throw_options(1));
 }
 const whole_reach::listed kReach("pacer_throw", [] { return throw_options(1); });
 
 // The pacer: the 128-byte object whose type byte turned to 0 with the
 // pacer's energy on its segment's floor. 0 when none did.
 uint32_t pacer(const whole_run::outcome& out) {
-  for (const auto& c : out.pool_changes(kPool128, kStateType, 600)) {
-    const uint32_t o = c.address - kStateType;
-    if ((c.value >> 8) == 0 && out.value_at(o + kEnergy, c.frame) == kPacerEnergy &&
-        out.value_at(o + kWorldY, c.frame) == kPacerY)
-      return o;
-  }
-  return 0;
+    for (const auto& c : out.pool_changes(kPool128, kStateType, 600)) {
+        const uint32_t o = c.address - kStateType;
+        if ((c.value >> 8) == 0 && out.value_at(o + kEnergy, c.frame) == kPacerEnergy &&
+            out.value_at(o + kWorldY, c.frame) == kPacerY)
+            return o;
+    }
+    return 0;
 }
 
 // The first 64-byte object given the thrown object's routine, and when.
 struct thrown {
-  uint32_t object = 0;
-  uint64_t frame = 0;
+    uint32_t object = 0;
+    uint64_t frame = 0;
 };
 thrown first_thrown(const whole_run::outcome& out) {
-  for (const auto& c : out.pool_changes(kPool64, kRoutine))
-    if (c.value == kThrown) return {c.address - kRoutine, c.frame};
-  return {};
+    for (const auto& c : out.pool_changes(kPool64, kRoutine))
+        if (c.value == kThrown) return {c.address - kRoutine, c.frame};
+    return {};
 }
 
 TEST(PacerThrowRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = throw_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = throw_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 // Only the player who has walked up comes into the probe: the pacer,
@@ -93,65 +94,67 @@ TEST(PacerThrowRun, EndsCleanlyAtItsFrameLimit) {
 // states 15 to 18 in turn: its wind-up, and the object leaving on the
 // throw's frame 1).
 TEST(PacerThrowRun, ThePacerThrowsOnceThePlayerHasWalkedUp) {
-  const auto& out = throw_run();
-  const uint32_t o = pacer(out);
-  ASSERT_NE(o, 0u);
-  const uint64_t up = out.first_frame(kPlayerY, 400);
-  ASSERT_GT(up, kWalkUp);
-  EXPECT_EQ(out.value_at(kPlayerY, kWalkUp), 600u);
+    const auto& out = throw_run();
+    const uint32_t o = pacer(out);
+    ASSERT_NE(o, 0u);
+    const uint64_t up = out.first_frame(kPlayerY, 400);
+    ASSERT_GT(up, kWalkUp);
+    EXPECT_EQ(out.value_at(kPlayerY, kWalkUp), 600u);
 
-  std::vector<uint64_t> at;
-  for (uint8_t state : kThrowStates) {
-    const uint64_t f = out.first_frame(o + kStateType, state, at.empty() ? 0 : at.back());
-    ASSERT_NE(f, 0u) << "state " << int(state);
-    at.push_back(f);
-  }
-  EXPECT_GT(at[0], up) << "no throw before the player stands in the probe";
-  EXPECT_EQ(at[1], at[0] + 1);
-  EXPECT_EQ(at[2], at[1] + kWindup - 1);  // counted down from the frame it starts
-  EXPECT_GT(at[3], at[2]);
-  // It stood still from the wind-up on.
-  const uint64_t x = out.value_at(o + kWorldX, at[0]);
-  EXPECT_EQ(out.value_at(o + kWorldX, at[3]), x);
-  EXPECT_EQ(out.value_at(o + kWorldY, at[3]), kPacerY);
+    std::vector<uint64_t> at;
+    for (uint8_t state : kThrowStates) {
+        const uint64_t f = out.first_frame(o + kStateType, state, at.empty() ? 0 : at.back());
+        ASSERT_NE(f, 0u) << "state " << int(state);
+        at.push_back(f);
+    }
+    EXPECT_GT(at[0], up) << "no throw before the player stands in the probe";
+    EXPECT_EQ(at[1], at[0] + 1);
+    EXPECT_EQ(at[2], at[1] + kWindup - 1);  // counted down from the frame it starts
+    EXPECT_GT(at[3], at[2]);
+    // It stood still from the wind-up on.
+    const uint64_t x = out.value_at(o + kWorldX, at[0]);
+    EXPECT_EQ(out.value_at(o + kWorldX, at[3]), x);
+    EXPECT_EQ(out.value_at(o + kWorldY, at[3]), kPacerY);
 
-  // The object leaves in the frame of state 18, its routine the thrown
-  // object's, its owner the pacer, 16 pixels ahead of it (mirrored: to the
-  // right, where it walked) at the player's depth.
-  const thrown t = first_thrown(out);
-  ASSERT_NE(t.object, 0u);
-  EXPECT_EQ(t.frame, at[3]);
-  EXPECT_EQ(out.value_at(t.object + kOwner, t.frame), o & 0xFFFF);
-  EXPECT_EQ(out.value_at(t.object + kWorldX, t.frame), x + kOffsetX + kStep);
-  EXPECT_EQ(out.value_at(t.object + kWorldY, t.frame), uint16_t(kPacerY + kOffsetY));
+    // The object leaves in the frame of state 18, its routine the thrown
+    // object's, its owner the pacer, 16 pixels ahead of it (mirrored: to the
+    // right, where it walked) at the player's depth.
+    const thrown t = first_thrown(out);
+    ASSERT_NE(t.object, 0u);
+    EXPECT_EQ(t.frame, at[3]);
+    EXPECT_EQ(out.value_at(t.object + kOwner, t.frame), o & 0xFFFF);
+    EXPECT_EQ(out.value_at(t.object + kWorldX, t.frame), x + kOffsetX + kStep);
+    EXPECT_EQ(out.value_at(t.object + kWorldY, t.frame), uint16_t(kPacerY + kOffsetY));
 }
 
 // The object flies straight at 6 units a frame towards the player, and in
 // the frame it reaches the player's body the player loses the throw's
 // strength and the object goes back to its pool.
 TEST(PacerThrowRun, TheThrownObjectFliesIntoThePlayerAndIsGone) {
-  const auto& out = throw_run();
-  const thrown t = first_thrown(out);
-  ASSERT_NE(t.object, 0u);
-  // Its flight: the x it takes frame after frame until it stops (the pool
-  // hands the same object to later throws).
-  std::vector<whole_run::change> xs;
-  for (const auto& c : out.changes)
-    if (c.address == t.object + kWorldX && c.frame >= t.frame && (xs.empty() || c.frame == xs.back().frame + 1))
-      xs.push_back(c);
-  ASSERT_GE(xs.size(), 3u);
-  for (size_t i = 1; i < xs.size(); ++i) EXPECT_EQ(xs[i].value, xs[i - 1].value + kStep);
-  const uint64_t hit = xs.back().frame;
-  EXPECT_EQ(out.value_at(t.object + kWorldY, hit), out.value_at(t.object + kWorldY, t.frame)) << "straight on";
-  // The player's energy, unchanged while it flies, falls by the strength in
-  // the frame it hits; the object moves no more and the pool has one free
-  // object more than the frame before.
-  EXPECT_EQ(out.value_at(kPlayerEnergy, hit - 1), out.value_at(kPlayerEnergy, t.frame - 1));
-  EXPECT_EQ(out.value_at(kPlayerEnergy, hit), out.value_at(kPlayerEnergy, hit - 1) - kStrength);
-  EXPECT_EQ(out.value_at(var::free_stack_64, hit), out.value_at(var::free_stack_64, hit - 1) + 1);
-  EXPECT_LT(xs.back().value, out.value_at(kPlayerX, hit)) << "it met the player from the pacer's side";
-  EXPECT_GT(hit, t.frame);
-  EXPECT_LT(hit, kFrames);
+    const auto& out = throw_run();
+    const thrown t = first_thrown(out);
+    ASSERT_NE(t.object, 0u);
+    // Its flight: the x it takes frame after frame until it stops (the pool
+    // hands the same object to later throws).
+    std::vector<whole_run::change> xs;
+    for (const auto& c : out.changes)
+        if (c.address == t.object + kWorldX && c.frame >= t.frame &&
+            (xs.empty() || c.frame == xs.back().frame + 1))
+            xs.push_back(c);
+    ASSERT_GE(xs.size(), 3u);
+    for (size_t i = 1; i < xs.size(); ++i) EXPECT_EQ(xs[i].value, xs[i - 1].value + kStep);
+    const uint64_t hit = xs.back().frame;
+    EXPECT_EQ(out.value_at(t.object + kWorldY, hit), out.value_at(t.object + kWorldY, t.frame))
+        << "straight on";
+    // The player's energy, unchanged while it flies, falls by the strength in
+    // the frame it hits; the object moves no more and the pool has one free
+    // object more than the frame before.
+    EXPECT_EQ(out.value_at(kPlayerEnergy, hit - 1), out.value_at(kPlayerEnergy, t.frame - 1));
+    EXPECT_EQ(out.value_at(kPlayerEnergy, hit), out.value_at(kPlayerEnergy, hit - 1) - kStrength);
+    EXPECT_EQ(out.value_at(var::free_stack_64, hit), out.value_at(var::free_stack_64, hit - 1) + 1);
+    EXPECT_LT(xs.back().value, out.value_at(kPlayerX, hit)) << "it met the player from the pacer's side";
+    EXPECT_GT(hit, t.frame);
+    EXPECT_LT(hit, kFrames);
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -163,10 +166,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(PacerThrowRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, throw_run(),
-                                          [&](int slices) { return r.run(throw_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, throw_run(),
+                                            [&](int slices) { return r.run(throw_options(slices)); }),
+              "");
 }
 
 }  // namespace

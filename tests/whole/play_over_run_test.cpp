@@ -52,76 +52,78 @@ constexpr unsigned kAreaWon = 11, kGameEnded = 7, kPlayOver = 14;
 constexpr uint64_t kFrames = 900;
 
 std::string script() {
-  using play_script::poke;
-  return "100 press coin1\n+30 press button1\n140 press button1\n" + poke(340, var::player_records + 0x40, 0x00) +
-         poke(340, var::player_records + 0x41, 0x00) + poke(340, var::player_records + 0x37, 0x01) + poke(340, var::player_records + 0x02, 0x13) +
-         poke(340, var::stage, 0x03) + poke(350, var::system_flags + 2, 0x02);
+    using play_script::poke;
+    return "100 press coin1\n+30 press button1\n140 press button1\n" +
+           poke(340, var::player_records + 0x40, 0x00) + poke(340, var::player_records + 0x41, 0x00) +
+           poke(340, var::player_records + 0x37, 0x01) + poke(340, var::player_records + 0x02, 0x13) +
+           poke(340, var::stage, 0x03) + poke(350, var::system_flags + 2, 0x02);
 }
 
 whole_run::options play_over_options(int slices) {
-  whole_run::options o;
-  o.script = script();
-  o.frames = kFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 120;
-  o.watch = {{var::game_mode, 2},  {var::ingame_state, 1}, {var::stage, 2},  {var::game_flags, 4}, {var::system_flags, 4},
-             {kRoutine, 4},   {kTimer, 2},       {kMessageCell, 2}, {hw::sound_command, 1}};
-  o.watch_pool(kPool128, {{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}});
-  return o;
+    whole_run::options o;
+    o.script = script();
+    o.frames = kFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 120;
+    o.watch = {{var::game_mode, 2},  {var::ingame_state, 1}, {var::stage, 2},
+               {var::game_flags, 4}, {var::system_flags, 4}, {kRoutine, 4},
+               {kTimer, 2},          {kMessageCell, 2},      {hw::sound_command, 1}};
+    o.watch_pool(kPool128, {{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}});
+    return o;
 }
 
 const whole_reach::listed kReach("play_over", [] { return play_over_options(1); });
 
 const whole_run::outcome& play_over_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "play_over", play_over_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "play_over", play_over_options(1));
 }
 
 // The first frame a watched word had `bit` set.
 uint64_t first_with_bit(const whole_run::outcome& out, uint32_t address, unsigned bit) {
-  for (const auto& c : out.changes)
-    if (c.address == address && (c.value >> bit & 1)) return c.frame;
-  return 0;
+    for (const auto& c : out.changes)
+        if (c.address == address && (c.value >> bit & 1)) return c.frame;
+    return 0;
 }
 
 // The 128-byte object whose routine became `routine` at or after `from`.
 uint32_t object_running(const whole_run::outcome& out, uint32_t routine, uint64_t from) {
-  for (const auto& c : out.pool_changes(kPool128, kObjectRoutine, from))
-    if (c.value == routine) return c.address - kObjectRoutine;
-  return 0;
+    for (const auto& c : out.pool_changes(kPool128, kObjectRoutine, from))
+        if (c.value == routine) return c.address - kObjectRoutine;
+    return 0;
 }
 
 TEST(PlayOverRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = play_over_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = play_over_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 // The slot counts down in stage 3 area 2, whose generator sets up the
 // drifting object of its boss record: in from the left with its parameter
 // byte, at its random speed, shown, and gone once it has left the screen.
 TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
-  const auto& out = play_over_run();
-  const uint64_t area2 = out.first_frame(var::stage, 0x0203);
-  ASSERT_GT(area2, 0u);
-  EXPECT_EQ(out.value_at(kRoutine, area2), 0x063799u) << "slot 0 counts down";
-  const uint32_t d = object_running(out, 0x077270, area2);
-  ASSERT_NE(d, 0u);
-  const uint64_t set_up = out.frames_of(d + kObjectRoutine).back();
-  EXPECT_EQ(set_up, area2) << "set up by the generator's first pass";
-  EXPECT_EQ(out.value_at(d + kType, set_up), 57u);
-  const int16_t x0 = int16_t(out.value_at(d + kWorldX, set_up));
-  const int v = int16_t(out.value_at(d + kWorldX, set_up + 1)) - x0;
-  EXPECT_GE(v, 13);
-  EXPECT_LE(v, 16);
-  EXPECT_EQ(x0, 640 - 79 * v) << "coming in to pass x 640 80 steps after its set-up";
-  const auto states = out.values_of(d + kState);
-  ASSERT_FALSE(states.empty());
-  EXPECT_EQ(states.back(), 2u) << "it was shown";
-  const auto flags = out.frames_of(d + kFlags);
-  ASSERT_FALSE(flags.empty());
-  const uint64_t gone = flags.back();
-  EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u) << "removed itself";
-  EXPECT_GT(int16_t(out.value_at(d + kWorldX, gone)), 320 * 4) << "past the screen's right edge";
+    const auto& out = play_over_run();
+    const uint64_t area2 = out.first_frame(var::stage, 0x0203);
+    ASSERT_GT(area2, 0u);
+    EXPECT_EQ(out.value_at(kRoutine, area2), 0x063799u) << "slot 0 counts down";
+    const uint32_t d = object_running(out, 0x077270, area2);
+    ASSERT_NE(d, 0u);
+    const uint64_t set_up = out.frames_of(d + kObjectRoutine).back();
+    EXPECT_EQ(set_up, area2) << "set up by the generator's first pass";
+    EXPECT_EQ(out.value_at(d + kType, set_up), 57u);
+    const int16_t x0 = int16_t(out.value_at(d + kWorldX, set_up));
+    const int v = int16_t(out.value_at(d + kWorldX, set_up + 1)) - x0;
+    EXPECT_GE(v, 13);
+    EXPECT_LE(v, 16);
+    EXPECT_EQ(x0, 640 - 79 * v) << "coming in to pass x 640 80 steps after its set-up";
+    const auto states = out.values_of(d + kState);
+    ASSERT_FALSE(states.empty());
+    EXPECT_EQ(states.back(), 2u) << "it was shown";
+    const auto flags = out.frames_of(d + kFlags);
+    ASSERT_FALSE(flags.empty());
+    const uint64_t gone = flags.back();
+    EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u) << "removed itself";
+    EXPECT_GT(int16_t(out.value_at(d + kWorldX, gone)), 320 * 4) << "past the screen's right edge";
 }
 
 // Its going wins the area and ends the play in the generator's next pass;
@@ -130,43 +132,44 @@ TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
 // leaving message is not shown; the game is over and the score-ranking
 // screen follows.
 TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage) {
-  const auto& out = play_over_run();
-  const uint64_t area2 = out.first_frame(var::stage, 0x0203);
-  const uint32_t d = object_running(out, 0x077270, area2);
-  ASSERT_NE(d, 0u);
-  const uint64_t gone = out.frames_of(d + kFlags).back();
-  const uint64_t over = first_with_bit(out, var::game_flags, kPlayOver);
-  EXPECT_EQ(over, gone + 1);
-  EXPECT_EQ(first_with_bit(out, var::system_flags, kAreaWon), over);
+    const auto& out = play_over_run();
+    const uint64_t area2 = out.first_frame(var::stage, 0x0203);
+    const uint32_t d = object_running(out, 0x077270, area2);
+    ASSERT_NE(d, 0u);
+    const uint64_t gone = out.frames_of(d + kFlags).back();
+    const uint64_t over = first_with_bit(out, var::game_flags, kPlayOver);
+    EXPECT_EQ(over, gone + 1);
+    EXPECT_EQ(first_with_bit(out, var::system_flags, kAreaWon), over);
 
-  const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
-  EXPECT_EQ(ranking, over + 1) << "the countdown stopped";
-  EXPECT_GT(out.value_at(kTimer, over), 600u) << "with more than ten seconds to go";
-  EXPECT_EQ(out.first_frame(kRoutine, 0x063818), ranking + 1) << "no ranking place for 0 points";
-  for (uint64_t f = ranking; f <= ranking + 10; ++f)
-    EXPECT_EQ(out.value_at(kMessageCell, f), 0u) << "no leaving message at frame " << f;
-  EXPECT_EQ(first_with_bit(out, var::system_flags, kGameEnded), ranking + 2) << "the last slot out ends the game";
+    const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
+    EXPECT_EQ(ranking, over + 1) << "the countdown stopped";
+    EXPECT_GT(out.value_at(kTimer, over), 600u) << "with more than ten seconds to go";
+    EXPECT_EQ(out.first_frame(kRoutine, 0x063818), ranking + 1) << "no ranking place for 0 points";
+    for (uint64_t f = ranking; f <= ranking + 10; ++f)
+        EXPECT_EQ(out.value_at(kMessageCell, f), 0u) << "no leaving message at frame " << f;
+    EXPECT_EQ(first_with_bit(out, var::system_flags, kGameEnded), ranking + 2)
+        << "the last slot out ends the game";
 
-  std::vector<uint64_t> states = out.values_of(var::ingame_state);
-  states.erase(std::unique(states.begin(), states.end()), states.end());
-  const std::vector<uint64_t> game_over = {20, 50, 51, 52, 53, 54, 55, 56, 57, 0};
-  EXPECT_NE(std::search(states.begin(), states.end(), game_over.begin(), game_over.end()), states.end());
-  EXPECT_EQ(out.value_at(var::game_mode, kFrames) & 0xFF, 12u) << "on to the score-ranking screen";
+    std::vector<uint64_t> states = out.values_of(var::ingame_state);
+    states.erase(std::unique(states.begin(), states.end()), states.end());
+    const std::vector<uint64_t> game_over = {20, 50, 51, 52, 53, 54, 55, 56, 57, 0};
+    EXPECT_NE(std::search(states.begin(), states.end(), game_over.begin(), game_over.end()), states.end());
+    EXPECT_EQ(out.value_at(var::game_mode, kFrames) & 0xFF, 12u) << "on to the score-ranking screen";
 }
 
 // The area's music is the command after which the sound board raises the
 // main processor's sound interrupt; its handler runs and the game goes on.
 TEST(PlayOverRun, TheAreasMusicRingsTheSoundInterrupt) {
-  const auto& out = play_over_run();
-  EXPECT_GT(out.first_frame(hw::sound_command, synthetic::kRaiseCommand), 0u);
-  EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
+    const auto& out = play_over_run();
+    EXPECT_GT(out.first_frame(hw::sound_command, synthetic::kRaiseCommand), 0u);
+    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
 }
 
 // ---- the playerless demo ----
 
 // The run endings' settings with four player slots.
 std::vector<uint8_t> four_slot_eeprom() {
-  return whole_run::settings_eeprom([](uint8_t* record) { record[0x10] = 2; });
+    return whole_run::settings_eeprom([](uint8_t* record) { record[0x10] = 2; });
 }
 
 constexpr uint64_t kDemoFrames = 1500;
@@ -177,28 +180,28 @@ constexpr uint16_t kUpperLayersOff = 0x3000;
 // No script: the attract cycle runs to its first demo with the four-slot
 // setting, whose rows have the demos play stage 3 area 2 with no player.
 whole_run::options demo_options(int slices) {
-  whole_run::options o;
-  o.frames = kDemoFrames;
-  o.every = 500;
-  o.slices = slices;
-  o.seconds = 180;
-  o.eeprom = four_slot_eeprom();
-  o.watch = {{var::game_mode, 2},    {var::ingame_state, 1}, {var::stage, 2}, {var::game_flags, 4},
-             {var::system_flags, 4}, {var::nbg0_zoom, 2},        {var::layer_control, 2}};
-  o.watch_pool(kPool128, {{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}});
-  o.watch_pool(kPool64, {{kState, 1}, {kObjectRoutine, 4}});
-  return o;
+    whole_run::options o;
+    o.frames = kDemoFrames;
+    o.every = 500;
+    o.slices = slices;
+    o.seconds = 180;
+    o.eeprom = four_slot_eeprom();
+    o.watch = {{var::game_mode, 2},    {var::ingame_state, 1}, {var::stage, 2},        {var::game_flags, 4},
+               {var::system_flags, 4}, {var::nbg0_zoom, 2},    {var::layer_control, 2}};
+    o.watch_pool(kPool128, {{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}});
+    o.watch_pool(kPool64, {{kState, 1}, {kObjectRoutine, 4}});
+    return o;
 }
 
 const whole_reach::listed kReachDemo("playerless_demo", [] { return demo_options(1); });
 
 const whole_run::outcome& demo_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "playerless_demo", demo_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "playerless_demo", demo_options(1));
 }
 
 TEST(PlayerlessDemoRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = demo_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = demo_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
 // The demo plays stage 3 area 2 with no slot; the drifting object of its
@@ -208,58 +211,60 @@ TEST(PlayerlessDemoRun, EndsCleanlyAtItsFrameLimit) {
 // play or out: the playfield zooms out to half size, area 3 (a placed-object
 // area) is set up, and the zoom and the layers come back as they were.
 TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
-  const auto& out = demo_run();
-  const uint64_t start = out.first_frame(var::stage, 0x0203);
-  ASSERT_GT(start, 0u);
-  EXPECT_EQ(out.value_at(var::game_mode, start) & 0xFF, 9u) << "the demo";
-  EXPECT_EQ(out.value_at(var::game_flags, start) & 0x10F, 1u << kDemo) << "no slot plays";
+    const auto& out = demo_run();
+    const uint64_t start = out.first_frame(var::stage, 0x0203);
+    ASSERT_GT(start, 0u);
+    EXPECT_EQ(out.value_at(var::game_mode, start) & 0xFF, 9u) << "the demo";
+    EXPECT_EQ(out.value_at(var::game_flags, start) & 0x10F, 1u << kDemo) << "no slot plays";
 
-  const uint32_t d = object_running(out, 0x077270, start);
-  ASSERT_NE(d, 0u);
-  const uint64_t gone = out.frames_of(d + kFlags).back();
-  EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u);
-  const uint64_t won = first_with_bit(out, var::system_flags, kAreaWon);
-  EXPECT_EQ(won, gone + 1);
+    const uint32_t d = object_running(out, 0x077270, start);
+    ASSERT_NE(d, 0u);
+    const uint64_t gone = out.frames_of(d + kFlags).back();
+    EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u);
+    const uint64_t won = first_with_bit(out, var::system_flags, kAreaWon);
+    EXPECT_EQ(won, gone + 1);
 
-  // The camera controller: waiting for the area to be won (4), the move (5),
-  // the 90 frames' wait (6), then waiting for the area change (7), after
-  // which it frees itself.
-  const auto controllers = out.objects_with(kPool64, kObjectRoutine, 0x08595F, start);
-  ASSERT_FALSE(controllers.empty());
-  const uint32_t controller = controllers.front();
-  const auto states = out.values_of(controller + kState);
-  const auto state_frames = out.frames_of(controller + kState);
-  ASSERT_EQ(states.size(), state_frames.size());
-  std::vector<uint64_t> after_win;
-  uint64_t waited = 0, asked = 0;
-  for (size_t i = 0; i < states.size(); ++i)
-    if (state_frames[i] >= won && (after_win.empty() || after_win.back() != 7)) {
-      after_win.push_back(states[i]);
-      if (states[i] == 6) waited = state_frames[i];
-      if (states[i] == 7) asked = state_frames[i];
-    }
-  EXPECT_EQ(after_win, (std::vector<uint64_t>{5, 6, 7}));
-  EXPECT_EQ(asked, waited + 90);
-  EXPECT_EQ(first_with_bit(out, var::system_flags, kZoomRequest), asked);
+    // The camera controller: waiting for the area to be won (4), the move (5),
+    // the 90 frames' wait (6), then waiting for the area change (7), after
+    // which it frees itself.
+    const auto controllers = out.objects_with(kPool64, kObjectRoutine, 0x08595F, start);
+    ASSERT_FALSE(controllers.empty());
+    const uint32_t controller = controllers.front();
+    const auto states = out.values_of(controller + kState);
+    const auto state_frames = out.frames_of(controller + kState);
+    ASSERT_EQ(states.size(), state_frames.size());
+    std::vector<uint64_t> after_win;
+    uint64_t waited = 0, asked = 0;
+    for (size_t i = 0; i < states.size(); ++i)
+        if (state_frames[i] >= won && (after_win.empty() || after_win.back() != 7)) {
+            after_win.push_back(states[i]);
+            if (states[i] == 6) waited = state_frames[i];
+            if (states[i] == 7) asked = state_frames[i];
+        }
+    EXPECT_EQ(after_win, (std::vector<uint64_t>{5, 6, 7}));
+    EXPECT_EQ(asked, waited + 90);
+    EXPECT_EQ(first_with_bit(out, var::system_flags, kZoomRequest), asked);
 
-  // The in-game flow: the request taken (23), the zoom out (24) by 8 a frame
-  // to half size, then area 3 and play (20).
-  EXPECT_EQ(out.first_frame(var::ingame_state, flow_state::zoom_change_out), asked + 1);
-  std::vector<uint64_t> zooms;
-  for (const auto& c : out.changes)
-    if (c.address == var::nbg0_zoom && c.frame > asked && c.frame <= asked + 40) zooms.push_back(c.value);
-  ASSERT_GE(zooms.size(), 33u);
-  for (size_t i = 0; i < 32; ++i) EXPECT_EQ(zooms[i], 0x1F8u - 8 * i) << i;
-  const uint64_t area3 = out.first_frame(var::stage, 0x0303);
-  ASSERT_GT(area3, asked);
-  EXPECT_EQ(out.value_at(var::nbg0_zoom, area3 - 1), 0x100u) << "half size";
-  EXPECT_EQ(out.value_at(var::ingame_state, area3), flow_state::play);
-  EXPECT_EQ(out.value_at(var::game_flags, area3) >> kPlacedObjects & 1, 1u) << "an area with placed objects";
-  EXPECT_EQ(out.value_at(var::nbg0_zoom, area3), 0x200u) << "the zoom back to 1:1";
-  EXPECT_EQ(out.value_at(var::layer_control, area3 - 1) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
-  EXPECT_EQ(out.value_at(var::layer_control, area3) & kUpperLayersOff, 0u) << "the upper layers back on";
-  EXPECT_EQ(out.value_at(var::system_flags, area3) >> kAreaWon & 1, 0u);
-  EXPECT_EQ(out.value_at(var::game_flags, area3) >> kAreaChange & 1, 0u);
+    // The in-game flow: the request taken (23), the zoom out (24) by 8 a frame
+    // to half size, then area 3 and play (20).
+    EXPECT_EQ(out.first_frame(var::ingame_state, flow_state::zoom_change_out), asked + 1);
+    std::vector<uint64_t> zooms;
+    for (const auto& c : out.changes)
+        if (c.address == var::nbg0_zoom && c.frame > asked && c.frame <= asked + 40) zooms.push_back(c.value);
+    ASSERT_GE(zooms.size(), 33u);
+    for (size_t i = 0; i < 32; ++i) EXPECT_EQ(zooms[i], 0x1F8u - 8 * i) << i;
+    const uint64_t area3 = out.first_frame(var::stage, 0x0303);
+    ASSERT_GT(area3, asked);
+    EXPECT_EQ(out.value_at(var::nbg0_zoom, area3 - 1), 0x100u) << "half size";
+    EXPECT_EQ(out.value_at(var::ingame_state, area3), flow_state::play);
+    EXPECT_EQ(out.value_at(var::game_flags, area3) >> kPlacedObjects & 1, 1u)
+        << "an area with placed objects";
+    EXPECT_EQ(out.value_at(var::nbg0_zoom, area3), 0x200u) << "the zoom back to 1:1";
+    EXPECT_EQ(out.value_at(var::layer_control, area3 - 1) & kUpperLayersOff, kUpperLayersOff)
+        << "centred mode";
+    EXPECT_EQ(out.value_at(var::layer_control, area3) & kUpperLayersOff, 0u) << "the upper layers back on";
+    EXPECT_EQ(out.value_at(var::system_flags, area3) >> kAreaWon & 1, 0u);
+    EXPECT_EQ(out.value_at(var::game_flags, area3) >> kAreaChange & 1, 0u);
 }
 
 // ---- the area change by terrain ----
@@ -271,18 +276,18 @@ constexpr uint64_t kTerrainPoke = 1300, kTerrainFrames = 1360;
 constexpr unsigned kTerrainChange = 9;
 
 whole_run::options terrain_options(int slices) {
-  whole_run::options o = demo_options(slices);
-  o.frames = kTerrainFrames;
-  o.every = 340;
-  o.script = play_script::poke(kTerrainPoke, var::system_flags + 1, 0x02);
-  o.watch.push_back({var::nbg1_zoom, 2});
-  return o;
+    whole_run::options o = demo_options(slices);
+    o.frames = kTerrainFrames;
+    o.every = 340;
+    o.script = play_script::poke(kTerrainPoke, var::system_flags + 1, 0x02);
+    o.watch.push_back({var::nbg1_zoom, 2});
+    return o;
 }
 
 const whole_reach::listed kReachTerrain("playerless_demo_terrain", [] { return terrain_options(1); });
 
 const whole_run::outcome& terrain_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "playerless_demo_terrain", terrain_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "playerless_demo_terrain", terrain_options(1));
 }
 
 // A poke lands at the end of the frame after its own; the request is taken
@@ -293,35 +298,36 @@ const whole_run::outcome& terrain_run() {
 // zoom back un-centres are written from the cameras again before the frame
 // ends, so the run sees no trace of it.)
 TEST(PlayerlessDemoTerrainRun, TheAreaChangesByTerrainAndThePlayfieldZoomsOutAndBack) {
-  const auto& out = terrain_run();
-  EXPECT_EQ(out.status, 0) << out.err;
-  const uint64_t raised = kTerrainPoke + 1, taken = raised + 1;
-  ASSERT_EQ(out.value_at(var::stage, raised), 0x0203u);
-  EXPECT_EQ(out.value_at(var::ingame_state, raised), flow_state::play);
-  EXPECT_EQ(out.value_at(var::system_flags, raised) >> kTerrainChange & 1, 1u);
-  EXPECT_EQ(out.value_at(var::system_flags, taken) >> kTerrainChange & 1, 0u) << "taken";
-  EXPECT_EQ(out.value_at(var::stage, taken), 0x0303u);
-  EXPECT_EQ(out.value_at(var::ingame_state, taken), flow_state::terrain_zoom_in);
-  EXPECT_EQ(out.value_at(var::game_flags, taken) >> kPlacedObjects & 1, 0u);
-  EXPECT_EQ(out.value_at(var::nbg0_zoom, taken), 0x100u) << "half size";
-  EXPECT_EQ(out.value_at(var::nbg1_zoom, taken), 0x100u);
-  EXPECT_EQ(out.value_at(var::layer_control, taken) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
+    const auto& out = terrain_run();
+    EXPECT_EQ(out.status, 0) << out.err;
+    const uint64_t raised = kTerrainPoke + 1, taken = raised + 1;
+    ASSERT_EQ(out.value_at(var::stage, raised), 0x0203u);
+    EXPECT_EQ(out.value_at(var::ingame_state, raised), flow_state::play);
+    EXPECT_EQ(out.value_at(var::system_flags, raised) >> kTerrainChange & 1, 1u);
+    EXPECT_EQ(out.value_at(var::system_flags, taken) >> kTerrainChange & 1, 0u) << "taken";
+    EXPECT_EQ(out.value_at(var::stage, taken), 0x0303u);
+    EXPECT_EQ(out.value_at(var::ingame_state, taken), flow_state::terrain_zoom_in);
+    EXPECT_EQ(out.value_at(var::game_flags, taken) >> kPlacedObjects & 1, 0u);
+    EXPECT_EQ(out.value_at(var::nbg0_zoom, taken), 0x100u) << "half size";
+    EXPECT_EQ(out.value_at(var::nbg1_zoom, taken), 0x100u);
+    EXPECT_EQ(out.value_at(var::layer_control, taken) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
 
-  std::vector<uint64_t> zooms;
-  for (const auto& c : out.changes)
-    if (c.address == var::nbg0_zoom && c.frame > taken) zooms.push_back(c.value);
-  ASSERT_EQ(zooms.size(), 32u);
-  for (size_t i = 0; i < zooms.size(); ++i) EXPECT_EQ(zooms[i], 0x108u + 8 * i) << i;
+    std::vector<uint64_t> zooms;
+    for (const auto& c : out.changes)
+        if (c.address == var::nbg0_zoom && c.frame > taken) zooms.push_back(c.value);
+    ASSERT_EQ(zooms.size(), 32u);
+    for (size_t i = 0; i < zooms.size(); ++i) EXPECT_EQ(zooms[i], 0x108u + 8 * i) << i;
 
-  uint64_t back = 0;
-  for (const auto& c : out.changes)
-    if (c.address == var::ingame_state && c.frame > taken && c.value == flow_state::play) back = back ? back : c.frame;
-  ASSERT_GT(back, taken);
-  EXPECT_EQ(back, taken + 33) << "one frame after the zoom reached 1:1";
-  EXPECT_EQ(out.value_at(var::nbg0_zoom, back), 0x200u);
-  EXPECT_EQ(out.value_at(var::nbg1_zoom, back), 0x200u);
-  EXPECT_EQ(out.value_at(var::layer_control, back) & kUpperLayersOff, 0u) << "the upper layers back on";
-  EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x08865Eu));
+    uint64_t back = 0;
+    for (const auto& c : out.changes)
+        if (c.address == var::ingame_state && c.frame > taken && c.value == flow_state::play)
+            back = back ? back : c.frame;
+    ASSERT_GT(back, taken);
+    EXPECT_EQ(back, taken + 33) << "one frame after the zoom reached 1:1";
+    EXPECT_EQ(out.value_at(var::nbg0_zoom, back), 0x200u);
+    EXPECT_EQ(out.value_at(var::nbg1_zoom, back), 0x200u);
+    EXPECT_EQ(out.value_at(var::layer_control, back) & kUpperLayersOff, 0u) << "the upper layers back on";
+    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x08865Eu));
 }
 
 constexpr const char* kDemoExpected = R"(
@@ -331,10 +337,10 @@ constexpr const char* kDemoExpected = R"(
 )";
 
 TEST(PlayerlessDemoRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kDemoExpected, demo_run(),
-                                          [&](int slices) { return r.run(demo_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kDemoExpected, demo_run(),
+                                            [&](int slices) { return r.run(demo_options(slices)); }),
+              "");
 }
 
 constexpr const char* kExpected = R"(
@@ -344,10 +350,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(PlayOverRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, play_over_run(),
-                                          [&](int slices) { return r.run(play_over_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, play_over_run(),
+                                            [&](int slices) { return r.run(play_over_options(slices)); }),
+              "");
 }
 
 constexpr const char* kTerrainExpected = R"(
@@ -358,10 +364,10 @@ constexpr const char* kTerrainExpected = R"(
 )";
 
 TEST(PlayerlessDemoTerrainRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kTerrainExpected, terrain_run(),
-                                          [&](int slices) { return r.run(terrain_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kTerrainExpected, terrain_run(),
+                                            [&](int slices) { return r.run(terrain_options(slices)); }),
+              "");
 }
 
 }  // namespace

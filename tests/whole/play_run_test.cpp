@@ -29,7 +29,7 @@ namespace {
 
 // Work RAM the run follows.
 constexpr uint32_t kCredits = var::credit_records + credit_record::credits;  // the shared record's
-constexpr uint32_t kHitBits = var::player_records + 1;     // flags bits 8 (hit) and 9 (defeated)
+constexpr uint32_t kHitBits = var::player_records + 1;  // flags bits 8 (hit) and 9 (defeated)
 constexpr uint32_t kRoutine = var::player_records + 4;
 using play_script::kEnergy;
 constexpr uint32_t kScore = var::player_records + 140;
@@ -38,10 +38,10 @@ constexpr uint64_t kWatchersKind = 58;
 constexpr uint32_t kRankingEntry3 = var::ranking_tables + 3 * ranking_entry::size;  // character 0's table
 constexpr uint32_t kRankingInitials3 = kRankingEntry3 + ranking_entry::initials;
 // Text cells (attribute over character) of slot 0's panel and the continue.
-constexpr uint32_t kNameCell = hw::text_layer + 0x004;      // row 0, column 2: name, then messages
-constexpr uint32_t kEnergyUnits = hw::text_layer + 0x090;   // row 1, column 8: last digit of the energy
-constexpr uint32_t kHeadingCell = hw::text_layer + 0x620;   // row 12, column 16
-constexpr uint32_t kBigTens = var::continue_area;       // two cells each
+constexpr uint32_t kNameCell = hw::text_layer + 0x004;     // row 0, column 2: name, then messages
+constexpr uint32_t kEnergyUnits = hw::text_layer + 0x090;  // row 1, column 8: last digit of the energy
+constexpr uint32_t kHeadingCell = hw::text_layer + 0x620;  // row 12, column 16
+constexpr uint32_t kBigTens = var::continue_area;          // two cells each
 constexpr uint32_t kBigUnits = var::continue_area + 4;
 constexpr uint32_t kGameOverCell = hw::text_layer + 0x61E;  // row 12, column 15
 // The ranking page in video RAM: character 0's block, entry 3's initials.
@@ -51,8 +51,8 @@ constexpr uint32_t kPageInitials3 = hw::video_ram + 0x400 + 128 * 4 + 2 * 22;
 // follows (an indicator's blink count and colour word), and the attack
 // pattern of the watcher's enemy.
 constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
-constexpr uint32_t kObjectFlags = 0, kObjectState = 2, kObjectType = 3, kObjectRoutine = 4, kObjectWorldX = 32,
-                   kIndicatorBlink = 54, kAttackPattern = 82, kIndicatorColour = 110;
+constexpr uint32_t kObjectFlags = 0, kObjectState = 2, kObjectType = 3, kObjectRoutine = 4,
+                   kObjectWorldX = 32, kIndicatorBlink = 54, kAttackPattern = 82, kIndicatorColour = 110;
 
 // Frames whose pictures the run writes: the panel in play, the continue
 // countdown, the initials entered.
@@ -61,86 +61,99 @@ constexpr uint64_t kContinuePicture = 4600;
 constexpr uint64_t kInitialsPicture = 5600;
 
 whole_run::options play_options(int slices) {
-  whole_run::options o;
-  o.script = play_script::text();
-  o.frames = play_script::kFrames;
-  o.every = 600;
-  o.slices = slices;
-  o.seconds = 300;
-  o.watch = {{var::game_mode, 2}, {var::ingame_state, 1}, {var::stage, 2},  {kCredits, 1},
-             {kRoutine, 4},  {kEnergy, 2},      {kHitBits, 1},      {kScore, 4},      {kCameraX, 2},
-             {var::live_enemy_count, 1}, {kRankingEntry3, 4}, {kRankingInitials3, 4}, {kNameCell, 2},
-             {kEnergyUnits, 2}, {kHeadingCell, 2}, {kBigTens, 4}, {kBigUnits, 4},
-             {kGameOverCell, 2}, {kPageInitials3, 4}};
-  o.pictures = {kPanelPicture, kContinuePicture, kInitialsPicture};
-  o.watch_pool(kPool128,
-                {{kObjectFlags, 2}, {kObjectState, 1}, {kObjectType, 1}, {kObjectRoutine, 4}, {kObjectWorldX, 2},
-                 {kIndicatorBlink, 1}, {kIndicatorColour, 2}, {kAttackPattern, 1}});
-  return o;
+    whole_run::options o;
+    o.script = play_script::text();
+    o.frames = play_script::kFrames;
+    o.every = 600;
+    o.slices = slices;
+    o.seconds = 300;
+    o.watch = {{var::game_mode, 2}, {var::ingame_state, 1},
+               {var::stage, 2},     {kCredits, 1},
+               {kRoutine, 4},       {kEnergy, 2},
+               {kHitBits, 1},       {kScore, 4},
+               {kCameraX, 2},       {var::live_enemy_count, 1},
+               {kRankingEntry3, 4}, {kRankingInitials3, 4},
+               {kNameCell, 2},      {kEnergyUnits, 2},
+               {kHeadingCell, 2},   {kBigTens, 4},
+               {kBigUnits, 4},      {kGameOverCell, 2},
+               {kPageInitials3, 4}};
+    o.pictures = {kPanelPicture, kContinuePicture, kInitialsPicture};
+    o.watch_pool(kPool128, {{kObjectFlags, 2},
+                            {kObjectState, 1},
+                            {kObjectType, 1},
+                            {kObjectRoutine, 4},
+                            {kObjectWorldX, 2},
+                            {kIndicatorBlink, 1},
+                            {kIndicatorColour, 2},
+                            {kAttackPattern, 1}});
+    return o;
 }
 
 const whole_reach::listed kReach("play", [] { return play_options(1); });
 
 const whole_run::outcome& play_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "play", play_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "play", play_options(1));
 }
 
 // The values a watched address took, each run of equal values once.
 std::vector<uint64_t> sequence(const whole_run::outcome& out, uint32_t address) {
-  std::vector<uint64_t> v = out.values_of(address);
-  v.erase(std::unique(v.begin(), v.end()), v.end());
-  return v;
+    std::vector<uint64_t> v = out.values_of(address);
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
 }
 
 // The frame of the defeating hit: hit and defeated bits both set.
 uint64_t defeat_frame(const whole_run::outcome& out) { return out.first_frame(kHitBits, 0x03); }
 
 TEST(PlayRun, TheGameGoesFromTheTitleThroughPlayToTheRankingScreenAndBack) {
-  const auto& out = play_run();
-  ASSERT_EQ(out.status, 0) << out.err;
-  std::vector<uint64_t> modes;
-  for (uint64_t w : out.values_of(var::game_mode))
-    if (modes.empty() || modes.back() != (w & 0xFF)) modes.push_back(w & 0xFF);
-  EXPECT_EQ(modes, (std::vector<uint64_t>{3, 15, 12, 3})) << "title, the game, the ranking screen, the title";
-  // Stage and area (stage in the low byte): character select, stage 1's
-  // intro, area 1, area 2 while nobody plays, the game-over screen.
-  EXPECT_EQ(sequence(out, var::stage), (std::vector<uint64_t>{0x0000, 0x0200, 0x0000, 0x0001, 0x0101, 0x0201, 0x0300, 0x0000}));
+    const auto& out = play_run();
+    ASSERT_EQ(out.status, 0) << out.err;
+    std::vector<uint64_t> modes;
+    for (uint64_t w : out.values_of(var::game_mode))
+        if (modes.empty() || modes.back() != (w & 0xFF)) modes.push_back(w & 0xFF);
+    EXPECT_EQ(modes, (std::vector<uint64_t>{3, 15, 12, 3}))
+        << "title, the game, the ranking screen, the title";
+    // Stage and area (stage in the low byte): character select, stage 1's
+    // intro, area 1, area 2 while nobody plays, the game-over screen.
+    EXPECT_EQ(sequence(out, var::stage),
+              (std::vector<uint64_t>{0x0000, 0x0200, 0x0000, 0x0001, 0x0101, 0x0201, 0x0300, 0x0000}));
 }
 
 TEST(PlayRun, TheCoinBuysOneCreditAndTheJoinSpendsIt) {
-  const auto& out = play_run();
-  EXPECT_EQ(sequence(out, kCredits), (std::vector<uint64_t>{0, 1, 0}));
-  EXPECT_EQ(out.value_at(kCredits, 130), 0u);
+    const auto& out = play_run();
+    EXPECT_EQ(sequence(out, kCredits), (std::vector<uint64_t>{0, 1, 0}));
+    EXPECT_EQ(out.value_at(kCredits, 130), 0u);
 }
 
 // The slot's routines: idle, waiting for play, placement, set-up, appearance,
 // the controller, the continue countdown, the ranking, out, idle again.
 TEST(PlayRun, TheSlotGoesThroughItsChain) {
-  const auto& out = play_run();
-  EXPECT_EQ(sequence(out, kRoutine), (std::vector<uint64_t>{0x063514, 0x0638B4, 0x0638C6, 0x063955, 0x0639CB,
-                                                            0x063EB6, 0x063799, 0x08A3D6, 0x063818, 0x063514}));
-  // The countdown lasts 1,260 frames after the defeat's blink.
-  const uint64_t countdown = out.first_frame(kRoutine, 0x063799);
-  EXPECT_EQ(out.first_frame(kRoutine, 0x08A3D6) - countdown, 1260u);
+    const auto& out = play_run();
+    EXPECT_EQ(sequence(out, kRoutine),
+              (std::vector<uint64_t>{0x063514, 0x0638B4, 0x0638C6, 0x063955, 0x0639CB, 0x063EB6, 0x063799,
+                                     0x08A3D6, 0x063818, 0x063514}));
+    // The countdown lasts 1,260 frames after the defeat's blink.
+    const uint64_t countdown = out.first_frame(kRoutine, 0x063799);
+    EXPECT_EQ(out.first_frame(kRoutine, 0x08A3D6) - countdown, 1260u);
 }
 
 // Both enemies are hit and defeated: each blow scores 10, each defeat the
 // enemy's own points instead; the live count falls from 2 to 0 as they go
 // (a later enemy sent by the progress watcher comes and goes on its own).
 TEST(PlayRun, BlowsScoreAndBothEnemiesAreDefeated) {
-  const auto& out = play_run();
-  const auto scores = sequence(out, kScore);
-  ASSERT_GE(scores.size(), 3u);
-  EXPECT_TRUE(std::is_sorted(scores.begin(), scores.end()));
-  int blows = 0, defeats = 0;
-  for (size_t i = 1; i < scores.size(); ++i) (scores[i] - scores[i - 1] == 10 ? blows : defeats) += 1;
-  EXPECT_EQ(defeats, 2);
-  EXPECT_GE(blows, 20);
-  EXPECT_EQ(scores.back(), 5600u);
-  const auto live = sequence(out, var::live_enemy_count);
-  ASSERT_GE(live.size(), 4u);
-  EXPECT_EQ(std::vector<uint64_t>(live.begin(), live.begin() + 4), (std::vector<uint64_t>{0, 2, 1, 0}));
-  EXPECT_GT(out.value_at(kCameraX, play_script::kStand), 0u) << "the walk right scrolled the camera";
+    const auto& out = play_run();
+    const auto scores = sequence(out, kScore);
+    ASSERT_GE(scores.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(scores.begin(), scores.end()));
+    int blows = 0, defeats = 0;
+    for (size_t i = 1; i < scores.size(); ++i) (scores[i] - scores[i - 1] == 10 ? blows : defeats) += 1;
+    EXPECT_EQ(defeats, 2);
+    EXPECT_GE(blows, 20);
+    EXPECT_EQ(scores.back(), 5600u);
+    const auto live = sequence(out, var::live_enemy_count);
+    ASSERT_GE(live.size(), 4u);
+    EXPECT_EQ(std::vector<uint64_t>(live.begin(), live.begin() + 4), (std::vector<uint64_t>{0, 2, 1, 0}));
+    EXPECT_GT(out.value_at(kCameraX, play_script::kStand), 0u) << "the walk right scrolled the camera";
 }
 
 // Energy: the start energy at the join, one point less every 180 frames of
@@ -149,147 +162,152 @@ TEST(PlayRun, BlowsScoreAndBothEnemiesAreDefeated) {
 // the last one takes the rest and marks it defeated too. No swing lands
 // while the player walks.
 TEST(PlayRun, EnemySwingsTakeTheEnergyUntilItIsGone) {
-  const auto& out = play_run();
-  const auto frames = out.frames_of(kEnergy);
-  const auto energy = out.values_of(kEnergy);
-  ASSERT_GE(energy.size(), 3u);
-  EXPECT_EQ(energy[0], 0u);
-  EXPECT_EQ(energy[1], 400u);
-  std::vector<uint64_t> hits;
-  for (size_t i = 2; i < energy.size(); ++i) {
-    const uint64_t bits = out.value_at(kHitBits, frames[i]);
-    if (energy[i] == energy[i - 1] - 1) {
-      EXPECT_EQ(bits, 0u) << "a drain step at frame " << frames[i];
-      continue;
+    const auto& out = play_run();
+    const auto frames = out.frames_of(kEnergy);
+    const auto energy = out.values_of(kEnergy);
+    ASSERT_GE(energy.size(), 3u);
+    EXPECT_EQ(energy[0], 0u);
+    EXPECT_EQ(energy[1], 400u);
+    std::vector<uint64_t> hits;
+    for (size_t i = 2; i < energy.size(); ++i) {
+        const uint64_t bits = out.value_at(kHitBits, frames[i]);
+        if (energy[i] == energy[i - 1] - 1) {
+            EXPECT_EQ(bits, 0u) << "a drain step at frame " << frames[i];
+            continue;
+        }
+        hits.push_back(frames[i]);
+        if (energy[i - 1] > 100) {
+            EXPECT_EQ(energy[i], energy[i - 1] - 100) << frames[i];
+            EXPECT_EQ(bits, 0x01u) << "hit, not defeated, at frame " << frames[i];
+        } else {
+            EXPECT_EQ(energy[i], 0u) << frames[i];
+            EXPECT_EQ(bits, 0x03u) << "hit and defeated at frame " << frames[i];
+            EXPECT_EQ(i + 1, energy.size()) << "the energy stays gone";
+        }
     }
-    hits.push_back(frames[i]);
-    if (energy[i - 1] > 100) {
-      EXPECT_EQ(energy[i], energy[i - 1] - 100) << frames[i];
-      EXPECT_EQ(bits, 0x01u) << "hit, not defeated, at frame " << frames[i];
-    } else {
-      EXPECT_EQ(energy[i], 0u) << frames[i];
-      EXPECT_EQ(bits, 0x03u) << "hit and defeated at frame " << frames[i];
-      EXPECT_EQ(i + 1, energy.size()) << "the energy stays gone";
-    }
-  }
-  ASSERT_EQ(hits.size(), 4u) << "380 energy left: three swings of 100, the fourth takes the last 80 or less";
-  EXPECT_GT(hits.front(), play_script::kStand);
-  EXPECT_EQ(hits.back(), defeat_frame(out));
-  // The defeat leads to the continue countdown.
-  EXPECT_GT(out.first_frame(kRoutine, 0x063799), defeat_frame(out));
+    ASSERT_EQ(hits.size(), 4u)
+        << "380 energy left: three swings of 100, the fourth takes the last 80 or less";
+    EXPECT_GT(hits.front(), play_script::kStand);
+    EXPECT_EQ(hits.back(), defeat_frame(out));
+    // The defeat leads to the continue countdown.
+    EXPECT_GT(out.first_frame(kRoutine, 0x063799), defeat_frame(out));
 }
 
 // The watcher's enemy has two attack patterns, alike but for the form of
 // their boxes (inline bytes, or 16-bit words the pattern entry names): the
 // swings that take the energy land under both.
 TEST(PlayRun, SwingsOfBothAttackPatternsLand) {
-  const auto& out = play_run();
-  uint32_t enemy = 0;
-  for (const auto& c : out.pool_changes(kPool128, kObjectType))
-    if (c.value == kWatchersKind) {
-      enemy = c.address - kObjectType;
-      break;
-    }
-  ASSERT_NE(enemy, 0u) << "the watcher's enemy came";
-  const auto frames = out.frames_of(kEnergy);
-  const auto energy = out.values_of(kEnergy);
-  ASSERT_EQ(frames.size(), energy.size());
-  std::vector<uint64_t> patterns;
-  for (size_t i = 2; i < energy.size(); ++i)
-    if (energy[i] + 1 < energy[i - 1] || energy[i] == 0) patterns.push_back(out.value_at(enemy + kAttackPattern, frames[i]));
-  ASSERT_EQ(patterns.size(), 4u);
-  EXPECT_NE(std::find(patterns.begin(), patterns.end(), 0u), patterns.end()) << "a swing with its box inline";
-  EXPECT_NE(std::find(patterns.begin(), patterns.end(), 1u), patterns.end()) << "a swing with its box in words";
+    const auto& out = play_run();
+    uint32_t enemy = 0;
+    for (const auto& c : out.pool_changes(kPool128, kObjectType))
+        if (c.value == kWatchersKind) {
+            enemy = c.address - kObjectType;
+            break;
+        }
+    ASSERT_NE(enemy, 0u) << "the watcher's enemy came";
+    const auto frames = out.frames_of(kEnergy);
+    const auto energy = out.values_of(kEnergy);
+    ASSERT_EQ(frames.size(), energy.size());
+    std::vector<uint64_t> patterns;
+    for (size_t i = 2; i < energy.size(); ++i)
+        if (energy[i] + 1 < energy[i - 1] || energy[i] == 0)
+            patterns.push_back(out.value_at(enemy + kAttackPattern, frames[i]));
+    ASSERT_EQ(patterns.size(), 4u);
+    EXPECT_NE(std::find(patterns.begin(), patterns.end(), 0u), patterns.end())
+        << "a swing with its box inline";
+    EXPECT_NE(std::find(patterns.begin(), patterns.end(), 1u), patterns.end())
+        << "a swing with its box in words";
 }
 
 // The panel shows the character's name and the rolling energy; once the
 // energy is gone, the slot's message, the continue heading and the seconds
 // left in big digits from 20 down to 0, which go when the countdown ends.
 TEST(PlayRun, ThePanelAndTheContinueCountdownAreShown) {
-  const auto& out = play_run();
-  EXPECT_EQ(out.value_at(kNameCell, 1000), 0x0200u | 'R');
-  EXPECT_EQ(out.value_at(kEnergyUnits, 1000), 0x0300u | ('0' + out.value_at(kEnergy, 1000) % 10));
-  const uint64_t countdown = out.first_frame(kRoutine, 0x063799);
-  EXPECT_EQ(out.value_at(kNameCell, countdown), 0x0400u | 'O');
-  EXPECT_EQ(out.value_at(kHeadingCell, countdown), 0x0500u | 'C');
-  std::vector<uint64_t> shown;
-  for (const auto& c : out.changes) {
-    if (c.address != kBigUnits || c.frame <= countdown || c.value == 0) continue;
-    const uint64_t tens = out.value_at(kBigTens, c.frame) & 0xFF;
-    shown.push_back((tens ? tens - '0' : 0) * 10 + (c.value & 0xFF) - '0');
-  }
-  std::vector<uint64_t> seconds;
-  for (int n = 20; n >= 0; --n) seconds.push_back(uint64_t(n));
-  EXPECT_EQ(shown, seconds);
-  EXPECT_EQ(out.value_at(kBigUnits, out.first_frame(kRoutine, 0x08A3D6)), 0u);
+    const auto& out = play_run();
+    EXPECT_EQ(out.value_at(kNameCell, 1000), 0x0200u | 'R');
+    EXPECT_EQ(out.value_at(kEnergyUnits, 1000), 0x0300u | ('0' + out.value_at(kEnergy, 1000) % 10));
+    const uint64_t countdown = out.first_frame(kRoutine, 0x063799);
+    EXPECT_EQ(out.value_at(kNameCell, countdown), 0x0400u | 'O');
+    EXPECT_EQ(out.value_at(kHeadingCell, countdown), 0x0500u | 'C');
+    std::vector<uint64_t> shown;
+    for (const auto& c : out.changes) {
+        if (c.address != kBigUnits || c.frame <= countdown || c.value == 0) continue;
+        const uint64_t tens = out.value_at(kBigTens, c.frame) & 0xFF;
+        shown.push_back((tens ? tens - '0' : 0) * 10 + (c.value & 0xFF) - '0');
+    }
+    std::vector<uint64_t> seconds;
+    for (int n = 20; n >= 0; --n) seconds.push_back(uint64_t(n));
+    EXPECT_EQ(shown, seconds);
+    EXPECT_EQ(out.value_at(kBigUnits, out.first_frame(kRoutine, 0x08A3D6)), 0u);
 }
 
 // The same in the picture: the panel's name and energy (six digits after
 // the label, leading zeros blank) over the stage's tiles, the slot's message
 // with the continue headings, and the ranking row with the initials entered.
 TEST(PlayRun, TextsShowInThePicture) {
-  const auto& out = play_run();
-  whole_run::keep_pictures(out, "play", IRONBELL_ARTEFACTS);
-  ASSERT_EQ(out.value_at(kRoutine, kPanelPicture), 0x063EB6u) << "slot 0 plays";
-  char energy[16];
-  std::snprintf(energy, sizeof energy, "E%6u", unsigned(out.value_at(kEnergy, kPanelPicture)));
-  EXPECT_EQ(whole_run::shown_text(out, kPanelPicture, 0, 2, 3), "RED");
-  EXPECT_EQ(whole_run::shown_text(out, kPanelPicture, 1, 2, 7), energy);
+    const auto& out = play_run();
+    whole_run::keep_pictures(out, "play", IRONBELL_ARTEFACTS);
+    ASSERT_EQ(out.value_at(kRoutine, kPanelPicture), 0x063EB6u) << "slot 0 plays";
+    char energy[16];
+    std::snprintf(energy, sizeof energy, "E%6u", unsigned(out.value_at(kEnergy, kPanelPicture)));
+    EXPECT_EQ(whole_run::shown_text(out, kPanelPicture, 0, 2, 3), "RED");
+    EXPECT_EQ(whole_run::shown_text(out, kPanelPicture, 1, 2, 7), energy);
 
-  // Behind the panel, the stage's tiles: a row of the wall and one of the
-  // floor, each not one colour and the same again one 16-pixel tile further
-  // on (no figure stands that high or that low).
-  ASSERT_EQ(out.pictures.count(kPanelPicture), 1u);
-  const auto& panel = out.pictures.at(kPanelPicture);
-  for (int y : {40, 223}) {
-    int repeats = 0, changes = 0;
-    for (int x = 0; x + 16 < panel.width; ++x) {
-      repeats += panel.at(x, y) == panel.at(x + 16, y);
-      changes += panel.at(x, y) != panel.at(x + 1, y);
+    // Behind the panel, the stage's tiles: a row of the wall and one of the
+    // floor, each not one colour and the same again one 16-pixel tile further
+    // on (no figure stands that high or that low).
+    ASSERT_EQ(out.pictures.count(kPanelPicture), 1u);
+    const auto& panel = out.pictures.at(kPanelPicture);
+    for (int y : {40, 223}) {
+        int repeats = 0, changes = 0;
+        for (int x = 0; x + 16 < panel.width; ++x) {
+            repeats += panel.at(x, y) == panel.at(x + 16, y);
+            changes += panel.at(x, y) != panel.at(x + 1, y);
+        }
+        EXPECT_EQ(repeats, panel.width - 16) << "row " << y;
+        EXPECT_GE(changes, panel.width / 16) << "row " << y << " is not one colour";
     }
-    EXPECT_EQ(repeats, panel.width - 16) << "row " << y;
-    EXPECT_GE(changes, panel.width / 16) << "row " << y << " is not one colour";
-  }
 
-  ASSERT_EQ(out.value_at(kRoutine, kContinuePicture), 0x063799u) << "slot 0 counts down";
-  EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 0, 2, 3), "OUT");
-  EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 12, 16, 8), "CONTINUE");
-  EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 13, 14, 12), "PRESS BUTTON");
+    ASSERT_EQ(out.value_at(kRoutine, kContinuePicture), 0x063799u) << "slot 0 counts down";
+    EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 0, 2, 3), "OUT");
+    EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 12, 16, 8), "CONTINUE");
+    EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 13, 14, 12), "PRESS BUTTON");
 
-  ASSERT_EQ(out.value_at(kRankingInitials3, kInitialsPicture), uint64_t('A' | 'C' << 8 | 'E' << 16));
-  EXPECT_EQ(whole_run::shown_text(out, kInitialsPicture, 0, 2, 7), "4TH ACE");
+    ASSERT_EQ(out.value_at(kRankingInitials3, kInitialsPicture), uint64_t('A' | 'C' << 8 | 'E' << 16));
+    EXPECT_EQ(whole_run::shown_text(out, kInitialsPicture, 0, 2, 7), "4TH ACE");
 }
 
 // The in-game flow: the area change with fade runs its states 26-31 and
 // returns to play while nobody plays; the game ends through the game-over
 // states 50-57.
 TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
-  const auto& out = play_run();
-  const auto states = sequence(out, var::ingame_state);
-  auto find = [&](std::vector<uint64_t> run) {
-    return std::search(states.begin(), states.end(), run.begin(), run.end()) != states.end();
-  };
-  EXPECT_TRUE(find({0, 1, 2, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}))
-      << "select, stage set-up, intro, area start, play";
-  EXPECT_TRUE(find({20, 27, 28, 29, 30, 31, 20})) << "the area change with fade";
-  EXPECT_TRUE(find({20, 50, 51, 52, 53, 54, 55, 56, 57, 0})) << "game over";
-  EXPECT_EQ(out.value_at(kGameOverCell, out.first_frame(var::ingame_state, flow_state::game_over_wait_in)), 0x0500u | 'G')
-      << "the game-over screen's first line";
-  EXPECT_GT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, 0x063799));
-  EXPECT_LT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, 0x08A3D6));
+    const auto& out = play_run();
+    const auto states = sequence(out, var::ingame_state);
+    auto find = [&](std::vector<uint64_t> run) {
+        return std::search(states.begin(), states.end(), run.begin(), run.end()) != states.end();
+    };
+    EXPECT_TRUE(find({0, 1, 2, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}))
+        << "select, stage set-up, intro, area start, play";
+    EXPECT_TRUE(find({20, 27, 28, 29, 30, 31, 20})) << "the area change with fade";
+    EXPECT_TRUE(find({20, 50, 51, 52, 53, 54, 55, 56, 57, 0})) << "game over";
+    EXPECT_EQ(out.value_at(kGameOverCell, out.first_frame(var::ingame_state, flow_state::game_over_wait_in)),
+              0x0500u | 'G')
+        << "the game-over screen's first line";
+    EXPECT_GT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, 0x063799));
+    EXPECT_LT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, 0x08A3D6));
 }
 
 // The play's score takes the lowest default entry's place in its character's table
 // with the initials entered.
 TEST(PlayRun, TheRankingEntryHoldsTheScoreAndTheInitials) {
-  const auto& out = play_run();
-  EXPECT_EQ(out.value_at(kRankingEntry3, defeat_frame(out)), 4000u) << "the lowest default entry";
-  EXPECT_EQ(out.value_at(kRankingEntry3, play_script::kFrames), 5600u);
-  EXPECT_EQ(out.value_at(kRankingInitials3, play_script::kFrames), uint64_t('A' | 'C' << 8 | 'E' << 16));
-  // The score-ranking screen that follows draws them on its page.
-  const uint64_t page = out.value_at(kPageInitials3, out.first_frame(var::game_mode, 0x0C0C));
-  EXPECT_EQ(page & 0xFF, uint64_t('A'));
-  EXPECT_EQ(page >> 16 & 0xFF, uint64_t('C'));
+    const auto& out = play_run();
+    EXPECT_EQ(out.value_at(kRankingEntry3, defeat_frame(out)), 4000u) << "the lowest default entry";
+    EXPECT_EQ(out.value_at(kRankingEntry3, play_script::kFrames), 5600u);
+    EXPECT_EQ(out.value_at(kRankingInitials3, play_script::kFrames), uint64_t('A' | 'C' << 8 | 'E' << 16));
+    // The score-ranking screen that follows draws them on its page.
+    const uint64_t page = out.value_at(kPageInitials3, out.first_frame(var::game_mode, 0x0C0C));
+    EXPECT_EQ(page & 0xFF, uint64_t('A'));
+    EXPECT_EQ(page >> 16 & 0xFF, uint64_t('C'));
 }
 
 // The checkpoints are the same with the sound board's time cut into 1, 7 and
@@ -314,57 +332,60 @@ constexpr const char* kExpected = R"(
 // in from the left at its random speed, is shown, and removes itself once it
 // has left the screen on the right.
 TEST(PlayRun, TheSecondAreaLightsTheCountdownIndicatorAndADrifterCrossesTheScreen) {
-  const auto& out = play_run();
-  const uint64_t area2 = out.first_frame(var::stage, 0x0201);
-  ASSERT_GT(area2, 0u);
-  auto with_routine = [&](uint32_t routine) { return out.objects_with(kPool128, kObjectRoutine, routine, area2); };
-  const auto indicators = with_routine(0x084FA6);
-  ASSERT_EQ(indicators.size(), 2u);
-  for (uint32_t a : indicators) {
-    if (out.value_at(a + kObjectType, area2) == 1) {
-      for (uint64_t f : out.frames_of(a + kIndicatorBlink)) EXPECT_LE(f, area2) << "slot 1 is not in play";
-      continue;
+    const auto& out = play_run();
+    const uint64_t area2 = out.first_frame(var::stage, 0x0201);
+    ASSERT_GT(area2, 0u);
+    auto with_routine = [&](uint32_t routine) {
+        return out.objects_with(kPool128, kObjectRoutine, routine, area2);
+    };
+    const auto indicators = with_routine(0x084FA6);
+    ASSERT_EQ(indicators.size(), 2u);
+    for (uint32_t a : indicators) {
+        if (out.value_at(a + kObjectType, area2) == 1) {
+            for (uint64_t f : out.frames_of(a + kIndicatorBlink))
+                EXPECT_LE(f, area2) << "slot 1 is not in play";
+            continue;
+        }
+        EXPECT_EQ(out.value_at(a + kIndicatorColour, area2) & 0x7FF, 0x170u) << "the countdown's colour";
+        // Counted every frame from the area's start while slot 0 counts down.
+        const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
+        for (uint64_t f = area2; f < ranking; ++f)
+            EXPECT_EQ(out.value_at(a + kIndicatorBlink, f), (f - area2 + 1) & 0xFF) << "frame " << f;
+        EXPECT_EQ(out.value_at(a + kIndicatorBlink, ranking + 10), out.value_at(a + kIndicatorBlink, ranking))
+            << "dark once the countdown is over";
     }
-    EXPECT_EQ(out.value_at(a + kIndicatorColour, area2) & 0x7FF, 0x170u) << "the countdown's colour";
-    // Counted every frame from the area's start while slot 0 counts down.
-    const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
-    for (uint64_t f = area2; f < ranking; ++f)
-      EXPECT_EQ(out.value_at(a + kIndicatorBlink, f), (f - area2 + 1) & 0xFF) << "frame " << f;
-    EXPECT_EQ(out.value_at(a + kIndicatorBlink, ranking + 10), out.value_at(a + kIndicatorBlink, ranking))
-        << "dark once the countdown is over";
-  }
-  for (uint32_t routine : {0x0770E0u, 0x0771A2u}) {
-    const auto touch = with_routine(routine);
-    ASSERT_EQ(touch.size(), 1u);
-    EXPECT_EQ(out.value_at(touch[0] + kObjectType, area2), routine == 0x0770E0 ? 55u : 56u);
-    EXPECT_EQ(out.frames_of(touch[0] + kObjectState).back(), area2) << "waiting from its first frame on";
-  }
-  const auto drifters = with_routine(0x077270);
-  ASSERT_EQ(drifters.size(), 1u);
-  const uint32_t d = drifters[0];
-  const int16_t x0 = int16_t(out.value_at(d + kObjectWorldX, area2));
-  const int v = int16_t(out.value_at(d + kObjectWorldX, area2 + 1)) - x0;
-  EXPECT_GE(v, 13);
-  EXPECT_LE(v, 16);
-  EXPECT_EQ(x0, -79 * v) << "in from 80 steps left of its place";
-  const auto states = out.values_of(d + kObjectState);
-  const auto flags = out.values_of(d + kObjectFlags);
-  ASSERT_GE(states.size(), 2u);
-  EXPECT_EQ(states.back(), 2u) << "shown on screen";
-  ASSERT_FALSE(flags.empty());
-  EXPECT_EQ(flags.back() & 1, 0u) << "removed itself";
-  const uint64_t gone = out.frames_of(d + kObjectFlags).back();
-  const int16_t x_gone = int16_t(out.value_at(d + kObjectWorldX, gone));
-  // The frame it was first not shown it left without a step.
-  EXPECT_EQ(x_gone, x0 + int(gone - 1 - area2) * v) << "a step a frame to the end";
-  EXPECT_GT(x_gone, int16_t(out.value_at(kCameraX, gone)) + 320 * 4) << "off the screen's right edge";
+    for (uint32_t routine : {0x0770E0u, 0x0771A2u}) {
+        const auto touch = with_routine(routine);
+        ASSERT_EQ(touch.size(), 1u);
+        EXPECT_EQ(out.value_at(touch[0] + kObjectType, area2), routine == 0x0770E0 ? 55u : 56u);
+        EXPECT_EQ(out.frames_of(touch[0] + kObjectState).back(), area2) << "waiting from its first frame on";
+    }
+    const auto drifters = with_routine(0x077270);
+    ASSERT_EQ(drifters.size(), 1u);
+    const uint32_t d = drifters[0];
+    const int16_t x0 = int16_t(out.value_at(d + kObjectWorldX, area2));
+    const int v = int16_t(out.value_at(d + kObjectWorldX, area2 + 1)) - x0;
+    EXPECT_GE(v, 13);
+    EXPECT_LE(v, 16);
+    EXPECT_EQ(x0, -79 * v) << "in from 80 steps left of its place";
+    const auto states = out.values_of(d + kObjectState);
+    const auto flags = out.values_of(d + kObjectFlags);
+    ASSERT_GE(states.size(), 2u);
+    EXPECT_EQ(states.back(), 2u) << "shown on screen";
+    ASSERT_FALSE(flags.empty());
+    EXPECT_EQ(flags.back() & 1, 0u) << "removed itself";
+    const uint64_t gone = out.frames_of(d + kObjectFlags).back();
+    const int16_t x_gone = int16_t(out.value_at(d + kObjectWorldX, gone));
+    // The frame it was first not shown it left without a step.
+    EXPECT_EQ(x_gone, x0 + int(gone - 1 - area2) * v) << "a step a frame to the end";
+    EXPECT_GT(x_gone, int16_t(out.value_at(kCameraX, gone)) + 320 * 4) << "off the screen's right edge";
 }
 
 TEST(PlayRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, play_run(),
-                                          [&](int slices) { return r.run(play_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, play_run(),
+                                            [&](int slices) { return r.run(play_options(slices)); }),
+              "");
 }
 
 }  // namespace

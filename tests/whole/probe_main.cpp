@@ -95,8 +95,10 @@ bool parse_frames(const char* text) {
         const unsigned long long frame = std::strtoull(text, &end, 10);
         if (end == text) return false;
         picture_frames.insert(frame);
-        if (*end == ',') ++end;
-        else if (*end) return false;
+        if (*end == ',')
+            ++end;
+        else if (*end)
+            return false;
         text = end;
     }
     return true;
@@ -180,8 +182,10 @@ bool parse_watches(const char* text) {
         const long size = std::strtol(end + 1, &end, 10);
         if (size < 1 || size > 8) return false;
         watches.push_back({static_cast<uint32_t>(address), static_cast<int>(size), 0, false});
-        if (*end == ',') ++end;
-        else if (*end) return false;
+        if (*end == ',')
+            ++end;
+        else if (*end)
+            return false;
         text = end;
     }
     return true;

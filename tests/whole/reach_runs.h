@@ -19,8 +19,8 @@ namespace whole_reach {
 using maker = std::function<std::vector<whole_run::outcome>(whole_run::runner&)>;
 
 struct listed_run {
-  std::string name;
-  maker make;
+    std::string name;
+    maker make;
 };
 
 // Every run listed so far, in the order the files listed them.
@@ -28,8 +28,8 @@ const std::vector<listed_run>& listed_runs();
 
 // Lists one run: by its options (one run with one time slice), or by a maker.
 struct listed {
-  listed(std::string name, std::function<whole_run::options()> options);
-  listed(std::string name, maker make);
+    listed(std::string name, std::function<whole_run::options()> options);
+    listed(std::string name, maker make);
 };
 
 }  // namespace whole_reach

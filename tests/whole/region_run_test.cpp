@@ -60,8 +60,7 @@ TEST_P(Region, RunEndsCleanly) {
     const whole_run::outcome r = runner.run(o);
 
     // What each region did, for the record of which regions hang and where.
-    std::printf("region %s: status %d%s%s", c.name, r.status, r.err.empty() ? "\n" : ": ",
-                r.err.c_str());
+    std::printf("region %s: status %d%s%s", c.name, r.status, r.err.empty() ? "\n" : ": ", r.err.c_str());
     EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
     if (r.status == 0) {
@@ -81,29 +80,30 @@ TEST_P(Region, RunEndsCleanly) {
 }
 
 // The fixed seeds keep every run repeatable; the fuzz target explores beyond.
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, Region,
-    ::testing::Values(
-        // Every vector is 0: each interrupt enters the bottom-of-ROM reset entry,
-        // which starts the game over, so no vblank handler ever ends a frame;
-        // the loop runs through the whole start-up.
-        region_case{"zeros", region_kinds::zeros, 0, ""},
-        // Start-up's sprite block count reads 0xFFFFFFFF: four thousand million
-        // halfwords to copy inside the first frame. Noise gives a count of
-        // that order too.
-        region_case{"ones", region_kinds::ones, 0, "0603F7"},
-        region_case{"noise1", region_kinds::noise, 1, "0603F7"},
-        region_case{"noise2", region_kinds::noise, 2, "0603F7"},
-        region_case{"noise3", region_kinds::noise, 3, "0603F7"},
-        region_case{"flipped1", region_kinds::flipped, 1, nullptr},
-        region_case{"flipped2", region_kinds::flipped, 2, nullptr},
-        region_case{"flipped3", region_kinds::flipped, 3, nullptr},
-        region_case{"flipped4", region_kinds::flipped, 4, nullptr},
-        region_case{"flipped5", region_kinds::flipped, 5, nullptr},
-        region_case{"flipped6", region_kinds::flipped, 6, nullptr},
-        region_case{"flipped7", region_kinds::flipped, 7, nullptr},
-        region_case{"flipped8", region_kinds::flipped, 8, nullptr}),
-    [](const ::testing::TestParamInfo<region_case>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, Region,
+                         ::testing::Values(
+                             // Every vector is 0: each interrupt enters the bottom-of-ROM reset entry,
+                             // which starts the game over, so no vblank handler ever ends a frame;
+                             // the loop runs through the whole start-up.
+                             region_case{"zeros", region_kinds::zeros, 0, ""},
+                             // Start-up's sprite block count reads 0xFFFFFFFF: four thousand million
+                             // halfwords to copy inside the first frame. Noise gives a count of
+                             // that order too.
+                             region_case{"ones", region_kinds::ones, 0, "0603F7"},
+                             region_case{"noise1", region_kinds::noise, 1, "0603F7"},
+                             region_case{"noise2", region_kinds::noise, 2, "0603F7"},
+                             region_case{"noise3", region_kinds::noise, 3, "0603F7"},
+                             region_case{"flipped1", region_kinds::flipped, 1, nullptr},
+                             region_case{"flipped2", region_kinds::flipped, 2, nullptr},
+                             region_case{"flipped3", region_kinds::flipped, 3, nullptr},
+                             region_case{"flipped4", region_kinds::flipped, 4, nullptr},
+                             region_case{"flipped5", region_kinds::flipped, 5, nullptr},
+                             region_case{"flipped6", region_kinds::flipped, 6, nullptr},
+                             region_case{"flipped7", region_kinds::flipped, 7, nullptr},
+                             region_case{"flipped8", region_kinds::flipped, 8, nullptr}),
+                         [](const ::testing::TestParamInfo<region_case>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // The kinds themselves: each seed gives its own region, the same one every time.
 TEST(RegionKinds, EachSeedGivesItsOwnRepeatableRegion) {
@@ -130,8 +130,8 @@ TEST(RegionKinds, TheRegionMadeInPlaceIsTheOneTheRomSetGives) {
     const region_kinds::flip_at flips[] = {{0x00010, 0x81}, {0x1FFFF, 0xFF}, {0x20000, 0x01},
                                            {0x3FFFE, 0x40}, {0x40000, 0x10}, {0x40001, 0x22},
                                            {0x7FFFF, 0x08}, {0x80011, 0x04}, {0x00010, 0x01}};
-    const region_kinds::kind kinds[] = {region_kinds::zeros, region_kinds::ones,
-                                        region_kinds::noise, region_kinds::flipped};
+    const region_kinds::kind kinds[] = {region_kinds::zeros, region_kinds::ones, region_kinds::noise,
+                                        region_kinds::flipped};
     for (int pass = 0; pass < 2; ++pass)
         for (auto kind : kinds)
             for (uint32_t seed : {1u, 2u, 3u}) {

@@ -44,7 +44,9 @@ constexpr size_t kCrc = 0x08, kDifficulty = 0x20, kStartEnergy = 0x22, kSaveCoun
 constexpr uint32_t kSavesBefore = 5;
 
 uint16_t get16(const std::vector<uint8_t>& v, size_t at) { return uint16_t(v[at] | v[at + 1] << 8); }
-uint32_t get32(const std::vector<uint8_t>& v, size_t at) { return get16(v, at) | uint32_t(get16(v, at + 2)) << 16; }
+uint32_t get32(const std::vector<uint8_t>& v, size_t at) {
+    return get16(v, at) | uint32_t(get16(v, at + 2)) << 16;
+}
 
 // Two slots on one coin chute, a coin a credit, one credit to start and to
 // continue, button 1 joins, difficulty 3, 300 energy. The primary copy is
@@ -52,12 +54,12 @@ uint32_t get32(const std::vector<uint8_t>& v, size_t at) { return get16(v, at) |
 // so the game's start-up rewrites the EEPROM: dirty from the first frame,
 // with the first autosave due only at frame 600.
 std::vector<uint8_t> starting_eeprom(bool chute_per_player = false) {
-  auto image = whole_run::settings_eeprom([chute_per_player](uint8_t* record) {
-    record[kSaveCount] = kSavesBefore;
-    record[kChutePerPlayer] = chute_per_player ? 1 : 0;
-  });
-  image[kSpare + kDifficulty] ^= 1;
-  return image;
+    auto image = whole_run::settings_eeprom([chute_per_player](uint8_t* record) {
+        record[kSaveCount] = kSavesBefore;
+        record[kChutePerPlayer] = chute_per_player ? 1 : 0;
+    });
+    image[kSpare + kDifficulty] ^= 1;
+    return image;
 }
 
 // ---- the runs ----
@@ -74,23 +76,22 @@ constexpr const char* kIntoPlay =
 using play_script::poke;
 
 // Slot 0 out at frame 340: energy 0 and the last frame of the defeat.
-const std::string kSlot0Out = poke(340, var::player_records + 0x40, 0x00) +
-                              poke(340, var::player_records + 0x41, 0x00) +
-                              poke(340, var::player_records + 0x37, 0x01) +
-                              poke(340, var::player_records + 0x02, 0x13);
+const std::string kSlot0Out =
+    poke(340, var::player_records + 0x40, 0x00) + poke(340, var::player_records + 0x41, 0x00) +
+    poke(340, var::player_records + 0x37, 0x01) + poke(340, var::player_records + 0x02, 0x13);
 
 struct ending {
-  const char* name;
-  std::string script;   // what leads to the path after the common start
-  const char* message;  // regular expression of the runtime's lines; (\d+) = the frame
-  uint32_t watched;     // a guest value the path passes through on the way...
-  int bytes;            // ... its width (0 = none) ...
-  uint64_t value;       // ... and its value at the last frame end before the run ended
-  bool next_frame;      // the run ends in the frame right after it took that value
-  // The EEPROM gives each player a coin chute of his own (credits into
-  // energy during play); the frames before the path then differ from the
-  // other cases'.
-  bool chute_per_player = false;
+    const char* name;
+    std::string script;   // what leads to the path after the common start
+    const char* message;  // regular expression of the runtime's lines; (\d+) = the frame
+    uint32_t watched;     // a guest value the path passes through on the way...
+    int bytes;            // ... its width (0 = none) ...
+    uint64_t value;       // ... and its value at the last frame end before the run ended
+    bool next_frame;      // the run ends in the frame right after it took that value
+    // The EEPROM gives each player a coin chute of his own (credits into
+    // energy during play); the frames before the path then differ from the
+    // other cases'.
+    bool chute_per_player = false;
 };
 
 constexpr const char* kUnwoundAt0635E5 =
@@ -99,18 +100,17 @@ constexpr const char* kUnwoundAt0635E5 =
 
 const ending kEndings[] = {
     // A second player puts a coin in and presses button 1 while slot 0 plays.
-    {"JoinDuringPlay", "340 press coin1\n350 press button2\n", kUnwoundAt0635E5,
-     var::credit_records, 1, 1, false},  // the second coin counted as a credit
+    {"JoinDuringPlay", "340 press coin1\n350 press button2\n", kUnwoundAt0635E5, var::credit_records, 1, 1,
+     false},  // the second coin counted as a credit
     // The player is out (energy 0 and the last frame of the defeat, standing
     // for the hits an enemy would land) and continues with a coin and button 1.
-    {"ContinueDuringPlay",
-     kSlot0Out + "360 press coin1\n380 press button1\n",
-     kUnwoundAt0635E5, var::player_records + 0x04, 4, 0x063799, false},  // the continue countdown
+    {"ContinueDuringPlay", kSlot0Out + "360 press coin1\n380 press button1\n", kUnwoundAt0635E5,
+     var::player_records + 0x04, 4, 0x063799, false},  // the continue countdown
     // The same after a press of button 1 with no credit (the join's coin is
     // spent): the countdown is cut to the start of its current second.
-    {"ContinueWithoutCredit",
-     kSlot0Out + "360 press button1\n380 press coin1\n400 press button1\n",
-     kUnwoundAt0635E5, var::player_records + player_record::timer, 2, 1162, false},  // the countdown (cut at 360, below)
+    {"ContinueWithoutCredit", kSlot0Out + "360 press button1\n380 press coin1\n400 press button1\n",
+     kUnwoundAt0635E5, var::player_records + player_record::timer, 2, 1162,
+     false},  // the countdown (cut at 360, below)
     // The three area changes, each requested by its system_flags bit as the
     // terrain, the camera or an area's end would.
     {"AreaChangeByTerrain", poke(340, var::system_flags + 1, 0x02),
@@ -118,15 +118,21 @@ const ending kEndings[] = {
     {"AreaChangeByZoom", poke(340, var::system_flags + 1, 0x04),
      "No translated code starts at 063A88 \\(frame (\\d+)\\)\n", 0, 0, 0, false},
     {"AreaChangeWithFade", poke(340, var::system_flags + 2, 0x02),
-     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", var::ingame_state, 1, flow_state::fade_change_area, true},  // faded out
+     "No translated code starts at 063B91 \\(frame (\\d+)\\)\n", var::ingame_state, 1,
+     flow_state::fade_change_area, true},  // faded out
     // The last stage cleared (stage 4 and the clear request poked): results,
     // their 1200-frame wait cut short, then the ending.
-    {"Ending", poke(340, var::stage, 0x04) + poke(340, var::system_flags + 1, 0x01) + poke(390, var::flow_countdown, 0x02) + poke(390, var::flow_countdown + 1, 0x00),
-     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", var::ingame_state, 1, flow_state::ending, true},
+    {"Ending",
+     poke(340, var::stage, 0x04) + poke(340, var::system_flags + 1, 0x01) +
+         poke(390, var::flow_countdown, 0x02) + poke(390, var::flow_countdown + 1, 0x00),
+     "No translated code starts at 063805 \\(frame (\\d+)\\)\n", var::ingame_state, 1, flow_state::ending,
+     true},
     // The game ends (system_flags bit 7) while a slot still plays, on a menu
     // scene (stage 0).
-    {"GameOverAtStageZero", poke(340, var::stage, 0x00) + poke(340, var::area, 0x00) + poke(340, var::system_flags, 0x80),
-     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", var::ingame_state, 1, flow_state::game_over, true},
+    {"GameOverAtStageZero",
+     poke(340, var::stage, 0x00) + poke(340, var::area, 0x00) + poke(340, var::system_flags, 0x80),
+     "No translated code starts at 08A3C9 \\(frame (\\d+)\\)\n", var::ingame_state, 1, flow_state::game_over,
+     true},
     // The area marked as one with placed objects (game_flags bit 12) after its
     // start and before the player is placed: the appearance hands over to that
     // area's controller in the set-up's frame.
@@ -161,25 +167,34 @@ const ending kEndings[] = {
     // start the special with): the object is launched, runs its first frame
     // and ends the run on its second.
     {"SpecialLaunchesAnObject", poke(340, var::player_records + 0x02, 0x16),
-     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23, true},  // launched
+     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23,
+     true},  // launched
     // The same object, the first character's carried box, hits the stalker
     // beside the player at once (energy and points, no reaction): the hit
     // scores in the launch frame, the run ends in the next.
     {"CarriedBoxScoresItsHit", poke(340, var::player_records + 0x02, 0x16),
-     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + player_record::score, 4, 10, true},
+     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + player_record::score,
+     4, 10, true},
     // The fourth character's special (the character poked as the beam's and
     // the sweep's below), the wave, placed beside the player: its first box
     // (16-bit words, grown to its first size) hits the stalker with the hit
     // effect, which scores.
-    {"SpecialLaunchesAWave", poke(340, var::player_records + player_record::character, 0x03) + poke(340, var::player_records + 0x02, 0x16),
-     "No translated code starts at 07820E \\(frame (\\d+)\\)\n", var::player_records + player_record::score, 4, 10, true},
+    {"SpecialLaunchesAWave",
+     poke(340, var::player_records + player_record::character, 0x03) +
+         poke(340, var::player_records + 0x02, 0x16),
+     "No translated code starts at 07820E \\(frame (\\d+)\\)\n", var::player_records + player_record::score,
+     4, 10, true},
     // The same from the special's first state (its effect, its strike, then
     // the launch), with the second character (a beam: its fragments run
     // their first frame beside it) and the third (a sweep that follows the
     // player's animation).
-    {"SpecialLaunchesABeam", poke(340, var::player_records + player_record::character, 0x01) + poke(340, var::player_records + 0x02, 0x14),
+    {"SpecialLaunchesABeam",
+     poke(340, var::player_records + player_record::character, 0x01) +
+         poke(340, var::player_records + 0x02, 0x14),
      "No translated code starts at 077D29 \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23, true},
-    {"SpecialLaunchesASweep", poke(340, var::player_records + player_record::character, 0x02) + poke(340, var::player_records + 0x02, 0x14),
+    {"SpecialLaunchesASweep",
+     poke(340, var::player_records + player_record::character, 0x02) +
+         poke(340, var::player_records + 0x02, 0x14),
      "No translated code starts at 078179 \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23, true},
     // States no branch table holds, as damaged work RAM would give them: the
     // in-game flow's and the player controller's.
@@ -198,103 +213,104 @@ const char* const kCommonCheckpoints = R"(
 )";
 
 whole_run::options ending_options(const ending& e, int slices) {
-  whole_run::options o;
-  o.script = std::string(kIntoPlay) + e.script;
-  o.frames = 590;  // ends before the first autosave at frame 600
-  o.every = 100;
-  o.slices = slices;
-  o.seconds = 120;
-  o.eeprom = starting_eeprom(e.chute_per_player);
-  o.watch = {{var::game_mode, 1}, {var::game_flags, 1}};
-  if (e.bytes) o.watch.push_back({e.watched, e.bytes});
-  return o;
+    whole_run::options o;
+    o.script = std::string(kIntoPlay) + e.script;
+    o.frames = 590;  // ends before the first autosave at frame 600
+    o.every = 100;
+    o.slices = slices;
+    o.seconds = 120;
+    o.eeprom = starting_eeprom(e.chute_per_player);
+    o.watch = {{var::game_mode, 1}, {var::game_flags, 1}};
+    if (e.bytes) o.watch.push_back({e.watched, e.bytes});
+    return o;
 }
 
 const whole_reach::listed kReach("run endings", [](whole_run::runner& r) {
-  std::vector<whole_run::outcome> out;
-  for (const ending& e : kEndings) out.push_back(r.run(ending_options(e, 1)));
-  return out;
+    std::vector<whole_run::outcome> out;
+    for (const ending& e : kEndings) out.push_back(r.run(ending_options(e, 1)));
+    return out;
 });
 
 class RunEndings : public ::testing::TestWithParam<size_t> {};
 
 TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
-  const ending& e = kEndings[GetParam()];
-  static constexpr int kSlices[] = {1, 7, 1000};
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  const auto out = r.run(ending_options(e, kSlices[GetParam() % 3]));
+    const ending& e = kEndings[GetParam()];
+    static constexpr int kSlices[] = {1, 7, 1000};
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    const auto out = r.run(ending_options(e, kSlices[GetParam() % 3]));
 
-  EXPECT_EQ(out.status, 3) << out.err;
-  std::smatch m;
-  ASSERT_TRUE(std::regex_search(out.err, m, std::regex(e.message))) << out.err;
-  const uint64_t frame = std::stoull(m[1].str());
-  EXPECT_GT(frame, 306u) << "in play";
-  EXPECT_LT(frame, 590u) << "before the frame limit and the autosave";
+    EXPECT_EQ(out.status, 3) << out.err;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(out.err, m, std::regex(e.message))) << out.err;
+    const uint64_t frame = std::stoull(m[1].str());
+    EXPECT_GT(frame, 306u) << "in play";
+    EXPECT_LT(frame, 590u) << "before the frame limit and the autosave";
 
-  // A game was started by the join from the title: game mode 15, slot 0.
-  EXPECT_EQ(out.values_of(var::game_mode), (std::vector<uint64_t>{3, 15})) << out.err;
-  const auto slots = out.values_of(var::game_flags);
-  ASSERT_FALSE(slots.empty());
-  EXPECT_EQ(slots.back() & 0x0F, 1u) << "slot 0 in play to the end";
-  if (e.bytes) {
-    const auto values = out.values_of(e.watched);
-    ASSERT_FALSE(values.empty());
-    EXPECT_EQ(values.back(), e.value) << std::hex << e.watched;
-    // Frame numbers count finished frames: the frame that ends the run is
-    // the one after the last frame end seen.
-    if (e.next_frame) {
-      EXPECT_EQ(out.frames_of(e.watched).back(), frame);
+    // A game was started by the join from the title: game mode 15, slot 0.
+    EXPECT_EQ(out.values_of(var::game_mode), (std::vector<uint64_t>{3, 15})) << out.err;
+    const auto slots = out.values_of(var::game_flags);
+    ASSERT_FALSE(slots.empty());
+    EXPECT_EQ(slots.back() & 0x0F, 1u) << "slot 0 in play to the end";
+    if (e.bytes) {
+        const auto values = out.values_of(e.watched);
+        ASSERT_FALSE(values.empty());
+        EXPECT_EQ(values.back(), e.value) << std::hex << e.watched;
+        // Frame numbers count finished frames: the frame that ends the run is
+        // the one after the last frame end seen.
+        if (e.next_frame) {
+            EXPECT_EQ(out.frames_of(e.watched).back(), frame);
+        }
     }
-  }
-  // The frames before the paths part are every case's (from the same EEPROM).
-  if (!e.chute_per_player) {
-    auto cps = out.checkpoints;
-    cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 300; }), cps.end());
-    auto expected = whole_run::parse_checkpoints(kCommonCheckpoints);
-    expected.erase(
-        std::remove_if(expected.begin(), expected.end(), [frame](const auto& c) { return c.frame >= frame; }),
-        expected.end());
-    EXPECT_EQ(whole_run::first_difference(expected, cps), "") << whole_run::format_checkpoints(cps);
-  }
+    // The frames before the paths part are every case's (from the same EEPROM).
+    if (!e.chute_per_player) {
+        auto cps = out.checkpoints;
+        cps.erase(std::remove_if(cps.begin(), cps.end(), [](const auto& c) { return c.frame > 300; }),
+                  cps.end());
+        auto expected = whole_run::parse_checkpoints(kCommonCheckpoints);
+        expected.erase(std::remove_if(expected.begin(), expected.end(),
+                                      [frame](const auto& c) { return c.frame >= frame; }),
+                       expected.end());
+        EXPECT_EQ(whole_run::first_difference(expected, cps), "") << whole_run::format_checkpoints(cps);
+    }
 
-  // The start-up's repair was saved on the way out: the spare copied from
-  // the primary, the save counted, the settings kept.
-  ASSERT_TRUE(out.eeprom.has_value()) << "no EEPROM file";
-  const auto& ee = *out.eeprom;
-  ASSERT_EQ(ee.size(), 128u);
-  EXPECT_TRUE(std::equal(ee.begin(), ee.begin() + kSpare, ee.begin() + kSpare)) << "spare repaired";
-  EXPECT_EQ(get32(ee, kSaveCount), kSavesBefore + 1);
-  EXPECT_EQ(get16(ee, kCrc), record_crc(ee.data()));
-  EXPECT_EQ(ee[kDifficulty], 3);
-  EXPECT_EQ(get16(ee, kStartEnergy), 300);
+    // The start-up's repair was saved on the way out: the spare copied from
+    // the primary, the save counted, the settings kept.
+    ASSERT_TRUE(out.eeprom.has_value()) << "no EEPROM file";
+    const auto& ee = *out.eeprom;
+    ASSERT_EQ(ee.size(), 128u);
+    EXPECT_TRUE(std::equal(ee.begin(), ee.begin() + kSpare, ee.begin() + kSpare)) << "spare repaired";
+    EXPECT_EQ(get32(ee, kSaveCount), kSavesBefore + 1);
+    EXPECT_EQ(get16(ee, kCrc), record_crc(ee.data()));
+    EXPECT_EQ(ee[kDifficulty], 3);
+    EXPECT_EQ(get16(ee, kStartEnergy), 300);
 }
 
 const ending& ending_named(const char* name) {
-  return *std::find_if(std::begin(kEndings), std::end(kEndings),
-                       [name](const ending& c) { return std::string(c.name) == name; });
+    return *std::find_if(std::begin(kEndings), std::end(kEndings),
+                         [name](const ending& c) { return std::string(c.name) == name; });
 }
 
 // The press with no credit cuts the countdown once, from its 21st second
 // to one frame before its 20th: the countdown runs on a frame at a time
 // around it, and the later coin and press join.
 TEST(RunEndingsCountdown, APressWithNoCreditCutsTheCountdownToTheStartOfItsSecond) {
-  const ending& e = ending_named("ContinueWithoutCredit");
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  const auto out = r.run(ending_options(e, 1));
-  ASSERT_EQ(out.status, 3) << out.err;
-  const auto values = out.values_of(e.watched);
-  const auto frames = out.frames_of(e.watched);
-  ASSERT_EQ(values.size(), frames.size());
-  std::vector<std::pair<uint64_t, uint64_t>> cuts;  // frame, value
-  size_t start = 0;
-  while (start < values.size() && values[start] != 1260) ++start;
-  ASSERT_LT(start, values.size()) << "the countdown starts at 21 seconds";
-  for (size_t i = start + 1; i < values.size(); ++i)
-    if (values[i] + 1 != values[i - 1]) cuts.push_back({frames[i], values[i]});
-  ASSERT_EQ(cuts.size(), 1u);
-  EXPECT_EQ(cuts[0].second, 20u * 60 + 1);
-  EXPECT_GE(cuts[0].first, 360u);
-  EXPECT_LT(cuts[0].first, 380u) << "at the press, before the coin";
+    const ending& e = ending_named("ContinueWithoutCredit");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    const auto out = r.run(ending_options(e, 1));
+    ASSERT_EQ(out.status, 3) << out.err;
+    const auto values = out.values_of(e.watched);
+    const auto frames = out.frames_of(e.watched);
+    ASSERT_EQ(values.size(), frames.size());
+    std::vector<std::pair<uint64_t, uint64_t>> cuts;  // frame, value
+    size_t start = 0;
+    while (start < values.size() && values[start] != 1260) ++start;
+    ASSERT_LT(start, values.size()) << "the countdown starts at 21 seconds";
+    for (size_t i = start + 1; i < values.size(); ++i)
+        if (values[i] + 1 != values[i - 1]) cuts.push_back({frames[i], values[i]});
+    ASSERT_EQ(cuts.size(), 1u);
+    EXPECT_EQ(cuts[0].second, 20u * 60 + 1);
+    EXPECT_GE(cuts[0].first, 360u);
+    EXPECT_LT(cuts[0].first, 380u) << "at the press, before the coin";
 }
 
 // What the start of area 2 sets up in its few frames before the run ends:
@@ -307,90 +323,93 @@ TEST(RunEndingsCountdown, APressWithNoCreditCutsTheCountdownToTheStartOfItsSecon
 // music, after which the sound board rings the main processor's sound
 // interrupt; and the second coin of chute 2, turned into start energy.
 TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects) {
-  const ending& e = ending_named("EvenAreaStart");
-  whole_run::options o = ending_options(e, 1);
-  constexpr uint32_t kCount128 = 124, kCount64 = 200;
-  constexpr uint32_t kState = 2, kType = 3, kRoutine = 4, kScreenX = 16, kScreenY = 18, kWorldX = 32;
-  constexpr uint32_t kWindowMaxX = 56, kWindowMinX = 58, kWindowMaxY = 60, kWindowMinY = 62;
-  constexpr uint32_t kSlot0Credits = var::credit_records + credit_record::size;
-  o.watch_pool({var::objects_128, 128, kCount128},
-                {{kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kScreenY, 2}, {kWorldX, 2}});
-  o.watch_pool({var::objects_64, 64, kCount64},
-                {{kState, 1}, {kRoutine, 4}, {kWindowMaxX, 2}, {kWindowMinX, 2}, {kWindowMaxY, 2}, {kWindowMinY, 2}});
-  o.watch.push_back({hw::sound_command, 1});
-  o.watch.push_back({kSlot0Credits, 1});
-  o.watch.push_back({var::area, 1});
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  const auto out = r.run(o);
-  ASSERT_EQ(out.status, 3) << out.err;
-  const auto ends = out.frames_of(var::area);
-  ASSERT_FALSE(ends.empty());
-  const uint64_t start = ends.back();  // the frame area 2 started
-  ASSERT_EQ(out.value_at(var::area, start), 2u);
-  uint64_t last = 0;  // the last frame end seen
-  for (const auto& c : out.changes) last = std::max(last, c.frame);
+    const ending& e = ending_named("EvenAreaStart");
+    whole_run::options o = ending_options(e, 1);
+    constexpr uint32_t kCount128 = 124, kCount64 = 200;
+    constexpr uint32_t kState = 2, kType = 3, kRoutine = 4, kScreenX = 16, kScreenY = 18, kWorldX = 32;
+    constexpr uint32_t kWindowMaxX = 56, kWindowMinX = 58, kWindowMaxY = 60, kWindowMinY = 62;
+    constexpr uint32_t kSlot0Credits = var::credit_records + credit_record::size;
+    o.watch_pool({var::objects_128, 128, kCount128},
+                 {{kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kScreenY, 2}, {kWorldX, 2}});
+    o.watch_pool(
+        {var::objects_64, 64, kCount64},
+        {{kState, 1}, {kRoutine, 4}, {kWindowMaxX, 2}, {kWindowMinX, 2}, {kWindowMaxY, 2}, {kWindowMinY, 2}});
+    o.watch.push_back({hw::sound_command, 1});
+    o.watch.push_back({kSlot0Credits, 1});
+    o.watch.push_back({var::area, 1});
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    const auto out = r.run(o);
+    ASSERT_EQ(out.status, 3) << out.err;
+    const auto ends = out.frames_of(var::area);
+    ASSERT_FALSE(ends.empty());
+    const uint64_t start = ends.back();  // the frame area 2 started
+    ASSERT_EQ(out.value_at(var::area, start), 2u);
+    uint64_t last = 0;  // the last frame end seen
+    for (const auto& c : out.changes) last = std::max(last, c.frame);
 
-  // The credit of the second coin became start energy at the area start.
-  EXPECT_EQ(out.value_at(kSlot0Credits, start - 1), 1u);
-  EXPECT_EQ(out.value_at(kSlot0Credits, start), 0u);
-  EXPECT_EQ(out.value_at(var::player_records + 0x40, start), 600u);
+    // The credit of the second coin became start energy at the area start.
+    EXPECT_EQ(out.value_at(kSlot0Credits, start - 1), 1u);
+    EXPECT_EQ(out.value_at(kSlot0Credits, start), 0u);
+    EXPECT_EQ(out.value_at(var::player_records + 0x40, start), 600u);
 
-  // The 128-byte objects by routine at the last frame end.
-  auto with_routine = [&](uint32_t routine) {
-    std::vector<uint32_t> v;
-    for (uint32_t i = 0; i < kCount128; ++i)
-      if (out.value_at(var::objects_128 + 128 * i + kRoutine, last) == routine) v.push_back(var::objects_128 + 128 * i);
-    return v;
-  };
-  const auto indicators = with_routine(0x084FA6);
-  ASSERT_EQ(indicators.size(), 2u) << "one per slot of the two-slot setting";
-  for (uint32_t a : indicators) {
-    const uint64_t slot = out.value_at(a + kType, last);
-    ASSERT_LT(slot, 2u);
-    EXPECT_EQ(out.value_at(a + kScreenX, last), 40 + 240 * slot) << "slot " << slot;
-    EXPECT_EQ(out.value_at(a + kScreenY, last), 40u);
-  }
-  for (auto [routine, type] : {std::pair{0x0770E0u, 55u}, {0x0771A2u, 56u}}) {
-    const auto touch = with_routine(routine);
-    ASSERT_EQ(touch.size(), 1u) << type;
-    EXPECT_EQ(out.value_at(touch[0] + kType, last), type);
-    EXPECT_EQ(out.value_at(touch[0] + kState, last), 1u) << "waiting for a touch";
-  }
-  const auto drifters = with_routine(0x077270);
-  ASSERT_EQ(drifters.size(), 1u);
-  const uint32_t drifter = drifters[0];
-  EXPECT_EQ(out.value_at(drifter + kType, last), 57u);
-  const auto routine_frames = out.frames_of(drifter + kRoutine);
-  ASSERT_FALSE(routine_frames.empty());
-  const uint64_t set_up = routine_frames.back();  // its first frame
-  ASSERT_LT(set_up + 1, last);
-  const int16_t x0 = int16_t(out.value_at(drifter + kWorldX, set_up));
-  const int v = int16_t(out.value_at(drifter + kWorldX, set_up + 1)) - x0;
-  EXPECT_GE(v, 13);
-  EXPECT_LE(v, 16);
-  EXPECT_EQ(x0, -79 * v) << "80 steps left of its start, one step made";
-  for (uint64_t f = set_up + 1; f <= last; ++f)
-    EXPECT_EQ(int16_t(out.value_at(drifter + kWorldX, f)), x0 + int(f - set_up) * v) << "frame " << f;
+    // The 128-byte objects by routine at the last frame end.
+    auto with_routine = [&](uint32_t routine) {
+        std::vector<uint32_t> v;
+        for (uint32_t i = 0; i < kCount128; ++i)
+            if (out.value_at(var::objects_128 + 128 * i + kRoutine, last) == routine)
+                v.push_back(var::objects_128 + 128 * i);
+        return v;
+    };
+    const auto indicators = with_routine(0x084FA6);
+    ASSERT_EQ(indicators.size(), 2u) << "one per slot of the two-slot setting";
+    for (uint32_t a : indicators) {
+        const uint64_t slot = out.value_at(a + kType, last);
+        ASSERT_LT(slot, 2u);
+        EXPECT_EQ(out.value_at(a + kScreenX, last), 40 + 240 * slot) << "slot " << slot;
+        EXPECT_EQ(out.value_at(a + kScreenY, last), 40u);
+    }
+    for (auto [routine, type] : {std::pair{0x0770E0u, 55u}, {0x0771A2u, 56u}}) {
+        const auto touch = with_routine(routine);
+        ASSERT_EQ(touch.size(), 1u) << type;
+        EXPECT_EQ(out.value_at(touch[0] + kType, last), type);
+        EXPECT_EQ(out.value_at(touch[0] + kState, last), 1u) << "waiting for a touch";
+    }
+    const auto drifters = with_routine(0x077270);
+    ASSERT_EQ(drifters.size(), 1u);
+    const uint32_t drifter = drifters[0];
+    EXPECT_EQ(out.value_at(drifter + kType, last), 57u);
+    const auto routine_frames = out.frames_of(drifter + kRoutine);
+    ASSERT_FALSE(routine_frames.empty());
+    const uint64_t set_up = routine_frames.back();  // its first frame
+    ASSERT_LT(set_up + 1, last);
+    const int16_t x0 = int16_t(out.value_at(drifter + kWorldX, set_up));
+    const int v = int16_t(out.value_at(drifter + kWorldX, set_up + 1)) - x0;
+    EXPECT_GE(v, 13);
+    EXPECT_LE(v, 16);
+    EXPECT_EQ(x0, -79 * v) << "80 steps left of its start, one step made";
+    for (uint64_t f = set_up + 1; f <= last; ++f)
+        EXPECT_EQ(int16_t(out.value_at(drifter + kWorldX, f)), x0 + int(f - set_up) * v) << "frame " << f;
 
-  // The area's one placed object, a rectangle from (400, 480) to (560, 640),
-  // in its state 1 with its window of camera places: its far corner plus
-  // 320 and its near corner less 1,600 across, its far corner plus 320 and
-  // its near corner less 1,216 down (within 80 pixels of the 320 x 224
-  // screen).
-  std::vector<uint32_t> placed;
-  for (uint32_t i = 0; i < kCount64; ++i)
-    if (out.value_at(var::objects_64 + 64 * i + kRoutine, last) == 0x087A55) placed.push_back(var::objects_64 + 64 * i);
-  ASSERT_EQ(placed.size(), 1u);
-  EXPECT_EQ(out.value_at(placed[0] + kState, last), 1u);
-  EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxX, last)), 560 + 320);
-  EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMinX, last)), 400 - 1600);
-  EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxY, last)), 640 + 320);
-  EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMinY, last)), 480 - 1216);
+    // The area's one placed object, a rectangle from (400, 480) to (560, 640),
+    // in its state 1 with its window of camera places: its far corner plus
+    // 320 and its near corner less 1,600 across, its far corner plus 320 and
+    // its near corner less 1,216 down (within 80 pixels of the 320 x 224
+    // screen).
+    std::vector<uint32_t> placed;
+    for (uint32_t i = 0; i < kCount64; ++i)
+        if (out.value_at(var::objects_64 + 64 * i + kRoutine, last) == 0x087A55)
+            placed.push_back(var::objects_64 + 64 * i);
+    ASSERT_EQ(placed.size(), 1u);
+    EXPECT_EQ(out.value_at(placed[0] + kState, last), 1u);
+    EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxX, last)), 560 + 320);
+    EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMinX, last)), 400 - 1600);
+    EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxY, last)), 640 + 320);
+    EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMinY, last)), 480 - 1216);
 
-  // The area's music reached the sound board, which raised the main
-  // processor's sound interrupt; its handler ran.
-  EXPECT_EQ(out.value_at(hw::sound_command, last), synthetic::kRaiseCommand);
-  EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
+    // The area's music reached the sound board, which raised the main
+    // processor's sound interrupt; its handler ran.
+    EXPECT_EQ(out.value_at(hw::sound_command, last), synthetic::kRaiseCommand);
+    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, RunEndings, ::testing::Range<size_t>(0, std::size(kEndings)),

@@ -22,12 +22,13 @@
 
 namespace {
 
-using whole_run::queued;
 using whole_run::frames_of;
+using whole_run::queued;
 
 constexpr uint32_t kPlayerScore = var::player_records + 140;  // slot 0's record
 constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
-constexpr uint32_t kLayerCameraX = var::layer_camera + camera_record::x, kLayerCameraY = var::layer_camera + camera_record::y;
+constexpr uint32_t kLayerCameraX = var::layer_camera + camera_record::x,
+                   kLayerCameraY = var::layer_camera + camera_record::y;
 constexpr uint32_t kLayerWord = var::video_shadow + video_reg::layer_off;
 constexpr uint32_t kWipePosition = var::video_shadow + video_reg::wipe_position;
 constexpr uint32_t kWipeEnd = var::video_shadow + video_reg::wipe_extent;
@@ -44,321 +45,343 @@ constexpr uint64_t kZoomFrom = 2540, kZoomTo = 2570;
 
 // Coins, start and the character taken as in the other runs of play; then,
 // once stage 1's intro has run, the stage byte set to 4 (no input leads
-// there), so that the first area started is stage 4's. Three punches at the prop on the right, a step left and a punch
-// at the prop on the left, then the walk to the right.
+// there), so that the first area started is stage 4's. Three punches at the prop on the right, a step left
+// and a punch at the prop on the left, then the walk to the right.
 std::string script() {
-  std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
-  s += play_script::poke(kAreaPoke, var::stage, 4);
-  s += "900 press button1\n920 press button1\n940 press button1\n";
-  s += "970 press left1 2\n990 press button1\n";
-  s += "1040 hold right1\n";
-  // The area change cannot be played through with a slot in play (its
-  // player routines have no translated code): its flag is set by hand for
-  // 30 frames, with the playfield at half size, to see what zooms with it.
-  s += play_script::poke(kZoomFrom, var::game_flags + 1, 0x0A);
-  s += play_script::poke(kZoomFrom, var::nbg0_zoom + 1, 0x01);
-  s += play_script::poke(kZoomTo, var::game_flags + 1, 0x02);
-  s += play_script::poke(kZoomTo, var::nbg0_zoom + 1, 0x02);
-  return s;
+    std::string s =
+        "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+    s += play_script::poke(kAreaPoke, var::stage, 4);
+    s += "900 press button1\n920 press button1\n940 press button1\n";
+    s += "970 press left1 2\n990 press button1\n";
+    s += "1040 hold right1\n";
+    // The area change cannot be played through with a slot in play (its
+    // player routines have no translated code): its flag is set by hand for
+    // 30 frames, with the playfield at half size, to see what zooms with it.
+    s += play_script::poke(kZoomFrom, var::game_flags + 1, 0x0A);
+    s += play_script::poke(kZoomFrom, var::nbg0_zoom + 1, 0x01);
+    s += play_script::poke(kZoomTo, var::game_flags + 1, 0x02);
+    s += play_script::poke(kZoomTo, var::nbg0_zoom + 1, 0x02);
+    return s;
 }
 
 whole_run::options scenery_options(int slices) {
-  whole_run::options o;
-  o.script = script();
-  o.frames = kFrames;
-  o.every = 300;
-  o.slices = slices;
-  o.seconds = 240;
-  o.watch = {{var::ingame_state, 1}, {var::stage, 1},       {var::area, 1},         {var::live_enemy_count, 1},  {kPlayerScore, 4},
-             {kCameraX, 2},     {kLayerCameraX, 2}, {kLayerCameraY, 2}, {var::camera_script_hold, 1},   {kLayerWord, 2},
-             {kWipePosition, 2}, {kWipeEnd, 2},     {kMixerNbg3, 2},
-             {var::game_flags, 4},   {var::nbg0_zoom, 2}};
-  for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
-    for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-  o.watch_pool({var::objects_128, 128, kCount128},
-                {{kFlags, 2}, {kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kWorldX, 2}, {kHeight, 2},
-                 {kScore, 2}, {kTimer, 2}, {kEnergy, 2}});
-  for (uint32_t i = 0; i < kCount64; ++i) {
-    const uint32_t a = var::objects_64 + 64 * i;
-    o.watch.push_back({a + kState, 1});
-    o.watch.push_back({a + kRoutine, 4});
-    o.watch.push_back({a + kOwner, 2});
-  }
-  return o;
+    whole_run::options o;
+    o.script = script();
+    o.frames = kFrames;
+    o.every = 300;
+    o.slices = slices;
+    o.seconds = 240;
+    o.watch = {{var::ingame_state, 1},
+               {var::stage, 1},
+               {var::area, 1},
+               {var::live_enemy_count, 1},
+               {kPlayerScore, 4},
+               {kCameraX, 2},
+               {kLayerCameraX, 2},
+               {kLayerCameraY, 2},
+               {var::camera_script_hold, 1},
+               {kLayerWord, 2},
+               {kWipePosition, 2},
+               {kWipeEnd, 2},
+               {kMixerNbg3, 2},
+               {var::game_flags, 4},
+               {var::nbg0_zoom, 2}};
+    for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
+        for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
+    o.watch_pool({var::objects_128, 128, kCount128}, {{kFlags, 2},
+                                                      {kState, 1},
+                                                      {kType, 1},
+                                                      {kRoutine, 4},
+                                                      {kScreenX, 2},
+                                                      {kWorldX, 2},
+                                                      {kHeight, 2},
+                                                      {kScore, 2},
+                                                      {kTimer, 2},
+                                                      {kEnergy, 2}});
+    for (uint32_t i = 0; i < kCount64; ++i) {
+        const uint32_t a = var::objects_64 + 64 * i;
+        o.watch.push_back({a + kState, 1});
+        o.watch.push_back({a + kRoutine, 4});
+        o.watch.push_back({a + kOwner, 2});
+    }
+    return o;
 }
 
 const whole_reach::listed kReach("scenery", [] { return scenery_options(1); });
 
 const whole_run::outcome& scenery_run() {
-  return whole_run::run_once(IRONBELL_PROBE_EXE, "scenery", scenery_options(1));
+    return whole_run::run_once(IRONBELL_PROBE_EXE, "scenery", scenery_options(1));
 }
 
 // The frame stage 4 area 1 started in.
 uint64_t area_start(const whole_run::outcome& out) {
-  return out.first_frame_with(var::area, 1, var::stage, 4);
+    return out.first_frame_with(var::area, 1, var::stage, 4);
 }
 
 // The 128-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-  return out.objects_with({var::objects_128, 128, kCount128}, kRoutine, routine, frame);
+    return out.objects_with({var::objects_128, 128, kCount128}, kRoutine, routine, frame);
 }
 
 // The values a watched field took after `from`, with their frames.
-std::vector<std::pair<uint64_t, uint64_t>> changes_of(const whole_run::outcome& out, uint32_t address, uint64_t from,
-                                                      uint64_t to = kFrames) {
-  std::vector<std::pair<uint64_t, uint64_t>> v;
-  for (const auto& c : out.changes_in(address, from + 1, to)) v.push_back({c.frame, c.value});
-  return v;
+std::vector<std::pair<uint64_t, uint64_t>> changes_of(const whole_run::outcome& out, uint32_t address,
+                                                      uint64_t from, uint64_t to = kFrames) {
+    std::vector<std::pair<uint64_t, uint64_t>> v;
+    for (const auto& c : out.changes_in(address, from + 1, to)) v.push_back({c.frame, c.value});
+    return v;
 }
 
 // The first frame after `from` in which the object's flags lost bit 0.
 uint64_t gone(const whole_run::outcome& out, uint32_t o, uint64_t from) {
-  for (const auto& [frame, value] : changes_of(out, o + kFlags, from))
-    if ((value & 1) == 0) return frame;
-  return 0;
+    for (const auto& [frame, value] : changes_of(out, o + kFlags, from))
+        if ((value & 1) == 0) return frame;
+    return 0;
 }
 
 TEST(SceneryRun, EndsCleanlyAtItsFrameLimit) {
-  const auto& out = scenery_run();
-  EXPECT_EQ(out.status, 0) << out.err;
+    const auto& out = scenery_run();
+    EXPECT_EQ(out.status, 0) << out.err;
 }
 
-
 TEST(SceneryRun, ABreakablePropBreaksUnderBlowsForItsScore) {
-  const auto& out = scenery_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kAreaPoke);
-  // The two props by the player's start: the breakable (prop type 0, 16
-  // energy, 500 points) to the right.
-  const auto props = running(out, 0x0815F6, start);
-  ASSERT_EQ(props.size(), 1u);
-  const uint32_t p = props[0];
-  EXPECT_EQ(out.value_at(p + kWorldX, start), 744u);
-  EXPECT_EQ(out.value_at(p + kEnergy, start), 16u);
-  EXPECT_EQ(out.value_at(p + kScore, start), 500u);
-  // Two blows: 8 energy each; the first scores 10, the beating one the
-  // prop's 500.
-  const auto energy = changes_of(out, p + kEnergy, start, start + 100);
-  ASSERT_EQ(energy.size(), 2u);
-  EXPECT_EQ(energy[0].second, 8u);
-  EXPECT_EQ(energy[1].second, 0u);
-  for (size_t i = 0; i < 2; ++i)
-    EXPECT_EQ(out.value_at(kPlayerScore, energy[i].first) - out.value_at(kPlayerScore, energy[i].first - 1),
-              i == 0 ? 10u : 500u);
-  // Each blow sounds the prop type's hit sound.
-  const auto a = queued(out, var::sound_ring_a);
-  EXPECT_EQ(frames_of(a, 0x50, start), (std::vector<uint64_t>{energy[0].first, energy[1].first}));
-  // Beaten, it breaks into pieces (its animation runs out: state 3), waits
-  // 30 frames (4) and blinks (5) before it goes.
-  const auto states = changes_of(out, p + kState, energy[1].first);
-  ASSERT_GE(states.size(), 3u);
-  EXPECT_EQ(states[0].second, 3u);
-  EXPECT_EQ(states[1].second, 4u);
-  EXPECT_EQ(states[2].second, 5u);
-  EXPECT_EQ(out.value_at(p + kFlags, states[0].first) & 1, 0u);
-  EXPECT_NE(out.value_at(p + kRoutine, states[2].first + 31), 0x0815F6u) << "freed after its blink";
+    const auto& out = scenery_run();
+    const uint64_t start = area_start(out);
+    ASSERT_GT(start, kAreaPoke);
+    // The two props by the player's start: the breakable (prop type 0, 16
+    // energy, 500 points) to the right.
+    const auto props = running(out, 0x0815F6, start);
+    ASSERT_EQ(props.size(), 1u);
+    const uint32_t p = props[0];
+    EXPECT_EQ(out.value_at(p + kWorldX, start), 744u);
+    EXPECT_EQ(out.value_at(p + kEnergy, start), 16u);
+    EXPECT_EQ(out.value_at(p + kScore, start), 500u);
+    // Two blows: 8 energy each; the first scores 10, the beating one the
+    // prop's 500.
+    const auto energy = changes_of(out, p + kEnergy, start, start + 100);
+    ASSERT_EQ(energy.size(), 2u);
+    EXPECT_EQ(energy[0].second, 8u);
+    EXPECT_EQ(energy[1].second, 0u);
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_EQ(
+            out.value_at(kPlayerScore, energy[i].first) - out.value_at(kPlayerScore, energy[i].first - 1),
+            i == 0 ? 10u : 500u);
+    // Each blow sounds the prop type's hit sound.
+    const auto a = queued(out, var::sound_ring_a);
+    EXPECT_EQ(frames_of(a, 0x50, start), (std::vector<uint64_t>{energy[0].first, energy[1].first}));
+    // Beaten, it breaks into pieces (its animation runs out: state 3), waits
+    // 30 frames (4) and blinks (5) before it goes.
+    const auto states = changes_of(out, p + kState, energy[1].first);
+    ASSERT_GE(states.size(), 3u);
+    EXPECT_EQ(states[0].second, 3u);
+    EXPECT_EQ(states[1].second, 4u);
+    EXPECT_EQ(states[2].second, 5u);
+    EXPECT_EQ(out.value_at(p + kFlags, states[0].first) & 1, 0u);
+    EXPECT_NE(out.value_at(p + kRoutine, states[2].first + 31), 0x0815F6u) << "freed after its blink";
 }
 
 TEST(SceneryRun, AKnockAwayPropFliesOffBouncingFromTheBlowThatBeatsIt) {
-  const auto& out = scenery_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kAreaPoke);
-  const auto props = running(out, 0x081732, start);
-  ASSERT_EQ(props.size(), 1u);
-  const uint32_t p = props[0];
-  EXPECT_EQ(out.value_at(p + kWorldX, start), 560u);
-  // One blow of the player, who turned left to it, beats it (8 energy) for
-  // 300 points.
-  const auto energy = changes_of(out, p + kEnergy, start, start + 200);
-  ASSERT_EQ(energy.size(), 1u);
-  EXPECT_EQ(energy[0].second, 0u);
-  const uint64_t hit = energy[0].first;
-  EXPECT_EQ(out.value_at(kPlayerScore, hit) - out.value_at(kPlayerScore, hit - 1), 300u);
-  // It flies left, away from the player, 10 a frame, until it leaves the
-  // screen's range; then it goes.
-  EXPECT_EQ(out.value_at(p + kState, hit + 1), 3u);
-  const int x1 = int(out.value_at(p + kWorldX, hit + 2)), x2 = int(out.value_at(p + kWorldX, hit + 3));
-  EXPECT_EQ(x2 - x1, -10);
-  uint64_t left = 0;
-  for (const auto& [frame, value] : changes_of(out, p + kState, hit))
-    if (value == 4 && !left) left = frame;
-  ASSERT_GT(left, hit);
-  EXPECT_LT(int16_t(out.value_at(p + kScreenX, left)), -63);
-  // It bounces on the way: sound 151 when it lands, in its 49th step (its
-  // speed 24 down to -24); it is off the screen before the next.
-  const auto bounces = frames_of(queued(out, var::sound_ring_a), 151, hit);
-  ASSERT_EQ(bounces.size(), 1u);
-  EXPECT_EQ(bounces[0], hit + 49);
-  EXPECT_LE(bounces.back(), left);
-  EXPECT_EQ(frames_of(queued(out, var::sound_ring_a), 0x51, start), (std::vector<uint64_t>{hit}));
+    const auto& out = scenery_run();
+    const uint64_t start = area_start(out);
+    ASSERT_GT(start, kAreaPoke);
+    const auto props = running(out, 0x081732, start);
+    ASSERT_EQ(props.size(), 1u);
+    const uint32_t p = props[0];
+    EXPECT_EQ(out.value_at(p + kWorldX, start), 560u);
+    // One blow of the player, who turned left to it, beats it (8 energy) for
+    // 300 points.
+    const auto energy = changes_of(out, p + kEnergy, start, start + 200);
+    ASSERT_EQ(energy.size(), 1u);
+    EXPECT_EQ(energy[0].second, 0u);
+    const uint64_t hit = energy[0].first;
+    EXPECT_EQ(out.value_at(kPlayerScore, hit) - out.value_at(kPlayerScore, hit - 1), 300u);
+    // It flies left, away from the player, 10 a frame, until it leaves the
+    // screen's range; then it goes.
+    EXPECT_EQ(out.value_at(p + kState, hit + 1), 3u);
+    const int x1 = int(out.value_at(p + kWorldX, hit + 2)), x2 = int(out.value_at(p + kWorldX, hit + 3));
+    EXPECT_EQ(x2 - x1, -10);
+    uint64_t left = 0;
+    for (const auto& [frame, value] : changes_of(out, p + kState, hit))
+        if (value == 4 && !left) left = frame;
+    ASSERT_GT(left, hit);
+    EXPECT_LT(int16_t(out.value_at(p + kScreenX, left)), -63);
+    // It bounces on the way: sound 151 when it lands, in its 49th step (its
+    // speed 24 down to -24); it is off the screen before the next.
+    const auto bounces = frames_of(queued(out, var::sound_ring_a), 151, hit);
+    ASSERT_EQ(bounces.size(), 1u);
+    EXPECT_EQ(bounces[0], hit + 49);
+    EXPECT_LE(bounces.back(), left);
+    EXPECT_EQ(frames_of(queued(out, var::sound_ring_a), 0x51, start), (std::vector<uint64_t>{hit}));
 }
 
 TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
-  const auto& out = scenery_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kAreaPoke);
-  // Types 49, 52 and 53 with the area; type 51 stands; each counts as a
-  // live enemy but type 51.
-  std::map<uint32_t, uint32_t> actor;
-  for (uint32_t r : {0x069A9Eu, 0x069CC1u, 0x069DB0u, 0x069C3Cu}) {
-    const auto v = running(out, r, start);
-    ASSERT_EQ(v.size(), 1u) << std::hex << r;
-    actor[r] = v[0];
-  }
-  EXPECT_EQ(out.value_at(var::live_enemy_count, start), 3u);
-  // Their children: type 49's part, type 52's struck object, type 53's gun,
-  // type 51's companion.
-  for (uint32_t r : {0x069F31u, 0x079718u, 0x07285Du, 0x07966Du})
-    EXPECT_EQ(running(out, r, start).size(), 1u) << std::hex << r;
-  // Type 53's gun fires shots while it flies.
-  size_t shots = 0;
-  for (uint64_t f = start; f < start + 150; ++f) shots = std::max(shots, running(out, 0x07299F, f).size());
-  EXPECT_GE(shots, 1u);
-  // Type 52 strikes its object (sound 0xAE on ring B); the object sounds
-  // 0xCD and goes after blinking.
-  const auto b = queued(out, var::sound_ring_b);
-  const auto a = queued(out, var::sound_ring_a);
-  const auto strike = frames_of(b, 0xAE, start);
-  ASSERT_EQ(strike.size(), 1u);
-  EXPECT_GE(strike[0], start + 120);
-  const auto struck = frames_of(a, 0xCD, start);
-  ASSERT_EQ(struck.size(), 1u);
-  EXPECT_GE(struck[0], strike[0]);
-  // Type 53 sounds its engine and halts with 0xD8.
-  EXPECT_EQ(frames_of(a, 0xD8, start).size(), 1u);
-  // Each of 49, 52 and 53 walks or flies off and goes; type 51 stays.
-  for (uint32_t r : {0x069A9Eu, 0x069CC1u, 0x069DB0u}) EXPECT_GT(gone(out, actor[r], start), start) << std::hex << r;
-  EXPECT_EQ(out.value_at(actor[0x069C3C] + kFlags, kFrames) & 1, 1u);
-  // Type 50 comes in as the camera passes X 1000, waits its 900 frames,
-  // releases its effect and leaves: no live enemy is left.
-  uint64_t came = 0;
-  for (const auto& [frame, value] : changes_of(out, var::live_enemy_count, start))
-    if (value == 1 && out.value_at(var::live_enemy_count, frame - 1) == 0) came = frame;
-  ASSERT_GT(came, start);
-  EXPECT_GE(out.value_at(kCameraX, came), 1000u);
-  EXPECT_EQ(running(out, 0x069B78, came).size(), 1u);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 0u);
+    const auto& out = scenery_run();
+    const uint64_t start = area_start(out);
+    ASSERT_GT(start, kAreaPoke);
+    // Types 49, 52 and 53 with the area; type 51 stands; each counts as a
+    // live enemy but type 51.
+    std::map<uint32_t, uint32_t> actor;
+    for (uint32_t r : {0x069A9Eu, 0x069CC1u, 0x069DB0u, 0x069C3Cu}) {
+        const auto v = running(out, r, start);
+        ASSERT_EQ(v.size(), 1u) << std::hex << r;
+        actor[r] = v[0];
+    }
+    EXPECT_EQ(out.value_at(var::live_enemy_count, start), 3u);
+    // Their children: type 49's part, type 52's struck object, type 53's gun,
+    // type 51's companion.
+    for (uint32_t r : {0x069F31u, 0x079718u, 0x07285Du, 0x07966Du})
+        EXPECT_EQ(running(out, r, start).size(), 1u) << std::hex << r;
+    // Type 53's gun fires shots while it flies.
+    size_t shots = 0;
+    for (uint64_t f = start; f < start + 150; ++f) shots = std::max(shots, running(out, 0x07299F, f).size());
+    EXPECT_GE(shots, 1u);
+    // Type 52 strikes its object (sound 0xAE on ring B); the object sounds
+    // 0xCD and goes after blinking.
+    const auto b = queued(out, var::sound_ring_b);
+    const auto a = queued(out, var::sound_ring_a);
+    const auto strike = frames_of(b, 0xAE, start);
+    ASSERT_EQ(strike.size(), 1u);
+    EXPECT_GE(strike[0], start + 120);
+    const auto struck = frames_of(a, 0xCD, start);
+    ASSERT_EQ(struck.size(), 1u);
+    EXPECT_GE(struck[0], strike[0]);
+    // Type 53 sounds its engine and halts with 0xD8.
+    EXPECT_EQ(frames_of(a, 0xD8, start).size(), 1u);
+    // Each of 49, 52 and 53 walks or flies off and goes; type 51 stays.
+    for (uint32_t r : {0x069A9Eu, 0x069CC1u, 0x069DB0u})
+        EXPECT_GT(gone(out, actor[r], start), start) << std::hex << r;
+    EXPECT_EQ(out.value_at(actor[0x069C3C] + kFlags, kFrames) & 1, 1u);
+    // Type 50 comes in as the camera passes X 1000, waits its 900 frames,
+    // releases its effect and leaves: no live enemy is left.
+    uint64_t came = 0;
+    for (const auto& [frame, value] : changes_of(out, var::live_enemy_count, start))
+        if (value == 1 && out.value_at(var::live_enemy_count, frame - 1) == 0) came = frame;
+    ASSERT_GT(came, start);
+    EXPECT_GE(out.value_at(kCameraX, came), 1000u);
+    EXPECT_EQ(running(out, 0x069B78, came).size(), 1u);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 0u);
 }
 
 TEST(SceneryRun, TheCameraWaitsAtItsGateWhilePassersByPlayAndTheIndicatorSaysSo) {
-  const auto& out = scenery_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kAreaPoke);
-  // The hold turns 0 when the camera reaches the gate at X 512 with
-  // passers-by about, and 1 again in the frame the last has gone.
-  uint64_t wait = 0, open = 0;
-  for (const auto& [frame, value] : changes_of(out, var::camera_script_hold, start + 100)) {
-    if (value == 0 && !wait) wait = frame;
-    if (value == 1 && wait && !open) open = frame;
-  }
-  ASSERT_GT(wait, start);
-  ASSERT_GT(open, wait);
-  EXPECT_EQ(out.value_at(kCameraX, wait), 512u);
-  EXPECT_EQ(out.value_at(kCameraX, open - 1), 512u);
-  EXPECT_GT(out.value_at(var::live_enemy_count, wait), 0u);
-  EXPECT_EQ(out.value_at(var::live_enemy_count, open - 1), 0u);
-  // The indicator (a 64-byte object) blinks its icon while the camera may
-  // go on, hides it (state 3) at the gate, and shows it again with sound
-  // 0xAC twice, 31 frames apart.
-  uint32_t indicator = 0;
-  for (uint32_t i = 0; i < kCount64; ++i)
-    if (out.value_at(var::objects_64 + 64 * i + kRoutine, start + 200) == 0x079924) indicator = var::objects_64 + 64 * i;
-  ASSERT_NE(indicator, 0u);
-  EXPECT_EQ(out.value_at(indicator + kState, wait + 20), 3u);
-  const auto sounds = frames_of(queued(out, var::sound_ring_a), 0xAC, open);
-  ASSERT_GE(sounds.size(), 2u);
-  EXPECT_EQ(sounds[0], open);
-  EXPECT_EQ(sounds[1] - sounds[0], 31u);
-  std::vector<uint64_t> states;
-  for (const auto& [frame, value] : changes_of(out, indicator + kState, open - 1, open + 40)) states.push_back(value);
-  EXPECT_EQ(states, (std::vector<uint64_t>{1, 2, 1}));
+    const auto& out = scenery_run();
+    const uint64_t start = area_start(out);
+    ASSERT_GT(start, kAreaPoke);
+    // The hold turns 0 when the camera reaches the gate at X 512 with
+    // passers-by about, and 1 again in the frame the last has gone.
+    uint64_t wait = 0, open = 0;
+    for (const auto& [frame, value] : changes_of(out, var::camera_script_hold, start + 100)) {
+        if (value == 0 && !wait) wait = frame;
+        if (value == 1 && wait && !open) open = frame;
+    }
+    ASSERT_GT(wait, start);
+    ASSERT_GT(open, wait);
+    EXPECT_EQ(out.value_at(kCameraX, wait), 512u);
+    EXPECT_EQ(out.value_at(kCameraX, open - 1), 512u);
+    EXPECT_GT(out.value_at(var::live_enemy_count, wait), 0u);
+    EXPECT_EQ(out.value_at(var::live_enemy_count, open - 1), 0u);
+    // The indicator (a 64-byte object) blinks its icon while the camera may
+    // go on, hides it (state 3) at the gate, and shows it again with sound
+    // 0xAC twice, 31 frames apart.
+    uint32_t indicator = 0;
+    for (uint32_t i = 0; i < kCount64; ++i)
+        if (out.value_at(var::objects_64 + 64 * i + kRoutine, start + 200) == 0x079924)
+            indicator = var::objects_64 + 64 * i;
+    ASSERT_NE(indicator, 0u);
+    EXPECT_EQ(out.value_at(indicator + kState, wait + 20), 3u);
+    const auto sounds = frames_of(queued(out, var::sound_ring_a), 0xAC, open);
+    ASSERT_GE(sounds.size(), 2u);
+    EXPECT_EQ(sounds[0], open);
+    EXPECT_EQ(sounds[1] - sounds[0], 31u);
+    std::vector<uint64_t> states;
+    for (const auto& [frame, value] : changes_of(out, indicator + kState, open - 1, open + 40))
+        states.push_back(value);
+    EXPECT_EQ(states, (std::vector<uint64_t>{1, 2, 1}));
 }
 
 TEST(SceneryRun, TheStageEventRaisesPinsAndWipesTheBackgroundLayer) {
-  const auto& out = scenery_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kAreaPoke);
-  // From camera X 1024 the layer's priority is 8 and its camera follows the
-  // playfield camera 384 left of it and 768 below.
-  uint64_t raised = 0;
-  for (const auto& [frame, value] : changes_of(out, kMixerNbg3, start))
-    if ((value & 15) == 8 && !raised) raised = frame;
-  ASSERT_GT(raised, start);
-  EXPECT_GE(out.value_at(kCameraX, raised), 1024u);
-  EXPECT_LT(out.value_at(kCameraX, raised - 1), 1024u + 8);
-  const uint64_t f = raised + 100;
-  EXPECT_EQ(out.value_at(kLayerCameraX, f), out.value_at(kCameraX, f) - 384);
-  EXPECT_EQ(out.value_at(kLayerCameraY, f), 768u);
-  // From X 2688 the wipe: bit 14 of the layer word, the end word 96, the
-  // position counting to 96; then both back (223) and the layer camera at 0.
-  uint64_t wipe = 0, done = 0;
-  for (const auto& [frame, value] : changes_of(out, kWipeEnd, start)) {
-    if (value == 96 && !wipe) wipe = frame;
-    if (value == 223 && wipe && !done) done = frame;
-  }
-  ASSERT_GT(wipe, raised);
-  ASSERT_GT(done, wipe);
-  EXPECT_GE(out.value_at(kCameraX, wipe), 2688u);
-  EXPECT_EQ(out.value_at(kLayerWord, wipe) & 0x4000, 0x4000u);
-  EXPECT_EQ(out.value_at(kLayerWord, done) & 0x4000, 0u);
-  EXPECT_EQ(done - wipe, 1u + 48 + 96 + 1);
-  EXPECT_EQ(out.value_at(kLayerCameraX, done), 0u);
-  EXPECT_EQ(out.value_at(kLayerCameraY, done), 0u);
+    const auto& out = scenery_run();
+    const uint64_t start = area_start(out);
+    ASSERT_GT(start, kAreaPoke);
+    // From camera X 1024 the layer's priority is 8 and its camera follows the
+    // playfield camera 384 left of it and 768 below.
+    uint64_t raised = 0;
+    for (const auto& [frame, value] : changes_of(out, kMixerNbg3, start))
+        if ((value & 15) == 8 && !raised) raised = frame;
+    ASSERT_GT(raised, start);
+    EXPECT_GE(out.value_at(kCameraX, raised), 1024u);
+    EXPECT_LT(out.value_at(kCameraX, raised - 1), 1024u + 8);
+    const uint64_t f = raised + 100;
+    EXPECT_EQ(out.value_at(kLayerCameraX, f), out.value_at(kCameraX, f) - 384);
+    EXPECT_EQ(out.value_at(kLayerCameraY, f), 768u);
+    // From X 2688 the wipe: bit 14 of the layer word, the end word 96, the
+    // position counting to 96; then both back (223) and the layer camera at 0.
+    uint64_t wipe = 0, done = 0;
+    for (const auto& [frame, value] : changes_of(out, kWipeEnd, start)) {
+        if (value == 96 && !wipe) wipe = frame;
+        if (value == 223 && wipe && !done) done = frame;
+    }
+    ASSERT_GT(wipe, raised);
+    ASSERT_GT(done, wipe);
+    EXPECT_GE(out.value_at(kCameraX, wipe), 2688u);
+    EXPECT_EQ(out.value_at(kLayerWord, wipe) & 0x4000, 0x4000u);
+    EXPECT_EQ(out.value_at(kLayerWord, done) & 0x4000, 0u);
+    EXPECT_EQ(done - wipe, 1u + 48 + 96 + 1);
+    EXPECT_EQ(out.value_at(kLayerCameraX, done), 0u);
+    EXPECT_EQ(out.value_at(kLayerCameraY, done), 0u);
 }
 
 TEST(SceneryRun, LayerDecorationsCrossIntoThePlayfieldFrame) {
-  const auto& out = scenery_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kAreaPoke);
-  const auto layer = running(out, 0x081322, start);
-  ASSERT_EQ(layer.size(), 2u);
-  uint64_t wipe = 0;
-  for (const auto& [frame, value] : changes_of(out, kWipeEnd, start))
-    if (value == 96 && !wipe) wipe = frame;
-  ASSERT_GT(wipe, start);
-  // In the playfield frame (state 3), 384 further right than set up (at
-  // 1000 and 700).
-  std::vector<uint64_t> xs;
-  for (uint32_t d : layer) {
-    EXPECT_EQ(out.value_at(d + kState, wipe - 1), 3u);
-    xs.push_back(out.value_at(d + kWorldX, wipe - 1));
-  }
-  std::sort(xs.begin(), xs.end());
-  EXPECT_EQ(xs, (std::vector<uint64_t>{700 + 384, 1000 + 384}));
-  // The decorations that zoom at an area change stand (state 1) until one.
-  const auto area = running(out, 0x0812CD, start + 1);
-  ASSERT_EQ(area.size(), 2u);
-  for (uint32_t d : area) EXPECT_EQ(out.value_at(d + kState, kZoomFrom), 1u);
+    const auto& out = scenery_run();
+    const uint64_t start = area_start(out);
+    ASSERT_GT(start, kAreaPoke);
+    const auto layer = running(out, 0x081322, start);
+    ASSERT_EQ(layer.size(), 2u);
+    uint64_t wipe = 0;
+    for (const auto& [frame, value] : changes_of(out, kWipeEnd, start))
+        if (value == 96 && !wipe) wipe = frame;
+    ASSERT_GT(wipe, start);
+    // In the playfield frame (state 3), 384 further right than set up (at
+    // 1000 and 700).
+    std::vector<uint64_t> xs;
+    for (uint32_t d : layer) {
+        EXPECT_EQ(out.value_at(d + kState, wipe - 1), 3u);
+        xs.push_back(out.value_at(d + kWorldX, wipe - 1));
+    }
+    std::sort(xs.begin(), xs.end());
+    EXPECT_EQ(xs, (std::vector<uint64_t>{700 + 384, 1000 + 384}));
+    // The decorations that zoom at an area change stand (state 1) until one.
+    const auto area = running(out, 0x0812CD, start + 1);
+    ASSERT_EQ(area.size(), 2u);
+    for (uint32_t d : area) EXPECT_EQ(out.value_at(d + kState, kZoomFrom), 1u);
 }
 
 TEST(SceneryRun, AtAnAreaChangeTypeFiftyOneAndTheDecorationsZoomWithThePlayfield) {
-  const auto& out = scenery_run();
-  const uint64_t start = area_start(out);
-  ASSERT_GT(start, kAreaPoke);
-  const auto type51 = running(out, 0x069C3C, start);
-  const auto companion = running(out, 0x07966D, start);
-  const auto area = running(out, 0x0812CD, start + 1);
-  ASSERT_EQ(type51.size(), 1u);
-  ASSERT_EQ(companion.size(), 1u);
-  ASSERT_EQ(area.size(), 2u);
-  // The area-change flag, set by the poke, is seen in the next frame: type
-  // 51, its companion and the decorations take their zoomed display.
-  const uint64_t zoom = kZoomFrom + 1;
-  ASSERT_EQ(out.value_at(var::game_flags, zoom) & 0x800, 0x800u);
-  ASSERT_EQ(out.value_at(var::nbg0_zoom, zoom), 0x100u);
-  for (uint32_t o : {type51[0], companion[0], area[0], area[1]}) {
-    EXPECT_EQ(out.value_at(o + kState, zoom - 1), 1u) << std::hex << o;
-    EXPECT_EQ(out.value_at(o + kState, zoom + 1), 2u) << std::hex << o;
-  }
-  // Type 51 doubled its offsets from the screen centre: at half size it
-  // keeps its place on the screen.
-  EXPECT_EQ(out.value_at(type51[0] + kScreenX, zoom + 5), out.value_at(type51[0] + kScreenX, zoom - 1));
-  // The decorations, which do not double theirs, move halfway to the centre.
-  for (uint32_t d : area) {
-    const int before = int16_t(out.value_at(d + kScreenX, zoom - 1)) - 160;
-    const int during = int16_t(out.value_at(d + kScreenX, zoom + 5)) - 160;
-    EXPECT_NEAR(during, before / 2, 1) << std::hex << d;
-  }
+    const auto& out = scenery_run();
+    const uint64_t start = area_start(out);
+    ASSERT_GT(start, kAreaPoke);
+    const auto type51 = running(out, 0x069C3C, start);
+    const auto companion = running(out, 0x07966D, start);
+    const auto area = running(out, 0x0812CD, start + 1);
+    ASSERT_EQ(type51.size(), 1u);
+    ASSERT_EQ(companion.size(), 1u);
+    ASSERT_EQ(area.size(), 2u);
+    // The area-change flag, set by the poke, is seen in the next frame: type
+    // 51, its companion and the decorations take their zoomed display.
+    const uint64_t zoom = kZoomFrom + 1;
+    ASSERT_EQ(out.value_at(var::game_flags, zoom) & 0x800, 0x800u);
+    ASSERT_EQ(out.value_at(var::nbg0_zoom, zoom), 0x100u);
+    for (uint32_t o : {type51[0], companion[0], area[0], area[1]}) {
+        EXPECT_EQ(out.value_at(o + kState, zoom - 1), 1u) << std::hex << o;
+        EXPECT_EQ(out.value_at(o + kState, zoom + 1), 2u) << std::hex << o;
+    }
+    // Type 51 doubled its offsets from the screen centre: at half size it
+    // keeps its place on the screen.
+    EXPECT_EQ(out.value_at(type51[0] + kScreenX, zoom + 5), out.value_at(type51[0] + kScreenX, zoom - 1));
+    // The decorations, which do not double theirs, move halfway to the centre.
+    for (uint32_t d : area) {
+        const int before = int16_t(out.value_at(d + kScreenX, zoom - 1)) - 160;
+        const int during = int16_t(out.value_at(d + kScreenX, zoom + 5)) - 160;
+        EXPECT_NEAR(during, before / 2, 1) << std::hex << d;
+    }
 }
 
 // Checkpoints of the run recorded once with one time slice; the runs with 7
@@ -375,10 +398,10 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(SceneryRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-  whole_run::runner r(IRONBELL_PROBE_EXE);
-  EXPECT_EQ(whole_run::slicing_mismatches(kExpected, scenery_run(),
-                                          [&](int slices) { return r.run(scenery_options(slices)); }),
-            "");
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, scenery_run(),
+                                            [&](int slices) { return r.run(scenery_options(slices)); }),
+              "");
 }
 
 }  // namespace

@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memset(problem, 'x', sizeof problem);
     script_record* script = orb_script_load(path.c_str(), problem, sizeof problem);
     if (!script) {
-        if (std::memchr(problem, '\0', sizeof problem) == nullptr || problem[0] == '\0')
-            std::abort();
+        if (std::memchr(problem, '\0', sizeof problem) == nullptr || problem[0] == '\0') std::abort();
         return 0;
     }
     orb_init(program.data());

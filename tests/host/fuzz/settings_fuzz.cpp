@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& path = write_scratch_file(data, size);
 
     settings_open(path.c_str());
-    if (!(settings.scale >= 1 && settings.scale <= 10) || settings.full_screen > 1 ||
-        settings.smooth > 1 || !(settings.volume >= 0 && settings.volume <= 2))
+    if (!(settings.scale >= 1 && settings.scale <= 10) || settings.full_screen > 1 || settings.smooth > 1 ||
+        !(settings.volume >= 0 && settings.volume <= 2))
         std::abort();
     // One save settles any file: saving again changes nothing.
     settings_save();

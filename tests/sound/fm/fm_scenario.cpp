@@ -11,8 +11,7 @@ namespace orbfm_test {
 namespace {
 
 bool parse_number(const std::string& text, int base, uint32_t max, uint32_t& value) {
-    if (text.empty() || text.size() > 10)
-        return false;
+    if (text.empty() || text.size() > 10) return false;
     uint64_t v = 0;
     for (char c : text) {
         int digit;
@@ -26,8 +25,7 @@ bool parse_number(const std::string& text, int base, uint32_t max, uint32_t& val
             return false;
         v = v * base + digit;
     }
-    if (v > max)
-        return false;
+    if (v > max) return false;
     value = static_cast<uint32_t>(v);
     return true;
 }
@@ -51,17 +49,14 @@ public:
         busy_end = now + clocks;
     }
     bool ymfm_is_busy() override { return now < busy_end; }
-    void ymfm_update_irq(bool asserted) override {
-        log(std::string("update_irq ") + (asserted ? "1" : "0"));
-    }
+    void ymfm_update_irq(bool asserted) override { log(std::string("update_irq ") + (asserted ? "1" : "0")); }
 
     // Fires every timer whose end has come, earliest first, A before B on
     // a tie, with the clock set to its end during the expiry.
     void fire_due_timers() {
         for (;;) {
             uint32_t t = timer_end[0] <= timer_end[1] ? 0 : 1;
-            if (timer_end[t] == kOff || timer_end[t] > now)
-                return;
+            if (timer_end[t] == kOff || timer_end[t] > now) return;
             uint64_t saved = now;
             now = timer_end[t];
             timer_end[t] = kOff;
@@ -76,8 +71,7 @@ public:
 
 }  // namespace
 
-std::string parse_scenario(std::istream& in, const std::string& name,
-                           std::vector<scenario_command>& out) {
+std::string parse_scenario(std::istream& in, const std::string& name, std::vector<scenario_command>& out) {
     std::vector<scenario_command> parsed;
     std::string line;
     int number = 0;
@@ -86,8 +80,7 @@ std::string parse_scenario(std::istream& in, const std::string& name,
         std::string text = line.substr(0, line.find('#'));
         std::istringstream fields(text);
         std::string op, a, b, extra;
-        if (!(fields >> op))
-            continue;
+        if (!(fields >> op)) continue;
         fields >> a >> b >> extra;
         auto fail = [&](const std::string& what) {
             return name + ":" + std::to_string(number) + ": " + what + ": \"" + line + "\"";
@@ -105,15 +98,13 @@ std::string parse_scenario(std::istream& in, const std::string& name,
             cmd.data = static_cast<uint8_t>(data);
         } else if (op == "R") {
             cmd.kind = scenario_command::read;
-            if (!b.empty() || !parse_number(a, 10, 3, cmd.value))
-                return fail("expected R <port 0-3>");
+            if (!b.empty() || !parse_number(a, 10, 3, cmd.value)) return fail("expected R <port 0-3>");
         } else {
             return fail("unknown command");
         }
         parsed.push_back(cmd);
     }
-    if (in.bad())
-        return name + ": read error";
+    if (in.bad()) return name + ": read error";
     out = std::move(parsed);
     return {};
 }
@@ -125,17 +116,15 @@ scenario_result run_scenario(const std::vector<scenario_command>& commands) {
     scenario_result result;
     for (const scenario_command& cmd : commands) {
         switch (cmd.kind) {
-        case scenario_command::write:
-            chip.write(cmd.value, cmd.data);
-            break;
-        case scenario_command::read: {
-            char text[48];
-            std::snprintf(text, sizeof text, "%llu %u %02X",
-                          static_cast<unsigned long long>(host.samples), cmd.value,
-                          chip.read(cmd.value));
-            result.reads.emplace_back(text);
-            break;
-        }
+        case scenario_command::write: chip.write(cmd.value, cmd.data); break;
+        case scenario_command::read:
+            {
+                char text[48];
+                std::snprintf(text, sizeof text, "%llu %u %02X",
+                              static_cast<unsigned long long>(host.samples), cmd.value, chip.read(cmd.value));
+                result.reads.emplace_back(text);
+                break;
+            }
         case scenario_command::generate:
             for (uint32_t i = 0; i < cmd.value; ++i) {
                 host.fire_due_timers();

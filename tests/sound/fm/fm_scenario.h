@@ -20,14 +20,13 @@ struct scenario_command {
 // Parses a scenario script ("S n", "W port byte", "R port", '#' comments).
 // Returns an empty string on success, else "name:line: problem" and leaves
 // out unchanged.
-std::string parse_scenario(std::istream& in, const std::string& name,
-                           std::vector<scenario_command>& out);
+std::string parse_scenario(std::istream& in, const std::string& name, std::vector<scenario_command>& out);
 
 struct scenario_result {
-    std::vector<int32_t> samples;     // left, right per sample
-    std::vector<int> sample_line;     // script line that produced each sample
-    std::vector<std::string> reads;   // "<samples> <port> <HH>"
-    std::vector<std::string> calls;   // "<samples> <event> <args>"
+    std::vector<int32_t> samples;    // left, right per sample
+    std::vector<int> sample_line;    // script line that produced each sample
+    std::vector<std::string> reads;  // "<samples> <port> <HH>"
+    std::vector<std::string> calls;  // "<samples> <event> <args>"
 };
 
 scenario_result run_scenario(const std::vector<scenario_command>& commands);

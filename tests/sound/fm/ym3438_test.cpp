@@ -21,8 +21,7 @@ std::vector<std::string> read_lines(const std::string& path) {
     std::vector<std::string> lines;
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
     }
     return lines;
@@ -34,9 +33,9 @@ std::vector<int32_t> read_samples(const std::string& path) {
     std::vector<int32_t> values(bytes.size() / 4);
     for (size_t i = 0; i < values.size(); ++i) {
         const auto* b = reinterpret_cast<const unsigned char*>(&bytes[i * 4]);
-        values[i] = static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                                         (static_cast<uint32_t>(b[2]) << 16) |
-                                         (static_cast<uint32_t>(b[3]) << 24));
+        values[i] =
+            static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+                                 (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24));
     }
     return values;
 }
@@ -59,8 +58,7 @@ std::map<std::string, std::string> manifest_hashes() {
     for (const std::string& line : read_lines(kFmData + "manifest.tsv")) {
         std::istringstream f(line);
         std::string name, samples, bytes, hash;
-        if (f >> name >> samples >> bytes >> hash)
-            hashes[name] = hash;
+        if (f >> name >> samples >> bytes >> hash) hashes[name] = hash;
     }
     return hashes;
 }
@@ -71,8 +69,8 @@ void expect_same_lines(const std::vector<std::string>& want, const std::vector<s
     size_t n = std::min(want.size(), got.size());
     for (size_t i = 0; i < n; ++i) {
         if (want[i] != got[i]) {
-            ADD_FAILURE() << what << " line " << i + 1 << ": expected \"" << want[i] << "\", got \""
-                          << got[i] << "\"";
+            ADD_FAILURE() << what << " line " << i + 1 << ": expected \"" << want[i] << "\", got \"" << got[i]
+                          << "\"";
             return;
         }
     }
@@ -101,8 +99,7 @@ TEST_P(ScenarioReplay, MatchesReferenceOutputReadsAndCalls) {
         if (want[i] != got.samples[i]) {
             ADD_FAILURE() << name << ": first difference at sample " << i / 2 << " ("
                           << (i % 2 ? "right" : "left") << "): expected " << want[i] << ", got "
-                          << got.samples[i] << "; produced by script line "
-                          << got.sample_line[i / 2];
+                          << got.samples[i] << "; produced by script line " << got.sample_line[i / 2];
             break;
         }
     }
@@ -117,11 +114,9 @@ TEST_P(ScenarioReplay, MatchesReferenceOutputReadsAndCalls) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllScenarios, ScenarioReplay,
-                         testing::Values("01_silence", "02_algorithms", "03_feedback",
-                                         "04_detune_multiple", "05_ksr", "06_envelope",
-                                         "07_ssg_eg", "08_lfo_am", "09_lfo_pm",
-                                         "10_ch3_special", "11_csm", "12_timers", "13_dac",
-                                         "14_pan_latch"),
+                         testing::Values("01_silence", "02_algorithms", "03_feedback", "04_detune_multiple",
+                                         "05_ksr", "06_envelope", "07_ssg_eg", "08_lfo_am", "09_lfo_pm",
+                                         "10_ch3_special", "11_csm", "12_timers", "13_dac", "14_pan_latch"),
                          [](const testing::TestParamInfo<const char*>& info) {
                              return std::string("s") + info.param;
                          });
@@ -135,22 +130,17 @@ TEST(FmTables, LogSinAndExpMatchPublishedValues) {
         std::vector<int> values;
         bool in_section = false, in_block = false;
         for (const std::string& line : lines) {
-            if (line.rfind("## ", 0) == 0)
-                in_section = line.find(heading) != std::string::npos;
-            if (!in_section)
-                continue;
+            if (line.rfind("## ", 0) == 0) in_section = line.find(heading) != std::string::npos;
+            if (!in_section) continue;
             if (line.rfind("```", 0) == 0) {
-                if (in_block)
-                    break;
+                if (in_block) break;
                 in_block = true;
                 continue;
             }
-            if (!in_block)
-                continue;
+            if (!in_block) continue;
             std::istringstream f(line.substr(line.find(':') + 1));
             int v;
-            while (f >> v)
-                values.push_back(v);
+            while (f >> v) values.push_back(v);
         }
         return values;
     };

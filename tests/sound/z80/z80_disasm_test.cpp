@@ -97,7 +97,8 @@ TEST(Z80Disassembler, LengthEqualsTheCorePcAdvance) {
     for (const auto& bytes : sequences) {
         auto listed = disassemble(0x0100, bytes);
         if (listed.result & 0x70000000) continue;  // calls, returns, conditionals, repeats
-        if (listed.text.rfind("jp", 0) == 0 || listed.text.rfind("jr", 0) == 0 || listed.text.rfind("db", 0) == 0)
+        if (listed.text.rfind("jp", 0) == 0 || listed.text.rfind("jr", 0) == 0 ||
+            listed.text.rfind("db", 0) == 0)
             continue;
         z80_machine m;
         m.load(0x0100, bytes);

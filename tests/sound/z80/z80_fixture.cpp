@@ -15,7 +15,8 @@ std::string describe(const bus_event& e) {
 z80_machine::z80_machine() {
     cpu.spaces[0].read = [this](uint32_t a) {
         uint8_t v = memory[a & 0xFFFF];
-        if (log) events.push_back({now(), cpu.fetching ? bus_access::fetch : bus_access::read, uint16_t(a), v});
+        if (log)
+            events.push_back({now(), cpu.fetching ? bus_access::fetch : bus_access::read, uint16_t(a), v});
         return v;
     };
     cpu.spaces[0].write = [this](uint32_t a, uint8_t v) {
@@ -49,12 +50,12 @@ bool z80_machine::run_until_hook(uint16_t pc, int32_t budget, int max_slices) {
 std::string z80_machine::state_text() {
     auto& c = cpu;
     char text[320];
-    std::snprintf(text, sizeof text,
-                  "AF=%02X%02X BC=%04X DE=%04X HL=%04X IX=%04X IY=%04X SP=%04X PC=%04X WZ=%04X AF'=%04X BC'=%04X "
-                  "DE'=%04X HL'=%04X I=%02X R=%02X/%02X IFF=%d%d IM=%d halted=%d q=%02X/%02X ev=%02X state=%06X",
-                  c.A(), c.get_f(), c.bc, c.de, c.hl, c.ix, c.iy, c.sp, c.pc, c.wz, c.af2, c.bc2, c.de2, c.hl2, c.i,
-                  c.r, c.r2, c.iff1, c.iff2, c.im, c.halted, c.q_latch_prev, c.q_latch, c.pending_events,
-                  c.exec_state);
+    std::snprintf(
+        text, sizeof text,
+        "AF=%02X%02X BC=%04X DE=%04X HL=%04X IX=%04X IY=%04X SP=%04X PC=%04X WZ=%04X AF'=%04X BC'=%04X "
+        "DE'=%04X HL'=%04X I=%02X R=%02X/%02X IFF=%d%d IM=%d halted=%d q=%02X/%02X ev=%02X state=%06X",
+        c.A(), c.get_f(), c.bc, c.de, c.hl, c.ix, c.iy, c.sp, c.pc, c.wz, c.af2, c.bc2, c.de2, c.hl2, c.i,
+        c.r, c.r2, c.iff1, c.iff2, c.im, c.halted, c.q_latch_prev, c.q_latch, c.pending_events, c.exec_state);
     return text;
 }
 

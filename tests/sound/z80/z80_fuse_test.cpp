@@ -32,8 +32,8 @@ struct fuse_result {
 };
 
 bool read_regs(std::istream& in, fuse_regs& g) {
-    in >> std::hex >> g.af >> g.bc >> g.de >> g.hl >> g.af2 >> g.bc2 >> g.de2 >> g.hl2 >> g.ix >> g.iy >> g.sp >>
-        g.pc >> g.wz >> g.i >> g.r >> std::dec >> g.iff1 >> g.iff2 >> g.im >> g.halted >> g.tstates;
+    in >> std::hex >> g.af >> g.bc >> g.de >> g.hl >> g.af2 >> g.bc2 >> g.de2 >> g.hl2 >> g.ix >> g.iy >>
+        g.sp >> g.pc >> g.wz >> g.i >> g.r >> std::dec >> g.iff1 >> g.iff2 >> g.im >> g.halted >> g.tstates;
     return bool(in);
 }
 
@@ -85,8 +85,10 @@ std::map<std::string, fuse_result> load_expected() {
             std::string type, address, value;
             ls >> time >> type >> address >> value;
             if (type == "MC" || type == "PC") continue;  // contention of another machine
-            bus_access kind = type == "MR" ? bus_access::read : type == "MW" ? bus_access::write
-                        : type == "PR" ? bus_access::in : bus_access::out;
+            bus_access kind = type == "MR"   ? bus_access::read
+                              : type == "MW" ? bus_access::write
+                              : type == "PR" ? bus_access::in
+                                             : bus_access::out;
             r.events.push_back({time, kind, uint16_t(std::stoul(address, nullptr, 16)),
                                 uint8_t(std::stoul(value, nullptr, 16))});
         }
@@ -103,7 +105,10 @@ std::map<std::string, fuse_result> load_expected() {
 bus_event as_fuse(const bus_event& e) {
     bus_event f = e;
     switch (e.kind) {
-    case bus_access::fetch: f.tick += 4; f.kind = bus_access::read; break;
+    case bus_access::fetch:
+        f.tick += 4;
+        f.kind = bus_access::read;
+        break;
     case bus_access::read:
     case bus_access::write: f.tick += 3; break;
     case bus_access::in:
@@ -123,8 +128,8 @@ const std::set<std::string> untaken_jump_cases = {"10", "20_2", "28_1", "30_2", 
 // from the instruction address, and for the I/O kinds the H and P/V fix-up.
 const std::map<std::string, unsigned> block_flag_cases = {
     {"edb9_2", 0x28}, {"edb2_1", 0x3C}, {"edb3_1", 0x3C}, {"edbb_1", 0x3C}};
-const std::set<std::string> wz_cases = {"ed40", "ed48", "edb2", "edb2_1", "edb3", "edb3_1",
-                                        "edba", "edba_1", "edbb", "edbb_1"};
+const std::set<std::string> wz_cases = {"ed40",   "ed48", "edb2",   "edb2_1", "edb3",
+                                        "edb3_1", "edba", "edba_1", "edbb",   "edbb_1"};
 
 std::string run_case(const fuse_case& c, const fuse_result& want) {
     z80_machine m;
@@ -136,7 +141,8 @@ std::string run_case(const fuse_case& c, const fuse_result& want) {
     cpu.af = uint16_t(g.af);
     cpu.set_f(uint8_t(g.af));
     cpu.bc = uint16_t(g.bc), cpu.de = uint16_t(g.de), cpu.hl = uint16_t(g.hl);
-    cpu.af2 = uint16_t(g.af2), cpu.bc2 = uint16_t(g.bc2), cpu.de2 = uint16_t(g.de2), cpu.hl2 = uint16_t(g.hl2);
+    cpu.af2 = uint16_t(g.af2), cpu.bc2 = uint16_t(g.bc2), cpu.de2 = uint16_t(g.de2),
+    cpu.hl2 = uint16_t(g.hl2);
     cpu.ix = uint16_t(g.ix), cpu.iy = uint16_t(g.iy), cpu.sp = uint16_t(g.sp), cpu.pc = uint16_t(g.pc);
     cpu.wz = uint16_t(g.wz);
     cpu.i = uint8_t(g.i), cpu.r = uint8_t(g.r), cpu.r2 = uint8_t(g.r & 0x80);

@@ -37,7 +37,8 @@ TEST(Z80BlockAndIo, OutiAndIniUseBcOnEitherSideOfTheDecrement) {
     m.cpu.bc = 0x0110;
     m.run_one();
     ASSERT_GE(m.events.size(), 2u);
-    EXPECT_EQ(m.events[m.events.size() - 2], (bus_event{m.events[m.events.size() - 2].tick, bus_access::in, 0x0110, 0x01}));
+    EXPECT_EQ(m.events[m.events.size() - 2],
+              (bus_event{m.events[m.events.size() - 2].tick, bus_access::in, 0x0110, 0x01}));
     EXPECT_EQ(m.cpu.wz, 0x0111);
 }
 

@@ -159,13 +159,15 @@ TEST(Z80Interrupts, AcceptanceResumesAcrossAnySliceBoundary) {
             prepare(m, mode);
             m.run(budget);
             auto at_handler = [&] {
-                return std::find_if(m.hooks.begin(), m.hooks.end(), [&](auto& h) { return h.second == handler; });
+                return std::find_if(m.hooks.begin(), m.hooks.end(),
+                                    [&](auto& h) { return h.second == handler; });
             };
             bool reached = at_handler() != m.hooks.end() || m.run_until_hook(handler);
             ASSERT_TRUE(reached) << "mode " << mode << " budget " << budget;
             EXPECT_EQ(m.acknowledges, 1) << "mode " << mode << " budget " << budget;
             EXPECT_EQ(*at_handler(), reference.hooks[0]) << "mode " << mode << " budget " << budget;
-            ASSERT_LE(m.events.size(), reference.events.size() + 1) << "mode " << mode << " budget " << budget;
+            ASSERT_LE(m.events.size(), reference.events.size() + 1)
+                << "mode " << mode << " budget " << budget;
             for (size_t k = 0; k + 1 < m.events.size(); ++k)
                 EXPECT_EQ(m.events[k], reference.events[k]) << "mode " << mode << " budget " << budget;
         }

@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (sliced.given < total)
         sliced.run(int32_t(std::min<uint64_t>(1 + data[k++ % size] % 7, total - sliced.given)));
     sliced.finish();
-    if (whole.events != sliced.events || whole.state_text() != sliced.state_text() || whole.hooks != sliced.hooks)
+    if (whole.events != sliced.events || whole.state_text() != sliced.state_text() ||
+        whole.hooks != sliced.hooks)
         std::abort();
     return 0;
 }

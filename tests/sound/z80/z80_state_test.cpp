@@ -30,7 +30,8 @@ TEST(Z80State, FlagsExportImportAndText) {
     std::string text = "unchanged";
     m.cpu.state_string_export(device_state_entry{-3}, text);
     EXPECT_EQ(text, ".Z...P..");
-    m.cpu.flag_s = m.cpu.flag_z = m.cpu.flag_xy = m.cpu.flag_h = m.cpu.flag_pv = m.cpu.flag_n = m.cpu.flag_c = 0;
+    m.cpu.flag_s = m.cpu.flag_z = m.cpu.flag_xy = m.cpu.flag_h = m.cpu.flag_pv = m.cpu.flag_n = m.cpu.flag_c =
+        0;
     m.cpu.state_string_export(device_state_entry{-3}, text);
     EXPECT_EQ(text, ".Z...P..");
     m.cpu.set_f(0xFF);

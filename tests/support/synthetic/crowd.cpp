@@ -77,9 +77,9 @@ namespace synthetic {
 namespace {
 
 // ---- addresses the routines read ----
-constexpr uint32_t kStage2Area1 = 5;               // that index for stage 2 area 1
-constexpr uint32_t kBarNamesFree = 0x069A4C;       // after the offsets of subjects 0 to 36
-constexpr uint32_t kBossBarName = 0x069A60;        // the boss's (boss.cpp), 9 bytes
+constexpr uint32_t kStage2Area1 = 5;          // that index for stage 2 area 1
+constexpr uint32_t kBarNamesFree = 0x069A4C;  // after the offsets of subjects 0 to 36
+constexpr uint32_t kBossBarName = 0x069A60;   // the boss's (boss.cpp), 9 bytes
 constexpr uint32_t kBossBarNameEnd = 0x069A69;
 
 // Routines the tables name.
@@ -87,7 +87,7 @@ constexpr uint32_t kSpawnGenerator = 0x066200;
 constexpr uint32_t kSeek = 0x06A333;
 constexpr uint32_t kEntrance = 0x073716;
 constexpr uint32_t kGrowIn = 0x06AFAA;
-constexpr uint32_t kGrowStep = 0x06B058;  // its one sub-state
+constexpr uint32_t kGrowStep = 0x06B058;        // its one sub-state
 constexpr uint32_t kAttackPatterns = 0x06B09E;  // pattern 0: the melee (stage 1's tables)
 
 constexpr uint32_t kHitReaction = 0x07A976;
@@ -104,7 +104,7 @@ constexpr uint32_t kStalkerSetup = 0x06C7E2;
 // ---- where our own tables go ----
 constexpr uint32_t kScripts = 0x128000;  // animation scripts, then their frames
 constexpr uint32_t kFrames = 0x128200;
-constexpr uint32_t kData = 0x128400;     // everything else
+constexpr uint32_t kData = 0x128400;  // everything else
 constexpr uint32_t kDataEnd = 0x129000;
 constexpr uint32_t kCrowdPixels = 0x7E4000, kPartPixels = 0x7E5000;
 
@@ -118,8 +118,8 @@ constexpr uint16_t kSpotX = 744, kSpotY = 600;
 constexpr uint8_t kFirstTally = 4;  // tally category of AI types 7 and 8: 4 + t
 
 struct kind {
-  uint8_t number;
-  uint32_t setup, record, companion;
+    uint8_t number;
+    uint32_t setup, record, companion;
 };
 // Kind 9 comes twice, through its first and its second entry (sounds 0x9A
 // and 0x9B).
@@ -162,88 +162,101 @@ constexpr std::array<kind, 33> kKinds = {{
 // A looping one-frame script at a fixed address with its frame right after
 // it: the pictures the child objects start by address.
 void put_fixed_animation(rom_builder& rom, uint32_t at, const std::array<uint16_t, 8>& p, const char* what) {
-  const uint32_t frame = at + 8;
-  put_script(rom, at, 8, {frame}, -2, what);
-  put_frame(rom, frame, p, {{0, 1, 0, 1}}, what);
+    const uint32_t frame = at + 8;
+    put_script(rom, at, 8, {frame}, -2, what);
+    put_frame(rom, frame, p, {{0, 1, 0, 1}}, what);
 }
 
 struct pictures {
-  uint32_t stand, hurt, fall, entrance, part, swing, aside;
+    uint32_t stand, hurt, fall, entrance, part, swing, aside;
 };
 
 pictures plant_animations(rom_builder& rom) {
-  const char* what = "crowd animation";
-  put_picture(rom, kCrowdPixels, 24, 40, 4, 6);
-  put_picture(rom, kPartPixels, 16, 16, 10, 11);
-  const auto body = part(kCrowdPixels, 24, 40, 0x0130);
-  const auto lean = part(kCrowdPixels, 24, 36, 0x0130);
-  const auto small = part(kPartPixels, 16, 16, 0x0140);
-  // The stalker's body: 12 pixels either side, from 28 above the ground to 2 below.
-  const std::vector<box> body_box = {{-12, 24, -28, 30}};
-  uint32_t f = kFrames;
-  const uint32_t f0 = f; f += put_frame(rom, f, body, body_box, what);
-  const uint32_t f1 = f; f += put_frame(rom, f, lean, body_box, what);
-  const uint32_t fp = f; f += put_frame(rom, f, small, {{0, 1, 0, 1}}, what);
-  // The body with its box far up and to the side, where nothing reaches it.
-  const uint32_t fa = f; f += put_frame(rom, f, body, {{127, 1, -128, 1}}, what);
-  if (f > kData) throw std::logic_error("crowd frames overrun their block");
+    const char* what = "crowd animation";
+    put_picture(rom, kCrowdPixels, 24, 40, 4, 6);
+    put_picture(rom, kPartPixels, 16, 16, 10, 11);
+    const auto body = part(kCrowdPixels, 24, 40, 0x0130);
+    const auto lean = part(kCrowdPixels, 24, 36, 0x0130);
+    const auto small = part(kPartPixels, 16, 16, 0x0140);
+    // The stalker's body: 12 pixels either side, from 28 above the ground to 2 below.
+    const std::vector<box> body_box = {{-12, 24, -28, 30}};
+    uint32_t f = kFrames;
+    const uint32_t f0 = f;
+    f += put_frame(rom, f, body, body_box, what);
+    const uint32_t f1 = f;
+    f += put_frame(rom, f, lean, body_box, what);
+    const uint32_t fp = f;
+    f += put_frame(rom, f, small, {{0, 1, 0, 1}}, what);
+    // The body with its box far up and to the side, where nothing reaches it.
+    const uint32_t fa = f;
+    f += put_frame(rom, f, body, {{127, 1, -128, 1}}, what);
+    if (f > kData) throw std::logic_error("crowd frames overrun their block");
 
-  pictures p{};
-  uint32_t s = kScripts;
-  p.stand = s;    s += put_script(rom, s, 16, {f0, f1}, -2, what);
-  p.hurt = s;     s += put_script(rom, s, 4, {f1}, -2, what);
-  p.fall = s;     s += put_script(rom, s, 4, {f1, f0}, -2, what);
-  p.entrance = s; s += put_script(rom, s, 6, {f1, f1, f0}, -2, what);
-  p.part = s;     s += put_script(rom, s, 10, {fp}, -2, what);
-  p.swing = s;    s += put_script(rom, s, 2, {f1, f0}, -1, what);  // then it stops
-  p.aside = s;    s += put_script(rom, s, 16, {fa}, -2, what);
-  if (s > kFrames) throw std::logic_error("crowd scripts overrun their frames");
+    pictures p{};
+    uint32_t s = kScripts;
+    p.stand = s;
+    s += put_script(rom, s, 16, {f0, f1}, -2, what);
+    p.hurt = s;
+    s += put_script(rom, s, 4, {f1}, -2, what);
+    p.fall = s;
+    s += put_script(rom, s, 4, {f1, f0}, -2, what);
+    p.entrance = s;
+    s += put_script(rom, s, 6, {f1, f1, f0}, -2, what);
+    p.part = s;
+    s += put_script(rom, s, 10, {fp}, -2, what);
+    p.swing = s;
+    s += put_script(rom, s, 2, {f1, f0}, -1, what);  // then it stops
+    p.aside = s;
+    s += put_script(rom, s, 16, {fa}, -2, what);
+    if (s > kFrames) throw std::logic_error("crowd scripts overrun their frames");
 
-  // The pictures the child objects and the boss bar start by address.
-  put_fixed_animation(rom, rom::big_overlay_script, small, "kinds 13/14 overlay animation");
-  put_fixed_animation(rom, rom::side_overlay_script, small, "kinds 5/6 overlay animation");
-  put_fixed_animation(rom, rom::flying_piece_script, small, "flying piece animation");
-  put_fixed_animation(rom, rom::bar_portrait, small, "boss bar portrait animation");
-  return p;
+    // The pictures the child objects and the boss bar start by address.
+    put_fixed_animation(rom, rom::big_overlay_script, small, "kinds 13/14 overlay animation");
+    put_fixed_animation(rom, rom::side_overlay_script, small, "kinds 5/6 overlay animation");
+    put_fixed_animation(rom, rom::flying_piece_script, small, "flying piece animation");
+    put_fixed_animation(rom, rom::bar_portrait, small, "boss bar portrait animation");
+    return p;
 }
 
 // State tables, one per way of taking hits (see the top of the file).
 struct state_tables {
-  uint32_t platform, standing, entering, appearing;
+    uint32_t platform, standing, entering, appearing;
 };
 
 state_tables plant_state_tables(rom_builder& rom, block& b) {
-  state_tables t{};
-  // Kinds 0 to 8: states 0-5 and 8-18 seek; 6/7 the platform enemies' hit
-  // reaction, 19-22 their stun and knock-back, 23-26 their defeat.
-  t.platform = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kHitReaction, kSeek,
-                        kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kStunStart,
-                        kStunStart, kKnockback, kKnockbackFall, kDefeatPop, kDefeatRise, kDefeatFall,
-                        kDefeatShrink},
-                       "crowd state table: platform hit reaction");
-  // Kinds 9 to 14: seek; a hit takes the platform enemies' hit reaction,
-  // which clears the hit mark and, making the enemy untouchable, goes on to
-  // state 19 (21 in the air): there it swings back (an attack pattern whose
-  // box reaches no one) and is touchable again once recovered, seeking. They
-  // fall away when beaten.
-  t.standing = b.longs({kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kFallAway, kSeek, kSeek,
-                        kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kAttackPatterns,
-                        kAttackPatterns, kAttackPatterns, kAttackPatterns},
-                       "crowd state table: standing");
-  // Kinds 19 to 36: the scripted entrance first, then they seek; a hit
-  // takes the platform enemies' hit reaction, which clears the hit mark
-  // and, making the enemy untouchable, goes on to state 19 (21 in the air):
-  // there the enemy comes in again by its entrance, touchable once in. They
-  // fall away when beaten.
-  t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek, kSeek, kSeek, kHitReaction, kFallAway, kSeek, kSeek,
-                        kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kEntrance, kEntrance,
-                        kEntrance, kEntrance},
-                       "crowd state table: entrance");
-  // Kind 12: it grows in at the player's start spot and stands there.
-  rom.put32(rom::grow_table, kGrowStep, "grow-in sub-states");
-  t.appearing = b.longs({kGrowIn, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway},
-                        "crowd state table: grow-in");
-  return t;
+    state_tables t{};
+    // Kinds 0 to 8: states 0-5 and 8-18 seek; 6/7 the platform enemies' hit
+    // reaction, 19-22 their stun and knock-back, 23-26 their defeat.
+    t.platform = b.longs(
+        {kSeek,        kSeek,          kSeek,      kSeek,       kSeek,       kSeek,        kHitReaction,
+         kHitReaction, kSeek,          kSeek,      kSeek,       kSeek,       kSeek,        kSeek,
+         kSeek,        kSeek,          kSeek,      kSeek,       kSeek,       kStunStart,   kStunStart,
+         kKnockback,   kKnockbackFall, kDefeatPop, kDefeatRise, kDefeatFall, kDefeatShrink},
+        "crowd state table: platform hit reaction");
+    // Kinds 9 to 14: seek; a hit takes the platform enemies' hit reaction,
+    // which clears the hit mark and, making the enemy untouchable, goes on to
+    // state 19 (21 in the air): there it swings back (an attack pattern whose
+    // box reaches no one) and is touchable again once recovered, seeking. They
+    // fall away when beaten.
+    t.standing = b.longs(
+        {kSeek, kSeek, kSeek, kSeek,           kSeek,           kSeek,           kHitReaction,   kFallAway,
+         kSeek, kSeek, kSeek, kSeek,           kSeek,           kSeek,           kSeek,          kSeek,
+         kSeek, kSeek, kSeek, kAttackPatterns, kAttackPatterns, kAttackPatterns, kAttackPatterns},
+        "crowd state table: standing");
+    // Kinds 19 to 36: the scripted entrance first, then they seek; a hit
+    // takes the platform enemies' hit reaction, which clears the hit mark
+    // and, making the enemy untouchable, goes on to state 19 (21 in the air):
+    // there the enemy comes in again by its entrance, touchable once in. They
+    // fall away when beaten.
+    t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek,     kSeek,     kSeek,     kHitReaction, kFallAway,
+                          kSeek,     kSeek, kSeek, kSeek,     kSeek,     kSeek,     kSeek,        kSeek,
+                          kSeek,     kSeek, kSeek, kEntrance, kEntrance, kEntrance, kEntrance},
+                         "crowd state table: entrance");
+    // Kind 12: it grows in at the player's start spot and stands there.
+    rom.put32(rom::grow_table, kGrowStep, "grow-in sub-states");
+    t.appearing =
+        b.longs({kGrowIn, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway}, "crowd state table: grow-in");
+    return t;
 }
 
 // The platform enemies' per-type entries of AI types 7 and 8, for the kinds
@@ -252,174 +265,186 @@ state_tables plant_state_tables(rom_builder& rom, block& b) {
 // are stage 3's generic-AI enemies (generic_ai.cpp), whose entries the
 // crowd's kinds of those numbers use too.
 void plant_platform_entries(rom_builder& rom, const pictures& p) {
-  using namespace platform_ai;
-  const char* what = "platform enemy tables: crowd kinds";
-  for (uint32_t t : {7u, 8u}) {
-    rom.put32(kDefeatAnimations + 4 * t, p.fall, what);
-    rom.put32(kStunAnimations + 4 * t, p.hurt, what);
-    rom.put32(kKnockbackAnimations + 4 * t, p.hurt, what);
-    rom.put8(kLandingStates + t, 1, what);
-    rom.put8(kHitSounds + t, 0, what);
-    rom.put8(kTallyCategories + t, uint8_t(kFirstTally + t), what);
-  }
+    using namespace platform_ai;
+    const char* what = "platform enemy tables: crowd kinds";
+    for (uint32_t t : {7u, 8u}) {
+        rom.put32(kDefeatAnimations + 4 * t, p.fall, what);
+        rom.put32(kStunAnimations + 4 * t, p.hurt, what);
+        rom.put32(kKnockbackAnimations + 4 * t, p.hurt, what);
+        rom.put8(kLandingStates + t, 1, what);
+        rom.put8(kHitSounds + t, 0, what);
+        rom.put8(kTallyCategories + t, uint8_t(kFirstTally + t), what);
+    }
 }
 
 // The kinds' state records, at the addresses their set-ups name, with the
 // tables they share.
 void plant_records(rom_builder& rom, block& b, const pictures& p, const state_tables& t) {
-  // Animation sets: appearance (or the entrance animations by command),
-  // seek, walk frames, (unused), attack animations (none).
-  const uint32_t entrance_animations =
-      b.longs({p.entrance, p.entrance, p.fall, p.entrance, p.stand, p.stand, p.stand},
-              "crowd entrance animations by command");
-  const uint32_t attack_animations = b.longs({p.swing}, "crowd attack animations by pattern");
-  const uint32_t animation_set = b.longs({p.stand, p.stand, p.stand, 0, attack_animations}, "crowd animation set");
-  const uint32_t entrance_set = b.longs({entrance_animations, p.stand, p.stand, 0, 0}, "crowd animation set: entrance");
-  const uint32_t idle = b.longs({p.stand, p.hurt}, "crowd idle animations");
-  const uint32_t aside_set = b.longs({p.aside, p.aside, p.aside, 0, 0}, "crowd animation set: kind 12");
-  const uint32_t aside_idle = b.longs({p.aside, p.aside}, "crowd idle animations: kind 12");
-  const uint32_t velocities = b.take(22);  // zero: the crowd does not steer
-  const uint32_t ranks = b.take(16);
-  // Rank bytes of 4: the swing back winds up for a frame or a few, and
-  // recovers in 4.
-  for (uint32_t r = 0; r < 16; ++r) rom.put8(ranks + r, 4, "crowd rank bytes");
-  // The swing back's one pattern at every rank step: value 0; hit frame 1,
-  // its box (by address) far behind the enemy, where no one stands.
-  b.align(2);
-  const uint32_t values = b.take(34);
-  for (uint32_t r = 0; r < 16; ++r) rom.put16(values + 2 * r, 32, "crowd pattern values");
-  rom.put16(values + 32, 0, "crowd pattern values");
-  const uint32_t far_box = b.words({uint16_t(-8), 16, 1000, 8}, "crowd swing box");
-  const uint32_t attacks = b.take(6);
-  rom.put8(attacks, 1, "crowd pattern attacks");
-  rom.put8(attacks + 1, 0, "crowd pattern attacks");
-  rom.put32(attacks + 2, far_box, "crowd pattern attacks");
-  b.align(2);
-  const uint32_t offsets = b.take(64);
-  for (uint32_t i = 0; i < 16; ++i) rom.put16(offsets + 4 * i, 104, "crowd approach offsets");
-  const uint32_t params = b.bytes({48}, "crowd behaviour parameters");
-  for (uint32_t i = 0; i < 22; ++i) rom.put8(velocities + i, 0, "crowd direction velocities");
+    // Animation sets: appearance (or the entrance animations by command),
+    // seek, walk frames, (unused), attack animations (none).
+    const uint32_t entrance_animations =
+        b.longs({p.entrance, p.entrance, p.fall, p.entrance, p.stand, p.stand, p.stand},
+                "crowd entrance animations by command");
+    const uint32_t attack_animations = b.longs({p.swing}, "crowd attack animations by pattern");
+    const uint32_t animation_set =
+        b.longs({p.stand, p.stand, p.stand, 0, attack_animations}, "crowd animation set");
+    const uint32_t entrance_set =
+        b.longs({entrance_animations, p.stand, p.stand, 0, 0}, "crowd animation set: entrance");
+    const uint32_t idle = b.longs({p.stand, p.hurt}, "crowd idle animations");
+    const uint32_t aside_set = b.longs({p.aside, p.aside, p.aside, 0, 0}, "crowd animation set: kind 12");
+    const uint32_t aside_idle = b.longs({p.aside, p.aside}, "crowd idle animations: kind 12");
+    const uint32_t velocities = b.take(22);  // zero: the crowd does not steer
+    const uint32_t ranks = b.take(16);
+    // Rank bytes of 4: the swing back winds up for a frame or a few, and
+    // recovers in 4.
+    for (uint32_t r = 0; r < 16; ++r) rom.put8(ranks + r, 4, "crowd rank bytes");
+    // The swing back's one pattern at every rank step: value 0; hit frame 1,
+    // its box (by address) far behind the enemy, where no one stands.
+    b.align(2);
+    const uint32_t values = b.take(34);
+    for (uint32_t r = 0; r < 16; ++r) rom.put16(values + 2 * r, 32, "crowd pattern values");
+    rom.put16(values + 32, 0, "crowd pattern values");
+    const uint32_t far_box = b.words({uint16_t(-8), 16, 1000, 8}, "crowd swing box");
+    const uint32_t attacks = b.take(6);
+    rom.put8(attacks, 1, "crowd pattern attacks");
+    rom.put8(attacks + 1, 0, "crowd pattern attacks");
+    rom.put32(attacks + 2, far_box, "crowd pattern attacks");
+    b.align(2);
+    const uint32_t offsets = b.take(64);
+    for (uint32_t i = 0; i < 16; ++i) rom.put16(offsets + 4 * i, 104, "crowd approach offsets");
+    const uint32_t params = b.bytes({48}, "crowd behaviour parameters");
+    for (uint32_t i = 0; i < 22; ++i) rom.put8(velocities + i, 0, "crowd direction velocities");
 
-  for (const kind& k : kKinds) {
-    if (k.number == 3) continue;  // the stalker's record is stage 1's
-    const char* r = "enemy state record: crowd";
-    const bool aside = k.number == kGrowingKind;
-    const uint32_t table = aside ? t.appearing : k.number <= 8 ? t.platform : k.number <= 14 ? t.standing : t.entering;
-    rom.put32(k.record + 0, table, r);
-    rom.put32(k.record + 4, aside ? aside_set : k.number >= 19 ? entrance_set : animation_set, r);
-    rom.put32(k.record + 8, aside ? aside_idle : idle, r);
-    rom.put32(k.record + 12, velocities, r);
-    rom.put32(k.record + 20, ranks, r);
-    rom.put32(k.record + 44, offsets, r);
-    rom.put32(k.record + 48, params, r);
-    if (k.number >= 9 && k.number <= 14) {
-      rom.put32(k.record + 28, values, r);
-      rom.put32(k.record + 36, attacks, r);
+    for (const kind& k : kKinds) {
+        if (k.number == 3) continue;  // the stalker's record is stage 1's
+        const char* r = "enemy state record: crowd";
+        const bool aside = k.number == kGrowingKind;
+        const uint32_t table = aside            ? t.appearing
+                               : k.number <= 8  ? t.platform
+                               : k.number <= 14 ? t.standing
+                                                : t.entering;
+        rom.put32(k.record + 0, table, r);
+        rom.put32(k.record + 4, aside ? aside_set : k.number >= 19 ? entrance_set : animation_set, r);
+        rom.put32(k.record + 8, aside ? aside_idle : idle, r);
+        rom.put32(k.record + 12, velocities, r);
+        rom.put32(k.record + 20, ranks, r);
+        rom.put32(k.record + 44, offsets, r);
+        rom.put32(k.record + 48, params, r);
+        if (k.number >= 9 && k.number <= 14) {
+            rom.put32(k.record + 28, values, r);
+            rom.put32(k.record + 36, attacks, r);
+        }
+        // Companion right under the enemy.
+        rom.put16(k.companion, 0, "companion data: crowd");
+        rom.put16(k.companion + 2, 0, "companion data: crowd");
     }
-    // Companion right under the enemy.
-    rom.put16(k.companion, 0, "companion data: crowd");
-    rom.put16(k.companion + 2, 0, "companion data: crowd");
-  }
 }
 
 // What the set-ups bring: kind 2's parts, the overlays, the boss bars.
 void plant_children(rom_builder& rom, const pictures& p) {
-  // Kind 2's three parts stand beside, behind and above where it was set up.
-  const std::array<std::array<int16_t, 4>, 3> parts = {{{-40, 0, 0, 0}, {40, -8, 0, 0}, {0, 0, 48, 0}}};
-  for (uint32_t n = 0; n < 3; ++n) {
-    const uint32_t e = rom::kind2_part_entries + 12 * n;
-    rom.put32(e, p.part, "kind-2 parts");
-    for (uint32_t w = 0; w < 4; ++w) rom.put16(e + 4 + 2 * w, uint16_t(parts[n][w]), "kind-2 parts");
-  }
-  rom.put32(rom::kind2_part_states, 0x06C4CE, "kind-2 part states");
-  rom.put32(rom::kind2_part_states + 4, 0x06C4F6, "kind-2 part states");
-  // The entrance's command and running-step tables.
-  const std::array<uint32_t, 7> commands = {0x06D972, 0x06D981, 0x06D9A4, 0x06D9E8, 0x06DA2F, 0x06DA60, 0x06DA7B};
-  for (uint32_t c = 0; c < commands.size(); ++c) rom.put32(rom::entrance_commands + 4 * c, commands[c], "entrance commands");
-  const std::array<uint32_t, 3> steps = {0x06DA18, 0x06DA4A, 0x06DA55};
-  for (uint32_t n = 0; n < steps.size(); ++n) rom.put32(rom::entrance_steps + 4 * n, steps[n], "entrance steps");
-  // The overlays show while their enemy plays the seek animation.
-  for (uint32_t list : {rom::big_overlay_scripts, rom::side_overlay_scripts}) {
-    rom.put32(list, p.stand, "overlay script list");
-    rom.put32(list + 4, 0xFFFFFFFF, "overlay script list");
-  }
-  rom.put16(rom::side_overlay_companion, 0, "kinds 5/6 overlay companion data");
-  rom.put16(rom::side_overlay_companion + 2, 0, "kinds 5/6 overlay companion data");
-  // Boss bar names and portrait frames of the kinds with a bar.
-  struct named {
-    uint8_t kind;
-    const char* name;
-  };
-  // The names lie within reach of their s16 offsets: in the free bytes
-  // after the offsets of the 37 subjects, around the boss's name.
-  block before_boss(rom, kBarNamesFree, kBossBarName, "crowd boss bar names");
-  block after_boss(rom, kBossBarNameEnd, rom::bar_colours, "crowd boss bar names");
-  for (const named& n : {named{1, "GRUNT"}, named{6, "TWIN"}, named{7, "HULK"}, named{8, "BRUTE"},
-                         named{9, "SPIKE"}, named{12, "WARDEN"}, named{13, "TITAN"}, named{14, "GIANT"}}) {
-    const uint32_t text = (n.kind < 8 ? before_boss : after_boss).text(n.name, "boss bar names");
-    const uint32_t entry = rom::bar_names + 2 * n.kind;
-    rom.put16(entry, uint16_t(text - entry), "boss bar name offsets");
-    rom.put8(rom::bar_portrait_frames + n.kind, 0, "boss bar portrait frames");
-  }
+    // Kind 2's three parts stand beside, behind and above where it was set up.
+    const std::array<std::array<int16_t, 4>, 3> parts = {{{-40, 0, 0, 0}, {40, -8, 0, 0}, {0, 0, 48, 0}}};
+    for (uint32_t n = 0; n < 3; ++n) {
+        const uint32_t e = rom::kind2_part_entries + 12 * n;
+        rom.put32(e, p.part, "kind-2 parts");
+        for (uint32_t w = 0; w < 4; ++w) rom.put16(e + 4 + 2 * w, uint16_t(parts[n][w]), "kind-2 parts");
+    }
+    rom.put32(rom::kind2_part_states, 0x06C4CE, "kind-2 part states");
+    rom.put32(rom::kind2_part_states + 4, 0x06C4F6, "kind-2 part states");
+    // The entrance's command and running-step tables.
+    const std::array<uint32_t, 7> commands = {0x06D972, 0x06D981, 0x06D9A4, 0x06D9E8,
+                                              0x06DA2F, 0x06DA60, 0x06DA7B};
+    for (uint32_t c = 0; c < commands.size(); ++c)
+        rom.put32(rom::entrance_commands + 4 * c, commands[c], "entrance commands");
+    const std::array<uint32_t, 3> steps = {0x06DA18, 0x06DA4A, 0x06DA55};
+    for (uint32_t n = 0; n < steps.size(); ++n)
+        rom.put32(rom::entrance_steps + 4 * n, steps[n], "entrance steps");
+    // The overlays show while their enemy plays the seek animation.
+    for (uint32_t list : {rom::big_overlay_scripts, rom::side_overlay_scripts}) {
+        rom.put32(list, p.stand, "overlay script list");
+        rom.put32(list + 4, 0xFFFFFFFF, "overlay script list");
+    }
+    rom.put16(rom::side_overlay_companion, 0, "kinds 5/6 overlay companion data");
+    rom.put16(rom::side_overlay_companion + 2, 0, "kinds 5/6 overlay companion data");
+    // Boss bar names and portrait frames of the kinds with a bar.
+    struct named {
+        uint8_t kind;
+        const char* name;
+    };
+    // The names lie within reach of their s16 offsets: in the free bytes
+    // after the offsets of the 37 subjects, around the boss's name.
+    block before_boss(rom, kBarNamesFree, kBossBarName, "crowd boss bar names");
+    block after_boss(rom, kBossBarNameEnd, rom::bar_colours, "crowd boss bar names");
+    for (const named& n : {named{1, "GRUNT"}, named{6, "TWIN"}, named{7, "HULK"}, named{8, "BRUTE"},
+                           named{9, "SPIKE"}, named{12, "WARDEN"}, named{13, "TITAN"}, named{14, "GIANT"}}) {
+        const uint32_t text = (n.kind < 8 ? before_boss : after_boss).text(n.name, "boss bar names");
+        const uint32_t entry = rom::bar_names + 2 * n.kind;
+        rom.put16(entry, uint16_t(text - entry), "boss bar name offsets");
+        rom.put8(rom::bar_portrait_frames + n.kind, 0, "boss bar portrait frames");
+    }
 }
 
 // Stage 2: its object lists, its spawn list and the area's camera script
 // and player start row.
 void plant_stage2(rom_builder& rom, block& b) {
-  // One 256-byte object, the spawn generator; no 128- or 64-byte ones.
-  const uint32_t crowd_objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
-                                          uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
-                                         "stage 2 area 1 objects");
-  rom.put32(rom::camera_script_table + 4 * kStage2Area1, rom.program32(rom::camera_script_table), "camera scripts: stage 2 area 1");
-  rom.put16(rom::player_start_y + 2 * kStage2Area1, 600, "player start y: stage 2 area 1");
+    // One 256-byte object, the spawn generator; no 128- or 64-byte ones.
+    const uint32_t crowd_objects =
+        b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8), uint8_t(kSpawnGenerator >> 16),
+                 uint8_t(kSpawnGenerator >> 24), 0, 0},
+                "stage 2 area 1 objects");
+    rom.put32(rom::camera_script_table + 4 * kStage2Area1, rom.program32(rom::camera_script_table),
+              "camera scripts: stage 2 area 1");
+    rom.put16(rom::player_start_y + 2 * kStage2Area1, 600, "player start y: stage 2 area 1");
 
-  // The list first: a record's data offset is added to the address of its
-  // +8 field as an unsigned word, so its data lies after it.
-  b.align(2);
-  const uint32_t list = b.take(10 * uint32_t(kKinds.size()) + 1);
-  // The spawn data: the entrances by kind (a command, then its parameter),
-  // kind 9's sub-state byte, kinds 7 and 8's word.
-  const std::array<uint8_t, 7> commands = {0, 1, 2, 3, 4, 5, 6};  // left, right, drop, front, camera, timer, none
-  std::vector<uint32_t> data(kKinds.size(), 0);
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    const uint8_t n = kKinds[i].number;
-    if (n >= 19) {
-      const uint8_t c = commands[(n - 19) % commands.size()];
-      const uint16_t parameter = c == 5 ? 40 : 0;  // the timed wait: 40 frames
-      data[i] = b.bytes({c, uint8_t(parameter), uint8_t(parameter >> 8)}, "crowd entrance scripts");
-    } else if (n == 9) {
-      data[i] = b.bytes({0}, "kind 9 spawn data");
-    } else if (n == 7 || n == 8) {
-      data[i] = b.bytes({0, 0, 0, 0}, "kinds 7 and 8 spawn data");
+    // The list first: a record's data offset is added to the address of its
+    // +8 field as an unsigned word, so its data lies after it.
+    b.align(2);
+    const uint32_t list = b.take(10 * uint32_t(kKinds.size()) + 1);
+    // The spawn data: the entrances by kind (a command, then its parameter),
+    // kind 9's sub-state byte, kinds 7 and 8's word.
+    const std::array<uint8_t, 7> commands = {0, 1, 2, 3,
+                                             4, 5, 6};  // left, right, drop, front, camera, timer, none
+    std::vector<uint32_t> data(kKinds.size(), 0);
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        const uint8_t n = kKinds[i].number;
+        if (n >= 19) {
+            const uint8_t c = commands[(n - 19) % commands.size()];
+            const uint16_t parameter = c == 5 ? 40 : 0;  // the timed wait: 40 frames
+            data[i] = b.bytes({c, uint8_t(parameter), uint8_t(parameter >> 8)}, "crowd entrance scripts");
+        } else if (n == 9) {
+            data[i] = b.bytes({0}, "kind 9 spawn data");
+        } else if (n == 7 || n == 8) {
+            data[i] = b.bytes({0, 0, 0, 0}, "kinds 7 and 8 spawn data");
+        }
     }
-  }
-  for (size_t i = 0; i < kKinds.size(); ++i) {
-    const char* what = "crowd spawn record";
-    const uint32_t a = list + 10 * uint32_t(i);
-    const uint8_t type = kKinds[i].number == 3 ? 1 : uint8_t(kFirstSpawnType + i);
-    rom.put8(a, type, what);
-    rom.put8(a + 1, kKinds[i].number == kBossKind ? kBossRecord : kAnyPlayerCount, what);
-    rom.put16(a + 2, 0, what);
-    rom.put16(a + 4, kSpotX, what);
-    rom.put16(a + 6, kSpotY, what);
-    rom.put16(a + 8, uint16_t(data[i] ? data[i] - (a + 8) : 0), what);
-    if (kKinds[i].number != 3)
-      rom.put32(rom::spawn_routine_table + 4 * type, kKinds[i].setup, "spawn routine table: crowd kinds");
-  }
-  rom.put8(list + 10 * uint32_t(kKinds.size()), 0x80, "crowd spawn list end");
-  stage_areas::plant_area(rom, stage_areas::kStage2, 1, crowd_objects, list);
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        const char* what = "crowd spawn record";
+        const uint32_t a = list + 10 * uint32_t(i);
+        const uint8_t type = kKinds[i].number == 3 ? 1 : uint8_t(kFirstSpawnType + i);
+        rom.put8(a, type, what);
+        rom.put8(a + 1, kKinds[i].number == kBossKind ? kBossRecord : kAnyPlayerCount, what);
+        rom.put16(a + 2, 0, what);
+        rom.put16(a + 4, kSpotX, what);
+        rom.put16(a + 6, kSpotY, what);
+        rom.put16(a + 8, uint16_t(data[i] ? data[i] - (a + 8) : 0), what);
+        if (kKinds[i].number != 3)
+            rom.put32(rom::spawn_routine_table + 4 * type, kKinds[i].setup,
+                      "spawn routine table: crowd kinds");
+    }
+    rom.put8(list + 10 * uint32_t(kKinds.size()), 0x80, "crowd spawn list end");
+    stage_areas::plant_area(rom, stage_areas::kStage2, 1, crowd_objects, list);
 }
 
 }  // namespace
 
 void plant_crowd(rom_builder& rom) {
-  block b(rom, kData, kDataEnd, "crowd");
-  const pictures p = plant_animations(rom);
-  const state_tables t = plant_state_tables(rom, b);
-  plant_platform_entries(rom, p);
-  plant_records(rom, b, p, t);
-  plant_children(rom, p);
-  plant_stage2(rom, b);
+    block b(rom, kData, kDataEnd, "crowd");
+    const pictures p = plant_animations(rom);
+    const state_tables t = plant_state_tables(rom, b);
+    plant_platform_entries(rom, p);
+    plant_records(rom, b, p, t);
+    plant_children(rom, p);
+    plant_stage2(rom, b);
 }
 
 }  // namespace synthetic

@@ -13,8 +13,9 @@ constexpr uint16_t cell(int row, int col) { return uint16_t(0xF000 + row * 128 +
 constexpr uint32_t cell_address(int row, int col) { return 0x310000u | cell(row, col); }
 
 constexpr int kCursorColumn = 2;  // cursor column of the settings pages
-constexpr const char* kMenuLines[10] = {"AUTO RUN",     "SELF TEST",    "INPUTS",      "SOUNDS",      "COLOURS",
-                                        "GAME OPTIONS", "COIN OPTIONS", "BOOKKEEPING", "CLEAR BOOKS", "EXIT"};
+constexpr const char* kMenuLines[10] = {"AUTO RUN",    "SELF TEST",    "INPUTS",       "SOUNDS",
+                                        "COLOURS",     "GAME OPTIONS", "COIN OPTIONS", "BOOKKEEPING",
+                                        "CLEAR BOOKS", "EXIT"};
 constexpr int kGameRows[7] = {5, 9, 13, 15, 17, 19, 23};
 constexpr int kCreditRows[5] = {4, 6, 8, 22, 24};
 constexpr int kCoinRows[5] = {6, 8, 10, 16, 24};
@@ -33,13 +34,13 @@ constexpr uint8_t kDefaultSettings[44] = {
 // units); the last one is free play.
 constexpr int kPresetCount = 26;
 constexpr std::array<std::array<uint8_t, 4>, kPresetCount> make_presets() {
-  std::array<std::array<uint8_t, 4>, kPresetCount> p{};
-  for (int k = 0; k < kPresetCount - 1; ++k) {
-    const uint8_t units = uint8_t(1 + k % 5);
-    p[k] = {uint8_t(1 + k / 5), uint8_t(k % 7 == 6 ? 5 : 0), units, units};
-  }
-  p[kPresetCount - 1] = {0x80, 0, 0, 0};
-  return p;
+    std::array<std::array<uint8_t, 4>, kPresetCount> p{};
+    for (int k = 0; k < kPresetCount - 1; ++k) {
+        const uint8_t units = uint8_t(1 + k % 5);
+        p[k] = {uint8_t(1 + k / 5), uint8_t(k % 7 == 6 ? 5 : 0), units, units};
+    }
+    p[kPresetCount - 1] = {0x80, 0, 0, 0};
+    return p;
 }
 constexpr auto kPresets = make_presets();
 

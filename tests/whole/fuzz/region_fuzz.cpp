@@ -74,15 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 5) return 0;
     load_once();
     const auto kind = region_kinds::kind(data[0] % region_kinds::kinds);
-    const uint32_t seed = uint32_t(data[1]) | uint32_t(data[2]) << 8 | uint32_t(data[3]) << 16 |
-                          uint32_t(data[4]) << 24;
+    const uint32_t seed =
+        uint32_t(data[1]) | uint32_t(data[2]) << 8 | uint32_t(data[3]) << 16 | uint32_t(data[4]) << 24;
     std::vector<region_kinds::flip_at> flips;
     for (size_t i = 5; i + 4 <= size; i += 4)
-        flips.push_back({uint32_t(data[i]) | uint32_t(data[i + 1]) << 8 |
-                             uint32_t(data[i + 2]) << 16,
-                         data[i + 3]});
-    region_kinds::assemble_region(kind, seed, flips,
-                                  std::span<uint8_t>(game_program, game_program_size));
+        flips.push_back(
+            {uint32_t(data[i]) | uint32_t(data[i + 1]) << 8 | uint32_t(data[i + 2]) << 16, data[i + 3]});
+    region_kinds::assemble_region(kind, seed, flips, std::span<uint8_t>(game_program, game_program_size));
 
     orb_video_init(game_tiles, 0x400000, game_sprites, 0x800000);
     orb_board.callbacks.frame = nullptr;  // no picture at each vblank: one at the end

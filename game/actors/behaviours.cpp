@@ -98,7 +98,7 @@ void start_pause() {
 
 // False, with state 1, when the target player has left play.
 bool target_in_play(uint32_t player) {
-    if (player_flag(player, player_bit::in_play)) return true;
+    if (player_flag(player, object_flag::alive)) return true;
     orb_write8(field(object_record::state), enemy_state::regroup);
     return false;
 }
@@ -247,7 +247,7 @@ L_06A49D:
                 eq() ? static_cast<uint16_t>(kApproachFar) : static_cast<uint16_t>(distance - kApproachNear));
         }
         if (clear_bit(field(object_record::flags), object_flag::touched) &&
-            !player_flag(player, player_bit::untouchable)) {
+            !player_flag(player, object_flag::intangible)) {
             if (!call(sub_0692C7, 0x06A555, 0x06A550)) return;
             if (clear_bit(field(object_record::flags), object_flag::touched)) {
                 orb_write8(field(object_record::state), enemy_state::attack);

@@ -333,8 +333,8 @@ void sub_07F7B7() {
     {
         const uint32_t player = var::player_records + (cpu.reg[0] & kSlotMask);
         const uint32_t flags = orb_read32(player + object_record::flags);
-        if (!(flags & 1u << player_bit::in_play) || (flags & 1u << object_flag::hit) ||
-            (flags & 1u << player_bit::untouchable)) {
+        if (!(flags & 1u << object_flag::alive) || (flags & 1u << object_flag::hit) ||
+            (flags & 1u << object_flag::intangible)) {
             orb_write8(field(vr::step_timer), 1);
             ret();
             return;

@@ -62,8 +62,8 @@ constexpr uint32_t target_slot = 83;      // 8-bit 0-7 (bit 0 the side), 0xFF no
 constexpr uint32_t offset_index = 84;     // 8-bit, 0-15 into the approach offsets
 }  // namespace object_record
 
-// Bits of object_record.flags, one name each. The player records name the
-// bits of their own flags word in player_bit.
+// Bits of object_record.flags, one name each; a player record reads bit 13 as
+// its own (player_bit::continuing).
 namespace object_flag {
 constexpr unsigned alive = 0;       // set with enemy by every enemy set-up; children end when it clears
 constexpr unsigned hidden = 1;      // never drawn while set

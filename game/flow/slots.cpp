@@ -216,7 +216,7 @@ void sub_063536() {
         }
     }
     for (uint32_t n = 0; n < 4; ++n) {
-        if (flag(record(n), player_bit::in_play)) {
+        if (flag(record(n), object_flag::alive)) {
             sub_063DF9();
             return;
         }
@@ -484,8 +484,8 @@ void sub_0638C6() {
 // In: R20 = record.
 void sub_063955() {
     ROUTINE_ENTRY(0x063955);
-    set_bit(r(20) + player_record::flags, player_bit::facing);
-    clear_bit(r(20) + player_record::flags, player_bit::set_up_clear);
+    set_bit(r(20) + player_record::flags, object_flag::mirror_x);
+    clear_bit(r(20) + player_record::flags, object_flag::held);
     r(10) = kCompanions + 4 * orb_read8(r(20) + player_record::character);
     if (!call(sub_077B88, 0x063968, 0x063963)) return;
     {
@@ -502,7 +502,7 @@ void sub_063955() {
     if (!call(sub_061F06, 0x063990, 0x06398B)) return;
     {
         const uint32_t self = r(20);
-        set_bit(self + player_record::flags, player_bit::untouchable);
+        set_bit(self + player_record::flags, object_flag::intangible);
         orb_write32(self + player_record::routine, kAppearance);
         orb_write8(self + 38, 0);
         orb_write8(self + 58, 0);
@@ -522,16 +522,16 @@ void sub_063955() {
 void sub_0639CB() {
     ROUTINE_ENTRY(0x0639CB);
     const uint32_t self = r(20);
-    clear_bit(self + player_record::flags, player_bit::hidden);
+    clear_bit(self + player_record::flags, object_flag::hidden);
     uint8_t blink = inc<uint8_t>(orb_read8(self + player_record::appear_timer));
-    if (blink & 4) set_bit(self + player_record::flags, player_bit::hidden);
+    if (blink & 4) set_bit(self + player_record::flags, object_flag::hidden);
     blink = logic<uint8_t>(blink & 0x7F);
     orb_write8(self + player_record::appear_timer, blink);
     if (blink == 0) {
         orb_write32(self + player_record::routine, kController);
-        clear_bit(self + player_record::flags, player_bit::untouchable);
+        clear_bit(self + player_record::flags, object_flag::intangible);
     } else {
-        set_bit(self + player_record::flags, player_bit::untouchable);
+        set_bit(self + player_record::flags, object_flag::intangible);
     }
     if (placed_area()) {
         v60_jump(kPlacedController);
@@ -570,7 +570,7 @@ void sub_063C2C() {
     push(r(20));
     for (uint32_t slot = 0; slot < 4; ++slot) {
         r(20) = record(slot);
-        if (!flag(r(20), player_bit::in_play)) continue;
+        if (!flag(r(20), object_flag::alive)) continue;
         if (!game_flag_set(game_flag::demo_play) && setting8(backup_record::chute_per_player) != 0) {
             r(19) = placed_area() ? kPlacedStates : kTerrainStates;
             if (!call(sub_063D0C, 0x063C60, 0x063C5B)) return;

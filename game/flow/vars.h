@@ -176,14 +176,9 @@ namespace player_record {
 constexpr uint32_t hit_pending = 159;  // 8-bit, non-zero while an enemy holds the player
 }  // namespace player_record
 
-// player_record.flags bits the enemies read.
-// Bits of a player record's flags word.
+// A player record reads bit 13 of its flags word (object_flag::airborne on an
+// enemy) as its own: the slot's continue runs.
 namespace player_bit {
-constexpr unsigned in_play = 0;
-constexpr unsigned hidden = 1;
-constexpr unsigned untouchable = 2;
-constexpr unsigned set_up_clear = 4;
-constexpr unsigned facing = 6;
 constexpr unsigned continuing = 13;
 }  // namespace player_bit
 

@@ -11,6 +11,18 @@
 #undef ROUTINE
 #undef TEST_ENTRY
 
+// Each routine's guest entry address under the routine's own name
+// (entry::sub_07B615 is 0x07B615): the one way game code, the tests and the
+// synthetic set write a routine's address as data (an object routine, a
+// set-up, a script's target).
+namespace entry {
+#define ROUTINE(address, name) inline constexpr uint32_t name = address;
+#define TEST_ENTRY(address, name) inline constexpr uint32_t name = address;
+#include "game/routines.def"
+#undef ROUTINE
+#undef TEST_ENTRY
+}  // namespace entry
+
 // Rows of the game's own routine list.
 uint64_t game_routine_count();
 

@@ -26,7 +26,7 @@ constexpr unsigned kPlayerRecordBit = 15;  // low halves of the player records (
 
 // The table entry's fields, as read through +72: first relative to the entry's
 // header (lifetime at +6), then to its offsets (X offset at +10).
-namespace entry {
+namespace effect_entry {
 constexpr uint32_t script = 0;
 constexpr uint32_t first_frame = 4;
 constexpr uint32_t delay = 5;
@@ -41,7 +41,7 @@ constexpr uint32_t x_offset = 0;
 constexpr uint32_t y_offset = 2;
 constexpr uint32_t pulse_step = 4;
 constexpr uint32_t pulse_period = 5;
-}  // namespace entry
+}  // namespace effect_entry
 
 enum : uint8_t { kSetUp = 0, kDelay = 1, kFollow = 2, kBlink = 3, kPulse = 4, kSetUpAgain = 5 };
 enum : uint8_t { kCommandFollow = 0, kCommandBlink = 1, kCommandPulse = 2, kCommandThree = 3 };
@@ -150,12 +150,12 @@ void sub_08254E() {
     orb_write8(effect + object_record::state, inc<uint8_t>(orb_read8(effect + object_record::state)));
     cpu.reg[11] = rom::child_effect_table + kEntrySize * load_zx8(effect + object_record::type);
     orb_write8(effect + object_record::anim_mode, anim_mode::copy);
-    cpu.reg[19] = orb_read32(cpu.reg[11] + entry::script);
+    cpu.reg[19] = orb_read32(cpu.reg[11] + effect_entry::script);
     if (!call(sub_061F06, 0x08259D, 0x082598)) return;
-    orb_write8(effect + object_record::frame_index, orb_read8(cpu.reg[11] + entry::first_frame));
+    orb_write8(effect + object_record::frame_index, orb_read8(cpu.reg[11] + effect_entry::first_frame));
     if (!call(sub_06200F, 0x0825AA, 0x0825A5)) return;
-    orb_write8(effect + child_effect_record::delay, orb_read8(cpu.reg[11] + entry::delay));
-    orb_write32(effect + child_effect_record::entry, cpu.reg[11] + entry::header);
+    orb_write8(effect + child_effect_record::delay, orb_read8(cpu.reg[11] + effect_entry::delay));
+    orb_write32(effect + child_effect_record::entry, cpu.reg[11] + effect_entry::header);
 
 L_0825BE:  // state 1: the start delay (0 counts 256 frames); not shown meanwhile
     orb_write8(effect + child_effect_record::delay,
@@ -165,8 +165,8 @@ L_0825BE:  // state 1: the start delay (0 counts 256 frames); not shown meanwhil
         return;
     }
     cpu.reg[11] = orb_read32(effect + child_effect_record::entry);
-    orb_write16(effect + child_effect_record::lifetime, orb_read16(cpu.reg[11] + entry::lifetime));
-    cpu.reg[0] = load_zx8(cpu.reg[11] + entry::sound);
+    orb_write16(effect + child_effect_record::lifetime, orb_read16(cpu.reg[11] + effect_entry::lifetime));
+    cpu.reg[0] = load_zx8(cpu.reg[11] + effect_entry::sound);
     test<uint8_t>(cpu.reg[0]);
     if (ne()) {
         // No sound for a player owner whose character byte is 0.
@@ -181,8 +181,8 @@ L_0825BE:  // state 1: the start delay (0 counts 256 frames); not shown meanwhil
         }
     }
     {
-        const uint8_t command = orb_read8(cpu.reg[11] + entry::command);
-        orb_write32(effect + child_effect_record::entry, cpu.reg[11] + entry::offsets);
+        const uint8_t command = orb_read8(cpu.reg[11] + effect_entry::command);
+        orb_write32(effect + child_effect_record::entry, cpu.reg[11] + effect_entry::offsets);
         orb_write8(effect + object_record::state, static_cast<uint8_t>(kFollow + command));
         switch (command) {
         case kCommandFollow: goto L_082658;
@@ -190,8 +190,8 @@ L_0825BE:  // state 1: the start delay (0 counts 256 frames); not shown meanwhil
         case kCommandPulse:
             {
                 const uint32_t offsets = orb_read32(effect + child_effect_record::entry);
-                orb_write8(effect + child_effect_record::scale_step, orb_read8(offsets + entry::pulse_step));
-                const uint8_t period = orb_read8(offsets + entry::pulse_period);
+                orb_write8(effect + child_effect_record::scale_step, orb_read8(offsets + effect_entry::pulse_step));
+                const uint8_t period = orb_read8(offsets + effect_entry::pulse_period);
                 orb_write8(effect + child_effect_record::period, period);
                 orb_write8(effect + child_effect_record::scale, 16);
                 orb_write8(effect + child_effect_record::countdown, period);
@@ -233,9 +233,9 @@ L_082658:  // follow: count the lifetime, then the owner's position plus the off
     {
         const uint32_t offsets = orb_read32(effect + child_effect_record::entry);
         orb_write16(effect + object_record::world_x, add<uint16_t>(orb_read16(owner + object_record::world_x),
-                                                                   orb_read16(offsets + entry::x_offset)));
+                                                                   orb_read16(offsets + effect_entry::x_offset)));
         orb_write16(effect + object_record::world_y, add<uint16_t>(orb_read16(owner + object_record::world_y),
-                                                                   orb_read16(offsets + entry::y_offset)));
+                                                                   orb_read16(offsets + effect_entry::y_offset)));
         orb_write16(effect + object_record::height, orb_read16(owner + object_record::height));
     }
     if (!call(sub_062044, 0x082689, 0x082684)) return;

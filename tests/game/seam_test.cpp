@@ -29,6 +29,20 @@ TEST_F(Seam, EveryRoutineGivesWayToAStandInAtItsOwnAddress) {
     }
 }
 
+// A stand-in named by the routine itself sits at the routine's entry, the
+// address its entry:: name holds, and is counted under either.
+TEST_F(Seam, AStandInNamedByItsRoutineSitsAtTheRoutinesEntry) {
+    static_assert(entry::sub_088CA5 == 0x088CA5);
+    EXPECT_EQ(entry_of(sub_088CA5), entry::sub_088CA5);
+    EXPECT_EQ(entry_of(test_entry_3), kTestEntry[3]);
+    fake(sub_088CA5, [] { cpu.reg[3] = 0x33; });
+    cpu.reg[3] = 0;
+    ASSERT_TRUE(run(sub_088CA5));
+    EXPECT_EQ(r(3), 0x33u);
+    EXPECT_EQ(calls(sub_088CA5), 1);
+    EXPECT_EQ(calls(entry::sub_088CA5), 1);
+}
+
 // A routine replaced for one test, then the real one again.
 TEST_F(Seam, ReplacesARoutineForOneTestOnly) {
     init_objects();

@@ -100,6 +100,17 @@ void GameRoutineTest::fake_all(std::initializer_list<uint32_t> addresses) {
     for (uint32_t address : addresses) fake(address);
 }
 
+uint32_t GameRoutineTest::entry_of(v60_routine routine) {
+    for (uint64_t i = 0; i < v60_code_entry_count; ++i)
+        if (v60_code_entries[i].function == routine) return v60_code_entries[i].address;
+    ADD_FAILURE() << "a stand-in names a routine that the table of translated routines does not hold";
+    return kSentinel;
+}
+
+void GameRoutineTest::fake_all(std::initializer_list<v60_routine> routines) {
+    for (v60_routine routine : routines) fake(routine);
+}
+
 int GameRoutineTest::calls(uint32_t address) const {
     auto it = calls_.find(address);
     return it == calls_.end() ? 0 : it->second;

@@ -79,6 +79,18 @@ protected:
     void fake(uint32_t address) { fake(address, body_fn{}); }
     void fake_all(std::initializer_list<uint32_t> addresses);
     int calls(uint32_t address) const;
+    // The same by the routine itself (fake(sub_07B615, ...)): its entry
+    // address comes from the table of translated routines.
+    static uint32_t entry_of(v60_routine routine);
+    void fake(v60_routine routine, body_fn body) { fake(entry_of(routine), std::move(body)); }
+    template <typename F>
+    requires std::is_void_v<std::invoke_result_t<F>>
+    void fake(v60_routine routine, F body) {
+        fake(entry_of(routine), std::move(body));
+    }
+    void fake(v60_routine routine) { fake(entry_of(routine), body_fn{}); }
+    void fake_all(std::initializer_list<v60_routine> routines);
+    int calls(v60_routine routine) const { return calls(entry_of(routine)); }
     // Addresses of the stand-ins in the order they ran.
     const std::vector<uint32_t>& call_log() const { return log_; }
 

@@ -164,16 +164,25 @@ bool is_address(const std::string& initialiser) {
 
 // One declaration at namespace scope: `[inline] constexpr TYPE a = x, b[2] = {y, z}`.
 void read_declaration(const std::string& statement, const std::string& scope, const std::string& where,
-                      std::vector<declared_constant>& out) {
+                      std::vector<declared_constant>& out, std::vector<std::string>& problems) {
     static const std::regex head(
-        R"(^\s*(?:(?:inline|static)\s+)*constexpr\s+(?:const\s+)?[A-Za-z0-9_:]+\s+([\s\S]*)$)");
+        R"(^\s*(?:(?:inline|static)\s+)*constexpr\s+(?:const\s+)?[A-Za-z0-9_:<>]+\s+([\s\S]*)$)");
     static const std::regex declarator(
         R"(^\s*([A-Za-z_][A-Za-z0-9_]*)\s*(?:\[\s*([0-9]*)\s*\])?\s*=\s*([\s\S]*)$)");
     std::smatch m;
-    if (!std::regex_match(statement, m, head)) return;
+    if (!std::regex_match(statement, m, head)) {
+        // Not a constant (a using-declaration, a function's declaration), unless it says constexpr.
+        if (statement.find("constexpr") != std::string::npos && statement.find('(') == std::string::npos)
+            problems.push_back(where + ": a declaration this test cannot read");
+        return;
+    }
     for (const std::string& part : split_top_level(m[1].str())) {
         std::smatch d;
-        if (!std::regex_match(part, d, declarator)) continue;  // a function or a constant without '='
+        if (!std::regex_match(part, d, declarator)) {
+            if (part.find('(') == std::string::npos)  // a function's declaration is no constant
+                problems.push_back(where + ": a declaration this test cannot read");
+            continue;
+        }
         const std::string name = scope + "::" + d[1].str();
         std::string init = trimmed(d[3].str());
         if (!d[2].matched) {
@@ -190,10 +199,10 @@ void read_declaration(const std::string& statement, const std::string& scope, co
 
 // The constants of `rom`, `var` and `hw` (and of namespaces inside them) that
 // one header declares at namespace scope.
-std::vector<declared_constant> read_header(const std::string& relative, std::string& problem) {
+std::vector<declared_constant> read_header(const std::string& relative, std::vector<std::string>& problems) {
     std::ifstream file(std::string(IRONBELL_SOURCE_DIR) + "/" + relative);
     if (!file) {
-        problem = relative + " cannot be read";
+        problems.push_back(relative + " cannot be read");
         return {};
     }
     std::stringstream buffer;
@@ -237,7 +246,7 @@ std::vector<declared_constant> read_header(const std::string& relative, std::str
                 for (size_t at; (at = names.find("::")) != std::string::npos; names = names.substr(at + 2))
                     scopes.push_back({true, names.substr(0, at)});
                 scopes.push_back({true, names});
-            } else if (statement.find('=') != std::string::npos) {
+            } else if (!trimmed(statement).empty() && trimmed(statement).back() == '=') {  // `x[2] = {`
                 ++initialiser_depth;
                 statement += c;
                 continue;
@@ -261,7 +270,8 @@ std::vector<declared_constant> read_header(const std::string& relative, std::str
         if (c == ';' && initialiser_depth == 0) {
             std::string qualified;
             if (in_our_namespaces(qualified))
-                read_declaration(statement, qualified, relative + ":" + std::to_string(statement_line), out);
+                read_declaration(statement, qualified, relative + ":" + std::to_string(statement_line), out,
+                                 problems);
             statement.clear();
             continue;
         }
@@ -272,12 +282,11 @@ std::vector<declared_constant> read_header(const std::string& relative, std::str
 
 TEST(DocumentedAddresses, EveryAddressConstantHasARowAndEveryRowAConstant) {
     std::map<std::string, std::string> declared;  // name -> where
-    for (const char* header : kHeaders) {
-        std::string problem;
-        for (const declared_constant& constant : read_header(header, problem))
+    std::vector<std::string> problems;
+    for (const char* header : kHeaders)
+        for (const declared_constant& constant : read_header(header, problems))
             declared.emplace(constant.name, constant.where);
-        if (!problem.empty()) ADD_FAILURE() << problem;
-    }
+    for (const std::string& problem : problems) ADD_FAILURE() << problem;
     ASSERT_FALSE(declared.empty()) << "no address constant found in the headers";
 
     std::map<std::string, int> rows;

@@ -79,8 +79,7 @@ const alias_pair kAliases[] = {
     {"hw::shared_ram_last", "var::shared_ram_flag",
      "the last byte of the shared RAM is the one the self test uses as its flag"},
     // One variable that two areas name each their own way; they are to become one name.
-    {"var::player1_presses", "var::player_presses",
-     "one variable named twice: player 1's byte begins the word"},
+    {"var::player1_presses", "var::player_presses", "one variable named twice (mode machine, player slots)"},
     {"var::join_count", "var::bookkeeping_joins", "one variable named twice (operator pages, player slots)"},
     {"var::play_time", "var::total_play_time", "one variable named twice (operator pages, player slots)"},
     {"var::new_play_count", "var::bookkeeping_new_plays",

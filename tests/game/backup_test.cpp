@@ -144,7 +144,7 @@ protected:
         cut_after_ = words;
         written_ = 0;
         order_.clear();
-        fake(0x0895EE, [this] {
+        fake(sub_0895EE, [this] {
             auto& e = orb_board.eeprom_state;
             const bool was_busy = e.state == ORB_EEPROM_BUSY;
             orb_write8(r(13), static_cast<uint8_t>(r(2)));
@@ -193,7 +193,7 @@ TEST_F(Backup, CrcIsTheRemainderOfTheFiftyFourBytes) {
 // clocked samples (the dummy 0 first, the last one dropped), then deselect.
 TEST_F(Backup, ReadingAWordTakesEighteenSamples) {
     std::vector<uint8_t> writes;
-    fake(0x0895EE, [&] {
+    fake(sub_0895EE, [&] {
         writes.push_back(static_cast<uint8_t>(r(2)));
         orb_write8(r(13), static_cast<uint8_t>(r(2)));
     });

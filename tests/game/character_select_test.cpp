@@ -12,11 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kMarker = 0x062CCF;
-constexpr uint32_t kCursor = 0x062C06;
-constexpr uint32_t kAnimationStart = 0x061F06;
-constexpr uint32_t kSoundA = 0x088F98;
-
 uint32_t rec(uint32_t slot) { return var::player_records + 0x100 * slot; }
 uint8_t places_free() { return orb_read8(var::character_places_free); }
 
@@ -25,8 +20,8 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
-        fake(kAnimationStart);
-        fake(kSoundA, [this] { sounds_.push_back(cpu.reg[0] & 0xFF); });
+        fake(sub_061F06 /* animation start */);
+        fake(sub_088F98 /* sound a */, [this] { sounds_.push_back(cpu.reg[0] & 0xFF); });
         for (uint32_t n = 0; n < 4; ++n) {
             plant16(0x063014 + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n));  // cursor n: slot n
             orb_write8(rec(n) + 129, static_cast<uint8_t>(n));
@@ -40,12 +35,12 @@ protected:
             plant8(0x06304A + 15 + p, layout3[p]);
         }
         for (uint32_t c = 0; c < 4; ++c) plant8(0x063136 + c, static_cast<uint8_t>(0xC0 + c));
-        controller_ = spawn(0x062B7D, sub_088C57);
+        controller_ = spawn(entry::sub_062B7D, sub_088C57);
     }
 
     // A cursor of this type on the ring, owned by the controller, running.
     uint32_t cursor(uint8_t type, uint8_t place, uint8_t state = 1) {
-        const uint32_t c = spawn(kCursor, sub_088C67);
+        const uint32_t c = spawn(entry::sub_062C06 /* cursor */, sub_088C67);
         orb_write8(c + 3, type);
         orb_write16(c + 12, static_cast<uint16_t>(controller_));
         orb_write8(c + 2, state);
@@ -103,7 +98,7 @@ TEST_F(CharacterSelect, ControllerStopsCreatingAtAnEmptyPool) {
 
 TEST_F(CharacterSelect, OnePlayerChoosesAndTheCountdownEndsTwoFramesLater) {
     plant8(0x06301C, 1);
-    plant32(0x06301D, kCursor);
+    plant32(0x06301D, entry::sub_062C06 /* cursor */);
     plant8(0x063021, 0);
     orb_write16(rec(0), 1);
     orb_write16(var::flow_countdown, 1200);  // as the flow enters the screen
@@ -225,8 +220,9 @@ TEST_F(CharacterSelect, MarkersChangeColourOnceTheirPlaceIsTaken) {
         plant16(0x063094 + 4 * i, static_cast<uint16_t>(10 * i));
         plant16(0x063094 + 4 * i + 2, 99);
     }
-    const uint32_t taken = spawn(kMarker, sub_088C67), open = spawn(kMarker, sub_088C67),
-                   fifth = spawn(kMarker, sub_088C67);
+    const uint32_t taken = spawn(entry::sub_062CCF /* marker */, sub_088C67),
+                   open = spawn(entry::sub_062CCF /* marker */, sub_088C67),
+                   fifth = spawn(entry::sub_062CCF /* marker */, sub_088C67);
     orb_write8(taken + 3, 1);
     orb_write8(open + 3, 0);
     orb_write8(fifth + 3, 4);
@@ -244,7 +240,7 @@ TEST_F(CharacterSelect, MarkersChangeColourOnceTheirPlaceIsTaken) {
     EXPECT_EQ(ram8(fifth + 2), 2);
     EXPECT_EQ(ram16(fifth + 110), 0x0100);
     EXPECT_EQ(ram16(taken + 16), 10);
-    EXPECT_EQ(calls(kAnimationStart), 3);
+    EXPECT_EQ(calls(sub_061F06 /* animation start */), 3);
 }
 
 TEST_F(CharacterSelect, LookupsFollowTheLayout) {
@@ -285,9 +281,9 @@ TEST_F(CharacterSelect, ChosenCursorsStayListedAndStateFiveEndsTheRun) {
 }
 
 TEST_F(CharacterSelect, PalettePresetQueuesTheScreensBlock) {
-    fake(0x0896A9, [] { EXPECT_EQ(cpu.reg[19], 0x08E240u); });
+    fake(sub_0896A9, [] { EXPECT_EQ(cpu.reg[19], 0x08E240u); });
     ASSERT_TRUE(run(sub_062B70));
-    EXPECT_EQ(calls(0x0896A9), 1);
+    EXPECT_EQ(calls(sub_0896A9), 1);
 }
 
 }  // namespace

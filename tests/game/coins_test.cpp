@@ -17,9 +17,6 @@ using namespace operator_model;
 namespace br = backup_record;
 namespace cr = credit_record;
 
-constexpr uint32_t kSoundQueue = 0x088F98;  // ring A: queues R0's low byte
-constexpr uint32_t kAttractExit = 0x061034;
-
 // Released edges of the system inputs.
 constexpr uint8_t kService = 0x01, kChute1 = 0x04, kChute2 = 0x08, kChute3 = 0x40, kChute4 = 0x80;
 
@@ -38,7 +35,9 @@ protected:
         GameRoutineTest::SetUp();
         sounds_.clear();
         vblank_ = 0;
-        fake(kSoundQueue, [this] { sounds_.push_back({vblank_, static_cast<uint8_t>(r(0))}); });
+        fake(sub_088F98 /* sound queue: ring A: queues R0's low byte */, [this] {
+            sounds_.push_back({vblank_, static_cast<uint8_t>(r(0))});
+        });
         write_valid_block(std::vector<uint8_t>(kDataBytes, 0));
     }
 
@@ -114,14 +113,14 @@ TEST_F(Coins, SettingsApplication) {
 }
 
 TEST_F(Coins, OneCoinMakesEveryCreditItsUnitsAllow) {
-    fake(kAttractExit);
+    fake(sub_061034 /* attract exit */);
     apply({1, 3, 1, 0});
     vblank(kChute1);
     vblanks(3);
     EXPECT_EQ(ram8(rec(0) + cr::credits), 3);
     EXPECT_EQ(ram8(rec(0) + cr::coin_units), 0);
     EXPECT_EQ(ram8(rec(0) + cr::credit_added), 3);
-    EXPECT_EQ(calls(kAttractExit), 3);
+    EXPECT_EQ(calls(sub_061034 /* attract exit */), 3);
     EXPECT_EQ(sounds(0xA5), 1);
     ASSERT_GE(sounds_.size(), 1u);
     EXPECT_EQ(sounds_.front().first, 2) << "queued on the next vblank";

@@ -16,29 +16,10 @@
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
-#include "tests/game/callees.h"
 #include "tests/game/object_passes.h"
 #include "tests/support/game_harness.h"
 
 namespace {
-
-// Routines of other areas that the mode machine calls.
-constexpr uint32_t kJoin = 0x063536;
-constexpr uint32_t kInGameFlow = 0x062246;
-constexpr uint32_t kClearText = 0x060942;
-constexpr uint32_t kPrintRecord = 0x0889C2;
-constexpr uint32_t kQueuePalette = 0x0896A9;
-constexpr uint32_t kVideoShadows = 0x0608DF;
-constexpr uint32_t kCreditCounts = 0x0611A2;
-constexpr uint32_t kPrompts = 0x061384;
-constexpr uint32_t kChutePrompt = 0x0615C4;
-constexpr uint32_t kSceneSetUp = 0x085046;
-constexpr uint32_t kSpawnList = 0x088BED;
-constexpr uint32_t kRankingPage = 0x08A6A0;
-// The object routines the screens install.
-constexpr uint32_t kTitleObject = 0x077A83;
-constexpr uint32_t kSplitSprite = 0x081CB5;
-constexpr uint32_t kRankingSprite = 0x08A364;
 
 constexpr uint32_t kPlayerCount = var::backup_primary + backup_record::player_count;
 
@@ -48,14 +29,15 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         palettes_.clear();
-        fake_all({kJoin, kInGameFlow, kVideoShadows, kCreditCounts, kPrompts, kChutePrompt, kSceneSetUp,
-                  kSpawnList, kRankingPage});
-        fake(kQueuePalette, [this] { palettes_.push_back(r(19)); });
+        fake_all({sub_063536 /* join */, sub_062246 /* in game flow */, sub_0608DF /* video shadows */,
+                  sub_0611A2 /* credit counts */, sub_061384 /* prompts */, sub_0615C4 /* chute prompt */,
+                  sub_085046 /* scene set up */, sub_088BED /* spawn list */, sub_08A6A0 /* ranking page */});
+        fake(sub_0896A9 /* queue palette */, [this] { palettes_.push_back(r(19)); });
         // Text: the layer cleared; a text_record printed and R19 left behind it.
-        fake(kClearText, [] {
+        fake(sub_060942 /* clear text */, [] {
             for (uint32_t a = hw::text_layer; a < hw::text_layer + 3840; a += 2) orb_write16(a, 0);
         });
-        fake(kPrintRecord, [] {
+        fake(sub_0889C2 /* print record */, [] {
             cpu.reg[19] += 3;
             while (orb_read8(cpu.reg[19]++) != 0) {
             }
@@ -95,11 +77,11 @@ TEST_F(ModeMachine, JoinCheckOffersTheSlotsOfThePlayerCountHighestFirst) {
     } cases[] = {{0, {1, 0}}, {1, {2, 1, 0}}, {2, {3, 2, 1, 0}}, {3, {3, 2, 1, 0}}};
     for (const auto& c : cases) {
         std::vector<std::pair<uint32_t, uint32_t>> offered;
-        fake(kJoin, [&] { offered.push_back({r(20), r(15)}); });
+        fake(sub_063536 /* join */, [&] { offered.push_back({r(20), r(15)}); });
         orb_write8(kPlayerCount, c.players);
         ASSERT_TRUE(run(sub_0634D4));
         std::vector<std::pair<uint32_t, uint32_t>> expected;
-        for (uint32_t slot : c.slots) expected.push_back({0x20A000 + 0x100 * slot, 0x0635B4});
+        for (uint32_t slot : c.slots) expected.push_back({0x20A000 + 0x100 * slot, entry::sub_0635B4});
         EXPECT_EQ(offered, expected) << "player count " << int(c.players);
     }
 }
@@ -111,25 +93,25 @@ TEST_F(ModeMachine, JoinIsOfferedInEveryModeButZeroAndTheGame) {
     } cases[] = {{0, 6, false}, {15, 0, false}, {3, 3, true},  {6, 0, true}, {9, 3, true},
                  {12, 3, true}, {18, 3, true},  {21, 3, true}, {24, 6, true}};
     for (const auto& c : cases) {
-        const int before = calls(kJoin);
+        const int before = calls(sub_063536 /* join */);
         mode_word(c.mode, c.submode);
         orb_write16(var::flow_countdown, 100);
         set_fade(true);
         step();
-        EXPECT_EQ(calls(kJoin) - before, c.offered ? 2 : 0) << "mode " << int(c.mode);
+        EXPECT_EQ(calls(sub_063536 /* join */) - before, c.offered ? 2 : 0) << "mode " << int(c.mode);
     }
 }
 
 TEST_F(ModeMachine, AJoinDuringTheAttractScreensStartsTheGameInTheSameCall) {
-    fake(kJoin, [this] {
+    fake(sub_063536 /* join */, [this] {
         if (r(20) == 0x20A100) orb_write16(var::game_mode, 15);  // slot 1's play start
     });
     mode_word(21, 3);
     set_fade(true);
     step();
-    EXPECT_EQ(calls(kJoin), 2) << "slot 0 is still offered";
-    EXPECT_EQ(calls(kInGameFlow), 1);
-    EXPECT_EQ(calls(kPrompts), 0) << "the presentation step did not run";
+    EXPECT_EQ(calls(sub_063536 /* join */), 2) << "slot 0 is still offered";
+    EXPECT_EQ(calls(sub_062246 /* in game flow */), 1);
+    EXPECT_EQ(calls(sub_061384 /* prompts */), 0) << "the presentation step did not run";
 }
 
 TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
@@ -137,7 +119,7 @@ TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
     for (uint32_t n = 0; n < 4; ++n) {
         const uint32_t rec = 0x20A000 + 0x100 * n;
         orb_write32(rec, 0xFFFFFFFF);
-        orb_write32(rec + 4, 0x0638B4);
+        orb_write32(rec + 4, entry::sub_0638B4);
         orb_write8(rec + 148, 255);
     }
     // The play start calls the reset with its own record in R20 and goes on
@@ -152,7 +134,7 @@ TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
         // bytes at +2 and +3 with them; nothing else writes the state.
         EXPECT_EQ(ram32(rec), 0u) << n;
         EXPECT_EQ(ram8(rec + 148), 0) << n;
-        EXPECT_EQ(ram32(rec + 4), 0x063514u) << n;
+        EXPECT_EQ(ram32(rec + 4), entry::sub_063514) << n;
     }
 }
 
@@ -164,10 +146,10 @@ TEST_F(ModeMachine, PlayStartAfterTheRealSlotResetSetsUpItsOwnRecord) {
     for (uint32_t n = 0; n < 4; ++n) orb_write8(rec(n) + 129, uint8_t(n));
     cpu.reg[20] = rec(1);
     ASSERT_TRUE(run(sub_0635B4));
-    EXPECT_EQ(ram32(rec(1) + 4), 0x0638B4u);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_0638B4);
     EXPECT_EQ(ram16(rec(1)), 7);
     EXPECT_EQ(ram32(var::game_flags), 0x2u);
-    for (uint32_t slot : {0u, 2u, 3u}) EXPECT_EQ(ram32(rec(slot) + 4), 0x063514u) << slot;
+    for (uint32_t slot : {0u, 2u, 3u}) EXPECT_EQ(ram32(rec(slot) + 4), entry::sub_063514) << slot;
     EXPECT_EQ(ram32(0x20A400 + 4), 0u) << "nothing written past the four records";
 }
 
@@ -185,13 +167,13 @@ TEST_F(ModeMachine, TitleBuildsItsScreenWithTheDisplayOffUntilTheNextFrame) {
     step();
     EXPECT_EQ(orb_read8(hw::io_control) & 2, 0) << "display off";
     EXPECT_EQ(mode(), std::make_pair(3, 3));
-    EXPECT_EQ(calls(kPrintRecord), 2);
+    EXPECT_EQ(calls(sub_0889C2 /* print record */), 2);
     EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E264});
     EXPECT_EQ(ram16(var::flow_countdown), 180);
     EXPECT_TRUE(fading());
     EXPECT_EQ(ram8(var::fade_preset), 3);
     ASSERT_EQ(ring().size(), 1u);
-    EXPECT_EQ(ram32(ring()[0] + object_record::routine), kTitleObject);
+    EXPECT_EQ(ram32(ring()[0] + object_record::routine), entry::sub_077A83 /* title object */);
     EXPECT_GE(ring()[0], var::objects_128) << "a 128-byte object";
     step();
     EXPECT_EQ(orb_read8(hw::io_control) & 2, 2) << "display on again";
@@ -217,9 +199,9 @@ TEST_F(ModeMachine, TitleBackgroundSceneStartsItsTimeAndCountsItInTheSameFrame) 
     step();
     EXPECT_EQ(ram16(var::flow_countdown), 0x1233);
     EXPECT_EQ(mode(), std::make_pair(3, 15));
-    EXPECT_EQ(calls(kPrompts), 2);
-    EXPECT_EQ(calls(kChutePrompt), 2);
-    EXPECT_EQ(calls(kCreditCounts), 1);
+    EXPECT_EQ(calls(sub_061384 /* prompts */), 2);
+    EXPECT_EQ(calls(sub_0615C4 /* chute prompt */), 2);
+    EXPECT_EQ(calls(sub_0611A2 /* credit counts */), 1);
 }
 
 TEST_F(ModeMachine, TitleBackgroundSceneIsBuiltAfterTheFadeOut) {
@@ -227,17 +209,17 @@ TEST_F(ModeMachine, TitleBackgroundSceneIsBuiltAfterTheFadeOut) {
     orb_write8(var::stage, 5);
     orb_write8(var::area, 6);
     std::vector<uint32_t> scene;
-    fake(kSceneSetUp, [&] { scene.push_back(r(19)); });
+    fake(sub_085046 /* scene set up */, [&] { scene.push_back(r(19)); });
     set_fade(true);
     step();
-    EXPECT_EQ(calls(kSceneSetUp), 0) << "waits while the fade runs";
+    EXPECT_EQ(calls(sub_085046 /* scene set up */), 0) << "waits while the fade runs";
     set_fade(false);
     step();
     EXPECT_EQ(scene, std::vector<uint32_t>{0x09DC50});
     EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E21C});
     EXPECT_EQ(ram8(var::stage), 0);
     EXPECT_EQ(ram8(var::area), 0);
-    EXPECT_EQ(calls(kSpawnList), 1);
+    EXPECT_EQ(calls(sub_088BED /* spawn list */), 1);
     EXPECT_EQ(mode(), std::make_pair(3, 12));
     EXPECT_EQ(ram8(var::fade_preset), 3);
 }
@@ -263,7 +245,7 @@ TEST_F(Presentation, BuildsTheFirstActorThenTheListedOnes) {
     const auto objects = ring();
     ASSERT_EQ(objects.size(), 3u);
     for (uint32_t o : objects) EXPECT_TRUE(o >= var::objects_256 && o < var::objects_128) << std::hex << o;
-    EXPECT_EQ(ram32(objects[0] + object_record::routine), kSplitSprite);
+    EXPECT_EQ(ram32(objects[0] + object_record::routine), entry::sub_081CB5 /* split sprite */);
     for (int i = 1; i <= 2; ++i) {
         EXPECT_EQ(ram32(objects[i] + object_record::routine), kTestEntry[i - 1]);
         EXPECT_EQ(ram16(objects[i] + object_record::owner), static_cast<uint16_t>(objects[0]));
@@ -324,26 +306,27 @@ TEST_F(ModeMachine, DemoRunsTheInGameFlowAfterEveryStepAndOnceMoreAtItsEnd) {
     plant32(0x103F02 + 4, 0x0C0000);
     plant32(0x0C0000 + 4 * 2, 0x0D1234);
     std::vector<int> flow_submodes;
-    fake(kInGameFlow, [&] { flow_submodes.push_back(ram8(var::game_submode)); });
+    fake(sub_062246 /* in game flow */, [&] { flow_submodes.push_back(ram8(var::game_submode)); });
     mode_word(9, 0);
     step();
     EXPECT_EQ(ram32(var::demo_input_pointer), 0x0D1234u);
     EXPECT_TRUE(ram32(var::game_flags) & (1u << 8));
     EXPECT_EQ(ram8(var::ingame_state), flow_state::demo_setup);
     EXPECT_EQ(ram16(var::flow_countdown), 1200);
-    EXPECT_EQ(calls(kClearText), 1);
+    EXPECT_EQ(calls(sub_060942 /* clear text */), 1);
     EXPECT_EQ(mode(), std::make_pair(9, 3));
-    EXPECT_EQ(calls(kInGameFlow), 1);
+    EXPECT_EQ(calls(sub_062246 /* in game flow */), 1);
     step();  // the fade in still runs
     set_fade(false);
     const int counted = steps_in_submode();
     EXPECT_EQ(counted, 1200);
-    EXPECT_EQ(calls(kInGameFlow), 2 + counted);
+    EXPECT_EQ(calls(sub_062246 /* in game flow */), 2 + counted);
     step();  // the fade out runs
     set_fade(false);
     step();
     EXPECT_EQ(mode(), std::make_pair(12, 0));
-    EXPECT_EQ(calls(kInGameFlow), 2 + counted + 2) << "once a frame, the last before the mode change";
+    EXPECT_EQ(calls(sub_062246 /* in game flow */), 2 + counted + 2)
+        << "once a frame, the last before the mode change";
     ASSERT_GE(flow_submodes.size(), 1u);
     EXPECT_EQ(flow_submodes.back(), 6);
     EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::mixer_take_pending));
@@ -358,12 +341,12 @@ TEST_F(ModeMachine, RankingScreenRevealsTheMaskedRowsThenReturnsToTheTitle) {
     mode_word(12, 0);
     step();
     EXPECT_EQ(ram32(var::game_flags), 0u);
-    EXPECT_EQ(calls(kRankingPage), 1);
+    EXPECT_EQ(calls(sub_08A6A0 /* ranking page */), 1);
     EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E240});
     const auto objects = ring();
     ASSERT_EQ(objects.size(), 4u);
     for (uint32_t k = 0; k < 4; ++k) {
-        EXPECT_EQ(ram32(objects[k] + object_record::routine), kRankingSprite);
+        EXPECT_EQ(ram32(objects[k] + object_record::routine), entry::sub_08A364 /* ranking sprite */);
         EXPECT_EQ(ram8(objects[k] + object_record::type), k);
         EXPECT_GE(objects[k], var::objects_128);
     }
@@ -427,13 +410,13 @@ TEST_F(ModeMachine, BackToTitleAndSlotResetTakeOneFrame) {
     mode_word(6, 0);
     step();
     EXPECT_EQ(mode(), std::make_pair(3, 0));
-    EXPECT_EQ(calls(kVideoShadows), 1);
+    EXPECT_EQ(calls(sub_0608DF /* video shadows */), 1);
     spawn(kTestEntry[0], sub_088C67);
     orb_write8(0x20A302, 9);
     mode_word(18, 6);
     step();
     EXPECT_EQ(mode(), std::make_pair(18, 9));
-    EXPECT_EQ(ram32(0x20A304), 0x063514u);
+    EXPECT_EQ(ram32(0x20A304), entry::sub_063514);
     EXPECT_EQ(ram8(0x20A302), 0);
     EXPECT_TRUE(ring().empty());
 }
@@ -466,23 +449,37 @@ class AttractCycle : public ModeMachine {
 protected:
     void SetUp() override {
         ModeMachine::SetUp();
-        using namespace callee;
-        const uint32_t handlers[] = {0x09F500, 0x09F610, 0x09F61C, 0x09F628, 0x09F640};
+        const uint32_t handlers[] = {entry::int_vblank_start, entry::int_vblank_end, entry::int_sound,
+                                     entry::int_timer0, entry::int_timer1};
         for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
         const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, 0, 0x00, 50, 0, 57, 0};
         for (uint32_t i = 0; i < 12; ++i) plant8(0x060098 + i, controller[i]);
-        fake_all({kIoSetUp,           kBackupData,      kMixerSetUp,
-                  kFixedPalettes,     kSpriteHeader,    kLayers,
-                  kBookkeepingCheck,  kSettings,        kRankingTables,
-                  kSoundRings,        kPlayerRecords,   kPlayerInputs,
-                  kSystemInputs,      kSoundHandOff,    kCoins,
-                  kBookkeepingVerify, kCheckValueStore, kPaletteDrain,
-                  kServiceEnter,      kServiceScreen,   kDecompressStep,
-                  kSpriteList});
+        fake_all({sub_0609F3 /* io set up */,
+                  sub_089389 /* backup data */,
+                  sub_0609D3 /* mixer set up */,
+                  sub_089674 /* fixed palettes */,
+                  sub_060978 /* sprite header */,
+                  sub_0608A8 /* layers */,
+                  sub_061077 /* bookkeeping check */,
+                  sub_060CCE /* settings */,
+                  sub_08A1F2 /* ranking tables */,
+                  sub_088F58 /* sound rings */,
+                  sub_063402 /* player records */,
+                  sub_0604CF /* player inputs */,
+                  sub_060480 /* system inputs */,
+                  sub_09F6E2 /* sound hand off */,
+                  sub_060D76 /* coins */,
+                  sub_0610E1 /* bookkeeping verify */,
+                  sub_0610CF /* check value store */,
+                  sub_0896CB /* palette drain */,
+                  sub_08AFB4 /* service enter */,
+                  sub_08B046 /* service screen */,
+                  sub_087660 /* decompress step */,
+                  sub_062121 /* sprite list */});
         // Animation and listing: the objects' own fields are all that matter.
-        fake_all({0x061F06, 0x061FB6, 0x06200F, 0x062094});
+        fake_all({sub_061F06, sub_061FB6, sub_06200F, sub_062094});
         // A fade ends on its third step.
-        fake(kFadeStep, [this] {
+        fake(sub_08973C /* fade step */, [this] {
             if (++fade_steps_ % 3 == 0) set_fade(false);
         });
     }
@@ -516,9 +513,9 @@ TEST_F(AttractCycle, TitlePresentationDemoRankingAndBackToTheTitle) {
     // The pass after a frame's end: the mode machine, then the slot runner.
     int mode_at_pass = 3, flow_calls_seen = 0;
     std::vector<std::pair<int, int>> flow_per_pass;  // (mode the pass began in, flow calls)
-    fake(callee::kPlayerSlots, [&] {
-        flow_per_pass.push_back({mode_at_pass, calls(kInGameFlow) - flow_calls_seen});
-        flow_calls_seen = calls(kInGameFlow);
+    fake(sub_0633C0 /* player slots */, [&] {
+        flow_per_pass.push_back({mode_at_pass, calls(sub_062246 /* in game flow */) - flow_calls_seen});
+        flow_calls_seen = calls(sub_062246 /* in game flow */);
         mode_at_pass = ram8(var::game_mode);
     });
     const std::vector<std::pair<int, int>> expected = {

@@ -14,8 +14,6 @@
 namespace {
 
 constexpr uint16_t kMark = 0xEEEE;
-constexpr uint32_t kContinue = 0x063799;
-constexpr uint32_t kSoundA = 0x088F98;
 
 uint32_t rec(uint32_t slot) { return var::player_records + 0x100 * slot; }
 void setting8(uint32_t field, uint8_t v) { orb_write8(var::backup_primary + field, v); }
@@ -291,8 +289,8 @@ TEST_F(Panels, ContinueWithEveryoneOutShowsBigDigits) {
     plant16(0x06310C, 0xF500);
     orb_write32(0x31F500, 0x01410141);
     int ticks = 0;
-    fake(kSoundA, [&ticks] { ticks += (cpu.reg[0] & 0xFF) == 0x91; });
-    orb_write32(rec(0) + 4, kContinue);
+    fake(sub_088F98 /* sound a */, [&ticks] { ticks += (cpu.reg[0] & 0xFF) == 0x91; });
+    orb_write32(rec(0) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(0) + 74, 1260);
     for (int frame = 1; frame < 1260; ++frame) {
         cpu.reg[20] = rec(0);
@@ -325,8 +323,8 @@ TEST_F(Panels, EnergyOutRestartsTheContinueCountdownsWhenNobodyPlays) {
     plant32(0x061B3E + 4, 0x073000);
     plant_string(0x073000, 1, "O");
     plant16(0x061B4E, 0xF600);
-    orb_write32(rec(1) + 4, kContinue);
-    orb_write32(rec(3) + 4, kContinue);
+    orb_write32(rec(1) + 4, entry::sub_063799 /* continue */);
+    orb_write32(rec(3) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(0) + 74, 1260);
     cpu.reg[20] = rec(0);
     ASSERT_TRUE(run(sub_061628));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/continuations.h"
 #include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "tests/game/platform_fixture.h"
@@ -13,10 +14,6 @@
 namespace {
 
 using namespace platform_test;
-
-constexpr uint32_t kType1 = 0x07BBC9;
-constexpr uint32_t kType2 = 0x07D5BE;
-constexpr uint32_t kType3 = 0x07D95C;
 
 class PlatformTypes : public PlatformEnemies {
 protected:
@@ -42,7 +39,7 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
     const struct {
         uint32_t entry;
         uint8_t type, variant;
-    } cases[] = {{0x07BBAA, 1, 0}, {0x07BBB6, 4, 1}};
+    } cases[] = {{entry::sub_07BBAA, 1, 0}, {entry::sub_07BBB6, 4, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int{c.type});
         init_objects();
@@ -51,7 +48,7 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
         pass();
         EXPECT_EQ(ram8(o + object_record::type), c.type);
         EXPECT_EQ(ram8(o + pe::ai_variant), c.variant);
-        EXPECT_EQ(ram32(o + object_record::routine), kType1);
+        EXPECT_EQ(ram32(o + object_record::routine), entry::sub_07BBC9 /* type 1 */);
         EXPECT_EQ(ram8(o + object_record::state), ai_state::start) << "the set-up ran in the same frame";
         EXPECT_EQ(ram8(var::live_enemy_count), 1);
         EXPECT_EQ(s16(o + pe::ai_window_right), 1800 + 2000);
@@ -62,9 +59,9 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
 // does a thrown object's state past the guest's table.
 TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
     // The defeat pop is reached through each type's own defeat state only.
-    plant32(rom::type1_states + 4 * 3, 0x07A70C);
-    plant32(rom::type2_states + 4 * 3, 0x07A535);  // no walks for type 2
-    plant32(rom::type3_states + 4 * 3, 0x07A4F5);
+    plant32(rom::type1_states + 4 * 3, entry::sub_07A70C);
+    plant32(rom::type2_states + 4 * 3, entry::sub_07A535);  // no walks for type 2
+    plant32(rom::type3_states + 4 * 3, continuation::start_code);
     const struct {
         const char* name;
         uint32_t routine;
@@ -72,10 +69,14 @@ TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
         uint8_t state;
         const char* message;
     } cases[] = {
-        {"types 1 and 4", kType1, sub_07BBC9, 3, "Jump from 07BBF4 to 07A70C has no translated target"},
-        {"type 2", kType2, sub_07D5BE, 3, "Jump from 07D5FA to 07A535 has no translated target"},
-        {"type 3", kType3, sub_07D95C, 3, "Jump from 07D98C to 07A4F5 has no translated target"},
-        {"type 3's object", 0x07DABD, sub_07DABD, 7, "Jump from 07DAEB to 07DB03 has no translated target"},
+        {"types 1 and 4", entry::sub_07BBC9 /* type 1 */, sub_07BBC9, 3,
+         "Jump from 07BBF4 to 07A70C has no translated target"},
+        {"type 2", entry::sub_07D5BE /* type 2 */, sub_07D5BE, 3,
+         "Jump from 07D5FA to 07A535 has no translated target"},
+        {"type 3", entry::sub_07D95C /* type 3 */, sub_07D95C, 3,
+         "Jump from 07D98C to 07A4F5 has no translated target"},
+        {"type 3's object", entry::sub_07DABD, sub_07DABD, 7,
+         "Jump from 07DAEB to 07DB03 has no translated target"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,7 +157,7 @@ TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
         SCOPED_TRACE(faced_right);
         init_objects();
         sounds_.clear();
-        const uint32_t o = placed(kType1, 4, 5);
+        const uint32_t o = placed(entry::sub_07BBC9 /* type 1 */, 4, 5);
         orb_write8(o + pe::ai_variant, 1);
         if (faced_right) set_flag(o, 6);
         pass();
@@ -178,7 +179,7 @@ TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
     plant32(rom::type1_states + 4 * 7, 0x07BCEB);
     plant32(rom::type1_states + 4 * 8, 0x07BCF3);
     plant8(0x07BF92, 9);
-    const uint32_t o = placed(kType1, 1, 7, 800, 290);
+    const uint32_t o = placed(entry::sub_07BBC9 /* type 1 */, 1, 7, 800, 290);
     orb_write8(o + object_record::velocity_x, 3);
     orb_write8(o + object_record::velocity_y, 0);
     tick_ = [](uint32_t t) { orb_write8(t + object_record::frame_index, 1); };
@@ -231,7 +232,7 @@ TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
         orb_write8(player + pe::player_code, c.code);
         orb_write16(player + object_record::world_x, static_cast<uint16_t>(c.x));
         orb_write16(player + object_record::world_y, static_cast<uint16_t>(c.y));
-        const uint32_t o = placed(kType2, 2, 2, 800, 300);
+        const uint32_t o = placed(entry::sub_07D5BE /* type 2 */, 2, 2, 800, 300);
         randoms_ = {0xFFFFF1FF};  // AND 0x300: player 1
         cpu.reg[20] = o;
         ASSERT_TRUE(run(sub_07D83C));
@@ -251,7 +252,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     plant32(rom::type2_states + 4 * 16, 0x07D6ED);
     plant32(rom::type2_states + 4 * 17, 0x07D71E);
     plant8(0x07D958, 4);
-    const uint32_t o = placed(kType2, 2, 15, 800, 300);
+    const uint32_t o = placed(entry::sub_07D5BE /* type 2 */, 2, 15, 800, 300);
     orb_write16(o + pe::ai_target_x, 1000);
     orb_write16(o + pe::ai_target_y, 350);
     orb_write8(o + object_record::velocity_x, 6);
@@ -273,7 +274,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     EXPECT_EQ(s16(o + object_record::world_y), 350);
     EXPECT_FALSE(flag(o, object_flag::airborne));
     EXPECT_EQ(ram16(o + object_record::partner), 0);
-    EXPECT_GT(calls_of_box(kBoxBytesHit), 30);
+    EXPECT_GT(calls_of_box(entry::sub_08834C /* box bytes hit */), 30);
     ASSERT_GE(probes_.size(), 1u);
     EXPECT_EQ(probes_.back().box, 0x07D94Cu);
     EXPECT_EQ(probes_.back().strength, 4u);
@@ -285,8 +286,8 @@ TEST_F(PlatformTypes, TypeTwoHitStatesMoveOnByThreeAboveFifteen) {
         init_objects();
         const uint32_t base = rom::type2_hit_states + (state > 15 ? 3 * (state - 15) : 0);
         plant8(base, 40 + state);  // the ground hit's state
-        plant32(rom::type2_states + 4 * (40 + state), 0x07A50F);
-        const uint32_t o = placed(kType2, 2, state);
+        plant32(rom::type2_states + 4 * (40 + state), entry::sub_07A50F);
+        const uint32_t o = placed(entry::sub_07D5BE /* type 2 */, 2, state);
         orb_write16(o, 0x0001 | 1 << object_flag::hit);
         pass();
         EXPECT_EQ(ram8(o + object_record::state), 40 + state);
@@ -304,7 +305,7 @@ protected:
         owner_ = placed(kTestEntry[5], 3, 4, 800, 300);
         fake(kTestEntry[5]);
         orb_write8(owner_ + pe::ai_thrower_variant, 1);
-        thrown_ = spawn(0x07DABD, sub_088C67);
+        thrown_ = spawn(entry::sub_07DABD, sub_088C67);
         orb_write16(thrown_ + object_record::owner, static_cast<uint16_t>(owner_));
     }
     uint32_t owner_ = 0, thrown_ = 0;
@@ -318,7 +319,7 @@ TEST_F(ThrownByTypeThree, FliesOutSlowsComesBackAndIsFreedPastThirtyOne) {
             owner_ = placed(kTestEntry[5], 3, 4, 800, 300);
             orb_write8(owner_ + pe::ai_thrower_variant, 1);
             set_flag(owner_, 6);
-            thrown_ = spawn(0x07DABD, sub_088C67);
+            thrown_ = spawn(entry::sub_07DABD, sub_088C67);
             orb_write16(thrown_ + object_record::owner, static_cast<uint16_t>(owner_));
         }
         probes_.clear();
@@ -374,7 +375,7 @@ TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
         SCOPED_TRACE(pool_empty);
         init_objects();
         started_.clear();
-        const uint32_t o = placed(kType3, 3, 11);
+        const uint32_t o = placed(entry::sub_07D95C /* type 3 */, 3, 11);
         if (pool_empty) orb_write16(var::free_stack_128, 0);
         pass();
         EXPECT_EQ(ram8(o + object_record::state), 12);
@@ -383,7 +384,7 @@ TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
         const auto objects = ring();
         ASSERT_EQ(objects.size(), pool_empty ? 1u : 2u);
         if (!pool_empty) {
-            EXPECT_EQ(ram32(objects[1] + object_record::routine), 0x07DABDu);
+            EXPECT_EQ(ram32(objects[1] + object_record::routine), entry::sub_07DABD);
             EXPECT_EQ(ram16(objects[1] + object_record::owner), static_cast<uint16_t>(o));
         }
     }
@@ -391,7 +392,7 @@ TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
 
 TEST_F(PlatformTypes, TypeThreeWatchStartsTheThrowWhenItsTimerRunsOut) {
     plant8(0x07DCD8, 90);
-    const uint32_t o = placed(kType3, 3, 2);
+    const uint32_t o = placed(entry::sub_07D95C /* type 3 */, 3, 2);
     orb_write8(o + pe::ai_attack_timer, 2);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_07DC27));
@@ -406,7 +407,7 @@ TEST_F(PlatformTypes, ShortEffectSitsAtItsOwnerThenLeaves) {
     plant16(0x07BB68 + 4 * 2, static_cast<uint16_t>(-4));
     const uint32_t owner = placed(kTestEntry[6], 1, 0, 500, 300);
     fake(kTestEntry[6]);
-    const uint32_t e = spawn(0x07B615, sub_088C67);
+    const uint32_t e = spawn(entry::sub_07B615, sub_088C67);
     orb_write8(e + object_record::type, 2);
     orb_write16(e + object_record::owner, static_cast<uint16_t>(owner));
     pass();

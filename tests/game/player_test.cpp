@@ -27,22 +27,7 @@ constexpr int16_t kCameraX = 1000, kCameraY = 2000;
 constexpr int16_t kStartX = 1500, kStartY = 2400;
 
 // Routines of other areas the controller calls.
-enum : uint32_t {
-    kPanelCell = 0x06179F,
-    kDrain = 0x063D72,
-    kNameLine = 0x061975,
-    kEnergyLine = 0x0619CD,
-    kInputs = 0x063BBA,
-    kEffect = 0x0824F0,
-    kPlace = 0x062E7E,
-    kEnergyOut = 0x061628,
-    kLeave = 0x063722,
-    kStartPlace = 0x063D29,
-    kRandom = 0x06925A,
-    kAnimStart = 0x061F06,
-    kAnimTick = 0x061FB6,
-    kSound = 0x088F98,
-};
+enum : uint32_t {};
 
 // ROM tables planted for character 2 (32-bit tables point at byte tables).
 constexpr uint32_t kStrikeFrames = rom::strike_frame;
@@ -79,20 +64,22 @@ protected:
         orb_write16(kPlayer + ob::screen_x, 125);
         orb_write16(kPlayer + ob::screen_y, 100);
         orb_write8(kPlayer + pr::hurt_timer, 100);  // keeps the untouchable bit as the tests set it
-        fake(kPanelCell, [] { cpu.reg[18] = 0x31F800; });
-        fake_all({kDrain, kNameLine, kEnergyLine, kPlace, kEnergyOut, kLeave, kStartPlace});
-        fake(kInputs, [] {
+        fake(sub_06179F /* panel cell */, [] { cpu.reg[18] = 0x31F800; });
+        fake_all({sub_063D72 /* drain */, sub_061975 /* name line */, sub_0619CD /* energy line */,
+                  sub_062E7E /* place */, sub_061628 /* energy out */, sub_063722 /* leave */,
+                  sub_063D29 /* start place */});
+        fake(sub_063BBA /* inputs */, [] {
             const uint32_t slot = orb_read8(cpu.reg[20] + pr::slot);
             cpu.reg[0] = orb_read8(var::player_inputs + input_block::current + slot);
             cpu.reg[1] = orb_read8(var::player_inputs + input_block::pressed + slot);
             cpu.reg[2] = orb_read8(var::player_inputs + input_block::previous + slot);
             cpu.reg[7] = orb_read8(var::player_inputs + input_block::mask + slot) | cpu.reg[1];
         });
-        fake(kEffect, [this] { effects.push_back(cpu.reg[0] & 0xFF); });
-        fake(kAnimStart, [this] { anims.push_back(cpu.reg[19]); });
-        fake(kAnimTick, [this] { orb_write8(cpu.reg[20] + ob::frame_index, next_frame); });
-        fake(kSound, [this] { sounds.push_back(cpu.reg[0] & 0xFF); });
-        fake(kRandom, [this] { cpu.reg[0] = random; });
+        fake(sub_0824F0 /* effect */, [this] { effects.push_back(cpu.reg[0] & 0xFF); });
+        fake(sub_061F06 /* anim start */, [this] { anims.push_back(cpu.reg[19]); });
+        fake(sub_061FB6 /* anim tick */, [this] { orb_write8(cpu.reg[20] + ob::frame_index, next_frame); });
+        fake(sub_088F98 /* sound */, [this] { sounds.push_back(cpu.reg[0] & 0xFF); });
+        fake(sub_06925A /* random */, [this] { cpu.reg[0] = random; });
     }
     static void inputs(uint8_t held, uint8_t pressed, uint8_t previous = 0, uint8_t mask = 0) {
         orb_write8(var::player_inputs + input_block::current + 1, held);
@@ -153,7 +140,7 @@ TEST_F(Player, PlayOverErasesThePanelLine) {
     constexpr uint32_t kCell = 0x31F100;
     for (uint32_t i = 0; i < 4; ++i) orb_write16(kCell + 2 * i, static_cast<uint16_t>(0x200 + 'A' + i));
     uint32_t table = 0;
-    fake(kPanelCell, [&] {
+    fake(sub_06179F /* panel cell */, [&] {
         table = cpu.reg[19];
         cpu.reg[18] = kCell;
     });
@@ -169,7 +156,7 @@ TEST_F(Player, StageClearedHandsOverAndDoesNothingElse) {
     orb_write8(var::ingame_state, flow_state::stage_cleared);
     state(ps::reentry_landing);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(ram32(kPlayer + ob::routine), 0x06389Eu);
+    EXPECT_EQ(ram32(kPlayer + ob::routine), entry::sub_06389E);
     EXPECT_EQ(state(), ps::start);
     EXPECT_TRUE(call_log().empty());
     EXPECT_EQ(ram32(var::game_flags), 0u);
@@ -180,12 +167,12 @@ TEST_F(Player, SystemFreezeBitsMakeUntouchableAndSkipTheDrain) {
         SCOPED_TRACE(bits);
         orb_write32(var::system_flags, bits);
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive);
-        const int drains = calls(kDrain);
+        const int drains = calls(sub_063D72 /* drain */);
         state(ps::reentry_landing);
         orb_write8(kPlayer + pr::state_timer, 100);
         ASSERT_TRUE(frame());
         EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, bits != 0);
-        EXPECT_EQ(calls(kDrain) - drains, bits ? 0 : 1);
+        EXPECT_EQ(calls(sub_063D72 /* drain */) - drains, bits ? 0 : 1);
         EXPECT_NE(ram32(var::game_flags) & 1u << 10, 0u) << "the controller ran";
     }
 }
@@ -354,7 +341,7 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x |
                                              1u << object_flag::hidden | 1u << object_flag::held);
         state(ps::attack);
-        const int loads = calls(kInputs);
+        const int loads = calls(sub_063BBA /* inputs */);
         ASSERT_TRUE(frame());
         EXPECT_EQ(flags() & (1u << object_flag::hidden | 1u << object_flag::held), 0);
         if (enemy_flags & 0x2000) {
@@ -369,7 +356,7 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
         EXPECT_EQ(ram8(kPlayer + pr::holding), 255);
         EXPECT_EQ(ram8(kPlayer + pr::state_timer), 35);
         EXPECT_EQ(anims, std::vector<uint32_t>{0x163000});
-        EXPECT_EQ(calls(kInputs) - loads, 2);
+        EXPECT_EQ(calls(sub_063BBA /* inputs */) - loads, 2);
     }
     // Holding: button 2 lets go and jumps, button 1 throws.
     inputs(0, kButton2);
@@ -1155,7 +1142,7 @@ TEST_F(Player, SpecialLaunchesItsAttackObject) {
         EXPECT_EQ(ram8(o + ob::state), 0);
         EXPECT_EQ(ram16(o + ob::owner), static_cast<uint16_t>(kPlayer));
         EXPECT_EQ(ram8(o + ob::type), kCharacter + 4);
-        EXPECT_EQ(ram32(o + ob::routine), 0x077D19u);
+        EXPECT_EQ(ram32(o + ob::routine), entry::sub_077D19);
         EXPECT_EQ(ram16(kPlayer + pr::attack_object), static_cast<uint16_t>(o));
     }
 }
@@ -1171,7 +1158,7 @@ TEST_F(Player, ReentryRisesOutThenDropsIn) {
     orb_write16(kPlayer + ob::screen_y, 0);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::reentry_drop);
-    EXPECT_EQ(calls(kStartPlace), 1);
+    EXPECT_EQ(calls(sub_063D29 /* start place */), 1);
     EXPECT_EQ(s16(ob::height), 896);
     int expected = 896, rise = 4, frames = 0;
     while (state() == ps::reentry_drop) {
@@ -1195,7 +1182,7 @@ TEST_F(Player, ReentryRisesOutThenDropsIn) {
 }
 
 TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
-    fake(kPlace, [] { cpu.reg[0] = 2; });
+    fake(sub_062E7E /* place */, [] { cpu.reg[0] = 2; });
     orb_write8(var::character_places_free, 0x01);
     state(ps::defeated_blink);
     orb_write8(kPlayer + pr::state_timer, 1);
@@ -1208,10 +1195,10 @@ TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
     EXPECT_EQ(ram8(var::character_places_free), 0x05);
     EXPECT_EQ(ram8(kPlayer + pr::followed), 0);
     EXPECT_NE(ram32(var::game_flags) & 1u << 13, 0u);
-    EXPECT_EQ(ram32(kPlayer + ob::routine), 0x063799u);
+    EXPECT_EQ(ram32(kPlayer + ob::routine), entry::sub_063799);
     ASSERT_GE(call_log().size(), 2u);
-    EXPECT_EQ(call_log().back(), kLeave);
-    EXPECT_EQ(calls(kEnergyOut), 1);
+    EXPECT_EQ(call_log().back(), entry::sub_063722 /* leave */);
+    EXPECT_EQ(calls(sub_061628 /* energy out */), 1);
 }
 
 TEST_F(Player, BlinkGoesOnWhilePlayIsOver) {
@@ -1221,7 +1208,7 @@ TEST_F(Player, BlinkGoesOnWhilePlayIsOver) {
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::air_defeated_blink);
     EXPECT_NE(flags() & (1u << object_flag::hidden), 0);
-    EXPECT_EQ(calls(kLeave), 0);
+    EXPECT_EQ(calls(sub_063722 /* leave */), 0);
 }
 
 }  // namespace

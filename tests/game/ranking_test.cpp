@@ -19,8 +19,6 @@ constexpr uint32_t kTable = 0x208C00 + 32 * kCharacter;
 constexpr uint32_t kBest = 0x701F54 + 8 * kCharacter;
 constexpr uint32_t kMirror = 0x7C;
 constexpr uint32_t kMessageCell = 0x31F400;
-constexpr uint32_t kSlotOut = 0x063818;
-constexpr uint32_t kCreditLine = 0x061281, kSeconds = 0x062F3E, kSecondsClear = 0x062F86;
 constexpr uint32_t kSets = 0x09D000;
 
 enum : uint8_t { kBack = 0xF0, kEnd = 0xF1 };
@@ -29,7 +27,7 @@ class Ranking : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        fake_all({kCreditLine, kSeconds, kSecondsClear});
+        fake_all({sub_061281 /* credit line */, sub_062F3E /* seconds */, sub_062F86 /* seconds clear */});
         orb_write8(var::backup_primary + backup_record::player_count, 1);  // base 2
         plant16(0x061B4E + 2 * 3, 0xF400);
         plant8(0x08A850, 0x07);
@@ -47,7 +45,7 @@ protected:
         orb_write32(var::score_low, 0x80000000);
         orb_write8(kPlayer + player_record::slot, 1);
         orb_write8(kPlayer + player_record::character, kCharacter);
-        orb_write32(kPlayer + player_record::routine, 0x08A3D6);
+        orb_write32(kPlayer + player_record::routine, entry::sub_08A3D6);
         table({50000, 40000, 30000, 20000});
     }
     static void table(std::vector<uint32_t> scores) {
@@ -144,7 +142,7 @@ TEST_F(Ranking, ThePlayGoesAboveEqualScoresAndPushesTheRestDown) {
             EXPECT_EQ(ram16(kMessageCell + 2 * i),
                       0x0700 | static_cast<uint8_t>("1ST 2ND 3RD 4TH "[4 * c.k + i]));
         for (uint32_t i = 4; i < 9; ++i) EXPECT_EQ(ram16(kMessageCell + 2 * i), 0);
-        EXPECT_EQ(ram32(kPlayer + player_record::routine), 0x08A3D6u);
+        EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_08A3D6);
     }
 }
 
@@ -176,7 +174,7 @@ TEST_F(Ranking, APlayerCountWithoutACaseEndsTheRun) {
 TEST_F(Ranking, APlayBelowAllFourLeavesAtOnce) {
     orb_write16(kMessageCell, 0x1234);
     play(19990);
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(state(), 0);
     EXPECT_EQ(scores(), (std::vector<uint32_t>{50000, 40000, 30000, 20000}));
     EXPECT_EQ(ram16(kMessageCell), 0x1234);
@@ -237,12 +235,12 @@ TEST_F(Ranking, EndChosenFirstLeavesWithoutInitials) {
     EXPECT_EQ(state(), 3);
     EXPECT_EQ(ram16(kMessageCell + 8) & 0xFF, 0) << "code 0 written";
     step();
-    EXPECT_EQ(calls(kSecondsClear), 1);
+    EXPECT_EQ(calls(sub_062F86 /* seconds clear */), 1);
     EXPECT_EQ(state(), 4);
     for (int n = 0; n < 59; ++n) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), 0x08A3D6u);
+    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_08A3D6);
     step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(state(), 0);
     EXPECT_EQ(ram32(kTable + 4), 0u);
 }
@@ -304,7 +302,7 @@ TEST_F(Ranking, TimeOutKeepsTheLettersAndTheSavedBestTakesThem) {
     EXPECT_EQ(initials(kTable + 4), std::string("AA\0\0", 4));
     EXPECT_EQ(ram32(kBest + 4), 0u) << "not before the pause ends";
     while (state() == 4) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(initials(kBest + 4), std::string("AA\0\0", 4));
     EXPECT_EQ(initials(kBest + 4 + kMirror), std::string("AA\0\0", 4));
     expect_check_value_current();
@@ -321,7 +319,7 @@ TEST_F(Ranking, ASavedBestReplacedInAnEarlierGameKeepsItsInitials) {
     step(0, 0x04);
     press();  // "A"
     while (state() != 0) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(initials(kTable + 4), std::string("A\0\0\0", 4));
     EXPECT_EQ(ram32(kOtherBest + 4), 0x444C4Fu);
     EXPECT_EQ(ram32(kBest + 4), 0u);

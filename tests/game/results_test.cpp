@@ -14,10 +14,7 @@
 
 namespace {
 
-using namespace engine_routine;
-
 constexpr uint32_t kPlaces = 0x09E800, kEnergyTable = 0x09E900, kCategoryList = 0x09EA00;
-constexpr uint32_t kPlayerFactor = 0x0631FD;
 constexpr uint32_t kOrigin0 = 0x31F800;  // slot s at + 0x20 s
 
 uint32_t record(uint32_t slot) { return var::player_records + 0x100 * slot; }
@@ -48,7 +45,7 @@ protected:
         line(0x084E78, 0x180, 0x32, "BONUS", 0x084E81, 0x18C);
         line(0x084E84, 0x280, 0x33, "LIFE", 0x084E8C, 0x28A);
         plant32(0x084E8F + 4, kEnergyTable);
-        fake(kPlayerFactor, [] { cpu.reg[1] = (cpu.reg[1] & ~0xFFu) | 1; });
+        fake(sub_0631FD /* player factor */, [] { cpu.reg[1] = (cpu.reg[1] & ~0xFFu) | 1; });
         plant32(0x084DC0 + 4, kCategoryList);
         categories({3, 0, 5});
         for (uint32_t n = 0; n < 8; ++n) {
@@ -93,7 +90,7 @@ protected:
         orb_write16(tally(slot) + 2 * 3, defeated);  // all in category 3
         orb_write16(tally(slot) + 20, category10);
     }
-    uint32_t controller() { return spawn(0x084708, sub_088C57); }
+    uint32_t controller() { return spawn(entry::sub_084708, sub_088C57); }
     // The objects the controller made, by kind.
     static uint32_t portrait(uint32_t c, uint32_t slot) { return orb_read32(c + 64 + 4 * slot); }
     static uint32_t sequencer(uint32_t c, uint32_t slot) { return orb_read32(c + 80 + 4 * slot); }
@@ -307,7 +304,7 @@ TEST_F(Results, PortraitsFallStretchingUntilOffTheScreen) {
 }
 
 TEST_F(Results, TheTitleGraphicAndTheTallyClearing) {
-    const uint32_t title = spawn(0x084B18, sub_088C67);
+    const uint32_t title = spawn(entry::sub_084B18, sub_088C67);
     orb_write16(title + 110, 0xF801);
     orb_write16(title + 126, 0x0802);
     frame();
@@ -372,7 +369,7 @@ TEST_F(Results, AZeroDigitWeightEndsTheRunWithTheDivisionMessage) {
 
 TEST_F(Results, AStateWithoutACaseEndsTheRun) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const uint32_t seq = spawn(0x0849DB, sub_088C67);
+    const uint32_t seq = spawn(entry::sub_0849DB, sub_088C67);
     orb_write8(seq + object_record::state, 9);
     EXPECT_EXIT(frame(), ::testing::ExitedWithCode(3), "Jump from 0849E4 to 084A02 has no translated target");
 }

@@ -223,8 +223,10 @@ protected:
 
     void SetUp() override {
         SelfTest::SetUp();
-        fake_all({kClearText, kLayers, kSpriteListReset, kServicePalette, kChooseMessage, kSelfTestLoop});
-        fake(kSelfTestPage, [this] {
+        fake_all({sub_060942 /* clear text */, sub_0608A8 /* layers */, sub_0609AA /* sprite list reset */,
+                  sub_08C37A /* service palette */, sub_08C403 /* choose message */,
+                  sub_08B416 /* self test loop */});
+        fake(sub_08B429 /* self test page */, [this] {
             redraw d{(cpu.psw & V60_PSW_IE) != 0, orb_read8(0x701FFF), {}};
             for (uint32_t i = 0; i < 19; ++i) d.results[i] = orb_read8(var::self_test_results + i);
             redraws_.push_back(d);
@@ -296,12 +298,12 @@ TEST_F(WholeSelfTest, GoodMemoryEndsWithEveryItemGoodAndRamAsBefore) {
     EXPECT_EQ(redraws_[9].results, all(2));
 
     EXPECT_TRUE(cpu.psw & V60_PSW_IE) << "interrupts on again";
-    EXPECT_EQ(ram32(var::service_screen), 0x08B416u);
-    EXPECT_EQ(calls(kSelfTestLoop), 1);
-    EXPECT_EQ(calls(kChooseMessage), 1);
-    EXPECT_EQ(calls(kLayers), 3);
-    EXPECT_EQ(calls(kSpriteListReset), 1);
-    EXPECT_EQ(calls(kServicePalette), 4);
+    EXPECT_EQ(ram32(var::service_screen), entry::sub_08B416);
+    EXPECT_EQ(calls(sub_08B416 /* self test loop */), 1);
+    EXPECT_EQ(calls(sub_08C403 /* choose message */), 1);
+    EXPECT_EQ(calls(sub_0608A8 /* layers */), 3);
+    EXPECT_EQ(calls(sub_0609AA /* sprite list reset */), 1);
+    EXPECT_EQ(calls(sub_08C37A /* service palette */), 4);
     EXPECT_EQ(orb_board.now, now) << "no frame wait";
     EXPECT_EQ(cpu.frames, frames);
     EXPECT_EQ(orb_board.unmapped_writes, 0u);
@@ -336,9 +338,9 @@ TEST_F(WholeSelfTest, ErrorBitsMarkTheirItems) {
         for (const auto& a : answers)
             if (cpu.reg[10] == a.start) cpu.reg[0] = a.error;
     };
-    fake(0x08C59F, answer);
-    fake(0x08C641, answer);
-    fake(0x08C715, answer);
+    fake(sub_08C59F, answer);
+    fake(sub_08C641, answer);
+    fake(sub_08C715, answer);
     ASSERT_TRUE(run(sub_08B159));
     const std::array<uint8_t, 19> expected = {2, 2, 2, 2,  // ROMs
                                               2, 3, 2, 2,  // video RAM: bits 8-11

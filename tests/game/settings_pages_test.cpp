@@ -9,10 +9,6 @@ namespace {
 
 using namespace service_test;
 
-constexpr uint32_t kMainMenu = 0x08B04A;
-constexpr uint32_t kGameEntry = 0x08B8AE;
-constexpr uint32_t kCoinCreditEntry = 0x08BA9A;
-constexpr uint32_t kCoinEntry = 0x08BCB6;
 constexpr uint8_t kChanged = 1 << 2;
 
 // The three settings pages on planted ROM: line i of each page has its cursor
@@ -53,10 +49,14 @@ protected:
                                    {line_text(coin_cursor(2)), "22UNITS1"},
                                    {line_text(coin_cursor(3)), "UNITS2"},
                                    {line_text(coin_cursor(4)), "BACK"}});
-        const uint32_t game_lines[7] = {0x08BA04, 0x08BA16, 0x08BA34, 0x08BA3E, 0x08BA52, 0x08BA69, 0x08BA73};
+        const uint32_t game_lines[7] = {entry::sub_08BA04, entry::sub_08BA16, entry::sub_08BA34,
+                                        entry::sub_08BA3E, entry::sub_08BA52, entry::sub_08BA69,
+                                        entry::sub_08BA73};
         for (uint32_t i = 0; i < 7; ++i) plant32(0x08B9E8 + 4 * i, game_lines[i]);
-        const uint32_t credit_lines[5] = {0x08BC08, 0x08BC32, 0x08BC3B, 0x08BCB6, 0x08BF65};
-        const uint32_t coin_lines[5] = {0x08BEF4, 0x08BF1D, 0x08BF4A, 0x08BF50, 0x08BF56};
+        const uint32_t credit_lines[5] = {entry::sub_08BC08, entry::sub_08BC32, entry::sub_08BC3B,
+                                          entry::sub_08BCB6, entry::sub_08BF65};
+        const uint32_t coin_lines[5] = {entry::sub_08BEF4, entry::sub_08BF1D, entry::sub_08BF4A,
+                                        entry::sub_08BF50, entry::sub_08BF56};
         for (uint32_t i = 0; i < 5; ++i) {
             plant32(0x08BBF4 + 4 * i, credit_lines[i]);
             plant32(0x08BEE0 + 4 * i, coin_lines[i]);
@@ -110,7 +110,7 @@ protected:
 };
 
 TEST_F(SettingsPages, GameSettingsShowEveryValueWithItsBars) {
-    open(kGameEntry);
+    open(entry::sub_08B8AE /* game entry */);
     EXPECT_EQ(line(), 6);
     EXPECT_EQ(orb_read16(page_cursor(6)), 0x0A7F) << "the loop runs in the entry's frame";
     EXPECT_EQ(colour(page_cursor(6) + 4), 0x0A);
@@ -146,13 +146,13 @@ TEST_F(SettingsPages, LeavingMarksTheSettingsChangedOnlyForARealChange) {
         int edits;  // test presses on that line
         bool changed;
     } cases[] = {
-        {"game, no edit", kGameEntry, 6, -1, 0, false},
-        {"game, demo sound twice", kGameEntry, 6, 2, 2, false},
-        {"game, difficulty", kGameEntry, 6, 0, 1, true},
-        {"game, difficulty eight times", kGameEntry, 6, 0, 8, false},
-        {"coin and credit, no edit", kCoinCreditEntry, 4, -1, 0, false},
-        {"coin and credit, start credits twice", kCoinCreditEntry, 4, 1, 2, false},
-        {"coin and credit, start credits", kCoinCreditEntry, 4, 1, 1, true},
+        {"game, no edit", entry::sub_08B8AE /* game entry */, 6, -1, 0, false},
+        {"game, demo sound twice", entry::sub_08B8AE /* game entry */, 6, 2, 2, false},
+        {"game, difficulty", entry::sub_08B8AE /* game entry */, 6, 0, 1, true},
+        {"game, difficulty eight times", entry::sub_08B8AE /* game entry */, 6, 0, 8, false},
+        {"coin and credit, no edit", entry::sub_08BA9A /* coin credit entry */, 4, -1, 0, false},
+        {"coin and credit, start credits twice", entry::sub_08BA9A /* coin credit entry */, 4, 1, 2, false},
+        {"coin and credit, start credits", entry::sub_08BA9A /* coin credit entry */, 4, 1, 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,12 +165,12 @@ TEST_F(SettingsPages, LeavingMarksTheSettingsChangedOnlyForARealChange) {
             EXPECT_EQ(changed(), 0) << "decided on leaving";
             while (line() != c.leave_line) frame(kPressService);
         }
-        const int clears = calls(kClearSavedCredits);
+        const int clears = calls(sub_061055 /* clear saved credits */);
         frame(kPressTest);
-        EXPECT_EQ(screen(), kMainMenu);
+        EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
         EXPECT_EQ(changed(), c.changed ? kChanged : 0);
-        const bool coin_page = c.entry == kCoinCreditEntry;
-        EXPECT_EQ(calls(kClearSavedCredits) - clears, c.changed && coin_page ? 1 : 0);
+        const bool coin_page = c.entry == entry::sub_08BA9A /* coin credit entry */;
+        EXPECT_EQ(calls(sub_061055 /* clear saved credits */) - clears, c.changed && coin_page ? 1 : 0);
         save();
     }
     EXPECT_EQ(orb_read8(0x701F74), 0) << "the saved credits are cleared";
@@ -185,9 +185,9 @@ TEST_F(SettingsPages, EntriesStartTheirLoopsInTheSameFrameButTheCoinSettings) {
         uint32_t cursor;
         bool ran;
     } cases[] = {
-        {sub_08B8AE, 0x08B8E2, page_cursor(6), true},
-        {sub_08BA9A, 0x08BAF1, page_cursor(4), true},
-        {sub_08BCB6, 0x08BD28, coin_cursor(4), false},
+        {sub_08B8AE, entry::sub_08B8E2, page_cursor(6), true},
+        {sub_08BA9A, entry::sub_08BAF1, page_cursor(4), true},
+        {sub_08BCB6, entry::sub_08BD28, coin_cursor(4), false},
     };
     for (const auto& c : cases) {
         orb_write8(var::service_blink_timer, 0x33);
@@ -200,17 +200,17 @@ TEST_F(SettingsPages, EntriesStartTheirLoopsInTheSameFrameButTheCoinSettings) {
 }
 
 TEST_F(SettingsPages, CoinSettingsGoBackToTheCoinLine) {
-    open(kCoinCreditEntry, 4);  // line 3
+    open(entry::sub_08BA9A /* coin credit entry */, 4);  // line 3
     frame(kPressTest);
-    EXPECT_EQ(screen(), 0x08BD28u);
+    EXPECT_EQ(screen(), entry::sub_08BD28);
     EXPECT_EQ(text_at(coin_cursor(4) + 4), "BACK");
     frame(kPressTest);  // back, on line 4
-    EXPECT_EQ(screen(), 0x08BAA0u);
+    EXPECT_EQ(screen(), entry::sub_08BAA0);
     EXPECT_EQ(line(), 3);
     frame();
     EXPECT_EQ(text_at(page_cursor(3) + 4), "COINS");
     EXPECT_EQ(ram32(var::service_blink_cell), page_cursor(3));
-    EXPECT_EQ(screen(), 0x08BAF1u);
+    EXPECT_EQ(screen(), entry::sub_08BAF1);
 }
 
 TEST_F(SettingsPages, Editors) {
@@ -273,7 +273,7 @@ TEST_F(SettingsPages, ScreenFlipTurnsThePictureAtOnce) {
 }
 
 TEST_F(SettingsPages, ChuteEditGreysOrRestoresTheChuteLines) {
-    open(kCoinCreditEntry);
+    open(entry::sub_08BA9A /* coin credit entry */);
     orb_write16(0x31F49E, 0x0041);
     orb_write16(0x31F708, 0x0042);
     ASSERT_TRUE(run(sub_08BC08));
@@ -374,7 +374,7 @@ TEST_F(SettingsPages, CoinItemNoneShowsTwentySeven) {
 
 TEST_F(SettingsPages, OneChutePerPlayerCursorPassesOverChute2) {
     set_setting(backup_record::chute_per_player, 0xFF);
-    open(kCoinCreditEntry, 4);
+    open(entry::sub_08BA9A /* coin credit entry */, 4);
     frame(kPressTest);  // the coin settings
     frame();
     EXPECT_EQ(colour(0x31F51C), 0x0E);
@@ -463,7 +463,7 @@ TEST_F(SettingsPages, BonusTexts) {
 // A line whose table entry names no routine ends the run at the test press.
 TEST_F(SettingsPages, LineWithoutCodeEndsTheRun) {
     plant32(0x08B9E8 + 4 * 6, 0x08BA35);
-    open(kGameEntry);
+    open(entry::sub_08B8AE /* game entry */);
     EXPECT_EXIT(frame(kPressTest), ::testing::ExitedWithCode(3),
                 "No translated code starts at 08BA35 \\(frame 0\\)");
 }

@@ -14,8 +14,6 @@
 
 namespace {
 
-using namespace engine_routine;
-
 constexpr uint32_t kActorList = 0x09A000;
 constexpr uint32_t kTitleRecord = 0x09B000;
 
@@ -44,7 +42,7 @@ protected:
 TEST_F(StageIntro, TheControllerCreatesTheStageActorsAndQueuesItsPaletteAndSound) {
     actors({kTestEntry[0], kTestEntry[1]});
     orb_write32(var::game_flags, 0x4005);
-    const uint32_t controller = actor(0x089800);
+    const uint32_t controller = actor(entry::sub_089800);
     frame();
     const std::vector<uint32_t> objects = ring();
     ASSERT_EQ(objects.size(), 3u);
@@ -63,7 +61,7 @@ TEST_F(StageIntro, TheControllerCreatesTheStageActorsAndQueuesItsPaletteAndSound
 
 TEST_F(StageIntro, AnEmptyPoolEndsTheActorCreation) {
     actors({kTestEntry[0], kTestEntry[1], kTestEntry[2]});
-    const uint32_t controller = actor(0x089800);
+    const uint32_t controller = actor(entry::sub_089800);
     while (ram16(var::free_stack_256) > 1) actor(kTestEntry[3]);
     fake(kTestEntry[3]);
     frame();
@@ -76,7 +74,7 @@ TEST_F(StageIntro, AnEmptyPoolEndsTheActorCreation) {
 
 TEST_F(StageIntro, TheCountdownEndsTheWaitInItsNthFrame) {
     actors({});
-    const uint32_t controller = actor(0x089800);
+    const uint32_t controller = actor(entry::sub_089800);
     frames(3);
     EXPECT_EQ(ram8(var::ingame_state), flow_state::stage_wait_in) << "waits for state 13";
     EXPECT_EQ(ram16(controller + 54), 5);
@@ -103,7 +101,7 @@ TEST_F(StageIntro, OnlyASlotInPlayTheFrameBeforeEndsItWithAButton) {
         orb_write8(var::ingame_state, flow_state::stage_intro);
         orb_write32(var::game_flags, 0x2);
         actors({});
-        const uint32_t controller = actor(0x089800);
+        const uint32_t controller = actor(entry::sub_089800);
         frames(2);                                         // set-up, then the first frame of state 2
         orb_write32(var::game_flags, 0x2 | 1u << c.slot);  // slot 2 joins now
         press(c.slot, c.bits);
@@ -130,7 +128,7 @@ TEST_F(StageIntro, TheSoundSequencePlaysItsListOnRingB) {
         sounds.clear();
         frame_no = 0;
         for (uint32_t i = 0; i < c.list.size(); ++i) plant8(0x089FF6 + i, c.list[i]);
-        const uint32_t object = actor(0x089D23);
+        const uint32_t object = actor(entry::sub_089D23);
         frames(30);
         EXPECT_EQ(sounds, c.want);
         EXPECT_EQ(state(object), 4);
@@ -146,7 +144,7 @@ TEST_F(StageIntro, TheArcActorSnapsToItsEndAndShowsFrameSeven) {
     plant8(0x089FEB, 5);
     plant16(0x089FEC, 200);  // end
     plant16(0x089FEE, 300);
-    const uint32_t object = actor(0x089BBF);
+    const uint32_t object = actor(entry::sub_089BBF);
     frames(2);
     EXPECT_EQ(scripts, (std::vector<uint32_t>{0x12EFD0}));
     EXPECT_EQ(ram16(object + object_record::height), 64);
@@ -182,11 +180,11 @@ TEST_F(StageIntro, GrowingActorsStopAtTheirLimitsKeepingTheTopBits) {
     plant8(record + 11, 60);    // y step
     plant16(record + 12, 300);  // x limit
     plant16(record + 14, 100);  // y limit
-    const uint32_t object = actor(0x0899B9);
+    const uint32_t object = actor(entry::sub_0899B9);
     orb_write16(object + 100, 0xFC00);
     orb_write16(object + 102, 0xA800);
     frame();
-    EXPECT_EQ(ram32(object + object_record::routine), 0x0899DBu);
+    EXPECT_EQ(ram32(object + object_record::routine), entry::sub_0899DB);
     EXPECT_EQ(ram32(object + 66), record);
     EXPECT_EQ(scripts, (std::vector<uint32_t>{0x133333}));
     EXPECT_EQ(ram16(object + object_record::screen_x), 40);
@@ -211,7 +209,8 @@ TEST_F(StageIntro, BannerDelayedSpriteAndTitleAppearWhenTheirTimeComes) {
     plant8(kTitleRecord + 3, 2);
     const std::string lines("AB\0C\0", 5);
     for (uint32_t i = 0; i < lines.size(); ++i) plant8(kTitleRecord + 4 + i, static_cast<uint8_t>(lines[i]));
-    const uint32_t banner = actor(0x0898B1), sprite = actor(0x089A9C), title = actor(0x089D95);
+    const uint32_t banner = actor(entry::sub_0898B1), sprite = actor(entry::sub_089A9C),
+                   title = actor(entry::sub_089D95);
     frames(2);
     EXPECT_EQ(listed_in(banner, 1) + listed_in(banner, 2), 2) << "the banner shows at once";
     EXPECT_EQ(ram16(banner + object_record::height), 0xFFC0);
@@ -236,7 +235,7 @@ TEST_F(StageIntro, BannerDelayedSpriteAndTitleAppearWhenTheirTimeComes) {
 
 TEST_F(StageIntro, AStateWithoutACaseEndsTheRun) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const uint32_t controller = actor(0x089800);
+    const uint32_t controller = actor(entry::sub_089800);
     orb_write8(controller + object_record::state, 4);
     cpu.reg[20] = controller;
     EXPECT_EXIT(run(sub_089800), ::testing::ExitedWithCode(3),

@@ -15,10 +15,6 @@
 
 namespace {
 
-// Routines of other areas the set-ups call.
-constexpr uint32_t kQueuePaletteList = 0x0896A0;
-constexpr uint32_t kApplyCamera = 0x0852B1;
-
 // ROM tables.
 
 constexpr uint32_t kDescriptor = 0x100000;
@@ -30,8 +26,8 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         orb_write8(hw::io_direction, 0xC8);  // ports D, G and H are outputs, as at start-up
-        fake(kQueuePaletteList, [this] { palettes_.push_back(cpu.reg[19]); });
-        fake(kApplyCamera, [this] {
+        fake(sub_0896A0 /* queue palette list */, [this] { palettes_.push_back(cpu.reg[19]); });
+        fake(sub_0852B1 /* apply camera */, [this] {
             applied_.push_back({cpu.reg[15], cpu.reg[0], cpu.reg[11]});
             cpu.reg[11] += 4;
         });

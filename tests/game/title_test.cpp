@@ -15,25 +15,6 @@
 
 namespace {
 
-// Routines of other areas the title objects call.
-constexpr uint32_t kStartScript = 0x061F06;
-constexpr uint32_t kTick = 0x061FB6;
-constexpr uint32_t kList = 0x062094;
-constexpr uint32_t kQueuePalette = 0x0896A9;
-constexpr uint32_t kPrintRecord = 0x0889C2;
-constexpr uint32_t kPrintHex2 = 0x088A5A;
-constexpr uint32_t kEndText = 0x06196A;
-
-// Object routines of the title.
-constexpr uint32_t kAccelerating = 0x0774AC;
-constexpr uint32_t kFalling = 0x077558;
-constexpr uint32_t kFlying1 = 0x0775DF;
-constexpr uint32_t kStill = 0x077697;
-constexpr uint32_t kLogo = 0x077707;
-constexpr uint32_t kWatcher = 0x0778EB;
-constexpr uint32_t kSquash = 0x0779A9;
-constexpr uint32_t kTitleObject = 0x077A83;
-
 struct listing {
     int frame;
     uint32_t object;
@@ -47,8 +28,9 @@ protected:
         ObjectPasses::SetUp();
         listed_.clear();
         orb_write8(var::game_mode, 3);
-        fake_all({kStartScript, kTick, kQueuePalette, kPrintRecord, kPrintHex2, kEndText});
-        fake(kList, [this] {
+        fake_all({sub_061F06 /* start script */, sub_061FB6 /* tick */, sub_0896A9 /* queue palette */,
+                  sub_0889C2 /* print record */, sub_088A5A /* print hex 2 */, sub_06196A /* end text */});
+        fake(sub_062094 /* list */, [this] {
             const uint32_t o = r(20);
             listed_.push_back({frame_, o, static_cast<int16_t>(ram16(o + object_record::screen_x)),
                                static_cast<int16_t>(ram16(o + object_record::screen_y)),
@@ -79,11 +61,11 @@ protected:
 
 TEST_F(TitleObjects, FlyingPieceWithDelayOneFliesFromTheFrameTheFadeEnds) {
     plant_type(1, 1, 100, 50, 2, -1);
-    const uint32_t piece = spawn(kFlying1, sub_088C67);
+    const uint32_t piece = spawn(entry::sub_0775DF /* flying 1 */, sub_088C67);
     set_fade(true);
     passes(3);
     EXPECT_EQ(ram8(piece + object_record::type), 1);
-    EXPECT_EQ(ram32(piece + object_record::routine), 0x0775F9u);
+    EXPECT_EQ(ram32(piece + object_record::routine), entry::sub_0775F9);
     EXPECT_TRUE(listed_.empty()) << "invisible while the fade runs";
     set_fade(false);
     passes(151);
@@ -97,7 +79,7 @@ TEST_F(TitleObjects, FlyingPieceWithDelayOneFliesFromTheFrameTheFadeEnds) {
 
 TEST_F(TitleObjects, FallingPieceLandsExactlyAtScreenY200) {
     plant_type(7, 2, 40, 150, 0, 30);  // y 600 in quarters, falling fast
-    const uint32_t piece = spawn(kFalling, sub_088C67);
+    const uint32_t piece = spawn(entry::sub_077558 /* falling */, sub_088C67);
     passes(1);
     EXPECT_EQ(ram16(piece + 34), 600);
     // No fade: the wait takes the first step of the delay of 2, and the fall
@@ -109,7 +91,7 @@ TEST_F(TitleObjects, FallingPieceLandsExactlyAtScreenY200) {
     EXPECT_EQ(ys, (std::vector<int16_t>{158, 166, 175, 185, 195, 200, 200}));
     EXPECT_EQ(ram16(piece + 34), 800);
     EXPECT_EQ(ram16(piece + object_record::screen_x), 40);
-    EXPECT_EQ(calls(kTick), 1) << "the landed piece animates";
+    EXPECT_EQ(calls(sub_061FB6 /* tick */), 1) << "the landed piece animates";
 }
 
 TEST_F(TitleObjects, AcceleratingPieceMovesByFrameIndexAndLeavesAtFrameZero) {
@@ -119,8 +101,9 @@ TEST_F(TitleObjects, AcceleratingPieceMovesByFrameIndexAndLeavesAtFrameZero) {
     plant8(0x077B5A + 2 * 2, 0);
     plant8(0x077B5B + 2 * 2, 16);
     const uint8_t frames[] = {1, 1, 2, 0};
-    fake(kTick, [&] { orb_write8(r(20) + object_record::frame_index, frames[calls(kTick) - 1]); });
-    const uint32_t piece = spawn(kAccelerating, sub_088C57);
+    fake(sub_061FB6 /* tick */,
+         [&] { orb_write8(r(20) + object_record::frame_index, frames[calls(sub_061FB6 /* tick */) - 1]); });
+    const uint32_t piece = spawn(entry::sub_0774AC /* accelerating */, sub_088C57);
     pass();
     EXPECT_EQ(ram8(piece + object_record::type), 3);
     EXPECT_EQ(ram16(piece + 32), 160);
@@ -140,7 +123,7 @@ TEST_F(TitleObjects, AcceleratingPieceMovesByFrameIndexAndLeavesAtFrameZero) {
 
 TEST_F(TitleObjects, StillPictureShowsAfterItsDelay) {
     plant_type(4, 3, 70, 80);
-    const uint32_t picture = spawn(kStill, sub_088C67);
+    const uint32_t picture = spawn(entry::sub_077697 /* still */, sub_088C67);
     set_fade(true);
     passes(2);
     set_fade(false);
@@ -154,7 +137,7 @@ TEST_F(TitleObjects, StillPictureShowsAfterItsDelay) {
 
 TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
     plant16(0x077B26, 3);
-    const uint32_t logo = spawn(kLogo, sub_088C67);
+    const uint32_t logo = spawn(entry::sub_077707 /* logo */, sub_088C67);
     set_fade(true);
     pass();
     EXPECT_EQ(ram16(0x208250), 0x0FF0);
@@ -191,7 +174,7 @@ TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
     EXPECT_EQ(ram32(0x208248), 0x01010101u);
     EXPECT_EQ(ram16(0x208B32) & 0x1799, 0);
     EXPECT_EQ(ram16(0x208B36) & 0x1799, 0);
-    EXPECT_EQ(calls(kEndText), 1);
+    EXPECT_EQ(calls(sub_06196A /* end text */), 1);
     EXPECT_EQ(ram16(var::free_stack_128), 124);
     // The delay of 3 (its first step in the frame the fade ends, its last
     // with the first zoom), 20 + 22 zoom frames, 60 still, 32 + 32 blending.
@@ -206,10 +189,10 @@ TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
     for (uint32_t i = 0; i < 4; ++i) plant8(0x07797A + i, sequence[i]);
     orb_write16(var::backup_primary + backup_record::revision, 0x0107);
     std::vector<uint32_t> hex;  // R0, R1, R11
-    fake(kPrintHex2, [&] { hex = {r(0), r(1), r(11)}; });
+    fake(sub_088A5A /* print hex 2 */, [&] { hex = {r(0), r(1), r(11)}; });
     std::vector<uint32_t> palettes;
-    fake(kQueuePalette, [&] { palettes.push_back(r(19)); });
-    const uint32_t watcher = spawn(kWatcher, sub_088C67);
+    fake(sub_0896A9 /* queue palette */, [&] { palettes.push_back(r(19)); });
+    const uint32_t watcher = spawn(entry::sub_0778EB /* watcher */, sub_088C67);
     pass();
     EXPECT_EQ(palettes, std::vector<uint32_t>{0x125852});
     EXPECT_TRUE(listed_.empty()) << "not listed in its first frame";
@@ -224,25 +207,25 @@ TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
         orb_write8(var::player1_presses, press);
         pass();
     }
-    EXPECT_EQ(calls(kPrintRecord), 0);
+    EXPECT_EQ(calls(sub_0889C2 /* print record */), 0);
     EXPECT_EQ(ram32(watcher + 72), 0x07797Cu);
-    EXPECT_EQ(ram32(watcher + object_record::routine), 0x07792Bu);
+    EXPECT_EQ(ram32(watcher + object_record::routine), entry::sub_07792B);
     orb_write8(var::player1_presses, 0x40);
     pass();
-    EXPECT_EQ(calls(kPrintRecord), 1);
+    EXPECT_EQ(calls(sub_0889C2 /* print record */), 1);
     EXPECT_EQ(hex, (std::vector<uint32_t>{0x0107, 0, 0x31F0C6}));
-    EXPECT_EQ(ram32(watcher + object_record::routine), 0x077971u);
+    EXPECT_EQ(ram32(watcher + object_record::routine), entry::sub_077971);
     passes(2);
     ASSERT_EQ(listed_by(watcher).size(), 9u) << "listed every frame after the first";
     EXPECT_EQ(listed_.back().key, -128);
 }
 
 TEST_F(TitleObjects, SquashSpriteSpringsBackIntoPlace) {
-    fake(kStartScript, [] {
+    fake(sub_061F06 /* start script */, [] {
         orb_write16(r(20) + 100, 0x2C00 | 12);  // height 12
         orb_write16(r(20) + 102, 0xA400 | 40);  // width 40
     });
-    const uint32_t sprite = spawn(kSquash, sub_088C67);
+    const uint32_t sprite = spawn(entry::sub_0779A9 /* squash */, sub_088C67);
     orb_write8(var::game_mode, 21);  // no mode check during the wait
     passes(459);
     EXPECT_EQ(ring().size(), 1u);
@@ -257,22 +240,22 @@ TEST_F(TitleObjects, SquashSpriteSpringsBackIntoPlace) {
     EXPECT_EQ(listed_.front().key, -64);
     EXPECT_EQ(ram16(sprite + 100), 0x2C00 | 12) << "back to its size";
     EXPECT_EQ(ram16(sprite + 102), 0xA400 | 40);
-    EXPECT_EQ(ram32(sprite + object_record::routine), 0x077A7Au);
+    EXPECT_EQ(ram32(sprite + object_record::routine), entry::sub_077A7A);
 }
 
 TEST_F(TitleObjects, FlatSquashSpriteCountsItsByteRound) {
-    fake(kStartScript, [] { orb_write16(r(20) + 100, 2); });
-    const uint32_t sprite = spawn(kSquash, sub_088C67);
+    fake(sub_061F06 /* start script */, [] { orb_write16(r(20) + 100, 2); });
+    const uint32_t sprite = spawn(entry::sub_0779A9 /* squash */, sub_088C67);
     passes(460);
     EXPECT_EQ(ram16(sprite + object_record::screen_x), 245);
     passes(255);
-    EXPECT_EQ(ram32(sprite + object_record::routine), 0x077A34u);
+    EXPECT_EQ(ram32(sprite + object_record::routine), entry::sub_077A34);
     pass();
-    EXPECT_EQ(ram32(sprite + object_record::routine), 0x077A7Au) << "after 256 frames";
+    EXPECT_EQ(ram32(sprite + object_record::routine), entry::sub_077A7A) << "after 256 frames";
 }
 
 TEST_F(TitleObjects, TitleObjectEndsFromSubModeTwelve) {
-    const uint32_t title = spawn(kTitleObject, sub_088C67);
+    const uint32_t title = spawn(entry::sub_077A83 /* title object */, sub_088C67);
     pass();
     EXPECT_EQ(listed_by(title), (std::vector<listing>{{1, title, 16, 0, -96}}));
     orb_write8(var::game_submode, 12);
@@ -290,12 +273,14 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
     plant_type(4, 5, 0, 0);
     plant16(0x077B26, 5);
     plant8(0x07797A, 0x99);
-    for (uint32_t routine : {kFlying1, kFalling, kStill, kLogo, kWatcher, kTitleObject})
+    for (uint32_t routine : {entry::sub_0775DF /* flying 1 */, entry::sub_077558 /* falling */,
+                             entry::sub_077697 /* still */, entry::sub_077707 /* logo */,
+                             entry::sub_0778EB /* watcher */, entry::sub_077A83 /* title object */})
         spawn(routine, sub_088C67);
-    const uint32_t accelerating = spawn(kAccelerating, sub_088C57);
-    const uint32_t squash = spawn(kSquash, sub_088C67);
+    const uint32_t accelerating = spawn(entry::sub_0774AC /* accelerating */, sub_088C57);
+    const uint32_t squash = spawn(entry::sub_0779A9 /* squash */, sub_088C67);
     pass();
-    const auto ticks = calls(kTick);
+    const auto ticks = calls(sub_061FB6 /* tick */);
     listed_.clear();
     orb_write8(var::game_mode, 21);
     orb_write8(var::player1_presses, 0x55);
@@ -303,7 +288,7 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
     pass();
     EXPECT_EQ(ring(), std::vector<uint32_t>{squash});
     EXPECT_TRUE(listed_.empty());
-    EXPECT_EQ(calls(kTick), ticks);
+    EXPECT_EQ(calls(sub_061FB6 /* tick */), ticks);
     EXPECT_EQ(ram16(var::free_stack_128), 124 - 1);
     EXPECT_EQ(ram16(var::free_stack_256), free256 + 1);
     EXPECT_EQ(ram16(var::free_stack_256 + 2 * (free256 + 1)), static_cast<uint16_t>(accelerating));
@@ -316,7 +301,7 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
 
 // The 256-byte release leaves the free stack in R19 and its count in R9.
 TEST_F(TitleObjects, TheTwoFiftySixByteReleaseLeavesTheStackAndCount) {
-    const uint32_t piece = spawn(kAccelerating, sub_088C57);
+    const uint32_t piece = spawn(entry::sub_0774AC /* accelerating */, sub_088C57);
     orb_write8(var::game_mode, 9);
     cpu.reg[20] = piece;
     ASSERT_TRUE(run(sub_0774AC));
@@ -332,13 +317,14 @@ TEST_F(TitleObjects, AStateOutsideItsTableEndsTheRun) {
         uint8_t state;
         const char* message;
     } cases[] = {
-        {kLogo, 10, "Jump from 077711 to 077732 has no translated target"},
-        {kAccelerating, 5, "Jump from 0774B6 to 0774C8 has no translated target"},
-        {0x0775F9, 4, "Jump from 077605 to 077614 has no translated target"},
+        {entry::sub_077707 /* logo */, 10, "Jump from 077711 to 077732 has no translated target"},
+        {entry::sub_0774AC /* accelerating */, 5, "Jump from 0774B6 to 0774C8 has no translated target"},
+        {entry::sub_0775F9, 4, "Jump from 077605 to 077614 has no translated target"},
     };
     for (const auto& c : cases) {
         init_objects();
-        const uint32_t o = spawn(c.routine, c.routine == kAccelerating ? sub_088C57 : sub_088C67);
+        const uint32_t o =
+            spawn(c.routine, c.routine == entry::sub_0774AC /* accelerating */ ? sub_088C57 : sub_088C67);
         orb_write8(o + object_record::state, c.state);
         EXPECT_EXIT(pass(), ::testing::ExitedWithCode(3), c.message);
     }

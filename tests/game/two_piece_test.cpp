@@ -18,9 +18,11 @@ protected:
         AiTest::SetUp();
         fake(kIdleState);
         const uint32_t states[25] = {
-            0x07DDB5,   kIdleState, kIdleState, 0x07DE44, 0x07DE52, 0x07DE8C, 0x07DE9A, 0x07DE16, kIdleState,
-            kIdleState, kIdleState, 0x07DF92,   0x07DFA5, 0x07DFAE, 0x07DFDB, 0x07DED4, 0x07DF0A, 0x07DF38,
-            0x07DF7A,   0x07E031,   0x07E034,   0x07E048, 0x07E05A, 0x07DFEF, 0x07E017};
+            entry::sub_07DDB5, kIdleState,        kIdleState,        entry::sub_07DE44, entry::sub_07DE52,
+            entry::sub_07DE8C, entry::sub_07DE9A, entry::sub_07DE16, kIdleState,        kIdleState,
+            kIdleState,        entry::sub_07DF92, entry::sub_07DFA5, entry::sub_07DFAE, entry::sub_07DFDB,
+            entry::sub_07DED4, entry::sub_07DF0A, entry::sub_07DF38, entry::sub_07DF7A, entry::sub_07E031,
+            entry::sub_07E034, entry::sub_07E048, entry::sub_07E05A, entry::sub_07DFEF, entry::sub_07E017};
         for (uint32_t s = 0; s < 25; ++s) plant32(rom::two_piece_states + 4 * s, states[s]);
         plant8(kData, kDir);
         plant16(kList + 4, kLeft);
@@ -43,7 +45,7 @@ protected:
     }
 
     // A body of the type with its pieces started; returns it.
-    uint32_t body(uint32_t spawn_routine = 0x07DCE0) {
+    uint32_t body(uint32_t spawn_routine = entry::sub_07DCE0) {
         const uint32_t b = actor(0x8001);
         orb_write32(b + object_record::routine, spawn_routine);
         orb_write32(b + 16, kData);
@@ -67,27 +69,27 @@ TEST_F(TwoPieceTest, StartTakesDirectionListAndPiecesWhileObjectsAreFree) {
         SCOPED_TRACE(free);
         SetUp();
         const uint32_t b = actor(0x8001);
-        orb_write32(b + object_record::routine, 0x07DCF3);
+        orb_write32(b + object_record::routine, entry::sub_07DCF3);
         orb_write32(b + 16, kData);
         free_128(free);
         pass();
         EXPECT_EQ(ram8(b + object_record::type), 6);
         EXPECT_EQ(ram8(b + 88), 1);
-        EXPECT_EQ(ram32(b + object_record::routine), 0x07DD04u);
+        EXPECT_EQ(ram32(b + object_record::routine), entry::sub_07DD04);
         EXPECT_EQ(ram8(b + 38), kDir);
         EXPECT_EQ(ram32(b + 16), kList);
         EXPECT_EQ(ram32(b + 72), kList);
         EXPECT_EQ(ram8(b + object_record::state), 1);
         EXPECT_EQ(ram8(b + 56), 22);
         EXPECT_EQ(ram8(var::live_enemy_count), 1);
-        const uint32_t follower = piece(b, 0x07E0B0), attacker = piece(b, 0x07E11E);
+        const uint32_t follower = piece(b, entry::sub_07E0B0), attacker = piece(b, entry::sub_07E11E);
         EXPECT_EQ(follower != 0, free >= 1);
         EXPECT_EQ(attacker != 0, free >= 2);
         if (attacker) {
             EXPECT_EQ(ram8(attacker + object_record::type), 1);
             EXPECT_EQ(ram16(b + object_record::partner), static_cast<uint16_t>(attacker));
         }
-        EXPECT_EQ(calls(kPlace), 0);
+        EXPECT_EQ(calls(sub_07A523 /* place */), 0);
     }
 }
 
@@ -220,7 +222,7 @@ TEST_F(TwoPieceTest, KnockDownFallFlashesBothPartsAndLands) {
 // body was listed this frame.
 TEST_F(TwoPieceTest, AttackPieceBoxesCountAsTheBodys) {
     const uint32_t b = body();
-    const uint32_t a = piece(b, 0x07E11E);
+    const uint32_t a = piece(b, entry::sub_07E11E);
     ASSERT_NE(a, 0u);
     plant8(0x132000, 1);
     plant8(0x132001, static_cast<uint8_t>(-2));
@@ -247,7 +249,7 @@ TEST_F(TwoPieceTest, AttackPieceBoxesCountAsTheBodys) {
 // Probe, attack boxes by frame and direction, attack end reloading the body.
 TEST_F(TwoPieceTest, AttackPieceProbesAttacksAndReloadsTheBody) {
     const uint32_t b = body();
-    const uint32_t a = piece(b, 0x07E11E);
+    const uint32_t a = piece(b, entry::sub_07E11E);
     ASSERT_NE(a, 0u);
     plant8(kNumbers + 16 * 2 + kDir, 5);
     plant8(kNumbers + 16 * 6 + kDir, 7);
@@ -288,7 +290,7 @@ TEST_F(TwoPieceTest, PiecesShowHideAndLeaveByTheBodysState) {
         for (uint32_t s = 0; s < 25; ++s)
             if (s) plant32(rom::two_piece_states + 4 * s, kIdleState);
         const uint32_t b = body();
-        const uint32_t f = piece(b, 0x07E0B0), a = piece(b, 0x07E11E);
+        const uint32_t f = piece(b, entry::sub_07E0B0), a = piece(b, entry::sub_07E11E);
         ASSERT_NE(a, 0u);
         enter(b, c.state);
         orb_write16(f, ram16(f) & ~(1u << object_flag::listed));
@@ -307,8 +309,8 @@ TEST_F(TwoPieceTest, DefeatMakesTheEffectAndLeavesTenFramesLater) {
     const uint32_t b = body();
     enter(b, 23);
     pass();
-    ASSERT_EQ(running(kShortEffect).size(), 1u);
-    const uint32_t effect = running(kShortEffect)[0];
+    ASSERT_EQ(running(entry::sub_07B615 /* short effect */).size(), 1u);
+    const uint32_t effect = running(entry::sub_07B615 /* short effect */)[0];
     EXPECT_EQ(ram8(effect + object_record::type), 6);
     EXPECT_EQ(ram16(effect + object_record::owner), static_cast<uint16_t>(b));
     pass(8);
@@ -330,7 +332,7 @@ TEST_F(TwoPieceTest, StopAndWaitTakesTheMirrorBitsAndWaits) {
     EXPECT_TRUE(flag(b, object_flag::mirror_x));
     EXPECT_FALSE(flag(b, object_flag::airborne));
     EXPECT_EQ(ram32(b + object_record::frame), 0x135000u);
-    EXPECT_EQ(calls(kWait), 1);
+    EXPECT_EQ(calls(sub_07A50F /* wait */), 1);
 }
 
 TEST_F(TwoPieceTest, UnwrittenStateEndsTheRun) {

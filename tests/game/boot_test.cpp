@@ -4,7 +4,11 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/hardware.h"
+#include "game/operator/tables.h"
+#include "game/operator/vars.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -136,10 +140,10 @@ TEST_F(Boot, StartsUpInOrderThenRunsOneGamePassPerVblank) {
     EXPECT_EQ(std::vector<uint32_t>(call_log().begin() + start_up.size(), call_log().end()), frames);
 
     EXPECT_EQ(orb_board.unmapped_writes, 16u) << "the 16 bytes for 0xE00000 reach no device";
-    EXPECT_EQ(orb_read16(0x408000), 0x1234);
+    EXPECT_EQ(orb_read16(hw::sprite_block), 0x1234);
     EXPECT_EQ(orb_read16(0x408002), 0x5678);
     EXPECT_EQ(ram16(var::game_mode), 3);
-    EXPECT_EQ(v60_read_privileged(V60_SBR), 0x09F000u);
+    EXPECT_EQ(v60_read_privileged(V60_SBR), rom::vector_base);
     EXPECT_EQ(v60_read_privileged(2), 0x20FE00u);
     EXPECT_EQ(cpu.reg[25], 0x208000u);
     EXPECT_TRUE(cpu.psw & V60_PSW_IE);
@@ -160,8 +164,8 @@ TEST_F(Boot, TestSwitchEntersServiceModeAtTheNextPass) {
     // the main menu (one text clear) and runs its loop, the others run the loop.
     EXPECT_EQ(calls(sub_0896F1 /* palette block */), 1);
     EXPECT_EQ(calls(sub_060942 /* text clear */), 1);
-    EXPECT_EQ(ram32(0x208E04), entry::sub_08B093) << "the main-menu loop";
-    EXPECT_EQ(ram8(0x208E23), 10 - 3) << "the cursor blink counted three more frames";
+    EXPECT_EQ(ram32(var::service_screen), entry::sub_08B093) << "the main-menu loop";
+    EXPECT_EQ(ram8(var::service_blink_timer), 10 - 3) << "the cursor blink counted three more frames";
     // The coin handling stops from the vblank that saw the press on; the
     // handler reads the service request once, before the test-switch check.
     EXPECT_EQ(coins_by_frame, (std::vector<int>{1, 2, 3, 4, 5, 5, 5, 5, 5, 5}));
@@ -180,20 +184,22 @@ TEST_F(Boot, RamClearEndsBelowTheStacks) {
 }
 
 TEST_F(Boot, LeavingServiceModeReinitialisesAndFadesIn) {
-    plant32(0x08B101 + 4 * 9, entry::sub_08C35C);  // the main menu's exit line
-    bool pressed = false;                          // once: work RAM, vblank_count with it, starts again
+    plant32(rom::menu_routines + 4 * 9, entry::sub_08C35C);  // the main menu's exit line
+    bool pressed = false;  // once: work RAM, vblank_count with it, starts again
     fake(sub_060480 /* system inputs */, [&] {
         // The test switch enters the service mode, and again in its first
         // frame picks the menu's line 9, so that the second frame leaves.
         const bool enter = !pressed && orb_read16(var::vblank_count) == 1;
-        const bool pick = orb_read8(var::service_request) && orb_read32(0x208E04) == entry::sub_08B04A;
+        const bool pick =
+            orb_read8(var::service_request) && orb_read32(var::service_screen) == entry::sub_08B04A;
         pressed |= enter;
         orb_write8(var::system_presses, enter || pick ? 2 : 0);
     });
     run_frames(8);
     EXPECT_EQ(calls(sub_060942 /* text clear */), 1) << "the menu was drawn once";
     EXPECT_EQ(calls(sub_0609F3 /* io set up */), 2) << "the whole start-up runs again";
-    EXPECT_EQ(ram8(0x208E02), 0) << "work RAM is cleared again (the service entry set the menu line)";
+    EXPECT_EQ(ram8(var::service_menu_index), 0)
+        << "work RAM is cleared again (the service entry set the menu line)";
     EXPECT_EQ(ram8(var::fade_preset), 3);
     EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::fade_running));
     EXPECT_GT(calls(sub_08973C /* fade step */), 0);
@@ -230,8 +236,8 @@ TEST_F(Boot, DecompressionJobEndsBeforeBoardTimeMoves) {
     run_frames(5);
     EXPECT_FALSE(time_moved_with_a_job);
     EXPECT_TRUE(done_by_next_pass);
-    for (uint32_t i = 0; i < 257; ++i) ASSERT_EQ(ram8(0x300000 + 5 * 1024 + i), 'G') << "byte " << i;
-    EXPECT_EQ(ram8(0x300000 + 5 * 1024 + 257), 0);
+    for (uint32_t i = 0; i < 257; ++i) ASSERT_EQ(ram8(hw::video_ram + 5 * 1024 + i), 'G') << "byte " << i;
+    EXPECT_EQ(ram8(hw::video_ram + 5 * 1024 + 257), 0);
     EXPECT_EQ(calls(sub_060148 /* mode machine */), 4) << "frames go on after the job";
 }
 

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr uint32_t kNameCell = 0x31F096, kBarCell = 0x31F116;
+constexpr uint32_t kNameCell = var::boss_bar_name, kBarCell = var::boss_bar_cells;
 constexpr uint32_t kJobs = var::palette_queue + 4;
 
 // What the 22 bar cells show: units per cell, or -1 for a code that does not
@@ -70,7 +70,7 @@ TEST_F(BossBar, SetUpDrawsNameFullBarPortraitAndPalettes) {
     EXPECT_EQ(ram16(kBarCell), 0x1176);
     for (uint32_t i = 1; i <= 20; ++i) EXPECT_EQ(ram16(kBarCell + 2 * i), 0x117B);
     EXPECT_EQ(ram16(kBarCell + 42), 0x117F);
-    EXPECT_EQ(scripts, (std::vector<uint32_t>{0x08F09B}));
+    EXPECT_EQ(scripts, (std::vector<uint32_t>{rom::bar_portrait}));
     EXPECT_EQ(calls(sub_061F30 /* start pointer */), 1) << "mode 0";
     EXPECT_EQ(shown_frames, (std::vector<uint8_t>{9}));
     EXPECT_EQ(ram16(bar + object_record::screen_x), 68);

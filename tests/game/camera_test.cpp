@@ -131,8 +131,8 @@ TEST_F(CameraApply, ScrollWordsAreTheAppliedPositionInPixelsWrapped) {
         orb_write16(kPlayfield + camera_record::applied_y, static_cast<uint16_t>(c.applied_y));
         cpu.reg[0] = 0x109 + 4;
         ASSERT_TRUE(run(sub_0852BE));
-        EXPECT_EQ(ram16(0x20821A), c.scroll_x);
-        EXPECT_EQ(ram16(0x20821E), c.scroll_y);
+        EXPECT_EQ(ram16(var::nbg1_scroll_x), c.scroll_x);
+        EXPECT_EQ(ram16(var::nbg1_scroll_y), c.scroll_y);
     }
 }
 
@@ -167,16 +167,16 @@ TEST_F(CameraApply, ShowsThePositionOfThePreviousApplication) {
     cpu.reg[0] = 0x109 + 4;
     cpu.reg[11] = var::page_picks + 4;
     ASSERT_TRUE(run(sub_0852B1));
-    EXPECT_EQ(ram16(0x20821A), 88);
-    EXPECT_EQ(ram16(0x20821E), 44);
+    EXPECT_EQ(ram16(var::nbg1_scroll_x), 88);
+    EXPECT_EQ(ram16(var::nbg1_scroll_y), 44);
     EXPECT_EQ(ram8(var::page_picks + 4), 0x40 + 4) << "column 1, row 1 from the old position";
     EXPECT_EQ(r(11), var::page_picks + 8);
     EXPECT_EQ(s16(kPlayfield + camera_record::applied_x), 100);
     EXPECT_EQ(s16(kPlayfield + camera_record::applied_y), 200);
     cpu.reg[11] = var::page_picks + 4;
     ASSERT_TRUE(run(sub_0852B1));
-    EXPECT_EQ(ram16(0x20821A), 25);
-    EXPECT_EQ(ram16(0x20821E), 50);
+    EXPECT_EQ(ram16(var::nbg1_scroll_x), 25);
+    EXPECT_EQ(ram16(var::nbg1_scroll_y), 50);
     EXPECT_EQ(ram8(var::page_picks + 4), 0x40);
 }
 
@@ -192,13 +192,13 @@ TEST_F(CameraApply, AllFourCamerasGoToTheirOwnWordsAndPicks) {
     ASSERT_TRUE(run(sub_086E28));
     for (int k = 0; k < 4; ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(ram16(0x208212 + 8 * k), 4 * k + 1);
-        EXPECT_EQ(ram16(0x208216 + 8 * k), k + 10);
-        EXPECT_EQ(ram8(0x208240 + 4 * k), 0x40 + k % 3);
+        EXPECT_EQ(ram16(var::scroll_words + 8 * k), 4 * k + 1);
+        EXPECT_EQ(ram16(var::nbg0_scroll_y + 8 * k), k + 10);
+        EXPECT_EQ(ram8(var::page_picks + 4 * k), 0x40 + k % 3);
         EXPECT_EQ(s16(camera(k) + camera_record::applied_x), 1000 + k);
     }
     EXPECT_EQ(ram16(0x208230), 0xBEEF);
-    EXPECT_EQ(r(11), 0x208250u);
+    EXPECT_EQ(r(11), 0x208250u);  // R11 as the routine leaves it: the address it computed, written out
 }
 
 // ---- follow ----
@@ -713,7 +713,7 @@ TEST_F(CameraController, CommonTailCopiesCallsAppliesAndPlaces) {
     EXPECT_EQ(s16(camera(0) + camera_record::y), 80);
     EXPECT_EQ(partner_runs_, std::vector<uint32_t>{object});
     EXPECT_EQ(r(20), controller_);
-    EXPECT_EQ(ram16(0x20821A), 2) << "layer 1's scroll from its previous position";
+    EXPECT_EQ(ram16(var::nbg1_scroll_x), 2) << "layer 1's scroll from its previous position";
     EXPECT_EQ(s16(kPlayfield + camera_record::applied_x), 40);
     EXPECT_EQ(s16(camera(0) + camera_record::applied_x), 40) << "layer 0 copied before the application";
     EXPECT_EQ(call_log(), (std::vector<uint32_t>{entry::sub_0810CE /* partner */,

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr uint32_t kRandomState = 0x20C100;
+constexpr uint32_t kRandomState = var::random_state;
 constexpr uint32_t kScript = 0x060400;
 constexpr uint32_t kFrame = 0x060410;
 constexpr uint16_t kWord2 = 0xA800 | 0x123;  // +100: top bits 0xA800
@@ -137,7 +137,7 @@ TEST_F(ChildEffect, ARandomPlayerInPlayOwnsIt) {
     } cases[] = {
         {"slot 3 first", 0b1000, 0x20A300},
         {"only slot 1: wraps", 0b0010, 0x20A100},
-        {"slots 0 and 2", 0b0101, 0x20A000},
+        {"slots 0 and 2", 0b0101, var::player_records},
         {"nobody", 0, 0},
     };
     plant_type(5, entry{});

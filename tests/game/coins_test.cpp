@@ -126,7 +126,7 @@ TEST_F(Coins, OneCoinMakesEveryCreditItsUnitsAllow) {
     EXPECT_EQ(sounds_.front().first, 2) << "queued on the next vblank";
     EXPECT_EQ(ram16(var::coin_credits), 3);
     EXPECT_EQ(ram16(var::coin_count), 1);
-    EXPECT_EQ(ram16(var::coin_credits + 0x7C), 3) << "mirror";
+    EXPECT_EQ(ram16(var::coin_credits + var::bookkeeping_mirror_offset), 3) << "mirror";
     EXPECT_EQ(ram16(kBlock), check_value_at(kData));
 }
 
@@ -278,7 +278,8 @@ TEST_F(Coins, SavedCreditsFollowTheRecords) {
     const uint16_t expected[4] = {0, 0x0100, 7, 0};
     for (uint32_t n = 0; n < 4; ++n) {
         EXPECT_EQ(ram16(var::saved_credits + 2 * n), expected[n]) << "record " << n;
-        EXPECT_EQ(ram16(var::saved_credits + 0x7C + 2 * n), expected[n]) << "mirror of record " << n;
+        EXPECT_EQ(ram16(var::saved_credits + var::bookkeeping_mirror_offset + 2 * n), expected[n])
+            << "mirror of record " << n;
     }
     EXPECT_EQ(ram16(kBlock), check_value_at(kData));
 }

@@ -16,9 +16,9 @@ struct kind {
     uint32_t routine, table;
     uint32_t states[3];
 };
-constexpr kind k55{entry::sub_0770E0, 0x0770F4, {0x077100, 0x077123, 0x077154}};
-constexpr kind k56{entry::sub_0771A2, 0x0771B8, {0x0771C4, 0x0771E7, 0x077222}};
-constexpr kind k57{entry::sub_077270, 0x077284, {0x077290, 0x077304, 0x07730D}};
+constexpr kind k55{entry::sub_0770E0, rom::touch55_states, {0x077100, 0x077123, 0x077154}};
+constexpr kind k56{entry::sub_0771A2, rom::touch56_states, {0x0771C4, 0x0771E7, 0x077222}};
+constexpr kind k57{entry::sub_077270, rom::drifter_states, {0x077290, 0x077304, 0x07730D}};
 
 class EffectObjects : public FlowObjectTest {
 protected:
@@ -70,11 +70,12 @@ TEST_F(EffectObjects, TouchStartsTheSecondScriptAndTheSoundThenStrikesOnFrameOne
         uint32_t touch, strike, first, second, touch_box, strike_box;
         uint32_t list;
     };
-    for (const row& c :
-         {row{k55, entry::sub_088180 /* touch test 55 */, entry::sub_088185 /* strike 55 */, 0x08F274,
-              0x099081, 0x07733D, 0x077341, entry::sub_0620CD /* list by ground */},
-          row{k56, entry::sub_088347 /* touch test 56 */, entry::sub_08834C /* strike 56 */, 0x08F27B,
-              0x08EAE3, 0x077345, 0x077349, entry::sub_062094 /* list by height */}}) {
+    for (const row& c : {row{k55, entry::sub_088180 /* touch test 55 */, entry::sub_088185 /* strike 55 */,
+                             rom::touch55_waiting_script, rom::touch55_triggered_script, rom::touch55_box,
+                             rom::strike55_box, entry::sub_0620CD /* list by ground */},
+                         row{k56, entry::sub_088347 /* touch test 56 */, entry::sub_08834C /* strike 56 */,
+                             rom::touch56_waiting_script, rom::touch56_triggered_script, rom::touch56_box,
+                             rom::strike56_box, entry::sub_062094 /* list by height */}}) {
         SCOPED_TRACE(c.k.routine);
         init_objects();
         scripts.clear();

@@ -270,8 +270,10 @@ struct overlay_family {
 };
 
 const overlay_family kFamilies[] = {
-    {"kinds 13/14", sub_0703B4, 0x097998, 0x07046C, entry::sub_0703D2, entry::sub_070460, 0, 0, 12},
-    {"kinds 5/6", sub_071A0C, 0x098A3C, 0x071AD6, entry::sub_071A2A, entry::sub_071AC7, 140, -140, 80},
+    {"kinds 13/14", sub_0703B4, rom::big_overlay_script, rom::big_overlay_scripts, entry::sub_0703D2,
+     entry::sub_070460, 0, 0, 12},
+    {"kinds 5/6", sub_071A0C, rom::side_overlay_script, rom::side_overlay_scripts, entry::sub_071A2A,
+     entry::sub_071AC7, 140, -140, 80},
 };
 
 class Overlay : public EnemyChildren {

@@ -82,7 +82,7 @@ TEST_F(EnemyRandom, DifficultyFactorBySlotsInPlay) {
 }
 
 TEST_F(EnemyRandom, ResetClearsTheBookkeepingOnly) {
-    for (uint32_t a = 0x20C100; a < 0x20C154; ++a) orb_write8(a, 0x5A);
+    for (uint32_t a = var::random_state; a < 0x20C154; ++a) orb_write8(a, 0x5A);
     ASSERT_TRUE(run(sub_068FD2));
     for (uint32_t s = 0; s < 8; ++s) EXPECT_EQ(ram32(var::target_slot_distances + 4 * s), 0xFFFFFFFFu);
     EXPECT_EQ(ram32(var::random_state), 0u);

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint32_t kAttacker = 0x201000;
+constexpr uint32_t kAttacker = var::objects_128;
 constexpr uint32_t kTarget = 0x201080;
 constexpr uint32_t kOwner = 0x20A100;  // a player record
 constexpr uint32_t kScore = kOwner + 140;

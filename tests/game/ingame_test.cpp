@@ -10,6 +10,7 @@
 #include "board/machine.h"
 #include "game/actors/tables.h"
 #include "game/engine/states.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
@@ -99,7 +100,7 @@ TEST_F(Flow, CharacterSelectStartsTheSceneWhenTheFadeIsDone) {
         EXPECT_EQ(ram8(var::stage), 0);
         EXPECT_EQ(ram8(var::area), 2);
         EXPECT_EQ(ram16(var::flow_countdown), 1200);
-        EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E240});
+        EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::menu_palette});
         EXPECT_EQ(sounds_, std::vector<uint8_t>{0x8E});
         EXPECT_EQ(ring().size(), 2u) << "the objects were reset, then the scene's spawned";
     }
@@ -352,7 +353,7 @@ TEST_F(Flow, GameOverScreens) {
         uint32_t routine;
     } cases[] = {
         {2, 0x88, {0x062B11, 0x062B36}, {}, entry::sub_08A3D6},
-        {0, 0x86, {0x062AC7, 0x062AEC}, {0x08E21C}, 0x08A3C9},
+        {0, 0x86, {0x062AC7, 0x062AEC}, {rom::scene_palette}, 0x08A3C9},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stage);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/hardware.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -11,8 +12,8 @@
 
 namespace {
 
-constexpr uint32_t kMixer = 0x610000;
-constexpr uint32_t kVideoRegs = 0x31FF00;
+constexpr uint32_t kMixer = hw::mixer_regs;
+constexpr uint32_t kVideoRegs = hw::video_regs;
 
 class Handlers : public GameRoutineTest {
 protected:
@@ -117,14 +118,14 @@ TEST_F(VblankServices, EachVblankRunsEveryServiceOnce) {
     ASSERT_TRUE(run_handler(int_vblank_start));
     EXPECT_EQ(ram8(var::system_inputs), 0x04);
     EXPECT_EQ(ram8(var::system_presses), 0x04);
-    EXPECT_EQ(ram8(0x700000), 0x81) << "one code a vblank";
+    EXPECT_EQ(ram8(hw::sound_command), 0x81) << "one code a vblank";
     EXPECT_EQ(ram16(0x600020), 0x7FFF);
     EXPECT_EQ(ram32(var::palette_queue), 0u);
     EXPECT_EQ(orb_read16(kMixer + 0x40), 12) << "the fade's level uploaded";
     EXPECT_EQ(orb_read16(kMixer + 0x3E), 0xC000);
     EXPECT_EQ(calls(sub_060D76 /* coins */), 1);
     ASSERT_TRUE(run_handler(int_vblank_start));
-    EXPECT_EQ(ram8(0x700000), 0x82);
+    EXPECT_EQ(ram8(hw::sound_command), 0x82);
     EXPECT_EQ(orb_read16(kMixer + 0x40), 16);
 }
 
@@ -186,7 +187,7 @@ TEST_F(Handlers, VblankSelectsTheNewSpriteListUnlessSwitchingIsOff) {
         orb_write32(var::sprite_list_pointer, 0x401230);
         set_flags(c.flags);
         ASSERT_TRUE(run_handler(int_vblank_start));
-        EXPECT_EQ(orb_read16(0x400010), c.header);
+        EXPECT_EQ(orb_read16(hw::sprite_list_select), c.header);
         EXPECT_EQ(flags(), c.flags_after);
         TearDown();
     }

@@ -10,7 +10,9 @@
 
 #include "board/machine.h"
 #include "game/engine/states.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
@@ -81,7 +83,8 @@ TEST_F(ModeMachine, JoinCheckOffersTheSlotsOfThePlayerCountHighestFirst) {
         orb_write8(kPlayerCount, c.players);
         ASSERT_TRUE(run(sub_0634D4));
         std::vector<std::pair<uint32_t, uint32_t>> expected;
-        for (uint32_t slot : c.slots) expected.push_back({0x20A000 + 0x100 * slot, entry::sub_0635B4});
+        for (uint32_t slot : c.slots)
+            expected.push_back({var::player_records + 0x100 * slot, entry::sub_0635B4});
         EXPECT_EQ(offered, expected) << "player count " << int(c.players);
     }
 }
@@ -117,7 +120,7 @@ TEST_F(ModeMachine, AJoinDuringTheAttractScreensStartsTheGameInTheSameCall) {
 TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
     orb_write32(var::game_flags, 0xFFFFFFFF);
     for (uint32_t n = 0; n < 4; ++n) {
-        const uint32_t rec = 0x20A000 + 0x100 * n;
+        const uint32_t rec = var::player_records + 0x100 * n;
         orb_write32(rec, 0xFFFFFFFF);
         orb_write32(rec + 4, entry::sub_0638B4);
         orb_write8(rec + 148, 255);
@@ -129,7 +132,7 @@ TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
     EXPECT_EQ(cpu.reg[20], 0x20A100u) << "the caller's record";
     EXPECT_EQ(ram32(var::game_flags), 0u);
     for (uint32_t n = 0; n < 4; ++n) {
-        const uint32_t rec = 0x20A000 + 0x100 * n;
+        const uint32_t rec = var::player_records + 0x100 * n;
         // The flags go as one 32-bit store, which takes the state and type
         // bytes at +2 and +3 with them; nothing else writes the state.
         EXPECT_EQ(ram32(rec), 0u) << n;
@@ -141,7 +144,7 @@ TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
 // The play start resets every slot first and then sets up its own record:
 // the reset must leave R20 on that record.
 TEST_F(ModeMachine, PlayStartAfterTheRealSlotResetSetsUpItsOwnRecord) {
-    auto rec = [](uint32_t n) { return 0x20A000 + 0x100 * n; };
+    auto rec = [](uint32_t n) { return var::player_records + 0x100 * n; };
     orb_write16(var::backup_primary + backup_record::start_energy, 100);
     for (uint32_t n = 0; n < 4; ++n) orb_write8(rec(n) + 129, uint8_t(n));
     cpu.reg[20] = rec(1);
@@ -157,7 +160,7 @@ TEST_F(ModeMachine, PlayStartAfterTheRealSlotResetSetsUpItsOwnRecord) {
 
 TEST_F(ModeMachine, TitleBuildsItsScreenWithTheDisplayOffUntilTheNextFrame) {
     orb_write8(hw::io_control, 0x86);
-    plant16(0x06075A, 0xF004);  // two text records, then the end
+    plant16(rom::title_texts, 0xF004);  // two text records, then the end
     plant8(0x06075C, 1);
     plant8(0x06075D, 'A');
     plant16(0x06075F, 0xF084);
@@ -168,7 +171,7 @@ TEST_F(ModeMachine, TitleBuildsItsScreenWithTheDisplayOffUntilTheNextFrame) {
     EXPECT_EQ(orb_read8(hw::io_control) & 2, 0) << "display off";
     EXPECT_EQ(mode(), std::make_pair(3, 3));
     EXPECT_EQ(calls(sub_0889C2 /* print record */), 2);
-    EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E264});
+    EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::title_palette});
     EXPECT_EQ(ram16(var::flow_countdown), 180);
     EXPECT_TRUE(fading());
     EXPECT_EQ(ram8(var::fade_preset), 3);
@@ -215,8 +218,8 @@ TEST_F(ModeMachine, TitleBackgroundSceneIsBuiltAfterTheFadeOut) {
     EXPECT_EQ(calls(sub_085046 /* scene set up */), 0) << "waits while the fade runs";
     set_fade(false);
     step();
-    EXPECT_EQ(scene, std::vector<uint32_t>{0x09DC50});
-    EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E21C});
+    EXPECT_EQ(scene, std::vector<uint32_t>{rom::title_scene});
+    EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::scene_palette});
     EXPECT_EQ(ram8(var::stage), 0);
     EXPECT_EQ(ram8(var::area), 0);
     EXPECT_EQ(calls(sub_088BED /* spawn list */), 1);
@@ -230,8 +233,8 @@ class Presentation : public ModeMachine {
 protected:
     // Scene `index` with an actor list of `count` routines (test entries).
     void plant_scene(uint8_t index, uint32_t count) {
-        plant32(0x081F1E + 4 * index, 0x0A0000 + index);
-        plant32(0x081ECE + 4 * index, 0x0B0000);
+        plant32(rom::presentation_palettes + 4 * index, 0x0A0000 + index);
+        plant32(rom::presentation_actor_lists + 4 * index, 0x0B0000);
         plant32(0x0B0000, count);
         for (uint32_t i = 0; i < count; ++i) plant32(0x0B0004 + 4 * i, kTestEntry[i % 8]);
         orb_write8(var::presentation_index, index);
@@ -251,7 +254,7 @@ TEST_F(Presentation, BuildsTheFirstActorThenTheListedOnes) {
         EXPECT_EQ(ram16(objects[i] + object_record::owner), static_cast<uint16_t>(objects[0]));
         EXPECT_EQ(ram8(objects[i] + object_record::type), 1);
     }
-    EXPECT_EQ(palettes_, (std::vector<uint32_t>{0x0A0001, 0x126EFE}));
+    EXPECT_EQ(palettes_, (std::vector<uint32_t>{0x0A0001, rom::presentation_second_palette}));
     EXPECT_EQ(ram8(var::presentation_index), 2);
     EXPECT_EQ(ram16(var::flow_countdown), 480);
     EXPECT_EQ(mode(), std::make_pair(21, 3));
@@ -278,8 +281,8 @@ TEST_F(Presentation, ALongListFillsThePoolAndLinksNothingTwice) {
     EXPECT_EQ(ram16(var::free_stack_256), 0);
     for (size_t i = 0; i < objects.size(); ++i) {
         const uint32_t next = objects[(i + 1) % objects.size()];
-        EXPECT_EQ(0x200000u | ram16(objects[i] + object_record::next), next) << i;
-        EXPECT_EQ(0x200000u | ram16(next + object_record::prev), objects[i]) << i;
+        EXPECT_EQ(var::object_area | ram16(objects[i] + object_record::next), next) << i;
+        EXPECT_EQ(var::object_area | ram16(next + object_record::prev), objects[i]) << i;
     }
 }
 
@@ -294,7 +297,7 @@ TEST_F(Presentation, EndsInTheDemoOnceTheFadeOutHasEnded) {
     set_fade(false);
     step();
     EXPECT_EQ(mode(), std::make_pair(9, 0));
-    EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E21C});
+    EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::scene_palette});
     EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::mixer_take_pending));
 }
 
@@ -303,7 +306,7 @@ TEST_F(Presentation, EndsInTheDemoOnceTheFadeOutHasEnded) {
 TEST_F(ModeMachine, DemoRunsTheInGameFlowAfterEveryStepAndOnceMoreAtItsEnd) {
     orb_write8(kPlayerCount, 1);
     orb_write8(var::demo_index, 6);
-    plant32(0x103F02 + 4, 0x0C0000);
+    plant32(rom::demo_streams + 4, 0x0C0000);
     plant32(0x0C0000 + 4 * 2, 0x0D1234);
     std::vector<int> flow_submodes;
     fake(sub_062246 /* in game flow */, [&] { flow_submodes.push_back(ram8(var::game_submode)); });
@@ -335,14 +338,14 @@ TEST_F(ModeMachine, DemoRunsTheInGameFlowAfterEveryStepAndOnceMoreAtItsEnd) {
 // ---- score-ranking screen ----
 
 TEST_F(ModeMachine, RankingScreenRevealsTheMaskedRowsThenReturnsToTheTitle) {
-    plant32(0x08A872, 5);  // rows 0 and 2
+    plant32(rom::reveal_mask, 5);  // rows 0 and 2
     for (uint32_t a = 0x300400; a < 0x300400 + 28 * 128; a += 2) orb_write16(a, static_cast<uint16_t>(a));
     orb_write32(var::game_flags, 1u << 8);
     mode_word(12, 0);
     step();
     EXPECT_EQ(ram32(var::game_flags), 0u);
     EXPECT_EQ(calls(sub_08A6A0 /* ranking page */), 1);
-    EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E240});
+    EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::menu_palette});
     const auto objects = ring();
     ASSERT_EQ(objects.size(), 4u);
     for (uint32_t k = 0; k < 4; ++k) {
@@ -358,11 +361,11 @@ TEST_F(ModeMachine, RankingScreenRevealsTheMaskedRowsThenReturnsToTheTitle) {
     EXPECT_EQ(steps_in_submode(), 57) << "s = 0 ... 56";
     EXPECT_EQ(ram16(var::ranking_reveal_counter), 240);
     EXPECT_EQ(ram32(var::ranking_reveal_source), 0x300400u + 28 * 128);
-    EXPECT_EQ(ram32(var::ranking_reveal_dest), 0x31F000u + 28 * 128);
+    EXPECT_EQ(ram32(var::ranking_reveal_dest), hw::text_layer + 28 * 128);
     for (uint32_t row = 0; row < 28; ++row) {
         for (uint32_t b = 0; b < 128; b += 2) {
             const bool copied = (row == 0 || row == 2) && b < 80;
-            const uint32_t cell = 0x31F000 + 128 * row + b;
+            const uint32_t cell = hw::text_layer + 128 * row + b;
             ASSERT_EQ(ram16(cell), copied ? ram16(0x300400 + 128 * row + b) : 0) << std::hex << cell;
         }
     }
@@ -374,14 +377,14 @@ TEST_F(ModeMachine, RankingScreenRevealsTheMaskedRowsThenReturnsToTheTitle) {
     set_fade(false);
     step();
     EXPECT_EQ(mode(), std::make_pair(3, 0));
-    EXPECT_EQ(ram16(0x31F000), 0) << "the text layer is cleared";
+    EXPECT_EQ(ram16(hw::text_layer), 0) << "the text layer is cleared";
 }
 
 // ---- typed notice, back to title, slot-reset mode ----
 
 TEST_F(ModeMachine, NoticeTypesOneCharacterAFrameOnTheWideScreen) {
     const uint8_t text[] = {0x84, 0xF0, 0x12, 'A', 'B', 0, 0x00, 0xF1, 0x34, 'C', 0, 0, 0};
-    for (uint32_t i = 0; i < sizeof text; ++i) plant8(0x06061B + i, text[i]);
+    for (uint32_t i = 0; i < sizeof text; ++i) plant8(rom::notice_text + i, text[i]);
     mode_word(24, 0);
     step();
     EXPECT_TRUE(orb_read16(hw::video_regs) & 0x8000);

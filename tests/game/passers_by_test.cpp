@@ -20,8 +20,9 @@ protected:
         table(rom::type52_states, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
         table(rom::type53_states, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
         table(rom::gun_states, {entry::sub_07288C, 0x0728A9});
-        for (uint32_t script :
-             {0x08F43B, 0x08F480, 0x096CE6, 0x096CA7, 0x1364A0, 0x09001E, 0x099048, 0x09906D, 0x099078})
+        for (uint32_t script : {rom::type49_script, rom::type49_part_script, rom::type50_act_script,
+                                rom::leave_script, 0x1364A0u, rom::type51_companion_script,
+                                rom::type53_script, rom::gun_script, rom::gun_shot_script})
             plant_script(script, 4, true);
         plant_script(rom::type50_script, 1, true);  // 5 bytes: type 50's leaving script follows
         plant_script(rom::zoom_script, 5);          // type 52's strike: frames 0 to 4, then stop

@@ -133,7 +133,7 @@ TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
         {"previous just past its right end", 0x07A8F0, 10, 601, false, false, 10, 0},
         {"previous at its left end", 0x07A8F0, 10, 100, false, true, 4, 0x07AE32},
         {"previous just before its left end", 0x07A8F0, 10, 99, false, false, 10, 0},
-        {"right", 0x07A89F, 10, 1195, false, true, 10, 0x07AE1A},
+        {"right", 0x07A89F, 10, 1195, false, true, 10, rom::ai_probe_boxes},
         {"right at the end", 0x07A89F, 10, 1196, false, false, 10, 0},
         {"left", 0x07A8C8, 10, 505, false, true, 10, 0x07AE22},
         {"left at the end", 0x07A8C8, 10, 504, false, false, 10, 0},
@@ -476,7 +476,7 @@ TEST_F(TypeZero, TheWatchAlternatesItsProbeBoxesThenStartsTheAttack) {
         pass();
         if (!probes_.empty()) boxes.push_back(probes_.back().box), probes_.clear();
     }
-    EXPECT_EQ(boxes, (std::vector<uint32_t>{0x07AE62, 0x07AE5A, 0x07AE62, 0x07AE5A}));
+    EXPECT_EQ(boxes, (std::vector<uint32_t>{0x07AE62, rom::ai_type0_boxes, 0x07AE62, rom::ai_type0_boxes}));
     EXPECT_EQ(ram8(o + object_record::state), ai_type0_state::strike) << "the strike box's state";
     EXPECT_EQ(ram8(o + pe::ai_attack_timer), 5);
     EXPECT_EQ(ram8(o + object_record::enemy_timer), 100 - 4)
@@ -506,7 +506,7 @@ TEST_F(TypeZero, TheStrikeHitsOnceInAnimationFrameOne) {
     passes(10);
     EXPECT_EQ(started_, std::vector<uint32_t>{0x134B02});
     ASSERT_EQ(calls_of_box(entry::sub_088431 /* box hit: halfword box, hits */), 1);
-    EXPECT_EQ(probes_[0].box, 0x07AE5Au);
+    EXPECT_EQ(probes_[0].box, rom::ai_type0_boxes);
     EXPECT_EQ(probes_[0].strength, 12u);
     EXPECT_EQ(ram8(o + object_record::state), kLanding);
 }
@@ -601,7 +601,7 @@ TEST_F(TypeZero, ThrownObjectFliesUntilItTouchesOrLeavesTheScreen) {
         EXPECT_EQ(s16(t + object_record::height), 224);
         EXPECT_EQ(s16(t + object_record::world_y), 300 + 8 + static_cast<int>(xs.size()));
         for (const auto& p : probes_) {
-            EXPECT_EQ(p.box, 0x07AE72u);
+            EXPECT_EQ(p.box, rom::ai_type0_thrown_box);
             EXPECT_EQ(p.strength, 7u);
         }
     }

@@ -23,7 +23,7 @@ namespace pe = platform_enemy;
 
 namespace platform_test {
 
-constexpr uint32_t kRandomState = 0x20C100;
+constexpr uint32_t kRandomState = var::random_state;
 
 // The platform list: segments at 4 (x 100..600, floor 400), 10 (500..1200,
 // floor 300) and 16 (1100..1800, floor 200); the enemy starts on 10; the

@@ -90,8 +90,8 @@ TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
 // The watch of types 1 and 4: index R1 + probe side bit 0; the interval goes
 // into the four bytes at +56 at once; the branch of the index decides.
 TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
-    plant8(0x07BF86 + 15, 30);            // the caller's routine 0xFE0004 gives the nibble index 15
-    plant32(0x07BF62 + 4 * 3, 0x123400);  // index 2 + side 1
+    plant8(rom::type1_watch_interval + 15, 30);  // the caller's routine 0xFE0004 gives the nibble index 15
+    plant32(rom::type1_watch_boxes + 4 * 3, 0x123400);  // index 2 + side 1
     const struct {
         const char* name;
         uint32_t branch;
@@ -112,7 +112,7 @@ TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
         SCOPED_TRACE(c.name);
         init_objects();
         probes_.clear();
-        plant32(0x07BF72 + 4 * 3, c.branch);
+        plant32(rom::type1_watch_branches + 4 * 3, c.branch);
         const uint32_t o = placed(kTestEntry[4], 1, 2, c.x);
         if (c.faces_right) set_flag(o, 6);
         orb_write32(o + pe::ai_attack_timer, 0xBBAA0701);  // timer 1, stun 7, +58, +59
@@ -123,7 +123,7 @@ TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
         EXPECT_EQ(ram8(o + object_record::state), c.state);
         EXPECT_EQ(came_back_, c.state == 2) << "a new state ends the calling action";
     }
-    plant32(0x07BF72 + 4 * 3, 0x07BF04);
+    plant32(rom::type1_watch_branches + 4 * 3, 0x07BF04);
     init_objects();
     const uint32_t o = placed(kTestEntry[4], 1, 2);
     orb_write8(o + pe::ai_attack_timer, 1);
@@ -132,8 +132,8 @@ TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
 }
 
 TEST_F(PlatformTypes, TheWatchWaitsForItsTimerAndAlternatesItsBoxes) {
-    plant32(0x07BF62 + 0, 0x123000);
-    plant32(0x07BF62 + 4, 0x123100);
+    plant32(rom::type1_watch_boxes + 0, 0x123000);
+    plant32(rom::type1_watch_boxes + 4, 0x123100);
     caller(kTestEntry[4], sub_07BEB0);
     const uint32_t o = placed(kTestEntry[4], 4, 2);
     orb_write8(o + pe::ai_attack_timer, 3);
@@ -152,7 +152,7 @@ TEST_F(PlatformTypes, TheWatchWaitsForItsTimerAndAlternatesItsBoxes) {
 TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
     plant32(rom::type1_states + 4 * 5, 0x07BC83);
     plant32(rom::type1_states + 4 * 6, 0x07BCBD);
-    plant32(0x07BF96 + 4, 0x130000);  // variant 1
+    plant32(rom::jump_start_animations + 4, 0x130000);  // variant 1
     for (bool faced_right : {true, false}) {
         SCOPED_TRACE(faced_right);
         init_objects();
@@ -178,7 +178,7 @@ TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
 TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
     plant32(rom::type1_states + 4 * 7, 0x07BCEB);
     plant32(rom::type1_states + 4 * 8, 0x07BCF3);
-    plant8(0x07BF92, 9);
+    plant8(rom::jump_back_strengths, 9);
     const uint32_t o = placed(entry::sub_07BBC9 /* type 1 */, 1, 7, 800, 290);
     orb_write8(o + object_record::velocity_x, 3);
     orb_write8(o + object_record::velocity_y, 0);
@@ -190,7 +190,7 @@ TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
     pass();  // frame index 1 seen: on to 8, box tested in this frame
     EXPECT_EQ(ram8(o + object_record::state), 8);
     ASSERT_EQ(probes_.size(), 1u);
-    EXPECT_EQ(probes_[0].box, 0x07BF4Eu);
+    EXPECT_EQ(probes_[0].box, rom::jump_back_box);
     EXPECT_EQ(probes_[0].strength, 9u);
     passes(2);  // 296, then 300: the floor
     EXPECT_EQ(s16(o + object_record::world_y), 300);
@@ -199,12 +199,12 @@ TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
 }
 
 TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
-    plant32(0x07D942, 1u << 3);  // the low half is read for codes 0 to 15
-    plant16(0x07D944, static_cast<uint16_t>(-400));
+    plant32(rom::reach_mask, 1u << 3);  // the low half is read for codes 0 to 15
+    plant16(rom::reach_box, static_cast<uint16_t>(-400));
     plant16(0x07D946, 400);
     plant16(0x07D948, static_cast<uint16_t>(-200));
     plant16(0x07D94A, 200);
-    plant8(0x07D954, 12);
+    plant8(rom::leap_windup, 12);
     const struct {
         const char* name;
         uint16_t flags;
@@ -251,7 +251,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     plant32(rom::type2_states + 4 * 15, 0x07D6B2);
     plant32(rom::type2_states + 4 * 16, 0x07D6ED);
     plant32(rom::type2_states + 4 * 17, 0x07D71E);
-    plant8(0x07D958, 4);
+    plant8(rom::landing_strengths, 4);
     const uint32_t o = placed(entry::sub_07D5BE /* type 2 */, 2, 15, 800, 300);
     orb_write16(o + pe::ai_target_x, 1000);
     orb_write16(o + pe::ai_target_y, 350);
@@ -276,7 +276,7 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     EXPECT_EQ(ram16(o + object_record::partner), 0);
     EXPECT_GT(calls_of_box(entry::sub_08834C /* box bytes hit */), 30);
     ASSERT_GE(probes_.size(), 1u);
-    EXPECT_EQ(probes_.back().box, 0x07D94Cu);
+    EXPECT_EQ(probes_.back().box, rom::landing_box);
     EXPECT_EQ(probes_.back().strength, 4u);
 }
 
@@ -298,9 +298,9 @@ class ThrownByTypeThree : public PlatformTypes {
 protected:
     void SetUp() override {
         PlatformTypes::SetUp();
-        plant16(0x07DC44 + 4, static_cast<uint16_t>(-20));  // variant 1
+        plant16(rom::thrown_offsets + 4, static_cast<uint16_t>(-20));  // variant 1
         plant16(0x07DC46 + 4, 10);
-        plant8(0x07DCDC + 2, 6);  // rank step 2
+        plant8(rom::thrown_strengths + 2, 6);  // rank step 2
         orb_write8(var::difficulty_rank, 0x2F);
         owner_ = placed(kTestEntry[5], 3, 4, 800, 300);
         fake(kTestEntry[5]);
@@ -345,7 +345,7 @@ TEST_F(ThrownByTypeThree, FliesOutSlowsComesBackAndIsFreedPastThirtyOne) {
         }
         EXPECT_EQ(frames, 65) << "speeds -32 .. 31 move it, 32 frees it";
         ASSERT_EQ(probes_.size(), 64u);
-        EXPECT_EQ(probes_[0].box, 0x07DC64u);
+        EXPECT_EQ(probes_[0].box, rom::thrown_box);
         EXPECT_EQ(probes_[0].strength, 6u) << "by the rank step";
     }
 }
@@ -370,7 +370,7 @@ TEST_F(ThrownByTypeThree, AHitOnItsThrowerShrinksItAway) {
 TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
     plant32(rom::type3_states + 4 * 11, 0x07DA1D);
     plant32(rom::type3_states + 4 * 12, 0x07DA49);
-    plant32(0x07DC88, 0x131000);
+    plant32(rom::throw_animations, 0x131000);
     for (bool pool_empty : {false, true}) {
         SCOPED_TRACE(pool_empty);
         init_objects();
@@ -391,7 +391,7 @@ TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
 }
 
 TEST_F(PlatformTypes, TypeThreeWatchStartsTheThrowWhenItsTimerRunsOut) {
-    plant8(0x07DCD8, 90);
+    plant8(rom::type3_interval, 90);
     const uint32_t o = placed(entry::sub_07D95C /* type 3 */, 3, 2);
     orb_write8(o + pe::ai_attack_timer, 2);
     cpu.reg[20] = o;
@@ -416,7 +416,7 @@ TEST_F(PlatformTypes, ShortEffectSitsAtItsOwnerThenLeaves) {
     EXPECT_EQ(s16(e + object_record::world_y), 296);
     EXPECT_EQ(s16(e + object_record::height), 288);
     EXPECT_EQ(ram8(e + object_record::anim_mode), 1);
-    EXPECT_EQ(started_, std::vector<uint32_t>{0x134B1E});
+    EXPECT_EQ(started_, std::vector<uint32_t>{rom::short_effect_animation});
     EXPECT_EQ(sounds_, std::vector<uint8_t>{205});
     pass();
     EXPECT_TRUE(flag(e, 5)) << "listed while its animation runs";

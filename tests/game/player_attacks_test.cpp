@@ -481,7 +481,7 @@ TEST_F(AttackKinds, WaveStartsFromItsOwnerAndTestsBothBoxes) {
     EXPECT_EQ(ram16(o + ar::part_width), 0xA800 | 2);
     EXPECT_EQ(ram16(o + ar::part_height), 0x1000 | 1) << "height 1, not grown in state 1";
     EXPECT_EQ(static_cast<int16_t>(ram16(o + ob::world_x)), 2000 + 4);
-    EXPECT_EQ(tests, (std::vector<box_test>{{o + ar::box, 13, 3000}, {0x077B74, 13, 3000}}));
+    EXPECT_EQ(tests, (std::vector<box_test>{{o + ar::box, 13, 3000}, {rom::wave_box, 13, 3000}}));
     EXPECT_EQ(test_routines, (std::vector<uint32_t>{entry::sub_0882A0 /* placed word test */,
                                                     entry::sub_088171 /* placed test */}));
     orb_write8(o + ob::state, wave_state::full);

@@ -21,7 +21,7 @@ namespace ps = player_state;
 
 constexpr uint32_t kPlayer = 0x20A100;  // slot 1
 constexpr uint32_t kCharacter = 2;
-constexpr uint32_t kEnemy = 0x201000;  // an object outside the pools' use here
+constexpr uint32_t kEnemy = var::objects_128;  // an object outside the pools' use here
 constexpr uint32_t kMapHeader = 0x180000;
 constexpr int16_t kCameraX = 1000, kCameraY = 2000;
 constexpr int16_t kStartX = 1500, kStartY = 2400;
@@ -148,7 +148,7 @@ TEST_F(Player, PlayOverErasesThePanelLine) {
     state(ps::reentry_landing);
     orb_write8(kPlayer + pr::state_timer, 100);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(table, 0x061B46u);
+    EXPECT_EQ(table, rom::leaving_messages);
     for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(ram16(kCell + 2 * i), 0) << "cell " << i;
 }
 
@@ -257,8 +257,8 @@ TEST_F(Player, EntryChecksTheGroundAndTheScreen) {
 
 TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
     plant16(0x0650D0 + 2 * 5, 1u << object_flag::mirror_x);
-    plant32(0x0650A0 + 4 * 8 + 4 * kCharacter, 0x160000);
-    plant32(0x0650A0 + 4 * 4 + 4 * kCharacter, 0x161000);
+    plant32(rom::hurt_anim + 4 * 8 + 4 * kCharacter, 0x160000);
+    plant32(rom::hurt_anim + 4 * 4 + 4 * kCharacter, 0x161000);
     plant8(0x0651B1 + kCharacter, 0x31);
     plant_by_character(0x063336, 0x171000);
     plant16(0x171000, 12);
@@ -291,7 +291,7 @@ TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
 
 TEST_F(Player, DefeatFacesTheAttacker) {
     plant8(0x0651B9 + kCharacter, 0x32);
-    plant_by_character(0x0650DC, 0x162000);
+    plant_by_character(rom::defeat_anim, 0x162000);
     plant_by_character(0x063336, 0x171000);
     plant16(0x171000, 12);
     orb_write16(kEnemy + ob::flags, 1u << object_flag::mirror_x);
@@ -326,11 +326,11 @@ TEST_F(Player, DefeatFacesTheAttacker) {
 }
 
 TEST_F(Player, GrabTakesAGrabbableTarget) {
-    plant8(0x06330E + 4 * kCharacter, 0);
-    plant8(0x06330E + 4 * kCharacter + 1, 10);
-    plant8(0x06330E + 4 * kCharacter + 2, static_cast<uint8_t>(-10));
-    plant8(0x06330E + 4 * kCharacter + 3, 20);
-    plant_by_character(0x065090, 0x163000);
+    plant8(rom::grab_box + 4 * kCharacter, 0);
+    plant8(rom::grab_box + 4 * kCharacter + 1, 10);
+    plant8(rom::grab_box + 4 * kCharacter + 2, static_cast<uint8_t>(-10));
+    plant8(rom::grab_box + 4 * kCharacter + 3, 20);
+    plant_by_character(rom::grab_anim, 0x163000);
     for (uint16_t enemy_flags : {0xA001, 0x8001}) {
         SCOPED_TRACE(enemy_flags);
         anims.clear();
@@ -367,7 +367,7 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
 }
 
 TEST_F(Player, ArcTermsFollowTheAngle) {
-    plant16(0x065158, 2048);
+    plant16(rom::arc_radius, 2048);
     plant16(0x100000 + 2 * 100, 8192);
     plant16(0x100200 + 2 * 100, static_cast<uint16_t>(-16384));
     orb_write16(kPlayer + pr::angle, 100);
@@ -460,7 +460,7 @@ TEST_F(Player, WalkStepMovesAndMarksNewPresses) {
     plant8(kTable + 4 * (kRight | kUp) + 3, 0x80);
     plant8(0x064FE0 + kRight, pr::countdowns);
     plant8(0x064FE0 + kUp, pr::countdowns + 1);
-    plant_by_character(0x063E2C, 0x150000);
+    plant_by_character(rom::walking_anim, 0x150000);
     const struct {
         const char* name;
         uint8_t held, pressed, previous;
@@ -599,8 +599,8 @@ TEST_F(Player, LandingPauseIsLongerAfterAnAirSpecial) {
 }
 
 TEST_F(Player, SteeringStartsWhenTheJumpLeavesFrameZero) {
-    plant8(0x064F60 + 4 * kLeft, 1);
-    plant8(0x064F60 + 4 * kLeft + 1, static_cast<uint8_t>(-5));
+    plant8(rom::steer_table + 4 * kLeft, 1);
+    plant8(rom::steer_table + 4 * kLeft + 1, static_cast<uint8_t>(-5));
     inputs(kLeft, 0, kLeft);
     state(ps::jump_takeoff);
     next_frame = 0;
@@ -776,7 +776,7 @@ TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
 }
 
 TEST_F(Player, SpecialStrikeUsesTheBoxAfterItsFrame) {
-    plant8(0x06514B, 2);
+    plant8(rom::special_strike, 2);
     plant8(0x06514C, 0);
     plant8(0x06514D, 10);
     plant8(0x06514E, static_cast<uint8_t>(-10));
@@ -812,8 +812,8 @@ TEST_F(Player, GrabTimesOut) {
 // ---- standing ----
 
 TEST_F(Player, StandingTurnsIdleAt128AndRestartsAt256) {
-    plant_by_character(0x063E1C, 0x140000);
-    plant_by_character(0x065000, 0x141000);
+    plant_by_character(rom::standing_anim, 0x140000);
+    plant_by_character(rom::idle_anim, 0x141000);
     const struct {
         uint8_t count;
         std::vector<uint32_t> anims;
@@ -848,7 +848,7 @@ TEST_F(Player, StandingChoosesByButtons) {
 
 TEST_F(Player, EnergyCostsNeverDefeat) {
     plant8(0x063326 + kCharacter, 5);
-    plant8(0x065143 + kCharacter, 1);
+    plant8(rom::special_state + kCharacter, 1);
     const struct { int16_t energy, after; } cases[] = {{3, 1}, {5, 1}, {6, 1}, {10, 5}};
     for (const auto& c : cases) {
         state(ps::special);
@@ -865,10 +865,10 @@ TEST_F(Player, EnergyCostsNeverDefeat) {
 
 TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
     plant_strike(3, 6);
-    plant32(0x065010 + 4 * (4 * 5 + kCharacter), 0x164000);
-    plant8(0x06332A + kCharacter, 7);
-    plant8(0x064FA0 + 4 * kRight, 1);
-    plant8(0x064FA0 + 4 * kRight + 1, 3);
+    plant32(rom::attack_anim + 4 * (4 * 5 + kCharacter), 0x164000);
+    plant8(rom::jump_attack_cost + kCharacter, 7);
+    plant8(rom::drift_table + 4 * kRight, 1);
+    plant8(rom::drift_table + 4 * kRight + 1, 3);
     state(ps::jump_attack);
     orb_write8(kPlayer + pr::action, 5);
     orb_write8(kPlayer + pr::action_timer, 20);
@@ -935,7 +935,7 @@ TEST_F(Player, DashMovesWithoutGravityUntilItsTimeOrAWall) {
     plant8(0x063302 + 3 * kCharacter, 3);
     plant8(0x063302 + 3 * kCharacter + 1, 12);
     plant8(0x063302 + 3 * kCharacter + 2, 5);
-    plant8(0x06332E + kCharacter, 4);
+    plant8(rom::air_special_cost + kCharacter, 4);
     state(ps::dash_special);
     orb_write8(kPlayer + pr::action, 6);
     orb_write16(kPlayer + ob::height, 40);
@@ -964,15 +964,15 @@ TEST_F(Player, DashMovesWithoutGravityUntilItsTimeOrAWall) {
 }
 
 TEST_F(Player, ArcSwingsAroundItsCentre) {
-    plant16(0x065154, 510);
-    plant16(0x065156, 520);
-    plant16(0x065158, 1 << 14);  // radius terms equal the table values
+    plant16(rom::arc_start, 510);
+    plant16(rom::arc_end, 520);
+    plant16(rom::arc_radius, 1 << 14);  // radius terms equal the table values
     for (uint32_t a = 500; a < 530; ++a) {
         plant16(0x100000 + 2 * a, static_cast<uint16_t>(a - 500));
         plant16(0x100200 + 2 * a, static_cast<uint16_t>(2 * (a - 500)));
     }
-    plant_by_character(0x06515A, 0x155555);
-    plant8(0x06332E + kCharacter, 4);
+    plant_by_character(rom::arc_object, 0x155555);
+    plant8(rom::air_special_cost + kCharacter, 4);
     state(ps::arc_special);
     orb_write8(kPlayer + pr::action, 6);
     orb_write16(kPlayer + ob::height, 100);
@@ -985,8 +985,8 @@ TEST_F(Player, ArcSwingsAroundItsCentre) {
     EXPECT_EQ(ram32(objects[0] + ob::routine), 0x155555u);
     EXPECT_EQ(ram16(objects[0] + ob::owner), static_cast<uint16_t>(kPlayer));
     EXPECT_EQ(ram16(kPlayer + pr::attack_object), static_cast<uint16_t>(objects[0]));
-    EXPECT_GE(objects[0], 0x200400u);
-    EXPECT_LT(objects[0], 0x201000u) << "a 256-byte object";
+    EXPECT_GE(objects[0], var::objects_256);
+    EXPECT_LT(objects[0], var::objects_128) << "a 256-byte object";
     // Speeds: +1 below angle 512, -1 from it on; angle += speed / 2.
     const int angles[] = {510, 511, 512, 513, 513};
     for (int angle : angles) {
@@ -1088,7 +1088,7 @@ TEST_F(Player, FreePlaceSearchEndsWithoutAClearCell) {
 // ---- grab and throw ----
 
 TEST_F(Player, ThrowHitsTheHeldEnemy) {
-    plant16(0x06331E + 2 * kCharacter, 20);
+    plant16(rom::throw_strength + 2 * kCharacter, 20);
     plant8(rom::hit_reaction_table + 9 * 4 + 2, 0x77);  // reaction of kind 9, the thrower facing right
     for (bool right : {false, true}) {
         SCOPED_TRACE(right);

@@ -324,7 +324,7 @@ TEST_F(Decorations, LayerDecorationWaitsAtTheMiddleThenCrossesIntoThePlayfield) 
     const struct {
         uint32_t entry;
         uint32_t record;
-    } cases[] = {{entry::sub_081308, 0x08156A}, {entry::sub_081316, 0x081574}};
+    } cases[] = {{entry::sub_081308, rom::layer_decoration_a}, {entry::sub_081316, rom::layer_decoration_b}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.entry);
         init_objects();

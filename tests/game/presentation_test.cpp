@@ -6,6 +6,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -52,10 +53,10 @@ std::vector<int> frames(int first, int last) {
 // The fade is first seen finished in frame F = 4: the parts move in F + 29 to
 // F + 48, and in F + 49 the split sprite is gone and the drop-in falls.
 TEST_F(Actors, SplitSpriteOpensThenDropInSpritesFall) {
-    plant32(0x081F32 + 4 * 2, 0x140000);
-    plant16(0x081F46 + 6 * 2, 50);
-    plant16(0x081F46 + 6 * 2 + 2, static_cast<uint16_t>(-100));
-    plant16(0x081F46 + 6 * 2 + 4, 30);
+    plant32(rom::drop_scripts + 4 * 2, 0x140000);
+    plant16(rom::drop_places + 6 * 2, 50);
+    plant16(rom::drop_places + 6 * 2 + 2, static_cast<uint16_t>(-100));
+    plant16(rom::drop_places + 6 * 2 + 4, 30);
     const uint32_t split = actor(entry::sub_081CB5 /* split */, 2);
     const uint32_t drop = actor(entry::sub_081D57 /* drop in */, 2, split);
     std::vector<int16_t> drop_y;
@@ -101,7 +102,7 @@ TEST_F(Actors, DropInWhoseOwnerHasGoneFallsFromItsSecondFrame) {
     fake(kTestEntry[0]);
     orb_write8(owner + object_record::state, 4);
     const uint32_t drop = actor(entry::sub_081D57 /* drop in */, 0, owner);
-    plant16(0x081F46 + 2, 8);  // scene 0: y 8
+    plant16(rom::drop_places + 2, 8);  // scene 0: y 8
     pass();
     EXPECT_EQ(calls(sub_061FB6 /* tick */), 1) << "one animation tick";
     EXPECT_EQ(ram8(drop + object_record::state), 2);
@@ -114,9 +115,9 @@ TEST_F(Actors, DropInWhoseOwnerHasGoneFallsFromItsSecondFrame) {
 TEST_F(Actors, TextWriterPrintsALineEverySecondFrameAfter150) {
     const char text[] = "AB\0CD\0E\0\x80";
     for (uint32_t i = 0; i < sizeof text; ++i) plant8(0x0E0000 + i, static_cast<uint8_t>(text[i]));
-    plant32(0x081F64 + 4 * 1, 0x0E0000);
-    plant16(0x081F78, 0xF104);
-    plant8(0x081F7A + 1, 0x22);
+    plant32(rom::presentation_texts + 4 * 1, 0x0E0000);
+    plant16(rom::presentation_first_cell, 0xF104);
+    plant8(rom::presentation_text_attributes + 1, 0x22);
     const uint32_t writer = actor(entry::sub_081E2A /* writer */, 1);
     passes(160);
     EXPECT_EQ(printed_, (std::vector<int>{151, 153, 155}));
@@ -140,7 +141,7 @@ TEST_F(Actors, TextWriterOfASceneWithoutTextLeavesAtOnce) {
 // Each presentation actor goes in the first frame the mode is no longer 21,
 // back on the 256-byte free stack.
 TEST_F(Actors, PresentationActorsLeaveWithTheScene) {
-    plant32(0x081F64, 0x0E0000);
+    plant32(rom::presentation_texts, 0x0E0000);
     const uint32_t split = actor(entry::sub_081CB5 /* split */, 0);
     const uint32_t drop = actor(entry::sub_081D57 /* drop in */, 0, split);
     const uint32_t writer = actor(entry::sub_081E2A /* writer */, 0);
@@ -158,8 +159,8 @@ TEST_F(Actors, PresentationActorsLeaveWithTheScene) {
 
 TEST_F(Actors, RankingSpritesShowTheirOwnFrameWhileTheRankingLasts) {
     orb_write8(var::game_mode, 12);
-    plant16(0x08A862 + 4 * 2, 120);
-    plant16(0x08A862 + 4 * 2 + 2, 64);
+    plant16(rom::ranking_places + 4 * 2, 120);
+    plant16(rom::ranking_places + 4 * 2 + 2, 64);
     std::vector<uint32_t> shown;  // frame index at the frame install
     fake(sub_06200F /* show frame */, [&] { shown.push_back(ram8(r(20) + object_record::frame_index)); });
     std::vector<uint32_t> sprites;
@@ -200,8 +201,8 @@ protected:
 };
 
 TEST_F(Emitter, ParticlesTakeTheSixteenPositionsInTurn) {
-    plant16(0x08AD0A + 4 * 5, 33);
-    plant16(0x08AD0A + 4 * 5 + 2, 44);
+    plant16(rom::particle_places + 4 * 5, 33);
+    plant16(rom::particle_places + 4 * 5 + 2, 44);
     const uint32_t emitter = spawn(entry::sub_08A876 /* emitter */, sub_088C67);
     passes(6);
     ASSERT_GE(ring().size(), 1u);
@@ -238,7 +239,8 @@ TEST_F(Emitter, AnEmptyPoolLinksNothing) {
     cpu.reg[21] = before.back();  // the stale R21 an empty pool leaves
     pass();
     EXPECT_EQ(ring(), before);
-    EXPECT_EQ(0x200000u | ram16(before.back() + object_record::next), emitter) << "the ring stays closed";
+    EXPECT_EQ(var::object_area | ram16(before.back() + object_record::next), emitter)
+        << "the ring stays closed";
     EXPECT_EQ(ram8(before.back() + object_record::type), 0) << "the stale R21 is not written";
     EXPECT_EQ(ram8(emitter + 55), 2) << "the index still advances";
 }

@@ -207,7 +207,7 @@ TEST_F(Props, UntranslatedTypesRunOnlyTheirFirstFrame) {
         if (k.stays) {
             EXPECT_EQ(state(p), 1);
             EXPECT_EQ(ram16(p + object_record::energy), 100 + k.type);
-            EXPECT_EQ(ram32(p + object_record::routine), ram32(0x081ABA + 4 * k.type));
+            EXPECT_EQ(ram32(p + object_record::routine), ram32(rom::prop_routines + 4 * k.type));
             orb_write16(p, 0);  // out of the following cases' way
             orb_write32(p + object_record::routine, kIdle);
         }

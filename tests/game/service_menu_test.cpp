@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         ServiceTest::SetUp();
         std::vector<std::pair<uint16_t, std::string>> lines;
-        uint32_t a = 0x08C822;
+        uint32_t a = rom::menu_text;
         for (uint32_t i = 0; i < 10; ++i) {
             plant16(a, static_cast<uint16_t>(text_of(i)));
             plant8(a + 2, 'L');
@@ -31,7 +31,7 @@ protected:
             a += 5;
         }
         plant16(a, 0);
-        plant_text_at(0x08C8B8, {{0xF100, "OFF"}});
+        plant_text_at(rom::auto_run_texts, {{0xF100, "OFF"}});
         plant_text_at(0x08C8BC, {{0xF100, "ON "}});
         plant32(rom::menu_routines, entry::sub_08B129 /* auto run */);
         for (uint32_t line = 1; line <= 8; ++line) {
@@ -161,7 +161,7 @@ TEST_F(ServiceMenu, AutoRunRunsLinesOneToEightThenShowsTheMenu) {
 }
 
 TEST_F(ServiceMenu, SaveCountShowsOnlyWhileTheServiceSwitchIsHeld) {
-    plant_text_here(0x08DC79, {{0xFD10, "SAVES"}});
+    plant_text_here(rom::save_count_label, {{0xFD10, "SAVES"}});
     const struct {
         uint8_t held;
         uint32_t count;
@@ -208,7 +208,7 @@ TEST_F(ServicePalette, FillsRampsAfterTheBlockAndSolidCharacters) {
          [] { cpu.reg[27] = 0x608100; });  // an end seen through the alternate view
     orb_write16(0x61004E, 0);              // palette writes land in one half only
     ASSERT_TRUE(run(sub_08C37A));
-    EXPECT_EQ(r(19), 0x08DC92u);
+    EXPECT_EQ(r(19), rom::service_palette);
     std::vector<bool> ramp(0x4000, false);
     for (uint32_t k = 0; k < 32; ++k) {
         const uint32_t at = 0x600102 + 32 * k;
@@ -223,8 +223,9 @@ TEST_F(ServicePalette, FillsRampsAfterTheBlockAndSolidCharacters) {
     int others = 0;
     for (uint32_t e = 0; e < 0x4000; ++e) {
         if (ramp[e]) continue;
-        if (orb_read16(0x608000 + 2 * e) != 0x0733) {
-            ADD_FAILURE() << "entry " << std::hex << e << " reads " << orb_read16(0x608000 + 2 * e);
+        if (orb_read16(hw::palette_alternate + 2 * e) != 0x0733) {
+            ADD_FAILURE() << "entry " << std::hex << e << " reads "
+                          << orb_read16(hw::palette_alternate + 2 * e);
             break;
         }
         ++others;
@@ -232,8 +233,8 @@ TEST_F(ServicePalette, FillsRampsAfterTheBlockAndSolidCharacters) {
     EXPECT_EQ(others, 0x4000 - 128);
     for (uint32_t n = 1; n <= 4; ++n)
         for (uint32_t i = 0; i < 32; i += 4)
-            EXPECT_EQ(orb_read32(0x31C000 + 32 * n + i), n * 0x11111111u) << "pattern " << n;
-    EXPECT_EQ(orb_read32(0x31C000), 0u);
+            EXPECT_EQ(orb_read32(hw::text_patterns + 32 * n + i), n * 0x11111111u) << "pattern " << n;
+    EXPECT_EQ(orb_read32(hw::text_patterns), 0u);
     EXPECT_EQ(orb_read32(0x31C0A0), 0u);
 }
 
@@ -241,7 +242,7 @@ class ServiceMessage : public ServiceTest {
 protected:
     void SetUp() override {
         ServiceTest::SetUp();
-        plant_text_at(0x08DC1F, {{0xF400, "PRESS TEST"}, {0xF500, "BUTTON"}});
+        plant_text_at(rom::message_texts, {{0xF400, "PRESS TEST"}, {0xF500, "BUTTON"}});
         plant_text_at(0x08DC23, {{0xF400, "AUTO"}});
     }
 };
@@ -277,12 +278,13 @@ TEST_F(ServiceMessage, SelfTestScreenGoesBackOnTheTestSwitch) {
 TEST_F(ServiceTest, SelfTestPageShowsEveryResult) {
     const char* status[4] = {"    ", "TEST", "GOOD", "BAD "};
     for (uint32_t s = 0; s < 4; ++s) {
-        plant8(0x08C9C0 + 6 * s, static_cast<uint8_t>(0x10 + s));
-        for (uint32_t i = 0; i < 4; ++i) plant8(0x08C9C0 + 6 * s + 1 + i, static_cast<uint8_t>(status[s][i]));
+        plant8(rom::status_texts + 6 * s, static_cast<uint8_t>(0x10 + s));
+        for (uint32_t i = 0; i < 4; ++i)
+            plant8(rom::status_texts + 6 * s + 1 + i, static_cast<uint8_t>(status[s][i]));
     }
-    plant_text_here(0x08C8E6, {{0xF080, "SELF"}});
+    plant_text_here(rom::self_test_text, {{0xF080, "SELF"}});
     for (uint32_t i = 0; i < 19; ++i) {
-        plant16(0x08C99A + 2 * i, static_cast<uint16_t>(cell(4 + i, 30)));
+        plant16(rom::self_test_cells + 2 * i, static_cast<uint16_t>(cell(4 + i, 30)));
         orb_write8(var::self_test_results + i, static_cast<uint8_t>(i % 4));
     }
     ASSERT_TRUE(run(sub_08B429));

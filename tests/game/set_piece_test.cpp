@@ -306,7 +306,7 @@ protected:
 TEST_F(AreaGuardTest, WaitsWindsUpAndHitsInItsWindow) {
     EXPECT_EQ(ram8(guard + 72), 2);
     EXPECT_EQ(ram16(guard + object_record::energy), 100);
-    EXPECT_EQ(ram32(guard + object_record::frame), 0x0922F8u);
+    EXPECT_EQ(ram32(guard + object_record::frame), rom::set_piece_guard_animation);
     std::vector<int> hit_frames;
     for (int f = 0; f < 60; ++f) {
         const size_t before = tests_of(rom::set_piece_guard_box).size();

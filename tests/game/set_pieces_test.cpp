@@ -44,7 +44,7 @@ protected:
         plant8(kSpawnData + 1, kRoute);
         return path_object(entry::sub_08425C /* carrier */, x, y, kSpawnData);
     }
-    static uint32_t rider_of(uint32_t c) { return 0x200000u | ram16(c + object_record::partner); }
+    static uint32_t rider_of(uint32_t c) { return var::object_area | ram16(c + object_record::partner); }
     // Into the window (screen 100, 68) and through the flight to the set-down.
     void fly_to_set_down(uint32_t c) {
         orb_write16(c + object_record::world_x, 400);

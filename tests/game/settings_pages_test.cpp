@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "game/operator/tables.h"
 #include "tests/game/service_fixture.h"
 
 namespace {
@@ -23,52 +24,55 @@ protected:
     void SetUp() override {
         ServiceTest::SetUp();
         for (uint32_t line = 0; line < 7; ++line) {
-            plant16(0x08CE72 + 2 * line, static_cast<uint16_t>(page_cursor(line) - 0x31F000));
+            plant16(rom::game_cursor_lines + 2 * line,
+                    static_cast<uint16_t>(page_cursor(line) - hw::text_layer));
             if (line < 5) {
-                plant16(0x08D0B0 + 2 * line, static_cast<uint16_t>(page_cursor(line) - 0x31F000));
-                plant16(0x08D0BA + 2 * line, static_cast<uint16_t>(coin_cursor(line) - 0x31F000));
+                plant16(rom::coin_credit_cursor_lines + 2 * line,
+                        static_cast<uint16_t>(page_cursor(line) - hw::text_layer));
+                plant16(rom::coin_cursor_lines + 2 * line,
+                        static_cast<uint16_t>(coin_cursor(line) - hw::text_layer));
             }
         }
         const auto line_text = [](uint32_t at) { return static_cast<uint16_t>(at + 4); };
-        plant_text_here(0x08CDA2, {{line_text(page_cursor(0)), "DIFFICULTY"},
-                                   {line_text(page_cursor(1)), "ENERGY"},
-                                   {line_text(page_cursor(2)), "DEMO"},
-                                   {line_text(page_cursor(3)), "FLIP"},
-                                   {line_text(page_cursor(4)), "PLAYERS"},
-                                   {line_text(page_cursor(5)), "JOIN"},
-                                   {line_text(page_cursor(6)), "EXIT"},
-                                   {0xF3A2, "================"},
-                                   {0xF59E, "================"}});
-        plant_text_here(0x08CEE4, {{line_text(page_cursor(0)), "CHUTES"},
-                                   {line_text(page_cursor(1)), "START"},
-                                   {line_text(page_cursor(2)), "ITEM"},
-                                   {line_text(page_cursor(3)), "COINS"},
-                                   {line_text(page_cursor(4)), "EXIT"}});
-        plant_text_here(0x08CF7C, {{line_text(coin_cursor(0)), "CREDIT"},
-                                   {line_text(coin_cursor(1)), "BONUS"},
-                                   {line_text(coin_cursor(2)), "22UNITS1"},
-                                   {line_text(coin_cursor(3)), "UNITS2"},
-                                   {line_text(coin_cursor(4)), "BACK"}});
+        plant_text_here(rom::game_settings_text, {{line_text(page_cursor(0)), "DIFFICULTY"},
+                                                  {line_text(page_cursor(1)), "ENERGY"},
+                                                  {line_text(page_cursor(2)), "DEMO"},
+                                                  {line_text(page_cursor(3)), "FLIP"},
+                                                  {line_text(page_cursor(4)), "PLAYERS"},
+                                                  {line_text(page_cursor(5)), "JOIN"},
+                                                  {line_text(page_cursor(6)), "EXIT"},
+                                                  {0xF3A2, "================"},
+                                                  {0xF59E, "================"}});
+        plant_text_here(rom::coin_credit_text, {{line_text(page_cursor(0)), "CHUTES"},
+                                                {line_text(page_cursor(1)), "START"},
+                                                {line_text(page_cursor(2)), "ITEM"},
+                                                {line_text(page_cursor(3)), "COINS"},
+                                                {line_text(page_cursor(4)), "EXIT"}});
+        plant_text_here(rom::coin_settings_text, {{line_text(coin_cursor(0)), "CREDIT"},
+                                                  {line_text(coin_cursor(1)), "BONUS"},
+                                                  {line_text(coin_cursor(2)), "22UNITS1"},
+                                                  {line_text(coin_cursor(3)), "UNITS2"},
+                                                  {line_text(coin_cursor(4)), "BACK"}});
         const uint32_t game_lines[7] = {entry::sub_08BA04, entry::sub_08BA16, entry::sub_08BA34,
                                         entry::sub_08BA3E, entry::sub_08BA52, entry::sub_08BA69,
                                         entry::sub_08BA73};
-        for (uint32_t i = 0; i < 7; ++i) plant32(0x08B9E8 + 4 * i, game_lines[i]);
+        for (uint32_t i = 0; i < 7; ++i) plant32(rom::game_settings_lines + 4 * i, game_lines[i]);
         const uint32_t credit_lines[5] = {entry::sub_08BC08, entry::sub_08BC32, entry::sub_08BC3B,
                                           entry::sub_08BCB6, entry::sub_08BF65};
         const uint32_t coin_lines[5] = {entry::sub_08BEF4, entry::sub_08BF1D, entry::sub_08BF4A,
                                         entry::sub_08BF50, entry::sub_08BF56};
         for (uint32_t i = 0; i < 5; ++i) {
-            plant32(0x08BBF4 + 4 * i, credit_lines[i]);
-            plant32(0x08BEE0 + 4 * i, coin_lines[i]);
+            plant32(rom::coin_credit_lines + 4 * i, credit_lines[i]);
+            plant32(rom::coin_settings_lines + 4 * i, coin_lines[i]);
         }
         const uint8_t game_compare[] = {0x20, 0x22, 0x23, 0x16, 0x0A, 0x10, 0x1A, 0};
-        for (uint32_t i = 0; i < sizeof game_compare; ++i) plant8(0x08CEDC + i, game_compare[i]);
-        plant_text_at(0x08CE80, {{0xF2C0, "OFF"}});
+        for (uint32_t i = 0; i < sizeof game_compare; ++i) plant8(rom::game_compare + i, game_compare[i]);
+        plant_text_at(rom::demo_sound_texts, {{0xF2C0, "OFF"}});
         plant_text_at(0x08CE84, {{0xF2C0, "ON "}});
-        plant_text_at(0x08D0C4, {{0xF140, "SHARED"}});
+        plant_text_at(rom::chute_texts, {{0xF140, "SHARED"}});
         plant_text_at(0x08D0C8, {{0xF140, "PLAYER"}});
         for (uint32_t item = 0; item < 27; ++item)
-            plant_text_at(0x08D0EC + 4 * item, {{0xF4A6, "ITEM" + std::to_string(item)}});
+            plant_text_at(rom::coin_item_texts + 4 * item, {{0xF4A6, "ITEM" + std::to_string(item)}});
         // Presets: n coins a credit for preset n, no bonus, chute 1 one unit,
         // chute 2 n units.
         for (uint32_t item = 0; item < 26; ++item)
@@ -83,17 +87,17 @@ protected:
         for (const auto& s : settings) set_setting(s[0], s[1]);
         orb_write16(kBackup + backup_record::start_energy, 400);
         save();
-        orb_write8(0x701F74, 3);  // saved credits
+        orb_write8(var::saved_credits, 3);  // saved credits
         orb_write8(0x701FF0, 3);
     }
 
     // The credit compare list starts inside preset 25, as in the game's ROM.
     void plant_credit_compare() {
         const uint8_t compare[] = {0x11, 0x12, 0x13, 0x14, 0x15, 0x17, 0x19, 0x1B, 0};
-        for (uint32_t i = 0; i < sizeof compare; ++i) plant8(0x08D927 + i, compare[i]);
+        for (uint32_t i = 0; i < sizeof compare; ++i) plant8(rom::coin_credit_compare + i, compare[i]);
     }
     void plant_preset(uint32_t item, std::vector<uint8_t> bytes) {
-        for (uint32_t i = 0; i < 4; ++i) plant8(0x08D8C2 + 4 * item + i, bytes[i]);
+        for (uint32_t i = 0; i < 4; ++i) plant8(rom::coin_presets + 4 * item + i, bytes[i]);
     }
     // The values as the last save left them.
     static void save() {
@@ -173,7 +177,7 @@ TEST_F(SettingsPages, LeavingMarksTheSettingsChangedOnlyForARealChange) {
         EXPECT_EQ(calls(sub_061055 /* clear saved credits */) - clears, c.changed && coin_page ? 1 : 0);
         save();
     }
-    EXPECT_EQ(orb_read8(0x701F74), 0) << "the saved credits are cleared";
+    EXPECT_EQ(orb_read8(var::saved_credits), 0) << "the saved credits are cleared";
 }
 
 // The coin settings entry is called from the coin and credit loop and its own
@@ -263,13 +267,13 @@ TEST_F(SettingsPages, Editors) {
 }
 
 TEST_F(SettingsPages, ScreenFlipTurnsThePictureAtOnce) {
-    orb_write16(0x31FF00, 0x1234);
+    orb_write16(hw::layer_control, 0x1234);
     ASSERT_TRUE(run(sub_08BA3E));
     EXPECT_EQ(setting(backup_record::flip_screen), 0xFF);
-    EXPECT_EQ(orb_read16(0x31FF00), 0x1034);
+    EXPECT_EQ(orb_read16(hw::layer_control), 0x1034);
     ASSERT_TRUE(run(sub_08BA3E));
     EXPECT_EQ(setting(backup_record::flip_screen), 0);
-    EXPECT_EQ(orb_read16(0x31FF00), 0x1234);
+    EXPECT_EQ(orb_read16(hw::layer_control), 0x1234);
 }
 
 TEST_F(SettingsPages, ChuteEditGreysOrRestoresTheChuteLines) {
@@ -442,9 +446,9 @@ TEST_F(SettingsPages, CoinsToCreditsRowWithNoCoinsPerCreditEndsTheRun) {
 }
 
 TEST_F(SettingsPages, BonusTexts) {
-    plant_text_here(0x08D867, {{0xF410, "NONE"}});
-    plant_text_here(0x08D886, {{0xF410, "FREE"}});
-    plant_text_here(0x08D8A5, {{0xF422, "PERIOD"}});
+    plant_text_here(rom::no_bonus_text, {{0xF410, "NONE"}});
+    plant_text_here(rom::free_play_bonus_text, {{0xF410, "FREE"}});
+    plant_text_here(rom::bonus_after_text, {{0xF422, "PERIOD"}});
     const struct {
         uint8_t bonus;
         const char* text;
@@ -462,7 +466,7 @@ TEST_F(SettingsPages, BonusTexts) {
 
 // A line whose table entry names no routine ends the run at the test press.
 TEST_F(SettingsPages, LineWithoutCodeEndsTheRun) {
-    plant32(0x08B9E8 + 4 * 6, 0x08BA35);
+    plant32(rom::game_settings_lines + 4 * 6, 0x08BA35);
     open(entry::sub_08B8AE /* game entry */);
     EXPECT_EXIT(frame(kPressTest), ::testing::ExitedWithCode(3),
                 "No translated code starts at 08BA35 \\(frame 0\\)");

@@ -51,7 +51,7 @@ protected:
         return cpu.pc;
     }
 
-    static void press(uint32_t slot, uint8_t edges) { orb_write8(0x208128 + slot, edges); }
+    static void press(uint32_t slot, uint8_t edges) { orb_write8(var::player_presses + slot, edges); }
 };
 
 // Join matrix: the join button by option, free play or enough credits (a
@@ -139,7 +139,7 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
     cpu.reg[20] = rec(2);
     ASSERT_TRUE(run(sub_06350B));
 
-    EXPECT_EQ(ram32(0x208128), 0u) << "every slot's presses are spent";
+    EXPECT_EQ(ram32(var::player_presses), 0u) << "every slot's presses are spent";
     EXPECT_EQ(ram32(var::game_flags), 0x4u);
     EXPECT_EQ(ram16(var::game_mode), 15);
     EXPECT_EQ(ram8(var::ingame_state), flow_state::select_start);
@@ -150,11 +150,12 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
     EXPECT_EQ(ram8(rec(2) + 149), 2) << "the slot's own character";
     EXPECT_EQ(ram8(rec(2) + 180), 1);
     EXPECT_EQ(ram32(rec(2) + 140), 0u);
-    EXPECT_EQ(ram16(0x701F2C), 1) << "new plays";
-    EXPECT_EQ(ram16(0x701F2C + 0x7C), 1);
-    EXPECT_EQ(ram16(0x701F0E), 1) << "joins";
-    EXPECT_EQ(ram16(0x701F0E + 0x7C), 1);
-    for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(ram8(0x2081C0 + 16 + i), 0x11 * (i + 1)) << "join time " << i;
+    EXPECT_EQ(ram16(var::bookkeeping_new_plays), 1) << "new plays";
+    EXPECT_EQ(ram16(var::bookkeeping_new_plays + var::bookkeeping_mirror_offset), 1);
+    EXPECT_EQ(ram16(var::bookkeeping_joins), 1) << "joins";
+    EXPECT_EQ(ram16(var::bookkeeping_joins + var::bookkeeping_mirror_offset), 1);
+    for (uint32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(ram8(var::join_times + 16 + i), 0x11 * (i + 1)) << "join time " << i;
     EXPECT_EQ(ram16(rec(2) + 64), 400);
     EXPECT_EQ(ram8(rec(2) + 181), 3);
     EXPECT_EQ(ram8(chute), 0);
@@ -182,7 +183,7 @@ TEST_F(Slots, PlayStartOfAContinuingPlayerKeepsTheScoreAndTellsTheRank) {
     EXPECT_EQ(ram32(rec(1) + 140), 12345u);
     EXPECT_EQ(ram8(rec(1) + 149), 3);
     EXPECT_EQ(ram8(rec(1) + 180), 3);
-    EXPECT_EQ(ram16(0x701F2C), 0) << "no new play";
+    EXPECT_EQ(ram16(var::bookkeeping_new_plays), 0) << "no new play";
     EXPECT_EQ(ram16(rec(1) + 64), 100);
 }
 
@@ -261,12 +262,13 @@ TEST_F(Slots, ContinueCountdownAndItsSpeedUp) {
 TEST_F(Slots, ContinueEndsInTheRankingAndTheLastOneClearsTheContinueArea) {
     orb_write32(rec(0) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(0) + 74, 1);
-    for (uint32_t a = 0x31F7A4; a < 0x31F7A4 + 3 * 128; a += 128) orb_write32(a, 0x12341234);
+    for (uint32_t a = var::continue_area; a < var::continue_area + 3 * 128; a += 128)
+        orb_write32(a, 0x12341234);
     cpu.reg[20] = rec(0);
     ASSERT_TRUE(run(sub_063799));
     EXPECT_EQ(ram32(rec(0) + 4), entry::sub_08A3D6);
     EXPECT_EQ(ram8(rec(0) + 2), 0);
-    EXPECT_EQ(ram32(0x31F7A4 + 128), 0u);
+    EXPECT_EQ(ram32(var::continue_area + 128), 0u);
     // The game over ends every countdown at once.
     orb_write32(rec(1) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(1) + 74, 500);
@@ -331,18 +333,20 @@ TEST_F(Slots, LeavingBooksThePlayTimeInItsBand) {
                  {9, 59, 0, 10}, {10, 0, 0, 11}, {0, 0, 1, 11}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.hours) << ":" << int(c.minutes) << ":" << int(c.seconds));
-        for (uint32_t a = 0x701F00; a < 0x701FFA; ++a) orb_write8(a, 0);
-        for (uint32_t i = 0; i < 5; ++i) orb_write8(0x2081C0 + 8 + i, 0);
+        for (uint32_t a = var::bookkeeping_block; a < 0x701FFA; ++a) orb_write8(a, 0);
+        for (uint32_t i = 0; i < 5; ++i) orb_write8(var::join_times + 8 + i, 0);
         orb_write8(var::power_on_time, c.seconds);
         orb_write8(var::power_on_time + 1, c.minutes);
         orb_write8(var::power_on_time + 2, c.hours);
         cpu.reg[20] = rec(1);
         ASSERT_TRUE(run(sub_063722));
         for (uint32_t band = 0; band < 12; ++band) {
-            EXPECT_EQ(ram16(0x701F3C + 2 * band), band == c.band ? 1 : 0) << band;
-            EXPECT_EQ(ram16(0x701F3C + 0x7C + 2 * band), band == c.band ? 1 : 0) << band;
+            EXPECT_EQ(ram16(var::play_length_bands + 2 * band), band == c.band ? 1 : 0) << band;
+            EXPECT_EQ(ram16(var::play_length_bands + var::bookkeeping_mirror_offset + 2 * band),
+                      band == c.band ? 1 : 0)
+                << band;
         }
-        EXPECT_EQ(ram8(0x701F1C), c.seconds) << "total play time";
+        EXPECT_EQ(ram8(var::total_play_time), c.seconds) << "total play time";
         EXPECT_EQ(ram8(0x701F1D), c.minutes);
         EXPECT_EQ(ram8(0x701F98 + 1), c.minutes) << "its mirror";
         EXPECT_EQ(ram8(0x2081C8 + 1), c.minutes) << "the join time became the play time";
@@ -412,8 +416,8 @@ TEST_F(SlotsInPlay, EnergyUsedUpBelowTheConvertedCreditsBooksALeaveAJoinAndAPlay
     frame();
     EXPECT_EQ(ram8(rec(0) + 181), 2);
     EXPECT_EQ(ram8(rec(0) + 180), 2);
-    EXPECT_EQ(ram16(0x701F0E), 1) << "a join";
-    EXPECT_EQ(ram16(0x701F3C), 1) << "a leave, in the first band";
+    EXPECT_EQ(ram16(var::bookkeeping_joins), 1) << "a join";
+    EXPECT_EQ(ram16(var::play_length_bands), 1) << "a leave, in the first band";
     frame();
     EXPECT_EQ(ram8(rec(0) + 180), 2) << "once";
     EXPECT_EQ(ram16(rec(0) + 16), 0) << "placed with the camera";
@@ -554,14 +558,14 @@ protected:
         orb_write16(var::playfield_camera + 4, 1000);
         orb_write16(var::playfield_camera + 6, 200);
         setting8(backup_record::player_count, 1);
-        plant8(0x063E7E + 1, 3);       // three slots: rows 3 to 5
-        plant16(0x063E82 + 4 * 4, 8);  // slot 1: x + 8
-        plant16(0x063E82 + 4 * 4 + 2, static_cast<uint16_t>(-4));
+        plant8(rom::offset_rows + 1, 3);        // three slots: rows 3 to 5
+        plant16(rom::slot_offsets + 4 * 4, 8);  // slot 1: x + 8
+        plant16(rom::slot_offsets + 4 * 4 + 2, static_cast<uint16_t>(-4));
         orb_write8(var::stage, 2);
         orb_write8(var::area, 3);
         plant16(rom::player_start_y + 2 * 7, 600);  // stage 2, area 3
-        plant32(0x063E1C + 4 * 3, 0x0A0000);
-        plant32(0x063E3C + 4 * 3, 0x0B0000);
+        plant32(rom::standing_anim + 4 * 3, 0x0A0000);
+        plant32(rom::placed_scripts + 4 * 3, 0x0B0000);
         orb_write8(rec(1) + 149, 3);
     }
     uint32_t companion_ = 0, effect_ = 0xFF;
@@ -681,7 +685,7 @@ protected:
             orb_write8(var::game_mode, 15);
             orb_write32(var::game_flags, 1u << 9);
             orb_write8(var::free_play_active, 1);
-            orb_write8(0x208128, 0x10);
+            orb_write8(var::player_presses, 0x10);
         });
     }
     void run_from_reset() {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "game/operator/tables.h"
 #include "tests/game/service_fixture.h"
 
 namespace {
@@ -13,14 +14,15 @@ class SoundPage : public ServiceTest {
 protected:
     void SetUp() override {
         ServiceTest::SetUp();
-        plant_text_here(0x08CC96,
+        plant_text_here(rom::sound_test_text,
                         {{0xF520, "FIRST"}, {0xF620, "SECOND"}, {0xF720, "THIRD"}, {0xF820, "EXIT"}});
         const uint8_t lists[3][3] = {{0x81, 0x05, 0}, {0x10, 0, 0}, {0, 0, 0}};
         for (uint32_t line = 0; line < 3; ++line) {
-            plant32(0x08CCD4 + 4 * line, 0x09A000 + 16 * line);
+            plant32(rom::sound_lists + 4 * line, 0x09A000 + 16 * line);
             for (uint32_t i = 0; i < 3; ++i) plant8(0x09A000 + 16 * line + i, lists[line][i]);
         }
-        for (uint32_t line = 0; line < 3; ++line) plant32(0x08B690 + 4 * line, entry::sub_08B6A0);
+        for (uint32_t line = 0; line < 3; ++line)
+            plant32(rom::sound_test_lines + 4 * line, entry::sub_08B6A0);
         plant32(0x08B69C, entry::sub_08B6DA);
         screen(entry::sub_08B5B7 /* entry */);
         frame();

@@ -75,7 +75,7 @@ protected:
     // The object that record n spawned (0 when its counter holds none).
     uint32_t object_of(int n) const {
         const uint16_t c = counter(n);
-        return c >= 1 && c < 0x8000 ? 0x200000u | c : 0;
+        return c >= 1 && c < 0x8000 ? var::object_area | c : 0;
     }
     void end(uint32_t object) { orb_write16(object + object_record::flags, 0); }
     std::vector<uint32_t> with_routine(uint32_t routine) const {

@@ -23,10 +23,10 @@ protected:
         FlowObjectTest::SetUp();
         orb_write8(var::stage, 2);
         orb_write8(var::ingame_state, flow_state::stage_wait_in);
-        plant16(0x089EBC + 2, 5);         // countdown of stage 2
-        plant32(0x089ECC + 4, 0x123456);  // its palette job
-        plant32(0x089E34 + 4, kActorList);
-        plant8(0x08A004 + 2, 0x55);  // its sound
+        plant16(rom::intro_countdowns + 2, 5);       // countdown of stage 2
+        plant32(rom::intro_palettes + 4, 0x123456);  // its palette job
+        plant32(rom::intro_actor_lists + 4, kActorList);
+        plant8(rom::intro_sounds + 2, 0x55);  // its sound
         fake(kTestEntry[0]);
         fake(kTestEntry[1]);
         fake(kTestEntry[2]);
@@ -127,7 +127,7 @@ TEST_F(StageIntro, TheSoundSequencePlaysItsListOnRingB) {
         init_objects();
         sounds.clear();
         frame_no = 0;
-        for (uint32_t i = 0; i < c.list.size(); ++i) plant8(0x089FF6 + i, c.list[i]);
+        for (uint32_t i = 0; i < c.list.size(); ++i) plant8(rom::intro_sound_sequence + i, c.list[i]);
         const uint32_t object = actor(entry::sub_089D23);
         frames(30);
         EXPECT_EQ(sounds, c.want);
@@ -137,16 +137,16 @@ TEST_F(StageIntro, TheSoundSequencePlaysItsListOnRingB) {
 }
 
 TEST_F(StageIntro, TheArcActorSnapsToItsEndAndShowsFrameSeven) {
-    plant16(0x089FE4, 2);  // delay
-    plant16(0x089FE6, 0);  // x, y in quarter pixels
-    plant16(0x089FE8, 400);
-    plant8(0x089FEA, 10);  // steps
-    plant8(0x089FEB, 5);
-    plant16(0x089FEC, 200);  // end
-    plant16(0x089FEE, 300);
+    plant16(rom::intro_arc_delay, 2);    // delay
+    plant16(rom::intro_arc_start_x, 0);  // x, y in quarter pixels
+    plant16(rom::intro_arc_start_y, 400);
+    plant8(rom::intro_arc_step_x, 10);  // steps
+    plant8(rom::intro_arc_step_y, 5);
+    plant16(rom::intro_arc_end_x, 200);  // end
+    plant16(rom::intro_arc_end_y, 300);
     const uint32_t object = actor(entry::sub_089BBF);
     frames(2);
-    EXPECT_EQ(scripts, (std::vector<uint32_t>{0x12EFD0}));
+    EXPECT_EQ(scripts, (std::vector<uint32_t>{rom::intro_arc_script}));
     EXPECT_EQ(ram16(object + object_record::height), 64);
     EXPECT_TRUE(listings.empty()) << "nothing shown while it waits";
     int x = 0, y = 400, dx = 10, dy = 5;
@@ -200,10 +200,10 @@ TEST_F(StageIntro, GrowingActorsStopAtTheirLimitsKeepingTheTopBits) {
 }
 
 TEST_F(StageIntro, BannerDelayedSpriteAndTitleAppearWhenTheirTimeComes) {
-    plant32(0x089EDC, 0x134444);
-    plant16(0x089EDC + 4, 2);
-    plant16(0x089EC4 + 2, 2);  // title delay of stage 2
-    plant32(0x08A009 + 4, kTitleRecord);
+    plant32(rom::delayed_sprite, 0x134444);
+    plant16(rom::delayed_sprite + 4, 2);
+    plant16(rom::intro_title_delays + 2, 2);  // title delay of stage 2
+    plant32(rom::intro_titles + 4, kTitleRecord);
     plant16(kTitleRecord, 0xF100);
     plant8(kTitleRecord + 2, 0x12);
     plant8(kTitleRecord + 3, 2);

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr uint32_t kCamera = 0x208340;
+constexpr uint32_t kCamera = var::playfield_camera;
 constexpr uint32_t kPlayer = var::player_records;  // slot 0
 constexpr uint16_t kPlayerX = 640, kPlayerY = 760;
 // The test's strike box (bytes: x start, x size, vertical start, vertical
@@ -48,8 +48,8 @@ protected:
         for (uint32_t i = 0; i < sizeof weapon; ++i) plant8(kWeaponBox + i, weapon[i]);
         init_objects();
         orb_write32(var::camera_pointer, kCamera);
-        orb_write32(0x20801C, 0x410020);  // sprite list pointer
-        orb_write32(var::game_flags, 1);  // slot 0 in play
+        orb_write32(var::sprite_list_pointer, 0x410020);  // sprite list pointer
+        orb_write32(var::game_flags, 1);                  // slot 0 in play
         orb_write8(var::stage, 1);
         orb_write8(var::area, 1);
         orb_write32(kPlayer + kFlags, 1);

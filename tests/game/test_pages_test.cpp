@@ -82,7 +82,7 @@ TEST_F(InputTest, LayoutFollowsPlayersChutesAndJoinOption) {
         EXPECT_EQ(row_text(2, c.layout, c.layout), std::string(1, name));
         EXPECT_EQ(orb_read16(cell(20, 11) + 2 * c.layout) & 0xFF, name) << "relative to the base";
         EXPECT_EQ(row_text(4, c.layout, c.layout), std::string(1, name));
-        EXPECT_EQ(ram32(var::input_test_lists), 0x08C9E8 + 16 * c.layout + 8);
+        EXPECT_EQ(ram32(var::input_test_lists), rom::input_layouts + 16 * c.layout + 8);
         // The loop ran in the same frame: the layout's indicators are drawn.
         EXPECT_EQ(ram16(cell(7, 2 * c.layout)), 0x0013);
         EXPECT_EQ(ram16(cell(8, 2 * c.layout)), 0x0013);
@@ -94,7 +94,7 @@ TEST_F(InputTest, LayoutFollowsPlayersChutesAndJoinOption) {
 // The join option's line lies at base - 0x06FE: 14 rows up, one column right.
 TEST_F(InputTest, WithoutTheJoinOptionItsLineIsGreyed) {
     plant_layouts();
-    ASSERT_EQ(0x310000 | ((cell(20, 10) - 0x06FE) & 0xFFFF), cell(6, 11));
+    ASSERT_EQ(hw::text_page | ((cell(20, 10) - 0x06FE) & 0xFFFF), cell(6, 11));
     for (uint8_t join : {0x00, 0xFF}) {
         SCOPED_TRACE(int(join));
         set_backup(0, 0, join);
@@ -189,8 +189,8 @@ class ColourTest : public ServicePageTest {
 protected:
     void SetUp() override {
         ServicePageTest::SetUp();
-        plant_list(0x08CD76, static_cast<uint16_t>(cell(2, 5)), "COLOR");
-        plant_list(0x08CD8B, static_cast<uint16_t>(cell(25, 30)), "GRIDXX");
+        plant_list(rom::colour_test_text, static_cast<uint16_t>(cell(2, 5)), "COLOR");
+        plant_list(rom::colour_grid_text, static_cast<uint16_t>(cell(25, 30)), "GRIDXX");
         orb_write16(0x609C00, 0x0733);
     }
 
@@ -402,8 +402,8 @@ TEST_F(BookkeepingPage, EmptyAverageAndEmptyShortestPlayLeaveTheirLinesBlank) {
 }
 
 TEST_F(BookkeepingPage, PageOneEntryParksFlagsAndGoesOnByTest) {
-    plant_list(0x08D930, static_cast<uint16_t>(cell(1, 1)), "BOOK1");
-    plant_list(0x08DAA8, static_cast<uint16_t>(cell(1, 1)), "BOOK2");
+    plant_list(rom::bookkeeping_text_1, static_cast<uint16_t>(cell(1, 1)), "BOOK1");
+    plant_list(rom::bookkeeping_text_2, static_cast<uint16_t>(cell(1, 1)), "BOOK2");
     set_backup(0, 0, 0);
     orb_write8(var::service_flags, 0x00);
     ASSERT_TRUE(run(sub_08BF92));
@@ -542,29 +542,30 @@ class BookkeepingReset : public ServicePageTest {
 protected:
     void SetUp() override {
         ServicePageTest::SetUp();
-        plant_list(0x08DBA6, static_cast<uint16_t>(cell(12, 19)), "NO");
-        plant16(0x08DBA6 + 6, static_cast<uint16_t>(cell(18, 19)));
-        plant8(0x08DBA6 + 8, 0xFF);
-        plant8(0x08DBA6 + 9, 'Y');
-        plant8(0x08DBA6 + 10, 'E');
-        plant8(0x08DBA6 + 11, 'S');
-        plant8(0x08DBA6 + 12, 0);
-        plant16(0x08DBA6 + 13, 0);
-        plant_list(0x08DBC9, static_cast<uint16_t>(cell(22, 5)), "DONE");
-        plant_list(0x08DBD8, static_cast<uint16_t>(cell(26, 3)), "FOOTER");
+        plant_list(rom::bookkeeping_reset_text, static_cast<uint16_t>(cell(12, 19)), "NO");
+        plant16(rom::bookkeeping_reset_text + 6, static_cast<uint16_t>(cell(18, 19)));
+        plant8(rom::bookkeeping_reset_text + 8, 0xFF);
+        plant8(rom::bookkeeping_reset_text + 9, 'Y');
+        plant8(rom::bookkeeping_reset_text + 10, 'E');
+        plant8(rom::bookkeeping_reset_text + 11, 'S');
+        plant8(rom::bookkeeping_reset_text + 12, 0);
+        plant16(rom::bookkeeping_reset_text + 13, 0);
+        plant_list(rom::bookkeeping_cleared_text, static_cast<uint16_t>(cell(22, 5)), "DONE");
+        plant_list(rom::footer_text, static_cast<uint16_t>(cell(26, 3)), "FOOTER");
         // The defaults image: 124 bytes counting up.
         for (uint32_t i = 0; i < 124; ++i) plant8(rom::bookkeeping_defaults + i, static_cast<uint8_t>(i + 1));
         fake(sub_06109C /* bookkeeping defaults */, [] {
             for (uint32_t i = 0; i < 124; ++i)
-                orb_write8(0x701F02 + i, orb_read8(rom::bookkeeping_defaults + i));
-            orb_write16(0x701F00, check_value(0x701F02));
-            for (uint32_t i = 0; i < 124; ++i) orb_write8(0x701F7E + i, orb_read8(0x701F02 + i));
+                orb_write8(var::bookkeeping_data + i, orb_read8(rom::bookkeeping_defaults + i));
+            orb_write16(var::bookkeeping_block, check_value(var::bookkeeping_data));
+            for (uint32_t i = 0; i < 124; ++i)
+                orb_write8(var::bookkeeping_mirror + i, orb_read8(var::bookkeeping_data + i));
         });
         fake(sub_088A0B /* erase line */, [] {
-            for (uint32_t c = 0x310000 | orb_read16(cpu.reg[19]); orb_read16(c) & 0xFF; c += 2)
+            for (uint32_t c = hw::text_page | orb_read16(cpu.reg[19]); orb_read16(c) & 0xFF; c += 2)
                 orb_write16(c, 0);
         });
-        for (uint32_t a = 0x701F00; a < 0x702000; ++a) orb_write8(a, 0x5A);
+        for (uint32_t a = var::bookkeeping_block; a < 0x702000; ++a) orb_write8(a, 0x5A);
     }
 
     static uint16_t check_value(uint32_t from) {
@@ -612,10 +613,10 @@ TEST_F(BookkeepingReset, TestPressOnYesResetsTheBlockAndWaitsForAnotherPress) {
     press(0x02);
     ASSERT_TRUE(run(sub_08C2E2));
     EXPECT_EQ(calls(sub_06109C /* bookkeeping defaults */), 1);
-    EXPECT_EQ(ram16(0x701F00), check_value(0x701F02)) << "a valid check value";
+    EXPECT_EQ(ram16(var::bookkeeping_block), check_value(var::bookkeeping_data)) << "a valid check value";
     for (uint32_t i = 0; i < 124; ++i) {
-        ASSERT_EQ(ram8(0x701F02 + i), i + 1) << std::hex << 0x701F02 + i;
-        ASSERT_EQ(ram8(0x701F7E + i), i + 1) << std::hex << 0x701F7E + i;
+        ASSERT_EQ(ram8(var::bookkeeping_data + i), i + 1) << std::hex << var::bookkeeping_data + i;
+        ASSERT_EQ(ram8(var::bookkeeping_mirror + i), i + 1) << std::hex << var::bookkeeping_mirror + i;
     }
     EXPECT_EQ(ram16(0x31F922), 0x0A7F) << "the mark stays on the choice";
     EXPECT_EQ(row_text(22, 5, 8), "DONE");
@@ -641,7 +642,7 @@ TEST_F(BookkeepingReset, TestPressOnNoReturnsToTheMenuWithoutAReset) {
     EXPECT_EQ(calls(sub_06109C /* bookkeeping defaults */), 0);
     EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
     EXPECT_EQ(ram8(var::service_flags), 0x01);
-    EXPECT_EQ(ram8(0x701F00), 0x5A) << "the block untouched";
+    EXPECT_EQ(ram8(var::bookkeeping_block), 0x5A) << "the block untouched";
     // Both presses in one frame: the cursor moves to yes first, then the
     // test press takes it.
     ASSERT_TRUE(run(sub_08C2BF));

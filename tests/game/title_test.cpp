@@ -6,6 +6,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -40,12 +41,12 @@ protected:
 
     // Type t's tables: timer, position, steps.
     void plant_type(uint32_t t, uint16_t timer, int16_t x, int16_t y, int8_t dx = 0, int8_t dy = 0) {
-        plant16(0x077B1C + 2 * t, timer);
-        plant16(0x077B2C + 4 * t, static_cast<uint16_t>(x));
+        plant16(rom::title_timers + 2 * t, timer);
+        plant16(rom::title_positions + 4 * t, static_cast<uint16_t>(x));
         plant16(0x077B2E + 4 * t, static_cast<uint16_t>(y));
-        plant8(0x077B4C + 2 * t, static_cast<uint8_t>(dx));
+        plant8(rom::title_steps + 2 * t, static_cast<uint8_t>(dx));
         plant8(0x077B4D + 2 * t, static_cast<uint8_t>(dy));
-        plant32(0x077AFC + 4 * t, 0x130000 + t);
+        plant32(rom::title_scripts + 4 * t, 0x130000 + t);
     }
     std::vector<listing> listed_by(uint32_t object) const {
         std::vector<listing> out;
@@ -96,9 +97,9 @@ TEST_F(TitleObjects, FallingPieceLandsExactlyAtScreenY200) {
 
 TEST_F(TitleObjects, AcceleratingPieceMovesByFrameIndexAndLeavesAtFrameZero) {
     plant_type(3, 1, 20, 10, 4, 0);
-    plant8(0x077B5A + 2 * 1, 8);  // frame 1: x + 8, y - 2 eighths per frame per frame
+    plant8(rom::title_accelerations + 2 * 1, 8);  // frame 1: x + 8, y - 2 eighths per frame per frame
     plant8(0x077B5B + 2 * 1, 0xFE);
-    plant8(0x077B5A + 2 * 2, 0);
+    plant8(rom::title_accelerations + 2 * 2, 0);
     plant8(0x077B5B + 2 * 2, 16);
     const uint8_t frames[] = {1, 1, 2, 0};
     fake(sub_061FB6 /* tick */,
@@ -140,9 +141,9 @@ TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
     const uint32_t logo = spawn(entry::sub_077707 /* logo */, sub_088C67);
     set_fade(true);
     pass();
-    EXPECT_EQ(ram16(0x208250), 0x0FF0);
+    EXPECT_EQ(ram16(var::nbg0_zoom), 0x0FF0);
     EXPECT_EQ(ram16(0x208202) & 1, 1) << "NBG0 off";
-    EXPECT_EQ(ram32(0x208240), 0x03030303u);
+    EXPECT_EQ(ram32(var::page_picks), 0x03030303u);
     set_fade(false);
     std::vector<int> zooms;
     std::vector<int> levels;
@@ -152,8 +153,8 @@ TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
         orb_write32(var::system_flags, 0);
         pass();
         ++passes_run;
-        if (ram16(0x208250) != (zooms.empty() ? 0x0FF0 : zooms.back())) {
-            zooms.push_back(ram16(0x208250));
+        if (ram16(var::nbg0_zoom) != (zooms.empty() ? 0x0FF0 : zooms.back())) {
+            zooms.push_back(ram16(var::nbg0_zoom));
             EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::video_upload_all));
         }
         if (ram16(0x208B4E) != blend) {
@@ -170,7 +171,7 @@ TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
     EXPECT_EQ(std::vector<int>(zooms.end() - 3, zooms.end()), (std::vector<int>{517, 513, 512}));
     EXPECT_EQ(levels, (std::vector<int>{7, 6, 5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(ram16(0x208202) & 1, 0) << "NBG0 on";
-    EXPECT_EQ(ram32(0x208240), 0u) << "NBG0's pages";
+    EXPECT_EQ(ram32(var::page_picks), 0u) << "NBG0's pages";
     EXPECT_EQ(ram32(0x208248), 0x01010101u);
     EXPECT_EQ(ram16(0x208B32) & 0x1799, 0);
     EXPECT_EQ(ram16(0x208B36) & 0x1799, 0);
@@ -186,7 +187,7 @@ TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
 
 TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
     const uint8_t sequence[] = {0x10, 0x20, 0x40, 0};
-    for (uint32_t i = 0; i < 4; ++i) plant8(0x07797A + i, sequence[i]);
+    for (uint32_t i = 0; i < 4; ++i) plant8(rom::hidden_sequence + i, sequence[i]);
     orb_write16(var::backup_primary + backup_record::revision, 0x0107);
     std::vector<uint32_t> hex;  // R0, R1, R11
     fake(sub_088A5A /* print hex 2 */, [&] { hex = {r(0), r(1), r(11)}; });
@@ -194,7 +195,7 @@ TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
     fake(sub_0896A9 /* queue palette */, [&] { palettes.push_back(r(19)); });
     const uint32_t watcher = spawn(entry::sub_0778EB /* watcher */, sub_088C67);
     pass();
-    EXPECT_EQ(palettes, std::vector<uint32_t>{0x125852});
+    EXPECT_EQ(palettes, std::vector<uint32_t>{rom::watcher_palette});
     EXPECT_TRUE(listed_.empty()) << "not listed in its first frame";
     // 0x10, 0x20 count; a 0x10 where 0x40 belongs starts again and is not
     // taken as the first step; then 0x10, 0x20.
@@ -202,7 +203,7 @@ TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
         orb_write8(var::player1_presses, press);
         pass();
     }
-    EXPECT_EQ(ram32(watcher + 72), 0x07797Au);
+    EXPECT_EQ(ram32(watcher + 72), rom::hidden_sequence);
     for (uint8_t press : {0x10, 0x20}) {
         orb_write8(var::player1_presses, press);
         pass();
@@ -272,7 +273,7 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
     plant_type(7, 5, 0, 0);
     plant_type(4, 5, 0, 0);
     plant16(0x077B26, 5);
-    plant8(0x07797A, 0x99);
+    plant8(rom::hidden_sequence, 0x99);
     for (uint32_t routine : {entry::sub_0775DF /* flying 1 */, entry::sub_077558 /* falling */,
                              entry::sub_077697 /* still */, entry::sub_077707 /* logo */,
                              entry::sub_0778EB /* watcher */, entry::sub_077A83 /* title object */})
@@ -305,9 +306,9 @@ TEST_F(TitleObjects, TheTwoFiftySixByteReleaseLeavesTheStackAndCount) {
     orb_write8(var::game_mode, 9);
     cpu.reg[20] = piece;
     ASSERT_TRUE(run(sub_0774AC));
-    EXPECT_EQ(r(19), 0x20007Eu);
+    EXPECT_EQ(r(19), var::free_stack_256);
     EXPECT_EQ(r(9), 12u);
-    EXPECT_EQ(ram16(0x20007E + 24), static_cast<uint16_t>(piece));
+    EXPECT_EQ(ram16(var::free_stack_256 + 24), static_cast<uint16_t>(piece));
     EXPECT_TRUE(ring().empty());
 }
 

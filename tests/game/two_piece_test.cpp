@@ -27,13 +27,13 @@ protected:
         plant8(kData, kDir);
         plant16(kList + 4, kLeft);
         plant16(kList + 6, kRight);
-        plant16(0x07E418 + 4 * kDir, 30);  // right: dx 30, dy 2
-        plant16(0x07E418 + 4 * kDir + 2, 2);
-        plant16(0x07E3D8 + 4 * kDir, static_cast<uint16_t>(-30));
-        plant16(0x07E3D8 + 4 * kDir + 2, static_cast<uint16_t>(-2));
+        plant16(rom::two_piece_steps_right + 4 * kDir, 30);  // right: dx 30, dy 2
+        plant16(rom::two_piece_steps_right + 4 * kDir + 2, 2);
+        plant16(rom::two_piece_steps_left + 4 * kDir, static_cast<uint16_t>(-30));
+        plant16(rom::two_piece_steps_left + 4 * kDir + 2, static_cast<uint16_t>(-2));
         for (uint32_t t = 0; t < 4; ++t) {
-            plant8(0x07E928 + t, static_cast<uint8_t>(10 + t));  // strengths, variant 0
-            plant8(0x07E930 + t, static_cast<uint8_t>(70 + t));  // landing
+            plant8(rom::two_piece_strengths + t, static_cast<uint8_t>(10 + t));  // strengths, variant 0
+            plant8(rom::two_piece_landing_strength + t, static_cast<uint8_t>(70 + t));  // landing
         }
         // The reload and approach tables overlap a byte apart: at rank 2
         // the reload reads 0x07E922 and the approach value 0x07E923.
@@ -55,7 +55,7 @@ protected:
     }
     static uint32_t piece(uint32_t b, uint32_t routine) {
         for (uint32_t o : running(routine))
-            if ((0x200000u | ram16(o + object_record::owner)) == b) return o;
+            if ((var::object_area | ram16(o + object_record::owner)) == b) return o;
         return 0;
     }
     static void enter(uint32_t b, uint8_t state, uint8_t timer = 9) {
@@ -127,7 +127,7 @@ TEST_F(TwoPieceTest, ApproachCheckRepeatsUntilAPlayerIsInTheBox) {
     enter(b, 4, 0);
     put(b, 200, 500);
     pass(3);
-    EXPECT_EQ(tests_of(0x07E90C).size(), 3u);
+    EXPECT_EQ(tests_of(rom::two_piece_approach_box).size(), 3u);
     EXPECT_EQ(ram8(b + 56), 0);
     EXPECT_EQ(x_of(b), 290);
     touch = true;
@@ -139,7 +139,7 @@ TEST_F(TwoPieceTest, ApproachCheckRepeatsUntilAPlayerIsInTheBox) {
     enter(b, 4, 5);
     pass();
     EXPECT_EQ(ram8(b + 56), 4);
-    EXPECT_EQ(tests_of(0x07E90C).size(), 4u);
+    EXPECT_EQ(tests_of(rom::two_piece_approach_box).size(), 4u);
 }
 
 // The jump turns the body, rises and lands on the y it started from with
@@ -159,7 +159,7 @@ TEST_F(TwoPieceTest, JumpLandsWhereItStartedFacingTheOtherWay) {
     EXPECT_EQ(x_of(b), 250);
     EXPECT_LT(highest, 480 - 200);
     EXPECT_TRUE(flag(b, object_flag::mirror_x));
-    const auto landing = tests_of(0x07E90C);
+    const auto landing = tests_of(rom::two_piece_approach_box);
     ASSERT_EQ(landing.size(), 1u);
     EXPECT_EQ(landing[0].strength, 72u);
     EXPECT_EQ(ram8(b + 56), 22);
@@ -171,14 +171,15 @@ TEST_F(TwoPieceTest, StrikeHitsOnceAtFrameOne) {
     enter(b, 11, 3);
     std::vector<int> hit_frames;
     for (int i = 0; i < 12; ++i) {
-        const size_t before = tests_of(0x07E910, 1).size();
+        const size_t before = tests_of(rom::two_piece_probe_boxes, 1).size();
         pass();
-        if (tests_of(0x07E910, 1).size() > before) hit_frames.push_back(ram8(b + object_record::frame_index));
+        if (tests_of(rom::two_piece_probe_boxes, 1).size() > before)
+            hit_frames.push_back(ram8(b + object_record::frame_index));
     }
     ASSERT_EQ(hit_frames.size(), 1u);
     EXPECT_EQ(hit_frames[0], 1);
-    EXPECT_EQ(tests_of(0x07E910, 1)[0].strength, 12u);
-    EXPECT_EQ(ram32(b + object_record::frame), 0x136E0Au);
+    EXPECT_EQ(tests_of(rom::two_piece_probe_boxes, 1)[0].strength, 12u);
+    EXPECT_EQ(ram32(b + object_record::frame), rom::two_piece_strike_animation);
     EXPECT_EQ(state_of(b), 1);
 }
 
@@ -253,25 +254,25 @@ TEST_F(TwoPieceTest, AttackPieceProbesAttacksAndReloadsTheBody) {
     ASSERT_NE(a, 0u);
     plant8(kNumbers + 16 * 2 + kDir, 5);
     plant8(kNumbers + 16 * 6 + kDir, 7);
-    plant32(0x07E498 + 4 * kDir, 0x135100);
+    plant32(rom::two_piece_idle_animations + 4 * kDir, 0x135100);
     anim_frames = 8;
     enter(b, 1, 3);
     touch = true;
     pass();
-    EXPECT_TRUE(tests_of(0x07E910).empty());  // the body's timer runs: no probe
+    EXPECT_TRUE(tests_of(rom::two_piece_probe_boxes).empty());  // the body's timer runs: no probe
     enter(b, 1, 0);
     pass();
-    EXPECT_EQ(tests_of(0x07E910).size(), 1u);
+    EXPECT_EQ(tests_of(rom::two_piece_probe_boxes).size(), 1u);
     EXPECT_EQ(state_of(a), 2);
     touch = false;
     for (int i = 0; i < 8 && state_of(a) != 1; ++i) pass();
     EXPECT_EQ(state_of(a), 1);
-    const auto hits = tests_of(0x07E880 + 4 * 5);
+    const auto hits = tests_of(rom::two_piece_attack_boxes + 4 * 5);
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_EQ(hits[0].object, a);
     EXPECT_EQ(hits[0].strength, 12u);
-    EXPECT_EQ(tests_of(0x07E880 + 4 * 7).size(), 1u);
-    EXPECT_TRUE(tests_of(0x07E880).empty());  // number 0: no box
+    EXPECT_EQ(tests_of(rom::two_piece_attack_boxes + 4 * 7).size(), 1u);
+    EXPECT_TRUE(tests_of(rom::two_piece_attack_boxes).empty());  // number 0: no box
     EXPECT_EQ(ram8(b + 56), 22);
     EXPECT_EQ(ram32(a + object_record::frame), 0x135100u);
 }
@@ -322,8 +323,8 @@ TEST_F(TwoPieceTest, DefeatMakesTheEffectAndLeavesTenFramesLater) {
 }
 
 TEST_F(TwoPieceTest, StopAndWaitTakesTheMirrorBitsAndWaits) {
-    plant16(0x07E3B8 + 2 * kDir, 0x0040);
-    plant32(0x07E378 + 4 * kDir, 0x135000);
+    plant16(rom::two_piece_mirror_bits + 2 * kDir, 0x0040);
+    plant32(rom::two_piece_wait_animations + 4 * kDir, 0x135000);
     const uint32_t b = body();
     orb_write16(b, ram16(b) | 1u << object_flag::airborne);
     enter(b, 7);

@@ -103,8 +103,8 @@ TEST_F(VolleyTest, StartSetsTypeBarAndSound) {
     EXPECT_EQ(bar_name, 15u);
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0x90});
     EXPECT_EQ(calls(sub_07A523 /* place */), 0);
-    EXPECT_EQ(reaction_r10, 0x07F942u);
-    EXPECT_EQ(reaction_r11, 0x07F93Eu);
+    EXPECT_EQ(reaction_r10, rom::volley_stun_frames);
+    EXPECT_EQ(reaction_r11, rom::volley_hit_states);
 }
 
 // The callback retries every frame while the candidate is out of play, hit

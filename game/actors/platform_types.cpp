@@ -22,6 +22,7 @@ namespace {
 // Short effect.
 constexpr uint8_t kEffectSound = 205;
 
+// Types 1 and 4.
 constexpr uint32_t kRoom = 144;  // needed behind the enemy for the ground strike
 
 // Type 2.

@@ -42,6 +42,7 @@ constexpr uint16_t kWipeDone = 223;
 constexpr unsigned kWipeBit = 14;  // of the video shadow's layer word
 constexpr uint32_t kLayerWord = var::video_shadow + 2;
 
+// Decorations.
 constexpr uint32_t kAreaDecorationStates = 0x0812D4;
 constexpr uint32_t kLayerDecorationStates = 0x081329;
 

@@ -23,7 +23,8 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-constexpr uint32_t kPlacedController = 0x0651D1;  // no translated routine either
+// A continuation by guest address: no translated routine starts there.
+constexpr uint32_t kPlacedController = 0x0651D1;
 
 // ROM tables.
 constexpr uint32_t kJoinPort = 0x063EAE;       // per slot, to the I/O register at a join

@@ -19,16 +19,19 @@ namespace {
 
 constexpr uint32_t kBackup = var::backup_image;
 
+// Game settings.
 constexpr uint32_t kFlipTexts = 0x08CE88;
 constexpr uint32_t kJoinTexts = 0x08CE90;
 constexpr uint8_t kGameLines = 7;
 constexpr uint8_t kGameLeaveLine = 6;
 
+// Coin and credit settings.
 constexpr uint8_t kCoinPresetCount = 26;
 constexpr uint8_t kNoCoinItem = 26;
 constexpr uint8_t kCoinCreditLines = 5;
 constexpr uint8_t kCoinSettingsLine = 3;
 
+// Coin settings.
 constexpr uint8_t kCoinLines = 5;
 constexpr uint8_t kCoinLeaveLine = 4;
 

@@ -14,7 +14,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kRoutine = 0x08254E;
 constexpr uint32_t kEntrySize = 16;
 constexpr uint32_t kStateTable = 0x082577;
 constexpr uint32_t kStateJump = 0x082574;
@@ -85,7 +84,7 @@ void sub_0824F3() {
     }
     if (!call(sub_088CA5, 0x0824FF, 0x0824FA)) return;
     const uint32_t effect = cpu.reg[21];
-    orb_write32(effect + object_record::routine, kRoutine);
+    orb_write32(effect + object_record::routine, entry::sub_08254E);
     orb_write8(effect + object_record::type, static_cast<uint8_t>(cpu.reg[0]));
     orb_write16(effect + object_record::owner, static_cast<uint16_t>(cpu.reg[10]));
     const uint32_t caller = cpu.reg[20] + object_record::flags;

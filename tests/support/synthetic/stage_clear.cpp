@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/flow/tables.h"
+#include "game/flow/vars.h"
 #include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
@@ -125,7 +126,8 @@ void plant_intro(block& b) {
 void plant_results(block& b) {
     rom_builder& rom = b.rom();
     for (uint32_t slot = 0; slot < 4; ++slot)
-        rom.put32(rom::results_players + 4 * slot, 0x20A000 + 0x100 * slot, "results: player record by slot");
+        rom.put32(rom::results_players + 4 * slot, var::player_records + player_record::size * slot,
+                  "results: player record by slot");
     // Places {x, y, depth} of slots 0-3, the same for every player count.
     const uint32_t places = b.take(6 * 4);
     for (uint32_t slot = 0; slot < 4; ++slot) {

@@ -15,8 +15,8 @@
 
 namespace synthetic {
 
-// A spawn record's player-count flags that set it up whatever the number of
-// players (bits 1 to 4: one to four players).
+// The flags of an ordinary spawn record: it spawns for 1 to 4 players
+// (bits 1-4).
 inline constexpr uint8_t kAnyPlayerCount = 0x1E;
 
 // A cursor through our own data: each table takes the next free bytes.

@@ -96,7 +96,6 @@ static_assert(kFramesEnd <= rom::leap_animation);  // the leaper's animations (g
 
 // ---- values ----
 constexpr uint8_t kSpawnStalker = 1, kSpawnPacer = 0;  // spawn types
-// Flags of an ordinary record: spawns for 1 to 4 players (bits 1-4).
 constexpr uint16_t kStalkerX = 960, kStalkerY = 760;
 constexpr uint16_t kPacerX = 320, kPacerY = 720;
 constexpr uint16_t kPacerLeft = 64, kPacerRight = 1216;

@@ -80,7 +80,7 @@ using namespace platform_ai;  // the per-type tables the routines read
 // left, sub_07A5EF high jump, sub_07A60F rise, sub_07A637 low jump, sub_07A657 flight, sub_07A68D stun start,
 // sub_07A6B9 knockback, sub_07A6CC knockback fall, sub_07A725 defeat rise, sub_07A72D defeat fall, sub_07A73B
 // defeat shrink
-constexpr uint32_t kStartCode = 0x07A4F5, kStunCountdown = 0x07A6A0;
+constexpr uint32_t kStartCode = 0x07A4F5;
 // sub_07AB3F active area test
 constexpr uint32_t kTestNextSegment = 0x07A921, kTestPreviousSegment = 0x07A8F0;
 // The watch branches of types 1 and 4: the high jump (state 24), the ground

@@ -55,7 +55,6 @@ constexpr uint32_t kFixedFrames = 0x135BCC;
 // The generic actions and the type's own steps.
 // sub_07A50F wait, sub_07A6B9 knockback, sub_07A6CC knockback fall, sub_07A725 defeat rise, sub_07A72D defeat
 // fall, sub_07A73B defeat shrink
-constexpr uint32_t kStunCountdown = 0x07A6A0;
 constexpr uint32_t kStart = 0x07F47E, kPose = 0x07F4A1, kTurn = 0x07F4D3, kAim = 0x07F513, kStrike = 0x07F555,
                    kVolleyStart = 0x07F5C8, kVolley1 = 0x07F5E1, kVolley2 = 0x07F638, kVolley3 = 0x07F6D0,
                    kStun = 0x07F6F4, kDefeat = 0x07F6FD;

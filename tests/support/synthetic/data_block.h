@@ -19,12 +19,6 @@ namespace synthetic {
 // (bits 1-4).
 inline constexpr uint8_t kAnyPlayerCount = 0x1E;
 
-// The generic stun countdown's state entry (ai_stun_countdown, in
-// game/actors/platform_ai.h) that the platform enemies' state tables name:
-// code within the generic actions, not a routine of the list, so it has no
-// entry:: name.
-inline constexpr uint32_t kStunCountdown = 0x07A6A0;
-
 // A cursor through our own data: each table takes the next free bytes.
 // `name` says whose data it is, for the error when a table runs past `end`.
 class block {

@@ -59,6 +59,7 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "game/continuations.h"
 #include "game/actors/tables.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
@@ -80,7 +81,6 @@ using namespace platform_ai;  // the per-type tables the routines read
 // left, sub_07A5EF high jump, sub_07A60F rise, sub_07A637 low jump, sub_07A657 flight, sub_07A68D stun start,
 // sub_07A6B9 knockback, sub_07A6CC knockback fall, sub_07A725 defeat rise, sub_07A72D defeat fall, sub_07A73B
 // defeat shrink
-constexpr uint32_t kStartCode = 0x07A4F5;
 // sub_07AB3F active area test
 constexpr uint32_t kTestNextSegment = 0x07A921, kTestPreviousSegment = 0x07A8F0;
 // The watch branches of types 1 and 4: the high jump (state 24), the ground
@@ -249,16 +249,26 @@ void put_box(rom_builder& rom, uint32_t a, int8_t x, uint8_t w, int8_t d, uint8_
 // stun (29, 30), the knock-back (31, 32) and the defeat (33-36); 11-14 and
 // 23 are never entered and wait.
 void plant_types_1_and_4(rom_builder& rom, const pictures& hopper, const pictures& brawler) {
-    put_states(rom, rom::type1_states,
-               {0x07BC77,          kStartCode,        entry::sub_07A50F, entry::sub_07A535, entry::sub_07A54F,
-                entry::sub_07A592, entry::sub_07A5AC, entry::sub_07A5EF, entry::sub_07A60F, entry::sub_07A637,
-                entry::sub_07A657, entry::sub_07A50F, entry::sub_07A50F, entry::sub_07A50F, entry::sub_07A50F,
-                0x07BC83,          0x07BCBD,          0x07BCEB,          0x07BCF3,  // jump back
-                0x07BE3B,          0x07BE51,          0x07BE5A,          0x07BE87,  // ground strike
-                entry::sub_07A50F, 0x07BD45,          0x07BD74,          0x07BDA5,          0x07BE0A,
-                0x07BE2F,  // high jump
-                entry::sub_07A68D, kStunCountdown,    entry::sub_07A6B9, entry::sub_07A6CC, 0x07BE9B,
-                entry::sub_07A725, entry::sub_07A72D, entry::sub_07A73B},
+    put_states(rom, rom::type1_states, {0x07BC77,          continuation::start_code,
+                                        entry::sub_07A50F, entry::sub_07A535,
+                                        entry::sub_07A54F, entry::sub_07A592,
+                                        entry::sub_07A5AC, entry::sub_07A5EF,
+                                        entry::sub_07A60F, entry::sub_07A637,
+                                        entry::sub_07A657, entry::sub_07A50F,
+                                        entry::sub_07A50F, entry::sub_07A50F,
+                                        entry::sub_07A50F, 0x07BC83,
+                                        0x07BCBD,          0x07BCEB,
+                                        0x07BCF3,  // jump back
+                                        0x07BE3B,          0x07BE51,
+                                        0x07BE5A,          0x07BE87,  // ground strike
+                                        entry::sub_07A50F, 0x07BD45,
+                                        0x07BD74,          0x07BDA5,
+                                        0x07BE0A,
+                                        0x07BE2F,  // high jump
+                                        entry::sub_07A68D, continuation::stun_countdown,
+                                        entry::sub_07A6B9, entry::sub_07A6CC,
+                                        0x07BE9B,          entry::sub_07A725,
+                                        entry::sub_07A72D, entry::sub_07A73B},
                "hopper and brawler state table");
     const std::array<uint8_t, 3> hits = {kT1Stun, kT1Knockback, kT1Defeat};
     rom.put_bytes(rom::type1_hit_states, hits, "hopper and brawler hit states");
@@ -290,9 +300,9 @@ void plant_types_1_and_4(rom_builder& rom, const pictures& hopper, const picture
 // in the leap's rise or descent brings, the leap (15-17).
 void plant_type_2(rom_builder& rom, const pictures& p) {
     put_states(rom, rom::type2_states,
-               {0x07D645, 0x07D65C, entry::sub_07A50F, entry::sub_07A68D, kStunCountdown, entry::sub_07A6B9,
-                entry::sub_07A6CC, 0x07D82C, entry::sub_07A725, entry::sub_07A72D, entry::sub_07A73B,
-                0x07D776, 0x07D792, 0x07D7D8, 0x07D7EE, 0x07D6B2, 0x07D6ED, 0x07D71E},
+               {0x07D645, 0x07D65C, entry::sub_07A50F, entry::sub_07A68D, continuation::stun_countdown,
+                entry::sub_07A6B9, entry::sub_07A6CC, 0x07D82C, entry::sub_07A725, entry::sub_07A72D,
+                entry::sub_07A73B, 0x07D776, 0x07D792, 0x07D7D8, 0x07D7EE, 0x07D6B2, 0x07D6ED, 0x07D71E},
                "leaper state table");
     // Hit states up to state 15, in the rise (16) and in the descent (17).
     const std::array<uint8_t, 9> hits = {kT2Stun,   kT2Knockback, kT2Defeat, kT2Return, kT2Return,
@@ -322,9 +332,9 @@ void plant_type_2(rom_builder& rom, const pictures& p) {
 // (3-10), the throw with its recovery (11-14).
 void plant_type_3(rom_builder& rom, block& frames, const pictures& p) {
     put_states(rom, rom::type3_states,
-               {0x07D9CB, 0x07DA04, entry::sub_07A50F, entry::sub_07A68D, kStunCountdown, entry::sub_07A6B9,
-                entry::sub_07A6CC, 0x07DAAD, entry::sub_07A725, entry::sub_07A72D, entry::sub_07A73B,
-                0x07DA1D, 0x07DA49, 0x07DA64, 0x07DA82},
+               {0x07D9CB, 0x07DA04, entry::sub_07A50F, entry::sub_07A68D, continuation::stun_countdown,
+                entry::sub_07A6B9, entry::sub_07A6CC, 0x07DAAD, entry::sub_07A725, entry::sub_07A72D,
+                entry::sub_07A73B, 0x07DA1D, 0x07DA49, 0x07DA64, 0x07DA82},
                "thrower state table");
     const std::array<uint8_t, 3> hits = {kT3Stun, kT3Knockback, kT3Defeat};
     rom.put_bytes(rom::type3_hit_states, hits, "thrower hit states");

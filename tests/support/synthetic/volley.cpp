@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "game/continuations.h"
 #include "game/actors/tables.h"
 #include "game/flow/tables.h"
 #include "game/routines.h"
@@ -90,7 +91,7 @@ void plant_states(rom_builder& rom) {
                                              kAim,
                                              kStrike,
                                              kStun,
-                                             kStunCountdown,
+                                             continuation::stun_countdown,
                                              entry::sub_07A6B9,
                                              entry::sub_07A6CC,
                                              kDefeat,

@@ -40,12 +40,6 @@ void next_submode() { orb_write8(var::game_submode, add<uint8_t>(orb_read8(var::
 // The mode word: the new mode with sub-mode 0.
 void set_mode(uint16_t mode) { orb_write16(var::game_mode, mode); }
 
-// flow_countdown - 1; true when it reached 0.
-bool count_down() {
-    orb_write16(var::flow_countdown, dec<uint16_t>(orb_read16(var::flow_countdown)));
-    return eq();
-}
-
 }  // namespace
 
 // Mode machine: offers the player slots to the join routine outside modes 0
@@ -55,22 +49,22 @@ void sub_060148() {
     ROUTINE_ENTRY(0x060148);
     test<uint8_t>(orb_read8(var::game_mode));
     if (eq()) goto L_060155;
-    cmp<uint8_t>(orb_read8(var::game_mode), 15);
+    cmp<uint8_t>(orb_read8(var::game_mode), game_mode::game);
     if (eq()) goto L_060155;
     if (!call(sub_0634D4, 0x060153, 0x060150)) return;
 L_060155:
     // A join may have started a game.
     cpu.reg[0] = load_zx8(var::game_mode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 24: goto L_notice;
-    case 3: goto L_060204;
-    case 6: goto L_back_to_title;
-    case 9: goto L_060278;
-    case 12: goto L_ranking;
-    case 15: sub_062246(); return;
-    case 18: goto L_060369;
-    case 21: goto L_0602E0;
+    case game_mode::typed_notice:
+    case game_mode::typed_notice_again: goto L_notice;
+    case game_mode::title: goto L_060204;
+    case game_mode::back_to_title: goto L_back_to_title;
+    case game_mode::demo: goto L_060278;
+    case game_mode::ranking_screen: goto L_ranking;
+    case game_mode::game: sub_062246(); return;
+    case game_mode::slot_reset: goto L_060369;
+    case game_mode::presentation: goto L_0602E0;
     default: v60_unknown_jump(0x060164 + 3 * cpu.reg[0], 0x060160);
     }
 
@@ -138,7 +132,7 @@ L_notice_6:
         orb_write16(cpu.reg[18], logic<uint16_t>(orb_read16(cpu.reg[18]) ^ kCursor));
         orb_write16(var::notice_blink_timer, 6);
     }
-    if (count_down()) {
+    if (count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -147,7 +141,7 @@ L_notice_6:
 L_notice_9:
     if (fade_done()) {
         orb_write16(hw::video_regs, logic<uint16_t>(orb_read16(hw::video_regs) & ~kWideScreen));
-        set_mode(3);
+        set_mode(game_mode::title);
         if (!call(sub_060942, 0x060203, 0x060200)) return;
     }
     ret();
@@ -199,7 +193,7 @@ L_title_3:
     ret();
     return;
 L_title_6:
-    if (fade_done() && count_down()) {
+    if (fade_done() && count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -233,7 +227,7 @@ L_060240:
 L_060248:
     if (!call(sub_061384, 0x06024B, 0x060248)) return;
     if (!call(sub_0615C4, 0x06024F, 0x06024C)) return;
-    if (count_down()) {
+    if (count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -242,13 +236,13 @@ L_060248:
 L_060250:
     if (!call(sub_061384, 0x060253, 0x060250)) return;
     if (!call(sub_0615C4, 0x060257, 0x060254)) return;
-    if (fade_done()) set_mode(21);
+    if (fade_done()) set_mode(game_mode::presentation);
     ret();
     return;
 
     // ---- mode 6: back to the title, in one frame ----
 L_back_to_title:
-    set_mode(3);
+    set_mode(game_mode::title);
     if (!call(sub_0608DF, 0x06025B, 0x060258)) return;
     if (!call(sub_060942, 0x06025F, 0x06025C)) return;
     ret();
@@ -279,7 +273,7 @@ L_demo_0:
     start_fade(3);
     goto L_demo_flow;
 L_demo_3:
-    if (fade_done() && count_down()) {
+    if (fade_done() && count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -287,7 +281,7 @@ L_demo_3:
 L_demo_6:
     if (!fade_done()) goto L_demo_flow;
     if (!call(sub_062246, 0x0602A7, 0x0602A4)) return;
-    set_mode(12);
+    set_mode(game_mode::ranking_screen);
     set_bit(var::system_flags, system_flag::mixer_take_pending);
     ret();
     return;
@@ -385,7 +379,7 @@ L_ranking_12:
     return;
 L_ranking_15:
     if (fade_done()) {
-        set_mode(3);
+        set_mode(game_mode::title);
         if (!call(sub_060942, 0x0602DF, 0x0602DC)) return;
     }
     ret();
@@ -445,7 +439,7 @@ L_presentation_built:
     ret();
     return;
 L_presentation_3:
-    if (fade_done() && count_down()) {
+    if (fade_done() && count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -455,7 +449,7 @@ L_presentation_6:
     if (fade_done()) {
         cpu.reg[19] = rom::scene_palette;
         if (!call(sub_0896A9, 0x06031B, 0x060318)) return;
-        set_mode(9);
+        set_mode(game_mode::demo);
         set_bit(var::system_flags, system_flag::mixer_take_pending);
     }
     ret();
@@ -475,8 +469,8 @@ L_060369:
 L_slot_reset_0:
     for (cpu.reg[20] = var::player_records; cpu.reg[20] < var::player_records + 4 * player_record::size;
          cpu.reg[20] += player_record::size) {
-        orb_write32(cpu.reg[20] + player_record::routine, kIdleSlot);
-        orb_write8(cpu.reg[20] + player_record::state, 0);
+        orb_write32(cpu.reg[20] + object_record::routine, kIdleSlot);
+        orb_write8(cpu.reg[20] + object_record::state, 0);
     }
     if (!call(sub_088B2D, 0x060383, 0x060380)) return;
     if (!call(sub_0608DF, 0x060387, 0x060384)) return;
@@ -496,9 +490,9 @@ void sub_0634A7() {
     orb_write32(var::game_flags, 0);
     for (cpu.reg[20] = var::player_records; cpu.reg[20] < var::player_records + 4 * player_record::size;
          cpu.reg[20] += player_record::size) {
-        orb_write32(cpu.reg[20] + player_record::flags, 0);
-        orb_write8(cpu.reg[20] + player_record::reset_byte, 0);
-        orb_write32(cpu.reg[20] + player_record::routine, kIdleSlot);
+        orb_write32(cpu.reg[20] + object_record::flags, 0);
+        orb_write8(cpu.reg[20] + player_record::followed, 0);
+        orb_write32(cpu.reg[20] + object_record::routine, kIdleSlot);
     }
     cpu.reg[20] = pop();
     ret();

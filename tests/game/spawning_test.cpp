@@ -357,8 +357,8 @@ protected:
     void SetUp() override {
         Spawning::SetUp();
         fake(kStallerSetup);
-        orb_write16(var::player_records + player_record::flags, 1);
-        orb_write32(var::player_records + player_record::routine, kIdle);
+        orb_write16(var::player_records + object_record::flags, 1);
+        orb_write32(var::player_records + object_record::routine, kIdle);
         camera(0);
         watcher_ = spawn(kWatcher, sub_088C67);
     }
@@ -411,10 +411,10 @@ TEST_F(Watcher, ProgressAndSlotsOutRestartTheLockPauses) {
         {"camera 319 on", [] { orb_write16(var::playfield_camera + camera_record::x, 319); }, [] {}, 900},
         {"camera back", [] { orb_write16(var::playfield_camera + camera_record::x, 0xFFFF); }, [] {},
          500 + 900},
-        {"slot out", [] { orb_write32(var::player_records + 0x100 + player_record::routine, 0x062D3A); },
-         [] { orb_write32(var::player_records + 0x100 + player_record::routine, 0); }, 500 + 900},
-        {"no player in play", [] { orb_write16(var::player_records + player_record::flags, 0); },
-         [] { orb_write16(var::player_records + player_record::flags, 1); }, 500 + 900},
+        {"slot out", [] { orb_write32(var::player_records + 0x100 + object_record::routine, 0x062D3A); },
+         [] { orb_write32(var::player_records + 0x100 + object_record::routine, 0); }, 500 + 900},
+        {"no player in play", [] { orb_write16(var::player_records + object_record::flags, 0); },
+         [] { orb_write16(var::player_records + object_record::flags, 1); }, 500 + 900},
         {"wave lock", [] { orb_write32(var::enemy_flags, 1u << enemy_flag::wave_lock); },
          [] { orb_write32(var::enemy_flags, 0); }, 901},
     };
@@ -422,7 +422,7 @@ TEST_F(Watcher, ProgressAndSlotsOutRestartTheLockPauses) {
         SCOPED_TRACE(k.name);
         init_objects();
         camera(0);
-        orb_write16(var::player_records + player_record::flags, 1);
+        orb_write16(var::player_records + object_record::flags, 1);
         watcher_ = spawn(kWatcher, sub_088C67);
         ASSERT_EQ(passes_to_staller(499), 0);
         k.at_500();
@@ -452,8 +452,8 @@ class Staller : public Spawning {
 protected:
     void SetUp() override {
         Spawning::SetUp();
-        orb_write16(var::player_records + player_record::flags, 1);
-        orb_write32(var::player_records + player_record::routine, kIdle);
+        orb_write16(var::player_records + object_record::flags, 1);
+        orb_write32(var::player_records + object_record::routine, kIdle);
         camera(0);
         watcher_ = actor(0);
         fake(kDispatcher);

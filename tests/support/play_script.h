@@ -29,7 +29,7 @@ constexpr uint64_t kInitials = 5490;     // initials entry starts
 constexpr uint64_t kFrames = 6400;
 
 // Work RAM it writes.
-constexpr uint32_t kEnergy = var::player_records + player_record::energy;  // slot 0's
+constexpr uint32_t kEnergy = var::player_records + object_record::energy;  // slot 0's
 
 inline std::string poke(uint64_t frame, uint32_t address, uint8_t value) {
     char line[64];

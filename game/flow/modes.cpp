@@ -37,6 +37,30 @@ bool fade_done() { return !test_bit(var::system_flags, system_flag::fade_running
 
 void next_submode() { orb_write8(var::game_submode, add<uint8_t>(orb_read8(var::game_submode), 3)); }
 
+// The steps of each mode (game_submode), multiples of 3: the places of the
+// mode's branch table. "again" steps are a table's last entry, which runs
+// the first step's code; "leave" waits for the fade out, then changes the
+// mode.
+namespace notice_step {
+constexpr uint8_t start = 0, typing = 3, blinking = 6, leave = 9, start_again = 12;
+}  // namespace notice_step
+namespace title_step {
+constexpr uint8_t setup = 0, display_on = 3, shown = 6, scene_setup = 9, scene_wait_in = 12, scene_shown = 15,
+                  leave = 18, setup_again = 21;
+}  // namespace title_step
+namespace demo_step {
+constexpr uint8_t setup = 0, playing = 3, leave = 6, setup_again = 9;
+}  // namespace demo_step
+namespace ranking_step {
+constexpr uint8_t setup = 0, wait_in = 3, delay = 6, reveal = 9, shown = 12, leave = 15, setup_again = 18;
+}  // namespace ranking_step
+namespace presentation_step {
+constexpr uint8_t setup = 0, shown = 3, leave = 6, setup_again = 9;
+}  // namespace presentation_step
+namespace slot_reset_step {  // the reset, then the mode stays
+constexpr uint8_t reset = 0, stay = 3, reset_again = 6;
+}  // namespace slot_reset_step
+
 // The mode word: the new mode with sub-mode 0.
 void set_mode(uint16_t mode) { orb_write16(var::game_mode, mode); }
 
@@ -72,11 +96,11 @@ L_060155:
 L_notice:
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 12: goto L_notice_0;
-    case 3: goto L_notice_3;
-    case 6: goto L_notice_6;
-    case 9: goto L_notice_9;
+    case notice_step::start:
+    case notice_step::start_again: goto L_notice_0;
+    case notice_step::typing: goto L_notice_3;
+    case notice_step::blinking: goto L_notice_6;
+    case notice_step::leave: goto L_notice_9;
     default: v60_unknown_jump(0x060184 + 3 * cpu.reg[0], 0x060180);
     }
 L_notice_0:
@@ -152,14 +176,14 @@ L_060204:
     if (!call(sub_0611A2, 0x060207, 0x060204)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 21: goto L_title_0;
-    case 3: goto L_title_3;
-    case 6: goto L_title_6;
-    case 9: goto L_title_9;
-    case 12: goto L_060240;
-    case 15: goto L_060248;
-    case 18: goto L_060250;
+    case title_step::setup:
+    case title_step::setup_again: goto L_title_0;
+    case title_step::display_on: goto L_title_3;
+    case title_step::shown: goto L_title_6;
+    case title_step::scene_setup: goto L_title_9;
+    case title_step::scene_wait_in: goto L_060240;
+    case title_step::scene_shown: goto L_060248;
+    case title_step::leave: goto L_060250;
     default: v60_unknown_jump(0x077358 + 3 * cpu.reg[0], 0x060208);
     }
 L_title_0:
@@ -255,10 +279,10 @@ L_060278:
     if (!call(sub_0615C4, 0x060283, 0x060280)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 9: goto L_demo_0;
-    case 3: goto L_demo_3;
-    case 6: goto L_demo_6;
+    case demo_step::setup:
+    case demo_step::setup_again: goto L_demo_0;
+    case demo_step::playing: goto L_demo_3;
+    case demo_step::leave: goto L_demo_6;
     default: v60_unknown_jump(0x06028B + 3 * cpu.reg[0], 0x060287);
     }
 L_demo_0:
@@ -297,13 +321,13 @@ L_ranking:
     if (!call(sub_0615C4, 0x0602B3, 0x0602B0)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 18: goto L_ranking_0;
-    case 3: goto L_ranking_3;
-    case 6: goto L_ranking_6;
-    case 9: goto L_ranking_9;
-    case 12: goto L_ranking_12;
-    case 15: goto L_ranking_15;
+    case ranking_step::setup:
+    case ranking_step::setup_again: goto L_ranking_0;
+    case ranking_step::wait_in: goto L_ranking_3;
+    case ranking_step::delay: goto L_ranking_6;
+    case ranking_step::reveal: goto L_ranking_9;
+    case ranking_step::shown: goto L_ranking_12;
+    case ranking_step::leave: goto L_ranking_15;
     default: v60_unknown_jump(0x08A22C + 3 * cpu.reg[0], 0x0602B4);
     }
 L_ranking_0:
@@ -392,10 +416,10 @@ L_0602E0:
     if (!call(sub_0615C4, 0x0602EB, 0x0602E8)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 9: goto L_0602F0;
-    case 3: goto L_presentation_3;
-    case 6: goto L_presentation_6;
+    case presentation_step::setup:
+    case presentation_step::setup_again: goto L_0602F0;
+    case presentation_step::shown: goto L_presentation_3;
+    case presentation_step::leave: goto L_presentation_6;
     default: v60_unknown_jump(0x081BDA + 3 * cpu.reg[0], 0x0602EC);
     }
 L_0602F0:
@@ -461,9 +485,9 @@ L_060369:
     if (!call(sub_0611A2, 0x060370, 0x06036D)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 6: goto L_slot_reset_0;
-    case 3: ret(); return;
+    case slot_reset_step::reset:
+    case slot_reset_step::reset_again: goto L_slot_reset_0;
+    case slot_reset_step::stay: ret(); return;
     default: v60_unknown_jump(0x060375 + 3 * cpu.reg[0], 0x060371);
     }
 L_slot_reset_0:

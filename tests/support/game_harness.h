@@ -85,7 +85,9 @@ protected:
     void fake(v60_routine routine, body_fn body) { fake(entry_of(routine), std::move(body)); }
     template <typename F>
     requires std::is_void_v<std::invoke_result_t<F>>
-    void fake(v60_routine routine, F body) { fake(entry_of(routine), std::move(body)); }
+    void fake(v60_routine routine, F body) {
+        fake(entry_of(routine), std::move(body));
+    }
     void fake(v60_routine routine) { fake(entry_of(routine), body_fn{}); }
     void fake_all(std::initializer_list<v60_routine> routines);
     int calls(v60_routine routine) const { return calls(entry_of(routine)); }

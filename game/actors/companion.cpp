@@ -12,7 +12,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kRoutine = 0x077BD6;
 constexpr uint32_t kFixedParts = 0x13164E;  // part count, then the first part set
 constexpr uint32_t kStateTable = 0x077BF2;
 constexpr uint32_t kStateJump = 0x077BEF;
@@ -53,7 +52,7 @@ void sub_077B88() {
     }
     if (!call(sub_088CA5, 0x077B94, 0x077B8F)) return;
     const uint32_t object = cpu.reg[21];
-    orb_write32(object + object_record::routine, kRoutine);
+    orb_write32(object + object_record::routine, entry::sub_077BD6);
     orb_write8(object + object_record::state, kFollowing);
     orb_write16(object + object_record::height, 0);
     orb_write8(object + object_record::anim_mode, anim_mode::fixed_a);

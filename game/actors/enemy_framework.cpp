@@ -17,7 +17,6 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kRandomMix = 0x2A6D365B;  // mixed into a state whose low half is 0
-constexpr uint32_t kVanishRoutine = 0x06A265;
 constexpr uint32_t kVanishWait = 0x06A27A;
 constexpr uint32_t kVanishShrink = 0x06A286;
 constexpr uint8_t kStaggerStep = 6;
@@ -202,7 +201,7 @@ void sub_06A1DA() {
         orb_write8(field(object_record::enemy_timer), stagger);
         orb_write8(var::vanish_stagger, add<uint8_t>(stagger, kStaggerStep));
         orb_write8(field(object_record::state), vanish_state::wait);
-        orb_write32(field(object_record::routine), kVanishRoutine);
+        orb_write32(field(object_record::routine), entry::sub_06A265 /* vanish */);
         sub_06A265();
         return;
     }

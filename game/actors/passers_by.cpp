@@ -25,7 +25,6 @@ enum : uint32_t {
     k49Leave = 0x069B4C
 };
 constexpr uint16_t k49Stop = 1136;
-constexpr uint32_t kPartRoutine = 0x069F31;
 enum : uint32_t { kPartSetUp = 0x069F46, kPartFollow = 0x069F5F };
 
 // Type 50.
@@ -35,7 +34,6 @@ constexpr uint16_t k50Camera = 4736;
 // Type 51 and its companion.
 enum : uint32_t { k51SetUp = 0x069C56, k51Standing = 0x069C7D, k51Zoomed = 0x069CA7 };
 constexpr uint32_t k51Script = 0x1364A0;
-constexpr uint32_t k51CompanionRoutine = 0x07966D;
 constexpr uint32_t k51CompanionStates = 0x079679;  // branch table, 3 bytes a state
 
 // Type 52 and its partner.
@@ -47,7 +45,6 @@ enum : uint32_t {
     k52Pause = 0x069D6D,
     k52Leave = 0x069D87,
 };
-constexpr uint32_t kPartnerRoutine = 0x079718;
 constexpr uint32_t kPartnerStates = 0x079724;  // branch table, 3 bytes a state
 constexpr uint8_t kStrikeSound = 0xAE;
 constexpr uint8_t kStruckSound = 0xCD;
@@ -58,16 +55,10 @@ constexpr uint16_t kBobHeight = 250;
 constexpr uint8_t kEngineSound = 0xE4;
 constexpr uint8_t kHaltSound = 0xD8;
 constexpr uint8_t kSilence = 0xFF;
-constexpr uint32_t kGunFirst = 0x07284A;
-constexpr uint32_t kGunRoutine = 0x07285D;
-enum : uint32_t { kGunReady = 0x07288C, kGunFired = 0x0728A9 };
-constexpr uint32_t kExplosion = 0x07B615;
+constexpr uint32_t kGunFired = 0x0728A9;
 constexpr uint8_t kExplosionType = 7;
-constexpr uint32_t kShotFirst = 0x072952;
-constexpr uint32_t kShotRoutine = 0x07299F;
 constexpr uint16_t kShotReach = 320;
 
-constexpr uint32_t kRemoval = 0x069EF8;
 constexpr uint8_t kNoSlot = 255;
 
 // The states of type 49's part, the places of its ROM state table's entries;
@@ -392,7 +383,7 @@ L_069D87:  // state 5: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
         clear_bit(actor + object_record::flags, object_flag::alive);
         count_out();
-        orb_write32(actor + object_record::routine, kRemoval);
+        orb_write32(actor + object_record::routine, entry::sub_069EF8 /* removal */);
         ret();
         return;
     }
@@ -470,7 +461,7 @@ L_069E6D:  // state 3: flying off
         cpu.reg[0] = kSilence;
         if (!call(sub_088F98, 0x069E8D, 0x069E88)) return;
         count_out();
-        orb_write32(actor + object_record::routine, kRemoval);
+        orb_write32(actor + object_record::routine, entry::sub_069EF8 /* removal */);
         ret();
         return;
     }
@@ -517,7 +508,7 @@ void sub_069F04() {
     orb_write8(part + object_record::velocity_x, orb_read8(cpu.reg[10]));
     // An address-style subtraction: Z stays as the allocation left it.
     orb_write8(part + object_record::rise_speed, static_cast<uint8_t>(orb_read8(cpu.reg[10] + 1) - 1));
-    orb_write32(part + object_record::routine, kPartRoutine);
+    orb_write32(part + object_record::routine, entry::sub_069F31 /* part */);
     ret();
 }
 
@@ -583,7 +574,7 @@ void sub_072825() {
     if (!call(sub_088CA5, 0x072831, 0x07282C)) return;
     const uint32_t gun = cpu.reg[21];
     orb_write16(gun + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write32(gun + object_record::routine, kGunFirst);
+    orb_write32(gun + object_record::routine, entry::sub_07284A /* gun first */);
     // The actor's bit 0 is set: Z comes out clear.
     orb_write16(gun + object_record::flags,
                 logic<uint16_t>(orb_read16(cpu.reg[20] + object_record::flags) &
@@ -597,7 +588,7 @@ void sub_07284A() {
     ROUTINE_ENTRY(0x07284A);
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x07284F, 0x07284A)) return;
-    orb_write32(cpu.reg[20] + object_record::routine, kGunRoutine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_07285D /* gun */);
     cpu.reg[19] = rom::gun_script;
     if (!call(sub_061F67, 0x07285A, 0x072855)) return;
     orb_write8(cpu.reg[20] + object_record::state, gun_state::ready);
@@ -613,7 +604,7 @@ void sub_07285D() {
     const uint32_t gun = cpu.reg[20];
     if (test_bit(gun + object_record::flags, object_flag::alive)) {
         const uint32_t step = state_step(rom::gun_states, gun);
-        if (step == kGunReady) {
+        if (step == entry::sub_07288C /* gun ready */) {
             sub_07288C();
             return;
         }
@@ -633,7 +624,7 @@ void sub_07285D() {
     orb_write16(gun + object_record::owner, static_cast<uint16_t>(gun));
     orb_write8(gun + object_record::state, short_effect_state::setup);
     orb_write8(gun + object_record::type, kExplosionType);
-    orb_write32(gun + object_record::routine, kExplosion);
+    orb_write32(gun + object_record::routine, entry::sub_07B615 /* explosion */);
     sub_07B615();
 }
 
@@ -690,7 +681,7 @@ void sub_072938() {
     }
     if (!call(sub_088CA5, 0x072944, 0x07293F)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write32(cpu.reg[21] + object_record::routine, kShotFirst);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_072952 /* shot first */);
     ret();
 }
 
@@ -711,7 +702,7 @@ void sub_072952() {
     orb_write16(shot + object_record::world_x, add<uint16_t>(orb_read16(gun + object_record::world_x), dx));
     orb_write16(shot + object_record::world_y, sub<uint16_t>(orb_read16(gun + object_record::world_y), 64));
     orb_write16(shot + object_record::height, orb_read16(gun + object_record::height));
-    orb_write32(shot + object_record::routine, kShotRoutine);
+    orb_write32(shot + object_record::routine, entry::sub_07299F /* shot */);
     sub_07299F();
 }
 
@@ -744,7 +735,7 @@ void sub_07964E() {
     if (!call(sub_088CA5, 0x07965A, 0x079655)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write8(cpu.reg[21] + object_record::state, perched_state::setup);
-    orb_write32(cpu.reg[21] + object_record::routine, k51CompanionRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07966D /* 51 companion */);
     ret();
 }
 
@@ -805,7 +796,7 @@ void sub_0796F9() {
     if (!call(sub_088CA5, 0x079705, 0x079700)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write8(cpu.reg[21] + object_record::state, partner_state::setup);
-    orb_write32(cpu.reg[21] + object_record::routine, kPartnerRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_079718 /* partner */);
     ret();
 }
 

@@ -34,7 +34,6 @@ constexpr uint32_t kProbePrevious = rom::ai_probe_boxes + 24;
 constexpr uint32_t kStrikeAnimation = 0x134B02;
 constexpr uint32_t kThrowAnimation = 0x134B09;
 constexpr uint32_t kThrownAnimation = 0x134B10;
-constexpr uint32_t kThrownRoutine = 0x07A3DA;
 constexpr uint8_t kThrowSound = 0xEA;
 
 uint32_t ai_type(uint32_t o) { return orb_read8(o + object_record::type); }
@@ -245,7 +244,7 @@ L_07A360:  // the object leaves once, as the animation reaches frame 1
         if (!call(sub_088C77, 0x07A372, 0x07A36F)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x07A377, 0x07A374)) return;
-            orb_write32(cpu.reg[21] + object_record::routine, kThrownRoutine);
+            orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07A3DA /* thrown */);
             orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(o));
             set8(cpu.reg[0], kThrowSound);
             if (!call(sub_088F98, 0x07A38F, 0x07A38C)) return;

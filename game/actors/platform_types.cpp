@@ -3,6 +3,7 @@
 // at a player from a home point; type 3 stands and throws an object that
 // flies out, turns and comes back. Also a short effect at a parent's place
 // and a random pick of a player in play, which other actors use.
+#include "game/continuations.h"
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
@@ -22,13 +23,9 @@ namespace {
 constexpr uint8_t kEffectSound = 205;
 
 // Types 1 and 4.
-constexpr uint32_t kType1Routine = 0x07BBC9;
 constexpr uint32_t kRoom = 144;  // needed behind the enemy for the ground strike
 
 // Type 2.
-
-// Type 3.
-constexpr uint32_t kThrownRoutine = 0x07DABD;
 
 constexpr uint8_t kJumpSound = 0xF4;
 constexpr uint8_t kDefeatSound = 0xF5;
@@ -75,14 +72,14 @@ constexpr uint8_t launch_again = 6;
 // name: tail-called; false for any other address.
 bool reaction_action(uint32_t t) {
     switch (t) {
-    case 0x07A50F: sub_07A50F(); return true;
-    case 0x07A68D: sub_07A68D(); return true;
-    case 0x07A6A0: ai_stun_countdown(); return true;
-    case 0x07A6B9: sub_07A6B9(); return true;
-    case 0x07A6CC: sub_07A6CC(); return true;
-    case 0x07A725: sub_07A725(); return true;
-    case 0x07A72D: sub_07A72D(); return true;
-    case 0x07A73B: sub_07A73B(); return true;
+    case entry::sub_07A50F: sub_07A50F(); return true;
+    case entry::sub_07A68D: sub_07A68D(); return true;
+    case continuation::stun_countdown: ai_stun_countdown(); return true;
+    case entry::sub_07A6B9: sub_07A6B9(); return true;
+    case entry::sub_07A6CC: sub_07A6CC(); return true;
+    case entry::sub_07A725: sub_07A725(); return true;
+    case entry::sub_07A72D: sub_07A72D(); return true;
+    case entry::sub_07A73B: sub_07A73B(); return true;
     default: return false;
     }
 }
@@ -90,15 +87,15 @@ bool reaction_action(uint32_t t) {
 // ... and those of the start, the walks and the jumps.
 bool platform_action(uint32_t t) {
     switch (t) {
-    case 0x07A4F5: ai_start_code(); return true;
-    case 0x07A535: sub_07A535(); return true;
-    case 0x07A54F: sub_07A54F(); return true;
-    case 0x07A592: sub_07A592(); return true;
-    case 0x07A5AC: sub_07A5AC(); return true;
-    case 0x07A5EF: sub_07A5EF(); return true;
-    case 0x07A60F: sub_07A60F(); return true;
-    case 0x07A637: sub_07A637(); return true;
-    case 0x07A657: sub_07A657(); return true;
+    case continuation::start_code: ai_start_code(); return true;
+    case entry::sub_07A535: sub_07A535(); return true;
+    case entry::sub_07A54F: sub_07A54F(); return true;
+    case entry::sub_07A592: sub_07A592(); return true;
+    case entry::sub_07A5AC: sub_07A5AC(); return true;
+    case entry::sub_07A5EF: sub_07A5EF(); return true;
+    case entry::sub_07A60F: sub_07A60F(); return true;
+    case entry::sub_07A637: sub_07A637(); return true;
+    case entry::sub_07A657: sub_07A657(); return true;
     default: return reaction_action(t);
     }
 }
@@ -175,7 +172,7 @@ void sub_07BBAA() {
     ROUTINE_ENTRY(0x07BBAA);
     orb_write8(cpu.reg[20] + object_record::type, 1);
     orb_write8(cpu.reg[20] + pe::ai_variant, 0);
-    orb_write32(cpu.reg[20] + object_record::routine, kType1Routine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_07BBC9 /* type 1 */);
     sub_07BBC9();
 }
 
@@ -184,7 +181,7 @@ void sub_07BBB6() {
     ROUTINE_ENTRY(0x07BBB6);
     orb_write8(cpu.reg[20] + object_record::type, 4);
     orb_write8(cpu.reg[20] + pe::ai_variant, 1);
-    orb_write32(cpu.reg[20] + object_record::routine, kType1Routine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_07BBC9 /* type 1 */);
     sub_07BBC9();
 }
 
@@ -691,7 +688,7 @@ L_07DA1D:  // throw (nothing leaves when no object is free)
     if (!call(sub_088C67, 0x07DA30, 0x07DA2D)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x07DA35, 0x07DA32)) return;
-        orb_write32(cpu.reg[21] + object_record::routine, kThrownRoutine);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07DABD /* thrown */);
         orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(o));
     }
 L_07DA49:

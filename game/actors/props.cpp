@@ -17,8 +17,6 @@ namespace {
 // The prop routines the table holds: two translated, three whose first frame
 // is all there is.
 enum : uint32_t {
-    kBreakable = 0x0815F6,
-    kKnockAway = 0x081732,
     kControllerProp = 0x081654,
     kGuardedProp = 0x0816BA,
     kPlainProp = 0x0816EB,
@@ -65,8 +63,8 @@ void sub_0815E2() {
     const uint32_t routine = orb_read32(rom::prop_routines + 4u * prop_type(prop));
     orb_write32(prop + object_record::routine, routine);
     switch (routine) {
-    case kBreakable: sub_0815F6(); return;
-    case kKnockAway: sub_081732(); return;
+    case entry::sub_0815F6 /* breakable */: sub_0815F6(); return;
+    case entry::sub_081732 /* knock away */: sub_081732(); return;
     case kControllerProp:
         cmp<uint8_t>(orb_read8(orb_read32(var::area_controller) + object_record::state),
                      camera_state::to_area_end);

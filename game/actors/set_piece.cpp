@@ -19,13 +19,6 @@ namespace spr = set_piece_record;
 
 namespace {
 
-constexpr uint32_t kFirstPartRoutine = 0x083278;
-constexpr uint32_t kSecondPartRoutine = 0x0833F8;
-constexpr uint32_t kBodyRoutine = 0x08312C;
-constexpr uint32_t kFaderRoutine = 0x083502;
-constexpr uint32_t kWaitingRoutine = 0x083106;
-constexpr uint32_t kLeavingRoutine = 0x083118;
-constexpr uint32_t kShortEffect = 0x07B615;
 constexpr uint32_t kBodyStates = 0x083152;  // the state tables' places
 constexpr uint32_t kFirstStates = 0x08328A;
 constexpr uint32_t kSecondStates = 0x083402;
@@ -103,7 +96,7 @@ void make_part(uint32_t routine) {
 
 // The short effect of a defeat in R21, owned by the running object.
 void make_effect(uint8_t type) {
-    orb_write32(cpu.reg[21] + object_record::routine, kShortEffect);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07B615 /* short effect */);
     orb_write8(cpu.reg[21] + object_record::type, type);
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
 }
@@ -125,23 +118,23 @@ void sub_083074() {
     if (orb_read16(var::free_stack_256) < 3 || orb_read16(var::free_stack_64) < 1) goto L_083104;
     if (!call(sub_088C57, 0x083095, 0x083090)) return;
     if (!call(sub_088CA5, 0x08309A, 0x083095)) return;
-    make_part(kFirstPartRoutine);
+    make_part(entry::sub_083278 /* first part */);
     orb_write32(field(spr::first_part), cpu.reg[21]);
     if (!call(sub_088C57, 0x0830AD, 0x0830A8)) return;
     if (!call(sub_088CA5, 0x0830B2, 0x0830AD)) return;
-    make_part(kSecondPartRoutine);
+    make_part(entry::sub_0833F8 /* second part */);
     orb_write32(field(spr::second_part), cpu.reg[21]);
     if (!call(sub_088C57, 0x0830C5, 0x0830C0)) return;
     if (!call(sub_088CA5, 0x0830CA, 0x0830C5)) return;
-    make_part(kBodyRoutine);
+    make_part(entry::sub_08312C /* body */);
     orb_write32(cpu.reg[21] + 16, orb_read32(field(16)));
     orb_write16(cpu.reg[21] + object_record::world_x, orb_read16(field(object_record::world_x)));
     orb_write16(cpu.reg[21] + object_record::world_y, orb_read16(field(object_record::world_y)));
     orb_write32(field(spr::body), cpu.reg[21]);
     if (!call(sub_088C77, 0x0830ED, 0x0830E8)) return;
     if (!call(sub_088CA5, 0x0830F2, 0x0830ED)) return;
-    make_part(kFaderRoutine);
-    orb_write32(field(object_record::routine), kWaitingRoutine);
+    make_part(entry::sub_083502 /* fader */);
+    orb_write32(field(object_record::routine), entry::sub_083106 /* waiting */);
     sub_083106();
     return;
 L_083104:
@@ -154,7 +147,7 @@ void sub_083106() {
     ROUTINE_ENTRY(0x083106);
     if (test_bit(field(object_record::flags), object_flag::defeated)) {
         orb_write8(var::live_enemy_count, static_cast<uint8_t>(orb_read8(var::live_enemy_count) - 1));
-        orb_write32(field(object_record::routine), kLeavingRoutine);
+        orb_write32(field(object_record::routine), entry::sub_083118 /* leaving */);
     }
     ret();
 }

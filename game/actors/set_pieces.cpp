@@ -5,6 +5,7 @@
 // flies a route attacking on the way, sets its rider down on a platform of
 // its own record, waits until that enemy is gone and flies back out. Each
 // object routine runs with R20 = its object.
+#include "game/continuations.h"
 #include "game/actors/common.h"
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
@@ -21,8 +22,6 @@ namespace {
 // ---- the camera-triggered enemy ----
 constexpr uint32_t kCameraHitStates = 0x083064;
 constexpr uint32_t kCameraStunFrames = 0x083068;
-constexpr uint32_t kGenericStart = 0x07A4F5;
-constexpr uint32_t kGenericStunCount = 0x07A6A0;
 constexpr uint32_t kSetUp = 0x082BCC;
 constexpr uint32_t kCameraTrigger = 0x082C19;
 constexpr uint32_t kCountdown = 0x082C4C;
@@ -49,9 +48,6 @@ constexpr uint8_t setup = 0, wait_window = 1, flight = 2, wait_rider = 3, stun =
 constexpr uint32_t kCarrierStates = 0x08428A;  // 3-byte branches by state
 constexpr uint32_t kLandedData = 0x0846DC;     // 2 bytes for type 2, then 2 for type 3
 constexpr uint32_t kRiderTypes = 0x084620;     // the set-down's jump table by rider type
-constexpr uint32_t kRemoval = 0x08445B;
-constexpr uint32_t kAttachmentRoutine = 0x07CFC2;
-constexpr uint32_t kShortEffect = 0x07B615;
 constexpr uint32_t kCarrierAnimation = 0x1366D0;
 enum : uint32_t {
     kRiderAppear = 0x0844FC,
@@ -112,24 +108,24 @@ void sub_082B50() {
     {
         const uint32_t target = orb_read32(rom::camera_enemy_states + 4u * state());
         switch (target) {
-        case 0x07A50F: sub_07A50F(); return;
-        case 0x07A535: sub_07A535(); return;
-        case 0x07A54F: sub_07A54F(); return;
-        case 0x07A592: sub_07A592(); return;
-        case 0x07A5AC: sub_07A5AC(); return;
-        case 0x07A5EF: sub_07A5EF(); return;
-        case 0x07A60F: sub_07A60F(); return;
-        case 0x07A637: sub_07A637(); return;
-        case 0x07A657: sub_07A657(); return;
-        case 0x07A68D: sub_07A68D(); return;
-        case 0x07A6B9: sub_07A6B9(); return;
-        case 0x07A6CC: sub_07A6CC(); return;
-        case 0x07A70C: sub_07A70C(); return;
-        case 0x07A725: sub_07A725(); return;
-        case 0x07A72D: sub_07A72D(); return;
-        case 0x07A73B: sub_07A73B(); return;
-        case kGenericStart: goto L_07A4F5;
-        case kGenericStunCount: goto L_07A6A0;
+        case entry::sub_07A50F: sub_07A50F(); return;
+        case entry::sub_07A535: sub_07A535(); return;
+        case entry::sub_07A54F: sub_07A54F(); return;
+        case entry::sub_07A592: sub_07A592(); return;
+        case entry::sub_07A5AC: sub_07A5AC(); return;
+        case entry::sub_07A5EF: sub_07A5EF(); return;
+        case entry::sub_07A60F: sub_07A60F(); return;
+        case entry::sub_07A637: sub_07A637(); return;
+        case entry::sub_07A657: sub_07A657(); return;
+        case entry::sub_07A68D: sub_07A68D(); return;
+        case entry::sub_07A6B9: sub_07A6B9(); return;
+        case entry::sub_07A6CC: sub_07A6CC(); return;
+        case entry::sub_07A70C: sub_07A70C(); return;
+        case entry::sub_07A725: sub_07A725(); return;
+        case entry::sub_07A72D: sub_07A72D(); return;
+        case entry::sub_07A73B: sub_07A73B(); return;
+        case continuation::start_code: goto L_07A4F5;
+        case continuation::stun_countdown: goto L_07A6A0;
         case kSetUp: goto L_082BCC;
         case kCameraTrigger: goto L_082C19;
         case kCountdown: goto L_082C4C;
@@ -274,7 +270,7 @@ L_084330:
     if (!call(sub_088C67, 0x084381, 0x08437C)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x084388, 0x084383)) return;
-        actors::adopt(kAttachmentRoutine);
+        actors::adopt(entry::sub_07CFC2 /* attachment */);
     }
     ret();
     return;
@@ -305,7 +301,7 @@ L_0843F8:
     if (!call(sub_088C67, 0x084405, 0x084400)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x08440C, 0x084407)) return;
-        actors::adopt(kShortEffect);
+        actors::adopt(entry::sub_07B615 /* short effect */);
         orb_write8(cpu.reg[21] + object_record::type, 4);
     }
 L_084414:
@@ -340,7 +336,7 @@ L_084440:
     orb_write8(field(object_record::velocity_y), neg<uint8_t>(orb_read8(field(object_record::velocity_y))));
 L_084448:
     if (!test_bit(field(object_record::flags), object_flag::listed)) {
-        orb_write32(field(object_record::routine), kRemoval);
+        orb_write32(field(object_record::routine), entry::sub_08445B /* removal */);
         set_bit(field(object_record::flags), object_flag::defeated);
         ret();
         return;
@@ -398,11 +394,11 @@ void sub_0844B2() {
         case kRiderStun: goto L_084581;
         case kRiderStunCount: goto L_0845A1;
         case kRiderDefeat: goto L_0845C1;
-        case 0x07A6B9: sub_07A6B9(); return;
-        case 0x07A6CC: sub_07A6CC(); return;
-        case 0x07A725: sub_07A725(); return;
-        case 0x07A72D: sub_07A72D(); return;
-        case 0x07A73B: sub_07A73B(); return;
+        case entry::sub_07A6B9: sub_07A6B9(); return;
+        case entry::sub_07A6CC: sub_07A6CC(); return;
+        case entry::sub_07A725: sub_07A725(); return;
+        case entry::sub_07A72D: sub_07A72D(); return;
+        case entry::sub_07A73B: sub_07A73B(); return;
         default: v60_unknown_jump(target, 0x0844D1);
         }
     }

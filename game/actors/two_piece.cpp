@@ -20,10 +20,7 @@ namespace {
 constexpr uint32_t kProbeHitState = 0x07E907;
 constexpr uint32_t kApproachReload = 0x07E921;       // by rank
 constexpr uint32_t kKnockdownAnimations = 0x07ACCC;  // u32 per type
-constexpr uint32_t kFollowerRoutine = 0x07E0B0;
-constexpr uint32_t kAttackPieceRoutine = 0x07E11E;
-constexpr uint32_t kShortEffect = 0x07B615;
-constexpr uint32_t kFollowerStates = 0x07E0C6;  // the pieces' three- and six-entry tables
+constexpr uint32_t kFollowerStates = 0x07E0C6;       // the pieces' three- and six-entry tables
 constexpr uint32_t kAttackPieceStates = 0x07E134;
 
 constexpr uint32_t kLeftLimit = 4;  // platform list words
@@ -123,7 +120,7 @@ void sub_07DCE0() {
     ROUTINE_ENTRY(0x07DCE0);
     orb_write8(field(object_record::type), 5);
     orb_write8(field(tp::variant), 0);
-    orb_write32(field(object_record::routine), 0x07DD04);
+    orb_write32(field(object_record::routine), entry::sub_07DD04);
     sub_07DD04();
 }
 
@@ -132,7 +129,7 @@ void sub_07DCF3() {
     ROUTINE_ENTRY(0x07DCF3);
     orb_write8(field(object_record::type), 6);
     orb_write8(field(tp::variant), 1);
-    orb_write32(field(object_record::routine), 0x07DD04);
+    orb_write32(field(object_record::routine), entry::sub_07DD04);
     sub_07DD04();
 }
 
@@ -167,12 +164,12 @@ void sub_07DDB5() {
     if (!call(sub_088C67, 0x07DDDB, 0x07DDD6)) return;
     if (eq()) goto L_07DE14;
     if (!call(sub_088CA5, 0x07DDE2, 0x07DDDD)) return;
-    orb_write32(cpu.reg[21] + object_record::routine, kFollowerRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07E0B0 /* follower */);
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     if (!call(sub_088C67, 0x07DDF2, 0x07DDED)) return;
     if (eq()) goto L_07DE14;
     if (!call(sub_088CA5, 0x07DDF9, 0x07DDF4)) return;
-    orb_write32(cpu.reg[21] + object_record::routine, kAttackPieceRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07E11E /* attack piece */);
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write8(cpu.reg[21] + tp::piece_variant, orb_read8(field(tp::variant)));
     orb_write16(field(object_record::partner), static_cast<uint16_t>(cpu.reg[21]));
@@ -360,7 +357,7 @@ void sub_07DFEF() {
     if (!call(sub_088C67, 0x07DFFC, 0x07DFF7)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x07E003, 0x07DFFE)) return;
-        orb_write32(cpu.reg[21] + object_record::routine, kShortEffect);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07B615 /* short effect */);
         orb_write8(cpu.reg[21] + object_record::type, kDefeatEffect);
         orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     }

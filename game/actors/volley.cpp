@@ -3,6 +3,7 @@
 // answers with a volley of three timed steps ending in eight projectiles.
 // Also the props' guard that removes an object during an area change. Every
 // routine runs with R20 = the running object.
+#include "game/continuations.h"
 #include "game/actors/common.h"
 #include "game/actors/running_object.h"
 #include "game/actors/platform_ai.h"
@@ -22,9 +23,7 @@ constexpr uint32_t kVolley1 = 0x135BB2;
 constexpr uint32_t kVolley2 = 0x135BBF;
 constexpr uint32_t kVolley3 = 0x135BC6;
 constexpr uint32_t kTurnAnimation = 0x135B62;
-constexpr uint32_t kShotRoutine = 0x07F70B;
 constexpr uint32_t kShotStates = 0x07F71C;
-constexpr uint32_t kStunCountdown = 0x07A6A0;  // inside the generic stun action
 
 namespace shot_entry {
 constexpr uint32_t script = 0;
@@ -105,7 +104,7 @@ void sub_07F3EE() {
         case 0x07F6D0: goto L_07F6D0;
         case 0x07F6F4: goto L_07F6F4;
         case 0x07F6FD: goto L_07F6FD;
-        case kStunCountdown:  // the generic stun's countdown (type 7 set at the start)
+        case continuation::stun_countdown:  // the generic stun's countdown (type 7 set at the start)
             ai_stun_countdown();
             return;
         default:
@@ -241,7 +240,7 @@ L_07F638:  // volley 2: charging, then the eight projectiles
         const uint32_t shot = cpu.reg[21];
         orb_write16(shot + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write8(shot + vr::shot_index, static_cast<uint8_t>(index));
-        orb_write32(shot + object_record::routine, kShotRoutine);
+        orb_write32(shot + object_record::routine, entry::sub_07F70B /* shot */);
         orb_write32(shot + object_record::frame, orb_read32(entry + shot_entry::script));
         orb_write16(shot + object_record::flags, orb_read16(entry + shot_entry::flags));
         orb_write16(shot + object_record::world_x,

@@ -21,8 +21,6 @@ namespace {
 constexpr uint32_t kStateJump = 0x085969;
 constexpr uint32_t kStateTable = 0x08596C;
 
-constexpr uint32_t kPartnerRoutine = 0x0810CE;
-
 // The player record byte the follow reads beside follow_weight.
 constexpr uint32_t kFollowIndex = 38;  // its low 4 bits pick the vertical offset
 
@@ -199,7 +197,7 @@ void sub_08595F() {
         // the controller goes on alone and the common tail skips the call.
         orb_write16(cpu.reg[20] + object_record::partner, 0);
     } else {
-        orb_write32(cpu.reg[21] + object_record::routine, kPartnerRoutine);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_0810CE /* partner */);
         orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write16(cpu.reg[20] + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     }

@@ -32,10 +32,7 @@ constexpr uint32_t kZoomChange = 0x063A88;
 constexpr uint32_t kZoomChanged = 0x063A9B;
 constexpr uint32_t kFadeChanged = 0x063B91;
 constexpr uint32_t kEnding = 0x063805;
-constexpr uint32_t kRanking = 0x08A3D6;
 constexpr uint32_t kGameOverStage0 = 0x08A3C9;
-constexpr uint32_t kWaitForPlay = 0x0638B4;
-constexpr uint32_t kResults = 0x084708;
 
 constexpr uint16_t kSelectFrames = 1200;
 constexpr uint16_t kShortWait = 60;
@@ -438,7 +435,7 @@ void sub_062246() {
                 for (uint32_t n = 0; n < 4; ++n) {
                     if (!test_bit(var::game_flags, n)) continue;
                     const uint32_t player = var::player_records + player_record::size * n;
-                    orb_write32(player + object_record::routine, kWaitForPlay);
+                    orb_write32(player + object_record::routine, entry::sub_0638B4 /* wait for play */);
                     orb_write8(player + object_record::state, 0);
                     orb_write16(player + object_record::flags, 7);
                     orb_write8(player + player_record::character, orb_read8(characters + n));
@@ -503,7 +500,7 @@ void sub_062246() {
             if (!call(sub_088C57, 0x062552, 0x06254E)) return;
             if (ne()) {
                 if (!call(sub_088CA5, 0x06255A, 0x062556)) return;
-                orb_write32(cpu.reg[21] + object_record::routine, kResults);
+                orb_write32(cpu.reg[21] + object_record::routine, entry::sub_084708 /* results */);
             }
             next();
             fade(kFadeIn);
@@ -562,7 +559,7 @@ void sub_062246() {
                 if (!call(sub_088A20, 0x0625DA, 0x0625D6)) return;
                 cpu.reg[19] = rom::game_over_texts[1];
                 if (!call(sub_088A20, 0x0625E2, 0x0625DE)) return;
-                install_args(kRanking);
+                install_args(entry::sub_08A3D6 /* ranking */);
                 if (!call(sub_063CC3, 0x0625EA, 0x0625E6)) return;
             } else {
                 sound_code(0x86);
@@ -588,7 +585,7 @@ void sub_062246() {
                 bool ranking = false;
                 for (uint32_t n = 0; n < 4 && !ranking; ++n)
                     ranking = orb_read32(var::player_records + player_record::size * n +
-                                         object_record::routine) == kRanking;
+                                         object_record::routine) == entry::sub_08A3D6 /* ranking */;
                 if (!ranking) next();
                 break;
             }

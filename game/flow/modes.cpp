@@ -15,11 +15,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kIdleSlot = 0x063514;
-constexpr uint32_t kPlayStart = 0x0635B4;
-constexpr uint32_t kTitleObject = 0x077A83;
-constexpr uint32_t kSplitSprite = 0x081CB5;
-constexpr uint32_t kRankingSprite = 0x08A364;
 constexpr uint32_t kSceneTime = 0x077B28;
 constexpr uint32_t kRankingPage = 0x300400;
 constexpr uint16_t kCursor = 0x005F;
@@ -196,7 +191,7 @@ L_title_0:
     if (!call(sub_088C67, 0x060223, 0x060220)) return;
     if (ne()) {  // an empty pool leaves R21 as it was: nothing to link
         if (!call(sub_088CA5, 0x060227, 0x060224)) return;
-        orb_write32(cpu.reg[21] + object_record::routine, kTitleObject);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_077A83 /* title object */);
     }
     cpu.reg[19] = rom::title_palette;
     if (!call(sub_0896A9, 0x06022B, 0x060228)) return;
@@ -344,7 +339,7 @@ L_ranking_0:
         if (!call(sub_088C67, 0x0602D7, 0x0602D4)) return;
         if (eq()) break;
         if (!call(sub_088CA5, 0x0602DB, 0x0602D8)) return;
-        orb_write32(cpu.reg[21] + object_record::routine, kRankingSprite);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_08A364 /* ranking sprite */);
         orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(cpu.reg[1]));
     }
     next_submode();
@@ -437,7 +432,7 @@ L_0602F0:
     if (!call(sub_088C57, 0x06030B, 0x060308)) return;
     if (eq()) goto L_presentation_built;
     if (!call(sub_088CA5, 0x06030F, 0x06030C)) return;
-    orb_write32(cpu.reg[21] + object_record::routine, kSplitSprite);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_081CB5 /* split sprite */);
     cpu.reg[3] = cpu.reg[21];
     // The scene's actor list: a 32-bit count, then the actors' routines. An
     // empty pool ends it, so the ring never gets an object twice.
@@ -493,7 +488,7 @@ L_060369:
 L_slot_reset_0:
     for (cpu.reg[20] = var::player_records; cpu.reg[20] < var::player_records + 4 * player_record::size;
          cpu.reg[20] += player_record::size) {
-        orb_write32(cpu.reg[20] + object_record::routine, kIdleSlot);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_063514 /* idle slot */);
         orb_write8(cpu.reg[20] + object_record::state, 0);
     }
     if (!call(sub_088B2D, 0x060383, 0x060380)) return;
@@ -516,7 +511,7 @@ void sub_0634A7() {
          cpu.reg[20] += player_record::size) {
         orb_write32(cpu.reg[20] + object_record::flags, 0);
         orb_write8(cpu.reg[20] + player_record::followed, 0);
-        orb_write32(cpu.reg[20] + object_record::routine, kIdleSlot);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_063514 /* idle slot */);
     }
     cpu.reg[20] = pop();
     ret();
@@ -535,18 +530,18 @@ void sub_0634D4() {
     default: v60_unknown_jump(0x0634DE + 3 * cpu.reg[0], 0x0634DB);
     }
     cpu.reg[20] = var::player_records + 3 * player_record::size;
-    cpu.reg[15] = kPlayStart;
+    cpu.reg[15] = entry::sub_0635B4 /* play start */;
     if (!call(sub_063536, 0x0634F3, 0x0634F0)) return;
 L_0634F3:
     cpu.reg[20] = var::player_records + 2 * player_record::size;
-    cpu.reg[15] = kPlayStart;
+    cpu.reg[15] = entry::sub_0635B4 /* play start */;
     if (!call(sub_063536, 0x0634F9, 0x0634F6)) return;
 L_0634F9:
     cpu.reg[20] = var::player_records + 1 * player_record::size;
-    cpu.reg[15] = kPlayStart;
+    cpu.reg[15] = entry::sub_0635B4 /* play start */;
     if (!call(sub_063536, 0x0634FF, 0x0634FC)) return;
     cpu.reg[20] = var::player_records;
-    cpu.reg[15] = kPlayStart;
+    cpu.reg[15] = entry::sub_0635B4 /* play start */;
     if (!call(sub_063536, 0x063505, 0x063502)) return;
     ret();
 }

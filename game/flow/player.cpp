@@ -34,10 +34,6 @@ constexpr unsigned kButton1 = 4, kButton2 = 5;
 
 constexpr uint32_t kStateTable = 0x063F60;  // the dispatch's branch table
 
-constexpr uint32_t kAttackObjectRoutine = 0x077D19;
-constexpr uint32_t kStageCleared = 0x06389E;
-constexpr uint32_t kContinue = 0x063799;
-
 // The camera bounds of the walk (quarter pixels from the camera's corner).
 constexpr int16_t kBoundDown = 864, kBoundUp = 320, kBoundLeft = 192, kBoundRight = 1088;
 
@@ -82,7 +78,7 @@ void sub_063EB6() {
     }
     cmp<uint8_t>(orb_read8(var::ingame_state), flow_state::stage_cleared);
     if (eq()) {
-        orb_write32(field(ob::routine), kStageCleared);
+        orb_write32(field(ob::routine), entry::sub_06389E /* stage cleared */);
         orb_write8(field(ob::state), 0);
         return end_frame();
     }
@@ -513,7 +509,7 @@ L_06415E:
     orb_write8(field(ob::state), 0);
     orb_write16(field(pr::timer), 1260);
     if (!call(sub_061628, 0x06416B, 0x064166)) return;
-    orb_write32(field(ob::routine), kContinue);
+    orb_write32(field(ob::routine), entry::sub_063799 /* continue */);
     sub_063722();
     return;
 
@@ -555,7 +551,7 @@ L_06418E:
         orb_write8(cpu.reg[21] + ob::state, 0);
         orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write8(cpu.reg[21] + ob::type, static_cast<uint8_t>(character() + 4));
-        orb_write32(cpu.reg[21] + ob::routine, kAttackObjectRoutine);
+        orb_write32(cpu.reg[21] + ob::routine, entry::sub_077D19 /* attack object */);
         if (!call(sub_088CA5, 0x0641A7, 0x0641A2)) return;
         orb_write16(field(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
     }

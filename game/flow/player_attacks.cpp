@@ -35,7 +35,6 @@ constexpr uint32_t kSweep = 0x078179;
 constexpr uint32_t kWave = 0x07820E;
 constexpr uint32_t kProjectile = 0x07836B;
 constexpr uint32_t kDoubleSweep = 0x0783BF;
-constexpr uint32_t kFragmentRoutine = 0x077E7E;
 
 constexpr uint32_t kFragments = 8;
 constexpr uint32_t kWaveWidthCap = 312, kWaveHeightCap = 171;
@@ -119,7 +118,7 @@ L_077D29:
         orb_write8(cpu.reg[21] + ob::state, fragment_state::setup);
         orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write8(cpu.reg[21] + ob::type, static_cast<uint8_t>(cpu.reg[11]));
-        orb_write32(cpu.reg[21] + ob::routine, kFragmentRoutine);
+        orb_write32(cpu.reg[21] + ob::routine, entry::sub_077E7E /* fragment */);
         if (!call(sub_088CA5, 0x077D3F, 0x077D3A)) return;
         test<uint32_t>(cpu.reg[11]);
         if (ne()) goto L_077D34;

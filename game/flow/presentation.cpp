@@ -11,9 +11,6 @@ using namespace guest;
 
 namespace {
 
-// Presentation tables by scene index e.
-constexpr uint32_t kParticle = 0x08A8DD;
-
 // Object fields of this file's own use.
 constexpr uint32_t kCounter = 54;        // 8-bit (split sprite), 16-bit (text writer, emitter)
 constexpr uint32_t kParticleIndex = 55;  // emitter, 0 to 15
@@ -265,7 +262,7 @@ void sub_08A876() {
         // An empty pool leaves R21 as it was: nothing is linked or written.
         if (ne()) {
             if (!call(sub_088CA5, 0x08A8B5, 0x08A8B2)) return;
-            orb_write32(cpu.reg[21] + object_record::routine, kParticle);
+            orb_write32(cpu.reg[21] + object_record::routine, entry::sub_08A8DD /* particle */);
             orb_write8(cpu.reg[21] + object_record::type, orb_read8(field(kParticleIndex)));
         }
         orb_write8(field(kParticleIndex), logic<uint8_t>((orb_read8(field(kParticleIndex)) + 1) & 15));

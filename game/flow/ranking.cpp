@@ -19,7 +19,6 @@ uint32_t& r(int n) { return cpu.reg[n]; }
 
 constexpr uint32_t kTableSize = 4 * ranking_entry::size;
 constexpr uint32_t kLastPosition = 3;  // four initials
-constexpr uint32_t kSlotOut = 0x063818;
 constexpr uint16_t kEntryFrames = 1200;
 constexpr uint8_t kChoiceBack = 0, kChoiceEnd = 1;
 constexpr uint8_t kButtons = 0x30;
@@ -113,7 +112,7 @@ void sub_08A3D6() {
         uint32_t k = 0;
         while (k < 4 && orb_read32(table + ranking_entry::size * k) > s) ++k;
         if (k == 4) {
-            orb_write32(player + object_record::routine, kSlotOut);
+            orb_write32(player + object_record::routine, entry::sub_063818 /* slot out */);
             orb_write8(player + object_record::state, 0);
             ret();
             return;
@@ -191,7 +190,7 @@ L_08A55F:  // pause; then the saved best entry takes the initials
             if (!call(sub_0610CF, 0x08A5A4, 0x08A5A0)) return;
         }
     }
-    orb_write32(player + object_record::routine, kSlotOut);
+    orb_write32(player + object_record::routine, entry::sub_063818 /* slot out */);
     orb_write8(player + object_record::state, 0);
     ret();
 }

@@ -162,14 +162,14 @@ void sub_084708() {
         if (!call(sub_088C67, 0x084766, 0x084762)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x08476B, 0x084767)) return;
-            fill_child(0x0847BE, slot, self);
+            fill_child(entry::sub_0847BE, slot, self);
             orb_write32(r(21) + kPlayer, player);
             orb_write32(self + kPortraits + 4 * slot, r(21));
         }
         if (!call(sub_088C67, 0x084785, 0x084781)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x08478A, 0x084786)) return;
-            fill_child(0x0849DB, slot, self);
+            fill_child(entry::sub_0849DB, slot, self);
             orb_write32(r(21) + kPlayer, player);
             orb_write32(self + kSequencers + 4 * slot, r(21));
         }
@@ -177,7 +177,7 @@ void sub_084708() {
     if (!call(sub_088C67, 0x0847A8, 0x0847A4)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x0847AD, 0x0847A9)) return;
-        fill_child(0x084B18, 0, self);
+        fill_child(entry::sub_084B18, 0, self);
     }
     ret();
 }
@@ -571,7 +571,7 @@ void sub_084D27() {
             if (!call(sub_088C67, 0x084D58, 0x084D54)) return;
             if (ne()) {
                 if (!call(sub_088CA5, 0x084D5D, 0x084D59)) return;
-                fill_child(0x0848BF, category, self);
+                fill_child(entry::sub_0848BF, category, self);
                 orb_write8(r(21) + kDelay, static_cast<uint8_t>(r(1)));
                 orb_write8(r(21) + kIconNumber, static_cast<uint8_t>(r(3)));
                 r(3) += 1;
@@ -589,7 +589,7 @@ void sub_084D7F() {
     if (!call(sub_088C67, 0x084D86, 0x084D82)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x084D8B, 0x084D87)) return;
-        fill_child(0x084962, slot_of(self), self);
+        fill_child(entry::sub_084962, slot_of(self), self);
     }
     ret();
 }

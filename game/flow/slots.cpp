@@ -5,6 +5,7 @@
 // during play, the energy drain and the controller's input fetch.
 #include <initializer_list>
 
+#include "game/continuations.h"
 #include "game/routines.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
@@ -22,17 +23,8 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-// Slot routines and continuations by guest address.
-constexpr uint32_t kIdle = 0x063514;
-constexpr uint32_t kPlayStart = 0x0635B4;
-constexpr uint32_t kJoinInPlay = 0x0635E5;  // no translated routine: the run ends there
-constexpr uint32_t kWaitForPlay = 0x0638B4;
-constexpr uint32_t kPlace = 0x0638C6;
-constexpr uint32_t kSetUp = 0x063955;
-constexpr uint32_t kAppearance = 0x0639CB;
-constexpr uint32_t kController = 0x063EB6;
-constexpr uint32_t kPlacedController = 0x0651D1;  // no translated routine either
-constexpr uint32_t kRanking = 0x08A3D6;
+// A continuation by guest address: no translated routine starts there.
+constexpr uint32_t kPlacedController = 0x0651D1;
 
 // ROM tables.
 constexpr uint32_t kJoinPort = 0x063EAE;       // per slot, to the I/O register at a join
@@ -71,7 +63,7 @@ constexpr uint8_t game_ended = 2;   // the last slot out: idle at the game over'
 // A slot goes idle: its credit record's bonus units are dropped.
 void go_idle(uint32_t rec) {
     orb_write8(credits_of(rec) + credit_record::bonus_units, 0);
-    orb_write32(rec + object_record::routine, kIdle);
+    orb_write32(rec + object_record::routine, entry::sub_063514 /* idle */);
     orb_write8(rec + object_record::state, 0);
 }
 
@@ -127,7 +119,7 @@ void sub_063402() {
     for (uint32_t slot = 4; slot-- > 0;) {
         const uint32_t rec = record(slot);
         orb_write16(rec + object_record::flags, 0);
-        orb_write32(rec + object_record::routine, kIdle);
+        orb_write32(rec + object_record::routine, entry::sub_063514 /* idle */);
         orb_write8(rec + player_record::slot, static_cast<uint8_t>(slot));
         orb_write16(rec + object_record::owner, static_cast<uint16_t>(rec));
     }
@@ -156,7 +148,7 @@ void sub_063402() {
 // The join routine with play start as its continuation. Nothing calls it.
 void sub_06350B() {
     ROUTINE_ENTRY(0x06350B);
-    r(15) = kPlayStart;
+    r(15) = entry::sub_0635B4 /* play start */;
     sub_063536();
 }
 
@@ -171,7 +163,7 @@ void sub_063514() {
     }
     if (!call(sub_061498, 0x063528, 0x063523)) return;
     if (!call(sub_061275, 0x063530, 0x06352B)) return;
-    r(15) = kJoinInPlay;
+    r(15) = continuation::join_in_play;
     sub_063536();
 }
 
@@ -227,7 +219,7 @@ void sub_063536() {
         }
     }
     for (uint32_t n = 0; n < 4; ++n) {
-        if (!routine_is(record(n), kContinueRoutine)) continue;
+        if (!routine_is(record(n), entry::sub_063799 /* continue */)) continue;
         push(r(20));
         r(20) = record(n);
         if (!call(sub_063DF9, 0x0635A0, 0x06359B)) return;
@@ -263,7 +255,7 @@ void sub_0635B4() {
         orb_write8(var::ingame_state, flow_state::select_start);
         orb_write8(var::fade_preset, 0);
         set_bit(var::system_flags, system_flag::fade_running);
-        orb_write32(self + object_record::routine, kWaitForPlay);
+        orb_write32(self + object_record::routine, entry::sub_0638B4 /* wait for play */);
         orb_write8(self + object_record::flags, 7);
         orb_write8(self + object_record::state, 0);
         set_bit(var::game_flags, slot);
@@ -356,17 +348,18 @@ void sub_063799() {
             r(1) = slot_of(r(20));
             if (!call(sub_061281, 0x0637C5, 0x0637C0)) return;
             set_bit(r(20) + object_record::flags, player_bit::continuing);
-            r(15) = kJoinInPlay;
+            r(15) = continuation::join_in_play;
             sub_063536();
             return;
         }
     }
     if (!call(sub_062F86, 0x0637DD, 0x0637D8)) return;
-    orb_write32(r(20) + object_record::routine, kRanking);
+    orb_write32(r(20) + object_record::routine, entry::sub_08A3D6 /* ranking */);
     orb_write8(r(20) + object_record::state, 0);
     {
         bool counting = false;
-        for (uint32_t n = 0; n < 4; ++n) counting = counting || routine_is(record(n), kContinueRoutine);
+        for (uint32_t n = 0; n < 4; ++n)
+            counting = counting || routine_is(record(n), entry::sub_063799 /* continue */);
         if (!counting && !call(sub_061741, 0x0637F5, 0x0637F0)) return;
     }
     r(19) = rom::energy_out;
@@ -428,14 +421,15 @@ void sub_063818() {
 void sub_06389E() {
     ROUTINE_ENTRY(0x06389E);
     if (orb_read8(var::ingame_state) == flow_state::stage_start)
-        orb_write32(r(20) + object_record::routine, kWaitForPlay);
+        orb_write32(r(20) + object_record::routine, entry::sub_0638B4 /* wait for play */);
     ret();
 }
 
 // Waits for play: at in-game state 20 the slot is placed.
 void sub_0638B4() {
     ROUTINE_ENTRY(0x0638B4);
-    if (orb_read8(var::ingame_state) == flow_state::play) orb_write32(r(20) + object_record::routine, kPlace);
+    if (orb_read8(var::ingame_state) == flow_state::play)
+        orb_write32(r(20) + object_record::routine, entry::sub_0638C6 /* place */);
     ret();
 }
 
@@ -448,7 +442,7 @@ void sub_0638C6() {
     {
         const uint32_t self = r(20);
         const uint8_t character = orb_read8(self + player_record::character);
-        orb_write32(self + object_record::routine, kSetUp);
+        orb_write32(self + object_record::routine, entry::sub_063955 /* set up */);
         if (placed_area()) {
             r(10) = camera();
             orb_write32(self + object_record::next_script, orb_read32(rom::placed_scripts + 4 * character));
@@ -502,7 +496,7 @@ void sub_063955() {
     {
         const uint32_t self = r(20);
         set_bit(self + object_record::flags, object_flag::intangible);
-        orb_write32(self + object_record::routine, kAppearance);
+        orb_write32(self + object_record::routine, entry::sub_0639CB /* appearance */);
         orb_write8(self + 38, 0);
         orb_write8(self + 58, 0);
         orb_write8(self + player_record::followed, 255);
@@ -527,7 +521,7 @@ void sub_0639CB() {
     blink = logic<uint8_t>(blink & 0x7F);
     orb_write8(self + player_record::hold_time, blink);
     if (blink == 0) {
-        orb_write32(self + object_record::routine, kController);
+        orb_write32(self + object_record::routine, entry::sub_063EB6 /* controller */);
         clear_bit(self + object_record::flags, object_flag::intangible);
     } else {
         set_bit(self + object_record::flags, object_flag::intangible);

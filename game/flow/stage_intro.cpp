@@ -196,7 +196,7 @@ void sub_0899DB() {
         orb_write16(self + kLimitY, orb_read16(record + 14));
     }
     set_state(self, actor_state::wait_intro);
-    orb_write32(self + object_record::routine, 0x0899DB);
+    orb_write32(self + object_record::routine, entry::sub_0899DB);
     orb_write8(self + object_record::anim_mode, 1);
     orb_write16(self + object_record::height, 288);
     if (!call(sub_061F06, 0x089A38, 0x089A34)) return;
@@ -238,7 +238,7 @@ void sub_089ABE() {
     if (state == actor_state::delay) goto L_089B1C;
     if (state == actor_state::running) goto L_089B2A;
     if (state != actor_state::setup) v60_unknown_jump(0x089ACA + 3 * state, 0x089AC7);
-    orb_write32(self + object_record::routine, 0x089ABE);
+    orb_write32(self + object_record::routine, entry::sub_089ABE);
     read_record_head(self);
     set_state(self, actor_state::wait_intro);
     orb_write8(self + object_record::anim_mode, 1);

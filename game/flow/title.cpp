@@ -181,7 +181,7 @@ void sub_077558() {
 void sub_0775D1() {
     ROUTINE_ENTRY(0x0775D1);
     orb_write8(cpu.reg[20] + object_record::type, 0);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0775F9);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0775F9);
     sub_0775F9();
 }
 
@@ -189,7 +189,7 @@ void sub_0775D1() {
 void sub_0775DF() {
     ROUTINE_ENTRY(0x0775DF);
     orb_write8(cpu.reg[20] + object_record::type, 1);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0775F9);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0775F9);
     sub_0775F9();
 }
 
@@ -197,7 +197,7 @@ void sub_0775DF() {
 void sub_0775ED() {
     ROUTINE_ENTRY(0x0775ED);
     orb_write8(cpu.reg[20] + object_record::type, 2);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0775F9);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0775F9);
     sub_0775F9();
 }
 
@@ -450,7 +450,7 @@ void sub_0778EB() {
     orb_write16(field(object_record::screen_y), 0);
     orb_write16(field(object_record::height), 0xFF80);
     orb_write32(field(kSequencePointer), rom::hidden_sequence);
-    orb_write32(field(object_record::routine), 0x07792B);
+    orb_write32(field(object_record::routine), entry::sub_07792B);
     cpu.reg[19] = rom::watcher_palette;
     sub_0896A9();
 }
@@ -475,7 +475,7 @@ void sub_07792B() {
         cpu.reg[0] = load_zx16(var::backup_primary + backup_record::revision);
         cpu.reg[1] = 0;
         if (!call(sub_088A5A, 0x077963, 0x077960)) return;
-        orb_write32(field(object_record::routine), 0x077971);
+        orb_write32(field(object_record::routine), entry::sub_077971);
     }
     sub_077971();
 }
@@ -491,7 +491,7 @@ void sub_077971() {
 void sub_0779A9() {
     ROUTINE_ENTRY(0x0779A9);
     orb_write16(cpu.reg[20] + kTimer, 460);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0779B7);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0779B7);
     sub_0779B7();
 }
 
@@ -518,7 +518,7 @@ void sub_0779B7() {
     orb_write16(field(object_record::screen_y), 176);
     orb_write16(field(object_record::height), 0xFFC0);
     orb_write8(field(kTimer), static_cast<uint8_t>(cpu.reg[2]));
-    orb_write32(field(object_record::routine), 0x077A34);
+    orb_write32(field(object_record::routine), entry::sub_077A34);
     sub_077A7A();
 }
 
@@ -531,7 +531,7 @@ void sub_077A34() {
     orb_write16(field(object_record::screen_x),
                 add<uint16_t>(orb_read16(field(object_record::screen_x)), load_sx8(field(kTimer))));
     orb_write8(field(kTimer), dec<uint8_t>(orb_read8(field(kTimer))));
-    if (eq()) orb_write32(field(object_record::routine), 0x077A7A);
+    if (eq()) orb_write32(field(object_record::routine), entry::sub_077A7A);
     sub_077A7A();
 }
 

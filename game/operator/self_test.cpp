@@ -18,7 +18,6 @@ constexpr uint32_t kSignatures = 0xFFFFF8;  // program ROM words mirrored at the
 constexpr uint32_t kWorkRam = 0x200000;
 constexpr uint32_t kProgressCell = 0x31FC9C;
 constexpr uint32_t kProgressLength = 11;
-constexpr uint32_t kSelfTestLoop = 0x08B416;
 
 // One step of the signature: the bookkeeping block's check-value step.
 uint16_t signature_step(uint16_t s, uint16_t h) {
@@ -236,7 +235,7 @@ void sub_08B159() {
     enable_interrupts();
     orb_write8(var::shared_ram_flag, 0);
     if (!call(sub_08C403, 0x08B3E0, 0x08B3DD)) return;
-    orb_write32(var::service_screen, kSelfTestLoop);
+    orb_write32(var::service_screen, entry::sub_08B416 /* self test loop */);
     sub_08B416();
 }
 

@@ -20,22 +20,18 @@ namespace {
 constexpr uint32_t kBackup = var::backup_image;
 
 // Game settings.
-constexpr uint32_t kGameLoop = 0x08B8E2;
 constexpr uint32_t kFlipTexts = 0x08CE88;
 constexpr uint32_t kJoinTexts = 0x08CE90;
 constexpr uint8_t kGameLines = 7;
 constexpr uint8_t kGameLeaveLine = 6;
 
 // Coin and credit settings.
-constexpr uint32_t kCoinCreditPage = 0x08BAA0;
-constexpr uint32_t kCoinCreditLoop = 0x08BAF1;
 constexpr uint8_t kCoinPresetCount = 26;
 constexpr uint8_t kNoCoinItem = 26;
 constexpr uint8_t kCoinCreditLines = 5;
 constexpr uint8_t kCoinSettingsLine = 3;
 
 // Coin settings.
-constexpr uint32_t kCoinLoop = 0x08BD28;
 constexpr uint8_t kCoinLines = 5;
 constexpr uint8_t kCoinLeaveLine = 4;
 
@@ -82,7 +78,7 @@ void sub_08B8AE() {
     orb_write8(var::service_cursor, kGameLeaveLine);
     cpu.reg[10] = cursor_line_cell(rom::game_cursor_lines, kGameLeaveLine);
     if (!call(sub_08C451, 0x08B8DB, 0x08B8D8)) return;
-    orb_write32(var::service_screen, kGameLoop);
+    orb_write32(var::service_screen, entry::sub_08B8E2 /* game loop */);
     sub_08B8E2();
 }
 
@@ -193,7 +189,7 @@ void sub_08BA69() {
 void sub_08BA73() {
     ROUTINE_ENTRY(0x08BA73);
     if (settings_differ(rom::game_compare)) set_bit(var::service_flags, service_flag::settings_changed);
-    orb_write32(var::service_screen, kMainMenu);
+    orb_write32(var::service_screen, entry::sub_08B04A /* main menu */);
     ret();
 }
 
@@ -223,7 +219,7 @@ void sub_08BAA0() {
     if (!call(sub_08C494, 0x08BAD2, 0x08BACF)) return;
     cpu.reg[10] = cursor_line_cell(rom::coin_credit_cursor_lines, orb_read8(var::service_cursor));
     if (!call(sub_08C451, 0x08BAE5, 0x08BAE2)) return;
-    orb_write32(var::service_screen, kCoinCreditLoop);
+    orb_write32(var::service_screen, entry::sub_08BAF1 /* coin credit loop */);
     sub_08BAF1();
 }
 
@@ -376,7 +372,7 @@ void sub_08BCB6() {
     orb_write8(var::service_cursor, kCoinLeaveLine);
     cpu.reg[10] = cursor_line_cell(rom::coin_cursor_lines, kCoinLeaveLine);
     if (!call(sub_08C451, 0x08BD1B, 0x08BD18)) return;
-    orb_write32(var::service_screen, kCoinLoop);
+    orb_write32(var::service_screen, entry::sub_08BD28 /* coin loop */);
     ret();
 }
 
@@ -569,7 +565,7 @@ void sub_08BF50() {
 void sub_08BF56() {
     ROUTINE_ENTRY(0x08BF56);
     orb_write8(var::service_cursor, kCoinSettingsLine);
-    orb_write32(var::service_screen, kCoinCreditPage);
+    orb_write32(var::service_screen, entry::sub_08BAA0 /* coin credit page */);
     ret();
 }
 
@@ -581,6 +577,6 @@ void sub_08BF65() {
         set_bit(var::service_flags, service_flag::settings_changed);
         if (!call(sub_061055, 0x08BF85, 0x08BF82)) return;
     }
-    orb_write32(var::service_screen, kMainMenu);
+    orb_write32(var::service_screen, entry::sub_08B04A /* main menu */);
     ret();
 }

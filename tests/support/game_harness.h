@@ -15,6 +15,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "game/routines.h"
 #include "runtime/v60.h"
 
 class GameRoutineTest : public ::testing::Test {
@@ -29,8 +30,9 @@ public:
     // returns here instead, and run() fails.
     static constexpr uint32_t kCanary = 0xFEED04;
     // The tests' own entry points (test_entry_0 to test_entry_7).
-    static constexpr uint32_t kTestEntry[8] = {0xFE0000, 0xFE0001, 0xFE0002, 0xFE0003,
-                                               0xFE0004, 0xFE0005, 0xFE0006, 0xFE0007};
+    static constexpr uint32_t kTestEntry[8] = {entry::test_entry_0, entry::test_entry_1, entry::test_entry_2,
+                                               entry::test_entry_3, entry::test_entry_4, entry::test_entry_5,
+                                               entry::test_entry_6, entry::test_entry_7};
 
 protected:
     void SetUp() override;
@@ -85,9 +87,7 @@ protected:
     void fake(v60_routine routine, body_fn body) { fake(entry_of(routine), std::move(body)); }
     template <typename F>
     requires std::is_void_v<std::invoke_result_t<F>>
-    void fake(v60_routine routine, F body) {
-        fake(entry_of(routine), std::move(body));
-    }
+    void fake(v60_routine routine, F body) { fake(entry_of(routine), std::move(body)); }
     void fake(v60_routine routine) { fake(entry_of(routine), body_fn{}); }
     void fake_all(std::initializer_list<v60_routine> routines);
     int calls(v60_routine routine) const { return calls(entry_of(routine)); }

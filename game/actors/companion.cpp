@@ -22,9 +22,10 @@ enum : uint8_t { kFollowing = 0, kAreaChange = 1, kPlacedObjects = 2, kRelease =
 
 // Mirror bits 6 and 7 from the parent, the other bits kept.
 void copy_mirror(uint32_t object, uint32_t parent) {
-    const uint16_t mirror = logic<uint16_t>(orb_read16(parent + object_record::flags) & 0xC0);
+    constexpr uint32_t kMirrorBits = flag_mask(object_flag::mirror_x, object_flag::mirror_y);
+    const uint16_t mirror = logic<uint16_t>(orb_read16(parent + object_record::flags) & kMirrorBits);
     orb_write16(object + object_record::flags,
-                logic<uint16_t>((orb_read16(object + object_record::flags) & ~0xC0u) | mirror));
+                logic<uint16_t>((orb_read16(object + object_record::flags) & ~kMirrorBits) | mirror));
 }
 
 // The X offset: the creator's base plus the parent's first-part X offset.

@@ -8,6 +8,7 @@
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
 
@@ -15,7 +16,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kRandomPort = 0xD80000;
 constexpr uint32_t kRandomMix = 0x2A6D365B;  // mixed into a state whose low half is 0
 constexpr uint32_t kVanishWait = 0x06A27A;
 constexpr uint32_t kVanishShrink = 0x06A286;
@@ -154,7 +154,7 @@ L_069230:
 void sub_06925A() {
     ROUTINE_ENTRY(0x06925A);
     if (!test_bit(var::game_flags, game_flag::demo_play)) {
-        cpu.reg[0] = orb_read32(kRandomPort);
+        cpu.reg[0] = orb_read32(hw::random_port);
         ret();
         return;
     }

@@ -18,7 +18,7 @@ using namespace guest;
 
 namespace {
 
-constexpr uint16_t kEnemyFlags = 0x8001;  // enemy, alive
+constexpr uint16_t kEnemyFlags = flag_mask(object_flag::enemy, object_flag::alive);
 constexpr uint8_t kNone = 255;
 
 constexpr uint8_t kBarWide = 1;  // boss bar variants beside 0
@@ -119,7 +119,7 @@ uint16_t made() { return eq() ? 0 : static_cast<uint16_t>(cpu.reg[21]); }
 // The scripted kinds' entrance script: the spawn data itself, whose address
 // the u32 at +16 holds.
 void take_entrance_script(uint32_t enemy) {
-    orb_write32(enemy + object_record::next_script, orb_read32(enemy + object_record::screen_x));
+    orb_write32(enemy + object_record::next_script, orb_read32(enemy + object_record::data_pointer));
 }
 
 // A hit sound for kinds 7 and 8: ring B when the enemy is hit hard.
@@ -188,7 +188,7 @@ void sub_06BF22() {
     if (!call(sub_077B88, 0x06BF77, 0x06BF72)) return;
     const uint32_t enemy = cpu.reg[20];
     orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
-    orb_write16(enemy + enemy_setup::kind2_companion, made());
+    orb_write16(enemy + object_record::target_player, made());  // kind 2 keeps its companion here
     if (!call(sub_06C438, 0x06BF87, 0x06BF82)) return;
     if (!call(sub_06C43D, 0x06BF8F, 0x06BF8A)) return;
     if (!call(sub_06C442, 0x06BF97, 0x06BF92)) return;
@@ -347,7 +347,7 @@ void sub_06ED32() {
     const uint32_t enemy = cpu.reg[20];
     orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     orb_write16(enemy + object_record::partner, made());
-    orb_write8(enemy + object_record::substate, orb_read8(orb_read32(enemy + object_record::screen_x)));
+    orb_write8(enemy + object_record::substate, orb_read8(orb_read32(enemy + object_record::data_pointer)));
     sub_069792();
 }
 
@@ -422,7 +422,7 @@ void sub_071EA6() {
     orb_write16(enemy + object_record::partner, made());
     orb_write8(var::live_enemy_count, add<uint8_t>(orb_read8(var::live_enemy_count), 2));
     orb_write8(enemy + enemy_setup::boss_byte, 1);
-    orb_write32(enemy + enemy_setup::spawn_data, orb_read32(enemy + object_record::screen_x));
+    orb_write32(enemy + enemy_setup::spawn_data, orb_read32(enemy + object_record::data_pointer));
     orb_write32(enemy + object_record::routine, entry::sub_071F9B /* sound wrapper 7 */);
     set8(cpu.reg[1], kBarCrowd);
     sub_069795();
@@ -466,7 +466,7 @@ void sub_072CC6() {
     orb_write16(enemy + object_record::partner, made());
     orb_write8(var::live_enemy_count, add<uint8_t>(orb_read8(var::live_enemy_count), 2));
     orb_write8(enemy + enemy_setup::boss_byte, 1);
-    orb_write32(enemy + enemy_setup::spawn_data, orb_read32(enemy + object_record::screen_x));
+    orb_write32(enemy + enemy_setup::spawn_data, orb_read32(enemy + object_record::data_pointer));
     orb_write32(enemy + object_record::routine, entry::sub_072DBB /* sound wrapper 8 */);
     set8(cpu.reg[1], kBarCrowd);
     sub_069795();

@@ -35,8 +35,8 @@ constexpr uint8_t kShellLife = 30;
 constexpr uint8_t kBurstFrames = 3;
 
 using self::field;
-uint8_t state() { return orb_read8(field(object_record::state)); }
-void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
+using self::set_state;
+using self::state;
 
 // The turret's, the flash's and the shell's.
 namespace turret_state {

@@ -67,8 +67,8 @@ constexpr uint8_t spent = 2;
 }  // namespace child_state
 
 using self::field;
-uint8_t state() { return orb_read8(field(object_record::state)); }
-void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
+using self::set_state;
+using self::state;
 bool game_flag_set(unsigned bit) { return test_bit(var::game_flags, bit); }
 
 // The carrier tables' entry for the carrier's type and the rank tier.
@@ -122,7 +122,7 @@ void sub_07CB0C() {
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write8(field(object_record::attack_kind), 0);
     orb_write16(field(object_record::owner), static_cast<uint16_t>(cpu.reg[20]));
-    orb_write32(field(pickup_item::pickup_kind), orb_read32(orb_read32(field(pickup_item::data_pointer))));
+    orb_write32(field(pickup_item::pickup_kind), orb_read32(orb_read32(field(object_record::data_pointer))));
     cpu.reg[19] = orb_read32(rom::item_animations + 4u * orb_read16(field(pickup_item::pickup_kind)));
     if (!call(sub_061F06, 0x07CB6D, 0x07CB68)) return;
     orb_write16(field(object_record::height), static_cast<uint16_t>(kLyingHeight));
@@ -228,8 +228,8 @@ L_07CCF0:
 // bound). In: R20 = the item, R15 = the player record.
 void sub_07CD01() {
     ROUTINE_ENTRY(0x07CD01);
-    orb_write16(cpu.reg[15] + player_record::energy,
-                add<uint16_t>(orb_read16(cpu.reg[15] + player_record::energy),
+    orb_write16(cpu.reg[15] + object_record::energy,
+                add<uint16_t>(orb_read16(cpu.reg[15] + object_record::energy),
                               orb_read16(field(pickup_item::pickup_value))));
     orb_write32(field(pickup_item::pickup_collector), cpu.reg[15]);
     ret();
@@ -375,7 +375,7 @@ L_07CF90:
     if (eq()) {
         orb_write32(field(object_record::routine), entry::sub_07CB0C /* item */);
         set_state(item_state::setup);
-        orb_write32(field(pickup_item::data_pointer), rom::left_item);
+        orb_write32(field(object_record::data_pointer), rom::left_item);
         ret();
         return;
     }

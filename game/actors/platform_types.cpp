@@ -291,7 +291,7 @@ L_07BD74:  // high-jump rise
     sub_07A523();
     return;
 L_07BDA5:  // falling, watching below for a player
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (less_equal()) {
         orb_write8(o + pe::ai_attack_timer, 0);
         cpu.reg[10] = rom::high_jump_box;
@@ -333,7 +333,7 @@ L_07BE3B:  // ground strike
     sub_07A523();
     return;
 L_07BE51:  // wind-up
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (greater()) {
         sub_07A523();
         return;
@@ -466,7 +466,7 @@ void sub_07D5BE() {
     }
 L_07D645:  // set-up around its own place
     orb_write8(o + object_record::type, 2);
-    orb_write8(o + pe::ai_facing_code, orb_read8(orb_read32(o + object_record::screen_x)));
+    orb_write8(o + pe::ai_facing_code, orb_read8(orb_read32(o + object_record::data_pointer)));
     if (!call(sub_07AA19, 0x07D657, 0x07D654)) return;
     sub_07A4AB();
     return;
@@ -492,14 +492,14 @@ L_07D65C:  // start: home point and window, facing, the start animation
         }
         cpu.reg[19] = variant_entry(rom::type2_start_animations, o, pe::ai_facing_code);
         if (!call(sub_061F06, 0x07D6A2, 0x07D69F)) return;
-        count_down(o + object_record::enemy_timer);
+        count_down8_sets_flags(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07D6AD, 0x07D6AA)) return;
         sub_07A523();
         return;
     }
 L_07D6B2:  // leap wind-up
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (ne()) {
         sub_07A523();
         return;
@@ -609,7 +609,7 @@ void sub_07D83C() {
         ret();
         return;
     }
-    const uint32_t code = orb_read8(player + pe::player_code) & 15;
+    const uint32_t code = orb_read8(player + player_record::player_code) & 15;
     if (!((orb_read32(rom::reach_mask) >> code) & 1)) {
         ret();
         return;
@@ -666,7 +666,7 @@ void sub_07D95C() {
         }
     }
 L_07D9CB:  // set-up around its own place
-    orb_write8(o + pe::ai_thrower_variant, orb_read8(orb_read32(o + object_record::screen_x)));
+    orb_write8(o + pe::ai_thrower_variant, orb_read8(orb_read32(o + object_record::data_pointer)));
     orb_write8(o + pe::ai_attack_timer, orb_read8(rom::type3_interval));
     orb_write8(o + object_record::type, 3);
     if (!call(sub_07AA19, 0x07D9E6, 0x07D9E3)) return;
@@ -701,7 +701,7 @@ L_07DA49:
     add_state(o, 1);
     orb_write8(o + object_record::enemy_timer, orb_read8(rom::recovery_frames));
 L_07DA64:  // recovery
-    count_down(o + object_record::enemy_timer);
+    count_down8_sets_flags(o + object_record::enemy_timer);
     if (ne()) {
         sub_07A523();
         return;
@@ -790,7 +790,7 @@ L_07DBB0:  // out to the right and back
     move_by(o, object_record::world_x, object_record::velocity_x);
     cmp<uint8_t>(orb_read8(o + object_record::velocity_x), static_cast<uint8_t>(-31));
     if (less()) goto L_07DC1C;
-    count_down(o + object_record::velocity_x);
+    count_down8_sets_flags(o + object_record::velocity_x);
 L_07DB90:
     cpu.reg[10] = rom::thrown_box;
     cpu.reg[16] = load_zx8(rom::thrown_strengths + (orb_read8(var::difficulty_rank) >> 4));
@@ -819,7 +819,7 @@ L_07DC1C:
 void sub_07DC27() {
     ROUTINE_ENTRY(0x07DC27);
     const uint32_t o = cpu.reg[20];
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (eq()) {
         orb_write8(o + pe::ai_attack_timer, orb_read8(rom::type3_interval));
         set_state(o, type3_state::throw_start);

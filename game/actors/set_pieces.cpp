@@ -71,9 +71,8 @@ constexpr uint8_t kWreckFrames = 30;
 constexpr uint8_t kRiderDefeatSound = 0xF5;
 
 using self::field;
-uint8_t state() { return orb_read8(field(object_record::state)); }
-void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
-void next_state() { set_state(inc<uint8_t>(state())); }
+using self::set_state;
+using self::state;
 
 void count_in() { orb_write8(var::live_enemy_count, inc<uint8_t>(orb_read8(var::live_enemy_count))); }
 
@@ -165,7 +164,7 @@ L_082C19:
     cmp<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x),
                   static_cast<uint16_t>(kTriggerX));
     if (less()) goto L_082C54;
-    next_state();
+    self::next_state_sets_flags();
     orb_write8(field(object_record::enemy_timer), kOpeningFrames);
     cpu.reg[0] = kOpeningEffect;
     cpu.reg[10] = cpu.reg[20];
@@ -176,7 +175,7 @@ L_082C19:
     if (!call(sub_06978D, 0x082C47, 0x082C42)) return;
 L_082C4C:
     orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
-    if (eq()) next_state();
+    if (eq()) self::next_state_sets_flags();
 L_082C54:
     if (!call(sub_062044, 0x082C59, 0x082C54)) return;
     sub_062094();
@@ -219,7 +218,7 @@ void sub_08425C() {
         return;
     }
     {
-        const uint32_t spawn = orb_read32(field(path_object::data_pointer));
+        const uint32_t spawn = orb_read32(field(object_record::data_pointer));
         const uint8_t rider_type = orb_read8(spawn);
         const uint8_t route = orb_read8(spawn + 1);
         set_state(carrier_state::wait_window);
@@ -408,7 +407,7 @@ void sub_0844B2() {
         ret();
         return;
     }
-    next_state();
+    self::next_state_sets_flags();
     count_in();
     orb_write16(field(object_record::flags), 1);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
@@ -470,7 +469,7 @@ void sub_0845D6() {
             orb_write16(platform + 4, x);
             orb_write16(platform + 6, add<uint16_t>(x, kPlatformWidth));
             orb_write16(platform + 8, orb_read16(rider + object_record::world_y));
-            orb_write32(rider + path_object::data_pointer, platform);
+            orb_write32(rider + object_record::data_pointer, platform);
             break;
         }
     case 2:
@@ -478,7 +477,7 @@ void sub_0845D6() {
         {
             uint32_t data = kLandedData + 2u * (type - 2u);
             if (test_bit(rider + object_record::flags, object_flag::mirror_x)) data += 1;
-            orb_write32(rider + path_object::data_pointer, data);
+            orb_write32(rider + object_record::data_pointer, data);
             break;
         }
     default: v60_unknown_jump(kRiderTypes + 3u * type, 0x084630);

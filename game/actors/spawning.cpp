@@ -68,12 +68,12 @@ void players_in_play() {
     uint16_t flags = 0;
     for (uint32_t n = 0; n < kPlayers; ++n) {
         const uint32_t player = var::player_records + player_record::size * n;
-        cmp<uint32_t>(orb_read32(player + player_record::routine), continuation::out_of_play);
+        cmp<uint32_t>(orb_read32(player + object_record::routine), continuation::out_of_play);
         if (eq()) {
             cpu.z = 1;
             return;
         }
-        flags = logic<uint16_t>(flags | orb_read16(player + player_record::flags));
+        flags = logic<uint16_t>(flags | orb_read16(player + object_record::flags));
     }
     bit_flags(flags, 0);
 }
@@ -277,7 +277,7 @@ void sub_0662E2() {
     orb_write16(object + object_record::world_y, orb_read16(record + spawn_record::world_y));
     cpu.reg[0] = load_zx16(record + spawn_record::data_offset);
     if (test<uint16_t>(cpu.reg[0]) != 0)
-        orb_write32(object + object_record::screen_x, record + spawn_record::data_offset + cpu.reg[0]);
+        orb_write32(object + object_record::data_pointer, record + spawn_record::data_offset + cpu.reg[0]);
     ret();
 }
 

@@ -128,7 +128,7 @@ L_07F47E:  // start: type 7, no stuns, the generic set-up, the boss bar, sound 0
     return;
 
 L_07F4A1:  // pose: a random wait animation, or the volley after two stuns
-    next_state();
+    next_state_keeps_flags();
     clear_bit(field(object_record::flags), object_flag::airborne);
     cmp<uint8_t>(orb_read8(field(vr::stun_count)), kStuns);
     if (no_carry()) {
@@ -145,11 +145,11 @@ L_07F4A1:  // pose: a random wait animation, or the volley after two stuns
     return;
 
 L_07F4D3:  // turn toward the target, aimed from 128 units above the body
-    next_state();
+    next_state_keeps_flags();
     cpu.reg[19] = orb_read32(field(vr::target));
-    add16(field(object_record::world_y), static_cast<uint32_t>(-kAimLift));
+    add16_keeps_flags(field(object_record::world_y), static_cast<uint32_t>(-kAimLift));
     if (!call(sub_08921C, 0x07F4E5, 0x07F4E0)) return;
-    add16(field(object_record::world_y), kAimLift);
+    add16_keeps_flags(field(object_record::world_y), kAimLift);
     orb_write16(field(vr::aim), static_cast<uint16_t>(cpu.reg[0]));
     clear_bit(field(object_record::flags), object_flag::mirror_x);
     if (((cpu.reg[0] + 256) & 0x200) == 0) set_bit(field(object_record::flags), object_flag::mirror_x);
@@ -163,7 +163,7 @@ L_07F513:  // aim: the octant's animation once the step timer runs out
         sub_07A523();
         return;
     }
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(vr::octant), static_cast<uint8_t>(((orb_read16(field(vr::aim)) + 64) >> 7) & 7));
     cpu.reg[19] = orb_read32(rom::volley_aim_animations + 4u * orb_read8(field(vr::octant)));
     if (!call(sub_061F06, 0x07F547, 0x07F542)) return;
@@ -193,7 +193,7 @@ L_07F555:  // aimed attack: the octant's boxes hit every frame of the step
     return;
 
 L_07F5C8:  // volley 1 start: untouchable, stun count cleared
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(vr::stun_count), 0);
     set_bit(field(object_record::flags), object_flag::intangible);
     cpu.reg[19] = kVolley1;
@@ -211,7 +211,7 @@ L_07F5E1:  // volley 1: the frame's box hits while the step runs
         sub_07A523();
         return;
     }
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(vr::step_timer), by_rank(rom::volley_step_timer));
     cpu.reg[19] = kVolley2;
     if (!call(sub_061F06, 0x07F633, 0x07F62E)) return;
@@ -225,7 +225,7 @@ L_07F638:  // volley 2: charging, then the eight projectiles
         sub_07A523();
         return;
     }
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(vr::step_timer), by_rank(rom::volley_step_timer));
     cpu.reg[19] = kVolley3;
     if (!call(sub_061F06, 0x07F665, 0x07F660)) return;
@@ -283,7 +283,7 @@ void sub_07F70B() {
     ROUTINE_ENTRY(0x07F70B);
     cpu.reg[0] = load_zx8(field(object_record::state));
     if (cpu.reg[0] == shot_state::setup || cpu.reg[0] == shot_state::setup_again) {
-        next_state();
+        next_state_keeps_flags();
         orb_write16(field(object_record::height), static_cast<uint16_t>(kShotHeight));
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[19] = orb_read32(field(object_record::frame));
@@ -292,8 +292,8 @@ void sub_07F70B() {
         v60_unknown_jump(kShotStates + 4 * cpu.reg[0], 0x07F714);
     }
     if (!call(sub_061FB6, 0x07F73D, 0x07F738)) return;
-    add16(field(object_record::world_x), load_sx8(field(vr::shot_step_x)));
-    add16(field(object_record::world_y), load_sx8(field(vr::shot_step_y)));
+    add16_keeps_flags(field(object_record::world_x), load_sx8(field(vr::shot_step_x)));
+    add16_keeps_flags(field(object_record::world_y), load_sx8(field(vr::shot_step_y)));
     if (!call(sub_062044, 0x07F756, 0x07F751)) return;
     {
         const int16_t y = static_cast<int16_t>(orb_read16(field(object_record::screen_y)));

@@ -82,17 +82,17 @@ void sub_084FA6() {
     }
     const uint32_t player = orb_read32(self + kPlayer);
     uint32_t reason = 0;
-    if (orb_read32(player + player_record::routine) != entry::sub_063799 /* continue */) {
-        if (!(orb_read16(player + player_record::flags) & 1)) {
+    if (orb_read32(player + object_record::routine) != entry::sub_063799 /* continue */) {
+        if (!(orb_read16(player + object_record::flags) & flag_mask(object_flag::alive))) {
             ret();
             return;
         }
-        const uint8_t state = orb_read8(player + player_record::state);
+        const uint8_t state = orb_read8(player + object_record::state);
         if (!test_bit(var::game_flags, game_flag::placed_objects) && state >= player_state::special &&
             state <= player_state::special_end) {
             reason = 1;
         } else {
-            cmp<uint16_t>(orb_read16(player + player_record::energy), static_cast<uint16_t>(kLowEnergy));
+            cmp<uint16_t>(orb_read16(player + object_record::energy), static_cast<uint16_t>(kLowEnergy));
             if (greater()) {
                 ret();
                 return;

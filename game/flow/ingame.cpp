@@ -41,14 +41,13 @@ constexpr uint16_t kGameOverFrames = 320;
 constexpr uint16_t kZoomFull = 512;
 constexpr uint16_t kZoomHalf = 256;
 constexpr uint16_t kDemoEnergy = 1280;
-constexpr uint16_t kRankingScreen = 12;     // mode word of the score-ranking screen
 constexpr uint32_t kRankingPageTop = 4096;  // R9 for sub_060953: 0x300000-0x3013FF
 constexpr uint8_t kFadeIn = 3;
 constexpr uint8_t kFadeOut = 0;
 
-uint8_t state() { return orb_read8(var::ingame_state); }
+uint8_t ingame_state() { return orb_read8(var::ingame_state); }
 void go(uint8_t s) { orb_write8(var::ingame_state, s); }
-void next() { go(static_cast<uint8_t>(state() + 1)); }
+void next() { go(static_cast<uint8_t>(ingame_state() + 1)); }
 
 void fade(uint8_t preset) {
     orb_write8(var::fade_preset, preset);
@@ -97,8 +96,10 @@ void refresh_target_slots() {
         if (static_cast<int32_t>(test<uint32_t>(orb_read32(slot_distance(i)))) >= 0) {
             const uint32_t holder = slot_holder(i);
             const uint32_t flags = orb_read32(holder + object_record::flags);
-            if ((flags & 0x8001) == 0x8001 && orb_read8(holder + target_claim::slot) == i)
-                distance = orb_read32(holder + target_claim::distance);
+            if ((flags & flag_mask(object_flag::enemy, object_flag::alive)) ==
+                    flag_mask(object_flag::enemy, object_flag::alive) &&
+                orb_read8(holder + object_record::target_slot) == i)
+                distance = orb_read32(holder + object_record::target_distance);
         }
         orb_write32(slot_distance(i), distance);
     }
@@ -113,10 +114,10 @@ void claim_target_slots() {
     uint32_t object = tail;
     do {
         object = kHigh | orb_read16(object + object_record::next);
-        if (!(orb_read32(object + object_record::flags) & 0x8000)) continue;
-        const uint8_t slot = orb_read8(object + target_claim::slot);
+        if (!(orb_read32(object + object_record::flags) & flag_mask(object_flag::enemy))) continue;
+        const uint8_t slot = orb_read8(object + object_record::target_slot);
         if (slot & 0x80) continue;
-        const uint32_t claim = orb_read32(object + target_claim::distance);
+        const uint32_t claim = orb_read32(object + object_record::target_distance);
         const uint32_t held = orb_read32(slot_distance(slot));
         if (static_cast<int32_t>(held) >= 0) {
             cmp<uint32_t>(claim, held);
@@ -149,7 +150,7 @@ void promote_target_slots() {
 void sub_062246() {
     ROUTINE_ENTRY(0x062246);
     for (;;) {
-        switch (state()) {
+        switch (ingame_state()) {
         case flow_state::select_start:
         case flow_state::select_again:  // character select: the scene, its palette and music
             if (fade_running()) break;
@@ -592,7 +593,7 @@ void sub_062246() {
             if (!call(sub_0634A7, 0x06261A, 0x062616)) return;
             orb_write8(var::stage, 0);
             orb_write8(var::area, 0);
-            orb_write16(var::game_mode, kRankingScreen);
+            orb_write16(var::game_mode, game_mode::ranking_screen);
             go(flow_state::select_start);
             orb_write32(var::system_flags, 0);
             cpu.reg[10] = var::power_on_time;
@@ -613,7 +614,7 @@ void sub_062246() {
             if (!call(sub_0609AA, 0x062652, 0x06264E)) return;
             if (!call(sub_088B2D, 0x06265A, 0x062656)) return;
             break;
-        default: v60_unknown_jump(kStateTable + 3u * state(), kStateJump);
+        default: v60_unknown_jump(kStateTable + 3u * ingame_state(), kStateJump);
         }
         break;
     }

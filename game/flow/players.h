@@ -72,8 +72,8 @@ inline uint32_t table_cell(uint32_t table, uint32_t index) {
 // routine address.
 inline bool somebody_in_play() {
     for (uint32_t n = 0; n < 4; ++n) {
-        if (guest::test_bit(record(n) + player_record::flags, object_flag::alive)) return true;
-        guest::cmp<uint32_t>(orb_read32(record(n) + player_record::routine), continuation::out_of_play);
+        if (guest::test_bit(record(n) + object_record::flags, object_flag::alive)) return true;
+        guest::cmp<uint32_t>(orb_read32(record(n) + object_record::routine), continuation::out_of_play);
         if (guest::eq()) return true;
     }
     return false;

@@ -50,7 +50,6 @@ uint32_t player_count() { return orb_read8(var::backup_primary + backup_record::
 uint32_t owner_of(uint32_t object) { return linked(object, object_record::owner); }
 uint32_t slot_of(uint32_t object) { return orb_read8(object + object_record::type); }
 uint32_t tally_of(uint32_t slot) { return var::tally_records + kTallySize * slot; }
-uint8_t state_of(uint32_t object) { return orb_read8(object + object_record::state); }
 
 // The results objects' states.
 namespace controller_state {
@@ -75,8 +74,9 @@ namespace title_state {
 constexpr uint8_t setup = 0, shown = 1;
 }  // namespace title_state
 
-void set_state(uint32_t object, uint8_t state) { orb_write8(object + object_record::state, state); }
-bool in_play(uint32_t player) { return orb_read16(player + player_record::flags) & 1; }
+bool in_play(uint32_t player) {
+    return orb_read16(player + object_record::flags) & flag_mask(object_flag::alive);
+}
 
 // The slot's place on the screen: {x, y, depth} in the table of the layout.
 uint32_t place_of(uint32_t slot) { return orb_read32(rom::results_places + 4 * player_count()) + 6 * slot; }
@@ -501,7 +501,7 @@ void sub_084C24() {
     if (!call(sub_0631FD, 0x084C32, 0x084C2E)) return;
     const uint16_t bonus = orb_read16(orb_read32(rom::energy_bonuses + 4 * (r(1) & 0xFF)) + 2 * r(2));
     const uint32_t player = orb_read32(self + kPlayer);
-    for (uint32_t field : {player_record::energy, player_record::shown_energy})
+    for (uint32_t field : {object_record::energy, player_record::shown_energy})
         orb_write16(player + field, static_cast<uint16_t>(orb_read16(player + field) + bonus));
     orb_write16(self + kEnergyBonus, bonus);
     ret();

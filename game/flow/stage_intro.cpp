@@ -48,16 +48,7 @@ namespace text_state {
 constexpr uint8_t setup = 0, delay = 1, printed = 2;
 }  // namespace text_state
 
-uint8_t state_of(uint32_t object) { return orb_read8(object + object_record::state); }
-void set_state(uint32_t object, uint8_t state) { orb_write8(object + object_record::state, state); }
 bool intro_running() { return orb_read8(var::ingame_state) == flow_state::stage_intro; }
-
-// Counts the 16-bit countdown down; true when it reached 0.
-bool count_down(uint32_t object) {
-    const uint16_t left = dec<uint16_t>(orb_read16(object + kCountdown));
-    orb_write16(object + kCountdown, left);
-    return eq();
-}
 
 // The head of an actor's ROM record (+66): its script into R19, then its
 // delay and screen position. Returns the record.
@@ -135,7 +126,7 @@ L_089858:  // counting down; a button of a slot that was in play ends it
         bool end = false;
         for (uint32_t slot = 0; slot < 4 && !end; ++slot)
             end = (was_in_play >> slot & 1) && (orb_read8(var::player_presses + slot) & 0x30);
-        if (end || count_down(self)) {
+        if (end || count_down16_sets_flags(self + kCountdown)) {
             orb_write8(var::ingame_state, static_cast<uint8_t>(orb_read8(var::ingame_state) + 1));
             set_state(self, controller_state::done);
         }
@@ -218,7 +209,7 @@ L_089A3C:
     set_state(self, actor_state::delay);
 
 L_089A48:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }
@@ -262,7 +253,7 @@ L_089B10:
     set_state(self, actor_state::delay);
 
 L_089B1C:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }
@@ -297,7 +288,7 @@ void sub_089BBF() {
     return;
 
 L_089C0E:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }
@@ -378,7 +369,7 @@ L_089D55:
     return;
 
 L_089D74:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }
@@ -411,7 +402,7 @@ void sub_089D95() {
     return;
 
 L_089DB8:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }

@@ -3,6 +3,7 @@
 // blend, the hidden-sequence watcher, the squash sprite and the title object.
 // Every one removes itself once the mode is no longer the title's.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
@@ -30,6 +31,7 @@ constexpr uint32_t kPartHeight = 100;  // words 2 and 3 of the first copied part
 constexpr uint32_t kPartWidth = 102;
 
 using self::field;
+using self::set_state;
 
 // The title objects' states: every piece is set up in 0, waits for the fade
 // in 1 and for its own delay in 2.
@@ -54,11 +56,6 @@ namespace logo_state {
 constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, first_shrink = 3, second_picture = 4,
                   second_shrink = 5, pause_start = 6, pause = 7, blend_down = 8, blend_up = 9;
 }  // namespace logo_state
-
-void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
-void next_state() {
-    orb_write8(field(object_record::state), inc<uint8_t>(orb_read8(field(object_record::state))));
-}
 
 // The 16-bit timer - n; true when it reached 0.
 bool timer_down(uint32_t n = 1) {
@@ -224,7 +221,7 @@ void sub_0775F9() {
 // In: R20, its type byte.
 void sub_077614() {
     ROUTINE_ENTRY(0x077614);
-    next_state();
+    self::next_state_sets_flags();
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     cpu.reg[0] = load_zx8(field(object_record::type));
     orb_write16(field(kTimer), orb_read16(rom::title_timers + 2 * cpu.reg[0]));
@@ -245,7 +242,7 @@ void sub_077660() {
         ret();
         return;
     }
-    next_state();
+    self::next_state_sets_flags();
     sub_07766B();
 }
 
@@ -257,7 +254,7 @@ void sub_07766B() {
         ret();
         return;
     }
-    next_state();
+    self::next_state_sets_flags();
     orb_write16(field(kTimer), 150);
     sub_07767B();
 }
@@ -578,7 +575,7 @@ void sub_077A83() {
 // seeing a return that is not its own, returns at once. In: R20.
 void sub_077ACE() {
     ROUTINE_ENTRY(0x077ACE);
-    cmp<uint8_t>(orb_read8(var::game_mode), 3);
+    cmp<uint8_t>(orb_read8(var::game_mode), game_mode::title);
     if (eq()) {
         ret();
         return;
@@ -591,7 +588,7 @@ void sub_077ACE() {
 // The same for a 256-byte object (released through sub_077AEF).
 void sub_077AE5() {
     ROUTINE_ENTRY(0x077AE5);
-    cmp<uint8_t>(orb_read8(var::game_mode), 3);
+    cmp<uint8_t>(orb_read8(var::game_mode), game_mode::title);
     if (eq()) {
         ret();
         return;

@@ -20,8 +20,6 @@ using service::test_pressed;
 using service::text_cell;
 
 // Input test.
-constexpr uint32_t kPortE = 0xC00008;  // service, test, coins, starts (active low)
-constexpr uint32_t kPortF = 0xC0000A;  // DIP switches (active low)
 constexpr uint32_t kServiceIndicator = 0x31FBA2;
 constexpr uint32_t kTestIndicator = 0x31FBBA;
 
@@ -143,9 +141,9 @@ void sub_08B523() {
     if (!call(sub_08B592, 0x08B536, 0x08B533)) return;
     cpu.reg[12] = orb_read32(orb_read32(var::input_test_lists) + 4);
     if (!call(sub_08B592, 0x08B546, 0x08B543)) return;
-    set8(cpu.reg[0], shl<uint8_t>(orb_read8(kPortF), static_cast<uint32_t>(-4)));
+    set8(cpu.reg[0], shl<uint8_t>(orb_read8(hw::port_f), static_cast<uint32_t>(-4)));
     set8(cpu.reg[0], logic<uint8_t>(cpu.reg[0] & 0x0F));
-    set8(cpu.reg[0], logic<uint8_t>(cpu.reg[0] & orb_read8(kPortE)));
+    set8(cpu.reg[0], logic<uint8_t>(cpu.reg[0] & orb_read8(hw::system_port)));
     bit_flags(cpu.reg[0], 0);
     draw_indicator(kServiceIndicator, !carry());
     bit_flags(cpu.reg[0], 1);

@@ -233,7 +233,7 @@ TEST_F(EnemySetup, KindTwoKeepsItsCompanionAndThreePartsInOrder) {
     const auto parts = children(e, entry::sub_06C46F /* part first */);
     ASSERT_EQ(companions.size(), 1u);
     ASSERT_EQ(parts.size(), 3u);
-    EXPECT_EQ(ram16(e + enemy_setup::kind2_companion), static_cast<uint16_t>(companions[0]));
+    EXPECT_EQ(ram16(e + object_record::target_player), static_cast<uint16_t>(companions[0]));
     for (uint32_t n = 0; n < 3; ++n)
         EXPECT_EQ(ram32(parts[n] + object_record::next_script), rom::kind2_part_entries + 12 * n);
     EXPECT_EQ(ram16(e + object_record::partner), static_cast<uint16_t>(parts[2]));

@@ -500,8 +500,8 @@ protected:
         const uint32_t e = spawn(kObjectRoutine, sub_088C67);
         orb_write16(e + object_record::flags, flags);
         orb_write8(e + object_record::state, state);
-        orb_write8(e + target_claim::slot, slot);
-        orb_write32(e + target_claim::distance, claim);
+        orb_write8(e + object_record::target_slot, slot);
+        orb_write32(e + object_record::target_distance, claim);
         return e;
     }
     static uint32_t distance(unsigned i) { return ram32(var::target_slot_distances + 4 * i); }
@@ -524,7 +524,7 @@ TEST_F(TargetSlots, ASmallerClaimTakesTheSlotAndTheOldHolderWaitsAgain) {
     const uint32_t b = enemy(4, 0x90);
     step();
     EXPECT_EQ(holder(4), a) << "0x90 is not smaller than 100";
-    orb_write32(b + target_claim::distance, 50);
+    orb_write32(b + object_record::target_distance, 50);
     step();
     EXPECT_EQ(holder(4), b);
     EXPECT_EQ(distance(4), 50u);
@@ -545,7 +545,7 @@ TEST_F(TargetSlots, AHolderThatStopsClaimingFreesTheSlotNextFrame) {
         const char* name;
         uint32_t field;
         uint16_t value;
-    } cases[] = {{"claims no slot", target_claim::slot, 0xFF},
+    } cases[] = {{"claims no slot", object_record::target_slot, 0xFF},
                  {"lost flags bit 0", object_record::flags, 0x8000}};
     // An enemy with flags bit 15 claims again in the same frame's walk; the
     // second case therefore leaves the ring, so that only the refresh shows.
@@ -555,7 +555,7 @@ TEST_F(TargetSlots, AHolderThatStopsClaimingFreesTheSlotNextFrame) {
         const uint32_t a = enemy(6, 40);
         step();
         ASSERT_EQ(holder(6), a);
-        if (c.field == target_claim::slot)
+        if (c.field == object_record::target_slot)
             orb_write8(a + c.field, static_cast<uint8_t>(c.value));
         else {
             orb_write16(a + c.field, c.value);

@@ -63,11 +63,11 @@ TEST_F(PassersBy, LiveEnemyCountRisesAtSetUpExceptForType51) {
         uint32_t routine;
         int rise;
         uint8_t state;  // the state after the set-up
-    } cases[] = {{entry::sub_069A9E /* type 49 */, 1, type49_state::walk_in},
-                 {entry::sub_069B78 /* type 50 */, 1, type50_state::wait},
-                 {entry::sub_069C3C /* type 51 */, 0, type51_state::standing},
-                 {entry::sub_069CC1 /* type 52 */, 1, type52_state::wait},
-                 {entry::sub_069DB0 /* type 53 */, 1, type53_state::slow_down}};
+    } cases[] = {{entry::sub_069A9E /* type 49 */, 1, walker_state::walk_in},
+                 {entry::sub_069B78 /* type 50 */, 1, waiter_state::wait},
+                 {entry::sub_069C3C /* type 51 */, 0, perched_state::standing},
+                 {entry::sub_069CC1 /* type 52 */, 1, striker_state::wait},
+                 {entry::sub_069DB0 /* type 53 */, 1, gun_carrier_state::slow_down}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.routine);
         orb_write8(var::live_enemy_count, 5);
@@ -86,28 +86,28 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     pass();
     EXPECT_EQ(s16(a + object_record::height), 275);
     EXPECT_EQ(ram16(a) & ~0x20, 0x8041);
-    EXPECT_EQ(ram8(a + target_claim::slot), 255);
+    EXPECT_EQ(ram8(a + object_record::target_slot), 255);
     const uint32_t gun = partner(a);
     ASSERT_TRUE(on_ring(gun));
     EXPECT_EQ(ram32(gun + object_record::routine), entry::sub_07285D);
     EXPECT_EQ(s16(gun + object_record::world_x), 50);
     EXPECT_EQ(sounds(var::sound_ring_a), (std::vector<uint8_t>{0xE4, 0xE4}));  // the actor's, the gun's
     pass(48);
-    EXPECT_EQ(state(a), type53_state::slow_down);
+    EXPECT_EQ(state(a), gun_carrier_state::slow_down);
     EXPECT_TRUE(effects_.empty());
     pass();  // the 50th frame: speed 0 after 50 + 49 + ... + 1
     EXPECT_EQ(s16(a + object_record::world_x), 1275);
-    EXPECT_EQ(state(a), type53_state::effect);
+    EXPECT_EQ(state(a), gun_carrier_state::effect);
     EXPECT_FALSE(flag(a, object_flag::mirror_x));
     EXPECT_EQ(effects_, std::vector<uint8_t>{62});
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xD8);
     pass(5);
-    EXPECT_EQ(state(a), type53_state::effect);
+    EXPECT_EQ(state(a), gun_carrier_state::effect);
     EXPECT_EQ(s16(a + object_record::world_x), 1275);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), type53_state::fly_off);
+    EXPECT_EQ(state(a), gun_carrier_state::fly_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xE4);
@@ -183,7 +183,7 @@ TEST_F(PassersBy, Type50ActsByTimerOrCamera) {
         EXPECT_TRUE(effects_.empty());
         pass();
         EXPECT_EQ(effects_, std::vector<uint8_t>{59});
-        EXPECT_EQ(state(a), type50_state::effect);
+        EXPECT_EQ(state(a), waiter_state::effect);
         init_objects();
     }
 }
@@ -193,10 +193,10 @@ TEST_F(PassersBy, Type50WalksOffAndLeavesUnlisted) {
     orb_write8(var::live_enemy_count, 1);
     const uint32_t a = passer(entry::sub_069B78 /* type 50 */, 4736 + 800, 400);
     pass(3);
-    EXPECT_EQ(state(a), type50_state::effect);
+    EXPECT_EQ(state(a), waiter_state::effect);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), type50_state::walk_off);
+    EXPECT_EQ(state(a), waiter_state::walk_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     const int16_t x = s16(a + object_record::world_x);
     pass();
@@ -234,19 +234,19 @@ TEST_F(PassersBy, Type49StandsReleasesItsEffectThenLeavesWithItsPart) {
     orb_write8(var::live_enemy_count, 0);
     const uint32_t a = passer(entry::sub_069A9E /* type 49 */, 1000, 400);
     pass(9);
-    EXPECT_EQ(state(a), type49_state::wait);  // X 1136 reached
+    EXPECT_EQ(state(a), walker_state::wait);  // X 1136 reached
     EXPECT_EQ(s16(a + object_record::world_x), 1144);
     pass(110);
     EXPECT_TRUE(effects_.empty());
     pass();  // 120 frames from the set-up
     EXPECT_EQ(effects_, std::vector<uint8_t>{11});
-    EXPECT_EQ(state(a), type49_state::effect);
+    EXPECT_EQ(state(a), walker_state::effect);
     EXPECT_FALSE(flag(a, object_flag::mirror_x));
     pass(3);
-    EXPECT_EQ(state(a), type49_state::effect);
+    EXPECT_EQ(state(a), walker_state::effect);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), type49_state::walk_off);
+    EXPECT_EQ(state(a), walker_state::walk_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     const uint32_t part = partner(a);
     orb_write16(a + object_record::world_x, 8000);
@@ -263,14 +263,14 @@ TEST_F(PassersBy, Type49SpawnedFarLeftWaitsAFullTimerTurn) {
     const uint32_t a = passer(entry::sub_069A9E /* type 49 */, -800, 400);
     pass(120);
     EXPECT_EQ(s16(a + object_record::world_x), -800 + 16 * 120);
-    EXPECT_EQ(state(a), type49_state::wait);  // state 1 plus one
+    EXPECT_EQ(state(a), walker_state::wait);  // state 1 plus one
     EXPECT_EQ(effects_, std::vector<uint8_t>{11});
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), type49_state::wait);
+    EXPECT_EQ(state(a), walker_state::wait);
     EXPECT_EQ(ram16(a + object_record::enemy_timer), 0xFFFF);
     pass(100);
-    EXPECT_EQ(state(a), type49_state::wait);
+    EXPECT_EQ(state(a), walker_state::wait);
     EXPECT_EQ(effects_.size(), 1u);
 }
 
@@ -283,11 +283,11 @@ TEST_F(PassersBy, Type52StrikesAtFrame3AndItsPartnerBlinksOut) {
     EXPECT_EQ(s16(struck + object_record::world_x), 1872);
     EXPECT_EQ(s16(struck + object_record::world_y), 1184);
     pass(120);
-    EXPECT_EQ(state(a), type52_state::strike);
+    EXPECT_EQ(state(a), striker_state::strike);
     EXPECT_EQ(ram8(a + object_record::frame_index), 2);
     EXPECT_TRUE(sounds(var::sound_ring_b).empty());
     pass();  // frame index 3
-    EXPECT_EQ(state(a), type52_state::finish);
+    EXPECT_EQ(state(a), striker_state::finish);
     EXPECT_EQ(sounds(var::sound_ring_b), std::vector<uint8_t>{0xAE});
     // The partner, later on the ring, takes the hit in the same pass.
     EXPECT_EQ(ram8(struck + object_record::state), partner_state::struck);
@@ -313,7 +313,7 @@ TEST_F(PassersBy, Type52LeavesThroughTheRemovalRoutine) {
     orb_write8(var::live_enemy_count, 0);
     const uint32_t a = passer(entry::sub_069CC1 /* type 52 */, 400, 400);
     pass(123);
-    while (state(a) != type52_state::walk_off) pass();
+    while (state(a) != striker_state::walk_off) pass();
     orb_write16(a + object_record::world_x, 8000);
     pass(2);
     EXPECT_EQ(ram32(a + object_record::routine), entry::sub_069EF8 /* removal */);
@@ -340,7 +340,7 @@ TEST_F(PassersBy, Type51KeepsItsScreenPlaceThroughTheZoom) {
         orb_write16(var::nbg0_zoom, 0x100);
         set_game_flag(game_flag::area_change, true);
         pass();
-        EXPECT_EQ(state(a), type51_state::zoomed);
+        EXPECT_EQ(state(a), perched_state::zoomed);
         EXPECT_EQ(s16(a + passer_by::zoom_dx), 2 * (k.screen_x - 160));
         EXPECT_EQ(s16(a + object_record::screen_x), k.screen_x);
         EXPECT_EQ(s16(a + object_record::screen_y), 50);
@@ -374,7 +374,7 @@ TEST_F(PassersBy, EmptyPoolLeavesTheActorWithoutChildren) {
     EXPECT_EQ(ram16(a + object_record::partner), 0);
     EXPECT_EQ(ring().size(), 1u);
     orb_write16(a + object_record::world_x, 8000);
-    orb_write8(a + object_record::state, type53_state::fly_off);
+    orb_write8(a + object_record::state, gun_carrier_state::fly_off);
     pass(2);
     EXPECT_EQ(ram32(a + object_record::routine), entry::sub_069EF8 /* removal */);
 }

@@ -109,7 +109,7 @@ protected:
     // A path object on the ring with the given routine, at (x, y).
     uint32_t path_object(uint32_t routine, int x = 400, int y = 400, uint32_t data = kHeader) {
         const uint32_t o = spawn(routine, sub_088C67);
-        orb_write32(o + path_object::data_pointer, data);
+        orb_write32(o + object_record::data_pointer, data);
         orb_write16(o + object_record::world_x, static_cast<uint16_t>(x));
         orb_write16(o + object_record::world_y, static_cast<uint16_t>(y));
         return o;

@@ -29,7 +29,7 @@ protected:
     }
     uint32_t item(uint32_t record = kRecord) {
         const uint32_t o = spawn(entry::sub_07CB0C /* item */, sub_088C67);
-        orb_write32(o + pickup_item::data_pointer, record);
+        orb_write32(o + object_record::data_pointer, record);
         orb_write16(o + object_record::world_x, 400);
         orb_write16(o + object_record::world_y, 400);
         return o;
@@ -49,12 +49,12 @@ TEST_F(Pickup, TheLowerOfTwoTouchingSlotsCollects) {
     EXPECT_EQ(ram16(o + pickup_item::pickup_kind), 1);
     EXPECT_EQ(ram16(o + pickup_item::pickup_value), 250);
     EXPECT_EQ(state_of(o), 1);
-    orb_write16(player(1) + player_record::energy, 100);
-    orb_write16(player(3) + player_record::energy, 100);
+    orb_write16(player(1) + object_record::energy, 100);
+    orb_write16(player(3) + object_record::energy, 100);
     touching_ = {3, 1};
     pass();
-    EXPECT_EQ(ram16(player(1) + player_record::energy), 350);
-    EXPECT_EQ(ram16(player(3) + player_record::energy), 100);
+    EXPECT_EQ(ram16(player(1) + object_record::energy), 350);
+    EXPECT_EQ(ram16(player(3) + object_record::energy), 100);
     EXPECT_FALSE(hit_mark(1));
     EXPECT_FALSE(hit_mark(3)) << "the other player loses its hit mark";
     EXPECT_EQ(ram32(o + pickup_item::pickup_collector), player(1));
@@ -70,8 +70,8 @@ TEST_F(Pickup, CallbacksAddEnergyUnboundedAndScoreUpToTheCap) {
         uint32_t field;
         uint32_t before, value, after;
     } cases[] = {
-        {"energy", sub_07CD01, player_record::energy, 100, 50, 150},
-        {"energy past 16 bits", sub_07CD01, player_record::energy, 0xFFF0, 0x20, 0x10},
+        {"energy", sub_07CD01, object_record::energy, 100, 50, 150},
+        {"energy past 16 bits", sub_07CD01, object_record::energy, 0xFFF0, 0x20, 0x10},
         {"score", sub_07CD0C, player_record::score, 1000, 500, 1500},
         {"score to the cap", sub_07CD0C, player_record::score, 99999990, 9, 99999999},
         {"score past the cap", sub_07CD0C, player_record::score, 99999990, 5000, 99999999},
@@ -80,14 +80,14 @@ TEST_F(Pickup, CallbacksAddEnergyUnboundedAndScoreUpToTheCap) {
         SCOPED_TRACE(k.name);
         const uint32_t o = actor(1);
         orb_write16(o + pickup_item::pickup_value, static_cast<uint16_t>(k.value));
-        if (k.field == player_record::energy)
+        if (k.field == object_record::energy)
             orb_write16(player(2) + k.field, static_cast<uint16_t>(k.before));
         else
             orb_write32(player(2) + k.field, k.before);
         cpu.reg[20] = o;
         cpu.reg[15] = player(2);
         ASSERT_TRUE(run(k.callback));
-        EXPECT_EQ(k.field == player_record::energy ? ram16(player(2) + k.field) : ram32(player(2) + k.field),
+        EXPECT_EQ(k.field == object_record::energy ? ram16(player(2) + k.field) : ram32(player(2) + k.field),
                   k.after);
         EXPECT_EQ(ram32(o + pickup_item::pickup_collector), player(2));
     }

@@ -348,7 +348,7 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         SCOPED_TRACE(c.name);
         sounds_.clear();
         const uint32_t attacker = var::player_records + 2 * 0x100;
-        orb_write8(attacker + pe::player_slot, 2);
+        orb_write8(attacker + player_record::slot, 2);
         const uint32_t counter = var::tally_records + 32 * 2 + 2 * kCategory;
         orb_write16(counter, 40);
         const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::walk_right);

@@ -229,7 +229,7 @@ TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
         const uint32_t player = var::player_records + 0x100;
         orb_write16(player, c.flags);
         orb_write8(player + object_record::state, c.state);
-        orb_write8(player + pe::player_code, c.code);
+        orb_write8(player + player_record::player_code, c.code);
         orb_write16(player + object_record::world_x, static_cast<uint16_t>(c.x));
         orb_write16(player + object_record::world_y, static_cast<uint16_t>(c.y));
         const uint32_t o = placed(entry::sub_07D5BE /* type 2 */, 2, 2, 800, 300);

@@ -192,14 +192,14 @@ TEST_F(Player, TimersCountDown) {
         SCOPED_TRACE(testing::Message() << int(c.action_timer) << ", " << int(c.hurt_timer));
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::intangible);
         orb_write8(kPlayer + pr::action_timer, c.action_timer);
-        orb_write8(kPlayer + pr::action, 3);
+        orb_write8(kPlayer + ob::attack_kind, 3);
         orb_write8(kPlayer + pr::hurt_timer, c.hurt_timer);
         orb_write8(kPlayer + pr::countdowns, 2);
         orb_write8(kPlayer + pr::countdowns + 1, 0);
         cpu.reg[20] = kPlayer;
         ASSERT_TRUE(run(sub_064CE5));
         EXPECT_EQ(ram8(kPlayer + pr::action_timer), c.action_timer_after);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.action_after);
         EXPECT_EQ(ram8(kPlayer + pr::hurt_timer), c.hurt_after);
         EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, c.untouchable_after);
         EXPECT_EQ(ram8(kPlayer + pr::countdowns), 1);
@@ -209,12 +209,12 @@ TEST_F(Player, TimersCountDown) {
 
 TEST_F(Player, ChainEndsAfter48FramesWithoutAConnect) {
     orb_write8(kPlayer + pr::action_timer, 48);
-    orb_write8(kPlayer + pr::action, 2);
+    orb_write8(kPlayer + ob::attack_kind, 2);
     cpu.reg[20] = kPlayer;
     for (int f = 1; f < 48; ++f) ASSERT_TRUE(run(sub_064CE5));
-    EXPECT_EQ(ram8(kPlayer + pr::action), 2);
+    EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 2);
     ASSERT_TRUE(run(sub_064CE5));
-    EXPECT_EQ(ram8(kPlayer + pr::action), 0);
+    EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 0);
 }
 
 TEST_F(Player, StateAboveTheLastEndsTheRun) {
@@ -311,7 +311,7 @@ TEST_F(Player, DefeatFacesTheAttacker) {
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | c.facing_before);
         orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
         orb_write8(kPlayer + pr::followed, 255);
-        orb_write8(kPlayer + pr::rise_speed, 9);
+        orb_write8(kPlayer + ob::rise_speed, 9);
         state(c.state);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
@@ -321,7 +321,7 @@ TEST_F(Player, DefeatFacesTheAttacker) {
         EXPECT_EQ(anims, std::vector<uint32_t>{0x162000});
         EXPECT_EQ(ram8(kPlayer + pr::followed), 0);
         EXPECT_EQ(s16(ob::world_x), c.facing_after ? kStartX + 12 : kStartX - 12);
-        EXPECT_EQ(ram8(kPlayer + pr::rise_speed), c.state == ps::defeated ? 9 : 0);
+        EXPECT_EQ(ram8(kPlayer + ob::rise_speed), c.state == ps::defeated ? 9 : 0);
     }
 }
 
@@ -551,7 +551,7 @@ TEST_F(Player, JumpRisesHangsFallsAndLands) {
     state(ps::jump);
     ASSERT_TRUE(frame());  // 4, then 5 with frame 0
     EXPECT_EQ(state(), ps::jump_takeoff);
-    EXPECT_EQ(ram8(kPlayer + pr::rise_speed), 28);
+    EXPECT_EQ(ram8(kPlayer + ob::rise_speed), 28);
     next_frame = 1;
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::rising);
@@ -585,7 +585,7 @@ TEST_F(Player, LandingPauseIsLongerAfterAnAirSpecial) {
         SCOPED_TRACE(int(long_landing));
         state(ps::falling);
         orb_write16(kPlayer + ob::height, 2);
-        orb_write8(kPlayer + pr::rise_speed, 0);
+        orb_write8(kPlayer + ob::rise_speed, 0);
         orb_write8(kPlayer + pr::long_landing, long_landing);
         ASSERT_TRUE(frame());
         ASSERT_EQ(state(), ps::landing);
@@ -637,7 +637,7 @@ TEST_F(Player, HitCheckTakesOverTheState) {
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | c.flags);
         orb_write8(kPlayer + pr::hit_pending, c.pending);
         orb_write8(kPlayer + pr::hurt_timer, 100);
-        orb_write8(kPlayer + pr::action, 3);
+        orb_write8(kPlayer + ob::attack_kind, 3);
         orb_write8(kPlayer + pr::state_timer, 5);
         orb_write16(kPlayer + pr::attack_object, 0x1234);
         orb_write8(kPlayer + pr::holding, 255);
@@ -654,7 +654,7 @@ TEST_F(Player, HitCheckTakesOverTheState) {
         EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8001) << "the held enemy is let go";
         EXPECT_EQ(ram8(kPlayer + pr::state_timer), 5);
         EXPECT_EQ(s16(ob::height), 50);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.flags & (1u << object_flag::defeated) ? 3 : 0);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.flags & (1u << object_flag::defeated) ? 3 : 0);
         EXPECT_EQ((flags() & (1u << object_flag::defeated)), 0);
     }
 }
@@ -675,7 +675,7 @@ TEST_F(Player, EachConnectRaisesTheChainAndTheFourthEndsIt) {
         sounds.clear();
         state(ps::attack_swing);
         next_frame = 2;
-        orb_write8(kPlayer + pr::action, c.action);
+        orb_write8(kPlayer + ob::attack_kind, c.action);
         orb_write8(kPlayer + pr::action_timer, 0);
         orb_write8(kPlayer + pr::buffered_buttons, kButton2);
         orb_write8(var::hitbox_table_b, 0);
@@ -684,7 +684,7 @@ TEST_F(Player, EachConnectRaisesTheChainAndTheFourthEndsIt) {
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), ps::attack_recovery);
         EXPECT_EQ(ram8(kPlayer + pr::buffered_buttons), 0);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.action_after);
         EXPECT_EQ(ram8(kPlayer + pr::action_timer), c.timer_after);
         EXPECT_EQ(flags() & (1u << object_flag::touched), 0) << "the connect was taken";
         std::vector<uint32_t> expected{0x50u + c.action};
@@ -700,7 +700,7 @@ TEST_F(Player, StrikeWithTableBEmptyHitsTheOtherPlayersAtHalfStrength) {
     enemy_in(var::hitbox_copy_a, 100);
     ASSERT_TRUE(frame());
     EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 100 - 3);
-    EXPECT_EQ(ram8(kPlayer + pr::action), 1);
+    EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 1);
 }
 
 TEST_F(Player, RecoveryTakesTheBufferedButton) {
@@ -720,12 +720,12 @@ TEST_F(Player, RecoveryTakesTheBufferedButton) {
         state(ps::attack_recovery);
         next_frame = 0;
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x);
-        orb_write8(kPlayer + pr::action, 2);
+        orb_write8(kPlayer + ob::attack_kind, 2);
         orb_write8(kPlayer + pr::buffered_buttons, c.buffered);
         inputs(c.held, c.pressed);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.action_after);
         EXPECT_EQ(flags() & (1u << object_flag::mirror_x), c.facing_after);
     }
 }
@@ -763,15 +763,15 @@ TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
         orb_write8(kPlayer + ob::frame_duration, c.duration);
         orb_write8(kPlayer + pr::state_timer, c.state == ps::throw_pause ? 1 : 9);
         orb_write16(kPlayer + ob::height, static_cast<uint16_t>(c.height));
-        orb_write8(kPlayer + pr::rise_speed, 0);
-        orb_write8(kPlayer + pr::action, 9);
+        orb_write8(kPlayer + ob::rise_speed, 0);
+        orb_write8(kPlayer + ob::attack_kind, 9);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
         EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, c.untouchable_after);
         if (c.timer) {
             EXPECT_EQ(ram8(kPlayer + pr::state_timer), c.timer);
         }
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.state == ps::grab_end ? 0 : 9);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.state == ps::grab_end ? 0 : 9);
     }
 }
 
@@ -870,7 +870,7 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
     plant8(rom::drift_table + 4 * kRight, 1);
     plant8(rom::drift_table + 4 * kRight + 1, 3);
     state(ps::jump_attack);
-    orb_write8(kPlayer + pr::action, 5);
+    orb_write8(kPlayer + ob::attack_kind, 5);
     orb_write8(kPlayer + pr::action_timer, 20);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::jump_attack_swing);
@@ -896,11 +896,11 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
         SCOPED_TRACE(testing::Message() << int(c.rise) << " " << c.height << " " << int(c.timer));
         state(ps::jump_attack_swing);
         orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
-        orb_write8(kPlayer + pr::rise_speed, static_cast<uint8_t>(c.rise));
+        orb_write8(kPlayer + ob::rise_speed, static_cast<uint8_t>(c.rise));
         orb_write16(kPlayer + ob::height, static_cast<uint16_t>(c.height));
         orb_write8(kPlayer + pr::state_timer, c.timer);
         ASSERT_TRUE(frame());
-        EXPECT_EQ(static_cast<int8_t>(ram8(kPlayer + pr::rise_speed)), c.rise_after);
+        EXPECT_EQ(static_cast<int8_t>(ram8(kPlayer + ob::rise_speed)), c.rise_after);
         EXPECT_EQ(s16(ob::height), c.height_after);
         EXPECT_EQ(ram8(kPlayer + pr::state_timer), c.timer_after);
         EXPECT_EQ(state(), c.state_after);
@@ -910,24 +910,24 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
     sounds.clear();
     state(ps::jump_attack_swing);
     orb_write16(kPlayer + ob::height, 100);
-    orb_write8(kPlayer + pr::rise_speed, 10);
+    orb_write8(kPlayer + ob::rise_speed, 10);
     orb_write8(kPlayer + ob::frame_index, 3);
     next_frame = 9;
     enemy_in(var::hitbox_table_b, 100);
     orb_write16(kPlayer + ob::height, 0);
-    orb_write8(kPlayer + pr::rise_speed, 12);
+    orb_write8(kPlayer + ob::rise_speed, 12);
     ASSERT_TRUE(frame());
     EXPECT_EQ(ram8(kPlayer + ob::frame_index), 3);
     EXPECT_EQ(sounds, std::vector<uint32_t>{202});
     EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 94);
     // Landing: 34 goes back to 0 with the chain bookkeeping of the connect.
     state(ps::jump_attack_end);
-    orb_write8(kPlayer + pr::action, 5);
+    orb_write8(kPlayer + ob::attack_kind, 5);
     sounds.clear();
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::start);
     EXPECT_EQ(sounds, std::vector<uint32_t>{0x65});
-    EXPECT_EQ(ram8(kPlayer + pr::action), 6);
+    EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 6);
     EXPECT_EQ(ram8(kPlayer + pr::action_timer), 48);
 }
 
@@ -937,7 +937,7 @@ TEST_F(Player, DashMovesWithoutGravityUntilItsTimeOrAWall) {
     plant8(0x063302 + 3 * kCharacter + 2, 5);
     plant8(rom::air_special_cost + kCharacter, 4);
     state(ps::dash_special);
-    orb_write8(kPlayer + pr::action, 6);
+    orb_write8(kPlayer + ob::attack_kind, 6);
     orb_write16(kPlayer + ob::height, 40);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::dash);
@@ -974,7 +974,7 @@ TEST_F(Player, ArcSwingsAroundItsCentre) {
     plant_by_character(rom::arc_object, 0x155555);
     plant8(rom::air_special_cost + kCharacter, 4);
     state(ps::arc_special);
-    orb_write8(kPlayer + pr::action, 6);
+    orb_write8(kPlayer + ob::attack_kind, 6);
     orb_write16(kPlayer + ob::height, 100);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::arc_swing);
@@ -1111,7 +1111,7 @@ TEST_F(Player, ThrowHitsTheHeldEnemy) {
         EXPECT_EQ(sounds, std::vector<uint32_t>{243});
         EXPECT_EQ(effects, std::vector<uint32_t>{right ? 46u : 43u});
         EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
-        EXPECT_EQ(ram8(kPlayer + pr::action), 0);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 0);
     }
 }
 

@@ -36,7 +36,7 @@ protected:
 
     uint32_t prop(uint8_t type, int16_t x = 400, int16_t y = 400) {
         const uint32_t p = spawn(entry::sub_0815E2 /* dispatcher */, sub_088C67);
-        orb_write32(p + prop_record::data_pointer, kTypeBytes + type);
+        orb_write32(p + object_record::data_pointer, kTypeBytes + type);
         orb_write16(p + object_record::world_x, static_cast<uint16_t>(x));
         orb_write16(p + object_record::world_y, static_cast<uint16_t>(y));
         return p;

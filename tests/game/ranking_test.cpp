@@ -47,7 +47,7 @@ protected:
         orb_write32(var::score_low, 0x80000000);
         orb_write8(kPlayer + player_record::slot, 1);
         orb_write8(kPlayer + player_record::character, kCharacter);
-        orb_write32(kPlayer + player_record::routine, entry::sub_08A3D6);
+        orb_write32(kPlayer + object_record::routine, entry::sub_08A3D6);
         table({50000, 40000, 30000, 20000});
     }
     static void table(std::vector<uint32_t> scores) {
@@ -82,7 +82,7 @@ protected:
         step(0x10);
         step();
     }
-    static uint8_t state() { return orb_read8(kPlayer + player_record::state); }
+    static uint8_t state() { return orb_read8(kPlayer + object_record::state); }
     static uint8_t position() { return orb_read8(kPlayer + player_record::initials_entry); }
     static uint8_t choice() { return orb_read8(kPlayer + player_record::initials_entry + 1); }
     // The check value stored is the one of the block as it now is.
@@ -113,7 +113,7 @@ TEST_F(Ranking, ThePlayScoreIsPerJoinRoundedDownToTen) {
     };
     for (const row& c : {row{123456, 2, 61720}, row{123456, 0, 123450}, row{99999999, 3, 33333330}}) {
         table({0, 0, 0, 0});
-        orb_write8(kPlayer + player_record::state, 0);
+        orb_write8(kPlayer + object_record::state, 0);
         play(c.score, c.plays);
         EXPECT_EQ(ram32(kTable), c.s);
         EXPECT_EQ(ram16(kPlayer + player_record::timer), 1200);
@@ -132,7 +132,7 @@ TEST_F(Ranking, ThePlayGoesAboveEqualScoresAndPushesTheRestDown) {
           row{20000, 3, {50000, 40000, 30000, 20000}}, row{25000, 3, {50000, 40000, 30000, 25000}}}) {
         SCOPED_TRACE(c.s);
         table({50000, 40000, 30000, 20000});
-        orb_write8(kPlayer + player_record::state, 0);
+        orb_write8(kPlayer + object_record::state, 0);
         play(c.s);
         EXPECT_EQ(scores(), c.after);
         EXPECT_EQ(ram8(kPlayer + player_record::ranking_position), c.k);
@@ -144,7 +144,7 @@ TEST_F(Ranking, ThePlayGoesAboveEqualScoresAndPushesTheRestDown) {
             EXPECT_EQ(ram16(kMessageCell + 2 * i),
                       0x0700 | static_cast<uint8_t>("1ST 2ND 3RD 4TH "[4 * c.k + i]));
         for (uint32_t i = 4; i < 9; ++i) EXPECT_EQ(ram16(kMessageCell + 2 * i), 0);
-        EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_08A3D6);
+        EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_08A3D6);
     }
 }
 
@@ -177,7 +177,7 @@ TEST_F(Ranking, APlayerCountWithoutACaseEndsTheRun) {
 TEST_F(Ranking, APlayBelowAllFourLeavesAtOnce) {
     orb_write16(kMessageCell, 0x1234);
     play(19990);
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_063818 /* slot out */);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(state(), 0);
     EXPECT_EQ(scores(), (std::vector<uint32_t>{50000, 40000, 30000, 20000}));
     EXPECT_EQ(ram16(kMessageCell), 0x1234);
@@ -198,7 +198,7 @@ TEST_F(Ranking, TheStatisticsCountEveryPlayWithTheirMirrors) {
     EXPECT_EQ(ram32(var::score_low + kMirror), 100u);
     expect_check_value_current();
 
-    orb_write8(kPlayer + player_record::state, 0);
+    orb_write8(kPlayer + object_record::state, 0);
     play(2000);
     EXPECT_EQ(ram32(var::score_high), 2000u);
     EXPECT_EQ(ram32(var::score_high + kMirror), 2000u);
@@ -217,7 +217,7 @@ TEST_F(Ranking, OnlyAGreaterScoreReplacesTheSavedBest) {
         orb_write32(kBest, 50000);
         orb_write32(kBest + 4, 0x444C4F);  // "OLD"
         orb_write32(kPlayer + player_record::best_entry_pointer, 0);
-        orb_write8(kPlayer + player_record::state, 0);
+        orb_write8(kPlayer + object_record::state, 0);
         play(c.s);
         EXPECT_EQ(ram32(kTable), c.s) << "entry 0 of the table either way";
         EXPECT_EQ(ram32(kBest), c.replaced ? c.s : 50000u);
@@ -241,9 +241,9 @@ TEST_F(Ranking, EndChosenFirstLeavesWithoutInitials) {
     EXPECT_EQ(calls(sub_062F86 /* seconds clear */), 1);
     EXPECT_EQ(state(), 4);
     for (int n = 0; n < 59; ++n) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_08A3D6);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_08A3D6);
     step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_063818 /* slot out */);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(state(), 0);
     EXPECT_EQ(ram32(kTable + 4), 0u);
 }
@@ -305,7 +305,7 @@ TEST_F(Ranking, TimeOutKeepsTheLettersAndTheSavedBestTakesThem) {
     EXPECT_EQ(initials(kTable + 4), std::string("AA\0\0", 4));
     EXPECT_EQ(ram32(kBest + 4), 0u) << "not before the pause ends";
     while (state() == 4) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_063818 /* slot out */);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(initials(kBest + 4), std::string("AA\0\0", 4));
     EXPECT_EQ(initials(kBest + 4 + kMirror), std::string("AA\0\0", 4));
     expect_check_value_current();
@@ -322,7 +322,7 @@ TEST_F(Ranking, ASavedBestReplacedInAnEarlierGameKeepsItsInitials) {
     step(0, 0x04);
     press();  // "A"
     while (state() != 0) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), entry::sub_063818 /* slot out */);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(initials(kTable + 4), std::string("A\0\0\0", 4));
     EXPECT_EQ(ram32(kOtherBest + 4), 0x444C4Fu);
     EXPECT_EQ(ram32(kBest + 4), 0u);
@@ -330,7 +330,7 @@ TEST_F(Ranking, ASavedBestReplacedInAnEarlierGameKeepsItsInitials) {
 
 TEST_F(Ranking, AStateWithoutACaseEndsTheRun) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    orb_write8(kPlayer + player_record::state, 6);
+    orb_write8(kPlayer + object_record::state, 6);
     EXPECT_EXIT(step(), ::testing::ExitedWithCode(3), "Jump from 08A3ED to 08A402 has no translated target");
 }
 

@@ -86,7 +86,7 @@ protected:
         orb_write8(record(slot) + player_record::slot, static_cast<uint8_t>(slot));
         orb_write8(record(slot) + player_record::character, static_cast<uint8_t>(slot));
         orb_write32(record(slot) + player_record::score, score);
-        orb_write16(record(slot) + player_record::energy, static_cast<uint16_t>(energy));
+        orb_write16(record(slot) + object_record::energy, static_cast<uint16_t>(energy));
         orb_write16(record(slot) + player_record::shown_energy, static_cast<uint16_t>(energy));
         orb_write16(tally(slot) + 2 * 3, defeated);  // all in category 3
         orb_write16(tally(slot) + 20, category10);
@@ -186,9 +186,9 @@ TEST_F(Results, AFullScreenForTwoPlayersEndsTheWait) {
         EXPECT_EQ(ram16(kOrigin0 + 0x18C + 2 * k), 0x0B00 + bonus_glyphs[k]) << k;
     until(s0, 7);
     EXPECT_EQ(cells(kOrigin0 + 0x280, 4), "LIFE");
-    EXPECT_EQ(ram16(record(0) + player_record::energy), 300) << "rank 0";
+    EXPECT_EQ(ram16(record(0) + object_record::energy), 300) << "rank 0";
     EXPECT_EQ(ram16(record(0) + player_record::shown_energy), 300);
-    EXPECT_EQ(ram16(record(2) + player_record::energy), 250) << "rank 1";
+    EXPECT_EQ(ram16(record(2) + object_record::energy), 250) << "rank 1";
     EXPECT_EQ(ram16(s0 + 70), 100);
 
     orb_write8(var::player_presses + 0, 0x10);  // too early: nothing
@@ -233,7 +233,7 @@ TEST_F(Results, EqualBonusesShareRankZeroAndAfterTheLastStageThereIsNoEnergyLine
         until(s0, 8);
         EXPECT_EQ(cells(kOrigin0 + 0x280, 4), c.stage == 4 ? "...." : "LIFE");
         for (uint32_t s : {0u, 1u}) {
-            EXPECT_EQ(ram16(record(s) + player_record::energy), c.energy);
+            EXPECT_EQ(ram16(record(s) + object_record::energy), c.energy);
             EXPECT_EQ(ram16(record(s) + player_record::shown_energy), c.energy);
         }
         frames(2);

@@ -109,7 +109,7 @@ TEST_F(RiderCarrier, FliesTheRouteThenSetsTheRiderDownOnItsOwnPlatform) {
     EXPECT_EQ(ram16(c + set_piece::rider_platform + 4), 418);
     EXPECT_EQ(ram16(c + set_piece::rider_platform + 6), 422);
     EXPECT_EQ(ram16(c + set_piece::rider_platform + 8), 396 - 56);
-    EXPECT_EQ(ram32(rider + path_object::data_pointer), c + set_piece::rider_platform);
+    EXPECT_EQ(ram32(rider + object_record::data_pointer), c + set_piece::rider_platform);
     // It waits while the rider still names it, then turns back.
     pass(3);
     EXPECT_EQ(state_of(c), 3);
@@ -147,7 +147,7 @@ TEST_F(RiderCarrier, RiderTypesTwoAndThreeTakeRomPlatformData) {
         pass();
         if (k.mirrored) orb_write16(rider, ram16(rider) | 1u << object_flag::mirror_x);
         pass(5);
-        EXPECT_EQ(ram32(rider + path_object::data_pointer), k.data);
+        EXPECT_EQ(ram32(rider + object_record::data_pointer), k.data);
         EXPECT_FALSE(landed_.empty());
     }
 }
@@ -355,8 +355,8 @@ TEST_F(CameraEnemy, DefeatSetsTheControllersStateTo14) {
 
 TEST_F(CameraEnemy, GenericStartAndStunCountSteps) {
     orb_write8(enemy_ + object_record::type, 3);
-    plant32(platform_ai::kStartAnimations + 12, 0x131000);
-    plant8(platform_ai::kLandingStates + 3, 7);
+    plant32(rom::ai_start_animations + 12, 0x131000);
+    plant8(rom::ai_landing_states + 3, 7);
     orb_write16(enemy_, 1u << object_flag::airborne | 1);
     enter(5);
     pass();

@@ -355,8 +355,8 @@ protected:
     void SetUp() override {
         Spawning::SetUp();
         fake(sub_06ADBB /* staller setup */);
-        orb_write16(var::player_records + player_record::flags, 1);
-        orb_write32(var::player_records + player_record::routine, kIdle);
+        orb_write16(var::player_records + object_record::flags, 1);
+        orb_write32(var::player_records + object_record::routine, kIdle);
         camera(0);
         watcher_ = spawn(entry::sub_06ACB8 /* watcher */, sub_088C67);
     }
@@ -410,10 +410,10 @@ TEST_F(Watcher, ProgressAndSlotsOutRestartTheLockPauses) {
         {"camera back", [] { orb_write16(var::playfield_camera + camera_record::x, 0xFFFF); }, [] {},
          500 + 900},
         {"slot out",
-         [] { orb_write32(var::player_records + 0x100 + player_record::routine, continuation::out_of_play); },
-         [] { orb_write32(var::player_records + 0x100 + player_record::routine, 0); }, 500 + 900},
-        {"no player in play", [] { orb_write16(var::player_records + player_record::flags, 0); },
-         [] { orb_write16(var::player_records + player_record::flags, 1); }, 500 + 900},
+         [] { orb_write32(var::player_records + 0x100 + object_record::routine, continuation::out_of_play); },
+         [] { orb_write32(var::player_records + 0x100 + object_record::routine, 0); }, 500 + 900},
+        {"no player in play", [] { orb_write16(var::player_records + object_record::flags, 0); },
+         [] { orb_write16(var::player_records + object_record::flags, 1); }, 500 + 900},
         {"wave lock", [] { orb_write32(var::enemy_flags, 1u << enemy_flag::wave_lock); },
          [] { orb_write32(var::enemy_flags, 0); }, 901},
     };
@@ -421,7 +421,7 @@ TEST_F(Watcher, ProgressAndSlotsOutRestartTheLockPauses) {
         SCOPED_TRACE(k.name);
         init_objects();
         camera(0);
-        orb_write16(var::player_records + player_record::flags, 1);
+        orb_write16(var::player_records + object_record::flags, 1);
         watcher_ = spawn(entry::sub_06ACB8 /* watcher */, sub_088C67);
         ASSERT_EQ(passes_to_staller(499), 0);
         k.at_500();
@@ -451,8 +451,8 @@ class Staller : public Spawning {
 protected:
     void SetUp() override {
         Spawning::SetUp();
-        orb_write16(var::player_records + player_record::flags, 1);
-        orb_write32(var::player_records + player_record::routine, kIdle);
+        orb_write16(var::player_records + object_record::flags, 1);
+        orb_write32(var::player_records + object_record::routine, kIdle);
         camera(0);
         watcher_ = actor(0);
         fake(sub_06A1DA /* dispatcher */);

@@ -263,12 +263,12 @@ void plant_platform_entries(rom_builder& rom, const pictures& p) {
     using namespace platform_ai;
     const char* what = "platform enemy tables: crowd kinds";
     for (uint32_t t : {7u, 8u}) {
-        rom.put32(kDefeatAnimations + 4 * t, p.fall, what);
-        rom.put32(kStunAnimations + 4 * t, p.hurt, what);
-        rom.put32(kKnockbackAnimations + 4 * t, p.hurt, what);
-        rom.put8(kLandingStates + t, 1, what);
-        rom.put8(kHitSounds + t, 0, what);
-        rom.put8(kTallyCategories + t, uint8_t(kFirstTally + t), what);
+        rom.put32(rom::ai_defeat_animations + 4 * t, p.fall, what);
+        rom.put32(rom::ai_stun_animations + 4 * t, p.hurt, what);
+        rom.put32(rom::ai_knockback_animations + 4 * t, p.hurt, what);
+        rom.put8(rom::ai_landing_states + t, 1, what);
+        rom.put8(rom::ai_hit_sounds + t, 0, what);
+        rom.put8(rom::ai_tally_categories + t, uint8_t(kFirstTally + t), what);
     }
 }
 

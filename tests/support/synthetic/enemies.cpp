@@ -310,15 +310,15 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
     // 2 room on the left, 3 on screen.
     const std::array<uint32_t, 4> tests = {kTestAlways, kTestRoomRight, kTestRoomLeft, kTestOnScreen};
     for (uint32_t c = 0; c < tests.size(); ++c)
-        rom.put32(kConditionRoutines + 4 * c, tests[c], "condition tests");
+        rom.put32(rom::ai_condition_routines + 4 * c, tests[c], "condition tests");
     // The pacer mostly walks, now and then waits again.
     const std::array<uint8_t, 16> codes = {1, 2, 1, 2, 0, 1, 2, 3, 2, 1, 2, 1, 0, 2, 1, 3};
     rom.put_bytes(kPacerConditions, codes, "pacer condition codes");
     const std::array<uint8_t, 4> next = {1, 3, 5, 1};  // wait, walk right, walk left, wait
     rom.put_bytes(kPacerNextStates, next, "pacer next states");
-    rom.put32(kConditionLists, kPacerConditions, what);
-    rom.put32(kNextStateLists, kPacerNextStates, what);
-    rom.put32(kIdleCallbacks, entry::sub_07A7B0, what);
+    rom.put32(rom::ai_condition_lists, kPacerConditions, what);
+    rom.put32(rom::ai_next_state_lists, kPacerNextStates, what);
+    rom.put32(rom::ai_idle_callbacks, entry::sub_07A7B0, what);
 
     struct per_type {
         uint32_t type, start, walk, defeat, stun;
@@ -327,23 +327,23 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
     for (const per_type& t :
          {per_type{0, p.pacer_stand, p.pacer_walk, p.pacer_hurt, p.pacer_hurt, 1, 0, 0},
           per_type{3, p.stalker_stand, p.stalker_walk, p.stalker_hurt, p.stalker_hurt, 1, 0, 1}}) {
-        rom.put32(kStartAnimations + 4 * t.type, t.start, what);
-        rom.put32(kWalkAnimations + 4 * t.type, t.walk, what);
-        rom.put32(kDefeatAnimations + 4 * t.type, t.defeat, what);
-        rom.put32(kJumpAnimations + 4 * t.type, t.stun, what);
-        rom.put32(kFallAnimations + 4 * t.type, t.stun, what);
-        rom.put32(kStunAnimations + 4 * t.type, t.stun, what);
-        rom.put32(kKnockbackAnimations + 4 * t.type, t.stun, what);
-        rom.put8(kLandingStates + t.type, t.landing, what);
-        rom.put8(kHitSounds + t.type, t.hit_sound, what);
-        rom.put8(kTallyCategories + t.type, t.tally, what);
+        rom.put32(rom::ai_start_animations + 4 * t.type, t.start, what);
+        rom.put32(rom::ai_walk_animations + 4 * t.type, t.walk, what);
+        rom.put32(rom::ai_defeat_animations + 4 * t.type, t.defeat, what);
+        rom.put32(rom::ai_jump_animations + 4 * t.type, t.stun, what);
+        rom.put32(rom::ai_fall_animations + 4 * t.type, t.stun, what);
+        rom.put32(rom::ai_stun_animations + 4 * t.type, t.stun, what);
+        rom.put32(rom::ai_knockback_animations + 4 * t.type, t.stun, what);
+        rom.put8(rom::ai_landing_states + t.type, t.landing, what);
+        rom.put8(rom::ai_hit_sounds + t.type, t.hit_sound, what);
+        rom.put8(rom::ai_tally_categories + t.type, t.tally, what);
     }
     // The pacer's camera window reaches 4096 units past its segment each way.
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
-    for (uint32_t i = 0; i < 4; ++i) put_s16(rom, kWindowMargins + 2 * i, margins[i], what);
-    rom.put16(kEnergies, kPacerEnergy, what);
-    rom.put16(kScores, kPacerScore, what);
-    rom.put16(kWalkSpeeds, kPacerSpeed, what);
+    for (uint32_t i = 0; i < 4; ++i) put_s16(rom, rom::ai_window_margins + 2 * i, margins[i], what);
+    rom.put16(rom::ai_energy, kPacerEnergy, what);
+    rom.put16(rom::ai_scores, kPacerScore, what);
+    rom.put16(rom::ai_walk_speeds, kPacerSpeed, what);
 
     // Probe boxes of the walk and segment tests (x start, x size, depth start,
     // depth size; times 4): a pacer's width ahead of it, its own depth.

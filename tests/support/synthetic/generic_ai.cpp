@@ -207,26 +207,27 @@ struct per_type {
 
 void plant_per_type(rom_builder& rom, const per_type& t) {
     const char* what = "platform enemy tables";
-    rom.put32(kConditionLists + 4 * t.type, t.conditions, what);
-    rom.put32(kNextStateLists + 4 * t.type, t.next_states, what);
-    rom.put32(kIdleCallbacks + 4 * t.type, t.watch, what);
+    rom.put32(rom::ai_condition_lists + 4 * t.type, t.conditions, what);
+    rom.put32(rom::ai_next_state_lists + 4 * t.type, t.next_states, what);
+    rom.put32(rom::ai_idle_callbacks + 4 * t.type, t.watch, what);
     // Camera window: 4096 units past the enemy's own each way.
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
-    for (uint32_t i = 0; i < 4; ++i) put_s16(rom, kWindowMargins + 8 * t.type + 2 * i, margins[i], what);
-    put_s16(rom, kEnergies + 2 * t.type, t.energy, what);
-    put_s16(rom, kScores + 2 * t.type, t.score, what);
-    put_s16(rom, kWalkSpeeds + 2 * t.type, t.speed, what);
+    for (uint32_t i = 0; i < 4; ++i)
+        put_s16(rom, rom::ai_window_margins + 8 * t.type + 2 * i, margins[i], what);
+    put_s16(rom, rom::ai_energy + 2 * t.type, t.energy, what);
+    put_s16(rom, rom::ai_scores + 2 * t.type, t.score, what);
+    put_s16(rom, rom::ai_walk_speeds + 2 * t.type, t.speed, what);
     if (!t.animations) return;
-    rom.put32(kStartAnimations + 4 * t.type, t.p->stand, what);
-    rom.put32(kWalkAnimations + 4 * t.type, t.p->walk, what);
-    rom.put32(kDefeatAnimations + 4 * t.type, t.p->defeat, what);
-    rom.put32(kJumpAnimations + 4 * t.type, t.p->jump, what);
-    rom.put32(kFallAnimations + 4 * t.type, t.p->fall, what);
-    rom.put32(kStunAnimations + 4 * t.type, t.p->hurt, what);
-    rom.put32(kKnockbackAnimations + 4 * t.type, t.p->hurt, what);
-    rom.put8(kLandingStates + t.type, kLanding, what);
-    rom.put8(kHitSounds + t.type, t.hit_sound, what);
-    rom.put8(kTallyCategories + t.type, t.tally, what);
+    rom.put32(rom::ai_start_animations + 4 * t.type, t.p->stand, what);
+    rom.put32(rom::ai_walk_animations + 4 * t.type, t.p->walk, what);
+    rom.put32(rom::ai_defeat_animations + 4 * t.type, t.p->defeat, what);
+    rom.put32(rom::ai_jump_animations + 4 * t.type, t.p->jump, what);
+    rom.put32(rom::ai_fall_animations + 4 * t.type, t.p->fall, what);
+    rom.put32(rom::ai_stun_animations + 4 * t.type, t.p->hurt, what);
+    rom.put32(rom::ai_knockback_animations + 4 * t.type, t.p->hurt, what);
+    rom.put8(rom::ai_landing_states + t.type, kLanding, what);
+    rom.put8(rom::ai_hit_sounds + t.type, t.hit_sound, what);
+    rom.put8(rom::ai_tally_categories + t.type, t.tally, what);
 }
 
 // A state table of u32 routine addresses.
@@ -465,8 +466,8 @@ void plant_generic_ai(rom_builder& rom) {
         frames(rom, kFrames, kData, "generic-AI frames"), c(rom, kData, kBlockEnd, "generic-AI");
 
     // Condition codes 4 and 5 of the shared test table: the segment tests.
-    rom.put32(kConditionRoutines + 4 * 4, kTestNextSegment, "condition tests");
-    rom.put32(kConditionRoutines + 4 * 5, kTestPreviousSegment, "condition tests");
+    rom.put32(rom::ai_condition_routines + 4 * 4, kTestNextSegment, "condition tests");
+    rom.put32(rom::ai_condition_routines + 4 * 5, kTestPreviousSegment, "condition tests");
 
     const pictures hopper = plant_pictures(rom, scripts, frames, kSquatPixels, 32, 32, 0x0130);
     const pictures brawler = plant_pictures(rom, scripts, frames, kTallPixels, 24, 40, 0x0140);

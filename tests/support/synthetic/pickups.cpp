@@ -392,10 +392,10 @@ void plant_camera_enemy(rom_builder& rom) {
         rom.put32(rom::camera_enemy_states + 4 * s, states[s], "camera-triggered enemy state table");
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
     for (uint32_t i = 0; i < 4; ++i)
-        rom.put16(platform_ai::kWindowMargins + 8 * kCameraEnemyType + 2 * i, uint16_t(margins[i]),
+        rom.put16(rom::ai_window_margins + 8 * kCameraEnemyType + 2 * i, uint16_t(margins[i]),
                   "AI type 8 (camera-triggered enemy) camera window margins");
-    rom.put16(platform_ai::kEnergies + 2 * kCameraEnemyType, 80, "AI type 8 (camera-triggered enemy) energy");
-    rom.put16(platform_ai::kScores + 2 * kCameraEnemyType, 3000, "AI type 8 (camera-triggered enemy) score");
+    rom.put16(rom::ai_energy + 2 * kCameraEnemyType, 80, "AI type 8 (camera-triggered enemy) energy");
+    rom.put16(rom::ai_scores + 2 * kCameraEnemyType, 3000, "AI type 8 (camera-triggered enemy) score");
     block f(rom, kFightFrame, kFightFrame + 22, "camera-triggered enemy");
     const uint32_t stand = frame(rom, f, kBodyPixels, 24, 40, 0x0170, 12, "camera-triggered enemy frame");
     put_script(rom, kFightAnimation, 8, {stand}, kLoop, "camera-triggered enemy fight animation");

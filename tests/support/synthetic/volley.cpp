@@ -193,7 +193,8 @@ void plant_animations(rom_builder& rom) {
     // Stand-in rows of the per-type animations the type's generic actions
     // would start (it neither walks nor jumps).
     const char* what = "platform enemy tables: archer";
-    for (uint32_t t : {kStartAnimations, kWalkAnimations, kJumpAnimations, kFallAnimations})
+    for (uint32_t t : {rom::ai_start_animations, rom::ai_walk_animations, rom::ai_jump_animations,
+                       rom::ai_fall_animations})
         rom.put32(t + 4 * kType, poses[0], what);
 
     // The turn and the three volley steps; the volley's ring box by frame
@@ -228,15 +229,15 @@ void plant_volley(rom_builder& rom) {
     const uint32_t codes =
         data.bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "archer condition codes");
     const uint32_t next = data.bytes({kPoseState}, "archer next states");
-    rom.put32(kConditionLists + 4 * kType, codes, what);
-    rom.put32(kNextStateLists + 4 * kType, next, what);
-    rom.put32(kIdleCallbacks + 4 * kType, entry::sub_07F7B7, what);
+    rom.put32(rom::ai_condition_lists + 4 * kType, codes, what);
+    rom.put32(rom::ai_next_state_lists + 4 * kType, next, what);
+    rom.put32(rom::ai_idle_callbacks + 4 * kType, entry::sub_07F7B7, what);
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
     for (uint32_t i = 0; i < 4; ++i)
-        rom.put16(kWindowMargins + 8 * kType + 2 * i, static_cast<uint16_t>(margins[i]), what);
-    rom.put16(kEnergies + 2 * kType, 1000, what);
-    rom.put16(kScores + 2 * kType, 5000, what);
-    rom.put16(kWalkSpeeds + 2 * kType, 0, what);
+        rom.put16(rom::ai_window_margins + 8 * kType + 2 * i, static_cast<uint16_t>(margins[i]), what);
+    rom.put16(rom::ai_energy + 2 * kType, 1000, what);
+    rom.put16(rom::ai_scores + 2 * kType, 5000, what);
+    rom.put16(rom::ai_walk_speeds + 2 * kType, 0, what);
     rom.put32(rom::spawn_routine_table + 4 * volley_spawn_type, entry::sub_07F3EE,
               "spawn routine table: archer");
     block names(rom, kBarName, kBarNameEnd, "archer bar name");

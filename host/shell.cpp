@@ -198,6 +198,7 @@ void catch_hang_up() {
 // the run goes on without the dump), then written like a file, so a slow
 // reader gets every byte.
 void open_sound_dump(const char* path) {
+    if (!*path) return;  // empty counts as unset, as it does for IRONBELL_ROM
     host.sound_raw_path = path;
     host.sound_raw_written = 0;
     host.sound_raw = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
@@ -355,6 +356,8 @@ int host_main(int argc, char** argv) {
     // Audio starts on its own, so a machine without an audio back-end still runs (silently).
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0)
         return fail("SDL could not start.", SDL_GetError());
+    const bool audio_started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+
     // A run without a picture is one the user asked for by naming the driver.
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     if (const char* driver = SDL_GetCurrentVideoDriver(); shows_nothing(driver) && !(asked && *asked)) {
@@ -367,7 +370,6 @@ int host_main(int argc, char** argv) {
             "the display to use.",
             reason);
     }
-    const bool audio_started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 
     // A relative XDG_DATA_HOME is to be ignored (it would name a folder under
     // wherever the game was started): the preferences go under HOME then.
@@ -451,8 +453,7 @@ int host_main(int argc, char** argv) {
     // A run that ends on a fatal guest error still keeps its EEPROM changes.
     program_fatal_hook = host_save_eeprom_if_dirty;
     host.next_frame = SDL_GetPerformanceCounter();
-    // Empty counts as unset, as it does for IRONBELL_ROM.
-    if (const char* raw = std::getenv("IRONBELL_SOUND_RAW"); raw && *raw) open_sound_dump(raw);
+    if (const char* raw = std::getenv("IRONBELL_SOUND_RAW")) open_sound_dump(raw);
 
     program_watchdog(kHungFrameSeconds);
     if (host_observers.started) host_observers.started();

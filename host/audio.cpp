@@ -9,16 +9,18 @@ host_audio_calls host_calls = {
 
 namespace {
 
-// The correction for a level averaged a whole target off (half the target
-// above it gives half of this); the limit is reached a tenth of the target
-// away. The queue itself integrates: at this gain a level off by some bytes
-// is halved in about two seconds, far slower than the averaging.
+// The correction for a level averaged a whole target off; the limit is
+// reached an eighth of the target (1,200 bytes) away. The queue itself
+// integrates: at this gain a level off by some bytes is halved in under two
+// seconds, far slower than the averaging. A card off by p leaves the level
+// off by p / kGain of the target (1,000 ppm: 480 bytes).
 constexpr double kGain = 0.02;
 
 // The pre-fill is the target and half a pull, because a device's first pull
 // comes as soon as it starts; a refill, which meets the device at any point
 // between two pulls, is the target.
 constexpr uint32_t kStartLevel = HOST_QUEUE_TARGET + 2048;
+constexpr uint32_t kRefillLevel = HOST_QUEUE_TARGET - HOST_BLOCK_BYTES;
 const uint8_t kSilence[kStartLevel] = {};
 
 constexpr uint32_t kFadeFrames = 240;    // 5 ms at 48,000 Hz
@@ -63,21 +65,25 @@ void host_pace_start(host_audio& a) {
 
 void host_audio_queue_block(host_audio& a, const int16_t block[HOST_BLOCK_BYTES / 2]) {
     uint32_t level = host_calls.queued(a.device);
-    if (level == 0 && a.playing) {
-        // The device has played the queue dry (or is about to), so there is a
-        // gap already: make it one gap, rather than the several that a queue
-        // refilled a block a frame would leave.
-        host_calls.queue(a.device, kSilence, HOST_QUEUE_TARGET);
-        level = HOST_QUEUE_TARGET;
+    const bool dry = level == 0 && a.playing;
+    if (dry) {
+        // The device has played the queue dry: the host stalled for longer
+        // than the queue holds, and there is a gap already. Make it one gap,
+        // rather than the several a queue refilled a block a frame would
+        // leave; the frames the stall held up then run at once, keeping the
+        // game's time, but their blocks, which the device could only play
+        // late, are left out while the refilled queue is full.
+        host_calls.queue(a.device, kSilence, kRefillLevel);
+        level = kRefillLevel;
         ++a.refills;
+        a.catching_up = true;
     }
-    if (level <= HOST_QUEUE_LIMIT) {
+    if (a.catching_up && !dry && level >= kRefillLevel)
+        ++a.blocks_skipped;
+    else if (level <= HOST_QUEUE_LIMIT)
         host_calls.queue(a.device, block, HOST_BLOCK_BYTES);
-        a.level_after = level + HOST_BLOCK_BYTES;
-    } else {
+    else
         ++a.blocks_dropped;
-        a.level_after = level;
-    }
     if (!a.playing) {
         host_calls.pause(a.device, 0);
         a.playing = true;
@@ -88,27 +94,18 @@ void host_audio_queue_block(host_audio& a, const int16_t block[HOST_BLOCK_BYTES 
 void host_pace(host_audio& a) {
     const uint64_t f = host_calls.frequency();
     const uint64_t now = host_calls.counter();
-    if (!a.device) {
-        if (now > a.next_frame + f / 60 + f / 4)
-            a.next_frame = now;  // far behind: resume from the present
-        else
-            a.next_frame += f / 60;
+    if (now > a.next_frame + f / 60 + f / 4) {
+        a.next_frame = now;  // far behind: resume from the present
+        a.carry = 0;
+    } else if (!a.device) {
+        a.next_frame += f / 60;
     } else {
         const double step = double(f / 60) * (1 + a.correction) + a.carry;
         const auto whole = static_cast<uint64_t>(step);
         a.carry = step - double(whole);
         a.next_frame += whole;
-        if (now > a.next_frame && a.level_after >= HOST_QUEUE_TARGET + HOST_BLOCK_BYTES) {
-            // Late, but the last block found the target or more waiting (a
-            // stall longer than the queue was refilled): the frames behind
-            // would only overfill the queue. The next is due a period on.
-            a.next_frame = now + whole;
-            a.carry = 0;
-        } else if (now > a.next_frame + f / 4) {
-            a.next_frame = now;  // far behind: resume from the present
-            a.carry = 0;
-        }
     }
+    if (now <= a.next_frame) a.catching_up = false;  // back on time
     for (;;) {
         const uint64_t counter = host_calls.counter();
         if (counter >= a.next_frame) break;

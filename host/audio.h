@@ -29,10 +29,11 @@ constexpr uint32_t HOST_QUEUE_LIMIT = 19199;
 // blocks, 50 ms. A 30 ms stall of the host never empties a queue this full
 // (the device pulls 4,096 bytes at a time), and the latency stays low.
 constexpr uint32_t HOST_QUEUE_TARGET = 9600;
-// The frame period moves by at most this much either way (the game runs at
-// most 0.5 % fast or slow), and by at most HOST_CORRECTION_STEP from one
-// frame to the next, so no frame-to-frame swing is seen.
-constexpr double HOST_CORRECTION_LIMIT = 0.005;
+// The frame period moves by at most this much either way: the game runs at
+// most 0.25 % fast or slow, which no one sees or hears, and a card 2,500 ppm
+// off (far more than sound cards are) is still followed. From one frame to
+// the next it moves by at most HOST_CORRECTION_STEP, so no swing is seen.
+constexpr double HOST_CORRECTION_LIMIT = 0.0025;
 constexpr double HOST_CORRECTION_STEP = 0.00002;
 
 constexpr int HOST_LEVEL_FRAMES = 32;  // frames the level is averaged over
@@ -43,12 +44,13 @@ struct host_audio {
     uint64_t next_frame = 0;                  // counter value at which the next frame is due
     double carry = 0;                         // the fraction of a tick the due times carry
     double correction = 0;                    // the frame period's relative change
-    uint32_t level_after = 0;                 // bytes waiting once the last block was queued
     uint32_t levels[HOST_LEVEL_FRAMES] = {};  // what the last blocks found waiting
     uint64_t level_sum = 0;
     int level_count = 0, level_at = 0;
     uint64_t blocks_dropped = 0;  // thrown away at the limit
     uint64_t refills = 0;         // times the queue was found dry and refilled
+    bool catching_up = false;     // from a refill until the frames are on time again
+    uint64_t blocks_skipped = 0;  // catching up, left out of the full queue
 };
 
 // Opens the default device for 48,000 Hz, signed 16-bit little-endian, two
@@ -60,13 +62,13 @@ void host_pace_start(host_audio& audio);
 // Queues a frame's block, and from what it found waiting sets the frame
 // clock's correction. A queue found dry (a stall longer than the queue) is
 // refilled with silence to the target first, so the sound goes on from there
-// without further gaps.
+// without further gaps, and the blocks of the frames that then catch up are
+// left out while the queue holds the target.
 void host_audio_queue_block(host_audio& audio, const int16_t block[HOST_BLOCK_BYTES / 2]);
 // Waits until the next frame is due: every 1/60 s on the clock, the period
-// moved by the correction while a device is open. A host more than a quarter
-// second behind resumes from the present; with a device, a host that is late
-// but whose queue is full resumes from the present too, rather than running a
-// burst of frames the queue has no room for.
+// moved by the correction while a device is open. Frames that are late run at
+// once, to catch up; a host more than a quarter second behind resumes from
+// the present.
 void host_pace(host_audio& audio);
 // Ends the sound without a click: `next` (the block that would have followed
 // the last one queued) fades out over its first 5 ms, the queue plays out and

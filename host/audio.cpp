@@ -17,8 +17,9 @@ namespace {
 constexpr double kGain = 0.02;
 
 // The pre-fill is the target and half a pull, because a device's first pull
-// comes as soon as it starts; a refill, which meets the device at any point
-// between two pulls, is the target.
+// comes as soon as it starts. A refill meets the device at any point between
+// two pulls, and the frames held up by the stall catch up right after it: it
+// is the target less the block that comes with it.
 constexpr uint32_t kStartLevel = HOST_QUEUE_TARGET + 2048;
 constexpr uint32_t kRefillLevel = HOST_QUEUE_TARGET - HOST_BLOCK_BYTES;
 const uint8_t kSilence[kStartLevel] = {};

@@ -70,12 +70,10 @@ void host_resample(host_mixed_buffer& m, double volume, int16_t out[HOST_OUT_FRA
         drop_front(m, d);
         m.position -= static_cast<double>(d);
     }
-    // The sound board makes 16,107,950 / 288 = 55,930.38 samples a second, a
-    // little more than the step takes (55,930 a second): left alone, the
-    // unread input (a frame or two after the first block) would grow by about
-    // 25 ms of delay an hour. Input beyond one frame's worth (the output queue
-    // holds the rest of the latency allowed) is dropped from the front, one
-    // sample now and then once some 40 minutes have built it up.
+    // Input beyond one frame's worth (the output queue holds the rest of the
+    // latency allowed) is dropped from the front. At the board's exact rate
+    // the unread input stays within a frame of where the first block left
+    // it, so this is a last resort for a step that is not the source's rate.
     const uint64_t bound = static_cast<uint64_t>(m.step * HOST_OUT_FRAMES);
     if (m.count > bound) drop_front(m, m.count - bound);
 }

@@ -4,6 +4,11 @@
 #include <cstdint>
 
 constexpr int HOST_OUT_FRAMES = 800;
+// The sound board mixes one stereo frame every 288 of its 16,107,950 ticks a
+// second, 55,930.38 a second: the step takes that exact rate, so a block of
+// 800 output frames reads exactly what one game frame brings.
+constexpr double HOST_MIX_RATE = 16'107'950.0 / 288;
+constexpr double HOST_RESAMPLE_STEP = HOST_MIX_RATE / 48000;
 
 struct host_mixed_buffer {
     double step;        // input frames per output frame

@@ -28,7 +28,6 @@ host_observer_hooks host_observers;
 namespace {
 
 constexpr const char* kTitle = "Ironbell: The Arcade Game";
-constexpr uint32_t kQueueLimit = 19199;  // bytes: fewer than six blocks wait
 
 // The narrow screen's width, which the window starts at; the picture's rows
 // are ORB_VIDEO_COLUMNS wide, of which the wide screen shows all.
@@ -150,21 +149,6 @@ void load_eeprom_file() {
                      ignored.c_str());
 }
 
-void pace() {
-    const uint64_t f = SDL_GetPerformanceFrequency();
-    const uint64_t now = SDL_GetPerformanceCounter();
-    if (now > host.next_frame + f / 60 + f / 4)
-        host.next_frame = now;  // far behind: resume from the present
-    else
-        host.next_frame += f / 60;
-    for (;;) {
-        const uint64_t counter = SDL_GetPerformanceCounter();
-        if (counter >= host.next_frame) break;
-        const uint64_t remaining = (host.next_frame - counter) * 1000 / f;
-        if (remaining > 2) SDL_Delay(static_cast<uint32_t>(remaining - 1));
-    }
-}
-
 void trace_sound(const int16_t* mix, uint64_t frames) {
     if (!std::getenv("IRONBELL_SOUND_TRACE") || program_frames() % 60 != 0) return;
     int peak = 0;
@@ -240,6 +224,20 @@ void write_sound_dump() {
     }
 }
 
+// The sound of the frame after the last one fades out before the device
+// closes, so quitting while something plays ends without a click. (After a
+// frame limit that frame's board time is the last one's: its mix is empty and
+// the resampler holds the last frame's end, which fades the same way.)
+void fade_out_sound() {
+    if (!host.audio.device) return;
+    game_sound_end_frame(orb_board.now);
+    uint64_t frames = 0;
+    const int16_t* mix = game_sound_frame_mix(&frames);
+    host_mixed_append(host.mixed, mix, frames);
+    host_resample(host.mixed, settings.volume, host.out);
+    host_audio_close(host.audio, host.out);
+}
+
 void shut_down() {
     host_save_eeprom_if_dirty();
     if (host.sound_raw >= 0 && ::close(host.sound_raw) != 0)
@@ -248,7 +246,7 @@ void shut_down() {
                      "be incomplete\n",
                      host.sound_raw_path, std::strerror(errno));
     host.sound_raw = -1;
-    if (host.audio) SDL_CloseAudioDevice(host.audio);
+    fade_out_sound();
     for (auto& pad : host.controllers) {
         if (pad) SDL_GameControllerClose(pad);
         pad = nullptr;
@@ -324,8 +322,7 @@ void on_frame_done() {
     host_mixed_append(host.mixed, mix, frames);
     host_resample(host.mixed, settings.volume, host.out);
     if (host.sound_raw >= 0) write_sound_dump();
-    if (host.audio && SDL_GetQueuedAudioSize(host.audio) <= kQueueLimit)
-        SDL_QueueAudio(host.audio, host.out, sizeof host.out);
+    if (host.audio.device) host_audio_queue_block(host.audio, host.out);
     if (host_observers.frame_done) host_observers.frame_done();
     if (host.frames_wanted && program_frames() >= host.frames_wanted) {
         program_stop();
@@ -333,7 +330,7 @@ void on_frame_done() {
     }
     if (program_frames() % 600 == 0) host_save_eeprom_if_dirty();
     if (program_frames() % 30 == 0 && settings_reread()) host_apply_settings();
-    if (!host_observers.unpaced) pace();
+    if (!host_observers.unpaced) host_pace(host.audio);
 }
 
 int host_main(int argc, char** argv) {
@@ -427,15 +424,7 @@ int host_main(int argc, char** argv) {
     // The picture's top byte is 0: draw it opaque, not as a transparent texture.
     SDL_SetTextureBlendMode(host.texture, SDL_BLENDMODE_NONE);
 
-    if (audio_started) {
-        SDL_AudioSpec want{};
-        want.freq = 48000;
-        want.format = AUDIO_S16LSB;
-        want.channels = 2;
-        want.samples = 1024;
-        host.audio = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-        if (host.audio) SDL_PauseAudioDevice(host.audio, 0);
-    }
+    if (audio_started) host_audio_open(host.audio);
 
     orb_board.eeprom_instant = 1;
     orb_board.callbacks.irq_changed = on_irq_changed;
@@ -445,14 +434,14 @@ int host_main(int argc, char** argv) {
     orb_video_init(game_tiles, game_tiles_size, game_sprites, game_sprites_size);
     orb_board.callbacks.frame = on_frame_shown;
     game_sound_attach();
-    host.mixed.step = game_sound_rate() / 48000.0;
+    host.mixed.step = HOST_RESAMPLE_STEP;
     orb_init(game_program);
     load_eeprom_file();
     program_reset();
     program_frame_done = on_frame_done;
     // A run that ends on a fatal guest error still keeps its EEPROM changes.
     program_fatal_hook = host_save_eeprom_if_dirty;
-    host.next_frame = SDL_GetPerformanceCounter();
+    host_pace_start(host.audio);
     if (const char* raw = std::getenv("IRONBELL_SOUND_RAW")) open_sound_dump(raw);
 
     program_watchdog(kHungFrameSeconds);

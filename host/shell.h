@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "host/audio.h"
 #include "host/resampler.h"
 
 struct script_record;
@@ -14,7 +15,7 @@ struct host_shell {
     SDL_Window* window;
     SDL_Renderer* renderer;
     SDL_Texture* texture;
-    SDL_AudioDeviceID audio;  // 0: a silent run
+    host_audio audio;  // its device 0: a silent run
     SDL_GameController* controllers[4];
     script_record* script;
     uint8_t quit_requested;
@@ -24,7 +25,6 @@ struct host_shell {
     int sound_raw = -1;          // the sound dump's file; -1: no dump
     const char* sound_raw_path;  // as IRONBELL_SOUND_RAW names it
     uint64_t sound_raw_written;  // bytes in the dump so far
-    uint64_t next_frame;
     double shown_scale;
     char eeprom_path[1024];
 };

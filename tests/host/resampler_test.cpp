@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr double kRate = 55930;  // the sound board's rate as the host takes it
-constexpr double kStep = kRate / 48000.0;
+constexpr double kRate = 16'107'950.0 / 288;  // the sound board's rate: 55,930.38 Hz
+constexpr double kStep = HOST_RESAMPLE_STEP;
 
 // The board's real per-frame counts: game frame n (from 1) ends at line 224 of
 // board frame n - 1, and its mix holds the FM samples (one per 288 board
@@ -238,30 +238,42 @@ TEST(Resampler, EmptyMixIsSilenceAndShortMixHoldsTheLastFrame) {
     host_mixed_free(mixed);
 }
 
-// An hour of play: the unread input never passes one frame's samples, and
-// the first minute sounds exactly as the plain arithmetic says.
+// An hour of play: the step is the board's exact rate, so the unread input
+// stays where the first blocks left it (it does not creep toward the bound, and
+// the bound never drops a frame), and the first minute sounds exactly as the
+// plain arithmetic says.
 TEST(Resampler, AnHourOfTheBoardsRateBuildsNoDelay) {
+    EXPECT_DOUBLE_EQ(kStep * 48000, 55930.381944444445) << "the board's own rate, not a rounded one";
     host_mixed_buffer mixed{};
     mixed.step = kStep;
     Model model{mixed.step};
     std::vector<int16_t> mix(2000);
     for (size_t i = 0; i < mix.size(); ++i) mix[i] = int16_t((i * 7919) % 20000 - 10000);
     int16_t out[1600];
-    uint64_t start = 0, largest = 0;
+    uint64_t largest = 0, smallest = UINT64_MAX, brought = 0;
+    double read = 0;  // input frames the blocks read, by the step
     for (uint64_t frame = 1; frame <= 216'000; ++frame) {
         const uint64_t count = board_samples(frame);
+        brought += count;
         ASSERT_TRUE(host_mixed_append(mixed, mix.data(), count));
         host_resample(mixed, 1.0, out);
-        if (frame == 1) start = mixed.count;
-        largest = std::max(largest, mixed.count);
+        if (frame > 1) read += kStep * 800;
+        if (frame > 10) {
+            largest = std::max(largest, mixed.count);
+            smallest = std::min(smallest, mixed.count);
+        }
         if (frame <= 3600) {  // the first minute, against the plain arithmetic
             auto expected =
                 model.block(std::vector<int16_t>(mix.begin(), mix.begin() + long(count * 2)), 1.0);
             for (int i = 0; i < 1600; ++i) ASSERT_EQ(out[i], expected[i]) << "frame " << frame;
         }
     }
-    EXPECT_LE(largest, uint64_t(kStep * 800)) << "more than one frame's samples of delay";
-    EXPECT_GE(largest, start + 900) << "the board's rate should have built some up";
+    EXPECT_LE(largest, smallest + 2) << "the unread input creeps";
+    EXPECT_LT(largest, uint64_t(kStep * 800)) << "the bound was reached";
+    // Every frame the board brought was read, bar the unread rest: none was
+    // dropped at the bound. (The first block holds its last frame for the
+    // frames it lacks and keeps it; the blocks after it read on from there.)
+    EXPECT_NEAR(double(brought - mixed.count), read + 796, 1.5);
     host_mixed_free(mixed);
 }
 

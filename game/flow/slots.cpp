@@ -271,7 +271,7 @@ void sub_0635B4() {
             orb_write8(self + player_record::character, slot);
             orb_write8(self + player_record::plays, 0);
             orb_write32(self + player_record::score, 0);
-            r(7) = var::bookkeeping_new_plays;
+            r(7) = var::new_play_count;
             if (!call(sub_060F72, 0x063630, 0x06362B)) return;
         } else {
             orb_write8(hw::io_unused, orb_read8(kJoinPort + slot));
@@ -302,7 +302,7 @@ void sub_0635B4() {
 void sub_0636AC() {
     ROUTINE_ENTRY(0x0636AC);
     copy_time(var::power_on_time, join_time(r(1) & 0xFF));
-    r(7) = var::bookkeeping_joins;
+    r(7) = var::join_count;
     if (!call(sub_060F72, 0x0636D0, 0x0636CB)) return;
     orb_write16(r(20) + player_record::drain_ticks, 0);
     ret();
@@ -319,15 +319,15 @@ void sub_063722() {
     r(11) = join_time(slot);
     if (!call(sub_08909C, 0x063740, 0x06373B)) return;
     r(10) = join_time(slot);
-    r(11) = var::total_play_time;
+    r(11) = var::play_time;
     if (!call(sub_089050, 0x063748, 0x063743)) return;
     if (!call(sub_0610CF, 0x063750, 0x06374B)) return;
-    copy_time(var::total_play_time, var::total_play_time + kMirror);
+    copy_time(var::play_time, var::play_time + kMirror);
     r(10) = join_time(slot);
     if (!call(sub_08917A, 0x063768, 0x063763)) return;
     r(10) = join_time(slot);
     if (!call(sub_089145, 0x063770, 0x06376B)) return;
-    r(7) = var::play_length_bands + 2 * play_band(join_time(slot));
+    r(7) = var::play_histogram + 2 * play_band(join_time(slot));
     if (!call(sub_060F72, 0x063790, 0x06378B)) return;
     ret();
 }

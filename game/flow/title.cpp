@@ -460,7 +460,7 @@ void sub_0778EB() {
 // whole sequence is in, prints its text and the settings revision. In: R20.
 void sub_07792B() {
     ROUTINE_ENTRY(0x07792B);
-    cpu.reg[0] = load_zx8(var::player1_presses);
+    cpu.reg[0] = load_zx8(var::player_presses);
     test<uint8_t>(cpu.reg[0]);
     if (ne()) {
         cpu.reg[19] = orb_read32(field(kSequencePointer));

@@ -13,7 +13,6 @@ constexpr uint32_t flow_countdown = 0x208002;          // 16-bit, frames left of
 constexpr uint32_t ingame_state = 0x208004;            // 8-bit, state of the in-game flow
 constexpr uint32_t demo_index = 0x20800E;              // 8-bit, low 2 bits pick the next demo
 constexpr uint32_t presentation_index = 0x20800F;      // 8-bit, 0 to 4
-constexpr uint32_t player1_presses = 0x208128;         // 8-bit, player 1's pressed edges (a byte per slot)
 constexpr uint32_t ranking_reveal_counter = 0x208C80;  // 16-bit, timer and step of the ranking screen
 constexpr uint32_t ranking_reveal_source = 0x208C84;   // 32-bit, next row in video RAM
 constexpr uint32_t ranking_reveal_dest = 0x208C88;     // 32-bit, the text-layer row it goes to
@@ -53,12 +52,8 @@ constexpr uint32_t continue_area = 0x31F7A4;   // text cells, 4 by 3 rows: the b
 constexpr uint32_t character_places_free = 0x20800B;  // 8-bit, bit n = place n free (bit ops as 32-bit)
 
 // ---- player slots, joining, panels and character select ----
-constexpr uint32_t panel_layout_shift = 0x208007;     // 8-bit, not 0: the second set of place layouts
-constexpr uint32_t join_times = 0x2081C0;             // time_record per slot, 8 bytes apart
-constexpr uint32_t bookkeeping_joins = 0x701F0E;      // 16-bit
-constexpr uint32_t total_play_time = 0x701F1C;        // time_record
-constexpr uint32_t bookkeeping_new_plays = 0x701F2C;  // 16-bit
-constexpr uint32_t play_length_bands = 0x701F3C;      // 12 × 16-bit: half minutes to 4:59, 5-9 min, longer
+constexpr uint32_t panel_layout_shift = 0x208007;  // 8-bit, not 0: the second set of place layouts
+constexpr uint32_t join_times = 0x2081C0;          // time_record per slot, 8 bytes apart
 
 }  // namespace var
 

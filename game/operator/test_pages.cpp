@@ -427,7 +427,7 @@ void sub_08C19B() {
     test<uint32_t>(cpu.reg[4]);
     if (ne()) {
         cpu.reg[0] = orb_read32(var::score_total);
-        cpu.reg[1] = load_zx16(var::score_overflow);
+        cpu.reg[1] = load_zx16(var::score_total_overflow);
         v60_divux(cpu.reg[4], 0, 0);
     }
     cpu.reg[10] = cell_at(20, 32);

@@ -89,8 +89,7 @@ constexpr uint32_t join_count = 0x701F0E;        // 16-bit
 constexpr uint32_t game_time = 0x701F16;         // time_record
 constexpr uint32_t play_time = 0x701F1C;         // time_record
 constexpr uint32_t new_play_count = 0x701F2C;    // 16-bit
-constexpr uint32_t score_overflow = 0x701F32;    // 16-bit, carries out of score_total
-constexpr uint32_t play_histogram = 0x701F3C;    // 12 × 16-bit
+constexpr uint32_t play_histogram = 0x701F3C;    // 12 × 16-bit: half minutes to 4:59, 5-9 min, longer
 constexpr uint32_t shared_ram_flag = 0x701FFF;   // 8-bit, 0xFF while the self test runs
 
 }  // namespace var

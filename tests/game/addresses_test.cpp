@@ -78,16 +78,6 @@ const alias_pair kAliases[] = {
     {"hw::io_ports", "hw::player1_port", "player 1's port is the I/O chip's first"},
     {"hw::shared_ram_last", "var::shared_ram_flag",
      "the last byte of the shared RAM is the one the self test uses as its flag"},
-    // One variable that two areas name each their own way; they are to become one name.
-    {"var::player1_presses", "var::player_presses", "one variable named twice (mode machine, player slots)"},
-    {"var::join_count", "var::bookkeeping_joins", "one variable named twice (operator pages, player slots)"},
-    {"var::play_time", "var::total_play_time", "one variable named twice (operator pages, player slots)"},
-    {"var::new_play_count", "var::bookkeeping_new_plays",
-     "one variable named twice (operator pages, player slots)"},
-    {"var::play_histogram", "var::play_length_bands",
-     "one variable named twice (operator pages, player slots)"},
-    {"var::score_overflow", "var::score_total_overflow",
-     "one variable named twice (operator pages, ranking)"},
 };
 
 std::string hex6(uint32_t value) {

@@ -150,10 +150,10 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
     EXPECT_EQ(ram8(rec(2) + 149), 2) << "the slot's own character";
     EXPECT_EQ(ram8(rec(2) + 180), 1);
     EXPECT_EQ(ram32(rec(2) + 140), 0u);
-    EXPECT_EQ(ram16(var::bookkeeping_new_plays), 1) << "new plays";
-    EXPECT_EQ(ram16(var::bookkeeping_new_plays + var::bookkeeping_mirror_offset), 1);
-    EXPECT_EQ(ram16(var::bookkeeping_joins), 1) << "joins";
-    EXPECT_EQ(ram16(var::bookkeeping_joins + var::bookkeeping_mirror_offset), 1);
+    EXPECT_EQ(ram16(var::new_play_count), 1) << "new plays";
+    EXPECT_EQ(ram16(var::new_play_count + var::bookkeeping_mirror_offset), 1);
+    EXPECT_EQ(ram16(var::join_count), 1) << "joins";
+    EXPECT_EQ(ram16(var::join_count + var::bookkeeping_mirror_offset), 1);
     for (uint32_t i = 0; i < 5; ++i)
         EXPECT_EQ(ram8(var::join_times + 16 + i), 0x11 * (i + 1)) << "join time " << i;
     EXPECT_EQ(ram16(rec(2) + 64), 400);
@@ -183,7 +183,7 @@ TEST_F(Slots, PlayStartOfAContinuingPlayerKeepsTheScoreAndTellsTheRank) {
     EXPECT_EQ(ram32(rec(1) + 140), 12345u);
     EXPECT_EQ(ram8(rec(1) + 149), 3);
     EXPECT_EQ(ram8(rec(1) + 180), 3);
-    EXPECT_EQ(ram16(var::bookkeeping_new_plays), 0) << "no new play";
+    EXPECT_EQ(ram16(var::new_play_count), 0) << "no new play";
     EXPECT_EQ(ram16(rec(1) + 64), 100);
 }
 
@@ -341,12 +341,12 @@ TEST_F(Slots, LeavingBooksThePlayTimeInItsBand) {
         cpu.reg[20] = rec(1);
         ASSERT_TRUE(run(sub_063722));
         for (uint32_t band = 0; band < 12; ++band) {
-            EXPECT_EQ(ram16(var::play_length_bands + 2 * band), band == c.band ? 1 : 0) << band;
-            EXPECT_EQ(ram16(var::play_length_bands + var::bookkeeping_mirror_offset + 2 * band),
+            EXPECT_EQ(ram16(var::play_histogram + 2 * band), band == c.band ? 1 : 0) << band;
+            EXPECT_EQ(ram16(var::play_histogram + var::bookkeeping_mirror_offset + 2 * band),
                       band == c.band ? 1 : 0)
                 << band;
         }
-        EXPECT_EQ(ram8(var::total_play_time), c.seconds) << "total play time";
+        EXPECT_EQ(ram8(var::play_time), c.seconds) << "total play time";
         EXPECT_EQ(ram8(0x701F1D), c.minutes);
         EXPECT_EQ(ram8(0x701F98 + 1), c.minutes) << "its mirror";
         EXPECT_EQ(ram8(0x2081C8 + 1), c.minutes) << "the join time became the play time";
@@ -416,8 +416,8 @@ TEST_F(SlotsInPlay, EnergyUsedUpBelowTheConvertedCreditsBooksALeaveAJoinAndAPlay
     frame();
     EXPECT_EQ(ram8(rec(0) + 181), 2);
     EXPECT_EQ(ram8(rec(0) + 180), 2);
-    EXPECT_EQ(ram16(var::bookkeeping_joins), 1) << "a join";
-    EXPECT_EQ(ram16(var::play_length_bands), 1) << "a leave, in the first band";
+    EXPECT_EQ(ram16(var::join_count), 1) << "a join";
+    EXPECT_EQ(ram16(var::play_histogram), 1) << "a leave, in the first band";
     frame();
     EXPECT_EQ(ram8(rec(0) + 180), 2) << "once";
     EXPECT_EQ(ram16(rec(0) + 16), 0) << "placed with the camera";

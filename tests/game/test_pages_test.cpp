@@ -478,7 +478,7 @@ TEST_F(BookkeepingPage, AverageHighestAndLowestScores) {
         SCOPED_TRACE(c.average);
         clear_text();
         orb_write32(var::score_total, c.total);
-        orb_write16(var::score_overflow, c.overflow);
+        orb_write16(var::score_total_overflow, c.overflow);
         orb_write16(var::new_play_count, c.plays);
         orb_write32(var::score_high, c.high);
         orb_write32(var::score_low, c.low);

@@ -200,18 +200,18 @@ TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
     // 0x10, 0x20 count; a 0x10 where 0x40 belongs starts again and is not
     // taken as the first step; then 0x10, 0x20.
     for (uint8_t press : {0x10, 0x00, 0x20, 0x10}) {
-        orb_write8(var::player1_presses, press);
+        orb_write8(var::player_presses, press);
         pass();
     }
     EXPECT_EQ(ram32(watcher + 72), rom::hidden_sequence);
     for (uint8_t press : {0x10, 0x20}) {
-        orb_write8(var::player1_presses, press);
+        orb_write8(var::player_presses, press);
         pass();
     }
     EXPECT_EQ(calls(sub_0889C2 /* print record */), 0);
     EXPECT_EQ(ram32(watcher + 72), 0x07797Cu);
     EXPECT_EQ(ram32(watcher + object_record::routine), entry::sub_07792B);
-    orb_write8(var::player1_presses, 0x40);
+    orb_write8(var::player_presses, 0x40);
     pass();
     EXPECT_EQ(calls(sub_0889C2 /* print record */), 1);
     EXPECT_EQ(hex, (std::vector<uint32_t>{0x0107, 0, 0x31F0C6}));
@@ -284,7 +284,7 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
     const auto ticks = calls(sub_061FB6 /* tick */);
     listed_.clear();
     orb_write8(var::game_mode, 21);
-    orb_write8(var::player1_presses, 0x55);
+    orb_write8(var::player_presses, 0x55);
     const uint16_t free256 = ram16(var::free_stack_256);
     pass();
     EXPECT_EQ(ring(), std::vector<uint32_t>{squash});

@@ -46,6 +46,9 @@ protected:
         plant32(rom::menu_routines + 36, kExit);
         orb_write8(var::service_menu_index, 9);
         screen(kMainMenu);
+        // The planted lists have no colour byte: they print in the attribute
+        // R0 carries in (bits 8 to 15), here 0.
+        cpu.reg[0] = 0;
     }
 };
 

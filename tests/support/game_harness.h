@@ -1,6 +1,8 @@
 // A fixture for running translated game routines one at a time on a clean
 // board: a program region the test fills, stand-ins that take the place of any
 // routine (written or not) for one test, and helpers for objects and work RAM.
+// Work RAM and the registers start from a fixed non-zero pattern, not zeros:
+// a test plants every byte and register the routine reads, a 0 included.
 //
 // Game tests link the build of the game in which every routine's entry
 // (ROUTINE_ENTRY) asks this fixture first, and whose table has the test
@@ -29,6 +31,16 @@ public:
     // returns here instead, and run() fails.
     static constexpr uint32_t kCanary = 0xFEED04;
     // The tests' own entry points (test_entry_0 to test_entry_7).
+    // What work RAM and the registers hold before a test plants them.
+    static constexpr uint8_t kPattern[4] = {0xDE, 0xAD, 0xBE, 0xEF};
+    static constexpr uint32_t pattern_register(int n) { return 0xDEADBEC0 + static_cast<uint32_t>(n); }
+    // The pattern as a halfword or word read at an address.
+    static constexpr uint16_t pattern16(uint32_t address) {
+        return static_cast<uint16_t>(kPattern[address & 3] | kPattern[(address + 1) & 3] << 8);
+    }
+    static constexpr uint32_t pattern32(uint32_t address) {
+        return pattern16(address) | static_cast<uint32_t>(pattern16(address + 2)) << 16;
+    }
     static constexpr uint32_t kTestEntry[8] = {0xFE0000, 0xFE0001, 0xFE0002, 0xFE0003,
                                                0xFE0004, 0xFE0005, 0xFE0006, 0xFE0007};
 
@@ -85,9 +97,7 @@ protected:
     void fake(v60_routine routine, body_fn body) { fake(entry_of(routine), std::move(body)); }
     template <typename F>
     requires std::is_void_v<std::invoke_result_t<F>>
-    void fake(v60_routine routine, F body) {
-        fake(entry_of(routine), std::move(body));
-    }
+    void fake(v60_routine routine, F body) { fake(entry_of(routine), std::move(body)); }
     void fake(v60_routine routine) { fake(entry_of(routine), body_fn{}); }
     void fake_all(std::initializer_list<v60_routine> routines);
     int calls(v60_routine routine) const { return calls(entry_of(routine)); }

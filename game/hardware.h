@@ -15,6 +15,7 @@ constexpr uint32_t video_regs = 0x31FF00;     // 128 halfwords, the last 256 byt
 constexpr uint32_t layer_control = 0x31FF00;  // bit 9 flips the picture
 constexpr uint32_t sprite_ram = 0x400000;
 constexpr uint32_t sprite_list_select = 0x400010;
+constexpr uint32_t sprite_list_b = 0x410020;  // the second list's first entry (list A's is at 0x400020)
 constexpr uint32_t sprite_block = 0x408000;
 constexpr uint32_t sprite_control = 0x500000;  // registers at even bytes
 constexpr uint32_t palette = 0x600000;         // stored layout
@@ -50,6 +51,8 @@ constexpr uint32_t int_byte5 = 0xD00005;
 constexpr uint32_t int_pending = 0xD00007;  // acknowledge: write the source's bit as 0
 constexpr uint32_t timer0_count = 0xD00008;
 constexpr uint32_t timer1_count = 0xD0000A;
+
+constexpr uint32_t random_port = 0xD80000;  // every read steps the board's generator
 
 constexpr uint32_t no_device = 0xE00000;  // nothing answers here
 

@@ -10,6 +10,7 @@
 
 #include "board/machine.h"
 #include "host/file_io.h"
+#include "host/quote.h"
 #include "host/text_lines.h"
 
 namespace {
@@ -38,8 +39,8 @@ constexpr control_record controls[SCRIPT_INPUT_COUNT] = {
     {"start3", ORB_INPUT_START34, 0x01}, {"start4", ORB_INPUT_START34, 0x02},
 };
 
-// Fields are read in pieces of this many characters: a longer field reads as
-// several. Lines are read whole, whatever their length.
+// The longest field; a longer one is refused as too long. Lines are read
+// whole, whatever their length.
 constexpr size_t kFieldLength = 31;
 constexpr size_t kMaxFields = 5;
 constexpr uint64_t kMaxPressFrames = 100'000;
@@ -93,31 +94,14 @@ std::optional<uint32_t> parse_hex(std::string_view text, uint32_t limit) {
     return static_cast<uint32_t>(value);
 }
 
-// A field as a message quotes it: control bytes written as \xNN, so that a
-// NUL does not cut the message and nothing of the field is invisible.
-std::string shown(std::string_view field) {
-    std::string out;
-    for (char c : field) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            out += c;
-            continue;
-        }
-        char escaped[5];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-        out += escaped;
-    }
-    return out;
-}
-
 int find_control(std::string_view name) {
     for (int i = 0; i < SCRIPT_INPUT_COUNT; ++i)
         if (name == controls[i].name) return i;
     return -1;
 }
 
-// Splits a line into fields; stops counting after one field more
-// than a line may have.
+// Splits a line into whitespace-separated fields, each whole whatever its
+// length; stops counting after one field more than a line may have.
 size_t split_fields(std::string_view text, std::string_view (&fields)[kMaxFields + 1]) {
     size_t count = 0;
     size_t at = 0;
@@ -125,12 +109,7 @@ size_t split_fields(std::string_view text, std::string_view (&fields)[kMaxFields
         at = text.find_first_not_of(" \t\r\n", at);
         if (at == std::string_view::npos) break;
         size_t end = std::min(text.find_first_of(" \t\r\n", at), text.size());
-        std::string_view word = text.substr(at, end - at);
-        for_each_piece(word, kFieldLength, [&](std::string_view field) {
-            if (count > kMaxFields) return false;
-            fields[count++] = field;
-            return true;
-        });
+        fields[count++] = text.substr(at, end - at);
         at = end;
     }
     return count;
@@ -147,7 +126,7 @@ public:
         size_t count = split_fields(text, fields);
         if (count == 0) return true;
         if (count < 2 || count > kMaxFields) return fail("expected 'FRAME ACTION [ARGUMENTS]'");
-        if (!frame(fields[0])) return false;
+        if (too_long(fields[0], "frame") || !frame(fields[0]) || too_long(fields[1], "action")) return false;
 
         script_event_record event{};
         event.frame = previous_frame_;
@@ -157,18 +136,20 @@ public:
             bool press = action == "press";
             if (press ? count != 3 && count != 4 : count != 3)
                 return fail("expected '" + std::string(action) + " INPUT" + (press ? " [FRAMES]" : "") + "'");
+            if (too_long(fields[2], "input name") || arguments_too_long(fields, 3, count)) return false;
             event.kind = press ? SCRIPT_PRESS : action == "hold" ? SCRIPT_HOLD : SCRIPT_RELEASE;
             event.argument = find_control(fields[2]);
-            if (event.argument < 0) return fail("unknown input '" + shown(fields[2]) + "'");
+            if (event.argument < 0) return fail("unknown input '" + host_quote(fields[2]) + "'");
             event.frames = 4;
             if (count == 4) {
                 auto frames = parse_decimal(fields[3]);
                 if (!frames || *frames < 1 || *frames > kMaxPressFrames)
-                    return fail("bad frame count '" + shown(fields[3]) + "'");
+                    return fail("bad frame count '" + host_quote(fields[3]) + "'");
                 event.frames = static_cast<int32_t>(*frames);
             }
         } else if (action == "roll") {
             if (count != 5) return fail(kRollForm);
+            if (arguments_too_long(fields, 2, count)) return false;
             auto player = parse_decimal(fields[2]);
             auto dx = parse_signed(fields[3], kMaxRoll);
             auto dy = parse_signed(fields[4], kMaxRoll);
@@ -179,6 +160,7 @@ public:
             event.dy = static_cast<int32_t>(*dy);
         } else if (action == "dip") {
             if (count != 4) return fail(kDipForm);
+            if (arguments_too_long(fields, 2, count)) return false;
             auto number = parse_decimal(fields[2]);
             if (!number || *number < 1 || *number > 4 || (fields[3] != "on" && fields[3] != "off"))
                 return fail(kDipForm);
@@ -187,6 +169,7 @@ public:
             event.value = fields[3] == "on" ? 1 : 0;
         } else if (action == "poke") {
             if (count != 4) return fail(kPokeForm);
+            if (arguments_too_long(fields, 2, count)) return false;
             auto address = parse_hex(fields[2], 0xFFFFFF);
             auto value = parse_hex(fields[3], 0xFF);
             if (!address || !value) return fail(kPokeForm);
@@ -201,7 +184,7 @@ public:
             if (script_.end_frame == 0 || script_.end_frame > end) script_.end_frame = end;
             return true;
         } else {
-            return fail("unknown action '" + shown(action) + "'");
+            return fail("unknown action '" + host_quote(action) + "'");
         }
         script_.items.push_back(event);
         return true;
@@ -217,19 +200,33 @@ private:
         return false;
     }
 
+    // True, with the problem set, when the field is longer than a field may be.
+    bool too_long(std::string_view field, const char* what) {
+        if (field.size() <= kFieldLength) return false;
+        fail(std::string(what) + " '" + host_quote(field) + "' is too long (at most " +
+             std::to_string(kFieldLength) + " characters)");
+        return true;
+    }
+
+    bool arguments_too_long(const std::string_view (&fields)[kMaxFields + 1], size_t first, size_t count) {
+        for (size_t i = first; i < count; ++i)
+            if (too_long(fields[i], "argument")) return true;
+        return false;
+    }
+
     bool frame(std::string_view field) {
-        if (field.empty() || field[0] == '-') return fail("bad frame '" + shown(field) + "'");
+        if (field.empty() || field[0] == '-') return fail("bad frame '" + host_quote(field) + "'");
         if (field[0] == '+') {
             auto step = parse_decimal(field.substr(1));
-            if (!step) return fail("bad relative frame '" + shown(field) + "'");
+            if (!step) return fail("bad relative frame '" + host_quote(field) + "'");
             // A sum beyond the frame count would wrap to an early frame.
             if (*step > UINT64_MAX - previous_frame_)
-                return fail("relative frame '" + shown(field) + "' overflows the frame count");
+                return fail("relative frame '" + host_quote(field) + "' overflows the frame count");
             previous_frame_ += *step;
             return true;
         }
         auto absolute = parse_decimal(field);
-        if (!absolute) return fail("bad frame '" + shown(field) + "'");
+        if (!absolute) return fail("bad frame '" + host_quote(field) + "'");
         previous_frame_ = *absolute;
         return true;
     }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "host/file_io.h"
+#include "host/quote.h"
 #include "host/text_lines.h"
 
 settings_record settings = SETTINGS_DEFAULTS;
@@ -46,9 +47,22 @@ constexpr const char* kHeader =
 
 constexpr size_t kSectionNameLength = 63;
 
+// The file as last read or written here. An editor may save twice within a
+// second without changing the size, or put a new file in place by renaming
+// it: the time to the nanosecond and the file's identity tell those apart.
+struct file_status {
+    bool known = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    int64_t size = -1;
+    int64_t seconds = -1;
+    long nanoseconds = -1;
+
+    bool operator==(const file_status&) const = default;
+};
+
 std::string path;
-int64_t seen_time = -1;
-int64_t seen_size = -1;
+file_status seen;
 settings_log_fn log_fn = nullptr;
 
 void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -90,7 +104,7 @@ enum class line_kind { comment, section, key, other };
 
 struct parsed_line {
     line_kind kind = line_kind::other;
-    std::string_view name;     // section name or key, as written
+    std::string_view name;     // section name or key, as written; other lines: the text, trimmed
     std::string_view value;    // key lines: the value, trimmed
     std::string_view comment;  // key lines: from the ';' or '#' on, or empty
 };
@@ -116,6 +130,8 @@ parsed_line parse_line(std::string_view whole) {
         size_t marker = rest.find_first_of(";#");
         line.value = trim(rest.substr(0, marker));
         if (marker != std::string_view::npos) line.comment = rest.substr(marker);
+    } else {
+        line.name = text;
     }
     return line;
 }
@@ -156,15 +172,15 @@ bool accept_value(const entry_record& entry, std::string& value) {
     return true;
 }
 
-void take_status() {
+file_status status_now() {
     struct stat status;
-    if (stat(path.c_str(), &status) != 0) {
-        seen_time = -1;
-        seen_size = -1;
-        return;
-    }
-    seen_time = static_cast<int64_t>(status.st_mtime);
-    seen_size = static_cast<int64_t>(status.st_size);
+    if (stat(path.c_str(), &status) != 0) return {};
+    return {true,
+            status.st_dev,
+            status.st_ino,
+            static_cast<int64_t>(status.st_size),
+            static_cast<int64_t>(status.st_mtim.tv_sec),
+            status.st_mtim.tv_nsec};
 }
 
 // Reads the file into text; on a refusal, reason says why.
@@ -184,16 +200,21 @@ void parse_text(std::string_view text) {
         ++number;
         parsed_line line = parse_line(whole);
         if (line.kind == line_kind::section) section = line.name;
+        // A line that does nothing is said, so that a typo does not go unseen.
+        if (line.kind == line_kind::other)
+            report("%s:%lld: '%s' is not a setting line: write key = value", path.c_str(), number,
+                   host_quote(line.name).c_str());
         if (line.kind != line_kind::key) continue;
-        std::string key(line.name);
-        int index = find_entry(section, key);
+        int index = find_entry(section, line.name);
         if (index < 0) {
-            report("%s:%lld: [%s] has no setting '%s'", path.c_str(), number, section.c_str(), key.c_str());
+            report("%s:%lld: [%s] has no setting '%s'", path.c_str(), number, host_quote(section).c_str(),
+                   host_quote(line.name).c_str());
             continue;
         }
         std::string value(line.value);
         if (!accept_value(entries[index], value))
-            report("%s:%lld: '%s' is not a value of %s", path.c_str(), number, value.c_str(), key.c_str());
+            report("%s:%lld: '%s' is not a value of %s", path.c_str(), number, host_quote(value).c_str(),
+                   host_quote(line.name).c_str());
     }
 }
 
@@ -311,8 +332,11 @@ void settings_set_log(settings_log_fn log) { log_fn = log; }
 
 void settings_open(const char* file_path) {
     path = file_path ? file_path : "";
-    seen_time = seen_size = -1;
+    seen = {};
     if (path.empty()) return;  // no file: the defaults, and nothing is saved
+    // Taken before the read: a change made while the file is read is seen
+    // by the next re-read.
+    const file_status before = status_now();
     std::string text, reason;
     switch (read_text(text, reason)) {
     case host_read::missing: settings_save(); break;
@@ -320,7 +344,7 @@ void settings_open(const char* file_path) {
         // The user's lines are in there: never write over them.
         report("%s: cannot be read\n%s; the settings are the defaults, and the file is left as it is",
                path.c_str(), reason.c_str());
-        take_status();  // said once: the re-reads look again only when it changes
+        seen = before;  // said once: the re-reads look again only when it changes
         break;
     case host_read::ok:
         // An empty file (a save cut short by a full disk) gets the defaults
@@ -330,7 +354,7 @@ void settings_open(const char* file_path) {
             break;
         }
         parse_text(text);
-        take_status();
+        seen = before;
         break;
     }
 }
@@ -357,25 +381,19 @@ void settings_save() {
     }
     if (!host_replace_file(path.c_str(), out, reason))
         report("%s: the settings cannot be written\n%s", path.c_str(), reason.c_str());
-    take_status();
+    seen = status_now();
 }
 
 bool settings_reread() {
     if (path.empty()) return false;
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0) return false;
-    if (static_cast<int64_t>(status.st_mtime) == seen_time &&
-        static_cast<int64_t>(status.st_size) == seen_size)
-        return false;
+    const file_status now = status_now();
+    if (!now.known || now == seen) return false;
+    seen = now;  // a read that fails is reported once per change on disk, not every 30 frames
     std::string text, reason;
     if (read_text(text, reason) != host_read::ok) {
-        // Reported once per change on disk, not every 30 frames.
-        seen_time = static_cast<int64_t>(status.st_mtime);
-        seen_size = static_cast<int64_t>(status.st_size);
         report("%s: cannot be read\n%s; the settings stay as they are", path.c_str(), reason.c_str());
         return false;
     }
     parse_text(text);
-    take_status();
     return true;
 }

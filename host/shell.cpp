@@ -63,17 +63,22 @@ bool parse_frames(const char* text, uint64_t& frames) {
     return true;
 }
 
-// Reads the options; false, with the usage line printed, on anything else.
+enum class command_line { run, help, refused };
+
+// Reads the options; refused, with the usage line printed, on anything else.
 // An option given twice is refused: which of its values was meant is not known.
-bool parse_command_line(int argc, char** argv, const char** script_path) {
+command_line parse_command_line(int argc, char** argv, const char** script_path) {
     auto refuse = [](const std::string& what) {
         std::fprintf(stderr, "ironbell: %s; %s\n", what.c_str(), kUsage);
-        return false;
+        return command_line::refused;
     };
     bool frames_seen = false;
     for (int i = 1; i < argc; ++i) {
         const bool has_value = i + 1 < argc;
-        if (std::strcmp(argv[i], "--script") == 0) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("%s\n", kUsage);
+            return command_line::help;
+        } else if (std::strcmp(argv[i], "--script") == 0) {
             if (*script_path) return refuse("--script is given twice");
             if (!has_value) return refuse("--script needs a file name");
             *script_path = argv[++i];
@@ -87,7 +92,13 @@ bool parse_command_line(int argc, char** argv, const char** script_path) {
             return refuse(std::string("unknown argument '") + argv[i] + "'");
         }
     }
-    return true;
+    return command_line::run;
+}
+
+// The video drivers of SDL that show nothing. SDL falls back to one of them
+// when it finds no display, and the window then opens unseen.
+bool shows_nothing(const char* driver) {
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
 // Where the search for the ROM set ended, and why there.
@@ -187,6 +198,7 @@ void catch_hang_up() {
 // the run goes on without the dump), then written like a file, so a slow
 // reader gets every byte.
 void open_sound_dump(const char* path) {
+    if (!*path) return;  // empty counts as unset, as it does for IRONBELL_ROM
     host.sound_raw_path = path;
     host.sound_raw_written = 0;
     host.sound_raw = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
@@ -326,7 +338,11 @@ void on_frame_done() {
 
 int host_main(int argc, char** argv) {
     const char* script_path = nullptr;
-    if (!parse_command_line(argc, argv, &script_path)) return 1;
+    switch (parse_command_line(argc, argv, &script_path)) {
+    case command_line::run: break;
+    case command_line::help: return 0;
+    case command_line::refused: return 1;
+    }
     if (script_path) {
         char problem[2048] = "";
         host.script = orb_script_load(script_path, problem, sizeof problem);
@@ -341,6 +357,19 @@ int host_main(int argc, char** argv) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0)
         return fail("SDL could not start.", SDL_GetError());
     const bool audio_started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+
+    // A run without a picture is one the user asked for by naming the driver.
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (const char* driver = SDL_GetCurrentVideoDriver(); shows_nothing(driver) && !(asked && *asked)) {
+        const std::string reason = std::string("SDL found no display and took its video driver '") + driver +
+                                   "', which shows nothing; SDL_VIDEODRIVER=dummy runs without a picture on "
+                                   "purpose.";
+        return fail(
+            "No display was found.",
+            "Ironbell shows its picture in a window: start it in a desktop session, or set DISPLAY to "
+            "the display to use.",
+            reason);
+    }
 
     // A relative XDG_DATA_HOME is to be ignored (it would name a folder under
     // wherever the game was started): the preferences go under HOME then.

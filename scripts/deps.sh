@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 need=(cmake g++ make clang libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev zlib1g-dev
-      libclang-rt-14-dev xvfb x11-apps x11-utils imagemagick)
+      libclang-rt-14-dev clang-format-14 xvfb x11-apps x11-utils imagemagick)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, runs every test, then the unit tests and the
-# whole-game runs again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the fuzz targets.
+# Installs what is missing, checks the tracked C++ files' format, builds, runs
+# every test, then the unit tests and the whole-game runs again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets.
 #
 #   scripts/test.sh           everything, as CI runs it
 #   scripts/test.sh AREA      one area's tests (a folder of tests/: board, runtime,
@@ -23,6 +23,37 @@ if [ -n "$area" ] && { [ "$area" != "${area//[^a-z0-9]/}" ] || [ ! -d "$root/tes
   exit 1
 fi
 "$root/scripts/deps.sh"
+
+# check_format: every tracked .h and .cpp file must be what clang-format-14 (the
+# version Debian 12 installs; another version lays some lines out otherwise)
+# makes of it with the tree's .clang-format. Run before the build, so a slip
+# shows in seconds; the files that differ are listed with the command that
+# fixes them.
+check_format() {
+  if [ ! -e "$root/.git" ]; then
+    echo "not a git work tree: the format of the tracked files is not checked"
+    return 0
+  fi
+  local report rc=0
+  report=$(cd "$root" && git ls-files -z -- '*.h' '*.cpp' |
+           xargs -0 -r clang-format-14 --style=file --dry-run --Werror 2>&1) || rc=$?
+  [ "$rc" -eq 0 ] && return 0
+  local files
+  files=$(echo "$report" | sed -nE 's/^(.+\.(h|cpp)):[0-9]+:[0-9]+: error: code should be clang-formatted.*/\1/p' |
+          sort -u)
+  if [ -z "$files" ]; then
+    echo "$report" >&2
+    echo "clang-format-14 failed on the tracked files (above)" >&2
+    exit 1
+  fi
+  echo "These files differ from what clang-format-14 makes of them with .clang-format:" >&2
+  echo "$files" | sed 's/^/  /' >&2
+  echo "Fix each with: clang-format-14 -i FILE, here:" >&2
+  echo "  clang-format-14 -i" $files >&2
+  exit 1
+}
+echo "== format"
+check_format
 
 passed=0
 failed=0

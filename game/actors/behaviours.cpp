@@ -65,11 +65,6 @@ void start_walking() {
     orb_write8(field(object_record::substate), 0);
 }
 
-// enemy_timer - 1, stored. Out: Z set when it reached 0.
-void count_down() {
-    orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
-}
-
 // The script of the attack pattern: the u32 at animation_set +16, indexed.
 uint32_t pattern_script() {
     const uint32_t scripts =
@@ -84,7 +79,7 @@ bool player_flag(uint32_t player, unsigned bit) { return test_bit(player + objec
 bool walk_time_up() {
     test<uint8_t>(orb_read8(field(object_record::enemy_timer)));
     if (eq()) return false;
-    count_down();
+    count_down8_sets_flags(field(object_record::enemy_timer));
     if (ne()) return false;
     stand_still();
     return true;
@@ -186,7 +181,7 @@ L_06A420:
     sub_069130();
     return;
 L_06A429:
-    count_down();
+    count_down8_sets_flags(field(object_record::enemy_timer));
     if (ne()) goto L_06A420;
     start_walking();
     goto L_06A3A6;
@@ -261,7 +256,7 @@ L_06A570:
     sub_069130();
     return;
 L_06A585:
-    count_down();
+    count_down8_sets_flags(field(object_record::enemy_timer));
     if (ne()) goto L_06A570;
     orb_write8(field(object_record::approach_timer),
                dec<uint8_t>(orb_read8(field(object_record::approach_timer))));
@@ -299,7 +294,7 @@ void sub_06AFAA() {
     }
     actors::reshape(field(actors::first_part_x), -10);
     actors::reshape(field(actors::first_part_size), 4);
-    count_down();
+    count_down8_sets_flags(field(object_record::enemy_timer));
     if (eq()) {
         clear_bit(field(object_record::flags), object_flag::intangible);
         orb_write8(field(object_record::state), enemy_state::regroup);
@@ -345,7 +340,7 @@ void sub_06B09E() {
         if (target == kMeleeRecovery) goto L_06A672;
         if (target != kMeleeWindUp) v60_unknown_jump(target, 0x06A5A6);
     }
-    count_down();
+    count_down8_sets_flags(field(object_record::enemy_timer));
     if (ne()) {
         sub_069130();
         return;
@@ -382,7 +377,7 @@ L_06A65E:
     orb_write8(field(object_record::enemy_timer), static_cast<uint8_t>(cpu.reg[0]));
     orb_write8(field(object_record::substate), 3);
 L_06A672:
-    count_down();
+    count_down8_sets_flags(field(object_record::enemy_timer));
     if (eq()) {
         orb_write8(field(object_record::state), enemy_state::slot_chosen);
         orb_write8(field(object_record::enemy_tick), 0);
@@ -439,7 +434,7 @@ L_073762:
     orb_write8(field(object_record::enemy_timer), static_cast<uint8_t>(cpu.reg[0]));
     orb_write8(field(object_record::substate), 1);
 L_06DB6B:
-    count_down();
+    count_down8_sets_flags(field(object_record::enemy_timer));
     if (eq()) {
         orb_write8(field(object_record::state), enemy_state::slot_chosen);
         orb_write8(field(object_record::enemy_tick), 0);

@@ -14,7 +14,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kRoutine = 0x08254E;
 constexpr uint32_t kEntrySize = 16;
 constexpr uint32_t kStateTable = 0x082577;
 constexpr uint32_t kStateJump = 0x082574;
@@ -85,7 +84,7 @@ void sub_0824F3() {
     }
     if (!call(sub_088CA5, 0x0824FF, 0x0824FA)) return;
     const uint32_t effect = cpu.reg[21];
-    orb_write32(effect + object_record::routine, kRoutine);
+    orb_write32(effect + object_record::routine, entry::sub_08254E);
     orb_write8(effect + object_record::type, static_cast<uint8_t>(cpu.reg[0]));
     orb_write16(effect + object_record::owner, static_cast<uint16_t>(cpu.reg[10]));
     const uint32_t caller = cpu.reg[20] + object_record::flags;
@@ -190,7 +189,8 @@ L_0825BE:  // state 1: the start delay (0 counts 256 frames); not shown meanwhil
         case kCommandPulse:
             {
                 const uint32_t offsets = orb_read32(effect + child_effect_record::entry);
-                orb_write8(effect + child_effect_record::scale_step, orb_read8(offsets + effect_entry::pulse_step));
+                orb_write8(effect + child_effect_record::scale_step,
+                           orb_read8(offsets + effect_entry::pulse_step));
                 const uint8_t period = orb_read8(offsets + effect_entry::pulse_period);
                 orb_write8(effect + child_effect_record::period, period);
                 orb_write8(effect + child_effect_record::scale, 16);
@@ -232,10 +232,12 @@ L_082658:  // follow: count the lifetime, then the owner's position plus the off
     if (eq()) goto L_082690;
     {
         const uint32_t offsets = orb_read32(effect + child_effect_record::entry);
-        orb_write16(effect + object_record::world_x, add<uint16_t>(orb_read16(owner + object_record::world_x),
-                                                                   orb_read16(offsets + effect_entry::x_offset)));
-        orb_write16(effect + object_record::world_y, add<uint16_t>(orb_read16(owner + object_record::world_y),
-                                                                   orb_read16(offsets + effect_entry::y_offset)));
+        orb_write16(effect + object_record::world_x,
+                    add<uint16_t>(orb_read16(owner + object_record::world_x),
+                                  orb_read16(offsets + effect_entry::x_offset)));
+        orb_write16(effect + object_record::world_y,
+                    add<uint16_t>(orb_read16(owner + object_record::world_y),
+                                  orb_read16(offsets + effect_entry::y_offset)));
         orb_write16(effect + object_record::height, orb_read16(owner + object_record::height));
     }
     if (!call(sub_062044, 0x082689, 0x082684)) return;

@@ -12,7 +12,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kRoutine = 0x077BD6;
 constexpr uint32_t kFixedParts = 0x13164E;  // part count, then the first part set
 constexpr uint32_t kStateTable = 0x077BF2;
 constexpr uint32_t kStateJump = 0x077BEF;
@@ -23,9 +22,10 @@ enum : uint8_t { kFollowing = 0, kAreaChange = 1, kPlacedObjects = 2, kRelease =
 
 // Mirror bits 6 and 7 from the parent, the other bits kept.
 void copy_mirror(uint32_t object, uint32_t parent) {
-    const uint16_t mirror = logic<uint16_t>(orb_read16(parent + object_record::flags) & 0xC0);
+    constexpr uint32_t kMirrorBits = flag_mask(object_flag::mirror_x, object_flag::mirror_y);
+    const uint16_t mirror = logic<uint16_t>(orb_read16(parent + object_record::flags) & kMirrorBits);
     orb_write16(object + object_record::flags,
-                logic<uint16_t>((orb_read16(object + object_record::flags) & ~0xC0u) | mirror));
+                logic<uint16_t>((orb_read16(object + object_record::flags) & ~kMirrorBits) | mirror));
 }
 
 // The X offset: the creator's base plus the parent's first-part X offset.
@@ -52,7 +52,7 @@ void sub_077B88() {
     }
     if (!call(sub_088CA5, 0x077B94, 0x077B8F)) return;
     const uint32_t object = cpu.reg[21];
-    orb_write32(object + object_record::routine, kRoutine);
+    orb_write32(object + object_record::routine, entry::sub_077BD6);
     orb_write8(object + object_record::state, kFollowing);
     orb_write16(object + object_record::height, 0);
     orb_write8(object + object_record::anim_mode, anim_mode::fixed_a);

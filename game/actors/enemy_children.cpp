@@ -14,16 +14,10 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kBarRoutine = 0x0697D7;
-constexpr uint32_t kSpawnerRoutine = 0x0696C6;
-constexpr uint32_t kAfterimageFirst = 0x06970A;
-constexpr uint32_t kAfterimageRoutine = 0x069755;
 constexpr uint8_t kSpawnInterval = 4;
 constexpr uint8_t kAfterimageLife = 12;
 constexpr uint16_t kAfterimageKey = static_cast<uint16_t>(-125);
 
-constexpr uint32_t kPartFirst = 0x06C46F;
-constexpr uint32_t kPartRoutine = 0x06C4B8;
 constexpr uint32_t kPartStanding = 0x06C4CE;
 constexpr uint32_t kPartZoomed = 0x06C4F6;
 
@@ -41,18 +35,9 @@ constexpr uint32_t zoomed_height = 10;
 constexpr uint32_t size = 12;
 }  // namespace part_entry
 
-constexpr uint32_t kBigFirst = 0x0703D2;
-constexpr uint32_t kBigRoutine = 0x0703E6;
-constexpr uint32_t kBigRemoval = 0x070460;
-constexpr uint32_t kSideFirst = 0x071A2A;
-constexpr uint32_t kSideRoutine = 0x071A49;
-constexpr uint32_t kSideRemoval = 0x071AC7;
 constexpr uint16_t kSideDistance = 140;
 
-constexpr uint32_t kDispatcher = 0x06A1DA;
 constexpr uint8_t kDefeatSound = 0xF5;
-constexpr uint32_t kPieceFirst = 0x073832;
-constexpr uint32_t kPieceRoutine = 0x073848;
 constexpr uint16_t kScreenWidth = 320;
 
 constexpr uint8_t kEntranceSound = 0xF4;
@@ -156,7 +141,7 @@ void sub_0696A7() {
     if (!call(sub_088CA5, 0x0696B3, 0x0696AE)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write8(cpu.reg[21] + object_record::enemy_timer, kSpawnInterval);
-    orb_write32(cpu.reg[21] + object_record::routine, kSpawnerRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_0696C6 /* spawner */);
     ret();
 }
 
@@ -195,7 +180,7 @@ void sub_0696ED() {
     }
     if (!call(sub_088CA5, 0x0696F9, 0x0696F4)) return;
     orb_write16(cpu.reg[21] + object_record::owner, orb_read16(cpu.reg[20] + object_record::owner));
-    orb_write32(cpu.reg[21] + object_record::routine, kAfterimageFirst);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_06970A /* afterimage first */);
     ret();
 }
 
@@ -218,7 +203,7 @@ void sub_06970A() {
                    kCopiedHalfwords);
     orb_write32(image + object_record::frame, image + object_record::copied_parts);
     orb_write8(image + object_record::enemy_timer, kAfterimageLife);
-    orb_write32(image + object_record::routine, kAfterimageRoutine);
+    orb_write32(image + object_record::routine, entry::sub_069755 /* afterimage */);
     ret();
 }
 
@@ -288,7 +273,7 @@ void sub_069799() {
     set16(cpu.reg[2], add<uint16_t>(shl<uint16_t>(cpu.reg[2], 5), 85));
     set16(cpu.reg[2], divu<uint16_t>(cpu.reg[2], 86));
     orb_write16(bar + enemy_child::bar_step, static_cast<uint16_t>(cpu.reg[2]));
-    orb_write32(bar + object_record::routine, kBarRoutine);
+    orb_write32(bar + object_record::routine, entry::sub_0697D7 /* bar */);
     ret();
 }
 
@@ -330,7 +315,7 @@ void sub_06C445() {
     orb_write16(part + object_record::flags, 0);
     orb_write16(part + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write32(part + object_record::next_script, rom::kind2_part_entries + part_entry::size * cpu.reg[0]);
-    orb_write32(part + object_record::routine, kPartFirst);
+    orb_write32(part + object_record::routine, entry::sub_06C46F /* part first */);
     ret();
 }
 
@@ -356,7 +341,7 @@ void sub_06C46F() {
     orb_write16(part + object_record::height, height);
     orb_write16(part + object_record::next_script, orb_read16(entry + part_entry::zoomed_height));
     orb_write8(part + object_record::state, part_state::standing);
-    orb_write32(part + object_record::routine, kPartRoutine);
+    orb_write32(part + object_record::routine, entry::sub_06C4B8 /* part */);
     sub_06C4B8();
 }
 
@@ -408,7 +393,7 @@ void sub_0703B4() {
     if (!call(sub_088CA5, 0x0703C0, 0x0703BB)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write16(cpu.reg[21] + object_record::flags, 1);
-    orb_write32(cpu.reg[21] + object_record::routine, kBigFirst);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_0703D2 /* big first */);
     ret();
 }
 
@@ -418,7 +403,7 @@ void sub_0703D2() {
     ROUTINE_ENTRY(0x0703D2);
     cpu.reg[19] = rom::big_overlay_script;
     if (!call(sub_061F67, 0x0703DD, 0x0703D8)) return;
-    orb_write32(cpu.reg[20] + object_record::routine, kBigRoutine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0703E6 /* big */);
     sub_0703E6();
 }
 
@@ -431,7 +416,7 @@ void sub_0703E6() {
     const uint32_t overlay = cpu.reg[20];
     cpu.reg[10] = linked(overlay, object_record::owner);
     const uint32_t enemy = cpu.reg[10];
-    if (overlay_orphaned(overlay, enemy, kBigRemoval)) {
+    if (overlay_orphaned(overlay, enemy, entry::sub_070460 /* big removal */)) {
         ret();
         return;
     }
@@ -467,7 +452,7 @@ void sub_071A0C() {
     if (!call(sub_088CA5, 0x071A18, 0x071A13)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write16(cpu.reg[21] + object_record::flags, 1);
-    orb_write32(cpu.reg[21] + object_record::routine, kSideFirst);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_071A2A /* side first */);
     ret();
 }
 
@@ -479,7 +464,7 @@ void sub_071A2A() {
     if (!call(sub_061F67, 0x071A35, 0x071A30)) return;
     cpu.reg[10] = rom::side_overlay_companion;
     if (!call(sub_077B88, 0x071A40, 0x071A3B)) return;
-    orb_write32(cpu.reg[20] + object_record::routine, kSideRoutine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_071A49 /* side */);
     sub_071A49();
 }
 
@@ -490,7 +475,7 @@ void sub_071A49() {
     const uint32_t overlay = cpu.reg[20];
     cpu.reg[10] = linked(overlay, object_record::owner);
     const uint32_t enemy = cpu.reg[10];
-    if (overlay_orphaned(overlay, enemy, kSideRemoval)) {
+    if (overlay_orphaned(overlay, enemy, entry::sub_071AC7 /* side removal */)) {
         ret();
         return;
     }
@@ -527,7 +512,7 @@ void sub_0736F4() {
         cpu.reg[0] = kDefeatSound;
         if (!call(sub_088F98, 0x073705, 0x073700)) return;
         if (!call(sub_0737D9, 0x07370A, 0x073705)) return;
-        orb_write32(cpu.reg[20] + object_record::routine, kDispatcher);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     }
     sub_06A1DA();
 }
@@ -659,7 +644,7 @@ void sub_0737D9() {
     orb_write16(piece + object_record::flags, logic<uint16_t>(mirror | 1));
     orb_write8(piece + object_record::velocity_x, mirror ? static_cast<uint8_t>(-10) : 10);
     orb_write8(piece + object_record::rise_speed, 30);
-    orb_write32(piece + object_record::routine, kPieceFirst);
+    orb_write32(piece + object_record::routine, entry::sub_073832 /* piece first */);
     ret();
 }
 
@@ -669,7 +654,7 @@ void sub_073832() {
     ROUTINE_ENTRY(0x073832);
     cpu.reg[19] = rom::flying_piece_script;
     if (!call(sub_061F67, 0x073837, 0x073834)) return;
-    orb_write32(cpu.reg[20] + object_record::routine, kPieceRoutine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_073848 /* piece */);
     if (!call(sub_061FB6, 0x07383A, 0x073837)) return;
     if (!call(sub_062044, 0x07383D, 0x07383A)) return;
     cmp<uint16_t>(orb_read16(cpu.reg[20] + object_record::screen_x), kScreenWidth);

@@ -8,6 +8,7 @@
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
 
@@ -15,9 +16,7 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kRandomPort = 0xD80000;
 constexpr uint32_t kRandomMix = 0x2A6D365B;  // mixed into a state whose low half is 0
-constexpr uint32_t kVanishRoutine = 0x06A265;
 constexpr uint32_t kVanishWait = 0x06A27A;
 constexpr uint32_t kVanishShrink = 0x06A286;
 constexpr uint8_t kStaggerStep = 6;
@@ -155,7 +154,7 @@ L_069230:
 void sub_06925A() {
     ROUTINE_ENTRY(0x06925A);
     if (!test_bit(var::game_flags, game_flag::demo_play)) {
-        cpu.reg[0] = orb_read32(kRandomPort);
+        cpu.reg[0] = orb_read32(hw::random_port);
         ret();
         return;
     }
@@ -202,7 +201,7 @@ void sub_06A1DA() {
         orb_write8(field(object_record::enemy_timer), stagger);
         orb_write8(var::vanish_stagger, add<uint8_t>(stagger, kStaggerStep));
         orb_write8(field(object_record::state), vanish_state::wait);
-        orb_write32(field(object_record::routine), kVanishRoutine);
+        orb_write32(field(object_record::routine), entry::sub_06A265 /* vanish */);
         sub_06A265();
         return;
     }

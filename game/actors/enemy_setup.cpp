@@ -18,18 +18,9 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kDispatcher = 0x06A1DA;
-constexpr uint16_t kEnemyFlags = 0x8001;  // enemy, alive
+constexpr uint16_t kEnemyFlags = flag_mask(object_flag::enemy, object_flag::alive);
 constexpr uint8_t kNone = 255;
 
-constexpr uint32_t kStallerRoutine = 0x06AEA4;
-constexpr uint32_t kDefeatWrapper4 = 0x06CD00;
-constexpr uint32_t kDefeatWrapper19 = 0x06D8E8;  // kinds 19 to 21
-constexpr uint32_t kDefeatWrapper22 = 0x0736F4;  // kinds 22 to 26
-constexpr uint32_t kSoundWrapper7 = 0x071F9B;
-constexpr uint32_t kSoundWrapper8 = 0x072DBB;
-constexpr uint32_t kHitWrapper7 = 0x071FCD;
-constexpr uint32_t kHitWrapper8 = 0x072DED;
 constexpr uint8_t kBarWide = 1;  // boss bar variants beside 0
 constexpr uint8_t kBarCrowd = 2;
 
@@ -128,7 +119,7 @@ uint16_t made() { return eq() ? 0 : static_cast<uint16_t>(cpu.reg[21]); }
 // The scripted kinds' entrance script: the spawn data itself, whose address
 // the u32 at +16 holds.
 void take_entrance_script(uint32_t enemy) {
-    orb_write32(enemy + object_record::next_script, orb_read32(enemy + object_record::screen_x));
+    orb_write32(enemy + object_record::next_script, orb_read32(enemy + object_record::data_pointer));
 }
 
 // A hit sound for kinds 7 and 8: ring B when the enemy is hit hard.
@@ -150,13 +141,13 @@ void sub_06ADBB() {
     setup_identity(kKind58);
     if (!call(sub_077B88, 0x06AE10, 0x06AE0B)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     orb_write8(var::live_enemy_count, dec<uint8_t>(orb_read8(var::live_enemy_count)));
     if (!call(sub_0696A7, 0x06AE20, 0x06AE1B)) return;
     cpu.reg[10] = var::object_area + orb_read16(cpu.reg[20] + object_record::partner);
     orb_write8(cpu.reg[10] + progress_watcher::stallers,
                inc<uint8_t>(orb_read8(cpu.reg[10] + progress_watcher::stallers)));
-    orb_write32(cpu.reg[20] + object_record::routine, kStallerRoutine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_06AEA4 /* staller */);
     ret();
 }
 
@@ -168,7 +159,7 @@ void sub_06B392() {
     setup_identity(kKind0);
     if (!call(sub_077B88, 0x06B3E7, 0x06B3E2)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     const uint16_t companion = made();
     orb_write16(enemy + object_record::partner, companion);
     // Only a companion just made is hidden: with the pool empty R21 names another object.
@@ -184,7 +175,7 @@ void sub_06BC9E() {
     setup_identity(kKind1);
     if (!call(sub_077B88, 0x06BCF3, 0x06BCEE)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     sub_069792();
 }
 
@@ -196,8 +187,8 @@ void sub_06BF22() {
     setup_identity(kKind2);
     if (!call(sub_077B88, 0x06BF77, 0x06BF72)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
-    orb_write16(enemy + enemy_setup::kind2_companion, made());
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
+    orb_write16(enemy + object_record::target_player, made());  // kind 2 keeps its companion here
     if (!call(sub_06C438, 0x06BF87, 0x06BF82)) return;
     if (!call(sub_06C43D, 0x06BF8F, 0x06BF8A)) return;
     if (!call(sub_06C442, 0x06BF97, 0x06BF92)) return;
@@ -213,7 +204,7 @@ void sub_06C7E2() {
     setup_identity(kKind3);
     if (!call(sub_077B88, 0x06C837, 0x06C832)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     ret();
 }
 
@@ -226,11 +217,11 @@ void sub_06CC1A() {
     setup_identity(kKind4);
     if (!call(sub_077B88, 0x06CC6F, 0x06CC6A)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     orb_write16(enemy + object_record::partner, made());
     cpu.reg[0] = kEntrySound4;
     if (!call(sub_088F98, 0x06CC7F, 0x06CC7A)) return;
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper4);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_06CD00 /* defeat wrapper 4 */);
     ret();
 }
 
@@ -241,7 +232,7 @@ void sub_06CD00() {
     if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound4;
         if (!call(sub_088FD7, 0x06CD0F, 0x06CD0A)) return;
-        orb_write32(cpu.reg[20] + object_record::routine, kDispatcher);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     }
     sub_06A1DA();
 }
@@ -254,9 +245,10 @@ void sub_06D806() {
     setup_identity(kKind19);
     if (!call(sub_077B88, 0x06D85B, 0x06D856)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(cpu.reg[20]);
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper19);
+    orb_write32(cpu.reg[20] + object_record::routine,
+                entry::sub_06D8E8 /* defeat wrapper 19: kinds 19 to 21 */);
     ret();
 }
 
@@ -267,7 +259,7 @@ void sub_06D8E8() {
     if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound19;
         if (!call(sub_088F98, 0x06D8F7, 0x06D8F2)) return;
-        orb_write32(cpu.reg[20] + object_record::routine, kDispatcher);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     }
     sub_06A1DA();
 }
@@ -280,9 +272,10 @@ void sub_06DCEC() {
     setup_identity(kKind20);
     if (!call(sub_077B88, 0x06DD41, 0x06DD3C)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(cpu.reg[20]);
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper19);
+    orb_write32(cpu.reg[20] + object_record::routine,
+                entry::sub_06D8E8 /* defeat wrapper 19: kinds 19 to 21 */);
     ret();
 }
 
@@ -294,10 +287,11 @@ void sub_06DF4A() {
     setup_identity(kKind21);
     if (!call(sub_077B88, 0x06DF9F, 0x06DF9A)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     if (!call(sub_0696A7, 0x06DFAF, 0x06DFAA)) return;
     take_entrance_script(cpu.reg[20]);
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper19);
+    orb_write32(cpu.reg[20] + object_record::routine,
+                entry::sub_06D8E8 /* defeat wrapper 19: kinds 19 to 21 */);
     ret();
 }
 
@@ -311,7 +305,7 @@ void sub_06E1C4() {
     setup_identity(kKind11);
     if (!call(sub_077B88, 0x06E219, 0x06E214)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     ret();
 }
 
@@ -323,7 +317,7 @@ void sub_06E984() {
     setup_identity(kKind12);
     if (!call(sub_077B88, 0x06E9D9, 0x06E9D4)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     sub_069792();
 }
 
@@ -351,9 +345,9 @@ void sub_06ED32() {
     setup_identity(kKind9);
     if (!call(sub_077B88, 0x06ED87, 0x06ED82)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     orb_write16(enemy + object_record::partner, made());
-    orb_write8(enemy + object_record::substate, orb_read8(orb_read32(enemy + object_record::screen_x)));
+    orb_write8(enemy + object_record::substate, orb_read8(orb_read32(enemy + object_record::data_pointer)));
     sub_069792();
 }
 
@@ -366,7 +360,7 @@ void sub_06F8BC() {
     setup_identity(kKind13);
     if (!call(sub_077B88, 0x06F911, 0x06F90C)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     orb_write16(enemy + enemy_setup::overlay_companion, made());
     if (!call(sub_0703B4, 0x06F921, 0x06F91C)) return;
     sub_069792();
@@ -381,7 +375,7 @@ void sub_070B3E() {
     setup_identity(kKind14);
     if (!call(sub_077B88, 0x070B93, 0x070B8E)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     orb_write16(enemy + enemy_setup::overlay_companion, made());
     orb_write8(enemy + enemy_setup::overlay_flag, 1);
     if (!call(sub_0703B4, 0x070BA3, 0x070B9E)) return;
@@ -397,7 +391,7 @@ void sub_071346() {
     setup_identity(kKind5);
     if (!call(sub_077B88, 0x07139B, 0x071396)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     sub_071A0C();
 }
 
@@ -409,7 +403,7 @@ void sub_071C7E() {
     setup_identity(kKind6);
     if (!call(sub_077B88, 0x071CD3, 0x071CCE)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     if (!call(sub_0696A7, 0x071CE3, 0x071CDE)) return;
     if (!call(sub_071A0C, 0x071CEB, 0x071CE6)) return;
     sub_069792();
@@ -424,12 +418,12 @@ void sub_071EA6() {
     setup_identity(kKind7);
     if (!call(sub_077B88, 0x071EFB, 0x071EF6)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     orb_write16(enemy + object_record::partner, made());
     orb_write8(var::live_enemy_count, add<uint8_t>(orb_read8(var::live_enemy_count), 2));
     orb_write8(enemy + enemy_setup::boss_byte, 1);
-    orb_write32(enemy + enemy_setup::spawn_data, orb_read32(enemy + object_record::screen_x));
-    orb_write32(enemy + object_record::routine, kSoundWrapper7);
+    orb_write32(enemy + enemy_setup::spawn_data, orb_read32(enemy + object_record::data_pointer));
+    orb_write32(enemy + object_record::routine, entry::sub_071F9B /* sound wrapper 7 */);
     set8(cpu.reg[1], kBarCrowd);
     sub_069795();
 }
@@ -442,7 +436,7 @@ void sub_071F9B() {
     if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound7;
         if (!call(sub_088FD7, 0x071FAA, 0x071FA5)) return;
-        orb_write32(cpu.reg[20] + object_record::routine, kHitWrapper7);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_071FCD /* hit wrapper 7 */);
         sub_06A1DA();
         return;
     }
@@ -468,12 +462,12 @@ void sub_072CC6() {
     setup_identity(kKind8);
     if (!call(sub_077B88, 0x072D1B, 0x072D16)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     orb_write16(enemy + object_record::partner, made());
     orb_write8(var::live_enemy_count, add<uint8_t>(orb_read8(var::live_enemy_count), 2));
     orb_write8(enemy + enemy_setup::boss_byte, 1);
-    orb_write32(enemy + enemy_setup::spawn_data, orb_read32(enemy + object_record::screen_x));
-    orb_write32(enemy + object_record::routine, kSoundWrapper8);
+    orb_write32(enemy + enemy_setup::spawn_data, orb_read32(enemy + object_record::data_pointer));
+    orb_write32(enemy + object_record::routine, entry::sub_072DBB /* sound wrapper 8 */);
     set8(cpu.reg[1], kBarCrowd);
     sub_069795();
 }
@@ -486,7 +480,7 @@ void sub_072DBB() {
     if (test_bit(cpu.reg[20] + object_record::flags, object_flag::defeated)) {
         cpu.reg[0] = kDefeatSound7;
         if (!call(sub_088FD7, 0x072DCA, 0x072DC5)) return;
-        orb_write32(cpu.reg[20] + object_record::routine, kHitWrapper8);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_072DED /* hit wrapper 8 */);
         sub_06A1DA();
         return;
     }
@@ -513,9 +507,10 @@ void sub_073612() {
     setup_identity(kKind22);
     if (!call(sub_077B88, 0x073667, 0x073662)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(cpu.reg[20]);
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper22);
+    orb_write32(cpu.reg[20] + object_record::routine,
+                entry::sub_0736F4 /* defeat wrapper 22: kinds 22 to 26 */);
     ret();
 }
 
@@ -527,9 +522,10 @@ void sub_073AFE() {
     setup_identity(kKind23);
     if (!call(sub_077B88, 0x073B53, 0x073B4E)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(cpu.reg[20]);
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper22);
+    orb_write32(cpu.reg[20] + object_record::routine,
+                entry::sub_0736F4 /* defeat wrapper 22: kinds 22 to 26 */);
     ret();
 }
 
@@ -541,9 +537,10 @@ void sub_073EE6() {
     setup_identity(kKind24);
     if (!call(sub_077B88, 0x073F3B, 0x073F36)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(cpu.reg[20]);
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper22);
+    orb_write32(cpu.reg[20] + object_record::routine,
+                entry::sub_0736F4 /* defeat wrapper 22: kinds 22 to 26 */);
     ret();
 }
 
@@ -555,10 +552,11 @@ void sub_0742CE() {
     setup_identity(kKind25);
     if (!call(sub_077B88, 0x074323, 0x07431E)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     if (!call(sub_0696A7, 0x074333, 0x07432E)) return;
     take_entrance_script(cpu.reg[20]);
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper22);
+    orb_write32(cpu.reg[20] + object_record::routine,
+                entry::sub_0736F4 /* defeat wrapper 22: kinds 22 to 26 */);
     ret();
 }
 
@@ -570,10 +568,11 @@ void sub_0746BE() {
     setup_identity(kKind26);
     if (!call(sub_077B88, 0x074713, 0x07470E)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     if (!call(sub_0696A7, 0x074723, 0x07471E)) return;
     take_entrance_script(cpu.reg[20]);
-    orb_write32(cpu.reg[20] + object_record::routine, kDefeatWrapper22);
+    orb_write32(cpu.reg[20] + object_record::routine,
+                entry::sub_0736F4 /* defeat wrapper 22: kinds 22 to 26 */);
     ret();
 }
 
@@ -585,7 +584,7 @@ void sub_074A72() {
     setup_identity(kKind27);
     if (!call(sub_077B88, 0x074AC7, 0x074AC2)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -598,7 +597,7 @@ void sub_074DCC() {
     setup_identity(kKind28);
     if (!call(sub_077B88, 0x074E21, 0x074E1C)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -611,7 +610,7 @@ void sub_0750DE() {
     setup_identity(kKind29);
     if (!call(sub_077B88, 0x075133, 0x07512E)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -624,7 +623,7 @@ void sub_075314() {
     setup_identity(kKind30);
     if (!call(sub_077B88, 0x075369, 0x075364)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -637,7 +636,7 @@ void sub_075720() {
     setup_identity(kKind31);
     if (!call(sub_077B88, 0x075775, 0x075770)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -650,7 +649,7 @@ void sub_075C1E() {
     setup_identity(kKind32);
     if (!call(sub_077B88, 0x075C73, 0x075C6E)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -663,7 +662,7 @@ void sub_07611C() {
     setup_identity(kKind33);
     if (!call(sub_077B88, 0x076171, 0x07616C)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -676,7 +675,7 @@ void sub_076626() {
     setup_identity(kKind34);
     if (!call(sub_077B88, 0x07667B, 0x076676)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -689,7 +688,7 @@ void sub_0769CC() {
     setup_identity(kKind35);
     if (!call(sub_077B88, 0x076A21, 0x076A1C)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }
@@ -702,7 +701,7 @@ void sub_076D76() {
     setup_identity(kKind36);
     if (!call(sub_077B88, 0x076DCB, 0x076DC6)) return;
     const uint32_t enemy = cpu.reg[20];
-    orb_write32(enemy + object_record::routine, kDispatcher);
+    orb_write32(enemy + object_record::routine, entry::sub_06A1DA /* dispatcher */);
     take_entrance_script(enemy);
     ret();
 }

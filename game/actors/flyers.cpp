@@ -15,10 +15,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kTurretRoutine = 0x07C6A0;
-constexpr uint32_t kFlashRoutine = 0x07C77C;
-constexpr uint32_t kShellRoutine = 0x07C7FD;
-constexpr uint32_t kShortEffect = 0x07B615;
 constexpr uint32_t kStunAnimation = 0x136108;
 constexpr uint32_t kDefeatAnimation = 0x13610D;
 constexpr uint32_t kShellAnimation = 0x13613F;
@@ -39,8 +35,8 @@ constexpr uint8_t kShellLife = 30;
 constexpr uint8_t kBurstFrames = 3;
 
 using self::field;
-uint8_t state() { return orb_read8(field(object_record::state)); }
-void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
+using self::set_state;
+using self::state;
 
 // The turret's, the flash's and the shell's.
 namespace turret_state {
@@ -94,7 +90,7 @@ L_07C5B5:
     if (!call(sub_088C67, 0x07C5DD, 0x07C5D8)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x07C5E4, 0x07C5DF)) return;
-        actors::adopt(kTurretRoutine);
+        actors::adopt(entry::sub_07C6A0 /* turret */);
     }
     goto L_07C614;
 L_07C60A:
@@ -131,7 +127,7 @@ L_07C660:
     if (!call(sub_088C67, 0x07C670, 0x07C66B)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x07C677, 0x07C672)) return;
-        actors::adopt(kShortEffect);
+        actors::adopt(entry::sub_07B615 /* short effect */);
         orb_write8(cpu.reg[21] + object_record::type, 5);
     }
 L_07C680:
@@ -206,7 +202,7 @@ L_07C6E8:
                 if (!call(sub_088C67, 0x07C74D, 0x07C748)) return;
                 if (ne()) {
                     if (!call(sub_088CA5, 0x07C754, 0x07C74F)) return;
-                    actors::adopt(kFlashRoutine);
+                    actors::adopt(entry::sub_07C77C /* flash */);
                 }
             }
         }
@@ -364,7 +360,7 @@ void sub_07C94D() {
         return;
     }
     if (!call(sub_088CA5, 0x07C9A1, 0x07C99C)) return;
-    actors::adopt(kShellRoutine);
+    actors::adopt(entry::sub_07C7FD /* shell */);
     const uint32_t tier = actors::rank_tier();
     orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(tier));
     actors::shot_taken(cpu.reg[20], cursor, orb_read8(rom::flyer_shot_gaps + tier),

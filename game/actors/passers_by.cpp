@@ -25,7 +25,6 @@ enum : uint32_t {
     k49Leave = 0x069B4C
 };
 constexpr uint16_t k49Stop = 1136;
-constexpr uint32_t kPartRoutine = 0x069F31;
 enum : uint32_t { kPartSetUp = 0x069F46, kPartFollow = 0x069F5F };
 
 // Type 50.
@@ -35,7 +34,6 @@ constexpr uint16_t k50Camera = 4736;
 // Type 51 and its companion.
 enum : uint32_t { k51SetUp = 0x069C56, k51Standing = 0x069C7D, k51Zoomed = 0x069CA7 };
 constexpr uint32_t k51Script = 0x1364A0;
-constexpr uint32_t k51CompanionRoutine = 0x07966D;
 constexpr uint32_t k51CompanionStates = 0x079679;  // branch table, 3 bytes a state
 
 // Type 52 and its partner.
@@ -47,7 +45,6 @@ enum : uint32_t {
     k52Pause = 0x069D6D,
     k52Leave = 0x069D87,
 };
-constexpr uint32_t kPartnerRoutine = 0x079718;
 constexpr uint32_t kPartnerStates = 0x079724;  // branch table, 3 bytes a state
 constexpr uint8_t kStrikeSound = 0xAE;
 constexpr uint8_t kStruckSound = 0xCD;
@@ -58,16 +55,10 @@ constexpr uint16_t kBobHeight = 250;
 constexpr uint8_t kEngineSound = 0xE4;
 constexpr uint8_t kHaltSound = 0xD8;
 constexpr uint8_t kSilence = 0xFF;
-constexpr uint32_t kGunFirst = 0x07284A;
-constexpr uint32_t kGunRoutine = 0x07285D;
-enum : uint32_t { kGunReady = 0x07288C, kGunFired = 0x0728A9 };
-constexpr uint32_t kExplosion = 0x07B615;
+constexpr uint32_t kGunFired = 0x0728A9;
 constexpr uint8_t kExplosionType = 7;
-constexpr uint32_t kShotFirst = 0x072952;
-constexpr uint32_t kShotRoutine = 0x07299F;
 constexpr uint16_t kShotReach = 320;
 
-constexpr uint32_t kRemoval = 0x069EF8;
 constexpr uint8_t kNoSlot = 255;
 
 // The states of type 49's part, the places of its ROM state table's entries;
@@ -89,10 +80,6 @@ void start_actor(uint32_t actor, uint16_t flags, uint8_t type) {
     orb_write16(actor + object_record::flags, flags);
     orb_write8(actor + object_record::type, type);
     orb_write16(actor + object_record::height, 0);
-}
-
-void next_state(uint32_t object) {
-    orb_write8(object + object_record::state, inc<uint8_t>(orb_read8(object + object_record::state)));
 }
 
 // A 16-bit timer counted down; true when it reached 0.
@@ -144,8 +131,8 @@ void sub_069A9E() {
 
 L_069ABE:  // state 0: set-up
     count_in();
-    start_actor(actor, 0x8041, 49);
-    orb_write8(actor + target_claim::slot, kNoSlot);
+    start_actor(actor, flag_mask(object_flag::enemy, object_flag::mirror_x, object_flag::alive), 49);
+    orb_write8(actor + object_record::target_slot, kNoSlot);
     cpu.reg[10] = rom::type49_companion;
     if (!call(sub_077B88, 0x069AD8, 0x069AD3)) return;
     cpu.reg[19] = rom::type49_script;
@@ -156,13 +143,13 @@ L_069ABE:  // state 0: set-up
     cpu.reg[0] = 10;
     if (!call(sub_08251B, 0x069AFC, 0x069AF7)) return;
     orb_write16(actor + object_record::enemy_timer, 120);
-    orb_write8(actor + object_record::state, type49_state::walk_in);
+    orb_write8(actor + object_record::state, walker_state::walk_in);
 
 L_069B0F:  // state 1: walking in
     if (!call(sub_061FB6, 0x069B14, 0x069B0F)) return;
     move_x(actor, 16);
     cmp<uint16_t>(orb_read16(actor + object_record::world_x), k49Stop);
-    if (greater_equal()) orb_write8(actor + object_record::state, type49_state::wait);
+    if (greater_equal()) orb_write8(actor + object_record::state, walker_state::wait);
 
 L_069B28:  // state 2: the timer from the set-up
     if (!timer_ends(actor)) {
@@ -173,7 +160,7 @@ L_069B28:  // state 2: the timer from the set-up
     clear_bit(actor + object_record::flags, object_flag::mirror_x);
     cpu.reg[0] = 11;
     if (!call(sub_0824F0, 0x069B3A, 0x069B35)) return;
-    next_state(actor);
+    next_state_sets_flags(actor);
 
 L_069B3E:  // state 3: while its effect lives
     if (test_bit(actor + object_record::flags, object_flag::effect_lives)) {
@@ -182,7 +169,7 @@ L_069B3E:  // state 3: while its effect lives
         return;
     }
     set_bit(actor + object_record::flags, object_flag::mirror_x);
-    orb_write8(actor + object_record::state, type49_state::walk_off);
+    orb_write8(actor + object_record::state, walker_state::walk_off);
 
 L_069B4C:  // state 4: walking off
     if (test_bit(actor + object_record::flags, object_flag::listed)) {
@@ -219,14 +206,14 @@ void sub_069B78() {
 
 L_069B96:  // state 0: set-up
     count_in();
-    start_actor(actor, 0x8001, 50);
-    orb_write8(actor + target_claim::slot, kNoSlot);
+    start_actor(actor, flag_mask(object_flag::enemy, object_flag::alive), 50);
+    orb_write8(actor + object_record::target_slot, kNoSlot);
     cpu.reg[10] = rom::type50_companion;
     if (!call(sub_077B88, 0x069BB5, 0x069BB0)) return;
     cpu.reg[19] = rom::type50_script;
     if (!call(sub_061F67, 0x069BC0, 0x069BBB)) return;
     orb_write16(actor + object_record::enemy_timer, 900);
-    orb_write8(actor + object_record::state, type50_state::wait);
+    orb_write8(actor + object_record::state, waiter_state::wait);
 
 L_069BD2:  // state 1: waiting for the timer or the camera
     if (!timer_ends(actor)) {
@@ -241,7 +228,7 @@ L_069BD2:  // state 1: waiting for the timer or the camera
     if (!call(sub_061F06, 0x069BEF, 0x069BEA)) return;
     cpu.reg[0] = 59;
     if (!call(sub_0824F0, 0x069BF7, 0x069BF2)) return;
-    orb_write8(actor + object_record::state, type50_state::effect);
+    orb_write8(actor + object_record::state, waiter_state::effect);
 
 L_069BFE:  // state 2: while its effect lives
     if (test_bit(actor + object_record::flags, object_flag::effect_lives)) {
@@ -253,7 +240,7 @@ L_069BFE:  // state 2: while its effect lives
     cpu.reg[19] = rom::leave_script;
     if (!call(sub_061F06, 0x069C13, 0x069C0E)) return;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
-    orb_write8(actor + object_record::state, type50_state::walk_off);
+    orb_write8(actor + object_record::state, waiter_state::walk_off);
 
 L_069C19:  // state 3: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
@@ -287,13 +274,13 @@ void sub_069C3C() {
     }
 
 L_069C56:  // state 0: set-up
-    orb_write16(actor + object_record::flags, 1);
+    orb_write16(actor + object_record::flags, flag_mask(object_flag::alive));
     orb_write8(actor + object_record::type, 51);
     orb_write16(actor + object_record::height, static_cast<uint16_t>(-96));
     cpu.reg[19] = k51Script;
     if (!call(sub_061F67, 0x069C6E, 0x069C69)) return;
     if (!call(sub_07964E, 0x069C73, 0x069C6E)) return;
-    orb_write8(actor + object_record::state, type51_state::standing);
+    orb_write8(actor + object_record::state, perched_state::standing);
 
 L_069C7D:  // state 1: standing
     if (!test_bit(var::game_flags, game_flag::area_change)) {
@@ -305,7 +292,7 @@ L_069C7D:  // state 1: standing
     if (!call(sub_061F67, 0x069C93, 0x069C8E)) return;
     if (!call(sub_0797C0, 0x069C98, 0x069C93)) return;
     double_zoom_offsets(actor);
-    orb_write8(actor + object_record::state, type51_state::zoomed);
+    orb_write8(actor + object_record::state, perched_state::zoomed);
 
 L_069CA7:  // state 2: zoomed
     if (test_bit(var::game_flags, game_flag::area_change)) {
@@ -338,7 +325,7 @@ void sub_069CC1() {
 
 L_069CE6:  // state 0: set-up
     count_in();
-    start_actor(actor, 1, 52);
+    start_actor(actor, flag_mask(object_flag::alive), 52);
     cpu.reg[10] = rom::type52_companion;
     if (!call(sub_077B88, 0x069D00, 0x069CFB)) return;
     cpu.reg[19] = rom::zoom_script;
@@ -346,7 +333,7 @@ L_069CE6:  // state 0: set-up
     if (!call(sub_0796F9, 0x069D10, 0x069D0B)) return;
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     orb_write16(actor + object_record::enemy_timer, 120);
-    orb_write8(actor + object_record::state, type52_state::wait);
+    orb_write8(actor + object_record::state, striker_state::wait);
 
 L_069D25:  // state 1: waiting
     if (!timer_ends(actor)) {
@@ -354,7 +341,7 @@ L_069D25:  // state 1: waiting
         sub_0620CD();
         return;
     }
-    orb_write8(actor + object_record::state, type52_state::strike);
+    orb_write8(actor + object_record::state, striker_state::strike);
 
 L_069D2E:  // state 2: the strike
     if (!call(sub_061FB6, 0x069D33, 0x069D2E)) return;
@@ -364,7 +351,7 @@ L_069D2E:  // state 2: the strike
             set_bit(partner + object_record::flags, object_flag::hit);
         cpu.reg[0] = kStrikeSound;
         if (!call(sub_088FD7, 0x069D48, 0x069D43)) return;
-        orb_write8(actor + object_record::state, type52_state::finish);
+        orb_write8(actor + object_record::state, striker_state::finish);
     }
     if (!call(sub_062044, 0x069D52, 0x069D4D)) return;
     sub_0620CD();
@@ -379,7 +366,7 @@ L_069D57:  // state 3: to the animation's end
         return;
     }
     orb_write16(actor + object_record::enemy_timer, 60);
-    orb_write8(actor + object_record::state, type52_state::pause);
+    orb_write8(actor + object_record::state, striker_state::pause);
 
 L_069D6D:  // state 4: a pause
     if (!timer_ends(actor)) {
@@ -390,13 +377,13 @@ L_069D6D:  // state 4: a pause
     cpu.reg[19] = rom::leave_script;
     if (!call(sub_061F67, 0x069D7E, 0x069D79)) return;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
-    orb_write8(actor + object_record::state, type52_state::walk_off);
+    orb_write8(actor + object_record::state, striker_state::walk_off);
 
 L_069D87:  // state 5: walking off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
         clear_bit(actor + object_record::flags, object_flag::alive);
         count_out();
-        orb_write32(actor + object_record::routine, kRemoval);
+        orb_write32(actor + object_record::routine, entry::sub_069EF8 /* removal */);
         ret();
         return;
     }
@@ -428,12 +415,12 @@ void sub_069DB0() {
 
 L_069DCE:  // state 0: set-up
     count_in();
-    start_actor(actor, 0x8041, 53);
+    start_actor(actor, flag_mask(object_flag::enemy, object_flag::mirror_x, object_flag::alive), 53);
     orb_write16(actor + object_record::height, kBobHeight);
     orb_write8(actor + passer_by::wave_phase, 0);
     orb_write8(actor + object_record::velocity_x, 50);
     orb_write8(actor + object_record::offset_index, 0);
-    orb_write8(actor + target_claim::slot, kNoSlot);
+    orb_write8(actor + object_record::target_slot, kNoSlot);
     cpu.reg[10] = rom::type53_companion;
     if (!call(sub_077B88, 0x069E04, 0x069DFF)) return;
     cpu.reg[19] = rom::type53_script;
@@ -442,7 +429,7 @@ L_069DCE:  // state 0: set-up
     if (ne()) orb_write16(actor + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x069E22, 0x069E1D)) return;
-    orb_write8(actor + object_record::state, type53_state::slow_down);
+    orb_write8(actor + object_record::state, gun_carrier_state::slow_down);
 
 L_069E29:  // state 1: slowing down
     move_x(actor, orb_read8(actor + object_record::velocity_x));
@@ -453,14 +440,14 @@ L_069E29:  // state 1: slowing down
     if (!call(sub_088F98, 0x069E44, 0x069E3F)) return;
     cpu.reg[0] = 62;
     if (!call(sub_0824F0, 0x069E4E, 0x069E49)) return;
-    orb_write8(actor + object_record::state, type53_state::effect);
+    orb_write8(actor + object_record::state, gun_carrier_state::effect);
 
 L_069E56:  // state 2: while its effect lives
     if (test_bit(actor + object_record::flags, object_flag::effect_lives)) goto L_069E9C;
     set_bit(actor + object_record::flags, object_flag::mirror_x);
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x069E66, 0x069E61)) return;
-    orb_write8(actor + object_record::state, type53_state::fly_off);
+    orb_write8(actor + object_record::state, gun_carrier_state::fly_off);
 
 L_069E6D:  // state 3: flying off
     if (!test_bit(actor + object_record::flags, object_flag::listed)) {
@@ -474,7 +461,7 @@ L_069E6D:  // state 3: flying off
         cpu.reg[0] = kSilence;
         if (!call(sub_088F98, 0x069E8D, 0x069E88)) return;
         count_out();
-        orb_write32(actor + object_record::routine, kRemoval);
+        orb_write32(actor + object_record::routine, entry::sub_069EF8 /* removal */);
         ret();
         return;
     }
@@ -521,7 +508,7 @@ void sub_069F04() {
     orb_write8(part + object_record::velocity_x, orb_read8(cpu.reg[10]));
     // An address-style subtraction: Z stays as the allocation left it.
     orb_write8(part + object_record::rise_speed, static_cast<uint8_t>(orb_read8(cpu.reg[10] + 1) - 1));
-    orb_write32(part + object_record::routine, kPartRoutine);
+    orb_write32(part + object_record::routine, entry::sub_069F31 /* part */);
     ret();
 }
 
@@ -539,7 +526,7 @@ void sub_069F31() {
     }
 
 L_069F46:  // state 0: set-up
-    orb_write16(part + object_record::flags, 1);
+    orb_write16(part + object_record::flags, flag_mask(object_flag::alive));
     orb_write8(part + object_record::velocity_y, 1);
     cpu.reg[19] = rom::type49_part_script;
     if (!call(sub_061F67, 0x069F57, 0x069F52)) return;
@@ -587,10 +574,11 @@ void sub_072825() {
     if (!call(sub_088CA5, 0x072831, 0x07282C)) return;
     const uint32_t gun = cpu.reg[21];
     orb_write16(gun + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write32(gun + object_record::routine, kGunFirst);
+    orb_write32(gun + object_record::routine, entry::sub_07284A /* gun first */);
     // The actor's bit 0 is set: Z comes out clear.
     orb_write16(gun + object_record::flags,
-                logic<uint16_t>(orb_read16(cpu.reg[20] + object_record::flags) & 0x41));
+                logic<uint16_t>(orb_read16(cpu.reg[20] + object_record::flags) &
+                                flag_mask(object_flag::mirror_x, object_flag::alive)));
     ret();
 }
 
@@ -600,7 +588,7 @@ void sub_07284A() {
     ROUTINE_ENTRY(0x07284A);
     cpu.reg[0] = kEngineSound;
     if (!call(sub_088F98, 0x07284F, 0x07284A)) return;
-    orb_write32(cpu.reg[20] + object_record::routine, kGunRoutine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_07285D /* gun */);
     cpu.reg[19] = rom::gun_script;
     if (!call(sub_061F67, 0x07285A, 0x072855)) return;
     orb_write8(cpu.reg[20] + object_record::state, gun_state::ready);
@@ -616,7 +604,7 @@ void sub_07285D() {
     const uint32_t gun = cpu.reg[20];
     if (test_bit(gun + object_record::flags, object_flag::alive)) {
         const uint32_t step = state_step(rom::gun_states, gun);
-        if (step == kGunReady) {
+        if (step == entry::sub_07288C /* gun ready */) {
             sub_07288C();
             return;
         }
@@ -636,7 +624,7 @@ void sub_07285D() {
     orb_write16(gun + object_record::owner, static_cast<uint16_t>(gun));
     orb_write8(gun + object_record::state, short_effect_state::setup);
     orb_write8(gun + object_record::type, kExplosionType);
-    orb_write32(gun + object_record::routine, kExplosion);
+    orb_write32(gun + object_record::routine, entry::sub_07B615 /* explosion */);
     sub_07B615();
 }
 
@@ -693,7 +681,7 @@ void sub_072938() {
     }
     if (!call(sub_088CA5, 0x072944, 0x07293F)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write32(cpu.reg[21] + object_record::routine, kShotFirst);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_072952 /* shot first */);
     ret();
 }
 
@@ -708,13 +696,13 @@ void sub_072952() {
     cpu.reg[10] = linked(shot, object_record::owner);
     const uint32_t gun = cpu.reg[10];
     orb_write16(shot + object_record::flags,
-                logic<uint16_t>(orb_read16(gun + object_record::flags) & 0x7FFF));
+                logic<uint16_t>(orb_read16(gun + object_record::flags) & ~flag_mask(object_flag::enemy)));
     uint16_t dx = kShotReach;
     if (test_bit(gun + object_record::flags, object_flag::mirror_x)) dx = static_cast<uint16_t>(-kShotReach);
     orb_write16(shot + object_record::world_x, add<uint16_t>(orb_read16(gun + object_record::world_x), dx));
     orb_write16(shot + object_record::world_y, sub<uint16_t>(orb_read16(gun + object_record::world_y), 64));
     orb_write16(shot + object_record::height, orb_read16(gun + object_record::height));
-    orb_write32(shot + object_record::routine, kShotRoutine);
+    orb_write32(shot + object_record::routine, entry::sub_07299F /* shot */);
     sub_07299F();
 }
 
@@ -746,8 +734,8 @@ void sub_07964E() {
     }
     if (!call(sub_088CA5, 0x07965A, 0x079655)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
-    orb_write8(cpu.reg[21] + object_record::state, type51_state::setup);
-    orb_write32(cpu.reg[21] + object_record::routine, k51CompanionRoutine);
+    orb_write8(cpu.reg[21] + object_record::state, perched_state::setup);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07966D /* 51 companion */);
     ret();
 }
 
@@ -760,11 +748,11 @@ void sub_07966D() {
     const uint32_t object = cpu.reg[20];
     {
         const uint8_t state = orb_read8(object + object_record::state);
-        if (state == type51_state::standing) goto L_0796AB;
-        if (state == type51_state::zoomed) goto L_0796E5;
-        if (state != type51_state::setup) v60_unknown_jump(k51CompanionStates + 3u * state, 0x079676);
+        if (state == perched_state::standing) goto L_0796AB;
+        if (state == perched_state::zoomed) goto L_0796E5;
+        if (state != perched_state::setup) v60_unknown_jump(k51CompanionStates + 3u * state, 0x079676);
     }
-    orb_write8(object + object_record::state, type51_state::standing);
+    orb_write8(object + object_record::state, perched_state::standing);
     orb_write16(object + object_record::world_x, 7084);
     orb_write16(object + object_record::world_y, 588);
     orb_write16(object + object_record::height, static_cast<uint16_t>(-64));
@@ -778,7 +766,7 @@ L_0796AB:
         sub_062094();
         return;
     }
-    orb_write8(object + object_record::state, type51_state::zoomed);
+    orb_write8(object + object_record::state, perched_state::zoomed);
     cpu.reg[19] = rom::struck_script;
     if (!call(sub_061F06, 0x0796C7, 0x0796C2)) return;
     if (!call(sub_0797C0, 0x0796CC, 0x0796C7)) return;
@@ -808,7 +796,7 @@ void sub_0796F9() {
     if (!call(sub_088CA5, 0x079705, 0x079700)) return;
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write8(cpu.reg[21] + object_record::state, partner_state::setup);
-    orb_write32(cpu.reg[21] + object_record::routine, kPartnerRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_079718 /* partner */);
     ret();
 }
 
@@ -829,7 +817,7 @@ void sub_079718() {
         if (state != partner_state::setup) v60_unknown_jump(kPartnerStates + 3u * state, 0x079721);
     }
     orb_write8(object + object_record::state, partner_state::standing);
-    orb_write16(object + object_record::flags, 1);
+    orb_write16(object + object_record::flags, flag_mask(object_flag::alive));
     orb_write16(object + object_record::world_x, 1872);
     orb_write16(object + object_record::world_y, 1184);
     orb_write16(object + object_record::height, 4);

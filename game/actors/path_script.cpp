@@ -72,7 +72,7 @@ void sub_07D203() {
     orb_write8(var::live_enemy_count, inc<uint8_t>(orb_read8(var::live_enemy_count)));
     orb_write16(field(object_record::height), kPathHeight);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
-    const uint32_t header = orb_read32(field(path_object::data_pointer));
+    const uint32_t header = orb_read32(field(object_record::data_pointer));
     const uint32_t script = orb_read32(header + path_script_header::first_entry);
     orb_write32(field(path_object::path_script_start), script);
     orb_write32(field(path_object::path_cursor), script);

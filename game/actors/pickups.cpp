@@ -25,13 +25,6 @@ constexpr uint32_t kArrival = 40;  // squared distance in pixels
 constexpr uint16_t kFlyingKey = 351;
 constexpr uint16_t kColourBase = 0x07FF;
 
-constexpr uint32_t kCarrierEntry = 0x07CE1C;
-constexpr uint32_t kItemRoutine = 0x07CB0C;
-constexpr uint32_t kRemoval = 0x07CFB2;
-constexpr uint32_t kAttachmentRoutine = 0x07CFC2;
-constexpr uint32_t kShotRoutine = 0x07D041;
-constexpr uint32_t kBurstRoutine = 0x07D12D;
-constexpr uint32_t kShortEffect = 0x07B615;
 constexpr uint32_t kCarrierStates = 0x07CE60;
 constexpr uint32_t kAttachmentStates = 0x07CFE0;
 constexpr uint32_t kShotStates = 0x07D050;
@@ -74,8 +67,8 @@ constexpr uint8_t spent = 2;
 }  // namespace child_state
 
 using self::field;
-uint8_t state() { return orb_read8(field(object_record::state)); }
-void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
+using self::set_state;
+using self::state;
 bool game_flag_set(unsigned bit) { return test_bit(var::game_flags, bit); }
 
 // The carrier tables' entry for the carrier's type and the rank tier.
@@ -129,7 +122,7 @@ void sub_07CB0C() {
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write8(field(object_record::attack_kind), 0);
     orb_write16(field(object_record::owner), static_cast<uint16_t>(cpu.reg[20]));
-    orb_write32(field(pickup_item::pickup_kind), orb_read32(orb_read32(field(pickup_item::data_pointer))));
+    orb_write32(field(pickup_item::pickup_kind), orb_read32(orb_read32(field(object_record::data_pointer))));
     cpu.reg[19] = orb_read32(rom::item_animations + 4u * orb_read16(field(pickup_item::pickup_kind)));
     if (!call(sub_061F06, 0x07CB6D, 0x07CB68)) return;
     orb_write16(field(object_record::height), static_cast<uint16_t>(kLyingHeight));
@@ -235,8 +228,8 @@ L_07CCF0:
 // bound). In: R20 = the item, R15 = the player record.
 void sub_07CD01() {
     ROUTINE_ENTRY(0x07CD01);
-    orb_write16(cpu.reg[15] + player_record::energy,
-                add<uint16_t>(orb_read16(cpu.reg[15] + player_record::energy),
+    orb_write16(cpu.reg[15] + object_record::energy,
+                add<uint16_t>(orb_read16(cpu.reg[15] + object_record::energy),
                               orb_read16(field(pickup_item::pickup_value))));
     orb_write32(field(pickup_item::pickup_collector), cpu.reg[15]);
     ret();
@@ -260,7 +253,7 @@ void sub_07CD0C() {
 void sub_07CE00() {
     ROUTINE_ENTRY(0x07CE00);
     orb_write8(field(object_record::type), kItemCarrier);
-    orb_write32(field(object_record::routine), kCarrierEntry);
+    orb_write32(field(object_record::routine), entry::sub_07CE1C /* carrier entry */);
     sub_07CE30();
 }
 
@@ -268,7 +261,7 @@ void sub_07CE00() {
 void sub_07CE0E() {
     ROUTINE_ENTRY(0x07CE0E);
     orb_write8(field(object_record::type), kPlainCarrier);
-    orb_write32(field(object_record::routine), kCarrierEntry);
+    orb_write32(field(object_record::routine), entry::sub_07CE1C /* carrier entry */);
     sub_07CE30();
 }
 
@@ -281,7 +274,7 @@ void sub_07CE1C() {
         sub_07CE30();
         return;
     }
-    orb_write32(field(object_record::routine), kRemoval);
+    orb_write32(field(object_record::routine), entry::sub_07CFB2 /* removal */);
     ret();
 }
 
@@ -316,7 +309,7 @@ void sub_07CE30() {
     if (!call(sub_088C67, 0x07CEA2, 0x07CE9D)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x07CEA9, 0x07CEA4)) return;
-        actors::adopt(kAttachmentRoutine);
+        actors::adopt(entry::sub_07CFC2 /* attachment */);
     }
 L_07CEB0:
     {
@@ -364,7 +357,7 @@ L_07CF50:
     if (!call(sub_088C67, 0x07CF5D, 0x07CF58)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x07CF64, 0x07CF5F)) return;
-        actors::adopt(kShortEffect);
+        actors::adopt(entry::sub_07B615 /* short effect */);
         orb_write8(cpu.reg[21] + object_record::type, 4);
     }
 L_07CF70:
@@ -380,9 +373,9 @@ L_07CF90:
     orb_write8(var::live_enemy_count, dec<uint8_t>(orb_read8(var::live_enemy_count)));
     cmp<uint8_t>(orb_read8(field(object_record::type)), kItemCarrier);
     if (eq()) {
-        orb_write32(field(object_record::routine), kItemRoutine);
+        orb_write32(field(object_record::routine), entry::sub_07CB0C /* item */);
         set_state(item_state::setup);
-        orb_write32(field(pickup_item::data_pointer), rom::left_item);
+        orb_write32(field(object_record::data_pointer), rom::left_item);
         ret();
         return;
     }
@@ -534,7 +527,7 @@ void sub_07D408() {
         return;
     }
     if (!call(sub_088CA5, 0x07D461, 0x07D45C)) return;
-    actors::adopt(kShotRoutine);
+    actors::adopt(entry::sub_07D041 /* shot */);
     orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(actors::rank_tier()));
     actors::shot_taken(
         cpu.reg[20], cursor, carrier_byte(rom::carrier_shot_gaps, cpu.reg[20]),
@@ -572,7 +565,7 @@ void sub_07D4A2() {
         return;
     }
     if (!call(sub_088CA5, 0x07D4F1, 0x07D4EC)) return;
-    actors::adopt(kBurstRoutine);
+    actors::adopt(entry::sub_07D12D /* burst */);
     orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(side));
     orb_write8(timer, carrier_byte(rom::probe_reloads, cpu.reg[20]));
     orb_write8(field(object_record::frame_index), 0);

@@ -34,13 +34,12 @@ constexpr uint32_t kProbePrevious = rom::ai_probe_boxes + 24;
 constexpr uint32_t kStrikeAnimation = 0x134B02;
 constexpr uint32_t kThrowAnimation = 0x134B09;
 constexpr uint32_t kThrownAnimation = 0x134B10;
-constexpr uint32_t kThrownRoutine = 0x07A3DA;
 constexpr uint8_t kThrowSound = 0xEA;
 
 uint32_t ai_type(uint32_t o) { return orb_read8(o + object_record::type); }
 uint32_t per_type32(uint32_t table, uint32_t o) { return orb_read32(table + 4 * ai_type(o)); }
-uint8_t landing_state(uint32_t o) { return orb_read8(kLandingStates + ai_type(o)); }
-uint32_t walk_speed(uint32_t o) { return orb_read16(kWalkSpeeds + 2 * ai_type(o)); }
+uint8_t landing_state(uint32_t o) { return orb_read8(rom::ai_landing_states + ai_type(o)); }
+uint32_t walk_speed(uint32_t o) { return orb_read16(rom::ai_walk_speeds + 2 * ai_type(o)); }
 
 // Y at or below the floor (signed): put on it.
 bool landed_on(uint32_t o, uint32_t floor) {
@@ -130,7 +129,7 @@ void ai_start_code() {
     push(0x07A4FF);
     sub_07A9D7();
     if (!v60_returned_to(0x07A4FF, 0x07A4FA)) return;
-    cpu.reg[19] = per_type32(kStartAnimations, o);
+    cpu.reg[19] = per_type32(rom::ai_start_animations, o);
     push(0x07A50D);
     sub_061F06();
     if (!v60_returned_to(0x07A50D, 0x07A508)) return;
@@ -203,7 +202,7 @@ L_07A2F0:  // strike: its animation, then the wind-up
     cpu.reg[19] = kStrikeAnimation;
     if (!call(sub_061F06, 0x07A2FB, 0x07A2F8)) return;
 L_07A300:
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (greater()) {
         sub_07A523();
         return;
@@ -231,7 +230,7 @@ L_07A340:  // throw: its animation, then the wind-up
     cpu.reg[19] = kThrowAnimation;
     if (!call(sub_061F06, 0x07A34B, 0x07A348)) return;
 L_07A350:
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (greater()) {
         sub_07A523();
         return;
@@ -245,7 +244,7 @@ L_07A360:  // the object leaves once, as the animation reaches frame 1
         if (!call(sub_088C77, 0x07A372, 0x07A36F)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x07A377, 0x07A374)) return;
-            orb_write32(cpu.reg[21] + object_record::routine, kThrownRoutine);
+            orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07A3DA /* thrown */);
             orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(o));
             set8(cpu.reg[0], kThrowSound);
             if (!call(sub_088F98, 0x07A38F, 0x07A38C)) return;
@@ -324,7 +323,7 @@ L_07A420:
 void sub_07A49A() {
     ROUTINE_ENTRY(0x07A49A);
     const uint32_t o = cpu.reg[20];
-    const uint32_t list = orb_read32(o + object_record::screen_x);
+    const uint32_t list = orb_read32(o + object_record::data_pointer);
     orb_write32(o + pe::ai_platforms, list);
     orb_write8(o + pe::ai_segment, orb_read8(list + pl::start));
     if (!call(sub_07A9EA, 0x07A4AA, 0x07A4A5)) return;
@@ -344,8 +343,8 @@ void sub_07A4AB() {
     orb_write16(o + object_record::height, 0);
     orb_write8(o + object_record::anim_mode, anim_mode::copy);
     orb_write8(o + pe::ai_stun_timer, 0);
-    orb_write16(o + object_record::energy, orb_read16(kEnergies + 2 * ai_type(o)));
-    orb_write16(o + object_record::score_value, orb_read16(kScores + 2 * ai_type(o)));
+    orb_write16(o + object_record::energy, orb_read16(rom::ai_energy + 2 * ai_type(o)));
+    orb_write16(o + object_record::score_value, orb_read16(rom::ai_scores + 2 * ai_type(o)));
     ret();
 }
 
@@ -365,8 +364,8 @@ void sub_07A4DE() {
 void sub_07A50F() {
     ROUTINE_ENTRY(0x07A50F);
     const uint32_t o = cpu.reg[20];
-    if (!call_at(per_type32(kIdleCallbacks, o), 0x07A518, 0x07A515)) return;
-    count_down(o + object_record::enemy_timer);
+    if (!call_at(per_type32(rom::ai_idle_callbacks, o), 0x07A518, 0x07A515)) return;
+    count_down8_sets_flags(o + object_record::enemy_timer);
     if (eq())
         if (!call(sub_07A81E, 0x07A520, 0x07A51D)) return;
     sub_07A523();
@@ -387,7 +386,7 @@ void sub_07A535() {
     const uint32_t o = cpu.reg[20];
     add_state(o, 1);
     if (!call(sub_07A9D7, 0x07A53D, 0x07A53A)) return;
-    cpu.reg[19] = per_type32(kWalkAnimations, o);
+    cpu.reg[19] = per_type32(rom::ai_walk_animations, o);
     if (!call(sub_061F06, 0x07A548, 0x07A545)) return;
     set_bit(o, object_flag::mirror_x);
     sub_07A54F();
@@ -399,10 +398,10 @@ void sub_07A535() {
 void sub_07A54F() {
     ROUTINE_ENTRY(0x07A54F);
     const uint32_t o = cpu.reg[20];
-    if (!call_at(per_type32(kIdleCallbacks, o), 0x07A558, 0x07A555)) return;
+    if (!call_at(per_type32(rom::ai_idle_callbacks, o), 0x07A558, 0x07A555)) return;
     if (!call(sub_061FB6, 0x07A55D, 0x07A558)) return;
     if (!walked_to_end(o, true)) {
-        count_down(o + object_record::enemy_timer);
+        count_down8_sets_flags(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07A58D, 0x07A58A)) return;
     }
@@ -415,7 +414,7 @@ void sub_07A592() {
     const uint32_t o = cpu.reg[20];
     add_state(o, 1);
     if (!call(sub_07A9D7, 0x07A59A, 0x07A597)) return;
-    cpu.reg[19] = per_type32(kWalkAnimations, o);
+    cpu.reg[19] = per_type32(rom::ai_walk_animations, o);
     if (!call(sub_061F06, 0x07A5A5, 0x07A5A2)) return;
     clear_bit(o, object_flag::mirror_x);
     sub_07A5AC();
@@ -425,10 +424,10 @@ void sub_07A592() {
 void sub_07A5AC() {
     ROUTINE_ENTRY(0x07A5AC);
     const uint32_t o = cpu.reg[20];
-    if (!call_at(per_type32(kIdleCallbacks, o), 0x07A5B5, 0x07A5B2)) return;
+    if (!call_at(per_type32(rom::ai_idle_callbacks, o), 0x07A5B5, 0x07A5B2)) return;
     if (!call(sub_061FB6, 0x07A5BA, 0x07A5B5)) return;
     if (!walked_to_end(o, false)) {
-        count_down(o + object_record::enemy_timer);
+        count_down8_sets_flags(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07A5EA, 0x07A5E7)) return;
     }
@@ -442,7 +441,7 @@ void sub_07A5EF() {
     set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-20));
-    cpu.reg[19] = per_type32(kJumpAnimations, o);
+    cpu.reg[19] = per_type32(rom::ai_jump_animations, o);
     if (!call(sub_061F06, 0x07A60A, 0x07A607)) return;
     sub_07A523();
 }
@@ -454,7 +453,7 @@ void sub_07A60F() {
     const uint32_t o = cpu.reg[20];
     if (speed_up(o) >= 0) {
         add_state(o, 2);
-        cpu.reg[19] = per_type32(kFallAnimations, o);
+        cpu.reg[19] = per_type32(rom::ai_fall_animations, o);
         if (!call(sub_061F06, 0x07A627, 0x07A624)) return;
         sub_07A523();
         return;
@@ -470,7 +469,7 @@ void sub_07A637() {
     set_bit(o, object_flag::airborne);
     add_state(o, 1);
     orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-14));
-    cpu.reg[19] = per_type32(kJumpAnimations, o);
+    cpu.reg[19] = per_type32(rom::ai_jump_animations, o);
     if (!call(sub_061F06, 0x07A652, 0x07A64F)) return;
     sub_07A523();
 }
@@ -496,7 +495,7 @@ void sub_07A68D() {
     ROUTINE_ENTRY(0x07A68D);
     const uint32_t o = cpu.reg[20];
     add_state(o, 1);
-    cpu.reg[19] = per_type32(kStunAnimations, o);
+    cpu.reg[19] = per_type32(rom::ai_stun_animations, o);
     if (!call(sub_061F06, 0x07A69D, 0x07A69A)) return;
     ai_stun_countdown();
 }
@@ -506,7 +505,7 @@ void sub_07A6B9() {
     ROUTINE_ENTRY(0x07A6B9);
     const uint32_t o = cpu.reg[20];
     add_state(o, 1);
-    cpu.reg[19] = per_type32(kKnockbackAnimations, o);
+    cpu.reg[19] = per_type32(rom::ai_knockback_animations, o);
     if (!call(sub_061F06, 0x07A6C6, 0x07A6C3)) return;
     if (!call(sub_061FB6, 0x07A6CB, 0x07A6C6)) return;
     knockback_fall(o);
@@ -525,7 +524,7 @@ void sub_07A70C() {
     const uint32_t o = cpu.reg[20];
     add_state(o, 1);
     orb_write8(o + object_record::velocity_y, static_cast<uint8_t>(-8));
-    cpu.reg[19] = per_type32(kDefeatAnimations, o);
+    cpu.reg[19] = per_type32(rom::ai_defeat_animations, o);
     if (!call(sub_061F06, 0x07A722, 0x07A71F)) return;
     sub_07A725();
 }
@@ -591,7 +590,7 @@ void sub_07A77A() {
         sub_062094();
         return;
     }
-    count_down(var::live_enemy_count);
+    count_down8_sets_flags(var::live_enemy_count);
     orb_write16(o + object_record::flags, 0);
     orb_write16(o + object_record::partner, 0);
     if (!call(sub_088CD3, 0x07A7AD, 0x07A7AA)) return;
@@ -633,12 +632,12 @@ void sub_07A7B0() {
 void sub_07A81E() {
     ROUTINE_ENTRY(0x07A81E);
     const uint32_t o = cpu.reg[20];
-    cpu.reg[10] = per_type32(kConditionLists, o);
-    cpu.reg[11] = per_type32(kNextStateLists, o);
+    cpu.reg[10] = per_type32(rom::ai_condition_lists, o);
+    cpu.reg[11] = per_type32(rom::ai_next_state_lists, o);
     if (!call(sub_06925A, 0x07A836, 0x07A833)) return;
     const uint32_t code = load_zx8(cpu.reg[10] + (cpu.reg[0] & 15));
     cpu.reg[0] = code;
-    const uint32_t test_at = orb_read32(kConditionRoutines + 4 * code);
+    const uint32_t test_at = orb_read32(rom::ai_condition_routines + 4 * code);
     bool passed = false;
     switch (test_at) {
     case 0x07A86E: passed = on_screen(o); break;
@@ -739,15 +738,15 @@ void sub_07A980() {
         ret();
         return;
     }
-    set8(cpu.reg[0], orb_read8(kHitSounds + ai_type(o)));
+    set8(cpu.reg[0], orb_read8(rom::ai_hit_sounds + ai_type(o)));
     if (!call(sub_088F98, 0x07A995, 0x07A992)) return;
     set_bit(o, object_flag::intangible);
     if (clear_bit(o, object_flag::defeated)) {
         set_state(o, orb_read8(cpu.reg[11] + 2));
         const uint32_t attacker = kHigh | orb_read16(o + object_record::last_attacker);
-        const uint32_t slot = orb_read8(attacker + pe::player_slot);
+        const uint32_t slot = orb_read8(attacker + player_record::slot);
         const uint32_t counter =
-            var::tally_records + 32 * slot + 2 * orb_read8(kTallyCategories + ai_type(o));
+            var::tally_records + 32 * slot + 2 * orb_read8(rom::ai_tally_categories + ai_type(o));
         orb_write16(counter, inc<uint16_t>(orb_read16(counter)));
         ret();
         return;
@@ -800,7 +799,7 @@ void sub_07AA19() {
 void sub_07AA31() {
     ROUTINE_ENTRY(0x07AA31);
     const uint32_t o = cpu.reg[20];
-    const uint32_t margins = kWindowMargins + 8 * ai_type(o);
+    const uint32_t margins = rom::ai_window_margins + 8 * ai_type(o);
     for (uint32_t k = 0; k < 4; ++k) {
         const uint32_t field = o + pe::ai_window_left + 2 * k;
         orb_write16(field, add<uint16_t>(orb_read16(field), orb_read16(margins + 2 * k)));
@@ -850,7 +849,7 @@ void sub_07AA8D() {
         ret();
         return;
     }
-    count_down(var::live_enemy_count);
+    count_down8_sets_flags(var::live_enemy_count);
     pop();  // our own return address: the release returns past the caller
     if (!call(sub_088CD3, 0x07AAA4, 0x07AAA1)) return;
     sub_088D0C();
@@ -864,7 +863,7 @@ void sub_07AAA8() {
         ret();
         return;
     }
-    count_down(var::live_enemy_count);
+    count_down8_sets_flags(var::live_enemy_count);
     pop();
     if (!call(sub_088CD3, 0x07AAE5, 0x07AAE2)) return;
     sub_088D0C();

@@ -21,27 +21,6 @@ void ai_stun_countdown();
 
 namespace platform_ai {
 
-// Per-type ROM tables, one entry per AI type 0 to 8.
-inline constexpr uint32_t kConditionLists = 0x07AB88;   // u32: 16 condition codes
-inline constexpr uint32_t kNextStateLists = 0x07ABAC;   // u32: a state per condition code
-inline constexpr uint32_t kIdleCallbacks = 0x07ABD0;    // u32: the type's watch
-inline constexpr uint32_t kStartAnimations = 0x07ABF4;  // u32 each
-inline constexpr uint32_t kWalkAnimations = 0x07AC18;
-inline constexpr uint32_t kDefeatAnimations = 0x07AC3C;
-inline constexpr uint32_t kJumpAnimations = 0x07AC60;
-inline constexpr uint32_t kFallAnimations = 0x07AC84;
-inline constexpr uint32_t kStunAnimations = 0x07ACA8;
-inline constexpr uint32_t kKnockbackAnimations = 0x07ACCC;
-inline constexpr uint32_t kWindowMargins = 0x07ACF0;    // 4 x s16: left, right, top, bottom
-inline constexpr uint32_t kEnergies = 0x07AD38;         // u16
-inline constexpr uint32_t kScores = 0x07AD4A;           // u16
-inline constexpr uint32_t kWalkSpeeds = 0x07AD5C;       // u16
-inline constexpr uint32_t kLandingStates = 0x07AD6E;    // u8
-inline constexpr uint32_t kHitSounds = 0x07AD77;        // u8
-inline constexpr uint32_t kTallyCategories = 0x07AE11;  // u8
-// The decision's tests by condition code.
-inline constexpr uint32_t kConditionRoutines = 0x07A846;
-
 // The nibble index of the small per-type byte tables: bits 4 to 7 of byte +6.
 inline uint32_t nibble(uint32_t o) { return orb_read8(o + 6) >> 4; }
 inline uint32_t owner_of(uint32_t o) { return linked(o, object_record::owner); }
@@ -50,9 +29,6 @@ inline uint32_t segment(uint32_t o) {
     return orb_read32(o + platform_enemy::ai_platforms) + orb_read8(o + platform_enemy::ai_segment);
 }
 
-inline void set_state(uint32_t o, uint32_t state) {
-    orb_write8(o + object_record::state, static_cast<uint8_t>(state));
-}
 inline void add_state(uint32_t o, uint32_t n) {
     orb_write8(o + object_record::state, guest::add<uint8_t>(orb_read8(o + object_record::state), n));
 }
@@ -66,13 +42,11 @@ inline int8_t speed_up(uint32_t o) {
 inline void move_by(uint32_t o, uint32_t field, uint32_t speed) {
     orb_write16(o + field, guest::add<uint16_t>(orb_read16(o + field), guest::sx8(orb_read8(o + speed))));
 }
-// The byte timer - 1; the flags tell what is left.
-inline void count_down(uint32_t at) { orb_write8(at, guest::dec<uint8_t>(orb_read8(at))); }
 
 // A watch's interval: ai_attack_timer - 1; false while it stays above 0
 // (signed), else the timer is left at 0 and the watch probes this frame.
 inline bool watch_due(uint32_t o) {
-    count_down(o + platform_enemy::ai_attack_timer);
+    count_down8_sets_flags(o + platform_enemy::ai_attack_timer);
     if (guest::greater()) return false;
     orb_write8(o + platform_enemy::ai_attack_timer, 0);
     return true;

@@ -3,6 +3,7 @@
 // at a player from a home point; type 3 stands and throws an object that
 // flies out, turns and comes back. Also a short effect at a parent's place
 // and a random pick of a player in play, which other actors use.
+#include "game/continuations.h"
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
@@ -22,13 +23,9 @@ namespace {
 constexpr uint8_t kEffectSound = 205;
 
 // Types 1 and 4.
-constexpr uint32_t kType1Routine = 0x07BBC9;
 constexpr uint32_t kRoom = 144;  // needed behind the enemy for the ground strike
 
 // Type 2.
-
-// Type 3.
-constexpr uint32_t kThrownRoutine = 0x07DABD;
 
 constexpr uint8_t kJumpSound = 0xF4;
 constexpr uint8_t kDefeatSound = 0xF5;
@@ -75,14 +72,14 @@ constexpr uint8_t launch_again = 6;
 // name: tail-called; false for any other address.
 bool reaction_action(uint32_t t) {
     switch (t) {
-    case 0x07A50F: sub_07A50F(); return true;
-    case 0x07A68D: sub_07A68D(); return true;
-    case 0x07A6A0: ai_stun_countdown(); return true;
-    case 0x07A6B9: sub_07A6B9(); return true;
-    case 0x07A6CC: sub_07A6CC(); return true;
-    case 0x07A725: sub_07A725(); return true;
-    case 0x07A72D: sub_07A72D(); return true;
-    case 0x07A73B: sub_07A73B(); return true;
+    case entry::sub_07A50F: sub_07A50F(); return true;
+    case entry::sub_07A68D: sub_07A68D(); return true;
+    case continuation::stun_countdown: ai_stun_countdown(); return true;
+    case entry::sub_07A6B9: sub_07A6B9(); return true;
+    case entry::sub_07A6CC: sub_07A6CC(); return true;
+    case entry::sub_07A725: sub_07A725(); return true;
+    case entry::sub_07A72D: sub_07A72D(); return true;
+    case entry::sub_07A73B: sub_07A73B(); return true;
     default: return false;
     }
 }
@@ -90,15 +87,15 @@ bool reaction_action(uint32_t t) {
 // ... and those of the start, the walks and the jumps.
 bool platform_action(uint32_t t) {
     switch (t) {
-    case 0x07A4F5: ai_start_code(); return true;
-    case 0x07A535: sub_07A535(); return true;
-    case 0x07A54F: sub_07A54F(); return true;
-    case 0x07A592: sub_07A592(); return true;
-    case 0x07A5AC: sub_07A5AC(); return true;
-    case 0x07A5EF: sub_07A5EF(); return true;
-    case 0x07A60F: sub_07A60F(); return true;
-    case 0x07A637: sub_07A637(); return true;
-    case 0x07A657: sub_07A657(); return true;
+    case continuation::start_code: ai_start_code(); return true;
+    case entry::sub_07A535: sub_07A535(); return true;
+    case entry::sub_07A54F: sub_07A54F(); return true;
+    case entry::sub_07A592: sub_07A592(); return true;
+    case entry::sub_07A5AC: sub_07A5AC(); return true;
+    case entry::sub_07A5EF: sub_07A5EF(); return true;
+    case entry::sub_07A60F: sub_07A60F(); return true;
+    case entry::sub_07A637: sub_07A637(); return true;
+    case entry::sub_07A657: sub_07A657(); return true;
     default: return reaction_action(t);
     }
 }
@@ -175,7 +172,7 @@ void sub_07BBAA() {
     ROUTINE_ENTRY(0x07BBAA);
     orb_write8(cpu.reg[20] + object_record::type, 1);
     orb_write8(cpu.reg[20] + pe::ai_variant, 0);
-    orb_write32(cpu.reg[20] + object_record::routine, kType1Routine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_07BBC9 /* type 1 */);
     sub_07BBC9();
 }
 
@@ -184,7 +181,7 @@ void sub_07BBB6() {
     ROUTINE_ENTRY(0x07BBB6);
     orb_write8(cpu.reg[20] + object_record::type, 4);
     orb_write8(cpu.reg[20] + pe::ai_variant, 1);
-    orb_write32(cpu.reg[20] + object_record::routine, kType1Routine);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_07BBC9 /* type 1 */);
     sub_07BBC9();
 }
 
@@ -294,7 +291,7 @@ L_07BD74:  // high-jump rise
     sub_07A523();
     return;
 L_07BDA5:  // falling, watching below for a player
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (less_equal()) {
         orb_write8(o + pe::ai_attack_timer, 0);
         cpu.reg[10] = rom::high_jump_box;
@@ -336,7 +333,7 @@ L_07BE3B:  // ground strike
     sub_07A523();
     return;
 L_07BE51:  // wind-up
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (greater()) {
         sub_07A523();
         return;
@@ -469,7 +466,7 @@ void sub_07D5BE() {
     }
 L_07D645:  // set-up around its own place
     orb_write8(o + object_record::type, 2);
-    orb_write8(o + pe::ai_facing_code, orb_read8(orb_read32(o + object_record::screen_x)));
+    orb_write8(o + pe::ai_facing_code, orb_read8(orb_read32(o + object_record::data_pointer)));
     if (!call(sub_07AA19, 0x07D657, 0x07D654)) return;
     sub_07A4AB();
     return;
@@ -495,14 +492,14 @@ L_07D65C:  // start: home point and window, facing, the start animation
         }
         cpu.reg[19] = variant_entry(rom::type2_start_animations, o, pe::ai_facing_code);
         if (!call(sub_061F06, 0x07D6A2, 0x07D69F)) return;
-        count_down(o + object_record::enemy_timer);
+        count_down8_sets_flags(o + object_record::enemy_timer);
         if (eq())
             if (!call(sub_07A81E, 0x07D6AD, 0x07D6AA)) return;
         sub_07A523();
         return;
     }
 L_07D6B2:  // leap wind-up
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (ne()) {
         sub_07A523();
         return;
@@ -612,7 +609,7 @@ void sub_07D83C() {
         ret();
         return;
     }
-    const uint32_t code = orb_read8(player + pe::player_code) & 15;
+    const uint32_t code = orb_read8(player + player_record::player_code) & 15;
     if (!((orb_read32(rom::reach_mask) >> code) & 1)) {
         ret();
         return;
@@ -669,7 +666,7 @@ void sub_07D95C() {
         }
     }
 L_07D9CB:  // set-up around its own place
-    orb_write8(o + pe::ai_thrower_variant, orb_read8(orb_read32(o + object_record::screen_x)));
+    orb_write8(o + pe::ai_thrower_variant, orb_read8(orb_read32(o + object_record::data_pointer)));
     orb_write8(o + pe::ai_attack_timer, orb_read8(rom::type3_interval));
     orb_write8(o + object_record::type, 3);
     if (!call(sub_07AA19, 0x07D9E6, 0x07D9E3)) return;
@@ -691,7 +688,7 @@ L_07DA1D:  // throw (nothing leaves when no object is free)
     if (!call(sub_088C67, 0x07DA30, 0x07DA2D)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x07DA35, 0x07DA32)) return;
-        orb_write32(cpu.reg[21] + object_record::routine, kThrownRoutine);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07DABD /* thrown */);
         orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(o));
     }
 L_07DA49:
@@ -704,7 +701,7 @@ L_07DA49:
     add_state(o, 1);
     orb_write8(o + object_record::enemy_timer, orb_read8(rom::recovery_frames));
 L_07DA64:  // recovery
-    count_down(o + object_record::enemy_timer);
+    count_down8_sets_flags(o + object_record::enemy_timer);
     if (ne()) {
         sub_07A523();
         return;
@@ -793,7 +790,7 @@ L_07DBB0:  // out to the right and back
     move_by(o, object_record::world_x, object_record::velocity_x);
     cmp<uint8_t>(orb_read8(o + object_record::velocity_x), static_cast<uint8_t>(-31));
     if (less()) goto L_07DC1C;
-    count_down(o + object_record::velocity_x);
+    count_down8_sets_flags(o + object_record::velocity_x);
 L_07DB90:
     cpu.reg[10] = rom::thrown_box;
     cpu.reg[16] = load_zx8(rom::thrown_strengths + (orb_read8(var::difficulty_rank) >> 4));
@@ -822,7 +819,7 @@ L_07DC1C:
 void sub_07DC27() {
     ROUTINE_ENTRY(0x07DC27);
     const uint32_t o = cpu.reg[20];
-    count_down(o + pe::ai_attack_timer);
+    count_down8_sets_flags(o + pe::ai_attack_timer);
     if (eq()) {
         orb_write8(o + pe::ai_attack_timer, orb_read8(rom::type3_interval));
         set_state(o, type3_state::throw_start);

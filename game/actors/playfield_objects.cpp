@@ -26,7 +26,6 @@ constexpr uint32_t kIndicatorStates = 0x079931;  // branch table, 3 bytes a stat
 constexpr uint16_t kIndicatorX = 272;
 constexpr uint16_t kIndicatorY = 56;
 constexpr uint16_t kTopKey = 351;
-constexpr uint32_t kIndicatorSound = 0x0799C8;
 constexpr uint32_t kSoundStates = 0x0799CF;
 constexpr uint8_t kIconSound = 0xAC;
 
@@ -44,8 +43,6 @@ constexpr unsigned kWipeBit = 14;  // of the video shadow's layer word
 constexpr uint32_t kLayerWord = var::video_shadow + 2;
 
 // Decorations.
-constexpr uint32_t kAreaDecoration = 0x0812CD;
-constexpr uint32_t kLayerDecoration = 0x081322;
 constexpr uint32_t kAreaDecorationStates = 0x0812D4;
 constexpr uint32_t kLayerDecorationStates = 0x081329;
 
@@ -190,7 +187,7 @@ L_0799A2:  // state 3: no icon
         return;
     }
     if (!call(sub_088CA5, 0x0799BF, 0x0799BA)) return;
-    orb_write32(cpu.reg[21] + object_record::routine, kIndicatorSound);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_0799C8 /* indicator sound */);
     ret();
 }
 
@@ -327,7 +324,7 @@ L_081292:  // state 5: done
 // runs it. In: R20 = the decoration.
 void sub_0812B2() {
     ROUTINE_ENTRY(0x0812B2);
-    orb_write32(cpu.reg[20] + object_record::routine, kAreaDecoration);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0812CD /* area decoration */);
     cpu.reg[10] = rom::area_decoration_a;
     sub_0812CD();
 }
@@ -335,7 +332,7 @@ void sub_0812B2() {
 // Area-change decoration entry, record 0x081560.
 void sub_0812C1() {
     ROUTINE_ENTRY(0x0812C1);
-    orb_write32(cpu.reg[20] + object_record::routine, kAreaDecoration);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0812CD /* area decoration */);
     cpu.reg[10] = rom::area_decoration_b;
     sub_0812CD();
 }
@@ -380,7 +377,7 @@ L_0812F9:  // state 2: zoomed
 // Layer decoration entry, record 0x08156A.
 void sub_081308() {
     ROUTINE_ENTRY(0x081308);
-    orb_write32(cpu.reg[20] + object_record::routine, kLayerDecoration);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_081322 /* layer decoration */);
     cpu.reg[10] = rom::layer_decoration_a;
     sub_081322();
 }
@@ -388,7 +385,7 @@ void sub_081308() {
 // Layer decoration entry, record 0x081574.
 void sub_081316() {
     ROUTINE_ENTRY(0x081316);
-    orb_write32(cpu.reg[20] + object_record::routine, kLayerDecoration);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_081322 /* layer decoration */);
     cpu.reg[10] = rom::layer_decoration_b;
     sub_081322();
 }

@@ -17,8 +17,6 @@ namespace {
 // The prop routines the table holds: two translated, three whose first frame
 // is all there is.
 enum : uint32_t {
-    kBreakable = 0x0815F6,
-    kKnockAway = 0x081732,
     kControllerProp = 0x081654,
     kGuardedProp = 0x0816BA,
     kPlainProp = 0x0816EB,
@@ -43,10 +41,6 @@ namespace knock_away_state {
 constexpr uint8_t setup = 0, alive = 1, defeated = 2, flying = 3, gone = 4;
 }  // namespace knock_away_state
 
-void next_state(uint32_t prop) {
-    orb_write8(prop + object_record::state, inc<uint8_t>(orb_read8(prop + object_record::state)));
-}
-
 // True when the last attacker (+60) faces the unmirrored way.
 bool attacker_unmirrored(uint32_t prop) {
     return !test_bit(linked(prop, object_record::last_attacker) + object_record::flags,
@@ -64,13 +58,13 @@ bool attacker_unmirrored(uint32_t prop) {
 void sub_0815E2() {
     ROUTINE_ENTRY(0x0815E2);
     const uint32_t prop = cpu.reg[20];
-    cpu.reg[19] = orb_read32(prop + prop_record::data_pointer);
+    cpu.reg[19] = orb_read32(prop + object_record::data_pointer);
     orb_write8(prop + object_record::type, orb_read8(cpu.reg[19]));
     const uint32_t routine = orb_read32(rom::prop_routines + 4u * prop_type(prop));
     orb_write32(prop + object_record::routine, routine);
     switch (routine) {
-    case kBreakable: sub_0815F6(); return;
-    case kKnockAway: sub_081732(); return;
+    case entry::sub_0815F6 /* breakable */: sub_0815F6(); return;
+    case entry::sub_081732 /* knock away */: sub_081732(); return;
     case kControllerProp:
         cmp<uint8_t>(orb_read8(orb_read32(var::area_controller) + object_record::state),
                      camera_state::to_area_end);
@@ -236,7 +230,7 @@ L_081840:  // state 4
 void sub_08199B() {
     ROUTINE_ENTRY(0x08199B);
     const uint32_t prop = cpu.reg[20];
-    next_state(prop);
+    next_state_sets_flags(prop);
     set_bit(prop + object_record::flags, object_flag::alive);
     orb_write8(prop + object_record::anim_mode, anim_mode::copy);
     orb_write8(prop + prop_record::flash_timer, 0);
@@ -269,7 +263,7 @@ void sub_0819E3() {
         if (!call(sub_088F98, 0x081A02, 0x0819FD)) return;
     }
     if (clear_bit(prop + object_record::flags, object_flag::defeated)) {
-        next_state(prop);
+        next_state_sets_flags(prop);
     } else {
         test<uint8_t>(orb_read8(prop + prop_record::flash_timer));
         if (ne()) {

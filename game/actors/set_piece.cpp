@@ -19,13 +19,6 @@ namespace spr = set_piece_record;
 
 namespace {
 
-constexpr uint32_t kFirstPartRoutine = 0x083278;
-constexpr uint32_t kSecondPartRoutine = 0x0833F8;
-constexpr uint32_t kBodyRoutine = 0x08312C;
-constexpr uint32_t kFaderRoutine = 0x083502;
-constexpr uint32_t kWaitingRoutine = 0x083106;
-constexpr uint32_t kLeavingRoutine = 0x083118;
-constexpr uint32_t kShortEffect = 0x07B615;
 constexpr uint32_t kBodyStates = 0x083152;  // the state tables' places
 constexpr uint32_t kFirstStates = 0x08328A;
 constexpr uint32_t kSecondStates = 0x083402;
@@ -87,9 +80,6 @@ constexpr uint8_t start = 0, rest = 1, wait = 2, windup = 3, attack = 4, recover
                   start_again = 7;
 }  // namespace attacker_state
 
-// An 8-bit field - 1. Out: Z set when it reached 0.
-void count_down(uint32_t name) { orb_write8(field(name), dec<uint8_t>(orb_read8(field(name)))); }
-
 // A 256-byte object gives itself back after unlinking: the free stack's
 // count goes up by one and the new top entry is the low half of its address.
 void push_free_256(uint32_t object) {
@@ -106,7 +96,7 @@ void make_part(uint32_t routine) {
 
 // The short effect of a defeat in R21, owned by the running object.
 void make_effect(uint8_t type) {
-    orb_write32(cpu.reg[21] + object_record::routine, kShortEffect);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07B615 /* short effect */);
     orb_write8(cpu.reg[21] + object_record::type, type);
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
 }
@@ -128,23 +118,23 @@ void sub_083074() {
     if (orb_read16(var::free_stack_256) < 3 || orb_read16(var::free_stack_64) < 1) goto L_083104;
     if (!call(sub_088C57, 0x083095, 0x083090)) return;
     if (!call(sub_088CA5, 0x08309A, 0x083095)) return;
-    make_part(kFirstPartRoutine);
+    make_part(entry::sub_083278 /* first part */);
     orb_write32(field(spr::first_part), cpu.reg[21]);
     if (!call(sub_088C57, 0x0830AD, 0x0830A8)) return;
     if (!call(sub_088CA5, 0x0830B2, 0x0830AD)) return;
-    make_part(kSecondPartRoutine);
+    make_part(entry::sub_0833F8 /* second part */);
     orb_write32(field(spr::second_part), cpu.reg[21]);
     if (!call(sub_088C57, 0x0830C5, 0x0830C0)) return;
     if (!call(sub_088CA5, 0x0830CA, 0x0830C5)) return;
-    make_part(kBodyRoutine);
+    make_part(entry::sub_08312C /* body */);
     orb_write32(cpu.reg[21] + 16, orb_read32(field(16)));
     orb_write16(cpu.reg[21] + object_record::world_x, orb_read16(field(object_record::world_x)));
     orb_write16(cpu.reg[21] + object_record::world_y, orb_read16(field(object_record::world_y)));
     orb_write32(field(spr::body), cpu.reg[21]);
     if (!call(sub_088C77, 0x0830ED, 0x0830E8)) return;
     if (!call(sub_088CA5, 0x0830F2, 0x0830ED)) return;
-    make_part(kFaderRoutine);
-    orb_write32(field(object_record::routine), kWaitingRoutine);
+    make_part(entry::sub_083502 /* fader */);
+    orb_write32(field(object_record::routine), entry::sub_083106 /* waiting */);
     sub_083106();
     return;
 L_083104:
@@ -157,7 +147,7 @@ void sub_083106() {
     ROUTINE_ENTRY(0x083106);
     if (test_bit(field(object_record::flags), object_flag::defeated)) {
         orb_write8(var::live_enemy_count, static_cast<uint8_t>(orb_read8(var::live_enemy_count) - 1));
-        orb_write32(field(object_record::routine), kLeavingRoutine);
+        orb_write32(field(object_record::routine), entry::sub_083118 /* leaving */);
     }
     ret();
 }
@@ -213,9 +203,9 @@ L_0831AA:  // move: boxes registered every frame, listed or not
     sub_08814E();
     return;
 L_0831D0:  // hit
-    next_state();
+    next_state_keeps_flags();
 L_0831D3:  // flash
-    count_down(spr::flash_timer);
+    count_down8_sets_flags(field(spr::flash_timer));
     if (eq()) {
         set_state(body_state::move);
         clear_bit(field(object_record::flags), object_flag::intangible);
@@ -224,7 +214,7 @@ L_0831D3:  // flash
     if (!call(sub_061FB6, 0x0831EB, 0x0831E6)) return;
     goto L_083230;
 L_0831F0:  // defeat
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(spr::countdown), kDefeatFrames);
     if (!call(sub_088C67, 0x083201, 0x0831FC)) return;
     if (ne()) {
@@ -232,10 +222,10 @@ L_0831F0:  // defeat
         make_effect(kBodyEffect);
     }
 L_08321C:  // countdown
-    count_down(spr::countdown);
+    count_down8_sets_flags(field(spr::countdown));
     if (ne()) goto L_083230;
     set_bit(controller() + object_record::flags, object_flag::defeated);
-    next_state();
+    next_state_keeps_flags();
     {
         const uint32_t camera_controller = orb_read32(var::area_controller) + object_record::state;
         orb_write8(camera_controller, static_cast<uint8_t>(orb_read8(camera_controller) + 1));
@@ -277,23 +267,23 @@ void sub_083278() {
     default: v60_unknown_jump(kFirstStates + 4 * cpu.reg[0], 0x083286);
     }
 L_0832B6:  // start
-    next_state();
+    next_state_keeps_flags();
     set_bit(field(object_record::flags), object_flag::alive);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     if (!call(sub_0835B8, 0x0832C4, 0x0832BF)) return;
     orb_write16(field(object_record::height), 96);
     orb_write8(field(spr::cycle), 0);
 L_0832D4:  // a new cycle
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(spr::cycle), static_cast<uint8_t>((orb_read8(field(spr::cycle)) + 1) & 3));
     orb_write8(field(spr::phase), 0);
     orb_write8(field(spr::phase_timer), orb_read8(rom::set_piece_phase_lengths));
     if (!call(sub_0833CF, 0x0832F1, 0x0832EC)) return;
 L_0832F6:  // phase 0
     if (!call(sub_0833E6, 0x0832FB, 0x0832F6)) return;
-    count_down(spr::phase_timer);
+    count_down8_sets_flags(field(spr::phase_timer));
     if (ne()) goto L_0833B0;
-    next_state();
+    next_state_keeps_flags();
 L_083304:  // the next phase, or a new cycle after phase 5
     orb_write8(field(spr::phase), static_cast<uint8_t>(orb_read8(field(spr::phase)) + 1));
     cmp<uint8_t>(orb_read8(field(spr::phase)), 5);
@@ -301,26 +291,26 @@ L_083304:  // the next phase, or a new cycle after phase 5
         set_state(first_part_state::new_cycle);
         goto L_0833B0;
     }
-    next_state();
+    next_state_keeps_flags();
     if (!call(sub_0833C2, 0x08331F, 0x08331A)) return;
     if (!call(sub_0833CF, 0x083325, 0x083320)) return;
 L_08332A:  // a phase
     if (!call(sub_0833E6, 0x08332F, 0x08332A)) return;
-    count_down(spr::phase_timer);
+    count_down8_sets_flags(field(spr::phase_timer));
     if (eq())
         orb_write8(field(object_record::state),
                    static_cast<uint8_t>(orb_read8(field(object_record::state)) - 1));
     goto L_0833B0;
 L_083338:  // exit
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(spr::cycle), 1);
     orb_write8(field(spr::phase), 0);
     orb_write8(field(spr::phase_timer), kExitWait);
     if (!call(sub_0833CF, 0x08334B, 0x083346)) return;
 L_083350:  // wait in place
-    count_down(spr::phase_timer);
+    count_down8_sets_flags(field(spr::phase_timer));
     if (ne()) goto L_0833B5;
-    next_state();
+    next_state_keeps_flags();
 L_083360:  // move to screen (160, 160)
     {
         uint16_t step_x = 0, step_y = 0;
@@ -334,7 +324,7 @@ L_083360:  // move to screen (160, 160)
                     static_cast<uint16_t>(orb_read16(field(object_record::world_y)) + step_y));
         if (step_x | step_y) goto L_0833B5;
     }
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(spr::phase_timer), kExitHold);
     orb_write8(field(spr::phase), 5);
     if (!call(sub_0833CF, 0x083385, 0x083380)) return;
@@ -342,9 +332,9 @@ L_083360:  // move to screen (160, 160)
     cpu.reg[10] = cpu.reg[20];
     if (!call(sub_0824F0, 0x08338D, 0x083388)) return;
 L_083392:  // hold
-    count_down(spr::phase_timer);
+    count_down8_sets_flags(field(spr::phase_timer));
     if (ne()) goto L_0833B5;
-    next_state();
+    next_state_keeps_flags();
 L_0833A0:  // rise off the top of the screen
     {
         cmp<uint16_t>(orb_read16(field(object_record::screen_y)), static_cast<uint16_t>(kTopEdge));
@@ -419,13 +409,13 @@ L_08341A:  // waiting for phase 2
         ret();
         return;
     }
-    next_state();
+    next_state_keeps_flags();
     orb_write16(field(object_record::height), 160);
     cpu.reg[19] = rom::set_piece_appear_animation;
     if (!call(sub_061F06, 0x083439, 0x083434)) return;
 L_08343E:  // shown, until phase 3
     if (phase() != 3) goto L_0834E4;
-    next_state();
+    next_state_keeps_flags();
     if (!call(sub_06925A, 0x08344D, 0x083448)) return;
     cpu.reg[0] &= 1;
     orb_write8(
@@ -482,7 +472,7 @@ void sub_083502() {
 L_08351E:
     if (orb_read8(first_part() + object_record::state) == first_part_state::exit) goto L_083568;
     if (phase() != kFadePhase) goto L_083576;
-    next_state();
+    next_state_keeps_flags();
     orb_write8(hw::music_level, 0xFF);
     cpu.reg[0] = kFadeCode;
     if (!call(sub_088FD7, 0x08354D, 0x083548)) return;
@@ -502,13 +492,13 @@ L_083576:
     return;
 L_083578:
     if (orb_read8(first_part() + object_record::state) != first_part_state::rise) goto L_083576;
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(spr::countdown), 255);
     orb_write8(hw::music_level, 0xFF);
     cpu.reg[0] = kFadeCode;
     if (!call(sub_088FD7, 0x083593, 0x08358E)) return;
 L_083598:
-    count_down(spr::countdown);
+    count_down8_sets_flags(field(spr::countdown));
     if (ne()) {
         orb_write8(hw::music_level, orb_read8(field(spr::countdown)));
         ret();
@@ -565,7 +555,7 @@ void sub_0837C2() {
     default: v60_unknown_jump(kGuardStates + 4 * cpu.reg[0], 0x0837DC);
     }
 L_083808:  // start
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write16(field(object_record::height), static_cast<uint16_t>(-64));
     cpu.reg[19] = rom::set_piece_guard_animation;
@@ -575,17 +565,17 @@ L_083808:  // start
     orb_write16(field(object_record::score_value), 600);
     orb_write8(field(spr::flash_timer), 0);
 L_083834:  // rest
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(spr::countdown), by_rank(rom::set_piece_guard_wait));
 L_083843:  // wait
-    count_down(spr::countdown);
+    count_down8_sets_flags(field(spr::countdown));
     if (ne()) goto L_0838AE;
-    next_state();
+    next_state_keeps_flags();
 L_08384D:  // wind-up
     if (!call(sub_061FB6, 0x083852, 0x08384D)) return;
     cmp<uint8_t>(orb_read8(field(object_record::frame_index)), 4);
     if (carry()) goto L_0838AE;
-    next_state();
+    next_state_keeps_flags();
 L_08385C:  // attack
     if (!call(sub_061FB6, 0x083861, 0x08385C)) return;
     cmp<uint8_t>(orb_read8(field(object_record::frame_index)), 17);
@@ -595,14 +585,14 @@ L_08385C:  // attack
         if (!call(sub_08834C, 0x08387D, 0x083878)) return;
         goto L_0838AE;
     }
-    next_state();
+    next_state_keeps_flags();
 L_083882:  // recover
     if (!call(sub_061FB6, 0x083887, 0x083882)) return;
     test<uint8_t>(orb_read8(field(object_record::frame_index)));
     if (eq()) set_state(attacker_state::rest);
     goto L_0838AE;
 L_083890:  // defeated
-    count_down(spr::countdown);
+    count_down8_sets_flags(field(spr::countdown));
     if (eq()) {
         if (!call(sub_088CD3, 0x08389A, 0x083895)) return;
         sub_088D0C();
@@ -632,7 +622,7 @@ void sub_0838DE() {
     ROUTINE_ENTRY(0x0838DE);
     test<uint8_t>(orb_read8(field(spr::flash_timer)));
     if (ne()) {
-        count_down(spr::flash_timer);
+        count_down8_sets_flags(field(spr::flash_timer));
         if (eq()) clear_bit(field(object_record::flags), object_flag::intangible);
     }
     if (clear_bit(field(object_record::flags), object_flag::hit)) {

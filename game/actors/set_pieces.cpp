@@ -5,6 +5,7 @@
 // flies a route attacking on the way, sets its rider down on a platform of
 // its own record, waits until that enemy is gone and flies back out. Each
 // object routine runs with R20 = its object.
+#include "game/continuations.h"
 #include "game/actors/common.h"
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
@@ -21,8 +22,6 @@ namespace {
 // ---- the camera-triggered enemy ----
 constexpr uint32_t kCameraHitStates = 0x083064;
 constexpr uint32_t kCameraStunFrames = 0x083068;
-constexpr uint32_t kGenericStart = 0x07A4F5;
-constexpr uint32_t kGenericStunCount = 0x07A6A0;
 constexpr uint32_t kSetUp = 0x082BCC;
 constexpr uint32_t kCameraTrigger = 0x082C19;
 constexpr uint32_t kCountdown = 0x082C4C;
@@ -49,9 +48,6 @@ constexpr uint8_t setup = 0, wait_window = 1, flight = 2, wait_rider = 3, stun =
 constexpr uint32_t kCarrierStates = 0x08428A;  // 3-byte branches by state
 constexpr uint32_t kLandedData = 0x0846DC;     // 2 bytes for type 2, then 2 for type 3
 constexpr uint32_t kRiderTypes = 0x084620;     // the set-down's jump table by rider type
-constexpr uint32_t kRemoval = 0x08445B;
-constexpr uint32_t kAttachmentRoutine = 0x07CFC2;
-constexpr uint32_t kShortEffect = 0x07B615;
 constexpr uint32_t kCarrierAnimation = 0x1366D0;
 enum : uint32_t {
     kRiderAppear = 0x0844FC,
@@ -75,9 +71,8 @@ constexpr uint8_t kWreckFrames = 30;
 constexpr uint8_t kRiderDefeatSound = 0xF5;
 
 using self::field;
-uint8_t state() { return orb_read8(field(object_record::state)); }
-void set_state(uint8_t s) { orb_write8(field(object_record::state), s); }
-void next_state() { set_state(inc<uint8_t>(state())); }
+using self::set_state;
+using self::state;
 
 void count_in() { orb_write8(var::live_enemy_count, inc<uint8_t>(orb_read8(var::live_enemy_count))); }
 
@@ -113,24 +108,24 @@ void sub_082B50() {
     {
         const uint32_t target = orb_read32(rom::camera_enemy_states + 4u * state());
         switch (target) {
-        case 0x07A50F: sub_07A50F(); return;
-        case 0x07A535: sub_07A535(); return;
-        case 0x07A54F: sub_07A54F(); return;
-        case 0x07A592: sub_07A592(); return;
-        case 0x07A5AC: sub_07A5AC(); return;
-        case 0x07A5EF: sub_07A5EF(); return;
-        case 0x07A60F: sub_07A60F(); return;
-        case 0x07A637: sub_07A637(); return;
-        case 0x07A657: sub_07A657(); return;
-        case 0x07A68D: sub_07A68D(); return;
-        case 0x07A6B9: sub_07A6B9(); return;
-        case 0x07A6CC: sub_07A6CC(); return;
-        case 0x07A70C: sub_07A70C(); return;
-        case 0x07A725: sub_07A725(); return;
-        case 0x07A72D: sub_07A72D(); return;
-        case 0x07A73B: sub_07A73B(); return;
-        case kGenericStart: goto L_07A4F5;
-        case kGenericStunCount: goto L_07A6A0;
+        case entry::sub_07A50F: sub_07A50F(); return;
+        case entry::sub_07A535: sub_07A535(); return;
+        case entry::sub_07A54F: sub_07A54F(); return;
+        case entry::sub_07A592: sub_07A592(); return;
+        case entry::sub_07A5AC: sub_07A5AC(); return;
+        case entry::sub_07A5EF: sub_07A5EF(); return;
+        case entry::sub_07A60F: sub_07A60F(); return;
+        case entry::sub_07A637: sub_07A637(); return;
+        case entry::sub_07A657: sub_07A657(); return;
+        case entry::sub_07A68D: sub_07A68D(); return;
+        case entry::sub_07A6B9: sub_07A6B9(); return;
+        case entry::sub_07A6CC: sub_07A6CC(); return;
+        case entry::sub_07A70C: sub_07A70C(); return;
+        case entry::sub_07A725: sub_07A725(); return;
+        case entry::sub_07A72D: sub_07A72D(); return;
+        case entry::sub_07A73B: sub_07A73B(); return;
+        case continuation::start_code: goto L_07A4F5;
+        case continuation::stun_countdown: goto L_07A6A0;
         case kSetUp: goto L_082BCC;
         case kCameraTrigger: goto L_082C19;
         case kCountdown: goto L_082C4C;
@@ -169,7 +164,7 @@ L_082C19:
     cmp<uint16_t>(orb_read16(orb_read32(var::camera_pointer) + camera_record::x),
                   static_cast<uint16_t>(kTriggerX));
     if (less()) goto L_082C54;
-    next_state();
+    self::next_state_sets_flags();
     orb_write8(field(object_record::enemy_timer), kOpeningFrames);
     cpu.reg[0] = kOpeningEffect;
     cpu.reg[10] = cpu.reg[20];
@@ -180,7 +175,7 @@ L_082C19:
     if (!call(sub_06978D, 0x082C47, 0x082C42)) return;
 L_082C4C:
     orb_write8(field(object_record::enemy_timer), dec<uint8_t>(orb_read8(field(object_record::enemy_timer))));
-    if (eq()) next_state();
+    if (eq()) self::next_state_sets_flags();
 L_082C54:
     if (!call(sub_062044, 0x082C59, 0x082C54)) return;
     sub_062094();
@@ -223,7 +218,7 @@ void sub_08425C() {
         return;
     }
     {
-        const uint32_t spawn = orb_read32(field(path_object::data_pointer));
+        const uint32_t spawn = orb_read32(field(object_record::data_pointer));
         const uint8_t rider_type = orb_read8(spawn);
         const uint8_t route = orb_read8(spawn + 1);
         set_state(carrier_state::wait_window);
@@ -275,7 +270,7 @@ L_084330:
     if (!call(sub_088C67, 0x084381, 0x08437C)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x084388, 0x084383)) return;
-        actors::adopt(kAttachmentRoutine);
+        actors::adopt(entry::sub_07CFC2 /* attachment */);
     }
     ret();
     return;
@@ -306,7 +301,7 @@ L_0843F8:
     if (!call(sub_088C67, 0x084405, 0x084400)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x08440C, 0x084407)) return;
-        actors::adopt(kShortEffect);
+        actors::adopt(entry::sub_07B615 /* short effect */);
         orb_write8(cpu.reg[21] + object_record::type, 4);
     }
 L_084414:
@@ -341,7 +336,7 @@ L_084440:
     orb_write8(field(object_record::velocity_y), neg<uint8_t>(orb_read8(field(object_record::velocity_y))));
 L_084448:
     if (!test_bit(field(object_record::flags), object_flag::listed)) {
-        orb_write32(field(object_record::routine), kRemoval);
+        orb_write32(field(object_record::routine), entry::sub_08445B /* removal */);
         set_bit(field(object_record::flags), object_flag::defeated);
         ret();
         return;
@@ -399,11 +394,11 @@ void sub_0844B2() {
         case kRiderStun: goto L_084581;
         case kRiderStunCount: goto L_0845A1;
         case kRiderDefeat: goto L_0845C1;
-        case 0x07A6B9: sub_07A6B9(); return;
-        case 0x07A6CC: sub_07A6CC(); return;
-        case 0x07A725: sub_07A725(); return;
-        case 0x07A72D: sub_07A72D(); return;
-        case 0x07A73B: sub_07A73B(); return;
+        case entry::sub_07A6B9: sub_07A6B9(); return;
+        case entry::sub_07A6CC: sub_07A6CC(); return;
+        case entry::sub_07A725: sub_07A725(); return;
+        case entry::sub_07A72D: sub_07A72D(); return;
+        case entry::sub_07A73B: sub_07A73B(); return;
         default: v60_unknown_jump(target, 0x0844D1);
         }
     }
@@ -412,7 +407,7 @@ void sub_0844B2() {
         ret();
         return;
     }
-    next_state();
+    self::next_state_sets_flags();
     count_in();
     orb_write16(field(object_record::flags), 1);
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
@@ -474,7 +469,7 @@ void sub_0845D6() {
             orb_write16(platform + 4, x);
             orb_write16(platform + 6, add<uint16_t>(x, kPlatformWidth));
             orb_write16(platform + 8, orb_read16(rider + object_record::world_y));
-            orb_write32(rider + path_object::data_pointer, platform);
+            orb_write32(rider + object_record::data_pointer, platform);
             break;
         }
     case 2:
@@ -482,7 +477,7 @@ void sub_0845D6() {
         {
             uint32_t data = kLandedData + 2u * (type - 2u);
             if (test_bit(rider + object_record::flags, object_flag::mirror_x)) data += 1;
-            orb_write32(rider + path_object::data_pointer, data);
+            orb_write32(rider + object_record::data_pointer, data);
             break;
         }
     default: v60_unknown_jump(kRiderTypes + 3u * type, 0x084630);

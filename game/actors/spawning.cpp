@@ -6,6 +6,7 @@
 // a boss record's object is gone it raises the area-won bit. In scrolling
 // areas a watcher counts the frames in which the camera makes no progress and
 // sends a kind-58 enemy at a stalling player.
+#include "game/continuations.h"
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
@@ -18,8 +19,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kWindowPass = 0x06623F;
-constexpr uint32_t kSweepPass = 0x06628B;
 constexpr uint32_t kWindowLabel = 0x06626C;  // the passes' loop heads, returned to by the record handlers
 constexpr uint32_t kSweepLabel = 0x0662BB;
 constexpr uint16_t kWindowMargin = 160;
@@ -28,12 +27,6 @@ constexpr uint16_t kWindowHeight = 1216;  // camera Y - 160 .. camera Y + 1056
 constexpr uint8_t kBossSound = 0x84;
 constexpr uint8_t kBossMusic = 0x90;
 
-constexpr uint32_t kWatcherRoutine = 0x06ACB8;
-constexpr uint32_t kWatcherClosing = 0x06AD8A;
-constexpr uint32_t kStallerSetup = 0x06ADBB;
-constexpr uint32_t kStallerRoutine = 0x06AEDA;
-constexpr uint32_t kStallerShrink = 0x06AF40;
-constexpr uint32_t kOutOfPlay = 0x062D3A;  // a player record's routine while its slot is out
 constexpr uint16_t kProgressLimit = 320;
 constexpr uint16_t kPatience = 900;  // frames per live enemy (plus one) before a staller
 constexpr uint8_t kMaxStallers = 2;
@@ -75,12 +68,12 @@ void players_in_play() {
     uint16_t flags = 0;
     for (uint32_t n = 0; n < kPlayers; ++n) {
         const uint32_t player = var::player_records + player_record::size * n;
-        cmp<uint32_t>(orb_read32(player + player_record::routine), kOutOfPlay);
+        cmp<uint32_t>(orb_read32(player + object_record::routine), continuation::out_of_play);
         if (eq()) {
             cpu.z = 1;
             return;
         }
-        flags = logic<uint16_t>(flags | orb_read16(player + player_record::flags));
+        flags = logic<uint16_t>(flags | orb_read16(player + object_record::flags));
     }
     bit_flags(flags, 0);
 }
@@ -133,12 +126,12 @@ void sub_066200() {
         orb_write16(generator + spawn_generator::counters + 2 * n, 0);
     orb_write16(generator + spawn_generator::last_x, camera_word(camera_record::x));
     if (test_bit(var::game_flags, game_flag::placed_objects)) {
-        orb_write32(generator + object_record::routine, kWindowPass);
+        orb_write32(generator + object_record::routine, entry::sub_06623F /* window pass */);
         sub_06623F();
         return;
     }
     if (!call(sub_06AC8A, 0x066235, 0x066231)) return;
-    orb_write32(cpu.reg[20] + object_record::routine, kSweepPass);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_06628B /* sweep pass */);
     sub_06628B();
 }
 
@@ -284,7 +277,7 @@ void sub_0662E2() {
     orb_write16(object + object_record::world_y, orb_read16(record + spawn_record::world_y));
     cpu.reg[0] = load_zx16(record + spawn_record::data_offset);
     if (test<uint16_t>(cpu.reg[0]) != 0)
-        orb_write32(object + object_record::screen_x, record + spawn_record::data_offset + cpu.reg[0]);
+        orb_write32(object + object_record::data_pointer, record + spawn_record::data_offset + cpu.reg[0]);
     ret();
 }
 
@@ -361,7 +354,7 @@ void sub_06AC8A() {
     if (!call(sub_088CA5, 0x06AC96, 0x06AC91)) return;
     orb_write16(cpu.reg[21] + object_record::flags, 0);
     orb_write8(cpu.reg[21] + object_record::state, watcher_state::restart);
-    orb_write32(cpu.reg[21] + object_record::routine, kWatcherRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_06ACB8 /* watcher */);
     ret();
 }
 
@@ -375,7 +368,7 @@ void sub_06ACB8() {
     ROUTINE_ENTRY(0x06ACB8);
     const uint32_t watcher = cpu.reg[20];
     if (test_bit(var::game_flags, game_flag::wave_gate)) {
-        orb_write32(watcher + object_record::routine, kWatcherClosing);
+        orb_write32(watcher + object_record::routine, entry::sub_06AD8A /* watcher closing */);
         ret();
         return;
     }
@@ -445,7 +438,7 @@ void sub_06AD9C() {
     if (!call(sub_088CA5, 0x06ADA8, 0x06ADA3)) return;
     orb_write16(cpu.reg[21] + object_record::partner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write16(cpu.reg[21] + object_record::flags, 0);
-    orb_write32(cpu.reg[21] + object_record::routine, kStallerSetup);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_06ADBB /* staller setup */);
     ret();
 }
 
@@ -457,7 +450,7 @@ void sub_06AEA4() {
         cpu.reg[0] = kStallerDefeatSound;
         if (!call(sub_088F98, 0x06AEB3, 0x06AEAE)) return;
         if (!call(sub_0737D9, 0x06AEBA, 0x06AEB5)) return;
-        orb_write32(cpu.reg[20] + object_record::routine, kStallerRoutine);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_06AEDA /* staller */);
     }
     sub_06AEDA();
 }
@@ -479,7 +472,7 @@ void sub_06AEDA() {
     orb_write8(staller + object_record::velocity_x, 0);
     orb_write8(staller + object_record::velocity_y, 0);
     clear_bit(staller + object_record::flags, object_flag::alive);
-    orb_write32(staller + object_record::routine, kStallerShrink);
+    orb_write32(staller + object_record::routine, entry::sub_06AF40 /* staller shrink */);
     sub_06AF40();
 }
 

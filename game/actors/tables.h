@@ -169,6 +169,27 @@ inline constexpr uint32_t side_burst_offsets = 0x07D5B2;  // {s16 dx, s16 dy} by
 inline constexpr uint32_t left_item = 0x07D5BA;           // the pickup_record a type-3 carrier leaves
 
 // ---- platform_ai ----
+// Per-type tables, one entry per AI type 0 to 8.
+inline constexpr uint32_t ai_condition_lists = 0x07AB88;   // u32: 16 condition codes
+inline constexpr uint32_t ai_next_state_lists = 0x07ABAC;  // u32: a state per condition code
+inline constexpr uint32_t ai_idle_callbacks = 0x07ABD0;    // u32: the type's watch
+inline constexpr uint32_t ai_start_animations = 0x07ABF4;  // u32 each
+inline constexpr uint32_t ai_walk_animations = 0x07AC18;
+inline constexpr uint32_t ai_defeat_animations = 0x07AC3C;
+inline constexpr uint32_t ai_jump_animations = 0x07AC60;
+inline constexpr uint32_t ai_fall_animations = 0x07AC84;
+inline constexpr uint32_t ai_stun_animations = 0x07ACA8;
+inline constexpr uint32_t ai_knockback_animations = 0x07ACCC;
+inline constexpr uint32_t ai_window_margins = 0x07ACF0;    // 4 x s16: left, right, top, bottom
+inline constexpr uint32_t ai_energy = 0x07AD38;            // u16
+inline constexpr uint32_t ai_scores = 0x07AD4A;            // u16
+inline constexpr uint32_t ai_walk_speeds = 0x07AD5C;       // u16
+inline constexpr uint32_t ai_landing_states = 0x07AD6E;    // u8
+inline constexpr uint32_t ai_hit_sounds = 0x07AD77;        // u8
+inline constexpr uint32_t ai_tally_categories = 0x07AE11;  // u8
+// The decision's tests by condition code.
+inline constexpr uint32_t ai_condition_routines = 0x07A846;
+// Shared tables of the actions.
 inline constexpr uint32_t ai_probe_boxes = 0x07AE1A;
 inline constexpr uint32_t ai_type0_boxes = 0x07AE5A;          // strike box (probe 0), probe 1
 inline constexpr uint32_t ai_type0_attack_states = 0x07AE6A;  // a state per probe box

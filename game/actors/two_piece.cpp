@@ -20,10 +20,7 @@ namespace {
 constexpr uint32_t kProbeHitState = 0x07E907;
 constexpr uint32_t kApproachReload = 0x07E921;       // by rank
 constexpr uint32_t kKnockdownAnimations = 0x07ACCC;  // u32 per type
-constexpr uint32_t kFollowerRoutine = 0x07E0B0;
-constexpr uint32_t kAttackPieceRoutine = 0x07E11E;
-constexpr uint32_t kShortEffect = 0x07B615;
-constexpr uint32_t kFollowerStates = 0x07E0C6;  // the pieces' three- and six-entry tables
+constexpr uint32_t kFollowerStates = 0x07E0C6;       // the pieces' three- and six-entry tables
 constexpr uint32_t kAttackPieceStates = 0x07E134;
 
 constexpr uint32_t kLeftLimit = 4;  // platform list words
@@ -111,7 +108,7 @@ bool walk_step(uint32_t steps, uint32_t limit_field) {
         set_state(ai_state::start);
         return true;
     }
-    add16(field(object_record::world_y), orb_read16(pair + 2));
+    add16_keeps_flags(field(object_record::world_y), orb_read16(pair + 2));
     orb_write8(field(tp::walk_length), dec<uint8_t>(orb_read8(field(tp::walk_length))));
     return false;
 }
@@ -123,7 +120,7 @@ void sub_07DCE0() {
     ROUTINE_ENTRY(0x07DCE0);
     orb_write8(field(object_record::type), 5);
     orb_write8(field(tp::variant), 0);
-    orb_write32(field(object_record::routine), 0x07DD04);
+    orb_write32(field(object_record::routine), entry::sub_07DD04);
     sub_07DD04();
 }
 
@@ -132,7 +129,7 @@ void sub_07DCF3() {
     ROUTINE_ENTRY(0x07DCF3);
     orb_write8(field(object_record::type), 6);
     orb_write8(field(tp::variant), 1);
-    orb_write32(field(object_record::routine), 0x07DD04);
+    orb_write32(field(object_record::routine), entry::sub_07DD04);
     sub_07DD04();
 }
 
@@ -167,12 +164,12 @@ void sub_07DDB5() {
     if (!call(sub_088C67, 0x07DDDB, 0x07DDD6)) return;
     if (eq()) goto L_07DE14;
     if (!call(sub_088CA5, 0x07DDE2, 0x07DDDD)) return;
-    orb_write32(cpu.reg[21] + object_record::routine, kFollowerRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07E0B0 /* follower */);
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     if (!call(sub_088C67, 0x07DDF2, 0x07DDED)) return;
     if (eq()) goto L_07DE14;
     if (!call(sub_088CA5, 0x07DDF9, 0x07DDF4)) return;
-    orb_write32(cpu.reg[21] + object_record::routine, kAttackPieceRoutine);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07E11E /* attack piece */);
     orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     orb_write8(cpu.reg[21] + tp::piece_variant, orb_read8(field(tp::variant)));
     orb_write16(field(object_record::partner), static_cast<uint16_t>(cpu.reg[21]));
@@ -184,7 +181,7 @@ L_07DE14:
 // generic wait. In: R20.
 void sub_07DE16() {
     ROUTINE_ENTRY(0x07DE16);
-    next_state();
+    next_state_keeps_flags();
     clear_bit(field(object_record::flags), object_flag::airborne);
     cpu.reg[0] = direction();
     test<uint8_t>(cpu.reg[0]);
@@ -202,7 +199,7 @@ void sub_07DE16() {
 // Walk to the right: a walk length, then its first step. In: R20.
 void sub_07DE44() {
     ROUTINE_ENTRY(0x07DE44);
-    next_state();
+    next_state_keeps_flags();
     if (!call(sub_07A9D7, 0x07DE4C, 0x07DE47)) return;
     orb_write8(field(tp::walk_side), 255);
     sub_07DE52();
@@ -226,7 +223,7 @@ void sub_07DE52() {
 // Walk to the left: a walk length, then its first step. In: R20.
 void sub_07DE8C() {
     ROUTINE_ENTRY(0x07DE8C);
-    next_state();
+    next_state_keeps_flags();
     if (!call(sub_07A9D7, 0x07DE94, 0x07DE8F)) return;
     orb_write8(field(tp::walk_side), 0);
     sub_07DE9A();
@@ -250,7 +247,7 @@ void sub_07DE9A() {
 void sub_07DED4() {
     ROUTINE_ENTRY(0x07DED4);
     set_bit(field(object_record::flags), object_flag::airborne);
-    next_state();
+    next_state_keeps_flags();
     orb_write16(field(tp::floor_y), orb_read16(field(object_record::world_y)));
     orb_write8(field(tp::jump_speed), kJumpSpeed);
     not_bit(field(object_record::flags), object_flag::mirror_x);
@@ -264,15 +261,15 @@ void sub_07DED4() {
 // and the descent follows. In: R20.
 void sub_07DF0A() {
     ROUTINE_ENTRY(0x07DF0A);
-    add16(field(object_record::world_x), load_sx8(field(tp::jump_step_x)));
+    add16_keeps_flags(field(object_record::world_x), load_sx8(field(tp::jump_step_x)));
     const uint8_t speed = inc<uint8_t>(orb_read8(field(tp::jump_speed)));
     orb_write8(field(tp::jump_speed), speed);
     if (positive()) {
-        next_state();
+        next_state_keeps_flags();
         cpu.reg[19] = orb_read32(rom::two_piece_jump_animations + 4u * orb_read8(field(tp::variant)));
         if (!call(sub_061F06, 0x07DF2E, 0x07DF29)) return;
     } else {
-        add16(field(object_record::world_y), sx8(speed));
+        add16_keeps_flags(field(object_record::world_y), sx8(speed));
     }
     sub_07A523();
 }
@@ -285,14 +282,14 @@ void sub_07DF38() {
     orb_write8(field(tp::jump_speed), speed);
     const uint16_t y = static_cast<uint16_t>(orb_read16(field(object_record::world_y)) + sx8(speed));
     orb_write16(field(object_record::world_y), y);
-    add16(field(object_record::world_x), load_sx8(field(tp::jump_step_x)));
+    add16_keeps_flags(field(object_record::world_x), load_sx8(field(tp::jump_step_x)));
     cmp<uint16_t>(y, orb_read16(field(tp::floor_y)));
     if (less()) {
         sub_07A523();
         return;
     }
     orb_write16(field(object_record::world_y), orb_read16(field(tp::floor_y)));
-    next_state();
+    next_state_keeps_flags();
     cpu.reg[10] = rom::two_piece_approach_box;
     cpu.reg[16] = by_rank(rom::two_piece_landing_strength);
     if (!call(sub_08834C, 0x07DF75, 0x07DF70)) return;
@@ -310,7 +307,7 @@ void sub_07DF7A() {
 // Strike start: the strike animation. In: R20.
 void sub_07DF92() {
     ROUTINE_ENTRY(0x07DF92);
-    next_state();
+    next_state_keeps_flags();
     cpu.reg[19] = rom::two_piece_strike_animation;
     if (!call(sub_061F06, 0x07DFA0, 0x07DF9B)) return;
     sub_07A523();
@@ -324,7 +321,7 @@ void sub_07DFA5() {
         sub_07A523();
         return;
     }
-    next_state();
+    next_state_keeps_flags();
     sub_07DFAE();
 }
 
@@ -334,7 +331,7 @@ void sub_07DFAE() {
     if (!call(sub_061FB6, 0x07DFB3, 0x07DFAE)) return;
     cmp<uint8_t>(orb_read8(field(object_record::frame_index)), 1);
     if (eq()) {
-        next_state();
+        next_state_keeps_flags();
         cpu.reg[10] = rom::two_piece_probe_boxes;
         cpu.reg[16] = by_rank(rom::two_piece_strengths);
         if (!call(sub_08834C, 0x07DFD6, 0x07DFD1)) return;
@@ -355,12 +352,12 @@ void sub_07DFDB() {
 // of type 6 owned by the body. In: R20.
 void sub_07DFEF() {
     ROUTINE_ENTRY(0x07DFEF);
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(object_record::enemy_timer), kDefeatFrames);
     if (!call(sub_088C67, 0x07DFFC, 0x07DFF7)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x07E003, 0x07DFFE)) return;
-        orb_write32(cpu.reg[21] + object_record::routine, kShortEffect);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_07B615 /* short effect */);
         orb_write8(cpu.reg[21] + object_record::type, kDefeatEffect);
         orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
     }
@@ -393,7 +390,7 @@ void sub_07E01D() {
 // Stun start, then its countdown. In: R20.
 void sub_07E031() {
     ROUTINE_ENTRY(0x07E031);
-    next_state();
+    next_state_keeps_flags();
     sub_07E034();
 }
 
@@ -440,7 +437,7 @@ void sub_07E0B0() {
     if (cpu.reg[0] == follower_state::following) goto L_07E0E4;
     if (cpu.reg[0] != follower_state::setup && cpu.reg[0] != follower_state::setup_again)
         v60_unknown_jump(kFollowerStates + 4 * cpu.reg[0], 0x07E0BE);
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     orb_write16(field(object_record::height), 32);
     cpu.reg[0] = orb_read8(body_of_piece() + tp::direction);
@@ -479,7 +476,7 @@ void sub_07E11E() {
     switch (cpu.reg[0]) {
     case attack_piece_state::setup:
     case attack_piece_state::setup_again:
-        next_state();
+        next_state_keeps_flags();
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         orb_write16(field(object_record::height), 32);
         if (!call(sub_07E2A8, 0x07E14F, 0x07E14A)) return;
@@ -490,7 +487,7 @@ void sub_07E11E() {
         if (!call(sub_07E2F6, 0x07E15A, 0x07E155)) return;
         goto L_07E1DA;
     case attack_piece_state::attack_start:
-        next_state();
+        next_state_keeps_flags();
         if (!call(sub_07E2C7, 0x07E165, 0x07E160)) return;
         goto L_07E1DA;
     case attack_piece_state::attacking:

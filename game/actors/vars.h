@@ -113,9 +113,6 @@ constexpr uint32_t ai_home_y = 92;
 constexpr uint32_t ai_last_flags = 90;  // u16, type 3: the flags as its frame began
 constexpr uint32_t part_word2 = 100;    // u16, words 2 and 3 of the first copied part
 constexpr uint32_t part_word3 = 102;
-// The player record's bytes the enemies read.
-constexpr uint32_t player_code = 38;   // u8, low 4 bits read by the type-2 watch
-constexpr uint32_t player_slot = 129;  // u8
 }  // namespace platform_enemy
 
 // A platform_list in ROM: the last segment's offset, the start segment's,
@@ -171,7 +168,6 @@ constexpr uint32_t progress = 72;  // 16-bit camera progress since the restart
 
 // Enemy fields the kinds' set-ups write beyond enemy_child's.
 namespace enemy_setup {
-constexpr uint32_t kind2_companion = 66;    // 16-bit, kind 2's companion
 constexpr uint32_t field_80 = 80;           // 16-bit, 0 at set-up
 constexpr uint32_t overlay_flag = 85;       // 8-bit, kind 14
 constexpr uint32_t overlay_companion = 86;  // 16-bit, kinds 13 and 14
@@ -197,7 +193,7 @@ constexpr uint32_t nbg3_priority = 0x28;  // bits 0-3 the layer's priority
 
 // Passer-by fields beyond object_record's enemy fields (velocities, rise
 // speed, timer; offset_index non-zero keeps type 53's gun still) and
-// target_claim::slot; the zoomed placement's fields of any object.
+// object_record::target_slot; the zoomed placement's fields of any object.
 namespace passer_by {
 constexpr uint32_t wave_phase = 41;          // 8-bit, type 53's bobbing phase
 constexpr uint32_t zoom_dx = 72;             // s16, offset from the screen centre
@@ -224,7 +220,6 @@ constexpr uint32_t size = 10;
 
 // A prop (128 bytes) beyond the head; knocked away, it moves by velocity_x.
 namespace prop_record {
-constexpr uint32_t data_pointer = 16;    // 32-bit, its first byte the prop type; screen_x later
 constexpr uint32_t vertical_speed = 41;  // s8
 constexpr uint32_t bounce_speed = 54;    // s8, knocked away ...
 constexpr uint32_t counter = 54;         // ... or 8-bit frames of the wait and the blink
@@ -282,7 +277,6 @@ constexpr uint32_t part0_colour = 110;
 
 // A path-scripted object (128 bytes) beyond the common head.
 namespace path_object {
-constexpr uint32_t data_pointer = 16;  // 32-bit at birth: the path_script_header
 constexpr uint32_t path_mode = 38;  // 8-bit: 0 read, 1 timed, 2 command, 3/4 wait for a player in X/Y, 5 read
 constexpr uint32_t path_velocity_x = 39;    // s8 quarter pixels per frame
 constexpr uint32_t path_velocity_y = 40;    // s8
@@ -335,8 +329,7 @@ constexpr uint32_t value = 2;  // u16
 // A pickup item (128 bytes) beyond the common head; flying, its velocities
 // are in 1/16 pixel per frame.
 namespace pickup_item {
-constexpr uint32_t data_pointer = 16;  // 32-bit at birth: the pickup_record
-constexpr uint32_t fine_x = 32;        // flying: screen position in 1/16 pixel
+constexpr uint32_t fine_x = 32;  // flying: screen position in 1/16 pixel
 constexpr uint32_t fine_y = 34;
 constexpr uint32_t pickup_timer = 54;      // 16-bit flight frames left
 constexpr uint32_t pickup_kind = 72;       // 16-bit

@@ -3,6 +3,7 @@
 // answers with a volley of three timed steps ending in eight projectiles.
 // Also the props' guard that removes an object during an area change. Every
 // routine runs with R20 = the running object.
+#include "game/continuations.h"
 #include "game/actors/common.h"
 #include "game/actors/running_object.h"
 #include "game/actors/platform_ai.h"
@@ -22,9 +23,7 @@ constexpr uint32_t kVolley1 = 0x135BB2;
 constexpr uint32_t kVolley2 = 0x135BBF;
 constexpr uint32_t kVolley3 = 0x135BC6;
 constexpr uint32_t kTurnAnimation = 0x135B62;
-constexpr uint32_t kShotRoutine = 0x07F70B;
 constexpr uint32_t kShotStates = 0x07F71C;
-constexpr uint32_t kStunCountdown = 0x07A6A0;  // inside the generic stun action
 
 namespace shot_entry {
 constexpr uint32_t script = 0;
@@ -105,7 +104,7 @@ void sub_07F3EE() {
         case 0x07F6D0: goto L_07F6D0;
         case 0x07F6F4: goto L_07F6F4;
         case 0x07F6FD: goto L_07F6FD;
-        case kStunCountdown:  // the generic stun's countdown (type 7 set at the start)
+        case continuation::stun_countdown:  // the generic stun's countdown (type 7 set at the start)
             ai_stun_countdown();
             return;
         default:
@@ -129,7 +128,7 @@ L_07F47E:  // start: type 7, no stuns, the generic set-up, the boss bar, sound 0
     return;
 
 L_07F4A1:  // pose: a random wait animation, or the volley after two stuns
-    next_state();
+    next_state_keeps_flags();
     clear_bit(field(object_record::flags), object_flag::airborne);
     cmp<uint8_t>(orb_read8(field(vr::stun_count)), kStuns);
     if (no_carry()) {
@@ -146,11 +145,11 @@ L_07F4A1:  // pose: a random wait animation, or the volley after two stuns
     return;
 
 L_07F4D3:  // turn toward the target, aimed from 128 units above the body
-    next_state();
+    next_state_keeps_flags();
     cpu.reg[19] = orb_read32(field(vr::target));
-    add16(field(object_record::world_y), static_cast<uint32_t>(-kAimLift));
+    add16_keeps_flags(field(object_record::world_y), static_cast<uint32_t>(-kAimLift));
     if (!call(sub_08921C, 0x07F4E5, 0x07F4E0)) return;
-    add16(field(object_record::world_y), kAimLift);
+    add16_keeps_flags(field(object_record::world_y), kAimLift);
     orb_write16(field(vr::aim), static_cast<uint16_t>(cpu.reg[0]));
     clear_bit(field(object_record::flags), object_flag::mirror_x);
     if (((cpu.reg[0] + 256) & 0x200) == 0) set_bit(field(object_record::flags), object_flag::mirror_x);
@@ -164,7 +163,7 @@ L_07F513:  // aim: the octant's animation once the step timer runs out
         sub_07A523();
         return;
     }
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(vr::octant), static_cast<uint8_t>(((orb_read16(field(vr::aim)) + 64) >> 7) & 7));
     cpu.reg[19] = orb_read32(rom::volley_aim_animations + 4u * orb_read8(field(vr::octant)));
     if (!call(sub_061F06, 0x07F547, 0x07F542)) return;
@@ -194,7 +193,7 @@ L_07F555:  // aimed attack: the octant's boxes hit every frame of the step
     return;
 
 L_07F5C8:  // volley 1 start: untouchable, stun count cleared
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(vr::stun_count), 0);
     set_bit(field(object_record::flags), object_flag::intangible);
     cpu.reg[19] = kVolley1;
@@ -212,7 +211,7 @@ L_07F5E1:  // volley 1: the frame's box hits while the step runs
         sub_07A523();
         return;
     }
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(vr::step_timer), by_rank(rom::volley_step_timer));
     cpu.reg[19] = kVolley2;
     if (!call(sub_061F06, 0x07F633, 0x07F62E)) return;
@@ -226,7 +225,7 @@ L_07F638:  // volley 2: charging, then the eight projectiles
         sub_07A523();
         return;
     }
-    next_state();
+    next_state_keeps_flags();
     orb_write8(field(vr::step_timer), by_rank(rom::volley_step_timer));
     cpu.reg[19] = kVolley3;
     if (!call(sub_061F06, 0x07F665, 0x07F660)) return;
@@ -241,7 +240,7 @@ L_07F638:  // volley 2: charging, then the eight projectiles
         const uint32_t shot = cpu.reg[21];
         orb_write16(shot + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write8(shot + vr::shot_index, static_cast<uint8_t>(index));
-        orb_write32(shot + object_record::routine, kShotRoutine);
+        orb_write32(shot + object_record::routine, entry::sub_07F70B /* shot */);
         orb_write32(shot + object_record::frame, orb_read32(entry + shot_entry::script));
         orb_write16(shot + object_record::flags, orb_read16(entry + shot_entry::flags));
         orb_write16(shot + object_record::world_x,
@@ -284,7 +283,7 @@ void sub_07F70B() {
     ROUTINE_ENTRY(0x07F70B);
     cpu.reg[0] = load_zx8(field(object_record::state));
     if (cpu.reg[0] == shot_state::setup || cpu.reg[0] == shot_state::setup_again) {
-        next_state();
+        next_state_keeps_flags();
         orb_write16(field(object_record::height), static_cast<uint16_t>(kShotHeight));
         orb_write8(field(object_record::anim_mode), anim_mode::copy);
         cpu.reg[19] = orb_read32(field(object_record::frame));
@@ -293,8 +292,8 @@ void sub_07F70B() {
         v60_unknown_jump(kShotStates + 4 * cpu.reg[0], 0x07F714);
     }
     if (!call(sub_061FB6, 0x07F73D, 0x07F738)) return;
-    add16(field(object_record::world_x), load_sx8(field(vr::shot_step_x)));
-    add16(field(object_record::world_y), load_sx8(field(vr::shot_step_y)));
+    add16_keeps_flags(field(object_record::world_x), load_sx8(field(vr::shot_step_x)));
+    add16_keeps_flags(field(object_record::world_y), load_sx8(field(vr::shot_step_y)));
     if (!call(sub_062044, 0x07F756, 0x07F751)) return;
     {
         const int16_t y = static_cast<int16_t>(orb_read16(field(object_record::screen_y)));

@@ -1,5 +1,6 @@
 // Boot: the reset entries, start-up, the main loop and the frame sync.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/common.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
@@ -69,7 +70,7 @@ void sub_0600A4() {
     if (!call(sub_0603F7, 0x0600A7, 0x0600A4)) return;
     orb_write8(hw::int_pending, 0);
     orb_write8(hw::int_byte5, 0);
-    orb_write16(var::game_mode, 3);  // mode 3, submode 0
+    orb_write16(var::game_mode, game_mode::title);  // the title, sub-mode 0
 L_0600B9:
     orb_write8(hw::io_control, logic<uint8_t>(orb_read8(hw::io_control) | 2));
     enable_interrupts();
@@ -98,7 +99,7 @@ L_0600F6:
     disable_interrupts();
     orb_write8(hw::io_control, logic<uint8_t>(orb_read8(hw::io_control) & ~2u));
     if (!call(sub_0603F7, 0x060117, 0x060114)) return;
-    orb_write16(var::game_mode, 3);
+    orb_write16(var::game_mode, game_mode::title);
     orb_write8(var::fade_preset, 3);
     set_bit(var::system_flags, system_flag::fade_running);
     goto L_0600B9;

@@ -21,8 +21,6 @@ namespace {
 constexpr uint32_t kStateJump = 0x085969;
 constexpr uint32_t kStateTable = 0x08596C;
 
-constexpr uint32_t kPartnerRoutine = 0x0810CE;
-
 // The player record byte the follow reads beside follow_weight.
 constexpr uint32_t kFollowIndex = 38;  // its low 4 bits pick the vertical offset
 
@@ -92,11 +90,6 @@ void shake_step() {
     const uint32_t field = orb_read32(var::camera_pointer) + camera_record::y;
     orb_write16(field, static_cast<uint16_t>(orb_read16(field) + orb_read16(rom::shake_offsets + 2u * step)));
     orb_write8(var::camera_shake_step, (step + 1) & 15);
-}
-
-void next_state(uint32_t object) {
-    const uint32_t state = object + object_record::state;
-    orb_write8(state, inc<uint8_t>(orb_read8(state)));
 }
 
 // The controller counts itself as a live enemy while layers 2 and 3 scroll in.
@@ -204,7 +197,7 @@ void sub_08595F() {
         // the controller goes on alone and the common tail skips the call.
         orb_write16(cpu.reg[20] + object_record::partner, 0);
     } else {
-        orb_write32(cpu.reg[21] + object_record::routine, kPartnerRoutine);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_0810CE /* partner */);
         orb_write16(cpu.reg[21] + object_record::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write16(cpu.reg[20] + object_record::partner, static_cast<uint16_t>(cpu.reg[21]));
     }
@@ -215,7 +208,7 @@ L_0859B8:  // state 1
         if (!call(sub_086BDF, 0x0859CB, 0x0859C6)) return;
         goto L_085AF0;
     }
-    next_state(cpu.reg[20]);
+    next_state_sets_flags(cpu.reg[20]);
     count_enemies(1);
     set8(cpu.reg[0], 0xE8);
     if (!call(sub_088F98, 0x0859E5, 0x0859E0)) return;
@@ -226,7 +219,7 @@ L_0859E5:  // state 2
     if (less()) {
         orb_write16(kLayer2 + camera_record::x, 0);
         orb_write16(kLayer3 + camera_record::x, 0);
-        next_state(cpu.reg[20]);
+        next_state_sets_flags(cpu.reg[20]);
         count_enemies(-1);
         set8(cpu.reg[0], 0xE9);
         if (!call(sub_088F98, 0x085A25, 0x085A20)) return;
@@ -261,7 +254,7 @@ L_085A86:  // state 6
         clear_bit(var::system_flags, system_flag::area_won);
         set_bit(var::system_flags, system_flag::area_change_by_zoom);
         clear_bit(var::game_flags, game_flag::wave_gate);
-        next_state(cpu.reg[20]);
+        next_state_sets_flags(cpu.reg[20]);
     }
     if (!call(sub_063C2C, 0x085AB5, 0x085AB0)) return;
     ret();
@@ -307,7 +300,7 @@ void sub_0868D2() {
         ret();
         return;
     }
-    next_state(cpu.reg[20]);
+    next_state_sets_flags(cpu.reg[20]);
     set_bit(var::system_flags, system_flag::area_changing);
     // Only the low byte: the word was counted down to 0 by the script.
     orb_write8(cpu.reg[20] + camera_controller::timer, 90);
@@ -386,7 +379,7 @@ L_086C2A:  // step 3: gates
         const uint16_t next = orb_read16(gate + 6);
         if (next & 0x8000) {
             orb_write32(pointer, gate + 18);
-            next_state(cpu.reg[20]);
+            next_state_sets_flags(cpu.reg[20]);
             copy_limits(gate + 8);
             ret();
             return;
@@ -503,7 +496,7 @@ void sub_086DA9() {
 void sub_086DD3() {
     ROUTINE_ENTRY(0x086DD3);
     const uint32_t player = cpu.reg[19];
-    test<uint8_t>(orb_read8(player + player_record::follow_weight));
+    test<uint8_t>(orb_read8(player + player_record::followed));
     if (eq()) {
         ret();
         return;
@@ -571,7 +564,7 @@ void sub_086F8B() {
     orb_write16(camera + camera_record::y, logic<uint16_t>(orb_read16(camera + camera_record::y) & ~3u));
     orb_write16(camera + camera_record::target_x, orb_read16(cpu.reg[10]));
     orb_write16(camera + camera_record::target_y, orb_read16(cpu.reg[10] + 2));
-    next_state(cpu.reg[20]);
+    next_state_sets_flags(cpu.reg[20]);
     orb_write8(var::camera_target_reached, 0);
     ret();
 }
@@ -580,7 +573,7 @@ void sub_086F8B() {
 void sub_08702C() {
     ROUTINE_ENTRY(0x08702C);
     orb_write16(cpu.reg[20] + camera_controller::timer, kScriptWait);
-    next_state(cpu.reg[20]);
+    next_state_sets_flags(cpu.reg[20]);
     ret();
 }
 

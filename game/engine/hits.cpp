@@ -56,7 +56,7 @@ void sub_0884AD() {
     sub_088C85();
     if (!v60_returned_to(0x0884C0, 0x0884BB)) return;
     if (eq()) goto L_088528;
-    orb_write32(cpu.reg[21] + object_record::routine, 0x0885A4);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_0885A4);
     orb_write16(cpu.reg[21] + object_record::world_x,
                 middle_of_overlap(cpu.reg[2], cpu.reg[3], cpu.reg[15] + hitbox_entry::x_from));
     orb_write16(cpu.reg[21] + object_record::height,
@@ -124,7 +124,7 @@ L_088580:
 void sub_0885A4() {
     ROUTINE_ENTRY(0x0885A4);
     orb_write16(cpu.reg[20] + object_record::flags, 0);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0885C6);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0885C6);
     orb_write8(cpu.reg[20] + object_record::state, 0);
     orb_write8(cpu.reg[20] + object_record::anim_mode, 0);
     cpu.reg[19] = kSparkScript;

@@ -14,7 +14,6 @@ namespace {
 // Boot values of the sprite-control registers and the list header.
 constexpr uint32_t kControlBytes = 0x060A86;  // registers 0, 2, 3, 4, 5, 6
 constexpr uint32_t kListHeader = 0x060A8E;    // entry 0 and the first half of entry 1
-constexpr uint32_t kListB = 0x410020;
 
 // Modes 3 and 4 draw these part sets in turn, with words 2 to 5 from the object.
 constexpr uint32_t kFixedPartsA = 0x13164E;
@@ -109,8 +108,8 @@ void sub_060978() {
 void sub_0609AA() {
     ROUTINE_ENTRY(0x0609AA);
     for (uint32_t i = 0; i < 24; i += 4) orb_write32(hw::sprite_ram + i, orb_read32(kListHeader + i));
-    orb_write32(var::sprite_list_pointer, kListB);
-    orb_write16(kListB, 0xFFFF);
+    orb_write32(var::sprite_list_pointer, hw::sprite_list_b);
+    orb_write16(hw::sprite_list_b, 0xFFFF);
     ret();
 }
 

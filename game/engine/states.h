@@ -1,10 +1,29 @@
 // The states of the game's state machines that more than one routine or a
-// test compares or stores: the player character's, the in-game flow's, the
-// enemy framework's and the generic enemy AI's. The values are the guest's
-// (the index of each machine's branch table), named by what the state does.
-// A machine that only one file knows keeps its states in that file.
+// test compares or stores: the top-level mode, the player character's, the
+// in-game flow's, the camera controller's, the enemy framework's, the generic
+// enemy AI's (and AI type 0's own), the path-scripted enemies', the short
+// effect's, the player's attack objects', the playfield objects', the enemy
+// vanish sequence's and the passers-by's with their children's. The values
+// are the guest's (the index of each machine's branch table), named by what
+// the state does. A machine that only one file knows keeps its states in
+// that file.
 #pragma once
 #include <cstdint>
+
+// The top-level mode (game_mode), a multiple of 3: the place of its branch in
+// the mode table. A change of mode writes the mode word, the mode with
+// game_submode 0.
+namespace game_mode {
+constexpr uint8_t typed_notice = 0;  // nothing writes it
+constexpr uint8_t title = 3;
+constexpr uint8_t back_to_title = 6;  // nothing writes it
+constexpr uint8_t demo = 9;           // the attract demo
+constexpr uint8_t ranking_screen = 12;
+constexpr uint8_t game = 15;
+constexpr uint8_t slot_reset = 18;          // nothing writes it
+constexpr uint8_t presentation = 21;        // the presentation scene
+constexpr uint8_t typed_notice_again = 24;  // the typed notice's branch; nothing writes it
+}  // namespace game_mode
 
 // The player character controller's state byte (object_record.state of a
 // player_record), 0-58.
@@ -111,7 +130,9 @@ constexpr uint8_t results = 33;
 constexpr uint8_t results_wait_in = 34;
 constexpr uint8_t results_countdown = 35;
 constexpr uint8_t results_end = 36;
-// 37 to 42 run the ending's step; nothing stores them.
+// The branch table gives 37 to 42 the ending's own step (43's). Nothing
+// stores them, so no scene of the game is known by them: they keep their
+// numbers.
 constexpr uint8_t ending_37 = 37;
 constexpr uint8_t ending_38 = 38;
 constexpr uint8_t ending_39 = 39;
@@ -269,25 +290,26 @@ constexpr uint8_t wait = 0, shrink = 1;
 }  // namespace vanish_state
 
 // The passers-by's states (game/actors/passers_by.cpp), the places of their ROM
-// state tables' entries.
-namespace type49_state {
+// state tables' entries, each machine named by the scene its actor plays (the
+// program knows the actors only by their type numbers, 49 to 53).
+namespace walker_state {  // type 49: walks in, releases its effect, walks off
 constexpr uint8_t setup = 0, walk_in = 1, wait = 2, effect = 3, walk_off = 4;
-}  // namespace type49_state
-namespace type50_state {
+}  // namespace walker_state
+namespace waiter_state {  // type 50: waits for its time or the camera, releases its effect, walks off
 constexpr uint8_t setup = 0, wait = 1, effect = 2, walk_off = 3;
-}  // namespace type50_state
-namespace type51_state {  // and its companion's
+}  // namespace waiter_state
+namespace perched_state {  // type 51, high above the ground, and its companion: zoomed in an area change
 constexpr uint8_t setup = 0, standing = 1, zoomed = 2;
-}  // namespace type51_state
-namespace type52_state {
+}  // namespace perched_state
+namespace striker_state {  // type 52: strikes its partner, walks off
 constexpr uint8_t setup = 0, wait = 1, strike = 2, finish = 3, pause = 4, walk_off = 5;
-}  // namespace type52_state
-namespace type53_state {
+}  // namespace striker_state
+namespace gun_carrier_state {  // type 53: flies in slowing down, releases its effect, flies off
 constexpr uint8_t setup = 0, slow_down = 1, effect = 2, fly_off = 3;
-}  // namespace type53_state
-namespace gun_state {  // type 53's gun
+}  // namespace gun_carrier_state
+namespace gun_state {  // the gun carrier's gun
 constexpr uint8_t ready = 0, fired = 1;
 }  // namespace gun_state
-namespace partner_state {  // type 52's partner
+namespace partner_state {  // the striker's partner
 constexpr uint8_t setup = 0, standing = 1, waiting = 2, struck = 3, blinking = 4;
 }  // namespace partner_state

@@ -87,7 +87,7 @@ void sub_0697D7() {
     orb_write16(bar + kFlash, 0);
     r(19) = bar + kBlock;
     if (!call(sub_0896A9, 0x069881, 0x06987D)) return;
-    orb_write32(bar + object_record::routine, 0x06988C);
+    orb_write32(bar + object_record::routine, entry::sub_06988C);
     sub_06988C();
 }
 
@@ -99,7 +99,7 @@ void sub_06988C() {
     const uint16_t energy = static_cast<uint16_t>(owner_energy(bar));
     r(0) = orb_read16(bar + kShown);
     if (test<uint16_t>(energy) == 0) {
-        orb_write32(bar + object_record::routine, 0x069975);
+        orb_write32(bar + object_record::routine, entry::sub_069975);
         sub_0698A6();
         return;
     }

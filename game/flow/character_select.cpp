@@ -131,7 +131,7 @@ void sub_062C06() {
     const uint8_t state = orb_read8(self + object_record::state);
     switch (state) {
     case cursor_state::wait_play:
-        if (!test_bit(r(10) + player_record::flags, object_flag::alive) ||
+        if (!test_bit(r(10) + object_record::flags, object_flag::alive) ||
             !test_bit(r(11) + object_record::flags, object_flag::alive)) {
             ret();
             return;

@@ -172,7 +172,7 @@ void sub_077270() {
     if (!call(sub_06925A, 0x0772A9, 0x0772A4)) return;
     {
         const uint32_t speed = (r(0) & 3) + 13;
-        const uint32_t parameter = load_zx8(orb_read32(object + object_record::screen_x));
+        const uint32_t parameter = load_zx8(orb_read32(object + object_record::data_pointer));
         const uint32_t direction = orb_read32(rom::drifter_directions + 4 * parameter);
         uint32_t step = 0, offset = 0;
         if (direction == 0x0772E0) {

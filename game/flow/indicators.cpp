@@ -22,7 +22,6 @@ constexpr uint32_t kHeightWord = 100;  // words 2, 3 and 7 of the first copied p
 constexpr uint32_t kWidthWord = 102;
 constexpr uint32_t kColourWord = 110;
 
-constexpr uint32_t kContinueRoutine = 0x063799;
 constexpr int16_t kLowEnergy = 50;
 constexpr int16_t kKey = 351;
 
@@ -41,7 +40,7 @@ void sub_084F08() {
             if (!call(sub_088C67, 0x084F1E, 0x084F1A)) return;
             if (eq()) break;
             if (!call(sub_088CA5, 0x084F23, 0x084F1F)) return;
-            orb_write32(r(21) + object_record::routine, 0x084F50);
+            orb_write32(r(21) + object_record::routine, entry::sub_084F50);
             orb_write8(r(21) + object_record::type, static_cast<uint8_t>(r(2)));
             orb_write32(r(21) + kPlayer, var::player_records + player_record::size * r(2));
         }
@@ -55,7 +54,7 @@ void sub_084F08() {
 void sub_084F50() {
     ROUTINE_ENTRY(0x084F50);
     const uint32_t self = r(20);
-    orb_write32(self + object_record::routine, 0x084FA6);
+    orb_write32(self + object_record::routine, entry::sub_084FA6);
     const uint32_t place =
         orb_read32(rom::indicator_layouts + 4 * player_count()) + 4 * load_zx8(self + object_record::type);
     orb_write16(self + object_record::screen_x, orb_read16(place));
@@ -83,17 +82,17 @@ void sub_084FA6() {
     }
     const uint32_t player = orb_read32(self + kPlayer);
     uint32_t reason = 0;
-    if (orb_read32(player + player_record::routine) != kContinueRoutine) {
-        if (!(orb_read16(player + player_record::flags) & 1)) {
+    if (orb_read32(player + object_record::routine) != entry::sub_063799 /* continue */) {
+        if (!(orb_read16(player + object_record::flags) & flag_mask(object_flag::alive))) {
             ret();
             return;
         }
-        const uint8_t state = orb_read8(player + player_record::state);
+        const uint8_t state = orb_read8(player + object_record::state);
         if (!test_bit(var::game_flags, game_flag::placed_objects) && state >= player_state::special &&
             state <= player_state::special_end) {
             reason = 1;
         } else {
-            cmp<uint16_t>(orb_read16(player + player_record::energy), static_cast<uint16_t>(kLowEnergy));
+            cmp<uint16_t>(orb_read16(player + object_record::energy), static_cast<uint16_t>(kLowEnergy));
             if (greater()) {
                 ret();
                 return;

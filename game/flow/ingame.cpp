@@ -32,10 +32,7 @@ constexpr uint32_t kZoomChange = 0x063A88;
 constexpr uint32_t kZoomChanged = 0x063A9B;
 constexpr uint32_t kFadeChanged = 0x063B91;
 constexpr uint32_t kEnding = 0x063805;
-constexpr uint32_t kRanking = 0x08A3D6;
 constexpr uint32_t kGameOverStage0 = 0x08A3C9;
-constexpr uint32_t kWaitForPlay = 0x0638B4;
-constexpr uint32_t kResults = 0x084708;
 
 constexpr uint16_t kSelectFrames = 1200;
 constexpr uint16_t kShortWait = 60;
@@ -44,14 +41,13 @@ constexpr uint16_t kGameOverFrames = 320;
 constexpr uint16_t kZoomFull = 512;
 constexpr uint16_t kZoomHalf = 256;
 constexpr uint16_t kDemoEnergy = 1280;
-constexpr uint16_t kRankingScreen = 12;     // mode word of the score-ranking screen
 constexpr uint32_t kRankingPageTop = 4096;  // R9 for sub_060953: 0x300000-0x3013FF
 constexpr uint8_t kFadeIn = 3;
 constexpr uint8_t kFadeOut = 0;
 
-uint8_t state() { return orb_read8(var::ingame_state); }
+uint8_t ingame_state() { return orb_read8(var::ingame_state); }
 void go(uint8_t s) { orb_write8(var::ingame_state, s); }
-void next() { go(static_cast<uint8_t>(state() + 1)); }
+void next() { go(static_cast<uint8_t>(ingame_state() + 1)); }
 
 void fade(uint8_t preset) {
     orb_write8(var::fade_preset, preset);
@@ -100,8 +96,10 @@ void refresh_target_slots() {
         if (static_cast<int32_t>(test<uint32_t>(orb_read32(slot_distance(i)))) >= 0) {
             const uint32_t holder = slot_holder(i);
             const uint32_t flags = orb_read32(holder + object_record::flags);
-            if ((flags & 0x8001) == 0x8001 && orb_read8(holder + target_claim::slot) == i)
-                distance = orb_read32(holder + target_claim::distance);
+            if ((flags & flag_mask(object_flag::enemy, object_flag::alive)) ==
+                    flag_mask(object_flag::enemy, object_flag::alive) &&
+                orb_read8(holder + object_record::target_slot) == i)
+                distance = orb_read32(holder + object_record::target_distance);
         }
         orb_write32(slot_distance(i), distance);
     }
@@ -116,10 +114,10 @@ void claim_target_slots() {
     uint32_t object = tail;
     do {
         object = kHigh | orb_read16(object + object_record::next);
-        if (!(orb_read32(object + object_record::flags) & 0x8000)) continue;
-        const uint8_t slot = orb_read8(object + target_claim::slot);
+        if (!(orb_read32(object + object_record::flags) & flag_mask(object_flag::enemy))) continue;
+        const uint8_t slot = orb_read8(object + object_record::target_slot);
         if (slot & 0x80) continue;
-        const uint32_t claim = orb_read32(object + target_claim::distance);
+        const uint32_t claim = orb_read32(object + object_record::target_distance);
         const uint32_t held = orb_read32(slot_distance(slot));
         if (static_cast<int32_t>(held) >= 0) {
             cmp<uint32_t>(claim, held);
@@ -152,7 +150,7 @@ void promote_target_slots() {
 void sub_062246() {
     ROUTINE_ENTRY(0x062246);
     for (;;) {
-        switch (state()) {
+        switch (ingame_state()) {
         case flow_state::select_start:
         case flow_state::select_again:  // character select: the scene, its palette and music
             if (fade_running()) break;
@@ -437,7 +435,7 @@ void sub_062246() {
                 for (uint32_t n = 0; n < 4; ++n) {
                     if (!test_bit(var::game_flags, n)) continue;
                     const uint32_t player = var::player_records + player_record::size * n;
-                    orb_write32(player + object_record::routine, kWaitForPlay);
+                    orb_write32(player + object_record::routine, entry::sub_0638B4 /* wait for play */);
                     orb_write8(player + object_record::state, 0);
                     orb_write16(player + object_record::flags, 7);
                     orb_write8(player + player_record::character, orb_read8(characters + n));
@@ -502,7 +500,7 @@ void sub_062246() {
             if (!call(sub_088C57, 0x062552, 0x06254E)) return;
             if (ne()) {
                 if (!call(sub_088CA5, 0x06255A, 0x062556)) return;
-                orb_write32(cpu.reg[21] + object_record::routine, kResults);
+                orb_write32(cpu.reg[21] + object_record::routine, entry::sub_084708 /* results */);
             }
             next();
             fade(kFadeIn);
@@ -561,7 +559,7 @@ void sub_062246() {
                 if (!call(sub_088A20, 0x0625DA, 0x0625D6)) return;
                 cpu.reg[19] = rom::game_over_texts[1];
                 if (!call(sub_088A20, 0x0625E2, 0x0625DE)) return;
-                install_args(kRanking);
+                install_args(entry::sub_08A3D6 /* ranking */);
                 if (!call(sub_063CC3, 0x0625EA, 0x0625E6)) return;
             } else {
                 sound_code(0x86);
@@ -587,7 +585,7 @@ void sub_062246() {
                 bool ranking = false;
                 for (uint32_t n = 0; n < 4 && !ranking; ++n)
                     ranking = orb_read32(var::player_records + player_record::size * n +
-                                         object_record::routine) == kRanking;
+                                         object_record::routine) == entry::sub_08A3D6 /* ranking */;
                 if (!ranking) next();
                 break;
             }
@@ -595,7 +593,7 @@ void sub_062246() {
             if (!call(sub_0634A7, 0x06261A, 0x062616)) return;
             orb_write8(var::stage, 0);
             orb_write8(var::area, 0);
-            orb_write16(var::game_mode, kRankingScreen);
+            orb_write16(var::game_mode, game_mode::ranking_screen);
             go(flow_state::select_start);
             orb_write32(var::system_flags, 0);
             cpu.reg[10] = var::power_on_time;
@@ -616,7 +614,7 @@ void sub_062246() {
             if (!call(sub_0609AA, 0x062652, 0x06264E)) return;
             if (!call(sub_088B2D, 0x06265A, 0x062656)) return;
             break;
-        default: v60_unknown_jump(kStateTable + 3u * state(), kStateJump);
+        default: v60_unknown_jump(kStateTable + 3u * ingame_state(), kStateJump);
         }
         break;
     }

@@ -15,11 +15,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kIdleSlot = 0x063514;
-constexpr uint32_t kPlayStart = 0x0635B4;
-constexpr uint32_t kTitleObject = 0x077A83;
-constexpr uint32_t kSplitSprite = 0x081CB5;
-constexpr uint32_t kRankingSprite = 0x08A364;
 constexpr uint32_t kSceneTime = 0x077B28;
 constexpr uint32_t kRankingPage = 0x300400;
 constexpr uint16_t kCursor = 0x005F;
@@ -37,14 +32,32 @@ bool fade_done() { return !test_bit(var::system_flags, system_flag::fade_running
 
 void next_submode() { orb_write8(var::game_submode, add<uint8_t>(orb_read8(var::game_submode), 3)); }
 
+// The steps of each mode (game_submode), multiples of 3: the places of the
+// mode's branch table. "again" steps are a table's last entry, which runs
+// the first step's code; "leave" waits for the fade out, then changes the
+// mode.
+namespace notice_step {
+constexpr uint8_t start = 0, typing = 3, blinking = 6, leave = 9, start_again = 12;
+}  // namespace notice_step
+namespace title_step {
+constexpr uint8_t setup = 0, display_on = 3, shown = 6, scene_setup = 9, scene_wait_in = 12, scene_shown = 15,
+                  leave = 18, setup_again = 21;
+}  // namespace title_step
+namespace demo_step {
+constexpr uint8_t setup = 0, playing = 3, leave = 6, setup_again = 9;
+}  // namespace demo_step
+namespace ranking_step {
+constexpr uint8_t setup = 0, wait_in = 3, delay = 6, reveal = 9, shown = 12, leave = 15, setup_again = 18;
+}  // namespace ranking_step
+namespace presentation_step {
+constexpr uint8_t setup = 0, shown = 3, leave = 6, setup_again = 9;
+}  // namespace presentation_step
+namespace slot_reset_step {  // the reset, then the mode stays
+constexpr uint8_t reset = 0, stay = 3, reset_again = 6;
+}  // namespace slot_reset_step
+
 // The mode word: the new mode with sub-mode 0.
 void set_mode(uint16_t mode) { orb_write16(var::game_mode, mode); }
-
-// flow_countdown - 1; true when it reached 0.
-bool count_down() {
-    orb_write16(var::flow_countdown, dec<uint16_t>(orb_read16(var::flow_countdown)));
-    return eq();
-}
 
 }  // namespace
 
@@ -55,22 +68,22 @@ void sub_060148() {
     ROUTINE_ENTRY(0x060148);
     test<uint8_t>(orb_read8(var::game_mode));
     if (eq()) goto L_060155;
-    cmp<uint8_t>(orb_read8(var::game_mode), 15);
+    cmp<uint8_t>(orb_read8(var::game_mode), game_mode::game);
     if (eq()) goto L_060155;
     if (!call(sub_0634D4, 0x060153, 0x060150)) return;
 L_060155:
     // A join may have started a game.
     cpu.reg[0] = load_zx8(var::game_mode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 24: goto L_notice;
-    case 3: goto L_060204;
-    case 6: goto L_back_to_title;
-    case 9: goto L_060278;
-    case 12: goto L_ranking;
-    case 15: sub_062246(); return;
-    case 18: goto L_060369;
-    case 21: goto L_0602E0;
+    case game_mode::typed_notice:
+    case game_mode::typed_notice_again: goto L_notice;
+    case game_mode::title: goto L_060204;
+    case game_mode::back_to_title: goto L_back_to_title;
+    case game_mode::demo: goto L_060278;
+    case game_mode::ranking_screen: goto L_ranking;
+    case game_mode::game: sub_062246(); return;
+    case game_mode::slot_reset: goto L_060369;
+    case game_mode::presentation: goto L_0602E0;
     default: v60_unknown_jump(0x060164 + 3 * cpu.reg[0], 0x060160);
     }
 
@@ -78,11 +91,11 @@ L_060155:
 L_notice:
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 12: goto L_notice_0;
-    case 3: goto L_notice_3;
-    case 6: goto L_notice_6;
-    case 9: goto L_notice_9;
+    case notice_step::start:
+    case notice_step::start_again: goto L_notice_0;
+    case notice_step::typing: goto L_notice_3;
+    case notice_step::blinking: goto L_notice_6;
+    case notice_step::leave: goto L_notice_9;
     default: v60_unknown_jump(0x060184 + 3 * cpu.reg[0], 0x060180);
     }
 L_notice_0:
@@ -138,7 +151,7 @@ L_notice_6:
         orb_write16(cpu.reg[18], logic<uint16_t>(orb_read16(cpu.reg[18]) ^ kCursor));
         orb_write16(var::notice_blink_timer, 6);
     }
-    if (count_down()) {
+    if (count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -147,7 +160,7 @@ L_notice_6:
 L_notice_9:
     if (fade_done()) {
         orb_write16(hw::video_regs, logic<uint16_t>(orb_read16(hw::video_regs) & ~kWideScreen));
-        set_mode(3);
+        set_mode(game_mode::title);
         if (!call(sub_060942, 0x060203, 0x060200)) return;
     }
     ret();
@@ -158,14 +171,14 @@ L_060204:
     if (!call(sub_0611A2, 0x060207, 0x060204)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 21: goto L_title_0;
-    case 3: goto L_title_3;
-    case 6: goto L_title_6;
-    case 9: goto L_title_9;
-    case 12: goto L_060240;
-    case 15: goto L_060248;
-    case 18: goto L_060250;
+    case title_step::setup:
+    case title_step::setup_again: goto L_title_0;
+    case title_step::display_on: goto L_title_3;
+    case title_step::shown: goto L_title_6;
+    case title_step::scene_setup: goto L_title_9;
+    case title_step::scene_wait_in: goto L_060240;
+    case title_step::scene_shown: goto L_060248;
+    case title_step::leave: goto L_060250;
     default: v60_unknown_jump(0x077358 + 3 * cpu.reg[0], 0x060208);
     }
 L_title_0:
@@ -178,7 +191,7 @@ L_title_0:
     if (!call(sub_088C67, 0x060223, 0x060220)) return;
     if (ne()) {  // an empty pool leaves R21 as it was: nothing to link
         if (!call(sub_088CA5, 0x060227, 0x060224)) return;
-        orb_write32(cpu.reg[21] + object_record::routine, kTitleObject);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_077A83 /* title object */);
     }
     cpu.reg[19] = rom::title_palette;
     if (!call(sub_0896A9, 0x06022B, 0x060228)) return;
@@ -199,7 +212,7 @@ L_title_3:
     ret();
     return;
 L_title_6:
-    if (fade_done() && count_down()) {
+    if (fade_done() && count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -233,7 +246,7 @@ L_060240:
 L_060248:
     if (!call(sub_061384, 0x06024B, 0x060248)) return;
     if (!call(sub_0615C4, 0x06024F, 0x06024C)) return;
-    if (count_down()) {
+    if (count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -242,13 +255,13 @@ L_060248:
 L_060250:
     if (!call(sub_061384, 0x060253, 0x060250)) return;
     if (!call(sub_0615C4, 0x060257, 0x060254)) return;
-    if (fade_done()) set_mode(21);
+    if (fade_done()) set_mode(game_mode::presentation);
     ret();
     return;
 
     // ---- mode 6: back to the title, in one frame ----
 L_back_to_title:
-    set_mode(3);
+    set_mode(game_mode::title);
     if (!call(sub_0608DF, 0x06025B, 0x060258)) return;
     if (!call(sub_060942, 0x06025F, 0x06025C)) return;
     ret();
@@ -261,10 +274,10 @@ L_060278:
     if (!call(sub_0615C4, 0x060283, 0x060280)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 9: goto L_demo_0;
-    case 3: goto L_demo_3;
-    case 6: goto L_demo_6;
+    case demo_step::setup:
+    case demo_step::setup_again: goto L_demo_0;
+    case demo_step::playing: goto L_demo_3;
+    case demo_step::leave: goto L_demo_6;
     default: v60_unknown_jump(0x06028B + 3 * cpu.reg[0], 0x060287);
     }
 L_demo_0:
@@ -279,7 +292,7 @@ L_demo_0:
     start_fade(3);
     goto L_demo_flow;
 L_demo_3:
-    if (fade_done() && count_down()) {
+    if (fade_done() && count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -287,7 +300,7 @@ L_demo_3:
 L_demo_6:
     if (!fade_done()) goto L_demo_flow;
     if (!call(sub_062246, 0x0602A7, 0x0602A4)) return;
-    set_mode(12);
+    set_mode(game_mode::ranking_screen);
     set_bit(var::system_flags, system_flag::mixer_take_pending);
     ret();
     return;
@@ -303,13 +316,13 @@ L_ranking:
     if (!call(sub_0615C4, 0x0602B3, 0x0602B0)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 18: goto L_ranking_0;
-    case 3: goto L_ranking_3;
-    case 6: goto L_ranking_6;
-    case 9: goto L_ranking_9;
-    case 12: goto L_ranking_12;
-    case 15: goto L_ranking_15;
+    case ranking_step::setup:
+    case ranking_step::setup_again: goto L_ranking_0;
+    case ranking_step::wait_in: goto L_ranking_3;
+    case ranking_step::delay: goto L_ranking_6;
+    case ranking_step::reveal: goto L_ranking_9;
+    case ranking_step::shown: goto L_ranking_12;
+    case ranking_step::leave: goto L_ranking_15;
     default: v60_unknown_jump(0x08A22C + 3 * cpu.reg[0], 0x0602B4);
     }
 L_ranking_0:
@@ -326,7 +339,7 @@ L_ranking_0:
         if (!call(sub_088C67, 0x0602D7, 0x0602D4)) return;
         if (eq()) break;
         if (!call(sub_088CA5, 0x0602DB, 0x0602D8)) return;
-        orb_write32(cpu.reg[21] + object_record::routine, kRankingSprite);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_08A364 /* ranking sprite */);
         orb_write8(cpu.reg[21] + object_record::type, static_cast<uint8_t>(cpu.reg[1]));
     }
     next_submode();
@@ -385,7 +398,7 @@ L_ranking_12:
     return;
 L_ranking_15:
     if (fade_done()) {
-        set_mode(3);
+        set_mode(game_mode::title);
         if (!call(sub_060942, 0x0602DF, 0x0602DC)) return;
     }
     ret();
@@ -398,10 +411,10 @@ L_0602E0:
     if (!call(sub_0615C4, 0x0602EB, 0x0602E8)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 9: goto L_0602F0;
-    case 3: goto L_presentation_3;
-    case 6: goto L_presentation_6;
+    case presentation_step::setup:
+    case presentation_step::setup_again: goto L_0602F0;
+    case presentation_step::shown: goto L_presentation_3;
+    case presentation_step::leave: goto L_presentation_6;
     default: v60_unknown_jump(0x081BDA + 3 * cpu.reg[0], 0x0602EC);
     }
 L_0602F0:
@@ -419,7 +432,7 @@ L_0602F0:
     if (!call(sub_088C57, 0x06030B, 0x060308)) return;
     if (eq()) goto L_presentation_built;
     if (!call(sub_088CA5, 0x06030F, 0x06030C)) return;
-    orb_write32(cpu.reg[21] + object_record::routine, kSplitSprite);
+    orb_write32(cpu.reg[21] + object_record::routine, entry::sub_081CB5 /* split sprite */);
     cpu.reg[3] = cpu.reg[21];
     // The scene's actor list: a 32-bit count, then the actors' routines. An
     // empty pool ends it, so the ring never gets an object twice.
@@ -445,7 +458,7 @@ L_presentation_built:
     ret();
     return;
 L_presentation_3:
-    if (fade_done() && count_down()) {
+    if (fade_done() && count_down16_sets_flags(var::flow_countdown)) {
         start_fade(0);
         next_submode();
     }
@@ -455,7 +468,7 @@ L_presentation_6:
     if (fade_done()) {
         cpu.reg[19] = rom::scene_palette;
         if (!call(sub_0896A9, 0x06031B, 0x060318)) return;
-        set_mode(9);
+        set_mode(game_mode::demo);
         set_bit(var::system_flags, system_flag::mixer_take_pending);
     }
     ret();
@@ -467,16 +480,16 @@ L_060369:
     if (!call(sub_0611A2, 0x060370, 0x06036D)) return;
     cpu.reg[0] = load_zx8(var::game_submode);
     switch (cpu.reg[0]) {
-    case 0:
-    case 6: goto L_slot_reset_0;
-    case 3: ret(); return;
+    case slot_reset_step::reset:
+    case slot_reset_step::reset_again: goto L_slot_reset_0;
+    case slot_reset_step::stay: ret(); return;
     default: v60_unknown_jump(0x060375 + 3 * cpu.reg[0], 0x060371);
     }
 L_slot_reset_0:
     for (cpu.reg[20] = var::player_records; cpu.reg[20] < var::player_records + 4 * player_record::size;
          cpu.reg[20] += player_record::size) {
-        orb_write32(cpu.reg[20] + player_record::routine, kIdleSlot);
-        orb_write8(cpu.reg[20] + player_record::state, 0);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_063514 /* idle slot */);
+        orb_write8(cpu.reg[20] + object_record::state, 0);
     }
     if (!call(sub_088B2D, 0x060383, 0x060380)) return;
     if (!call(sub_0608DF, 0x060387, 0x060384)) return;
@@ -496,9 +509,9 @@ void sub_0634A7() {
     orb_write32(var::game_flags, 0);
     for (cpu.reg[20] = var::player_records; cpu.reg[20] < var::player_records + 4 * player_record::size;
          cpu.reg[20] += player_record::size) {
-        orb_write32(cpu.reg[20] + player_record::flags, 0);
-        orb_write8(cpu.reg[20] + player_record::reset_byte, 0);
-        orb_write32(cpu.reg[20] + player_record::routine, kIdleSlot);
+        orb_write32(cpu.reg[20] + object_record::flags, 0);
+        orb_write8(cpu.reg[20] + player_record::followed, 0);
+        orb_write32(cpu.reg[20] + object_record::routine, entry::sub_063514 /* idle slot */);
     }
     cpu.reg[20] = pop();
     ret();
@@ -517,18 +530,18 @@ void sub_0634D4() {
     default: v60_unknown_jump(0x0634DE + 3 * cpu.reg[0], 0x0634DB);
     }
     cpu.reg[20] = var::player_records + 3 * player_record::size;
-    cpu.reg[15] = kPlayStart;
+    cpu.reg[15] = entry::sub_0635B4 /* play start */;
     if (!call(sub_063536, 0x0634F3, 0x0634F0)) return;
 L_0634F3:
     cpu.reg[20] = var::player_records + 2 * player_record::size;
-    cpu.reg[15] = kPlayStart;
+    cpu.reg[15] = entry::sub_0635B4 /* play start */;
     if (!call(sub_063536, 0x0634F9, 0x0634F6)) return;
 L_0634F9:
     cpu.reg[20] = var::player_records + 1 * player_record::size;
-    cpu.reg[15] = kPlayStart;
+    cpu.reg[15] = entry::sub_0635B4 /* play start */;
     if (!call(sub_063536, 0x0634FF, 0x0634FC)) return;
     cpu.reg[20] = var::player_records;
-    cpu.reg[15] = kPlayStart;
+    cpu.reg[15] = entry::sub_0635B4 /* play start */;
     if (!call(sub_063536, 0x063505, 0x063502)) return;
     ret();
 }

@@ -282,7 +282,7 @@ void sub_061628() {
     if (!somebody_in_play()) {
         const uint16_t timer = orb_read16(r(20) + player_record::timer);
         for (uint32_t n = 0; n < 4; ++n) {
-            cmp<uint32_t>(orb_read32(record(n) + player_record::routine), kContinueRoutine);
+            cmp<uint32_t>(orb_read32(record(n) + object_record::routine), entry::sub_063799 /* continue */);
             if (eq()) orb_write16(record(n) + player_record::timer, timer);
         }
         r(19) = rom::continue_headings[0];
@@ -431,7 +431,7 @@ void sub_0619CD() {
     {
         const uint32_t shown_at = r(20) + player_record::shown_energy;
         const uint16_t shown = orb_read16(shown_at);
-        const uint16_t energy = orb_read16(r(20) + player_record::energy);
+        const uint16_t energy = orb_read16(r(20) + object_record::energy);
         cmp<uint16_t>(energy, shown);
         if (ne()) {
             const bool up = greater();

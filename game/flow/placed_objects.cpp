@@ -12,8 +12,6 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kPlacedLists = 0x133022;  // signed offsets: by stage, then by area
-constexpr uint32_t kGroupClearing = 0x087A3A;
-constexpr uint32_t kPlacedRoutine = 0x087A55;
 constexpr uint8_t kEnd = 0xFF;
 constexpr uint32_t kEntrySize = 12;
 constexpr uint8_t kNoMode = 0xFF;
@@ -66,7 +64,7 @@ void sub_08787D() {
     }
     if (!call(sub_088C77, 0x087894, 0x087890)) return;
     if (ne()) {
-        orb_write32(cpu.reg[21] + object_record::routine, kGroupClearing);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_087A3A /* group clearing */);
         orb_write8(cpu.reg[21] + object_record::state, 0);
         if (!call(sub_088CA5, 0x08789C, 0x087898)) return;
     }
@@ -78,7 +76,7 @@ void sub_08787D() {
         if (eq()) break;
         orb_write16(cpu.reg[13], static_cast<uint16_t>(cpu.reg[21]));
         cpu.reg[13] += 2;
-        orb_write32(cpu.reg[21] + object_record::routine, kPlacedRoutine);
+        orb_write32(cpu.reg[21] + object_record::routine, entry::sub_087A55 /* placed */);
         orb_write8(cpu.reg[21] + object_record::state, placed_state::setup);
         orb_write8(cpu.reg[21] + placed_object::index, static_cast<uint8_t>(cpu.reg[3]));
         cpu.reg[3] += 1;

@@ -34,39 +34,22 @@ constexpr unsigned kButton1 = 4, kButton2 = 5;
 
 constexpr uint32_t kStateTable = 0x063F60;  // the dispatch's branch table
 
-// ROM tables by character c (4c for 32-bit entries) and action a.
-constexpr uint32_t kPressedByteTable = 0x064FE0;
-constexpr uint32_t kSwingEffects = 0x0651C7;
-constexpr uint32_t kConnectEffects = 0x0651BD;
-constexpr uint32_t kLaunchFrame = 0x065147;
-constexpr uint32_t kSpecialCost = 0x063326;
-constexpr uint32_t kDash = 0x063302;
-constexpr uint32_t kHitFacing = 0x0650D0;
-constexpr uint32_t kKnockBack = 0x063336;
-constexpr uint32_t kHitSound = 0x0651B1;
-constexpr uint32_t kReleaseSound = 0x0651B5;
-constexpr uint32_t kDefeatSound = 0x0651B9;
-
-constexpr uint32_t kAttackObjectRoutine = 0x077D19;
-constexpr uint32_t kStageCleared = 0x06389E;
-constexpr uint32_t kContinue = 0x063799;
-
 // The camera bounds of the walk (quarter pixels from the camera's corner).
 constexpr int16_t kBoundDown = 864, kBoundUp = 320, kBoundLeft = 192, kBoundRight = 1088;
 
 // The steps of the free-place search: one pass through the 16-bit x range.
 constexpr int kPlaceSteps = 1024;
 
+using self::facing_right;
 using self::field;
 uint32_t character() { return orb_read8(field(pr::character)); }
-uint32_t action() { return orb_read8(field(pr::action)); }
+uint32_t action() { return orb_read8(field(ob::attack_kind)); }
 int16_t s16_at(uint32_t address) { return static_cast<int16_t>(orb_read16(address)); }
 // The entry of a 32-bit table by character.
 uint32_t by_character(uint32_t table) { return orb_read32(table + 4 * character()); }
 // A byte of the per-character table of bytes by action.
 uint32_t action_byte(uint32_t table) { return orb_read8(by_character(table) + action()); }
 uint32_t attack_animation() { return orb_read32(rom::attack_anim + 4 * (4 * action() + character())); }
-bool facing_right() { return (orb_read16(field(ob::flags)) >> object_flag::mirror_x) & 1; }
 uint32_t other(uint32_t low_half_at) { return kHigh | orb_read16(low_half_at); }
 
 // Energy costs never defeat: a result of 0 or less leaves 1.
@@ -79,13 +62,6 @@ void pay_energy(uint32_t cost_table) {
 void release_held() {
     orb_write8(field(pr::holding), 0);
     clear_bit(orb_read32(field(pr::held_object)), object_flag::held);
-}
-
-// Steps a byte counter at `offset` down by 1; true when it reached 0.
-bool count_down(uint32_t offset) {
-    const uint8_t v = dec<uint8_t>(orb_read8(field(offset)));
-    orb_write8(field(offset), v);
-    return eq();
 }
 
 void end_frame() { ret(); }
@@ -102,7 +78,7 @@ void sub_063EB6() {
     }
     cmp<uint8_t>(orb_read8(var::ingame_state), flow_state::stage_cleared);
     if (eq()) {
-        orb_write32(field(ob::routine), kStageCleared);
+        orb_write32(field(ob::routine), entry::sub_06389E /* stage cleared */);
         orb_write8(field(ob::state), 0);
         return end_frame();
     }
@@ -259,7 +235,7 @@ L_064038:
 L_064040:
     orb_write8(field(ob::state), player_state::jump_takeoff);
     orb_write8(field(pr::long_landing), 0);
-    orb_write8(field(pr::rise_speed), 28);
+    orb_write8(field(ob::rise_speed), 28);
     cpu.reg[19] = by_character(rom::jump_anim);
     if (!call(sub_061F06, 0x064047, 0x064042)) return;
 L_064048:
@@ -279,14 +255,14 @@ L_06405C:
     if (!call(sub_064DEC, 0x064069, 0x064064)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x06406F, 0x06406A)) return;
-    cmp<uint8_t>(orb_read8(field(pr::rise_speed)), 3);
+    cmp<uint8_t>(orb_read8(field(ob::rise_speed)), 3);
     if (less()) {
-        orb_write8(field(pr::rise_speed), 0);
+        orb_write8(field(ob::rise_speed), 0);
         orb_write8(field(pr::state_timer), 6);
         orb_write8(field(ob::state), player_state::jump_top);
     } else {
-        cpu.reg[8] = sub<uint8_t>(orb_read8(field(pr::rise_speed)), 2);
-        orb_write8(field(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+        cpu.reg[8] = sub<uint8_t>(orb_read8(field(ob::rise_speed)), 2);
+        orb_write8(field(ob::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
         orb_write16(field(ob::height), add<uint16_t>(orb_read16(field(ob::height)), sx8(cpu.reg[8])));
     }
     goto L_0640B2;
@@ -298,7 +274,8 @@ L_064070:
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x064083, 0x06407E)) return;
     test<uint8_t>(orb_read8(field(ob::frame_duration)));
-    if (eq() && count_down(pr::state_timer)) orb_write8(field(ob::state), player_state::fall);
+    if (eq() && count_down8_sets_flags(field(pr::state_timer)))
+        orb_write8(field(ob::state), player_state::fall);
     goto L_0640B2;
 
 L_064084:
@@ -348,7 +325,7 @@ L_0640B4:
         orb_write8(field(ob::state), player_state::jump);
         return end_frame();
     }
-    if (count_down(pr::state_timer)) orb_write8(field(ob::state), player_state::start);
+    if (count_down8_sets_flags(field(pr::state_timer))) orb_write8(field(ob::state), player_state::start);
     return end_frame();
 
 // ---- the attack chain ----
@@ -382,12 +359,12 @@ L_0640DE:
         cpu.reg[0] = action_byte(rom::connect_sounds);
         if (!call(sub_088F98, 0x0640E5, 0x0640E0)) return;
         orb_write8(field(pr::action_timer), 48);
-        cpu.reg[8] = inc<uint8_t>(orb_read8(field(pr::action)));
-        orb_write8(field(pr::action), static_cast<uint8_t>(cpu.reg[8]));
+        cpu.reg[8] = inc<uint8_t>(orb_read8(field(ob::attack_kind)));
+        orb_write8(field(ob::attack_kind), static_cast<uint8_t>(cpu.reg[8]));
         cmp<uint8_t>(cpu.reg[8], 4);
         if (ne()) return end_frame();
     }
-    orb_write8(field(pr::action), 0);
+    orb_write8(field(ob::attack_kind), 0);
     orb_write8(field(pr::action_timer), 0);
     return end_frame();
 
@@ -412,7 +389,7 @@ L_0640E6:
         if (cpu.reg[0] & kLeft) clear_bit(cpu.reg[20], object_flag::mirror_x);
         if (cpu.reg[0] & kRight) set_bit(cpu.reg[20], object_flag::mirror_x);
         cmp<uint16_t>(orb_read16(field(ob::flags)), cpu.reg[9]);
-        if (ne()) orb_write8(field(pr::action), 4);
+        if (ne()) orb_write8(field(ob::attack_kind), 4);
         goto L_0640BC;
     }
     orb_write8(field(ob::state), player_state::start);
@@ -421,7 +398,7 @@ L_0640E6:
 // ---- hurt and defeated ----
 L_0640F4:
     if (!call(sub_064ED8, 0x0640FB, 0x0640F6)) return;
-    cpu.reg[0] = load_zx8(kHitSound + character());
+    cpu.reg[0] = load_zx8(rom::hit_sounds + character());
     // Hurt entry: the sound, the next state, the facing and the hurt
     // animation by the reaction, and a knock-back step for a strong one.
 L_0640FC:
@@ -430,7 +407,7 @@ L_0640FC:
     orb_write8(field(pr::buffered_buttons), 0);
     cpu.reg[8] = load_zx8(field(ob::hit_reaction));
     orb_write16(field(ob::flags), (orb_read16(field(ob::flags)) & ~(1u << object_flag::mirror_x)) |
-                                      orb_read16(kHitFacing + 2 * cpu.reg[8]));
+                                      orb_read16(rom::hit_facing + 2 * cpu.reg[8]));
     cpu.reg[19] = orb_read32(rom::hurt_anim + 4 * ((2 * cpu.reg[8]) & 0xFC) + 4 * character());
     if (!call(sub_061F06, 0x064109, 0x064104)) return;
     sub_064DB2();
@@ -472,7 +449,7 @@ L_06411E:
     return end_frame();
 
 L_06412C:
-    orb_write8(field(pr::rise_speed), 0);
+    orb_write8(field(ob::rise_speed), 0);
 L_06412E:
     // Facing the attacker: bit 6 the inverse of its own.
     cpu.reg[8] = other(field(ob::last_attacker));
@@ -483,7 +460,7 @@ L_06412E:
 L_064130:
     if (!call(sub_064EE2, 0x064137, 0x064132)) return;
     orb_write8(field(pr::followed), 0);
-    cpu.reg[0] = load_zx8(kDefeatSound + character());
+    cpu.reg[0] = load_zx8(rom::defeat_sounds + character());
     if (!call(sub_088F98, 0x06413D, 0x064138)) return;
     cpu.reg[19] = by_character(rom::defeat_anim);
     if (!call(sub_061F06, 0x064143, 0x06413E)) return;
@@ -515,7 +492,7 @@ L_06414A:
 
 L_06415E:
     clear_bit(cpu.reg[20], object_flag::hidden);
-    if (!count_down(pr::state_timer)) {
+    if (!count_down8_sets_flags(field(pr::state_timer))) {
         if ((orb_read8(field(pr::state_timer)) & 1) == 0) set_bit(cpu.reg[20], object_flag::hidden);
         return end_frame();
     }
@@ -532,7 +509,7 @@ L_06415E:
     orb_write8(field(ob::state), 0);
     orb_write16(field(pr::timer), 1260);
     if (!call(sub_061628, 0x06416B, 0x064166)) return;
-    orb_write32(field(ob::routine), kContinue);
+    orb_write32(field(ob::routine), entry::sub_063799 /* continue */);
     sub_063722();
     return;
 
@@ -540,7 +517,7 @@ L_06415E:
 L_06416C:
     if (!call(sub_064D3E, 0x064173, 0x06416E)) return;
     if (ne()) return end_frame();
-    pay_energy(kSpecialCost);
+    pay_energy(rom::special_cost);
     orb_write8(field(ob::state), player_state::special + orb_read8(rom::special_state + character()));
     cpu.reg[19] = by_character(rom::special_anim);
     if (!call(sub_061F06, 0x064179, 0x064174)) return;
@@ -566,7 +543,7 @@ L_06418E:
     if (!call(sub_064D3E, 0x064195, 0x064190)) return;
     if (ne()) return end_frame();
     if (!call(sub_061FB6, 0x06419B, 0x064196)) return;
-    cmp<uint8_t>(orb_read8(field(ob::frame_index)), orb_read8(kLaunchFrame + character()));
+    cmp<uint8_t>(orb_read8(field(ob::frame_index)), orb_read8(rom::launch_frame + character()));
     if (ne()) return end_frame();
     orb_write8(field(ob::state), player_state::special_end);
     if (!call(sub_088C67, 0x0641A1, 0x06419C)) return;
@@ -574,7 +551,7 @@ L_06418E:
         orb_write8(cpu.reg[21] + ob::state, 0);
         orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write8(cpu.reg[21] + ob::type, static_cast<uint8_t>(character() + 4));
-        orb_write32(cpu.reg[21] + ob::routine, kAttackObjectRoutine);
+        orb_write32(cpu.reg[21] + ob::routine, entry::sub_077D19 /* attack object */);
         if (!call(sub_088CA5, 0x0641A7, 0x0641A2)) return;
         orb_write16(field(pr::attack_object), static_cast<uint16_t>(cpu.reg[21]));
     }
@@ -591,7 +568,7 @@ L_0641A8:
     return end_frame();
 
 L_0641B6:
-    orb_write8(field(pr::rise_speed), 0);
+    orb_write8(field(ob::rise_speed), 0);
     orb_write8(field(ob::hit_reaction),
                test_bit(other(field(ob::last_attacker)), object_flag::mirror_x) ? 4 : 5);
     goto L_0640F4;
@@ -627,7 +604,7 @@ L_0641CC:
 L_0641E0:
     if (!call(sub_064D47, 0x0641E7, 0x0641E2)) return;
     if (ne()) return end_frame();
-    test<uint8_t>(orb_read8(field(pr::rise_speed)));
+    test<uint8_t>(orb_read8(field(ob::rise_speed)));
     if (ne()) goto L_0641E8;
     cmp<uint16_t>(orb_read16(field(ob::height)), 0);
     if (greater()) {
@@ -735,11 +712,11 @@ L_064256:
     orb_write8(field(pr::long_landing), 255);
     cpu.reg[19] = attack_animation();
     if (!call(sub_061F06, 0x064263, 0x06425E)) return;
-    cpu.reg[8] = kDash + 3 * character();
+    cpu.reg[8] = rom::dash_values + 3 * character();
     orb_write8(field(pr::state_timer), orb_read8(cpu.reg[8]));
     orb_write8(field(pr::step_x),
                facing_right() ? static_cast<uint8_t>(-orb_read8(cpu.reg[8] + 1)) : orb_read8(cpu.reg[8] + 1));
-    orb_write8(field(pr::rise_speed), orb_read8(cpu.reg[8] + 2));
+    orb_write8(field(ob::rise_speed), orb_read8(cpu.reg[8] + 2));
     cpu.reg[0] = action_byte(rom::swing_sounds);
     if (!call(sub_088F98, 0x064269, 0x064264)) return;
     pay_energy(rom::air_special_cost);
@@ -748,7 +725,7 @@ L_064256:
 L_06426A:
     if (!call(sub_064D47, 0x064271, 0x06426C)) return;
     if (ne()) return end_frame();
-    if (count_down(pr::state_timer)) goto L_06424E;
+    if (count_down8_sets_flags(field(pr::state_timer))) goto L_06424E;
     cpu.reg[3] = sx16(orb_read16(field(ob::world_x)) + load_sx8(field(pr::step_x)));
     cpu.reg[4] = load_sx16(field(ob::world_y));
     cpu.reg[0] = 12;
@@ -757,7 +734,7 @@ L_06426A:
     if (ne()) goto L_06424E;
     orb_write16(field(ob::world_x), static_cast<uint16_t>(cpu.reg[3]));
     orb_write16(field(ob::height),
-                static_cast<uint16_t>(orb_read16(field(ob::height)) + load_sx8(field(pr::rise_speed))));
+                static_cast<uint16_t>(orb_read16(field(ob::height)) + load_sx8(field(ob::rise_speed))));
     goto L_0641F8;
 
 // ---- held by an enemy ----
@@ -830,9 +807,9 @@ L_064290:
 
 L_064298:
     orb_write8(field(ob::state), player_state::air_hurt);
-    orb_write8(field(pr::rise_speed), 0);
+    orb_write8(field(ob::rise_speed), 0);
     orb_write8(field(ob::hit_reaction), facing_right() ? 5 : 4);
-    cpu.reg[0] = load_zx8(kReleaseSound + character());
+    cpu.reg[0] = load_zx8(rom::release_sounds + character());
     goto L_0640FC;
 
     // Hold defeat: no energy left, placed free, defeated in the air.
@@ -844,14 +821,14 @@ L_06429A:
 
 L_0642A2:
     orb_write8(field(ob::state), player_state::air_defeated);
-    orb_write8(field(pr::rise_speed), 0);
+    orb_write8(field(ob::rise_speed), 0);
     goto L_064130;
 
 // ---- re-entry from above ----
 L_0642A4:
     set_bit(cpu.reg[20], object_flag::intangible);
     orb_write8(field(ob::state), player_state::reentry_takeoff);
-    orb_write8(field(pr::rise_speed), 44);
+    orb_write8(field(ob::rise_speed), 44);
     cpu.reg[19] = by_character(rom::jump_anim);
     sub_061F06();
     return;
@@ -869,14 +846,14 @@ L_0642AE:
         return end_frame();
     }
     orb_write8(field(ob::state), player_state::reentry_drop);
-    orb_write8(field(pr::rise_speed), 4);
+    orb_write8(field(ob::rise_speed), 4);
     if (!call(sub_063D29, 0x0642B5, 0x0642B0)) return;
     orb_write16(field(ob::height), 896);
     return end_frame();
 
 L_0642B6:
-    cpu.reg[8] = inc<uint8_t>(orb_read8(field(pr::rise_speed)));
-    orb_write8(field(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+    cpu.reg[8] = inc<uint8_t>(orb_read8(field(ob::rise_speed)));
+    orb_write8(field(ob::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
     cpu.reg[9] = sub<uint16_t>(orb_read16(field(ob::height)), sx8(cpu.reg[8]));
     orb_write16(field(ob::height), static_cast<uint16_t>(cpu.reg[9]));
     if (!less()) return end_frame();
@@ -890,7 +867,7 @@ L_0642B6:
     return;
 
 L_0642BE:
-    if (count_down(pr::state_timer)) {
+    if (count_down8_sets_flags(field(pr::state_timer))) {
         orb_write8(field(ob::state), player_state::start);
         clear_bit(cpu.reg[20], object_flag::intangible);
     }
@@ -912,7 +889,7 @@ L_0642CE:
     if (ne()) return end_frame();
     test<uint8_t>(orb_read8(field(pr::holding)));
     if (eq()) goto L_064306;
-    if (count_down(pr::state_timer)) {
+    if (count_down8_sets_flags(field(pr::state_timer))) {
         release_held();
         goto L_064306;
     }
@@ -937,12 +914,12 @@ L_0642D6:
     if (ne()) return end_frame();
     orb_write8(field(ob::state), player_state::throw_follow);
     cpu.reg[16] = load_zx16(rom::throw_strength + 2 * character());
-    orb_write8(field(pr::action), 9);
+    orb_write8(field(ob::attack_kind), 9);
     orb_write8(field(pr::action_timer), 0);
     orb_write8(field(pr::holding), 0);
     cpu.reg[18] = orb_read32(field(pr::held_object));
     if (!call(sub_08852B, 0x0642E9, 0x0642E4)) return;
-    orb_write8(field(pr::action), 0);
+    orb_write8(field(ob::attack_kind), 0);
     cpu.reg[0] = 243;
     if (!call(sub_088F98, 0x0642EF, 0x0642EA)) return;
     if (!call(sub_06925A, 0x0642F5, 0x0642F0)) return;
@@ -962,12 +939,12 @@ L_0642F6:
 L_0642FE:
     if (!call(sub_064D3E, 0x064305, 0x064300)) return;
     if (ne()) return end_frame();
-    if (count_down(pr::state_timer)) orb_write8(field(ob::state), player_state::grab_end);
+    if (count_down8_sets_flags(field(pr::state_timer))) orb_write8(field(ob::state), player_state::grab_end);
     return end_frame();
 
 L_064306:
     orb_write8(field(ob::state), player_state::start);
-    orb_write8(field(pr::action), 0);
+    orb_write8(field(ob::attack_kind), 0);
     return end_frame();
 }
 
@@ -1078,7 +1055,7 @@ L_064BB8:
     if (eq()) return end_frame();
     test<uint32_t>(cpu.reg[0] & cpu.reg[2]);
     if (ne()) return end_frame();
-    cpu.reg[8] = load_zx8(kPressedByteTable + cpu.reg[1]);
+    cpu.reg[8] = load_zx8(rom::pressed_byte_offsets + cpu.reg[1]);
     if (cpu.reg[8] != 0) orb_write8(cpu.reg[20] + cpu.reg[8], 32);
     sub_061F06();
 }
@@ -1148,7 +1125,7 @@ L_064CDE:
 void sub_064CE5() {
     ROUTINE_ENTRY(0x064CE5);
     test<uint8_t>(orb_read8(field(pr::action_timer)));
-    if (ne() && count_down(pr::action_timer)) orb_write8(field(pr::action), 0);
+    if (ne() && count_down8_sets_flags(field(pr::action_timer))) orb_write8(field(ob::attack_kind), 0);
     cpu.reg[8] = dec<uint8_t>(orb_read8(field(pr::hurt_timer)));
     orb_write8(field(pr::hurt_timer), static_cast<uint8_t>(cpu.reg[8]));
     if (less_equal()) {
@@ -1193,7 +1170,7 @@ void sub_064D4F() {
         orb_write8(field(ob::state), static_cast<uint8_t>(cpu.reg[18]));
         set_bit(cpu.reg[20], object_flag::intangible);
         orb_write8(field(pr::hurt_timer), 32);
-        orb_write8(field(pr::action), 0);
+        orb_write8(field(ob::attack_kind), 0);
         goto L_064D8C;
     }
     test<uint8_t>(orb_read8(field(pr::hit_pending)));
@@ -1201,7 +1178,7 @@ void sub_064D4F() {
         ret();
         return;
     }
-    orb_write8(field(pr::action), 0);
+    orb_write8(field(ob::attack_kind), 0);
     orb_write8(field(ob::state), player_state::held);
     orb_write8(field(pr::hurt_timer), 32);
 L_064D8C:
@@ -1229,7 +1206,7 @@ void sub_064DB2() {
 // it. In: R20. Changes R0, R3, R4, R8-R10.
 void sub_064DB9() {
     ROUTINE_ENTRY(0x064DB9);
-    cpu.reg[8] = load_sx16(by_character(kKnockBack) + 2 * orb_read8(field(ob::frame_index)));
+    cpu.reg[8] = load_sx16(by_character(rom::knock_back_tables) + 2 * orb_read8(field(ob::frame_index)));
     if (!test_bit(cpu.reg[20], object_flag::mirror_x)) cpu.reg[8] = 0u - cpu.reg[8];
     cpu.reg[3] = sx16(orb_read16(field(ob::world_x)) + cpu.reg[8]);
     cpu.reg[4] = load_sx16(field(ob::world_y));
@@ -1250,7 +1227,7 @@ void sub_064DEC() {
         return;
     }
     orb_write8(field(ob::state), player_state::jump_attack);
-    orb_write8(field(pr::action), 5);
+    orb_write8(field(ob::attack_kind), 5);
     cpu.z = 0;
     ret();
 }
@@ -1265,7 +1242,7 @@ void sub_064E05() {
         return;
     }
     orb_write8(field(ob::state), orb_read8(rom::top_state + character()));
-    orb_write8(field(pr::action), 6);
+    orb_write8(field(ob::attack_kind), 6);
     cpu.z = 0;
     ret();
 }
@@ -1275,8 +1252,8 @@ void sub_064E05() {
 // Changes R8.
 void sub_064E25() {
     ROUTINE_ENTRY(0x064E25);
-    cpu.reg[8] = sub<uint8_t>(orb_read8(field(pr::rise_speed)), 2);
-    orb_write8(field(pr::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
+    cpu.reg[8] = sub<uint8_t>(orb_read8(field(ob::rise_speed)), 2);
+    orb_write8(field(ob::rise_speed), static_cast<uint8_t>(cpu.reg[8]));
     cpu.reg[8] = add<uint16_t>(orb_read16(field(ob::height)), sx8(cpu.reg[8]));
     orb_write16(field(ob::height), static_cast<uint16_t>(cpu.reg[8]));
     if (greater()) {
@@ -1284,7 +1261,7 @@ void sub_064E25() {
         return;
     }
     orb_write16(field(ob::height), 0);
-    orb_write8(field(pr::rise_speed), 0);
+    orb_write8(field(ob::rise_speed), 0);
     cpu.z = 1;
     ret();
 }
@@ -1295,7 +1272,7 @@ void sub_064E25() {
 // In: R20. Changes R0-R19 as the box test does.
 void sub_064E44() {
     ROUTINE_ENTRY(0x064E44);
-    cpu.reg[0] = load_zx8(kSwingEffects + action());
+    cpu.reg[0] = load_zx8(rom::swing_effects + action());
     test<uint32_t>(cpu.reg[0]);
     if (ne()) {
         if (!call(sub_0824F0, 0x064E57, 0x064E52)) return;
@@ -1306,7 +1283,7 @@ void sub_064E44() {
     cpu.reg[16] = action_byte(rom::attack_strengths);
     if (!call(sub_0881A4, 0x064E84, 0x064E7F)) return;
     if (!test_bit(cpu.reg[20], object_flag::touched)) return end_frame();
-    cpu.reg[0] = load_zx8(kConnectEffects + action());
+    cpu.reg[0] = load_zx8(rom::connect_effects + action());
     test<uint32_t>(cpu.reg[0]);
     if (eq()) return end_frame();
     sub_0824F0();

@@ -24,7 +24,7 @@ namespace ar = attack_record;
 namespace pr = player_record;
 
 // Object flags.
-constexpr uint32_t kMirrorBits = 0xC0;
+constexpr uint32_t kMirrorBits = flag_mask(object_flag::mirror_x, object_flag::mirror_y);
 
 // The type routines by guest address.
 constexpr uint32_t kBeam = 0x077D29;
@@ -35,46 +35,18 @@ constexpr uint32_t kSweep = 0x078179;
 constexpr uint32_t kWave = 0x07820E;
 constexpr uint32_t kProjectile = 0x07836B;
 constexpr uint32_t kDoubleSweep = 0x0783BF;
-constexpr uint32_t kFragmentRoutine = 0x077E7E;
-
-// Steps (bytes) and offset pairs (4 bytes) by direction code.
-constexpr uint32_t kBeamSteps = 0x078618, kBeamOffsets = 0x078678;
-constexpr uint32_t kThrownSteps = 0x0787FC, kThrownOffsets = 0x07885C;
-constexpr uint32_t kShotSteps = 0x0789E0, kShotOffsets = 0x078A40;
-
-// Boxes.
-constexpr uint32_t kBeamBox = 0x078614;
-constexpr uint32_t kThrownBox = 0x0787F8;
-constexpr uint32_t kShotBox = 0x0789DC;
-constexpr uint32_t kProjectileBox = 0x078DA4;
-constexpr uint32_t kSweepBoxes = 0x078DA8;     // 4 × owner frame
-constexpr uint32_t kSweepOffsets = 0x078DC0;   // s8 by owner frame
-constexpr uint32_t kDoubleBoxesUp = 0x078DC6;  // 8 × owner frame, words
-constexpr uint32_t kDoubleBoxesDown = 0x078E0E;
-constexpr uint32_t kDoubleOffsets = 0x078E56;  // s8 by owner frame
-
-// Animations.
-constexpr uint32_t kBeamAnim = 0x12C706;
-constexpr uint32_t kFragmentAnim = 0x12C70B;
-constexpr uint32_t kThrownAnim = 0x129D8E;
-constexpr uint32_t kShotAnim = 0x12B051;
-constexpr uint32_t kCarriedAnim = 0x12DCDF;
-constexpr uint32_t kProjectileAnim = 0x09338C;
 
 constexpr uint32_t kFragments = 8;
 constexpr uint32_t kWaveWidthCap = 312, kWaveHeightCap = 171;
 constexpr uint16_t kSizeBits = 0x3FF;  // the low 10 bits of a part's size words
 
+using self::facing_right;
 using self::field;
+using self::set_state;
+using self::state;
 uint32_t owner() { return kHigh | orb_read16(field(ob::owner)); }
 uint32_t owner_character() { return orb_read8(owner() + pr::character); }
-uint8_t state() { return orb_read8(field(ob::state)); }
-void set_state(uint32_t s) { orb_write8(field(ob::state), static_cast<uint8_t>(s)); }
-bool owner_in_play() { return orb_read16(owner() + ob::flags) & 1; }
-bool facing_right() { return (orb_read16(field(ob::flags)) >> object_flag::mirror_x) & 1; }
-void add16(uint32_t offset, uint32_t value) {
-    orb_write16(field(offset), static_cast<uint16_t>(orb_read16(field(offset)) + value));
-}
+bool owner_in_play() { return orb_read16(owner() + ob::flags) & flag_mask(object_flag::alive); }
 
 // The x step of the aimed kinds by direction code R1 (a non-negative step
 // sets mirror bit 6) and the offset pair added to x and y.
@@ -83,8 +55,8 @@ void take_step_and_offsets(uint32_t steps, uint32_t offsets) {
     orb_write8(field(ar::step), step);
     if ((step & 0x80) == 0)
         orb_write16(field(ob::flags), orb_read16(field(ob::flags)) | 1u << object_flag::mirror_x);
-    add16(ob::world_x, orb_read16(offsets + 4 * cpu.reg[1]));
-    add16(ob::world_y, orb_read16(offsets + 4 * cpu.reg[1] + 2));
+    add16_keeps_flags(field(ob::world_x), orb_read16(offsets + 4 * cpu.reg[1]));
+    add16_keeps_flags(field(ob::world_y), orb_read16(offsets + 4 * cpu.reg[1] + 2));
 }
 
 // Pushes the object on the 64-byte pool's free stack.
@@ -92,13 +64,6 @@ void free_to_64_pool() {
     const uint16_t count = static_cast<uint16_t>(orb_read16(var::free_stack_64) + 1);
     orb_write16(var::free_stack_64, count);
     orb_write16(var::free_stack_64 + 2 * count, static_cast<uint16_t>(cpu.reg[20]));
-}
-
-// A byte counter at `offset` stepped by -1; true when it reached 0 (Z).
-bool count_down(uint32_t offset) {
-    const uint8_t v = dec<uint8_t>(orb_read8(field(offset)));
-    orb_write8(field(offset), v);
-    return eq();
 }
 
 // The wave's size words grown by `by` in their low 10 bits up to cap; the
@@ -142,7 +107,7 @@ L_077D29:
         set_bit(cpu.reg[20], object_flag::alive);
         orb_write8(field(ob::attack_kind), 0);
         orb_write16(field(ob::height), 64);
-        cpu.reg[19] = kBeamAnim;
+        cpu.reg[19] = rom::beam_animation;
         if (!call(sub_061F06, 0x077D2F, 0x077D2A)) return;
         if (!call(sub_077E4D, 0x077D34, 0x077D2F)) return;
         cpu.reg[11] = kFragments;
@@ -153,7 +118,7 @@ L_077D29:
         orb_write8(cpu.reg[21] + ob::state, fragment_state::setup);
         orb_write16(cpu.reg[21] + ob::owner, static_cast<uint16_t>(cpu.reg[20]));
         orb_write8(cpu.reg[21] + ob::type, static_cast<uint8_t>(cpu.reg[11]));
-        orb_write32(cpu.reg[21] + ob::routine, kFragmentRoutine);
+        orb_write32(cpu.reg[21] + ob::routine, entry::sub_077E7E /* fragment */);
         if (!call(sub_088CA5, 0x077D3F, 0x077D3A)) return;
         test<uint32_t>(cpu.reg[11]);
         if (ne()) goto L_077D34;
@@ -169,7 +134,7 @@ L_077D29:
             orb_write8(field(ar::timer), 4);
         }
     } else if (cpu.reg[8] == beam_state::pause) {
-        if (!count_down(ar::timer)) set_state(beam_state::shrinking);
+        if (!count_down8_sets_flags(field(ar::timer))) set_state(beam_state::shrinking);
     } else {
         cpu.reg[9] = dec<uint8_t>(orb_read8(field(ar::length)));
         orb_write8(field(ar::length), static_cast<uint8_t>(cpu.reg[9]));
@@ -182,7 +147,7 @@ L_077D29:
         }
     }
     if (!call(sub_077E4D, 0x077D4A, 0x077D45)) return;
-    cpu.reg[10] = kBeamBox;
+    cpu.reg[10] = rom::beam_box;
     cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D4F, 0x077D4A)) return;
     if (!call(sub_062044, 0x077D54, 0x077D4F)) return;
@@ -196,10 +161,10 @@ L_077D54:
     if (cpu.reg[8] == thrown_attack_state::setup) {
         set_state(thrown_attack_state::flying);
         if (!call(sub_078119, 0x077D5A, 0x077D55)) return;
-        take_step_and_offsets(kThrownSteps, kThrownOffsets);
+        take_step_and_offsets(rom::thrown_attack_steps, rom::thrown_attack_offsets);
         orb_write8(field(ob::attack_kind), 0);
         orb_write8(field(ar::length), 18);
-        cpu.reg[19] = kThrownAnim;
+        cpu.reg[19] = rom::thrown_attack_animation;
         sub_061F06();
         return;
     }
@@ -209,9 +174,9 @@ L_077D54:
         if (eq()) goto L_077D6A;
         goto L_077D64;
     }
-    if (count_down(ar::length) || !owner_in_play()) goto L_077D6A;
-    add16(ob::world_x, load_sx8(field(ar::step)));
-    cpu.reg[10] = kThrownBox;
+    if (count_down8_sets_flags(field(ar::length)) || !owner_in_play()) goto L_077D6A;
+    add16_keeps_flags(field(ob::world_x), load_sx8(field(ar::step)));
+    cpu.reg[10] = rom::thrown_attack_box;
     cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D64, 0x077D5F)) return;
     if (test_bit(cpu.reg[20], object_flag::touched)) {
@@ -236,17 +201,18 @@ L_077D70:
     if (cpu.reg[8] == run_state::setup) {
         set_state(run_state::running);
         if (!call(sub_078119, 0x077D76, 0x077D71)) return;
-        take_step_and_offsets(kShotSteps, kShotOffsets);
+        take_step_and_offsets(rom::shot_steps, rom::shot_offsets);
         orb_write8(field(ob::attack_kind), 0);
         orb_write8(field(ar::length), 28);
-        cpu.reg[19] = kShotAnim;
+        cpu.reg[19] = rom::shot_animation;
         sub_061F06();
         return;
     }
-    if (count_down(ar::length) || !owner_in_play() || test_bit(cpu.reg[20], object_flag::touched))
+    if (count_down8_sets_flags(field(ar::length)) || !owner_in_play() ||
+        test_bit(cpu.reg[20], object_flag::touched))
         goto L_077D6A;
-    add16(ob::world_x, load_sx8(field(ar::step)));
-    cpu.reg[10] = kShotBox;
+    add16_keeps_flags(field(ob::world_x), load_sx8(field(ar::step)));
+    cpu.reg[10] = rom::shot_box;
     cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D7B, 0x077D76)) return;
     goto L_077D64;
@@ -259,14 +225,14 @@ L_077D7B:
         set_state(run_state::running);
         orb_write8(field(ob::attack_kind), 0);
         orb_write8(field(ar::length), 8);
-        cpu.reg[19] = kCarriedAnim;
+        cpu.reg[19] = rom::carried_animation;
         if (!call(sub_061F06, 0x077D81, 0x077D7C)) return;
     }
     if (!call(sub_078119, 0x077D86, 0x077D81)) return;
     if (orb_read8(rom::carried_mirror + cpu.reg[1]) != 0) set_bit(cpu.reg[20], object_flag::mirror_x);
-    add16(ob::world_x, orb_read16(rom::carried_offsets + 4 * cpu.reg[1]));
-    add16(ob::world_y, orb_read16(rom::carried_offsets + 4 * cpu.reg[1] + 2));
-    if (count_down(ar::length) || !owner_in_play()) goto L_077D6A;
+    add16_keeps_flags(field(ob::world_x), orb_read16(rom::carried_offsets + 4 * cpu.reg[1]));
+    add16_keeps_flags(field(ob::world_y), orb_read16(rom::carried_offsets + 4 * cpu.reg[1] + 2));
+    if (count_down8_sets_flags(field(ar::length)) || !owner_in_play()) goto L_077D6A;
     cpu.reg[10] = rom::carried_box;
     cpu.reg[16] = load_zx8(rom::aimed_strength + owner_character());
     if (!call(sub_08833D, 0x077D8B, 0x077D86)) return;
@@ -302,9 +268,9 @@ L_077D90:
     if (eq()) goto L_077DA1;
 L_077DA0:
     cpu.reg[9] = load_zx8(owner() + ob::frame_index);
-    orb_write16(field(ob::world_y),
-                static_cast<uint16_t>(orb_read16(field(ar::base_y)) + load_sx8(kSweepOffsets + cpu.reg[9])));
-    cpu.reg[10] = kSweepBoxes + 4 * cpu.reg[9];
+    orb_write16(field(ob::world_y), static_cast<uint16_t>(orb_read16(field(ar::base_y)) +
+                                                          load_sx8(rom::sweep_offsets + cpu.reg[9])));
+    cpu.reg[10] = rom::sweep_boxes + 4 * cpu.reg[9];
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     sub_088171();
     return;
@@ -356,7 +322,7 @@ L_077DA7:
     } else if (cpu.reg[8] == wave_state::full) {
         set_state(wave_state::fading);
         orb_write8(field(ar::timer), 8);
-    } else if (count_down(ar::timer)) {
+    } else if (count_down8_sets_flags(field(ar::timer))) {
         goto L_077DA1;
     }
     cpu.reg[10] = field(ar::box);
@@ -378,16 +344,16 @@ L_077DCC:
     if (cpu.reg[8] == run_state::setup) {
         if (!call(sub_0784A0, 0x077DD2, 0x077DCD)) return;
         orb_write8(field(ar::length), 32);
-        cpu.reg[19] = kProjectileAnim;
+        cpu.reg[19] = rom::projectile_animation;
         if (!call(sub_061F06, 0x077DD7, 0x077DD2)) return;
         orb_write8(field(ar::step), facing_right() ? 32 : static_cast<uint8_t>(-32));
-        add16(ob::world_y, 4);
+        add16_keeps_flags(field(ob::world_y), 4);
         ret();
         return;
     }
-    if (count_down(ar::length)) goto L_077DA1;
-    add16(ob::world_x, load_sx8(field(ar::step)));
-    cpu.reg[10] = kProjectileBox;
+    if (count_down8_sets_flags(field(ar::length))) goto L_077DA1;
+    add16_keeps_flags(field(ob::world_x), load_sx8(field(ar::step)));
+    cpu.reg[10] = rom::projectile_box;
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_088171, 0x077DDC, 0x077DD7)) return;
     if (!call(sub_061FB6, 0x077DE1, 0x077DDC)) return;
@@ -413,15 +379,15 @@ L_077DE1:
     test<uint8_t>(orb_read8(owner() + ob::frame_duration));
     if (eq()) goto L_077DA1;
     cpu.reg[9] = load_zx8(owner() + ob::frame_index);
-    orb_write16(field(ob::world_y),
-                static_cast<uint16_t>(orb_read16(field(ar::base_y)) + load_sx8(kDoubleOffsets + cpu.reg[9])));
-    cpu.reg[10] = kDoubleBoxesUp + 8 * cpu.reg[9];
+    orb_write16(field(ob::world_y), static_cast<uint16_t>(orb_read16(field(ar::base_y)) +
+                                                          load_sx8(rom::double_sweep_offsets + cpu.reg[9])));
+    cpu.reg[10] = rom::double_sweep_boxes_up + 8 * cpu.reg[9];
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     if (!call(sub_0882A0, 0x077DF1, 0x077DEC)) return;
     cpu.reg[9] = load_zx8(owner() + ob::frame_index);
-    orb_write16(field(ob::world_y),
-                static_cast<uint16_t>(orb_read16(field(ar::base_y)) - load_sx8(kDoubleOffsets + cpu.reg[9])));
-    cpu.reg[10] = kDoubleBoxesDown + 8 * cpu.reg[9];
+    orb_write16(field(ob::world_y), static_cast<uint16_t>(orb_read16(field(ar::base_y)) -
+                                                          load_sx8(rom::double_sweep_offsets + cpu.reg[9])));
+    cpu.reg[10] = rom::double_sweep_boxes_down + 8 * cpu.reg[9];
     cpu.reg[16] = load_zx8(rom::placed_strength + owner_character());
     sub_0882A0();
 }
@@ -432,8 +398,8 @@ L_077DE1:
 void sub_077E4D() {
     ROUTINE_ENTRY(0x077E4D);
     if (!call(sub_078119, 0x077E52, 0x077E4D)) return;
-    take_step_and_offsets(kBeamSteps, kBeamOffsets);
-    add16(ob::world_x, load_sx8(field(ar::step)) * orb_read8(field(ar::length)));
+    take_step_and_offsets(rom::beam_steps, rom::beam_offsets);
+    add16_keeps_flags(field(ob::world_x), load_sx8(field(ar::step)) * orb_read8(field(ar::length)));
     ret();
 }
 
@@ -448,7 +414,7 @@ void sub_077E7E() {
     if (cpu.reg[8] == fragment_state::setup) {
         set_state(fragment_state::following);
         orb_write16(field(ob::height), 64);
-        cpu.reg[19] = kFragmentAnim;
+        cpu.reg[19] = rom::fragment_animation;
         sub_061F06();
         return;
     }
@@ -469,12 +435,12 @@ void sub_077E7E() {
         return;
     }
     cpu.reg[9] = load_sx8(cpu.reg[10] + ar::step);
-    add16(ob::world_x, cpu.reg[9] * cpu.reg[8]);
+    add16_keeps_flags(field(ob::world_x), cpu.reg[9] * cpu.reg[8]);
     if (static_cast<int32_t>(cpu.reg[9]) >= 0) {
-        add16(ob::world_x, static_cast<uint32_t>(-40));
+        add16_keeps_flags(field(ob::world_x), static_cast<uint32_t>(-40));
         set_bit(cpu.reg[20], object_flag::mirror_x);
     } else {
-        add16(ob::world_x, 40);
+        add16_keeps_flags(field(ob::world_x), 40);
     }
     if (!call(sub_062044, 0x077F0C, 0x077F07)) return;
     sub_0620CD();
@@ -491,7 +457,7 @@ void sub_078119() {
     orb_write16(field(ob::world_x), orb_read16(cpu.reg[10] + ob::world_x));
     orb_write16(field(ob::world_y), orb_read16(cpu.reg[10] + ob::world_y));
     orb_write16(field(ob::height), 224);
-    add16(ob::world_y, 4 * load_sx16(cpu.reg[10] + 104));
+    add16_keeps_flags(field(ob::world_y), 4 * load_sx16(cpu.reg[10] + 104));
     cpu.reg[0] = 4 * load_sx16(cpu.reg[10] + 106);
     cpu.reg[1] = load_zx8(cpu.reg[10] + 38);
     if (orb_read8(cpu.reg[10] + 187) != 0) cpu.reg[1] += 64;
@@ -501,7 +467,7 @@ void sub_078119() {
         cpu.reg[1] += 16;
         cpu.reg[0] = neg<uint32_t>(cpu.reg[0]);
     }
-    add16(ob::world_x, cpu.reg[0]);
+    add16_keeps_flags(field(ob::world_x), cpu.reg[0]);
     orb_write16(field(ob::flags), orb_read16(field(ob::flags)) & ~kMirrorBits);
     ret();
 }
@@ -518,7 +484,7 @@ void sub_0781EE() {
     }
     cpu.reg[0] = 0xF6;
     if (!call(sub_088F98, 0x078207, 0x078202)) return;
-    set_state(state() + 1u);
+    self::next_state_keeps_flags();
     ret();
 }
 
@@ -548,7 +514,7 @@ void sub_078493() {
 // Out: R10 = the owner.
 void sub_0784A0() {
     ROUTINE_ENTRY(0x0784A0);
-    set_state(state() + 1u);
+    self::next_state_keeps_flags();
     orb_write8(field(ob::attack_kind), 3);
     orb_write8(field(ob::anim_mode), anim_mode::copy);
     cpu.reg[10] = owner();
@@ -559,7 +525,7 @@ void sub_0784A0() {
     cpu.reg[8] = rom::placed_offsets + 4 * owner_character();
     cpu.reg[0] = 4 * load_sx16(cpu.reg[10] + 106) + load_sx16(cpu.reg[8]);
     if (orb_read16(field(ob::flags)) & kMirrorBits) cpu.reg[0] = neg<uint32_t>(cpu.reg[0]);
-    add16(ob::world_x, cpu.reg[0]);
+    add16_keeps_flags(field(ob::world_x), cpu.reg[0]);
     orb_write16(field(ob::height),
                 static_cast<uint16_t>(4 * load_sx16(cpu.reg[10] + 104) + load_sx16(cpu.reg[8] + 2)));
     ret();

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "game/continuations.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
@@ -11,11 +12,6 @@
 #include "runtime/guest.h"
 
 namespace players {
-
-// The routine address that would mark a slot out of play; nothing stores it,
-// but the in-play tests still compare with it.
-constexpr uint32_t kOutOfPlayRoutine = 0x062D3A;
-constexpr uint32_t kContinueRoutine = 0x063799;
 
 inline uint32_t record(uint32_t slot) { return var::player_records + slot * player_record::size; }
 inline uint8_t slot_of(uint32_t rec) { return orb_read8(rec + player_record::slot); }
@@ -76,8 +72,8 @@ inline uint32_t table_cell(uint32_t table, uint32_t index) {
 // routine address.
 inline bool somebody_in_play() {
     for (uint32_t n = 0; n < 4; ++n) {
-        if (guest::test_bit(record(n) + player_record::flags, object_flag::alive)) return true;
-        guest::cmp<uint32_t>(orb_read32(record(n) + player_record::routine), kOutOfPlayRoutine);
+        if (guest::test_bit(record(n) + object_record::flags, object_flag::alive)) return true;
+        guest::cmp<uint32_t>(orb_read32(record(n) + object_record::routine), continuation::out_of_play);
         if (guest::eq()) return true;
     }
     return false;

@@ -2,6 +2,7 @@
 // writer), the score-ranking screen's sprites, and the effect emitter with its
 // particles.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "runtime/guest.h"
@@ -9,11 +10,6 @@
 using namespace guest;
 
 namespace {
-
-// Presentation tables by scene index e.
-constexpr uint32_t kParticle = 0x08A8DD;
-constexpr uint8_t kPresentationMode = 21;
-constexpr uint8_t kRankingMode = 12;
 
 // Object fields of this file's own use.
 constexpr uint32_t kCounter = 54;        // 8-bit (split sprite), 16-bit (text writer, emitter)
@@ -25,6 +21,7 @@ constexpr uint32_t kLineCell = 132;
 constexpr uint32_t kLineAttribute = 136;
 
 using self::field;
+using self::set_state;
 // The scene objects' states.
 namespace split_state {
 constexpr uint8_t setup = 0, wait_fade = 1, wait = 2, split = 3, gone = 4;
@@ -40,7 +37,6 @@ constexpr uint8_t setup = 0, wait = 1, printing = 2;
 namespace shown_state {
 constexpr uint8_t setup = 0, shown = 1;
 }  // namespace shown_state
-void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
 
 void place(uint32_t x, uint32_t y, uint32_t key) {
     orb_write16(field(object_record::screen_x), static_cast<uint16_t>(x));
@@ -58,7 +54,7 @@ void push_on_256_pool() {
 
 // True while the mode is the presentation scene.
 bool in_presentation() {
-    cmp<uint8_t>(orb_read8(var::game_mode), kPresentationMode);
+    cmp<uint8_t>(orb_read8(var::game_mode), game_mode::presentation);
     return eq();
 }
 
@@ -234,7 +230,7 @@ void sub_08A364() {
         if (!call(sub_06200F, 0x08A39B, 0x08A398)) return;
         [[fallthrough]];
     case shown_state::shown:
-        cmp<uint8_t>(orb_read8(var::game_mode), kRankingMode);
+        cmp<uint8_t>(orb_read8(var::game_mode), game_mode::ranking_screen);
         if (eq()) {
             sub_062094();
             return;
@@ -266,7 +262,7 @@ void sub_08A876() {
         // An empty pool leaves R21 as it was: nothing is linked or written.
         if (ne()) {
             if (!call(sub_088CA5, 0x08A8B5, 0x08A8B2)) return;
-            orb_write32(cpu.reg[21] + object_record::routine, kParticle);
+            orb_write32(cpu.reg[21] + object_record::routine, entry::sub_08A8DD /* particle */);
             orb_write8(cpu.reg[21] + object_record::type, orb_read8(field(kParticleIndex)));
         }
         orb_write8(field(kParticleIndex), logic<uint8_t>((orb_read8(field(kParticleIndex)) + 1) & 15));

@@ -19,7 +19,6 @@ uint32_t& r(int n) { return cpu.reg[n]; }
 
 constexpr uint32_t kTableSize = 4 * ranking_entry::size;
 constexpr uint32_t kLastPosition = 3;  // four initials
-constexpr uint32_t kSlotOut = 0x063818;
 constexpr uint16_t kEntryFrames = 1200;
 constexpr uint8_t kChoiceBack = 0, kChoiceEnd = 1;
 constexpr uint8_t kButtons = 0x30;
@@ -69,7 +68,7 @@ void sub_08A3D6() {
     set_bit(var::game_flags, game_flag::slot_out);
     r(1) = load_zx8(player + player_record::slot);
     if (!call(sub_061281, 0x08A3E5, 0x08A3E1)) return;
-    const uint32_t state = orb_read8(player + player_record::state);
+    const uint32_t state = orb_read8(player + object_record::state);
     const uint32_t character = orb_read8(player + player_record::character);
     if (state == ranking_state::entry_start) goto L_08A4D4;
     if (state == ranking_state::entering) goto L_08A4EB;
@@ -78,7 +77,7 @@ void sub_08A3D6() {
     if (state != ranking_state::setup && state != ranking_state::setup_again)
         v60_unknown_jump(0x08A3F0 + 3 * state, 0x08A3ED);
 
-    orb_write8(player + player_record::state, ranking_state::entry_start);
+    orb_write8(player + object_record::state, ranking_state::entry_start);
     orb_write16(player + player_record::timer, kEntryFrames);
     // The record keeps its fields from one game to the next: a pointer left by
     // an earlier play would hand this play's initials to another saved entry.
@@ -113,8 +112,8 @@ void sub_08A3D6() {
         uint32_t k = 0;
         while (k < 4 && orb_read32(table + ranking_entry::size * k) > s) ++k;
         if (k == 4) {
-            orb_write32(player + player_record::routine, kSlotOut);
-            orb_write8(player + player_record::state, 0);
+            orb_write32(player + object_record::routine, entry::sub_063818 /* slot out */);
+            orb_write8(player + object_record::state, 0);
             ret();
             return;
         }
@@ -146,7 +145,7 @@ void sub_08A3D6() {
     return;
 
 L_08A4D4:  // start of the entry on the choice "end"
-    orb_write8(player + player_record::state, ranking_state::entering);
+    orb_write8(player + object_record::state, ranking_state::entering);
     orb_write8(player + player_record::initials_entry + kPosition, 0);
     orb_write8(player + player_record::initials_entry + kChoice, kChoiceEnd);
     r(10) = player + player_record::initials_entry;
@@ -171,7 +170,7 @@ L_08A4EB:  // entering, at most 1,200 frames
 L_08A549:  // closing
     if (!call(sub_062F86, 0x08A54E, 0x08A54A)) return;
     orb_write16(player + player_record::timer, 60);
-    orb_write8(player + player_record::state, ranking_state::pause);
+    orb_write8(player + object_record::state, ranking_state::pause);
     ret();
     return;
 
@@ -191,8 +190,8 @@ L_08A55F:  // pause; then the saved best entry takes the initials
             if (!call(sub_0610CF, 0x08A5A4, 0x08A5A0)) return;
         }
     }
-    orb_write32(player + player_record::routine, kSlotOut);
-    orb_write8(player + player_record::state, 0);
+    orb_write32(player + object_record::routine, entry::sub_063818 /* slot out */);
+    orb_write8(player + object_record::state, 0);
     ret();
 }
 
@@ -216,8 +215,8 @@ void sub_08A5E9() {
     if (orb_read8(var::player_presses + slot) & kButtons) {
         const uint8_t choice = orb_read8(entry + kChoice);
         if (choice == kChoiceEnd) {
-            orb_write8(player + player_record::state,
-                       static_cast<uint8_t>(orb_read8(player + player_record::state) + 1));
+            orb_write8(player + object_record::state,
+                       static_cast<uint8_t>(orb_read8(player + object_record::state) + 1));
             orb_write8(entry + kCode, 0);
         } else if (choice == kChoiceBack) {
             const uint8_t position = orb_read8(entry + kPosition);

@@ -50,7 +50,6 @@ uint32_t player_count() { return orb_read8(var::backup_primary + backup_record::
 uint32_t owner_of(uint32_t object) { return linked(object, object_record::owner); }
 uint32_t slot_of(uint32_t object) { return orb_read8(object + object_record::type); }
 uint32_t tally_of(uint32_t slot) { return var::tally_records + kTallySize * slot; }
-uint8_t state_of(uint32_t object) { return orb_read8(object + object_record::state); }
 
 // The results objects' states.
 namespace controller_state {
@@ -75,8 +74,9 @@ namespace title_state {
 constexpr uint8_t setup = 0, shown = 1;
 }  // namespace title_state
 
-void set_state(uint32_t object, uint8_t state) { orb_write8(object + object_record::state, state); }
-bool in_play(uint32_t player) { return orb_read16(player + player_record::flags) & 1; }
+bool in_play(uint32_t player) {
+    return orb_read16(player + object_record::flags) & flag_mask(object_flag::alive);
+}
 
 // The slot's place on the screen: {x, y, depth} in the table of the layout.
 uint32_t place_of(uint32_t slot) { return orb_read32(rom::results_places + 4 * player_count()) + 6 * slot; }
@@ -162,14 +162,14 @@ void sub_084708() {
         if (!call(sub_088C67, 0x084766, 0x084762)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x08476B, 0x084767)) return;
-            fill_child(0x0847BE, slot, self);
+            fill_child(entry::sub_0847BE, slot, self);
             orb_write32(r(21) + kPlayer, player);
             orb_write32(self + kPortraits + 4 * slot, r(21));
         }
         if (!call(sub_088C67, 0x084785, 0x084781)) return;
         if (ne()) {
             if (!call(sub_088CA5, 0x08478A, 0x084786)) return;
-            fill_child(0x0849DB, slot, self);
+            fill_child(entry::sub_0849DB, slot, self);
             orb_write32(r(21) + kPlayer, player);
             orb_write32(self + kSequencers + 4 * slot, r(21));
         }
@@ -177,7 +177,7 @@ void sub_084708() {
     if (!call(sub_088C67, 0x0847A8, 0x0847A4)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x0847AD, 0x0847A9)) return;
-        fill_child(0x084B18, 0, self);
+        fill_child(entry::sub_084B18, 0, self);
     }
     ret();
 }
@@ -501,7 +501,7 @@ void sub_084C24() {
     if (!call(sub_0631FD, 0x084C32, 0x084C2E)) return;
     const uint16_t bonus = orb_read16(orb_read32(rom::energy_bonuses + 4 * (r(1) & 0xFF)) + 2 * r(2));
     const uint32_t player = orb_read32(self + kPlayer);
-    for (uint32_t field : {player_record::energy, player_record::shown_energy})
+    for (uint32_t field : {object_record::energy, player_record::shown_energy})
         orb_write16(player + field, static_cast<uint16_t>(orb_read16(player + field) + bonus));
     orb_write16(self + kEnergyBonus, bonus);
     ret();
@@ -571,7 +571,7 @@ void sub_084D27() {
             if (!call(sub_088C67, 0x084D58, 0x084D54)) return;
             if (ne()) {
                 if (!call(sub_088CA5, 0x084D5D, 0x084D59)) return;
-                fill_child(0x0848BF, category, self);
+                fill_child(entry::sub_0848BF, category, self);
                 orb_write8(r(21) + kDelay, static_cast<uint8_t>(r(1)));
                 orb_write8(r(21) + kIconNumber, static_cast<uint8_t>(r(3)));
                 r(3) += 1;
@@ -589,7 +589,7 @@ void sub_084D7F() {
     if (!call(sub_088C67, 0x084D86, 0x084D82)) return;
     if (ne()) {
         if (!call(sub_088CA5, 0x084D8B, 0x084D87)) return;
-        fill_child(0x084962, slot_of(self), self);
+        fill_child(entry::sub_084962, slot_of(self), self);
     }
     ret();
 }

@@ -5,6 +5,7 @@
 // during play, the energy drain and the controller's input fetch.
 #include <initializer_list>
 
+#include "game/continuations.h"
 #include "game/routines.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
@@ -22,17 +23,8 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-// Slot routines and continuations by guest address.
-constexpr uint32_t kIdle = 0x063514;
-constexpr uint32_t kPlayStart = 0x0635B4;
-constexpr uint32_t kJoinInPlay = 0x0635E5;  // no translated routine: the run ends there
-constexpr uint32_t kWaitForPlay = 0x0638B4;
-constexpr uint32_t kPlace = 0x0638C6;
-constexpr uint32_t kSetUp = 0x063955;
-constexpr uint32_t kAppearance = 0x0639CB;
-constexpr uint32_t kController = 0x063EB6;
-constexpr uint32_t kPlacedController = 0x0651D1;  // no translated routine either
-constexpr uint32_t kRanking = 0x08A3D6;
+// A continuation by guest address: no translated routine starts there.
+constexpr uint32_t kPlacedController = 0x0651D1;
 
 // ROM tables.
 constexpr uint32_t kJoinPort = 0x063EAE;       // per slot, to the I/O register at a join
@@ -49,12 +41,11 @@ constexpr uint16_t kMostEnergy = 30000;
 constexpr uint8_t kFirstDrain = 60;
 constexpr uint8_t kDrainPeriod = 180;
 constexpr uint8_t kOutFrames = 127;
-constexpr uint8_t kGameMode = 15;
 constexpr uint32_t kMirror = 0x7C;  // a bookkeeping field's mirror lies this much higher
 
 uint32_t credits_of(uint32_t rec) { return kWorkRam + orb_read8(rec + player_record::credit_offset); }
 bool placed_area() { return game_flag_set(game_flag::placed_objects); }
-bool flag(uint32_t rec, unsigned bit) { return test_bit(rec + player_record::flags, bit); }
+bool flag(uint32_t rec, unsigned bit) { return test_bit(rec + object_record::flags, bit); }
 uint32_t join_time(uint32_t slot) { return var::join_times + 8 * slot; }
 uint32_t camera() { return orb_read32(var::camera_pointer); }
 
@@ -72,12 +63,12 @@ constexpr uint8_t game_ended = 2;   // the last slot out: idle at the game over'
 // A slot goes idle: its credit record's bonus units are dropped.
 void go_idle(uint32_t rec) {
     orb_write8(credits_of(rec) + credit_record::bonus_units, 0);
-    orb_write32(rec + player_record::routine, kIdle);
-    orb_write8(rec + player_record::state, 0);
+    orb_write32(rec + object_record::routine, entry::sub_063514 /* idle */);
+    orb_write8(rec + object_record::state, 0);
 }
 
 bool routine_is(uint32_t rec, uint32_t routine) {
-    cmp<uint32_t>(orb_read32(rec + player_record::routine), routine);
+    cmp<uint32_t>(orb_read32(rec + object_record::routine), routine);
     return eq();
 }
 
@@ -112,7 +103,7 @@ void sub_0633C0() {
     }
     for (uint32_t slot = first + 1; slot-- > 0;) {
         r(20) = record(slot);
-        if (!call_at(orb_read32(r(20) + player_record::routine), 0x0633E5, 0x0633E0)) return;
+        if (!call_at(orb_read32(r(20) + object_record::routine), 0x0633E5, 0x0633E0)) return;
     }
     const uint32_t entries = orb_read8(var::hitbox_table_b) + 1u;
     move_halfwords(var::hitbox_table_b, var::hitbox_copy_b, entries * hitbox_entry::size / 2);
@@ -127,10 +118,10 @@ void sub_063402() {
     ROUTINE_ENTRY(0x063402);
     for (uint32_t slot = 4; slot-- > 0;) {
         const uint32_t rec = record(slot);
-        orb_write16(rec + player_record::flags, 0);
-        orb_write32(rec + player_record::routine, kIdle);
+        orb_write16(rec + object_record::flags, 0);
+        orb_write32(rec + object_record::routine, entry::sub_063514 /* idle */);
         orb_write8(rec + player_record::slot, static_cast<uint8_t>(slot));
-        orb_write16(rec + player_record::owner, static_cast<uint16_t>(rec));
+        orb_write16(rec + object_record::owner, static_cast<uint16_t>(rec));
     }
     static constexpr uint8_t kShared[] = {0xA0, 0xA0, 0xA0, 0xA0};
     static constexpr uint8_t kTwo[] = {0xA8, 0xA0};
@@ -157,7 +148,7 @@ void sub_063402() {
 // The join routine with play start as its continuation. Nothing calls it.
 void sub_06350B() {
     ROUTINE_ENTRY(0x06350B);
-    r(15) = kPlayStart;
+    r(15) = entry::sub_0635B4 /* play start */;
     sub_063536();
 }
 
@@ -166,13 +157,13 @@ void sub_06350B() {
 // continuation). In: R20 = record.
 void sub_063514() {
     ROUTINE_ENTRY(0x063514);
-    if (orb_read8(var::game_mode) != kGameMode || !game_flag_set(game_flag::play_running)) {
+    if (orb_read8(var::game_mode) != game_mode::game || !game_flag_set(game_flag::play_running)) {
         ret();
         return;
     }
     if (!call(sub_061498, 0x063528, 0x063523)) return;
     if (!call(sub_061275, 0x063530, 0x06352B)) return;
-    r(15) = kJoinInPlay;
+    r(15) = continuation::join_in_play;
     sub_063536();
 }
 
@@ -228,7 +219,7 @@ void sub_063536() {
         }
     }
     for (uint32_t n = 0; n < 4; ++n) {
-        if (!routine_is(record(n), kContinueRoutine)) continue;
+        if (!routine_is(record(n), entry::sub_063799 /* continue */)) continue;
         push(r(20));
         r(20) = record(n);
         if (!call(sub_063DF9, 0x0635A0, 0x06359B)) return;
@@ -237,7 +228,7 @@ void sub_063536() {
     ret();
     return;
 L_0635AA:
-    orb_write32(self + player_record::routine, r(15));
+    orb_write32(self + object_record::routine, r(15));
     v60_jump(r(15));
 }
 
@@ -260,13 +251,13 @@ void sub_0635B4() {
     {
         const uint32_t self = r(20);
         const uint8_t slot = slot_of(self);
-        orb_write16(var::game_mode, kGameMode);
+        orb_write16(var::game_mode, game_mode::game);
         orb_write8(var::ingame_state, flow_state::select_start);
         orb_write8(var::fade_preset, 0);
         set_bit(var::system_flags, system_flag::fade_running);
-        orb_write32(self + player_record::routine, kWaitForPlay);
-        orb_write8(self + player_record::flags, 7);
-        orb_write8(self + player_record::state, 0);
+        orb_write32(self + object_record::routine, entry::sub_0638B4 /* wait for play */);
+        orb_write8(self + object_record::flags, 7);
+        orb_write8(self + object_record::state, 0);
         set_bit(var::game_flags, slot);
         orb_write8(self + player_record::join_byte, 0);
         r(1) = slot;
@@ -276,7 +267,7 @@ void sub_0635B4() {
         const uint32_t self = r(20);
         const uint8_t slot = slot_of(self);
         orb_write8(hw::io_unused, orb_read8(kJoinPort + slot));
-        if (!clear_bit(self + player_record::flags, player_bit::continuing)) {
+        if (!clear_bit(self + object_record::flags, player_bit::continuing)) {
             orb_write8(self + player_record::character, slot);
             orb_write8(self + player_record::plays, 0);
             orb_write32(self + player_record::score, 0);
@@ -291,12 +282,12 @@ void sub_0635B4() {
         const uint32_t self = r(20);
         const uint16_t start = setting16(backup_record::start_energy);
         orb_write8(self + player_record::plays, inc<uint8_t>(orb_read8(self + player_record::plays)));
-        orb_write16(self + player_record::energy, start);
+        orb_write16(self + object_record::energy, start);
         if (setting8(backup_record::chute_per_player) != 0) {
             const uint32_t credits = credits_of(self);
             const uint8_t held = orb_read8(credits);
             orb_write8(self + player_record::converted_credits, held);
-            orb_write16(self + player_record::energy, mulu<uint16_t>(start, held + 1u));
+            orb_write16(self + object_record::energy, mulu<uint16_t>(start, held + 1u));
             orb_write8(credits, 0);
         }
         orb_write16(self + player_record::shown_energy, start);
@@ -356,18 +347,19 @@ void sub_063799() {
             if (!call(sub_0617E2, 0x0637BD, 0x0637B8)) return;
             r(1) = slot_of(r(20));
             if (!call(sub_061281, 0x0637C5, 0x0637C0)) return;
-            set_bit(r(20) + player_record::flags, player_bit::continuing);
-            r(15) = kJoinInPlay;
+            set_bit(r(20) + object_record::flags, player_bit::continuing);
+            r(15) = continuation::join_in_play;
             sub_063536();
             return;
         }
     }
     if (!call(sub_062F86, 0x0637DD, 0x0637D8)) return;
-    orb_write32(r(20) + player_record::routine, kRanking);
-    orb_write8(r(20) + player_record::state, 0);
+    orb_write32(r(20) + object_record::routine, entry::sub_08A3D6 /* ranking */);
+    orb_write8(r(20) + object_record::state, 0);
     {
         bool counting = false;
-        for (uint32_t n = 0; n < 4; ++n) counting = counting || routine_is(record(n), kContinueRoutine);
+        for (uint32_t n = 0; n < 4; ++n)
+            counting = counting || routine_is(record(n), entry::sub_063799 /* continue */);
         if (!counting && !call(sub_061741, 0x0637F5, 0x0637F0)) return;
     }
     r(19) = rom::energy_out;
@@ -382,17 +374,17 @@ void sub_063799() {
 void sub_063818() {
     ROUTINE_ENTRY(0x063818);
     set_bit(var::game_flags, game_flag::slot_out);
-    const uint8_t state = orb_read8(r(20) + player_record::state);
+    const uint8_t state = orb_read8(r(20) + object_record::state);
     switch (state) {
     case out_state::leaving:
-        orb_write8(r(20) + player_record::state, out_state::credit_line);
-        clear_bit(r(20) + player_record::flags, player_bit::continuing);
-        orb_write8(r(20) + player_record::appear_timer, kOutFrames);
+        orb_write8(r(20) + object_record::state, out_state::credit_line);
+        clear_bit(r(20) + object_record::flags, player_bit::continuing);
+        orb_write8(r(20) + player_record::hold_time, kOutFrames);
         if (!call(sub_06177C, 0x063838, 0x063833)) return;
         if (!call(sub_084CFE, 0x063840, 0x06383B)) return;
         clear_bit(var::game_flags, slot_of(r(20)));
         if ((orb_read8(var::game_flags) & 15) == 0) {
-            orb_write8(r(20) + player_record::state, out_state::game_ended);
+            orb_write8(r(20) + object_record::state, out_state::game_ended);
             set_bit(var::system_flags, system_flag::game_ended);
             ret();
             return;
@@ -400,13 +392,13 @@ void sub_063818() {
         [[fallthrough]];
     case out_state::credit_line:
         if ((orb_read8(var::game_flags) & 15) == 0) {
-            orb_write8(r(20) + player_record::state, out_state::game_ended);
+            orb_write8(r(20) + object_record::state, out_state::game_ended);
             ret();
             return;
         }
         {
-            const uint8_t left = dec<uint8_t>(orb_read8(r(20) + player_record::appear_timer));
-            orb_write8(r(20) + player_record::appear_timer, left);
+            const uint8_t left = dec<uint8_t>(orb_read8(r(20) + player_record::hold_time));
+            orb_write8(r(20) + player_record::hold_time, left);
             if (eq()) {
                 go_idle(r(20));
                 ret();
@@ -429,14 +421,15 @@ void sub_063818() {
 void sub_06389E() {
     ROUTINE_ENTRY(0x06389E);
     if (orb_read8(var::ingame_state) == flow_state::stage_start)
-        orb_write32(r(20) + player_record::routine, kWaitForPlay);
+        orb_write32(r(20) + object_record::routine, entry::sub_0638B4 /* wait for play */);
     ret();
 }
 
 // Waits for play: at in-game state 20 the slot is placed.
 void sub_0638B4() {
     ROUTINE_ENTRY(0x0638B4);
-    if (orb_read8(var::ingame_state) == flow_state::play) orb_write32(r(20) + player_record::routine, kPlace);
+    if (orb_read8(var::ingame_state) == flow_state::play)
+        orb_write32(r(20) + object_record::routine, entry::sub_0638C6 /* place */);
     ret();
 }
 
@@ -449,7 +442,7 @@ void sub_0638C6() {
     {
         const uint32_t self = r(20);
         const uint8_t character = orb_read8(self + player_record::character);
-        orb_write32(self + player_record::routine, kSetUp);
+        orb_write32(self + object_record::routine, entry::sub_063955 /* set up */);
         if (placed_area()) {
             r(10) = camera();
             orb_write32(self + object_record::next_script, orb_read32(rom::placed_scripts + 4 * character));
@@ -467,7 +460,7 @@ void sub_0638C6() {
     if (!call(sub_063D51, 0x063910, 0x06390B)) return;
     {
         const uint32_t self = r(20);
-        orb_write8(self + player_record::state, 0);
+        orb_write8(self + object_record::state, 0);
         orb_write8(self + object_record::anim_mode, 2);
         orb_write8(self + object_record::frame_index, 0);
         for (uint32_t field : {159u, 224u, 188u}) orb_write8(self + field, 0);
@@ -484,14 +477,14 @@ void sub_0638C6() {
 // In: R20 = record.
 void sub_063955() {
     ROUTINE_ENTRY(0x063955);
-    set_bit(r(20) + player_record::flags, object_flag::mirror_x);
-    clear_bit(r(20) + player_record::flags, object_flag::held);
+    set_bit(r(20) + object_record::flags, object_flag::mirror_x);
+    clear_bit(r(20) + object_record::flags, object_flag::held);
     r(10) = kCompanions + 4 * orb_read8(r(20) + player_record::character);
     if (!call(sub_077B88, 0x063968, 0x063963)) return;
     {
         const uint32_t self = r(20);
         const uint8_t character = orb_read8(self + player_record::character);
-        orb_write8(self + player_record::appear_timer, 0);
+        orb_write8(self + player_record::hold_time, 0);
         if (placed_area()) {
             r(19) = orb_read32(rom::placed_scripts + 4 * character);
             orb_write16(self + player_record::placed_frame, 16);
@@ -502,11 +495,11 @@ void sub_063955() {
     if (!call(sub_061F06, 0x063990, 0x06398B)) return;
     {
         const uint32_t self = r(20);
-        set_bit(self + player_record::flags, object_flag::intangible);
-        orb_write32(self + player_record::routine, kAppearance);
+        set_bit(self + object_record::flags, object_flag::intangible);
+        orb_write32(self + object_record::routine, entry::sub_0639CB /* appearance */);
         orb_write8(self + 38, 0);
         orb_write8(self + 58, 0);
-        orb_write8(self + player_record::follow_weight, 255);
+        orb_write8(self + player_record::followed, 255);
         if (!game_flag_set(game_flag::demo_play)) {
             r(0) = slot_of(self) + (placed_area() ? 4u : 0u);
             if (!call(sub_0824F0, 0x0639C0, 0x0639BB)) return;
@@ -522,16 +515,16 @@ void sub_063955() {
 void sub_0639CB() {
     ROUTINE_ENTRY(0x0639CB);
     const uint32_t self = r(20);
-    clear_bit(self + player_record::flags, object_flag::hidden);
-    uint8_t blink = inc<uint8_t>(orb_read8(self + player_record::appear_timer));
-    if (blink & 4) set_bit(self + player_record::flags, object_flag::hidden);
+    clear_bit(self + object_record::flags, object_flag::hidden);
+    uint8_t blink = inc<uint8_t>(orb_read8(self + player_record::hold_time));
+    if (blink & 4) set_bit(self + object_record::flags, object_flag::hidden);
     blink = logic<uint8_t>(blink & 0x7F);
-    orb_write8(self + player_record::appear_timer, blink);
+    orb_write8(self + player_record::hold_time, blink);
     if (blink == 0) {
-        orb_write32(self + player_record::routine, kController);
-        clear_bit(self + player_record::flags, object_flag::intangible);
+        orb_write32(self + object_record::routine, entry::sub_063EB6 /* controller */);
+        clear_bit(self + object_record::flags, object_flag::intangible);
     } else {
-        set_bit(self + player_record::flags, object_flag::intangible);
+        set_bit(self + object_record::flags, object_flag::intangible);
     }
     if (placed_area()) {
         v60_jump(kPlacedController);
@@ -576,7 +569,7 @@ void sub_063C2C() {
             if (!call(sub_063D0C, 0x063C60, 0x063C5B)) return;
             if (positive()) {
                 const uint16_t start = setting16(backup_record::start_energy);
-                const uint16_t used = static_cast<uint16_t>(orb_read16(r(20) + player_record::energy) - 1);
+                const uint16_t used = static_cast<uint16_t>(orb_read16(r(20) + object_record::energy) - 1);
                 const uint8_t held = start == 0 ? used & 0xFF : divu<uint16_t>(used, start) & 0xFF;
                 cmp<uint8_t>(held, orb_read8(r(20) + player_record::converted_credits));
                 if (carry()) {
@@ -587,14 +580,14 @@ void sub_063C2C() {
                     orb_write8(r(20) + player_record::plays,
                                inc<uint8_t>(orb_read8(r(20) + player_record::plays)));
                 }
-                const uint16_t energy = orb_read16(r(20) + player_record::energy);
+                const uint16_t energy = orb_read16(r(20) + object_record::energy);
                 cmp<uint16_t>(energy, kMostEnergy);
                 if (less() && energy != 0) {
                     const uint32_t credits = credits_of(r(20));
                     const uint8_t left = test<uint8_t>(orb_read8(credits));
                     if (ne()) {
                         orb_write8(credits, dec<uint8_t>(left));
-                        orb_write16(r(20) + player_record::energy, add<uint16_t>(energy, start));
+                        orb_write16(r(20) + object_record::energy, add<uint16_t>(energy, start));
                         orb_write8(r(20) + player_record::converted_credits,
                                    inc<uint8_t>(orb_read8(r(20) + player_record::converted_credits)));
                     }
@@ -619,7 +612,7 @@ void sub_063C2C() {
 // (lo, hi]. In: R19, R20.
 void sub_063D0C() {
     ROUTINE_ENTRY(0x063D0C);
-    const uint8_t s = orb_read8(r(20) + player_record::state);
+    const uint8_t s = orb_read8(r(20) + object_record::state);
     const uint8_t low = static_cast<uint8_t>(orb_read8(r(19)) - s);
     const uint8_t high = static_cast<uint8_t>(orb_read8(r(19) + 1) - s);
     logic<uint8_t>(low ^ high);
@@ -663,9 +656,9 @@ void sub_063D72() {
     orb_write16(self + player_record::drain_ticks,
                 inc<uint16_t>(orb_read16(self + player_record::drain_ticks)));
     orb_write8(self + player_record::drain_timer, kDrainPeriod);
-    const uint16_t energy = orb_read16(self + player_record::energy);
+    const uint16_t energy = orb_read16(self + object_record::energy);
     cmp<uint16_t>(energy, 1);
-    if (greater()) orb_write16(self + player_record::energy, dec<uint16_t>(energy));
+    if (greater()) orb_write16(self + object_record::energy, dec<uint16_t>(energy));
     ret();
 }
 

@@ -48,16 +48,7 @@ namespace text_state {
 constexpr uint8_t setup = 0, delay = 1, printed = 2;
 }  // namespace text_state
 
-uint8_t state_of(uint32_t object) { return orb_read8(object + object_record::state); }
-void set_state(uint32_t object, uint8_t state) { orb_write8(object + object_record::state, state); }
 bool intro_running() { return orb_read8(var::ingame_state) == flow_state::stage_intro; }
-
-// Counts the 16-bit countdown down; true when it reached 0.
-bool count_down(uint32_t object) {
-    const uint16_t left = dec<uint16_t>(orb_read16(object + kCountdown));
-    orb_write16(object + kCountdown, left);
-    return eq();
-}
 
 // The head of an actor's ROM record (+66): its script into R19, then its
 // delay and screen position. Returns the record.
@@ -135,7 +126,7 @@ L_089858:  // counting down; a button of a slot that was in play ends it
         bool end = false;
         for (uint32_t slot = 0; slot < 4 && !end; ++slot)
             end = (was_in_play >> slot & 1) && (orb_read8(var::player_presses + slot) & 0x30);
-        if (end || count_down(self)) {
+        if (end || count_down16_sets_flags(self + kCountdown)) {
             orb_write8(var::ingame_state, static_cast<uint8_t>(orb_read8(var::ingame_state) + 1));
             set_state(self, controller_state::done);
         }
@@ -205,7 +196,7 @@ void sub_0899DB() {
         orb_write16(self + kLimitY, orb_read16(record + 14));
     }
     set_state(self, actor_state::wait_intro);
-    orb_write32(self + object_record::routine, 0x0899DB);
+    orb_write32(self + object_record::routine, entry::sub_0899DB);
     orb_write8(self + object_record::anim_mode, 1);
     orb_write16(self + object_record::height, 288);
     if (!call(sub_061F06, 0x089A38, 0x089A34)) return;
@@ -218,7 +209,7 @@ L_089A3C:
     set_state(self, actor_state::delay);
 
 L_089A48:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }
@@ -247,7 +238,7 @@ void sub_089ABE() {
     if (state == actor_state::delay) goto L_089B1C;
     if (state == actor_state::running) goto L_089B2A;
     if (state != actor_state::setup) v60_unknown_jump(0x089ACA + 3 * state, 0x089AC7);
-    orb_write32(self + object_record::routine, 0x089ABE);
+    orb_write32(self + object_record::routine, entry::sub_089ABE);
     read_record_head(self);
     set_state(self, actor_state::wait_intro);
     orb_write8(self + object_record::anim_mode, 1);
@@ -262,7 +253,7 @@ L_089B10:
     set_state(self, actor_state::delay);
 
 L_089B1C:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }
@@ -297,7 +288,7 @@ void sub_089BBF() {
     return;
 
 L_089C0E:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }
@@ -378,7 +369,7 @@ L_089D55:
     return;
 
 L_089D74:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }
@@ -411,7 +402,7 @@ void sub_089D95() {
     return;
 
 L_089DB8:
-    if (!count_down(self)) {
+    if (!count_down16_sets_flags(self + kCountdown)) {
         ret();
         return;
     }

@@ -76,6 +76,19 @@ inline constexpr uint32_t big_digits = 0x061D3A;
 inline constexpr uint32_t logo_closing_text = 0x061CF0;
 
 // ---- player ----
+// Tables by character c (4c for 32-bit entries) and action a.
+inline constexpr uint32_t pressed_byte_offsets =
+    0x064FE0;  // by newly pressed direction bits: the record byte set to 32, 0 none
+inline constexpr uint32_t swing_effects = 0x0651C7;  // effect type by action, 0 none
+inline constexpr uint32_t connect_effects = 0x0651BD;
+inline constexpr uint32_t launch_frame = 0x065147;  // by character
+inline constexpr uint32_t special_cost = 0x063326;
+inline constexpr uint32_t dash_values = 0x063302;  // 3 bytes by character: state_timer, step_x, rise_speed
+inline constexpr uint32_t hit_facing = 0x0650D0;   // flags bits by reaction (16-bit)
+inline constexpr uint32_t knock_back_tables = 0x063336;  // 32-bit by character: s16 x offset by frame
+inline constexpr uint32_t hit_sounds = 0x0651B1;         // by character
+inline constexpr uint32_t release_sounds = 0x0651B5;
+inline constexpr uint32_t defeat_sounds = 0x0651B9;
 inline constexpr uint32_t standing_anim = 0x063E1C;
 inline constexpr uint32_t weak_standing_anim = 0x064FF0;
 inline constexpr uint32_t idle_anim = 0x065000;
@@ -112,6 +125,30 @@ inline constexpr uint32_t hurt_anim = 0x0650A0;
 inline constexpr uint32_t defeat_anim = 0x0650DC;
 
 // ---- player_attacks ----
+// Steps (bytes) and offset pairs (4 bytes) by direction code, boxes and
+// animations of the attack kinds.
+inline constexpr uint32_t beam_steps =
+    0x078618;  // s8 x step by direction code (a non-negative step sets mirror bit 6)
+inline constexpr uint32_t beam_offsets = 0x078678;  // {s16 x, s16 y} by direction code
+inline constexpr uint32_t thrown_attack_steps = 0x0787FC;
+inline constexpr uint32_t thrown_attack_offsets = 0x07885C;
+inline constexpr uint32_t shot_steps = 0x0789E0;
+inline constexpr uint32_t shot_offsets = 0x078A40;
+inline constexpr uint32_t beam_box = 0x078614;
+inline constexpr uint32_t thrown_attack_box = 0x0787F8;
+inline constexpr uint32_t shot_box = 0x0789DC;
+inline constexpr uint32_t projectile_box = 0x078DA4;
+inline constexpr uint32_t sweep_boxes = 0x078DA8;            // 4 × owner frame
+inline constexpr uint32_t sweep_offsets = 0x078DC0;          // s8 by owner frame
+inline constexpr uint32_t double_sweep_boxes_up = 0x078DC6;  // 8 × owner frame, words
+inline constexpr uint32_t double_sweep_boxes_down = 0x078E0E;
+inline constexpr uint32_t double_sweep_offsets = 0x078E56;  // s8 by owner frame
+inline constexpr uint32_t beam_animation = 0x12C706;
+inline constexpr uint32_t fragment_animation = 0x12C70B;
+inline constexpr uint32_t thrown_attack_animation = 0x129D8E;
+inline constexpr uint32_t shot_animation = 0x12B051;
+inline constexpr uint32_t carried_animation = 0x12DCDF;
+inline constexpr uint32_t projectile_animation = 0x09338C;
 inline constexpr uint32_t wave_box = 0x077B74;
 inline constexpr uint32_t attack_type_routines = 0x07859C;  // 32-bit entries by type
 inline constexpr uint32_t placed_offsets = 0x078600;        // 4c: x offset, height offset

@@ -3,6 +3,7 @@
 // blend, the hidden-sequence watcher, the squash sprite and the title object.
 // Every one removes itself once the mode is no longer the title's.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
@@ -30,6 +31,7 @@ constexpr uint32_t kPartHeight = 100;  // words 2 and 3 of the first copied part
 constexpr uint32_t kPartWidth = 102;
 
 using self::field;
+using self::set_state;
 
 // The title objects' states: every piece is set up in 0, waits for the fade
 // in 1 and for its own delay in 2.
@@ -54,11 +56,6 @@ namespace logo_state {
 constexpr uint8_t setup = 0, wait_fade = 1, delay = 2, first_shrink = 3, second_picture = 4,
                   second_shrink = 5, pause_start = 6, pause = 7, blend_down = 8, blend_up = 9;
 }  // namespace logo_state
-
-void set_state(uint8_t state) { orb_write8(field(object_record::state), state); }
-void next_state() {
-    orb_write8(field(object_record::state), inc<uint8_t>(orb_read8(field(object_record::state))));
-}
 
 // The 16-bit timer - n; true when it reached 0.
 bool timer_down(uint32_t n = 1) {
@@ -184,7 +181,7 @@ void sub_077558() {
 void sub_0775D1() {
     ROUTINE_ENTRY(0x0775D1);
     orb_write8(cpu.reg[20] + object_record::type, 0);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0775F9);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0775F9);
     sub_0775F9();
 }
 
@@ -192,7 +189,7 @@ void sub_0775D1() {
 void sub_0775DF() {
     ROUTINE_ENTRY(0x0775DF);
     orb_write8(cpu.reg[20] + object_record::type, 1);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0775F9);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0775F9);
     sub_0775F9();
 }
 
@@ -200,7 +197,7 @@ void sub_0775DF() {
 void sub_0775ED() {
     ROUTINE_ENTRY(0x0775ED);
     orb_write8(cpu.reg[20] + object_record::type, 2);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0775F9);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0775F9);
     sub_0775F9();
 }
 
@@ -224,7 +221,7 @@ void sub_0775F9() {
 // In: R20, its type byte.
 void sub_077614() {
     ROUTINE_ENTRY(0x077614);
-    next_state();
+    self::next_state_sets_flags();
     orb_write8(field(object_record::anim_mode), anim_mode::copy);
     cpu.reg[0] = load_zx8(field(object_record::type));
     orb_write16(field(kTimer), orb_read16(rom::title_timers + 2 * cpu.reg[0]));
@@ -245,7 +242,7 @@ void sub_077660() {
         ret();
         return;
     }
-    next_state();
+    self::next_state_sets_flags();
     sub_07766B();
 }
 
@@ -257,7 +254,7 @@ void sub_07766B() {
         ret();
         return;
     }
-    next_state();
+    self::next_state_sets_flags();
     orb_write16(field(kTimer), 150);
     sub_07767B();
 }
@@ -453,7 +450,7 @@ void sub_0778EB() {
     orb_write16(field(object_record::screen_y), 0);
     orb_write16(field(object_record::height), 0xFF80);
     orb_write32(field(kSequencePointer), rom::hidden_sequence);
-    orb_write32(field(object_record::routine), 0x07792B);
+    orb_write32(field(object_record::routine), entry::sub_07792B);
     cpu.reg[19] = rom::watcher_palette;
     sub_0896A9();
 }
@@ -478,7 +475,7 @@ void sub_07792B() {
         cpu.reg[0] = load_zx16(var::backup_primary + backup_record::revision);
         cpu.reg[1] = 0;
         if (!call(sub_088A5A, 0x077963, 0x077960)) return;
-        orb_write32(field(object_record::routine), 0x077971);
+        orb_write32(field(object_record::routine), entry::sub_077971);
     }
     sub_077971();
 }
@@ -494,7 +491,7 @@ void sub_077971() {
 void sub_0779A9() {
     ROUTINE_ENTRY(0x0779A9);
     orb_write16(cpu.reg[20] + kTimer, 460);
-    orb_write32(cpu.reg[20] + object_record::routine, 0x0779B7);
+    orb_write32(cpu.reg[20] + object_record::routine, entry::sub_0779B7);
     sub_0779B7();
 }
 
@@ -521,7 +518,7 @@ void sub_0779B7() {
     orb_write16(field(object_record::screen_y), 176);
     orb_write16(field(object_record::height), 0xFFC0);
     orb_write8(field(kTimer), static_cast<uint8_t>(cpu.reg[2]));
-    orb_write32(field(object_record::routine), 0x077A34);
+    orb_write32(field(object_record::routine), entry::sub_077A34);
     sub_077A7A();
 }
 
@@ -534,7 +531,7 @@ void sub_077A34() {
     orb_write16(field(object_record::screen_x),
                 add<uint16_t>(orb_read16(field(object_record::screen_x)), load_sx8(field(kTimer))));
     orb_write8(field(kTimer), dec<uint8_t>(orb_read8(field(kTimer))));
-    if (eq()) orb_write32(field(object_record::routine), 0x077A7A);
+    if (eq()) orb_write32(field(object_record::routine), entry::sub_077A7A);
     sub_077A7A();
 }
 
@@ -578,7 +575,7 @@ void sub_077A83() {
 // seeing a return that is not its own, returns at once. In: R20.
 void sub_077ACE() {
     ROUTINE_ENTRY(0x077ACE);
-    cmp<uint8_t>(orb_read8(var::game_mode), 3);
+    cmp<uint8_t>(orb_read8(var::game_mode), game_mode::title);
     if (eq()) {
         ret();
         return;
@@ -591,7 +588,7 @@ void sub_077ACE() {
 // The same for a 256-byte object (released through sub_077AEF).
 void sub_077AE5() {
     ROUTINE_ENTRY(0x077AE5);
-    cmp<uint8_t>(orb_read8(var::game_mode), 3);
+    cmp<uint8_t>(orb_read8(var::game_mode), game_mode::title);
     if (eq()) {
         ret();
         return;

@@ -62,13 +62,59 @@ constexpr uint32_t play_length_bands = 0x701F3C;      // 12 × 16-bit: half minu
 
 }  // namespace var
 
-// The player records' fields that the mode machine resets.
+// A player slot's record (256 bytes, var::player_records + size × slot): the
+// object head first, read by object_record's names (flags, state, routine,
+// owner, energy, rise_speed; the player's action is the head's attack_kind),
+// then what the player record adds. The character controller, the slot
+// routines, the results, the ranking and the indicators share it.
 namespace player_record {
 constexpr uint32_t size = 0x100;
-constexpr uint32_t flags = 0;         // tested as 32-bit
-constexpr uint32_t state = 2;         // 8-bit
-constexpr uint32_t routine = 4;       // 32-bit
-constexpr uint32_t reset_byte = 148;  // 8-bit, 0 at a slot reset
+constexpr uint32_t player_code =
+    38;                             // 8-bit, 0 at set-up; the type-2 watch and the camera read its low 4 bits
+constexpr uint32_t step_x = 39;     // s8, per-frame move of the walk step
+constexpr uint32_t step_y = 40;     // s8
+constexpr uint32_t hold_time = 54;  // s16, frames an enemy may keep holding the player; the slot
+                                    // routines count the appearance blink and the out time in its low byte
+constexpr uint32_t state_timer = 55;         // 8-bit, shares its byte with hold_time's high half
+constexpr uint32_t action_timer = 56;        // 8-bit, window of the attack chain
+constexpr uint32_t hurt_timer = 57;          // 8-bit, untouchable time after a hit
+constexpr uint32_t timer = 74;               // 16-bit frames
+constexpr uint32_t shown_second = 76;        // 8-bit, last big continue second shown
+constexpr uint32_t credit_offset = 128;      // 8-bit, low byte of its credit_record's address
+constexpr uint32_t slot = 129;               // 8-bit
+constexpr uint32_t placed_frame = 136;       // 16-bit, 16 at set-up in placed-object areas
+constexpr uint32_t score = 140;              // 32-bit, at most 99,999,999
+constexpr uint32_t buffered_buttons = 144;   // 8-bit
+constexpr uint32_t countdowns = 145;         // 2 bytes
+constexpr uint32_t followed = 148;           // 8-bit, non-zero: the camera follows the player; 255 at set-up,
+                                             // 0 at a slot reset, on defeat and when out
+constexpr uint32_t character = 149;          // 8-bit, 0-3
+constexpr uint32_t arc_centre_x = 150;       // s16
+constexpr uint32_t arc_centre_height = 152;  // s16
+constexpr uint32_t angle = 154;              // 16-bit
+constexpr uint32_t arc_speed = 156;          // s16
+constexpr uint32_t idle_count = 158;         // 8-bit
+constexpr uint32_t hit_pending = 159;        // 8-bit, non-zero while an enemy holds the player
+constexpr uint32_t hold_offset_x = 160;      // s16, given by the holding enemy
+constexpr uint32_t hold_height = 162;        // s16
+constexpr uint32_t hold_damage = 164;        // s16
+constexpr uint32_t hold_ticks = 166;         // 8-bit
+constexpr uint32_t ranking_position = 167;   // 8-bit, entry 0-3
+// +168 in play: the 16-bit low half of the object launched last; once the
+// play is over, the 32-bit cursor of the initials entry.
+constexpr uint32_t attack_object = 168;
+constexpr uint32_t initials_cursor = 168;     // 32-bit, the next initial to write
+constexpr uint32_t initials_entry = 172;      // position, choice index, choice code (8-bit each)
+constexpr uint32_t best_entry_pointer = 176;  // 32-bit, the saved best entry's initials this play replaced
+constexpr uint32_t plays = 180;               // 8-bit, joins including continues
+constexpr uint32_t converted_credits = 181;   // 8-bit
+constexpr uint32_t drain_timer = 183;         // 8-bit
+constexpr uint32_t drain_ticks = 184;         // 16-bit
+constexpr uint32_t join_byte = 187;           // 8-bit, 0 at a join
+constexpr uint32_t long_landing = 188;        // 8-bit, 255 after an air special
+constexpr uint32_t held_object = 220;         // 32-bit, the enemy the player holds
+constexpr uint32_t holding = 224;             // 8-bit, 255 while held_object is held
+constexpr uint32_t shown_energy = 232;        // 16-bit
 }  // namespace player_record
 
 // Offsets of the video registers (0x31FF00 up) in var::video_shadow, and of
@@ -113,17 +159,6 @@ constexpr unsigned slot_out = 13;
 constexpr unsigned play_over = 14;
 }  // namespace game_flag
 
-// A player slot's record as the flow sets it up (the object head beside it).
-namespace player_record {
-constexpr uint32_t character = 149;  // 8-bit, 0-3
-}  // namespace player_record
-
-// Fields of an enemy that the target-slot bookkeeping reads and writes.
-namespace target_claim {
-constexpr uint32_t distance = 72;  // 32-bit claim, the smaller wins (unsigned)
-constexpr uint32_t slot = 83;      // s8, the slot claimed; negative = none
-}  // namespace target_claim
-
 // target_points entry: the player's world y and the two points beside him.
 namespace target_point_entry {
 constexpr uint32_t y = 0;
@@ -150,66 +185,17 @@ constexpr unsigned active = 0;  // flags bits
 constexpr unsigned retired = 11;
 }  // namespace placed_object
 
-// The fields of a player record (object head, then the player's own) that
-// the results, ranking and indicator routines use.
-namespace player_record {
-constexpr uint32_t energy = 64;               // s16
-constexpr uint32_t timer = 74;                // 16-bit frames
-constexpr uint32_t slot = 129;                // 8-bit
-constexpr uint32_t score = 140;               // 32-bit, at most 99,999,999
-constexpr uint32_t ranking_position = 167;    // 8-bit, entry 0-3
-constexpr uint32_t initials_cursor = 168;     // 32-bit, the next initial to write
-constexpr uint32_t initials_entry = 172;      // position, choice index, choice code (8-bit each)
-constexpr uint32_t best_entry_pointer = 176;  // 32-bit, the saved best entry's initials this play replaced
-constexpr uint32_t plays = 180;               // 8-bit, joins including continues
-constexpr uint32_t shown_energy = 232;        // 16-bit
-}  // namespace player_record
-
 // A ranking entry: a score and four initials (0 ends them early).
 namespace ranking_entry {
 constexpr uint32_t score = 0;
 constexpr uint32_t initials = 4;
 constexpr uint32_t size = 8;
 }  // namespace ranking_entry
-// Fields of a player record beyond the common object head.
-namespace player_record {
-constexpr uint32_t hit_pending = 159;  // 8-bit, non-zero while an enemy holds the player
-}  // namespace player_record
-
 // A player record reads bit 13 of its flags word (object_flag::airborne on an
 // enemy) as its own: the slot's continue runs.
 namespace player_bit {
 constexpr unsigned continuing = 13;
 }  // namespace player_bit
-
-// The player record (256 bytes, the object head first) as the character
-// controller uses it beyond the head; the slot fields are the slot code's.
-namespace player_record {
-constexpr uint32_t step_x = 39;              // s8, per-frame move of the walk step
-constexpr uint32_t step_y = 40;              // s8
-constexpr uint32_t rise_speed = 41;          // s8, added to the height each frame (up > 0)
-constexpr uint32_t hold_time = 54;           // s16, frames an enemy may keep holding the player
-constexpr uint32_t state_timer = 55;         // 8-bit, shares its byte with hold_time's high half
-constexpr uint32_t action_timer = 56;        // 8-bit, window of the attack chain
-constexpr uint32_t hurt_timer = 57;          // 8-bit, untouchable time after a hit
-constexpr uint32_t action = 58;              // 8-bit attack kind, the object head's attack_kind
-constexpr uint32_t buffered_buttons = 144;   // 8-bit
-constexpr uint32_t countdowns = 145;         // 2 bytes
-constexpr uint32_t followed = 148;           // 8-bit, non-zero: the camera follows; 0 once defeated or out
-constexpr uint32_t arc_centre_x = 150;       // s16
-constexpr uint32_t arc_centre_height = 152;  // s16
-constexpr uint32_t angle = 154;              // 16-bit
-constexpr uint32_t arc_speed = 156;          // s16
-constexpr uint32_t idle_count = 158;         // 8-bit
-constexpr uint32_t hold_offset_x = 160;      // s16, given by the holding enemy
-constexpr uint32_t hold_height = 162;        // s16
-constexpr uint32_t hold_damage = 164;        // s16
-constexpr uint32_t hold_ticks = 166;         // 8-bit
-constexpr uint32_t attack_object = 168;      // 16-bit low half of the object launched last
-constexpr uint32_t long_landing = 188;       // 8-bit, 255 after an air special
-constexpr uint32_t held_object = 220;        // 32-bit, the enemy the player holds
-constexpr uint32_t holding = 224;            // 8-bit, 255 while held_object is held
-}  // namespace player_record
 
 // An attack object launched by a player (an object_record beyond its head).
 namespace attack_record {
@@ -228,18 +214,3 @@ constexpr uint32_t part_width = 102;   // 16-bit word 3 of the first copied part
 namespace game_flag {
 constexpr unsigned places_free = 24;  // character_places_free's bit 0
 }  // namespace game_flag
-
-// A player slot's record: the object head (flags, state, routine, owner,
-// positions, animation), then the player's own fields.
-namespace player_record {
-constexpr uint32_t owner = 12;               // 16-bit, low half of its own address
-constexpr uint32_t appear_timer = 54;        // 8-bit: appearance blink, then the out timer
-constexpr uint32_t shown_second = 76;        // 8-bit, last big continue second shown
-constexpr uint32_t credit_offset = 128;      // 8-bit, low byte of its credit_record's address
-constexpr uint32_t placed_frame = 136;       // 16-bit, 16 at set-up in placed-object areas
-constexpr uint32_t follow_weight = 148;      // 8-bit, 0 at a reset, 255 at set-up
-constexpr uint32_t converted_credits = 181;  // 8-bit
-constexpr uint32_t drain_timer = 183;        // 8-bit
-constexpr uint32_t drain_ticks = 184;        // 16-bit
-constexpr uint32_t join_byte = 187;          // 8-bit, 0 at a join
-}  // namespace player_record

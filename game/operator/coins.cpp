@@ -4,6 +4,7 @@
 // counts everything in the bookkeeping block and keeps the standing credits
 // there.
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
@@ -65,8 +66,6 @@ constexpr uint32_t kCoinJump = 0x060E38, kCoinTable = 0x060E3B;
 
 uint32_t record(uint32_t n) { return var::credit_records + credit_record::size * n; }
 
-// A byte variable counted down by one.
-void count_down(uint32_t address) { orb_write8(address, dec<uint8_t>(orb_read8(address))); }
 void count_up(uint32_t address) { orb_write8(address, inc<uint8_t>(orb_read8(address))); }
 
 // The coin-meter bit in the port-D shadow.
@@ -119,13 +118,13 @@ void sub_060D76() {
     if (ne()) {
         set8(cpu.reg[0], kCoinSound);
         if (!call(sub_088F98, 0x060D89, 0x060D86)) return;
-        count_down(var::coin_sound_pending);
+        count_down8_sets_flags(var::coin_sound_pending);
     }
     test<uint8_t>(orb_read8(var::service_sound_pending));
     if (ne()) {
         set8(cpu.reg[0], kServiceSound);
         if (!call(sub_088F98, 0x060D9B, 0x060D98)) return;
-        count_down(var::service_sound_pending);
+        count_down8_sets_flags(var::service_sound_pending);
     }
     const uint8_t released = orb_read8(var::system_releases);
     if (released & kServiceEdge) {
@@ -183,17 +182,17 @@ void sub_060F0C() {
     if (eq()) {
         test<uint8_t>(orb_read8(meter + coin_meter_record::pending));
         if (ne()) {
-            count_down(meter + coin_meter_record::pending);
+            count_down8_sets_flags(meter + coin_meter_record::pending);
             meter_bit(cpu.reg[1], true);
             orb_write16(meter + coin_meter_record::on, 0x0606);
         }
     } else {
         test<uint8_t>(orb_read8(meter + coin_meter_record::on));
         if (ne()) {
-            count_down(meter + coin_meter_record::on);
+            count_down8_sets_flags(meter + coin_meter_record::on);
             if (eq()) meter_bit(cpu.reg[1], false);
         } else {
-            count_down(meter + coin_meter_record::off);
+            count_down8_sets_flags(meter + coin_meter_record::off);
         }
     }
     cpu.reg[13] = var::credit_records;
@@ -299,20 +298,20 @@ void sub_060FBB() {
 void sub_061034() {
     ROUTINE_ENTRY(0x061034);
     const uint32_t mode = load_sx8(var::game_mode);
-    cmp<uint8_t>(mode, 3);
+    cmp<uint8_t>(mode, game_mode::title);
     if (less()) {
         ret();
         return;
     }
-    cmp<uint8_t>(mode, 21);
+    cmp<uint8_t>(mode, game_mode::presentation);
     if (ne()) {
-        cmp<uint8_t>(mode, 12);
+        cmp<uint8_t>(mode, game_mode::ranking_screen);
         if (greater()) {
             ret();
             return;
         }
     }
-    orb_write8(var::game_mode, 3);
+    orb_write8(var::game_mode, game_mode::title);
     orb_write8(var::game_submode, 0);
     ret();
 }

@@ -16,10 +16,8 @@ namespace {
 
 constexpr uint32_t kSignatures = 0xFFFFF8;  // program ROM words mirrored at the top
 constexpr uint32_t kWorkRam = 0x200000;
-constexpr uint32_t kSharedRam = 0x700000;
 constexpr uint32_t kProgressCell = 0x31FC9C;
 constexpr uint32_t kProgressLength = 11;
-constexpr uint32_t kSelfTestLoop = 0x08B416;
 
 // One step of the signature: the bookkeeping block's check-value step.
 uint16_t signature_step(uint16_t s, uint16_t h) {
@@ -224,11 +222,11 @@ void sub_08B159() {
     // same way.
     set_results(18, 1, 1);
     if (!call(sub_08B429, 0x08B378, 0x08B375)) return;
-    copy_longs(kSharedRam, hw::video_ram, 0x800);
-    cpu.reg[10] = kSharedRam;
+    copy_longs(hw::sound_command, hw::video_ram, 0x800);
+    cpu.reg[10] = hw::sound_command;
     cpu.reg[0] = 0x1FFF;
     if (!call(sub_08C715, 0x08B398, 0x08B395)) return;
-    copy_longs(hw::video_ram, kSharedRam, 0x800);
+    copy_longs(hw::video_ram, hw::sound_command, 0x800);
     judge_bits(18, cpu.reg[0], kAnyBit);
     if (!call(sub_0608A8, 0x08B3C8, 0x08B3C5)) return;
     if (!call(sub_08C37A, 0x08B3CB, 0x08B3C8)) return;
@@ -237,7 +235,7 @@ void sub_08B159() {
     enable_interrupts();
     orb_write8(var::shared_ram_flag, 0);
     if (!call(sub_08C403, 0x08B3E0, 0x08B3DD)) return;
-    orb_write32(var::service_screen, kSelfTestLoop);
+    orb_write32(var::service_screen, entry::sub_08B416 /* self test loop */);
     sub_08B416();
 }
 

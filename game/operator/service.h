@@ -9,8 +9,6 @@
 
 namespace service {
 
-// Screens that pages store in service_screen.
-constexpr uint32_t kMainMenu = 0x08B04A;
 constexpr uint16_t kCursorMark = 0x0A7F;
 constexpr uint16_t kBlankCell = 0x0020;
 

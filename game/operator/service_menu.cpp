@@ -15,7 +15,6 @@ using namespace service;
 
 namespace {
 
-constexpr uint32_t kMenuLoop = 0x08B093;
 constexpr uint32_t kMenuLines = 10;
 constexpr uint32_t kExitLine = 9;
 
@@ -46,7 +45,7 @@ void sub_08AFB4() {
     orb_write8(hw::music_level, 0xFF);
     cpu.reg[0] = 0;
     if (!call(sub_088F98, 0x08B02C, 0x08B029)) return;
-    orb_write32(var::service_screen, kMainMenu);
+    orb_write32(var::service_screen, entry::sub_08B04A /* main menu */);
     orb_write8(hw::io_control, logic<uint8_t>(orb_read8(hw::io_control) | 2));
     enable_interrupts();
     ret();
@@ -83,7 +82,7 @@ void sub_08B04A() {
     if (!call(sub_08C494, 0x08B084, 0x08B081)) return;
     cpu.reg[10] = menu_line_cell(orb_read8(var::service_menu_index));
     if (!call(sub_08C451, 0x08B08D, 0x08B08A)) return;
-    orb_write32(var::service_screen, kMenuLoop);
+    orb_write32(var::service_screen, entry::sub_08B093 /* menu loop */);
     sub_08B093();
 }
 
@@ -116,7 +115,7 @@ void sub_08B129() {
     cpu.reg[10] = orb_read32(var::service_blink_cell) + 4;
     cpu.reg[0] = 0x0A;
     if (!call(sub_08C50C, 0x08B14D, 0x08B14A)) return;
-    orb_write32(var::service_screen, kMenuLoop);
+    orb_write32(var::service_screen, entry::sub_08B093 /* menu loop */);
     ret();
 }
 
@@ -124,7 +123,7 @@ void sub_08B129() {
 // switch; the message blinks.
 void sub_08B416() {
     ROUTINE_ENTRY(0x08B416);
-    if (test_pressed()) orb_write32(var::service_screen, kMainMenu);
+    if (test_pressed()) orb_write32(var::service_screen, entry::sub_08B04A /* main menu */);
     sub_08C41D();
 }
 

@@ -20,22 +20,18 @@ namespace {
 constexpr uint32_t kBackup = var::backup_image;
 
 // Game settings.
-constexpr uint32_t kGameLoop = 0x08B8E2;
 constexpr uint32_t kFlipTexts = 0x08CE88;
 constexpr uint32_t kJoinTexts = 0x08CE90;
 constexpr uint8_t kGameLines = 7;
 constexpr uint8_t kGameLeaveLine = 6;
 
 // Coin and credit settings.
-constexpr uint32_t kCoinCreditPage = 0x08BAA0;
-constexpr uint32_t kCoinCreditLoop = 0x08BAF1;
 constexpr uint8_t kCoinPresetCount = 26;
 constexpr uint8_t kNoCoinItem = 26;
 constexpr uint8_t kCoinCreditLines = 5;
 constexpr uint8_t kCoinSettingsLine = 3;
 
 // Coin settings.
-constexpr uint32_t kCoinLoop = 0x08BD28;
 constexpr uint8_t kCoinLines = 5;
 constexpr uint8_t kCoinLeaveLine = 4;
 
@@ -82,7 +78,7 @@ void sub_08B8AE() {
     orb_write8(var::service_cursor, kGameLeaveLine);
     cpu.reg[10] = cursor_line_cell(rom::game_cursor_lines, kGameLeaveLine);
     if (!call(sub_08C451, 0x08B8DB, 0x08B8D8)) return;
-    orb_write32(var::service_screen, kGameLoop);
+    orb_write32(var::service_screen, entry::sub_08B8E2 /* game loop */);
     sub_08B8E2();
 }
 
@@ -110,17 +106,17 @@ void sub_08B929() {
     ROUTINE_ENTRY(0x08B929);
     cpu.reg[20] = kBackup;
     cpu.reg[0] = setting(backup_record::difficulty) + 1;
-    cpu.reg[10] = 0x31F2BE;
+    cpu.reg[10] = var::difficulty_digits;
     if (!call(sub_08C4EE, 0x08B938, 0x08B935)) return;
-    cpu.reg[10] = 0x31F3A2;
+    cpu.reg[10] = var::difficulty_bar;
     colour_bar(2 * setting(backup_record::difficulty));
     if (!call(sub_08C501, 0x08B95B, 0x08B958)) return;
 
     cpu.reg[0] = orb_read16(kBackup + backup_record::start_energy);
-    cpu.reg[10] = 0x31F4BE;
+    cpu.reg[10] = var::start_energy_digits;
     if (!call(sub_08C4EE, 0x08B96D, 0x08B96A)) return;
     const uint16_t above = sub<uint16_t>(orb_read16(kBackup + backup_record::start_energy), 200);
-    cpu.reg[10] = 0x31F59E;
+    cpu.reg[10] = var::energy_bar;
     cmp<uint16_t>(above, 50);
     if (greater_equal()) colour_bar(2 * div<uint16_t>(above, 50));
     if (!call(sub_08C501, 0x08B99D, 0x08B99A)) return;
@@ -130,7 +126,7 @@ void sub_08B929() {
     cpu.reg[10] = switch_text(kFlipTexts, backup_record::flip_screen);
     if (!call(sub_08C494, 0x08B9C4, 0x08B9C1)) return;
     cpu.reg[0] = setting(backup_record::player_count) + 2;
-    cpu.reg[10] = 0x31F8BC;
+    cpu.reg[10] = var::player_count_digit;
     if (!call(sub_08C4EE, 0x08B9D3, 0x08B9D0)) return;
     cpu.reg[10] = switch_text(kJoinTexts, backup_record::join_option);
     if (!call(sub_08C494, 0x08B9E5, 0x08B9E2)) return;
@@ -193,7 +189,7 @@ void sub_08BA69() {
 void sub_08BA73() {
     ROUTINE_ENTRY(0x08BA73);
     if (settings_differ(rom::game_compare)) set_bit(var::service_flags, service_flag::settings_changed);
-    orb_write32(var::service_screen, kMainMenu);
+    orb_write32(var::service_screen, entry::sub_08B04A /* main menu */);
     ret();
 }
 
@@ -213,9 +209,9 @@ void sub_08BAA0() {
     if (!call(sub_08C494, 0x08BAAC, 0x08BAA9)) return;
     if (one_chute_per_player()) {
         cpu.reg[0] = kNotApplying;
-        cpu.reg[10] = 0x31F49E;
+        cpu.reg[10] = var::coin_page_chute_run;
         if (!call(sub_08C50C, 0x08BABD, 0x08BABA)) return;
-        cpu.reg[10] = 0x31F708;
+        cpu.reg[10] = var::coin_page_chute_run_2;
         if (!call(sub_08C50C, 0x08BAC6, 0x08BAC3)) return;
     }
     if (!call(sub_08BB38, 0x08BAC9, 0x08BAC6)) return;
@@ -223,7 +219,7 @@ void sub_08BAA0() {
     if (!call(sub_08C494, 0x08BAD2, 0x08BACF)) return;
     cpu.reg[10] = cursor_line_cell(rom::coin_credit_cursor_lines, orb_read8(var::service_cursor));
     if (!call(sub_08C451, 0x08BAE5, 0x08BAE2)) return;
-    orb_write32(var::service_screen, kCoinCreditLoop);
+    orb_write32(var::service_screen, entry::sub_08BAF1 /* coin credit loop */);
     sub_08BAF1();
 }
 
@@ -256,25 +252,25 @@ void sub_08BB38() {
     cpu.reg[0] = setting(backup_record::start_credits);
     cpu.reg[1] = 0x04;
     cpu.reg[2] = 7;
-    cpu.reg[10] = 0x31F334;
+    cpu.reg[10] = var::start_credits_cell;
     if (!call(sub_08C4DE, 0x08BB5D, 0x08BB5A)) return;
-    orb_write16(0x31F440, 0);
-    orb_write16(0x31F442, 0);
+    orb_write16(var::coin_item_cells, 0);
+    orb_write16(var::coin_item_cells + 2, 0);
     // Item 26 (no preset, after a unit or bonus edit) shows as 27 with the
     // description past the presets' own.
     cpu.reg[0] = setting(backup_record::coin_item) + 1;
-    cpu.reg[10] = 0x31F444;
+    cpu.reg[10] = var::coin_item_cells + 4;
     if (!call(sub_08C4EE, 0x08BB75, 0x08BB72)) return;
-    cpu.reg[10] = 0x31F4A6;
+    cpu.reg[10] = var::coin_item_description;
     if (!call(sub_08BBED, 0x08BB7E, 0x08BB7B)) return;
-    cpu.reg[10] = 0x31F726;
+    cpu.reg[10] = var::preset_description;
     if (!call(sub_08BBED, 0x08BB87, 0x08BB84)) return;
     cpu.reg[10] = table_entry(rom::coin_item_texts, setting(backup_record::coin_item));
     if (!call(sub_08C494, 0x08BB99, 0x08BB96)) return;
     if (one_chute_per_player()) {
         for (uint32_t row = 0; row < 5; ++row) {
             cpu.reg[0] = kNotApplying;
-            cpu.reg[10] = 0x31F726 + 128 * row;
+            cpu.reg[10] = var::preset_description + 128 * row;
             if (!call(sub_08C50C, 0x08BBB3, 0x08BBB0)) return;
         }
     }
@@ -300,9 +296,9 @@ void sub_08BC08() {
     ROUTINE_ENTRY(0x08BC08);
     complement_setting(backup_record::chute_per_player);
     cpu.reg[0] = ne() ? kNotApplying : kApplyingAgain;
-    cpu.reg[10] = 0x31F49E;
+    cpu.reg[10] = var::coin_page_chute_run;
     if (!call(sub_08C50C, 0x08BC1C, 0x08BC19)) return;
-    cpu.reg[10] = 0x31F708;
+    cpu.reg[10] = var::coin_page_chute_run_2;
     if (!call(sub_08C50C, 0x08BC28, 0x08BC25)) return;
     sub_08BB38();
 }
@@ -361,13 +357,13 @@ void sub_08BCB6() {
     if (one_chute_per_player()) {
         if (!call(sub_08BD90, 0x08BCCD, 0x08BCCA)) return;
         cpu.reg[0] = kNotApplying;
-        cpu.reg[10] = 0x31F806;
+        cpu.reg[10] = var::coin_settings_run_1;
         if (!call(sub_08C50C, 0x08BCD9, 0x08BCD6)) return;
-        cpu.reg[10] = 0x31F884;
+        cpu.reg[10] = var::coin_settings_run_2;
         if (!call(sub_08C50C, 0x08BCE2, 0x08BCDF)) return;
-        cpu.reg[10] = 0x31F908;
+        cpu.reg[10] = var::coin_settings_run_3;
         if (!call(sub_08C50C, 0x08BCEB, 0x08BCE8)) return;
-        cpu.reg[10] = 0x31FA04;
+        cpu.reg[10] = var::coin_settings_run_4;
         if (!call(sub_08C50C, 0x08BCF4, 0x08BCF1)) return;
     }
     if (!call(sub_08BDA8, 0x08BCF7, 0x08BCF4)) return;
@@ -376,7 +372,7 @@ void sub_08BCB6() {
     orb_write8(var::service_cursor, kCoinLeaveLine);
     cpu.reg[10] = cursor_line_cell(rom::coin_cursor_lines, kCoinLeaveLine);
     if (!call(sub_08C451, 0x08BD1B, 0x08BD18)) return;
-    orb_write32(var::service_screen, kCoinLoop);
+    orb_write32(var::service_screen, entry::sub_08BD28 /* coin loop */);
     ret();
 }
 
@@ -409,8 +405,8 @@ void sub_08BD28() {
 // Greys the two chute 2 cells of line 2 (row 10, columns 14 and 15).
 void sub_08BD90() {
     ROUTINE_ENTRY(0x08BD90);
-    colour_cell(0x31F51C, kNotApplying);
-    colour_cell(0x31F51E, kNotApplying);
+    colour_cell(var::chute2_line_cells, kNotApplying);
+    colour_cell(var::chute2_line_cells + 2, kNotApplying);
     ret();
 }
 
@@ -422,7 +418,7 @@ void sub_08BDA8() {
     cpu.reg[0] = setting(backup_record::coins_per_credit);
     cpu.reg[1] = 0x04;
     cpu.reg[2] = 5;
-    cpu.reg[10] = 0x31F330;
+    cpu.reg[10] = var::coins_per_credit_cell;
     if (!call(sub_08C4DE, 0x08BDBF, 0x08BDBC)) return;
     const uint8_t bonus = test<uint8_t>(setting(backup_record::bonus_period));
     if (eq()) {
@@ -433,7 +429,7 @@ void sub_08BDA8() {
         if (!call(sub_08C494, 0x08BDDB, 0x08BDD8)) return;
     } else {
         cpu.reg[0] = bonus;
-        cpu.reg[10] = 0x31F420;
+        cpu.reg[10] = var::bonus_period_digits;
         if (!call(sub_08C4EE, 0x08BDE6, 0x08BDE3)) return;
         cpu.reg[10] = rom::bonus_after_text;
         if (!call(sub_08C494, 0x08BDEF, 0x08BDEC)) return;
@@ -441,25 +437,25 @@ void sub_08BDA8() {
     cpu.reg[0] = setting(backup_record::chute1_units);
     cpu.reg[1] = 0x04;
     cpu.reg[2] = 5;
-    cpu.reg[10] = 0x31F5C2;
+    cpu.reg[10] = var::chute1_units_cell;
     if (!call(sub_08C4DE, 0x08BE00, 0x08BDFD)) return;
     cpu.reg[0] = setting(backup_record::chute2_units);
     cpu.reg[1] = 0x04;
     cpu.reg[2] = 5;
-    cpu.reg[10] = 0x31F8C2;
+    cpu.reg[10] = var::chute2_units_cell;
     if (!call(sub_08C4DE, 0x08BE0F, 0x08BE0C)) return;
     for (const uint32_t field : {backup_record::chute1_units, backup_record::chute2_units}) {
         cpu.reg[0] = setting(backup_record::coins_per_credit);
         cpu.reg[1] = sx8(setting(backup_record::bonus_period));
         cpu.reg[2] = setting(field);
-        cpu.reg[10] = field == backup_record::chute1_units ? 0x31F686 : 0x31F986;
+        cpu.reg[10] = field == backup_record::chute1_units ? var::chute1_credit_row : var::chute2_credit_row;
         if (!call(sub_08BE5D, 0x08BE2B, 0x08BE28)) return;
     }
     if (one_chute_per_player()) {
         cpu.reg[0] = kNotApplying;
-        cpu.reg[10] = 0x31F89E;
+        cpu.reg[10] = var::chute2_run;
         if (!call(sub_08C50C, 0x08BE51, 0x08BE4E)) return;
-        cpu.reg[10] = 0x31F986;
+        cpu.reg[10] = var::chute2_credit_row;
         if (!call(sub_08C50C, 0x08BE5A, 0x08BE57)) return;
     }
     ret();
@@ -569,7 +565,7 @@ void sub_08BF50() {
 void sub_08BF56() {
     ROUTINE_ENTRY(0x08BF56);
     orb_write8(var::service_cursor, kCoinSettingsLine);
-    orb_write32(var::service_screen, kCoinCreditPage);
+    orb_write32(var::service_screen, entry::sub_08BAA0 /* coin credit page */);
     ret();
 }
 
@@ -581,6 +577,6 @@ void sub_08BF65() {
         set_bit(var::service_flags, service_flag::settings_changed);
         if (!call(sub_061055, 0x08BF85, 0x08BF82)) return;
     }
-    orb_write32(var::service_screen, kMainMenu);
+    orb_write32(var::service_screen, entry::sub_08B04A /* main menu */);
     ret();
 }

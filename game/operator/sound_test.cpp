@@ -12,7 +12,6 @@ using namespace service;
 
 namespace {
 
-constexpr uint32_t kLoop = 0x08B5F5;
 constexpr uint8_t kLines = 4;
 constexpr uint8_t kLeaveLine = 3;
 
@@ -34,7 +33,7 @@ void sub_08B5B7() {
     if (!call(sub_08C451, 0x08B5DB, 0x08B5D8)) return;
     for (uint32_t i = 0; i < 3; ++i) orb_write8(var::sound_test_positions + i, 0);
     if (!call(sub_08B649, 0x08B5EB, 0x08B5E8)) return;
-    orb_write32(var::service_screen, kLoop);
+    orb_write32(var::service_screen, entry::sub_08B5F5 /* loop */);
     sub_08B5F5();
 }
 
@@ -106,6 +105,6 @@ void sub_08B6DA() {
     ROUTINE_ENTRY(0x08B6DA);
     cpu.reg[0] = 0;
     if (!call(sub_088F98, 0x08B6DF, 0x08B6DC)) return;
-    orb_write32(var::service_screen, kMainMenu);
+    orb_write32(var::service_screen, entry::sub_08B04A /* main menu */);
     ret();
 }

@@ -14,14 +14,12 @@ namespace {
 
 using service::blink_cursor;
 using service::kCursorMark;
-using service::kMainMenu;
+using entry::sub_08B04A /* main menu */;
 using service::service_pressed;
 using service::test_pressed;
 using service::text_cell;
 
 // Input test.
-constexpr uint32_t kPortE = 0xC00008;  // service, test, coins, starts (active low)
-constexpr uint32_t kPortF = 0xC0000A;  // DIP switches (active low)
 constexpr uint32_t kServiceIndicator = 0x31FBA2;
 constexpr uint32_t kTestIndicator = 0x31FBBA;
 
@@ -112,7 +110,7 @@ void sub_08B47C() {
         if (!call(sub_08C50C, 0x08B4E9, 0x08B4E6)) return;
     }
     if (!call(sub_08C403, 0x08B4ED, 0x08B4EA)) return;
-    set_screen(0x08B4F8);
+    set_screen(entry::sub_08B4F8);
     sub_08B4F8();
 }
 
@@ -120,7 +118,7 @@ void sub_08B47C() {
 void sub_08B4F8() {
     ROUTINE_ENTRY(0x08B4F8);
     if (!call(sub_08B523, 0x08B4FB, 0x08B4F8)) return;
-    if (test_pressed()) set_screen(0x08B50D);
+    if (test_pressed()) set_screen(entry::sub_08B50D);
     sub_08B520();
 }
 
@@ -129,7 +127,7 @@ void sub_08B4F8() {
 void sub_08B50D() {
     ROUTINE_ENTRY(0x08B50D);
     if (!call(sub_08B523, 0x08B510, 0x08B50D)) return;
-    if (test_released()) set_screen(kMainMenu);
+    if (test_released()) set_screen(entry::sub_08B04A /* main menu */);
     sub_08B520();
 }
 
@@ -143,9 +141,9 @@ void sub_08B523() {
     if (!call(sub_08B592, 0x08B536, 0x08B533)) return;
     cpu.reg[12] = orb_read32(orb_read32(var::input_test_lists) + 4);
     if (!call(sub_08B592, 0x08B546, 0x08B543)) return;
-    set8(cpu.reg[0], shl<uint8_t>(orb_read8(kPortF), static_cast<uint32_t>(-4)));
+    set8(cpu.reg[0], shl<uint8_t>(orb_read8(hw::port_f), static_cast<uint32_t>(-4)));
     set8(cpu.reg[0], logic<uint8_t>(cpu.reg[0] & 0x0F));
-    set8(cpu.reg[0], logic<uint8_t>(cpu.reg[0] & orb_read8(kPortE)));
+    set8(cpu.reg[0], logic<uint8_t>(cpu.reg[0] & orb_read8(hw::system_port)));
     bit_flags(cpu.reg[0], 0);
     draw_indicator(kServiceIndicator, !carry());
     bit_flags(cpu.reg[0], 1);
@@ -197,14 +195,14 @@ void sub_08B6EC() {
     if (!call(sub_08B881, 0x08B77E, 0x08B77B)) return;
     park_flags_and_force_auto_run();
     if (!call(sub_08C403, 0x08B791, 0x08B78E)) return;
-    set_screen(test_pressed() ? 0x08B7B8 : 0x08B7A4);
+    set_screen(test_pressed() ? entry::sub_08B7B8 : entry::sub_08B7A4);
     sub_08C41D();
 }
 
 // Colour test, page 1 loop: page 2 on the test press; the message blinks.
 void sub_08B7A4() {
     ROUTINE_ENTRY(0x08B7A4);
-    if (test_pressed()) set_screen(0x08B7B8);
+    if (test_pressed()) set_screen(entry::sub_08B7B8);
     sub_08C41D();
 }
 
@@ -223,7 +221,7 @@ void sub_08B7B8() {
     if (!call(sub_08C403, 0x08B82F, 0x08B82C)) return;
     bit_flags(orb_read8(var::service_flags), service_flag::auto_run);
     orb_write16(carry() ? cell_at(25, 34) : cell_at(25, 32), 0);
-    set_screen(0x08B85E);
+    set_screen(entry::sub_08B85E);
     sub_08B85E();
 }
 
@@ -234,7 +232,7 @@ void sub_08B85E() {
     if (test_pressed()) {
         if (!call(sub_060942, 0x08B869, 0x08B866)) return;
         orb_write16(kBackdropColour, 0x0733);
-        set_screen(kMainMenu);
+        set_screen(entry::sub_08B04A /* main menu */);
     }
     sub_08C41D();
 }
@@ -262,14 +260,14 @@ void sub_08BF92() {
     if (!call(sub_08C007, 0x08BFA1, 0x08BF9E)) return;
     park_flags_and_force_auto_run();
     if (!call(sub_08C403, 0x08BFB1, 0x08BFAE)) return;
-    set_screen(test_pressed() ? 0x08BFD0 : 0x08BFBC);
+    set_screen(test_pressed() ? entry::sub_08BFD0 : entry::sub_08BFBC);
     sub_08C41D();
 }
 
 // Bookkeeping, page 1 loop: page 2 on the test press; the message blinks.
 void sub_08BFBC() {
     ROUTINE_ENTRY(0x08BFBC);
-    if (test_pressed()) set_screen(0x08BFD0);
+    if (test_pressed()) set_screen(entry::sub_08BFD0);
     sub_08C41D();
 }
 
@@ -284,14 +282,14 @@ void sub_08BFD0() {
     if (!call(sub_08C19B, 0x08BFDF, 0x08BFDC)) return;
     restore_flags();
     if (!call(sub_08C403, 0x08BFE8, 0x08BFE5)) return;
-    set_screen(test_pressed() ? kMainMenu : 0x08BFF4);
+    set_screen(test_pressed() ? entry::sub_08B04A /* main menu */ : entry::sub_08BFF4);
     sub_08C41D();
 }
 
 // Bookkeeping, page 2 loop: the menu on the test press; the message blinks.
 void sub_08BFF4() {
     ROUTINE_ENTRY(0x08BFF4);
-    if (test_pressed()) set_screen(kMainMenu);
+    if (test_pressed()) set_screen(entry::sub_08B04A /* main menu */);
     sub_08C41D();
 }
 
@@ -501,7 +499,7 @@ void sub_08C2BF() {
     if (!call(sub_08C494, 0x08C2D4, 0x08C2D1)) return;
     cpu.reg[10] = kResetNoLine;
     if (!call(sub_08C451, 0x08C2DB, 0x08C2D8)) return;
-    set_screen(0x08C2E2);
+    set_screen(entry::sub_08C2E2);
     sub_08C2E2();
 }
 
@@ -527,7 +525,7 @@ void sub_08C2E2() {
         bit_flags(flags, service_flag::reset_choice);
         orb_write8(var::service_flags, static_cast<uint8_t>(flags & ~(1u << service_flag::reset_choice)));
         if (!carry()) {
-            set_screen(kMainMenu);
+            set_screen(entry::sub_08B04A /* main menu */);
         } else {
             orb_write16(orb_read32(var::service_blink_cell), kCursorMark);
             if (!call(sub_06109C, 0x08C315, 0x08C312)) return;
@@ -536,7 +534,7 @@ void sub_08C2E2() {
             cpu.reg[19] = rom::footer_text;
             if (!call(sub_088A0B, 0x08C327, 0x08C324)) return;
             if (!call(sub_08C403, 0x08C32A, 0x08C327)) return;
-            set_screen(0x08C349);
+            set_screen(entry::sub_08C349);
             ret();
             return;
         }
@@ -548,7 +546,7 @@ void sub_08C2E2() {
 // After the reset: the menu on the test press; the message blinks.
 void sub_08C349() {
     ROUTINE_ENTRY(0x08C349);
-    if (test_pressed()) set_screen(kMainMenu);
+    if (test_pressed()) set_screen(entry::sub_08B04A /* main menu */);
     sub_08C41D();
 }
 

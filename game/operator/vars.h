@@ -54,6 +54,35 @@ constexpr uint32_t score_low = 0x701F38;             // 32-bit; bit 31 set = non
 constexpr uint32_t best_entries = 0x701F54;          // 4 ranking entries, by character; score 0 = none
 constexpr uint32_t bookkeeping_mirror_offset = bookkeeping_mirror - bookkeeping_data;  // 0x7C
 
+// ---- text cells of the settings pages (rows and columns of the text layer) ----
+constexpr uint32_t difficulty_digits = 0x31F2BE;    // row 5, column 31: difficulty + 1, ending here
+constexpr uint32_t difficulty_bar = 0x31F3A2;       // row 7, column 17
+constexpr uint32_t start_energy_digits = 0x31F4BE;  // row 9, column 31
+constexpr uint32_t energy_bar = 0x31F59E;           // row 11, column 15
+constexpr uint32_t player_count_digit = 0x31F8BC;   // row 17, column 30: player count + 2
+constexpr uint32_t coin_page_chute_run = 0x31F49E;  // row 9, column 15: greyed with one chute per player ...
+constexpr uint32_t coin_page_chute_run_2 = 0x31F708;  // row 14, column 4: ... and this run
+constexpr uint32_t start_credits_cell = 0x31F334;     // row 6, column 26
+constexpr uint32_t coin_item_cells =
+    0x31F440;  // row 8, column 32: two cells cleared, then the number ending at +4
+constexpr uint32_t coin_item_description = 0x31F4A6;  // row 9, column 19: the description block
+constexpr uint32_t preset_description =
+    0x31F726;  // rows 14 to 18, column 19: the preset's block, greyed with one chute per player
+constexpr uint32_t coin_settings_run_1 =
+    0x31F806;  // row 16, column 3: the coin settings' runs greyed with one chute per player
+constexpr uint32_t coin_settings_run_2 = 0x31F884;  // row 17, column 2
+constexpr uint32_t coin_settings_run_3 = 0x31F908;  // row 18, column 4
+constexpr uint32_t coin_settings_run_4 = 0x31FA04;  // row 20, column 2
+constexpr uint32_t chute2_line_cells =
+    0x31F51C;  // row 10, column 14: the two cells kept grey on line 2 with one chute per player
+constexpr uint32_t coins_per_credit_cell = 0x31F330;  // row 6, column 24
+constexpr uint32_t bonus_period_digits = 0x31F420;    // row 8, column 16
+constexpr uint32_t chute1_units_cell = 0x31F5C2;      // row 11, column 33
+constexpr uint32_t chute2_units_cell = 0x31F8C2;      // row 17, column 33
+constexpr uint32_t chute1_credit_row = 0x31F686;      // row 13, column 3: credits by coins 1 to 9
+constexpr uint32_t chute2_credit_row = 0x31F986;      // row 19, column 3; greyed with one chute per player
+constexpr uint32_t chute2_run = 0x31F89E;             // row 17, column 15: greyed with one chute per player
+
 // ---- read by the test and bookkeeping pages and the self test ----
 constexpr uint32_t input_test_lists = 0x208E0C;  // 32-bit, the two descriptor-list pointers
 constexpr uint32_t join_count = 0x701F0E;        // 16-bit

@@ -17,21 +17,6 @@
 
 class AiTest : public ActorTest {
 protected:
-    static constexpr uint32_t kGuardArea = 0x07AA8D;
-    static constexpr uint32_t kGuardWindow = 0x07AA53;
-    static constexpr uint32_t kHitReaction = 0x07A980;
-    static constexpr uint32_t kSetUp = 0x07A49A;
-    static constexpr uint32_t kPlace = 0x07A523;
-    static constexpr uint32_t kWalkLength = 0x07A9D7;
-    static constexpr uint32_t kDecision = 0x07A81E;
-    static constexpr uint32_t kWait = 0x07A50F;
-    static constexpr uint32_t kShortEffect = 0x07B615;
-    static constexpr uint32_t kStart = 0x061F06;
-    static constexpr uint32_t kTick = 0x061FB6;
-    static constexpr uint32_t kProbe = 0x088347;
-    static constexpr uint32_t kHitTest = 0x08834C;
-    static constexpr uint32_t kHitTestWords = 0x088431;
-
     struct BoxTest {
         uint32_t object, box, strength;
         bool applies;  // a hit test, not a probe
@@ -41,11 +26,11 @@ protected:
         ActorTest::SetUp();
         boxes.clear();
         touch = false;
-        fake(kGuardArea);
-        fake(kGuardWindow);
-        fake(kHitReaction, [this] { reaction_r10 = r(10), reaction_r11 = r(11); });
+        fake(sub_07AA8D /* guard area */);
+        fake(sub_07AA53 /* guard window */);
+        fake(sub_07A980 /* hit reaction */, [this] { reaction_r10 = r(10), reaction_r11 = r(11); });
         // Set-up: the platform list from +16, next state, counted.
-        fake(kSetUp, [] {
+        fake(sub_07A49A /* set up */, [] {
             const uint32_t e = cpu.reg[20];
             orb_write32(e + 72, orb_read32(e + 16));
             orb_write8(e + object_record::state,
@@ -53,20 +38,21 @@ protected:
             orb_write8(var::live_enemy_count, static_cast<uint8_t>(orb_read8(var::live_enemy_count) + 1));
         });
         // Place: listed (flags bit 5), as the real list step sets it.
-        fake(kPlace, [] { orb_write16(cpu.reg[20], orb_read16(cpu.reg[20]) | 1u << object_flag::listed); });
-        fake(kWalkLength, [this] { orb_write8(cpu.reg[20] + 54, walk_length); });
-        fake(kDecision, [] { orb_write8(cpu.reg[20] + object_record::state, 2); });
-        fake(kWait);
-        fake(kShortEffect);
+        fake(sub_07A523 /* place */,
+             [] { orb_write16(cpu.reg[20], orb_read16(cpu.reg[20]) | 1u << object_flag::listed); });
+        fake(sub_07A9D7 /* walk length */, [this] { orb_write8(cpu.reg[20] + 54, walk_length); });
+        fake(sub_07A81E /* decision */, [] { orb_write8(cpu.reg[20] + object_record::state, 2); });
+        fake(sub_07A50F /* wait */);
+        fake(sub_07B615 /* short effect */);
         // Animations: the script into +20, frame 0, running; every anim_hold
         // ticks one frame on, stopping at the last of anim_frames.
-        fake(kStart, [this] {
+        fake(sub_061F06 /* start */, [this] {
             orb_write32(cpu.reg[20] + object_record::frame, cpu.reg[19]);
             orb_write8(cpu.reg[20] + object_record::frame_index, 0);
             orb_write8(cpu.reg[20] + object_record::frame_duration, 1);
             orb_write8(cpu.reg[20] + object_record::frame_timer, anim_hold);
         });
-        fake(kTick, [this] {
+        fake(sub_061FB6 /* tick */, [this] {
             const uint32_t e = cpu.reg[20];
             if (orb_read8(e + object_record::frame_duration) == 0) return;
             const uint8_t timer = orb_read8(e + object_record::frame_timer);
@@ -83,9 +69,9 @@ protected:
             boxes.push_back({r(20), r(10), r(16), !flag_touch});
             if (flag_touch && touch) orb_write16(r(20), orb_read16(r(20)) | 1u << object_flag::touched);
         };
-        fake(kProbe, [record] { record(true); });
-        fake(kHitTest, [record] { record(false); });
-        fake(kHitTestWords, [record] { record(false); });
+        fake(sub_088347 /* probe */, [record] { record(true); });
+        fake(sub_08834C /* hit test */, [record] { record(false); });
+        fake(sub_088431 /* hit test words */, [record] { record(false); });
     }
 
     // Leaves exactly n objects in the 128-byte pool.

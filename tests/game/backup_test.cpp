@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/vars.h"
 #include "game/operator/tables.h"
 #include "game/routines.h"
 #include "game/hardware.h"
@@ -21,8 +22,8 @@ using namespace operator_model;
 namespace br = backup_record;
 using record = std::array<uint8_t, 64>;
 
-constexpr uint32_t kPortD = 0xC00006;
-constexpr uint32_t kIoDirection = 0xC0001E;
+constexpr uint32_t kPortD = hw::port_d;
+constexpr uint32_t kIoDirection = hw::io_direction;
 
 // CRC-16/XMODEM of the first 52 bytes, XORed with the last two read big-endian:
 // the remainder of the 54 bytes with nothing appended.
@@ -144,7 +145,7 @@ protected:
         cut_after_ = words;
         written_ = 0;
         order_.clear();
-        fake(0x0895EE, [this] {
+        fake(sub_0895EE, [this] {
             auto& e = orb_board.eeprom_state;
             const bool was_busy = e.state == ORB_EEPROM_BUSY;
             orb_write8(r(13), static_cast<uint8_t>(r(2)));
@@ -186,14 +187,14 @@ TEST_F(Backup, CrcIsTheRemainderOfTheFiftyFourBytes) {
     for (uint32_t i = 0; i < 54; ++i) orb_write8(var::backup_primary + 0x0A + i, static_cast<uint8_t>(i));
     ASSERT_TRUE(run(sub_089548));
     EXPECT_EQ(r(0), 0x1342u);
-    EXPECT_EQ(r(4), 0x20910Au);
+    EXPECT_EQ(r(4), var::flip_screen);
 }
 
 // One word read over the port, every port write watched: the command, then 18
 // clocked samples (the dummy 0 first, the last one dropped), then deselect.
 TEST_F(Backup, ReadingAWordTakesEighteenSamples) {
     std::vector<uint8_t> writes;
-    fake(0x0895EE, [&] {
+    fake(sub_0895EE, [&] {
         writes.push_back(static_cast<uint8_t>(r(2)));
         orb_write8(r(13), static_cast<uint8_t>(r(2)));
     });
@@ -427,7 +428,7 @@ TEST_F(Backup, APowerCutDuringASaveKeepsTheOperatorsSettings) {
                     // Whichever half went first, the save leaves the registers
                     // as one in word order does.
                     EXPECT_EQ(r(4), 0x7Fu);
-                    EXPECT_EQ(r(5), 0x209180u);
+                    EXPECT_EQ(r(5), var::sound_ring_a);
                     EXPECT_EQ(r(6), 0x80u);
                 }
                 std::vector<uint32_t> order;

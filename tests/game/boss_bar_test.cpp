@@ -15,9 +15,7 @@
 
 namespace {
 
-using namespace engine_routine;
-
-constexpr uint32_t kNameCell = 0x31F096, kBarCell = 0x31F116;
+constexpr uint32_t kNameCell = var::boss_bar_name, kBarCell = var::boss_bar_cells;
 constexpr uint32_t kJobs = var::palette_queue + 4;
 
 // What the 22 bar cells show: units per cell, or -1 for a code that does not
@@ -53,7 +51,7 @@ protected:
     // A bar as the enemy code creates it for a boss of this energy.
     uint32_t bar_for(uint16_t energy) {
         set_energy(energy);
-        const uint32_t bar = spawn(0x0697D7, sub_088C77);
+        const uint32_t bar = spawn(entry::sub_0697D7, sub_088C77);
         orb_write8(bar + 2, 1);
         orb_write8(bar + 3, 2);
         orb_write16(bar + object_record::owner, static_cast<uint16_t>(boss));
@@ -72,8 +70,8 @@ TEST_F(BossBar, SetUpDrawsNameFullBarPortraitAndPalettes) {
     EXPECT_EQ(ram16(kBarCell), 0x1176);
     for (uint32_t i = 1; i <= 20; ++i) EXPECT_EQ(ram16(kBarCell + 2 * i), 0x117B);
     EXPECT_EQ(ram16(kBarCell + 42), 0x117F);
-    EXPECT_EQ(scripts, (std::vector<uint32_t>{0x08F09B}));
-    EXPECT_EQ(calls(kStartPointer), 1) << "mode 0";
+    EXPECT_EQ(scripts, (std::vector<uint32_t>{rom::bar_portrait}));
+    EXPECT_EQ(calls(sub_061F30 /* start pointer */), 1) << "mode 0";
     EXPECT_EQ(shown_frames, (std::vector<uint8_t>{9}));
     EXPECT_EQ(ram16(bar + object_record::screen_x), 68);
     EXPECT_EQ(ram16(bar + object_record::screen_y), 32);
@@ -82,7 +80,7 @@ TEST_F(BossBar, SetUpDrawsNameFullBarPortraitAndPalettes) {
     EXPECT_EQ(ram32(kJobs + 4), bar + 36);
     EXPECT_EQ(ram16(bar + 36), 0x9916);
     EXPECT_EQ(ram16(bar + 38), 1);
-    EXPECT_EQ(ram32(bar + object_record::routine), 0x06988Cu);
+    EXPECT_EQ(ram32(bar + object_record::routine), entry::sub_06988C);
     EXPECT_EQ(ram32(var::enemy_flags) & 1, 1u);
     ASSERT_EQ(listings.size(), 1u) << "energy unchanged: the portrait is listed";
     EXPECT_EQ(listings[0].key, 351);
@@ -93,7 +91,7 @@ TEST_F(BossBar, ASecondBarWaitsUntilTheFirstIsErased) {
     const uint32_t bar = bar_for(86);
     frames(3);
     EXPECT_EQ(ram16(kBarCell), 0);
-    EXPECT_EQ(ram32(bar + object_record::routine), 0x0697D7u);
+    EXPECT_EQ(ram32(bar + object_record::routine), entry::sub_0697D7);
     orb_write32(var::enemy_flags, 0x2);
     frame();
     EXPECT_EQ(ram16(kBarCell), 0x1176);
@@ -136,7 +134,7 @@ TEST_F(BossBar, ABarThatRunsOutIsErasedAndReturnsToItsPool) {
     frame();
     set_energy(0);
     frame();
-    EXPECT_EQ(ram32(bar + object_record::routine), 0x069975u);
+    EXPECT_EQ(ram32(bar + object_record::routine), entry::sub_069975);
     EXPECT_EQ(ram16(bar + 32), 2);
     EXPECT_EQ(bar_cells()[0], 2) << "n < 3: the left end alone";
     EXPECT_EQ(bar_units(), 2);
@@ -214,7 +212,7 @@ protected:
             plant16(rom::indicator_colours + 2 * reason, static_cast<uint16_t>(0xF801 + reason));
     }
     static uint32_t record(uint32_t slot) { return var::player_records + 0x100 * slot; }
-    uint32_t start() { return spawn(0x084F08, sub_088C67); }
+    uint32_t start() { return spawn(entry::sub_084F08, sub_088C67); }
     // The indicators after the starter's frame.
     std::vector<uint32_t> started() {
         start();
@@ -241,7 +239,7 @@ TEST_F(PlayerIndicators, TheStarterCreatesOnePerSlotAndFreesItself) {
         const uint32_t o = list[s];
         EXPECT_EQ(ram8(o + 3), s);
         EXPECT_EQ(ram32(o + 72), record(s));
-        EXPECT_EQ(ram32(o + object_record::routine), 0x084FA6u) << "set up in the same pass";
+        EXPECT_EQ(ram32(o + object_record::routine), entry::sub_084FA6) << "set up in the same pass";
         EXPECT_EQ(ram16(o + object_record::screen_x), 100 + s);
         EXPECT_EQ(ram16(o + object_record::screen_y), 200 + s);
         EXPECT_EQ(ram16(o + 100) & 0x3FF, 0x12u);
@@ -266,7 +264,7 @@ TEST_F(PlayerIndicators, NoneInTheSubmodeWithBitZeroOrWhenThePoolRunsOut) {
     frame();
     EXPECT_EQ(ram16(var::free_stack_128), 1) << "one indicator, then the starter freed";
     ASSERT_GE(ring().size(), 1u);
-    EXPECT_EQ(ram32(ring().back() + object_record::routine), 0x084FA6u);
+    EXPECT_EQ(ram32(ring().back() + object_record::routine), entry::sub_084FA6);
 }
 
 TEST_F(PlayerIndicators, ReasonAndBlinkFollowThePlayer) {
@@ -282,7 +280,7 @@ TEST_F(PlayerIndicators, ReasonAndBlinkFollowThePlayer) {
     };
     for (const row& c : {row{"energy 51", 0x063ABC, 1, 0, 51, false, 0, 0},
                          row{"energy 50", 0x063ABC, 1, 0, 50, false, 4, 3},
-                         row{"continue countdown", 0x063799, 0, 0, 500, false, 4, 1},
+                         row{"continue countdown", entry::sub_063799, 0, 0, 500, false, 4, 1},
                          row{"special attack", 0x063ABC, 1, 21, 500, false, 4, 2},
                          row{"special attack in a placed area", 0x063ABC, 1, 23, 500, true, 0, 0},
                          row{"state 24", 0x063ABC, 1, 24, 30, false, 4, 3},

@@ -15,12 +15,6 @@
 
 namespace {
 
-// Routines of other areas the cameras call.
-constexpr uint32_t kPartnerRoutine = 0x0810CE;
-constexpr uint32_t kPlacePlayers = 0x063C2C;
-constexpr uint32_t kPlayerFactor = 0x0631FD;
-constexpr uint32_t kQueueSound = 0x088F98;
-
 // ROM tables.
 
 // Fixture ROM data.
@@ -43,9 +37,9 @@ protected:
         for (uint32_t i = 0; i < 8; ++i) plant8(kHeader + 2 + i, static_cast<uint8_t>(0x40 + i));
         for (int k = 0; k < 4; ++k) orb_write32(camera(k) + camera_record::map_header, kHeader);
         cpu.reg[15] = kPlayfield;
-        fake(kPlayerFactor, [this] { guest::set8(cpu.reg[1], factor_); });
-        fake(kPlacePlayers);
-        fake(kQueueSound, [this] { sounds_.push_back(static_cast<uint8_t>(cpu.reg[0])); });
+        fake(sub_0631FD /* player factor */, [this] { guest::set8(cpu.reg[1], factor_); });
+        fake(sub_063C2C /* place players */);
+        fake(sub_088F98 /* queue sound */, [this] { sounds_.push_back(static_cast<uint8_t>(cpu.reg[0])); });
     }
 
     static void put(uint32_t camera_address, int16_t x, int16_t y) {
@@ -137,8 +131,8 @@ TEST_F(CameraApply, ScrollWordsAreTheAppliedPositionInPixelsWrapped) {
         orb_write16(kPlayfield + camera_record::applied_y, static_cast<uint16_t>(c.applied_y));
         cpu.reg[0] = 0x109 + 4;
         ASSERT_TRUE(run(sub_0852BE));
-        EXPECT_EQ(ram16(0x20821A), c.scroll_x);
-        EXPECT_EQ(ram16(0x20821E), c.scroll_y);
+        EXPECT_EQ(ram16(var::nbg1_scroll_x), c.scroll_x);
+        EXPECT_EQ(ram16(var::nbg1_scroll_y), c.scroll_y);
     }
 }
 
@@ -173,16 +167,16 @@ TEST_F(CameraApply, ShowsThePositionOfThePreviousApplication) {
     cpu.reg[0] = 0x109 + 4;
     cpu.reg[11] = var::page_picks + 4;
     ASSERT_TRUE(run(sub_0852B1));
-    EXPECT_EQ(ram16(0x20821A), 88);
-    EXPECT_EQ(ram16(0x20821E), 44);
+    EXPECT_EQ(ram16(var::nbg1_scroll_x), 88);
+    EXPECT_EQ(ram16(var::nbg1_scroll_y), 44);
     EXPECT_EQ(ram8(var::page_picks + 4), 0x40 + 4) << "column 1, row 1 from the old position";
     EXPECT_EQ(r(11), var::page_picks + 8);
     EXPECT_EQ(s16(kPlayfield + camera_record::applied_x), 100);
     EXPECT_EQ(s16(kPlayfield + camera_record::applied_y), 200);
     cpu.reg[11] = var::page_picks + 4;
     ASSERT_TRUE(run(sub_0852B1));
-    EXPECT_EQ(ram16(0x20821A), 25);
-    EXPECT_EQ(ram16(0x20821E), 50);
+    EXPECT_EQ(ram16(var::nbg1_scroll_x), 25);
+    EXPECT_EQ(ram16(var::nbg1_scroll_y), 50);
     EXPECT_EQ(ram8(var::page_picks + 4), 0x40);
 }
 
@@ -198,13 +192,13 @@ TEST_F(CameraApply, AllFourCamerasGoToTheirOwnWordsAndPicks) {
     ASSERT_TRUE(run(sub_086E28));
     for (int k = 0; k < 4; ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(ram16(0x208212 + 8 * k), 4 * k + 1);
-        EXPECT_EQ(ram16(0x208216 + 8 * k), k + 10);
-        EXPECT_EQ(ram8(0x208240 + 4 * k), 0x40 + k % 3);
+        EXPECT_EQ(ram16(var::scroll_words + 8 * k), 4 * k + 1);
+        EXPECT_EQ(ram16(var::nbg0_scroll_y + 8 * k), k + 10);
+        EXPECT_EQ(ram8(var::page_picks + 4 * k), 0x40 + k % 3);
         EXPECT_EQ(s16(camera(k) + camera_record::applied_x), 1000 + k);
     }
     EXPECT_EQ(ram16(0x208230), 0xBEEF);
-    EXPECT_EQ(r(11), 0x208250u);
+    EXPECT_EQ(r(11), 0x208250u);  // R11 as the routine leaves it: the address it computed, written out
 }
 
 // ---- follow ----
@@ -654,8 +648,8 @@ class CameraController : public CameraScript {
 protected:
     void SetUp() override {
         CameraScript::SetUp();
-        orb_write32(controller_ + object_record::routine, 0x08595F);
-        fake(kPartnerRoutine, [this] { partner_runs_.push_back(cpu.reg[20]); });
+        orb_write32(controller_ + object_record::routine, entry::sub_08595F);
+        fake(sub_0810CE /* partner */, [this] { partner_runs_.push_back(cpu.reg[20]); });
     }
     void frame() {
         cpu.reg[20] = controller_;
@@ -672,7 +666,7 @@ TEST_F(CameraController, StartTakesThePartnerAndRunsTheScriptInTheSameFrame) {
     frame();
     const uint32_t object = partner();
     EXPECT_EQ(object, 0x204D80u) << "the 128-byte pool's first object";
-    EXPECT_EQ(ram32(object + object_record::routine), kPartnerRoutine);
+    EXPECT_EQ(ram32(object + object_record::routine), entry::sub_0810CE /* partner */);
     EXPECT_EQ(ram16(object + object_record::owner), static_cast<uint16_t>(controller_));
     EXPECT_EQ(ring(), std::vector<uint32_t>{controller_}) << "the partner is not linked";
     EXPECT_EQ(state(), camera_state::leave_start) << "script step 0 advanced it";
@@ -680,7 +674,8 @@ TEST_F(CameraController, StartTakesThePartnerAndRunsTheScriptInTheSameFrame) {
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 89);
     EXPECT_EQ(partner_runs_, std::vector<uint32_t>{object});
     EXPECT_EQ(r(20), controller_) << "R20 restored after the partner";
-    EXPECT_EQ(call_log(), (std::vector<uint32_t>{kPartnerRoutine, kPlacePlayers}));
+    EXPECT_EQ(call_log(), (std::vector<uint32_t>{entry::sub_0810CE /* partner */,
+                                                 entry::sub_063C2C /* place players */}));
 }
 
 // With the 128-byte pool empty the controller goes on without a partner.
@@ -693,8 +688,8 @@ TEST_F(CameraController, EmptyPoolLeavesNoPartner) {
     for (uint32_t a = var::objects_256; a < 0x208000; ++a) before.push_back(ram8(a));
     for (int n = 0; n < 5; ++n) frame();
     EXPECT_EQ(ram16(controller_ + object_record::partner), 0);
-    EXPECT_EQ(calls(kPartnerRoutine), 0);
-    EXPECT_EQ(calls(kPlacePlayers), 5);
+    EXPECT_EQ(calls(sub_0810CE /* partner */), 0);
+    EXPECT_EQ(calls(sub_063C2C /* place players */), 5);
     EXPECT_EQ(state(), camera_state::leave_start) << "the script runs as usual";
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 85);
     for (uint32_t a = var::objects_256, i = 0; a < 0x208000; ++a, ++i) {
@@ -710,7 +705,7 @@ TEST_F(CameraController, CommonTailCopiesCallsAppliesAndPlaces) {
     orb_write16(controller_ + camera_controller::timer, 50);
     const uint32_t object = spawn(kTestEntry[1], sub_088C67);
     orb_write16(controller_ + object_record::partner, static_cast<uint16_t>(object));
-    orb_write32(object + object_record::routine, kPartnerRoutine);
+    orb_write32(object + object_record::routine, entry::sub_0810CE /* partner */);
     put(kPlayfield, 40, 80);
     orb_write16(kPlayfield + camera_record::applied_x, 8);
     frame();
@@ -718,10 +713,11 @@ TEST_F(CameraController, CommonTailCopiesCallsAppliesAndPlaces) {
     EXPECT_EQ(s16(camera(0) + camera_record::y), 80);
     EXPECT_EQ(partner_runs_, std::vector<uint32_t>{object});
     EXPECT_EQ(r(20), controller_);
-    EXPECT_EQ(ram16(0x20821A), 2) << "layer 1's scroll from its previous position";
+    EXPECT_EQ(ram16(var::nbg1_scroll_x), 2) << "layer 1's scroll from its previous position";
     EXPECT_EQ(s16(kPlayfield + camera_record::applied_x), 40);
     EXPECT_EQ(s16(camera(0) + camera_record::applied_x), 40) << "layer 0 copied before the application";
-    EXPECT_EQ(call_log(), (std::vector<uint32_t>{kPartnerRoutine, kPlacePlayers}));
+    EXPECT_EQ(call_log(), (std::vector<uint32_t>{entry::sub_0810CE /* partner */,
+                                                 entry::sub_063C2C /* place players */}));
 }
 
 TEST_F(CameraController, LeavingTheStartScrollsLayersTwoAndThreeIn) {
@@ -778,13 +774,13 @@ TEST_F(CameraController, AreaWonStartsTheMoveAndItsEndEndsTheFrame) {
     frame();
     EXPECT_EQ(ram8(var::camera_target_reached), 0xFF);
     EXPECT_EQ(state(), camera_state::to_area_end);
-    const int places = calls(kPlacePlayers);
+    const int places = calls(sub_063C2C /* place players */);
     put(kPlayfield, 2000, 0);  // the rest of the frame would copy and apply this
     frame();
     EXPECT_EQ(state(), camera_state::ask_change);
     EXPECT_EQ(ram32(var::system_flags), 1u << 11 | 1u << 14);
     EXPECT_EQ(ram16(controller_ + camera_controller::timer), 90);
-    EXPECT_EQ(calls(kPlacePlayers), places + 1);
+    EXPECT_EQ(calls(sub_063C2C /* place players */), places + 1);
     EXPECT_EQ(s16(camera(0) + camera_record::x), 1008) << "copied the frame before";
     EXPECT_EQ(s16(kPlayfield + camera_record::applied_x), 1008) << "not applied";
 }
@@ -793,7 +789,7 @@ TEST_F(CameraController, WaitThenAreaChangeThenFree) {
     init_objects();
     fake(kTestEntry[1]);
     const uint32_t before = spawn(kTestEntry[1], sub_088C77);
-    controller_ = spawn(0x08595F, sub_088C77);
+    controller_ = spawn(entry::sub_08595F, sub_088C77);
     const uint32_t after = spawn(kTestEntry[1], sub_088C77);
     set_state(camera_state::ask_change);
     orb_write16(controller_ + camera_controller::timer, 2);
@@ -808,7 +804,7 @@ TEST_F(CameraController, WaitThenAreaChangeThenFree) {
     EXPECT_EQ(ram32(var::game_flags), 1u << 3);
     ASSERT_TRUE(run(sub_088B00));
     EXPECT_EQ(state(), camera_state::wait_change) << "waits for the area change";
-    EXPECT_EQ(calls(kPlacePlayers), 3);
+    EXPECT_EQ(calls(sub_063C2C /* place players */), 3);
     EXPECT_EQ(ring().size(), 3u);
     const uint16_t free_count = ram16(var::free_stack_64);
     orb_write32(var::game_flags, 1u << 11);
@@ -817,15 +813,15 @@ TEST_F(CameraController, WaitThenAreaChangeThenFree) {
     EXPECT_EQ(calls(kTestEntry[1]), 8) << "the runner went on past it";
     EXPECT_EQ(ram16(var::free_stack_64), free_count + 1);
     EXPECT_EQ(ram16(var::free_stack_64 + 2 * (free_count + 1)), static_cast<uint16_t>(controller_));
-    EXPECT_EQ(calls(kPlacePlayers), 3);
-    EXPECT_EQ(calls(kPartnerRoutine), 0) << "no partner call after state 5";
+    EXPECT_EQ(calls(sub_063C2C /* place players */), 3);
+    EXPECT_EQ(calls(sub_0810CE /* partner */), 0) << "no partner call after state 5";
 }
 
 TEST_F(CameraController, StateEightRunsStateZero) {
     plant_script({1000});
     set_state(camera_state::setup_again);
     frame();
-    EXPECT_EQ(ram32(partner() + object_record::routine), kPartnerRoutine);
+    EXPECT_EQ(ram32(partner() + object_record::routine), entry::sub_0810CE /* partner */);
     EXPECT_EQ(step(), 1);
     EXPECT_EQ(state(), 9) << "the script's start added 1";
 }
@@ -885,7 +881,7 @@ TEST_F(CameraController, RunsAnAreaFrameByFrame) {
     orb_write32(var::game_flags, 1u << 11);
     frame();
     EXPECT_EQ(ring().size(), 0u);
-    EXPECT_EQ(calls(kPartnerRoutine), static_cast<int>(partner_runs_.size()));
+    EXPECT_EQ(calls(sub_0810CE /* partner */), static_cast<int>(partner_runs_.size()));
     for (uint32_t run_with : partner_runs_) ASSERT_EQ(run_with, 0x204D80u);
 }
 

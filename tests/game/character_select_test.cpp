@@ -5,17 +5,13 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
 
 namespace {
-
-constexpr uint32_t kMarker = 0x062CCF;
-constexpr uint32_t kCursor = 0x062C06;
-constexpr uint32_t kAnimationStart = 0x061F06;
-constexpr uint32_t kSoundA = 0x088F98;
 
 uint32_t rec(uint32_t slot) { return var::player_records + 0x100 * slot; }
 uint8_t places_free() { return orb_read8(var::character_places_free); }
@@ -25,27 +21,28 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
-        fake(kAnimationStart);
-        fake(kSoundA, [this] { sounds_.push_back(cpu.reg[0] & 0xFF); });
+        fake(sub_061F06 /* animation start */);
+        fake(sub_088F98 /* sound a */, [this] { sounds_.push_back(cpu.reg[0] & 0xFF); });
         for (uint32_t n = 0; n < 4; ++n) {
-            plant16(0x063014 + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n));  // cursor n: slot n
+            plant16(rom::cursor_players + 2 * n,
+                    static_cast<uint16_t>(0x2000 + 0x100 * n));  // cursor n: slot n
             orb_write8(rec(n) + 129, static_cast<uint8_t>(n));
-            plant16(0x0630A8 + 4 * n, static_cast<uint16_t>(40 + 64 * n));
-            plant16(0x0630A8 + 4 * n + 2, 150);
+            plant16(rom::cursor_positions + 4 * n, static_cast<uint16_t>(40 + 64 * n));
+            plant16(rom::cursor_positions + 4 * n + 2, 150);
         }
         // Layout 0: places 0-4 show characters 3, 2, 1, 0, 0; layout 3: 0, 1, 2, 3.
         const uint8_t layout0[5] = {3, 2, 1, 0, 0}, layout3[5] = {0, 1, 2, 3, 0};
         for (uint32_t p = 0; p < 5; ++p) {
-            plant8(0x06304A + p, layout0[p]);
-            plant8(0x06304A + 15 + p, layout3[p]);
+            plant8(rom::place_characters + p, layout0[p]);
+            plant8(rom::place_characters + 15 + p, layout3[p]);
         }
-        for (uint32_t c = 0; c < 4; ++c) plant8(0x063136 + c, static_cast<uint8_t>(0xC0 + c));
-        controller_ = spawn(0x062B7D, sub_088C57);
+        for (uint32_t c = 0; c < 4; ++c) plant8(rom::taken_sounds + c, static_cast<uint8_t>(0xC0 + c));
+        controller_ = spawn(entry::sub_062B7D, sub_088C57);
     }
 
     // A cursor of this type on the ring, owned by the controller, running.
     uint32_t cursor(uint8_t type, uint8_t place, uint8_t state = 1) {
-        const uint32_t c = spawn(kCursor, sub_088C67);
+        const uint32_t c = spawn(entry::sub_062C06 /* cursor */, sub_088C67);
         orb_write8(c + 3, type);
         orb_write16(c + 12, static_cast<uint16_t>(controller_));
         orb_write8(c + 2, state);
@@ -66,7 +63,7 @@ protected:
 };
 
 TEST_F(CharacterSelect, ControllerOpensThePlacesAndCreatesTheListedObjects) {
-    plant8(0x06301C, 2);
+    plant8(rom::select_objects, 2);
     plant32(0x06301D, kTestEntry[0]);
     plant8(0x063021, 4);
     plant32(0x063022, kTestEntry[1]);
@@ -90,7 +87,7 @@ TEST_F(CharacterSelect, ControllerOpensThePlacesAndCreatesTheListedObjects) {
 
 // An empty pool ends the set-up: nothing links the last object twice.
 TEST_F(CharacterSelect, ControllerStopsCreatingAtAnEmptyPool) {
-    plant8(0x06301C, 3);
+    plant8(rom::select_objects, 3);
     for (uint32_t i = 0; i < 3; ++i) plant32(0x06301D + 5 * i, kTestEntry[i]);
     orb_write16(var::free_stack_128, 1);
     cpu.reg[20] = controller_;
@@ -102,8 +99,8 @@ TEST_F(CharacterSelect, ControllerStopsCreatingAtAnEmptyPool) {
 }
 
 TEST_F(CharacterSelect, OnePlayerChoosesAndTheCountdownEndsTwoFramesLater) {
-    plant8(0x06301C, 1);
-    plant32(0x06301D, kCursor);
+    plant8(rom::select_objects, 1);
+    plant32(0x06301D, entry::sub_062C06 /* cursor */);
     plant8(0x063021, 0);
     orb_write16(rec(0), 1);
     orb_write16(var::flow_countdown, 1200);  // as the flow enters the screen
@@ -222,11 +219,12 @@ TEST_F(CharacterSelect, OfTwoCursorsOnOnePlaceTheFirstToPressTakesIt) {
 TEST_F(CharacterSelect, MarkersChangeColourOnceTheirPlaceIsTaken) {
     open_selection(0b1101);
     for (uint32_t i = 0; i < 5; ++i) {
-        plant16(0x063094 + 4 * i, static_cast<uint16_t>(10 * i));
-        plant16(0x063094 + 4 * i + 2, 99);
+        plant16(rom::marker_positions + 4 * i, static_cast<uint16_t>(10 * i));
+        plant16(rom::marker_positions + 4 * i + 2, 99);
     }
-    const uint32_t taken = spawn(kMarker, sub_088C67), open = spawn(kMarker, sub_088C67),
-                   fifth = spawn(kMarker, sub_088C67);
+    const uint32_t taken = spawn(entry::sub_062CCF /* marker */, sub_088C67),
+                   open = spawn(entry::sub_062CCF /* marker */, sub_088C67),
+                   fifth = spawn(entry::sub_062CCF /* marker */, sub_088C67);
     orb_write8(taken + 3, 1);
     orb_write8(open + 3, 0);
     orb_write8(fifth + 3, 4);
@@ -244,21 +242,21 @@ TEST_F(CharacterSelect, MarkersChangeColourOnceTheirPlaceIsTaken) {
     EXPECT_EQ(ram8(fifth + 2), 2);
     EXPECT_EQ(ram16(fifth + 110), 0x0100);
     EXPECT_EQ(ram16(taken + 16), 10);
-    EXPECT_EQ(calls(kAnimationStart), 3);
+    EXPECT_EQ(calls(sub_061F06 /* animation start */), 3);
 }
 
 TEST_F(CharacterSelect, LookupsFollowTheLayout) {
     for (uint32_t c = 0; c < 4; ++c) {
-        plant8(0x063068 + c, static_cast<uint8_t>(3 - c));
-        plant8(0x063068 + 4 * 4 + c, static_cast<uint8_t>(c));
+        plant8(rom::character_places + c, static_cast<uint8_t>(3 - c));
+        plant8(rom::character_places + 4 * 4 + c, static_cast<uint8_t>(c));
     }
     const uint32_t c = cursor(0, 1);
     const struct {
         uint8_t players, shift;
         uint32_t character, place_of_2;
     } cases[] = {{0, 0, 2, 1}, {0, 1, 1, 0}, {1, 5, 1, 2}};
-    plant8(0x06304A + 5 + 1, 1);   // layout 1, place 1
-    plant8(0x06304A + 20 + 1, 1);  // layout 4, place 1
+    plant8(rom::place_characters + 5 + 1, 1);   // layout 1, place 1
+    plant8(rom::place_characters + 20 + 1, 1);  // layout 4, place 1
     for (const auto& k : cases) {
         SCOPED_TRACE(int(k.players) * 10 + k.shift);
         orb_write8(var::backup_primary + backup_record::player_count, k.players);
@@ -285,9 +283,9 @@ TEST_F(CharacterSelect, ChosenCursorsStayListedAndStateFiveEndsTheRun) {
 }
 
 TEST_F(CharacterSelect, PalettePresetQueuesTheScreensBlock) {
-    fake(0x0896A9, [] { EXPECT_EQ(cpu.reg[19], 0x08E240u); });
+    fake(sub_0896A9, [] { EXPECT_EQ(cpu.reg[19], rom::menu_palette); });
     ASSERT_TRUE(run(sub_062B70));
-    EXPECT_EQ(calls(0x0896A9), 1);
+    EXPECT_EQ(calls(sub_0896A9), 1);
 }
 
 }  // namespace

@@ -8,9 +8,7 @@
 
 namespace {
 
-constexpr uint32_t kEffectRoutine = 0x08254E;
-constexpr uint32_t kRandom = 0x06925A;
-constexpr uint32_t kRandomState = 0x20C100;
+constexpr uint32_t kRandomState = var::random_state;
 constexpr uint32_t kScript = 0x060400;
 constexpr uint32_t kFrame = 0x060410;
 constexpr uint16_t kWord2 = 0xA800 | 0x123;  // +100: top bits 0xA800
@@ -90,7 +88,7 @@ TEST_F(ChildEffect, SpawnMarksAnEnemyCallerNotTheEffect) {
         EXPECT_FALSE(cpu.z);
         ASSERT_GE(ring().size(), 1u);
         EXPECT_EQ(ring().back(), e);
-        EXPECT_EQ(ram32(e + object_record::routine), kEffectRoutine);
+        EXPECT_EQ(ram32(e + object_record::routine), ::entry::sub_08254E /* effect */);
         EXPECT_EQ(ram8(e + object_record::type), 9);
         EXPECT_EQ(ram16(e + object_record::owner),
                   static_cast<uint16_t>(k.entry == sub_0824F0 ? caller : other));
@@ -140,11 +138,11 @@ TEST_F(ChildEffect, ARandomPlayerInPlayOwnsIt) {
     } cases[] = {
         {"slot 3 first", 0b1000, 0x20A300},
         {"only slot 1: wraps", 0b0010, 0x20A100},
-        {"slots 0 and 2", 0b0101, 0x20A000},
+        {"slots 0 and 2", 0b0101, var::player_records},
         {"nobody", 0, 0},
     };
     plant_type(5, entry{});
-    fake(kRandom, seeded_random);
+    fake(sub_06925A /* random */, seeded_random);
     orb_write32(var::game_flags, 1u << game_flag::demo_play);
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);

@@ -17,9 +17,6 @@ using namespace operator_model;
 namespace br = backup_record;
 namespace cr = credit_record;
 
-constexpr uint32_t kSoundQueue = 0x088F98;  // ring A: queues R0's low byte
-constexpr uint32_t kAttractExit = 0x061034;
-
 // Released edges of the system inputs.
 constexpr uint8_t kService = 0x01, kChute1 = 0x04, kChute2 = 0x08, kChute3 = 0x40, kChute4 = 0x80;
 
@@ -38,7 +35,9 @@ protected:
         GameRoutineTest::SetUp();
         sounds_.clear();
         vblank_ = 0;
-        fake(kSoundQueue, [this] { sounds_.push_back({vblank_, static_cast<uint8_t>(r(0))}); });
+        fake(sub_088F98 /* sound queue: ring A: queues R0's low byte */, [this] {
+            sounds_.push_back({vblank_, static_cast<uint8_t>(r(0))});
+        });
         write_valid_block(std::vector<uint8_t>(kDataBytes, 0));
     }
 
@@ -114,20 +113,20 @@ TEST_F(Coins, SettingsApplication) {
 }
 
 TEST_F(Coins, OneCoinMakesEveryCreditItsUnitsAllow) {
-    fake(kAttractExit);
+    fake(sub_061034 /* attract exit */);
     apply({1, 3, 1, 0});
     vblank(kChute1);
     vblanks(3);
     EXPECT_EQ(ram8(rec(0) + cr::credits), 3);
     EXPECT_EQ(ram8(rec(0) + cr::coin_units), 0);
     EXPECT_EQ(ram8(rec(0) + cr::credit_added), 3);
-    EXPECT_EQ(calls(kAttractExit), 3);
+    EXPECT_EQ(calls(sub_061034 /* attract exit */), 3);
     EXPECT_EQ(sounds(0xA5), 1);
     ASSERT_GE(sounds_.size(), 1u);
     EXPECT_EQ(sounds_.front().first, 2) << "queued on the next vblank";
     EXPECT_EQ(ram16(var::coin_credits), 3);
     EXPECT_EQ(ram16(var::coin_count), 1);
-    EXPECT_EQ(ram16(var::coin_credits + 0x7C), 3) << "mirror";
+    EXPECT_EQ(ram16(var::coin_credits + var::bookkeeping_mirror_offset), 3) << "mirror";
     EXPECT_EQ(ram16(kBlock), check_value_at(kData));
 }
 
@@ -279,7 +278,8 @@ TEST_F(Coins, SavedCreditsFollowTheRecords) {
     const uint16_t expected[4] = {0, 0x0100, 7, 0};
     for (uint32_t n = 0; n < 4; ++n) {
         EXPECT_EQ(ram16(var::saved_credits + 2 * n), expected[n]) << "record " << n;
-        EXPECT_EQ(ram16(var::saved_credits + 0x7C + 2 * n), expected[n]) << "mirror of record " << n;
+        EXPECT_EQ(ram16(var::saved_credits + var::bookkeeping_mirror_offset + 2 * n), expected[n])
+            << "mirror of record " << n;
     }
     EXPECT_EQ(ram16(kBlock), check_value_at(kData));
 }

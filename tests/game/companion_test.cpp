@@ -7,7 +7,6 @@ namespace {
 constexpr uint32_t kData = 0x060100;        // a parent's companion data
 constexpr uint32_t kFixedParts = 0x13164E;  // count, then the first part
 constexpr uint32_t kParentFrame = 0x060200;
-constexpr uint32_t kCompanionRoutine = 0x077BD6;
 
 class Companion : public ActorTest {
 protected:
@@ -45,7 +44,7 @@ TEST_F(Companion, SpawnFillsItFromTheCreatorsDataAndTheFixedParts) {
     EXPECT_EQ(r(10), 0x13164Fu);
     ASSERT_GE(ring().size(), 1u);
     EXPECT_EQ(ring().back(), c);
-    EXPECT_EQ(ram32(c + object_record::routine), kCompanionRoutine);
+    EXPECT_EQ(ram32(c + object_record::routine), entry::sub_077BD6 /* companion */);
     EXPECT_EQ(ram8(c + object_record::state), 0);
     EXPECT_EQ(ram16(c + object_record::height), 0);
     EXPECT_EQ(ram8(c + object_record::anim_mode), 3);

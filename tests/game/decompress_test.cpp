@@ -7,6 +7,7 @@
 
 #include "board/machine.h"
 #include "game/flow/tables.h"
+#include "game/hardware.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
@@ -15,7 +16,7 @@
 namespace {
 
 constexpr uint32_t kJobList = 0x110000;
-constexpr uint32_t kVideoRam = 0x300000;
+constexpr uint32_t kVideoRam = hw::video_ram;
 constexpr uint32_t kState = var::decomp_job + decomp_field::state;
 
 using bytes = std::vector<uint8_t>;

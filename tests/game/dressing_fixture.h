@@ -13,16 +13,10 @@
 
 class DressingTest : public ActorTest {
 protected:
-    static constexpr uint32_t kCompanion = 0x077B88;
-    static constexpr uint32_t kEffect = 0x0824F0;
-    static constexpr uint32_t kPlayerEffect = 0x08251B;
-    static constexpr uint32_t kShortEffect = 0x07B615;
-    static constexpr uint32_t kGuard = 0x07F113;
-
     void SetUp() override {
         ActorTest::SetUp();
-        fake_all({kCompanion, kPlayerEffect, kShortEffect});
-        fake(kEffect, [this] {
+        fake_all({sub_077B88 /* companion */, sub_08251B /* player effect */, sub_07B615 /* short effect */});
+        fake(sub_0824F0 /* effect */, [this] {
             effects_.push_back(static_cast<uint8_t>(r(0)));
             const uint32_t caller = r(20);
             const uint16_t flags = ram16(caller);
@@ -31,7 +25,7 @@ protected:
         });
         // The guard: at an area change the object unlinks itself, is freed and
         // returns past its caller.
-        fake(kGuard, body_fn([] {
+        fake(sub_07F113 /* guard */, body_fn([] {
                  if (!(orb_read32(var::game_flags) >> game_flag::area_change & 1)) return ended::by_return;
                  call_routine(sub_088CD3);
                  call_routine(sub_088D0C);

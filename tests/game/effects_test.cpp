@@ -10,20 +10,15 @@
 
 namespace {
 
-using namespace engine_routine;
-
-constexpr uint32_t kTouchTest55 = 0x088180, kStrike55 = 0x088185;
-constexpr uint32_t kTouchTest56 = 0x088347, kStrike56 = 0x08834C;
-constexpr uint32_t kActiveArea = 0x07AB3F, kRandom = 0x06925A;
 constexpr uint32_t kParameter = 0x20F000;  // the drifting object's parameter byte
 
 struct kind {
     uint32_t routine, table;
     uint32_t states[3];
 };
-constexpr kind k55{0x0770E0, 0x0770F4, {0x077100, 0x077123, 0x077154}};
-constexpr kind k56{0x0771A2, 0x0771B8, {0x0771C4, 0x0771E7, 0x077222}};
-constexpr kind k57{0x077270, 0x077284, {0x077290, 0x077304, 0x07730D}};
+constexpr kind k55{entry::sub_0770E0, rom::touch55_states, {0x077100, 0x077123, 0x077154}};
+constexpr kind k56{entry::sub_0771A2, rom::touch56_states, {0x0771C4, 0x0771E7, 0x077222}};
+constexpr kind k57{entry::sub_077270, rom::drifter_states, {0x077290, 0x077304, 0x07730D}};
 
 class EffectObjects : public FlowObjectTest {
 protected:
@@ -35,14 +30,15 @@ protected:
         plant32(0x0772D0, 0x0772E0);
         plant32(0x0772D4, 0x0772EA);
         plant16(rom::strike_word, 0x5123);  // kind 5, strength 0x123
-        fake(kActiveArea);
-        fake(kRandom, [] { cpu.reg[0] = 0xABCDEF03; });  // speed 16
-        fake_all({kTouchTest55, kStrike55, kTouchTest56, kStrike56});
+        fake(sub_07AB3F /* active area */);
+        fake(sub_06925A /* random */, [] { cpu.reg[0] = 0xABCDEF03; });  // speed 16
+        fake_all({sub_088180 /* touch test 55 */, sub_088185 /* strike 55 */, sub_088347 /* touch test 56 */,
+                  sub_08834C /* strike 56 */});
     }
     uint32_t make(const kind& k) { return spawn(k.routine, sub_088C67); }
     // The animation stand-in leaves this frame index and duration at each tick.
     void animate(uint8_t index, uint8_t duration) {
-        fake(kTick, [index, duration] {
+        fake(sub_061FB6 /* tick */, [index, duration] {
             orb_write8(cpu.reg[20] + object_record::frame_index, index);
             orb_write8(cpu.reg[20] + object_record::frame_duration, duration);
         });
@@ -74,9 +70,12 @@ TEST_F(EffectObjects, TouchStartsTheSecondScriptAndTheSoundThenStrikesOnFrameOne
         uint32_t touch, strike, first, second, touch_box, strike_box;
         uint32_t list;
     };
-    for (const row& c :
-         {row{k55, kTouchTest55, kStrike55, 0x08F274, 0x099081, 0x07733D, 0x077341, kListByGround},
-          row{k56, kTouchTest56, kStrike56, 0x08F27B, 0x08EAE3, 0x077345, 0x077349, kListByHeight}}) {
+    for (const row& c : {row{k55, entry::sub_088180 /* touch test 55 */, entry::sub_088185 /* strike 55 */,
+                             rom::touch55_waiting_script, rom::touch55_triggered_script, rom::touch55_box,
+                             rom::strike55_box, entry::sub_0620CD /* list by ground */},
+                         row{k56, entry::sub_088347 /* touch test 56 */, entry::sub_08834C /* strike 56 */,
+                             rom::touch56_waiting_script, rom::touch56_triggered_script, rom::touch56_box,
+                             rom::strike56_box, entry::sub_062094 /* list by height */}}) {
         SCOPED_TRACE(c.k.routine);
         init_objects();
         scripts.clear();
@@ -129,11 +128,11 @@ TEST_F(EffectObjects, TouchStartsTheSecondScriptAndTheSoundThenStrikesOnFrameOne
 
 TEST_F(EffectObjects, TheFlatObjectLeavesWhenOutsideTheActiveWindow) {
     const uint32_t object = make(k56);
-    fake(kActiveArea, [] { orb_write32(cpu.reg[20], orb_read32(cpu.reg[20]) & ~1u); });
+    fake(sub_07AB3F /* active area */, [] { orb_write32(cpu.reg[20], orb_read32(cpu.reg[20]) & ~1u); });
     frame();
     EXPECT_TRUE(ring().empty());
     EXPECT_TRUE(released(object));
-    EXPECT_EQ(calls(kTouchTest56), 0);
+    EXPECT_EQ(calls(sub_088347 /* touch test 56 */), 0);
 }
 
 TEST_F(EffectObjects, DriftingObjectStartsEightyFramesAwayAndLeavesOnceNoLongerListed) {

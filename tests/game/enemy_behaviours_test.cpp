@@ -17,11 +17,7 @@ namespace {
 
 using namespace enemy_fixture;
 
-constexpr uint32_t kFlatBoxTest = 0x088180;  // the box stored in the entry, mode 1
-constexpr uint32_t kWordBoxTest = 0x0882B2;  // a box of words, mode in R12
-constexpr uint32_t kWordBoxHits = 0x0882AF;  // a box of words, mode 0
-constexpr uint32_t kFlatBoxHits = 0x088185;  // the box stored in the entry, mode 0
-constexpr uint32_t kBoxWords = 0x120C00;     // a box of 16-bit words a pattern entry points at
+constexpr uint32_t kBoxWords = 0x120C00;  // a box of 16-bit words a pattern entry points at
 
 // Queued codes of sound ring A, oldest first.
 std::vector<uint8_t> ring_a() {
@@ -131,7 +127,8 @@ TEST_F(EnemyBehaviour, PatternBoxTestByEntryFlag) {
         SCOPED_TRACE(int{p});
         SetUp();
         uint32_t seen_r10 = 0, seen_r12 = 0xFF;
-        for (const uint32_t a : {kFlatBoxTest, kWordBoxTest})
+        for (const uint32_t a : {entry::sub_088180 /* flat box test: the box stored in the entry, mode 1 */,
+                                 entry::sub_0882B2 /* word box test: a box of words, mode in R12 */})
             fake(a, [&] {
                 seen_r10 = r(10);
                 seen_r12 = r(12);
@@ -139,8 +136,12 @@ TEST_F(EnemyBehaviour, PatternBoxTestByEntryFlag) {
         orb_write8(enemy + object_record::attack_pattern, p);
         cpu.reg[12] = 0;
         ASSERT_TRUE(frame(sub_0692C7));
-        EXPECT_EQ(calls(p == 0 ? kFlatBoxTest : kWordBoxTest), 1);
-        EXPECT_EQ(calls(p == 0 ? kWordBoxTest : kFlatBoxTest), 0);
+        EXPECT_EQ(calls(p == 0 ? entry::sub_088180 /* flat box test: the box stored in the entry, mode 1 */
+                               : entry::sub_0882B2 /* word box test: a box of words, mode in R12 */),
+                  1);
+        EXPECT_EQ(calls(p == 0 ? entry::sub_0882B2 /* word box test: a box of words, mode in R12 */
+                               : entry::sub_088180 /* flat box test: the box stored in the entry, mode 1 */),
+                  0);
         EXPECT_EQ(seen_r10, p == 0 ? kBoxes + 2 : kBoxWords);
         if (p == 1) {
             EXPECT_EQ(seen_r12, 1u) << "collision mode 1";
@@ -155,16 +156,21 @@ TEST_F(EnemyBehaviour, AttackTestSignAndBoxByBit7) {
         uint32_t routine, r10;
         uint8_t r0;
     } cases[] = {
-        {0x10, kWordBoxHits, kBoxWords, 0xF0},    {0x00, kWordBoxHits, kBoxWords, 0x00},
-        {0x7F, kWordBoxHits, kBoxWords, 0x81},    {0x80, kFlatBoxHits, kAttacks + 2, 0x80},
-        {0xFF, kFlatBoxHits, kAttacks + 2, 0xFF},
+        {0x10, entry::sub_0882AF /* word box hits: a box of words, mode 0 */, kBoxWords, 0xF0},
+        {0x00, entry::sub_0882AF /* word box hits: a box of words, mode 0 */, kBoxWords, 0x00},
+        {0x7F, entry::sub_0882AF /* word box hits: a box of words, mode 0 */, kBoxWords, 0x81},
+        {0x80, entry::sub_088185 /* flat box hits: the box stored in the entry, mode 0 */, kAttacks + 2,
+         0x80},
+        {0xFF, entry::sub_088185 /* flat box hits: the box stored in the entry, mode 0 */, kAttacks + 2,
+         0xFF},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int{c.b});
         SetUp();
         plant8(kAttacks + 1, c.b);
         uint32_t seen_r10 = 0;
-        for (const uint32_t a : {kWordBoxHits, kFlatBoxHits})
+        for (const uint32_t a : {entry::sub_0882AF /* word box hits: a box of words, mode 0 */,
+                                 entry::sub_088185 /* flat box hits: the box stored in the entry, mode 0 */})
             fake(a, [&] {
                 seen_r10 = r(10);
                 cpu.reg[0] = 0xDEAD;  // the test routines use R0
@@ -419,7 +425,7 @@ TEST_F(EnemyBehaviour, ApproachAttacksWhenThePatternBoxTouches) {
         SCOPED_TRACE(c.name);
         SetUp();
         plant8(kParams, 0);
-        touch_on(kFlatBoxTest, c.touches);
+        touch_on(entry::sub_088180 /* flat box test: the box stored in the entry, mode 1 */, c.touches);
         bool attacked = false;
         fake(kTestEntry[4], [&] { attacked = true; });
         put_player(0, c.player_x, 500, c.player_flags);
@@ -427,7 +433,8 @@ TEST_F(EnemyBehaviour, ApproachAttacksWhenThePatternBoxTouches) {
         enter(3);
         position(1000, 500);
         ASSERT_TRUE(frame(sub_06A458));
-        EXPECT_EQ(calls(kFlatBoxTest), c.box_tested ? 1 : 0);
+        EXPECT_EQ(calls(sub_088180 /* flat box test: the box stored in the entry, mode 1 */),
+                  c.box_tested ? 1 : 0);
         EXPECT_EQ(attacked, c.attacks) << "state_routines[4] in the same frame";
         EXPECT_EQ(state(), c.attacks ? 4 : 3);
         EXPECT_FALSE(flag(object_flag::touched));
@@ -438,7 +445,7 @@ TEST_F(EnemyBehaviour, ApproachAttacksWhenThePatternBoxTouches) {
 
 TEST_F(EnemyBehaviour, ApproachDistanceAlternatesWhenReached) {
     plant8(kParams, 0);
-    touch_on(kFlatBoxTest, false);
+    touch_on(entry::sub_088180 /* flat box test: the box stored in the entry, mode 1 */, false);
     put_player(0, 1300, 500);
     enter(3);
     position(1100, 500);  // on the left point at 200
@@ -452,7 +459,7 @@ TEST_F(EnemyBehaviour, ApproachDistanceAlternatesWhenReached) {
 
 TEST_F(EnemyBehaviour, ApproachPicksANewPatternAfterEachPause) {
     plant8(kParams, 1);
-    touch_on(kFlatBoxTest, false);
+    touch_on(entry::sub_088180 /* flat box test: the box stored in the entry, mode 1 */, false);
     enter(3);
     position(1000, 500);
     orb_write16(enemy + object_record::approach_dx, 1234);
@@ -526,10 +533,10 @@ TEST_F(EnemyBehaviour, MeleeHitQueuesTheNextSound) {
         uint32_t box;
         std::vector<uint8_t> sounds;
     } cases[] = {
-        {0x10, true, kWordBoxHits, {0xF1}},
-        {0x81, true, kFlatBoxHits, {0x82}},
-        {0xFF, true, kFlatBoxHits, {}},
-        {0x10, false, kWordBoxHits, {}},
+        {0x10, true, entry::sub_0882AF /* word box hits: a box of words, mode 0 */, {0xF1}},
+        {0x81, true, entry::sub_088185 /* flat box hits: the box stored in the entry, mode 0 */, {0x82}},
+        {0xFF, true, entry::sub_088185 /* flat box hits: the box stored in the entry, mode 0 */, {}},
+        {0x10, false, entry::sub_0882AF /* word box hits: a box of words, mode 0 */, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int{c.b});
@@ -557,7 +564,7 @@ TEST_F(EnemyBehaviour, MeleeRecoversRankByteFramesThenStateTwo) {
         SCOPED_TRACE(int{rank_byte});
         SetUp();
         plant8(kRankBytes, rank_byte);
-        touch_on(kWordBoxHits, false);
+        touch_on(entry::sub_0882AF /* word box hits: a box of words, mode 0 */, false);
         enter(4);
         set_flags16(0x8005);
         int frames = 0;
@@ -583,7 +590,7 @@ TEST_F(EnemyBehaviour, LeapFromTheGroundLandsInFrame61) {
     for (const bool facing : {true, false}) {
         SCOPED_TRACE(facing ? "facing right" : "facing left");
         SetUp();
-        touch_on(kWordBoxHits, true);
+        touch_on(entry::sub_0882AF /* word box hits: a box of words, mode 0 */, true);
         orb_write8(enemy + object_record::attack_pattern, 1);
         set_flags16(facing ? 0x8041 : 0x8001);
         enter(4);
@@ -605,7 +612,7 @@ TEST_F(EnemyBehaviour, LeapFromTheGroundLandsInFrame61) {
         EXPECT_EQ(world_x(), 1000 + (facing ? 6 : -6) * 60);
         EXPECT_EQ(timer(), 4) << "rank byte 5, the first frame counted";
         EXPECT_EQ(ring_a().size(), 1u) << "a hit in the air makes no sound";
-        EXPECT_GE(calls(kWordBoxHits), 1);
+        EXPECT_GE(calls(sub_0882AF /* word box hits: a box of words, mode 0 */), 1);
         EXPECT_FALSE(flag(object_flag::touched));
         for (int f = 0; f < 4; ++f) ASSERT_TRUE(frame(sub_06B09E));
         EXPECT_EQ(state(), 2);

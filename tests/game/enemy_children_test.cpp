@@ -8,11 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kDispatcher = 0x06A1DA;
-constexpr uint32_t kMover = 0x06912A;  // animation step and mover of the enemy framework
-constexpr uint32_t kZoomStart = 0x0797C0;
-constexpr uint32_t kZoomedPlace = 0x0797DB;
-
 class EnemyChildren : public ActorTest {
 protected:
     // An enemy on the ring (its own routine idle), alive.
@@ -77,7 +72,7 @@ TEST_F(EnemyBossBar, EntriesSetSubjectAndVariant) {
         EXPECT_EQ(ram8(bar + object_record::type), k.type);
         EXPECT_EQ(ram8(bar + object_record::state), k.state);
         EXPECT_EQ(ram16(bar + object_record::owner), static_cast<uint16_t>(e));
-        EXPECT_EQ(ram32(bar + object_record::routine), 0x0697D7u);
+        EXPECT_EQ(ram32(bar + object_record::routine), entry::sub_0697D7);
     }
 }
 
@@ -117,7 +112,7 @@ TEST_F(Afterimage, SpawnerIsA64ByteObjectOfTheEnemy) {
     EXPECT_EQ(ring().back(), spawner_);
     EXPECT_EQ(ram16(spawner_ + object_record::owner), static_cast<uint16_t>(enemy_));
     EXPECT_EQ(ram8(spawner_ + object_record::enemy_timer), 4);
-    EXPECT_EQ(ram32(spawner_ + object_record::routine), 0x0696C6u);
+    EXPECT_EQ(ram32(spawner_ + object_record::routine), entry::sub_0696C6);
 }
 
 TEST_F(Afterimage, OneEveryFourFramesFromTheFourth) {
@@ -195,8 +190,8 @@ protected:
         plant16(entry + 6, 16);
         plant16(entry + 8, 100);
         plant16(entry + 10, 0x0444);
-        fake(kZoomStart);
-        fake(kZoomedPlace);
+        fake(sub_0797C0 /* zoom start */);
+        fake(sub_0797DB /* zoomed place */);
         enemy_ = enemy();
         part_ = call_on(sub_06C43D, enemy_);
     }
@@ -216,7 +211,7 @@ TEST_F(Kind2Part, SpawnNamesItsEntry) {
         EXPECT_EQ(ram16(p + object_record::flags), 0);
         EXPECT_EQ(ram16(p + object_record::owner), static_cast<uint16_t>(enemy_));
         EXPECT_EQ(ram32(p + object_record::next_script), rom::kind2_part_entries + 12 * k.index);
-        EXPECT_EQ(ram32(p + object_record::routine), 0x06C46Fu);
+        EXPECT_EQ(ram32(p + object_record::routine), entry::sub_06C46F);
     }
 }
 
@@ -227,7 +222,7 @@ TEST_F(Kind2Part, StandsByTheEnemyUntilAnAreaChangeHasEnded) {
     EXPECT_EQ(s16(part_ + object_record::height), 40 + 16 + 100) << "the Y offset lifts it too";
     EXPECT_EQ(ram16(part_ + object_record::next_script), 0x0444);
     EXPECT_EQ(ram8(part_ + object_record::anim_mode), 1);
-    EXPECT_EQ(ram32(part_ + object_record::routine), 0x06C4B8u);
+    EXPECT_EQ(ram32(part_ + object_record::routine), entry::sub_06C4B8);
     EXPECT_TRUE(flag(part_, object_flag::listed));
 
     // The enemy goes: the part stays.
@@ -241,18 +236,18 @@ TEST_F(Kind2Part, StandsByTheEnemyUntilAnAreaChangeHasEnded) {
     pass();
     EXPECT_EQ(ram8(part_ + object_record::state), 1);
     EXPECT_EQ(ram16(part_ + object_record::height), 0x0444);
-    EXPECT_EQ(calls(kZoomStart), 1);
-    EXPECT_EQ(calls(kZoomedPlace), 1) << "drawn zoomed in the same frame";
+    EXPECT_EQ(calls(sub_0797C0 /* zoom start */), 1);
+    EXPECT_EQ(calls(sub_0797DB /* zoomed place */), 1) << "drawn zoomed in the same frame";
     pass(2);
-    EXPECT_EQ(calls(kZoomedPlace), 3);
-    EXPECT_EQ(calls(kZoomStart), 1);
+    EXPECT_EQ(calls(sub_0797DB /* zoomed place */), 3);
+    EXPECT_EQ(calls(sub_0797C0 /* zoom start */), 1);
 
     const uint16_t count = ram16(var::free_stack_128);
     orb_write32(var::game_flags, 0);
     pass();
     EXPECT_FALSE(on_ring(part_));
     EXPECT_EQ(ram16(var::free_stack_128), count + 1);
-    EXPECT_EQ(calls(kZoomedPlace), 3);
+    EXPECT_EQ(calls(sub_0797DB /* zoomed place */), 3);
 }
 
 TEST_F(Kind2Part, AnUnknownStateEntryEndsTheRun) {
@@ -275,8 +270,10 @@ struct overlay_family {
 };
 
 const overlay_family kFamilies[] = {
-    {"kinds 13/14", sub_0703B4, 0x097998, 0x07046C, 0x0703D2, 0x070460, 0, 0, 12},
-    {"kinds 5/6", sub_071A0C, 0x098A3C, 0x071AD6, 0x071A2A, 0x071AC7, 140, -140, 80},
+    {"kinds 13/14", sub_0703B4, rom::big_overlay_script, rom::big_overlay_scripts, entry::sub_0703D2,
+     entry::sub_070460, 0, 0, 12},
+    {"kinds 5/6", sub_071A0C, rom::side_overlay_script, rom::side_overlay_scripts, entry::sub_071A2A,
+     entry::sub_071AC7, 140, -140, 80},
 };
 
 class Overlay : public EnemyChildren {
@@ -362,7 +359,7 @@ TEST_F(Overlay, TheKinds5And6OverlayHasACompanion) {
     pass();
     ASSERT_GE(ring().size(), 1u);
     const uint32_t companion = ring().back();
-    EXPECT_EQ(ram32(companion + object_record::routine), 0x077BD6u);
+    EXPECT_EQ(ram32(companion + object_record::routine), entry::sub_077BD6);
     EXPECT_EQ(ram16(companion + object_record::owner), static_cast<uint16_t>(overlay_));
     EXPECT_EQ(ram16(companion + companion_record::x_offset_base), 0x0022);
     EXPECT_EQ(ram16(companion + companion_record::y_offset), 0x0033);
@@ -375,26 +372,26 @@ protected:
     void SetUp() override {
         EnemyChildren::SetUp();
         plant_animation(rom::flying_piece_script, rom::flying_piece_script + 0x11, {5, 5, 5, 5});
-        fake(kDispatcher);
+        fake(sub_06A1DA /* dispatcher */);
     }
 };
 
 TEST_F(FlyingPiece, DefeatQueuesItsSoundOnceThenTheDispatcherRuns) {
-    const uint32_t e = spawn(0x0736F4, sub_088C67);
+    const uint32_t e = spawn(entry::sub_0736F4, sub_088C67);
     orb_write16(e + object_record::flags, 0x8001);
     pass();
-    EXPECT_EQ(calls(kDispatcher), 1);
+    EXPECT_EQ(calls(sub_06A1DA /* dispatcher */), 1);
     EXPECT_EQ(ring().size(), 1u);
     orb_write16(e + object_record::flags, 0x8201);
     pass();
-    EXPECT_EQ(calls(kDispatcher), 2);
+    EXPECT_EQ(calls(sub_06A1DA /* dispatcher */), 2);
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xF5});
-    EXPECT_EQ(ram32(e + object_record::routine), kDispatcher);
+    EXPECT_EQ(ram32(e + object_record::routine), entry::sub_06A1DA /* dispatcher */);
     ASSERT_EQ(ring().size(), 2u);
-    EXPECT_EQ(ram32(ring().back() + object_record::routine), 0x073848u)
+    EXPECT_EQ(ram32(ring().back() + object_record::routine), entry::sub_073848)
         << "its first frame ran in the same pass";
     pass();
-    EXPECT_EQ(calls(kDispatcher), 3);
+    EXPECT_EQ(calls(sub_06A1DA /* dispatcher */), 3);
     EXPECT_EQ(sounds(var::sound_ring_a).size(), 1u);
 }
 
@@ -416,7 +413,7 @@ TEST_F(FlyingPiece, StartsAboveTheEnemyThrownTheWayItFaces) {
         EXPECT_EQ(ram16(piece + object_record::flags), (k.flags & 0x40) | 1);
         EXPECT_EQ(static_cast<int8_t>(ram8(piece + object_record::velocity_x)), k.vx);
         EXPECT_EQ(ram8(piece + object_record::rise_speed), 30);
-        EXPECT_EQ(ram32(piece + object_record::routine), 0x073832u);
+        EXPECT_EQ(ram32(piece + object_record::routine), entry::sub_073832);
     }
 }
 
@@ -432,7 +429,7 @@ TEST_F(FlyingPiece, RisesFallsAndBouncesWithHalfTheSpeed) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.height);
         const uint32_t piece = actor(0x0001);
-        orb_write32(piece + object_record::routine, 0x073848);
+        orb_write32(piece + object_record::routine, entry::sub_073848);
         orb_write32(piece + object_record::frame_table, rom::flying_piece_script + 1);
         orb_write16(piece + object_record::world_x, 400);
         orb_write16(piece + object_record::height, static_cast<uint16_t>(k.height));
@@ -498,7 +495,7 @@ protected:
         plant32(kAnimationSet, kEntranceAnimations);
         plant_animation(kEntranceScript, kEntranceScript + 0x10, {9, 9, 9, 9});
         // The mover as the framework gives it, reduced to the move itself.
-        fake(kMover, [] {
+        fake(sub_06912A /* mover: animation step and mover of the enemy framework */, [] {
             const uint32_t e = cpu.reg[20];
             orb_write16(e + object_record::world_x,
                         orb_read16(e + object_record::world_x) +
@@ -547,7 +544,7 @@ TEST_F(Entrance, SetUpQueuesItsSoundAndStartsTheEntranceAnimation) {
     EXPECT_EQ(ram8(e + object_record::anim_mode), 1);
     EXPECT_TRUE(flag(e, object_flag::intangible));
     EXPECT_EQ(ram8(e + object_record::last_state), 3);
-    EXPECT_EQ(calls(kMover), 1);
+    EXPECT_EQ(calls(sub_06912A /* mover: animation step and mover of the enemy framework */), 1);
     call_on(sub_073716, e);
     EXPECT_EQ(sounds(var::sound_ring_a).size(), 1u) << "once";
 }

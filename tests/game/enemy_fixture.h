@@ -42,11 +42,6 @@ constexpr uint32_t kLeapScript = 0x121400;
 constexpr uint32_t kIdleScript = 0x121500;
 constexpr uint32_t kLowIdleScript = 0x121600;
 
-constexpr uint32_t kTerrainTest = 0x0877D1;
-constexpr uint32_t kPlace = 0x062044;
-constexpr uint32_t kBoxesToTableB = 0x088134;
-constexpr uint32_t kListByGround = 0x0620CD;
-
 // World units per step of the fixture's direction velocities.
 constexpr int kStep = 8;
 
@@ -64,17 +59,17 @@ protected:
         orb_write32(var::camera_pointer, var::playfield_camera);
         blocked_.clear();
         tests_.clear();
-        fake(kTerrainTest, [this] {
+        fake(sub_0877D1 /* terrain test */, [this] {
             const std::pair<int, int> point{static_cast<int16_t>(cpu.reg[3]),
                                             static_cast<int16_t>(cpu.reg[4])};
             tests_.push_back(point);
             cpu.z = !blocked_.count(point);
             cpu.cy = !cpu.z;
         });
-        fake(kBoxesToTableB);
+        fake(sub_088134 /* boxes to table b */);
         // Every target point unusable until a test says otherwise.
         for (int p = 0; p < 4; ++p) target_point(p, 0, -1, -1);
-        enemy = spawn(0x06A1DA, sub_088C67);
+        enemy = spawn(entry::sub_06A1DA, sub_088C67);
         make_enemy(enemy);
         cpu.reg[20] = enemy;
     }

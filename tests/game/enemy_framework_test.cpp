@@ -17,8 +17,6 @@ namespace {
 
 using namespace enemy_fixture;
 
-constexpr uint32_t kVanishRoutine = 0x06A265;
-
 // ---- random numbers, difficulty factor, bookkeeping reset ----
 
 class EnemyRandom : public EnemyTest {};
@@ -84,7 +82,7 @@ TEST_F(EnemyRandom, DifficultyFactorBySlotsInPlay) {
 }
 
 TEST_F(EnemyRandom, ResetClearsTheBookkeepingOnly) {
-    for (uint32_t a = 0x20C100; a < 0x20C154; ++a) orb_write8(a, 0x5A);
+    for (uint32_t a = var::random_state; a < 0x20C154; ++a) orb_write8(a, 0x5A);
     ASSERT_TRUE(run(sub_068FD2));
     for (uint32_t s = 0; s < 8; ++s) EXPECT_EQ(ram32(var::target_slot_distances + 4 * s), 0xFFFFFFFFu);
     EXPECT_EQ(ram32(var::random_state), 0u);
@@ -181,11 +179,13 @@ TEST_F(EnemyMover, StateZeroOrBit12MovesWithoutTests) {
 }
 
 TEST_F(EnemyMover, FramePlacesRegistersBoxesAndListsByGroundLine) {
-    fake(kPlace);
-    fake(kListByGround);
+    fake(sub_062044 /* place */);
+    fake(sub_0620CD /* list by ground */);
     orb_write8(enemy + object_record::enemy_tick, 0xFF);
     ASSERT_TRUE(frame(sub_069130));
-    EXPECT_EQ(call_log(), (std::vector<uint32_t>{kPlace, kBoxesToTableB, kListByGround}));
+    EXPECT_EQ(call_log(),
+              (std::vector<uint32_t>{entry::sub_062044 /* place */, entry::sub_088134 /* boxes to table b */,
+                                     entry::sub_0620CD /* list by ground */}));
     EXPECT_EQ(ram8(enemy + object_record::enemy_tick), 0) << "the tick wraps";
 }
 
@@ -388,7 +388,7 @@ TEST_F(EnemyDispatch, AreaWonSendsAllButKindsOneToEighteenToVanish) {
             EXPECT_EQ(ram8(var::vanish_stagger), 12);
         } else {
             EXPECT_TRUE(ran.empty());
-            EXPECT_EQ(ram32(enemy + object_record::routine), kVanishRoutine);
+            EXPECT_EQ(ram32(enemy + object_record::routine), entry::sub_06A265 /* vanish */);
             EXPECT_FALSE(flag(object_flag::alive));
             EXPECT_EQ(vx(), 0);
             EXPECT_EQ(vy(), 0);
@@ -423,7 +423,7 @@ protected:
 };
 
 TEST_F(EnemyVanish, ThreeSentTogetherStartSixFramesApart) {
-    const uint32_t others[2] = {spawn(0x06A1DA, sub_088C67), spawn(0x06A1DA, sub_088C67)};
+    const uint32_t others[2] = {spawn(entry::sub_06A1DA, sub_088C67), spawn(entry::sub_06A1DA, sub_088C67)};
     const uint32_t all[3] = {enemy, others[0], others[1]};
     for (uint32_t e : all) {
         make_enemy(e, 20);

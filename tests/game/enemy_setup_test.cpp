@@ -10,14 +10,6 @@
 
 namespace {
 
-constexpr uint32_t kDispatcher = 0x06A1DA;
-constexpr uint32_t kRandom = 0x06925A;
-constexpr uint32_t kCompanionRoutine = 0x077BD6;
-constexpr uint32_t kBarRoutine = 0x0697D7;
-constexpr uint32_t kSpawnerRoutine = 0x0696C6;
-constexpr uint32_t kPartFirst = 0x06C46F;
-constexpr uint32_t kBigOverlay = 0x0703D2;
-constexpr uint32_t kSideOverlay = 0x071A2A;
 constexpr uint32_t kSpawnData = 0x120200;
 constexpr uint32_t kScript = 0x0ABCDE5A;  // the u32 the spawn data holds
 constexpr uint8_t kPlayers = 1;
@@ -39,39 +31,39 @@ struct kind_case {
 
 // clang-format off
 const kind_case kKinds[] = {
-    {0, 0x06B392, 4000, 27, 110, 0x06B412, 0x06BAF8, kDispatcher, 1, -1, false, 14, 0, false},
-    {1, 0x06BC9E, 5000, 80, 320, 0x06BD1E, 0x06BDD6, kDispatcher, 1, 0, false, kNoLink, 0, false},
-    {2, 0x06BF22, 5000, 55, 220, 0x06BFA2, 0x06C6DE, kDispatcher, 1, -1, false, 66, 0, false},
-    {3, 0x06C7E2, 5000, 65, 260, 0x06C862, 0x06CB16, kDispatcher, 1, -1, false, kNoLink, 0, false},
-    {4, 0x06CC1A, 50000, 95, 380, 0x06CC9A, 0x06D26A, 0x06CD00, 1, -1, false, 14, 0, false},
-    {5, 0x071346, 5000, 67, 270, 0x0713C6, 0x071B16, kDispatcher, 1, -1, false, kNoLink, kSideOverlay, false},
-    {6, 0x071C7E, 5000, 75, 300, 0x071CFE, 0x071D60, kDispatcher, 1, 0, true, kNoLink, kSideOverlay, false},
-    {7, 0x071EA6, 3000, 35, 140, 0x071F26, 0x072BD4, 0x071F9B, 3, 2, false, 14, 0, false},
-    {8, 0x072CC6, 1000, 25, 100, 0x072D46, 0x0734FE, 0x072DBB, 3, 2, false, 14, 0, false},
-    {9, 0x06ED28, 5000, 90, 360, 0x06EDB8, 0x06F006, kDispatcher, 1, 0, false, 14, 0, false},
-    {11, 0x06E1C4, 4000, 20, 80, 0x06E250, 0x06E83C, kDispatcher, 1, -1, false, kNoLink, 0, false},
-    {12, 0x06E984, 15000, 100, 400, 0x06EA04, 0x06EBE8, kDispatcher, 1, 0, false, kNoLink, 0, false},
-    {13, 0x06F8BC, 20000, 90, 360, 0x06F93C, 0x070994, kDispatcher, 1, 0, false, 86, kBigOverlay, false},
-    {14, 0x070B3E, 20000, 75, 300, 0x070BBE, 0x071150, kDispatcher, 1, 1, false, 86, kBigOverlay, false},
-    {19, 0x06D806, 100, 15, 60, 0x06D88A, 0x06DB8E, 0x06D8E8, 1, -1, false, kNoLink, 0, true},
-    {20, 0x06DCEC, 80, 12, 50, 0x06DD70, 0x06DDEC, 0x06D8E8, 1, -1, false, kNoLink, 0, true},
-    {21, 0x06DF4A, 160, 17, 70, 0x06DFCE, 0x06E052, 0x06D8E8, 1, -1, true, kNoLink, 0, true},
-    {22, 0x073612, 200, 17, 70, 0x073696, 0x073896, 0x0736F4, 1, -1, false, kNoLink, 0, true},
-    {23, 0x073AFE, 160, 15, 60, 0x073B82, 0x073C7C, 0x0736F4, 1, -1, false, kNoLink, 0, true},
-    {24, 0x073EE6, 400, 30, 120, 0x073F6A, 0x074064, 0x0736F4, 1, -1, false, kNoLink, 0, true},
-    {25, 0x0742CE, 320, 25, 100, 0x074352, 0x074454, 0x0736F4, 1, -1, true, kNoLink, 0, true},
-    {26, 0x0746BE, 320, 20, 80, 0x074742, 0x074844, 0x0736F4, 1, -1, true, kNoLink, 0, true},
-    {27, 0x074A72, 400, 2, 10, 0x074AF2, 0x074C92, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {28, 0x074DCC, 200, 10, 40, 0x074E50, 0x074F9C, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {29, 0x0750DE, 100, 5, 20, 0x075162, 0x0751D2, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {30, 0x075314, 300, 15, 60, 0x075398, 0x07552E, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {31, 0x075720, 600, 30, 120, 0x0757A4, 0x075AB8, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {32, 0x075C1E, 600, 20, 80, 0x075CA2, 0x075FB4, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {33, 0x07611C, 800, 30, 120, 0x0761A0, 0x0764B4, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {34, 0x076626, 400, 17, 70, 0x0766AA, 0x076852, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {35, 0x0769CC, 300, 12, 50, 0x076A50, 0x076BFA, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {36, 0x076D76, 500, 22, 90, 0x076DFA, 0x076FA2, kDispatcher, 1, -1, false, kNoLink, 0, true},
-    {58, 0x06ADBB, 0, 50, 200, 0x06AE3A, 0x06B150, 0x06AEA4, 0, -1, true, kNoLink, 0, false},
+    {0, entry::sub_06B392, 4000, 27, 110, rom::kind0_state_record, rom::kind0_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, 14, 0, false},
+    {1, entry::sub_06BC9E, 5000, 80, 320, rom::kind1_state_record, rom::kind1_companion_data, entry::sub_06A1DA /* dispatcher */, 1, 0, false, kNoLink, 0, false},
+    {2, entry::sub_06BF22, 5000, 55, 220, rom::kind2_state_record, rom::kind2_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, 66, 0, false},
+    {3, entry::sub_06C7E2, 5000, 65, 260, rom::kind3_state_record, rom::kind3_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, false},
+    {4, entry::sub_06CC1A, 50000, 95, 380, rom::kind4_state_record, rom::kind4_companion_data, entry::sub_06CD00, 1, -1, false, 14, 0, false},
+    {5, entry::sub_071346, 5000, 67, 270, rom::kind5_state_record, rom::kind5_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, entry::sub_071A2A /* side overlay */, false},
+    {6, entry::sub_071C7E, 5000, 75, 300, rom::kind6_state_record, rom::kind6_companion_data, entry::sub_06A1DA /* dispatcher */, 1, 0, true, kNoLink, entry::sub_071A2A /* side overlay */, false},
+    {7, entry::sub_071EA6, 3000, 35, 140, rom::kind7_state_record, rom::kind7_companion_data, entry::sub_071F9B, 3, 2, false, 14, 0, false},
+    {8, entry::sub_072CC6, 1000, 25, 100, rom::kind8_state_record, rom::kind8_companion_data, entry::sub_072DBB, 3, 2, false, 14, 0, false},
+    {9, entry::sub_06ED28, 5000, 90, 360, rom::kind9_state_record, rom::kind9_companion_data, entry::sub_06A1DA /* dispatcher */, 1, 0, false, 14, 0, false},
+    {11, entry::sub_06E1C4, 4000, 20, 80, rom::kind11_state_record, rom::kind11_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, false},
+    {12, entry::sub_06E984, 15000, 100, 400, rom::kind12_state_record, rom::kind12_companion_data, entry::sub_06A1DA /* dispatcher */, 1, 0, false, kNoLink, 0, false},
+    {13, entry::sub_06F8BC, 20000, 90, 360, rom::kind13_state_record, rom::kind13_companion_data, entry::sub_06A1DA /* dispatcher */, 1, 0, false, 86, entry::sub_0703D2 /* big overlay */, false},
+    {14, entry::sub_070B3E, 20000, 75, 300, rom::kind14_state_record, rom::kind14_companion_data, entry::sub_06A1DA /* dispatcher */, 1, 1, false, 86, entry::sub_0703D2 /* big overlay */, false},
+    {19, entry::sub_06D806, 100, 15, 60, rom::kind19_state_record, rom::kind19_companion_data, entry::sub_06D8E8, 1, -1, false, kNoLink, 0, true},
+    {20, entry::sub_06DCEC, 80, 12, 50, rom::kind20_state_record, rom::kind20_companion_data, entry::sub_06D8E8, 1, -1, false, kNoLink, 0, true},
+    {21, entry::sub_06DF4A, 160, 17, 70, rom::kind21_state_record, rom::kind21_companion_data, entry::sub_06D8E8, 1, -1, true, kNoLink, 0, true},
+    {22, entry::sub_073612, 200, 17, 70, rom::kind22_state_record, rom::kind22_companion_data, entry::sub_0736F4, 1, -1, false, kNoLink, 0, true},
+    {23, entry::sub_073AFE, 160, 15, 60, rom::kind23_state_record, rom::kind23_companion_data, entry::sub_0736F4, 1, -1, false, kNoLink, 0, true},
+    {24, entry::sub_073EE6, 400, 30, 120, rom::kind24_state_record, rom::kind24_companion_data, entry::sub_0736F4, 1, -1, false, kNoLink, 0, true},
+    {25, entry::sub_0742CE, 320, 25, 100, rom::kind25_state_record, rom::kind25_companion_data, entry::sub_0736F4, 1, -1, true, kNoLink, 0, true},
+    {26, entry::sub_0746BE, 320, 20, 80, rom::kind26_state_record, rom::kind26_companion_data, entry::sub_0736F4, 1, -1, true, kNoLink, 0, true},
+    {27, entry::sub_074A72, 400, 2, 10, rom::kind27_state_record, rom::kind27_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {28, entry::sub_074DCC, 200, 10, 40, rom::kind28_state_record, rom::kind28_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {29, entry::sub_0750DE, 100, 5, 20, rom::kind29_state_record, rom::kind29_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {30, entry::sub_075314, 300, 15, 60, rom::kind30_state_record, rom::kind30_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {31, entry::sub_075720, 600, 30, 120, rom::kind31_state_record, rom::kind31_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {32, entry::sub_075C1E, 600, 20, 80, rom::kind32_state_record, rom::kind32_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {33, entry::sub_07611C, 800, 30, 120, rom::kind33_state_record, rom::kind33_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {34, entry::sub_076626, 400, 17, 70, rom::kind34_state_record, rom::kind34_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {35, entry::sub_0769CC, 300, 12, 50, rom::kind35_state_record, rom::kind35_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {36, entry::sub_076D76, 500, 22, 90, rom::kind36_state_record, rom::kind36_companion_data, entry::sub_06A1DA /* dispatcher */, 1, -1, false, kNoLink, 0, true},
+    {58, entry::sub_06ADBB, 0, 50, 200, rom::kind58_state_record, rom::kind58_companion_data, entry::sub_06AEA4, 0, -1, true, kNoLink, 0, false},
 };
 // clang-format on
 
@@ -85,20 +77,21 @@ class EnemySetup : public ActorTest {
 protected:
     void SetUp() override {
         ActorTest::SetUp();
-        fake_all({kDispatcher, kBarRoutine, kCompanionRoutine, kSpawnerRoutine, kPartFirst, kBigOverlay,
-                  kSideOverlay});
+        fake_all({sub_06A1DA /* dispatcher */, sub_0697D7 /* bar */, sub_077BD6 /* companion */,
+                  sub_0696C6 /* spawner */, sub_06C46F /* part first */, sub_0703D2 /* big overlay */,
+                  sub_071A2A /* side overlay */});
         // The framework's random numbers: the seeded generator in demo play,
         // the board's port otherwise.
-        fake(kRandom, [] {
+        fake(sub_06925A /* random */, [] {
             if (!((orb_read32(var::game_flags) >> 8) & 1)) {
                 cpu.reg[0] = 0x12345677;
                 return;
             }
-            uint32_t x = orb_read32(0x20C100);
+            uint32_t x = orb_read32(var::random_state);
             if ((x & 0xFFFF) == 0) x ^= 0x2A6D365B;
             const uint32_t y = 25 * x;
             const uint16_t s = static_cast<uint16_t>((y & 0xFFFF) + (y >> 16));
-            orb_write32(0x20C100, uint32_t{s} << 16 | (y & 0xFFFF));
+            orb_write32(var::random_state, uint32_t{s} << 16 | (y & 0xFFFF));
             cpu.reg[0] = (x & 0xFFFF0000u) | s;
         });
         for (const kind_case& c : kKinds) {
@@ -161,7 +154,7 @@ TEST_F(EnemySetup, EveryKindGetsItsFiguresCompanionAndExtras) {
         EXPECT_EQ(ram16(e + object_record::owner), static_cast<uint16_t>(e));
         EXPECT_EQ(ram8(var::live_enemy_count), live + c.live);
 
-        const auto companions = children(e, kCompanionRoutine);
+        const auto companions = children(e, entry::sub_077BD6 /* companion */);
         ASSERT_EQ(companions.size(), 1u);
         EXPECT_EQ(ram16(companions[0] + companion_record::x_offset_base), 0x100 + c.kind);
         EXPECT_EQ(ram16(companions[0] + companion_record::y_offset), 0x200 + c.kind);
@@ -170,14 +163,14 @@ TEST_F(EnemySetup, EveryKindGetsItsFiguresCompanionAndExtras) {
         }
         EXPECT_EQ(flag(companions[0], object_flag::hidden), c.kind == 0);
 
-        const auto bars = children(e, kBarRoutine);
+        const auto bars = children(e, entry::sub_0697D7 /* bar */);
         ASSERT_EQ(bars.size(), c.bar < 0 ? 0u : 1u);
         if (c.bar >= 0) {
             EXPECT_EQ(ram8(bars[0] + object_record::state), c.bar);
             EXPECT_EQ(ram8(bars[0] + object_record::type), c.kind);
             EXPECT_EQ(ram16(bars[0] + enemy_child::bar_energy), c.base);
         }
-        EXPECT_EQ(children(e, kSpawnerRoutine).size(), c.afterimage ? 1u : 0u);
+        EXPECT_EQ(children(e, entry::sub_0696C6 /* spawner */).size(), c.afterimage ? 1u : 0u);
         if (c.overlay) {
             EXPECT_EQ(children(e, c.overlay).size(), 1u);
         }
@@ -202,7 +195,7 @@ TEST_F(EnemySetup, EnergyByTheDifficultyFactor) {
 
 TEST_F(EnemySetup, DemoPlayTakesTheOffsetFromTheSeededGenerator) {
     orb_write32(var::game_flags, 1u << game_flag::demo_play | kPlayers);
-    orb_write32(0x20C100, 0);
+    orb_write32(var::random_state, 0);
     const uint32_t e = set_up(kind(0).setup);
     EXPECT_EQ(ram8(e + object_record::offset_index), 13);
 }
@@ -236,13 +229,13 @@ TEST_F(EnemySetup, KindNineTakesItsFirstSubstateFromItsSpawnData) {
 
 TEST_F(EnemySetup, KindTwoKeepsItsCompanionAndThreePartsInOrder) {
     const uint32_t e = set_up(kind(2).setup);
-    const auto companions = children(e, kCompanionRoutine);
-    const auto parts = children(e, kPartFirst);
+    const auto companions = children(e, entry::sub_077BD6 /* companion */);
+    const auto parts = children(e, entry::sub_06C46F /* part first */);
     ASSERT_EQ(companions.size(), 1u);
     ASSERT_EQ(parts.size(), 3u);
-    EXPECT_EQ(ram16(e + enemy_setup::kind2_companion), static_cast<uint16_t>(companions[0]));
+    EXPECT_EQ(ram16(e + object_record::target_player), static_cast<uint16_t>(companions[0]));
     for (uint32_t n = 0; n < 3; ++n)
-        EXPECT_EQ(ram32(parts[n] + object_record::next_script), 0x06C6AE + 12 * n);
+        EXPECT_EQ(ram32(parts[n] + object_record::next_script), rom::kind2_part_entries + 12 * n);
     EXPECT_EQ(ram16(e + object_record::partner), static_cast<uint16_t>(parts[2]));
 }
 
@@ -250,7 +243,7 @@ TEST_F(EnemySetup, KindTwoWithoutItsThirdPartKeepsNoPartner) {
     // The enemy and two parts take the last three 128-byte objects.
     orb_write16(var::free_stack_128, 3);
     const uint32_t e = set_up(kind(2).setup);
-    EXPECT_EQ(children(e, kPartFirst).size(), 2u);
+    EXPECT_EQ(children(e, entry::sub_06C46F /* part first */).size(), 2u);
     EXPECT_EQ(ram16(e + object_record::partner), 0);
 }
 
@@ -273,10 +266,10 @@ TEST_F(EnemySetup, SoundsQueuedBeforeTheEnemyCountsItself) {
         uint32_t setup;
         uint8_t code;
     } cases[] = {{"kind 11", kind(11).setup, 0xAE},
-                 {"kind 9, first entry", 0x06ED28, 0x9A},
-                 {"kind 9, second entry", 0x06ED2E, 0x9B}};
+                 {"kind 9, first entry", entry::sub_06ED28, 0x9A},
+                 {"kind 9, second entry", entry::sub_06ED2E, 0x9B}};
     std::vector<std::pair<uint8_t, uint8_t>> heard;  // code, live count then
-    fake(0x088FD7, [&heard] { heard.emplace_back(cpu.reg[0] & 0xFF, orb_read8(var::live_enemy_count)); });
+    fake(sub_088FD7, [&heard] { heard.emplace_back(cpu.reg[0] & 0xFF, orb_read8(var::live_enemy_count)); });
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
         heard.clear();
@@ -315,13 +308,13 @@ TEST_F(EnemySetup, DefeatSoundsAreQueuedOnce) {
         const uint32_t e = set_up(kind(k.kind).setup);
         EXPECT_EQ(sounds(var::sound_ring_a), k.at_setup_a);
         orb_write8(var::sound_ring_a + sound_ring::read, ram8(var::sound_ring_a + sound_ring::write));
-        const int dispatched = calls(kDispatcher);
+        const int dispatched = calls(sub_06A1DA /* dispatcher */);
         set_flags(e, 1u << object_flag::defeated);
         pass(3);
         EXPECT_EQ(sounds(var::sound_ring_a), k.defeat_a);
         EXPECT_EQ(sounds(var::sound_ring_b), k.defeat_b);
-        EXPECT_EQ(ram32(e + object_record::routine), kDispatcher);
-        EXPECT_EQ(calls(kDispatcher), dispatched + 3);
+        EXPECT_EQ(ram32(e + object_record::routine), entry::sub_06A1DA /* dispatcher */);
+        EXPECT_EQ(calls(sub_06A1DA /* dispatcher */), dispatched + 3);
     }
 }
 
@@ -350,12 +343,12 @@ TEST_F(EnemySetup, KindsSevenAndEightSoundHardHitsAndTheirDefeat) {
             orb_write8(var::sound_ring_b + sound_ring::read, ram8(var::sound_ring_b + sound_ring::write));
             orb_write16(e + object_record::flags, 0x8001 | f.flags);
             orb_write8(e + object_record::hit_reaction, f.reaction);
-            const int dispatched = calls(kDispatcher);
+            const int dispatched = calls(sub_06A1DA /* dispatcher */);
             pass();
             EXPECT_EQ(sounds(var::sound_ring_b), f.heard);
-            EXPECT_EQ(calls(kDispatcher), dispatched + 1);
+            EXPECT_EQ(calls(sub_06A1DA /* dispatcher */), dispatched + 1);
         }
-        EXPECT_EQ(ram32(e + object_record::routine), k == 7 ? 0x071FCDu : 0x072DEDu);
+        EXPECT_EQ(ram32(e + object_record::routine), k == 7 ? entry::sub_071FCD : entry::sub_072DED);
     }
 }
 
@@ -378,7 +371,7 @@ TEST_F(EnemySetup, WithNoCompanionTheLinkIsZeroAndNoOtherObjectChanges) {
         cpu.reg[20] = e;
         cpu.reg[21] = victim;
         ASSERT_TRUE(run(v60_lookup(c.setup)->function));
-        EXPECT_TRUE(children(e, kCompanionRoutine).empty());
+        EXPECT_TRUE(children(e, entry::sub_077BD6 /* companion */).empty());
         if (c.link != kNoLink) {
             EXPECT_EQ(ram16(e + c.link), 0);
         }

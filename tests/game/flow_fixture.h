@@ -12,22 +12,6 @@
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
 
-namespace engine_routine {
-enum : uint32_t {
-    kStartByMode = 0x061F06,
-    kStartPointer = 0x061F30,
-    kStartCopy = 0x061F67,
-    kTick = 0x061FB6,
-    kShowFrame = 0x06200F,
-    kPlace = 0x062044,
-    kListByHeight = 0x062094,
-    kListByGround = 0x0620CD,
-    kList = 0x0620DC,
-    kSoundA = 0x088F98,
-    kSoundB = 0x088FD7,
-};
-}  // namespace engine_routine
-
 class FlowObjectTest : public GameRoutineTest {
 protected:
     struct sound {
@@ -45,15 +29,19 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
-        using namespace engine_routine;
-        fake(kSoundA, [this] { sounds.push_back({'A', static_cast<uint8_t>(cpu.reg[0]), frame_no}); });
-        fake(kSoundB, [this] { sounds.push_back({'B', static_cast<uint8_t>(cpu.reg[0]), frame_no}); });
-        for (uint32_t start : {kStartByMode, kStartPointer, kStartCopy})
+        fake(sub_088F98 /* sound a */, [this] {
+            sounds.push_back({'A', static_cast<uint8_t>(cpu.reg[0]), frame_no});
+        });
+        fake(sub_088FD7 /* sound b */, [this] {
+            sounds.push_back({'B', static_cast<uint8_t>(cpu.reg[0]), frame_no});
+        });
+        for (uint32_t start : {entry::sub_061F06 /* start by mode */, entry::sub_061F30 /* start pointer */,
+                               entry::sub_061F67 /* start copy */})
             fake(start, [this] { scripts.push_back(cpu.reg[19]); });
-        fake(kTick, [this] { ++ticks; });
-        fake(kShowFrame,
+        fake(sub_061FB6 /* tick */, [this] { ++ticks; });
+        fake(sub_06200F /* show frame */,
              [this] { shown_frames.push_back(orb_read8(cpu.reg[20] + object_record::frame_index)); });
-        fake(kPlace);
+        fake(sub_062044 /* place */);
         // Listing: the key asked for, and the listed bit as the engine leaves it.
         auto list = [this](int16_t key) {
             const uint32_t o = cpu.reg[20];
@@ -62,10 +50,10 @@ protected:
             orb_write32(
                 o, list_on_screen ? flags | 1u << object_flag::listed : flags & ~(1u << object_flag::listed));
         };
-        fake(kListByHeight,
+        fake(sub_062094 /* list by height */,
              [this, list] { list(static_cast<int16_t>(orb_read16(cpu.reg[20] + object_record::height))); });
-        fake(kListByGround, [list] { list(0x7FFF); });
-        fake(kList, [list] { list(static_cast<int16_t>(cpu.reg[0])); });
+        fake(sub_0620CD /* list by ground */, [list] { list(0x7FFF); });
+        fake(sub_0620DC /* list */, [list] { list(static_cast<int16_t>(cpu.reg[0])); });
     }
 
     // One frame of the object runner.

@@ -7,11 +7,6 @@ namespace {
 
 using namespace path_fixture;
 
-constexpr uint32_t kFlyer = 0x07C57E;
-constexpr uint32_t kTurret = 0x07C6A0;
-constexpr uint32_t kFlash = 0x07C77C;
-constexpr uint32_t kShell = 0x07C7FD;
-
 class Flyer : public PathTest {
 protected:
     void SetUp() override {
@@ -31,7 +26,7 @@ protected:
 TEST_F(Flyer, FirstFrameSetsUpWithTurretAndBossBar) {
     entry(100, 1, 0);
     command(1);
-    const uint32_t flyer = path_object(kFlyer);
+    const uint32_t flyer = path_object(entry::sub_07C57E /* flyer */);
     pass();
     EXPECT_EQ(ram16(flyer + object_record::energy), 100);
     EXPECT_EQ(ram16(flyer + object_record::score_value), 10000);
@@ -40,7 +35,7 @@ TEST_F(Flyer, FirstFrameSetsUpWithTurretAndBossBar) {
     EXPECT_EQ(bars_, std::vector<uint32_t>{17});
     EXPECT_EQ(live(), 1);
     EXPECT_EQ(x_of(flyer), 401) << "the set-up frame also moves";
-    const auto turrets = running(kTurret);
+    const auto turrets = running(entry::sub_07C6A0 /* turret */);
     ASSERT_EQ(turrets.size(), 1u);
     EXPECT_EQ(ram16(turrets[0] + object_record::owner), static_cast<uint16_t>(flyer));
     EXPECT_EQ(ram16(turrets[0] + object_record::height), 160);
@@ -50,13 +45,13 @@ TEST_F(Flyer, ScriptEndRemovesFlyerAndTurretAndRestoresCounts) {
     entry(3, 1, 0);
     command(0);
     const uint16_t free_before = free128();
-    const uint32_t flyer = path_object(kFlyer);
+    const uint32_t flyer = path_object(entry::sub_07C57E /* flyer */);
     pass(3);
     EXPECT_EQ(live(), 1);
-    EXPECT_EQ(running(kTurret).size(), 1u);
+    EXPECT_EQ(running(entry::sub_07C6A0 /* turret */).size(), 1u);
     pass();  // the script ends: bit 9 and state 6; the turret goes on bit 9
     EXPECT_EQ(state_of(flyer), 6);
-    EXPECT_TRUE(running(kTurret).empty());
+    EXPECT_TRUE(running(entry::sub_07C6A0 /* turret */).empty());
     pass();
     EXPECT_FALSE(on_ring(flyer));
     EXPECT_EQ(live(), 0);
@@ -66,7 +61,7 @@ TEST_F(Flyer, ScriptEndRemovesFlyerAndTurretAndRestoresCounts) {
 TEST_F(Flyer, HitReactionRunsBeforeTheState) {
     entry(100, 1, 0);
     command(1);
-    const uint32_t flyer = path_object(kFlyer);
+    const uint32_t flyer = path_object(entry::sub_07C57E /* flyer */);
     pass();
     orb_write16(flyer, flags(flyer) | 1u << object_flag::hit);
     pass();
@@ -105,14 +100,14 @@ TEST_F(Flyer, DefeatCountsOnTheAttackersTallyByType) {
 TEST_F(Flyer, DefeatStateFreesWithoutCountingOff) {
     entry(100, 1, 0);
     command(1);
-    const uint32_t flyer = path_object(kFlyer);
+    const uint32_t flyer = path_object(entry::sub_07C57E /* flyer */);
     pass();
     orb_write16(flyer, flags(flyer) | 1u << object_flag::hit | 1u << object_flag::defeated);
     orb_write8(flyer + object_record::frame_duration, 4);
     pass();
     EXPECT_EQ(state_of(flyer), 5);
-    EXPECT_EQ(running(kShortEffect).size(), 1u);
-    EXPECT_TRUE(running(kTurret).empty()) << "the turret leaves on bit 9";
+    EXPECT_EQ(running(entry::sub_07B615 /* short effect */).size(), 1u);
+    EXPECT_TRUE(running(entry::sub_07C6A0 /* turret */).empty()) << "the turret leaves on bit 9";
     orb_write8(flyer + object_record::frame_duration, 0);
     pass();
     EXPECT_FALSE(on_ring(flyer));
@@ -141,10 +136,10 @@ protected:
     std::vector<int> shots(uint32_t o, int frames) {
         std::vector<int> at;
         for (int f = 1; f <= frames; ++f) {
-            const size_t before = running(kShell).size();
+            const size_t before = running(entry::sub_07C7FD /* shell */).size();
             cpu.reg[20] = o;
             EXPECT_TRUE(run(sub_07C94D));
-            if (running(kShell).size() > before) at.push_back(f);
+            if (running(entry::sub_07C7FD /* shell */).size() > before) at.push_back(f);
         }
         return at;
     }
@@ -155,8 +150,8 @@ TEST_F(FlyerShots, BurstsFollowTheListAndAZeroAfterTheEndStopsForGood) {
     // Delay 2, shot, gap 5, shot (burst over: delay 3), then the end marker.
     EXPECT_EQ(shots(o, 40), (std::vector<int>{3, 9}));
     EXPECT_EQ(ram16(o + path_object::shot_delay), 0xFFFF);
-    ASSERT_GE(running(kShell).size(), 1u);
-    const uint32_t shell = running(kShell)[0];
+    ASSERT_GE(running(entry::sub_07C7FD /* shell */).size(), 1u);
+    const uint32_t shell = running(entry::sub_07C7FD /* shell */)[0];
     EXPECT_EQ(ram8(shell + object_record::type), kRankTier);
     EXPECT_EQ(ram16(shell + object_record::owner), static_cast<uint16_t>(o));
 }
@@ -197,7 +192,7 @@ TEST_F(Flyer, ShellFallsThirtyFramesOrUntilItTouchesThenBursts) {
         const uint32_t flyer = actor(k.mirrored ? 1u << object_flag::mirror_x : 0);
         orb_write16(flyer + object_record::world_x, 400);
         orb_write16(flyer + object_record::world_y, 400);
-        const uint32_t shell = spawn(kShell, sub_088C67);
+        const uint32_t shell = spawn(entry::sub_07C7FD /* shell */, sub_088C67);
         orb_write16(shell + object_record::owner, static_cast<uint16_t>(flyer));
         int burst = 0;
         for (int f = 1; f <= 40 && !burst; ++f) {
@@ -227,21 +222,22 @@ TEST_F(Flyer, ShellFallsThirtyFramesOrUntilItTouchesThenBursts) {
 }
 
 TEST_F(Flyer, TurretFlashesWhenItsAnimationStartsOver) {
-    fake(kAnimStart, [] { orb_write8(r(20) + object_record::frame_duration, 1); });
+    fake(sub_061F06 /* anim start */, [] { orb_write8(r(20) + object_record::frame_duration, 1); });
     entry(100, 1, 0);
     command(1);
-    const uint32_t flyer = path_object(kFlyer);
+    const uint32_t flyer = path_object(entry::sub_07C57E /* flyer */);
     pass();
-    ASSERT_GE(running(kTurret).size(), 1u);
-    const uint32_t turret = running(kTurret)[0];
-    EXPECT_TRUE(running(kFlash).empty());
+    ASSERT_GE(running(entry::sub_07C6A0 /* turret */).size(), 1u);
+    const uint32_t turret = running(entry::sub_07C6A0 /* turret */)[0];
+    EXPECT_TRUE(running(entry::sub_07C77C /* flash */).empty());
     orb_write8(turret + object_record::frame_index, 1);
     pass();
-    EXPECT_TRUE(running(kFlash).empty());
+    EXPECT_TRUE(running(entry::sub_07C77C /* flash */).empty());
     orb_write8(turret + object_record::frame_index, 0);
     pass();
-    ASSERT_EQ(running(kFlash).size(), 1u);
-    EXPECT_EQ(ram16(running(kFlash)[0] + object_record::owner), static_cast<uint16_t>(turret));
+    ASSERT_EQ(running(entry::sub_07C77C /* flash */).size(), 1u);
+    EXPECT_EQ(ram16(running(entry::sub_07C77C /* flash */)[0] + object_record::owner),
+              static_cast<uint16_t>(turret));
     (void)flyer;
 }
 

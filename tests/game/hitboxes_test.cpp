@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr uint32_t kTester = 0x201000;  // 128-byte objects: they have energy
+constexpr uint32_t kTester = var::objects_128;  // 128-byte objects: they have energy
 constexpr uint32_t kTargetA = 0x201080;
 constexpr uint32_t kTargetB = 0x201100;
 constexpr uint32_t kTargetC = 0x201180;

@@ -11,17 +11,13 @@
 
 namespace {
 
-constexpr uint32_t kAttacker = 0x201000;
+constexpr uint32_t kAttacker = var::objects_128;
 constexpr uint32_t kTarget = 0x201080;
 constexpr uint32_t kOwner = 0x20A100;  // a player record
 constexpr uint32_t kScore = kOwner + 140;
 constexpr uint32_t kEntry = 0x20A810;  // the target's entry in table A
 constexpr uint32_t kFirstSpark = 0x207FC0;
 constexpr uint32_t kSparkScript = 0x131957;
-constexpr uint32_t kAnimationStart = 0x061F06;
-constexpr uint32_t kAnimationStep = 0x061FB6;
-constexpr uint32_t kPlace = 0x062044;
-constexpr uint32_t kListByGround = 0x0620CD;
 
 // Points 1,000 + kind; reaction code row × 16 + column + 1 in the row of each
 // kind 0 to 9, so that any other cell shows.
@@ -194,7 +190,7 @@ TEST_F(HitEffect, SparkAppearsWhereTheBoxesMeet) {
         EXPECT_EQ(r(0), 0x12345678u);
         EXPECT_EQ(sparks_taken(), 1);
         EXPECT_EQ(ring(), std::vector<uint32_t>{kFirstSpark});
-        EXPECT_EQ(ram32(kFirstSpark + object_record::routine), 0x0885A4u);
+        EXPECT_EQ(ram32(kFirstSpark + object_record::routine), entry::sub_0885A4);
         EXPECT_EQ(static_cast<int16_t>(ram16(kFirstSpark + object_record::world_x)), c.x);
         EXPECT_EQ(static_cast<int16_t>(ram16(kFirstSpark + object_record::height)), c.height);
         EXPECT_EQ(static_cast<int16_t>(ram16(kFirstSpark + object_record::world_y)), c.y);
@@ -230,36 +226,36 @@ TEST_F(HitEffect, WithoutASparkTheHitStillLands) {
 // to the 64-byte pool. The animation stand-ins: the start gives 3 steps, each
 // step counts one down and stops at 0.
 TEST_F(HitEffect, SparkPlaysItsScriptThenFreesItself) {
-    fake(kAnimationStart, [] {
+    fake(sub_061F06 /* animation start */, [] {
         EXPECT_EQ(cpu.reg[19], kSparkScript);
         EXPECT_EQ(ram8(cpu.reg[20] + object_record::anim_mode), 0);
         orb_write8(cpu.reg[20] + object_record::frame_timer, 3);
         orb_write8(cpu.reg[20] + object_record::frame_duration, 1);
     });
-    fake(kAnimationStep, [] {
+    fake(sub_061FB6 /* animation step */, [] {
         const uint8_t left = static_cast<uint8_t>(ram8(cpu.reg[20] + object_record::frame_timer) - 1);
         orb_write8(cpu.reg[20] + object_record::frame_timer, left);
         if (left == 0) orb_write8(cpu.reg[20] + object_record::frame_duration, 0);
     });
-    fake(kPlace);
-    fake(kListByGround);
+    fake(sub_062044 /* place */);
+    fake(sub_0620CD /* list by ground */);
     boxes(100, 200, -80, -20, 150, 300, -60, 0);
     cpu.reg[16] = 4;
     ASSERT_TRUE(run(sub_0884AD));
     orb_write32(kFirstSpark + object_record::flags, 0xFFFFFFFF);
     ASSERT_TRUE(run(sub_088B00));
     EXPECT_EQ(ram32(kFirstSpark + object_record::flags), 0xFF000000u) << "flags and state cleared, type kept";
-    EXPECT_EQ(ram32(kFirstSpark + object_record::routine), 0x0885C6u);
-    EXPECT_EQ(calls(kAnimationStart), 1);
-    EXPECT_EQ(calls(kAnimationStep), 1) << "the first step comes in the same frame";
+    EXPECT_EQ(ram32(kFirstSpark + object_record::routine), entry::sub_0885C6);
+    EXPECT_EQ(calls(sub_061F06 /* animation start */), 1);
+    EXPECT_EQ(calls(sub_061FB6 /* animation step */), 1) << "the first step comes in the same frame";
     ASSERT_TRUE(run(sub_088B00));
     ASSERT_TRUE(run(sub_088B00));
-    EXPECT_EQ(calls(kAnimationStep), 3);
-    EXPECT_EQ(calls(kListByGround), 3);
+    EXPECT_EQ(calls(sub_061FB6 /* animation step */), 3);
+    EXPECT_EQ(calls(sub_0620CD /* list by ground */), 3);
     EXPECT_EQ(ram16(var::active_count), 1) << "shown in the frame its script stopped";
     ASSERT_TRUE(run(sub_088B00));
-    EXPECT_EQ(calls(kAnimationStep), 3);
-    EXPECT_EQ(calls(kPlace), 3);
+    EXPECT_EQ(calls(sub_061FB6 /* animation step */), 3);
+    EXPECT_EQ(calls(sub_062044 /* place */), 3);
     EXPECT_EQ(ram16(var::active_count), 0);
     EXPECT_EQ(ram16(var::free_stack_64), 200);
     EXPECT_EQ(ram16(var::free_stack_64 + 2 * 200), static_cast<uint16_t>(kFirstSpark));

@@ -6,9 +6,11 @@
 #include <set>
 #include <vector>
 
+#include "game/continuations.h"
 #include "board/machine.h"
 #include "game/actors/tables.h"
 #include "game/engine/states.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
@@ -19,29 +21,6 @@
 #include "tests/support/game_harness.h"
 
 namespace {
-
-// Routines of other areas the flow calls.
-constexpr uint32_t kVideoShadows = 0x0608DF;
-constexpr uint32_t kClearVideo = 0x060953;
-constexpr uint32_t kClearText = 0x060942;
-constexpr uint32_t kSpriteList = 0x0609AA;
-constexpr uint32_t kQueuePalette = 0x0896A9;
-constexpr uint32_t kQueuePaletteList = 0x0896A0;
-constexpr uint32_t kStagePalette = 0x089692;
-constexpr uint32_t kQueueSound = 0x088F98;
-constexpr uint32_t kTallyReset = 0x084CE2;
-constexpr uint32_t kTerrainMap = 0x087786;
-constexpr uint32_t kTerrainTest = 0x0877D1;
-constexpr uint32_t kEnemyReset = 0x068FD2;
-constexpr uint32_t kApplyCamera = 0x0852B1;
-constexpr uint32_t kZoomOut = 0x088626;
-constexpr uint32_t kZoomIn = 0x08865E;
-constexpr uint32_t kZoomReset = 0x08878F;
-constexpr uint32_t kCentred = 0x0886E1;
-constexpr uint32_t kMoveCamera = 0x0887CF;
-constexpr uint32_t kPrint = 0x088A20;
-constexpr uint32_t kResetSlots = 0x0634A7;
-constexpr uint32_t kCheckValue = 0x0610F5;
 
 // ROM tables.
 constexpr uint32_t kPlacedLists = 0x133022;
@@ -55,15 +34,18 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
-        fake_all({kVideoShadows, kClearText, kSpriteList, kQueuePaletteList, kStagePalette, kTallyReset,
-                  kTerrainMap, kEnemyReset, kApplyCamera, kZoomOut, kZoomIn, kZoomReset, kCentred,
-                  kResetSlots});
-        fake(kClearVideo, [this] { clear_video_r9_.push_back(cpu.reg[9]); });
-        fake(kMoveCamera, [this] { move_camera_r9_.push_back(cpu.reg[9]); });
-        fake(kQueuePalette, [this] { palettes_.push_back(cpu.reg[19]); });
-        fake(kQueueSound, [this] { sounds_.push_back(static_cast<uint8_t>(cpu.reg[0])); });
-        fake(kPrint, [this] { texts_.push_back(cpu.reg[19]); });
-        fake(kTerrainTest, [this] { cpu.z = !blocked_x_.count(static_cast<int16_t>(cpu.reg[3])); });
+        fake_all({sub_0608DF /* video shadows */, sub_060942 /* clear text */, sub_0609AA /* sprite list */,
+                  sub_0896A0 /* queue palette list */, sub_089692 /* stage palette */,
+                  sub_084CE2 /* tally reset */, sub_087786 /* terrain map */, sub_068FD2 /* enemy reset */,
+                  sub_0852B1 /* apply camera */, sub_088626 /* zoom out */, sub_08865E /* zoom in */,
+                  sub_08878F /* zoom reset */, sub_0886E1 /* centred */, sub_0634A7 /* reset slots */});
+        fake(sub_060953 /* clear video */, [this] { clear_video_r9_.push_back(cpu.reg[9]); });
+        fake(sub_0887CF /* move camera */, [this] { move_camera_r9_.push_back(cpu.reg[9]); });
+        fake(sub_0896A9 /* queue palette */, [this] { palettes_.push_back(cpu.reg[19]); });
+        fake(sub_088F98 /* queue sound */, [this] { sounds_.push_back(static_cast<uint8_t>(cpu.reg[0])); });
+        fake(sub_088A20 /* print */, [this] { texts_.push_back(cpu.reg[19]); });
+        fake(sub_0877D1 /* terrain test */,
+             [this] { cpu.z = !blocked_x_.count(static_cast<int16_t>(cpu.reg[3])); });
         // Every stage's and area's placed list is the empty one.
         for (uint32_t s = 0; s < 8; ++s) plant16(kPlacedLists + 2 * s, static_cast<uint16_t>(0x20 - 2 * s));
         for (uint32_t a = 0; a < 8; ++a)
@@ -118,7 +100,7 @@ TEST_F(Flow, CharacterSelectStartsTheSceneWhenTheFadeIsDone) {
         EXPECT_EQ(ram8(var::stage), 0);
         EXPECT_EQ(ram8(var::area), 2);
         EXPECT_EQ(ram16(var::flow_countdown), 1200);
-        EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E240});
+        EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::menu_palette});
         EXPECT_EQ(sounds_, std::vector<uint8_t>{0x8E});
         EXPECT_EQ(ring().size(), 2u) << "the objects were reset, then the scene's spawned";
     }
@@ -165,7 +147,7 @@ TEST_F(Flow, States2And9RunTheFollowingStepInTheSameFrame) {
     EXPECT_EQ(state(), flow_state::stage_fade_in);
     EXPECT_EQ(ram8(var::stage), 2);
     EXPECT_EQ(ram32(var::game_flags), 0u);
-    EXPECT_EQ(calls(kTallyReset), 1);
+    EXPECT_EQ(calls(sub_084CE2 /* tally reset */), 1);
 }
 
 TEST_F(Flow, ClearingTheLastStageLeadsToTheEnding) {
@@ -175,7 +157,7 @@ TEST_F(Flow, ClearingTheLastStageLeadsToTheEnding) {
     EXPECT_EQ(ram8(var::stage), 5);
     EXPECT_TRUE(flag(var::system_flags, 7));
     EXPECT_EQ(state(), flow_state::ending);
-    EXPECT_EQ(calls(kTallyReset), 0);
+    EXPECT_EQ(calls(sub_084CE2 /* tally reset */), 0);
 }
 
 TEST_F(Flow, AreaStartSetsUpByParity) {
@@ -194,12 +176,12 @@ TEST_F(Flow, AreaStartSetsUpByParity) {
         orb_write8(var::area, c.area_before);
         orb_write32(var::game_flags, c.placed ? 0 : 1u << 12);
         sounds_.clear();
-        const int terrain = calls(kTerrainMap);
+        const int terrain = calls(sub_087786 /* terrain map */);
         step();
         EXPECT_EQ(state(), flow_state::area_fade_in);
         EXPECT_EQ(ram8(var::area), c.area_before + 1);
         EXPECT_EQ(flag(var::game_flags, 12), c.placed);
-        EXPECT_EQ(calls(kTerrainMap) - terrain, c.placed ? 0 : 1);
+        EXPECT_EQ(calls(sub_087786 /* terrain map */) - terrain, c.placed ? 0 : 1);
         EXPECT_EQ(ram16(var::rank_timer), 1800) << "rank set up";
         EXPECT_EQ(sounds_, std::vector<uint8_t>{c.music});
     }
@@ -234,12 +216,12 @@ TEST_F(Flow, FinalAreaPaletteFollowsTheStagePalette) {
     orb_write8(var::stage, 4);
     orb_write8(var::area, 4);
     std::vector<uint32_t> lists;
-    fake(kQueuePaletteList, [&lists] { lists.push_back(cpu.reg[19]); });
+    fake(sub_0896A0 /* queue palette list */, [&lists] { lists.push_back(cpu.reg[19]); });
     step();
     EXPECT_EQ(lists, std::vector<uint32_t>{0x121234});
     const auto& log = call_log();
-    const auto stage_palette = std::find(log.begin(), log.end(), kStagePalette);
-    const auto final_palette = std::find(log.begin(), log.end(), kQueuePaletteList);
+    const auto stage_palette = std::find(log.begin(), log.end(), entry::sub_089692 /* stage palette */);
+    const auto final_palette = std::find(log.begin(), log.end(), entry::sub_0896A0 /* queue palette list */);
     ASSERT_NE(stage_palette, log.end());
     EXPECT_LT(stage_palette, final_palette);
 }
@@ -279,7 +261,7 @@ TEST_F(Flow, TerrainChangeRunsAtOnceAndInstallsInPlaySlotsOnly) {
     orb_write32(var::system_flags, 1u << 9);
     in_play(0);
     in_play(2);
-    orb_write32(player(1) + object_record::routine, 0x0633C0);
+    orb_write32(player(1) + object_record::routine, entry::sub_0633C0);
     orb_write8(player(2) + object_record::state, player_state::jump_top);
     step();
     EXPECT_EQ(state(), flow_state::terrain_zoom_in);
@@ -289,9 +271,9 @@ TEST_F(Flow, TerrainChangeRunsAtOnceAndInstallsInPlaySlotsOnly) {
     EXPECT_EQ(ram32(player(0) + object_record::routine), 0x063A0Au);
     EXPECT_EQ(ram32(player(2) + object_record::routine), 0x063A0Au);
     EXPECT_EQ(ram8(player(2) + object_record::state), player_state::start);
-    EXPECT_EQ(ram32(player(1) + object_record::routine), 0x0633C0u);
+    EXPECT_EQ(ram32(player(1) + object_record::routine), entry::sub_0633C0);
     EXPECT_EQ(ram32(player(3) + object_record::routine), 0u);
-    EXPECT_EQ(calls(kZoomOut), 1);
+    EXPECT_EQ(calls(sub_088626 /* zoom out */), 1);
     EXPECT_TRUE(cpu.psw & V60_PSW_IE) << "interrupts on again";
 }
 
@@ -306,7 +288,7 @@ TEST_F(Flow, ZoomChangeTakes32StepsThenTheNextPlacedArea) {
     EXPECT_EQ(ram16(var::nbg1_zoom), 512);
     EXPECT_EQ(sounds_, std::vector<uint8_t>{0x9F});
     EXPECT_EQ(move_camera_r9_, std::vector<uint32_t>{1});
-    EXPECT_EQ(calls(kCentred), 1);
+    EXPECT_EQ(calls(sub_0886E1 /* centred */), 1);
     int frames = 0;
     while (ram16(var::nbg0_zoom) != 256 && frames < 100) {
         orb_write32(var::system_flags, 0);
@@ -322,7 +304,7 @@ TEST_F(Flow, ZoomChangeTakes32StepsThenTheNextPlacedArea) {
     EXPECT_EQ(ram8(var::area), 2);
     EXPECT_TRUE(flag(var::game_flags, 12));
     EXPECT_TRUE(flag(var::game_flags, 9));
-    EXPECT_EQ(calls(kZoomReset), 1);
+    EXPECT_EQ(calls(sub_08878F /* zoom reset */), 1);
     for (uint32_t n = 0; n < 4; ++n) EXPECT_EQ(ram32(player(n) + object_record::routine), 0u) << n;
 }
 
@@ -339,7 +321,7 @@ TEST_F(Flow, TerrainZoomComesBackIn) {
     }
     EXPECT_EQ(frames, 33);
     EXPECT_EQ(ram16(var::nbg1_zoom), 512);
-    EXPECT_EQ(calls(kZoomIn), 1);
+    EXPECT_EQ(calls(sub_08865E /* zoom in */), 1);
     EXPECT_TRUE(flag(var::game_flags, 9));
 }
 
@@ -348,13 +330,13 @@ TEST_F(Flow, ResultsObjectIsLinkedWhenThePoolHasRoom) {
     step();
     EXPECT_EQ(state(), flow_state::results_wait_in);
     ASSERT_EQ(ring(), std::vector<uint32_t>{0x200F00});
-    EXPECT_EQ(ram32(0x200F00 + object_record::routine), 0x084708u);
+    EXPECT_EQ(ram32(0x200F00 + object_record::routine), entry::sub_084708);
     EXPECT_EQ(sounds_, std::vector<uint8_t>{0xB8});
     EXPECT_EQ(ram8(var::fade_preset), 3);
 
     // With the object system left as it is and no 256-byte object free,
     // nothing is linked and nothing written.
-    fake(0x088B2D);
+    fake(sub_088B2D);
     orb_write16(var::free_stack_256, 0);
     const uint16_t count = ram16(var::active_count);
     state(flow_state::results);
@@ -370,8 +352,8 @@ TEST_F(Flow, GameOverScreens) {
         std::vector<uint32_t> texts, palettes;
         uint32_t routine;
     } cases[] = {
-        {2, 0x88, {0x062B11, 0x062B36}, {}, 0x08A3D6},
-        {0, 0x86, {0x062AC7, 0x062AEC}, {0x08E21C}, 0x08A3C9},
+        {2, 0x88, {0x062B11, 0x062B36}, {}, entry::sub_08A3D6},
+        {0, 0x86, {0x062AC7, 0x062AEC}, {rom::scene_palette}, 0x08A3C9},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stage);
@@ -401,10 +383,10 @@ TEST_F(Flow, GameOverScreens) {
 
 TEST_F(Flow, GameOverWaitsForTheRankingToEnd) {
     state(flow_state::ranking);
-    orb_write32(player(3) + object_record::routine, 0x08A3D6);
+    orb_write32(player(3) + object_record::routine, entry::sub_08A3D6);
     step();
     EXPECT_EQ(state(), flow_state::ranking);
-    orb_write32(player(3) + object_record::routine, 0x062D3A);
+    orb_write32(player(3) + object_record::routine, continuation::out_of_play);
     step();
     EXPECT_EQ(state(), flow_state::game_over_countdown);
 }
@@ -419,7 +401,7 @@ TEST_F(Flow, EndOfGameAddsThePlayTimeToTheBookkeeping) {
     time(var::power_on_time, 20, 10, 0, 0);
     time(var::game_start_time, 50, 5, 0, 0);  // 4:30 of play
     time(var::game_time, 40, 58, 1, 0);
-    fake(kCheckValue, [] { cpu.reg[0] = 0xBEEF; });
+    fake(sub_0610F5 /* check value */, [] { cpu.reg[0] = 0xBEEF; });
     state(flow_state::game_end);
     orb_write8(var::stage, 3);
     orb_write8(var::area, 2);
@@ -441,7 +423,7 @@ TEST_F(Flow, EndOfGameAddsThePlayTimeToTheBookkeeping) {
     EXPECT_EQ(ram8(var::stage), 0);
     EXPECT_EQ(ram8(var::area), 0);
     EXPECT_EQ(clear_video_r9_, std::vector<uint32_t>{4096});
-    EXPECT_EQ(calls(kResetSlots), 1);
+    EXPECT_EQ(calls(sub_0634A7 /* reset slots */), 1);
 }
 
 TEST_F(Flow, DemoSetUpPlacesTheDemoPlayersAndLeavesTheRankAlone) {
@@ -457,7 +439,7 @@ TEST_F(Flow, DemoSetUpPlacesTheDemoPlayersAndLeavesTheRankAlone) {
     orb_write8(var::rank_base, 0x40);
     orb_write16(var::rank_timer, 900);
     orb_write32(var::game_flags, 0x00100000);
-    orb_write32(player(1) + object_record::routine, 0x0633C0);
+    orb_write32(player(1) + object_record::routine, entry::sub_0633C0);
     state(flow_state::demo_setup);
     step();
     EXPECT_EQ(state(), flow_state::play);
@@ -466,16 +448,16 @@ TEST_F(Flow, DemoSetUpPlacesTheDemoPlayersAndLeavesTheRankAlone) {
     EXPECT_EQ(ram32(var::game_flags), 0x00100105u);
     for (uint32_t n : {0u, 2u}) {
         SCOPED_TRACE(n);
-        EXPECT_EQ(ram32(player(n) + object_record::routine), 0x0638B4u);
+        EXPECT_EQ(ram32(player(n) + object_record::routine), entry::sub_0638B4);
         EXPECT_EQ(ram16(player(n) + object_record::flags), 7);
         EXPECT_EQ(ram8(player(n) + object_record::state), player_state::start);
         EXPECT_EQ(ram8(player(n) + player_record::character), n + 1);
         EXPECT_EQ(ram16(player(n) + object_record::energy), 1280);
     }
-    EXPECT_EQ(ram32(player(1) + object_record::routine), 0x0633C0u);
+    EXPECT_EQ(ram32(player(1) + object_record::routine), entry::sub_0633C0);
     EXPECT_EQ(ram8(var::demo_index), 0);
-    EXPECT_EQ(calls(kClearText), 0) << "the text layer stays";
-    EXPECT_EQ(calls(kStagePalette), 1);
+    EXPECT_EQ(calls(sub_060942 /* clear text */), 0) << "the text layer stays";
+    EXPECT_EQ(calls(sub_089692 /* stage palette */), 1);
     for (int f = 0; f < 2000; ++f) step();
     EXPECT_EQ(state(), flow_state::play);
     EXPECT_EQ(ram8(var::difficulty_rank), 0x44);
@@ -518,8 +500,8 @@ protected:
         const uint32_t e = spawn(kObjectRoutine, sub_088C67);
         orb_write16(e + object_record::flags, flags);
         orb_write8(e + object_record::state, state);
-        orb_write8(e + target_claim::slot, slot);
-        orb_write32(e + target_claim::distance, claim);
+        orb_write8(e + object_record::target_slot, slot);
+        orb_write32(e + object_record::target_distance, claim);
         return e;
     }
     static uint32_t distance(unsigned i) { return ram32(var::target_slot_distances + 4 * i); }
@@ -542,7 +524,7 @@ TEST_F(TargetSlots, ASmallerClaimTakesTheSlotAndTheOldHolderWaitsAgain) {
     const uint32_t b = enemy(4, 0x90);
     step();
     EXPECT_EQ(holder(4), a) << "0x90 is not smaller than 100";
-    orb_write32(b + target_claim::distance, 50);
+    orb_write32(b + object_record::target_distance, 50);
     step();
     EXPECT_EQ(holder(4), b);
     EXPECT_EQ(distance(4), 50u);
@@ -563,7 +545,7 @@ TEST_F(TargetSlots, AHolderThatStopsClaimingFreesTheSlotNextFrame) {
         const char* name;
         uint32_t field;
         uint16_t value;
-    } cases[] = {{"claims no slot", target_claim::slot, 0xFF},
+    } cases[] = {{"claims no slot", object_record::target_slot, 0xFF},
                  {"lost flags bit 0", object_record::flags, 0x8000}};
     // An enemy with flags bit 15 claims again in the same frame's walk; the
     // second case therefore leaves the ring, so that only the refresh shows.
@@ -573,7 +555,7 @@ TEST_F(TargetSlots, AHolderThatStopsClaimingFreesTheSlotNextFrame) {
         const uint32_t a = enemy(6, 40);
         step();
         ASSERT_EQ(holder(6), a);
-        if (c.field == target_claim::slot)
+        if (c.field == object_record::target_slot)
             orb_write8(a + c.field, static_cast<uint8_t>(c.value));
         else {
             orb_write16(a + c.field, c.value);

@@ -4,25 +4,24 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/hardware.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
-#include "tests/game/callees.h"
 #include "tests/support/game_harness.h"
 
 namespace {
 
-using namespace callee;
-
-constexpr uint32_t kMixer = 0x610000;
-constexpr uint32_t kVideoRegs = 0x31FF00;
+constexpr uint32_t kMixer = hw::mixer_regs;
+constexpr uint32_t kVideoRegs = hw::video_regs;
 
 class Handlers : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        fake_all({kSystemInputs, kSoundHandOff, kCoins, kBookkeepingVerify, kCheckValueStore, kFadeStep,
-                  kPaletteDrain});
+        fake_all({sub_060480 /* system inputs */, sub_09F6E2 /* sound hand off */, sub_060D76 /* coins */,
+                  sub_0610E1 /* bookkeeping verify */, sub_0610CF /* check value store */,
+                  sub_08973C /* fade step */, sub_0896CB /* palette drain */});
     }
     static uint32_t flags() { return ram32(var::system_flags); }
     static void set_flags(uint32_t value) { orb_write32(var::system_flags, value); }
@@ -90,7 +89,7 @@ TEST_F(Handlers, VblankStepsARunningFadeAndKeepsItsBit) {
     fill_shadows();
     set_flags(1u << 3);
     ASSERT_TRUE(run_handler(int_vblank_start));
-    EXPECT_EQ(calls(kFadeStep), 1);
+    EXPECT_EQ(calls(sub_08973C /* fade step */), 1);
     for (uint32_t i = 31; i < 38; ++i)
         EXPECT_EQ(orb_read16(kMixer + 2 * i), 0x1000 + i) << "mixer word " << i;
     EXPECT_EQ(orb_read16(kMixer + 2 * 30), 0xFFFF);
@@ -102,7 +101,7 @@ TEST_F(Handlers, VblankStepsARunningFadeAndKeepsItsBit) {
 class VblankServices : public GameRoutineTest {};
 
 TEST_F(VblankServices, EachVblankRunsEveryServiceOnce) {
-    fake(kCoins);
+    fake(sub_060D76 /* coins */);
     orb_board.io.io_inputs[ORB_INPUT_SYSTEM] = 0xFB;  // coin 1
     for (uint8_t code : {0x81, 0x82}) {
         cpu.reg[0] = code;
@@ -119,14 +118,14 @@ TEST_F(VblankServices, EachVblankRunsEveryServiceOnce) {
     ASSERT_TRUE(run_handler(int_vblank_start));
     EXPECT_EQ(ram8(var::system_inputs), 0x04);
     EXPECT_EQ(ram8(var::system_presses), 0x04);
-    EXPECT_EQ(ram8(0x700000), 0x81) << "one code a vblank";
+    EXPECT_EQ(ram8(hw::sound_command), 0x81) << "one code a vblank";
     EXPECT_EQ(ram16(0x600020), 0x7FFF);
     EXPECT_EQ(ram32(var::palette_queue), 0u);
     EXPECT_EQ(orb_read16(kMixer + 0x40), 12) << "the fade's level uploaded";
     EXPECT_EQ(orb_read16(kMixer + 0x3E), 0xC000);
-    EXPECT_EQ(calls(kCoins), 1);
+    EXPECT_EQ(calls(sub_060D76 /* coins */), 1);
     ASSERT_TRUE(run_handler(int_vblank_start));
-    EXPECT_EQ(ram8(0x700000), 0x82);
+    EXPECT_EQ(ram8(hw::sound_command), 0x82);
     EXPECT_EQ(orb_read16(kMixer + 0x40), 16);
 }
 
@@ -161,13 +160,13 @@ TEST_F(Handlers, VblankRunsCoinsTestSwitchAndPaletteAsTheStateSays) {
         orb_write8(var::output_port_shadow, 0x5A);
         orb_board.io.port_latches[3] = 0;
         ASSERT_TRUE(run_handler(int_vblank_start));
-        EXPECT_EQ(calls(kCoins), c.coin_calls);
+        EXPECT_EQ(calls(sub_060D76 /* coins */), c.coin_calls);
         EXPECT_EQ(orb_board.io.port_latches[3], c.coin_calls ? 0x5A : 0x00)
             << "port D gets the shadow after the coins";
         EXPECT_EQ(ram8(var::service_request), c.service_after);
-        EXPECT_EQ(calls(kPaletteDrain), c.palette_jobs ? 1 : 0);
-        EXPECT_EQ(calls(kSystemInputs), 1);
-        EXPECT_EQ(calls(kSoundHandOff), 1);
+        EXPECT_EQ(calls(sub_0896CB /* palette drain */), c.palette_jobs ? 1 : 0);
+        EXPECT_EQ(calls(sub_060480 /* system inputs */), 1);
+        EXPECT_EQ(calls(sub_09F6E2 /* sound hand off */), 1);
         TearDown();
     }
 }
@@ -188,7 +187,7 @@ TEST_F(Handlers, VblankSelectsTheNewSpriteListUnlessSwitchingIsOff) {
         orb_write32(var::sprite_list_pointer, 0x401230);
         set_flags(c.flags);
         ASSERT_TRUE(run_handler(int_vblank_start));
-        EXPECT_EQ(orb_read16(0x400010), c.header);
+        EXPECT_EQ(orb_read16(hw::sprite_list_select), c.header);
         EXPECT_EQ(flags(), c.flags_after);
         TearDown();
     }
@@ -255,8 +254,8 @@ TEST_F(Handlers, EveryFourthTimer1AdvancesThePowerOnTime) {
         plant_time(t, c.seconds, c.minutes, c.hours, c.days);
         orb_write8(t + 5, 0xA5);  // the next field rides along into the mirror
         std::vector<uint8_t> seconds_seen;
-        fake(kBookkeepingVerify, [&] { seconds_seen.push_back(ram8(t)); });
-        fake(kCheckValueStore, [&] { seconds_seen.push_back(ram8(t)); });
+        fake(sub_0610E1 /* bookkeeping verify */, [&] { seconds_seen.push_back(ram8(t)); });
+        fake(sub_0610CF /* check value store */, [&] { seconds_seen.push_back(ram8(t)); });
         for (int i = 0; i < 3; ++i) ASSERT_TRUE(run_handler(int_timer1));
         EXPECT_EQ(ram8(t), c.seconds) << "three interrupts leave the time alone";
         EXPECT_EQ(ram8(var::timer1_phase), 3);
@@ -283,7 +282,7 @@ TEST_F(Handlers, Timer1StopsTheClockInServiceMode) {
     for (int i = 0; i < 8; ++i) ASSERT_TRUE(run_handler(int_timer1));
     EXPECT_EQ(ram8(var::timer1_phase), 0);
     EXPECT_EQ(ram8(var::power_on_time), 0);
-    EXPECT_EQ(calls(kBookkeepingVerify), 0);
+    EXPECT_EQ(calls(sub_0610E1 /* bookkeeping verify */), 0);
 }
 
 TEST_F(Handlers, TestSwitchCheckSetsTheServiceRequest) {

@@ -10,35 +10,18 @@
 
 #include "board/machine.h"
 #include "game/engine/states.h"
+#include "game/engine/tables.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
-#include "tests/game/callees.h"
 #include "tests/game/object_passes.h"
 #include "tests/support/game_harness.h"
 
 namespace {
-
-// Routines of other areas that the mode machine calls.
-constexpr uint32_t kJoin = 0x063536;
-constexpr uint32_t kInGameFlow = 0x062246;
-constexpr uint32_t kClearText = 0x060942;
-constexpr uint32_t kPrintRecord = 0x0889C2;
-constexpr uint32_t kQueuePalette = 0x0896A9;
-constexpr uint32_t kVideoShadows = 0x0608DF;
-constexpr uint32_t kCreditCounts = 0x0611A2;
-constexpr uint32_t kPrompts = 0x061384;
-constexpr uint32_t kChutePrompt = 0x0615C4;
-constexpr uint32_t kSceneSetUp = 0x085046;
-constexpr uint32_t kSpawnList = 0x088BED;
-constexpr uint32_t kRankingPage = 0x08A6A0;
-// The object routines the screens install.
-constexpr uint32_t kTitleObject = 0x077A83;
-constexpr uint32_t kSplitSprite = 0x081CB5;
-constexpr uint32_t kRankingSprite = 0x08A364;
 
 constexpr uint32_t kPlayerCount = var::backup_primary + backup_record::player_count;
 
@@ -48,14 +31,15 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         palettes_.clear();
-        fake_all({kJoin, kInGameFlow, kVideoShadows, kCreditCounts, kPrompts, kChutePrompt, kSceneSetUp,
-                  kSpawnList, kRankingPage});
-        fake(kQueuePalette, [this] { palettes_.push_back(r(19)); });
+        fake_all({sub_063536 /* join */, sub_062246 /* in game flow */, sub_0608DF /* video shadows */,
+                  sub_0611A2 /* credit counts */, sub_061384 /* prompts */, sub_0615C4 /* chute prompt */,
+                  sub_085046 /* scene set up */, sub_088BED /* spawn list */, sub_08A6A0 /* ranking page */});
+        fake(sub_0896A9 /* queue palette */, [this] { palettes_.push_back(r(19)); });
         // Text: the layer cleared; a text_record printed and R19 left behind it.
-        fake(kClearText, [] {
+        fake(sub_060942 /* clear text */, [] {
             for (uint32_t a = hw::text_layer; a < hw::text_layer + 3840; a += 2) orb_write16(a, 0);
         });
-        fake(kPrintRecord, [] {
+        fake(sub_0889C2 /* print record */, [] {
             cpu.reg[19] += 3;
             while (orb_read8(cpu.reg[19]++) != 0) {
             }
@@ -95,11 +79,12 @@ TEST_F(ModeMachine, JoinCheckOffersTheSlotsOfThePlayerCountHighestFirst) {
     } cases[] = {{0, {1, 0}}, {1, {2, 1, 0}}, {2, {3, 2, 1, 0}}, {3, {3, 2, 1, 0}}};
     for (const auto& c : cases) {
         std::vector<std::pair<uint32_t, uint32_t>> offered;
-        fake(kJoin, [&] { offered.push_back({r(20), r(15)}); });
+        fake(sub_063536 /* join */, [&] { offered.push_back({r(20), r(15)}); });
         orb_write8(kPlayerCount, c.players);
         ASSERT_TRUE(run(sub_0634D4));
         std::vector<std::pair<uint32_t, uint32_t>> expected;
-        for (uint32_t slot : c.slots) expected.push_back({0x20A000 + 0x100 * slot, 0x0635B4});
+        for (uint32_t slot : c.slots)
+            expected.push_back({var::player_records + 0x100 * slot, entry::sub_0635B4});
         EXPECT_EQ(offered, expected) << "player count " << int(c.players);
     }
 }
@@ -111,33 +96,33 @@ TEST_F(ModeMachine, JoinIsOfferedInEveryModeButZeroAndTheGame) {
     } cases[] = {{0, 6, false}, {15, 0, false}, {3, 3, true},  {6, 0, true}, {9, 3, true},
                  {12, 3, true}, {18, 3, true},  {21, 3, true}, {24, 6, true}};
     for (const auto& c : cases) {
-        const int before = calls(kJoin);
+        const int before = calls(sub_063536 /* join */);
         mode_word(c.mode, c.submode);
         orb_write16(var::flow_countdown, 100);
         set_fade(true);
         step();
-        EXPECT_EQ(calls(kJoin) - before, c.offered ? 2 : 0) << "mode " << int(c.mode);
+        EXPECT_EQ(calls(sub_063536 /* join */) - before, c.offered ? 2 : 0) << "mode " << int(c.mode);
     }
 }
 
 TEST_F(ModeMachine, AJoinDuringTheAttractScreensStartsTheGameInTheSameCall) {
-    fake(kJoin, [this] {
+    fake(sub_063536 /* join */, [this] {
         if (r(20) == 0x20A100) orb_write16(var::game_mode, 15);  // slot 1's play start
     });
     mode_word(21, 3);
     set_fade(true);
     step();
-    EXPECT_EQ(calls(kJoin), 2) << "slot 0 is still offered";
-    EXPECT_EQ(calls(kInGameFlow), 1);
-    EXPECT_EQ(calls(kPrompts), 0) << "the presentation step did not run";
+    EXPECT_EQ(calls(sub_063536 /* join */), 2) << "slot 0 is still offered";
+    EXPECT_EQ(calls(sub_062246 /* in game flow */), 1);
+    EXPECT_EQ(calls(sub_061384 /* prompts */), 0) << "the presentation step did not run";
 }
 
 TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
     orb_write32(var::game_flags, 0xFFFFFFFF);
     for (uint32_t n = 0; n < 4; ++n) {
-        const uint32_t rec = 0x20A000 + 0x100 * n;
+        const uint32_t rec = var::player_records + 0x100 * n;
         orb_write32(rec, 0xFFFFFFFF);
-        orb_write32(rec + 4, 0x0638B4);
+        orb_write32(rec + 4, entry::sub_0638B4);
         orb_write8(rec + 148, 255);
     }
     // The play start calls the reset with its own record in R20 and goes on
@@ -147,27 +132,27 @@ TEST_F(ModeMachine, SlotResetClearsFlagsAndMakesEverySlotIdle) {
     EXPECT_EQ(cpu.reg[20], 0x20A100u) << "the caller's record";
     EXPECT_EQ(ram32(var::game_flags), 0u);
     for (uint32_t n = 0; n < 4; ++n) {
-        const uint32_t rec = 0x20A000 + 0x100 * n;
+        const uint32_t rec = var::player_records + 0x100 * n;
         // The flags go as one 32-bit store, which takes the state and type
         // bytes at +2 and +3 with them; nothing else writes the state.
         EXPECT_EQ(ram32(rec), 0u) << n;
         EXPECT_EQ(ram8(rec + 148), 0) << n;
-        EXPECT_EQ(ram32(rec + 4), 0x063514u) << n;
+        EXPECT_EQ(ram32(rec + 4), entry::sub_063514) << n;
     }
 }
 
 // The play start resets every slot first and then sets up its own record:
 // the reset must leave R20 on that record.
 TEST_F(ModeMachine, PlayStartAfterTheRealSlotResetSetsUpItsOwnRecord) {
-    auto rec = [](uint32_t n) { return 0x20A000 + 0x100 * n; };
+    auto rec = [](uint32_t n) { return var::player_records + 0x100 * n; };
     orb_write16(var::backup_primary + backup_record::start_energy, 100);
     for (uint32_t n = 0; n < 4; ++n) orb_write8(rec(n) + 129, uint8_t(n));
     cpu.reg[20] = rec(1);
     ASSERT_TRUE(run(sub_0635B4));
-    EXPECT_EQ(ram32(rec(1) + 4), 0x0638B4u);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_0638B4);
     EXPECT_EQ(ram16(rec(1)), 7);
     EXPECT_EQ(ram32(var::game_flags), 0x2u);
-    for (uint32_t slot : {0u, 2u, 3u}) EXPECT_EQ(ram32(rec(slot) + 4), 0x063514u) << slot;
+    for (uint32_t slot : {0u, 2u, 3u}) EXPECT_EQ(ram32(rec(slot) + 4), entry::sub_063514) << slot;
     EXPECT_EQ(ram32(0x20A400 + 4), 0u) << "nothing written past the four records";
 }
 
@@ -175,7 +160,7 @@ TEST_F(ModeMachine, PlayStartAfterTheRealSlotResetSetsUpItsOwnRecord) {
 
 TEST_F(ModeMachine, TitleBuildsItsScreenWithTheDisplayOffUntilTheNextFrame) {
     orb_write8(hw::io_control, 0x86);
-    plant16(0x06075A, 0xF004);  // two text records, then the end
+    plant16(rom::title_texts, 0xF004);  // two text records, then the end
     plant8(0x06075C, 1);
     plant8(0x06075D, 'A');
     plant16(0x06075F, 0xF084);
@@ -185,13 +170,13 @@ TEST_F(ModeMachine, TitleBuildsItsScreenWithTheDisplayOffUntilTheNextFrame) {
     step();
     EXPECT_EQ(orb_read8(hw::io_control) & 2, 0) << "display off";
     EXPECT_EQ(mode(), std::make_pair(3, 3));
-    EXPECT_EQ(calls(kPrintRecord), 2);
-    EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E264});
+    EXPECT_EQ(calls(sub_0889C2 /* print record */), 2);
+    EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::title_palette});
     EXPECT_EQ(ram16(var::flow_countdown), 180);
     EXPECT_TRUE(fading());
     EXPECT_EQ(ram8(var::fade_preset), 3);
     ASSERT_EQ(ring().size(), 1u);
-    EXPECT_EQ(ram32(ring()[0] + object_record::routine), kTitleObject);
+    EXPECT_EQ(ram32(ring()[0] + object_record::routine), entry::sub_077A83 /* title object */);
     EXPECT_GE(ring()[0], var::objects_128) << "a 128-byte object";
     step();
     EXPECT_EQ(orb_read8(hw::io_control) & 2, 2) << "display on again";
@@ -217,9 +202,9 @@ TEST_F(ModeMachine, TitleBackgroundSceneStartsItsTimeAndCountsItInTheSameFrame) 
     step();
     EXPECT_EQ(ram16(var::flow_countdown), 0x1233);
     EXPECT_EQ(mode(), std::make_pair(3, 15));
-    EXPECT_EQ(calls(kPrompts), 2);
-    EXPECT_EQ(calls(kChutePrompt), 2);
-    EXPECT_EQ(calls(kCreditCounts), 1);
+    EXPECT_EQ(calls(sub_061384 /* prompts */), 2);
+    EXPECT_EQ(calls(sub_0615C4 /* chute prompt */), 2);
+    EXPECT_EQ(calls(sub_0611A2 /* credit counts */), 1);
 }
 
 TEST_F(ModeMachine, TitleBackgroundSceneIsBuiltAfterTheFadeOut) {
@@ -227,17 +212,17 @@ TEST_F(ModeMachine, TitleBackgroundSceneIsBuiltAfterTheFadeOut) {
     orb_write8(var::stage, 5);
     orb_write8(var::area, 6);
     std::vector<uint32_t> scene;
-    fake(kSceneSetUp, [&] { scene.push_back(r(19)); });
+    fake(sub_085046 /* scene set up */, [&] { scene.push_back(r(19)); });
     set_fade(true);
     step();
-    EXPECT_EQ(calls(kSceneSetUp), 0) << "waits while the fade runs";
+    EXPECT_EQ(calls(sub_085046 /* scene set up */), 0) << "waits while the fade runs";
     set_fade(false);
     step();
-    EXPECT_EQ(scene, std::vector<uint32_t>{0x09DC50});
-    EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E21C});
+    EXPECT_EQ(scene, std::vector<uint32_t>{rom::title_scene});
+    EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::scene_palette});
     EXPECT_EQ(ram8(var::stage), 0);
     EXPECT_EQ(ram8(var::area), 0);
-    EXPECT_EQ(calls(kSpawnList), 1);
+    EXPECT_EQ(calls(sub_088BED /* spawn list */), 1);
     EXPECT_EQ(mode(), std::make_pair(3, 12));
     EXPECT_EQ(ram8(var::fade_preset), 3);
 }
@@ -248,8 +233,8 @@ class Presentation : public ModeMachine {
 protected:
     // Scene `index` with an actor list of `count` routines (test entries).
     void plant_scene(uint8_t index, uint32_t count) {
-        plant32(0x081F1E + 4 * index, 0x0A0000 + index);
-        plant32(0x081ECE + 4 * index, 0x0B0000);
+        plant32(rom::presentation_palettes + 4 * index, 0x0A0000 + index);
+        plant32(rom::presentation_actor_lists + 4 * index, 0x0B0000);
         plant32(0x0B0000, count);
         for (uint32_t i = 0; i < count; ++i) plant32(0x0B0004 + 4 * i, kTestEntry[i % 8]);
         orb_write8(var::presentation_index, index);
@@ -263,13 +248,13 @@ TEST_F(Presentation, BuildsTheFirstActorThenTheListedOnes) {
     const auto objects = ring();
     ASSERT_EQ(objects.size(), 3u);
     for (uint32_t o : objects) EXPECT_TRUE(o >= var::objects_256 && o < var::objects_128) << std::hex << o;
-    EXPECT_EQ(ram32(objects[0] + object_record::routine), kSplitSprite);
+    EXPECT_EQ(ram32(objects[0] + object_record::routine), entry::sub_081CB5 /* split sprite */);
     for (int i = 1; i <= 2; ++i) {
         EXPECT_EQ(ram32(objects[i] + object_record::routine), kTestEntry[i - 1]);
         EXPECT_EQ(ram16(objects[i] + object_record::owner), static_cast<uint16_t>(objects[0]));
         EXPECT_EQ(ram8(objects[i] + object_record::type), 1);
     }
-    EXPECT_EQ(palettes_, (std::vector<uint32_t>{0x0A0001, 0x126EFE}));
+    EXPECT_EQ(palettes_, (std::vector<uint32_t>{0x0A0001, rom::presentation_second_palette}));
     EXPECT_EQ(ram8(var::presentation_index), 2);
     EXPECT_EQ(ram16(var::flow_countdown), 480);
     EXPECT_EQ(mode(), std::make_pair(21, 3));
@@ -296,8 +281,8 @@ TEST_F(Presentation, ALongListFillsThePoolAndLinksNothingTwice) {
     EXPECT_EQ(ram16(var::free_stack_256), 0);
     for (size_t i = 0; i < objects.size(); ++i) {
         const uint32_t next = objects[(i + 1) % objects.size()];
-        EXPECT_EQ(0x200000u | ram16(objects[i] + object_record::next), next) << i;
-        EXPECT_EQ(0x200000u | ram16(next + object_record::prev), objects[i]) << i;
+        EXPECT_EQ(var::object_area | ram16(objects[i] + object_record::next), next) << i;
+        EXPECT_EQ(var::object_area | ram16(next + object_record::prev), objects[i]) << i;
     }
 }
 
@@ -312,7 +297,7 @@ TEST_F(Presentation, EndsInTheDemoOnceTheFadeOutHasEnded) {
     set_fade(false);
     step();
     EXPECT_EQ(mode(), std::make_pair(9, 0));
-    EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E21C});
+    EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::scene_palette});
     EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::mixer_take_pending));
 }
 
@@ -321,29 +306,30 @@ TEST_F(Presentation, EndsInTheDemoOnceTheFadeOutHasEnded) {
 TEST_F(ModeMachine, DemoRunsTheInGameFlowAfterEveryStepAndOnceMoreAtItsEnd) {
     orb_write8(kPlayerCount, 1);
     orb_write8(var::demo_index, 6);
-    plant32(0x103F02 + 4, 0x0C0000);
+    plant32(rom::demo_streams + 4, 0x0C0000);
     plant32(0x0C0000 + 4 * 2, 0x0D1234);
     std::vector<int> flow_submodes;
-    fake(kInGameFlow, [&] { flow_submodes.push_back(ram8(var::game_submode)); });
+    fake(sub_062246 /* in game flow */, [&] { flow_submodes.push_back(ram8(var::game_submode)); });
     mode_word(9, 0);
     step();
     EXPECT_EQ(ram32(var::demo_input_pointer), 0x0D1234u);
     EXPECT_TRUE(ram32(var::game_flags) & (1u << 8));
     EXPECT_EQ(ram8(var::ingame_state), flow_state::demo_setup);
     EXPECT_EQ(ram16(var::flow_countdown), 1200);
-    EXPECT_EQ(calls(kClearText), 1);
+    EXPECT_EQ(calls(sub_060942 /* clear text */), 1);
     EXPECT_EQ(mode(), std::make_pair(9, 3));
-    EXPECT_EQ(calls(kInGameFlow), 1);
+    EXPECT_EQ(calls(sub_062246 /* in game flow */), 1);
     step();  // the fade in still runs
     set_fade(false);
     const int counted = steps_in_submode();
     EXPECT_EQ(counted, 1200);
-    EXPECT_EQ(calls(kInGameFlow), 2 + counted);
+    EXPECT_EQ(calls(sub_062246 /* in game flow */), 2 + counted);
     step();  // the fade out runs
     set_fade(false);
     step();
     EXPECT_EQ(mode(), std::make_pair(12, 0));
-    EXPECT_EQ(calls(kInGameFlow), 2 + counted + 2) << "once a frame, the last before the mode change";
+    EXPECT_EQ(calls(sub_062246 /* in game flow */), 2 + counted + 2)
+        << "once a frame, the last before the mode change";
     ASSERT_GE(flow_submodes.size(), 1u);
     EXPECT_EQ(flow_submodes.back(), 6);
     EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::mixer_take_pending));
@@ -352,18 +338,18 @@ TEST_F(ModeMachine, DemoRunsTheInGameFlowAfterEveryStepAndOnceMoreAtItsEnd) {
 // ---- score-ranking screen ----
 
 TEST_F(ModeMachine, RankingScreenRevealsTheMaskedRowsThenReturnsToTheTitle) {
-    plant32(0x08A872, 5);  // rows 0 and 2
+    plant32(rom::reveal_mask, 5);  // rows 0 and 2
     for (uint32_t a = 0x300400; a < 0x300400 + 28 * 128; a += 2) orb_write16(a, static_cast<uint16_t>(a));
     orb_write32(var::game_flags, 1u << 8);
     mode_word(12, 0);
     step();
     EXPECT_EQ(ram32(var::game_flags), 0u);
-    EXPECT_EQ(calls(kRankingPage), 1);
-    EXPECT_EQ(palettes_, std::vector<uint32_t>{0x08E240});
+    EXPECT_EQ(calls(sub_08A6A0 /* ranking page */), 1);
+    EXPECT_EQ(palettes_, std::vector<uint32_t>{rom::menu_palette});
     const auto objects = ring();
     ASSERT_EQ(objects.size(), 4u);
     for (uint32_t k = 0; k < 4; ++k) {
-        EXPECT_EQ(ram32(objects[k] + object_record::routine), kRankingSprite);
+        EXPECT_EQ(ram32(objects[k] + object_record::routine), entry::sub_08A364 /* ranking sprite */);
         EXPECT_EQ(ram8(objects[k] + object_record::type), k);
         EXPECT_GE(objects[k], var::objects_128);
     }
@@ -375,11 +361,11 @@ TEST_F(ModeMachine, RankingScreenRevealsTheMaskedRowsThenReturnsToTheTitle) {
     EXPECT_EQ(steps_in_submode(), 57) << "s = 0 ... 56";
     EXPECT_EQ(ram16(var::ranking_reveal_counter), 240);
     EXPECT_EQ(ram32(var::ranking_reveal_source), 0x300400u + 28 * 128);
-    EXPECT_EQ(ram32(var::ranking_reveal_dest), 0x31F000u + 28 * 128);
+    EXPECT_EQ(ram32(var::ranking_reveal_dest), hw::text_layer + 28 * 128);
     for (uint32_t row = 0; row < 28; ++row) {
         for (uint32_t b = 0; b < 128; b += 2) {
             const bool copied = (row == 0 || row == 2) && b < 80;
-            const uint32_t cell = 0x31F000 + 128 * row + b;
+            const uint32_t cell = hw::text_layer + 128 * row + b;
             ASSERT_EQ(ram16(cell), copied ? ram16(0x300400 + 128 * row + b) : 0) << std::hex << cell;
         }
     }
@@ -391,14 +377,14 @@ TEST_F(ModeMachine, RankingScreenRevealsTheMaskedRowsThenReturnsToTheTitle) {
     set_fade(false);
     step();
     EXPECT_EQ(mode(), std::make_pair(3, 0));
-    EXPECT_EQ(ram16(0x31F000), 0) << "the text layer is cleared";
+    EXPECT_EQ(ram16(hw::text_layer), 0) << "the text layer is cleared";
 }
 
 // ---- typed notice, back to title, slot-reset mode ----
 
 TEST_F(ModeMachine, NoticeTypesOneCharacterAFrameOnTheWideScreen) {
     const uint8_t text[] = {0x84, 0xF0, 0x12, 'A', 'B', 0, 0x00, 0xF1, 0x34, 'C', 0, 0, 0};
-    for (uint32_t i = 0; i < sizeof text; ++i) plant8(0x06061B + i, text[i]);
+    for (uint32_t i = 0; i < sizeof text; ++i) plant8(rom::notice_text + i, text[i]);
     mode_word(24, 0);
     step();
     EXPECT_TRUE(orb_read16(hw::video_regs) & 0x8000);
@@ -427,13 +413,13 @@ TEST_F(ModeMachine, BackToTitleAndSlotResetTakeOneFrame) {
     mode_word(6, 0);
     step();
     EXPECT_EQ(mode(), std::make_pair(3, 0));
-    EXPECT_EQ(calls(kVideoShadows), 1);
+    EXPECT_EQ(calls(sub_0608DF /* video shadows */), 1);
     spawn(kTestEntry[0], sub_088C67);
     orb_write8(0x20A302, 9);
     mode_word(18, 6);
     step();
     EXPECT_EQ(mode(), std::make_pair(18, 9));
-    EXPECT_EQ(ram32(0x20A304), 0x063514u);
+    EXPECT_EQ(ram32(0x20A304), entry::sub_063514);
     EXPECT_EQ(ram8(0x20A302), 0);
     EXPECT_TRUE(ring().empty());
 }
@@ -466,23 +452,37 @@ class AttractCycle : public ModeMachine {
 protected:
     void SetUp() override {
         ModeMachine::SetUp();
-        using namespace callee;
-        const uint32_t handlers[] = {0x09F500, 0x09F610, 0x09F61C, 0x09F628, 0x09F640};
+        const uint32_t handlers[] = {entry::int_vblank_start, entry::int_vblank_end, entry::int_sound,
+                                     entry::int_timer0, entry::int_timer1};
         for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
         const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, 0, 0x00, 50, 0, 57, 0};
         for (uint32_t i = 0; i < 12; ++i) plant8(0x060098 + i, controller[i]);
-        fake_all({kIoSetUp,           kBackupData,      kMixerSetUp,
-                  kFixedPalettes,     kSpriteHeader,    kLayers,
-                  kBookkeepingCheck,  kSettings,        kRankingTables,
-                  kSoundRings,        kPlayerRecords,   kPlayerInputs,
-                  kSystemInputs,      kSoundHandOff,    kCoins,
-                  kBookkeepingVerify, kCheckValueStore, kPaletteDrain,
-                  kServiceEnter,      kServiceScreen,   kDecompressStep,
-                  kSpriteList});
+        fake_all({sub_0609F3 /* io set up */,
+                  sub_089389 /* backup data */,
+                  sub_0609D3 /* mixer set up */,
+                  sub_089674 /* fixed palettes */,
+                  sub_060978 /* sprite header */,
+                  sub_0608A8 /* layers */,
+                  sub_061077 /* bookkeeping check */,
+                  sub_060CCE /* settings */,
+                  sub_08A1F2 /* ranking tables */,
+                  sub_088F58 /* sound rings */,
+                  sub_063402 /* player records */,
+                  sub_0604CF /* player inputs */,
+                  sub_060480 /* system inputs */,
+                  sub_09F6E2 /* sound hand off */,
+                  sub_060D76 /* coins */,
+                  sub_0610E1 /* bookkeeping verify */,
+                  sub_0610CF /* check value store */,
+                  sub_0896CB /* palette drain */,
+                  sub_08AFB4 /* service enter */,
+                  sub_08B046 /* service screen */,
+                  sub_087660 /* decompress step */,
+                  sub_062121 /* sprite list */});
         // Animation and listing: the objects' own fields are all that matter.
-        fake_all({0x061F06, 0x061FB6, 0x06200F, 0x062094});
+        fake_all({sub_061F06, sub_061FB6, sub_06200F, sub_062094});
         // A fade ends on its third step.
-        fake(kFadeStep, [this] {
+        fake(sub_08973C /* fade step */, [this] {
             if (++fade_steps_ % 3 == 0) set_fade(false);
         });
     }
@@ -516,9 +516,9 @@ TEST_F(AttractCycle, TitlePresentationDemoRankingAndBackToTheTitle) {
     // The pass after a frame's end: the mode machine, then the slot runner.
     int mode_at_pass = 3, flow_calls_seen = 0;
     std::vector<std::pair<int, int>> flow_per_pass;  // (mode the pass began in, flow calls)
-    fake(callee::kPlayerSlots, [&] {
-        flow_per_pass.push_back({mode_at_pass, calls(kInGameFlow) - flow_calls_seen});
-        flow_calls_seen = calls(kInGameFlow);
+    fake(sub_0633C0 /* player slots */, [&] {
+        flow_per_pass.push_back({mode_at_pass, calls(sub_062246 /* in game flow */) - flow_calls_seen});
+        flow_calls_seen = calls(sub_062246 /* in game flow */);
         mode_at_pass = ram8(var::game_mode);
     });
     const std::vector<std::pair<int, int>> expected = {

@@ -41,10 +41,10 @@ TEST_F(Objects, InitialisationFreesEveryObject) {
     EXPECT_EQ(ram16(var::free_stack_128 + 2 * 124), 0x4D80);
     EXPECT_EQ(ram16(var::free_stack_64 + 2), 0x4E00);
     EXPECT_EQ(ram16(var::active_count), 0);
-    EXPECT_EQ(ram32(var::active_head), 0x200000u);
-    EXPECT_EQ(ram32(var::active_tail), 0x200000u);
-    EXPECT_EQ(r(22), 0x200000u);
-    EXPECT_EQ(r(24), 0x200000u);
+    EXPECT_EQ(ram32(var::active_head), var::object_area);
+    EXPECT_EQ(ram32(var::active_tail), var::object_area);
+    EXPECT_EQ(r(22), var::object_area);
+    EXPECT_EQ(r(24), var::object_area);
     ASSERT_TRUE(run(sub_088B2D));  // the re-initialisation is the same
     EXPECT_EQ(ram16(var::free_stack_64), 200);
 }
@@ -87,7 +87,7 @@ TEST_F(Objects, EmptyPoolSetsZAndKeepsR21AndR0) {
         taken.insert(r(21));
     }
     EXPECT_EQ(taken.size(), 12u);
-    EXPECT_EQ(*taken.begin(), 0x200400u);
+    EXPECT_EQ(*taken.begin(), var::objects_256);
     cpu.reg[21] = 0xDEADBEEF;
     cpu.reg[0] = 0x00C0FFEE;
     cpu.s = cpu.ov = cpu.cy = 1;

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/operator/vars.h"
 
 namespace operator_model {
 
-constexpr uint32_t kBlock = 0x701F00;
-constexpr uint32_t kData = 0x701F02;
-constexpr uint32_t kMirror = 0x701F7E;
+constexpr uint32_t kBlock = var::bookkeeping_block;
+constexpr uint32_t kData = var::bookkeeping_data;
+constexpr uint32_t kMirror = var::bookkeeping_mirror;
 constexpr uint32_t kDataBytes = 124;
 
 // Start at 1; per halfword: XOR it in, shift right one, XOR 0x8810 when a 1

@@ -6,12 +6,13 @@
 #include "board/machine.h"
 #include "game/engine/tables.h"
 #include "game/engine/vars.h"
+#include "game/hardware.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
 
 namespace {
 
-constexpr uint32_t kPalette = 0x600000;
+constexpr uint32_t kPalette = hw::palette;
 constexpr uint32_t kRecords = 0x070000;
 constexpr uint32_t kColourOffsets = 0x208B40;
 
@@ -99,9 +100,9 @@ TEST_F(Palettes, StagePaletteComesFromTheStageTable) {
 
 TEST_F(Palettes, FixedPalettesLoadInTheirOrder) {
     // Each block overlaps the next one's first entry.
-    plant_block(0x08E018, 0x20, {1, 1});
-    plant_block(0x08E21C, 0x22, {2, 2});
-    plant_block(0x123B9E, 0x24, {3, 3});
+    plant_block(rom::text_palette, 0x20, {1, 1});
+    plant_block(rom::scene_palette, 0x22, {2, 2});
+    plant_block(rom::tile_palette, 0x24, {3, 3});
     ASSERT_TRUE(run(sub_089674));
     EXPECT_EQ(palette(0x20, 5), (std::vector<uint16_t>{1, 2, 3, 3, 0}));
     EXPECT_EQ(ram32(var::palette_queue), 0u) << "copied, not queued";
@@ -121,10 +122,10 @@ protected:
         orb_write32(var::system_flags, 1u << 3);
     }
     static void fade(uint8_t level, uint8_t step, uint8_t target, uint8_t preset, uint8_t channels) {
-        orb_write8(0x208014, level);
+        orb_write8(var::fade_record, level);
         orb_write8(0x208015, step);
         orb_write8(0x208016, target);
-        orb_write8(0x208017, preset);
+        orb_write8(var::fade_preset, preset);
         orb_write8(0x208018, channels);
     }
 };
@@ -138,10 +139,10 @@ TEST_F(Fades, PresetsLoadTheirRowAndStartRunning) {
         SetUp();
         fade(0, 0, 0, c.preset, 0);
         ASSERT_TRUE(run(sub_08973C));
-        EXPECT_EQ(ram8(0x208014), 10 + c.row + 1 + c.row) << "the loaded level, stepped once";
+        EXPECT_EQ(ram8(var::fade_record), 10 + c.row + 1 + c.row) << "the loaded level, stepped once";
         EXPECT_EQ(ram8(0x208015), 1 + c.row);
         EXPECT_EQ(ram8(0x208016), 40 + c.row);
-        EXPECT_EQ(ram8(0x208017), 18);
+        EXPECT_EQ(ram8(var::fade_preset), 18);
         EXPECT_EQ(ram8(0x208018), 0x80 | c.row);
         EXPECT_EQ(ram8(0x208B3F), 0xC0);
         EXPECT_EQ(ram16(kColourOffsets), 11 + 2 * c.row);
@@ -190,7 +191,7 @@ TEST_F(Fades, TheFadeEndsWhenTheLevelMeetsItsTarget) {
         SetUp();
         fade(c.level, c.step, c.target, 18, 0x80);
         for (int i = 0; i < c.steps; ++i) ASSERT_TRUE(run(sub_08973C));
-        EXPECT_EQ(ram8(0x208014), c.level_after);
+        EXPECT_EQ(ram8(var::fade_record), c.level_after);
         EXPECT_EQ(ram16(kColourOffsets), c.level_after);
         EXPECT_EQ(ram32(var::system_flags), c.running ? 1u << 3 : 0u);
         TearDown();

@@ -6,6 +6,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -14,8 +15,6 @@
 namespace {
 
 constexpr uint16_t kMark = 0xEEEE;
-constexpr uint32_t kContinue = 0x063799;
-constexpr uint32_t kSoundA = 0x088F98;
 
 uint32_t rec(uint32_t slot) { return var::player_records + 0x100 * slot; }
 void setting8(uint32_t field, uint8_t v) { orb_write8(var::backup_primary + field, v); }
@@ -105,7 +104,7 @@ TEST_F(Panels, PlayOverErasesTheCreditLineAndFourCellsAfterIt) {
         orb_write8(var::free_play_active, free_play);
         orb_write32(var::game_flags, 1u << 14);
         cpu.reg[0] = 0;
-        cpu.reg[10] = 0x2080A0;
+        cpu.reg[10] = var::credit_records;
         cpu.reg[18] = 0x31F400;
         ASSERT_TRUE(run(sub_0612FA));
         EXPECT_EQ(cells(0x31F400, 13), (std::vector<uint16_t>(12, 0) + std::vector<uint16_t>{0x0141}));
@@ -215,8 +214,8 @@ class PanelEnergy : public Panels {
 protected:
     void SetUp() override {
         Panels::SetUp();
-        plant16(0x061B90, 0xF400);
-        plant_string(0x061D36, 4, "E");
+        plant16(rom::credit_cells, 0xF400);
+        plant_string(rom::energy_label, 4, "E");
     }
     std::vector<int> roll(int from, int to, int frames) {
         orb_write16(rec(0) + 232, static_cast<uint16_t>(from));
@@ -274,7 +273,7 @@ TEST_F(PanelEnergy, ErasedWhilePlayIsOverAndQuietInTheDemo) {
 // and ticks once per change.
 TEST_F(Panels, ContinueWithEveryoneOutShowsBigDigits) {
     for (uint32_t d = 0; d <= 10; ++d) {
-        plant32(0x061D3A + 4 * d, 0x072000 + 16 * d);
+        plant32(rom::big_digits + 4 * d, 0x072000 + 16 * d);
         for (uint32_t row = 0; row < 3; ++row) {
             const uint32_t v = d | row << 5;
             plant32(0x072000 + 16 * d + 4 * row, v | v << 16);
@@ -288,11 +287,11 @@ TEST_F(Panels, ContinueWithEveryoneOutShowsBigDigits) {
         }
         return rows;
     };
-    plant16(0x06310C, 0xF500);
+    plant16(rom::small_count_cells, 0xF500);
     orb_write32(0x31F500, 0x01410141);
     int ticks = 0;
-    fake(kSoundA, [&ticks] { ticks += (cpu.reg[0] & 0xFF) == 0x91; });
-    orb_write32(rec(0) + 4, kContinue);
+    fake(sub_088F98 /* sound a */, [&ticks] { ticks += (cpu.reg[0] & 0xFF) == 0x91; });
+    orb_write32(rec(0) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(0) + 74, 1260);
     for (int frame = 1; frame < 1260; ++frame) {
         cpu.reg[20] = rec(0);
@@ -300,7 +299,7 @@ TEST_F(Panels, ContinueWithEveryoneOutShowsBigDigits) {
         const uint32_t seconds = static_cast<uint32_t>(1260 - frame) / 60;
         std::vector<uint32_t> tens, units;
         for (uint32_t row = 0; row < 3; ++row) {
-            tens.push_back(ram32(0x31F7A4 + 128 * row));
+            tens.push_back(ram32(var::continue_area + 128 * row));
             units.push_back(ram32(0x31F7A8 + 128 * row));
         }
         ASSERT_EQ(tens, digit_rows(seconds < 10 ? 10 : seconds / 10)) << frame;
@@ -314,7 +313,7 @@ TEST_F(Panels, ContinueWithEveryoneOutShowsBigDigits) {
     cpu.reg[20] = rec(0);
     ASSERT_TRUE(run(sub_063799));
     EXPECT_EQ(cells(0x31F500, 2), text(6, "20"));
-    EXPECT_EQ(ram32(0x31F7A4), 0u) << "the big digits go";
+    EXPECT_EQ(ram32(var::continue_area), 0u) << "the big digits go";
 }
 
 TEST_F(Panels, EnergyOutRestartsTheContinueCountdownsWhenNobodyPlays) {
@@ -322,11 +321,11 @@ TEST_F(Panels, EnergyOutRestartsTheContinueCountdownsWhenNobodyPlays) {
     plant_string(0x061C9E, 7, "H");
     plant16(0x061CB0, 0xF380);
     plant_string(0x061CB2, 7, "K");
-    plant32(0x061B3E + 4, 0x073000);
+    plant32(rom::energy_out + 4, 0x073000);
     plant_string(0x073000, 1, "O");
-    plant16(0x061B4E, 0xF600);
-    orb_write32(rec(1) + 4, kContinue);
-    orb_write32(rec(3) + 4, kContinue);
+    plant16(rom::message_cells, 0xF600);
+    orb_write32(rec(1) + 4, entry::sub_063799 /* continue */);
+    orb_write32(rec(3) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(0) + 74, 1260);
     cpu.reg[20] = rec(0);
     ASSERT_TRUE(run(sub_061628));
@@ -350,7 +349,7 @@ TEST_F(Panels, EnergyOutRestartsTheContinueCountdownsWhenNobodyPlays) {
 TEST_F(Panels, SlotCreditLineFollowsTheCoinModeBaseAndTheSlotsChute) {
     orb_write8(var::coin_mode, 4);  // three chutes: base 2
     setting8(backup_record::player_count, 1);
-    plant16(0x061B90 + 2 * (1 + 2), 0xF700);
+    plant16(rom::credit_cells + 2 * (1 + 2), 0xF700);
     orb_write8(0x2080A8, 3);  // slot 1 of three: record 1
     fill(0x31F700, 8, kMark);
     cpu.reg[1] = 1;

@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kType49 = 0x069A9E, kType50 = 0x069B78, kType51 = 0x069C3C, kType52 = 0x069CC1,
-                   kType53 = 0x069DB0;
-constexpr uint32_t kRemoval = 0x069EF8;
-
 class PassersBy : public DressingTest {
 protected:
     void SetUp() override {
@@ -23,9 +19,10 @@ protected:
         table(rom::type51_states, {0x069C56, 0x069C7D, 0x069CA7});
         table(rom::type52_states, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
         table(rom::type53_states, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
-        table(rom::gun_states, {0x07288C, 0x0728A9});
-        for (uint32_t script :
-             {0x08F43B, 0x08F480, 0x096CE6, 0x096CA7, 0x1364A0, 0x09001E, 0x099048, 0x09906D, 0x099078})
+        table(rom::gun_states, {entry::sub_07288C, 0x0728A9});
+        for (uint32_t script : {rom::type49_script, rom::type49_part_script, rom::type50_act_script,
+                                rom::leave_script, 0x1364A0u, rom::type51_companion_script,
+                                rom::type53_script, rom::gun_script, rom::gun_shot_script})
             plant_script(script, 4, true);
         plant_script(rom::type50_script, 1, true);  // 5 bytes: type 50's leaving script follows
         plant_script(rom::zoom_script, 5);          // type 52's strike: frames 0 to 4, then stop
@@ -66,11 +63,11 @@ TEST_F(PassersBy, LiveEnemyCountRisesAtSetUpExceptForType51) {
         uint32_t routine;
         int rise;
         uint8_t state;  // the state after the set-up
-    } cases[] = {{kType49, 1, type49_state::walk_in},
-                 {kType50, 1, type50_state::wait},
-                 {kType51, 0, type51_state::standing},
-                 {kType52, 1, type52_state::wait},
-                 {kType53, 1, type53_state::slow_down}};
+    } cases[] = {{entry::sub_069A9E /* type 49 */, 1, walker_state::walk_in},
+                 {entry::sub_069B78 /* type 50 */, 1, waiter_state::wait},
+                 {entry::sub_069C3C /* type 51 */, 0, perched_state::standing},
+                 {entry::sub_069CC1 /* type 52 */, 1, striker_state::wait},
+                 {entry::sub_069DB0 /* type 53 */, 1, gun_carrier_state::slow_down}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.routine);
         orb_write8(var::live_enemy_count, 5);
@@ -85,32 +82,32 @@ TEST_F(PassersBy, LiveEnemyCountRisesAtSetUpExceptForType51) {
 TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     plant16(rom::wave_table + 0x20, 0x2000);  // entry 16: the phase after the first step
     orb_write8(var::live_enemy_count, 0);
-    const uint32_t a = passer(kType53, 0, 400);
+    const uint32_t a = passer(entry::sub_069DB0 /* type 53 */, 0, 400);
     pass();
     EXPECT_EQ(s16(a + object_record::height), 275);
     EXPECT_EQ(ram16(a) & ~0x20, 0x8041);
-    EXPECT_EQ(ram8(a + target_claim::slot), 255);
+    EXPECT_EQ(ram8(a + object_record::target_slot), 255);
     const uint32_t gun = partner(a);
     ASSERT_TRUE(on_ring(gun));
-    EXPECT_EQ(ram32(gun + object_record::routine), 0x07285Du);
+    EXPECT_EQ(ram32(gun + object_record::routine), entry::sub_07285D);
     EXPECT_EQ(s16(gun + object_record::world_x), 50);
     EXPECT_EQ(sounds(var::sound_ring_a), (std::vector<uint8_t>{0xE4, 0xE4}));  // the actor's, the gun's
     pass(48);
-    EXPECT_EQ(state(a), type53_state::slow_down);
+    EXPECT_EQ(state(a), gun_carrier_state::slow_down);
     EXPECT_TRUE(effects_.empty());
     pass();  // the 50th frame: speed 0 after 50 + 49 + ... + 1
     EXPECT_EQ(s16(a + object_record::world_x), 1275);
-    EXPECT_EQ(state(a), type53_state::effect);
+    EXPECT_EQ(state(a), gun_carrier_state::effect);
     EXPECT_FALSE(flag(a, object_flag::mirror_x));
     EXPECT_EQ(effects_, std::vector<uint8_t>{62});
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xD8);
     pass(5);
-    EXPECT_EQ(state(a), type53_state::effect);
+    EXPECT_EQ(state(a), gun_carrier_state::effect);
     EXPECT_EQ(s16(a + object_record::world_x), 1275);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), type53_state::fly_off);
+    EXPECT_EQ(state(a), gun_carrier_state::fly_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xE4);
@@ -122,7 +119,7 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
     EXPECT_FALSE(on_ring(gun));
     EXPECT_TRUE(freed_128(gun));
     EXPECT_FALSE(flag(a, object_flag::alive));
-    EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
+    EXPECT_EQ(ram32(a + object_record::routine), entry::sub_069EF8 /* removal */);
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xFF);
     EXPECT_TRUE(on_ring(a));
@@ -132,7 +129,7 @@ TEST_F(PassersBy, Type53FliesInBobsWaitsAndLeavesWithItsGun) {
 }
 
 TEST_F(PassersBy, Type53GunFiresAtFrame3UnlessHeldAndFollows) {
-    const uint32_t a = passer(kType53, 0, 400);
+    const uint32_t a = passer(entry::sub_069DB0 /* type 53 */, 0, 400);
     pass();
     const uint32_t gun = partner(a);
     // Gun frames: 0 at its first frame, then one a frame; frame 3 fires.
@@ -157,16 +154,16 @@ TEST_F(PassersBy, Type53GunFiresAtFrame3UnlessHeldAndFollows) {
 }
 
 TEST_F(PassersBy, Type53GunWithoutBit0TurnsIntoAnExplosion) {
-    const uint32_t a = passer(kType53, 0, 400);
+    const uint32_t a = passer(entry::sub_069DB0 /* type 53 */, 0, 400);
     pass();
     const uint32_t gun = partner(a);
     orb_write16(gun, 0x40);
     pass();
-    EXPECT_EQ(calls(kShortEffect), 1);
+    EXPECT_EQ(calls(sub_07B615 /* short effect */), 1);
     EXPECT_EQ(ram8(gun + object_record::type), 7);
     EXPECT_EQ(ram16(gun + object_record::owner), static_cast<uint16_t>(gun));
     EXPECT_EQ(ram16(gun) & 3, 1);
-    EXPECT_EQ(ram32(gun + object_record::routine), 0x07B615u);
+    EXPECT_EQ(ram32(gun + object_record::routine), entry::sub_07B615);
     EXPECT_EQ(effects_, std::vector<uint8_t>{49});
     ASSERT_GE(sounds(var::sound_ring_a).size(), 1u);
     EXPECT_EQ(sounds(var::sound_ring_a).back(), 0xFF);
@@ -181,12 +178,12 @@ TEST_F(PassersBy, Type50ActsByTimerOrCamera) {
         SCOPED_TRACE(k.camera_x);
         effects_.clear();
         set_camera_x(k.camera_x);
-        const uint32_t a = passer(kType50, k.camera_x + 800, 400);
+        const uint32_t a = passer(entry::sub_069B78 /* type 50 */, k.camera_x + 800, 400);
         pass(k.frames - 1);
         EXPECT_TRUE(effects_.empty());
         pass();
         EXPECT_EQ(effects_, std::vector<uint8_t>{59});
-        EXPECT_EQ(state(a), type50_state::effect);
+        EXPECT_EQ(state(a), waiter_state::effect);
         init_objects();
     }
 }
@@ -194,12 +191,12 @@ TEST_F(PassersBy, Type50ActsByTimerOrCamera) {
 TEST_F(PassersBy, Type50WalksOffAndLeavesUnlisted) {
     set_camera_x(4736);
     orb_write8(var::live_enemy_count, 1);
-    const uint32_t a = passer(kType50, 4736 + 800, 400);
+    const uint32_t a = passer(entry::sub_069B78 /* type 50 */, 4736 + 800, 400);
     pass(3);
-    EXPECT_EQ(state(a), type50_state::effect);
+    EXPECT_EQ(state(a), waiter_state::effect);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), type50_state::walk_off);
+    EXPECT_EQ(state(a), waiter_state::walk_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     const int16_t x = s16(a + object_record::world_x);
     pass();
@@ -211,7 +208,7 @@ TEST_F(PassersBy, Type50WalksOffAndLeavesUnlisted) {
 }
 
 TEST_F(PassersBy, Type49PartFollowsMirroredAndBlinks) {
-    const uint32_t a = passer(kType49, 200, 400);
+    const uint32_t a = passer(entry::sub_069A9E /* type 49 */, 200, 400);
     pass();
     const uint32_t part = partner(a);
     ASSERT_TRUE(on_ring(part));
@@ -230,26 +227,26 @@ TEST_F(PassersBy, Type49PartFollowsMirroredAndBlinks) {
     orb_write16(a, static_cast<uint16_t>(ram16(a) & ~(1u << object_flag::mirror_x)));
     pass();
     EXPECT_EQ(s16(part + object_record::world_x), s16(a + object_record::world_x) + 12);
-    EXPECT_EQ(calls(kPlayerEffect), 1);
+    EXPECT_EQ(calls(sub_08251B /* player effect */), 1);
 }
 
 TEST_F(PassersBy, Type49StandsReleasesItsEffectThenLeavesWithItsPart) {
     orb_write8(var::live_enemy_count, 0);
-    const uint32_t a = passer(kType49, 1000, 400);
+    const uint32_t a = passer(entry::sub_069A9E /* type 49 */, 1000, 400);
     pass(9);
-    EXPECT_EQ(state(a), type49_state::wait);  // X 1136 reached
+    EXPECT_EQ(state(a), walker_state::wait);  // X 1136 reached
     EXPECT_EQ(s16(a + object_record::world_x), 1144);
     pass(110);
     EXPECT_TRUE(effects_.empty());
     pass();  // 120 frames from the set-up
     EXPECT_EQ(effects_, std::vector<uint8_t>{11});
-    EXPECT_EQ(state(a), type49_state::effect);
+    EXPECT_EQ(state(a), walker_state::effect);
     EXPECT_FALSE(flag(a, object_flag::mirror_x));
     pass(3);
-    EXPECT_EQ(state(a), type49_state::effect);
+    EXPECT_EQ(state(a), walker_state::effect);
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), type49_state::walk_off);
+    EXPECT_EQ(state(a), walker_state::walk_off);
     EXPECT_TRUE(flag(a, object_flag::mirror_x));
     const uint32_t part = partner(a);
     orb_write16(a + object_record::world_x, 8000);
@@ -263,34 +260,34 @@ TEST_F(PassersBy, Type49StandsReleasesItsEffectThenLeavesWithItsPart) {
 }
 
 TEST_F(PassersBy, Type49SpawnedFarLeftWaitsAFullTimerTurn) {
-    const uint32_t a = passer(kType49, -800, 400);
+    const uint32_t a = passer(entry::sub_069A9E /* type 49 */, -800, 400);
     pass(120);
     EXPECT_EQ(s16(a + object_record::world_x), -800 + 16 * 120);
-    EXPECT_EQ(state(a), type49_state::wait);  // state 1 plus one
+    EXPECT_EQ(state(a), walker_state::wait);  // state 1 plus one
     EXPECT_EQ(effects_, std::vector<uint8_t>{11});
     clear_effect_bit(a);
     pass();
-    EXPECT_EQ(state(a), type49_state::wait);
+    EXPECT_EQ(state(a), walker_state::wait);
     EXPECT_EQ(ram16(a + object_record::enemy_timer), 0xFFFF);
     pass(100);
-    EXPECT_EQ(state(a), type49_state::wait);
+    EXPECT_EQ(state(a), walker_state::wait);
     EXPECT_EQ(effects_.size(), 1u);
 }
 
 TEST_F(PassersBy, Type52StrikesAtFrame3AndItsPartnerBlinksOut) {
     orb_write8(var::live_enemy_count, 0);
-    const uint32_t a = passer(kType52, 400, 400);
+    const uint32_t a = passer(entry::sub_069CC1 /* type 52 */, 400, 400);
     pass();
     const uint32_t struck = partner(a);
     ASSERT_TRUE(on_ring(struck));
     EXPECT_EQ(s16(struck + object_record::world_x), 1872);
     EXPECT_EQ(s16(struck + object_record::world_y), 1184);
     pass(120);
-    EXPECT_EQ(state(a), type52_state::strike);
+    EXPECT_EQ(state(a), striker_state::strike);
     EXPECT_EQ(ram8(a + object_record::frame_index), 2);
     EXPECT_TRUE(sounds(var::sound_ring_b).empty());
     pass();  // frame index 3
-    EXPECT_EQ(state(a), type52_state::finish);
+    EXPECT_EQ(state(a), striker_state::finish);
     EXPECT_EQ(sounds(var::sound_ring_b), std::vector<uint8_t>{0xAE});
     // The partner, later on the ring, takes the hit in the same pass.
     EXPECT_EQ(ram8(struck + object_record::state), partner_state::struck);
@@ -314,12 +311,12 @@ TEST_F(PassersBy, Type52StrikesAtFrame3AndItsPartnerBlinksOut) {
 
 TEST_F(PassersBy, Type52LeavesThroughTheRemovalRoutine) {
     orb_write8(var::live_enemy_count, 0);
-    const uint32_t a = passer(kType52, 400, 400);
+    const uint32_t a = passer(entry::sub_069CC1 /* type 52 */, 400, 400);
     pass(123);
-    while (state(a) != type52_state::walk_off) pass();
+    while (state(a) != striker_state::walk_off) pass();
     orb_write16(a + object_record::world_x, 8000);
     pass(2);
-    EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
+    EXPECT_EQ(ram32(a + object_record::routine), entry::sub_069EF8 /* removal */);
     EXPECT_EQ(live_enemies(), 0);
     EXPECT_FALSE(flag(a, object_flag::alive));
     pass();
@@ -335,14 +332,15 @@ TEST_F(PassersBy, Type51KeepsItsScreenPlaceThroughTheZoom) {
     } cases[] = {{800, 200}, {480, 120}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.screen_x);
-        const uint32_t a = passer(kType51, k.world_x, 104);  // height -96: screen Y 26 + 24
+        const uint32_t a =
+            passer(entry::sub_069C3C /* type 51 */, k.world_x, 104);  // height -96: screen Y 26 + 24
         pass();
         EXPECT_EQ(s16(a + object_record::screen_x), k.screen_x);
         EXPECT_EQ(s16(a + object_record::screen_y), 50);
         orb_write16(var::nbg0_zoom, 0x100);
         set_game_flag(game_flag::area_change, true);
         pass();
-        EXPECT_EQ(state(a), type51_state::zoomed);
+        EXPECT_EQ(state(a), perched_state::zoomed);
         EXPECT_EQ(s16(a + passer_by::zoom_dx), 2 * (k.screen_x - 160));
         EXPECT_EQ(s16(a + object_record::screen_x), k.screen_x);
         EXPECT_EQ(s16(a + object_record::screen_y), 50);
@@ -355,7 +353,7 @@ TEST_F(PassersBy, Type51KeepsItsScreenPlaceThroughTheZoom) {
 }
 
 TEST_F(PassersBy, Type51CompanionStandsAtItsFixedPlace) {
-    const uint32_t a = passer(kType51, 800, 104);
+    const uint32_t a = passer(entry::sub_069C3C /* type 51 */, 800, 104);
     set_camera_x(6400);
     pass();
     ASSERT_EQ(ring().size(), 2u);
@@ -370,15 +368,15 @@ TEST_F(PassersBy, Type51CompanionStandsAtItsFixedPlace) {
 }
 
 TEST_F(PassersBy, EmptyPoolLeavesTheActorWithoutChildren) {
-    const uint32_t a = passer(kType53, 0, 400);
+    const uint32_t a = passer(entry::sub_069DB0 /* type 53 */, 0, 400);
     while (ram16(var::free_stack_128) != 0) ASSERT_TRUE(run(sub_088C67));
     pass(3);
     EXPECT_EQ(ram16(a + object_record::partner), 0);
     EXPECT_EQ(ring().size(), 1u);
     orb_write16(a + object_record::world_x, 8000);
-    orb_write8(a + object_record::state, type53_state::fly_off);
+    orb_write8(a + object_record::state, gun_carrier_state::fly_off);
     pass(2);
-    EXPECT_EQ(ram32(a + object_record::routine), kRemoval);
+    EXPECT_EQ(ram32(a + object_record::routine), entry::sub_069EF8 /* removal */);
 }
 
 using PassersByDeath = PassersBy;
@@ -389,15 +387,15 @@ TEST_F(PassersByDeath, StateValuesOutsideTheTablesEndTheRun) {
         uint8_t state;
         const char* message;
     } cases[] = {
-        {kType49, 5, "Jump from 069AA6 to 000000 has no translated target"},
-        {kType50, 4, "Jump from 069B84 to 000000 has no translated target"},
-        {kType51, 3, "Jump from 069C48 to 000000 has no translated target"},
-        {kType52, 6, "Jump from 069CCA to 000000 has no translated target"},
-        {kType53, 4, "Jump from 069DBA to 000000 has no translated target"},
-        {0x069F31, 2, "Jump from 069F3A to 000000 has no translated target"},
-        {0x07285D, 2, "Jump from 07286E to 000000 has no translated target"},
-        {0x07966D, 3, "Jump from 079676 to 079682 has no translated target"},
-        {0x079718, 5, "Jump from 079721 to 079733 has no translated target"},
+        {entry::sub_069A9E /* type 49 */, 5, "Jump from 069AA6 to 000000 has no translated target"},
+        {entry::sub_069B78 /* type 50 */, 4, "Jump from 069B84 to 000000 has no translated target"},
+        {entry::sub_069C3C /* type 51 */, 3, "Jump from 069C48 to 000000 has no translated target"},
+        {entry::sub_069CC1 /* type 52 */, 6, "Jump from 069CCA to 000000 has no translated target"},
+        {entry::sub_069DB0 /* type 53 */, 4, "Jump from 069DBA to 000000 has no translated target"},
+        {entry::sub_069F31, 2, "Jump from 069F3A to 000000 has no translated target"},
+        {entry::sub_07285D, 2, "Jump from 07286E to 000000 has no translated target"},
+        {entry::sub_07966D, 3, "Jump from 079676 to 079682 has no translated target"},
+        {entry::sub_079718, 5, "Jump from 079721 to 079733 has no translated target"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.message);

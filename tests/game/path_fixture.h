@@ -25,21 +25,6 @@ namespace path_fixture {
 constexpr uint32_t kHeader = 0x130000;
 constexpr uint32_t kScript = 0x130100;
 constexpr uint32_t kShots = 0x130400;
-constexpr uint32_t kAreaGuard = 0x07AA8D;
-constexpr uint32_t kActiveArea = 0x07AB3F;
-constexpr uint32_t kCameraWindow = 0x07AA53;
-constexpr uint32_t kGenericHit = 0x07A980;
-constexpr uint32_t kShortEffect = 0x07B615;
-constexpr uint32_t kRandomPlayer = 0x07B78A;
-constexpr uint32_t kBossBar = 0x06978D;
-constexpr uint32_t kAnimStart = 0x061F06;
-constexpr uint32_t kAnimTick = 0x061FB6;
-constexpr uint32_t kShowFrame = 0x06200F;
-constexpr uint32_t kHitPlayers = 0x08834C;
-constexpr uint32_t kTouchPlayers = 0x088347;
-constexpr uint32_t kHitEffectPlayers = 0x088185;
-constexpr uint32_t kBoxesToTableB = 0x08814E;
-constexpr uint32_t kCompanion = 0x077B88;
 constexpr int kRankTier = 2;
 
 inline uint32_t player(int slot) { return var::player_records + 0x100u * static_cast<uint32_t>(slot); }
@@ -53,7 +38,7 @@ protected:
         ActorTest::SetUp();
         orb_write8(var::difficulty_rank, 0x2F);
         for (int i = 0; i < 1280; ++i) plant16(rom::wave_table + 2 * i, static_cast<uint16_t>(wave(i)));
-        fake(kAreaGuard, body_fn([] {
+        fake(sub_07AA8D /* area guard */, body_fn([] {
                  if (!(ram32(var::game_flags) & 1u << game_flag::area_change)) return ended::by_return;
                  guest::pop();  // back past the object routine
                  orb_write8(var::live_enemy_count, static_cast<uint8_t>(ram8(var::live_enemy_count) - 1));
@@ -61,13 +46,15 @@ protected:
                  sub_088D0C();
                  return ended::already;
              }));
-        fake_all({kCameraWindow, kGenericHit, kShortEffect, kAnimStart, kAnimTick, kShowFrame, kBoxesToTableB,
-                  kCompanion, kActiveArea});
-        fake(kBossBar, [this] { bars_.push_back(r(0)); });
+        fake_all({sub_07AA53 /* camera window */, sub_07A980 /* generic hit */, sub_07B615 /* short effect */,
+                  sub_061F06 /* anim start */, sub_061FB6 /* anim tick */, sub_06200F /* show frame */,
+                  sub_08814E /* boxes to table b */, sub_077B88 /* companion */,
+                  sub_07AB3F /* active area */});
+        fake(sub_06978D /* boss bar */, [this] { bars_.push_back(r(0)); });
         // Touch tests: the players named in touching_ are hit (or only touched).
-        fake(kHitPlayers, [this] { touch(true); });
-        fake(kHitEffectPlayers, [this] { touch(true); });
-        fake(kTouchPlayers, [this] { touch(false); });
+        fake(sub_08834C /* hit players */, [this] { touch(true); });
+        fake(sub_088185 /* hit effect players */, [this] { touch(true); });
+        fake(sub_088347 /* touch players */, [this] { touch(false); });
         for (int s = 0; s < 4; ++s) {
             orb_write8(player(s) + player_record::slot, static_cast<uint8_t>(s));
             orb_write16(player(s) + object_record::world_x, 0x7000);
@@ -122,7 +109,7 @@ protected:
     // A path object on the ring with the given routine, at (x, y).
     uint32_t path_object(uint32_t routine, int x = 400, int y = 400, uint32_t data = kHeader) {
         const uint32_t o = spawn(routine, sub_088C67);
-        orb_write32(o + path_object::data_pointer, data);
+        orb_write32(o + object_record::data_pointer, data);
         orb_write16(o + object_record::world_x, static_cast<uint16_t>(x));
         orb_write16(o + object_record::world_y, static_cast<uint16_t>(y));
         return o;

@@ -9,19 +9,7 @@ namespace {
 
 using namespace path_fixture;
 
-constexpr uint32_t kItem = 0x07CB0C;
 constexpr uint32_t kRecord = 0x130800;  // pickup_record: kind 1, value 250
-constexpr uint32_t kDirectionOf = 0x08923F;
-constexpr uint32_t kDirectionTo = 0x08921C;
-constexpr uint32_t kEnergyCallback = 0x07CD01;
-constexpr uint32_t kScoreCallback = 0x07CD0C;
-
-constexpr uint32_t kCarrierType3 = 0x07CE00;
-constexpr uint32_t kCarrierType1 = 0x07CE0E;
-constexpr uint32_t kCarrierRoutine = 0x07CE1C;
-constexpr uint32_t kAttachment = 0x07CFC2;
-constexpr uint32_t kShot = 0x07D041;
-constexpr uint32_t kSideBurst = 0x07D12D;
 
 class Pickup : public PathTest {
 protected:
@@ -29,19 +17,19 @@ protected:
         PathTest::SetUp();
         plant16(kRecord, 1);
         plant16(kRecord + 2, 250);
-        plant32(rom::item_callbacks + 4, kEnergyCallback);
-        plant32(rom::item_callbacks + 8, kScoreCallback);
+        plant32(rom::item_callbacks + 4, entry::sub_07CD01 /* energy callback */);
+        plant32(rom::item_callbacks + 8, entry::sub_07CD0C /* score callback */);
         // player_count 1 (three slots): targets at row 4.
         orb_write8(var::backup_primary + backup_record::player_count, 1);
         for (int s = 0; s < 4; ++s) {
             plant16(rom::panel_targets + 4 * (4 + s), static_cast<uint16_t>(40 + 80 * s));
             plant16(rom::panel_targets + 4 * (4 + s) + 2, 10);
         }
-        fake(kDirectionOf, [] { cpu.reg[0] = direction_; });
+        fake(sub_08923F /* direction of */, [] { cpu.reg[0] = direction_; });
     }
     uint32_t item(uint32_t record = kRecord) {
-        const uint32_t o = spawn(kItem, sub_088C67);
-        orb_write32(o + pickup_item::data_pointer, record);
+        const uint32_t o = spawn(entry::sub_07CB0C /* item */, sub_088C67);
+        orb_write32(o + object_record::data_pointer, record);
         orb_write16(o + object_record::world_x, 400);
         orb_write16(o + object_record::world_y, 400);
         return o;
@@ -61,12 +49,12 @@ TEST_F(Pickup, TheLowerOfTwoTouchingSlotsCollects) {
     EXPECT_EQ(ram16(o + pickup_item::pickup_kind), 1);
     EXPECT_EQ(ram16(o + pickup_item::pickup_value), 250);
     EXPECT_EQ(state_of(o), 1);
-    orb_write16(player(1) + player_record::energy, 100);
-    orb_write16(player(3) + player_record::energy, 100);
+    orb_write16(player(1) + object_record::energy, 100);
+    orb_write16(player(3) + object_record::energy, 100);
     touching_ = {3, 1};
     pass();
-    EXPECT_EQ(ram16(player(1) + player_record::energy), 350);
-    EXPECT_EQ(ram16(player(3) + player_record::energy), 100);
+    EXPECT_EQ(ram16(player(1) + object_record::energy), 350);
+    EXPECT_EQ(ram16(player(3) + object_record::energy), 100);
     EXPECT_FALSE(hit_mark(1));
     EXPECT_FALSE(hit_mark(3)) << "the other player loses its hit mark";
     EXPECT_EQ(ram32(o + pickup_item::pickup_collector), player(1));
@@ -82,8 +70,8 @@ TEST_F(Pickup, CallbacksAddEnergyUnboundedAndScoreUpToTheCap) {
         uint32_t field;
         uint32_t before, value, after;
     } cases[] = {
-        {"energy", sub_07CD01, player_record::energy, 100, 50, 150},
-        {"energy past 16 bits", sub_07CD01, player_record::energy, 0xFFF0, 0x20, 0x10},
+        {"energy", sub_07CD01, object_record::energy, 100, 50, 150},
+        {"energy past 16 bits", sub_07CD01, object_record::energy, 0xFFF0, 0x20, 0x10},
         {"score", sub_07CD0C, player_record::score, 1000, 500, 1500},
         {"score to the cap", sub_07CD0C, player_record::score, 99999990, 9, 99999999},
         {"score past the cap", sub_07CD0C, player_record::score, 99999990, 5000, 99999999},
@@ -92,14 +80,14 @@ TEST_F(Pickup, CallbacksAddEnergyUnboundedAndScoreUpToTheCap) {
         SCOPED_TRACE(k.name);
         const uint32_t o = actor(1);
         orb_write16(o + pickup_item::pickup_value, static_cast<uint16_t>(k.value));
-        if (k.field == player_record::energy)
+        if (k.field == object_record::energy)
             orb_write16(player(2) + k.field, static_cast<uint16_t>(k.before));
         else
             orb_write32(player(2) + k.field, k.before);
         cpu.reg[20] = o;
         cpu.reg[15] = player(2);
         ASSERT_TRUE(run(k.callback));
-        EXPECT_EQ(k.field == player_record::energy ? ram16(player(2) + k.field) : ram32(player(2) + k.field),
+        EXPECT_EQ(k.field == object_record::energy ? ram16(player(2) + k.field) : ram32(player(2) + k.field),
                   k.after);
         EXPECT_EQ(ram32(o + pickup_item::pickup_collector), player(2));
     }
@@ -143,7 +131,7 @@ TEST_F(Pickup, FlightAimsAtThePanelAndEndsWithin300Frames) {
 // the sign-extended target x, all ones for a target left of the screen.
 TEST_F(Pickup, FlightStepsComeFromTheDirectionInR0sLowHalf) {
     plant16(rom::panel_targets + 4 * (4 + 2), static_cast<uint16_t>(-8));
-    fake(kDirectionOf, [] {
+    fake(sub_08923F /* direction of */, [] {
         EXPECT_EQ(cpu.reg[0], 0xFFFFFFF8u) << "the target x, sign-extended";
         guest::set16(cpu.reg[0], 100);
     });
@@ -264,7 +252,7 @@ protected:
         plant8(rom::carrier_hit_table + 5, 4);
         plant16(rom::left_item, 2);
         plant16(rom::left_item + 2, 1000);
-        fake(kRandomPlayer, [] { cpu.reg[0] = 0; });  // shots wait for a player
+        fake(sub_07B78A /* random player */, [] { cpu.reg[0] = 0; });  // shots wait for a player
     }
     // Contact tests so far: the box of a frame whose box list is at 0.
     size_t contact_tests() const {
@@ -284,10 +272,10 @@ TEST_F(PickupCarrier, TypeThreeLeavesAnItemWhenDefeatedOrAtTheScriptEnd) {
         bool defeat;
         bool item;
     } cases[] = {
-        {"type 3 defeated", kCarrierType3, true, true},
-        {"type 3 script end", kCarrierType3, false, true},
-        {"type 1 defeated", kCarrierType1, true, false},
-        {"type 1 script end", kCarrierType1, false, false},
+        {"type 3 defeated", entry::sub_07CE00 /* carrier type 3 */, true, true},
+        {"type 3 script end", entry::sub_07CE00 /* carrier type 3 */, false, true},
+        {"type 1 defeated", entry::sub_07CE0E /* carrier type 1 */, true, false},
+        {"type 1 script end", entry::sub_07CE0E /* carrier type 1 */, false, false},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
@@ -300,8 +288,8 @@ TEST_F(PickupCarrier, TypeThreeLeavesAnItemWhenDefeatedOrAtTheScriptEnd) {
         const uint32_t o = carrier(k.routine);
         pass();
         EXPECT_EQ(live(), 1);
-        EXPECT_EQ(ram32(o + object_record::routine), kCarrierRoutine);
-        EXPECT_EQ(running(kAttachment).size(), 1u);
+        EXPECT_EQ(ram32(o + object_record::routine), entry::sub_07CE1C /* carrier */);
+        EXPECT_EQ(running(entry::sub_07CFC2 /* attachment */).size(), 1u);
         if (k.defeat) {
             orb_write16(o, ram16(o) | 1u << object_flag::hit | 1u << object_flag::defeated);
             pass(10);
@@ -310,10 +298,10 @@ TEST_F(PickupCarrier, TypeThreeLeavesAnItemWhenDefeatedOrAtTheScriptEnd) {
         }
         EXPECT_EQ(live(), 0);
         pass();  // the attachment sees bit 0 gone
-        EXPECT_TRUE(running(kAttachment).empty());
+        EXPECT_TRUE(running(entry::sub_07CFC2 /* attachment */).empty());
         if (k.item) {
             EXPECT_TRUE(on_ring(o));
-            EXPECT_EQ(ram32(o + object_record::routine), kItem);
+            EXPECT_EQ(ram32(o + object_record::routine), entry::sub_07CB0C /* item */);
             EXPECT_EQ(ram16(o + pickup_item::pickup_kind), 2) << "the item started in the next frame";
             EXPECT_EQ(ram16(o + pickup_item::pickup_value), 1000);
             EXPECT_EQ(x_of(o), k.defeat ? 401 : 402);
@@ -327,7 +315,7 @@ TEST_F(PickupCarrier, TypeThreeLeavesAnItemWhenDefeatedOrAtTheScriptEnd) {
 TEST_F(PickupCarrier, AContactHitSetsTheCooldownAsAWordClearingTheStun) {
     entry(500, 1, 0);
     command(1);
-    const uint32_t o = carrier(kCarrierType3);
+    const uint32_t o = carrier(entry::sub_07CE00 /* carrier type 3 */);
     pass();
     orb_write8(o + path_object::stun_timer, 9);
     orb_write8(o + 58, 7);
@@ -348,22 +336,22 @@ TEST_F(PickupCarrier, ASideBurstPausesPathAnimationAndShots) {
     entry(500, 1, 0);
     command(1);
     orb_write8(var::frame_counter, 1);
-    const uint32_t o = carrier(kCarrierType1);
+    const uint32_t o = carrier(entry::sub_07CE0E /* carrier type 1 */);
     orb_write16(o + object_record::world_x, 400);
     pass();
     // The side-1 probe touches a player.
     touching_ = {0};
     pass();
     touching_.clear();
-    const auto bursts = running(kSideBurst);
+    const auto bursts = running(entry::sub_07D12D /* side burst */);
     ASSERT_EQ(bursts.size(), 1u);
     EXPECT_EQ(ram8(bursts[0] + object_record::type), 1);
     EXPECT_EQ(ram8(o + path_object::side_probe_timers + 1), 6);
-    const size_t shots = running(kShot).size();
+    const size_t shots = running(entry::sub_07D041 /* shot */).size();
     const int x_at_burst = x_of(o);
     pass(5);
     EXPECT_EQ(x_of(o), x_at_burst) << "the path waits";
-    EXPECT_EQ(running(kShot).size(), shots) << "no shots";
+    EXPECT_EQ(running(entry::sub_07D041 /* shot */).size(), shots) << "no shots";
     pass(8);
     EXPECT_GT(x_of(o), x_at_burst);
 }
@@ -385,12 +373,12 @@ TEST_F(PickupCarrier, ASideBurstStandsAtItsSidesOffsetFromTheCarrier) {
         SCOPED_TRACE(int(k.side));
         init_objects();
         orb_write8(var::frame_counter, k.side);
-        const uint32_t o = carrier(kCarrierType1);
+        const uint32_t o = carrier(entry::sub_07CE0E /* carrier type 1 */);
         pass();
         touching_ = {0};
         pass();
         touching_.clear();
-        const auto bursts = running(kSideBurst);
+        const auto bursts = running(entry::sub_07D12D /* side burst */);
         ASSERT_EQ(bursts.size(), 1u);
         ASSERT_EQ(ram8(bursts[0] + object_record::type), k.side);
         for (int f = 0; f < 3; ++f) {
@@ -407,7 +395,7 @@ TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {
     orb_write16(parent + object_record::world_x, 300);
     orb_write16(parent + object_record::world_y, 500);
     plant8(rom::carrier_shot_strength + 12 + kRankTier, 17);
-    const uint32_t shot = spawn(kShot, sub_088C67);
+    const uint32_t shot = spawn(entry::sub_07D041 /* shot */, sub_088C67);
     orb_write16(shot + object_record::owner, static_cast<uint16_t>(parent));
     // R21 holds another object, owned by another carrier elsewhere: the shot
     // finds its carrier through itself (R20), not through what R21 holds.
@@ -419,14 +407,14 @@ TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {
     orb_write16(stranger + object_record::owner, static_cast<uint16_t>(other));
     cpu.reg[21] = stranger;
     // No player in play: the shot waits in state 0.
-    fake(kRandomPlayer, [] { cpu.reg[0] = 0; });
+    fake(sub_07B78A /* random player */, [] { cpu.reg[0] = 0; });
     pass();
     EXPECT_EQ(state_of(shot), 0);
-    fake(kRandomPlayer, [] {
+    fake(sub_07B78A /* random player */, [] {
         cpu.reg[0] = 1;
         cpu.reg[19] = player(1);
     });
-    fake(kDirectionTo, [] { cpu.reg[0] = 100; });
+    fake(sub_08921C /* direction to */, [] { cpu.reg[0] = 100; });
     pass();
     EXPECT_EQ(state_of(shot), 1);
     const int vx = (3 * wave(356)) >> 12, vy = (3 * wave(100)) >> 12;

@@ -56,7 +56,7 @@ protected:
             ADD_FAILURE() << "no group-clearing object on the ring";
             return {};
         }
-        EXPECT_EQ(orb_read32(r[0] + object_record::routine), 0x087A3Au);
+        EXPECT_EQ(orb_read32(r[0] + object_record::routine), ::entry::sub_087A3A);
         return std::vector<uint32_t>(r.begin() + 1, r.end());
     }
 };
@@ -79,7 +79,7 @@ TEST_F(PlacedObjects, EntriesBecomeObjectsChainedIntoARing) {
     for (uint32_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         const uint32_t o = objects[i];
-        EXPECT_EQ(ram32(o + object_record::routine), 0x087A55u);
+        EXPECT_EQ(ram32(o + object_record::routine), ::entry::sub_087A55);
         EXPECT_EQ(ram8(o + object_record::state), 0);
         EXPECT_EQ(ram8(o + placed_object::index), i);
         EXPECT_EQ(ram16(var::placed_objects + 2 * i), o & 0xFFFF);
@@ -159,7 +159,7 @@ protected:
         PlacedObjects::SetUp();
         orb_write32(var::game_flags, 1u << game_flag::placed_objects);
         orb_write32(var::camera_pointer, var::playfield_camera);
-        object_ = spawn(0x087A55, sub_088C77);
+        object_ = spawn(::entry::sub_087A55, sub_088C77);
         orb_write8(object_ + placed_object::group, 0x35);  // group 5
         corners(2000, 1500, 1000, 1800);
         camera(1000, 1500);

@@ -14,8 +14,6 @@ namespace {
 
 using namespace platform_test;
 
-constexpr uint32_t kType0 = 0x07A278;
-constexpr uint32_t kType0Watch = 0x07A7B0;
 constexpr uint32_t kFree128 = var::free_stack_128;
 
 class PlatformAi : public PlatformEnemies {
@@ -41,7 +39,7 @@ TEST_F(PlatformAi, SetUpTakesTheListWindowCountsAndFacing) {
         init_objects();
         orb_write8(var::live_enemy_count, 3);
         orb_write16(var::playfield_camera + camera_record::x, static_cast<uint16_t>(c.camera_x));
-        const uint32_t o = enemy(kType0, 9, c.x);
+        const uint32_t o = enemy(entry::sub_07A278 /* type 0 */, 9, c.x);
         pass();
         EXPECT_EQ(ram8(o + object_record::type), 0);
         EXPECT_EQ(ram8(o + object_record::state), ai_state::start);
@@ -67,7 +65,7 @@ TEST_F(PlatformAi, DecisionTakesTheNextStateByConditionCode) {
     plant_condition(13, 2, 0x07A892);
     plant8(kNextStates + 2, 7);
     plant8(kNextStates + 13, 9);
-    const uint32_t o = placed(kType0, 0, ai_state::wait);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait);
     orb_write8(o + object_record::enemy_timer, 1);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), ai_state::high_jump);
@@ -76,32 +74,32 @@ TEST_F(PlatformAi, DecisionTakesTheNextStateByConditionCode) {
 
 TEST_F(PlatformAi, AFailedTestAsksAgainNextFrame) {
     for (uint8_t slot = 0; slot < 16; ++slot) plant_condition(slot, 2, 0x07A86E);  // on screen: it is below
-    const uint32_t o = placed(kType0, 0, ai_state::wait, 800, 300);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait, 800, 300);
     orb_write16(var::playfield_camera + camera_record::y, static_cast<uint16_t>(-700));
     orb_write16(o + object_record::screen_y, 250);
     orb_write8(o + object_record::enemy_timer, 1);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), ai_state::wait);
     EXPECT_EQ(ram8(o + object_record::enemy_timer), 1);
-    EXPECT_EQ(calls(kRandom), 1);
+    EXPECT_EQ(calls(sub_06925A /* random */), 1);
     pass();
-    EXPECT_EQ(calls(kRandom), 2) << "the decision runs again in the next frame";
+    EXPECT_EQ(calls(sub_06925A /* random */), 2) << "the decision runs again in the next frame";
 }
 
 TEST_F(PlatformAi, AWaitLeftAtZeroLasts256Frames) {
     plant_condition(13, 2, 0x07A892);
     plant8(kNextStates + 2, 2);
-    const uint32_t o = placed(kType0, 0, ai_state::wait);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait);
     orb_write8(o + object_record::enemy_timer, 0);
     passes(255);
-    EXPECT_EQ(calls(kRandom), 0);
+    EXPECT_EQ(calls(sub_06925A /* random */), 0);
     pass();
-    EXPECT_EQ(calls(kRandom), 1);
+    EXPECT_EQ(calls(sub_06925A /* random */), 1);
 }
 
 TEST_F(PlatformAi, AnUnknownTestAddressEndsTheRun) {
     plant_condition(13, 2, 0x07A893);
-    const uint32_t o = placed(kType0, 0, ai_state::wait);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait);
     cpu.reg[20] = o;
     EXPECT_EXIT(run(sub_07A81E), ::testing::ExitedWithCode(3),
                 "Jump from 07A84E to 07A893 has no translated target");
@@ -135,7 +133,7 @@ TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
         {"previous just past its right end", 0x07A8F0, 10, 601, false, false, 10, 0},
         {"previous at its left end", 0x07A8F0, 10, 100, false, true, 4, 0x07AE32},
         {"previous just before its left end", 0x07A8F0, 10, 99, false, false, 10, 0},
-        {"right", 0x07A89F, 10, 1195, false, true, 10, 0x07AE1A},
+        {"right", 0x07A89F, 10, 1195, false, true, 10, rom::ai_probe_boxes},
         {"right at the end", 0x07A89F, 10, 1196, false, false, 10, 0},
         {"left", 0x07A8C8, 10, 505, false, true, 10, 0x07AE22},
         {"left at the end", 0x07A8C8, 10, 504, false, false, 10, 0},
@@ -146,7 +144,7 @@ TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
         probes_.clear();
         orb_write32(kRandomState, 0);
         plant_condition(13, 2, c.test);
-        const uint32_t o = placed(kType0, 0, ai_state::wait, c.x);
+        const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait, c.x);
         orb_write8(o + pe::ai_segment, c.segment);
         orb_write16(o, 0x41);  // facing right: the probe is never mirrored
         touch_ = [&](uint32_t, uint32_t) { return c.touch; };
@@ -182,7 +180,7 @@ TEST_F(PlatformAi, AWalkSnapsToTheSegmentEndAndLandsInTheSameFrame) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.x);
         init_objects();
-        const uint32_t o = placed(kType0, 0, c.state, c.x);
+        const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, c.state, c.x);
         pass();
         EXPECT_EQ(s16(o + object_record::world_x), c.x_after);
         EXPECT_EQ(ram8(o + object_record::state), c.state_after);
@@ -192,7 +190,7 @@ TEST_F(PlatformAi, AWalkSnapsToTheSegmentEndAndLandsInTheSameFrame) {
 
 TEST_F(PlatformAi, WalkStartsFaceTheirWayWithANewTime) {
     randoms_ = {0x12345683};
-    const uint32_t o = placed(kType0, 0, ai_state::walk_right_start);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::walk_right_start);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), ai_state::walk_right);
     EXPECT_EQ(ram8(o + object_record::enemy_timer), 0x42);
@@ -210,7 +208,7 @@ TEST_F(PlatformAi, WalkStartsFaceTheirWayWithANewTime) {
 // The high jump rises without floor tests until velocity_y is no longer
 // negative, then falls onto the (new) segment's floor.
 TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
-    const uint32_t o = placed(kType0, 0, ai_state::high_jump, 1150, 300);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::high_jump, 1150, 300);
     orb_write8(o + pe::ai_segment, 16);  // as the next-segment test left it
     pass();
     EXPECT_TRUE(flag(o, object_flag::airborne));
@@ -240,7 +238,7 @@ TEST_F(PlatformAi, HighJumpRisesThenLandsOnTheNewFloor) {
 }
 
 TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
-    const uint32_t o = placed(kType0, 0, ai_state::low_jump, 1150, 300);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::low_jump, 1150, 300);
     orb_write8(o + pe::ai_segment, 16);
     pass();
     EXPECT_EQ(ram8(o + object_record::state), ai_state::flight);
@@ -251,14 +249,14 @@ TEST_F(PlatformAi, TheLowJumpIsPutOnAHigherFloorAtOnce) {
 }
 
 TEST_F(PlatformAi, CameraOutsideTheWindowFreezesTheEnemyAndKeepsItsHitPending) {
-    const uint32_t o = placed(kType0, 0, ai_state::walk_right);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::walk_right);
     orb_write16(o + pe::ai_window_left, 10);
     orb_write16(o, 0x0001 | 1u << 5 | 1u << object_flag::hit);
     pass();
     EXPECT_EQ(ram16(o), 0x0001 | 1 << object_flag::hit) << "not listed, the hit still pending";
     EXPECT_EQ(s16(o + object_record::world_x), 800);
     EXPECT_TRUE(sounds_.empty());
-    EXPECT_EQ(calls(kRegisterBoxes), 0);
+    EXPECT_EQ(calls(sub_08814E /* register boxes */), 0);
     EXPECT_EQ(ring(), std::vector<uint32_t>{o});
     orb_write16(o + pe::ai_window_left, 0);  // the camera at 0 is inside again
     pass();
@@ -278,7 +276,7 @@ TEST_F(PlatformAi, TheActiveAreaHasOpenBounds) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         init_objects();
         orb_write8(var::live_enemy_count, 5);
-        const uint32_t o = placed(kType0, 0, ai_state::wait, c.x, c.y);
+        const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait, c.x, c.y);
         const uint16_t free = ram16(kFree128);
         pass();
         EXPECT_EQ(ring().size(), c.stays ? 1u : 0u);
@@ -298,7 +296,7 @@ TEST_F(PlatformAi, TheActiveAreaHasOpenBounds) {
 
 TEST_F(PlatformAi, AnAreaChangeCountsOffUnlinksAndReleases) {
     orb_write8(var::live_enemy_count, 2);
-    const uint32_t o = placed(kType0, 0, ai_state::wait);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait);
     const uint32_t other = spawn(kTestEntry[1], sub_088C67);
     fake(kTestEntry[1]);
     orb_write32(var::game_flags, orb_read32(var::game_flags) | 1u << game_flag::area_change);
@@ -350,10 +348,10 @@ TEST_F(PlatformAi, HitsStunOnTheGroundKnockBackInTheAirAndCountTheDefeat) {
         SCOPED_TRACE(c.name);
         sounds_.clear();
         const uint32_t attacker = var::player_records + 2 * 0x100;
-        orb_write8(attacker + pe::player_slot, 2);
+        orb_write8(attacker + player_record::slot, 2);
         const uint32_t counter = var::tally_records + 32 * 2 + 2 * kCategory;
         orb_write16(counter, 40);
-        const uint32_t o = placed(kType0, 0, ai_state::walk_right);
+        const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::walk_right);
         orb_write16(o + object_record::last_attacker, static_cast<uint16_t>(attacker));
         orb_write16(o, 0x0001 | 1u << object_flag::hit | c.bits);
         cpu.reg[20] = o;
@@ -372,7 +370,7 @@ TEST_F(PlatformAi, AStunOfZeroOrOneEndsInItsFirstFrame) {
     for (uint8_t frames : {0, 1, 2, 5}) {
         SCOPED_TRACE(int{frames});
         init_objects();
-        const uint32_t o = placed(kType0, 0, ai_state::stun);
+        const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::stun);
         orb_write8(o + pe::ai_stun_timer, frames);
         set_flag(o, object_flag::intangible);
         int lasted = 0;
@@ -386,7 +384,7 @@ TEST_F(PlatformAi, AStunOfZeroOrOneEndsInItsFirstFrame) {
 }
 
 TEST_F(PlatformAi, KnockBackFallsToTheFloorAndIsTangibleAgain) {
-    const uint32_t o = placed(kType0, 0, ai_state::knockback, 800, 290);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::knockback, 800, 290);
     orb_write8(o + object_record::velocity_y, 0);
     orb_write16(o, 0x0001 | 1u << object_flag::intangible | 1u << object_flag::airborne);
     passes(4);  // 291, 293, 296, 300
@@ -394,14 +392,14 @@ TEST_F(PlatformAi, KnockBackFallsToTheFloorAndIsTangibleAgain) {
     EXPECT_EQ(ram8(o + object_record::state), kLanding);
     EXPECT_EQ(ram16(o), 0x0001 | 1 << 5) << "tangible, on the ground, listed";
     EXPECT_EQ(started_, std::vector<uint32_t>{kAnimKnockback});
-    EXPECT_EQ(calls(kTick), 4);
+    EXPECT_EQ(calls(sub_061FB6 /* tick */), 4);
 }
 
 // 23 to 26: pop up at -8, fall while the animation runs, then shrink; gone
 // once screen y passes 256.
 TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
     orb_write8(var::live_enemy_count, 3);
-    const uint32_t o = placed(kType0, 0, ai_state::defeat, 800, 300);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::defeat, 800, 300);
     orb_write16(o + pe::part_word2, 0xA400 | 0x3F4);
     orb_write16(o + pe::part_word3, 9);
     orb_write16(o + object_record::partner, 0x1234);
@@ -413,7 +411,7 @@ TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
     EXPECT_EQ(started_, std::vector<uint32_t>{kAnimDefeat});
     EXPECT_EQ(static_cast<int8_t>(ram8(o + object_record::velocity_y)), -7);
     EXPECT_EQ(s16(o + object_record::world_y), 293);
-    EXPECT_EQ(calls(kRegisterBoxes), 0) << "no hit boxes while beaten";
+    EXPECT_EQ(calls(sub_08814E /* register boxes */), 0) << "no hit boxes while beaten";
     passes(7);  // the rise to speed 0
     EXPECT_EQ(ram8(o + object_record::state), ai_state::defeat_rise);
     pass();
@@ -443,7 +441,7 @@ TEST_F(PlatformAi, TheDefeatPopsFallsShrinksAndLeaves) {
 }
 
 TEST_F(PlatformAi, TheShrinkFillsTheLowBitsWhenTheyComeToZero) {
-    const uint32_t o = placed(kType0, 0, ai_state::shrink);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::shrink);
     orb_write16(o + pe::part_word2, 0x03FA);
     orb_write16(o + pe::part_word3, 0x0003);
     pass();
@@ -455,7 +453,7 @@ class TypeZero : public PlatformAi {
 protected:
     void SetUp() override {
         PlatformAi::SetUp();
-        plant_type(0, kType0Watch);
+        plant_type(0, entry::sub_07A7B0 /* type 0 watch */);
         plant8(rom::ai_type0_attack_states, 11);
         plant8(0x07AE6B, 15);
         plant8(rom::ai_type0_windup_frames, 5);      // wind-up
@@ -469,7 +467,7 @@ protected:
 };
 
 TEST_F(TypeZero, TheWatchAlternatesItsProbeBoxesThenStartsTheAttack) {
-    const uint32_t o = placed(kType0, 0, ai_state::wait);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait);
     orb_write8(o + pe::ai_attack_timer, 2);
     int frames_seen = 0;
     touch_ = [&](uint32_t, uint32_t) { return frames_seen == 4; };
@@ -478,16 +476,17 @@ TEST_F(TypeZero, TheWatchAlternatesItsProbeBoxesThenStartsTheAttack) {
         pass();
         if (!probes_.empty()) boxes.push_back(probes_.back().box), probes_.clear();
     }
-    EXPECT_EQ(boxes, (std::vector<uint32_t>{0x07AE62, 0x07AE5A, 0x07AE62, 0x07AE5A}));
+    EXPECT_EQ(boxes, (std::vector<uint32_t>{0x07AE62, rom::ai_type0_boxes, 0x07AE62, rom::ai_type0_boxes}));
     EXPECT_EQ(ram8(o + object_record::state), ai_type0_state::strike) << "the strike box's state";
     EXPECT_EQ(ram8(o + pe::ai_attack_timer), 5);
     EXPECT_EQ(ram8(o + object_record::enemy_timer), 100 - 4)
         << "the wait's count skipped in the attack frame";
-    EXPECT_EQ(calls(kRegisterBoxes), 5) << "the callback placed and registered the enemy itself";
+    EXPECT_EQ(calls(sub_08814E /* register boxes */), 5)
+        << "the callback placed and registered the enemy itself";
 }
 
 TEST_F(TypeZero, TheWatchProbesOnlyOnScreen) {
-    const uint32_t o = placed(kType0, 0, ai_state::wait, 800, 300);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait, 800, 300);
     orb_write8(o + pe::ai_attack_timer, 1);
     orb_write16(var::playfield_camera + camera_record::x, 3300);  // screen x -25
     orb_write16(o + pe::ai_window_right, 8000);
@@ -496,7 +495,7 @@ TEST_F(TypeZero, TheWatchProbesOnlyOnScreen) {
 }
 
 TEST_F(TypeZero, TheStrikeHitsOnceInAnimationFrameOne) {
-    const uint32_t o = placed(kType0, 0, ai_type0_state::strike);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_type0_state::strike);
     orb_write8(o + pe::ai_attack_timer, 3);
     int ticks = 0;
     tick_ = [&](uint32_t t) {
@@ -506,14 +505,14 @@ TEST_F(TypeZero, TheStrikeHitsOnceInAnimationFrameOne) {
     };
     passes(10);
     EXPECT_EQ(started_, std::vector<uint32_t>{0x134B02});
-    ASSERT_EQ(calls_of_box(kBoxHit), 1);
-    EXPECT_EQ(probes_[0].box, 0x07AE5Au);
+    ASSERT_EQ(calls_of_box(entry::sub_088431 /* box hit: halfword box, hits */), 1);
+    EXPECT_EQ(probes_[0].box, rom::ai_type0_boxes);
     EXPECT_EQ(probes_[0].strength, 12u);
     EXPECT_EQ(ram8(o + object_record::state), kLanding);
 }
 
 TEST_F(TypeZero, TheThrowReleasesOneObjectWithItsSound) {
-    const uint32_t o = placed(kType0, 0, ai_type0_state::throw_start);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_type0_state::throw_start);
     orb_write8(o + pe::ai_attack_timer, 1);
     tick_ = [&](uint32_t t) {
         if (t == o) orb_write8(t + object_record::frame_index, 1);
@@ -525,13 +524,13 @@ TEST_F(TypeZero, TheThrowReleasesOneObjectWithItsSound) {
     ASSERT_EQ(objects.size(), 2u);
     const uint32_t thrown = objects[1];
     EXPECT_GE(thrown, var::objects_64);
-    EXPECT_EQ(ram32(thrown + object_record::routine), 0x07A3DAu);
+    EXPECT_EQ(ram32(thrown + object_record::routine), entry::sub_07A3DA);
     EXPECT_EQ(ram16(thrown + object_record::owner), static_cast<uint16_t>(o));
     EXPECT_EQ(sounds_, std::vector<uint8_t>{0xEA});
 }
 
 TEST_F(TypeZero, NoFreeObjectNoThrowNoSoundButTheStateAdvances) {
-    const uint32_t o = placed(kType0, 0, ai_type0_state::throw_release);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_type0_state::throw_release);
     orb_write16(var::free_stack_64, 0);
     tick_ = [&](uint32_t t) { orb_write8(t + object_record::frame_index, 1); };
     pass();
@@ -544,7 +543,7 @@ TEST_F(TypeZero, ARandomByteOf39RepeatsTheThrowAnd40DoesNot) {
     for (uint32_t random : {0xFFFFFF27u, 0x28u, 0u, 0xFFu}) {
         SCOPED_TRACE(random);
         init_objects();
-        const uint32_t o = placed(kType0, 0, ai_type0_state::throw_recover);
+        const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_type0_state::throw_recover);
         orb_write8(o + object_record::frame_duration, 0);
         randoms_ = {random};
         pass();
@@ -554,7 +553,7 @@ TEST_F(TypeZero, ARandomByteOf39RepeatsTheThrowAnd40DoesNot) {
 }
 
 TEST_F(TypeZero, StateTwentyEightEndsTheRun) {
-    const uint32_t o = placed(kType0, 0, 28);
+    const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, 28);
     cpu.reg[20] = o;
     EXPECT_EXIT(run(sub_07A278), ::testing::ExitedWithCode(3),
                 "Jump from 07A28D to 07A2E4 has no translated target");
@@ -577,7 +576,7 @@ TEST_F(TypeZero, ThrownObjectFliesUntilItTouchesOrLeavesTheScreen) {
         const uint32_t owner = placed(kTestEntry[2], 0, 0, c.owner_x, 300);
         fake(kTestEntry[2]);
         if (c.mirrored) set_flag(owner, 6);
-        const uint32_t t = spawn(0x07A3DA, sub_088C77);
+        const uint32_t t = spawn(entry::sub_07A3DA, sub_088C77);
         orb_write16(t + object_record::owner, static_cast<uint16_t>(owner));
         const uint16_t free = ram16(var::free_stack_64);
         int frame = 0;
@@ -602,14 +601,14 @@ TEST_F(TypeZero, ThrownObjectFliesUntilItTouchesOrLeavesTheScreen) {
         EXPECT_EQ(s16(t + object_record::height), 224);
         EXPECT_EQ(s16(t + object_record::world_y), 300 + 8 + static_cast<int>(xs.size()));
         for (const auto& p : probes_) {
-            EXPECT_EQ(p.box, 0x07AE72u);
+            EXPECT_EQ(p.box, rom::ai_type0_thrown_box);
             EXPECT_EQ(p.strength, 7u);
         }
     }
 }
 
 TEST_F(TypeZero, ThrownObjectStateThreeEndsTheRun) {
-    const uint32_t t = spawn(0x07A3DA, sub_088C77);
+    const uint32_t t = spawn(entry::sub_07A3DA, sub_088C77);
     orb_write8(t + object_record::state, 3);
     cpu.reg[20] = t;
     EXPECT_EXIT(run(sub_07A3DA), ::testing::ExitedWithCode(3),

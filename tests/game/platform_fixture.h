@@ -23,17 +23,7 @@ namespace pe = platform_enemy;
 
 namespace platform_test {
 
-// Routines of other areas the enemies call.
-constexpr uint32_t kRandom = 0x06925A;
-constexpr uint32_t kStartAnimation = 0x061F06;
-constexpr uint32_t kTick = 0x061FB6;
-constexpr uint32_t kRegisterBoxes = 0x08814E;
-constexpr uint32_t kBoxFlag = 0x08842C;  // halfword box, no effect
-constexpr uint32_t kBoxHit = 0x088431;   // halfword box, hits
-constexpr uint32_t kBoxBytesHit = 0x08834C;
-constexpr uint32_t kBoxBytesFlag = 0x088347;
-constexpr uint32_t kSound = 0x088F98;
-constexpr uint32_t kRandomState = 0x20C100;
+constexpr uint32_t kRandomState = var::random_state;
 
 // The platform list: segments at 4 (x 100..600, floor 400), 10 (500..1200,
 // floor 300) and 16 (1100..1800, floor 200); the enemy starts on 10; the
@@ -69,7 +59,7 @@ protected:
             plant16(kList + 6 + 6 * k, static_cast<uint16_t>(kSegments[k].right));
             plant16(kList + 8 + 6 * k, static_cast<uint16_t>(kSegments[k].floor));
         }
-        fake(kRandom, [this] {
+        fake(sub_06925A /* random */, [this] {
             if (!randoms_.empty()) {
                 cpu.reg[0] = randoms_.front();
                 randoms_.pop_front();
@@ -77,23 +67,25 @@ protected:
             }
             cpu.reg[0] = seeded_random();
         });
-        fake(kStartAnimation, [this] {
+        fake(sub_061F06 /* start animation */, [this] {
             started_.push_back(r(19));
             orb_write8(r(20) + object_record::frame_duration, 1);
             orb_write8(r(20) + object_record::frame_index, 0);
         });
-        fake(kTick, [this] {
+        fake(sub_061FB6 /* tick */, [this] {
             if (tick_) tick_(r(20));
         });
-        fake(kRegisterBoxes);
-        for (uint32_t box : {kBoxFlag, kBoxHit, kBoxBytesHit, kBoxBytesFlag})
+        fake(sub_08814E /* register boxes */);
+        for (uint32_t box : {entry::sub_08842C /* box flag: halfword box, no effect */,
+                             entry::sub_088431 /* box hit: halfword box, hits */,
+                             entry::sub_08834C /* box bytes hit */, entry::sub_088347 /* box bytes flag */})
             fake(box, [this, box] {
                 const uint32_t o = r(20);
                 orb_write32(o, orb_read32(o) & ~(1u << object_flag::touched));
                 probes_.push_back({box, r(10), r(16), orb_read32(o)});
                 if (touch_ && touch_(box, r(10))) orb_write32(o, orb_read32(o) | 1u << object_flag::touched);
             });
-        fake(kSound, [this] { sounds_.push_back(static_cast<uint8_t>(r(0))); });
+        fake(sub_088F98 /* sound */, [this] { sounds_.push_back(static_cast<uint8_t>(r(0))); });
         fake(kIdle);
     }
 

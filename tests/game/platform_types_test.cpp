@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/continuations.h"
 #include "game/actors/tables.h"
 #include "game/engine/states.h"
 #include "tests/game/platform_fixture.h"
@@ -13,10 +14,6 @@
 namespace {
 
 using namespace platform_test;
-
-constexpr uint32_t kType1 = 0x07BBC9;
-constexpr uint32_t kType2 = 0x07D5BE;
-constexpr uint32_t kType3 = 0x07D95C;
 
 class PlatformTypes : public PlatformEnemies {
 protected:
@@ -42,7 +39,7 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
     const struct {
         uint32_t entry;
         uint8_t type, variant;
-    } cases[] = {{0x07BBAA, 1, 0}, {0x07BBB6, 4, 1}};
+    } cases[] = {{entry::sub_07BBAA, 1, 0}, {entry::sub_07BBB6, 4, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int{c.type});
         init_objects();
@@ -51,7 +48,7 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
         pass();
         EXPECT_EQ(ram8(o + object_record::type), c.type);
         EXPECT_EQ(ram8(o + pe::ai_variant), c.variant);
-        EXPECT_EQ(ram32(o + object_record::routine), kType1);
+        EXPECT_EQ(ram32(o + object_record::routine), entry::sub_07BBC9 /* type 1 */);
         EXPECT_EQ(ram8(o + object_record::state), ai_state::start) << "the set-up ran in the same frame";
         EXPECT_EQ(ram8(var::live_enemy_count), 1);
         EXPECT_EQ(s16(o + pe::ai_window_right), 1800 + 2000);
@@ -62,9 +59,9 @@ TEST_F(PlatformTypes, TypesOneAndFourSetTheirTypeAndVariantThenRun) {
 // does a thrown object's state past the guest's table.
 TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
     // The defeat pop is reached through each type's own defeat state only.
-    plant32(rom::type1_states + 4 * 3, 0x07A70C);
-    plant32(rom::type2_states + 4 * 3, 0x07A535);  // no walks for type 2
-    plant32(rom::type3_states + 4 * 3, 0x07A4F5);
+    plant32(rom::type1_states + 4 * 3, entry::sub_07A70C);
+    plant32(rom::type2_states + 4 * 3, entry::sub_07A535);  // no walks for type 2
+    plant32(rom::type3_states + 4 * 3, continuation::start_code);
     const struct {
         const char* name;
         uint32_t routine;
@@ -72,10 +69,14 @@ TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
         uint8_t state;
         const char* message;
     } cases[] = {
-        {"types 1 and 4", kType1, sub_07BBC9, 3, "Jump from 07BBF4 to 07A70C has no translated target"},
-        {"type 2", kType2, sub_07D5BE, 3, "Jump from 07D5FA to 07A535 has no translated target"},
-        {"type 3", kType3, sub_07D95C, 3, "Jump from 07D98C to 07A4F5 has no translated target"},
-        {"type 3's object", 0x07DABD, sub_07DABD, 7, "Jump from 07DAEB to 07DB03 has no translated target"},
+        {"types 1 and 4", entry::sub_07BBC9 /* type 1 */, sub_07BBC9, 3,
+         "Jump from 07BBF4 to 07A70C has no translated target"},
+        {"type 2", entry::sub_07D5BE /* type 2 */, sub_07D5BE, 3,
+         "Jump from 07D5FA to 07A535 has no translated target"},
+        {"type 3", entry::sub_07D95C /* type 3 */, sub_07D95C, 3,
+         "Jump from 07D98C to 07A4F5 has no translated target"},
+        {"type 3's object", entry::sub_07DABD, sub_07DABD, 7,
+         "Jump from 07DAEB to 07DB03 has no translated target"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,8 +90,8 @@ TEST_F(PlatformTypes, AnUnknownStateEndsTheRun) {
 // The watch of types 1 and 4: index R1 + probe side bit 0; the interval goes
 // into the four bytes at +56 at once; the branch of the index decides.
 TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
-    plant8(0x07BF86 + 15, 30);            // the caller's routine 0xFE0004 gives the nibble index 15
-    plant32(0x07BF62 + 4 * 3, 0x123400);  // index 2 + side 1
+    plant8(rom::type1_watch_interval + 15, 30);  // the caller's routine 0xFE0004 gives the nibble index 15
+    plant32(rom::type1_watch_boxes + 4 * 3, 0x123400);  // index 2 + side 1
     const struct {
         const char* name;
         uint32_t branch;
@@ -111,7 +112,7 @@ TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
         SCOPED_TRACE(c.name);
         init_objects();
         probes_.clear();
-        plant32(0x07BF72 + 4 * 3, c.branch);
+        plant32(rom::type1_watch_branches + 4 * 3, c.branch);
         const uint32_t o = placed(kTestEntry[4], 1, 2, c.x);
         if (c.faces_right) set_flag(o, 6);
         orb_write32(o + pe::ai_attack_timer, 0xBBAA0701);  // timer 1, stun 7, +58, +59
@@ -122,7 +123,7 @@ TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
         EXPECT_EQ(ram8(o + object_record::state), c.state);
         EXPECT_EQ(came_back_, c.state == 2) << "a new state ends the calling action";
     }
-    plant32(0x07BF72 + 4 * 3, 0x07BF04);
+    plant32(rom::type1_watch_branches + 4 * 3, 0x07BF04);
     init_objects();
     const uint32_t o = placed(kTestEntry[4], 1, 2);
     orb_write8(o + pe::ai_attack_timer, 1);
@@ -131,8 +132,8 @@ TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
 }
 
 TEST_F(PlatformTypes, TheWatchWaitsForItsTimerAndAlternatesItsBoxes) {
-    plant32(0x07BF62 + 0, 0x123000);
-    plant32(0x07BF62 + 4, 0x123100);
+    plant32(rom::type1_watch_boxes + 0, 0x123000);
+    plant32(rom::type1_watch_boxes + 4, 0x123100);
     caller(kTestEntry[4], sub_07BEB0);
     const uint32_t o = placed(kTestEntry[4], 4, 2);
     orb_write8(o + pe::ai_attack_timer, 3);
@@ -151,12 +152,12 @@ TEST_F(PlatformTypes, TheWatchWaitsForItsTimerAndAlternatesItsBoxes) {
 TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
     plant32(rom::type1_states + 4 * 5, 0x07BC83);
     plant32(rom::type1_states + 4 * 6, 0x07BCBD);
-    plant32(0x07BF96 + 4, 0x130000);  // variant 1
+    plant32(rom::jump_start_animations + 4, 0x130000);  // variant 1
     for (bool faced_right : {true, false}) {
         SCOPED_TRACE(faced_right);
         init_objects();
         sounds_.clear();
-        const uint32_t o = placed(kType1, 4, 5);
+        const uint32_t o = placed(entry::sub_07BBC9 /* type 1 */, 4, 5);
         orb_write8(o + pe::ai_variant, 1);
         if (faced_right) set_flag(o, 6);
         pass();
@@ -177,8 +178,8 @@ TEST_F(PlatformTypes, TheJumpBackTurnsThenMovesAtThree) {
 TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
     plant32(rom::type1_states + 4 * 7, 0x07BCEB);
     plant32(rom::type1_states + 4 * 8, 0x07BCF3);
-    plant8(0x07BF92, 9);
-    const uint32_t o = placed(kType1, 1, 7, 800, 290);
+    plant8(rom::jump_back_strengths, 9);
+    const uint32_t o = placed(entry::sub_07BBC9 /* type 1 */, 1, 7, 800, 290);
     orb_write8(o + object_record::velocity_x, 3);
     orb_write8(o + object_record::velocity_y, 0);
     tick_ = [](uint32_t t) { orb_write8(t + object_record::frame_index, 1); };
@@ -189,7 +190,7 @@ TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
     pass();  // frame index 1 seen: on to 8, box tested in this frame
     EXPECT_EQ(ram8(o + object_record::state), 8);
     ASSERT_EQ(probes_.size(), 1u);
-    EXPECT_EQ(probes_[0].box, 0x07BF4Eu);
+    EXPECT_EQ(probes_[0].box, rom::jump_back_box);
     EXPECT_EQ(probes_[0].strength, 9u);
     passes(2);  // 296, then 300: the floor
     EXPECT_EQ(s16(o + object_record::world_y), 300);
@@ -198,12 +199,12 @@ TEST_F(PlatformTypes, TheJumpBackDescentStrikesAndLandsInStateOne) {
 }
 
 TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
-    plant32(0x07D942, 1u << 3);  // the low half is read for codes 0 to 15
-    plant16(0x07D944, static_cast<uint16_t>(-400));
+    plant32(rom::reach_mask, 1u << 3);  // the low half is read for codes 0 to 15
+    plant16(rom::reach_box, static_cast<uint16_t>(-400));
     plant16(0x07D946, 400);
     plant16(0x07D948, static_cast<uint16_t>(-200));
     plant16(0x07D94A, 200);
-    plant8(0x07D954, 12);
+    plant8(rom::leap_windup, 12);
     const struct {
         const char* name;
         uint16_t flags;
@@ -228,10 +229,10 @@ TEST_F(PlatformTypes, TypeTwoWatchTakesOnlyAPlayerItMayLeapAt) {
         const uint32_t player = var::player_records + 0x100;
         orb_write16(player, c.flags);
         orb_write8(player + object_record::state, c.state);
-        orb_write8(player + pe::player_code, c.code);
+        orb_write8(player + player_record::player_code, c.code);
         orb_write16(player + object_record::world_x, static_cast<uint16_t>(c.x));
         orb_write16(player + object_record::world_y, static_cast<uint16_t>(c.y));
-        const uint32_t o = placed(kType2, 2, 2, 800, 300);
+        const uint32_t o = placed(entry::sub_07D5BE /* type 2 */, 2, 2, 800, 300);
         randoms_ = {0xFFFFF1FF};  // AND 0x300: player 1
         cpu.reg[20] = o;
         ASSERT_TRUE(run(sub_07D83C));
@@ -250,8 +251,8 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     plant32(rom::type2_states + 4 * 15, 0x07D6B2);
     plant32(rom::type2_states + 4 * 16, 0x07D6ED);
     plant32(rom::type2_states + 4 * 17, 0x07D71E);
-    plant8(0x07D958, 4);
-    const uint32_t o = placed(kType2, 2, 15, 800, 300);
+    plant8(rom::landing_strengths, 4);
+    const uint32_t o = placed(entry::sub_07D5BE /* type 2 */, 2, 15, 800, 300);
     orb_write16(o + pe::ai_target_x, 1000);
     orb_write16(o + pe::ai_target_y, 350);
     orb_write8(o + object_record::velocity_x, 6);
@@ -273,9 +274,9 @@ TEST_F(PlatformTypes, TheLeapLandsOnItsAimPoint) {
     EXPECT_EQ(s16(o + object_record::world_y), 350);
     EXPECT_FALSE(flag(o, object_flag::airborne));
     EXPECT_EQ(ram16(o + object_record::partner), 0);
-    EXPECT_GT(calls_of_box(kBoxBytesHit), 30);
+    EXPECT_GT(calls_of_box(entry::sub_08834C /* box bytes hit */), 30);
     ASSERT_GE(probes_.size(), 1u);
-    EXPECT_EQ(probes_.back().box, 0x07D94Cu);
+    EXPECT_EQ(probes_.back().box, rom::landing_box);
     EXPECT_EQ(probes_.back().strength, 4u);
 }
 
@@ -285,8 +286,8 @@ TEST_F(PlatformTypes, TypeTwoHitStatesMoveOnByThreeAboveFifteen) {
         init_objects();
         const uint32_t base = rom::type2_hit_states + (state > 15 ? 3 * (state - 15) : 0);
         plant8(base, 40 + state);  // the ground hit's state
-        plant32(rom::type2_states + 4 * (40 + state), 0x07A50F);
-        const uint32_t o = placed(kType2, 2, state);
+        plant32(rom::type2_states + 4 * (40 + state), entry::sub_07A50F);
+        const uint32_t o = placed(entry::sub_07D5BE /* type 2 */, 2, state);
         orb_write16(o, 0x0001 | 1 << object_flag::hit);
         pass();
         EXPECT_EQ(ram8(o + object_record::state), 40 + state);
@@ -297,14 +298,14 @@ class ThrownByTypeThree : public PlatformTypes {
 protected:
     void SetUp() override {
         PlatformTypes::SetUp();
-        plant16(0x07DC44 + 4, static_cast<uint16_t>(-20));  // variant 1
+        plant16(rom::thrown_offsets + 4, static_cast<uint16_t>(-20));  // variant 1
         plant16(0x07DC46 + 4, 10);
-        plant8(0x07DCDC + 2, 6);  // rank step 2
+        plant8(rom::thrown_strengths + 2, 6);  // rank step 2
         orb_write8(var::difficulty_rank, 0x2F);
         owner_ = placed(kTestEntry[5], 3, 4, 800, 300);
         fake(kTestEntry[5]);
         orb_write8(owner_ + pe::ai_thrower_variant, 1);
-        thrown_ = spawn(0x07DABD, sub_088C67);
+        thrown_ = spawn(entry::sub_07DABD, sub_088C67);
         orb_write16(thrown_ + object_record::owner, static_cast<uint16_t>(owner_));
     }
     uint32_t owner_ = 0, thrown_ = 0;
@@ -318,7 +319,7 @@ TEST_F(ThrownByTypeThree, FliesOutSlowsComesBackAndIsFreedPastThirtyOne) {
             owner_ = placed(kTestEntry[5], 3, 4, 800, 300);
             orb_write8(owner_ + pe::ai_thrower_variant, 1);
             set_flag(owner_, 6);
-            thrown_ = spawn(0x07DABD, sub_088C67);
+            thrown_ = spawn(entry::sub_07DABD, sub_088C67);
             orb_write16(thrown_ + object_record::owner, static_cast<uint16_t>(owner_));
         }
         probes_.clear();
@@ -344,7 +345,7 @@ TEST_F(ThrownByTypeThree, FliesOutSlowsComesBackAndIsFreedPastThirtyOne) {
         }
         EXPECT_EQ(frames, 65) << "speeds -32 .. 31 move it, 32 frees it";
         ASSERT_EQ(probes_.size(), 64u);
-        EXPECT_EQ(probes_[0].box, 0x07DC64u);
+        EXPECT_EQ(probes_[0].box, rom::thrown_box);
         EXPECT_EQ(probes_[0].strength, 6u) << "by the rank step";
     }
 }
@@ -369,12 +370,12 @@ TEST_F(ThrownByTypeThree, AHitOnItsThrowerShrinksItAway) {
 TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
     plant32(rom::type3_states + 4 * 11, 0x07DA1D);
     plant32(rom::type3_states + 4 * 12, 0x07DA49);
-    plant32(0x07DC88, 0x131000);
+    plant32(rom::throw_animations, 0x131000);
     for (bool pool_empty : {false, true}) {
         SCOPED_TRACE(pool_empty);
         init_objects();
         started_.clear();
-        const uint32_t o = placed(kType3, 3, 11);
+        const uint32_t o = placed(entry::sub_07D95C /* type 3 */, 3, 11);
         if (pool_empty) orb_write16(var::free_stack_128, 0);
         pass();
         EXPECT_EQ(ram8(o + object_record::state), 12);
@@ -383,15 +384,15 @@ TEST_F(PlatformTypes, TypeThreeThrowsOnlyWithAFreeObject) {
         const auto objects = ring();
         ASSERT_EQ(objects.size(), pool_empty ? 1u : 2u);
         if (!pool_empty) {
-            EXPECT_EQ(ram32(objects[1] + object_record::routine), 0x07DABDu);
+            EXPECT_EQ(ram32(objects[1] + object_record::routine), entry::sub_07DABD);
             EXPECT_EQ(ram16(objects[1] + object_record::owner), static_cast<uint16_t>(o));
         }
     }
 }
 
 TEST_F(PlatformTypes, TypeThreeWatchStartsTheThrowWhenItsTimerRunsOut) {
-    plant8(0x07DCD8, 90);
-    const uint32_t o = placed(kType3, 3, 2);
+    plant8(rom::type3_interval, 90);
+    const uint32_t o = placed(entry::sub_07D95C /* type 3 */, 3, 2);
     orb_write8(o + pe::ai_attack_timer, 2);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_07DC27));
@@ -406,7 +407,7 @@ TEST_F(PlatformTypes, ShortEffectSitsAtItsOwnerThenLeaves) {
     plant16(0x07BB68 + 4 * 2, static_cast<uint16_t>(-4));
     const uint32_t owner = placed(kTestEntry[6], 1, 0, 500, 300);
     fake(kTestEntry[6]);
-    const uint32_t e = spawn(0x07B615, sub_088C67);
+    const uint32_t e = spawn(entry::sub_07B615, sub_088C67);
     orb_write8(e + object_record::type, 2);
     orb_write16(e + object_record::owner, static_cast<uint16_t>(owner));
     pass();
@@ -415,7 +416,7 @@ TEST_F(PlatformTypes, ShortEffectSitsAtItsOwnerThenLeaves) {
     EXPECT_EQ(s16(e + object_record::world_y), 296);
     EXPECT_EQ(s16(e + object_record::height), 288);
     EXPECT_EQ(ram8(e + object_record::anim_mode), 1);
-    EXPECT_EQ(started_, std::vector<uint32_t>{0x134B1E});
+    EXPECT_EQ(started_, std::vector<uint32_t>{rom::short_effect_animation});
     EXPECT_EQ(sounds_, std::vector<uint8_t>{205});
     pass();
     EXPECT_TRUE(flag(e, 5)) << "listed while its animation runs";

@@ -21,16 +21,7 @@ namespace ar = attack_record;
 constexpr uint32_t kOwner = 0x20A200;  // slot 2
 constexpr uint32_t kCharacter = 1;
 
-enum : uint32_t {
-    kAnimStart = 0x061F06,
-    kAnimTick = 0x061FB6,
-    kPlace = 0x062044,
-    kListByHeight = 0x062094,
-    kListByGround = 0x0620CD,
-    kAimedTest = 0x08833D,
-    kPlacedTest = 0x088171,
-    kPlacedWordTest = 0x0882A0,
-};
+enum : uint32_t {};
 
 // An owner in play at (2000, 3000) facing right, character 1, and its
 // launched object taken from the 128-byte pool with type `type`; the type
@@ -46,12 +37,14 @@ protected:
         orb_write8(kOwner + pr::character, kCharacter);
         orb_write16(kOwner + ob::world_x, 2000);
         orb_write16(kOwner + ob::world_y, 3000);
-        fake_all({kAnimStart, kAnimTick, kPlace, kListByHeight, kListByGround, kAimedTest, kPlacedTest,
-                  kPlacedWordTest});
+        fake_all({sub_061F06 /* anim start */, sub_061FB6 /* anim tick */, sub_062044 /* place */,
+                  sub_062094 /* list by height */, sub_0620CD /* list by ground */,
+                  sub_08833D /* aimed test */, sub_088171 /* placed test */,
+                  sub_0882A0 /* placed word test */});
     }
     uint32_t launch(uint8_t type, uint32_t routine) {
         plant32(rom::attack_type_routines + 4 * type, routine);
-        const uint32_t o = spawn(0x077D19, sub_088C67);
+        const uint32_t o = spawn(entry::sub_077D19, sub_088C67);
         orb_write16(o + ob::owner, static_cast<uint16_t>(kOwner));
         orb_write8(o + ob::type, type);
         orb_write16(kOwner + pr::attack_object, static_cast<uint16_t>(o));
@@ -143,7 +136,7 @@ TEST_F(AttackObjects, BeamTakesTheFragmentsThePoolHas) {
         EXPECT_EQ(ram8(f + ob::type), 7 - k);
         EXPECT_EQ(ram8(f + ob::state), fragment_state::setup);
         EXPECT_EQ(ram16(f + ob::owner), static_cast<uint16_t>(o));
-        EXPECT_EQ(ram32(f + ob::routine), 0x077E7Eu);
+        EXPECT_EQ(ram32(f + ob::routine), entry::sub_077E7E);
     }
     EXPECT_EQ(ram16(var::free_stack_64), 0);
 }
@@ -163,12 +156,12 @@ TEST_F(AttackObjects, BeamGrowsPausesAndShrinksAway) {
     ASSERT_TRUE(frame());
     EXPECT_EQ(ram8(o + ob::state), beam_state::pause);
     EXPECT_EQ(ram8(o + ar::timer), 4);
-    EXPECT_EQ(calls(kAimedTest), 1);
+    EXPECT_EQ(calls(sub_08833D /* aimed test */), 1);
     ASSERT_TRUE(frame());  // the pause
     EXPECT_EQ(ram8(o + ob::state), beam_state::shrinking);
     EXPECT_EQ(ram8(o + ar::timer), 3);
     EXPECT_EQ(ram8(o + ar::length), 8) << "the whole beam through the pause";
-    EXPECT_EQ(calls(kAimedTest), 2) << "its box is tested in the pause too";
+    EXPECT_EQ(calls(sub_08833D /* aimed test */), 2) << "its box is tested in the pause too";
 
     const struct {
         uint8_t timer, timer_after, state_after;
@@ -206,7 +199,7 @@ TEST_F(AttackObjects, FragmentsSpreadAlongTheBeamAndFollowItOut) {
     orb_write16(beam + ob::world_x, 1000);
     orb_write16(beam + ob::world_y, 1200);
     orb_write8(beam + ar::length, 5);
-    const uint32_t f = spawn(0x077E7E, sub_088C77);
+    const uint32_t f = spawn(entry::sub_077E7E, sub_088C77);
     orb_write16(f + ob::owner, static_cast<uint16_t>(beam));
     const struct {
         int8_t step;
@@ -224,13 +217,13 @@ TEST_F(AttackObjects, FragmentsSpreadAlongTheBeamAndFollowItOut) {
         orb_write16(f + ob::flags, 0);
         orb_write8(f + ob::type, c.type);
         orb_write8(beam + ar::step, static_cast<uint8_t>(c.step));
-        const int listed = calls(kListByGround);
+        const int listed = calls(sub_0620CD /* list by ground */);
         cpu.reg[20] = f;
         ASSERT_TRUE(run(sub_077E7E));
         EXPECT_EQ(static_cast<int16_t>(ram16(f + ob::world_x)), c.x);
         EXPECT_EQ(ram16(f + ob::world_y), 1200);
         EXPECT_EQ((ram16(f + ob::flags) & 0x40) != 0, c.mirrored);
-        EXPECT_EQ(calls(kListByGround) - listed, c.listed ? 1 : 0);
+        EXPECT_EQ(calls(sub_0620CD /* list by ground */) - listed, c.listed ? 1 : 0);
     }
     orb_write16(beam + ob::flags, 0);
     const uint16_t free64 = ram16(var::free_stack_64);
@@ -335,7 +328,7 @@ TEST_F(AttackObjects, OwnerCheckRemovesTheObjectOnceTheOwnerLetsGo) {
     orb_write16(kOwner + pr::attack_object, 0);
     cpu.reg[20] = again;
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(calls(kPlacedTest), 0);
+    EXPECT_EQ(calls(sub_088171 /* placed test */), 0);
     EXPECT_EQ(ram16(var::active_count), 0);
 }
 
@@ -350,7 +343,8 @@ class AttackKinds : public AttackObjects {
 protected:
     void SetUp() override {
         AttackObjects::SetUp();
-        for (uint32_t test : {kAimedTest, kPlacedTest, kPlacedWordTest})
+        for (uint32_t test : {entry::sub_08833D /* aimed test */, entry::sub_088171 /* placed test */,
+                              entry::sub_0882A0 /* placed word test */})
             fake(test, [this, test] {
                 tests.push_back({cpu.reg[10], cpu.reg[16] & 0xFFFF,
                                  static_cast<int16_t>(orb_read16(cpu.reg[20] + ob::world_y))});
@@ -379,14 +373,14 @@ TEST_F(AttackKinds, ThrownFliesTouchesAndPlaysOut) {
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram16(o + ob::world_x), 2014);
     EXPECT_EQ(tests, (std::vector<box_test>{{0x0787F8, 11, 3008}}));
-    EXPECT_EQ(calls(kListByGround), 1);
+    EXPECT_EQ(calls(sub_0620CD /* list by ground */), 1);
     touch = true;
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram8(o + ob::state), thrown_attack_state::playing_out);
-    EXPECT_EQ(calls(kListByGround), 1) << "not drawn in the frame it touched";
+    EXPECT_EQ(calls(sub_0620CD /* list by ground */), 1) << "not drawn in the frame it touched";
     orb_write8(o + ob::frame_duration, 1);
     ASSERT_TRUE(run(sub_077D19));
-    EXPECT_EQ(calls(kListByGround), 2);
+    EXPECT_EQ(calls(sub_0620CD /* list by ground */), 2);
     orb_write8(o + ob::frame_duration, 0);
     const uint16_t free64 = ram16(var::free_stack_64);
     ASSERT_TRUE(run(sub_077D19));
@@ -448,7 +442,8 @@ TEST_F(AttackKinds, SweepFollowsTheOwnersAnimation) {
         tests,
         (std::vector<box_test>{
             {0x078DA8, 13, 2992}, {0x078DA8, 13, 2992}, {0x078DA8 + 8, 13, 3006}, {0x078DA8 + 8, 13, 3006}}));
-    EXPECT_EQ(calls(kListByGround) + calls(kListByHeight), 0) << "nothing drawn";
+    EXPECT_EQ(calls(sub_0620CD /* list by ground */) + calls(sub_062094 /* list by height */), 0)
+        << "nothing drawn";
     orb_write8(kOwner + ob::frame_index, 0);
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram16(var::active_count), 0);
@@ -466,7 +461,8 @@ TEST_F(AttackKinds, DoubleSweepTestsAboveAndBelowWhileTheOwnerAnimates) {
     orb_write8(kOwner + ob::frame_index, 3);
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(tests, (std::vector<box_test>{{0x078DC6 + 24, 13, 3020}, {0x078E0E + 24, 13, 2980}}));
-    EXPECT_EQ(test_routines, (std::vector<uint32_t>{kPlacedWordTest, kPlacedWordTest}));
+    EXPECT_EQ(test_routines, (std::vector<uint32_t>{entry::sub_0882A0 /* placed word test */,
+                                                    entry::sub_0882A0 /* placed word test */}));
     orb_write8(kOwner + ob::frame_duration, 0);
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram16(var::active_count), 0);
@@ -476,7 +472,7 @@ TEST_F(AttackKinds, WaveStartsFromItsOwnerAndTestsBothBoxes) {
     const uint32_t o = launch(5, 0x07820E);
     orb_write16(o + ar::part_width, 0xABCD);
     orb_write16(o + ar::part_height, 0x1234);
-    fake(kAnimStart);
+    fake(sub_061F06 /* anim start */);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram8(o + ob::state), wave_state::growing);
@@ -485,8 +481,9 @@ TEST_F(AttackKinds, WaveStartsFromItsOwnerAndTestsBothBoxes) {
     EXPECT_EQ(ram16(o + ar::part_width), 0xA800 | 2);
     EXPECT_EQ(ram16(o + ar::part_height), 0x1000 | 1) << "height 1, not grown in state 1";
     EXPECT_EQ(static_cast<int16_t>(ram16(o + ob::world_x)), 2000 + 4);
-    EXPECT_EQ(tests, (std::vector<box_test>{{o + ar::box, 13, 3000}, {0x077B74, 13, 3000}}));
-    EXPECT_EQ(test_routines, (std::vector<uint32_t>{kPlacedWordTest, kPlacedTest}));
+    EXPECT_EQ(tests, (std::vector<box_test>{{o + ar::box, 13, 3000}, {rom::wave_box, 13, 3000}}));
+    EXPECT_EQ(test_routines, (std::vector<uint32_t>{entry::sub_0882A0 /* placed word test */,
+                                                    entry::sub_088171 /* placed test */}));
     orb_write8(o + ob::state, wave_state::full);
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram8(o + ob::state), wave_state::fading);

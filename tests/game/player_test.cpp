@@ -21,28 +21,13 @@ namespace ps = player_state;
 
 constexpr uint32_t kPlayer = 0x20A100;  // slot 1
 constexpr uint32_t kCharacter = 2;
-constexpr uint32_t kEnemy = 0x201000;  // an object outside the pools' use here
+constexpr uint32_t kEnemy = var::objects_128;  // an object outside the pools' use here
 constexpr uint32_t kMapHeader = 0x180000;
 constexpr int16_t kCameraX = 1000, kCameraY = 2000;
 constexpr int16_t kStartX = 1500, kStartY = 2400;
 
 // Routines of other areas the controller calls.
-enum : uint32_t {
-    kPanelCell = 0x06179F,
-    kDrain = 0x063D72,
-    kNameLine = 0x061975,
-    kEnergyLine = 0x0619CD,
-    kInputs = 0x063BBA,
-    kEffect = 0x0824F0,
-    kPlace = 0x062E7E,
-    kEnergyOut = 0x061628,
-    kLeave = 0x063722,
-    kStartPlace = 0x063D29,
-    kRandom = 0x06925A,
-    kAnimStart = 0x061F06,
-    kAnimTick = 0x061FB6,
-    kSound = 0x088F98,
-};
+enum : uint32_t {};
 
 // ROM tables planted for character 2 (32-bit tables point at byte tables).
 constexpr uint32_t kStrikeFrames = rom::strike_frame;
@@ -79,20 +64,22 @@ protected:
         orb_write16(kPlayer + ob::screen_x, 125);
         orb_write16(kPlayer + ob::screen_y, 100);
         orb_write8(kPlayer + pr::hurt_timer, 100);  // keeps the untouchable bit as the tests set it
-        fake(kPanelCell, [] { cpu.reg[18] = 0x31F800; });
-        fake_all({kDrain, kNameLine, kEnergyLine, kPlace, kEnergyOut, kLeave, kStartPlace});
-        fake(kInputs, [] {
+        fake(sub_06179F /* panel cell */, [] { cpu.reg[18] = 0x31F800; });
+        fake_all({sub_063D72 /* drain */, sub_061975 /* name line */, sub_0619CD /* energy line */,
+                  sub_062E7E /* place */, sub_061628 /* energy out */, sub_063722 /* leave */,
+                  sub_063D29 /* start place */});
+        fake(sub_063BBA /* inputs */, [] {
             const uint32_t slot = orb_read8(cpu.reg[20] + pr::slot);
             cpu.reg[0] = orb_read8(var::player_inputs + input_block::current + slot);
             cpu.reg[1] = orb_read8(var::player_inputs + input_block::pressed + slot);
             cpu.reg[2] = orb_read8(var::player_inputs + input_block::previous + slot);
             cpu.reg[7] = orb_read8(var::player_inputs + input_block::mask + slot) | cpu.reg[1];
         });
-        fake(kEffect, [this] { effects.push_back(cpu.reg[0] & 0xFF); });
-        fake(kAnimStart, [this] { anims.push_back(cpu.reg[19]); });
-        fake(kAnimTick, [this] { orb_write8(cpu.reg[20] + ob::frame_index, next_frame); });
-        fake(kSound, [this] { sounds.push_back(cpu.reg[0] & 0xFF); });
-        fake(kRandom, [this] { cpu.reg[0] = random; });
+        fake(sub_0824F0 /* effect */, [this] { effects.push_back(cpu.reg[0] & 0xFF); });
+        fake(sub_061F06 /* anim start */, [this] { anims.push_back(cpu.reg[19]); });
+        fake(sub_061FB6 /* anim tick */, [this] { orb_write8(cpu.reg[20] + ob::frame_index, next_frame); });
+        fake(sub_088F98 /* sound */, [this] { sounds.push_back(cpu.reg[0] & 0xFF); });
+        fake(sub_06925A /* random */, [this] { cpu.reg[0] = random; });
     }
     static void inputs(uint8_t held, uint8_t pressed, uint8_t previous = 0, uint8_t mask = 0) {
         orb_write8(var::player_inputs + input_block::current + 1, held);
@@ -153,7 +140,7 @@ TEST_F(Player, PlayOverErasesThePanelLine) {
     constexpr uint32_t kCell = 0x31F100;
     for (uint32_t i = 0; i < 4; ++i) orb_write16(kCell + 2 * i, static_cast<uint16_t>(0x200 + 'A' + i));
     uint32_t table = 0;
-    fake(kPanelCell, [&] {
+    fake(sub_06179F /* panel cell */, [&] {
         table = cpu.reg[19];
         cpu.reg[18] = kCell;
     });
@@ -161,7 +148,7 @@ TEST_F(Player, PlayOverErasesThePanelLine) {
     state(ps::reentry_landing);
     orb_write8(kPlayer + pr::state_timer, 100);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(table, 0x061B46u);
+    EXPECT_EQ(table, rom::leaving_messages);
     for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(ram16(kCell + 2 * i), 0) << "cell " << i;
 }
 
@@ -169,7 +156,7 @@ TEST_F(Player, StageClearedHandsOverAndDoesNothingElse) {
     orb_write8(var::ingame_state, flow_state::stage_cleared);
     state(ps::reentry_landing);
     ASSERT_TRUE(frame());
-    EXPECT_EQ(ram32(kPlayer + ob::routine), 0x06389Eu);
+    EXPECT_EQ(ram32(kPlayer + ob::routine), entry::sub_06389E);
     EXPECT_EQ(state(), ps::start);
     EXPECT_TRUE(call_log().empty());
     EXPECT_EQ(ram32(var::game_flags), 0u);
@@ -180,12 +167,12 @@ TEST_F(Player, SystemFreezeBitsMakeUntouchableAndSkipTheDrain) {
         SCOPED_TRACE(bits);
         orb_write32(var::system_flags, bits);
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive);
-        const int drains = calls(kDrain);
+        const int drains = calls(sub_063D72 /* drain */);
         state(ps::reentry_landing);
         orb_write8(kPlayer + pr::state_timer, 100);
         ASSERT_TRUE(frame());
         EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, bits != 0);
-        EXPECT_EQ(calls(kDrain) - drains, bits ? 0 : 1);
+        EXPECT_EQ(calls(sub_063D72 /* drain */) - drains, bits ? 0 : 1);
         EXPECT_NE(ram32(var::game_flags) & 1u << 10, 0u) << "the controller ran";
     }
 }
@@ -205,14 +192,14 @@ TEST_F(Player, TimersCountDown) {
         SCOPED_TRACE(testing::Message() << int(c.action_timer) << ", " << int(c.hurt_timer));
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::intangible);
         orb_write8(kPlayer + pr::action_timer, c.action_timer);
-        orb_write8(kPlayer + pr::action, 3);
+        orb_write8(kPlayer + ob::attack_kind, 3);
         orb_write8(kPlayer + pr::hurt_timer, c.hurt_timer);
         orb_write8(kPlayer + pr::countdowns, 2);
         orb_write8(kPlayer + pr::countdowns + 1, 0);
         cpu.reg[20] = kPlayer;
         ASSERT_TRUE(run(sub_064CE5));
         EXPECT_EQ(ram8(kPlayer + pr::action_timer), c.action_timer_after);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.action_after);
         EXPECT_EQ(ram8(kPlayer + pr::hurt_timer), c.hurt_after);
         EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, c.untouchable_after);
         EXPECT_EQ(ram8(kPlayer + pr::countdowns), 1);
@@ -222,12 +209,12 @@ TEST_F(Player, TimersCountDown) {
 
 TEST_F(Player, ChainEndsAfter48FramesWithoutAConnect) {
     orb_write8(kPlayer + pr::action_timer, 48);
-    orb_write8(kPlayer + pr::action, 2);
+    orb_write8(kPlayer + ob::attack_kind, 2);
     cpu.reg[20] = kPlayer;
     for (int f = 1; f < 48; ++f) ASSERT_TRUE(run(sub_064CE5));
-    EXPECT_EQ(ram8(kPlayer + pr::action), 2);
+    EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 2);
     ASSERT_TRUE(run(sub_064CE5));
-    EXPECT_EQ(ram8(kPlayer + pr::action), 0);
+    EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 0);
 }
 
 TEST_F(Player, StateAboveTheLastEndsTheRun) {
@@ -270,8 +257,8 @@ TEST_F(Player, EntryChecksTheGroundAndTheScreen) {
 
 TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
     plant16(0x0650D0 + 2 * 5, 1u << object_flag::mirror_x);
-    plant32(0x0650A0 + 4 * 8 + 4 * kCharacter, 0x160000);
-    plant32(0x0650A0 + 4 * 4 + 4 * kCharacter, 0x161000);
+    plant32(rom::hurt_anim + 4 * 8 + 4 * kCharacter, 0x160000);
+    plant32(rom::hurt_anim + 4 * 4 + 4 * kCharacter, 0x161000);
     plant8(0x0651B1 + kCharacter, 0x31);
     plant_by_character(0x063336, 0x171000);
     plant16(0x171000, 12);
@@ -304,7 +291,7 @@ TEST_F(Player, HurtTakesFacingAndAnimationFromTheReaction) {
 
 TEST_F(Player, DefeatFacesTheAttacker) {
     plant8(0x0651B9 + kCharacter, 0x32);
-    plant_by_character(0x0650DC, 0x162000);
+    plant_by_character(rom::defeat_anim, 0x162000);
     plant_by_character(0x063336, 0x171000);
     plant16(0x171000, 12);
     orb_write16(kEnemy + ob::flags, 1u << object_flag::mirror_x);
@@ -324,7 +311,7 @@ TEST_F(Player, DefeatFacesTheAttacker) {
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | c.facing_before);
         orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
         orb_write8(kPlayer + pr::followed, 255);
-        orb_write8(kPlayer + pr::rise_speed, 9);
+        orb_write8(kPlayer + ob::rise_speed, 9);
         state(c.state);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
@@ -334,16 +321,16 @@ TEST_F(Player, DefeatFacesTheAttacker) {
         EXPECT_EQ(anims, std::vector<uint32_t>{0x162000});
         EXPECT_EQ(ram8(kPlayer + pr::followed), 0);
         EXPECT_EQ(s16(ob::world_x), c.facing_after ? kStartX + 12 : kStartX - 12);
-        EXPECT_EQ(ram8(kPlayer + pr::rise_speed), c.state == ps::defeated ? 9 : 0);
+        EXPECT_EQ(ram8(kPlayer + ob::rise_speed), c.state == ps::defeated ? 9 : 0);
     }
 }
 
 TEST_F(Player, GrabTakesAGrabbableTarget) {
-    plant8(0x06330E + 4 * kCharacter, 0);
-    plant8(0x06330E + 4 * kCharacter + 1, 10);
-    plant8(0x06330E + 4 * kCharacter + 2, static_cast<uint8_t>(-10));
-    plant8(0x06330E + 4 * kCharacter + 3, 20);
-    plant_by_character(0x065090, 0x163000);
+    plant8(rom::grab_box + 4 * kCharacter, 0);
+    plant8(rom::grab_box + 4 * kCharacter + 1, 10);
+    plant8(rom::grab_box + 4 * kCharacter + 2, static_cast<uint8_t>(-10));
+    plant8(rom::grab_box + 4 * kCharacter + 3, 20);
+    plant_by_character(rom::grab_anim, 0x163000);
     for (uint16_t enemy_flags : {0xA001, 0x8001}) {
         SCOPED_TRACE(enemy_flags);
         anims.clear();
@@ -354,7 +341,7 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x |
                                              1u << object_flag::hidden | 1u << object_flag::held);
         state(ps::attack);
-        const int loads = calls(kInputs);
+        const int loads = calls(sub_063BBA /* inputs */);
         ASSERT_TRUE(frame());
         EXPECT_EQ(flags() & (1u << object_flag::hidden | 1u << object_flag::held), 0);
         if (enemy_flags & 0x2000) {
@@ -369,7 +356,7 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
         EXPECT_EQ(ram8(kPlayer + pr::holding), 255);
         EXPECT_EQ(ram8(kPlayer + pr::state_timer), 35);
         EXPECT_EQ(anims, std::vector<uint32_t>{0x163000});
-        EXPECT_EQ(calls(kInputs) - loads, 2);
+        EXPECT_EQ(calls(sub_063BBA /* inputs */) - loads, 2);
     }
     // Holding: button 2 lets go and jumps, button 1 throws.
     inputs(0, kButton2);
@@ -380,7 +367,7 @@ TEST_F(Player, GrabTakesAGrabbableTarget) {
 }
 
 TEST_F(Player, ArcTermsFollowTheAngle) {
-    plant16(0x065158, 2048);
+    plant16(rom::arc_radius, 2048);
     plant16(0x100000 + 2 * 100, 8192);
     plant16(0x100200 + 2 * 100, static_cast<uint16_t>(-16384));
     orb_write16(kPlayer + pr::angle, 100);
@@ -473,7 +460,7 @@ TEST_F(Player, WalkStepMovesAndMarksNewPresses) {
     plant8(kTable + 4 * (kRight | kUp) + 3, 0x80);
     plant8(0x064FE0 + kRight, pr::countdowns);
     plant8(0x064FE0 + kUp, pr::countdowns + 1);
-    plant_by_character(0x063E2C, 0x150000);
+    plant_by_character(rom::walking_anim, 0x150000);
     const struct {
         const char* name;
         uint8_t held, pressed, previous;
@@ -564,7 +551,7 @@ TEST_F(Player, JumpRisesHangsFallsAndLands) {
     state(ps::jump);
     ASSERT_TRUE(frame());  // 4, then 5 with frame 0
     EXPECT_EQ(state(), ps::jump_takeoff);
-    EXPECT_EQ(ram8(kPlayer + pr::rise_speed), 28);
+    EXPECT_EQ(ram8(kPlayer + ob::rise_speed), 28);
     next_frame = 1;
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::rising);
@@ -598,7 +585,7 @@ TEST_F(Player, LandingPauseIsLongerAfterAnAirSpecial) {
         SCOPED_TRACE(int(long_landing));
         state(ps::falling);
         orb_write16(kPlayer + ob::height, 2);
-        orb_write8(kPlayer + pr::rise_speed, 0);
+        orb_write8(kPlayer + ob::rise_speed, 0);
         orb_write8(kPlayer + pr::long_landing, long_landing);
         ASSERT_TRUE(frame());
         ASSERT_EQ(state(), ps::landing);
@@ -612,8 +599,8 @@ TEST_F(Player, LandingPauseIsLongerAfterAnAirSpecial) {
 }
 
 TEST_F(Player, SteeringStartsWhenTheJumpLeavesFrameZero) {
-    plant8(0x064F60 + 4 * kLeft, 1);
-    plant8(0x064F60 + 4 * kLeft + 1, static_cast<uint8_t>(-5));
+    plant8(rom::steer_table + 4 * kLeft, 1);
+    plant8(rom::steer_table + 4 * kLeft + 1, static_cast<uint8_t>(-5));
     inputs(kLeft, 0, kLeft);
     state(ps::jump_takeoff);
     next_frame = 0;
@@ -650,7 +637,7 @@ TEST_F(Player, HitCheckTakesOverTheState) {
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | c.flags);
         orb_write8(kPlayer + pr::hit_pending, c.pending);
         orb_write8(kPlayer + pr::hurt_timer, 100);
-        orb_write8(kPlayer + pr::action, 3);
+        orb_write8(kPlayer + ob::attack_kind, 3);
         orb_write8(kPlayer + pr::state_timer, 5);
         orb_write16(kPlayer + pr::attack_object, 0x1234);
         orb_write8(kPlayer + pr::holding, 255);
@@ -667,7 +654,7 @@ TEST_F(Player, HitCheckTakesOverTheState) {
         EXPECT_EQ(ram16(kEnemy + ob::flags), 0x8001) << "the held enemy is let go";
         EXPECT_EQ(ram8(kPlayer + pr::state_timer), 5);
         EXPECT_EQ(s16(ob::height), 50);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.flags & (1u << object_flag::defeated) ? 3 : 0);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.flags & (1u << object_flag::defeated) ? 3 : 0);
         EXPECT_EQ((flags() & (1u << object_flag::defeated)), 0);
     }
 }
@@ -688,7 +675,7 @@ TEST_F(Player, EachConnectRaisesTheChainAndTheFourthEndsIt) {
         sounds.clear();
         state(ps::attack_swing);
         next_frame = 2;
-        orb_write8(kPlayer + pr::action, c.action);
+        orb_write8(kPlayer + ob::attack_kind, c.action);
         orb_write8(kPlayer + pr::action_timer, 0);
         orb_write8(kPlayer + pr::buffered_buttons, kButton2);
         orb_write8(var::hitbox_table_b, 0);
@@ -697,7 +684,7 @@ TEST_F(Player, EachConnectRaisesTheChainAndTheFourthEndsIt) {
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), ps::attack_recovery);
         EXPECT_EQ(ram8(kPlayer + pr::buffered_buttons), 0);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.action_after);
         EXPECT_EQ(ram8(kPlayer + pr::action_timer), c.timer_after);
         EXPECT_EQ(flags() & (1u << object_flag::touched), 0) << "the connect was taken";
         std::vector<uint32_t> expected{0x50u + c.action};
@@ -713,7 +700,7 @@ TEST_F(Player, StrikeWithTableBEmptyHitsTheOtherPlayersAtHalfStrength) {
     enemy_in(var::hitbox_copy_a, 100);
     ASSERT_TRUE(frame());
     EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 100 - 3);
-    EXPECT_EQ(ram8(kPlayer + pr::action), 1);
+    EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 1);
 }
 
 TEST_F(Player, RecoveryTakesTheBufferedButton) {
@@ -733,12 +720,12 @@ TEST_F(Player, RecoveryTakesTheBufferedButton) {
         state(ps::attack_recovery);
         next_frame = 0;
         orb_write16(kPlayer + ob::flags, 1u << object_flag::alive | 1u << object_flag::mirror_x);
-        orb_write8(kPlayer + pr::action, 2);
+        orb_write8(kPlayer + ob::attack_kind, 2);
         orb_write8(kPlayer + pr::buffered_buttons, c.buffered);
         inputs(c.held, c.pressed);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.action_after);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.action_after);
         EXPECT_EQ(flags() & (1u << object_flag::mirror_x), c.facing_after);
     }
 }
@@ -776,20 +763,20 @@ TEST_F(Player, RecoveryStatesMoveOnByFrameAndTime) {
         orb_write8(kPlayer + ob::frame_duration, c.duration);
         orb_write8(kPlayer + pr::state_timer, c.state == ps::throw_pause ? 1 : 9);
         orb_write16(kPlayer + ob::height, static_cast<uint16_t>(c.height));
-        orb_write8(kPlayer + pr::rise_speed, 0);
-        orb_write8(kPlayer + pr::action, 9);
+        orb_write8(kPlayer + ob::rise_speed, 0);
+        orb_write8(kPlayer + ob::attack_kind, 9);
         ASSERT_TRUE(frame());
         EXPECT_EQ(state(), c.state_after);
         EXPECT_EQ((flags() & (1u << object_flag::intangible)) != 0, c.untouchable_after);
         if (c.timer) {
             EXPECT_EQ(ram8(kPlayer + pr::state_timer), c.timer);
         }
-        EXPECT_EQ(ram8(kPlayer + pr::action), c.state == ps::grab_end ? 0 : 9);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), c.state == ps::grab_end ? 0 : 9);
     }
 }
 
 TEST_F(Player, SpecialStrikeUsesTheBoxAfterItsFrame) {
-    plant8(0x06514B, 2);
+    plant8(rom::special_strike, 2);
     plant8(0x06514C, 0);
     plant8(0x06514D, 10);
     plant8(0x06514E, static_cast<uint8_t>(-10));
@@ -825,8 +812,8 @@ TEST_F(Player, GrabTimesOut) {
 // ---- standing ----
 
 TEST_F(Player, StandingTurnsIdleAt128AndRestartsAt256) {
-    plant_by_character(0x063E1C, 0x140000);
-    plant_by_character(0x065000, 0x141000);
+    plant_by_character(rom::standing_anim, 0x140000);
+    plant_by_character(rom::idle_anim, 0x141000);
     const struct {
         uint8_t count;
         std::vector<uint32_t> anims;
@@ -861,7 +848,7 @@ TEST_F(Player, StandingChoosesByButtons) {
 
 TEST_F(Player, EnergyCostsNeverDefeat) {
     plant8(0x063326 + kCharacter, 5);
-    plant8(0x065143 + kCharacter, 1);
+    plant8(rom::special_state + kCharacter, 1);
     const struct { int16_t energy, after; } cases[] = {{3, 1}, {5, 1}, {6, 1}, {10, 5}};
     for (const auto& c : cases) {
         state(ps::special);
@@ -878,12 +865,12 @@ TEST_F(Player, EnergyCostsNeverDefeat) {
 
 TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
     plant_strike(3, 6);
-    plant32(0x065010 + 4 * (4 * 5 + kCharacter), 0x164000);
-    plant8(0x06332A + kCharacter, 7);
-    plant8(0x064FA0 + 4 * kRight, 1);
-    plant8(0x064FA0 + 4 * kRight + 1, 3);
+    plant32(rom::attack_anim + 4 * (4 * 5 + kCharacter), 0x164000);
+    plant8(rom::jump_attack_cost + kCharacter, 7);
+    plant8(rom::drift_table + 4 * kRight, 1);
+    plant8(rom::drift_table + 4 * kRight + 1, 3);
     state(ps::jump_attack);
-    orb_write8(kPlayer + pr::action, 5);
+    orb_write8(kPlayer + ob::attack_kind, 5);
     orb_write8(kPlayer + pr::action_timer, 20);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::jump_attack_swing);
@@ -909,11 +896,11 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
         SCOPED_TRACE(testing::Message() << int(c.rise) << " " << c.height << " " << int(c.timer));
         state(ps::jump_attack_swing);
         orb_write16(kPlayer + ob::world_x, static_cast<uint16_t>(kStartX));
-        orb_write8(kPlayer + pr::rise_speed, static_cast<uint8_t>(c.rise));
+        orb_write8(kPlayer + ob::rise_speed, static_cast<uint8_t>(c.rise));
         orb_write16(kPlayer + ob::height, static_cast<uint16_t>(c.height));
         orb_write8(kPlayer + pr::state_timer, c.timer);
         ASSERT_TRUE(frame());
-        EXPECT_EQ(static_cast<int8_t>(ram8(kPlayer + pr::rise_speed)), c.rise_after);
+        EXPECT_EQ(static_cast<int8_t>(ram8(kPlayer + ob::rise_speed)), c.rise_after);
         EXPECT_EQ(s16(ob::height), c.height_after);
         EXPECT_EQ(ram8(kPlayer + pr::state_timer), c.timer_after);
         EXPECT_EQ(state(), c.state_after);
@@ -923,24 +910,24 @@ TEST_F(Player, JumpAttackFallsDriftsAndStrikes) {
     sounds.clear();
     state(ps::jump_attack_swing);
     orb_write16(kPlayer + ob::height, 100);
-    orb_write8(kPlayer + pr::rise_speed, 10);
+    orb_write8(kPlayer + ob::rise_speed, 10);
     orb_write8(kPlayer + ob::frame_index, 3);
     next_frame = 9;
     enemy_in(var::hitbox_table_b, 100);
     orb_write16(kPlayer + ob::height, 0);
-    orb_write8(kPlayer + pr::rise_speed, 12);
+    orb_write8(kPlayer + ob::rise_speed, 12);
     ASSERT_TRUE(frame());
     EXPECT_EQ(ram8(kPlayer + ob::frame_index), 3);
     EXPECT_EQ(sounds, std::vector<uint32_t>{202});
     EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 94);
     // Landing: 34 goes back to 0 with the chain bookkeeping of the connect.
     state(ps::jump_attack_end);
-    orb_write8(kPlayer + pr::action, 5);
+    orb_write8(kPlayer + ob::attack_kind, 5);
     sounds.clear();
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::start);
     EXPECT_EQ(sounds, std::vector<uint32_t>{0x65});
-    EXPECT_EQ(ram8(kPlayer + pr::action), 6);
+    EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 6);
     EXPECT_EQ(ram8(kPlayer + pr::action_timer), 48);
 }
 
@@ -948,9 +935,9 @@ TEST_F(Player, DashMovesWithoutGravityUntilItsTimeOrAWall) {
     plant8(0x063302 + 3 * kCharacter, 3);
     plant8(0x063302 + 3 * kCharacter + 1, 12);
     plant8(0x063302 + 3 * kCharacter + 2, 5);
-    plant8(0x06332E + kCharacter, 4);
+    plant8(rom::air_special_cost + kCharacter, 4);
     state(ps::dash_special);
-    orb_write8(kPlayer + pr::action, 6);
+    orb_write8(kPlayer + ob::attack_kind, 6);
     orb_write16(kPlayer + ob::height, 40);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::dash);
@@ -977,17 +964,17 @@ TEST_F(Player, DashMovesWithoutGravityUntilItsTimeOrAWall) {
 }
 
 TEST_F(Player, ArcSwingsAroundItsCentre) {
-    plant16(0x065154, 510);
-    plant16(0x065156, 520);
-    plant16(0x065158, 1 << 14);  // radius terms equal the table values
+    plant16(rom::arc_start, 510);
+    plant16(rom::arc_end, 520);
+    plant16(rom::arc_radius, 1 << 14);  // radius terms equal the table values
     for (uint32_t a = 500; a < 530; ++a) {
         plant16(0x100000 + 2 * a, static_cast<uint16_t>(a - 500));
         plant16(0x100200 + 2 * a, static_cast<uint16_t>(2 * (a - 500)));
     }
-    plant_by_character(0x06515A, 0x155555);
-    plant8(0x06332E + kCharacter, 4);
+    plant_by_character(rom::arc_object, 0x155555);
+    plant8(rom::air_special_cost + kCharacter, 4);
     state(ps::arc_special);
-    orb_write8(kPlayer + pr::action, 6);
+    orb_write8(kPlayer + ob::attack_kind, 6);
     orb_write16(kPlayer + ob::height, 100);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::arc_swing);
@@ -998,8 +985,8 @@ TEST_F(Player, ArcSwingsAroundItsCentre) {
     EXPECT_EQ(ram32(objects[0] + ob::routine), 0x155555u);
     EXPECT_EQ(ram16(objects[0] + ob::owner), static_cast<uint16_t>(kPlayer));
     EXPECT_EQ(ram16(kPlayer + pr::attack_object), static_cast<uint16_t>(objects[0]));
-    EXPECT_GE(objects[0], 0x200400u);
-    EXPECT_LT(objects[0], 0x201000u) << "a 256-byte object";
+    EXPECT_GE(objects[0], var::objects_256);
+    EXPECT_LT(objects[0], var::objects_128) << "a 256-byte object";
     // Speeds: +1 below angle 512, -1 from it on; angle += speed / 2.
     const int angles[] = {510, 511, 512, 513, 513};
     for (int angle : angles) {
@@ -1101,7 +1088,7 @@ TEST_F(Player, FreePlaceSearchEndsWithoutAClearCell) {
 // ---- grab and throw ----
 
 TEST_F(Player, ThrowHitsTheHeldEnemy) {
-    plant16(0x06331E + 2 * kCharacter, 20);
+    plant16(rom::throw_strength + 2 * kCharacter, 20);
     plant8(rom::hit_reaction_table + 9 * 4 + 2, 0x77);  // reaction of kind 9, the thrower facing right
     for (bool right : {false, true}) {
         SCOPED_TRACE(right);
@@ -1124,7 +1111,7 @@ TEST_F(Player, ThrowHitsTheHeldEnemy) {
         EXPECT_EQ(sounds, std::vector<uint32_t>{243});
         EXPECT_EQ(effects, std::vector<uint32_t>{right ? 46u : 43u});
         EXPECT_EQ(ram8(kPlayer + pr::holding), 0);
-        EXPECT_EQ(ram8(kPlayer + pr::action), 0);
+        EXPECT_EQ(ram8(kPlayer + ob::attack_kind), 0);
     }
 }
 
@@ -1155,7 +1142,7 @@ TEST_F(Player, SpecialLaunchesItsAttackObject) {
         EXPECT_EQ(ram8(o + ob::state), 0);
         EXPECT_EQ(ram16(o + ob::owner), static_cast<uint16_t>(kPlayer));
         EXPECT_EQ(ram8(o + ob::type), kCharacter + 4);
-        EXPECT_EQ(ram32(o + ob::routine), 0x077D19u);
+        EXPECT_EQ(ram32(o + ob::routine), entry::sub_077D19);
         EXPECT_EQ(ram16(kPlayer + pr::attack_object), static_cast<uint16_t>(o));
     }
 }
@@ -1171,7 +1158,7 @@ TEST_F(Player, ReentryRisesOutThenDropsIn) {
     orb_write16(kPlayer + ob::screen_y, 0);
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::reentry_drop);
-    EXPECT_EQ(calls(kStartPlace), 1);
+    EXPECT_EQ(calls(sub_063D29 /* start place */), 1);
     EXPECT_EQ(s16(ob::height), 896);
     int expected = 896, rise = 4, frames = 0;
     while (state() == ps::reentry_drop) {
@@ -1195,7 +1182,7 @@ TEST_F(Player, ReentryRisesOutThenDropsIn) {
 }
 
 TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
-    fake(kPlace, [] { cpu.reg[0] = 2; });
+    fake(sub_062E7E /* place */, [] { cpu.reg[0] = 2; });
     orb_write8(var::character_places_free, 0x01);
     state(ps::defeated_blink);
     orb_write8(kPlayer + pr::state_timer, 1);
@@ -1208,10 +1195,10 @@ TEST_F(Player, OutOpensThePlaceAndStartsTheContinue) {
     EXPECT_EQ(ram8(var::character_places_free), 0x05);
     EXPECT_EQ(ram8(kPlayer + pr::followed), 0);
     EXPECT_NE(ram32(var::game_flags) & 1u << 13, 0u);
-    EXPECT_EQ(ram32(kPlayer + ob::routine), 0x063799u);
+    EXPECT_EQ(ram32(kPlayer + ob::routine), entry::sub_063799);
     ASSERT_GE(call_log().size(), 2u);
-    EXPECT_EQ(call_log().back(), kLeave);
-    EXPECT_EQ(calls(kEnergyOut), 1);
+    EXPECT_EQ(call_log().back(), entry::sub_063722 /* leave */);
+    EXPECT_EQ(calls(sub_061628 /* energy out */), 1);
 }
 
 TEST_F(Player, BlinkGoesOnWhilePlayIsOver) {
@@ -1221,7 +1208,7 @@ TEST_F(Player, BlinkGoesOnWhilePlayIsOver) {
     ASSERT_TRUE(frame());
     EXPECT_EQ(state(), ps::air_defeated_blink);
     EXPECT_NE(flags() & (1u << object_flag::hidden), 0);
-    EXPECT_EQ(calls(kLeave), 0);
+    EXPECT_EQ(calls(sub_063722 /* leave */), 0);
 }
 
 }  // namespace

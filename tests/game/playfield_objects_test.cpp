@@ -80,8 +80,6 @@ TEST_F(ZoomedPlacement, ScalesTheFirstPartAndListsByHeight) {
 
 // ---- camera indicator ----
 
-constexpr uint32_t kIndicator = 0x079924;
-
 class CameraIndicator : public DressingTest {
 protected:
     void SetUp() override {
@@ -91,7 +89,7 @@ protected:
         plant32(rom::icon_scripts + 8, 0x0A0000);
         plant_script(0x0A0000, 1, true);
         orb_write8(var::camera_script_hold, 1);
-        indicator_ = spawn(kIndicator, sub_088C67);
+        indicator_ = spawn(entry::sub_079924 /* indicator */, sub_088C67);
     }
     // Frames shown (#) and hidden (.) over n passes.
     std::string blink(int n) {
@@ -326,7 +324,7 @@ TEST_F(Decorations, LayerDecorationWaitsAtTheMiddleThenCrossesIntoThePlayfield) 
     const struct {
         uint32_t entry;
         uint32_t record;
-    } cases[] = {{0x081308, 0x08156A}, {0x081316, 0x081574}};
+    } cases[] = {{entry::sub_081308, rom::layer_decoration_a}, {entry::sub_081316, rom::layer_decoration_b}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.entry);
         init_objects();
@@ -337,7 +335,7 @@ TEST_F(Decorations, LayerDecorationWaitsAtTheMiddleThenCrossesIntoThePlayfield) 
         plant16(k.record + decoration_record::height, static_cast<uint16_t>(300 + k.entry % 7));
         const uint32_t d = spawn(k.entry, sub_088C67);
         pass();
-        EXPECT_EQ(ram32(d + object_record::routine), 0x081322u);
+        EXPECT_EQ(ram32(d + object_record::routine), entry::sub_081322);
         EXPECT_EQ(ram8(d + object_record::state), layer_decoration_state::in_layer);
         EXPECT_EQ(s16(d + object_record::screen_x), 160);
         EXPECT_TRUE(shown(d));
@@ -365,7 +363,7 @@ TEST_F(Decorations, LayerDecorationWaitsAtTheMiddleThenCrossesIntoThePlayfield) 
 }
 
 TEST_F(Decorations, AreaChangeDecorationZoomsOnItsSecondFrameAndGoesAfter) {
-    for (uint32_t entry : {0x0812B2, 0x0812C1}) {
+    for (uint32_t entry : {entry::sub_0812B2, entry::sub_0812C1}) {
         SCOPED_TRACE(entry);
         init_objects();
         fake(kIdle);
@@ -373,7 +371,7 @@ TEST_F(Decorations, AreaChangeDecorationZoomsOnItsSecondFrameAndGoesAfter) {
         set_game_flag(game_flag::area_change, true);
         const uint32_t d = spawn(entry, sub_088C67);
         pass();
-        EXPECT_EQ(ram32(d + object_record::routine), 0x0812CDu);
+        EXPECT_EQ(ram32(d + object_record::routine), entry::sub_0812CD);
         EXPECT_EQ(ram8(d + object_record::state), decoration_state::in_playfield);
         EXPECT_EQ(s16(d + object_record::world_x), 640);
         EXPECT_FALSE(shown(d));
@@ -390,7 +388,7 @@ TEST_F(Decorations, AreaChangeDecorationZoomsOnItsSecondFrameAndGoesAfter) {
 }
 
 TEST_F(Decorations, AreaChangeDecorationStandsInThePlayfieldUntilTheChange) {
-    const uint32_t d = spawn(0x0812B2, sub_088C67);
+    const uint32_t d = spawn(entry::sub_0812B2, sub_088C67);
     pass(2);
     EXPECT_EQ(ram8(d + object_record::state), decoration_state::in_playfield);
     EXPECT_EQ(s16(d + object_record::screen_x), 160);

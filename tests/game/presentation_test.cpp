@@ -6,6 +6,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -14,30 +15,17 @@
 
 namespace {
 
-constexpr uint32_t kStartScript = 0x061F06;
-constexpr uint32_t kTick = 0x061FB6;
-constexpr uint32_t kShowFrame = 0x06200F;
-constexpr uint32_t kList = 0x062094;
-constexpr uint32_t kPrint = 0x0889CF;
-
-constexpr uint32_t kSplit = 0x081CB5;
-constexpr uint32_t kDropIn = 0x081D57;
-constexpr uint32_t kWriter = 0x081E2A;
-constexpr uint32_t kRanking = 0x08A364;
-constexpr uint32_t kEmitter = 0x08A876;
-constexpr uint32_t kParticle = 0x08A8DD;
-
 class Actors : public ObjectPasses {
 protected:
     void SetUp() override {
         ObjectPasses::SetUp();
         listed_.clear();
         orb_write8(var::game_mode, 21);
-        fake_all({kStartScript, kTick, kShowFrame});
-        fake(kList, [this] { listed_[r(20)].push_back(frame_); });
+        fake_all({sub_061F06 /* start script */, sub_061FB6 /* tick */, sub_06200F /* show frame */});
+        fake(sub_062094 /* list */, [this] { listed_[r(20)].push_back(frame_); });
         // Print: cells (attribute << 8 | character) from R18; R19 one past the 0.
         printed_.clear();
-        fake(kPrint, [this] {
+        fake(sub_0889CF /* print */, [this] {
             printed_.push_back(frame_);
             for (uint8_t c; (c = orb_read8(cpu.reg[19]++)) != 0; cpu.reg[18] += 2)
                 orb_write16(cpu.reg[18], static_cast<uint16_t>((cpu.reg[9] & 0xFF) << 8 | c));
@@ -65,14 +53,14 @@ std::vector<int> frames(int first, int last) {
 // The fade is first seen finished in frame F = 4: the parts move in F + 29 to
 // F + 48, and in F + 49 the split sprite is gone and the drop-in falls.
 TEST_F(Actors, SplitSpriteOpensThenDropInSpritesFall) {
-    plant32(0x081F32 + 4 * 2, 0x140000);
-    plant16(0x081F46 + 6 * 2, 50);
-    plant16(0x081F46 + 6 * 2 + 2, static_cast<uint16_t>(-100));
-    plant16(0x081F46 + 6 * 2 + 4, 30);
-    const uint32_t split = actor(kSplit, 2);
-    const uint32_t drop = actor(kDropIn, 2, split);
+    plant32(rom::drop_scripts + 4 * 2, 0x140000);
+    plant16(rom::drop_places + 6 * 2, 50);
+    plant16(rom::drop_places + 6 * 2 + 2, static_cast<uint16_t>(-100));
+    plant16(rom::drop_places + 6 * 2 + 4, 30);
+    const uint32_t split = actor(entry::sub_081CB5 /* split */, 2);
+    const uint32_t drop = actor(entry::sub_081D57 /* drop in */, 2, split);
     std::vector<int16_t> drop_y;
-    fake(kList, [&] {
+    fake(sub_062094 /* list */, [&] {
         listed_[r(20)].push_back(frame_);
         if (r(20) == drop) drop_y.push_back(static_cast<int16_t>(ram16(drop + object_record::screen_y)));
     });
@@ -113,10 +101,10 @@ TEST_F(Actors, DropInWhoseOwnerHasGoneFallsFromItsSecondFrame) {
     const uint32_t owner = actor(kTestEntry[0], 0);
     fake(kTestEntry[0]);
     orb_write8(owner + object_record::state, 4);
-    const uint32_t drop = actor(kDropIn, 0, owner);
-    plant16(0x081F46 + 2, 8);  // scene 0: y 8
+    const uint32_t drop = actor(entry::sub_081D57 /* drop in */, 0, owner);
+    plant16(rom::drop_places + 2, 8);  // scene 0: y 8
     pass();
-    EXPECT_EQ(calls(kTick), 1) << "one animation tick";
+    EXPECT_EQ(calls(sub_061FB6 /* tick */), 1) << "one animation tick";
     EXPECT_EQ(ram8(drop + object_record::state), 2);
     pass();
     EXPECT_EQ(ram16(drop + object_record::screen_y), 0);
@@ -127,10 +115,10 @@ TEST_F(Actors, DropInWhoseOwnerHasGoneFallsFromItsSecondFrame) {
 TEST_F(Actors, TextWriterPrintsALineEverySecondFrameAfter150) {
     const char text[] = "AB\0CD\0E\0\x80";
     for (uint32_t i = 0; i < sizeof text; ++i) plant8(0x0E0000 + i, static_cast<uint8_t>(text[i]));
-    plant32(0x081F64 + 4 * 1, 0x0E0000);
-    plant16(0x081F78, 0xF104);
-    plant8(0x081F7A + 1, 0x22);
-    const uint32_t writer = actor(kWriter, 1);
+    plant32(rom::presentation_texts + 4 * 1, 0x0E0000);
+    plant16(rom::presentation_first_cell, 0xF104);
+    plant8(rom::presentation_text_attributes + 1, 0x22);
+    const uint32_t writer = actor(entry::sub_081E2A /* writer */, 1);
     passes(160);
     EXPECT_EQ(printed_, (std::vector<int>{151, 153, 155}));
     EXPECT_EQ(ram16(0x31F104), 0x2241);
@@ -143,20 +131,20 @@ TEST_F(Actors, TextWriterPrintsALineEverySecondFrameAfter150) {
 }
 
 TEST_F(Actors, TextWriterOfASceneWithoutTextLeavesAtOnce) {
-    actor(kWriter, 3);
+    actor(entry::sub_081E2A /* writer */, 3);
     pass();
     EXPECT_TRUE(ring().empty());
     EXPECT_EQ(ram16(var::free_stack_256), 12);
-    EXPECT_EQ(calls(kPrint), 0);
+    EXPECT_EQ(calls(sub_0889CF /* print */), 0);
 }
 
 // Each presentation actor goes in the first frame the mode is no longer 21,
 // back on the 256-byte free stack.
 TEST_F(Actors, PresentationActorsLeaveWithTheScene) {
-    plant32(0x081F64, 0x0E0000);
-    const uint32_t split = actor(kSplit, 0);
-    const uint32_t drop = actor(kDropIn, 0, split);
-    const uint32_t writer = actor(kWriter, 0);
+    plant32(rom::presentation_texts, 0x0E0000);
+    const uint32_t split = actor(entry::sub_081CB5 /* split */, 0);
+    const uint32_t drop = actor(entry::sub_081D57 /* drop in */, 0, split);
+    const uint32_t writer = actor(entry::sub_081E2A /* writer */, 0);
     pass();
     listed_.clear();
     orb_write8(var::game_mode, 9);
@@ -171,13 +159,13 @@ TEST_F(Actors, PresentationActorsLeaveWithTheScene) {
 
 TEST_F(Actors, RankingSpritesShowTheirOwnFrameWhileTheRankingLasts) {
     orb_write8(var::game_mode, 12);
-    plant16(0x08A862 + 4 * 2, 120);
-    plant16(0x08A862 + 4 * 2 + 2, 64);
+    plant16(rom::ranking_places + 4 * 2, 120);
+    plant16(rom::ranking_places + 4 * 2 + 2, 64);
     std::vector<uint32_t> shown;  // frame index at the frame install
-    fake(kShowFrame, [&] { shown.push_back(ram8(r(20) + object_record::frame_index)); });
+    fake(sub_06200F /* show frame */, [&] { shown.push_back(ram8(r(20) + object_record::frame_index)); });
     std::vector<uint32_t> sprites;
     for (uint8_t k = 0; k < 4; ++k) {
-        sprites.push_back(spawn(kRanking, sub_088C67));
+        sprites.push_back(spawn(entry::sub_08A364 /* ranking */, sub_088C67));
         orb_write8(sprites.back() + object_record::type, k);
     }
     passes(2);
@@ -185,7 +173,7 @@ TEST_F(Actors, RankingSpritesShowTheirOwnFrameWhileTheRankingLasts) {
     EXPECT_EQ(ram16(sprites[2] + object_record::screen_x), 120);
     EXPECT_EQ(ram16(sprites[2] + object_record::screen_y), 64);
     EXPECT_EQ(ram16(sprites[2] + object_record::height), 0xFF80);
-    EXPECT_EQ(calls(kTick), 0);
+    EXPECT_EQ(calls(sub_061FB6 /* tick */), 0);
     for (uint32_t s : sprites) EXPECT_EQ(listed_[s], frames(1, 2));
     orb_write8(var::game_mode, 3);
     pass();
@@ -200,7 +188,7 @@ protected:
         Actors::SetUp();
         // Each particle's script runs `life` ticks; the first particle seen
         // records its type.
-        fake(kTick, [this] {
+        fake(sub_061FB6 /* tick */, [this] {
             const uint32_t o = r(20);
             if (!ticks_.count(o)) types_.push_back(ram8(o + object_record::type));
             orb_write8(o + object_record::frame_duration, ++ticks_[o] < life_ ? 1 : 0);
@@ -213,14 +201,14 @@ protected:
 };
 
 TEST_F(Emitter, ParticlesTakeTheSixteenPositionsInTurn) {
-    plant16(0x08AD0A + 4 * 5, 33);
-    plant16(0x08AD0A + 4 * 5 + 2, 44);
-    const uint32_t emitter = spawn(kEmitter, sub_088C67);
+    plant16(rom::particle_places + 4 * 5, 33);
+    plant16(rom::particle_places + 4 * 5 + 2, 44);
+    const uint32_t emitter = spawn(entry::sub_08A876 /* emitter */, sub_088C67);
     passes(6);
     ASSERT_GE(ring().size(), 1u);
     const uint32_t sixth = ring().back();
     EXPECT_EQ(ram8(sixth + object_record::type), 5);
-    EXPECT_EQ(ram32(sixth + object_record::routine), kParticle);
+    EXPECT_EQ(ram32(sixth + object_record::routine), entry::sub_08A8DD /* particle */);
     EXPECT_EQ(ram16(sixth + object_record::screen_x), 33);
     EXPECT_EQ(ram16(sixth + object_record::screen_y), 44);
     EXPECT_EQ(ram16(sixth + object_record::height), 224);
@@ -235,7 +223,7 @@ TEST_F(Emitter, ParticlesTakeTheSixteenPositionsInTurn) {
 
 TEST_F(Emitter, AParticleWithAStoppedScriptNeverShows) {
     life_ = 1;
-    const uint32_t emitter = spawn(kEmitter, sub_088C67);
+    const uint32_t emitter = spawn(entry::sub_08A876 /* emitter */, sub_088C67);
     passes(3);
     EXPECT_EQ(listed_.size(), 1u) << "only the emitter";
     EXPECT_EQ(ring(), std::vector<uint32_t>{emitter});
@@ -243,7 +231,7 @@ TEST_F(Emitter, AParticleWithAStoppedScriptNeverShows) {
 }
 
 TEST_F(Emitter, AnEmptyPoolLinksNothing) {
-    const uint32_t emitter = spawn(kEmitter, sub_088C67);
+    const uint32_t emitter = spawn(entry::sub_08A876 /* emitter */, sub_088C67);
     pass();
     const auto before = ring();
     orb_write16(var::free_stack_128, 0);
@@ -251,7 +239,8 @@ TEST_F(Emitter, AnEmptyPoolLinksNothing) {
     cpu.reg[21] = before.back();  // the stale R21 an empty pool leaves
     pass();
     EXPECT_EQ(ring(), before);
-    EXPECT_EQ(0x200000u | ram16(before.back() + object_record::next), emitter) << "the ring stays closed";
+    EXPECT_EQ(var::object_area | ram16(before.back() + object_record::next), emitter)
+        << "the ring stays closed";
     EXPECT_EQ(ram8(before.back() + object_record::type), 0) << "the stale R21 is not written";
     EXPECT_EQ(ram8(emitter + 55), 2) << "the index still advances";
 }
@@ -262,12 +251,12 @@ TEST_F(Actors, AStateBeyondItsTableEndsTheRun) {
         uint8_t mode, state;
         const char* message;
     } cases[] = {
-        {kSplit, 21, 4, "Jump from 081CD1 to 081CE1 has no translated target"},
-        {kDropIn, 21, 4, "Jump from 081D73 to 081D83 has no translated target"},
-        {kWriter, 21, 3, "Jump from 081E46 to 081E53 has no translated target"},
-        {kRanking, 12, 2, "Jump from 08A36C to 08A376 has no translated target"},
-        {kEmitter, 21, 2, "Jump from 08A87E to 08A888 has no translated target"},
-        {kParticle, 21, 2, "Jump from 08A8E5 to 08A8EF has no translated target"},
+        {entry::sub_081CB5 /* split */, 21, 4, "Jump from 081CD1 to 081CE1 has no translated target"},
+        {entry::sub_081D57 /* drop in */, 21, 4, "Jump from 081D73 to 081D83 has no translated target"},
+        {entry::sub_081E2A /* writer */, 21, 3, "Jump from 081E46 to 081E53 has no translated target"},
+        {entry::sub_08A364 /* ranking */, 12, 2, "Jump from 08A36C to 08A376 has no translated target"},
+        {entry::sub_08A876 /* emitter */, 21, 2, "Jump from 08A87E to 08A888 has no translated target"},
+        {entry::sub_08A8DD /* particle */, 21, 2, "Jump from 08A8E5 to 08A8EF has no translated target"},
     };
     for (const auto& c : cases) {
         init_objects();

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kDispatcher = 0x0815E2;
-constexpr uint32_t kRegisterBoxes = 0x088134;
 constexpr uint32_t kTypeBytes = 0x0C0000;  // a data byte per prop type
 constexpr uint32_t kScript = 0x0C1000;     // every type's animation: 4 frames, then stop
 constexpr uint32_t kKnockScript = 0x0C2000;
@@ -19,8 +17,9 @@ class Props : public DressingTest {
 protected:
     void SetUp() override {
         DressingTest::SetUp();
-        fake(kRegisterBoxes);
-        const uint32_t routines[] = {0x0815F6, 0x081732, 0x0815F6, 0x081654, 0x0816BA, 0x0816EB};
+        fake(sub_088134 /* register boxes */);
+        const uint32_t routines[] = {entry::sub_0815F6, entry::sub_081732, entry::sub_0815F6,
+                                     0x081654,          0x0816BA,          0x0816EB};
         for (uint32_t t = 0; t < 6; ++t) {
             plant8(kTypeBytes + t, static_cast<uint8_t>(t));
             plant32(rom::prop_routines + 4 * t, routines[t]);
@@ -36,8 +35,8 @@ protected:
     }
 
     uint32_t prop(uint8_t type, int16_t x = 400, int16_t y = 400) {
-        const uint32_t p = spawn(kDispatcher, sub_088C67);
-        orb_write32(p + prop_record::data_pointer, kTypeBytes + type);
+        const uint32_t p = spawn(entry::sub_0815E2 /* dispatcher */, sub_088C67);
+        orb_write32(p + object_record::data_pointer, kTypeBytes + type);
         orb_write16(p + object_record::world_x, static_cast<uint16_t>(x));
         orb_write16(p + object_record::world_y, static_cast<uint16_t>(y));
         return p;
@@ -56,7 +55,7 @@ protected:
 TEST_F(Props, SetUpByTypeWithACompanionExceptForType2) {
     for (uint8_t type : {0, 1, 2}) {
         SCOPED_TRACE(type);
-        const int companions = calls(kCompanion);
+        const int companions = calls(sub_077B88 /* companion */);
         const uint32_t p = prop(type);
         pass();
         EXPECT_EQ(ram8(p + object_record::type), type);
@@ -66,20 +65,20 @@ TEST_F(Props, SetUpByTypeWithACompanionExceptForType2) {
         EXPECT_EQ(ram16(p + object_record::score_value), 500 + type);
         EXPECT_EQ(ram32(p + object_record::frame_table), kScript + 1);
         EXPECT_FALSE(shown(p));  // the set-up frame is not drawn
-        EXPECT_EQ(calls(kCompanion) - companions, type == 2 ? 0 : 1);
+        EXPECT_EQ(calls(sub_077B88 /* companion */) - companions, type == 2 ? 0 : 1);
     }
 }
 
 TEST_F(Props, AHitFlashesTenFramesWithoutHitBoxes) {
     const uint32_t p = prop(0);
     pass(2);
-    EXPECT_EQ(calls(kRegisterBoxes), 1);
+    EXPECT_EQ(calls(sub_088134 /* register boxes */), 1);
     hit(p);
     std::string boxes;
     for (int i = 0; i < 12; ++i) {
-        const int before = calls(kRegisterBoxes);
+        const int before = calls(sub_088134 /* register boxes */);
         pass();
-        boxes += calls(kRegisterBoxes) > before ? '#' : '.';
+        boxes += calls(sub_088134 /* register boxes */) > before ? '#' : '.';
         if (i == 0) {
             EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0x90});
             EXPECT_FALSE(flag(p, object_flag::hit));
@@ -208,7 +207,7 @@ TEST_F(Props, UntranslatedTypesRunOnlyTheirFirstFrame) {
         if (k.stays) {
             EXPECT_EQ(state(p), 1);
             EXPECT_EQ(ram16(p + object_record::energy), 100 + k.type);
-            EXPECT_EQ(ram32(p + object_record::routine), ram32(0x081ABA + 4 * k.type));
+            EXPECT_EQ(ram32(p + object_record::routine), ram32(rom::prop_routines + 4 * k.type));
             orb_write16(p, 0);  // out of the following cases' way
             orb_write32(p + object_record::routine, kIdle);
         }

@@ -6,7 +6,9 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
@@ -15,12 +17,10 @@ namespace {
 
 constexpr uint32_t kPlayer = 0x20A100;  // slot 1
 constexpr uint32_t kCharacter = 2;
-constexpr uint32_t kTable = 0x208C00 + 32 * kCharacter;
-constexpr uint32_t kBest = 0x701F54 + 8 * kCharacter;
-constexpr uint32_t kMirror = 0x7C;
+constexpr uint32_t kTable = var::ranking_tables + 32 * kCharacter;
+constexpr uint32_t kBest = var::best_entries + 8 * kCharacter;
+constexpr uint32_t kMirror = var::bookkeeping_mirror_offset;
 constexpr uint32_t kMessageCell = 0x31F400;
-constexpr uint32_t kSlotOut = 0x063818;
-constexpr uint32_t kCreditLine = 0x061281, kSeconds = 0x062F3E, kSecondsClear = 0x062F86;
 constexpr uint32_t kSets = 0x09D000;
 
 enum : uint8_t { kBack = 0xF0, kEnd = 0xF1 };
@@ -29,25 +29,25 @@ class Ranking : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        fake_all({kCreditLine, kSeconds, kSecondsClear});
+        fake_all({sub_061281 /* credit line */, sub_062F3E /* seconds */, sub_062F86 /* seconds clear */});
         orb_write8(var::backup_primary + backup_record::player_count, 1);  // base 2
-        plant16(0x061B4E + 2 * 3, 0xF400);
-        plant8(0x08A850, 0x07);
+        plant16(rom::message_cells + 2 * 3, 0xF400);
+        plant8(rom::rank_label_attribute, 0x07);
         const std::string labels = "1ST 2ND 3RD 4TH ";
-        for (uint32_t i = 0; i < 16; ++i) plant8(0x08A851 + i, static_cast<uint8_t>(labels[i]));
+        for (uint32_t i = 0; i < 16; ++i) plant8(rom::rank_labels + i, static_cast<uint8_t>(labels[i]));
         // Every position offers back, end and the letters A-F; arriving on A.
         for (uint32_t p = 0; p < 4; ++p) {
             const uint32_t set = kSets + 16 * p;
-            plant32(0x08A818 + 4 * p, set);
+            plant32(rom::choice_sets + 4 * p, set);
             plant8(set, 7);
             const uint8_t codes[8] = {kBack, kEnd, 'A', 'B', 'C', 'D', 'E', 'F'};
             for (uint32_t i = 0; i < 8; ++i) plant8(set + 1 + i, codes[i]);
-            plant8(0x08A84C + p, 2);
+            plant8(rom::arrival_bits + p, 2);
         }
         orb_write32(var::score_low, 0x80000000);
         orb_write8(kPlayer + player_record::slot, 1);
         orb_write8(kPlayer + player_record::character, kCharacter);
-        orb_write32(kPlayer + player_record::routine, 0x08A3D6);
+        orb_write32(kPlayer + object_record::routine, entry::sub_08A3D6);
         table({50000, 40000, 30000, 20000});
     }
     static void table(std::vector<uint32_t> scores) {
@@ -82,7 +82,7 @@ protected:
         step(0x10);
         step();
     }
-    static uint8_t state() { return orb_read8(kPlayer + player_record::state); }
+    static uint8_t state() { return orb_read8(kPlayer + object_record::state); }
     static uint8_t position() { return orb_read8(kPlayer + player_record::initials_entry); }
     static uint8_t choice() { return orb_read8(kPlayer + player_record::initials_entry + 1); }
     // The check value stored is the one of the block as it now is.
@@ -94,13 +94,13 @@ protected:
 };
 
 TEST_F(Ranking, TheTablesStartFromTheDefaultsAndTheSavedBestEntries) {
-    for (uint32_t i = 0; i < 32; ++i) plant8(0x08A77E + i, static_cast<uint8_t>(i + 1));
-    orb_write32(0x701F54 + 8, 77777);
+    for (uint32_t i = 0; i < 32; ++i) plant8(rom::default_ranking + i, static_cast<uint8_t>(i + 1));
+    orb_write32(var::best_entries + 8, 77777);
     orb_write32(0x701F58 + 8, 0x5A5958);
     ASSERT_TRUE(run(sub_08A1F2));
     for (uint32_t c = 0; c < 4; ++c)
         for (uint32_t i = c == 1 ? 8 : 0; i < 32; ++i)
-            ASSERT_EQ(ram8(0x208C00 + 32 * c + i), i + 1) << c << " " << i;
+            ASSERT_EQ(ram8(var::ranking_tables + 32 * c + i), i + 1) << c << " " << i;
     EXPECT_EQ(ram32(0x208C20), 77777u);
     EXPECT_EQ(ram32(0x208C24), 0x5A5958u);
 }
@@ -113,7 +113,7 @@ TEST_F(Ranking, ThePlayScoreIsPerJoinRoundedDownToTen) {
     };
     for (const row& c : {row{123456, 2, 61720}, row{123456, 0, 123450}, row{99999999, 3, 33333330}}) {
         table({0, 0, 0, 0});
-        orb_write8(kPlayer + player_record::state, 0);
+        orb_write8(kPlayer + object_record::state, 0);
         play(c.score, c.plays);
         EXPECT_EQ(ram32(kTable), c.s);
         EXPECT_EQ(ram16(kPlayer + player_record::timer), 1200);
@@ -132,7 +132,7 @@ TEST_F(Ranking, ThePlayGoesAboveEqualScoresAndPushesTheRestDown) {
           row{20000, 3, {50000, 40000, 30000, 20000}}, row{25000, 3, {50000, 40000, 30000, 25000}}}) {
         SCOPED_TRACE(c.s);
         table({50000, 40000, 30000, 20000});
-        orb_write8(kPlayer + player_record::state, 0);
+        orb_write8(kPlayer + object_record::state, 0);
         play(c.s);
         EXPECT_EQ(scores(), c.after);
         EXPECT_EQ(ram8(kPlayer + player_record::ranking_position), c.k);
@@ -144,14 +144,15 @@ TEST_F(Ranking, ThePlayGoesAboveEqualScoresAndPushesTheRestDown) {
             EXPECT_EQ(ram16(kMessageCell + 2 * i),
                       0x0700 | static_cast<uint8_t>("1ST 2ND 3RD 4TH "[4 * c.k + i]));
         for (uint32_t i = 4; i < 9; ++i) EXPECT_EQ(ram16(kMessageCell + 2 * i), 0);
-        EXPECT_EQ(ram32(kPlayer + player_record::routine), 0x08A3D6u);
+        EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_08A3D6);
     }
 }
 
 // The message cell is the one the panels use: entry slot + base of 0x061B4E,
 // base 0, 2, 5 for player_count 0, 1, 2, and 3 taking the four-slot base.
 TEST_F(Ranking, TheMessageCellIsThePanelsCellForEveryPlayerCount) {
-    for (uint32_t i = 0; i < 16; ++i) plant16(0x061B4E + 2 * i, static_cast<uint16_t>(0x0100 * (i + 1)));
+    for (uint32_t i = 0; i < 16; ++i)
+        plant16(rom::message_cells + 2 * i, static_cast<uint16_t>(0x0100 * (i + 1)));
     const struct {
         uint8_t count, slot;
         uint32_t index;
@@ -162,7 +163,7 @@ TEST_F(Ranking, TheMessageCellIsThePanelsCellForEveryPlayerCount) {
         orb_write8(kPlayer + player_record::slot, c.slot);
         cpu.reg[20] = kPlayer;
         ASSERT_TRUE(run(sub_08A5B4));
-        EXPECT_EQ(cpu.reg[18], 0x31F000u + 0x0100 * (c.index + 1));
+        EXPECT_EQ(cpu.reg[18], hw::text_layer + 0x0100 * (c.index + 1));
     }
 }
 
@@ -176,7 +177,7 @@ TEST_F(Ranking, APlayerCountWithoutACaseEndsTheRun) {
 TEST_F(Ranking, APlayBelowAllFourLeavesAtOnce) {
     orb_write16(kMessageCell, 0x1234);
     play(19990);
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(state(), 0);
     EXPECT_EQ(scores(), (std::vector<uint32_t>{50000, 40000, 30000, 20000}));
     EXPECT_EQ(ram16(kMessageCell), 0x1234);
@@ -197,7 +198,7 @@ TEST_F(Ranking, TheStatisticsCountEveryPlayWithTheirMirrors) {
     EXPECT_EQ(ram32(var::score_low + kMirror), 100u);
     expect_check_value_current();
 
-    orb_write8(kPlayer + player_record::state, 0);
+    orb_write8(kPlayer + object_record::state, 0);
     play(2000);
     EXPECT_EQ(ram32(var::score_high), 2000u);
     EXPECT_EQ(ram32(var::score_high + kMirror), 2000u);
@@ -216,7 +217,7 @@ TEST_F(Ranking, OnlyAGreaterScoreReplacesTheSavedBest) {
         orb_write32(kBest, 50000);
         orb_write32(kBest + 4, 0x444C4F);  // "OLD"
         orb_write32(kPlayer + player_record::best_entry_pointer, 0);
-        orb_write8(kPlayer + player_record::state, 0);
+        orb_write8(kPlayer + object_record::state, 0);
         play(c.s);
         EXPECT_EQ(ram32(kTable), c.s) << "entry 0 of the table either way";
         EXPECT_EQ(ram32(kBest), c.replaced ? c.s : 50000u);
@@ -237,12 +238,12 @@ TEST_F(Ranking, EndChosenFirstLeavesWithoutInitials) {
     EXPECT_EQ(state(), 3);
     EXPECT_EQ(ram16(kMessageCell + 8) & 0xFF, 0) << "code 0 written";
     step();
-    EXPECT_EQ(calls(kSecondsClear), 1);
+    EXPECT_EQ(calls(sub_062F86 /* seconds clear */), 1);
     EXPECT_EQ(state(), 4);
     for (int n = 0; n < 59; ++n) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), 0x08A3D6u);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_08A3D6);
     step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(state(), 0);
     EXPECT_EQ(ram32(kTable + 4), 0u);
 }
@@ -279,16 +280,16 @@ TEST_F(Ranking, LettersBackAndTheRepeatOfAHeldDirection) {
 
 TEST_F(Ranking, AFourthLetterStaysInsideItsEntry) {
     table({90000, 80000, 70000, 20000});
-    orb_write32(0x208C00 + 32 * 3, 0x11111111);  // the next table
-    plant8(0x08A84C + 3, 3);                     // position 3 arrives on B
-    play(60000);                                 // entry 3
+    orb_write32(var::ranking_tables + 32 * 3, 0x11111111);  // the next table
+    plant8(rom::arrival_bits + 3, 3);                       // position 3 arrives on B
+    play(60000);                                            // entry 3
     step();
     step(0, 0x04);  // A
     for (int n = 0; n < 6; ++n) press();
     EXPECT_EQ(initials(kTable + 28), "AAAB");
     EXPECT_EQ(position(), 3);
     EXPECT_EQ(ram32(kPlayer + player_record::initials_cursor), kTable + 31);
-    EXPECT_EQ(ram32(0x208C00 + 32 * 3), 0x11111111u);
+    EXPECT_EQ(ram32(var::ranking_tables + 32 * 3), 0x11111111u);
     EXPECT_EQ(ram16(kMessageCell + 16), 0) << "the cell after the fourth is cleared";
 }
 
@@ -304,14 +305,14 @@ TEST_F(Ranking, TimeOutKeepsTheLettersAndTheSavedBestTakesThem) {
     EXPECT_EQ(initials(kTable + 4), std::string("AA\0\0", 4));
     EXPECT_EQ(ram32(kBest + 4), 0u) << "not before the pause ends";
     while (state() == 4) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(initials(kBest + 4), std::string("AA\0\0", 4));
     EXPECT_EQ(initials(kBest + 4 + kMirror), std::string("AA\0\0", 4));
     expect_check_value_current();
 }
 
 TEST_F(Ranking, ASavedBestReplacedInAnEarlierGameKeepsItsInitials) {
-    constexpr uint32_t kOtherBest = 0x701F54 + 8 * 3;
+    constexpr uint32_t kOtherBest = var::best_entries + 8 * 3;
     orb_write32(kOtherBest, 90000);
     orb_write32(kOtherBest + 4, 0x444C4F);
     orb_write32(kPlayer + player_record::best_entry_pointer, kOtherBest + 4);  // left by an earlier game
@@ -321,7 +322,7 @@ TEST_F(Ranking, ASavedBestReplacedInAnEarlierGameKeepsItsInitials) {
     step(0, 0x04);
     press();  // "A"
     while (state() != 0) step();
-    EXPECT_EQ(ram32(kPlayer + player_record::routine), kSlotOut);
+    EXPECT_EQ(ram32(kPlayer + object_record::routine), entry::sub_063818 /* slot out */);
     EXPECT_EQ(initials(kTable + 4), std::string("A\0\0\0", 4));
     EXPECT_EQ(ram32(kOtherBest + 4), 0x444C4Fu);
     EXPECT_EQ(ram32(kBest + 4), 0u);
@@ -329,7 +330,7 @@ TEST_F(Ranking, ASavedBestReplacedInAnEarlierGameKeepsItsInitials) {
 
 TEST_F(Ranking, AStateWithoutACaseEndsTheRun) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    orb_write8(kPlayer + player_record::state, 6);
+    orb_write8(kPlayer + object_record::state, 6);
     EXPECT_EXIT(step(), ::testing::ExitedWithCode(3), "Jump from 08A3ED to 08A402 has no translated target");
 }
 
@@ -339,27 +340,28 @@ class RankingPage : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        for (uint32_t c = 0; c < 4; ++c) plant16(0x08A79E + 2 * c, static_cast<uint16_t>(0x400 * c));
-        plant16(0x08A7A6, 0x10);
-        plant8(0x08A7A8, 0x21);
+        for (uint32_t c = 0; c < 4; ++c)
+            plant16(rom::ranking_blocks + 2 * c, static_cast<uint16_t>(0x400 * c));
+        plant16(rom::ranking_title_offset, 0x10);
+        plant8(rom::ranking_title_attribute, 0x21);
         for (uint32_t c = 0; c < 4; ++c) {
-            plant32(0x08A7A9 + 4 * c, 0x09E000 + 8 * c);
+            plant32(rom::ranking_titles + 4 * c, 0x09E000 + 8 * c);
             plant8(0x09E000 + 8 * c, 'T');
             plant8(0x09E001 + 8 * c, static_cast<uint8_t>('0' + c));
         }
-        plant8(0x08A7DD, 0x22);
+        plant8(rom::ranking_label_attribute, 0x22);
         for (uint32_t i = 0; i < 4; ++i) {
-            plant32(0x08A7DE + 4 * i, 0x09E100 + 8 * i);
+            plant32(rom::ranking_labels + 4 * i, 0x09E100 + 8 * i);
             plant16(0x09E100 + 8 * i, static_cast<uint16_t>(0x80 * (i + 1)));
             plant8(0x09E102 + 8 * i, 'L');
-            plant16(0x08A807 + 2 * i, static_cast<uint16_t>(0x80 * (i + 1) + 0x10));
-            plant16(0x08A810 + 2 * i, static_cast<uint16_t>(0x80 * (i + 1) + 0x30));
+            plant16(rom::ranking_score_fields + 2 * i, static_cast<uint16_t>(0x80 * (i + 1) + 0x10));
+            plant16(rom::ranking_initials_fields + 2 * i, static_cast<uint16_t>(0x80 * (i + 1) + 0x30));
         }
-        plant8(0x08A80F, 0x23);
+        plant8(rom::ranking_initials_attribute, 0x23);
     }
     static uint32_t block(uint32_t c) { return 0x300400 + 0x400 * c; }
     static void entry(uint32_t c, uint32_t i, uint32_t score, const std::string& initials) {
-        orb_write32(0x208C00 + 32 * c + 8 * i, score);
+        orb_write32(var::ranking_tables + 32 * c + 8 * i, score);
         for (uint32_t b = 0; b < 4; ++b)
             orb_write8(0x208C04 + 32 * c + 8 * i + b,
                        b < initials.size() ? static_cast<uint8_t>(initials[b]) : 0);
@@ -403,7 +405,7 @@ TEST_F(RankingPage, ThePageShowsEachTableWithBlankLeadingDigitsAndMaskedWords) {
 }
 
 TEST_F(RankingPage, ASavedBestEntryWithAScoreTakesEntryZero) {
-    orb_write32(0x701F54, 5);
+    orb_write32(var::best_entries, 5);
     orb_write32(0x701F58, 0x414141);
     ASSERT_TRUE(run(sub_08A1F2));
     ASSERT_TRUE(run(sub_08A6A0));

@@ -8,16 +8,14 @@
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
+#include "game/hardware.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "tests/game/flow_fixture.h"
 
 namespace {
 
-using namespace engine_routine;
-
 constexpr uint32_t kPlaces = 0x09E800, kEnergyTable = 0x09E900, kCategoryList = 0x09EA00;
-constexpr uint32_t kPlayerFactor = 0x0631FD;
 constexpr uint32_t kOrigin0 = 0x31F800;  // slot s at + 0x20 s
 
 uint32_t record(uint32_t slot) { return var::player_records + 0x100 * slot; }
@@ -29,12 +27,12 @@ protected:
         FlowObjectTest::SetUp();
         orb_write8(var::backup_primary + backup_record::player_count, 1);  // 3 slots, base 2
         orb_write8(var::stage, 2);
-        plant8(0x084EBF + 1, 2);
+        plant8(rom::results_position_bases + 1, 2);
         for (uint32_t s = 0; s < 4; ++s) {
-            plant32(0x084DA0 + 4 * s, record(s));
-            plant32(0x084DB0 + 4 * s, 0x130000 + s);
-            plant16(0x084E2A + 2 * (2 + s), static_cast<uint16_t>(0xF800 + 0x20 * s));
-            plant32(0x084E3F + 4 * s, 0x09EB00 + 4 * s);
+            plant32(rom::results_players + 4 * s, record(s));
+            plant32(rom::results_portraits + 4 * s, 0x130000 + s);
+            plant16(rom::results_text_origins + 2 * (2 + s), static_cast<uint16_t>(0xF800 + 0x20 * s));
+            plant32(rom::results_headings + 4 * s, 0x09EB00 + 4 * s);
             text(0x09EB00 + 4 * s, std::string("P") + static_cast<char>('1' + s));
             plant16(kPlaces + 6 * s, static_cast<uint16_t>(40 + 100 * s));
             plant16(kPlaces + 6 * s + 2, 150);
@@ -42,21 +40,21 @@ protected:
             const uint16_t energy_by_rank[] = {100, 50, 25, 10};
             plant16(kEnergyTable + 2 * s, energy_by_rank[s]);
         }
-        plant32(0x084DE8 + 4, kPlaces);
-        plant8(0x084E3E, 0x30);
-        line(0x084E70, 0x80, 0x31, "X", 0x084E75, 0x84);
-        line(0x084E78, 0x180, 0x32, "BONUS", 0x084E81, 0x18C);
-        line(0x084E84, 0x280, 0x33, "LIFE", 0x084E8C, 0x28A);
-        plant32(0x084E8F + 4, kEnergyTable);
-        fake(kPlayerFactor, [] { cpu.reg[1] = (cpu.reg[1] & ~0xFFu) | 1; });
-        plant32(0x084DC0 + 4, kCategoryList);
+        plant32(rom::results_places + 4, kPlaces);
+        plant8(rom::heading_attribute, 0x30);
+        line(rom::count_label, 0x80, 0x31, "X", rom::count_number_offset, 0x84);
+        line(rom::bonus_label, 0x180, 0x32, "BONUS", rom::bonus_number_offset, 0x18C);
+        line(rom::energy_line_label, 0x280, 0x33, "LIFE", rom::energy_number_offset, 0x28A);
+        plant32(rom::energy_bonuses + 4, kEnergyTable);
+        fake(sub_0631FD /* player factor */, [] { cpu.reg[1] = (cpu.reg[1] & ~0xFFu) | 1; });
+        plant32(rom::results_categories + 4, kCategoryList);
         categories({3, 0, 5});
         for (uint32_t n = 0; n < 8; ++n) {
-            plant16(0x084EC4 + 4 * n, static_cast<uint16_t>(8 * n));
-            plant16(0x084EC4 + 4 * n + 2, static_cast<uint16_t>(-4));
+            plant16(rom::icon_offsets + 4 * n, static_cast<uint16_t>(8 * n));
+            plant16(rom::icon_offsets + 4 * n + 2, static_cast<uint16_t>(-4));
         }
-        plant16(0x084F04, 60);
-        plant16(0x084F06, static_cast<uint16_t>(-20));
+        plant16(rom::bonus_icon_offset, 60);
+        plant16(rom::bonus_icon_offset_y, static_cast<uint16_t>(-20));
         // Big digits: limits 10^n - 1, weights 10^(k - 1), glyph g: lower 0x0A00 + g, upper 0x0B00 + g.
         uint32_t p = 1;
         for (uint32_t n = 0; n <= 10; ++n, p *= 10)
@@ -88,12 +86,12 @@ protected:
         orb_write8(record(slot) + player_record::slot, static_cast<uint8_t>(slot));
         orb_write8(record(slot) + player_record::character, static_cast<uint8_t>(slot));
         orb_write32(record(slot) + player_record::score, score);
-        orb_write16(record(slot) + player_record::energy, static_cast<uint16_t>(energy));
+        orb_write16(record(slot) + object_record::energy, static_cast<uint16_t>(energy));
         orb_write16(record(slot) + player_record::shown_energy, static_cast<uint16_t>(energy));
         orb_write16(tally(slot) + 2 * 3, defeated);  // all in category 3
         orb_write16(tally(slot) + 20, category10);
     }
-    uint32_t controller() { return spawn(0x084708, sub_088C57); }
+    uint32_t controller() { return spawn(entry::sub_084708, sub_088C57); }
     // The objects the controller made, by kind.
     static uint32_t portrait(uint32_t c, uint32_t slot) { return orb_read32(c + 64 + 4 * slot); }
     static uint32_t sequencer(uint32_t c, uint32_t slot) { return orb_read32(c + 80 + 4 * slot); }
@@ -159,7 +157,7 @@ TEST_F(Results, AFullScreenForTwoPlayersEndsTheWait) {
     const uint32_t ctl = controller();
     frame();
     EXPECT_EQ(ram8(ctl + 54), 2) << "players whose results must come out";
-    EXPECT_EQ(ram32(var::palette_queue + 4), 0x127102u);
+    EXPECT_EQ(ram32(var::palette_queue + 4), rom::results_palette);
     const uint32_t s0 = sequencer(ctl, 0), s1 = sequencer(ctl, 1), s2 = sequencer(ctl, 2);
     EXPECT_EQ(ring().size(), 1u + 3 * 2 + 1);
     EXPECT_EQ(state(s1), 1) << "slot 1 is not in play";
@@ -188,9 +186,9 @@ TEST_F(Results, AFullScreenForTwoPlayersEndsTheWait) {
         EXPECT_EQ(ram16(kOrigin0 + 0x18C + 2 * k), 0x0B00 + bonus_glyphs[k]) << k;
     until(s0, 7);
     EXPECT_EQ(cells(kOrigin0 + 0x280, 4), "LIFE");
-    EXPECT_EQ(ram16(record(0) + player_record::energy), 300) << "rank 0";
+    EXPECT_EQ(ram16(record(0) + object_record::energy), 300) << "rank 0";
     EXPECT_EQ(ram16(record(0) + player_record::shown_energy), 300);
-    EXPECT_EQ(ram16(record(2) + player_record::energy), 250) << "rank 1";
+    EXPECT_EQ(ram16(record(2) + object_record::energy), 250) << "rank 1";
     EXPECT_EQ(ram16(s0 + 70), 100);
 
     orb_write8(var::player_presses + 0, 0x10);  // too early: nothing
@@ -221,9 +219,9 @@ TEST_F(Results, EqualBonusesShareRankZeroAndAfterTheLastStageThereIsNoEnergyLine
     for (const row& c : {row{2, 300}, row{4, 200}}) {
         SCOPED_TRACE(c.stage);
         init_objects();
-        for (uint32_t a = 0x31F000; a < 0x31FF00; a += 4) orb_write32(a, 0);
+        for (uint32_t a = hw::text_layer; a < 0x31FF00; a += 4) orb_write32(a, 0);
         orb_write8(var::stage, c.stage);
-        plant32(0x084DC0 + 4 * (c.stage - 1u), kCategoryList);
+        plant32(rom::results_categories + 4 * (c.stage - 1u), kCategoryList);
         player(0, 7, 0);
         player(1, 7, 0);
         const uint32_t ctl = controller();
@@ -235,7 +233,7 @@ TEST_F(Results, EqualBonusesShareRankZeroAndAfterTheLastStageThereIsNoEnergyLine
         until(s0, 8);
         EXPECT_EQ(cells(kOrigin0 + 0x280, 4), c.stage == 4 ? "...." : "LIFE");
         for (uint32_t s : {0u, 1u}) {
-            EXPECT_EQ(ram16(record(s) + player_record::energy), c.energy);
+            EXPECT_EQ(ram16(record(s) + object_record::energy), c.energy);
             EXPECT_EQ(ram16(record(s) + player_record::shown_energy), c.energy);
         }
         frames(2);
@@ -307,11 +305,11 @@ TEST_F(Results, PortraitsFallStretchingUntilOffTheScreen) {
 }
 
 TEST_F(Results, TheTitleGraphicAndTheTallyClearing) {
-    const uint32_t title = spawn(0x084B18, sub_088C67);
+    const uint32_t title = spawn(entry::sub_084B18, sub_088C67);
     orb_write16(title + 110, 0xF801);
     orb_write16(title + 126, 0x0802);
     frame();
-    EXPECT_EQ(scripts, (std::vector<uint32_t>{0x13236D}));
+    EXPECT_EQ(scripts, (std::vector<uint32_t>{rom::split_script}));
     EXPECT_EQ(ram16(title + object_record::screen_x), 159);
     EXPECT_EQ(ram16(title + object_record::height), 0xFFA0);
     EXPECT_EQ(ram16(title + 110), 0xFFB0);
@@ -326,7 +324,7 @@ TEST_F(Results, TheTitleGraphicAndTheTallyClearing) {
     for (uint32_t a = 0x208440; a < 0x208460; a += 4) EXPECT_EQ(ram32(a), 0u);
     EXPECT_EQ(ram32(0x208460), 0xFFFFFFFFu);
     ASSERT_TRUE(run(sub_084CE2));
-    for (uint32_t a = 0x208400; a < 0x208480; a += 4) EXPECT_EQ(ram32(a), 0u);
+    for (uint32_t a = var::tally_records; a < 0x208480; a += 4) EXPECT_EQ(ram32(a), 0u);
     EXPECT_EQ(ram32(0x2083FC), 0xFFFFFFFFu);
     EXPECT_EQ(ram32(0x208480), 0xFFFFFFFFu);
 }
@@ -345,7 +343,7 @@ TEST_F(Results, BigNumbersBlankLeadingZerosAndKeepTheirDigitCount) {
         SCOPED_TRACE(c.value);
         // A limit of entry 10 the value exceeds: the count stops at 10.
         plant32(rom::digit_limits + 40, 4000000000u);
-        for (uint32_t a = 0x31F000; a < 0x31F200; a += 2) orb_write16(a, 0xEEEE);
+        for (uint32_t a = hw::text_layer; a < 0x31F200; a += 2) orb_write16(a, 0xEEEE);
         cpu.reg[0] = c.value;
         cpu.reg[1] = c.minimum;
         cpu.reg[10] = 0x31F010;
@@ -372,7 +370,7 @@ TEST_F(Results, AZeroDigitWeightEndsTheRunWithTheDivisionMessage) {
 
 TEST_F(Results, AStateWithoutACaseEndsTheRun) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const uint32_t seq = spawn(0x0849DB, sub_088C67);
+    const uint32_t seq = spawn(entry::sub_0849DB, sub_088C67);
     orb_write8(seq + object_record::state, 9);
     EXPECT_EXIT(frame(), ::testing::ExitedWithCode(3), "Jump from 0849E4 to 084A02 has no translated target");
 }

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/hardware.h"
+#include "game/operator/tables.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -124,9 +126,15 @@ struct ram_test_case {
 };
 
 const ram_test_case kRamTests[] = {
-    {"byte lanes", sub_08C59F, 0x300000, 0x4000, false, 0x8080, {16, 128, 1024, 8192, 65536}},
+    {"byte lanes", sub_08C59F, hw::video_ram, 0x4000, false, 0x8080, {16, 128, 1024, 8192, 65536}},
     // (below the progress message's cells, which the last pass's toggle writes)
-    {"nibbles", sub_08C641, 0x300000, 0x1F000, false, 0x8888, {8, 32, 128, 512, 2048, 8192, 32768, 131072}},
+    {"nibbles",
+     sub_08C641,
+     hw::video_ram,
+     0x1F000,
+     false,
+     0x8888,
+     {8, 32, 128, 512, 2048, 8192, 32768, 131072}},
     {"bytes", sub_08C715, 0x700000, 0x1FFF, true, 0x80, {8, 64, 512, 4096}},
 };
 
@@ -135,7 +143,7 @@ const ram_test_case kRamTests[] = {
 TEST_F(SelfTest, RamTestsLeaveTheLastPassPatterns) {
     for (const ram_test_case& c : kRamTests) {
         SCOPED_TRACE(c.name);
-        orb_write8(0x701FFF, 0x5A);
+        orb_write8(hw::shared_ram_last, 0x5A);
         cpu.reg[10] = c.start;
         cpu.reg[0] = c.bytes;
         cpu.reg[21] = 0;
@@ -151,12 +159,12 @@ TEST_F(SelfTest, RamTestsLeaveTheLastPassPatterns) {
             for (uint32_t m : c.multiples) n += (a + width) % m == 0;
             p = c.bytewise ? rotl8(static_cast<uint8_t>(p), n) : rotl16(p, n);
         }
-        EXPECT_EQ(ram8(0x701FFF), 0x5A) << "the shared RAM's last byte is never tested";
+        EXPECT_EQ(ram8(hw::shared_ram_last), 0x5A) << "the shared RAM's last byte is never tested";
         // An even number of passes toggles the progress message back.
         EXPECT_EQ(r(21) & 0xFF, 0u);
     }
     // Work RAM's rule, seen in video RAM: after 0x301FFE, five places.
-    cpu.reg[10] = 0x300000;
+    cpu.reg[10] = hw::video_ram;
     cpu.reg[0] = 0x4000;
     ASSERT_TRUE(run(sub_08C59F));
     EXPECT_EQ(ram16(0x302000), rotl16(ram16(0x301FFE), 5));
@@ -198,7 +206,7 @@ TEST_F(SelfTest, RamTestsReportTheFirstDifference) {
 
 TEST_F(SelfTest, ProgressMessageShowsOnAlternatePasses) {
     const char text[] = "RAM TESTING";
-    for (uint32_t i = 0; i < 11; ++i) plant8(0x08C908 + i, static_cast<uint8_t>(text[i]));
+    for (uint32_t i = 0; i < 11; ++i) plant8(rom::progress_text + i, static_cast<uint8_t>(text[i]));
     orb_write16(0x31FC9C + 22, 0x1234);
     cpu.reg[21] = 0x12345600;
     ASSERT_TRUE(run(sub_08C7A2));
@@ -223,9 +231,11 @@ protected:
 
     void SetUp() override {
         SelfTest::SetUp();
-        fake_all({kClearText, kLayers, kSpriteListReset, kServicePalette, kChooseMessage, kSelfTestLoop});
-        fake(kSelfTestPage, [this] {
-            redraw d{(cpu.psw & V60_PSW_IE) != 0, orb_read8(0x701FFF), {}};
+        fake_all({sub_060942 /* clear text */, sub_0608A8 /* layers */, sub_0609AA /* sprite list reset */,
+                  sub_08C37A /* service palette */, sub_08C403 /* choose message */,
+                  sub_08B416 /* self test loop */});
+        fake(sub_08B429 /* self test page */, [this] {
+            redraw d{(cpu.psw & V60_PSW_IE) != 0, orb_read8(var::shared_ram_flag), {}};
             for (uint32_t i = 0; i < 19; ++i) d.results[i] = orb_read8(var::self_test_results + i);
             redraws_.push_back(d);
         });
@@ -279,7 +289,7 @@ TEST_F(WholeSelfTest, GoodMemoryEndsWithEveryItemGoodAndRamAsBefore) {
     }
     for (uint32_t i = 0; i + 1 < shared.size(); ++i)
         ASSERT_EQ(ram8(0x700000 + i), shared[i]) << std::hex << "first difference at " << 0x700000 + i;
-    EXPECT_EQ(ram8(0x701FFF), 0) << "the flag goes back to 0 at the end";
+    EXPECT_EQ(ram8(var::shared_ram_flag), 0) << "the flag goes back to 0 at the end";
 
     ASSERT_EQ(redraws_.size(), 10u) << "one per group, and one at the end";
     for (const redraw& d : redraws_) {
@@ -296,12 +306,12 @@ TEST_F(WholeSelfTest, GoodMemoryEndsWithEveryItemGoodAndRamAsBefore) {
     EXPECT_EQ(redraws_[9].results, all(2));
 
     EXPECT_TRUE(cpu.psw & V60_PSW_IE) << "interrupts on again";
-    EXPECT_EQ(ram32(var::service_screen), 0x08B416u);
-    EXPECT_EQ(calls(kSelfTestLoop), 1);
-    EXPECT_EQ(calls(kChooseMessage), 1);
-    EXPECT_EQ(calls(kLayers), 3);
-    EXPECT_EQ(calls(kSpriteListReset), 1);
-    EXPECT_EQ(calls(kServicePalette), 4);
+    EXPECT_EQ(ram32(var::service_screen), entry::sub_08B416);
+    EXPECT_EQ(calls(sub_08B416 /* self test loop */), 1);
+    EXPECT_EQ(calls(sub_08C403 /* choose message */), 1);
+    EXPECT_EQ(calls(sub_0608A8 /* layers */), 3);
+    EXPECT_EQ(calls(sub_0609AA /* sprite list reset */), 1);
+    EXPECT_EQ(calls(sub_08C37A /* service palette */), 4);
     EXPECT_EQ(orb_board.now, now) << "no frame wait";
     EXPECT_EQ(cpu.frames, frames);
     EXPECT_EQ(orb_board.unmapped_writes, 0u);
@@ -330,15 +340,15 @@ TEST_F(WholeSelfTest, ErrorBitsMarkTheirItems) {
     plant_good_signatures();
     struct {
         uint32_t start, error;
-    } answers[] = {{0x300000, 0x0100}, {0x400000, 0x8001}, {0x600000, 0x0080},
-                   {0x604000, 0x0100}, {0x200000, 0x0008}, {0x700000, 0x0001}};
+    } answers[] = {{hw::video_ram, 0x0100}, {hw::sprite_ram, 0x8001}, {hw::palette, 0x0080},
+                   {0x604000, 0x0100},      {0x200000, 0x0008},       {0x700000, 0x0001}};
     auto answer = [answers] {
         for (const auto& a : answers)
             if (cpu.reg[10] == a.start) cpu.reg[0] = a.error;
     };
-    fake(0x08C59F, answer);
-    fake(0x08C641, answer);
-    fake(0x08C715, answer);
+    fake(sub_08C59F, answer);
+    fake(sub_08C641, answer);
+    fake(sub_08C715, answer);
     ASSERT_TRUE(run(sub_08B159));
     const std::array<uint8_t, 19> expected = {2, 2, 2, 2,  // ROMs
                                               2, 3, 2, 2,  // video RAM: bits 8-11

@@ -10,6 +10,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/hardware.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -17,42 +18,31 @@
 
 namespace service_test {
 
-enum : uint32_t {
-    kLayers = 0x0608A8,
-    kSpriteListReset = 0x0609AA,
-    kTextClear = 0x060942,
-    kPaletteBlock = 0x0896F1,
-    kSoundA = 0x088F98,
-    kSoundB = 0x088FD7,
-    kSaveBackup = 0x08946D,
-    kClearSavedCredits = 0x061055,
-};
-
 constexpr uint32_t kBackup = var::backup_image;
 constexpr uint32_t kSpare = var::backup_image + backup_record::spare;
 constexpr uint8_t kPressService = 1, kPressTest = 2;
 
 // A text cell by row and column.
-constexpr uint32_t cell(uint32_t row, uint32_t column) { return 0x31F000 + row * 128 + column * 2; }
+constexpr uint32_t cell(uint32_t row, uint32_t column) { return hw::text_layer + row * 128 + column * 2; }
 
 class ServiceTest : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        fake(kTextClear, [] {
-            for (uint32_t a = 0x31F000; a < 0x31FF00; a += 2) orb_write16(a, 0);
+        fake(sub_060942 /* text clear */, [] {
+            for (uint32_t a = hw::text_layer; a < 0x31FF00; a += 2) orb_write16(a, 0);
         });
-        fake_all({kLayers, kSpriteListReset});
-        fake(kPaletteBlock, [] { cpu.reg[27] = 0x600040; });  // a block of 32 colours from 0
-        fake(kSoundA, [this] { ring_a.push_back(cpu.reg[0] & 0xFF); });
-        fake(kSoundB, [this] { ring_b.push_back(cpu.reg[0] & 0xFF); });
+        fake_all({sub_0608A8 /* layers */, sub_0609AA /* sprite list reset */});
+        fake(sub_0896F1 /* palette block */, [] { cpu.reg[27] = 0x600040; });  // a block of 32 colours from 0
+        fake(sub_088F98 /* sound a */, [this] { ring_a.push_back(cpu.reg[0] & 0xFF); });
+        fake(sub_088FD7 /* sound b */, [this] { ring_b.push_back(cpu.reg[0] & 0xFF); });
         // Saving counts the save in the image first.
-        fake(kSaveBackup, [] {
+        fake(sub_08946D /* save backup */, [] {
             const uint32_t count = kBackup + backup_record::save_count;
             orb_write32(count, orb_read32(count) + 1);
         });
-        fake(kClearSavedCredits, [] {
-            for (uint32_t a = 0x701F74; a < 0x701F7C; ++a) orb_write8(a, 0);
+        fake(sub_061055 /* clear saved credits */, [] {
+            for (uint32_t a = var::saved_credits; a < 0x701F7C; ++a) orb_write8(a, 0);
             for (uint32_t a = 0x701FF0; a < 0x701FF8; ++a) orb_write8(a, 0);
         });
         next_text_ = 0x0E0000;

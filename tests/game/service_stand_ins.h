@@ -8,31 +8,17 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/vars.h"
+#include "game/hardware.h"
+#include "game/operator/tables.h"
+#include "game/operator/vars.h"
 #include "tests/support/game_harness.h"
 
 namespace service_test {
 
-enum : uint32_t {
-    kClearText = 0x060942,
-    kLayers = 0x0608A8,
-    kSpriteListReset = 0x0609AA,
-    kBookkeepingDefaults = 0x06109C,
-    kEraseLine = 0x088A0B,
-    kSelfTestLoop = 0x08B416,
-    kSelfTestPage = 0x08B429,
-    kInputTestTail = 0x08B520,
-    kServicePalette = 0x08C37A,
-    kChooseMessage = 0x08C403,
-    kBlinkMessage = 0x08C41D,
-    kMarkLine = 0x08C451,
-    kPrintList = 0x08C494,
-    kPrintRelative = 0x08C4B7,
-    kPluralNumber = 0x08C4DE,
-    kNumber = 0x08C4EE,
-    kRecolour = 0x08C50C,
-};
+enum : uint32_t {};
 
-constexpr uint32_t kTextLayer = 0x31F000;
+constexpr uint32_t kTextLayer = hw::text_layer;
 constexpr uint32_t cell(uint32_t row, uint32_t column) { return kTextLayer + (row * 64 + column) * 2; }
 
 inline void write_number(uint32_t value) {
@@ -52,7 +38,7 @@ inline void write_list(bool relative, uint32_t base) {
         const uint16_t at = orb_read16(cpu.reg[10]);
         cpu.reg[10] += 2;
         if (!at) break;
-        uint32_t c = 0x310000 | ((relative ? base + at : at) & 0xFFFF);
+        uint32_t c = hw::text_page | ((relative ? base + at : at) & 0xFFFF);
         for (uint8_t b; (b = orb_read8(cpu.reg[10]++)) != 0;) {
             if (b & 0x80) {
                 attribute = static_cast<uint8_t>(~b);
@@ -80,28 +66,29 @@ class ServicePageTest : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        fake(kClearText, [] {
+        fake(sub_060942 /* clear text */, [] {
             for (uint32_t a = kTextLayer; a < 0x31FF00; a += 2) orb_write16(a, 0);
         });
-        fake(kPrintList, [] { write_list(false, 0); });
-        fake(kPrintRelative, [] { write_list(true, cpu.reg[12]); });
-        fake(kNumber, [] { write_number(cpu.reg[0]); });
-        fake(kPluralNumber, [] {
+        fake(sub_08C494 /* print list */, [] { write_list(false, 0); });
+        fake(sub_08C4B7 /* print relative */, [] { write_list(true, cpu.reg[12]); });
+        fake(sub_08C4EE /* number */, [] { write_number(cpu.reg[0]); });
+        fake(sub_08C4DE /* plural number */, [] {
             const uint32_t mark = cpu.reg[0] > 1 ? 0x53 : 0x00;
             orb_write16(cpu.reg[10] + 2 * cpu.reg[2], static_cast<uint16_t>((cpu.reg[1] & 0xFF) << 8 | mark));
             write_number(cpu.reg[0]);
         });
-        fake(kRecolour, [] { recolour(cpu.reg[10], static_cast<uint8_t>(cpu.reg[0])); });
-        fake(kMarkLine, [] {
-            orb_write32(0x208E08, cpu.reg[10]);
-            orb_write8(0x208E23, 0);
+        fake(sub_08C50C /* recolour */, [] { recolour(cpu.reg[10], static_cast<uint8_t>(cpu.reg[0])); });
+        fake(sub_08C451 /* mark line */, [] {
+            orb_write32(var::service_blink_cell, cpu.reg[10]);
+            orb_write8(var::service_blink_timer, 0);
             recolour(cpu.reg[10] + 4, 0x0A);
         });
-        fake(kChooseMessage, [] {
-            orb_write32(0x208E08, orb_read32((orb_read8(0x208E01) & 1) ? 0x08DC23 : 0x08DC1F));
-            orb_write8(0x208E23, 0);
+        fake(sub_08C403 /* choose message */, [] {
+            orb_write32(var::service_blink_cell,
+                        orb_read32((orb_read8(var::service_flags) & 1) ? 0x08DC23 : rom::message_texts));
+            orb_write8(var::service_blink_timer, 0);
         });
-        fake_all({kBlinkMessage, kInputTestTail});
+        fake_all({sub_08C41D /* blink message */, sub_08B520 /* input test tail */});
     }
 
     // Plants a text list of one entry at `at`: the characters of `text` from
@@ -145,10 +132,10 @@ protected:
     }
 
     static void press(uint8_t presses, uint8_t releases = 0) {
-        orb_write8(0x208112, presses);
-        orb_write8(0x208113, releases);
+        orb_write8(var::system_presses, presses);
+        orb_write8(var::system_releases, releases);
     }
-    static uint32_t screen() { return orb_read32(0x208E04); }
+    static uint32_t screen() { return orb_read32(var::service_screen); }
 };
 
 }  // namespace service_test

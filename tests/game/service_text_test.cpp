@@ -21,7 +21,7 @@ TEST_F(ServiceText, ListColourBytesSetTheAttributeThatCarriesOn) {
                               {0xF080, "E"}});
     cpu.reg[0] = 0x12340500;
     ASSERT_TRUE(run(sub_08C494));
-    EXPECT_EQ(cells(0x31F000, 5), (std::vector<uint16_t>{0x0541, 0x0042, 0x0243, 0x7F44, 0}));
+    EXPECT_EQ(cells(hw::text_layer, 5), (std::vector<uint16_t>{0x0541, 0x0042, 0x0243, 0x7F44, 0}));
     EXPECT_EQ(cells(0x31F080, 2), (std::vector<uint16_t>{0x7F45, 0}));
     EXPECT_EQ(r(0) & 0xFF00, 0x7F00u) << "the attribute comes out in R0";
     EXPECT_EQ(r(0) >> 16, 0x1234u);

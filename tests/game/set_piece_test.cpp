@@ -10,28 +10,20 @@
 
 namespace {
 
-constexpr uint32_t kPathSetUp = 0x07D203;
-constexpr uint32_t kPathStep = 0x07D252;
-constexpr uint32_t kScriptedHits = 0x07CA05;
-constexpr uint32_t kContact = 0x07C9D4;
-constexpr uint32_t kChildEffect = 0x0824F0;
-constexpr uint32_t kBar = 0x06978D;
-constexpr uint32_t kRandom = 0x06925A;
-constexpr uint32_t kAreaGuard = 0x07AAE9;
 constexpr int kCameraX = 0x4000;
 
 class SetPieceTest : public AiTest {
 protected:
     void SetUp() override {
         AiTest::SetUp();
-        fake(kScriptedHits);
-        fake(kPathStep);
-        fake(kContact);
-        fake(kAreaGuard);
-        fake(kBar, [this] { bar_name = r(0); });
-        fake(kRandom, [] { cpu.reg[0] = 1; });
-        fake(kChildEffect, [this] { effects.push_back({r(0), r(10)}); });
-        fake(kPathSetUp, [this] {
+        fake(sub_07CA05 /* scripted hits */);
+        fake(sub_07D252 /* path step */);
+        fake(sub_07C9D4 /* contact */);
+        fake(sub_07AAE9 /* area guard */);
+        fake(sub_06978D /* bar */, [this] { bar_name = r(0); });
+        fake(sub_06925A /* random */, [] { cpu.reg[0] = 1; });
+        fake(sub_0824F0 /* child effect */, [this] { effects.push_back({r(0), r(10)}); });
+        fake(sub_07D203 /* path set up */, [this] {
             const uint32_t e = cpu.reg[20];
             header = orb_read32(e + 16);
             orb_write8(e + object_record::state,
@@ -50,7 +42,7 @@ protected:
         orb_write32(var::area_controller, camera_controller);
         camera_x(kCameraX);
         controller = actor(0x0001);
-        orb_write32(controller + object_record::routine, 0x083074);
+        orb_write32(controller + object_record::routine, entry::sub_083074);
         orb_write32(controller + 16, 0x138000);
         put(controller, kCameraX + 4 * 100, 4 * 200);
     }
@@ -87,7 +79,8 @@ TEST_F(SetPieceTest, ControllerStartsAtTheCameraPointWithEveryObjectFree) {
         orb_write16(controller, 0x0000);
         pass();
         EXPECT_EQ(ram16(controller), 1);
-        EXPECT_EQ(ram32(controller + object_record::routine), c.starts ? 0x083106u : 0x083074u);
+        EXPECT_EQ(ram32(controller + object_record::routine),
+                  c.starts ? entry::sub_083106 : entry::sub_083074);
         const auto objects = ring();
         if (!c.starts) {
             EXPECT_EQ(objects.size(), 2u);
@@ -97,7 +90,8 @@ TEST_F(SetPieceTest, ControllerStartsAtTheCameraPointWithEveryObjectFree) {
         EXPECT_EQ(objects[2], first());
         EXPECT_EQ(objects[3], second());
         EXPECT_EQ(objects[4], body());
-        const uint32_t routines[4] = {0x083278, 0x0833F8, 0x08312C, 0x083502};
+        const uint32_t routines[4] = {entry::sub_083278, entry::sub_0833F8, entry::sub_08312C,
+                                      entry::sub_083502};
         for (int k = 0; k < 4; ++k) {
             EXPECT_EQ(ram32(objects[2 + k] + object_record::routine), routines[k]);
             EXPECT_EQ(ram32(objects[2 + k] + 12), controller);
@@ -184,8 +178,8 @@ TEST_F(SetPieceTest, DefeatRunsTheExitAndFadesTheMusicOut) {
     pass(5);
     orb_write8(body() + object_record::state, 4);
     pass();
-    ASSERT_EQ(running(kShortEffect).size(), 1u);
-    const uint32_t effect = running(kShortEffect)[0];
+    ASSERT_EQ(running(entry::sub_07B615 /* short effect */).size(), 1u);
+    const uint32_t effect = running(entry::sub_07B615 /* short effect */)[0];
     EXPECT_EQ(ram8(effect + object_record::type), 4);
     pass(8);
     EXPECT_FALSE(flag(controller, 9));
@@ -260,8 +254,8 @@ TEST_F(SetPieceTest, DefeatRunsTheExitAndFadesTheMusicOut) {
 // A state past a table's known entries ends the run.
 TEST_F(SetPieceTest, UnknownStatesEndTheRun) {
     pass();
-    ASSERT_EQ(running(0x083502).size(), 1u);
-    const uint32_t objects[4] = {body(), first(), second(), running(0x083502)[0]};
+    ASSERT_EQ(running(entry::sub_083502).size(), 1u);
+    const uint32_t objects[4] = {body(), first(), second(), running(entry::sub_083502)[0]};
     const uint8_t states[4] = {8, 11, 4, 5};
     for (int k = 0; k < 4; ++k) {
         SCOPED_TRACE(k);
@@ -291,7 +285,7 @@ class AreaGuardTest : public AiTest {
 protected:
     void SetUp() override {
         AiTest::SetUp();
-        fake(kAreaGuard);
+        fake(sub_07AAE9 /* area guard */);
         anim_frames = 24;
         anim_hold = 2;
         for (uint32_t t = 0; t < 4; ++t) {
@@ -301,7 +295,7 @@ protected:
         rank(0);
         orb_write8(var::area, 2);
         guard = actor(0x0001);
-        orb_write32(guard + object_record::routine, 0x0837C2);
+        orb_write32(guard + object_record::routine, entry::sub_0837C2);
         put(guard, 400, 800);
         pass();
     }
@@ -312,7 +306,7 @@ protected:
 TEST_F(AreaGuardTest, WaitsWindsUpAndHitsInItsWindow) {
     EXPECT_EQ(ram8(guard + 72), 2);
     EXPECT_EQ(ram16(guard + object_record::energy), 100);
-    EXPECT_EQ(ram32(guard + object_record::frame), 0x0922F8u);
+    EXPECT_EQ(ram32(guard + object_record::frame), rom::set_piece_guard_animation);
     std::vector<int> hit_frames;
     for (int f = 0; f < 60; ++f) {
         const size_t before = tests_of(rom::set_piece_guard_box).size();
@@ -364,7 +358,7 @@ TEST_F(AreaGuardTest, DefeatShowsTenFramesWithEffectAndTally) {
         EXPECT_EQ(state_of(guard), 6);
         pass();
         EXPECT_FALSE(on_ring(guard));
-        const auto effects = running(kShortEffect);
+        const auto effects = running(entry::sub_07B615 /* short effect */);
         ASSERT_EQ(effects.size(), free ? 1u : 0u);
         if (free) {
             EXPECT_EQ(ram8(effects[0] + object_record::type), 8);
@@ -376,7 +370,7 @@ TEST_F(AreaGuardTest, DefeatShowsTenFramesWithEffectAndTally) {
 
 // Removed by the active-area guard, it does nothing more that frame.
 TEST_F(AreaGuardTest, ActiveAreaGuardEndsTheFrame) {
-    fake(kAreaGuard, body_fn([] {
+    fake(sub_07AAE9 /* area guard */, body_fn([] {
              call_routine(sub_088CD3);
              call_routine(sub_088D0C);
              guest::sp() += 4;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "game/continuations.h"
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
 #include "tests/game/path_fixture.h"
@@ -10,14 +11,8 @@ using namespace path_fixture;
 
 // ---- the rider carrier ----
 
-constexpr uint32_t kCarrier = 0x08425C;
-constexpr uint32_t kRider = 0x0844B2;
-constexpr uint32_t kCarrierRemoval = 0x08445B;
 constexpr uint32_t kSpawnData = 0x130900;
 constexpr uint32_t kLanded = GameRoutineTest::kTestEntry[2];
-constexpr uint32_t kAttachment = 0x07CFC2;
-constexpr uint32_t kGenericDefeatPop = 0x07A70C;
-constexpr uint32_t kFacing = 0x07A4DE;
 constexpr int kRoute = 1;
 
 class RiderCarrier : public PathTest {
@@ -25,7 +20,7 @@ protected:
     void SetUp() override {
         PathTest::SetUp();
         for (uint32_t t = 0; t < 5; ++t) {
-            plant32(rom::riding_routines + 4 * t, kRider);
+            plant32(rom::riding_routines + 4 * t, entry::sub_0844B2 /* rider */);
             plant32(rom::landed_routines + 4 * t, kLanded);
         }
         plant16(rom::route_jumps + 4 * kRoute, 8);
@@ -39,7 +34,7 @@ protected:
         plant8(rom::rider_cooldowns + kRankTier, 12);
         const uint32_t rider_states[] = {0x0844FC, 0x084555, 0x084581, 0x0845A1, 0x0845C1};
         for (uint32_t s = 0; s < 5; ++s) plant32(rom::rider_states + 4 * s, rider_states[s]);
-        fake_all({kGenericDefeatPop, kFacing});
+        fake_all({sub_07A70C /* generic defeat pop */, sub_07A4DE /* facing */});
         landed_.clear();
         fake(kLanded, [this] { landed_.push_back(r(20)); });
     }
@@ -47,9 +42,9 @@ protected:
     uint32_t carrier(uint8_t rider_type, int x = 100, int y = 400) {
         plant8(kSpawnData, rider_type);
         plant8(kSpawnData + 1, kRoute);
-        return path_object(kCarrier, x, y, kSpawnData);
+        return path_object(entry::sub_08425C /* carrier */, x, y, kSpawnData);
     }
-    static uint32_t rider_of(uint32_t c) { return 0x200000u | ram16(c + object_record::partner); }
+    static uint32_t rider_of(uint32_t c) { return var::object_area | ram16(c + object_record::partner); }
     // Into the window (screen 100, 68) and through the flight to the set-down.
     void fly_to_set_down(uint32_t c) {
         orb_write16(c + object_record::world_x, 400);
@@ -68,7 +63,7 @@ TEST_F(RiderCarrier, UnseenButCountedUntilInsideTheWindow) {
     EXPECT_EQ(ram16(c + object_record::energy), 14);
     EXPECT_EQ(ram16(c + object_record::score_value), 200);
     const uint32_t rider = rider_of(c);
-    EXPECT_EQ(ram32(rider + object_record::routine), kRider);
+    EXPECT_EQ(ram32(rider + object_record::routine), entry::sub_0844B2 /* rider */);
     EXPECT_EQ(ram16(rider + object_record::owner), static_cast<uint16_t>(c));
     EXPECT_EQ(state_of(rider), 0);
     // Window edges: screen x 80..240, y 56..168 (y is world / 4 - 32 here).
@@ -99,7 +94,7 @@ TEST_F(RiderCarrier, FliesTheRouteThenSetsTheRiderDownOnItsOwnPlatform) {
     EXPECT_EQ(state_of(c), 2);
     EXPECT_EQ(x_of(c), 408);
     EXPECT_EQ(y_of(c), 396);
-    EXPECT_EQ(running(kAttachment).size(), 1u);
+    EXPECT_EQ(running(entry::sub_07CFC2 /* attachment */).size(), 1u);
     EXPECT_EQ(state_of(rider), 1) << "the rider appears once the carrier flies";
     EXPECT_EQ(live(), 2);
     EXPECT_EQ(x_of(rider), 408);
@@ -114,7 +109,7 @@ TEST_F(RiderCarrier, FliesTheRouteThenSetsTheRiderDownOnItsOwnPlatform) {
     EXPECT_EQ(ram16(c + set_piece::rider_platform + 4), 418);
     EXPECT_EQ(ram16(c + set_piece::rider_platform + 6), 422);
     EXPECT_EQ(ram16(c + set_piece::rider_platform + 8), 396 - 56);
-    EXPECT_EQ(ram32(rider + path_object::data_pointer), c + set_piece::rider_platform);
+    EXPECT_EQ(ram32(rider + object_record::data_pointer), c + set_piece::rider_platform);
     // It waits while the rider still names it, then turns back.
     pass(3);
     EXPECT_EQ(state_of(c), 3);
@@ -128,7 +123,7 @@ TEST_F(RiderCarrier, FliesTheRouteThenSetsTheRiderDownOnItsOwnPlatform) {
     // Off screen (not listed) it leaves: removal next frame, counted off.
     orb_write16(c + object_record::world_x, 0x6000);
     pass(2);
-    EXPECT_EQ(ram32(c + object_record::routine), kCarrierRemoval);
+    EXPECT_EQ(ram32(c + object_record::routine), entry::sub_08445B /* carrier removal */);
     const uint8_t count = live();
     pass();
     EXPECT_FALSE(on_ring(c));
@@ -152,7 +147,7 @@ TEST_F(RiderCarrier, RiderTypesTwoAndThreeTakeRomPlatformData) {
         pass();
         if (k.mirrored) orb_write16(rider, ram16(rider) | 1u << object_flag::mirror_x);
         pass(5);
-        EXPECT_EQ(ram32(rider + path_object::data_pointer), k.data);
+        EXPECT_EQ(ram32(rider + object_record::data_pointer), k.data);
         EXPECT_FALSE(landed_.empty());
     }
 }
@@ -167,10 +162,10 @@ TEST_F(RiderCarrier, ARiderDefeatedBeforeTheSetDownSendsTheCarrierBack) {
     pass();
     EXPECT_EQ(ram16(rider + object_record::partner), 0);
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0xF5});
-    EXPECT_EQ(calls(kGenericDefeatPop), 1);
+    EXPECT_EQ(calls(sub_07A70C /* generic defeat pop */), 1);
     pass(3);
     EXPECT_TRUE(landed_.empty()) << "the set-down does nothing";
-    EXPECT_EQ(ram32(rider + object_record::routine), kRider);
+    EXPECT_EQ(ram32(rider + object_record::routine), entry::sub_0844B2 /* rider */);
     EXPECT_EQ(state_of(c), 9) << "state 3 sees no rider in the frame of the set-down";
     EXPECT_EQ(x_of(c), 418);
     pass();
@@ -188,7 +183,7 @@ TEST_F(RiderCarrier, DestructionFlagsTheRiderAfterTenFramesAndFreesThirtyLater) 
     const uint8_t count = live();
     pass(9);
     EXPECT_EQ(state_of(c), 7);
-    EXPECT_EQ(running(kShortEffect).size(), 1u);
+    EXPECT_EQ(running(entry::sub_07B615 /* short effect */).size(), 1u);
     EXPECT_FALSE(ram16(rider) >> object_flag::defeated & 1);
     pass();
     EXPECT_EQ(state_of(c), 8);
@@ -237,7 +232,7 @@ TEST_F(RiderCarrier, AnEmptyPoolKeepsItInStateZeroUnchanged) {
     EXPECT_EQ(state_of(c), 0);
     pass();
     EXPECT_EQ(state_of(c), 1);
-    EXPECT_EQ(ram32(rider_of(c) + object_record::routine), kRider);
+    EXPECT_EQ(ram32(rider_of(c) + object_record::routine), entry::sub_0844B2 /* rider */);
 }
 
 TEST_F(RiderCarrier, WithoutAFreeObjectItFliesWithoutTheAttachedPart) {
@@ -247,7 +242,7 @@ TEST_F(RiderCarrier, WithoutAFreeObjectItFliesWithoutTheAttachedPart) {
     orb_write16(c + object_record::world_x, 400);
     pass();
     EXPECT_EQ(state_of(c), 2);
-    EXPECT_TRUE(running(kAttachment).empty());
+    EXPECT_TRUE(running(entry::sub_07CFC2 /* attachment */).empty());
     pass();
     EXPECT_EQ(x_of(c), 410);
 }
@@ -266,24 +261,25 @@ TEST_F(RiderCarrierDeathTest, RiderTypeSixEndsTheRun) {
 
 // ---- the camera-triggered enemy ----
 
-constexpr uint32_t kCameraEnemy = 0x082B50;
-constexpr uint32_t kPlatformSetUp = 0x07A49A;
-constexpr uint32_t kChildEffect = 0x0824F3;
-constexpr uint32_t kRandomTimer = 0x07A9D7;
-constexpr uint32_t kWait = 0x07A50F;
-constexpr uint32_t kPlaceListBoxes = 0x07A523;
-
 class CameraEnemy : public PathTest {
 protected:
     void SetUp() override {
         PathTest::SetUp();
-        const uint32_t states[] = {0x082BCC, 0x082C19, 0x082C4C, kWait,
-                                   0x082C60, 0x07A4F5, 0x07A6A0, 0x07A592};
+        const uint32_t states[] = {0x082BCC,
+                                   0x082C19,
+                                   0x082C4C,
+                                   entry::sub_07A50F /* wait */,
+                                   0x082C60,
+                                   continuation::start_code,
+                                   continuation::stun_countdown,
+                                   entry::sub_07A592};
         for (uint32_t s = 0; s < 8; ++s) plant32(rom::camera_enemy_states + 4 * s, states[s]);
-        fake(kPlatformSetUp, [] { orb_write8(r(20) + 2, static_cast<uint8_t>(ram8(r(20) + 2) + 1)); });
-        fake(kChildEffect, [this] { effects_.push_back({r(0), r(10)}); });
-        fake_all({kRandomTimer, kWait, kPlaceListBoxes, kGenericDefeatPop, 0x07A592});
-        enemy_ = spawn(kCameraEnemy, sub_088C67);
+        fake(sub_07A49A /* platform set up */,
+             [] { orb_write8(r(20) + 2, static_cast<uint8_t>(ram8(r(20) + 2) + 1)); });
+        fake(sub_0824F3 /* child effect */, [this] { effects_.push_back({r(0), r(10)}); });
+        fake_all({sub_07A9D7 /* random timer */, sub_07A50F /* wait */, sub_07A523 /* place list boxes */,
+                  sub_07A70C /* generic defeat pop */, sub_07A592});
+        enemy_ = spawn(entry::sub_082B50 /* camera enemy */, sub_088C67);
         orb_write16(enemy_, 1);
         cpu.reg[20] = enemy_;
     }
@@ -301,7 +297,7 @@ TEST_F(CameraEnemy, SetUpMakesFourObjectsOnlyWhenFourAreFree) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.free);
         init_objects();
-        enemy_ = spawn(kCameraEnemy, sub_088C67);
+        enemy_ = spawn(entry::sub_082B50 /* camera enemy */, sub_088C67);
         while (free128() > k.free) spawn(kIdle, sub_088C67);
         cpu.reg[20] = enemy_;
         ASSERT_TRUE(run(sub_082B50));
@@ -343,7 +339,7 @@ TEST_F(CameraEnemy, WaitsForCameraX1536ThenOpensTheFight) {
     pass();
     EXPECT_EQ(state_of(enemy_), 3);
     pass();
-    EXPECT_EQ(calls(kWait), 1) << "then the generic actions";
+    EXPECT_EQ(calls(sub_07A50F /* wait */), 1) << "then the generic actions";
 }
 
 TEST_F(CameraEnemy, DefeatSetsTheControllersStateTo14) {
@@ -354,20 +350,20 @@ TEST_F(CameraEnemy, DefeatSetsTheControllersStateTo14) {
     pass();
     EXPECT_EQ(state_of(controller), 14);
     EXPECT_EQ(ram16(enemy_), 0);
-    EXPECT_EQ(calls(kGenericDefeatPop), 1);
+    EXPECT_EQ(calls(sub_07A70C /* generic defeat pop */), 1);
 }
 
 TEST_F(CameraEnemy, GenericStartAndStunCountSteps) {
     orb_write8(enemy_ + object_record::type, 3);
-    plant32(platform_ai::kStartAnimations + 12, 0x131000);
-    plant8(platform_ai::kLandingStates + 3, 7);
+    plant32(rom::ai_start_animations + 12, 0x131000);
+    plant8(rom::ai_landing_states + 3, 7);
     orb_write16(enemy_, 1u << object_flag::airborne | 1);
     enter(5);
     pass();
     EXPECT_EQ(state_of(enemy_), 6);
     EXPECT_FALSE(ram16(enemy_) >> object_flag::airborne & 1);
-    EXPECT_EQ(calls(kRandomTimer), 1);
-    EXPECT_EQ(calls(kWait), 1);
+    EXPECT_EQ(calls(sub_07A9D7 /* random timer */), 1);
+    EXPECT_EQ(calls(sub_07A50F /* wait */), 1);
     const struct {
         uint8_t timer;
         uint8_t state;
@@ -383,7 +379,7 @@ TEST_F(CameraEnemy, GenericStartAndStunCountSteps) {
     }
     enter(7);
     pass();
-    EXPECT_EQ(calls(0x07A592), 1);
+    EXPECT_EQ(calls(sub_07A592), 1);
 }
 
 using CameraEnemyDeathTest = CameraEnemy;

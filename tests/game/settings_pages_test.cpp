@@ -3,16 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "game/operator/tables.h"
 #include "tests/game/service_fixture.h"
 
 namespace {
 
 using namespace service_test;
 
-constexpr uint32_t kMainMenu = 0x08B04A;
-constexpr uint32_t kGameEntry = 0x08B8AE;
-constexpr uint32_t kCoinCreditEntry = 0x08BA9A;
-constexpr uint32_t kCoinEntry = 0x08BCB6;
 constexpr uint8_t kChanged = 1 << 2;
 
 // The three settings pages on planted ROM: line i of each page has its cursor
@@ -27,48 +24,55 @@ protected:
     void SetUp() override {
         ServiceTest::SetUp();
         for (uint32_t line = 0; line < 7; ++line) {
-            plant16(0x08CE72 + 2 * line, static_cast<uint16_t>(page_cursor(line) - 0x31F000));
+            plant16(rom::game_cursor_lines + 2 * line,
+                    static_cast<uint16_t>(page_cursor(line) - hw::text_layer));
             if (line < 5) {
-                plant16(0x08D0B0 + 2 * line, static_cast<uint16_t>(page_cursor(line) - 0x31F000));
-                plant16(0x08D0BA + 2 * line, static_cast<uint16_t>(coin_cursor(line) - 0x31F000));
+                plant16(rom::coin_credit_cursor_lines + 2 * line,
+                        static_cast<uint16_t>(page_cursor(line) - hw::text_layer));
+                plant16(rom::coin_cursor_lines + 2 * line,
+                        static_cast<uint16_t>(coin_cursor(line) - hw::text_layer));
             }
         }
         const auto line_text = [](uint32_t at) { return static_cast<uint16_t>(at + 4); };
-        plant_text_here(0x08CDA2, {{line_text(page_cursor(0)), "DIFFICULTY"},
-                                   {line_text(page_cursor(1)), "ENERGY"},
-                                   {line_text(page_cursor(2)), "DEMO"},
-                                   {line_text(page_cursor(3)), "FLIP"},
-                                   {line_text(page_cursor(4)), "PLAYERS"},
-                                   {line_text(page_cursor(5)), "JOIN"},
-                                   {line_text(page_cursor(6)), "EXIT"},
-                                   {0xF3A2, "================"},
-                                   {0xF59E, "================"}});
-        plant_text_here(0x08CEE4, {{line_text(page_cursor(0)), "CHUTES"},
-                                   {line_text(page_cursor(1)), "START"},
-                                   {line_text(page_cursor(2)), "ITEM"},
-                                   {line_text(page_cursor(3)), "COINS"},
-                                   {line_text(page_cursor(4)), "EXIT"}});
-        plant_text_here(0x08CF7C, {{line_text(coin_cursor(0)), "CREDIT"},
-                                   {line_text(coin_cursor(1)), "BONUS"},
-                                   {line_text(coin_cursor(2)), "22UNITS1"},
-                                   {line_text(coin_cursor(3)), "UNITS2"},
-                                   {line_text(coin_cursor(4)), "BACK"}});
-        const uint32_t game_lines[7] = {0x08BA04, 0x08BA16, 0x08BA34, 0x08BA3E, 0x08BA52, 0x08BA69, 0x08BA73};
-        for (uint32_t i = 0; i < 7; ++i) plant32(0x08B9E8 + 4 * i, game_lines[i]);
-        const uint32_t credit_lines[5] = {0x08BC08, 0x08BC32, 0x08BC3B, 0x08BCB6, 0x08BF65};
-        const uint32_t coin_lines[5] = {0x08BEF4, 0x08BF1D, 0x08BF4A, 0x08BF50, 0x08BF56};
+        plant_text_here(rom::game_settings_text, {{line_text(page_cursor(0)), "DIFFICULTY"},
+                                                  {line_text(page_cursor(1)), "ENERGY"},
+                                                  {line_text(page_cursor(2)), "DEMO"},
+                                                  {line_text(page_cursor(3)), "FLIP"},
+                                                  {line_text(page_cursor(4)), "PLAYERS"},
+                                                  {line_text(page_cursor(5)), "JOIN"},
+                                                  {line_text(page_cursor(6)), "EXIT"},
+                                                  {0xF3A2, "================"},
+                                                  {0xF59E, "================"}});
+        plant_text_here(rom::coin_credit_text, {{line_text(page_cursor(0)), "CHUTES"},
+                                                {line_text(page_cursor(1)), "START"},
+                                                {line_text(page_cursor(2)), "ITEM"},
+                                                {line_text(page_cursor(3)), "COINS"},
+                                                {line_text(page_cursor(4)), "EXIT"}});
+        plant_text_here(rom::coin_settings_text, {{line_text(coin_cursor(0)), "CREDIT"},
+                                                  {line_text(coin_cursor(1)), "BONUS"},
+                                                  {line_text(coin_cursor(2)), "22UNITS1"},
+                                                  {line_text(coin_cursor(3)), "UNITS2"},
+                                                  {line_text(coin_cursor(4)), "BACK"}});
+        const uint32_t game_lines[7] = {entry::sub_08BA04, entry::sub_08BA16, entry::sub_08BA34,
+                                        entry::sub_08BA3E, entry::sub_08BA52, entry::sub_08BA69,
+                                        entry::sub_08BA73};
+        for (uint32_t i = 0; i < 7; ++i) plant32(rom::game_settings_lines + 4 * i, game_lines[i]);
+        const uint32_t credit_lines[5] = {entry::sub_08BC08, entry::sub_08BC32, entry::sub_08BC3B,
+                                          entry::sub_08BCB6, entry::sub_08BF65};
+        const uint32_t coin_lines[5] = {entry::sub_08BEF4, entry::sub_08BF1D, entry::sub_08BF4A,
+                                        entry::sub_08BF50, entry::sub_08BF56};
         for (uint32_t i = 0; i < 5; ++i) {
-            plant32(0x08BBF4 + 4 * i, credit_lines[i]);
-            plant32(0x08BEE0 + 4 * i, coin_lines[i]);
+            plant32(rom::coin_credit_lines + 4 * i, credit_lines[i]);
+            plant32(rom::coin_settings_lines + 4 * i, coin_lines[i]);
         }
         const uint8_t game_compare[] = {0x20, 0x22, 0x23, 0x16, 0x0A, 0x10, 0x1A, 0};
-        for (uint32_t i = 0; i < sizeof game_compare; ++i) plant8(0x08CEDC + i, game_compare[i]);
-        plant_text_at(0x08CE80, {{0xF2C0, "OFF"}});
+        for (uint32_t i = 0; i < sizeof game_compare; ++i) plant8(rom::game_compare + i, game_compare[i]);
+        plant_text_at(rom::demo_sound_texts, {{0xF2C0, "OFF"}});
         plant_text_at(0x08CE84, {{0xF2C0, "ON "}});
-        plant_text_at(0x08D0C4, {{0xF140, "SHARED"}});
+        plant_text_at(rom::chute_texts, {{0xF140, "SHARED"}});
         plant_text_at(0x08D0C8, {{0xF140, "PLAYER"}});
         for (uint32_t item = 0; item < 27; ++item)
-            plant_text_at(0x08D0EC + 4 * item, {{0xF4A6, "ITEM" + std::to_string(item)}});
+            plant_text_at(rom::coin_item_texts + 4 * item, {{0xF4A6, "ITEM" + std::to_string(item)}});
         // Presets: n coins a credit for preset n, no bonus, chute 1 one unit,
         // chute 2 n units.
         for (uint32_t item = 0; item < 26; ++item)
@@ -83,17 +87,17 @@ protected:
         for (const auto& s : settings) set_setting(s[0], s[1]);
         orb_write16(kBackup + backup_record::start_energy, 400);
         save();
-        orb_write8(0x701F74, 3);  // saved credits
+        orb_write8(var::saved_credits, 3);  // saved credits
         orb_write8(0x701FF0, 3);
     }
 
     // The credit compare list starts inside preset 25, as in the game's ROM.
     void plant_credit_compare() {
         const uint8_t compare[] = {0x11, 0x12, 0x13, 0x14, 0x15, 0x17, 0x19, 0x1B, 0};
-        for (uint32_t i = 0; i < sizeof compare; ++i) plant8(0x08D927 + i, compare[i]);
+        for (uint32_t i = 0; i < sizeof compare; ++i) plant8(rom::coin_credit_compare + i, compare[i]);
     }
     void plant_preset(uint32_t item, std::vector<uint8_t> bytes) {
-        for (uint32_t i = 0; i < 4; ++i) plant8(0x08D8C2 + 4 * item + i, bytes[i]);
+        for (uint32_t i = 0; i < 4; ++i) plant8(rom::coin_presets + 4 * item + i, bytes[i]);
     }
     // The values as the last save left them.
     static void save() {
@@ -110,7 +114,7 @@ protected:
 };
 
 TEST_F(SettingsPages, GameSettingsShowEveryValueWithItsBars) {
-    open(kGameEntry);
+    open(entry::sub_08B8AE /* game entry */);
     EXPECT_EQ(line(), 6);
     EXPECT_EQ(orb_read16(page_cursor(6)), 0x0A7F) << "the loop runs in the entry's frame";
     EXPECT_EQ(colour(page_cursor(6) + 4), 0x0A);
@@ -146,13 +150,13 @@ TEST_F(SettingsPages, LeavingMarksTheSettingsChangedOnlyForARealChange) {
         int edits;  // test presses on that line
         bool changed;
     } cases[] = {
-        {"game, no edit", kGameEntry, 6, -1, 0, false},
-        {"game, demo sound twice", kGameEntry, 6, 2, 2, false},
-        {"game, difficulty", kGameEntry, 6, 0, 1, true},
-        {"game, difficulty eight times", kGameEntry, 6, 0, 8, false},
-        {"coin and credit, no edit", kCoinCreditEntry, 4, -1, 0, false},
-        {"coin and credit, start credits twice", kCoinCreditEntry, 4, 1, 2, false},
-        {"coin and credit, start credits", kCoinCreditEntry, 4, 1, 1, true},
+        {"game, no edit", entry::sub_08B8AE /* game entry */, 6, -1, 0, false},
+        {"game, demo sound twice", entry::sub_08B8AE /* game entry */, 6, 2, 2, false},
+        {"game, difficulty", entry::sub_08B8AE /* game entry */, 6, 0, 1, true},
+        {"game, difficulty eight times", entry::sub_08B8AE /* game entry */, 6, 0, 8, false},
+        {"coin and credit, no edit", entry::sub_08BA9A /* coin credit entry */, 4, -1, 0, false},
+        {"coin and credit, start credits twice", entry::sub_08BA9A /* coin credit entry */, 4, 1, 2, false},
+        {"coin and credit, start credits", entry::sub_08BA9A /* coin credit entry */, 4, 1, 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,15 +169,15 @@ TEST_F(SettingsPages, LeavingMarksTheSettingsChangedOnlyForARealChange) {
             EXPECT_EQ(changed(), 0) << "decided on leaving";
             while (line() != c.leave_line) frame(kPressService);
         }
-        const int clears = calls(kClearSavedCredits);
+        const int clears = calls(sub_061055 /* clear saved credits */);
         frame(kPressTest);
-        EXPECT_EQ(screen(), kMainMenu);
+        EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
         EXPECT_EQ(changed(), c.changed ? kChanged : 0);
-        const bool coin_page = c.entry == kCoinCreditEntry;
-        EXPECT_EQ(calls(kClearSavedCredits) - clears, c.changed && coin_page ? 1 : 0);
+        const bool coin_page = c.entry == entry::sub_08BA9A /* coin credit entry */;
+        EXPECT_EQ(calls(sub_061055 /* clear saved credits */) - clears, c.changed && coin_page ? 1 : 0);
         save();
     }
-    EXPECT_EQ(orb_read8(0x701F74), 0) << "the saved credits are cleared";
+    EXPECT_EQ(orb_read8(var::saved_credits), 0) << "the saved credits are cleared";
 }
 
 // The coin settings entry is called from the coin and credit loop and its own
@@ -185,9 +189,9 @@ TEST_F(SettingsPages, EntriesStartTheirLoopsInTheSameFrameButTheCoinSettings) {
         uint32_t cursor;
         bool ran;
     } cases[] = {
-        {sub_08B8AE, 0x08B8E2, page_cursor(6), true},
-        {sub_08BA9A, 0x08BAF1, page_cursor(4), true},
-        {sub_08BCB6, 0x08BD28, coin_cursor(4), false},
+        {sub_08B8AE, entry::sub_08B8E2, page_cursor(6), true},
+        {sub_08BA9A, entry::sub_08BAF1, page_cursor(4), true},
+        {sub_08BCB6, entry::sub_08BD28, coin_cursor(4), false},
     };
     for (const auto& c : cases) {
         orb_write8(var::service_blink_timer, 0x33);
@@ -200,17 +204,17 @@ TEST_F(SettingsPages, EntriesStartTheirLoopsInTheSameFrameButTheCoinSettings) {
 }
 
 TEST_F(SettingsPages, CoinSettingsGoBackToTheCoinLine) {
-    open(kCoinCreditEntry, 4);  // line 3
+    open(entry::sub_08BA9A /* coin credit entry */, 4);  // line 3
     frame(kPressTest);
-    EXPECT_EQ(screen(), 0x08BD28u);
+    EXPECT_EQ(screen(), entry::sub_08BD28);
     EXPECT_EQ(text_at(coin_cursor(4) + 4), "BACK");
     frame(kPressTest);  // back, on line 4
-    EXPECT_EQ(screen(), 0x08BAA0u);
+    EXPECT_EQ(screen(), entry::sub_08BAA0);
     EXPECT_EQ(line(), 3);
     frame();
     EXPECT_EQ(text_at(page_cursor(3) + 4), "COINS");
     EXPECT_EQ(ram32(var::service_blink_cell), page_cursor(3));
-    EXPECT_EQ(screen(), 0x08BAF1u);
+    EXPECT_EQ(screen(), entry::sub_08BAF1);
 }
 
 TEST_F(SettingsPages, Editors) {
@@ -263,17 +267,17 @@ TEST_F(SettingsPages, Editors) {
 }
 
 TEST_F(SettingsPages, ScreenFlipTurnsThePictureAtOnce) {
-    orb_write16(0x31FF00, 0x1234);
+    orb_write16(hw::layer_control, 0x1234);
     ASSERT_TRUE(run(sub_08BA3E));
     EXPECT_EQ(setting(backup_record::flip_screen), 0xFF);
-    EXPECT_EQ(orb_read16(0x31FF00), 0x1034);
+    EXPECT_EQ(orb_read16(hw::layer_control), 0x1034);
     ASSERT_TRUE(run(sub_08BA3E));
     EXPECT_EQ(setting(backup_record::flip_screen), 0);
-    EXPECT_EQ(orb_read16(0x31FF00), 0x1234);
+    EXPECT_EQ(orb_read16(hw::layer_control), 0x1234);
 }
 
 TEST_F(SettingsPages, ChuteEditGreysOrRestoresTheChuteLines) {
-    open(kCoinCreditEntry);
+    open(entry::sub_08BA9A /* coin credit entry */);
     orb_write16(0x31F49E, 0x0041);
     orb_write16(0x31F708, 0x0042);
     ASSERT_TRUE(run(sub_08BC08));
@@ -374,7 +378,7 @@ TEST_F(SettingsPages, CoinItemNoneShowsTwentySeven) {
 
 TEST_F(SettingsPages, OneChutePerPlayerCursorPassesOverChute2) {
     set_setting(backup_record::chute_per_player, 0xFF);
-    open(kCoinCreditEntry, 4);
+    open(entry::sub_08BA9A /* coin credit entry */, 4);
     frame(kPressTest);  // the coin settings
     frame();
     EXPECT_EQ(colour(0x31F51C), 0x0E);
@@ -442,9 +446,9 @@ TEST_F(SettingsPages, CoinsToCreditsRowWithNoCoinsPerCreditEndsTheRun) {
 }
 
 TEST_F(SettingsPages, BonusTexts) {
-    plant_text_here(0x08D867, {{0xF410, "NONE"}});
-    plant_text_here(0x08D886, {{0xF410, "FREE"}});
-    plant_text_here(0x08D8A5, {{0xF422, "PERIOD"}});
+    plant_text_here(rom::no_bonus_text, {{0xF410, "NONE"}});
+    plant_text_here(rom::free_play_bonus_text, {{0xF410, "FREE"}});
+    plant_text_here(rom::bonus_after_text, {{0xF422, "PERIOD"}});
     const struct {
         uint8_t bonus;
         const char* text;
@@ -462,8 +466,8 @@ TEST_F(SettingsPages, BonusTexts) {
 
 // A line whose table entry names no routine ends the run at the test press.
 TEST_F(SettingsPages, LineWithoutCodeEndsTheRun) {
-    plant32(0x08B9E8 + 4 * 6, 0x08BA35);
-    open(kGameEntry);
+    plant32(rom::game_settings_lines + 4 * 6, 0x08BA35);
+    open(entry::sub_08B8AE /* game entry */);
     EXPECT_EXIT(frame(kPressTest), ::testing::ExitedWithCode(3),
                 "No translated code starts at 08BA35 \\(frame 0\\)");
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "game/continuations.h"
 #include "board/machine.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
@@ -12,22 +13,9 @@
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
-#include "tests/game/callees.h"
 #include "tests/support/game_harness.h"
 
 namespace {
-
-constexpr uint32_t kIdle = 0x063514;
-constexpr uint32_t kPlayStart = 0x0635B4;
-constexpr uint32_t kJoinInPlay = 0x0635E5;
-constexpr uint32_t kContinue = 0x063799;
-constexpr uint32_t kResetSlots = 0x0634A7;
-constexpr uint32_t kTallyClear = 0x084CFE;
-constexpr uint32_t kCompanion = 0x077B88;
-constexpr uint32_t kAppearEffect = 0x0824F0;
-constexpr uint32_t kController = 0x063EB6;
-constexpr uint32_t kAnimationStart = 0x061F06;
-constexpr uint32_t kHitboxCopyA = 0x087FD6;
 
 uint32_t rec(uint32_t slot) { return var::player_records + 0x100 * slot; }
 void setting8(uint32_t field, uint8_t v) { orb_write8(var::backup_primary + field, v); }
@@ -43,12 +31,12 @@ protected:
         setting8(backup_record::continue_credits, 1);
         setting16(backup_record::start_energy, 100);
         // The slot reset of the mode machine: game flags and every slot.
-        fake(kResetSlots, [] {
+        fake(sub_0634A7 /* reset slots */, [] {
             orb_write32(var::game_flags, 0);
             for (uint32_t n = 0; n < 4; ++n) {
                 orb_write32(rec(n), 0);
                 orb_write8(rec(n) + 148, 0);
-                orb_write32(rec(n) + 4, kIdle);
+                orb_write32(rec(n) + 4, entry::sub_063514 /* idle */);
             }
         });
     }
@@ -63,7 +51,7 @@ protected:
         return cpu.pc;
     }
 
-    static void press(uint32_t slot, uint8_t edges) { orb_write8(0x208128 + slot, edges); }
+    static void press(uint32_t slot, uint8_t edges) { orb_write8(var::player_presses + slot, edges); }
 };
 
 // Join matrix: the join button by option, free play or enough credits (a
@@ -83,7 +71,7 @@ TEST_F(Slots, JoinTakesThePriceAndGoesToTheContinuation) {
                 const uint8_t credits = m == too_few ? 0x80 : 3;
                 orb_write8(var::credit_records, credits);
                 orb_write8(var::credit_records + 2, 7);
-                orb_write32(rec(1) + 4, kIdle);
+                orb_write32(rec(1) + 4, entry::sub_063514 /* idle */);
                 press(1, edge);
                 joins = 0;
                 cpu.reg[20] = rec(1);
@@ -92,7 +80,7 @@ TEST_F(Slots, JoinTakesThePriceAndGoesToTheContinuation) {
                 const bool button = option == 0 ? edge != 0x40 : edge == 0x40;
                 const bool joined = button && m != too_few;
                 EXPECT_EQ(joins, joined ? 1 : 0);
-                EXPECT_EQ(ram32(rec(1) + 4), joined ? kTestEntry[0] : kIdle);
+                EXPECT_EQ(ram32(rec(1) + 4), joined ? kTestEntry[0] : entry::sub_063514 /* idle */);
                 const bool paid = joined && m == enough;
                 EXPECT_EQ(ram8(var::credit_records), paid ? 1 : credits);
                 EXPECT_EQ(ram8(var::credit_records + 2), paid ? 0 : 7);
@@ -120,14 +108,14 @@ TEST_F(Slots, NoJoinAfterTheGameOrWhileThePlayIsOverAndContinuesPayTheirOwnPrice
         orb_write32(var::system_flags, c.system_flags);
         orb_write32(var::game_flags, c.game_flags);
         orb_write16(rec(0), static_cast<uint16_t>(c.flags));
-        orb_write32(rec(0) + 4, kIdle);
+        orb_write32(rec(0) + 4, entry::sub_063514 /* idle */);
         orb_write8(var::credit_records, c.credits);
         setting8(backup_record::continue_credits, c.continue_price);
         press(0, 0x10);
         cpu.reg[20] = rec(0);
         cpu.reg[15] = kTestEntry[0];
         ASSERT_TRUE(run(sub_063536));
-        EXPECT_EQ(ram32(rec(0) + 4), c.joins ? kTestEntry[0] : kIdle);
+        EXPECT_EQ(ram32(rec(0) + 4), c.joins ? kTestEntry[0] : entry::sub_063514 /* idle */);
     }
 }
 
@@ -151,22 +139,23 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
     cpu.reg[20] = rec(2);
     ASSERT_TRUE(run(sub_06350B));
 
-    EXPECT_EQ(ram32(0x208128), 0u) << "every slot's presses are spent";
+    EXPECT_EQ(ram32(var::player_presses), 0u) << "every slot's presses are spent";
     EXPECT_EQ(ram32(var::game_flags), 0x4u);
     EXPECT_EQ(ram16(var::game_mode), 15);
     EXPECT_EQ(ram8(var::ingame_state), flow_state::select_start);
     EXPECT_EQ(ram8(var::fade_preset), 0);
     EXPECT_TRUE(ram32(var::system_flags) & 8) << "fade out";
-    EXPECT_EQ(ram32(rec(2) + 4), 0x0638B4u);
+    EXPECT_EQ(ram32(rec(2) + 4), entry::sub_0638B4);
     EXPECT_EQ(ram16(rec(2)), 7);
     EXPECT_EQ(ram8(rec(2) + 149), 2) << "the slot's own character";
     EXPECT_EQ(ram8(rec(2) + 180), 1);
     EXPECT_EQ(ram32(rec(2) + 140), 0u);
-    EXPECT_EQ(ram16(0x701F2C), 1) << "new plays";
-    EXPECT_EQ(ram16(0x701F2C + 0x7C), 1);
-    EXPECT_EQ(ram16(0x701F0E), 1) << "joins";
-    EXPECT_EQ(ram16(0x701F0E + 0x7C), 1);
-    for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(ram8(0x2081C0 + 16 + i), 0x11 * (i + 1)) << "join time " << i;
+    EXPECT_EQ(ram16(var::bookkeeping_new_plays), 1) << "new plays";
+    EXPECT_EQ(ram16(var::bookkeeping_new_plays + var::bookkeeping_mirror_offset), 1);
+    EXPECT_EQ(ram16(var::bookkeeping_joins), 1) << "joins";
+    EXPECT_EQ(ram16(var::bookkeeping_joins + var::bookkeeping_mirror_offset), 1);
+    for (uint32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(ram8(var::join_times + 16 + i), 0x11 * (i + 1)) << "join time " << i;
     EXPECT_EQ(ram16(rec(2) + 64), 400);
     EXPECT_EQ(ram8(rec(2) + 181), 3);
     EXPECT_EQ(ram8(chute), 0);
@@ -182,7 +171,7 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
 // was; ModeMachine.PlayStartAfterTheRealSlotResetSetsUpItsOwnRecord runs the
 // play start with the real reset.
 TEST_F(Slots, PlayStartOfAContinuingPlayerKeepsTheScoreAndTellsTheRank) {
-    fake(kResetSlots);  // does nothing: the record keeps its continuing bit
+    fake(sub_0634A7 /* reset slots */);  // does nothing: the record keeps its continuing bit
     orb_write16(rec(1), 0x2000);
     orb_write8(rec(1) + 149, 3);
     orb_write32(rec(1) + 140, 12345);
@@ -194,7 +183,7 @@ TEST_F(Slots, PlayStartOfAContinuingPlayerKeepsTheScoreAndTellsTheRank) {
     EXPECT_EQ(ram32(rec(1) + 140), 12345u);
     EXPECT_EQ(ram8(rec(1) + 149), 3);
     EXPECT_EQ(ram8(rec(1) + 180), 3);
-    EXPECT_EQ(ram16(0x701F2C), 0) << "no new play";
+    EXPECT_EQ(ram16(var::bookkeeping_new_plays), 0) << "no new play";
     EXPECT_EQ(ram16(rec(1) + 64), 100);
 }
 
@@ -206,11 +195,11 @@ TEST_F(Slots, OfTwoSlotsPressingTogetherTheHigherJoins) {
     press(2, 0x10);
     for (uint32_t slot : {3u, 2u}) {
         cpu.reg[20] = rec(slot);
-        cpu.reg[15] = kPlayStart;
+        cpu.reg[15] = entry::sub_0635B4 /* play start */;
         ASSERT_TRUE(run(sub_063536));
     }
-    EXPECT_EQ(ram32(rec(3) + 4), 0x0638B4u);
-    EXPECT_EQ(ram32(rec(2) + 4), kIdle);
+    EXPECT_EQ(ram32(rec(3) + 4), entry::sub_0638B4);
+    EXPECT_EQ(ram32(rec(2) + 4), entry::sub_063514 /* idle */);
     EXPECT_EQ(ram32(var::game_flags), 0x8u);
     EXPECT_EQ(ram8(var::credit_records), 4);
 }
@@ -223,23 +212,23 @@ TEST_F(Slots, IdleSlotJoinsOnlyWhilePlayRuns) {
     orb_write8(var::game_mode, 15);
     cpu.reg[20] = rec(0);
     ASSERT_TRUE(run(sub_063514)) << "character select: play not running";
-    EXPECT_EQ(ram32(rec(0) + 4), kIdle);
+    EXPECT_EQ(ram32(rec(0) + 4), entry::sub_063514 /* idle */);
     orb_write32(var::game_flags, 1u << 9);
     cpu.reg[20] = rec(0);
-    EXPECT_EQ(run_until_left(sub_063514), kJoinInPlay);
-    EXPECT_EQ(ram32(rec(0) + 4), kJoinInPlay);
+    EXPECT_EQ(run_until_left(sub_063514), continuation::join_in_play);
+    EXPECT_EQ(ram32(rec(0) + 4), continuation::join_in_play);
     orb_write8(var::game_mode, 3);
-    orb_write32(rec(1) + 4, kIdle);
+    orb_write32(rec(1) + 4, entry::sub_063514 /* idle */);
     cpu.reg[20] = rec(1);
     press(1, 0x10);
     ASSERT_TRUE(run(sub_063514)) << "attract screens: the join check's business";
-    EXPECT_EQ(ram32(rec(1) + 4), kIdle);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_063514 /* idle */);
 }
 
 // Continue: each frame the countdown falls and a join is offered; short of
 // credits a press cuts the countdown to its second's start plus one frame.
 TEST_F(Slots, ContinueCountdownAndItsSpeedUp) {
-    orb_write32(rec(0) + 4, kContinue);
+    orb_write32(rec(0) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(0) + 74, 1000);
     orb_write16(rec(1), 1);  // another player plays
     press(0, 0x10);
@@ -251,7 +240,7 @@ TEST_F(Slots, ContinueCountdownAndItsSpeedUp) {
 
     // Nobody plays and no credits anywhere: every continuing slot is cut.
     orb_write16(rec(1), 0);
-    orb_write32(rec(2) + 4, kContinue);
+    orb_write32(rec(2) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(2) + 74, 700);
     orb_write16(rec(0) + 74, 1000);
     cpu.reg[20] = rec(0);
@@ -267,56 +256,57 @@ TEST_F(Slots, ContinueCountdownAndItsSpeedUp) {
     // With the credits for it, a continue has no translated continuation.
     orb_write8(var::credit_records, 1);
     cpu.reg[20] = rec(0);
-    EXPECT_EQ(run_until_left(sub_063799), kJoinInPlay);
+    EXPECT_EQ(run_until_left(sub_063799), continuation::join_in_play);
 }
 
 TEST_F(Slots, ContinueEndsInTheRankingAndTheLastOneClearsTheContinueArea) {
-    orb_write32(rec(0) + 4, kContinue);
+    orb_write32(rec(0) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(0) + 74, 1);
-    for (uint32_t a = 0x31F7A4; a < 0x31F7A4 + 3 * 128; a += 128) orb_write32(a, 0x12341234);
+    for (uint32_t a = var::continue_area; a < var::continue_area + 3 * 128; a += 128)
+        orb_write32(a, 0x12341234);
     cpu.reg[20] = rec(0);
     ASSERT_TRUE(run(sub_063799));
-    EXPECT_EQ(ram32(rec(0) + 4), 0x08A3D6u);
+    EXPECT_EQ(ram32(rec(0) + 4), entry::sub_08A3D6);
     EXPECT_EQ(ram8(rec(0) + 2), 0);
-    EXPECT_EQ(ram32(0x31F7A4 + 128), 0u);
+    EXPECT_EQ(ram32(var::continue_area + 128), 0u);
     // The game over ends every countdown at once.
-    orb_write32(rec(1) + 4, kContinue);
+    orb_write32(rec(1) + 4, entry::sub_063799 /* continue */);
     orb_write16(rec(1) + 74, 500);
     orb_write32(var::system_flags, 0x80);
     cpu.reg[20] = rec(1);
     ASSERT_TRUE(run(sub_063799));
-    EXPECT_EQ(ram32(rec(1) + 4), 0x08A3D6u);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_08A3D6);
     EXPECT_EQ(ram16(rec(1) + 74), 500);
 }
 
 TEST_F(Slots, TheLastSlotOutEndsTheGameAndWaitsForGameOver) {
-    fake(kTallyClear);
+    fake(sub_084CFE /* tally clear */);
     orb_write32(var::game_flags, 1u << 2);
     orb_write8(var::credit_records + 2, 9);
-    orb_write32(rec(2) + 4, 0x063818);
+    orb_write32(rec(2) + 4, entry::sub_063818);
     cpu.reg[20] = rec(2);
     ASSERT_TRUE(run(sub_063818));
     EXPECT_EQ(ram8(rec(2) + 2), 2);
     EXPECT_EQ(ram32(var::game_flags), 1u << 13);
     EXPECT_TRUE(ram32(var::system_flags) & 0x80);
-    EXPECT_EQ(calls(kTallyClear), 1);
+    EXPECT_EQ(calls(sub_084CFE /* tally clear */), 1);
     orb_write8(var::ingame_state, flow_state::game_over_fade_out);
     ASSERT_TRUE(run(sub_063818));
-    EXPECT_EQ(ram32(rec(2) + 4), 0x063818u) << "still out";
+    EXPECT_EQ(ram32(rec(2) + 4), entry::sub_063818) << "still out";
     orb_write8(var::ingame_state, flow_state::game_over_wait_out);
     ASSERT_TRUE(run(sub_063818));
-    EXPECT_EQ(ram32(rec(2) + 4), kIdle);
+    EXPECT_EQ(ram32(rec(2) + 4), entry::sub_063514 /* idle */);
     EXPECT_EQ(ram8(rec(2) + 2), 0);
     EXPECT_EQ(ram8(var::credit_records + 2), 0);
 }
 
 TEST_F(Slots, OtherSlotsOutShowTheirLine127FramesThenGoIdle) {
-    fake(kTallyClear);
+    fake(sub_084CFE /* tally clear */);
     orb_write32(var::game_flags, 0b0011);
-    orb_write32(rec(1) + 4, 0x063818);
+    orb_write32(rec(1) + 4, entry::sub_063818);
     orb_write16(rec(1), 0x2000);
     int frames = 0;
-    while (ram32(rec(1) + 4) != kIdle && frames < 300) {
+    while (ram32(rec(1) + 4) != entry::sub_063514 /* idle */ && frames < 300) {
         cpu.reg[20] = rec(1);
         ASSERT_TRUE(run(sub_063818));
         ++frames;
@@ -343,18 +333,20 @@ TEST_F(Slots, LeavingBooksThePlayTimeInItsBand) {
                  {9, 59, 0, 10}, {10, 0, 0, 11}, {0, 0, 1, 11}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.hours) << ":" << int(c.minutes) << ":" << int(c.seconds));
-        for (uint32_t a = 0x701F00; a < 0x701FFA; ++a) orb_write8(a, 0);
-        for (uint32_t i = 0; i < 5; ++i) orb_write8(0x2081C0 + 8 + i, 0);
+        for (uint32_t a = var::bookkeeping_block; a < 0x701FFA; ++a) orb_write8(a, 0);
+        for (uint32_t i = 0; i < 5; ++i) orb_write8(var::join_times + 8 + i, 0);
         orb_write8(var::power_on_time, c.seconds);
         orb_write8(var::power_on_time + 1, c.minutes);
         orb_write8(var::power_on_time + 2, c.hours);
         cpu.reg[20] = rec(1);
         ASSERT_TRUE(run(sub_063722));
         for (uint32_t band = 0; band < 12; ++band) {
-            EXPECT_EQ(ram16(0x701F3C + 2 * band), band == c.band ? 1 : 0) << band;
-            EXPECT_EQ(ram16(0x701F3C + 0x7C + 2 * band), band == c.band ? 1 : 0) << band;
+            EXPECT_EQ(ram16(var::play_length_bands + 2 * band), band == c.band ? 1 : 0) << band;
+            EXPECT_EQ(ram16(var::play_length_bands + var::bookkeeping_mirror_offset + 2 * band),
+                      band == c.band ? 1 : 0)
+                << band;
         }
-        EXPECT_EQ(ram8(0x701F1C), c.seconds) << "total play time";
+        EXPECT_EQ(ram8(var::total_play_time), c.seconds) << "total play time";
         EXPECT_EQ(ram8(0x701F1D), c.minutes);
         EXPECT_EQ(ram8(0x701F98 + 1), c.minutes) << "its mirror";
         EXPECT_EQ(ram8(0x2081C8 + 1), c.minutes) << "the join time became the play time";
@@ -424,8 +416,8 @@ TEST_F(SlotsInPlay, EnergyUsedUpBelowTheConvertedCreditsBooksALeaveAJoinAndAPlay
     frame();
     EXPECT_EQ(ram8(rec(0) + 181), 2);
     EXPECT_EQ(ram8(rec(0) + 180), 2);
-    EXPECT_EQ(ram16(0x701F0E), 1) << "a join";
-    EXPECT_EQ(ram16(0x701F3C), 1) << "a leave, in the first band";
+    EXPECT_EQ(ram16(var::bookkeeping_joins), 1) << "a join";
+    EXPECT_EQ(ram16(var::play_length_bands), 1) << "a leave, in the first band";
     frame();
     EXPECT_EQ(ram8(rec(0) + 180), 2) << "once";
     EXPECT_EQ(ram16(rec(0) + 16), 0) << "placed with the camera";
@@ -491,7 +483,7 @@ TEST_F(Slots, InputFetchReadsTheSlotsBytes) {
 }
 
 TEST_F(Slots, RunnerCallsTheSlotsHighestFirstThenHandsOnTableB) {
-    fake(kHitboxCopyA);
+    fake(sub_087FD6 /* hitbox copy a */);
     std::vector<uint32_t> order;
     for (uint32_t n = 0; n < 4; ++n) {
         orb_write32(rec(n) + 4, kTestEntry[n]);
@@ -517,7 +509,7 @@ TEST_F(Slots, RunnerCallsTheSlotsHighestFirstThenHandsOnTableB) {
         EXPECT_EQ(ram8(var::hitbox_copy_b + 48), 0xEE) << "(count + 1) entries";
         EXPECT_EQ(ram8(var::hitbox_table_b), 0);
     }
-    EXPECT_EQ(calls(kHitboxCopyA), 4);
+    EXPECT_EQ(calls(sub_087FD6 /* hitbox copy a */), 4);
 }
 
 TEST_F(Slots, PowerOnSetsEverySlotIdleWithItsCreditRecord) {
@@ -537,7 +529,7 @@ TEST_F(Slots, PowerOnSetsEverySlotIdleWithItsCreditRecord) {
         for (uint32_t n = 0; n < 4; ++n) {
             EXPECT_EQ(ram8(rec(n) + 128), c.offsets[n]) << n;
             EXPECT_EQ(ram16(rec(n)), 0);
-            EXPECT_EQ(ram32(rec(n) + 4), kIdle);
+            EXPECT_EQ(ram32(rec(n) + 4), entry::sub_063514 /* idle */);
             EXPECT_EQ(ram8(rec(n) + 129), n);
             EXPECT_EQ(ram16(rec(n) + 12), static_cast<uint16_t>(rec(n)));
         }
@@ -558,45 +550,45 @@ class SlotChain : public Slots {
 protected:
     void SetUp() override {
         Slots::SetUp();
-        fake(kAnimationStart);
-        fake(kCompanion, [this] { companion_ = cpu.reg[10]; });
-        fake(kAppearEffect, [this] { effect_ = cpu.reg[0]; });
-        fake(kController);
+        fake(sub_061F06 /* animation start */);
+        fake(sub_077B88 /* companion */, [this] { companion_ = cpu.reg[10]; });
+        fake(sub_0824F0 /* appear effect */, [this] { effect_ = cpu.reg[0]; });
+        fake(sub_063EB6 /* controller */);
         orb_write32(var::camera_pointer, var::playfield_camera);
         orb_write16(var::playfield_camera + 4, 1000);
         orb_write16(var::playfield_camera + 6, 200);
         setting8(backup_record::player_count, 1);
-        plant8(0x063E7E + 1, 3);       // three slots: rows 3 to 5
-        plant16(0x063E82 + 4 * 4, 8);  // slot 1: x + 8
-        plant16(0x063E82 + 4 * 4 + 2, static_cast<uint16_t>(-4));
+        plant8(rom::offset_rows + 1, 3);        // three slots: rows 3 to 5
+        plant16(rom::slot_offsets + 4 * 4, 8);  // slot 1: x + 8
+        plant16(rom::slot_offsets + 4 * 4 + 2, static_cast<uint16_t>(-4));
         orb_write8(var::stage, 2);
         orb_write8(var::area, 3);
         plant16(rom::player_start_y + 2 * 7, 600);  // stage 2, area 3
-        plant32(0x063E1C + 4 * 3, 0x0A0000);
-        plant32(0x063E3C + 4 * 3, 0x0B0000);
+        plant32(rom::standing_anim + 4 * 3, 0x0A0000);
+        plant32(rom::placed_scripts + 4 * 3, 0x0B0000);
         orb_write8(rec(1) + 149, 3);
     }
     uint32_t companion_ = 0, effect_ = 0xFF;
 };
 
 TEST_F(SlotChain, WaitsThenPlacesOnTheAreasStartLine) {
-    orb_write32(rec(1) + 4, 0x06389E);
+    orb_write32(rec(1) + 4, entry::sub_06389E);
     orb_write8(var::ingame_state, flow_state::next_stage);
     cpu.reg[20] = rec(1);
     ASSERT_TRUE(run(sub_06389E));
-    EXPECT_EQ(ram32(rec(1) + 4), 0x06389Eu);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_06389E);
     orb_write8(var::ingame_state, flow_state::stage_start);
     ASSERT_TRUE(run(sub_06389E));
-    EXPECT_EQ(ram32(rec(1) + 4), 0x0638B4u);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_0638B4);
     ASSERT_TRUE(run(sub_0638B4));
-    EXPECT_EQ(ram32(rec(1) + 4), 0x0638B4u);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_0638B4);
     orb_write8(var::ingame_state, flow_state::play);
     ASSERT_TRUE(run(sub_0638B4));
-    EXPECT_EQ(ram32(rec(1) + 4), 0x0638C6u);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_0638C6);
 
     orb_write8(rec(1) + 159, 9);
     ASSERT_TRUE(run(sub_0638C6));
-    EXPECT_EQ(ram32(rec(1) + 4), 0x063955u);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_063955);
     EXPECT_EQ(static_cast<int16_t>(ram16(rec(1) + 32)), 1000 + 640 + 8);
     EXPECT_EQ(static_cast<int16_t>(ram16(rec(1) + 34)), 600 - 4);
     EXPECT_EQ(ram16(rec(1) + 36), 0);
@@ -604,7 +596,7 @@ TEST_F(SlotChain, WaitsThenPlacesOnTheAreasStartLine) {
     EXPECT_EQ(ram8(rec(1) + 44), 2);
     EXPECT_EQ(ram8(rec(1) + 159), 0);
     EXPECT_EQ(static_cast<int16_t>(ram16(rec(1) + 16)), (1648 >> 2) - (1000 >> 2));
-    EXPECT_EQ(calls(kAnimationStart), 1);
+    EXPECT_EQ(calls(sub_061F06 /* animation start */), 1);
 }
 
 TEST_F(SlotChain, PlacedObjectAreasPlaceBelowTheCameraAt64High) {
@@ -625,18 +617,18 @@ TEST_F(SlotChain, SetUpThenAppearsFor128FramesRunningTheController) {
     EXPECT_EQ(effect_, 1u);
     EXPECT_EQ(ram16(rec(1)) & 0x54, 0x44) << "facing, bit 4 clear, untouchable";
     EXPECT_EQ(ram8(rec(1) + 148), 255);
-    EXPECT_EQ(ram32(rec(1) + 4), 0x0639CBu);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_0639CB);
     int frames = 1;
-    EXPECT_EQ(calls(kController), 1);
-    while (ram32(rec(1) + 4) == 0x0639CB && frames < 300) {
+    EXPECT_EQ(calls(sub_063EB6 /* controller */), 1);
+    while (ram32(rec(1) + 4) == entry::sub_0639CB && frames < 300) {
         const bool hidden_expected = ((ram8(rec(1) + 54) + 1) & 4) != 0;
         ASSERT_TRUE(run(sub_0639CB));
         EXPECT_EQ((ram16(rec(1)) & 2) != 0, hidden_expected) << frames;
         ++frames;
     }
     EXPECT_EQ(frames, 128);
-    EXPECT_EQ(calls(kController), 128);
-    EXPECT_EQ(ram32(rec(1) + 4), kController);
+    EXPECT_EQ(calls(sub_063EB6 /* controller */), 128);
+    EXPECT_EQ(ram32(rec(1) + 4), entry::sub_063EB6 /* controller */);
     EXPECT_EQ(ram16(rec(1)) & 4, 0);
 }
 
@@ -644,7 +636,7 @@ TEST_F(SlotChain, DemoSpawnsNoEffectAndPlacedAreasLeaveForTheirController) {
     orb_write32(var::game_flags, 1u << 8);
     cpu.reg[20] = rec(1);
     ASSERT_TRUE(run(sub_063955));
-    EXPECT_EQ(calls(kAppearEffect), 0);
+    EXPECT_EQ(calls(sub_0824F0 /* appear effect */), 0);
     orb_write32(var::game_flags, 1u << 12);
     cpu.reg[20] = rec(1);
     EXPECT_EQ(run_until_left(sub_063955), 0x0651D1u);
@@ -660,40 +652,40 @@ class JoinFromReset : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        using namespace callee;
-        const uint32_t handlers[] = {0x09F500, 0x09F610, 0x09F61C, 0x09F628, 0x09F640};
+        const uint32_t handlers[] = {entry::int_vblank_start, entry::int_vblank_end, entry::int_sound,
+                                     entry::int_timer0, entry::int_timer1};
         for (uint32_t n = 0; n < 5; ++n) plant32(0x09F100 + 4 * n, handlers[n]);
         const uint8_t controller[12] = {0, 1, 2, 3, 4, 0, 0, 0x00, 50, 0, 57, 0};
         for (uint32_t i = 0; i < 12; ++i) plant8(0x060098 + i, controller[i]);
-        fake_all({kIoSetUp,
-                  kBackupData,
-                  kMixerSetUp,
-                  kFixedPalettes,
-                  kSpriteHeader,
-                  kLayers,
-                  kBookkeepingCheck,
-                  kSettings,
-                  kRankingTables,
-                  kSoundRings,
-                  kPlayerInputs,
-                  kSystemInputs,
-                  kSpriteList,
-                  kSoundHandOff,
-                  kCoins,
-                  kBookkeepingVerify,
-                  kCheckValueStore,
-                  kFadeStep,
-                  kPaletteDrain,
-                  kSpriteListReset,
-                  kTextClear,
-                  kSoundA});
-        fake(kPaletteBlock, [] { cpu.reg[27] = 0x600040; });
-        fake(kModeMachine, [this] {
+        fake_all({sub_0609F3 /* io set up */,
+                  sub_089389 /* backup data */,
+                  sub_0609D3 /* mixer set up */,
+                  sub_089674 /* fixed palettes */,
+                  sub_060978 /* sprite header */,
+                  sub_0608A8 /* layers */,
+                  sub_061077 /* bookkeeping check */,
+                  sub_060CCE /* settings */,
+                  sub_08A1F2 /* ranking tables */,
+                  sub_088F58 /* sound rings */,
+                  sub_0604CF /* player inputs */,
+                  sub_060480 /* system inputs */,
+                  sub_062121 /* sprite list */,
+                  sub_09F6E2 /* sound hand off */,
+                  sub_060D76 /* coins */,
+                  sub_0610E1 /* bookkeeping verify */,
+                  sub_0610CF /* check value store */,
+                  sub_08973C /* fade step */,
+                  sub_0896CB /* palette drain */,
+                  sub_0609AA /* sprite list reset */,
+                  sub_060942 /* text clear */,
+                  sub_088F98 /* sound a */});
+        fake(sub_0896F1 /* palette block */, [] { cpu.reg[27] = 0x600040; });
+        fake(sub_060148 /* mode machine */, [this] {
             if (++passes_ != 3) return;
             orb_write8(var::game_mode, 15);
             orb_write32(var::game_flags, 1u << 9);
             orb_write8(var::free_play_active, 1);
-            orb_write8(0x208128, 0x10);
+            orb_write8(var::player_presses, 0x10);
         });
     }
     void run_from_reset() {

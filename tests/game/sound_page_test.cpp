@@ -2,30 +2,29 @@
 
 #include <vector>
 
+#include "game/operator/tables.h"
 #include "tests/game/service_fixture.h"
 
 namespace {
 
 using namespace service_test;
 
-constexpr uint32_t kEntry = 0x08B5B7;
-constexpr uint32_t kLoop = 0x08B5F5;
-
 // Line 0 plays 0x81 then 0x05; line 1 plays 0x10; line 2's list is empty.
 class SoundPage : public ServiceTest {
 protected:
     void SetUp() override {
         ServiceTest::SetUp();
-        plant_text_here(0x08CC96,
+        plant_text_here(rom::sound_test_text,
                         {{0xF520, "FIRST"}, {0xF620, "SECOND"}, {0xF720, "THIRD"}, {0xF820, "EXIT"}});
         const uint8_t lists[3][3] = {{0x81, 0x05, 0}, {0x10, 0, 0}, {0, 0, 0}};
         for (uint32_t line = 0; line < 3; ++line) {
-            plant32(0x08CCD4 + 4 * line, 0x09A000 + 16 * line);
+            plant32(rom::sound_lists + 4 * line, 0x09A000 + 16 * line);
             for (uint32_t i = 0; i < 3; ++i) plant8(0x09A000 + 16 * line + i, lists[line][i]);
         }
-        for (uint32_t line = 0; line < 3; ++line) plant32(0x08B690 + 4 * line, 0x08B6A0);
-        plant32(0x08B69C, 0x08B6DA);
-        screen(kEntry);
+        for (uint32_t line = 0; line < 3; ++line)
+            plant32(rom::sound_test_lines + 4 * line, entry::sub_08B6A0);
+        plant32(0x08B69C, entry::sub_08B6DA);
+        screen(entry::sub_08B5B7 /* entry */);
         frame();
     }
     static uint8_t line() { return orb_read8(var::service_cursor); }
@@ -35,7 +34,7 @@ protected:
 
 TEST_F(SoundPage, OpensOnTheLeaveLineWithEveryPositionAtZero) {
     EXPECT_EQ(line(), 3);
-    EXPECT_EQ(screen(), kLoop);
+    EXPECT_EQ(screen(), entry::sub_08B5F5 /* loop */);
     EXPECT_EQ(orb_read16(0x31F81C), 0x0A7F) << "the loop ran in the same frame";
     EXPECT_EQ(colour(0x31F820), 0x0A);
     for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(position_cells(i), (std::vector<uint16_t>{0x0020, 0x0430}));
@@ -96,7 +95,7 @@ TEST_F(SoundPage, PressesPlayTheListInTurnAndStartAgainAfterItsEnd) {
 TEST_F(SoundPage, LeaveSilencesAndGoesBackToTheMenu) {
     frame(kPressTest);
     EXPECT_EQ(ring_a, (std::vector<uint8_t>{0, 0}));
-    EXPECT_EQ(screen(), 0x08B04Au);
+    EXPECT_EQ(screen(), entry::sub_08B04A);
 }
 
 }  // namespace

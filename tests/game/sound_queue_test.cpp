@@ -6,14 +6,15 @@
 #include "board/machine.h"
 #include "game/engine/tables.h"
 #include "game/engine/vars.h"
+#include "game/hardware.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
 
 namespace {
 
-constexpr uint32_t kCommandA = 0x700000;
-constexpr uint32_t kCommandB = 0x700010;
+constexpr uint32_t kCommandA = hw::sound_command;
+constexpr uint32_t kCommandB = hw::sound_command_b;
 constexpr uint8_t kNothing = 0x77;  // left in the command bytes to see a hand-off
 
 class SoundQueues : public GameRoutineTest {
@@ -55,17 +56,17 @@ TEST_F(SoundQueues, ResetSendsCodeZeroOnceAndSwitchesTheOutput) {
         SCOPED_TRACE(c.name);
         SetUp();
         ASSERT_TRUE(run(sub_0609F3));  // port D an output, the sound board running
-        orb_write8(0xC0001C, 0x80);
-        orb_write8(0xC00006, 0xF8);
+        orb_write8(hw::io_control, 0x80);
+        orb_write8(hw::port_d, 0xF8);
         demo(c.demo, c.demo_sound);
         orb_write32(var::sound_ring_a, 0xFFFF0507);
         orb_write8(0x2091A2, 0x55);
-        orb_write8(0x701FFF, 0x55);
+        orb_write8(var::shared_ram_flag, 0x55);
         orb_write32(var::sound_ring_b, 0x99990302);
         ASSERT_TRUE(run(sub_088F58));
         EXPECT_EQ(ram32(var::sound_ring_a), 0x100u);
         EXPECT_EQ(ram8(0x2091A2), 0);
-        EXPECT_EQ(ram8(0x701FFF), 0);
+        EXPECT_EQ(ram8(var::shared_ram_flag), 0);
         EXPECT_EQ(orb_board.io.cnt, 0x84) << "bit 2: the sound board runs";
         EXPECT_EQ(orb_board.io.port_latches[3], c.port_d_after);
         EXPECT_EQ(ram32(var::sound_ring_b), 0x99990302u) << "ring B untouched";

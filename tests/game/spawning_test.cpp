@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "game/continuations.h"
 #include "game/actors/tables.h"
 #include "game/flow/vars.h"
 #include "tests/game/actor_fixture.h"
@@ -13,12 +14,8 @@ namespace {
 constexpr uint32_t kStageLists = 0x120000;  // the stage's table of area lists
 constexpr uint32_t kList = 0x120100;
 constexpr uint8_t kStage = 1, kArea = 2;
-constexpr uint32_t kSweep = 0x06628B, kWindow = 0x06623F, kWatcher = 0x06ACB8;
 constexpr uint32_t kEnemyRoutine = GameRoutineTest::kTestEntry[1];
 constexpr uint32_t kOtherRoutine = GameRoutineTest::kTestEntry[2];
-constexpr uint32_t kStallerSetup = 0x06ADBB;
-constexpr uint32_t kDispatcher = 0x06A1DA;
-constexpr uint32_t kMover = 0x069130;
 constexpr uint8_t kFactor = 2;  // one slot in play
 constexpr uint8_t kPlayers = 1;
 constexpr uint8_t kOrdinary = 1u << kFactor;  // passes the player-count test
@@ -71,14 +68,14 @@ protected:
     }
     // A generator on the ring; its first pass runs with the next frame.
     uint32_t generator() {
-        gen_ = spawn(0x066200, sub_088C57);
+        gen_ = spawn(entry::sub_066200, sub_088C57);
         return gen_;
     }
     uint16_t counter(int n) const { return ram16(gen_ + 16 + 2 * n); }
     // The object that record n spawned (0 when its counter holds none).
     uint32_t object_of(int n) const {
         const uint16_t c = counter(n);
-        return c >= 1 && c < 0x8000 ? 0x200000u | c : 0;
+        return c >= 1 && c < 0x8000 ? var::object_area | c : 0;
     }
     void end(uint32_t object) { orb_write16(object + object_record::flags, 0); }
     std::vector<uint32_t> with_routine(uint32_t routine) const {
@@ -114,8 +111,9 @@ TEST_F(Spawning, StartCountsToTheEndMarkerAndPicksTheModeByTheArea) {
         EXPECT_EQ(ram16(g + object_record::flags), 0);
         EXPECT_EQ(ram8(g + spawn_generator::count), 3);
         EXPECT_EQ(ram16(g + spawn_generator::last_x), 40);
-        EXPECT_EQ(ram32(g + object_record::routine), placed ? kWindow : kSweep);
-        EXPECT_EQ(with_routine(kWatcher).size(), placed ? 0u : 1u);
+        EXPECT_EQ(ram32(g + object_record::routine),
+                  placed ? entry::sub_06623F /* window */ : entry::sub_06628B /* sweep */);
+        EXPECT_EQ(with_routine(entry::sub_06ACB8 /* watcher */).size(), placed ? 0u : 1u);
     }
 }
 
@@ -127,7 +125,7 @@ TEST_F(Spawning, AnEmptyListFreesItsGeneratorInItsFirstFrame) {
     EXPECT_FALSE(on_ring(g));
     EXPECT_EQ(ram16(var::free_stack_256), free_before);
     EXPECT_EQ(ram16(var::free_stack_256 + 2 * free_before), static_cast<uint16_t>(g));
-    EXPECT_TRUE(with_routine(kWatcher).empty());
+    EXPECT_TRUE(with_routine(entry::sub_06ACB8 /* watcher */).empty());
 }
 
 // ---- sweep mode ----
@@ -356,17 +354,17 @@ class Watcher : public Spawning {
 protected:
     void SetUp() override {
         Spawning::SetUp();
-        fake(kStallerSetup);
-        orb_write16(var::player_records + player_record::flags, 1);
-        orb_write32(var::player_records + player_record::routine, kIdle);
+        fake(sub_06ADBB /* staller setup */);
+        orb_write16(var::player_records + object_record::flags, 1);
+        orb_write32(var::player_records + object_record::routine, kIdle);
         camera(0);
-        watcher_ = spawn(kWatcher, sub_088C67);
+        watcher_ = spawn(entry::sub_06ACB8 /* watcher */, sub_088C67);
     }
     // Passes until the first staller appears (at most limit); 0 when none.
     int passes_to_staller(int limit) {
         for (int n = 1; n <= limit; ++n) {
             pass();
-            if (!with_routine(kStallerSetup).empty()) return n;
+            if (!with_routine(entry::sub_06ADBB /* staller setup */).empty()) return n;
         }
         return 0;
     }
@@ -381,7 +379,7 @@ TEST_F(Watcher, TheFirstStallerComesAfter900FramesPerEnemyAlivePlusOne) {
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << "live " << int(k.live) << " stallers " << int(k.stallers));
         init_objects();
-        watcher_ = spawn(kWatcher, sub_088C67);
+        watcher_ = spawn(entry::sub_06ACB8 /* watcher */, sub_088C67);
         orb_write8(watcher_ + progress_watcher::stallers, k.stallers);
         orb_write8(var::live_enemy_count, k.live);
         pass();
@@ -393,7 +391,7 @@ TEST_F(Watcher, TheFirstStallerComesAfter900FramesPerEnemyAlivePlusOne) {
 
 TEST_F(Watcher, TheStallerNamesItsWatcher) {
     passes_to_staller(900);
-    const auto found = with_routine(kStallerSetup);
+    const auto found = with_routine(entry::sub_06ADBB /* staller setup */);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(ram16(found[0] + object_record::partner), static_cast<uint16_t>(watcher_));
     EXPECT_EQ(ram16(found[0] + object_record::flags), 0);
@@ -411,10 +409,11 @@ TEST_F(Watcher, ProgressAndSlotsOutRestartTheLockPauses) {
         {"camera 319 on", [] { orb_write16(var::playfield_camera + camera_record::x, 319); }, [] {}, 900},
         {"camera back", [] { orb_write16(var::playfield_camera + camera_record::x, 0xFFFF); }, [] {},
          500 + 900},
-        {"slot out", [] { orb_write32(var::player_records + 0x100 + player_record::routine, 0x062D3A); },
-         [] { orb_write32(var::player_records + 0x100 + player_record::routine, 0); }, 500 + 900},
-        {"no player in play", [] { orb_write16(var::player_records + player_record::flags, 0); },
-         [] { orb_write16(var::player_records + player_record::flags, 1); }, 500 + 900},
+        {"slot out",
+         [] { orb_write32(var::player_records + 0x100 + object_record::routine, continuation::out_of_play); },
+         [] { orb_write32(var::player_records + 0x100 + object_record::routine, 0); }, 500 + 900},
+        {"no player in play", [] { orb_write16(var::player_records + object_record::flags, 0); },
+         [] { orb_write16(var::player_records + object_record::flags, 1); }, 500 + 900},
         {"wave lock", [] { orb_write32(var::enemy_flags, 1u << enemy_flag::wave_lock); },
          [] { orb_write32(var::enemy_flags, 0); }, 901},
     };
@@ -422,8 +421,8 @@ TEST_F(Watcher, ProgressAndSlotsOutRestartTheLockPauses) {
         SCOPED_TRACE(k.name);
         init_objects();
         camera(0);
-        orb_write16(var::player_records + player_record::flags, 1);
-        watcher_ = spawn(kWatcher, sub_088C67);
+        orb_write16(var::player_records + object_record::flags, 1);
+        watcher_ = spawn(entry::sub_06ACB8 /* watcher */, sub_088C67);
         ASSERT_EQ(passes_to_staller(499), 0);
         k.at_500();
         pass();
@@ -437,7 +436,7 @@ TEST_F(Watcher, AfterTheGateItIsFreedOnceItsStallersAreGone) {
     orb_write8(watcher_ + progress_watcher::stallers, 1);
     orb_write32(var::game_flags, kPlayers | 1u << game_flag::wave_gate);
     pass();
-    EXPECT_EQ(ram32(watcher_ + object_record::routine), 0x06AD8Au);
+    EXPECT_EQ(ram32(watcher_ + object_record::routine), entry::sub_06AD8A);
     pass(3);
     EXPECT_TRUE(on_ring(watcher_));
     const uint16_t free_before = ram16(var::free_stack_128);
@@ -452,15 +451,15 @@ class Staller : public Spawning {
 protected:
     void SetUp() override {
         Spawning::SetUp();
-        orb_write16(var::player_records + player_record::flags, 1);
-        orb_write32(var::player_records + player_record::routine, kIdle);
+        orb_write16(var::player_records + object_record::flags, 1);
+        orb_write32(var::player_records + object_record::routine, kIdle);
         camera(0);
         watcher_ = actor(0);
-        fake(kDispatcher);
-        fake(kMover);
-        fake(0x06925A, [] { cpu.reg[0] = 0; });
-        fake(0x0737D9);
-        staller_ = spawn(kStallerSetup, sub_088C67);
+        fake(sub_06A1DA /* dispatcher */);
+        fake(sub_069130 /* mover */);
+        fake(sub_06925A, [] { cpu.reg[0] = 0; });
+        fake(sub_0737D9);
+        staller_ = spawn(entry::sub_06ADBB /* staller setup */, sub_088C67);
         orb_write16(staller_ + object_record::partner, static_cast<uint16_t>(watcher_));
         orb_write8(var::live_enemy_count, 5);
     }
@@ -472,7 +471,7 @@ TEST_F(Staller, ItsSetUpCountsItOnTheWatcherNotAsALiveEnemy) {
     EXPECT_EQ(ram8(staller_ + object_record::type), 58);
     EXPECT_EQ(ram8(watcher_ + progress_watcher::stallers), 1);
     EXPECT_EQ(ram8(var::live_enemy_count), 5);
-    EXPECT_EQ(ram32(staller_ + object_record::routine), 0x06AEA4u);
+    EXPECT_EQ(ram32(staller_ + object_record::routine), entry::sub_06AEA4);
 }
 
 TEST_F(Staller, ItsDefeatQueuesItsSoundAndThrowsThePieceOnce) {
@@ -480,9 +479,9 @@ TEST_F(Staller, ItsDefeatQueuesItsSoundAndThrowsThePieceOnce) {
     orb_write16(staller_ + object_record::flags, ram16(staller_ + object_record::flags) | 1u << 9);
     pass(3);
     EXPECT_EQ(sounds(var::sound_ring_a), (std::vector<uint8_t>{0xF5}));
-    EXPECT_EQ(calls(0x0737D9), 1);
-    EXPECT_EQ(ram32(staller_ + object_record::routine), 0x06AEDAu);
-    EXPECT_EQ(calls(kDispatcher), 3);
+    EXPECT_EQ(calls(sub_0737D9), 1);
+    EXPECT_EQ(ram32(staller_ + object_record::routine), entry::sub_06AEDA);
+    EXPECT_EQ(calls(sub_06A1DA /* dispatcher */), 3);
 }
 
 TEST_F(Staller, WhenTheGateOpensItShrinksAwayWithoutRising) {
@@ -493,10 +492,10 @@ TEST_F(Staller, WhenTheGateOpensItShrinksAwayWithoutRising) {
     orb_write16(staller_ + object_record::height, 30);
     orb_write8(staller_ + object_record::velocity_x, 3);
     orb_write32(var::game_flags, kPlayers | 1u << game_flag::wave_gate);
-    const int dispatched = calls(kDispatcher);
+    const int dispatched = calls(sub_06A1DA /* dispatcher */);
     pass();
-    EXPECT_EQ(calls(kDispatcher), dispatched);
-    EXPECT_EQ(ram32(staller_ + object_record::routine), 0x06AF40u);
+    EXPECT_EQ(calls(sub_06A1DA /* dispatcher */), dispatched);
+    EXPECT_EQ(ram32(staller_ + object_record::routine), entry::sub_06AF40);
     EXPECT_EQ(ram16(staller_ + object_record::flags) & 1, 0);
     EXPECT_EQ(ram8(staller_ + object_record::velocity_x), 0);
     EXPECT_EQ(ram16(staller_ + 102), 0xA800 | 2);

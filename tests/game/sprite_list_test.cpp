@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
@@ -118,7 +119,7 @@ TEST_F(SpriteList, WorldToScreenInPixelsThroughTheCamera) {
 }
 
 TEST_F(SpriteList, FixedCameraIsTheFourthRecord) {
-    constexpr uint32_t kFourth = 0x2083C0;
+    constexpr uint32_t kFourth = var::layer_camera;
     orb_write32(var::camera_pointer, var::camera_records);
     orb_write16(kFourth + camera_record::x, 40);
     orb_write16(kFourth + camera_record::y, 80);

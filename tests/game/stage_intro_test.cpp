@@ -14,8 +14,6 @@
 
 namespace {
 
-using namespace engine_routine;
-
 constexpr uint32_t kActorList = 0x09A000;
 constexpr uint32_t kTitleRecord = 0x09B000;
 
@@ -25,10 +23,10 @@ protected:
         FlowObjectTest::SetUp();
         orb_write8(var::stage, 2);
         orb_write8(var::ingame_state, flow_state::stage_wait_in);
-        plant16(0x089EBC + 2, 5);         // countdown of stage 2
-        plant32(0x089ECC + 4, 0x123456);  // its palette job
-        plant32(0x089E34 + 4, kActorList);
-        plant8(0x08A004 + 2, 0x55);  // its sound
+        plant16(rom::intro_countdowns + 2, 5);       // countdown of stage 2
+        plant32(rom::intro_palettes + 4, 0x123456);  // its palette job
+        plant32(rom::intro_actor_lists + 4, kActorList);
+        plant8(rom::intro_sounds + 2, 0x55);  // its sound
         fake(kTestEntry[0]);
         fake(kTestEntry[1]);
         fake(kTestEntry[2]);
@@ -44,7 +42,7 @@ protected:
 TEST_F(StageIntro, TheControllerCreatesTheStageActorsAndQueuesItsPaletteAndSound) {
     actors({kTestEntry[0], kTestEntry[1]});
     orb_write32(var::game_flags, 0x4005);
-    const uint32_t controller = actor(0x089800);
+    const uint32_t controller = actor(entry::sub_089800);
     frame();
     const std::vector<uint32_t> objects = ring();
     ASSERT_EQ(objects.size(), 3u);
@@ -63,7 +61,7 @@ TEST_F(StageIntro, TheControllerCreatesTheStageActorsAndQueuesItsPaletteAndSound
 
 TEST_F(StageIntro, AnEmptyPoolEndsTheActorCreation) {
     actors({kTestEntry[0], kTestEntry[1], kTestEntry[2]});
-    const uint32_t controller = actor(0x089800);
+    const uint32_t controller = actor(entry::sub_089800);
     while (ram16(var::free_stack_256) > 1) actor(kTestEntry[3]);
     fake(kTestEntry[3]);
     frame();
@@ -76,7 +74,7 @@ TEST_F(StageIntro, AnEmptyPoolEndsTheActorCreation) {
 
 TEST_F(StageIntro, TheCountdownEndsTheWaitInItsNthFrame) {
     actors({});
-    const uint32_t controller = actor(0x089800);
+    const uint32_t controller = actor(entry::sub_089800);
     frames(3);
     EXPECT_EQ(ram8(var::ingame_state), flow_state::stage_wait_in) << "waits for state 13";
     EXPECT_EQ(ram16(controller + 54), 5);
@@ -103,7 +101,7 @@ TEST_F(StageIntro, OnlyASlotInPlayTheFrameBeforeEndsItWithAButton) {
         orb_write8(var::ingame_state, flow_state::stage_intro);
         orb_write32(var::game_flags, 0x2);
         actors({});
-        const uint32_t controller = actor(0x089800);
+        const uint32_t controller = actor(entry::sub_089800);
         frames(2);                                         // set-up, then the first frame of state 2
         orb_write32(var::game_flags, 0x2 | 1u << c.slot);  // slot 2 joins now
         press(c.slot, c.bits);
@@ -129,8 +127,8 @@ TEST_F(StageIntro, TheSoundSequencePlaysItsListOnRingB) {
         init_objects();
         sounds.clear();
         frame_no = 0;
-        for (uint32_t i = 0; i < c.list.size(); ++i) plant8(0x089FF6 + i, c.list[i]);
-        const uint32_t object = actor(0x089D23);
+        for (uint32_t i = 0; i < c.list.size(); ++i) plant8(rom::intro_sound_sequence + i, c.list[i]);
+        const uint32_t object = actor(entry::sub_089D23);
         frames(30);
         EXPECT_EQ(sounds, c.want);
         EXPECT_EQ(state(object), 4);
@@ -139,16 +137,16 @@ TEST_F(StageIntro, TheSoundSequencePlaysItsListOnRingB) {
 }
 
 TEST_F(StageIntro, TheArcActorSnapsToItsEndAndShowsFrameSeven) {
-    plant16(0x089FE4, 2);  // delay
-    plant16(0x089FE6, 0);  // x, y in quarter pixels
-    plant16(0x089FE8, 400);
-    plant8(0x089FEA, 10);  // steps
-    plant8(0x089FEB, 5);
-    plant16(0x089FEC, 200);  // end
-    plant16(0x089FEE, 300);
-    const uint32_t object = actor(0x089BBF);
+    plant16(rom::intro_arc_delay, 2);    // delay
+    plant16(rom::intro_arc_start_x, 0);  // x, y in quarter pixels
+    plant16(rom::intro_arc_start_y, 400);
+    plant8(rom::intro_arc_step_x, 10);  // steps
+    plant8(rom::intro_arc_step_y, 5);
+    plant16(rom::intro_arc_end_x, 200);  // end
+    plant16(rom::intro_arc_end_y, 300);
+    const uint32_t object = actor(entry::sub_089BBF);
     frames(2);
-    EXPECT_EQ(scripts, (std::vector<uint32_t>{0x12EFD0}));
+    EXPECT_EQ(scripts, (std::vector<uint32_t>{rom::intro_arc_script}));
     EXPECT_EQ(ram16(object + object_record::height), 64);
     EXPECT_TRUE(listings.empty()) << "nothing shown while it waits";
     int x = 0, y = 400, dx = 10, dy = 5;
@@ -182,11 +180,11 @@ TEST_F(StageIntro, GrowingActorsStopAtTheirLimitsKeepingTheTopBits) {
     plant8(record + 11, 60);    // y step
     plant16(record + 12, 300);  // x limit
     plant16(record + 14, 100);  // y limit
-    const uint32_t object = actor(0x0899B9);
+    const uint32_t object = actor(entry::sub_0899B9);
     orb_write16(object + 100, 0xFC00);
     orb_write16(object + 102, 0xA800);
     frame();
-    EXPECT_EQ(ram32(object + object_record::routine), 0x0899DBu);
+    EXPECT_EQ(ram32(object + object_record::routine), entry::sub_0899DB);
     EXPECT_EQ(ram32(object + 66), record);
     EXPECT_EQ(scripts, (std::vector<uint32_t>{0x133333}));
     EXPECT_EQ(ram16(object + object_record::screen_x), 40);
@@ -202,16 +200,17 @@ TEST_F(StageIntro, GrowingActorsStopAtTheirLimitsKeepingTheTopBits) {
 }
 
 TEST_F(StageIntro, BannerDelayedSpriteAndTitleAppearWhenTheirTimeComes) {
-    plant32(0x089EDC, 0x134444);
-    plant16(0x089EDC + 4, 2);
-    plant16(0x089EC4 + 2, 2);  // title delay of stage 2
-    plant32(0x08A009 + 4, kTitleRecord);
+    plant32(rom::delayed_sprite, 0x134444);
+    plant16(rom::delayed_sprite + 4, 2);
+    plant16(rom::intro_title_delays + 2, 2);  // title delay of stage 2
+    plant32(rom::intro_titles + 4, kTitleRecord);
     plant16(kTitleRecord, 0xF100);
     plant8(kTitleRecord + 2, 0x12);
     plant8(kTitleRecord + 3, 2);
     const std::string lines("AB\0C\0", 5);
     for (uint32_t i = 0; i < lines.size(); ++i) plant8(kTitleRecord + 4 + i, static_cast<uint8_t>(lines[i]));
-    const uint32_t banner = actor(0x0898B1), sprite = actor(0x089A9C), title = actor(0x089D95);
+    const uint32_t banner = actor(entry::sub_0898B1), sprite = actor(entry::sub_089A9C),
+                   title = actor(entry::sub_089D95);
     frames(2);
     EXPECT_EQ(listed_in(banner, 1) + listed_in(banner, 2), 2) << "the banner shows at once";
     EXPECT_EQ(ram16(banner + object_record::height), 0xFFC0);
@@ -236,7 +235,7 @@ TEST_F(StageIntro, BannerDelayedSpriteAndTitleAppearWhenTheirTimeComes) {
 
 TEST_F(StageIntro, AStateWithoutACaseEndsTheRun) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const uint32_t controller = actor(0x089800);
+    const uint32_t controller = actor(entry::sub_089800);
     orb_write8(controller + object_record::state, 4);
     cpu.reg[20] = controller;
     EXPECT_EXIT(run(sub_089800), ::testing::ExitedWithCode(3),

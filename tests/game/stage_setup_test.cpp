@@ -15,10 +15,6 @@
 
 namespace {
 
-// Routines of other areas the set-ups call.
-constexpr uint32_t kQueuePaletteList = 0x0896A0;
-constexpr uint32_t kApplyCamera = 0x0852B1;
-
 // ROM tables.
 
 constexpr uint32_t kDescriptor = 0x100000;
@@ -30,8 +26,8 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         orb_write8(hw::io_direction, 0xC8);  // ports D, G and H are outputs, as at start-up
-        fake(kQueuePaletteList, [this] { palettes_.push_back(cpu.reg[19]); });
-        fake(kApplyCamera, [this] {
+        fake(sub_0896A0 /* queue palette list */, [this] { palettes_.push_back(cpu.reg[19]); });
+        fake(sub_0852B1 /* apply camera */, [this] {
             applied_.push_back({cpu.reg[15], cpu.reg[0], cpu.reg[11]});
             cpu.reg[11] += 4;
         });
@@ -61,7 +57,7 @@ TEST_F(StageSetUp, SceneSetUpFromItsDescriptor) {
     cpu.reg[19] = kDescriptor;
     ASSERT_TRUE(run(sub_085046));
     EXPECT_EQ(ram32(var::decomp_job), 0x123456u);
-    EXPECT_EQ(ram32(kSourceBase), 0x108F36u);
+    EXPECT_EQ(ram32(kSourceBase), rom::graphics_source);
     for (uint32_t i = 0; i < 4; ++i) {
         EXPECT_EQ(ram8(var::page_picks + 4 * i), 0x11 * (i + 1)) << i;
         EXPECT_EQ(ram16(var::area_mixer_words + 2 * i), 0xABC0 | nibbles[i]) << i;
@@ -183,8 +179,8 @@ TEST_F(AreaSetUp, CamerasControllerAndMixerFromTheAreaRecord) {
         expected.push_back({camera, 0x109 + 4 * k, var::page_picks + 4 * k});
     }
     EXPECT_EQ(applied_, expected);
-    EXPECT_EQ(ram32(var::camera_pointer), 0x208340u);
-    EXPECT_EQ(ram32(var::playfield_camera_copy), 0x208340u);
+    EXPECT_EQ(ram32(var::camera_pointer), var::playfield_camera);
+    EXPECT_EQ(ram32(var::playfield_camera_copy), var::playfield_camera);
     for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(ram16(var::area_mixer_words + 2 * i), 0xFFF0 | (i + 1)) << i;
     EXPECT_EQ(ram32(var::system_flags), 1u << 2 | 1u << 12);
     EXPECT_TRUE(palettes_.empty());
@@ -211,7 +207,7 @@ TEST_F(AreaSetUp, NoControllerWhenThe64BytePoolIsEmpty) {
     EXPECT_EQ(ram16(var::active_count), 0);
     EXPECT_EQ(ram32(var::area_controller), 0x12345678u);
     EXPECT_EQ(applied_.size(), 4u) << "the cameras are still set up";
-    EXPECT_EQ(ram32(var::camera_pointer), 0x208340u);
+    EXPECT_EQ(ram32(var::camera_pointer), var::playfield_camera);
 }
 
 class ObjectListSpawn : public StageSetUp {

@@ -21,8 +21,7 @@
 
 namespace {
 
-constexpr uint32_t kGenerator = 0x066200;
-constexpr uint32_t kCamera = 0x208340;
+constexpr uint32_t kCamera = var::playfield_camera;
 constexpr uint32_t kPlayer = var::player_records;  // slot 0
 constexpr uint16_t kPlayerX = 640, kPlayerY = 760;
 // The test's strike box (bytes: x start, x size, vertical start, vertical
@@ -49,8 +48,8 @@ protected:
         for (uint32_t i = 0; i < sizeof weapon; ++i) plant8(kWeaponBox + i, weapon[i]);
         init_objects();
         orb_write32(var::camera_pointer, kCamera);
-        orb_write32(0x20801C, 0x410020);  // sprite list pointer
-        orb_write32(var::game_flags, 1);  // slot 0 in play
+        orb_write32(var::sprite_list_pointer, 0x410020);  // sprite list pointer
+        orb_write32(var::game_flags, 1);                  // slot 0 in play
         orb_write8(var::stage, 1);
         orb_write8(var::area, 1);
         orb_write32(kPlayer + kFlags, 1);
@@ -66,7 +65,7 @@ protected:
             orb_write16(e + 4, p == 0 ? kPlayerX + 160 : 0xFFFF);
         }
         EXPECT_TRUE(run(sub_068FD2));
-        spawn(kGenerator, sub_088C57);
+        spawn(entry::sub_066200 /* generator */, sub_088C57);
     }
 
     // One frame: the strike (when asked) tests table B, which is then
@@ -106,8 +105,8 @@ protected:
             if ((ram16(o + kFlags) & 1) && ram32(o + 4) == routine && ram8(o + kType) == type) return o;
         return 0;
     }
-    static uint32_t stalker() { return enemy(0x06A1DA, 3); }
-    static uint32_t pacer() { return enemy(0x07A278, 0); }
+    static uint32_t stalker() { return enemy(entry::sub_06A1DA, 3); }
+    static uint32_t pacer() { return enemy(entry::sub_07A278, 0); }
     static bool in_ring(uint32_t o) {
         const auto r = ring();
         return std::find(r.begin(), r.end(), o) != r.end();
@@ -211,9 +210,9 @@ TEST_F(SyntheticEnemies, ThePacerIsBeatenByAWeaponAndFallsAway) {
 // seeks and walks up to the player like the stalker, counted apart.
 TEST_F(SyntheticEnemies, TheWatchersStandInFindsItsTables) {
     for (int f = 0; f < 2699; ++f) frame();
-    EXPECT_EQ(enemy(0x06AEA4, 58), 0u) << "not yet";
+    EXPECT_EQ(enemy(entry::sub_06AEA4, 58), 0u) << "not yet";
     frame();
-    const uint32_t stand_in = enemy(0x06AEA4, 58);
+    const uint32_t stand_in = enemy(entry::sub_06AEA4, 58);
     ASSERT_NE(stand_in, 0u);
     for (int f = 0; f < 300; ++f) frame();
     EXPECT_EQ(ram8(var::live_enemy_count), 2) << "not counted";

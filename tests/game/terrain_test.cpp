@@ -104,7 +104,7 @@ TEST_F(Terrain, RowLengthAndMapAddress) {
         set_header(w, 1);
         ASSERT_TRUE(run(sub_08784E));
         EXPECT_EQ(r(9), 32u * w);
-        EXPECT_EQ(r(10), 0x20B000u);
+        EXPECT_EQ(r(10), var::terrain_map);
     }
 }
 

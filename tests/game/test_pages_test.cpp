@@ -16,8 +16,6 @@ namespace {
 
 using namespace service_test;
 
-constexpr uint32_t kMainMenu = 0x08B04A;
-
 void set_backup(uint8_t players, uint8_t chute_per_player, uint8_t join) {
     orb_write8(var::backup_primary + backup_record::player_count, players);
     orb_write8(var::backup_primary + backup_record::chute_per_player, chute_per_player);
@@ -84,23 +82,23 @@ TEST_F(InputTest, LayoutFollowsPlayersChutesAndJoinOption) {
         EXPECT_EQ(row_text(2, c.layout, c.layout), std::string(1, name));
         EXPECT_EQ(orb_read16(cell(20, 11) + 2 * c.layout) & 0xFF, name) << "relative to the base";
         EXPECT_EQ(row_text(4, c.layout, c.layout), std::string(1, name));
-        EXPECT_EQ(ram32(var::input_test_lists), 0x08C9E8 + 16 * c.layout + 8);
+        EXPECT_EQ(ram32(var::input_test_lists), rom::input_layouts + 16 * c.layout + 8);
         // The loop ran in the same frame: the layout's indicators are drawn.
         EXPECT_EQ(ram16(cell(7, 2 * c.layout)), 0x0013);
         EXPECT_EQ(ram16(cell(8, 2 * c.layout)), 0x0013);
-        EXPECT_EQ(screen(), 0x08B4F8u);
+        EXPECT_EQ(screen(), entry::sub_08B4F8);
     }
-    EXPECT_EQ(calls(kChooseMessage), 6);
+    EXPECT_EQ(calls(sub_08C403 /* choose message */), 6);
 }
 
 // The join option's line lies at base - 0x06FE: 14 rows up, one column right.
 TEST_F(InputTest, WithoutTheJoinOptionItsLineIsGreyed) {
     plant_layouts();
-    ASSERT_EQ(0x310000 | ((cell(20, 10) - 0x06FE) & 0xFFFF), cell(6, 11));
+    ASSERT_EQ(hw::text_page | ((cell(20, 10) - 0x06FE) & 0xFFFF), cell(6, 11));
     for (uint8_t join : {0x00, 0xFF}) {
         SCOPED_TRACE(int(join));
         set_backup(0, 0, join);
-        fake(kClearText, [] {});
+        fake(sub_060942 /* clear text */, [] {});
         for (uint32_t c = 10; c < 16; ++c) orb_write16(cell(6, c), static_cast<uint16_t>('j'));
         orb_write16(cell(6, 16), 0);
         ASSERT_TRUE(run(sub_08B47C));
@@ -160,29 +158,29 @@ TEST_F(InputTest, ServiceAndTestIndicatorsFollowPortEAndTheDipSwitches) {
 TEST_F(InputTest, HeldTestSwitchKeepsThePageUntilItsRelease) {
     plant_layouts();
     orb_write32(var::input_test_lists, rom::input_layouts + 8);
-    orb_write32(var::service_screen, 0x08B4F8);
+    orb_write32(var::service_screen, entry::sub_08B4F8);
     ASSERT_TRUE(run(sub_08B4F8));
-    EXPECT_EQ(screen(), 0x08B4F8u) << "no press yet";
+    EXPECT_EQ(screen(), entry::sub_08B4F8) << "no press yet";
     // The press: the switch is down (port E bit 1 low) from here on.
     orb_board.io.io_inputs[ORB_INPUT_SYSTEM] = 0xFD;
     press(0x02);
     ASSERT_TRUE(run(sub_08B4F8));
-    EXPECT_EQ(screen(), 0x08B50Du);
+    EXPECT_EQ(screen(), entry::sub_08B50D);
     for (int frame = 0; frame < 3; ++frame) {
         press(0x00);
         ASSERT_TRUE(run(sub_08B50D));
-        EXPECT_EQ(screen(), 0x08B50Du) << "held";
+        EXPECT_EQ(screen(), entry::sub_08B50D) << "held";
         EXPECT_EQ(ram16(0x31FBBA), 0x0411) << "its indicator lit while held";
     }
     press(0x02);  // a press edge on the release page does not leave it
     ASSERT_TRUE(run(sub_08B50D));
-    EXPECT_EQ(screen(), 0x08B50Du);
+    EXPECT_EQ(screen(), entry::sub_08B50D);
     orb_board.io.io_inputs[ORB_INPUT_SYSTEM] = 0xFF;
     press(0x00, 0x02);
     ASSERT_TRUE(run(sub_08B50D));
-    EXPECT_EQ(screen(), kMainMenu);
+    EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
     EXPECT_EQ(ram16(0x31FBBA), 0x0013);
-    EXPECT_EQ(calls(kInputTestTail), 7) << "every loop frame ends in the message blink";
+    EXPECT_EQ(calls(sub_08B520 /* input test tail */), 7) << "every loop frame ends in the message blink";
 }
 
 // ---- colour test ----
@@ -191,8 +189,8 @@ class ColourTest : public ServicePageTest {
 protected:
     void SetUp() override {
         ServicePageTest::SetUp();
-        plant_list(0x08CD76, static_cast<uint16_t>(cell(2, 5)), "COLOR");
-        plant_list(0x08CD8B, static_cast<uint16_t>(cell(25, 30)), "GRIDXX");
+        plant_list(rom::colour_test_text, static_cast<uint16_t>(cell(2, 5)), "COLOR");
+        plant_list(rom::colour_grid_text, static_cast<uint16_t>(cell(25, 30)), "GRIDXX");
         orb_write16(0x609C00, 0x0733);
     }
 
@@ -220,8 +218,8 @@ TEST_F(ColourTest, PageOneDrawsTheFrameAndFourBarsOfThirtyTwoColours) {
     EXPECT_EQ(ram16(0x609C00), 0) << "the backdrop is black";
     EXPECT_EQ(ram8(var::service_cursor), 0x04) << "the operator's flags parked";
     EXPECT_EQ(ram8(var::service_flags), 0x05) << "auto-run forced on";
-    EXPECT_EQ(screen(), 0x08B7A4u);
-    EXPECT_EQ(calls(kBlinkMessage), 1);
+    EXPECT_EQ(screen(), entry::sub_08B7A4);
+    EXPECT_EQ(calls(sub_08C41D /* blink message */), 1);
 }
 
 TEST_F(ColourTest, BarLeavesItsPointerFiveRowsDown) {
@@ -237,14 +235,14 @@ TEST_F(ColourTest, BarLeavesItsPointerFiveRowsDown) {
 TEST_F(ColourTest, TestPressWhileDrawingGoesStraightToPageTwo) {
     press(0x02);
     ASSERT_TRUE(run(sub_08B6EC));
-    EXPECT_EQ(screen(), 0x08B7B8u);
+    EXPECT_EQ(screen(), entry::sub_08B7B8);
     press(0x00);
-    orb_write32(var::service_screen, 0x08B7A4);
+    orb_write32(var::service_screen, entry::sub_08B7A4);
     ASSERT_TRUE(run(sub_08B7A4));
-    EXPECT_EQ(screen(), 0x08B7A4u);
+    EXPECT_EQ(screen(), entry::sub_08B7A4);
     press(0x02);
     ASSERT_TRUE(run(sub_08B7A4));
-    EXPECT_EQ(screen(), 0x08B7B8u);
+    EXPECT_EQ(screen(), entry::sub_08B7B8);
 }
 
 TEST_F(ColourTest, PageTwoFillsTheGridKeepsTheCornersAndRestoresAutoRun) {
@@ -264,7 +262,7 @@ TEST_F(ColourTest, PageTwoFillsTheGridKeepsTheCornersAndRestoresAutoRun) {
         at(25, parked ? 34 : 32) = 0;
         EXPECT_TRUE(text_layer_is(t));
         EXPECT_EQ(ram8(var::service_flags), parked);
-        EXPECT_EQ(screen(), 0x08B85Eu);
+        EXPECT_EQ(screen(), entry::sub_08B85E);
     }
 }
 
@@ -276,7 +274,7 @@ TEST_F(ColourTest, LeavingClearsThePageAndGivesTheBackdropItsColourBack) {
     press(0x02);
     ASSERT_TRUE(run(sub_08B85E));
     EXPECT_EQ(ram16(0x609C00), 0x0733);
-    EXPECT_EQ(screen(), kMainMenu);
+    EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
     EXPECT_TRUE(text_layer_is(std::vector<uint16_t>(0xF00 / 2, 0)));
 }
 
@@ -404,36 +402,36 @@ TEST_F(BookkeepingPage, EmptyAverageAndEmptyShortestPlayLeaveTheirLinesBlank) {
 }
 
 TEST_F(BookkeepingPage, PageOneEntryParksFlagsAndGoesOnByTest) {
-    plant_list(0x08D930, static_cast<uint16_t>(cell(1, 1)), "BOOK1");
-    plant_list(0x08DAA8, static_cast<uint16_t>(cell(1, 1)), "BOOK2");
+    plant_list(rom::bookkeeping_text_1, static_cast<uint16_t>(cell(1, 1)), "BOOK1");
+    plant_list(rom::bookkeeping_text_2, static_cast<uint16_t>(cell(1, 1)), "BOOK2");
     set_backup(0, 0, 0);
     orb_write8(var::service_flags, 0x00);
     ASSERT_TRUE(run(sub_08BF92));
     EXPECT_EQ(row_text(1, 1, 5), "BOOK1");
     EXPECT_EQ(ram8(var::service_flags), 0x01);
     EXPECT_EQ(ram8(var::service_cursor), 0x00);
-    EXPECT_EQ(screen(), 0x08BFBCu);
+    EXPECT_EQ(screen(), entry::sub_08BFBC);
     ASSERT_TRUE(run(sub_08BFBC));
-    EXPECT_EQ(screen(), 0x08BFBCu);
+    EXPECT_EQ(screen(), entry::sub_08BFBC);
     press(0x02);
     ASSERT_TRUE(run(sub_08BFBC));
-    EXPECT_EQ(screen(), 0x08BFD0u);
+    EXPECT_EQ(screen(), entry::sub_08BFD0);
     press(0x00);
     ASSERT_TRUE(run(sub_08BFD0));
     EXPECT_EQ(row_text(1, 1, 5), "BOOK2");
     EXPECT_EQ(ram8(var::service_flags), 0x00) << "auto-run back off";
-    EXPECT_EQ(screen(), 0x08BFF4u);
+    EXPECT_EQ(screen(), entry::sub_08BFF4);
     ASSERT_TRUE(run(sub_08BFF4));
-    EXPECT_EQ(screen(), 0x08BFF4u);
+    EXPECT_EQ(screen(), entry::sub_08BFF4);
     press(0x02);
     ASSERT_TRUE(run(sub_08BFF4));
-    EXPECT_EQ(screen(), kMainMenu);
+    EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
     // With the press in the drawing frames, each page goes straight on.
     ASSERT_TRUE(run(sub_08BF92));
-    EXPECT_EQ(screen(), 0x08BFD0u);
+    EXPECT_EQ(screen(), entry::sub_08BFD0);
     ASSERT_TRUE(run(sub_08BFD0));
-    EXPECT_EQ(screen(), kMainMenu);
-    EXPECT_EQ(calls(kBlinkMessage), 8);
+    EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
+    EXPECT_EQ(calls(sub_08C41D /* blink message */), 8);
 }
 
 // ---- bookkeeping page 2 ----
@@ -544,29 +542,30 @@ class BookkeepingReset : public ServicePageTest {
 protected:
     void SetUp() override {
         ServicePageTest::SetUp();
-        plant_list(0x08DBA6, static_cast<uint16_t>(cell(12, 19)), "NO");
-        plant16(0x08DBA6 + 6, static_cast<uint16_t>(cell(18, 19)));
-        plant8(0x08DBA6 + 8, 0xFF);
-        plant8(0x08DBA6 + 9, 'Y');
-        plant8(0x08DBA6 + 10, 'E');
-        plant8(0x08DBA6 + 11, 'S');
-        plant8(0x08DBA6 + 12, 0);
-        plant16(0x08DBA6 + 13, 0);
-        plant_list(0x08DBC9, static_cast<uint16_t>(cell(22, 5)), "DONE");
-        plant_list(0x08DBD8, static_cast<uint16_t>(cell(26, 3)), "FOOTER");
+        plant_list(rom::bookkeeping_reset_text, static_cast<uint16_t>(cell(12, 19)), "NO");
+        plant16(rom::bookkeeping_reset_text + 6, static_cast<uint16_t>(cell(18, 19)));
+        plant8(rom::bookkeeping_reset_text + 8, 0xFF);
+        plant8(rom::bookkeeping_reset_text + 9, 'Y');
+        plant8(rom::bookkeeping_reset_text + 10, 'E');
+        plant8(rom::bookkeeping_reset_text + 11, 'S');
+        plant8(rom::bookkeeping_reset_text + 12, 0);
+        plant16(rom::bookkeeping_reset_text + 13, 0);
+        plant_list(rom::bookkeeping_cleared_text, static_cast<uint16_t>(cell(22, 5)), "DONE");
+        plant_list(rom::footer_text, static_cast<uint16_t>(cell(26, 3)), "FOOTER");
         // The defaults image: 124 bytes counting up.
         for (uint32_t i = 0; i < 124; ++i) plant8(rom::bookkeeping_defaults + i, static_cast<uint8_t>(i + 1));
-        fake(kBookkeepingDefaults, [] {
+        fake(sub_06109C /* bookkeeping defaults */, [] {
             for (uint32_t i = 0; i < 124; ++i)
-                orb_write8(0x701F02 + i, orb_read8(rom::bookkeeping_defaults + i));
-            orb_write16(0x701F00, check_value(0x701F02));
-            for (uint32_t i = 0; i < 124; ++i) orb_write8(0x701F7E + i, orb_read8(0x701F02 + i));
+                orb_write8(var::bookkeeping_data + i, orb_read8(rom::bookkeeping_defaults + i));
+            orb_write16(var::bookkeeping_block, check_value(var::bookkeeping_data));
+            for (uint32_t i = 0; i < 124; ++i)
+                orb_write8(var::bookkeeping_mirror + i, orb_read8(var::bookkeeping_data + i));
         });
-        fake(kEraseLine, [] {
-            for (uint32_t c = 0x310000 | orb_read16(cpu.reg[19]); orb_read16(c) & 0xFF; c += 2)
+        fake(sub_088A0B /* erase line */, [] {
+            for (uint32_t c = hw::text_page | orb_read16(cpu.reg[19]); orb_read16(c) & 0xFF; c += 2)
                 orb_write16(c, 0);
         });
-        for (uint32_t a = 0x701F00; a < 0x702000; ++a) orb_write8(a, 0x5A);
+        for (uint32_t a = var::bookkeeping_block; a < 0x702000; ++a) orb_write8(a, 0x5A);
     }
 
     static uint16_t check_value(uint32_t from) {
@@ -587,7 +586,7 @@ TEST_F(BookkeepingReset, ServicePressAlternatesBetweenRowsTwelveAndEighteen) {
     EXPECT_EQ(ram32(var::service_blink_cell), 0x31F622u);
     EXPECT_EQ(ram16(0x31F622), 0x0A7F) << "the loop ran in the same frame: the mark shows";
     EXPECT_EQ(ram16(cell(12, 19)), 0x0A00 | 'N');
-    EXPECT_EQ(screen(), 0x08C2E2u);
+    EXPECT_EQ(screen(), entry::sub_08C2E2);
 
     press(0x01);
     ASSERT_TRUE(run(sub_08C2E2));
@@ -613,26 +612,26 @@ TEST_F(BookkeepingReset, TestPressOnYesResetsTheBlockAndWaitsForAnotherPress) {
     orb_write16(0x31F922, 0);
     press(0x02);
     ASSERT_TRUE(run(sub_08C2E2));
-    EXPECT_EQ(calls(kBookkeepingDefaults), 1);
-    EXPECT_EQ(ram16(0x701F00), check_value(0x701F02)) << "a valid check value";
+    EXPECT_EQ(calls(sub_06109C /* bookkeeping defaults */), 1);
+    EXPECT_EQ(ram16(var::bookkeeping_block), check_value(var::bookkeeping_data)) << "a valid check value";
     for (uint32_t i = 0; i < 124; ++i) {
-        ASSERT_EQ(ram8(0x701F02 + i), i + 1) << std::hex << 0x701F02 + i;
-        ASSERT_EQ(ram8(0x701F7E + i), i + 1) << std::hex << 0x701F7E + i;
+        ASSERT_EQ(ram8(var::bookkeeping_data + i), i + 1) << std::hex << var::bookkeeping_data + i;
+        ASSERT_EQ(ram8(var::bookkeeping_mirror + i), i + 1) << std::hex << var::bookkeeping_mirror + i;
     }
     EXPECT_EQ(ram16(0x31F922), 0x0A7F) << "the mark stays on the choice";
     EXPECT_EQ(row_text(22, 5, 8), "DONE");
     EXPECT_EQ(row_text(26, 3, 8), "      ") << "the footer's first line erased";
     EXPECT_EQ(ram8(var::service_flags), 0x05) << "bit 1 clear again";
-    EXPECT_EQ(calls(kChooseMessage), 1);
-    EXPECT_EQ(screen(), 0x08C349u);
+    EXPECT_EQ(calls(sub_08C403 /* choose message */), 1);
+    EXPECT_EQ(screen(), entry::sub_08C349);
 
     press(0x00);
     ASSERT_TRUE(run(sub_08C349));
-    EXPECT_EQ(screen(), 0x08C349u);
+    EXPECT_EQ(screen(), entry::sub_08C349);
     press(0x02);
     ASSERT_TRUE(run(sub_08C349));
-    EXPECT_EQ(screen(), kMainMenu);
-    EXPECT_EQ(calls(kBookkeepingDefaults), 1);
+    EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
+    EXPECT_EQ(calls(sub_06109C /* bookkeeping defaults */), 1);
 }
 
 TEST_F(BookkeepingReset, TestPressOnNoReturnsToTheMenuWithoutAReset) {
@@ -640,16 +639,16 @@ TEST_F(BookkeepingReset, TestPressOnNoReturnsToTheMenuWithoutAReset) {
     ASSERT_TRUE(run(sub_08C2BF));
     press(0x02);
     ASSERT_TRUE(run(sub_08C2E2));
-    EXPECT_EQ(calls(kBookkeepingDefaults), 0);
-    EXPECT_EQ(screen(), kMainMenu);
+    EXPECT_EQ(calls(sub_06109C /* bookkeeping defaults */), 0);
+    EXPECT_EQ(screen(), entry::sub_08B04A /* main menu */);
     EXPECT_EQ(ram8(var::service_flags), 0x01);
-    EXPECT_EQ(ram8(0x701F00), 0x5A) << "the block untouched";
+    EXPECT_EQ(ram8(var::bookkeeping_block), 0x5A) << "the block untouched";
     // Both presses in one frame: the cursor moves to yes first, then the
     // test press takes it.
     ASSERT_TRUE(run(sub_08C2BF));
     press(0x03);
     ASSERT_TRUE(run(sub_08C2E2));
-    EXPECT_EQ(calls(kBookkeepingDefaults), 1);
+    EXPECT_EQ(calls(sub_06109C /* bookkeeping defaults */), 1);
     EXPECT_EQ(ram8(var::service_flags), 0x01);
 }
 

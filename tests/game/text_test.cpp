@@ -6,6 +6,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/hardware.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
 
@@ -176,10 +177,10 @@ TEST_F(Text, PackedDecimal) {
 
 TEST_F(Text, ClearingTheTextLayerStopsAtItsEnds) {
     mark(0x31EFFC, 2);
-    mark(0x31F000, 1920);
+    mark(hw::text_layer, 1920);
     mark(0x31FF00, 2);
     ASSERT_TRUE(run(sub_060942));
-    EXPECT_EQ(cells(0x31F000, 1920), std::vector<uint16_t>(1920, 0));
+    EXPECT_EQ(cells(hw::text_layer, 1920), std::vector<uint16_t>(1920, 0));
     EXPECT_EQ(cells(0x31EFFC, 2), std::vector<uint16_t>(2, kMarker));
     EXPECT_EQ(cells(0x31FF00, 2), std::vector<uint16_t>(2, kMarker));
 }

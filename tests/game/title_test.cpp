@@ -6,6 +6,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/tables.h"
 #include "game/flow/vars.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
@@ -14,25 +15,6 @@
 #include "tests/support/game_harness.h"
 
 namespace {
-
-// Routines of other areas the title objects call.
-constexpr uint32_t kStartScript = 0x061F06;
-constexpr uint32_t kTick = 0x061FB6;
-constexpr uint32_t kList = 0x062094;
-constexpr uint32_t kQueuePalette = 0x0896A9;
-constexpr uint32_t kPrintRecord = 0x0889C2;
-constexpr uint32_t kPrintHex2 = 0x088A5A;
-constexpr uint32_t kEndText = 0x06196A;
-
-// Object routines of the title.
-constexpr uint32_t kAccelerating = 0x0774AC;
-constexpr uint32_t kFalling = 0x077558;
-constexpr uint32_t kFlying1 = 0x0775DF;
-constexpr uint32_t kStill = 0x077697;
-constexpr uint32_t kLogo = 0x077707;
-constexpr uint32_t kWatcher = 0x0778EB;
-constexpr uint32_t kSquash = 0x0779A9;
-constexpr uint32_t kTitleObject = 0x077A83;
 
 struct listing {
     int frame;
@@ -47,8 +29,9 @@ protected:
         ObjectPasses::SetUp();
         listed_.clear();
         orb_write8(var::game_mode, 3);
-        fake_all({kStartScript, kTick, kQueuePalette, kPrintRecord, kPrintHex2, kEndText});
-        fake(kList, [this] {
+        fake_all({sub_061F06 /* start script */, sub_061FB6 /* tick */, sub_0896A9 /* queue palette */,
+                  sub_0889C2 /* print record */, sub_088A5A /* print hex 2 */, sub_06196A /* end text */});
+        fake(sub_062094 /* list */, [this] {
             const uint32_t o = r(20);
             listed_.push_back({frame_, o, static_cast<int16_t>(ram16(o + object_record::screen_x)),
                                static_cast<int16_t>(ram16(o + object_record::screen_y)),
@@ -58,12 +41,12 @@ protected:
 
     // Type t's tables: timer, position, steps.
     void plant_type(uint32_t t, uint16_t timer, int16_t x, int16_t y, int8_t dx = 0, int8_t dy = 0) {
-        plant16(0x077B1C + 2 * t, timer);
-        plant16(0x077B2C + 4 * t, static_cast<uint16_t>(x));
+        plant16(rom::title_timers + 2 * t, timer);
+        plant16(rom::title_positions + 4 * t, static_cast<uint16_t>(x));
         plant16(0x077B2E + 4 * t, static_cast<uint16_t>(y));
-        plant8(0x077B4C + 2 * t, static_cast<uint8_t>(dx));
+        plant8(rom::title_steps + 2 * t, static_cast<uint8_t>(dx));
         plant8(0x077B4D + 2 * t, static_cast<uint8_t>(dy));
-        plant32(0x077AFC + 4 * t, 0x130000 + t);
+        plant32(rom::title_scripts + 4 * t, 0x130000 + t);
     }
     std::vector<listing> listed_by(uint32_t object) const {
         std::vector<listing> out;
@@ -79,11 +62,11 @@ protected:
 
 TEST_F(TitleObjects, FlyingPieceWithDelayOneFliesFromTheFrameTheFadeEnds) {
     plant_type(1, 1, 100, 50, 2, -1);
-    const uint32_t piece = spawn(kFlying1, sub_088C67);
+    const uint32_t piece = spawn(entry::sub_0775DF /* flying 1 */, sub_088C67);
     set_fade(true);
     passes(3);
     EXPECT_EQ(ram8(piece + object_record::type), 1);
-    EXPECT_EQ(ram32(piece + object_record::routine), 0x0775F9u);
+    EXPECT_EQ(ram32(piece + object_record::routine), entry::sub_0775F9);
     EXPECT_TRUE(listed_.empty()) << "invisible while the fade runs";
     set_fade(false);
     passes(151);
@@ -97,7 +80,7 @@ TEST_F(TitleObjects, FlyingPieceWithDelayOneFliesFromTheFrameTheFadeEnds) {
 
 TEST_F(TitleObjects, FallingPieceLandsExactlyAtScreenY200) {
     plant_type(7, 2, 40, 150, 0, 30);  // y 600 in quarters, falling fast
-    const uint32_t piece = spawn(kFalling, sub_088C67);
+    const uint32_t piece = spawn(entry::sub_077558 /* falling */, sub_088C67);
     passes(1);
     EXPECT_EQ(ram16(piece + 34), 600);
     // No fade: the wait takes the first step of the delay of 2, and the fall
@@ -109,18 +92,19 @@ TEST_F(TitleObjects, FallingPieceLandsExactlyAtScreenY200) {
     EXPECT_EQ(ys, (std::vector<int16_t>{158, 166, 175, 185, 195, 200, 200}));
     EXPECT_EQ(ram16(piece + 34), 800);
     EXPECT_EQ(ram16(piece + object_record::screen_x), 40);
-    EXPECT_EQ(calls(kTick), 1) << "the landed piece animates";
+    EXPECT_EQ(calls(sub_061FB6 /* tick */), 1) << "the landed piece animates";
 }
 
 TEST_F(TitleObjects, AcceleratingPieceMovesByFrameIndexAndLeavesAtFrameZero) {
     plant_type(3, 1, 20, 10, 4, 0);
-    plant8(0x077B5A + 2 * 1, 8);  // frame 1: x + 8, y - 2 eighths per frame per frame
+    plant8(rom::title_accelerations + 2 * 1, 8);  // frame 1: x + 8, y - 2 eighths per frame per frame
     plant8(0x077B5B + 2 * 1, 0xFE);
-    plant8(0x077B5A + 2 * 2, 0);
+    plant8(rom::title_accelerations + 2 * 2, 0);
     plant8(0x077B5B + 2 * 2, 16);
     const uint8_t frames[] = {1, 1, 2, 0};
-    fake(kTick, [&] { orb_write8(r(20) + object_record::frame_index, frames[calls(kTick) - 1]); });
-    const uint32_t piece = spawn(kAccelerating, sub_088C57);
+    fake(sub_061FB6 /* tick */,
+         [&] { orb_write8(r(20) + object_record::frame_index, frames[calls(sub_061FB6 /* tick */) - 1]); });
+    const uint32_t piece = spawn(entry::sub_0774AC /* accelerating */, sub_088C57);
     pass();
     EXPECT_EQ(ram8(piece + object_record::type), 3);
     EXPECT_EQ(ram16(piece + 32), 160);
@@ -140,7 +124,7 @@ TEST_F(TitleObjects, AcceleratingPieceMovesByFrameIndexAndLeavesAtFrameZero) {
 
 TEST_F(TitleObjects, StillPictureShowsAfterItsDelay) {
     plant_type(4, 3, 70, 80);
-    const uint32_t picture = spawn(kStill, sub_088C67);
+    const uint32_t picture = spawn(entry::sub_077697 /* still */, sub_088C67);
     set_fade(true);
     passes(2);
     set_fade(false);
@@ -154,12 +138,12 @@ TEST_F(TitleObjects, StillPictureShowsAfterItsDelay) {
 
 TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
     plant16(0x077B26, 3);
-    const uint32_t logo = spawn(kLogo, sub_088C67);
+    const uint32_t logo = spawn(entry::sub_077707 /* logo */, sub_088C67);
     set_fade(true);
     pass();
-    EXPECT_EQ(ram16(0x208250), 0x0FF0);
+    EXPECT_EQ(ram16(var::nbg0_zoom), 0x0FF0);
     EXPECT_EQ(ram16(0x208202) & 1, 1) << "NBG0 off";
-    EXPECT_EQ(ram32(0x208240), 0x03030303u);
+    EXPECT_EQ(ram32(var::page_picks), 0x03030303u);
     set_fade(false);
     std::vector<int> zooms;
     std::vector<int> levels;
@@ -169,8 +153,8 @@ TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
         orb_write32(var::system_flags, 0);
         pass();
         ++passes_run;
-        if (ram16(0x208250) != (zooms.empty() ? 0x0FF0 : zooms.back())) {
-            zooms.push_back(ram16(0x208250));
+        if (ram16(var::nbg0_zoom) != (zooms.empty() ? 0x0FF0 : zooms.back())) {
+            zooms.push_back(ram16(var::nbg0_zoom));
             EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::video_upload_all));
         }
         if (ram16(0x208B4E) != blend) {
@@ -187,11 +171,11 @@ TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
     EXPECT_EQ(std::vector<int>(zooms.end() - 3, zooms.end()), (std::vector<int>{517, 513, 512}));
     EXPECT_EQ(levels, (std::vector<int>{7, 6, 5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(ram16(0x208202) & 1, 0) << "NBG0 on";
-    EXPECT_EQ(ram32(0x208240), 0u) << "NBG0's pages";
+    EXPECT_EQ(ram32(var::page_picks), 0u) << "NBG0's pages";
     EXPECT_EQ(ram32(0x208248), 0x01010101u);
     EXPECT_EQ(ram16(0x208B32) & 0x1799, 0);
     EXPECT_EQ(ram16(0x208B36) & 0x1799, 0);
-    EXPECT_EQ(calls(kEndText), 1);
+    EXPECT_EQ(calls(sub_06196A /* end text */), 1);
     EXPECT_EQ(ram16(var::free_stack_128), 124);
     // The delay of 3 (its first step in the frame the fade ends, its last
     // with the first zoom), 20 + 22 zoom frames, 60 still, 32 + 32 blending.
@@ -203,15 +187,15 @@ TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
 
 TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
     const uint8_t sequence[] = {0x10, 0x20, 0x40, 0};
-    for (uint32_t i = 0; i < 4; ++i) plant8(0x07797A + i, sequence[i]);
+    for (uint32_t i = 0; i < 4; ++i) plant8(rom::hidden_sequence + i, sequence[i]);
     orb_write16(var::backup_primary + backup_record::revision, 0x0107);
     std::vector<uint32_t> hex;  // R0, R1, R11
-    fake(kPrintHex2, [&] { hex = {r(0), r(1), r(11)}; });
+    fake(sub_088A5A /* print hex 2 */, [&] { hex = {r(0), r(1), r(11)}; });
     std::vector<uint32_t> palettes;
-    fake(kQueuePalette, [&] { palettes.push_back(r(19)); });
-    const uint32_t watcher = spawn(kWatcher, sub_088C67);
+    fake(sub_0896A9 /* queue palette */, [&] { palettes.push_back(r(19)); });
+    const uint32_t watcher = spawn(entry::sub_0778EB /* watcher */, sub_088C67);
     pass();
-    EXPECT_EQ(palettes, std::vector<uint32_t>{0x125852});
+    EXPECT_EQ(palettes, std::vector<uint32_t>{rom::watcher_palette});
     EXPECT_TRUE(listed_.empty()) << "not listed in its first frame";
     // 0x10, 0x20 count; a 0x10 where 0x40 belongs starts again and is not
     // taken as the first step; then 0x10, 0x20.
@@ -219,30 +203,30 @@ TEST_F(TitleObjects, WatcherRestartsOnAWrongPressAndPrintsTheRevision) {
         orb_write8(var::player1_presses, press);
         pass();
     }
-    EXPECT_EQ(ram32(watcher + 72), 0x07797Au);
+    EXPECT_EQ(ram32(watcher + 72), rom::hidden_sequence);
     for (uint8_t press : {0x10, 0x20}) {
         orb_write8(var::player1_presses, press);
         pass();
     }
-    EXPECT_EQ(calls(kPrintRecord), 0);
+    EXPECT_EQ(calls(sub_0889C2 /* print record */), 0);
     EXPECT_EQ(ram32(watcher + 72), 0x07797Cu);
-    EXPECT_EQ(ram32(watcher + object_record::routine), 0x07792Bu);
+    EXPECT_EQ(ram32(watcher + object_record::routine), entry::sub_07792B);
     orb_write8(var::player1_presses, 0x40);
     pass();
-    EXPECT_EQ(calls(kPrintRecord), 1);
+    EXPECT_EQ(calls(sub_0889C2 /* print record */), 1);
     EXPECT_EQ(hex, (std::vector<uint32_t>{0x0107, 0, 0x31F0C6}));
-    EXPECT_EQ(ram32(watcher + object_record::routine), 0x077971u);
+    EXPECT_EQ(ram32(watcher + object_record::routine), entry::sub_077971);
     passes(2);
     ASSERT_EQ(listed_by(watcher).size(), 9u) << "listed every frame after the first";
     EXPECT_EQ(listed_.back().key, -128);
 }
 
 TEST_F(TitleObjects, SquashSpriteSpringsBackIntoPlace) {
-    fake(kStartScript, [] {
+    fake(sub_061F06 /* start script */, [] {
         orb_write16(r(20) + 100, 0x2C00 | 12);  // height 12
         orb_write16(r(20) + 102, 0xA400 | 40);  // width 40
     });
-    const uint32_t sprite = spawn(kSquash, sub_088C67);
+    const uint32_t sprite = spawn(entry::sub_0779A9 /* squash */, sub_088C67);
     orb_write8(var::game_mode, 21);  // no mode check during the wait
     passes(459);
     EXPECT_EQ(ring().size(), 1u);
@@ -257,22 +241,22 @@ TEST_F(TitleObjects, SquashSpriteSpringsBackIntoPlace) {
     EXPECT_EQ(listed_.front().key, -64);
     EXPECT_EQ(ram16(sprite + 100), 0x2C00 | 12) << "back to its size";
     EXPECT_EQ(ram16(sprite + 102), 0xA400 | 40);
-    EXPECT_EQ(ram32(sprite + object_record::routine), 0x077A7Au);
+    EXPECT_EQ(ram32(sprite + object_record::routine), entry::sub_077A7A);
 }
 
 TEST_F(TitleObjects, FlatSquashSpriteCountsItsByteRound) {
-    fake(kStartScript, [] { orb_write16(r(20) + 100, 2); });
-    const uint32_t sprite = spawn(kSquash, sub_088C67);
+    fake(sub_061F06 /* start script */, [] { orb_write16(r(20) + 100, 2); });
+    const uint32_t sprite = spawn(entry::sub_0779A9 /* squash */, sub_088C67);
     passes(460);
     EXPECT_EQ(ram16(sprite + object_record::screen_x), 245);
     passes(255);
-    EXPECT_EQ(ram32(sprite + object_record::routine), 0x077A34u);
+    EXPECT_EQ(ram32(sprite + object_record::routine), entry::sub_077A34);
     pass();
-    EXPECT_EQ(ram32(sprite + object_record::routine), 0x077A7Au) << "after 256 frames";
+    EXPECT_EQ(ram32(sprite + object_record::routine), entry::sub_077A7A) << "after 256 frames";
 }
 
 TEST_F(TitleObjects, TitleObjectEndsFromSubModeTwelve) {
-    const uint32_t title = spawn(kTitleObject, sub_088C67);
+    const uint32_t title = spawn(entry::sub_077A83 /* title object */, sub_088C67);
     pass();
     EXPECT_EQ(listed_by(title), (std::vector<listing>{{1, title, 16, 0, -96}}));
     orb_write8(var::game_submode, 12);
@@ -289,13 +273,15 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
     plant_type(7, 5, 0, 0);
     plant_type(4, 5, 0, 0);
     plant16(0x077B26, 5);
-    plant8(0x07797A, 0x99);
-    for (uint32_t routine : {kFlying1, kFalling, kStill, kLogo, kWatcher, kTitleObject})
+    plant8(rom::hidden_sequence, 0x99);
+    for (uint32_t routine : {entry::sub_0775DF /* flying 1 */, entry::sub_077558 /* falling */,
+                             entry::sub_077697 /* still */, entry::sub_077707 /* logo */,
+                             entry::sub_0778EB /* watcher */, entry::sub_077A83 /* title object */})
         spawn(routine, sub_088C67);
-    const uint32_t accelerating = spawn(kAccelerating, sub_088C57);
-    const uint32_t squash = spawn(kSquash, sub_088C67);
+    const uint32_t accelerating = spawn(entry::sub_0774AC /* accelerating */, sub_088C57);
+    const uint32_t squash = spawn(entry::sub_0779A9 /* squash */, sub_088C67);
     pass();
-    const auto ticks = calls(kTick);
+    const auto ticks = calls(sub_061FB6 /* tick */);
     listed_.clear();
     orb_write8(var::game_mode, 21);
     orb_write8(var::player1_presses, 0x55);
@@ -303,7 +289,7 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
     pass();
     EXPECT_EQ(ring(), std::vector<uint32_t>{squash});
     EXPECT_TRUE(listed_.empty());
-    EXPECT_EQ(calls(kTick), ticks);
+    EXPECT_EQ(calls(sub_061FB6 /* tick */), ticks);
     EXPECT_EQ(ram16(var::free_stack_128), 124 - 1);
     EXPECT_EQ(ram16(var::free_stack_256), free256 + 1);
     EXPECT_EQ(ram16(var::free_stack_256 + 2 * (free256 + 1)), static_cast<uint16_t>(accelerating));
@@ -316,13 +302,13 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
 
 // The 256-byte release leaves the free stack in R19 and its count in R9.
 TEST_F(TitleObjects, TheTwoFiftySixByteReleaseLeavesTheStackAndCount) {
-    const uint32_t piece = spawn(kAccelerating, sub_088C57);
+    const uint32_t piece = spawn(entry::sub_0774AC /* accelerating */, sub_088C57);
     orb_write8(var::game_mode, 9);
     cpu.reg[20] = piece;
     ASSERT_TRUE(run(sub_0774AC));
-    EXPECT_EQ(r(19), 0x20007Eu);
+    EXPECT_EQ(r(19), var::free_stack_256);
     EXPECT_EQ(r(9), 12u);
-    EXPECT_EQ(ram16(0x20007E + 24), static_cast<uint16_t>(piece));
+    EXPECT_EQ(ram16(var::free_stack_256 + 24), static_cast<uint16_t>(piece));
     EXPECT_TRUE(ring().empty());
 }
 
@@ -332,13 +318,14 @@ TEST_F(TitleObjects, AStateOutsideItsTableEndsTheRun) {
         uint8_t state;
         const char* message;
     } cases[] = {
-        {kLogo, 10, "Jump from 077711 to 077732 has no translated target"},
-        {kAccelerating, 5, "Jump from 0774B6 to 0774C8 has no translated target"},
-        {0x0775F9, 4, "Jump from 077605 to 077614 has no translated target"},
+        {entry::sub_077707 /* logo */, 10, "Jump from 077711 to 077732 has no translated target"},
+        {entry::sub_0774AC /* accelerating */, 5, "Jump from 0774B6 to 0774C8 has no translated target"},
+        {entry::sub_0775F9, 4, "Jump from 077605 to 077614 has no translated target"},
     };
     for (const auto& c : cases) {
         init_objects();
-        const uint32_t o = spawn(c.routine, c.routine == kAccelerating ? sub_088C57 : sub_088C67);
+        const uint32_t o =
+            spawn(c.routine, c.routine == entry::sub_0774AC /* accelerating */ ? sub_088C57 : sub_088C67);
         orb_write8(o + object_record::state, c.state);
         EXPECT_EXIT(pass(), ::testing::ExitedWithCode(3), c.message);
     }

@@ -18,20 +18,22 @@ protected:
         AiTest::SetUp();
         fake(kIdleState);
         const uint32_t states[25] = {
-            0x07DDB5,   kIdleState, kIdleState, 0x07DE44, 0x07DE52, 0x07DE8C, 0x07DE9A, 0x07DE16, kIdleState,
-            kIdleState, kIdleState, 0x07DF92,   0x07DFA5, 0x07DFAE, 0x07DFDB, 0x07DED4, 0x07DF0A, 0x07DF38,
-            0x07DF7A,   0x07E031,   0x07E034,   0x07E048, 0x07E05A, 0x07DFEF, 0x07E017};
+            entry::sub_07DDB5, kIdleState,        kIdleState,        entry::sub_07DE44, entry::sub_07DE52,
+            entry::sub_07DE8C, entry::sub_07DE9A, entry::sub_07DE16, kIdleState,        kIdleState,
+            kIdleState,        entry::sub_07DF92, entry::sub_07DFA5, entry::sub_07DFAE, entry::sub_07DFDB,
+            entry::sub_07DED4, entry::sub_07DF0A, entry::sub_07DF38, entry::sub_07DF7A, entry::sub_07E031,
+            entry::sub_07E034, entry::sub_07E048, entry::sub_07E05A, entry::sub_07DFEF, entry::sub_07E017};
         for (uint32_t s = 0; s < 25; ++s) plant32(rom::two_piece_states + 4 * s, states[s]);
         plant8(kData, kDir);
         plant16(kList + 4, kLeft);
         plant16(kList + 6, kRight);
-        plant16(0x07E418 + 4 * kDir, 30);  // right: dx 30, dy 2
-        plant16(0x07E418 + 4 * kDir + 2, 2);
-        plant16(0x07E3D8 + 4 * kDir, static_cast<uint16_t>(-30));
-        plant16(0x07E3D8 + 4 * kDir + 2, static_cast<uint16_t>(-2));
+        plant16(rom::two_piece_steps_right + 4 * kDir, 30);  // right: dx 30, dy 2
+        plant16(rom::two_piece_steps_right + 4 * kDir + 2, 2);
+        plant16(rom::two_piece_steps_left + 4 * kDir, static_cast<uint16_t>(-30));
+        plant16(rom::two_piece_steps_left + 4 * kDir + 2, static_cast<uint16_t>(-2));
         for (uint32_t t = 0; t < 4; ++t) {
-            plant8(0x07E928 + t, static_cast<uint8_t>(10 + t));  // strengths, variant 0
-            plant8(0x07E930 + t, static_cast<uint8_t>(70 + t));  // landing
+            plant8(rom::two_piece_strengths + t, static_cast<uint8_t>(10 + t));  // strengths, variant 0
+            plant8(rom::two_piece_landing_strength + t, static_cast<uint8_t>(70 + t));  // landing
         }
         // The reload and approach tables overlap a byte apart: at rank 2
         // the reload reads 0x07E922 and the approach value 0x07E923.
@@ -43,7 +45,7 @@ protected:
     }
 
     // A body of the type with its pieces started; returns it.
-    uint32_t body(uint32_t spawn_routine = 0x07DCE0) {
+    uint32_t body(uint32_t spawn_routine = entry::sub_07DCE0) {
         const uint32_t b = actor(0x8001);
         orb_write32(b + object_record::routine, spawn_routine);
         orb_write32(b + 16, kData);
@@ -53,7 +55,7 @@ protected:
     }
     static uint32_t piece(uint32_t b, uint32_t routine) {
         for (uint32_t o : running(routine))
-            if ((0x200000u | ram16(o + object_record::owner)) == b) return o;
+            if ((var::object_area | ram16(o + object_record::owner)) == b) return o;
         return 0;
     }
     static void enter(uint32_t b, uint8_t state, uint8_t timer = 9) {
@@ -67,27 +69,27 @@ TEST_F(TwoPieceTest, StartTakesDirectionListAndPiecesWhileObjectsAreFree) {
         SCOPED_TRACE(free);
         SetUp();
         const uint32_t b = actor(0x8001);
-        orb_write32(b + object_record::routine, 0x07DCF3);
+        orb_write32(b + object_record::routine, entry::sub_07DCF3);
         orb_write32(b + 16, kData);
         free_128(free);
         pass();
         EXPECT_EQ(ram8(b + object_record::type), 6);
         EXPECT_EQ(ram8(b + 88), 1);
-        EXPECT_EQ(ram32(b + object_record::routine), 0x07DD04u);
+        EXPECT_EQ(ram32(b + object_record::routine), entry::sub_07DD04);
         EXPECT_EQ(ram8(b + 38), kDir);
         EXPECT_EQ(ram32(b + 16), kList);
         EXPECT_EQ(ram32(b + 72), kList);
         EXPECT_EQ(ram8(b + object_record::state), 1);
         EXPECT_EQ(ram8(b + 56), 22);
         EXPECT_EQ(ram8(var::live_enemy_count), 1);
-        const uint32_t follower = piece(b, 0x07E0B0), attacker = piece(b, 0x07E11E);
+        const uint32_t follower = piece(b, entry::sub_07E0B0), attacker = piece(b, entry::sub_07E11E);
         EXPECT_EQ(follower != 0, free >= 1);
         EXPECT_EQ(attacker != 0, free >= 2);
         if (attacker) {
             EXPECT_EQ(ram8(attacker + object_record::type), 1);
             EXPECT_EQ(ram16(b + object_record::partner), static_cast<uint16_t>(attacker));
         }
-        EXPECT_EQ(calls(kPlace), 0);
+        EXPECT_EQ(calls(sub_07A523 /* place */), 0);
     }
 }
 
@@ -125,7 +127,7 @@ TEST_F(TwoPieceTest, ApproachCheckRepeatsUntilAPlayerIsInTheBox) {
     enter(b, 4, 0);
     put(b, 200, 500);
     pass(3);
-    EXPECT_EQ(tests_of(0x07E90C).size(), 3u);
+    EXPECT_EQ(tests_of(rom::two_piece_approach_box).size(), 3u);
     EXPECT_EQ(ram8(b + 56), 0);
     EXPECT_EQ(x_of(b), 290);
     touch = true;
@@ -137,7 +139,7 @@ TEST_F(TwoPieceTest, ApproachCheckRepeatsUntilAPlayerIsInTheBox) {
     enter(b, 4, 5);
     pass();
     EXPECT_EQ(ram8(b + 56), 4);
-    EXPECT_EQ(tests_of(0x07E90C).size(), 4u);
+    EXPECT_EQ(tests_of(rom::two_piece_approach_box).size(), 4u);
 }
 
 // The jump turns the body, rises and lands on the y it started from with
@@ -157,7 +159,7 @@ TEST_F(TwoPieceTest, JumpLandsWhereItStartedFacingTheOtherWay) {
     EXPECT_EQ(x_of(b), 250);
     EXPECT_LT(highest, 480 - 200);
     EXPECT_TRUE(flag(b, object_flag::mirror_x));
-    const auto landing = tests_of(0x07E90C);
+    const auto landing = tests_of(rom::two_piece_approach_box);
     ASSERT_EQ(landing.size(), 1u);
     EXPECT_EQ(landing[0].strength, 72u);
     EXPECT_EQ(ram8(b + 56), 22);
@@ -169,14 +171,15 @@ TEST_F(TwoPieceTest, StrikeHitsOnceAtFrameOne) {
     enter(b, 11, 3);
     std::vector<int> hit_frames;
     for (int i = 0; i < 12; ++i) {
-        const size_t before = tests_of(0x07E910, 1).size();
+        const size_t before = tests_of(rom::two_piece_probe_boxes, 1).size();
         pass();
-        if (tests_of(0x07E910, 1).size() > before) hit_frames.push_back(ram8(b + object_record::frame_index));
+        if (tests_of(rom::two_piece_probe_boxes, 1).size() > before)
+            hit_frames.push_back(ram8(b + object_record::frame_index));
     }
     ASSERT_EQ(hit_frames.size(), 1u);
     EXPECT_EQ(hit_frames[0], 1);
-    EXPECT_EQ(tests_of(0x07E910, 1)[0].strength, 12u);
-    EXPECT_EQ(ram32(b + object_record::frame), 0x136E0Au);
+    EXPECT_EQ(tests_of(rom::two_piece_probe_boxes, 1)[0].strength, 12u);
+    EXPECT_EQ(ram32(b + object_record::frame), rom::two_piece_strike_animation);
     EXPECT_EQ(state_of(b), 1);
 }
 
@@ -220,7 +223,7 @@ TEST_F(TwoPieceTest, KnockDownFallFlashesBothPartsAndLands) {
 // body was listed this frame.
 TEST_F(TwoPieceTest, AttackPieceBoxesCountAsTheBodys) {
     const uint32_t b = body();
-    const uint32_t a = piece(b, 0x07E11E);
+    const uint32_t a = piece(b, entry::sub_07E11E);
     ASSERT_NE(a, 0u);
     plant8(0x132000, 1);
     plant8(0x132001, static_cast<uint8_t>(-2));
@@ -247,29 +250,29 @@ TEST_F(TwoPieceTest, AttackPieceBoxesCountAsTheBodys) {
 // Probe, attack boxes by frame and direction, attack end reloading the body.
 TEST_F(TwoPieceTest, AttackPieceProbesAttacksAndReloadsTheBody) {
     const uint32_t b = body();
-    const uint32_t a = piece(b, 0x07E11E);
+    const uint32_t a = piece(b, entry::sub_07E11E);
     ASSERT_NE(a, 0u);
     plant8(kNumbers + 16 * 2 + kDir, 5);
     plant8(kNumbers + 16 * 6 + kDir, 7);
-    plant32(0x07E498 + 4 * kDir, 0x135100);
+    plant32(rom::two_piece_idle_animations + 4 * kDir, 0x135100);
     anim_frames = 8;
     enter(b, 1, 3);
     touch = true;
     pass();
-    EXPECT_TRUE(tests_of(0x07E910).empty());  // the body's timer runs: no probe
+    EXPECT_TRUE(tests_of(rom::two_piece_probe_boxes).empty());  // the body's timer runs: no probe
     enter(b, 1, 0);
     pass();
-    EXPECT_EQ(tests_of(0x07E910).size(), 1u);
+    EXPECT_EQ(tests_of(rom::two_piece_probe_boxes).size(), 1u);
     EXPECT_EQ(state_of(a), 2);
     touch = false;
     for (int i = 0; i < 8 && state_of(a) != 1; ++i) pass();
     EXPECT_EQ(state_of(a), 1);
-    const auto hits = tests_of(0x07E880 + 4 * 5);
+    const auto hits = tests_of(rom::two_piece_attack_boxes + 4 * 5);
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_EQ(hits[0].object, a);
     EXPECT_EQ(hits[0].strength, 12u);
-    EXPECT_EQ(tests_of(0x07E880 + 4 * 7).size(), 1u);
-    EXPECT_TRUE(tests_of(0x07E880).empty());  // number 0: no box
+    EXPECT_EQ(tests_of(rom::two_piece_attack_boxes + 4 * 7).size(), 1u);
+    EXPECT_TRUE(tests_of(rom::two_piece_attack_boxes).empty());  // number 0: no box
     EXPECT_EQ(ram8(b + 56), 22);
     EXPECT_EQ(ram32(a + object_record::frame), 0x135100u);
 }
@@ -288,7 +291,7 @@ TEST_F(TwoPieceTest, PiecesShowHideAndLeaveByTheBodysState) {
         for (uint32_t s = 0; s < 25; ++s)
             if (s) plant32(rom::two_piece_states + 4 * s, kIdleState);
         const uint32_t b = body();
-        const uint32_t f = piece(b, 0x07E0B0), a = piece(b, 0x07E11E);
+        const uint32_t f = piece(b, entry::sub_07E0B0), a = piece(b, entry::sub_07E11E);
         ASSERT_NE(a, 0u);
         enter(b, c.state);
         orb_write16(f, ram16(f) & ~(1u << object_flag::listed));
@@ -307,8 +310,8 @@ TEST_F(TwoPieceTest, DefeatMakesTheEffectAndLeavesTenFramesLater) {
     const uint32_t b = body();
     enter(b, 23);
     pass();
-    ASSERT_EQ(running(kShortEffect).size(), 1u);
-    const uint32_t effect = running(kShortEffect)[0];
+    ASSERT_EQ(running(entry::sub_07B615 /* short effect */).size(), 1u);
+    const uint32_t effect = running(entry::sub_07B615 /* short effect */)[0];
     EXPECT_EQ(ram8(effect + object_record::type), 6);
     EXPECT_EQ(ram16(effect + object_record::owner), static_cast<uint16_t>(b));
     pass(8);
@@ -320,8 +323,8 @@ TEST_F(TwoPieceTest, DefeatMakesTheEffectAndLeavesTenFramesLater) {
 }
 
 TEST_F(TwoPieceTest, StopAndWaitTakesTheMirrorBitsAndWaits) {
-    plant16(0x07E3B8 + 2 * kDir, 0x0040);
-    plant32(0x07E378 + 4 * kDir, 0x135000);
+    plant16(rom::two_piece_mirror_bits + 2 * kDir, 0x0040);
+    plant32(rom::two_piece_wait_animations + 4 * kDir, 0x135000);
     const uint32_t b = body();
     orb_write16(b, ram16(b) | 1u << object_flag::airborne);
     enter(b, 7);
@@ -330,7 +333,7 @@ TEST_F(TwoPieceTest, StopAndWaitTakesTheMirrorBitsAndWaits) {
     EXPECT_TRUE(flag(b, object_flag::mirror_x));
     EXPECT_FALSE(flag(b, object_flag::airborne));
     EXPECT_EQ(ram32(b + object_record::frame), 0x135000u);
-    EXPECT_EQ(calls(kWait), 1);
+    EXPECT_EQ(calls(sub_07A50F /* wait */), 1);
 }
 
 TEST_F(TwoPieceTest, UnwrittenStateEndsTheRun) {

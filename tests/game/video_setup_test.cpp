@@ -6,15 +6,16 @@
 #include "board/machine.h"
 #include "game/engine/tables.h"
 #include "game/engine/vars.h"
+#include "game/hardware.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
 
 namespace {
 
-constexpr uint32_t kRegs = 0x31FF00;
-constexpr uint32_t kShadow = 0x208200;
-constexpr uint32_t kCameras = 0x208300;
+constexpr uint32_t kRegs = hw::video_regs;
+constexpr uint32_t kShadow = var::video_shadow;
+constexpr uint32_t kCameras = var::camera_records;
 constexpr uint16_t kMarker = 0xEEEE;
 
 class VideoSetUp : public GameRoutineTest {
@@ -30,7 +31,8 @@ protected:
     }
     void plant_video_defaults() {
         plant16(0x060AAA, 0xB0A5);
-        for (uint32_t i = 0; i < 71; ++i) plant16(0x060AAC + 2 * i, static_cast<uint16_t>(0x4000 + i));
+        for (uint32_t i = 0; i < 71; ++i)
+            plant16(rom::video_defaults + 2 * i, static_cast<uint16_t>(0x4000 + i));
     }
 };
 
@@ -45,14 +47,14 @@ TEST_F(VideoSetUp, LayerResetClearsVideoRamLoadsPatternsAndTheRegisters) {
         plant_video_defaults();
         for (uint32_t i = 0; i < 6144; ++i)
             plant16(rom::text_patterns + 2 * i, static_cast<uint16_t>(i * 7 + 1));
-        fill(0x300000, 0x320000);
+        fill(hw::video_ram, 0x320000);
         orb_write8(var::backup_image + backup_record::flip_screen, c.flip);
         ASSERT_TRUE(run(sub_0608A8));
-        EXPECT_EQ(first_other(0x300000, 0x31C000, 0), 0x31C000u) << "video RAM cleared";
-        EXPECT_EQ(first_other(0x31F000, 0x31FF00, 0), 0x31FF00u) << "text layer cleared";
+        EXPECT_EQ(first_other(hw::video_ram, hw::text_patterns, 0), hw::text_patterns) << "video RAM cleared";
+        EXPECT_EQ(first_other(hw::text_layer, 0x31FF00, 0), 0x31FF00u) << "text layer cleared";
         bool patterns = true;
         for (uint32_t i = 0; i < 6144 && patterns; ++i)
-            patterns = ram16(0x31C000 + 2 * i) == static_cast<uint16_t>(i * 7 + 1);
+            patterns = ram16(hw::text_patterns + 2 * i) == static_cast<uint16_t>(i * 7 + 1);
         EXPECT_TRUE(patterns) << "text patterns from ROM";
         EXPECT_EQ(ram16(kRegs), c.control);
         EXPECT_EQ(ram16(kShadow), c.control);
@@ -67,7 +69,7 @@ TEST_F(VideoSetUp, LayerResetClearsVideoRamLoadsPatternsAndTheRegisters) {
 TEST_F(VideoSetUp, ShadowResetRestoresCamerasAndRegisters) {
     plant_video_defaults();
     fill(kCameras, kCameras + 256);
-    fill(0x208200, 0x208300, 0xFFFF);
+    fill(var::video_shadow, 0x208300, 0xFFFF);
     fill(kRegs, kRegs + 0x100, 0xFFFF);
     ASSERT_TRUE(run(sub_0608DF));
     for (uint32_t k = 0; k < 4; ++k) {
@@ -87,9 +89,9 @@ TEST_F(VideoSetUp, ShadowResetRestoresCamerasAndRegisters) {
 }
 
 TEST_F(VideoSetUp, VideoRamClearLeavesTheRegistersAlone) {
-    fill(0x300000, 0x320000);
+    fill(hw::video_ram, 0x320000);
     ASSERT_TRUE(run(sub_060931));
-    EXPECT_EQ(first_other(0x300000, kRegs, 0), kRegs);
+    EXPECT_EQ(first_other(hw::video_ram, kRegs, 0), kRegs);
     EXPECT_EQ(first_other(kRegs, 0x320000, kMarker), 0x320000u);
 }
 
@@ -107,12 +109,12 @@ TEST_F(VideoSetUp, BlockClearsRunDownFromR9) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.r9);
         SetUp();
-        fill(0x300000, 0x310000);
+        fill(hw::video_ram, 0x310000);
         cpu.reg[9] = c.r9;
         ASSERT_TRUE(run(sub_060953));
         std::vector<uint32_t> cleared;
         for (uint32_t offset = 0; offset < 0x10000; offset += 0x100) {
-            const uint32_t a = 0x300000 + offset;
+            const uint32_t a = hw::video_ram + offset;
             if (first_other(a, a + 0x100, 0) == a + 0x100)
                 cleared.push_back(offset);
             else
@@ -127,11 +129,11 @@ TEST_F(VideoSetUp, BlockClearsRunDownFromR9) {
 }
 
 TEST_F(VideoSetUp, MixerDefaultsGoToRegistersShadowAndPendingImage) {
-    for (uint32_t i = 0; i < 40; ++i) plant16(0x060A36 + 2 * i, static_cast<uint16_t>(0x0100 + i));
-    fill(0x610000, 0x610080);
+    for (uint32_t i = 0; i < 40; ++i) plant16(rom::mixer_defaults + 2 * i, static_cast<uint16_t>(0x0100 + i));
+    fill(hw::mixer_regs, 0x610080);
     ASSERT_TRUE(run(sub_0609D3));
     for (uint32_t i = 0; i < 40; ++i) {
-        EXPECT_EQ(ram16(0x610000 + 2 * i), 0x0100 + i) << i;
+        EXPECT_EQ(ram16(hw::mixer_regs + 2 * i), 0x0100 + i) << i;
         EXPECT_EQ(ram16(var::mixer_shadow + 2 * i), 0x0100 + i) << i;
         EXPECT_EQ(ram16(var::mixer_pending + 2 * i), 0x0100 + i) << i;
     }
@@ -151,7 +153,7 @@ TEST_F(VideoSetUp, IoChipAndSpriteBlockSetUp) {
     plant32(0x060B3A, 3);
     for (uint16_t i = 0; i < 4; ++i) plant16(0x060B3E + 2 * i, static_cast<uint16_t>(0xA000 + i));
     ASSERT_TRUE(run(sub_060A1D));
-    EXPECT_EQ(ram16(0x408000), 0xA000);
+    EXPECT_EQ(ram16(hw::sprite_block), 0xA000);
     EXPECT_EQ(ram16(0x408004), 0xA002);
     EXPECT_EQ(ram16(0x408006), 0) << "three halfwords only";
 }
@@ -191,12 +193,12 @@ TEST_F(CentredLayers, EnteringScrollsAboutTheCentreAndLoadsThePages) {
     where(2, 3);
     cpu.reg[9] = 1;
     ASSERT_TRUE(run(sub_0886E1));
-    EXPECT_EQ(words(0x208212, 4, 4), (std::vector<uint16_t>{671, 212, 671, 88 + 112}));
-    EXPECT_EQ(words(0x208230, 4), (std::vector<uint16_t>{160, 112, 160, 112}));
+    EXPECT_EQ(words(var::scroll_words, 4, 4), (std::vector<uint16_t>{671, 212, 671, 88 + 112}));
+    EXPECT_EQ(words(var::layer_centres, 4), (std::vector<uint16_t>{160, 112, 160, 112}));
     EXPECT_EQ(ram16(kShadow), 0x3201) << "NBG2 and NBG3 off";
     EXPECT_EQ(ram32(var::game_flags), 1u << 11);
     EXPECT_EQ(ram32(var::system_flags), 1u << 2);
-    EXPECT_EQ(ram32(0x208240), 0x07000011u) << "entry (2 - 1) * 5 + 3 - 1 = 7";
+    EXPECT_EQ(ram32(var::page_picks), 0x07000011u) << "entry (2 - 1) * 5 + 3 - 1 = 7";
     EXPECT_EQ(ram32(0x208244), 0x07000022u);
 }
 
@@ -214,7 +216,7 @@ TEST_F(CentredLayers, PageEntryByStageAreaAndR9) {
         where(c.stage, c.area);
         cpu.reg[9] = c.r9;
         ASSERT_TRUE(run(sub_0887E6));
-        EXPECT_EQ(ram32(0x208240), 0x01000000u * c.entry + 0x11);
+        EXPECT_EQ(ram32(var::page_picks), 0x01000000u * c.entry + 0x11);
         EXPECT_EQ(ram32(0x208244), 0x01000000u * c.entry + 0x22);
         TearDown();
     }
@@ -222,32 +224,32 @@ TEST_F(CentredLayers, PageEntryByStageAreaAndR9) {
 
 TEST_F(CentredLayers, LeavingUncentresAndRestoresTheLayers) {
     const uint16_t scrolls[] = {671, 5, 160, 623};
-    for (uint32_t i = 0; i < 4; ++i) orb_write16(0x208212 + 4 * i, scrolls[i]);
-    for (uint32_t i = 0; i < 4; ++i) orb_write16(0x208230 + 2 * i, 160);
+    for (uint32_t i = 0; i < 4; ++i) orb_write16(var::scroll_words + 4 * i, scrolls[i]);
+    for (uint32_t i = 0; i < 4; ++i) orb_write16(var::layer_centres + 2 * i, 160);
     orb_write16(kShadow, 0xF2A5);
-    orb_write16(0x208250, 0x100);
-    orb_write16(0x208254, 0x100);
+    orb_write16(var::nbg0_zoom, 0x100);
+    orb_write16(var::nbg1_zoom, 0x100);
     orb_write32(var::game_flags, 1u << 11 | 1u << 8);
     orb_write32(var::system_flags, 1u << 11 | 1u << 3);
     ASSERT_TRUE(run(sub_08865E));
-    EXPECT_EQ(words(0x208212, 4, 4), (std::vector<uint16_t>{511, 405, 0, 511}));
-    EXPECT_EQ(words(0x208250, 2, 4), (std::vector<uint16_t>{0x200, 0x200}));
-    EXPECT_EQ(words(0x208230, 4), (std::vector<uint16_t>{0, 0, 0, 0}));
+    EXPECT_EQ(words(var::scroll_words, 4, 4), (std::vector<uint16_t>{511, 405, 0, 511}));
+    EXPECT_EQ(words(var::nbg0_zoom, 2, 4), (std::vector<uint16_t>{0x200, 0x200}));
+    EXPECT_EQ(words(var::layer_centres, 4), (std::vector<uint16_t>{0, 0, 0, 0}));
     EXPECT_EQ(ram16(kShadow), 0xC2A5);
     EXPECT_EQ(ram32(var::game_flags), 1u << 8);
     EXPECT_EQ(ram32(var::system_flags), 1u << 3 | 1u << 2);
 }
 
 TEST_F(CentredLayers, ZoomBackWithoutUncentring) {
-    orb_write16(0x208212, 671);
-    orb_write16(0x208230, 160);
-    orb_write16(0x208250, 0x100);
-    orb_write16(0x208254, 0x100);
+    orb_write16(var::nbg0_scroll_x, 671);
+    orb_write16(var::layer_centres, 160);
+    orb_write16(var::nbg0_zoom, 0x100);
+    orb_write16(var::nbg1_zoom, 0x100);
     orb_write32(var::game_flags, 1u << 11);
     ASSERT_TRUE(run(sub_08878F));
-    EXPECT_EQ(ram16(0x208212), 671);
-    EXPECT_EQ(ram16(0x208230), 0);
-    EXPECT_EQ(words(0x208250, 2, 4), (std::vector<uint16_t>{0x200, 0x200}));
+    EXPECT_EQ(ram16(var::nbg0_scroll_x), 671);
+    EXPECT_EQ(ram16(var::layer_centres), 0);
+    EXPECT_EQ(words(var::nbg0_zoom, 2, 4), (std::vector<uint16_t>{0x200, 0x200}));
     EXPECT_EQ(ram32(var::game_flags), 0u);
     EXPECT_EQ(ram32(var::system_flags), 1u << 2);
 }
@@ -256,12 +258,12 @@ TEST_F(CentredLayers, ZoomingOutQueuesItsSoundAndCentresWithTwoAreasBack) {
     cameras(0, 0, 0, 0);
     where(3, 4);
     ASSERT_TRUE(run(sub_088626));
-    EXPECT_EQ(words(0x208250, 2, 4), (std::vector<uint16_t>{0x100, 0x100}));
+    EXPECT_EQ(words(var::nbg0_zoom, 2, 4), (std::vector<uint16_t>{0x100, 0x100}));
     EXPECT_EQ(ram8(var::sound_ring_a + sound_ring::write), 1);
     EXPECT_EQ(ram8(var::sound_ring_a + sound_ring::slots), 0x9E);
     EXPECT_EQ(r(9), 2u);
-    EXPECT_EQ(ram32(0x208240), 0x01000000u * 12 + 0x11) << "entry (3 - 1) * 5 + 4 - 2";
-    EXPECT_EQ(words(0x208212, 4, 4), (std::vector<uint16_t>{160, 112, 160, 112}));
+    EXPECT_EQ(ram32(var::page_picks), 0x01000000u * 12 + 0x11) << "entry (3 - 1) * 5 + 4 - 2";
+    EXPECT_EQ(words(var::scroll_words, 4, 4), (std::vector<uint16_t>{160, 112, 160, 112}));
     EXPECT_EQ(ram32(var::game_flags), 1u << 11);
 }
 

@@ -4,16 +4,12 @@
 #include <algorithm>
 #include <deque>
 
+#include "game/continuations.h"
 #include "game/actors/tables.h"
 #include "tests/game/ai_stand_ins.h"
 
 namespace {
 
-constexpr uint32_t kStun = 0x07A68D;
-constexpr uint32_t kDefeat = 0x07A70C;
-constexpr uint32_t kRandom = 0x06925A;
-constexpr uint32_t kDirection = 0x08921C;
-constexpr uint32_t kBar = 0x06978D;
 constexpr uint32_t kIdleState = GameRoutineTest::kTestEntry[3];
 
 class VolleyTest : public AiTest {
@@ -21,22 +17,44 @@ protected:
     void SetUp() override {
         AiTest::SetUp();
         fake(kIdleState);
-        fake(kStun, [] { orb_write8(cpu.reg[20] + object_record::state, 20); });
-        fake(kDefeat);
-        fake(kBar, [this] { bar_name = r(0); });
-        fake(kRandom, [this] {
+        fake(sub_07A68D /* stun */, [] { orb_write8(cpu.reg[20] + object_record::state, 20); });
+        fake(sub_07A70C /* defeat */);
+        fake(sub_06978D /* bar */, [this] { bar_name = r(0); });
+        fake(sub_06925A /* random */, [this] {
             cpu.reg[0] = randoms.empty() ? 0 : randoms.front();
             if (!randoms.empty()) randoms.pop_front();
         });
-        fake(kDirection, [this] {
+        fake(sub_08921C /* direction */, [this] {
             aimed_from_y = s16(r(20) + object_record::world_y);
             cpu.reg[0] = direction;
         });
-        const uint32_t states[27] = {0x07F47E,   kIdleState, 0x07F4A1,   kWait,      0x07F4D3,   0x07F513,
-                                     0x07F555,   kIdleState, kIdleState, kIdleState, kIdleState, kIdleState,
-                                     kIdleState, kIdleState, kIdleState, kIdleState, kIdleState, kIdleState,
-                                     kIdleState, 0x07F6F4,   0x07A6A0,   kIdleState, 0x07F5C8,   0x07F5E1,
-                                     0x07F638,   0x07F6D0,   0x07F6FD};
+        const uint32_t states[27] = {0x07F47E,
+                                     kIdleState,
+                                     0x07F4A1,
+                                     entry::sub_07A50F /* wait */,
+                                     0x07F4D3,
+                                     0x07F513,
+                                     0x07F555,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     kIdleState,
+                                     0x07F6F4,
+                                     continuation::stun_countdown,
+                                     kIdleState,
+                                     0x07F5C8,
+                                     0x07F5E1,
+                                     0x07F638,
+                                     0x07F6D0,
+                                     0x07F6FD};
         for (uint32_t s = 0; s < 27; ++s) plant32(rom::volley_states + 4 * s, states[s]);
         for (uint32_t t = 0; t < 4; ++t) {
             plant8(rom::volley_chosen_states + t, static_cast<uint8_t>(4 + t));   // chosen states
@@ -59,7 +77,7 @@ protected:
         rank(1);
         enemy = actor(0x8001);
         orb_write8(enemy + object_record::type, 7);  // as its start state sets it
-        orb_write32(enemy + object_record::routine, 0x07F3EE);
+        orb_write32(enemy + object_record::routine, entry::sub_07F3EE);
         put(enemy, 800, 1200);
     }
 
@@ -67,7 +85,7 @@ protected:
         orb_write8(enemy + object_record::state, state);
         orb_write8(enemy + 56, timer);
     }
-    static std::vector<uint32_t> shots() { return running(0x07F70B); }
+    static std::vector<uint32_t> shots() { return running(entry::sub_07F70B); }
 
     uint32_t enemy = 0;
     std::deque<uint32_t> randoms;
@@ -84,9 +102,9 @@ TEST_F(VolleyTest, StartSetsTypeBarAndSound) {
     EXPECT_EQ(state_of(enemy), 1);
     EXPECT_EQ(bar_name, 15u);
     EXPECT_EQ(sounds(var::sound_ring_a), std::vector<uint8_t>{0x90});
-    EXPECT_EQ(calls(kPlace), 0);
-    EXPECT_EQ(reaction_r10, 0x07F942u);
-    EXPECT_EQ(reaction_r11, 0x07F93Eu);
+    EXPECT_EQ(calls(sub_07A523 /* place */), 0);
+    EXPECT_EQ(reaction_r10, rom::volley_stun_frames);
+    EXPECT_EQ(reaction_r11, rom::volley_hit_states);
 }
 
 // The callback retries every frame while the candidate is out of play, hit
@@ -162,7 +180,7 @@ TEST_F(VolleyTest, TwoStunsBringTheVolley) {
     enter(19, 0);
     pass();
     EXPECT_EQ(ram8(enemy + 62), 1);
-    EXPECT_EQ(calls(kStun), 1);
+    EXPECT_EQ(calls(sub_07A68D /* stun */), 1);
     orb_write8(enemy + 57, 1);
     orb_write16(enemy, ram16(enemy) | 1u << object_flag::intangible);
     pass();  // the stun countdown
@@ -237,7 +255,7 @@ TEST_F(VolleyTest, ProjectileFliesOnUntilItLeavesTheBand) {
         plant8(rom::volley_shot_box_lists + 3 * 2, 1);
         plant8(rom::volley_shot_box_lists + 3 * 2 + 1, 4);
         const uint32_t shot = actor(c.flags);
-        orb_write32(shot + object_record::routine, 0x07F70B);
+        orb_write32(shot + object_record::routine, entry::sub_07F70B);
         orb_write8(shot + 3, 2);
         orb_write8(shot + object_record::state, 1);
         orb_write16(shot + object_record::height, 224);
@@ -263,13 +281,13 @@ TEST_F(VolleyTest, DefeatSetsTheCameraControllersState) {
     enter(26, 0);
     pass();
     EXPECT_EQ(state_of(controller), 12);
-    EXPECT_EQ(calls(kDefeat), 1);
+    EXPECT_EQ(calls(sub_07A70C /* defeat */), 1);
 }
 
 TEST_F(VolleyTest, GenericActionsRunThroughTheRuntimeAndOthersEndTheRun) {
     enter(3, 0);
     pass();
-    EXPECT_EQ(calls(kWait), 1);
+    EXPECT_EQ(calls(sub_07A50F /* wait */), 1);
     EXPECT_EXIT(
         {
             plant32(rom::volley_states + 4 * 7, 0x07FFF0);

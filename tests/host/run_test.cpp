@@ -30,6 +30,7 @@ namespace {
 struct Outcome {
     int status = -1;  // the exit status, or 128 + the signal that ended the run
     std::string err;
+    std::string out;
 };
 
 // How a run is started and watched.
@@ -75,12 +76,13 @@ protected:
 
     Outcome run(const std::vector<std::string>& args, const RunOptions& options = {}) {
         const fs::path err_path = dir / "stderr.txt";
+        const fs::path out_path = dir / "stdout.txt";
         const pid_t pid = fork();
         if (pid == 0) {
             if (chdir(work().c_str()) != 0) _exit(120);
             if (options.in_child) options.in_child();
-            FILE* err = std::freopen(err_path.c_str(), "w", stderr);
-            if (!err) _exit(121);
+            if (!std::freopen(err_path.c_str(), "w", stderr) || !std::freopen(out_path.c_str(), "w", stdout))
+                _exit(121);
             std::vector<std::string> env_text;
             for (const auto& [k, v] : env) env_text.push_back(k + "=" + v);
             std::vector<char*> envp, argv{const_cast<char*>(IRONBELL_GUEST_EXE)};
@@ -105,11 +107,16 @@ protected:
         }
         Outcome o;
         o.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::ifstream in(err_path);
+        o.err = read_text(err_path);
+        o.out = read_text(out_path);
+        return o;
+    }
+
+    static std::string read_text(const fs::path& path) {
+        std::ifstream in(path);
         std::stringstream text;
         text << in.rdbuf();
-        o.err = text.str();
-        return o;
+        return text.str();
     }
 };
 
@@ -187,6 +194,58 @@ TEST_F(WholeProgram, MalformedArgumentsAreRefusedWithTheUsage) {
         EXPECT_EQ(o.status, 1);
         EXPECT_EQ(o.err, "ironbell: " + c.what + "; usage: ironbell [--script FILE] [--frames N]\n");
     }
+}
+
+TEST_F(WholeProgram, HelpPrintsTheUsageAndEndsWell) {
+    env["SDL_VIDEODRIVER"] = "no-such-driver";  // SDL would fail to start with another message
+    for (const char* help : {"--help", "-h"}) {
+        SCOPED_TRACE(help);
+        Outcome o = run({help});
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_EQ(o.out, "usage: ironbell [--script FILE] [--frames N]\n");
+        EXPECT_EQ(o.err, "");
+    }
+    // As the value of an option it is that value.
+    Outcome o = run({"--frames", "--help"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err,
+              "ironbell: --frames takes a whole number of frames, not '--help'; usage: ironbell "
+              "[--script FILE] [--frames N]\n");
+}
+
+// Without a display SDL would take a video driver that shows nothing and the
+// game would run unseen: start-up fails at once instead, before any file is
+// written. A driver the user asks for is used as asked.
+TEST_F(WholeProgram, NoDisplayFailsAtOnceAndWritesNothing) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    env.erase("SDL_VIDEODRIVER");
+    env.erase("DISPLAY");
+    env.erase("WAYLAND_DISPLAY");
+    RunOptions quick;
+    quick.limit = std::chrono::seconds(30);
+    Outcome o = run({}, quick);
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_NE(o.err.find("No display was found.\nIronbell shows its picture in a window: start it in a "
+                         "desktop session, or set DISPLAY to the display to use.\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_FALSE(fs::exists(prefs() / "irnbell.ini"));
+    EXPECT_FALSE(fs::exists(prefs() / "irnbell.eeprom"));
+
+    env["SDL_VIDEODRIVER"] = "offscreen";
+    o = run({"--frames", "3"}, quick);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(fs::exists(prefs() / "irnbell.ini"));
+}
+
+// An empty IRONBELL_SOUND_RAW is no dump, as an empty IRONBELL_ROM is no set.
+TEST_F(WholeProgram, AnEmptySoundDumpVariableIsUnset) {
+    env["IRONBELL_ROM"] = write_rom_folder(dir / "set").string();
+    env["IRONBELL_SOUND_RAW"] = "";
+    Outcome o = run({"--frames", "3"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err.find("IRONBELL_SOUND_RAW"), std::string::npos) << o.err;
+    EXPECT_TRUE(fs::is_empty(work()));
 }
 
 // Whatever sits where the settings file or the EEPROM file belongs, the game

@@ -107,8 +107,9 @@ TEST_F(ControlScript, LoadFaultsNameTheLineAndWhatIsWrong) {
     for (const auto& c : cases) expect_fault(std::string(c.line) + "\n", 1, c.message);
 }
 
-// What a message quotes shows every byte: control bytes escaped, so a NUL
-// does not cut the message short. A leading UTF-8 byte-order mark is not
+// What a message quotes shows every byte: control bytes and bytes of 0x80
+// and above escaped, so a NUL does not cut the message short and nothing
+// reaches the terminal as a command. A leading UTF-8 byte-order mark is not
 // part of the first line.
 TEST_F(ControlScript, MessagesShowEveryByteOfWhatTheyQuote) {
     const struct {
@@ -120,6 +121,8 @@ TEST_F(ControlScript, MessagesShowEveryByteOfWhatTheyQuote) {
         {"5 jump\x01\n", 1, "unknown action 'jump\\x01'"},
         {"5\x7F hold start1\n", 1, "bad frame '5\\x7F'"},
         {"5 press start1 4\x0B\n", 1, "bad frame count '4\\x0B'"},
+        {"5 press coin1\xC3\xA9\n", 1, "unknown input 'coin1\\xC3\\xA9'"},
+        {"5 jump\x80\xFF\n", 1, "unknown action 'jump\\x80\\xFF'"},
         {"\xEF\xBB\xBF"
          "10 hold start1\n5 jump\n",
          2, "unknown action 'jump'"},
@@ -151,9 +154,39 @@ TEST_F(ControlScript, CommentsBlankAndLongLinesAreCountedAsTheFilesLines) {
     ASSERT_NE(script, nullptr) << problem;
     ASSERT_EQ(script->items.size(), 2u);
     EXPECT_EQ(script->items[1].line, 2);
-    // A field of more than 31 characters reads as two fields.
-    expect_fault("1 hold " + std::string(40, 'a') + "\n", 1, "expected 'hold INPUT'");
-    expect_fault("1 press start1 " + std::string(32, '1') + "\n", 1, "expected 'press INPUT [FRAMES]'");
+}
+
+// A field has at most 31 characters: a longer one is reported as too long,
+// with its start quoted, not as a line of the wrong shape.
+TEST_F(ControlScript, AFieldOfMoreThan31CharactersIsTooLong) {
+    const std::string x(300'000, 'x');
+    const std::string limit = "' is too long (at most 31 characters)";
+    const struct {
+        std::string line;
+        std::string message;
+    } cases[] = {
+        {"10 press " + x, "input name '" + std::string(60, 'x') + "…" + limit},
+        {"10 hold " + std::string(47, 'a'), "input name '" + std::string(47, 'a') + limit},
+        {"10 release \x1B" + std::string(31, 'b'), "input name '\\x1B" + std::string(31, 'b') + limit},
+        {std::string(32, '1') + " end", "frame '" + std::string(32, '1') + limit},
+        {"+" + std::string(31, '1') + " end", "frame '+" + std::string(31, '1') + limit},
+        {"5 " + std::string(32, 'p') + " start1", "action '" + std::string(32, 'p') + limit},
+        {"1 press start1 " + std::string(32, '1'), "argument '" + std::string(32, '1') + limit},
+        {"1 poke 0x" + std::string(30, '0') + " 1", "argument '0x" + std::string(30, '0') + limit},
+        // The line's shape and the action word are checked first.
+        {"5 jump " + x, "unknown action 'jump'"},
+        {"5 hold " + x + " 1", "expected 'hold INPUT'"},
+        {x, "expected 'FRAME ACTION [ARGUMENTS]'"},
+        // 31 characters are a field like any other.
+        {"10 hold " + std::string(31, 'a'), "unknown input '" + std::string(31, 'a') + "'"},
+    };
+    for (const auto& c : cases) expect_fault(c.line + "\n", 1, c.message);
+
+    script_ptr script = load(std::string(30, '0') + "5 press start1 " + std::string(30, '0') + "3\n");
+    ASSERT_NE(script, nullptr) << problem;
+    ASSERT_EQ(script->items.size(), 1u);
+    EXPECT_EQ(script->items[0].frame, 5u);
+    EXPECT_EQ(script->items[0].frames, 3);
 }
 
 // Anything but a readable regular file of at most 16 MB is refused with its

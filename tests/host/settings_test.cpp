@@ -214,6 +214,83 @@ TEST_F(SettingsFile, RereadFollowsSizeAndModificationTime) {
     EXPECT_FALSE(settings_reread());
 }
 
+// Two saves within one second that keep the size: the second is seen too,
+// as is a file put in place by renaming another of the same time and size.
+TEST_F(SettingsFile, RereadSeesEverySaveWithinOneSecond) {
+    write(path, "[video]\nscale = 3\n");
+    set_mtime(path, 1'700'000'000, 100'000'000);
+    settings_open(path.c_str());
+    EXPECT_EQ(settings.scale, 3.0);
+    EXPECT_FALSE(settings_reread());
+
+    write(path, "[video]\nscale = 2\n");
+    set_mtime(path, 1'700'000'000, 950'000'000);  // 0.85 s later
+    EXPECT_TRUE(settings_reread());
+    EXPECT_EQ(settings.scale, 2.0);
+    EXPECT_FALSE(settings_reread());
+
+    const std::string other = file("other.ini");
+    write(other, "[video]\nscale = 4\n");
+    set_mtime(other, 1'700'000'000, 950'000'000);
+    ASSERT_EQ(std::rename(other.c_str(), path.c_str()), 0);
+    EXPECT_TRUE(settings_reread());
+    EXPECT_EQ(settings.scale, 4.0);
+    EXPECT_FALSE(settings_reread());
+}
+
+// A line that is no comment, no section header and no key line does nothing,
+// so the user is told where it is; it stays in the file as written.
+TEST_F(SettingsFile, LinesThatAreNotSettingLinesAreReportedAndKept) {
+    const std::string text =
+        "; comment\n# comment\n\n  \t\n[video]\nscale = 2\nfull_screen = no\nsmooth = no\nscale 5\n"
+        "  this line is nonsense  \n[broken\n\x01\xFE\xFF\r\n[sound]\nvolume = 1\n";
+    open_with(text);
+    const std::vector<std::string> expected = {
+        at(9) + "'scale 5' is not a setting line: write key = value",
+        at(10) + "'this line is nonsense' is not a setting line: write key = value",
+        at(12) + "'\\x01\\xFE\\xFF' is not a setting line: write key = value",
+    };
+    EXPECT_EQ(reports, expected);
+    EXPECT_EQ(settings.scale, 2.0);
+
+    settings_save();
+    std::string kept = text;
+    kept.replace(kept.find("  \t\n"), 4, "\n");  // a blank line is written bare
+    EXPECT_EQ(read(path), kept);
+    reports.clear();
+    EXPECT_FALSE(settings_reread());
+    settings_open(path.c_str());
+    EXPECT_EQ(reports, expected) << "said again at every read";
+}
+
+// What a report quotes from the file cannot change the terminal or fill it:
+// control bytes and bytes of 0x80 and above are escaped, and a quote is cut
+// after 60 characters.
+TEST_F(SettingsFile, ReportsEscapeAndCutWhatTheyQuote) {
+    const std::string long_key(200'000, 'k');
+    const struct {
+        std::string line;
+        std::string report;  // after "path:2: "
+    } cases[] = {
+        {"full_screen = \x1B[31mred", "'\\x1B[31mred' is not a value of full_screen"},
+        {"Sc\xC3\xA4le = 2", "[video] has no setting 'Sc\\xC3\\xA4le'"},
+        {"scale = 2\x7F", "'2\\x7F' is not a value of scale"},
+        {long_key + " = 1", "[video] has no setting '" + std::string(60, 'k') + "…'"},
+        {"scale = " + std::string(59, '9') + "\x1B",
+         "'" + std::string(59, '9') + "…' is not a value of scale"},
+        {"smooth = " + std::string(60, 'y'), "'" + std::string(60, 'y') + "' is not a value of smooth"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.report);
+        reports.clear();
+        open_with("[video]\n" + c.line + "\n");
+        EXPECT_EQ(reports, std::vector<std::string>{at(2) + c.report});
+    }
+    reports.clear();
+    open_with("[\x1B]c]\nscale = 1\n");
+    EXPECT_EQ(reports, std::vector<std::string>{at(2) + "[\\x1B] has no setting 'scale'"});
+}
+
 TEST_F(SettingsFile, LongLinesAreReadAndSavedWhole) {
     // A comment line is a comment whatever its length, also when its tail
     // looks like a key line; line numbers count the file's lines.
@@ -222,7 +299,7 @@ TEST_F(SettingsFile, LongLinesAreReadAndSavedWhole) {
     const std::string long_unknown = std::string(700, 'u') + " = 1";
     open_with("[video]\n" + long_comment + "\n" + long_key + "\n" + long_unknown + "\nwrong = 1");
     EXPECT_EQ(reports,
-              (std::vector<std::string>{at(4) + "[video] has no setting '" + std::string(700, 'u') + "'",
+              (std::vector<std::string>{at(4) + "[video] has no setting '" + std::string(60, 'u') + "…'",
                                         at(5) + "[video] has no setting 'wrong'"}));
     EXPECT_EQ(settings.scale, 2.0);
 
@@ -248,7 +325,8 @@ TEST_F(SettingsFile, LongKeyLineKeepsItsCommentAndAValueWithTextAfterItIsRejecte
     const std::string value = "0" + std::string(600, ' ') + "xyz";
     open_with("[sound]\nvolume=" + value + "\n");
     EXPECT_EQ(settings.volume, 1.0);
-    EXPECT_EQ(reports, std::vector<std::string>{at(2) + "'" + value + "' is not a value of volume"});
+    EXPECT_EQ(reports,
+              std::vector<std::string>{at(2) + "'" + value.substr(0, 60) + "…' is not a value of volume"});
 }
 
 TEST_F(SettingsFile, UnwritableFileIsReportedAndTheDefaultsStay) {
@@ -311,7 +389,8 @@ TEST_F(SettingsFile, AWriteOnlyFileKeepsTheUsersLines) {
 TEST_F(SettingsFile, CarriageReturnsAreTrimmedAndLinesWithoutSenseAreKept) {
     open_with("[video]\r\nscale = 6\r\njust words\r\n[broken\r\n");
     EXPECT_EQ(settings.scale, 6.0);
-    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(reports,
+              std::vector<std::string>{at(3) + "'just words' is not a setting line: write key = value"});
     settings_save();
     std::string saved = read(path);
     EXPECT_EQ(

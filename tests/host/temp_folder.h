@@ -1,8 +1,8 @@
 // A scratch folder per test with helpers to write and read its files.
 #pragma once
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <utime.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -32,9 +32,10 @@ protected:
         text << in.rdbuf();
         return text.str();
     }
-    // Sets the file's modification time to a given second.
-    static void set_mtime(const std::string& path, time_t seconds) {
-        utimbuf times{seconds, seconds};
-        ASSERT_EQ(utime(path.c_str(), &times), 0);
+    // Sets the file's modification time to a given second and, when given,
+    // nanosecond within it.
+    static void set_mtime(const std::string& path, time_t seconds, long nanoseconds = 0) {
+        const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
     }
 };

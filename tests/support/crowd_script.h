@@ -21,8 +21,7 @@ constexpr int kPunches = 50;
 constexpr uint64_t kStageTwoPoke = 844;  // after stage 1's intro, before its first area starts
 
 inline std::string text() {
-    std::string s =
-        "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+    std::string s = play_script::coin_and_start() + "760 press button1\n";
     s += play_script::poke(kStageTwoPoke, var::stage, 0x02);
     for (int i = 0; i < kPunches; ++i) s += std::to_string(880 + 20 * i) + " press button1\n";
     return s;

@@ -17,6 +17,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "game/routines.h"
 #include "runtime/v60.h"
 
 class GameRoutineTest : public ::testing::Test {
@@ -30,19 +31,13 @@ public:
     // Pushed before the sentinel: a routine that unwinds past its own frame
     // returns here instead, and run() fails.
     static constexpr uint32_t kCanary = 0xFEED04;
-    // The tests' own entry points (test_entry_0 to test_entry_7).
     // What work RAM and the registers hold before a test plants them.
     static constexpr uint8_t kPattern[4] = {0xDE, 0xAD, 0xBE, 0xEF};
     static constexpr uint32_t pattern_register(int n) { return 0xDEADBEC0 + static_cast<uint32_t>(n); }
-    // The pattern as a halfword or word read at an address.
-    static constexpr uint16_t pattern16(uint32_t address) {
-        return static_cast<uint16_t>(kPattern[address & 3] | kPattern[(address + 1) & 3] << 8);
-    }
-    static constexpr uint32_t pattern32(uint32_t address) {
-        return pattern16(address) | static_cast<uint32_t>(pattern16(address + 2)) << 16;
-    }
-    static constexpr uint32_t kTestEntry[8] = {0xFE0000, 0xFE0001, 0xFE0002, 0xFE0003,
-                                               0xFE0004, 0xFE0005, 0xFE0006, 0xFE0007};
+    // The tests' own entry points (test_entry_0 to test_entry_7).
+    static constexpr uint32_t kTestEntry[8] = {entry::test_entry_0, entry::test_entry_1, entry::test_entry_2,
+                                               entry::test_entry_3, entry::test_entry_4, entry::test_entry_5,
+                                               entry::test_entry_6, entry::test_entry_7};
 
 protected:
     void SetUp() override;

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 
@@ -29,7 +30,7 @@ constexpr uint64_t kInitials = 5490;     // initials entry starts
 constexpr uint64_t kFrames = 6400;
 
 // Work RAM it writes.
-constexpr uint32_t kEnergy = var::player_records + player_record::energy;  // slot 0's
+constexpr uint32_t kEnergy = var::player_records + object_record::energy;  // slot 0's
 
 inline std::string poke(uint64_t frame, uint32_t address, uint8_t value) {
     char line[64];
@@ -39,6 +40,12 @@ inline std::string poke(uint64_t frame, uint32_t address, uint8_t value) {
 }
 inline std::string at(uint64_t frame, const std::string& action) {
     return std::to_string(frame) + " " + action + "\n";
+}
+
+// How the runs of play begin: two coins, start, and button 1 for the first
+// character, from frame 200 on.
+inline std::string coin_and_start() {
+    return "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n";
 }
 
 // A script written press by press: each press at the running frame `f`,

@@ -17,7 +17,9 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
+#include "game/operator/vars.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace fs = std::filesystem;
@@ -136,6 +138,16 @@ std::string outcome::cell_text(uint32_t first, int count, uint64_t frame) const 
         t += char(v & 0xFF);
     }
     return t;
+}
+
+options run_options(std::string script, uint64_t frames, uint64_t every, int slices, int seconds) {
+    options o;
+    o.script = std::move(script);
+    o.frames = frames;
+    o.every = every;
+    o.slices = slices;
+    o.seconds = seconds;
+    return o;
 }
 
 void options::watch_pool(const pool& p, std::initializer_list<std::pair<uint32_t, int>> fields) {
@@ -444,20 +456,21 @@ std::vector<uint8_t> settings_eeprom(const std::function<void(uint8_t* record)>&
     std::vector<uint8_t> image(128, 0);
     const uint8_t head[] = {'K', 'O', 'T', 'A', 0x01, 0x81, 0x01, 0x00};
     std::copy(std::begin(head), std::end(head), image.begin());
-    image[0x12] = 1;                    // coins per credit
-    image[0x13] = 1;                    // units of chute 1
-    image[0x14] = 1;                    // units of chute 2
-    image[0x17] = 1;                    // credits to start
-    image[0x18] = 1;                    // credits to continue
-    image[0x1B] = 26;                   // no coin item
-    image[0x20] = 3;                    // difficulty
-    image[0x22] = uint8_t(300 & 0xFF);  // start energy
-    image[0x23] = uint8_t(300 >> 8);
+    namespace br = backup_record;
+    image[br::coins_per_credit] = 1;
+    image[br::chute1_units] = 1;
+    image[br::chute2_units] = 1;
+    image[br::start_credits] = 1;
+    image[br::continue_credits] = 1;
+    image[br::coin_item] = 26;  // none
+    image[br::difficulty] = 3;
+    image[br::start_energy] = uint8_t(300 & 0xFF);
+    image[br::start_energy + 1] = uint8_t(300 >> 8);
     if (change) change(image.data());
-    const uint16_t crc = backup_crc(image.data() + 0x0A);
-    image[0x08] = uint8_t(crc);
-    image[0x09] = uint8_t(crc >> 8);
-    std::copy(image.begin(), image.begin() + 64, image.begin() + 64);
+    const uint16_t crc = backup_crc(image.data() + br::flip_screen);
+    image[br::crc] = uint8_t(crc);
+    image[br::crc + 1] = uint8_t(crc >> 8);
+    std::copy(image.begin(), image.begin() + br::size, image.begin() + br::spare);
     return image;
 }
 

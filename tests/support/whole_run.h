@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/vars.h"
 #include "romset/rom_set.h"
 #include "tests/support/picture_text.h"
 #include "tests/support/romset_fixture.h"
@@ -36,8 +37,13 @@ struct change {
 // A pool of game objects: `count` records of `size` bytes from `base`.
 struct pool {
     uint32_t base, size, count;
-    uint32_t object(uint32_t i) const { return base + size * i; }
+    constexpr uint32_t object(uint32_t i) const { return base + size * i; }
 };
+
+// The game's three object pools.
+inline constexpr pool kPool256{var::objects_256, 256, 12};
+inline constexpr pool kPool128{var::objects_128, 128, 124};
+inline constexpr pool kPool64{var::objects_64, 64, 200};
 
 struct options {
     std::string script;                           // control script text; empty: none
@@ -54,6 +60,11 @@ struct options {
     // by object.
     void watch_pool(const pool& p, std::initializer_list<std::pair<uint32_t, int>> fields);
 };
+
+// What every run sets: the control script, the frames it lasts, the
+// checkpoint interval, the time slices and the processor time it may take;
+// the caller adds what it watches.
+options run_options(std::string script, uint64_t frames, uint64_t every, int slices, int seconds);
 
 struct outcome {
     int status = -1;               // exit status, or 128 + the signal

@@ -9,21 +9,26 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/object.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
+#include "game/routines.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
+namespace ob = object_record;
+
 // Player 1's record: energy and world x; its state, the enemy it holds and
 // its hold byte.
-constexpr uint32_t kPlayer1Energy = var::player_records + 0x40;
-constexpr uint32_t kPlayer1X = var::player_records + 0x20;
-constexpr uint32_t kPlayer1State = var::player_records + 0x02, kPlayer1Held = var::player_records + 0xDC,
-                   kPlayer1Holding = var::player_records + 0xE0;
+constexpr uint32_t kPlayer1Energy = var::player_records + ob::energy;
+constexpr uint32_t kPlayer1X = var::player_records + ob::world_x;
+constexpr uint32_t kPlayer1State = var::player_records + ob::state,
+                   kPlayer1Held = var::player_records + player_record::held_object,
+                   kPlayer1Holding = var::player_records + player_record::holding;
 // Text-layer cells the synthetic set prints to (row r, column c at
 // hw::text_layer + 128r + 2c): the first title text, the presentation text's two
 // lines, and on the ranking page row 1: the first row label, the last digit
@@ -45,8 +50,8 @@ constexpr uint64_t kTitleSceneTime = 480;
 constexpr uint32_t kBlend = var::mixer_shadow + mixer_reg::blend;
 constexpr uint32_t kLayerOff = var::video_shadow + video_reg::layer_off;
 constexpr uint32_t kClosingCell = hw::text_layer + 128 * 24 + 2 * 15;
-constexpr uint32_t kRoutine = 4, kScreen = 16;  // screen x, then y (one 32-bit watch)
-constexpr uint32_t kFlags = 0, kEnergy = 64;
+// Of each object the checks follow its routine, its screen place (x, then y: one 32-bit watch),
+// its flags and its energy.
 // The first character's throw, planted with the moves.
 constexpr uint64_t kThrowStrength = 16, kThrowCost = 4;
 
@@ -60,11 +65,7 @@ constexpr uint64_t kRankingPicture = 2660;
 uint16_t mode(uint8_t m, uint8_t sub) { return static_cast<uint16_t>(sub << 8 | m); }
 
 whole_run::options attract_options(int slices) {
-    whole_run::options o;
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options("", kFrames, 300, slices, 240);
     o.watch = {{var::game_mode, 2},
                {var::ingame_state, 1},
                {var::game_flags, 4},
@@ -87,8 +88,8 @@ whole_run::options attract_options(int slices) {
                {kPlayer1State, 1},
                {kPlayer1Held, 4},
                {kPlayer1Holding, 1}};
-    o.watch_pool({var::objects_256, 256, 12}, {{kRoutine, 4}, {kScreen, 4}});
-    o.watch_pool({var::objects_128, 128, 124}, {{kRoutine, 4}, {kScreen, 4}, {kFlags, 2}, {kEnergy, 2}});
+    o.watch_pool(whole_run::kPool256, {{ob::routine, 4}, {ob::screen_x, 4}});
+    o.watch_pool(whole_run::kPool128, {{ob::routine, 4}, {ob::screen_x, 4}, {ob::flags, 2}, {ob::energy, 2}});
     o.pictures = {kTitlePicture, kPresentationPicture, kRankingPicture};
     return o;
 }
@@ -221,9 +222,10 @@ TEST(AttractRun, TheDemoPlayerGrabsTheEnemyItReachesAndThrowsIt) {
     ASSERT_GT(grab, 0u);
     const uint32_t enemy = uint32_t(out.value_at(kPlayer1Held, grab));
     ASSERT_GE(enemy, var::objects_128);
-    ASSERT_LT(enemy, var::objects_128 + 128 * 124);
+    ASSERT_LT(enemy, whole_run::kPool128.object(whole_run::kPool128.count));
     EXPECT_EQ(out.value_at(kPlayer1Holding, grab), 255u);
-    EXPECT_EQ(out.value_at(enemy + kFlags, grab) & 0x10, 0x10u) << "held";
+    EXPECT_EQ(out.value_at(enemy + ob::flags, grab) & (1u << object_flag::held), 1u << object_flag::held)
+        << "held";
     // The press at stream word 264 reaches the player a frame after it is
     // sampled: the wind-up, paid for.
     const uint64_t wind_up = out.first_frame(kPlayer1State, player_state::throw_swing, grab);
@@ -235,9 +237,10 @@ TEST(AttractRun, TheDemoPlayerGrabsTheEnemyItReachesAndThrowsIt) {
     ASSERT_GT(thrown, 0u) << "the throw never struck";
     EXPECT_EQ(thrown - wind_up, 12u);
     EXPECT_EQ(out.value_at(kPlayer1Holding, thrown), 0u);
-    EXPECT_EQ(out.value_at(enemy + kEnergy, thrown - 1) - out.value_at(enemy + kEnergy, thrown),
+    EXPECT_EQ(out.value_at(enemy + ob::energy, thrown - 1) - out.value_at(enemy + ob::energy, thrown),
               kThrowStrength);
-    EXPECT_EQ(out.value_at(enemy + kFlags, thrown) & 0x100, 0x100u) << "hit";
+    EXPECT_EQ(out.value_at(enemy + ob::flags, thrown) & (1u << object_flag::hit), 1u << object_flag::hit)
+        << "hit";
     std::vector<uint64_t> states;
     for (const auto& c : out.changes)
         if (c.address == kPlayer1State && c.frame >= thrown && states.size() < 4) states.push_back(c.value);
@@ -280,9 +283,11 @@ TEST(AttractRun, TextsReachTheTextLayer) {
 std::vector<uint32_t> objects_with(const whole_run::outcome& out, uint32_t routine) {
     std::vector<uint32_t> v;
     for (const auto& c : out.changes)
-        if (c.value == routine && c.address >= var::objects_256 && c.address < var::objects_128 + 128 * 124 &&
-            c.address % 128 == kRoutine && std::find(v.begin(), v.end(), c.address - kRoutine) == v.end())
-            v.push_back(c.address - kRoutine);
+        if (c.value == routine && c.address >= var::objects_256 &&
+            c.address < whole_run::kPool128.object(whole_run::kPool128.count) &&
+            c.address % 128 == ob::routine &&
+            std::find(v.begin(), v.end(), c.address - ob::routine) == v.end())
+            v.push_back(c.address - ob::routine);
     return v;
 }
 int16_t screen_x(uint64_t xy) { return static_cast<int16_t>(xy & 0xFFFF); }
@@ -327,16 +332,17 @@ TEST(AttractRun, TheTitleScenePlaysEveryTitleObject) {
     EXPECT_GT(closing, built);
 
     // Flying pieces: each moved by its step from its table place.
-    const auto pieces = objects_with(out, 0x0775F9);
+    const auto pieces = objects_with(out, entry::sub_0775F9);
     ASSERT_EQ(pieces.size(), 3u);
     std::vector<std::pair<int, int>> steps;
     for (uint32_t o : pieces) {
         // The first two places of consecutive frames while the object flies.
-        const auto frames = out.frames_of(o + kScreen);
-        const auto places = out.values_of(o + kScreen);
+        const auto frames = out.frames_of(o + ob::screen_x);
+        const auto places = out.values_of(o + ob::screen_x);
         for (size_t i = 1; i < frames.size(); ++i)
-            if (frames[i] == frames[i - 1] + 1 && out.value_at(o + kRoutine, frames[i - 1]) == 0x0775F9 &&
-                out.value_at(o + kRoutine, frames[i]) == 0x0775F9) {
+            if (frames[i] == frames[i - 1] + 1 &&
+                out.value_at(o + ob::routine, frames[i - 1]) == entry::sub_0775F9 &&
+                out.value_at(o + ob::routine, frames[i]) == entry::sub_0775F9) {
                 steps.push_back({screen_x(places[i]) - screen_x(places[i - 1]),
                                  screen_y(places[i]) - screen_y(places[i - 1])});
                 break;
@@ -346,32 +352,32 @@ TEST(AttractRun, TheTitleScenePlaysEveryTitleObject) {
     EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{-1, 0}, {0, -1}, {1, 0}}));
 
     // The falling piece lands at screen y 200 and stays there.
-    const auto falling = objects_with(out, 0x077558);
+    const auto falling = objects_with(out, entry::sub_077558);
     ASSERT_EQ(falling.size(), 1u);
-    EXPECT_EQ(screen_y(out.value_at(falling[0] + kScreen, leaves - 1)), 200);
-    EXPECT_EQ(screen_x(out.value_at(falling[0] + kScreen, leaves - 1)), 240);
+    EXPECT_EQ(screen_y(out.value_at(falling[0] + ob::screen_x, leaves - 1)), 200);
+    EXPECT_EQ(screen_x(out.value_at(falling[0] + ob::screen_x, leaves - 1)), 240);
 
     // The accelerating piece (a 256-byte object) moves from its place.
-    const auto accelerating = objects_with(out, 0x0774AC);
+    const auto accelerating = objects_with(out, entry::sub_0774AC);
     ASSERT_EQ(accelerating.size(), 1u);
     EXPECT_GE(accelerating[0], var::objects_256);
     EXPECT_LT(accelerating[0], var::objects_128);
-    EXPECT_GE(out.values_of(accelerating[0] + kScreen).size(), 5u);
+    EXPECT_GE(out.values_of(accelerating[0] + ob::screen_x).size(), 5u);
 
     // The watcher waits for its sequence at (160, 0).
-    const auto watcher = objects_with(out, 0x07792B);
+    const auto watcher = objects_with(out, entry::sub_07792B);
     ASSERT_EQ(watcher.size(), 1u);
-    EXPECT_EQ(out.value_at(watcher[0] + kScreen, leaves - 1), 160u);
-    EXPECT_EQ(out.value_at(watcher[0] + kRoutine, leaves - 1), 0x07792Bu) << "nothing was entered";
+    EXPECT_EQ(out.value_at(watcher[0] + ob::screen_x, leaves - 1), 160u);
+    EXPECT_EQ(out.value_at(watcher[0] + ob::routine, leaves - 1), entry::sub_07792B) << "nothing was entered";
 
     // The squash sprite: 230 (245 less 1 + 2 + ... + 5), then 5, 4, 3, 2, 1
     // pixels right, at y 176.
-    const auto squash = objects_with(out, 0x077A34);
+    const auto squash = objects_with(out, entry::sub_077A34);
     ASSERT_EQ(squash.size(), 1u);
     std::vector<int> xs;
     uint64_t shown = 0;
     for (const auto& c : out.changes)
-        if (c.address == squash[0] + kScreen && c.frame > built && c.frame < leaves) {
+        if (c.address == squash[0] + ob::screen_x && c.frame > built && c.frame < leaves) {
             if (xs.empty()) shown = c.frame;
             xs.push_back(screen_x(c.value));
             EXPECT_EQ(screen_y(c.value), 176);

@@ -20,6 +20,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
+#include "game/routines.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -29,13 +30,14 @@ namespace {
 using whole_run::frames_of;
 using whole_run::queued;
 
-constexpr uint32_t kPlayerScore = var::player_records + 140, kPlayerEnergy = var::player_records + 64,
-                   kPlayerState = var::player_records + 2;
-constexpr uint32_t kCount256 = 12;
-constexpr uint32_t kCount128 = 124;
-constexpr uint32_t kCount64 = 200;
-constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kScore = 52,
-                   kByte54 = 54, kByte55 = 55, kByte57 = 57, kEnergy = 64, kByte72 = 72, kShown = 32;
+namespace ob = object_record;
+namespace sp = set_piece_record;
+constexpr uint32_t kPlayerScore = var::player_records + player_record::score,
+                   kPlayerEnergy = var::player_records + ob::energy,
+                   kPlayerState = var::player_records + ob::state;
+using whole_run::kPool128;
+using whole_run::kPool256;
+using whole_run::kPool64;
 
 constexpr uint64_t kFrames = 2700;
 constexpr int kPunches = 75;
@@ -48,8 +50,7 @@ constexpr uint64_t kPokes = 844;  // after stage 1's intro, before its first are
 // scenery, and an area change with a player in play ends the run); then a
 // punch every 16 frames into the set piece.
 std::string script() {
-    std::string s =
-        "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+    std::string s = play_script::coin_and_start() + "760 press button1\n";
     s += play_script::poke(kPokes, var::stage, 4) + play_script::poke(kPokes, var::area, 2);
     for (uint32_t i = 0; i < 4; ++i)
         s += play_script::poke(kPokes, var::stage_descriptor_pointer + i,
@@ -59,12 +60,7 @@ std::string script() {
 }
 
 whole_run::options boss_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 300;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 300, slices, 300);
     o.watch = {{var::ingame_state, 1},
                {var::stage, 1},
                {var::area, 1},
@@ -75,31 +71,27 @@ whole_run::options boss_options(int slices) {
                {kPlayerEnergy, 2},
                {kPlayerState, 1},
                {hw::music_level, 1},
-               {var::player_records + kWorldX, 2}};
+               {var::player_records + ob::world_x, 2}};
     for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({var::tally_records + 2 * c, 2});
     for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
         for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
     for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
     for (uint32_t c = 0; c < 22; ++c) o.watch.push_back({var::boss_bar_cells + 2 * c, 2});
-    o.watch_pool({var::objects_256, 256, kCount256}, {{kFlags, 2},
-                                                      {kStateType, 2},
-                                                      {kRoutine, 4},
-                                                      {kEnergy, 2},
-                                                      {kScore, 2},
-                                                      {kByte54, 1},
-                                                      {kByte55, 1},
-                                                      {kByte57, 1},
-                                                      {kByte72, 1}});
-    o.watch_pool({var::objects_128, 128, kCount128},
-                 {{kFlags, 2}, {kStateType, 2}, {kRoutine, 4}, {kEnergy, 2}, {kByte54, 1}});
-    for (uint32_t i = 0; i < kCount64; ++i) {
-        const uint32_t a = var::objects_64 + 64 * i;
-        o.watch.push_back({a + kRoutine, 4});
-        o.watch.push_back({a + kOwner, 2});
-        o.watch.push_back({a + kStateType, 1});
-        o.watch.push_back({a + kByte54, 1});
-        o.watch.push_back({a + kShown, 2});
-    }
+    o.watch_pool(kPool256, {{ob::flags, 2},
+                            {ob::state, 2},
+                            {ob::routine, 4},
+                            {ob::energy, 2},
+                            {ob::score_value, 2},
+                            {sp::phase, 1},
+                            {sp::phase_timer, 1},
+                            {sp::flash_timer, 1},
+                            {sp::cycle, 1}});
+    o.watch_pool(kPool128,
+                 {{ob::flags, 2}, {ob::state, 2}, {ob::routine, 4}, {ob::energy, 2}, {sp::countdown, 1}});
+    // The 64-byte objects: the fader's level and the boss bar's energy shown.
+    o.watch_pool(
+        kPool64,
+        {{ob::routine, 4}, {ob::owner, 2}, {ob::state, 1}, {sp::countdown, 1}, {enemy_child::bar_energy, 2}});
     return o;
 }
 
@@ -110,13 +102,12 @@ const whole_run::outcome& boss_run() {
 }
 
 // Routines the checks know the objects by.
-constexpr uint32_t kController = 0x083106, kControllerDone = 0x083118, kBody = 0x08312C,
-                   kFirstPart = 0x083278, kSecondPart = 0x0833F8, kFader = 0x083502, kAttacker = 0x0837C2,
-                   kBarShowing = 0x06988C, kBarDraining = 0x069975, kChildEffect = 0x08254E,
-                   kShortEffect = 0x07B615, kCameraController = 0x08595F;
+// sub_083106 controller, sub_083118 controller done, sub_08312C body, sub_083278 first part, sub_0833F8
+// second part, sub_083502 fader, sub_0837C2 attacker, sub_06988C bar showing, sub_069975 bar draining,
+// sub_08254E child effect, sub_07B615 short effect, sub_08595F camera controller
 constexpr uint8_t kPhaseFrames[6] = {30, 30, 30, 60, 30, 60};
 constexpr uint8_t kFadeStart = 175, kFadeEnd = 176;
-constexpr unsigned kAreaWon = 1u << 11;
+constexpr unsigned kAreaWon = 1u << system_flag::area_won;
 constexpr uint32_t kBodyTally = 13, kAttackerTally = 10;
 
 // The frame stage 4 area 3 started in.
@@ -125,9 +116,9 @@ uint64_t area_start(const whole_run::outcome& out) {
 }
 
 // The objects of a pool whose routine was `routine` in `frame`.
-std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t base, uint32_t size, uint32_t count,
-                              uint32_t routine, uint64_t frame) {
-    return out.objects_with({base, size, count}, kRoutine, routine, frame);
+std::vector<uint32_t> running(const whole_run::outcome& out, const whole_run::pool& p, uint32_t routine,
+                              uint64_t frame) {
+    return out.objects_with(p, ob::routine, routine, frame);
 }
 
 // The frames after `from` in which a watched value became `value`.
@@ -150,24 +141,24 @@ struct set_piece {
 set_piece find_set_piece(const whole_run::outcome& out) {
     set_piece s;
     s.start = area_start(out);
-    auto one = [&](uint32_t base, uint32_t size, uint32_t count, uint32_t routine) {
-        const auto v = running(out, base, size, count, routine, s.start);
+    auto one = [&](const whole_run::pool& p, uint32_t routine) {
+        const auto v = running(out, p, routine, s.start);
         EXPECT_EQ(v.size(), 1u) << std::hex << routine;
         return v.empty() ? 0 : v.front();
     };
-    s.controller = one(var::objects_128, 128, kCount128, kController);
-    s.attacker = one(var::objects_128, 128, kCount128, kAttacker);
-    s.body = one(var::objects_256, 256, kCount256, kBody);
-    s.first = one(var::objects_256, 256, kCount256, kFirstPart);
-    s.second = one(var::objects_256, 256, kCount256, kSecondPart);
-    s.fader = one(var::objects_64, 64, kCount64, kFader);
-    s.bar = one(var::objects_64, 64, kCount64, kBarShowing);
+    s.controller = one(kPool128, entry::sub_083106);
+    s.attacker = one(kPool128, entry::sub_0837C2);
+    s.body = one(kPool256, entry::sub_08312C);
+    s.first = one(kPool256, entry::sub_083278);
+    s.second = one(kPool256, entry::sub_0833F8);
+    s.fader = one(kPool64, entry::sub_083502);
+    s.bar = one(kPool64, entry::sub_06988C);
     return s;
 }
 
 // The frame the body's energy reached 0.
 uint64_t body_beaten(const whole_run::outcome& out, const set_piece& s) {
-    return first(became(out, s.body + kEnergy, 0, s.start));
+    return first(became(out, s.body + ob::energy, 0, s.start));
 }
 
 TEST(BossRun, EndsCleanlyAtItsFrameLimit) {
@@ -182,23 +173,23 @@ TEST(BossRun, TheSetPieceStandsUpWithItsBodyPartsFaderAndBar) {
     ASSERT_NE(s.body, 0u);
     ASSERT_NE(s.bar, 0u);
     // The boss record's spawn: the wave gate and its two sounds on ring A.
-    EXPECT_TRUE(out.value_at(var::game_flags, s.start) & 0x8000);
+    EXPECT_TRUE(out.value_at(var::game_flags, s.start) & (1u << game_flag::wave_gate));
     const auto a = queued(out, var::sound_ring_a);
     EXPECT_EQ(frames_of(a, 0x84, s.start - 1), std::vector<uint64_t>{s.start});
     EXPECT_EQ(frames_of(a, 0x90, s.start - 1), std::vector<uint64_t>{s.start});
     // The body: type 5, 490 energy, 10000 points, in its moving state.
-    EXPECT_EQ(out.value_at(s.body + kStateType, s.start), 0x0501u);
-    EXPECT_EQ(out.value_at(s.body + kEnergy, s.start), 490u);
-    EXPECT_EQ(out.value_at(s.body + kScore, s.start), 10000u);
+    EXPECT_EQ(out.value_at(s.body + ob::state, s.start), 0x0501u);
+    EXPECT_EQ(out.value_at(s.body + ob::energy, s.start), 490u);
+    EXPECT_EQ(out.value_at(s.body + ob::score_value, s.start), 10000u);
     // Its bar: the name and a full bar of 22 cells; the bar object follows it.
-    EXPECT_EQ(kHigh | uint32_t(out.value_at(s.bar + kOwner, s.start)), s.body);
+    EXPECT_EQ(kHigh | uint32_t(out.value_at(s.bar + ob::owner, s.start)), s.body);
     EXPECT_EQ(out.cell_text(var::boss_bar_name, 8, s.start), "OVERLORD");
     EXPECT_EQ(out.value_at(var::boss_bar_cells, s.start), 0x1176u);
     for (uint32_t c = 1; c < 21; ++c)
         EXPECT_EQ(out.value_at(var::boss_bar_cells + 2 * c, s.start), 0x117Bu) << c;
     EXPECT_EQ(out.value_at(var::boss_bar_cells + 42, s.start), 0x117Fu);
     // The attacker: 100 energy, 600 points.
-    EXPECT_EQ(out.value_at(s.attacker + kEnergy, s.start), 100u);
+    EXPECT_EQ(out.value_at(s.attacker + ob::energy, s.start), 100u);
 }
 
 TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
@@ -211,7 +202,7 @@ TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
     // number one up each time round (phase 6 shows for one frame between).
     std::vector<std::pair<uint64_t, uint64_t>> phases;  // frame, phase
     for (const auto& c : out.changes)
-        if (c.address == s.first + kByte54 && c.frame >= s.start && c.frame < beaten)
+        if (c.address == s.first + sp::phase && c.frame >= s.start && c.frame < beaten)
             phases.push_back({c.frame, c.value});
     ASSERT_GE(phases.size(), 20u);
     uint64_t expected = 1, cycles = 0;
@@ -221,7 +212,7 @@ TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
         const uint64_t length = phases[i + 1].first - frame;
         if (phase == 6) {
             EXPECT_EQ(length, 1u) << "frame " << frame;
-            EXPECT_EQ(out.value_at(s.first + kByte72, frame + 1), (cycles + 2) & 3) << "frame " << frame;
+            EXPECT_EQ(out.value_at(s.first + sp::cycle, frame + 1), (cycles + 2) & 3) << "frame " << frame;
             ++cycles;
         } else {
             // Phase 0 counts from the frame of phase 6 before it.
@@ -234,16 +225,16 @@ TEST(BossRun, ThePartsCycleThroughSixPhasesAndTheMusicRisesInTheFifth) {
     // hidden, and waits again from phase 4.
     for (const auto& [frame, phase] : phases) {
         if (phase == 2) {
-            EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 1u) << "frame " << frame;
+            EXPECT_EQ(out.value_at(s.second + ob::state, frame) & 0xFF, 1u) << "frame " << frame;
         }
         if (phase == 3) {
-            EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 2u) << "frame " << frame;
-            EXPECT_TRUE(out.value_at(s.body + kFlags, frame) & (1u << object_flag::hidden))
+            EXPECT_EQ(out.value_at(s.second + ob::state, frame) & 0xFF, 2u) << "frame " << frame;
+            EXPECT_TRUE(out.value_at(s.body + ob::flags, frame) & (1u << object_flag::hidden))
                 << "frame " << frame;
         }
         if (phase == 4) {
-            EXPECT_EQ(out.value_at(s.second + kStateType, frame) & 0xFF, 0u) << "frame " << frame;
-            EXPECT_FALSE(out.value_at(s.body + kFlags, frame) & (1u << object_flag::hidden))
+            EXPECT_EQ(out.value_at(s.second + ob::state, frame) & 0xFF, 0u) << "frame " << frame;
+            EXPECT_FALSE(out.value_at(s.body + ob::flags, frame) & (1u << object_flag::hidden))
                 << "frame " << frame;
         }
     }
@@ -275,7 +266,7 @@ TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
     // sounds 0xCA; after each the body flashes untouchable for 6 frames.
     std::vector<uint64_t> hits;
     for (const auto& c : out.changes)
-        if (c.address == s.body + kEnergy && c.frame > s.start) hits.push_back(c.frame);
+        if (c.address == s.body + ob::energy && c.frame > s.start) hits.push_back(c.frame);
     ASSERT_GE(hits.size(), 30u);
     const auto a = queued(out, var::sound_ring_a);
     for (uint64_t f : hits) {
@@ -286,16 +277,16 @@ TEST(BossRun, ThePunchesDrainTheBarUntilTheBodyIsBeaten) {
         EXPECT_LE(sounded.front(), f + 1) << "frame " << f;
     }
     const uint64_t hit = hits.front();
-    EXPECT_EQ(out.value_at(s.body + kStateType, hit) & 0xFF, 3u);
-    EXPECT_EQ(first(became(out, s.body + kStateType, 0x0501, hit)), hit + 5);
+    EXPECT_EQ(out.value_at(s.body + ob::state, hit) & 0xFF, 3u);
+    EXPECT_EQ(first(became(out, s.body + ob::state, 0x0501, hit)), hit + 5);
     // The bar's shown energy falls one a frame towards the body's, and the
     // bar cells go down with it; from the defeat the bar drains and is gone.
-    const uint64_t shown_before = out.value_at(s.bar + kShown, hit);
-    EXPECT_EQ(out.value_at(s.bar + kShown, hit + 1), shown_before - 1);
-    EXPECT_EQ(out.value_at(s.bar + kShown, hit - 1), 490u);
+    const uint64_t shown_before = out.value_at(s.bar + enemy_child::bar_energy, hit);
+    EXPECT_EQ(out.value_at(s.bar + enemy_child::bar_energy, hit + 1), shown_before - 1);
+    EXPECT_EQ(out.value_at(s.bar + enemy_child::bar_energy, hit - 1), 490u);
     EXPECT_NE(out.value_at(var::boss_bar_cells + 42, beaten - 1), 0x117Fu) << "the right end has drained";
-    EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten - 1), kBarShowing);
-    EXPECT_EQ(out.value_at(s.bar + kRoutine, beaten), kBarDraining);
+    EXPECT_EQ(out.value_at(s.bar + ob::routine, beaten - 1), entry::sub_06988C);
+    EXPECT_EQ(out.value_at(s.bar + ob::routine, beaten), entry::sub_069975);
     uint64_t gone = 0;
     for (uint64_t f = beaten; f < kFrames && !gone; ++f)
         if (out.value_at(var::boss_bar_cells, f) == 0) gone = f;
@@ -315,29 +306,29 @@ TEST(BossRun, BeatenTheBossLeavesTheAreaIsWonAndTheMusicFadesOut) {
     // The body's defeat: a short effect, a 10-frame countdown, then the
     // controller's bit 9; the controller counts the set piece off and the
     // area's camera controller moves on a state.
-    EXPECT_EQ(out.value_at(s.body + kStateType, beaten) & 0xFF, 5u);
-    EXPECT_FALSE(running(out, var::objects_128, 128, kCount128, kShortEffect, beaten).empty());
-    const uint64_t counted = first(became(out, s.body + kStateType, 0x0506, beaten));
+    EXPECT_EQ(out.value_at(s.body + ob::state, beaten) & 0xFF, 5u);
+    EXPECT_FALSE(running(out, kPool128, entry::sub_07B615, beaten).empty());
+    const uint64_t counted = first(became(out, s.body + ob::state, 0x0506, beaten));
     EXPECT_EQ(counted, beaten + 9);
-    EXPECT_EQ(first(became(out, s.controller + kRoutine, kControllerDone, beaten)), counted + 1);
+    EXPECT_EQ(first(became(out, s.controller + ob::routine, entry::sub_083118, beaten)), counted + 1);
     EXPECT_EQ(out.value_at(var::live_enemy_count, counted + 1),
               out.value_at(var::live_enemy_count, counted) - 1);
-    const auto cameras = running(out, var::objects_64, 64, kCount64, kCameraController, counted);
+    const auto cameras = running(out, kPool64, entry::sub_08595F, counted);
     ASSERT_EQ(cameras.size(), 1u);
-    EXPECT_EQ(out.value_at(cameras[0] + kStateType, counted) & 0xFF,
-              (out.value_at(cameras[0] + kStateType, counted - 1) & 0xFF) + 1);
+    EXPECT_EQ(out.value_at(cameras[0] + ob::state, counted) & 0xFF,
+              (out.value_at(cameras[0] + ob::state, counted - 1) & 0xFF) + 1);
     // The second part leaves at once; the first plays its exit: 120 frames in
     // place, the move to the screen's (160, 160), 250 frames with its child
     // effect, the rise off the top; then the area is won.
-    const uint64_t exit = first(became(out, s.first + kStateType, 6, beaten));
+    const uint64_t exit = first(became(out, s.first + ob::state, 6, beaten));
     ASSERT_GT(exit, counted);
-    const uint64_t move = first(became(out, s.first + kStateType, 7, exit));
+    const uint64_t move = first(became(out, s.first + ob::state, 7, exit));
     EXPECT_EQ(move, exit + 119);
-    const uint64_t hold = first(became(out, s.first + kStateType, 8, move));
+    const uint64_t hold = first(became(out, s.first + ob::state, 8, move));
     ASSERT_GT(hold, move);
-    const auto effects = running(out, var::objects_128, 128, kCount128, kChildEffect, hold);
+    const auto effects = running(out, kPool128, entry::sub_08254E, hold);
     EXPECT_FALSE(effects.empty());
-    const uint64_t rise = first(became(out, s.first + kStateType, 9, hold));
+    const uint64_t rise = first(became(out, s.first + ob::state, 9, hold));
     EXPECT_EQ(rise, hold + 249);
     const uint64_t won = first(became(out, var::system_flags, kAreaWon, rise - 1));
     ASSERT_GT(won, rise);
@@ -350,7 +341,7 @@ TEST(BossRun, BeatenTheBossLeavesTheAreaIsWonAndTheMusicFadesOut) {
     EXPECT_EQ(frames_of(b, kFadeStart, rise), std::vector<uint64_t>{rise});
     for (uint64_t k = 0; k < 254; ++k) EXPECT_EQ(out.value_at(hw::music_level, rise + k), 254 - k) << k;
     EXPECT_EQ(out.value_at(hw::music_level, kFrames), 1u);
-    EXPECT_EQ(out.value_at(s.fader + kByte54, rise + 254), 0u);  // the frame it gives itself back
+    EXPECT_EQ(out.value_at(s.fader + sp::countdown, rise + 254), 0u);  // the frame it gives itself back
     EXPECT_EQ(out.frames_of(hw::music_level).back(), rise + 253);
 }
 
@@ -362,28 +353,28 @@ TEST(BossRun, TheWeakEnemiesFallFirstThenTheAttackerIsBeaten) {
     ASSERT_GT(beaten, s.start);
     // The attacker rests 90 frames, winds up, attacks and recovers, round
     // after round, until the punches beat it for its 600 points and tally.
-    const uint64_t wound = first(became(out, s.attacker + kStateType, 3, s.start));
+    const uint64_t wound = first(became(out, s.attacker + ob::state, 3, s.start));
     EXPECT_EQ(wound, s.start + 89);
-    const uint64_t down = first(became(out, s.attacker + kEnergy, 0, s.start));
+    const uint64_t down = first(became(out, s.attacker + ob::energy, 0, s.start));
     ASSERT_GT(down, s.start);
     EXPECT_EQ(out.value_at(kPlayerScore, down) - out.value_at(kPlayerScore, down - 1), 610u);
-    EXPECT_EQ(out.value_at(s.attacker + kStateType, down) & 0xFF, 6u);
+    EXPECT_EQ(out.value_at(s.attacker + ob::state, down) & 0xFF, 6u);
     EXPECT_EQ(out.value_at(var::tally_records + 2 * kAttackerTally, down), 1u);
     EXPECT_EQ(out.value_at(var::tally_records + 2 * kAttackerTally, down - 1), 0u);
     // The body takes its first punch only once the weak enemies are down.
     const uint64_t first_hit = first([&] {
         std::vector<uint64_t> v;
         for (const auto& c : out.changes)
-            if (c.address == s.body + kEnergy && c.frame > s.start) v.push_back(c.frame);
+            if (c.address == s.body + ob::energy && c.frame > s.start) v.push_back(c.frame);
         return v;
     }());
     ASSERT_GT(first_hit, s.start);
-    for (uint32_t i = 0; i < kCount128; ++i) {
-        const uint32_t o = var::objects_128 + 128 * i;
-        if ((out.value_at(o + kStateType, s.start) >> 8) != 0 ||
-            !(out.value_at(o + kFlags, s.start) & 0x8000))
+    for (uint32_t i = 0; i < kPool128.count; ++i) {
+        const uint32_t o = kPool128.object(i);
+        if ((out.value_at(o + ob::state, s.start) >> 8) != 0 ||
+            !(out.value_at(o + ob::flags, s.start) & (1u << object_flag::enemy)))
             continue;
-        EXPECT_EQ(out.value_at(o + kEnergy, first_hit), 0u) << std::hex << o;
+        EXPECT_EQ(out.value_at(o + ob::energy, first_hit), 0u) << std::hex << o;
     }
 }
 

@@ -24,11 +24,13 @@
 #include <vector>
 
 #include "game/actors/common.h"
+#include "game/actors/tables.h"
 #include "game/actors/vars.h"
 #include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
+#include "game/routines.h"
 #include "tests/support/crowd_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
@@ -40,42 +42,35 @@ using whole_run::queued;
 
 constexpr uint32_t kGameFlagsHigh = var::game_flags + 1;      // bit 7: the wave gate (a boss record spawned)
 constexpr uint32_t kSystemFlagsHigh = var::system_flags + 1;  // bit 3: the area is won
-constexpr uint32_t kPlayerScore = var::player_records + 140;  // slot 0's record
-constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
-constexpr whole_run::pool kPool64{var::objects_64, 64, 200};
-// Fields of an object the checks follow.
-constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34,
-                   kHeight = 36, kScore = 52, kEnergy = 64, kStateRecord = 68;
+constexpr uint32_t kPlayerScore = var::player_records + player_record::score;  // slot 0's record
+using whole_run::kPool128;
+using whole_run::kPool64;
+namespace ob = object_record;
 
 constexpr uint64_t kFrames = crowd_script::kFrames;
 constexpr uint8_t kGrowingKind = 12;
 constexpr uint64_t kStageTwoPoke = crowd_script::kStageTwoPoke;
 
 whole_run::options crowd_options(int slices) {
-    whole_run::options o;
-    o.script = crowd_script::text();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(crowd_script::text(), kFrames, 300, slices, 240);
     o.watch = {{var::ingame_state, 1}, {var::stage, 1},     {var::area, 1},       {var::live_enemy_count, 1},
                {kPlayerScore, 4},      {kGameFlagsHigh, 1}, {kSystemFlagsHigh, 1}};
     for (uint32_t c = 0; c < 16; ++c) o.watch.push_back({var::tally_records + 2 * c, 2});
     for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
     for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
         for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-    o.watch_pool(kPool128, {{kFlags, 2},
-                            {kStateType, 2},
-                            {kRoutine, 4},
-                            {kOwner, 2},
-                            {kWorldX, 2},
-                            {kWorldY, 2},
-                            {kHeight, 2},
-                            {kScore, 2},
-                            {kEnergy, 2},
-                            {kStateRecord, 4},
+    o.watch_pool(kPool128, {{ob::flags, 2},
+                            {ob::state, 2},
+                            {ob::routine, 4},
+                            {ob::owner, 2},
+                            {ob::world_x, 2},
+                            {ob::world_y, 2},
+                            {ob::height, 2},
+                            {ob::score_value, 2},
+                            {ob::energy, 2},
+                            {ob::state_record, 4},
                             {actors::first_part_size, 2}});
-    o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}});
+    o.watch_pool(kPool64, {{ob::routine, 4}, {ob::owner, 2}});
     return o;
 }
 
@@ -94,17 +89,23 @@ struct kind {
     uint32_t record;
 };
 const std::vector<kind> kKinds = {
-    {0, 4000, 110, 0x06B412},   {1, 5000, 320, 0x06BD1E},   {2, 5000, 220, 0x06BFA2},
-    {3, 5000, 260, 0x06C862},   {4, 50000, 380, 0x06CC9A},  {5, 5000, 270, 0x0713C6},
-    {6, 5000, 300, 0x071CFE},   {7, 3000, 140, 0x071F26},   {8, 1000, 100, 0x072D46},
-    {9, 5000, 360, 0x06EDB8},   {9, 5000, 360, 0x06EDB8},   {11, 4000, 80, 0x06E250},
-    {12, 15000, 400, 0x06EA04}, {13, 20000, 360, 0x06F93C}, {14, 20000, 300, 0x070BBE},
-    {19, 100, 60, 0x06D88A},    {20, 80, 50, 0x06DD70},     {21, 160, 70, 0x06DFCE},
-    {22, 200, 70, 0x073696},    {23, 160, 60, 0x073B82},    {24, 400, 120, 0x073F6A},
-    {25, 320, 100, 0x074352},   {26, 320, 80, 0x074742},    {27, 400, 10, 0x074AF2},
-    {28, 200, 40, 0x074E50},    {29, 100, 20, 0x075162},    {30, 300, 60, 0x075398},
-    {31, 600, 120, 0x0757A4},   {32, 600, 80, 0x075CA2},    {33, 800, 120, 0x0761A0},
-    {34, 400, 70, 0x0766AA},    {35, 300, 50, 0x076A50},    {36, 500, 90, 0x076DFA},
+    {0, 4000, 110, rom::kind0_state_record},    {1, 5000, 320, rom::kind1_state_record},
+    {2, 5000, 220, rom::kind2_state_record},    {3, 5000, 260, rom::kind3_state_record},
+    {4, 50000, 380, rom::kind4_state_record},   {5, 5000, 270, rom::kind5_state_record},
+    {6, 5000, 300, rom::kind6_state_record},    {7, 3000, 140, rom::kind7_state_record},
+    {8, 1000, 100, rom::kind8_state_record},    {9, 5000, 360, rom::kind9_state_record},
+    {9, 5000, 360, rom::kind9_state_record},    {11, 4000, 80, rom::kind11_state_record},
+    {12, 15000, 400, rom::kind12_state_record}, {13, 20000, 360, rom::kind13_state_record},
+    {14, 20000, 300, rom::kind14_state_record}, {19, 100, 60, rom::kind19_state_record},
+    {20, 80, 50, rom::kind20_state_record},     {21, 160, 70, rom::kind21_state_record},
+    {22, 200, 70, rom::kind22_state_record},    {23, 160, 60, rom::kind23_state_record},
+    {24, 400, 120, rom::kind24_state_record},   {25, 320, 100, rom::kind25_state_record},
+    {26, 320, 80, rom::kind26_state_record},    {27, 400, 10, rom::kind27_state_record},
+    {28, 200, 40, rom::kind28_state_record},    {29, 100, 20, rom::kind29_state_record},
+    {30, 300, 60, rom::kind30_state_record},    {31, 600, 120, rom::kind31_state_record},
+    {32, 600, 80, rom::kind32_state_record},    {33, 800, 120, rom::kind33_state_record},
+    {34, 400, 70, rom::kind34_state_record},    {35, 300, 50, rom::kind35_state_record},
+    {36, 500, 90, rom::kind36_state_record},
 };
 
 // The frame stage 2 area 1 started in (the area byte turned 1 in stage 2).
@@ -119,8 +120,8 @@ std::vector<uint32_t> enemies(const whole_run::outcome& out, uint64_t start) {
     std::multimap<uint8_t, uint32_t> by_kind;
     for (uint32_t i = 0; i < kPool128.count; ++i) {
         const uint32_t o = kPool128.object(i);
-        if (out.value_at(o + kFlags, start) & 0x8000)
-            by_kind.emplace(uint8_t(out.value_at(o + kStateType, start) >> 8), o);
+        if (out.value_at(o + ob::flags, start) & (1u << object_flag::enemy))
+            by_kind.emplace(uint8_t(out.value_at(o + ob::state, start) >> 8), o);
     }
     std::vector<uint32_t> found;
     for (const kind& k : kKinds) {
@@ -135,14 +136,14 @@ std::vector<uint32_t> enemies(const whole_run::outcome& out, uint64_t start) {
 // The frame an object's energy first reached 0 after `from`; 0 if never.
 uint64_t beaten(const whole_run::outcome& out, uint32_t o, uint64_t from) {
     for (const auto& c : out.changes)
-        if (c.address == o + kEnergy && c.frame > from && c.value == 0) return c.frame;
+        if (c.address == o + ob::energy && c.frame > from && c.value == 0) return c.frame;
     return 0;
 }
 
 // The 128- or 64-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, const whole_run::pool& p, uint32_t routine,
                               uint64_t frame) {
-    return out.objects_with(p, kRoutine, routine, frame);
+    return out.objects_with(p, ob::routine, routine, frame);
 }
 
 // The tests of what the crowd's enemies do: the run, the frame the area
@@ -170,9 +171,9 @@ TEST_F(CrowdRunEnemies, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
         const kind& k = kKinds[i];
         const uint32_t o = found[i];
         ASSERT_NE(o, 0u) << "kind " << int(k.number);
-        EXPECT_EQ(out.value_at(o + kScore, start), k.score) << "kind " << int(k.number);
-        EXPECT_EQ(out.value_at(o + kEnergy, start), k.energy) << "kind " << int(k.number);
-        EXPECT_EQ(out.value_at(o + kStateRecord, start), k.record) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + ob::score_value, start), k.score) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + ob::energy, start), k.energy) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + ob::state_record, start), k.record) << "kind " << int(k.number);
     }
     // Each counts as a live enemy from its set-up, kinds 7 and 8 as three.
     EXPECT_EQ(out.value_at(var::live_enemy_count, start - 1), 0u);
@@ -182,18 +183,18 @@ TEST_F(CrowdRunEnemies, EveryKindIsSetUpWithItsScoreEnergyAndStateRecord) {
 TEST_F(CrowdRunEnemies, EachEnemyBringsItsCompanionAndItsKindsChildren) {
     // One companion per enemy, its owner the enemy.
     std::multiset<uint32_t> owners;
-    for (uint32_t c : running(out, kPool64, 0x077BD6, start))
-        owners.insert(kHigh | uint32_t(out.value_at(c + kOwner, start)));
+    for (uint32_t c : running(out, kPool64, entry::sub_077BD6, start))
+        owners.insert(kHigh | uint32_t(out.value_at(c + ob::owner, start)));
     for (size_t i = 0; i < kKinds.size(); ++i)
         EXPECT_EQ(owners.count(found[i]), 1u) << "kind " << int(kKinds[i].number);
 
     // Kind 2's three parts, the overlays of kinds 5 and 6 and of 13 and 14.
-    EXPECT_EQ(running(out, kPool128, 0x06C4B8, start).size(), 3u);
-    EXPECT_EQ(running(out, kPool128, 0x071A49, start).size(), 2u);
-    EXPECT_EQ(running(out, kPool128, 0x0703E6, start).size(), 2u);
+    EXPECT_EQ(running(out, kPool128, entry::sub_06C4B8, start).size(), 3u);
+    EXPECT_EQ(running(out, kPool128, entry::sub_071A49, start).size(), 2u);
+    EXPECT_EQ(running(out, kPool128, entry::sub_0703E6, start).size(), 2u);
     // Afterimage spawners of kinds 6, 21, 25 and 26, then their afterimages.
-    EXPECT_EQ(running(out, kPool64, 0x0696C6, start).size(), 4u);
-    EXPECT_GE(running(out, kPool128, 0x069755, start + 12).size(), 4u);
+    EXPECT_EQ(running(out, kPool64, entry::sub_0696C6, start).size(), 4u);
+    EXPECT_GE(running(out, kPool128, entry::sub_069755, start + 12).size(), 4u);
 }
 
 TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
@@ -203,9 +204,9 @@ TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
     // from the set-up: one shows its boss's energy, the others wait; a bar
     // drains from the frame its boss is beaten, and when it has gone the
     // next waiting one takes its turn.
-    constexpr uint32_t kWaiting = 0x0697D7, kShowing = 0x06988C, kDraining = 0x069975;
-    EXPECT_EQ(running(out, kPool64, kWaiting, start).size(), 8u);
-    EXPECT_EQ(running(out, kPool64, kShowing, start).size(), 1u);
+    // sub_0697D7 waiting, sub_06988C showing, sub_069975 draining
+    EXPECT_EQ(running(out, kPool64, entry::sub_0697D7, start).size(), 8u);
+    EXPECT_EQ(running(out, kPool64, entry::sub_06988C, start).size(), 1u);
     struct turn {
         uint64_t from;
         uint8_t kind;
@@ -216,21 +217,21 @@ TEST_F(CrowdRunEnemies, BossBarsShowOneAtATimeAndABeatenBossesBarDrains) {
     for (uint32_t i = 0; i < kPool64.count; ++i) {
         const uint32_t bar = kPool64.object(i);
         auto begin = [&](uint64_t frame) {
-            const uint32_t owner = kHigh | uint32_t(out.value_at(bar + kOwner, frame));
+            const uint32_t owner = kHigh | uint32_t(out.value_at(bar + ob::owner, frame));
             ASSERT_TRUE(entry_of.count(owner)) << "a bar of no enemy of the crowd";
             turns.push_back({frame, kKinds[entry_of[owner]].number, owner, 0});
         };
-        uint64_t was = out.value_at(bar + kRoutine, start);
-        bool mine = was == kShowing;  // this bar has the turn
+        uint64_t was = out.value_at(bar + ob::routine, start);
+        bool mine = was == entry::sub_06988C;  // this bar has the turn
         if (mine) begin(start);
         for (const auto& c : out.changes) {
-            if (c.address != bar + kRoutine || c.frame <= start) continue;
-            if (was == kWaiting && (c.value == kShowing || c.value == kDraining)) {
+            if (c.address != bar + ob::routine || c.frame <= start) continue;
+            if (was == entry::sub_0697D7 && (c.value == entry::sub_06988C || c.value == entry::sub_069975)) {
                 begin(c.frame);
                 mine = true;
             }
-            if (mine && c.value == kDraining && turns.back().drain == 0) turns.back().drain = c.frame;
-            if (c.value != kShowing && c.value != kDraining) mine = false;
+            if (mine && c.value == entry::sub_069975 && turns.back().drain == 0) turns.back().drain = c.frame;
+            if (c.value != entry::sub_06988C && c.value != entry::sub_069975) mine = false;
             was = c.value;
         }
     }
@@ -265,7 +266,8 @@ TEST_F(CrowdRunEnemies, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndT
         const uint32_t o = found[i];
         const uint64_t defeat = beaten(out, o, start);
         ASSERT_GT(defeat, start) << "kind " << int(k.number);
-        EXPECT_EQ(out.value_at(o + kFlags, kFrames) & 1, 0u) << "kind " << int(k.number) << " removed";
+        EXPECT_EQ(out.value_at(o + ob::flags, kFrames) & (1u << object_flag::alive), 0u)
+            << "kind " << int(k.number) << " removed";
         // One category per AI type for the whole game: 0 and 3 are stage 1's,
         // 1, 2 and 4 to 6 stage 3's generic-AI enemies', 7 and 8 the crowd's own.
         constexpr uint32_t kCategoryOfType[9] = {0, 2, 4, 1, 3, 5, 6, 11, 12};
@@ -280,10 +282,10 @@ TEST_F(CrowdRunEnemies, KindsOnThePlatformHitReactionAreBeatenForTheirPointsAndT
     std::map<uint64_t, uint64_t> expected;
     std::map<uint32_t, uint16_t> score_of;
     for (size_t i = 0; i < kKinds.size(); ++i) score_of[found[i]] = kKinds[i].score;
-    for (const auto& c : out.pool_changes(kPool128, kEnergy, start + 1)) {
-        const uint32_t o = c.address - kEnergy;
+    for (const auto& c : out.pool_changes(kPool128, ob::energy, start + 1)) {
+        const uint32_t o = c.address - ob::energy;
         if (!score_of.count(o)) continue;
-        if (out.value_at(o + kStateType, c.frame - 1) == 0) continue;  // a new object in the place
+        if (out.value_at(o + ob::state, c.frame - 1) == 0) continue;  // a new object in the place
         expected[c.frame] += c.value == 0 ? score_of[o] : 10;
     }
     ASSERT_GE(expected.size(), 10u);
@@ -298,7 +300,9 @@ uint64_t boss_gone(const whole_run::outcome& out, const std::vector<uint32_t>& f
     for (size_t i = 0; i < kKinds.size(); ++i)
         if (kKinds[i].number == 4)
             for (const auto& c : out.changes)
-                if (c.address == found[i] + kFlags && c.frame > start && !(c.value & 1)) return c.frame;
+                if (c.address == found[i] + ob::flags && c.frame > start &&
+                    !(c.value & (1u << object_flag::alive)))
+                    return c.frame;
     return 0;
 }
 
@@ -307,14 +311,14 @@ uint64_t boss_gone(const whole_run::outcome& out, const std::vector<uint32_t>& f
 std::vector<std::pair<uint64_t, uint64_t>> hits(const whole_run::outcome& out, uint32_t o, uint64_t from) {
     std::vector<std::pair<uint64_t, uint64_t>> v;
     for (const auto& c : out.changes)
-        if (c.address == o + kEnergy && c.frame > from) v.push_back({c.frame, c.value});
+        if (c.address == o + ob::energy && c.frame > from) v.push_back({c.frame, c.value});
     return v;
 }
 
 // The first frame after `from` whose state byte differs from `state`; 0 if none.
 uint64_t leaves_state(const whole_run::outcome& out, uint32_t o, uint64_t from, uint8_t state) {
     for (const auto& c : out.changes)
-        if (c.address == o + kStateType && c.frame > from && (c.value & 0xFF) != state) return c.frame;
+        if (c.address == o + ob::state && c.frame > from && (c.value & 0xFF) != state) return c.frame;
     return 0;
 }
 
@@ -337,16 +341,20 @@ TEST_F(CrowdRunEnemies, KindsAbove8ReelFromEachHitAndComeBackUntilBeaten) {
         for (const auto& [frame, energy] : h) {
             if (energy == 0) {
                 beaten_kinds.insert(k.number);
-                EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 7u) << what;
+                EXPECT_EQ(out.value_at(o + ob::state, frame) & 0xFF, 7u) << what;
                 EXPECT_EQ(frame, h.back().first) << what << ": the last hit";
                 continue;
             }
-            EXPECT_EQ(out.value_at(o + kStateType, frame) & 0xFF, 19u) << what << " hit in frame " << frame;
-            EXPECT_EQ(out.value_at(o + kFlags, frame) & 0x0104, 0x0004u) << what << ": untouchable, unmarked";
+            EXPECT_EQ(out.value_at(o + ob::state, frame) & 0xFF, 19u) << what << " hit in frame " << frame;
+            EXPECT_EQ(
+                out.value_at(o + ob::flags, frame) & (1u << object_flag::hit | 1u << object_flag::intangible),
+                1u << object_flag::intangible)
+                << what << ": untouchable, unmarked";
             const uint64_t back = leaves_state(out, o, frame, 19);
             if (back == 0 || back > won) continue;  // still reeling when the area was won
-            EXPECT_EQ(out.value_at(o + kStateType, back) & 0xFF, k.number <= 14 ? 2u : 1u) << what;
-            EXPECT_EQ(out.value_at(o + kFlags, back) & 0x0004, 0u) << what << ": touchable again";
+            EXPECT_EQ(out.value_at(o + ob::state, back) & 0xFF, k.number <= 14 ? 2u : 1u) << what;
+            EXPECT_EQ(out.value_at(o + ob::flags, back) & (1u << object_flag::intangible), 0u)
+                << what << ": touchable again";
         }
     }
     // Kinds 9, 11, 13 and 14 come back fast enough to be beaten (kind 12 is
@@ -366,24 +374,26 @@ TEST_F(CrowdRunEnemies, KindTwelveGrowsInAtTheStartSpot) {
     while (i < kKinds.size() && kKinds[i].number != kGrowingKind) ++i;
     ASSERT_LT(i, kKinds.size());
     const uint32_t o = found[i];
-    EXPECT_EQ(out.value_at(o + kStateType, start) & 0xFF, 0u);
-    EXPECT_EQ(out.value_at(o + kWorldX, start + 1), 640u);
-    EXPECT_EQ(out.value_at(o + kWorldY, start + 1), 600u);
+    EXPECT_EQ(out.value_at(o + ob::state, start) & 0xFF, 0u);
+    EXPECT_EQ(out.value_at(o + ob::world_x, start + 1), 640u);
+    EXPECT_EQ(out.value_at(o + ob::world_y, start + 1), 600u);
     for (uint64_t n = 1; n <= 6; ++n) {
         EXPECT_EQ(out.value_at(o + actors::first_part_size, start + n) & 0x3FF, 4 * n) << "frame " << n;
-        EXPECT_EQ(out.value_at(o + kFlags, start + n) & 0x0004, n < 6 ? 0x0004u : 0u) << "frame " << n;
-        EXPECT_EQ(out.value_at(o + kStateType, start + n) & 0xFF, n < 6 ? 0u : 1u) << "frame " << n;
+        EXPECT_EQ(out.value_at(o + ob::flags, start + n) & (1u << object_flag::intangible),
+                  n < 6 ? 1u << object_flag::intangible : 0u)
+            << "frame " << n;
+        EXPECT_EQ(out.value_at(o + ob::state, start + n) & 0xFF, n < 6 ? 0u : 1u) << "frame " << n;
     }
     EXPECT_EQ(out.value_at(o + actors::first_part_size, kFrames) & 0x3FF, 24u);
     EXPECT_TRUE(hits(out, o, start).empty());
-    EXPECT_EQ(out.value_at(o + kWorldX, kFrames), 640u);
+    EXPECT_EQ(out.value_at(o + ob::world_x, kFrames), 640u);
 }
 
 // Kinds 22 to 26 throw a piece in the frame they are beaten: it flies 10
 // a frame away from where the enemy faced, and goes once off the screen.
 // The overlays of kinds 13 and 14 go in the frame their enemy goes.
 TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
-    constexpr uint32_t kPieceFirst = 0x073832, kPiece = 0x073848;
+    // sub_073832 piece first, sub_073848 piece
     int pieces = 0;
     for (size_t i = 0; i < kKinds.size(); ++i) {
         const kind& k = kKinds[i];
@@ -393,41 +403,43 @@ TEST_F(CrowdRunEnemies, BeatenEnemiesLoseTheirPiecesAndOverlays) {
         if (defeat == 0) continue;
         ++pieces;
         std::vector<uint32_t> thrown;
-        for (uint32_t p : running(out, kPool128, kPiece, defeat))
-            if ((kHigh | out.value_at(p + kOwner, defeat)) == o &&
-                out.value_at(p + kRoutine, defeat - 1) != kPiece)
+        for (uint32_t p : running(out, kPool128, entry::sub_073848, defeat))
+            if ((kHigh | out.value_at(p + ob::owner, defeat)) == o &&
+                out.value_at(p + ob::routine, defeat - 1) != entry::sub_073848)
                 thrown.push_back(p);
         ASSERT_EQ(thrown.size(), 1u) << "kind " << int(k.number);
         const uint32_t p = thrown[0];
-        EXPECT_TRUE(running(out, kPool128, kPieceFirst, defeat - 1).empty());
+        EXPECT_TRUE(running(out, kPool128, entry::sub_073832, defeat - 1).empty());
         const int16_t step =
-            int16_t(out.value_at(p + kWorldX, defeat + 2) - out.value_at(p + kWorldX, defeat + 1));
+            int16_t(out.value_at(p + ob::world_x, defeat + 2) - out.value_at(p + ob::world_x, defeat + 1));
         EXPECT_EQ(std::abs(step), 10) << "kind " << int(k.number);
         uint64_t last = 0;
         for (const auto& c : out.changes)
-            if (c.address == p + kWorldX && c.frame > defeat && out.value_at(p + kRoutine, c.frame) == kPiece)
+            if (c.address == p + ob::world_x && c.frame > defeat &&
+                out.value_at(p + ob::routine, c.frame) == entry::sub_073848)
                 last = c.frame;
         // It stops moving (freed) once past the screen's right edge (X 1280 with
         // the camera at 0).
         EXPECT_LT(last, kFrames) << "kind " << int(k.number);
-        EXPECT_GE(int16_t(out.value_at(p + kWorldX, last)), 1280) << "kind " << int(k.number);
+        EXPECT_GE(int16_t(out.value_at(p + ob::world_x, last)), 1280) << "kind " << int(k.number);
     }
     EXPECT_EQ(pieces, 3);  // kinds 23, 24 and 25
     // Overlays of kinds 13 and 14.
-    constexpr uint32_t kOverlay = 0x0703E6, kOverlayRemoval = 0x070460;
-    const auto overlays = running(out, kPool128, kOverlay, start);
+    // sub_0703E6 overlay, sub_070460 overlay removal
+    const auto overlays = running(out, kPool128, entry::sub_0703E6, start);
     ASSERT_EQ(overlays.size(), 2u);
     for (uint32_t v : overlays) {
-        const uint32_t enemy = kHigh | uint32_t(out.value_at(v + kOwner, start));
+        const uint32_t enemy = kHigh | uint32_t(out.value_at(v + ob::owner, start));
         uint64_t gone = 0;
         for (const auto& c : out.changes)
-            if (c.address == enemy + kFlags && c.frame > start && !(c.value & 1)) {
+            if (c.address == enemy + ob::flags && c.frame > start &&
+                !(c.value & (1u << object_flag::alive))) {
                 gone = c.frame;
                 break;
             }
         ASSERT_GT(gone, start);
-        EXPECT_EQ(out.value_at(v + kRoutine, gone - 1), kOverlay);
-        EXPECT_EQ(out.value_at(v + kRoutine, gone), kOverlayRemoval);
+        EXPECT_EQ(out.value_at(v + ob::routine, gone - 1), entry::sub_0703E6);
+        EXPECT_EQ(out.value_at(v + ob::routine, gone), entry::sub_070460);
     }
 }
 
@@ -457,18 +469,19 @@ TEST_F(CrowdRunEnemies, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbov
         const uint32_t o = found[i];
         if (beaten(out, o, start) != 0) continue;  // its place may hold another object by now
         if (k.number >= 1 && k.number <= 18) {
-            EXPECT_NE(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
+            EXPECT_NE(out.value_at(o + ob::routine, won + 1), entry::sub_06A265) << "kind " << int(k.number);
             continue;
         }
         vanishing.push_back(o);
         vanishing_kinds.insert(k.number);
-        EXPECT_EQ(out.value_at(o + kFlags, won + 1) & 1, 0u) << "kind " << int(k.number);
-        EXPECT_EQ(out.value_at(o + kRoutine, won + 1), 0x06A265u) << "kind " << int(k.number);
-        EXPECT_EQ(out.value_at(o + kWorldX, kFrames), out.value_at(o + kWorldX, won))
+        EXPECT_EQ(out.value_at(o + ob::flags, won + 1) & (1u << object_flag::alive), 0u)
+            << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + ob::routine, won + 1), entry::sub_06A265) << "kind " << int(k.number);
+        EXPECT_EQ(out.value_at(o + ob::world_x, kFrames), out.value_at(o + ob::world_x, won))
             << "kind " << int(k.number);
         uint64_t peak = 0;
         for (const auto& c : out.changes)
-            if (c.address == o + kHeight && c.frame > won) peak = std::max<uint64_t>(peak, c.value);
+            if (c.address == o + ob::height && c.frame > won) peak = std::max<uint64_t>(peak, c.value);
         EXPECT_GT(peak, 0u) << "kind " << int(k.number) << ": rises as it shrinks";
     }
     EXPECT_EQ(vanishing_kinds, (std::set<uint8_t>{19, 20, 22, 26, 33, 34, 36}));
@@ -477,7 +490,7 @@ TEST_F(CrowdRunEnemies, WhenTheBossRecordsEnemyIsGoneTheAreaIsWonAndTheKindsAbov
     std::vector<uint64_t> counted, expected;
     for (uint32_t o : vanishing)
         for (const auto& c : out.changes)
-            if (c.address == o + kStateType && c.frame > won && (c.value & 0xFF) == 1) {
+            if (c.address == o + ob::state && c.frame > won && (c.value & 0xFF) == 1) {
                 counted.push_back(c.frame);
                 break;
             }
@@ -557,19 +570,20 @@ TEST_F(CrowdRunEnemies, EachScriptedEntranceFollowsItsCommand) {
         const command& c = kCommands[(kKinds[i].number - 19) % 7];
         const uint32_t o = found[i];
         const std::string what = "kind " + std::to_string(kKinds[i].number);
-        EXPECT_EQ(int16_t(out.value_at(o + kWorldX, start + 1)), c.x) << what;
-        EXPECT_EQ(int16_t(out.value_at(o + kWorldY, start + 1)), c.y) << what;
-        EXPECT_EQ(int16_t(out.value_at(o + kHeight, start + 1)), c.height) << what;
-        EXPECT_EQ((out.value_at(o + kFlags, start + 1) & 0x40) != 0, c.from_left) << what << ": facing";
+        EXPECT_EQ(int16_t(out.value_at(o + ob::world_x, start + 1)), c.x) << what;
+        EXPECT_EQ(int16_t(out.value_at(o + ob::world_y, start + 1)), c.y) << what;
+        EXPECT_EQ(int16_t(out.value_at(o + ob::height, start + 1)), c.height) << what;
+        EXPECT_EQ((out.value_at(o + ob::flags, start + 1) & (1u << object_flag::mirror_x)) != 0, c.from_left)
+            << what << ": facing";
         uint64_t stands = 0;
         for (const auto& ch : out.changes)
-            if (ch.address == o + kStateType && ch.frame > start && (ch.value & 0xFF) != 0) {
+            if (ch.address == o + ob::state && ch.frame > start && (ch.value & 0xFF) != 0) {
                 stands = ch.frame;
                 break;
             }
         EXPECT_EQ(stands, start + c.frames) << what;
-        EXPECT_EQ(out.value_at(o + kStateType, stands) & 0xFF, 1u) << what;
-        EXPECT_EQ(out.value_at(o + kHeight, stands), 0u) << what << ": on the ground";
+        EXPECT_EQ(out.value_at(o + ob::state, stands) & 0xFF, 1u) << what;
+        EXPECT_EQ(out.value_at(o + ob::height, stands), 0u) << what << ": on the ground";
     }
 }
 

@@ -9,18 +9,21 @@
 #include <vector>
 
 #include "game/actors/vars.h"
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kPlayerScore = var::player_records + 140;
-constexpr uint32_t kPlayerX = var::player_records + 32;
+namespace ob = object_record;
+
+constexpr uint32_t kPlayerScore = var::player_records + player_record::score;
+constexpr uint32_t kPlayerX = var::player_records + ob::world_x;
 // The 128-byte objects; of each, the fields the checks follow.
-constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
-constexpr uint32_t kFlags = 0, kStateType = 2, kWorldX = 32, kEnergy = 64;
+using whole_run::kPool128;
 
 constexpr uint64_t kFrames = 1560;
 constexpr int kPunches = 42;
@@ -28,20 +31,15 @@ constexpr int kPunches = 42;
 // Coins and start, the character taken, then a punch every 20 frames: the
 // stalker comes to stand beside the player on the side the player faces.
 std::string script() {
-    std::string s = "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n";
+    std::string s = play_script::coin_and_start();
     for (int i = 0; i < kPunches; ++i) s += std::to_string(760 + 20 * i) + " press button1\n";
     return s;
 }
 
 whole_run::options enemies_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 300, slices, 240);
     o.watch = {{var::live_enemy_count, 1}, {kPlayerScore, 4}, {kPlayerX, 2}, {var::tally_records + 2, 2}};
-    o.watch_pool(kPool128, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kEnergy, 2}});
+    o.watch_pool(kPool128, {{ob::flags, 2}, {ob::state, 2}, {ob::world_x, 2}, {ob::energy, 2}});
     return o;
 }
 
@@ -58,9 +56,9 @@ struct found {
     uint64_t frame = 0;
 };
 found enemy(const whole_run::outcome& out, uint8_t type, uint16_t energy) {
-    for (const auto& c : out.pool_changes(kPool128, kStateType)) {
-        const uint32_t o = c.address - kStateType;
-        if ((c.value >> 8) == type && out.value_at(o + kEnergy, c.frame) == energy) return {o, c.frame};
+    for (const auto& c : out.pool_changes(kPool128, ob::state)) {
+        const uint32_t o = c.address - ob::state;
+        if ((c.value >> 8) == type && out.value_at(o + ob::energy, c.frame) == energy) return {o, c.frame};
     }
     return {};
 }
@@ -82,9 +80,9 @@ TEST(EnemiesRun, BothKindsEnterWhenThePlayerArrives) {
     EXPECT_EQ(out.value_at(var::live_enemy_count, stalker.frame), 2u);
 
     // The pacer lives on and walks within its segment (64 to 1216).
-    EXPECT_EQ(out.value_at(pacer.object + kFlags, kFrames) & 1, 1u);
+    EXPECT_EQ(out.value_at(pacer.object + ob::flags, kFrames) & (1u << object_flag::alive), 1u);
     std::vector<uint64_t> xs;
-    for (const auto& c : out.changes_in(pacer.object + kWorldX, pacer.frame)) xs.push_back(c.value);
+    for (const auto& c : out.changes_in(pacer.object + ob::world_x, pacer.frame)) xs.push_back(c.value);
     ASSERT_GT(xs.size(), 10u) << "it walks";
     EXPECT_GE(*std::min_element(xs.begin(), xs.end()), 64u);
     EXPECT_LE(*std::max_element(xs.begin(), xs.end()), 1216u);
@@ -96,11 +94,11 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
     ASSERT_NE(stalker.object, 0u);
     // It came to stand beside the player: 100 units to the right, stopping
     // short of a step that would reach its point.
-    const auto hits_seen = out.changes_in(stalker.object + kEnergy, stalker.frame);
+    const auto hits_seen = out.changes_in(stalker.object + ob::energy, stalker.frame);
     ASSERT_GE(hits_seen.size(), 3u);
     const uint64_t first_hit = hits_seen[1].frame;
     const uint64_t gap =
-        out.value_at(stalker.object + kWorldX, first_hit) - out.value_at(kPlayerX, first_hit);
+        out.value_at(stalker.object + ob::world_x, first_hit) - out.value_at(kPlayerX, first_hit);
     EXPECT_GE(gap, 100u);
     EXPECT_LT(gap, 108u);
 
@@ -129,7 +127,7 @@ TEST(EnemiesRun, PunchesBeatTheStalkerForItsPoints) {
     // It pops up and falls off the screen: then its flags are cleared and it
     // no longer counts; the pacer is the one live enemy left.
     const uint64_t defeat = hit_frames.back();
-    const auto flags = out.changes_in(stalker.object + kFlags, defeat);
+    const auto flags = out.changes_in(stalker.object + ob::flags, defeat);
     ASSERT_FALSE(flags.empty());
     ASSERT_EQ(flags.back().value, 0u);
     const uint64_t removal = flags.back().frame;

@@ -26,25 +26,29 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/object.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/routines.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
+namespace ob = object_record;
+
 constexpr uint32_t kRevision = var::backup_primary + backup_record::revision;
 constexpr uint32_t kCredits = var::credit_records + credit_record::credits;  // the shared record's
 // Slot records: routine, energy, score, shown energy; flags of slot 1.
 constexpr uint32_t kSlot0 = var::player_records, kSlot1 = var::player_records + player_record::size;
-constexpr uint32_t kRoutine = 4, kEnergy = 64, kScore = 140, kShownEnergy = 232;
 // The object pools: of each object its state and type, its routine, its
 // screen place and (256 bytes) the size words of its first copied part.
-constexpr whole_run::pool kPool256{var::objects_256, 256, 12}, kPool128{var::objects_128, 128, 124};
-constexpr uint32_t kStateType = 2, kScreen = 16, kPartSize = 100;
+using whole_run::kPool128;
+using whole_run::kPool256;
+constexpr uint32_t kPartWords = ob::copied_parts + 1 + 2 * 2;  // words 2 and 3 of the first copied part
 
 // Text cells: row r, column c at hw::text_layer + 128r + 2c.
 constexpr uint32_t cell(uint32_t row, uint32_t column) { return hw::text_layer + 128 * row + 2 * column; }
@@ -120,12 +124,7 @@ std::string script() {
 }
 
 whole_run::options flow_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 300;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 300, slices, 300);
     o.watch = {{var::game_mode, 2},
                {kCredits, 1},
                {var::flow_countdown, 2},
@@ -144,7 +143,10 @@ whole_run::options flow_options(int slices) {
                {kStageTitle, 4},
                {kStageTitle + 128, 4}};
     for (uint32_t slot : {kSlot0, kSlot1})
-        for (auto [field, bytes] : {std::pair{kRoutine, 4}, {kEnergy, 2}, {kScore, 4}, {kShownEnergy, 2}})
+        for (auto [field, bytes] : {std::pair{ob::routine, 4},
+                                    {ob::energy, 2},
+                                    {player_record::score, 4},
+                                    {player_record::shown_energy, 2}})
             o.watch.push_back({slot + field, bytes});
     for (uint32_t origin : kOrigin) {
         o.watch.push_back({origin, 2});
@@ -156,8 +158,8 @@ whole_run::options flow_options(int slices) {
         o.watch.push_back({origin + kEnergyLine, 2});
         o.watch.push_back({origin + kEnergyDigits, 6});
     }
-    o.watch_pool(kPool256, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}, {kPartSize, 4}});
-    o.watch_pool(kPool128, {{kStateType, 2}, {kRoutine, 4}, {kScreen, 4}});
+    o.watch_pool(kPool256, {{ob::state, 2}, {ob::routine, 4}, {ob::screen_x, 4}, {kPartWords, 4}});
+    o.watch_pool(kPool128, {{ob::state, 2}, {ob::routine, 4}, {ob::screen_x, 4}});
     return o;
 }
 
@@ -178,16 +180,16 @@ TEST(FlowRun, EndsCleanlyAtItsFrameLimit) {
 // The objects of the pools whose routine field holds `routine` at frame
 // `at`, in address order.
 std::vector<uint32_t> objects_with(const whole_run::outcome& out, uint32_t routine, uint64_t at) {
-    auto v = out.objects_with(kPool256, kRoutine, routine, at);
-    const auto small = out.objects_with(kPool128, kRoutine, routine, at);
+    auto v = out.objects_with(kPool256, ob::routine, routine, at);
+    const auto small = out.objects_with(kPool128, ob::routine, routine, at);
     v.insert(v.end(), small.begin(), small.end());
     return v;
 }
 uint8_t state_at(const whole_run::outcome& out, uint32_t object, uint64_t frame) {
-    return static_cast<uint8_t>(out.value_at(object + kStateType, frame));
+    return static_cast<uint8_t>(out.value_at(object + ob::state, frame));
 }
 uint8_t type_at(const whole_run::outcome& out, uint32_t object, uint64_t frame) {
-    return static_cast<uint8_t>(out.value_at(object + kStateType, frame) >> 8);
+    return static_cast<uint8_t>(out.value_at(object + ob::state, frame) >> 8);
 }
 int16_t x_of(uint64_t screen) { return static_cast<int16_t>(screen & 0xFFFF); }
 int16_t y_of(uint64_t screen) { return static_cast<int16_t>(screen >> 16); }
@@ -220,7 +222,7 @@ TEST(FlowRun, TheNoticeOfModeZeroOffersNoJoinAndModeSixGoesBackToTheTitle) {
     EXPECT_EQ(out.value_at(kCredits, kNoJoin), 1u) << "the coin counted";
     EXPECT_EQ(out.value_at(kCredits, kJoin - 1), 1u) << "and kept";
     EXPECT_EQ(out.value_at(kCredits, kJoin + 3), 0u) << "spent by the join from the slot reset";
-    EXPECT_TRUE(out.changes_in(kSlot0 + kRoutine, 2, kJoin).empty()) << "every slot idle until the join";
+    EXPECT_TRUE(out.changes_in(kSlot0 + ob::routine, 2, kJoin).empty()) << "every slot idle until the join";
 }
 
 // The notice poked on the title types its records one character a frame on
@@ -275,10 +277,10 @@ TEST(FlowRun, TheHiddenSequenceShowsTheRevision) {
     const char* hex = "0123456789ABCDEF";
     const uint64_t high = revision >> 4 ? uint64_t(hex[revision >> 4]) : 0;
     EXPECT_EQ(out.value_at(kRevisionDigits, shown), high | uint64_t(hex[revision & 15]) << 16);
-    const auto watcher = objects_with(out, 0x077971, shown);
+    const auto watcher = objects_with(out, entry::sub_077971, shown);
     ASSERT_EQ(watcher.size(), 1u);
-    EXPECT_EQ(out.value_at(watcher[0] + kRoutine, shown), 0x077971u);
-    EXPECT_EQ(out.value_at(watcher[0] + kRoutine, shown - 1), 0x07792Bu);
+    EXPECT_EQ(out.value_at(watcher[0] + ob::routine, shown), entry::sub_077971);
+    EXPECT_EQ(out.value_at(watcher[0] + ob::routine, shown - 1), entry::sub_07792B);
 }
 
 // Scenes 1 to 4 come one after another, each started by the poke in the
@@ -319,10 +321,10 @@ TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
     // scene 4's from -200 in steps of 8 to 0.
     auto drop_ys = [&](int k) {
         std::vector<int> ys;
-        for (uint32_t o : objects_with(out, 0x081D57, start[k] + 1))
+        for (uint32_t o : objects_with(out, entry::sub_081D57, start[k] + 1))
             for (const auto& c :
-                 out.changes_in(o + kScreen, start[k] + 1, k < 4 ? start[k + 1] - 1 : kSlotReset))
-                if (out.value_at(o + kRoutine, c.frame) == 0x081D57) ys.push_back(y_of(c.value));
+                 out.changes_in(o + ob::screen_x, start[k] + 1, k < 4 ? start[k + 1] - 1 : kSlotReset))
+                if (out.value_at(o + ob::routine, c.frame) == entry::sub_081D57) ys.push_back(y_of(c.value));
         return ys;
     };
     EXPECT_EQ(drop_ys(1), (std::vector<int>{40, 0}));
@@ -331,10 +333,10 @@ TEST(FlowRun, PresentationScenesOneToFourShowTheirOwnTexts) {
     EXPECT_EQ(drop_ys(4), falling);
     // Scene 2's emitter (from its actor list) sends a particle a frame at
     // its 16 places in turn.
-    EXPECT_GE(objects_with(out, 0x08A876, start[2] + 1).size(), 1u);
+    EXPECT_GE(objects_with(out, entry::sub_08A876, start[2] + 1).size(), 1u);
     std::vector<int> places;
-    for (const auto& c : out.pool_changes(kPool128, kStateType, start[2] + 1, start[3] - 1))
-        if (out.value_at(c.address - kStateType + kRoutine, c.frame) == 0x08A8DD)
+    for (const auto& c : out.pool_changes(kPool128, ob::state, start[2] + 1, start[3] - 1))
+        if (out.value_at(c.address - ob::state + ob::routine, c.frame) == entry::sub_08A8DD)
             places.push_back(int(c.value >> 8));
     std::sort(places.begin(), places.end());
     places.erase(std::unique(places.begin(), places.end()), places.end());
@@ -352,8 +354,8 @@ TEST(FlowRun, TheSlotResetHoldsUntilAJoinStartsTheGame) {
     EXPECT_EQ(out.first_frame(var::game_mode, mode(18, 3), reset), reset + 1);
     EXPECT_EQ(out.changes_in(var::game_mode, reset + 2, game - 1).size(), 0u) << "the mode stays";
     EXPECT_EQ(out.value_at(kSceneLine, reset + 1), 0u) << "the text layer is cleared";
-    EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game - 1), 0x063514u);
-    EXPECT_EQ(out.value_at(kSlot0 + kRoutine, game), 0x0638B4u);
+    EXPECT_EQ(out.value_at(kSlot0 + ob::routine, game - 1), entry::sub_063514);
+    EXPECT_EQ(out.value_at(kSlot0 + ob::routine, game), entry::sub_0638B4);
     EXPECT_EQ(game, kJoin + 3) << "button 1 pressed at the frame's end is seen in the next frame's inputs";
 }
 
@@ -380,21 +382,21 @@ TEST(FlowRun, TheStageIntroPlaysEveryActor) {
         EXPECT_EQ(v.size(), 1u) << std::hex << routine;
         return v.empty() ? 0u : v[0];
     };
-    const uint32_t banner = one(0x0898B1), delayed = one(0x089ABE), arc = one(0x089BBF),
-                   sound = one(0x089D23);
-    const auto growing = objects_with(out, 0x0899DB, intro + 1);
+    const uint32_t banner = one(entry::sub_0898B1), delayed = one(entry::sub_089ABE),
+                   arc = one(entry::sub_089BBF), sound = one(entry::sub_089D23);
+    const auto growing = objects_with(out, entry::sub_0899DB, intro + 1);
     ASSERT_EQ(growing.size(), 2u);
     const uint64_t end =
         out.first_frame(var::ingame_state, flow_state::area_start, intro);  // the area start frees them
     EXPECT_EQ(state_at(out, banner, intro), 2);
     EXPECT_EQ(state_at(out, sound, end - 1), 4);
-    EXPECT_EQ(out.first_frame(delayed + kStateType, 3, intro), intro + 39);
+    EXPECT_EQ(out.first_frame(delayed + ob::state, 3, intro), intro + 39);
     // Part sizes: height in the low word, width in the high word.
     std::vector<uint64_t> sizes;
-    for (uint32_t o : growing) sizes.push_back(out.value_at(o + kPartSize, end - 1));
+    for (uint32_t o : growing) sizes.push_back(out.value_at(o + kPartWords, end - 1));
     std::sort(sizes.begin(), sizes.end());
     EXPECT_EQ(sizes, (std::vector<uint64_t>{0x00200030, 0x00300020}));
-    EXPECT_EQ(out.value_at(arc + kScreen, end - 1), uint64_t(100) << 16 | 300);
+    EXPECT_EQ(out.value_at(arc + ob::screen_x, end - 1), uint64_t(100) << 16 | 300);
     EXPECT_EQ(state_at(out, arc, end - 1), 3);
 }
 
@@ -422,13 +424,14 @@ TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
         EXPECT_EQ(out.value_at(origin + kEnergyLine, kFrames), 0x0500u | 'L') << slot;
         EXPECT_EQ(cells(out.value_at(origin + kEnergyDigits, kFrames), 3), slot ? "100" : " 60");
         const uint64_t bonus = slot ? 30000 : 12800, energy = slot ? 100 : 60;
-        EXPECT_EQ(out.value_at(record + kScore, kFrames), out.value_at(record + kScore, results - 1) + bonus)
+        EXPECT_EQ(out.value_at(record + player_record::score, kFrames),
+                  out.value_at(record + player_record::score, results - 1) + bonus)
             << slot;
-        EXPECT_EQ(out.value_at(record + kEnergy, kFrames),
-                  out.value_at(record + kEnergy, results - 1) + energy)
+        EXPECT_EQ(out.value_at(record + ob::energy, kFrames),
+                  out.value_at(record + ob::energy, results - 1) + energy)
             << slot;
-        EXPECT_EQ(out.value_at(record + kShownEnergy, kFrames),
-                  out.value_at(record + kShownEnergy, results - 1) + energy)
+        EXPECT_EQ(out.value_at(record + player_record::shown_energy, kFrames),
+                  out.value_at(record + player_record::shown_energy, results - 1) + energy)
             << slot;
     }
     // The lines come in order, 20 frames apart but for the icons' wait of
@@ -442,28 +445,28 @@ TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
     // 32 frames per list position after the first.
     const int position[10] = {0, 1, 2, 3, -1, 4, 5, -1, 6, -1};
     std::vector<int> icons[2];
-    const auto all = objects_with(out, 0x0848BF, kFrames);
+    const auto all = objects_with(out, entry::sub_0848BF, kFrames);
     uint64_t first = 0;
     for (uint32_t o : all) {
         const uint64_t shown =
-            out.first_frame(o + kStateType, uint64_t(type_at(out, o, kFrames)) << 8 | 2, results);
+            out.first_frame(o + ob::state, uint64_t(type_at(out, o, kFrames)) << 8 | 2, results);
         if (!first || shown < first) first = shown;
     }
     for (uint32_t o : all) {
         const int category = type_at(out, o, kFrames);
-        const uint64_t shown = out.first_frame(o + kStateType, uint64_t(category) << 8 | 2, results);
+        const uint64_t shown = out.first_frame(o + ob::state, uint64_t(category) << 8 | 2, results);
         ASSERT_GE(category, 0);
         ASSERT_LT(category, 10);
         EXPECT_EQ(shown - first, uint64_t(32 * position[category])) << category;
-        const int16_t x = x_of(out.value_at(o + kScreen, kFrames));
+        const int16_t x = x_of(out.value_at(o + ob::screen_x, kFrames));
         icons[x >= 80 ? 1 : 0].push_back(category);
     }
     for (auto& v : icons) std::sort(v.begin(), v.end());
     EXPECT_EQ(icons[0], (std::vector<int>{0, 2, 3, 5, 8}))
         << "slot 0: no icon for 1 and 6 (none) or 4, 7, 9 (unlisted)";
     EXPECT_EQ(icons[1], (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(objects_with(out, 0x084962, kFrames).size(), 2u) << "a bonus icon a slot";
-    EXPECT_EQ(objects_with(out, 0x084B18, kFrames).size(), 1u) << "the title graphic";
+    EXPECT_EQ(objects_with(out, entry::sub_084962, kFrames).size(), 2u) << "a bonus icon a slot";
+    EXPECT_EQ(objects_with(out, entry::sub_084B18, kFrames).size(), 1u) << "the title graphic";
 
     // The flow's wait: 300 once both are out, 1 at the button.
     const uint64_t out_all = out.first_frame(var::flow_countdown, 300, results);
@@ -474,7 +477,7 @@ TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
 
     // Portraits: slot 1's animates (state 4), slot 0's falls and goes (state 1
     // once its y passes 256).
-    const auto portraits = objects_with(out, 0x0847BE, kFrames);
+    const auto portraits = objects_with(out, entry::sub_0847BE, kFrames);
     ASSERT_EQ(portraits.size(), 2u);
     for (uint32_t o : portraits) {
         const int slot = type_at(out, o, kFrames);
@@ -484,7 +487,7 @@ TEST(FlowRun, TheResultsShowEveryLineAndBonus) {
         } else {
             EXPECT_EQ(state_at(out, o, settled), 5);
             EXPECT_EQ(state_at(out, o, kFrames), 1);
-            const auto places = out.values_of(o + kScreen);
+            const auto places = out.values_of(o + ob::screen_x);
             ASSERT_GE(places.size(), 2u);
             EXPECT_GE(y_of(places.back()), 256);
         }

@@ -35,18 +35,20 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
+#include "game/routines.h"
 #include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kPlayerX = var::player_records + 32;
-constexpr uint32_t kPlayerEnergy = var::player_records + 64;
-constexpr uint32_t kPlayerScore = var::player_records + 140;
-// The 128-byte objects; of each, the fields the checks follow.
-constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
 namespace ob = object_record;
+
+constexpr uint32_t kPlayerX = var::player_records + ob::world_x;
+constexpr uint32_t kPlayerEnergy = var::player_records + ob::energy;
+constexpr uint32_t kPlayerScore = var::player_records + player_record::score;
+// The 128-byte objects; of each, the fields the checks follow.
+using whole_run::kPool128;
 
 constexpr uint64_t kFrames = 2400;
 constexpr uint64_t kAreaStart = 665;  // the area's enemies are set up
@@ -77,8 +79,7 @@ std::string vertical_words(uint32_t first, uint32_t last) {
 // Coins, start, the character taken, stage 3 and the vertical words: the
 // start of the runs.
 std::string into_stage3() {
-    std::string s =
-        "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n500 press button1\n";
+    std::string s = play_script::coin_and_start() + "500 press button1\n";
     s += play_script::poke(568, var::stage, 2);
     return s + vertical_words(1, 6);
 }
@@ -91,13 +92,42 @@ std::string script() {
     return s + punches(2050, 2150) + play_script::at(2150, "press left1 24") + punches(2184, 2400);
 }
 
+// The runs of this file, by name (the run made once per process, and the
+// reach test's) and their options for a number of time slices.
+whole_run::options generic_ai_options(int slices);
+whole_run::options knockback_options(int slices);
+whole_run::options pieces_options(int slices);
+whole_run::options archer_options(int slices);
+
+struct generic_run {
+    const char* name;
+    whole_run::options (*options)(int slices);
+};
+constexpr generic_run kMainRun{"generic_ai", generic_ai_options},
+    kKnockbackRun{"generic_ai_knockback", knockback_options}, kPiecesRun{"generic_ai_pieces", pieces_options},
+    kArcherRun{"generic_ai_archer", archer_options};
+
+// The reach test makes each of them again.
+const bool kListed = [] {
+    for (const generic_run* run : {&kMainRun, &kKnockbackRun, &kPiecesRun, &kArcherRun})
+        whole_reach::listed(run->name, [run] { return run->options(1); });
+    return true;
+}();
+
+const whole_run::outcome& made(const generic_run& run) {
+    return whole_run::run_once(IRONBELL_PROBE_EXE, run.name, run.options(1));
+}
+
+// Empty when the run made with one time slice and those made with 7 and
+// 1,000 slices per stretch all match `expected`.
+std::string slicing(const generic_run& run, const char* expected) {
+    whole_run::runner r(IRONBELL_PROBE_EXE);
+    return whole_run::slicing_mismatches(expected, made(run),
+                                         [&](int slices) { return r.run(run.options(slices)); });
+}
+
 whole_run::options generic_ai_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 300, slices, 240);
     o.watch = {
         {var::stage, 1}, {var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerEnergy, 2}, {kPlayerScore, 4}};
     for (uint32_t category = 0; category < 6; ++category)
@@ -106,11 +136,6 @@ whole_run::options generic_ai_options(int slices) {
                  {{ob::flags, 2}, {ob::state, 2}, {ob::world_x, 2}, {ob::world_y, 2}, {ob::energy, 2}});
     return o;
 }
-
-const whole_run::outcome& generic_ai_run() {
-    return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai", generic_ai_options(1));
-}
-const whole_reach::listed kReach("generic_ai", [] { return generic_ai_options(1); });
 
 // The five, by AI type and start x, with their energy, score and tally
 // category.
@@ -161,12 +186,12 @@ uint64_t first_in(const whole_run::outcome& out, uint32_t object, uint64_t state
 }
 
 TEST(GenericAiRun, EndsCleanlyAtItsFrameLimit) {
-    const auto& out = generic_ai_run();
+    const auto& out = made(kMainRun);
     EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST(GenericAiRun, StageThreeOpensWithItsFivePlatformEnemies) {
-    const auto& out = generic_ai_run();
+    const auto& out = made(kMainRun);
     EXPECT_EQ(out.values_of(var::stage), (std::vector<uint64_t>{0, 2, 3}))
         << "the poke, then the flow's advance";
     for (const kind& k : kFive) {
@@ -183,7 +208,7 @@ TEST(GenericAiRun, StageThreeOpensWithItsFivePlatformEnemies) {
 // near it with its high jump (rise, falling watch, strike from above) and
 // its ground strike (wind-up, blow).
 TEST(GenericAiRun, TheHopperWalksJumpsBetweenItsSegmentsAndAttacks) {
-    const auto& out = generic_ai_run();
+    const auto& out = made(kMainRun);
     const found hopper = enemy(out, kHopper);
     ASSERT_NE(hopper.object, 0u);
     const auto seen = states(out, hopper.object);
@@ -214,7 +239,7 @@ TEST(GenericAiRun, TheHopperWalksJumpsBetweenItsSegmentsAndAttacks) {
 // a player near it with its high jump and its strike from above, and with
 // its jump back, which turns it round before it leaves the ground.
 TEST(GenericAiRun, TheBrawlerJumpsBackAndStrikesFromAbove) {
-    const auto& out = generic_ai_run();
+    const auto& out = made(kMainRun);
     const found brawler = enemy(out, kBrawler);
     ASSERT_NE(brawler.object, 0u);
     const auto seen = states(out, brawler.object);
@@ -234,7 +259,7 @@ TEST(GenericAiRun, TheBrawlerJumpsBackAndStrikesFromAbove) {
 // within its reach, winds up, leaps and lands on the spot the player stood
 // on.
 TEST(GenericAiRun, TheLeaperLandsOnThePlayersSpot) {
-    const auto& out = generic_ai_run();
+    const auto& out = made(kMainRun);
     const found leaper = enemy(out, kLeaper);
     ASSERT_NE(leaper.object, 0u);
     EXPECT_EQ(out.value_at(leaper.object + ob::world_x, kAreaStart), 160u) << "home";
@@ -251,7 +276,7 @@ TEST(GenericAiRun, TheLeaperLandsOnThePlayersSpot) {
 // its steps reversed and comes down at its home point, where it starts
 // again.
 TEST(GenericAiRun, TheVaulterHitInItsRiseFliesBackHome) {
-    const auto& out = generic_ai_run();
+    const auto& out = made(kMainRun);
     const found vaulter = enemy(out, kVaulter);
     ASSERT_NE(vaulter.object, 0u);
     const uint64_t rise = first_in(out, vaulter.object, 16);
@@ -271,7 +296,7 @@ TEST(GenericAiRun, TheVaulterHitInItsRiseFliesBackHome) {
 // The thrower throws every 240 frames (200 of waiting, the throw, 20 of
 // recovery); its object flies through the player's place and back.
 TEST(GenericAiRun, TheThrowerThrowsOnItsInterval) {
-    const auto& out = generic_ai_run();
+    const auto& out = made(kMainRun);
     const found thrower = enemy(out, kThrower);
     ASSERT_NE(thrower.object, 0u);
     std::vector<uint64_t> throws;
@@ -296,7 +321,7 @@ TEST(GenericAiRun, TheThrowerThrowsOnItsInterval) {
 // beaten by the last for its score, counted in its tally category, pops up
 // and falls off the screen; then the area holds no live enemy.
 TEST(GenericAiRun, EachIsBeatenForItsScoreAndTally) {
-    const auto& out = generic_ai_run();
+    const auto& out = made(kMainRun);
     uint64_t expected_score = 0;
     for (const kind& k : kFive) {
         const found e = enemy(out, k);
@@ -363,10 +388,7 @@ constexpr const char* kExpected = R"(
 )";
 
 TEST(GenericAiRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-    whole_run::runner r(IRONBELL_PROBE_EXE);
-    EXPECT_EQ(whole_run::slicing_mismatches(kExpected, generic_ai_run(),
-                                            [&](int slices) { return r.run(generic_ai_options(slices)); }),
-              "");
+    EXPECT_EQ(slicing(kMainRun, kExpected), "");
 }
 
 // ---- the knock-back run: a blow as the hopper leaves the ground ----
@@ -396,13 +418,8 @@ whole_run::options knockback_options(int slices) {
     return o;
 }
 
-const whole_run::outcome& knockback_run() {
-    return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_knockback", knockback_options(1));
-}
-const whole_reach::listed kReachKnockback("generic_ai_knockback", [] { return knockback_options(1); });
-
 TEST(GenericAiKnockbackRun, EndsCleanlyAtItsFrameLimit) {
-    const auto& out = knockback_run();
+    const auto& out = made(kKnockbackRun);
     EXPECT_EQ(out.status, 0) << out.err;
 }
 
@@ -410,7 +427,7 @@ TEST(GenericAiKnockbackRun, EndsCleanlyAtItsFrameLimit) {
 // and the hopper, intangible, falls back in the air (the knock-back's fall
 // state) along its arc, still going up at first, and lands on its floor.
 TEST(GenericAiKnockbackRun, TheHopperHitAsItRisesIsKnockedBackAndLands) {
-    const auto& out = knockback_run();
+    const auto& out = made(kKnockbackRun);
     const found h = enemy(out, kHopper);
     ASSERT_NE(h.object, 0u);
     std::vector<uint64_t> energy, frames;
@@ -469,10 +486,7 @@ constexpr const char* kKnockbackExpected = R"(
 )";
 
 TEST(GenericAiKnockbackRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-    whole_run::runner r(IRONBELL_PROBE_EXE);
-    EXPECT_EQ(whole_run::slicing_mismatches(kKnockbackExpected, knockback_run(),
-                                            [&](int slices) { return r.run(knockback_options(slices)); }),
-              "");
+    EXPECT_EQ(slicing(kKnockbackRun, kKnockbackExpected), "");
 }
 
 // ---- the pieces run: the right part of the same area ----
@@ -488,7 +502,7 @@ TEST(GenericAiKnockbackRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
 constexpr uint64_t kPiecesFrames = 2400;
 constexpr uint16_t kPiecesTrigger = 1600;
-constexpr uint32_t kFollower = 0x07E0B0, kAttackPiece = 0x07E11E, kShortEffect = 0x07B615;
+// sub_07E0B0 follower, sub_07E11E attack piece, sub_07B615 short effect
 
 struct piece_kind {
     const char* name;
@@ -498,23 +512,15 @@ struct piece_kind {
 constexpr piece_kind kType5{"type 5", 5, 2500, 3000}, kType6{"type 6", 6, 2800, 3500};
 
 whole_run::options pieces_options(int slices) {
-    whole_run::options o;
-    o.script = into_stage3() + play_script::at(700, "hold right1") + play_script::at(1045, "release right1") +
-               punches(1055, 1800) + play_script::at(1800, "press right1 30") + punches(1840, kPiecesFrames);
-    o.frames = kPiecesFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(
+        into_stage3() + play_script::at(700, "hold right1") + play_script::at(1045, "release right1") +
+            punches(1055, 1800) + play_script::at(1800, "press right1 30") + punches(1840, kPiecesFrames),
+        kPiecesFrames, 300, slices, 240);
     o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2}, {kPlayerScore, 4}, {kCameraX, 2}};
     o.watch_pool(kPool128,
                  {{ob::flags, 2}, {ob::state, 2}, {ob::routine, 4}, {ob::world_x, 2}, {ob::energy, 2}});
     return o;
 }
-
-const whole_run::outcome& pieces_run() {
-    return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_pieces", pieces_options(1));
-}
-const whole_reach::listed kReachPieces("generic_ai_pieces", [] { return pieces_options(1); });
 
 // The body of `k`: the 128-byte object whose type byte turned to k.type at
 // k.x (the first such).
@@ -546,26 +552,26 @@ void expect_entered_together(const whole_run::outcome& out, const found& a, cons
 }
 
 TEST(GenericAiPiecesRun, EndsCleanlyAtItsFrameLimit) {
-    const auto& out = pieces_run();
+    const auto& out = made(kPiecesRun);
     EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST(GenericAiPiecesRun, BothEnterWithTheirPiecesAsTheCameraPassesTheirTrigger) {
-    const auto& out = pieces_run();
+    const auto& out = made(kPiecesRun);
     const found five = body(out, kType5), six = body(out, kType6);
     ASSERT_NE(five.object, 0u);
     ASSERT_NE(six.object, 0u);
     expect_entered_together(out, five, six, kPiecesTrigger);
     for (const found& b : {five, six}) EXPECT_EQ(out.value_at(b.object + ob::energy, b.frame), 24u);
     // Each set-up takes a follower piece and an attack piece.
-    EXPECT_EQ(installed(out, kFollower, five.frame).size(), 2u);
-    EXPECT_EQ(installed(out, kAttackPiece, five.frame).size(), 2u);
+    EXPECT_EQ(installed(out, entry::sub_07E0B0, five.frame).size(), 2u);
+    EXPECT_EQ(installed(out, entry::sub_07E11E, five.frame).size(), 2u);
 }
 
 // They wait and walk their segment (2300 to 2900) and strike: the body's
 // strike winds up, hits on frame 1 of its animation and ends.
 TEST(GenericAiPiecesRun, TheyWaitWalkAndStrike) {
-    const auto& out = pieces_run();
+    const auto& out = made(kPiecesRun);
     const found five = body(out, kType5), six = body(out, kType6);
     ASSERT_NE(five.object, 0u);
     ASSERT_NE(six.object, 0u);
@@ -594,11 +600,11 @@ TEST(GenericAiPiecesRun, TheyWaitWalkAndStrike) {
 // in the attack piece's probe while the body's attack timer has run out
 // brings the piece's attack (start, attack frames, end).
 TEST(GenericAiPiecesRun, TheyJumpAtAPlayerComingNearAndTheirAttackPieceStrikes) {
-    const auto& out = pieces_run();
+    const auto& out = made(kPiecesRun);
     const found six = body(out, kType6);
     ASSERT_NE(six.object, 0u);
     EXPECT_TRUE(passes(states(out, six.object, six.frame), {6, 15, 16, 17, 1})) << "jump";
-    const auto attackers = installed(out, kAttackPiece, six.frame);
+    const auto attackers = installed(out, entry::sub_07E11E, six.frame);
     ASSERT_EQ(attackers.size(), 2u);
     bool attacked = false;
     for (uint32_t piece : attackers)
@@ -607,13 +613,13 @@ TEST(GenericAiPiecesRun, TheyJumpAtAPlayerComingNearAndTheirAttackPieceStrikes) 
 }
 
 TEST(GenericAiPiecesRun, EachIsStunnedThenBeatenAndLeavesWithItsEffect) {
-    const auto& out = pieces_run();
+    const auto& out = made(kPiecesRun);
     uint64_t expected = 0;
     for (const piece_kind& k : {kType5, kType6}) {
         const found b = body(out, k);
         ASSERT_NE(b.object, 0u) << k.name;
-        const auto followers = installed(out, kFollower, b.frame),
-                   attackers = installed(out, kAttackPiece, b.frame);
+        const auto followers = installed(out, entry::sub_07E0B0, b.frame),
+                   attackers = installed(out, entry::sub_07E11E, b.frame);
         ASSERT_EQ(followers.size(), 2u);
         ASSERT_EQ(attackers.size(), 2u);
         std::vector<uint64_t> energy, frames;
@@ -641,11 +647,13 @@ TEST(GenericAiPiecesRun, EachIsStunnedThenBeatenAndLeavesWithItsEffect) {
         EXPECT_EQ(out.value_at(var::live_enemy_count, gone - 1) - out.value_at(var::live_enemy_count, gone),
                   1u)
             << k.name;
-        EXPECT_EQ(installed(out, kShortEffect, defeat).size(), 1u) << k.name << ": its effect";
+        EXPECT_EQ(installed(out, entry::sub_07B615, defeat).size(), 1u) << k.name << ": its effect";
     }
     EXPECT_EQ(out.value_at(kPlayerScore, kPiecesFrames), expected);
 }
 
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
 constexpr const char* kPiecesExpected = R"(
 300 317D699BB65C72F5 80BCCD80B5A537B3 CE897CE95129A389 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 9E6ADFF6376AE40D 9D20AB3FE199C69B 91A616FE392442B8 858C352D7ED7717D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0595272B9F2D2959 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C23B77BAEF00FBBC D70BCB4923161F8E B2FC4EAB2E2E7A04 B93A0C83CE3B6325 14B299E956A7E399 B93A0C83CE3B6325 B93A0C83CE3B6325 2ADCF67114E38EFC
@@ -658,10 +666,7 @@ constexpr const char* kPiecesExpected = R"(
 )";
 
 TEST(GenericAiPiecesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-    whole_run::runner r(IRONBELL_PROBE_EXE);
-    EXPECT_EQ(whole_run::slicing_mismatches(kPiecesExpected, pieces_run(),
-                                            [&](int slices) { return r.run(pieces_options(slices)); }),
-              "");
+    EXPECT_EQ(slicing(kPiecesRun, kPiecesExpected), "");
 }
 
 // ---- the archer run: the area's right end ----
@@ -681,11 +686,10 @@ TEST(GenericAiPiecesRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
 // entries 7 to 16 are set like those of entries 1 to 6: in this part of
 // the area up to nine objects register boxes in the table.
 
-constexpr uint32_t kPlayerY = var::player_records + 34;
+constexpr uint32_t kPlayerY = var::player_records + ob::world_y;
 constexpr uint64_t kArcherFrames = 2400;
 constexpr uint16_t kArcherTrigger = 1900;
-constexpr uint32_t kShotRoutine = 0x07F70B;
-constexpr uint32_t kStunCount = 62, kAim = 90, kOctant = 92, kColour0 = 110, kColour1 = 126;
+// sub_07F70B shot routine
 
 std::string archer_script() {
     std::string s = into_stage3() + vertical_words(7, 16);
@@ -696,12 +700,7 @@ std::string archer_script() {
 }
 
 whole_run::options archer_options(int slices) {
-    whole_run::options o;
-    o.script = archer_script();
-    o.frames = kArcherFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(archer_script(), kArcherFrames, 300, slices, 240);
     o.watch = {{var::live_enemy_count, 1}, {kPlayerX, 2},     {kPlayerY, 2},
                {kPlayerEnergy, 2},         {kPlayerScore, 4}, {kCameraX, 2}};
     for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
@@ -711,18 +710,13 @@ whole_run::options archer_options(int slices) {
                             {ob::world_x, 2},
                             {ob::world_y, 2},
                             {ob::energy, 2},
-                            {kStunCount, 1},
-                            {kAim, 2},
-                            {kOctant, 1},
-                            {kColour0, 2},
-                            {kColour1, 2}});
+                            {volley_record::stun_count, 1},
+                            {volley_record::aim, 2},
+                            {volley_record::octant, 1},
+                            {two_piece_record::part0_colour, 2},
+                            {two_piece_record::part1_colour, 2}});
     return o;
 }
-
-const whole_run::outcome& archer_run() {
-    return whole_run::run_once(IRONBELL_PROBE_EXE, "generic_ai_archer", archer_options(1));
-}
-const whole_reach::listed kReachArcher("generic_ai_archer", [] { return archer_options(1); });
 
 constexpr piece_kind kArcher{"archer", 7, 2600, 5000}, kEscort{"escort", 6, 2560, 3500};
 
@@ -739,12 +733,12 @@ std::vector<uint64_t> entries(const whole_run::outcome& out, uint32_t object, ui
 }
 
 TEST(GenericAiArcherRun, EndsCleanlyAtItsFrameLimit) {
-    const auto& out = archer_run();
+    const auto& out = made(kArcherRun);
     EXPECT_EQ(out.status, 0) << out.err;
 }
 
 TEST(GenericAiArcherRun, TheArcherEntersWithAnEscortAsTheCameraPassesItsTrigger) {
-    const auto& out = archer_run();
+    const auto& out = made(kArcherRun);
     const found archer = body(out, kArcher), escort = body(out, kEscort);
     ASSERT_NE(archer.object, 0u);
     ASSERT_NE(escort.object, 0u);
@@ -756,7 +750,7 @@ TEST(GenericAiArcherRun, TheArcherEntersWithAnEscortAsTheCameraPassesItsTrigger)
 // The archer's boss bar shows its name from the data as it enters (no
 // other bar is waiting in the area), and keeps it to the run's end.
 TEST(GenericAiArcherRun, ItsBarShowsItsName) {
-    const auto& out = archer_run();
+    const auto& out = made(kArcherRun);
     const found archer = body(out, kArcher);
     ASSERT_NE(archer.object, 0u);
     uint64_t shown = 0;
@@ -777,7 +771,7 @@ TEST(GenericAiArcherRun, ItsBarShowsItsName) {
 // eighth: it faces right, aims, and its strike boxes of that eighth take 2
 // energy a blow; then it rests and poses again.
 TEST(GenericAiArcherRun, ItPicksThePlayerTurnsAimsAndStrikes) {
-    const auto& out = archer_run();
+    const auto& out = made(kArcherRun);
     const found archer = body(out, kArcher);
     ASSERT_NE(archer.object, 0u);
     const auto turns = entries(out, archer.object, 3);
@@ -786,13 +780,13 @@ TEST(GenericAiArcherRun, ItPicksThePlayerTurnsAimsAndStrikes) {
     EXPECT_TRUE(passes(states(out, archer.object, turn), {3, 4, 5, 1, 2}));
     const uint64_t aim = first_in(out, archer.object, 4, turn);
     ASSERT_EQ(aim, turn + 1);
-    EXPECT_EQ(out.value_at(archer.object + kAim, aim), 180u);
+    EXPECT_EQ(out.value_at(archer.object + volley_record::aim, aim), 180u);
     EXPECT_NE(out.value_at(archer.object + ob::flags, aim) & (1u << object_flag::mirror_x), 0u)
         << "faces right";
     const uint64_t strike = first_in(out, archer.object, 5, turn);
     ASSERT_NE(strike, 0u);
     EXPECT_EQ(strike - aim, 29u) << "the aim's 30 frames, its first the turn's";
-    EXPECT_EQ(out.value_at(archer.object + kOctant, strike), 1u);
+    EXPECT_EQ(out.value_at(archer.object + volley_record::octant, strike), 1u);
     const uint64_t rest = first_in(out, archer.object, 1, strike);
     ASSERT_NE(rest, 0u);
     EXPECT_LT(out.value_at(kPlayerEnergy, rest), out.value_at(kPlayerEnergy, strike - 1))
@@ -810,24 +804,25 @@ TEST(GenericAiArcherRun, ItPicksThePlayerTurnsAimsAndStrikes) {
 // leave it, one for each direction, fly on by their steps (one strikes the
 // player on its way out), and are gone once off the screen.
 TEST(GenericAiArcherRun, AfterTwoStunsItAnswersWithAVolleyOfEightProjectiles) {
-    const auto& out = archer_run();
+    const auto& out = made(kArcherRun);
     const found archer = body(out, kArcher);
     ASSERT_NE(archer.object, 0u);
     const auto volleys = entries(out, archer.object, 23);
     ASSERT_GE(volleys.size(), 2u);
     const uint64_t volley = volleys.front();
     EXPECT_EQ(entries(out, archer.object, 7).size() >= 2, true);
-    EXPECT_EQ(out.value_at(archer.object + kStunCount, volley - 1), 2u);
-    EXPECT_EQ(out.value_at(archer.object + kStunCount, volley), 0u);
+    EXPECT_EQ(out.value_at(archer.object + volley_record::stun_count, volley - 1), 2u);
+    EXPECT_EQ(out.value_at(archer.object + volley_record::stun_count, volley), 0u);
     EXPECT_TRUE(passes(states(out, archer.object, volley), {23, 24, 25, 1}));
     const uint64_t third = first_in(out, archer.object, 25, volley),
                    after = first_in(out, archer.object, 1, volley);
     ASSERT_NE(third, 0u);
     ASSERT_NE(after, 0u);
     for (uint64_t f = volley; f < after; ++f)
-        EXPECT_NE(out.value_at(archer.object + ob::flags, f) & 0x0004, 0u) << "untouchable at " << f;
-    EXPECT_EQ(out.value_at(archer.object + ob::flags, after) & 0x0004, 0u);
-    const auto shots = installed(out, kShotRoutine, third);
+        EXPECT_NE(out.value_at(archer.object + ob::flags, f) & (1u << object_flag::intangible), 0u)
+            << "untouchable at " << f;
+    EXPECT_EQ(out.value_at(archer.object + ob::flags, after) & (1u << object_flag::intangible), 0u);
+    const auto shots = installed(out, entry::sub_07F70B, third);
     ASSERT_EQ(shots.size(), 8u);
     std::vector<uint64_t> indexes;
     for (uint32_t shot : shots) {
@@ -837,7 +832,7 @@ TEST(GenericAiArcherRun, AfterTwoStunsItAnswersWithAVolleyOfEightProjectiles) {
         uint64_t moves = 0, last = 0;
         for (const auto& c : out.changes)
             if ((c.address == shot + ob::world_x || c.address == shot + ob::world_y) && c.frame > third &&
-                c.frame < volleys[1] && out.value_at(shot + ob::routine, c.frame) == kShotRoutine &&
+                c.frame < volleys[1] && out.value_at(shot + ob::routine, c.frame) == entry::sub_07F70B &&
                 c.frame != last) {
                 ++moves;
                 last = c.frame;
@@ -857,13 +852,14 @@ TEST(GenericAiArcherRun, AfterTwoStunsItAnswersWithAVolleyOfEightProjectiles) {
 // jump's speed (still rising when hit) and ends on the floor the jump left
 // (y 600), back in its wait; both its copied parts flash all the way down.
 TEST(GenericAiArcherRun, ATwoPieceEnemyHitInTheAirTakesTheKnockDownFall) {
-    const auto& out = archer_run();
+    const auto& out = made(kArcherRun);
     const found escort = body(out, kEscort);
     ASSERT_NE(escort.object, 0u);
     const uint64_t down = first_in(out, escort.object, 21, escort.frame);
     ASSERT_NE(down, 0u);
     EXPECT_TRUE(passes(states(out, escort.object, escort.frame), {16, 21, 1}));
-    EXPECT_NE(out.value_at(escort.object + ob::flags, down - 1) & 0x2000, 0u) << "airborne when hit";
+    EXPECT_NE(out.value_at(escort.object + ob::flags, down - 1) & (1u << object_flag::airborne), 0u)
+        << "airborne when hit";
     EXPECT_EQ(
         out.value_at(escort.object + ob::energy, down - 1) - out.value_at(escort.object + ob::energy, down),
         8u);
@@ -878,10 +874,12 @@ TEST(GenericAiArcherRun, ATwoPieceEnemyHitInTheAirTakesTheKnockDownFall) {
     EXPECT_EQ(entries(out, escort.object, 21), std::vector<uint64_t>{down}) << "one stay in the fall";
     // Both copied parts flash through the fall.
     for (uint64_t f = down; f < landed; ++f)
-        for (uint32_t colour : {kColour0, kColour1})
+        for (uint32_t colour : {two_piece_record::part0_colour, two_piece_record::part1_colour})
             EXPECT_EQ(out.value_at(escort.object + colour, f) & 0x7FF, 0x470u) << f;
 }
 
+// Checkpoints of the run recorded once with one time slice; the runs with 7
+// and 1,000 slices per stretch must match them.
 constexpr const char* kArcherExpected = R"(
 300 317D699BB65C72F5 80BCCD80B5A537B3 CE897CE95129A389 CCCDD37F5F3BABF7 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 7DE98DD933B6A8EF B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 995E2DE63BFD4FFF A6C556F9AAA03E65 9D3D0D0AB21F51BD B93A0C83CE3B6325 AC57B1B33797B542 B93A0C83CE3B6325 B93A0C83CE3B6325 E474F160EC0CB12A
 600 9E6ADFF6376AE40D 9D20AB3FE199C69B 91A616FE392442B8 858C352D7ED7717D B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 0595272B9F2D2959 B93A0C83CE3B6325 B93A0C83CE3B6325 B93A0C83CE3B6325 C23B77BAEF00FBBC D70BCB4923161F8E B2FC4EAB2E2E7A04 B93A0C83CE3B6325 14B299E956A7E399 B93A0C83CE3B6325 B93A0C83CE3B6325 2ADCF67114E38EFC
@@ -894,10 +892,7 @@ constexpr const char* kArcherExpected = R"(
 )";
 
 TEST(GenericAiArcherRun, CheckpointsMatchTheirTableWithAnyTimeSlicing) {
-    whole_run::runner r(IRONBELL_PROBE_EXE);
-    EXPECT_EQ(whole_run::slicing_mismatches(kArcherExpected, archer_run(),
-                                            [&](int slices) { return r.run(archer_options(slices)); }),
-              "");
+    EXPECT_EQ(slicing(kArcherRun, kArcherExpected), "");
 }
 
 }  // namespace

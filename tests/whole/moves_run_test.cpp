@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "tests/support/whole_run.h"
@@ -30,18 +31,24 @@
 
 namespace {
 
+namespace ob = object_record;
+
 constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
 // Slot 0's player record, the fields the moves change.
-constexpr uint32_t kFlags = var::player_records + 0, kState = var::player_records + 2,
-                   kX = var::player_records + 32, kY = var::player_records + 34,
-                   kHeight = var::player_records + 36, kHoldTime = var::player_records + 54,
-                   kEnergy = var::player_records + 64, kCharacter = var::player_records + 149,
-                   kHitPending = var::player_records + 159, kHeldObject = var::player_records + 220,
-                   kHolding = var::player_records + 224;
+constexpr uint32_t kFlags = var::player_records + ob::flags, kState = var::player_records + ob::state,
+                   kX = var::player_records + ob::world_x, kY = var::player_records + ob::world_y,
+                   kHeight = var::player_records + ob::height,
+                   kHoldTime = var::player_records + player_record::hold_time,
+                   kEnergy = var::player_records + ob::energy,
+                   kCharacter = var::player_records + player_record::character,
+                   kHitPending = var::player_records + player_record::hit_pending,
+                   kHeldObject = var::player_records + player_record::held_object,
+                   kHolding = var::player_records + player_record::holding;
 // The stalker, the enemy within the player's reach (its 128-byte object).
-constexpr uint32_t kStalker = var::objects_128 + 128 * 121;
-constexpr uint32_t kStalkerFlags = kStalker + 0, kStalkerX = kStalker + 32, kStalkerY = kStalker + 34,
-                   kStalkerAttacker = kStalker + 60, kStalkerEnergy = kStalker + 64;
+constexpr uint32_t kStalker = whole_run::kPool128.object(121);
+constexpr uint32_t kStalkerFlags = kStalker + ob::flags, kStalkerX = kStalker + ob::world_x,
+                   kStalkerY = kStalker + ob::world_y, kStalkerAttacker = kStalker + ob::last_attacker,
+                   kStalkerEnergy = kStalker + ob::energy;
 // Player 2's idle record, the second holder.
 constexpr uint32_t kSecondHolder = var::player_records + player_record::size;
 
@@ -75,10 +82,10 @@ std::string poke8(uint64_t frame, uint32_t address, uint8_t value) {
 // A hold as the holding enemy starts it: offset, height and damage, the
 // holder's address as the last attacker, then the hold byte.
 std::string hold(uint64_t frame, uint16_t holder, uint16_t offset, uint16_t height, uint16_t damage) {
-    return poke16(frame, var::player_records + 160, offset) +
-           poke16(frame, var::player_records + 162, height) +
-           poke16(frame, var::player_records + 164, damage) +
-           poke16(frame, var::player_records + 60, holder) + poke8(frame, kHitPending, 1);
+    return poke16(frame, var::player_records + player_record::hold_offset_x, offset) +
+           poke16(frame, var::player_records + player_record::hold_height, height) +
+           poke16(frame, var::player_records + player_record::hold_damage, damage) +
+           poke16(frame, var::player_records + ob::last_attacker, holder) + poke8(frame, kHitPending, 1);
 }
 
 std::string script() {
@@ -87,12 +94,7 @@ std::string script() {
 }
 
 whole_run::options moves_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 400;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 400, slices, 240);
     o.watch = {{var::game_mode, 2},
                {var::demo_input_pointer, 4},
                {kCameraX, 2},

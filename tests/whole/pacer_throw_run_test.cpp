@@ -11,24 +11,28 @@
 #include <utility>
 #include <vector>
 
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "game/routines.h"
+#include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
-constexpr uint32_t kPlayerX = var::player_records + 32, kPlayerY = var::player_records + 34,
-                   kPlayerEnergy = var::player_records + 64;
+namespace ob = object_record;
+
+constexpr uint32_t kPlayerX = var::player_records + ob::world_x, kPlayerY = var::player_records + ob::world_y,
+                   kPlayerEnergy = var::player_records + ob::energy;
 // The 128-byte objects and the 64-byte objects; of each, the fields the
 // checks follow.
-constexpr whole_run::pool kPool128{var::objects_128, 128, 124}, kPool64{var::objects_64, 64, 200};
-constexpr uint32_t kFlags = 0, kStateType = 2, kRoutine = 4, kOwner = 12, kWorldX = 32, kWorldY = 34,
-                   kEnergy = 64;
+using whole_run::kPool128;
+using whole_run::kPool64;
 
 constexpr uint64_t kFrames = 900;
-constexpr uint64_t kWalkUp = 700;       // 25 frames up at 8 units a frame: from 600 to 400
-constexpr uint32_t kThrown = 0x07A3DA;  // the thrown object's routine
+constexpr uint64_t kWalkUp = 700;  // 25 frames up at 8 units a frame: from 600 to 400
+// sub_07A3DA thrown; the thrown object's routine
 constexpr uint16_t kPacerY = 720, kPacerEnergy = 24;
 constexpr uint8_t kThrowStates[] = {15, 16, 17, 18};
 constexpr uint64_t kWindup = 12;  // frames of the throw's wind-up
@@ -39,20 +43,16 @@ constexpr uint16_t kStrength = 6;  // energy a thrown object takes
 // area 1, a walk up from the start line into the pacer's throwing probe,
 // where the player stands.
 std::string script() {
-    return "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n500 press button1\n" +
-           std::to_string(kWalkUp) + " press up1 25\n";
+    return play_script::coin_and_start() + "500 press button1\n" + std::to_string(kWalkUp) +
+           " press up1 25\n";
 }
 
 whole_run::options throw_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 300, slices, 240);
     o.watch = {{kPlayerX, 2}, {kPlayerY, 2}, {kPlayerEnergy, 2}, {var::free_stack_64, 2}};
-    o.watch_pool(kPool128, {{kFlags, 2}, {kStateType, 2}, {kWorldX, 2}, {kWorldY, 2}, {kEnergy, 2}});
-    o.watch_pool(kPool64, {{kRoutine, 4}, {kOwner, 2}, {kWorldX, 2}, {kWorldY, 2}});
+    o.watch_pool(kPool128,
+                 {{ob::flags, 2}, {ob::state, 2}, {ob::world_x, 2}, {ob::world_y, 2}, {ob::energy, 2}});
+    o.watch_pool(kPool64, {{ob::routine, 4}, {ob::owner, 2}, {ob::world_x, 2}, {ob::world_y, 2}});
     return o;
 }
 
@@ -64,10 +64,10 @@ const whole_reach::listed kReach("pacer_throw", [] { return throw_options(1); })
 // The pacer: the 128-byte object whose type byte turned to 0 with the
 // pacer's energy on its segment's floor. 0 when none did.
 uint32_t pacer(const whole_run::outcome& out) {
-    for (const auto& c : out.pool_changes(kPool128, kStateType, 600)) {
-        const uint32_t o = c.address - kStateType;
-        if ((c.value >> 8) == 0 && out.value_at(o + kEnergy, c.frame) == kPacerEnergy &&
-            out.value_at(o + kWorldY, c.frame) == kPacerY)
+    for (const auto& c : out.pool_changes(kPool128, ob::state, 600)) {
+        const uint32_t o = c.address - ob::state;
+        if ((c.value >> 8) == 0 && out.value_at(o + ob::energy, c.frame) == kPacerEnergy &&
+            out.value_at(o + ob::world_y, c.frame) == kPacerY)
             return o;
     }
     return 0;
@@ -79,8 +79,8 @@ struct thrown {
     uint64_t frame = 0;
 };
 thrown first_thrown(const whole_run::outcome& out) {
-    for (const auto& c : out.pool_changes(kPool64, kRoutine))
-        if (c.value == kThrown) return {c.address - kRoutine, c.frame};
+    for (const auto& c : out.pool_changes(kPool64, ob::routine))
+        if (c.value == entry::sub_07A3DA) return {c.address - ob::routine, c.frame};
     return {};
 }
 
@@ -103,7 +103,7 @@ TEST(PacerThrowRun, ThePacerThrowsOnceThePlayerHasWalkedUp) {
 
     std::vector<uint64_t> at;
     for (uint8_t state : kThrowStates) {
-        const uint64_t f = out.first_frame(o + kStateType, state, at.empty() ? 0 : at.back());
+        const uint64_t f = out.first_frame(o + ob::state, state, at.empty() ? 0 : at.back());
         ASSERT_NE(f, 0u) << "state " << int(state);
         at.push_back(f);
     }
@@ -112,9 +112,9 @@ TEST(PacerThrowRun, ThePacerThrowsOnceThePlayerHasWalkedUp) {
     EXPECT_EQ(at[2], at[1] + kWindup - 1);  // counted down from the frame it starts
     EXPECT_GT(at[3], at[2]);
     // It stood still from the wind-up on.
-    const uint64_t x = out.value_at(o + kWorldX, at[0]);
-    EXPECT_EQ(out.value_at(o + kWorldX, at[3]), x);
-    EXPECT_EQ(out.value_at(o + kWorldY, at[3]), kPacerY);
+    const uint64_t x = out.value_at(o + ob::world_x, at[0]);
+    EXPECT_EQ(out.value_at(o + ob::world_x, at[3]), x);
+    EXPECT_EQ(out.value_at(o + ob::world_y, at[3]), kPacerY);
 
     // The object leaves in the frame of state 18, its routine the thrown
     // object's, its owner the pacer, 16 pixels ahead of it (mirrored: to the
@@ -122,9 +122,9 @@ TEST(PacerThrowRun, ThePacerThrowsOnceThePlayerHasWalkedUp) {
     const thrown t = first_thrown(out);
     ASSERT_NE(t.object, 0u);
     EXPECT_EQ(t.frame, at[3]);
-    EXPECT_EQ(out.value_at(t.object + kOwner, t.frame), o & 0xFFFF);
-    EXPECT_EQ(out.value_at(t.object + kWorldX, t.frame), x + kOffsetX + kStep);
-    EXPECT_EQ(out.value_at(t.object + kWorldY, t.frame), uint16_t(kPacerY + kOffsetY));
+    EXPECT_EQ(out.value_at(t.object + ob::owner, t.frame), o & 0xFFFF);
+    EXPECT_EQ(out.value_at(t.object + ob::world_x, t.frame), x + kOffsetX + kStep);
+    EXPECT_EQ(out.value_at(t.object + ob::world_y, t.frame), uint16_t(kPacerY + kOffsetY));
 }
 
 // The object flies straight at 6 units a frame towards the player, and in
@@ -138,13 +138,13 @@ TEST(PacerThrowRun, TheThrownObjectFliesIntoThePlayerAndIsGone) {
     // hands the same object to later throws).
     std::vector<whole_run::change> xs;
     for (const auto& c : out.changes)
-        if (c.address == t.object + kWorldX && c.frame >= t.frame &&
+        if (c.address == t.object + ob::world_x && c.frame >= t.frame &&
             (xs.empty() || c.frame == xs.back().frame + 1))
             xs.push_back(c);
     ASSERT_GE(xs.size(), 3u);
     for (size_t i = 1; i < xs.size(); ++i) EXPECT_EQ(xs[i].value, xs[i - 1].value + kStep);
     const uint64_t hit = xs.back().frame;
-    EXPECT_EQ(out.value_at(t.object + kWorldY, hit), out.value_at(t.object + kWorldY, t.frame))
+    EXPECT_EQ(out.value_at(t.object + ob::world_y, hit), out.value_at(t.object + ob::world_y, t.frame))
         << "straight on";
     // The player's energy, unchanged while it flies, falls by the strength in
     // the frame it hits; the object moves no more and the pool has one free

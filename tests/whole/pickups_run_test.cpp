@@ -26,6 +26,7 @@
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
+#include "game/routines.h"
 #include "tests/support/play_script.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
@@ -33,13 +34,14 @@
 
 namespace {
 
+namespace ob = object_record;
+
 using whole_run::queued;
 
-constexpr uint32_t kPlayerX = var::player_records + 32, kPlayerY = var::player_records + 34,
-                   kPlayerEnergy = var::player_records + 64, kPlayerScore = var::player_records + 140;
-constexpr uint32_t kCount128 = 124;
-// Fields of an object the checks follow.
-namespace ob = object_record;
+constexpr uint32_t kPlayerX = var::player_records + ob::world_x, kPlayerY = var::player_records + ob::world_y,
+                   kPlayerEnergy = var::player_records + ob::energy,
+                   kPlayerScore = var::player_records + player_record::score;
+using whole_run::kPool128;
 
 constexpr uint64_t kFrames = 1800;
 // The area's x 0: where the boss descriptor's area records start the
@@ -55,8 +57,7 @@ constexpr uint64_t kAreaPoke = 844;  // after stage 1's intro, before its first 
 // player walks right in four stretches, to each of the pickups, the last up
 // to the plain carrier.
 std::string script() {
-    std::string s =
-        "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+    std::string s = play_script::coin_and_start() + "760 press button1\n";
     s += play_script::poke(kAreaPoke, var::stage, 3) + play_script::poke(kAreaPoke, var::area, 2);
     for (uint32_t i = 0; i < 4; ++i)
         s += play_script::poke(kAreaPoke, var::stage_descriptor_pointer + i,
@@ -66,29 +67,25 @@ std::string script() {
 }
 
 whole_run::options pickups_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 300, slices, 240);
     o.watch = {{var::ingame_state, 1},     {var::stage, 1},   {var::area, 1},
                {var::live_enemy_count, 1}, {kPlayerX, 2},     {kPlayerY, 2},
                {kPlayerEnergy, 2},         {kPlayerScore, 4}, {var::camera_pointer, 4}};
-    for (uint32_t c = 0; c < 4; ++c) o.watch.push_back({var::camera_records + 64 * c + 4, 2});
-    for (uint32_t e = 0; e <= kCount128; ++e) o.watch.push_back({var::free_stack_128 + 2 * e, 2});
+    for (uint32_t c = 0; c < 4; ++c)
+        o.watch.push_back({var::camera_records + camera_record::size * c + camera_record::x, 2});
+    for (uint32_t e = 0; e <= kPool128.count; ++e) o.watch.push_back({var::free_stack_128 + 2 * e, 2});
     for (uint32_t c = 0; c < 8; ++c) o.watch.push_back({var::boss_bar_name + 2 * c, 2});
     for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
         for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-    o.watch_pool({var::objects_128, 128, kCount128}, {{ob::flags, 2},
-                                                      {ob::state, 2},
-                                                      {ob::routine, 4},
-                                                      {ob::partner, 2},
-                                                      {ob::screen_x, 2},
-                                                      {ob::screen_y, 2},
-                                                      {ob::world_x, 2},
-                                                      {ob::world_y, 2},
-                                                      {ob::energy, 2}});
+    o.watch_pool(kPool128, {{ob::flags, 2},
+                            {ob::state, 2},
+                            {ob::routine, 4},
+                            {ob::partner, 2},
+                            {ob::screen_x, 2},
+                            {ob::screen_y, 2},
+                            {ob::world_x, 2},
+                            {ob::world_y, 2},
+                            {ob::energy, 2}});
     return o;
 }
 
@@ -110,7 +107,7 @@ uint64_t area_start(const whole_run::outcome& out) {
 
 // The 128-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-    return out.objects_with({var::objects_128, 128, kCount128}, ob::routine, routine, frame);
+    return out.objects_with(kPool128, ob::routine, routine, frame);
 }
 
 // The frames in which an object took up `routine` (it did not run it in the
@@ -118,8 +115,8 @@ std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, u
 std::vector<std::pair<uint64_t, uint32_t>> births(const whole_run::outcome& out, uint32_t routine,
                                                   uint64_t from) {
     std::vector<std::pair<uint64_t, uint32_t>> v;
-    for (uint32_t i = 0; i < kCount128; ++i) {
-        const uint32_t o = var::objects_128 + 128 * i;
+    for (uint32_t i = 0; i < kPool128.count; ++i) {
+        const uint32_t o = kPool128.object(i);
         std::vector<uint64_t> frames = out.frames_of(o + ob::routine);
         for (uint64_t f : out.frames_of(o + ob::state)) frames.push_back(f);
         std::sort(frames.begin(), frames.end());
@@ -142,14 +139,14 @@ int16_t s16(uint64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v));
 // `frame`.
 bool is_free(const whole_run::outcome& out, uint32_t o, uint64_t frame) {
     const uint64_t count = out.value_at(var::free_stack_128, frame);
-    for (uint32_t e = 1; e <= count && e <= kCount128; ++e)
+    for (uint32_t e = 1; e <= count && e <= kPool128.count; ++e)
         if (out.value_at(var::free_stack_128 + 2 * e, frame) == (o & 0xFFFF)) return true;
     return false;
 }
 
-constexpr uint32_t kFlyer = 0x07C57E, kTurret = 0x07C6A0, kFlash = 0x07C77C, kShell = 0x07C7FD,
-                   kItem = 0x07CB0C, kItemCarrier = 0x07CE1C, kAttachment = 0x07CFC2, kShot = 0x07D041,
-                   kRiderCarrier = 0x08425C, kRider = 0x0844B2, kPacer = 0x07A278;
+// sub_07C57E flyer, sub_07C6A0 turret, sub_07C77C flash, sub_07C7FD shell, sub_07CB0C item, sub_07CE1C item
+// carrier, sub_07CFC2 attachment, sub_07D041 shot, sub_08425C rider carrier, sub_0844B2 rider, sub_07A278
+// pacer
 
 TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
     const auto& out = pickups_run();
@@ -158,17 +155,17 @@ TEST(PickupsRun, TheAreaSetsUpItsFlyerPickupsAndCarriers) {
     // One flyer with its turret, two pickups, a rider carrier with its rider,
     // three pickup carriers with their attachments (the rider carrier's
     // attached part runs the same routine).
-    EXPECT_EQ(running(out, kFlyer, start).size(), 1u);
-    EXPECT_EQ(running(out, kTurret, start).size(), 1u);
-    EXPECT_EQ(running(out, kItem, start).size(), 2u);
-    EXPECT_EQ(running(out, kRiderCarrier, start).size(), 1u);
-    EXPECT_EQ(running(out, kRider, start).size(), 1u);
-    EXPECT_EQ(running(out, kItemCarrier, start).size(), 3u);
-    EXPECT_EQ(running(out, kAttachment, start).size(), 4u);
+    EXPECT_EQ(running(out, entry::sub_07C57E, start).size(), 1u);
+    EXPECT_EQ(running(out, entry::sub_07C6A0, start).size(), 1u);
+    EXPECT_EQ(running(out, entry::sub_07CB0C, start).size(), 2u);
+    EXPECT_EQ(running(out, entry::sub_08425C, start).size(), 1u);
+    EXPECT_EQ(running(out, entry::sub_0844B2, start).size(), 1u);
+    EXPECT_EQ(running(out, entry::sub_07CE1C, start).size(), 3u);
+    EXPECT_EQ(running(out, entry::sub_07CFC2, start).size(), 4u);
     // The flyer with its energy and points, counted with the four carriers
     // and the rider (which appears as soon as its carrier flies: here its
     // carrier is in its window, state 2, from the area's first frame).
-    const auto flyer = running(out, kFlyer, start);
+    const auto flyer = running(out, entry::sub_07C57E, start);
     ASSERT_EQ(flyer.size(), 1u);
     EXPECT_EQ(out.value_at(flyer[0] + ob::energy, start), 100u);
     EXPECT_EQ(out.value_at(var::live_enemy_count, start - 1), 0u);
@@ -196,7 +193,7 @@ TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
     const auto& out = pickups_run();
     const uint64_t start = area_start(out);
     ASSERT_GT(start, 0u);
-    const auto flyers = running(out, kFlyer, start);
+    const auto flyers = running(out, entry::sub_07C57E, start);
     ASSERT_EQ(flyers.size(), 1u);
     const uint32_t flyer = flyers[0];
     // 90 frames left at 2 units a frame from x 1000, 90 back, and again; its
@@ -212,11 +209,11 @@ TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
     EXPECT_EQ(min_y, 148);
     EXPECT_EQ(max_y, 212);
     // Its turret rides it, flashing each time its animation starts over.
-    EXPECT_EQ(running(out, kTurret, kFrames).size(), 1u);
-    EXPECT_GE(births(out, kFlash, start).size(), 10u);
+    EXPECT_EQ(running(out, entry::sub_07C6A0, kFrames).size(), 1u);
+    EXPECT_GE(births(out, entry::sub_07C77C, start).size(), 10u);
     // Shells: each starts where the flyer is, falls toward the front for at
     // most 30 frames and bursts.
-    const auto shells = births(out, kShell, start);
+    const auto shells = births(out, entry::sub_07C7FD, start);
     ASSERT_GE(shells.size(), 10u);
     for (const auto& [born, shell] : shells) {
         if (born + 40 > kFrames) continue;
@@ -241,7 +238,7 @@ TEST(PickupsRun, TheFlyerFollowsItsPathAndDropsShells) {
             continue;
         for (const auto& [born, shell] : shells)
             if (born < f && f <= born + 40 && (out.value_at(shell + ob::state, f) & 0xFF) == 2 &&
-                (out.value_at(shell + ob::flags, f) & 0x400))
+                (out.value_at(shell + ob::flags, f) & (1u << object_flag::touched)))
                 hurt = true;
     }
     EXPECT_TRUE(hurt);
@@ -255,10 +252,10 @@ struct taken {
 };
 std::vector<taken> pickups_taken(const whole_run::outcome& out, uint64_t start) {
     std::vector<taken> v;
-    for (uint32_t i = 0; i < kCount128; ++i) {
-        const uint32_t o = var::objects_128 + 128 * i;
+    for (uint32_t i = 0; i < kPool128.count; ++i) {
+        const uint32_t o = kPool128.object(i);
         for (uint64_t f : out.frames_of(o + ob::state))
-            if (f > start && out.value_at(o + ob::routine, f) == kItem &&
+            if (f > start && out.value_at(o + ob::routine, f) == entry::sub_07CB0C &&
                 (out.value_at(o + ob::state, f) & 0xFF) == 2)
                 v.push_back({f, o});
     }
@@ -309,7 +306,7 @@ TEST(PickupsRun, PickupsGiveEnergyAndScoreAndFlyToThePanel) {
         EXPECT_LT(last, t.frame + 100) << "the flight of frame " << t.frame << " ends";
         EXPECT_LE(distance(last), 40) << "frame " << last;
         EXPECT_GT(distance(last - 1), 40) << "frame " << last;
-        EXPECT_EQ(out.value_at(o + ob::routine, last), kItem);
+        EXPECT_EQ(out.value_at(o + ob::routine, last), entry::sub_07CB0C);
     }
 }
 
@@ -317,8 +314,8 @@ TEST(PickupsRun, TheRiderCarrierSetsItsRiderDown) {
     const auto& out = pickups_run();
     const uint64_t start = area_start(out);
     ASSERT_GT(start, 0u);
-    const auto carriers = running(out, kRiderCarrier, start);
-    const auto riders = running(out, kRider, start);
+    const auto carriers = running(out, entry::sub_08425C, start);
+    const auto riders = running(out, entry::sub_0844B2, start);
     ASSERT_EQ(carriers.size(), 1u);
     ASSERT_EQ(riders.size(), 1u);
     const uint32_t carrier = carriers[0], rider = riders[0];
@@ -333,26 +330,26 @@ TEST(PickupsRun, TheRiderCarrierSetsItsRiderDown) {
         EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, f)), 440) << "frame " << f;
         EXPECT_EQ(s16(out.value_at(rider + ob::world_x, f)), x) << "frame " << f;
         EXPECT_EQ(s16(out.value_at(rider + ob::world_y, f)), 440 - 56) << "frame " << f;
-        EXPECT_EQ(out.value_at(rider + ob::routine, f), kRider) << "frame " << f;
+        EXPECT_EQ(out.value_at(rider + ob::routine, f), entry::sub_0844B2) << "frame " << f;
     }
     // Then it sets the rider down: a platform enemy of AI type 0 with the
     // pacer's energy, where the carrier stopped; the carrier stays (state 3)
     // while its rider lives.
     const uint64_t down = start + 100;
-    EXPECT_EQ(out.value_at(rider + ob::routine, down), kPacer);
+    EXPECT_EQ(out.value_at(rider + ob::routine, down), entry::sub_07A278);
     EXPECT_EQ(out.value_at(rider + ob::state, down) >> 8, 0u);
     EXPECT_EQ(s16(out.value_at(rider + ob::world_x, down)), kOriginX + 760 + 320 - 300);
     EXPECT_EQ(s16(out.value_at(rider + ob::world_y, down)), 440 - 56);
     EXPECT_EQ(out.value_at(rider + ob::energy, down), 24u);
     EXPECT_EQ(out.value_at(carrier + ob::state, down) & 0xFF, 3u);
     EXPECT_EQ(out.value_at(carrier + ob::state, kFrames) & 0xFF, 3u);
-    EXPECT_EQ(out.value_at(rider + ob::routine, kFrames), kPacer);
+    EXPECT_EQ(out.value_at(rider + ob::routine, kFrames), entry::sub_07A278);
 }
 
 // The pickup carrier that stood at area x `x` in the area's first frame (0:
 // none).
 uint32_t carrier_from(const whole_run::outcome& out, uint64_t start, int x) {
-    for (uint32_t c : running(out, kItemCarrier, start))
+    for (uint32_t c : running(out, entry::sub_07CE1C, start))
         if (s16(out.value_at(c + ob::world_x, start)) == kOriginX + x) return c;
     return 0;
 }
@@ -365,14 +362,14 @@ TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
     ASSERT_NE(carrier, 0u);
     // 140 frames left along the player's line, a unit a frame from x 1240.
     for (uint64_t f = start; f < start + 140; ++f) {
-        ASSERT_EQ(out.value_at(carrier + ob::routine, f), kItemCarrier) << "frame " << f;
+        ASSERT_EQ(out.value_at(carrier + ob::routine, f), entry::sub_07CE1C) << "frame " << f;
         EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, f)), kOriginX + 1240 - int(f - start + 1))
             << "frame " << f;
         EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, f)), 720) << "frame " << f;
     }
     // Its shots start from it and fly at the player (a random player in
     // play: slot 0's alone here), along the player's line, nearer each frame.
-    const auto shots = births(out, kShot, start);
+    const auto shots = births(out, entry::sub_07D041, start);
     ASSERT_GE(shots.size(), 2u);
     EXPECT_LT(shots[1].first, start + 140);
     for (const auto& [born, shot] : shots) {
@@ -383,7 +380,7 @@ TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
                   s16(out.value_at(carrier + ob::world_x, born)) - 16)
             << "frame " << born;
         for (uint64_t f = born + 1; f < born + 5; ++f) {
-            ASSERT_EQ(out.value_at(shot + ob::routine, f), kShot) << "frame " << f;
+            ASSERT_EQ(out.value_at(shot + ob::routine, f), entry::sub_07D041) << "frame " << f;
             EXPECT_EQ(s16(out.value_at(shot + ob::world_y, f)), 720) << "frame " << f;
             EXPECT_LT(
                 std::abs(s16(out.value_at(shot + ob::world_x, f)) - s16(out.value_at(kPlayerX, f))),
@@ -393,7 +390,7 @@ TEST(PickupsRun, TheItemCarrierShootsAndLeavesAScorePickupWhereItsPathEnds) {
     }
     // At the path's end it is counted off and becomes a pickup where it stands.
     const uint64_t end = start + 141;
-    EXPECT_EQ(out.value_at(carrier + ob::routine, end), kItem);
+    EXPECT_EQ(out.value_at(carrier + ob::routine, end), entry::sub_07CB0C);
     EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, end)), kOriginX + 1100);
     EXPECT_EQ(out.value_at(var::live_enemy_count, end), out.value_at(var::live_enemy_count, end - 1) - 1);
 }
@@ -447,7 +444,7 @@ TEST(PickupsRun, TheDartingCarrierWaitsForThePlayerInDepthThenLeavesTheArea) {
     EXPECT_EQ(s16(out.value_at(carrier + ob::world_x, met)), kOriginX + 1300 + 31);
     uint64_t gone = 0;
     for (uint64_t f = met + 1; f < kFrames && !gone; ++f) {
-        if (out.value_at(carrier + ob::routine, f) != kItemCarrier) {
+        if (out.value_at(carrier + ob::routine, f) != entry::sub_07CE1C) {
             gone = f;
             break;
         }
@@ -462,20 +459,20 @@ TEST(PickupsRun, TheDartingCarrierWaitsForThePlayerInDepthThenLeavesTheArea) {
     // the removal counts it off the next frame, and its attachment goes with
     // it.
     const uint32_t camera = uint32_t(out.value_at(var::camera_pointer, gone));
-    ASSERT_EQ((camera - var::camera_records) % 64, 0u);
-    ASSERT_LT(camera - var::camera_records, 4u * 64);
-    const int camera_x = s16(out.value_at(camera + 4, gone - 1));
+    ASSERT_EQ((camera - var::camera_records) % camera_record::size, 0u);
+    ASSERT_LT(camera - var::camera_records, 4u * camera_record::size);
+    const int camera_x = s16(out.value_at(camera + camera_record::x, gone - 1));
     EXPECT_GE(s16(out.value_at(carrier + ob::world_x, gone - 1)), camera_x + 2560);
     EXPECT_LT(s16(out.value_at(carrier + ob::world_x, gone - 2)),
-              s16(out.value_at(camera + 4, gone - 2)) + 2560);
-    EXPECT_EQ(out.value_at(carrier + ob::routine, gone), 0x07CFB2u);
-    EXPECT_EQ(out.value_at(carrier + ob::flags, gone) & 1, 0u);
+              s16(out.value_at(camera + camera_record::x, gone - 2)) + 2560);
+    EXPECT_EQ(out.value_at(carrier + ob::routine, gone), entry::sub_07CFB2);
+    EXPECT_EQ(out.value_at(carrier + ob::flags, gone) & (1u << object_flag::alive), 0u);
     EXPECT_FALSE(is_free(out, carrier, gone));
     EXPECT_TRUE(is_free(out, carrier, gone + 1));
     EXPECT_EQ(out.value_at(var::live_enemy_count, gone + 1), out.value_at(var::live_enemy_count, gone) - 1);
     // The attachment rode 16 units above it.
     uint32_t attachment = 0;
-    for (uint32_t a : running(out, kAttachment, gone - 1))
+    for (uint32_t a : running(out, entry::sub_07CFC2, gone - 1))
         if (out.value_at(a + ob::world_x, gone - 1) == out.value_at(carrier + ob::world_x, gone - 1) &&
             s16(out.value_at(a + ob::world_y, gone - 1)) == y - 16)
             attachment = a;
@@ -574,12 +571,13 @@ TEST(PickupsCameraEnemyRun, EndsWhereTheEnemysSetUpMakesItsObjects) {
         const uint64_t frame = std::stoull(m[1].str());
         // Frames count finished frames: the run ended in the frame after the
         // last one seen, where the camera, 896 at its end, steps on to 900.
-        const uint32_t camera = var::camera_records + 64;  // the playfield camera of the area
+        const uint32_t camera = var::playfield_camera;  // the playfield camera of the area
         ASSERT_EQ(out.value_at(var::camera_pointer, frame), camera);
-        EXPECT_EQ(out.frames_of(camera + 4).back(), frame);
-        EXPECT_EQ(s16(out.value_at(camera + 4, frame)), kOriginX + 896);
+        EXPECT_EQ(out.frames_of(camera + camera_record::x).back(), frame);
+        EXPECT_EQ(s16(out.value_at(camera + camera_record::x, frame)), kOriginX + 896);
         EXPECT_GT(frame, 1850u) << "on the last walk";
-        EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x082B50u)) << "the enemy ran";
+        EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), entry::sub_082B50))
+            << "the enemy ran";
         auto expected = whole_run::parse_checkpoints(kExpected);
         expected.erase(
             std::remove_if(expected.begin(), expected.end(), [](const auto& c) { return c.frame > 1500; }),
@@ -590,16 +588,16 @@ TEST(PickupsCameraEnemyRun, EndsWhereTheEnemysSetUpMakesItsObjects) {
     }
 }
 
-constexpr uint32_t kRiderCarrierRemoval = 0x08445B;
+// sub_08445B rider carrier removal
 
 // The second rider carrier and the frame it came in: the one that took
 // state 2 after frame 1500 (the first has been in state 3 since the area's
 // early frames).
 std::pair<uint32_t, uint64_t> second_rider_carrier(const whole_run::outcome& out) {
-    for (uint32_t i = 0; i < kCount128; ++i) {
-        const uint32_t o = var::objects_128 + 128 * i;
+    for (uint32_t i = 0; i < kPool128.count; ++i) {
+        const uint32_t o = kPool128.object(i);
         for (uint64_t f : out.frames_of(o + ob::state))
-            if (f > 1500 && out.value_at(o + ob::routine, f) == kRiderCarrier &&
+            if (f > 1500 && out.value_at(o + ob::routine, f) == entry::sub_08425C &&
                 (out.value_at(o + ob::state, f) & 0xFF) == 2)
                 return {o, f};
     }
@@ -614,9 +612,9 @@ TEST(PickupsCameraEnemyRun, TheSecondRiderCarrierComesDownBesideThePlayerAndIsBe
     // from where it waited (1350, 440) and flies one frame of 16 onto the
     // player's line, 34 units left of the player, where it sets its rider
     // down: the pacer, 56 units behind it.
-    const uint32_t camera = var::camera_records + 64;
-    EXPECT_GE(s16(out.value_at(camera + 4, came)), kOriginX + 700);
-    EXPECT_LT(s16(out.value_at(camera + 4, came - 2)), kOriginX + 700);
+    const uint32_t camera = var::playfield_camera;
+    EXPECT_GE(s16(out.value_at(camera + camera_record::x, came)), kOriginX + 700);
+    EXPECT_LT(s16(out.value_at(camera + camera_record::x, came - 2)), kOriginX + 700);
     EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, came)), 704);
     const uint64_t down = came + 1;
     EXPECT_EQ(out.value_at(carrier + ob::state, down) & 0xFF, 3u);
@@ -624,7 +622,7 @@ TEST(PickupsCameraEnemyRun, TheSecondRiderCarrierComesDownBesideThePlayerAndIsBe
     EXPECT_EQ(s16(out.value_at(carrier + ob::world_y, down)), 720);
     EXPECT_EQ(s16(out.value_at(kPlayerX, down)), kOriginX + 1384);
     const uint32_t rider = kHigh | uint32_t(out.value_at(carrier + ob::partner, down));
-    EXPECT_EQ(out.value_at(rider + ob::routine, down), kPacer);
+    EXPECT_EQ(out.value_at(rider + ob::routine, down), entry::sub_07A278);
     EXPECT_EQ(s16(out.value_at(rider + ob::world_y, down)), 720 - 56);
     // The blows: the first takes 8 of its 14 (stunned, state 5, then back to
     // its wait), the second the rest: destroyed (6, then 7 with its effect).
@@ -647,13 +645,13 @@ TEST(PickupsCameraEnemyRun, TheSecondRiderCarrierComesDownBesideThePlayerAndIsBe
     EXPECT_EQ(wreck, beaten + 9);
     EXPECT_GE(out.value_at(rider + ob::state, wreck + 1) & 0xFF, 0x10u) << "the rider's defeat";
     const uint64_t removed = wreck + 30;
-    EXPECT_EQ(out.value_at(carrier + ob::flags, removed - 1) & 1, 1u);
+    EXPECT_EQ(out.value_at(carrier + ob::flags, removed - 1) & (1u << object_flag::alive), 1u);
     EXPECT_EQ(out.value_at(carrier + ob::flags, removed), 0u);
     EXPECT_FALSE(is_free(out, carrier, removed - 1));
     EXPECT_TRUE(is_free(out, carrier, removed));
     EXPECT_EQ(out.value_at(var::live_enemy_count, removed),
               out.value_at(var::live_enemy_count, removed - 1) - 1);
-    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), kRiderCarrierRemoval));
+    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), entry::sub_08445B));
 }
 
 }  // namespace

@@ -31,10 +31,12 @@
 #include <utility>
 #include <vector>
 
+#include "game/engine/object.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
+#include "game/routines.h"
 #include "tests/support/play_script.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
@@ -42,34 +44,32 @@
 
 namespace {
 
-constexpr uint32_t kRoutine = var::player_records + 4, kTimer = var::player_records + 74;
-constexpr uint32_t kMessageCell = hw::text_layer + 4;  // slot 0's name and message cell
-constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
-constexpr uint32_t kFlags = 0, kState = 2, kType = 3, kObjectRoutine = 4, kWorldX = 32;
+namespace ob = object_record;
 
-constexpr unsigned kAreaWon = 11, kGameEnded = 7, kPlayOver = 14;
+constexpr uint32_t kRoutine = var::player_records + ob::routine,
+                   kTimer = var::player_records + player_record::timer;
+constexpr uint32_t kMessageCell = hw::text_layer + 4;  // slot 0's name and message cell
+using whole_run::kPool128;
 
 constexpr uint64_t kFrames = 900;
 
 std::string script() {
     using play_script::poke;
     return "100 press coin1\n+30 press button1\n140 press button1\n" +
-           poke(340, var::player_records + 0x40, 0x00) + poke(340, var::player_records + 0x41, 0x00) +
-           poke(340, var::player_records + 0x37, 0x01) + poke(340, var::player_records + 0x02, 0x13) +
-           poke(340, var::stage, 0x03) + poke(350, var::system_flags + 2, 0x02);
+           poke(340, var::player_records + ob::energy, 0x00) +
+           poke(340, var::player_records + ob::energy + 1, 0x00) +
+           poke(340, var::player_records + player_record::state_timer, 0x01) +
+           poke(340, var::player_records + ob::state, 0x13) + poke(340, var::stage, 0x03) +
+           poke(350, var::system_flags + 2, 0x02);
 }
 
 whole_run::options play_over_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 120;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 300, slices, 120);
     o.watch = {{var::game_mode, 2},  {var::ingame_state, 1}, {var::stage, 2},
                {var::game_flags, 4}, {var::system_flags, 4}, {kRoutine, 4},
                {kTimer, 2},          {kMessageCell, 2},      {hw::sound_command, 1}};
-    o.watch_pool(kPool128, {{kFlags, 2}, {kState, 1}, {kType, 1}, {kObjectRoutine, 4}, {kWorldX, 2}});
+    o.watch_pool(kPool128,
+                 {{ob::flags, 2}, {ob::state, 1}, {ob::type, 1}, {ob::routine, 4}, {ob::world_x, 2}});
     return o;
 }
 
@@ -88,8 +88,8 @@ uint64_t first_with_bit(const whole_run::outcome& out, uint32_t address, unsigne
 
 // The 128-byte object whose routine became `routine` at or after `from`.
 uint32_t object_running(const whole_run::outcome& out, uint32_t routine, uint64_t from) {
-    for (const auto& c : out.pool_changes(kPool128, kObjectRoutine, from))
-        if (c.value == routine) return c.address - kObjectRoutine;
+    for (const auto& c : out.pool_changes(kPool128, ob::routine, from))
+        if (c.value == routine) return c.address - ob::routine;
     return 0;
 }
 
@@ -105,25 +105,25 @@ TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
     const auto& out = play_over_run();
     const uint64_t area2 = out.first_frame(var::stage, 0x0203);
     ASSERT_GT(area2, 0u);
-    EXPECT_EQ(out.value_at(kRoutine, area2), 0x063799u) << "slot 0 counts down";
-    const uint32_t d = object_running(out, 0x077270, area2);
+    EXPECT_EQ(out.value_at(kRoutine, area2), entry::sub_063799) << "slot 0 counts down";
+    const uint32_t d = object_running(out, entry::sub_077270, area2);
     ASSERT_NE(d, 0u);
-    const uint64_t set_up = out.frames_of(d + kObjectRoutine).back();
+    const uint64_t set_up = out.frames_of(d + ob::routine).back();
     EXPECT_EQ(set_up, area2) << "set up by the generator's first pass";
-    EXPECT_EQ(out.value_at(d + kType, set_up), 57u);
-    const int16_t x0 = int16_t(out.value_at(d + kWorldX, set_up));
-    const int v = int16_t(out.value_at(d + kWorldX, set_up + 1)) - x0;
+    EXPECT_EQ(out.value_at(d + ob::type, set_up), 57u);
+    const int16_t x0 = int16_t(out.value_at(d + ob::world_x, set_up));
+    const int v = int16_t(out.value_at(d + ob::world_x, set_up + 1)) - x0;
     EXPECT_GE(v, 13);
     EXPECT_LE(v, 16);
     EXPECT_EQ(x0, 640 - 79 * v) << "coming in to pass x 640 80 steps after its set-up";
-    const auto states = out.values_of(d + kState);
+    const auto states = out.values_of(d + ob::state);
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), 2u) << "it was shown";
-    const auto flags = out.frames_of(d + kFlags);
+    const auto flags = out.frames_of(d + ob::flags);
     ASSERT_FALSE(flags.empty());
     const uint64_t gone = flags.back();
-    EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u) << "removed itself";
-    EXPECT_GT(int16_t(out.value_at(d + kWorldX, gone)), 320 * 4) << "past the screen's right edge";
+    EXPECT_EQ(out.value_at(d + ob::flags, gone) & (1u << object_flag::alive), 0u) << "removed itself";
+    EXPECT_GT(int16_t(out.value_at(d + ob::world_x, gone)), 320 * 4) << "past the screen's right edge";
 }
 
 // Its going wins the area and ends the play in the generator's next pass;
@@ -134,20 +134,20 @@ TEST(PlayOverRun, TheBossRecordsDriftingObjectCrossesTheScreenAndGoes) {
 TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage) {
     const auto& out = play_over_run();
     const uint64_t area2 = out.first_frame(var::stage, 0x0203);
-    const uint32_t d = object_running(out, 0x077270, area2);
+    const uint32_t d = object_running(out, entry::sub_077270, area2);
     ASSERT_NE(d, 0u);
-    const uint64_t gone = out.frames_of(d + kFlags).back();
-    const uint64_t over = first_with_bit(out, var::game_flags, kPlayOver);
+    const uint64_t gone = out.frames_of(d + ob::flags).back();
+    const uint64_t over = first_with_bit(out, var::game_flags, game_flag::play_over);
     EXPECT_EQ(over, gone + 1);
-    EXPECT_EQ(first_with_bit(out, var::system_flags, kAreaWon), over);
+    EXPECT_EQ(first_with_bit(out, var::system_flags, system_flag::area_won), over);
 
-    const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
+    const uint64_t ranking = out.first_frame(kRoutine, entry::sub_08A3D6);
     EXPECT_EQ(ranking, over + 1) << "the countdown stopped";
     EXPECT_GT(out.value_at(kTimer, over), 600u) << "with more than ten seconds to go";
-    EXPECT_EQ(out.first_frame(kRoutine, 0x063818), ranking + 1) << "no ranking place for 0 points";
+    EXPECT_EQ(out.first_frame(kRoutine, entry::sub_063818), ranking + 1) << "no ranking place for 0 points";
     for (uint64_t f = ranking; f <= ranking + 10; ++f)
         EXPECT_EQ(out.value_at(kMessageCell, f), 0u) << "no leaving message at frame " << f;
-    EXPECT_EQ(first_with_bit(out, var::system_flags, kGameEnded), ranking + 2)
+    EXPECT_EQ(first_with_bit(out, var::system_flags, system_flag::game_ended), ranking + 2)
         << "the last slot out ends the game";
 
     std::vector<uint64_t> states = out.values_of(var::ingame_state);
@@ -162,7 +162,7 @@ TEST(PlayOverRun, ThePlayEndsTheCountdownAtOnceAndTheSlotLeavesWithoutItsMessage
 TEST(PlayOverRun, TheAreasMusicRingsTheSoundInterrupt) {
     const auto& out = play_over_run();
     EXPECT_GT(out.first_frame(hw::sound_command, synthetic::kRaiseCommand), 0u);
-    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
+    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), entry::int_sound));
 }
 
 // ---- the playerless demo ----
@@ -173,23 +173,18 @@ std::vector<uint8_t> four_slot_eeprom() {
 }
 
 constexpr uint64_t kDemoFrames = 1500;
-constexpr whole_run::pool kPool64{var::objects_64, 64, 200};
-constexpr unsigned kZoomRequest = 10, kDemo = 8, kPlacedObjects = 12, kAreaChange = 11;
+using whole_run::kPool64;
 constexpr uint16_t kUpperLayersOff = 0x3000;
 
 // No script: the attract cycle runs to its first demo with the four-slot
 // setting, whose rows have the demos play stage 3 area 2 with no player.
 whole_run::options demo_options(int slices) {
-    whole_run::options o;
-    o.frames = kDemoFrames;
-    o.every = 500;
-    o.slices = slices;
-    o.seconds = 180;
+    whole_run::options o = whole_run::run_options("", kDemoFrames, 500, slices, 180);
     o.eeprom = four_slot_eeprom();
     o.watch = {{var::game_mode, 2},    {var::ingame_state, 1}, {var::stage, 2},        {var::game_flags, 4},
                {var::system_flags, 4}, {var::nbg0_zoom, 2},    {var::layer_control, 2}};
-    o.watch_pool(kPool128, {{kFlags, 2}, {kObjectRoutine, 4}, {kWorldX, 2}});
-    o.watch_pool(kPool64, {{kState, 1}, {kObjectRoutine, 4}});
+    o.watch_pool(kPool128, {{ob::flags, 2}, {ob::routine, 4}, {ob::world_x, 2}});
+    o.watch_pool(kPool64, {{ob::state, 1}, {ob::routine, 4}});
     return o;
 }
 
@@ -215,23 +210,23 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
     const uint64_t start = out.first_frame(var::stage, 0x0203);
     ASSERT_GT(start, 0u);
     EXPECT_EQ(out.value_at(var::game_mode, start) & 0xFF, 9u) << "the demo";
-    EXPECT_EQ(out.value_at(var::game_flags, start) & 0x10F, 1u << kDemo) << "no slot plays";
+    EXPECT_EQ(out.value_at(var::game_flags, start) & 0x10F, 1u << game_flag::demo_play) << "no slot plays";
 
-    const uint32_t d = object_running(out, 0x077270, start);
+    const uint32_t d = object_running(out, entry::sub_077270, start);
     ASSERT_NE(d, 0u);
-    const uint64_t gone = out.frames_of(d + kFlags).back();
-    EXPECT_EQ(out.value_at(d + kFlags, gone) & 1, 0u);
-    const uint64_t won = first_with_bit(out, var::system_flags, kAreaWon);
+    const uint64_t gone = out.frames_of(d + ob::flags).back();
+    EXPECT_EQ(out.value_at(d + ob::flags, gone) & (1u << object_flag::alive), 0u);
+    const uint64_t won = first_with_bit(out, var::system_flags, system_flag::area_won);
     EXPECT_EQ(won, gone + 1);
 
     // The camera controller: waiting for the area to be won (4), the move (5),
     // the 90 frames' wait (6), then waiting for the area change (7), after
     // which it frees itself.
-    const auto controllers = out.objects_with(kPool64, kObjectRoutine, 0x08595F, start);
+    const auto controllers = out.objects_with(kPool64, ob::routine, entry::sub_08595F, start);
     ASSERT_FALSE(controllers.empty());
     const uint32_t controller = controllers.front();
-    const auto states = out.values_of(controller + kState);
-    const auto state_frames = out.frames_of(controller + kState);
+    const auto states = out.values_of(controller + ob::state);
+    const auto state_frames = out.frames_of(controller + ob::state);
     ASSERT_EQ(states.size(), state_frames.size());
     std::vector<uint64_t> after_win;
     uint64_t waited = 0, asked = 0;
@@ -243,7 +238,7 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
         }
     EXPECT_EQ(after_win, (std::vector<uint64_t>{5, 6, 7}));
     EXPECT_EQ(asked, waited + 90);
-    EXPECT_EQ(first_with_bit(out, var::system_flags, kZoomRequest), asked);
+    EXPECT_EQ(first_with_bit(out, var::system_flags, system_flag::area_change_by_zoom), asked);
 
     // The in-game flow: the request taken (23), the zoom out (24) by 8 a frame
     // to half size, then area 3 and play (20).
@@ -257,14 +252,14 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
     ASSERT_GT(area3, asked);
     EXPECT_EQ(out.value_at(var::nbg0_zoom, area3 - 1), 0x100u) << "half size";
     EXPECT_EQ(out.value_at(var::ingame_state, area3), flow_state::play);
-    EXPECT_EQ(out.value_at(var::game_flags, area3) >> kPlacedObjects & 1, 1u)
+    EXPECT_EQ(out.value_at(var::game_flags, area3) >> game_flag::placed_objects & 1, 1u)
         << "an area with placed objects";
     EXPECT_EQ(out.value_at(var::nbg0_zoom, area3), 0x200u) << "the zoom back to 1:1";
     EXPECT_EQ(out.value_at(var::layer_control, area3 - 1) & kUpperLayersOff, kUpperLayersOff)
         << "centred mode";
     EXPECT_EQ(out.value_at(var::layer_control, area3) & kUpperLayersOff, 0u) << "the upper layers back on";
-    EXPECT_EQ(out.value_at(var::system_flags, area3) >> kAreaWon & 1, 0u);
-    EXPECT_EQ(out.value_at(var::game_flags, area3) >> kAreaChange & 1, 0u);
+    EXPECT_EQ(out.value_at(var::system_flags, area3) >> system_flag::area_won & 1, 0u);
+    EXPECT_EQ(out.value_at(var::game_flags, area3) >> game_flag::area_change & 1, 0u);
 }
 
 // ---- the area change by terrain ----
@@ -273,7 +268,6 @@ TEST(PlayerlessDemoRun, TheWonAreaChangesByZoomWithNobodyInPlay) {
 // stage 3 area 2 plays: system_flags bit 9 (system_flags' second byte is 0 then),
 // which no translated routine raises and no ROM table names.
 constexpr uint64_t kTerrainPoke = 1300, kTerrainFrames = 1360;
-constexpr unsigned kTerrainChange = 9;
 
 whole_run::options terrain_options(int slices) {
     whole_run::options o = demo_options(slices);
@@ -303,11 +297,12 @@ TEST(PlayerlessDemoTerrainRun, TheAreaChangesByTerrainAndThePlayfieldZoomsOutAnd
     const uint64_t raised = kTerrainPoke + 1, taken = raised + 1;
     ASSERT_EQ(out.value_at(var::stage, raised), 0x0203u);
     EXPECT_EQ(out.value_at(var::ingame_state, raised), flow_state::play);
-    EXPECT_EQ(out.value_at(var::system_flags, raised) >> kTerrainChange & 1, 1u);
-    EXPECT_EQ(out.value_at(var::system_flags, taken) >> kTerrainChange & 1, 0u) << "taken";
+    EXPECT_EQ(out.value_at(var::system_flags, raised) >> system_flag::area_change_by_terrain & 1, 1u);
+    EXPECT_EQ(out.value_at(var::system_flags, taken) >> system_flag::area_change_by_terrain & 1, 0u)
+        << "taken";
     EXPECT_EQ(out.value_at(var::stage, taken), 0x0303u);
     EXPECT_EQ(out.value_at(var::ingame_state, taken), flow_state::terrain_zoom_in);
-    EXPECT_EQ(out.value_at(var::game_flags, taken) >> kPlacedObjects & 1, 0u);
+    EXPECT_EQ(out.value_at(var::game_flags, taken) >> game_flag::placed_objects & 1, 0u);
     EXPECT_EQ(out.value_at(var::nbg0_zoom, taken), 0x100u) << "half size";
     EXPECT_EQ(out.value_at(var::nbg1_zoom, taken), 0x100u);
     EXPECT_EQ(out.value_at(var::layer_control, taken) & kUpperLayersOff, kUpperLayersOff) << "centred mode";
@@ -327,7 +322,7 @@ TEST(PlayerlessDemoTerrainRun, TheAreaChangesByTerrainAndThePlayfieldZoomsOutAnd
     EXPECT_EQ(out.value_at(var::nbg0_zoom, back), 0x200u);
     EXPECT_EQ(out.value_at(var::nbg1_zoom, back), 0x200u);
     EXPECT_EQ(out.value_at(var::layer_control, back) & kUpperLayersOff, 0u) << "the upper layers back on";
-    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x08865Eu));
+    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), entry::sub_08865E));
 }
 
 constexpr const char* kDemoExpected = R"(

@@ -16,23 +16,27 @@
 #include <vector>
 
 #include "game/actors/vars.h"
+#include "game/engine/object.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/routines.h"
 #include "tests/support/play_script.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
+namespace ob = object_record;
+
 // Work RAM the run follows.
 constexpr uint32_t kCredits = var::credit_records + credit_record::credits;  // the shared record's
-constexpr uint32_t kHitBits = var::player_records + 1;  // flags bits 8 (hit) and 9 (defeated)
-constexpr uint32_t kRoutine = var::player_records + 4;
+constexpr uint32_t kHitBits = var::player_records + ob::flags + 1;  // flags bits 8 (hit) and 9 (defeated)
+constexpr uint32_t kRoutine = var::player_records + ob::routine;
 using play_script::kEnergy;
-constexpr uint32_t kScore = var::player_records + 140;
+constexpr uint32_t kScore = var::player_records + player_record::score;
 constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
 constexpr uint64_t kWatchersKind = 58;
 constexpr uint32_t kRankingEntry3 = var::ranking_tables + 3 * ranking_entry::size;  // character 0's table
@@ -50,9 +54,9 @@ constexpr uint32_t kPageInitials3 = hw::video_ram + 0x400 + 128 * 4 + 2 * 22;
 // The 128-byte objects: the fields of the second area's objects the run
 // follows (an indicator's blink count and colour word), and the attack
 // pattern of the watcher's enemy.
-constexpr whole_run::pool kPool128{var::objects_128, 128, 124};
-constexpr uint32_t kObjectFlags = 0, kObjectState = 2, kObjectType = 3, kObjectRoutine = 4,
-                   kObjectWorldX = 32, kIndicatorBlink = 54, kAttackPattern = 82, kIndicatorColour = 110;
+using whole_run::kPool128;
+// The indicator's fields are its routine's own (game/flow/indicators.cpp).
+constexpr uint32_t kIndicatorBlink = 54, kIndicatorColour = 110;
 
 // Frames whose pictures the run writes: the panel in play, the continue
 // countdown, the initials entered.
@@ -61,12 +65,8 @@ constexpr uint64_t kContinuePicture = 4600;
 constexpr uint64_t kInitialsPicture = 5600;
 
 whole_run::options play_options(int slices) {
-    whole_run::options o;
-    o.script = play_script::text();
-    o.frames = play_script::kFrames;
-    o.every = 600;
-    o.slices = slices;
-    o.seconds = 300;
+    whole_run::options o =
+        whole_run::run_options(play_script::text(), play_script::kFrames, 600, slices, 300);
     o.watch = {{var::game_mode, 2}, {var::ingame_state, 1},
                {var::stage, 2},     {kCredits, 1},
                {kRoutine, 4},       {kEnergy, 2},
@@ -78,14 +78,14 @@ whole_run::options play_options(int slices) {
                {kBigUnits, 4},      {kGameOverCell, 2},
                {kPageInitials3, 4}};
     o.pictures = {kPanelPicture, kContinuePicture, kInitialsPicture};
-    o.watch_pool(kPool128, {{kObjectFlags, 2},
-                            {kObjectState, 1},
-                            {kObjectType, 1},
-                            {kObjectRoutine, 4},
-                            {kObjectWorldX, 2},
+    o.watch_pool(kPool128, {{ob::flags, 2},
+                            {ob::state, 1},
+                            {ob::type, 1},
+                            {ob::routine, 4},
+                            {ob::world_x, 2},
                             {kIndicatorBlink, 1},
                             {kIndicatorColour, 2},
-                            {kAttackPattern, 1}});
+                            {ob::attack_pattern, 1}});
     return o;
 }
 
@@ -129,12 +129,14 @@ TEST(PlayRun, TheCoinBuysOneCreditAndTheJoinSpendsIt) {
 // the controller, the continue countdown, the ranking, out, idle again.
 TEST(PlayRun, TheSlotGoesThroughItsChain) {
     const auto& out = play_run();
-    EXPECT_EQ(sequence(out, kRoutine),
-              (std::vector<uint64_t>{0x063514, 0x0638B4, 0x0638C6, 0x063955, 0x0639CB, 0x063EB6, 0x063799,
-                                     0x08A3D6, 0x063818, 0x063514}));
+    EXPECT_EQ(
+        sequence(out, kRoutine),
+        (std::vector<uint64_t>{entry::sub_063514, entry::sub_0638B4, entry::sub_0638C6, entry::sub_063955,
+                               entry::sub_0639CB, entry::sub_063EB6, entry::sub_063799, entry::sub_08A3D6,
+                               entry::sub_063818, entry::sub_063514}));
     // The countdown lasts 1,260 frames after the defeat's blink.
-    const uint64_t countdown = out.first_frame(kRoutine, 0x063799);
-    EXPECT_EQ(out.first_frame(kRoutine, 0x08A3D6) - countdown, 1260u);
+    const uint64_t countdown = out.first_frame(kRoutine, entry::sub_063799);
+    EXPECT_EQ(out.first_frame(kRoutine, entry::sub_08A3D6) - countdown, 1260u);
 }
 
 // Both enemies are hit and defeated: each blow scores 10, each defeat the
@@ -190,7 +192,7 @@ TEST(PlayRun, EnemySwingsTakeTheEnergyUntilItIsGone) {
     EXPECT_GT(hits.front(), play_script::kStand);
     EXPECT_EQ(hits.back(), defeat_frame(out));
     // The defeat leads to the continue countdown.
-    EXPECT_GT(out.first_frame(kRoutine, 0x063799), defeat_frame(out));
+    EXPECT_GT(out.first_frame(kRoutine, entry::sub_063799), defeat_frame(out));
 }
 
 // The watcher's enemy has two attack patterns, alike but for the form of
@@ -199,9 +201,9 @@ TEST(PlayRun, EnemySwingsTakeTheEnergyUntilItIsGone) {
 TEST(PlayRun, SwingsOfBothAttackPatternsLand) {
     const auto& out = play_run();
     uint32_t enemy = 0;
-    for (const auto& c : out.pool_changes(kPool128, kObjectType))
+    for (const auto& c : out.pool_changes(kPool128, ob::type))
         if (c.value == kWatchersKind) {
-            enemy = c.address - kObjectType;
+            enemy = c.address - ob::type;
             break;
         }
     ASSERT_NE(enemy, 0u) << "the watcher's enemy came";
@@ -211,7 +213,7 @@ TEST(PlayRun, SwingsOfBothAttackPatternsLand) {
     std::vector<uint64_t> patterns;
     for (size_t i = 2; i < energy.size(); ++i)
         if (energy[i] + 1 < energy[i - 1] || energy[i] == 0)
-            patterns.push_back(out.value_at(enemy + kAttackPattern, frames[i]));
+            patterns.push_back(out.value_at(enemy + ob::attack_pattern, frames[i]));
     ASSERT_EQ(patterns.size(), 4u);
     EXPECT_NE(std::find(patterns.begin(), patterns.end(), 0u), patterns.end())
         << "a swing with its box inline";
@@ -226,7 +228,7 @@ TEST(PlayRun, ThePanelAndTheContinueCountdownAreShown) {
     const auto& out = play_run();
     EXPECT_EQ(out.value_at(kNameCell, 1000), 0x0200u | 'R');
     EXPECT_EQ(out.value_at(kEnergyUnits, 1000), 0x0300u | ('0' + out.value_at(kEnergy, 1000) % 10));
-    const uint64_t countdown = out.first_frame(kRoutine, 0x063799);
+    const uint64_t countdown = out.first_frame(kRoutine, entry::sub_063799);
     EXPECT_EQ(out.value_at(kNameCell, countdown), 0x0400u | 'O');
     EXPECT_EQ(out.value_at(kHeadingCell, countdown), 0x0500u | 'C');
     std::vector<uint64_t> shown;
@@ -238,7 +240,7 @@ TEST(PlayRun, ThePanelAndTheContinueCountdownAreShown) {
     std::vector<uint64_t> seconds;
     for (int n = 20; n >= 0; --n) seconds.push_back(uint64_t(n));
     EXPECT_EQ(shown, seconds);
-    EXPECT_EQ(out.value_at(kBigUnits, out.first_frame(kRoutine, 0x08A3D6)), 0u);
+    EXPECT_EQ(out.value_at(kBigUnits, out.first_frame(kRoutine, entry::sub_08A3D6)), 0u);
 }
 
 // The same in the picture: the panel's name and energy (six digits after
@@ -247,7 +249,7 @@ TEST(PlayRun, ThePanelAndTheContinueCountdownAreShown) {
 TEST(PlayRun, TextsShowInThePicture) {
     const auto& out = play_run();
     whole_run::keep_pictures(out, "play", IRONBELL_ARTEFACTS);
-    ASSERT_EQ(out.value_at(kRoutine, kPanelPicture), 0x063EB6u) << "slot 0 plays";
+    ASSERT_EQ(out.value_at(kRoutine, kPanelPicture), entry::sub_063EB6) << "slot 0 plays";
     char energy[16];
     std::snprintf(energy, sizeof energy, "E%6u", unsigned(out.value_at(kEnergy, kPanelPicture)));
     EXPECT_EQ(whole_run::shown_text(out, kPanelPicture, 0, 2, 3), "RED");
@@ -268,7 +270,7 @@ TEST(PlayRun, TextsShowInThePicture) {
         EXPECT_GE(changes, panel.width / 16) << "row " << y << " is not one colour";
     }
 
-    ASSERT_EQ(out.value_at(kRoutine, kContinuePicture), 0x063799u) << "slot 0 counts down";
+    ASSERT_EQ(out.value_at(kRoutine, kContinuePicture), entry::sub_063799) << "slot 0 counts down";
     EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 0, 2, 3), "OUT");
     EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 12, 16, 8), "CONTINUE");
     EXPECT_EQ(whole_run::shown_text(out, kContinuePicture, 13, 14, 12), "PRESS BUTTON");
@@ -293,8 +295,8 @@ TEST(PlayRun, TheAreaChangesWithNoSlotInPlayAndTheGameEnds) {
     EXPECT_EQ(out.value_at(kGameOverCell, out.first_frame(var::ingame_state, flow_state::game_over_wait_in)),
               0x0500u | 'G')
         << "the game-over screen's first line";
-    EXPECT_GT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, 0x063799));
-    EXPECT_LT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, 0x08A3D6));
+    EXPECT_GT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, entry::sub_063799));
+    EXPECT_LT(out.first_frame(var::stage, 0x0201), out.first_frame(kRoutine, entry::sub_08A3D6));
 }
 
 // The play's score takes the lowest default entry's place in its character's table
@@ -336,46 +338,46 @@ TEST(PlayRun, TheSecondAreaLightsTheCountdownIndicatorAndADrifterCrossesTheScree
     const uint64_t area2 = out.first_frame(var::stage, 0x0201);
     ASSERT_GT(area2, 0u);
     auto with_routine = [&](uint32_t routine) {
-        return out.objects_with(kPool128, kObjectRoutine, routine, area2);
+        return out.objects_with(kPool128, ob::routine, routine, area2);
     };
-    const auto indicators = with_routine(0x084FA6);
+    const auto indicators = with_routine(entry::sub_084FA6);
     ASSERT_EQ(indicators.size(), 2u);
     for (uint32_t a : indicators) {
-        if (out.value_at(a + kObjectType, area2) == 1) {
+        if (out.value_at(a + ob::type, area2) == 1) {
             for (uint64_t f : out.frames_of(a + kIndicatorBlink))
                 EXPECT_LE(f, area2) << "slot 1 is not in play";
             continue;
         }
         EXPECT_EQ(out.value_at(a + kIndicatorColour, area2) & 0x7FF, 0x170u) << "the countdown's colour";
         // Counted every frame from the area's start while slot 0 counts down.
-        const uint64_t ranking = out.first_frame(kRoutine, 0x08A3D6);
+        const uint64_t ranking = out.first_frame(kRoutine, entry::sub_08A3D6);
         for (uint64_t f = area2; f < ranking; ++f)
             EXPECT_EQ(out.value_at(a + kIndicatorBlink, f), (f - area2 + 1) & 0xFF) << "frame " << f;
         EXPECT_EQ(out.value_at(a + kIndicatorBlink, ranking + 10), out.value_at(a + kIndicatorBlink, ranking))
             << "dark once the countdown is over";
     }
-    for (uint32_t routine : {0x0770E0u, 0x0771A2u}) {
+    for (uint32_t routine : {entry::sub_0770E0, entry::sub_0771A2}) {
         const auto touch = with_routine(routine);
         ASSERT_EQ(touch.size(), 1u);
-        EXPECT_EQ(out.value_at(touch[0] + kObjectType, area2), routine == 0x0770E0 ? 55u : 56u);
-        EXPECT_EQ(out.frames_of(touch[0] + kObjectState).back(), area2) << "waiting from its first frame on";
+        EXPECT_EQ(out.value_at(touch[0] + ob::type, area2), routine == entry::sub_0770E0 ? 55u : 56u);
+        EXPECT_EQ(out.frames_of(touch[0] + ob::state).back(), area2) << "waiting from its first frame on";
     }
-    const auto drifters = with_routine(0x077270);
+    const auto drifters = with_routine(entry::sub_077270);
     ASSERT_EQ(drifters.size(), 1u);
     const uint32_t d = drifters[0];
-    const int16_t x0 = int16_t(out.value_at(d + kObjectWorldX, area2));
-    const int v = int16_t(out.value_at(d + kObjectWorldX, area2 + 1)) - x0;
+    const int16_t x0 = int16_t(out.value_at(d + ob::world_x, area2));
+    const int v = int16_t(out.value_at(d + ob::world_x, area2 + 1)) - x0;
     EXPECT_GE(v, 13);
     EXPECT_LE(v, 16);
     EXPECT_EQ(x0, -79 * v) << "in from 80 steps left of its place";
-    const auto states = out.values_of(d + kObjectState);
-    const auto flags = out.values_of(d + kObjectFlags);
+    const auto states = out.values_of(d + ob::state);
+    const auto flags = out.values_of(d + ob::flags);
     ASSERT_GE(states.size(), 2u);
     EXPECT_EQ(states.back(), 2u) << "shown on screen";
     ASSERT_FALSE(flags.empty());
     EXPECT_EQ(flags.back() & 1, 0u) << "removed itself";
-    const uint64_t gone = out.frames_of(d + kObjectFlags).back();
-    const int16_t x_gone = int16_t(out.value_at(d + kObjectWorldX, gone));
+    const uint64_t gone = out.frames_of(d + ob::flags).back();
+    const int16_t x_gone = int16_t(out.value_at(d + ob::world_x, gone));
     // The frame it was first not shown it left without a step.
     EXPECT_EQ(x_gone, x0 + int(gone - 1 - area2) * v) << "a step a frame to the end";
     EXPECT_GT(x_gone, int16_t(out.value_at(kCameraX, gone)) + 320 * 4) << "off the screen's right edge";

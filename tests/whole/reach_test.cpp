@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "game/routines.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
@@ -84,40 +85,40 @@ struct exception_row {
 // the ROM set is ours to plant.
 const std::vector<exception_row> kExceptions = {
     // Paths that end the run.
-    {0x0781EE, why::ends_the_run,
+    {entry::sub_0781EE, why::ends_the_run,
      "the sweep's score check, in the sweep's states 2 and 3: an attack object's first run ends "
      "in state 1, and its second run calls the stored type routine, which has no translated entry"},
     // No translated caller: nothing in game/ calls these, jumps to them or
     // stores their address, and no ROM table is read for them.
-    {0x000000, why::no_caller,
+    {entry::sub_000000, why::no_caller,
      "the reset code's twin at the bottom of ROM: nothing calls it; only a routine address or "
      "vector of 0 in damaged data would enter it"},
-    {0x060A1D, why::no_caller, "the sprite RAM copy that the boot routine makes inline"},
-    {0x0695E6, why::no_caller,
+    {entry::sub_060A1D, why::no_caller, "the sprite RAM copy that the boot routine makes inline"},
+    {entry::sub_0695E6, why::no_caller,
      "the difficulty factor: every enemy set-up and the spawn attempt read the factor table "
      "0x0699CD themselves; no translated routine calls it and no ROM table names it"},
-    {0x062B70, why::no_caller,
+    {entry::sub_062B70, why::no_caller,
      "queues the character select's palette block; the in-game flow queues it itself"},
-    {0x06350B, why::no_caller,
+    {entry::sub_06350B, why::no_caller,
      "a second entry of the join routine (continue at 0x0635B4); the join check enters at 0x063536"},
-    {0x081A33, why::no_caller,
+    {entry::sub_081A33, why::no_caller,
      "faces a prop away from an unmirrored last attacker: a subroutine of the prop routines 0x081654, "
      "0x0816BA and 0x0816EB, which have no translated code (the prop dispatcher runs only their "
      "first frame, the shared set-up, and takes no other routine from its ROM table)"},
-    {0x082E5D, why::no_caller, "an empty routine next to the child effects"},
-    {0x08784E, why::no_caller,
+    {entry::sub_082E5D, why::no_caller, "an empty routine next to the child effects"},
+    {entry::sub_08784E, why::no_caller,
      "the terrain map's row width and base, which the terrain routines work out inline"},
-    {0x089548, why::no_caller,
+    {entry::sub_089548, why::no_caller,
      "the CRC of the primary settings record; the backup code calls the CRC routine 0x08954D itself"},
-    {0x08C3FB, why::no_caller, "prints the menu pages' common footer; each page prints it itself"},
-    {0x08C482, why::no_caller,
+    {entry::sub_08C3FB, why::no_caller, "prints the menu pages' common footer; each page prints it itself"},
+    {entry::sub_08C482, why::no_caller,
      "unmarks the current menu line with colour 0; the menu loops carry the same steps inline"},
-    {0x08C485, why::no_caller, "the same with the colour in R0: entered only from 0x08C482"},
+    {entry::sub_08C485, why::no_caller, "the same with the colour in R0: entered only from 0x08C482"},
     // Branches no synthetic data can take.
-    {0x09F6BC, why::out_of_reach,
+    {entry::int_default, why::out_of_reach,
      "the default interrupt handler, for vectors no source raises: the controller's five sources "
      "each have a handler of their own, and the board raises no other interrupt"},
-    {0x09F6C8, why::out_of_reach,
+    {entry::int_nmi, why::out_of_reach,
      "the non-maskable interrupt's handler: the board wires no NMI, and the runtime takes only the "
      "controller's maskable line"},
 };

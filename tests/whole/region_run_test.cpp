@@ -52,10 +52,7 @@ class Region : public ::testing::TestWithParam<region_case> {};
 TEST_P(Region, RunEndsCleanly) {
     const region_case& c = GetParam();
     whole_run::runner runner(IRONBELL_PROBE_EXE, members(c.kind, c.seed));
-    whole_run::options o;
-    o.frames = kFrames;
-    o.every = kFrames;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options("", kFrames, kFrames, 1, 240);
     o.env["IRONBELL_PROBE_HUNG"] = std::to_string(kHungSeconds);
     const whole_run::outcome r = runner.run(o);
 

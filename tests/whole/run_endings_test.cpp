@@ -21,11 +21,13 @@
 #include <vector>
 
 #include "game/actors/vars.h"
+#include "game/engine/object.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/routines.h"
 #include "tests/support/play_script.h"
 #include "tests/support/synthetic_rom.h"
 #include "tests/support/whole_run.h"
@@ -33,14 +35,14 @@
 
 namespace {
 
+namespace ob = object_record;
+namespace br = backup_record;
+
 // ---- the EEPROM the runs start from ----
 
 // The CRC of a settings record, the record being its first byte.
-uint16_t record_crc(const uint8_t* record) { return whole_run::backup_crc(record + 0x0A); }
+uint16_t record_crc(const uint8_t* record) { return whole_run::backup_crc(record + br::flip_screen); }
 
-constexpr size_t kSpare = 0x40;
-constexpr size_t kChutePerPlayer = 0x11;
-constexpr size_t kCrc = 0x08, kDifficulty = 0x20, kStartEnergy = 0x22, kSaveCount = 0x3C;
 constexpr uint32_t kSavesBefore = 5;
 
 uint16_t get16(const std::vector<uint8_t>& v, size_t at) { return uint16_t(v[at] | v[at + 1] << 8); }
@@ -55,10 +57,10 @@ uint32_t get32(const std::vector<uint8_t>& v, size_t at) {
 // with the first autosave due only at frame 600.
 std::vector<uint8_t> starting_eeprom(bool chute_per_player = false) {
     auto image = whole_run::settings_eeprom([chute_per_player](uint8_t* record) {
-        record[kSaveCount] = kSavesBefore;
-        record[kChutePerPlayer] = chute_per_player ? 1 : 0;
+        record[br::save_count] = kSavesBefore;
+        record[br::chute_per_player] = chute_per_player ? 1 : 0;
     });
-    image[kSpare + kDifficulty] ^= 1;
+    image[br::spare + br::difficulty] ^= 1;
     return image;
 }
 
@@ -76,9 +78,10 @@ constexpr const char* kIntoPlay =
 using play_script::poke;
 
 // Slot 0 out at frame 340: energy 0 and the last frame of the defeat.
-const std::string kSlot0Out =
-    poke(340, var::player_records + 0x40, 0x00) + poke(340, var::player_records + 0x41, 0x00) +
-    poke(340, var::player_records + 0x37, 0x01) + poke(340, var::player_records + 0x02, 0x13);
+const std::string kSlot0Out = poke(340, var::player_records + ob::energy, 0x00) +
+                              poke(340, var::player_records + ob::energy + 1, 0x00) +
+                              poke(340, var::player_records + player_record::state_timer, 0x01) +
+                              poke(340, var::player_records + ob::state, 0x13);
 
 struct ending {
     const char* name;
@@ -105,7 +108,7 @@ const ending kEndings[] = {
     // The player is out (energy 0 and the last frame of the defeat, standing
     // for the hits an enemy would land) and continues with a coin and button 1.
     {"ContinueDuringPlay", kSlot0Out + "360 press coin1\n380 press button1\n", kUnwoundAt0635E5,
-     var::player_records + 0x04, 4, 0x063799, false},  // the continue countdown
+     var::player_records + ob::routine, 4, entry::sub_063799, false},  // the continue countdown
     // The same after a press of button 1 with no credit (the join's coin is
     // spent): the countdown is cut to the start of its current second.
     {"ContinueWithoutCredit", kSlot0Out + "360 press button1\n380 press coin1\n400 press button1\n",
@@ -139,7 +142,7 @@ const ending kEndings[] = {
     {"PlacedObjectArea", poke(306, var::game_flags + 1, 0x10),
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
-     var::player_records + 0x04, 4, 0x063955, true},  // the set-up, next after placement
+     var::player_records + ob::routine, 4, entry::sub_063955, true},  // the set-up, next after placement
     // Stage 2's area 2, a placed-object area (the stage and area bytes set
     // before the first area starts: every change of area ends a run, so no
     // input reaches an even area). Its spawn generator spawns by window:
@@ -162,17 +165,17 @@ const ending kEndings[] = {
     {"EvenAreaStart", std::string("110 press coin2\n200 press coin2\n") + poke(303, var::area, 0x01),
      "The task started at FFFFF0 came to its end at 0651D1 \\(frame (\\d+)\\)\n"
      "The last call that came back past its caller: from 0600E7, to 0651D1 instead of 0600EA\n",
-     var::player_records + 0x40, 2, 600, false, true},  // the second coin turned into energy
+     var::player_records + ob::energy, 2, 600, false, true},  // the second coin turned into energy
     // The special's launch state (the control script has no button 2 to
     // start the special with): the object is launched, runs its first frame
     // and ends the run on its second.
-    {"SpecialLaunchesAnObject", poke(340, var::player_records + 0x02, 0x16),
-     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23,
+    {"SpecialLaunchesAnObject", poke(340, var::player_records + ob::state, 0x16),
+     "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + ob::state, 1, 23,
      true},  // launched
     // The same object, the first character's carried box, hits the stalker
     // beside the player at once (energy and points, no reaction): the hit
     // scores in the launch frame, the run ends in the next.
-    {"CarriedBoxScoresItsHit", poke(340, var::player_records + 0x02, 0x16),
+    {"CarriedBoxScoresItsHit", poke(340, var::player_records + ob::state, 0x16),
      "No translated code starts at 07807D \\(frame (\\d+)\\)\n", var::player_records + player_record::score,
      4, 10, true},
     // The fourth character's special (the character poked as the beam's and
@@ -181,7 +184,7 @@ const ending kEndings[] = {
     // effect, which scores.
     {"SpecialLaunchesAWave",
      poke(340, var::player_records + player_record::character, 0x03) +
-         poke(340, var::player_records + 0x02, 0x16),
+         poke(340, var::player_records + ob::state, 0x16),
      "No translated code starts at 07820E \\(frame (\\d+)\\)\n", var::player_records + player_record::score,
      4, 10, true},
     // The same from the special's first state (its effect, its strike, then
@@ -190,17 +193,19 @@ const ending kEndings[] = {
     // player's animation).
     {"SpecialLaunchesABeam",
      poke(340, var::player_records + player_record::character, 0x01) +
-         poke(340, var::player_records + 0x02, 0x14),
-     "No translated code starts at 077D29 \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23, true},
+         poke(340, var::player_records + ob::state, 0x14),
+     "No translated code starts at 077D29 \\(frame (\\d+)\\)\n", var::player_records + ob::state, 1, 23,
+     true},
     {"SpecialLaunchesASweep",
      poke(340, var::player_records + player_record::character, 0x02) +
-         poke(340, var::player_records + 0x02, 0x14),
-     "No translated code starts at 078179 \\(frame (\\d+)\\)\n", var::player_records + 0x02, 1, 23, true},
+         poke(340, var::player_records + ob::state, 0x14),
+     "No translated code starts at 078179 \\(frame (\\d+)\\)\n", var::player_records + ob::state, 1, 23,
+     true},
     // States no branch table holds, as damaged work RAM would give them: the
     // in-game flow's and the player controller's.
     {"InGameStateOutOfRange", poke(340, var::ingame_state, 0x3B),
      "Jump from 06224F to 062303 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
-    {"PlayerStateOutOfRange", poke(340, var::player_records + 0x02, 0x3B),
+    {"PlayerStateOutOfRange", poke(340, var::player_records + ob::state, 0x3B),
      "Jump from 063F5D to 064011 has no translated target \\(frame (\\d+)\\)\n", 0, 0, 0, false},
 };
 
@@ -213,12 +218,8 @@ const char* const kCommonCheckpoints = R"(
 )";
 
 whole_run::options ending_options(const ending& e, int slices) {
-    whole_run::options o;
-    o.script = std::string(kIntoPlay) + e.script;
-    o.frames = 590;  // ends before the first autosave at frame 600
-    o.every = 100;
-    o.slices = slices;
-    o.seconds = 120;
+    // 590 frames: the run ends before the first autosave at frame 600.
+    whole_run::options o = whole_run::run_options(std::string(kIntoPlay) + e.script, 590, 100, slices, 120);
     o.eeprom = starting_eeprom(e.chute_per_player);
     o.watch = {{var::game_mode, 1}, {var::game_flags, 1}};
     if (e.bytes) o.watch.push_back({e.watched, e.bytes});
@@ -278,11 +279,11 @@ TEST_P(RunEndings, EndsWithItsMessageAfterSavingTheEeprom) {
     ASSERT_TRUE(out.eeprom.has_value()) << "no EEPROM file";
     const auto& ee = *out.eeprom;
     ASSERT_EQ(ee.size(), 128u);
-    EXPECT_TRUE(std::equal(ee.begin(), ee.begin() + kSpare, ee.begin() + kSpare)) << "spare repaired";
-    EXPECT_EQ(get32(ee, kSaveCount), kSavesBefore + 1);
-    EXPECT_EQ(get16(ee, kCrc), record_crc(ee.data()));
-    EXPECT_EQ(ee[kDifficulty], 3);
-    EXPECT_EQ(get16(ee, kStartEnergy), 300);
+    EXPECT_TRUE(std::equal(ee.begin(), ee.begin() + br::spare, ee.begin() + br::spare)) << "spare repaired";
+    EXPECT_EQ(get32(ee, br::save_count), kSavesBefore + 1);
+    EXPECT_EQ(get16(ee, br::crc), record_crc(ee.data()));
+    EXPECT_EQ(ee[br::difficulty], 3);
+    EXPECT_EQ(get16(ee, br::start_energy), 300);
 }
 
 const ending& ending_named(const char* name) {
@@ -325,15 +326,19 @@ TEST(RunEndingsCountdown, APressWithNoCreditCutsTheCountdownToTheStartOfItsSecon
 TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects) {
     const ending& e = ending_named("EvenAreaStart");
     whole_run::options o = ending_options(e, 1);
-    constexpr uint32_t kCount128 = 124, kCount64 = 200;
-    constexpr uint32_t kState = 2, kType = 3, kRoutine = 4, kScreenX = 16, kScreenY = 18, kWorldX = 32;
-    constexpr uint32_t kWindowMaxX = 56, kWindowMinX = 58, kWindowMaxY = 60, kWindowMinY = 62;
     constexpr uint32_t kSlot0Credits = var::credit_records + credit_record::size;
-    o.watch_pool({var::objects_128, 128, kCount128},
-                 {{kState, 1}, {kType, 1}, {kRoutine, 4}, {kScreenX, 2}, {kScreenY, 2}, {kWorldX, 2}});
-    o.watch_pool(
-        {var::objects_64, 64, kCount64},
-        {{kState, 1}, {kRoutine, 4}, {kWindowMaxX, 2}, {kWindowMinX, 2}, {kWindowMaxY, 2}, {kWindowMinY, 2}});
+    o.watch_pool(whole_run::kPool128, {{ob::state, 1},
+                                       {ob::type, 1},
+                                       {ob::routine, 4},
+                                       {ob::screen_x, 2},
+                                       {ob::screen_y, 2},
+                                       {ob::world_x, 2}});
+    o.watch_pool(whole_run::kPool64, {{ob::state, 1},
+                                      {ob::routine, 4},
+                                      {placed_object::window_max_x, 2},
+                                      {placed_object::window_min_x, 2},
+                                      {placed_object::window_max_y, 2},
+                                      {placed_object::window_min_y, 2}});
     o.watch.push_back({hw::sound_command, 1});
     o.watch.push_back({kSlot0Credits, 1});
     o.watch.push_back({var::area, 1});
@@ -350,45 +355,45 @@ TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects)
     // The credit of the second coin became start energy at the area start.
     EXPECT_EQ(out.value_at(kSlot0Credits, start - 1), 1u);
     EXPECT_EQ(out.value_at(kSlot0Credits, start), 0u);
-    EXPECT_EQ(out.value_at(var::player_records + 0x40, start), 600u);
+    EXPECT_EQ(out.value_at(var::player_records + ob::energy, start), 600u);
 
     // The 128-byte objects by routine at the last frame end.
     auto with_routine = [&](uint32_t routine) {
         std::vector<uint32_t> v;
-        for (uint32_t i = 0; i < kCount128; ++i)
-            if (out.value_at(var::objects_128 + 128 * i + kRoutine, last) == routine)
-                v.push_back(var::objects_128 + 128 * i);
+        for (uint32_t i = 0; i < whole_run::kPool128.count; ++i)
+            if (out.value_at(whole_run::kPool128.object(i) + ob::routine, last) == routine)
+                v.push_back(whole_run::kPool128.object(i));
         return v;
     };
-    const auto indicators = with_routine(0x084FA6);
+    const auto indicators = with_routine(entry::sub_084FA6);
     ASSERT_EQ(indicators.size(), 2u) << "one per slot of the two-slot setting";
     for (uint32_t a : indicators) {
-        const uint64_t slot = out.value_at(a + kType, last);
+        const uint64_t slot = out.value_at(a + ob::type, last);
         ASSERT_LT(slot, 2u);
-        EXPECT_EQ(out.value_at(a + kScreenX, last), 40 + 240 * slot) << "slot " << slot;
-        EXPECT_EQ(out.value_at(a + kScreenY, last), 40u);
+        EXPECT_EQ(out.value_at(a + ob::screen_x, last), 40 + 240 * slot) << "slot " << slot;
+        EXPECT_EQ(out.value_at(a + ob::screen_y, last), 40u);
     }
-    for (auto [routine, type] : {std::pair{0x0770E0u, 55u}, {0x0771A2u, 56u}}) {
+    for (auto [routine, type] : {std::pair{entry::sub_0770E0, 55u}, {entry::sub_0771A2, 56u}}) {
         const auto touch = with_routine(routine);
         ASSERT_EQ(touch.size(), 1u) << type;
-        EXPECT_EQ(out.value_at(touch[0] + kType, last), type);
-        EXPECT_EQ(out.value_at(touch[0] + kState, last), 1u) << "waiting for a touch";
+        EXPECT_EQ(out.value_at(touch[0] + ob::type, last), type);
+        EXPECT_EQ(out.value_at(touch[0] + ob::state, last), 1u) << "waiting for a touch";
     }
-    const auto drifters = with_routine(0x077270);
+    const auto drifters = with_routine(entry::sub_077270);
     ASSERT_EQ(drifters.size(), 1u);
     const uint32_t drifter = drifters[0];
-    EXPECT_EQ(out.value_at(drifter + kType, last), 57u);
-    const auto routine_frames = out.frames_of(drifter + kRoutine);
+    EXPECT_EQ(out.value_at(drifter + ob::type, last), 57u);
+    const auto routine_frames = out.frames_of(drifter + ob::routine);
     ASSERT_FALSE(routine_frames.empty());
     const uint64_t set_up = routine_frames.back();  // its first frame
     ASSERT_LT(set_up + 1, last);
-    const int16_t x0 = int16_t(out.value_at(drifter + kWorldX, set_up));
-    const int v = int16_t(out.value_at(drifter + kWorldX, set_up + 1)) - x0;
+    const int16_t x0 = int16_t(out.value_at(drifter + ob::world_x, set_up));
+    const int v = int16_t(out.value_at(drifter + ob::world_x, set_up + 1)) - x0;
     EXPECT_GE(v, 13);
     EXPECT_LE(v, 16);
     EXPECT_EQ(x0, -79 * v) << "80 steps left of its start, one step made";
     for (uint64_t f = set_up + 1; f <= last; ++f)
-        EXPECT_EQ(int16_t(out.value_at(drifter + kWorldX, f)), x0 + int(f - set_up) * v) << "frame " << f;
+        EXPECT_EQ(int16_t(out.value_at(drifter + ob::world_x, f)), x0 + int(f - set_up) * v) << "frame " << f;
 
     // The area's one placed object, a rectangle from (400, 480) to (560, 640),
     // in its state 1 with its window of camera places: its far corner plus
@@ -396,20 +401,20 @@ TEST(RunEndingsEvenArea, TheAreaStartSetsUpItsPlacedObjectsIndicatorsAndEffects)
     // its near corner less 1,216 down (within 80 pixels of the 320 x 224
     // screen).
     std::vector<uint32_t> placed;
-    for (uint32_t i = 0; i < kCount64; ++i)
-        if (out.value_at(var::objects_64 + 64 * i + kRoutine, last) == 0x087A55)
-            placed.push_back(var::objects_64 + 64 * i);
+    for (uint32_t i = 0; i < whole_run::kPool64.count; ++i)
+        if (out.value_at(whole_run::kPool64.object(i) + ob::routine, last) == entry::sub_087A55)
+            placed.push_back(whole_run::kPool64.object(i));
     ASSERT_EQ(placed.size(), 1u);
-    EXPECT_EQ(out.value_at(placed[0] + kState, last), 1u);
-    EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxX, last)), 560 + 320);
-    EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMinX, last)), 400 - 1600);
-    EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMaxY, last)), 640 + 320);
-    EXPECT_EQ(int16_t(out.value_at(placed[0] + kWindowMinY, last)), 480 - 1216);
+    EXPECT_EQ(out.value_at(placed[0] + ob::state, last), 1u);
+    EXPECT_EQ(int16_t(out.value_at(placed[0] + placed_object::window_max_x, last)), 560 + 320);
+    EXPECT_EQ(int16_t(out.value_at(placed[0] + placed_object::window_min_x, last)), 400 - 1600);
+    EXPECT_EQ(int16_t(out.value_at(placed[0] + placed_object::window_max_y, last)), 640 + 320);
+    EXPECT_EQ(int16_t(out.value_at(placed[0] + placed_object::window_min_y, last)), 480 - 1216);
 
     // The area's music reached the sound board, which raised the main
     // processor's sound interrupt; its handler ran.
     EXPECT_EQ(out.value_at(hw::sound_command, last), synthetic::kRaiseCommand);
-    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), 0x09F61Cu));
+    EXPECT_TRUE(std::binary_search(out.entered.begin(), out.entered.end(), entry::int_sound));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, RunEndings, ::testing::Range<size_t>(0, std::size(kEndings)),

@@ -15,17 +15,21 @@
 
 #include "tests/support/play_script.h"
 #include "game/actors/vars.h"
+#include "game/engine/object.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "game/routines.h"
 #include "tests/support/whole_run.h"
 #include "tests/whole/reach_runs.h"
 
 namespace {
 
+namespace ob = object_record;
+
 using whole_run::frames_of;
 using whole_run::queued;
 
-constexpr uint32_t kPlayerScore = var::player_records + 140;  // slot 0's record
+constexpr uint32_t kPlayerScore = var::player_records + player_record::score;  // slot 0's record
 constexpr uint32_t kCameraX = var::playfield_camera + camera_record::x;
 constexpr uint32_t kLayerCameraX = var::layer_camera + camera_record::x,
                    kLayerCameraY = var::layer_camera + camera_record::y;
@@ -33,11 +37,8 @@ constexpr uint32_t kLayerWord = var::video_shadow + video_reg::layer_off;
 constexpr uint32_t kWipePosition = var::video_shadow + video_reg::wipe_position;
 constexpr uint32_t kWipeEnd = var::video_shadow + video_reg::wipe_extent;
 constexpr uint32_t kMixerNbg3 = var::mixer_shadow + mixer_reg::nbg3_priority;
-constexpr uint32_t kCount128 = 124;
-constexpr uint32_t kCount64 = 200;
-// Fields of an object the checks follow.
-constexpr uint32_t kFlags = 0, kState = 2, kType = 3, kRoutine = 4, kOwner = 12, kScreenX = 16, kWorldX = 32,
-                   kHeight = 36, kScore = 52, kTimer = 54, kEnergy = 64;
+using whole_run::kPool128;
+using whole_run::kPool64;
 
 constexpr uint64_t kFrames = 2600;
 constexpr uint64_t kAreaPoke = 844;  // after stage 1's intro, before its first area starts
@@ -48,8 +49,7 @@ constexpr uint64_t kZoomFrom = 2540, kZoomTo = 2570;
 // there), so that the first area started is stage 4's. Three punches at the prop on the right, a step left
 // and a punch at the prop on the left, then the walk to the right.
 std::string script() {
-    std::string s =
-        "200 press coin1\n+20 press coin1\n+40 press start1\n+120 press button1\n760 press button1\n";
+    std::string s = play_script::coin_and_start() + "760 press button1\n";
     s += play_script::poke(kAreaPoke, var::stage, 4);
     s += "900 press button1\n920 press button1\n940 press button1\n";
     s += "970 press left1 2\n990 press button1\n";
@@ -65,12 +65,7 @@ std::string script() {
 }
 
 whole_run::options scenery_options(int slices) {
-    whole_run::options o;
-    o.script = script();
-    o.frames = kFrames;
-    o.every = 300;
-    o.slices = slices;
-    o.seconds = 240;
+    whole_run::options o = whole_run::run_options(script(), kFrames, 300, slices, 240);
     o.watch = {{var::ingame_state, 1},
                {var::stage, 1},
                {var::area, 1},
@@ -88,22 +83,17 @@ whole_run::options scenery_options(int slices) {
                {var::nbg0_zoom, 2}};
     for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
         for (uint32_t b = 1; b < 34; ++b) o.watch.push_back({ring + b, 1});
-    o.watch_pool({var::objects_128, 128, kCount128}, {{kFlags, 2},
-                                                      {kState, 1},
-                                                      {kType, 1},
-                                                      {kRoutine, 4},
-                                                      {kScreenX, 2},
-                                                      {kWorldX, 2},
-                                                      {kHeight, 2},
-                                                      {kScore, 2},
-                                                      {kTimer, 2},
-                                                      {kEnergy, 2}});
-    for (uint32_t i = 0; i < kCount64; ++i) {
-        const uint32_t a = var::objects_64 + 64 * i;
-        o.watch.push_back({a + kState, 1});
-        o.watch.push_back({a + kRoutine, 4});
-        o.watch.push_back({a + kOwner, 2});
-    }
+    o.watch_pool(kPool128, {{ob::flags, 2},
+                            {ob::state, 1},
+                            {ob::type, 1},
+                            {ob::routine, 4},
+                            {ob::screen_x, 2},
+                            {ob::world_x, 2},
+                            {ob::height, 2},
+                            {ob::score_value, 2},
+                            {prop_record::counter, 2},
+                            {ob::energy, 2}});
+    o.watch_pool(kPool64, {{ob::state, 1}, {ob::routine, 4}, {ob::owner, 2}});
     return o;
 }
 
@@ -120,7 +110,7 @@ uint64_t area_start(const whole_run::outcome& out) {
 
 // The 128-byte objects whose routine was `routine` in `frame`.
 std::vector<uint32_t> running(const whole_run::outcome& out, uint32_t routine, uint64_t frame) {
-    return out.objects_with({var::objects_128, 128, kCount128}, kRoutine, routine, frame);
+    return out.objects_with(kPool128, ob::routine, routine, frame);
 }
 
 // The values a watched field took after `from`, with their frames.
@@ -133,7 +123,7 @@ std::vector<std::pair<uint64_t, uint64_t>> changes_of(const whole_run::outcome& 
 
 // The first frame after `from` in which the object's flags lost bit 0.
 uint64_t gone(const whole_run::outcome& out, uint32_t o, uint64_t from) {
-    for (const auto& [frame, value] : changes_of(out, o + kFlags, from))
+    for (const auto& [frame, value] : changes_of(out, o + ob::flags, from))
         if ((value & 1) == 0) return frame;
     return 0;
 }
@@ -149,15 +139,15 @@ TEST(SceneryRun, ABreakablePropBreaksUnderBlowsForItsScore) {
     ASSERT_GT(start, kAreaPoke);
     // The two props by the player's start: the breakable (prop type 0, 16
     // energy, 500 points) to the right.
-    const auto props = running(out, 0x0815F6, start);
+    const auto props = running(out, entry::sub_0815F6, start);
     ASSERT_EQ(props.size(), 1u);
     const uint32_t p = props[0];
-    EXPECT_EQ(out.value_at(p + kWorldX, start), 744u);
-    EXPECT_EQ(out.value_at(p + kEnergy, start), 16u);
-    EXPECT_EQ(out.value_at(p + kScore, start), 500u);
+    EXPECT_EQ(out.value_at(p + ob::world_x, start), 744u);
+    EXPECT_EQ(out.value_at(p + ob::energy, start), 16u);
+    EXPECT_EQ(out.value_at(p + ob::score_value, start), 500u);
     // Two blows: 8 energy each; the first scores 10, the beating one the
     // prop's 500.
-    const auto energy = changes_of(out, p + kEnergy, start, start + 100);
+    const auto energy = changes_of(out, p + ob::energy, start, start + 100);
     ASSERT_EQ(energy.size(), 2u);
     EXPECT_EQ(energy[0].second, 8u);
     EXPECT_EQ(energy[1].second, 0u);
@@ -170,40 +160,42 @@ TEST(SceneryRun, ABreakablePropBreaksUnderBlowsForItsScore) {
     EXPECT_EQ(frames_of(a, 0x50, start), (std::vector<uint64_t>{energy[0].first, energy[1].first}));
     // Beaten, it breaks into pieces (its animation runs out: state 3), waits
     // 30 frames (4) and blinks (5) before it goes.
-    const auto states = changes_of(out, p + kState, energy[1].first);
+    const auto states = changes_of(out, p + ob::state, energy[1].first);
     ASSERT_GE(states.size(), 3u);
     EXPECT_EQ(states[0].second, 3u);
     EXPECT_EQ(states[1].second, 4u);
     EXPECT_EQ(states[2].second, 5u);
-    EXPECT_EQ(out.value_at(p + kFlags, states[0].first) & 1, 0u);
-    EXPECT_NE(out.value_at(p + kRoutine, states[2].first + 31), 0x0815F6u) << "freed after its blink";
+    EXPECT_EQ(out.value_at(p + ob::flags, states[0].first) & (1u << object_flag::alive), 0u);
+    EXPECT_NE(out.value_at(p + ob::routine, states[2].first + 31), entry::sub_0815F6)
+        << "freed after its blink";
 }
 
 TEST(SceneryRun, AKnockAwayPropFliesOffBouncingFromTheBlowThatBeatsIt) {
     const auto& out = scenery_run();
     const uint64_t start = area_start(out);
     ASSERT_GT(start, kAreaPoke);
-    const auto props = running(out, 0x081732, start);
+    const auto props = running(out, entry::sub_081732, start);
     ASSERT_EQ(props.size(), 1u);
     const uint32_t p = props[0];
-    EXPECT_EQ(out.value_at(p + kWorldX, start), 560u);
+    EXPECT_EQ(out.value_at(p + ob::world_x, start), 560u);
     // One blow of the player, who turned left to it, beats it (8 energy) for
     // 300 points.
-    const auto energy = changes_of(out, p + kEnergy, start, start + 200);
+    const auto energy = changes_of(out, p + ob::energy, start, start + 200);
     ASSERT_EQ(energy.size(), 1u);
     EXPECT_EQ(energy[0].second, 0u);
     const uint64_t hit = energy[0].first;
     EXPECT_EQ(out.value_at(kPlayerScore, hit) - out.value_at(kPlayerScore, hit - 1), 300u);
     // It flies left, away from the player, 10 a frame, until it leaves the
     // screen's range; then it goes.
-    EXPECT_EQ(out.value_at(p + kState, hit + 1), 3u);
-    const int x1 = int(out.value_at(p + kWorldX, hit + 2)), x2 = int(out.value_at(p + kWorldX, hit + 3));
+    EXPECT_EQ(out.value_at(p + ob::state, hit + 1), 3u);
+    const int x1 = int(out.value_at(p + ob::world_x, hit + 2)),
+              x2 = int(out.value_at(p + ob::world_x, hit + 3));
     EXPECT_EQ(x2 - x1, -10);
     uint64_t left = 0;
-    for (const auto& [frame, value] : changes_of(out, p + kState, hit))
+    for (const auto& [frame, value] : changes_of(out, p + ob::state, hit))
         if (value == 4 && !left) left = frame;
     ASSERT_GT(left, hit);
-    EXPECT_LT(int16_t(out.value_at(p + kScreenX, left)), -63);
+    EXPECT_LT(int16_t(out.value_at(p + ob::screen_x, left)), -63);
     // It bounces on the way: sound 151 when it lands, in its 49th step (its
     // speed 24 down to -24); it is off the screen before the next.
     const auto bounces = frames_of(queued(out, var::sound_ring_a), 151, hit);
@@ -220,7 +212,7 @@ TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
     // Types 49, 52 and 53 with the area; type 51 stands; each counts as a
     // live enemy but type 51.
     std::map<uint32_t, uint32_t> actor;
-    for (uint32_t r : {0x069A9Eu, 0x069CC1u, 0x069DB0u, 0x069C3Cu}) {
+    for (uint32_t r : {entry::sub_069A9E, entry::sub_069CC1, entry::sub_069DB0, entry::sub_069C3C}) {
         const auto v = running(out, r, start);
         ASSERT_EQ(v.size(), 1u) << std::hex << r;
         actor[r] = v[0];
@@ -228,11 +220,12 @@ TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
     EXPECT_EQ(out.value_at(var::live_enemy_count, start), 3u);
     // Their children: type 49's part, type 52's struck object, type 53's gun,
     // type 51's companion.
-    for (uint32_t r : {0x069F31u, 0x079718u, 0x07285Du, 0x07966Du})
+    for (uint32_t r : {entry::sub_069F31, entry::sub_079718, entry::sub_07285D, entry::sub_07966D})
         EXPECT_EQ(running(out, r, start).size(), 1u) << std::hex << r;
     // Type 53's gun fires shots while it flies.
     size_t shots = 0;
-    for (uint64_t f = start; f < start + 150; ++f) shots = std::max(shots, running(out, 0x07299F, f).size());
+    for (uint64_t f = start; f < start + 150; ++f)
+        shots = std::max(shots, running(out, entry::sub_07299F, f).size());
     EXPECT_GE(shots, 1u);
     // Type 52 strikes its object (sound 0xAE on ring B); the object sounds
     // 0xCD and goes after blinking.
@@ -247,9 +240,9 @@ TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
     // Type 53 sounds its engine and halts with 0xD8.
     EXPECT_EQ(frames_of(a, 0xD8, start).size(), 1u);
     // Each of 49, 52 and 53 walks or flies off and goes; type 51 stays.
-    for (uint32_t r : {0x069A9Eu, 0x069CC1u, 0x069DB0u})
+    for (uint32_t r : {entry::sub_069A9E, entry::sub_069CC1, entry::sub_069DB0})
         EXPECT_GT(gone(out, actor[r], start), start) << std::hex << r;
-    EXPECT_EQ(out.value_at(actor[0x069C3C] + kFlags, kFrames) & 1, 1u);
+    EXPECT_EQ(out.value_at(actor[entry::sub_069C3C] + ob::flags, kFrames) & (1u << object_flag::alive), 1u);
     // Type 50 comes in as the camera passes X 1000, waits its 900 frames,
     // releases its effect and leaves: no live enemy is left.
     uint64_t came = 0;
@@ -257,7 +250,7 @@ TEST(SceneryRun, PassersByPlayTheirScenesAndLeave) {
         if (value == 1 && out.value_at(var::live_enemy_count, frame - 1) == 0) came = frame;
     ASSERT_GT(came, start);
     EXPECT_GE(out.value_at(kCameraX, came), 1000u);
-    EXPECT_EQ(running(out, 0x069B78, came).size(), 1u);
+    EXPECT_EQ(running(out, entry::sub_069B78, came).size(), 1u);
     EXPECT_EQ(out.value_at(var::live_enemy_count, kFrames), 0u);
 }
 
@@ -282,17 +275,17 @@ TEST(SceneryRun, TheCameraWaitsAtItsGateWhilePassersByPlayAndTheIndicatorSaysSo)
     // go on, hides it (state 3) at the gate, and shows it again with sound
     // 0xAC twice, 31 frames apart.
     uint32_t indicator = 0;
-    for (uint32_t i = 0; i < kCount64; ++i)
-        if (out.value_at(var::objects_64 + 64 * i + kRoutine, start + 200) == 0x079924)
-            indicator = var::objects_64 + 64 * i;
+    for (uint32_t i = 0; i < kPool64.count; ++i)
+        if (out.value_at(kPool64.object(i) + ob::routine, start + 200) == entry::sub_079924)
+            indicator = kPool64.object(i);
     ASSERT_NE(indicator, 0u);
-    EXPECT_EQ(out.value_at(indicator + kState, wait + 20), 3u);
+    EXPECT_EQ(out.value_at(indicator + ob::state, wait + 20), 3u);
     const auto sounds = frames_of(queued(out, var::sound_ring_a), 0xAC, open);
     ASSERT_GE(sounds.size(), 2u);
     EXPECT_EQ(sounds[0], open);
     EXPECT_EQ(sounds[1] - sounds[0], 31u);
     std::vector<uint64_t> states;
-    for (const auto& [frame, value] : changes_of(out, indicator + kState, open - 1, open + 40))
+    for (const auto& [frame, value] : changes_of(out, indicator + ob::state, open - 1, open + 40))
         states.push_back(value);
     EXPECT_EQ(states, (std::vector<uint64_t>{1, 2, 1}));
 }
@@ -333,7 +326,7 @@ TEST(SceneryRun, LayerDecorationsCrossIntoThePlayfieldFrame) {
     const auto& out = scenery_run();
     const uint64_t start = area_start(out);
     ASSERT_GT(start, kAreaPoke);
-    const auto layer = running(out, 0x081322, start);
+    const auto layer = running(out, entry::sub_081322, start);
     ASSERT_EQ(layer.size(), 2u);
     uint64_t wipe = 0;
     for (const auto& [frame, value] : changes_of(out, kWipeEnd, start))
@@ -343,24 +336,24 @@ TEST(SceneryRun, LayerDecorationsCrossIntoThePlayfieldFrame) {
     // 1000 and 700).
     std::vector<uint64_t> xs;
     for (uint32_t d : layer) {
-        EXPECT_EQ(out.value_at(d + kState, wipe - 1), 3u);
-        xs.push_back(out.value_at(d + kWorldX, wipe - 1));
+        EXPECT_EQ(out.value_at(d + ob::state, wipe - 1), 3u);
+        xs.push_back(out.value_at(d + ob::world_x, wipe - 1));
     }
     std::sort(xs.begin(), xs.end());
     EXPECT_EQ(xs, (std::vector<uint64_t>{700 + 384, 1000 + 384}));
     // The decorations that zoom at an area change stand (state 1) until one.
-    const auto area = running(out, 0x0812CD, start + 1);
+    const auto area = running(out, entry::sub_0812CD, start + 1);
     ASSERT_EQ(area.size(), 2u);
-    for (uint32_t d : area) EXPECT_EQ(out.value_at(d + kState, kZoomFrom), 1u);
+    for (uint32_t d : area) EXPECT_EQ(out.value_at(d + ob::state, kZoomFrom), 1u);
 }
 
 TEST(SceneryRun, AtAnAreaChangeTypeFiftyOneAndTheDecorationsZoomWithThePlayfield) {
     const auto& out = scenery_run();
     const uint64_t start = area_start(out);
     ASSERT_GT(start, kAreaPoke);
-    const auto type51 = running(out, 0x069C3C, start);
-    const auto companion = running(out, 0x07966D, start);
-    const auto area = running(out, 0x0812CD, start + 1);
+    const auto type51 = running(out, entry::sub_069C3C, start);
+    const auto companion = running(out, entry::sub_07966D, start);
+    const auto area = running(out, entry::sub_0812CD, start + 1);
     ASSERT_EQ(type51.size(), 1u);
     ASSERT_EQ(companion.size(), 1u);
     ASSERT_EQ(area.size(), 2u);
@@ -370,16 +363,17 @@ TEST(SceneryRun, AtAnAreaChangeTypeFiftyOneAndTheDecorationsZoomWithThePlayfield
     ASSERT_EQ(out.value_at(var::game_flags, zoom) & 0x800, 0x800u);
     ASSERT_EQ(out.value_at(var::nbg0_zoom, zoom), 0x100u);
     for (uint32_t o : {type51[0], companion[0], area[0], area[1]}) {
-        EXPECT_EQ(out.value_at(o + kState, zoom - 1), 1u) << std::hex << o;
-        EXPECT_EQ(out.value_at(o + kState, zoom + 1), 2u) << std::hex << o;
+        EXPECT_EQ(out.value_at(o + ob::state, zoom - 1), 1u) << std::hex << o;
+        EXPECT_EQ(out.value_at(o + ob::state, zoom + 1), 2u) << std::hex << o;
     }
     // Type 51 doubled its offsets from the screen centre: at half size it
     // keeps its place on the screen.
-    EXPECT_EQ(out.value_at(type51[0] + kScreenX, zoom + 5), out.value_at(type51[0] + kScreenX, zoom - 1));
+    EXPECT_EQ(out.value_at(type51[0] + ob::screen_x, zoom + 5),
+              out.value_at(type51[0] + ob::screen_x, zoom - 1));
     // The decorations, which do not double theirs, move halfway to the centre.
     for (uint32_t d : area) {
-        const int before = int16_t(out.value_at(d + kScreenX, zoom - 1)) - 160;
-        const int during = int16_t(out.value_at(d + kScreenX, zoom + 5)) - 160;
+        const int before = int16_t(out.value_at(d + ob::screen_x, zoom - 1)) - 160;
+        const int during = int16_t(out.value_at(d + ob::screen_x, zoom + 5)) - 160;
         EXPECT_NEAR(during, before / 2, 1) << std::hex << d;
     }
 }

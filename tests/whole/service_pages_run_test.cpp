@@ -17,6 +17,7 @@
 #include "game/engine/vars.h"
 #include "game/hardware.h"
 #include "game/operator/vars.h"
+#include "game/routines.h"
 #include "tests/support/play_script.h"
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/whole_run.h"
@@ -30,9 +31,7 @@ using namespace synthetic::service_layout;
 constexpr uint32_t kCreditRecord1 = var::credit_records + credit_record::size;
 
 // Backup record fields the pages edit.
-constexpr uint32_t kFlip = 0x0A, kPlayers = 0x10, kChutePerPlayer = 0x11, kCoinsPerCredit = 0x12,
-                   kChute1Units = 0x13, kChute2Units = 0x14, kBonus = 0x15, kDemoSound = 0x16,
-                   kStartCredits = 0x17, kFreePlay = 0x19, kJoin = 0x1A, kCoinItem = 0x1B, kEnergy = 0x22;
+namespace br = backup_record;
 
 using whole_run::backup_crc;
 
@@ -172,10 +171,10 @@ std::vector<std::pair<uint32_t, int>> watches() {
         {var::service_screen, 4},
         {var::service_credits, 2},
         {hw::layer_control, 2},
-        {var::backup_primary + kFlip, 1},
-        {var::backup_primary + kPlayers, 8},
-        {var::backup_primary + kFreePlay, 3},
-        {var::backup_primary + kEnergy, 2},
+        {var::backup_primary + br::flip_screen, 1},
+        {var::backup_primary + br::player_count, 8},
+        {var::backup_primary + br::free_play, 3},
+        {var::backup_primary + br::start_energy, 2},
         {var::saved_credits, 2},
     };
     for (uint32_t b = 1; b < 34; ++b) w.push_back({var::sound_ring_a + b, 1});
@@ -244,27 +243,18 @@ std::vector<std::pair<uint32_t, int>> watches() {
 constexpr uint64_t kFrames = 2000;
 
 whole_run::options walk_options(int slices) {
-    whole_run::options o;
-    o.script = pages_walk().script;
-    o.frames = kFrames;
-    o.every = 200;
-    o.slices = slices;
+    whole_run::options o = whole_run::run_options(pages_walk().script, kFrames, 200, slices, 240);
     o.watch = watches();
-    o.seconds = 240;
     return o;
 }
 
 // The start after the walk, on the EEPROM file the walk left: a coin in
 // chute 2.
 whole_run::options again_options(const std::vector<uint8_t>& eeprom) {
-    whole_run::options again;
-    again.script = "100 press coin2\n";
-    again.frames = 160;
-    again.every = 160;
+    whole_run::options again = whole_run::run_options("100 press coin2\n", 160, 160, 1, 60);
     again.eeprom = eeprom;
     again.watch = {{var::coin_mode, 1},      {var::same_chute_units, 1}, {var::coin_setting_copy, 4},
                    {var::credit_records, 4}, {kCreditRecord1, 4},        {hw::layer_control, 2}};
-    again.seconds = 60;
     return again;
 }
 
@@ -303,7 +293,8 @@ uint64_t setting_at(const whole_run::outcome& out, uint32_t field, uint64_t fram
         uint32_t first;
         int bytes;
     };
-    for (const piece p : {piece{kFlip, 1}, {kPlayers, 8}, {kFreePlay, 3}, {kEnergy, 2}})
+    for (const piece p :
+         {piece{br::flip_screen, 1}, {br::player_count, 8}, {br::free_play, 3}, {br::start_energy, 2}})
         if (field >= p.first && field < p.first + uint32_t(p.bytes))
             return out.value_at(var::backup_primary + p.first, frame) >> 8 * (field - p.first) & 0xFF;
     ADD_FAILURE() << "record byte +" << std::hex << field << " is not watched";
@@ -363,9 +354,9 @@ TEST(ServicePagesRun, ServiceCreditsStopAtTheCapAndTheBookkeepingShowsThem) {
 TEST(ServicePagesRun, ASettingChangedBackLeavesNothingToSave) {
     const auto& out = walk_run();
     const pages_walk w;
-    EXPECT_EQ(setting_at(out, kDemoSound, w.demo_off), 0x00u);
+    EXPECT_EQ(setting_at(out, br::demo_sound, w.demo_off), 0x00u);
     expect_cells(out, w.demo_off, {{13, 26, 'O', "demo sound: OFF"}, {13, 27, 'F', "demo sound: OFF"}});
-    EXPECT_EQ(setting_at(out, kDemoSound, w.demo_on), 0xFFu);
+    EXPECT_EQ(setting_at(out, br::demo_sound, w.demo_on), 0xFFu);
     expect_cells(out, w.demo_on, {{13, 26, 'O', "demo sound: ON"}, {13, 27, 'N', "demo sound: ON"}});
     // The default start energy with its bar, the default players.
     expect_cells(out, w.demo_on,
@@ -374,7 +365,7 @@ TEST(ServicePagesRun, ASettingChangedBackLeavesNothingToSave) {
                   {9, 30, 0x0430, "energy: 400"},
                   {17, 29, 0x0432, "players: 2"}});
     EXPECT_EQ(out.value_at(var::service_flags, w.bare_left), 0u);
-    EXPECT_EQ(out.value_at(var::service_screen, w.bare_left), 0x08B093u) << "back at the main menu";
+    EXPECT_EQ(out.value_at(var::service_screen, w.bare_left), entry::sub_08B093) << "back at the main menu";
 }
 
 // The second visit steps every game setting but the difficulty: each value
@@ -384,11 +375,11 @@ TEST(ServicePagesRun, EachGameSettingsEditorChangesItsValueOnThePage) {
     const auto& out = walk_run();
     const pages_walk w;
     const uint64_t at = w.game_edited;
-    EXPECT_EQ(setting_at(out, kEnergy, at) | setting_at(out, kEnergy + 1, at) << 8, 450u);
-    EXPECT_EQ(setting_at(out, kDemoSound, at), 0x00u);
-    EXPECT_EQ(setting_at(out, kFlip, at), 0xFFu);
-    EXPECT_EQ(setting_at(out, kPlayers, at), 1u) << "three players";
-    EXPECT_EQ(setting_at(out, kJoin, at), 0xFFu);
+    EXPECT_EQ(setting_at(out, br::start_energy, at) | setting_at(out, br::start_energy + 1, at) << 8, 450u);
+    EXPECT_EQ(setting_at(out, br::demo_sound, at), 0x00u);
+    EXPECT_EQ(setting_at(out, br::flip_screen, at), 0xFFu);
+    EXPECT_EQ(setting_at(out, br::player_count, at), 1u) << "three players";
+    EXPECT_EQ(setting_at(out, br::join_option, at), 0xFFu);
     expect_cells(out, at,
                  {{9, 28, 0x0434, "energy: 450"},
                   {9, 29, 0x0435, "energy: 450"},
@@ -414,7 +405,7 @@ TEST(ServicePagesRun, EachGameSettingsEditorChangesItsValueOnThePage) {
 TEST(ServicePagesRun, CoinEditorsShowTheirValuesAndOneChutePerPlayerGreysChuteTwo) {
     const auto& out = walk_run();
     const pages_walk w;
-    EXPECT_EQ(setting_at(out, kStartCredits, w.start_credits), 2u);
+    EXPECT_EQ(setting_at(out, br::start_credits, w.start_credits), 2u);
     expect_cells(out, w.start_credits,
                  {{4, 20, 'S', "chutes: SHARED"},
                   {6, 25, 0x0432, "to start: 2"},
@@ -424,12 +415,12 @@ TEST(ServicePagesRun, CoinEditorsShowTheirValuesAndOneChutePerPlayerGreysChuteTw
                   {14, 4, 'C', "chute B line"}});
 
     const uint64_t edited = w.coin_edited;
-    EXPECT_EQ(setting_at(out, kCoinsPerCredit, edited), 2u);
-    EXPECT_EQ(setting_at(out, kBonus, edited), 2u);
-    EXPECT_EQ(setting_at(out, kChute1Units, edited), 2u);
-    EXPECT_EQ(setting_at(out, kChute2Units, edited), 3u);
-    EXPECT_EQ(setting_at(out, kCoinItem, edited), 26u) << "no preset";
-    EXPECT_EQ(setting_at(out, kFreePlay, edited), 0u);
+    EXPECT_EQ(setting_at(out, br::coins_per_credit, edited), 2u);
+    EXPECT_EQ(setting_at(out, br::bonus_period, edited), 2u);
+    EXPECT_EQ(setting_at(out, br::chute1_units, edited), 2u);
+    EXPECT_EQ(setting_at(out, br::chute2_units, edited), 3u);
+    EXPECT_EQ(setting_at(out, br::coin_item, edited), 26u) << "no preset";
+    EXPECT_EQ(setting_at(out, br::free_play, edited), 0u);
     // Two units a coin with a unit more every two: 3, 6, 9, 12 units for 1 to
     // 4 coins at two a credit; three units a coin: 4, 9, 13, 18.
     expect_cells(out, edited,
@@ -453,7 +444,7 @@ TEST(ServicePagesRun, CoinEditorsShowTheirValuesAndOneChutePerPlayerGreysChuteTw
                   {19, 16, 0x0A39, "chute B, 4 coins: 9"},
                   {16, 3, 'C', "chute B heading"}});
 
-    EXPECT_EQ(setting_at(out, kChutePerPlayer, w.per_player), 0xFFu);
+    EXPECT_EQ(setting_at(out, br::chute_per_player, w.per_player), 0xFFu);
     expect_cells(out, w.per_player,
                  {{4, 20, 'P', "chutes: PER PLAYER"},
                   {8, 32, 0x0432, "no preset: item 27"},
@@ -488,22 +479,23 @@ TEST(ServicePagesRun, CoinEditorsShowTheirValuesAndOneChutePerPlayerGreysChuteTw
 TEST(ServicePagesRun, TheFreePlayPresetAndTheBonusEditorThatEndsIt) {
     const auto& out = walk_run();
     const pages_walk w;
-    EXPECT_EQ(setting_at(out, kCoinItem, w.free_play), uint64_t(kPresetCount - 1));
-    EXPECT_EQ(setting_at(out, kFreePlay, w.free_play), 0xFFu);
-    EXPECT_EQ(setting_at(out, kCoinsPerCredit, w.free_play), 1u);
-    EXPECT_EQ(setting_at(out, kBonus, w.free_play), 0xFFu);
-    EXPECT_EQ(setting_at(out, kChute1Units, w.free_play), 1u);
-    EXPECT_EQ(setting_at(out, kChute2Units, w.free_play), 1u);
+    EXPECT_EQ(setting_at(out, br::coin_item, w.free_play), uint64_t(kPresetCount - 1));
+    EXPECT_EQ(setting_at(out, br::free_play, w.free_play), 0xFFu);
+    EXPECT_EQ(setting_at(out, br::coins_per_credit, w.free_play), 1u);
+    EXPECT_EQ(setting_at(out, br::bonus_period, w.free_play), 0xFFu);
+    EXPECT_EQ(setting_at(out, br::chute1_units, w.free_play), 1u);
+    EXPECT_EQ(setting_at(out, br::chute2_units, w.free_play), 1u);
     expect_cells(out, w.free_play,
                  {{8, 32, 0x0432, "preset 26"}, {8, 33, 0x0436, "preset 26"}, {9, 19, 'F', "FREE PLAY"}});
     expect_cells(out, w.free_play_coins, {{8, 14, 'F', "bonus: FREE PLAY"}});
 
-    EXPECT_EQ(setting_at(out, kCoinsPerCredit, w.free_play_kept), 2u);
-    EXPECT_EQ(setting_at(out, kCoinItem, w.free_play_kept), uint64_t(kPresetCount - 1)) << "the preset stays";
+    EXPECT_EQ(setting_at(out, br::coins_per_credit, w.free_play_kept), 2u);
+    EXPECT_EQ(setting_at(out, br::coin_item, w.free_play_kept), uint64_t(kPresetCount - 1))
+        << "the preset stays";
 
-    EXPECT_EQ(setting_at(out, kBonus, w.free_play_ended), 0u);
-    EXPECT_EQ(setting_at(out, kFreePlay, w.free_play_ended), 0u);
-    EXPECT_EQ(setting_at(out, kCoinItem, w.free_play_ended), 26u);
+    EXPECT_EQ(setting_at(out, br::bonus_period, w.free_play_ended), 0u);
+    EXPECT_EQ(setting_at(out, br::free_play, w.free_play_ended), 0u);
+    EXPECT_EQ(setting_at(out, br::coin_item, w.free_play_ended), 26u);
     expect_cells(out, w.free_play_ended, {{8, 16, 'N', "bonus: NONE"}});
 }
 
@@ -511,7 +503,7 @@ TEST(ServicePagesRun, TheFreePlayPresetAndTheBonusEditorThatEndsIt) {
 TEST(ServicePagesRun, TheInputTestFollowsTheJoinOption) {
     const auto& out = walk_run();
     const pages_walk w;
-    EXPECT_EQ(out.value_at(var::service_screen, w.input_shown), 0x08B4F8u);
+    EXPECT_EQ(out.value_at(var::service_screen, w.input_shown), entry::sub_08B4F8);
     EXPECT_EQ(text_at(out, 6, 4, w.input_shown), uint64_t('S'));
 }
 
@@ -536,19 +528,20 @@ TEST(ServicePagesRun, LeavingSavesEveryChangeAndTheNextStartPlaysByThem) {
     ASSERT_EQ(e.size(), 128u);
     EXPECT_EQ(std::vector<uint8_t>(e.begin(), e.begin() + 64), std::vector<uint8_t>(e.begin() + 64, e.end()));
     EXPECT_EQ(std::string(e.begin(), e.begin() + 4), "KOTA");
-    EXPECT_EQ(le16(e, 0x08), backup_crc(&e[0x0A]));
-    EXPECT_EQ(le16(e, 0x3C) | le16(e, 0x3E) << 16, 1u) << "saved once";
-    EXPECT_EQ(e[kFlip], 0xFF);
+    EXPECT_EQ(le16(e, br::crc), backup_crc(&e[br::flip_screen]));
+    EXPECT_EQ(le16(e, br::save_count) | le16(e, br::save_count + 2) << 16, 1u) << "saved once";
+    EXPECT_EQ(e[br::flip_screen], 0xFF);
     struct changed {
         uint32_t at;
         uint8_t value;
     };
-    const changed changes[] = {{kPlayers, 1},     {kChutePerPlayer, 0xFF}, {kCoinsPerCredit, 2},
-                               {kChute1Units, 2}, {kChute2Units, 3},       {kBonus, 2},
-                               {kDemoSound, 0},   {kStartCredits, 2},      {kJoin, 0xFF},
-                               {kCoinItem, 26},   {kEnergy, 0xC2},         {kEnergy + 1, 0x01}};
-    for (uint32_t i = 0x10; i < 0x3C; ++i) {
-        uint8_t expected = kDefaultSettings[i - 0x10];
+    const changed changes[] = {
+        {br::player_count, 1}, {br::chute_per_player, 0xFF}, {br::coins_per_credit, 2},
+        {br::chute1_units, 2}, {br::chute2_units, 3},        {br::bonus_period, 2},
+        {br::demo_sound, 0},   {br::start_credits, 2},       {br::join_option, 0xFF},
+        {br::coin_item, 26},   {br::start_energy, 0xC2},     {br::start_energy + 1, 0x01}};
+    for (uint32_t i = br::settings; i < br::save_count; ++i) {
+        uint8_t expected = kDefaultSettings[i - br::settings];
         for (const auto& c : changes)
             if (c.at == i) expected = c.value;
         EXPECT_EQ(e[i], expected) << "record byte +" << std::hex << i;

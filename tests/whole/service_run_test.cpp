@@ -18,6 +18,8 @@
 
 namespace {
 
+namespace br = backup_record;
+
 using namespace synthetic::service_layout;
 
 // Work RAM and shared RAM the run follows.
@@ -109,7 +111,7 @@ struct service_walk : play_script::presses {
 // step of the coins-per-credit editor then adds one coin.
 constexpr auto kPreset1 = kPresets[1];
 constexpr uint8_t kNewCoinsPerCredit = uint8_t(kPreset1[0] + 1);
-constexpr uint8_t kNewDifficulty = uint8_t(kDefaultSettings[0x20 - 0x10] + 1);
+constexpr uint8_t kNewDifficulty = uint8_t(kDefaultSettings[br::difficulty - br::settings] + 1);
 
 std::vector<std::pair<uint32_t, int>> watches() {
     std::vector<std::pair<uint32_t, int>> w = {
@@ -156,13 +158,8 @@ constexpr uint64_t kFrames = 1400;
 constexpr uint64_t kMenuPicture = 615;
 
 whole_run::options walk_options(int slices) {
-    whole_run::options o;
-    o.script = service_walk().script;
-    o.frames = kFrames;
-    o.every = 200;
-    o.slices = slices;
+    whole_run::options o = whole_run::run_options(service_walk().script, kFrames, 200, slices, 240);
     o.watch = watches();
-    o.seconds = 240;
     const service_walk walk;
     o.pictures = {kMenuPicture, walk.game_page_edited + 5, walk.bookkeeping_shown};
     return o;
@@ -170,12 +167,9 @@ whole_run::options walk_options(int slices) {
 
 // The start after the walk, on the EEPROM file the walk left.
 whole_run::options again_options(const std::vector<uint8_t>& eeprom) {
-    whole_run::options again;
-    again.frames = 60;
-    again.every = 60;
+    whole_run::options again = whole_run::run_options("", 60, 60, 1, 60);
     again.eeprom = eeprom;
     again.watch = {{var::difficulty_rank, 1}, {var::coin_setting_copy, 4}, {kBackupDifficulty, 1}};
-    again.seconds = 60;
     return again;
 }
 
@@ -306,21 +300,23 @@ TEST(ServiceRun, SettingsAreChangedSavedAndReadBack) {
     ASSERT_EQ(e.size(), 128u);
     EXPECT_EQ(std::vector<uint8_t>(e.begin(), e.begin() + 64), std::vector<uint8_t>(e.begin() + 64, e.end()));
     EXPECT_EQ(std::string(e.begin(), e.begin() + 4), "KOTA");
-    EXPECT_EQ(le16(e, 0x04), 0x8101);
-    EXPECT_EQ(le16(e, 0x06), 1);
-    EXPECT_EQ(le16(e, 0x08), backup_crc(&e[0x0A]));
-    EXPECT_EQ(le16(e, 0x48), backup_crc(&e[0x4A]));
-    EXPECT_EQ(e[0x20], kNewDifficulty);
-    EXPECT_EQ(e[0x12], kNewCoinsPerCredit);
-    EXPECT_EQ(e[0x13], kPreset1[2]);
-    EXPECT_EQ(e[0x14], kPreset1[3]);
-    EXPECT_EQ(e[0x15], kPreset1[1]);
-    EXPECT_EQ(e[0x1B], 26) << "a coin field edited by hand leaves no preset";
-    EXPECT_EQ(e[0x19], 0) << "no free play";
-    EXPECT_EQ(le16(e, 0x3C) | le16(e, 0x3E) << 16, 1u);
-    for (size_t i = 0x10; i < 0x3C; ++i) {
-        if (i == 0x12 || i == 0x13 || i == 0x14 || i == 0x15 || i == 0x1B || i == 0x20) continue;
-        EXPECT_EQ(e[i], kDefaultSettings[i - 0x10]) << "record byte +" << std::hex << i;
+    EXPECT_EQ(le16(e, br::version), 0x8101);
+    EXPECT_EQ(le16(e, br::revision), 1);
+    EXPECT_EQ(le16(e, br::crc), backup_crc(&e[br::flip_screen]));
+    EXPECT_EQ(le16(e, br::spare + br::crc), backup_crc(&e[br::spare + br::flip_screen]));
+    EXPECT_EQ(e[br::difficulty], kNewDifficulty);
+    EXPECT_EQ(e[br::coins_per_credit], kNewCoinsPerCredit);
+    EXPECT_EQ(e[br::chute1_units], kPreset1[2]);
+    EXPECT_EQ(e[br::chute2_units], kPreset1[3]);
+    EXPECT_EQ(e[br::bonus_period], kPreset1[1]);
+    EXPECT_EQ(e[br::coin_item], 26) << "a coin field edited by hand leaves no preset";
+    EXPECT_EQ(e[br::free_play], 0) << "no free play";
+    EXPECT_EQ(le16(e, br::save_count) | le16(e, br::save_count + 2) << 16, 1u);
+    for (size_t i = br::settings; i < br::save_count; ++i) {
+        if (i == br::coins_per_credit || i == br::chute1_units || i == br::chute2_units ||
+            i == br::bonus_period || i == br::coin_item || i == br::difficulty)
+            continue;
+        EXPECT_EQ(e[i], kDefaultSettings[i - br::settings]) << "record byte +" << std::hex << i;
     }
 
     // The next start reads the file back: the settings variables show the

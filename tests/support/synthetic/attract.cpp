@@ -15,6 +15,7 @@
 
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_graphics.h"
 #include "tests/support/synthetic_rom.h"
@@ -197,9 +198,10 @@ void plant_title(block& data, uint32_t stage0_areas) {
     // Object list of stage 0 area 0 (the title's background scene): the
     // accelerating piece needs a 256-byte object, the others 128 bytes.
     const uint32_t objects = put_object_list(
-        data, {0x0774AC},
-        {0x0775D1, 0x0775DF, 0x0775ED, 0x077558, 0x077697, 0x077707, 0x0778EB, 0x0779A9, 0x08A876}, {},
-        "title scene object list");
+        data, {entry::sub_0774AC},
+        {entry::sub_0775D1, entry::sub_0775DF, entry::sub_0775ED, entry::sub_077558, entry::sub_077697,
+         entry::sub_077707, entry::sub_0778EB, entry::sub_0779A9, entry::sub_08A876},
+        {}, "title scene object list");
     rom.put32(stage0_areas + 4 * 0, objects, "stage 0 object lists: area 0, title scene");
 }
 
@@ -225,7 +227,7 @@ void plant_presentation(block& data) {
             rom.put32(at + 4 + 4 * i, routines[i], "presentation actor list");
         return at;
     };
-    constexpr uint32_t kDrop = 0x081D57, kWriter = 0x081E2A, kEmitter = 0x08A876;
+    // sub_081D57 drop, sub_081E2A writer, sub_08A876 emitter
     // A scene text: lines, each ended by 0; the byte after the last terminator
     // has bit 7 set.
     auto scene_text = [&](const std::vector<std::string>& lines) {
@@ -242,11 +244,11 @@ void plant_presentation(block& data) {
         std::vector<std::string> text;  // none: the writer finds no text
     };
     const scene scenes[5] = {
-        {{kDrop, kWriter}, -100, {"PRESENTATION SCENE", "SECOND LINE"}},
-        {{kDrop, kWriter}, 40, {}},
-        {{kWriter, kEmitter}, 0, {"SCENE THREE", "MIDDLE LINE", "LAST LINE"}},
-        {{kDrop, kWriter}, -16, {"SCENE FOUR"}},
-        {{kDrop, kWriter}, -200, {"FIFTH SCENE", "BACK TO THE FIRST"}},
+        {{entry::sub_081D57, entry::sub_081E2A}, -100, {"PRESENTATION SCENE", "SECOND LINE"}},
+        {{entry::sub_081D57, entry::sub_081E2A}, 40, {}},
+        {{entry::sub_081E2A, entry::sub_08A876}, 0, {"SCENE THREE", "MIDDLE LINE", "LAST LINE"}},
+        {{entry::sub_081D57, entry::sub_081E2A}, -16, {"SCENE FOUR"}},
+        {{entry::sub_081D57, entry::sub_081E2A}, -200, {"FIFTH SCENE", "BACK TO THE FIRST"}},
     };
     rom.put16(rom::presentation_first_cell, static_cast<uint16_t>(0xF000 + 128 * 12 + 2 * 8),
               "presentation text first cell");

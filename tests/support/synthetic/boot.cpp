@@ -1,5 +1,6 @@
 // Synthetic ROM data: what start-up reads before the first frame.
 #include "game/engine/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic_rom.h"
 
 namespace synthetic {
@@ -10,11 +11,11 @@ namespace {
 // vector of number n lies at SBR (rom::vector_base) + 0x100 + 4n.
 constexpr uint8_t kVectorBase = 0x40;
 constexpr uint32_t kHandlers[5] = {
-    0x09F500,  // vblank start
-    0x09F610,  // vblank end
-    0x09F61C,  // sound board
-    0x09F628,  // timer 0
-    0x09F640,  // timer 1
+    entry::int_vblank_start,  // vblank start
+    entry::int_vblank_end,    // vblank end
+    entry::int_sound,         // sound board
+    entry::int_timer0,        // timer 0
+    entry::int_timer1,        // timer 1
 };
 
 }  // namespace

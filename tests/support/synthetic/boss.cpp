@@ -44,6 +44,7 @@
 #include "game/actors/tables.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -56,15 +57,17 @@ namespace {
 constexpr uint32_t kStage = 4, kArea = 3;
 constexpr uint32_t kAreaIndex = (kStage - 1) * 5 + kArea - 1;
 
-constexpr uint32_t kFixedFrames = 0x090480;  // the frames of the two scripts above
+constexpr uint32_t kFixedFrames = 0x090480;                // the frames of the two scripts above
+constexpr uint32_t kFixedFramesEnd = kFixedFrames + 0x40;  // room for two frames, as below
 constexpr uint32_t kGuardFrames = 0x092328;
+constexpr uint32_t kGuardFramesEnd = kGuardFrames + 0x40;
 constexpr uint32_t kBarName = 0x069A60;  // the name, in reach of its offset word (the offsets are s16)
 
 // Routines the tables name.
-constexpr uint32_t kSpawnGenerator = 0x066200;
-constexpr uint32_t kCameraController = 0x08595F;
-constexpr uint32_t kSetPiece = 0x083074;
-constexpr uint32_t kGuard = 0x0837C2;
+// sub_066200 spawn generator
+// sub_08595F camera controller
+// sub_083074 set piece
+// sub_0837C2 guard
 
 // ---- where our own tables go ----
 constexpr uint32_t kScripts = 0x12C000;  // animation scripts, then their frames
@@ -77,7 +80,6 @@ constexpr uint32_t kBodyPixels = 0x7E8000, kPartPixels = 0x7E9000;
 // ---- values ----
 constexpr uint8_t kSetPieceType = 56, kGuardType = 57;  // spawn types
 constexpr uint8_t kWeakType = 2;                        // the crowd's spawn type of kind 0
-constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint16_t kCameraX = 0x4000;
 constexpr uint16_t kSpotX = kCameraX + 640 + 104, kSpotY = 600;
 constexpr uint8_t kBarSubject = 18;
@@ -106,41 +108,29 @@ pictures plant_animations(rom_builder& rom) {
 
     // The scripts at the addresses the routines start, with their frames
     // beside them.
-    uint32_t f = kFixedFrames;
-    const uint32_t body_frame = f;
-    f += put_frame(rom, f, body, {kBodyBox}, what);
-    const uint32_t part_frame = f;
-    f += put_frame(rom, f, small, {{0, 1, -100, 1}}, what);
+    block fixed(rom, kFixedFrames, kFixedFramesEnd, "boss body frames");
+    const uint32_t body_frame = put_frame(fixed, body, {kBodyBox}, what);
+    const uint32_t part_frame = put_frame(fixed, small, {{0, 1, -100, 1}}, what);
     // The body: four steps, since the second part restarts it at step 3.
     put_script(rom, rom::set_piece_body_animation, 16, {body_frame, body_frame, body_frame, body_frame}, -2,
                "boss body animation");
     put_script(rom, rom::set_piece_appear_animation, 8, {part_frame}, -2, "boss second part appearance");
     // The attacker: 19 frames of 2 each, standing and crouching by turns.
-    uint32_t g = kGuardFrames;
-    const uint32_t stand = g;
-    g += put_frame(rom, g, body, {kGuardBodyBox}, what);
-    const uint32_t duck = g;
-    g += put_frame(rom, g, crouch, {kGuardBodyBox}, what);
+    block guard(rom, kGuardFrames, kGuardFramesEnd, "stationary attacker frames");
+    const uint32_t stand = put_frame(guard, body, {kGuardBodyBox}, what);
+    const uint32_t duck = put_frame(guard, crouch, {kGuardBodyBox}, what);
     std::vector<uint32_t> guard_frames;
     for (int i = 0; i < 19; ++i) guard_frames.push_back(i % 2 ? duck : stand);
-    if (rom::set_piece_guard_animation + put_script(rom, rom::set_piece_guard_animation, 2, guard_frames, -2,
-                                                    "stationary attacker animation") >
-        kGuardFrames)
-        throw std::logic_error("attacker script overruns its frames");
+    block guard_script(rom, rom::set_piece_guard_animation, kGuardFrames, "stationary attacker animation");
+    put_script(guard_script, 2, guard_frames, -2, "stationary attacker animation");
 
-    uint32_t fr = kFrames;
-    const uint32_t part0 = fr;
-    fr += put_frame(rom, fr, small, {{0, 1, -100, 1}}, what);
-    if (fr > kData) throw std::logic_error("boss frames overrun their block");
+    block frames(rom, kFrames, kData, "boss frames");
+    const uint32_t part0 = put_frame(frames, small, {{0, 1, -100, 1}}, what);
+    block scripts(rom, kScripts, kFrames, "boss scripts");
     pictures p{};
-    uint32_t s = kScripts;
-    p.phase = s;
-    s += put_script(rom, s, 10, {part0, part0}, -2, what);
-    p.attack = s;
-    s += put_script(rom, s, 4, {part0, part0, part0}, -2, what);
-    p.exit_effect = s;
-    s += put_script(rom, s, 6, {part0}, -2, what);
-    if (s > kFrames) throw std::logic_error("boss scripts overrun their frames");
+    p.phase = put_script(scripts, 10, {part0, part0}, -2, what);
+    p.attack = put_script(scripts, 4, {part0, part0, part0}, -2, what);
+    p.exit_effect = put_script(scripts, 6, {part0}, -2, what);
     return p;
 }
 
@@ -197,8 +187,10 @@ void plant_set_piece(rom_builder& rom, const pictures& p) {
         rom.put8(rom::set_piece_guard_strength + r, 2, "stationary attacker strength");
     }
     put_box(rom, rom::set_piece_guard_box, kMissingBox, "stationary attacker attack box");
-    rom.put32(rom::spawn_routine_table + 4 * kSetPieceType, kSetPiece, "spawn routine table: set-piece boss");
-    rom.put32(rom::spawn_routine_table + 4 * kGuardType, kGuard, "spawn routine table: stationary attacker");
+    rom.put32(rom::spawn_routine_table + 4 * kSetPieceType, entry::sub_083074,
+              "spawn routine table: set-piece boss");
+    rom.put32(rom::spawn_routine_table + 4 * kGuardType, entry::sub_0837C2,
+              "spawn routine table: stationary attacker");
 }
 
 // Stage 4 area 3: its descriptor, object list, spawn list, camera script
@@ -212,7 +204,7 @@ void plant_area(rom_builder& rom, block& b) {
     b.bytes({3, 3, 3, 3, 3, 3, 3, 3}, "stage 4 descriptor: playfield selectors");
     const uint32_t map = descriptor + 16 + 36 * (kArea + 1);  // right after the area records
     for (uint32_t area = 0; area <= kArea; ++area) {
-        b.longs({kCameraController}, "stage 4 area record: controller");
+        b.longs({entry::sub_08595F}, "stage 4 area record: controller");
         for (int k = 0; k < 4; ++k) {
             b.longs({map}, "stage 4 area record: camera map");
             b.words({uint16_t(k >= 2 ? 1024 : kCameraX), 0}, "stage 4 area record: camera start");
@@ -249,9 +241,7 @@ void plant_area(rom_builder& rom, block& b) {
         rom.put16(a + 8, uint16_t(records[i].data ? records[i].data - (a + 8) : 0), what);
     }
     rom.put8(list + 10 * uint32_t(records.size()), 0x80, "stage 4 area 3 spawn list end");
-    const uint32_t objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
-                                      uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
-                                     "stage 4 area 3 objects");
+    const uint32_t objects = put_object_list(b, {entry::sub_066200}, {}, {}, "stage 4 area 3 objects");
     stage_areas::plant_area(rom, stage_areas::kStage4, kArea, objects, list);
 
     // Camera script: the left limit at the start, a gate far to the right

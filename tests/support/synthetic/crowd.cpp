@@ -68,6 +68,7 @@
 #include "game/actors/tables.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -83,23 +84,23 @@ constexpr uint32_t kBossBarName = 0x069A60;   // the boss's (boss.cpp), 9 bytes
 constexpr uint32_t kBossBarNameEnd = 0x069A69;
 
 // Routines the tables name.
-constexpr uint32_t kSpawnGenerator = 0x066200;
-constexpr uint32_t kSeek = 0x06A333;
-constexpr uint32_t kEntrance = 0x073716;
-constexpr uint32_t kGrowIn = 0x06AFAA;
-constexpr uint32_t kGrowStep = 0x06B058;        // its one sub-state
-constexpr uint32_t kAttackPatterns = 0x06B09E;  // pattern 0: the melee (stage 1's tables)
+// sub_066200 spawn generator
+// sub_06A333 seek
+// sub_073716 entrance
+// sub_06AFAA grow in
+constexpr uint32_t kGrowStep = 0x06B058;  // its one sub-state
+// sub_06B09E attack patterns; pattern 0: the melee (stage 1's tables)
 
-constexpr uint32_t kHitReaction = 0x07A976;
-constexpr uint32_t kStunStart = 0x07A68D;
-constexpr uint32_t kKnockback = 0x07A6B9;
-constexpr uint32_t kKnockbackFall = 0x07A6CC;
-constexpr uint32_t kDefeatPop = 0x07A70C;
-constexpr uint32_t kDefeatRise = 0x07A725;
-constexpr uint32_t kDefeatFall = 0x07A72D;
-constexpr uint32_t kDefeatShrink = 0x07A73B;
-constexpr uint32_t kFallAway = 0x07A777;  // the defeat fall with no per-type table
-constexpr uint32_t kStalkerSetup = 0x06C7E2;
+// sub_07A976 hit reaction
+// sub_07A68D stun start
+// sub_07A6B9 knockback
+// sub_07A6CC knockback fall
+// sub_07A70C defeat pop
+// sub_07A725 defeat rise
+// sub_07A72D defeat fall
+// sub_07A73B defeat shrink
+// sub_07A777 fall away; the defeat fall with no per-type table
+// sub_06C7E2 stalker setup
 
 // ---- where our own tables go ----
 constexpr uint32_t kScripts = 0x128000;  // animation scripts, then their frames
@@ -110,8 +111,7 @@ constexpr uint32_t kCrowdPixels = 0x7E4000, kPartPixels = 0x7E5000;
 
 // ---- values ----
 constexpr uint8_t kFirstSpawnType = 2;  // types 0 and 1 are stage 1's
-constexpr uint8_t kAnyPlayerCount = 0x1E;
-constexpr uint8_t kBossRecord = 0x00;  // a boss record: its object gone, the area is won
+constexpr uint8_t kBossRecord = 0x00;   // a boss record: its object gone, the area is won
 constexpr uint8_t kBossKind = 4;
 constexpr uint8_t kGrowingKind = 12;  // grows in, out of reach
 constexpr uint16_t kSpotX = 744, kSpotY = 600;
@@ -124,39 +124,39 @@ struct kind {
 // Kind 9 comes twice, through its first and its second entry (sounds 0x9A
 // and 0x9B).
 constexpr std::array<kind, 33> kKinds = {{
-    {0, 0x06B392, rom::kind0_state_record, rom::kind0_companion_data},
-    {1, 0x06BC9E, rom::kind1_state_record, rom::kind1_companion_data},
-    {2, 0x06BF22, rom::kind2_state_record, rom::kind2_companion_data},
-    {3, kStalkerSetup, 0, 0},
-    {4, 0x06CC1A, rom::kind4_state_record, rom::kind4_companion_data},
-    {5, 0x071346, rom::kind5_state_record, rom::kind5_companion_data},
-    {6, 0x071C7E, rom::kind6_state_record, rom::kind6_companion_data},
-    {7, 0x071EA6, rom::kind7_state_record, rom::kind7_companion_data},
-    {8, 0x072CC6, rom::kind8_state_record, rom::kind8_companion_data},
-    {9, 0x06ED28, rom::kind9_state_record, rom::kind9_companion_data},
-    {9, 0x06ED2E, rom::kind9_state_record, rom::kind9_companion_data},
-    {11, 0x06E1C4, rom::kind11_state_record, rom::kind11_companion_data},
-    {12, 0x06E984, rom::kind12_state_record, rom::kind12_companion_data},
-    {13, 0x06F8BC, rom::kind13_state_record, rom::kind13_companion_data},
-    {14, 0x070B3E, rom::kind14_state_record, rom::kind14_companion_data},
-    {19, 0x06D806, rom::kind19_state_record, rom::kind19_companion_data},
-    {20, 0x06DCEC, rom::kind20_state_record, rom::kind20_companion_data},
-    {21, 0x06DF4A, rom::kind21_state_record, rom::kind21_companion_data},
-    {22, 0x073612, rom::kind22_state_record, rom::kind22_companion_data},
-    {23, 0x073AFE, rom::kind23_state_record, rom::kind23_companion_data},
-    {24, 0x073EE6, rom::kind24_state_record, rom::kind24_companion_data},
-    {25, 0x0742CE, rom::kind25_state_record, rom::kind25_companion_data},
-    {26, 0x0746BE, rom::kind26_state_record, rom::kind26_companion_data},
-    {27, 0x074A72, rom::kind27_state_record, rom::kind27_companion_data},
-    {28, 0x074DCC, rom::kind28_state_record, rom::kind28_companion_data},
-    {29, 0x0750DE, rom::kind29_state_record, rom::kind29_companion_data},
-    {30, 0x075314, rom::kind30_state_record, rom::kind30_companion_data},
-    {31, 0x075720, rom::kind31_state_record, rom::kind31_companion_data},
-    {32, 0x075C1E, rom::kind32_state_record, rom::kind32_companion_data},
-    {33, 0x07611C, rom::kind33_state_record, rom::kind33_companion_data},
-    {34, 0x076626, rom::kind34_state_record, rom::kind34_companion_data},
-    {35, 0x0769CC, rom::kind35_state_record, rom::kind35_companion_data},
-    {36, 0x076D76, rom::kind36_state_record, rom::kind36_companion_data},
+    {0, entry::sub_06B392, rom::kind0_state_record, rom::kind0_companion_data},
+    {1, entry::sub_06BC9E, rom::kind1_state_record, rom::kind1_companion_data},
+    {2, entry::sub_06BF22, rom::kind2_state_record, rom::kind2_companion_data},
+    {3, entry::sub_06C7E2, 0, 0},
+    {4, entry::sub_06CC1A, rom::kind4_state_record, rom::kind4_companion_data},
+    {5, entry::sub_071346, rom::kind5_state_record, rom::kind5_companion_data},
+    {6, entry::sub_071C7E, rom::kind6_state_record, rom::kind6_companion_data},
+    {7, entry::sub_071EA6, rom::kind7_state_record, rom::kind7_companion_data},
+    {8, entry::sub_072CC6, rom::kind8_state_record, rom::kind8_companion_data},
+    {9, entry::sub_06ED28, rom::kind9_state_record, rom::kind9_companion_data},
+    {9, entry::sub_06ED2E, rom::kind9_state_record, rom::kind9_companion_data},
+    {11, entry::sub_06E1C4, rom::kind11_state_record, rom::kind11_companion_data},
+    {12, entry::sub_06E984, rom::kind12_state_record, rom::kind12_companion_data},
+    {13, entry::sub_06F8BC, rom::kind13_state_record, rom::kind13_companion_data},
+    {14, entry::sub_070B3E, rom::kind14_state_record, rom::kind14_companion_data},
+    {19, entry::sub_06D806, rom::kind19_state_record, rom::kind19_companion_data},
+    {20, entry::sub_06DCEC, rom::kind20_state_record, rom::kind20_companion_data},
+    {21, entry::sub_06DF4A, rom::kind21_state_record, rom::kind21_companion_data},
+    {22, entry::sub_073612, rom::kind22_state_record, rom::kind22_companion_data},
+    {23, entry::sub_073AFE, rom::kind23_state_record, rom::kind23_companion_data},
+    {24, entry::sub_073EE6, rom::kind24_state_record, rom::kind24_companion_data},
+    {25, entry::sub_0742CE, rom::kind25_state_record, rom::kind25_companion_data},
+    {26, entry::sub_0746BE, rom::kind26_state_record, rom::kind26_companion_data},
+    {27, entry::sub_074A72, rom::kind27_state_record, rom::kind27_companion_data},
+    {28, entry::sub_074DCC, rom::kind28_state_record, rom::kind28_companion_data},
+    {29, entry::sub_0750DE, rom::kind29_state_record, rom::kind29_companion_data},
+    {30, entry::sub_075314, rom::kind30_state_record, rom::kind30_companion_data},
+    {31, entry::sub_075720, rom::kind31_state_record, rom::kind31_companion_data},
+    {32, entry::sub_075C1E, rom::kind32_state_record, rom::kind32_companion_data},
+    {33, entry::sub_07611C, rom::kind33_state_record, rom::kind33_companion_data},
+    {34, entry::sub_076626, rom::kind34_state_record, rom::kind34_companion_data},
+    {35, entry::sub_0769CC, rom::kind35_state_record, rom::kind35_companion_data},
+    {36, entry::sub_076D76, rom::kind36_state_record, rom::kind36_companion_data},
 }};
 
 // A looping one-frame script at a fixed address with its frame right after
@@ -180,35 +180,22 @@ pictures plant_animations(rom_builder& rom) {
     const auto small = part(kPartPixels, 16, 16, 0x0140);
     // The stalker's body: 12 pixels either side, from 28 above the ground to 2 below.
     const std::vector<box> body_box = {{-12, 24, -28, 30}};
-    uint32_t f = kFrames;
-    const uint32_t f0 = f;
-    f += put_frame(rom, f, body, body_box, what);
-    const uint32_t f1 = f;
-    f += put_frame(rom, f, lean, body_box, what);
-    const uint32_t fp = f;
-    f += put_frame(rom, f, small, {{0, 1, 0, 1}}, what);
+    block frames(rom, kFrames, kData, "crowd frames");
+    const uint32_t f0 = put_frame(frames, body, body_box, what);
+    const uint32_t f1 = put_frame(frames, lean, body_box, what);
+    const uint32_t fp = put_frame(frames, small, {{0, 1, 0, 1}}, what);
     // The body with its box far up and to the side, where nothing reaches it.
-    const uint32_t fa = f;
-    f += put_frame(rom, f, body, {{127, 1, -128, 1}}, what);
-    if (f > kData) throw std::logic_error("crowd frames overrun their block");
+    const uint32_t fa = put_frame(frames, body, {{127, 1, -128, 1}}, what);
 
     pictures p{};
-    uint32_t s = kScripts;
-    p.stand = s;
-    s += put_script(rom, s, 16, {f0, f1}, -2, what);
-    p.hurt = s;
-    s += put_script(rom, s, 4, {f1}, -2, what);
-    p.fall = s;
-    s += put_script(rom, s, 4, {f1, f0}, -2, what);
-    p.entrance = s;
-    s += put_script(rom, s, 6, {f1, f1, f0}, -2, what);
-    p.part = s;
-    s += put_script(rom, s, 10, {fp}, -2, what);
-    p.swing = s;
-    s += put_script(rom, s, 2, {f1, f0}, -1, what);  // then it stops
-    p.aside = s;
-    s += put_script(rom, s, 16, {fa}, -2, what);
-    if (s > kFrames) throw std::logic_error("crowd scripts overrun their frames");
+    block scripts(rom, kScripts, kFrames, "crowd scripts");
+    p.stand = put_script(scripts, 16, {f0, f1}, -2, what);
+    p.hurt = put_script(scripts, 4, {f1}, -2, what);
+    p.fall = put_script(scripts, 4, {f1, f0}, -2, what);
+    p.entrance = put_script(scripts, 6, {f1, f1, f0}, -2, what);
+    p.part = put_script(scripts, 10, {fp}, -2, what);
+    p.swing = put_script(scripts, 2, {f1, f0}, -1, what);  // then it stops
+    p.aside = put_script(scripts, 16, {fa}, -2, what);
 
     // The pictures the child objects and the boss bar start by address.
     put_fixed_animation(rom, rom::big_overlay_script, small, "kinds 13/14 overlay animation");
@@ -228,10 +215,12 @@ state_tables plant_state_tables(rom_builder& rom, block& b) {
     // Kinds 0 to 8: states 0-5 and 8-18 seek; 6/7 the platform enemies' hit
     // reaction, 19-22 their stun and knock-back, 23-26 their defeat.
     t.platform = b.longs(
-        {kSeek,        kSeek,          kSeek,      kSeek,       kSeek,       kSeek,        kHitReaction,
-         kHitReaction, kSeek,          kSeek,      kSeek,       kSeek,       kSeek,        kSeek,
-         kSeek,        kSeek,          kSeek,      kSeek,       kSeek,       kStunStart,   kStunStart,
-         kKnockback,   kKnockbackFall, kDefeatPop, kDefeatRise, kDefeatFall, kDefeatShrink},
+        {entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_07A976, entry::sub_07A976, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_07A68D,
+         entry::sub_07A68D, entry::sub_07A6B9, entry::sub_07A6CC, entry::sub_07A70C, entry::sub_07A725,
+         entry::sub_07A72D, entry::sub_07A73B},
         "crowd state table: platform hit reaction");
     // Kinds 9 to 14: seek; a hit takes the platform enemies' hit reaction,
     // which clears the hit mark and, making the enemy untouchable, goes on to
@@ -239,23 +228,29 @@ state_tables plant_state_tables(rom_builder& rom, block& b) {
     // box reaches no one) and is touchable again once recovered, seeking. They
     // fall away when beaten.
     t.standing = b.longs(
-        {kSeek, kSeek, kSeek, kSeek,           kSeek,           kSeek,           kHitReaction,   kFallAway,
-         kSeek, kSeek, kSeek, kSeek,           kSeek,           kSeek,           kSeek,          kSeek,
-         kSeek, kSeek, kSeek, kAttackPatterns, kAttackPatterns, kAttackPatterns, kAttackPatterns},
+        {entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_07A976, entry::sub_07A777, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06B09E,
+         entry::sub_06B09E, entry::sub_06B09E, entry::sub_06B09E},
         "crowd state table: standing");
     // Kinds 19 to 36: the scripted entrance first, then they seek; a hit
     // takes the platform enemies' hit reaction, which clears the hit mark
     // and, making the enemy untouchable, goes on to state 19 (21 in the air):
     // there the enemy comes in again by its entrance, touchable once in. They
     // fall away when beaten.
-    t.entering = b.longs({kEntrance, kSeek, kSeek, kSeek,     kSeek,     kSeek,     kHitReaction, kFallAway,
-                          kSeek,     kSeek, kSeek, kSeek,     kSeek,     kSeek,     kSeek,        kSeek,
-                          kSeek,     kSeek, kSeek, kEntrance, kEntrance, kEntrance, kEntrance},
-                         "crowd state table: entrance");
+    t.entering = b.longs(
+        {entry::sub_073716, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_07A976, entry::sub_07A777, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
+         entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_073716,
+         entry::sub_073716, entry::sub_073716, entry::sub_073716},
+        "crowd state table: entrance");
     // Kind 12: it grows in at the player's start spot and stands there.
     rom.put32(rom::grow_table, kGrowStep, "grow-in sub-states");
-    t.appearing =
-        b.longs({kGrowIn, kSeek, kSeek, kSeek, kSeek, kSeek, kSeek, kFallAway}, "crowd state table: grow-in");
+    t.appearing = b.longs({entry::sub_06AFAA, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
+                           entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_07A777},
+                          "crowd state table: grow-in");
     return t;
 }
 
@@ -268,12 +263,12 @@ void plant_platform_entries(rom_builder& rom, const pictures& p) {
     using namespace platform_ai;
     const char* what = "platform enemy tables: crowd kinds";
     for (uint32_t t : {7u, 8u}) {
-        rom.put32(kDefeatAnimations + 4 * t, p.fall, what);
-        rom.put32(kStunAnimations + 4 * t, p.hurt, what);
-        rom.put32(kKnockbackAnimations + 4 * t, p.hurt, what);
-        rom.put8(kLandingStates + t, 1, what);
-        rom.put8(kHitSounds + t, 0, what);
-        rom.put8(kTallyCategories + t, uint8_t(kFirstTally + t), what);
+        rom.put32(rom::ai_defeat_animations + 4 * t, p.fall, what);
+        rom.put32(rom::ai_stun_animations + 4 * t, p.hurt, what);
+        rom.put32(rom::ai_knockback_animations + 4 * t, p.hurt, what);
+        rom.put8(rom::ai_landing_states + t, 1, what);
+        rom.put8(rom::ai_hit_sounds + t, 0, what);
+        rom.put8(rom::ai_tally_categories + t, uint8_t(kFirstTally + t), what);
     }
 }
 
@@ -388,10 +383,7 @@ void plant_children(rom_builder& rom, const pictures& p) {
 // and player start row.
 void plant_stage2(rom_builder& rom, block& b) {
     // One 256-byte object, the spawn generator; no 128- or 64-byte ones.
-    const uint32_t crowd_objects =
-        b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8), uint8_t(kSpawnGenerator >> 16),
-                 uint8_t(kSpawnGenerator >> 24), 0, 0},
-                "stage 2 area 1 objects");
+    const uint32_t crowd_objects = put_object_list(b, {entry::sub_066200}, {}, {}, "stage 2 area 1 objects");
     rom.put32(rom::camera_script_table + 4 * kStage2Area1, rom.program32(rom::camera_script_table),
               "camera scripts: stage 2 area 1");
     rom.put16(rom::player_start_y + 2 * kStage2Area1, 600, "player start y: stage 2 area 1");

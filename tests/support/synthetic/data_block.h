@@ -15,6 +15,10 @@
 
 namespace synthetic {
 
+// The flags of an ordinary spawn record: it spawns for 1 to 4 players
+// (bits 1-4).
+inline constexpr uint8_t kAnyPlayerCount = 0x1E;
+
 // A cursor through our own data: each table takes the next free bytes.
 // `name` says whose data it is, for the error when a table runs past `end`.
 class block {
@@ -200,6 +204,14 @@ inline uint32_t put_tailed_script(rom_builder& rom, uint32_t a, uint8_t duration
 inline uint32_t put_script(rom_builder& rom, uint32_t a, uint8_t duration,
                            const std::vector<uint32_t>& frames, int16_t end, const char* what) {
     return put_tailed_script(rom, a, duration, frames, {end}, what);
+}
+
+// The same in the block's next free bytes; returns its address.
+inline uint32_t put_script(block& b, uint8_t duration, const std::vector<uint32_t>& frames, int16_t end,
+                           const char* what) {
+    const uint32_t a = b.take(1 + 2 * static_cast<uint32_t>(frames.size()) + 2);
+    put_script(b.rom(), a, duration, frames, end, what);
+    return a;
 }
 
 // A script with no end word, for frames its animation never runs past.

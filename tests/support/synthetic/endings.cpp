@@ -27,6 +27,7 @@
 #include "game/actors/tables.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -56,17 +57,17 @@ void put_one_frame_animation(rom_builder& rom, uint32_t script, const char* what
 }
 
 // Object routines the list names.
-constexpr uint32_t kIndicatorStarter = 0x084F08;
-constexpr uint32_t kTouchVertical = 0x0770E0;  // type 55
-constexpr uint32_t kTouchFlat = 0x0771A2;      // type 56
-constexpr uint32_t kDrifter = 0x077270;        // type 57
+// sub_084F08 indicator starter
+// sub_0770E0 touch vertical; type 55
+// sub_0771A2 touch flat; type 56
+// sub_077270 drifter; type 57
 
 // The indicators' animation script.
 constexpr uint32_t kIndicatorScript = 0x13183E;
 
 // Stage 3 area 2: the spawn generator, and a spawn type of ours for the
 // drifting object.
-constexpr uint32_t kSpawnGenerator = 0x066200;
+// sub_066200 spawn generator
 constexpr uint8_t kSpawnDrifter = 105;
 
 // Where our camera script and stage 3's descriptor go.
@@ -123,7 +124,7 @@ void plant_endings(rom_builder& rom) {
     block b(rom, kData, kDataEnd, "flow objects");
     b.bytes({0}, "stage 1 area 2 objects: no 256-byte objects");
     b.bytes({4}, "stage 1 area 2 objects: four 128-byte objects");
-    for (uint32_t r : {kIndicatorStarter, kTouchVertical, kTouchFlat, kDrifter})
+    for (uint32_t r : {entry::sub_084F08, entry::sub_0770E0, entry::sub_0771A2, entry::sub_077270})
         for (int i = 0; i < 4; ++i) b.bytes({uint8_t(r >> (8 * i))}, "stage 1 area 2 objects: routines");
     b.bytes({0}, "stage 1 area 2 objects: no 64-byte objects");
 
@@ -178,10 +179,10 @@ void plant_endings(rom_builder& rom) {
         block p(rom, kPlayOverObjects, kPlayOverSpawns, "play-over objects");
         p.bytes({1}, "stage 3 area 2 objects: the spawn generator");
         for (int i = 0; i < 4; ++i)
-            p.bytes({uint8_t(kSpawnGenerator >> (8 * i))}, "stage 3 area 2 objects: routines");
+            p.bytes({uint8_t(entry::sub_066200 >> (8 * i))}, "stage 3 area 2 objects: routines");
         p.bytes({1}, "stage 3 area 2 objects: the indicators' starter");
         for (int i = 0; i < 4; ++i)
-            p.bytes({uint8_t(kIndicatorStarter >> (8 * i))}, "stage 3 area 2 objects: routines");
+            p.bytes({uint8_t(entry::sub_084F08 >> (8 * i))}, "stage 3 area 2 objects: routines");
         p.bytes({0}, "stage 3 area 2 objects: no 64-byte objects");
         // Stage 1 area 1's generator runs on after the area change with fade and
         // walks the new area's list with its own two counters: the first two
@@ -199,7 +200,7 @@ void plant_endings(rom_builder& rom) {
         l.bytes({0x80}, "stage 3 area 2 spawn list end");
         const uint32_t parameter = l.bytes({0}, "drifter's parameter: in from the left");
         if (parameter != record + 8 + 3) throw std::logic_error("play-over spawn data moved");
-        rom.put32(rom::spawn_routine_table + 4 * kSpawnDrifter, kDrifter,
+        rom.put32(rom::spawn_routine_table + 4 * kSpawnDrifter, entry::sub_077270,
                   "spawn routine table: drifting object");
     }
 

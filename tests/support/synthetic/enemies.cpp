@@ -32,6 +32,7 @@
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
 #include "game/engine/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -49,21 +50,21 @@ constexpr uint32_t kThrownAnimation = 0x134B10;  // the object it throws
 using namespace platform_ai;  // the per-type tables the routines read
 
 // Routines the tables name.
-constexpr uint32_t kPacerRoutine = 0x07A278;  // AI type 0's per-frame routine
-constexpr uint32_t kStalkerSetup = 0x06C7E2;  // kind 3's set-up
-constexpr uint32_t kType0Watch = 0x07A7B0;
-constexpr uint32_t kSeek = 0x06A333;
-constexpr uint32_t kWalkAround = 0x06A36F;
-constexpr uint32_t kApproach = 0x06A458;
-constexpr uint32_t kAttackPatterns = 0x06B09E;
-constexpr uint32_t kHitReaction = 0x07A976;  // type 0's hit states and stun frames
-constexpr uint32_t kStunStart = 0x07A68D;
-constexpr uint32_t kKnockback = 0x07A6B9;
-constexpr uint32_t kKnockbackFall = 0x07A6CC;
-constexpr uint32_t kDefeatPop = 0x07A70C;
-constexpr uint32_t kDefeatRise = 0x07A725;
-constexpr uint32_t kDefeatFall = 0x07A72D;
-constexpr uint32_t kDefeatShrink = 0x07A73B;
+// sub_07A278 pacer routine; AI type 0's per-frame routine
+// sub_06C7E2 stalker setup; kind 3's set-up
+// sub_07A7B0 type0 watch
+// sub_06A333 seek
+// sub_06A36F walk around
+// sub_06A458 approach
+// sub_06B09E attack patterns
+// sub_07A976 hit reaction; type 0's hit states and stun frames
+// sub_07A68D stun start
+// sub_07A6B9 knockback
+// sub_07A6CC knockback fall
+// sub_07A70C defeat pop
+// sub_07A725 defeat rise
+// sub_07A72D defeat fall
+// sub_07A73B defeat shrink
 constexpr uint32_t kTestOnScreen = 0x07A86E;
 constexpr uint32_t kTestAlways = 0x07A892;
 constexpr uint32_t kTestRoomRight = 0x07A89F;
@@ -89,11 +90,12 @@ constexpr uint32_t kKind58Thresholds = 0x06C9E0;   // 16 offsets, then the list
 constexpr uint32_t kKind58Values = 0x06CA08;       // 16 offsets, then the list
 constexpr uint32_t kKind58PatternData = 0x114000;  // the boxes and attacks of both patterns
 constexpr uint32_t kAnimations = 0x134C00;         // scripts, then frames
+constexpr uint32_t kFrames = kAnimations + 0x100;
+constexpr uint32_t kFramesEnd = kAnimations + 0x200;
+static_assert(kFramesEnd <= rom::leap_animation);  // the leaper's animations (generic_ai.cpp) follow
 
 // ---- values ----
 constexpr uint8_t kSpawnStalker = 1, kSpawnPacer = 0;  // spawn types
-// Flags of an ordinary record: spawns for 1 to 4 players (bits 1-4).
-constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint16_t kStalkerX = 960, kStalkerY = 760;
 constexpr uint16_t kPacerX = 320, kPacerY = 720;
 constexpr uint16_t kPacerLeft = 64, kPacerRight = 1216;
@@ -147,36 +149,23 @@ pictures plant_animations(rom_builder& rom) {
     // Pacer body: x -16..+16 pixels, depth -16..+16 pixels.
     const std::vector<box> pacer_body = {{-16, 32, -16, 32}};
     const std::vector<box> no_body = {{0, 1, 0, 1}};
-    uint32_t f = kAnimations + 0x100;
-    const uint32_t fs0 = f;
-    f += put_frame(rom, f, stalker, stalker_body, what);
-    const uint32_t fs1 = f;
-    f += put_frame(rom, f, stalker_lean, stalker_body, what);
-    const uint32_t fp0 = f;
-    f += put_frame(rom, f, pacer, pacer_body, what);
-    const uint32_t fp1 = f;
-    f += put_frame(rom, f, pacer_low, pacer_body, what);
-    const uint32_t fk0 = f;
-    f += put_frame(rom, f, spark, no_body, what);
+    block frames(rom, kFrames, kFramesEnd, "enemy frames");
+    const uint32_t fs0 = put_frame(frames, stalker, stalker_body, what);
+    const uint32_t fs1 = put_frame(frames, stalker_lean, stalker_body, what);
+    const uint32_t fp0 = put_frame(frames, pacer, pacer_body, what);
+    const uint32_t fp1 = put_frame(frames, pacer_low, pacer_body, what);
+    const uint32_t fk0 = put_frame(frames, spark, no_body, what);
 
     pictures p{};
-    uint32_t s = kAnimations;
-    p.stalker_stand = s;
-    s += put_script(rom, s, 16, {fs0, fs1}, -2, what);
-    p.stalker_walk = s;
-    s += put_script(rom, s, 6, {fs0, fs1, fs0, fs1}, -2, what);
-    p.stalker_hurt = s;
-    s += put_script(rom, s, 4, {fs1}, -2, what);
+    block scripts(rom, kAnimations, kFrames, "enemy scripts");
+    p.stalker_stand = put_script(scripts, 16, {fs0, fs1}, -2, what);
+    p.stalker_walk = put_script(scripts, 6, {fs0, fs1, fs0, fs1}, -2, what);
+    p.stalker_hurt = put_script(scripts, 4, {fs1}, -2, what);
     // The swing: lean, stand, then it stops (the follow-through waits for that).
-    p.stalker_swing = s;
-    s += put_script(rom, s, 4, {fs1, fs0}, -1, what);
-    p.pacer_stand = s;
-    s += put_script(rom, s, 20, {fp0, fp1}, -2, what);
-    p.pacer_walk = s;
-    s += put_script(rom, s, 5, {fp0, fp1}, -2, what);
-    p.pacer_hurt = s;
-    s += put_script(rom, s, 3, {fp1, fp0}, -2, what);
-    if (s > kAnimations + 0x100) throw std::logic_error("enemy scripts overrun their frames");
+    p.stalker_swing = put_script(scripts, 4, {fs1, fs0}, -1, what);
+    p.pacer_stand = put_script(scripts, 20, {fp0, fp1}, -2, what);
+    p.pacer_walk = put_script(scripts, 5, {fp0, fp1}, -2, what);
+    p.pacer_hurt = put_script(scripts, 3, {fp1, fp0}, -2, what);
     // The hit spark: three steps, then it stops (and frees itself).
     put_script(rom, kSparkScript, 3, {fk0, fk0, fk0}, -1, "hit spark animation");
     // The pacer's throw: crouch, stand (the object leaves), then it stops; the
@@ -232,10 +221,12 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
     // player) seek; 6/7 the hit reaction; 8-18 unused, seek; 19-22 stun and
     // knock-back, 23-26 the defeat, as the platform enemies run them.
     const std::array<uint32_t, 27> states = {
-        kSeek,        kSeek,          kWalkAround, kWalkAround, kWalkAround, kSeek,        kHitReaction,
-        kHitReaction, kSeek,          kSeek,       kSeek,       kSeek,       kSeek,        kSeek,
-        kSeek,        kSeek,          kSeek,       kSeek,       kSeek,       kStunStart,   kStunStart,
-        kKnockback,   kKnockbackFall, kDefeatPop,  kDefeatRise, kDefeatFall, kDefeatShrink};
+        entry::sub_06A333, entry::sub_06A333, entry::sub_06A36F, entry::sub_06A36F, entry::sub_06A36F,
+        entry::sub_06A333, entry::sub_07A976, entry::sub_07A976, entry::sub_06A333, entry::sub_06A333,
+        entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
+        entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_07A68D,
+        entry::sub_07A68D, entry::sub_07A6B9, entry::sub_07A6CC, entry::sub_07A70C, entry::sub_07A725,
+        entry::sub_07A72D, entry::sub_07A73B};
     for (uint32_t i = 0; i < states.size(); ++i) rom.put32(kStalkerStates + 4 * i, states[i], what);
     // The sub-state tables of the walk and of the vanish sequence.
     rom.put32(rom::walk_table, 0x06A3A6, "walk sub-states");
@@ -245,8 +236,9 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
     // Kind 58 comes for the player: with a slot it approaches for an attack
     // (chosen or granted), state 4 swings at it; it has no defeat of its own
     // here: held, hit or beaten it seeks on.
-    const std::array<uint32_t, 8> kind58 = {kSeek,           kSeek, kApproach, kApproach,
-                                            kAttackPatterns, kSeek, kSeek,     kSeek};
+    const std::array<uint32_t, 8> kind58 = {entry::sub_06A333, entry::sub_06A333, entry::sub_06A458,
+                                            entry::sub_06A458, entry::sub_06B09E, entry::sub_06A333,
+                                            entry::sub_06A333, entry::sub_06A333};
     for (uint32_t i = 0; i < kind58.size(); ++i)
         rom.put32(kKind58States + 4 * i, kind58[i], "kind-58 state table");
     rom.put32(rom::approach_table, 0x06A49D, "approach sub-states");
@@ -318,15 +310,15 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
     // 2 room on the left, 3 on screen.
     const std::array<uint32_t, 4> tests = {kTestAlways, kTestRoomRight, kTestRoomLeft, kTestOnScreen};
     for (uint32_t c = 0; c < tests.size(); ++c)
-        rom.put32(kConditionRoutines + 4 * c, tests[c], "condition tests");
+        rom.put32(rom::ai_condition_routines + 4 * c, tests[c], "condition tests");
     // The pacer mostly walks, now and then waits again.
     const std::array<uint8_t, 16> codes = {1, 2, 1, 2, 0, 1, 2, 3, 2, 1, 2, 1, 0, 2, 1, 3};
     rom.put_bytes(kPacerConditions, codes, "pacer condition codes");
     const std::array<uint8_t, 4> next = {1, 3, 5, 1};  // wait, walk right, walk left, wait
     rom.put_bytes(kPacerNextStates, next, "pacer next states");
-    rom.put32(kConditionLists, kPacerConditions, what);
-    rom.put32(kNextStateLists, kPacerNextStates, what);
-    rom.put32(kIdleCallbacks, kType0Watch, what);
+    rom.put32(rom::ai_condition_lists, kPacerConditions, what);
+    rom.put32(rom::ai_next_state_lists, kPacerNextStates, what);
+    rom.put32(rom::ai_idle_callbacks, entry::sub_07A7B0, what);
 
     struct per_type {
         uint32_t type, start, walk, defeat, stun;
@@ -335,23 +327,23 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
     for (const per_type& t :
          {per_type{0, p.pacer_stand, p.pacer_walk, p.pacer_hurt, p.pacer_hurt, 1, 0, 0},
           per_type{3, p.stalker_stand, p.stalker_walk, p.stalker_hurt, p.stalker_hurt, 1, 0, 1}}) {
-        rom.put32(kStartAnimations + 4 * t.type, t.start, what);
-        rom.put32(kWalkAnimations + 4 * t.type, t.walk, what);
-        rom.put32(kDefeatAnimations + 4 * t.type, t.defeat, what);
-        rom.put32(kJumpAnimations + 4 * t.type, t.stun, what);
-        rom.put32(kFallAnimations + 4 * t.type, t.stun, what);
-        rom.put32(kStunAnimations + 4 * t.type, t.stun, what);
-        rom.put32(kKnockbackAnimations + 4 * t.type, t.stun, what);
-        rom.put8(kLandingStates + t.type, t.landing, what);
-        rom.put8(kHitSounds + t.type, t.hit_sound, what);
-        rom.put8(kTallyCategories + t.type, t.tally, what);
+        rom.put32(rom::ai_start_animations + 4 * t.type, t.start, what);
+        rom.put32(rom::ai_walk_animations + 4 * t.type, t.walk, what);
+        rom.put32(rom::ai_defeat_animations + 4 * t.type, t.defeat, what);
+        rom.put32(rom::ai_jump_animations + 4 * t.type, t.stun, what);
+        rom.put32(rom::ai_fall_animations + 4 * t.type, t.stun, what);
+        rom.put32(rom::ai_stun_animations + 4 * t.type, t.stun, what);
+        rom.put32(rom::ai_knockback_animations + 4 * t.type, t.stun, what);
+        rom.put8(rom::ai_landing_states + t.type, t.landing, what);
+        rom.put8(rom::ai_hit_sounds + t.type, t.hit_sound, what);
+        rom.put8(rom::ai_tally_categories + t.type, t.tally, what);
     }
     // The pacer's camera window reaches 4096 units past its segment each way.
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
-    for (uint32_t i = 0; i < 4; ++i) put_s16(rom, kWindowMargins + 2 * i, margins[i], what);
-    rom.put16(kEnergies, kPacerEnergy, what);
-    rom.put16(kScores, kPacerScore, what);
-    rom.put16(kWalkSpeeds, kPacerSpeed, what);
+    for (uint32_t i = 0; i < 4; ++i) put_s16(rom, rom::ai_window_margins + 2 * i, margins[i], what);
+    rom.put16(rom::ai_energy, kPacerEnergy, what);
+    rom.put16(rom::ai_scores, kPacerScore, what);
+    rom.put16(rom::ai_walk_speeds, kPacerSpeed, what);
 
     // Probe boxes of the walk and segment tests (x start, x size, depth start,
     // depth size; times 4): a pacer's width ahead of it, its own depth.
@@ -398,8 +390,8 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
 
 // The spawn tables and stage 1's lists.
 void plant_spawns(rom_builder& rom) {
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnPacer, kPacerRoutine, "spawn routine table");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnStalker, kStalkerSetup, "spawn routine table");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnPacer, entry::sub_07A278, "spawn routine table");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnStalker, entry::sub_06C7E2, "spawn routine table");
     rom.put32(rom::spawn_list_table + 4 * 1, kStage1Areas, "spawn list table");
     // Stage 1: area 1 has the two enemies; the other areas an empty list.
     for (uint32_t area = 0; area < 3; ++area)

@@ -59,9 +59,11 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "game/continuations.h"
 #include "game/actors/tables.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -73,16 +75,13 @@ namespace {
 using namespace platform_ai;  // the per-type tables the routines read
 
 // Routines the tables name.
-constexpr uint32_t kType1Entry = 0x07BBAA, kType4Entry = 0x07BBB6, kType2Routine = 0x07D5BE,
-                   kType3Routine = 0x07D95C;
-constexpr uint32_t kType1Watch = 0x07BEAB, kType4Watch = 0x07BEB0, kType2Watch = 0x07D83C,
-                   kType3Watch = 0x07DC27;
-constexpr uint32_t kStartCode = 0x07A4F5, kWait = 0x07A50F, kWalkRight = 0x07A535, kWalkingRight = 0x07A54F,
-                   kWalkLeft = 0x07A592, kWalkingLeft = 0x07A5AC, kHighJump = 0x07A5EF, kRise = 0x07A60F,
-                   kLowJump = 0x07A637, kFlight = 0x07A657, kStunStart = 0x07A68D, kStunCountdown = 0x07A6A0,
-                   kKnockback = 0x07A6B9, kKnockbackFall = 0x07A6CC, kDefeatRise = 0x07A725,
-                   kDefeatFall = 0x07A72D, kDefeatShrink = 0x07A73B;
-constexpr uint32_t kActiveAreaTest = 0x07AB3F;
+// sub_07BBAA type1 entry, sub_07BBB6 type4 entry, sub_07D5BE type2 routine, sub_07D95C type3 routine
+// sub_07BEAB type1 watch, sub_07BEB0 type4 watch, sub_07D83C type2 watch, sub_07DC27 type3 watch
+// sub_07A50F wait, sub_07A535 walk right, sub_07A54F walking right, sub_07A592 walk left, sub_07A5AC walking
+// left, sub_07A5EF high jump, sub_07A60F rise, sub_07A637 low jump, sub_07A657 flight, sub_07A68D stun start,
+// sub_07A6B9 knockback, sub_07A6CC knockback fall, sub_07A725 defeat rise, sub_07A72D defeat fall, sub_07A73B
+// defeat shrink
+// sub_07AB3F active area test
 constexpr uint32_t kTestNextSegment = 0x07A921, kTestPreviousSegment = 0x07A8F0;
 // The watch branches of types 1 and 4: the high jump (state 24), the ground
 // strike (19), the jump back (15, with room behind).
@@ -99,8 +98,7 @@ constexpr uint16_t kPiecesTrigger = 1600;
 // The archer (AI type 7, volley.cpp) enters at the area's right end, which
 // only a walk past the two-piece enemies brings.
 constexpr uint16_t kArcherTrigger = 1900;
-constexpr uint8_t kAnyPlayerCount = 0x1E;  // spawn flags: for 1 to 4 players
-constexpr uint8_t kAttackStrength = 10;    // energy each of their blows takes
+constexpr uint8_t kAttackStrength = 10;  // energy each of their blows takes
 // State numbers of the tables below.
 constexpr uint8_t kLanding = 1;
 constexpr uint8_t kT1Stun = 29, kT1Knockback = 31, kT1Defeat = 33;
@@ -209,26 +207,27 @@ struct per_type {
 
 void plant_per_type(rom_builder& rom, const per_type& t) {
     const char* what = "platform enemy tables";
-    rom.put32(kConditionLists + 4 * t.type, t.conditions, what);
-    rom.put32(kNextStateLists + 4 * t.type, t.next_states, what);
-    rom.put32(kIdleCallbacks + 4 * t.type, t.watch, what);
+    rom.put32(rom::ai_condition_lists + 4 * t.type, t.conditions, what);
+    rom.put32(rom::ai_next_state_lists + 4 * t.type, t.next_states, what);
+    rom.put32(rom::ai_idle_callbacks + 4 * t.type, t.watch, what);
     // Camera window: 4096 units past the enemy's own each way.
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
-    for (uint32_t i = 0; i < 4; ++i) put_s16(rom, kWindowMargins + 8 * t.type + 2 * i, margins[i], what);
-    put_s16(rom, kEnergies + 2 * t.type, t.energy, what);
-    put_s16(rom, kScores + 2 * t.type, t.score, what);
-    put_s16(rom, kWalkSpeeds + 2 * t.type, t.speed, what);
+    for (uint32_t i = 0; i < 4; ++i)
+        put_s16(rom, rom::ai_window_margins + 8 * t.type + 2 * i, margins[i], what);
+    put_s16(rom, rom::ai_energy + 2 * t.type, t.energy, what);
+    put_s16(rom, rom::ai_scores + 2 * t.type, t.score, what);
+    put_s16(rom, rom::ai_walk_speeds + 2 * t.type, t.speed, what);
     if (!t.animations) return;
-    rom.put32(kStartAnimations + 4 * t.type, t.p->stand, what);
-    rom.put32(kWalkAnimations + 4 * t.type, t.p->walk, what);
-    rom.put32(kDefeatAnimations + 4 * t.type, t.p->defeat, what);
-    rom.put32(kJumpAnimations + 4 * t.type, t.p->jump, what);
-    rom.put32(kFallAnimations + 4 * t.type, t.p->fall, what);
-    rom.put32(kStunAnimations + 4 * t.type, t.p->hurt, what);
-    rom.put32(kKnockbackAnimations + 4 * t.type, t.p->hurt, what);
-    rom.put8(kLandingStates + t.type, kLanding, what);
-    rom.put8(kHitSounds + t.type, t.hit_sound, what);
-    rom.put8(kTallyCategories + t.type, t.tally, what);
+    rom.put32(rom::ai_start_animations + 4 * t.type, t.p->stand, what);
+    rom.put32(rom::ai_walk_animations + 4 * t.type, t.p->walk, what);
+    rom.put32(rom::ai_defeat_animations + 4 * t.type, t.p->defeat, what);
+    rom.put32(rom::ai_jump_animations + 4 * t.type, t.p->jump, what);
+    rom.put32(rom::ai_fall_animations + 4 * t.type, t.p->fall, what);
+    rom.put32(rom::ai_stun_animations + 4 * t.type, t.p->hurt, what);
+    rom.put32(rom::ai_knockback_animations + 4 * t.type, t.p->hurt, what);
+    rom.put8(rom::ai_landing_states + t.type, kLanding, what);
+    rom.put8(rom::ai_hit_sounds + t.type, t.hit_sound, what);
+    rom.put8(rom::ai_tally_categories + t.type, t.tally, what);
 }
 
 // A state table of u32 routine addresses.
@@ -251,16 +250,27 @@ void put_box(rom_builder& rom, uint32_t a, int8_t x, uint8_t w, int8_t d, uint8_
 // stun (29, 30), the knock-back (31, 32) and the defeat (33-36); 11-14 and
 // 23 are never entered and wait.
 void plant_types_1_and_4(rom_builder& rom, const pictures& hopper, const pictures& brawler) {
-    put_states(
-        rom, rom::type1_states,
-        {0x07BC77,     kStartCode,     kWait,      kWalkRight,     kWalkingRight, kWalkLeft,   kWalkingLeft,
-         kHighJump,    kRise,          kLowJump,   kFlight,        kWait,         kWait,       kWait,
-         kWait,        0x07BC83,       0x07BCBD,   0x07BCEB,       0x07BCF3,                 // jump back
-         0x07BE3B,     0x07BE51,       0x07BE5A,   0x07BE87,                                 // ground strike
-         kWait,        0x07BD45,       0x07BD74,   0x07BDA5,       0x07BE0A,      0x07BE2F,  // high jump
-         kStunStart,   kStunCountdown, kKnockback, kKnockbackFall, 0x07BE9B,      kDefeatRise, kDefeatFall,
-         kDefeatShrink},
-        "hopper and brawler state table");
+    put_states(rom, rom::type1_states, {0x07BC77,          continuation::start_code,
+                                        entry::sub_07A50F, entry::sub_07A535,
+                                        entry::sub_07A54F, entry::sub_07A592,
+                                        entry::sub_07A5AC, entry::sub_07A5EF,
+                                        entry::sub_07A60F, entry::sub_07A637,
+                                        entry::sub_07A657, entry::sub_07A50F,
+                                        entry::sub_07A50F, entry::sub_07A50F,
+                                        entry::sub_07A50F, 0x07BC83,
+                                        0x07BCBD,          0x07BCEB,
+                                        0x07BCF3,  // jump back
+                                        0x07BE3B,          0x07BE51,
+                                        0x07BE5A,          0x07BE87,  // ground strike
+                                        entry::sub_07A50F, 0x07BD45,
+                                        0x07BD74,          0x07BDA5,
+                                        0x07BE0A,
+                                        0x07BE2F,  // high jump
+                                        entry::sub_07A68D, continuation::stun_countdown,
+                                        entry::sub_07A6B9, entry::sub_07A6CC,
+                                        0x07BE9B,          entry::sub_07A725,
+                                        entry::sub_07A72D, entry::sub_07A73B},
+               "hopper and brawler state table");
     const std::array<uint8_t, 3> hits = {kT1Stun, kT1Knockback, kT1Defeat};
     rom.put_bytes(rom::type1_hit_states, hits, "hopper and brawler hit states");
     for (uint32_t i = 0; i < 4; ++i) {
@@ -291,9 +301,9 @@ void plant_types_1_and_4(rom_builder& rom, const pictures& hopper, const picture
 // in the leap's rise or descent brings, the leap (15-17).
 void plant_type_2(rom_builder& rom, const pictures& p) {
     put_states(rom, rom::type2_states,
-               {0x07D645, 0x07D65C, kWait, kStunStart, kStunCountdown, kKnockback, kKnockbackFall, 0x07D82C,
-                kDefeatRise, kDefeatFall, kDefeatShrink, 0x07D776, 0x07D792, 0x07D7D8, 0x07D7EE, 0x07D6B2,
-                0x07D6ED, 0x07D71E},
+               {0x07D645, 0x07D65C, entry::sub_07A50F, entry::sub_07A68D, continuation::stun_countdown,
+                entry::sub_07A6B9, entry::sub_07A6CC, 0x07D82C, entry::sub_07A725, entry::sub_07A72D,
+                entry::sub_07A73B, 0x07D776, 0x07D792, 0x07D7D8, 0x07D7EE, 0x07D6B2, 0x07D6ED, 0x07D71E},
                "leaper state table");
     // Hit states up to state 15, in the rise (16) and in the descent (17).
     const std::array<uint8_t, 9> hits = {kT2Stun,   kT2Knockback, kT2Defeat, kT2Return, kT2Return,
@@ -323,8 +333,9 @@ void plant_type_2(rom_builder& rom, const pictures& p) {
 // (3-10), the throw with its recovery (11-14).
 void plant_type_3(rom_builder& rom, block& frames, const pictures& p) {
     put_states(rom, rom::type3_states,
-               {0x07D9CB, 0x07DA04, kWait, kStunStart, kStunCountdown, kKnockback, kKnockbackFall, 0x07DAAD,
-                kDefeatRise, kDefeatFall, kDefeatShrink, 0x07DA1D, 0x07DA49, 0x07DA64, 0x07DA82},
+               {0x07D9CB, 0x07DA04, entry::sub_07A50F, entry::sub_07A68D, continuation::stun_countdown,
+                entry::sub_07A6B9, entry::sub_07A6CC, 0x07DAAD, entry::sub_07A725, entry::sub_07A72D,
+                entry::sub_07A73B, 0x07DA1D, 0x07DA49, 0x07DA64, 0x07DA82},
                "thrower state table");
     const std::array<uint8_t, 3> hits = {kT3Stun, kT3Knockback, kT3Defeat};
     rom.put_bytes(rom::type3_hit_states, hits, "thrower hit states");
@@ -376,9 +387,12 @@ void plant_watches(rom_builder& rom, block& c) {
 // landing hit too.
 void plant_types_5_and_6(rom_builder& rom, block& frames, const pictures& p) {
     put_states(rom, rom::two_piece_states,
-               {0x07DDB5, 0x07DE16, kWait,    0x07DE44, 0x07DE52, 0x07DE8C, 0x07DE9A, 0x07DF92, 0x07DFA5,
-                0x07DFAE, 0x07DFDB, 0x07DE16, 0x07DE16, 0x07DE16, 0x07DE16, 0x07DED4, 0x07DF0A, 0x07DF38,
-                0x07DF7A, 0x07E031, 0x07E034, 0x07E048, 0x07E05A, 0x07DFEF, 0x07E017, 0x07E01D},
+               {entry::sub_07DDB5, entry::sub_07DE16, entry::sub_07A50F, entry::sub_07DE44, entry::sub_07DE52,
+                entry::sub_07DE8C, entry::sub_07DE9A, entry::sub_07DF92, entry::sub_07DFA5, entry::sub_07DFAE,
+                entry::sub_07DFDB, entry::sub_07DE16, entry::sub_07DE16, entry::sub_07DE16, entry::sub_07DE16,
+                entry::sub_07DED4, entry::sub_07DF0A, entry::sub_07DF38, entry::sub_07DF7A, entry::sub_07E031,
+                entry::sub_07E034, entry::sub_07E048, entry::sub_07E05A, entry::sub_07DFEF, entry::sub_07E017,
+                entry::sub_07E01D},
                "two-piece enemy state table");
     const std::array<uint8_t, 4> hits = {19, 21, 23,
                                          2};  // hit, in the air, defeated; the piece's attack state
@@ -452,8 +466,8 @@ void plant_generic_ai(rom_builder& rom) {
         frames(rom, kFrames, kData, "generic-AI frames"), c(rom, kData, kBlockEnd, "generic-AI");
 
     // Condition codes 4 and 5 of the shared test table: the segment tests.
-    rom.put32(kConditionRoutines + 4 * 4, kTestNextSegment, "condition tests");
-    rom.put32(kConditionRoutines + 4 * 5, kTestPreviousSegment, "condition tests");
+    rom.put32(rom::ai_condition_routines + 4 * 4, kTestNextSegment, "condition tests");
+    rom.put32(rom::ai_condition_routines + 4 * 5, kTestPreviousSegment, "condition tests");
 
     const pictures hopper = plant_pictures(rom, scripts, frames, kSquatPixels, 32, 32, 0x0130);
     const pictures brawler = plant_pictures(rom, scripts, frames, kTallPixels, 24, 40, 0x0140);
@@ -478,18 +492,19 @@ void plant_generic_ai(rom_builder& rom) {
         c.bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "still condition codes");
     const uint32_t still_next = c.bytes({kLanding}, "still next states");
 
-    plant_per_type(rom, {1, hopper_codes, walker_next, kType1Watch, &hopper, 24, 1000, 4, 0, 2, true});
-    plant_per_type(rom, {4, brawler_codes, walker_next, kType4Watch, &brawler, 24, 1500, 6, 0, 3, true});
-    plant_per_type(rom, {2, still_codes, still_next, kType2Watch, &leaper, 16, 2000, 0, 0, 4, true});
-    plant_per_type(rom, {3, still_codes, still_next, kType3Watch, nullptr, 16, 2500, 0, 0, 0, false});
+    plant_per_type(rom, {1, hopper_codes, walker_next, entry::sub_07BEAB, &hopper, 24, 1000, 4, 0, 2, true});
+    plant_per_type(rom,
+                   {4, brawler_codes, walker_next, entry::sub_07BEB0, &brawler, 24, 1500, 6, 0, 3, true});
+    plant_per_type(rom, {2, still_codes, still_next, entry::sub_07D83C, &leaper, 16, 2000, 0, 0, 4, true});
+    plant_per_type(rom, {3, still_codes, still_next, entry::sub_07DC27, nullptr, 16, 2500, 0, 0, 0, false});
 
     // Types 5 and 6 watch nothing while they wait (the active-area test
     // stands in for a watch); they walk and strike.
     const uint32_t pieces_codes =
         c.bytes({1, 2, 3, 1, 2, 3, 0, 1, 2, 3, 1, 2, 3, 0, 1, 2}, "two-piece condition codes");
     const uint32_t pieces_next = c.bytes({kLanding, 3, 5, 7}, "two-piece next states");
-    plant_per_type(rom, {5, pieces_codes, pieces_next, kActiveAreaTest, &pieces, 24, 3000, 4, 0, 5, true});
-    plant_per_type(rom, {6, pieces_codes, pieces_next, kActiveAreaTest, &pieces, 24, 3500, 4, 0, 6, true});
+    plant_per_type(rom, {5, pieces_codes, pieces_next, entry::sub_07AB3F, &pieces, 24, 3000, 4, 0, 5, true});
+    plant_per_type(rom, {6, pieces_codes, pieces_next, entry::sub_07AB3F, &pieces, 24, 3500, 4, 0, 6, true});
 
     plant_types_1_and_4(rom, hopper, brawler);
     plant_type_2(rom, leaper);
@@ -543,12 +558,16 @@ void plant_generic_ai(rom_builder& rom) {
     // stage's other rows: stage_areas.h.
     const uint32_t stage1_areas = rom.program32(stage_areas::kStage1ObjectAreas);
     stage_areas::plant_area(rom, stage_areas::kStage3, 1, rom.program32(stage1_areas + 4), area1);
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnHopper, kType1Entry, "spawn routine table: AI type 1");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnBrawler, kType4Entry, "spawn routine table: AI type 4");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnLeaper, kType2Routine, "spawn routine table: AI type 2");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnThrower, kType3Routine, "spawn routine table: AI type 3");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnType5, 0x07DCE0, "spawn routine table: type 5");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnType6, 0x07DCF3, "spawn routine table: type 6");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnHopper, entry::sub_07BBAA,
+              "spawn routine table: AI type 1");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnBrawler, entry::sub_07BBB6,
+              "spawn routine table: AI type 4");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnLeaper, entry::sub_07D5BE,
+              "spawn routine table: AI type 2");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnThrower, entry::sub_07D95C,
+              "spawn routine table: AI type 3");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnType5, entry::sub_07DCE0, "spawn routine table: type 5");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnType6, entry::sub_07DCF3, "spawn routine table: type 6");
 }
 
 }  // namespace synthetic

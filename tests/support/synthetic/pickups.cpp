@@ -52,6 +52,7 @@
 #include "game/actors/tables.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -79,8 +80,8 @@ constexpr uint32_t kFlashAnimation = 0x13615C;
 constexpr uint32_t kBurstAnimation = 0x136165;
 
 // The pickups' callbacks.
-constexpr uint32_t kEnergyCallback = 0x07CD01;
-constexpr uint32_t kScoreCallback = 0x07CD0C;
+// sub_07CD01 energy callback
+// sub_07CD0C score callback
 
 // The pickup carrier's pictures.
 constexpr uint32_t kCarrierAnimation = 0x1366D0;
@@ -94,15 +95,15 @@ constexpr uint32_t kFightFrame = 0x1364D0;  // after the animation, before 0x136
 constexpr uint8_t kCameraEnemyType = 8;
 
 // Routines the tables name.
-constexpr uint32_t kSpawnGenerator = 0x066200;
-constexpr uint32_t kFlyer = 0x07C57E;
-constexpr uint32_t kItem = 0x07CB0C;
-constexpr uint32_t kItemCarrier = 0x07CE00;
-constexpr uint32_t kPlainCarrier = 0x07CE0E;
-constexpr uint32_t kRiderCarrier = 0x08425C;
-constexpr uint32_t kRider = 0x0844B2;
-constexpr uint32_t kPacer = 0x07A278;  // AI type 0's routine: the rider once set down
-constexpr uint32_t kCameraEnemy = 0x082B50;
+// sub_066200 spawn generator
+// sub_07C57E flyer
+// sub_07CB0C item
+// sub_07CE00 item carrier
+// sub_07CE0E plain carrier
+// sub_08425C rider carrier
+// sub_0844B2 rider
+// sub_07A278 pacer; AI type 0's routine: the rider once set down
+// sub_082B50 camera enemy
 enum : uint32_t {
     kCameraEnemySetUp = 0x082BCC,
     kCameraTrigger = 0x082C19,
@@ -114,11 +115,11 @@ enum : uint32_t {
     kRiderStun = 0x084581,
     kRiderStunCount = 0x0845A1,
     kRiderDefeat = 0x0845C1,
-    kKnockback = 0x07A6B9,
-    kKnockbackFall = 0x07A6CC,
-    kDefeatRise = 0x07A725,
-    kDefeatFall = 0x07A72D,
-    kDefeatShrink = 0x07A73B,
+    kKnockback = entry::sub_07A6B9,
+    kKnockbackFall = entry::sub_07A6CC,
+    kDefeatRise = entry::sub_07A725,
+    kDefeatFall = entry::sub_07A72D,
+    kDefeatShrink = entry::sub_07A73B,
 };
 
 // Sprite pictures the crowd planted (sprite ROM bytes): 24 x 40 and 16 x 16.
@@ -146,7 +147,6 @@ constexpr uint16_t kCameraEnemyTrigger = 900;
 // ... and the second rider carrier, which comes down beside the player on
 // that walk.
 constexpr uint16_t kSecondRiderTrigger = 700;
-constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint16_t kEnergyKind = 0, kScoreKind = 1;
 // The player's line: the pickups lie on it and the pickup carrier flies
 // along it; the flyer's shells land well behind it.
@@ -180,22 +180,6 @@ uint32_t frame(rom_builder& rom, block& b, uint32_t pixels, uint16_t width, uint
     return a;
 }
 
-// An animation script at `a`: its duration byte, an offset word per frame
-// (every frame after the script), then the end word (-1 stop, -2 from the
-// start again). Returns its size.
-uint32_t script(rom_builder& rom, uint32_t a, uint8_t duration, const std::vector<uint32_t>& frames,
-                int16_t end, const char* what) {
-    rom.put8(a, duration, what);
-    uint32_t e = a + 1;
-    for (uint32_t f : frames) {
-        if (f <= e) throw std::logic_error("an animation's frame lies before its script");
-        rom.put16(e, static_cast<uint16_t>(f - e), what);
-        e += 2;
-    }
-    rom.put16(e, static_cast<uint16_t>(end), what);
-    return e + 2 - a;
-}
-
 constexpr int16_t kStop = -1, kLoop = -2;
 
 struct pictures {
@@ -211,31 +195,26 @@ pictures plant_animations(rom_builder& rom) {
     const uint32_t rider = frame(rom, f, kBodyPixels, 24, 40, 0x0170, 12, "rider frame");
 
     pictures p{};
-    uint32_t s = kScripts;
-    p.flyer = s;
-    s += script(rom, s, 8, {body, lean}, kLoop, "flyer animation");
-    p.turret = s;
-    s += script(rom, s, 12, {small, small2}, kLoop, "turret animation");
-    p.item = s;
-    s += script(rom, s, 10, {small, small2}, kLoop, "pickup animation");
-    p.carrier_rider = s;
-    s += script(rom, s, 8, {rider, rider}, kLoop, "rider animation");
-    if (s > kFrames) throw std::logic_error("pickups scripts overrun their frames");
+    block s(rom, kScripts, kFrames, "pickups scripts");
+    p.flyer = put_script(s, 8, {body, lean}, kLoop, "flyer animation");
+    p.turret = put_script(s, 12, {small, small2}, kLoop, "turret animation");
+    p.item = put_script(s, 10, {small, small2}, kLoop, "pickup animation");
+    p.carrier_rider = put_script(s, 8, {rider, rider}, kLoop, "rider animation");
 
     // The animations the routines start by address, with their frames after
     // them: a part of the small picture (with a box), in two heights.
     block ff(rom, kFixedFrames, kFixedFramesEnd, "pickups");
     const uint32_t fa = frame(rom, ff, kSmallPixels, 16, 16, 0x0180, 8, "fixed animations' frame");
     const uint32_t fb = frame(rom, ff, kSmallPixels, 16, 12, 0x0180, 8, "fixed animations' frame");
-    script(rom, kStunAnimation, 4, {fa}, kLoop, "flyer stun animation");
-    script(rom, kDefeatAnimation, 6, {fa, fb}, kStop, "flyer defeat animation");
-    script(rom, kShellAnimation, 4, {fb}, kLoop, "shell animation");
-    script(rom, kFlashAnimation, 3, {fa, fb}, kStop, "turret flash animation");
-    script(rom, kBurstAnimation, 3, {fa, fb, fa, fb}, kStop, "shell burst animation");
-    script(rom, kCarrierAnimation, 8, {fa, fb}, kLoop, "pickup carrier animation");
-    script(rom, kAttachmentAnimation, 8, {fb}, kLoop, "pickup carrier attachment animation");
-    script(rom, kSideBurstAnimation, 2, {fa, fb, fa, fb, fa, fb, fa}, kStop, "side burst animation");
-    script(rom, kShotAnimation, 4, {fb}, kLoop, "aimed shot animation");
+    put_script(rom, kStunAnimation, 4, {fa}, kLoop, "flyer stun animation");
+    put_script(rom, kDefeatAnimation, 6, {fa, fb}, kStop, "flyer defeat animation");
+    put_script(rom, kShellAnimation, 4, {fb}, kLoop, "shell animation");
+    put_script(rom, kFlashAnimation, 3, {fa, fb}, kStop, "turret flash animation");
+    put_script(rom, kBurstAnimation, 3, {fa, fb, fa, fb}, kStop, "shell burst animation");
+    put_script(rom, kCarrierAnimation, 8, {fa, fb}, kLoop, "pickup carrier animation");
+    put_script(rom, kAttachmentAnimation, 8, {fb}, kLoop, "pickup carrier attachment animation");
+    put_script(rom, kSideBurstAnimation, 2, {fa, fb, fa, fb, fa, fb, fa}, kStop, "side burst animation");
+    put_script(rom, kShotAnimation, 4, {fb}, kLoop, "aimed shot animation");
     return p;
 }
 
@@ -316,8 +295,8 @@ void plant_items(rom_builder& rom, const pictures& p) {
         rom.put32(rom::item_animations + 4 * kind, p.item, "pickup animations by kind");
         box(rom, rom::item_boxes + 4 * kind, -4, 8, -8, 16, "pickup touch boxes by kind");
     }
-    rom.put32(rom::item_callbacks + 4 * kEnergyKind, kEnergyCallback, "pickup callbacks: energy");
-    rom.put32(rom::item_callbacks + 4 * kScoreKind, kScoreCallback, "pickup callbacks: score");
+    rom.put32(rom::item_callbacks + 4 * kEnergyKind, entry::sub_07CD01, "pickup callbacks: energy");
+    rom.put32(rom::item_callbacks + 4 * kScoreKind, entry::sub_07CD0C, "pickup callbacks: score");
     // Each slot's panel on the top line of the screen, by the player-count
     // setting (2, 3 or 4 slots sharing its width).
     for (uint32_t setting = 0; setting < 3; ++setting)
@@ -366,8 +345,8 @@ void plant_item_carrier(rom_builder& rom) {
 
 // The rider carrier: route 0 and rider type 0 (stage 1's pacer once set down).
 void plant_rider_carrier(rom_builder& rom, const pictures& p) {
-    rom.put32(rom::riding_routines, kRider, "riding routines by rider type");
-    rom.put32(rom::landed_routines, kPacer, "rider routines after the set-down by rider type");
+    rom.put32(rom::riding_routines, entry::sub_0844B2, "riding routines by rider type");
+    rom.put32(rom::landed_routines, entry::sub_07A278, "rider routines after the set-down by rider type");
     rom.put32(rom::riding_animations, p.carrier_rider, "riding animations by rider type");
     // Route 0: a jump to the right edge of the window, then 100 frames of
     // flight to the left.
@@ -413,23 +392,20 @@ void plant_camera_enemy(rom_builder& rom) {
         rom.put32(rom::camera_enemy_states + 4 * s, states[s], "camera-triggered enemy state table");
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
     for (uint32_t i = 0; i < 4; ++i)
-        rom.put16(platform_ai::kWindowMargins + 8 * kCameraEnemyType + 2 * i, uint16_t(margins[i]),
+        rom.put16(rom::ai_window_margins + 8 * kCameraEnemyType + 2 * i, uint16_t(margins[i]),
                   "AI type 8 (camera-triggered enemy) camera window margins");
-    rom.put16(platform_ai::kEnergies + 2 * kCameraEnemyType, 80, "AI type 8 (camera-triggered enemy) energy");
-    rom.put16(platform_ai::kScores + 2 * kCameraEnemyType, 3000, "AI type 8 (camera-triggered enemy) score");
+    rom.put16(rom::ai_energy + 2 * kCameraEnemyType, 80, "AI type 8 (camera-triggered enemy) energy");
+    rom.put16(rom::ai_scores + 2 * kCameraEnemyType, 3000, "AI type 8 (camera-triggered enemy) score");
     block f(rom, kFightFrame, kFightFrame + 22, "camera-triggered enemy");
     const uint32_t stand = frame(rom, f, kBodyPixels, 24, 40, 0x0170, 12, "camera-triggered enemy frame");
-    script(rom, kFightAnimation, 8, {stand}, kLoop, "camera-triggered enemy fight animation");
+    put_script(rom, kFightAnimation, 8, {stand}, kLoop, "camera-triggered enemy fight animation");
 }
 
 // Stage 3 area 3: its object list (the spawn generator), the area's spawn
 // list, camera script and player start row (generic_ai.cpp leaves area 3's
 // rows of stage 3 to us; the stage's other rows: stage_areas.h).
 void plant_area(rom_builder& rom, block& b) {
-    const uint32_t area_objects =
-        b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8), uint8_t(kSpawnGenerator >> 16),
-                 uint8_t(kSpawnGenerator >> 24), 0, 0},
-                "stage 3 area 3 objects");
+    const uint32_t area_objects = put_object_list(b, {entry::sub_066200}, {}, {}, "stage 3 area 3 objects");
     // The boss area's camera script (its limits from the descriptor's camera
     // start, as stage 1 area 1's are from 0).
     rom.put32(rom::camera_script_table + 4 * kAreaIndex,
@@ -533,15 +509,16 @@ void plant_area(rom_builder& rom, block& b) {
     }
     rom.put8(list + 10 * uint32_t(records.size()), 0x80, "stage 3 area 3 spawn list end");
     stage_areas::plant_area(rom, stage_areas::kStage3, kArea, area_objects, list);
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnFlyer, kFlyer, "spawn routine table: scripted flyer");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnItem, kItem, "spawn routine table: pickup");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnRiderCarrier, kRiderCarrier,
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnFlyer, entry::sub_07C57E,
+              "spawn routine table: scripted flyer");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnItem, entry::sub_07CB0C, "spawn routine table: pickup");
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnRiderCarrier, entry::sub_08425C,
               "spawn routine table: rider carrier");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnItemCarrier, kItemCarrier,
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnItemCarrier, entry::sub_07CE00,
               "spawn routine table: pickup carrier");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnPlainCarrier, kPlainCarrier,
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnPlainCarrier, entry::sub_07CE0E,
               "spawn routine table: plain carrier");
-    rom.put32(rom::spawn_routine_table + 4 * kSpawnCameraEnemy, kCameraEnemy,
+    rom.put32(rom::spawn_routine_table + 4 * kSpawnCameraEnemy, entry::sub_082B50,
               "spawn routine table: camera-triggered enemy");
 
     // The flyer's boss bar (subject 17).

@@ -24,6 +24,7 @@
 
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -37,7 +38,7 @@ constexpr uint32_t kPlacedLists = 0x133022;  // s16 per stage to its table: s16 
 constexpr uint32_t kStage2Area2 = 6;         // that index for stage 2 area 2
 
 // Routines the tables name.
-constexpr uint32_t kSpawnGenerator = 0x066200;
+// sub_066200 spawn generator
 
 // ---- where our own tables go ----
 constexpr uint32_t kPlacedAreas = 0x13302E;        // beside the stage table: s16 per area 0-4
@@ -51,7 +52,6 @@ constexpr uint32_t kDataEnd = 0x116100;
 
 // ---- values ----
 constexpr uint8_t kSpawnStalker = 1;
-constexpr uint8_t kAnyPlayerCount = 0x1E;
 constexpr uint16_t kInsideX = 900, kFarX = 9000, kY = 600;
 
 void put_spawn(rom_builder& rom, uint32_t a, uint8_t type, uint16_t x, uint16_t y) {
@@ -108,9 +108,7 @@ void plant_placed_area(rom_builder& rom) {
 
     block b(rom, kData, kDataEnd, "placed area");
     // One 256-byte object, the spawn generator; no 128- or 64-byte ones.
-    const uint32_t objects = b.bytes({1, uint8_t(kSpawnGenerator), uint8_t(kSpawnGenerator >> 8),
-                                      uint8_t(kSpawnGenerator >> 16), uint8_t(kSpawnGenerator >> 24), 0, 0},
-                                     "stage 2 area 2 objects");
+    const uint32_t objects = put_object_list(b, {entry::sub_066200}, {}, {}, "stage 2 area 2 objects");
     b.align(2);
     const uint32_t list = b.take(21);
     put_spawn(rom, list, kSpawnStalker, kInsideX, kY);

@@ -9,6 +9,7 @@
 
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_graphics.h"
 #include "tests/support/synthetic_rom.h"
@@ -26,12 +27,12 @@ void per_character8(rom_builder& rom, uint32_t table, uint8_t value, const char*
 }
 
 // Object routines the lists name.
-constexpr uint32_t kSelectController = 0x062B7D;
-constexpr uint32_t kPlaceMarker = 0x062CCF;
-constexpr uint32_t kCursor = 0x062C06;
-constexpr uint32_t kIntroController = 0x089800;
-constexpr uint32_t kCameraController = 0x08595F;
-constexpr uint32_t kSpawnGenerator = 0x066200;
+// sub_062B7D select controller
+// sub_062CCF place marker
+// sub_062C06 cursor
+// sub_089800 intro controller
+// sub_08595F camera controller
+// sub_066200 spawn generator
 // Stage 0's per-area list table, shared with the attract screens (which
 // fill area 0, the title's background scene).
 constexpr uint32_t kStage0ObjectLists = 0x13BFF0;
@@ -78,7 +79,8 @@ void plant_play(rom_builder& rom) {
         const uint32_t t = rom::select_objects;
         rom.put8(t, 9, "select objects: count");
         for (uint32_t n = 0; n < 9; ++n) {
-            rom.put32(t + 1 + 5 * n, n < 5 ? kPlaceMarker : kCursor, "select objects: routine");
+            rom.put32(t + 1 + 5 * n, n < 5 ? entry::sub_062CCF : entry::sub_062C06,
+                      "select objects: routine");
             rom.put8(t + 5 + 5 * n, uint8_t(n < 5 ? n : n - 5), "select objects: type");
         }
     }
@@ -110,10 +112,10 @@ void plant_play(rom_builder& rom) {
     // menu scenes (area 0 title background, 1 ending, 2 character select,
     // 3 game over); stage 1 has its intro (area 0) and two areas.
     const uint32_t empty_list = put_object_list(b, {}, {}, {}, "empty object list");
-    const uint32_t select_list = put_object_list(b, {kSelectController}, {}, {}, "character-select objects");
-    const uint32_t intro_list = put_object_list(b, {kIntroController}, {}, {}, "stage 1 intro objects");
+    const uint32_t select_list = put_object_list(b, {entry::sub_062B7D}, {}, {}, "character-select objects");
+    const uint32_t intro_list = put_object_list(b, {entry::sub_089800}, {}, {}, "stage 1 intro objects");
     // Area 1 runs the spawn generator, which walks the area's spawn list.
-    const uint32_t area1_list = put_object_list(b, {kSpawnGenerator}, {}, {}, "stage 1 area 1 objects");
+    const uint32_t area1_list = put_object_list(b, {entry::sub_066200}, {}, {}, "stage 1 area 1 objects");
     // (Area 2's own empty list stays planted here; the area takes the list of
     // the player indicators and the playfield effect objects, planted with the
     // run-ending data.)
@@ -159,7 +161,7 @@ void plant_play(rom_builder& rom) {
                                     "stage 1 descriptor: graphics job, source base");
     b.bytes({3, 3, 3, 3, 3, 3, 3, 3}, "stage 1 descriptor: playfield selectors");
     for (int area = 0; area < 3; ++area) {
-        b.longs({kCameraController}, "stage 1 area record: controller");
+        b.longs({entry::sub_08595F}, "stage 1 area record: controller");
         for (int k = 0; k < 4; ++k) {
             b.longs({map}, "stage 1 area record: camera map");
             b.words({uint16_t(k >= 2 ? 1024 : 0), 0}, "stage 1 area record: camera start");

@@ -28,6 +28,7 @@
 #include "game/actors/tables.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/stage_areas.h"
 #include "tests/support/synthetic_rom.h"
@@ -41,24 +42,24 @@ constexpr uint32_t kStage4Area1 = 15;  // that index for stage 4 area 1
 
 // Passers-by: state tables, companion data, the pictures they start by address.
 constexpr uint32_t k51Script = 0x1364A0;
+constexpr uint32_t kFightAnimation = 0x1364CB;  // the camera-triggered enemy's (pickups.cpp)
 
 // Routines the tables name.
-constexpr uint32_t kSpawnGenerator = 0x066200;
-constexpr uint32_t kIndicator = 0x079924;
-constexpr uint32_t kProp = 0x0815E2, kBreakable = 0x0815F6, kKnockAway = 0x081732;
-constexpr uint32_t kType49 = 0x069A9E, kType50 = 0x069B78, kType51 = 0x069C3C, kType52 = 0x069CC1,
-                   kType53 = 0x069DB0;
-constexpr uint32_t kAreaDecorationEntryA = 0x0812B2, kAreaDecorationEntryB = 0x0812C1;
-constexpr uint32_t kLayerDecorationEntryA = 0x081308, kLayerDecorationEntryB = 0x081316;
+// sub_066200 spawn generator
+// sub_079924 indicator
+// sub_0815E2 prop, sub_0815F6 breakable, sub_081732 knock away
+// sub_069A9E type49, sub_069B78 type50, sub_069C3C type51, sub_069CC1 type52, sub_069DB0 type53
+// sub_0812B2 area decoration entry a, sub_0812C1 area decoration entry b
+// sub_081308 layer decoration entry a, sub_081316 layer decoration entry b
 
 // ---- where our own tables go ----
+constexpr uint32_t kScripts = 0x12DF00, kScriptsEnd = 0x12E000;  // the scripts, before the data
 constexpr uint32_t kData = 0x12E000, kDataEnd = 0x12F000;
 constexpr uint32_t kFigurePixels = 0x7E8000, kSmallPixels = 0x7E9000, kPropPixels = 0x7EA000;
 
 // ---- values ----
 // Spawn types of this area's records: well clear of the other stages'.
 constexpr uint8_t kFirstSpawnType = 112;
-constexpr uint8_t kAnyPlayerCount = 0x1E;
 
 // The hit box of every frame: 12 pixels either side, from 28 above the
 // ground to 2 below (only the props register theirs).
@@ -70,28 +71,30 @@ void plant_passer_scripts(rom_builder& rom) {
     const auto figure = part(kFigurePixels, 24, 40, 0x0150);
     const auto bent = part(kFigurePixels, 24, 36, 0x0150);
     const auto small = part(kSmallPixels, 16, 16, 0x0160);
-    auto frames = [&](uint32_t at, std::initializer_list<std::array<uint16_t, 8>> parts, const char* what) {
+    auto frames = [&](uint32_t at, uint32_t end, std::initializer_list<std::array<uint16_t, 8>> parts,
+                      const char* what) {
+        block b(rom, at, end, what);
         std::vector<uint32_t> v;
-        for (const auto& p : parts) v.push_back(at), at += put_frame(rom, at, p, kFrameBox, what);
+        for (const auto& p : parts) v.push_back(put_frame(b, p, kFrameBox, what));
         return v;
     };
     // Type 49 and its part (0x08F43B-0x08F4BF).
     {
-        const auto f = frames(0x08F4A0, {figure, bent, small}, "type-49 frames");
+        const auto f = frames(0x08F4A0, rom::struck_script, {figure, bent, small}, "type-49 frames");
         put_script(rom, rom::type49_script, 8, {f[0], f[1]}, -2, "type-49 animation: walking");
         put_script(rom, rom::type49_part_script, 8, {f[2]}, -2, "type-49 part animation");
     }
     // Type 52's struck object (stops after its third step) and type 51's
     // companion (0x090009-0x09003F).
     {
-        const auto f = frames(0x090040, {small, figure}, "struck-object frames");
+        const auto f = frames(0x090040, rom::drifting_script, {small, figure}, "struck-object frames");
         put_script(rom, rom::struck_script, 6, {f[0], f[1], f[0]}, -1,
                    "struck object animation: knocked over, stops");
         put_script(rom, rom::type51_companion_script, 8, {f[1]}, -2, "type-51 companion animation");
     }
     // Types 50 and 52 (0x096CA2-0x096D7F): 0x096CA2 has room for one step.
     {
-        const auto f = frames(0x096D80, {figure, bent}, "types 50/52 frames");
+        const auto f = frames(0x096D80, rom::big_overlay_script, {figure, bent}, "types 50/52 frames");
         put_script(rom, rom::type50_script, 8, {f[0]}, -2, "type-50 animation: standing");
         put_script(rom, rom::leave_script, 4, {f[0], f[1]}, -2, "types 50/52 animation: walking off");
         put_script(rom, rom::type50_act_script, 6, {f[1], f[0]}, -2,
@@ -103,7 +106,7 @@ void plant_passer_scripts(rom_builder& rom) {
     // Type 53, its gun (four steps, a shot at step 3; exactly fills
     // 0x09906D-0x099077) and its shot (three steps, then stops).
     {
-        const auto f = frames(0x0990A0, {figure, small, bent}, "type-53 frames");
+        const auto f = frames(0x0990A0, rom::flying_piece_script, {figure, small, bent}, "type-53 frames");
         put_script(rom, rom::type53_script, 8, {f[0], f[2]}, -2, "type-53 animation: flying");
         put_script(rom, rom::gun_script, 4, {f[1], f[1], f[1], f[1]}, -2, "type-53 gun animation");
         put_script(rom, rom::gun_shot_script, 4, {f[1], f[1], f[1]}, -1, "type-53 shot animation");
@@ -111,7 +114,7 @@ void plant_passer_scripts(rom_builder& rom) {
     // Type 51 (its frame right after its script: 0x1364CB starts another
     // fixed animation, the camera-triggered enemy's, pickups.cpp).
     {
-        const auto f = frames(0x1364A6, {figure}, "type-51 frames");
+        const auto f = frames(0x1364A6, kFightAnimation, {figure}, "type-51 frames");
         put_script(rom, k51Script, 8, {f[0]}, -2, "type-51 animation: standing");
     }
 }
@@ -128,7 +131,7 @@ void plant_passers(rom_builder& rom) {
     table(rom::type51_states, {0x069C56, 0x069C7D, 0x069CA7});
     table(rom::type52_states, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
     table(rom::type53_states, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
-    table(rom::gun_states, {0x07288C, 0x0728A9});
+    table(rom::gun_states, {entry::sub_07288C, 0x0728A9});
     // Companions right under the actors.
     for (uint32_t c :
          {rom::type49_companion, rom::type50_companion, rom::type52_companion, rom::type53_companion}) {
@@ -151,39 +154,23 @@ scripts plant_own_scripts(rom_builder& rom, block& b) {
     const auto prop = part(kPropPixels, 24, 24, 0x0170);
     const auto piece = part(kPropPixels, 16, 16, 0x0170);
     const auto flat = part(kPropPixels, 24, 8, 0x0170);
-    const uint32_t frames = b.take(22 * 5);
-    uint32_t f = frames;
-    const uint32_t f_figure = f;
-    f += put_frame(rom, f, figure, kFrameBox, "scenery frames");
-    const uint32_t f_small = f;
-    f += put_frame(rom, f, small, kFrameBox, "scenery frames");
-    const uint32_t f_prop = f;
-    f += put_frame(rom, f, prop, kFrameBox, "scenery frames");
-    const uint32_t f_piece = f;
-    f += put_frame(rom, f, piece, kFrameBox, "scenery frames");
-    const uint32_t f_flat = f;
-    put_frame(rom, f, flat, kFrameBox, "scenery frames");
+    const uint32_t f_figure = put_frame(b, figure, kFrameBox, "scenery frames");
+    const uint32_t f_small = put_frame(b, small, kFrameBox, "scenery frames");
+    const uint32_t f_prop = put_frame(b, prop, kFrameBox, "scenery frames");
+    const uint32_t f_piece = put_frame(b, piece, kFrameBox, "scenery frames");
+    const uint32_t f_flat = put_frame(b, flat, kFrameBox, "scenery frames");
     // Scripts come after their frames in our block: they start before it.
+    block own(rom, kScripts, kScriptsEnd, "scenery scripts");
     scripts s{};
-    const uint32_t at = 0x12DF00;  // 0x12DF00-0x12DFFF: the scripts
-    uint32_t a = at;
-    s.loop = a;
-    a += put_script(rom, a, 8, {f_figure}, -2, "scenery script: standing");
-    s.effect = a;
-    a += put_script(rom, a, 4, {f_small, f_piece}, -2, "scenery script: effect");
-    s.icon = a;
-    a += put_script(rom, a, 8, {f_small}, -2, "scenery script: camera icon");
+    s.loop = put_script(own, 8, {f_figure}, -2, "scenery script: standing");
+    s.effect = put_script(own, 4, {f_small, f_piece}, -2, "scenery script: effect");
+    s.icon = put_script(own, 8, {f_small}, -2, "scenery script: camera icon");
     // A prop stands on its first step; the steps after it are its breaking
     // into pieces, shown once it is beaten, then the animation stops.
-    s.prop_stand_a = a;
-    a += put_script(rom, a, 6, {f_prop, f_piece, f_flat}, -1, "scenery script: breakable prop");
-    s.prop_stand_b = a;
-    a += put_script(rom, a, 6, {f_prop}, -2, "scenery script: knock-away prop");
-    s.prop_knocked = a;
-    a += put_script(rom, a, 4, {f_prop, f_flat}, -2, "scenery script: prop tumbling");
-    s.decoration = a;
-    a += put_script(rom, a, 10, {f_small, f_figure}, -2, "scenery script: decoration");
-    if (a > 0x12E000) throw std::logic_error("scenery scripts overrun their block");
+    s.prop_stand_a = put_script(own, 6, {f_prop, f_piece, f_flat}, -1, "scenery script: breakable prop");
+    s.prop_stand_b = put_script(own, 6, {f_prop}, -2, "scenery script: knock-away prop");
+    s.prop_knocked = put_script(own, 4, {f_prop, f_flat}, -2, "scenery script: prop tumbling");
+    s.decoration = put_script(own, 10, {f_small, f_figure}, -2, "scenery script: decoration");
     return s;
 }
 
@@ -232,8 +219,8 @@ void plant_props(rom_builder& rom, const scripts& s) {
         uint16_t energy, score;
         uint8_t sound;
     };
-    const std::array<prop, 2> props = {{{kBreakable, s.prop_stand_a, s.prop_knocked, 16, 500, 0x50},
-                                        {kKnockAway, s.prop_stand_b, s.prop_knocked, 8, 300, 0x51}}};
+    const std::array<prop, 2> props = {{{entry::sub_0815F6, s.prop_stand_a, s.prop_knocked, 16, 500, 0x50},
+                                        {entry::sub_081732, s.prop_stand_b, s.prop_knocked, 8, 300, 0x51}}};
     for (uint32_t t = 0; t < props.size(); ++t) {
         rom.put32(rom::prop_routines + 4 * t, props[t].routine, what);
         rom.put32(rom::prop_animations + 4 * t, props[t].animation, what);
@@ -271,11 +258,11 @@ void plant_area(rom_builder& rom, block& b) {
     // One 256-byte object, the spawn generator; no 128-byte ones; one 64-byte
     // one, the indicator.
     auto routine = [](uint32_t r, int k) { return uint8_t(r >> (8 * k)); };
-    const uint32_t objects =
-        b.bytes({1, routine(kSpawnGenerator, 0), routine(kSpawnGenerator, 1), routine(kSpawnGenerator, 2),
-                 routine(kSpawnGenerator, 3), 0, 1, routine(kIndicator, 0), routine(kIndicator, 1),
-                 routine(kIndicator, 2), routine(kIndicator, 3)},
-                "stage 4 area 1 objects");
+    const uint32_t objects = b.bytes(
+        {1, routine(entry::sub_066200, 0), routine(entry::sub_066200, 1), routine(entry::sub_066200, 2),
+         routine(entry::sub_066200, 3), 0, 1, routine(entry::sub_079924, 0), routine(entry::sub_079924, 1),
+         routine(entry::sub_079924, 2), routine(entry::sub_079924, 3)},
+        "stage 4 area 1 objects");
 
     // The prop types the prop records name, after the list: a record's data
     // offset is unsigned.
@@ -298,17 +285,17 @@ void plant_area(rom_builder& rom, block& b) {
     // mid-screen to strike its object, type 51 stands; type 50 comes in once
     // the camera has left the gate, far right, to wait there.
     const std::vector<record> records = {
-        {kProp, 0, 744, 600, breakable},
-        {kProp, 0, 560, 600, knock_away},
-        {kType49, 0, 0, 700, 0},
-        {kType53, 0, -150, 640, 0},
-        {kType52, 0, 1000, 720, 0},
-        {kType51, 0, 600, 900, 0},
-        {kType50, 1000, 3600, 760, 0},
-        {kAreaDecorationEntryA, 0, 0, 0, 0},
-        {kAreaDecorationEntryB, 0, 0, 0, 0},
-        {kLayerDecorationEntryA, 0, 0, 0, 0},
-        {kLayerDecorationEntryB, 0, 0, 0, 0},
+        {entry::sub_0815E2, 0, 744, 600, breakable},
+        {entry::sub_0815E2, 0, 560, 600, knock_away},
+        {entry::sub_069A9E, 0, 0, 700, 0},
+        {entry::sub_069DB0, 0, -150, 640, 0},
+        {entry::sub_069CC1, 0, 1000, 720, 0},
+        {entry::sub_069C3C, 0, 600, 900, 0},
+        {entry::sub_069B78, 1000, 3600, 760, 0},
+        {entry::sub_0812B2, 0, 0, 0, 0},
+        {entry::sub_0812C1, 0, 0, 0, 0},
+        {entry::sub_081308, 0, 0, 0, 0},
+        {entry::sub_081316, 0, 0, 0, 0},
     };
     if (records.size() != kRecords) throw std::logic_error("scenery spawn list: its size");
     for (size_t i = 0; i < records.size(); ++i) {

@@ -10,6 +10,7 @@
 
 #include "game/engine/tables.h"
 #include "game/operator/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic/service_layout.h"
 #include "tests/support/synthetic_rom.h"
@@ -155,7 +156,8 @@ void plant_player_masks(rom_builder& rom) {
 void plant_main_menu(rom_builder& rom) {
     plant_routines(
         rom, rom::menu_routines,
-        {0x08B129, 0x08B159, 0x08B47C, 0x08B5B7, 0x08B6EC, 0x08B8AE, 0x08BA9A, 0x08BF92, 0x08C2BF, 0x08C35C},
+        {entry::sub_08B129, entry::sub_08B159, entry::sub_08B47C, entry::sub_08B5B7, entry::sub_08B6EC,
+         entry::sub_08B8AE, entry::sub_08BA9A, entry::sub_08BF92, entry::sub_08C2BF, entry::sub_08C35C},
         "service menu lines");
     text_list menu;
     menu.at(1, 16).colour(0x00).text("SERVICE");
@@ -315,7 +317,9 @@ void plant_colour_test(rom_builder& rom) {
 // Sound test: three lines of sound codes and a leave line, cursor in column
 // 14 of rows 10, 12, 14, 16.
 void plant_sound_test(rom_builder& rom) {
-    plant_routines(rom, rom::sound_test_lines, {0x08B6A0, 0x08B6A0, 0x08B6A0, 0x08B6DA}, "sound test lines");
+    plant_routines(rom, rom::sound_test_lines,
+                   {entry::sub_08B6A0, entry::sub_08B6A0, entry::sub_08B6A0, entry::sub_08B6DA},
+                   "sound test lines");
     text_list page;
     page.at(4, 14).colour(0x00).text("SOUND TEST");
     page.at(10, 16).text("MUSIC");
@@ -335,7 +339,8 @@ void plant_sound_test(rom_builder& rom) {
 // Game settings: seven lines, values on the right, two bars.
 void plant_game_settings(rom_builder& rom) {
     plant_routines(rom, rom::game_settings_lines,
-                   {0x08BA04, 0x08BA16, 0x08BA34, 0x08BA3E, 0x08BA52, 0x08BA69, 0x08BA73},
+                   {entry::sub_08BA04, entry::sub_08BA16, entry::sub_08BA34, entry::sub_08BA3E,
+                    entry::sub_08BA52, entry::sub_08BA69, entry::sub_08BA73},
                    "game settings lines");
     plant_cursor_lines(
         rom, rom::game_cursor_lines,
@@ -365,8 +370,10 @@ void plant_game_settings(rom_builder& rom) {
 // Coin and credit page, its coin settings page, the coin presets and their
 // descriptions.
 void plant_coin_settings(rom_builder& rom) {
-    plant_routines(rom, rom::coin_credit_lines, {0x08BC08, 0x08BC32, 0x08BC3B, 0x08BCB6, 0x08BF65},
-                   "coin and credit lines");
+    plant_routines(
+        rom, rom::coin_credit_lines,
+        {entry::sub_08BC08, entry::sub_08BC32, entry::sub_08BC3B, entry::sub_08BCB6, entry::sub_08BF65},
+        "coin and credit lines");
     plant_cursor_lines(rom, rom::coin_credit_cursor_lines,
                        {kCreditRows[0], kCreditRows[1], kCreditRows[2], kCreditRows[3], kCreditRows[4]},
                        "coin and credit cursor lines");
@@ -386,8 +393,10 @@ void plant_coin_settings(rom_builder& rom) {
         {line(kCreditRows[0], 20, 0x00, "SHARED    "), line(kCreditRows[0], 20, 0x00, "PER PLAYER")},
         "chute texts");
 
-    plant_routines(rom, rom::coin_settings_lines, {0x08BEF4, 0x08BF1D, 0x08BF4A, 0x08BF50, 0x08BF56},
-                   "coin settings lines");
+    plant_routines(
+        rom, rom::coin_settings_lines,
+        {entry::sub_08BEF4, entry::sub_08BF1D, entry::sub_08BF4A, entry::sub_08BF50, entry::sub_08BF56},
+        "coin settings lines");
     plant_cursor_lines(rom, rom::coin_cursor_lines,
                        {kCoinRows[0], kCoinRows[1], kCoinRows[2], kCoinRows[3], kCoinRows[4]},
                        "coin settings cursor lines");

@@ -5,12 +5,14 @@
 #include <array>
 #include <cstdint>
 
+#include "game/hardware.h"
+
 namespace synthetic::service_layout {
 
 // Low half of the text-layer address of a cell.
 constexpr uint16_t cell(int row, int col) { return uint16_t(0xF000 + row * 128 + col * 2); }
 // Full guest address of a cell.
-constexpr uint32_t cell_address(int row, int col) { return 0x310000u | cell(row, col); }
+constexpr uint32_t cell_address(int row, int col) { return hw::text_page | cell(row, col); }
 
 constexpr int kCursorColumn = 2;  // cursor column of the settings pages
 constexpr const char* kMenuLines[10] = {"AUTO RUN",    "SELF TEST",    "INPUTS",       "SOUNDS",

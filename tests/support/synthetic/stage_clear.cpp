@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "game/flow/tables.h"
+#include "game/flow/vars.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -56,7 +58,8 @@ void plant_intro(block& b) {
     rom_builder& rom = b.rom();
     const uint32_t actors = b.take(1 + 4 * 7);
     rom.put8(actors, 7, "stage 1 intro actors: count");
-    const uint32_t routines[7] = {0x0898B1, 0x089995, 0x0899B9, 0x089A9C, 0x089BBF, 0x089D23, 0x089D95};
+    const uint32_t routines[7] = {entry::sub_0898B1, entry::sub_089995, entry::sub_0899B9, entry::sub_089A9C,
+                                  entry::sub_089BBF, entry::sub_089D23, entry::sub_089D95};
     for (uint32_t i = 0; i < 7; ++i) rom.put32(actors + 1 + 4 * i, routines[i], "stage 1 intro actors");
     rom.put32(rom::intro_actor_lists, actors, "stage intro actor lists: stage 1");
     // The intro palette, handed to the palette queue.
@@ -123,7 +126,8 @@ void plant_intro(block& b) {
 void plant_results(block& b) {
     rom_builder& rom = b.rom();
     for (uint32_t slot = 0; slot < 4; ++slot)
-        rom.put32(rom::results_players + 4 * slot, 0x20A000 + 0x100 * slot, "results: player record by slot");
+        rom.put32(rom::results_players + 4 * slot, var::player_records + player_record::size * slot,
+                  "results: player record by slot");
     // Places {x, y, depth} of slots 0-3, the same for every player count.
     const uint32_t places = b.take(6 * 4);
     for (uint32_t slot = 0; slot < 4; ++slot) {

@@ -29,8 +29,10 @@
 #include <vector>
 
 #include "game/actors/platform_ai.h"
+#include "game/continuations.h"
 #include "game/actors/tables.h"
 #include "game/flow/tables.h"
+#include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
 #include "tests/support/synthetic_rom.h"
 
@@ -41,8 +43,8 @@ namespace {
 using namespace platform_ai;  // the per-type tables
 
 constexpr uint32_t kType = 7;
-constexpr uint32_t kRoutine = 0x07F3EE;  // the type's per-frame routine
-constexpr uint32_t kWatch = 0x07F7B7;    // its idle callback
+// sub_07F3EE routine; the type's per-frame routine
+// sub_07F7B7 watch; its idle callback
 
 // The type's own tables.
 constexpr uint32_t kTurnAnimation = 0x135B62;
@@ -52,9 +54,8 @@ constexpr uint32_t kVolley3Animation = 0x135BC6;
 constexpr uint32_t kFixedFrames = 0x135BCC;
 
 // The generic actions and the type's own steps.
-constexpr uint32_t kWait = 0x07A50F, kStunCountdown = 0x07A6A0, kKnockback = 0x07A6B9,
-                   kKnockbackFall = 0x07A6CC, kDefeatRise = 0x07A725, kDefeatFall = 0x07A72D,
-                   kDefeatShrink = 0x07A73B;
+// sub_07A50F wait, sub_07A6B9 knockback, sub_07A6CC knockback fall, sub_07A725 defeat rise, sub_07A72D defeat
+// fall, sub_07A73B defeat shrink
 constexpr uint32_t kStart = 0x07F47E, kPose = 0x07F4A1, kTurn = 0x07F4D3, kAim = 0x07F513, kStrike = 0x07F555,
                    kVolleyStart = 0x07F5C8, kVolley1 = 0x07F5E1, kVolley2 = 0x07F638, kVolley3 = 0x07F6D0,
                    kStun = 0x07F6F4, kDefeat = 0x07F6FD;
@@ -83,11 +84,32 @@ uint32_t body_frame(rom_builder& rom, block& frames, uint16_t height) {
 // (8, 9), the defeat (10-13), the volley (22-25); 14 to 21 are never
 // entered and wait.
 void plant_states(rom_builder& rom) {
-    const std::array<uint32_t, 26> states = {
-        kStart,         kPose,        kWait,          kTurn,    kAim,        kStrike,     kStun,
-        kStunCountdown, kKnockback,   kKnockbackFall, kDefeat,  kDefeatRise, kDefeatFall, kDefeatShrink,
-        kWait,          kWait,        kWait,          kWait,    kWait,       kWait,       kWait,
-        kWait,          kVolleyStart, kVolley1,       kVolley2, kVolley3};
+    const std::array<uint32_t, 26> states = {kStart,
+                                             kPose,
+                                             entry::sub_07A50F,
+                                             kTurn,
+                                             kAim,
+                                             kStrike,
+                                             kStun,
+                                             continuation::stun_countdown,
+                                             entry::sub_07A6B9,
+                                             entry::sub_07A6CC,
+                                             kDefeat,
+                                             entry::sub_07A725,
+                                             entry::sub_07A72D,
+                                             entry::sub_07A73B,
+                                             entry::sub_07A50F,
+                                             entry::sub_07A50F,
+                                             entry::sub_07A50F,
+                                             entry::sub_07A50F,
+                                             entry::sub_07A50F,
+                                             entry::sub_07A50F,
+                                             entry::sub_07A50F,
+                                             entry::sub_07A50F,
+                                             kVolleyStart,
+                                             kVolley1,
+                                             kVolley2,
+                                             kVolley3};
     for (uint32_t s = 0; s < states.size(); ++s)
         rom.put32(rom::volley_states + 4 * s, states[s], "archer state table");
     const std::array<uint8_t, 3> hits = {kStunState, kKnockbackState, kDefeatState};
@@ -171,7 +193,8 @@ void plant_animations(rom_builder& rom) {
     // Stand-in rows of the per-type animations the type's generic actions
     // would start (it neither walks nor jumps).
     const char* what = "platform enemy tables: archer";
-    for (uint32_t t : {kStartAnimations, kWalkAnimations, kJumpAnimations, kFallAnimations})
+    for (uint32_t t : {rom::ai_start_animations, rom::ai_walk_animations, rom::ai_jump_animations,
+                       rom::ai_fall_animations})
         rom.put32(t + 4 * kType, poses[0], what);
 
     // The turn and the three volley steps; the volley's ring box by frame
@@ -206,16 +229,17 @@ void plant_volley(rom_builder& rom) {
     const uint32_t codes =
         data.bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "archer condition codes");
     const uint32_t next = data.bytes({kPoseState}, "archer next states");
-    rom.put32(kConditionLists + 4 * kType, codes, what);
-    rom.put32(kNextStateLists + 4 * kType, next, what);
-    rom.put32(kIdleCallbacks + 4 * kType, kWatch, what);
+    rom.put32(rom::ai_condition_lists + 4 * kType, codes, what);
+    rom.put32(rom::ai_next_state_lists + 4 * kType, next, what);
+    rom.put32(rom::ai_idle_callbacks + 4 * kType, entry::sub_07F7B7, what);
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};
     for (uint32_t i = 0; i < 4; ++i)
-        rom.put16(kWindowMargins + 8 * kType + 2 * i, static_cast<uint16_t>(margins[i]), what);
-    rom.put16(kEnergies + 2 * kType, 1000, what);
-    rom.put16(kScores + 2 * kType, 5000, what);
-    rom.put16(kWalkSpeeds + 2 * kType, 0, what);
-    rom.put32(rom::spawn_routine_table + 4 * volley_spawn_type, kRoutine, "spawn routine table: archer");
+        rom.put16(rom::ai_window_margins + 8 * kType + 2 * i, static_cast<uint16_t>(margins[i]), what);
+    rom.put16(rom::ai_energy + 2 * kType, 1000, what);
+    rom.put16(rom::ai_scores + 2 * kType, 5000, what);
+    rom.put16(rom::ai_walk_speeds + 2 * kType, 0, what);
+    rom.put32(rom::spawn_routine_table + 4 * volley_spawn_type, entry::sub_07F3EE,
+              "spawn routine table: archer");
     block names(rom, kBarName, kBarNameEnd, "archer bar name");
     const uint32_t name = names.text("ARCHER", "boss bar names: archer");
     const uint32_t entry = rom::bar_names + 2 * kBarSubject;

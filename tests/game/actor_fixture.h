@@ -7,6 +7,7 @@
 #include "board/machine.h"
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
+#include "game/flow/vars.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
 
@@ -20,6 +21,22 @@ protected:
         init_objects();
         fake(kIdle);
         orb_write32(var::camera_pointer, var::playfield_camera);
+        // What the game's start-up leaves, planted: no game or frame bits, no
+        // player in play, no enemy counted, the playfield camera at the
+        // origin, empty display buckets and sound rings.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        orb_write8(var::live_enemy_count, 0);
+        zero(var::player_records, 4 * 256);
+        zero(var::playfield_camera, 64);
+        zero(var::display_buckets, 1024);
+        orb_write16(var::display_count, 0);
+        zero(var::sound_ring_a, 34);
+        zero(var::sound_ring_b, 34);
+    }
+
+    static void zero(uint32_t address, uint32_t bytes) {
+        for (uint32_t i = 0; i < bytes; ++i) orb_write8(address + i, 0);
     }
 
     // An object of the given pool on the ring, running kIdle, with flags.

@@ -303,4 +303,23 @@ TEST_F(FrameSync, PendingJobWithTheFrameReadyEndsTheFrameWithoutAStep) {
     EXPECT_EQ(orb_board.now, 0u);
 }
 
+// A frame that never ends is reported at the last call that came back in its
+// routine: the frame sync runs one decompression step (the call at 0603E2),
+// whose end of the job sends it to wait for a frame-ready bit that no
+// interrupt sets (interrupts are off).
+TEST_F(FrameSync, AHangIsReportedAtTheLastCallThatCameBack) {
+    fake(sub_087660 /* decompress step */, [] { orb_write32(var::decomp_job, 0); });
+    orb_write32(var::decomp_job, 1);
+    orb_write32(var::system_flags, 0);
+    EXPECT_EXIT(
+        {
+            program_watchdog_ms(100);
+            cpu.pc = entry::sub_0603DA;
+            program_run();
+        },
+        ::testing::ExitedWithCode(3),
+        "Frame 1 has not ended after 100 ms: the guest loops in the routine at 0603DA \\(last seen at "
+        "0603E2\\)\n");
+}
+
 }  // namespace

@@ -15,6 +15,7 @@ constexpr uint16_t kWord2 = 0xA800 | 0x123;  // +100: top bits 0xA800
 constexpr uint16_t kWord3 = 0x5400 | 0x045;  // +102: top bits 0x5400
 
 struct entry {
+    uint8_t first_frame = 0;
     uint8_t delay = 1;
     uint16_t lifetime = 100;
     uint8_t sound = 0;
@@ -37,7 +38,7 @@ protected:
     void plant_type(uint8_t type, const entry& e) {
         const uint32_t at = rom::child_effect_table + 16u * type;
         plant32(at, kScript);
-        plant8(at + 4, 0);
+        plant8(at + 4, e.first_frame);
         plant8(at + 5, e.delay);
         plant16(at + 6, e.lifetime);
         plant8(at + 8, e.sound);
@@ -183,6 +184,31 @@ TEST_F(ChildEffect, SetUpAndDelayThenFollowsTheOwner) {
     orb_write16(owner_ + object_record::world_x, 800);
     pass();
     EXPECT_EQ(ram16(e + object_record::world_x), 812);
+}
+
+// The entry's first frame is its own byte after the script pointer, not the
+// pointer's top byte (0 here): frame 1 of a two-frame script shows first.
+TEST_F(ChildEffect, TheSetUpShowsTheEntrysFirstFrame) {
+    constexpr uint32_t kTwoFrames = 0x060440;  // duration 1; frames A, B; loop
+    constexpr uint32_t kFrameA = 0x060450, kFrameB = 0x060470;
+    plant8(kTwoFrames, 1);
+    plant16(kTwoFrames + 1, static_cast<uint16_t>(kFrameA - (kTwoFrames + 1)));
+    plant16(kTwoFrames + 3, static_cast<uint16_t>(kFrameB - (kTwoFrames + 3)));
+    plant16(kTwoFrames + 5, 0xFFFE);
+    for (const auto& [frame, word] :
+         {std::pair{kFrameA, uint16_t{0x2418}}, std::pair{kFrameB, uint16_t{0x3C19}}}) {
+        plant8(frame, 1);
+        for (uint32_t k = 0; k < 8; ++k) plant16(frame + 1 + 2 * k, k == 1 ? word : 0);
+    }
+    plant_type(7, entry{.first_frame = 1});
+    plant32(rom::child_effect_table + 16u * 7, kTwoFrames);
+    cpu.reg[0] = 7;
+    cpu.reg[20] = owner_;
+    ASSERT_TRUE(run(sub_0824F0));
+    const uint32_t e = r(21);
+    pass();
+    EXPECT_EQ(ram8(e + object_record::frame_index), 1);
+    EXPECT_EQ(ram16(e + 98), 0x3C19) << "frame B's part copied";
 }
 
 TEST_F(ChildEffect, LifetimeOneEndsInTheHeaderFrame) {

@@ -174,6 +174,7 @@ protected:
 TEST_F(Decompressor, ListHoldingOnlyTheEndEndsAtTheFirstCall) {
     plant_jobs({});
     start();
+    orb_write32(var::decomp_job + decomp_field::destination, 0);  // untouched by the end
     fill_video(0xCC);
     ASSERT_TRUE(run(sub_087660));
     EXPECT_EQ(ram32(var::decomp_job), 0u);

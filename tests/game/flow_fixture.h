@@ -9,6 +9,7 @@
 
 #include "board/machine.h"
 #include "game/engine/vars.h"
+#include "game/flow/vars.h"
 #include "game/routines.h"
 #include "tests/support/game_harness.h"
 
@@ -29,6 +30,13 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
+        // What the game's start-up leaves, planted: no game or frame bits, no
+        // player in play, an empty palette queue, nothing listed.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        orb_write32(var::palette_queue, 0);
+        orb_write16(var::display_count, 0);
+        for (uint32_t i = 0; i < 4 * 256; ++i) orb_write8(var::player_records + i, 0);
         fake(sub_088F98 /* sound a */, [this] {
             sounds.push_back({'A', static_cast<uint8_t>(cpu.reg[0]), frame_no});
         });

@@ -101,6 +101,7 @@ TEST_F(Hits, PointsComeFromTheOddAddressedTable) {
         SetUp();
         plant16(rom::hit_points_table + 2 * kind, static_cast<uint16_t>(0x1234 + kind));
         attacker(kind);
+        orb_write32(kScore, 0);
         cpu.reg[16] = 1;
         ASSERT_TRUE(run(sub_088556));
         EXPECT_EQ(ram32(kScore), 0x1234u + kind);

@@ -397,6 +397,15 @@ TEST_F(PickupCarrier, AnAimedShotFliesAtThreeTimesTheWaveOver4096) {
     plant8(rom::carrier_shot_strength + 12 + kRankTier, 17);
     const uint32_t shot = spawn(entry::sub_07D041 /* shot */, sub_088C67);
     orb_write16(shot + object_record::owner, static_cast<uint16_t>(parent));
+    // R21 holds another object, owned by another carrier elsewhere: the shot
+    // finds its carrier through itself (R20), not through what R21 holds.
+    const uint32_t other = actor(1);
+    orb_write8(other + object_record::type, 1);
+    orb_write16(other + object_record::world_x, 700);
+    orb_write16(other + object_record::world_y, 100);
+    const uint32_t stranger = actor(1);
+    orb_write16(stranger + object_record::owner, static_cast<uint16_t>(other));
+    cpu.reg[21] = stranger;
     // No player in play: the shot waits in state 0.
     fake(sub_07B78A /* random player */, [] { cpu.reg[0] = 0; });
     pass();

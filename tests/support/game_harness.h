@@ -1,6 +1,8 @@
 // A fixture for running translated game routines one at a time on a clean
 // board: a program region the test fills, stand-ins that take the place of any
 // routine (written or not) for one test, and helpers for objects and work RAM.
+// Work RAM and the registers start from a fixed non-zero pattern, not zeros:
+// a test plants every byte and register the routine reads, a 0 included.
 //
 // Game tests link the build of the game in which every routine's entry
 // (ROUTINE_ENTRY) asks this fixture first, and whose table has the test
@@ -29,6 +31,9 @@ public:
     // Pushed before the sentinel: a routine that unwinds past its own frame
     // returns here instead, and run() fails.
     static constexpr uint32_t kCanary = 0xFEED04;
+    // What work RAM and the registers hold before a test plants them.
+    static constexpr uint8_t kPattern[4] = {0xDE, 0xAD, 0xBE, 0xEF};
+    static constexpr uint32_t pattern_register(int n) { return 0xDEADBEC0 + static_cast<uint32_t>(n); }
     // The tests' own entry points (test_entry_0 to test_entry_7).
     static constexpr uint32_t kTestEntry[8] = {entry::test_entry_0, entry::test_entry_1, entry::test_entry_2,
                                                entry::test_entry_3, entry::test_entry_4, entry::test_entry_5,

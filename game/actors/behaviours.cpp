@@ -7,6 +7,7 @@
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/continuations.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
@@ -17,19 +18,6 @@ using namespace guest;
 
 namespace {
 
-constexpr uint32_t kWalkStep = 0x06A3A6;
-constexpr uint32_t kWalkPause = 0x06A429;
-constexpr uint32_t kApproachStep = 0x06A49D;
-constexpr uint32_t kApproachPause = 0x06A585;
-constexpr uint32_t kGrowStep = 0x06B058;
-constexpr uint32_t kMelee = 0x06A593;
-constexpr uint32_t kLeap = 0x073762;
-constexpr uint32_t kMeleeWindUp = 0x06A608;
-constexpr uint32_t kMeleeSwing = 0x06A61D;
-constexpr uint32_t kMeleeFollowThrough = 0x06A65E;
-constexpr uint32_t kMeleeRecovery = 0x06A672;
-constexpr uint32_t kLeapAirborne = 0x06DB16;
-constexpr uint32_t kLeapLanding = 0x06DB6B;
 constexpr int16_t kAppearX = 640;  // world units right of the camera
 constexpr int16_t kApproachNear = 200;
 constexpr int16_t kApproachFar = 400;
@@ -144,8 +132,8 @@ void sub_06A36F() {
     }
     {
         const uint32_t target = substate_entry(rom::walk_table);
-        if (target == kWalkPause) goto L_06A429;
-        if (target != kWalkStep) v60_unknown_jump(target, 0x06A382);
+        if (target == continuation::walk_around_pause) goto L_06A429;
+        if (target != continuation::walk_around_step) v60_unknown_jump(target, 0x06A382);
     }
 L_06A3A6:
     if (walk_time_up()) {
@@ -203,8 +191,8 @@ L_06A45C:
 L_06A466:
     {
         const uint32_t target = substate_entry(rom::approach_table);
-        if (target == kApproachPause) goto L_06A585;
-        if (target != kApproachStep) v60_unknown_jump(target, 0x06A469);
+        if (target == continuation::approach_pause) goto L_06A585;
+        if (target != continuation::approach_step) v60_unknown_jump(target, 0x06A469);
     }
 L_06A49D:
     if (walk_time_up()) {
@@ -290,7 +278,7 @@ void sub_06AFAA() {
     }
     {
         const uint32_t target = substate_entry(rom::grow_table);
-        if (target != kGrowStep) v60_unknown_jump(target, 0x06AFBA);
+        if (target != continuation::grow_in_step) v60_unknown_jump(target, 0x06AFBA);
     }
     actors::reshape(field(actors::first_part_x), -10);
     actors::reshape(field(actors::first_part_size), 4);
@@ -316,8 +304,8 @@ void sub_06B09E() {
     {
         const uint32_t target =
             orb_read32(rom::pattern_table + 4u * orb_read8(field(object_record::attack_pattern)));
-        if (target == kLeap) goto L_073762;
-        if (target != kMelee) v60_unknown_jump(target, 0x06B0A6);
+        if (target == continuation::leap_pattern) goto L_073762;
+        if (target != continuation::melee_pattern) v60_unknown_jump(target, 0x06B0A6);
     }
     // ---- melee ----
     if (first_frame()) {
@@ -335,10 +323,10 @@ void sub_06B09E() {
     }
     {
         const uint32_t target = substate_entry(rom::melee_table);
-        if (target == kMeleeSwing) goto L_06A61D;
-        if (target == kMeleeFollowThrough) goto L_06A65E;
-        if (target == kMeleeRecovery) goto L_06A672;
-        if (target != kMeleeWindUp) v60_unknown_jump(target, 0x06A5A6);
+        if (target == continuation::melee_swing) goto L_06A61D;
+        if (target == continuation::melee_follow_through) goto L_06A65E;
+        if (target == continuation::melee_recovery) goto L_06A672;
+        if (target != continuation::melee_wind_up) v60_unknown_jump(target, 0x06A5A6);
     }
     count_down8_sets_flags(field(object_record::enemy_timer));
     if (ne()) {
@@ -404,8 +392,8 @@ L_073762:
     }
     {
         const uint32_t target = substate_entry(rom::leap_table);
-        if (target == kLeapLanding) goto L_06DB6B;
-        if (target != kLeapAirborne) v60_unknown_jump(target, 0x06DAC2);
+        if (target == continuation::leap_landing) goto L_06DB6B;
+        if (target != continuation::leap_airborne) v60_unknown_jump(target, 0x06DAC2);
     }
     if (!call(sub_061FB6, 0x06B235, 0x06B230)) return;
     cmp<uint8_t>(orb_read8(field(object_record::frame_index)),

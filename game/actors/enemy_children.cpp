@@ -6,6 +6,7 @@
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/continuations.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -17,9 +18,6 @@ namespace {
 constexpr uint8_t kSpawnInterval = 4;
 constexpr uint8_t kAfterimageLife = 12;
 constexpr uint16_t kAfterimageKey = static_cast<uint16_t>(-125);
-
-constexpr uint32_t kPartStanding = 0x06C4CE;
-constexpr uint32_t kPartZoomed = 0x06C4F6;
 
 // A kind-2 part's states, the places of its ROM state table's entries.
 namespace part_state {
@@ -43,18 +41,6 @@ constexpr uint16_t kScreenWidth = 320;
 constexpr uint8_t kEntranceSound = 0xF4;
 constexpr uint32_t kCommandJump = 0x073752;
 constexpr uint32_t kStepJump = 0x07372C;
-enum : uint32_t {
-    kFromLeft = 0x06D972,
-    kFromRight = 0x06D981,
-    kDrop = 0x06D9A4,
-    kFromFront = 0x06D9E8,
-    kCameraWait = 0x06DA2F,
-    kTimedWait = 0x06DA60,
-    kEndCommand = 0x06DA7B,
-    kHeightStep = 0x06DA18,
-    kCameraStep = 0x06DA4A,
-    kTimerStep = 0x06DA55,
-};
 constexpr uint16_t kSideEntry = 1220;
 constexpr uint16_t kFrontEntry = 915;
 constexpr uint16_t kDropHeight = 780;
@@ -355,8 +341,8 @@ void sub_06C4B8() {
     {
         const uint32_t step =
             orb_read32(rom::kind2_part_states + 4u * orb_read8(part + object_record::state));
-        if (step == kPartZoomed) goto L_06C4F6;
-        if (step != kPartStanding) v60_unknown_jump(step, 0x06C4C3);
+        if (step == continuation::kind2_part_zoomed) goto L_06C4F6;
+        if (step != continuation::kind2_part_standing) v60_unknown_jump(step, 0x06C4C3);
     }
     // L_06C4CE, state 0
     if (!test_bit(var::game_flags, game_flag::area_change)) {
@@ -530,9 +516,9 @@ void sub_073716() {
     cmp<uint8_t>(orb_read8(enemy + object_record::state), orb_read8(enemy + object_record::last_state));
     if (ne()) goto L_07371E;
     step = orb_read32(rom::entrance_steps + 4u * orb_read8(enemy + object_record::substate));
-    if (step == kHeightStep) goto L_0737A0;
-    if (step == kCameraStep) goto L_0737B8;
-    if (step == kTimerStep) goto L_0737C4;
+    if (step == continuation::entrance_height_step) goto L_0737A0;
+    if (step == continuation::entrance_camera_step) goto L_0737B8;
+    if (step == continuation::entrance_timer_step) goto L_0737C4;
     v60_unknown_jump(step, kStepJump);
 
 L_07371E:  // set-up
@@ -550,44 +536,44 @@ L_07371E:  // set-up
     step = orb_read32(rom::entrance_commands + 4u * orb_read8(cpu.reg[10]));
     cpu.reg[10] += 1;
     switch (step) {
-    case kFromLeft:
+    case continuation::entrance_from_left:
         set_bit(enemy + object_record::flags, object_flag::mirror_x);
         orb_write16(enemy + object_record::world_x,
                     sub<uint16_t>(orb_read16(enemy + object_record::world_x), kSideEntry));
         set_velocities(enemy, 20, 0, 30);
         break;
-    case kFromRight:
+    case continuation::entrance_from_right:
         orb_write16(enemy + object_record::world_x,
                     add<uint16_t>(orb_read16(enemy + object_record::world_x), kSideEntry));
         set_velocities(enemy, static_cast<uint8_t>(-20), 0, 30);
         break;
-    case kDrop:
+    case continuation::entrance_drop:
         if (!call(sub_062044, 0x073765, 0x073760)) return;
         face_middle(enemy);
         orb_write16(enemy + object_record::height, kDropHeight);
         set_velocities(enemy, 0, 0, 0);
         break;
-    case kFromFront:
+    case continuation::entrance_from_front:
         if (!call(sub_062044, 0x07377D, 0x073778)) return;
         face_middle(enemy);
         orb_write16(enemy + object_record::world_y,
                     add<uint16_t>(orb_read16(enemy + object_record::world_y), kFrontEntry));
         set_velocities(enemy, 0, static_cast<uint8_t>(-15), 30);
         break;
-    case kCameraWait:
+    case continuation::entrance_camera_wait:
         orb_write16(enemy + object_record::partner, orb_read16(cpu.reg[10]));
         orb_write16(enemy + object_record::enemy_timer, kCameraPatience);
         orb_write8(enemy + object_record::velocity_x, 0);
         orb_write8(enemy + object_record::velocity_y, 0);
         orb_write8(enemy + object_record::substate, 1);
         goto L_0737B8;
-    case kTimedWait:
+    case continuation::entrance_timed_wait:
         orb_write16(enemy + object_record::enemy_timer, orb_read16(cpu.reg[10]));
         orb_write8(enemy + object_record::velocity_x, 0);
         orb_write8(enemy + object_record::velocity_y, 0);
         orb_write8(enemy + object_record::substate, 2);
         goto L_0737C4;
-    case kEndCommand: goto L_0737D0;
+    case continuation::entrance_end: goto L_0737D0;
     default: v60_unknown_jump(step, kCommandJump);
     }
     orb_write8(enemy + object_record::substate, 0);

@@ -5,6 +5,7 @@
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/continuations.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -17,8 +18,6 @@ using namespace guest;
 namespace {
 
 constexpr uint32_t kRandomMix = 0x2A6D365B;  // mixed into a state whose low half is 0
-constexpr uint32_t kVanishWait = 0x06A27A;
-constexpr uint32_t kVanishShrink = 0x06A286;
 constexpr uint8_t kStaggerStep = 6;
 constexpr int16_t kStripLeft = -40;  // screen x of the strip where enemies always move
 constexpr int16_t kStripRight = 360;
@@ -232,8 +231,8 @@ L_06A24C:
 void sub_06A265() {
     ROUTINE_ENTRY(0x06A265);
     const uint32_t target = orb_read32(rom::vanish_table + 4u * orb_read8(field(object_record::state)));
-    if (target == kVanishShrink) goto L_06A286;
-    if (target != kVanishWait) v60_unknown_jump(target, 0x06A26E);
+    if (target == continuation::vanish_shrink) goto L_06A286;
+    if (target != continuation::vanish_wait) v60_unknown_jump(target, 0x06A26E);
     {
         const uint8_t timer = dec<uint8_t>(orb_read8(field(object_record::enemy_timer)));
         orb_write8(field(object_record::enemy_timer), timer);

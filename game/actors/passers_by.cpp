@@ -6,6 +6,7 @@
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/continuations.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
@@ -17,45 +18,25 @@ using namespace guest;
 namespace {
 
 // Type 49.
-enum : uint32_t {
-    k49SetUp = 0x069ABE,
-    k49Walk = 0x069B0F,
-    k49Wait = 0x069B28,
-    k49Effect = 0x069B3E,
-    k49Leave = 0x069B4C
-};
 constexpr uint16_t k49Stop = 1136;
-enum : uint32_t { kPartSetUp = 0x069F46, kPartFollow = 0x069F5F };
 
 // Type 50.
-enum : uint32_t { k50SetUp = 0x069B96, k50Wait = 0x069BD2, k50Effect = 0x069BFE, k50Leave = 0x069C19 };
 constexpr uint16_t k50Camera = 4736;
 
 // Type 51 and its companion.
-enum : uint32_t { k51SetUp = 0x069C56, k51Standing = 0x069C7D, k51Zoomed = 0x069CA7 };
 constexpr uint32_t k51Script = 0x1364A0;
 constexpr uint32_t k51CompanionStates = 0x079679;  // branch table, 3 bytes a state
 
 // Type 52 and its partner.
-enum : uint32_t {
-    k52SetUp = 0x069CE6,
-    k52Wait = 0x069D25,
-    k52Strike = 0x069D2E,
-    k52Finish = 0x069D57,
-    k52Pause = 0x069D6D,
-    k52Leave = 0x069D87,
-};
 constexpr uint32_t kPartnerStates = 0x079724;  // branch table, 3 bytes a state
 constexpr uint8_t kStrikeSound = 0xAE;
 constexpr uint8_t kStruckSound = 0xCD;
 
 // Type 53, its gun and shots.
-enum : uint32_t { k53SetUp = 0x069DCE, k53Slow = 0x069E29, k53Effect = 0x069E56, k53Leave = 0x069E6D };
 constexpr uint16_t kBobHeight = 250;
 constexpr uint8_t kEngineSound = 0xE4;
 constexpr uint8_t kHaltSound = 0xD8;
 constexpr uint8_t kSilence = 0xFF;
-constexpr uint32_t kGunFired = 0x0728A9;
 constexpr uint8_t kExplosionType = 7;
 constexpr uint16_t kShotReach = 320;
 
@@ -121,11 +102,11 @@ void sub_069A9E() {
     const uint32_t actor = cpu.reg[20];
     {
         const uint32_t step = state_step(rom::type49_states, actor);
-        if (step == k49SetUp) goto L_069ABE;
-        if (step == k49Walk) goto L_069B0F;
-        if (step == k49Wait) goto L_069B28;
-        if (step == k49Effect) goto L_069B3E;
-        if (step == k49Leave) goto L_069B4C;
+        if (step == continuation::type49_set_up) goto L_069ABE;
+        if (step == continuation::type49_walk_in) goto L_069B0F;
+        if (step == continuation::type49_wait) goto L_069B28;
+        if (step == continuation::type49_effect) goto L_069B3E;
+        if (step == continuation::type49_leave) goto L_069B4C;
         v60_unknown_jump(step, 0x069AA6);
     }
 
@@ -197,10 +178,10 @@ void sub_069B78() {
     const uint32_t actor = cpu.reg[20];
     {
         const uint32_t step = state_step(rom::type50_states, actor);
-        if (step == k50SetUp) goto L_069B96;
-        if (step == k50Wait) goto L_069BD2;
-        if (step == k50Effect) goto L_069BFE;
-        if (step == k50Leave) goto L_069C19;
+        if (step == continuation::type50_set_up) goto L_069B96;
+        if (step == continuation::type50_wait) goto L_069BD2;
+        if (step == continuation::type50_effect) goto L_069BFE;
+        if (step == continuation::type50_leave) goto L_069C19;
         v60_unknown_jump(step, 0x069B84);
     }
 
@@ -267,9 +248,9 @@ void sub_069C3C() {
     const uint32_t actor = cpu.reg[20];
     {
         const uint32_t step = state_step(rom::type51_states, actor);
-        if (step == k51SetUp) goto L_069C56;
-        if (step == k51Standing) goto L_069C7D;
-        if (step == k51Zoomed) goto L_069CA7;
+        if (step == continuation::type51_set_up) goto L_069C56;
+        if (step == continuation::type51_standing) goto L_069C7D;
+        if (step == continuation::type51_zoomed) goto L_069CA7;
         v60_unknown_jump(step, 0x069C48);
     }
 
@@ -314,12 +295,12 @@ void sub_069CC1() {
     const uint32_t actor = cpu.reg[20];
     {
         const uint32_t step = state_step(rom::type52_states, actor);
-        if (step == k52SetUp) goto L_069CE6;
-        if (step == k52Wait) goto L_069D25;
-        if (step == k52Strike) goto L_069D2E;
-        if (step == k52Finish) goto L_069D57;
-        if (step == k52Pause) goto L_069D6D;
-        if (step == k52Leave) goto L_069D87;
+        if (step == continuation::type52_set_up) goto L_069CE6;
+        if (step == continuation::type52_wait) goto L_069D25;
+        if (step == continuation::type52_strike) goto L_069D2E;
+        if (step == continuation::type52_finish) goto L_069D57;
+        if (step == continuation::type52_pause) goto L_069D6D;
+        if (step == continuation::type52_leave) goto L_069D87;
         v60_unknown_jump(step, 0x069CCA);
     }
 
@@ -406,10 +387,10 @@ void sub_069DB0() {
     const uint32_t actor = cpu.reg[20];
     {
         const uint32_t step = state_step(rom::type53_states, actor);
-        if (step == k53SetUp) goto L_069DCE;
-        if (step == k53Slow) goto L_069E29;
-        if (step == k53Effect) goto L_069E56;
-        if (step == k53Leave) goto L_069E6D;
+        if (step == continuation::type53_set_up) goto L_069DCE;
+        if (step == continuation::type53_slow) goto L_069E29;
+        if (step == continuation::type53_effect) goto L_069E56;
+        if (step == continuation::type53_leave) goto L_069E6D;
         v60_unknown_jump(step, 0x069DBA);
     }
 
@@ -520,8 +501,8 @@ void sub_069F31() {
     const uint32_t part = cpu.reg[20];
     {
         const uint32_t step = state_step(rom::type49_part_states, part);
-        if (step == kPartSetUp) goto L_069F46;
-        if (step == kPartFollow) goto L_069F5F;
+        if (step == continuation::type49_part_set_up) goto L_069F46;
+        if (step == continuation::type49_part_follow) goto L_069F5F;
         v60_unknown_jump(step, 0x069F3A);
     }
 
@@ -608,7 +589,7 @@ void sub_07285D() {
             sub_07288C();
             return;
         }
-        if (step != kGunFired) v60_unknown_jump(step, 0x07286E);
+        if (step != continuation::type53_gun_fired) v60_unknown_jump(step, 0x07286E);
         // L_0728A9 (in sub_07288C's body), state 1: ready again at frame 0
         test<uint8_t>(orb_read8(gun + object_record::frame_index));
         if (eq()) orb_write8(gun + object_record::state, gun_state::ready);

@@ -9,6 +9,7 @@
 
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/continuations.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
@@ -640,9 +641,9 @@ void sub_07A81E() {
     const uint32_t test_at = orb_read32(rom::ai_condition_routines + 4 * code);
     bool passed = false;
     switch (test_at) {
-    case 0x07A86E: passed = on_screen(o); break;
-    case 0x07A892: passed = true; break;
-    case 0x07A89F:
+    case continuation::ai_test_on_screen: passed = on_screen(o); break;
+    case continuation::ai_test_always: passed = true; break;
+    case continuation::ai_test_room_right:
         {
             const uint16_t x = add<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
             cmp<uint16_t>(x, orb_read16(segment(o) + pl::right));
@@ -652,7 +653,7 @@ void sub_07A81E() {
             passed = eq();
             break;
         }
-    case 0x07A8C8:
+    case continuation::ai_test_room_left:
         {
             const uint16_t x = sub<uint16_t>(orb_read16(o + object_record::world_x), walk_speed(o));
             cmp<uint16_t>(x, orb_read16(segment(o) + pl::left));
@@ -662,7 +663,7 @@ void sub_07A81E() {
             passed = eq();
             break;
         }
-    case 0x07A8F0:
+    case continuation::ai_test_previous_segment:
         {
             const uint8_t previous = sub<uint8_t>(orb_read8(o + pe::ai_segment), 6);
             cmp<uint8_t>(previous, 4);
@@ -675,7 +676,7 @@ void sub_07A81E() {
             passed = true;
             break;
         }
-    case 0x07A921:
+    case continuation::ai_test_next_segment:
         {
             const uint8_t next = add<uint8_t>(orb_read8(o + pe::ai_segment), 6);
             cmp<uint8_t>(next, orb_read8(orb_read32(o + pe::ai_platforms) + pl::last));

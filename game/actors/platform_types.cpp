@@ -401,9 +401,9 @@ void sub_07BEB3() {
     orb_write32(o + pe::ai_attack_timer, load_zx8(rom::type1_watch_interval + nibble(o)));
     const uint32_t branch = orb_read32(rom::type1_watch_branches + 4 * index);
     switch (branch) {
-    case 0x07BF03: set_state(o, type1_state::high_jump); break;
-    case 0x07BEF9: set_state(o, type1_state::ground_strike); break;
-    case 0x07BF0D:
+    case continuation::watch_high_jump: set_state(o, type1_state::high_jump); break;
+    case continuation::watch_ground_strike: set_state(o, type1_state::ground_strike); break;
+    case continuation::watch_jump_back:
         {
             const uint16_t x = orb_read16(o + object_record::world_x);
             if (!test_bit(o, object_flag::mirror_x)) {

@@ -5,6 +5,7 @@
 #include "game/actors/common.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/continuations.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
 #include "game/routines.h"
@@ -14,13 +15,6 @@ using namespace guest;
 
 namespace {
 
-// The prop routines the table holds: two translated, three whose first frame
-// is all there is.
-enum : uint32_t {
-    kControllerProp = 0x081654,
-    kGuardedProp = 0x0816BA,
-    kPlainProp = 0x0816EB,
-};
 constexpr uint8_t kNoCompanion = 2;
 constexpr uint8_t kFlashFrames = 10;
 constexpr uint8_t kWaitFrames = 30;
@@ -65,7 +59,7 @@ void sub_0815E2() {
     switch (routine) {
     case entry::sub_0815F6 /* breakable */: sub_0815F6(); return;
     case entry::sub_081732 /* knock away */: sub_081732(); return;
-    case kControllerProp:
+    case continuation::controller_prop:
         cmp<uint8_t>(orb_read8(orb_read32(var::area_controller) + object_record::state),
                      camera_state::to_area_end);
         if (carry()) {
@@ -75,11 +69,11 @@ void sub_0815E2() {
         if (!call(sub_088CD3, 0x0815F1, 0x0815EC)) return;
         sub_088D0C();
         return;
-    case kGuardedProp:
+    case continuation::guarded_prop:
         if (!call(sub_07F113, 0x0815F4, 0x0815F1)) return;
         sub_08199B();
         return;
-    case kPlainProp: sub_08199B(); return;
+    case continuation::plain_prop: sub_08199B(); return;
     default: v60_unknown_jump(routine, 0x0815F2);
     }
 }

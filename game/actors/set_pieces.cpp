@@ -22,11 +22,6 @@ namespace {
 // ---- the camera-triggered enemy ----
 constexpr uint32_t kCameraHitStates = 0x083064;
 constexpr uint32_t kCameraStunFrames = 0x083068;
-constexpr uint32_t kSetUp = 0x082BCC;
-constexpr uint32_t kCameraTrigger = 0x082C19;
-constexpr uint32_t kCountdown = 0x082C4C;
-constexpr uint32_t kDefeatSignal = 0x082C60;
-constexpr uint32_t kSetUpObject = 0x082C72;  // no translated code starts there
 constexpr uint32_t kFightAnimation = 0x1364CB;
 constexpr uint8_t kCameraEnemyType = 8;
 constexpr uint16_t kSetUpObjects = 4;
@@ -49,13 +44,6 @@ constexpr uint32_t kCarrierStates = 0x08428A;  // 3-byte branches by state
 constexpr uint32_t kLandedData = 0x0846DC;     // 2 bytes for type 2, then 2 for type 3
 constexpr uint32_t kRiderTypes = 0x084620;     // the set-down's jump table by rider type
 constexpr uint32_t kCarrierAnimation = 0x1366D0;
-enum : uint32_t {
-    kRiderAppear = 0x0844FC,
-    kRide = 0x084555,
-    kRiderStun = 0x084581,
-    kRiderStunCount = 0x0845A1,
-    kRiderDefeat = 0x0845C1,
-};
 constexpr int16_t kCarrierHeight = 128;
 constexpr uint16_t kCarrierEnergy = 14;
 constexpr uint16_t kCarrierScore = 200;
@@ -126,10 +114,10 @@ void sub_082B50() {
         case entry::sub_07A73B: sub_07A73B(); return;
         case continuation::start_code: goto L_07A4F5;
         case continuation::stun_countdown: goto L_07A6A0;
-        case kSetUp: goto L_082BCC;
-        case kCameraTrigger: goto L_082C19;
-        case kCountdown: goto L_082C4C;
-        case kDefeatSignal: goto L_082C60;
+        case continuation::camera_enemy_set_up: goto L_082BCC;
+        case continuation::camera_enemy_trigger: goto L_082C19;
+        case continuation::camera_enemy_countdown: goto L_082C4C;
+        case continuation::camera_enemy_defeat_signal: goto L_082C60;
         default: v60_unknown_jump(target, 0x082B75);
         }
     }
@@ -150,7 +138,7 @@ L_082BCC:
     for (uint8_t part = 0; part < kSetUpObjects; ++part) {
         if (!call(sub_088C67, 0x082BDD, 0x082BD8)) return;
         if (!call(sub_088CA5, 0x082BE4, 0x082BDF)) return;
-        actors::adopt(kSetUpObject);
+        actors::adopt(continuation::camera_enemy_object);
         orb_write8(cpu.reg[21] + object_record::type, part);
     }
     if (!call(sub_07A49A, 0x082BFD, 0x082BF8)) return;
@@ -389,11 +377,11 @@ void sub_0844B2() {
     {
         const uint32_t target = orb_read32(rom::rider_states + 4u * state());
         switch (target) {
-        case kRiderAppear: break;
-        case kRide: goto L_084555;
-        case kRiderStun: goto L_084581;
-        case kRiderStunCount: goto L_0845A1;
-        case kRiderDefeat: goto L_0845C1;
+        case continuation::rider_appear: break;
+        case continuation::rider_ride: goto L_084555;
+        case continuation::rider_stun: goto L_084581;
+        case continuation::rider_stun_count: goto L_0845A1;
+        case continuation::rider_defeat: goto L_0845C1;
         case entry::sub_07A6B9: sub_07A6B9(); return;
         case entry::sub_07A6CC: sub_07A6CC(); return;
         case entry::sub_07A725: sub_07A725(); return;

@@ -93,17 +93,17 @@ void sub_07F3EE() {
     {
         const uint32_t step = orb_read32(rom::volley_states + 4 * cpu.reg[0]);
         switch (step) {
-        case 0x07F47E: goto L_07F47E;
-        case 0x07F4A1: goto L_07F4A1;
-        case 0x07F4D3: goto L_07F4D3;
-        case 0x07F513: goto L_07F513;
-        case 0x07F555: goto L_07F555;
-        case 0x07F5C8: goto L_07F5C8;
-        case 0x07F5E1: goto L_07F5E1;
-        case 0x07F638: goto L_07F638;
-        case 0x07F6D0: goto L_07F6D0;
-        case 0x07F6F4: goto L_07F6F4;
-        case 0x07F6FD: goto L_07F6FD;
+        case continuation::volley_start: goto L_07F47E;
+        case continuation::volley_pose: goto L_07F4A1;
+        case continuation::volley_turn: goto L_07F4D3;
+        case continuation::volley_aim: goto L_07F513;
+        case continuation::volley_aimed_attack: goto L_07F555;
+        case continuation::volley_round1_start: goto L_07F5C8;
+        case continuation::volley_round1: goto L_07F5E1;
+        case continuation::volley_round2: goto L_07F638;
+        case continuation::volley_round3: goto L_07F6D0;
+        case continuation::volley_stun: goto L_07F6F4;
+        case continuation::volley_defeat: goto L_07F6FD;
         case continuation::stun_countdown:  // the generic stun's countdown (type 7 set at the start)
             ai_stun_countdown();
             return;

@@ -8,6 +8,7 @@
 // place the beam, the beam's fragments, the placed kinds, the owner check and
 // the score check of the sweep.
 // Register use: R20 the attack object, R10 its owner (a player record).
+#include "game/continuations.h"
 #include "game/flow/tables.h"
 #include "game/routines.h"
 #include "game/engine/states.h"
@@ -25,16 +26,6 @@ namespace pr = player_record;
 
 // Object flags.
 constexpr uint32_t kMirrorBits = flag_mask(object_flag::mirror_x, object_flag::mirror_y);
-
-// The type routines by guest address.
-constexpr uint32_t kBeam = 0x077D29;
-constexpr uint32_t kThrown = 0x077F14;
-constexpr uint32_t kShot = 0x077FD1;
-constexpr uint32_t kCarried = 0x07807D;
-constexpr uint32_t kSweep = 0x078179;
-constexpr uint32_t kWave = 0x07820E;
-constexpr uint32_t kProjectile = 0x07836B;
-constexpr uint32_t kDoubleSweep = 0x0783BF;
 
 constexpr uint32_t kFragments = 8;
 constexpr uint32_t kWaveWidthCap = 312, kWaveHeightCap = 171;
@@ -87,14 +78,14 @@ void sub_077D19() {
     cpu.reg[0] = orb_read32(rom::attack_type_routines + 4 * orb_read8(field(ob::type)));
     orb_write32(field(ob::routine), cpu.reg[0]);
     switch (cpu.reg[0]) {
-    case kBeam: goto L_077D29;
-    case kThrown: goto L_077D54;
-    case kShot: goto L_077D70;
-    case kCarried: goto L_077D7B;
-    case kSweep: goto L_077D90;
-    case kWave: goto L_077DA7;
-    case kProjectile: goto L_077DCC;
-    case kDoubleSweep: goto L_077DE1;
+    case continuation::attack_beam: goto L_077D29;
+    case continuation::attack_thrown: goto L_077D54;
+    case continuation::attack_shot: goto L_077D70;
+    case continuation::attack_carried: goto L_077D7B;
+    case continuation::attack_sweep: goto L_077D90;
+    case continuation::attack_wave: goto L_077DA7;
+    case continuation::attack_projectile: goto L_077DCC;
+    case continuation::attack_double_sweep: goto L_077DE1;
     default: v60_unknown_jump(cpu.reg[0], 0x077D26);
     }
 

@@ -23,9 +23,6 @@ namespace {
 
 uint32_t& r(int n) { return cpu.reg[n]; }
 
-// A continuation by guest address: no translated routine starts there.
-constexpr uint32_t kPlacedController = 0x0651D1;
-
 // ROM tables.
 constexpr uint32_t kJoinPort = 0x063EAE;       // per slot, to the I/O register at a join
 constexpr uint32_t kLeavePort = 0x063EB2;      // per slot, when it leaves
@@ -527,7 +524,7 @@ void sub_0639CB() {
         set_bit(self + object_record::flags, object_flag::intangible);
     }
     if (placed_area()) {
-        v60_jump(kPlacedController);
+        v60_jump(continuation::placed_object_controller);
         return;
     }
     sub_063EB6();

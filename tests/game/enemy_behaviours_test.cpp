@@ -7,6 +7,7 @@
 #include "board/machine.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/continuations.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/routines.h"
@@ -32,17 +33,18 @@ class EnemyBehaviour : public EnemyTest {
 protected:
     void SetUp() override {
         EnemyTest::SetUp();
-        plant32(rom::walk_table, 0x06A3A6);
-        plant32(rom::walk_table + 4, 0x06A429);
-        plant32(rom::approach_table, 0x06A49D);
-        plant32(rom::approach_table + 4, 0x06A585);
-        plant32(rom::grow_table, 0x06B058);
-        plant32(rom::pattern_table, 0x06A593);
-        plant32(rom::pattern_table + 4, 0x073762);
-        const uint32_t melee[] = {0x06A608, 0x06A61D, 0x06A65E, 0x06A672};
+        plant32(rom::walk_table, continuation::walk_around_step);
+        plant32(rom::walk_table + 4, continuation::walk_around_pause);
+        plant32(rom::approach_table, continuation::approach_step);
+        plant32(rom::approach_table + 4, continuation::approach_pause);
+        plant32(rom::grow_table, continuation::grow_in_step);
+        plant32(rom::pattern_table, continuation::melee_pattern);
+        plant32(rom::pattern_table + 4, continuation::leap_pattern);
+        const uint32_t melee[] = {continuation::melee_wind_up, continuation::melee_swing,
+                                  continuation::melee_follow_through, continuation::melee_recovery};
         for (uint32_t i = 0; i < 4; ++i) plant32(rom::melee_table + 4 * i, melee[i]);
-        plant32(rom::leap_table, 0x06DB16);
-        plant32(rom::leap_table + 4, 0x06DB6B);
+        plant32(rom::leap_table, continuation::leap_airborne);
+        plant32(rom::leap_table + 4, continuation::leap_landing);
         // Every rank tier: pattern list [0xFF], pattern values [0x3005, 0x1002], rank byte 5.
         for (uint32_t t = 0; t < 16; ++t) {
             plant16(kThresholds + 2 * t, 0x40);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "game/actors/tables.h"
+#include "game/continuations.h"
 #include "game/engine/states.h"
 #include "tests/game/actor_fixture.h"
 
@@ -181,8 +182,8 @@ class Kind2Part : public EnemyChildren {
 protected:
     void SetUp() override {
         EnemyChildren::SetUp();
-        plant32(rom::kind2_part_states, 0x06C4CE);
-        plant32(rom::kind2_part_states + 4, 0x06C4F6);
+        plant32(rom::kind2_part_states, continuation::kind2_part_standing);
+        plant32(rom::kind2_part_states + 4, continuation::kind2_part_zoomed);
         plant_animation(kPartScript, kPartScript + 0x10, {1, 2, 3, 4});
         const uint32_t entry = rom::kind2_part_entries + 12;  // part 1
         plant32(entry, kPartScript);
@@ -482,15 +483,18 @@ class Entrance : public EnemyChildren {
 protected:
     void SetUp() override {
         EnemyChildren::SetUp();
-        const uint32_t commands[] = {0x06D972, 0x06D981, 0x06D9A4, 0x06D9E8, 0x06DA2F, 0x06DA60, 0x06DA7B};
+        const uint32_t commands[] = {continuation::entrance_from_left,   continuation::entrance_from_right,
+                                     continuation::entrance_drop,        continuation::entrance_from_front,
+                                     continuation::entrance_camera_wait, continuation::entrance_timed_wait,
+                                     continuation::entrance_end};
         for (uint32_t c = 0; c < 7; ++c) {
             plant32(rom::entrance_commands + 4 * c, commands[c]);
             plant32(kEntranceAnimations + 4 * c, kEntranceScript);
         }
         plant32(rom::entrance_commands + 28, 0x06DA00);  // an entry that names no step
-        plant32(rom::entrance_steps, 0x06DA18);
-        plant32(rom::entrance_steps + 4, 0x06DA4A);
-        plant32(rom::entrance_steps + 8, 0x06DA55);
+        plant32(rom::entrance_steps, continuation::entrance_height_step);
+        plant32(rom::entrance_steps + 4, continuation::entrance_camera_step);
+        plant32(rom::entrance_steps + 8, continuation::entrance_timer_step);
         plant32(kStateRecord + 4, kAnimationSet);
         plant32(kAnimationSet, kEntranceAnimations);
         plant_animation(kEntranceScript, kEntranceScript + 0x10, {9, 9, 9, 9});
@@ -639,7 +643,7 @@ TEST_F(Entrance, TableEntriesWithoutAStepEndTheRun) {
     const uint32_t waiting = entering(5, 10);
     call_on(sub_073716, waiting);
     orb_write8(waiting + object_record::substate, 3);
-    plant32(rom::entrance_steps + 12, 0x06DA7B);
+    plant32(rom::entrance_steps + 12, continuation::entrance_end);
     EXPECT_EXIT(call_on(sub_073716, waiting), ::testing::ExitedWithCode(3),
                 "Jump from 07372C to 06DA7B has no translated target");
 }

@@ -7,6 +7,7 @@
 #include "board/machine.h"
 #include "game/actors/tables.h"
 #include "game/actors/vars.h"
+#include "game/continuations.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/routines.h"
@@ -294,8 +295,8 @@ class EnemyDispatch : public EnemyTest {
 protected:
     void SetUp() override {
         EnemyTest::SetUp();
-        plant32(rom::vanish_table, 0x06A27A);
-        plant32(rom::vanish_table + 4, 0x06A286);
+        plant32(rom::vanish_table, continuation::vanish_wait);
+        plant32(rom::vanish_table + 4, continuation::vanish_shrink);
         for (int s = 0; s < 8; ++s) fake(kTestEntry[s], [this, s] { ran.push_back(s); });
         ran.clear();
     }
@@ -409,8 +410,8 @@ class EnemyVanish : public EnemyTest {
 protected:
     void SetUp() override {
         EnemyTest::SetUp();
-        plant32(rom::vanish_table, 0x06A27A);
-        plant32(rom::vanish_table + 4, 0x06A286);
+        plant32(rom::vanish_table, continuation::vanish_wait);
+        plant32(rom::vanish_table + 4, continuation::vanish_shrink);
         orb_write32(var::system_flags, 1u << system_flag::area_won);
     }
     // A vanishing enemy's first part: parts count, word 2 and word 3.
@@ -515,8 +516,8 @@ TEST_F(EnemyVanish, PartCountZeroFreesWhenTheWaitEnds) {
 using EnemyFatal = EnemyTest;
 
 TEST_F(EnemyFatal, UnlistedVanishStateEndsTheRun) {
-    plant32(rom::vanish_table, 0x06A27A);
-    plant32(rom::vanish_table + 4, 0x06A286);
+    plant32(rom::vanish_table, continuation::vanish_wait);
+    plant32(rom::vanish_table + 4, continuation::vanish_shrink);
     plant32(rom::vanish_table + 8, 0x06A2A0);
     orb_write8(enemy + object_record::state, 2);
     EXPECT_EXIT(frame(sub_06A265), ::testing::ExitedWithCode(3),

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/actors/tables.h"
+#include "game/continuations.h"
 #include "game/engine/states.h"
 #include "tests/game/platform_fixture.h"
 
@@ -62,7 +63,7 @@ TEST_F(PlatformAi, SetUpTakesTheListWindowCountsAndFacing) {
 // From random_state 0 the first number is 0x2A6D738D: slot 13. The slot holds
 // code 2, so the next state is byte 2 of the list, not byte 13.
 TEST_F(PlatformAi, DecisionTakesTheNextStateByConditionCode) {
-    plant_condition(13, 2, 0x07A892);
+    plant_condition(13, 2, continuation::ai_test_always);
     plant8(kNextStates + 2, 7);
     plant8(kNextStates + 13, 9);
     const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait);
@@ -73,7 +74,8 @@ TEST_F(PlatformAi, DecisionTakesTheNextStateByConditionCode) {
 }
 
 TEST_F(PlatformAi, AFailedTestAsksAgainNextFrame) {
-    for (uint8_t slot = 0; slot < 16; ++slot) plant_condition(slot, 2, 0x07A86E);  // on screen: it is below
+    for (uint8_t slot = 0; slot < 16; ++slot)
+        plant_condition(slot, 2, continuation::ai_test_on_screen);  // on screen: it is below
     const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait, 800, 300);
     orb_write16(var::playfield_camera + camera_record::y, static_cast<uint16_t>(-700));
     orb_write16(o + object_record::screen_y, 250);
@@ -87,7 +89,7 @@ TEST_F(PlatformAi, AFailedTestAsksAgainNextFrame) {
 }
 
 TEST_F(PlatformAi, AWaitLeftAtZeroLasts256Frames) {
-    plant_condition(13, 2, 0x07A892);
+    plant_condition(13, 2, continuation::ai_test_always);
     plant8(kNextStates + 2, 2);
     const uint32_t o = placed(entry::sub_07A278 /* type 0 */, 0, ai_state::wait);
     orb_write8(o + object_record::enemy_timer, 0);
@@ -119,24 +121,28 @@ TEST_F(PlatformAi, SegmentTestsMoveTheSegmentWithinTheList) {
         uint8_t segment_after;
         uint32_t box;
     } cases[] = {
-        {"next", 0x07A921, 10, 1150, false, true, 16, 0x07AE2A},
-        {"next past the last", 0x07A921, 16, 1150, false, false, 16, 0},
-        {"next not over it", 0x07A921, 10, 1000, false, false, 10, 0},
-        {"next at its left end", 0x07A921, 10, 1100, false, true, 16, 0x07AE2A},
-        {"next just before its left end", 0x07A921, 10, 1099, false, false, 10, 0},
-        {"next at its right end", 0x07A921, 10, 1800, false, true, 16, 0x07AE2A},
-        {"next just past its right end", 0x07A921, 10, 1801, false, false, 10, 0},
-        {"next, a player there", 0x07A921, 10, 1150, true, false, 10, 0x07AE2A},
-        {"previous", 0x07A8F0, 10, 550, false, true, 4, 0x07AE32},
-        {"previous before the first", 0x07A8F0, 4, 550, false, false, 4, 0},
-        {"previous at its right end", 0x07A8F0, 10, 600, false, true, 4, 0x07AE32},
-        {"previous just past its right end", 0x07A8F0, 10, 601, false, false, 10, 0},
-        {"previous at its left end", 0x07A8F0, 10, 100, false, true, 4, 0x07AE32},
-        {"previous just before its left end", 0x07A8F0, 10, 99, false, false, 10, 0},
-        {"right", 0x07A89F, 10, 1195, false, true, 10, rom::ai_probe_boxes},
-        {"right at the end", 0x07A89F, 10, 1196, false, false, 10, 0},
-        {"left", 0x07A8C8, 10, 505, false, true, 10, 0x07AE22},
-        {"left at the end", 0x07A8C8, 10, 504, false, false, 10, 0},
+        {"next", continuation::ai_test_next_segment, 10, 1150, false, true, 16, 0x07AE2A},
+        {"next past the last", continuation::ai_test_next_segment, 16, 1150, false, false, 16, 0},
+        {"next not over it", continuation::ai_test_next_segment, 10, 1000, false, false, 10, 0},
+        {"next at its left end", continuation::ai_test_next_segment, 10, 1100, false, true, 16, 0x07AE2A},
+        {"next just before its left end", continuation::ai_test_next_segment, 10, 1099, false, false, 10, 0},
+        {"next at its right end", continuation::ai_test_next_segment, 10, 1800, false, true, 16, 0x07AE2A},
+        {"next just past its right end", continuation::ai_test_next_segment, 10, 1801, false, false, 10, 0},
+        {"next, a player there", continuation::ai_test_next_segment, 10, 1150, true, false, 10, 0x07AE2A},
+        {"previous", continuation::ai_test_previous_segment, 10, 550, false, true, 4, 0x07AE32},
+        {"previous before the first", continuation::ai_test_previous_segment, 4, 550, false, false, 4, 0},
+        {"previous at its right end", continuation::ai_test_previous_segment, 10, 600, false, true, 4,
+         0x07AE32},
+        {"previous just past its right end", continuation::ai_test_previous_segment, 10, 601, false, false,
+         10, 0},
+        {"previous at its left end", continuation::ai_test_previous_segment, 10, 100, false, true, 4,
+         0x07AE32},
+        {"previous just before its left end", continuation::ai_test_previous_segment, 10, 99, false, false,
+         10, 0},
+        {"right", continuation::ai_test_room_right, 10, 1195, false, true, 10, rom::ai_probe_boxes},
+        {"right at the end", continuation::ai_test_room_right, 10, 1196, false, false, 10, 0},
+        {"left", continuation::ai_test_room_left, 10, 505, false, true, 10, 0x07AE22},
+        {"left at the end", continuation::ai_test_room_left, 10, 504, false, false, 10, 0},
     };
     plant8(kNextStates + 2, 9);
     for (const auto& c : cases) {

@@ -99,12 +99,12 @@ TEST_F(PlatformTypes, TheWatchBranchesByItsIndex) {
         bool faces_right;
         uint8_t state;  // 2: unchanged
     } cases[] = {
-        {"high jump", 0x07BF03, 800, false, 24},
-        {"jump back", 0x07BEF9, 800, false, 19},
-        {"strike, room on the right", 0x07BF0D, 1055, false, 15},
-        {"strike, no room on the right", 0x07BF0D, 1056, false, 2},
-        {"strike, room on the left", 0x07BF0D, 645, true, 15},
-        {"strike, no room on the left", 0x07BF0D, 644, true, 2},
+        {"high jump", continuation::watch_high_jump, 800, false, 24},
+        {"jump back", continuation::watch_ground_strike, 800, false, 19},
+        {"strike, room on the right", continuation::watch_jump_back, 1055, false, 15},
+        {"strike, no room on the right", continuation::watch_jump_back, 1056, false, 2},
+        {"strike, room on the left", continuation::watch_jump_back, 645, true, 15},
+        {"strike, no room on the left", continuation::watch_jump_back, 644, true, 2},
     };
     caller(kTestEntry[4], sub_07BEB3, 0xFFFFFF02);
     touch_ = [](uint32_t, uint32_t) { return true; };

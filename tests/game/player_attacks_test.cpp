@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/continuations.h"
 #include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
@@ -53,7 +54,7 @@ protected:
 };
 
 TEST_F(AttackObjects, EntryStoresTheTypeRoutineAndItsSecondRunEndsTheRun) {
-    const uint32_t o = launch(5, 0x077F14);
+    const uint32_t o = launch(5, continuation::attack_thrown);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram32(o + ob::routine), 0x077F14u);
@@ -69,7 +70,7 @@ TEST_F(AttackObjects, UnknownTypeRoutineOrStateEndsTheRun) {
     cpu.reg[20] = o;
     EXPECT_EXIT(run(sub_077D19), ::testing::ExitedWithCode(3),
                 "^Jump from 077D26 to 123456 has no translated target \\(frame 0\\)\n$");
-    plant32(rom::attack_type_routines + 4 * 6, 0x07836B);
+    plant32(rom::attack_type_routines + 4 * 6, continuation::attack_projectile);
     orb_write8(o + ob::state, 2);
     EXPECT_EXIT(run(sub_077D19), ::testing::ExitedWithCode(3),
                 "^Jump from 07836E to 078377 has no translated target \\(frame 0\\)\n$");
@@ -80,7 +81,7 @@ TEST_F(AttackObjects, UnknownTypeRoutineOrStateEndsTheRun) {
 
 TEST_F(AttackObjects, ProjectileFacingLeftStepsBackAndGoesAfter32) {
     orb_write16(kOwner + ob::flags, 0x01);  // facing decreasing x
-    const uint32_t o = launch(7, 0x07836B);
+    const uint32_t o = launch(7, continuation::attack_projectile);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram8(o + ob::state), run_state::running);
@@ -103,7 +104,7 @@ TEST_F(AttackObjects, ProjectileFacingLeftStepsBackAndGoesAfter32) {
 }
 
 TEST_F(AttackObjects, SweepScoreCheckNeedsMoreThan200) {
-    const uint32_t o = launch(4, 0x078179);
+    const uint32_t o = launch(4, continuation::attack_sweep);
     orb_write32(o + ar::score_mark, 1000);
     for (uint32_t gained : {200u, 201u}) {
         SCOPED_TRACE(gained);
@@ -123,7 +124,7 @@ TEST_F(AttackObjects, SweepScoreCheckNeedsMoreThan200) {
 }
 
 TEST_F(AttackObjects, BeamTakesTheFragmentsThePoolHas) {
-    const uint32_t o = launch(4, 0x077D29);
+    const uint32_t o = launch(4, continuation::attack_beam);
     orb_write16(var::free_stack_64, 3);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
@@ -145,7 +146,7 @@ TEST_F(AttackObjects, BeamTakesTheFragmentsThePoolHas) {
 // the count is not yet 0; a count that reaches 0 keeps the pause one frame
 // more, and the next count wraps to 255 and ends it.
 TEST_F(AttackObjects, BeamGrowsPausesAndShrinksAway) {
-    const uint32_t o = launch(4, 0x077D29);
+    const uint32_t o = launch(4, continuation::attack_beam);
     orb_write8(o + ob::state, beam_state::growing);
     orb_write8(o + ar::length, 7);
     orb_write16(o + ob::flags, 1);
@@ -194,7 +195,7 @@ TEST_F(AttackObjects, BeamGrowsPausesAndShrinksAway) {
 }
 
 TEST_F(AttackObjects, FragmentsSpreadAlongTheBeamAndFollowItOut) {
-    const uint32_t beam = launch(4, 0x077D29);
+    const uint32_t beam = launch(4, continuation::attack_beam);
     orb_write16(beam + ob::flags, 1);
     orb_write16(beam + ob::world_x, 1000);
     orb_write16(beam + ob::world_y, 1200);
@@ -237,7 +238,7 @@ TEST_F(AttackObjects, FragmentsSpreadAlongTheBeamAndFollowItOut) {
 TEST_F(AttackObjects, WaveGrowsToItsCapsAroundItsBase) {
     for (bool right : {true, false}) {
         SCOPED_TRACE(right);
-        const uint32_t o = launch(5, 0x07820E);
+        const uint32_t o = launch(5, continuation::attack_wave);
         orb_write8(o + ob::state, wave_state::rising);
         orb_write16(o + ob::flags, right ? 0x40 : 0);
         orb_write8(o + ar::length, 33);
@@ -269,7 +270,7 @@ TEST_F(AttackObjects, AimTakesTheOwnersDirectionCode) {
         {2, 0, player_state::held, 0x41, 2, 2000 + 40},
         {3, 0, player_state::reentry_drop, 0x41, 35, 2000 + 40},
     };
-    const uint32_t o = launch(4, 0x07836B);
+    const uint32_t o = launch(4, continuation::attack_projectile);
     orb_write16(kOwner + 104, 5);
     orb_write16(kOwner + 106, 10);
     for (const auto& c : cases) {
@@ -298,7 +299,7 @@ TEST_F(AttackObjects, PlacedKindsNegateTheWholeOffsetWhenMirrored) {
     orb_write16(kOwner + 106, 10);
     for (uint16_t mirror : {0x00, 0x40, 0x80}) {
         SCOPED_TRACE(mirror);
-        const uint32_t o = launch(4, 0x078179);
+        const uint32_t o = launch(4, continuation::attack_sweep);
         orb_write16(kOwner + ob::flags, 0x01 | mirror);
         cpu.reg[20] = o;
         ASSERT_TRUE(run(sub_0784A0));
@@ -312,7 +313,7 @@ TEST_F(AttackObjects, PlacedKindsNegateTheWholeOffsetWhenMirrored) {
 }
 
 TEST_F(AttackObjects, OwnerCheckRemovesTheObjectOnceTheOwnerLetsGo) {
-    const uint32_t o = launch(4, 0x078179);
+    const uint32_t o = launch(4, continuation::attack_sweep);
     const uint16_t free_before = ram16(var::free_stack_128);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_078493));
@@ -324,7 +325,7 @@ TEST_F(AttackObjects, OwnerCheckRemovesTheObjectOnceTheOwnerLetsGo) {
     EXPECT_EQ(ram16(var::active_count), 0);
     EXPECT_EQ(ram16(var::free_stack_128), free_before + 1);
     // The sweep's own run then ends at once, drawing and testing nothing.
-    const uint32_t again = launch(4, 0x078179);
+    const uint32_t again = launch(4, continuation::attack_sweep);
     orb_write16(kOwner + pr::attack_object, 0);
     cpu.reg[20] = again;
     ASSERT_TRUE(run(sub_077D19));
@@ -363,7 +364,7 @@ TEST_F(AttackKinds, ThrownFliesTouchesAndPlaysOut) {
     plant8(0x0787FC, 10);
     plant16(0x07885C, 4);
     plant16(0x07885C + 2, 8);
-    const uint32_t o = launch(5, 0x077F14);
+    const uint32_t o = launch(5, continuation::attack_thrown);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram16(o + ob::world_x), 2004);
@@ -395,15 +396,15 @@ TEST_F(AttackKinds, AimedKindsGoWhenTheirLifeOrTheirOwnerEnds) {
         uint8_t length;
         bool owner_in_play, touched, removed;
     } cases[] = {
-        {"thrown, life left", 0x077F14, 2, true, false, false},
-        {"thrown, life over", 0x077F14, 1, true, false, true},
-        {"thrown, owner out", 0x077F14, 5, false, false, true},
-        {"shot, life left", 0x077FD1, 2, true, false, false},
-        {"shot, after a touch", 0x077FD1, 5, true, true, true},
-        {"shot, owner out", 0x077FD1, 5, false, false, true},
-        {"carried, life left", 0x07807D, 2, true, false, false},
-        {"carried, life over", 0x07807D, 1, true, false, true},
-        {"carried, owner out", 0x07807D, 5, false, false, true},
+        {"thrown, life left", continuation::attack_thrown, 2, true, false, false},
+        {"thrown, life over", continuation::attack_thrown, 1, true, false, true},
+        {"thrown, owner out", continuation::attack_thrown, 5, false, false, true},
+        {"shot, life left", continuation::attack_shot, 2, true, false, false},
+        {"shot, after a touch", continuation::attack_shot, 5, true, true, true},
+        {"shot, owner out", continuation::attack_shot, 5, false, false, true},
+        {"carried, life left", continuation::attack_carried, 2, true, false, false},
+        {"carried, life over", continuation::attack_carried, 1, true, false, true},
+        {"carried, owner out", continuation::attack_carried, 5, false, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -423,7 +424,7 @@ TEST_F(AttackKinds, AimedKindsGoWhenTheirLifeOrTheirOwnerEnds) {
 TEST_F(AttackKinds, SweepFollowsTheOwnersAnimation) {
     plant8(0x078DC0 + 0, static_cast<uint8_t>(-8));
     plant8(0x078DC0 + 2, 6);
-    const uint32_t o = launch(4, 0x078179);
+    const uint32_t o = launch(4, continuation::attack_sweep);
     orb_write32(kOwner + pr::score, 500);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
@@ -452,7 +453,7 @@ TEST_F(AttackKinds, SweepFollowsTheOwnersAnimation) {
 
 TEST_F(AttackKinds, DoubleSweepTestsAboveAndBelowWhileTheOwnerAnimates) {
     plant8(0x078E56 + 3, 20);
-    const uint32_t o = launch(6, 0x0783BF);
+    const uint32_t o = launch(6, continuation::attack_double_sweep);
     cpu.reg[20] = o;
     ASSERT_TRUE(run(sub_077D19));
     EXPECT_EQ(ram16(o + ob::world_x), 2000);
@@ -469,7 +470,7 @@ TEST_F(AttackKinds, DoubleSweepTestsAboveAndBelowWhileTheOwnerAnimates) {
 }
 
 TEST_F(AttackKinds, WaveStartsFromItsOwnerAndTestsBothBoxes) {
-    const uint32_t o = launch(5, 0x07820E);
+    const uint32_t o = launch(5, continuation::attack_wave);
     orb_write16(o + ar::part_width, 0xABCD);
     orb_write16(o + ar::part_height, 0x1234);
     fake(sub_061F06 /* anim start */);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/actors/tables.h"
+#include "game/continuations.h"
 #include "tests/game/dressing_fixture.h"
 
 namespace {
@@ -18,8 +19,9 @@ protected:
     void SetUp() override {
         DressingTest::SetUp();
         fake(sub_088134 /* register boxes */);
-        const uint32_t routines[] = {entry::sub_0815F6, entry::sub_081732, entry::sub_0815F6,
-                                     0x081654,          0x0816BA,          0x0816EB};
+        const uint32_t routines[] = {entry::sub_0815F6,          entry::sub_081732,
+                                     entry::sub_0815F6,          continuation::controller_prop,
+                                     continuation::guarded_prop, continuation::plain_prop};
         for (uint32_t t = 0; t < 6; ++t) {
             plant8(kTypeBytes + t, static_cast<uint8_t>(t));
             plant32(rom::prop_routines + 4 * t, routines[t]);

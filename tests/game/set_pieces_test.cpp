@@ -32,7 +32,9 @@ protected:
         plant8(rom::rider_carrier_hit_table + 4, 4);
         plant8(rom::rider_carrier_hit_table + 5, 6);
         plant8(rom::rider_cooldowns + kRankTier, 12);
-        const uint32_t rider_states[] = {0x0844FC, 0x084555, 0x084581, 0x0845A1, 0x0845C1};
+        const uint32_t rider_states[] = {continuation::rider_appear, continuation::rider_ride,
+                                         continuation::rider_stun, continuation::rider_stun_count,
+                                         continuation::rider_defeat};
         for (uint32_t s = 0; s < 5; ++s) plant32(rom::rider_states + 4 * s, rider_states[s]);
         fake_all({sub_07A70C /* generic defeat pop */, sub_07A4DE /* facing */});
         landed_.clear();
@@ -265,11 +267,11 @@ class CameraEnemy : public PathTest {
 protected:
     void SetUp() override {
         PathTest::SetUp();
-        const uint32_t states[] = {0x082BCC,
-                                   0x082C19,
-                                   0x082C4C,
+        const uint32_t states[] = {continuation::camera_enemy_set_up,
+                                   continuation::camera_enemy_trigger,
+                                   continuation::camera_enemy_countdown,
                                    entry::sub_07A50F /* wait */,
-                                   0x082C60,
+                                   continuation::camera_enemy_defeat_signal,
                                    continuation::start_code,
                                    continuation::stun_countdown,
                                    entry::sub_07A592};
@@ -301,7 +303,7 @@ TEST_F(CameraEnemy, SetUpMakesFourObjectsOnlyWhenFourAreFree) {
         while (free128() > k.free) spawn(kIdle, sub_088C67);
         cpu.reg[20] = enemy_;
         ASSERT_TRUE(run(sub_082B50));
-        const auto parts = running(0x082C72);
+        const auto parts = running(continuation::camera_enemy_object);
         if (!k.made) {
             EXPECT_TRUE(parts.empty());
             EXPECT_EQ(state_of(enemy_), 0);

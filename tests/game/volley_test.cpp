@@ -28,13 +28,13 @@ protected:
             aimed_from_y = s16(r(20) + object_record::world_y);
             cpu.reg[0] = direction;
         });
-        const uint32_t states[27] = {0x07F47E,
+        const uint32_t states[27] = {continuation::volley_start,
                                      kIdleState,
-                                     0x07F4A1,
+                                     continuation::volley_pose,
                                      entry::sub_07A50F /* wait */,
-                                     0x07F4D3,
-                                     0x07F513,
-                                     0x07F555,
+                                     continuation::volley_turn,
+                                     continuation::volley_aim,
+                                     continuation::volley_aimed_attack,
                                      kIdleState,
                                      kIdleState,
                                      kIdleState,
@@ -47,14 +47,14 @@ protected:
                                      kIdleState,
                                      kIdleState,
                                      kIdleState,
-                                     0x07F6F4,
+                                     continuation::volley_stun,
                                      continuation::stun_countdown,
                                      kIdleState,
-                                     0x07F5C8,
-                                     0x07F5E1,
-                                     0x07F638,
-                                     0x07F6D0,
-                                     0x07F6FD};
+                                     continuation::volley_round1_start,
+                                     continuation::volley_round1,
+                                     continuation::volley_round2,
+                                     continuation::volley_round3,
+                                     continuation::volley_defeat};
         for (uint32_t s = 0; s < 27; ++s) plant32(rom::volley_states + 4 * s, states[s]);
         for (uint32_t t = 0; t < 4; ++t) {
             plant8(rom::volley_chosen_states + t, static_cast<uint8_t>(4 + t));   // chosen states

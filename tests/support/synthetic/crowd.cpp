@@ -66,6 +66,7 @@
 
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
+#include "game/continuations.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
 #include "game/routines.h"
@@ -88,7 +89,6 @@ constexpr uint32_t kBossBarNameEnd = 0x069A69;
 // sub_06A333 seek
 // sub_073716 entrance
 // sub_06AFAA grow in
-constexpr uint32_t kGrowStep = 0x06B058;  // its one sub-state
 // sub_06B09E attack patterns; pattern 0: the melee (stage 1's tables)
 
 // sub_07A976 hit reaction
@@ -247,7 +247,7 @@ state_tables plant_state_tables(rom_builder& rom, block& b) {
          entry::sub_073716, entry::sub_073716, entry::sub_073716},
         "crowd state table: entrance");
     // Kind 12: it grows in at the player's start spot and stands there.
-    rom.put32(rom::grow_table, kGrowStep, "grow-in sub-states");
+    rom.put32(rom::grow_table, continuation::grow_in_step, "grow-in sub-states");
     t.appearing = b.longs({entry::sub_06AFAA, entry::sub_06A333, entry::sub_06A333, entry::sub_06A333,
                            entry::sub_06A333, entry::sub_06A333, entry::sub_06A333, entry::sub_07A777},
                           "crowd state table: grow-in");
@@ -344,14 +344,19 @@ void plant_children(rom_builder& rom, const pictures& p) {
         rom.put32(e, p.part, "kind-2 parts");
         for (uint32_t w = 0; w < 4; ++w) rom.put16(e + 4 + 2 * w, uint16_t(parts[n][w]), "kind-2 parts");
     }
-    rom.put32(rom::kind2_part_states, 0x06C4CE, "kind-2 part states");
-    rom.put32(rom::kind2_part_states + 4, 0x06C4F6, "kind-2 part states");
+    rom.put32(rom::kind2_part_states, continuation::kind2_part_standing, "kind-2 part states");
+    rom.put32(rom::kind2_part_states + 4, continuation::kind2_part_zoomed, "kind-2 part states");
     // The entrance's command and running-step tables.
-    const std::array<uint32_t, 7> commands = {0x06D972, 0x06D981, 0x06D9A4, 0x06D9E8,
-                                              0x06DA2F, 0x06DA60, 0x06DA7B};
+    const std::array<uint32_t, 7> commands = {
+        continuation::entrance_from_left,   continuation::entrance_from_right,
+        continuation::entrance_drop,        continuation::entrance_from_front,
+        continuation::entrance_camera_wait, continuation::entrance_timed_wait,
+        continuation::entrance_end};
     for (uint32_t c = 0; c < commands.size(); ++c)
         rom.put32(rom::entrance_commands + 4 * c, commands[c], "entrance commands");
-    const std::array<uint32_t, 3> steps = {0x06DA18, 0x06DA4A, 0x06DA55};
+    const std::array<uint32_t, 3> steps = {continuation::entrance_height_step,
+                                           continuation::entrance_camera_step,
+                                           continuation::entrance_timer_step};
     for (uint32_t n = 0; n < steps.size(); ++n)
         rom.put32(rom::entrance_steps + 4 * n, steps[n], "entrance steps");
     // The overlays show while their enemy plays the seek animation.

@@ -25,6 +25,7 @@
 #include <stdexcept>
 
 #include "game/actors/tables.h"
+#include "game/continuations.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
 #include "game/routines.h"
@@ -34,9 +35,6 @@
 namespace synthetic {
 
 namespace {
-
-// The launched kinds' type routines.
-constexpr uint32_t kCarried = 0x07807D, kBeam = 0x077D29, kSweep = 0x078179, kWave = 0x07820E;
 
 // What the carried box (the first character's) and the wave (the fourth's)
 // read in their first run.
@@ -85,7 +83,8 @@ void plant_endings(rom_builder& rom) {
     // controller launches are types 4-7 (character + 4): the first
     // character's the carried box, the second's the beam, the third's the
     // sweep, the fourth's the wave; each lives on after its first run.
-    const std::array<uint32_t, 4> kinds = {kCarried, kBeam, kSweep, kWave};
+    const std::array<uint32_t, 4> kinds = {continuation::attack_carried, continuation::attack_beam,
+                                           continuation::attack_sweep, continuation::attack_wave};
     for (uint32_t type = 4; type < 8; ++type)
         rom.put32(rom::attack_type_routines + 4 * type, kinds[type - 4],
                   "attack-object type routines, the launched kinds");

@@ -31,6 +31,7 @@
 
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
+#include "game/continuations.h"
 #include "game/engine/tables.h"
 #include "game/routines.h"
 #include "tests/support/synthetic/data_block.h"
@@ -65,10 +66,6 @@ using namespace platform_ai;  // the per-type tables the routines read
 // sub_07A725 defeat rise
 // sub_07A72D defeat fall
 // sub_07A73B defeat shrink
-constexpr uint32_t kTestOnScreen = 0x07A86E;
-constexpr uint32_t kTestAlways = 0x07A892;
-constexpr uint32_t kTestRoomRight = 0x07A89F;
-constexpr uint32_t kTestRoomLeft = 0x07A8C8;
 
 // ---- where our own tables go: the spaces beside the tables that name them ----
 constexpr uint32_t kStage1Areas = 0x066530;  // u32 per area of stage 1
@@ -229,10 +226,10 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
         entry::sub_07A72D, entry::sub_07A73B};
     for (uint32_t i = 0; i < states.size(); ++i) rom.put32(kStalkerStates + 4 * i, states[i], what);
     // The sub-state tables of the walk and of the vanish sequence.
-    rom.put32(rom::walk_table, 0x06A3A6, "walk sub-states");
-    rom.put32(rom::walk_table + 4, 0x06A429, "walk sub-states");
-    rom.put32(rom::vanish_table, 0x06A27A, "vanish steps");
-    rom.put32(rom::vanish_table + 4, 0x06A286, "vanish steps");
+    rom.put32(rom::walk_table, continuation::walk_around_step, "walk sub-states");
+    rom.put32(rom::walk_table + 4, continuation::walk_around_pause, "walk sub-states");
+    rom.put32(rom::vanish_table, continuation::vanish_wait, "vanish steps");
+    rom.put32(rom::vanish_table + 4, continuation::vanish_shrink, "vanish steps");
     // Kind 58 comes for the player: with a slot it approaches for an attack
     // (chosen or granted), state 4 swings at it; it has no defeat of its own
     // here: held, hit or beaten it seeks on.
@@ -241,11 +238,12 @@ void plant_dispatcher_kinds(rom_builder& rom, const pictures& p) {
                                             entry::sub_06A333, entry::sub_06A333};
     for (uint32_t i = 0; i < kind58.size(); ++i)
         rom.put32(kKind58States + 4 * i, kind58[i], "kind-58 state table");
-    rom.put32(rom::approach_table, 0x06A49D, "approach sub-states");
-    rom.put32(rom::approach_table + 4, 0x06A585, "approach sub-states");
+    rom.put32(rom::approach_table, continuation::approach_step, "approach sub-states");
+    rom.put32(rom::approach_table + 4, continuation::approach_pause, "approach sub-states");
     for (uint32_t n = 0; n < 2; ++n)
-        rom.put32(rom::pattern_table + 4 * n, 0x06A593, "attack pattern routines: melee");
-    const std::array<uint32_t, 4> melee = {0x06A608, 0x06A61D, 0x06A65E, 0x06A672};
+        rom.put32(rom::pattern_table + 4 * n, continuation::melee_pattern, "attack pattern routines: melee");
+    const std::array<uint32_t, 4> melee = {continuation::melee_wind_up, continuation::melee_swing,
+                                           continuation::melee_follow_through, continuation::melee_recovery};
     for (uint32_t i = 0; i < melee.size(); ++i)
         rom.put32(rom::melee_table + 4 * i, melee[i], "melee sub-states");
     plant_kind58_attack(rom);
@@ -308,7 +306,8 @@ void plant_platform_tables(rom_builder& rom, const pictures& p) {
     const char* what = "platform enemy tables";
     // The decision's tests by condition code: 0 always, 1 room on the right,
     // 2 room on the left, 3 on screen.
-    const std::array<uint32_t, 4> tests = {kTestAlways, kTestRoomRight, kTestRoomLeft, kTestOnScreen};
+    const std::array<uint32_t, 4> tests = {continuation::ai_test_always, continuation::ai_test_room_right,
+                                           continuation::ai_test_room_left, continuation::ai_test_on_screen};
     for (uint32_t c = 0; c < tests.size(); ++c)
         rom.put32(rom::ai_condition_routines + 4 * c, tests[c], "condition tests");
     // The pacer mostly walks, now and then waits again.

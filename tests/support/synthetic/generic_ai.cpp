@@ -82,10 +82,6 @@ using namespace platform_ai;  // the per-type tables the routines read
 // sub_07A6B9 knockback, sub_07A6CC knockback fall, sub_07A725 defeat rise, sub_07A72D defeat fall, sub_07A73B
 // defeat shrink
 // sub_07AB3F active area test
-constexpr uint32_t kTestNextSegment = 0x07A921, kTestPreviousSegment = 0x07A8F0;
-// The watch branches of types 1 and 4: the high jump (state 24), the ground
-// strike (19), the jump back (15, with room behind).
-constexpr uint32_t kBranchHighJump = 0x07BF03, kBranchGroundStrike = 0x07BEF9, kBranchJumpBack = 0x07BF0D;
 
 // ---- values ----
 constexpr uint8_t kStage = 3;
@@ -370,8 +366,9 @@ void plant_watches(rom_builder& rom, block& c) {
     const uint32_t close = c.bytes({uint8_t(-40), 80, uint8_t(-16), 32}, "watch box: 40 pixels either side");
     const uint32_t near = c.bytes({uint8_t(-24), 48, uint8_t(-16), 32}, "watch box: 24 pixels either side");
     const std::array<uint32_t, 4> boxes = {close, close, near, close};
-    const std::array<uint32_t, 4> branches = {kBranchJumpBack, kBranchHighJump, kBranchHighJump,
-                                              kBranchGroundStrike};
+    const std::array<uint32_t, 4> branches = {continuation::watch_jump_back, continuation::watch_high_jump,
+                                              continuation::watch_high_jump,
+                                              continuation::watch_ground_strike};
     for (uint32_t i = 0; i < 4; ++i) {
         rom.put32(rom::type1_watch_boxes + 4 * i, boxes[i], "hopper and brawler watch boxes");
         rom.put32(rom::type1_watch_branches + 4 * i, branches[i], "hopper and brawler watch branches");
@@ -466,8 +463,8 @@ void plant_generic_ai(rom_builder& rom) {
         frames(rom, kFrames, kData, "generic-AI frames"), c(rom, kData, kBlockEnd, "generic-AI");
 
     // Condition codes 4 and 5 of the shared test table: the segment tests.
-    rom.put32(rom::ai_condition_routines + 4 * 4, kTestNextSegment, "condition tests");
-    rom.put32(rom::ai_condition_routines + 4 * 5, kTestPreviousSegment, "condition tests");
+    rom.put32(rom::ai_condition_routines + 4 * 4, continuation::ai_test_next_segment, "condition tests");
+    rom.put32(rom::ai_condition_routines + 4 * 5, continuation::ai_test_previous_segment, "condition tests");
 
     const pictures hopper = plant_pictures(rom, scripts, frames, kSquatPixels, 32, 32, 0x0130);
     const pictures brawler = plant_pictures(rom, scripts, frames, kTallPixels, 24, 40, 0x0140);

@@ -50,6 +50,7 @@
 
 #include "game/actors/platform_ai.h"
 #include "game/actors/tables.h"
+#include "game/continuations.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
 #include "game/routines.h"
@@ -105,16 +106,6 @@ constexpr uint8_t kCameraEnemyType = 8;
 // sub_07A278 pacer; AI type 0's routine: the rider once set down
 // sub_082B50 camera enemy
 enum : uint32_t {
-    kCameraEnemySetUp = 0x082BCC,
-    kCameraTrigger = 0x082C19,
-    kCameraCountdown = 0x082C4C,
-};
-enum : uint32_t {
-    kRiderAppear = 0x0844FC,
-    kRide = 0x084555,
-    kRiderStun = 0x084581,
-    kRiderStunCount = 0x0845A1,
-    kRiderDefeat = 0x0845C1,
     kKnockback = entry::sub_07A6B9,
     kKnockbackFall = entry::sub_07A6CC,
     kDefeatRise = entry::sub_07A725,
@@ -371,9 +362,16 @@ void plant_rider_carrier(rom_builder& rom, const pictures& p) {
     // The rider while it rides: appear, ride, the generic stun (2, 3),
     // knock-back (4, 5) and its own defeat with the generic rise, fall and
     // shrink (6 to 9).
-    const std::array<uint32_t, 10> states = {kRiderAppear, kRide,          kRiderStun,   kRiderStunCount,
-                                             kKnockback,   kKnockbackFall, kRiderDefeat, kDefeatRise,
-                                             kDefeatFall,  kDefeatShrink};
+    const std::array<uint32_t, 10> states = {continuation::rider_appear,
+                                             continuation::rider_ride,
+                                             continuation::rider_stun,
+                                             continuation::rider_stun_count,
+                                             kKnockback,
+                                             kKnockbackFall,
+                                             continuation::rider_defeat,
+                                             kDefeatRise,
+                                             kDefeatFall,
+                                             kDefeatShrink};
     for (uint32_t s = 0; s < states.size(); ++s)
         rom.put32(rom::rider_states + 4 * s, states[s], "rider state table");
     rom.put8(rom::rider_hit_states, 2, "rider hit states: on the ground");
@@ -387,7 +385,9 @@ void plant_rider_carrier(rom_builder& rom, const pictures& p) {
 // countdown; its type's camera window, energy and score; its fight
 // animation, one standing frame.
 void plant_camera_enemy(rom_builder& rom) {
-    const std::array<uint32_t, 3> states = {kCameraEnemySetUp, kCameraTrigger, kCameraCountdown};
+    const std::array<uint32_t, 3> states = {continuation::camera_enemy_set_up,
+                                            continuation::camera_enemy_trigger,
+                                            continuation::camera_enemy_countdown};
     for (uint32_t s = 0; s < states.size(); ++s)
         rom.put32(rom::camera_enemy_states + 4 * s, states[s], "camera-triggered enemy state table");
     const std::array<int16_t, 4> margins = {-4096, 4096, -4096, 4096};

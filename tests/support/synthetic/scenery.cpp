@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "game/actors/tables.h"
+#include "game/continuations.h"
 #include "game/engine/tables.h"
 #include "game/flow/tables.h"
 #include "game/routines.h"
@@ -125,13 +126,20 @@ void plant_passers(rom_builder& rom) {
     auto table = [&](uint32_t at, std::initializer_list<uint32_t> states) {
         for (uint32_t s : states) rom.put32(at, s, what), at += 4;
     };
-    table(rom::type49_states, {0x069ABE, 0x069B0F, 0x069B28, 0x069B3E, 0x069B4C});
-    table(rom::type49_part_states, {0x069F46, 0x069F5F});
-    table(rom::type50_states, {0x069B96, 0x069BD2, 0x069BFE, 0x069C19});
-    table(rom::type51_states, {0x069C56, 0x069C7D, 0x069CA7});
-    table(rom::type52_states, {0x069CE6, 0x069D25, 0x069D2E, 0x069D57, 0x069D6D, 0x069D87});
-    table(rom::type53_states, {0x069DCE, 0x069E29, 0x069E56, 0x069E6D});
-    table(rom::gun_states, {entry::sub_07288C, 0x0728A9});
+    table(rom::type49_states,
+          {continuation::type49_set_up, continuation::type49_walk_in, continuation::type49_wait,
+           continuation::type49_effect, continuation::type49_leave});
+    table(rom::type49_part_states, {continuation::type49_part_set_up, continuation::type49_part_follow});
+    table(rom::type50_states, {continuation::type50_set_up, continuation::type50_wait,
+                               continuation::type50_effect, continuation::type50_leave});
+    table(rom::type51_states,
+          {continuation::type51_set_up, continuation::type51_standing, continuation::type51_zoomed});
+    table(rom::type52_states,
+          {continuation::type52_set_up, continuation::type52_wait, continuation::type52_strike,
+           continuation::type52_finish, continuation::type52_pause, continuation::type52_leave});
+    table(rom::type53_states, {continuation::type53_set_up, continuation::type53_slow,
+                               continuation::type53_effect, continuation::type53_leave});
+    table(rom::gun_states, {entry::sub_07288C, continuation::type53_gun_fired});
     // Companions right under the actors.
     for (uint32_t c :
          {rom::type49_companion, rom::type50_companion, rom::type52_companion, rom::type53_companion}) {

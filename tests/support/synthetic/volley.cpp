@@ -56,9 +56,6 @@ constexpr uint32_t kFixedFrames = 0x135BCC;
 // The generic actions and the type's own steps.
 // sub_07A50F wait, sub_07A6B9 knockback, sub_07A6CC knockback fall, sub_07A725 defeat rise, sub_07A72D defeat
 // fall, sub_07A73B defeat shrink
-constexpr uint32_t kStart = 0x07F47E, kPose = 0x07F4A1, kTurn = 0x07F4D3, kAim = 0x07F513, kStrike = 0x07F555,
-                   kVolleyStart = 0x07F5C8, kVolley1 = 0x07F5E1, kVolley2 = 0x07F638, kVolley3 = 0x07F6D0,
-                   kStun = 0x07F6F4, kDefeat = 0x07F6FD;
 constexpr uint8_t kPoseState = 1, kTurnState = 3, kStunState = 6, kKnockbackState = 8, kDefeatState = 10;
 
 constexpr uint32_t kPixels = 0x7E1000;  // stage 1's 32 x 32 enemy picture
@@ -84,17 +81,17 @@ uint32_t body_frame(rom_builder& rom, block& frames, uint16_t height) {
 // (8, 9), the defeat (10-13), the volley (22-25); 14 to 21 are never
 // entered and wait.
 void plant_states(rom_builder& rom) {
-    const std::array<uint32_t, 26> states = {kStart,
-                                             kPose,
+    const std::array<uint32_t, 26> states = {continuation::volley_start,
+                                             continuation::volley_pose,
                                              entry::sub_07A50F,
-                                             kTurn,
-                                             kAim,
-                                             kStrike,
-                                             kStun,
+                                             continuation::volley_turn,
+                                             continuation::volley_aim,
+                                             continuation::volley_aimed_attack,
+                                             continuation::volley_stun,
                                              continuation::stun_countdown,
                                              entry::sub_07A6B9,
                                              entry::sub_07A6CC,
-                                             kDefeat,
+                                             continuation::volley_defeat,
                                              entry::sub_07A725,
                                              entry::sub_07A72D,
                                              entry::sub_07A73B,
@@ -106,10 +103,10 @@ void plant_states(rom_builder& rom) {
                                              entry::sub_07A50F,
                                              entry::sub_07A50F,
                                              entry::sub_07A50F,
-                                             kVolleyStart,
-                                             kVolley1,
-                                             kVolley2,
-                                             kVolley3};
+                                             continuation::volley_round1_start,
+                                             continuation::volley_round1,
+                                             continuation::volley_round2,
+                                             continuation::volley_round3};
     for (uint32_t s = 0; s < states.size(); ++s)
         rom.put32(rom::volley_states + 4 * s, states[s], "archer state table");
     const std::array<uint8_t, 3> hits = {kStunState, kKnockbackState, kDefeatState};

@@ -37,7 +37,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "Decorations",
     "EnemyBehaviour",
     "EnemyDispatch",
-    "EnemyMover",
     "EnemyVanish",
     "Flow",
     "Handlers",

@@ -46,8 +46,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "PanelEnergy",
     "Panels",
     "PlacedObject",
-    "PlatformAi",
-    "PlatformTypes",
     "Player",
     "PlayerIndicators",
     "Presentation",
@@ -68,7 +66,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "SyntheticEnemies",
     "TargetSlots",
     "TitleObjects",
-    "TypeZero",
     "VblankServices",
     "Watcher",
 };

@@ -19,7 +19,6 @@ namespace {
 // looked at, test by test, its zeros planted where the routine reads them (or
 // the routine mended), and then taken off this list.
 const std::set<std::string_view> kWorkRamStillZeroed = {
-    "AreaGuardTest",
     "AreaSetUp",
     "AttackKinds",
     "AttackObjects",
@@ -34,7 +33,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "CharacterSelect",
     "Coins",
     "ColourTest",
-    "Decorations",
     "Flow",
     "Handlers",
     "HitBoxModes",
@@ -60,7 +58,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "SlotsInPlay",
     "SoundQueues",
     "SpriteList",
-    "StageEvents",
     "StageSetUp",
     "Staller",
     "SyntheticEnemies",

@@ -43,7 +43,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "Palettes",
     "PanelEnergy",
     "Panels",
-    "PlacedObject",
     "Player",
     "PlayerIndicators",
     "Presentation",

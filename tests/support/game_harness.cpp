@@ -58,12 +58,10 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "SoundQueues",
     "SpriteList",
     "StageSetUp",
-    "Staller",
     "SyntheticEnemies",
     "TargetSlots",
     "TitleObjects",
     "VblankServices",
-    "Watcher",
 };
 
 bool work_ram_pattern() {

@@ -58,7 +58,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "SoundQueues",
     "SpriteList",
     "StageSetUp",
-    "SyntheticEnemies",
     "TargetSlots",
     "TitleObjects",
     "VblankServices",

@@ -54,6 +54,22 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         plant_record();
+        // An area in play at the lowest rank tier, out of the demo, with no
+        // enemy sent to vanish yet.
+        orb_write32(var::system_flags, 0);
+        orb_write32(var::game_flags, 0);
+        orb_write8(var::difficulty_rank, 0);
+        orb_write8(var::vanish_stagger, 0);
+        // The display chains of a frame not yet listed: every bucket empty.
+        for (uint32_t a = var::display_buckets; a < var::display_buckets + 1024; a += 2) orb_write16(a, 0);
+        orb_write16(var::display_count, 0);
+        // No player in play, no enemy counted, the playfield camera at the
+        // origin and both sound rings empty.
+        for (uint32_t i = 0; i < 4 * 256; ++i) orb_write8(var::player_records + i, 0);
+        for (uint32_t i = 0; i < 64; ++i) orb_write8(var::playfield_camera + i, 0);
+        orb_write8(var::live_enemy_count, 0);
+        for (uint32_t i = 0; i < 34; ++i) orb_write8(var::sound_ring_a + i, 0);
+        for (uint32_t i = 0; i < 34; ++i) orb_write8(var::sound_ring_b + i, 0);
         for (uint32_t p = 0; p < 4; ++p)
             plant16(rom::target_player_offsets + 2 * p, static_cast<uint16_t>(0x2000 + 0x100 * p));
         orb_write32(var::camera_pointer, var::playfield_camera);

@@ -161,6 +161,8 @@ protected:
         orb_write32(var::camera_pointer, var::playfield_camera);
         object_ = spawn(::entry::sub_087A55, sub_088C77);
         orb_write8(object_ + placed_object::group, 0x35);  // group 5
+        // Every group list empty, as each frame's pass leaves them.
+        for (uint32_t i = 0; i < 16 * 64; ++i) orb_write8(var::placed_groups + i, 0);
         corners(2000, 1500, 1000, 1800);
         camera(1000, 1500);
     }

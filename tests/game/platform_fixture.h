@@ -50,6 +50,20 @@ protected:
         ObjectPasses::SetUp();
         orb_write32(var::camera_pointer, var::playfield_camera);
         orb_write32(var::game_flags, 1u << game_flag::demo_play);
+        // An area in play at the lowest rank tier: no area won, no enemy
+        // counted or sent to vanish, no player in play, the playfield camera
+        // at the origin, empty display chains and sound rings.
+        orb_write32(var::system_flags, 0);
+        orb_write32(kRandomState, 0);  // the demo's generator from a zero seed
+        orb_write8(var::difficulty_rank, 0);
+        orb_write8(var::live_enemy_count, 0);
+        orb_write8(var::vanish_stagger, 0);
+        for (uint32_t i = 0; i < 4 * 256; ++i) orb_write8(var::player_records + i, 0);
+        for (uint32_t i = 0; i < 64; ++i) orb_write8(var::playfield_camera + i, 0);
+        for (uint32_t k = 0; k < 512; ++k) orb_write16(var::display_buckets + 2 * k, 0);
+        orb_write16(var::display_count, 0);
+        for (uint32_t i = 0; i < 34; ++i) orb_write8(var::sound_ring_a + i, 0);
+        for (uint32_t i = 0; i < 34; ++i) orb_write8(var::sound_ring_b + i, 0);
         plant8(kList + 0, 16);
         plant8(kList + 1, 10);
         plant8(kList + 2, 0);  // word 0: the first segment's left X

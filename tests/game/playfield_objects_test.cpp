@@ -178,6 +178,7 @@ protected:
         ASSERT_TRUE(run(sub_088C67));
         event_ = r(21);
         orb_write16(var::mixer_shadow + mixer_reg::nbg3_priority, 0x1235);
+        zero(var::layer_camera, 64);  // the layer's camera at the origin until an event moves it
     }
     void controller_state(uint8_t s) { orb_write8(controller_ + object_record::state, s); }
     void camera_at(int16_t x, int16_t y) {
@@ -306,6 +307,7 @@ class Decorations : public DressingTest {
 protected:
     void SetUp() override {
         DressingTest::SetUp();
+        zero(var::layer_camera, 64);  // the layer at the origin: screen X is world X / 4
         controller_ = actor(1, sub_088C77);
         orb_write32(var::area_controller, controller_);
         plant_script(0x0B0000, 4, true);

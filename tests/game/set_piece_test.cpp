@@ -349,6 +349,8 @@ TEST_F(AreaGuardTest, DefeatShowsTenFramesWithEffectAndTally) {
         SetUp();
         const uint32_t player = var::player_records + 0x200;
         orb_write8(player + player_record::slot, 2);
+        for (uint32_t i = 0; i < 32; ++i)
+            orb_write8(var::tally_records + 32 * 2 + i, 0);  // slot 2: nothing tallied
         orb_write16(guard + object_record::last_attacker, static_cast<uint16_t>(player));
         orb_write16(guard, ram16(guard) | 1u << object_flag::defeated);
         if (!free) free_128(0);

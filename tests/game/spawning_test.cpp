@@ -37,6 +37,7 @@ protected:
         orb_write8(var::stage, kStage);
         orb_write8(var::area, kArea);
         orb_write32(var::game_flags, kPlayers);
+        orb_write32(var::enemy_flags, 0);  // no wave lock, no wave bits yet
         // A spawned actor comes alive in its first frame; a test ends it by
         // clearing its flags.
         for (uint32_t routine : {kEnemyRoutine, kOtherRoutine})

@@ -14,6 +14,7 @@
 #include "game/actors/vars.h"
 #include "game/engine/vars.h"
 #include "game/flow/vars.h"
+#include "game/operator/vars.h"
 #include "game/routines.h"
 #include "runtime/guest.h"
 #include "tests/support/game_harness.h"
@@ -47,6 +48,30 @@ protected:
         const uint8_t weapon[] = {static_cast<uint8_t>(-4), 8, static_cast<uint8_t>(-4), 8};
         for (uint32_t i = 0; i < sizeof weapon; ++i) plant8(kWeaponBox + i, weapon[i]);
         init_objects();
+        // What the game's start-up leaves: no system, enemy or frame bits, no
+        // player records, no enemy counted or sent to vanish, the camera at
+        // the origin, the lowest rank tier, empty display chains and sound
+        // rings.
+        orb_write32(var::system_flags, 0);
+        orb_write32(var::enemy_flags, 0);
+        orb_write8(var::live_enemy_count, 0);
+        orb_write8(var::vanish_stagger, 0);
+        orb_write8(var::difficulty_rank, 0);
+        for (uint32_t i = 0; i < 4 * 256; ++i) orb_write8(var::player_records + i, 0);
+        for (uint32_t i = 0; i < 64; ++i) orb_write8(kCamera + i, 0);
+        for (uint32_t i = 0; i < 1024; i += 2) orb_write16(var::display_buckets + i, 0);
+        orb_write16(var::display_count, 0);
+        for (uint32_t i = 0; i < 34; ++i) orb_write8(var::sound_ring_a + i, 0);
+        for (uint32_t i = 0; i < 34; ++i) orb_write8(var::sound_ring_b + i, 0);
+        for (uint32_t i = 0; i < 4 * 32; ++i) orb_write8(var::tally_records + i, 0);       // nothing tallied
+        for (uint32_t i = 0; i < 0x800; ++i) orb_write8(var::terrain_map + i, 0);          // no cell blocked
+        for (uint32_t i = 0; i < 8 * 2; ++i) orb_write8(var::target_slot_holders + i, 0);  // no slot held
+        // No body registered yet in either table (the player's is never
+        // registered in this reduced frame).
+        orb_write8(var::hitbox_table_a, 0);
+        orb_write8(var::hitbox_copy_a, 0);
+        orb_write8(var::hitbox_table_b, 0);
+        orb_write8(var::hitbox_copy_b, 0);
         orb_write32(var::camera_pointer, kCamera);
         orb_write32(var::sprite_list_pointer, 0x410020);  // sprite list pointer
         orb_write32(var::game_flags, 1);                  // slot 0 in play

@@ -19,7 +19,6 @@ namespace {
 // looked at, test by test, its zeros planted where the routine reads them (or
 // the routine mended), and then taken off this list.
 const std::set<std::string_view> kWorkRamStillZeroed = {
-    "AreaGuardTest",
     "AreaSetUp",
     "AttackKinds",
     "AttackObjects",
@@ -34,11 +33,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "CharacterSelect",
     "Coins",
     "ColourTest",
-    "Decorations",
-    "EnemyBehaviour",
-    "EnemyDispatch",
-    "EnemyMover",
-    "EnemyVanish",
     "Flow",
     "Handlers",
     "HitBoxModes",
@@ -49,9 +43,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "Palettes",
     "PanelEnergy",
     "Panels",
-    "PlacedObject",
-    "PlatformAi",
-    "PlatformTypes",
     "Player",
     "PlayerIndicators",
     "Presentation",
@@ -66,15 +57,10 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "SlotsInPlay",
     "SoundQueues",
     "SpriteList",
-    "StageEvents",
     "StageSetUp",
-    "Staller",
-    "SyntheticEnemies",
     "TargetSlots",
     "TitleObjects",
-    "TypeZero",
     "VblankServices",
-    "Watcher",
 };
 
 bool work_ram_pattern() {

@@ -201,6 +201,7 @@ protected:
     void SetUp() override {
         FlowObjectTest::SetUp();
         orb_write8(var::backup_primary + backup_record::player_count, 1);
+        orb_write8(var::game_submode, 0);  // a submode that shows the indicators
         plant32(rom::indicator_layouts + 4, kLayout);
         for (uint32_t s = 0; s < 3; ++s) {
             plant16(kLayout + 4 * s, static_cast<uint16_t>(100 + s));

@@ -23,6 +23,17 @@ protected:
         init_objects();
         fake(sub_061F06 /* animation start */);
         fake(sub_088F98 /* sound a */, [this] { sounds_.push_back(cpu.reg[0] & 0xFF); });
+        // What the game's start-up leaves, planted: no game or system bits,
+        // empty player records, no input sampled and empty display buckets.
+        for (uint32_t i = 0; i < 1024; ++i) orb_write8(var::display_buckets + i, 0);
+        orb_write16(var::display_count, 0);
+        // Layout 0: a two-slot cabinet with the panels unshifted.
+        orb_write8(var::backup_primary + backup_record::player_count, 0);
+        orb_write8(var::panel_layout_shift, 0);
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        for (uint32_t i = 0; i < 4 * 256; ++i) orb_write8(var::player_records + i, 0);
+        for (uint32_t i = 0; i < 24; ++i) orb_write8(var::player_inputs + i, 0);
         for (uint32_t n = 0; n < 4; ++n) {
             plant16(rom::cursor_players + 2 * n,
                     static_cast<uint16_t>(0x2000 + 0x100 * n));  // cursor n: slot n

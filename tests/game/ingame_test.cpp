@@ -51,6 +51,18 @@ protected:
         for (uint32_t a = 0; a < 8; ++a)
             plant16(kPlacedLists + 0x20 + 2 * a, static_cast<uint16_t>(0x20 - 2 * a));
         plant8(kPlacedLists + 0x40, 0xFF);
+        // What the game's start-up leaves, planted: no game, system or frame
+        // bits, no rank event pending, no player in play, an empty palette
+        // queue and empty sound rings.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        orb_write8(var::rank_events, 0);
+        orb_write32(var::palette_queue, 0);
+        for (uint32_t i = 0; i < 4 * 256; ++i) orb_write8(var::player_records + i, 0);
+        for (uint32_t i = 0; i < 34; ++i) {
+            orb_write8(var::sound_ring_a + i, 0);
+            orb_write8(var::sound_ring_b + i, 0);
+        }
         for (uint32_t n = 0; n < 4; ++n)
             plant16(rom::target_player_offsets + 2 * n, static_cast<uint16_t>(0x2000 + 0x100 * n));
     }

@@ -49,6 +49,19 @@ protected:
         }
         plant_string(0x061C14, 3, "RQ");
         setting8(backup_record::start_credits, 1);
+        // A game in play, not the demo nor free play, no game or system bits,
+        // as start-up leaves it.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        orb_write8(var::free_play_active, 0);
+        // One shared chute and a two-slot cabinet unless a test says otherwise.
+        orb_write8(var::coin_mode, 0);
+        setting8(backup_record::player_count, 0);
+        // No player in play and no credit or coin fraction in any record.
+        for (uint32_t i = 0; i < 4 * 256; ++i) orb_write8(var::player_records + i, 0);
+        for (uint32_t i = 0; i < 4 * 8; ++i) orb_write8(var::credit_records + i, 0);
+        for (uint32_t s = 0; s < 4; ++s)
+            orb_write8(var::player_inputs + input_block::pressed + s, 0);  // no press
     }
 
     void plant_string(uint32_t at, uint8_t attribute, const std::string& s) {

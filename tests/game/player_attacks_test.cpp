@@ -33,6 +33,8 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
+        // The owner's record starts empty; what it holds is planted below.
+        for (uint32_t i = 0; i < 256; ++i) orb_write8(kOwner + i, 0);
         orb_write16(kOwner + ob::flags, 0x41);
         orb_write16(kOwner + ob::owner, static_cast<uint16_t>(kOwner));
         orb_write8(kOwner + pr::character, kCharacter);
@@ -42,6 +44,13 @@ protected:
                   sub_062094 /* list by height */, sub_0620CD /* list by ground */,
                   sub_08833D /* aimed test */, sub_088171 /* placed test */,
                   sub_0882A0 /* placed word test */});
+        // No game bits (not the demo) and both sound rings empty, as
+        // start-up leaves them.
+        orb_write32(var::game_flags, 0);
+        for (uint32_t i = 0; i < 34; ++i) {
+            orb_write8(var::sound_ring_a + i, 0);
+            orb_write8(var::sound_ring_b + i, 0);
+        }
     }
     uint32_t launch(uint8_t type, uint32_t routine) {
         plant32(rom::attack_type_routines + 4 * type, routine);

@@ -48,6 +48,22 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
+        // What the game's start-up leaves, planted: no game or system bits, no
+        // rank event pending, empty player records, no input sampled, the playfield camera at the
+        // origin, a clear terrain map, empty display buckets and sound rings.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        for (uint32_t i = 0; i < 4 * 256; ++i) orb_write8(var::player_records + i, 0);
+        for (uint32_t i = 0; i < 24; ++i) orb_write8(var::player_inputs + i, 0);
+        for (uint32_t i = 0; i < 64; ++i) orb_write8(var::playfield_camera + i, 0);
+        for (uint32_t i = 0; i < 1024; ++i) orb_write8(var::display_buckets + i, 0);
+        orb_write16(var::display_count, 0);
+        orb_write8(var::rank_events, 0);
+        for (uint32_t i = 0; i < 0x1000; ++i) orb_write8(var::terrain_map + i, 0);  // all clear
+        for (uint32_t i = 0; i < 34; ++i) {
+            orb_write8(var::sound_ring_a + i, 0);
+            orb_write8(var::sound_ring_b + i, 0);
+        }
         orb_write32(var::camera_pointer, var::playfield_camera);
         orb_write32(var::playfield_camera + camera_record::map_header, kMapHeader);
         orb_write16(var::playfield_camera + camera_record::x, static_cast<uint16_t>(kCameraX));
@@ -697,6 +713,7 @@ TEST_F(Player, StrikeWithTableBEmptyHitsTheOtherPlayersAtHalfStrength) {
     plant_strike(2, 5);
     state(ps::attack_swing);
     next_frame = 2;
+    orb_write8(var::hitbox_table_b, 0);  // table B empty
     enemy_in(var::hitbox_copy_a, 100);
     ASSERT_TRUE(frame());
     EXPECT_EQ(static_cast<int16_t>(ram16(kEnemy + ob::energy)), 100 - 3);

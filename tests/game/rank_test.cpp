@@ -21,6 +21,9 @@ protected:
         const uint8_t schedule[8] = {0, 3, 5, 10, 20, 40, 80, 0x90};
         for (uint32_t i = 0; i < 8; ++i) plant8(rom::rank_schedule + i, schedule[i]);
         plant8(rom::continue_raise, 6);
+        // A game in play, not the demo, with no rank event pending.
+        orb_write32(var::game_flags, 0);
+        orb_write8(var::rank_events, 0);
     }
     static void rank(uint8_t rank, uint8_t base) {
         orb_write8(var::difficulty_rank, rank);

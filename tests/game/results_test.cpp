@@ -27,6 +27,7 @@ protected:
         FlowObjectTest::SetUp();
         orb_write8(var::backup_primary + backup_record::player_count, 1);  // 3 slots, base 2
         orb_write8(var::stage, 2);
+        for (uint32_t s = 0; s < 4; ++s) orb_write8(var::player_presses + s, 0);  // no button pressed
         plant8(rom::results_position_bases + 1, 2);
         for (uint32_t s = 0; s < 4; ++s) {
             plant32(rom::results_players + 4 * s, record(s));
@@ -82,6 +83,8 @@ protected:
     }
     static void player(uint32_t slot, uint16_t defeated, uint16_t category10, uint32_t score = 0,
                        int16_t energy = 200) {
+        // The player's tally starts with nothing defeated in any category.
+        for (uint32_t i = 0; i < 32; ++i) orb_write8(tally(slot) + i, 0);
         orb_write16(record(slot), 1);
         orb_write8(record(slot) + player_record::slot, static_cast<uint8_t>(slot));
         orb_write8(record(slot) + player_record::character, static_cast<uint8_t>(slot));

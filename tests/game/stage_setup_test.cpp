@@ -26,6 +26,9 @@ protected:
         GameRoutineTest::SetUp();
         init_objects();
         orb_write8(hw::io_direction, 0xC8);  // ports D, G and H are outputs, as at start-up
+        // No game bits (not the demo) and no system bits, as start-up leaves them.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
         fake(sub_0896A0 /* queue palette list */, [this] { palettes_.push_back(cpu.reg[19]); });
         fake(sub_0852B1 /* apply camera */, [this] {
             applied_.push_back({cpu.reg[15], cpu.reg[0], cpu.reg[11]});

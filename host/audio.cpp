@@ -17,11 +17,12 @@ namespace {
 constexpr double kGain = 0.02;
 
 // The pre-fill is the target and half a pull, because a device's first pull
-// comes as soon as it starts. A refill meets the device at any point between
-// two pulls, and the frames held up by the stall catch up right after it: it
-// is the target less the block that comes with it.
+// comes as soon as it starts. A refill is the target itself: it is the level
+// the block queued right after it finds, and as the frame clock resumes from
+// the present, the next block finds about the same, so the rate control has
+// nothing to make up.
 constexpr uint32_t kStartLevel = HOST_QUEUE_TARGET + 2048;
-constexpr uint32_t kRefillLevel = HOST_QUEUE_TARGET - HOST_BLOCK_BYTES;
+constexpr uint32_t kRefillLevel = HOST_QUEUE_TARGET;
 const uint8_t kSilence[kStartLevel] = {};
 
 constexpr uint32_t kFadeFrames = 240;    // 5 ms at 48,000 Hz
@@ -71,17 +72,15 @@ void host_audio_queue_block(host_audio& a, const int16_t block[HOST_BLOCK_BYTES 
         // The device has played the queue dry: the host stalled for longer
         // than the queue holds, and there is a gap already. Make it one gap,
         // rather than the several a queue refilled a block a frame would
-        // leave; the frames the stall held up then run at once, keeping the
-        // game's time, but their blocks, which the device could only play
-        // late, are left out while the refilled queue is full.
+        // leave. Running the frames the stall held up at once would only
+        // overfill the refilled queue: the frame clock resumes from the
+        // present instead, and every block is queued.
         host_calls.queue(a.device, kSilence, kRefillLevel);
         level = kRefillLevel;
         ++a.refills;
-        a.catching_up = true;
+        a.resume = true;
     }
-    if (a.catching_up && !dry && level >= kRefillLevel)
-        ++a.blocks_skipped;
-    else if (level <= HOST_QUEUE_LIMIT)
+    if (level <= HOST_QUEUE_LIMIT)
         host_calls.queue(a.device, block, HOST_BLOCK_BYTES);
     else
         ++a.blocks_dropped;
@@ -95,6 +94,12 @@ void host_audio_queue_block(host_audio& a, const int16_t block[HOST_BLOCK_BYTES 
 void host_pace(host_audio& a) {
     const uint64_t f = host_calls.frequency();
     const uint64_t now = host_calls.counter();
+    if (a.resume) {
+        // Refilled after a stall: the due times it missed are dropped, and
+        // the next frame is due a period from now, however long the stall.
+        a.next_frame = now;
+        a.carry = 0;
+    }
     if (now > a.next_frame + f / 60 + f / 4) {
         a.next_frame = now;  // far behind: resume from the present
         a.carry = 0;
@@ -106,7 +111,7 @@ void host_pace(host_audio& a) {
         a.carry = step - double(whole);
         a.next_frame += whole;
     }
-    if (now <= a.next_frame) a.catching_up = false;  // back on time
+    a.resume = false;
     for (;;) {
         const uint64_t counter = host_calls.counter();
         if (counter >= a.next_frame) break;

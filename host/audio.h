@@ -49,8 +49,7 @@ struct host_audio {
     int level_count = 0, level_at = 0;
     uint64_t blocks_dropped = 0;  // thrown away at the limit
     uint64_t refills = 0;         // times the queue was found dry and refilled
-    bool catching_up = false;     // from a refill until the frames are on time again
-    uint64_t blocks_skipped = 0;  // catching up, left out of the full queue
+    bool resume = false;          // refilled: the next frame is due a period from the present
 };
 
 // Opens the default device for 48,000 Hz, signed 16-bit little-endian, two
@@ -62,13 +61,18 @@ void host_pace_start(host_audio& audio);
 // Queues a frame's block, and from what it found waiting sets the frame
 // clock's correction. A queue found dry (a stall longer than the queue) is
 // refilled with silence to the target first, so the sound goes on from there
-// without further gaps, and the blocks of the frames that then catch up are
-// left out while the queue holds the target.
+// without further gaps, and the block is queued after it as any other; the
+// frame clock then resumes from the present rather than running the frames
+// the stall held up at once.
 void host_audio_queue_block(host_audio& audio, const int16_t block[HOST_BLOCK_BYTES / 2]);
 // Waits until the next frame is due: every 1/60 s on the clock, the period
 // moved by the correction while a device is open. Frames that are late run at
-// once, to catch up; a host more than a quarter second behind resumes from
-// the present.
+// once, to catch up. After a refill the clock resumes from the present: the
+// next frame is due a period from now and the due times the stall missed are
+// dropped, so the game's time does not change, only the wall clock's
+// schedule, by the stall. A host more than a quarter second behind with no
+// refill (a silent run, say) resumes from the present too, its next frame
+// due at once.
 void host_pace(host_audio& audio);
 // Ends the sound without a click: `next` (the block that would have followed
 // the last one queued) fades out over its first 5 ms, the queue plays out and

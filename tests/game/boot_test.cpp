@@ -10,6 +10,7 @@
 #include "game/operator/tables.h"
 #include "game/operator/vars.h"
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "runtime/guest.h"
 #include "tests/support/game_harness.h"
@@ -142,7 +143,7 @@ TEST_F(Boot, StartsUpInOrderThenRunsOneGamePassPerVblank) {
     EXPECT_EQ(orb_board.unmapped_writes, 16u) << "the 16 bytes for 0xE00000 reach no device";
     EXPECT_EQ(orb_read16(hw::sprite_block), 0x1234);
     EXPECT_EQ(orb_read16(0x408002), 0x5678);
-    EXPECT_EQ(ram16(var::game_mode), 3);
+    EXPECT_EQ(ram16(var::game_mode), game_mode::title);
     EXPECT_EQ(v60_read_privileged(V60_SBR), rom::vector_base);
     EXPECT_EQ(v60_read_privileged(2), 0x20FE00u);
     EXPECT_EQ(cpu.reg[25], 0x208000u);
@@ -203,7 +204,7 @@ TEST_F(Boot, LeavingServiceModeReinitialisesAndFadesIn) {
     EXPECT_EQ(ram8(var::fade_preset), 3);
     EXPECT_TRUE(ram32(var::system_flags) & (1u << system_flag::fade_running));
     EXPECT_GT(calls(sub_08973C /* fade step */), 0);
-    EXPECT_EQ(ram16(var::game_mode), 3);
+    EXPECT_EQ(ram16(var::game_mode), game_mode::title);
     // Frames 1 and 8 bracket: a pass after frame 1, service mode from frame 2
     // to 4, passes again after frames 5, 6 and 7.
     EXPECT_EQ(calls(sub_060148 /* mode machine */), 1 + 3);

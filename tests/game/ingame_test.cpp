@@ -428,7 +428,7 @@ TEST_F(Flow, EndOfGameAddsThePlayTimeToTheBookkeeping) {
     EXPECT_EQ(ram16(var::bookkeeping_block), 0xBEEF);
     for (uint32_t i = 0; i < 5; ++i)
         EXPECT_EQ(ram8(var::game_time_mirror + i), ram8(var::game_time + i)) << i;
-    EXPECT_EQ(ram16(var::game_mode), 12);
+    EXPECT_EQ(ram16(var::game_mode), game_mode::ranking_screen);
     EXPECT_EQ(state(), flow_state::select_start);
     EXPECT_EQ(ram32(var::system_flags), 0u);
     EXPECT_EQ(ram32(var::game_flags), 1u);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
@@ -20,7 +21,7 @@ protected:
     void SetUp() override {
         ObjectPasses::SetUp();
         listed_.clear();
-        orb_write8(var::game_mode, 21);
+        orb_write8(var::game_mode, game_mode::presentation);
         fake_all({sub_061F06 /* start script */, sub_061FB6 /* tick */, sub_06200F /* show frame */});
         fake(sub_062094 /* list */, [this] { listed_[r(20)].push_back(frame_); });
         // Print: cells (attribute << 8 | character) from R18; R19 one past the 0.
@@ -147,7 +148,7 @@ TEST_F(Actors, PresentationActorsLeaveWithTheScene) {
     const uint32_t writer = actor(entry::sub_081E2A /* writer */, 0);
     pass();
     listed_.clear();
-    orb_write8(var::game_mode, 9);
+    orb_write8(var::game_mode, game_mode::demo);
     pass();
     EXPECT_TRUE(ring().empty());
     EXPECT_TRUE(listed_.empty());
@@ -158,7 +159,7 @@ TEST_F(Actors, PresentationActorsLeaveWithTheScene) {
 }
 
 TEST_F(Actors, RankingSpritesShowTheirOwnFrameWhileTheRankingLasts) {
-    orb_write8(var::game_mode, 12);
+    orb_write8(var::game_mode, game_mode::ranking_screen);
     plant16(rom::ranking_places + 4 * 2, 120);
     plant16(rom::ranking_places + 4 * 2 + 2, 64);
     std::vector<uint32_t> shown;  // frame index at the frame install
@@ -175,7 +176,7 @@ TEST_F(Actors, RankingSpritesShowTheirOwnFrameWhileTheRankingLasts) {
     EXPECT_EQ(ram16(sprites[2] + object_record::height), 0xFF80);
     EXPECT_EQ(calls(sub_061FB6 /* tick */), 0);
     for (uint32_t s : sprites) EXPECT_EQ(listed_[s], frames(1, 2));
-    orb_write8(var::game_mode, 3);
+    orb_write8(var::game_mode, game_mode::title);
     pass();
     EXPECT_TRUE(ring().empty());
     EXPECT_EQ(ram16(var::free_stack_128), 124);

@@ -101,17 +101,19 @@ constexpr unsigned kTally0[11] = {3, 0, 2, 1, 1, 2, 0, 1, 1, 1, 40};
 constexpr unsigned kTally1[11] = {10, 10, 10, 0, 0, 0, 0, 0, 0, 0, 5};
 
 std::string script() {
-    std::string s = poke(kNoticeZero, var::game_submode, 0) + poke(kNoticeZero, var::game_mode, 0);
+    std::string s =
+        poke(kNoticeZero, var::game_submode, 0) + poke(kNoticeZero, var::game_mode, game_mode::typed_notice);
     s += at(kCoin, "press coin1") + at(kNoJoin, "press button1");
-    s += poke(kBackToTitle, var::game_submode, 0) + poke(kBackToTitle, var::game_mode, 6);
-    s += poke(kNotice, var::game_submode, 0) + poke(kNotice, var::game_mode, 24);
+    s += poke(kBackToTitle, var::game_submode, 0) +
+         poke(kBackToTitle, var::game_mode, game_mode::back_to_title);
+    s += poke(kNotice, var::game_submode, 0) + poke(kNotice, var::game_mode, game_mode::typed_notice_again);
     // A wrong first press, then up, down, right, left, up.
     s += at(kWrongPress, "press left1 2");
     const char* sequence[] = {"press up1 2", "press down1 2", "press right1 2", "press left1 2",
                               "press up1 2"};
     for (int i = 0; i < 5; ++i) s += at(kSequence + 10 * i, sequence[i]);
     for (uint64_t f : kScenes) s += poke(f, var::game_submode, 0);
-    s += poke(kSlotReset, var::game_submode, 0) + poke(kSlotReset, var::game_mode, 18);
+    s += poke(kSlotReset, var::game_submode, 0) + poke(kSlotReset, var::game_mode, game_mode::slot_reset);
     s += at(kJoin, "press button1") + at(kJoin + 10, "press button1");  // the credit of the coin above
     for (uint32_t n = 0; n < 11; ++n) {
         if (kTally0[n]) s += poke(kTallies, var::tally_records + 2 * n, kTally0[n]);

@@ -39,8 +39,6 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "EnemyMover",
     "EnemyVanish",
     "Flow",
-    "HitBoxModes",
-    "HitBoxes",
     "InputTest",
     "ModeMachine",
     "PanelEnergy",

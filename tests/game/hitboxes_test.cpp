@@ -9,6 +9,7 @@
 #include "game/engine/tables.h"
 #include "game/routines.h"
 #include "game/engine/vars.h"
+#include "game/flow/vars.h"
 #include "runtime/guest.h"
 #include "tests/support/game_harness.h"
 
@@ -30,6 +31,13 @@ protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
         init_objects();
+        // Start-up state the tests read: the four hit-box tables empty (a
+        // header of zeros), the targets with no flags, the owner's score 0.
+        for (uint32_t table :
+             {var::hitbox_table_a, var::hitbox_copy_a, var::hitbox_table_b, var::hitbox_copy_b})
+            for (uint32_t i = 0; i < 16; i += 4) orb_write32(table + i, 0);
+        for (uint32_t object : {kTargetA, kTargetB, kTargetC}) orb_write16(object + object_record::flags, 0);
+        orb_write32(kOwner + player_record::score, 0);
     }
     static void place(uint32_t object, int x, int y, int height = 0, uint16_t flags = 0) {
         orb_write16(object + object_record::flags, flags);

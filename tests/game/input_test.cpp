@@ -21,6 +21,16 @@ protected:
         plant32(rom::player_masks + 4, 0x00FFFFFF);
         plant32(rom::player_masks + 8, 0xFFFFFFFF);
         orb_write8(var::backup_image + backup_record::player_count, 2);
+        // Start-up state: play, and nothing held before in the system byte or
+        // in either player block.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_inputs, 0);
+        clear_block(var::player_inputs);
+        clear_block(var::demo_inputs);
+    }
+    // An input block with no sample yet (six words).
+    static void clear_block(uint32_t block) {
+        for (uint32_t i = 0; i <= input_block::released; i += 4) orb_write32(block + i, 0);
     }
     static void ports(uint8_t system, uint8_t dip, uint8_t group) {
         orb_board.io.io_inputs[ORB_INPUT_SYSTEM] = system;
@@ -162,6 +172,7 @@ TEST_F(Inputs, PlayerEdgesLagTheNewestSampleByOneCall) {
 TEST_F(Inputs, MaskWordOnlyEverLosesBits) {
     const uint32_t samples[] = {0x00000001, 0x80000000, 0x00000000, 0x00010001, 0x00000000};
     const uint32_t block = 0x208180;
+    clear_block(block);
     orb_write32(block + input_block::mask, 0x8000FF0F);
     uint32_t want = 0x8000FF0F, newest = 0;
     for (uint32_t s : samples) {

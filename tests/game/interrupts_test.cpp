@@ -22,6 +22,15 @@ protected:
         fake_all({sub_060480 /* system inputs */, sub_09F6E2 /* sound hand off */, sub_060D76 /* coins */,
                   sub_0610E1 /* bookkeeping verify */, sub_0610CF /* check value store */,
                   sub_08973C /* fade step */, sub_0896CB /* palette drain */});
+        // Start-up state the handlers read: play with no service request, no
+        // free play or test switch press, no palette jobs, the vblank count
+        // and the timer 1 phase at 0.
+        orb_write8(var::service_request, 0);
+        orb_write8(var::free_play_active, 0);
+        orb_write8(var::system_presses, 0);
+        orb_write32(var::palette_queue, 0);
+        orb_write16(var::vblank_count, 0);
+        orb_write8(var::timer1_phase, 0);
     }
     static uint32_t flags() { return ram32(var::system_flags); }
     static void set_flags(uint32_t value) { orb_write32(var::system_flags, value); }
@@ -98,7 +107,23 @@ TEST_F(Handlers, VblankStepsARunningFadeAndKeepsItsBit) {
 
 // The vblank's own services for real: inputs, sound hand-off, palette drain
 // and fade step; only the coins of another area stand in.
-class VblankServices : public GameRoutineTest {};
+class VblankServices : public GameRoutineTest {
+protected:
+    // Start-up state the services read: play, no service request or free
+    // play, no input held before, both sound rings and the palette queue
+    // empty, the seven mixer shadow words a fade uploads clear.
+    void SetUp() override {
+        GameRoutineTest::SetUp();
+        orb_write32(var::game_flags, 0);
+        orb_write8(var::service_request, 0);
+        orb_write8(var::free_play_active, 0);
+        orb_write32(var::system_inputs, 0);
+        for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
+            for (uint32_t i = 0; i < sound_ring::slots + 32; ++i) orb_write8(ring + i, 0);
+        orb_write32(var::palette_queue, 0);
+        for (uint32_t i = 0; i < 7; ++i) orb_write16(var::mixer_shadow + 0x3E + 2 * i, 0);
+    }
+};
 
 TEST_F(VblankServices, EachVblankRunsEveryServiceOnce) {
     fake(sub_060D76 /* coins */);

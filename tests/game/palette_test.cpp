@@ -18,6 +18,12 @@ constexpr uint32_t kColourOffsets = 0x208B40;
 
 class Palettes : public GameRoutineTest {
 protected:
+    // An empty palette queue: the count, the 64 job words and the word after
+    // them clear.
+    void SetUp() override {
+        GameRoutineTest::SetUp();
+        for (uint32_t i = 0; i < 66; ++i) orb_write32(var::palette_queue + 4 * i, 0);
+    }
     // A palette block: offset, count, colours.
     void plant_block(uint32_t at, uint16_t offset, const std::vector<uint16_t>& colours) {
         plant16(at, offset);

@@ -19,6 +19,14 @@ constexpr uint8_t kNothing = 0x77;  // left in the command bytes to see a hand-o
 
 class SoundQueues : public GameRoutineTest {
 protected:
+    // Start-up state the queues read: play (no demo), both rings empty with
+    // the byte past their slots clear.
+    void SetUp() override {
+        GameRoutineTest::SetUp();
+        demo(false, 0);
+        for (uint32_t ring : {var::sound_ring_a, var::sound_ring_b})
+            for (uint32_t i = 0; i < sound_ring::slots + 32 + 1; ++i) orb_write8(ring + i, 0);
+    }
     void queue(v60_routine enqueue, uint8_t code) {
         cpu.reg[0] = 0xABCDEF00u | code;
         ASSERT_TRUE(run(enqueue));

@@ -23,6 +23,16 @@ uint32_t bucket(int key) { return var::display_bucket_zero + 2 * static_cast<uin
 
 class SpriteList : public FrameTest {
 protected:
+    // Start-up state the list reads: play with no game or system bits, the
+    // screen not flipped, the display buckets empty and nothing counted.
+    void SetUp() override {
+        FrameTest::SetUp();
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        orb_write8(var::flip_screen, 0);
+        for (uint32_t i = 0; i < 1024; i += 2) orb_write16(var::display_buckets + i, 0);
+        orb_write16(var::display_count, 0);
+    }
     // An object at a screen position showing a ROM frame in mode 0.
     uint32_t object_showing(uint32_t frame, int x, int y) {
         const uint32_t object = new_object();

@@ -167,6 +167,11 @@ protected:
             plant32(rom::area_page_words + 8 * d, 0x01000000u * d + 0x11);
             plant32(rom::area_page_words + 8 * d + 4, 0x01000000u * d + 0x22);
         }
+        // Start-up state the routines read: play with no game or system bits
+        // set, and sound ring A empty.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        for (uint32_t i = 0; i < sound_ring::slots + 32; ++i) orb_write8(var::sound_ring_a + i, 0);
     }
     static void cameras(uint16_t x0, uint16_t y0, uint16_t x1, uint16_t y1) {
         orb_write16(kCameras + 4, x0);

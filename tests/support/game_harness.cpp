@@ -26,16 +26,10 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "CameraFollow",
     "CameraScript",
     "CameraShake",
-    "CentredLayers",
     "Coins",
     "ColourTest",
-    "Handlers",
-    "HitBoxModes",
-    "HitBoxes",
     "InputTest",
-    "Inputs",
     "ModeMachine",
-    "Palettes",
     "Presentation",
     "Ranking",
     "ServiceMenu",
@@ -44,10 +38,7 @@ const std::set<std::string_view> kWorkRamStillZeroed = {
     "SlotChain",
     "Slots",
     "SlotsInPlay",
-    "SoundQueues",
-    "SpriteList",
     "TitleObjects",
-    "VblankServices",
 };
 
 bool work_ram_pattern() {

@@ -25,11 +25,23 @@ class Slots : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
-        // Every slot idle at its place, one shared chute.
+        // Every slot idle at its place, one shared chute (credit layout 0).
+        orb_write8(var::coin_mode, 0);
         ASSERT_TRUE(run(sub_063402));
+        // What the game's start-up leaves: no game or frame bits, every
+        // slot's state at its first step.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        for (uint32_t n = 0; n < 4; ++n) orb_write8(rec(n) + object_record::state, 0);
         setting8(backup_record::start_credits, 1);
         setting8(backup_record::continue_credits, 1);
         setting16(backup_record::start_energy, 100);
+        setting8(backup_record::join_option, 0);  // buttons 1 and 2 join
+        setting8(backup_record::chute_per_player, 0);
+        setting8(backup_record::player_count, 0);  // two player slots
+        // No credits in any of the four credit records.
+        for (uint32_t i = 0; i < 4 * credit_record::size; ++i) orb_write8(var::credit_records + i, 0);
+        orb_write8(var::free_play_active, 0);
         // The slot reset of the mode machine: game flags and every slot.
         fake(sub_0634A7 /* reset slots */, [] {
             orb_write32(var::game_flags, 0);
@@ -133,6 +145,7 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
     orb_write8(rec(2) + 180, 9);
     orb_write16(rec(2) + 184, 77);
     orb_write32(var::game_flags, 0x300);
+    orb_write8(var::rank_events, 0);
     for (uint32_t i = 0; i < 5; ++i) orb_write8(var::power_on_time + i, static_cast<uint8_t>(0x11 * (i + 1)));
     press(2, 0x20);
     press(3, 0x10);

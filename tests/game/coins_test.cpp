@@ -5,6 +5,7 @@
 
 #include "board/machine.h"
 #include "game/routines.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/operator/vars.h"
 #include "runtime/guest.h"
@@ -228,7 +229,7 @@ TEST_F(Coins, ChuteValuesAndMetersByLayout) {
 
 TEST_F(Coins, ServiceReleaseCreditsEveryRecordOfTheLayout) {
     apply({1, 1, 1, 0, 2, true});  // mode 5
-    orb_write8(var::game_mode, 9);
+    orb_write8(var::game_mode, game_mode::demo);
     orb_write8(var::game_submode, 4);
     vblank(kService);
     for (uint32_t n = 0; n < 4; ++n) {
@@ -237,7 +238,7 @@ TEST_F(Coins, ServiceReleaseCreditsEveryRecordOfTheLayout) {
     }
     EXPECT_EQ(ram16(var::service_credits), 4);
     EXPECT_EQ(ram16(var::coin_credits), 0);
-    EXPECT_EQ(ram8(var::game_mode), 3) << "a credit in the demo restarts the title";
+    EXPECT_EQ(ram8(var::game_mode), game_mode::title) << "a credit in the demo restarts the title";
     EXPECT_EQ(ram8(var::game_submode), 0);
     vblanks(5);
     const std::vector<std::pair<int, uint8_t>> expected = {{2, 0xAD}, {3, 0xAD}, {4, 0xAD}, {5, 0xAD}};

@@ -109,7 +109,7 @@ TEST_F(ModeMachine, JoinIsOfferedInEveryModeButZeroAndTheGame) {
 
 TEST_F(ModeMachine, AJoinDuringTheAttractScreensStartsTheGameInTheSameCall) {
     fake(sub_063536 /* join */, [this] {
-        if (r(20) == 0x20A100) orb_write16(var::game_mode, 15);  // slot 1's play start
+        if (r(20) == 0x20A100) orb_write16(var::game_mode, game_mode::game);  // slot 1's play start
     });
     mode_word(21, 3);
     set_fade(true);

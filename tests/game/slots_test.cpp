@@ -154,7 +154,7 @@ TEST_F(Slots, PlayStartOfANewPlayerConvertsTheChutesCredits) {
 
     EXPECT_EQ(ram32(var::player_presses), 0u) << "every slot's presses are spent";
     EXPECT_EQ(ram32(var::game_flags), 0x4u);
-    EXPECT_EQ(ram16(var::game_mode), 15);
+    EXPECT_EQ(ram16(var::game_mode), game_mode::game);
     EXPECT_EQ(ram8(var::ingame_state), flow_state::select_start);
     EXPECT_EQ(ram8(var::fade_preset), 0);
     EXPECT_TRUE(ram32(var::system_flags) & 8) << "fade out";
@@ -222,7 +222,7 @@ TEST_F(Slots, OfTwoSlotsPressingTogetherTheHigherJoins) {
 TEST_F(Slots, IdleSlotJoinsOnlyWhilePlayRuns) {
     orb_write8(var::free_play_active, 1);
     press(0, 0x10);
-    orb_write8(var::game_mode, 15);
+    orb_write8(var::game_mode, game_mode::game);
     cpu.reg[20] = rec(0);
     ASSERT_TRUE(run(sub_063514)) << "character select: play not running";
     EXPECT_EQ(ram32(rec(0) + 4), entry::sub_063514 /* idle */);
@@ -230,7 +230,7 @@ TEST_F(Slots, IdleSlotJoinsOnlyWhilePlayRuns) {
     cpu.reg[20] = rec(0);
     EXPECT_EQ(run_until_left(sub_063514), continuation::join_in_play);
     EXPECT_EQ(ram32(rec(0) + 4), continuation::join_in_play);
-    orb_write8(var::game_mode, 3);
+    orb_write8(var::game_mode, game_mode::title);
     orb_write32(rec(1) + 4, entry::sub_063514 /* idle */);
     cpu.reg[20] = rec(1);
     press(1, 0x10);
@@ -695,7 +695,7 @@ protected:
         fake(sub_0896F1 /* palette block */, [] { cpu.reg[27] = 0x600040; });
         fake(sub_060148 /* mode machine */, [this] {
             if (++passes_ != 3) return;
-            orb_write8(var::game_mode, 15);
+            orb_write8(var::game_mode, game_mode::game);
             orb_write32(var::game_flags, 1u << 9);
             orb_write8(var::free_play_active, 1);
             orb_write8(var::player_presses, 0x10);

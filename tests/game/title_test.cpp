@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/machine.h"
+#include "game/engine/states.h"
 #include "game/engine/vars.h"
 #include "game/flow/tables.h"
 #include "game/flow/vars.h"
@@ -28,7 +29,7 @@ protected:
     void SetUp() override {
         ObjectPasses::SetUp();
         listed_.clear();
-        orb_write8(var::game_mode, 3);
+        orb_write8(var::game_mode, game_mode::title);
         fake_all({sub_061F06 /* start script */, sub_061FB6 /* tick */, sub_0896A9 /* queue palette */,
                   sub_0889C2 /* print record */, sub_088A5A /* print hex 2 */, sub_06196A /* end text */});
         fake(sub_062094 /* list */, [this] {
@@ -227,10 +228,10 @@ TEST_F(TitleObjects, SquashSpriteSpringsBackIntoPlace) {
         orb_write16(r(20) + 102, 0xA400 | 40);  // width 40
     });
     const uint32_t sprite = spawn(entry::sub_0779A9 /* squash */, sub_088C67);
-    orb_write8(var::game_mode, 21);  // no mode check during the wait
+    orb_write8(var::game_mode, game_mode::presentation);  // no mode check during the wait
     passes(459);
     EXPECT_EQ(ring().size(), 1u);
-    orb_write8(var::game_mode, 3);
+    orb_write8(var::game_mode, game_mode::title);
     passes(6);
     std::vector<int16_t> xs;
     for (const auto& l : listed_by(sprite)) xs.push_back(l.x);
@@ -283,7 +284,7 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
     pass();
     const auto ticks = calls(sub_061FB6 /* tick */);
     listed_.clear();
-    orb_write8(var::game_mode, 21);
+    orb_write8(var::game_mode, game_mode::presentation);
     orb_write8(var::player_presses, 0x55);
     const uint16_t free256 = ram16(var::free_stack_256);
     pass();
@@ -303,7 +304,7 @@ TEST_F(TitleObjects, LeavingTheTitleReleasesEveryObject) {
 // The 256-byte release leaves the free stack in R19 and its count in R9.
 TEST_F(TitleObjects, TheTwoFiftySixByteReleaseLeavesTheStackAndCount) {
     const uint32_t piece = spawn(entry::sub_0774AC /* accelerating */, sub_088C57);
-    orb_write8(var::game_mode, 9);
+    orb_write8(var::game_mode, game_mode::demo);
     cpu.reg[20] = piece;
     ASSERT_TRUE(run(sub_0774AC));
     EXPECT_EQ(r(19), var::free_stack_256);

@@ -31,6 +31,16 @@ class Camera : public GameRoutineTest {
 protected:
     void SetUp() override {
         GameRoutineTest::SetUp();
+        // What the game's start-up leaves, planted: no game, frame or shake
+        // bits, no shake running, no enemy counted, no player in play, every
+        // camera at the origin with no limits.
+        orb_write32(var::game_flags, 0);
+        orb_write32(var::system_flags, 0);
+        orb_write8(var::camera_shake_step, 0);
+        orb_write8(var::live_enemy_count, 0);
+        zero(var::player_records, 4 * 256);
+        zero(kPlayfield, 64);
+        for (int k = 0; k < 4; ++k) zero(camera(k), 64);
         orb_write32(var::camera_pointer, kPlayfield);
         plant8(kHeader, 3);
         plant8(kHeader + 1, 2);
@@ -42,6 +52,9 @@ protected:
         fake(sub_088F98 /* queue sound */, [this] { sounds_.push_back(static_cast<uint8_t>(cpu.reg[0])); });
     }
 
+    static void zero(uint32_t address, uint32_t bytes) {
+        for (uint32_t i = 0; i < bytes; ++i) orb_write8(address + i, 0);
+    }
     static void put(uint32_t camera_address, int16_t x, int16_t y) {
         orb_write16(camera_address + camera_record::x, static_cast<uint16_t>(x));
         orb_write16(camera_address + camera_record::y, static_cast<uint16_t>(y));

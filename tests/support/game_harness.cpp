@@ -21,11 +21,6 @@ namespace {
 const std::set<std::string_view> kWorkRamStillZeroed = {
     "BookkeepingPage",
     "BookkeepingReset",
-    "Camera",
-    "CameraController",
-    "CameraFollow",
-    "CameraScript",
-    "CameraShake",
     "Coins",
     "ColourTest",
     "InputTest",

@@ -28,6 +28,7 @@ class InputTest : public ServicePageTest {
 protected:
     void SetUp() override {
         ServicePageTest::SetUp();
+        press(0x00);  // no system switch moves this frame unless a test says so
         orb_board.io.io_inputs[ORB_INPUT_SYSTEM] = 0xFF;
         orb_board.io.io_inputs[ORB_INPUT_DIP] = 0xFF;
         orb_board.io.io_inputs[ORB_INPUT_P1] = 0xFF;
@@ -189,6 +190,7 @@ class ColourTest : public ServicePageTest {
 protected:
     void SetUp() override {
         ServicePageTest::SetUp();
+        press(0x00);  // no system switch moves this frame unless a test says so
         plant_list(rom::colour_test_text, static_cast<uint16_t>(cell(2, 5)), "COLOR");
         plant_list(rom::colour_grid_text, static_cast<uint16_t>(cell(25, 30)), "GRIDXX");
         orb_write16(0x609C00, 0x0733);
@@ -282,6 +284,11 @@ TEST_F(ColourTest, LeavingClearsThePageAndGivesTheBackdropItsColourBack) {
 
 class BookkeepingPage : public ServicePageTest {
 protected:
+    void SetUp() override {
+        ServicePageTest::SetUp();
+        press(0x00);  // no system switch moves this frame unless a test says so
+    }
+
     static void put_time(uint32_t at, uint32_t days, uint8_t h, uint8_t m, uint8_t s) {
         orb_write8(at, s);
         orb_write8(at + 1, m);
@@ -542,6 +549,7 @@ class BookkeepingReset : public ServicePageTest {
 protected:
     void SetUp() override {
         ServicePageTest::SetUp();
+        press(0x00);  // no system switch moves this frame unless a test says so
         plant_list(rom::bookkeeping_reset_text, static_cast<uint16_t>(cell(12, 19)), "NO");
         plant16(rom::bookkeeping_reset_text + 6, static_cast<uint16_t>(cell(18, 19)));
         plant8(rom::bookkeeping_reset_text + 8, 0xFF);

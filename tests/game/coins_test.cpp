@@ -40,6 +40,22 @@ protected:
             sounds_.push_back({vblank_, static_cast<uint8_t>(r(0))});
         });
         write_valid_block(std::vector<uint8_t>(kDataBytes, 0));
+        // What the start-up's RAM clear leaves in the coin variables: credit
+        // layout 0, no credits or coin units in any record, no meter pulses or
+        // coin and service sounds still to give, the settings bytes the
+        // application writes only in some layouts at 0, meter bits off.
+        orb_write8(var::coin_mode, 0);
+        for (uint32_t i = 0; i < 4 * cr::size; ++i) orb_write8(var::credit_records + i, 0);
+        for (uint32_t i = 0; i < 3; ++i) {
+            orb_write8(var::coin_meter_1 + i, 0);
+            orb_write8(var::coin_meter_2 + i, 0);
+        }
+        orb_write8(var::coin_sound_pending, 0);
+        orb_write8(var::service_sound_pending, 0);
+        orb_write8(var::free_play_active, 0);
+        orb_write8(var::same_chute_units, 0);
+        orb_write32(var::coin_setting_copy, 0);
+        orb_write8(var::output_port_shadow, 0);
     }
 
     // The settings in the primary backup record, applied as at start-up.

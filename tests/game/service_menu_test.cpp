@@ -247,6 +247,8 @@ protected:
         ServiceTest::SetUp();
         plant_text_at(rom::message_texts, {{0xF400, "PRESS TEST"}, {0xF500, "BUTTON"}});
         plant_text_at(0x08DC23, {{0xF400, "AUTO"}});
+        // Not in auto run unless a test says so: the message is the test one.
+        orb_write8(var::service_flags, 0);
     }
 };
 

@@ -41,6 +41,9 @@ protected:
         plant32(rom::menu_routines + 36, entry::sub_08C35C /* exit */);
         orb_write8(var::service_menu_index, 9);
         screen(entry::sub_08B04A /* main menu */);
+        // Auto run off, no switch pressed, unless a test says so.
+        orb_write8(var::service_flags, 0);
+        orb_write8(var::system_presses, 0);
         // The planted lists have no colour byte: they print in the attribute
         // R0 carries in (bits 8 to 15), here 0.
         cpu.reg[0] = 0;
@@ -247,6 +250,8 @@ protected:
         ServiceTest::SetUp();
         plant_text_at(rom::message_texts, {{0xF400, "PRESS TEST"}, {0xF500, "BUTTON"}});
         plant_text_at(0x08DC23, {{0xF400, "AUTO"}});
+        // Not in auto run unless a test says so: the message is the test one.
+        orb_write8(var::service_flags, 0);
     }
 };
 

@@ -193,6 +193,7 @@ TEST_F(SettingsPages, EntriesStartTheirLoopsInTheSameFrameButTheCoinSettings) {
         {sub_08BA9A, entry::sub_08BAF1, page_cursor(4), true},
         {sub_08BCB6, entry::sub_08BD28, coin_cursor(4), false},
     };
+    orb_write8(var::system_presses, 0);  // no switch pressed in this frame
     for (const auto& c : cases) {
         orb_write8(var::service_blink_timer, 0x33);
         ASSERT_TRUE(run(c.entry));
@@ -268,6 +269,7 @@ TEST_F(SettingsPages, Editors) {
 
 TEST_F(SettingsPages, ScreenFlipTurnsThePictureAtOnce) {
     orb_write16(hw::layer_control, 0x1234);
+    set_setting(backup_record::flip_screen, 0);
     ASSERT_TRUE(run(sub_08BA3E));
     EXPECT_EQ(setting(backup_record::flip_screen), 0xFF);
     EXPECT_EQ(orb_read16(hw::layer_control), 0x1034);
@@ -278,6 +280,7 @@ TEST_F(SettingsPages, ScreenFlipTurnsThePictureAtOnce) {
 
 TEST_F(SettingsPages, ChuteEditGreysOrRestoresTheChuteLines) {
     open(entry::sub_08BA9A /* coin credit entry */);
+    set_setting(backup_record::chute_per_player, 0);  // shared chutes
     orb_write16(0x31F49E, 0x0041);
     orb_write16(0x31F708, 0x0042);
     ASSERT_TRUE(run(sub_08BC08));

@@ -19,8 +19,9 @@ namespace {
 // looked at, test by test, its zeros planted where the routine reads them (or
 // the routine mended), and then taken off this list.
 const std::set<std::string_view> kWorkRamStillZeroed = {
-    "BookkeepingPage", "BookkeepingReset", "Coins",         "ColourTest",  "InputTest",    "Ranking",
-    "ServiceMenu",     "ServiceMessage",   "SettingsPages", "SlotsInPlay", "TitleObjects",
+    "Ranking",
+    "SlotsInPlay",
+    "TitleObjects",
 };
 
 bool work_ram_pattern() {

@@ -48,6 +48,7 @@ protected:
         orb_write8(kPlayer + player_record::slot, 1);
         orb_write8(kPlayer + player_record::character, kCharacter);
         orb_write32(kPlayer + object_record::routine, entry::sub_08A3D6);
+        orb_write8(kPlayer + object_record::state, 0);  // the ranking's set-up step
         table({50000, 40000, 30000, 20000});
     }
     static void table(std::vector<uint32_t> scores) {

@@ -379,6 +379,10 @@ protected:
         plant8(0x063EA7, 20);
         orb_write16(rec(0), 1);
         orb_write8(rec(0) + 2, 5);
+        // Every depth bucket empty and nothing listed yet, as the list
+        // builder leaves them between frames.
+        for (uint32_t k = 0; k < 512; ++k) orb_write16(var::display_buckets + 2 * k, 0);
+        orb_write16(var::display_count, 0);
     }
     void frame() {
         cpu.reg[20] = 0x1234;
@@ -426,6 +430,9 @@ TEST_F(SlotsInPlay, EnergyUsedUpBelowTheConvertedCreditsBooksALeaveAJoinAndAPlay
     orb_write16(rec(0) + 64, 201);  // (201 - 1) / 100 = 2
     orb_write8(rec(0) + 181, 3);
     orb_write8(rec(0) + 180, 1);
+    // Slot 0 joined at the very time the clock reads now: a play of under
+    // half a minute.
+    for (uint32_t i = 0; i < 8; ++i) orb_write8(var::join_times + i, ram8(var::power_on_time + i));
     frame();
     EXPECT_EQ(ram8(rec(0) + 181), 2);
     EXPECT_EQ(ram8(rec(0) + 180), 2);

@@ -30,6 +30,10 @@ protected:
         ObjectPasses::SetUp();
         listed_.clear();
         orb_write8(var::game_mode, game_mode::title);
+        // No fade running and the title's first sub-mode, as the title
+        // screen's start leaves them.
+        orb_write32(var::system_flags, 0);
+        orb_write8(var::game_submode, 0);
         fake_all({sub_061F06 /* start script */, sub_061FB6 /* tick */, sub_0896A9 /* queue palette */,
                   sub_0889C2 /* print record */, sub_088A5A /* print hex 2 */, sub_06196A /* end text */});
         fake(sub_062094 /* list */, [this] {
@@ -139,6 +143,9 @@ TEST_F(TitleObjects, StillPictureShowsAfterItsDelay) {
 
 TEST_F(TitleObjects, LogoZoomsTwoPicturesThenBlendsAndEnds) {
     plant16(0x077B26, 3);
+    // The mixer as the title's start leaves it: no blend on any layer.
+    for (uint32_t reg : {mixer_reg::nbg0_mix, mixer_reg::nbg2_mix, mixer_reg::blend})
+        orb_write16(var::mixer_shadow + reg, 0);
     const uint32_t logo = spawn(entry::sub_077707 /* logo */, sub_088C67);
     set_fade(true);
     pass();

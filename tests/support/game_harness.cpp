@@ -1,8 +1,6 @@
 #include "tests/support/game_harness.h"
 
 #include <cstring>
-#include <set>
-#include <string_view>
 
 #include "board/machine.h"
 #include "game/routines.h"
@@ -11,25 +9,6 @@
 #include "runtime/guest.h"
 
 GameRoutineTest* GameRoutineTest::current_ = nullptr;
-
-namespace {
-
-// The suites whose tests still read work RAM they never planted, and so start
-// from zeroed work RAM (registers still start from the pattern). Each is to be
-// looked at, test by test, its zeros planted where the routine reads them (or
-// the routine mended), and then taken off this list.
-const std::set<std::string_view> kWorkRamStillZeroed = {
-    "Ranking",
-    "SlotsInPlay",
-    "TitleObjects",
-};
-
-bool work_ram_pattern() {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    return !test || !kWorkRamStillZeroed.count(test->test_suite_name());
-}
-
-}  // namespace
 
 void GameRoutineTest::SetUp() {
     rom_.assign(0x200000, 0);
@@ -45,8 +24,7 @@ void GameRoutineTest::SetUp() {
     // register but R25 and SP, each with its own low byte (R0 0xDEADBEC0 up
     // to R30 0xDEADBEDE). A routine that reads the wrong field or register
     // sees the pattern instead of a harmless 0.
-    if (work_ram_pattern())
-        for (uint32_t i = 0; i < sizeof orb_board.work_ram; ++i) orb_board.work_ram[i] = kPattern[i & 3];
+    for (uint32_t i = 0; i < sizeof orb_board.work_ram; ++i) orb_board.work_ram[i] = kPattern[i & 3];
     for (int n = 0; n < V60_SP; ++n) cpu.reg[n] = pattern_register(n);
     // A fresh object is the allocator's template, 256 bytes of 0.
     for (uint32_t i = 0; i < 256; ++i) plant8(rom::object_template + i, 0);
